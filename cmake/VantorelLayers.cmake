@@ -1,0 +1,38 @@
+# Warnings for our own code only.
+set(VT_WARNINGS -Wall -Wextra -Werror)
+
+# vt_add_layer(NAME "DIR[;DIR...]" DEPS...)
+# Globs the .cpp files of the folders into one static library. A folder with no
+# sources yet becomes an interface library, so that the tree builds while it grows.
+function(vt_add_layer name dirs)
+  set(sources)
+  foreach(dir IN LISTS dirs)
+    file(GLOB_RECURSE found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+    list(APPEND sources ${found})
+  endforeach()
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+    target_compile_options(${name} PRIVATE ${VT_WARNINGS})
+    target_link_libraries(${name} PUBLIC ${ARGN})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(${name} INTERFACE ${ARGN})
+  endif()
+endfunction()
+
+# vt_add_test_folder(NAME DIR LIBS...)
+# One GoogleTest executable per test folder; each test case is registered with ctest.
+function(vt_add_test_folder name dir)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${name} ${sources})
+  target_compile_options(${name} PRIVATE ${VT_WARNINGS})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
+  target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE VT_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+endfunction()

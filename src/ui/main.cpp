@@ -1,0 +1,12 @@
+// vantorel: the desktop program.
+#include <QApplication>
+#include <QMainWindow>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QMainWindow window;
+    window.setWindowTitle("Vantorel");
+    window.show();
+    return app.exec();
+}
