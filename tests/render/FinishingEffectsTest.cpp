@@ -1,0 +1,266 @@
+// Finishing effects: hand-computed values from the integer arithmetic of each
+// effect, plus plain reference versions compared on seeded random pictures.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+
+#include "render/FinishingEffects.h"
+#include "render/PixelView.h"
+
+namespace {
+
+constexpr std::uint32_t Rgb(int r, int g, int b)
+{
+    return static_cast<std::uint32_t>(r) | (static_cast<std::uint32_t>(g) << 8) |
+           (static_cast<std::uint32_t>(b) << 16);
+}
+
+CPixelBuffer Uniform(int w, int h, std::uint32_t c)
+{
+    CPixelBuffer b(w, h);
+    b.Fill(c);
+    return b;
+}
+
+CPixelBuffer RandomPicture(int w, int h, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    CPixelBuffer b(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) b.Set(x, y, rng() & 0xFFFFFF);
+    return b;
+}
+
+int Channel(std::uint32_t c, int ch) { return static_cast<int>((c >> (8 * ch)) & 0xFF); }  // 0 r, 1 g, 2 b
+
+}  // namespace
+
+TEST(ColorEffect, PerPixelStylesMatchHandValues)
+{
+    struct Case {
+        int style;
+        std::uint32_t color, in, out;
+    } cases[] = {
+        {1, Rgb(255, 0, 0), Rgb(255, 255, 255), Rgb(255, 0, 0)},   // colorize white to red
+        {1, Rgb(255, 0, 0), Rgb(128, 128, 128), Rgb(128, 0, 0)},   // 384 * 255 / 765 = 128
+        {1, Rgb(0, 100, 200), Rgb(10, 20, 31), Rgb(0, 7, 15)},     // 61*100/765=7, 61*200/765=15
+        {2, 0, Rgb(10, 20, 31), Rgb(20, 20, 20)},                  // 61 / 3
+        {3, 0, Rgb(10, 20, 31), Rgb(245, 235, 224)},
+        {4, 0, Rgb(10, 20, 31), Rgb(234, 234, 234)},               // (765 - 61) / 3
+        {0, 0, Rgb(10, 20, 31), Rgb(20, 20, 20)},                  // unknown styles are grey scale
+        {6, 0, Rgb(10, 20, 31), Rgb(20, 20, 20)},
+        {-3, 0, Rgb(255, 255, 254), Rgb(254, 254, 254)},
+    };
+    for (const Case& c : cases) {
+        CPixelBuffer b = Uniform(3, 2, c.in);
+        ApplyColorEffect(b.View(), c.style, c.color);
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 3; ++x)
+                EXPECT_EQ(b.Get(x, y), c.out) << "style " << c.style << " in " << std::hex << c.in;
+    }
+}
+
+TEST(ColorEffect, CoversTallAndWidePicturesCompletely)
+{
+    for (auto [w, h] : {std::pair{3, 17}, std::pair{17, 3}, std::pair{1, 1}}) {
+        CPixelBuffer b = Uniform(w, h, Rgb(1, 2, 3));
+        ApplyColorEffect(b.View(), 3, 0);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) ASSERT_EQ(b.Get(x, y), Rgb(254, 253, 252)) << x << "," << y;
+    }
+}
+
+TEST(Emboss, UniformPictureEdgesAndInterior)
+{
+    for (int c : {100, 200}) {
+        const int w = 6, h = 5;
+        CPixelBuffer b = Uniform(w, h, Rgb(c, c, c));
+        ApplyColorEffect(b.View(), 5, 0);
+        const int upperLeftMissing = std::max(127 - c, 0);   // only the subtracted neighbour is inside
+        const int lowerRightMissing = std::min(c + 127, 255); // only the added neighbour is inside
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                const bool ulInside = x - 1 >= 0 && y + 1 < h;
+                const bool lrInside = x + 1 < w && y - 1 >= 0;
+                int expected = 127;
+                if (!ulInside && lrInside) expected = upperLeftMissing;
+                if (ulInside && !lrInside) expected = lowerRightMissing;
+                ASSERT_EQ(b.Get(x, y), Rgb(expected, expected, expected)) << "c " << c << " at " << x << "," << y;
+            }
+        }
+        // Spot values written out by hand for c = 100.
+        if (c == 100) {
+            EXPECT_EQ(Channel(b.Get(0, 2), 0), 27);   // left column, not bottom: 0 - 100 + 127
+            EXPECT_EQ(Channel(b.Get(5, 2), 0), 227);  // right column, not top: 100 - 0 + 127
+            EXPECT_EQ(Channel(b.Get(0, 0), 0), 127);  // both neighbours outside
+            EXPECT_EQ(Channel(b.Get(2, 2), 0), 127);
+        }
+    }
+}
+
+TEST(Emboss, MatchesReferenceOnRandomPictures)
+{
+    for (unsigned seed : {1u, 2u, 3u}) {
+        const int w = 13, h = 9;
+        CPixelBuffer src = RandomPicture(w, h, seed);
+        CPixelBuffer b = src;
+        ApplyColorEffect(b.View(), 5, 0);
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                auto at = [&](int xx, int yy, int ch) {
+                    return (xx < 0 || yy < 0 || xx >= w || yy >= h) ? 0 : Channel(src.Get(xx, yy), ch);
+                };
+                for (int ch = 0; ch < 3; ++ch) {
+                    const int v = std::clamp(at(x - 1, y + 1, ch) - at(x + 1, y - 1, ch) + 127, 0, 255);
+                    ASSERT_EQ(Channel(b.Get(x, y), ch), v) << "seed " << seed << " at " << x << "," << y;
+                }
+            }
+        }
+    }
+}
+
+TEST(Bevel, ButtonizeAndIndentOneRing)
+{
+    // Grey 100 blended half-way (a = 128): towards 224 gives (100*128 + 224*127) / 255 = 161,
+    // towards 128 gives (100*128 + 128*127) / 255 = 113.
+    const std::uint32_t light = Rgb(161, 161, 161), dark = Rgb(113, 113, 113), grey = Rgb(100, 100, 100);
+    CPixelBuffer b = Uniform(4, 3, grey);
+    ApplyBevel(b.View(), 1, 1, 0);
+    for (int x = 0; x < 4; ++x) {
+        EXPECT_EQ(b.Get(x, 0), dark) << x;   // bottom edge darkened
+        EXPECT_EQ(b.Get(x, 2), light) << x;  // top edge lightened
+    }
+    EXPECT_EQ(b.Get(0, 1), light);  // left
+    EXPECT_EQ(b.Get(3, 1), dark);   // right
+    EXPECT_EQ(b.Get(1, 1), grey);
+    EXPECT_EQ(b.Get(2, 1), grey);
+
+    CPixelBuffer i = Uniform(4, 3, grey);
+    ApplyBevel(i.View(), 2, 1, 0);
+    EXPECT_EQ(i.Get(1, 0), light);
+    EXPECT_EQ(i.Get(1, 2), dark);
+    EXPECT_EQ(i.Get(0, 1), dark);
+    EXPECT_EQ(i.Get(3, 1), light);
+
+    CPixelBuffer unknown = Uniform(4, 3, grey);  // unknown style behaves as Indent
+    ApplyBevel(unknown.View(), 7, 1, 0);
+    EXPECT_EQ(unknown.Bytes(), i.Bytes());
+}
+
+TEST(Bevel, ColorFadeWeightsPerRing)
+{
+    // Size 2 on black with red: ring 0 a = 0 (full colour), ring 1 a = 255 * 1 / 2 = 127,
+    // giving (0 * 127 + 255 * 128) / 255 = 128.
+    CPixelBuffer b = Uniform(6, 6, 0);
+    ApplyBevel(b.View(), 3, 2, Rgb(255, 0, 0));
+    EXPECT_EQ(b.Get(0, 0), Rgb(255, 0, 0));
+    EXPECT_EQ(b.Get(5, 3), Rgb(255, 0, 0));
+    EXPECT_EQ(b.Get(1, 1), Rgb(128, 0, 0));
+    EXPECT_EQ(b.Get(4, 2), Rgb(128, 0, 0));
+    EXPECT_EQ(b.Get(2, 2), 0u);
+    EXPECT_EQ(b.Get(3, 3), 0u);
+}
+
+TEST(Bevel, NonPositiveSizeChangesNothing)
+{
+    CPixelBuffer src = RandomPicture(8, 8, 9);
+    for (int n : {0, -4}) {
+        CPixelBuffer b = src;
+        ApplyBevel(b.View(), 1, n, 0);
+        EXPECT_EQ(b.Bytes(), src.Bytes());
+    }
+}
+
+TEST(Bevel, OverlappingRingsMatchLiteralRingLoop)
+{
+    // 100 x 60 with 40 rings: the rings overlap in the middle and later rings
+    // blend over earlier ones. The reference walks every ring literally.
+    for (int style : {1, 2, 3}) {
+        for (auto [w, h, n] : {std::tuple{100, 60, 40}, std::tuple{7, 30, 25}, std::tuple{5, 5, 100}}) {
+            CPixelBuffer src = RandomPicture(w, h, 40 + style);
+            CPixelBuffer b = src;
+            const std::uint32_t color = Rgb(10, 200, 90);
+            ApplyBevel(b.View(), style, n, color);
+
+            CPixelBuffer ref = src;
+            const int A = style == 1 ? 224 : 128, B = style == 1 ? 128 : 224;
+            auto blend = [&](int x, int y, bool useA, int a) {
+                if (x < 0 || y < 0 || x >= w || y >= h) return;
+                std::uint32_t p = ref.Get(x, y), out = 0;
+                for (int ch = 0; ch < 3; ++ch) {
+                    const int c = style == 3 ? Channel(color, ch) : (useA ? A : B);
+                    out |= static_cast<std::uint32_t>((Channel(p, ch) * a + c * (255 - a)) / 255) << (8 * ch);
+                }
+                ref.Set(x, y, out);
+            };
+            for (int k = 0; k < n; ++k) {
+                const int a = style == 3 ? 255 * k / n : 128;
+                for (int x = k; x <= w - 1 - k; ++x) {
+                    blend(x, k, false, a);
+                    blend(x, h - 1 - k, true, a);
+                }
+                for (int y = k + 1; y <= h - 2 - k; ++y) {
+                    blend(k, y, true, a);
+                    blend(w - 1 - k, y, false, a);
+                }
+            }
+            ASSERT_EQ(b.Bytes(), ref.Bytes()) << "style " << style << " " << w << "x" << h << " n " << n;
+        }
+    }
+}
+
+TEST(Border, ColoursExactlyTheFrame)
+{
+    CPixelBuffer b = Uniform(100, 100, Rgb(255, 255, 255));
+    ApplyBorder(b.View(), 5, Rgb(1, 2, 3));
+    int coloured = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 100; ++x) {
+            const bool inFrame = x < 5 || x >= 95 || y < 5 || y >= 95;
+            const std::uint32_t c = b.Get(x, y);
+            ASSERT_EQ(c, inFrame ? Rgb(1, 2, 3) : Rgb(255, 255, 255)) << x << "," << y;
+            coloured += c == Rgb(1, 2, 3);
+        }
+    EXPECT_EQ(coloured, 100 * 100 - 90 * 90);
+
+    CPixelBuffer all = Uniform(6, 4, 0);
+    ApplyBorder(all.View(), 9, Rgb(7, 7, 7));  // wider than the picture: everything
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x) EXPECT_EQ(all.Get(x, y), Rgb(7, 7, 7));
+
+    CPixelBuffer none = Uniform(6, 4, 0);
+    ApplyBorder(none.View(), 0, Rgb(7, 7, 7));
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x) EXPECT_EQ(none.Get(x, y), 0u);
+}
+
+TEST(ColorBalance, NeutralValuesLeavePictureUntouched)
+{
+    CPixelBuffer src = RandomPicture(17, 11, 5);
+    CPixelBuffer b = src;
+    ApplyColorBalance(b.View(), 100, 100, 100, 100, 100);
+    EXPECT_EQ(b.Bytes(), src.Bytes());
+    // Even when the step runs, the neutral arithmetic is the identity for every value.
+    for (int c = 0; c < 256; ++c) EXPECT_EQ(ColorBalanceChannel(c, 100, 100, 100), c);
+}
+
+TEST(ColorBalance, HandValues)
+{
+    // v = (100c + 1) * Br / 100 - 1 in hundredths; then (v * balance / 100) / 100.
+    EXPECT_EQ(ColorBalanceChannel(200, 150, 100, 100), 255);  // 30000 -> 300, clamped
+    EXPECT_EQ(ColorBalanceChannel(200, 50, 100, 100), 99);    // 1000050 / 100 - 1 = 9999
+    EXPECT_EQ(ColorBalanceChannel(200, 100, 100, 50), 100);   // red balance 50
+    EXPECT_EQ(ColorBalanceChannel(0, 50, 100, 100), 0);       // 1 * 50 / 100 - 1 = -1 -> 0
+    // Contrast pivots on mid-grey: 128 stays, 200 moves away from it, 0 clamps.
+    EXPECT_EQ(ColorBalanceChannel(128, 100, 150, 100), 128);
+    EXPECT_EQ(ColorBalanceChannel(128, 100, 50, 100), 128);
+    EXPECT_EQ(ColorBalanceChannel(200, 100, 150, 100), 236);  // (20000-12800)*1.5+12800 = 23600
+    EXPECT_EQ(ColorBalanceChannel(0, 100, 50, 100), 64);      // (0-12800)/2+12800 = 6400
+    EXPECT_EQ(ColorBalanceChannel(0, 100, 150, 100), 0);      // -6400 -> clamped
+    EXPECT_EQ(ColorBalanceChannel(255, 100, 150, 100), 255);
+
+    CPixelBuffer b = Uniform(2, 2, Rgb(200, 200, 200));
+    ApplyColorBalance(b.View(), 100, 100, 50, 100, 150);
+    EXPECT_EQ(b.Get(1, 1), Rgb(100, 200, 255));
+}

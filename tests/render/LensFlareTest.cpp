@@ -1,0 +1,217 @@
+// Lens flare: element geometry from the element table, element-only layer
+// values computed by an independent formula, the three blendings and
+// determinism.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "render/LensFlare.h"
+#include "render/PixelView.h"
+
+namespace {
+
+constexpr std::uint32_t kDefaultColor = 0x00FFFF;  // red 255, green 255, blue 0
+
+CPixelBuffer RandomPicture(int w, int h, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    CPixelBuffer b(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) b.Set(x, y, rng() & 0xFFFFFF);
+    return b;
+}
+
+}  // namespace
+
+TEST(LensFlareElements, DefaultsOn400x400)
+{
+    // x = 400 * 0.8 = 320, y = 400 * 0.7 = 280; halfW = halfH = 200; dx = 0.6, dy = 0.4; base = 40.
+    SFlareElement e[CLensFlare::kElementCount];
+    CLensFlare::ComputeElements(400, 400, 320, 280, kDefaultColor, 1.0, e);
+    EXPECT_EQ(e[0].radius, 160);  // 2 * 40 * 2.0
+    EXPECT_NEAR(e[0].cx, 320.0, 1e-9);
+    EXPECT_NEAR(e[0].cy, 280.0, 1e-9);
+    EXPECT_EQ(e[7].radius, 88);   // 2 * 40 * 1.1
+    EXPECT_NEAR(e[7].cx, 36.8, 1e-9);   // 0.6 * -1.36 * 200 + 200
+    EXPECT_NEAR(e[7].cy, 91.2, 1e-9);   // 0.4 * -1.36 * 200 + 200
+    EXPECT_EQ(e[1].radius, 24);   // 80 * 0.3
+    EXPECT_NEAR(e[1].cx, 363.2, 1e-9);
+    EXPECT_NEAR(e[1].cy, 308.8, 1e-9);
+    EXPECT_EQ(e[5].radius, 19);   // round(19.2)
+    EXPECT_NEAR(e[5].cx, 141.2, 1e-9);
+    EXPECT_NEAR(e[5].cy, 160.8, 1e-9);
+    EXPECT_EQ(e[3].radius, 16);
+    EXPECT_EQ(e[6].radius, 40);   // ring: round(base * k)
+    EXPECT_NEAR(e[0].red, 229.5, 1e-9);
+    EXPECT_NEAR(e[0].blue, 0.0, 1e-12);
+    EXPECT_NEAR(e[6].green, 255 * 0.05, 1e-9);
+}
+
+TEST(LensFlareElements, RingGrowsWithIntensityAndPositionIsClamped)
+{
+    SFlareElement e[CLensFlare::kElementCount];
+    CLensFlare::ComputeElements(400, 400, 320, 280, kDefaultColor, 2.0, e);
+    EXPECT_EQ(e[6].radius, 80);
+    EXPECT_EQ(e[0].radius, 160);  // other radii do not depend on the intensity
+    CLensFlare::ComputeElements(300, 100, 0, 0, kDefaultColor, 0.5, e);
+    EXPECT_EQ(e[6].radius, 10);   // round(0.05 * 400 * 0.5)
+    // An old project's flare far outside the picture: the chain is clamped to the edge.
+    CLensFlare::ComputeElements(400, 400, -5000, 9000, kDefaultColor, 1.0, e);
+    EXPECT_NEAR(e[0].cx, 0.0, 1e-9);
+    EXPECT_NEAR(e[0].cy, 400.0, 1e-9);
+    EXPECT_NEAR(e[7].cx, 1.36 * 200 + 200, 1e-9);
+    EXPECT_NEAR(e[7].cy, -1.36 * 200 + 200, 1e-9);
+}
+
+TEST(LensFlareElements, EdgeProfile)
+{
+    EXPECT_EQ(FlareEdge(0.0), 1.0);
+    EXPECT_EQ(FlareEdge(0.8999), 1.0);
+    EXPECT_EQ(FlareEdge(1.1), 0.0);
+    EXPECT_NEAR(FlareEdge(0.9), 1.0, 1e-12);
+    // d = 1.0: t = 0.5 (up to the factor's last bit), 1 - 0.25 / 2 = 0.875.
+    EXPECT_NEAR(FlareEdge(1.0), 0.875, 1e-9);
+}
+
+TEST(LensFlarePaint, ElementOnlyPixelsFollowTheProfiles)
+{
+    CLensFlare flare;
+    flare.Paint(400, 400, kDefaultColor, 320, 280, 1.0);
+    ASSERT_TRUE(flare.GetLayer().Exists());
+    int r, g, b;
+    // (320, 180): 100 pixels below the primary flare, beyond every ray and the
+    // glint. Only the glow reaches it: d = 100 / 160, p = 0.375^2 = 0.140625,
+    // red = green = 0.140625 * 229.5 = 32.27 -> 32; blue 0 (the colour has none).
+    flare.GetLayer().Get(320, 180, r, g, b);
+    EXPECT_EQ(r, 32);
+    EXPECT_EQ(g, 32);
+    EXPECT_EQ(b, 0);
+
+    // Independent evaluation of the element sums at pixels away from the rays
+    // (longer than 60 pixels from the primary flare) and outside the glint box.
+    struct Row { double a, b, c, fr, fg, fb; int profile; };
+    const Row table[8] = {{1.0, 2.0, 1.0, .9, .9, .9, 0},     {1.36, .3, .25, .5, .3, .3, 1},
+                          {.44, .5, .5, .2, .2, .4, 1},       {.49, .2, .5, .4, .4, .7, 1},
+                          {.38, .3, .5, .3, .3, .5, 1},       {-.49, .24, .5, .6, .5, .2, 1},
+                          {1.0, .5, .5, .5, .05, .1, 2},      {-1.36, 1.1, .5, .4, .4, .7, 1}};
+    auto expected = [&](int px, int py, int ch) {
+        const double col = ch == 2 ? 0.0 : 255.0;
+        double sum = 0;
+        for (const Row& t : table) {
+            const double cx = 0.6 * t.a * 200 + 200, cy = 0.4 * t.a * 200 + 200;
+            const double radius = std::round(80 * t.b);
+            const double d = std::hypot(px - cx, py - cy) / radius;
+            const double edge = d < 0.9 ? 1 : (d >= 1.1 ? 0 : 1 - std::pow((d - .9) * 5, 2) / (3 - 2 * (d - .9) * 5));
+            double p = t.profile == 0 ? (1 - d) * (1 - d) * edge
+                     : t.profile == 1 ? d * edge
+                                      : std::pow(std::max(0.0, 1 - 12.5 * std::fabs(d - 0.92)), 4);
+            sum += p * t.c * col * (ch == 0 ? t.fr : ch == 1 ? t.fg : t.fb);
+        }
+        return std::clamp(static_cast<int>(std::lround(sum)), 0, 255);
+    };
+    int checked = 0;
+    for (int py = 0; py < 400; py += 7) {
+        for (int px = 0; px < 400; px += 7) {
+            if (std::hypot(px - 320.0, py - 280.0) < 62) continue;
+            if (px >= 279 && px <= 361 && py >= 239 && py <= 321) continue;
+            flare.GetLayer().Get(px, py, r, g, b);
+            // Rounding of a sum that sits on a half can differ by one between the
+            // two evaluation orders; anything more is a fault.
+            ASSERT_NEAR(r, expected(px, py, 0), 1) << px << "," << py;
+            ASSERT_NEAR(g, expected(px, py, 1), 1) << px << "," << py;
+            ASSERT_EQ(b, 0) << px << "," << py;
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 2000);
+}
+
+TEST(LensFlarePaint, RaysAndGlintBrightenAroundThePrimaryFlare)
+{
+    CLensFlare flare;
+    flare.Paint(400, 400, kDefaultColor, 320, 280, 1.0);
+    int r, g, b;
+    // At the primary centre the glow alone gives 229.5 -> 230; rays and the
+    // glint only add, so the centre is saturated further.
+    flare.GetLayer().Get(320, 280, r, g, b);
+    EXPECT_GT(r, 230);
+    EXPECT_GE(r, g);  // the glint adds 1.5 times as much red as green
+    // Blue: the default colour has none, and nothing adds blue.
+    EXPECT_EQ(b, 0);
+}
+
+TEST(LensFlarePaint, ZeroIntensityCreatesNoLayerAndComposeIsANoOp)
+{
+    CLensFlare flare;
+    flare.Paint(64, 48, kDefaultColor, 10, 10, 0.0);
+    EXPECT_FALSE(flare.GetLayer().Exists());
+    CPixelBuffer src = RandomPicture(64, 48, 3);
+    CPixelBuffer pic = src;
+    flare.Compose(pic.View(), kFlareAlpha, 128);  // alpha would darken if a layer existed
+    EXPECT_EQ(pic.Bytes(), src.Bytes());
+}
+
+TEST(LensFlarePaint, DeterministicAndSafeOnTinyPictures)
+{
+    CPixelBuffer a = RandomPicture(120, 90, 11), b = a;
+    ASSERT_TRUE(CLensFlare::Apply(a.View(), 0x3399FF, 0.25, 0.6, 150, kFlareAdditive, 128));
+    ASSERT_TRUE(CLensFlare::Apply(b.View(), 0x3399FF, 0.25, 0.6, 150, kFlareAdditive, 128));
+    EXPECT_EQ(a.Bytes(), b.Bytes());
+
+    // One-pixel pictures (halfW = 0) and non-finite stored positions do not crash.
+    for (auto [w, h] : {std::pair{1, 1}, std::pair{1, 7}, std::pair{9, 1}}) {
+        CPixelBuffer t(w, h, 40);
+        EXPECT_TRUE(CLensFlare::Apply(t.View(), kDefaultColor, 0.8, 0.7, 200, kFlareAlpha, 128));
+        EXPECT_TRUE(CLensFlare::Apply(t.View(), kDefaultColor, NAN, INFINITY, 100, kFlareSubtractive, 1));
+    }
+}
+
+TEST(LensFlareCompose, BlendingRules)
+{
+    CLensFlare flare;
+    flare.Paint(100, 100, kDefaultColor, 80, 70, 1.0);
+    ASSERT_TRUE(flare.GetLayer().Exists());
+    const CFlareLayer& layer = flare.GetLayer();
+
+    CPixelBuffer white(100, 100, 255), black(100, 100, 0);
+    CPixelBuffer w2 = white, b2 = black;
+    flare.Compose(w2.View(), kFlareAdditive, 0);
+    EXPECT_EQ(w2.Bytes(), white.Bytes());  // additive never changes pure white
+    flare.Compose(b2.View(), kFlareSubtractive, 0);
+    EXPECT_EQ(b2.Bytes(), black.Bytes());  // subtractive never changes pure black
+    CPixelBuffer b3 = black;
+    flare.Compose(b3.View(), 9, 0);        // unknown blending is subtractive
+    EXPECT_EQ(b3.Bytes(), black.Bytes());
+
+    CPixelBuffer src = RandomPicture(100, 100, 21);
+    CPixelBuffer add = src, sub = src, mix255 = src, mix1 = src, mix100 = src;
+    flare.Compose(add.View(), kFlareAdditive, 0);
+    flare.Compose(sub.View(), kFlareSubtractive, 0);
+    flare.Compose(mix255.View(), kFlareAlpha, 255);
+    flare.Compose(mix1.View(), kFlareAlpha, 1);
+    flare.Compose(mix100.View(), kFlareAlpha, 100);
+    int zeroPixels = 0;
+    for (int y = 0; y < 100; ++y) {
+        for (int x = 0; x < 100; ++x) {
+            int l[3];
+            layer.Get(x, y, l[0], l[1], l[2]);
+            const std::uint32_t p = src.Get(x, y);
+            const bool white = (p & 0xFFFFFF) == 0xFFFFFF, blk = (p & 0xFFFFFF) == 0;
+            const bool zero = l[0] == 0 && l[1] == 0 && l[2] == 0;
+            zeroPixels += zero;
+            for (int ch = 0; ch < 3; ++ch) {
+                const int pc = static_cast<int>((p >> (8 * ch)) & 0xFF);
+                const auto at = [&](const CPixelBuffer& pic) { return static_cast<int>((pic.Get(x, y) >> (8 * ch)) & 0xFF); };
+                ASSERT_EQ(at(add), zero || white ? pc : std::min(255, pc + l[ch]));
+                ASSERT_EQ(at(sub), zero || blk ? pc : std::max(0, pc - l[ch]));
+                ASSERT_EQ(at(mix100), (l[ch] * 155 + pc * 100) / 255);
+                if (zero) {
+                    ASSERT_EQ(at(mix255), pc);       // mix 255 keeps the picture where the layer is 0
+                    ASSERT_EQ(at(mix1), pc / 255);   // mix 1 makes it almost black there
+                }
+            }
+        }
+    }
+    EXPECT_GT(zeroPixels, 0);
+}
