@@ -1,0 +1,177 @@
+#pragma once
+// The model-level render settings (category 'M'): identity, labels, type,
+// default, range, unit and value names of each, the update classes, and the
+// start values a new product receives.
+
+#include "properties/SettingKey.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+class SettingStore;
+
+// Setting ids of category 'M'.
+enum SettingId : std::uint32_t {
+    kSetBorders = 1,
+    kSetBorderSize = 2,
+    kSetBorderColor = 3,
+    kSetBevel = 11,
+    kSetBevelStyle = 12,
+    kSetBevelSize = 13,
+    kSetBevelColor = 14,
+    kSetColorEffect = 21,
+    kSetColorEffectStyle = 22,
+    kSetColorEffectColor = 23,
+    kSetLensFlare = 31,
+    kSetLensFlareIntensity = 32,
+    kSetLensFlareX = 33,
+    kSetLensFlareY = 34,
+    kSetLensFlareColor = 35,
+    kSetLensFlareBlending = 36,
+    kSetLensFlareAlphaMix = 37,
+    kSetXRotation = 41,
+    kSetYRotation = 42,
+    kSetZRotation = 43,
+    kSetAboveTable = 51,
+    kSetTablePosition = 53,
+    kSetReflection = 61,
+    kSetReflectionTopFade = 62,
+    kSetReflectionBottomFade = 63,
+    kSetReflectionRipple = 64,
+    kSetShadows = 71,
+    kSetShadowColor = 72,
+    kSetShadowStyle = 73,
+    kSetLights = 81,
+    kSetObserverX = 91,
+    kSetObserverY = 92,
+    kSetObserverDistance = 93,
+    kSetCDImage = 101,
+    kSetCDPosition = 102,
+    kSetBinderType = 111,
+    kSetBinderParam1 = 112,
+    kSetBinderParam2 = 113,
+    kSetBinderColor = 114,
+    kSetPaperColor = 121,
+    kSetPageEdges = 122,
+    kSetPageEdgeColor = 123,
+    kSetPageDepthFront = 131,
+    kSetPageDepthBack = 132,
+    kSetPageDepthPages = 133,
+    kSetPageDepthRow = 134,  // grid row only; nothing is stored under it
+    kSetFacePictureFront = 141,  // 141..147: per-face "has its own picture" flags
+    kSetFacePictureLast = 147,
+    kSetSubTitle = 151,          // SUBT of the model entry
+    kSetSubPrompt = 152,         // SUBD
+    kSetSubPattern = 153,        // SUBW
+    kSetSubName = 154,           // SUBS
+    kSetSubPicture = 155,        // chosen sub-picture file name
+    kSetRenderWidth = 161,       // pixels
+    kSetRenderHeight = 162,      // pixels
+    kSetMagnification = 163,     // k of the alpha and scratch pictures
+    kSetProductWidth = 171,      // millimetres (real)
+    kSetProductHeight = 172,
+    kSetProductDepth = 173,
+    kSetBrightness = 181,
+    kSetContrast = 182,
+    kSetRedBalance = 183,
+    kSetGreenBalance = 184,
+    kSetBlueBalance = 185,
+    kSetSoftenEdges = 191,
+    kSetDetail = 192,
+    kSetFoldsShown = 201,
+    kSetFoldsColor = 202,
+};
+
+// Update class bits: which prepared data a change makes stale.
+enum UpdateBits : unsigned {
+    kUpdateLayout = 1,         // layout, scratch and rendering data
+    kUpdateScratch = 2,        // scratch and rendering data
+    kUpdateFinish = 4,         // rendering data only (finishing effects)
+    kUpdateCDImage = 8,        // the CD-ROM face picture
+    kUpdatePageEdges = 16,     // the page-edge faces
+    kUpdateBackground = 32,    // the background picture
+    kUpdatePreviewModel = 64,  // cached preview model
+    kUpdateRenderModel = 128,  // cached render model
+};
+
+// Update class of a setting id (any id; ids without an entry get class 1).
+unsigned GetUpdateClass(std::uint32_t id) noexcept;
+
+enum class SettingType {
+    Boolean,   // 0 "No", 1 "Yes"
+    Choice,    // one of a value-name list
+    Integer,
+    Colour,    // 0x00BBGGRR
+    Lights,    // 25-bit mask
+    Real,
+    Text,
+    None,      // a grid item that stores nothing
+};
+
+struct SettingValueName {
+    const char* name;
+    int value;
+};
+
+// Ordered (display order) value-name list.
+using ValueNameList = std::span<const SettingValueName>;
+
+enum class ChoiceList {
+    None,
+    Detail,
+    BevelStyle,
+    ColorEffectStyle,
+    LensFlareBlending,
+    TablePosition,
+    ShadowStyle,
+    BinderType,
+    CDPositionBook,
+    CDPositionBox,
+    ScaleDivisor,  // "X 1"=1, "X 1/2"=2 ... "X 1/16"=16 (size pages)
+    Multiplier,    // "X 1"=1 .. "X 16"=16 (size pages)
+};
+
+ValueNameList GetValueNames(ChoiceList list) noexcept;
+
+// Name of `value` in the list, or "" when no entry has that value.
+std::string GetValueName(ChoiceList list, int value);
+
+// The range of Bevel Size and Border Size depends on the rendered picture size.
+enum class RangeKind { None, Fixed, BorderLimit };
+
+struct SettingInfo {
+    std::uint32_t id;
+    const char* label;      // grid label ("" when the grid never shows it)
+    const char* section;    // grid section ("" when never shown)
+    const char* editLabel;  // name in edit dialogs, undo texts, messages
+    SettingType type;
+    std::int32_t defaultInt;   // Boolean/Choice/Integer/Colour/Lights
+    double defaultReal;        // Real
+    const char* defaultText;   // Text
+    RangeKind range;
+    std::int32_t minimum;      // valid when range == Fixed (BorderLimit: minimum only)
+    std::int32_t maximum;
+    const char* unit;          // "pixels", "degrees", "%" or ""
+    ChoiceList choices;        // Choice settings; CD Position uses the book list here
+};
+
+// Every 'M' setting, in the order the settings table lists them.
+std::span<const SettingInfo> GetSettingTable() noexcept;
+
+// Entry of `id`, or nullptr.
+const SettingInfo* FindSetting(std::uint32_t id) noexcept;
+
+// Upper bound M of Bevel Size and Border Size: min(width / 4, height / 4),
+// each quotient truncated toward zero (rendered picture size in pixels).
+int GetBorderBevelLimit(int renderWidth, int renderHeight) noexcept;
+
+// The ids in the order a new product receives their start values.
+std::span<const std::uint32_t> GetStartValueOrder() noexcept;
+
+// Stores every start value into `store` in start-value order.
+void ApplyStartValues(SettingStore& store);
+
+// "%d%% / %d%% / %d%%" of front cover, pages, back cover.
+std::string FormatPageDepths(const SettingStore& store);
