@@ -1,0 +1,425 @@
+// Leaving the wizard and property pages: what is refused, with which message,
+// and what each page stores.
+#include "properties/PageChecks.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Records the questions asked and answers them with a fixed reply.
+struct Asker {
+    bool reply = false;
+    std::vector<std::string> asked;
+    PageQuestion Fn()
+    {
+        return [this](const std::string& q) {
+            asked.push_back(q);
+            return reply;
+        };
+    }
+};
+
+const char* kNoLight = "You must turn on at least one light if you want Shadows.\n\n"
+                       "Either turn off Shadows or turn on at least one light.";
+const char* kTooMany = "You can not have more than 5 lights turned on.";
+const char* kReflectionTable = "You can not combine Reflection with this Table Position.\n\n"
+                               "Either turn off Reflection or change the Table Position.";
+
+} // namespace
+
+TEST(EffectsPage, LightCountLimits)
+{
+    EffectsPageValues controls;
+    controls.shadows = true;
+    EffectsPageValues stored;
+    stored.topFade = 7; // marker: must survive a refusal
+
+    controls.lights = 0;
+    PageLeave r = LeaveEffectsPage(controls, stored);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.message, kNoLight);
+
+    // Bits 0, 4, 20, 24 (the four corners) and 12 (centre): five lights.
+    controls.lights = (1u << 0) | (1u << 4) | (1u << 20) | (1u << 24) | (1u << 12);
+    EXPECT_EQ(CountLights(controls.lights), 5);
+    controls.topFade = 99;
+    EXPECT_TRUE(LeaveEffectsPage(controls, stored).ok);
+    EXPECT_EQ(stored.lights, controls.lights);
+    EXPECT_EQ(stored.topFade, 99);
+
+    // A sixth light is refused and leaves the stored values alone.
+    EffectsPageValues six = controls;
+    six.lights |= 1u << 7;
+    six.topFade = 1;
+    r = LeaveEffectsPage(six, stored);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.message, kTooMany);
+    EXPECT_EQ(stored.topFade, 99);
+
+    // Bits above the 25 positions are not lights.
+    EXPECT_EQ(CountLights(0xFE000000u | 0x3u), 2);
+}
+
+TEST(EffectsPage, ShadowsOffStoresDefaults)
+{
+    EffectsPageValues controls;
+    controls.shadows = false;
+    controls.lights = 0;            // would be refused with Shadows on
+    controls.shadowColor = 0xFFFFFF; // likewise
+    controls.shadowStyle = 0;
+    controls.tablePosition = 1;
+    controls.reflection = true;      // no conflict: the table is stored beneath
+    EffectsPageValues stored;
+    ASSERT_TRUE(LeaveEffectsPage(controls, stored).ok);
+    EXPECT_FALSE(stored.shadows);
+    EXPECT_EQ(stored.lights, 0x100u);
+    EXPECT_EQ(stored.shadowColor, 0x808080u);
+    EXPECT_EQ(stored.shadowStyle, 3);
+    EXPECT_EQ(stored.tablePosition, 0);
+    EXPECT_TRUE(stored.reflection);
+}
+
+TEST(EffectsPage, ShadowColourAndReflectionTable)
+{
+    EffectsPageValues controls;
+    controls.shadows = true;
+    controls.lights = 0x100;
+    controls.shadowColor = 0xFFFFFF;
+    EffectsPageValues stored;
+    PageLeave r = LeaveEffectsPage(controls, stored);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.message, "Shadows can not be white.\n\nEither turn off Shadows or choose a different Shadow color.");
+    controls.shadowColor = 0xFEFFFF;
+    EXPECT_TRUE(LeaveEffectsPage(controls, stored).ok);
+
+    controls.reflection = true;
+    controls.tablePosition = 1;
+    r = LeaveEffectsPage(controls, stored);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.message, kReflectionTable);
+    controls.tablePosition = 0;
+    EXPECT_TRUE(LeaveEffectsPage(controls, stored).ok);
+
+    EXPECT_FALSE(GetEffectsPageEnabling(false, true).shadowControls);
+    EXPECT_TRUE(GetEffectsPageEnabling(false, true).reflectionControls);
+}
+
+TEST(EffectsPage, StoreWritesTheNineSettings)
+{
+    SettingStore store;
+    EffectsPageValues v;
+    v.shadows = true;
+    v.lights = 0x11;
+    v.shadowColor = 0x123456;
+    v.shadowStyle = 1;
+    v.tablePosition = 1;
+    v.reflection = false;
+    v.topFade = 10;
+    v.bottomFade = 20;
+    v.ripple = false;
+    EXPECT_NE(v.Store(store), 0u);
+    EXPECT_EQ(store.GetInt(ModelKey(71)), 1);
+    EXPECT_EQ(store.GetInt(ModelKey(81)), 0x11);
+    EXPECT_EQ(store.GetInt(ModelKey(72)), 0x123456);
+    EXPECT_EQ(store.GetInt(ModelKey(73)), 1);
+    EXPECT_EQ(store.GetInt(ModelKey(53)), 1);
+    EXPECT_EQ(store.GetInt(ModelKey(61)), 0);
+    EXPECT_EQ(store.GetInt(ModelKey(62)), 10);
+    EXPECT_EQ(store.GetInt(ModelKey(63)), 20);
+    ASSERT_NE(store.LookupInt(ModelKey(64)), nullptr);
+    EXPECT_EQ(*store.LookupInt(ModelKey(64)), 0);
+    const EffectsPageValues back = EffectsPageValues::FromStore(store);
+    EXPECT_EQ(back.lights, 0x11u);
+    EXPECT_EQ(back.shadowColor, 0x123456u);
+    EXPECT_EQ(back.tablePosition, 1);
+}
+
+TEST(Effects2Page, BevelAndBorderSizeBound)
+{
+    // 400 x 300: M = min(100, 75) = 75.
+    EXPECT_EQ(EffectSizeLimit(400, 300), 75);
+    EXPECT_EQ(EffectSizeLimit(403, 999), 100); // 403 / 4 = 100.75 truncated
+    Asker asker;
+    Effects2PageControls c;
+    c.bevel = true;
+    c.bevelStyle = 3;
+    c.bevelColor = 0x112233;
+    c.bevelSizeText = "75";
+    Effects2PageValues stored;
+    ASSERT_TRUE(LeaveEffects2Page(c, 400, 300, asker.Fn(), stored).ok);
+    EXPECT_EQ(stored.bevelSize, 75);
+    EXPECT_EQ(stored.bevelStyle, 3);
+    EXPECT_EQ(stored.bevelColor, 0x112233u);
+
+    struct Case {
+        std::string text;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"76", "Bevel Size must be between 1 and 75 pixels."},
+        {"0", "Bevel Size must be between 1 and 75 pixels."},
+        {"", "Bevel Size is blank."},
+        {"   ", "Bevel Size is blank."},
+        {"7a", "Bevel Size contains invalid characters."},
+        {"+7", "Bevel Size contains invalid characters."},
+        {"007", "Bevel Size contains invalid characters."},
+        {"99999999999", "Bevel Size contains invalid characters."},
+    };
+    for (const Case& bad : cases) {
+        Effects2PageValues untouched;
+        untouched.bevelSize = 42;
+        c.bevelSizeText = bad.text;
+        const PageLeave r = LeaveEffects2Page(c, 400, 300, asker.Fn(), untouched);
+        EXPECT_FALSE(r.ok) << bad.text;
+        EXPECT_EQ(r.message, bad.message) << bad.text;
+        EXPECT_EQ(untouched.bevelSize, 42) << bad.text;
+    }
+    c.bevelSizeText = " 12 "; // trimmed
+    ASSERT_TRUE(LeaveEffects2Page(c, 400, 300, asker.Fn(), stored).ok);
+    EXPECT_EQ(stored.bevelSize, 12);
+
+    c.borders = true;
+    c.borderSizeText = "76";
+    const PageLeave r = LeaveEffects2Page(c, 400, 300, asker.Fn(), stored);
+    EXPECT_EQ(r.message, "Border Size must be between 1 and 75 pixels.");
+    EXPECT_TRUE(asker.asked.empty());
+}
+
+TEST(Effects2Page, UntickedGroupsStoreDefaults)
+{
+    Effects2PageControls c;
+    c.bevel = false;
+    c.bevelSizeText = "nonsense"; // not checked while Bevel is off
+    c.bevelStyle = 2;
+    c.borders = false;
+    c.borderSizeText = "";
+    c.borderColor = 0x777777;
+    c.colorEffect = false;
+    c.colorEffectColor = 0; // black is fine while the effect is off
+    c.lensFlare = false;
+    c.lensFlareIntensity = 180;
+    Effects2PageValues v;
+    ASSERT_TRUE(LeaveEffects2Page(c, 400, 400, nullptr, v).ok);
+    EXPECT_EQ(v.bevelStyle, 1);
+    EXPECT_EQ(v.bevelSize, 10);
+    EXPECT_EQ(v.bevelColor, 0xFFFFFFu);
+    EXPECT_EQ(v.borderColor, 0u);
+    EXPECT_EQ(v.borderSize, 1);
+    EXPECT_EQ(v.colorEffectStyle, 2);
+    EXPECT_EQ(v.colorEffectColor, 0x00FF00u);
+    EXPECT_EQ(v.lensFlareIntensity, 100);
+    EXPECT_EQ(v.lensFlareColor, 0x00FFFFu);
+    EXPECT_EQ(v.lensFlareBlending, 1);
+
+    SettingStore store;
+    v.Store(store);
+    EXPECT_EQ(store.GetInt(ModelKey(13)), 10);
+    EXPECT_EQ(store.GetInt(ModelKey(22)), 2);
+    EXPECT_EQ(store.GetInt(ModelKey(35)), 0x00FFFF);
+    EXPECT_EQ(store.GetInt(ModelKey(14)), 0xFFFFFF);
+}
+
+TEST(Effects2Page, ColorizeChecks)
+{
+    Effects2PageControls c;
+    c.colorEffect = true;
+    c.colorEffectStyle = 1; // Colorize
+    Effects2PageValues v;
+    Asker asker;
+
+    c.colorEffectColor = 0;
+    PageLeave r = LeaveEffects2Page(c, 400, 400, asker.Fn(), v);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.message, "You can not colorize the image to black.\n\nPlease choose another color, or select an "
+                         "another Color Effect instead of Colorize.");
+    EXPECT_TRUE(asker.asked.empty());
+
+    // Every channel 64 or less asks; No refuses quietly, Yes accepts.
+    c.colorEffectColor = 0x404040;
+    asker.reply = false;
+    r = LeaveEffects2Page(c, 400, 400, asker.Fn(), v);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.message.empty());
+    ASSERT_EQ(asker.asked.size(), 1u);
+    EXPECT_EQ(asker.asked[0], "You have chosen to Colorize to a very dark color. This will result in the final image "
+                              "appearing very dark.\n\nAre you sure that you really want to do this?");
+    asker.reply = true;
+    ASSERT_TRUE(LeaveEffects2Page(c, 400, 400, asker.Fn(), v).ok);
+    EXPECT_EQ(v.colorEffectColor, 0x404040u);
+
+    // Red 65: accepted without a question.
+    asker.asked.clear();
+    c.colorEffectColor = 0x404041;
+    ASSERT_TRUE(LeaveEffects2Page(c, 400, 400, asker.Fn(), v).ok);
+    EXPECT_TRUE(asker.asked.empty());
+
+    // Another style: no colour check at all.
+    c.colorEffectStyle = 2;
+    c.colorEffectColor = 0;
+    EXPECT_TRUE(LeaveEffects2Page(c, 400, 400, asker.Fn(), v).ok);
+    EXPECT_FALSE(GetEffects2PageEnabling(true, true, 2).colorEffectColor);
+    EXPECT_TRUE(GetEffects2PageEnabling(true, true, 1).colorEffectColor);
+}
+
+TEST(SizePage, BinderDimensions)
+{
+    const char* kRefused = "You can not make a Binder with these dimensions.\n\n"
+                           "Please enter a higher Width or lower Depth value.";
+    const char* kLarge = "To make the Binding fit the current Width and Depth, it will have to be very large, and "
+                         "possibly out of proportion, as compared to the covers.\n\nDo you really want to do this?";
+    const char* kOverlap = "If you do not increase the Width or decrease the Depth, the Binding will overlap with "
+                           "the CD-ROM.\n\nDo you really want to do this?";
+    SizePageControls c;
+    c.catalogueWidth = -216;
+    c.catalogueHeight = -279;
+    c.catalogueDepth = -27;
+    c.heightText = "279";
+    c.binder = true;
+
+    // 100 x 60: r = trunc(60 * 0.7071) = 42; 100 > 43, 2 * 60 = 120 >= 100 -> question.
+    c.widthText = "100";
+    c.depthText = "60";
+    Asker no;
+    SizePageValues v;
+    PageLeave r = LeaveSizePage(c, no.Fn(), v);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.focusField, kSizeFieldWidth);
+    ASSERT_EQ(no.asked.size(), 1u);
+    EXPECT_EQ(no.asked[0], kLarge);
+    EXPECT_EQ(v.width, 0);
+    Asker yes;
+    yes.reply = true;
+    ASSERT_TRUE(LeaveSizePage(c, yes.Fn(), v).ok);
+    EXPECT_EQ(v.width, 100);
+    EXPECT_EQ(v.height, 279);
+    EXPECT_EQ(v.depth, 60);
+
+    // 40 x 60: 40 <= 43 -> refused without a question.
+    c.widthText = "40";
+    Asker none;
+    r = LeaveSizePage(c, none.Fn(), v);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.message, kRefused);
+    EXPECT_TRUE(none.asked.empty());
+    // 43 is still refused (r + 1), 44 reaches the question.
+    c.widthText = "43";
+    EXPECT_EQ(LeaveSizePage(c, none.Fn(), v).message, kRefused);
+    c.widthText = "44";
+    EXPECT_FALSE(LeaveSizePage(c, none.Fn(), v).ok);
+    EXPECT_EQ(none.asked.size(), 1u);
+
+    // With a CD-ROM, depth 27: r = trunc(19.09) = 19; width 80 leaves 61 < 62.
+    c.hasCD = true;
+    c.depthText = "27";
+    c.widthText = "80";
+    Asker cd;
+    EXPECT_FALSE(LeaveSizePage(c, cd.Fn(), v).ok);
+    ASSERT_EQ(cd.asked.size(), 1u);
+    EXPECT_EQ(cd.asked[0], kOverlap);
+    // Width 81 leaves 62 and 2 * 27 < 81: no question.
+    c.widthText = "81";
+    Asker quiet;
+    EXPECT_TRUE(LeaveSizePage(c, quiet.Fn(), v).ok);
+    EXPECT_TRUE(quiet.asked.empty());
+}
+
+TEST(SizePage, FieldsAndRanges)
+{
+    // Software box: width and height fixed, depth editable.
+    SizePageControls c;
+    c.catalogueWidth = 202;
+    c.catalogueHeight = 261;
+    c.catalogueDepth = -50;
+    c.widthText = "garbage"; // a fixed field is not read
+    c.depthText = "301";
+    SizePageValues v;
+    PageLeave r = LeaveSizePage(c, nullptr, v);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.message, "Depth must be between 1 and 300.");
+    EXPECT_EQ(r.focusField, kSizeFieldDepth);
+    c.depthText = "300";
+    ASSERT_TRUE(LeaveSizePage(c, nullptr, v).ok);
+    EXPECT_EQ(v.width, 202);
+    EXPECT_EQ(v.height, 261);
+    EXPECT_EQ(v.depth, 300);
+
+    c.minimum = 5;
+    c.depthText = "4";
+    EXPECT_EQ(LeaveSizePage(c, nullptr, v).message, "Depth must be between 5 and 300.");
+
+    // A card has no depth field.
+    SizePageControls card;
+    card.catalogueWidth = -86;
+    card.catalogueHeight = -54;
+    card.widthText = "86";
+    card.heightText = "";
+    EXPECT_EQ(LeaveSizePage(card, nullptr, v).message, "Height is blank.");
+
+    EXPECT_FALSE(GetDimensionField(0).visible);
+    EXPECT_TRUE(GetDimensionField(-50).enabled);
+    EXPECT_EQ(GetDimensionField(-50).value, 50);
+    EXPECT_FALSE(GetDimensionField(28).enabled);
+}
+
+TEST(PagesPage, TotalMustBeHundred)
+{
+    EXPECT_EQ(GetPagesTotal("10", "80", "10").text, "100");
+    EXPECT_TRUE(GetPagesTotal("10", "80", "10").canGoOn);
+    EXPECT_TRUE(GetPagesTotal("0", "100", "0").canGoOn);
+    for (const auto& t : {std::vector<std::string>{"10", "80", "11"}, {"", "90", "10"}, {"x", "80", "10"},
+                          {"-10", "100", "10"}, {"50", "50", "0 0"}}) {
+        const PagesTotal total = GetPagesTotal(t[0], t[1], t[2]);
+        EXPECT_EQ(total.text, "ERROR");
+        EXPECT_FALSE(total.canGoOn);
+    }
+    SettingStore store;
+    PagesPageValues p;
+    p.frontCover = 5;
+    p.pages = 90;
+    p.backCover = 5;
+    p.Store(store);
+    EXPECT_EQ(store.GetInt(ModelKey(131)), 5);
+    EXPECT_EQ(store.GetInt(ModelKey(133)), 90);
+    EXPECT_EQ(store.GetInt(ModelKey(132)), 5);
+    EXPECT_EQ(store.GetInt(ModelKey(121)), 0xE0E0E0);
+}
+
+TEST(ListAndSidePages, NeedAChoice)
+{
+    EXPECT_EQ(LeaveListPage(false).message, "Please select an item.");
+    EXPECT_TRUE(LeaveListPage(true).ok);
+    EXPECT_EQ(LeaveSidePage("Texture", false).message, "Please select a texture.");
+    EXPECT_TRUE(LeaveSidePage("Texture", true).ok);
+    EXPECT_TRUE(LeaveSidePage("Color", false).ok);
+}
+
+TEST(BackRenderPage, RangeAndFixedSize)
+{
+    BackRenderControls c;
+    BackRenderValues v;
+    c.widthText = "49";
+    PageLeave r = LeaveBackRenderPage(c, v);
+    EXPECT_EQ(r.message, "Width must be between 50 and 999 pixels.");
+    EXPECT_EQ(v.width, 400);
+    c.widthText = "50";
+    c.heightText = "1000";
+    EXPECT_EQ(LeaveBackRenderPage(c, v).message, "Height must be between 50 and 999 pixels.");
+    c.heightText = "999";
+    ASSERT_TRUE(LeaveBackRenderPage(c, v).ok);
+    EXPECT_EQ(v.width, 50);
+    EXPECT_EQ(v.height, 999);
+
+    // Fixed by a background picture: the fields are not read.
+    c.fixedByPicture = true;
+    c.widthText = "oops";
+    c.pictureWidth = 640;
+    c.pictureHeight = 480;
+    ASSERT_TRUE(LeaveBackRenderPage(c, v).ok);
+    EXPECT_EQ(v.width, 640);
+    EXPECT_EQ(v.height, 480);
+    EXPECT_STREQ(kBackRenderFixedNote, "These settings can not be edited because they are fixed at the size of the "
+                                       "background image that you chose");
+}
