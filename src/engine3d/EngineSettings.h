@@ -1,0 +1,56 @@
+#pragma once
+// The render settings the 3D engine reads, copied out of a product's settings
+// store once per build so that the geometry code works on plain values.
+
+#include "image/Color.h"
+
+#include <cstdint>
+
+class SettingStore;
+
+struct CEngineSettings {
+    // Object positioning
+    int xRotation = 10, yRotation = 25, zRotation = 15; // degrees
+    int tablePosition = 0; // 0 beneath (horizontal table), 1 behind (vertical table)
+    int aboveTable = 0;    // model units
+    // Observer
+    int observerX = 0, observerY = 0;
+    int observerDistance = 500;
+    // Reflection
+    bool reflection = false;
+    int topFade = 128, bottomFade = 255; // 1 .. 255, weight of the picture in 255ths
+    bool ripple = true;
+    // Shadows
+    bool shadows = true;
+    COLORREF shadowColour = 0x808080;
+    int shadowStyle = 3; // 0 cut, 1 good, 2 very good, 3 best
+    std::uint32_t lights = 0x100;
+    // Rendering options
+    int detail = 0; // 0 standard (25 samples), 1 enhanced (100 samples)
+    bool softenEdges = false;
+    // Binder rings
+    int binderType = 0;   // 0 none, 1 spiral, 2 comb
+    int binderParam1 = 50; // ring height in tenths of a unit
+    int binderParam2 = 70; // gap between rings in tenths of a unit
+    COLORREF binderColour = 0;
+    // CD-ROM
+    int cdPosition = 5;
+    // Folds
+    bool foldsShown = false;
+    COLORREF foldsColour = 0xFFFFFF;
+    // Pages
+    int pageFront = 10, pagePages = 80, pageBack = 10; // percent of the depth
+    COLORREF paperColour = 0xE0E0E0;
+    bool pageEdges = false;
+    COLORREF edgeColour = 0xC0C0C0;
+    // Dimensions (millimetres)
+    double width = 1.0, height = 1.0, depth = 1.0;
+
+    // Whether the mirrored model is drawn: Reflection on and the horizontal table.
+    bool ReflectionShown() const noexcept { return reflection && tablePosition == 0; }
+    // 100 for Detail "Enhanced", else 25.
+    int SampleCount() const noexcept { return detail == 1 ? 100 : 25; }
+
+    // Reads the model-level settings (category 'M') of a store.
+    static CEngineSettings FromStore(const SettingStore& store);
+};

@@ -1,0 +1,95 @@
+#pragma once
+// Entry point of the 3D engine for the render pipeline: build the solid of a
+// product with its shadows and reflection, fit it into the model area of the
+// scratch picture and draw it there.
+//
+// Typical use by the pipeline (one render):
+//
+//   CModelSpec spec = CModelSpec::FromProduct(product);
+//   CTextureSet textures;
+//   PrepareTextureSet(spec, textures);            // CD half, card corners, folds
+//   textures.SetPicture('F', frontPicture);       // one picture per face code
+//   ...                                           // (see GetFaceCodes)
+//   CModelArea area{S, ox, oy};                   // square of the model, scratch pixels
+//   std::string error;
+//   if (!model.Draw(spec, /*quality*/ true, area, textures, scratch, alpha,
+//                   progress, &error)) { ... }
+//
+// `model` is a CProductModel kept by the caller between renders: it builds
+// the mesh on first use and reuses it until Discard() (call it whenever a
+// setting or dimension that shapes the model changes: rotation, observer,
+// table, Above Table, shadows, lights, reflection, dimensions, binder, CD
+// position). `alpha` is the white working layer ("a") of the scratch
+// picture's size, used for the shadow copies and the reflection.
+//
+// Drawing order (back to front): the reflection into the layer, blended with
+// the fades and the ripple; each shadow copy into the layer, blended with the
+// shadow style's weight; the model straight onto the scratch picture. With
+// Soften Edges the model and the reflection are resolved after drawing.
+//
+// Progress: the callback gets (polygons done, total) after every polygon and
+// after every list; total is the polygon count of the mesh plus 2.
+
+#include "engine3d/ModelMesh.h"
+#include "engine3d/ModelSpec.h"
+#include "engine3d/TextureSet.h"
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+class CRaster;
+
+// The square the model is fitted into: side and lower-left corner in scratch pixels.
+struct CModelArea {
+    int size = 0;
+    int ox = 0;
+    int oy = 0;
+};
+
+using ModelProgress = std::function<void(std::size_t done, std::size_t total)>;
+
+// Sets the sampling options of a render from the product: the CD half flag,
+// the corner radius and face size of rounded cards, the folds.
+void PrepareTextureSet(const CModelSpec& spec, CTextureSet& textures);
+
+// The face codes whose pictures the model samples, as a string ("FURDL" for a
+// box, "FurdS" for a book, "FurdlC" for a binder with CD-ROM, "C" for the CD).
+// Each code is also the side key of its picture, except 'C', the CD-ROM picture.
+std::string GetFaceCodes(const CModelSpec& spec);
+
+class CProductModel {
+public:
+    // Builds the model list, the shadow copies and the reflection, places them
+    // on the table and sets up the camera. `quality` selects the fine
+    // tessellation of the disc rim and the binder rings.
+    void Build(const CModelSpec& spec, bool quality);
+    bool IsBuilt() const noexcept { return m_built; }
+    void Discard() noexcept;
+
+    // The built mesh (empty before Build).
+    CModelMesh& GetMesh() noexcept { return m_mesh; }
+    const CModelMesh& GetMesh() const noexcept { return m_mesh; }
+
+    // Projects the mesh and fits it into the area; the context is what the
+    // rasteriser needs for this fit.
+    CFitContext Fit(const CModelArea& area) noexcept;
+
+    // Builds (when needed), fits and draws. False with a message when the
+    // pictures are unusable (not 24-bit, different sizes) or the area is empty;
+    // nothing is drawn then.
+    bool Draw(const CModelSpec& spec, bool quality, const CModelArea& area,
+              CTextureSet& textures, CRaster& scratch, CRaster& alpha,
+              const ModelProgress& progress, std::string* error);
+
+private:
+    CModelMesh m_mesh;
+    bool m_built = false;
+    bool m_quality = false;
+};
+
+// Draws a fitted mesh: the reflection (last list, when `spec` shows one), the
+// shadow copies (lists 1 and up) and the model (list 0), as described above.
+bool RenderModelPicture(CModelMesh& mesh, const CFitContext& fit, const CModelSpec& spec,
+                        CTextureSet& textures, CRaster& scratch, CRaster& alpha,
+                        const ModelProgress& progress, std::string* error);
