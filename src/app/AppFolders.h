@@ -5,9 +5,9 @@
 // ends with '/'. Creating the value creates every missing folder.
 
 #include "app/IniFile.h"
+#include "properties/UserPrompts.h"
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -76,11 +76,6 @@ private:
     CIniFile m_ProgramIni, m_UserIni;
     bool m_StartingUp = true;
 };
-
-// Yes/No question; returns true for Yes.
-using QuestionCallback = std::function<bool(const std::string& question)>;
-// A message the user must see (error or information).
-using MessageSink = std::function<void(const std::string& message)>;
 
 // Checks a folder the user typed: an absolute POSIX path whose components are
 // not empty, ".", "..", and do not begin or end with a space or tab nor contain
