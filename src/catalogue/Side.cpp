@@ -1,12 +1,18 @@
 #include "catalogue/Side.h"
 
-#if __has_include("image/Raster.h")
 #include "image/Raster.h"
-#endif
 
 CSide::CSide() { ApplyDefaultSettings(m_Settings); }
 
 CSide::~CSide() = default;
+
+std::unique_ptr<CSide> CSide::Clone() const {
+    auto copy = std::make_unique<CSide>();
+    copy->m_Settings = m_Settings;
+    if (m_pPicture) copy->m_pPicture = std::make_unique<CRaster>(*m_pPicture);
+    if (m_pSecondPicture) copy->m_pSecondPicture = std::make_unique<CRaster>(*m_pSecondPicture);
+    return copy;
+}
 
 void CSide::SetPicture(std::unique_ptr<CRaster> picture) noexcept { m_pPicture = std::move(picture); }
 

@@ -42,6 +42,9 @@ public:
     CSide(const CSide&) = delete;
     CSide& operator=(const CSide&) = delete;
 
+    // Deep copy: settings and both pictures.
+    std::unique_ptr<CSide> Clone() const;
+
     SettingStore& GetSettings() noexcept { return m_Settings; }
     const SettingStore& GetSettings() const noexcept { return m_Settings; }
 
