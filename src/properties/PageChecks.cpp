@@ -249,15 +249,6 @@ Effects2PageEnabling GetEffects2PageEnabling(bool bevel, bool colorEffect, int c
 
 // ---- Size ---------------------------------------------------------------------------
 
-DimensionField GetDimensionField(int catalogueValue) noexcept
-{
-    if (catalogueValue == 0)
-        return DimensionField{false, false, 0};
-    if (catalogueValue < 0)
-        return DimensionField{true, true, -catalogueValue};
-    return DimensionField{true, false, catalogueValue};
-}
-
 PageLeave LeaveSizePage(const SizePageControls& c, const PageQuestion& ask, SizePageValues& stored)
 {
     constexpr int kMaximum = 300; // millimetres
@@ -276,11 +267,11 @@ PageLeave LeaveSizePage(const SizePageControls& c, const PageQuestion& ask, Size
         {c.catalogueDepth, &c.depthText, "Depth", &v.depth, kSizeFieldDepth},
     };
     for (const Field& f : fields) {
-        const DimensionField shown = GetDimensionField(f.catalogue);
-        if (!shown.visible)
+        // Catalogue value 0: no such dimension (hidden); positive: fixed by the model.
+        if (f.catalogue == 0)
             continue;
-        if (!shown.enabled) {
-            *f.value = shown.value; // fixed by the model
+        if (f.catalogue > 0) {
+            *f.value = f.catalogue;
             continue;
         }
         PageLeave check = CheckWholeNumberField(*f.text, minimum, kMaximum, f.label, "", *f.value);

@@ -126,14 +126,6 @@ struct SizePageValues {
     int width = 0, height = 0, depth = 0; // millimetres; 0 for a hidden field
 };
 
-// How the dimension fields of a catalogue value are shown.
-struct DimensionField {
-    bool visible;
-    bool enabled;
-    int value;
-};
-DimensionField GetDimensionField(int catalogueValue) noexcept;
-
 PageLeave LeaveSizePage(const SizePageControls& controls, const PageQuestion& ask, SizePageValues& stored);
 
 // ---- Pages ("Size as a Percentage of Depth") ------------------------------------
