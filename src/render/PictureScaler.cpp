@@ -1,0 +1,89 @@
+#include "render/PictureScaler.h"
+
+#include <algorithm>
+#include <cstring>
+
+EScaleMethod ChooseScaleMethod(int srcWidth, int srcHeight, int dstWidth, int dstHeight) noexcept
+{
+    if (srcWidth == dstWidth && srcHeight == dstHeight) return EScaleMethod::Copy;
+    if (dstWidth > 0 && srcWidth > dstWidth && srcWidth % dstWidth == 0) {
+        const int r = srcWidth / dstWidth;
+        if (static_cast<long long>(dstHeight) * r <= srcHeight) return EScaleMethod::BlockAverage;
+    }
+    return EScaleMethod::Resample;
+}
+
+namespace {
+
+void BlockAverage(const CPixelView& src, const CPixelView& dst, int r) noexcept
+{
+    const int area = r * r;
+    const int w = dst.GetWidth();
+    // Column sums of one output row, per channel; r <= 65535 / 255 keeps
+    // the sums in range for any picture the container accepts.
+    for (int y = 0; y < dst.GetHeight(); ++y) {
+        std::uint8_t* out = dst.Row(y);
+        for (int x = 0; x < w; ++x) {
+            unsigned sb = 0, sg = 0, sr = 0;
+            for (int j = 0; j < r; ++j) {
+                const std::uint8_t* p = src.At(x * r, y * r + j);
+                for (int i = 0; i < r; ++i, p += 3) {
+                    sb += p[0];
+                    sg += p[1];
+                    sr += p[2];
+                }
+            }
+            out[3 * x] = static_cast<std::uint8_t>(sb / area);
+            out[3 * x + 1] = static_cast<std::uint8_t>(sg / area);
+            out[3 * x + 2] = static_cast<std::uint8_t>(sr / area);
+        }
+    }
+}
+
+void Resample(const CPixelView& src, const CPixelView& dst) noexcept
+{
+    const int sw = src.GetWidth(), sh = src.GetHeight();
+    const int dw = dst.GetWidth(), dh = dst.GetHeight();
+    // Sample at pixel centres; weights in 1/256.
+    for (int y = 0; y < dh; ++y) {
+        const double fy = std::clamp((y + 0.5) * sh / dh - 0.5, 0.0, sh - 1.0);
+        const int y0 = static_cast<int>(fy);
+        const int y1 = std::min(y0 + 1, sh - 1);
+        const int wy = static_cast<int>((fy - y0) * 256.0);
+        std::uint8_t* out = dst.Row(y);
+        for (int x = 0; x < dw; ++x) {
+            const double fx = std::clamp((x + 0.5) * sw / dw - 0.5, 0.0, sw - 1.0);
+            const int x0 = static_cast<int>(fx);
+            const int x1 = std::min(x0 + 1, sw - 1);
+            const int wx = static_cast<int>((fx - x0) * 256.0);
+            const std::uint8_t* p00 = src.At(x0, y0);
+            const std::uint8_t* p10 = src.At(x1, y0);
+            const std::uint8_t* p01 = src.At(x0, y1);
+            const std::uint8_t* p11 = src.At(x1, y1);
+            for (int c = 0; c < 3; ++c) {
+                const int top = p00[c] * (256 - wx) + p10[c] * wx;
+                const int bottom = p01[c] * (256 - wx) + p11[c] * wx;
+                out[3 * x + c] = static_cast<std::uint8_t>((top * (256 - wy) + bottom * wy + 32768) >> 16);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+void ScalePicture(const CPixelView& source, const CPixelView& dest) noexcept
+{
+    if (!source.IsValid() || !dest.IsValid()) return;
+    switch (ChooseScaleMethod(source.GetWidth(), source.GetHeight(), dest.GetWidth(), dest.GetHeight())) {
+    case EScaleMethod::Copy:
+        for (int y = 0; y < dest.GetHeight(); ++y)
+            std::memcpy(dest.Row(y), source.Row(y), static_cast<std::size_t>(dest.GetWidth()) * 3);
+        break;
+    case EScaleMethod::BlockAverage:
+        BlockAverage(source, dest, source.GetWidth() / dest.GetWidth());
+        break;
+    case EScaleMethod::Resample:
+        Resample(source, dest);
+        break;
+    }
+}

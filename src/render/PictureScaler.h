@@ -1,0 +1,13 @@
+#pragma once
+// Copies one 24-bit picture into another of a different size: an exact
+// integer reduction averages r x r blocks (per channel, integer division),
+// the same size is a plain copy, anything else is resampled bilinearly.
+
+#include "render/PixelView.h"
+
+enum class EScaleMethod { BlockAverage, Copy, Resample };
+
+// The method ScalePicture uses for these sizes.
+EScaleMethod ChooseScaleMethod(int srcWidth, int srcHeight, int dstWidth, int dstHeight) noexcept;
+
+void ScalePicture(const CPixelView& source, const CPixelView& dest) noexcept;

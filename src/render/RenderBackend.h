@@ -1,0 +1,38 @@
+#pragma once
+// What the render pipeline needs from the 3D engine: preparing a page-edge
+// face picture and drawing the product's model (with shadows and reflection)
+// into the scratch picture. The pipeline owns the order of the steps, the
+// pictures and the progress; the engine owns the geometry.
+
+#include <functional>
+
+#include "render/ModelArea.h"
+
+class CProduct;
+class CRaster;
+
+// Face picture of a face code ('F', 'L', ..., 'u', 'd', 'l', 'r', 'C'), with
+// the face's draw objects already burnt in; nullptr when the face has none.
+using FacePictureLookup = std::function<const CRaster*(char code)>;
+
+// Called as polygons are drawn: `done` of `total`.
+using ModelProgress = std::function<void(long long done, long long total)>;
+
+struct SModelDrawRequest {
+    CRaster* target = nullptr;   // the scratch picture (or the layout preview)
+    CRaster* alpha = nullptr;    // the white working layer for shadows and reflection
+    SModelArea area;             // where the model goes, target pixels
+    int magnification = 1;       // k of the target over the output size
+    bool quality = true;         // fine tessellation
+    FacePictureLookup faces;
+    ModelProgress progress;
+};
+
+class CRenderBackend {
+public:
+    virtual ~CRenderBackend() = default;
+    // Prepares the page-edge face `code` ('u', 'd', 'l' or 'r') into the product's side.
+    virtual void PreparePageEdge(CProduct& product, char code) = 0;
+    // Draws the model; returns false when nothing could be drawn.
+    virtual bool DrawModel(CProduct& product, const SModelDrawRequest& request) = 0;
+};

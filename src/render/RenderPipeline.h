@@ -1,0 +1,89 @@
+#pragma once
+// The render pipeline: page-edge preparation, background, model, scaling and
+// the finishing effects, with a cache of which prepared data is up to date so
+// that a change repeats only the steps that depend on it.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "render/RenderBackend.h"
+#include "render/RenderCache.h"
+#include "render/RenderProgress.h"
+
+class CFaceObjects;
+class CProduct;
+class CRaster;
+class SettingStore;
+
+// The finishing settings as the effects use them.
+struct SFinishSettings {
+    bool borders = false;
+    int borderSize = 1;
+    std::uint32_t borderColor = 0;
+    bool bevel = false;
+    int bevelStyle = 1;
+    int bevelSize = 10;
+    std::uint32_t bevelColor = 0xFFFFFF;
+    bool colorEffect = false;
+    int effectStyle = 1;
+    std::uint32_t effectColor = 0x00FF00;
+    bool lensFlare = false;
+    int flareIntensity = 100;
+    double flareX = 0.8;
+    double flareY = 0.7;
+    std::uint32_t flareColor = 0x00FFFF;
+    int flareBlending = 1;
+    int flareAlphaMix = 128;
+    int brightness = 100, contrast = 100, red = 100, green = 100, blue = 100;
+
+    static SFinishSettings FromStore(const SettingStore& store);
+};
+
+// Percentages of the full render: the model runs from 30 to E - 10, "Scaling"
+// starts at E - 10 and the enabled effects follow from E.
+int FinishingStart(const SFinishSettings& s) noexcept;
+
+// Output size (settings 161, 162) and magnification (163) of a product,
+// each brought into a usable range.
+struct SRenderSize {
+    int width = 400;
+    int height = 400;
+    int k = 1;
+};
+SRenderSize GetRenderSize(const SettingStore& store) noexcept;
+
+class CRenderPipeline {
+public:
+    // Draw objects of a face key ("F", "G", ...), or nullptr when it has none.
+    using FaceObjectsLookup = std::function<const CFaceObjects*(std::string_view key)>;
+
+    void SetBackend(CRenderBackend* backend) noexcept { m_backend = backend; }
+    void SetFaceObjects(FaceObjectsLookup lookup) { m_objects = std::move(lookup); }
+    // Called whenever the view's cached display pictures must be dropped.
+    void SetDiscardDisplay(std::function<void()> discard) { m_discard = std::move(discard); }
+    CRenderProgress& GetProgress() noexcept { return m_progress; }
+    CRenderCache& GetCache() noexcept { return m_cache; }
+
+    // Brings the data of `change` up to date. Returns false when a needed
+    // picture could not be made (the render then ends without drawing).
+    bool Render(std::string_view change, CProduct& product);
+
+    // The finishing steps alone on a finished-size picture (for tests and
+    // benches): lens flare, colour effect, bevel, border, colour balance.
+    static void ApplyFinishingEffects(CRaster& rendering, const SFinishSettings& s);
+
+private:
+    bool FullRender(CProduct& product);
+    bool Finish(CProduct& product, bool fixedPercentages);
+    bool PrepareBackground(CProduct& product, CRaster& scratch);
+    CRaster* EnsurePicture(CProduct& product, const char* key, int width, int height, bool white);
+
+    CRenderBackend* m_backend = nullptr;
+    FaceObjectsLookup m_objects;
+    std::function<void()> m_discard;
+    CRenderProgress m_progress;
+    CRenderCache m_cache;
+};

@@ -1,0 +1,38 @@
+#pragma once
+// Progress state of one render: the status text ("Please wait - " + step) and a
+// percentage 0..100 that only grows during one render. Each change is handed
+// to a sink so that the desktop's status bar and the command line's progress
+// bar show the same steps.
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+class CRenderProgress {
+public:
+    using Sink = std::function<void(const std::string& status, int percent)>;
+
+    void SetSink(Sink sink) { m_sink = std::move(sink); }
+
+    // Starts a new render: percentage 0, no text.
+    void Begin();
+    // Shows "Please wait - " + step at `percent` (ignored when lower than now).
+    void SetStep(std::string_view step, int percent);
+    // Raises the percentage only; the text stays.
+    void SetPercent(int percent);
+    void End() noexcept { m_active = false; }
+
+    const std::string& GetStatus() const noexcept { return m_status; }
+    int GetPercent() const noexcept { return m_percent; }
+    bool IsActive() const noexcept { return m_active; }
+
+    static constexpr std::string_view kPrefix = "Please wait - ";
+
+private:
+    void Notify();
+
+    Sink m_sink;
+    std::string m_status;
+    int m_percent = 0;
+    bool m_active = false;
+};

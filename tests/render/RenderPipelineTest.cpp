@@ -1,0 +1,324 @@
+// Render pipeline: step percentages, the render cache cascade, the model area,
+// background and scaling, and run-to-run identity, with a recording stand-in
+// for the 3D engine.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "catalogue/Product.h"
+#include "catalogue/Side.h"
+#include "image/Raster.h"
+#include "properties/SettingTable.h"
+#include "render/ModelArea.h"
+#include "render/PictureScaler.h"
+#include "render/PixelView.h"
+#include "render/RenderPipeline.h"
+
+namespace {
+
+using Steps = std::vector<std::pair<std::string, int>>;
+
+// Draws a fixed pattern into the model square and reports polygon progress
+// in ten steps; records what it was asked to do.
+class CFakeBackend : public CRenderBackend {
+public:
+    void PreparePageEdge(CProduct&, char code) override { edges += code; }
+    bool DrawModel(CProduct&, const SModelDrawRequest& r) override
+    {
+        ++draws;
+        lastArea = r.area;
+        lastK = r.magnification;
+        const CRaster* front = r.faces ? r.faces('F') : nullptr;
+        sawFront = front != nullptr;
+        for (int y = r.area.oy; y < r.area.oy + r.area.side; ++y)
+            for (int x = r.area.ox; x < r.area.ox + r.area.side; ++x)
+                r.target->SetPixelColor(x, y, static_cast<COLORREF>(((x * 7) ^ (y * 13)) & 0xFFFFFF));
+        for (int i = 0; i <= 10; ++i)
+            if (r.progress) r.progress(i, 10);
+        return true;
+    }
+    std::string edges;
+    int draws = 0;
+    SModelArea lastArea;
+    int lastK = 0;
+    bool sawFront = false;
+};
+
+struct SFixture {
+    explicit SFixture(const char* kind = "BOX", int w = 40, int h = 30, int k = 2)
+        : product(CreateProduct(kind))
+    {
+        SettingStore& s = product->GetSettings();
+        s.SetInt(ModelKey(kSetRenderWidth), w);
+        s.SetInt(ModelKey(kSetRenderHeight), h);
+        s.SetInt(ModelKey(kSetMagnification), k);
+        pipeline.SetBackend(&backend);
+        pipeline.GetProgress().SetSink([this](const std::string& t, int p) {
+            if (steps.empty() || steps.back().first != t) steps.emplace_back(t, p);
+            percents.push_back(p);
+        });
+    }
+    void AllEffects(bool on)
+    {
+        SettingStore& s = product->GetSettings();
+        for (std::uint32_t id : {kSetBorders, kSetBevel, kSetColorEffect, kSetLensFlare})
+            s.SetInt(ModelKey(id), on ? 1 : 0);
+    }
+    std::unique_ptr<CProduct> product;
+    CFakeBackend backend;
+    CRenderPipeline pipeline;
+    Steps steps;
+    std::vector<int> percents;
+};
+
+const std::string P = "Please wait - ";
+
+}  // namespace
+
+TEST(RenderPipelinePercentages, FullRenderWithEveryEffect)
+{
+    SFixture f;
+    f.AllEffects(true);
+    ASSERT_TRUE(f.pipeline.Render("y", *f.product));
+    // E = 97 - 2 - 3 - 5 - 5 = 82: model 30 .. 72, then 82, 87, 92, 95.
+    const Steps expected = {{P + "Rendering", 1},          {P + "Preparing Background", 20},
+                            {P + "Rendering Model", 30},   {P + "Scaling", 72},
+                            {P + "Adding Lens Flare", 82}, {P + "Adding Color Effects", 87},
+                            {P + "Adding Bevel", 92},      {P + "Adding Border", 95},
+                            {P + "Done", 100}};
+    EXPECT_EQ(f.steps, expected);
+    // The model step climbs from 30 to 72 and the bar never goes back.
+    EXPECT_NE(std::find(f.percents.begin(), f.percents.end(), 72), f.percents.end());
+    EXPECT_TRUE(std::is_sorted(f.percents.begin(), f.percents.end()));
+}
+
+TEST(RenderPipelinePercentages, FullRenderWithoutEffectsAndPartialSets)
+{
+    SFixture f;
+    f.AllEffects(false);
+    ASSERT_TRUE(f.pipeline.Render("y", *f.product));
+    const Steps expected = {{P + "Rendering", 1}, {P + "Preparing Background", 20},
+                            {P + "Rendering Model", 30}, {P + "Scaling", 87}, {P + "Done", 100}};
+    EXPECT_EQ(f.steps, expected);
+
+    // Bevel and border only: E = 92; bevel at 92, border at 95.
+    SFixture g;
+    g.AllEffects(false);
+    g.product->GetSettings().SetInt(ModelKey(kSetBevel), 1);
+    g.product->GetSettings().SetInt(ModelKey(kSetBorders), 1);
+    ASSERT_TRUE(g.pipeline.Render("y", *g.product));
+    const Steps expected2 = {{P + "Rendering", 1},    {P + "Preparing Background", 20},
+                             {P + "Rendering Model", 30}, {P + "Scaling", 82},
+                             {P + "Adding Bevel", 92}, {P + "Adding Border", 95}, {P + "Done", 100}};
+    EXPECT_EQ(g.steps, expected2);
+}
+
+TEST(RenderPipelinePercentages, FinishingOnlyUsesFixedValues)
+{
+    SFixture f;
+    f.AllEffects(true);
+    ASSERT_TRUE(f.pipeline.Render("y", *f.product));
+    f.steps.clear();
+    // Changing only the flare intensity makes the finished picture stale.
+    f.product->GetSettings().SetInt(ModelKey(kSetLensFlareIntensity), 150);
+    f.pipeline.GetCache().MarkStale("z");
+    ASSERT_TRUE(f.pipeline.Render("z", *f.product));
+    const Steps expected = {{P + "Rendering", 1},         {P + "Scaling", 20},
+                            {P + "Adding Lens Flare", 40}, {P + "Adding Color Effects", 60},
+                            {P + "Adding Bevel", 80},      {P + "Adding Border", 95},
+                            {P + "Done", 100}};
+    EXPECT_EQ(f.steps, expected);
+    EXPECT_EQ(f.backend.draws, 1);  // the model was not drawn again
+}
+
+TEST(RenderPipelinePercentages, PageEdgesOfABookArePreparedFirst)
+{
+    SFixture f("BOOK");
+    f.AllEffects(false);
+    ASSERT_TRUE(f.pipeline.Render("y", *f.product));
+    ASSERT_GE(f.steps.size(), 4u);
+    EXPECT_EQ(f.steps[1], std::make_pair(P + "Preparing top", 4));
+    EXPECT_EQ(f.steps[2], std::make_pair(P + "Preparing bottom", 8));
+    EXPECT_EQ(f.steps[3], std::make_pair(P + "Preparing right", 16));
+    EXPECT_EQ(f.backend.edges, "udr");
+
+    SFixture b("BINDER");  // pages on the left: the left edge too
+    ASSERT_TRUE(b.pipeline.Render("y", *b.product));
+    EXPECT_EQ(b.backend.edges, "udlr");
+    EXPECT_EQ(b.steps[3], std::make_pair(P + "Preparing left", 12));
+}
+
+TEST(RenderCacheCascade, StaleCodesRedoOnlyWhatDependsOnThem)
+{
+    SFixture f("BOOK");
+    ASSERT_TRUE(f.pipeline.Render("y", *f.product));
+    EXPECT_EQ(f.backend.draws, 1);
+    // A second entry with the same code does nothing.
+    f.steps.clear();
+    ASSERT_TRUE(f.pipeline.Render("y", *f.product));
+    ASSERT_TRUE(f.pipeline.Render("z", *f.product));
+    EXPECT_EQ(f.backend.draws, 1);
+    EXPECT_TRUE(f.steps.empty());
+
+    // The left page edge does not cascade: "y" stays up to date.
+    f.pipeline.GetCache().MarkStale("l");
+    ASSERT_TRUE(f.pipeline.Render("y", *f.product));
+    EXPECT_EQ(f.backend.draws, 1);
+    EXPECT_FALSE(f.pipeline.GetCache().IsUpToDate("l"));
+
+    // The right page edge does: the next "y" entry redoes the full render and
+    // prepares only the stale edge.
+    f.backend.edges.clear();
+    f.pipeline.GetCache().MarkStale("r");
+    EXPECT_FALSE(f.pipeline.GetCache().IsUpToDate("z"));
+    ASSERT_TRUE(f.pipeline.Render("y", *f.product));
+    EXPECT_EQ(f.backend.draws, 2);
+    EXPECT_EQ(f.backend.edges, "r");
+    for (const char* c : {"u", "d"}) {
+        CRenderCache cache;
+        cache.SetUpToDate("y");
+        cache.SetUpToDate("z");
+        cache.MarkStale(c);
+        EXPECT_FALSE(cache.IsUpToDate("y")) << c;
+        EXPECT_FALSE(cache.IsUpToDate("z")) << c;
+    }
+    // Page-edge codes on their own prepare only that edge.
+    f.backend.edges.clear();
+    ASSERT_TRUE(f.pipeline.Render("l", *f.product));
+    EXPECT_EQ(f.backend.edges, "l");
+    EXPECT_EQ(f.backend.draws, 2);
+    CRenderCache empty;
+    EXPECT_FALSE(empty.IsUpToDate("z"));  // never set counts as stale
+}
+
+TEST(ModelArea, SquareAndMargins)
+{
+    // 1000 x 800, k = 2, no frame: mx = my = min(20, 100 | 80) = 20; inner 980 x 780.
+    SModelArea a = ComputeModelArea(1000, 800, 2, 0);
+    EXPECT_EQ(a.side, 780);
+    EXPECT_EQ(a.ox, 10);
+    EXPECT_EQ(a.oy, 10);
+    // Border 5 with k = 2: inner = 1000 - 20 - 20 = 960 by 800 - 20 - 20 = 760; corner (20, 20).
+    a = ComputeModelArea(1000, 800, 2, 5);
+    EXPECT_EQ(a.side, 760);
+    EXPECT_EQ(a.ox, 20);
+    EXPECT_EQ(a.oy, 20);
+    // Small picture: a tenth is smaller than 10 k. 50 x 70, k 4: mx = 5, my = 7; inner 45 x 63.
+    a = ComputeModelArea(50, 70, 4, 0);
+    EXPECT_EQ(a.side, 45);
+    EXPECT_EQ(a.ox, 2);  // (50 - 45) / 2, half truncated
+    EXPECT_EQ(a.oy, 3);
+    // A frame wider than the picture leaves nothing to draw into.
+    EXPECT_EQ(ComputeModelArea(100, 100, 1, 80).side, 0);
+
+    // The pipeline hands the engine this area: 500 x 400 output at k = 2.
+    SFixture f("BOX", 500, 400, 2);
+    f.AllEffects(false);
+    ASSERT_TRUE(f.pipeline.Render("y", *f.product));
+    EXPECT_EQ(f.backend.lastArea.side, 780);
+    EXPECT_EQ(f.backend.lastArea.ox, 10);
+    EXPECT_EQ(f.backend.lastArea.oy, 10);
+    EXPECT_EQ(f.backend.lastK, 2);
+}
+
+TEST(PictureScaling, BlockAverageCopyAndResample)
+{
+    EXPECT_EQ(ChooseScaleMethod(80, 60, 40, 30), EScaleMethod::BlockAverage);
+    EXPECT_EQ(ChooseScaleMethod(40, 30, 40, 30), EScaleMethod::Copy);
+    EXPECT_EQ(ChooseScaleMethod(20, 15, 40, 30), EScaleMethod::Resample);
+    EXPECT_EQ(ChooseScaleMethod(50, 30, 40, 30), EScaleMethod::Resample);
+
+    // 2 x 2 blocks of (10, 20, 30, 41) in red: (101 / 4) = 25 (remainder dropped).
+    CPixelBuffer src(4, 2), dst(2, 1);
+    const int reds[4] = {10, 20, 30, 41};
+    for (int x = 0; x < 2; ++x) {
+        src.Set(2 * x, 0, reds[0]);
+        src.Set(2 * x + 1, 0, reds[1]);
+        src.Set(2 * x, 1, reds[2]);
+        src.Set(2 * x + 1, 1, static_cast<std::uint32_t>(reds[3]) | 0xFF0000u);
+    }
+    ScalePicture(src.View(), dst.View());
+    EXPECT_EQ(dst.Get(0, 0), 25u | (63u << 16));  // blue 255 / 4 = 63
+    EXPECT_EQ(dst.Get(1, 0), 25u | (63u << 16));
+
+    // Enlarging a uniform picture keeps it uniform.
+    CPixelBuffer small(3, 2), big(10, 7);
+    small.Fill(0x123456);
+    ScalePicture(small.View(), big.View());
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 10; ++x) ASSERT_EQ(big.Get(x, y), 0x123456u);
+}
+
+TEST(RenderPipelineOutput, ScalingAveragesTheScratchPicture)
+{
+    SFixture f("BOX", 40, 30, 2);
+    f.AllEffects(false);
+    ASSERT_TRUE(f.pipeline.Render("y", *f.product));
+    CRaster* y = f.product->FindSidePtr("y")->GetPicture();
+    CRaster* z = f.product->FindSidePtr("z")->GetPicture();
+    ASSERT_EQ(y->GetWidth(), 80);
+    ASSERT_EQ(y->GetHeight(), 60);
+    ASSERT_EQ(z->GetWidth(), 40);
+    ASSERT_EQ(z->GetHeight(), 30);
+    for (int yy = 0; yy < 30; ++yy) {
+        for (int x = 0; x < 40; ++x) {
+            int sum[3] = {0, 0, 0};
+            for (int j = 0; j < 2; ++j)
+                for (int i = 0; i < 2; ++i) {
+                    const RGBQUAD q = y->GetPixelColor(2 * x + i, 2 * yy + j);
+                    sum[0] += q.rgbBlue, sum[1] += q.rgbGreen, sum[2] += q.rgbRed;
+                }
+            const RGBQUAD o = z->GetPixelColor(x, yy);
+            ASSERT_EQ(o.rgbBlue, sum[0] / 4);
+            ASSERT_EQ(o.rgbGreen, sum[1] / 4);
+            ASSERT_EQ(o.rgbRed, sum[2] / 4);
+        }
+    }
+    // Outside the model square the scratch picture is the (white) background.
+    EXPECT_EQ(RGBQUADtoRGB(y->GetPixelColor(0, 0)), 0xFFFFFFu);
+}
+
+TEST(RenderPipelineOutput, BackgroundTwiceTheScratchSizeIsBlockAveraged)
+{
+    SFixture f("BOX", 10, 10, 1);
+    f.AllEffects(false);
+    auto bg = std::make_unique<CRaster>(20, 20, 24);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x) bg->SetPixelColor(x, y, RGB((x % 2) * 100, (y % 2) * 50, 9));
+    f.product->GetOrCreateSide("G").SetPicture(std::move(bg));
+    ASSERT_TRUE(f.pipeline.Render("y", *f.product));
+    // The top-right pixel lies outside the 9-pixel model square at (0, 0):
+    // (0 + 100 + 0 + 100) / 4 = 50 red,
+    // (0 + 0 + 50 + 50) / 4 = 25 green.
+    const CRaster* z = f.product->FindSidePtr("z")->GetPicture();
+    EXPECT_EQ(RGBQUADtoRGB(z->GetPixelColor(9, 9)), RGB(50, 25, 9));
+}
+
+TEST(RenderPipelineOutput, BitIdenticalRunToRun)
+{
+    auto render = [] {
+        SFixture f("BOX", 64, 48, 2);
+        f.AllEffects(true);
+        f.product->GetSettings().SetInt(ModelKey(kSetContrast), 120);
+        EXPECT_TRUE(f.pipeline.Render("y", *f.product));
+        const CRaster* z = f.product->FindSidePtr("z")->GetPicture();
+        return std::vector<std::uint8_t>(z->GetBits(0), z->GetBits(0) + z->GetEffWidth() * z->GetHeight());
+    };
+    EXPECT_EQ(render(), render());
+}
+
+TEST(RenderPipelineOutput, HugeStoredSizeIsRefusedWithoutDrawing)
+{
+    SFixture f("BOX", 10000, 10000, 16);
+    f.AllEffects(false);
+    // 10000 x 10000 would need a scratch of 65535+ per side: k comes down to 6,
+    // and the container still refuses 60000 x 60000 (above its allocation limit).
+    const bool ok = f.pipeline.Render("y", *f.product);
+    if (!ok) {
+        EXPECT_EQ(f.backend.draws, 0);
+    }
+    const SRenderSize s = GetRenderSize(f.product->GetSettings());
+    EXPECT_LE(s.width * s.k, CRaster::kMaxDimension);
+}
