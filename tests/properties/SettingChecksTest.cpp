@@ -1,0 +1,170 @@
+#include "properties/SettingChecks.h"
+#include "properties/SettingStore.h"
+#include "properties/SettingTable.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Records questions and answers them with a fixed answer.
+struct Asker {
+    bool answer = false;
+    std::vector<std::string> asked;
+    QuestionCallback Callback() {
+        return [this](const std::string& q) {
+            asked.push_back(q);
+            return answer;
+        };
+    }
+};
+
+const std::string kDark =
+    "You have chosen to Colorize to a very dark color. This will result in the final image appearing very "
+    "dark.\n\nAre you sure that you really want to do this?";
+
+}  // namespace
+
+TEST(ColorizeCheck, BlackRefusedDarkAskedOthersAccepted) {
+    Asker asker;
+    CheckResult r = CheckColorizeColor(0, CheckPlace::Grid, asker.Callback());
+    EXPECT_FALSE(r.accepted);
+    EXPECT_EQ(r.message, "You can not colorize the image to black.");
+    r = CheckColorizeColor(0, CheckPlace::EffectsPage, asker.Callback());
+    EXPECT_FALSE(r.accepted);
+    EXPECT_EQ(r.message,
+              "You can not colorize the image to black.\n\nPlease choose another color, or select an another "
+              "Color Effect instead of Colorize.");
+    EXPECT_TRUE(asker.asked.empty()) << "black is refused without a question";
+
+    // 0x404040: every channel 64 -> the very-dark question; No refuses quietly.
+    r = CheckColorizeColor(0x404040, CheckPlace::Grid, asker.Callback());
+    EXPECT_FALSE(r.accepted);
+    EXPECT_EQ(r.message, "");
+    ASSERT_EQ(asker.asked.size(), 1u);
+    EXPECT_EQ(asker.asked[0], kDark);
+    asker.answer = true;
+    EXPECT_TRUE(CheckColorizeColor(0x404040, CheckPlace::EffectsPage, asker.Callback()).accepted);
+    EXPECT_TRUE(CheckColorizeColor(0x000001, CheckPlace::Grid, asker.Callback()).accepted);
+    EXPECT_EQ(asker.asked.size(), 3u);
+
+    // One channel at 65, the others at 64 -> silently accepted, whichever channel it is.
+    asker.asked.clear();
+    EXPECT_TRUE(CheckColorizeColor(0x404041, CheckPlace::Grid, asker.Callback()).accepted);
+    EXPECT_TRUE(CheckColorizeColor(0x414040, CheckPlace::Grid, asker.Callback()).accepted);
+    EXPECT_TRUE(CheckColorizeColor(0x00FF00, CheckPlace::Grid, asker.Callback()).accepted);
+    EXPECT_TRUE(asker.asked.empty());
+
+    // Nobody to answer: No is the default.
+    EXPECT_FALSE(CheckColorizeColor(0x101010, CheckPlace::Grid, nullptr).accepted);
+}
+
+TEST(ShadowCheck, OnlyPureWhiteIsRefused) {
+    CheckResult r = CheckShadowColor(0xFFFFFF, CheckPlace::Grid);
+    EXPECT_FALSE(r.accepted);
+    EXPECT_EQ(r.message, "Shadows can not be white.");
+    r = CheckShadowColor(0xFFFFFF, CheckPlace::EffectsPage);
+    EXPECT_EQ(r.message,
+              "Shadows can not be white.\n\nEither turn off Shadows or choose a different Shadow color.");
+    EXPECT_TRUE(CheckShadowColor(0xFEFFFF, CheckPlace::Grid).accepted);
+    EXPECT_TRUE(CheckShadowColor(0xFFFFFE, CheckPlace::EffectsPage).accepted);
+    EXPECT_TRUE(CheckShadowColor(0x808080, CheckPlace::Grid).accepted);
+}
+
+TEST(LightsCheck, OneToFiveLightsAccepted) {
+    EXPECT_EQ(CountLitLights((1u << 0) | (1u << 4) | (1u << 20) | (1u << 24)), 4) << "the four corners";
+    EXPECT_EQ(CountLitLights(0x100), 1);
+    EXPECT_EQ(CountLitLights(0xFE000000u), 0) << "bits above the 5 x 5 grid are not lights";
+
+    CheckResult r = CheckLights(0);
+    EXPECT_FALSE(r.accepted);
+    EXPECT_EQ(r.message,
+              "You must turn on at least one light if you want Shadows.\n\nEither turn off Shadows or turn on at "
+              "least one light.");
+    EXPECT_TRUE(CheckLights(0x1F).accepted) << "five lights";
+    r = CheckLights(0x3F);
+    EXPECT_FALSE(r.accepted);
+    EXPECT_EQ(r.message, "You can not have more than 5 lights turned on.");
+    EXPECT_FALSE(CheckLights(0x1FFFFFF).accepted);
+}
+
+TEST(ReflectionChecks, EffectsPageRefusesAndGridInforms) {
+    CheckResult r = CheckReflectionWithTable(true, true, 1);
+    EXPECT_FALSE(r.accepted);
+    EXPECT_EQ(r.message,
+              "You can not combine Reflection with this Table Position.\n\nEither turn off Reflection or change "
+              "the Table Position.");
+    EXPECT_TRUE(CheckReflectionWithTable(true, false, 1).accepted);
+    EXPECT_TRUE(CheckReflectionWithTable(false, true, 1).accepted);
+    EXPECT_TRUE(CheckReflectionWithTable(true, true, 0).accepted);
+
+    r = CheckTablePositionChoice(1, true);
+    EXPECT_TRUE(r.accepted);
+    EXPECT_EQ(r.message, "Reflections can not be combined with this Table Position, so will not be displayed.");
+    EXPECT_EQ(CheckTablePositionChoice(1, false).message, "");
+    EXPECT_EQ(CheckTablePositionChoice(0, true).message, "");
+}
+
+TEST(BevelCovered, BorderAtLeastAsWideAsBevel) {
+    SettingStore s;
+    ApplyStartValues(s);  // bevel 10, border 1, both off
+    EXPECT_FALSE(IsBevelCoveredByBorder(s));
+    s.SetInt(ModelKey(kSetBevel), 1);
+    s.SetInt(ModelKey(kSetBorders), 1);
+    EXPECT_FALSE(IsBevelCoveredByBorder(s));
+    s.SetInt(ModelKey(kSetBorderSize), 10);
+    EXPECT_TRUE(IsBevelCoveredByBorder(s)) << "equal sizes cover the bevel";
+    s.SetInt(ModelKey(kSetBevelSize), 11);
+    EXPECT_FALSE(IsBevelCoveredByBorder(s));
+    s.SetInt(ModelKey(kSetBorderSize), 30);
+    s.SetInt(ModelKey(kSetBevel), 0);
+    EXPECT_FALSE(IsBevelCoveredByBorder(s));
+    EXPECT_STREQ(kBevelCoveredMessage,
+                 "You will not be able to see the Bevel with the new settings, as it is completely covered by the "
+                 "Border.");
+}
+
+TEST(ValidateIntField, MessagesInTestOrder) {
+    struct Case {
+        const char* text;
+        int lo, hi;
+        const char* unit;
+        bool ok;
+        int value;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"12", 1, 100, "pixels", true, 12, ""},
+        {"  12\t", 1, 100, "pixels", true, 12, ""},
+        {"-60", -60, 60, "degrees", true, -60, ""},
+        {"100", 1, 100, "pixels", true, 100, ""},
+        {"", 1, 100, "pixels", false, 0, "Bevel Size is blank."},
+        {"   ", 1, 100, "pixels", false, 0, "Bevel Size is blank."},
+        {"12a", 1, 100, "pixels", false, 0, "Bevel Size contains invalid characters."},
+        {"abc", 1, 100, "pixels", false, 0, "Bevel Size contains invalid characters."},
+        {"007", 1, 100, "pixels", false, 0, "Bevel Size contains invalid characters."},
+        {"+5", 1, 100, "pixels", false, 0, "Bevel Size contains invalid characters."},
+        {"-0", -5, 5, "", false, 0, "Bevel Size contains invalid characters."},
+        {"1 2", 1, 100, "pixels", false, 0, "Bevel Size contains invalid characters."},
+        {"99999999999", 1, 100, "pixels", false, 0, "Bevel Size contains invalid characters."},
+        {"101", 1, 100, "pixels", false, 0, "Bevel Size must be between 1 and 100 pixels."},
+        {"0", 1, 100, "pixels", false, 0, "Bevel Size must be between 1 and 100 pixels."},
+        {"0", 1, 100, "", false, 0, "Bevel Size must be between 1 and 100."},
+        {"-61", -60, 60, "degrees", false, 0, "Bevel Size must be between -60 and 60 degrees."},
+    };
+    for (const Case& c : cases) {
+        const IntFieldResult r = ValidateIntField(c.text, c.lo, c.hi, "Bevel Size", c.unit);
+        EXPECT_EQ(r.ok, c.ok) << "'" << c.text << "'";
+        EXPECT_EQ(r.message, c.message) << "'" << c.text << "'";
+        if (c.ok) {
+            EXPECT_EQ(r.value, c.value) << "'" << c.text << "'";
+        }
+    }
+    // M + 1 for a 400 x 400 picture: M = 100.
+    const int m = GetBorderBevelLimit(400, 400);
+    EXPECT_TRUE(ValidateIntField(std::to_string(m), 1, m, "Border Size", "pixels").ok);
+    EXPECT_EQ(ValidateIntField(std::to_string(m + 1), 1, m, "Border Size", "pixels").message,
+              "Border Size must be between 1 and 100 pixels.");
+}
