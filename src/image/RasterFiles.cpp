@@ -1,11 +1,152 @@
+// Loading and saving pictures: format dispatch, detection and file handling.
+
 #include "image/Raster.h"
 
 #include "image/ByteStream.h"
+#include "image/codecs/Codecs.h"
 
-// Temporary entry points until the codecs are in.
-bool CRaster::Load(const char*, int) { SetLastError("Decode: Unknown or wrong format"); return false; }
-bool CRaster::Decode(CByteStream&, int) { SetLastError("Decode: Unknown or wrong format"); return false; }
-bool CRaster::Decode(const std::uint8_t*, std::size_t, int) { SetLastError("Decode: Unknown or wrong format"); return false; }
-bool CRaster::Save(const char*, int) { SetLastError("Encode: Unknown format"); return false; }
-bool CRaster::Encode(CByteStream&, int) { SetLastError("Encode: Unknown format"); return false; }
-bool CRaster::CreateFromDIB(const std::uint8_t*, std::size_t) { SetLastError("Decode: Unknown or wrong format"); return false; }
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+using DecodeFn = bool (*)(CByteStream&, CRaster&);
+
+DecodeFn DecoderFor(int imageType)
+{
+    switch (imageType) {
+    case IMAGE_TYPE_BMP: return DecodeBmp;
+    case IMAGE_TYPE_JPEG: return DecodeJpeg;
+    case IMAGE_TYPE_PNG: return DecodePng;
+    case IMAGE_TYPE_PCX: return DecodePcx;
+    default: return nullptr;
+    }
+}
+
+// Decodes into a fresh picture that inherits the target's settings (escape
+// flag, background, JPEG quality) but none of its pixels.
+bool TryDecode(CRaster& target, CByteStream& stream, int imageType, CRaster& out)
+{
+    out = CRaster(imageType);
+    out.SetEscape(target.GetEscape());
+    out.SetBackgroundColor(target.GetBackgroundColor());
+    out.SetJpegQuality(target.GetJpegQuality());
+    out.SetAlphaMax(target.GetAlphaMax());
+    DecodeFn decode = DecoderFor(imageType);
+    if (decode == nullptr || !decode(stream, out)) {
+        return false;
+    }
+    out.SetType(imageType);
+    return true;
+}
+
+} // namespace
+
+bool CRaster::Decode(CByteStream& stream, int imageType)
+{
+    CRaster fresh;
+    if (imageType != IMAGE_TYPE_UNKNOWN) {
+        if (DecoderFor(imageType) == nullptr) {
+            SetLastError("Decode: Unknown or wrong format");
+            return false;
+        }
+        if (!TryDecode(*this, stream, imageType, fresh)) {
+            SetLastError(fresh.GetLastError());
+            return false;
+        }
+        fresh.SetLastError("");
+        Transfer(fresh);
+        return true;
+    }
+    const std::int64_t start = stream.Tell();
+    for (const int type : {IMAGE_TYPE_BMP, IMAGE_TYPE_JPEG, IMAGE_TYPE_PNG, IMAGE_TYPE_PCX}) {
+        if (!stream.Seek(start, SEEK_SET)) {
+            break;
+        }
+        if (TryDecode(*this, stream, type, fresh)) {
+            fresh.SetLastError("");
+            Transfer(fresh);
+            return true;
+        }
+        if (GetEscape()) {
+            SetLastError("Cancelled");
+            return false;
+        }
+    }
+    SetLastError("Decode: Unknown or wrong format");
+    return false;
+}
+
+bool CRaster::Decode(const std::uint8_t* data, std::size_t size, int imageType)
+{
+    CMemoryStream stream(data, size);
+    return Decode(stream, imageType);
+}
+
+bool CRaster::Load(const char* fileName, int imageType)
+{
+    CFileStream file;
+    if (fileName == nullptr || !file.Open(fileName, "rb")) {
+        SetLastError("Can't open file for reading");
+        return false;
+    }
+    return Decode(file, imageType);
+}
+
+bool CRaster::Encode(CByteStream& stream, int imageType)
+{
+    switch (imageType) {
+    case IMAGE_TYPE_BMP: return EncodeBmp(stream, *this);
+    case IMAGE_TYPE_JPEG: return EncodeJpeg(stream, *this);
+    case IMAGE_TYPE_PNG: return EncodePng(stream, *this);
+    case IMAGE_TYPE_PCX: return EncodePcx(stream, *this);
+    default: SetLastError("Encode: Unknown format"); return false;
+    }
+}
+
+// The picture is encoded in memory first and written to a temporary file next
+// to the target, which then replaces the target: a failed save never leaves a
+// half-written file and never destroys the file that was there.
+bool CRaster::Save(const char* fileName, int imageType)
+{
+    if (fileName == nullptr || *fileName == '\0') {
+        SetLastError("Can't open file for writing");
+        return false;
+    }
+    CMemoryStream encoded;
+    if (!Encode(encoded, imageType)) {
+        return false;
+    }
+    const std::string target(fileName);
+    const std::string temporary = target + ".part" + std::to_string(static_cast<long>(getpid()));
+    CFileStream file;
+    if (!file.Open(temporary.c_str(), "wb")) {
+        SetLastError("Can't open file for writing");
+        return false;
+    }
+    const std::size_t size = static_cast<std::size_t>(encoded.Size());
+    const bool written = file.Write(encoded.GetBuffer(), 1, size) == size && file.Flush();
+    const bool closed = file.Close();
+    if (!written || !closed) {
+        std::remove(temporary.c_str());
+        SetLastError("Can't write file");
+        return false;
+    }
+    if (std::rename(temporary.c_str(), target.c_str()) != 0) {
+        std::remove(temporary.c_str());
+        SetLastError("Can't write file");
+        return false;
+    }
+    return true;
+}
+
+bool CRaster::CreateFromDIB(const std::uint8_t* data, std::size_t size)
+{
+    if (data == nullptr || size == 0) {
+        SetLastError("Error reading BMP info");
+        return false;
+    }
+    CMemoryStream stream(data, size);
+    return Decode(stream, IMAGE_TYPE_BMP);
+}

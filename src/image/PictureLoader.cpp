@@ -1,0 +1,95 @@
+#include "image/PictureLoader.h"
+
+#include "image/ByteStream.h"
+#include "image/Raster.h"
+
+#include <cstdio>
+#include <new>
+
+namespace {
+
+std::string Format(const char* pattern, const std::string& name)
+{
+    const int needed = std::snprintf(nullptr, 0, pattern, name.c_str());
+    if (needed < 0) {
+        return pattern;
+    }
+    std::string out(static_cast<std::size_t>(needed) + 1, '\0');
+    std::snprintf(out.data(), out.size(), pattern, name.c_str());
+    out.resize(static_cast<std::size_t>(needed));
+    return out;
+}
+
+} // namespace
+
+std::unique_ptr<CRaster> LoadPicture(const std::string& fileName, std::string& message)
+{
+    message.clear();
+    if (fileName.empty()) {
+        message = "Please enter a File name.";
+        return nullptr;
+    }
+    CFileStream file;
+    if (!file.Open(fileName.c_str(), "rb")) {
+        message = Format("File %s could not be opened. The File name may be incorrect.", fileName);
+        return nullptr;
+    }
+    const std::int64_t size = file.Size();
+    if (size == 0) {
+        message = Format("File %s appears to be an empty file.", fileName);
+        return nullptr;
+    }
+    if (size < 10) {
+        message = Format("File %s appears to be too small to be an image file.", fileName);
+        return nullptr;
+    }
+    std::unique_ptr<CRaster> image(new (std::nothrow) CRaster());
+    if (!image) {
+        message = "Could not allocate sufficient memory for the image.";
+        return nullptr;
+    }
+    if (!image->Decode(file, IMAGE_TYPE_UNKNOWN)) {
+        message = Format("Could not load %s - file may be corrupted.", fileName);
+        return nullptr;
+    }
+    if (!image->IncreaseBpp(24)) {
+        message = "Could not convert image to 24 bits per pixel. Out of memory?";
+        return nullptr;
+    }
+    if (fileName.find(".enc.") != std::string::npos) {
+        RotateEncodedChannels(*image);
+    }
+    return image;
+}
+
+void RotateEncodedChannels(CRaster& image) noexcept
+{
+    if (!image.IsValid() || image.GetBpp() != 24) {
+        return;
+    }
+    for (int y = 0; y < image.GetHeight(); ++y) {
+        std::uint8_t* p = image.GetBits(y);
+        for (int x = 0; x < image.GetWidth(); ++x, p += 3) {
+            const std::uint8_t b = p[0], g = p[1], r = p[2];
+            p[0] = r; // blue  <- red
+            p[1] = b; // green <- blue
+            p[2] = g; // red   <- green
+        }
+    }
+}
+
+void RotateChannelsForEncoding(CRaster& image) noexcept
+{
+    if (!image.IsValid() || image.GetBpp() != 24) {
+        return;
+    }
+    for (int y = 0; y < image.GetHeight(); ++y) {
+        std::uint8_t* p = image.GetBits(y);
+        for (int x = 0; x < image.GetWidth(); ++x, p += 3) {
+            const std::uint8_t b = p[0], g = p[1], r = p[2];
+            p[0] = g; // stored blue  = green, read back as green
+            p[1] = r; // stored green = red,   read back as red
+            p[2] = b; // stored red   = blue,  read back as blue
+        }
+    }
+}

@@ -1,0 +1,392 @@
+// Windows bitmap reader and writer.
+//
+// Reads a file with the 14-byte "BM" file header or a bare DIB (as the
+// clipboard carries it), with a 40-byte (or longer, V4/V5) info header or the
+// 12-byte OS/2 core header; 1/4/8/16/24/32 bits; RLE8, RLE4 and bitfields;
+// bottom-up or top-down rows. Writes uncompressed bottom-up files.
+
+#include "image/codecs/Codecs.h"
+
+#include "image/ByteStream.h"
+#include "image/Raster.h"
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+namespace {
+
+constexpr std::uint16_t kBmSignature = 0x4D42; // "BM"
+constexpr std::uint32_t kBiRgb = 0;
+constexpr std::uint32_t kBiRle8 = 1;
+constexpr std::uint32_t kBiRle4 = 2;
+constexpr std::uint32_t kBiBitfields = 3;
+
+int PelsPerMeterToDpi(std::int32_t ppm)
+{
+    if (ppm <= 0) {
+        return 0;
+    }
+    return static_cast<int>(std::floor(static_cast<double>(ppm) * 0.0254 + 0.5));
+}
+
+// One colour channel described by a bit mask: the masked bits are shifted down
+// and scaled to 0..255 (value * 255 / largest value, rounded), so a 5-bit 31 and
+// an 8-bit 255 both give 255.
+struct SChannelMask {
+    std::uint32_t mask = 0;
+    int shift = 0;
+    std::uint32_t max = 0;
+
+    explicit SChannelMask(std::uint32_t m) : mask(m)
+    {
+        if (m != 0) {
+            shift = std::countr_zero(m);
+            max = m >> shift;
+        }
+    }
+    std::uint8_t Extract(std::uint32_t v) const noexcept
+    {
+        if (max == 0) {
+            return 0;
+        }
+        const std::uint64_t c = (v & mask) >> shift;
+        return static_cast<std::uint8_t>((c * 255 + max / 2) / max);
+    }
+};
+
+// Run-length decoding of RLE8 (4 == false) and RLE4 data into a palette image.
+// Pairs (count, value) give runs; a 0 count escapes: 0 end of line, 1 end of
+// bitmap, 2 delta (dx, dy), n >= 3 an absolute run of n pixels padded to a
+// 16-bit boundary. Any pixel that would land outside the picture is an error.
+bool DecodeRle(CByteStream& stream, CRaster& image, bool rle4)
+{
+    const int width = image.GetWidth();
+    const int height = image.GetHeight();
+    int x = 0;
+    int y = 0;
+    std::uint8_t absolute[256];
+    for (;;) {
+        if (image.GetEscape()) {
+            image.SetLastError("Cancelled");
+            return false;
+        }
+        std::uint8_t pair[2];
+        if (stream.Read(pair, 1, 2) != 2) {
+            if (y >= height) {
+                return true; // every row is complete; the end marker is missing
+            }
+            image.SetLastError("BMP file is truncated");
+            return false;
+        }
+        const int count = pair[0];
+        if (count > 0) {
+            if (y >= height || x + count > width) {
+                image.SetLastError("BMP RLE data runs past the image");
+                return false;
+            }
+            for (int i = 0; i < count; ++i, ++x) {
+                const std::uint8_t index =
+                    rle4 ? ((i & 1) ? (pair[1] & 0x0F) : (pair[1] >> 4)) : pair[1];
+                image.SetPixelIndex(x, y, index);
+            }
+            continue;
+        }
+        switch (pair[1]) {
+        case 0: // end of line
+            x = 0;
+            ++y;
+            break;
+        case 1: // end of bitmap
+            return true;
+        case 2: { // delta
+            std::uint8_t delta[2];
+            if (stream.Read(delta, 1, 2) != 2) {
+                image.SetLastError("BMP file is truncated");
+                return false;
+            }
+            x += delta[0];
+            y += delta[1];
+            if (x > width || y > height) {
+                image.SetLastError("BMP RLE data runs past the image");
+                return false;
+            }
+            break;
+        }
+        default: { // absolute run of n pixels
+            const int n = pair[1];
+            const int bytes = rle4 ? (n + 1) / 2 : n;
+            const int padded = (bytes + 1) & ~1;
+            if (y >= height || x + n > width) {
+                image.SetLastError("BMP RLE data runs past the image");
+                return false;
+            }
+            if (stream.Read(absolute, 1, static_cast<std::size_t>(padded)) != static_cast<std::size_t>(padded)) {
+                image.SetLastError("BMP file is truncated");
+                return false;
+            }
+            for (int i = 0; i < n; ++i, ++x) {
+                const std::uint8_t b = absolute[rle4 ? i / 2 : i];
+                const std::uint8_t index = rle4 ? ((i & 1) ? (b & 0x0F) : (b >> 4)) : b;
+                image.SetPixelIndex(x, y, index);
+            }
+            break;
+        }
+        }
+    }
+}
+
+bool SkipBytes(CByteStream& stream, std::int64_t count)
+{
+    if (count <= 0) {
+        return true;
+    }
+    const std::int64_t remaining = stream.Remaining();
+    if (count > remaining) {
+        return false;
+    }
+    return stream.Seek(count, SEEK_CUR);
+}
+
+} // namespace
+
+bool DecodeBmp(CByteStream& stream, CRaster& image)
+{
+    const std::int64_t start = stream.Tell();
+    if (start < 0) {
+        image.SetLastError("Error reading BMP info");
+        return false;
+    }
+    // 1. File header, or a bare DIB.
+    std::uint8_t fileHeader[14];
+    std::uint32_t bitsOffset = 0;
+    const bool haveFileHeader = stream.Read(fileHeader, 1, 14) == 14 && ReadLE16(fileHeader) == kBmSignature;
+    if (haveFileHeader) {
+        bitsOffset = ReadLE32(fileHeader + 10);
+    } else if (!stream.Seek(start, SEEK_SET)) {
+        image.SetLastError("Error reading BMP info");
+        return false;
+    }
+
+    // 2. Info header: 12-byte OS/2 core header or a 40-byte (or longer) info header.
+    std::uint8_t info[40] = {};
+    if (stream.Read(info, 1, 4) != 4) {
+        image.SetLastError("Error reading BMP info");
+        return false;
+    }
+    const std::uint32_t headerSize = ReadLE32(info);
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    int bitCount = 0;
+    std::uint32_t compression = kBiRgb;
+    std::int32_t xppm = 0;
+    std::int32_t yppm = 0;
+    std::uint32_t colorsUsed = 0;
+    bool os2 = false;
+    std::int64_t headerExtra = 0; // bytes of a longer info header still to skip
+    if (headerSize == 12) {
+        if (stream.Read(info + 4, 1, 8) != 8) {
+            image.SetLastError("Error reading BMP info");
+            return false;
+        }
+        os2 = true;
+        width = ReadLE16(info + 4);
+        height = static_cast<std::int16_t>(ReadLE16(info + 6));
+        bitCount = ReadLE16(info + 10);
+    } else if (headerSize == 40 || headerSize == 52 || headerSize == 56 || headerSize == 64 ||
+               headerSize == 108 || headerSize == 124) {
+        if (stream.Read(info + 4, 1, 36) != 36) {
+            image.SetLastError("Error reading BMP info");
+            return false;
+        }
+        width = static_cast<std::int32_t>(ReadLE32(info + 4));
+        height = static_cast<std::int32_t>(ReadLE32(info + 8));
+        bitCount = ReadLE16(info + 14);
+        compression = ReadLE32(info + 16);
+        xppm = static_cast<std::int32_t>(ReadLE32(info + 24));
+        yppm = static_cast<std::int32_t>(ReadLE32(info + 28));
+        colorsUsed = ReadLE32(info + 32);
+        headerExtra = static_cast<std::int64_t>(headerSize) - 40;
+    } else {
+        image.SetLastError("Error reading BMP info");
+        return false;
+    }
+
+    // 3. A negative height stores the rows top-down.
+    const bool topDown = height < 0;
+    if (topDown) {
+        height = -height;
+    }
+    if (width <= 0 || height <= 0 || width > CRaster::kMaxDimension || height > CRaster::kMaxDimension) {
+        image.SetLastError("Error reading BMP info");
+        return false;
+    }
+    if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32) {
+        image.SetLastError("compression type not supported");
+        return false;
+    }
+    const bool palettized = bitCount <= 8;
+    if (palettized) {
+        const bool ok = compression == kBiRgb || (bitCount == 8 && compression == kBiRle8) ||
+                        (bitCount == 4 && compression == kBiRle4);
+        if (!ok) {
+            image.SetLastError("unknown compression");
+            return false;
+        }
+    } else if (bitCount == 24 ? compression != kBiRgb : (compression != kBiRgb && compression != kBiBitfields)) {
+        image.SetLastError("unknown compression");
+        return false;
+    }
+
+    // Bitfield masks follow a 40-byte header (or are the first fields beyond it).
+    std::uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
+    if (bitCount == 32) {
+        masks[0] = 0x00FF0000;
+        masks[1] = 0x0000FF00;
+        masks[2] = 0x000000FF;
+    }
+    if (compression == kBiBitfields) {
+        std::uint8_t raw[12];
+        if (stream.Read(raw, 1, 12) != 12) {
+            image.SetLastError("Error reading BMP info");
+            return false;
+        }
+        masks[0] = ReadLE32(raw);
+        masks[1] = ReadLE32(raw + 4);
+        masks[2] = ReadLE32(raw + 8);
+        headerExtra -= 12;
+    }
+    if (!SkipBytes(stream, headerExtra)) {
+        image.SetLastError("Error reading BMP info");
+        return false;
+    }
+
+    // Uncompressed rows must all be present; refusing early also keeps a tiny
+    // file from asking for a huge picture.
+    const std::int64_t fileRowBytes = CRaster::EffWidthFor(width, bitCount);
+    const bool rle = compression == kBiRle8 || compression == kBiRle4;
+    if (!rle) {
+        const std::int64_t size = stream.Size();
+        const std::int64_t dataStart = bitsOffset != 0 ? start + bitsOffset : stream.Tell();
+        if (size >= 0 && (dataStart > size || fileRowBytes * height > size - dataStart)) {
+            image.SetLastError("BMP file is truncated");
+            return false;
+        }
+    }
+
+    // 4. The picture.
+    if (image.Create(static_cast<int>(width), static_cast<int>(height), bitCount, IMAGE_TYPE_BMP) == nullptr) {
+        image.SetLastError("Can't allocate memory");
+        return false;
+    }
+    image.SetXDPI(PelsPerMeterToDpi(xppm));
+    image.SetYDPI(PelsPerMeterToDpi(yppm));
+
+    // 5. Palette: the colours used, or all 2^bits.
+    const int entrySize = os2 ? 3 : 4;
+    if (palettized) {
+        const std::uint32_t maxColors = 1u << bitCount;
+        const std::uint32_t count = colorsUsed == 0 ? maxColors : colorsUsed;
+        if (count > maxColors) {
+            image.SetLastError("BMP palette has more colours than the bit count allows");
+            return false;
+        }
+        std::uint8_t raw[256 * 4];
+        const std::size_t bytes = static_cast<std::size_t>(count) * entrySize;
+        if (stream.Read(raw, 1, bytes) != bytes) {
+            image.SetLastError("BMP file is truncated");
+            return false;
+        }
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const std::uint8_t* e = raw + i * entrySize;
+            image.SetPaletteColor(static_cast<int>(i), RGBQUAD{e[0], e[1], e[2], 0});
+        }
+    }
+
+    // 6. The bits, where the file header says they are.
+    if (bitsOffset != 0) {
+        const std::int64_t size = stream.Size();
+        if ((size >= 0 && start + bitsOffset > size) || !stream.Seek(start + bitsOffset, SEEK_SET)) {
+            image.SetLastError("BMP file is truncated");
+            return false;
+        }
+    } else if (!palettized && colorsUsed != 0 && !os2) {
+        // An optional palette of a true-colour picture: skip it.
+        if (!SkipBytes(stream, static_cast<std::int64_t>(colorsUsed) * 4)) {
+            image.SetLastError("BMP file is truncated");
+            return false;
+        }
+    }
+
+    // 7. Pixel rows.
+    const int h = static_cast<int>(height);
+    const int w = static_cast<int>(width);
+    if (rle) {
+        if (!DecodeRle(stream, image, compression == kBiRle4)) {
+            return false;
+        }
+    } else if (bitCount <= 8 || bitCount == 24) {
+        const std::size_t rowBytes = static_cast<std::size_t>(image.GetEffWidth());
+        for (int y = 0; y < h; ++y) {
+            if (image.GetEscape()) {
+                image.SetLastError("Cancelled");
+                return false;
+            }
+            if (stream.Read(image.GetBits(y), 1, rowBytes) != rowBytes) {
+                image.SetLastError("BMP file is truncated");
+                return false;
+            }
+        }
+    } else {
+        const SChannelMask red(masks[0]);
+        const SChannelMask green(masks[1]);
+        const SChannelMask blue(masks[2]);
+        const std::size_t rowBytes = static_cast<std::size_t>(fileRowBytes);
+        std::vector<std::uint8_t> row(rowBytes);
+        for (int y = 0; y < h; ++y) {
+            if (image.GetEscape()) {
+                image.SetLastError("Cancelled");
+                return false;
+            }
+            if (stream.Read(row.data(), 1, rowBytes) != rowBytes) {
+                image.SetLastError("BMP file is truncated");
+                return false;
+            }
+            std::uint8_t* d = image.GetBits(y);
+            for (int x = 0; x < w; ++x, d += 3) {
+                const std::uint32_t v = bitCount == 16 ? ReadLE16(row.data() + x * 2) : ReadLE32(row.data() + x * 4);
+                d[0] = blue.Extract(v);
+                d[1] = green.Extract(v);
+                d[2] = red.Extract(v);
+            }
+        }
+    }
+    if (topDown) {
+        image.Flip();
+    }
+    return true;
+}
+
+bool EncodeBmp(CByteStream& stream, CRaster& image)
+{
+    if (!image.IsValid()) {
+        image.SetLastError("Can't write BMP file: empty image");
+        return false;
+    }
+    const std::size_t dibSize = image.GetDIBSize();
+    if (dibSize > std::numeric_limits<std::uint32_t>::max() - 14) {
+        image.SetLastError("Image too large for a BMP file");
+        return false;
+    }
+    std::uint8_t header[14] = {};
+    WriteLE16(header, kBmSignature);
+    WriteLE32(header + 2, static_cast<std::uint32_t>(14 + dibSize));
+    WriteLE32(header + 10, static_cast<std::uint32_t>(14 + 40 + image.GetPaletteSize()));
+    if (stream.Write(header, 1, 14) != 14 || stream.Write(image.GetDIB(), 1, dibSize) != dibSize) {
+        image.SetLastError("Can't write BMP file");
+        return false;
+    }
+    return true;
+}

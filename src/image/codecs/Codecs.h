@@ -1,0 +1,42 @@
+#pragma once
+// Private to the image library: the four picture codecs. Each decoder fills a
+// freshly constructed CRaster (the caller moves it into the target only on
+// success) and reports failures through that raster's last-error text. Each
+// encoder writes the picture to the stream as it is.
+
+#include <cstdint>
+
+class CByteStream;
+class CRaster;
+
+bool DecodeBmp(CByteStream& stream, CRaster& image);
+bool EncodeBmp(CByteStream& stream, CRaster& image);
+bool DecodePcx(CByteStream& stream, CRaster& image);
+bool EncodePcx(CByteStream& stream, CRaster& image);
+bool DecodePng(CByteStream& stream, CRaster& image);
+bool EncodePng(CByteStream& stream, CRaster& image);
+bool DecodeJpeg(CByteStream& stream, CRaster& image);
+bool EncodeJpeg(CByteStream& stream, CRaster& image);
+
+// Little-endian field access for the file headers.
+inline std::uint16_t ReadLE16(const std::uint8_t* p) noexcept
+{
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+inline std::uint32_t ReadLE32(const std::uint8_t* p) noexcept
+{
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+inline void WriteLE16(std::uint8_t* p, std::uint32_t v) noexcept
+{
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+inline void WriteLE32(std::uint8_t* p, std::uint32_t v) noexcept
+{
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+    p[2] = static_cast<std::uint8_t>(v >> 16);
+    p[3] = static_cast<std::uint8_t>(v >> 24);
+}

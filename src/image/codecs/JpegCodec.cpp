@@ -1,0 +1,349 @@
+// JPEG reader and writer through libjpeg (6b interface).
+//
+// libjpeg reports errors through error_exit, which here longjmps back to the
+// set-jump point of the *Core function that made the call. Those functions own
+// no objects with destructors; buffers and the picture live in their callers.
+
+#include "image/codecs/Codecs.h"
+
+#include "image/ByteStream.h"
+#include "image/Raster.h"
+
+#include <cstdio> // jpeglib.h needs FILE and size_t first
+
+#include <jerror.h>
+#include <jpeglib.h>
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kBufferSize = 4096;
+// A progressive file may not need more scans than this; more is treated as
+// hostile (each scan rereads the whole picture).
+constexpr int kMaxScans = 500;
+
+struct SJpegError {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+void OnJpegErrorExit(j_common_ptr cinfo)
+{
+    auto* err = reinterpret_cast<SJpegError*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, err->message);
+    std::longjmp(err->jump, 1);
+}
+
+void OnJpegMessage(j_common_ptr, int) {}
+
+// ---- Source manager over a CByteStream -----------------------------------------
+
+struct SJpegSource {
+    jpeg_source_mgr pub;
+    CByteStream* stream;
+    JOCTET buffer[kBufferSize];
+    bool startOfFile;
+    bool truncated; // the data ended before the end-of-image marker
+};
+
+void InitSource(j_decompress_ptr cinfo)
+{
+    reinterpret_cast<SJpegSource*>(cinfo->src)->startOfFile = true;
+}
+
+boolean FillInputBuffer(j_decompress_ptr cinfo)
+{
+    auto* src = reinterpret_cast<SJpegSource*>(cinfo->src);
+    std::size_t n = src->stream->Read(src->buffer, 1, kBufferSize);
+    if (n == 0) {
+        if (src->startOfFile) {
+            ERREXIT(cinfo, JERR_INPUT_EMPTY);
+        }
+        // Insert a fake end-of-image marker so that the library stops cleanly;
+        // the decode is then refused as truncated.
+        src->truncated = true;
+        src->buffer[0] = 0xFF;
+        src->buffer[1] = JPEG_EOI;
+        n = 2;
+    }
+    src->pub.next_input_byte = src->buffer;
+    src->pub.bytes_in_buffer = n;
+    src->startOfFile = false;
+    return TRUE;
+}
+
+void SkipInputData(j_decompress_ptr cinfo, long count)
+{
+    auto* src = reinterpret_cast<SJpegSource*>(cinfo->src);
+    if (count <= 0) {
+        return;
+    }
+    while (count > static_cast<long>(src->pub.bytes_in_buffer)) {
+        count -= static_cast<long>(src->pub.bytes_in_buffer);
+        FillInputBuffer(cinfo);
+        if (src->truncated) {
+            return;
+        }
+    }
+    src->pub.next_input_byte += count;
+    src->pub.bytes_in_buffer -= static_cast<std::size_t>(count);
+}
+
+void TermSource(j_decompress_ptr) {}
+
+// ---- Destination manager over a CByteStream ------------------------------------
+
+struct SJpegDestination {
+    jpeg_destination_mgr pub;
+    CByteStream* stream;
+    JOCTET buffer[kBufferSize];
+};
+
+void InitDestination(j_compress_ptr cinfo)
+{
+    auto* dest = reinterpret_cast<SJpegDestination*>(cinfo->dest);
+    dest->pub.next_output_byte = dest->buffer;
+    dest->pub.free_in_buffer = kBufferSize;
+}
+
+boolean EmptyOutputBuffer(j_compress_ptr cinfo)
+{
+    auto* dest = reinterpret_cast<SJpegDestination*>(cinfo->dest);
+    if (dest->stream->Write(dest->buffer, 1, kBufferSize) != kBufferSize) {
+        ERREXIT(cinfo, JERR_FILE_WRITE);
+    }
+    dest->pub.next_output_byte = dest->buffer;
+    dest->pub.free_in_buffer = kBufferSize;
+    return TRUE;
+}
+
+void TermDestination(j_compress_ptr cinfo)
+{
+    auto* dest = reinterpret_cast<SJpegDestination*>(cinfo->dest);
+    const std::size_t n = kBufferSize - dest->pub.free_in_buffer;
+    if (n > 0 && dest->stream->Write(dest->buffer, 1, n) != n) {
+        ERREXIT(cinfo, JERR_FILE_WRITE);
+    }
+    if (!dest->stream->Flush()) {
+        ERREXIT(cinfo, JERR_FILE_WRITE);
+    }
+}
+
+void ProgressMonitor(j_common_ptr cinfo)
+{
+    if (cinfo->is_decompressor) {
+        auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+        if (d->input_scan_number > kMaxScans) {
+            ERREXIT1(cinfo, JERR_UNKNOWN_MARKER, 0); // stops the decode; the text is replaced below
+        }
+    }
+}
+
+struct SDecodeState {
+    jpeg_decompress_struct cinfo;
+    SJpegError err;
+    SJpegSource src;
+    jpeg_progress_mgr progress;
+    bool tooManyScans;
+};
+
+// Reads the header and starts decompression. Out: the output geometry in cinfo.
+bool StartDecodeCore(SDecodeState* s)
+{
+    if (setjmp(s->err.jump)) {
+        return false;
+    }
+    jpeg_read_header(&s->cinfo, TRUE);
+    if (s->cinfo.jpeg_color_space == JCS_GRAYSCALE) {
+        s->cinfo.out_color_space = JCS_GRAYSCALE;
+    } else if (s->cinfo.jpeg_color_space == JCS_YCbCr || s->cinfo.jpeg_color_space == JCS_RGB) {
+        s->cinfo.out_color_space = JCS_EXT_BGR;
+    } else {
+        ERREXIT(&s->cinfo, JERR_CONVERSION_NOTIMPL);
+    }
+    jpeg_calc_output_dimensions(&s->cinfo);
+    return true;
+}
+
+bool ReadRowsCore(SDecodeState* s, CRaster* image)
+{
+    if (setjmp(s->err.jump)) {
+        return false;
+    }
+    jpeg_start_decompress(&s->cinfo);
+    const int height = static_cast<int>(s->cinfo.output_height);
+    while (s->cinfo.output_scanline < s->cinfo.output_height) {
+        if (image->GetEscape()) {
+            return false;
+        }
+        // Lines come top first; the picture's rows are bottom-up.
+        JSAMPROW row = image->GetBits(height - 1 - static_cast<int>(s->cinfo.output_scanline));
+        jpeg_read_scanlines(&s->cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&s->cinfo);
+    return true;
+}
+
+} // namespace
+
+bool DecodeJpeg(CByteStream& stream, CRaster& image)
+{
+    // Large (the source buffer) and used through C pointers only: on the heap.
+    auto state = std::make_unique<SDecodeState>();
+    SDecodeState* s = state.get();
+    std::memset(s, 0, sizeof(*s));
+    s->cinfo.err = jpeg_std_error(&s->err.pub);
+    s->err.pub.error_exit = OnJpegErrorExit;
+    s->err.pub.emit_message = OnJpegMessage;
+    if (setjmp(s->err.jump)) {
+        image.SetLastError(s->err.message);
+        return false;
+    }
+    jpeg_create_decompress(&s->cinfo);
+    struct SGuard {
+        j_decompress_ptr c;
+        ~SGuard() { jpeg_destroy_decompress(c); }
+    } guard{&s->cinfo};
+
+    s->src.stream = &stream;
+    s->src.pub.init_source = InitSource;
+    s->src.pub.fill_input_buffer = FillInputBuffer;
+    s->src.pub.skip_input_data = SkipInputData;
+    s->src.pub.resync_to_restart = jpeg_resync_to_restart;
+    s->src.pub.term_source = TermSource;
+    s->cinfo.src = &s->src.pub;
+    s->progress.progress_monitor = ProgressMonitor;
+    s->cinfo.progress = &s->progress;
+
+    if (!StartDecodeCore(s)) {
+        image.SetLastError(s->err.message);
+        return false;
+    }
+    const int width = static_cast<int>(s->cinfo.output_width);
+    const int height = static_cast<int>(s->cinfo.output_height);
+    const int components = s->cinfo.output_components;
+    if (components != 1 && components != 3) {
+        image.SetLastError("JPEG: unsupported number of colour components");
+        return false;
+    }
+    if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * components >
+        CRaster::GetAllocationLimit()) {
+        image.SetLastError("Can't allocate memory");
+        return false;
+    }
+    if (image.Create(width, height, 8 * components, IMAGE_TYPE_JPEG) == nullptr) {
+        image.SetLastError("Can't allocate memory");
+        return false;
+    }
+    if (components == 1) {
+        image.SetGrayPalette();
+    }
+    if (s->cinfo.density_unit == 1 || s->cinfo.density_unit == 2) {
+        const int scale = s->cinfo.density_unit == 2 ? 254 : 100;
+        image.SetXDPI(s->cinfo.X_density * scale / 100);
+        image.SetYDPI(s->cinfo.Y_density * scale / 100);
+    }
+    if (!ReadRowsCore(s, &image)) {
+        if (image.GetEscape()) {
+            image.SetLastError("Cancelled");
+        } else if (s->cinfo.input_scan_number > kMaxScans) {
+            image.SetLastError("JPEG file has too many scans");
+        } else {
+            image.SetLastError(s->err.message);
+        }
+        return false;
+    }
+    if (s->src.truncated) {
+        image.SetLastError("JPEG file is truncated");
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+struct SEncodeState {
+    jpeg_compress_struct cinfo;
+    SJpegError err;
+    SJpegDestination dest;
+};
+
+bool WriteCore(SEncodeState* s, const CRaster* image, bool grey, JSAMPROW greyRow)
+{
+    if (setjmp(s->err.jump)) {
+        return false;
+    }
+    const int width = image->GetWidth();
+    const int height = image->GetHeight();
+    s->cinfo.image_width = static_cast<JDIMENSION>(width);
+    s->cinfo.image_height = static_cast<JDIMENSION>(height);
+    s->cinfo.input_components = grey ? 1 : 3;
+    s->cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_EXT_BGR;
+    jpeg_set_defaults(&s->cinfo);
+    jpeg_set_quality(&s->cinfo, image->GetJpegQuality(), TRUE);
+    s->cinfo.density_unit = 1; // dots per inch
+    s->cinfo.X_density = static_cast<UINT16>(std::clamp(image->GetXDPI(), 0, 65535));
+    s->cinfo.Y_density = static_cast<UINT16>(std::clamp(image->GetYDPI(), 0, 65535));
+    jpeg_start_compress(&s->cinfo, TRUE);
+    while (s->cinfo.next_scanline < s->cinfo.image_height) {
+        const int y = height - 1 - static_cast<int>(s->cinfo.next_scanline); // top row first
+        JSAMPROW row = nullptr;
+        if (grey) {
+            for (int x = 0; x < width; ++x) {
+                greyRow[x] = image->GetPixelColor(x, y).rgbRed;
+            }
+            row = greyRow;
+        } else {
+            row = const_cast<JSAMPROW>(image->GetBits(y));
+        }
+        jpeg_write_scanlines(&s->cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&s->cinfo);
+    return true;
+}
+
+} // namespace
+
+bool EncodeJpeg(CByteStream& stream, CRaster& image)
+{
+    if (!image.IsValid()) {
+        image.SetLastError("Error saving JPEG file");
+        return false;
+    }
+    const bool grey = image.GetBpp() <= 8;
+    if (grey && !image.IsGrayScale()) {
+        image.SetLastError("JPEG can save only RGB or GreyScale images");
+        return false;
+    }
+    std::vector<JSAMPLE> greyRow(grey ? static_cast<std::size_t>(image.GetWidth()) : 0);
+    auto state = std::make_unique<SEncodeState>();
+    SEncodeState* s = state.get();
+    std::memset(s, 0, sizeof(*s));
+    s->cinfo.err = jpeg_std_error(&s->err.pub);
+    s->err.pub.error_exit = OnJpegErrorExit;
+    s->err.pub.emit_message = OnJpegMessage;
+    if (setjmp(s->err.jump)) {
+        image.SetLastError(s->err.message);
+        return false;
+    }
+    jpeg_create_compress(&s->cinfo);
+    struct SGuard {
+        j_compress_ptr c;
+        ~SGuard() { jpeg_destroy_compress(c); }
+    } guard{&s->cinfo};
+    s->dest.stream = &stream;
+    s->dest.pub.init_destination = InitDestination;
+    s->dest.pub.empty_output_buffer = EmptyOutputBuffer;
+    s->dest.pub.term_destination = TermDestination;
+    s->cinfo.dest = &s->dest.pub;
+    if (!WriteCore(s, &image, grey, greyRow.data())) {
+        image.SetLastError(s->err.message);
+        return false;
+    }
+    return true;
+}

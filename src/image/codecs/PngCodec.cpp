@@ -1,0 +1,335 @@
+// PNG reader and writer through libpng.
+//
+// libpng reports errors by longjmp to the set-jump point of the call. The
+// functions that hold a set-jump point (ReadInfoCore, ReadRowsCore,
+// WriteCore) own no objects with destructors and touch only state that lives
+// in the caller's SPngContext, so a jump out of the library never skips a
+// destructor; every buffer is allocated by the callers around them.
+
+#include "image/codecs/Codecs.h"
+
+#include "image/ByteStream.h"
+#include "image/Raster.h"
+
+#include <png.h>
+
+#include <csetjmp>
+#include <cstring>
+#include <new>
+#include <vector>
+
+namespace {
+
+struct SPngContext {
+    CByteStream* stream = nullptr;
+    char error[256] = {};    // first error text seen
+    bool ioError = false;    // the read / write / flush callback failed
+    // Header, as read.
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    int bitDepth = 0;
+    int colorType = 0;
+    int interlace = 0;
+};
+
+void SetContextError(SPngContext* ctx, const char* text)
+{
+    if (ctx->error[0] == '\0') {
+        std::strncpy(ctx->error, text, sizeof(ctx->error) - 1);
+    }
+}
+
+void OnPngError(png_structp png, png_const_charp message)
+{
+    auto* ctx = static_cast<SPngContext*>(png_get_error_ptr(png));
+    SetContextError(ctx, message != nullptr ? message : "PNG error");
+    png_longjmp(png, 1);
+}
+
+void OnPngWarning(png_structp, png_const_charp) {}
+
+void OnPngRead(png_structp png, png_bytep data, png_size_t length)
+{
+    auto* ctx = static_cast<SPngContext*>(png_get_io_ptr(png));
+    if (ctx->stream->Read(data, 1, length) != length) {
+        ctx->ioError = true;
+        png_error(png, "Read Error");
+    }
+}
+
+void OnPngWrite(png_structp png, png_bytep data, png_size_t length)
+{
+    auto* ctx = static_cast<SPngContext*>(png_get_io_ptr(png));
+    if (ctx->stream->Write(data, 1, length) != length) {
+        ctx->ioError = true;
+        png_error(png, "Write Error");
+    }
+}
+
+void OnPngFlush(png_structp png)
+{
+    auto* ctx = static_cast<SPngContext*>(png_get_io_ptr(png));
+    if (!ctx->stream->Flush()) {
+        ctx->ioError = true;
+        png_error(png, "Flush Error");
+    }
+}
+
+// Reads the header and sets the transformations: 16-bit samples to 8, packed
+// pixels one per byte, alpha dropped, grey + alpha widened to RGB, RGB as BGR.
+bool ReadInfoCore(png_structp png, png_infop info, SPngContext* ctx)
+{
+    if (setjmp(png_jmpbuf(png))) {
+        return false;
+    }
+    png_set_user_limits(png, CRaster::kMaxDimension, CRaster::kMaxDimension);
+    png_read_info(png, info);
+    png_get_IHDR(png, info, &ctx->width, &ctx->height, &ctx->bitDepth, &ctx->colorType, &ctx->interlace,
+                 nullptr, nullptr);
+    if (ctx->bitDepth == 16) {
+        png_set_strip_16(png);
+    }
+    if (ctx->bitDepth < 8) {
+        png_set_packing(png);
+    }
+    if (ctx->colorType & PNG_COLOR_MASK_ALPHA) {
+        png_set_strip_alpha(png);
+    }
+    if (ctx->colorType == PNG_COLOR_TYPE_GRAY_ALPHA) {
+        png_set_gray_to_rgb(png);
+    }
+    if (ctx->colorType == PNG_COLOR_TYPE_RGB || ctx->colorType == PNG_COLOR_TYPE_RGB_ALPHA ||
+        ctx->colorType == PNG_COLOR_TYPE_GRAY_ALPHA) {
+        png_set_bgr(png);
+    }
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    return true;
+}
+
+bool ReadRowsCore(png_structp png, png_infop info, png_bytepp rows)
+{
+    if (setjmp(png_jmpbuf(png))) {
+        return false;
+    }
+    png_read_image(png, rows);
+    png_read_end(png, info);
+    return true;
+}
+
+} // namespace
+
+bool DecodePng(CByteStream& stream, CRaster& image)
+{
+    SPngContext ctx;
+    ctx.stream = &stream;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &ctx, OnPngError, OnPngWarning);
+    if (png == nullptr) {
+        image.SetLastError("Failed to create PNG structure");
+        return false;
+    }
+    png_infop info = png_create_info_struct(png);
+    if (info == nullptr) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        image.SetLastError("Failed to initialize PNG info structure");
+        return false;
+    }
+    struct SGuard {
+        png_structp* png;
+        png_infop* info;
+        ~SGuard() { png_destroy_read_struct(png, info, nullptr); }
+    } guard{&png, &info};
+    png_set_read_fn(png, &ctx, OnPngRead);
+
+    auto fail = [&](const char* fallback) {
+        image.SetLastError(ctx.ioError ? "Read Error" : (ctx.error[0] != '\0' ? ctx.error : fallback));
+        return false;
+    };
+    if (!ReadInfoCore(png, info, &ctx)) {
+        return fail("Error reading PNG file");
+    }
+    const int width = static_cast<int>(ctx.width);
+    const int height = static_cast<int>(ctx.height);
+    const bool palette = ctx.colorType == PNG_COLOR_TYPE_PALETTE;
+    const bool grey = ctx.colorType == PNG_COLOR_TYPE_GRAY;
+    int bpp = 24;
+    if (palette || grey) {
+        bpp = ctx.bitDepth > 8 ? 8 : ctx.bitDepth; // 2 bits become a 4-bit picture
+    }
+    if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * (bpp == 24 ? 3 : 1) >
+        CRaster::GetAllocationLimit()) {
+        image.SetLastError("Can't allocate memory");
+        return false;
+    }
+    if (image.Create(width, height, bpp, IMAGE_TYPE_PNG) == nullptr) {
+        image.SetLastError("Can't allocate memory");
+        return false;
+    }
+    if (palette) {
+        png_colorp entries = nullptr;
+        int count = 0;
+        if (png_get_PLTE(png, info, &entries, &count) != 0 && entries != nullptr) {
+            for (int i = 0; i < count && i < image.GetNumColors(); ++i) {
+                image.SetPaletteColor(i, entries[i].red, entries[i].green, entries[i].blue);
+            }
+        }
+    } else if (grey) {
+        if (ctx.bitDepth == 2) {
+            const std::uint8_t levels[4] = {0, 85, 170, 255};
+            for (int i = 0; i < 4; ++i) {
+                image.SetPaletteColor(i, levels[i], levels[i], levels[i]);
+            }
+        } else {
+            image.SetGrayPalette();
+        }
+    }
+
+    // Rows of one byte per pixel (or three for RGB) land straight in the
+    // picture's rows, top row last in memory; packed pictures go through a
+    // buffer of one byte per pixel.
+    const bool direct = bpp == 24 || bpp == 8;
+    std::vector<std::uint8_t> buffer;
+    std::vector<png_bytep> rows;
+    try {
+        rows.resize(static_cast<std::size_t>(height));
+        if (!direct) {
+            buffer.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+        }
+    } catch (const std::bad_alloc&) {
+        image.SetLastError("Can't allocate memory");
+        return false;
+    }
+    const std::size_t rowBytes = png_get_rowbytes(png, info);
+    if (rowBytes > (direct ? static_cast<std::size_t>(image.GetEffWidth()) : static_cast<std::size_t>(width))) {
+        image.SetLastError("Error reading PNG file");
+        return false;
+    }
+    for (int i = 0; i < height; ++i) {
+        rows[i] = direct ? image.GetBits(height - 1 - i) : buffer.data() + static_cast<std::size_t>(i) * width;
+    }
+    if (!ReadRowsCore(png, info, rows.data())) {
+        return fail("Error reading PNG file");
+    }
+    if (!direct) {
+        for (int i = 0; i < height; ++i) {
+            const std::uint8_t* src = rows[i];
+            for (int x = 0; x < width; ++x) {
+                image.SetPixelIndex(x, height - 1 - i, src[x]);
+            }
+        }
+    }
+    return true;
+}
+
+namespace {
+
+bool WriteCore(png_structp png, png_infop info, SPngContext* ctx, const CRaster* image, png_colorp palette,
+               int paletteCount, int transparent, png_bytepp rows)
+{
+    if (setjmp(png_jmpbuf(png))) {
+        return false;
+    }
+    const bool indexed = image->GetBpp() <= 8;
+    png_set_IHDR(png, info, static_cast<png_uint_32>(image->GetWidth()), static_cast<png_uint_32>(image->GetHeight()),
+                 indexed ? image->GetBpp() : 8, indexed ? PNG_COLOR_TYPE_PALETTE : PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (indexed) {
+        png_set_PLTE(png, info, palette, paletteCount);
+        if (transparent >= 0) {
+            png_byte alpha[1] = {0};
+            png_set_tRNS(png, info, alpha, 1, nullptr);
+        }
+    }
+    png_write_info(png, info);
+    if (!indexed) {
+        png_set_bgr(png);
+    }
+    png_write_image(png, rows);
+    png_write_end(png, info);
+    (void)ctx;
+    return true;
+}
+
+} // namespace
+
+bool EncodePng(CByteStream& stream, CRaster& image)
+{
+    if (!image.IsValid()) {
+        image.SetLastError("Error saving PNG file");
+        return false;
+    }
+    SPngContext ctx;
+    ctx.stream = &stream;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &ctx, OnPngError, OnPngWarning);
+    if (png == nullptr) {
+        image.SetLastError("Failed to create PNG structure");
+        return false;
+    }
+    png_infop info = png_create_info_struct(png);
+    if (info == nullptr) {
+        png_destroy_write_struct(&png, nullptr);
+        image.SetLastError("Failed to initialize PNG info structure");
+        return false;
+    }
+    struct SGuard {
+        png_structp* png;
+        png_infop* info;
+        ~SGuard() { png_destroy_write_struct(png, info); }
+    } guard{&png, &info};
+    png_set_write_fn(png, &ctx, OnPngWrite, OnPngFlush);
+
+    const int height = image.GetHeight();
+    const bool indexed = image.GetBpp() <= 8;
+    // A transparent index other than 0 is moved to position 0 (the one entry of
+    // the transparency chunk): its palette entry and the pixels are swapped.
+    const int trans = indexed ? image.GetTransIndex() : -1;
+    const bool validTrans = trans >= 0 && trans < image.GetNumColors();
+    const CRaster* source = &image;
+    CRaster swapped;
+    if (validTrans && trans != 0) {
+        if (!swapped.Copy(image)) {
+            image.SetLastError("Can't allocate memory");
+            return false;
+        }
+        const RGBQUAD first = swapped.GetPaletteColor(0);
+        swapped.SetPaletteColor(0, swapped.GetPaletteColor(trans));
+        swapped.SetPaletteColor(trans, first);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < image.GetWidth(); ++x) {
+                const int i = swapped.GetPixelIndex(x, y);
+                if (i == 0) {
+                    swapped.SetPixelIndex(x, y, static_cast<std::uint8_t>(trans));
+                } else if (i == trans) {
+                    swapped.SetPixelIndex(x, y, 0);
+                }
+            }
+        }
+        source = &swapped;
+    }
+    png_color palette[256] = {};
+    for (int i = 0; i < source->GetNumColors(); ++i) {
+        const RGBQUAD q = source->GetPaletteColor(i);
+        palette[i].red = q.rgbRed;
+        palette[i].green = q.rgbGreen;
+        palette[i].blue = q.rgbBlue;
+    }
+    std::vector<png_bytep> rows;
+    try {
+        rows.resize(static_cast<std::size_t>(height));
+    } catch (const std::bad_alloc&) {
+        image.SetLastError("Can't allocate memory");
+        return false;
+    }
+    for (int i = 0; i < height; ++i) {
+        rows[i] = const_cast<png_bytep>(source->GetBits(height - 1 - i)); // top row first
+    }
+    if (!WriteCore(png, info, &ctx, source, palette, source->GetNumColors(), validTrans ? 0 : -1, rows.data())) {
+        if (ctx.ioError && ctx.error[0] != '\0') {
+            image.SetLastError(ctx.error);
+        } else {
+            image.SetLastError("Error saving PNG file");
+        }
+        return false;
+    }
+    return true;
+}
