@@ -1,12 +1,13 @@
 // vantorel: the desktop program.
-#include <QApplication>
-#include <QMainWindow>
+#include "ui/Application.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle("Vantorel");
-    window.show();
-    return app.exec();
+    CVtwinApplication app(argc, argv);
+    int code = 0;
+    if (!app.InitInstance(app.arguments(), code))
+        return code;
+    code = app.exec();
+    app.ExitInstance();
+    return code;
 }

@@ -1,0 +1,23 @@
+#pragma once
+// Message boxes of the program. Tests replace the presenter so that no modal
+// box blocks them; they then read what would have been shown.
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QWidget;
+
+enum class EMessageIcon { Information, Warning, Error, Question };
+
+// Shows a message with an OK button.
+void ShowMessage(QWidget* parent, const QString& text, EMessageIcon icon = EMessageIcon::Information);
+
+// Asks a question; answers are Yes / No / Cancel (Cancel only when `withCancel`).
+enum class EAnswer { Yes, No, Cancel };
+EAnswer AskQuestion(QWidget* parent, const QString& text, bool withCancel);
+
+// Test hook: when set, messages and questions go to these instead of a box.
+using MessageHook = std::function<void(const QString& text, EMessageIcon icon)>;
+using QuestionHook = std::function<EAnswer(const QString& text, bool withCancel)>;
+void SetMessageHooks(MessageHook message, QuestionHook question);

@@ -1,0 +1,12 @@
+#pragma once
+// Conversions between the core's pictures (24-bit, rows bottom-up, BGR) and Qt images.
+
+#include <QImage>
+
+class CRaster;
+
+// A top-down RGB copy of a picture; a null image for an empty or non-24-bit one.
+QImage RasterToQImage(const CRaster& raster);
+// A 24-bit picture from any Qt image (alpha is dropped onto white). False when
+// the image is null or too large.
+bool QImageToRaster(const QImage& image, CRaster& raster);

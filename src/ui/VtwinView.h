@@ -1,0 +1,90 @@
+#pragma once
+// The project view: a tab strip with one tab per face of the product plus
+// "Layout" and "Render". A face tab shows the face canvas; beside the tabs is
+// the place of the property grid.
+
+#include "ui/ZoomState.h"
+
+#include <QImage>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+#include <string>
+
+class QLabel;
+class QScrollBar;
+class QSplitter;
+class QStackedWidget;
+class QTabBar;
+class CFaceCanvas;
+class CMainFrame;
+struct CCmdUI;
+
+class CVtwinView : public QWidget {
+    Q_OBJECT
+public:
+    explicit CVtwinView(CMainFrame* frame, QWidget* parent = nullptr);
+
+    // Supplies the picture shown for a face tab (by tab name).
+    using FacePictureSource = std::function<QImage(const QString& face)>;
+    void SetFacePictureSource(FacePictureSource source) { m_facePicture = std::move(source); }
+
+    // Deletes all tabs, inserts the given ones, selects tab 0 and runs the
+    // tab-change step. An empty list shows the empty view.
+    void BuildTabs(const QStringList& names);
+    QStringList TabNames() const;
+    int CurrentTab() const;
+    QString CurrentTabName() const;
+    bool SelectTab(const QString& name);
+    bool SelectTab(int index);
+    // True when the current tab names a face (not "Layout" nor "Render").
+    bool IsFaceTabShown() const;
+
+    // Command routing from the frame: true when this view knows the command.
+    bool QueryCommand(int id, CCmdUI& ui) const;
+    bool OnCommand(int id);
+
+    CZoomMap& ZoomMap() { return m_zoom; }
+    CFaceCanvas* Canvas() const { return m_canvas; }
+    // The place for the property grid beside the tabs.
+    QWidget* PropertyGridSlot() const { return m_propertySlot; }
+    QTabBar* TabBar() const { return m_tabs; }
+
+    // "&Custom Zoom (%d%%)..." with the current face's zoom, or "&Custom Zoom...".
+    QString CustomZoomText() const;
+
+    // Face name of a tab command number; empty when the id is no tab command.
+    static QString TabNameOfCommand(int id);
+
+    // Shows a picture on the "Layout" or "Render" page.
+    void SetLayoutPicture(const QImage& image);
+    void SetRenderPicture(const QImage& image);
+
+signals:
+    void tabChanged(const QString& name);
+    void commandStateChanged();
+
+private:
+    void OnTabChanged(int index);
+    void SetZoomLevel(int percent);
+    void SetFit();
+    void StepZoom(bool in);
+    void RunCustomZoom();
+
+    CMainFrame* m_frame = nullptr;
+    QTabBar* m_tabs = nullptr;
+    QStackedWidget* m_pages = nullptr;
+    QWidget* m_canvasPage = nullptr;
+    CFaceCanvas* m_canvas = nullptr;
+    QScrollBar* m_hbar = nullptr;
+    QScrollBar* m_vbar = nullptr;
+    QLabel* m_layoutLabel = nullptr;
+    QLabel* m_renderLabel = nullptr;
+    QLabel* m_emptyLabel = nullptr;
+    QLabel* m_location = nullptr;
+    QWidget* m_propertySlot = nullptr;
+    QSplitter* m_splitter = nullptr;
+    CZoomMap m_zoom;
+    FacePictureSource m_facePicture;
+    bool m_building = false;
+};
