@@ -1,0 +1,124 @@
+// Render output: format and extension rules, remembered choices, and saving
+// that never leaves a partial file behind.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/IniFile.h"
+#include "image/Raster.h"
+#include "render/RenderOutput.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct STempDir {
+    STempDir()
+    {
+        path = fs::temp_directory_path() / ("vt_render_out_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(path);
+        fs::create_directories(path);
+    }
+    ~STempDir() { fs::remove_all(path); }
+    fs::path path;
+};
+
+}  // namespace
+
+TEST(RenderOutputNames, FilterTypesAndExtensionRule)
+{
+    EXPECT_EQ(ImageTypeForFilter(1), IMAGE_TYPE_PNG);
+    EXPECT_EQ(ImageTypeForFilter(2), IMAGE_TYPE_BMP);
+    EXPECT_EQ(ImageTypeForFilter(3), IMAGE_TYPE_JPEG);
+    EXPECT_EQ(ImageTypeForFilter(4), IMAGE_TYPE_PCX);
+    EXPECT_EQ(ImageTypeForFilter(0), IMAGE_TYPE_PNG);   // unexpected index
+    EXPECT_EQ(ImageTypeForFilter(17), IMAGE_TYPE_PNG);
+
+    EXPECT_EQ(ApplyExtensionRule("cover", kFilterJPEG), "cover.jpg");
+    EXPECT_EQ(ApplyExtensionRule("cover.v1", kFilterJPEG), "cover.v1");
+    EXPECT_EQ(ApplyExtensionRule("my.dir/cover", kFilterJPEG), "my.dir/cover.jpg");
+    EXPECT_EQ(ApplyExtensionRule("/a/b.c/d", kFilterPCX), "/a/b.c/d.pcx");
+    EXPECT_EQ(ApplyExtensionRule("x", 99), "x.png");
+    EXPECT_EQ(ApplyExtensionRule("pic.", kFilterBMP), "pic.");  // a trailing dot counts as an extension
+
+    EXPECT_EQ(FilterForFileName("a/b/Cover.JPEG"), kFilterJPEG);
+    EXPECT_EQ(FilterForFileName("cover.jpg"), kFilterJPEG);
+    EXPECT_EQ(FilterForFileName("cover.bmp"), kFilterBMP);
+    EXPECT_EQ(FilterForFileName("cover.pcx"), kFilterPCX);
+    EXPECT_EQ(FilterForFileName("cover.v1"), kFilterPNG);
+    EXPECT_EQ(FilterForFileName("my.bmp/cover"), kFilterPNG);
+
+    EXPECT_EQ(FolderOfPath("/home/u/render/cover.png"), "/home/u/render/");
+    EXPECT_EQ(FolderOfPath("cover.png"), "");
+}
+
+TEST(RenderOutputSettings, QualityAndFolderAreRemembered)
+{
+    STempDir dir;
+    const CIniFile ini((dir.path / "vtprof.ini").string());
+    CRenderOutput out(&ini);
+    EXPECT_EQ(out.GetJpegQuality(), 100);  // default
+    out.SetJpegQuality(0);
+    EXPECT_EQ(out.GetJpegQuality(), 0);
+    EXPECT_EQ(ini.GetInt("Render", "JPEGQuality", -1), 0);
+    ini.PutInt("Render", "JPEGQuality", 250);  // a hand-edited file
+    EXPECT_EQ(out.GetJpegQuality(), 100);
+
+    EXPECT_EQ(out.GetRememberedFolder(), "");
+    out.RememberFolderOf("/tmp/renders/cover.png");
+    EXPECT_EQ(out.GetRememberedFolder(), "/tmp/renders/");
+    CRenderOutput again(&ini);  // a later run reads it from the file
+    EXPECT_EQ(again.GetRememberedFolder(), "/tmp/renders/");
+
+    CRenderOutput none(nullptr);
+    EXPECT_EQ(none.GetJpegQuality(), 100);
+}
+
+TEST(RenderOutputSave, FailureNamesTheFileAndLeavesNothing)
+{
+    STempDir dir;
+    CRaster picture(8, 6, 24);
+    picture.Clear(200);
+    std::string message, reason;
+    const std::string missing = (dir.path / "no-such-folder" / "cover.png").string();
+    EXPECT_FALSE(CRenderOutput::SaveRendering(picture, missing, kFilterPNG, 90, message, reason));
+    EXPECT_EQ(message, "Error rendering to " + missing);
+    EXPECT_FALSE(fs::exists(missing));
+
+    CRaster empty;
+    const std::string target = (dir.path / "empty.png").string();
+    EXPECT_FALSE(CRenderOutput::SaveRendering(empty, target, kFilterPNG, 90, message, reason));
+    EXPECT_EQ(message, "Error rendering to " + target);
+    EXPECT_TRUE(fs::is_empty(dir.path));
+}
+
+TEST(RenderOutputSave, WritesEveryFormatThatReadsBack)
+{
+    STempDir dir;
+    CRaster picture(9, 5, 24);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 9; ++x) picture.SetPixelColor(x, y, RGB(x * 20, y * 40, 128));
+    for (int filter : {kFilterPNG, kFilterBMP, kFilterPCX, kFilterJPEG}) {
+        const std::string name = ApplyExtensionRule((dir.path / "cover").string(), filter);
+        std::string message, reason;
+        const bool ok = CRenderOutput::SaveRendering(picture, name, filter, 100, message, reason);
+        if (!ok && reason.find("Unknown format") != std::string::npos) GTEST_SKIP() << "codec not built yet";
+        ASSERT_TRUE(ok) << message << ": " << reason;
+        CRaster back;
+        ASSERT_TRUE(back.Load(name.c_str())) << name << ": " << back.GetLastError();
+        EXPECT_EQ(back.GetWidth(), 9);
+        EXPECT_EQ(back.GetHeight(), 5);
+        if (filter != kFilterJPEG) {  // lossless formats give every pixel back
+            back.IncreaseBpp(24);
+            for (int y = 0; y < 5; ++y)
+                for (int x = 0; x < 9; ++x)
+                    ASSERT_EQ(RGBQUADtoRGB(back.GetPixelColor(x, y)), RGB(x * 20, y * 40, 128)) << name;
+        }
+    }
+    // Only the four pictures are left: no temporary files.
+    int files = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path)) ++files;
+    EXPECT_EQ(files, 4);
+}
