@@ -16,7 +16,7 @@ class CRaster;
 using FacePictureLookup = std::function<const CRaster*(char code)>;
 
 // Called as polygons are drawn: `done` of `total`.
-using ModelProgress = std::function<void(long long done, long long total)>;
+using ModelDrawProgress = std::function<void(long long done, long long total)>;
 
 struct SModelDrawRequest {
     CRaster* target = nullptr;   // the scratch picture (or the layout preview)
@@ -25,7 +25,7 @@ struct SModelDrawRequest {
     int magnification = 1;       // k of the target over the output size
     bool quality = true;         // fine tessellation
     FacePictureLookup faces;
-    ModelProgress progress;
+    ModelDrawProgress progress;
 };
 
 class CRenderBackend {

@@ -1,0 +1,23 @@
+#pragma once
+// The render backend that draws with the 3D engine: the product's solid with
+// its shadow copies and reflection, and the page-edge faces.
+
+#include "engine3d/ModelRenderer.h"
+#include "render/RenderBackend.h"
+
+#include <string>
+
+class CEngineBackend : public CRenderBackend {
+public:
+    void PreparePageEdge(CProduct& product, char code) override;
+    bool DrawModel(CProduct& product, const SModelDrawRequest& request) override;
+
+    // The built mesh is reused between renders; drop it whenever a setting or
+    // dimension that shapes the model changed.
+    void DiscardModel() noexcept { m_model.Discard(); }
+    const std::string& GetLastError() const noexcept { return m_error; }
+
+private:
+    CProductModel m_model;
+    std::string m_error;
+};
