@@ -53,4 +53,6 @@ struct CEngineSettings {
 
     // Reads the model-level settings (category 'M') of a store.
     static CEngineSettings FromStore(const SettingStore& store);
+
+    friend bool operator==(const CEngineSettings&, const CEngineSettings&) = default;
 };

@@ -27,8 +27,11 @@
 // shadow style's weight; the model straight onto the scratch picture. With
 // Soften Edges the model and the reflection are resolved after drawing.
 //
-// Progress: the callback gets (polygons done, total) after every polygon and
-// after every list; total is the polygon count of the mesh plus 2.
+// Progress: the callback gets (steps done, total) after every polygon and
+// after every list; total is the polygon count of the mesh plus its list count.
+//
+// The mesh is rebuilt automatically when the spec (kind answers and
+// settings) or the quality flag differ from those of the kept mesh.
 
 #include "engine3d/ModelMesh.h"
 #include "engine3d/ModelSpec.h"
@@ -75,7 +78,7 @@ public:
     // rasteriser needs for this fit.
     CFitContext Fit(const CModelArea& area) noexcept;
 
-    // Builds (when needed), fits and draws. False with a message when the
+    // Builds (when needed: not built yet, or another spec or quality), fits and draws. False with a message when the
     // pictures are unusable (not 24-bit, different sizes) or the area is empty;
     // nothing is drawn then.
     bool Draw(const CModelSpec& spec, bool quality, const CModelArea& area,
@@ -86,6 +89,7 @@ private:
     CModelMesh m_mesh;
     bool m_built = false;
     bool m_quality = false;
+    CModelSpec m_spec;
 };
 
 // Draws a fitted mesh: the reflection (last list, when `spec` shows one), the

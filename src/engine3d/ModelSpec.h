@@ -11,10 +11,13 @@ struct CModelSpec {
     bool pagesOnLeft = false;    // left face is a page edge too (binder form)
     bool hasCDROM = false;       // a CD-ROM square is part of the model
     bool cdPositionTest = false; // CD-ROM inside: half disc and ordered drawing
+    bool hasBinding = false;     // binder rings apply
     bool hasFolds = false;       // Folds Shown / Folds Color apply
     int cornerRounding = 0;      // corner radius of rounded cards, model units
     CEngineSettings settings;
 
     // The answers and settings of a product.
     static CModelSpec FromProduct(const CProduct& product);
+
+    friend bool operator==(const CModelSpec&, const CModelSpec&) = default;
 };

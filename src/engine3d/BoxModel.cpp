@@ -1,0 +1,155 @@
+// Box, book and binder kinds: a cuboid of W x H x D centred on the origin,
+// with the CD-ROM square of the kinds with CD-ROM and the binder rings.
+//
+// Faces have their corners in the order top-left, bottom-left, bottom-right,
+// top-right as seen from outside, so that the face picture stands upright.
+// List order: ring arcs '1' and '2', the five faces (and the back face in the
+// shadow source), the CD-ROM square (or its rim in the shadow source), then
+// the ring arcs '3', which lie in front of the product.
+#include "engine3d/AngleTable.h"
+#include "engine3d/ModelBuilder.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kMaxRings = 10000; // rings along the height at the finest spacing of 0.1 units
+
+CVertex3D V(double x, double y, double z) { return MakeVertex(x, y, z); }
+
+struct CRingBand {
+    double axisX = 0.0;  // the ring axis runs along y through (axisX, *, 0)
+    double radius = 0.0;
+    COLORREF colour = 0;
+    BuildMode mode = BuildMode::Model;
+    int step = 15; // degrees
+};
+
+// One arc of a ring from angle `from` to `to` (degrees, from +x towards +z),
+// between heights y0 and y1: one outside quadrilateral per step and, in model
+// mode, an inside one with the opposite winding.
+void AddArc(CPolygonList& list, const CRingBand& band, int from, int to, double y0, double y1,
+            char code)
+{
+    for (int a = from; a < to; a += band.step) {
+        const int b = std::min(a + band.step, to);
+        const double xa = band.axisX + band.radius * CosDeg(a), za = band.radius * SinDeg(a);
+        const double xb = band.axisX + band.radius * CosDeg(b), zb = band.radius * SinDeg(b);
+        CPolygon3D outside = CPolygon3D::Quad(V(xa, y1, za), V(xa, y0, za), V(xb, y0, zb),
+                                              V(xb, y1, zb), code);
+        outside.mapped = 0;
+        if (band.mode == BuildMode::Model) {
+            outside.outlineColour = band.colour;
+            outside.fillColour = band.colour;
+            CPolygon3D inside = CPolygon3D::Quad(V(xb, y1, zb), V(xb, y0, zb), V(xa, y0, za),
+                                                 V(xa, y1, za), code);
+            inside.mapped = 0;
+            inside.outlineColour = band.colour;
+            inside.fillColour = band.colour;
+            list.Add(std::move(outside));
+            list.Add(std::move(inside));
+        } else {
+            list.Add(std::move(outside));
+        }
+    }
+}
+
+} // namespace
+
+double DiscPlaneZ(const CModelSpec& spec) noexcept
+{
+    const CSolidSize s = SafeSize(spec.settings);
+    const double front = -s.D / 2;
+    const CEngineSettings& st = spec.settings;
+    switch (st.cdPosition) {
+    case 0: return front - 1.0; // in front of the box, clear of its front face
+    case 1: return front;
+    case 2: return front + st.pageFront * s.D / 100.0;
+    case 3: return front + 50.0 * s.D / 100.0;
+    case 4: return front + (st.pageFront + st.pagePages) * s.D / 100.0;
+    case 5:
+    default: return front + s.D;
+    }
+}
+
+std::vector<double> RingPositions(const CModelSpec& spec)
+{
+    std::vector<double> rings;
+    const CSolidSize s = SafeSize(spec.settings);
+    // Ring height and gap in tenths of a unit; rings at least 0.1 high.
+    const double w = std::max(spec.settings.binderParam1, 1) / 10.0;
+    const double g = std::max(spec.settings.binderParam2, 0) / 10.0;
+    for (double y = 2.0 - s.H / 2; y + w < s.H / 2 && static_cast<int>(rings.size()) < kMaxRings;
+         y += w + g)
+        rings.push_back(y);
+    return rings;
+}
+
+CPolygonList BuildSolidList(const CModelSpec& spec, BuildMode mode, bool quality)
+{
+    const CEngineSettings& st = spec.settings;
+    const CSolidSize s = SafeSize(st);
+    const double w = s.W / 2, h = s.H / 2, d = s.D / 2;
+    CPolygonList list;
+
+    // Binder rings around the spine edge (axis through x = -W/2, z = 0).
+    const bool rings = spec.hasBinding && (st.binderType == 1 || st.binderType == 2);
+    CRingBand band;
+    band.axisX = -w;
+    band.radius = d * 1.414213562;
+    band.colour = st.binderColour;
+    band.mode = mode;
+    band.step = RingStep(quality);
+    std::vector<double> ringY;
+    const double ringH = std::max(st.binderParam1, 1) / 10.0;
+    if (rings) {
+        ringY = RingPositions(spec);
+        for (double y : ringY) {
+            AddArc(list, band, 45, 135, y, y + ringH, FaceCode::kRing1);
+            if (st.binderType == 1) AddArc(list, band, 135, 225, y, y + ringH, FaceCode::kRing2);
+        }
+        if (st.binderType == 2) AddArc(list, band, 135, 225, -h, h, FaceCode::kRing2);
+    }
+
+    // The cuboid.
+    const char top = spec.hasPages ? FaceCode::kPagesTop : FaceCode::kTop;
+    const char left = spec.hasPages ? (spec.pagesOnLeft ? FaceCode::kPagesLeft : FaceCode::kSpine)
+                                    : FaceCode::kLeft;
+    const char right = spec.hasPages ? FaceCode::kPagesRight : FaceCode::kRight;
+    const char bottom = spec.hasPages ? FaceCode::kPagesBottom : FaceCode::kBottom;
+    list.Add(CPolygon3D::Quad(V(-w, h, -d), V(-w, -h, -d), V(w, -h, -d), V(w, h, -d), FaceCode::kFront));
+    list.Add(CPolygon3D::Quad(V(-w, h, d), V(-w, h, -d), V(w, h, -d), V(w, h, d), top));
+    list.Add(CPolygon3D::Quad(V(-w, h, d), V(-w, -h, d), V(-w, -h, -d), V(-w, h, -d), left));
+    list.Add(CPolygon3D::Quad(V(w, h, -d), V(w, -h, -d), V(w, -h, d), V(w, h, d), right));
+    list.Add(CPolygon3D::Quad(V(-w, -h, -d), V(-w, -h, d), V(w, -h, d), V(w, -h, -d), bottom));
+    if (mode == BuildMode::Shadow)
+        list.Add(CPolygon3D::Quad(V(w, h, d), V(w, -h, d), V(-w, -h, d), V(-w, h, d), FaceCode::kFront));
+
+    // The CD-ROM: centre on the right edge, 62 above the base.
+    if (spec.hasCDROM) {
+        constexpr double R = kDiscRadius;
+        const double cx = w, cy = R - h;
+        const double z = DiscPlaneZ(spec);
+        const bool inFront = st.cdPosition == 0;
+        if (mode == BuildMode::Model) {
+            const double x0 = inFront ? cx - R : cx;
+            const double x1 = cx + R;
+            list.Add(CPolygon3D::Quad(V(x0, cy + R, z), V(x0, cy - R, z), V(x1, cy - R, z),
+                                      V(x1, cy + R, z), FaceCode::kDisc));
+        } else {
+            CPolygon3D rim;
+            rim.mapped = 0;
+            const int from = inFront ? -180 : -90;
+            const int to = inFront ? 180 : 90;
+            const int step = DiscStep(quality);
+            for (int a = from; a <= to; a += step)
+                rim.vertices.push_back(V(cx + R * CosDeg(a), cy + R * SinDeg(a), z));
+            list.Add(std::move(rim));
+        }
+    }
+
+    if (rings)
+        for (double y : ringY) AddArc(list, band, 225, 315, y, y + ringH, FaceCode::kRing3);
+    return list;
+}

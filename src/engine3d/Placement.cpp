@@ -1,0 +1,56 @@
+#include "engine3d/Placement.h"
+
+#include "engine3d/EngineSettings.h"
+
+#include <cmath>
+
+namespace {
+
+void Rotate(double& x, double& y, double& z, const CEngineSettings& s) noexcept
+{
+    if (s.xRotation != 0) CMatrix3D::RotationX(s.xRotation).Apply(x, y, z);
+    if (s.yRotation != 0) CMatrix3D::RotationY(s.yRotation).Apply(x, y, z);
+    if (s.zRotation != 0) CMatrix3D::RotationZ(s.zRotation).Apply(x, y, z);
+}
+
+} // namespace
+
+double DiscLowestY(const CEngineSettings& settings) noexcept
+{
+    constexpr double R = 62.0;
+    double c[4][3] = {{-R, R, 0}, {-R, -R, 0}, {R, -R, 0}, {R, R, 0}};
+    for (auto& k : c) Rotate(k[0], k[1], k[2], settings);
+    const double meanY = (c[0][1] + c[1][1] + c[2][1] + c[3][1]) / 4.0;
+    auto allSame = [&](int axis) {
+        return c[0][axis] == c[1][axis] && c[0][axis] == c[2][axis] && c[0][axis] == c[3][axis];
+    };
+    if (allSame(1)) return c[0][1];             // lying flat
+    if (allSame(0) || allSame(2)) return meanY - R; // standing upright
+    // Normal n = (c1 - c0) x (c2 - c0); the rim's lowest point lies
+    // R * sqrt((nx^2 + nz^2) / |n|^2) below the centre.
+    const double u[3] = {c[1][0] - c[0][0], c[1][1] - c[0][1], c[1][2] - c[0][2]};
+    const double w[3] = {c[2][0] - c[0][0], c[2][1] - c[0][1], c[2][2] - c[0][2]};
+    const double nx = u[1] * w[2] - u[2] * w[1];
+    double ny = u[2] * w[0] - u[0] * w[2];
+    const double nz = u[0] * w[1] - u[1] * w[0];
+    if (ny == 0.0) ny = 1e-10;
+    const double q = (nx * nx + nz * nz) / (ny * ny);
+    return meanY - R * std::sqrt(q / (q + 1.0));
+}
+
+void PlaceOnTable(CPolygonList& list, const CEngineSettings& settings, bool isDisc) noexcept
+{
+    if (settings.xRotation != 0) list.Transform(CMatrix3D::RotationX(settings.xRotation));
+    if (settings.yRotation != 0) list.Transform(CMatrix3D::RotationY(settings.yRotation));
+    if (settings.zRotation != 0) list.Transform(CMatrix3D::RotationZ(settings.zRotation));
+    const double lowest = isDisc ? DiscLowestY(settings) : list.LowestY();
+    const double base = settings.tablePosition == 0 ? settings.aboveTable : 0.0;
+    list.Translate(0.0, base - lowest, 0.0);
+}
+
+void PositionCamera(CModelMesh& mesh, const CEngineSettings& settings) noexcept
+{
+    const double n = mesh.NearestZ();
+    mesh.Translate(0.0, 0.0, 1.0 - n);
+    mesh.Translate(-settings.observerX, -settings.observerY, settings.observerDistance);
+}

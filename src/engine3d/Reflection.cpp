@@ -1,0 +1,39 @@
+#include "engine3d/Reflection.h"
+
+#include "engine3d/EngineSettings.h"
+#include "image/Raster.h"
+
+#include <algorithm>
+
+void AddReflection(CModelMesh& mesh, const CPolygonList& modelList, const CEngineSettings& settings)
+{
+    if (!settings.ReflectionShown()) return;
+    CPolygonList mirrored = modelList;
+    mirrored.Mirror();
+    mesh.lists.push_back(std::move(mirrored));
+}
+
+bool BlendReflectionLayer(const CRaster& layer, CRaster& target, int topFade, int bottomFade,
+                          bool ripple, const CBoundingBox& box) noexcept
+{
+    if (!layer.IsValid() || !target.IsValid() || layer.GetBpp() != 24 || target.GetBpp() != 24 ||
+        layer.GetWidth() != target.GetWidth() || layer.GetHeight() != target.GetHeight())
+        return false;
+    const CBoundingBox b = box.ClippedTo(target.GetWidth(), target.GetHeight());
+    if (b.IsEmpty()) return true;
+    const long long H = target.GetHeight();
+    const long long lo = topFade, hi = bottomFade;
+    for (int y = b.bottom; y <= b.top; ++y) {
+        long long w = lo * 100 + ((H - y) * (hi - lo) * 100) / H;
+        if (!ripple) w = std::clamp(w, 0LL, 25500LL);
+        const std::uint8_t* l = layer.GetBits(y) + 3 * b.left;
+        std::uint8_t* t = target.GetBits(y) + 3 * b.left;
+        for (int x = b.left; x <= b.right; ++x, l += 3, t += 3) {
+            if (ripple) w = std::clamp(w + (((x + y) % 11) - 5) * 100, 0LL, 25500LL);
+            if (l[0] == 255 && l[1] == 255 && l[2] == 255) continue;
+            const long long wl = 25500 - w;
+            for (int c = 0; c < 3; ++c) t[c] = static_cast<std::uint8_t>((t[c] * w + l[c] * wl) / 25500);
+        }
+    }
+    return true;
+}
