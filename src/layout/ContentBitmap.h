@@ -1,0 +1,59 @@
+#pragma once
+// CContentBitmap: the off-screen picture a text, barcode or picture object
+// draws its content into (device pixels, y down, colour references).
+//
+// The content is laid out for the full size of the object's box, but only a
+// window of it is stored: the part that can reach the face picture. A huge
+// box read from a file therefore never asks for a huge buffer; writes outside
+// the window are dropped.
+
+#include "image/Color.h"
+
+#include <cstdint>
+#include <vector>
+
+class CContentBitmap {
+public:
+    CContentBitmap() = default;
+
+    // Content of size fullWidth x fullHeight of which the window starting at
+    // (left, top) of size width x height is kept. False (bitmap left empty)
+    // when the window does not fit the content or the buffer cannot be had.
+    bool Create(int fullWidth, int fullHeight, int left, int top, int width, int height);
+    void Reset();
+
+    int GetFullWidth() const { return m_fullWidth; }
+    int GetFullHeight() const { return m_fullHeight; }
+    int GetLeft() const { return m_left; }
+    int GetTop() const { return m_top; }
+    int GetWidth() const { return m_width; }
+    int GetHeight() const { return m_height; }
+    bool IsEmpty() const { return m_width <= 0 || m_height <= 0; }
+
+    // Content coordinates (not window-relative).
+    bool Contains(int x, int y) const
+    {
+        return x >= m_left && y >= m_top && x < m_left + m_width && y < m_top + m_height;
+    }
+    void SetPixel(int x, int y, COLORREF colour)
+    {
+        if (Contains(x, y))
+            m_pixels[static_cast<std::size_t>(y - m_top) * m_width + (x - m_left)] = colour;
+    }
+    COLORREF GetPixel(int x, int y) const
+    {
+        return Contains(x, y) ? m_pixels[static_cast<std::size_t>(y - m_top) * m_width + (x - m_left)] : 0;
+    }
+    // Fills left <= x < right, top <= y < bottom, clipped to the window.
+    void FillRect(int left, int top, int right, int bottom, COLORREF colour);
+    void Fill(COLORREF colour);
+
+private:
+    int m_fullWidth = 0;
+    int m_fullHeight = 0;
+    int m_left = 0;
+    int m_top = 0;
+    int m_width = 0;
+    int m_height = 0;
+    std::vector<COLORREF> m_pixels;  // window rows top to bottom
+};

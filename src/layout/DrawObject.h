@@ -1,0 +1,162 @@
+#pragma once
+// CDrawObject: one vector object placed on a face in the layout editor.
+//
+// Coordinates are face pixels: x to the right, y upwards, (0, 0) the
+// bottom-left pixel of the face picture. The box is kept as x1, x2, y1, y2
+// without normalising (x1 may exceed x2); for a line (x1, y1) and (x2, y2)
+// are its end points, so the stored orientation is the line's direction.
+//
+// Kinds override what they need; the defaults below are those of a plain
+// shape. Every kind saves and loads one record body through a CRecordStream
+// (see Save / Load in the .cpp for the common part).
+
+#include "image/Color.h"
+#include "layout/RecordStream.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class CRaster;
+class CLayoutPainter;
+
+// Selection states kept in the object itself (and saved with it).
+constexpr std::uint32_t kSelectNone = 0;
+constexpr std::uint32_t kSelectOn = 1;
+constexpr std::uint32_t kSelectDominant = 2;
+
+// Fill styles of closed shapes.
+constexpr std::uint32_t kStyleOutlined = 0;
+constexpr std::uint32_t kStyleFilled = 1;
+constexpr std::uint32_t kStyleOutlinedFilled = 2;
+
+// The largest size a kind allows by default (face pixels).
+constexpr int kDrawMaxSize = 999999;
+
+class CDrawObject {
+public:
+    virtual ~CDrawObject() = default;
+    CDrawObject(const CDrawObject&) = delete;
+    CDrawObject& operator=(const CDrawObject&) = delete;
+
+    // ---- Virtual operations ----------------------------------------------------
+    virtual void InvalidateCache() {}
+    // Draws the object on screen into the window rectangle given (window
+    // pixels, y down); the painter maps face points and caches pens.
+    virtual void Paint(CLayoutPainter& painter, int left, int top, int right, int bottom) const;
+    virtual void RotateLeft(int /*cx*/, int /*cy*/) {}
+    virtual void RotateRight(int /*cx*/, int /*cy*/) {}
+    bool CanResizeTo(bool changeWidth, int width, bool changeHeight, int height) const;
+    virtual int GetMinWidth() const { return 0; }
+    virtual int GetMinHeight() const { return 0; }
+    // A non-zero answer ties the width to the height (and the reverse);
+    // -1 asks for the object's current size.
+    virtual int GetWidthForHeight(int /*height*/) const { return 0; }
+    virtual int GetHeightForWidth(int /*width*/) const { return 0; }
+    virtual int GetMaxWidth() const { return kDrawMaxSize; }
+    virtual int GetMaxHeight() const { return kDrawMaxSize; }
+    virtual bool CanResizeWidth() const { return true; }
+    virtual bool CanResizeHeight() const { return true; }
+    // New box in face coordinates (top >= bottom). Each stored pair keeps its
+    // orientation: a line drawn right-to-left stays right-to-left.
+    virtual void SetBounds(int left, int top, int right, int bottom);
+    virtual void Offset(int dx, int dy);
+    // Burns the object into a 24-bit face picture (face pixels, y up).
+    virtual void RenderToFace(CRaster& face) const = 0;
+    virtual const char* GetKindCode() const = 0;
+    virtual const char* GetKindName() const = 0;
+    virtual bool HasStyle() const = 0;
+    virtual bool HasLineColour() const = 0;
+    virtual bool HasFillColour() const = 0;
+    // Writes / reads the record body. Load returns false when the record is
+    // malformed (the object may then be partly read and must be discarded).
+    virtual void Save(CRecordStream& stream, bool shareImages, bool withSelection) const;
+    virtual bool Load(CRecordStream& stream, bool shareImages, bool withSelection);
+    // Drag feedback drawn inside the window rectangle; nothing by default.
+    virtual void DrawGhost(CLayoutPainter& /*painter*/, int /*left*/, int /*top*/, int /*right*/,
+                           int /*bottom*/) const
+    {
+    }
+    // A new object of the same kind copied through a record stream: textMode
+    // shares picture data, binary mode copies it. Null only when the copy
+    // cannot be made.
+    std::unique_ptr<CDrawObject> Clone(bool textMode, bool withSelection) const;
+    virtual bool IsFilled() const;
+    virtual bool IsOutlined() const;
+    virtual COLORREF GetFillColour() const { return m_fillColour; }
+    virtual COLORREF GetLineColour() const { return m_lineColour; }
+    virtual std::string GetText() const { return {}; }
+
+    // ---- Fields --------------------------------------------------------------------
+    std::uint32_t GetSelection() const { return m_selection; }
+    void SetSelection(std::uint32_t state) { m_selection = state; }
+    bool IsSelected() const { return m_selection != kSelectNone; }
+    void SetLineColour(COLORREF c) { m_lineColour = c; }
+    void SetFillColour(COLORREF c) { m_fillColour = c; }
+    std::uint32_t GetStyle() const { return m_style; }
+    void SetStyle(std::uint32_t style) { m_style = style; }
+    std::int32_t GetX1() const { return m_x1; }
+    std::int32_t GetX2() const { return m_x2; }
+    std::int32_t GetY1() const { return m_y1; }
+    std::int32_t GetY2() const { return m_y2; }
+    // Stores the four values as they are (no orientation rule).
+    void SetCoords(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2)
+    {
+        m_x1 = x1;
+        m_y1 = y1;
+        m_x2 = x2;
+        m_y2 = y2;
+    }
+    int GetMinX() const { return m_x1 < m_x2 ? m_x1 : m_x2; }
+    int GetMaxX() const { return m_x1 < m_x2 ? m_x2 : m_x1; }
+    int GetMinY() const { return m_y1 < m_y2 ? m_y1 : m_y2; }
+    int GetMaxY() const { return m_y1 < m_y2 ? m_y2 : m_y1; }
+    // |x2 - x1| and |y2 - y1|.
+    int GetWidth() const;
+    int GetHeight() const;
+    std::int32_t GetOrderKey() const { return m_orderKey; }
+    void SetOrderKey(std::int32_t key) { m_orderKey = key; }
+
+    // Hit tests on the normalised box, widened by one pixel in an axis of zero
+    // extent; containment is half-open (min <= c < max).
+    bool HitTest(int x, int y) const;
+    bool HitTestBand(int left, int top, int right, int bottom) const;
+
+protected:
+    CDrawObject() = default;
+
+    // The box rule of SetBounds without the cache invalidation.
+    void StoreBounds(int left, int top, int right, int bottom);
+
+    std::uint32_t m_selection = kSelectNone;
+    COLORREF m_lineColour = 0xFFFFFF;
+    COLORREF m_fillColour = 0xFFFFFF;
+    std::int32_t m_x1 = 0;
+    std::int32_t m_x2 = 0;
+    std::int32_t m_y1 = 0;
+    std::int32_t m_y2 = 0;
+    std::uint32_t m_style = kStyleOutlined;
+    std::int32_t m_orderKey = 0;  // (index + 1) * 10 in its list; not saved
+};
+
+// A quarter turn of an angle in tenths of a degree, kept in [0, 3600).
+int TurnAngle(int angle, int delta);
+// Brings a stored angle to one of 0, 900, 1800, 2700 (a record from elsewhere
+// may hold anything).
+int NormaliseQuarterAngle(std::int64_t angle);
+
+// Kind codes.
+std::unique_ptr<CDrawObject> CreateDrawObject(const std::string& kindCode);
+// Kind code (write string), then the record body.
+void SaveDrawObject(CRecordStream& stream, const CDrawObject& object, bool shareImages,
+                    bool withSelection);
+// Reads the kind code and the body. Null for an unknown kind code (then
+// `unknownKind` is set when given) or a malformed record.
+std::unique_ptr<CDrawObject> LoadDrawObject(CRecordStream& stream, bool shareImages, bool withSelection,
+                                            bool* unknownKind = nullptr);
+
+// The Rotate commands' turn of one object about its own centre
+// ((x1 + x2) / 2, (y1 + y2) / 2), integer halves: the two stored corners are
+// turned a quarter (left: (x, y) -> (cx - (y - cy), cy + (x - cx))), then the
+// kind's own RotateLeft / RotateRight runs (points, angle).
+void RotateDrawObject(CDrawObject& object, bool left);

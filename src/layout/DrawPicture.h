@@ -1,0 +1,62 @@
+#pragma once
+// CDrawPicture: a raster picture stretched over the object's box, turned in
+// quarter steps, optionally skipping one colour when it is burnt into the
+// face. The picture and its turned versions are shared, reference-counted
+// images: copies made for undo, duplicate and properties share the pixels,
+// and the last reference frees them.
+
+#include "layout/DrawBitmapObject.h"
+
+#include <memory>
+#include <string>
+
+class CRaster;
+
+class CDrawPicture final : public CDrawBitmapObject {
+public:
+    CDrawPicture() = default;
+
+    // A picture object for a 24-bit image at angle 0, transparency off, its
+    // box the image's own size with the top-left corner at (left, top).
+    static std::unique_ptr<CDrawPicture> CreateFromImage(std::shared_ptr<const CRaster> image, int left,
+                                                         int top);
+    // Reads a picture file for the Picture tool. On failure returns null and
+    // sets `message` to "Picture <file> could not be read.".
+    static std::unique_ptr<CDrawPicture> CreateFromFile(const std::string& fileName, int left, int top,
+                                                        std::string& message);
+
+    const char* GetKindCode() const override { return "PICTURE"; }
+    const char* GetKindName() const override { return "Picture"; }
+    bool IsFilled() const override { return false; }
+    bool IsOutlined() const override { return false; }
+    int GetMinWidth() const override { return 1; }
+    int GetMinHeight() const override { return 1; }
+    COLORREF GetBackgroundColour() const override { return m_transparentColour; }
+    bool IsTransparent() const override { return m_transparent; }
+
+    void RotateLeft(int cx, int cy) override;
+    void RotateRight(int cx, int cy) override;
+    void DrawContent(CContentBitmap& bitmap) const override;
+    void Save(CRecordStream& stream, bool shareImages, bool withSelection) const override;
+    bool Load(CRecordStream& stream, bool shareImages, bool withSelection) override;
+
+    void SetTransparent(bool flag) { m_transparent = flag; InvalidateCache(); }
+    void SetTransparentColour(COLORREF colour) { m_transparentColour = colour & 0xFFFFFFu; InvalidateCache(); }
+    COLORREF GetTransparentColour() const { return m_transparentColour; }
+
+    // Sets the angle-0 image (drops the turned versions) and builds the
+    // version for the current angle.
+    void SetImage(std::shared_ptr<const CRaster> image);
+    // The image at angle 0 (i = 0) or turned by i quarter turns anticlockwise.
+    const std::shared_ptr<const CRaster>& GetImage(int quarter = 0) const { return m_images[quarter & 3]; }
+    const std::shared_ptr<const CRaster>& GetCurrentImage() const { return m_images[m_angle / 900]; }
+    // Makes the current angle's version from the angle-0 image when missing.
+    void BuildRotations();
+    // Box = the current image's size, keeping the top-left corner.
+    void SetBoxToImage();
+
+private:
+    std::shared_ptr<const CRaster> m_images[4];
+    COLORREF m_transparentColour = 0xFFFFFF;
+    bool m_transparent = false;
+};

@@ -1,0 +1,89 @@
+#pragma once
+// CDrawText: one line of text in a font, size, style and appearance, turned
+// in quarter steps. The font size follows the box (height for horizontal
+// text, width for vertical text, less the one-pixel margin on each side);
+// the other side follows the measured text.
+
+#include "layout/DrawBitmapObject.h"
+#include "layout/FontEngine.h"
+
+#include <string>
+
+// Appearances.
+constexpr std::uint32_t kTextNormal = 0;
+constexpr std::uint32_t kTextBordered = 1;
+constexpr std::uint32_t kTextExtrude = 2;
+constexpr std::uint32_t kTextIndent = 3;
+constexpr std::uint32_t kTextOutline = 4;
+
+class CDrawText final : public CDrawBitmapObject {
+public:
+    CDrawText() = default;
+
+    const char* GetKindCode() const override { return "TEXT"; }
+    const char* GetKindName() const override { return "Text"; }
+    COLORREF GetLineColour() const override { return m_colour1; }
+    COLORREF GetFillColour() const override { return m_colour2; }
+    bool IsFilled() const override { return m_appearance == kTextBordered; }
+    bool IsOutlined() const override { return true; }
+    std::string GetText() const override { return m_text; }
+    bool IsTransparent() const override { return true; }
+    // The key colour: magenta unless a text colour is magenta, then blue,
+    // then red.
+    COLORREF GetBackgroundColour() const override;
+
+    int GetMinWidth() const override { return IsVertical() ? 3 : 1; }
+    int GetMinHeight() const override { return IsVertical() ? 1 : 3; }
+    int GetMaxWidth() const override { return IsVertical() ? 257 : kDrawMaxSize; }
+    int GetMaxHeight() const override { return IsVertical() ? kDrawMaxSize : 257; }
+    // The box width a horizontal text gets for a box height (the font is the
+    // box height less 2; -1 means the current size); 0 for vertical text.
+    int GetWidthForHeight(int height) const override;
+    int GetHeightForWidth(int width) const override;
+
+    void SetBounds(int left, int top, int right, int bottom) override;
+    void DrawContent(CContentBitmap& bitmap) const override;
+    void Save(CRecordStream& stream, bool shareImages, bool withSelection) const override;
+    bool Load(CRecordStream& stream, bool shareImages, bool withSelection) override;
+
+    // Box = text extent + 2 in each direction, keeping the corner the angle names.
+    void FitToText();
+    // Extent of the text at font height `height` (-1: the current size),
+    // exchanged for vertical text.
+    void MeasureExtent(int height, int& width, int& extentHeight) const;
+
+    const std::string& GetString() const { return m_text; }
+    void SetText(std::string text) { m_text = std::move(text); InvalidateCache(); }
+    std::uint32_t GetAppearance() const { return m_appearance; }
+    void SetAppearance(std::uint32_t a) { m_appearance = a; InvalidateCache(); }
+    COLORREF GetColour1() const { return m_colour1; }
+    COLORREF GetColour2() const { return m_colour2; }
+    void SetColour1(COLORREF c) { m_colour1 = c; InvalidateCache(); }
+    void SetColour2(COLORREF c) { m_colour2 = c; InvalidateCache(); }
+    bool GetBold() const { return m_bold; }
+    bool GetItalic() const { return m_italic; }
+    bool GetUnderline() const { return m_underline; }
+    bool GetStrikeOut() const { return m_strikeOut; }
+    void SetBold(bool v) { m_bold = v; InvalidateCache(); }
+    void SetItalic(bool v) { m_italic = v; InvalidateCache(); }
+    void SetUnderline(bool v) { m_underline = v; InvalidateCache(); }
+    void SetStrikeOut(bool v) { m_strikeOut = v; InvalidateCache(); }
+    const std::string& GetFontFace() const { return m_fontFace; }
+    void SetFontFace(std::string face) { m_fontFace = std::move(face); InvalidateCache(); }
+    std::uint32_t GetSize() const { return m_size; }
+    void SetSize(std::uint32_t size) { m_size = size < 1 ? 1 : size; InvalidateCache(); }
+
+    CFontRequest GetFontRequest(int height) const;
+
+private:
+    std::string m_text;
+    std::uint32_t m_appearance = kTextNormal;
+    COLORREF m_colour1 = 0x000000;
+    COLORREF m_colour2 = 0x00FFFF;
+    bool m_bold = false;
+    bool m_italic = false;
+    bool m_strikeOut = false;
+    bool m_underline = false;
+    std::string m_fontFace = "Arial";
+    std::uint32_t m_size = 12;
+};

@@ -1,0 +1,70 @@
+#pragma once
+// CFontEngine: finds fonts through fontconfig and measures and rasterises
+// one line of text with FreeType, the way text objects need it.
+//
+// Sizes are cell heights in pixels: the font is scaled so that its ascent
+// plus descent (the Windows ascent and descent of the OS/2 table when the
+// font has one) is exactly the requested height. Glyphs are rendered as
+// one-bit masks, so text drawn over a key colour leaves no blended fringe.
+//
+// A face name that fontconfig cannot resolve to the font itself or to a
+// metric-compatible substitute falls back to the default face; the fallback
+// is reported once per name through the message sink and kept in the
+// warning list. Used on one thread at a time (calls are serialised).
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct CFontRequest {
+    std::string face = "Arial";
+    int height = 12;  // cell height in pixels
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
+};
+
+// A rendered line of text. Cell coordinates: u to the right from the text
+// origin, v down from the top of the cell; the cell is advance x height.
+// The mask may reach outside the cell (italic overhang, accents).
+struct CTextMask {
+    int advance = 0;      // sum of the glyph advances (the measured width)
+    int cellHeight = 0;   // the font height
+    int left = 0;         // cell u of mask column 0 (<= 0)
+    int top = 0;          // cell v of mask row 0 (<= 0)
+    int width = 0;        // mask columns
+    int height = 0;       // mask rows
+    std::vector<std::uint8_t> bits;  // width * height, 1 = ink
+    bool Ink(int column, int row) const { return bits[static_cast<std::size_t>(row) * width + column] != 0; }
+};
+
+class CFontEngine {
+public:
+    // Heights are clamped to 1 .. kMaxHeight (a record may ask for anything).
+    static constexpr int kMaxHeight = 4096;
+
+    static CFontEngine& Get();
+
+    // Measured extent of `text` (UTF-8): the sum of advances and the cell
+    // height. False when no font can be loaded at all (then 0 x 0).
+    bool MeasureText(const CFontRequest& font, const std::string& text, int& width, int& height);
+    bool RenderText(const CFontRequest& font, const std::string& text, CTextMask& mask);
+
+    // Receives each fallback message once.
+    void SetMessageSink(std::function<void(const std::string&)> sink);
+    std::vector<std::string> GetWarnings() const;
+    // Path of the font file a request resolves to (empty when none).
+    std::string GetFontFile(const CFontRequest& font);
+    // True when the face name resolves to itself or a metric-compatible font.
+    bool IsFaceInstalled(const std::string& face);
+
+    ~CFontEngine();
+
+private:
+    CFontEngine();
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
