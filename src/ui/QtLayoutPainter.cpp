@@ -1,0 +1,104 @@
+#include "ui/QtLayoutPainter.h"
+
+#include "layout/ContentBitmap.h"
+#include "ui/ColorButton.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QPolygon>
+
+CQtLayoutPainter::CQtLayoutPainter(QPainter& painter, const CFaceMapping& mapping, int zoomPercent)
+    : m_painter(painter), m_mapping(mapping), m_zoom(zoomPercent)
+{
+}
+
+const QPen& CQtLayoutPainter::Pen(COLORREF colour, int width)
+{
+    const quint64 key = (static_cast<quint64>(width) << 32) | (colour & 0xFFFFFFu);
+    auto it = m_pens.find(key);
+    if (it == m_pens.end()) {
+        QPen pen(QColorFromColorRef(colour));
+        pen.setWidth(width);
+        pen.setCapStyle(Qt::SquareCap);
+        pen.setJoinStyle(Qt::MiterJoin);
+        it = m_pens.insert(key, pen);
+    }
+    return it.value();
+}
+
+const QBrush& CQtLayoutPainter::Brush(COLORREF colour)
+{
+    const quint32 key = colour & 0xFFFFFFu;
+    auto it = m_brushes.find(key);
+    if (it == m_brushes.end())
+        it = m_brushes.insert(key, QBrush(QColorFromColorRef(colour)));
+    return it.value();
+}
+
+void CQtLayoutPainter::FillRect(int left, int top, int right, int bottom, COLORREF colour)
+{
+    m_painter.fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)).normalized(), Brush(colour));
+}
+
+void CQtLayoutPainter::Line(int x1, int y1, int x2, int y2, COLORREF colour, int width)
+{
+    m_painter.setPen(Pen(colour, width));
+    m_painter.drawLine(x1, y1, x2, y2);
+}
+
+void CQtLayoutPainter::Ellipse(int left, int top, int right, int bottom, const COLORREF* fill, const COLORREF* pen,
+                               int width)
+{
+    m_painter.setBrush(fill ? Brush(*fill) : QBrush(Qt::NoBrush));
+    m_painter.setPen(pen ? Pen(*pen, width) : (fill ? Pen(*fill, 1) : QPen(Qt::NoPen)));
+    m_painter.drawEllipse(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)).normalized());
+    m_painter.setBrush(Qt::NoBrush);
+}
+
+void CQtLayoutPainter::Polygon(const std::vector<CDrawPoint>& points, bool closed, const COLORREF* fill,
+                               const COLORREF* pen, int width)
+{
+    QPolygon poly;
+    poly.reserve(static_cast<int>(points.size()));
+    for (const CDrawPoint& p : points)
+        poly << QPoint(p.x, p.y);
+    if (fill && closed) {
+        m_painter.setPen(Qt::NoPen);
+        m_painter.setBrush(Brush(*fill));
+        m_painter.drawPolygon(poly);
+        m_painter.setBrush(Qt::NoBrush);
+    }
+    if (pen) {
+        m_painter.setPen(Pen(*pen, width));
+        if (closed)
+            m_painter.drawPolygon(poly);
+        else
+            m_painter.drawPolyline(poly);
+    }
+}
+
+void CQtLayoutPainter::DrawBitmap(const CContentBitmap& bitmap, int left, int top, int right, int bottom,
+                                  bool transparent, COLORREF key)
+{
+    if (bitmap.IsEmpty() || bitmap.GetFullWidth() <= 0 || bitmap.GetFullHeight() <= 0)
+        return;
+    const int w = bitmap.GetWidth(), h = bitmap.GetHeight();
+    QImage image(w, h, transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    if (image.isNull())
+        return;
+    const int l = bitmap.GetLeft(), t = bitmap.GetTop();
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const COLORREF c = bitmap.GetPixel(l + x, t + y);
+            row[x] = (transparent && c == key) ? 0u
+                                               : qRgb(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                                                      static_cast<int>((c >> 16) & 0xFF));
+        }
+    }
+    // The stored window of the content goes to its share of the target box.
+    const double sx = static_cast<double>(right - left) / bitmap.GetFullWidth();
+    const double sy = static_cast<double>(bottom - top) / bitmap.GetFullHeight();
+    const QRectF target(left + l * sx, top + t * sy, w * sx, h * sy);
+    m_painter.drawImage(target, image);
+}
