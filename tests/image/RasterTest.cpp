@@ -1,0 +1,490 @@
+#include "image/Raster.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+namespace {
+
+std::vector<std::uint8_t> Bytes(const CRaster& image)
+{
+    return std::vector<std::uint8_t>(image.GetBits(0), image.GetBits(0) + image.GetEffWidth() * image.GetHeight());
+}
+
+// Fills a 24-bit picture with a pattern whose every pixel differs.
+void FillPattern(CRaster& image)
+{
+    for (int y = 0; y < image.GetHeight(); ++y) {
+        for (int x = 0; x < image.GetWidth(); ++x) {
+            image.SetPixelColor(x, y, RGB(x * 7 + 1, y * 11 + 2, (x + y) * 3 + 3));
+        }
+    }
+}
+
+} // namespace
+
+TEST(RasterCreate, NormalisesBitCountAndSizesTheRows)
+{
+    struct {
+        int request, bpp, colors;
+    } cases[] = {{0, 1, 2}, {1, 1, 2}, {2, 4, 16}, {4, 4, 16}, {5, 8, 256}, {8, 8, 256}, {9, 24, 0}, {16, 24, 0},
+                 {32, 24, 0}};
+    for (const auto& c : cases) {
+        CRaster image(5, 3, c.request);
+        ASSERT_TRUE(image.IsValid()) << c.request;
+        EXPECT_EQ(image.GetBpp(), c.bpp) << c.request;
+        EXPECT_EQ(image.GetNumColors(), c.colors) << c.request;
+        EXPECT_EQ(image.GetPaletteSize(), c.colors * 4);
+        // ((width * bpp) + 31) / 32 * 4 for width 5
+        EXPECT_EQ(image.GetEffWidth(), (5 * c.bpp + 31) / 32 * 4);
+        EXPECT_EQ(image.GetDIBSize(), 40u + c.colors * 4u + image.GetEffWidth() * 3u);
+        // The pixel rows follow the header and the palette in the DIB block.
+        EXPECT_EQ(image.GetBits(0), image.GetDIB() + 40 + c.colors * 4);
+        const RGBQUAD* pal = image.GetPalette();
+        for (int i = 0; i < c.colors; ++i) {
+            EXPECT_EQ(pal[i], RGBQUAD{}) << "palette starts zeroed";
+        }
+    }
+    EXPECT_EQ(CRaster(3, 1, 24).GetEffWidth(), 12); // 9 bytes padded to 12
+    EXPECT_EQ(CRaster(1, 1, 1).GetEffWidth(), 4);
+    EXPECT_EQ(CRaster(4, 1, 24).GetEffWidth(), 12);
+    EXPECT_EQ(CRaster(33, 1, 1).GetEffWidth(), 8);
+}
+
+TEST(RasterCreate, HeaderBlockHoldsTheFields)
+{
+    CRaster image(7, 5, 8, IMAGE_TYPE_PCX);
+    BITMAPINFOHEADER h;
+    std::memcpy(&h, image.GetDIB(), sizeof(h));
+    EXPECT_EQ(h.biSize, 40u);
+    EXPECT_EQ(h.biWidth, 7);
+    EXPECT_EQ(h.biHeight, 5);
+    EXPECT_EQ(h.biPlanes, 1);
+    EXPECT_EQ(h.biBitCount, 8);
+    EXPECT_EQ(h.biCompression, 0u);
+    EXPECT_EQ(h.biSizeImage, 8u * 5u);
+    // 72 dpi = 72 / 0.0254 = 2834.6 pixels per metre
+    EXPECT_EQ(h.biXPelsPerMeter, 2835);
+    EXPECT_EQ(image.GetType(), IMAGE_TYPE_PCX);
+    EXPECT_EQ(image.GetJpegQuality(), 75);
+    EXPECT_EQ(image.GetTransIndex(), -1);
+    EXPECT_EQ(image.GetXDPI(), 72);
+}
+
+TEST(RasterCreate, RefusesImpossibleSizesAndStaysEmpty)
+{
+    CRaster image(4, 4, 24);
+    for (auto [w, h] : {std::pair{0, 5}, {5, 0}, {-3, 5}, {5, -1}, {70000, 1}, {1, 70000}, {60000, 60000}}) {
+        EXPECT_EQ(image.Create(w, h, 24), nullptr) << w << "x" << h;
+        EXPECT_FALSE(image.IsValid());
+        EXPECT_EQ(image.GetBits(0), nullptr);
+        EXPECT_EQ(image.GetWidth(), 0);
+    }
+    // Operations on an empty picture do nothing and report failure.
+    EXPECT_FALSE(image.Flip());
+    EXPECT_FALSE(image.Mirror());
+    EXPECT_FALSE(image.IncreaseBpp(24));
+    EXPECT_FALSE(image.RotateLeft());
+    image.SetPixelColor(0, 0, kColorWhite);
+    image.HorizontalLine(0, 5, 0, kColorWhite);
+    EXPECT_TRUE(image.CopyToHandle().empty());
+}
+
+TEST(RasterPixels, BottomRowFirstInBlueGreenRedOrder)
+{
+    CRaster image(3, 2, 24);
+    image.Clear(0);
+    image.SetPixelColor(0, 0, RGB(0x11, 0x22, 0x33));
+    const std::uint8_t* bottom = image.GetBits(0);
+    EXPECT_EQ(image.GetBits(0), image.GetDIB() + 40);
+    EXPECT_EQ(bottom[0], 0x33); // blue
+    EXPECT_EQ(bottom[1], 0x22); // green
+    EXPECT_EQ(bottom[2], 0x11); // red
+    // Pixel (2, 1) lives in the second memory row, 12 bytes on, at byte 6.
+    image.SetPixelColor(2, 1, RGBQUAD{0xA1, 0xB2, 0xC3, 0});
+    EXPECT_EQ(image.GetDIB()[40 + 12 + 6], 0xA1);
+    EXPECT_EQ(image.GetDIB()[40 + 12 + 8], 0xC3);
+    // The padding bytes stay untouched.
+    EXPECT_EQ(image.GetDIB()[40 + 9], 0);
+    EXPECT_EQ(image.GetPixelColor(2, 1), (RGBQUAD{0xA1, 0xB2, 0xC3, 0}));
+    EXPECT_EQ(image.GetPixelColor(0, 0), (RGBQUAD{0x33, 0x22, 0x11, 0}));
+}
+
+TEST(RasterPixels, OutsideReadsGiveTheBackgroundAndWritesAreIgnored)
+{
+    CRaster image(4, 3, 24);
+    image.Clear(7);
+    const auto before = Bytes(image);
+    image.SetBackgroundColor(RGB(1, 2, 3));
+    for (auto [x, y] : {std::pair{-1, 0}, {0, -1}, {4, 0}, {0, 3}, {-100, 200}}) {
+        EXPECT_EQ(image.GetPixelColor(x, y), (RGBQUAD{3, 2, 1, 0}));
+        image.SetPixelColor(x, y, kColorWhite);
+        image.SetPixelColor(x, y, RGBQUAD{9, 9, 9, 0});
+    }
+    EXPECT_EQ(Bytes(image), before);
+
+    // A palette picture with a background index reads that entry outside.
+    CRaster pal(4, 4, 8);
+    pal.SetPaletteColor(5, 10, 20, 30);
+    EXPECT_EQ(pal.GetPixelColor(-1, 0), (RGBQUAD{})); // background colour: black
+    EXPECT_EQ(pal.GetPixelIndex(-1, 0), 0);
+    pal.SetTransIndex(5);
+    EXPECT_EQ(pal.GetPixelColor(-1, 0), (RGBQUAD{30, 20, 10, 0}));
+    EXPECT_EQ(pal.GetPixelIndex(9, 9), 5);
+}
+
+TEST(RasterPixels, PaletteIndicesOfEveryDepth)
+{
+    for (int bpp : {1, 4, 8}) {
+        CRaster image(13, 3, bpp);
+        const int colors = image.GetNumColors();
+        for (int i = 0; i < colors; ++i) {
+            image.SetPaletteColor(i, static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i), 7);
+        }
+        for (int y = 0; y < 3; ++y) {
+            for (int x = 0; x < 13; ++x) {
+                image.SetPixelIndex(x, y, static_cast<std::uint8_t>((x * 5 + y) % colors));
+            }
+        }
+        for (int y = 0; y < 3; ++y) {
+            for (int x = 0; x < 13; ++x) {
+                const int index = (x * 5 + y) % colors;
+                EXPECT_EQ(image.GetPixelIndex(x, y), index) << bpp;
+                EXPECT_EQ(image.GetPixelColor(x, y).rgbRed, index);
+                EXPECT_EQ(image.GetPixelColor(x, y).rgbGreen, 255 - index);
+            }
+        }
+        // 24-bit writers do nothing on palette pictures.
+        const auto before = Bytes(image);
+        image.SetPixelColor(0, 0, kColorWhite);
+        image.HorizontalLine(0, 12, 0, kColorWhite);
+        EXPECT_EQ(Bytes(image), before);
+    }
+    // Bit order: the leftmost pixel is the most significant bit / nibble.
+    CRaster one(8, 1, 1);
+    one.SetPixelIndex(0, 0, 1);
+    EXPECT_EQ(one.GetBits(0)[0], 0x80);
+    CRaster four(2, 1, 4);
+    four.SetPixelIndex(0, 0, 0xA);
+    four.SetPixelIndex(1, 0, 0x3);
+    EXPECT_EQ(four.GetBits(0)[0], 0xA3);
+}
+
+TEST(RasterPixels, HorizontalLineClipsToTheRow)
+{
+    const int w = 10;
+    struct {
+        int x1, x2;
+        int first, last; // filled range, first > last for none
+    } cases[] = {
+        {-5, w + 5, 0, w - 1}, // fills exactly the whole row
+        {w, w + 3, 1, 0},      // starts at the width: nothing
+        {-3, -1, 1, 0},        // both left: nothing
+        {-1, 0, 0, 0},         // clamped to pixel 0
+        {w - 1, w + 100, w - 1, w - 1},
+        {3, 3, 3, 3},
+        {4, 2, 1, 0}, // reversed ends: nothing
+        {2, 6, 2, 6},
+    };
+    for (const auto& c : cases) {
+        CRaster image(w, 3, 24);
+        image.Clear(0);
+        image.HorizontalLine(c.x1, c.x2, 1, RGB(200, 100, 50));
+        for (int y = 0; y < 3; ++y) {
+            for (int x = 0; x < w; ++x) {
+                const bool inside = y == 1 && x >= c.first && x <= c.last;
+                EXPECT_EQ(image.GetPixelColor(x, y), inside ? (RGBQUAD{50, 100, 200, 0}) : RGBQUAD{})
+                    << c.x1 << ".." << c.x2 << " at " << x << "," << y;
+            }
+        }
+        // Row padding beyond the last pixel (30 bytes of 32) stays zero.
+        EXPECT_EQ(image.GetBits(1)[30], 0);
+        EXPECT_EQ(image.GetBits(1)[31], 0);
+    }
+    CRaster image(w, 3, 24);
+    image.Clear(0);
+    const auto before = Bytes(image);
+    image.HorizontalLine(0, w - 1, -1, kColorWhite);
+    image.HorizontalLine(0, w - 1, 3, kColorWhite);
+    EXPECT_EQ(Bytes(image), before);
+}
+
+TEST(RasterStorage, CopiesAreDeepAndTransferEmptiesTheSource)
+{
+    CRaster a(6, 4, 24, IMAGE_TYPE_JPEG);
+    FillPattern(a);
+    a.SetJpegQuality(33);
+    a.SetXDPI(300);
+    ASSERT_TRUE(a.AlphaCreate());
+    a.AlphaGetPointer()[5] = 17;
+    CRaster b(a);
+    EXPECT_EQ(Bytes(b), Bytes(a));
+    EXPECT_EQ(b.GetJpegQuality(), 33);
+    EXPECT_EQ(b.GetXDPI(), 300);
+    EXPECT_EQ(b.GetType(), IMAGE_TYPE_JPEG);
+    ASSERT_TRUE(b.HasAlpha());
+    EXPECT_EQ(b.AlphaGetPointer()[5], 17);
+    b.SetPixelColor(0, 0, kColorWhite);
+    EXPECT_NE(a.GetPixelColor(0, 0), b.GetPixelColor(0, 0));
+
+    CRaster c;
+    ASSERT_TRUE(c.Copy(a, false, false, false));
+    EXPECT_EQ(c.GetWidth(), 6);
+    EXPECT_FALSE(c.HasAlpha());
+
+    CRaster pal(3, 3, 8);
+    pal.SetPaletteColor(200, 1, 2, 3);
+    CRaster palOnly;
+    ASSERT_TRUE(palOnly.Copy(pal, false));
+    EXPECT_EQ(palOnly.GetPaletteColor(200), (RGBQUAD{3, 2, 1, 0}));
+
+    CRaster d;
+    d.Transfer(a);
+    EXPECT_FALSE(a.IsValid());
+    EXPECT_EQ(d.GetWidth(), 6);
+    EXPECT_EQ(Bytes(d), Bytes(b.IsValid() ? d : d));
+    CRaster e = std::move(d);
+    EXPECT_FALSE(d.IsValid());
+    EXPECT_TRUE(e.IsValid());
+    e = e; // self-assignment keeps the picture
+    EXPECT_TRUE(e.IsValid());
+}
+
+TEST(RasterStorage, DibBlockRoundTripsThroughTheClipboardFormat)
+{
+    CRaster image(5, 3, 24);
+    FillPattern(image);
+    const std::vector<std::uint8_t> block = image.CopyToHandle();
+    ASSERT_EQ(block.size(), image.GetDIBSize());
+    EXPECT_EQ(block[0], 40); // header size
+    EXPECT_EQ(std::memcmp(block.data(), image.GetDIB(), block.size()), 0);
+    CRaster back;
+    ASSERT_TRUE(back.CreateFromDIB(block.data(), block.size())) << back.GetLastError();
+    EXPECT_EQ(Bytes(back), Bytes(image));
+
+    CRaster pal(9, 2, 4);
+    pal.SetPaletteColor(3, 9, 8, 7);
+    pal.SetPixelIndex(8, 1, 3);
+    const auto pblock = pal.CopyToHandle();
+    ASSERT_TRUE(back.CreateFromDIB(pblock.data(), pblock.size()));
+    EXPECT_EQ(back.GetBpp(), 4);
+    EXPECT_EQ(back.GetPixelColor(8, 1), (RGBQUAD{7, 8, 9, 0}));
+    // A block cut short is refused and the picture stays.
+    EXPECT_FALSE(back.CreateFromDIB(pblock.data(), pblock.size() - 1));
+    EXPECT_EQ(back.GetBpp(), 4);
+}
+
+TEST(RasterGeometry, FlipMirrorAndQuarterTurns)
+{
+    const int w = 4, h = 2;
+    CRaster image(w, h, 24);
+    FillPattern(image);
+    const CRaster original(image);
+
+    ASSERT_TRUE(image.Flip());
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            EXPECT_EQ(image.GetPixelColor(x, y), original.GetPixelColor(x, h - 1 - y));
+
+    image = original;
+    ASSERT_TRUE(image.Mirror());
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            EXPECT_EQ(image.GetPixelColor(x, y), original.GetPixelColor(w - 1 - x, y));
+
+    image = original;
+    ASSERT_TRUE(image.RotateLeft());
+    ASSERT_EQ(image.GetWidth(), h);
+    ASSERT_EQ(image.GetHeight(), w);
+    // The bottom-left pixel is the old top-left pixel.
+    EXPECT_EQ(image.GetPixelColor(0, 0), original.GetPixelColor(0, h - 1));
+    for (int Y = 0; Y < w; ++Y)
+        for (int X = 0; X < h; ++X)
+            EXPECT_EQ(image.GetPixelColor(X, Y), original.GetPixelColor(Y, h - 1 - X));
+
+    CRaster right;
+    ASSERT_TRUE(original.IsValid());
+    CRaster source(original);
+    ASSERT_TRUE(source.RotateRight(&right));
+    EXPECT_EQ(source.GetWidth(), w) << "with a destination the source stays";
+    ASSERT_EQ(right.GetWidth(), h);
+    // A quarter turn right moves the old bottom-left pixel to the top-left.
+    EXPECT_EQ(right.GetPixelColor(0, w - 1), original.GetPixelColor(0, 0));
+    // Left then right gives the original back.
+    ASSERT_TRUE(right.RotateLeft());
+    EXPECT_EQ(Bytes(right), Bytes(original));
+}
+
+TEST(RasterGeometry, PaletteTurnsKeepIndices)
+{
+    for (int bpp : {1, 4, 8}) {
+        CRaster image(11, 5, bpp);
+        const int colors = image.GetNumColors();
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 11; ++x)
+                image.SetPixelIndex(x, y, static_cast<std::uint8_t>((x * 3 + y * 7) % colors));
+        CRaster turned(image);
+        ASSERT_TRUE(turned.RotateLeft());
+        for (int Y = 0; Y < 11; ++Y)
+            for (int X = 0; X < 5; ++X)
+                ASSERT_EQ(turned.GetPixelIndex(X, Y), image.GetPixelIndex(Y, 5 - 1 - X)) << bpp;
+        CRaster mirrored(image);
+        ASSERT_TRUE(mirrored.Mirror());
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 11; ++x)
+                ASSERT_EQ(mirrored.GetPixelIndex(x, y), image.GetPixelIndex(10 - x, y)) << bpp;
+    }
+}
+
+TEST(RasterConversion, IncreaseBitsKeepsColoursAndRefusesDecreases)
+{
+    CRaster pal(7, 3, 8);
+    for (int i = 0; i < 256; ++i) pal.SetPaletteColor(i, static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i / 2), static_cast<std::uint8_t>(255 - i));
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 7; ++x) pal.SetPixelIndex(x, y, static_cast<std::uint8_t>(x * 30 + y));
+    CRaster wide(pal);
+    ASSERT_TRUE(wide.IncreaseBpp(24));
+    EXPECT_EQ(wide.GetBpp(), 24);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 7; ++x) {
+            const int i = x * 30 + y;
+            EXPECT_EQ(wide.GetPixelColor(x, y), (RGBQUAD{static_cast<std::uint8_t>(255 - i), static_cast<std::uint8_t>(i / 2), static_cast<std::uint8_t>(i), 0}));
+        }
+    // 8 bits asked of a 24-bit picture: false, unchanged.
+    const auto before = Bytes(wide);
+    EXPECT_FALSE(wide.IncreaseBpp(8));
+    EXPECT_FALSE(wide.IncreaseBpp(4));
+    EXPECT_EQ(wide.GetBpp(), 24);
+    EXPECT_EQ(Bytes(wide), before);
+    EXPECT_TRUE(wide.IncreaseBpp(24));
+    CRaster p8(pal);
+    EXPECT_TRUE(p8.IncreaseBpp(8));
+    EXPECT_FALSE(p8.IncreaseBpp(4));
+    EXPECT_EQ(p8.GetBpp(), 8);
+
+    // 1 -> 4 -> 8 keeps indices and palette.
+    CRaster mono(10, 2, 1);
+    mono.SetPaletteColor(0, 0, 0, 0);
+    mono.SetPaletteColor(1, 255, 255, 255);
+    mono.SetPixelIndex(3, 1, 1);
+    ASSERT_TRUE(mono.IncreaseBpp(4));
+    EXPECT_EQ(mono.GetBpp(), 4);
+    ASSERT_TRUE(mono.IncreaseBpp(8));
+    EXPECT_EQ(mono.GetPixelIndex(3, 1), 1);
+    EXPECT_EQ(mono.GetPixelIndex(2, 1), 0);
+    EXPECT_EQ(mono.GetPaletteColor(1), (RGBQUAD{255, 255, 255, 0}));
+
+    // The escape flag stops the conversion and leaves the picture.
+    CRaster stop(pal);
+    stop.SetEscape(1);
+    EXPECT_FALSE(stop.IncreaseBpp(24));
+    EXPECT_EQ(stop.GetBpp(), 8);
+}
+
+TEST(RasterConversion, FilterConvolvesWithBackgroundOutside)
+{
+    CRaster image(3, 3, 24);
+    image.Clear(0);
+    image.SetPixelColor(1, 1, RGB(90, 90, 90));
+    image.SetBackgroundColor(RGB(9, 9, 9));
+    // Box blur 3x3, divisor 9, offset 1: centre (90 + 0*8) / 9 + 1 = 11;
+    // corner (0,0) sees 5 outside pixels of 9 and the centre: (5*9 + 90) / 9 + 1 = 16.
+    const int box[9] = {1, 1, 1, 1, 1, 1, 1, 1, 1};
+    ASSERT_TRUE(image.Filter(box, 3, 9, 1));
+    EXPECT_EQ(image.GetPixelColor(1, 1).rgbRed, 11);
+    EXPECT_EQ(image.GetPixelColor(0, 0).rgbRed, 16);
+    // Edge (1, 0): 3 outside + centre: (3*9 + 90) / 9 + 1 = 14.
+    EXPECT_EQ(image.GetPixelColor(1, 0).rgbGreen, 14);
+
+    // Clamping at both ends and the kernel orientation: kernel entry (i, j)
+    // weights (x + i - 1, y + j - 1), so entry 7 (i = 1, j = 2) reads the pixel above.
+    CRaster g(3, 3, 24);
+    g.Clear(0);
+    g.SetPixelColor(1, 2, RGB(100, 0, 0));
+    const int up[9] = {0, 0, 0, 0, 0, 0, 0, 3, 0};
+    ASSERT_TRUE(g.Filter(up, 3, 0, 0));
+    EXPECT_EQ(g.GetPixelColor(1, 1).rgbRed, 255); // 300 clamped
+    EXPECT_EQ(g.GetPixelColor(1, 0).rgbRed, 0);
+    CRaster n(2, 2, 24);
+    n.Clear(50);
+    const int neg[1] = {-1};
+    ASSERT_TRUE(n.Filter(neg, 1, 0, 10));
+    EXPECT_EQ(n.GetPixelColor(0, 0).rgbBlue, 0); // -50 + 10 clamped
+    EXPECT_EQ(n.GetProgress(), 100);
+}
+
+namespace {
+
+// Plain statement of the blend: white source pixels skipped, equal channels
+// kept, others (S * (255 - a) + D * a) >> 8.
+void ReferenceAlpha(const CRaster& src, CRaster& dst, int alpha, int x1, int x2, int y1, int y2)
+{
+    for (int y = y1; y <= y2; ++y) {
+        for (int x = x1; x <= x2; ++x) {
+            const RGBQUAD s = src.GetPixelColor(x, y);
+            if (s.rgbRed == 255 && s.rgbGreen == 255 && s.rgbBlue == 255) continue;
+            const RGBQUAD d = dst.GetPixelColor(x, y);
+            auto mix = [&](int sc, int dc) { return sc == dc ? dc : (sc * (255 - alpha) + dc * alpha) >> 8; };
+            dst.SetPixelColor(x, y, RGB(mix(s.rgbRed, d.rgbRed), mix(s.rgbGreen, d.rgbGreen), mix(s.rgbBlue, d.rgbBlue)));
+        }
+    }
+}
+
+} // namespace
+
+TEST(RasterAlpha, FastAlphaMatchesTheReferenceBlend)
+{
+    const unsigned seed = 20261206;
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<int> byte(0, 255);
+    for (int round = 0; round < 12; ++round) {
+        const int w = 1 + rng() % 40, h = 1 + rng() % 20;
+        CRaster src(w, h, 24), fast(w, h, 24);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                // Some white pixels and some equal channels.
+                const int kind = byte(rng) % 5;
+                src.SetPixelColor(x, y, kind == 0 ? kColorWhite : RGB(byte(rng), byte(rng), byte(rng)));
+                fast.SetPixelColor(x, y, kind == 1 ? RGBQUADtoRGB(src.GetPixelColor(x, y)) : RGB(byte(rng), byte(rng), byte(rng)));
+            }
+        CRaster slow(fast);
+        const int alpha = round < 3 ? (round == 0 ? 0 : round == 1 ? 255 : 128) : byte(rng);
+        int x1 = rng() % w, x2 = rng() % w, y1 = rng() % h, y2 = rng() % h;
+        if (x1 > x2) std::swap(x1, x2);
+        if (y1 > y2) std::swap(y1, y2);
+        // Twice with the same alpha: the second call runs on the cached table.
+        for (int pass = 0; pass < 2; ++pass) {
+            src.FastAlpha(fast, alpha, x1, x2, y1, y2);
+            ReferenceAlpha(src, slow, alpha, x1, x2, y1, y2);
+            ASSERT_EQ(Bytes(fast), Bytes(slow)) << "seed " << seed << " round " << round << " alpha " << alpha;
+        }
+    }
+}
+
+TEST(RasterAlpha, WhiteSourceLeavesDestinationAndHandGoldenValues)
+{
+    CRaster src(2, 1, 24), dst(2, 1, 24);
+    src.SetPixelColor(0, 0, kColorWhite);
+    src.SetPixelColor(1, 0, RGB(100, 0, 40));
+    dst.SetPixelColor(0, 0, RGB(1, 2, 3));
+    dst.SetPixelColor(1, 0, RGB(200, 0, 40));
+    for (int alpha : {0, 77, 255}) {
+        CRaster d(dst);
+        src.FastAlpha(d, alpha, 0, 1, 0, 0);
+        EXPECT_EQ(d.GetPixelColor(0, 0), (RGBQUAD{3, 2, 1, 0}));
+    }
+    // alpha 64: red (100 * 191 + 200 * 64) >> 8 = 31900 >> 8 = 124; green and blue are equal: kept.
+    src.FastAlpha(dst, 64, 1, 1, 0, 0);
+    EXPECT_EQ(dst.GetPixelColor(1, 0), (RGBQUAD{40, 0, 124, 0}));
+}
+
+TEST(RasterInfo, LastErrorIsLimitedAndToWhiteFillsEveryByte)
+{
+    CRaster image(3, 3, 24);
+    image.SetLastError(std::string(600, 'x').c_str());
+    EXPECT_EQ(std::strlen(image.GetLastError()), 255u);
+    image.ToWhite();
+    for (std::uint8_t b : Bytes(image)) EXPECT_EQ(b, 255);
+}
