@@ -13,6 +13,13 @@ void AddReflection(CModelMesh& mesh, const CPolygonList& modelList, const CEngin
     mesh.lists.push_back(std::move(mirrored));
 }
 
+long long ReflectionWeight(int y, int height, int topFade, int bottomFade) noexcept
+{
+    const long long H = height > 0 ? height : 1;
+    const long long lo = topFade, hi = bottomFade;
+    return lo * 100 + ((H - y) * (hi - lo) * 100) / H;
+}
+
 bool BlendReflectionLayer(const CRaster& layer, CRaster& target, int topFade, int bottomFade,
                           bool ripple, const CBoundingBox& box) noexcept
 {
@@ -21,10 +28,8 @@ bool BlendReflectionLayer(const CRaster& layer, CRaster& target, int topFade, in
         return false;
     const CBoundingBox b = box.ClippedTo(target.GetWidth(), target.GetHeight());
     if (b.IsEmpty()) return true;
-    const long long H = target.GetHeight();
-    const long long lo = topFade, hi = bottomFade;
     for (int y = b.bottom; y <= b.top; ++y) {
-        long long w = lo * 100 + ((H - y) * (hi - lo) * 100) / H;
+        long long w = ReflectionWeight(y, target.GetHeight(), topFade, bottomFade);
         if (!ripple) w = std::clamp(w, 0LL, 25500LL);
         const std::uint8_t* l = layer.GetBits(y) + 3 * b.left;
         std::uint8_t* t = target.GetBits(y) + 3 * b.left;
