@@ -1,0 +1,103 @@
+#pragma once
+// Reader and writer of project files (.vtp) and of the side blocks that undo
+// snapshots share with them.
+//
+// The file is one little-endian stream: four signature words, the oldest
+// reader and writer versions, the drawing defaults, the draw objects of every
+// face, the product kind code and the product block (its settings and every
+// side with its pictures). Every block is fenced by fixed marker words; a
+// reader that meets another value where a marker belongs stops reading that
+// block quietly and keeps what it has read. Running out of data, sizes that
+// do not fit the file and pictures too large to hold make the read fail with
+// a message instead.
+
+#include "app/Archive.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class CRaster;
+class CSide;
+class CVtwinDoc;
+class SettingStore;
+struct CDocContent;
+
+class CProjectFile {
+public:
+    // Signature words, in file order.
+    static constexpr std::uint32_t kSignature[4] = {0x89878820u, 0x89949220u, 0xC00E0000u, 0xFAC10740u};
+    static constexpr std::uint32_t kOldestReader = 200;  // oldest program version that reads what we write
+    static constexpr std::uint32_t kWriterVersion = 210;
+    static constexpr const char* kOldestReaderText = "2.00";
+    static constexpr const char* kWriterVersionText = "2.10";
+
+    // Markers.
+    static constexpr std::uint32_t kDefaultsBegin = 0x15031969u, kDefaultsEnd = 0x09041940u;
+    static constexpr std::uint32_t kLayoutBegin = 0x54A14145u, kLayoutEnd = 0x956421A7u;
+    static constexpr std::uint32_t kListBegin = 0x51DE51DEu, kListEnd = 0xED15ED15u;
+    static constexpr std::uint32_t kObjectBegin = 0x5100EB14u, kObjectEnd = 0xABCDEF47u;
+    static constexpr std::uint32_t kSettingsBegin = 0xA1141B01u, kSettingsEnd = 0x04A61C11u;
+    static constexpr std::uint32_t kTableBegin = 0x4A74A61Cu, kTableEnd = 0xCA4C410Eu;
+    static constexpr std::uint32_t kSideListBegin = 0xCA5A407Au, kProductEnd = 0x51484504u;
+    static constexpr std::uint32_t kSideBegin = 0xFEEDBAC7u, kSideEnd = 0x7CABDEEFu;
+    static constexpr std::uint32_t kSideBlockBegin = 0x87654321u, kSideBlockEnd = 0xFEDCBA90u;
+    static constexpr std::uint32_t kPictureBegin = 0x12345678u, kPictureEnd = 0x90ABCDEFu;
+
+    static constexpr const char* kNotAProject = "This file is not a Vantorel project.";
+    static constexpr const char* kDamaged = "This project file is damaged or incomplete.";
+    static constexpr const char* kOutOfMemory = "Out of memory";
+
+    // Outcome of reading one block.
+    enum class ReadResult {
+        Ok,       // read whole
+        Stopped,  // a marker differed: the block ends quietly, what was read stays
+        Failed,   // data ran out, a size did not fit, or memory ran out: `error` says which
+    };
+
+    // ---- whole documents ------------------------------------------------------------
+    // Writes the document's stream. False (with `error`) when an object cannot be written.
+    static bool Write(const CVtwinDoc& doc, CArchiveWriter& out, std::string& error);
+    // Reads a stream into `content`. False with `error` for a refused or damaged file.
+    // `warning`, when given, receives a note about objects that had to be left out.
+    static bool Read(CVtwinDoc& doc, const std::uint8_t* data, std::size_t size, CDocContent& content,
+                     std::string& error, std::string* warning = nullptr);
+    // File level: save through a temporary file renamed over `path`; load reads
+    // the file and replaces the document's content only when the read succeeded.
+    // Both show their failure through the document's message sink.
+    static bool Save(CVtwinDoc& doc, const std::string& path);
+    static bool Load(CVtwinDoc& doc, const std::string& path);
+    // Writes `bytes` to `path` through a temporary file in the same folder.
+    static bool WriteFileAtomically(const std::string& path, const std::uint8_t* bytes, std::size_t size,
+                                    std::string& error);
+    static bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error);
+
+    // ---- pieces shared with undo snapshots -------------------------------------------
+    static void WriteSettings(CArchiveWriter& out, const SettingStore& store);
+    // Clears `store` and fills it from the block.
+    static ReadResult ReadSettings(CArchiveReader& in, SettingStore& store, std::string& error);
+    // The side block: marker, settings, has-first / has-second picture, the
+    // pictures, marker. `key` decides whether the first picture keeps its pixels.
+    static void WriteSideBlock(CArchiveWriter& out, std::string_view key, const CSide& side);
+    // Replaces the side's settings and pictures. A first picture that was not
+    // stored is rebuilt from the settings.
+    static ReadResult ReadSideBlock(CArchiveReader& in, CSide& side, std::string& error);
+    // `picture` may be null: written as an empty size without pixels.
+    static void WritePicture(CArchiveWriter& out, const CRaster* picture, bool withPixels);
+    // An empty stored size yields no picture; a size without pixels a white picture.
+    static ReadResult ReadPicture(CArchiveReader& in, std::unique_ptr<CRaster>& picture, std::string& error);
+
+    // Bytes of picture memory one read may create (pixel data a file cannot
+    // back, such as pictures stored by size only or rebuilt from settings,
+    // would otherwise let a small file ask for any amount). Process-wide.
+    static void SetPictureBudget(std::size_t bytes) noexcept;
+    static std::size_t GetPictureBudget() noexcept;
+
+    // Whether a side of `key` stores its first picture with pixels.
+    static bool KeepsFirstPixels(std::string_view key) noexcept;
+    // Whether a side with this appearance type stores its first picture at all.
+    static bool StoresFirstPicture(std::int32_t appearanceType) noexcept;
+};

@@ -1,0 +1,44 @@
+#pragma once
+// Names of the temporary files that hold side snapshots: "_undo%03d.tua" in
+// the internal folder, 25 numbers in rotation. A name is handed out only while
+// no live record holds it, so a record's file is never overwritten under it
+// however long the record stays on a stack.
+
+#include <array>
+#include <string>
+
+class CUndoFileCounter {
+public:
+    static constexpr int kFileCount = 25;
+
+    // `internalFolder` ends with '/' (or is empty for the current folder).
+    explicit CUndoFileCounter(std::string internalFolder = {});
+
+    // The process-wide counter; its folder is set once at start-up.
+    static CUndoFileCounter& Instance();
+    void SetFolder(std::string internalFolder) { m_Folder = std::move(internalFolder); }
+    const std::string& GetFolder() const noexcept { return m_Folder; }
+
+    // Folder + "_undo%03d.tua".
+    std::string FileName(int number) const;
+
+    // Takes the next free number, advancing past it (25 wraps to 0 and sets
+    // the wrapped flag), and marks it held. Empty when all 25 are held.
+    std::string Acquire();
+    // Gives a name back (the record holding it is gone).
+    void Release(const std::string& fileName) noexcept;
+
+    int GetNextNumber() const noexcept { return m_Next; }
+    bool HasWrapped() const noexcept { return m_Wrapped; }
+
+    // Start-up: deletes all 25 names.
+    void DeleteAllFiles() const;
+    // Exit: all 25 names when the counter wrapped, else those below the next number.
+    void DeleteUsedFiles() const;
+
+private:
+    std::string m_Folder;
+    int m_Next = 0;
+    bool m_Wrapped = false;
+    std::array<bool, kFileCount> m_Held{};
+};
