@@ -49,9 +49,10 @@ bool SplitFolder(const std::string& path, std::vector<std::string>& parts) {
     constexpr std::size_t kMaxPath = 4095;
     constexpr std::size_t kMaxName = 255;
     if (path.empty() || path.front() != '/' || path.size() > kMaxPath) return false;
+    if (path == "/") return true;  // the root
     std::string body = path.substr(1);
-    if (!body.empty() && body.back() == '/') body.pop_back();  // one trailing slash is fine
-    if (body.empty()) return true;                              // the root
+    if (body.back() == '/') body.pop_back();  // one trailing slash is fine
+    if (body.empty()) return false;           // "//"
     std::size_t start = 0;
     while (true) {
         const std::size_t slash = body.find('/', start);

@@ -1,0 +1,187 @@
+#include "app/AppFolders.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class AppFoldersTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string tmpl = (fs::temp_directory_path() / "vt_folders_XXXXXX").string();
+        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
+        m_Dir = tmpl;
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::permissions(m_Dir, fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(m_Dir, ec);
+    }
+    std::string m_Dir;
+};
+
+struct Dialogue {
+    bool answer = true;
+    std::vector<std::string> questions, messages;
+    QuestionCallback Ask() {
+        return [this](const std::string& q) {
+            questions.push_back(q);
+            return answer;
+        };
+    }
+    MessageSink Tell() {
+        return [this](const std::string& m) { messages.push_back(m); };
+    }
+};
+
+}  // namespace
+
+TEST_F(AppFoldersTest, CreateMakesEveryFolderAndNamesTheFiles) {
+    std::string error;
+    const std::string root = m_Dir + "/deep/er/vantorel";
+    auto folders = CAppFolders::Create(root, error);
+    ASSERT_TRUE(folders) << error;
+    EXPECT_EQ(folders->GetProgramFolder(), root + "/");
+    EXPECT_EQ(folders->GetInternalFolder(), root + "/internal/");
+    EXPECT_EQ(folders->GetProjectsFolder(), root + "/projects/");
+    EXPECT_EQ(folders->GetImagesFolder(), root + "/images/");
+    EXPECT_EQ(folders->GetRenderFolder(), root + "/render/");
+    EXPECT_EQ(folders->GetProgramSettingsFile(), root + "/internal/vtwin.ini");
+    EXPECT_EQ(folders->GetUserSettingsFile(), root + "/internal/vtprof.ini");
+    for (const char* sub : {"internal", "projects", "images", "render"})
+        EXPECT_TRUE(fs::is_directory(root + "/" + sub)) << sub;
+    EXPECT_EQ(folders->GetUndoFileName(0), root + "/internal/_undo000.tua");
+    EXPECT_EQ(folders->GetUndoFileName(24), root + "/internal/_undo024.tua");
+
+    EXPECT_TRUE(folders->IsStartingUp());
+    folders->ClearStartUpFlag();
+    EXPECT_FALSE(folders->IsStartingUp());
+
+    // A root given with a trailing slash gives the same names.
+    auto again = CAppFolders::Create(root + "/", error);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->GetInternalFolder(), root + "/internal/");
+}
+
+TEST_F(AppFoldersTest, SettingsGoToTheTwoFilesAndAreNotCached) {
+    std::string error;
+    auto folders = CAppFolders::Create(m_Dir, error);
+    ASSERT_TRUE(folders) << error;
+    EXPECT_EQ(folders->GetProgramInt("Init", "Template", 0), 0);
+    EXPECT_EQ(folders->GetUserString("GUI", "NewTab", "bok"), "bok");
+    EXPECT_EQ(folders->GetUserInt("Render", "JPEGQuality", 100), 100);
+    ASSERT_TRUE(folders->PutProgramInt("Init", "Template", 1));
+    ASSERT_TRUE(folders->PutUserString("GUI", "NewTab", "med"));
+    EXPECT_EQ(folders->GetProgramInt("Init", "Template", 0), 1);
+    EXPECT_EQ(folders->GetUserString("GUI", "NewTab", "bok"), "med");
+    EXPECT_EQ(folders->GetProgramString("GUI", "NewTab", "none"), "none") << "the files are separate";
+
+    // Someone else edits the file: the next read sees it.
+    {
+        std::ofstream out(folders->GetProgramSettingsFile(), std::ios::trunc);
+        out << "[Init]\nTemplate=0\n";
+    }
+    EXPECT_EQ(folders->GetProgramInt("Init", "Template", 7), 0);
+    fs::remove(folders->GetProgramSettingsFile());
+    EXPECT_EQ(folders->GetProgramInt("Init", "Template", 7), 7);
+}
+
+TEST_F(AppFoldersTest, DefaultRootFromTheEnvironment) {
+    EXPECT_EQ(CAppFolders::GetDefaultDataRoot("/x/data", "/home/u"), "/x/data/vantorel");
+    EXPECT_EQ(CAppFolders::GetDefaultDataRoot("/x/data/", "/home/u"), "/x/data/vantorel");
+    EXPECT_EQ(CAppFolders::GetDefaultDataRoot("relative", "/home/u"), "/home/u/.local/share/vantorel");
+    EXPECT_EQ(CAppFolders::GetDefaultDataRoot("", "/home/u"), "/home/u/.local/share/vantorel");
+    EXPECT_EQ(CAppFolders::GetDefaultDataRoot(nullptr, "/home/u/"), "/home/u/.local/share/vantorel");
+    EXPECT_EQ(CAppFolders::GetDefaultDataRoot(nullptr, nullptr), "");
+    EXPECT_EQ(CAppFolders::GetDefaultDataRoot(nullptr, "rel"), "");
+}
+
+TEST_F(AppFoldersTest, CreateReportsAFolderThatCannotBeMade) {
+    const std::string file = m_Dir + "/plainfile";
+    { std::ofstream(file) << "x"; }
+    std::string error;
+    auto folders = CAppFolders::Create(file, error);
+    EXPECT_FALSE(folders);
+    EXPECT_EQ(error, "The folder:\n\n" + file + "/internal/\n\ncan not be created. Please double check.");
+}
+
+TEST_F(AppFoldersTest, FolderCheckRejectsMalformedPaths) {
+    const std::string invalid = "The folder:\n\n%s\n\nis invalid. Please reenter.";
+    const std::vector<std::string> bad = {
+        "",          "relative/path", "C:\\folder",  "/a//b",        "/a/./b",       "/a/../b", "/a/.",
+        "/a/..",     "/a/ b",         "/a/b ",       "/a/\tb",       "/a/b\n",       "//",      "/a/b//",
+        "/" + std::string(256, 'n'),
+    };
+    for (const std::string& path : bad) {
+        Dialogue d;
+        EXPECT_FALSE(CheckFolder(path, d.Ask(), d.Tell())) << path;
+        ASSERT_EQ(d.messages.size(), 1u) << path;
+        std::string expected = invalid;
+        expected.replace(expected.find("%s"), 2, path);
+        EXPECT_EQ(d.messages[0], expected);
+        EXPECT_TRUE(d.questions.empty()) << path;
+    }
+}
+
+TEST_F(AppFoldersTest, FolderCheckAcceptsExistingFoldersAndOffersToCreateMissingOnes) {
+    Dialogue d;
+    EXPECT_TRUE(CheckFolder("/", d.Ask(), d.Tell())) << "the root passes like a bare drive";
+    EXPECT_TRUE(CheckFolder(m_Dir, d.Ask(), d.Tell()));
+    EXPECT_TRUE(CheckFolder(m_Dir + "/", d.Ask(), d.Tell()));
+    EXPECT_TRUE(d.questions.empty());
+    EXPECT_TRUE(d.messages.empty());
+    fs::create_directory(m_Dir + "/.hidden.d");
+    EXPECT_TRUE(CheckFolder(m_Dir + "/.hidden.d", d.Ask(), d.Tell())) << "dot names are ordinary on POSIX";
+
+    // Missing: No rejects quietly and creates nothing.
+    const std::string missing = m_Dir + "/new/nested/folder";
+    d.answer = false;
+    EXPECT_FALSE(CheckFolder(missing, d.Ask(), d.Tell()));
+    ASSERT_EQ(d.questions.size(), 1u);
+    EXPECT_EQ(d.questions[0],
+              "The folder:\n\n" + missing + "\n\ndoes not exist. Do you want the folder to be created?");
+    EXPECT_TRUE(d.messages.empty());
+    EXPECT_FALSE(fs::exists(m_Dir + "/new"));
+
+    // Yes creates every component from the root down.
+    d.answer = true;
+    EXPECT_TRUE(CheckFolder(missing, d.Ask(), d.Tell()));
+    EXPECT_TRUE(fs::is_directory(missing));
+    EXPECT_TRUE(d.messages.empty());
+}
+
+TEST_F(AppFoldersTest, FolderCheckReportsFoldersThatCannotBeCreated) {
+    const std::string cannot = "\n\ncan not be created. Please double check.";
+    // A file stands where a component should be.
+    const std::string file = m_Dir + "/file";
+    { std::ofstream(file) << "x"; }
+    Dialogue d;
+    EXPECT_FALSE(CheckFolder(file + "/sub", d.Ask(), d.Tell()));
+    ASSERT_EQ(d.messages.size(), 1u);
+    EXPECT_EQ(d.messages[0], "The folder:\n\n" + file + "/sub" + cannot);
+    d.messages.clear();
+    d.questions.clear();
+    EXPECT_FALSE(CheckFolder(file, d.Ask(), d.Tell()));
+    ASSERT_EQ(d.messages.size(), 1u);
+    EXPECT_EQ(d.messages[0], "The folder:\n\n" + file + cannot);
+    EXPECT_TRUE(d.questions.empty()) << "a file is never offered for creation";
+
+    if (::geteuid() != 0) {
+        const std::string locked = m_Dir + "/locked";
+        fs::create_directory(locked);
+        fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+        d.messages.clear();
+        EXPECT_FALSE(CheckFolder(locked + "/a/b", d.Ask(), d.Tell()));
+        ASSERT_EQ(d.messages.size(), 1u);
+        EXPECT_EQ(d.messages[0], "The folder:\n\n" + locked + "/a/b" + cannot);
+        fs::permissions(locked, fs::perms::owner_all);
+    }
+}

@@ -1,0 +1,165 @@
+#include "app/IniFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class IniFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string tmpl = (fs::temp_directory_path() / "vt_ini_XXXXXX").string();
+        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
+        m_Dir = tmpl;
+        m_Path = m_Dir + "/vtwin.ini";
+    }
+    void TearDown() override {
+        std::error_code ec;
+        ::chmod(m_Dir.c_str(), 0700);
+        fs::remove_all(m_Dir, ec);
+    }
+    void WriteRaw(const std::string& text) {
+        std::ofstream out(m_Path, std::ios::binary);
+        out << text;
+    }
+    std::string ReadRaw() const {
+        std::ifstream in(m_Path, std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+    std::string m_Dir, m_Path;
+};
+
+}  // namespace
+
+TEST_F(IniFileTest, MissingFileSectionOrKeyGivesTheDefault) {
+    CIniFile ini(m_Path);
+    EXPECT_EQ(ini.GetString("GUI", "NewTab", "bok"), "bok");
+    EXPECT_EQ(ini.GetInt("Render", "JPEGQuality", 100), 100);
+    EXPECT_FALSE(fs::exists(m_Path)) << "reading never creates the file";
+    WriteRaw("[GUI]\nOther=1\n");
+    EXPECT_EQ(ini.GetString("GUI", "NewTab", "bok"), "bok");
+    EXPECT_EQ(ini.GetInt("Init", "Template", 0), 0);
+}
+
+TEST_F(IniFileTest, ReadsHandWrittenFilesLikeThePrivateProfileFunctions) {
+    WriteRaw("; comment line\r\n"
+             "[Init]\r\n"
+             "Template = 1 \r\n"
+             "\r\n"
+             "[alias]\r\n"
+             "dmo_med_015.bmp=3.5\" Floppy Disk\r\n"
+             "Quoted=\"  spaced  \"\r\n"
+             "Single='x'\r\n"
+             "[Numbers]\n"
+             "Neg=-50\n"
+             "Trail=12abc\n"
+             "Word=abc\n"
+             "Empty=\n"
+             "Huge=99999999999\n"
+             "NegHuge=-99999999999\n"
+             "Plus=+7\n"
+             "[Init]\n"
+             "Template=0\n");
+    CIniFile ini(m_Path);
+    EXPECT_EQ(ini.GetInt("Init", "Template", 5), 1) << "the first of two equal sections wins";
+    EXPECT_EQ(ini.GetInt("INIT", "template", 5), 1) << "names match without regard to case";
+    EXPECT_EQ(ini.GetString("Alias", "DMO_MED_015.BMP"), "3.5\" Floppy Disk");
+    EXPECT_EQ(ini.GetString("Alias", "Quoted"), "  spaced  ");
+    EXPECT_EQ(ini.GetString("Alias", "Single"), "x");
+    EXPECT_EQ(ini.GetInt("Numbers", "Neg", 0), -50);
+    EXPECT_EQ(ini.GetInt("Numbers", "Trail", 0), 12);
+    EXPECT_EQ(ini.GetInt("Numbers", "Word", 9), 0) << "a present value without digits reads 0";
+    EXPECT_EQ(ini.GetInt("Numbers", "Empty", 9), 0);
+    EXPECT_EQ(ini.GetString("Numbers", "Empty", "def"), "");
+    EXPECT_EQ(ini.GetInt("Numbers", "Huge", 0), 2147483647);
+    EXPECT_EQ(ini.GetInt("Numbers", "NegHuge", 0), -2147483647 - 1);
+    EXPECT_EQ(ini.GetInt("Numbers", "Plus", 0), 7);
+    EXPECT_EQ(ini.GetSections(), (std::vector<std::string>{"Init", "alias", "Numbers", "Init"}));
+    EXPECT_EQ(ini.GetKeys("Alias"), (std::vector<std::string>{"dmo_med_015.bmp", "Quoted", "Single"}));
+}
+
+TEST_F(IniFileTest, PutCreatesUpdatesAndKeepsEverythingElse) {
+    WriteRaw("; kept\n[GUI]\nNewTab=box\n\n[Dir]\nOpen1=/home/a\n");
+    CIniFile ini(m_Path);
+    ASSERT_TRUE(ini.PutString("GUI", "NewTab", "med"));
+    ASSERT_TRUE(ini.PutInt("GUI", "PromptRenderNoAsk", 1));
+    ASSERT_TRUE(ini.PutInt("Render", "JPEGQuality", -3));
+    EXPECT_EQ(ReadRaw(),
+              "; kept\n[GUI]\nNewTab=med\nPromptRenderNoAsk=1\n\n[Dir]\nOpen1=/home/a\n\n[Render]\nJPEGQuality=-3\n");
+    EXPECT_EQ(ini.GetInt("Render", "JPEGQuality", 100), -3);
+    EXPECT_EQ(ini.GetString("Dir", "Open1"), "/home/a");
+
+    // A fresh file.
+    CIniFile fresh(m_Dir + "/vtprof.ini");
+    ASSERT_TRUE(fresh.PutInt("Init", "Template", 1));
+    EXPECT_EQ(fresh.GetInt("Init", "Template", 0), 1);
+
+    ASSERT_TRUE(ini.DeleteKey("GUI", "NewTab"));
+    EXPECT_EQ(ini.GetString("GUI", "NewTab", "bok"), "bok");
+    EXPECT_TRUE(ini.DeleteKey("GUI", "Absent"));
+}
+
+TEST_F(IniFileTest, AwkwardValuesRoundTripAndUnrepresentableOnesAreRefused) {
+    CIniFile ini(m_Path);
+    const std::string values[] = {"  leading and trailing  ", "\"quoted\"", "'single'", "\"", "a=b=c",
+                                  "[not a section]", "; not a comment", "", "tab\tinside", "3.5\" Floppy Disk"};
+    for (std::size_t i = 0; i < std::size(values); ++i) {
+        const std::string key = "K" + std::to_string(i);
+        ASSERT_TRUE(ini.PutString("Odd", key, values[i])) << values[i];
+    }
+    for (std::size_t i = 0; i < std::size(values); ++i)
+        EXPECT_EQ(ini.GetString("Odd", "K" + std::to_string(i), "?"), values[i]) << i;
+
+    ASSERT_TRUE(ini.PutString("Keep", "A", "1"));
+    const std::string before = ReadRaw();
+    struct Bad {
+        const char* section;
+        const char* key;
+        std::string value;
+    };
+    const Bad bad[] = {
+        {"Keep", "A", "two\nlines"}, {"Keep", "A", "cr\rhere"}, {"Keep", "A", std::string("nul\0x", 5)},
+        {"Keep", "B=C", "1"},        {"Keep", "", "1"},         {"", "A", "1"},
+        {"Ke]ep", "A", "1"},         {"Keep", "[A", "1"},        {"Keep", " A", "1"},
+        {"Keep\n", "A", "1"},
+    };
+    for (const Bad& b : bad) {
+        EXPECT_FALSE(ini.PutString(b.section, b.key, b.value)) << b.section << "/" << b.key;
+        EXPECT_EQ(ReadRaw(), before) << "a refused put leaves the file untouched";
+    }
+}
+
+TEST_F(IniFileTest, FailedWriteLeavesThePreviousFileIntact) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
+    CIniFile ini(m_Path);
+    ASSERT_TRUE(ini.PutInt("Init", "Template", 1));
+    const std::string before = ReadRaw();
+    ASSERT_EQ(::chmod(m_Dir.c_str(), 0500), 0);
+    EXPECT_FALSE(ini.PutInt("Init", "Template", 0));
+    ::chmod(m_Dir.c_str(), 0700);
+    EXPECT_EQ(ReadRaw(), before);
+    for (const auto& entry : fs::directory_iterator(m_Dir))
+        EXPECT_EQ(entry.path().filename(), "vtwin.ini") << "no temporary file left behind";
+}
+
+TEST_F(IniFileTest, WrittenFileIsPlainIniText) {
+    CIniFile ini(m_Path);
+    ASSERT_TRUE(ini.PutString("Alias", "dmo_box_001.bmp", "VHS Box"));
+    ASSERT_TRUE(ini.PutString("dmo_box_001.bmp", "MODEL", "BOX"));
+    ASSERT_TRUE(ini.PutInt("dmo_box_001.bmp", "D", -50));
+    ASSERT_TRUE(ini.PutString("Alias", "dmo_box_002.bmp", "Cassette Box"));
+    EXPECT_EQ(ReadRaw(),
+              "[Alias]\ndmo_box_001.bmp=VHS Box\ndmo_box_002.bmp=Cassette Box\n\n"
+              "[dmo_box_001.bmp]\nMODEL=BOX\nD=-50\n");
+}

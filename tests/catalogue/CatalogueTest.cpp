@@ -1,0 +1,180 @@
+#include "app/IniFile.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/Product.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class CatalogueIniTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string tmpl = (fs::temp_directory_path() / "vt_catalogue_XXXXXX").string();
+        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
+        m_Dir = tmpl;
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(m_Dir, ec);
+    }
+    std::string Raw(const std::string& path) const {
+        std::ifstream in(path);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+    std::string m_Dir;
+};
+
+}  // namespace
+
+TEST(Catalogue, ThirtyTwoEntriesInRunningOrderWithValidKinds) {
+    const auto entries = GetCatalogue();
+    ASSERT_EQ(entries.size(), 32u);
+    std::set<std::string> prefixes;
+    for (const CatalogueTab& tab : GetCatalogueTabs()) prefixes.insert(tab.prefix);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        EXPECT_EQ(entries[i].number, static_cast<int>(i) + 1);
+        EXPECT_TRUE(CreateProduct(entries[i].kind)) << entries[i].name;
+        EXPECT_EQ(prefixes.count(entries[i].prefix), 1u) << entries[i].name;
+    }
+    // Spot checks against the catalogue table.
+    const CatalogueEntry& vhs = entries[0];
+    EXPECT_STREQ(vhs.name, "VHS Box");
+    EXPECT_STREQ(vhs.kind, "BOX");
+    EXPECT_EQ(vhs.width, 103);
+    EXPECT_EQ(vhs.height, 190);
+    EXPECT_EQ(vhs.depth, 28);
+    EXPECT_STREQ(entries[4].name, "Software Box");
+    EXPECT_EQ(entries[4].depth, -50);
+    EXPECT_STREQ(entries[14].name, "3.5\" Floppy Disk");
+    EXPECT_STREQ(entries[15].kind, "CD");
+    EXPECT_EQ(entries[15].width, 0);
+    EXPECT_STREQ(entries[19].name, "Custom Size Membership (Rounded)");
+    EXPECT_EQ(entries[19].width, -86);
+    EXPECT_EQ(entries[19].depth, 0);
+    EXPECT_STREQ(entries[24].name, "zip Disk");
+    EXPECT_STREQ(entries[27].name, "A4 Size Binder");
+    EXPECT_EQ(entries[27].height, 296);
+    EXPECT_STREQ(entries[31].kind, "BINDERCD");
+
+    // Only the two media entries carry a sub-picture choice.
+    for (const CatalogueEntry& e : entries) {
+        const bool media = e.number == 15 || e.number == 25;
+        EXPECT_EQ(MakeModelEntry(e).HasSubPicture(), media) << e.name;
+        EXPECT_STREQ(e.sideProvided, media ? "FUDLR" : "") << e.name;
+    }
+    EXPECT_STREQ(entries[14].subPattern, "dfl_*.bmp");
+    EXPECT_STREQ(entries[14].subTitle, "Select Floppy Disk Type");
+    EXPECT_STREQ(entries[14].subPrompt, "Please choose the type of &Floppy Disk");
+    EXPECT_STREQ(entries[14].subName, "Floppy Image");
+    EXPECT_STREQ(entries[24].subPattern, "dzp_*.bmp");
+    EXPECT_STREQ(entries[24].subTitle, "Select zip Disk Type");
+    EXPECT_STREQ(entries[24].subPrompt, "Please choose the type of &zip disk");
+    EXPECT_STREQ(entries[24].subName, "zip Image");
+}
+
+TEST(Catalogue, TabsAndSectionNames) {
+    std::vector<std::string> tabs;
+    for (const CatalogueTab& t : GetCatalogueTabs()) tabs.push_back(std::string(t.prefix) + " " + t.caption);
+    EXPECT_EQ(tabs, (std::vector<std::string>{"bin Binder", "bic Binder + CD-ROM", "bok Book", "bkc Book + CD-ROM",
+                                              "box Box", "bxc Box + CD-ROM", "crd Card", "med Media"}));
+    EXPECT_STREQ(kDefaultNewTab, "bok");
+    const auto entries = GetCatalogue();
+    EXPECT_EQ(GetCatalogueSectionName(entries[0]), "dmo_box_001.bmp");
+    EXPECT_EQ(GetCatalogueSectionName(entries[8]), "dmo_crd_009.bmp");
+    EXPECT_EQ(GetCatalogueSectionName(entries[15]), "dmo_med_016.bmp");
+    EXPECT_EQ(GetCatalogueSectionName(entries[31]), "dmo_bic_032.bmp");
+    EXPECT_EQ(GetCatalogueSectionName("BOX", 7), "dmo_box_007.bmp") << "lower-cased";
+    EXPECT_EQ(GetCatalogueSectionName("box", 123), "dmo_box_123.bmp");
+}
+
+TEST(Catalogue, DisplayNamesAndDimensionFields) {
+    EXPECT_EQ(GetWizardTitleName("Red 1/Floppy Disk"), "Red 1 Floppy Disk");
+    EXPECT_EQ(GetWizardTitleName("a/b/c"), "a b/c") << "only the first slash";
+    EXPECT_EQ(GetListName("Red 1/Floppy Disk"), "Red 1");
+    EXPECT_EQ(GetListName("VHS Box"), "VHS Box");
+
+    const DimensionField hidden = GetDimensionField(0);
+    EXPECT_FALSE(hidden.visible);
+    const DimensionField editable = GetDimensionField(-50);
+    EXPECT_TRUE(editable.visible);
+    EXPECT_TRUE(editable.enabled);
+    EXPECT_EQ(editable.value, 50);
+    const DimensionField fixed = GetDimensionField(261);
+    EXPECT_TRUE(fixed.visible);
+    EXPECT_FALSE(fixed.enabled);
+    EXPECT_EQ(fixed.value, 261);
+}
+
+TEST_F(CatalogueIniTest, EntriesWrittenAsIniAndReadBack) {
+    CIniFile ini(m_Dir + "/vtwin.ini");
+    for (const CatalogueEntry& e : GetCatalogue()) ASSERT_TRUE(WriteModelEntry(ini, MakeModelEntry(e)));
+
+    EXPECT_EQ(ini.GetString("Alias", "dmo_box_001.bmp"), "VHS Box");
+    EXPECT_EQ(ini.GetString("Alias", "dmo_med_015.bmp"), "3.5\" Floppy Disk");
+    EXPECT_EQ(ini.GetKeys("Alias").size(), 32u);
+    EXPECT_EQ(ini.GetKeys("dmo_box_005.bmp"), (std::vector<std::string>{"MODEL", "W", "H", "D", "SIDEPROV"}));
+    EXPECT_EQ(ini.GetKeys("dmo_med_015.bmp"),
+              (std::vector<std::string>{"MODEL", "W", "H", "D", "SIDEPROV", "SUBW", "SUBT", "SUBD", "SUBS"}));
+    EXPECT_EQ(ini.GetString("dmo_box_005.bmp", "D"), "-50") << "signed decimal";
+    EXPECT_EQ(ini.GetString("dmo_bic_027.bmp", "MODEL"), "") << "no such entry";
+
+    for (const CatalogueEntry& e : GetCatalogue()) {
+        const ModelEntry expected = MakeModelEntry(e);
+        const ModelEntry got = ReadModelEntry(ini, expected.section);
+        EXPECT_EQ(got.name, expected.name);
+        EXPECT_EQ(got.model, expected.model);
+        EXPECT_EQ(got.width, expected.width);
+        EXPECT_EQ(got.height, expected.height);
+        EXPECT_EQ(got.depth, expected.depth);
+        EXPECT_EQ(got.sideProvided, expected.sideProvided);
+        EXPECT_EQ(got.subPattern, expected.subPattern);
+        EXPECT_EQ(got.subTitle, expected.subTitle);
+        EXPECT_EQ(got.subPrompt, expected.subPrompt);
+        EXPECT_EQ(got.subName, expected.subName);
+    }
+    // The alias lookup is by the lower-cased section name.
+    EXPECT_EQ(ReadModelEntry(ini, "DMO_BOX_001.BMP").name, "VHS Box");
+}
+
+TEST_F(CatalogueIniTest, SubKeysOnlyWhenAllFourAreSet) {
+    CIniFile ini(m_Dir + "/vtwin.ini");
+    ModelEntry m = MakeModelEntry(GetCatalogue()[14]);
+    m.section = "dmo_med_099.bmp";
+    m.subTitle.clear();  // the other three are still set
+    ASSERT_TRUE(WriteModelEntry(ini, m));
+    for (const char* key : {"SUBW", "SUBT", "SUBD", "SUBS"})
+        EXPECT_EQ(ini.GetString(m.section, key, "absent"), "absent") << key;
+    EXPECT_EQ(ini.GetString(m.section, "SIDEPROV"), "FUDLR");
+
+    // Writing a complete entry, then an incomplete one, leaves no stale keys.
+    ModelEntry full = MakeModelEntry(GetCatalogue()[24]);
+    ASSERT_TRUE(WriteModelEntry(ini, full));
+    EXPECT_EQ(ini.GetString(full.section, "SUBT"), "Select zip Disk Type");
+    full.subName.clear();
+    ASSERT_TRUE(WriteModelEntry(ini, full));
+    for (const char* key : {"SUBW", "SUBT", "SUBD", "SUBS"})
+        EXPECT_EQ(ini.GetString(full.section, key, "absent"), "absent") << key;
+    EXPECT_FALSE(ReadModelEntry(ini, full.section).HasSubPicture());
+}
+
+TEST_F(CatalogueIniTest, WritingTwiceGivesTheSameFile) {
+    const std::string path = m_Dir + "/vtwin.ini";
+    CIniFile ini(path);
+    ASSERT_TRUE(ini.PutInt("Init", "Template", 0));
+    for (const CatalogueEntry& e : GetCatalogue()) ASSERT_TRUE(WriteModelEntry(ini, MakeModelEntry(e)));
+    const std::string once = Raw(path);
+    for (const CatalogueEntry& e : GetCatalogue()) ASSERT_TRUE(WriteModelEntry(ini, MakeModelEntry(e)));
+    EXPECT_EQ(Raw(path), once);
+    EXPECT_NE(once.find("[dmo_box_001.bmp]\nMODEL=BOX\nW=103\nH=190\nD=28\nSIDEPROV=\n"), std::string::npos);
+}
