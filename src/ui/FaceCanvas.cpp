@@ -1,6 +1,9 @@
 #include "ui/FaceCanvas.h"
 
+#include "ui/ColorButton.h"
+#include "ui/QtLayoutPainter.h"
 #include "ui/VtwinView.h"
+#include "ui/CommandIds.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -149,15 +152,342 @@ void CFaceCanvas::paintEvent(QPaintEvent*)
     painter.setPen(QColor(60, 60, 60));
     painter.drawRect(target.adjusted(-1, -1, 0, 0));
     PaintObjects(painter);
+    PaintFeedback(painter);
+}
+
+QPoint CFaceCanvas::HandlePoint(const QRect& r, int h)
+{
+    const int l = r.left(), t = r.top(), rr = r.left() + r.width(), b = r.top() + r.height();
+    const int mx = (l + rr) / 2, my = (t + b) / 2;
+    switch (h) {
+    case 1: return {l, t};
+    case 2: return {mx, t};
+    case 3: return {rr, t};
+    case 4: return {l, my};
+    case 5: return {rr, my};
+    case 6: return {l, b};
+    case 7: return {mx, b};
+    default: return {rr, b};
+    }
+}
+
+void CFaceCanvas::PaintObjects(QPainter& painter)
+{
+    m_handles.clear();
+    CObjectVector* objects = m_view->CurrentObjects();
+    if (!objects)
+        return;
+    const int zoom = static_cast<int>(std::lround(Scale() * 100.0));
+    CQtLayoutPainter lp(painter, m_mapping, zoom);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(Qt::NoPen);
+    for (const auto& o : *objects) {
+        const int l = m_mapping.FaceToWindowX(o->GetMinX());
+        const int r = m_mapping.FaceToWindowX(o->GetMaxX());
+        const int t = m_mapping.FaceToWindowY(o->GetMaxY());
+        const int b = m_mapping.FaceToWindowY(o->GetMinY());
+        const bool outside = r < 0 || l > width() || b < 0 || t > height();
+        if (!outside)
+            o->Paint(lp, l, t, r, b);
+        if (!o->IsSelected())
+            continue;
+        const QRect box(QPoint(l, t), QPoint(r, b));
+        m_handles.push_back({QRect(QPoint(l, t), QPoint(std::max(l, r), std::max(t, b))), o.get(), 0});
+        const bool cw = o->CanResizeWidth(), ch = o->CanResizeHeight();
+        const QColor fill = o->GetSelection() == kSelectDominant ? QColor(0, 0, 255) : QColor(255, 255, 255);
+        painter.setPen(QPen(Qt::black, 1));
+        painter.setBrush(fill);
+        for (int h = 1; h <= 8; ++h) {
+            if ((h == 2 || h == 7) && !ch)
+                continue;
+            if ((h == 4 || h == 5) && !cw)
+                continue;
+            const QPoint p = HandlePoint(box, h);
+            painter.drawRect(QRect(p.x() - 3, p.y() - 3, 7, 7));
+            const int acting = LayoutEdit::AdaptHandle(*o, h);
+            if (acting != 0)
+                m_handles.push_back({QRect(p.x() - 3, p.y() - 3, 8, 8), o.get(), acting});
+        }
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(Qt::NoPen);
+    }
+}
+
+void CFaceCanvas::PaintFeedback(QPainter& painter)
+{
+    if (m_step == 0)
+        return;
+    const QPoint a(m_mapping.FaceToWindowX(m_anchor.x), m_mapping.FaceToWindowY(m_anchor.y));
+    const QPoint c(m_mapping.FaceToWindowX(m_current.x), m_mapping.FaceToWindowY(m_current.y));
+    QPen pen(QColor(0, 0, 0), 1, Qt::DashLine);
+    painter.setBrush(Qt::NoBrush);
+    if (m_step == 1) {
+        painter.setPen(pen);
+        painter.drawRect(QRect(a, c).normalized());
+    } else if (m_step == 2 && m_dragObject) {
+        // Outline of where the object goes.
+        CFaceBox b;
+        if (m_dragHandle == 0) {
+            b = LayoutEdit::NormalisedBox(*m_dragObject);
+            const int dx = m_current.x - m_anchor.x, dy = m_current.y - m_anchor.y;
+            b = {b.left + dx, b.top + dy, b.right + dx, b.bottom + dy};
+        } else {
+            b = LayoutEdit::ResizeBox(*m_dragObject, m_dragHandle, m_current.x - m_anchor.x, m_current.y - m_anchor.y);
+        }
+        painter.setPen(pen);
+        painter.drawRect(QRect(QPoint(m_mapping.FaceToWindowX(b.left), m_mapping.FaceToWindowY(b.top)),
+                               QPoint(m_mapping.FaceToWindowX(b.right), m_mapping.FaceToWindowY(b.bottom)))
+                             .normalized());
+    } else if (m_step == 3) {
+        painter.setPen(QPen(QColorFromColorRef(m_view->LineColour()), 1));
+        if (m_mode == kModeSegment)
+            painter.drawLine(a, c);
+        else if (m_mode == kModeEllipse)
+            painter.drawEllipse(QRect(a, c).normalized());
+        else
+            painter.drawRect(QRect(a, c).normalized());
+    } else if (m_step == 4 && m_points.size() >= 2) {
+        painter.setPen(QPen(QColorFromColorRef(m_view->LineColour()), 1));
+        QPolygon poly;
+        for (const CFacePoint& p : m_points)
+            poly << QPoint(m_mapping.FaceToWindowX(p.x), m_mapping.FaceToWindowY(p.y));
+        painter.drawPolyline(poly);
+    }
+}
+
+const CFaceCanvas::SHandle* CFaceCanvas::HitHandle(QPoint p) const
+{
+    for (auto it = m_handles.rbegin(); it != m_handles.rend(); ++it)
+        if (it->rect.contains(p))
+            return &*it;
+    return nullptr;
+}
+
+void CFaceCanvas::SetTool(int mode, int subTool)
+{
+    CancelTool();
+    m_mode = mode;
+    m_subTool = subTool;
+    setCursor(mode == kModeSelect ? Qt::ArrowCursor : Qt::CrossCursor);
+    setFocus();
+}
+
+void CFaceCanvas::CancelTool()
+{
+    m_step = 0;
+    m_dragObject = nullptr;
+    m_points.clear();
+    if (m_mode == kModeSelect)
+        m_subTool = 0;
+    update();
+}
+
+void CFaceCanvas::focusOutEvent(QFocusEvent* event)
+{
+    // A menu or dialog taking the focus ends a drag without change.
+    if (m_step != 0 && !(QWidget::mouseGrabber() == this))
+        CancelTool();
+    QWidget::focusOutEvent(event);
+}
+
+void CFaceCanvas::UpdateCursor(QPoint p)
+{
+    if (m_step != 0)
+        return;
+    if (m_mode != kModeSelect) {
+        setCursor(Qt::CrossCursor);
+        return;
+    }
+    const SHandle* h = HitHandle(p);
+    if (!h) {
+        setCursor(Qt::ArrowCursor);
+        return;
+    }
+    switch (h->handle) {
+    case 0: setCursor(Qt::SizeAllCursor); break;
+    case 1:
+    case 8: setCursor(Qt::SizeFDiagCursor); break;
+    case 2:
+    case 7: setCursor(Qt::SizeVerCursor); break;
+    case 3:
+    case 6: setCursor(Qt::SizeBDiagCursor); break;
+    default: setCursor(Qt::SizeHorCursor); break;
+    }
+}
+
+void CFaceCanvas::mousePressEvent(QMouseEvent* event)
+{
+    CObjectVector* objects = m_view->CurrentObjects();
+    if (!objects || m_picture.isNull() || event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    setFocus();
+    const QPoint p = event->position().toPoint();
+    const CFacePoint f = ToFace(p);
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    if (m_mode == kModeSelect) {
+        m_anchor = f;
+        m_current = f;
+        const SHandle* h = shift ? nullptr : HitHandle(p);
+        if (!h) {
+            m_step = 1;
+        } else {
+            CDrawObject* o = h->object;
+            const bool onlyDominant = o->GetSelection() == kSelectDominant && LayoutEdit::CountSelected(*objects) == 1;
+            if (h->handle != 0 && !onlyDominant) {
+                m_view->RecordLayoutUndo(std::string("Select ") + o->GetKindName());
+                LayoutEdit::SelectOnly(*objects, o);
+            }
+            m_dragObject = o;
+            m_dragHandle = h->handle;
+            m_subTool = 1;
+            m_step = 2;
+        }
+        update();
+        return;
+    }
+    if (m_mode == kModePoints) {
+        if (m_step != 4) {
+            m_points = {f, f};
+            m_step = 4;
+        } else {
+            m_points.push_back(f);
+        }
+        m_anchor = m_points[m_points.size() - 2];
+        m_current = f;
+        update();
+        return;
+    }
+    m_anchor = f;
+    m_current = f;
+    m_step = 3;
+    update();
 }
 
 void CFaceCanvas::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint p = event->position().toPoint();
-    const CFacePoint f = m_mapping.WindowToFace(p.x(), p.y());
+    CFacePoint f = ToFace(p);
     emit mousePositionChanged(f.x, f.y, m_mapping.IsOnFace(f));
-    QWidget::mouseMoveEvent(event);
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    if (m_step == 0) {
+        UpdateCursor(p);
+        return;
+    }
+    if (shift && (m_step == 1 || m_step == 3 || m_step == 4))
+        f = LayoutEdit::ShiftConstrain(m_anchor, f, m_mode == kModeSegment || m_mode == kModePoints);
+    m_current = f;
+    if (m_step == 4 && !m_points.empty())
+        m_points.back() = f;
+    update();
 }
+
+void CFaceCanvas::mouseReleaseEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    if (event->button() == Qt::RightButton) {
+        if (m_step == 0 && m_view->CurrentObjects()) {
+            SetTool(kModeSelect, 0);
+            m_view->ShowContextMenu(mapToGlobal(p));
+        }
+        return;
+    }
+    if (event->button() != Qt::LeftButton || m_step == 0)
+        return;
+    CFacePoint f = ToFace(p);
+    if (m_step == 1 || m_step == 2) {
+        FinishSelect(f, shift);
+    } else if (m_step == 3) {
+        FinishCreate(f, shift);
+    } else if (m_step == 4) {
+        if (shift)
+            f = LayoutEdit::ShiftConstrain(m_anchor, f, true);
+        if (!m_points.empty())
+            m_points.back() = f;
+        m_current = f;
+        update();
+    }
+}
+
+void CFaceCanvas::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (m_mode != kModePoints || m_step != 4 || event->button() != Qt::LeftButton) {
+        // The framework reports the second press of a double click as a
+        // double click; other tools take it as a press.
+        mousePressEvent(event);
+        return;
+    }
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    CFacePoint f = ToFace(event->position().toPoint());
+    // The second press of the double click already appended a point at the
+    // pressed position: it is the last point, set to the final position.
+    if (shift && m_points.size() >= 2)
+        f = LayoutEdit::ShiftConstrain(m_points[m_points.size() - 2], f, true);
+    if (!m_points.empty())
+        m_points.back() = f;
+    std::vector<CFacePoint> points = std::move(m_points);
+    m_points.clear();
+    m_step = 0;
+    m_view->CreateObject(points, m_subTool);
+    update();
+}
+
+void CFaceCanvas::FinishSelect(CFacePoint f, bool shift)
+{
+    CObjectVector* objects = m_view->CurrentObjects();
+    const int step = m_step;
+    m_step = 0;
+    if (!objects) {
+        SetTool(kModeSelect, 0);
+        return;
+    }
+    if (step == 1) {
+        if (shift)
+            f = LayoutEdit::ShiftConstrain(m_anchor, f, false);
+        const std::string description = LayoutEdit::BandDescription(*objects, m_anchor, f, shift, nullptr);
+        if (!description.empty())
+            m_view->RecordLayoutUndo(description);
+        LayoutEdit::ApplyBand(*m_view->CurrentObjects(), m_anchor, f, shift);
+        m_view->SelectionChanged();
+    } else if (m_dragObject) {
+        const int dx = f.x - m_anchor.x, dy = f.y - m_anchor.y;
+        if (m_dragHandle == 0) {
+            if (dx != 0 || dy != 0) {
+                m_view->RecordLayoutUndo("Move %s");
+                LayoutEdit::Nudge(*m_view->CurrentObjects(), dx, dy);
+                m_view->AfterEdit(false);
+            }
+        } else if (m_dragHandle >= 1 && m_dragHandle <= 8) {
+            const CFaceBox old = LayoutEdit::NormalisedBox(*m_dragObject);
+            const CFaceBox b = LayoutEdit::ResizeBox(*m_dragObject, m_dragHandle, dx, dy);
+            if (!(b == old)) {
+                // The undo snapshot clones the list; the dragged object itself stays valid.
+                const int index = m_view->IndexOf(m_dragObject);
+                m_view->RecordLayoutUndo("Resize %s");
+                if (index >= 0) {
+                    (*m_view->CurrentObjects())[static_cast<size_t>(index)]->SetBounds(b.left, b.top, b.right,
+                                                                                      b.bottom);
+                    m_view->AfterEdit(false);
+                }
+            }
+        }
+    }
+    m_dragObject = nullptr;
+    m_subTool = 0;
+    update();
+}
+
+void CFaceCanvas::FinishCreate(CFacePoint f, bool shift)
+{
+    m_step = 0;
+    if (shift)
+        f = LayoutEdit::ShiftConstrain(m_anchor, f, m_mode == kModeSegment);
+    m_view->CreateObject({m_anchor, f}, m_subTool);
+    update();
+}
+
 
 void CFaceCanvas::wheelEvent(QWheelEvent* event)
 {
@@ -165,7 +495,7 @@ void CFaceCanvas::wheelEvent(QWheelEvent* event)
     if (steps == 0 || m_picture.isNull())
         return;
     if (event->modifiers() & Qt::ControlModifier) {
-        m_view->OnCommand(steps > 0 ? 32797 : 32798);
+        m_view->OnCommand(steps > 0 ? ID_ZOOM_IN : ID_ZOOM_OUT);
         return;
     }
     QScrollBar* bar = (event->modifiers() & Qt::ShiftModifier) ? m_hbar : m_vbar;

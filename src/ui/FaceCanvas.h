@@ -7,9 +7,13 @@
 #include "ui/FaceMapping.h"
 #include "ui/ZoomState.h"
 
+#include "ui/LayoutEditor.h"
+
 #include <QImage>
+#include <QRect>
 #include <QWidget>
 #include <string>
+#include <vector>
 
 class QScrollBar;
 class CVtwinView;
@@ -38,17 +42,41 @@ public:
     // Current scale (1.0 = 100 %) from the face's zoom entry.
     double Scale() const;
 
+    // Tools: mode and sub-tool as the Draw menu sets them.
+    void SetTool(int mode, int subTool);
+    int ToolMode() const { return m_mode; }
+    int SubTool() const { return m_subTool; }
+    // Ends any drag or point entry without change.
+    void CancelTool();
+    bool IsBusy() const { return m_step != 0; }
+
+    // Handle list of the last paint: window rectangles with object and handle.
+    struct SHandle {
+        QRect rect;
+        CDrawObject* object = nullptr;
+        int handle = 0;
+    };
+    const std::vector<SHandle>& Handles() const { return m_handles; }
+    // Last entry containing the point (handles over bodies, front over back).
+    const SHandle* HitHandle(QPoint p) const;
+    // Window points of an object's handles 1..8.
+    static QPoint HandlePoint(const QRect& box, int handle);
+
 signals:
     void mousePositionChanged(int fx, int fy, bool onFace);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
-    // Hook for the layout layer: draws objects and handles over the picture.
-    virtual void PaintObjects(QPainter& /*painter*/) {}
+    void PaintObjects(QPainter& painter);
+    void PaintFeedback(QPainter& painter);
 
     CVtwinView* m_view = nullptr;
     QScrollBar* m_hbar = nullptr;
@@ -60,4 +88,18 @@ protected:
 
 private:
     void OnScroll();
+    CFacePoint ToFace(QPoint p) const { return m_mapping.WindowToFace(p.x(), p.y()); }
+    void UpdateCursor(QPoint p);
+    void FinishSelect(CFacePoint release, bool shift);
+    void FinishCreate(CFacePoint release, bool shift);
+
+    int m_mode = kModeSelect;
+    int m_subTool = 0;
+    int m_step = 0;            // 0 idle; 1 band; 2 dragging; 3 creating; 4 entering points
+    CFacePoint m_anchor;       // press point, face pixels
+    CFacePoint m_current;      // current point, face pixels (constrained)
+    CDrawObject* m_dragObject = nullptr;
+    int m_dragHandle = 0;
+    std::vector<CFacePoint> m_points;  // polyline in progress
+    std::vector<SHandle> m_handles;
 };

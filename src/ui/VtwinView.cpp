@@ -4,6 +4,17 @@
 #include "ui/CustomZoomDialog.h"
 #include "ui/FaceCanvas.h"
 #include "ui/MainFrame.h"
+#include "ui/MessageBox.h"
+#include "ui/RasterImage.h"
+
+#include "image/Raster.h"
+#include "layout/DrawPicture.h"
+#include "layout/RecordStream.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMenu>
+#include <QMimeData>
 
 #include <QGridLayout>
 #include <QLabel>
@@ -286,6 +297,73 @@ bool CVtwinView::QueryCommand(int id, CCmdUI& ui) const
     case ID_ZOOM_OUT:
         ui.enabled = face;
         return true;
+    default: break;
+    }
+    // Tools: enabled on a face tab, checked while current.
+    static const struct {
+        int id, mode, sub;
+    } tools[] = {{ID_TOOL_SELECT, 0, 0},        {ID_TOOL_LINE, 1, 2},          {ID_TOOL_ELLIPSE, 3, 3},
+                 {ID_TOOL_ELLIPSE_FILLED, 3, 4}, {ID_TOOL_ELLIPSE_BOTH, 3, 5},  {ID_TOOL_RECT, 2, 6},
+                 {ID_TOOL_RECT_FILLED, 2, 7},    {ID_TOOL_RECT_BOTH, 2, 8},     {ID_TOOL_POLYGON, 4, 9},
+                 {ID_TOOL_POLYGON_FILLED, 4, 10}, {ID_TOOL_POLYGON_BOTH, 4, 11}, {ID_TOOL_POLYLINE, 4, 12},
+                 {ID_TOOL_TEXT, 2, 13},          {ID_TOOL_PICTURE, 2, 14},      {ID_TOOL_BARCODE, 2, 15}};
+    for (const auto& t : tools) {
+        if (t.id == id) {
+            ui.enabled = face;
+            ui.checkable = true;
+            const int sub = m_canvas->SubTool();
+            ui.checked = face && m_canvas->ToolMode() == t.mode && (t.mode == 0 ? true : sub == t.sub);
+            return true;
+        }
+    }
+    auto* self = const_cast<CVtwinView*>(this);
+    const CObjectVector* objects = face ? self->CurrentObjects() : nullptr;
+    const int selected = objects ? LayoutEdit::CountSelected(*objects) : 0;
+    switch (id) {
+    case ID_EDIT_UNDO:
+        ui.enabled = hasTabs && m_undo.CanUndo();
+        ui.text = QString::fromStdString(m_undo.UndoMenuText());
+        return true;
+    case ID_EDIT_REDO:
+        ui.enabled = hasTabs && m_undo.CanRedo();
+        ui.text = QString::fromStdString(m_undo.RedoMenuText());
+        return true;
+    case ID_EDIT_PASTE: ui.enabled = face && ClipboardHasContent(); return true;
+    case ID_EDIT_COPY:
+    case ID_EDIT_CUT:
+    case ID_EDIT_DELETE:
+    case ID_EDIT_DUPLICATE:
+    case ID_NUDGE_UP:
+    case ID_NUDGE_DOWN:
+    case ID_NUDGE_LEFT:
+    case ID_NUDGE_RIGHT:
+    case ID_ORDER_SEND_TO_BACK:
+    case ID_ORDER_BRING_TO_FRONT:
+    case ID_ORDER_BRING_FORWARD:
+    case ID_ORDER_SEND_BACKWARD:
+    case ID_CENTER_HORIZONTAL:
+    case ID_CENTER_VERTICAL:
+    case ID_ROTATE_LEFT:
+    case ID_ROTATE_RIGHT:
+    case ID_OBJECT_PROPERTIES: ui.enabled = selected >= 1; return true;
+    case ID_ALIGN_LEFT:
+    case ID_ALIGN_HCENTER:
+    case ID_ALIGN_RIGHT:
+    case ID_ALIGN_TOP:
+    case ID_ALIGN_VCENTER:
+    case ID_ALIGN_BOTTOM:
+    case ID_ALIGN_TO_LEFT_OF:
+    case ID_ALIGN_TO_RIGHT_OF:
+    case ID_ALIGN_ABOVE:
+    case ID_ALIGN_BELOW:
+    case ID_SAME_WIDTH:
+    case ID_SAME_HEIGHT:
+    case ID_SAME_SIZE: ui.enabled = selected >= 2; return true;
+    case ID_FILL_COLOR:
+    case ID_LINE_COLOR:
+    case ID_COLORS: ui.enabled = face; return true;
+    case ID_RENDER_TO_CLIPBOARD:
+    case ID_RENDER_TO_FILE: ui.enabled = hasTabs; return true;
     default: return false;
     }
 }
@@ -318,7 +396,7 @@ bool CVtwinView::OnCommand(int id)
             return true;
         }
     }
-    return false;
+    return RunEditCommand(id);
 }
 
 void CVtwinView::SetZoomLevel(int percent)
@@ -380,4 +458,382 @@ void CVtwinView::SetLayoutPicture(const QImage& image)
 void CVtwinView::SetRenderPicture(const QImage& image)
 {
     m_renderLabel->setPixmap(QPixmap::fromImage(image));
+}
+
+// ---- layout editing ----------------------------------------------------------------
+
+std::string CVtwinView::FaceKeyOfTab(const QString& name)
+{
+    static const struct {
+        const char* name;
+        const char* key;
+    } keys[] = {{"Front", "F"},        {"Left", "L"},         {"Right", "R"},          {"Top", "U"},
+                {"Bottom", "D"},       {"Spine", "S"},        {"Background", "G"},     {"Pages (Top)", "u"},
+                {"Pages (Bottom)", "d"}, {"Pages (Right)", "r"}, {"Pages (Left)", "l"}, {"CD-ROM", "C"}};
+    for (const auto& k : keys)
+        if (name == QLatin1String(k.name))
+            return k.key;
+    return name.toStdString();
+}
+
+std::string CVtwinView::CurrentFaceKey() const
+{
+    return IsFaceTabShown() ? FaceKeyOfTab(CurrentTabName()) : std::string();
+}
+
+CObjectVector* CVtwinView::CurrentObjects()
+{
+    if (!IsFaceTabShown())
+        return nullptr;
+    return &m_faces[CurrentFaceKey()];
+}
+
+int CVtwinView::IndexOf(const CDrawObject* object)
+{
+    CObjectVector* objects = CurrentObjects();
+    if (!objects)
+        return -1;
+    for (std::size_t i = 0; i < objects->size(); ++i)
+        if ((*objects)[i].get() == object)
+            return static_cast<int>(i);
+    return -1;
+}
+
+void CVtwinView::RecordLayoutUndo(const std::string& templ)
+{
+    CObjectVector* objects = CurrentObjects();
+    if (!objects)
+        return;
+    m_undo.Push(CurrentFaceKey(), LayoutEdit::DescribeUndo(*objects, templ), *objects);
+    emit commandStateChanged();
+}
+
+void CVtwinView::AfterEdit(bool toSelect)
+{
+    emit renderDataStale();
+    if (!m_modified) {
+        m_modified = true;
+        emit modifiedChanged(true);
+    }
+    if (toSelect)
+        m_canvas->SetTool(kModeSelect, 0);
+    m_canvas->update();
+    emit commandStateChanged();
+}
+
+void CVtwinView::SelectionChanged()
+{
+    m_canvas->update();
+    emit commandStateChanged();
+}
+
+void CVtwinView::SetLineColour(COLORREF c)
+{
+    m_lineColour = c & 0xFFFFFF;
+    m_modified = true;
+    emit modifiedChanged(true);
+}
+
+void CVtwinView::SetFillColour(COLORREF c)
+{
+    m_fillColour = c & 0xFFFFFF;
+    m_modified = true;
+    emit modifiedChanged(true);
+}
+
+void CVtwinView::CreateObject(const std::vector<CFacePoint>& points, int subTool)
+{
+    CObjectVector* objects = CurrentObjects();
+    if (!objects)
+        return;
+    std::string description;
+    auto object = LayoutEdit::CreateFromPoints(points, subTool, m_lineColour, m_fillColour, description);
+    if (!object)
+        return;  // text, picture and barcode come with their own dialogs
+    RecordLayoutUndo(description);
+    LayoutEdit::AddObject(*CurrentObjects(), std::move(object), true);
+    AfterEdit(false);
+}
+
+QString CVtwinView::ClipboardMimeType() { return QStringLiteral("application/x-Vantorel_2.10"); }
+
+bool CVtwinView::ClipboardHasContent() const
+{
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    return data && (data->hasFormat(ClipboardMimeType()) || data->hasImage());
+}
+
+QMenu* CVtwinView::BuildContextMenu()
+{
+    CObjectVector* objects = CurrentObjects();
+    const int selected = objects ? LayoutEdit::CountSelected(*objects) : 0;
+    if (selected == 0)
+        return nullptr;
+    auto* menu = new QMenu(this);
+    auto add = [&](QMenu* m, int id) {
+        if (QAction* a = m_frame->Action(id))
+            m->addAction(a);
+    };
+    add(menu, ID_EDIT_CUT);
+    add(menu, ID_EDIT_COPY);
+    add(menu, ID_EDIT_DELETE);
+    add(menu, ID_EDIT_DUPLICATE);
+    menu->addSeparator();
+    QMenu* center = menu->addMenu(QStringLiteral("C&enter in Image"));
+    add(center, ID_CENTER_HORIZONTAL);
+    add(center, ID_CENTER_VERTICAL);
+    QMenu* nudge = menu->addMenu(QStringLiteral("&Nudge"));
+    for (int id : {ID_NUDGE_UP, ID_NUDGE_DOWN, ID_NUDGE_LEFT, ID_NUDGE_RIGHT})
+        add(nudge, id);
+    QMenu* order = menu->addMenu(QStringLiteral("&Ordering"));
+    for (int id : {ID_ORDER_BRING_TO_FRONT, ID_ORDER_SEND_TO_BACK, ID_ORDER_BRING_FORWARD, ID_ORDER_SEND_BACKWARD})
+        add(order, id);
+    if (selected >= 2) {
+        QMenu* align = menu->addMenu(QStringLiteral("&Align"));
+        for (int id : {ID_ALIGN_LEFT, ID_ALIGN_HCENTER, ID_ALIGN_RIGHT, ID_ALIGN_TOP, ID_ALIGN_VCENTER,
+                       ID_ALIGN_BOTTOM, ID_ALIGN_TO_LEFT_OF, ID_ALIGN_TO_RIGHT_OF, ID_ALIGN_ABOVE, ID_ALIGN_BELOW})
+            add(align, id);
+        QMenu* same = menu->addMenu(QStringLiteral("&Make Same Size"));
+        for (int id : {ID_SAME_WIDTH, ID_SAME_HEIGHT, ID_SAME_SIZE})
+            add(same, id);
+    }
+    QMenu* rotate = menu->addMenu(QStringLiteral("Ro&tate"));
+    add(rotate, ID_ROTATE_LEFT);
+    add(rotate, ID_ROTATE_RIGHT);
+    menu->addSeparator();
+    add(menu, ID_OBJECT_PROPERTIES);
+    return menu;
+}
+
+void CVtwinView::ShowContextMenu(const QPoint& globalPos)
+{
+    m_frame->UpdateCommandUI();
+    QMenu* menu = BuildContextMenu();
+    if (!menu)
+        return;
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(globalPos);
+}
+
+void CVtwinView::DoUndo(bool redo)
+{
+    const std::string face = redo ? m_undo.Redo(m_faces) : m_undo.Undo(m_faces);
+    if (face.empty())
+        return;
+    if (CurrentFaceKey() != face) {
+        for (int i = 0; i < m_tabs->count(); ++i)
+            if (FaceKeyOfTab(m_tabs->tabText(i)) == face) {
+                SelectTab(i);
+                break;
+            }
+    }
+    m_modified = true;
+    emit modifiedChanged(true);
+    emit renderDataStale();
+    m_canvas->update();
+    emit commandStateChanged();
+}
+
+void CVtwinView::DoCopy()
+{
+    CObjectVector* objects = CurrentObjects();
+    if (!objects || LayoutEdit::CountSelected(*objects) == 0)
+        return;
+    CBinaryRecordStream stream;
+    stream.WriteU32(static_cast<std::uint32_t>(LayoutEdit::CountSelected(*objects)));
+    stream.WriteString(CurrentFaceKey());
+    for (const auto& o : *objects)
+        if (o->IsSelected())
+            SaveDrawObject(stream, *o, false, false);
+    std::vector<std::uint8_t> block;
+    if (!stream.Flatten(block)) {
+        ShowMessage(this, QStringLiteral("Out of memory"), EMessageIcon::Error);
+        return;
+    }
+    auto* data = new QMimeData;
+    data->setData(ClipboardMimeType(),
+                  QByteArray(reinterpret_cast<const char*>(block.data()), static_cast<qsizetype>(block.size())));
+    QApplication::clipboard()->setMimeData(data);
+    m_canvas->SetTool(kModeSelect, 0);
+}
+
+void CVtwinView::DoPaste()
+{
+    CObjectVector* objects = CurrentObjects();
+    if (!objects)
+        return;
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    if (!data)
+        return;
+    if (data->hasFormat(ClipboardMimeType())) {
+        const QByteArray bytes = data->data(ClipboardMimeType());
+        CBinaryRecordStream stream;
+        if (!stream.Attach(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                           static_cast<std::size_t>(bytes.size()))) {
+            ShowMessage(this, QStringLiteral("The Clipboard does not hold objects that can be pasted."),
+                        EMessageIcon::Warning);
+            return;
+        }
+        const std::uint32_t count = stream.ReadU32();
+        const std::string source = stream.ReadString();
+        CObjectVector pasted;
+        // Each object takes at least its kind code's length word and the version word.
+        if (!stream.HasRoomFor(count, 8)) {
+            ShowMessage(this, QStringLiteral("The Clipboard does not hold objects that can be pasted."),
+                        EMessageIcon::Warning);
+            return;
+        }
+        for (std::uint32_t i = 0; i < count && !stream.Failed(); ++i) {
+            bool unknown = false;
+            auto o = LoadDrawObject(stream, false, false, &unknown);
+            if (!o) {
+                if (unknown)
+                    continue;
+                break;
+            }
+            o->SetSelection(kSelectOn);
+            pasted.push_back(std::move(o));
+        }
+        if (stream.Failed() || pasted.empty()) {
+            ShowMessage(this, QStringLiteral("The Clipboard does not hold objects that can be pasted."),
+                        EMessageIcon::Warning);
+            return;
+        }
+        RecordLayoutUndo("Paste");
+        objects = CurrentObjects();
+        LayoutEdit::ClearSelection(*objects);
+        LayoutEdit::PlacePasted(*objects, std::move(pasted), m_canvas->Mapping(), source == CurrentFaceKey());
+        AfterEdit(true);
+        return;
+    }
+    if (data->hasImage()) {
+        const QImage image = qvariant_cast<QImage>(data->imageData());
+        auto raster = std::make_shared<CRaster>();
+        if (!QImageToRaster(image, *raster)) {
+            ShowMessage(this, QStringLiteral("The picture on the Clipboard can not be pasted."), EMessageIcon::Warning);
+            return;
+        }
+        RecordLayoutUndo("Paste");
+        objects = CurrentObjects();
+        LayoutEdit::ClearSelection(*objects);
+        auto picture = std::make_unique<CDrawPicture>();
+        const CFaceMapping& m = m_canvas->Mapping();
+        const int left = std::max(0, m.faceLeft);
+        const int top = std::max(0, m.faceTop);
+        const int w = raster->GetWidth(), h = raster->GetHeight();
+        picture->SetImage(std::move(raster));
+        picture->SetTransparentColour(0xFFFFFF);
+        picture->SetTransparent(false);
+        picture->SetCoords(left, top, left + w, top - h);
+        picture->SetSelection(kSelectDominant);
+        objects->push_back(std::move(picture));
+        LayoutEdit::Renumber(*objects);
+        AfterEdit(true);
+    }
+}
+
+bool CVtwinView::RunEditCommand(int id)
+{
+    static const struct {
+        int id, mode, sub;
+    } tools[] = {{ID_TOOL_SELECT, 0, 0},        {ID_TOOL_LINE, 1, 2},          {ID_TOOL_ELLIPSE, 3, 3},
+                 {ID_TOOL_ELLIPSE_FILLED, 3, 4}, {ID_TOOL_ELLIPSE_BOTH, 3, 5},  {ID_TOOL_RECT, 2, 6},
+                 {ID_TOOL_RECT_FILLED, 2, 7},    {ID_TOOL_RECT_BOTH, 2, 8},     {ID_TOOL_POLYGON, 4, 9},
+                 {ID_TOOL_POLYGON_FILLED, 4, 10}, {ID_TOOL_POLYGON_BOTH, 4, 11}, {ID_TOOL_POLYLINE, 4, 12},
+                 {ID_TOOL_TEXT, 2, 13},          {ID_TOOL_PICTURE, 2, 14},      {ID_TOOL_BARCODE, 2, 15}};
+    for (const auto& t : tools)
+        if (t.id == id) {
+            m_canvas->SetTool(t.mode, t.sub);
+            emit commandStateChanged();
+            return true;
+        }
+    switch (id) {
+    case ID_EDIT_UNDO: DoUndo(false); return true;
+    case ID_EDIT_REDO: DoUndo(true); return true;
+    case ID_EDIT_COPY: DoCopy(); return true;
+    case ID_EDIT_PASTE: DoPaste(); return true;
+    default: break;
+    }
+    CObjectVector* objects = CurrentObjects();
+    if (!objects)
+        return false;
+    auto edit = [&](const std::string& templ, auto&& change) {
+        RecordLayoutUndo(templ);
+        change(*CurrentObjects());
+        AfterEdit(true);
+    };
+    switch (id) {
+    case ID_EDIT_CUT:
+        DoCopy();
+        edit("Cut %s", [](CObjectVector& o) { LayoutEdit::DeleteSelected(o); });
+        return true;
+    case ID_EDIT_DELETE: edit("Delete %s", [](CObjectVector& o) { LayoutEdit::DeleteSelected(o); }); return true;
+    case ID_EDIT_DUPLICATE:
+        edit("Duplicate %s", [this](CObjectVector& o) {
+            CObjectVector clones;
+            for (const auto& obj : o)
+                if (obj->IsSelected())
+                    if (auto c = obj->Clone(true, true))
+                        clones.push_back(std::move(c));
+            LayoutEdit::ClearSelection(o);
+            LayoutEdit::PlacePasted(o, std::move(clones), m_canvas->Mapping(), true);
+        });
+        return true;
+    case ID_NUDGE_UP: edit("Nudge Up %s", [](CObjectVector& o) { LayoutEdit::Nudge(o, 0, 1); }); return true;
+    case ID_NUDGE_DOWN: edit("Nudge Down %s", [](CObjectVector& o) { LayoutEdit::Nudge(o, 0, -1); }); return true;
+    case ID_NUDGE_LEFT: edit("Nudge Left %s", [](CObjectVector& o) { LayoutEdit::Nudge(o, -1, 0); }); return true;
+    case ID_NUDGE_RIGHT: edit("Nudge Right %s", [](CObjectVector& o) { LayoutEdit::Nudge(o, 1, 0); }); return true;
+    case ID_ORDER_BRING_FORWARD: edit("Bring Forward", [](CObjectVector& o) { LayoutEdit::Reorder(o, 11); }); return true;
+    case ID_ORDER_SEND_BACKWARD: edit("Send Backward", [](CObjectVector& o) { LayoutEdit::Reorder(o, -11); }); return true;
+    case ID_ORDER_BRING_TO_FRONT:
+        edit("Bring To Front", [](CObjectVector& o) { LayoutEdit::Reorder(o, 9999999); });
+        return true;
+    case ID_ORDER_SEND_TO_BACK:
+        edit("Send To Back", [](CObjectVector& o) { LayoutEdit::Reorder(o, -9999999); });
+        return true;
+    case ID_CENTER_HORIZONTAL:
+    case ID_CENTER_VERTICAL: {
+        const bool horizontal = id == ID_CENTER_HORIZONTAL;
+        const int w = m_canvas->FaceWidth(), h = m_canvas->FaceHeight();
+        edit(horizontal ? "Center %s Horizontally" : "Center %s Vertically",
+             [&](CObjectVector& o) { LayoutEdit::CenterInImage(o, horizontal, w, h); });
+        return true;
+    }
+    case ID_ALIGN_LEFT: edit("Align Left %s", [id](CObjectVector& o) { LayoutEdit::Align(o, id); }); return true;
+    case ID_ALIGN_HCENTER:
+        edit("Align Horizontal Center %s", [id](CObjectVector& o) { LayoutEdit::Align(o, id); });
+        return true;
+    case ID_ALIGN_RIGHT: edit("Align Right %s", [id](CObjectVector& o) { LayoutEdit::Align(o, id); }); return true;
+    case ID_ALIGN_TOP: edit("Align Top %s", [id](CObjectVector& o) { LayoutEdit::Align(o, id); }); return true;
+    case ID_ALIGN_VCENTER:
+        edit("Align Vertical Center %s", [id](CObjectVector& o) { LayoutEdit::Align(o, id); });
+        return true;
+    case ID_ALIGN_BOTTOM: edit("Align Bottom %s", [id](CObjectVector& o) { LayoutEdit::Align(o, id); }); return true;
+    case ID_ALIGN_TO_LEFT_OF:
+        edit("Align To Left Of %m", [id](CObjectVector& o) { LayoutEdit::Align(o, id); });
+        return true;
+    case ID_ALIGN_TO_RIGHT_OF:
+        edit("Align To Right Of %m", [id](CObjectVector& o) { LayoutEdit::Align(o, id); });
+        return true;
+    case ID_ALIGN_ABOVE: edit("Align Above %m", [id](CObjectVector& o) { LayoutEdit::Align(o, id); }); return true;
+    case ID_ALIGN_BELOW: edit("Align Below %m", [id](CObjectVector& o) { LayoutEdit::Align(o, id); }); return true;
+    case ID_SAME_WIDTH:
+    case ID_SAME_HEIGHT:
+    case ID_SAME_SIZE: {
+        const bool w = id != ID_SAME_HEIGHT, h = id != ID_SAME_WIDTH;
+        const std::string refusal = LayoutEdit::SameSizeRefusal(*objects, w, h);
+        if (!refusal.empty()) {
+            m_canvas->update();
+            ShowMessage(this, QString::fromStdString(refusal), EMessageIcon::Warning);
+            return true;
+        }
+        edit(id == ID_SAME_WIDTH ? "Make Same Size Width"
+                                 : (id == ID_SAME_HEIGHT ? "Make Same Size Height" : "Make Same Size Both"),
+             [w, h](CObjectVector& o) { LayoutEdit::SameSize(o, w, h); });
+        return true;
+    }
+    case ID_ROTATE_LEFT: edit("Rotate Left %s", [](CObjectVector& o) { LayoutEdit::Rotate(o, true); }); return true;
+    case ID_ROTATE_RIGHT: edit("Rotate Right %s", [](CObjectVector& o) { LayoutEdit::Rotate(o, false); }); return true;
+    default: return false;
+    }
 }

@@ -3,6 +3,7 @@
 // "Layout" and "Render". A face tab shows the face canvas; beside the tabs is
 // the place of the property grid.
 
+#include "ui/LayoutUndo.h"
 #include "ui/ZoomState.h"
 
 #include <QImage>
@@ -12,6 +13,7 @@
 #include <string>
 
 class QLabel;
+class QMenu;
 class QScrollBar;
 class QSplitter;
 class QStackedWidget;
@@ -60,7 +62,38 @@ public:
     void SetLayoutPicture(const QImage& image);
     void SetRenderPicture(const QImage& image);
 
+    // ---- layout editing on the current face ----------------------------------
+    // Objects of the current face; null while no face tab is shown.
+    CObjectVector* CurrentObjects();
+    std::string CurrentFaceKey() const;
+    static std::string FaceKeyOfTab(const QString& name);
+    CLayoutFaces& Faces() { return m_faces; }
+    CLayoutUndo& Undo() { return m_undo; }
+    int IndexOf(const CDrawObject* object);
+    // Captures the current face before an edit (template with %s / %m).
+    void RecordLayoutUndo(const std::string& templ);
+    // Common epilogue: render data stale, modified, repaint, menus; with
+    // `toSelect` the canvas returns to the select tool.
+    void AfterEdit(bool toSelect);
+    void SelectionChanged();
+    // Creates the object of a sub-tool from face points and adds it selected.
+    void CreateObject(const std::vector<CFacePoint>& points, int subTool);
+    void ShowContextMenu(const QPoint& globalPos);
+    QMenu* BuildContextMenu();
+
+    COLORREF LineColour() const { return m_lineColour; }
+    COLORREF FillColour() const { return m_fillColour; }
+    void SetLineColour(COLORREF c);
+    void SetFillColour(COLORREF c);
+    bool IsModified() const { return m_modified; }
+    void SetModified(bool m) { m_modified = m; }
+
+    // The private clipboard type of draw objects.
+    static QString ClipboardMimeType();
+
 signals:
+    void modifiedChanged(bool modified);
+    void renderDataStale();
     void tabChanged(const QString& name);
     void commandStateChanged();
 
@@ -70,6 +103,11 @@ private:
     void SetFit();
     void StepZoom(bool in);
     void RunCustomZoom();
+    bool RunEditCommand(int id);
+    void DoUndo(bool redo);
+    void DoCopy();
+    void DoPaste();
+    bool ClipboardHasContent() const;
 
     CMainFrame* m_frame = nullptr;
     QTabBar* m_tabs = nullptr;
@@ -87,4 +125,9 @@ private:
     CZoomMap m_zoom;
     FacePictureSource m_facePicture;
     bool m_building = false;
+    CLayoutFaces m_faces;
+    CLayoutUndo m_undo;
+    COLORREF m_lineColour = 0xFF0000;
+    COLORREF m_fillColour = 0x0000FF;
+    bool m_modified = false;
 };
