@@ -1,0 +1,283 @@
+#include "cli/Commands.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+
+#include "app/AppFolders.h"
+#include "app/VtwinDoc.h"
+#include "catalogue/Product.h"
+#include "catalogue/Side.h"
+#include "cli/NewProduct.h"
+#include "cli/SettingEdit.h"
+#include "cli/TerminalProgress.h"
+#include "image/Raster.h"
+#include "layout/DrawObjectList.h"
+#include "properties/SettingChecks.h"
+#include "properties/SettingTable.h"
+#include "render/EngineBackend.h"
+#include "render/RenderOutput.h"
+#include "render/RenderPipeline.h"
+
+void PrintError(const std::string& message)
+{
+    std::fprintf(stderr, "vantorel-cli: %s\n", message.c_str());
+}
+
+namespace {
+
+// Options of one command: "-o X" / "--name X" pairs and the positional words.
+struct SArgs {
+    std::vector<std::string> positional;
+    std::vector<std::pair<std::string, std::string>> options;
+    std::string error;
+
+    const std::string* Get(const std::string& name) const
+    {
+        const std::string* found = nullptr;
+        for (const auto& [n, v] : options)
+            if (n == name) found = &v;
+        return found;
+    }
+};
+
+SArgs ParseArgs(const std::vector<std::string>& args, std::initializer_list<const char*> withValue)
+{
+    SArgs out;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a.size() > 1 && a[0] == '-') {
+            bool known = false;
+            for (const char* name : withValue) known = known || a == name;
+            if (!known) {
+                out.error = "unknown option " + a;
+                return out;
+            }
+            if (i + 1 >= args.size()) {
+                out.error = "option " + a + " needs a value";
+                return out;
+            }
+            out.options.emplace_back(a, args[++i]);
+        } else {
+            out.positional.push_back(a);
+        }
+    }
+    return out;
+}
+
+bool ParseInt(const std::string& text, const char* label, int minimum, int maximum, int& value,
+              const char* unit = "")
+{
+    const IntFieldResult r = ValidateIntField(text, minimum, maximum, label, unit);
+    if (!r.ok) {
+        PrintError(r.message);
+        return false;
+    }
+    value = r.value;
+    return true;
+}
+
+std::optional<CAppFolders> OpenFolders(const SCliContext& context)
+{
+    std::string error;
+    std::optional<CAppFolders> folders = CAppFolders::Create(context.dataDir, error);
+    if (!folders) PrintError(error.empty() ? "the data folder could not be prepared" : error);
+    return folders;
+}
+
+std::unique_ptr<CVtwinDoc> MakeDocument()
+{
+    auto doc = std::make_unique<CVtwinDoc>(&CreateDrawObjectList);
+    doc->SetMessageSink([](const std::string& m) { PrintError(m); });
+    return doc;
+}
+
+bool OpenDocument(CVtwinDoc& doc, const std::string& path)
+{
+    if (!doc.OpenProject(path)) return false;  // the document reported why
+    if (!doc.HasProduct()) {
+        PrintError(path + ": the project holds no product");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int RunNew(const SCliContext& context, const std::vector<std::string>& args)
+{
+    const SArgs a = ParseArgs(args, {"-o", "--width", "--height", "--depth", "--size", "--magnification"});
+    if (!a.error.empty() || a.positional.size() != 1 || !a.Get("-o")) {
+        PrintError(a.error.empty() ? "usage: new MODEL [--width W --height H --depth D] [--size WxH] -o P.vtp" : a.error);
+        return kExitUsage;
+    }
+    const CatalogueEntry* entry = FindCatalogueModel(a.positional[0]);
+    if (entry == nullptr) {
+        PrintError("no model named \"" + a.positional[0] + "\" in the catalogue (see: vantorel-cli models)");
+        return kExitFailed;
+    }
+    SNewProductOptions o;
+    if (const std::string* v = a.Get("--width"); v && !ParseInt(*v, "Width", 1, 300, o.width)) return kExitUsage;
+    if (const std::string* v = a.Get("--height"); v && !ParseInt(*v, "Height", 1, 300, o.height)) return kExitUsage;
+    if (const std::string* v = a.Get("--depth"); v && !ParseInt(*v, "Depth", 1, 300, o.depth)) return kExitUsage;
+    if (const std::string* v = a.Get("--magnification"); v && !ParseInt(*v, "Magnification", 1, 16, o.magnification))
+        return kExitUsage;
+    if (const std::string* v = a.Get("--size")) {
+        const std::size_t x = v->find_first_of("xX");
+        if (x == std::string::npos) {
+            PrintError("--size wants WIDTHxHEIGHT in pixels, as in 400x300");
+            return kExitUsage;
+        }
+        if (!ParseInt(v->substr(0, x), "Width", 50, 999, o.renderWidth, "pixels") ||
+            !ParseInt(v->substr(x + 1), "Height", 50, 999, o.renderHeight, "pixels"))
+            return kExitUsage;
+    }
+    std::optional<CAppFolders> folders = OpenFolders(context);
+    if (!folders) return kExitFailed;
+
+    std::string error;
+    std::unique_ptr<CProduct> product = BuildNewProduct(*entry, o, error);
+    if (!product) {
+        PrintError(error);
+        return kExitFailed;
+    }
+    auto doc = MakeDocument();
+    doc->NewProject(std::move(product));
+    if (!doc->SaveProject(*a.Get("-o"))) return kExitFailed;
+    if (!context.quiet) std::printf("Created %s (%s)\n", a.Get("-o")->c_str(), GetListName(entry->name).c_str());
+    return kExitOk;
+}
+
+namespace {
+
+bool RenderDocument(CVtwinDoc& doc, bool quiet)
+{
+    CProduct& product = *doc.GetProduct();
+    CEngineBackend backend;
+    CRenderPipeline pipeline;
+    pipeline.SetBackend(&backend);
+    pipeline.SetFaceObjects([&doc](std::string_view key) -> const CFaceObjects* { return doc.FindFaceObjects(key); });
+    CTerminalProgress bar(quiet ? nullptr : stderr);
+    pipeline.GetProgress().SetSink([&bar](const std::string& s, int p) { bar.Update(s, p); });
+    pipeline.GetCache().Clear();
+    const bool ok = pipeline.Render("y", product);
+    bar.Finish();
+    if (!ok) {
+        PrintError("the picture could not be rendered (not enough memory for its size)");
+        return false;
+    }
+    if (!backend.GetLastError().empty()) {
+        PrintError("the model could not be drawn: " + backend.GetLastError());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int RunRender(const SCliContext& context, const std::vector<std::string>& args)
+{
+    const SArgs a = ParseArgs(args, {"-o", "--quality"});
+    if (!a.error.empty() || a.positional.size() != 1 || !a.Get("-o")) {
+        PrintError(a.error.empty() ? "usage: render P.vtp -o OUT [--quality Q]" : a.error);
+        return kExitUsage;
+    }
+    int quality = -1;
+    if (const std::string* q = a.Get("--quality"); q && !ParseInt(*q, "JPEG Quality", 0, 100, quality))
+        return kExitUsage;
+    std::optional<CAppFolders> folders = OpenFolders(context);
+    if (!folders) return kExitFailed;
+
+    auto doc = MakeDocument();
+    if (!OpenDocument(*doc, a.positional[0])) return kExitFailed;
+    if (!RenderDocument(*doc, context.quiet)) return kExitFailed;
+
+    CRenderOutput output(&folders->UserSettings());
+    const int filter = FilterForFileName(*a.Get("-o"));
+    const std::string name = ApplyExtensionRule(*a.Get("-o"), filter);
+    if (quality < 0) quality = output.GetJpegQuality();
+    else if (filter == kFilterJPEG) output.SetJpegQuality(quality);
+
+    CSide* z = doc->GetProduct()->FindSidePtr("z");
+    CRaster* picture = z ? z->GetPicture() : nullptr;
+    std::string message, reason;
+    if (picture == nullptr || !CRenderOutput::SaveRendering(*picture, name, filter, quality, message, reason)) {
+        if (message.empty()) message = "Error rendering to " + name;
+        PrintError(reason.empty() ? message : message + " (" + reason + ")");
+        return kExitFailed;
+    }
+    output.RememberFolderOf(name);
+    if (!context.quiet)
+        std::printf("Rendered %s (%d x %d)\n", name.c_str(), picture->GetWidth(), picture->GetHeight());
+    return kExitOk;
+}
+
+int RunInfo(const SCliContext& context, const std::vector<std::string>& args)
+{
+    const SArgs a = ParseArgs(args, {});
+    if (!a.error.empty() || a.positional.size() != 1) {
+        PrintError(a.error.empty() ? "usage: info P.vtp" : a.error);
+        return kExitUsage;
+    }
+    (void)context;
+    auto doc = MakeDocument();
+    if (!OpenDocument(*doc, a.positional[0])) return kExitFailed;
+    const CProduct& p = *doc->GetProduct();
+    const SettingStore& s = p.GetSettings();
+    std::printf("Kind: %s (%s)\n", p.GetKindName(), p.GetKindCode());
+    std::printf("Dimensions: %g x %g x %g mm\n", s.GetReal(ModelKey(kSetProductWidth)),
+                s.GetReal(ModelKey(kSetProductHeight)), s.GetReal(ModelKey(kSetProductDepth)));
+    std::printf("Rendering: %d x %d pixels, magnification %d\n", s.GetInt(ModelKey(kSetRenderWidth)),
+                s.GetInt(ModelKey(kSetRenderHeight)), s.GetInt(ModelKey(kSetMagnification)));
+    std::printf("Settings:\n");
+    std::string section;
+    for (const SettingInfo& info : GetSettingTable()) {
+        if (info.label[0] == '\0') continue;
+        if (section != info.section) {
+            section = info.section;
+            std::printf("  [%s]\n", section.c_str());
+        }
+        std::printf("    %-16s %s\n", info.label, FormatSettingValue(p, info).c_str());
+    }
+    std::printf("Sides:\n");
+    static const char* const kAppearanceNames[] = {"picture", "colour", "gradient", "texture", "pattern"};
+    for (std::size_t i = 0; i < p.GetSideCount(); ++i) {
+        const CSide& side = p.GetSide(i);
+        const CRaster* pic = side.GetPicture();
+        const int type = side.GetSettings().GetInt(SideKey(kSideAppearance));
+        const CFaceObjects* objects = doc->FindFaceObjects(p.GetSideKey(i));
+        std::printf("  %-2s %-9s %5d x %-5d %zu object(s)\n", p.GetSideKey(i).c_str(),
+                    type >= 0 && type <= 4 ? kAppearanceNames[type] : "?", pic ? pic->GetWidth() : 0,
+                    pic ? pic->GetHeight() : 0, objects ? objects->GetObjectCount() : 0);
+    }
+    return kExitOk;
+}
+
+int RunSet(const SCliContext& context, const std::vector<std::string>& args)
+{
+    const SArgs a = ParseArgs(args, {});
+    if (!a.error.empty() || a.positional.size() < 2) {
+        PrintError(a.error.empty() ? "usage: set P.vtp NAME=VALUE..." : a.error);
+        return kExitUsage;
+    }
+    auto doc = MakeDocument();
+    if (!OpenDocument(*doc, a.positional[0])) return kExitFailed;
+    // All edits or none: the file is written only when every one was accepted.
+    unsigned mask = 0;
+    for (std::size_t i = 1; i < a.positional.size(); ++i) {
+        const SSettingEditResult r = ApplySettingEdit(*doc->GetProduct(), a.positional[i], context.assumeYes);
+        if (!r.ok) {
+            PrintError(r.message + " Nothing was changed.");
+            return kExitFailed;
+        }
+        if (!r.message.empty() && !context.quiet) std::printf("%s\n", r.message.c_str());
+        mask |= r.updateMask;
+    }
+    if (mask == 0) {
+        if (!context.quiet) std::printf("No setting changed.\n");
+        return kExitOk;
+    }
+    if (!doc->SaveProject(a.positional[0])) return kExitFailed;
+    return kExitOk;
+}
