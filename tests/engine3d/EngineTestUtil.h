@@ -1,0 +1,61 @@
+#pragma once
+// Small helpers shared by the engine tests: 24-bit pictures, colours and
+// faces laid out directly in eye space with a unit fit, so that picture
+// position (px, py) looks along the ray (px, py, 1).
+
+#include "engine3d/ModelMesh.h"
+#include "engine3d/Polygon3D.h"
+#include "image/Raster.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace enginetest {
+
+inline std::unique_ptr<CRaster> MakePicture(int w, int h, COLORREF fill)
+{
+    auto r = std::make_unique<CRaster>();
+    r->Create(w, h, 24);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) r->SetPixelColor(x, y, fill);
+    return r;
+}
+
+inline COLORREF Get(const CRaster& r, int x, int y)
+{
+    const std::uint8_t* p = r.GetBits(y) + 3 * x;
+    return RGB(p[2], p[1], p[0]);
+}
+
+inline void Set(CRaster& r, int x, int y, COLORREF c)
+{
+    std::uint8_t* p = r.GetBits(y) + 3 * x;
+    p[0] = GetBValue(c);
+    p[1] = GetGValue(c);
+    p[2] = GetRValue(c);
+}
+
+// The identity fit: picture position = projected position.
+inline CFitContext UnitFit()
+{
+    return CFitContext{};
+}
+
+// An upright face in the plane z = 1 from (x0, y0) to (x1, y1), corners
+// top-left, bottom-left, bottom-right, top-right; sx, sy equal x, y, so it
+// covers exactly that rectangle of the picture and u = (px - x0)/(x1 - x0),
+// v = (py - y0)/(y1 - y0).
+inline CPolygon3D FlatFace(double x0, double y0, double x1, double y1, char code)
+{
+    auto v = [](double x, double y) {
+        CVertex3D p = MakeVertex(x, y, 1.0);
+        p.sx = x;
+        p.sy = y;
+        return p;
+    };
+    CPolygon3D f = CPolygon3D::Quad(v(x0, y1), v(x0, y0), v(x1, y0), v(x1, y1), code);
+    f.ComputePlane();
+    return f;
+}
+
+} // namespace enginetest

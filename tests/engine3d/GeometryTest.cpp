@@ -1,0 +1,276 @@
+// Angle tables, matrices, planes, placement on the table, camera, projection
+// and the fit into the picture.
+#include "engine3d/AngleTable.h"
+#include "engine3d/EngineSettings.h"
+#include "engine3d/Matrix3D.h"
+#include "engine3d/ModelMesh.h"
+#include "engine3d/Placement.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+CEngineSettings NoRotation()
+{
+    CEngineSettings s;
+    s.xRotation = s.yRotation = s.zRotation = 0;
+    return s;
+}
+
+CPolygonList BoxCorners(double w, double h, double d)
+{
+    CPolygonList l;
+    CPolygon3D p;
+    for (int i = 0; i < 8; ++i)
+        p.vertices.push_back(MakeVertex((i & 1) ? w / 2 : -w / 2, (i & 2) ? h / 2 : -h / 2,
+                                        (i & 4) ? d / 2 : -d / 2));
+    l.Add(p);
+    return l;
+}
+
+} // namespace
+
+TEST(AngleTables, SignRuleAndPeriod)
+{
+    const double d2r = std::numbers::pi / 180.0;
+    EXPECT_DOUBLE_EQ(SinDeg(30), std::sin(30 * d2r));
+    EXPECT_DOUBLE_EQ(SinDeg(-30), -std::sin(30 * d2r));
+    EXPECT_DOUBLE_EQ(CosDeg(-30), std::cos(30 * d2r));
+    EXPECT_DOUBLE_EQ(SinDeg(360), 0.0);
+    EXPECT_DOUBLE_EQ(CosDeg(360), 1.0);
+    EXPECT_DOUBLE_EQ(SinDeg(390), SinDeg(30));
+    // |a| mod 360 with the sign of a: -390 degrees is the sine of 30 negated.
+    EXPECT_DOUBLE_EQ(SinDeg(-390), -std::sin(30 * d2r));
+    EXPECT_DOUBLE_EQ(CosDeg(-400), std::cos(40 * d2r));
+    EXPECT_EQ(SafeDivisor(0.0), 1e-10);
+    EXPECT_EQ(SafeDivisor(-2.5), -2.5);
+    EXPECT_DOUBLE_EQ(RadiansToDegrees(std::numbers::pi / 2), 90.0);
+}
+
+TEST(Matrix3D, RotationsFollowTheRowVectorFormulas)
+{
+    const double c = std::cos(std::numbers::pi / 6), s = std::sin(std::numbers::pi / 6);
+    double x = 1, y = 2, z = 3;
+    CMatrix3D::RotationX(30).Apply(x, y, z);
+    EXPECT_NEAR(x, 1, 1e-12);
+    EXPECT_NEAR(y, c * 2 - s * 3, 1e-12);
+    EXPECT_NEAR(z, s * 2 + c * 3, 1e-12);
+    x = 1, y = 2, z = 3;
+    CMatrix3D::RotationY(30).Apply(x, y, z);
+    EXPECT_NEAR(x, c * 1 + s * 3, 1e-12);
+    EXPECT_NEAR(y, 2, 1e-12);
+    EXPECT_NEAR(z, -s * 1 + c * 3, 1e-12);
+    x = 1, y = 2, z = 3;
+    CMatrix3D::RotationZ(30).Apply(x, y, z);
+    EXPECT_NEAR(x, c * 1 - s * 2, 1e-12);
+    EXPECT_NEAR(y, s * 1 + c * 2, 1e-12);
+    EXPECT_NEAR(z, 3, 1e-12);
+    // The translation row is added; the fourth column is ignored.
+    CMatrix3D t;
+    t.m[3][0] = 5;
+    t.m[3][1] = -1;
+    t.m[3][2] = 2;
+    t.m[0][3] = 99;
+    x = 1, y = 1, z = 1;
+    t.Apply(x, y, z);
+    EXPECT_EQ(x, 6);
+    EXPECT_EQ(y, 0);
+    EXPECT_EQ(z, 3);
+}
+
+TEST(Polygon3D, PlaneSignTellsWhichSideTheEyeSees)
+{
+    // A face at z = 10 whose corners run anticlockwise as the eye sees them.
+    CPolygon3D p = CPolygon3D::Quad(MakeVertex(-1, 1, 10), MakeVertex(-1, -1, 10),
+                                    MakeVertex(1, -1, 10), MakeVertex(1, 1, 10), 'F');
+    p.ComputePlane();
+    // u = p0 - p1 = (0, 2, 0), w = p0 - p2 = (-2, 2, 0), n = u x w = (0, 0, 4), d = 40.
+    EXPECT_DOUBLE_EQ(p.nx, 0);
+    EXPECT_DOUBLE_EQ(p.ny, 0);
+    EXPECT_DOUBLE_EQ(p.nz, 4);
+    EXPECT_DOUBLE_EQ(p.d, 40);
+    EXPECT_FALSE(p.IsBackFacing());
+    p.mirrored = 1;
+    EXPECT_TRUE(p.IsBackFacing());
+
+    CPolygon3D line;
+    line.vertices = {MakeVertex(0, 0, 1), MakeVertex(1, 1, 1)};
+    line.d = 7;
+    line.ComputePlane(); // fewer than 3 vertices: untouched
+    EXPECT_EQ(line.d, 7);
+}
+
+TEST(PolygonList, MirrorExtremesAndCopies)
+{
+    CPolygonList l = BoxCorners(2, 4, 6);
+    EXPECT_DOUBLE_EQ(l.LowestY(), -2);
+    EXPECT_DOUBLE_EQ(l.NearestZ(), -3);
+    EXPECT_DOUBLE_EQ(l.FarthestZ(), 3);
+    CPolygonList copy = l;
+    copy.Translate(0, 10, 0);
+    EXPECT_DOUBLE_EQ(l.LowestY(), -2) << "copies do not share vertices";
+    copy.Mirror();
+    EXPECT_DOUBLE_EQ(copy.LowestY(), -12);
+    EXPECT_EQ(copy[0].mirrored, 1);
+    copy.Mirror();
+    EXPECT_EQ(copy[0].mirrored, 0);
+    EXPECT_DOUBLE_EQ(CPolygonList().LowestY(), 0);
+}
+
+TEST(PlaceOnTable, RotationsAndTablePositions)
+{
+    CEngineSettings s = NoRotation();
+    s.aboveTable = 20;
+    CPolygonList l = BoxCorners(10, 30, 4);
+    PlaceOnTable(l, s, false);
+    EXPECT_DOUBLE_EQ(l.LowestY(), 20) << "floats Above Table over the horizontal table";
+    EXPECT_DOUBLE_EQ(l[0].vertices[0].x, -5) << "no rotation";
+
+    s.tablePosition = 1;
+    CPolygonList w = BoxCorners(10, 30, 4);
+    PlaceOnTable(w, s, false);
+    EXPECT_DOUBLE_EQ(w.LowestY(), 0) << "stands on y = 0 whatever Above Table says";
+
+    // 360 degrees is the same as 0; -30 turns the other way.
+    CEngineSettings a = NoRotation(), b = NoRotation();
+    a.yRotation = 360;
+    CPolygonList la = BoxCorners(10, 30, 4), lb = BoxCorners(10, 30, 4);
+    PlaceOnTable(la, a, false);
+    PlaceOnTable(lb, b, false);
+    for (std::size_t i = 0; i < la[0].vertices.size(); ++i) {
+        EXPECT_NEAR(la[0].vertices[i].x, lb[0].vertices[i].x, 1e-12);
+        EXPECT_NEAR(la[0].vertices[i].z, lb[0].vertices[i].z, 1e-12);
+    }
+
+    // The order is X, then Y, then Z: compare with applying the matrices by hand.
+    CEngineSettings r = NoRotation();
+    r.xRotation = 10;
+    r.yRotation = -25;
+    r.zRotation = 15;
+    CPolygonList lr = BoxCorners(10, 30, 4);
+    PlaceOnTable(lr, r, false);
+    CPolygonList ref = BoxCorners(10, 30, 4);
+    ref.Transform(CMatrix3D::RotationX(10));
+    ref.Transform(CMatrix3D::RotationY(-25));
+    ref.Transform(CMatrix3D::RotationZ(15));
+    ref.Translate(0, -ref.LowestY(), 0);
+    for (std::size_t i = 0; i < lr[0].vertices.size(); ++i) {
+        EXPECT_NEAR(lr[0].vertices[i].x, ref[0].vertices[i].x, 1e-12);
+        EXPECT_NEAR(lr[0].vertices[i].y, ref[0].vertices[i].y, 1e-12);
+        EXPECT_NEAR(lr[0].vertices[i].z, ref[0].vertices[i].z, 1e-12);
+    }
+}
+
+TEST(PlaceOnTable, DiscRestsOnItsRim)
+{
+    CEngineSettings s = NoRotation();
+    // Upright disc (all corners share z): the centre is 62 above the lowest point.
+    EXPECT_NEAR(DiscLowestY(s), -62, 1e-12);
+    // Tilted about X by 30 degrees: the rim circle's lowest point is 62 cos 30 below the centre.
+    s.xRotation = 30;
+    EXPECT_NEAR(DiscLowestY(s), -62 * std::cos(std::numbers::pi / 6), 1e-9);
+    // A general tilt: compare with the minimum over a fine sampling of the rotated rim.
+    CEngineSettings g = NoRotation();
+    g.xRotation = 20;
+    g.yRotation = 35;
+    g.zRotation = -40;
+    double lowest = 1e9;
+    for (int i = 0; i < 36000; ++i) {
+        const double a = i * std::numbers::pi / 18000;
+        double x = 62 * std::cos(a), y = 62 * std::sin(a), z = 0;
+        CMatrix3D::RotationX(20).Apply(x, y, z);
+        CMatrix3D::RotationY(35).Apply(x, y, z);
+        CMatrix3D::RotationZ(-40).Apply(x, y, z);
+        lowest = std::min(lowest, y);
+    }
+    EXPECT_NEAR(DiscLowestY(g), lowest, 1e-4);
+}
+
+TEST(Camera, NearestPointAndObserver)
+{
+    CModelMesh mesh;
+    mesh.lists.push_back(BoxCorners(10, 30, 4));
+    CEngineSettings s = NoRotation();
+    s.observerX = 7;
+    s.observerY = 3;
+    s.observerDistance = 500;
+    PositionCamera(mesh, s);
+    // Nearest z: -2 -> 1, then + 500.
+    EXPECT_DOUBLE_EQ(mesh.NearestZ(), 501);
+    EXPECT_DOUBLE_EQ(mesh.lists[0][0].vertices[0].x, -5 - 7);
+    EXPECT_DOUBLE_EQ(mesh.lists[0][0].vertices[0].y, -15 - 3);
+}
+
+TEST(Projection, PinholeAndZeroDepth)
+{
+    CModelMesh mesh;
+    CPolygonList l;
+    CPolygon3D p;
+    p.vertices = {MakeVertex(4, 6, 2), MakeVertex(1, 1, 0)};
+    l.Add(p);
+    mesh.lists.push_back(l);
+    mesh.ProjectMesh(1.0);
+    const CVertex3D& a = mesh.lists[0][0].vertices[0];
+    EXPECT_DOUBLE_EQ(a.sx, 2);
+    EXPECT_DOUBLE_EQ(a.sy, 3);
+    EXPECT_DOUBLE_EQ(a.z, 2) << "x, y, z stay";
+    const CVertex3D& b = mesh.lists[0][0].vertices[1];
+    EXPECT_DOUBLE_EQ(b.sx, 1e10);
+}
+
+TEST(FitToPicture, LongerExtentFillsTheSquareOtherIsCentred)
+{
+    CModelMesh mesh;
+    CPolygonList l;
+    CPolygon3D p;
+    CVertex3D v;
+    v.sx = -2; v.sy = 1; p.vertices.push_back(v);
+    v.sx = 2;  v.sy = 3; p.vertices.push_back(v);
+    l.Add(p);
+    mesh.lists.push_back(l);
+    // width 4, height 2, S 100: scale 25, the height (50) is centred: offY = 25.
+    const CFitContext fit = mesh.FitToPicture(100, 10, 20);
+    EXPECT_DOUBLE_EQ(fit.scale, 25);
+    EXPECT_DOUBLE_EQ(fit.originX, 10);
+    EXPECT_DOUBLE_EQ(fit.originY, 45);
+    const CVertex3D& a = mesh.lists[0][0].vertices[0];
+    const CVertex3D& b = mesh.lists[0][0].vertices[1];
+    EXPECT_DOUBLE_EQ(a.sx, 10);
+    EXPECT_DOUBLE_EQ(b.sx, 110);
+    EXPECT_DOUBLE_EQ(a.sy, 45);
+    EXPECT_DOUBLE_EQ(b.sy, 95);
+    // PictureToModel undoes the fit.
+    double qx, qy;
+    fit.PictureToModel(b.sx, b.sy, qx, qy);
+    EXPECT_NEAR(qx, 2, 1e-12);
+    EXPECT_NEAR(qy, 3, 1e-12);
+}
+
+TEST(FitToPicture, DegenerateExtents)
+{
+    // A vertical line: zero width becomes 1e-7, the height decides the scale.
+    CModelMesh mesh;
+    CPolygonList l;
+    CPolygon3D p;
+    CVertex3D v;
+    v.sx = 5; v.sy = 0; p.vertices.push_back(v);
+    v.sx = 5; v.sy = 10; p.vertices.push_back(v);
+    l.Add(p);
+    mesh.lists.push_back(l);
+    CFitContext fit = mesh.FitToPicture(200, 0, 0);
+    EXPECT_DOUBLE_EQ(fit.scale, 20);
+    EXPECT_NEAR(mesh.lists[0][0].vertices[0].sx, 100, 1e-6) << "centred across";
+    // A single point: both extents 1e-7.
+    CModelMesh dot;
+    CPolygonList d;
+    CPolygon3D q;
+    v.sx = 3; v.sy = 4; q.vertices.push_back(v);
+    d.Add(q);
+    dot.lists.push_back(d);
+    fit = dot.FitToPicture(50, 0, 0);
+    EXPECT_TRUE(std::isfinite(fit.scale));
+    EXPECT_TRUE(std::isfinite(dot.lists[0][0].vertices[0].sx));
+}
