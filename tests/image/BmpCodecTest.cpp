@@ -1,0 +1,309 @@
+#include "CodecTestUtil.h"
+
+#include "image/ByteStream.h"
+#include "image/Raster.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+
+using testutil::Bytes;
+using testutil::InfoHeader;
+using testutil::Rows;
+using testutil::WithFileHeader;
+
+namespace {
+
+CRaster DecodeOk(const Bytes& data, int type = IMAGE_TYPE_BMP)
+{
+    CRaster image;
+    EXPECT_TRUE(image.Decode(data.data(), data.size(), type)) << image.GetLastError();
+    return image;
+}
+
+RGBQUAD Q(unsigned r, unsigned g, unsigned b)
+{
+    return RGBQUAD{static_cast<std::uint8_t>(b), static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(r), 0};
+}
+
+} // namespace
+
+TEST(BmpDecode, BareDibWithBottomUpPaddedRows)
+{
+    // 2 x 2, 24 bits: rows of 6 bytes padded to 8, bottom row first, pixels B G R.
+    Bytes dib = InfoHeader(2, 2, 24, 0, 0, 3937);
+    dib.raw({1, 2, 3, 4, 5, 6, 0xEE, 0xEE})      // bottom row: (r3 g2 b1) (r6 g5 b4), padding
+        .raw({7, 8, 9, 10, 11, 12, 0xEE, 0xEE}); // top row
+    CRaster image = DecodeOk(dib);
+    ASSERT_EQ(image.GetWidth(), 2);
+    EXPECT_EQ(image.GetType(), IMAGE_TYPE_BMP);
+    EXPECT_EQ(image.GetPixelColor(0, 0), Q(3, 2, 1));
+    EXPECT_EQ(image.GetPixelColor(1, 0), Q(6, 5, 4));
+    EXPECT_EQ(image.GetPixelColor(0, 1), Q(9, 8, 7));
+    EXPECT_EQ(image.GetPixelColor(1, 1), Q(12, 11, 10));
+    // 3937 pixels per metre * 0.0254 = 99.9998 -> 100 dpi.
+    EXPECT_EQ(image.GetXDPI(), 100);
+}
+
+TEST(BmpDecode, TopDownRowsStartAtTheTop)
+{
+    Bytes dib = InfoHeader(1, 3, 24, 0);
+    dib.raw({1, 1, 1, 0}).raw({2, 2, 2, 0}).raw({3, 3, 3, 0}); // stored first = top
+    dib[8] = 0xFD; dib[9] = 0xFF; dib[10] = 0xFF; dib[11] = 0xFF; // height -3
+    CRaster image = DecodeOk(dib);
+    ASSERT_EQ(image.GetHeight(), 3);
+    EXPECT_EQ(image.GetPixelColor(0, 2), Q(1, 1, 1));
+    EXPECT_EQ(image.GetPixelColor(0, 0), Q(3, 3, 3));
+}
+
+TEST(BmpDecode, FileHeaderOffsetAndShortPalette)
+{
+    // 8 bits, 3 colours used, then a 6-byte gap before the bits.
+    Bytes dib = InfoHeader(3, 1, 8, 0, 3);
+    dib.raw({10, 20, 30, 0, 40, 50, 60, 0, 70, 80, 90, 0});
+    dib.fill(6, 0xAB);
+    dib.raw({2, 0, 1, 0});
+    const Bytes file = WithFileHeader(dib, 14 + 40 + 12 + 6);
+    CRaster image = DecodeOk(file);
+    ASSERT_EQ(image.GetBpp(), 8);
+    EXPECT_EQ(image.GetNumColors(), 256);
+    EXPECT_EQ(image.GetPixelColor(0, 0), Q(90, 80, 70));
+    EXPECT_EQ(image.GetPixelColor(1, 0), Q(30, 20, 10));
+    EXPECT_EQ(image.GetPixelColor(2, 0), Q(60, 50, 40));
+}
+
+TEST(BmpDecode, OneAndFourBitPalettesAndOs2Header)
+{
+    Bytes one = InfoHeader(10, 1, 1);
+    one.raw({0, 0, 0, 0, 255, 255, 255, 0}).raw({0xA5, 0x40, 0, 0}); // 1010 0101 01..
+    CRaster a = DecodeOk(one);
+    const int bits[10] = {1, 0, 1, 0, 0, 1, 0, 1, 0, 1};
+    for (int x = 0; x < 10; ++x) EXPECT_EQ(a.GetPixelIndex(x, 0), bits[x]) << x;
+
+    Bytes four = InfoHeader(3, 1, 4, 0, 2);
+    four.raw({1, 2, 3, 0, 4, 5, 6, 0}).raw({0x10, 0x10, 0, 0}); // indices 1 0 1
+    CRaster b = DecodeOk(four);
+    EXPECT_EQ(b.GetBpp(), 4);
+    EXPECT_EQ(b.GetPixelColor(0, 0), Q(6, 5, 4));
+    EXPECT_EQ(b.GetPixelColor(1, 0), Q(3, 2, 1));
+
+    // OS/2: 12-byte header (u16 width, height, planes, bits), 3-byte palette entries.
+    Bytes os2;
+    os2.u32(12).u16(2).u16(1).u16(1).u16(1);
+    os2.raw({0, 0, 255, 255, 0, 0}); // entry 0 red, entry 1 blue (B G R)
+    os2.raw({0x40, 0, 0, 0});
+    CRaster c = DecodeOk(os2);
+    EXPECT_EQ(c.GetPixelColor(0, 0), Q(255, 0, 0));
+    EXPECT_EQ(c.GetPixelColor(1, 0), Q(0, 0, 255));
+}
+
+TEST(BmpDecode, SixteenAndThirtyTwoBitsWithAndWithoutBitfields)
+{
+    // 5-5-5 default masks; rows (2 + 1) / 2 * 4 = 4 bytes.
+    // 0x7C00: red 31 -> 255. 0x0210: green 16 and blue 16 -> round(16 * 255 / 31) = 132.
+    Bytes d16 = InfoHeader(2, 1, 16);
+    d16.u16(0x7C00).u16(0x0210);
+    CRaster a = DecodeOk(d16);
+    ASSERT_EQ(a.GetBpp(), 24);
+    EXPECT_EQ(a.GetPixelColor(0, 0), Q(255, 0, 0));
+    EXPECT_EQ(a.GetPixelColor(1, 0), Q(0, 132, 132));
+
+    // 5-6-5 bitfields; 3 pixels in 8 bytes. 0x0400: green 32 of 63 -> round(129.52) = 130.
+    Bytes d565 = InfoHeader(3, 1, 16, 3);
+    d565.u32(0xF800).u32(0x07E0).u32(0x001F);
+    d565.u16(0xF800).u16(0x07E0).u16(0x0400).u16(0);
+    CRaster b = DecodeOk(d565);
+    EXPECT_EQ(b.GetPixelColor(0, 0), Q(255, 0, 0));
+    EXPECT_EQ(b.GetPixelColor(1, 0), Q(0, 255, 0));
+    EXPECT_EQ(b.GetPixelColor(2, 0), Q(0, 130, 0));
+
+    // 32 bits uncompressed: B G R X.
+    Bytes d32 = InfoHeader(1, 2, 32);
+    d32.raw({1, 2, 3, 99, 4, 5, 6, 99});
+    CRaster c = DecodeOk(d32);
+    EXPECT_EQ(c.GetPixelColor(0, 0), Q(3, 2, 1));
+    EXPECT_EQ(c.GetPixelColor(0, 1), Q(6, 5, 4));
+
+    // 32 bits with red in the lowest byte: bytes 10 20 30 40 -> red 10, green 20, blue 30.
+    Bytes d32bf = InfoHeader(1, 1, 32, 3);
+    d32bf.u32(0x000000FF).u32(0x0000FF00).u32(0x00FF0000);
+    d32bf.raw({10, 20, 30, 40});
+    CRaster d = DecodeOk(WithFileHeader(d32bf, 14 + 40 + 12));
+    EXPECT_EQ(d.GetPixelColor(0, 0), Q(10, 20, 30));
+
+    // A V5 header (124 bytes) carries the masks as its own fields.
+    Bytes v5;
+    v5.u32(124).i32(1).i32(1).u16(1).u16(32).u32(3).u32(0).i32(0).i32(0).u32(0).u32(0);
+    v5.u32(0x000000FF).u32(0x0000FF00).u32(0x00FF0000).u32(0);
+    v5.fill(124 - 56, 0);
+    v5.raw({11, 22, 33, 0});
+    CRaster e = DecodeOk(v5);
+    EXPECT_EQ(e.GetPixelColor(0, 0), Q(11, 22, 33));
+}
+
+TEST(BmpDecode, RunLengthEightAndFour)
+{
+    // RLE8, 6 x 3:
+    //   03 05        three pixels of index 5
+    //   00 03 1 2 3 0  absolute run of 3 (padded to even)
+    //   00 00        end of line
+    //   00 02 02 01  delta: right 2, up 1 -> (2, 2); row 1 stays 0
+    //   02 07        two pixels of 7
+    //   00 01        end of bitmap
+    Bytes rle8 = InfoHeader(6, 3, 8, 1, 8);
+    rle8.fill(32, 0);
+    rle8.raw({3, 5, 0, 3, 1, 2, 3, 0, 0, 0, 0, 2, 2, 1, 2, 7, 0, 1});
+    CRaster a = DecodeOk(rle8);
+    const int expected[3][6] = {{5, 5, 5, 1, 2, 3}, {0, 0, 0, 0, 0, 0}, {0, 0, 7, 7, 0, 0}};
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 6; ++x) EXPECT_EQ(a.GetPixelIndex(x, y), expected[y][x]) << x << "," << y;
+
+    // RLE4, 5 x 2:
+    //   05 12        five pixels alternating 1 and 2
+    //   00 00        end of line
+    //   00 03 AB C0  absolute run of 3 nibbles A B C (2 bytes, already even)
+    //   02 0F        two pixels alternating 0 and F
+    //   00 01        end of bitmap
+    Bytes rle4 = InfoHeader(5, 2, 4, 2, 16);
+    rle4.fill(64, 0);
+    rle4.raw({5, 0x12, 0, 0, 0, 3, 0xAB, 0xC0, 2, 0x0F, 0, 1});
+    CRaster b = DecodeOk(rle4);
+    const int e4[2][5] = {{1, 2, 1, 2, 1}, {0xA, 0xB, 0xC, 0, 0xF}};
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 5; ++x) EXPECT_EQ(b.GetPixelIndex(x, y), e4[y][x]) << x << "," << y;
+
+    // Top-down RLE data also ends up the right way up.
+    Bytes td = InfoHeader(2, -2, 8, 1, 2);
+    td.fill(8, 0);
+    td.raw({2, 1, 0, 0, 2, 0, 0, 1}); // first line 1 1, second line 0 0
+    CRaster c = DecodeOk(td);
+    EXPECT_EQ(c.GetPixelIndex(0, 1), 1);
+    EXPECT_EQ(c.GetPixelIndex(0, 0), 0);
+}
+
+TEST(BmpDecode, HostileInputsFailWithTheirMessageAndKeepTheTarget)
+{
+    auto rle8 = [](std::initializer_list<unsigned> data, int w = 6, int h = 3) {
+        Bytes b = InfoHeader(w, h, 8, 1, 1);
+        b.fill(4, 0);
+        b.raw(data);
+        return b;
+    };
+    Bytes hugeHeight = InfoHeader(1, 1, 24);
+    hugeHeight[8] = 0; hugeHeight[9] = 0; hugeHeight[10] = 0; hugeHeight[11] = 0x80; // INT_MIN
+    Bytes shortPalette = InfoHeader(2, 1, 8, 0, 4);
+    shortPalette.fill(8, 1);
+    Bytes shortRows = InfoHeader(4, 4, 24);
+    shortRows.fill(12 * 3 + 5, 0);
+    Bytes farOffset = WithFileHeader(InfoHeader(1, 1, 24) + Bytes().fill(4, 0), 5000);
+    Bytes tinyFileHugePicture = InfoHeader(30000, 30000, 24);
+    tinyFileHugePicture.fill(16, 0);
+    struct {
+        const char* what;
+        Bytes data;
+        const char* message;
+    } cases[] = {
+        {"5 bytes", Bytes().raw({40, 0, 0, 0, 1}), "Error reading BMP info"},
+        {"header size 30", Bytes().u32(30).fill(60, 0), "Error reading BMP info"},
+        {"cut info header", InfoHeader(2, 2, 24).fill(0, 0).raw({}), "BMP file is truncated"},
+        {"width 0", InfoHeader(0, 2, 24).fill(16, 0), "Error reading BMP info"},
+        {"height 0", InfoHeader(2, 0, 24).fill(16, 0), "Error reading BMP info"},
+        {"width 70000", InfoHeader(70000, 1, 24).fill(16, 0), "Error reading BMP info"},
+        {"height INT_MIN", hugeHeight, "Error reading BMP info"},
+        {"2 bits", InfoHeader(2, 2, 2).fill(16, 0), "compression type not supported"},
+        {"0 bits", InfoHeader(2, 2, 0).fill(16, 0), "compression type not supported"},
+        {"8 bits RLE4", InfoHeader(2, 2, 8, 2).fill(1100, 0), "unknown compression"},
+        {"24 bits RLE8", InfoHeader(2, 2, 24, 1).fill(16, 0), "unknown compression"},
+        {"16 bits compression 7", InfoHeader(2, 2, 16, 7).fill(16, 0), "unknown compression"},
+        {"300 colours for 8 bits", InfoHeader(2, 1, 8, 0, 300).fill(1300, 0), "BMP palette has more colours than the bit count allows"},
+        {"palette cut short", shortPalette, "BMP file is truncated"},
+        {"rows cut short", shortRows, "BMP file is truncated"},
+        {"bits offset past the end", farOffset, "BMP file is truncated"},
+        {"huge picture in a tiny file", tinyFileHugePicture, "BMP file is truncated"},
+        {"RLE run past the row", rle8({7, 1, 0, 1}), "BMP RLE data runs past the image"},
+        {"RLE run after the last row", rle8({0, 0, 0, 0, 0, 0, 1, 1, 0, 1}), "BMP RLE data runs past the image"},
+        {"RLE absolute run past the row", rle8({4, 1, 0, 3, 1, 2, 3, 0, 0, 1}), "BMP RLE data runs past the image"},
+        {"RLE delta past the image", rle8({0, 2, 0, 5, 0, 1}), "BMP RLE data runs past the image"},
+        {"RLE delta past the row", rle8({0, 2, 9, 0, 0, 1}), "BMP RLE data runs past the image"},
+        {"RLE data ends early", rle8({3, 5}), "BMP file is truncated"},
+        {"RLE absolute run cut short", rle8({0, 5, 1, 2}), "BMP file is truncated"},
+    };
+    // The first "cut info header" entry: a file header claiming a DIB, info header cut to 20 bytes.
+    cases[2].data = WithFileHeader(InfoHeader(2, 2, 24), 54);
+    cases[2].data.resize(14 + 20);
+    cases[2].message = "Error reading BMP info";
+
+    for (const auto& c : cases) {
+        CRaster target(3, 2, 24);
+        target.Clear(0x5A);
+        const auto before = Rows(target);
+        EXPECT_FALSE(target.Decode(c.data.data(), c.data.size(), IMAGE_TYPE_BMP)) << c.what;
+        EXPECT_STREQ(target.GetLastError(), c.message) << c.what;
+        EXPECT_EQ(target.GetWidth(), 3) << c.what;
+        EXPECT_EQ(Rows(target), before) << c.what;
+    }
+}
+
+TEST(BmpDecode, EscapeFlagCancels)
+{
+    Bytes dib = InfoHeader(2, 2, 24);
+    dib.fill(16, 0);
+    CRaster image;
+    image.SetEscape(1);
+    EXPECT_FALSE(image.Decode(dib.data(), dib.size(), IMAGE_TYPE_BMP));
+    EXPECT_STREQ(image.GetLastError(), "Cancelled");
+}
+
+TEST(BmpEncode, FileLayoutIsHeaderInfoPaletteRows)
+{
+    CRaster image(3, 2, 24);
+    image.Clear(0);
+    image.SetPixelColor(0, 0, RGB(1, 2, 3));
+    image.SetPixelColor(2, 1, RGB(4, 5, 6));
+    CMemoryStream out;
+    ASSERT_TRUE(image.Encode(out, IMAGE_TYPE_BMP));
+    const std::uint8_t* f = out.GetBuffer();
+    // rows: 3 * 3 = 9 bytes padded to 12; file = 14 + 40 + 2 * 12 = 78.
+    ASSERT_EQ(out.Size(), 78);
+    EXPECT_EQ(f[0], 'B');
+    EXPECT_EQ(f[1], 'M');
+    EXPECT_EQ(f[2] | f[3] << 8, 78);
+    EXPECT_EQ(f[10], 54); // bits offset
+    EXPECT_EQ(f[14], 40); // info header size
+    EXPECT_EQ(f[14 + 4], 3);
+    EXPECT_EQ(f[14 + 8], 2);
+    EXPECT_EQ(f[14 + 14], 24);
+    EXPECT_EQ(f[54], 3); // bottom row first, blue green red
+    EXPECT_EQ(f[55], 2);
+    EXPECT_EQ(f[56], 1);
+    EXPECT_EQ(f[54 + 12 + 6], 6);
+    EXPECT_EQ(f[54 + 12 + 8], 4);
+
+    CRaster pal(5, 1, 8);
+    CMemoryStream pout;
+    ASSERT_TRUE(pal.Encode(pout, IMAGE_TYPE_BMP));
+    const std::uint8_t* p = pout.GetBuffer();
+    const int offset = p[10] | p[11] << 8;
+    EXPECT_EQ(offset, 14 + 40 + 256 * 4);
+    EXPECT_EQ(pout.Size(), offset + 8);
+}
+
+TEST(BmpEncode, EveryDepthRoundTripsThroughAFile)
+{
+    testutil::TempDir dir;
+    for (int bpp : {1, 4, 8, 24}) {
+        for (int w : {1, 2, 3, 5, 8, 13}) {
+            CRaster image = testutil::RandomPicture(w, 4, bpp, 1000 + bpp * 31 + w);
+            image.SetXDPI(150);
+            const std::string file = dir.File("round.bmp");
+            ASSERT_TRUE(image.Save(file.c_str(), IMAGE_TYPE_BMP)) << image.GetLastError();
+            CRaster back;
+            ASSERT_TRUE(back.Load(file.c_str(), IMAGE_TYPE_UNKNOWN)) << back.GetLastError();
+            EXPECT_EQ(back.GetType(), IMAGE_TYPE_BMP);
+            EXPECT_EQ(back.GetBpp(), bpp);
+            EXPECT_EQ(back.GetXDPI(), 150);
+            EXPECT_TRUE(testutil::SameColours(image, back)) << bpp << " bits, width " << w;
+        }
+    }
+}

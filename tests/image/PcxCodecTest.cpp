@@ -1,0 +1,222 @@
+#include "CodecTestUtil.h"
+
+#include "image/ByteStream.h"
+#include "image/Raster.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using testutil::Bytes;
+using testutil::Rows;
+
+namespace {
+
+// A 128-byte PCX header.
+Bytes PcxHeader(int w, int h, int bits, int planes, int bytesPerLine, int manufacturer = 10, int encoding = 1)
+{
+    Bytes b;
+    b.u8(manufacturer).u8(5).u8(encoding).u8(bits);
+    b.u16(0).u16(0).u16(w - 1).u16(h - 1); // Xmin Ymin Xmax Ymax
+    b.u16(300).u16(200);                   // resolution
+    for (int i = 0; i < 16; ++i) b.u8(i * 16).u8(i).u8(255 - i); // header palette R G B
+    b.u8(0).u8(planes).u16(bytesPerLine).u16(1);
+    b.fill(128 - b.size(), 0);
+    return b;
+}
+
+std::vector<std::uint8_t> Encoded(CRaster& image)
+{
+    CMemoryStream out;
+    EXPECT_TRUE(image.Encode(out, IMAGE_TYPE_PCX)) << image.GetLastError();
+    return std::vector<std::uint8_t>(out.GetBuffer(), out.GetBuffer() + out.Size());
+}
+
+} // namespace
+
+TEST(PcxEncode, OddWidthTrueColourHasThreePaddedPlaneLines)
+{
+    CRaster image(3, 1, 24);
+    image.SetPixelColor(0, 0, RGB(1, 2, 3));
+    image.SetPixelColor(1, 0, RGB(4, 5, 6));
+    image.SetPixelColor(2, 0, RGB(7, 8, 9));
+    image.SetXDPI(96);
+    const auto f = Encoded(image);
+    ASSERT_EQ(f.size(), 128u + 12u);
+    EXPECT_EQ(f[0], 10); // manufacturer
+    EXPECT_EQ(f[1], 5);  // version
+    EXPECT_EQ(f[2], 1);  // encoding
+    EXPECT_EQ(f[3], 8);  // bits per pixel
+    EXPECT_EQ(f[8], 2);  // Xmax = width - 1
+    EXPECT_EQ(f[10], 0); // Ymax
+    EXPECT_EQ(f[12], 96);
+    EXPECT_EQ(f[65], 3); // planes
+    EXPECT_EQ(f[66], 4); // bytes per line: 3 rounded up to even
+    EXPECT_EQ(f[68], 1); // palette info
+    const std::uint8_t lines[12] = {1, 4, 7, 0, 2, 5, 8, 0, 3, 6, 9, 0}; // red, green, blue planes + pad
+    EXPECT_EQ(std::memcmp(f.data() + 128, lines, 12), 0);
+}
+
+TEST(PcxEncode, RunLengthPackingAndTopLineFirst)
+{
+    // 8-bit, width 72 (even), 2 rows. Top row: 5 x 0x10, one 0xC8, one 0x20, 65 x 0x30.
+    CRaster image(72, 2, 8);
+    image.SetGrayPalette();
+    for (int x = 0; x < 72; ++x) {
+        const int v = x < 5 ? 0x10 : x == 5 ? 0xC8 : x == 6 ? 0x20 : 0x30;
+        image.SetPixelIndex(x, 1, static_cast<std::uint8_t>(v));
+        image.SetPixelIndex(x, 0, 0x40);
+    }
+    const auto f = Encoded(image);
+    const std::uint8_t top[] = {0xC5, 0x10, 0xC1, 0xC8, 0x20, 0xFF, 0x30, 0xC2, 0x30};
+    const std::uint8_t bottom[] = {0xFF, 0x40, 0xC9, 0x40}; // 63 + 9
+    EXPECT_EQ(f[66], 72);
+    ASSERT_EQ(f.size(), 128u + sizeof(top) + sizeof(bottom) + 1 + 768);
+    EXPECT_EQ(std::memcmp(f.data() + 128, top, sizeof(top)), 0);
+    EXPECT_EQ(std::memcmp(f.data() + 128 + sizeof(top), bottom, sizeof(bottom)), 0);
+    // Palette marker 12, then 256 entries of red, green, blue.
+    const std::size_t pal = 128 + sizeof(top) + sizeof(bottom);
+    EXPECT_EQ(f[pal], 12);
+    EXPECT_EQ(f[pal + 1 + 3 * 200], 200);
+    EXPECT_EQ(f[pal + 1 + 3 * 200 + 2], 200);
+}
+
+TEST(PcxEncode, OneBitLinesArePaddedOnlyWhenTheirByteCountIsOdd)
+{
+    for (auto [w, bytes, padded] : {std::tuple{9, 2, 2}, {17, 3, 4}, {8, 1, 2}}) {
+        CRaster image(w, 1, 1);
+        image.SetPaletteColor(1, 255, 255, 255);
+        for (int x = 0; x < w; ++x) image.SetPixelIndex(x, 0, 0); // all 0 -> bytes below 0xC0
+        const auto f = Encoded(image);
+        EXPECT_EQ(f[3], 1) << w;
+        EXPECT_EQ(f[65], 1) << w;
+        EXPECT_EQ(f[66], padded) << w;
+        // All-zero data bytes pack into one run (0xC0 | n, 0), a single one stands
+        // for itself; then the pad byte.
+        std::vector<std::uint8_t> expected = {static_cast<std::uint8_t>(0xC0 | bytes), 0};
+        if (bytes == 1) expected = {0};
+        if (bytes != padded) expected.push_back(0);
+        EXPECT_EQ(std::vector<std::uint8_t>(f.begin() + 128, f.end()), expected) << w;
+        // Header colours: 0 black, 1 white.
+        EXPECT_EQ(f[16 + 3], 255);
+        EXPECT_EQ(f[16], 0);
+    }
+}
+
+TEST(PcxDecode, PlaneLayouts)
+{
+    // 3 planes of 8 bits, width 2 (bytes per line 2), one line: R plane, G plane, B plane.
+    Bytes rgb = PcxHeader(2, 1, 8, 3, 2);
+    rgb.raw({10, 11, 20, 21, 30, 31});
+    CRaster a;
+    ASSERT_TRUE(a.Decode(rgb.data(), rgb.size(), IMAGE_TYPE_PCX)) << a.GetLastError();
+    EXPECT_EQ(a.GetBpp(), 24);
+    EXPECT_EQ(a.GetPixelColor(0, 0), (RGBQUAD{30, 20, 10, 0}));
+    EXPECT_EQ(a.GetPixelColor(1, 0), (RGBQUAD{31, 21, 11, 0}));
+    EXPECT_EQ(a.GetXDPI(), 300);
+    EXPECT_EQ(a.GetYDPI(), 200);
+
+    // 4 planes of 8 bits: the fourth is ignored. Two lines: top first.
+    Bytes rgba = PcxHeader(1, 2, 8, 4, 2);
+    rgba.raw({1, 0, 2, 0, 3, 0, 99, 0}).raw({4, 0, 5, 0, 6, 0, 99, 0});
+    CRaster b;
+    ASSERT_TRUE(b.Decode(rgba.data(), rgba.size(), IMAGE_TYPE_PCX)) << b.GetLastError();
+    EXPECT_EQ(b.GetPixelColor(0, 1), (RGBQUAD{3, 2, 1, 0}));
+    EXPECT_EQ(b.GetPixelColor(0, 0), (RGBQUAD{6, 5, 4, 0}));
+
+    // 4 planes of 1 bit, width 8: plane p holds bit p of each index.
+    Bytes planes = PcxHeader(8, 1, 1, 4, 2);
+    planes.raw({0xC1, 0xFF, 0, 0x0F, 0, 0x00, 0, 0x80, 0}); // 0xFF must be coded as a run of 1
+    CRaster c;
+    ASSERT_TRUE(c.Decode(planes.data(), planes.size(), IMAGE_TYPE_PCX));
+    EXPECT_EQ(c.GetBpp(), 4);
+    const int idx[8] = {9, 1, 1, 1, 3, 3, 3, 3};
+    for (int x = 0; x < 8; ++x) EXPECT_EQ(c.GetPixelIndex(x, 0), idx[x]) << x;
+    // Header palette entry 9: red 144, green 9, blue 246.
+    EXPECT_EQ(c.GetPixelColor(0, 0), (RGBQUAD{246, 9, 144, 0}));
+
+    // Packed 2-bit pixels in one plane: 00 01 10 11.
+    Bytes packed = PcxHeader(4, 1, 2, 1, 2);
+    packed.raw({0x1B, 0});
+    CRaster d;
+    ASSERT_TRUE(d.Decode(packed.data(), packed.size(), IMAGE_TYPE_PCX));
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(d.GetPixelIndex(x, 0), x);
+
+    // 8 bits, one plane, with a run crossing the line end and the 256-colour palette.
+    Bytes pal8 = PcxHeader(3, 2, 8, 1, 4);
+    pal8.raw({0xC6, 7, 0xC2, 1}).u8(12);
+    for (int i = 0; i < 256; ++i) pal8.u8(i).u8(0).u8(255 - i);
+    CRaster e;
+    ASSERT_TRUE(e.Decode(pal8.data(), pal8.size(), IMAGE_TYPE_PCX)) << e.GetLastError();
+    EXPECT_EQ(e.GetPixelIndex(0, 1), 7);
+    EXPECT_EQ(e.GetPixelIndex(2, 0), 7);
+    EXPECT_EQ(e.GetPixelColor(0, 0), (RGBQUAD{248, 0, 7, 0}));
+}
+
+TEST(PcxDecode, HostileInputsFailWithTheirMessageAndKeepTheTarget)
+{
+    auto pal8 = [](Bytes body, int marker) {
+        Bytes b = PcxHeader(4, 1, 8, 1, 4);
+        b.insert(b.end(), body.begin(), body.end());
+        b.u8(marker).fill(768, 0);
+        return b;
+    };
+    Bytes shortPalette = PcxHeader(2, 1, 8, 1, 2);
+    shortPalette.raw({1, 2, 12}).fill(100, 0);
+    Bytes huge = PcxHeader(65535, 65535, 8, 3, 65535);
+    huge.raw({0xFF, 1, 0xFF, 1});
+    Bytes reversed = PcxHeader(4, 1, 8, 1, 4);
+    reversed[4] = 9; // Xmin 9 > Xmax 3
+    reversed.fill(4, 0);
+    struct {
+        const char* what;
+        Bytes data;
+        const char* message;
+    } cases[] = {
+        {"header cut short", Bytes(PcxHeader(2, 2, 8, 1, 2)).fill(0, 0), "Can't read PCX image"},
+        {"manufacturer 11", PcxHeader(2, 1, 8, 1, 2, 11).raw({1, 2}), "Error: Not a PCX file"},
+        {"encoding 0", PcxHeader(2, 1, 8, 1, 2, 10, 0).raw({1, 2}), "PCX file has unknown encoding scheme"},
+        {"5 planes", PcxHeader(2, 1, 1, 5, 2).fill(10, 0), "Can't handle image with more than 4 planes"},
+        {"8 bits in 2 planes", PcxHeader(2, 1, 8, 2, 2).fill(10, 0), "Can't handle more than 1 bit per pixel"},
+        {"4 bits in 2 planes", PcxHeader(2, 1, 4, 2, 2).fill(10, 0), "Can't handle packed pixels with more than 1 plane."},
+        {"bytes per line too short", PcxHeader(8, 1, 8, 1, 4).fill(10, 0), "corrupted PCX"},
+        {"Xmin beyond Xmax", reversed, "corrupted PCX"},
+        {"repeat count spans end", pal8(Bytes().raw({1, 0xC5, 7}), 12), "repeat count spans end of image"},
+        {"data ends early", PcxHeader(4, 2, 8, 3, 4).raw({1, 2, 3}), "corrupted PCX"},
+        {"run value missing", PcxHeader(4, 1, 8, 3, 4).raw({0xC4}), "corrupted PCX"},
+        {"palette marker not 12", pal8(Bytes().raw({1, 2, 3, 4}), 13), "bad color map signature"},
+        {"palette cut short", shortPalette, "corrupted PCX"},
+        {"huge picture in a tiny file", huge, "corrupted PCX"},
+    };
+    // The first entry keeps only 100 bytes of the header.
+    cases[0].data.resize(100);
+    for (const auto& c : cases) {
+        CRaster target(3, 2, 24);
+        target.Clear(0x33);
+        const auto before = Rows(target);
+        EXPECT_FALSE(target.Decode(c.data.data(), c.data.size(), IMAGE_TYPE_PCX)) << c.what;
+        EXPECT_STREQ(target.GetLastError(), c.message) << c.what;
+        EXPECT_EQ(Rows(target), before) << c.what;
+    }
+}
+
+TEST(PcxEncode, EveryDepthRoundTrips)
+{
+    for (int bpp : {1, 4, 8, 24}) {
+        for (int w : {1, 2, 7, 8, 9, 16, 33}) {
+            CRaster image = testutil::RandomPicture(w, 5, bpp, 500 + bpp * 7 + w);
+            image.SetXDPI(123);
+            image.SetYDPI(45);
+            CMemoryStream out;
+            ASSERT_TRUE(image.Encode(out, IMAGE_TYPE_PCX));
+            CRaster back;
+            ASSERT_TRUE(back.Decode(out.GetBuffer(), static_cast<std::size_t>(out.Size()), IMAGE_TYPE_UNKNOWN))
+                << back.GetLastError();
+            EXPECT_EQ(back.GetType(), IMAGE_TYPE_PCX);
+            EXPECT_EQ(back.GetBpp(), bpp);
+            EXPECT_EQ(back.GetXDPI(), 123);
+            EXPECT_EQ(back.GetYDPI(), 45);
+            EXPECT_TRUE(testutil::SameColours(image, back)) << bpp << " bits, width " << w;
+        }
+    }
+}
