@@ -1,6 +1,5 @@
 #include "engine3d/Lighting.h"
 
-#include <bit>
 
 bool IsLightOn(std::uint32_t mask, int i, int j) noexcept
 {
@@ -11,9 +10,4 @@ bool IsLightOn(std::uint32_t mask, int i, int j) noexcept
 CLightShear LightShear(int i, int j) noexcept
 {
     return CLightShear{-0.5 * i, -0.5 * j};
-}
-
-int CountLights(std::uint32_t mask) noexcept
-{
-    return std::popcount(mask & 0x1FFFFFFu);
 }

@@ -17,6 +17,3 @@ struct CLightShear {
     double b = 0.0; // z per unit of fall
 };
 CLightShear LightShear(int i, int j) noexcept;
-
-// Number of lights on in a mask (bits beyond 24 ignored).
-int CountLights(std::uint32_t mask) noexcept;

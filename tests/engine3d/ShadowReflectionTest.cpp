@@ -1,0 +1,224 @@
+// Lights, shadow copies and their blending, the reflection and its fades.
+#include "EngineTestUtil.h"
+
+#include "engine3d/EngineSettings.h"
+#include "engine3d/Lighting.h"
+#include "engine3d/Reflection.h"
+#include "engine3d/Shadows.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace enginetest;
+
+namespace {
+
+// One vertical post from (0, 0, 0) to (0, 10, 0) in a list.
+CPolygonList Post()
+{
+    CPolygonList l;
+    CPolygon3D p;
+    p.vertices = {MakeVertex(0, 0, 0), MakeVertex(0, 10, 0), MakeVertex(1, 10, 2)};
+    p.faceCode = 'F';
+    p.fillColour = RGB(1, 2, 3);
+    l.Add(p);
+    return l;
+}
+
+} // namespace
+
+TEST(Lighting, MaskBitsAndDirections)
+{
+    EXPECT_TRUE(IsLightOn(0x1, -2, -2)) << "front-left corner";
+    EXPECT_TRUE(IsLightOn(0x1000000, 2, 2)) << "back-right corner";
+    EXPECT_TRUE(IsLightOn(0x100, 1, -1)) << "the default light";
+    EXPECT_FALSE(IsLightOn(0x100, -1, 1));
+    EXPECT_TRUE(IsLightOn(0x1 | 0x10 | 0x100000 | 0x1000000, 2, -2));
+    EXPECT_TRUE(IsLightOn(0x1 | 0x10 | 0x100000 | 0x1000000, -2, 2));
+    const CLightShear s = LightShear(2, -1);
+    EXPECT_DOUBLE_EQ(s.a, -1.0);
+    EXPECT_DOUBLE_EQ(s.b, 0.5);
+}
+
+TEST(Shadows, CopiesPerStyleAndTheirOffsets)
+{
+    struct Case {
+        int style;
+        std::uint32_t lights;
+        std::size_t lists;
+    } cases[] = {{0, 0x100, 1}, {1, 0x100, 4}, {2, 0x100, 9}, {3, 0x100, 16}, {3, 0x1 | 0x1000000, 32},
+                 {1, 0x1F, 20}};
+    for (const Case& c : cases) {
+        CEngineSettings s;
+        s.shadowStyle = c.style;
+        s.lights = c.lights;
+        CModelMesh mesh;
+        mesh.lists.push_back(Post());
+        AddShadows(mesh, Post(), s);
+        EXPECT_EQ(mesh.lists.size(), 1 + c.lists) << "style " << c.style;
+    }
+    CEngineSettings off;
+    off.shadows = false;
+    CModelMesh none;
+    AddShadows(none, Post(), off);
+    EXPECT_TRUE(none.lists.empty());
+
+    // The centre light (bit 12) falls straight down: copies differ only by the offsets.
+    CEngineSettings s;
+    s.shadowStyle = 2;
+    s.lights = 1u << 12;
+    s.shadowColour = RGB(50, 60, 70);
+    CModelMesh mesh;
+    AddShadows(mesh, Post(), s);
+    ASSERT_EQ(mesh.lists.size(), 9u);
+    const double o[3] = {-4, -4.0 / 3, 4.0 / 3};
+    for (int k = 0; k < 3; ++k)
+        for (int m = 0; m < 3; ++m) {
+            const CPolygon3D& p = mesh.lists[static_cast<std::size_t>(k * 3 + m)][0];
+            EXPECT_NEAR(p.vertices[1].x, 0 + o[k], 1e-12) << "k outer";
+            EXPECT_NEAR(p.vertices[1].z, 0 + o[m], 1e-12) << "m inner";
+            EXPECT_EQ(p.vertices[1].y, 0);
+            EXPECT_EQ(p.faceCode, 0);
+            EXPECT_EQ(p.fillColour, RGB(50, 60, 70));
+        }
+}
+
+TEST(Shadows, DefaultLightShearsLeftAndAway)
+{
+    CEngineSettings s;
+    s.shadowStyle = 0; // cut: one copy without offsets
+    CModelMesh mesh;
+    AddShadows(mesh, Post(), s);
+    ASSERT_EQ(mesh.lists.size(), 1u);
+    const CVertex3D& top = mesh.lists[0][0].vertices[1];
+    // Light i = 1, j = -1: a = -0.5, b = 0.5; the top of the post at height 10.
+    EXPECT_DOUBLE_EQ(top.x, -5);
+    EXPECT_DOUBLE_EQ(top.z, 5);
+    EXPECT_DOUBLE_EQ(top.y, 0);
+}
+
+TEST(Shadows, VerticalTableProjectsOntoTheWall)
+{
+    CEngineSettings s;
+    s.shadowStyle = 0;
+    s.tablePosition = 1;
+    s.aboveTable = 20;
+    s.lights = 1u << 12;
+    CModelMesh mesh;
+    AddShadows(mesh, Post(), s);
+    ASSERT_EQ(mesh.lists.size(), 1u);
+    for (const CVertex3D& v : mesh.lists[0][0].vertices) EXPECT_DOUBLE_EQ(v.z, 2 + 20);
+    // Light (1, -1) on the wall: t = P - z, x' = x + t a, y' = y + t b.
+    CEngineSettings d = s;
+    d.lights = 0x100;
+    CModelMesh m2;
+    AddShadows(m2, Post(), d);
+    const CVertex3D& v = m2.lists[0][0].vertices[1]; // (0, 10, 0), t = 22
+    EXPECT_DOUBLE_EQ(v.x, 0 + 22 * -0.5);
+    EXPECT_DOUBLE_EQ(v.y, 10 + 22 * 0.5);
+}
+
+TEST(Shadows, BlendWeights)
+{
+    EXPECT_EQ(ShadowWeight(0), 128);
+    EXPECT_EQ(ShadowWeight(1), 215);
+    EXPECT_EQ(ShadowWeight(2), 237);
+    EXPECT_EQ(ShadowWeight(3), 245);
+
+    auto layer = MakePicture(4, 1, 0xFFFFFF);
+    auto target = MakePicture(4, 1, RGB(200, 90, 40));
+    Set(*layer, 1, 0, RGB(100, 90, 0)); // shadow pixel: red differs, green equal, blue differs
+    Set(*layer, 2, 0, RGB(100, 90, 0));
+    CBoundingBox box;
+    box.Add(0, 0);
+    box.Add(2, 0); // pixel 3 lies outside the box
+    Set(*layer, 3, 0, RGB(0, 0, 0));
+    CShadowBlender blender;
+    ASSERT_TRUE(blender.Blend(*layer, *target, 128, box));
+    // (S * 127 + T * 128) / 256: red (100*127 + 200*128)/256 = 149, blue (0 + 40*128)/256 = 20.
+    EXPECT_EQ(Get(*target, 1, 0), RGB(149, 90, 20));
+    EXPECT_EQ(Get(*target, 0, 0), RGB(200, 90, 40)) << "white layer pixels are not shadow";
+    EXPECT_EQ(Get(*target, 3, 0), RGB(200, 90, 40)) << "outside the box";
+
+    // "Best": one copy moves about 10/256 of the way, all 16 about halfway.
+    auto one = MakePicture(1, 1, RGB(255, 255, 255));
+    auto l1 = MakePicture(1, 1, RGB(0, 0, 0));
+    CBoundingBox b1;
+    b1.Add(0, 0);
+    blender.Blend(*l1, *one, 245, b1);
+    EXPECT_EQ(GetRValue(Get(*one, 0, 0)), (0 * 10 + 255 * 245) / 256);
+    int t = 255;
+    for (int i = 0; i < 16; ++i) t = (t * 245) / 256;
+    auto all = MakePicture(1, 1, RGB(255, 255, 255));
+    for (int i = 0; i < 16; ++i) blender.Blend(*l1, *all, 245, b1);
+    EXPECT_EQ(GetRValue(Get(*all, 0, 0)), t);
+    EXPECT_NEAR(t, 127, 6);
+
+    // Mismatched pictures are refused and nothing changes.
+    auto small = MakePicture(2, 1, 0);
+    EXPECT_FALSE(blender.Blend(*small, *target, 128, box));
+}
+
+TEST(Reflection, FadeWeightsByRow)
+{
+    EXPECT_EQ(ReflectionWeight(399, 400, 128, 255), 12831) << "top row of a 400-row picture";
+    EXPECT_EQ(ReflectionWeight(0, 400, 128, 255), 25500) << "bottom row hides the reflection";
+    EXPECT_EQ(ReflectionWeight(399, 400, 1, 1), 100) << "almost opaque everywhere";
+    // Top Fade above Bottom Fade: the same linear fade from the top value to the bottom one.
+    EXPECT_EQ(ReflectionWeight(399, 400, 255, 128), 25500 - 31);
+    EXPECT_EQ(ReflectionWeight(0, 400, 255, 128), 12800);
+
+    // Picture 255 over layer 0 shows the weight in hundredths.
+    auto target = MakePicture(4, 400, RGB(255, 255, 255));
+    auto layer = MakePicture(4, 400, RGB(0, 0, 0));
+    Set(*layer, 3, 399, 0xFFFFFF); // white layer pixel: background, skipped
+    CBoundingBox box;
+    box.Add(0, 0);
+    box.Add(3, 399);
+    ASSERT_TRUE(BlendReflectionLayer(*layer, *target, 128, 255, false, box));
+    EXPECT_EQ(GetRValue(Get(*target, 0, 399)), 255 * 12831 / 25500);
+    EXPECT_EQ(GetRValue(Get(*target, 0, 0)), 255);
+    EXPECT_EQ(Get(*target, 3, 399), 0xFFFFFFu);
+    // Layer 200 under picture 0: (0 * w + 200 * (25500 - w)) / 25500.
+    auto dark = MakePicture(1, 400, 0);
+    auto bright = MakePicture(1, 400, RGB(200, 200, 200));
+    CBoundingBox b;
+    b.Add(0, 399);
+    BlendReflectionLayer(*bright, *dark, 128, 255, false, b);
+    EXPECT_EQ(GetRValue(Get(*dark, 0, 399)), 200 * (25500 - 12831) / 25500);
+}
+
+TEST(Reflection, RippleCarriesAlongTheRow)
+{
+    auto target = MakePicture(4, 400, RGB(255, 255, 255));
+    auto layer = MakePicture(4, 400, RGB(0, 0, 0));
+    CBoundingBox box;
+    box.Add(0, 399);
+    box.Add(3, 399);
+    ASSERT_TRUE(BlendReflectionLayer(*layer, *target, 128, 255, true, box));
+    // Row 399 starts at 12831; (x + y) mod 11 = 3, 4, 5, 6 adds -200, -100, 0, +100.
+    EXPECT_EQ(GetRValue(Get(*target, 0, 399)), 255 * 12631 / 25500);
+    EXPECT_EQ(GetRValue(Get(*target, 1, 399)), 255 * 12531 / 25500);
+    EXPECT_EQ(GetRValue(Get(*target, 2, 399)), 255 * 12531 / 25500);
+    EXPECT_EQ(GetRValue(Get(*target, 3, 399)), 255 * 12631 / 25500);
+}
+
+TEST(Reflection, MirroredCopyOnlyOnTheHorizontalTable)
+{
+    CPolygonList model = Post();
+    model.Translate(0, 5, 0); // floating 5 over the table
+    CEngineSettings s;
+    s.reflection = true;
+    CModelMesh mesh;
+    mesh.lists.push_back(model);
+    AddReflection(mesh, model, s);
+    ASSERT_EQ(mesh.lists.size(), 2u);
+    EXPECT_DOUBLE_EQ(mesh.lists[1].LowestY(), -15);
+    EXPECT_DOUBLE_EQ(mesh.lists[1][0].vertices[0].y, -5) << "a gap of twice Above Table";
+    EXPECT_EQ(mesh.lists[1][0].mirrored, 1);
+    s.tablePosition = 1;
+    CModelMesh wall;
+    AddReflection(wall, model, s);
+    EXPECT_TRUE(wall.lists.empty());
+}
