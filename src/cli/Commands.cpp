@@ -174,6 +174,28 @@ bool RenderDocument(CVtwinDoc& doc, bool quiet)
     return true;
 }
 
+// Whether the grid lists a setting for this kind of product at all (the
+// kind-specific settings follow the product's capabilities).
+bool IsShownFor(const CProduct& p, const SettingInfo& info)
+{
+    switch (info.id) {
+    case kSetCDPosition: return p.HasCDROMInside() != 0;
+    case kSetCDImage: return p.HasCDROM() != 0;
+    case kSetBinderType:
+    case kSetBinderColor: return p.HasBinding() != 0;
+    case kSetFoldsShown:
+    case kSetFoldsColor: return p.HasFolds() != 0;
+    case kSetPageDepthFront:
+    case kSetPageDepthBack:
+    case kSetPageDepthPages: return false;  // shown together on the Page Depth % row
+    case kSetPaperColor:
+    case kSetPageEdges:
+    case kSetPageEdgeColor:
+    case kSetPageDepthRow: return p.HasPages() != 0;
+    default: return true;
+    }
+}
+
 }  // namespace
 
 int RunRender(const SCliContext& context, const std::vector<std::string>& args)
@@ -233,7 +255,7 @@ int RunInfo(const SCliContext& context, const std::vector<std::string>& args)
     std::printf("Settings:\n");
     std::string section;
     for (const SettingInfo& info : GetSettingTable()) {
-        if (info.label[0] == '\0') continue;
+        if (info.label[0] == '\0' || !IsShownFor(p, info)) continue;
         if (section != info.section) {
             section = info.section;
             std::printf("  [%s]\n", section.c_str());

@@ -1,5 +1,5 @@
 // The sample project: a software box with artwork on several faces (a
-// gradient front with titles, a textured top, patterned sides) on a soft
+// gradient front with titles, textured top and bottom, patterned sides) on a soft
 // gradient background, rendered with shadows and a lens flare.
 #include <cmath>
 #include <cstdio>
@@ -92,14 +92,15 @@ bool BuildDemo(CVtwinDoc& doc, std::string& error)
               ResetFaceAppearance(p, 'G', kAppearanceGradient, RGB(235, 238, 244), RGB(170, 180, 196)) &&
               ResetFaceAppearance(p, 'L', kAppearancePattern, RGB(12, 38, 96), RGB(30, 90, 160)) &&
               ResetFaceAppearance(p, 'R', kAppearancePattern, RGB(30, 90, 160), RGB(12, 38, 96));
-    if (ok) {
-        CSide& top = p.GetOrCreateSide("U");
+    for (char c : {'U', 'D'}) {
+        if (!ok) break;
+        CSide& side = p.GetOrCreateSide(std::string(1, c));
         int w = 0, h = 0;
-        GetFaceBaseSize(p, 'U', w, h);
-        top.Reset(kAppearanceTexture, w, h, 0xFFFFFF, 1);
-        top.GetSettings().SetInt(SideKey(kSideTextureScale), 1);
-        top.SetSecondPicture(MakeBrushedTexture());
-        ok = top.GetSecondPicture() != nullptr && BuildAppearance(top);
+        GetFaceBaseSize(p, c, w, h);
+        side.Reset(kAppearanceTexture, w, h, 0xFFFFFF, 1);
+        side.GetSettings().SetInt(SideKey(kSideTextureScale), 1);
+        side.SetSecondPicture(MakeBrushedTexture());
+        ok = side.GetSecondPicture() != nullptr && BuildAppearance(side);
     }
     for (char c : {'L', 'R'}) {
         CSide& side = p.GetOrCreateSide(std::string(1, c));

@@ -62,7 +62,6 @@ int main(int argc, char** argv)
             std::printf("%-28s %-22s %s\n", GetListName(e.name).c_str(), GetCatalogueSectionName(e).c_str(), e.kind);
         return kExitOk;
     }
-    PrintError("unknown command \"" + command + "\"");
-    PrintUsage(stderr);
+    PrintError("unknown command \"" + command + "\" (see vantorel-cli --help)");
     return kExitUsage;
 }

@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# vantorel-cli end to end: new, info, set, render in every format, and the
+# failures (each a one-line message, a non-zero exit, nothing written).
+set -u
+cli="$1"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+fails=0
+run() { "$cli" --data-dir "$work/data" "$@"; }
+check() {  # check DESCRIPTION COMMAND...: the command must succeed
+  local what="$1"; shift
+  if ! "$@" >"$work/out" 2>"$work/err"; then echo "FAIL: $what"; cat "$work/err"; fails=$((fails + 1)); fi
+}
+refuse() {  # refuse DESCRIPTION EXITCODE MESSAGE COMMAND...: fails with that code and message
+  local what="$1" code="$2" msg="$3"; shift 3
+  "$@" >"$work/out" 2>"$work/err"; local rc=$?
+  if [[ $rc -ne $code ]]; then echo "FAIL: $what: exit $rc, expected $code"; cat "$work/err"; fails=$((fails + 1)); return; fi
+  if ! grep -qF -- "$msg" "$work/err"; then echo "FAIL: $what: message"; cat "$work/err"; fails=$((fails + 1)); fi
+  if [[ $(wc -l <"$work/err") -ne 1 ]]; then echo "FAIL: $what: more than one line"; cat "$work/err"; fails=$((fails + 1)); fi
+}
+magic() { head -c "$2" "$1" | od -An -tx1 | tr -d ' \n'; }
+
+p="$work/vhs.vtp"
+check "new VHS Box" run -q new "VHS Box" -o "$p"
+check "info" run info "$p"
+grep -q "^Kind: Box (BOX)" "$work/out" || { echo "FAIL: info kind"; fails=$((fails + 1)); }
+grep -q "^Dimensions: 103 x 190 x 28 mm" "$work/out" || { echo "FAIL: info dimensions"; fails=$((fails + 1)); }
+grep -q "^Rendering: 400 x 400 pixels, magnification 1" "$work/out" || { echo "FAIL: info size"; fails=$((fails + 1)); }
+
+check "set by label" run -q set "$p" "Bevel=Yes" "Bevel Size=12" "Effect Style=Gray Scale" "Color Effect=Yes" "Borders/Color=#FF8000"
+check "info after set" run info "$p"
+grep -q "Size             12 pixels" "$work/out" || { echo "FAIL: bevel size not stored"; fails=$((fails + 1)); }
+grep -q "Effect Style     Gray Scale" "$work/out" || { echo "FAIL: effect style not stored"; fails=$((fails + 1)); }
+grep -q "Color            #FF8000" "$work/out" || { echo "FAIL: border colour not stored"; fails=$((fails + 1)); }
+
+# Refused edits leave the project file exactly as it was.
+before="$(md5sum <"$p")"
+refuse "bevel size above M" 1 "Bevel Size must be between 1 and 100 pixels." run set "$p" "Bevel Size=101"
+refuse "malformed number" 1 "Brightness contains invalid characters." run set "$p" "Brightness=12x"
+refuse "blank number" 1 "Brightness is blank." run set "$p" "Brightness="
+refuse "brightness range" 1 "Brightness must be between 50 and 150 %." run set "$p" "Brightness=151"
+refuse "colorize black" 1 "You can not colorize the image to black." run set "$p" "Color Effect Color=#000000"
+refuse "white shadow" 1 "Shadows can not be white." run set "$p" "Shadow Color=#FFFFFF"
+refuse "unknown setting" 1 "Unknown setting" run set "$p" "Sparkle=Yes"
+refuse "ambiguous label" 1 "ambiguous" run set "$p" "Size=3"
+refuse "bad choice" 1 "Effect Style must be one of" run set "$p" "Effect Style=Sepia"
+refuse "all or nothing" 1 "Rotation" run set "$p" "Brightness=120" "X Rotation=61"
+[[ "$(md5sum <"$p")" == "$before" ]] || { echo "FAIL: a refused set changed the file"; fails=$((fails + 1)); }
+
+# Render in each format; the format follows the extension, PNG when there is none.
+check "render png (no extension)" run -q render "$p" -o "$work/cover"
+[[ "$(magic "$work/cover.png" 8)" == "89504e470d0a1a0a" ]] || { echo "FAIL: cover.png is no PNG"; fails=$((fails + 1)); }
+check "render jpeg" run -q render "$p" -o "$work/cover.jpg" --quality 40
+[[ "$(magic "$work/cover.jpg" 2)" == "ffd8" ]] || { echo "FAIL: cover.jpg is no JPEG"; fails=$((fails + 1)); }
+check "render bmp" run -q render "$p" -o "$work/cover.bmp"
+[[ "$(magic "$work/cover.bmp" 2)" == "424d" ]] || { echo "FAIL: cover.bmp is no BMP"; fails=$((fails + 1)); }
+check "render pcx" run -q render "$p" -o "$work/cover.pcx"
+[[ "$(magic "$work/cover.pcx" 1)" == "0a" ]] || { echo "FAIL: cover.pcx is no PCX"; fails=$((fails + 1)); }
+check "render keeps other extensions" run -q render "$p" -o "$work/cover.v1"
+[[ "$(magic "$work/cover.v1" 8)" == "89504e470d0a1a0a" ]] || { echo "FAIL: cover.v1 is no PNG"; fails=$((fails + 1)); }
+grep -q "JPEGQuality=40" "$work/data/internal/vtprof.ini" || { echo "FAIL: JPEG quality not remembered"; fails=$((fails + 1)); }
+# The same project renders to the same bytes every time.
+check "render again" run -q render "$p" -o "$work/again.bmp"
+cmp -s "$work/cover.bmp" "$work/again.bmp" || { echo "FAIL: renders differ run to run"; fails=$((fails + 1)); }
+
+# Failures: one line each, nothing written.
+refuse "render missing project" 1 "" run render "$work/none.vtp" -o "$work/none.png"
+printf 'not a project at all' >"$work/junk.vtp"
+refuse "render corrupt project" 1 "" run render "$work/junk.vtp" -o "$work/junk.png"
+[[ ! -e "$work/none.png" && ! -e "$work/junk.png" ]] || { echo "FAIL: a failed render wrote a file"; fails=$((fails + 1)); }
+refuse "render into missing folder" 1 "Error rendering to $work/no/such/dir/x.png" run -q render "$p" -o "$work/no/such/dir/x.png"
+refuse "quality range" 2 "JPEG Quality must be between 0 and 100." run render "$p" -o "$work/q.jpg" --quality 101
+refuse "fixed dimension" 1 "Width is fixed at 103 for this model." run new "VHS Box" --width 50 -o "$work/w.vtp"
+refuse "editable dimension range" 2 "Depth must be between 1 and 300." run new "Software Box" --depth 301 -o "$work/w.vtp"
+refuse "render size range" 2 "Width must be between 50 and 999 pixels." run new "VHS Box" --size 20x400 -o "$work/w.vtp"
+refuse "unknown model" 1 "no model named" run new "Teapot" -o "$work/w.vtp"
+[[ ! -e "$work/w.vtp" ]] || { echo "FAIL: a refused new wrote a file"; fails=$((fails + 1)); }
+refuse "usage" 2 "usage" run render
+refuse "unknown command" 2 "unknown command" run frobnicate
+
+# An editable dimension is taken; a book gets its page edges.
+check "new software box 80 deep" run -q new "Software Box" --depth 80 --size 300x200 -o "$work/sw.vtp"
+check "info software box" run info "$work/sw.vtp"
+grep -q "^Dimensions: 202 x 261 x 80 mm" "$work/out" || { echo "FAIL: depth not taken"; fails=$((fails + 1)); }
+check "new book with cd" run -q new "bkc/Text Book" -o "$work/book.vtp"
+check "render book with cd" run -q render "$work/book.vtp" -o "$work/book.png"
+
+check "demo" run -q demo -o "$work/demo.png"
+[[ "$(magic "$work/demo.png" 8)" == "89504e470d0a1a0a" ]] || { echo "FAIL: demo.png is no PNG"; fails=$((fails + 1)); }
+
+[[ $fails -eq 0 ]] && echo "all cli checks passed"
+exit $((fails > 0))
