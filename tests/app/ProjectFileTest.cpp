@@ -1,0 +1,639 @@
+// Project files: the byte layout of what we write, refusals, quiet stops,
+// hostile files, and saving that never loses the previous file.
+
+#include "app/ProjectFile.h"
+
+#include "app/FaceObjects.h"
+#include "app/RecordFaceObjects.h"
+#include "app/UndoStore.h"
+#include "app/VtwinDoc.h"
+#include "catalogue/Product.h"
+#include "catalogue/Side.h"
+#include "image/Raster.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Little-endian stream built by hand in the tests.
+struct Hand {
+    Bytes b;
+    Hand& u32(std::uint32_t v)
+    {
+        for (int i = 0; i < 4; ++i)
+            b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+        return *this;
+    }
+    Hand& u8(std::uint8_t v)
+    {
+        b.push_back(v);
+        return *this;
+    }
+    Hand& str(const std::string& s) // short strings only: one length byte
+    {
+        b.push_back(static_cast<std::uint8_t>(s.size()));
+        b.insert(b.end(), s.begin(), s.end());
+        return *this;
+    }
+    Hand& raw(const Bytes& more)
+    {
+        b.insert(b.end(), more.begin(), more.end());
+        return *this;
+    }
+    // Signature, versions (oldest reader `oldest`, writer text `writer`).
+    Hand& head(std::uint32_t oldest = 200, const std::string& writer = "2.10")
+    {
+        u32(0x89878820).u32(0x89949220).u32(0xC00E0000).u32(0xFAC10740);
+        return u32(oldest).str("2.00").u32(210).str(writer);
+    }
+    // Drawing defaults block with the new-document values except the fill colour.
+    Hand& defaults(std::uint32_t fill = 0x0000FF)
+    {
+        u32(0x15031969).u32(fill).u32(0xFF0000);
+        u32(0).u32(0x00FFFF).u32(0).u32(0).u32(0).u32(0).str("").u32(48).u32(0);
+        return u32(0x09041940);
+    }
+    Hand& emptyLayout() { return u32(0x54A14145).u32(0).u32(0x956421A7); }
+    Hand& emptySettings()
+    {
+        u32(0xA1141B01);
+        for (int i = 0; i < 3; ++i)
+            u32(0x4A74A61C).u32(0).u32(0xCA4C410E);
+        return u32(0x04A61C11);
+    }
+};
+
+class TempFolder {
+public:
+    TempFolder()
+    {
+        char pattern[] = "/tmp/vt_project_XXXXXX";
+        const char* made = ::mkdtemp(pattern);
+        EXPECT_NE(made, nullptr);
+        m_Path = made ? made : "/tmp";
+        m_Path += '/';
+    }
+    ~TempFolder()
+    {
+        ::chmod(m_Path.c_str(), 0700);
+        std::string cmd = "rm -rf '" + m_Path + "'";
+        [[maybe_unused]] int rc = std::system(cmd.c_str());
+    }
+    const std::string& Path() const { return m_Path; }
+    std::vector<std::string> Entries() const
+    {
+        std::vector<std::string> names;
+        if (DIR* d = ::opendir(m_Path.c_str())) {
+            while (dirent* e = ::readdir(d))
+                if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
+                    names.push_back(e->d_name);
+            ::closedir(d);
+        }
+        return names;
+    }
+
+private:
+    std::string m_Path;
+};
+
+Bytes ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// A document whose messages are collected.
+struct Doc {
+    CUndoStore undo;
+    CVtwinDoc doc{nullptr, &undo};
+    std::vector<std::string> messages;
+    Doc()
+    {
+        doc.SetMessageSink([this](const std::string& m) { messages.push_back(m); });
+    }
+};
+
+// A flattened object block: u32 size (including itself) and a payload.
+Bytes ObjectBlock(const Bytes& payload)
+{
+    Hand h;
+    h.u32(static_cast<std::uint32_t>(4 + payload.size())).raw(payload);
+    return h.b;
+}
+
+std::unique_ptr<CRaster> RandomPicture(int w, int h, unsigned seed)
+{
+    auto r = std::make_unique<CRaster>(w, h, 24);
+    std::mt19937 rng(seed);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            r->SetPixelColor(x, y, static_cast<COLORREF>(rng() & 0xFFFFFF));
+    return r;
+}
+
+bool SamePixels(const CRaster& a, const CRaster& b)
+{
+    if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight())
+        return false;
+    for (int y = 0; y < a.GetHeight(); ++y)
+        for (int x = 0; x < a.GetWidth(); ++x)
+            if (!(a.GetPixelColor(x, y) == b.GetPixelColor(x, y)))
+                return false;
+    return true;
+}
+
+// A box with a picture front, a gradient left side, a texture top, a colour
+// background and a working picture, plus two faces of draw objects.
+void FillProject(CVtwinDoc& doc)
+{
+    auto product = CreateProduct("BOX");
+    ASSERT_TRUE(product);
+    product->GetSettings().SetInt(ModelKey(1), 1);
+    product->GetSettings().SetReal(ModelKey(33), 0.25);
+    product->GetSettings().SetText(ModelKey(7777), "note");
+
+    CSide& front = product->GetOrCreateSide("F");
+    front.Reset(0, 30, 20, 0);
+    front.SetPicture(RandomPicture(30, 20, 1));
+    front.SetSecondPicture(RandomPicture(5, 3, 2));
+
+    CSide& left = product->GetOrCreateSide("L");
+    left.Reset(2, 8, 20, RGB(10, 20, 30));
+    left.GetSettings().SetInt(SideKey(kSideColor2), static_cast<std::int32_t>(RGB(200, 100, 0)));
+    left.GetSettings().SetInt(SideKey(kSideGradientStyle), 5);
+    left.SetPicture(std::make_unique<CRaster>(8, 20, 24)); // replaced by the rebuild on load
+
+    CSide& top = product->GetOrCreateSide("U");
+    top.Reset(3, 30, 8, 0, 2);
+    top.GetSettings().SetInt(SideKey(kSideTextureScale), 1);
+    top.SetSecondPicture(RandomPicture(4, 4, 3));
+    top.SetPicture(RandomPicture(60, 16, 4));
+
+    CSide& bg = product->GetOrCreateSide("G");
+    bg.Reset(1, 16, 12, RGB(1, 2, 3));
+    bg.SetPicture(std::make_unique<CRaster>(16, 12, 24));
+
+    CSide& work = product->GetOrCreateSide("x");
+    work.Reset(0, 16, 12, 0xFFFFFF);
+    work.SetPicture(RandomPicture(16, 12, 5)); // working data: stored by size only
+
+    doc.SetProduct(std::move(product));
+    doc.GetFaceObjects("F").LoadObject(ObjectBlock({1, 2, 3}).data(), 7);
+    doc.GetFaceObjects("F").LoadObject(ObjectBlock({}).data(), 4);
+    doc.GetFaceObjects("G").LoadObject(ObjectBlock({9, 9, 9, 9, 9}).data(), 9);
+    doc.GetDrawingDefaults().text.font = "Arial";
+    doc.GetDrawingDefaults().text.size = 36;
+    doc.GetDrawingDefaults().fillColour = RGB(1, 2, 3);
+}
+
+Bytes Written(const CVtwinDoc& doc)
+{
+    CArchiveWriter out;
+    std::string error;
+    EXPECT_TRUE(CProjectFile::Write(doc, out, error)) << error;
+    return out.Bytes();
+}
+
+// Reads `data` into a fresh document; returns whether the load succeeded and the messages.
+bool ReadInto(Doc& d, const Bytes& data, std::string* errorOut = nullptr)
+{
+    CDocContent content;
+    std::string error, warning;
+    const bool ok = CProjectFile::Read(d.doc, data.data(), data.size(), content, error, &warning);
+    if (ok)
+        d.doc.TakeContent(std::move(content));
+    if (errorOut)
+        *errorOut = ok ? warning : error;
+    return ok;
+}
+
+} // namespace
+
+TEST(ProjectFileWrite, EmptyDocumentMatchesTheHandBuiltStream)
+{
+    Doc d;
+    d.doc.OnNewDocument();
+    const Bytes bytes = Written(d.doc);
+    // The 16 signature bytes.
+    const Bytes signature = {0x20, 0x88, 0x87, 0x89, 0x20, 0x92, 0x94, 0x89,
+                             0x00, 0x00, 0x0E, 0xC0, 0x40, 0x07, 0xC1, 0xFA};
+    ASSERT_GE(bytes.size(), 16u);
+    EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 16), signature);
+    // Whole stream: no product, so no product code follows the layout block.
+    Hand expected;
+    expected.head().defaults().emptyLayout();
+    EXPECT_EQ(bytes, expected.b);
+}
+
+TEST(ProjectFileWrite, LayoutBlockAndStringPrefixes)
+{
+    Doc d;
+    d.doc.GetFaceObjects("F").LoadObject(ObjectBlock({0xAA, 0xBB}).data(), 6);
+    std::string longFont(300, 'f');
+    d.doc.GetDrawingDefaults().text.font = longFont;
+    const Bytes bytes = Written(d.doc);
+    Hand expected;
+    expected.head();
+    expected.u32(0x15031969).u32(0x0000FF).u32(0xFF0000).u32(0).u32(0x00FFFF).u32(0).u32(0).u32(0).u32(0);
+    expected.u8(0xFF).u8(300 & 0xFF).u8(300 >> 8).raw(Bytes(longFont.begin(), longFont.end())); // 0xFF + u16 length
+    expected.u32(48).u32(0).u32(0x09041940);
+    expected.u32(0x54A14145).u32(1).str("F");
+    expected.u32(0x51DE51DE).u32(1).u32(0x5100EB14).u32(6).u32(6).u8(0xAA).u8(0xBB).u32(0xABCDEF47);
+    expected.u32(0xED15ED15).u32(0x956421A7);
+    EXPECT_EQ(bytes, expected.b);
+
+    // Strings of 0xFFFE bytes and more take the 32-bit length.
+    CArchiveWriter w;
+    w.WriteString(std::string(0xFFFE, 'x'));
+    ASSERT_EQ(w.Bytes().size(), 7u + 0xFFFE);
+    EXPECT_EQ(Bytes(w.Bytes().begin(), w.Bytes().begin() + 7), (Bytes{0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0, 0}));
+    CArchiveReader r(w.Bytes().data(), w.Bytes().size());
+    std::string back;
+    EXPECT_TRUE(r.ReadString(back));
+    EXPECT_EQ(back.size(), 0xFFFEu);
+}
+
+TEST(ProjectFileWrite, HasFirstPictureRuleAndPixelFlags)
+{
+    // For each appearance type: has-first-picture is 0 for colour, gradient
+    // and pattern, else 1; the flags follow the side's settings block.
+    for (int type = 0; type <= 4; ++type) {
+        CSide side;
+        side.Reset(type, 4, 2, 0);
+        side.SetPicture(std::make_unique<CRaster>(4, 2, 24));
+        CArchiveWriter settingsOnly;
+        CProjectFile::WriteSettings(settingsOnly, side.GetSettings());
+        CArchiveWriter out;
+        CProjectFile::WriteSideBlock(out, "F", side);
+        const std::size_t at = 4 + settingsOnly.Bytes().size();
+        CArchiveReader r(out.Bytes().data() + at, out.Bytes().size() - at);
+        std::uint32_t hasFirst = 9, hasSecond = 9;
+        ASSERT_TRUE(r.ReadU32(hasFirst) && r.ReadU32(hasSecond));
+        EXPECT_EQ(hasFirst, (type == 1 || type == 2 || type == 4) ? 0u : 1u) << "type " << type;
+        EXPECT_EQ(hasSecond, 0u);
+    }
+    // First pictures of sides whose key starts with a, d, l, r, u, x, y or z are stored by size only.
+    for (const char* key : {"a", "d", "l", "r", "u", "x", "y", "z", "F", "L", "G", "S", "U", "D", "R"}) {
+        const bool lower = std::string("adlruxyz").find(key[0]) != std::string::npos;
+        EXPECT_EQ(CProjectFile::KeepsFirstPixels(key), !lower) << key;
+    }
+    CArchiveWriter pic;
+    CRaster r(3, 2, 24);
+    r.Clear(0);
+    CProjectFile::WritePicture(pic, &r, false);
+    Hand expected;
+    expected.u32(0x12345678).u32(0).u32(3).u32(2).u32(0x90ABCDEF);
+    EXPECT_EQ(pic.Bytes(), expected.b);
+}
+
+TEST(ProjectFileRead, RoundTripKeepsEverything)
+{
+    Doc a;
+    FillProject(a.doc);
+    const Bytes bytes = Written(a.doc);
+
+    Doc b;
+    std::string note;
+    ASSERT_TRUE(ReadInto(b, bytes, &note)) << note;
+    EXPECT_TRUE(note.empty());
+    ASSERT_TRUE(b.doc.HasProduct());
+    const CProduct& pa = *a.doc.GetProduct();
+    const CProduct& pb = *b.doc.GetProduct();
+    EXPECT_STREQ(pb.GetKindCode(), "BOX");
+    // Settings come back, plus the four settings a read adds when missing.
+    SettingStore expectedSettings = pa.GetSettings();
+    const std::pair<std::uint32_t, std::int32_t> added[] = {{191, 0}, {192, 0}, {201, 0}, {202, 0xFFFFFF}};
+    for (auto [id, v] : added)
+        if (!expectedSettings.LookupInt(ModelKey(id)))
+            expectedSettings.SetInt(ModelKey(id), v);
+    EXPECT_TRUE(pb.GetSettings().SameContent(expectedSettings));
+    ASSERT_EQ(pb.GetSideCount(), pa.GetSideCount());
+    for (std::size_t i = 0; i < pa.GetSideCount(); ++i) {
+        EXPECT_EQ(pb.GetSideKey(i), pa.GetSideKey(i));
+        EXPECT_TRUE(pb.GetSide(i).GetSettings().SameContent(pa.GetSide(i).GetSettings())) << pa.GetSideKey(i);
+    }
+    // Stored pictures are pixel-exact.
+    EXPECT_TRUE(SamePixels(*pb.FindSidePtr("F")->GetPicture(), *pa.FindSidePtr("F")->GetPicture()));
+    EXPECT_TRUE(SamePixels(*pb.FindSidePtr("F")->GetSecondPicture(), *pa.FindSidePtr("F")->GetSecondPicture()));
+    EXPECT_TRUE(SamePixels(*pb.FindSidePtr("U")->GetPicture(), *pa.FindSidePtr("U")->GetPicture()));
+    // The gradient side was not stored: rebuilt from its settings (shape 5 at
+    // the top-left pixel: ((b W + 0) / W + (a H + 0) / H) / 2 per channel).
+    const CRaster* left = pb.FindSidePtr("L")->GetPicture();
+    ASSERT_TRUE(left);
+    EXPECT_EQ(left->GetWidth(), 8);
+    EXPECT_EQ(RGBQUADtoRGB(left->GetPixelColor(0, 19)), RGB((200 + 10) / 2, (100 + 20) / 2, (0 + 30) / 2));
+    // The colour background is rebuilt too.
+    EXPECT_EQ(RGBQUADtoRGB(pb.FindSidePtr("G")->GetPicture()->GetPixelColor(5, 5)), RGB(1, 2, 3));
+    // The working picture keeps only its size and comes back white.
+    const CRaster* work = pb.FindSidePtr("x")->GetPicture();
+    ASSERT_TRUE(work);
+    EXPECT_EQ(work->GetWidth(), 16);
+    EXPECT_EQ(RGBQUADtoRGB(work->GetPixelColor(3, 3)), 0xFFFFFFu);
+    // Draw objects come back byte for byte, and the drawing defaults.
+    ASSERT_EQ(b.doc.GetLayoutCount(), 2u);
+    EXPECT_EQ(b.doc.GetLayoutKey(0), "F");
+    ASSERT_EQ(b.doc.GetLayoutList(0).GetObjectCount(), 2u);
+    std::vector<std::uint8_t> block;
+    ASSERT_TRUE(b.doc.GetLayoutList(0).SaveObject(0, block));
+    EXPECT_EQ(block, ObjectBlock({1, 2, 3}));
+    EXPECT_EQ(b.doc.GetDrawingDefaults(), a.doc.GetDrawingDefaults());
+    // Writing again and reading that gives the same document again.
+    Doc c;
+    ASSERT_TRUE(ReadInto(c, Written(b.doc)));
+    EXPECT_TRUE(c.doc.GetProduct()->GetSettings().SameContent(pb.GetSettings()));
+    EXPECT_TRUE(SamePixels(*c.doc.GetProduct()->FindSidePtr("U")->GetPicture(), *pa.FindSidePtr("U")->GetPicture()));
+    EXPECT_EQ(Written(c.doc).size(), Written(b.doc).size());
+}
+
+TEST(ProjectFileRead, RefusalsLeaveTheDocumentAsItWas)
+{
+    struct Case {
+        const char* what;
+        Bytes data;
+        std::string message;
+    };
+    Hand tooNew;
+    tooNew.head(201, "3.05").defaults().emptyLayout();
+    Hand foreign;
+    foreign.u32(0x89878820).u32(0x89949220).u32(0xC00E0001).u32(0xFAC10740);
+    Hand hugeCount;
+    hugeCount.head().defaults().u32(0x54A14145).u32(0xFFFFFFFF);
+    Hand hugeObject;
+    hugeObject.head().defaults().u32(0x54A14145).u32(1).str("F").u32(0x51DE51DE).u32(1).u32(0x5100EB14).u32(0x7FFFFFFF);
+    Hand hugePicture;
+    hugePicture.head().defaults().emptyLayout().str("BOX").emptySettings().u32(0xCA5A407A).u32(1);
+    hugePicture.u32(0xFEEDBAC7).str("F").u32(0x87654321).emptySettings().u32(1).u32(0);
+    hugePicture.u32(0x12345678).u32(1).u32(60000).u32(60000);
+    for (int i = 0; i < 80000; ++i)
+        hugePicture.u8(15);
+    Hand hugeBlank = hugePicture;
+    hugeBlank.b.resize(hugeBlank.b.size() - 80000 - 12);
+    hugeBlank.u32(0).u32(40000).u32(40000).u32(0x90ABCDEF);
+    Hand hugeSides;
+    hugeSides.head().defaults().emptyLayout().str("BOX").emptySettings().u32(0xCA5A407A).u32(0x40000000);
+    Hand unknownKind;
+    unknownKind.head().defaults().emptyLayout().str("TEAPOT").emptySettings();
+    Hand cutRows;
+    cutRows.head().defaults().emptyLayout().str("BOX").emptySettings().u32(0xCA5A407A).u32(1);
+    cutRows.u32(0xFEEDBAC7).str("F").u32(0x87654321).emptySettings().u32(1).u32(0);
+    cutRows.u32(0x12345678).u32(1).u32(3).u32(4).u8(14).u8(1).u8(2).u8(3).u8(15);
+
+    const Case cases[] = {
+        {"too new", tooNew.b, "This file can only be read by Vantorel version 3.05 or later."},
+        {"foreign", foreign.b, "This file is not a Vantorel project."},
+        {"empty file", {}, "This file is not a Vantorel project."},
+        {"short signature", Bytes(tooNew.b.begin(), tooNew.b.begin() + 10), "This file is not a Vantorel project."},
+        {"cut in versions", Bytes(tooNew.b.begin(), tooNew.b.begin() + 22), CProjectFile::kDamaged},
+        {"huge entry count", hugeCount.b, CProjectFile::kDamaged},
+        {"huge object", hugeObject.b, CProjectFile::kDamaged},
+        {"60000 x 60000 picture", hugePicture.b, "This project file holds a picture of 60000 x 60000 pixels, which is too large to open."},
+        {"40000 x 40000 blank picture", hugeBlank.b, "This project file holds a picture of 40000 x 40000 pixels, which is too large to open."},
+        {"huge side count", hugeSides.b, CProjectFile::kDamaged},
+        {"unknown kind", unknownKind.b, "This project holds a product of an unknown kind (\"TEAPOT\")."},
+        {"rows cut short", cutRows.b, CProjectFile::kDamaged},
+    };
+    TempFolder folder;
+    for (const Case& c : cases) {
+        Doc d;
+        FillProject(d.doc);
+        d.doc.SetModifiedFlag(false);
+        const Bytes before = Written(d.doc);
+        const std::string path = folder.Path() + "case.vtp";
+        {
+            std::ofstream out(path, std::ios::binary | std::ios::trunc);
+            out.write(reinterpret_cast<const char*>(c.data.data()), static_cast<std::streamsize>(c.data.size()));
+        }
+        EXPECT_FALSE(d.doc.OpenProject(path)) << c.what;
+        ASSERT_EQ(d.messages.size(), 1u) << c.what;
+        EXPECT_EQ(d.messages[0], c.message) << c.what;
+        EXPECT_EQ(Written(d.doc), before) << c.what << ": the document changed";
+        EXPECT_TRUE(d.doc.HasProduct()) << c.what;
+    }
+}
+
+TEST(ProjectFileRead, MissingMarkersStopQuietly)
+{
+    // The word after the versions is not the defaults marker: a reset document.
+    {
+        Hand h;
+        h.head().u32(0x12121212).u32(0x777777);
+        Doc d;
+        FillProject(d.doc);
+        std::string note;
+        ASSERT_TRUE(ReadInto(d, h.b, &note)) << note;
+        EXPECT_FALSE(d.doc.HasProduct());
+        EXPECT_EQ(d.doc.GetLayoutCount(), 0u);
+        EXPECT_EQ(d.doc.GetDrawingDefaults(), CDrawingDefaults{});
+    }
+    // A wrong closing marker of an object ends the layout block: objects read
+    // so far stay, and no product is read although one follows.
+    {
+        Hand h;
+        h.head().defaults(0x123456).u32(0x54A14145).u32(1).str("F").u32(0x51DE51DE).u32(2);
+        h.u32(0x5100EB14).u32(5).raw(ObjectBlock({7})).u32(0xABCDEF47);
+        h.u32(0x5100EB14).u32(5).raw(ObjectBlock({8})).u32(0xDEADBEEF);
+        h.str("BOX").emptySettings().u32(0xCA5A407A).u32(0).u32(0x51484504);
+        Doc d;
+        ASSERT_TRUE(ReadInto(d, h.b));
+        EXPECT_EQ(d.doc.GetDrawingDefaults().fillColour, 0x123456u);
+        ASSERT_EQ(d.doc.GetLayoutCount(), 1u);
+        EXPECT_EQ(d.doc.GetLayoutList(0).GetObjectCount(), 2u);
+        EXPECT_FALSE(d.doc.HasProduct());
+    }
+    // An object byte count of 0 is followed by nothing, not even the closing marker.
+    {
+        Hand h;
+        h.head().defaults().u32(0x54A14145).u32(1).str("G").u32(0x51DE51DE).u32(2);
+        h.u32(0x5100EB14).u32(0);
+        h.u32(0x5100EB14).u32(5).raw(ObjectBlock({8})).u32(0xABCDEF47);
+        h.u32(0xED15ED15).u32(0x956421A7);
+        h.str("CARD").emptySettings().u32(0xCA5A407A).u32(0).u32(0x51484504);
+        Doc d;
+        ASSERT_TRUE(ReadInto(d, h.b));
+        ASSERT_EQ(d.doc.GetLayoutCount(), 1u);
+        EXPECT_EQ(d.doc.GetLayoutList(0).GetObjectCount(), 1u);
+        ASSERT_TRUE(d.doc.HasProduct());
+        EXPECT_STREQ(d.doc.GetProduct()->GetKindCode(), "CARD");
+        // The settings older files lack are added to the product, not to sides.
+        const SettingStore& s = d.doc.GetProduct()->GetSettings();
+        EXPECT_EQ(s.Ints().GetCount(), 4u);
+        EXPECT_EQ(s.GetInt(ModelKey(202)), 0xFFFFFF);
+        ASSERT_TRUE(s.LookupInt(ModelKey(191)));
+        EXPECT_EQ(*s.LookupInt(ModelKey(191)), 0);
+    }
+    // A side settings block with a wrong marker: the product is discarded.
+    {
+        Hand h;
+        h.head().defaults().emptyLayout().str("BOX").emptySettings().u32(0xCA5A407A).u32(1);
+        h.u32(0xFEEDBAC7).str("F").u32(0x87654321).u32(0xA1141B02);
+        for (int i = 0; i < 3; ++i)
+            h.u32(0x4A74A61C).u32(0).u32(0xCA4C410E);
+        h.u32(0x04A61C11).u32(0).u32(0).u32(0xFEDCBA90).u32(0x7CABDEEF).u32(0x51484504);
+        Doc d;
+        ASSERT_TRUE(ReadInto(d, h.b));
+        EXPECT_FALSE(d.doc.HasProduct());
+    }
+    // A side that lacks an existing setting reads exactly what the file holds.
+    {
+        Hand h;
+        h.head().defaults().emptyLayout().str("BOX").emptySettings().u32(0xCA5A407A).u32(1);
+        h.u32(0xFEEDBAC7).str("F").u32(0x87654321).emptySettings().u32(0).u32(0).u32(0xFEDCBA90).u32(0x7CABDEEF);
+        h.u32(0x51484504);
+        Doc d;
+        ASSERT_TRUE(ReadInto(d, h.b));
+        ASSERT_TRUE(d.doc.HasProduct());
+        const CSide* f = d.doc.GetProduct()->FindSidePtr("F");
+        ASSERT_TRUE(f);
+        EXPECT_TRUE(f->GetSettings().IsEmpty());
+        EXPECT_EQ(f->GetPicture(), nullptr); // type 0 without a stored picture: nothing to rebuild
+    }
+}
+
+TEST(ProjectFileRead, MalformedObjectsAreLeftOutWithANote)
+{
+    Hand h;
+    h.head().defaults().u32(0x54A14145).u32(1).str("F").u32(0x51DE51DE).u32(2);
+    h.u32(0x5100EB14).u32(6).u32(99).u8(1).u8(2).u32(0xABCDEF47); // size word 99 in a block of 6
+    h.u32(0x5100EB14).u32(5).raw(ObjectBlock({8})).u32(0xABCDEF47);
+    h.u32(0xED15ED15).u32(0x956421A7);
+    Doc d;
+    std::string note;
+    ASSERT_TRUE(ReadInto(d, h.b, &note));
+    EXPECT_EQ(note, "1 draw object(s) of this project could not be read and were left out.");
+    ASSERT_EQ(d.doc.GetLayoutCount(), 1u);
+    EXPECT_EQ(d.doc.GetLayoutList(0).GetObjectCount(), 1u);
+}
+
+TEST(ProjectFileRead, EveryTruncationFailsCleanlyOrStopsQuietly)
+{
+    Doc a;
+    FillProject(a.doc);
+    const Bytes full = Written(a.doc);
+    for (std::size_t len = 0; len < full.size(); ++len) {
+        Bytes cut(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(len));
+        Doc d;
+        CDocContent content;
+        std::string error;
+        const bool ok = CProjectFile::Read(d.doc, cut.data(), cut.size(), content, error);
+        if (!ok) {
+            ASSERT_FALSE(error.empty()) << "length " << len;
+        }
+        // A cut file never yields a product: its block cannot be complete.
+        if (ok) {
+            EXPECT_FALSE(content.hasProduct) << "length " << len;
+        }
+    }
+}
+
+TEST(ProjectFileSave, FailedSaveLeavesTheOldFileUntouched)
+{
+    TempFolder folder;
+    const std::string path = folder.Path() + "box.vtp";
+    Doc d;
+    FillProject(d.doc);
+    ASSERT_TRUE(d.doc.SaveProject(path));
+    EXPECT_FALSE(d.doc.IsModified());
+    EXPECT_EQ(d.doc.GetTitle(), "box.vtp");
+    const Bytes saved = ReadFile(path);
+    ASSERT_FALSE(saved.empty());
+
+    // 1. An object that cannot be written: "Out of memory", nothing written.
+    class CFailingObjects final : public CFaceObjects {
+    public:
+        std::size_t GetObjectCount() const override { return 1; }
+        bool SaveObject(std::size_t, std::vector<std::uint8_t>&) const override { return false; }
+        bool LoadObject(const std::uint8_t*, std::size_t) override { return false; }
+        std::unique_ptr<CFaceObjects> Clone() const override { return std::make_unique<CFailingObjects>(); }
+        void RenderToFace(CRaster&) const override {}
+    };
+    d.doc.SetFaceObjects("S", std::make_unique<CFailingObjects>());
+    d.doc.SetModifiedFlag();
+    EXPECT_FALSE(d.doc.SaveProject(path));
+    ASSERT_EQ(d.messages.size(), 1u);
+    EXPECT_EQ(d.messages[0], "Out of memory");
+    EXPECT_EQ(ReadFile(path), saved);
+    EXPECT_TRUE(d.doc.IsModified());
+    d.doc.SetFaceObjects("S", CRecordFaceObjects::Make());
+
+    // 2. The disk fills up part-way (a file size limit stands in for a full
+    //    disk): the save fails, the old file and the folder are as they were.
+    {
+        struct sigaction ignore {}, old {};
+        ignore.sa_handler = SIG_IGN;
+        ::sigaction(SIGXFSZ, &ignore, &old);
+        rlimit before{};
+        ::getrlimit(RLIMIT_FSIZE, &before);
+        rlimit small = before;
+        small.rlim_cur = 512;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        const bool ok = d.doc.SaveProject(path);
+        ::setrlimit(RLIMIT_FSIZE, &before);
+        ::sigaction(SIGXFSZ, &old, nullptr);
+        EXPECT_FALSE(ok);
+        ASSERT_EQ(d.messages.size(), 2u);
+        EXPECT_NE(d.messages[1].find("could not be saved to " + path), std::string::npos) << d.messages[1];
+        EXPECT_EQ(ReadFile(path), saved);
+        EXPECT_EQ(folder.Entries(), std::vector<std::string>{"box.vtp"});
+    }
+
+    // 3. An unwritable folder (only meaningful when not running as root).
+    if (::geteuid() != 0) {
+        ::chmod(folder.Path().c_str(), 0500);
+        EXPECT_FALSE(d.doc.SaveProject(path));
+        ::chmod(folder.Path().c_str(), 0700);
+        EXPECT_EQ(ReadFile(path), saved);
+    }
+
+    // 4. A folder that does not exist.
+    EXPECT_FALSE(d.doc.SaveProject(folder.Path() + "missing/box.vtp"));
+
+    // And a good save still replaces the file whole.
+    d.doc.GetDrawingDefaults().lineColour = 0x00ABCDEF;
+    ASSERT_TRUE(d.doc.SaveProject(path));
+    const Bytes resaved = ReadFile(path);
+    EXPECT_NE(resaved, saved);
+    Doc e;
+    ASSERT_TRUE(e.doc.OpenProject(path));
+    EXPECT_EQ(e.doc.GetDrawingDefaults().lineColour, 0x00ABCDEFu);
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"box.vtp"});
+}
+
+TEST(ProjectFileRead, OpeningEmptiesTheUndoStore)
+{
+    class CNothing final : public CUndoRecord {
+    public:
+        CNothing() : CUndoRecord("F", "Nothing") {}
+        void Apply(UndoContext&) override {}
+        std::unique_ptr<CUndoRecord> MakeInverse(UndoContext&) override { return std::make_unique<CNothing>(); }
+        int UpdateKind() const override { return 0; }
+    };
+    TempFolder folder;
+    Doc a;
+    FillProject(a.doc);
+    ASSERT_TRUE(a.doc.SaveProject(folder.Path() + "p.vtp"));
+    Doc d;
+    d.undo.Push(std::make_unique<CNothing>());
+    // A refused file keeps the history...
+    EXPECT_FALSE(d.doc.OpenProject(folder.Path() + "none.vtp"));
+    EXPECT_TRUE(d.undo.CanUndo());
+    // ...an opened one empties it.
+    ASSERT_TRUE(d.doc.OpenProject(folder.Path() + "p.vtp"));
+    EXPECT_FALSE(d.undo.CanUndo());
+    EXPECT_FALSE(d.doc.IsModified());
+    EXPECT_EQ(d.doc.GetPathName(), folder.Path() + "p.vtp");
+}
