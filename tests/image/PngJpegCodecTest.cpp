@@ -1,0 +1,352 @@
+#include "CodecTestUtil.h"
+
+#include "image/ByteStream.h"
+#include "image/Raster.h"
+
+#include <gtest/gtest.h>
+
+#include <png.h>
+
+#include <cstdio>
+#include <jpeglib.h>
+
+#include <csetjmp>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+using testutil::Rows;
+using testutil::SameColours;
+
+namespace {
+
+// ---- An independent PNG writer (libpng used directly) for inputs our encoder never makes.
+
+void AppendToVector(png_structp png, png_bytep data, png_size_t length)
+{
+    auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + length);
+}
+
+// rows[i] is the i-th stored row (top first), already in the file's sample layout.
+std::vector<std::uint8_t> MakePng(int w, int h, int depth, int colorType, const std::vector<std::vector<std::uint8_t>>& rows,
+                                  bool interlaced = false, const std::vector<png_color>& palette = {})
+{
+    std::vector<std::uint8_t> out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        ADD_FAILURE() << "test PNG writer failed";
+        return {};
+    }
+    png_set_write_fn(png, &out, AppendToVector, nullptr);
+    png_set_IHDR(png, info, w, h, depth, colorType, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (!palette.empty()) png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
+    png_write_info(png, info);
+    std::vector<png_bytep> pointers;
+    for (const auto& r : rows) pointers.push_back(const_cast<png_bytep>(r.data()));
+    png_write_image(png, pointers.data());
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+CRaster DecodeOk(const std::vector<std::uint8_t>& data, int type)
+{
+    CRaster image;
+    EXPECT_TRUE(image.Decode(data.data(), data.size(), type)) << image.GetLastError();
+    return image;
+}
+
+RGBQUAD Q(unsigned r, unsigned g, unsigned b)
+{
+    return RGBQUAD{static_cast<std::uint8_t>(b), static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(r), 0};
+}
+
+std::vector<std::uint8_t> EncodeOk(CRaster& image, int type)
+{
+    CMemoryStream out;
+    EXPECT_TRUE(image.Encode(out, type)) << image.GetLastError();
+    return std::vector<std::uint8_t>(out.GetBuffer(), out.GetBuffer() + out.Size());
+}
+
+} // namespace
+
+TEST(PngDecode, ColourTypesAndDepths)
+{
+    // RGB, 8 bits: rows top first, samples R G B.
+    auto rgb = MakePng(2, 2, 8, PNG_COLOR_TYPE_RGB, {{10, 20, 30, 40, 50, 60}, {70, 80, 90, 100, 110, 120}});
+    CRaster a = DecodeOk(rgb, IMAGE_TYPE_PNG);
+    ASSERT_EQ(a.GetBpp(), 24);
+    EXPECT_EQ(a.GetPixelColor(0, 1), Q(10, 20, 30)); // first stored row is the top
+    EXPECT_EQ(a.GetPixelColor(1, 0), Q(100, 110, 120));
+    EXPECT_EQ(a.GetBits(0)[0], 90); // memory: bottom row, blue first
+
+    // 16-bit RGB keeps the high byte of each sample.
+    auto rgb16 = MakePng(1, 1, 16, PNG_COLOR_TYPE_RGB, {{0x12, 0x34, 0xAB, 0xCD, 0xFF, 0x01}});
+    EXPECT_EQ(DecodeOk(rgb16, IMAGE_TYPE_PNG).GetPixelColor(0, 0), Q(0x12, 0xAB, 0xFF));
+
+    // RGBA and grey + alpha: alpha dropped, grey widened to RGB.
+    auto rgba = MakePng(1, 1, 8, PNG_COLOR_TYPE_RGB_ALPHA, {{1, 2, 3, 0}});
+    CRaster c = DecodeOk(rgba, IMAGE_TYPE_PNG);
+    EXPECT_EQ(c.GetBpp(), 24);
+    EXPECT_EQ(c.GetPixelColor(0, 0), Q(1, 2, 3));
+    auto ga = MakePng(2, 1, 8, PNG_COLOR_TYPE_GRAY_ALPHA, {{77, 255, 200, 0}});
+    CRaster d = DecodeOk(ga, IMAGE_TYPE_PNG);
+    EXPECT_EQ(d.GetBpp(), 24);
+    EXPECT_EQ(d.GetPixelColor(1, 0), Q(200, 200, 200));
+
+    // 2-bit grey: a 4-bit picture with the levels 0, 85, 170, 255.
+    auto g2 = MakePng(4, 1, 2, PNG_COLOR_TYPE_GRAY, {{0x1B}}); // 00 01 10 11
+    CRaster e = DecodeOk(g2, IMAGE_TYPE_PNG);
+    ASSERT_EQ(e.GetBpp(), 4);
+    for (int x = 0; x < 4; ++x) {
+        EXPECT_EQ(e.GetPixelIndex(x, 0), x);
+        EXPECT_EQ(e.GetPixelColor(x, 0), Q(85 * x, 85 * x, 85 * x));
+    }
+    // 8-bit grey: 256-level ramp; 16-bit grey reduced to 8.
+    auto g8 = MakePng(2, 1, 8, PNG_COLOR_TYPE_GRAY, {{0, 123}});
+    CRaster f = DecodeOk(g8, IMAGE_TYPE_PNG);
+    EXPECT_EQ(f.GetBpp(), 8);
+    EXPECT_EQ(f.GetPixelColor(1, 0), Q(123, 123, 123));
+    auto g16 = MakePng(1, 1, 16, PNG_COLOR_TYPE_GRAY, {{0xC8, 0x77}});
+    EXPECT_EQ(DecodeOk(g16, IMAGE_TYPE_PNG).GetPixelColor(0, 0), Q(0xC8, 0xC8, 0xC8));
+
+    // 2-bit palette: widened to a 4-bit picture, palette kept.
+    auto p2 = MakePng(3, 1, 2, PNG_COLOR_TYPE_PALETTE, {{0x90}}, false, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}); // 10 01 00
+    CRaster g = DecodeOk(p2, IMAGE_TYPE_PNG);
+    ASSERT_EQ(g.GetBpp(), 4);
+    EXPECT_EQ(g.GetPixelColor(0, 0), Q(7, 8, 9));
+    EXPECT_EQ(g.GetPixelColor(1, 0), Q(4, 5, 6));
+    EXPECT_EQ(g.GetPixelColor(2, 0), Q(1, 2, 3));
+}
+
+TEST(PngDecode, InterlacedMatchesProgressiveOrder)
+{
+    const int w = 13, h = 11;
+    std::vector<std::vector<std::uint8_t>> rows(h, std::vector<std::uint8_t>(w * 3));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w * 3; ++x) rows[y][x] = static_cast<std::uint8_t>(x * 17 + y * 29);
+    CRaster plain = DecodeOk(MakePng(w, h, 8, PNG_COLOR_TYPE_RGB, rows), IMAGE_TYPE_PNG);
+    CRaster inter = DecodeOk(MakePng(w, h, 8, PNG_COLOR_TYPE_RGB, rows, true), IMAGE_TYPE_PNG);
+    EXPECT_EQ(Rows(plain), Rows(inter));
+    EXPECT_EQ(plain.GetPixelColor(4, h - 1 - 3), Q(rows[3][12], rows[3][13], rows[3][14]));
+}
+
+TEST(PngDecode, BrokenFilesFailAndKeepTheTarget)
+{
+    auto good = MakePng(8, 8, 8, PNG_COLOR_TYPE_RGB, std::vector<std::vector<std::uint8_t>>(8, std::vector<std::uint8_t>(24, 9)));
+    auto truncated = good;
+    truncated.resize(good.size() / 2);
+    auto badCrc = good;
+    badCrc[29] ^= 0xFF; // inside the IHDR checksum
+    auto notPng = good;
+    notPng[1] = 'X';
+    for (const auto* data : {&truncated, &badCrc, &notPng}) {
+        CRaster target(2, 2, 24);
+        target.Clear(0x44);
+        const auto before = Rows(target);
+        EXPECT_FALSE(target.Decode(data->data(), data->size(), IMAGE_TYPE_PNG));
+        EXPECT_NE(std::string(target.GetLastError()), "");
+        EXPECT_EQ(Rows(target), before);
+    }
+    CRaster target;
+    target.Decode(truncated.data(), truncated.size(), IMAGE_TYPE_PNG);
+    EXPECT_STREQ(target.GetLastError(), "Read Error");
+}
+
+TEST(PngEncode, EveryDepthRoundTripsExactly)
+{
+    for (int bpp : {1, 4, 8, 24}) {
+        for (int w : {1, 3, 8, 17}) {
+            CRaster image = testutil::RandomPicture(w, 6, bpp, 77 + bpp + w * 5);
+            const auto file = EncodeOk(image, IMAGE_TYPE_PNG);
+            CRaster back = DecodeOk(file, IMAGE_TYPE_UNKNOWN);
+            EXPECT_EQ(back.GetType(), IMAGE_TYPE_PNG);
+            EXPECT_EQ(back.GetBpp(), bpp);
+            EXPECT_TRUE(SameColours(image, back)) << bpp << " bits, width " << w;
+        }
+    }
+}
+
+TEST(PngEncode, TransparentIndexMovesToPaletteEntryZero)
+{
+    CRaster image = testutil::RandomPicture(5, 3, 4, 4242);
+    image.SetPixelIndex(0, 0, 0);
+    image.SetPixelIndex(1, 0, 6);
+    image.SetTransIndex(6);
+    const auto file = EncodeOk(image, IMAGE_TYPE_PNG);
+
+    // Read the file back with libpng directly: entry 0 is the old entry 6 and
+    // carries the one transparency value 0.
+    struct Reader {
+        const std::vector<std::uint8_t>* data;
+        std::size_t pos = 0;
+    } reader{&file};
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    ASSERT_FALSE(setjmp(png_jmpbuf(png)));
+    png_set_read_fn(png, &reader, [](png_structp p, png_bytep out, png_size_t n) {
+        auto* r = static_cast<Reader*>(png_get_io_ptr(p));
+        std::memcpy(out, r->data->data() + r->pos, n);
+        r->pos += n;
+    });
+    png_read_info(png, info);
+    png_colorp pal = nullptr;
+    int count = 0;
+    png_get_PLTE(png, info, &pal, &count);
+    png_bytep alpha = nullptr;
+    int ntrans = 0;
+    png_get_tRNS(png, info, &alpha, &ntrans, nullptr);
+    EXPECT_EQ(count, 16);
+    EXPECT_EQ(ntrans, 1);
+    EXPECT_EQ(alpha[0], 0);
+    EXPECT_EQ(pal[0].red, image.GetPaletteColor(6).rgbRed);
+    EXPECT_EQ(pal[6].red, image.GetPaletteColor(0).rgbRed);
+    png_destroy_read_struct(&png, &info, nullptr);
+
+    // Our reader shows the same colours as before.
+    EXPECT_TRUE(SameColours(image, DecodeOk(file, IMAGE_TYPE_PNG)));
+    EXPECT_EQ(image.GetTransIndex(), 6) << "the source picture is left as it was";
+}
+
+TEST(JpegCodec, TrueColourRoundTripKeepsChannelOrder)
+{
+    CRaster image(32, 16, 24);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 32; ++x) image.SetPixelColor(x, y, x < 16 ? RGB(220, 30, 20) : RGB(20, 40, 230));
+    image.SetJpegQuality(95);
+    image.SetXDPI(300);
+    image.SetYDPI(150);
+    const auto file = EncodeOk(image, IMAGE_TYPE_JPEG);
+    // Baseline: a start-of-frame 0 marker.
+    bool sof0 = false;
+    for (std::size_t i = 0; i + 1 < file.size(); ++i) sof0 |= file[i] == 0xFF && file[i + 1] == 0xC0;
+    EXPECT_TRUE(sof0);
+    CRaster back = DecodeOk(file, IMAGE_TYPE_UNKNOWN);
+    EXPECT_EQ(back.GetType(), IMAGE_TYPE_JPEG);
+    ASSERT_EQ(back.GetBpp(), 24);
+    ASSERT_EQ(back.GetWidth(), 32);
+    EXPECT_EQ(back.GetXDPI(), 300);
+    EXPECT_EQ(back.GetYDPI(), 150);
+    // Away from the colour edge the pixels are close to the original.
+    for (auto [x, y] : {std::pair{3, 3}, {28, 12}, {5, 14}}) {
+        const RGBQUAD o = image.GetPixelColor(x, y), b = back.GetPixelColor(x, y);
+        EXPECT_NEAR(b.rgbRed, o.rgbRed, 8);
+        EXPECT_NEAR(b.rgbGreen, o.rgbGreen, 8);
+        EXPECT_NEAR(b.rgbBlue, o.rgbBlue, 8);
+    }
+    // Quality is honoured: a low quality gives a smaller file.
+    CRaster noisy = testutil::RandomPicture(64, 64, 24, 3);
+    noisy.SetJpegQuality(10);
+    const auto small = EncodeOk(noisy, IMAGE_TYPE_JPEG);
+    noisy.SetJpegQuality(95);
+    EXPECT_LT(small.size(), EncodeOk(noisy, IMAGE_TYPE_JPEG).size());
+}
+
+TEST(JpegCodec, GreyPicturesUseOneComponentAndColourPalettesAreRefused)
+{
+    CRaster grey(8, 8, 8);
+    grey.SetGrayPalette();
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) grey.SetPixelIndex(x, y, static_cast<std::uint8_t>(y < 4 ? 40 : 200));
+    CRaster back = DecodeOk(EncodeOk(grey, IMAGE_TYPE_JPEG), IMAGE_TYPE_JPEG);
+    ASSERT_EQ(back.GetBpp(), 8);
+    EXPECT_TRUE(back.IsGrayScale());
+    EXPECT_NEAR(back.GetPixelColor(1, 1).rgbRed, 40, 6);
+    EXPECT_NEAR(back.GetPixelColor(6, 6).rgbRed, 200, 6);
+
+    CRaster colour = testutil::RandomPicture(8, 8, 8, 5);
+    CMemoryStream out;
+    EXPECT_FALSE(colour.Encode(out, IMAGE_TYPE_JPEG));
+    EXPECT_STREQ(colour.GetLastError(), "JPEG can save only RGB or GreyScale images");
+    EXPECT_EQ(out.Size(), 0);
+    ASSERT_TRUE(colour.IncreaseBpp(24));
+    EXPECT_TRUE(colour.Encode(out, IMAGE_TYPE_JPEG)) << colour.GetLastError();
+}
+
+namespace {
+
+struct STestJpegError {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+};
+
+// An independent JPEG writer with a chosen density unit.
+std::vector<std::uint8_t> MakeJpeg(int unit, int xDensity, int yDensity)
+{
+    jpeg_compress_struct cinfo;
+    STestJpegError err;
+    cinfo.err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = [](j_common_ptr c) { std::longjmp(reinterpret_cast<STestJpegError*>(c->err)->jump, 1); };
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    if (setjmp(err.jump)) {
+        jpeg_destroy_compress(&cinfo);
+        return {};
+    }
+    jpeg_create_compress(&cinfo);
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = 4;
+    cinfo.image_height = 4;
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    cinfo.density_unit = static_cast<UINT8>(unit);
+    cinfo.X_density = static_cast<UINT16>(xDensity);
+    cinfo.Y_density = static_cast<UINT16>(yDensity);
+    jpeg_start_compress(&cinfo, TRUE);
+    unsigned char row[12] = {};
+    JSAMPROW r = row;
+    while (cinfo.next_scanline < 4) jpeg_write_scanlines(&cinfo, &r, 1);
+    jpeg_finish_compress(&cinfo);
+    std::vector<std::uint8_t> out(buffer, buffer + size);
+    jpeg_destroy_compress(&cinfo);
+    std::free(buffer);
+    return out;
+}
+
+} // namespace
+
+TEST(JpegCodec, DensityUnits)
+{
+    // Dots per centimetre: 118 * 254 / 100 = 299 (integer arithmetic).
+    CRaster cm = DecodeOk(MakeJpeg(2, 118, 40), IMAGE_TYPE_JPEG);
+    EXPECT_EQ(cm.GetXDPI(), 299);
+    EXPECT_EQ(cm.GetYDPI(), 101); // 40 * 254 / 100 = 101.6
+    CRaster inch = DecodeOk(MakeJpeg(1, 240, 96), IMAGE_TYPE_JPEG);
+    EXPECT_EQ(inch.GetXDPI(), 240);
+    EXPECT_EQ(inch.GetYDPI(), 96);
+    // No unit: the numbers are only an aspect ratio; the default resolution stays.
+    CRaster none = DecodeOk(MakeJpeg(0, 1, 1), IMAGE_TYPE_JPEG);
+    EXPECT_EQ(none.GetXDPI(), 72);
+}
+
+TEST(JpegCodec, BrokenFilesFailAndKeepTheTarget)
+{
+    CRaster source = testutil::RandomPicture(40, 40, 24, 8);
+    const auto good = EncodeOk(source, IMAGE_TYPE_JPEG);
+    auto truncated = good;
+    truncated.resize(good.size() * 2 / 3);
+    auto header = good;
+    header.resize(100);
+    std::vector<std::uint8_t> garbage(300, 0x5A);
+    garbage[0] = 0xFF;
+    garbage[1] = 0xD8;
+    struct {
+        const char* what;
+        const std::vector<std::uint8_t>* data;
+        const char* message; // null: any library text
+    } cases[] = {{"truncated", &truncated, "JPEG file is truncated"}, {"header only", &header, nullptr}, {"garbage", &garbage, nullptr}};
+    for (const auto& c : cases) {
+        CRaster target(2, 2, 24);
+        target.Clear(0x21);
+        const auto before = Rows(target);
+        EXPECT_FALSE(target.Decode(c.data->data(), c.data->size(), IMAGE_TYPE_JPEG)) << c.what;
+        if (c.message != nullptr) EXPECT_STREQ(target.GetLastError(), c.message) << c.what;
+        else EXPECT_STRNE(target.GetLastError(), "") << c.what;
+        EXPECT_EQ(Rows(target), before) << c.what;
+    }
+}
