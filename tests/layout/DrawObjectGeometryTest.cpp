@@ -1,0 +1,215 @@
+// Box rules, resize checks, polygon resizing through the normalised shape,
+// rotations, offsets and hit tests.
+#include "layout/DrawBarcode.h"
+#include "layout/DrawPicture.h"
+#include "layout/DrawPoly.h"
+#include "layout/DrawRect.h"
+#include "layout/DrawText.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Box {
+    int x1, y1, x2, y2;
+};
+
+Box BoxOf(const CDrawObject& o) { return {o.GetX1(), o.GetY1(), o.GetX2(), o.GetY2()}; }
+
+void ExpectBox(const CDrawObject& o, Box b)
+{
+    EXPECT_EQ(o.GetX1(), b.x1);
+    EXPECT_EQ(o.GetY1(), b.y1);
+    EXPECT_EQ(o.GetX2(), b.x2);
+    EXPECT_EQ(o.GetY2(), b.y2);
+}
+
+// Normalised box the way the select tool hands it to SetBounds (left,
+// top, right, bottom with top >= bottom), moved by dx, dy.
+void MoveByBounds(CDrawObject& o, int dx, int dy)
+{
+    o.SetBounds(o.GetMinX() + dx, o.GetMaxY() + dy, o.GetMaxX() + dx, o.GetMinY() + dy);
+}
+
+}  // namespace
+
+TEST(DrawObjectBounds, LineFromTopLeftToBottomRightKeepsItsDirection)
+{
+    CDrawLine line;
+    line.SetCoords(10, 90, 60, 20);  // starts top-left, ends bottom-right
+    MoveByBounds(line, 5, -5);
+    ExpectBox(line, {15, 85, 65, 15});
+    line.SetBounds(15, 100, 80, 0);  // resized through a handle
+    ExpectBox(line, {15, 100, 80, 0});
+    line.Offset(-15, 10);
+    ExpectBox(line, {0, 110, 65, 10});
+
+    CDrawLine back;
+    back.SetCoords(60, 20, 10, 90);  // the other way: bottom-right to top-left
+    back.SetBounds(0, 100, 50, 30);
+    ExpectBox(back, {50, 30, 0, 100});
+}
+
+TEST(DrawObjectBounds, ResizeCheckUsesLimitsAndTiedSides)
+{
+    CDrawRect rect;
+    rect.SetCoords(0, 10, 20, 0);
+    EXPECT_TRUE(rect.CanResizeTo(true, 0, true, 999999));
+    EXPECT_FALSE(rect.CanResizeTo(true, 1000000, false, 0));
+    EXPECT_FALSE(rect.CanResizeTo(false, 0, true, -1));
+
+    CDrawPicture picture;
+    EXPECT_FALSE(picture.CanResizeTo(true, 0, false, 0));  // minimum 1
+    EXPECT_TRUE(picture.CanResizeTo(true, 1, true, 1));
+
+    // A barcode cannot shrink below its natural size ("ABC": 80 x 16).
+    CDrawBarcode barcode;
+    ASSERT_TRUE(barcode.SetData("ABC"));
+    barcode.SetCoords(0, 100, 200, 0);
+    EXPECT_FALSE(barcode.CanResizeTo(true, 79, false, 0));
+    EXPECT_TRUE(barcode.CanResizeTo(true, 80, true, 16));
+    EXPECT_FALSE(barcode.CanResizeTo(false, 0, true, 15));
+}
+
+TEST(DrawObjectBounds, BarcodeShrunkBelowItsNaturalSizeStopsThere)
+{
+    CDrawBarcode barcode;
+    ASSERT_TRUE(barcode.SetData("ABC"));
+    barcode.SetCoords(0, 100, 200, 0);
+    barcode.SetBounds(0, 100, 30, 95);  // 30 x 5 asked
+    EXPECT_EQ(barcode.GetWidth(), 80);
+    EXPECT_EQ(barcode.GetHeight(), 16);
+    EXPECT_EQ(barcode.GetMinX(), 0);     // angle 0 keeps the top-left corner
+    EXPECT_EQ(barcode.GetMaxY(), 100);
+}
+
+TEST(DrawPolyGeometry, ResizeScalesTheNormalisedShape)
+{
+    CDrawPolyline poly;
+    poly.SetPoints({{10, 10}, {20, 30}, {30, 10}});
+    EXPECT_EQ(poly.GetMinX(), 10);
+    EXPECT_EQ(poly.GetMaxY(), 30);
+    poly.SetBounds(0, 40, 40, 0);  // twice as big, moved to the origin
+    ASSERT_TRUE(poly.HasShape());
+    EXPECT_EQ(poly.GetShapeWidth(), 20);
+    EXPECT_EQ(poly.GetShapeHeight(), 20);
+    const std::vector<CDrawPoint> want = {{0, 0}, {20, 40}, {40, 0}};
+    EXPECT_EQ(poly.GetPoints(), want);
+    // Scaling truncates toward zero: nx * 7 / 20.
+    poly.SetBounds(0, 7, 7, 0);
+    const std::vector<CDrawPoint> small = {{0, 0}, {3, 7}, {7, 0}};
+    EXPECT_EQ(poly.GetPoints(), small);
+}
+
+TEST(DrawPolyGeometry, FlippedPolylineStaysMirroredAfterAFurtherResize)
+{
+    CDrawPolyline poly;
+    // An "L": a long arm to the right along the bottom, a short one up at the left.
+    poly.SetPoints({{0, 20}, {0, 0}, {40, 0}});
+    // Drag the left handle past the right edge: the box arrives flipped.
+    poly.SetBounds(80, 20, 40, 0);
+    const std::vector<CDrawPoint> flipped = {{80, 20}, {80, 0}, {40, 0}};
+    EXPECT_EQ(poly.GetPoints(), flipped);
+    // A further ordinary resize keeps the mirror image: the upright arm on the right.
+    poly.SetBounds(100, 40, 180, 0);
+    const std::vector<CDrawPoint> again = {{180, 40}, {180, 0}, {100, 0}};
+    EXPECT_EQ(poly.GetPoints(), again);
+
+    CDrawPolygon tri;  // vertical flip
+    tri.SetPoints({{0, 0}, {10, 0}, {0, 10}});
+    tri.SetBounds(0, 0, 10, 10);  // top below bottom
+    const std::vector<CDrawPoint> down = {{0, 10}, {10, 10}, {0, 0}};
+    EXPECT_EQ(tri.GetPoints(), down);
+    tri.SetBounds(0, 20, 20, 0);
+    const std::vector<CDrawPoint> downBig = {{0, 20}, {20, 20}, {0, 0}};
+    EXPECT_EQ(tri.GetPoints(), downBig);
+}
+
+TEST(DrawPolyGeometry, StraightShapeWithNoExtentFollowsTheBox)
+{
+    CDrawPolyline flat;
+    flat.SetPoints({{0, 5}, {10, 5}, {20, 5}});
+    flat.SetBounds(0, 30, 40, 10);
+    const std::vector<CDrawPoint> want = {{0, 10}, {20, 10}, {40, 10}};
+    EXPECT_EQ(flat.GetPoints(), want);
+}
+
+TEST(DrawPolyGeometry, RotationsTurnPointsAndShapeAndFourReturn)
+{
+    CDrawPolygon poly;
+    poly.SetPoints({{10, 0}, {30, 0}, {30, 10}});
+    poly.SetBounds(10, 10, 30, 0);  // builds the shape (20 x 10)
+    poly.RotateLeft(0, 0);           // (x, y) -> (-y, x)
+    const std::vector<CDrawPoint> left = {{0, 10}, {0, 30}, {-10, 30}};
+    EXPECT_EQ(poly.GetPoints(), left);
+    EXPECT_EQ(poly.GetShapeWidth(), 10);
+    EXPECT_EQ(poly.GetShapeHeight(), 20);
+    // Shape (0,0), (20,0), (20,10) turned left about the origin and renormalised.
+    const std::vector<CDrawPoint> shape = {{10, 0}, {10, 20}, {0, 20}};
+    EXPECT_EQ(poly.GetShape(), shape);
+    poly.RotateRight(0, 0);
+    const std::vector<CDrawPoint> start = {{10, 0}, {30, 0}, {30, 10}};
+    EXPECT_EQ(poly.GetPoints(), start);
+    for (int i = 0; i < 4; ++i)
+        poly.RotateLeft(5, 7);
+    EXPECT_EQ(poly.GetPoints(), start);
+    const std::vector<CDrawPoint> shape0 = {{0, 0}, {20, 0}, {20, 10}};
+    EXPECT_EQ(poly.GetShape(), shape0);
+}
+
+TEST(DrawPolyGeometry, OffsetMovesPointsButNotTheShape)
+{
+    CDrawPolyline poly;
+    poly.SetPoints({{0, 0}, {10, 10}});
+    poly.SetBounds(0, 10, 10, 0);
+    poly.Offset(5, -3);
+    const std::vector<CDrawPoint> moved = {{5, -3}, {15, 7}};
+    EXPECT_EQ(poly.GetPoints(), moved);
+    const std::vector<CDrawPoint> shape = {{0, 0}, {10, 10}};
+    EXPECT_EQ(poly.GetShape(), shape);
+    ExpectBox(poly, {5, 7, 15, -3});
+}
+
+TEST(DrawObjectRotation, AngleKindsTurnInQuarterStepsAndFourLeftTurnsReturnToZero)
+{
+    CDrawText text;
+    for (int i = 0; i < 4; ++i) {
+        text.RotateLeft(0, 0);
+        EXPECT_EQ(text.GetAngle(), (i + 1) % 4 * 900);
+    }
+    EXPECT_EQ(text.GetAngle(), 0);
+    text.RotateRight(0, 0);
+    EXPECT_EQ(text.GetAngle(), 2700);
+
+    // The Rotate command: a 100 x 40 rectangle turns into 40 x 100 about its centre.
+    CDrawRect rect;
+    rect.SetCoords(0, 40, 100, 0);
+    const Box start = BoxOf(rect);
+    RotateDrawObject(rect, true);
+    EXPECT_EQ(rect.GetWidth(), 40);
+    EXPECT_EQ(rect.GetHeight(), 100);
+    EXPECT_EQ((rect.GetX1() + rect.GetX2()) / 2, 50);
+    EXPECT_EQ((rect.GetY1() + rect.GetY2()) / 2, 20);
+    for (int i = 0; i < 3; ++i)
+        RotateDrawObject(rect, true);
+    ExpectBox(rect, start);
+}
+
+TEST(DrawObjectHitTest, HalfOpenBoxesWidenedWhenFlat)
+{
+    CDrawRect rect;
+    rect.SetCoords(10, 20, 0, 0);  // unnormalised
+    EXPECT_TRUE(rect.HitTest(0, 0));
+    EXPECT_TRUE(rect.HitTest(9, 19));
+    EXPECT_FALSE(rect.HitTest(10, 5));
+    EXPECT_FALSE(rect.HitTest(5, 20));
+
+    CDrawLine flat;  // horizontal line: widened by one pixel in y
+    flat.SetCoords(0, 5, 10, 5);
+    EXPECT_TRUE(flat.HitTest(3, 5));
+    EXPECT_FALSE(flat.HitTest(3, 6));
+
+    EXPECT_TRUE(rect.HitTestBand(-5, 30, 2, 15));   // overlapping
+    EXPECT_TRUE(rect.HitTestBand(-5, 30, 50, -10));  // band around the box
+    EXPECT_FALSE(rect.HitTestBand(20, 30, 40, 25));
+}

@@ -1,0 +1,318 @@
+// Objects burnt into face pictures: pixel positions worked out by hand from
+// the drawing rules (face pixels, y up; bitmap column c / row r from the top
+// lands on (min x + c, max y - r)).
+#include "image/Raster.h"
+#include "layout/DrawBarcode.h"
+#include "layout/DrawObjectList.h"
+#include "layout/DrawPicture.h"
+#include "layout/DrawPoly.h"
+#include "layout/DrawRect.h"
+#include "layout/Margin.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+constexpr COLORREF kGrey = 0x808080;
+
+CRaster Face(int w, int h)
+{
+    CRaster face(w, h, 24);
+    for (int y = 0; y < h; ++y)
+        face.HorizontalLine(0, w - 1, y, kGrey);
+    return face;
+}
+
+COLORREF At(const CRaster& face, int x, int y) { return RGBQUADtoRGB(face.GetPixelColor(x, y)); }
+
+int Count(const CRaster& face, COLORREF c)
+{
+    int n = 0;
+    for (int y = 0; y < face.GetHeight(); ++y)
+        for (int x = 0; x < face.GetWidth(); ++x)
+            n += At(face, x, y) == c;
+    return n;
+}
+
+// Code 39 modules of "*ABC*" built from the symbology's structure rather than
+// a table: the bars of every character follow the two-of-five sequence of the
+// digit columns, the wide space sits in gap 1 (digits), 2 (A-J), 3 (K-T) or 0
+// (U-Z and "-. *"), and one narrow space follows each character.
+std::string Modules(const std::string& encoded)
+{
+    const char* bars[10] = {"10001", "01001", "11000", "00101", "10100",
+                            "01100", "00011", "10010", "01010", "00110"};
+    const std::string groups[4] = {"UVWXYZ-. *", "1234567890", "ABCDEFGHIJ", "KLMNOPQRST"};
+    std::string out;
+    for (char ch : encoded) {
+        int column = -1, gap = -1;
+        for (int g = 0; g < 4; ++g)
+            if (groups[g].find(ch) != std::string::npos) {
+                gap = g;
+                column = static_cast<int>(groups[g].find(ch));
+            }
+        EXPECT_GE(column, 0) << ch;
+        for (int e = 0; e < 5; ++e) {
+            out += std::string(bars[column][e] == '1' ? 3 : 1, 'B');
+            if (e < 4)
+                out += std::string(e == gap ? 3 : 1, 'W');
+        }
+        out += 'W';
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(RenderToFace, RectangleFillAndBorderFollowTheStyle)
+{
+    CRaster face = Face(20, 20);
+    CDrawRect rect;
+    rect.SetCoords(2, 12, 8, 4);  // x 2..8, y 4..12 inclusive
+    rect.SetLineColour(0x0000FF);
+    rect.SetFillColour(0x00FF00);
+    rect.SetStyle(kStyleFilled);
+    rect.RenderToFace(face);
+    EXPECT_EQ(Count(face, 0x00FF00), 7 * 9);
+    EXPECT_EQ(Count(face, 0x0000FF), 0);  // no border with style 1
+    EXPECT_EQ(At(face, 2, 4), 0x00FF00u);
+    EXPECT_EQ(At(face, 8, 12), 0x00FF00u);
+    EXPECT_EQ(At(face, 9, 12), kGrey);
+
+    rect.SetStyle(kStyleOutlinedFilled);
+    rect.RenderToFace(face);
+    EXPECT_EQ(Count(face, 0x0000FF), 2 * 7 + 2 * 7);  // the box's edge pixels
+    EXPECT_EQ(Count(face, 0x00FF00), 5 * 7);
+    EXPECT_EQ(At(face, 2, 8), 0x0000FFu);
+    EXPECT_EQ(At(face, 3, 8), 0x00FF00u);
+
+    CRaster outline = Face(20, 20);
+    rect.SetStyle(kStyleOutlined);
+    rect.RenderToFace(outline);
+    EXPECT_EQ(Count(outline, 0x0000FF), 28);
+    EXPECT_EQ(At(outline, 5, 8), kGrey);
+}
+
+TEST(RenderToFace, LinesIncludeBothEndsAndSurviveHugeCoordinates)
+{
+    CRaster face = Face(10, 10);
+    CDrawLine line;
+    line.SetLineColour(0xFF0000);
+    line.SetCoords(1, 1, 4, 4);
+    line.RenderToFace(face);
+    for (int i = 1; i <= 4; ++i)
+        EXPECT_EQ(At(face, i, i), 0xFF0000u);
+    EXPECT_EQ(Count(face, 0xFF0000), 4);
+
+    CRaster dot = Face(10, 10);
+    line.SetCoords(3, 7, 3, 7);
+    line.RenderToFace(dot);
+    EXPECT_EQ(Count(dot, 0xFF0000), 1);
+    EXPECT_EQ(At(dot, 3, 7), 0xFF0000u);
+
+    // A stored line of absurd length is clipped, not walked: the visible part is
+    // the diagonal through the face.
+    CRaster big = Face(10, 10);
+    line.SetCoords(-2000000000, -2000000000, 2000000000, 2000000000);
+    line.RenderToFace(big);
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(At(big, i, i), 0xFF0000u) << i;
+}
+
+TEST(RenderToFace, FilledPolygonCoversConcaveShapesByTheEvenOddRule)
+{
+    CRaster face = Face(30, 30);
+    CDrawPolygon u;
+    // A "U": the notch between x 10 and 20 above y 10 stays empty.
+    u.SetPoints({{0, 0}, {29, 0}, {29, 29}, {20, 29}, {20, 10}, {10, 10}, {10, 29}, {0, 29}});
+    u.SetStyle(kStyleFilled);
+    u.SetFillColour(0x00FF00);
+    u.RenderToFace(face);
+    EXPECT_EQ(At(face, 5, 20), 0x00FF00u);
+    EXPECT_EQ(At(face, 25, 20), 0x00FF00u);
+    EXPECT_EQ(At(face, 15, 5), 0x00FF00u);
+    EXPECT_EQ(At(face, 15, 20), kGrey);
+    EXPECT_EQ(At(face, 15, 10), 0x00FF00u);  // the notch's floor is an edge
+}
+
+TEST(RenderToFace, MarginBandsAndTrianglesAtTheirPixels)
+{
+    // Type 1 at 10 % on a 500-pixel-high face: a filled box 50 pixels high on
+    // the bottom edge (rows 0 .. 50 inclusive, as every rectangle is drawn).
+    auto band = CreateMarginObject(1, 300, 500, 50, 10, 0x0000FF, 0xFF0000);
+    ASSERT_TRUE(band);
+    EXPECT_STREQ(band->GetKindCode(), "RECT");
+    EXPECT_EQ(band->GetHeight(), 50);
+    EXPECT_EQ(band->GetWidth(), 299);
+    EXPECT_TRUE(band->IsFilled());
+    EXPECT_FALSE(band->IsOutlined());
+    CRaster face = Face(300, 500);
+    band->RenderToFace(face);
+    EXPECT_EQ(Count(face, 0x0000FF), 300 * 51);
+    EXPECT_EQ(At(face, 299, 50), 0x0000FFu);
+    EXPECT_EQ(At(face, 0, 51), kGrey);
+
+    // The other bands: W = 200, H = 100, h = 20 (10 %), v = 30 (30 %).
+    struct Expect {
+        int type, x1, y1, x2, y2;
+    };
+    const Expect boxes[] = {
+        {0, 0, 99, 199, 69}, {1, 0, 0, 199, 30}, {2, 0, 0, 20, 99}, {3, 199, 0, 179, 99}};
+    for (const Expect& e : boxes) {
+        auto o = CreateMarginObject(e.type, 200, 100, 10, 30, 0x0000FF, 0);
+        ASSERT_TRUE(o);
+        EXPECT_EQ(o->GetX1(), e.x1) << e.type;
+        EXPECT_EQ(o->GetY1(), e.y1) << e.type;
+        EXPECT_EQ(o->GetX2(), e.x2) << e.type;
+        EXPECT_EQ(o->GetY2(), e.y2) << e.type;
+    }
+
+    // Corner triangles: the corner pixel and the two legs' ends are filled, the
+    // point just beyond the hypotenuse is not.
+    struct Tri {
+        int type;
+        CDrawPoint corner, alongX, alongY, outside;
+    };
+    const Tri tris[] = {
+        {4, {0, 99}, {20, 99}, {0, 69}, {15, 80}},
+        {5, {199, 99}, {179, 99}, {199, 69}, {184, 80}},
+        {6, {0, 0}, {20, 0}, {0, 30}, {15, 20}},
+        {7, {199, 0}, {179, 0}, {199, 30}, {184, 20}},
+    };
+    for (const Tri& t : tris) {
+        auto o = CreateMarginObject(t.type, 200, 100, 10, 30, 0x0000FF, 0);
+        ASSERT_TRUE(o);
+        EXPECT_STREQ(o->GetKindCode(), "POLYGON");
+        CRaster f = Face(200, 100);
+        o->RenderToFace(f);
+        EXPECT_EQ(At(f, t.corner.x, t.corner.y), 0x0000FFu) << t.type;
+        EXPECT_EQ(At(f, t.alongX.x, t.alongX.y), 0x0000FFu) << t.type;
+        EXPECT_EQ(At(f, t.alongY.x, t.alongY.y), 0x0000FFu) << t.type;
+        EXPECT_EQ(At(f, t.outside.x, t.outside.y), kGrey) << t.type;
+        // Area close to h * v / 2 plus the edge pixels.
+        const int n = Count(f, 0x0000FF);
+        EXPECT_GT(n, 20 * 30 / 2) << t.type;
+        EXPECT_LT(n, 20 * 30 / 2 + 20 + 30 + 40) << t.type;
+    }
+    EXPECT_EQ(CreateMarginObject(8, 200, 100, 10, 10, 0, 0), nullptr);
+}
+
+TEST(RenderToFace, BarcodeABCBarsAtEveryAngle)
+{
+    const std::string modules = Modules("*ABC*");
+    ASSERT_EQ(modules.size(), 80u);
+    // A 200-pixel box: m = 200 / 80 = 2, a 160-pixel symbol starting 20 in.
+    const int m = 2, start = 20, length = 200;
+    for (int angle : {0, 900, 1800, 2700}) {
+        CDrawBarcode barcode;
+        ASSERT_TRUE(barcode.SetData("ABC"));
+        barcode.SetAngle(angle);
+        const bool vertical = angle == 900 || angle == 2700;
+        // Box: 200 x 16 (or 16 x 200) with its bottom-left corner at (10, 30).
+        if (vertical)
+            barcode.SetCoords(10, 30 + length, 10 + 16, 30);
+        else
+            barcode.SetCoords(10, 30 + 16, 10 + length, 30);
+        CRaster face = Face(300, 300);
+        barcode.RenderToFace(face);
+        // Position p along the symbol's direction, measured from its starting edge.
+        for (int p = 0; p < length; ++p) {
+            const int k = p - start;
+            const COLORREF want = (k >= 0 && k < 160 && modules[k / m] == 'B') ? 0x000000 : 0xFFFFFF;
+            int x = 0, y = 0;
+            switch (angle) {
+            case 0: x = 10 + p; y = 40; break;                    // left to right
+            case 1800: x = 10 + length - 1 - p; y = 40; break;    // right to left
+            case 900: x = 18; y = 31 + p; break;                  // bottom row is r = H - 1 -> y = min y + 1
+            default: x = 18; y = 30 + length - p; break;          // top row r = 0 -> y = max y
+            }
+            ASSERT_EQ(At(face, x, y), want) << "angle " << angle << " position " << p;
+        }
+        // Nothing outside the box: the column left of it and the row below it.
+        EXPECT_EQ(At(face, 9, 40), kGrey);
+        EXPECT_EQ(At(face, 12, 30), kGrey);
+    }
+}
+
+TEST(RenderToFace, TransparentPicturePixelsLeaveTheFaceVisible)
+{
+    auto image = std::make_shared<CRaster>(4, 2, 24);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 4; ++x)
+            image->SetPixelColor(x, y, (x + y) % 2 ? COLORREF{0xFFFFFF} : COLORREF{0x0000FF});
+    auto picture = CDrawPicture::CreateFromImage(image, 3, 6);  // top-left corner (3, 6)
+    EXPECT_EQ(picture->GetX1(), 3);
+    EXPECT_EQ(picture->GetY1(), 6);
+    EXPECT_EQ(picture->GetX2(), 7);
+    EXPECT_EQ(picture->GetY2(), 4);
+
+    CRaster opaque = Face(10, 10);
+    picture->RenderToFace(opaque);
+    // Bitmap row 0 (image top row, y = 1) lands on face row 6, row 1 on 5.
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_EQ(At(opaque, 3 + c, 6), (c + 1) % 2 ? 0xFFFFFFu : 0x0000FFu) << c;
+        EXPECT_EQ(At(opaque, 3 + c, 5), c % 2 ? 0xFFFFFFu : 0x0000FFu) << c;
+    }
+    EXPECT_EQ(Count(opaque, 0xFFFFFF), 4);
+
+    picture->SetTransparent(true);  // transparent colour white
+    CRaster see = Face(10, 10);
+    picture->RenderToFace(see);
+    EXPECT_EQ(Count(see, 0xFFFFFF), 0);
+    EXPECT_EQ(Count(see, 0x0000FF), 4);
+    EXPECT_EQ(At(see, 3, 6), kGrey);
+}
+
+TEST(RenderToFace, PictureTurnedLeftShowsTheImageAnticlockwise)
+{
+    // 3 x 2 image; the top-left pixel is marked.
+    auto image = std::make_shared<CRaster>(3, 2, 24);
+    for (int y = 0; y < 2; ++y)
+        image->HorizontalLine(0, 2, y, COLORREF{0x00FF00});
+    image->SetPixelColor(0, 1, COLORREF{0x0000FF});
+    auto picture = CDrawPicture::CreateFromImage(image, 0, 10);
+    RotateDrawObject(*picture, true);
+    EXPECT_EQ(picture->GetAngle(), 900);
+    EXPECT_EQ(picture->GetWidth(), 2);
+    EXPECT_EQ(picture->GetHeight(), 3);
+    ASSERT_TRUE(picture->GetCurrentImage());
+    EXPECT_EQ(picture->GetCurrentImage()->GetWidth(), 2);
+    // Turned anticlockwise, the old top-left corner becomes the bottom-left.
+    CRaster face = Face(20, 20);
+    picture->RenderToFace(face);
+    const int minX = picture->GetMinX(), minY = picture->GetMinY();
+    EXPECT_EQ(At(face, minX, minY + 1), 0x0000FFu);
+    EXPECT_EQ(Count(face, 0x0000FF), 1);
+    EXPECT_EQ(Count(face, 0x00FF00), 5);
+}
+
+TEST(RenderToFace, ListDrawsInOrderAndHugeBoxesCostNothingOffTheFace)
+{
+    CDrawObjectList list;
+    auto back = std::make_unique<CDrawRect>();
+    back->SetCoords(0, 9, 9, 0);
+    back->SetStyle(kStyleFilled);
+    back->SetFillColour(0x0000FF);
+    list.Add(std::move(back));
+    auto front = std::make_unique<CDrawRect>();
+    front->SetCoords(0, 4, 9, 0);
+    front->SetStyle(kStyleFilled);
+    front->SetFillColour(0x00FF00);
+    list.Add(std::move(front));
+    auto huge = std::make_unique<CDrawBarcode>();
+    huge->SetData("X");
+    huge->SetCoords(-900000, 900000, 900000, -900000);
+    list.Add(std::move(huge));
+    CRaster face = Face(10, 10);
+    list.RenderToFace(face);
+    // The huge barcode covers everything with its symbol's middle.
+    EXPECT_EQ(Count(face, 0x0000FF) + Count(face, 0x00FF00), 0);
+
+    list.Remove(2);
+    CRaster again = Face(10, 10);
+    list.RenderToFace(again);
+    EXPECT_EQ(Count(again, 0x00FF00), 50);
+    EXPECT_EQ(Count(again, 0x0000FF), 50);
+}

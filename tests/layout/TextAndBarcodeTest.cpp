@@ -1,0 +1,332 @@
+// Text: key colours, size rules, fitting and rendering through the font
+// engine. Barcode: the Code 39 table, natural sizes, data checks.
+#include "image/Raster.h"
+#include "layout/Barcode39.h"
+#include "layout/DrawBarcode.h"
+#include "layout/DrawText.h"
+#include "layout/FitPicture.h"
+#include "layout/FontEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+COLORREF At(const CRaster& face, int x, int y) { return RGBQUADtoRGB(face.GetPixelColor(x, y)); }
+
+struct Ink {
+    int minX = 1 << 30, maxX = -1, minY = 1 << 30, maxY = -1, count = 0;
+};
+
+Ink FindInk(const CRaster& face, COLORREF colour)
+{
+    Ink ink;
+    for (int y = 0; y < face.GetHeight(); ++y)
+        for (int x = 0; x < face.GetWidth(); ++x)
+            if (At(face, x, y) == colour) {
+                ink.minX = std::min(ink.minX, x);
+                ink.maxX = std::max(ink.maxX, x);
+                ink.minY = std::min(ink.minY, y);
+                ink.maxY = std::max(ink.maxY, y);
+                ++ink.count;
+            }
+    return ink;
+}
+
+CRaster WhiteFace(int w, int h)
+{
+    CRaster face(w, h, 24);
+    face.ToWhite();
+    return face;
+}
+
+}  // namespace
+
+TEST(TextKeyColour, AvoidsBothTextColours)
+{
+    CDrawText text;
+    EXPECT_EQ(text.GetBackgroundColour(), 0xFF00FFu);
+    text.SetColour1(0xFF00FF);  // magenta glyphs
+    EXPECT_EQ(text.GetBackgroundColour(), 0xFF0000u);
+    text.SetColour2(0xFF0000);
+    EXPECT_EQ(text.GetBackgroundColour(), 0x0000FFu);
+    EXPECT_TRUE(text.IsTransparent());
+    EXPECT_TRUE(text.IsOutlined());
+    EXPECT_FALSE(text.IsFilled());
+    text.SetAppearance(kTextBordered);
+    EXPECT_TRUE(text.IsFilled());
+    EXPECT_EQ(text.GetLineColour(), 0xFF00FFu);
+    EXPECT_EQ(text.GetFillColour(), 0xFF0000u);
+}
+
+TEST(TextFont, CellHeightIsTheRequestedSizeAndArialResolves)
+{
+    CFontEngine& engine = CFontEngine::Get();
+    EXPECT_TRUE(engine.IsFaceInstalled("Arial"));
+    for (int size : {8, 12, 48, 100}) {
+        CFontRequest f;
+        f.height = size;
+        int w = 0, h = 0;
+        ASSERT_TRUE(engine.MeasureText(f, "Hello", w, h));
+        EXPECT_EQ(h, size);
+        EXPECT_GT(w, size);  // five letters are wider than one cell is high
+    }
+    CFontRequest bold;
+    bold.height = 48;
+    bold.bold = true;
+    int plain = 0, heavy = 0, h = 0;
+    CFontRequest normal;
+    normal.height = 48;
+    engine.MeasureText(normal, "Wide text", plain, h);
+    engine.MeasureText(bold, "Wide text", heavy, h);
+    EXPECT_GT(heavy, plain);
+}
+
+TEST(TextFont, MissingFaceFallsBackAndSaysSoOnce)
+{
+    CFontEngine& engine = CFontEngine::Get();
+    int messages = 0;
+    engine.SetMessageSink([&](const std::string& text) {
+        ++messages;
+        EXPECT_NE(text.find("Nonexistent Face Zq"), std::string::npos);
+    });
+    CFontRequest f;
+    f.face = "Nonexistent Face Zq";
+    f.height = 20;
+    int w = 0, h = 0;
+    EXPECT_TRUE(engine.MeasureText(f, "abc", w, h));
+    EXPECT_GT(w, 0);
+    EXPECT_EQ(h, 20);
+    engine.MeasureText(f, "again", w, h);
+    CTextMask mask;
+    engine.RenderText(f, "x", mask);
+    engine.SetMessageSink(nullptr);
+    EXPECT_EQ(messages, 1);
+    const auto warnings = engine.GetWarnings();
+    EXPECT_EQ(std::count_if(warnings.begin(), warnings.end(),
+                            [](const std::string& s) { return s.find("Nonexistent Face Zq") != std::string::npos; }),
+              1);
+}
+
+TEST(TextSize, BoxFollowsTheFontAndTheMeasuredText)
+{
+    CDrawText text;
+    text.SetText("Vantorel");
+    text.SetSize(40);
+    text.SetCoords(10, 200, 10, 200);
+    text.FitToText();
+    int w = 0, h = 0;
+    text.MeasureExtent(-1, w, h);
+    EXPECT_EQ(h, 40);
+    EXPECT_EQ(text.GetWidth(), w + 2);
+    EXPECT_EQ(text.GetHeight(), 42);
+    EXPECT_EQ(text.GetMinX(), 10);  // angle 0 keeps the top-left corner
+    EXPECT_EQ(text.GetMaxY(), 200);
+
+    // Dragging the top handle: the font becomes the box height - 2 and the
+    // width the measured text of that font plus the margins.
+    CDrawText probe;
+    probe.SetText("Vantorel");
+    probe.SetSize(60);
+    int pw = 0, ph = 0;
+    probe.MeasureExtent(-1, pw, ph);
+    EXPECT_EQ(text.GetWidthForHeight(62), pw + 2);
+    const int newWidth = text.GetWidthForHeight(62);
+    EXPECT_TRUE(text.CanResizeTo(true, newWidth, true, 62));
+    EXPECT_FALSE(text.CanResizeTo(true, newWidth + 5, true, 62));
+    EXPECT_FALSE(text.CanResizeTo(false, 0, true, 258));  // font at most 255
+    text.SetBounds(10, 200, 10 + newWidth, 138);
+    EXPECT_EQ(text.GetSize(), 60u);
+    EXPECT_EQ(text.GetHeightForWidth(100), 0);
+
+    // Turned by 900 the sides swap their rules.
+    text.SetAngle(900);
+    EXPECT_EQ(text.GetMinWidth(), 3);
+    EXPECT_EQ(text.GetMinHeight(), 1);
+    EXPECT_EQ(text.GetMaxWidth(), 257);
+    EXPECT_EQ(text.GetWidthForHeight(50), 0);
+    int vw = 0, vh = 0;
+    text.MeasureExtent(-1, vw, vh);
+    EXPECT_EQ(vw, 60);
+    EXPECT_EQ(text.GetHeightForWidth(-1), vh + 2);
+    text.SetBounds(0, 300, 22, 0);
+    EXPECT_EQ(text.GetSize(), 20u);
+}
+
+TEST(TextRender, BoxIsOnePixelLargerThanTheGlyphExtentOnEverySide)
+{
+    for (int angle : {0, 900, 1800, 2700}) {
+        CDrawText text;
+        text.SetText("HHH");
+        text.SetSize(30);
+        text.SetColour1(0x0000FF);
+        text.SetAngle(angle);
+        text.SetCoords(150, 150, 150, 150);
+        text.FitToText();
+        CRaster face = WhiteFace(300, 300);
+        text.RenderToFace(face);
+        const Ink ink = FindInk(face, 0x0000FF);
+        ASSERT_GT(ink.count, 0) << angle;
+        // No key colour reaches the face.
+        EXPECT_EQ(FindInk(face, text.GetBackgroundColour()).count, 0) << angle;
+        // Ink stays inside the box less its one-pixel margin.
+        EXPECT_GE(ink.minX, text.GetMinX() + 1) << angle;
+        EXPECT_LE(ink.maxX, text.GetMaxX() - 1) << angle;
+        EXPECT_GE(ink.minY, text.GetMinY() + 1) << angle;
+        EXPECT_LE(ink.maxY, text.GetMaxY() - 1) << angle;
+        // Capital H fills about 0.716 em, the em being 30 * 2048 / 2288 pixels.
+        const double capHeight = 0.716 * 30 * 2048 / 2288;
+        const int across = (angle == 900 || angle == 2700) ? ink.maxX - ink.minX + 1 : ink.maxY - ink.minY + 1;
+        EXPECT_NEAR(across, capHeight, 1.5) << angle;
+        const bool vertical = angle == 900 || angle == 2700;
+        EXPECT_EQ(vertical ? text.GetWidth() : text.GetHeight(), 32) << angle;
+    }
+}
+
+TEST(TextRender, OutlineLeavesTheInteriorAndBorderedAddsTheSecondColour)
+{
+    CDrawText text;
+    text.SetText("O");
+    text.SetSize(60);
+    text.SetColour1(0x0000FF);
+    text.SetColour2(0x00FF00);
+    text.SetCoords(10, 100, 10, 100);
+    text.FitToText();
+    CRaster normal = WhiteFace(120, 120);
+    text.RenderToFace(normal);
+    const int glyph = FindInk(normal, 0x0000FF).count;
+
+    text.SetAppearance(kTextOutline);
+    CRaster outline = WhiteFace(120, 120);
+    text.RenderToFace(outline);
+    const int ring = FindInk(outline, 0x0000FF).count;
+    EXPECT_GT(ring, 0);
+    EXPECT_EQ(FindInk(outline, text.GetBackgroundColour()).count, 0);
+    // The glyph's own pixels are skipped, only the one-pixel ring remains.
+    EXPECT_LT(ring, glyph);
+
+    text.SetAppearance(kTextBordered);
+    CRaster bordered = WhiteFace(120, 120);
+    text.RenderToFace(bordered);
+    EXPECT_EQ(FindInk(bordered, 0x0000FF).count, glyph);
+    EXPECT_GT(FindInk(bordered, 0x00FF00).count, 0);
+
+    text.SetAppearance(kTextExtrude);
+    CRaster extrude = WhiteFace(120, 120);
+    text.RenderToFace(extrude);
+    EXPECT_GT(FindInk(extrude, 0x000000).count, 0);  // the dark side of the relief
+}
+
+TEST(Barcode39, TableMatchesTheSymbologyStructure)
+{
+    // Bars: the two-of-five sequence of the digit columns; wide space: gap 1
+    // for digits, 2 for A-J, 3 for K-T, 0 for U-Z and "-. *".
+    const char* bars[10] = {"10001", "01001", "11000", "00101", "10100",
+                            "01100", "00011", "10010", "01010", "00110"};
+    const std::string groups[4] = {"UVWXYZ-. *", "1234567890", "ABCDEFGHIJ", "KLMNOPQRST"};
+    for (int g = 0; g < 4; ++g) {
+        for (int col = 0; col < 10; ++col) {
+            int want = 0;
+            for (int e = 0; e < 9; ++e) {
+                const bool wide = e % 2 == 0 ? bars[col][e / 2] == '1' : (e / 2) == g;
+                want = (want << 1) | (wide ? 1 : 0);
+            }
+            EXPECT_EQ(CBarcode39::GetPattern(groups[g][col]), want) << groups[g][col];
+        }
+    }
+    // The four with three wide spaces and no wide bar: the narrow space is gap 3, 2, 1, 0.
+    EXPECT_EQ(CBarcode39::GetPattern('$'), 0b010101000);
+    EXPECT_EQ(CBarcode39::GetPattern('/'), 0b010100010);
+    EXPECT_EQ(CBarcode39::GetPattern('+'), 0b010001010);
+    EXPECT_EQ(CBarcode39::GetPattern('%'), 0b000101010);
+    EXPECT_EQ(CBarcode39::GetPattern('a'), -1);
+    EXPECT_EQ(CBarcode39::GetPattern('#'), -1);
+}
+
+TEST(Barcode39, NaturalSizeAndDataChecks)
+{
+    CDrawBarcode barcode;
+    ASSERT_TRUE(barcode.SetData("ABC"));
+    int w = 0, h = 0;
+    barcode.GetNaturalSize(w, h);
+    EXPECT_EQ(w, 80);
+    EXPECT_EQ(h, 16);
+    barcode.SetAngle(900);
+    barcode.GetNaturalSize(w, h);
+    EXPECT_EQ(w, 16);
+    EXPECT_EQ(h, 80);
+    EXPECT_EQ(barcode.GetMinHeight(), 80);
+
+    EXPECT_FALSE(barcode.SetData("abc"));
+    EXPECT_EQ(barcode.GetData(), "ABC");  // unchanged
+    EXPECT_TRUE(barcode.SetData("A*B"));  // the start/stop character is accepted
+    CBarcode39 code;
+    EXPECT_TRUE(code.SetData("A*B"));
+    EXPECT_EQ(code.GetEncoded(), "*A*B*");
+    EXPECT_FALSE(code.SetData("x"));
+    EXPECT_EQ(code.GetEncoded(), "*A*B*");
+
+    // Rotating by 900 (the command turns the box) swaps the box's sides.
+    CDrawBarcode turned;
+    turned.SetData("ABC");
+    turned.SetCoords(0, 16, 80, 0);
+    RotateDrawObject(turned, true);
+    EXPECT_EQ(turned.GetWidth(), 16);
+    EXPECT_EQ(turned.GetHeight(), 80);
+    EXPECT_EQ(turned.GetAngle(), 900);
+}
+
+TEST(Barcode39, ModuleSizeForA200PixelBox)
+{
+    CBarcode39 code;
+    ASSERT_TRUE(code.SetData("ABC"));
+    CContentBitmap bitmap;
+    ASSERT_TRUE(bitmap.Create(200, 16, 0, 0, 200, 16));
+    bitmap.Fill(0x808080);
+    code.Draw(bitmap, 0, 0, 200, 16);
+    // m = 200 / 80 = 2: 20 untouched pixels on each side, the first bar
+    // (narrow) 2 pixels wide at 20 .. 21 and a wide space 6 pixels after it.
+    EXPECT_EQ(bitmap.GetPixel(19, 5), 0x808080u);
+    EXPECT_EQ(bitmap.GetPixel(20, 5), 0x000000u);
+    EXPECT_EQ(bitmap.GetPixel(21, 5), 0x000000u);
+    for (int x = 22; x < 28; ++x)
+        EXPECT_EQ(bitmap.GetPixel(x, 5), 0xFFFFFFu) << x;
+    EXPECT_EQ(bitmap.GetPixel(28, 5), 0x000000u);
+    EXPECT_EQ(bitmap.GetPixel(179, 15), 0xFFFFFFu);  // the last gap
+    EXPECT_EQ(bitmap.GetPixel(180, 5), 0x808080u);
+
+    // Too short a box: nothing visible.
+    CContentBitmap small;
+    ASSERT_TRUE(small.Create(79, 16, 0, 0, 79, 16));
+    small.Fill(0x808080);
+    code.Draw(small, 0, 0, 79, 16);
+    for (int x = 0; x < 79; ++x)
+        EXPECT_EQ(small.GetPixel(x, 0), 0x808080u);
+}
+
+TEST(FitPictureOpening, AspectRatioDecidesTheChoices)
+{
+    const CFitPictureOpening same = OpenFitPicture(400, 300, 800, 600, "Front", "DVD Box", 2);
+    EXPECT_TRUE(same.fits);
+    EXPECT_EQ(same.preselected, -1);
+
+    const CFitPictureOpening wide = OpenFitPicture(800, 300, 400, 300, "Front", "DVD Box", -1);
+    EXPECT_FALSE(wide.fits);
+    EXPECT_TRUE(wide.wider);
+    EXPECT_EQ(wide.choices[0], "Use the &Left part of the Picture");
+    EXPECT_EQ(wide.choices[2], "Use the &Right part of the Picture");
+    EXPECT_EQ(wide.preselected, 0);
+    EXPECT_EQ(wide.title, "Fit Picture To Front");
+    EXPECT_EQ(wide.explanation,
+              "The Picture is not the same aspect ratio as the Front of the DVD Box. Therefore, in order to use "
+              "this Picture, it will either need to be stretched or cropped to match. Please select from:-");
+
+    const CFitPictureOpening tall = OpenFitPicture(300, 800, 400, 300, "Spine", "Book", 3);
+    EXPECT_FALSE(tall.wider);
+    EXPECT_EQ(tall.choices[0], "Use the &Top part of the Picture");
+    EXPECT_EQ(tall.choices[1], "Use the &Center part of the Picture");
+    EXPECT_EQ(tall.choices[2], "Use the &Bottom part of the Picture");
+    EXPECT_EQ(tall.preselected, 3);
+}
