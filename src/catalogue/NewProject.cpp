@@ -1,0 +1,474 @@
+#include "catalogue/NewProject.h"
+
+#include "app/AppFolders.h"
+#include "app/SideAppearance.h"
+#include "app/VtwinDoc.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/Product.h"
+#include "catalogue/Side.h"
+#include "image/Raster.h"
+#include "properties/SettingKey.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <string_view>
+
+namespace {
+
+// Model-level settings written here.
+constexpr std::uint32_t kCDImage = 101, kCDPosition = 102;
+constexpr std::uint32_t kBinderType = 111, kBinderColor = 114;
+constexpr std::uint32_t kSubTitle = 151, kSubPrompt = 152, kSubPattern = 153, kSubName = 154, kSubChosen = 155;
+constexpr std::uint32_t kRenderWidth = 161, kRenderHeight = 162, kMagnification = 163;
+constexpr std::uint32_t kWidthMm = 171, kHeightMm = 172, kDepthMm = 173;
+
+constexpr int kMaxPixelsPerMm = 16;
+constexpr int kMaxRenderSide = 10000; // pixels, the largest picture the renderer makes
+
+struct FaceName {
+    char key;
+    const char* name;
+};
+// The main faces in the order they are prepared, with their display names.
+constexpr FaceName kMainFaces[] = {{'F', "Front"}, {'S', "Spine"},  {'L', "Left"},
+                                   {'R', "Right"}, {'U', "Top"},    {'D', "Bottom"}};
+
+bool Contains(std::string_view text, char c)
+{
+    return text.find(c) != std::string_view::npos;
+}
+
+std::string InternalFile(const CAppFolders& folders, const std::string& name)
+{
+    if (!name.empty() && name.front() == '/')
+        return name;
+    return folders.GetInternalFolder() + name;
+}
+
+bool LoadPicture(const std::string& path, std::unique_ptr<CRaster>& picture, std::string& error)
+{
+    auto loaded = std::make_unique<CRaster>();
+    if (!loaded->Load(path.c_str()) || !loaded->IsValid()) {
+        error = "Can not load the picture:\n\n" + path + "\n\n" + loaded->GetLastError();
+        return false;
+    }
+    if (loaded->GetBpp() != 24 && !loaded->IncreaseBpp(24)) {
+        error = "Can not load the picture:\n\n" + path + "\n\n" + loaded->GetLastError();
+        return false;
+    }
+    picture = std::move(loaded);
+    return true;
+}
+
+// Same aspect ratio in whole pixels: w1 / h1 == w2 / h2.
+bool SameRatio(int w1, int h1, int w2, int h2)
+{
+    return static_cast<long long>(w1) * h2 == static_cast<long long>(w2) * h1;
+}
+
+// Prepares one appearance side of baseWidth x baseHeight pixels at magnification k.
+bool PrepareSide(const CAppFolders& folders, CSide& side, const SideAppearanceAnswer& a, int baseWidth,
+                 int baseHeight, int k, std::string& error)
+{
+    if (a.type < 0 || a.type > 4) {
+        error = "Unknown appearance style.";
+        return false;
+    }
+    side.Reset(a.type, baseWidth, baseHeight, a.color1 & 0xFFFFFF, k);
+    SettingStore& s = side.GetSettings();
+    s.SetInt(SideKey(kSideColor2), static_cast<std::int32_t>(a.color2 & 0xFFFFFF));
+    switch (a.type) {
+    case kAppearanceGradient:
+        s.SetInt(SideKey(kSideGradientStyle), a.gradientStyle);
+        break;
+    case kAppearanceTexture: {
+        const PageLeave chosen = LeaveSidePage("Texture", !a.textureFile.empty());
+        if (!chosen.ok) {
+            error = chosen.message;
+            return false;
+        }
+        const int scale = a.textureScale;
+        if (scale != 1 && scale != 2 && scale != 4 && scale != 8 && scale != 16) {
+            error = "The texture scale must be 1, 2, 4, 8 or 16.";
+            return false;
+        }
+        s.SetInt(SideKey(kSideTextureScale), scale);
+        std::unique_ptr<CRaster> texture;
+        if (!LoadPicture(InternalFile(folders, a.textureFile), texture, error))
+            return false;
+        side.SetSecondPicture(std::move(texture));
+        break;
+    }
+    case kAppearancePattern:
+        s.SetInt(SideKey(kSidePattern), a.pattern);
+        s.SetInt(SideKey(kSidePatternCell), std::max(1, a.patternCell));
+        break;
+    case kAppearancePicture: {
+        if (a.pictureFile.empty()) {
+            error = "Please select a picture.";
+            return false;
+        }
+        std::unique_ptr<CRaster> picture;
+        if (!LoadPicture(InternalFile(folders, a.pictureFile), picture, error))
+            return false;
+        const bool same = SameRatio(picture->GetWidth(), picture->GetHeight(), baseWidth, baseHeight);
+        s.SetInt(SideKey(kSideFitMode), same ? -1 : std::clamp(a.fit, 0, 3));
+        side.SetPicture(std::move(picture));
+        break;
+    }
+    default:
+        break;
+    }
+    if (!BuildAppearance(side)) {
+        error = "Out of memory";
+        return false;
+    }
+    return true;
+}
+
+// A provided side of a media model: "@E:" + picture of the internal folder,
+// or "@C:" + a decimal colour reference.
+bool PrepareProvidedSide(const CAppFolders& folders, CSide& side, const std::string& data, int baseWidth,
+                         int baseHeight, int k, std::string& error)
+{
+    SideAppearanceAnswer a;
+    if (data.rfind("@E:", 0) == 0 && data.size() > 3) {
+        a.type = kAppearancePicture;
+        a.pictureFile = data.substr(3);
+        a.fit = 0; // stretch when the ratios differ
+    } else if (data.rfind("@C:", 0) == 0 && data.size() > 3) {
+        char* end = nullptr;
+        const unsigned long value = std::strtoul(data.c_str() + 3, &end, 10);
+        if (*end != '\0' || value > 0xFFFFFFul) {
+            error = "Model data corrupted?";
+            return false;
+        }
+        a.type = kAppearanceColor;
+        a.color1 = static_cast<COLORREF>(value);
+    } else {
+        error = "Model data corrupted?";
+        return false;
+    }
+    return PrepareSide(folders, side, a, baseWidth, baseHeight, k, error);
+}
+
+bool PrepareWhiteRaster(CSide& side, int width, int height, int k, std::string& error)
+{
+    side.Reset(kAppearanceColor, width, height, 0xFFFFFF, k);
+    if (!BuildAppearance(side)) {
+        error = "Out of memory";
+        return false;
+    }
+    return true;
+}
+
+void Report(const NewProjectProgress& progress, const std::string& text)
+{
+    if (progress)
+        progress(text);
+}
+
+// CD positions of the kind's list (box kinds: 0, 1, 3, 5; the others: 0, 2, 3, 4, 5).
+bool IsCDPositionOf(const CProduct& product, int position)
+{
+    static constexpr int kBox[] = {0, 1, 3, 5};
+    static constexpr int kBook[] = {0, 2, 3, 4, 5};
+    if (product.UsesBoxCDPositions())
+        return std::find(std::begin(kBox), std::end(kBox), position) != std::end(kBox);
+    return std::find(std::begin(kBook), std::end(kBook), position) != std::end(kBook);
+}
+
+} // namespace
+
+int GetFacePixelsPerMm(int widthMm, int heightMm, int depthMm, int renderWidth, int renderHeight) noexcept
+{
+    const long long largestMm = std::max({widthMm, heightMm, depthMm, 1});
+    const long long largestPixels = std::max({renderWidth, renderHeight, 1});
+    const long long p = (2 * largestPixels + largestMm - 1) / largestMm; // rounded up
+    return static_cast<int>(std::clamp<long long>(p, 1, kMaxPixelsPerMm));
+}
+
+void GetFaceBaseSize(char key, int widthMm, int heightMm, int depthMm, int pixelsPerMm, int& width,
+                     int& height) noexcept
+{
+    int w = widthMm, h = heightMm;
+    switch (key) {
+    case 'L': case 'R': case 'S': case 'r': case 'l':
+        w = depthMm;
+        break;
+    case 'U': case 'D': case 'u': case 'd':
+        h = depthMm;
+        break;
+    default:
+        break;
+    }
+    width = std::max(1, w * pixelsPerMm);
+    height = std::max(1, h * pixelsPerMm);
+}
+
+std::string GetCDSurfaceFileName(const std::string& section)
+{
+    return "ecd_" + section + ".png";
+}
+
+bool ReadNewProjectModel(const CAppFolders& folders, const std::string& section, ModelEntry& entry,
+                         std::string& error)
+{
+    entry = ReadModelEntry(folders.ProgramSettings(), section);
+    if (entry.model.empty()) {
+        error = "Model empty. Data corrupted?";
+        return false;
+    }
+    return true;
+}
+
+std::unique_ptr<CProduct> BuildProductFromModel(const CAppFolders& folders, const std::string& section,
+                                                const NewProjectAnswers& answers, std::string& error,
+                                                const NewProjectProgress& progress)
+{
+    ModelEntry entry;
+    if (!ReadNewProjectModel(folders, section, entry, error))
+        return nullptr;
+    std::unique_ptr<CProduct> product = CreateProduct(entry.model);
+    if (!product) {
+        error = "Model not found. Data corrupted?";
+        return nullptr;
+    }
+    const auto pass = [](const std::string&) { return true; }; // the wizard asked already
+
+    // ---- the answers, checked as the pages check them ----------------------------
+    SizePageValues size{std::abs(entry.width), std::abs(entry.height), std::abs(entry.depth)};
+    const bool sizePage = std::string_view(product->GetFamilyName()).size() > 0 &&
+                          (entry.width < 0 || entry.height < 0 || entry.depth < 0);
+    if (sizePage && answers.size) {
+        SizePageControls c;
+        c.catalogueWidth = entry.width;
+        c.catalogueHeight = entry.height;
+        c.catalogueDepth = entry.depth;
+        c.widthText = std::to_string(answers.size->width);
+        c.heightText = std::to_string(answers.size->height);
+        c.depthText = std::to_string(answers.size->depth);
+        c.binder = product->HasBinding() != 0;
+        c.hasCD = product->HasCDROM() != 0;
+        const PageLeave r = LeaveSizePage(c, pass, size);
+        if (!r.ok) {
+            error = r.message;
+            return nullptr;
+        }
+    }
+    if (entry.HasSubPicture()) {
+        const PageLeave r = LeaveListPage(!answers.subPicture.empty());
+        if (!r.ok) {
+            error = r.message;
+            return nullptr;
+        }
+    }
+    if (product->HasCDROM()) {
+        const PageLeave r = LeaveListPage(!answers.cdImage.empty());
+        if (!r.ok) {
+            error = r.message;
+            return nullptr;
+        }
+    }
+    if (product->HasCDROMInside() && !IsCDPositionOf(*product, answers.cdPosition)) {
+        error = "Please select an item.";
+        return nullptr;
+    }
+
+    // Rendering size: the background picture's own size when one was chosen.
+    int renderWidth = answers.renderWidth;
+    int renderHeight = answers.renderHeight;
+    std::unique_ptr<CRaster> backgroundPicture;
+    if (answers.background.type == kAppearancePicture) {
+        if (answers.background.pictureFile.empty()) {
+            error = "Please select a picture.";
+            return nullptr;
+        }
+        if (!LoadPicture(InternalFile(folders, answers.background.pictureFile), backgroundPicture, error))
+            return nullptr;
+        // The final picture takes the background's size; beyond what the
+        // renderer produces the working rasters alone would take gigabytes.
+        if (backgroundPicture->GetWidth() > kMaxRenderSide || backgroundPicture->GetHeight() > kMaxRenderSide) {
+            error = "The background picture is too large. It may be at most " + std::to_string(kMaxRenderSide) +
+                    " x " + std::to_string(kMaxRenderSide) + " pixels.";
+            return nullptr;
+        }
+        renderWidth = backgroundPicture->GetWidth();
+        renderHeight = backgroundPicture->GetHeight();
+    } else {
+        BackRenderControls c;
+        c.widthText = std::to_string(renderWidth);
+        c.heightText = std::to_string(renderHeight);
+        BackRenderValues v;
+        const PageLeave r = LeaveBackRenderPage(c, v);
+        if (!r.ok) {
+            error = r.message;
+            return nullptr;
+        }
+    }
+
+    EffectsPageValues effects;
+    if (const PageLeave r = LeaveEffectsPage(answers.effects, effects); !r.ok) {
+        error = r.message;
+        return nullptr;
+    }
+    Effects2PageValues effects2;
+    {
+        const Effects2PageValues& e = answers.effects2;
+        Effects2PageControls c;
+        c.bevel = e.bevel;
+        c.bevelStyle = e.bevelStyle;
+        c.bevelSizeText = std::to_string(e.bevelSize);
+        c.bevelColor = e.bevelColor;
+        c.borders = e.borders;
+        c.borderSizeText = std::to_string(e.borderSize);
+        c.borderColor = e.borderColor;
+        c.colorEffect = e.colorEffect;
+        c.colorEffectStyle = e.colorEffectStyle;
+        c.colorEffectColor = e.colorEffectColor;
+        c.lensFlare = e.lensFlare;
+        c.lensFlareIntensity = e.lensFlareIntensity;
+        c.lensFlareColor = e.lensFlareColor;
+        c.lensFlareBlending = e.lensFlareBlending;
+        const PageLeave r = LeaveEffects2Page(c, renderWidth, renderHeight, pass, effects2);
+        if (!r.ok) {
+            error = r.message;
+            return nullptr;
+        }
+    }
+    if (product->HasPages() && !GetPagesTotal(std::to_string(answers.pages.frontCover),
+                                              std::to_string(answers.pages.pages),
+                                              std::to_string(answers.pages.backCover))
+                                    .canGoOn) {
+        error = "The page depth percentages must add up to 100.";
+        return nullptr;
+    }
+
+    // ---- the product ---------------------------------------------------------------
+    Report(progress, "Creating new document");
+    SettingStore& m = product->GetSettings();
+    const int k = 1; // face and scratch magnification of new projects
+    Report(progress, "Preparing Dimensions");
+    m.SetReal(ModelKey(kWidthMm), size.width);
+    m.SetReal(ModelKey(kHeightMm), size.height);
+    m.SetReal(ModelKey(kDepthMm), size.depth);
+    m.SetInt(ModelKey(kRenderWidth), renderWidth);
+    m.SetInt(ModelKey(kRenderHeight), renderHeight);
+    m.SetInt(ModelKey(kMagnification), k);
+
+    const int p = GetFacePixelsPerMm(size.width, size.height, size.depth, renderWidth, renderHeight);
+    const std::string letters = product->GetSideLetters();
+    for (const FaceName& face : kMainFaces) {
+        const bool page = Contains(letters, face.key) && !Contains(entry.sideProvided, face.key);
+        const bool provided = Contains(letters, face.key) && Contains(entry.sideProvided, face.key) &&
+                              entry.HasSubPicture();
+        if (!page && !provided)
+            continue;
+        Report(progress, std::string("Preparing ") + face.name);
+        int w = 0, h = 0;
+        GetFaceBaseSize(face.key, size.width, size.height, size.depth, p, w, h);
+        CSide& side = product->GetOrCreateSide(std::string(1, face.key));
+        if (page) {
+            const auto answer = answers.sides.find(face.key);
+            const SideAppearanceAnswer plain;
+            if (!PrepareSide(folders, side, answer != answers.sides.end() ? answer->second : plain, w, h, k, error))
+                return nullptr;
+        } else {
+            const std::string key = std::string(1, face.key) + "DATA";
+            const std::string data = folders.GetProgramString(answers.subPicture, key);
+            if (!PrepareProvidedSide(folders, side, data, w, h, k, error))
+                return nullptr;
+        }
+    }
+    Report(progress, "Preparing Background");
+    {
+        CSide& side = product->GetOrCreateSide("G");
+        if (backgroundPicture) {
+            side.Reset(kAppearancePicture, renderWidth, renderHeight, 0xFFFFFF, k);
+            side.GetSettings().SetInt(SideKey(kSideFitMode), -1);
+            side.SetPicture(std::move(backgroundPicture));
+            if (!BuildAppearance(side)) {
+                error = "Out of memory";
+                return nullptr;
+            }
+        } else if (!PrepareSide(folders, side, answers.background, renderWidth, renderHeight, k, error)) {
+            return nullptr;
+        }
+    }
+
+    if (entry.HasSubPicture()) {
+        m.SetText(ModelKey(kSubChosen), answers.subPicture);
+        m.SetText(ModelKey(kSubTitle), entry.subTitle);
+        m.SetText(ModelKey(kSubPrompt), entry.subPrompt);
+        m.SetText(ModelKey(kSubPattern), entry.subPattern);
+        m.SetText(ModelKey(kSubName), entry.subName);
+    }
+
+    if (product->HasPages()) {
+        answers.pages.Store(m);
+        struct Edge {
+            char key;
+            const char* name;
+        };
+        const Edge edges[] = {{'u', "Pages (Top)"}, {'d', "Pages (Bottom)"}, {'r', "Pages (Right)"}, {'l', "Pages (Left)"}};
+        for (const Edge& edge : edges) {
+            if (edge.key == 'l' && !product->HasPagesOnLeft())
+                continue;
+            Report(progress, std::string("Preparing ") + edge.name);
+            int w = 0, h = 0;
+            GetFaceBaseSize(edge.key, size.width, size.height, size.depth, p, w, h);
+            if (!PrepareWhiteRaster(product->GetOrCreateSide(std::string(1, edge.key)), w, h, k, error))
+                return nullptr;
+        }
+    }
+    if (product->HasBinding()) {
+        m.SetInt(ModelKey(kBinderType), answers.binderType);
+        m.SetInt(ModelKey(kBinderColor), static_cast<std::int32_t>(answers.binderColor & 0xFFFFFF));
+    }
+
+    struct Working {
+        const char* key;
+        const char* name;
+        int magnification;
+    };
+    const Working working[] = {{"a", "Alpha Data", k},
+                               {"x", "Layout Data", 1},
+                               {"y", "Rendering Scratch Data", k},
+                               {"z", "Rendering Data", 1}};
+    for (const Working& w : working) {
+        Report(progress, std::string("Preparing ") + w.name);
+        if (!PrepareWhiteRaster(product->GetOrCreateSide(w.key), renderWidth, renderHeight, w.magnification, error))
+            return nullptr;
+    }
+
+    if (product->HasCDROM()) {
+        Report(progress, "Preparing CD-ROM");
+        m.SetText(ModelKey(kCDImage), answers.cdImage);
+        std::unique_ptr<CRaster> surface;
+        if (!LoadPicture(InternalFile(folders, GetCDSurfaceFileName(answers.cdImage)), surface, error))
+            return nullptr;
+        CSide& side = product->GetOrCreateSide("C");
+        side.Reset(kAppearancePicture, surface->GetWidth(), surface->GetHeight(), 0xFFFFFF, 1);
+        side.GetSettings().SetInt(SideKey(kSideFitMode), -1);
+        side.SetPicture(std::move(surface));
+    }
+    if (product->HasCDROMInside())
+        m.SetInt(ModelKey(kCDPosition), answers.cdPosition);
+
+    effects.Store(m);
+    effects2.Store(m);
+    return product;
+}
+
+bool CreateFromModel(const CAppFolders& folders, const std::string& section, const NewProjectAnswers& answers,
+                     CVtwinDoc& doc, std::string& error, const NewProjectProgress& progress)
+{
+    std::unique_ptr<CProduct> product = BuildProductFromModel(folders, section, answers, error, progress);
+    if (!product)
+        return false;
+    Report(progress, "Setting as document");
+    doc.NewProject(std::move(product));
+    doc.SetModifiedFlag(true);
+    Report(progress, "Done");
+    return true;
+}

@@ -1,0 +1,96 @@
+#pragma once
+// New project from a catalogue model: takes the answers of the new-project
+// wizard as one value and builds the complete product (model settings, every
+// side with its appearance picture, the page edges and the working rasters),
+// then hands it to the document. The desktop wizard and the command line both
+// call it; nothing here opens a window.
+
+#include "image/Color.h"
+#include "properties/PageChecks.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class CAppFolders;
+class CProduct;
+class CVtwinDoc;
+struct ModelEntry;
+
+// One appearance page ("Front's Appearance", ..., "Background's Appearance").
+struct SideAppearanceAnswer {
+    int type = 1;                 // 0 picture, 1 colour, 2 gradient, 3 texture, 4 pattern
+    COLORREF color1 = 0xFFFFFF;   // colour 1 (the plain colour)
+    COLORREF color2 = 0x000000;   // colour 2 of gradients and patterns
+    int gradientStyle = 0;        // 0..31
+    std::string textureFile;      // "dtx_*.bmp" of the internal folder, or a full path
+    int textureScale = 1;         // divisor 1, 2, 4, 8 or 16
+    int pattern = 131;            // pattern number, 131 or 144..193
+    int patternCell = 1;          // pattern cell size in base pixels
+    std::string pictureFile;      // the user's picture (full path)
+    int fit = 0;                  // when the picture's ratio differs: 0 stretch, 1 start, 2 middle, 3 end
+};
+
+// Everything the wizard's pages collected. Pages the model does not show are
+// ignored; their settings keep the product's start values.
+struct NewProjectAnswers {
+    // Size page: millimetres; only the editable dimensions are read. Unset:
+    // the catalogue's defaults.
+    std::optional<SizePageValues> size;
+    // Appearance of the main faces by side letter (F, L, R, U, D, S) and of the
+    // background. Faces without an answer are plain white.
+    std::map<char, SideAppearanceAnswer> sides;
+    SideAppearanceAnswer background;
+    // Sub-picture page: the chosen file ("dfl_001.bmp").
+    std::string subPicture;
+    PagesPageValues pages;
+    int binderType = 0;            // 111
+    COLORREF binderColor = 0;      // 114
+    std::string cdImage;           // CD-ROM picture section ("c009", "a101")
+    int cdPosition = 5;            // 102
+    // Back Render page: the final picture size in pixels. With a background
+    // picture the size is that picture's size instead.
+    int renderWidth = 400;
+    int renderHeight = 400;
+    EffectsPageValues effects;
+    Effects2PageValues effects2;
+};
+
+using NewProjectProgress = std::function<void(const std::string& text)>;
+
+// The model entry named `section` with its display name ("Alias"); false and
+// the message when the entry is unusable.
+bool ReadNewProjectModel(const CAppFolders& folders, const std::string& section, ModelEntry& entry,
+                         std::string& error);
+
+// Builds the product of model `section` from the answers. Null and `error` set
+// ("Model empty. Data corrupted?", "Model not found. Data corrupted?", or the
+// message of the page whose answer is not acceptable) on failure.
+std::unique_ptr<CProduct> BuildProductFromModel(const CAppFolders& folders, const std::string& section,
+                                                const NewProjectAnswers& answers, std::string& error,
+                                                const NewProjectProgress& progress = nullptr);
+
+// The whole new-project step: builds the product and, only when that worked,
+// resets the document to hold it (modified, draw objects and undo cleared).
+// On failure the document is unchanged and `error` holds the message.
+bool CreateFromModel(const CAppFolders& folders, const std::string& section, const NewProjectAnswers& answers,
+                     CVtwinDoc& doc, std::string& error, const NewProjectProgress& progress = nullptr);
+
+// Face pictures are drawn at a whole number of pixels per millimetre:
+// p = ceil(2 * max(render width, render height) / max(W, H, D)), limited to
+// 1 .. 16. Twice the rendering size keeps the faces sharp where the product
+// fills the picture; the limit keeps small products from huge faces.
+int GetFacePixelsPerMm(int widthMm, int heightMm, int depthMm, int renderWidth, int renderHeight) noexcept;
+
+// Base size in pixels of side `key` ("F", "L", "u", ...) of a product of
+// W x H x D millimetres at p pixels per millimetre; every side is at least
+// 1 x 1. Front W x H; left, right, spine and the right and left page edges
+// D x H; top, bottom and their page edges W x D.
+void GetFaceBaseSize(char key, int widthMm, int heightMm, int depthMm, int pixelsPerMm, int& width,
+                     int& height) noexcept;
+
+// File name of a CD-ROM picture section's surface: "ecd_" + section + ".png".
+std::string GetCDSurfaceFileName(const std::string& section);

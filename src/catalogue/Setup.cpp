@@ -1,0 +1,461 @@
+#include "catalogue/Setup.h"
+
+#include "app/AppFolders.h"
+#include "app/IniFile.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/MediaPictures.h"
+#include "catalogue/NamedColors.h"
+#include "catalogue/PictureLibrary.h"
+#include "image/Raster.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kInitSection = "Init";
+constexpr const char* kInitKey = "Template";
+constexpr const char* kAliasSection = "Alias";
+
+struct MetallicVariant {
+    const char* section;
+    bool grooves, cross, strong; // the section's three flag digits
+};
+// Gold "a..." and Silver "b...": variants 1 to 5 are the flag triples 000, 100, 101, 110, 111.
+constexpr MetallicVariant kMetallicVariants[5] = {
+    {"000", false, false, false}, {"100", true, false, false}, {"101", true, false, true},
+    {"110", true, true, false},   {"111", true, true, true},
+};
+
+std::uint64_t SteadyMs()
+{
+    using namespace std::chrono;
+    return static_cast<std::uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+std::optional<std::uint64_t> SystemFreeSpace(const std::string& folder)
+{
+    std::error_code ec;
+    const fs::space_info info = fs::space(folder, ec);
+    if (ec)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(info.available);
+}
+
+// Copies a file through a temporary beside the destination, so that an
+// interrupted copy never leaves a partial file under the final name.
+bool CopyWhole(const std::string& from, const std::string& to)
+{
+    std::error_code ec;
+    const std::string temporary = to + ".part";
+    fs::remove(temporary, ec);
+    if (!fs::copy_file(from, temporary, fs::copy_options::overwrite_existing, ec) || ec) {
+        fs::remove(temporary, ec);
+        return false;
+    }
+    fs::rename(temporary, to, ec);
+    if (ec) {
+        fs::remove(temporary, ec);
+        return false;
+    }
+    return true;
+}
+
+std::string Number3(int n)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%03d", n);
+    return text;
+}
+
+} // namespace
+
+bool IsCompleteFile(const std::string& path)
+{
+    std::error_code ec;
+    const auto size = fs::file_size(path, ec);
+    return !ec && size > CSetup::kCompleteFileBytes;
+}
+
+CSetup::CSetup(const CAppFolders& folders, SetupOptions options, SetupListener listener)
+    : m_folders(folders), m_options(std::move(options)), m_listener(std::move(listener))
+{
+    if (!m_options.freeSpace)
+        m_options.freeSpace = SystemFreeSpace;
+    if (!m_options.clockMs)
+        m_options.clockMs = SteadyMs;
+}
+
+std::string CSetup::FormatByteCount(std::uint64_t bytes)
+{
+    std::string digits = std::to_string(bytes);
+    std::string out;
+    const int n = static_cast<int>(digits.size());
+    for (int i = 0; i < n; ++i) {
+        if (i > 0 && (n - i) % 3 == 0)
+            out += ',';
+        out += digits[static_cast<std::size_t>(i)];
+    }
+    return out;
+}
+
+std::string CSetup::GetDriveOf(const std::string& path)
+{
+    // Walk up while the parent lives on the same device: the last such folder
+    // is the mount point.
+    std::error_code ec;
+    fs::path current = fs::weakly_canonical(fs::path(path), ec);
+    if (ec || current.empty())
+        return path;
+    struct stat st {};
+    if (::stat(current.c_str(), &st) != 0)
+        return path;
+    const dev_t device = st.st_dev;
+    while (current.has_parent_path() && current.parent_path() != current) {
+        const fs::path parent = current.parent_path();
+        struct stat ps {};
+        if (::stat(parent.c_str(), &ps) != 0 || ps.st_dev != device)
+            break;
+        current = parent;
+    }
+    return current.string();
+}
+
+std::string CSetup::FormatFreeSpaceMessage(const std::string& drive)
+{
+    const std::string amount = FormatByteCount(kRequiredFreeBytes) + " bytes";
+    return "Vantorel can not complete the initialization process because there is not enough free disk space on "
+           "drive " +
+           drive + ".\n\nPlease make sure that you have at least " + amount + " free on drive " + drive +
+           ", then run Vantorel again.\n\nYou may be able to free some space on drive " + drive +
+           " by: removing files that you no longer need and emptying the Recycle Bin.";
+}
+
+void CSetup::Step(bool counted, int steps)
+{
+    m_progress.Step(counted, steps, m_options.clockMs());
+    if (m_listener.onProgress)
+        m_listener.onProgress(m_progress.GetPosition(), m_progress.GetTotal(), m_progress.GetEstimateText());
+}
+
+void CSetup::Title(const std::string& text)
+{
+    if (m_listener.onStepTitle)
+        m_listener.onStepTitle(text);
+}
+
+void CSetup::Detail(const std::string& name)
+{
+    if (m_listener.onDetail)
+        m_listener.onDetail("Processing: " + name);
+}
+
+bool CSetup::SavePicture(CRaster& picture, const std::string& path, int type, std::string& error)
+{
+    // Written under a temporary name first: a file under its final name is
+    // always whole, which is what lets a later run skip it.
+    const std::string temporary = path + ".part";
+    std::error_code ec;
+    if (!picture.Save(temporary.c_str(), type)) {
+        error = "Can not write the file:\n\n" + path + "\n\n" + picture.GetLastError();
+        fs::remove(temporary, ec);
+        return false;
+    }
+    fs::rename(temporary, path, ec);
+    if (ec) {
+        error = "Can not write the file:\n\n" + path + "\n\n" + ec.message();
+        fs::remove(temporary, ec);
+        return false;
+    }
+    return true;
+}
+
+bool CSetup::PutSetting(const std::string& section, const std::string& key, const std::string& value,
+                        std::string& error)
+{
+    // Collected and written once per group: a settings file rewrite per key
+    // would cost thousands of file replacements. A run cut short loses only
+    // entries that the next run writes again (it writes them for skipped
+    // pictures too).
+    if (section.empty() || key.empty()) {
+        error = "Can not write the settings file:\n\n" + m_folders.GetProgramSettingsFile();
+        return false;
+    }
+    m_pending.push_back(PendingSetting{section, key, value});
+    return true;
+}
+
+bool CSetup::FlushSettings(std::string& error)
+{
+    if (m_pending.empty())
+        return true;
+    const bool ok = m_folders.ProgramSettings().Update([this](CIniDocument& doc) {
+        for (const PendingSetting& p : m_pending)
+            if (!doc.PutString(p.section, p.key, p.value))
+                return false;
+        return true;
+    });
+    m_pending.clear();
+    if (!ok && error.empty())
+        error = "Can not write the settings file:\n\n" + m_folders.GetProgramSettingsFile();
+    return ok;
+}
+
+SetupResult CSetup::Run()
+{
+    if (m_folders.GetProgramInt(kInitSection, kInitKey, 0) != 0)
+        return SetupResult{SetupOutcome::AlreadyDone, {}};
+
+    const std::string& internal = m_folders.GetInternalFolder();
+    const std::optional<std::uint64_t> free = m_options.freeSpace(internal);
+    if (free && *free < kRequiredFreeBytes + 1)
+        return SetupResult{SetupOutcome::Failed, FormatFreeSpaceMessage(GetDriveOf(internal))};
+
+    // The model thumbnails come with the installation; without them the run
+    // would fail at its very end, so tell at once.
+    std::string error;
+    m_pending.clear();
+    if (!CheckModelThumbnails(error))
+        return SetupResult{SetupOutcome::Failed, error};
+
+    m_progress.Reset(m_options.clockMs());
+    if (m_listener.onProgress)
+        m_listener.onProgress(0, m_progress.GetTotal(), {});
+
+    Title("Setting up CD-ROM Images");
+    GenerateCDImages(error);
+    FlushSettings(error); // also after a failure: what was made stays listed
+    if (error.empty()) {
+        Title("Setting up Floppy Disk images");
+        GenerateMediaImages(error, true);
+        FlushSettings(error);
+    }
+    if (error.empty()) {
+        Title("Setting up zip Disk images");
+        GenerateMediaImages(error, false);
+        FlushSettings(error);
+    }
+    if (error.empty()) {
+        Title("Setting up Model data");
+        GenerateModelData(error);
+        FlushSettings(error);
+    }
+    if (!error.empty())
+        return SetupResult{SetupOutcome::Failed, error};
+    if (!m_folders.PutProgramInt(kInitSection, kInitKey, 1))
+        return SetupResult{SetupOutcome::Failed,
+                           "Can not write the settings file:\n\n" + m_folders.GetProgramSettingsFile()};
+    return SetupResult{SetupOutcome::Completed, {}};
+}
+
+int CSetup::GenerateCDImages(std::string& error)
+{
+    const auto colors = GetNamedColors();
+    for (std::size_t i = 0; i < colors.size(); ++i) {
+        const COLORREF c = colors[i].ToColorRef();
+        if (!GenerateCDImage(error, "c" + Number3(static_cast<int>(i)), colors[i].name, c, c, c, false, false, false))
+            return 0;
+    }
+    struct Metal {
+        char letter;
+        const char* name;
+        COLORREF first, second, third;
+    };
+    const Metal metals[2] = {{'a', "Gold", 0x00C0E0, 0x00C0C0, 0x00E0C0}, {'b', "Silver", 0xD0D0D0, 0xC0C0C0, 0xB0B0B0}};
+    for (const Metal& m : metals) {
+        for (int v = 0; v < 5; ++v) {
+            const MetallicVariant& f = kMetallicVariants[v];
+            const std::string section = std::string(1, m.letter) + f.section;
+            const std::string name = std::string(m.name) + " " + std::to_string(v + 1);
+            if (!GenerateCDImage(error, section, name, m.first, m.second, m.third, f.grooves, f.cross, f.strong))
+                return 0;
+        }
+    }
+    return 1;
+}
+
+int CSetup::GenerateCDImage(std::string& error, const std::string& section, const std::string& name,
+                            std::uint32_t first, std::uint32_t second, std::uint32_t third, bool grooves, bool cross,
+                            bool strong)
+{
+    Detail(name);
+    const std::string internal = m_folders.GetInternalFolder();
+    const std::string surface = internal + "ecd_" + section + ".png";
+    const std::string thumbnail = internal + "dcd_" + section + ".bmp";
+    bool counted = false;
+    if (!(IsCompleteFile(surface) && IsCompleteFile(thumbnail))) {
+        std::unique_ptr<CRaster> picture = DrawCDPicture(first, second, third, CDFinish{grooves, cross, strong});
+        std::unique_ptr<CRaster> thumb = picture ? MakeThumbnail(*picture) : nullptr;
+        if (!picture || !thumb) {
+            error = "Out of memory";
+            return 0;
+        }
+        if (!SavePicture(*picture, surface, IMAGE_TYPE_PNG, error) ||
+            !SavePicture(*thumb, thumbnail, IMAGE_TYPE_BMP, error))
+            return 0;
+        counted = true;
+    }
+    // The name is written for skipped items too: a settings file that was
+    // deleted to repeat the setup gets its entries back.
+    if (!PutSetting(kAliasSection, section, name, error))
+        return 0;
+    Step(counted, 2);
+    return 1;
+}
+
+int CSetup::GenerateMediaImages(std::string& error, bool floppy)
+{
+    const std::string internal = m_folders.GetInternalFolder();
+    const char* stem = floppy ? "fl_" : "zp_";
+    const char* product = floppy ? "Floppy Disk" : "zip Disk";
+    const COLORREF shutters[2] = {0xC0C0C0, 0x303030};
+    int number = 0;
+    for (const NamedColor& color : GetNamedColors()) {
+        const COLORREF body = color.ToColorRef();
+        const COLORREF light = LightTone(body);
+        const COLORREF dark = DarkTone(body);
+        for (int variant = 1; variant <= 2; ++variant) {
+            if (IsPaleTone(dark) || IsPaleTone(light)) {
+                Step(false, 1); // no set for pale colours, but the bar moves on
+                continue;
+            }
+            const std::string name = std::string(color.name) + " " + std::to_string(variant);
+            Detail(name);
+            const std::string n = Number3(++number);
+            const std::string section = std::string("d") + stem + n + ".bmp";
+            const std::string faceStem = std::string("e") + stem + n;
+            const std::string thumbPath = internal + section;
+            const std::string frontName = faceStem + ".png";
+            const std::string topName = faceStem + "_t.png";
+            const std::string bottomName = faceStem + "_b.png";
+            bool counted = false;
+            if (!(IsCompleteFile(thumbPath) && IsCompleteFile(internal + frontName) &&
+                  IsCompleteFile(internal + topName) && IsCompleteFile(internal + bottomName))) {
+                MediaPictureSet set = DrawMediaPictures(floppy ? MediaKind::Floppy : MediaKind::Zip, body, light,
+                                                        dark, shutters[variant - 1]);
+                std::unique_ptr<CRaster> thumb = set.front ? MakeThumbnail(*set.front) : nullptr;
+                if (!set.front || !thumb) {
+                    error = "Out of memory";
+                    return 0;
+                }
+                if (!SavePicture(*set.front, internal + frontName, IMAGE_TYPE_PNG, error) ||
+                    !SavePicture(*set.top, internal + topName, IMAGE_TYPE_PNG, error) ||
+                    !SavePicture(*set.bottom, internal + bottomName, IMAGE_TYPE_PNG, error) ||
+                    !SavePicture(*thumb, thumbPath, IMAGE_TYPE_BMP, error))
+                    return 0;
+                counted = true;
+            }
+            const std::string bodyText = "@C:" + std::to_string(body);
+            if (!PutSetting(kAliasSection, section, name + "/" + product, error) ||
+                !PutSetting(section, "FDATA", "@E:" + frontName, error) ||
+                !PutSetting(section, "UDATA", "@E:" + topName, error) ||
+                !PutSetting(section, "DDATA", "@E:" + bottomName, error) ||
+                !PutSetting(section, "LDATA", bodyText, error) || !PutSetting(section, "RDATA", bodyText, error))
+                return 0;
+            Step(counted, 1);
+        }
+    }
+    return 1;
+}
+
+int CSetup::CopyInstalledData(std::string& error)
+{
+    const std::string& from = m_options.installedDataFolder;
+    if (from.empty())
+        return 1;
+    const std::string internal = m_folders.GetInternalFolder();
+    std::error_code ec;
+    // Textures and CD position pictures: copied when missing or different.
+    for (const auto& item : fs::directory_iterator(from, ec)) {
+        const std::string file = item.path().filename().string();
+        const bool wanted = file.size() > 8 && file.ends_with(".bmp") &&
+                            (file.starts_with("dtx_") || file.starts_with("dck_") || file.starts_with("dcx_"));
+        if (!wanted || !item.is_regular_file(ec))
+            continue;
+        const std::string target = internal + file;
+        std::error_code sizeError;
+        if (IsCompleteFile(target) && fs::file_size(target, sizeError) == item.file_size(sizeError))
+            continue;
+        if (!CopyWhole(item.path().string(), target)) {
+            error = "File Copy failed. Not enough disk space?\n\nFrom: " + item.path().string() + "\nTo: " + target;
+            return 0;
+        }
+    }
+    // The picture library list names the installed library folders, unless
+    // the user already keeps a list of his own.
+    const std::string listFile = internal + kLibraryListFileName;
+    const fs::path library = fs::path(from) / "library";
+    if (!fs::exists(listFile, ec) && fs::is_directory(library, ec)) {
+        std::vector<fs::path> folders;
+        for (const auto& item : fs::directory_iterator(library, ec))
+            if (item.is_directory(ec) && fs::exists(item.path() / kLibraryDescriptionFileName, ec))
+                folders.push_back(item.path());
+        std::sort(folders.begin(), folders.end());
+        const CIniFile list(listFile);
+        for (const fs::path& folder : folders) {
+            if (!list.PutString("Library", folder.filename().string(), folder.string() + "/")) {
+                error = "Can not write the settings file:\n\n" + listFile;
+                return 0;
+            }
+        }
+    }
+    return 1;
+}
+
+std::string CSetup::GetInstalledThumbnail(const std::string& section) const
+{
+    if (m_options.installedDataFolder.empty())
+        return {};
+    return (fs::path(m_options.installedDataFolder) / section).string();
+}
+
+int CSetup::CheckModelThumbnails(std::string& error) const
+{
+    for (const CatalogueEntry& entry : GetCatalogue()) {
+        const std::string section = GetCatalogueSectionName(entry);
+        const std::string source = GetInstalledThumbnail(section);
+        std::error_code ec;
+        if ((source.empty() || !fs::exists(source, ec)) && !IsCompleteFile(m_folders.GetInternalFolder() + section)) {
+            error = "File not found. Incomplete Installation?\n\n" + m_folders.GetInternalFolder() + section;
+            return 0;
+        }
+    }
+    return 1;
+}
+
+int CSetup::GenerateModelData(std::string& error)
+{
+    if (!CopyInstalledData(error))
+        return 0;
+    const std::string internal = m_folders.GetInternalFolder();
+    for (const CatalogueEntry& entry : GetCatalogue()) {
+        Detail(entry.name);
+        const std::string section = GetCatalogueSectionName(entry);
+        const std::string destination = internal + section;
+        const std::string source = GetInstalledThumbnail(section);
+        std::error_code ec;
+        if (!source.empty() && fs::exists(source, ec)) {
+            if (!CopyWhole(source, destination)) {
+                error = "File Copy failed. Not enough disk space?\n\nFrom: " + source + "\nTo: " + destination;
+                return 0;
+            }
+        } else if (!IsCompleteFile(destination)) {
+            error = "File not found. Incomplete Installation?\n\n" + destination;
+            return 0;
+        }
+        if (!WriteModelEntry(m_folders.ProgramSettings(), MakeModelEntry(entry))) {
+            error = "Can not write the settings file:\n\n" + m_folders.GetProgramSettingsFile();
+            return 0;
+        }
+        Step(true, 1);
+    }
+    return 1;
+}

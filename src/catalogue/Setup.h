@@ -1,0 +1,114 @@
+#pragma once
+// First-run data setup: draws the CD-ROM, floppy-disk and zip-disk pictures
+// into the internal folder, writes their entries and the 32 model entries into
+// the program settings file, and copies the installed read-only data (model
+// thumbnails, textures, CD position pictures) beside them. It runs until it
+// has once completed ("Init"/"Template" = 1); a later run skips every picture
+// that is already complete, so an interrupted setup resumes quickly.
+//
+// Progress goes to a listener, so that the desktop dialog and the command
+// line can both show it: the group title, the item being processed, and the
+// bar position with the remaining-time estimate.
+
+#include "catalogue/SetupProgress.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+class CAppFolders;
+class CRaster;
+
+struct SetupListener {
+    // The current group: "Setting up CD-ROM Images" and so on.
+    std::function<void(const std::string& title)> onStepTitle;
+    // "Processing: " + the item's name.
+    std::function<void(const std::string& detail)> onDetail;
+    // Bar position 0..total and the estimate text (empty before the first timed step).
+    std::function<void(int position, int total, const std::string& estimate)> onProgress;
+};
+
+struct SetupOptions {
+    // Folder of the installed read-only data (may be empty: then the model
+    // thumbnails must already be in the internal folder).
+    std::string installedDataFolder;
+    // Free bytes on the file system of a folder; nothing when unknown. Default:
+    // the operating system's answer.
+    std::function<std::optional<std::uint64_t>(const std::string& folder)> freeSpace;
+    // Milliseconds of a monotonic clock. Default: the steady clock.
+    std::function<std::uint64_t()> clockMs;
+};
+
+enum class SetupOutcome {
+    AlreadyDone, // "Init"/"Template" was set: nothing done
+    Completed,   // everything written, "Init"/"Template" = 1
+    Failed,      // message says why; "Init"/"Template" stays 0
+};
+
+struct SetupResult {
+    SetupOutcome outcome = SetupOutcome::Failed;
+    std::string message; // the message box text when Failed
+};
+
+class CSetup {
+public:
+    // Free bytes the setup needs: fewer than this plus one refuses to start.
+    static constexpr std::uint64_t kRequiredFreeBytes = 14420000;
+    // Bar positions of the four groups: CD-ROM items advance by 2 each
+    // (143 colours and 10 metallic), every floppy and zip variant by 1
+    // (two shutter colours per colour), every model entry by 1.
+    static constexpr int kCDItems = 143 + 10;
+    static constexpr int kMediaVariants = 143 * 2;
+    static constexpr int kModelEntries = 32;
+    static constexpr int kTotalSteps = 2 * kCDItems + 2 * kMediaVariants + kModelEntries;
+    // A file counts as complete when it has more than this many bytes.
+    static constexpr std::uintmax_t kCompleteFileBytes = 100;
+
+    CSetup(const CAppFolders& folders, SetupOptions options, SetupListener listener);
+
+    // The whole run, as the "Initializing" dialog does it on opening.
+    SetupResult Run();
+
+    // The refusal text for too little free space on the file system of `folder`.
+    static std::string FormatFreeSpaceMessage(const std::string& drive);
+    // 14420000 as the user reads it: "14,420,000".
+    static std::string FormatByteCount(std::uint64_t bytes);
+    // The mount point that holds `path` (its "drive"); the path itself when unknown.
+    static std::string GetDriveOf(const std::string& path);
+
+    const CSetupProgress& GetProgress() const noexcept { return m_progress; }
+
+private:
+    // Generators: each sets `error` and returns 0 on failure, 1 on success.
+    int GenerateCDImages(std::string& error);
+    int GenerateCDImage(std::string& error, const std::string& section, const std::string& name, std::uint32_t first,
+                        std::uint32_t second, std::uint32_t third, bool grooves, bool cross, bool strong);
+    int GenerateMediaImages(std::string& error, bool floppy);
+    int GenerateModelData(std::string& error);
+    int CopyInstalledData(std::string& error);
+    int CheckModelThumbnails(std::string& error) const;
+    std::string GetInstalledThumbnail(const std::string& section) const;
+
+    void Step(bool counted, int steps);
+    void Title(const std::string& text);
+    void Detail(const std::string& name);
+    bool SavePicture(CRaster& picture, const std::string& path, int type, std::string& error);
+    bool PutSetting(const std::string& section, const std::string& key, const std::string& value,
+                    std::string& error);
+    bool FlushSettings(std::string& error);
+
+    struct PendingSetting {
+        std::string section, key, value;
+    };
+
+    const CAppFolders& m_folders;
+    SetupOptions m_options;
+    SetupListener m_listener;
+    CSetupProgress m_progress{kTotalSteps};
+    std::vector<PendingSetting> m_pending; // settings not yet written
+};
+
+// True when the file exists and has more than CSetup::kCompleteFileBytes bytes.
+bool IsCompleteFile(const std::string& path);

@@ -1,0 +1,316 @@
+// New project from a catalogue model: which answers are read, what the
+// product holds afterwards, and that a refused model leaves the document alone.
+#include "catalogue/NewProject.h"
+
+#include "app/AppFolders.h"
+#include "app/UndoStore.h"
+#include "app/VtwinDoc.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/Product.h"
+#include "catalogue/Side.h"
+#include "catalogue/WizardPages.h"
+#include "image/ImageCanvas.h"
+#include "image/Raster.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+COLORREF PixelAt(const CRaster& r, int x, int y)
+{
+    const RGBQUAD q = r.GetPixelColor(x, y);
+    return RGB(q.rgbRed, q.rgbGreen, q.rgbBlue);
+}
+
+void SavePlain(const std::string& path, int w, int h, COLORREF color, int type)
+{
+    CRaster r;
+    ASSERT_TRUE(r.Create(w, h, 24));
+    CImageCanvas(&r).Clear(color);
+    ASSERT_TRUE(r.Save(path.c_str(), type)) << r.GetLastError();
+}
+
+class NewProjectTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::random_device rd;
+        m_root = fs::temp_directory_path() / ("vt_newproject_" + std::to_string(rd()));
+        std::string error;
+        m_folders.emplace(*CAppFolders::Create(m_root.string(), error));
+        for (const CatalogueEntry& e : GetCatalogue())
+            ASSERT_TRUE(WriteModelEntry(m_folders->ProgramSettings(), MakeModelEntry(e)));
+        // One floppy picture set as the setup writes it, and one CD-ROM picture.
+        const std::string in = m_folders->GetInternalFolder();
+        SavePlain(in + "efl_001.png", 356, 372, 0x0000FF, IMAGE_TYPE_PNG);
+        SavePlain(in + "efl_001_t.png", 356, 12, 0x00FF00, IMAGE_TYPE_PNG);
+        SavePlain(in + "efl_001_b.png", 356, 12, 0xFF0000, IMAGE_TYPE_PNG);
+        const auto& ini = m_folders->ProgramSettings();
+        ASSERT_TRUE(ini.PutString("dfl_001.bmp", "FDATA", "@E:efl_001.png"));
+        ASSERT_TRUE(ini.PutString("dfl_001.bmp", "UDATA", "@E:efl_001_t.png"));
+        ASSERT_TRUE(ini.PutString("dfl_001.bmp", "DDATA", "@E:efl_001_b.png"));
+        ASSERT_TRUE(ini.PutString("dfl_001.bmp", "LDATA", "@C:16776960"));
+        ASSERT_TRUE(ini.PutString("dfl_001.bmp", "RDATA", "@C:16776960"));
+        SavePlain(in + "ecd_c000.png", 64, 64, 0xABCDEF, IMAGE_TYPE_PNG);
+        SavePlain(in + "dtx_grain.bmp", 8, 8, 0x336699, IMAGE_TYPE_BMP);
+    }
+    void TearDown() override { fs::remove_all(m_root); }
+
+    // The side keys of a product in list order.
+    static std::vector<std::string> Keys(const CProduct& p)
+    {
+        std::vector<std::string> keys;
+        for (std::size_t i = 0; i < p.GetSideCount(); ++i)
+            keys.push_back(p.GetSideKey(i));
+        return keys;
+    }
+    static const CRaster& Picture(const CProduct& p, const char* key)
+    {
+        const CSide* side = p.FindSidePtr(key);
+        EXPECT_NE(side, nullptr) << key;
+        static CRaster none;
+        return side && side->GetPicture() ? *side->GetPicture() : none;
+    }
+
+    fs::path m_root;
+    std::optional<CAppFolders> m_folders;
+    CUndoStore m_undo;
+};
+
+} // namespace
+
+TEST(FacePixels, RuleArithmetic)
+{
+    // p = ceil(2 * max(render) / max(W, H, D)), 1 .. 16.
+    EXPECT_EQ(GetFacePixelsPerMm(103, 190, 28, 400, 400), 5); // 800 / 190 = 4.2
+    EXPECT_EQ(GetFacePixelsPerMm(86, 54, 0, 400, 300), 10);   // 800 / 86 = 9.3
+    EXPECT_EQ(GetFacePixelsPerMm(200, 100, 50, 400, 100), 4); // exactly 4
+    EXPECT_EQ(GetFacePixelsPerMm(1, 1, 1, 999, 999), 16);
+    EXPECT_EQ(GetFacePixelsPerMm(0, 0, 0, 50, 50), 16);
+    EXPECT_EQ(GetFacePixelsPerMm(300, 300, 300, 50, 50), 1);
+    int w = 0, h = 0;
+    GetFaceBaseSize('R', 103, 190, 28, 5, w, h);
+    EXPECT_EQ(w, 140);
+    EXPECT_EQ(h, 950);
+    GetFaceBaseSize('u', 103, 190, 28, 5, w, h);
+    EXPECT_EQ(w, 515);
+    EXPECT_EQ(h, 140);
+    GetFaceBaseSize('S', 86, 54, 0, 10, w, h); // no depth: still one pixel
+    EXPECT_EQ(w, 1);
+    EXPECT_EQ(h, 540);
+}
+
+TEST_F(NewProjectTest, FloppyDiskHasFivePagesAndTakesItsFacesFromTheSubPicture)
+{
+    const ModelEntry entry = ReadModelEntry(m_folders->ProgramSettings(), "dmo_med_015.bmp");
+    const std::vector<std::string> pages = GetWizardPages(entry);
+    EXPECT_EQ(pages, (std::vector<std::string>{"Select Floppy Disk Type", "Background's Appearance",
+                                               "Background Size", "Shadows and Reflections", "Special Effects"}));
+
+    NewProjectAnswers answers;
+    answers.size = SizePageValues{5, 5, 5}; // no size page: ignored
+    std::string error;
+    CVtwinDoc doc(nullptr, &m_undo);
+    ASSERT_FALSE(CreateFromModel(*m_folders, "dmo_med_015.bmp", answers, doc, error));
+    EXPECT_EQ(error, "Please select an item.");
+    EXPECT_FALSE(doc.HasProduct());
+
+    answers.subPicture = "dfl_001.bmp";
+    std::vector<std::string> steps;
+    ASSERT_TRUE(CreateFromModel(*m_folders, "dmo_med_015.bmp", answers, doc, error,
+                                [&](const std::string& s) { steps.push_back(s); }))
+        << error;
+    ASSERT_TRUE(doc.HasProduct());
+    EXPECT_TRUE(doc.IsModified());
+    const CProduct& p = *doc.GetProduct();
+    const SettingStore& m = p.GetSettings();
+    EXPECT_EQ(m.GetReal(ModelKey(171)), 89.0);
+    EXPECT_EQ(m.GetReal(ModelKey(172)), 93.0);
+    EXPECT_EQ(m.GetReal(ModelKey(173)), 3.0);
+    EXPECT_EQ(m.GetText(ModelKey(155)), "dfl_001.bmp");
+    EXPECT_EQ(m.GetText(ModelKey(151)), "Select Floppy Disk Type");
+    EXPECT_EQ(m.GetText(ModelKey(152)), "Please choose the type of &Floppy Disk");
+    EXPECT_EQ(m.GetText(ModelKey(153)), "dfl_*.bmp");
+    EXPECT_EQ(m.GetText(ModelKey(154)), "Floppy Image");
+    EXPECT_EQ(Keys(p), (std::vector<std::string>{"F", "L", "R", "U", "D", "G", "a", "x", "y", "z"}));
+    // Front and top are the pictures, left and right the body colour (aqua).
+    EXPECT_EQ(PixelAt(Picture(p, "F"), 10, 10), 0x0000FFu);
+    EXPECT_EQ(PixelAt(Picture(p, "U"), 1, 1), 0x00FF00u);
+    EXPECT_EQ(PixelAt(Picture(p, "D"), 1, 1), 0xFF0000u);
+    EXPECT_EQ(PixelAt(Picture(p, "L"), 0, 0), 0xFFFF00u);
+    EXPECT_EQ(steps.front(), "Creating new document");
+    EXPECT_EQ(steps[steps.size() - 2], "Setting as document");
+    EXPECT_EQ(steps.back(), "Done");
+}
+
+TEST_F(NewProjectTest, FixedModelKeepsItsSizeAndGetsWorkingRasters)
+{
+    NewProjectAnswers answers;
+    answers.size = SizePageValues{10, 10, 10}; // VHS Box shows no size page
+    answers.sides['F'].color1 = 0x112233;
+    answers.renderWidth = 500;
+    answers.renderHeight = 300;
+    std::string error;
+    const auto product = BuildProductFromModel(*m_folders, "dmo_box_001.bmp", answers, error);
+    ASSERT_TRUE(product) << error;
+    const SettingStore& m = product->GetSettings();
+    EXPECT_EQ(m.GetReal(ModelKey(171)), 103.0);
+    EXPECT_EQ(m.GetReal(ModelKey(172)), 190.0);
+    EXPECT_EQ(m.GetReal(ModelKey(173)), 28.0);
+    EXPECT_EQ(m.GetInt(ModelKey(161)), 500);
+    EXPECT_EQ(m.GetInt(ModelKey(162)), 300);
+    EXPECT_EQ(m.GetInt(ModelKey(163)), 1);
+    EXPECT_EQ(Keys(*product), (std::vector<std::string>{"F", "L", "R", "U", "D", "G", "a", "x", "y", "z"}));
+    // p = ceil(1000 / 190) = 6: front 618 x 1140, left 168 x 1140, top 618 x 168.
+    EXPECT_EQ(Picture(*product, "F").GetWidth(), 618);
+    EXPECT_EQ(Picture(*product, "F").GetHeight(), 1140);
+    EXPECT_EQ(PixelAt(Picture(*product, "F"), 5, 5), 0x112233u);
+    EXPECT_EQ(Picture(*product, "L").GetWidth(), 168);
+    EXPECT_EQ(Picture(*product, "U").GetHeight(), 168);
+    EXPECT_EQ(PixelAt(Picture(*product, "R"), 0, 0), 0xFFFFFFu); // no answer: white
+    for (const char* key : {"G", "a", "x", "y", "z"}) {
+        EXPECT_EQ(Picture(*product, key).GetWidth(), 500) << key;
+        EXPECT_EQ(Picture(*product, key).GetHeight(), 300) << key;
+        EXPECT_EQ(PixelAt(Picture(*product, key), 499, 299), 0xFFFFFFu) << key;
+        EXPECT_EQ(product->FindSidePtr(key)->GetSettings().GetInt(SideKey(kSideAppearance)), 1) << key;
+    }
+}
+
+TEST_F(NewProjectTest, EditableDepthAndBinderRules)
+{
+    NewProjectAnswers answers;
+    answers.size = SizePageValues{999, 999, 60}; // Software Box: only the depth is read
+    std::string error;
+    auto box = BuildProductFromModel(*m_folders, "dmo_box_005.bmp", answers, error);
+    ASSERT_TRUE(box) << error;
+    EXPECT_EQ(box->GetSettings().GetReal(ModelKey(171)), 202.0);
+    EXPECT_EQ(box->GetSettings().GetReal(ModelKey(173)), 60.0);
+
+    // Custom binder 40 x 279 x 60: r = 42, 40 <= 43 -> refused.
+    answers.size = SizePageValues{40, 279, 60};
+    EXPECT_FALSE(BuildProductFromModel(*m_folders, "dmo_bin_027.bmp", answers, error));
+    EXPECT_EQ(error, "You can not make a Binder with these dimensions.\n\n"
+                     "Please enter a higher Width or lower Depth value.");
+    // 100 x 279 x 60: the wizard asked about the large binding; accepted.
+    answers.size = SizePageValues{100, 279, 60};
+    answers.binderType = 2;
+    answers.binderColor = 0x0000FF;
+    auto binder = BuildProductFromModel(*m_folders, "dmo_bin_027.bmp", answers, error);
+    ASSERT_TRUE(binder) << error;
+    EXPECT_EQ(binder->GetSettings().GetInt(ModelKey(111)), 2);
+    EXPECT_EQ(binder->GetSettings().GetInt(ModelKey(114)), 0x0000FF);
+    EXPECT_EQ(Keys(*binder),
+              (std::vector<std::string>{"F", "G", "u", "d", "r", "l", "a", "x", "y", "z"}));
+    // p = ceil(800 / 279) = 3: right edge D x H = 180 x 837, top edge W x D = 300 x 180.
+    EXPECT_EQ(Picture(*binder, "r").GetWidth(), 180);
+    EXPECT_EQ(Picture(*binder, "r").GetHeight(), 837);
+    EXPECT_EQ(Picture(*binder, "u").GetWidth(), 300);
+    EXPECT_EQ(Picture(*binder, "u").GetHeight(), 180);
+    EXPECT_EQ(PixelAt(Picture(*binder, "l"), 3, 3), 0xFFFFFFu);
+
+    answers.size = SizePageValues{0, 279, 60};
+    EXPECT_FALSE(BuildProductFromModel(*m_folders, "dmo_bin_027.bmp", answers, error));
+    EXPECT_EQ(error, "Width must be between 1 and 300.");
+}
+
+TEST_F(NewProjectTest, RefusedAnswersLeaveTheDocumentAlone)
+{
+    CVtwinDoc doc(nullptr, &m_undo);
+    std::string error;
+    NewProjectAnswers good;
+    ASSERT_TRUE(CreateFromModel(*m_folders, "dmo_box_002.bmp", good, doc, error)) << error;
+    const CProduct* before = doc.GetProduct();
+    doc.SetModifiedFlag(false);
+
+    ASSERT_TRUE(m_folders->PutProgramString("broken", "MODEL", "box"));
+    struct Case {
+        const char* section;
+        NewProjectAnswers answers;
+        std::string message;
+    };
+    std::vector<Case> cases;
+    cases.push_back({"no_such_section", good, "Model empty. Data corrupted?"});
+    cases.push_back({"broken", good, "Model not found. Data corrupted?"});
+    NewProjectAnswers sixLights = good;
+    sixLights.effects.shadows = true;
+    sixLights.effects.lights = 0x3F;
+    cases.push_back({"dmo_box_002.bmp", sixLights, "You can not have more than 5 lights turned on."});
+    NewProjectAnswers bevel = good;
+    bevel.effects2.bevel = true;
+    bevel.effects2.bevelSize = 101; // 400 / 4 = 100
+    cases.push_back({"dmo_box_002.bmp", bevel, "Bevel Size must be between 1 and 100 pixels."});
+    NewProjectAnswers small = good;
+    small.renderWidth = 49;
+    cases.push_back({"dmo_box_002.bmp", small, "Width must be between 50 and 999 pixels."});
+    NewProjectAnswers texture = good;
+    texture.sides['F'].type = 3;
+    cases.push_back({"dmo_box_002.bmp", texture, "Please select a texture."});
+    NewProjectAnswers noCD = good;
+    cases.push_back({"dmo_bxc_006.bmp", noCD, "Please select an item."});
+    NewProjectAnswers badPosition = good;
+    badPosition.cdImage = "c000";
+    badPosition.cdPosition = 2; // a book position, not a box one
+    cases.push_back({"dmo_bxc_006.bmp", badPosition, "Please select an item."});
+    NewProjectAnswers pages = good;
+    pages.pages.frontCover = 20;
+    cases.push_back({"dmo_bok_013.bmp", pages, "The page depth percentages must add up to 100."});
+    for (const Case& c : cases) {
+        error.clear();
+        EXPECT_FALSE(CreateFromModel(*m_folders, c.section, c.answers, doc, error)) << c.section;
+        EXPECT_EQ(error, c.message) << c.section;
+        EXPECT_EQ(doc.GetProduct(), before) << c.section;
+        EXPECT_FALSE(doc.IsModified()) << c.section;
+    }
+    NewProjectAnswers missingTexture = good;
+    missingTexture.sides['F'].type = 3;
+    missingTexture.sides['F'].textureFile = "dtx_missing.bmp";
+    EXPECT_FALSE(CreateFromModel(*m_folders, "dmo_box_002.bmp", missingTexture, doc, error));
+    EXPECT_NE(error.find("dtx_missing.bmp"), std::string::npos) << error;
+    EXPECT_EQ(doc.GetProduct(), before);
+}
+
+TEST_F(NewProjectTest, CDAppearanceEffectsAndBackgroundPicture)
+{
+    NewProjectAnswers answers;
+    answers.cdImage = "c000";
+    answers.cdPosition = 3;
+    answers.sides['F'].type = 3;
+    answers.sides['F'].textureFile = "dtx_grain.bmp";
+    answers.effects.shadows = false;
+    answers.effects.lights = 0;
+    answers.effects2.borders = true;
+    answers.effects2.borderSize = 7;
+    answers.effects2.borderColor = 0x123456;
+    const std::string background = (m_root / "back.bmp").string();
+    SavePlain(background, 640, 480, 0x445566, IMAGE_TYPE_BMP);
+    answers.background.type = 0;
+    answers.background.pictureFile = background;
+    std::string error;
+    auto p = BuildProductFromModel(*m_folders, "dmo_bxc_006.bmp", answers, error);
+    ASSERT_TRUE(p) << error;
+    const SettingStore& m = p->GetSettings();
+    EXPECT_EQ(m.GetText(ModelKey(101)), "c000");
+    EXPECT_EQ(m.GetInt(ModelKey(102)), 3);
+    EXPECT_EQ(PixelAt(Picture(*p, "C"), 32, 32), 0xABCDEFu);
+    EXPECT_EQ(PixelAt(Picture(*p, "F"), 0, 0), 0x336699u);
+    EXPECT_EQ(PixelAt(Picture(*p, "G"), 0, 0), 0x445566u);
+    // The background picture fixes the rendering size.
+    EXPECT_EQ(m.GetInt(ModelKey(161)), 640);
+    EXPECT_EQ(m.GetInt(ModelKey(162)), 480);
+    EXPECT_EQ(Picture(*p, "z").GetWidth(), 640);
+    // Shadows off: the default light, grey, "Best", table beneath.
+    EXPECT_EQ(m.GetInt(ModelKey(71)), 0);
+    EXPECT_EQ(m.GetInt(ModelKey(81)), 0x100);
+    EXPECT_EQ(m.GetInt(ModelKey(72)), 0x808080);
+    EXPECT_EQ(m.GetInt(ModelKey(1)), 1);
+    EXPECT_EQ(m.GetInt(ModelKey(2)), 7);
+    EXPECT_EQ(m.GetInt(ModelKey(3)), 0x123456);
+}

@@ -1,0 +1,334 @@
+// The first-run setup: the free-space boundary, the pictures and settings it
+// writes, the skip rules for pale colours and for files that already exist,
+// and the progress it reports.
+#include "catalogue/Setup.h"
+
+#include "app/AppFolders.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/NamedColors.h"
+#include "image/Raster.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path NewTempDir(const char* stem)
+{
+    std::random_device rd;
+    fs::path dir = fs::temp_directory_path() / (std::string(stem) + std::to_string(rd()));
+    fs::create_directories(dir);
+    return dir;
+}
+
+// An installed-data folder with a stand-in thumbnail for every model entry.
+void MakeInstalledData(const fs::path& dir)
+{
+    fs::create_directories(dir);
+    for (const CatalogueEntry& e : GetCatalogue())
+        std::ofstream(dir / GetCatalogueSectionName(e), std::ios::binary) << std::string(200, 'x');
+    std::ofstream(dir / "dtx_paper.bmp", std::ios::binary) << std::string(300, 'p');
+}
+
+struct Recorder {
+    std::vector<std::string> titles;
+    std::vector<std::string> details;
+    std::vector<int> positions;
+    SetupListener Listener()
+    {
+        SetupListener l;
+        l.onStepTitle = [this](const std::string& t) { titles.push_back(t); };
+        l.onDetail = [this](const std::string& d) { details.push_back(d); };
+        l.onProgress = [this](int p, int, const std::string&) { positions.push_back(p); };
+        return l;
+    }
+};
+
+// Colours that get floppy and zip pictures: neither tone is pale. Light tone
+// c + 32 (at most 255) and dark tone c - 16 (at least 0), pale when all three
+// channels are 193 or more.
+int IndependentMediaColourCount()
+{
+    int count = 0;
+    for (const NamedColor& c : GetNamedColors()) {
+        auto light = [](int v) { return std::min(255, v + 32); };
+        auto dark = [](int v) { return std::max(0, v - 16); };
+        const bool lightPale = light(c.red) >= 193 && light(c.green) >= 193 && light(c.blue) >= 193;
+        const bool darkPale = dark(c.red) >= 193 && dark(c.green) >= 193 && dark(c.blue) >= 193;
+        if (!lightPale && !darkPale)
+            ++count;
+    }
+    return count;
+}
+
+COLORREF PixelAt(const CRaster& r, int x, int y)
+{
+    const RGBQUAD q = r.GetPixelColor(x, y);
+    return RGB(q.rgbRed, q.rgbGreen, q.rgbBlue);
+}
+
+// One complete setup shared by the tests that only look at its results.
+class SetupRunTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_root = NewTempDir("vt_setup_");
+        MakeInstalledData(s_root / "installed");
+        std::string error;
+        s_folders = new CAppFolders(*CAppFolders::Create((s_root / "data").string(), error));
+        s_recorder = new Recorder;
+        SetupOptions options;
+        options.installedDataFolder = (s_root / "installed").string();
+        options.freeSpace = [](const std::string&) { return std::optional<std::uint64_t>(14420001); };
+        CSetup setup(*s_folders, options, s_recorder->Listener());
+        s_result = setup.Run();
+        s_timed = setup.GetProgress().GetTimedSteps();
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_folders;
+        delete s_recorder;
+        fs::remove_all(s_root);
+    }
+    static std::string Internal(const std::string& name) { return s_folders->GetInternalFolder() + name; }
+
+    static inline fs::path s_root;
+    static inline CAppFolders* s_folders = nullptr;
+    static inline Recorder* s_recorder = nullptr;
+    static inline SetupResult s_result;
+    static inline int s_timed = 0;
+};
+
+} // namespace
+
+TEST(SetupFreeSpace, RefusesAtTheBoundary)
+{
+    const fs::path root = NewTempDir("vt_setup_space_");
+    std::string error;
+    std::optional<CAppFolders> folders = CAppFolders::Create((root / "data").string(), error);
+    ASSERT_TRUE(folders) << error;
+    SetupOptions options;
+    std::string askedFor;
+    options.freeSpace = [&](const std::string& folder) {
+        askedFor = folder;
+        return std::optional<std::uint64_t>(14420000);
+    };
+    Recorder rec;
+    const SetupResult result = CSetup(*folders, options, rec.Listener()).Run();
+    EXPECT_EQ(result.outcome, SetupOutcome::Failed);
+    EXPECT_EQ(askedFor, folders->GetInternalFolder());
+    const std::string drive = CSetup::GetDriveOf(folders->GetInternalFolder());
+    EXPECT_EQ(result.message,
+              "Vantorel can not complete the initialization process because there is not enough free disk space on "
+              "drive " + drive + ".\n\nPlease make sure that you have at least 14,420,000 bytes free on drive " +
+                  drive + ", then run Vantorel again.\n\nYou may be able to free some space on drive " + drive +
+                  " by: removing files that you no longer need and emptying the Recycle Bin.");
+    // Nothing was started: no progress, no pictures, no completion flag.
+    EXPECT_TRUE(rec.titles.empty());
+    EXPECT_FALSE(fs::exists(folders->GetInternalFolder() + "ecd_c000.png"));
+    EXPECT_EQ(folders->GetProgramInt("Init", "Template", 0), 0);
+    fs::remove_all(root);
+
+    EXPECT_EQ(CSetup::FormatByteCount(14420000), "14,420,000");
+    EXPECT_EQ(CSetup::FormatByteCount(999), "999");
+    EXPECT_EQ(CSetup::FormatByteCount(1000), "1,000");
+}
+
+TEST(SetupFreeSpace, AlreadyDoneReturnsAtOnce)
+{
+    const fs::path root = NewTempDir("vt_setup_done_");
+    std::string error;
+    std::optional<CAppFolders> folders = CAppFolders::Create((root / "data").string(), error);
+    ASSERT_TRUE(folders);
+    ASSERT_TRUE(folders->PutProgramInt("Init", "Template", 1));
+    SetupOptions options;
+    bool asked = false;
+    options.freeSpace = [&](const std::string&) {
+        asked = true;
+        return std::optional<std::uint64_t>(0);
+    };
+    EXPECT_EQ(CSetup(*folders, options, {}).Run().outcome, SetupOutcome::AlreadyDone);
+    EXPECT_FALSE(asked);
+    fs::remove_all(root);
+}
+
+TEST(SetupProgressEstimate, ArithmeticAndWording)
+{
+    // 1000 ms over 10 timed steps = 100 ms a step; 900 steps left = 90 s.
+    EXPECT_EQ(CSetupProgress::RemainingSeconds(1000, 10, 10, 910), 90);
+    EXPECT_EQ(CSetupProgress::FormatRemaining(90), "1 Minute 30 Seconds");
+    EXPECT_EQ(CSetupProgress::FormatRemaining(0), "0 Seconds");
+    EXPECT_EQ(CSetupProgress::FormatRemaining(1), "1 Second");
+    EXPECT_EQ(CSetupProgress::FormatRemaining(60), "1 Minute 0 Seconds");
+    EXPECT_EQ(CSetupProgress::FormatRemaining(121), "2 Minutes 1 Second");
+
+    // Untimed steps move the bar, shorten the estimate but keep the rate.
+    CSetupProgress p(100);
+    p.Reset(5000);
+    p.Step(false, 40, 5000);
+    EXPECT_EQ(p.GetPosition(), 40);
+    EXPECT_EQ(p.GetEstimateText(), ""); // no timed step yet
+    p.Step(true, 2, 7000); // 2000 ms / 2 steps = 1000 ms a step, 58 left
+    EXPECT_EQ(p.GetEstimateText(), "58 Seconds");
+    p.Step(false, 50, 7000); // 8 left at the same rate
+    EXPECT_EQ(p.GetEstimateText(), "8 Seconds");
+    p.Step(true, 20, 8000); // never beyond the end
+    EXPECT_EQ(p.GetPosition(), 100);
+    EXPECT_EQ(p.GetEstimateText(), "0 Seconds");
+}
+
+TEST_F(SetupRunTest, CompletesAndRecordsIt)
+{
+    ASSERT_EQ(s_result.outcome, SetupOutcome::Completed) << s_result.message;
+    EXPECT_EQ(s_folders->GetProgramInt("Init", "Template", 0), 1);
+    EXPECT_EQ(s_recorder->titles,
+              (std::vector<std::string>{"Setting up CD-ROM Images", "Setting up Floppy Disk images",
+                                        "Setting up zip Disk images", "Setting up Model data"}));
+    // Every position step lands exactly on the end of the bar.
+    ASSERT_FALSE(s_recorder->positions.empty());
+    EXPECT_EQ(s_recorder->positions.back(), 2 * 153 + 2 * 286 + 32);
+    // A first run times every step that made something: 153 CD items of 2,
+    // the generated floppy and zip variants, 32 model entries.
+    const int sets = 2 * IndependentMediaColourCount();
+    EXPECT_EQ(s_timed, 2 * 153 + 2 * sets + 32);
+}
+
+TEST_F(SetupRunTest, CDPicturesFollowTheDrawing)
+{
+    CRaster plain;
+    ASSERT_TRUE(plain.Load(Internal("ecd_c009.png").c_str())) << plain.GetLastError(); // Blue
+    ASSERT_EQ(plain.GetWidth(), 693);
+    ASSERT_EQ(plain.GetHeight(), 693);
+    const int c = 346;
+    EXPECT_EQ(PixelAt(plain, 0, 0), 0xFEFEFEu);          // outside the disc
+    EXPECT_EQ(PixelAt(plain, c + 345, c), 0x000000u);    // rim between r - 2 and r
+    EXPECT_EQ(PixelAt(plain, c + 200, c), RGB(0, 0, 255)); // body in the colour
+    EXPECT_EQ(PixelAt(plain, c, c + 120), 0x000000u);    // hub ring 110..138
+    EXPECT_EQ(PixelAt(plain, c - 105, c), 0xBFBFBFu);
+    EXPECT_EQ(PixelAt(plain, c, c - 99), 0x808080u);
+    EXPECT_EQ(PixelAt(plain, c + 70, c), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(plain, c + 43, c), 0x808080u);
+    EXPECT_EQ(PixelAt(plain, c, c), 0xFEFEFEu);           // the hole
+
+    // Gold variant 1 has no grooves: the body is the second colour.
+    CRaster gold1, gold2;
+    ASSERT_TRUE(gold1.Load(Internal("ecd_a000.png").c_str()));
+    EXPECT_EQ(PixelAt(gold1, c + 200, c), 0x00C0C0u);
+    // Variant 2 has grooves and sheen: somewhere on the disc a pixel is lighter
+    // than every groove colour, and the hub is unchanged.
+    ASSERT_TRUE(gold2.Load(Internal("ecd_a100.png").c_str()));
+    bool brighter = false;
+    for (int x = c + 150; x < c + 340 && !brighter; ++x)
+        for (int y = c + 150; y < c + 240 && !brighter; ++y)
+            brighter = GetBValue(PixelAt(gold2, x, y)) > 0x40;
+    EXPECT_TRUE(brighter);
+    EXPECT_EQ(PixelAt(gold2, c + 70, c), 0xFFFFFFu);
+
+    CRaster thumb;
+    ASSERT_TRUE(thumb.Load(Internal("dcd_c009.bmp").c_str()));
+    EXPECT_EQ(thumb.GetWidth(), 77);
+    EXPECT_EQ(thumb.GetHeight(), 77);
+
+    EXPECT_EQ(s_folders->GetProgramString("Alias", "c000"), "Alice Blue");
+    EXPECT_EQ(s_folders->GetProgramString("Alias", "c142"), "Yellow Green");
+    EXPECT_EQ(s_folders->GetProgramString("Alias", "a000"), "Gold 1");
+    EXPECT_EQ(s_folders->GetProgramString("Alias", "b111"), "Silver 5");
+}
+
+TEST_F(SetupRunTest, PaleColoursMakeNoMediaButMoveTheBar)
+{
+    // White's light tone is white in every channel: no variant, the numbers
+    // go on without a gap, and the bar still moved two places for it.
+    const int sets = 2 * IndependentMediaColourCount();
+    EXPECT_TRUE(IsCompleteFile(Internal("dfl_" + std::to_string(sets) + ".bmp")) ||
+                IsCompleteFile(Internal("dfl_" + std::string(sets < 100 ? "0" : "") + std::to_string(sets) + ".bmp")));
+    char last[32], beyond[32];
+    std::snprintf(last, sizeof last, "dfl_%03d.bmp", sets);
+    std::snprintf(beyond, sizeof beyond, "dfl_%03d.bmp", sets + 1);
+    EXPECT_TRUE(IsCompleteFile(Internal(last)));
+    EXPECT_FALSE(fs::exists(Internal(beyond)));
+    for (const auto& key : s_folders->ProgramSettings().GetKeys("Alias")) {
+        const std::string alias = s_folders->GetProgramString("Alias", key);
+        EXPECT_EQ(alias.find("White 1/"), std::string::npos) << alias;
+        EXPECT_EQ(alias.find("Alice Blue 1/"), std::string::npos) << alias;
+    }
+    // Aqua (0, 255, 255) is the first colour with sets: 001 and 002.
+    EXPECT_EQ(s_folders->GetProgramString("Alias", "dfl_001.bmp"), "Aqua 1/Floppy Disk");
+    EXPECT_EQ(s_folders->GetProgramString("Alias", "dfl_002.bmp"), "Aqua 2/Floppy Disk");
+    EXPECT_EQ(s_folders->GetProgramString("Alias", "dzp_002.bmp"), "Aqua 2/zip Disk");
+    EXPECT_EQ(s_folders->GetProgramString("dfl_001.bmp", "FDATA"), "@E:efl_001.png");
+    EXPECT_EQ(s_folders->GetProgramString("dfl_001.bmp", "UDATA"), "@E:efl_001_t.png");
+    EXPECT_EQ(s_folders->GetProgramString("dzp_001.bmp", "DDATA"), "@E:ezp_001_b.png");
+    // Aqua as a colour reference: 0 | 255 << 8 | 255 << 16 = 16776960.
+    EXPECT_EQ(s_folders->GetProgramString("dzp_001.bmp", "LDATA"), "@C:16776960");
+    EXPECT_EQ(s_folders->GetProgramString("dzp_001.bmp", "RDATA"), "@C:16776960");
+
+    // Progress: the floppy group spans positions 306 .. 592 whatever was skipped.
+    const auto& pos = s_recorder->positions;
+    EXPECT_NE(std::find(pos.begin(), pos.end(), 306), pos.end());
+    EXPECT_NE(std::find(pos.begin(), pos.end(), 306 + 286), pos.end());
+    // Alice Blue is pale, so its two untimed steps come first: 307 and 308.
+    EXPECT_NE(std::find(pos.begin(), pos.end(), 308), pos.end());
+}
+
+TEST_F(SetupRunTest, ModelEntriesAndInstalledData)
+{
+    EXPECT_EQ(s_folders->GetProgramString("Alias", "dmo_box_001.bmp"), "VHS Box");
+    EXPECT_EQ(s_folders->GetProgramString("dmo_box_001.bmp", "MODEL"), "BOX");
+    EXPECT_EQ(s_folders->GetProgramInt("dmo_box_005.bmp", "D", 0), -50);
+    EXPECT_EQ(s_folders->GetProgramString("dmo_med_015.bmp", "SUBW"), "dfl_*.bmp");
+    EXPECT_EQ(s_folders->GetProgramString("dmo_med_015.bmp", "SIDEPROV"), "FUDLR");
+    EXPECT_TRUE(IsCompleteFile(Internal("dmo_bic_032.bmp")));
+    EXPECT_TRUE(IsCompleteFile(Internal("dtx_paper.bmp")));
+}
+
+TEST_F(SetupRunTest, SecondRunSkipsCompletePictures)
+{
+    // Interrupted setup: the flag is not set, one picture was cut short.
+    ASSERT_TRUE(s_folders->PutProgramInt("Init", "Template", 0));
+    std::ofstream(Internal("ecd_c005.png"), std::ios::binary | std::ios::trunc) << std::string(50, 'z');
+    // The settings file lost the floppy entries as well.
+    ASSERT_TRUE(s_folders->ProgramSettings().DeleteKey("dfl_001.bmp", "FDATA"));
+    SetupOptions options;
+    options.installedDataFolder = (s_root / "installed").string();
+    options.freeSpace = [](const std::string&) { return std::nullopt; }; // unknown: go on
+    CSetup again(*s_folders, options, {});
+    const SetupResult result = again.Run();
+    ASSERT_EQ(result.outcome, SetupOutcome::Completed) << result.message;
+    // Only the cut picture (2 steps) and the model entries were timed.
+    EXPECT_EQ(again.GetProgress().GetTimedSteps(), 2 + 32);
+    EXPECT_EQ(again.GetProgress().GetPosition(), CSetup::kTotalSteps);
+    CRaster redone;
+    EXPECT_TRUE(redone.Load(Internal("ecd_c005.png").c_str()));
+    EXPECT_EQ(s_folders->GetProgramString("dfl_001.bmp", "FDATA"), "@E:efl_001.png");
+    // No temporary files remain.
+    for (const auto& item : fs::directory_iterator(s_folders->GetInternalFolder()))
+        EXPECT_FALSE(item.path().string().ends_with(".part")) << item.path();
+}
+
+TEST(SetupFailure, MissingThumbnailStopsWithoutCompleting)
+{
+    const fs::path root = NewTempDir("vt_setup_missing_");
+    std::string error;
+    std::optional<CAppFolders> folders = CAppFolders::Create((root / "data").string(), error);
+    ASSERT_TRUE(folders);
+    // Pretend the pictures are done so that only the model group works.
+    ASSERT_TRUE(fs::exists(folders->GetInternalFolder()));
+    SetupOptions options; // no installed data at all
+    options.freeSpace = [](const std::string&) { return std::optional<std::uint64_t>(1ull << 40); };
+    CSetup setup(*folders, options, {});
+    const SetupResult result = setup.Run();
+    EXPECT_EQ(result.outcome, SetupOutcome::Failed);
+    EXPECT_EQ(result.message,
+              "File not found. Incomplete Installation?\n\n" + folders->GetInternalFolder() + "dmo_box_001.bmp");
+    EXPECT_EQ(folders->GetProgramInt("Init", "Template", 0), 0);
+    fs::remove_all(root);
+}
