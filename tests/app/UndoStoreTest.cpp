@@ -1,0 +1,359 @@
+// Undo store, undo-file names and side snapshots, walked through real
+// sequences of edits, undos and redos.
+
+#include "app/SideSnapshotRecord.h"
+#include "app/UndoFileCounter.h"
+#include "app/UndoStore.h"
+#include "app/VtwinDoc.h"
+#include "catalogue/Product.h"
+#include "catalogue/Side.h"
+#include "image/Raster.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The edited state of the value tests: one number.
+struct Value {
+    int value = 0;
+};
+
+// Restores a saved number; its inverse saves the number as it is now.
+class CValueRecord final : public CUndoRecord {
+public:
+    CValueRecord(Value& target, int saved, std::string description, int* liveCount = nullptr)
+        : CUndoRecord("F", std::move(description)), m_Target(target), m_Saved(saved), m_Live(liveCount)
+    {
+        if (m_Live)
+            ++*m_Live;
+    }
+    ~CValueRecord() override
+    {
+        if (m_Live)
+            --*m_Live;
+    }
+    void Apply(UndoContext&) override { m_Target.value = m_Saved; }
+    std::unique_ptr<CUndoRecord> MakeInverse(UndoContext&) override
+    {
+        return std::make_unique<CValueRecord>(m_Target, m_Target.value, GetDescription(), m_Live);
+    }
+    int UpdateKind() const override { return 7; }
+
+private:
+    Value& m_Target;
+    int m_Saved;
+    int* m_Live;
+};
+
+// An edit: push the state before it, then change it.
+void Edit(CUndoStore& store, Value& v, int newValue, const std::string& what, int* live = nullptr)
+{
+    store.Push(std::make_unique<CValueRecord>(v, v.value, what, live));
+    v.value = newValue;
+}
+
+class TempFolder {
+public:
+    TempFolder()
+    {
+        char pattern[] = "/tmp/vt_undo_XXXXXX";
+        const char* made = ::mkdtemp(pattern);
+        EXPECT_NE(made, nullptr);
+        m_Path = std::string(made ? made : "/tmp") + "/";
+    }
+    ~TempFolder()
+    {
+        std::string cmd = "rm -rf '" + m_Path + "'";
+        [[maybe_unused]] int rc = std::system(cmd.c_str());
+    }
+    const std::string& Path() const { return m_Path; }
+
+private:
+    std::string m_Path;
+};
+
+bool Exists(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+} // namespace
+
+TEST(UndoStore, UndoRedoWalk)
+{
+    CUndoStore store;
+    CVtwinDoc doc(nullptr, &store);
+    UndoContext ctx{doc};
+    Value v;
+
+    // Nothing to undo: nothing changes, update kind 1, empty face key.
+    const CUndoStore::Result none = store.Undo(ctx);
+    EXPECT_EQ(none.faceKey, "");
+    EXPECT_EQ(none.updateKind, 1);
+    EXPECT_EQ(store.Redo(ctx).updateKind, 1);
+    EXPECT_EQ(store.GetUndoMenuText(), "&Undo\tCtrl+Z");
+    EXPECT_EQ(store.GetRedoMenuText(), "&Redo\tCtrl+Y");
+
+    Edit(store, v, 1, "Set 1");
+    Edit(store, v, 2, "Set 2");
+    Edit(store, v, 3, "Set 3");
+    EXPECT_EQ(store.GetUndoMenuText(), "&Undo Set 3\tCtrl+Z");
+    EXPECT_FALSE(store.CanRedo());
+
+    CUndoStore::Result r = store.Undo(ctx);
+    EXPECT_EQ(v.value, 2);
+    EXPECT_EQ(r.faceKey, "F");
+    EXPECT_EQ(r.updateKind, 7);
+    store.Undo(ctx);
+    EXPECT_EQ(v.value, 1);
+    EXPECT_EQ(store.TopRedoDescription(), "Set 2");
+    EXPECT_EQ(store.GetRedoMenuText(), "&Redo Set 2\tCtrl+Y");
+    store.Redo(ctx);
+    EXPECT_EQ(v.value, 2);
+    EXPECT_EQ(store.GetUndoCount(), 2u);
+    EXPECT_EQ(store.GetRedoCount(), 1u);
+
+    // A new edit after an undo empties the redo stack; redo is then refused.
+    Edit(store, v, 9, "Set 9");
+    EXPECT_FALSE(store.CanRedo());
+    EXPECT_EQ(store.Redo(ctx).faceKey, "");
+    EXPECT_EQ(v.value, 9);
+    store.Undo(ctx);
+    store.Undo(ctx);
+    store.Undo(ctx);
+    EXPECT_EQ(v.value, 0);
+    EXPECT_FALSE(store.CanUndo());
+    store.Redo(ctx);
+    store.Redo(ctx);
+    store.Redo(ctx);
+    EXPECT_EQ(v.value, 9);
+}
+
+TEST(UndoStore, TenStepsAtMostAndNoRecordLeaks)
+{
+    CUndoStore store;
+    CVtwinDoc doc(nullptr, &store);
+    UndoContext ctx{doc};
+    Value v;
+    int live = 0;
+    for (int i = 1; i <= 11; ++i)
+        Edit(store, v, i, "Edit " + std::to_string(i), &live);
+    EXPECT_EQ(store.GetUndoCount(), 10u);
+    EXPECT_EQ(live, 10);
+    int steps = 0;
+    while (store.CanUndo()) {
+        store.Undo(ctx);
+        ++steps;
+    }
+    // Ten steps back reach the state after the first edit, which is no longer undoable.
+    EXPECT_EQ(steps, 10);
+    EXPECT_EQ(v.value, 1);
+    EXPECT_EQ(store.GetRedoCount(), 10u);
+    // Redo stack capped at ten too: twelve undoable edits, undo them all.
+    for (int i = 0; i < 12; ++i)
+        Edit(store, v, 100 + i, "More", &live);
+    EXPECT_EQ(store.GetRedoCount(), 0u);
+    for (int i = 0; i < 12; ++i)
+        store.Undo(ctx);
+    EXPECT_EQ(store.GetRedoCount(), 10u);
+    EXPECT_EQ(live, 10);
+    store.Clear();
+    EXPECT_EQ(live, 0);
+    EXPECT_EQ(store.TopUndoDescription(), "");
+}
+
+TEST(UndoFileCounter, TwentyFiveNamesInRotation)
+{
+    CUndoFileCounter counter("/data/internal/");
+    EXPECT_EQ(counter.FileName(0), "/data/internal/_undo000.tua");
+    EXPECT_EQ(counter.FileName(24), "/data/internal/_undo024.tua");
+    std::vector<std::string> names;
+    for (int i = 0; i < 25; ++i) {
+        names.push_back(counter.Acquire());
+        counter.Release(names.back());
+    }
+    EXPECT_EQ(names[7], "/data/internal/_undo007.tua");
+    EXPECT_TRUE(counter.HasWrapped());
+    EXPECT_EQ(counter.GetNextNumber(), 0);
+    // The 26th name is number 0 again.
+    EXPECT_EQ(counter.Acquire(), "/data/internal/_undo000.tua");
+
+    // A name still held by a live record is skipped.
+    CUndoFileCounter held("");
+    const std::string first = held.Acquire(); // 000, kept
+    for (int i = 0; i < 24; ++i)
+        held.Release(held.Acquire());
+    EXPECT_EQ(held.Acquire(), "_undo001.tua");
+    EXPECT_EQ(first, "_undo000.tua");
+}
+
+TEST(SideSnapshot, CaptureUndoRedoAndFileReuse)
+{
+    TempFolder folder;
+    CUndoFileCounter counter(folder.Path());
+    CUndoStore store;
+    CVtwinDoc doc(nullptr, &store);
+    std::vector<std::string> messages;
+    doc.SetMessageSink([&](const std::string& m) { messages.push_back(m); });
+    doc.SetProduct(CreateProduct("BOX"));
+    CSide& front = doc.GetProduct()->GetOrCreateSide("F");
+    front.Reset(1, 4, 3, RGB(10, 20, 30));
+    front.SetPicture(std::make_unique<CRaster>(4, 3, 24));
+    front.GetPicture()->Clear(0x40);
+    front.SetSecondPicture(std::make_unique<CRaster>(2, 2, 24));
+    UndoContext ctx{doc};
+
+    // Edit: snapshot, then change the side.
+    auto record = CSideSnapshotRecord::Create(doc, "F", "Front Appearance", "Front", counter);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->GetFileName(), folder.Path() + "_undo000.tua");
+    EXPECT_TRUE(Exists(record->GetFileName()));
+    store.Push(std::move(record));
+    front.Reset(4, 8, 8, RGB(1, 1, 1));
+    front.SetPicture(std::make_unique<CRaster>(8, 8, 24));
+
+    CUndoStore::Result r = store.Undo(ctx);
+    EXPECT_EQ(r.faceKey, "F");
+    EXPECT_EQ(r.updateKind, 2);
+    // Same side object, old settings; the colour picture is rebuilt from them.
+    EXPECT_EQ(doc.GetProduct()->FindSidePtr("F"), &front);
+    EXPECT_EQ(front.GetSettings().GetInt(SideKey(kSideAppearance)), 1);
+    ASSERT_TRUE(front.GetPicture());
+    EXPECT_EQ(front.GetPicture()->GetWidth(), 4);
+    EXPECT_EQ(RGBQUADtoRGB(front.GetPicture()->GetPixelColor(1, 1)), RGB(10, 20, 30));
+    ASSERT_TRUE(front.GetSecondPicture());
+    EXPECT_EQ(front.GetSecondPicture()->GetWidth(), 2);
+    // The inverse went to the redo stack in the next file.
+    ASSERT_TRUE(store.CanRedo());
+    store.Redo(ctx);
+    EXPECT_EQ(front.GetSettings().GetInt(SideKey(kSideAppearance)), 4);
+    EXPECT_EQ(front.GetPicture()->GetWidth(), 8);
+    EXPECT_TRUE(messages.empty());
+
+    // A missing side is created for the capture.
+    auto spine = CSideSnapshotRecord::Create(doc, "S", "Spine", "Spine", counter);
+    ASSERT_TRUE(spine);
+    EXPECT_NE(doc.GetProduct()->FindSidePtr("S"), nullptr);
+    spine.reset();
+
+    // Files rotate: after 25 snapshots the next one reuses number 0.
+    store.Clear();
+    CUndoFileCounter fresh(folder.Path());
+    std::vector<std::string> names;
+    for (int i = 0; i < 26; ++i) {
+        auto rec = CSideSnapshotRecord::Create(doc, "F", "Front", "Front", fresh);
+        ASSERT_TRUE(rec);
+        names.push_back(rec->GetFileName());
+        store.Push(std::move(rec));
+    }
+    EXPECT_EQ(names[25], folder.Path() + "_undo000.tua");
+    EXPECT_EQ(names[24], folder.Path() + "_undo024.tua");
+    store.Clear();
+}
+
+TEST(SideSnapshot, ALiveRecordKeepsItsFileThroughLongUndoRedoCycles)
+{
+    // The oldest record stays on the stack while undo and redo at the top
+    // take many new names; its file must never be overwritten.
+    TempFolder folder;
+    CUndoFileCounter counter(folder.Path());
+    CUndoStore store;
+    CVtwinDoc doc(nullptr, &store);
+    doc.SetProduct(CreateProduct("BOX"));
+    CSide& side = doc.GetProduct()->GetOrCreateSide("F");
+    UndoContext ctx{doc};
+
+    side.Reset(1, 2, 2, RGB(1, 0, 0));
+    store.Push(CSideSnapshotRecord::Create(doc, "F", "One", "Front", counter));
+    side.Reset(1, 2, 2, RGB(2, 0, 0));
+    store.Push(CSideSnapshotRecord::Create(doc, "F", "Two", "Front", counter));
+    side.Reset(1, 2, 2, RGB(3, 0, 0));
+    for (int i = 0; i < 30; ++i) {
+        store.Undo(ctx);
+        store.Redo(ctx);
+    }
+    EXPECT_EQ(side.GetSettings().GetInt(SideKey(kSideColor1)), static_cast<std::int32_t>(RGB(3, 0, 0)));
+    store.Undo(ctx);
+    EXPECT_EQ(side.GetSettings().GetInt(SideKey(kSideColor1)), static_cast<std::int32_t>(RGB(2, 0, 0)));
+    store.Undo(ctx);
+    EXPECT_EQ(side.GetSettings().GetInt(SideKey(kSideColor1)), static_cast<std::int32_t>(RGB(1, 0, 0)));
+}
+
+TEST(SideSnapshot, MultiSideCapturesBackgroundAndWorkingPictures)
+{
+    TempFolder folder;
+    CUndoFileCounter counter(folder.Path());
+    CUndoStore store;
+    CVtwinDoc doc(nullptr, &store);
+    doc.SetProduct(CreateProduct("BOOK"));
+    CProduct& p = *doc.GetProduct();
+    p.GetOrCreateSide("G").Reset(1, 5, 5, RGB(9, 9, 9));
+    p.GetOrCreateSide("x").Reset(0, 5, 5, 0);
+    p.FindSidePtr("x")->SetPicture(std::make_unique<CRaster>(6, 7, 24));
+    UndoContext ctx{doc};
+
+    auto record = CMultiSideSnapshotRecord::Create(doc, "G", "Background", "Background", counter);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->UpdateKind(), 3);
+    // All five sides exist now (the missing ones were created).
+    for (const char* key : {"G", "a", "x", "y", "z"})
+        EXPECT_NE(p.FindSidePtr(key), nullptr) << key;
+    store.Push(std::move(record));
+    p.FindSidePtr("G")->Reset(1, 5, 5, RGB(200, 0, 0));
+    p.FindSidePtr("x")->SetPicture(nullptr);
+    EXPECT_EQ(store.Undo(ctx).updateKind, 3);
+    EXPECT_EQ(p.FindSidePtr("G")->GetSettings().GetInt(SideKey(kSideColor1)), static_cast<std::int32_t>(RGB(9, 9, 9)));
+    // The working picture comes back at its size (its pixels are not kept).
+    ASSERT_TRUE(p.FindSidePtr("x")->GetPicture());
+    EXPECT_EQ(p.FindSidePtr("x")->GetPicture()->GetHeight(), 7);
+}
+
+TEST(SideSnapshot, UnwritableFolderGivesTheDiskMessageAndNoRecord)
+{
+    CUndoFileCounter counter("/nonexistent/vantorel/internal/");
+    CUndoStore store;
+    CVtwinDoc doc(nullptr, &store);
+    std::vector<std::string> messages;
+    doc.SetMessageSink([&](const std::string& m) { messages.push_back(m); });
+    doc.SetProduct(CreateProduct("BOX"));
+    auto record = CSideSnapshotRecord::Create(doc, "F", "Front", "Front", counter);
+    EXPECT_EQ(record, nullptr);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "Can't save Front information to drive /nonexistent/vantorel/internal.\n\n"
+                           "Check free disk space on drive /nonexistent/vantorel/internal.");
+    // The name it took is free again.
+    EXPECT_EQ(counter.GetNextNumber(), 1);
+
+    // Without a product there is nothing to capture, and no message.
+    CVtwinDoc empty(nullptr, &store);
+    EXPECT_EQ(CSideSnapshotRecord::Create(empty, "F", "Front", "Front", counter), nullptr);
+}
+
+TEST(UndoFileCounter, ExitDeletesTheNamesUsed)
+{
+    TempFolder folder;
+    CUndoFileCounter counter(folder.Path());
+    for (int n = 0; n < 25; ++n)
+        std::fclose(std::fopen(counter.FileName(n).c_str(), "wb"));
+    counter.DeleteAllFiles();
+    for (int n = 0; n < 25; ++n)
+        EXPECT_FALSE(Exists(counter.FileName(n)));
+    for (int n = 0; n < 3; ++n) {
+        const std::string name = counter.Acquire();
+        std::fclose(std::fopen(name.c_str(), "wb"));
+    }
+    std::fclose(std::fopen(counter.FileName(5).c_str(), "wb")); // beyond the counter: not ours
+    counter.DeleteUsedFiles();
+    EXPECT_FALSE(Exists(counter.FileName(0)));
+    EXPECT_FALSE(Exists(counter.FileName(2)));
+    EXPECT_TRUE(Exists(counter.FileName(5)));
+}

@@ -1,0 +1,122 @@
+// The document: new-document state, products, tabs and draw-object lists.
+
+#include "app/VtwinDoc.h"
+
+#include "app/AppFolders.h"
+#include "app/RecordFaceObjects.h"
+#include "app/UndoStore.h"
+#include "catalogue/Product.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <unistd.h>
+
+namespace {
+
+class CNoteRecord final : public CUndoRecord {
+public:
+    CNoteRecord() : CUndoRecord("F", "Note") {}
+    void Apply(UndoContext&) override {}
+    std::unique_ptr<CUndoRecord> MakeInverse(UndoContext&) override { return std::make_unique<CNoteRecord>(); }
+    int UpdateKind() const override { return 0; }
+};
+
+int g_FactoryCalls = 0;
+std::unique_ptr<CFaceObjects> CountingFactory()
+{
+    ++g_FactoryCalls;
+    return std::make_unique<CRecordFaceObjects>();
+}
+
+} // namespace
+
+TEST(VtwinDoc, StartUpDocumentIsEmptyWithNewDocumentDefaults)
+{
+    char pattern[] = "/tmp/vt_doc_XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    std::string error;
+    auto folders = CAppFolders::Create(pattern, error);
+    ASSERT_TRUE(folders) << error;
+
+    CUndoStore store;
+    store.Push(std::make_unique<CNoteRecord>());
+    CVtwinDoc doc(nullptr, &store);
+    doc.GetDrawingDefaults().text.size = 12;
+    doc.GetFaceObjects("F");
+    EXPECT_TRUE(folders->IsStartingUp());
+    ASSERT_TRUE(doc.OnNewDocument(&*folders));
+    EXPECT_FALSE(folders->IsStartingUp());
+    EXPECT_FALSE(doc.HasProduct());
+    EXPECT_EQ(doc.GetLayoutCount(), 0u);
+    EXPECT_FALSE(store.CanUndo());
+    EXPECT_EQ(doc.GetTitle(), "Untitled");
+    EXPECT_EQ(doc.GetTabCount(), 0);
+    EXPECT_EQ(doc.GetTabName(0), "");
+    const CDrawingDefaults& d = doc.GetDrawingDefaults();
+    EXPECT_EQ(d.fillColour, 0x0000FFu);
+    EXPECT_EQ(d.lineColour, 0xFF0000u);
+    EXPECT_EQ(d.text.colour1, 0x000000u);
+    EXPECT_EQ(d.text.colour2, 0x00FFFFu);
+    EXPECT_EQ(d.text.bold + d.text.italic + d.text.strikeOut + d.text.underline + d.text.appearance, 0);
+    EXPECT_EQ(d.text.font, "");
+    EXPECT_EQ(d.text.size, 48);
+    std::string cmd = std::string("rm -rf '") + pattern + "'";
+    [[maybe_unused]] int rc = std::system(cmd.c_str());
+}
+
+TEST(VtwinDoc, ProductsTabsAndNewProjects)
+{
+    CUndoStore store;
+    CVtwinDoc doc(nullptr, &store);
+    EXPECT_FALSE(doc.IsModified());
+    doc.SetProduct(CreateProduct("BOX"));
+    EXPECT_TRUE(doc.IsModified());
+    ASSERT_TRUE(doc.HasProduct());
+    const int faces = doc.GetProduct()->GetFaceCount();
+    ASSERT_GT(faces, 0);
+    EXPECT_EQ(doc.GetTabCount(), faces + 3);
+    EXPECT_EQ(doc.GetTabName(0), doc.GetProduct()->GetFaceName(0));
+    EXPECT_EQ(doc.GetTabName(faces), "Background");
+    EXPECT_EQ(doc.GetTabName(faces + 1), "Layout");
+    EXPECT_EQ(doc.GetTabName(faces + 2), "Render");
+    EXPECT_EQ(doc.GetTabName(faces + 3), "");
+    EXPECT_EQ(doc.GetTabName(-1), "");
+
+    // Cancelling File New means NewProject is never called: everything stays.
+    doc.GetFaceObjects("F");
+    store.Push(std::make_unique<CNoteRecord>());
+    EXPECT_TRUE(doc.HasProduct());
+    EXPECT_EQ(doc.GetLayoutCount(), 1u);
+    EXPECT_TRUE(store.CanUndo());
+
+    // A confirmed new project replaces product, objects, history and defaults.
+    doc.SetPathName("/some/where/old.vtp");
+    EXPECT_EQ(doc.GetTitle(), "old.vtp");
+    doc.GetDrawingDefaults().lineColour = 1;
+    doc.NewProject(CreateProduct("CD"));
+    EXPECT_STREQ(doc.GetProduct()->GetKindCode(), "CD");
+    EXPECT_EQ(doc.GetLayoutCount(), 0u);
+    EXPECT_FALSE(store.CanUndo());
+    EXPECT_EQ(doc.GetDrawingDefaults(), CDrawingDefaults{});
+    EXPECT_EQ(doc.GetTitle(), "Untitled");
+    EXPECT_EQ(doc.GetPathName(), "");
+    EXPECT_EQ(doc.GetTabName(0), "CD-ROM");
+}
+
+TEST(VtwinDoc, FaceListsComeFromTheFactoryAndAreKeptPerFace)
+{
+    g_FactoryCalls = 0;
+    CUndoStore store;
+    CVtwinDoc doc(&CountingFactory, &store);
+    CFaceObjects& f = doc.GetFaceObjects("F");
+    EXPECT_EQ(&doc.GetFaceObjects("F"), &f);
+    doc.GetFaceObjects("G");
+    EXPECT_EQ(g_FactoryCalls, 2);
+    EXPECT_EQ(doc.GetLayoutKey(0), "F");
+    EXPECT_EQ(doc.GetLayoutKey(1), "G");
+    EXPECT_EQ(doc.FindFaceObjects("L"), nullptr);
+    doc.ClearDrawObjects();
+    EXPECT_EQ(doc.GetLayoutCount(), 0u);
+    EXPECT_EQ(doc.FindFaceObjects("F"), nullptr);
+}
