@@ -1,0 +1,333 @@
+// The solids of the product kinds: faces and their corner order, the shadow
+// source, the CD-ROM square and rim, binder rings, cards and the CD kind.
+#include "engine3d/ModelBuilder.h"
+#include "engine3d/ModelRenderer.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+namespace {
+
+CModelSpec BoxSpec(double W, double H, double D)
+{
+    CModelSpec s;
+    s.shape = ModelShape::Solid;
+    s.settings.width = W;
+    s.settings.height = H;
+    s.settings.depth = D;
+    return s;
+}
+
+CModelSpec BookCD(int cdPosition)
+{
+    CModelSpec s = BoxSpec(124, 176, 50);
+    s.hasPages = true;
+    s.hasCDROM = true;
+    s.cdPositionTest = cdPosition != 0;
+    s.settings.cdPosition = cdPosition;
+    return s;
+}
+
+CModelSpec Binder(int type, double H)
+{
+    CModelSpec s = BoxSpec(210, H, 27);
+    s.hasPages = true;
+    s.pagesOnLeft = true;
+    s.hasBinding = true;
+    s.settings.binderType = type;
+    s.settings.binderColour = RGB(9, 8, 7);
+    return s;
+}
+
+std::string Codes(const CPolygonList& l)
+{
+    std::string s;
+    for (const CPolygon3D& p : l.polygons) s += p.faceCode ? p.faceCode : '0';
+    return s;
+}
+
+bool Same(const CVertex3D& v, double x, double y, double z)
+{
+    return std::abs(v.x - x) < 1e-9 && std::abs(v.y - y) < 1e-9 && std::abs(v.z - z) < 1e-9;
+}
+
+} // namespace
+
+TEST(SolidModel, CuboidFacesCodesAndCornerOrder)
+{
+    const double W = 202, H = 261, D = 50, w = W / 2, h = H / 2, d = D / 2;
+    CModelSpec box = BoxSpec(W, H, D);
+    CPolygonList model = BuildSolidList(box, BuildMode::Model, true);
+    EXPECT_EQ(Codes(model), "FULRD");
+    const CPolygon3D& f = model[0];
+    EXPECT_TRUE(Same(f.vertices[0], -w, h, -d)) << "top-left";
+    EXPECT_TRUE(Same(f.vertices[1], -w, -h, -d)) << "bottom-left";
+    EXPECT_TRUE(Same(f.vertices[2], w, -h, -d)) << "bottom-right";
+    EXPECT_TRUE(Same(f.vertices[3], w, h, -d)) << "top-right";
+    EXPECT_TRUE(Same(model[1].vertices[0], -w, h, d));
+    EXPECT_TRUE(Same(model[2].vertices[2], -w, -h, -d));
+    EXPECT_TRUE(Same(model[3].vertices[2], w, -h, d));
+    EXPECT_TRUE(Same(model[4].vertices[1], -w, -h, d));
+
+    CPolygonList shadow = BuildSolidList(box, BuildMode::Shadow, true);
+    EXPECT_EQ(Codes(shadow), "FULRDF") << "the back face exists only in the shadow source";
+    EXPECT_TRUE(Same(shadow[5].vertices[0], w, h, d));
+    EXPECT_TRUE(Same(shadow[5].vertices[3], -w, h, d));
+
+    CModelSpec book = BoxSpec(W, H, D);
+    book.hasPages = true;
+    EXPECT_EQ(Codes(BuildSolidList(book, BuildMode::Model, true)), "FuSrd");
+    book.pagesOnLeft = true;
+    EXPECT_EQ(Codes(BuildSolidList(book, BuildMode::Model, true)), "Fulrd");
+}
+
+TEST(SolidModel, EveryFaceIsSeenFromOutside)
+{
+    // Straight on, eye in front of the middle of the front face: with the eye at
+    // the origin, only the front shows its outside (d > 0); the other four are
+    // seen edge-on or from inside.
+    CModelSpec box = BoxSpec(40, 60, 20);
+    CPolygonList model = BuildSolidList(box, BuildMode::Model, true);
+    model.Translate(0, 0, 100);
+    for (CPolygon3D& p : model.polygons) p.ComputePlane();
+    EXPECT_GT(model[0].d, 0);
+    for (int i = 1; i < 5; ++i) EXPECT_LT(model[static_cast<std::size_t>(i)].d, 0) << Codes(model)[static_cast<std::size_t>(i)];
+    // Seen from far to the upper right, the top and the right show their outsides.
+    CPolygonList turned = BuildSolidList(box, BuildMode::Model, true);
+    turned.Translate(-200, -200, 100);
+    for (CPolygon3D& p : turned.polygons) p.ComputePlane();
+    EXPECT_GT(turned[0].d, 0) << "front";
+    EXPECT_GT(turned[1].d, 0) << "top";
+    EXPECT_LT(turned[2].d, 0) << "left";
+    EXPECT_GT(turned[3].d, 0) << "right";
+    EXPECT_LT(turned[4].d, 0) << "bottom";
+}
+
+TEST(SolidModel, DiscPlaneDepthForEachPosition)
+{
+    // Page Depth 10 / 80 / 10 of D = 50: the front plane is z = -25.
+    struct Case {
+        int position;
+        double z;
+    } cases[] = {{1, -25}, {2, -25 + 5}, {3, -25 + 25}, {4, -25 + 45}, {5, -25 + 50}};
+    for (const Case& c : cases) EXPECT_DOUBLE_EQ(DiscPlaneZ(BookCD(c.position)), c.z) << c.position;
+    EXPECT_LT(DiscPlaneZ(BookCD(0)), -25) << "in front of the box";
+    CModelSpec odd = BookCD(3);
+    odd.settings.pageFront = 20;
+    odd.settings.pagePages = 60;
+    EXPECT_DOUBLE_EQ(DiscPlaneZ(odd), 0) << "Middle is half the depth whatever the pages";
+    odd.settings.cdPosition = 4;
+    EXPECT_DOUBLE_EQ(DiscPlaneZ(odd), -25 + 40);
+}
+
+TEST(SolidModel, DiscSquareAndRim)
+{
+    const double w = 62, base = -88; // W/2 and -H/2 of the 124 x 176 book
+    // Inside: the right half of the disc, from the centre on the right edge.
+    CPolygonList inside = BuildSolidList(BookCD(3), BuildMode::Model, true);
+    ASSERT_EQ(Codes(inside), "FuSrdC");
+    const CPolygon3D& sq = inside[5];
+    EXPECT_TRUE(Same(sq.vertices[0], w, base + 124, 0));
+    EXPECT_TRUE(Same(sq.vertices[1], w, base, 0));
+    EXPECT_TRUE(Same(sq.vertices[2], w + 62, base, 0));
+    EXPECT_EQ(sq.mapped, 1);
+    // In front: the whole disc, 124 wide, centred on the right edge.
+    CPolygonList front = BuildSolidList(BookCD(0), BuildMode::Model, true);
+    EXPECT_DOUBLE_EQ(front[5].vertices[0].x, w - 62);
+    EXPECT_DOUBLE_EQ(front[5].vertices[2].x, w + 62);
+
+    // Shadow mode: a rim polygon, one point per step, full or half circle.
+    struct Case {
+        int position;
+        bool quality;
+        std::size_t points;
+    } cases[] = {{0, true, 181}, {0, false, 37}, {3, true, 91}, {3, false, 19}};
+    for (const Case& c : cases) {
+        CPolygonList s = BuildSolidList(BookCD(c.position), BuildMode::Shadow, c.quality);
+        ASSERT_EQ(Codes(s), "FuSrdF0");
+        const CPolygon3D& rim = s[6];
+        EXPECT_EQ(rim.vertices.size(), c.points) << c.position << (c.quality ? " fine" : " coarse");
+        EXPECT_EQ(rim.mapped, 0);
+        for (const CVertex3D& v : rim.vertices)
+            EXPECT_NEAR(std::hypot(v.x - w, v.y - (base + 62)), 62, 1e-9);
+        if (c.position != 0) {
+            for (const CVertex3D& v : rim.vertices) EXPECT_GE(v.x, w - 1e-9) << "only the half outside";
+        }
+    }
+}
+
+TEST(SolidModel, SpiralRingsCountsAndPositions)
+{
+    // Height 297, ring 5 high with gaps of 7: rings from 2 - 148.5 every 12
+    // while the top stays below 148.5: y = -146.5 + 12 n, n = 0 .. 24.
+    CModelSpec spiral = Binder(1, 297);
+    const std::vector<double> rings = RingPositions(spiral);
+    ASSERT_EQ(rings.size(), 25u);
+    for (std::size_t n = 0; n < rings.size(); ++n) EXPECT_NEAR(rings[n], -146.5 + 12.0 * n, 1e-9);
+
+    CPolygonList model = BuildSolidList(spiral, BuildMode::Model, true);
+    // Per ring: arcs of 90 degrees in steps of 15 = 6 steps, each an outside and an inside quad.
+    const std::string codes = Codes(model);
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), '1'), 25 * 12);
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), '2'), 25 * 12);
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), '3'), 25 * 12);
+    // Order: '1' and '2' arcs, the faces, then the '3' arcs.
+    EXPECT_EQ(codes.substr(25 * 24, 5), "Fulrd");
+    EXPECT_EQ(codes.find('3'), std::size_t(25 * 24 + 5));
+    EXPECT_EQ(codes.find_first_not_of('3', 25 * 24 + 5), std::string::npos);
+
+    // The band lies on the circle of radius D/2 sqrt 2 around the spine edge and
+    // enters the covers at x = -W/2 + D/2.
+    const double R = 13.5 * std::sqrt(2.0);
+    for (const CPolygon3D& p : model.polygons) {
+        if (p.faceCode < '1' || p.faceCode > '3') continue;
+        for (const CVertex3D& v : p.vertices) EXPECT_NEAR(std::hypot(v.x + 105, v.z), R, 1e-6);
+        EXPECT_EQ(p.mapped, 0);
+        EXPECT_EQ(p.fillColour, RGB(9, 8, 7));
+    }
+    const CPolygon3D& first = model[0]; // first step of arc '1' at 45 degrees
+    EXPECT_NEAR(first.vertices[0].x, -105 + 13.5, 1e-6);
+    EXPECT_NEAR(first.vertices[0].z, 13.5, 1e-6);
+    EXPECT_NEAR(first.vertices[1].y, -146.5, 1e-9);
+    EXPECT_NEAR(first.vertices[0].y, -141.5, 1e-9);
+
+    // The coarse tessellation has 2 steps per arc; the shadow source no inside quads and no colours.
+    CPolygonList coarse = BuildSolidList(spiral, BuildMode::Shadow, false);
+    const std::string cc = Codes(coarse);
+    EXPECT_EQ(std::count(cc.begin(), cc.end(), '1'), 25 * 2);
+    for (const CPolygon3D& p : coarse.polygons) {
+        if (p.faceCode == '1') {
+            EXPECT_EQ(p.fillColour, 0x808080u);
+        }
+    }
+}
+
+TEST(SolidModel, CombRingsAndNone)
+{
+    CModelSpec comb = Binder(2, 297);
+    const std::string codes = Codes(BuildSolidList(comb, BuildMode::Model, true));
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), '1'), 25 * 12) << "teeth";
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), '3'), 25 * 12);
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), '2'), 12) << "one spine arc";
+    CPolygonList l = BuildSolidList(comb, BuildMode::Model, true);
+    for (const CPolygon3D& p : l.polygons)
+        if (p.faceCode == '2') {
+            EXPECT_DOUBLE_EQ(p.vertices[0].y, 148.5);
+            EXPECT_DOUBLE_EQ(p.vertices[1].y, -148.5);
+        }
+    EXPECT_EQ(Codes(BuildSolidList(Binder(0, 297), BuildMode::Model, true)), "Fulrd");
+    // Ring parameters that would never advance still end.
+    CModelSpec bad = Binder(1, 297);
+    bad.settings.binderParam1 = 0;
+    bad.settings.binderParam2 = -5;
+    EXPECT_LE(RingPositions(bad).size(), 10000u);
+    EXPECT_GT(RingPositions(bad).size(), 0u);
+}
+
+TEST(CardAndDisc, Geometry)
+{
+    CModelSpec card;
+    card.shape = ModelShape::Card;
+    card.settings.width = 86;
+    card.settings.height = 54;
+    card.settings.depth = 0;
+    CPolygonList m = BuildCardList(card, BuildMode::Model, true);
+    ASSERT_EQ(Codes(m), "F");
+    EXPECT_TRUE(Same(m[0].vertices[0], -43, 27, 0));
+    EXPECT_TRUE(Same(m[0].vertices[2], 43, -27, 0));
+    EXPECT_EQ(Codes(BuildCardList(card, BuildMode::Shadow, true)), "F");
+
+    card.cornerRounding = 3;
+    CTextureSet set;
+    PrepareTextureSet(card, set);
+    EXPECT_EQ(set.cornerRadius, 3);
+    EXPECT_EQ(set.faceWidth, 86);
+    EXPECT_EQ(set.faceHeight, 54);
+    EXPECT_EQ(GetFaceCodes(card), "F");
+
+    CModelSpec cd;
+    cd.shape = ModelShape::Disc;
+    CPolygonList disc = BuildDiscList(cd, BuildMode::Model, true);
+    ASSERT_EQ(Codes(disc), "C");
+    EXPECT_TRUE(Same(disc[0].vertices[0], -62, 62, 0));
+    EXPECT_TRUE(Same(disc[0].vertices[2], 62, -62, 0));
+    CPolygonList rim = BuildDiscList(cd, BuildMode::Shadow, true);
+    EXPECT_EQ(rim[0].vertices.size(), 181u);
+    EXPECT_EQ(BuildDiscList(cd, BuildMode::Shadow, false)[0].vertices.size(), 37u);
+    EXPECT_EQ(GetFaceCodes(cd), "C");
+}
+
+TEST(CardAndDisc, DiscFacingTheViewerRestsOnItsRim)
+{
+    CModelSpec cd;
+    cd.shape = ModelShape::Disc;
+    cd.settings.xRotation = 0;
+    cd.settings.yRotation = 30;
+    cd.settings.zRotation = 0;
+    cd.settings.aboveTable = 15;
+    CPolygonList model, shadow;
+    BuildModelLists(cd, true, model, shadow);
+    // Turned about y only, the disc stays upright: the rim touches y = Above Table.
+    EXPECT_NEAR(shadow.LowestY(), 15, 1e-9);
+    EXPECT_NEAR(model.LowestY(), 15, 1e-9) << "the square's lower edge is the rim's tangent";
+    cd.settings.xRotation = 40;
+    BuildModelLists(cd, true, model, shadow);
+    EXPECT_NEAR(shadow.LowestY(), 15, 1e-9) << "a rim point at -90 degrees is the lowest";
+    cd.settings.zRotation = 30; // turned in its own plane the square's corners dip below
+    BuildModelLists(cd, true, model, shadow);
+    EXPECT_NEAR(shadow.LowestY(), 15, 0.05) << "rim points every 2 degrees";
+    EXPECT_LT(model.LowestY(), 15) << "the square's corners reach below the rim";
+}
+
+TEST(ModelMesh, ListsInOrderWithShadowsAndReflection)
+{
+    CModelSpec box = BoxSpec(202, 261, 50);
+    box.settings.reflection = true;
+    box.settings.shadowStyle = 3;
+    CModelMesh mesh = BuildModelMesh(box, true);
+    ASSERT_EQ(mesh.lists.size(), 1u + 16u + 1u);
+    EXPECT_EQ(Codes(mesh.lists[0]), "FULRD");
+    EXPECT_EQ(Codes(mesh.lists[1]), "000000") << "shadow copies of the closed body";
+    EXPECT_EQ(mesh.lists[17][0].mirrored, 1);
+    EXPECT_NEAR(mesh.lists[0].LowestY(), 0, 1e-9);
+
+    CProductModel pm;
+    pm.Build(box, true);
+    EXPECT_NEAR(pm.GetMesh().NearestZ(), 501, 1e-9) << "nearest point at 1, then the observer distance";
+    const CFitContext fit = pm.Fit(CModelArea{780, 10, 10});
+    double minX = 1e9, maxX = -1e9, minY = 1e9, maxY = -1e9;
+    for (const CPolygonList& l : pm.GetMesh().lists)
+        for (const CPolygon3D& p : l.polygons)
+            for (const CVertex3D& v : p.vertices) {
+                minX = std::min(minX, v.sx);
+                maxX = std::max(maxX, v.sx);
+                minY = std::min(minY, v.sy);
+                maxY = std::max(maxY, v.sy);
+            }
+    EXPECT_GT(fit.scale, 0);
+    // The longer extent fills the square edge to edge, the other is centred in it.
+    if (maxY - minY >= maxX - minX) {
+        EXPECT_NEAR(minY, 10, 1e-6);
+        EXPECT_NEAR(maxY, 790, 1e-6);
+        EXPECT_NEAR((minX + maxX) / 2, 400, 1e-6);
+    } else {
+        EXPECT_NEAR(minX, 10, 1e-6);
+        EXPECT_NEAR(maxX, 790, 1e-6);
+        EXPECT_NEAR((minY + maxY) / 2, 400, 1e-6);
+    }
+}
+
+TEST(ModelMesh, HostileDimensionsStayFinite)
+{
+    CModelSpec box = BoxSpec(std::nan(""), -5, 1e300);
+    CModelMesh mesh = BuildModelMesh(box, false);
+    for (const CPolygonList& l : mesh.lists)
+        for (const CPolygon3D& p : l.polygons)
+            for (const CVertex3D& v : p.vertices) {
+                ASSERT_TRUE(std::isfinite(v.x));
+                ASSERT_TRUE(std::isfinite(v.y));
+                ASSERT_TRUE(std::isfinite(v.z));
+            }
+}
