@@ -1,0 +1,234 @@
+#include "CodecTestUtil.h"
+
+#include "image/ByteStream.h"
+#include "image/PictureLoader.h"
+#include "image/Raster.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+using testutil::TempDir;
+
+namespace {
+
+void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::uint8_t> ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+} // namespace
+
+TEST(MemoryStream, GrowsInWholeBlocksAndStopsReadsAtTheEnd)
+{
+    CMemoryStream s;
+    EXPECT_EQ(s.GetC(), -1);
+    EXPECT_TRUE(s.PutC(7));
+    EXPECT_EQ(s.GetCapacity(), 4096u);
+    std::vector<std::uint8_t> block(4095, 1);
+    EXPECT_EQ(s.Write(block.data(), 1, block.size()), block.size());
+    EXPECT_EQ(s.Size(), 4096);
+    EXPECT_EQ(s.GetCapacity(), 4096u) << "still fits the block";
+    EXPECT_EQ(s.Write(block.data(), 5, 2), 2u);
+    EXPECT_EQ(s.Size(), 4106);
+    EXPECT_EQ(s.GetCapacity(), 8192u) << "needed 4106: the next multiple above it";
+    CMemoryStream exact;
+    exact.Write(block.data(), 1, 4095);
+    EXPECT_EQ(exact.GetCapacity(), 4096u);
+    CMemoryStream above;
+    std::vector<std::uint8_t> whole(4096, 2);
+    above.Write(whole.data(), 1, whole.size());
+    EXPECT_EQ(above.GetCapacity(), 8192u) << "needed exactly 4096: the multiple above it";
+
+    ASSERT_TRUE(s.Seek(-4, SEEK_END));
+    std::uint8_t buf[16] = {};
+    EXPECT_EQ(s.Read(buf, 1, 16), 4u) << "reads stop at the end";
+    EXPECT_TRUE(s.Eof());
+    EXPECT_EQ(s.Read(buf, 1, 1), 0u);
+    ASSERT_TRUE(s.Seek(0, SEEK_SET));
+    EXPECT_EQ(s.Read(buf, 3, 2), 2u);
+    EXPECT_EQ(buf[0], 7);
+    EXPECT_EQ(s.Tell(), 6);
+
+    EXPECT_FALSE(s.Seek(-1, SEEK_SET));
+    EXPECT_FALSE(s.Seek(-7, SEEK_CUR));
+    EXPECT_EQ(s.Tell(), 6) << "a refused seek keeps the position";
+    EXPECT_FALSE(s.Seek(0, 12345));
+
+    // Writing past the end fills the gap with zeros.
+    CMemoryStream g;
+    ASSERT_TRUE(g.Seek(3, SEEK_SET));
+    g.PutC(9);
+    const auto bytes = g.Release();
+    EXPECT_EQ(bytes, (std::vector<std::uint8_t>{0, 0, 0, 9}));
+    EXPECT_EQ(g.Size(), 0);
+
+    // Partial trailing items are not counted.
+    CMemoryStream p(std::vector<std::uint8_t>{1, 2, 3, 4, 5});
+    std::uint32_t words[2] = {};
+    EXPECT_EQ(p.Read(words, 4, 2), 1u);
+    EXPECT_EQ(p.GetC(), -1);
+}
+
+TEST(FileStream, ReadsWritesAndMeasures)
+{
+    TempDir dir;
+    const std::string path = dir.File("s.bin");
+    {
+        CFileStream f;
+        EXPECT_FALSE(f.Open(dir.File("missing/x.bin").c_str(), "rb"));
+        ASSERT_TRUE(f.Open(path.c_str(), "wb"));
+        EXPECT_EQ(f.Write("abcdef", 1, 6), 6u);
+        EXPECT_TRUE(f.PutC('g'));
+        EXPECT_TRUE(f.Flush());
+        EXPECT_EQ(f.Size(), 7);
+    }
+    CFileStream f;
+    ASSERT_TRUE(f.Open(path.c_str(), "rb"));
+    EXPECT_EQ(f.Size(), 7);
+    EXPECT_EQ(f.GetC(), 'a');
+    ASSERT_TRUE(f.Seek(-1, SEEK_END));
+    EXPECT_EQ(f.GetC(), 'g');
+    EXPECT_EQ(f.GetC(), -1);
+    EXPECT_TRUE(f.Eof());
+    EXPECT_TRUE(f.Close());
+    EXPECT_FALSE(f.IsOpen());
+}
+
+TEST(RasterFiles, DetectionReturnsToTheRememberedPosition)
+{
+    // A PNG after 5 bytes of something else: detection must try every decoder
+    // from position 5, not from the start of the stream.
+    CRaster image = testutil::RandomPicture(6, 4, 24, 12);
+    CMemoryStream s;
+    s.Write("junk!", 1, 5);
+    ASSERT_TRUE(image.Encode(s, IMAGE_TYPE_PNG));
+    for (int type : {IMAGE_TYPE_BMP, IMAGE_TYPE_JPEG, IMAGE_TYPE_PCX}) {
+        ASSERT_TRUE(s.Seek(5, SEEK_SET));
+        CRaster wrong;
+        EXPECT_FALSE(wrong.Decode(s, type)) << "a PNG is not type " << type;
+    }
+    ASSERT_TRUE(s.Seek(5, SEEK_SET));
+    CRaster back;
+    ASSERT_TRUE(back.Decode(s, IMAGE_TYPE_UNKNOWN)) << back.GetLastError();
+    EXPECT_EQ(back.GetType(), IMAGE_TYPE_PNG);
+    EXPECT_TRUE(testutil::SameColours(image, back));
+
+    // Every format is found by detection.
+    for (int type : {IMAGE_TYPE_BMP, IMAGE_TYPE_JPEG, IMAGE_TYPE_PNG, IMAGE_TYPE_PCX}) {
+        CMemoryStream out;
+        ASSERT_TRUE(image.Encode(out, type));
+        CRaster found;
+        ASSERT_TRUE(found.Decode(out.GetBuffer(), static_cast<std::size_t>(out.Size()))) << type;
+        EXPECT_EQ(found.GetType(), type);
+    }
+
+    CRaster target(2, 2, 24);
+    target.Clear(0x11);
+    const std::uint8_t noise[64] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+    EXPECT_FALSE(target.Decode(noise, sizeof(noise)));
+    EXPECT_STREQ(target.GetLastError(), "Decode: Unknown or wrong format");
+    EXPECT_EQ(target.GetPixelColor(1, 1), (RGBQUAD{0x11, 0x11, 0x11, 0}));
+    EXPECT_FALSE(target.Decode(noise, sizeof(noise), 9));
+    EXPECT_STREQ(target.GetLastError(), "Decode: Unknown or wrong format");
+}
+
+TEST(RasterFiles, SaveNeverLeavesAHalfWrittenFile)
+{
+    TempDir dir;
+    const std::string path = dir.File("keep.jpg");
+    WriteFile(path, {1, 2, 3});
+    CRaster colour = testutil::RandomPicture(4, 4, 8, 1);
+    EXPECT_FALSE(colour.Save(path.c_str(), IMAGE_TYPE_JPEG));
+    EXPECT_STREQ(colour.GetLastError(), "JPEG can save only RGB or GreyScale images");
+    EXPECT_EQ(ReadFile(path), (std::vector<std::uint8_t>{1, 2, 3})) << "the old file is untouched";
+    EXPECT_FALSE(colour.Save(path.c_str(), 7));
+    EXPECT_STREQ(colour.GetLastError(), "Encode: Unknown format");
+    EXPECT_FALSE(colour.Save(dir.File("no/such/folder/x.bmp").c_str(), IMAGE_TYPE_BMP));
+    CRaster empty;
+    EXPECT_FALSE(empty.Save(dir.File("empty.png").c_str(), IMAGE_TYPE_PNG));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("empty.png")));
+    // Only the kept file is left in the folder: no temporary files.
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path())) ++files;
+    EXPECT_EQ(files, 1u);
+    ASSERT_TRUE(colour.Save(path.c_str(), IMAGE_TYPE_PNG));
+    CRaster back;
+    ASSERT_TRUE(back.Load(path.c_str()));
+    EXPECT_EQ(back.GetType(), IMAGE_TYPE_PNG);
+}
+
+TEST(PictureLoader, RefusalsCarryTheirMessages)
+{
+    TempDir dir;
+    std::string message;
+    EXPECT_EQ(LoadPicture("", message), nullptr);
+    EXPECT_EQ(message, "Please enter a File name.");
+
+    const std::string missing = dir.File("missing.bmp");
+    EXPECT_EQ(LoadPicture(missing, message), nullptr);
+    EXPECT_EQ(message, "File " + missing + " could not be opened. The File name may be incorrect.");
+
+    const std::string empty = dir.File("empty.bmp");
+    WriteFile(empty, {});
+    EXPECT_EQ(LoadPicture(empty, message), nullptr);
+    EXPECT_EQ(message, "File " + empty + " appears to be an empty file.");
+
+    // 9 bytes: refused before decoding, even though it starts like a bitmap.
+    const std::string nine = dir.File("nine.bmp");
+    WriteFile(nine, {'B', 'M', 0, 0, 0, 0, 0, 0, 0});
+    EXPECT_EQ(LoadPicture(nine, message), nullptr);
+    EXPECT_EQ(message, "File " + nine + " appears to be too small to be an image file.");
+
+    const std::string junk = dir.File("junk.png");
+    WriteFile(junk, std::vector<std::uint8_t>(10, 0x77));
+    EXPECT_EQ(LoadPicture(junk, message), nullptr);
+    EXPECT_EQ(message, "Could not load " + junk + " - file may be corrupted.");
+}
+
+TEST(PictureLoader, GivesTwentyFourBitPicturesAndUndoesTheEncRotation)
+{
+    TempDir dir;
+    std::string message;
+    CRaster pal = testutil::RandomPicture(5, 3, 8, 31);
+    const std::string file = dir.File("pal.pcx");
+    ASSERT_TRUE(pal.Save(file.c_str(), IMAGE_TYPE_PCX));
+    auto image = LoadPicture(file, message);
+    ASSERT_NE(image, nullptr) << message;
+    EXPECT_TRUE(message.empty());
+    EXPECT_EQ(image->GetBpp(), 24);
+    EXPECT_TRUE(testutil::SameColours(pal, *image));
+
+    // In a ".enc." file the stored (red 1, green 2, blue 3) becomes
+    // blue = old red 1, green = old blue 3, red = old green 2.
+    CRaster stored(1, 1, 24);
+    stored.SetPixelColor(0, 0, RGB(1, 2, 3));
+    const std::string enc = dir.File("face.enc.bmp");
+    ASSERT_TRUE(stored.Save(enc.c_str(), IMAGE_TYPE_BMP));
+    auto rotated = LoadPicture(enc, message);
+    ASSERT_NE(rotated, nullptr) << message;
+    EXPECT_EQ(rotated->GetPixelColor(0, 0), (RGBQUAD{1, 3, 2, 0}));
+    // Without ".enc." in the name nothing is rotated.
+    const std::string plain = dir.File("face.bmp");
+    ASSERT_TRUE(stored.Save(plain.c_str(), IMAGE_TYPE_BMP));
+    EXPECT_EQ(LoadPicture(plain, message)->GetPixelColor(0, 0), (RGBQUAD{3, 2, 1, 0}));
+
+    // Writing with the opposite rotation and loading gives the original back.
+    CRaster original = testutil::RandomPicture(7, 4, 24, 99);
+    CRaster encoded(original);
+    RotateChannelsForEncoding(encoded);
+    const std::string round = dir.File("round.enc.png");
+    ASSERT_TRUE(encoded.Save(round.c_str(), IMAGE_TYPE_PNG));
+    auto back = LoadPicture(round, message);
+    ASSERT_NE(back, nullptr) << message;
+    EXPECT_TRUE(testutil::SameColours(original, *back));
+}
