@@ -9,7 +9,7 @@
 #include "app/VtwinDoc.h"
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"
-#include "cli/NewProduct.h"
+#include "render/NewProduct.h"
 #include "cli/SettingEdit.h"
 #include "cli/TerminalProgress.h"
 #include "image/Raster.h"

@@ -12,7 +12,7 @@
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"
 #include "cli/Commands.h"
-#include "cli/NewProduct.h"
+#include "render/NewProduct.h"
 #include "cli/SettingEdit.h"
 #include "image/Raster.h"
 #include "layout/DrawObjectList.h"

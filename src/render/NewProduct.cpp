@@ -1,4 +1,4 @@
-#include "cli/NewProduct.h"
+#include "render/NewProduct.h"
 
 #include <algorithm>
 #include <cctype>
