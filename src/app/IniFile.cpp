@@ -4,27 +4,11 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-struct Line {
-    std::string text;
-};
-
-bool ReadLines(const std::string& path, std::vector<std::string>& lines) {
-    lines.clear();
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(std::move(line));
-    }
-    return true;
-}
 
 constexpr bool IsBlank(char c) noexcept { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
 
@@ -52,7 +36,7 @@ bool ParseSection(std::string_view line, std::string_view& name) noexcept {
     return true;
 }
 
-// "key=value" -> true, the trimmed key and the raw (trimmed) value.
+// "key=value" -> true, the trimmed key and the trimmed raw value.
 bool ParseKey(std::string_view line, std::string_view& key, std::string_view& value) noexcept {
     const std::size_t eq = line.find('=');
     if (eq == std::string_view::npos) return false;
@@ -75,56 +59,37 @@ bool HasLineBreakOrNul(std::string_view s) noexcept {
 }
 
 bool ValidSection(std::string_view s) noexcept {
-    return !Trim(s).empty() && Trim(s).size() == s.size() && !HasLineBreakOrNul(s) &&
-           s.find(']') == std::string_view::npos;
+    return !s.empty() && Trim(s).size() == s.size() && !HasLineBreakOrNul(s) && s.find(']') == std::string_view::npos;
 }
 
 bool ValidKey(std::string_view k) noexcept {
-    return !Trim(k).empty() && Trim(k).size() == k.size() && !HasLineBreakOrNul(k) &&
+    return !k.empty() && Trim(k).size() == k.size() && !HasLineBreakOrNul(k) &&
            k.find('=') == std::string_view::npos && k.front() != '[';
 }
 
-// The text to write after '=' so that reading it back gives `value` exactly.
+// The text to write after '=' so that reading it back gives `value` exactly:
+// values that reading would trim or unquote are enclosed in double quotes.
 std::string EncodeValue(std::string_view value) {
     const bool needsQuotes = (!value.empty() && (IsBlank(value.front()) || IsBlank(value.back()))) ||
                              (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
                               value.back() == value.front());
     if (!needsQuotes) return std::string(value);
-    std::string out;
-    out.reserve(value.size() + 2);
-    out += '"';
-    out += value;
-    out += '"';
-    return out;
+    return "\"" + std::string(value) + "\"";
 }
 
-// Writes all lines to a temporary file beside `path` and renames it over `path`.
-bool WriteLinesAtomically(const std::string& path, const std::vector<std::string>& lines) {
-    std::string tmpl = path + ".XXXXXX";
-    const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) return false;
-    std::string content;
-    for (const std::string& l : lines) {
-        content += l;
-        content += '\n';
+std::int32_t LeadingInt(std::string_view v) noexcept {
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < v.size() && (v[i] == '-' || v[i] == '+')) negative = v[i++] == '-';
+    long long n = 0;
+    for (; i < v.size() && v[i] >= '0' && v[i] <= '9'; ++i) {
+        n = n * 10 + (v[i] - '0');
+        if (n > static_cast<long long>(INT32_MAX) + 1) n = static_cast<long long>(INT32_MAX) + 1;
     }
-    bool ok = true;
-    const char* p = content.data();
-    std::size_t left = content.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            ok = false;
-            break;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    if (::close(fd) != 0) ok = false;
-    if (ok && std::rename(tmpl.c_str(), path.c_str()) != 0) ok = false;
-    if (!ok) ::unlink(tmpl.c_str());
-    return ok;
+    if (negative) n = -n;
+    if (n > INT32_MAX) n = INT32_MAX;
+    if (n < INT32_MIN) n = INT32_MIN;
+    return static_cast<std::int32_t>(n);
 }
 
 // Locates a section and, optionally, a key in it. Indices are line numbers;
@@ -155,9 +120,9 @@ Location Locate(const std::vector<std::string>& lines, std::string_view section,
             }
             continue;
         }
-        if (!inSection || loc.keyFound) continue;
+        if (!inSection || loc.keyFound || key.empty()) continue;
         std::string_view k, v;
-        if (!key.empty() && ParseKey(lines[i], k, v) && SameName(k, key)) {
+        if (ParseKey(lines[i], k, v) && SameName(k, key)) {
             loc.keyFound = true;
             loc.keyLine = i;
             loc.value = v;
@@ -167,94 +132,220 @@ Location Locate(const std::vector<std::string>& lines, std::string_view section,
     return loc;
 }
 
+// The file that a write must replace: the target of a symbolic link, so that
+// a linked settings file stays linked.
+std::string ResolveTarget(const std::string& path) {
+    char resolved[PATH_MAX];
+    if (::realpath(path.c_str(), resolved)) return resolved;
+    return path;
+}
+
+bool WriteAll(int fd, const std::string& content) {
+    const char* p = content.data();
+    std::size_t left = content.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
 }  // namespace
 
-std::string CIniFile::GetString(std::string_view section, std::string_view key,
-                                std::string_view defaultValue) const {
-    std::vector<std::string> lines;
-    if (!ReadLines(m_Path, lines)) return std::string(defaultValue);
-    const Location loc = Locate(lines, section, key);
-    if (!loc.keyFound) return std::string(defaultValue);
+// ---- CIniDocument -------------------------------------------------------------
+
+bool CIniDocument::Load(const std::string& path) {
+    m_Lines.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT;  // a missing file is an empty one
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::size_t>(st.st_size) > kMaxFileBytes) {
+        ::close(fd);
+        return false;
+    }
+    std::string text;
+    char buffer[65536];
+    bool ok = true;
+    while (true) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ok = false;
+            break;
+        }
+        if (n == 0) break;
+        text.append(buffer, static_cast<std::size_t>(n));
+        if (text.size() > kMaxFileBytes) {  // grew while being read
+            ok = false;
+            break;
+        }
+    }
+    ::close(fd);
+    if (!ok) return false;
+    Parse(text);
+    return true;
+}
+
+bool CIniDocument::Save(const std::string& path) const {
+    const std::string target = ResolveTarget(path);
+    std::string tmpl = target + ".XXXXXX";
+    const int fd = ::mkstemp(tmpl.data());
+    if (fd < 0) return false;
+    // Keep the permissions of the file being replaced; a new file gets 0644.
+    struct stat st {};
+    ::fchmod(fd, ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
+    bool ok = WriteAll(fd, ToText());
+    if (::close(fd) != 0) ok = false;
+    if (ok && std::rename(tmpl.c_str(), target.c_str()) != 0) ok = false;
+    if (!ok) ::unlink(tmpl.c_str());
+    return ok;
+}
+
+void CIniDocument::Parse(std::string_view text) {
+    m_Lines.clear();
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        m_Lines.emplace_back(line);
+        start = end + 1;
+    }
+}
+
+std::string CIniDocument::ToText() const {
+    std::string out;
+    std::size_t size = 0;
+    for (const std::string& l : m_Lines) size += l.size() + 1;
+    out.reserve(size);
+    for (const std::string& l : m_Lines) {
+        out += l;
+        out += '\n';
+    }
+    return out;
+}
+
+std::optional<std::string> CIniDocument::Find(std::string_view section, std::string_view key) const {
+    if (key.empty()) return std::nullopt;
+    const Location loc = Locate(m_Lines, section, key);
+    if (!loc.keyFound) return std::nullopt;
     return std::string(Unquote(loc.value));
 }
 
-std::int32_t CIniFile::GetInt(std::string_view section, std::string_view key, std::int32_t defaultValue) const {
-    std::vector<std::string> lines;
-    if (!ReadLines(m_Path, lines)) return defaultValue;
-    const Location loc = Locate(lines, section, key);
-    if (!loc.keyFound) return defaultValue;
-    const std::string_view v = Unquote(loc.value);
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < v.size() && (v[i] == '-' || v[i] == '+')) negative = v[i++] == '-';
-    long long n = 0;
-    for (; i < v.size() && v[i] >= '0' && v[i] <= '9'; ++i) {
-        n = n * 10 + (v[i] - '0');
-        if (n > static_cast<long long>(INT32_MAX) + 1) n = static_cast<long long>(INT32_MAX) + 1;
-    }
-    if (negative) n = -n;
-    if (n > INT32_MAX) n = INT32_MAX;
-    if (n < INT32_MIN) n = INT32_MIN;
-    return static_cast<std::int32_t>(n);
+std::string CIniDocument::GetString(std::string_view section, std::string_view key, std::string_view def) const {
+    std::optional<std::string> v = Find(section, key);
+    return v ? std::move(*v) : std::string(def);
 }
 
-bool CIniFile::PutString(std::string_view section, std::string_view key, std::string_view value) const {
+std::int32_t CIniDocument::GetInt(std::string_view section, std::string_view key, std::int32_t def) const {
+    const std::optional<std::string> v = Find(section, key);
+    return v ? LeadingInt(*v) : def;
+}
+
+bool CIniDocument::PutString(std::string_view section, std::string_view key, std::string_view value) {
     if (!ValidSection(section) || !ValidKey(key) || HasLineBreakOrNul(value)) return false;
-    std::vector<std::string> lines;
-    ReadLines(m_Path, lines);  // a missing file is an empty one
-    const Location loc = Locate(lines, section, key);
+    const Location loc = Locate(m_Lines, section, key);
     std::string entry(key);
     entry += '=';
     entry += EncodeValue(value);
     if (loc.keyFound) {
-        lines[loc.keyLine] = std::move(entry);
+        m_Lines[loc.keyLine] = std::move(entry);
     } else if (loc.sectionFound) {
         // After the last non-blank line of the section, so that blank separator
         // lines stay between sections.
         std::size_t at = loc.sectionEnd;
-        while (at > loc.sectionLine + 1 && Trim(lines[at - 1]).empty()) --at;
-        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(entry));
+        while (at > loc.sectionLine + 1 && Trim(m_Lines[at - 1]).empty()) --at;
+        m_Lines.insert(m_Lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(entry));
     } else {
-        if (!lines.empty() && !Trim(lines.back()).empty()) lines.emplace_back();
-        lines.push_back("[" + std::string(section) + "]");
-        lines.push_back(std::move(entry));
+        if (!m_Lines.empty() && !Trim(m_Lines.back()).empty()) m_Lines.emplace_back();
+        m_Lines.push_back("[" + std::string(section) + "]");
+        m_Lines.push_back(std::move(entry));
     }
-    return WriteLinesAtomically(m_Path, lines);
+    return true;
 }
 
-bool CIniFile::PutInt(std::string_view section, std::string_view key, std::int32_t value) const {
+bool CIniDocument::PutInt(std::string_view section, std::string_view key, std::int32_t value) {
     return PutString(section, key, std::to_string(value));
 }
 
-bool CIniFile::DeleteKey(std::string_view section, std::string_view key) const {
-    std::vector<std::string> lines;
-    if (!ReadLines(m_Path, lines)) return true;  // nothing to delete
-    const Location loc = Locate(lines, section, key);
-    if (!loc.keyFound) return true;
-    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(loc.keyLine));
-    return WriteLinesAtomically(m_Path, lines);
+void CIniDocument::DeleteKey(std::string_view section, std::string_view key) {
+    if (key.empty()) return;
+    const Location loc = Locate(m_Lines, section, key);
+    if (loc.keyFound) m_Lines.erase(m_Lines.begin() + static_cast<std::ptrdiff_t>(loc.keyLine));
 }
 
-std::vector<std::string> CIniFile::GetKeys(std::string_view section) const {
+std::vector<std::string> CIniDocument::GetKeys(std::string_view section) const {
     std::vector<std::string> keys;
-    std::vector<std::string> lines;
-    if (!ReadLines(m_Path, lines)) return keys;
-    const Location loc = Locate(lines, section, {});
+    const Location loc = Locate(m_Lines, section, {});
     if (!loc.sectionFound) return keys;
     for (std::size_t i = loc.sectionLine + 1; i < loc.sectionEnd; ++i) {
         std::string_view k, v;
-        if (ParseKey(lines[i], k, v) && !k.empty()) keys.emplace_back(k);
+        if (ParseKey(m_Lines[i], k, v) && !k.empty()) keys.emplace_back(k);
     }
     return keys;
 }
 
-std::vector<std::string> CIniFile::GetSections() const {
+std::vector<std::string> CIniDocument::GetSections() const {
     std::vector<std::string> sections;
-    std::vector<std::string> lines;
-    if (!ReadLines(m_Path, lines)) return sections;
-    for (const std::string& l : lines) {
+    for (const std::string& l : m_Lines) {
         std::string_view name;
         if (ParseSection(l, name)) sections.emplace_back(name);
     }
     return sections;
+}
+
+// ---- CIniFile -----------------------------------------------------------------
+
+std::string CIniFile::GetString(std::string_view section, std::string_view key,
+                                std::string_view defaultValue) const {
+    CIniDocument doc;
+    if (!doc.Load(m_Path)) return std::string(defaultValue);
+    return doc.GetString(section, key, defaultValue);
+}
+
+std::int32_t CIniFile::GetInt(std::string_view section, std::string_view key, std::int32_t defaultValue) const {
+    CIniDocument doc;
+    if (!doc.Load(m_Path)) return defaultValue;
+    return doc.GetInt(section, key, defaultValue);
+}
+
+bool CIniFile::Update(const std::function<bool(CIniDocument&)>& edit) const {
+    CIniDocument doc;
+    if (!doc.Load(m_Path)) return false;
+    if (!edit(doc)) return false;
+    return doc.Save(m_Path);
+}
+
+bool CIniFile::PutString(std::string_view section, std::string_view key, std::string_view value) const {
+    return Update([&](CIniDocument& doc) { return doc.PutString(section, key, value); });
+}
+
+bool CIniFile::PutInt(std::string_view section, std::string_view key, std::int32_t value) const {
+    return Update([&](CIniDocument& doc) { return doc.PutInt(section, key, value); });
+}
+
+bool CIniFile::DeleteKey(std::string_view section, std::string_view key) const {
+    CIniDocument doc;
+    if (!doc.Load(m_Path)) return false;
+    if (!doc.Find(section, key)) return true;  // nothing to delete, nothing to write
+    doc.DeleteKey(section, key);
+    return doc.Save(m_Path);
+}
+
+std::vector<std::string> CIniFile::GetKeys(std::string_view section) const {
+    CIniDocument doc;
+    if (!doc.Load(m_Path)) return {};
+    return doc.GetKeys(section);
+}
+
+std::vector<std::string> CIniFile::GetSections() const {
+    CIniDocument doc;
+    if (!doc.Load(m_Path)) return {};
+    return doc.GetSections();
 }

@@ -1,15 +1,56 @@
 #pragma once
-// Plain INI text files with private-profile semantics: every call reads (and a
-// put rewrites) the file; nothing is cached. A missing file, section or key
-// reads as the default. Section and key names match without regard to case.
-// Whole numbers are written in decimal. A put replaces the file atomically
-// (temporary file in the same folder, then rename), so a failed write leaves
-// the previous file intact.
+// Plain INI text files with private-profile semantics: every CIniFile call
+// reads (and a put rewrites) the file; nothing is cached. A missing file,
+// section or key reads as the default. Section and key names match without
+// regard to case; the first of two equal sections or keys wins. Whole numbers
+// are written in decimal. A write replaces the file atomically (temporary file
+// in the same folder, then rename), so a failed write leaves the previous file
+// intact; a file that exists but cannot be read is never overwritten.
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+// An INI text held in memory, for parsing and for many edits in one write.
+class CIniDocument {
+public:
+    // Files larger than this are refused (settings files are a few kilobytes).
+    static constexpr std::size_t kMaxFileBytes = 16u << 20;
+
+    // A missing file gives an empty document and true; an unreadable or
+    // oversized file gives false and leaves the document empty.
+    bool Load(const std::string& path);
+    // Writes atomically; false (previous file intact) when that fails.
+    bool Save(const std::string& path) const;
+
+    void Parse(std::string_view text);
+    std::string ToText() const;
+
+    // The value as the private-profile functions return it (trimmed, one pair
+    // of enclosing quotes removed), or nothing when the key is missing.
+    std::optional<std::string> Find(std::string_view section, std::string_view key) const;
+    std::string GetString(std::string_view section, std::string_view key, std::string_view def = {}) const;
+    // Leading decimal number of the value (optional sign); a present value
+    // without digits reads 0; out-of-range numbers saturate.
+    std::int32_t GetInt(std::string_view section, std::string_view key, std::int32_t def = 0) const;
+
+    // False (document unchanged) when the name or value cannot be written as
+    // INI text: line breaks or NUL anywhere, '=' or a leading '[' in a key, ']'
+    // in a section, empty names, names with leading or trailing blanks.
+    bool PutString(std::string_view section, std::string_view key, std::string_view value);
+    bool PutInt(std::string_view section, std::string_view key, std::int32_t value);
+    void DeleteKey(std::string_view section, std::string_view key);
+
+    std::vector<std::string> GetKeys(std::string_view section) const;
+    std::vector<std::string> GetSections() const;
+
+private:
+    std::vector<std::string> m_Lines;
+};
 
 class CIniFile {
 public:
@@ -19,16 +60,17 @@ public:
 
     std::string GetString(std::string_view section, std::string_view key,
                           std::string_view defaultValue = {}) const;
-    // Leading decimal number of the value (optional sign); a present value
-    // without digits reads 0; out-of-range numbers saturate.
-    std::int32_t GetInt(std::string_view section, std::string_view key,
-                        std::int32_t defaultValue = 0) const;
+    std::int32_t GetInt(std::string_view section, std::string_view key, std::int32_t defaultValue = 0) const;
 
-    // Return false (file unchanged) when the file cannot be written or a name
-    // or value cannot be represented (line breaks, '=' in a key, ']' in a section).
+    // Return false (file unchanged) when the file cannot be read or written or
+    // the name or value cannot be represented (see CIniDocument::PutString).
     bool PutString(std::string_view section, std::string_view key, std::string_view value) const;
     bool PutInt(std::string_view section, std::string_view key, std::int32_t value) const;
     bool DeleteKey(std::string_view section, std::string_view key) const;
+
+    // Reads the file once, lets `edit` change it, writes it once. Nothing is
+    // written when `edit` returns false or the file cannot be read.
+    bool Update(const std::function<bool(CIniDocument&)>& edit) const;
 
     // Key names of a section in file order (empty when missing).
     std::vector<std::string> GetKeys(std::string_view section) const;

@@ -95,28 +95,39 @@ ModelEntry MakeModelEntry(const CatalogueEntry& entry) {
     return m;
 }
 
-bool WriteModelEntry(const CIniFile& ini, const ModelEntry& entry) {
+bool WriteModelEntry(CIniDocument& ini, const ModelEntry& entry) {
     const std::string section = Lowered(entry.section);
     bool ok = ini.PutString(kAliasSection, section, entry.name);
-    ok = ini.PutString(section, "MODEL", entry.model) && ok;
-    ok = ini.PutInt(section, "W", entry.width) && ok;
-    ok = ini.PutInt(section, "H", entry.height) && ok;
-    ok = ini.PutInt(section, "D", entry.depth) && ok;
-    ok = ini.PutString(section, "SIDEPROV", entry.sideProvided) && ok;
-    static constexpr const char* kSubKeys[] = {"SUBW", "SUBT", "SUBD", "SUBS"};
+    ok = ok && ini.PutString(section, "MODEL", entry.model);
+    ok = ok && ini.PutInt(section, "W", entry.width);
+    ok = ok && ini.PutInt(section, "H", entry.height);
+    ok = ok && ini.PutInt(section, "D", entry.depth);
+    ok = ok && ini.PutString(section, "SIDEPROV", entry.sideProvided);
     if (entry.HasSubPicture()) {
-        ok = ini.PutString(section, "SUBW", entry.subPattern) && ok;
-        ok = ini.PutString(section, "SUBT", entry.subTitle) && ok;
-        ok = ini.PutString(section, "SUBD", entry.subPrompt) && ok;
-        ok = ini.PutString(section, "SUBS", entry.subName) && ok;
+        ok = ok && ini.PutString(section, "SUBW", entry.subPattern);
+        ok = ok && ini.PutString(section, "SUBT", entry.subTitle);
+        ok = ok && ini.PutString(section, "SUBD", entry.subPrompt);
+        ok = ok && ini.PutString(section, "SUBS", entry.subName);
     } else {
         // An incomplete choice is no choice: leave no stale keys behind.
-        for (const char* key : kSubKeys) ok = ini.DeleteKey(section, key) && ok;
+        for (const char* key : {"SUBW", "SUBT", "SUBD", "SUBS"}) ini.DeleteKey(section, key);
     }
     return ok;
 }
 
-ModelEntry ReadModelEntry(const CIniFile& ini, std::string_view section) {
+bool WriteModelEntry(const CIniFile& ini, const ModelEntry& entry) {
+    return ini.Update([&](CIniDocument& doc) { return WriteModelEntry(doc, entry); });
+}
+
+bool WriteCatalogue(const CIniFile& ini) {
+    return ini.Update([](CIniDocument& doc) {
+        for (const CatalogueEntry& e : kCatalogue)
+            if (!WriteModelEntry(doc, MakeModelEntry(e))) return false;
+        return true;
+    });
+}
+
+ModelEntry ReadModelEntry(const CIniDocument& ini, std::string_view section) {
     ModelEntry m;
     m.section = std::string(section);
     m.name = ini.GetString(kAliasSection, Lowered(section));
@@ -130,6 +141,12 @@ ModelEntry ReadModelEntry(const CIniFile& ini, std::string_view section) {
     m.subPrompt = ini.GetString(section, "SUBD");
     m.subName = ini.GetString(section, "SUBS");
     return m;
+}
+
+ModelEntry ReadModelEntry(const CIniFile& ini, std::string_view section) {
+    CIniDocument doc;
+    doc.Load(ini.GetPath());  // unreadable reads as empty, like a missing file
+    return ReadModelEntry(doc, section);
 }
 
 std::string GetWizardTitleName(std::string_view alias) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+class CIniDocument;
 class CIniFile;
 
 struct CatalogueEntry {
@@ -62,11 +63,17 @@ struct ModelEntry {
 ModelEntry MakeModelEntry(const CatalogueEntry& entry);
 
 // Writes the "Alias" key and the entry's section. The SUB keys are written only
-// when all four are set (and removed otherwise). False when a write failed.
+// when all four are set (and removed otherwise). False when a write failed
+// (the file is then unchanged).
 bool WriteModelEntry(const CIniFile& ini, const ModelEntry& entry);
+bool WriteModelEntry(CIniDocument& ini, const ModelEntry& entry);
+
+// Writes all 32 entries in one rewrite of the file.
+bool WriteCatalogue(const CIniFile& ini);
 
 // Reads an entry back; missing keys read empty or 0.
 ModelEntry ReadModelEntry(const CIniFile& ini, std::string_view section);
+ModelEntry ReadModelEntry(const CIniDocument& ini, std::string_view section);
 
 // Display name forms: the wizard title turns the first "/" into a space; lists
 // show the part before the first "/".

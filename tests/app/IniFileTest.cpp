@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -162,4 +164,79 @@ TEST_F(IniFileTest, WrittenFileIsPlainIniText) {
     EXPECT_EQ(ReadRaw(),
               "[Alias]\ndmo_box_001.bmp=VHS Box\ndmo_box_002.bmp=Cassette Box\n\n"
               "[dmo_box_001.bmp]\nMODEL=BOX\nD=-50\n");
+}
+
+TEST_F(IniFileTest, WriteThatRunsOutOfSpaceLeavesThePreviousFileIntact) {
+    // A file-size limit makes the write fail even for root (the disk-full case).
+    CIniFile ini(m_Path);
+    ASSERT_TRUE(ini.PutString("Alias", "dmo_box_001.bmp", "VHS Box"));
+    const std::string before = ReadRaw();
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = ini.PutString("Alias", "big", std::string(10000, 'x'));
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(ReadRaw(), before);
+    for (const auto& entry : fs::directory_iterator(m_Dir))
+        EXPECT_EQ(entry.path().filename(), "vtwin.ini") << "no temporary file left behind";
+}
+
+TEST_F(IniFileTest, UnreadableOrOversizedFilesAreNeverOverwritten) {
+    // A folder where the file should be.
+    fs::create_directory(m_Path);
+    CIniFile ini(m_Path);
+    EXPECT_EQ(ini.GetInt("Init", "Template", 3), 3);
+    EXPECT_FALSE(ini.PutInt("Init", "Template", 1));
+    EXPECT_TRUE(fs::is_directory(m_Path));
+    fs::remove(m_Path);
+
+    // An oversized file reads as defaults and refuses writes.
+    {
+        std::ofstream out(m_Path, std::ios::binary);
+        out << "[Init]\nTemplate=1\n";
+        out << std::string(CIniDocument::kMaxFileBytes, ';');
+    }
+    const auto size = fs::file_size(m_Path);
+    EXPECT_EQ(ini.GetInt("Init", "Template", 0), 0);
+    EXPECT_FALSE(ini.PutInt("Init", "Template", 2));
+    EXPECT_EQ(fs::file_size(m_Path), size);
+
+    // A missing folder: nothing to read, nothing written.
+    CIniFile nowhere(m_Dir + "/missing/vtwin.ini");
+    EXPECT_EQ(nowhere.GetString("GUI", "NewTab", "bok"), "bok");
+    EXPECT_FALSE(nowhere.PutString("GUI", "NewTab", "box"));
+    EXPECT_FALSE(fs::exists(m_Dir + "/missing"));
+}
+
+TEST_F(IniFileTest, WritesThroughSymbolicLinksAndKeepsPermissions) {
+    const std::string real = m_Dir + "/real.ini";
+    { std::ofstream(real) << "[A]\nx=1\n"; }
+    ::chmod(real.c_str(), 0640);
+    fs::create_symlink(real, m_Path);
+    CIniFile ini(m_Path);
+    ASSERT_TRUE(ini.PutInt("A", "y", 2));
+    EXPECT_TRUE(fs::is_symlink(m_Path)) << "the link stays a link";
+    EXPECT_EQ(CIniFile(real).GetInt("A", "y", 0), 2);
+    struct stat st {};
+    ASSERT_EQ(::stat(real.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST(IniDocument, BatchEditsAndParsing) {
+    CIniDocument doc;
+    doc.Parse("[S]\r\nk = v \r\n\r\n[T]\nn=5");
+    EXPECT_EQ(doc.GetString("s", "K"), "v");
+    EXPECT_EQ(doc.GetInt("T", "n", 0), 5);
+    EXPECT_FALSE(doc.Find("T", "missing"));
+    EXPECT_FALSE(doc.Find("T", ""));
+    ASSERT_TRUE(doc.PutString("S", "k2", "w"));
+    doc.DeleteKey("T", "n");
+    EXPECT_EQ(doc.ToText(), "[S]\nk = v \nk2=w\n\n[T]\n");
+    EXPECT_FALSE(doc.PutString("S", "bad\nkey", "x"));
+    EXPECT_EQ(doc.ToText(), "[S]\nk = v \nk2=w\n\n[T]\n");
 }

@@ -178,3 +178,11 @@ TEST_F(CatalogueIniTest, WritingTwiceGivesTheSameFile) {
     EXPECT_EQ(Raw(path), once);
     EXPECT_NE(once.find("[dmo_box_001.bmp]\nMODEL=BOX\nW=103\nH=190\nD=28\nSIDEPROV=\n"), std::string::npos);
 }
+
+TEST_F(CatalogueIniTest, OneRewriteGivesTheSameFileAsEntryByEntry) {
+    CIniFile one(m_Dir + "/one.ini"), each(m_Dir + "/each.ini");
+    ASSERT_TRUE(WriteCatalogue(one));
+    for (const CatalogueEntry& e : GetCatalogue()) ASSERT_TRUE(WriteModelEntry(each, MakeModelEntry(e)));
+    EXPECT_EQ(Raw(m_Dir + "/one.ini"), Raw(m_Dir + "/each.ini"));
+    EXPECT_EQ(one.GetSections().size(), 33u) << "Alias and 32 entries";
+}
