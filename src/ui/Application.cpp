@@ -1,11 +1,15 @@
 #include "ui/Application.h"
 
 #include "app/AppFolders.h"
+#include "catalogue/Setup.h"
 #include "ui/MainFrame.h"
 #include "ui/MessageBox.h"
 #include "ui/SingleInstance.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QLabel>
+#include <QProgressDialog>
 #include <QFile>
 #include <QFileInfo>
 #include <exception>
@@ -64,6 +68,68 @@ CVtwinApplication::SCommandLine CVtwinApplication::ParseCommandLine(const QStrin
     return line;
 }
 
+QString InstalledDataFolder()
+{
+    // Beside the program when installed, else the build tree's generated data.
+    const QString exe = QCoreApplication::applicationDirPath();
+    for (const QString& candidate : {exe + QStringLiteral("/../share/vantorel/data"), exe + QStringLiteral("/../../data"),
+                                     exe + QStringLiteral("/data")}) {
+        if (QDir(candidate).exists())
+            return QDir(candidate).absolutePath() + QLatin1Char('/');
+    }
+    return {};
+}
+
+bool RunSetup(const CAppFolders& folders)
+{
+    if (folders.GetProgramInt("Init", "Template", 0) != 0)
+        return true;
+    QProgressDialog dialog;
+    dialog.setWindowTitle(QStringLiteral("Initializing"));
+    dialog.setLabelText(QStringLiteral("Setting up data files"));
+    dialog.setCancelButton(nullptr);
+    dialog.setMinimumDuration(0);
+    dialog.setRange(0, CSetup::kTotalSteps);
+    dialog.setMinimumWidth(420);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.show();
+    QString title, detail, estimate;
+    auto refresh = [&]() {
+        QString text = title;
+        if (!detail.isEmpty())
+            text += QLatin1Char('\n') + detail;
+        if (!estimate.isEmpty())
+            text += QStringLiteral("\nTime remaining: ") + estimate;
+        dialog.setLabelText(text);
+        QCoreApplication::processEvents();
+    };
+    SetupListener listener;
+    listener.onStepTitle = [&](const std::string& t) {
+        title = QString::fromStdString(t);
+        refresh();
+    };
+    listener.onDetail = [&](const std::string& d) {
+        detail = QString::fromStdString(d);
+        refresh();
+    };
+    listener.onProgress = [&](int position, int total, const std::string& e) {
+        dialog.setMaximum(std::max(1, total));
+        dialog.setValue(position);
+        estimate = QString::fromStdString(e);
+        refresh();
+    };
+    SetupOptions options;
+    options.installedDataFolder = InstalledDataFolder().toStdString();
+    CSetup setup(folders, options, listener);
+    const SetupResult result = setup.Run();
+    dialog.close();
+    if (result.outcome == SetupOutcome::Failed) {
+        ShowMessage(nullptr, QString::fromStdString(result.message), EMessageIcon::Error);
+        return false;
+    }
+    return true;
+}
+
 void DeleteUndoFiles(const CAppFolders& folders, int count)
 {
     for (int i = 0; i < count; ++i)
@@ -103,12 +169,18 @@ bool CVtwinApplication::InitInstance(const QStringList& arguments, int& exitCode
                                    "click OK, you may wish to take a coffee break."));
     }
 
+    if (!RunSetup(*m_folders)) {
+        exitCode = 1;
+        return false;
+    }
+
     // 7. Undo files left by an earlier run are stale.
     DeleteUndoFiles(*m_folders);
 
     // 8-10. The main window with the first document.
     m_frame = std::make_unique<CMainFrame>(QString::fromStdString(m_folders->GetInternalFolder()) +
                                            QStringLiteral("recent.ini"));
+    m_frame->SetFolders(m_folders.get());
     connect(m_instance.get(), &CSingleInstance::activationRequested, m_frame.get(),
             [this](const QStringList& args) {
                 m_frame->Activate();

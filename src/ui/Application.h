@@ -46,5 +46,9 @@ private:
     std::unique_ptr<CMainFrame> m_frame;
 };
 
+// Runs the first-run data setup in the "Initializing" progress dialog; returns
+// at once when it already ran. False when it failed (after its message).
+bool RunSetup(const CAppFolders& folders);
+
 // Deletes the undo files numbered 0..count-1 in the internal folder.
 void DeleteUndoFiles(const CAppFolders& folders, int count = 25);

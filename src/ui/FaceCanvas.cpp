@@ -174,14 +174,15 @@ QPoint CFaceCanvas::HandlePoint(const QRect& r, int h)
 void CFaceCanvas::PaintObjects(QPainter& painter)
 {
     m_handles.clear();
-    CObjectVector* objects = m_view->CurrentObjects();
+    CDrawObjectList* objects = m_view->CurrentObjects();
     if (!objects)
         return;
     const int zoom = static_cast<int>(std::lround(Scale() * 100.0));
     CQtLayoutPainter lp(painter, m_mapping, zoom);
     painter.setBrush(Qt::NoBrush);
     painter.setPen(Qt::NoPen);
-    for (const auto& o : *objects) {
+    for (std::size_t index = 0; index < objects->GetObjectCount(); ++index) {
+        CDrawObject* o = objects->GetObject(index);
         const int l = m_mapping.FaceToWindowX(o->GetMinX());
         const int r = m_mapping.FaceToWindowX(o->GetMaxX());
         const int t = m_mapping.FaceToWindowY(o->GetMaxY());
@@ -192,7 +193,7 @@ void CFaceCanvas::PaintObjects(QPainter& painter)
         if (!o->IsSelected())
             continue;
         const QRect box(QPoint(l, t), QPoint(r, b));
-        m_handles.push_back({QRect(QPoint(l, t), QPoint(std::max(l, r), std::max(t, b))), o.get(), 0});
+        m_handles.push_back({QRect(QPoint(l, t), QPoint(std::max(l, r), std::max(t, b))), o, 0});
         const bool cw = o->CanResizeWidth(), ch = o->CanResizeHeight();
         const QColor fill = o->GetSelection() == kSelectDominant ? QColor(0, 0, 255) : QColor(255, 255, 255);
         painter.setPen(QPen(Qt::black, 1));
@@ -206,7 +207,7 @@ void CFaceCanvas::PaintObjects(QPainter& painter)
             painter.drawRect(QRect(p.x() - 3, p.y() - 3, 7, 7));
             const int acting = LayoutEdit::AdaptHandle(*o, h);
             if (acting != 0)
-                m_handles.push_back({QRect(p.x() - 3, p.y() - 3, 8, 8), o.get(), acting});
+                m_handles.push_back({QRect(p.x() - 3, p.y() - 3, 8, 8), o, acting});
         }
         painter.setBrush(Qt::NoBrush);
         painter.setPen(Qt::NoPen);
@@ -317,7 +318,7 @@ void CFaceCanvas::UpdateCursor(QPoint p)
 
 void CFaceCanvas::mousePressEvent(QMouseEvent* event)
 {
-    CObjectVector* objects = m_view->CurrentObjects();
+    CDrawObjectList* objects = m_view->CurrentObjects();
     if (!objects || m_picture.isNull() || event->button() != Qt::LeftButton) {
         QWidget::mousePressEvent(event);
         return;
@@ -436,7 +437,7 @@ void CFaceCanvas::mouseDoubleClickEvent(QMouseEvent* event)
 
 void CFaceCanvas::FinishSelect(CFacePoint f, bool shift)
 {
-    CObjectVector* objects = m_view->CurrentObjects();
+    CDrawObjectList* objects = m_view->CurrentObjects();
     const int step = m_step;
     m_step = 0;
     if (!objects) {
@@ -467,7 +468,7 @@ void CFaceCanvas::FinishSelect(CFacePoint f, bool shift)
                 const int index = m_view->IndexOf(m_dragObject);
                 m_view->RecordLayoutUndo("Resize %s");
                 if (index >= 0) {
-                    (*m_view->CurrentObjects())[static_cast<size_t>(index)]->SetBounds(b.left, b.top, b.right,
+                    m_view->CurrentObjects()->GetObject(static_cast<size_t>(index))->SetBounds(b.left, b.top, b.right,
                                                                                       b.bottom);
                     m_view->AfterEdit(false);
                 }

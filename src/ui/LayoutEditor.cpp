@@ -10,71 +10,86 @@
 
 namespace LayoutEdit {
 
-int CountSelected(const CObjectVector& objects)
+namespace {
+// The list's objects, back to front, as plain pointers for range loops.
+std::vector<CDrawObject*> Items(const CDrawObjectList& list)
+{
+    std::vector<CDrawObject*> items;
+    items.reserve(list.GetObjectCount());
+    for (std::size_t i = 0; i < list.GetObjectCount(); ++i)
+        items.push_back(list.GetObject(i));
+    return items;
+}
+} // namespace
+
+int CountSelected(const CDrawObjectList& objects)
 {
     int n = 0;
-    for (const auto& o : objects)
+    for (CDrawObject* o : Items(objects))
         n += o->IsSelected() ? 1 : 0;
     return n;
 }
 
-CDrawObject* Dominant(const CObjectVector& objects)
+CDrawObject* Dominant(const CDrawObjectList& objects)
 {
-    for (const auto& o : objects)
+    for (CDrawObject* o : Items(objects))
         if (o->GetSelection() == kSelectDominant)
-            return o.get();
+            return o;
     return nullptr;
 }
 
-void Renumber(CObjectVector& objects)
+void Renumber(CDrawObjectList& objects)
 {
-    for (std::size_t i = 0; i < objects.size(); ++i)
-        objects[i]->SetOrderKey(static_cast<std::int32_t>((i + 1) * 10));
+    objects.UpdateOrderKeys();
 }
 
-void FixDominant(CObjectVector& objects)
+void FixDominant(CDrawObjectList& objects)
 {
     int dominant = 0;
-    for (const auto& o : objects)
+    for (CDrawObject* o : Items(objects))
         dominant += o->GetSelection() == kSelectDominant ? 1 : 0;
     if (dominant > 1)
-        for (auto& o : objects)
+        for (CDrawObject* o : Items(objects))
             if (o->GetSelection() == kSelectDominant)
                 o->SetSelection(kSelectOn);
     if (dominant != 1) {
-        for (auto it = objects.rbegin(); it != objects.rend(); ++it)
-            if ((*it)->IsSelected()) {
-                (*it)->SetSelection(kSelectDominant);
+        for (std::size_t i = objects.GetObjectCount(); i-- > 0;)
+            if (objects.GetObject(i)->IsSelected()) {
+                objects.GetObject(i)->SetSelection(kSelectDominant);
                 break;
             }
     }
+    objects.MarkSelectionStale();
 }
 
-void SelectOnly(CObjectVector& objects, const CDrawObject* object)
+void SelectOnly(CDrawObjectList& objects, const CDrawObject* object)
 {
-    for (auto& o : objects)
-        o->SetSelection(o.get() == object ? kSelectDominant : kSelectNone);
+    for (CDrawObject* o : Items(objects))
+        o->SetSelection(o == object ? kSelectDominant : kSelectNone);
+    objects.MarkSelectionStale();
 }
 
-void ClearSelection(CObjectVector& objects)
+void ClearSelection(CDrawObjectList& objects)
 {
-    for (auto& o : objects)
+    for (CDrawObject* o : Items(objects))
         o->SetSelection(kSelectNone);
+    objects.MarkSelectionStale();
 }
 
-CDrawObject* AddObject(CObjectVector& objects, std::unique_ptr<CDrawObject> object, bool select)
+CDrawObject* AddObject(CDrawObjectList& objects, std::unique_ptr<CDrawObject> object, bool select)
 {
     CDrawObject* added = object.get();
     if (select) {
         ClearSelection(objects);
         added->SetSelection(kSelectDominant);
     }
-    objects.push_back(std::move(object));
-    added->SetOrderKey(static_cast<std::int32_t>(objects.size() * 10));
+    objects.Add(std::move(object));
+    objects.UpdateOrderKeys();
+    objects.MarkSelectionStale();
     return added;
 }
 
-std::string DescribeUndo(const CObjectVector& objects, const std::string& templ)
+std::string DescribeUndo(const CDrawObjectList& objects, const std::string& templ)
 {
     std::string t = templ;
     std::string argument;
@@ -82,10 +97,10 @@ std::string DescribeUndo(const CObjectVector& objects, const std::string& templ)
     if (pos != std::string::npos) {
         const CDrawObject* only = nullptr;
         int count = 0;
-        for (const auto& o : objects)
+        for (CDrawObject* o : Items(objects))
             if (o->IsSelected()) {
                 ++count;
-                only = o.get();
+                only = o;
             }
         argument = count == 1 ? only->GetKindName() : "Objects";
     } else if ((pos = t.find("%m")) != std::string::npos) {
@@ -136,14 +151,14 @@ bool BandHits(const CDrawObject& o, CFacePoint a, CFacePoint b)
 
 } // namespace
 
-std::string BandDescription(const CObjectVector& objects, CFacePoint a, CFacePoint b, bool shift, int* hitCount)
+std::string BandDescription(const CDrawObjectList& objects, CFacePoint a, CFacePoint b, bool shift, int* hitCount)
 {
     int hits = 0;
     const CDrawObject* hit = nullptr;
-    for (const auto& o : objects)
+    for (CDrawObject* o : Items(objects))
         if (BandHits(*o, a, b)) {
             ++hits;
-            hit = o.get();
+            hit = o;
         }
     if (hitCount)
         *hitCount = hits;
@@ -158,9 +173,9 @@ std::string BandDescription(const CObjectVector& objects, CFacePoint a, CFacePoi
     return {};
 }
 
-void ApplyBand(CObjectVector& objects, CFacePoint a, CFacePoint b, bool shift)
+void ApplyBand(CDrawObjectList& objects, CFacePoint a, CFacePoint b, bool shift)
 {
-    for (auto& o : objects) {
+    for (CDrawObject* o : Items(objects)) {
         const bool hit = BandHits(*o, a, b);
         if (!shift) {
             if (!hit)
@@ -330,29 +345,29 @@ std::unique_ptr<CDrawObject> CreateFromPoints(const std::vector<CFacePoint>& poi
     return object;
 }
 
-void DeleteSelected(CObjectVector& objects)
+void DeleteSelected(CDrawObjectList& objects)
 {
-    objects.erase(std::remove_if(objects.begin(), objects.end(), [](const auto& o) { return o->IsSelected(); }),
-                  objects.end());
-    Renumber(objects);
+    for (std::size_t i = objects.GetObjectCount(); i-- > 0;)
+        if (objects.GetObject(i)->IsSelected())
+            objects.Remove(i);
+    objects.UpdateOrderKeys();
+    objects.MarkSelectionStale();
 }
 
-void Nudge(CObjectVector& objects, int dx, int dy)
+void Nudge(CDrawObjectList& objects, int dx, int dy)
 {
-    for (auto& o : objects)
+    for (CDrawObject* o : Items(objects))
         if (o->IsSelected())
             o->Offset(dx, dy);
 }
 
-void Reorder(CObjectVector& objects, int delta)
+void Reorder(CDrawObjectList& objects, int delta)
 {
     Renumber(objects);
-    for (auto& o : objects)
+    for (CDrawObject* o : Items(objects))
         if (o->IsSelected())
             o->SetOrderKey(o->GetOrderKey() + delta);
-    std::stable_sort(objects.begin(), objects.end(),
-                     [](const auto& a, const auto& b) { return a->GetOrderKey() < b->GetOrderKey(); });
-    Renumber(objects);
+    objects.SortByOrderKey();
 }
 
 void AlignEdge(CDrawObject& o, int edge, int value)
@@ -376,14 +391,14 @@ void AlignEdge(CDrawObject& o, int edge, int value)
     o.InvalidateCache();
 }
 
-void CenterInImage(CObjectVector& objects, bool horizontal, int faceWidth, int faceHeight)
+void CenterInImage(CDrawObjectList& objects, bool horizontal, int faceWidth, int faceHeight)
 {
-    for (auto& o : objects)
+    for (CDrawObject* o : Items(objects))
         if (o->IsSelected())
             AlignEdge(*o, horizontal ? 1 : 4, horizontal ? faceWidth / 2 : faceHeight / 2);
 }
 
-void Align(CObjectVector& objects, int id)
+void Align(CDrawObjectList& objects, int id)
 {
     const CDrawObject* d = Dominant(objects);
     if (!d)
@@ -402,12 +417,12 @@ void Align(CObjectVector& objects, int id)
     case ID_ALIGN_BELOW: edge = 3; value = d->GetMinY() - 1; break;
     default: return;
     }
-    for (auto& o : objects)
-        if (o->IsSelected() && o.get() != d)
+    for (CDrawObject* o : Items(objects))
+        if (o->IsSelected() && o != d)
             AlignEdge(*o, edge, value);
 }
 
-std::string SameSizeRefusal(const CObjectVector& objects, bool width, bool height)
+std::string SameSizeRefusal(const CDrawObjectList& objects, bool width, bool height)
 {
     const CDrawObject* d = Dominant(objects);
     if (!d)
@@ -415,7 +430,7 @@ std::string SameSizeRefusal(const CObjectVector& objects, bool width, bool heigh
     const int w = d->GetMaxX() - d->GetMinX();
     const int h = d->GetMaxY() - d->GetMinY();
     std::set<std::string> names;
-    for (const auto& o : objects)
+    for (CDrawObject* o : Items(objects))
         if (o->GetSelection() == kSelectOn && !o->CanResizeTo(width, w, height, h))
             names.insert(o->GetKindName());
     if (names.empty())
@@ -431,14 +446,14 @@ std::string SameSizeRefusal(const CObjectVector& objects, bool width, bool heigh
     return text + " can not be resized to this size.";
 }
 
-void SameSize(CObjectVector& objects, bool width, bool height)
+void SameSize(CDrawObjectList& objects, bool width, bool height)
 {
     const CDrawObject* d = Dominant(objects);
     if (!d)
         return;
     const int w = d->GetMaxX() - d->GetMinX();
     const int h = d->GetMaxY() - d->GetMinY();
-    for (auto& o : objects) {
+    for (CDrawObject* o : Items(objects)) {
         if (o->GetSelection() != kSelectOn)
             continue;
         const int left = o->GetMinX(), top = o->GetMaxY();
@@ -446,9 +461,9 @@ void SameSize(CObjectVector& objects, bool width, bool height)
     }
 }
 
-void Rotate(CObjectVector& objects, bool left)
+void Rotate(CDrawObjectList& objects, bool left)
 {
-    for (auto& o : objects) {
+    for (CDrawObject* o : Items(objects)) {
         if (!o->IsSelected())
             continue;
         const int cx = (o->GetX1() + o->GetX2()) / 2;
@@ -478,7 +493,7 @@ void Rotate(CObjectVector& objects, bool left)
     }
 }
 
-void PlacePasted(CObjectVector& objects, CObjectVector pasted, const CFaceMapping& m, bool offset)
+void PlacePasted(CDrawObjectList& objects, CObjectVector pasted, const CFaceMapping& m, bool offset)
 {
     if (offset && !pasted.empty()) {
         // Five window pixels below 100 %, else five face pixels.
@@ -502,19 +517,29 @@ void PlacePasted(CObjectVector& objects, CObjectVector pasted, const CFaceMappin
             o->Offset(dx, dy);
     }
     for (auto& o : pasted)
-        objects.push_back(std::move(o));
-    Renumber(objects);
+        objects.Add(std::move(o));
+    objects.UpdateOrderKeys();
     FixDominant(objects);
 }
 
-CObjectVector CloneAll(const CObjectVector& objects)
+CObjectVector CloneAll(const CDrawObjectList& objects)
 {
     CObjectVector copy;
-    copy.reserve(objects.size());
-    for (const auto& o : objects)
+    copy.reserve(objects.GetObjectCount());
+    for (CDrawObject* o : Items(objects))
         if (auto c = o->Clone(true, true))
             copy.push_back(std::move(c));
     return copy;
+}
+
+void RestoreAll(CDrawObjectList& list, const CObjectVector& objects)
+{
+    list.Clear();
+    for (const auto& o : objects)
+        if (auto c = o->Clone(true, true))
+            list.Add(std::move(c));
+    list.UpdateOrderKeys();
+    FixDominant(list);
 }
 
 } // namespace LayoutEdit

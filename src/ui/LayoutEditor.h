@@ -6,12 +6,14 @@
 // placement). Widgets call these; they hold no widget state.
 
 #include "layout/DrawObject.h"
+#include "layout/DrawObjectList.h"
 #include "ui/FaceMapping.h"
 
 #include <memory>
 #include <string>
 #include <vector>
 
+// Clones of objects, in list order (undo snapshots, paste, duplicate).
 using CObjectVector = std::vector<std::unique_ptr<CDrawObject>>;
 
 struct CFaceBox {
@@ -24,20 +26,20 @@ enum EToolMode { kModeSelect = 0, kModeSegment = 1, kModeBox = 2, kModeEllipse =
 
 namespace LayoutEdit {
 
-int CountSelected(const CObjectVector& objects);
-CDrawObject* Dominant(const CObjectVector& objects);
+int CountSelected(const CDrawObjectList& objects);
+CDrawObject* Dominant(const CDrawObjectList& objects);
 // Order keys become (index + 1) * 10.
-void Renumber(CObjectVector& objects);
+void Renumber(CDrawObjectList& objects);
 // More than one dominant: all plain selected; some selected and none
 // dominant: the selected one with the highest index becomes dominant.
-void FixDominant(CObjectVector& objects);
-void SelectOnly(CObjectVector& objects, const CDrawObject* object);
-void ClearSelection(CObjectVector& objects);
-CDrawObject* AddObject(CObjectVector& objects, std::unique_ptr<CDrawObject> object, bool select);
+void FixDominant(CDrawObjectList& objects);
+void SelectOnly(CDrawObjectList& objects, const CDrawObject* object);
+void ClearSelection(CDrawObjectList& objects);
+CDrawObject* AddObject(CDrawObjectList& objects, std::unique_ptr<CDrawObject> object, bool select);
 
 // Undo description from a template: "%s" names the selection ("Objects" for
 // none or several, else the kind name), "%m" the dominant object.
-std::string DescribeUndo(const CObjectVector& objects, const std::string& templ);
+std::string DescribeUndo(const CDrawObjectList& objects, const std::string& templ);
 
 // Shift constraint of a point against the anchor; `segment` for the line and
 // point-entry tools (which may snap to horizontal or vertical).
@@ -46,8 +48,8 @@ CFacePoint ShiftConstrain(CFacePoint anchor, CFacePoint point, bool segment);
 // Rubber band from a to b. Returns the undo description to record first
 // (empty: none) and, through `hitCount`, how many objects it hits; `apply`
 // then changes the states.
-std::string BandDescription(const CObjectVector& objects, CFacePoint a, CFacePoint b, bool shift, int* hitCount);
-void ApplyBand(CObjectVector& objects, CFacePoint a, CFacePoint b, bool shift);
+std::string BandDescription(const CDrawObjectList& objects, CFacePoint a, CFacePoint b, bool shift, int* hitCount);
+void ApplyBand(CDrawObjectList& objects, CFacePoint a, CFacePoint b, bool shift);
 
 // The box after dragging handle 1..8 by (dx, dy); the object's box is first
 // normalised. The result may be flipped (left > right) when the kind allows
@@ -65,25 +67,28 @@ std::unique_ptr<CDrawObject> CreateFromPoints(const std::vector<CFacePoint>& poi
 std::string DrawDescription(int subTool);
 
 // Editing commands on the selected objects.
-void DeleteSelected(CObjectVector& objects);
-void Nudge(CObjectVector& objects, int dx, int dy);
-void Reorder(CObjectVector& objects, int delta);
+void DeleteSelected(CDrawObjectList& objects);
+void Nudge(CDrawObjectList& objects, int dx, int dy);
+void Reorder(CDrawObjectList& objects, int delta);
 void AlignEdge(CDrawObject& object, int edge, int value);
-void CenterInImage(CObjectVector& objects, bool horizontal, int faceWidth, int faceHeight);
+void CenterInImage(CDrawObjectList& objects, bool horizontal, int faceWidth, int faceHeight);
 // Align command by its number; nothing when no object is dominant.
-void Align(CObjectVector& objects, int commandId);
+void Align(CDrawObjectList& objects, int commandId);
 // Empty string on success (objects changed); otherwise the refusal message
 // and nothing changed.
-std::string SameSizeRefusal(const CObjectVector& objects, bool width, bool height);
-void SameSize(CObjectVector& objects, bool width, bool height);
-void Rotate(CObjectVector& objects, bool left);
+std::string SameSizeRefusal(const CDrawObjectList& objects, bool width, bool height);
+void SameSize(CDrawObjectList& objects, bool width, bool height);
+void Rotate(CDrawObjectList& objects, bool left);
 
 // Places pasted or duplicated objects and appends them (front). `offset`
 // moves them one step right and down (and into the visible part when the
 // face is scrolled).
-void PlacePasted(CObjectVector& objects, CObjectVector pasted, const CFaceMapping& mapping, bool offset);
+void PlacePasted(CDrawObjectList& objects, CObjectVector pasted, const CFaceMapping& mapping, bool offset);
 
 // Clones (text mode, with selection) of every object.
-CObjectVector CloneAll(const CObjectVector& objects);
+CObjectVector CloneAll(const CDrawObjectList& objects);
+// Replaces the list's objects with clones of `objects`, then restores the
+// one-dominant rule.
+void RestoreAll(CDrawObjectList& list, const CObjectVector& objects);
 
 } // namespace LayoutEdit

@@ -1,6 +1,15 @@
 #include "ui/MainFrame.h"
 
 #include "ui/ColorButton.h"
+#include "ui/FaceCanvas.h"
+#include "ui/NewProjectDialog.h"
+#include "ui/RasterImage.h"
+
+#include "app/AppFolders.h"
+#include "app/VtwinDoc.h"
+#include "catalogue/Side.h"
+#include "image/Raster.h"
+#include "layout/DrawObjectList.h"
 #include "ui/MessageBox.h"
 #include "ui/RecentFileList.h"
 #include "ui/VtwinView.h"
@@ -29,7 +38,20 @@ CMainFrame::CMainFrame(const QString& recentStorage, QWidget* parent)
     setObjectName(QStringLiteral("mainFrame"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/app.svg")));
     setAcceptDrops(true);
+    m_doc = std::make_unique<CVtwinDoc>(&CreateDrawObjectList);
+    m_doc->SetMessageSink([this](const std::string& text) {
+        ShowMessage(this, QString::fromStdString(text), EMessageIcon::Warning);
+    });
+    m_doc->OnNewDocument(nullptr);
     m_view = new CVtwinView(this, this);
+    m_view->SetDocument(m_doc.get());
+    m_view->SetFacePictureSource([this](const QString& face) -> QImage {
+        CProduct* product = m_doc->GetProduct();
+        if (!product)
+            return {};
+        const CSide* side = product->FindSidePtr(CVtwinView::FaceKeyOfTab(face));
+        return side && side->GetPicture() ? RasterToQImage(*side->GetPicture()) : QImage();
+    });
     setCentralWidget(m_view);
     m_recent->Load();
     BuildActions();
@@ -38,7 +60,19 @@ CMainFrame::CMainFrame(const QString& recentStorage, QWidget* parent)
     BuildStatusBar();
     RebuildRecentMenu();
     connect(m_view, &CVtwinView::commandStateChanged, this, &CMainFrame::UpdateCommandUI);
-    SetFullMenus(false);
+    connect(m_view, &CVtwinView::modifiedChanged, this, &CMainFrame::UpdateTitle);
+    connect(m_view->Canvas(), &CFaceCanvas::mousePositionChanged, this, [this](int x, int y, bool on) {
+        m_positionLabel->setText(on ? QStringLiteral("%1, %2").arg(x).arg(y) : QString());
+    });
+    connect(m_fillButton, &CColorButton::colorChosen, this, [this](std::uint32_t c) {
+        m_view->SetFillColour(c);
+        UpdateTitle();
+    });
+    connect(m_lineButton, &CColorButton::colorChosen, this, [this](std::uint32_t c) {
+        m_view->SetLineColour(c);
+        UpdateTitle();
+    });
+    DocumentChanged();
     UpdateTitle();
     UpdateCommandUI();
     resize(1280, 860);
@@ -541,44 +575,125 @@ void CMainFrame::OnCommand(int id)
 
 void CMainFrame::UpdateTitle()
 {
-    setWindowTitle(QStringLiteral("Untitled - Vantorel"));
+    QString title = QString::fromStdString(m_doc->GetTitle());
+    if (title.isEmpty())
+        title = QStringLiteral("Untitled");
+    setWindowTitle(title + (m_doc->IsModified() ? QStringLiteral("* - Vantorel") : QStringLiteral(" - Vantorel")));
+    setWindowModified(m_doc->IsModified());
 }
 
-bool CMainFrame::SaveModified() { return true; }
+void CMainFrame::DocumentChanged()
+{
+    QStringList tabs;
+    if (m_doc->HasProduct())
+        for (int i = 0; i < m_doc->GetTabCount(); ++i)
+            tabs << QString::fromStdString(m_doc->GetTabName(i));
+    m_view->ZoomMap().Clear();
+    m_view->BuildTabs(tabs);
+    SetFullMenus(m_doc->HasProduct());
+    m_fillButton->SetColor(m_doc->GetDrawingDefaults().fillColour);
+    m_lineButton->SetColor(m_doc->GetDrawingDefaults().lineColour);
+    UpdateTitle();
+    UpdateCommandUI();
+}
+
+bool CMainFrame::SaveModified()
+{
+    if (!m_doc->IsModified())
+        return true;
+    QString name = QString::fromStdString(m_doc->GetTitle());
+    if (name.isEmpty())
+        name = QStringLiteral("Untitled");
+    switch (AskQuestion(this, QStringLiteral("Save changes to %1?").arg(name), true)) {
+    case EAnswer::Yes: return OnFileSave();
+    case EAnswer::No: return true;
+    default: return false;
+    }
+}
 
 bool CMainFrame::OpenProject(const QString& path)
 {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool ok = m_doc->OpenProject(path.toStdString());
+    QApplication::restoreOverrideCursor();
+    if (!ok) {
+        // The document keeps what it held; a file that cannot be read leaves the list.
+        m_recent->Remove(path);
+        m_recent->Save();
+        RebuildRecentMenu();
+        return false;
+    }
+    m_doc->SetModifiedFlag(false);
     m_recent->Add(path);
     m_recent->Save();
     RebuildRecentMenu();
-    return false;
+    DocumentChanged();
+    return true;
 }
 
 bool CMainFrame::SaveProject(const QString& path)
 {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool ok = m_doc->SaveProject(path.toStdString());
+    QApplication::restoreOverrideCursor();
+    if (!ok)
+        return false;
+    m_doc->SetPathName(path.toStdString());
+    m_doc->SetModifiedFlag(false);
     m_recent->Add(path);
     m_recent->Save();
     RebuildRecentMenu();
-    return false;
+    UpdateTitle();
+    return true;
 }
 
-void CMainFrame::OnFileNew() {}
+void CMainFrame::OnFileNew()
+{
+    if (!SaveModified())
+        return;
+    if (!m_folders) {
+        ShowMessage(this, QStringLiteral("The program's data folder is not available."), EMessageIcon::Error);
+        return;
+    }
+    CNewProjectDialog dialog(*m_folders, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;  // the current project stays as it was
+    std::string error;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool ok = dialog.Create(*m_doc, error);
+    QApplication::restoreOverrideCursor();
+    if (!ok) {
+        ShowMessage(this, QString::fromStdString(error), EMessageIcon::Warning);
+        return;
+    }
+    DocumentChanged();
+}
 
 void CMainFrame::OnFileOpen()
 {
     if (!SaveModified())
         return;
-    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open"), QString(),
+    const QString start = m_folders ? QString::fromStdString(m_folders->GetProjectsFolder()) : QString();
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open"), start,
                                                       QString::fromLatin1(kProjectFilter));
     if (!path.isEmpty())
         OpenProject(path);
 }
 
-bool CMainFrame::OnFileSave() { return OnFileSaveAs(); }
+bool CMainFrame::OnFileSave()
+{
+    const QString path = QString::fromStdString(m_doc->GetPathName());
+    if (path.isEmpty())
+        return OnFileSaveAs();
+    return SaveProject(path);
+}
 
 bool CMainFrame::OnFileSaveAs()
 {
-    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save As"), QString(),
+    QString start = QString::fromStdString(m_doc->GetPathName());
+    if (start.isEmpty() && m_folders)
+        start = QString::fromStdString(m_folders->GetProjectsFolder()) + QString::fromStdString(m_doc->GetTitle());
+    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save As"), start,
                                                 QString::fromLatin1(kProjectFilter));
     if (path.isEmpty())
         return false;

@@ -19,6 +19,8 @@ class QToolBar;
 class CVtwinView;
 class CColorButton;
 class CRecentFileList;
+class CVtwinDoc;
+class CAppFolders;
 
 // Enable / check state a command's update handler fills in.
 struct CCmdUI {
@@ -36,6 +38,12 @@ public:
     ~CMainFrame() override;
 
     CVtwinView* View() const { return m_view; }
+    CVtwinDoc* Document() const { return m_doc.get(); }
+    // Folders of the run (for new projects and settings); may be null in tests.
+    void SetFolders(const CAppFolders* folders) { m_folders = folders; }
+    const CAppFolders* Folders() const { return m_folders; }
+    // Shows what the document holds now: menus, tabs, title, colours.
+    void DocumentChanged();
     QAction* Action(int id) const { return m_actions.value(id, nullptr); }
     QToolBar* MainToolBar() const { return m_mainBar; }
     QToolBar* EditToolBar() const { return m_editBar; }
@@ -112,5 +120,7 @@ private:
     QLabel* m_positionLabel = nullptr;
     QProgressBar* m_progress = nullptr;
     std::unique_ptr<CRecentFileList> m_recent;
+    std::unique_ptr<CVtwinDoc> m_doc;
+    const CAppFolders* m_folders = nullptr;
     bool m_fullMenus = true;
 };

@@ -4,9 +4,12 @@
 #include "ui/CustomZoomDialog.h"
 #include "ui/FaceCanvas.h"
 #include "ui/MainFrame.h"
+#include "ui/LayoutSnapshotRecord.h"
 #include "ui/MessageBox.h"
 #include "ui/RasterImage.h"
 
+#include "app/UndoStore.h"
+#include "app/VtwinDoc.h"
 #include "image/Raster.h"
 #include "layout/DrawPicture.h"
 #include "layout/RecordStream.h"
@@ -317,16 +320,16 @@ bool CVtwinView::QueryCommand(int id, CCmdUI& ui) const
         }
     }
     auto* self = const_cast<CVtwinView*>(this);
-    const CObjectVector* objects = face ? self->CurrentObjects() : nullptr;
+    const CDrawObjectList* objects = face ? self->CurrentObjects() : nullptr;
     const int selected = objects ? LayoutEdit::CountSelected(*objects) : 0;
     switch (id) {
     case ID_EDIT_UNDO:
-        ui.enabled = hasTabs && m_undo.CanUndo();
-        ui.text = QString::fromStdString(m_undo.UndoMenuText());
+        ui.enabled = hasTabs && Undo().CanUndo();
+        ui.text = QString::fromStdString(Undo().GetUndoMenuText());
         return true;
     case ID_EDIT_REDO:
-        ui.enabled = hasTabs && m_undo.CanRedo();
-        ui.text = QString::fromStdString(m_undo.RedoMenuText());
+        ui.enabled = hasTabs && Undo().CanRedo();
+        ui.text = QString::fromStdString(Undo().GetRedoMenuText());
         return true;
     case ID_EDIT_PASTE: ui.enabled = face && ClipboardHasContent(); return true;
     case ID_EDIT_COPY:
@@ -481,40 +484,39 @@ std::string CVtwinView::CurrentFaceKey() const
     return IsFaceTabShown() ? FaceKeyOfTab(CurrentTabName()) : std::string();
 }
 
-CObjectVector* CVtwinView::CurrentObjects()
+CDrawObjectList* CVtwinView::CurrentObjects()
 {
-    if (!IsFaceTabShown())
+    if (!IsFaceTabShown() || !m_doc)
         return nullptr;
-    return &m_faces[CurrentFaceKey()];
+    return CLayoutSnapshotRecord::FaceList(*m_doc, CurrentFaceKey());
+}
+
+CUndoStore& CVtwinView::Undo() const
+{
+    return m_doc ? m_doc->GetUndoStore() : CUndoStore::Instance();
 }
 
 int CVtwinView::IndexOf(const CDrawObject* object)
 {
-    CObjectVector* objects = CurrentObjects();
-    if (!objects)
-        return -1;
-    for (std::size_t i = 0; i < objects->size(); ++i)
-        if ((*objects)[i].get() == object)
-            return static_cast<int>(i);
-    return -1;
+    CDrawObjectList* objects = CurrentObjects();
+    return objects ? objects->IndexOf(object) : -1;
 }
 
 void CVtwinView::RecordLayoutUndo(const std::string& templ)
 {
-    CObjectVector* objects = CurrentObjects();
+    CDrawObjectList* objects = CurrentObjects();
     if (!objects)
         return;
-    m_undo.Push(CurrentFaceKey(), LayoutEdit::DescribeUndo(*objects, templ), *objects);
+    Undo().Push(std::make_unique<CLayoutSnapshotRecord>(*m_doc, CurrentFaceKey(),
+                                                        LayoutEdit::DescribeUndo(*objects, templ)),
+                true);
     emit commandStateChanged();
 }
 
 void CVtwinView::AfterEdit(bool toSelect)
 {
     emit renderDataStale();
-    if (!m_modified) {
-        m_modified = true;
-        emit modifiedChanged(true);
-    }
+    MarkModified();
     if (toSelect)
         m_canvas->SetTool(kModeSelect, 0);
     m_canvas->update();
@@ -527,27 +529,49 @@ void CVtwinView::SelectionChanged()
     emit commandStateChanged();
 }
 
+void CVtwinView::MarkModified()
+{
+    if (!m_doc)
+        return;
+    const bool was = m_doc->IsModified();
+    m_doc->SetModifiedFlag(true);
+    if (!was)
+        emit modifiedChanged(true);
+}
+
+COLORREF CVtwinView::LineColour() const
+{
+    return m_doc ? m_doc->GetDrawingDefaults().lineColour : 0xFF0000;
+}
+
+COLORREF CVtwinView::FillColour() const
+{
+    return m_doc ? m_doc->GetDrawingDefaults().fillColour : 0x0000FF;
+}
+
 void CVtwinView::SetLineColour(COLORREF c)
 {
-    m_lineColour = c & 0xFFFFFF;
-    m_modified = true;
-    emit modifiedChanged(true);
+    if (!m_doc)
+        return;
+    m_doc->GetDrawingDefaults().lineColour = c & 0xFFFFFF;
+    MarkModified();
 }
 
 void CVtwinView::SetFillColour(COLORREF c)
 {
-    m_fillColour = c & 0xFFFFFF;
-    m_modified = true;
-    emit modifiedChanged(true);
+    if (!m_doc)
+        return;
+    m_doc->GetDrawingDefaults().fillColour = c & 0xFFFFFF;
+    MarkModified();
 }
 
 void CVtwinView::CreateObject(const std::vector<CFacePoint>& points, int subTool)
 {
-    CObjectVector* objects = CurrentObjects();
+    CDrawObjectList* objects = CurrentObjects();
     if (!objects)
         return;
     std::string description;
-    auto object = LayoutEdit::CreateFromPoints(points, subTool, m_lineColour, m_fillColour, description);
+    auto object = LayoutEdit::CreateFromPoints(points, subTool, LineColour(), FillColour(), description);
     if (!object)
         return;  // text, picture and barcode come with their own dialogs
     RecordLayoutUndo(description);
@@ -565,7 +589,7 @@ bool CVtwinView::ClipboardHasContent() const
 
 QMenu* CVtwinView::BuildContextMenu()
 {
-    CObjectVector* objects = CurrentObjects();
+    CDrawObjectList* objects = CurrentObjects();
     const int selected = objects ? LayoutEdit::CountSelected(*objects) : 0;
     if (selected == 0)
         return nullptr;
@@ -617,7 +641,11 @@ void CVtwinView::ShowContextMenu(const QPoint& globalPos)
 
 void CVtwinView::DoUndo(bool redo)
 {
-    const std::string face = redo ? m_undo.Redo(m_faces) : m_undo.Undo(m_faces);
+    if (!m_doc)
+        return;
+    UndoContext context{*m_doc, nullptr};
+    const CUndoStore::Result result = redo ? Undo().Redo(context) : Undo().Undo(context);
+    const std::string& face = result.faceKey;
     if (face.empty())
         return;
     if (CurrentFaceKey() != face) {
@@ -627,8 +655,9 @@ void CVtwinView::DoUndo(bool redo)
                 break;
             }
     }
-    m_modified = true;
-    emit modifiedChanged(true);
+    if (CDrawObjectList* list = CurrentObjects())
+        LayoutEdit::FixDominant(*list);
+    MarkModified();
     emit renderDataStale();
     m_canvas->update();
     emit commandStateChanged();
@@ -636,15 +665,15 @@ void CVtwinView::DoUndo(bool redo)
 
 void CVtwinView::DoCopy()
 {
-    CObjectVector* objects = CurrentObjects();
+    CDrawObjectList* objects = CurrentObjects();
     if (!objects || LayoutEdit::CountSelected(*objects) == 0)
         return;
     CBinaryRecordStream stream;
     stream.WriteU32(static_cast<std::uint32_t>(LayoutEdit::CountSelected(*objects)));
     stream.WriteString(CurrentFaceKey());
-    for (const auto& o : *objects)
-        if (o->IsSelected())
-            SaveDrawObject(stream, *o, false, false);
+    for (std::size_t i = 0; i < objects->GetObjectCount(); ++i)
+        if (objects->GetObject(i)->IsSelected())
+            SaveDrawObject(stream, *objects->GetObject(i), false, false);
     std::vector<std::uint8_t> block;
     if (!stream.Flatten(block)) {
         ShowMessage(this, QStringLiteral("Out of memory"), EMessageIcon::Error);
@@ -659,7 +688,7 @@ void CVtwinView::DoCopy()
 
 void CVtwinView::DoPaste()
 {
-    CObjectVector* objects = CurrentObjects();
+    CDrawObjectList* objects = CurrentObjects();
     if (!objects)
         return;
     const QMimeData* data = QApplication::clipboard()->mimeData();
@@ -726,8 +755,9 @@ void CVtwinView::DoPaste()
         picture->SetTransparent(false);
         picture->SetCoords(left, top, left + w, top - h);
         picture->SetSelection(kSelectDominant);
-        objects->push_back(std::move(picture));
-        LayoutEdit::Renumber(*objects);
+        objects->Add(std::move(picture));
+        objects->UpdateOrderKeys();
+        objects->MarkSelectionStale();
         AfterEdit(true);
     }
 }
@@ -754,7 +784,7 @@ bool CVtwinView::RunEditCommand(int id)
     case ID_EDIT_PASTE: DoPaste(); return true;
     default: break;
     }
-    CObjectVector* objects = CurrentObjects();
+    CDrawObjectList* objects = CurrentObjects();
     if (!objects)
         return false;
     auto edit = [&](const std::string& templ, auto&& change) {
@@ -762,6 +792,7 @@ bool CVtwinView::RunEditCommand(int id)
         change(*CurrentObjects());
         AfterEdit(true);
     };
+    using CObjectVector = CDrawObjectList;
     switch (id) {
     case ID_EDIT_CUT:
         DoCopy();
@@ -770,10 +801,10 @@ bool CVtwinView::RunEditCommand(int id)
     case ID_EDIT_DELETE: edit("Delete %s", [](CObjectVector& o) { LayoutEdit::DeleteSelected(o); }); return true;
     case ID_EDIT_DUPLICATE:
         edit("Duplicate %s", [this](CObjectVector& o) {
-            CObjectVector clones;
-            for (const auto& obj : o)
-                if (obj->IsSelected())
-                    if (auto c = obj->Clone(true, true))
+            ::CObjectVector clones;
+            for (std::size_t i = 0; i < o.GetObjectCount(); ++i)
+                if (o.GetObject(i)->IsSelected())
+                    if (auto c = o.GetObject(i)->Clone(true, true))
                         clones.push_back(std::move(c));
             LayoutEdit::ClearSelection(o);
             LayoutEdit::PlacePasted(o, std::move(clones), m_canvas->Mapping(), true);

@@ -3,7 +3,7 @@
 // "Layout" and "Render". A face tab shows the face canvas; beside the tabs is
 // the place of the property grid.
 
-#include "ui/LayoutUndo.h"
+#include "ui/LayoutEditor.h"
 #include "ui/ZoomState.h"
 
 #include <QImage>
@@ -20,6 +20,8 @@ class QStackedWidget;
 class QTabBar;
 class CFaceCanvas;
 class CMainFrame;
+class CVtwinDoc;
+class CUndoStore;
 struct CCmdUI;
 
 class CVtwinView : public QWidget {
@@ -64,11 +66,13 @@ public:
 
     // ---- layout editing on the current face ----------------------------------
     // Objects of the current face; null while no face tab is shown.
-    CObjectVector* CurrentObjects();
+    CDrawObjectList* CurrentObjects();
     std::string CurrentFaceKey() const;
     static std::string FaceKeyOfTab(const QString& name);
-    CLayoutFaces& Faces() { return m_faces; }
-    CLayoutUndo& Undo() { return m_undo; }
+    CUndoStore& Undo() const;
+    // The document shown (owned by the frame).
+    void SetDocument(CVtwinDoc* doc) { m_doc = doc; }
+    CVtwinDoc* Document() const { return m_doc; }
     int IndexOf(const CDrawObject* object);
     // Captures the current face before an edit (template with %s / %m).
     void RecordLayoutUndo(const std::string& templ);
@@ -81,12 +85,12 @@ public:
     void ShowContextMenu(const QPoint& globalPos);
     QMenu* BuildContextMenu();
 
-    COLORREF LineColour() const { return m_lineColour; }
-    COLORREF FillColour() const { return m_fillColour; }
+    // The document's current colours for new objects.
+    COLORREF LineColour() const;
+    COLORREF FillColour() const;
     void SetLineColour(COLORREF c);
     void SetFillColour(COLORREF c);
-    bool IsModified() const { return m_modified; }
-    void SetModified(bool m) { m_modified = m; }
+    void MarkModified();
 
     // The private clipboard type of draw objects.
     static QString ClipboardMimeType();
@@ -125,9 +129,5 @@ private:
     CZoomMap m_zoom;
     FacePictureSource m_facePicture;
     bool m_building = false;
-    CLayoutFaces m_faces;
-    CLayoutUndo m_undo;
-    COLORREF m_lineColour = 0xFF0000;
-    COLORREF m_fillColour = 0x0000FF;
-    bool m_modified = false;
+    CVtwinDoc* m_doc = nullptr;
 };
