@@ -1,14 +1,41 @@
 #include "render/EngineBackend.h"
 
+#include <memory>
+
 #include "catalogue/Product.h"
+#include "catalogue/Side.h"
+#include "engine3d/PageEdges.h"
+#include "render/NewProduct.h"
 #include "image/Raster.h"
 
 void CEngineBackend::PreparePageEdge(CProduct& product, char code)
 {
-    // The page-edge pictures are painted by the engine's page-edge step when
-    // it is part of the build; until then the faces keep their pictures.
-    (void)product;
-    (void)code;
+    m_error.clear();
+    const std::string key(1, code);
+    CSide& side = product.GetOrCreateSide(key);
+    int k = side.GetSettings().GetInt(SideKey(kSideMagnification));
+    if (k < 1) k = 1;
+    CRaster* target = side.GetPicture();
+    if (target == nullptr || !target->IsValid() || target->GetBpp() != 24) {
+        // A page edge read from an old file without its picture: make one of
+        // the face's size.
+        int w = 0, h = 0;
+        GetFaceBaseSize(product, code, w, h);
+        auto fresh = std::make_unique<CRaster>();
+        if (fresh->Create(w * k, h * k, 24) == nullptr) {
+            m_error = "Out of memory";
+            return;
+        }
+        fresh->ToWhite();
+        side.SetPicture(std::move(fresh));
+        target = side.GetPicture();
+    }
+    const CSide* front = product.FindSidePtr("F");
+    const CSide* spine = product.FindSidePtr("S");
+    const CModelSpec spec = CModelSpec::FromProduct(product);
+    const CPageEdgeStyle style = CPageEdgeStyle::FromSettings(spec.settings, k);
+    PaintPageEdge(code, product.HasPagesOnLeft() != 0, *target, front ? front->GetPicture() : nullptr,
+                  spine ? spine->GetPicture() : nullptr, style, &m_error);
 }
 
 bool CEngineBackend::DrawModel(CProduct& product, const SModelDrawRequest& request)
