@@ -1,0 +1,198 @@
+// Whole-model drawing through the entry point: faces, culling, shadows,
+// reflection, progress, reuse of the built mesh and refusal of bad pictures.
+#include "EngineTestUtil.h"
+
+#include "engine3d/ModelRenderer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+
+using namespace enginetest;
+
+namespace {
+
+constexpr COLORREF kFront = RGB(200, 30, 30);
+constexpr COLORREF kTop = RGB(30, 200, 30);
+constexpr COLORREF kLeft = RGB(30, 30, 200);
+constexpr COLORREF kRight = RGB(200, 200, 30);
+constexpr COLORREF kBottom = RGB(30, 200, 200);
+
+struct CBoxScene {
+    CModelSpec spec;
+    std::map<char, std::unique_ptr<CRaster>> faces;
+    CTextureSet textures;
+    CBoxScene()
+    {
+        spec.shape = ModelShape::Solid;
+        spec.settings.width = 202;
+        spec.settings.height = 261;
+        spec.settings.depth = 50;
+        spec.settings.shadows = false;
+        faces['F'] = MakePicture(40, 52, kFront);
+        faces['U'] = MakePicture(40, 10, kTop);
+        faces['L'] = MakePicture(10, 52, kLeft);
+        faces['R'] = MakePicture(10, 52, kRight);
+        faces['D'] = MakePicture(40, 10, kBottom);
+    }
+    void Prepare()
+    {
+        PrepareTextureSet(spec, textures);
+        for (auto& [code, pic] : faces) textures.SetPicture(code, pic.get());
+    }
+};
+
+std::map<COLORREF, int> Histogram(const CRaster& r)
+{
+    std::map<COLORREF, int> h;
+    for (int y = 0; y < r.GetHeight(); ++y)
+        for (int x = 0; x < r.GetWidth(); ++x) ++h[Get(r, x, y)];
+    return h;
+}
+
+} // namespace
+
+TEST(ModelRenderer, DrawsTheVisibleFacesOfABox)
+{
+    CBoxScene scene;
+    scene.Prepare();
+    auto scratch = MakePicture(200, 200, 0xFFFFFF);
+    auto alpha = MakePicture(200, 200, 0xFFFFFF);
+    CProductModel model;
+    std::string error;
+    std::size_t lastDone = 0, lastTotal = 0, calls = 0;
+    bool monotonic = true;
+    ModelProgress progress = [&](std::size_t done, std::size_t total) {
+        monotonic = monotonic && done > lastDone && done <= total;
+        lastDone = done;
+        lastTotal = total;
+        ++calls;
+    };
+    ASSERT_TRUE(model.Draw(scene.spec, true, CModelArea{180, 10, 10}, scene.textures, *scratch, *alpha,
+                           progress, &error))
+        << error;
+    const auto hist = Histogram(*scratch);
+    // Turned by 10, 25 and 15 degrees, seen from the table's height: the front,
+    // the right side and the bottom face the eye; the left and the top do not.
+    EXPECT_GT(hist.count(kFront) ? hist.at(kFront) : 0, 5000);
+    EXPECT_GT(hist.count(kRight) ? hist.at(kRight) : 0, 200);
+    EXPECT_EQ(hist.count(kLeft), 0u);
+    EXPECT_EQ(hist.count(kTop), 0u);
+    EXPECT_TRUE(monotonic);
+    EXPECT_EQ(lastDone, lastTotal);
+    EXPECT_EQ(lastTotal, 5u + 1u);
+    // Nothing outside the model square.
+    for (int y = 0; y < 200; ++y) {
+        EXPECT_EQ(Get(*scratch, 3, y), 0xFFFFFFu);
+        EXPECT_EQ(Get(*scratch, 196, y), 0xFFFFFFu);
+    }
+    // Drawn again (the mesh is reused) the picture is the same.
+    auto again = MakePicture(200, 200, 0xFFFFFF);
+    ASSERT_TRUE(model.Draw(scene.spec, true, CModelArea{180, 10, 10}, scene.textures, *again, *alpha,
+                           nullptr, &error));
+    EXPECT_EQ(std::memcmp(scratch->GetBits(0), again->GetBits(0), scratch->GetDIBSize() - 40), 0);
+}
+
+TEST(ModelRenderer, ShadowsDarkenAndReflectionShows)
+{
+    CBoxScene scene;
+    scene.spec.settings.shadows = true;
+    scene.spec.settings.shadowStyle = 0;
+    scene.spec.settings.shadowColour = RGB(0, 0, 0);
+    scene.spec.settings.observerY = 100; // above the table, so the shadow is seen
+    scene.spec.settings.aboveTable = 30;
+    scene.Prepare();
+    auto scratch = MakePicture(200, 200, RGB(250, 250, 250));
+    auto alpha = MakePicture(200, 200, 0xFFFFFF);
+    CProductModel model;
+    std::string error;
+    ASSERT_TRUE(model.Draw(scene.spec, false, CModelArea{180, 10, 10}, scene.textures, *scratch, *alpha,
+                           nullptr, &error));
+    // A cut shadow of black over 250: (0 * 127 + 250 * 128) / 256 = 125.
+    const auto hist = Histogram(*scratch);
+    EXPECT_GT(hist.count(RGB(125, 125, 125)) ? hist.at(RGB(125, 125, 125)) : 0, 100);
+
+    CBoxScene mirror;
+    mirror.spec.settings.reflection = true;
+    mirror.spec.settings.ripple = false;
+    mirror.spec.settings.aboveTable = 20;
+    mirror.Prepare();
+    auto pic = MakePicture(200, 200, RGB(250, 250, 250));
+    CProductModel m2;
+    ASSERT_TRUE(m2.Draw(mirror.spec, false, CModelArea{180, 10, 10}, mirror.textures, *pic, *alpha,
+                        nullptr, &error));
+    // The mirrored front is blended towards the front colour below the object.
+    int tinted = 0;
+    for (int y = 10; y < 60; ++y)
+        for (int x = 10; x < 190; ++x) {
+            const COLORREF c = Get(*pic, x, y);
+            if (GetRValue(c) > GetGValue(c) + 20) ++tinted;
+        }
+    EXPECT_GT(tinted, 100);
+    EXPECT_FALSE(mirror.textures.whiteAvoid) << "cleared again after the reflection";
+}
+
+TEST(ModelRenderer, SoftenedOutlineBlendsWithTheBackground)
+{
+    CBoxScene scene;
+    scene.spec.settings.softenEdges = true;
+    scene.Prepare();
+    auto scratch = MakePicture(200, 200, 0xFFFFFF);
+    auto alpha = MakePicture(200, 200, 0xFFFFFF);
+    CProductModel model;
+    ASSERT_TRUE(model.Draw(scene.spec, true, CModelArea{180, 10, 10}, scene.textures, *scratch, *alpha,
+                           nullptr, nullptr));
+    // Along the left outline of the front some pixels lie between white and the front colour.
+    int blended = 0;
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 200; ++x) {
+            const COLORREF c = Get(*scratch, x, y);
+            // (n * white + m * front) / 25: red above 200, green = blue between 30 and 255.
+            if (GetBValue(c) == GetGValue(c) && GetRValue(c) > 200 && GetRValue(c) < 255 &&
+                GetGValue(c) > 30 && GetGValue(c) < 255)
+                ++blended;
+        }
+    EXPECT_GT(blended, 20);
+}
+
+TEST(ModelRenderer, RefusesUnusablePicturesWithoutDrawing)
+{
+    CBoxScene scene;
+    scene.Prepare();
+    auto scratch = MakePicture(100, 100, RGB(1, 2, 3));
+    auto alpha = MakePicture(50, 100, 0xFFFFFF);
+    CProductModel model;
+    std::string error;
+    EXPECT_FALSE(model.Draw(scene.spec, true, CModelArea{80, 10, 10}, scene.textures, *scratch, *alpha,
+                            nullptr, &error));
+    EXPECT_FALSE(error.empty());
+    const auto hist = Histogram(*scratch);
+    EXPECT_EQ(hist.size(), 1u) << "scratch untouched";
+    auto goodAlpha = MakePicture(100, 100, 0xFFFFFF);
+    error.clear();
+    EXPECT_FALSE(model.Draw(scene.spec, true, CModelArea{0, 10, 10}, scene.textures, *scratch, *goodAlpha,
+                            nullptr, &error));
+    EXPECT_FALSE(error.empty());
+}
+
+TEST(ModelRenderer, FaceCodesPerKind)
+{
+    CModelSpec s;
+    s.shape = ModelShape::Solid;
+    EXPECT_EQ(GetFaceCodes(s), "FURDL");
+    s.hasPages = true;
+    EXPECT_EQ(GetFaceCodes(s), "FurdS");
+    s.pagesOnLeft = true;
+    s.hasCDROM = true;
+    EXPECT_EQ(GetFaceCodes(s), "Furdl" "C");
+    s.cdPositionTest = true;
+    CTextureSet set;
+    PrepareTextureSet(s, set);
+    EXPECT_TRUE(set.cdHalf);
+    EXPECT_EQ(set.cornerRadius, 0);
+    s.hasFolds = true;
+    s.settings.foldsShown = true;
+    PrepareTextureSet(s, set);
+    EXPECT_TRUE(set.foldsShown);
+}
