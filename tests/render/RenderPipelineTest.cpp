@@ -322,3 +322,50 @@ TEST(RenderPipelineOutput, HugeStoredSizeIsRefusedWithoutDrawing)
     const SRenderSize s = GetRenderSize(f.product->GetSettings());
     EXPECT_LE(s.width * s.k, CRaster::kMaxDimension);
 }
+
+TEST(RenderProgressState, PercentOnlyGrowsAndTextsArePrefixed)
+{
+    CRenderProgress progress;
+    Steps seen;
+    progress.SetSink([&](const std::string& t, int p) { seen.emplace_back(t, p); });
+    progress.Begin();
+    progress.SetStep("Scaling", 72);
+    progress.SetStep("Adding Lens Flare", 40);  // lower: the text changes, the bar does not go back
+    progress.SetPercent(50);
+    progress.SetPercent(90);
+    const Steps expected = {{P + "Scaling", 72}, {P + "Adding Lens Flare", 72}, {P + "Adding Lens Flare", 90}};
+    EXPECT_EQ(seen, expected);
+    progress.Begin();  // a new render starts from 0 again
+    progress.SetStep("Rendering", 1);
+    EXPECT_EQ(progress.GetPercent(), 1);
+}
+
+namespace {
+
+// Reports a chosen run of (done, total) pairs while drawing.
+class CSteppingBackend : public CRenderBackend {
+public:
+    void PreparePageEdge(CProduct&, char) override {}
+    bool DrawModel(CProduct&, const SModelDrawRequest& r) override
+    {
+        for (auto [d, t] : reports) r.progress(d, t);
+        return true;
+    }
+    std::vector<std::pair<long long, long long>> reports;
+};
+
+}  // namespace
+
+TEST(RenderProgressState, ModelStepMapsPolygonsOntoItsRange)
+{
+    SFixture f;
+    f.AllEffects(true);  // model from 30 to 72
+    CSteppingBackend stepping;
+    // 5 of 10 -> 30 + 5 * 42 / 10 = 51; 7 of 9 -> 30 + 294 / 9 = 62; a count going
+    // back (3 of 10) is ignored; over-counting is held at the end, 72.
+    stepping.reports = {{5, 10}, {7, 9}, {3, 10}, {12, 10}};
+    f.pipeline.SetBackend(&stepping);
+    ASSERT_TRUE(f.pipeline.Render("y", *f.product));
+    const std::vector<int> modelPart(f.percents.begin() + 3, f.percents.begin() + 6);
+    EXPECT_EQ(modelPart, (std::vector<int>{51, 62, 72}));
+}
