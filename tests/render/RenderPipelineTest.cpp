@@ -369,3 +369,88 @@ TEST(RenderProgressState, ModelStepMapsPolygonsOntoItsRange)
     const std::vector<int> modelPart(f.percents.begin() + 3, f.percents.begin() + 6);
     EXPECT_EQ(modelPart, (std::vector<int>{51, 62, 72}));
 }
+
+namespace {
+
+class CEmptyBackend : public CRenderBackend {
+public:
+    void PreparePageEdge(CProduct&, char) override {}
+    bool DrawModel(CProduct&, const SModelDrawRequest&) override { return true; }
+};
+
+}  // namespace
+
+TEST(RenderPipelineGolden, FinishedPictureOfAPlainBackground)
+{
+    // A uniform background (100, 150, 200) at twice the output size, no
+    // model; bevel "Buttonize" of 3 rings, a 1-pixel border in (9, 8, 7) and
+    // Brightness 120. Every expected pixel follows from the arithmetic alone:
+    //   scaling: 2 x 2 blocks of one colour stay that colour;
+    //   bevel ring 1..2 (ring 0 is under the border), a = 128:
+    //     towards 224: (c * 128 + 224 * 127) / 255, towards 128: (c * 128 + 128 * 127) / 255;
+    //   brightness: ((100 c + 1) * 120 / 100 - 1) / 100.
+    const int W = 12, H = 10;
+    SFixture f("BOX", W, H, 2);
+    CEmptyBackend empty;
+    f.pipeline.SetBackend(&empty);
+    SettingStore& s = f.product->GetSettings();
+    s.SetInt(ModelKey(kSetBevel), 1);
+    s.SetInt(ModelKey(kSetBevelStyle), 1);
+    s.SetInt(ModelKey(kSetBevelSize), 3);
+    s.SetInt(ModelKey(kSetBorders), 1);
+    s.SetInt(ModelKey(kSetBorderSize), 1);
+    s.SetInt(ModelKey(kSetBorderColor), static_cast<std::int32_t>(RGB(9, 8, 7)));
+    s.SetInt(ModelKey(kSetBrightness), 120);
+    auto bg = std::make_unique<CRaster>(2 * W, 2 * H, 24);
+    for (int y = 0; y < 2 * H; ++y) bg->HorizontalLine(0, 2 * W - 1, y, RGB(100, 150, 200));
+    f.product->GetOrCreateSide("G").SetPicture(std::move(bg));
+    ASSERT_TRUE(f.pipeline.Render("y", *f.product));
+
+    auto light = [](int c) { return (c * 128 + 224 * 127) / 255; };
+    auto dark = [](int c) { return (c * 128 + 128 * 127) / 255; };
+    auto bright = [](int c) { return std::min(255, ((100 * c + 1) * 120 / 100 - 1) / 100); };
+    const int rgb[3] = {100, 150, 200};
+    const CRaster* z = f.product->FindSidePtr("z")->GetPicture();
+    for (int y = 0; y < H; ++y) {
+        for (int x = 0; x < W; ++x) {
+            int c[3] = {rgb[0], rgb[1], rgb[2]};
+            // Rings are applied outer to inner; each pixel lies on at most one
+            // ring's edge here except where a later ring passes over it.
+            for (int k = 0; k < 3; ++k) {
+                for (int ch = 0; ch < 3; ++ch) {
+                    const bool bottom = y == k && x >= k && x <= W - 1 - k;
+                    const bool top = y == H - 1 - k && x >= k && x <= W - 1 - k;
+                    const bool left = x == k && y >= k + 1 && y <= H - 2 - k;
+                    const bool right = x == W - 1 - k && y >= k + 1 && y <= H - 2 - k;
+                    if (bottom) c[ch] = dark(c[ch]);
+                    if (top) c[ch] = light(c[ch]);
+                    if (left) c[ch] = light(c[ch]);
+                    if (right) c[ch] = dark(c[ch]);
+                }
+            }
+            const bool border = x == 0 || y == 0 || x == W - 1 || y == H - 1;
+            COLORREF expected = border ? RGB(bright(9), bright(8), bright(7))
+                                       : RGB(bright(c[0]), bright(c[1]), bright(c[2]));
+            ASSERT_EQ(RGBQUADtoRGB(z->GetPixelColor(x, y)), expected) << x << "," << y;
+        }
+    }
+    // Spot check written out in full: pixel (1, 5) lies on ring 1's left edge:
+    // red (100 * 128 + 224 * 127) / 255 = 161, brightened (16101 * 1.2 = 19321) - 1 -> 193.
+    EXPECT_EQ(GetRValue(RGBQUADtoRGB(z->GetPixelColor(1, 5))), 193);
+}
+
+TEST(RenderPipelineOutput, LayoutPreviewDrawsAtOutputSize)
+{
+    SFixture f("BOX", 60, 40, 3);
+    ASSERT_TRUE(f.pipeline.Render("x", *f.product));
+    EXPECT_EQ(f.backend.draws, 1);
+    EXPECT_EQ(f.backend.lastK, 1);
+    const CRaster* x = f.product->FindSidePtr("x")->GetPicture();
+    ASSERT_NE(x, nullptr);
+    EXPECT_EQ(x->GetWidth(), 60);
+    EXPECT_EQ(x->GetHeight(), 40);
+    EXPECT_TRUE(f.pipeline.GetCache().IsUpToDate("x"));
+    EXPECT_FALSE(f.pipeline.GetCache().IsUpToDate("y"));
+    ASSERT_TRUE(f.pipeline.Render("x", *f.product));
+    EXPECT_EQ(f.backend.draws, 1);
+}
