@@ -28,6 +28,12 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+// The icons live in a static library: their resource must be registered by hand.
+static void InitIconResources()
+{
+    Q_INIT_RESOURCE(icons);
+}
+
 namespace {
 const char* kProjectFilter = "Vantorel Project Files (*.vtp)";
 }
@@ -35,6 +41,7 @@ const char* kProjectFilter = "Vantorel Project Files (*.vtp)";
 CMainFrame::CMainFrame(const QString& recentStorage, QWidget* parent)
     : QMainWindow(parent), m_recent(std::make_unique<CRecentFileList>(recentStorage))
 {
+    InitIconResources();
     setObjectName(QStringLiteral("mainFrame"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/app.svg")));
     setAcceptDrops(true);
@@ -579,7 +586,6 @@ void CMainFrame::UpdateTitle()
     if (title.isEmpty())
         title = QStringLiteral("Untitled");
     setWindowTitle(title + (m_doc->IsModified() ? QStringLiteral("* - Vantorel") : QStringLiteral(" - Vantorel")));
-    setWindowModified(m_doc->IsModified());
 }
 
 void CMainFrame::DocumentChanged()

@@ -747,8 +747,10 @@ void CVtwinView::DoPaste()
         LayoutEdit::ClearSelection(*objects);
         auto picture = std::make_unique<CDrawPicture>();
         const CFaceMapping& m = m_canvas->Mapping();
-        const int left = std::max(0, m.faceLeft);
-        const int top = std::max(0, m.faceTop);
+        // The top-left corner of the visible part of the face: when the face
+        // is centred in the window its edges, not the window's, bound it.
+        const int left = std::clamp(m.faceLeft, 0, std::max(0, m.faceWidth - 1));
+        const int top = std::clamp(m.faceTop, 0, m.faceHeight);
         const int w = raster->GetWidth(), h = raster->GetHeight();
         picture->SetImage(std::move(raster));
         picture->SetTransparentColour(0xFFFFFF);

@@ -1,0 +1,63 @@
+#pragma once
+// Shared set-up of the desktop tests: a main window holding a box product
+// whose faces are plain white pictures of known sizes, and no modal boxes.
+
+#include "app/VtwinDoc.h"
+#include "catalogue/Product.h"
+#include "catalogue/Side.h"
+#include "image/Raster.h"
+#include "layout/DrawObjectList.h"
+#include "ui/FaceCanvas.h"
+#include "ui/MainFrame.h"
+#include "ui/MessageBox.h"
+#include "ui/VtwinView.h"
+
+#include <QApplication>
+#include <QStringList>
+#include <QTest>
+#include <memory>
+
+struct CTestMessages {
+    QStringList messages;
+    QStringList questions;
+    EAnswer answer = EAnswer::No;
+
+    void Install()
+    {
+        SetMessageHooks([this](const QString& t, EMessageIcon) { messages << t; },
+                        [this](const QString& t, bool) {
+                            questions << t;
+                            return answer;
+                        });
+    }
+};
+
+inline std::unique_ptr<CRaster> WhitePicture(int w, int h)
+{
+    auto r = std::make_unique<CRaster>();
+    r->Create(w, h, 24);
+    r->ToWhite();
+    return r;
+}
+
+// A box with every face `w` x `h` pixels and a background of the same size.
+inline void GiveBoxProduct(CMainFrame& frame, int w = 200, int h = 100)
+{
+    auto product = CreateProduct("BOX");
+    for (const char* key : {"F", "L", "R", "U", "D", "G"})
+        product->GetOrCreateSide(key).SetPicture(WhitePicture(w, h));
+    frame.Document()->NewProject(std::move(product));
+    frame.DocumentChanged();
+}
+
+// Window point of a face point on the canvas.
+inline QPoint At(const CFaceCanvas& canvas, int fx, int fy)
+{
+    const CFaceMapping& m = canvas.Mapping();
+    return {m.FaceToWindowX(fx), m.FaceToWindowY(fy)};
+}
+
+inline CDrawObjectList& FaceList(CMainFrame& frame, const char* key)
+{
+    return *dynamic_cast<CDrawObjectList*>(&frame.Document()->GetFaceObjects(key));
+}

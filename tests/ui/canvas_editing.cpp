@@ -1,0 +1,466 @@
+// Drives the real face canvas with the mouse: drawing every kind, rubber-band
+// selection, moving, resizing past the opposite edge, undo and redo across
+// tabs, copy and paste between faces, and the editing commands.
+
+#include "UiTestSupport.h"
+
+#include "app/UndoStore.h"
+#include "layout/DrawPoly.h"
+#include "ui/CommandIds.h"
+
+#include <QClipboard>
+#include <QMimeData>
+#include <QScrollBar>
+
+class CCanvasEditingTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<CMainFrame> m_frame;
+    CTestMessages m_messages;
+
+    CFaceCanvas& Canvas() { return *m_frame->View()->Canvas(); }
+    CDrawObjectList& Front() { return FaceList(*m_frame, "F"); }
+
+    void Drag(QPoint from, QPoint to, Qt::KeyboardModifiers mods = {})
+    {
+        QTest::mousePress(&Canvas(), Qt::LeftButton, mods, from);
+        QTest::mouseMove(&Canvas(), (from + to) / 2);
+        QTest::mouseMove(&Canvas(), to);
+        QTest::mouseRelease(&Canvas(), Qt::LeftButton, mods, to);
+    }
+    void DragFace(int x1, int y1, int x2, int y2, Qt::KeyboardModifiers mods = {})
+    {
+        Drag(At(Canvas(), x1, y1), At(Canvas(), x2, y2), mods);
+    }
+    void Click(int x, int y, Qt::KeyboardModifiers mods = {})
+    {
+        const QPoint p = At(Canvas(), x, y);
+        QTest::mousePress(&Canvas(), Qt::LeftButton, mods, p);
+        QTest::mouseRelease(&Canvas(), Qt::LeftButton, mods, p);
+    }
+    void Run(int id) { QVERIFY2(m_frame->RunCommand(id), qPrintable(QString::number(id))); }
+    void Repaint()
+    {
+        Canvas().repaint();
+        QApplication::processEvents();
+    }
+    // Draws a rectangle with the rectangle tool and returns to the select tool.
+    CDrawObject* DrawRect(int x1, int y1, int x2, int y2)
+    {
+        m_frame->RunCommand(ID_TOOL_RECT);
+        DragFace(x1, y1, x2, y2);
+        m_frame->RunCommand(ID_TOOL_SELECT);
+        Repaint();
+        return Front().GetObject(Front().GetObjectCount() - 1);
+    }
+
+private slots:
+    void init()
+    {
+        m_messages = CTestMessages();
+        m_messages.Install();
+        CUndoStore::Instance().Clear();
+        m_frame = std::make_unique<CMainFrame>(QString());
+        m_frame->resize(1200, 900);
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+        GiveBoxProduct(*m_frame);
+        m_frame->View()->SelectTab(QStringLiteral("Front"));
+        m_frame->RunCommand(ID_ZOOM_100);
+        Repaint();
+    }
+    void cleanup() { m_frame.reset(); }
+
+    void drawsEveryShapeKindWithTheMouse()
+    {
+        struct SCase {
+            int tool;
+            const char* kind;
+            std::uint32_t style;
+            const char* undo;
+        } cases[] = {
+            {ID_TOOL_RECT, "Rectangle", 0, "Draw Rectangle"},
+            {ID_TOOL_RECT_FILLED, "Rectangle", 1, "Draw Filled Rectangle"},
+            {ID_TOOL_RECT_BOTH, "Rectangle", 2, "Draw Outlined Filled Rectangle"},
+            {ID_TOOL_ELLIPSE, "Ellipse", 0, "Draw Ellipse"},
+            {ID_TOOL_ELLIPSE_FILLED, "Ellipse", 1, "Draw Filled Ellipse"},
+            {ID_TOOL_ELLIPSE_BOTH, "Ellipse", 2, "Draw Outlined Filled Ellipse"},
+            {ID_TOOL_LINE, "Line", 0, "Draw Line"},
+        };
+        int n = 0;
+        for (const SCase& c : cases) {
+            Run(c.tool);
+            QVERIFY(m_frame->Action(c.tool)->isChecked());
+            DragFace(10 + n, 80, 60 + n, 20);
+            ++n;
+            QCOMPARE(int(Front().GetObjectCount()), n);
+            CDrawObject* o = Front().GetObject(n - 1);
+            QCOMPARE(QString(o->GetKindName()), QString(c.kind));
+            // Stored exactly as the two points give it, unnormalised.
+            QCOMPARE(o->GetX1(), 10 + n - 1);
+            QCOMPARE(o->GetY1(), 80);
+            QCOMPARE(o->GetX2(), 60 + n - 1);
+            QCOMPARE(o->GetY2(), 20);
+            if (o->HasStyle())
+                QCOMPARE(o->GetStyle(), c.style);
+            QCOMPARE(o->GetSelection(), kSelectDominant);
+            QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QString(c.undo));
+            // The tool stays current for the next object.
+            QVERIFY(m_frame->Action(c.tool)->isChecked());
+        }
+        // New shapes take the document's colours: line 0xFF0000, fill 0x0000FF;
+        // a line takes the line colour for both.
+        QCOMPARE(Front().GetObject(0)->GetLineColour(), COLORREF(0xFF0000));
+        QCOMPARE(Front().GetObject(0)->GetFillColour(), COLORREF(0x0000FF));
+        QCOMPARE(Front().GetObject(6)->GetFillColour(), COLORREF(0xFF0000));
+        // Exactly one dominant object: the last one drawn.
+        int dominant = 0;
+        for (std::size_t i = 0; i < Front().GetObjectCount(); ++i)
+            dominant += Front().GetObject(i)->GetSelection() == kSelectDominant;
+        QCOMPARE(dominant, 1);
+        QVERIFY(m_frame->Document()->IsModified());
+    }
+
+    void shiftMakesSquaresAndSnapsLines()
+    {
+        Run(ID_TOOL_ELLIPSE);
+        DragFace(20, 20, 50, 30, Qt::ShiftModifier);  // d = 30: a circle
+        CDrawObject* e = Front().GetObject(0);
+        QCOMPARE(e->GetX2() - e->GetX1(), 30);
+        QCOMPARE(e->GetY2() - e->GetY1(), 30);
+        Run(ID_TOOL_LINE);
+        // dx 40, dy 10: 2*10 < 40, so horizontal.
+        DragFace(100, 50, 140, 60, Qt::ShiftModifier);
+        CDrawObject* l = Front().GetObject(1);
+        QCOMPARE(l->GetY2(), 50);
+        QCOMPARE(l->GetX2(), 140);
+        // dx 30, dy 20: neither half of the other: 45 degrees with d = 30.
+        DragFace(100, 50, 130, 70, Qt::ShiftModifier);
+        CDrawObject* d = Front().GetObject(2);
+        QCOMPARE(d->GetX2(), 130);
+        QCOMPARE(d->GetY2(), 80);
+    }
+
+    void pointEntryCreatesPolygonAndPolyline()
+    {
+        Run(ID_TOOL_POLYGON_FILLED);
+        Click(10, 10);
+        Click(60, 10);
+        Click(60, 50);
+        // The double click replaces the third point: its second press
+        // appended a point that the double click then finishes.
+        const QPoint p = At(Canvas(), 62, 52);
+        QTest::mousePress(&Canvas(), Qt::LeftButton, {}, p);
+        QTest::mouseRelease(&Canvas(), Qt::LeftButton, {}, p);
+        QTest::mouseDClick(&Canvas(), Qt::LeftButton, {}, p);
+        QCOMPARE(int(Front().GetObjectCount()), 1);
+        auto* poly = dynamic_cast<CDrawPoly*>(Front().GetObject(0));
+        QVERIFY(poly);
+        QCOMPARE(QString(poly->GetKindName()), QStringLiteral("Polygon"));
+        QCOMPARE(poly->GetStyle(), 1u);
+        const std::vector<CDrawPoint> expected = {{10, 10}, {10, 10}, {60, 10}, {60, 50}, {62, 52}};
+        QCOMPARE(poly->GetPoints().size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i)
+            QVERIFY(poly->GetPoints()[i] == expected[i]);
+        QCOMPARE(poly->GetMinX(), 10);
+        QCOMPARE(poly->GetMaxY(), 52);
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()),
+                 QStringLiteral("Draw Filled Polygon"));
+
+        Run(ID_TOOL_POLYLINE);
+        Click(100, 20);
+        const QPoint q = At(Canvas(), 150, 60);
+        QTest::mousePress(&Canvas(), Qt::LeftButton, {}, q);
+        QTest::mouseRelease(&Canvas(), Qt::LeftButton, {}, q);
+        QTest::mouseDClick(&Canvas(), Qt::LeftButton, {}, q);
+        QCOMPARE(QString(Front().GetObject(1)->GetKindName()), QStringLiteral("Polyline"));
+    }
+
+    void rubberBandSelectsAndClicksFollowTheShiftRules()
+    {
+        CDrawObject* a = DrawRect(10, 90, 40, 60);
+        CDrawObject* b = DrawRect(50, 90, 80, 60);
+        CDrawObject* c = DrawRect(120, 40, 150, 10);
+        Click(5, 5);  // on nothing: clears the selection
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Clear Selection"));
+        QCOMPARE(int(a->GetSelection() + b->GetSelection() + c->GetSelection()), 0);
+
+        DragFace(5, 95, 90, 55);  // a and b
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Select Objects"));
+        QCOMPARE(a->GetSelection(), kSelectOn);
+        QCOMPARE(b->GetSelection(), kSelectDominant);  // the front one
+        QCOMPARE(c->GetSelection(), kSelectNone);
+
+        Repaint();
+        Click(130, 20, Qt::ShiftModifier);  // adds c
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Modify Selection"));
+        QCOMPARE(c->GetSelection(), kSelectOn);
+        QCOMPARE(b->GetSelection(), kSelectDominant);
+
+        Repaint();
+        Click(60, 70, Qt::ShiftModifier);  // the dominant b is deselected
+        QCOMPARE(b->GetSelection(), kSelectNone);
+        QCOMPARE(c->GetSelection(), kSelectDominant);  // front-most remaining selected
+        QCOMPARE(a->GetSelection(), kSelectOn);
+
+        // A plain click on a selected object is a move of the selection
+        // (here by nothing): the selection stays.
+        Repaint();
+        Click(130, 20);
+        QCOMPARE(c->GetSelection(), kSelectDominant);
+        QCOMPARE(a->GetSelection(), kSelectOn);
+        // A plain click on the dominant object that is the only one selected
+        // records no selection step.
+        Repaint();
+        Click(20, 70, Qt::ShiftModifier);
+        QCOMPARE(a->GetSelection(), kSelectNone);
+        const std::size_t depth = CUndoStore::Instance().GetUndoCount();
+        Repaint();
+        Click(130, 20);
+        QCOMPARE(CUndoStore::Instance().GetUndoCount(), depth);
+    }
+
+    void movesAndResizesPastTheOppositeEdge()
+    {
+        CDrawObject* r = DrawRect(20, 80, 60, 40);
+        DragFace(40, 60, 50, 50);  // body: moves by (10, -10)
+        QCOMPARE(r->GetMinX(), 30);
+        QCOMPARE(r->GetMaxX(), 70);
+        QCOMPARE(r->GetMaxY(), 70);
+        QCOMPARE(r->GetMinY(), 30);
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Move Rectangle"));
+        Repaint();
+        // Left handle (4, middle-left) at (30, 50) dragged 60 to the right: past
+        // the right edge at 70, so the box flips: left 70, right 90.
+        const CFaceMapping& m = Canvas().Mapping();
+        const QPoint handle(m.FaceToWindowX(30), (m.FaceToWindowY(70) + m.FaceToWindowY(30)) / 2);
+        Drag(handle, handle + QPoint(60, 0));
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Resize Rectangle"));
+        QCOMPARE(r->GetMinX(), 70);
+        QCOMPARE(r->GetMaxX(), 90);
+        QCOMPARE(r->GetMinY(), 30);
+        QCOMPARE(r->GetMaxY(), 70);
+        // Undo twice returns the first box.
+        Run(ID_EDIT_UNDO);
+        Run(ID_EDIT_UNDO);
+        CDrawObject* back = Front().GetObject(0);
+        QCOMPARE(back->GetMinX(), 20);
+        QCOMPARE(back->GetMaxX(), 60);
+        QCOMPARE(back->GetMaxY(), 80);
+    }
+
+    void undoAndRedoSwitchTabs()
+    {
+        DrawRect(10, 90, 50, 50);
+        m_frame->View()->SelectTab(QStringLiteral("Left"));
+        QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Left"));
+        QCOMPARE(m_frame->Action(ID_EDIT_UNDO)->text(), QStringLiteral("&Undo Draw Rectangle\tCtrl+Z"));
+        Run(ID_EDIT_UNDO);
+        QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Front"));
+        QCOMPARE(int(Front().GetObjectCount()), 0);
+        QCOMPARE(m_frame->Action(ID_EDIT_UNDO)->text(), QStringLiteral("&Undo\tCtrl+Z"));
+        QVERIFY(!m_frame->Action(ID_EDIT_UNDO)->isEnabled());
+        QCOMPARE(m_frame->Action(ID_EDIT_REDO)->text(), QStringLiteral("&Redo Draw Rectangle\tCtrl+Y"));
+        m_frame->View()->SelectTab(QStringLiteral("Top"));
+        Run(ID_EDIT_REDO);
+        QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Front"));
+        QCOMPARE(int(Front().GetObjectCount()), 1);
+        // A new edit empties redo.
+        Run(ID_EDIT_UNDO);
+        DrawRect(100, 90, 120, 70);
+        QVERIFY(!m_frame->Action(ID_EDIT_REDO)->isEnabled());
+    }
+
+    void elevenMovesLeaveTenUndoSteps()
+    {
+        CDrawObject* r = DrawRect(10, 60, 30, 40);
+        r->SetSelection(kSelectDominant);
+        for (int i = 0; i < 11; ++i)
+            Run(ID_NUDGE_RIGHT);
+        QCOMPARE(CUndoStore::Instance().GetUndoCount(), std::size_t(10));
+        QCOMPARE(m_frame->Action(ID_EDIT_UNDO)->text(), QStringLiteral("&Undo Nudge Right Rectangle\tCtrl+Z"));
+        QCOMPARE(Front().GetObject(0)->GetMinX(), 21);
+    }
+
+    void copyAndPasteBetweenFaces()
+    {
+        DrawRect(10, 90, 50, 50);
+        DrawRect(60, 90, 80, 70);
+        DragFace(5, 95, 90, 45);
+        Run(ID_EDIT_COPY);
+        QVERIFY(QApplication::clipboard()->mimeData()->hasFormat(CVtwinView::ClipboardMimeType()));
+        // Same face: one step (5 face pixels at 100 %) right and down.
+        Run(ID_EDIT_PASTE);
+        QCOMPARE(int(Front().GetObjectCount()), 4);
+        QCOMPARE(Front().GetObject(2)->GetMinX(), 15);
+        QCOMPARE(Front().GetObject(2)->GetMaxY(), 85);
+        QCOMPARE(Front().GetObject(0)->GetSelection(), kSelectNone);
+        QVERIFY(Front().GetObject(2)->IsSelected());
+        QCOMPARE(Front().GetObject(3)->GetSelection(), kSelectDominant);
+        // Another face keeps the coordinates.
+        m_frame->View()->SelectTab(QStringLiteral("Right"));
+        Run(ID_EDIT_PASTE);
+        CDrawObjectList& right = FaceList(*m_frame, "R");
+        QCOMPARE(int(right.GetObjectCount()), 2);
+        QCOMPARE(right.GetObject(0)->GetMinX(), 10);
+        QCOMPARE(right.GetObject(0)->GetMaxY(), 90);
+        // Undo removes every pasted object in one step.
+        Run(ID_EDIT_UNDO);
+        QCOMPARE(int(right.GetObjectCount()), 0);
+        // Cut on the front face removes the selection and puts it on the clipboard.
+        m_frame->View()->SelectTab(QStringLiteral("Front"));
+        Run(ID_EDIT_CUT);
+        QCOMPARE(int(Front().GetObjectCount()), 2);
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Cut Objects"));
+    }
+
+    void pastesABitmapAsADominantPicture()
+    {
+        QImage image(30, 20, QImage::Format_RGB32);
+        image.fill(QColor(10, 20, 30));
+        QApplication::clipboard()->setImage(image);
+        QVERIFY(m_frame->Action(ID_EDIT_PASTE)->isEnabled() || m_frame->RunCommand(ID_EDIT_PASTE) || true);
+        m_frame->UpdateCommandUI();
+        Run(ID_EDIT_PASTE);
+        QCOMPARE(int(Front().GetObjectCount()), 1);
+        CDrawObject* p = Front().GetObject(0);
+        QCOMPARE(QString(p->GetKindName()), QStringLiteral("Picture"));
+        QCOMPARE(p->GetSelection(), kSelectDominant);
+        // Whole face visible: top-left corner of the face, (0, 100).
+        QCOMPARE(p->GetMinX(), 0);
+        QCOMPARE(p->GetMaxX(), 30);
+        QCOMPARE(p->GetMaxY(), 100);
+        QCOMPARE(p->GetMinY(), 80);
+    }
+
+    void rejectsAClipboardBlockThatLies()
+    {
+        // Size word 16, object count 1000000, an empty face key: the count
+        // cannot fit in what remains.
+        QByteArray block;
+        auto put = [&](quint32 v) {
+            for (int i = 0; i < 4; ++i)
+                block.append(char((v >> (8 * i)) & 0xFF));
+        };
+        put(12);
+        put(1000000);
+        put(0);
+        auto* data = new QMimeData;
+        data->setData(CVtwinView::ClipboardMimeType(), block);
+        QApplication::clipboard()->setMimeData(data);
+        DrawRect(10, 90, 50, 50);
+        const std::size_t depth = CUndoStore::Instance().GetUndoCount();
+        Run(ID_EDIT_PASTE);
+        QCOMPARE(int(Front().GetObjectCount()), 1);
+        QCOMPARE(CUndoStore::Instance().GetUndoCount(), depth);
+        QCOMPARE(m_messages.messages.size(), 1);
+    }
+
+    void orderingAlignAndSameSize()
+    {
+        CDrawObject* a = DrawRect(10, 90, 40, 60);   // 30 x 30
+        CDrawObject* b = DrawRect(50, 80, 100, 70);  // 50 x 10
+        CDrawObject* c = DrawRect(120, 50, 130, 20); // 10 x 30, dominant after the band
+        DragFace(5, 95, 140, 15);
+        QCOMPARE(c->GetSelection(), kSelectDominant);
+        Run(ID_ALIGN_LEFT);
+        QCOMPARE(a->GetMinX(), 120);
+        QCOMPARE(b->GetMinX(), 120);
+        QCOMPARE(c->GetMinX(), 120);
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Align Left Objects"));
+        Run(ID_ALIGN_TO_LEFT_OF);
+        // One-pixel gap: right edge = dominant's left - 1 = 119.
+        QCOMPARE(a->GetMaxX(), 119);
+        QCOMPARE(b->GetMaxX(), 119);
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()),
+                 QStringLiteral("Align To Left Of Rectangle"));
+        Run(ID_SAME_SIZE);
+        QCOMPARE(b->GetMaxX() - b->GetMinX(), 10);
+        QCOMPARE(b->GetMaxY() - b->GetMinY(), 30);
+        // Bring a and b to the front: they keep their relative order.
+        Repaint();
+        Click(125, 35, Qt::ShiftModifier);  // c leaves the selection
+        QCOMPARE(c->GetSelection(), kSelectNone);
+        Run(ID_ORDER_BRING_TO_FRONT);
+        QCOMPARE(Front().GetObject(0), c);
+        QCOMPARE(Front().GetObject(1), a);
+        QCOMPARE(Front().GetObject(2), b);
+        QCOMPARE(a->GetOrderKey(), 20);
+    }
+
+    void rotateTurnsTheBoxAboutItsCentre()
+    {
+        CDrawObject* r = DrawRect(100, 60, 200, 20);  // 100 x 40, centre (150, 40)
+        Q_UNUSED(r);
+        Run(ID_ROTATE_LEFT);
+        CDrawObject* o = Front().GetObject(0);
+        QCOMPARE(o->GetMaxX() - o->GetMinX(), 40);
+        QCOMPARE(o->GetMaxY() - o->GetMinY(), 100);
+        QCOMPARE((o->GetX1() + o->GetX2()) / 2, 150);
+        QCOMPARE((o->GetY1() + o->GetY2()) / 2, 40);
+        for (int i = 0; i < 3; ++i)
+            Run(ID_ROTATE_LEFT);
+        QCOMPARE(o->GetMinX(), 100);
+        QCOMPARE(o->GetMaxX(), 200);
+        QCOMPARE(o->GetMinY(), 20);
+        QCOMPARE(o->GetMaxY(), 60);
+    }
+
+    void commandsFollowTheSelection()
+    {
+        QVERIFY(!m_frame->Action(ID_EDIT_DELETE)->isEnabled());
+        DrawRect(10, 90, 40, 60);
+        m_frame->UpdateCommandUI();
+        QVERIFY(m_frame->Action(ID_EDIT_DELETE)->isEnabled());
+        QVERIFY(!m_frame->Action(ID_ALIGN_LEFT)->isEnabled());
+        QVERIFY(!m_frame->RunCommand(ID_ALIGN_LEFT));
+        Run(ID_EDIT_DUPLICATE);
+        QCOMPARE(int(Front().GetObjectCount()), 2);
+        QCOMPARE(Front().GetObject(1)->GetMinX(), 15);  // one step right and down
+        QCOMPARE(Front().GetObject(0)->GetSelection(), kSelectNone);
+        Run(ID_EDIT_UNDO);  // removes the clone in one step
+        QCOMPARE(int(Front().GetObjectCount()), 1);
+        Run(ID_EDIT_DELETE);
+        QCOMPARE(int(Front().GetObjectCount()), 0);
+        // No face tab: every editing command and tool is disabled.
+        m_frame->View()->SelectTab(QStringLiteral("Layout"));
+        m_frame->UpdateCommandUI();
+        for (int id : {ID_TOOL_RECT, ID_EDIT_PASTE, ID_FILL_COLOR, ID_ZOOM_IN})
+            QVERIFY(!m_frame->Action(id)->isEnabled());
+    }
+
+    void zoomInAndOutFromTheCanvas()
+    {
+        CFaceCanvas& c = Canvas();
+        QCOMPARE(c.Scale(), 1.0);
+        Run(ID_ZOOM_IN);
+        QCOMPARE(c.Scale(), 2.0);
+        QVERIFY(m_frame->Action(ID_ZOOM_200)->isChecked());
+        Run(ID_ZOOM_OUT);
+        Run(ID_ZOOM_OUT);
+        QCOMPARE(c.Scale(), 0.5);
+        QCOMPARE(m_frame->Action(ID_ZOOM_CUSTOM)->text(), QStringLiteral("&Custom Zoom (50%)..."));
+        // Drawing at 50 %: window distances are doubled in face pixels.
+        Run(ID_TOOL_RECT);
+        DragFace(20, 80, 60, 40);
+        CDrawObject* r = Front().GetObject(0);
+        QCOMPARE(r->GetMinX(), 20);
+        QCOMPARE(r->GetMaxY(), 80);
+        // At 1600 % the face scrolls: the scroll bar moves the mapping.
+        Run(ID_ZOOM_1600);
+        Repaint();
+        const int before = c.Mapping().faceLeft;
+        QScrollBar* bar = c.parentWidget()->findChild<QScrollBar*>();
+        QVERIFY(bar);
+        QVERIFY(bar->isVisible());
+        bar->setValue(bar->value() + 160);
+        Repaint();
+        QVERIFY(c.Mapping().faceLeft != before);
+        Run(ID_ZOOM_FIT);
+        QVERIFY(m_frame->Action(ID_ZOOM_FIT)->isChecked());
+    }
+};
+
+QTEST_MAIN(CCanvasEditingTest)
+#include "canvas_editing.moc"
