@@ -52,5 +52,8 @@ void PositionCamera(CModelMesh& mesh, const CEngineSettings& settings) noexcept
 {
     const double n = mesh.NearestZ();
     mesh.Translate(0.0, 0.0, 1.0 - n);
-    mesh.Translate(-settings.observerX, -settings.observerY, settings.observerDistance);
+    // A negative distance would put the model behind the eye, where the
+    // projection turns it inside out; the eye stays in front of it.
+    const double distance = settings.observerDistance > 0 ? settings.observerDistance : 0;
+    mesh.Translate(-settings.observerX, -settings.observerY, distance);
 }

@@ -6,6 +6,9 @@
 #include <cassert>
 #include <cmath>
 #include <cstdlib>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -303,12 +306,16 @@ void CRenderSurface::DrawTexturedQuad(int x0, int y0, int x1, int y1, int x2, in
 
     const CSampleGrid& grid = GridFor(sampleCount);
     const int N = grid.count;
-    double offA[100], offB[100], offC[100];
-    for (int s = 0; s < N; ++s) {
-        offA[s] = map.ax * grid.dx[s] + map.ay * grid.dy[s];
-        offB[s] = map.bx * grid.dx[s] + map.by * grid.dy[s];
-        offC[s] = map.cx * grid.dx[s] + map.cy * grid.dy[s];
+    // Offsets padded to an even count so that samples are mapped in pairs.
+    alignas(16) double offA[100], offB[100], offC[100];
+    const int padded = (N + 1) & ~1;
+    for (int s = 0; s < padded; ++s) {
+        const int k = s < N ? s : N - 1;
+        offA[s] = map.ax * grid.dx[k] + map.ay * grid.dy[k];
+        offB[s] = map.bx * grid.dx[k] + map.by * grid.dy[k];
+        offC[s] = map.cx * grid.dx[k] + map.cy * grid.dy[k];
     }
+    alignas(16) double us[100], vs[100];
 
     const CTexture* tex = textures ? textures->GetPicture(faceCode) : nullptr;
     const bool isDisc = faceCode == FaceCode::kDisc;
@@ -330,6 +337,10 @@ void CRenderSurface::DrawTexturedQuad(int x0, int y0, int x1, int y1, int x2, in
     const std::uint32_t fillColour = polygon.fillColour & 0xFFFFFFu;
     const std::uint8_t fillBGR[3] = {GetBValue(fillColour), GetGValue(fillColour),
                                      GetRValue(fillColour)};
+    // Texture fields in locals: the compiler cannot keep them in registers
+    // across the pixel writes otherwise.
+    const std::uint8_t* const texBits = tex ? tex->bits : nullptr;
+    const std::ptrdiff_t texStride = tex ? tex->stride : 0;
     const double texW = tex ? tex->width - 1 : 0.0;
     const double texH = tex ? tex->height - 1 : 0.0;
     if (soften) EnsureSoftening();
@@ -345,12 +356,30 @@ void CRenderSurface::DrawTexturedQuad(int x0, int y0, int x1, int y1, int x2, in
             const double pA = map.ax * x + rowA;
             const double pB = map.bx * x + rowB;
             const double pC = map.cx * x + rowC;
+            // Map every sample: u = (pB + offB) / (pC + offC), v = 1 - (pA + offA) / (pC + offC).
+#if defined(__SSE2__)
+            {
+                const __m128d vA = _mm_set1_pd(pA), vB = _mm_set1_pd(pB), vC = _mm_set1_pd(pC);
+                const __m128d one = _mm_set1_pd(1.0);
+                for (int s = 0; s < padded; s += 2) {
+                    const __m128d inv = _mm_div_pd(one, _mm_add_pd(vC, _mm_load_pd(offC + s)));
+                    _mm_store_pd(us + s, _mm_mul_pd(_mm_add_pd(vB, _mm_load_pd(offB + s)), inv));
+                    _mm_store_pd(vs + s,
+                                 _mm_sub_pd(one, _mm_mul_pd(_mm_add_pd(vA, _mm_load_pd(offA + s)), inv)));
+                }
+            }
+#else
+            for (int s = 0; s < padded; ++s) {
+                const double inv = 1.0 / (pC + offC[s]);
+                us[s] = (pB + offB[s]) * inv;
+                vs[s] = 1.0 - (pA + offA[s]) * inv;
+            }
+#endif
             std::uint32_t sum0 = 0, sum1 = 0, sum2 = 0;
             int count = 0;
             for (int s = 0; s < N; ++s) {
-                const double inv = 1.0 / (pC + offC[s]);
-                const double u = (pB + offB[s]) * inv;
-                const double v = 1.0 - (pA + offA[s]) * inv;
+                const double u = us[s];
+                const double v = vs[s];
                 if (!(u >= 0.0 && u < 1.0 && v >= 0.0 && v < 1.0)) continue;
                 if (radius != 0.0 && !CornerAllows(u * faceW, v * faceH, radius, faceW, faceH))
                     continue;
@@ -361,11 +390,11 @@ void CRenderSurface::DrawTexturedQuad(int x0, int y0, int x1, int y1, int x2, in
                     r = GetRValue(foldColour);
                 } else {
                     const std::uint8_t* t;
-                    if (tex) {
+                    if (texBits) {
                         const double uu = cdHalf ? 0.5 + 0.5 * u : u;
-                        const int col = static_cast<int>(texW * uu + 0.5);
-                        const int row = static_cast<int>(texH * v + 0.5);
-                        t = tex->At(col, row);
+                        const std::ptrdiff_t col = static_cast<int>(texW * uu + 0.5);
+                        const std::ptrdiff_t row = static_cast<int>(texH * v + 0.5);
+                        t = texBits + row * texStride + 3 * col;
                     } else {
                         t = fillBGR;
                     }

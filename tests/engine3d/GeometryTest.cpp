@@ -202,6 +202,13 @@ TEST(Camera, NearestPointAndObserver)
     EXPECT_DOUBLE_EQ(mesh.NearestZ(), 501);
     EXPECT_DOUBLE_EQ(mesh.lists[0][0].vertices[0].x, -5 - 7);
     EXPECT_DOUBLE_EQ(mesh.lists[0][0].vertices[0].y, -15 - 3);
+
+    // A negative observer distance keeps the nearest point at z = 1 in front of the eye.
+    CModelMesh behind;
+    behind.lists.push_back(BoxCorners(10, 30, 4));
+    s.observerDistance = -800;
+    PositionCamera(behind, s);
+    EXPECT_DOUBLE_EQ(behind.NearestZ(), 1);
 }
 
 TEST(Projection, PinholeAndZeroDepth)

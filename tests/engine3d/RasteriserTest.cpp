@@ -535,3 +535,26 @@ TEST(Rasteriser, RefusesUnusablePictures)
     EXPECT_FALSE(set.SetPicture('F', &palette));
     EXPECT_EQ(set.GetPicture('F'), nullptr);
 }
+
+TEST(Rasteriser, FoldsDrawTheEdgesOfBoxFaces)
+{
+    // Face of 40 units drawn one unit per pixel; a fold band of 2 units.
+    auto tex = MakePicture(8, 8, RGB(0, 0, 200));
+    CScene scene;
+    scene.textures.SetPicture('F', tex.get());
+    scene.textures.foldsShown = true;
+    scene.textures.foldsColour = RGB(250, 250, 0);
+    scene.textures.foldWidth = 2;
+    CPolygon3D face = FlatFace(0.1, 0.1, 40.1, 40.1, 'F');
+    DrawPolygon(face, *scene.surface, CDrawOptions(), &scene.textures, nullptr);
+    EXPECT_EQ(Get(*scene.target, 1, 20), RGB(250, 250, 0)) << "left edge";
+    EXPECT_EQ(Get(*scene.target, 20, 39), RGB(250, 250, 0)) << "top edge";
+    EXPECT_EQ(Get(*scene.target, 20, 20), RGB(0, 0, 200)) << "inside the face";
+    // The CD-ROM is not folded.
+    CScene disc;
+    disc.textures.SetPicture('C', tex.get());
+    disc.textures.foldsShown = true;
+    CPolygon3D cd = FlatFace(0.1, 0.1, 40.1, 40.1, 'C');
+    DrawPolygon(cd, *disc.surface, CDrawOptions(), &disc.textures, nullptr);
+    EXPECT_EQ(Get(*disc.target, 1, 20), RGB(0, 0, 200));
+}
