@@ -11,6 +11,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
+#include <future>
+#include <thread>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -74,6 +77,27 @@ std::string Number3(int n)
     char text[16];
     std::snprintf(text, sizeof text, "%03d", n);
     return text;
+}
+
+// Written under a temporary name first: a file under its final name is
+// always whole, which is what lets a later run skip it. Safe to call from
+// several threads for different files.
+bool SavePicture(CRaster& picture, const std::string& path, int type, std::string& error)
+{
+    const std::string temporary = path + ".part";
+    std::error_code ec;
+    if (!picture.Save(temporary.c_str(), type)) {
+        error = "Can not write the file:\n\n" + path + "\n\n" + picture.GetLastError();
+        fs::remove(temporary, ec);
+        return false;
+    }
+    fs::rename(temporary, path, ec);
+    if (ec) {
+        error = "Can not write the file:\n\n" + path + "\n\n" + ec.message();
+        fs::remove(temporary, ec);
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -158,26 +182,6 @@ void CSetup::Detail(const std::string& name)
         m_listener.onDetail("Processing: " + name);
 }
 
-bool CSetup::SavePicture(CRaster& picture, const std::string& path, int type, std::string& error)
-{
-    // Written under a temporary name first: a file under its final name is
-    // always whole, which is what lets a later run skip it.
-    const std::string temporary = path + ".part";
-    std::error_code ec;
-    if (!picture.Save(temporary.c_str(), type)) {
-        error = "Can not write the file:\n\n" + path + "\n\n" + picture.GetLastError();
-        fs::remove(temporary, ec);
-        return false;
-    }
-    fs::rename(temporary, path, ec);
-    if (ec) {
-        error = "Can not write the file:\n\n" + path + "\n\n" + ec.message();
-        fs::remove(temporary, ec);
-        return false;
-    }
-    return true;
-}
-
 bool CSetup::PutSetting(const std::string& section, const std::string& key, const std::string& value,
                         std::string& error)
 {
@@ -256,13 +260,113 @@ SetupResult CSetup::Run()
     return SetupResult{SetupOutcome::Completed, {}};
 }
 
+int CSetup::RunItems(std::vector<SetupItem>& items, std::string& error)
+{
+    // Pictures are drawn and encoded on worker threads, several at a time;
+    // this thread reports the items in their order as they finish, so the
+    // listener sees the same sequence as a one-by-one run.
+    std::vector<std::size_t> work;
+    std::vector<bool> needed(items.size(), false);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const SetupItem& item = items[i];
+        if (!item.make)
+            continue;
+        bool complete = true;
+        for (const std::string& file : item.files)
+            complete = complete && IsCompleteFile(file);
+        if (!complete) {
+            needed[i] = true;
+            work.push_back(i);
+        }
+    }
+    std::vector<std::promise<std::string>> promises(items.size());
+    std::vector<std::future<std::string>> results(items.size());
+    for (std::size_t i : work)
+        results[i] = promises[i].get_future();
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> stop{false};
+    const unsigned hardware = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t workerCount = std::min<std::size_t>({hardware, 4, work.size()});
+    std::vector<std::thread> workers;
+    workers.reserve(workerCount);
+    for (std::size_t w = 0; w < workerCount; ++w) {
+        workers.emplace_back([&] {
+            for (std::size_t j = next++; j < work.size(); j = next++) {
+                const std::size_t i = work[j];
+                std::string failure;
+                if (stop)
+                    failure = "stopped";
+                else {
+                    try {
+                        failure = items[i].make();
+                    } catch (const std::exception&) {
+                        failure = "Out of memory";
+                    }
+                }
+                promises[i].set_value(std::move(failure));
+            }
+        });
+    }
+    int result = 1;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        SetupItem& item = items[i];
+        if (!item.make) { // a variant that is not made
+            Step(false, item.steps);
+            continue;
+        }
+        Detail(item.name);
+        if (needed[i]) {
+            std::string failure = results[i].get();
+            if (!failure.empty()) {
+                error = std::move(failure);
+                stop = true;
+                result = 0;
+                break;
+            }
+        }
+        // The entries are written for skipped pictures too: a settings file
+        // that was deleted to repeat the setup gets them back.
+        for (PendingSetting& setting : item.settings)
+            m_pending.push_back(std::move(setting));
+        Step(needed[i], item.steps);
+    }
+    stop = true;
+    for (std::thread& t : workers)
+        t.join();
+    return result;
+}
+
 int CSetup::GenerateCDImages(std::string& error)
 {
+    const std::string internal = m_folders.GetInternalFolder();
+    std::vector<SetupItem> items;
+    auto add = [&](const std::string& section, const std::string& name, COLORREF first, COLORREF second,
+                   COLORREF third, CDFinish finish) {
+        SetupItem item;
+        item.name = name;
+        item.steps = 2;
+        const std::string surface = internal + "ecd_" + section + ".png";
+        const std::string thumbnail = internal + "dcd_" + section + ".bmp";
+        item.files = {surface, thumbnail};
+        item.make = [=]() -> std::string {
+            std::unique_ptr<CRaster> picture = DrawCDPicture(first, second, third, finish);
+            std::unique_ptr<CRaster> thumb = picture ? MakeThumbnail(*picture) : nullptr;
+            if (!picture || !thumb)
+                return "Out of memory";
+            std::string failure;
+            if (!SavePicture(*picture, surface, IMAGE_TYPE_PNG, failure) ||
+                !SavePicture(*thumb, thumbnail, IMAGE_TYPE_BMP, failure))
+                return failure;
+            return {};
+        };
+        item.settings.push_back(PendingSetting{kAliasSection, section, name});
+        items.push_back(std::move(item));
+    };
     const auto colors = GetNamedColors();
     for (std::size_t i = 0; i < colors.size(); ++i) {
+        // Plain colours: the colour three times, no grooves.
         const COLORREF c = colors[i].ToColorRef();
-        if (!GenerateCDImage(error, "c" + Number3(static_cast<int>(i)), colors[i].name, c, c, c, false, false, false))
-            return 0;
+        add("c" + Number3(static_cast<int>(i)), colors[i].name, c, c, c, CDFinish{});
     }
     struct Metal {
         char letter;
@@ -273,42 +377,11 @@ int CSetup::GenerateCDImages(std::string& error)
     for (const Metal& m : metals) {
         for (int v = 0; v < 5; ++v) {
             const MetallicVariant& f = kMetallicVariants[v];
-            const std::string section = std::string(1, m.letter) + f.section;
-            const std::string name = std::string(m.name) + " " + std::to_string(v + 1);
-            if (!GenerateCDImage(error, section, name, m.first, m.second, m.third, f.grooves, f.cross, f.strong))
-                return 0;
+            add(std::string(1, m.letter) + f.section, std::string(m.name) + " " + std::to_string(v + 1), m.first,
+                m.second, m.third, CDFinish{f.grooves, f.cross, f.strong});
         }
     }
-    return 1;
-}
-
-int CSetup::GenerateCDImage(std::string& error, const std::string& section, const std::string& name,
-                            std::uint32_t first, std::uint32_t second, std::uint32_t third, bool grooves, bool cross,
-                            bool strong)
-{
-    Detail(name);
-    const std::string internal = m_folders.GetInternalFolder();
-    const std::string surface = internal + "ecd_" + section + ".png";
-    const std::string thumbnail = internal + "dcd_" + section + ".bmp";
-    bool counted = false;
-    if (!(IsCompleteFile(surface) && IsCompleteFile(thumbnail))) {
-        std::unique_ptr<CRaster> picture = DrawCDPicture(first, second, third, CDFinish{grooves, cross, strong});
-        std::unique_ptr<CRaster> thumb = picture ? MakeThumbnail(*picture) : nullptr;
-        if (!picture || !thumb) {
-            error = "Out of memory";
-            return 0;
-        }
-        if (!SavePicture(*picture, surface, IMAGE_TYPE_PNG, error) ||
-            !SavePicture(*thumb, thumbnail, IMAGE_TYPE_BMP, error))
-            return 0;
-        counted = true;
-    }
-    // The name is written for skipped items too: a settings file that was
-    // deleted to repeat the setup gets its entries back.
-    if (!PutSetting(kAliasSection, section, name, error))
-        return 0;
-    Step(counted, 2);
-    return 1;
+    return RunItems(items, error);
 }
 
 int CSetup::GenerateMediaImages(std::string& error, bool floppy)
@@ -317,53 +390,56 @@ int CSetup::GenerateMediaImages(std::string& error, bool floppy)
     const char* stem = floppy ? "fl_" : "zp_";
     const char* product = floppy ? "Floppy Disk" : "zip Disk";
     const COLORREF shutters[2] = {0xC0C0C0, 0x303030};
+    std::vector<SetupItem> items;
     int number = 0;
     for (const NamedColor& color : GetNamedColors()) {
         const COLORREF body = color.ToColorRef();
         const COLORREF light = LightTone(body);
         const COLORREF dark = DarkTone(body);
         for (int variant = 1; variant <= 2; ++variant) {
+            SetupItem item;
+            item.steps = 1;
             if (IsPaleTone(dark) || IsPaleTone(light)) {
-                Step(false, 1); // no set for pale colours, but the bar moves on
+                items.push_back(std::move(item)); // no set, but the bar moves on
                 continue;
             }
-            const std::string name = std::string(color.name) + " " + std::to_string(variant);
-            Detail(name);
+            item.name = std::string(color.name) + " " + std::to_string(variant);
             const std::string n = Number3(++number);
             const std::string section = std::string("d") + stem + n + ".bmp";
             const std::string faceStem = std::string("e") + stem + n;
-            const std::string thumbPath = internal + section;
             const std::string frontName = faceStem + ".png";
             const std::string topName = faceStem + "_t.png";
             const std::string bottomName = faceStem + "_b.png";
-            bool counted = false;
-            if (!(IsCompleteFile(thumbPath) && IsCompleteFile(internal + frontName) &&
-                  IsCompleteFile(internal + topName) && IsCompleteFile(internal + bottomName))) {
-                MediaPictureSet set = DrawMediaPictures(floppy ? MediaKind::Floppy : MediaKind::Zip, body, light,
-                                                        dark, shutters[variant - 1]);
+            const std::string thumbPath = internal + section;
+            item.files = {thumbPath, internal + frontName, internal + topName, internal + bottomName};
+            const MediaKind kind = floppy ? MediaKind::Floppy : MediaKind::Zip;
+            const COLORREF shutter = shutters[variant - 1];
+            item.make = [=]() -> std::string {
+                MediaPictureSet set = DrawMediaPictures(kind, body, light, dark, shutter);
                 std::unique_ptr<CRaster> thumb = set.front ? MakeThumbnail(*set.front) : nullptr;
-                if (!set.front || !thumb) {
-                    error = "Out of memory";
-                    return 0;
-                }
-                if (!SavePicture(*set.front, internal + frontName, IMAGE_TYPE_PNG, error) ||
-                    !SavePicture(*set.top, internal + topName, IMAGE_TYPE_PNG, error) ||
-                    !SavePicture(*set.bottom, internal + bottomName, IMAGE_TYPE_PNG, error) ||
-                    !SavePicture(*thumb, thumbPath, IMAGE_TYPE_BMP, error))
-                    return 0;
-                counted = true;
-            }
+                if (!set.front || !thumb)
+                    return "Out of memory";
+                std::string failure;
+                if (!SavePicture(*set.front, internal + frontName, IMAGE_TYPE_PNG, failure) ||
+                    !SavePicture(*set.top, internal + topName, IMAGE_TYPE_PNG, failure) ||
+                    !SavePicture(*set.bottom, internal + bottomName, IMAGE_TYPE_PNG, failure) ||
+                    !SavePicture(*thumb, thumbPath, IMAGE_TYPE_BMP, failure))
+                    return failure;
+                return {};
+            };
             const std::string bodyText = "@C:" + std::to_string(body);
-            if (!PutSetting(kAliasSection, section, name + "/" + product, error) ||
-                !PutSetting(section, "FDATA", "@E:" + frontName, error) ||
-                !PutSetting(section, "UDATA", "@E:" + topName, error) ||
-                !PutSetting(section, "DDATA", "@E:" + bottomName, error) ||
-                !PutSetting(section, "LDATA", bodyText, error) || !PutSetting(section, "RDATA", bodyText, error))
-                return 0;
-            Step(counted, 1);
+            item.settings = {
+                {kAliasSection, section, item.name + "/" + product},
+                {section, "FDATA", "@E:" + frontName},
+                {section, "UDATA", "@E:" + topName},
+                {section, "DDATA", "@E:" + bottomName},
+                {section, "LDATA", bodyText},
+                {section, "RDATA", bodyText},
+            };
+            items.push_back(std::move(item));
         }
     }
-    return 1;
+    return RunItems(items, error);
 }
 
 int CSetup::CopyInstalledData(std::string& error)

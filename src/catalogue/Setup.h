@@ -83,8 +83,6 @@ public:
 private:
     // Generators: each sets `error` and returns 0 on failure, 1 on success.
     int GenerateCDImages(std::string& error);
-    int GenerateCDImage(std::string& error, const std::string& section, const std::string& name, std::uint32_t first,
-                        std::uint32_t second, std::uint32_t third, bool grooves, bool cross, bool strong);
     int GenerateMediaImages(std::string& error, bool floppy);
     int GenerateModelData(std::string& error);
     int CopyInstalledData(std::string& error);
@@ -94,7 +92,6 @@ private:
     void Step(bool counted, int steps);
     void Title(const std::string& text);
     void Detail(const std::string& name);
-    bool SavePicture(CRaster& picture, const std::string& path, int type, std::string& error);
     bool PutSetting(const std::string& section, const std::string& key, const std::string& value,
                     std::string& error);
     bool FlushSettings(std::string& error);
@@ -102,6 +99,16 @@ private:
     struct PendingSetting {
         std::string section, key, value;
     };
+    // One step of a picture group: the files that make it complete, how to
+    // make them (none: a variant that is not made), its settings entries.
+    struct SetupItem {
+        std::string name;
+        int steps = 1;
+        std::vector<std::string> files;
+        std::function<std::string()> make; // returns the failure message, empty on success
+        std::vector<PendingSetting> settings;
+    };
+    int RunItems(std::vector<SetupItem>& items, std::string& error);
 
     const CAppFolders& m_folders;
     SetupOptions m_options;

@@ -332,3 +332,30 @@ TEST(SetupFailure, MissingThumbnailStopsWithoutCompleting)
     EXPECT_EQ(folders->GetProgramInt("Init", "Template", 0), 0);
     fs::remove_all(root);
 }
+
+TEST(SetupFailure, UnwritablePictureStopsAndKeepsWhatWasMade)
+{
+    const fs::path root = NewTempDir("vt_setup_write_");
+    MakeInstalledData(root / "installed");
+    std::string error;
+    std::optional<CAppFolders> folders = CAppFolders::Create((root / "data").string(), error);
+    ASSERT_TRUE(folders);
+    // A folder in the way of the temporary file makes the save of item 3 fail.
+    fs::create_directories(folders->GetInternalFolder() + "ecd_c003.png.part");
+    SetupOptions options;
+    options.installedDataFolder = (root / "installed").string();
+    options.freeSpace = [](const std::string&) { return std::optional<std::uint64_t>(1ull << 40); };
+    Recorder rec;
+    const SetupResult result = CSetup(*folders, options, rec.Listener()).Run();
+    EXPECT_EQ(result.outcome, SetupOutcome::Failed);
+    EXPECT_EQ(result.message.rfind("Can not write the file:\n\n" + folders->GetInternalFolder() + "ecd_c003.png", 0), 0u)
+        << result.message;
+    EXPECT_EQ(folders->GetProgramInt("Init", "Template", 0), 0);
+    EXPECT_FALSE(fs::exists(folders->GetInternalFolder() + "ecd_c003.png"));
+    // Items before the failure are listed; the failed one and later ones are not.
+    EXPECT_EQ(folders->GetProgramString("Alias", "c002"), "Aqua");
+    EXPECT_EQ(folders->GetProgramString("Alias", "c003"), "");
+    EXPECT_EQ(rec.titles, std::vector<std::string>{"Setting up CD-ROM Images"});
+    EXPECT_EQ(rec.positions.back(), 6);
+    fs::remove_all(root);
+}
