@@ -188,7 +188,7 @@ int GetFacePixelsPerMm(int widthMm, int heightMm, int depthMm, int renderWidth, 
     return static_cast<int>(std::clamp<long long>(p, 1, kMaxPixelsPerMm));
 }
 
-void GetFaceBaseSize(char key, int widthMm, int heightMm, int depthMm, int pixelsPerMm, int& width,
+void GetFacePixelSize(char key, int widthMm, int heightMm, int depthMm, int pixelsPerMm, int& width,
                      int& height) noexcept
 {
     int w = widthMm, h = heightMm;
@@ -366,7 +366,7 @@ std::unique_ptr<CProduct> BuildProductFromModel(const CAppFolders& folders, cons
             continue;
         Report(progress, std::string("Preparing ") + face.name);
         int w = 0, h = 0;
-        GetFaceBaseSize(face.key, size.width, size.height, size.depth, p, w, h);
+        GetFacePixelSize(face.key, size.width, size.height, size.depth, p, w, h);
         CSide& side = product->GetOrCreateSide(std::string(1, face.key));
         if (page) {
             const auto answer = answers.sides.find(face.key);
@@ -416,7 +416,7 @@ std::unique_ptr<CProduct> BuildProductFromModel(const CAppFolders& folders, cons
                 continue;
             Report(progress, std::string("Preparing ") + edge.name);
             int w = 0, h = 0;
-            GetFaceBaseSize(edge.key, size.width, size.height, size.depth, p, w, h);
+            GetFacePixelSize(edge.key, size.width, size.height, size.depth, p, w, h);
             if (!PrepareWhiteRaster(product->GetOrCreateSide(std::string(1, edge.key)), w, h, k, error))
                 return nullptr;
         }

@@ -89,7 +89,7 @@ int GetFacePixelsPerMm(int widthMm, int heightMm, int depthMm, int renderWidth, 
 // W x H x D millimetres at p pixels per millimetre; every side is at least
 // 1 x 1. Front W x H; left, right, spine and the right and left page edges
 // D x H; top, bottom and their page edges W x D.
-void GetFaceBaseSize(char key, int widthMm, int heightMm, int depthMm, int pixelsPerMm, int& width,
+void GetFacePixelSize(char key, int widthMm, int heightMm, int depthMm, int pixelsPerMm, int& width,
                      int& height) noexcept;
 
 // File name of a CD-ROM picture section's surface: "ecd_" + section + ".png".

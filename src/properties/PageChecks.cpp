@@ -1,6 +1,7 @@
 #include "properties/PageChecks.h"
 
-#include <bit>
+#include "properties/SettingChecks.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -22,7 +23,6 @@ constexpr std::uint32_t kFrontCover = 131, kBackCover = 132, kPages = 133;
 constexpr std::uint32_t kDefaultLight = 0x100;  // column 3, row 1
 constexpr std::uint32_t kLightMask = 0x1FFFFFF; // 25 positions
 constexpr int kStyleColorize = 1;
-constexpr int kTableBehind = 1;
 
 std::string Trim(const std::string& text)
 {
@@ -50,39 +50,19 @@ bool ParseExactInt(const std::string& text, int& value)
     return true;
 }
 
-std::string Format(const char* format, const std::string& a, int lo, int hi, const std::string& unit)
-{
-    char buffer[512];
-    std::snprintf(buffer, sizeof buffer, format, a.c_str(), lo, hi, unit.c_str());
-    return buffer;
-}
-
 } // namespace
 
 PageLeave CheckWholeNumberField(const std::string& text, int minimum, int maximum, const std::string& label,
                                 const std::string& unit, int& value)
 {
-    const std::string trimmed = Trim(text);
-    if (trimmed.empty())
-        return PageLeave::Refuse(label + " is blank.");
-    int parsed = 0;
-    if (!ParseExactInt(trimmed, parsed))
-        return PageLeave::Refuse(label + " contains invalid characters.");
-    if (parsed < minimum || parsed > maximum) {
-        if (unit.empty())
-            return PageLeave::Refuse(Format("%s must be between %d and %d.", label, minimum, maximum, unit));
-        return PageLeave::Refuse(Format("%s must be between %d and %d %s.", label, minimum, maximum, unit));
-    }
-    value = parsed;
+    const IntFieldResult r = ValidateIntField(text, minimum, maximum, label, unit);
+    if (!r.ok)
+        return PageLeave::Refuse(r.message);
+    value = r.value;
     return PageLeave::Accept();
 }
 
 // ---- Effects ------------------------------------------------------------------------
-
-int CountLights(std::uint32_t mask) noexcept
-{
-    return std::popcount(mask & kLightMask);
-}
 
 EffectsPageValues EffectsPageValues::FromStore(const SettingStore& store)
 {
@@ -118,12 +98,8 @@ PageLeave LeaveEffectsPage(const EffectsPageValues& controls, EffectsPageValues&
 {
     EffectsPageValues result = controls;
     if (controls.shadows) {
-        const int lit = CountLights(controls.lights);
-        if (lit == 0)
-            return PageLeave::Refuse("You must turn on at least one light if you want Shadows.\n\n"
-                                     "Either turn off Shadows or turn on at least one light.");
-        if (lit > 5)
-            return PageLeave::Refuse("You can not have more than 5 lights turned on.");
+        if (const CheckResult lights = CheckLights(controls.lights); !lights.accepted)
+            return PageLeave::Refuse(lights.message);
         result.lights = controls.lights & kLightMask;
     } else {
         result.lights = kDefaultLight;
@@ -131,12 +107,11 @@ PageLeave LeaveEffectsPage(const EffectsPageValues& controls, EffectsPageValues&
         result.shadowStyle = 3;
         result.tablePosition = 0;
     }
-    if ((result.shadowColor & 0xFFFFFF) == 0xFFFFFF)
-        return PageLeave::Refuse("Shadows can not be white.\n\n"
-                                 "Either turn off Shadows or choose a different Shadow color.");
-    if (result.reflection && result.shadows && result.tablePosition == kTableBehind)
-        return PageLeave::Refuse("You can not combine Reflection with this Table Position.\n\n"
-                                 "Either turn off Reflection or change the Table Position.");
+    if (const CheckResult colour = CheckShadowColor(result.shadowColor, CheckPlace::EffectsPage); !colour.accepted)
+        return PageLeave::Refuse(colour.message);
+    if (const CheckResult table = CheckReflectionWithTable(result.reflection, result.shadows, result.tablePosition);
+        !table.accepted)
+        return PageLeave::Refuse(table.message);
     stored = result;
     return PageLeave::Accept();
 }
@@ -195,18 +170,9 @@ PageLeave LeaveEffects2Page(const Effects2PageControls& c, int renderWidth, int 
         v.colorEffectStyle = c.colorEffectStyle;
         v.colorEffectColor = c.colorEffectColor & 0xFFFFFF;
         if (c.colorEffectStyle == kStyleColorize) {
-            const COLORREF color = v.colorEffectColor;
-            if (color == 0)
-                return PageLeave::Refuse("You can not colorize the image to black.\n\n"
-                                         "Please choose another color, or select an another Color Effect "
-                                         "instead of Colorize.");
-            if (GetRValue(color) <= 64 && GetGValue(color) <= 64 && GetBValue(color) <= 64) {
-                const bool yes = ask && ask("You have chosen to Colorize to a very dark color. This will "
-                                            "result in the final image appearing very dark.\n\n"
-                                            "Are you sure that you really want to do this?");
-                if (!yes)
-                    return PageLeave::Refuse("");
-            }
+            const CheckResult colour = CheckColorizeColor(v.colorEffectColor, CheckPlace::EffectsPage, ask);
+            if (!colour.accepted)
+                return PageLeave::Refuse(colour.message);
         }
     } else {
         v.colorEffectStyle = 2;

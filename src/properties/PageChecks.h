@@ -43,9 +43,6 @@ struct EffectsPageValues {
     unsigned Store(SettingStore& store) const;
 };
 
-// Number of lit positions of a 5 x 5 light mask (bits above 24 are ignored).
-int CountLights(std::uint32_t mask) noexcept;
-
 // Checks the controls and, when they may be left, fills `stored` with what
 // the page stores (shadows off: one default light, grey shadow, "Best",
 // table beneath). On refusal `stored` is untouched.

@@ -97,13 +97,13 @@ TEST(FacePixels, RuleArithmetic)
     EXPECT_EQ(GetFacePixelsPerMm(0, 0, 0, 50, 50), 16);
     EXPECT_EQ(GetFacePixelsPerMm(300, 300, 300, 50, 50), 1);
     int w = 0, h = 0;
-    GetFaceBaseSize('R', 103, 190, 28, 5, w, h);
+    GetFacePixelSize('R', 103, 190, 28, 5, w, h);
     EXPECT_EQ(w, 140);
     EXPECT_EQ(h, 950);
-    GetFaceBaseSize('u', 103, 190, 28, 5, w, h);
+    GetFacePixelSize('u', 103, 190, 28, 5, w, h);
     EXPECT_EQ(w, 515);
     EXPECT_EQ(h, 140);
-    GetFaceBaseSize('S', 86, 54, 0, 10, w, h); // no depth: still one pixel
+    GetFacePixelSize('S', 86, 54, 0, 10, w, h); // no depth: still one pixel
     EXPECT_EQ(w, 1);
     EXPECT_EQ(h, 540);
 }

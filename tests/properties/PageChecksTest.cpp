@@ -2,6 +2,8 @@
 // and what each page stores.
 #include "properties/PageChecks.h"
 
+#include "properties/SettingChecks.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -44,7 +46,7 @@ TEST(EffectsPage, LightCountLimits)
 
     // Bits 0, 4, 20, 24 (the four corners) and 12 (centre): five lights.
     controls.lights = (1u << 0) | (1u << 4) | (1u << 20) | (1u << 24) | (1u << 12);
-    EXPECT_EQ(CountLights(controls.lights), 5);
+    EXPECT_EQ(CountLitLights(controls.lights), 5);
     controls.topFade = 99;
     EXPECT_TRUE(LeaveEffectsPage(controls, stored).ok);
     EXPECT_EQ(stored.lights, controls.lights);
@@ -60,7 +62,7 @@ TEST(EffectsPage, LightCountLimits)
     EXPECT_EQ(stored.topFade, 99);
 
     // Bits above the 25 positions are not lights.
-    EXPECT_EQ(CountLights(0xFE000000u | 0x3u), 2);
+    EXPECT_EQ(CountLitLights(0xFE000000u | 0x3u), 2);
 }
 
 TEST(EffectsPage, ShadowsOffStoresDefaults)
