@@ -694,15 +694,6 @@ bool CProjectFile::Load(CVtwinDoc& doc, const std::string& path)
         doc.ShowMessage("Can't open " + path + " (" + error + ").");
         return false;
     }
-    CDocContent content;
-    std::string warning;
-    if (!Read(doc, bytes.data(), bytes.size(), content, error, &warning)) {
-        doc.ShowMessage(error);
-        return false;
-    }
-    doc.GetUndoStore().Clear();
-    doc.TakeContent(std::move(content));
-    if (!warning.empty())
-        doc.ShowMessage(warning);
-    return true;
+    CArchiveReader in(bytes.data(), bytes.size());
+    return doc.Serialize(in);
 }

@@ -152,3 +152,29 @@ bool CVtwinDoc::OpenProject(const std::string& path)
     SetModifiedFlag(false);
     return true;
 }
+
+bool CVtwinDoc::Serialize(CArchiveWriter& out)
+{
+    std::string error;
+    if (!CProjectFile::Write(*this, out, error)) {
+        ShowMessage(error);
+        return false;
+    }
+    return true;
+}
+
+bool CVtwinDoc::Serialize(CArchiveReader& in)
+{
+    CDocContent content;
+    std::string error, warning;
+    if (!CProjectFile::Read(*this, in.Current(), in.Remaining(), content, error, &warning)) {
+        ShowMessage(error);
+        return false;
+    }
+    in.Skip(in.Remaining());
+    m_Undo->Clear();
+    TakeContent(std::move(content));
+    if (!warning.empty())
+        ShowMessage(warning);
+    return true;
+}

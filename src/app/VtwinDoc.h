@@ -16,6 +16,8 @@
 #include <vector>
 
 class CAppFolders;
+class CArchiveReader;
+class CArchiveWriter;
 class CUndoStore;
 
 // Shows one message to the user (a message box in the desktop program).
@@ -129,6 +131,13 @@ public:
     // Reads the project at `path`. On failure a message is shown and the
     // document keeps what it held before.
     bool OpenProject(const std::string& path);
+
+    // The document's stream itself: writing shows "Out of memory" and fails
+    // when an object cannot be written; reading shows its refusal or damage
+    // message and keeps the document as it was, else replaces its content and
+    // empties the undo store.
+    bool Serialize(CArchiveWriter& out);
+    bool Serialize(CArchiveReader& in);
 
     // Swaps in content read from a file (used by the loader).
     void TakeContent(CDocContent content) noexcept;
