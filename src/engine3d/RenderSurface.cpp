@@ -319,6 +319,9 @@ void CRenderSurface::DrawTexturedQuad(int x0, int y0, int x1, int y1, int x2, in
 
     const CTexture* tex = textures ? textures->GetPicture(faceCode) : nullptr;
     const bool isDisc = faceCode == FaceCode::kDisc;
+    // A face without a picture shows its fill colour; a CD-ROM without one
+    // shows nothing (a grey square beside the box would look broken).
+    if (!tex && isDisc) return;
     const bool cdHalf = isDisc && textures && textures->cdHalf;
     const bool whiteAvoid = textures && textures->whiteAvoid;
     const double radius = textures ? textures->cornerRadius : 0.0;

@@ -103,7 +103,8 @@ public:
     // A line in a colour; both end points widen the box (which may be null).
     virtual void DrawLine(COLORREF colour, int x1, int y1, int x2, int y2, CBoundingBox* box);
     // A mapped four-corner face, corners in picture pixels. `sampleCount` above
-    // 25 selects the 10 x 10 grid, else 5 x 5.
+    // 25 selects the 10 x 10 grid, else 5 x 5. A face code without a picture
+    // samples the polygon's fill colour, except the CD-ROM, which is skipped.
     virtual void DrawTexturedQuad(int x0, int y0, int x1, int y1, int x2, int y2, int x3, int y3,
                                   const CTextureSet* textures, char faceCode, CPolygon3D& polygon,
                                   CBoundingBox* box, int sampleCount, bool soften);

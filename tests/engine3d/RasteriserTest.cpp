@@ -558,3 +558,15 @@ TEST(Rasteriser, FoldsDrawTheEdgesOfBoxFaces)
     DrawPolygon(cd, *disc.surface, CDrawOptions(), &disc.textures, nullptr);
     EXPECT_EQ(Get(*disc.target, 1, 20), RGB(0, 0, 200));
 }
+
+TEST(Rasteriser, FacesWithoutPictures)
+{
+    CScene scene;
+    CPolygon3D front = FlatFace(0.1, 0.1, 20.1, 20.1, 'F');
+    front.fillColour = RGB(90, 80, 70);
+    CPolygon3D cd = FlatFace(30.1, 0.1, 50.1, 20.1, 'C');
+    DrawPolygon(front, *scene.surface, CDrawOptions(), &scene.textures, nullptr);
+    DrawPolygon(cd, *scene.surface, CDrawOptions(), &scene.textures, nullptr);
+    EXPECT_EQ(Get(*scene.target, 10, 10), RGB(90, 80, 70)) << "a face shows its fill colour";
+    EXPECT_EQ(Get(*scene.target, 40, 10), kBackground) << "a CD-ROM without picture is not drawn";
+}
