@@ -595,6 +595,7 @@ void CMainFrame::DocumentChanged()
         for (int i = 0; i < m_doc->GetTabCount(); ++i)
             tabs << QString::fromStdString(m_doc->GetTabName(i));
     m_view->ZoomMap().Clear();
+    m_view->ResetRenderData();
     m_view->BuildTabs(tabs);
     SetFullMenus(m_doc->HasProduct());
     m_fillButton->SetColor(m_doc->GetDrawingDefaults().fillColour);

@@ -5,7 +5,9 @@
 #include "ui/FaceCanvas.h"
 #include "ui/MainFrame.h"
 #include "ui/LayoutSnapshotRecord.h"
+#include "ui/FlarePositionRecord.h"
 #include "ui/MessageBox.h"
+#include "ui/RenderPage.h"
 #include "ui/RasterImage.h"
 
 #include "app/UndoStore.h"
@@ -13,6 +15,12 @@
 #include "image/Raster.h"
 #include "layout/DrawPicture.h"
 #include "layout/RecordStream.h"
+#include "render/EngineBackend.h"
+#include "render/RenderOutput.h"
+#include "render/RenderPipeline.h"
+#include "app/AppFolders.h"
+
+#include <QFileDialog>
 
 #include <QApplication>
 #include <QClipboard>
@@ -76,6 +84,8 @@ QLabel* MakePictureLabel(QWidget* parent, const char* name)
 
 } // namespace
 
+CVtwinView::~CVtwinView() = default;
+
 CVtwinView::CVtwinView(CMainFrame* frame, QWidget* parent) : QWidget(parent), m_frame(frame)
 {
     setObjectName(QStringLiteral("vtwinView"));
@@ -122,17 +132,29 @@ CVtwinView::CVtwinView(CMainFrame* frame, QWidget* parent) : QWidget(parent), m_
     m_vbar->hide();
     m_pages->addWidget(m_canvasPage);
 
-    auto* layoutScroll = new QScrollArea(m_pages);
-    layoutScroll->setWidgetResizable(true);
-    m_layoutLabel = MakePictureLabel(layoutScroll, "layoutPicture");
-    layoutScroll->setWidget(m_layoutLabel);
-    m_pages->addWidget(layoutScroll);
+    m_layoutPage = new CRenderPage(m_pages);
+    m_layoutPage->setObjectName(QStringLiteral("layoutPicture"));
+    m_pages->addWidget(m_layoutPage);
+    m_renderPage = new CRenderPage(m_pages);
+    m_renderPage->setObjectName(QStringLiteral("renderPicture"));
+    m_pages->addWidget(m_renderPage);
+    connect(m_renderPage, &CRenderPage::pictureClicked, this, &CVtwinView::RepositionFlare);
 
-    auto* renderScroll = new QScrollArea(m_pages);
-    renderScroll->setWidgetResizable(true);
-    m_renderLabel = MakePictureLabel(renderScroll, "renderPicture");
-    renderScroll->setWidget(m_renderLabel);
-    m_pages->addWidget(renderScroll);
+    m_backend = std::make_unique<CEngineBackend>();
+    m_pipeline = std::make_unique<CRenderPipeline>();
+    m_pipeline->SetBackend(m_backend.get());
+    m_pipeline->SetFaceObjects([this](std::string_view key) -> const CFaceObjects* {
+        return m_doc ? m_doc->FindFaceObjects(key) : nullptr;
+    });
+    m_pipeline->GetProgress().SetSink([this](const std::string& status, int percent) {
+        m_frame->SetProgress(percent, QString::fromStdString(status));
+        // Let the status bar show the step; user input waits for the render.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    });
+    connect(this, &CVtwinView::renderDataStale, this, [this]() {
+        m_pipeline->GetCache().MarkStale("y");
+        m_pipeline->GetCache().MarkStale("x");
+    });
 
     // The property grid is built by its own module; this is where it goes.
     m_propertySlot = new QWidget(m_splitter);
@@ -237,8 +259,10 @@ void CVtwinView::OnTabChanged(int index)
         m_canvas->setFocus();
     } else if (name == QLatin1String("Layout")) {
         m_pages->setCurrentIndex(kPageLayout);
+        RefreshPicture();
     } else if (name == QLatin1String("Render")) {
         m_pages->setCurrentIndex(kPageRender);
+        RefreshPicture();
     } else {
         m_pages->setCurrentIndex(kPageEmpty);
     }
@@ -453,14 +477,52 @@ void CVtwinView::RunCustomZoom()
     SetZoomLevel(dialog.Percent());
 }
 
-void CVtwinView::SetLayoutPicture(const QImage& image)
+void CVtwinView::ResetRenderData()
 {
-    m_layoutLabel->setPixmap(QPixmap::fromImage(image));
+    m_pipeline->GetCache().Clear();
+    m_backend->DiscardModel();
+    m_layoutPage->SetPicture(QImage());
+    m_renderPage->SetPicture(QImage());
 }
 
-void CVtwinView::SetRenderPicture(const QImage& image)
+void CVtwinView::RefreshPicture()
 {
-    m_renderLabel->setPixmap(QPixmap::fromImage(image));
+    CProduct* product = m_doc ? m_doc->GetProduct() : nullptr;
+    const QString name = CurrentTabName();
+    const bool render = name == QLatin1String("Render");
+    if (!product || (!render && name != QLatin1String("Layout")))
+        return;
+    CRenderPage* page = render ? m_renderPage : m_layoutPage;
+    const char* code = render ? "z" : "x";
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool ok = m_pipeline->Render(code, *product);
+    QApplication::restoreOverrideCursor();
+    m_frame->SetProgress(-1);
+    const CSide* side = product->FindSidePtr(code);
+    if (ok && side && side->GetPicture()) {
+        page->SetPicture(RasterToQImage(*side->GetPicture()));
+    } else {
+        page->SetPicture(QImage());
+        page->SetPlaceholder(QStringLiteral("The picture could not be made."));
+    }
+}
+
+void CVtwinView::RepositionFlare(int px, int py)
+{
+    CProduct* product = m_doc ? m_doc->GetProduct() : nullptr;
+    const QImage& picture = m_renderPage->Picture();
+    if (!product || picture.isNull() || product->GetSettings().GetInt(ModelKey(31)) == 0)
+        return;
+    const int w = picture.width(), h = picture.height();
+    if (px < 0 || py < 0 || px >= w || py >= h)
+        return;
+    Undo().Push(std::make_unique<CFlarePositionRecord>(*m_doc), true);
+    product->GetSettings().SetReal(ModelKey(33), static_cast<double>(px) / w);
+    product->GetSettings().SetReal(ModelKey(34), static_cast<double>(py) / h);
+    m_pipeline->GetCache().MarkStale("z");
+    MarkModified();
+    RefreshPicture();
+    emit commandStateChanged();
 }
 
 // ---- layout editing ----------------------------------------------------------------
@@ -648,6 +710,8 @@ void CVtwinView::DoUndo(bool redo)
     const std::string& face = result.faceKey;
     if (face.empty())
         return;
+    if (result.updateKind == CFlarePositionRecord::kUpdateFinish)
+        m_pipeline->GetCache().MarkStale("z");
     if (CurrentFaceKey() != face) {
         for (int i = 0; i < m_tabs->count(); ++i)
             if (FaceKeyOfTab(m_tabs->tabText(i)) == face) {
@@ -658,7 +722,9 @@ void CVtwinView::DoUndo(bool redo)
     if (CDrawObjectList* list = CurrentObjects())
         LayoutEdit::FixDominant(*list);
     MarkModified();
-    emit renderDataStale();
+    if (result.updateKind == 0)
+        emit renderDataStale();
+    RefreshPicture();
     m_canvas->update();
     emit commandStateChanged();
 }
@@ -780,6 +846,8 @@ bool CVtwinView::RunEditCommand(int id)
             return true;
         }
     switch (id) {
+    case ID_RENDER_TO_CLIPBOARD:
+    case ID_RENDER_TO_FILE: RenderOut(id == ID_RENDER_TO_FILE); return true;
     case ID_EDIT_UNDO: DoUndo(false); return true;
     case ID_EDIT_REDO: DoUndo(true); return true;
     case ID_EDIT_COPY: DoCopy(); return true;
@@ -869,4 +937,48 @@ bool CVtwinView::RunEditCommand(int id)
     case ID_ROTATE_RIGHT: edit("Rotate Right %s", [](CObjectVector& o) { LayoutEdit::Rotate(o, false); }); return true;
     default: return false;
     }
+}
+
+void CVtwinView::RenderOut(bool toFile)
+{
+    CProduct* product = m_doc ? m_doc->GetProduct() : nullptr;
+    if (!product)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool ok = m_pipeline->Render("z", *product);
+    QApplication::restoreOverrideCursor();
+    m_frame->SetProgress(-1);
+    CSide* side = product->FindSidePtr("z");
+    if (!ok || !side || !side->GetPicture()) {
+        ShowMessage(this, QStringLiteral("The project could not be rendered."), EMessageIcon::Warning);
+        return;
+    }
+    if (CurrentTabName() == QLatin1String("Render"))
+        m_renderPage->SetPicture(RasterToQImage(*side->GetPicture()));
+    if (!toFile) {
+        QApplication::clipboard()->setImage(RasterToQImage(*side->GetPicture()));
+        return;
+    }
+    const CAppFolders* folders = m_frame->Folders();
+    CRenderOutput output(folders ? &folders->UserSettings() : nullptr);
+    QString selected;
+    const QString filters = QStringLiteral("PNG Files (*.png);;BMP Files (*.bmp);;JPEG Files (*.jpg *.jpeg);;PCX Files (*.pcx)");
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Render To File"),
+                                                      QString::fromStdString(output.GetRememberedFolder()), filters,
+                                                      &selected);
+    if (path.isEmpty())
+        return;
+    const int filter = std::max<int>(1, static_cast<int>(filters.split(QStringLiteral(";;")).indexOf(selected)) + 1);
+    const std::string name = ApplyExtensionRule(path.toStdString(), filter);
+    std::string message, reason;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool saved = CRenderOutput::SaveRendering(*side->GetPicture(), name, filter, output.GetJpegQuality(),
+                                                    message, reason);
+    QApplication::restoreOverrideCursor();
+    if (!saved) {
+        ShowMessage(this, QString::fromStdString(message + (reason.empty() ? std::string() : "\n\n" + reason)),
+                    EMessageIcon::Error);
+        return;
+    }
+    output.RememberFolderOf(name);
 }

@@ -10,10 +10,14 @@
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <string>
 
 class QLabel;
 class QMenu;
+class CRenderPage;
+class CRenderPipeline;
+class CEngineBackend;
 class QScrollBar;
 class QSplitter;
 class QStackedWidget;
@@ -28,6 +32,7 @@ class CVtwinView : public QWidget {
     Q_OBJECT
 public:
     explicit CVtwinView(CMainFrame* frame, QWidget* parent = nullptr);
+    ~CVtwinView() override;
 
     // Supplies the picture shown for a face tab (by tab name).
     using FacePictureSource = std::function<QImage(const QString& face)>;
@@ -60,9 +65,15 @@ public:
     // Face name of a tab command number; empty when the id is no tab command.
     static QString TabNameOfCommand(int id);
 
-    // Shows a picture on the "Layout" or "Render" page.
-    void SetLayoutPicture(const QImage& image);
-    void SetRenderPicture(const QImage& image);
+    // Brings the picture of the "Layout" or "Render" tab up to date and shows it.
+    void RefreshPicture();
+    CRenderPage* RenderPage() const { return m_renderPage; }
+    CRenderPage* LayoutPage() const { return m_layoutPage; }
+    CRenderPipeline& Pipeline() { return *m_pipeline; }
+    // A click on the rendering at picture pixel (px, py), y down.
+    void RepositionFlare(int px, int py);
+    // Forgets every prepared render picture (a new or opened project).
+    void ResetRenderData();
 
     // ---- layout editing on the current face ----------------------------------
     // Objects of the current face; null while no face tab is shown.
@@ -108,6 +119,7 @@ private:
     void StepZoom(bool in);
     void RunCustomZoom();
     bool RunEditCommand(int id);
+    void RenderOut(bool toFile);
     void DoUndo(bool redo);
     void DoCopy();
     void DoPaste();
@@ -120,8 +132,10 @@ private:
     CFaceCanvas* m_canvas = nullptr;
     QScrollBar* m_hbar = nullptr;
     QScrollBar* m_vbar = nullptr;
-    QLabel* m_layoutLabel = nullptr;
-    QLabel* m_renderLabel = nullptr;
+    CRenderPage* m_layoutPage = nullptr;
+    CRenderPage* m_renderPage = nullptr;
+    std::unique_ptr<CRenderPipeline> m_pipeline;
+    std::unique_ptr<CEngineBackend> m_backend;
     QLabel* m_emptyLabel = nullptr;
     QLabel* m_location = nullptr;
     QWidget* m_propertySlot = nullptr;
