@@ -44,6 +44,8 @@ public:
         p[2] = c.r;
     }
 
+    const std::uint8_t* Row(int y) const noexcept { return m_pixels + static_cast<std::size_t>(y) * m_stride; }
+
     // Colour of reference position `index` (0..8) as seen from (x, y).
     Rgb Reference(int index, int x, int y) const noexcept
     {
@@ -67,6 +69,13 @@ inline void UnpackDiff(int group, std::uint8_t d, int& dr, int& dg, int& db) noe
     dr = (d >> (wg + wb)) + 1;
     dg = ((d >> wb) & ((1 << wg) - 1)) + 1;
     db = (d & ((1 << wb) - 1)) + 1;
+}
+
+// Blue, green, red bytes as one number, for comparing pixels.
+inline std::uint32_t Pack(const std::uint8_t* p) noexcept
+{
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16;
 }
 
 inline std::uint8_t Wrap(int v) noexcept { return static_cast<std::uint8_t>(v & 0xFF); }
@@ -192,42 +201,43 @@ public:
     CRowEncoder(const std::uint8_t* pixels, int width, int height, std::size_t stride, std::vector<std::uint8_t>& out)
         : m_plane(const_cast<std::uint8_t*>(pixels), width, height, stride), m_width(width), m_out(out) {}
 
+    // Codes one row pixel by pixel. A run of a reference colour is always the
+    // cheapest code (one byte for up to five pixels); since every reference
+    // whose colour equals the pixel gives a run of the same length (the pixels
+    // equal to it from x on), the first matching reference in order of
+    // preference wins and the run is measured once.
     void Row(int y, Rgb& current)
     {
+        const std::uint8_t* r0 = m_plane.Row(y);
+        const std::uint8_t* r1 = y >= 1 ? m_plane.Row(y - 1) : nullptr;
+        const std::uint8_t* r2 = y >= 2 ? m_plane.Row(y - 2) : nullptr;
+        const std::uint32_t first = Pack(m_plane.Row(0));
         int x = 0;
         while (x < m_width) {
-            const Rgb p = m_plane.Get(x, y);
-            // Longest run of a reference colour (one byte, up to five pixels).
-            int bestLen = 0, bestRef = -1;
-            for (int r = 8; r >= 0; --r) {
-                int rx = x + kRefOffset[r][0], ry = y + kRefOffset[r][1];
-                if (r == 0) {
-                    if (x == 0 && y == 0)
-                        continue;
-                    rx = 0;
-                    ry = 0;
-                }
-                if (!m_plane.Inside(rx, ry))
-                    continue;
-                const Rgb ref = m_plane.Get(rx, ry);
-                int len = 0;
-                while (len < 5 && x + len < m_width && m_plane.Get(x + len, y) == ref)
+            const std::uint32_t c = Pack(r0 + 3 * x);
+            // Reference positions, most useful first: left, above, above-left, ...
+            int ref = -1;
+            if (x >= 1 && Pack(r0 + 3 * (x - 1)) == c) ref = 8;
+            else if (r1 && Pack(r1 + 3 * x) == c) ref = 7;
+            else if (r1 && x >= 1 && Pack(r1 + 3 * (x - 1)) == c) ref = 6;
+            else if (x >= 2 && Pack(r0 + 3 * (x - 2)) == c) ref = 5;
+            else if (r2 && Pack(r2 + 3 * x) == c) ref = 4;
+            else if (r2 && x >= 2 && Pack(r2 + 3 * (x - 2)) == c) ref = 3;
+            else if (r2 && x >= 1 && Pack(r2 + 3 * (x - 1)) == c) ref = 2;
+            else if (r1 && x >= 2 && Pack(r1 + 3 * (x - 2)) == c) ref = 1;
+            else if ((x > 0 || y > 0) && first == c) ref = 0;
+            const Rgb p{r0[3 * x + 2], r0[3 * x + 1], r0[3 * x]};
+            if (ref >= 0) {
+                int len = 1;
+                while (len < 5 && x + len < m_width && Pack(r0 + 3 * (x + len)) == c)
                     ++len;
-                if (len > bestLen) {
-                    bestLen = len;
-                    bestRef = r;
-                    if (len == 5)
-                        break;
-                }
-            }
-            if (bestLen > 0) {
-                m_out.push_back(static_cast<std::uint8_t>(kRunBase[bestLen] + bestRef));
-                x += bestLen;
+                m_out.push_back(static_cast<std::uint8_t>(kRunBase[len] + ref));
+                x += len;
                 current = p;
                 continue;
             }
             if (p == current) {
-                m_out.push_back(1); // no-op opcode: the current colour once
+                m_out.push_back(1); // an otherwise unused opcode: the current colour once
             } else {
                 Single(p, x, y);
                 current = p;
