@@ -8,6 +8,7 @@
 #include "image/Raster.h"
 
 #include <algorithm>
+#include <new>
 
 void PrepareTextureSet(const CModelSpec& spec, CTextureSet& textures)
 {
@@ -73,9 +74,15 @@ bool CProductModel::Draw(const CModelSpec& spec, bool quality, const CModelArea&
         if (error) *error = "The model area of the picture is empty.";
         return false;
     }
-    if (!m_built || m_quality != quality || !(m_spec == spec)) Build(spec, quality);
-    const CFitContext fit = Fit(area);
-    return RenderModelPicture(m_mesh, fit, spec, textures, scratch, alpha, progress, error);
+    try {
+        if (!m_built || m_quality != quality || !(m_spec == spec)) Build(spec, quality);
+        const CFitContext fit = Fit(area);
+        return RenderModelPicture(m_mesh, fit, spec, textures, scratch, alpha, progress, error);
+    } catch (const std::bad_alloc&) {
+        Discard();
+        if (error) *error = "Out of memory";
+        return false;
+    }
 }
 
 namespace {

@@ -48,8 +48,11 @@ void Put(CRaster& target, int x, int y, CBGR c) noexcept
 // or above b, pages strictly between.
 void Bands(int extent, const CPageEdgeStyle& s, int& a, int& b) noexcept
 {
-    a = static_cast<int>(extent * s.frontPercent * 0.01);
-    b = static_cast<int>(extent * (s.frontPercent + s.pagesPercent) * 0.01);
+    // Shares outside 0 .. 100 % (a damaged file) are held to the picture.
+    const double front = std::clamp(s.frontPercent, 0, 100);
+    const double pages = std::clamp(s.pagesPercent, 0, 100);
+    a = static_cast<int>(extent * front * 0.01);
+    b = static_cast<int>(extent * std::min(front + pages, 100.0) * 0.01);
 }
 
 // Page colour at depth position t (pixels from the front).

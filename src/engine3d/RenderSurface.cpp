@@ -6,6 +6,7 @@
 #include <cassert>
 #include <cmath>
 #include <cstdlib>
+#include <new>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -346,7 +347,7 @@ void CRenderSurface::DrawTexturedQuad(int x0, int y0, int x1, int y1, int x2, in
     const std::ptrdiff_t texStride = tex ? tex->stride : 0;
     const double texW = tex ? tex->width - 1 : 0.0;
     const double texH = tex ? tex->height - 1 : 0.0;
-    if (soften) EnsureSoftening();
+    if (soften && !EnsureSoftening()) soften = false; // no memory: draw without softening
 
     for (int y = m_scanLow; y <= m_scanHigh; ++y) {
         const int left = m_scanLeft[static_cast<std::size_t>(y)];
@@ -429,12 +430,18 @@ void CRenderSurface::DrawTexturedQuad(int x0, int y0, int x1, int y1, int x2, in
                     p[1] = static_cast<std::uint8_t>(sum1 / count);
                     p[2] = static_cast<std::uint8_t>(sum2 / count);
                 } else {
-                    CPartialPixel& rec = InsertPartial(x, y); // new records take the background
-                    rec.count += count;
-                    rec.faces += 1;
-                    rec.sum[0] += sum0;
-                    rec.sum[1] += sum1;
-                    rec.sum[2] += sum2;
+                    CPartialPixel* rec = InsertPartial(x, y); // new records take the background
+                    if (!rec) { // the table cannot grow: draw the pixel as it is
+                        p[0] = static_cast<std::uint8_t>(sum0 / count);
+                        p[1] = static_cast<std::uint8_t>(sum1 / count);
+                        p[2] = static_cast<std::uint8_t>(sum2 / count);
+                        continue;
+                    }
+                    rec->count += count;
+                    rec->faces += 1;
+                    rec->sum[0] += sum0;
+                    rec->sum[1] += sum1;
+                    rec->sum[2] += sum2;
                     cov = static_cast<std::uint8_t>(std::min(cov + count, 255));
                 }
             } else {
@@ -524,11 +531,16 @@ void CRenderSurface::EndPolygon(int handle, CBoundingBox* box)
 // ---------------------------------------------------------------------------
 // Edge softening.
 
-void CRenderSurface::EnsureSoftening()
+bool CRenderSurface::EnsureSoftening() noexcept
 {
-    if (m_coverage.empty())
-        m_coverage.assign(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height), 0);
-    if (m_partial.empty()) m_partial.resize(4096);
+    try {
+        if (m_coverage.empty())
+            m_coverage.assign(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height), 0);
+        if (m_partial.empty()) m_partial.resize(4096);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
 }
 
 void CRenderSurface::ClearSoftening() noexcept
@@ -566,9 +578,9 @@ CRenderSurface::CPartialPixel* CRenderSurface::FindPartial(int x, int y) noexcep
     }
 }
 
-CRenderSurface::CPartialPixel& CRenderSurface::InsertPartial(int x, int y)
+CRenderSurface::CPartialPixel* CRenderSurface::InsertPartial(int x, int y) noexcept
 {
-    if ((m_partialCount + 1) * 2 > m_partial.size()) GrowPartialTable();
+    if ((m_partialCount + 1) * 2 > m_partial.size() && !GrowPartialTable()) return nullptr;
     const std::uint32_t key =
         static_cast<std::uint32_t>(y) * static_cast<std::uint32_t>(m_width) + static_cast<std::uint32_t>(x) + 1;
     const std::size_t mask = m_partial.size() - 1;
@@ -583,7 +595,7 @@ CRenderSurface::CPartialPixel& CRenderSurface::InsertPartial(int x, int y)
                 slot.background[1] = p[1];
                 slot.background[2] = p[2];
             }
-            return slot;
+            return &slot;
         }
         if (slot.key == 0) {
             const std::uint8_t* p = Pixel(x, y);
@@ -592,7 +604,7 @@ CRenderSurface::CPartialPixel& CRenderSurface::InsertPartial(int x, int y)
             slot.background[1] = p[1];
             slot.background[2] = p[2];
             ++m_partialCount;
-            return slot;
+            return &slot;
         }
     }
 }
@@ -607,11 +619,17 @@ void CRenderSurface::RemovePartial(int x, int y) noexcept
     rec->key = key;
 }
 
-void CRenderSurface::GrowPartialTable()
+bool CRenderSurface::GrowPartialTable() noexcept
 {
+    std::vector<CPartialPixel> grown;
+    try {
+        grown.assign(std::max<std::size_t>(m_partial.size() * 2, 4096), CPartialPixel());
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     std::vector<CPartialPixel> old;
     old.swap(m_partial);
-    m_partial.assign(std::max<std::size_t>(old.size() * 2, 4096), CPartialPixel());
+    m_partial.swap(grown);
     const std::size_t mask = m_partial.size() - 1;
     m_partialCount = 0;
     for (const CPartialPixel& rec : old) {
@@ -621,6 +639,7 @@ void CRenderSurface::GrowPartialTable()
         m_partial[i] = rec;
         ++m_partialCount;
     }
+    return true;
 }
 
 int CRenderSurface::GetCoverage(int x, int y) const noexcept

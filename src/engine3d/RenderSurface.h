@@ -145,16 +145,16 @@ private:
     void ScanEdge(int x1, int y1, int x2, int y2) noexcept;
     void ScanPoint(int x, int y) noexcept;
     void SetPixel(int x, int y, COLORREF colour) noexcept;
-    void EnsureSoftening();
+    bool EnsureSoftening() noexcept;
     std::uint8_t& Coverage(int x, int y) noexcept
     {
         return m_coverage[static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) +
                           static_cast<std::size_t>(x)];
     }
     CPartialPixel* FindPartial(int x, int y) noexcept;
-    CPartialPixel& InsertPartial(int x, int y);
+    CPartialPixel* InsertPartial(int x, int y) noexcept;
     void RemovePartial(int x, int y) noexcept;
-    void GrowPartialTable();
+    bool GrowPartialTable() noexcept;
 
     CRaster* m_target = nullptr;
     int m_width = 0;
