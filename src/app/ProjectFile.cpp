@@ -7,6 +7,7 @@
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"
 #include "image/Raster.h"
+#include "properties/Appearance.h"
 #include "properties/SettingStore.h"
 
 #include <fcntl.h>
@@ -187,21 +188,20 @@ public:
         if (r == Read::Ok)
             r = Marker(CProjectFile::kSideBlockEnd);
         if (r != Read::Failed && !hasFirst) {
-            // Colour, gradient and pattern pictures are not stored: rebuild them,
-            // counting them against the same picture budget.
+            // Colour, gradient and pattern pictures are not stored: rebuild them
+            // from the settings, counting them against the same picture budget.
+            // One that cannot be built is left out (the settings still describe
+            // it), rather than refusing the whole project.
             int w = 0, h = 0;
-            const SettingStore& s = side.GetSettings();
-            const std::int64_t k = s.GetInt(SideKey(kSideMagnification));
-            const std::int64_t bw = s.GetInt(SideKey(kSideBaseWidth)), bh = s.GetInt(SideKey(kSideBaseHeight));
-            if (k > 0 && bw > 0 && bh > 0 && k * bw <= CRaster::kMaxDimension && k * bh <= CRaster::kMaxDimension) {
-                w = static_cast<int>(k * bw);
-                h = static_cast<int>(k * bh);
-                const std::uint64_t bytes = static_cast<std::uint64_t>(CRaster::EffWidthFor(w, 24)) * static_cast<std::uint64_t>(h);
-                if (bytes > m_Budget)
-                    return Fail(TooLarge(static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h)));
+            std::uint64_t bytes = 0;
+            const bool sized = GetAppearanceSize(side.GetSettings(), w, h) && w <= CRaster::kMaxDimension &&
+                               h <= CRaster::kMaxDimension;
+            if (sized)
+                bytes = static_cast<std::uint64_t>(CRaster::EffWidthFor(w, 24)) * static_cast<std::uint64_t>(h);
+            if (sized && bytes <= m_Budget) {
                 m_Budget -= static_cast<std::size_t>(bytes);
+                BuildAppearance(side);
             }
-            BuildAppearance(side);
         }
         return r;
     }

@@ -637,3 +637,30 @@ TEST(ProjectFileRead, OpeningEmptiesTheUndoStore)
     EXPECT_FALSE(d.doc.IsModified());
     EXPECT_EQ(d.doc.GetPathName(), folder.Path() + "p.vtp");
 }
+
+TEST(ProjectFileRead, AnAppearanceTooLargeToBuildIsLeftOutNotRefused)
+{
+    // A colour side of 40000 x 40000 pixels: its picture is not stored and
+    // cannot be rebuilt within the picture budget; the project still opens.
+    Hand h;
+    h.head().defaults().emptyLayout().str("BOX").emptySettings().u32(0xCA5A407A).u32(2);
+    for (const char* key : {"F", "G"}) {
+        const std::uint32_t size = key[0] == 'F' ? 40000 : 3;
+        h.u32(0xFEEDBAC7).str(key).u32(0x87654321).u32(0xA1141B01);
+        h.u32(0x4A74A61C).u32(4);
+        h.u32(10001).u8('S').u32(1).u32(10013).u8('S').u32(1);
+        h.u32(10014).u8('S').u32(size).u32(10015).u8('S').u32(size);
+        h.u32(0xCA4C410E);
+        h.u32(0x4A74A61C).u32(0).u32(0xCA4C410E).u32(0x4A74A61C).u32(0).u32(0xCA4C410E).u32(0x04A61C11);
+        h.u32(0).u32(0).u32(0xFEDCBA90).u32(0x7CABDEEF);
+    }
+    h.u32(0x51484504);
+    Doc d;
+    std::string note;
+    ASSERT_TRUE(ReadInto(d, h.b, &note)) << note;
+    ASSERT_TRUE(d.doc.HasProduct());
+    EXPECT_EQ(d.doc.GetProduct()->FindSidePtr("F")->GetPicture(), nullptr);
+    EXPECT_EQ(d.doc.GetProduct()->FindSidePtr("F")->GetSettings().GetInt(SideKey(kSideBaseWidth)), 40000);
+    ASSERT_NE(d.doc.GetProduct()->FindSidePtr("G")->GetPicture(), nullptr);
+    EXPECT_EQ(d.doc.GetProduct()->FindSidePtr("G")->GetPicture()->GetWidth(), 3);
+}
