@@ -531,9 +531,13 @@ bool CProjectFile::Read(CVtwinDoc& doc, const std::uint8_t* data, std::size_t si
         std::string oldestText, writerText;
         if (!in.ReadU32(oldest) || !in.ReadString(oldestText) || !in.ReadU32(writer) || !in.ReadString(writerText))
             return finish(false);
-        if (oldest > kOldestReader)
+        if (oldest > kOldestReader) {
+            // A version text is a few characters; a damaged one must not flood the message.
+            if (writerText.size() > 64)
+                writerText.resize(64);
             return reader.Fail("This file can only be read by Vantorel version " + writerText + " or later."),
                    finish(false);
+        }
 
         content = CDocContent{};
         using R = CProjectFile::ReadResult;
