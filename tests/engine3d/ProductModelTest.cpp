@@ -2,6 +2,7 @@
 // source, the CD-ROM square and rim, binder rings, cards and the CD kind.
 #include "engine3d/ModelBuilder.h"
 #include "engine3d/ModelRenderer.h"
+#include "engine3d/PolygonDrawer.h"
 
 #include <gtest/gtest.h>
 
@@ -330,4 +331,29 @@ TEST(ModelMesh, HostileDimensionsStayFinite)
                 ASSERT_TRUE(std::isfinite(v.y));
                 ASSERT_TRUE(std::isfinite(v.z));
             }
+}
+
+TEST(ModelMesh, DiscPassFollowsTheRightSide)
+{
+    // Turned to show its right side the box lets the inside CD-ROM be drawn
+    // after the box (pass 4); turned the other way before it (pass 2). The
+    // mirrored reflection decides the same way.
+    for (int yRotation : {25, -25}) {
+        CModelSpec spec = BookCD(3);
+        spec.settings.yRotation = yRotation;
+        spec.settings.reflection = true;
+        spec.settings.shadows = false;
+        CProductModel pm;
+        pm.Build(spec, true);
+        pm.Fit(CModelArea{400, 0, 0});
+        CPolygonList& model = pm.GetMesh().lists[0];
+        CPolygonList& mirror = pm.GetMesh().lists[1];
+        AssignDrawPasses(model);
+        AssignDrawPasses(mirror);
+        const int want = yRotation > 0 ? 4 : 2;
+        EXPECT_EQ(model[5].faceCode, 'C');
+        EXPECT_EQ(model[5].drawPass, want) << "y rotation " << yRotation;
+        EXPECT_EQ(mirror[5].drawPass, want) << "reflection, y rotation " << yRotation;
+        EXPECT_EQ(model[0].drawPass, 3);
+    }
 }
