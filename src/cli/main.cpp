@@ -6,6 +6,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "cli/Commands.h"
+#include "cli/SetupCommand.h"
 
 namespace {
 
@@ -18,6 +19,7 @@ void PrintUsage(std::FILE* out)
                  "  info P.vtp\n"
                  "  set P.vtp NAME=VALUE...      (names as in the property grid, e.g. \"Bevel Size=12\")\n"
                  "  models                       (the catalogue)\n"
+                 "  setup [--installed DIR] [--again]  (prepare the data folder)\n"
                  "  demo -o OUT.png [--project P.vtp]\n");
 }
 
@@ -52,6 +54,7 @@ int main(int argc, char** argv)
     }
     const std::string command = args[i];
     const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+    if (command == "setup") return RunSetup(context, rest);
     if (command == "new") return RunNew(context, rest);
     if (command == "render") return RunRender(context, rest);
     if (command == "info") return RunInfo(context, rest);

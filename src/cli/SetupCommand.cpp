@@ -1,0 +1,72 @@
+#include "cli/SetupCommand.h"
+
+#include "app/AppFolders.h"
+#include "catalogue/InstalledData.h"
+#include "catalogue/Setup.h"
+
+#include <cstdio>
+#include <optional>
+
+int RunSetup(const SCliContext& context, const std::vector<std::string>& args)
+{
+    std::string installed;
+    bool again = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--installed" && i + 1 < args.size()) {
+            installed = args[++i];
+        } else if (args[i] == "--again") {
+            again = true;
+        } else {
+            PrintError("usage: setup [--installed DIR] [--again]");
+            return kExitUsage;
+        }
+    }
+    std::string error;
+    std::optional<CAppFolders> folders = CAppFolders::Create(context.dataDir, error);
+    if (!folders) {
+        PrintError(error);
+        return kExitFailed;
+    }
+    if (installed.empty())
+        installed = FindInstalledDataFolder(GetExecutablePath());
+    if (again && !folders->PutProgramInt("Init", "Template", 0)) {
+        PrintError("can not write " + folders->GetProgramSettingsFile());
+        return kExitFailed;
+    }
+
+    SetupListener listener;
+    if (!context.quiet) {
+        listener.onStepTitle = [](const std::string& title) { std::fprintf(stderr, "\n%s\n", title.c_str()); };
+        // Only changes are printed: the bar moves hundreds of times.
+        listener.onProgress = [lastPercent = -1, lastEstimate = std::string()](
+                                  int position, int total, const std::string& estimate) mutable {
+            const int percent = total > 0 ? position * 100 / total : 0;
+            if (percent == lastPercent && estimate == lastEstimate)
+                return;
+            lastPercent = percent;
+            lastEstimate = estimate;
+            std::fprintf(stderr, "\r%3d%%  Estimated Time Remaining: %-28s", percent, estimate.c_str());
+            std::fflush(stderr);
+        };
+    }
+    SetupOptions options;
+    options.installedDataFolder = installed;
+    CSetup setup(*folders, options, listener);
+    const SetupResult result = setup.Run();
+    if (!context.quiet && result.outcome != SetupOutcome::AlreadyDone)
+        std::fprintf(stderr, "\n");
+    switch (result.outcome) {
+    case SetupOutcome::AlreadyDone:
+        if (!context.quiet)
+            std::printf("The data folder %s is already set up.\n", folders->GetInternalFolder().c_str());
+        return kExitOk;
+    case SetupOutcome::Completed:
+        if (!context.quiet)
+            std::printf("Set up the data folder %s.\n", folders->GetInternalFolder().c_str());
+        return kExitOk;
+    case SetupOutcome::Failed:
+    default:
+        PrintError(result.message);
+        return kExitFailed;
+    }
+}
