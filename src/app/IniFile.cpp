@@ -213,7 +213,7 @@ void CIniDocument::Parse(std::string_view text) {
         std::size_t end = text.find('\n', start);
         if (end == std::string_view::npos) end = text.size();
         std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        while (!line.empty() && line.back() == '\r') line.remove_suffix(1);  // CR LF (or stray CRs)
         m_Lines.emplace_back(line);
         start = end + 1;
     }

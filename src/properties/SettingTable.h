@@ -167,6 +167,17 @@ const SettingInfo* FindSetting(std::uint32_t id) noexcept;
 // each quotient truncated toward zero (rendered picture size in pixels).
 int GetBorderBevelLimit(int renderWidth, int renderHeight) noexcept;
 
+// Lights mask: bit (x + 5 y) is the light in column x (0 left .. 4 right) and
+// row y (0 bottom .. 4 top) of the 5 x 5 grid around the product.
+constexpr int kLightGridSize = 5;
+constexpr std::uint32_t kLightMaskAll = (1u << 25) - 1;
+constexpr std::uint32_t LightBit(int column, int row) noexcept {
+    return 1u << (column + kLightGridSize * row);
+}
+constexpr bool IsLightOn(std::uint32_t mask, int column, int row) noexcept {
+    return (mask & LightBit(column, row)) != 0;
+}
+
 // The ids in the order a new product receives their start values.
 std::span<const std::uint32_t> GetStartValueOrder() noexcept;
 

@@ -76,6 +76,12 @@ TEST(ShadowCheck, OnlyPureWhiteIsRefused) {
 TEST(LightsCheck, OneToFiveLightsAccepted) {
     EXPECT_EQ(CountLitLights((1u << 0) | (1u << 4) | (1u << 20) | (1u << 24)), 4) << "the four corners";
     EXPECT_EQ(CountLitLights(0x100), 1);
+    // The default 0x100 is bit 8: column 3, row 1.
+    EXPECT_EQ(LightBit(3, 1), 0x100u);
+    EXPECT_TRUE(IsLightOn(0x100, 3, 1));
+    EXPECT_FALSE(IsLightOn(0x100, 1, 3));
+    const std::uint32_t corners = LightBit(0, 0) | LightBit(4, 0) | LightBit(0, 4) | LightBit(4, 4);
+    EXPECT_EQ(corners, (1u << 0) | (1u << 4) | (1u << 20) | (1u << 24));
     EXPECT_EQ(CountLitLights(0xFE000000u), 0) << "bits above the 5 x 5 grid are not lights";
 
     CheckResult r = CheckLights(0);
