@@ -6,6 +6,8 @@
 #include "app/AppFolders.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/NamedColors.h"
+#include "catalogue/PictureLibrary.h"
+#include "app/IniFile.h"
 #include "image/Raster.h"
 
 #include <gtest/gtest.h>
@@ -36,6 +38,15 @@ void MakeInstalledData(const fs::path& dir)
     for (const CatalogueEntry& e : GetCatalogue())
         std::ofstream(dir / GetCatalogueSectionName(e), std::ios::binary) << std::string(200, 'x');
     std::ofstream(dir / "dtx_paper.bmp", std::ios::binary) << std::string(300, 'p');
+    std::ofstream(dir / "dck_003.bmp", std::ios::binary) << std::string(300, 'k');
+    // A library folder described the way the build writes it.
+    fs::create_directories(dir / "library" / "Skies");
+    CIniDocument lib;
+    lib.PutString("Default", "0.Credit", "Studio");
+    lib.PutString("Image", "1.Path", "sky.bmp");
+    lib.PutString("Image", "1.Name", "Clear Sky");
+    ASSERT_TRUE(lib.Save((dir / "library" / "Skies" / "vtlib.ini").string()));
+    fs::create_directories(dir / "library" / "NotALibrary");
 }
 
 struct Recorder {
@@ -288,6 +299,15 @@ TEST_F(SetupRunTest, ModelEntriesAndInstalledData)
     EXPECT_EQ(s_folders->GetProgramString("dmo_med_015.bmp", "SIDEPROV"), "FUDLR");
     EXPECT_TRUE(IsCompleteFile(Internal("dmo_bic_032.bmp")));
     EXPECT_TRUE(IsCompleteFile(Internal("dtx_paper.bmp")));
+    EXPECT_TRUE(IsCompleteFile(Internal("dck_003.bmp")));
+    // The library list names the installed library folders that have a description.
+    const std::vector<std::string> folders = ReadLibraryList(Internal("vudarivu.ini"));
+    ASSERT_EQ(folders.size(), 1u);
+    EXPECT_EQ(folders[0], (s_root / "installed" / "library" / "Skies").string() + "/");
+    const std::vector<LibraryEntry> pictures = ReadLibraryFolder(folders[0]);
+    ASSERT_EQ(pictures.size(), 1u);
+    EXPECT_EQ(pictures[0].name, "Clear Sky");
+    EXPECT_EQ(pictures[0].credit, "Studio");
 }
 
 TEST_F(SetupRunTest, SecondRunSkipsCompletePictures)
