@@ -8,6 +8,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLabel>
 #include <QProgressDialog>
 #include <QFile>
@@ -189,6 +191,9 @@ bool CVtwinApplication::InitInstance(const QStringList& arguments, int& exitCode
             });
     if (!line.project.isEmpty())
         m_frame->OpenProject(line.project);
+    // Without a window manager "maximised" means nothing: fill the screen.
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        m_frame->setGeometry(screen->availableGeometry());
     m_frame->showMaximized();
     return true;
 }

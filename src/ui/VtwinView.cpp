@@ -102,7 +102,6 @@ CVtwinView::CVtwinView(CMainFrame* frame, QWidget* parent) : QWidget(parent), m_
     m_tabs = new QTabBar(left);
     m_tabs->setObjectName(QStringLiteral("faceTabs"));
     m_tabs->setExpanding(false);
-    m_tabs->setDocumentMode(true);
     m_tabs->setDrawBase(true);
     tabRow->addWidget(m_tabs, 1);
     m_location = new QLabel(left);
