@@ -44,6 +44,42 @@ bool ParseYesNo(std::string_view text, int& value)
     return false;
 }
 
+// "F/P/B": front cover, pages and back cover in percent of the depth, as the
+// grid row shows them; the three must add up to 100.
+SSettingEditResult ApplyPageDepths(CProduct& product, std::string_view value)
+{
+    SSettingEditResult result;
+    std::string parts[3];
+    int n = 0;
+    for (char c : value) {
+        if (c == '/') {
+            if (++n > 2) break;
+        } else if (c != '%') {
+            parts[n] += c;
+        }
+    }
+    const char* labels[3] = {"Front Cover", "Pages", "Back Cover"};
+    int v[3] = {0, 0, 0};
+    if (n != 2) {
+        result.message = "Page Depth % wants three numbers, as in 10/80/10 (front cover / pages / back cover).";
+        return result;
+    }
+    for (int i = 0; i < 3; ++i) {
+        const IntFieldResult r = ValidateIntField(parts[i], 0, 100, labels[i], "%");
+        if (!r.ok) return result.message = r.message, result;
+        v[i] = r.value;
+    }
+    if (v[0] + v[1] + v[2] != 100) {
+        result.message = "The page depth percentages must add up to 100.";
+        return result;
+    }
+    SettingStore& s = product.GetSettings();
+    result.updateMask = s.SetInt(ModelKey(kSetPageDepthFront), v[0]) | s.SetInt(ModelKey(kSetPageDepthPages), v[1]) |
+                        s.SetInt(ModelKey(kSetPageDepthBack), v[2]);
+    result.ok = true;
+    return result;
+}
+
 }  // namespace
 
 bool ParseColour(std::string_view text, unsigned& colourRef)
@@ -145,10 +181,17 @@ SSettingEditResult ApplySettingEdit(CProduct& product, std::string_view assignme
         result.message = "Expected NAME=VALUE, got \"" + std::string(assignment) + "\".";
         return result;
     }
+    const std::string lowerName = Lower(Trim(assignment.substr(0, eq)));
+    if (lowerName == "page depth %" || lowerName == "page depth percentages")
+        return ApplyPageDepths(product, assignment.substr(eq + 1));
     std::string error;
     const SettingInfo* info = FindSettingByName(assignment.substr(0, eq), error);
     if (info == nullptr) {
         result.message = error;
+        return result;
+    }
+    if (info->id == kSetPageDepthFront || info->id == kSetPageDepthBack || info->id == kSetPageDepthPages) {
+        result.message = "The page depths are set together, as in \"Page Depth %=10/80/10\" (front cover / pages / back cover).";
         return result;
     }
     const std::string value = Trim(assignment.substr(eq + 1));

@@ -8,6 +8,56 @@
 #include "app/IniFile.h"
 #include "image/Raster.h"
 
+const char* const kRenderToFileTitle = "Render To File";
+const char* const kRenderFileFilter =
+    "Portable Network Graphics (PNG)|*.png|Windows Bitmap (BMP)|*.bmp|JPEG Bitmap (JPEG)|*.jpg;*.jpeg|"
+    "PC PaintBrush (PCX)|*.pcx||";
+const char* const kRenderFormatsTitle = "Render File Formats";
+const char* const kRenderFormatsIntro =
+    "You are about to be prompted for the file name and format to render to. Which format you choose can "
+    "greatly affect the quality and file size of the resulting file.  Here is how to choose:";
+
+std::string GetRenderFormatsExplanation()
+{
+    static const char* const kParagraphs[] = {
+        "- PNG format produces lossless (meaning the image will be saved exactly as rendered) images, and is a "
+        "compressed file format so the files are usually quite small. PNG is generally the best option to choose "
+        "if you intend to use your cover image on a web page, within an eBook page, or intend to later (using an "
+        "external painting program) convert your image to a low-color format such as GIF.",
+        "- BMP format also produces lossless images, but is not compressed which means the files created may be "
+        "very large. You should choose BMP if you want to use the cover image as a Splash screen (set using the "
+        "Edit Start Up... feature) in eBook created with Tarvell. BMP files are also useful if you need to load "
+        "your images into programs which do not support the PNG format. If you intend to later (using an external "
+        "painting program) convert your image to a low-color format such as GIF, but your paint program does not "
+        "support PNG, then use BMP.",
+        "- JPEG is a lossy (meaning some fine detail may be lost and minor distortions may appear in the image "
+        "and/or background) compressed format, that was originally designed for storing photographic images. If "
+        "you decide to render into JPEG format, you will be prompted for the JPEG Quality setting (between 0 and "
+        "100). The larger the value that you enter for JPEG Quality, the less fine detail will be lost, but the "
+        "larger the file produced will be.",
+        "- PCX is a lossless format, with some compression. It is principally useful if you need to transfer "
+        "your image into older graphics software which may not support the other formats, but otherwise we "
+        "recommend that you use one of the other formats.",
+    };
+    std::string text;
+    for (const char* p : kParagraphs) {
+        if (!text.empty()) text += "\r\n\r\n";
+        text += p;
+    }
+    return text;
+}
+
+int GetPromptRenderNoAsk(const CIniFile* ini) { return ini ? ini->GetInt("GUI", "PromptRenderNoAsk", 0) : 0; }
+void SetPromptRenderNoAsk(const CIniFile* ini, bool noAsk)
+{
+    if (ini) ini->PutInt("GUI", "PromptRenderNoAsk", noAsk ? 1 : 0);
+}
+int GetPromptFormatNoAsk(const CIniFile* ini) { return ini ? ini->GetInt("GUI", "PromptFormatNoAsk", 0) : 0; }
+void SetPromptFormatNoAsk(const CIniFile* ini, bool noAsk)
+{
+    if (ini) ini->PutInt("GUI", "PromptFormatNoAsk", noAsk ? 1 : 0);
+}
+
 int ImageTypeForFilter(int filter) noexcept
 {
     switch (filter) {

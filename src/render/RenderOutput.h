@@ -27,6 +27,20 @@ std::string ApplyExtensionRule(std::string_view name, int filter);
 // The folder part of a path, up to and including its last slash ("" when none).
 std::string FolderOfPath(std::string_view path);
 
+// Texts of the render-to-file flow shown by the desktop program.
+extern const char* const kRenderToFileTitle;      // "Render To File" (save dialog title)
+extern const char* const kRenderFileFilter;       // the save dialog's filter list
+extern const char* const kRenderFormatsTitle;     // "Render File Formats"
+extern const char* const kRenderFormatsIntro;     // the text above the explanation box
+// The four paragraphs (PNG, BMP, JPEG, PCX) joined by "\r\n\r\n".
+std::string GetRenderFormatsExplanation();
+
+// Remembered prompt choices in the user settings ("GUI" section); 1 = do not ask.
+int GetPromptRenderNoAsk(const CIniFile* userSettings);
+void SetPromptRenderNoAsk(const CIniFile* userSettings, bool noAsk);
+int GetPromptFormatNoAsk(const CIniFile* userSettings);
+void SetPromptFormatNoAsk(const CIniFile* userSettings, bool noAsk);
+
 class CRenderOutput {
 public:
     // `userSettings` may be null (nothing is remembered between runs then).
