@@ -14,8 +14,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     // Keeps hostile sizes from spending the fuzzer's memory on one input.
-    CRaster::SetAllocationLimit(std::size_t{32} << 20);
-    CProjectFile::SetPictureBudget(std::size_t{64} << 20);
+    CRaster::SetAllocationLimit(std::size_t{16} << 20);
+    CProjectFile::SetPictureBudget(std::size_t{24} << 20);
 
     CUndoStore undo;
     CVtwinDoc doc(nullptr, &undo);
