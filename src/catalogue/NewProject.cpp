@@ -6,6 +6,7 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"
+#include "catalogue/WizardLists.h"
 #include "image/Raster.h"
 #include "properties/SettingKey.h"
 
@@ -168,14 +169,13 @@ void Report(const NewProjectProgress& progress, const std::string& text)
         progress(text);
 }
 
-// CD positions of the kind's list (box kinds: 0, 1, 3, 5; the others: 0, 2, 3, 4, 5).
+// The position must be an entry of the kind's list (box kinds: 0, 1, 3, 5).
 bool IsCDPositionOf(const CProduct& product, int position)
 {
-    static constexpr int kBox[] = {0, 1, 3, 5};
-    static constexpr int kBook[] = {0, 2, 3, 4, 5};
-    if (product.UsesBoxCDPositions())
-        return std::find(std::begin(kBox), std::end(kBox), position) != std::end(kBox);
-    return std::find(std::begin(kBook), std::end(kBook), position) != std::end(kBook);
+    for (const CDPositionChoice& choice : GetCDPositionChoices(product))
+        if (choice.value == position)
+            return true;
+    return false;
 }
 
 } // namespace

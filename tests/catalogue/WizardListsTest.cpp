@@ -1,0 +1,76 @@
+// The picture lists of the wizard pages: file patterns, CD-ROM pictures with
+// their names, sub-pictures, and the CD position pictures of each kind.
+#include "catalogue/WizardLists.h"
+
+#include "app/IniFile.h"
+#include "catalogue/Product.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+namespace fs = std::filesystem;
+
+TEST(WizardLists, FilePatterns)
+{
+    struct Case {
+        const char* pattern;
+        const char* name;
+        bool match;
+    };
+    const Case cases[] = {
+        {"dfl_*.bmp", "dfl_001.bmp", true},  {"dfl_*.bmp", "DFL_002.BMP", true}, {"dfl_*.bmp", "dfl_.bmp", true},
+        {"dfl_*.bmp", "dzp_001.bmp", false}, {"dfl_*.bmp", "dfl_001.png", false}, {"dfl_*.bmp", "xdfl_001.bmp", false},
+        {"d?x_*", "dcx_003.bmp", true},      {"d?x_*", "dx_003.bmp", false},      {"*", "", true},
+        {"*.bmp", "a.bmp.bmp", true},        {"a*b*c", "aXbYbZc", true},          {"a*b*c", "aXbYbZ", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MatchFilePattern(c.pattern, c.name), c.match) << c.pattern << " / " << c.name;
+}
+
+TEST(WizardLists, PicturesOfTheInternalFolder)
+{
+    std::random_device rd;
+    const fs::path dir = fs::temp_directory_path() / ("vt_lists_" + std::to_string(rd()));
+    fs::create_directories(dir);
+    for (const char* f : {"dcd_c009.bmp", "dcd_a101.bmp", "ecd_c009.png", "dfl_002.bmp", "dfl_001.bmp", "dzp_001.bmp"})
+        std::ofstream(dir / f) << "x";
+    fs::create_directories(dir / "dcd_folder.bmp"); // not a file
+    const CIniFile ini((dir / "vtwin.ini").string());
+    ASSERT_TRUE(ini.PutString("Alias", "c009", "Blue"));
+    ASSERT_TRUE(ini.PutString("Alias", "dfl_001.bmp", "Aqua 1/Floppy Disk"));
+
+    const auto cds = ListCDImageChoices(dir.string(), ini);
+    ASSERT_EQ(cds.size(), 2u);
+    EXPECT_EQ(cds[0].file, "dcd_a101.bmp");
+    EXPECT_EQ(cds[0].section, "a101");
+    EXPECT_EQ(cds[0].name, "");
+    EXPECT_EQ(cds[1].section, "c009");
+    EXPECT_EQ(cds[1].name, "Blue");
+
+    const auto floppies = ListSubPictureChoices(dir.string(), "dfl_*.bmp", ini);
+    ASSERT_EQ(floppies.size(), 2u);
+    EXPECT_EQ(floppies[0].file, "dfl_001.bmp");
+    EXPECT_EQ(floppies[0].name, "Aqua 1");
+    EXPECT_TRUE(ListFolderFiles((dir / "missing").string(), "*").empty());
+    fs::remove_all(dir);
+}
+
+TEST(WizardLists, CDPositionPicturesFollowTheKind)
+{
+    const auto box = CreateProduct("BOXCD");
+    const auto book = CreateProduct("BINDERCD");
+    ASSERT_TRUE(box && book);
+    const auto b = GetCDPositionChoices(*box);
+    ASSERT_EQ(b.size(), 4u);
+    EXPECT_EQ(b[1].value, 1);
+    EXPECT_STREQ(b[1].name, "Inside Front");
+    EXPECT_EQ(b[1].file, "dcx_001.bmp");
+    const auto k = GetCDPositionChoices(*book);
+    ASSERT_EQ(k.size(), 5u);
+    EXPECT_EQ(k[4].value, 5);
+    EXPECT_STREQ(k[4].name, "Behind The Book");
+    EXPECT_EQ(k[4].file, "dck_005.bmp");
+}
