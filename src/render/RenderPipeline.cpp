@@ -22,6 +22,8 @@ constexpr int kFlareShare = 5, kEffectShare = 5, kBevelShare = 3, kBorderShare =
 // Largest output side and magnification accepted from stored settings.
 constexpr int kMaxOutputSide = 10000;
 constexpr int kMaxMagnification = 16;
+// Largest scratch picture in pixels (3 bytes each, and the alpha layer again).
+constexpr long long kMaxScratchPixels = 48LL * 1000 * 1000;
 
 std::uint32_t Colour(const SettingStore& s, std::uint32_t id)
 {
@@ -75,10 +77,15 @@ SRenderSize GetRenderSize(const SettingStore& store) noexcept
     size.width = std::clamp<int>(store.GetInt(ModelKey(kSetRenderWidth)), 1, kMaxOutputSide);
     size.height = std::clamp<int>(store.GetInt(ModelKey(kSetRenderHeight)), 1, kMaxOutputSide);
     size.k = std::clamp<int>(store.GetInt(ModelKey(kSetMagnification)), 1, kMaxMagnification);
-    // The scratch picture must stay inside what the picture container accepts.
-    while (size.k > 1 && (static_cast<long long>(size.width) * size.k > CRaster::kMaxDimension ||
-                          static_cast<long long>(size.height) * size.k > CRaster::kMaxDimension))
-        --size.k;
+    // The scratch picture must stay inside what the picture container accepts
+    // and within a sane memory budget: a stored size from a damaged file must
+    // not ask for gigabytes.
+    auto tooLarge = [&size] {
+        const long long w = static_cast<long long>(size.width) * size.k;
+        const long long h = static_cast<long long>(size.height) * size.k;
+        return w > CRaster::kMaxDimension || h > CRaster::kMaxDimension || w * h > kMaxScratchPixels;
+    };
+    while (size.k > 1 && tooLarge()) --size.k;
     return size;
 }
 
@@ -198,6 +205,7 @@ bool CRenderPipeline::FullRender(CProduct& product)
     const int e = FinishingStart(f);
     const int sw = size.width * size.k;
     const int sh = size.height * size.k;
+    if (static_cast<long long>(sw) * sh > kMaxScratchPixels) return false;
 
     m_progress.SetStep("Preparing Background", 20);
     CRaster* scratch = EnsurePicture(product, "y", sw, sh, false);

@@ -311,16 +311,24 @@ TEST(RenderPipelineOutput, BitIdenticalRunToRun)
 
 TEST(RenderPipelineOutput, HugeStoredSizeIsRefusedWithoutDrawing)
 {
+    // A damaged file asking for 10000 x 10000 at k = 16: the magnification
+    // comes down to 1 and even that is beyond the scratch budget, so the
+    // render ends without drawing and without a huge allocation.
     SFixture f("BOX", 10000, 10000, 16);
     f.AllEffects(false);
-    // 10000 x 10000 would need a scratch of 65535+ per side: k comes down to 6,
-    // and the container still refuses 60000 x 60000 (above its allocation limit).
-    const bool ok = f.pipeline.Render("y", *f.product);
-    if (!ok) {
-        EXPECT_EQ(f.backend.draws, 0);
-    }
-    const SRenderSize s = GetRenderSize(f.product->GetSettings());
-    EXPECT_LE(s.width * s.k, CRaster::kMaxDimension);
+    EXPECT_FALSE(f.pipeline.Render("y", *f.product));
+    EXPECT_EQ(f.backend.draws, 0);
+    EXPECT_EQ(GetRenderSize(f.product->GetSettings()).k, 1);
+    EXPECT_FALSE(f.pipeline.GetCache().IsUpToDate("y"));
+    // 999 x 999 at k = 16 would be 255 million scratch pixels: k drops to 6.
+    SFixture g("BOX", 999, 999, 16);
+    EXPECT_EQ(GetRenderSize(g.product->GetSettings()).k, 6);
+    // Negative or zero stored values are brought into range.
+    SFixture h("BOX", -5, 0, -3);
+    const SRenderSize s = GetRenderSize(h.product->GetSettings());
+    EXPECT_EQ(s.width, 1);
+    EXPECT_EQ(s.height, 1);
+    EXPECT_EQ(s.k, 1);
 }
 
 TEST(RenderProgressState, PercentOnlyGrowsAndTextsArePrefixed)
