@@ -126,11 +126,13 @@ bool CRenderPipeline::Render(std::string_view change, CProduct& product)
         m_progress.SetStep("Preparing Background", 0);
         m_progress.SetStep("Rendering", 0);
         const SFinishSettings f = SFinishSettings::FromStore(product.GetSettings());
-        CRaster* alpha = EnsurePicture(product, "a", size.width, size.height, true);
-        if (m_backend && alpha) {
+        // The preview has its own working layer: "a" keeps the scratch size.
+        CRaster alpha;
+        if (m_backend && alpha.Create(size.width, size.height, 24) != nullptr) {
+            alpha.ToWhite();
             SModelDrawRequest request;
             request.target = preview;
-            request.alpha = alpha;
+            request.alpha = &alpha;
             const int frame = std::max(f.borders ? f.borderSize : 0, f.bevel ? f.bevelSize : 0);
             request.area = ComputeModelArea(size.width, size.height, 1, frame);
             request.magnification = 1;
