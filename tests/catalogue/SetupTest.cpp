@@ -259,8 +259,7 @@ TEST_F(SetupRunTest, PaleColoursMakeNoMediaButMoveTheBar)
     // White's light tone is white in every channel: no variant, the numbers
     // go on without a gap, and the bar still moved two places for it.
     const int sets = 2 * IndependentMediaColourCount();
-    EXPECT_TRUE(IsCompleteFile(Internal("dfl_" + std::to_string(sets) + ".bmp")) ||
-                IsCompleteFile(Internal("dfl_" + std::string(sets < 100 ? "0" : "") + std::to_string(sets) + ".bmp")));
+    EXPECT_EQ(sets, 202); // 101 of the 143 colours have a channel below 161
     char last[32], beyond[32];
     std::snprintf(last, sizeof last, "dfl_%03d.bmp", sets);
     std::snprintf(beyond, sizeof beyond, "dfl_%03d.bmp", sets + 1);
