@@ -192,6 +192,10 @@ void CVtwinView::BuildTabs(const QStringList& names)
         m_tabs->removeTab(0);
     for (const QString& name : names)
         m_tabs->addTab(name);
+    // A tab bar filled while its window is not shown yet keeps the height it
+    // had without tabs; give it the height its tabs need.
+    m_tabs->setMinimumHeight(names.isEmpty() ? 0 : m_tabs->sizeHint().height());
+    m_tabs->updateGeometry();
     m_building = false;
     m_propertySlot->setVisible(!names.isEmpty());
     if (names.isEmpty()) {

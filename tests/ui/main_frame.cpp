@@ -219,6 +219,16 @@ private slots:
         QCOMPARE(front.GetObject(0)->GetMaxY(), 90);
         QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Front"));
 
+        // A project opened before the window is first shown still gets its tab strip.
+        {
+            CMainFrame hidden{QString()};
+            QVERIFY(hidden.OpenProject(path));
+            hidden.resize(900, 700);
+            hidden.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&hidden));
+            QVERIFY(hidden.View()->TabBar()->height() >= 16);
+        }
+
         // A file that is not a project leaves the document as it was.
         const QString bad = m_dir.filePath(QStringLiteral("bad.vtp"));
         {
