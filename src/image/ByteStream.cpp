@@ -260,3 +260,35 @@ std::vector<std::uint8_t> CMemoryStream::Release()
     m_position = 0;
     return out;
 }
+
+// ---- CMemoryReader ------------------------------------------------------------
+
+std::size_t CMemoryReader::Read(void* buffer, std::size_t size, std::size_t count)
+{
+    if (buffer == nullptr || size == 0 || count == 0 || m_position >= m_size) {
+        return 0;
+    }
+    const std::size_t available = m_size - m_position;
+    const std::size_t items = std::min(count, available / size);
+    const std::size_t bytes = items < count ? available : items * size; // a partial item is consumed
+    std::memcpy(buffer, m_data + m_position, bytes);
+    m_position += bytes;
+    return items;
+}
+
+bool CMemoryReader::Seek(std::int64_t offset, int origin)
+{
+    std::int64_t base = 0;
+    switch (origin) {
+    case SEEK_SET: base = 0; break;
+    case SEEK_CUR: base = static_cast<std::int64_t>(m_position); break;
+    case SEEK_END: base = static_cast<std::int64_t>(m_size); break;
+    default: return false;
+    }
+    if ((offset < 0 && base < -offset) ||
+        (offset > 0 && base > std::numeric_limits<std::int64_t>::max() - offset)) {
+        return false;
+    }
+    m_position = static_cast<std::size_t>(base + offset);
+    return true;
+}

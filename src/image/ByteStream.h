@@ -105,3 +105,31 @@ private:
     std::size_t m_position = 0;
     bool m_error = false;
 };
+
+// A read-only stream over bytes owned by the caller, which must outlive it.
+// Used to decode pictures held in memory without copying them.
+class CMemoryReader final : public CByteStream {
+public:
+    CMemoryReader(const void* data, std::size_t size) noexcept
+        : m_data(static_cast<const std::uint8_t*>(data)), m_size(data != nullptr ? size : 0)
+    {
+    }
+
+    bool Close() override { m_data = nullptr; m_size = 0; m_position = 0; return true; }
+    std::size_t Read(void* buffer, std::size_t size, std::size_t count) override;
+    std::size_t Write(const void*, std::size_t, std::size_t) override { m_error = true; return 0; }
+    bool Seek(std::int64_t offset, int origin) override;
+    std::int64_t Tell() const override { return static_cast<std::int64_t>(m_position); }
+    std::int64_t Size() const override { return static_cast<std::int64_t>(m_size); }
+    bool Flush() override { return true; }
+    bool Eof() const override { return m_position >= m_size; }
+    bool Error() const override { return m_error; }
+    bool PutC(std::uint8_t) override { m_error = true; return false; }
+    int GetC() override { return m_position < m_size ? m_data[m_position++] : -1; }
+
+private:
+    const std::uint8_t* m_data;
+    std::size_t m_size;
+    std::size_t m_position = 0;
+    bool m_error = false;
+};

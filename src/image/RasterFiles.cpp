@@ -80,7 +80,7 @@ bool CRaster::Decode(CByteStream& stream, int imageType)
 
 bool CRaster::Decode(const std::uint8_t* data, std::size_t size, int imageType)
 {
-    CMemoryStream stream(data, size);
+    CMemoryReader stream(data, size);
     return Decode(stream, imageType);
 }
 
@@ -147,6 +147,6 @@ bool CRaster::CreateFromDIB(const std::uint8_t* data, std::size_t size)
         SetLastError("Error reading BMP info");
         return false;
     }
-    CMemoryStream stream(data, size);
+    CMemoryReader stream(data, size);
     return Decode(stream, IMAGE_TYPE_BMP);
 }

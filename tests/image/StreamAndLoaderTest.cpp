@@ -79,6 +79,27 @@ TEST(MemoryStream, GrowsInWholeBlocksAndStopsReadsAtTheEnd)
     EXPECT_EQ(p.GetC(), -1);
 }
 
+TEST(MemoryReader, ReadsCallerBytesAndRefusesWrites)
+{
+    const std::uint8_t data[6] = {1, 2, 3, 4, 5, 6};
+    CMemoryReader r(data, sizeof(data));
+    EXPECT_EQ(r.Size(), 6);
+    std::uint16_t pairs[4] = {};
+    EXPECT_EQ(r.Read(pairs, 2, 4), 3u);
+    EXPECT_TRUE(r.Eof());
+    EXPECT_EQ(r.GetC(), -1);
+    EXPECT_FALSE(r.Seek(-7, SEEK_END));
+    ASSERT_TRUE(r.Seek(-2, SEEK_END));
+    EXPECT_EQ(r.GetC(), 5);
+    ASSERT_TRUE(r.Seek(10, SEEK_SET)); // past the end: reads give nothing
+    EXPECT_EQ(r.Read(pairs, 1, 1), 0u);
+    EXPECT_EQ(r.Remaining(), 0);
+    EXPECT_FALSE(r.Error());
+    EXPECT_EQ(r.Write(data, 1, 1), 0u);
+    EXPECT_FALSE(r.PutC(1));
+    EXPECT_TRUE(r.Error());
+}
+
 TEST(FileStream, ReadsWritesAndMeasures)
 {
     TempDir dir;
