@@ -1,0 +1,44 @@
+#include "render/RenderFileFlow.h"
+
+#include "image/Raster.h"
+#include "render/RenderOutput.h"
+
+ERenderFileResult RunRenderToFile(CRaster& rendering, CRenderOutput& output, const CIniFile* ini,
+                                  const SRenderFileDialogs& dialogs, std::string* savedName)
+{
+    if (GetPromptFormatNoAsk(ini) == 0) {
+        bool dontExplain = false;
+        if (!dialogs.explainFormats || !dialogs.explainFormats(dontExplain)) return ERenderFileResult::Cancelled;
+        SetPromptFormatNoAsk(ini, dontExplain);
+    }
+    if (!dialogs.chooseFile) return ERenderFileResult::Cancelled;
+    const std::optional<SSaveChoice> choice = dialogs.chooseFile(output.GetRememberedFolder());
+    if (!choice || choice->fileName.empty()) return ERenderFileResult::Cancelled;
+    output.RememberFolderOf(choice->fileName);
+
+    const std::string name = ApplyExtensionRule(choice->fileName, choice->filter);
+    int quality = output.GetJpegQuality();
+    if (ImageTypeForFilter(choice->filter) == IMAGE_TYPE_JPEG) {
+        if (!dialogs.chooseJpegQuality) return ERenderFileResult::Cancelled;
+        const std::optional<int> q = dialogs.chooseJpegQuality(quality);
+        if (!q) return ERenderFileResult::Cancelled;
+        quality = *q < 0 ? 0 : (*q > 100 ? 100 : *q);
+        output.SetJpegQuality(quality);
+    }
+    std::string message, reason;
+    if (!CRenderOutput::SaveRendering(rendering, name, choice->filter, quality, message, reason)) {
+        if (dialogs.showMessage) dialogs.showMessage(message);
+        return ERenderFileResult::Failed;
+    }
+    if (savedName) *savedName = name;
+    return ERenderFileResult::Saved;
+}
+
+int AskRenderComplete(bool suppressed, const CIniFile* ini, const std::function<int(bool& dontAskAgain)>& prompt)
+{
+    if (suppressed || GetPromptRenderNoAsk(ini) != 0 || !prompt) return kRenderCompleteNo;
+    bool dontAsk = false;
+    const int choice = prompt(dontAsk);
+    SetPromptRenderNoAsk(ini, dontAsk);
+    return choice;
+}

@@ -1,0 +1,45 @@
+#pragma once
+// The Render To File command and the Rendering Complete prompt without their
+// dialogs: the desktop program supplies the dialogs as callbacks, this code
+// decides what is asked, in which order, what is remembered and what is said.
+
+#include <functional>
+#include <optional>
+#include <string>
+
+class CIniFile;
+class CRaster;
+class CRenderOutput;
+
+struct SSaveChoice {
+    std::string fileName;  // as typed in the dialog
+    int filter = 1;        // 1-based filter index
+};
+
+struct SRenderFileDialogs {
+    // Render File Formats: returns false on Cancel; sets `dontExplain` to the
+    // state of its check box.
+    std::function<bool(bool& dontExplain)> explainFormats;
+    // The save dialog, starting in `folder` (may be empty); nothing on Cancel.
+    std::function<std::optional<SSaveChoice>(const std::string& folder)> chooseFile;
+    // Set JPEG Quality, pre-filled with `quality` (0..100); nothing on Cancel.
+    std::function<std::optional<int>(int quality)> chooseJpegQuality;
+    // Shows a message box.
+    std::function<void(const std::string& message)> showMessage;
+};
+
+enum class ERenderFileResult { Saved, Cancelled, Failed };
+
+// Steps 2 to 7 of Render To File on an up-to-date rendering.
+ERenderFileResult RunRenderToFile(CRaster& rendering, CRenderOutput& output, const CIniFile* userSettings,
+                                  const SRenderFileDialogs& dialogs, std::string* savedName = nullptr);
+
+// The Rendering Complete prompt's buttons.
+enum ERenderCompleteChoice : int { kRenderCompleteCopy = 1, kRenderCompleteNo = 2, kRenderCompleteSave = 1211 };
+
+// After the Render tab rendered a new picture: shows the prompt (through
+// `prompt`, which returns the button and the check box state) unless
+// `suppressed` or "PromptRenderNoAsk" is 1, stores the check box and returns
+// the choice (kRenderCompleteNo when the prompt was not shown).
+int AskRenderComplete(bool suppressed, const CIniFile* userSettings,
+                      const std::function<int(bool& dontAskAgain)>& prompt);

@@ -1,0 +1,151 @@
+// Render To File and the Rendering Complete prompt walked through with
+// scripted dialogs.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "app/IniFile.h"
+#include "image/Raster.h"
+#include "render/RenderFileFlow.h"
+#include "render/RenderOutput.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct SFlow {
+    SFlow()
+        : dir(fs::temp_directory_path() /
+              ("vt_flow_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()))),
+          ini((dir / "vtprof.ini").string()), output(&ini), picture(16, 12, 24)
+    {
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        picture.Clear(90);
+        dialogs.explainFormats = [this](bool& dontExplain) {
+            calls.push_back("formats");
+            dontExplain = tickExplain;
+            return explainOk;
+        };
+        dialogs.chooseFile = [this](const std::string& folder) -> std::optional<SSaveChoice> {
+            calls.push_back("save:" + folder);
+            if (!saveName) return std::nullopt;
+            return SSaveChoice{*saveName, filter};
+        };
+        dialogs.chooseJpegQuality = [this](int q) -> std::optional<int> {
+            calls.push_back("quality:" + std::to_string(q));
+            return jpegAnswer;
+        };
+        dialogs.showMessage = [this](const std::string& m) { messages.push_back(m); };
+    }
+    ~SFlow() { fs::remove_all(dir); }
+    ERenderFileResult Run() { return RunRenderToFile(picture, output, &ini, dialogs, &saved); }
+
+    fs::path dir;
+    CIniFile ini;
+    CRenderOutput output;
+    CRaster picture;
+    SRenderFileDialogs dialogs;
+    std::vector<std::string> calls, messages;
+    bool tickExplain = false, explainOk = true;
+    std::optional<std::string> saveName;
+    int filter = 1;
+    std::optional<int> jpegAnswer = 75;
+    std::string saved;
+};
+
+}  // namespace
+
+TEST(RenderFileFlow, JpegNamesQualityAndRememberedChoices)
+{
+    SFlow f;
+    fs::create_directories(f.dir / "my.dir");
+    // Cover with the JPEG filter: explanation first, then the save dialog, then the quality (prefilled 100).
+    f.saveName = (f.dir / "cover").string();
+    f.filter = 3;
+    f.tickExplain = true;
+    ASSERT_EQ(f.Run(), ERenderFileResult::Saved) << (f.messages.empty() ? "" : f.messages[0]);
+    EXPECT_EQ(f.saved, (f.dir / "cover.jpg").string());
+    EXPECT_TRUE(fs::exists(f.dir / "cover.jpg"));
+    EXPECT_EQ(f.calls, (std::vector<std::string>{"formats", "save:", "quality:100"}));
+    EXPECT_EQ(f.ini.GetInt("GUI", "PromptFormatNoAsk", 0), 1);
+    EXPECT_EQ(f.ini.GetInt("Render", "JPEGQuality", -1), 75);
+
+    // With PromptFormatNoAsk = 1 the save dialog comes at once, in the remembered
+    // folder, and the quality dialog offers the last quality.
+    f.calls.clear();
+    f.saveName = (f.dir / "cover.v1").string();
+    f.jpegAnswer = 0;  // 0 is accepted
+    ASSERT_EQ(f.Run(), ERenderFileResult::Saved);
+    EXPECT_EQ(f.calls, (std::vector<std::string>{"save:" + f.dir.string() + "/", "quality:75"}));
+    EXPECT_EQ(f.saved, (f.dir / "cover.v1").string());  // an extension is kept
+    EXPECT_EQ(f.ini.GetInt("Render", "JPEGQuality", -1), 0);
+
+    f.saveName = (f.dir / "my.dir" / "cover").string();  // a dot in the folder name only
+    ASSERT_EQ(f.Run(), ERenderFileResult::Saved);
+    EXPECT_EQ(f.saved, (f.dir / "my.dir" / "cover.jpg").string());
+    EXPECT_EQ(f.ini.GetString("Dir", "Render To File", ""), (f.dir / "my.dir").string() + "/");
+}
+
+TEST(RenderFileFlow, CancelAnywhereSavesNothingAndSaysNothing)
+{
+    {
+        SFlow f;
+        f.explainOk = false;
+        f.saveName = (f.dir / "a").string();
+        EXPECT_EQ(f.Run(), ERenderFileResult::Cancelled);
+        EXPECT_EQ(f.calls, (std::vector<std::string>{"formats"}));
+        EXPECT_EQ(f.ini.GetInt("GUI", "PromptFormatNoAsk", 0), 0);  // Cancel stores nothing
+    }
+    {
+        SFlow f;
+        f.saveName.reset();
+        EXPECT_EQ(f.Run(), ERenderFileResult::Cancelled);
+    }
+    {
+        SFlow f;
+        f.saveName = (f.dir / "a").string();
+        f.filter = 3;
+        f.jpegAnswer.reset();
+        EXPECT_EQ(f.Run(), ERenderFileResult::Cancelled);
+        EXPECT_FALSE(fs::exists(f.dir / "a.jpg"));
+        EXPECT_TRUE(f.messages.empty());
+    }
+    {
+        SFlow f;  // other formats never ask for the quality
+        f.saveName = (f.dir / "b").string();
+        f.filter = 2;
+        EXPECT_EQ(f.Run(), ERenderFileResult::Saved);
+        EXPECT_EQ(f.saved, (f.dir / "b.bmp").string());
+        EXPECT_EQ(f.calls.size(), 2u);
+    }
+}
+
+TEST(RenderFileFlow, SaveFailureNamesTheFile)
+{
+    SFlow f;
+    f.saveName = (f.dir / "missing" / "cover").string();
+    f.filter = 4;
+    EXPECT_EQ(f.Run(), ERenderFileResult::Failed);
+    ASSERT_EQ(f.messages.size(), 1u);
+    EXPECT_EQ(f.messages[0], "Error rendering to " + (f.dir / "missing" / "cover.pcx").string());
+}
+
+TEST(RenderCompletePrompt, CheckBoxIsStoredAndSuppressionHolds)
+{
+    const fs::path dir = fs::temp_directory_path() / "vt_render_complete";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const CIniFile ini((dir / "vtprof.ini").string());
+    int shown = 0;
+    auto saveTicked = [&](bool& dontAsk) { ++shown; dontAsk = true; return static_cast<int>(kRenderCompleteSave); };
+    // Render To File / Clipboard suppress the prompt even when they render.
+    EXPECT_EQ(AskRenderComplete(true, &ini, saveTicked), kRenderCompleteNo);
+    EXPECT_EQ(shown, 0);
+    EXPECT_EQ(AskRenderComplete(false, &ini, saveTicked), kRenderCompleteSave);
+    EXPECT_EQ(ini.GetInt("GUI", "PromptRenderNoAsk", 0), 1);
+    EXPECT_EQ(AskRenderComplete(false, &ini, saveTicked), kRenderCompleteNo);  // not asked again
+    EXPECT_EQ(shown, 1);
+    fs::remove_all(dir);
+}
