@@ -334,6 +334,7 @@ bool DecodeBmp(CByteStream& stream, CRaster& image)
                 image.SetLastError("Cancelled");
                 return false;
             }
+            image.SetProgress(static_cast<int>(static_cast<std::int64_t>(y) * 100 / h));
             if (stream.Read(image.GetBits(y), 1, rowBytes) != rowBytes) {
                 image.SetLastError("BMP file is truncated");
                 return false;
@@ -350,6 +351,7 @@ bool DecodeBmp(CByteStream& stream, CRaster& image)
                 image.SetLastError("Cancelled");
                 return false;
             }
+            image.SetProgress(static_cast<int>(static_cast<std::int64_t>(y) * 100 / h));
             if (stream.Read(row.data(), 1, rowBytes) != rowBytes) {
                 image.SetLastError("BMP file is truncated");
                 return false;
@@ -366,6 +368,7 @@ bool DecodeBmp(CByteStream& stream, CRaster& image)
     if (topDown) {
         image.Flip();
     }
+    image.SetProgress(100);
     return true;
 }
 

@@ -201,6 +201,7 @@ bool DecodePcx(CByteStream& stream, CRaster& image)
             image.SetLastError("Cancelled");
             return false;
         }
+        image.SetProgress(static_cast<int>(static_cast<std::int64_t>(line) * 100 / height));
         const std::uint8_t* src = data.data() + static_cast<std::size_t>(line) * lineBytes;
         const int y = height - 1 - line;
         std::uint8_t* row = image.GetBits(y);
@@ -234,6 +235,7 @@ bool DecodePcx(CByteStream& stream, CRaster& image)
             }
         }
     }
+    image.SetProgress(100);
     return true;
 }
 
