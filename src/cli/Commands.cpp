@@ -22,7 +22,19 @@
 
 void PrintError(const std::string& message)
 {
-    std::fprintf(stderr, "vantorel-cli: %s\n", message.c_str());
+    // One line per failure: message-box texts with paragraph breaks are joined.
+    std::string line;
+    bool pendingSpace = false;
+    for (char c : message) {
+        if (c == '\n' || c == '\r') {
+            pendingSpace = !line.empty();
+            continue;
+        }
+        if (pendingSpace && c != ' ') line += ' ';
+        pendingSpace = false;
+        line += c;
+    }
+    std::fprintf(stderr, "vantorel-cli: %s\n", line.c_str());
 }
 
 namespace {

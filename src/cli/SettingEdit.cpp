@@ -289,6 +289,8 @@ SSettingEditResult ApplySettingEdit(CProduct& product, std::string_view assignme
         return result;
     }
 
+    if (info->id == kSetReflection && number == 1 && s.GetInt(ModelKey(kSetTablePosition)) == 1)
+        result.message = CheckTablePositionChoice(1, true).message;  // stored, but not drawn
     if (info->id == kSetTablePosition) {
         const CheckResult check = CheckTablePositionChoice(number, s.GetInt(ModelKey(kSetReflection)) != 0);
         result.message = check.message;

@@ -49,6 +49,12 @@ refuse "bad choice" 1 "Effect Style must be one of" run set "$p" "Effect Style=S
 refuse "all or nothing" 1 "Rotation" run set "$p" "Brightness=120" "X Rotation=61"
 [[ "$(md5sum <"$p")" == "$before" ]] || { echo "FAIL: a refused set changed the file"; fails=$((fails + 1)); }
 
+check "reflection with the vertical table informs" run set "$p" "Table Position=Behind (Vertical Table)" "Reflection=Yes"
+grep -q "Reflections can not be combined with this Table Position, so will not be displayed." "$work/out" || { echo "FAIL: no table information"; fails=$((fails + 1)); }
+check "back to the horizontal table" run -q set "$p" "Table Position=Beneath (Horizontal Table)" "Reflection=No"
+check "page depths together" run -q set "$p" "Page Depth %=20/70/10"
+refuse "page depths must add up" 1 "The page depth percentages must add up to 100." run set "$p" "Page Depth %=20/70/20"
+
 # Render in each format; the format follows the extension, PNG when there is none.
 check "render png (no extension)" run -q render "$p" -o "$work/cover"
 [[ "$(magic "$work/cover.png" 8)" == "89504e470d0a1a0a" ]] || { echo "FAIL: cover.png is no PNG"; fails=$((fails + 1)); }
@@ -77,6 +83,7 @@ refuse "editable dimension range" 2 "Depth must be between 1 and 300." run new "
 refuse "render size range" 2 "Width must be between 50 and 999 pixels." run new "VHS Box" --size 20x400 -o "$work/w.vtp"
 refuse "unknown model" 1 "no model named" run new "Teapot" -o "$work/w.vtp"
 [[ ! -e "$work/w.vtp" ]] || { echo "FAIL: a refused new wrote a file"; fails=$((fails + 1)); }
+refuse "unusable data folder" 1 "can not be created" "$cli" --data-dir /proc/no-such-root new "VHS Box" -o "$work/w.vtp"
 refuse "usage" 2 "usage" run render
 refuse "unknown command" 2 "unknown command" run frobnicate
 
