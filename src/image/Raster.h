@@ -136,7 +136,11 @@ public:
     void FastAlpha(CRaster& dest, int alpha, int x1, int x2, int y1, int y2) const noexcept;
 
     // ---- Conversion and geometry ---------------------------------------------------
-    // Target 4, 8 or 24 bits (see the .cpp for the exact rules). False when empty.
+    // Widens the picture to 4, 8 or 24 bits: true at once when it already has
+    // the target count, false when it has more (nothing changes) or when it is
+    // empty. Palette targets keep the indices and the palette; 24 bits receive
+    // every pixel's colour. The escape flag stops it between rows (false, the
+    // picture unchanged).
     bool IncreaseBpp(int targetBpp);
     bool Flip() noexcept;   // reverses the order of the rows
     bool Mirror() noexcept; // reverses the pixels of every row
