@@ -317,6 +317,7 @@ void CRenderSurface::DrawTexturedQuad(int x0, int y0, int x1, int y1, int x2, in
         offC[s] = map.cx * grid.dx[k] + map.cy * grid.dy[k];
     }
     alignas(16) double us[100], vs[100];
+    alignas(16) int cols[100], rows[100];
 
     const CTexture* tex = textures ? textures->GetPicture(faceCode) : nullptr;
     const bool isDisc = faceCode == FaceCode::kDisc;
@@ -347,6 +348,7 @@ void CRenderSurface::DrawTexturedQuad(int x0, int y0, int x1, int y1, int x2, in
     const std::ptrdiff_t texStride = tex ? tex->stride : 0;
     const double texW = tex ? tex->width - 1 : 0.0;
     const double texH = tex ? tex->height - 1 : 0.0;
+    const bool plain = texBits && radius == 0.0 && !folds && !isDisc && !whiteAvoid;
     if (soften && !EnsureSoftening()) soften = false; // no memory: draw without softening
 
     for (int y = m_scanLow; y <= m_scanHigh; ++y) {
@@ -360,16 +362,26 @@ void CRenderSurface::DrawTexturedQuad(int x0, int y0, int x1, int y1, int x2, in
             const double pA = map.ax * x + rowA;
             const double pB = map.bx * x + rowB;
             const double pC = map.cx * x + rowC;
-            // Map every sample: u = (pB + offB) / (pC + offC), v = 1 - (pA + offA) / (pC + offC).
+            // Map every sample: u = (pB + offB) / (pC + offC), v = 1 - (pA + offA) / (pC + offC),
+            // and its nearest texel: column (width - 1) * u' + 0.5 and row
+            // (height - 1) * v + 0.5, truncated (u' = 0.5 + 0.5 u for the half disc).
+            // Texel indices of samples outside the face are never used.
 #if defined(__SSE2__)
             {
                 const __m128d vA = _mm_set1_pd(pA), vB = _mm_set1_pd(pB), vC = _mm_set1_pd(pC);
-                const __m128d one = _mm_set1_pd(1.0);
+                const __m128d one = _mm_set1_pd(1.0), half = _mm_set1_pd(0.5);
+                const __m128d tw = _mm_set1_pd(texW), th = _mm_set1_pd(texH);
                 for (int s = 0; s < padded; s += 2) {
                     const __m128d inv = _mm_div_pd(one, _mm_add_pd(vC, _mm_load_pd(offC + s)));
-                    _mm_store_pd(us + s, _mm_mul_pd(_mm_add_pd(vB, _mm_load_pd(offB + s)), inv));
-                    _mm_store_pd(vs + s,
-                                 _mm_sub_pd(one, _mm_mul_pd(_mm_add_pd(vA, _mm_load_pd(offA + s)), inv)));
+                    const __m128d u = _mm_mul_pd(_mm_add_pd(vB, _mm_load_pd(offB + s)), inv);
+                    const __m128d v = _mm_sub_pd(one, _mm_mul_pd(_mm_add_pd(vA, _mm_load_pd(offA + s)), inv));
+                    _mm_store_pd(us + s, u);
+                    _mm_store_pd(vs + s, v);
+                    const __m128d uu = cdHalf ? _mm_add_pd(half, _mm_mul_pd(half, u)) : u;
+                    _mm_storel_epi64(reinterpret_cast<__m128i*>(cols + s),
+                                     _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(tw, uu), half)));
+                    _mm_storel_epi64(reinterpret_cast<__m128i*>(rows + s),
+                                     _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(th, v), half)));
                 }
             }
 #else
@@ -377,41 +389,60 @@ void CRenderSurface::DrawTexturedQuad(int x0, int y0, int x1, int y1, int x2, in
                 const double inv = 1.0 / (pC + offC[s]);
                 us[s] = (pB + offB[s]) * inv;
                 vs[s] = 1.0 - (pA + offA[s]) * inv;
+                if (us[s] >= 0.0 && us[s] < 1.0 && vs[s] >= 0.0 && vs[s] < 1.0) {
+                    const double uu = cdHalf ? 0.5 + 0.5 * us[s] : us[s];
+                    cols[s] = static_cast<int>(texW * uu + 0.5);
+                    rows[s] = static_cast<int>(texH * vs[s] + 0.5);
+                }
             }
 #endif
             std::uint32_t sum0 = 0, sum1 = 0, sum2 = 0;
             int count = 0;
-            for (int s = 0; s < N; ++s) {
-                const double u = us[s];
-                const double v = vs[s];
-                if (!(u >= 0.0 && u < 1.0 && v >= 0.0 && v < 1.0)) continue;
-                if (radius != 0.0 && !CornerAllows(u * faceW, v * faceH, radius, faceW, faceH))
-                    continue;
-                std::uint8_t b, g, r;
-                if (folds && (u < foldU || u > 1.0 - foldU || v < foldV || v > 1.0 - foldV)) {
-                    b = GetBValue(foldColour);
-                    g = GetGValue(foldColour);
-                    r = GetRValue(foldColour);
-                } else {
-                    const std::uint8_t* t;
-                    if (texBits) {
-                        const double uu = cdHalf ? 0.5 + 0.5 * u : u;
-                        const std::ptrdiff_t col = static_cast<int>(texW * uu + 0.5);
-                        const std::ptrdiff_t row = static_cast<int>(texH * v + 0.5);
-                        t = texBits + row * texStride + 3 * col;
-                    } else {
-                        t = fillBGR;
-                    }
-                    b = t[0];
-                    g = t[1];
-                    r = t[2];
-                    if (isDisc && b == 0xFE && g == 0xFE && r == 0xFE) continue; // transparent
-                    if (whiteAvoid && b == 0xFF && g == 0xFF && r == 0xFF) b = g = r = 0xFE;
+            if (plain) {
+                // The common face: a picture, square corners, no folds, no
+                // transparency and no white avoidance.
+                for (int s = 0; s < N; ++s) {
+                    const double u = us[s];
+                    const double v = vs[s];
+                    if (!(u >= 0.0 && u < 1.0 && v >= 0.0 && v < 1.0)) continue;
+                    const std::uint8_t* t = texBits + static_cast<std::ptrdiff_t>(rows[s]) * texStride +
+                                            3 * static_cast<std::ptrdiff_t>(cols[s]);
+                    sum0 += t[0];
+                    sum1 += t[1];
+                    sum2 += t[2];
+                    ++count;
                 }
-                sum0 += b;
-                sum1 += g;
-                sum2 += r;
-                ++count;
+            } else {
+                for (int s = 0; s < N; ++s) {
+                    const double u = us[s];
+                    const double v = vs[s];
+                    if (!(u >= 0.0 && u < 1.0 && v >= 0.0 && v < 1.0)) continue;
+                    if (radius != 0.0 && !CornerAllows(u * faceW, v * faceH, radius, faceW, faceH))
+                        continue;
+                    std::uint8_t b, g, r;
+                    if (folds && (u < foldU || u > 1.0 - foldU || v < foldV || v > 1.0 - foldV)) {
+                        b = GetBValue(foldColour);
+                        g = GetGValue(foldColour);
+                        r = GetRValue(foldColour);
+                    } else {
+                        const std::uint8_t* t;
+                        if (texBits) {
+                            t = texBits + static_cast<std::ptrdiff_t>(rows[s]) * texStride +
+                                3 * static_cast<std::ptrdiff_t>(cols[s]);
+                        } else {
+                            t = fillBGR;
+                        }
+                        b = t[0];
+                        g = t[1];
+                        r = t[2];
+                        if (isDisc && b == 0xFE && g == 0xFE && r == 0xFE) continue; // transparent
+                        if (whiteAvoid && b == 0xFF && g == 0xFF && r == 0xFF) b = g = r = 0xFE;
+                    }
+                    sum0 += b;
+                    sum1 += g;
+                    sum2 += r;
+                    ++count;
+                }
             }
             if (count == 0) continue;
             std::uint8_t* p = Pixel(x, y);
