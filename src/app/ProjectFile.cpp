@@ -636,6 +636,12 @@ bool CProjectFile::WriteFileAtomically(const std::string& path, const std::uint8
         error = ErrnoText(err);
         return false;
     }
+    // Make the rename itself durable; a folder that cannot be synced is not an error.
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
     return true;
 }
 
