@@ -85,6 +85,8 @@ CColorButton::CColorButton(const QIcon& baseIcon, const QString& text, QWidget* 
 
 void CColorButton::SetColor(std::uint32_t ref)
 {
+    if ((ref & 0xFFFFFF) == m_color && !icon().isNull())
+        return;
     m_color = ref & 0xFFFFFF;
     UpdateIcon();
 }

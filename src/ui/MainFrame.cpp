@@ -539,8 +539,11 @@ void CMainFrame::UpdateCommandUI()
 {
     for (auto it = m_actions.begin(); it != m_actions.end(); ++it)
         UpdateOne(it.key(), it.value());
-    if (m_fillButton)
+    if (m_fillButton) {
         m_fillButton->setEnabled(m_actions.value(ID_FILL_COLOR)->isEnabled());
+        m_fillButton->SetColor(m_doc->GetDrawingDefaults().fillColour);
+        m_lineButton->SetColor(m_doc->GetDrawingDefaults().lineColour);
+    }
     if (m_lineButton)
         m_lineButton->setEnabled(m_actions.value(ID_LINE_COLOR)->isEnabled());
     if (m_zoomLabel) {
@@ -575,6 +578,8 @@ void CMainFrame::OnCommand(int id)
     case ID_VIEW_EDIT_TOOLBAR: m_editBar->setVisible(!m_editBar->isVisibleTo(this)); break;
     case ID_VIEW_DRAW_TOOLBAR: m_drawBar->setVisible(!m_drawBar->isVisibleTo(this)); break;
     case ID_VIEW_STATUS_BAR: statusBar()->setVisible(!statusBar()->isVisibleTo(this)); break;
+    case ID_FILL_COLOR: m_fillButton->showMenu(); break;
+    case ID_LINE_COLOR: m_lineButton->showMenu(); break;
     default: m_view->OnCommand(id); break;
     }
     UpdateCommandUI();

@@ -21,6 +21,11 @@
 #include "app/AppFolders.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
+
+#include "layout/DrawBarcode.h"
+#include "layout/DrawText.h"
+#include "ui/ColorsDialog.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -636,9 +641,15 @@ void CVtwinView::CreateObject(const std::vector<CFacePoint>& points, int subTool
     if (!objects)
         return;
     std::string description;
-    auto object = LayoutEdit::CreateFromPoints(points, subTool, LineColour(), FillColour(), description);
+    std::unique_ptr<CDrawObject> object;
+    if (subTool >= 13 && subTool <= 15) {
+        description = LayoutEdit::DrawDescription(subTool);
+        object = CreateContentObject(points, subTool);
+    } else {
+        object = LayoutEdit::CreateFromPoints(points, subTool, LineColour(), FillColour(), description);
+    }
     if (!object)
-        return;  // text, picture and barcode come with their own dialogs
+        return;  // cancelled or unreadable: nothing recorded, nothing made
     RecordLayoutUndo(description);
     LayoutEdit::AddObject(*CurrentObjects(), std::move(object), true);
     AfterEdit(false);
@@ -851,6 +862,7 @@ bool CVtwinView::RunEditCommand(int id)
     switch (id) {
     case ID_RENDER_TO_CLIPBOARD:
     case ID_RENDER_TO_FILE: RenderOut(id == ID_RENDER_TO_FILE); return true;
+    case ID_COLORS: RunColorsDialog(); return true;
     case ID_EDIT_UNDO: DoUndo(false); return true;
     case ID_EDIT_REDO: DoUndo(true); return true;
     case ID_EDIT_COPY: DoCopy(); return true;
@@ -984,4 +996,110 @@ void CVtwinView::RenderOut(bool toFile)
         return;
     }
     output.RememberFolderOf(name);
+}
+
+namespace {
+CVtwinView::InputPrompt g_inputPrompt;
+}
+
+void CVtwinView::SetInputPrompt(InputPrompt prompt) { g_inputPrompt = std::move(prompt); }
+
+std::unique_ptr<CDrawObject> CVtwinView::CreateContentObject(const std::vector<CFacePoint>& points, int subTool)
+{
+    if (points.empty() || !m_doc)
+        return nullptr;
+    const CFacePoint a = points.front(), b = points.back();
+    const int left = std::min(a.x, b.x), right = std::max(a.x, b.x);
+    const int bottom = std::min(a.y, b.y), top = std::max(a.y, b.y);
+    QString value;
+    auto ask = [&](const QString& title, const QString& label) {
+        if (g_inputPrompt)
+            return g_inputPrompt(subTool, value);
+        bool ok = false;
+        value = QInputDialog::getText(this, title, label, QLineEdit::Normal, QString(), &ok);
+        return ok;
+    };
+    if (subTool == 13) {
+        if (!ask(QStringLiteral("Text"), QStringLiteral("&Text:")) || value.trimmed().isEmpty())
+            return nullptr;
+        auto text = std::make_unique<CDrawText>();
+        const CTextDefaults& d = m_doc->GetDrawingDefaults().text;
+        text->SetText(value.toStdString());
+        text->SetColour1(d.colour1);
+        text->SetColour2(d.colour2);
+        text->SetBold(d.bold != 0);
+        text->SetItalic(d.italic != 0);
+        text->SetUnderline(d.underline != 0);
+        text->SetStrikeOut(d.strikeOut != 0);
+        text->SetFontFace(d.font.empty() ? std::string("Arial") : d.font);
+        text->SetSize(static_cast<std::uint32_t>(std::max(1, d.size)));
+        text->SetAppearance(static_cast<std::uint32_t>(std::max(0, d.appearance)));
+        // The text's size sets its box; it starts at the pressed corner.
+        text->SetCoords(a.x, a.y, a.x + 1, a.y - d.size);
+        text->FitToText();
+        return text;
+    }
+    if (subTool == 15) {
+        if (!ask(QStringLiteral("Barcode"), QStringLiteral("Bar&code:")))
+            return nullptr;
+        auto code = std::make_unique<CDrawBarcode>();
+        if (value.isEmpty() || !code->SetData(value.toUpper().toStdString())) {
+            ShowMessage(this,
+                        QStringLiteral("A barcode can hold the characters 0 to 9, A to Z, the blank and "
+                                       "- . $ / + % only."),
+                        EMessageIcon::Warning);
+            return nullptr;
+        }
+        code->SetCoords(left, top, right, bottom);
+        code->FitToBarcode();
+        return code;
+    }
+    if (subTool == 14) {
+        if (g_inputPrompt) {
+            if (!g_inputPrompt(subTool, value))
+                return nullptr;
+        } else {
+            QString start;
+            if (const CAppFolders* folders = m_frame->Folders())
+                start = QString::fromStdString(folders->GetUserString("Dir", "Open1", folders->GetImagesFolder()));
+            value = QFileDialog::getOpenFileName(this, QStringLiteral("Open Picture"), start,
+                                                 QStringLiteral("Picture Files (*.bmp *.jpg *.jpeg *.png *.pcx)"));
+            if (value.isEmpty())
+                return nullptr;
+            if (const CAppFolders* folders = m_frame->Folders())
+                folders->PutUserString("Dir", "Open1", QFileInfo(value).absolutePath().toStdString() + "/");
+        }
+        auto raster = std::make_shared<CRaster>();
+        if (!raster->Load(value.toLocal8Bit().constData()) || !raster->IncreaseBpp(24)) {
+            ShowMessage(this,
+                        QStringLiteral("The picture %1 can not be read.\n\n%2")
+                            .arg(value, QString::fromLocal8Bit(raster->GetLastError())),
+                        EMessageIcon::Warning);
+            return nullptr;
+        }
+        auto picture = std::make_unique<CDrawPicture>();
+        const int w = raster->GetWidth(), h = raster->GetHeight();
+        picture->SetImage(std::move(raster));
+        picture->SetTransparentColour(0xFFFFFF);
+        picture->SetTransparent(false);
+        // A click without a drag places the picture at its own size.
+        if (right - left < 2 || top - bottom < 2)
+            picture->SetCoords(a.x, a.y, a.x + w, a.y - h);
+        else
+            picture->SetCoords(left, top, right, bottom);
+        return picture;
+    }
+    return nullptr;
+}
+
+void CVtwinView::RunColorsDialog()
+{
+    if (!m_doc)
+        return;
+    CColorsDialog dialog(LineColour(), FillColour(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    SetLineColour(dialog.LineColour());
+    SetFillColour(dialog.FillColour());
+    emit commandStateChanged();
 }

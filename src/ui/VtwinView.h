@@ -103,6 +103,12 @@ public:
     void SetFillColour(COLORREF c);
     void MarkModified();
 
+    // Asks the user for what a text, picture or barcode object needs (the
+    // text, the picture file, the barcode data); false when cancelled. Tests
+    // install their own answers.
+    using InputPrompt = std::function<bool(int subTool, QString& value)>;
+    static void SetInputPrompt(InputPrompt prompt);
+
     // The private clipboard type of draw objects.
     static QString ClipboardMimeType();
 
@@ -120,6 +126,8 @@ private:
     void RunCustomZoom();
     bool RunEditCommand(int id);
     void RenderOut(bool toFile);
+    std::unique_ptr<CDrawObject> CreateContentObject(const std::vector<CFacePoint>& points, int subTool);
+    void RunColorsDialog();
     void DoUndo(bool redo);
     void DoCopy();
     void DoPaste();

@@ -10,7 +10,12 @@
 
 #include <QClipboard>
 #include <QMimeData>
+#include <QMenu>
 #include <QScrollBar>
+#include <QTemporaryDir>
+
+#include "ui/ColorButton.h"
+#include "ui/ColorsDialog.h"
 
 class CCanvasEditingTest : public QObject {
     Q_OBJECT
@@ -428,6 +433,97 @@ private slots:
         m_frame->UpdateCommandUI();
         for (int id : {ID_TOOL_RECT, ID_EDIT_PASTE, ID_FILL_COLOR, ID_ZOOM_IN})
             QVERIFY(!m_frame->Action(id)->isEnabled());
+    }
+
+    void textBarcodeAndPictureToolsAskFirst()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("pic.png"));
+        QImage image(12, 8, QImage::Format_RGB32);
+        image.fill(QColor(200, 10, 10));
+        QVERIFY(image.save(file));
+        QString answer;
+        bool accept = true;
+        CVtwinView::SetInputPrompt([&](int, QString& value) {
+            value = answer;
+            return accept;
+        });
+        // Cancelled: nothing recorded, nothing made.
+        accept = false;
+        Run(ID_TOOL_TEXT);
+        DragFace(10, 90, 60, 60);
+        QCOMPARE(int(Front().GetObjectCount()), 0);
+        QCOMPARE(CUndoStore::Instance().GetUndoCount(), std::size_t(0));
+        accept = true;
+        answer = QStringLiteral("Hello");
+        DragFace(10, 90, 60, 60);
+        QCOMPARE(int(Front().GetObjectCount()), 1);
+        QCOMPARE(QString(Front().GetObject(0)->GetKindName()), QStringLiteral("Text"));
+        QCOMPARE(QString::fromStdString(Front().GetObject(0)->GetText()), QStringLiteral("Hello"));
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Draw Text"));
+
+        Run(ID_TOOL_BARCODE);
+        answer = QStringLiteral("ab#");  // "#" is not a Code 39 character
+        DragFace(80, 90, 150, 40);
+        QCOMPARE(int(Front().GetObjectCount()), 1);
+        QCOMPARE(m_messages.messages.size(), 1);
+        answer = QStringLiteral("ABC-12");
+        DragFace(80, 90, 150, 40);
+        QCOMPARE(QString(Front().GetObject(1)->GetKindName()), QStringLiteral("Barcode"));
+        QCOMPARE(QString::fromStdString(Front().GetObject(1)->GetText()), QStringLiteral("ABC-12"));
+
+        Run(ID_TOOL_PICTURE);
+        answer = dir.filePath(QStringLiteral("missing.png"));
+        Click(20, 30);
+        QCOMPARE(int(Front().GetObjectCount()), 2);
+        QCOMPARE(m_messages.messages.size(), 2);
+        answer = file;
+        Click(20, 30);  // a click places the picture at its own size
+        CDrawObject* p = Front().GetObject(2);
+        QCOMPARE(QString(p->GetKindName()), QStringLiteral("Picture"));
+        QCOMPARE(p->GetMinX(), 20);
+        QCOMPARE(p->GetMaxX(), 32);
+        QCOMPARE(p->GetMaxY(), 30);
+        QCOMPARE(p->GetMinY(), 22);
+        CVtwinView::SetInputPrompt(nullptr);
+    }
+
+    void contextMenuOffersAlignOnlyForSeveral()
+    {
+        QVERIFY(!m_frame->View()->BuildContextMenu());
+        DrawRect(10, 90, 40, 60);
+        auto titles = [](QMenu* menu) {
+            QStringList t;
+            for (QAction* a : menu->actions())
+                if (!a->isSeparator())
+                    t << a->text();
+            return t;
+        };
+        std::unique_ptr<QMenu> one(m_frame->View()->BuildContextMenu());
+        QVERIFY(one);
+        QVERIFY(!titles(one.get()).contains(QStringLiteral("&Align")));
+        QVERIFY(titles(one.get()).contains(QStringLiteral("Ro&tate")));
+        DrawRect(50, 90, 80, 60);
+        DragFace(5, 95, 90, 55);
+        std::unique_ptr<QMenu> two(m_frame->View()->BuildContextMenu());
+        QVERIFY(titles(two.get()).contains(QStringLiteral("&Align")));
+        QVERIFY(titles(two.get()).contains(QStringLiteral("&Make Same Size")));
+    }
+
+    void colourCommandsSetTheDocumentColours()
+    {
+        m_frame->View()->SetFillColour(0x00FF00);
+        m_frame->UpdateCommandUI();
+        QCOMPARE(m_frame->FillColorButton()->Color(), 0x00FF00u);
+        CColorsDialog dialog(0x112233, 0x445566);
+        dialog.Swap();
+        QCOMPARE(dialog.LineColour(), 0x445566u);
+        QCOMPARE(dialog.FillColour(), 0x112233u);
+        // New objects take the current colours; selected objects keep theirs.
+        CDrawObject* r = DrawRect(10, 90, 40, 60);
+        QCOMPARE(r->GetFillColour(), COLORREF(0x00FF00));
+        m_frame->View()->SetFillColour(0x0000FF);
+        QCOMPARE(r->GetFillColour(), COLORREF(0x00FF00));
     }
 
     void zoomInAndOutFromTheCanvas()
