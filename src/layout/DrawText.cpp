@@ -102,10 +102,6 @@ void CDrawText::DrawContent(CContentBitmap& bitmap) const
 {
     if (m_text.empty())
         return;
-    CTextMask mask;
-    if (!CFontEngine::Get().RenderText(GetFontRequest(static_cast<int>(std::min<std::uint32_t>(m_size, CFontEngine::kMaxHeight))),
-                                       m_text, mask))
-        return;
     const int width = bitmap.GetFullWidth(), height = bitmap.GetFullHeight();
     int x = 1, y = 1;
     switch (m_angle) {
@@ -114,6 +110,27 @@ void CDrawText::DrawContent(CContentBitmap& bitmap) const
     case 2700: x = width - 1; y = 1; break;
     default: break;
     }
+    // Only the cells that can reach the bitmap's stored window are rendered:
+    // the window's corners mapped back into cell coordinates (the inverse of
+    // Stamp's mapping), widened by the one-pixel offsets of the effects.
+    const long long bx0 = bitmap.GetLeft(), by0 = bitmap.GetTop();
+    const long long bx1 = bx0 + bitmap.GetWidth() - 1, by1 = by0 + bitmap.GetHeight() - 1;
+    long long u0 = 0, u1 = 0, v0 = 0, v1 = 0;
+    switch (m_angle) {
+    case 900: u0 = y - 1 - by1; u1 = y - 1 - by0; v0 = bx0 - x; v1 = bx1 - x; break;
+    case 1800: u0 = x - 1 - bx1; u1 = x - 1 - bx0; v0 = y - 1 - by1; v1 = y - 1 - by0; break;
+    case 2700: u0 = by0 - y; u1 = by1 - y; v0 = x - 1 - bx1; v1 = x - 1 - bx0; break;
+    default: u0 = bx0 - x; u1 = bx1 - x; v0 = by0 - y; v1 = by1 - y; break;
+    }
+    CTextClip clip;
+    clip.left = static_cast<int>(u0 - 1);
+    clip.right = static_cast<int>(u1 + 2);
+    clip.top = static_cast<int>(v0 - 1);
+    clip.bottom = static_cast<int>(v1 + 2);
+    CTextMask mask;
+    const int size = static_cast<int>(std::min<std::uint32_t>(m_size, CFontEngine::kMaxHeight));
+    if (!CFontEngine::Get().RenderText(GetFontRequest(size), m_text, mask, &clip))
+        return;
     const COLORREF white = 0xFFFFFF, black = 0x000000;
     // The relief positions of Extrude; Indent swaps the two colours.
     static constexpr int kLight[5][2] = {{-1, -1}, {-1, 0}, {-1, 1}, {0, -1}, {1, -1}};

@@ -3,6 +3,7 @@
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_OUTLINE_H
 #include FT_SYNTHESIS_H
 #include FT_TRUETYPE_TABLES_H
 
@@ -13,6 +14,7 @@
 #include <mutex>
 #include <set>
 #include <tuple>
+#include <unordered_map>
 
 namespace {
 
@@ -279,7 +281,8 @@ struct CFontEngine::Impl {
         return true;
     }
 
-    bool Layout(const CFontRequest& request, const std::string& text, CTextMask* mask, int& width, int& height)
+    bool Layout(const CFontRequest& request, const std::string& text, CTextMask* mask, int& width, int& height,
+                const CTextClip* clip = nullptr)
     {
         width = height = 0;
         const ResolvedFont* r = Resolve(request);
@@ -299,17 +302,59 @@ struct CFontEngine::Impl {
         };
         std::vector<Glyph> glyphs;
         long long pen = 0;
+        std::size_t glyphBytes = 0;
         const std::vector<std::uint32_t> codes = DecodeText(text);
+        // Advance and control box per glyph, so a long line of repeated
+        // characters loads each glyph once; a glyph is rendered only when it
+        // can reach the clip.
+        struct GlyphInfo {
+            bool ok = false;
+            int advance = 0;
+            FT_BBox box{};
+        };
+        std::unordered_map<FT_UInt, GlyphInfo> infos;
+        const auto load = [&](FT_UInt index) -> bool {
+            if (FT_Load_Glyph(face, index, FT_LOAD_TARGET_MONO) != 0)
+                return false;
+            if (r->synthItalic)
+                FT_GlyphSlot_Oblique(face->glyph);
+            if (r->synthBold)
+                FT_GlyphSlot_Embolden(face->glyph);
+            return true;
+        };
         for (std::uint32_t code : codes) {
             const FT_UInt index = FT_Get_Char_Index(face, code);
-            if (FT_Load_Glyph(face, index, FT_LOAD_TARGET_MONO) != 0)
+            auto found = infos.find(index);
+            bool loaded = false;
+            if (found == infos.end()) {
+                GlyphInfo info;
+                info.ok = load(index);
+                if (info.ok) {
+                    info.advance = static_cast<int>((face->glyph->advance.x + 32) >> 6);
+                    if (face->glyph->format == FT_GLYPH_FORMAT_OUTLINE)
+                        FT_Outline_Get_CBox(&face->glyph->outline, &info.box);
+                    else
+                        info.box = FT_BBox{-(1L << 20), -(1L << 20), 1L << 20, 1L << 20};
+                }
+                found = infos.emplace(index, info).first;
+                loaded = info.ok;
+            }
+            const GlyphInfo& info = found->second;
+            if (!info.ok)
                 continue;
+            bool visible = mask != nullptr;
+            if (visible && clip) {
+                // Control box in 26.6 pixels, y up from the baseline; two
+                // pixels of slack for rounding in the rasteriser.
+                const long long gx0 = pen + (info.box.xMin >> 6) - 2, gx1 = pen + ((info.box.xMax + 63) >> 6) + 2;
+                const long long gy0 = m.ascent - ((info.box.yMax + 63) >> 6) - 2;
+                const long long gy1 = m.ascent - (info.box.yMin >> 6) + 2;
+                visible = gx1 > clip->left && gx0 < clip->right && gy1 > clip->top && gy0 < clip->bottom;
+            }
+            if (visible && !loaded)
+                visible = load(index);
             FT_GlyphSlot slot = face->glyph;
-            if (r->synthItalic)
-                FT_GlyphSlot_Oblique(slot);
-            if (r->synthBold)
-                FT_GlyphSlot_Embolden(slot);
-            if (mask && FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) == 0 && slot->bitmap.rows > 0 &&
+            if (visible && FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) == 0 && slot->bitmap.rows > 0 &&
                 slot->bitmap.width > 0) {
                 Glyph g;
                 g.x = static_cast<int>(pen) + slot->bitmap_left;
@@ -324,9 +369,12 @@ struct CFontEngine::Impl {
                                                 : slot->bitmap.buffer + static_cast<std::ptrdiff_t>(g.h - 1 - row) * g.pitch;
                     std::copy(src, src + g.pitch, g.rows.begin() + static_cast<std::ptrdiff_t>(row) * g.pitch);
                 }
+                glyphBytes += g.rows.size();
+                if (glyphBytes > (64u << 20))
+                    return false;  // see the mask limit below
                 glyphs.push_back(std::move(g));
             }
-            pen += (slot->advance.x + 32) >> 6;
+            pen += info.advance;
             if (pen > (1 << 24))
                 break;  // no face is that wide
         }
@@ -351,6 +399,20 @@ struct CFontEngine::Impl {
             minV = std::min(minV, m.strikeTop);
             maxV = std::max(maxV, m.strikeTop + m.strikeThickness);
         }
+        if (clip) {
+            minU = std::max(minU, clip->left);
+            maxU = std::min(maxU, clip->right);
+            minV = std::max(minV, clip->top);
+            maxV = std::min(maxV, clip->bottom);
+            if (minU >= maxU || minV >= maxV) {
+                minU = maxU = minV = maxV = 0;
+            }
+        }
+        // A record may ask for thousands of huge glyphs; such a line is not
+        // drawn rather than allowed to claim gigabytes.
+        constexpr long long kMaxMaskPixels = 64LL << 20;
+        if (static_cast<long long>(maxU - minU) * (maxV - minV) > kMaxMaskPixels)
+            return false;
         mask->advance = width;
         mask->cellHeight = cellHeight;
         mask->left = minU;
@@ -358,20 +420,22 @@ struct CFontEngine::Impl {
         mask->width = maxU - minU;
         mask->height = maxV - minV;
         mask->bits.assign(static_cast<std::size_t>(mask->width) * mask->height, 0);
+        const auto set = [&](int u, int v) {
+            if (u >= minU && u < maxU && v >= minV && v < maxV)
+                mask->bits[static_cast<std::size_t>(v - minV) * mask->width + (u - minU)] = 1;
+        };
         for (const Glyph& g : glyphs) {
             for (int row = 0; row < g.h; ++row) {
                 const std::uint8_t* src = g.rows.data() + static_cast<std::size_t>(row) * g.pitch;
-                std::uint8_t* dst =
-                    mask->bits.data() + static_cast<std::size_t>(g.y + row - minV) * mask->width + (g.x - minU);
                 for (int col = 0; col < g.w; ++col)
                     if (src[col >> 3] & (0x80 >> (col & 7)))
-                        dst[col] = 1;
+                        set(g.x + col, g.y + row);
             }
         }
         const auto bar = [&](int top, int thickness) {
-            for (int v = top; v < top + thickness; ++v)
-                for (int u = 0; u < width; ++u)
-                    mask->bits[static_cast<std::size_t>(v - minV) * mask->width + (u - minU)] = 1;
+            for (int v = std::max(top, minV); v < std::min(top + thickness, maxV); ++v)
+                for (int u = std::max(0, minU); u < std::min(width, maxU); ++u)
+                    set(u, v);
         };
         if (request.underline)
             bar(m.underlineTop, m.underlineThickness);
@@ -396,12 +460,13 @@ bool CFontEngine::MeasureText(const CFontRequest& font, const std::string& text,
     return m_impl->Layout(font, text, nullptr, width, height);
 }
 
-bool CFontEngine::RenderText(const CFontRequest& font, const std::string& text, CTextMask& mask)
+bool CFontEngine::RenderText(const CFontRequest& font, const std::string& text, CTextMask& mask,
+                             const CTextClip* clip)
 {
     std::lock_guard<std::mutex> lock(m_impl->mutex);
     int w = 0, h = 0;
     mask = CTextMask{};
-    return m_impl->Layout(font, text, &mask, w, h);
+    return m_impl->Layout(font, text, &mask, w, h, clip);
 }
 
 void CFontEngine::SetMessageSink(std::function<void(const std::string&)> sink)

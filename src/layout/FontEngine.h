@@ -41,6 +41,10 @@ struct CTextMask {
     bool Ink(int column, int row) const { return bits[static_cast<std::size_t>(row) * width + column] != 0; }
 };
 
+struct CTextClip {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
 class CFontEngine {
 public:
     // Heights are clamped to 1 .. kMaxHeight (a record may ask for anything).
@@ -51,7 +55,11 @@ public:
     // Measured extent of `text` (UTF-8): the sum of advances and the cell
     // height. False when no font can be loaded at all (then 0 x 0).
     bool MeasureText(const CFontRequest& font, const std::string& text, int& width, int& height);
-    bool RenderText(const CFontRequest& font, const std::string& text, CTextMask& mask);
+    // Renders the line; with a clip (cell coordinates, right and bottom
+    // exclusive) only glyphs reaching it are rendered and the mask covers
+    // no more than the clip, so a huge line costs only what is shown.
+    bool RenderText(const CFontRequest& font, const std::string& text, CTextMask& mask,
+                    const CTextClip* clip = nullptr);
 
     // Receives each fallback message once.
     void SetMessageSink(std::function<void(const std::string&)> sink);
