@@ -2,6 +2,21 @@
 
 #include "image/Raster.h"
 
+const char* GetSideName(std::string_view key) noexcept {
+    static constexpr struct {
+        const char* key;
+        const char* name;
+    } kNames[] = {
+        {"F", "Front"},         {"L", "Left"},           {"R", "Right"},         {"U", "Top"},
+        {"D", "Bottom"},        {"S", "Spine"},          {"G", "Background"},    {"u", "Pages (Top)"},
+        {"d", "Pages (Bottom)"}, {"r", "Pages (Right)"}, {"l", "Pages (Left)"},  {"a", "Alpha Data"},
+        {"x", "Layout Data"},   {"y", "Rendering Scratch Data"}, {"z", "Rendering Data"},
+    };
+    for (const auto& n : kNames)
+        if (key == n.key) return n.name;
+    return "";
+}
+
 CSide::CSide() { ApplyDefaultSettings(m_Settings); }
 
 CSide::~CSide() = default;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 class CRaster;
 
@@ -34,6 +35,10 @@ enum SideAppearance : std::int32_t {
     kAppearanceTexture = 3,
     kAppearancePattern = 4,
 };
+
+// Display name of a side key: "Front", "Pages (Top)", "Alpha Data", ...;
+// empty for a key that names no side.
+const char* GetSideName(std::string_view key) noexcept;
 
 class CSide {
 public:

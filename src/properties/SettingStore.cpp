@@ -2,10 +2,6 @@
 
 #include "properties/SettingTable.h"
 
-namespace {
-const std::string kEmptyText;
-}
-
 std::int32_t SettingStore::GetInt(SettingKey key) const noexcept {
     const std::int32_t* v = m_Ints.Lookup(key);
     return v ? *v : 0;
@@ -16,9 +12,9 @@ double SettingStore::GetReal(SettingKey key) const noexcept {
     return v ? *v : 0.0;
 }
 
-const std::string& SettingStore::GetText(SettingKey key) const noexcept {
+std::string SettingStore::GetText(SettingKey key) const {
     const std::string* v = m_Texts.Lookup(key);
-    return v ? *v : kEmptyText;
+    return v ? *v : std::string();
 }
 
 unsigned SettingStore::SetInt(SettingKey key, std::int32_t value) {

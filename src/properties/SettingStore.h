@@ -109,14 +109,15 @@ class SettingStore {
 public:
     std::int32_t GetInt(SettingKey key) const noexcept;
     double GetReal(SettingKey key) const noexcept;
-    const std::string& GetText(SettingKey key) const noexcept;
+    std::string GetText(SettingKey key) const;
 
     // Each returns the update class of key.id when the stored value changed, else 0.
     unsigned SetInt(SettingKey key, std::int32_t value);
     unsigned SetReal(SettingKey key, double value);
     unsigned SetText(SettingKey key, std::string_view value);
 
-    // Tells a missing key from a stored 0 / 0.0 / "".
+    // Tells a missing key from a stored 0 / 0.0 / "". The pointer is valid
+    // until the next insertion into the same map.
     const std::int32_t* LookupInt(SettingKey key) const noexcept { return m_Ints.Lookup(key); }
     const double* LookupReal(SettingKey key) const noexcept { return m_Reals.Lookup(key); }
     const std::string* LookupText(SettingKey key) const noexcept { return m_Texts.Lookup(key); }

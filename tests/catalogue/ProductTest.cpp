@@ -194,3 +194,14 @@ TEST(Side, CloneIsDeep) {
     side.GetSettings().SetInt(SideKey(kSideColor1), 0);
     EXPECT_EQ(copy->GetSettings().GetInt(SideKey(kSideColor1)), 0x0000FF);
 }
+
+TEST(Side, NamesOfTheSideKeys) {
+    const std::pair<const char*, const char*> names[] = {
+        {"F", "Front"},          {"L", "Left"},           {"R", "Right"},         {"U", "Top"},
+        {"D", "Bottom"},         {"S", "Spine"},          {"G", "Background"},    {"u", "Pages (Top)"},
+        {"d", "Pages (Bottom)"}, {"r", "Pages (Right)"},  {"l", "Pages (Left)"},  {"a", "Alpha Data"},
+        {"x", "Layout Data"},    {"y", "Rendering Scratch Data"},                  {"z", "Rendering Data"},
+    };
+    for (const auto& [key, name] : names) EXPECT_STREQ(GetSideName(key), name) << key;
+    for (const char* other : {"f", "C", "", "FF", "Z"}) EXPECT_STREQ(GetSideName(other), "") << other;
+}
