@@ -140,10 +140,15 @@ std::string WithSlash(std::string folder)
 
 std::vector<std::string> ReadLibraryList(const std::string& listFile)
 {
-    std::vector<std::string> folders;
     std::string text;
     if (!ReadWholeFile(listFile, kDescriptionFileLimit, text))
-        return folders;
+        return {};
+    return ParseLibraryList(text);
+}
+
+std::vector<std::string> ParseLibraryList(const std::string& text)
+{
+    std::vector<std::string> folders;
     bool inLibrary = false;
     std::size_t used = 0; // characters of the section read so far, each line with its terminator
     for (const std::string& raw : SplitLines(text)) {
@@ -173,10 +178,16 @@ std::vector<LibraryEntry> ReadLibraryFolder(const std::string& folderName)
     std::vector<LibraryEntry> entries;
     if (folderName.empty())
         return entries;
-    const std::string folder = WithSlash(folderName);
     std::string text;
-    if (!ReadWholeFile(folder + kLibraryDescriptionFileName, kDescriptionFileLimit, text))
+    if (!ReadWholeFile(WithSlash(folderName) + kLibraryDescriptionFileName, kDescriptionFileLimit, text))
         return entries;
+    return ParseLibraryDescription(folderName, text);
+}
+
+std::vector<LibraryEntry> ParseLibraryDescription(const std::string& folderName, const std::string& text)
+{
+    std::vector<LibraryEntry> entries;
+    const std::string folder = WithSlash(folderName);
     const IniSnapshot ini = ParseIni(text);
 
     // Value of field for entry n: its own, else the default entry's, else empty.

@@ -36,10 +36,14 @@ inline constexpr const char* kLibraryDescriptionFileName = "vtlib.ini";
 // Blank lines and ';' comments are skipped. At most 30000 characters of the
 // section are read. A missing file gives an empty list.
 std::vector<std::string> ReadLibraryList(const std::string& listFile);
+// The same from the list file's text.
+std::vector<std::string> ParseLibraryList(const std::string& text);
 
 // Reads the pictures of one library folder (with or without the trailing '/').
 // A missing or unreadable description file gives an empty list.
 std::vector<LibraryEntry> ReadLibraryFolder(const std::string& folder);
+// The same from the description file's text.
+std::vector<LibraryEntry> ParseLibraryDescription(const std::string& folder, const std::string& text);
 
 // Full path of a file named by an entry (thumb, image or path): absolute names
 // stay, relative ones are taken inside the entry's folder; empty stays empty.
