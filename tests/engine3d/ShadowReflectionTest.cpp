@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 using namespace enginetest;
 
@@ -221,4 +222,40 @@ TEST(Reflection, MirroredCopyOnlyOnTheHorizontalTable)
     CModelMesh wall;
     AddReflection(wall, model, s);
     EXPECT_TRUE(wall.lists.empty());
+}
+
+TEST(Shadows, TableBlendMatchesThePlainFormulaOnRandomPictures)
+{
+    const unsigned seed = 4711;
+    std::mt19937 rng(seed);
+    for (int weight : {128, 215, 237, 245, 3}) {
+        auto layer = MakePicture(32, 16, 0);
+        auto target = MakePicture(32, 16, 0);
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 32; ++x) {
+                // Some layer pixels white (no shadow), some channels equal to the target's.
+                const COLORREF t = rng() & 0xFFFFFF;
+                COLORREF l = (rng() % 5 == 0) ? 0xFFFFFFu : (rng() & 0xFFFFFF);
+                if (rng() % 4 == 0) l = (l & 0xFFFF00u) | (t & 0xFFu);
+                Set(*layer, x, y, l);
+                Set(*target, x, y, t);
+            }
+        CRaster before(*target);
+        CBoundingBox box;
+        box.Add(0, 0);
+        box.Add(31, 15);
+        CShadowBlender blender;
+        ASSERT_TRUE(blender.Blend(*layer, *target, weight, box));
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 32; ++x) {
+                const COLORREF l = Get(*layer, x, y), t = Get(before, x, y);
+                COLORREF want = t;
+                if (l != 0xFFFFFFu) {
+                    auto ch = [&](int lc, int tc) { return lc == tc ? tc : (lc * (255 - weight) + tc * weight) / 256; };
+                    want = RGB(ch(GetRValue(l), GetRValue(t)), ch(GetGValue(l), GetGValue(t)),
+                               ch(GetBValue(l), GetBValue(t)));
+                }
+                ASSERT_EQ(Get(*target, x, y), want) << "seed " << seed << " weight " << weight << " at " << x << "," << y;
+            }
+    }
 }
