@@ -16,7 +16,7 @@ int RingStep(bool quality) noexcept;
 // Radius of the CD-ROM disc in model units.
 constexpr double kDiscRadius = 62.0;
 
-// The dimensions of a spec made safe to build with: each a finite number
+// The dimensions of a CModelSpec made safe to build with: each a finite number
 // between 0.1 and 100000 units (depth may be 0 for flat kinds).
 struct CSolidSize {
     double W = 1.0, H = 1.0, D = 1.0;

@@ -33,7 +33,7 @@
 // Progress: the callback gets (steps done, total) after every polygon and
 // after every list; total is the polygon count of the mesh plus its list count.
 //
-// The mesh is rebuilt automatically when the spec (kind answers and
+// The mesh is rebuilt automatically when the CModelSpec (kind answers and
 // settings) or the quality flag differ from those of the kept mesh.
 
 #include "engine3d/ModelMesh.h"
@@ -81,9 +81,9 @@ public:
     // rasteriser needs for this fit.
     CFitContext Fit(const CModelArea& area) noexcept;
 
-    // Builds (when needed: not built yet, or another spec or quality), fits and draws. False with a message when the
-    // pictures are unusable (not 24-bit, different sizes) or the area is empty;
-    // nothing is drawn then.
+    // Builds when needed (not built yet, or another CModelSpec or quality),
+    // fits and draws. False with a message when the pictures are unusable
+    // (not 24-bit, different sizes) or the area is empty; nothing is drawn then.
     bool Draw(const CModelSpec& spec, bool quality, const CModelArea& area,
               CTextureSet& textures, CRaster& scratch, CRaster& alpha,
               const ModelProgress& progress, std::string* error);
@@ -95,7 +95,7 @@ private:
     CModelSpec m_spec;
 };
 
-// Draws a fitted mesh: the reflection (last list, when `spec` shows one), the
+// Draws a fitted mesh: the reflection (last list, when the settings show one), the
 // shadow copies (lists 1 and up) and the model (list 0), as described above.
 bool RenderModelPicture(CModelMesh& mesh, const CFitContext& fit, const CModelSpec& spec,
                         CTextureSet& textures, CRaster& scratch, CRaster& alpha,
