@@ -425,9 +425,12 @@ struct CFontEngine::Impl {
                 mask->bits[static_cast<std::size_t>(v - minV) * mask->width + (u - minU)] = 1;
         };
         for (const Glyph& g : glyphs) {
-            for (int row = 0; row < g.h; ++row) {
+            // Only the part of the glyph inside the mask is visited.
+            const int row0 = std::max(0, minV - g.y), row1 = std::min(g.h, maxV - g.y);
+            const int col0 = std::max(0, minU - g.x), col1 = std::min(g.w, maxU - g.x);
+            for (int row = row0; row < row1; ++row) {
                 const std::uint8_t* src = g.rows.data() + static_cast<std::size_t>(row) * g.pitch;
-                for (int col = 0; col < g.w; ++col)
+                for (int col = col0; col < col1; ++col)
                     if (src[col >> 3] & (0x80 >> (col & 7)))
                         set(g.x + col, g.y + row);
             }
