@@ -5,6 +5,7 @@
 #include <bit>
 #include <cassert>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -69,6 +70,11 @@ CRaster& CRaster::operator=(CRaster&& other) noexcept
 
 CRaster::~CRaster() = default;
 
+void CRaster::SDibDeleter::operator()(std::uint8_t* block) const noexcept
+{
+    std::free(block);
+}
+
 int CRaster::NormaliseBpp(int bpp) noexcept
 {
     if (bpp <= 1) return 1;
@@ -112,7 +118,7 @@ std::uint8_t* CRaster::Create(int width, int height, int bpp, int imageType)
         SetLastError("Can't allocate memory");
         return nullptr;
     }
-    std::unique_ptr<std::uint8_t[]> block(new (std::nothrow) std::uint8_t[total]());
+    std::unique_ptr<std::uint8_t, SDibDeleter> block(static_cast<std::uint8_t*>(std::calloc(total, 1)));
     if (!block) {
         SetLastError("Can't allocate memory");
         return nullptr;

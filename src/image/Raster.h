@@ -220,7 +220,13 @@ private:
     void CopyInfo(const CRaster& other);
     void WriteHeader() noexcept; // m_info -> DIB block
 
-    std::unique_ptr<std::uint8_t[]> m_dib; // header, palette, rows; null when empty
+    // The DIB block comes from calloc: the pages of a large picture cost no
+    // memory until they are written, so a hostile header that asks for a big
+    // picture and then stops is refused cheaply.
+    struct SDibDeleter {
+        void operator()(std::uint8_t* block) const noexcept;
+    };
+    std::unique_ptr<std::uint8_t, SDibDeleter> m_dib; // header, palette, rows; null when empty
     BITMAPINFOHEADER m_info{};
     int m_effWidth = 0;
     int m_numColors = 0;
