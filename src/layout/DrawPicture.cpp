@@ -1,5 +1,6 @@
 #include "layout/DrawPicture.h"
 
+#include "image/PictureLoader.h"
 #include "image/Raster.h"
 
 std::unique_ptr<CDrawPicture> CDrawPicture::CreateFromImage(std::shared_ptr<const CRaster> image, int left, int top)
@@ -15,12 +16,15 @@ std::unique_ptr<CDrawPicture> CDrawPicture::CreateFromFile(const std::string& fi
                                                            std::string& message)
 {
     message.clear();
-    auto image = std::make_shared<CRaster>();
-    if (!image->Load(fileName.c_str()) || !image->IncreaseBpp(24) || image->GetBpp() != 24) {
+    // The loader converts to 24 bits and undoes the ".enc." channel order;
+    // its own reason is not shown, the Picture tool has one sentence.
+    std::string reason;
+    std::unique_ptr<CRaster> loaded = LoadPicture(fileName, reason);
+    if (!loaded || !loaded->IsValid() || loaded->GetBpp() != 24) {
         message = "Picture " + fileName + " could not be read.";
         return nullptr;
     }
-    return CreateFromImage(std::move(image), left, top);
+    return CreateFromImage(std::shared_ptr<const CRaster>(std::move(loaded)), left, top);
 }
 
 void CDrawPicture::SetImage(std::shared_ptr<const CRaster> image)

@@ -34,8 +34,10 @@ public:
                          const COLORREF* pen, int width) = 0;
     virtual void Polygon(const std::vector<CDrawPoint>& points, bool closed, const COLORREF* fill,
                          const COLORREF* pen, int width) = 0;
-    // Stretches the bitmap into the window rectangle; when `transparent`,
-    // pixels equal to `key` are skipped.
+    // Stretches the bitmap's full content (GetFullWidth x GetFullHeight) into
+    // the window rectangle; only the window the bitmap stores (from GetLeft,
+    // GetTop, the part on the face) has pixels. When `transparent`, pixels
+    // equal to `key` are skipped.
     virtual void DrawBitmap(const CContentBitmap& bitmap, int left, int top, int right, int bottom,
                             bool transparent, COLORREF key) = 0;
 };

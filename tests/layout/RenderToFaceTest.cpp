@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -315,4 +316,34 @@ TEST(RenderToFace, ListDrawsInOrderAndHugeBoxesCostNothingOffTheFace)
     list.RenderToFace(again);
     EXPECT_EQ(Count(again, 0x00FF00), 50);
     EXPECT_EQ(Count(again, 0x0000FF), 50);
+}
+
+TEST(PictureFile, InsertedPictureTakesTheImageSizeOrSaysItCouldNotBeRead)
+{
+    const std::string dir = ::testing::TempDir();
+    const std::string path = dir + "/layout_picture_300x200.bmp";
+    CRaster image(300, 200, 24);
+    image.ToWhite();
+    image.SetPixelColor(0, 199, COLORREF{0x0000FF});
+    ASSERT_TRUE(image.Save(path.c_str(), IMAGE_TYPE_BMP));
+    std::string message;
+    auto picture = CDrawPicture::CreateFromFile(path, 10, 400, message);
+    ASSERT_TRUE(picture) << message;
+    EXPECT_TRUE(message.empty());
+    EXPECT_EQ(picture->GetX1(), 10);
+    EXPECT_EQ(picture->GetY1(), 400);
+    EXPECT_EQ(picture->GetX2(), 310);
+    EXPECT_EQ(picture->GetY2(), 200);
+    EXPECT_FALSE(picture->IsTransparent());
+    EXPECT_EQ(picture->GetTransparentColour(), 0xFFFFFFu);
+    // Turned left it becomes 200 x 300.
+    RotateDrawObject(*picture, true);
+    EXPECT_EQ(picture->GetWidth(), 200);
+    EXPECT_EQ(picture->GetHeight(), 300);
+    std::remove(path.c_str());
+
+    const std::string missing = dir + "/no_such_picture.png";
+    auto none = CDrawPicture::CreateFromFile(missing, 0, 0, message);
+    EXPECT_EQ(none, nullptr);
+    EXPECT_EQ(message, "Picture " + missing + " could not be read.");
 }
