@@ -10,6 +10,11 @@
 
 void CEngineBackend::PreparePageEdge(CProduct& product, char code)
 {
+    PreparePageEdge(product, code, FacePictureLookup());
+}
+
+void CEngineBackend::PreparePageEdge(CProduct& product, char code, const FacePictureLookup& faces)
+{
     m_error.clear();
     const std::string key(1, code);
     CSide& side = product.GetOrCreateSide(key);
@@ -30,12 +35,15 @@ void CEngineBackend::PreparePageEdge(CProduct& product, char code)
         side.SetPicture(std::move(fresh));
         target = side.GetPicture();
     }
-    const CSide* front = product.FindSidePtr("F");
-    const CSide* spine = product.FindSidePtr("S");
+    // The covers continue the front (and spine) artwork as it is rendered.
+    auto picture = [&](char face) -> const CRaster* {
+        if (faces) return faces(face);
+        const CSide* s = product.FindSidePtr(std::string(1, face));
+        return s ? s->GetPicture() : nullptr;
+    };
     const CModelSpec spec = CModelSpec::FromProduct(product);
     const CPageEdgeStyle style = CPageEdgeStyle::FromSettings(spec.settings, k);
-    PaintPageEdge(code, product.HasPagesOnLeft() != 0, *target, front ? front->GetPicture() : nullptr,
-                  spine ? spine->GetPicture() : nullptr, style, &m_error);
+    PaintPageEdge(code, product.HasPagesOnLeft() != 0, *target, picture('F'), picture('S'), style, &m_error);
 }
 
 bool CEngineBackend::DrawModel(CProduct& product, const SModelDrawRequest& request)

@@ -10,6 +10,7 @@
 class CEngineBackend : public CRenderBackend {
 public:
     void PreparePageEdge(CProduct& product, char code) override;
+    void PreparePageEdge(CProduct& product, char code, const FacePictureLookup& faces) override;
     bool DrawModel(CProduct& product, const SModelDrawRequest& request) override;
 
     // The built mesh is reused between renders; drop it whenever a setting or

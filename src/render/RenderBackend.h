@@ -33,6 +33,13 @@ public:
     virtual ~CRenderBackend() = default;
     // Prepares the page-edge face `code` ('u', 'd', 'l' or 'r') into the product's side.
     virtual void PreparePageEdge(CProduct& product, char code) = 0;
+    // The same, with the face pictures (draw objects burnt in) the covers
+    // continue; backends that do not need them keep the plain form.
+    virtual void PreparePageEdge(CProduct& product, char code, const FacePictureLookup& faces)
+    {
+        (void)faces;
+        PreparePageEdge(product, code);
+    }
     // Draws the model; returns false when nothing could be drawn.
     virtual bool DrawModel(CProduct& product, const SModelDrawRequest& request) = 0;
 };

@@ -112,7 +112,10 @@ bool CRenderPipeline::Render(std::string_view change, CProduct& product)
     if (m_cache.IsUpToDate(change)) return true;
 
     if (change == "u" || change == "d" || change == "l" || change == "r") {
-        if (m_backend) m_backend->PreparePageEdge(product, change[0]);
+        if (m_backend) {
+            std::map<char, CRaster> burnt;
+            m_backend->PreparePageEdge(product, change[0], MakeFaceLookup(product, burnt));
+        }
         m_cache.SetUpToDate(change);
         return true;
     }
@@ -164,10 +167,12 @@ bool CRenderPipeline::Render(std::string_view change, CProduct& product)
                 {"l", "Preparing left", 12, product.HasPagesOnLeft() != 0},
                 {"r", "Preparing right", 16, true},
             };
+            std::map<char, CRaster> burnt;
+            const FacePictureLookup faces = MakeFaceLookup(product, burnt);
             for (const SEdge& e : edges) {
                 if (!e.wanted || m_cache.IsUpToDate(e.code)) continue;
                 m_progress.SetStep(e.text, e.percent);
-                if (m_backend) m_backend->PreparePageEdge(product, e.code[0]);
+                if (m_backend) m_backend->PreparePageEdge(product, e.code[0], faces);
                 m_cache.SetUpToDate(e.code);
             }
         }
@@ -199,6 +204,31 @@ bool CRenderPipeline::PrepareBackground(CProduct& product, CRaster& scratch)
     return true;
 }
 
+FacePictureLookup CRenderPipeline::MakeFaceLookup(CProduct& product, std::map<char, CRaster>& burnt)
+{
+    // Faces without draw objects are used as they are; the others are copied
+    // once per render with their objects burnt in.
+    return [this, &product, &burnt](char code) -> const CRaster* {
+        const std::string key(1, code);
+        const CSide* side = product.FindSidePtr(key);
+        const CRaster* picture = side ? side->GetPicture() : nullptr;
+        if (picture == nullptr || !picture->IsValid()) return nullptr;
+        const CFaceObjects* objects = m_objects ? m_objects(key) : nullptr;
+        if (objects == nullptr || objects->GetObjectCount() == 0) return picture;
+        auto it = burnt.find(code);
+        if (it == burnt.end()) {
+            it = burnt.emplace(code, CRaster()).first;
+            if (!it->second.Copy(*picture, true, false, false) ||
+                (it->second.GetBpp() != 24 && !it->second.IncreaseBpp(24))) {
+                burnt.erase(it);
+                return picture;
+            }
+            objects->RenderToFace(it->second);
+        }
+        return &it->second;
+    };
+}
+
 bool CRenderPipeline::FullRender(CProduct& product)
 {
     const SettingStore& settings = product.GetSettings();
@@ -219,8 +249,6 @@ bool CRenderPipeline::FullRender(CProduct& product)
     m_progress.SetStep("Rendering Model", 30);
     const int frame = std::max(f.borders ? f.borderSize : 0, f.bevel ? f.bevelSize : 0);
     if (m_backend) {
-        // Face pictures with their draw objects burnt in; faces without
-        // objects are used as they are.
         std::map<char, CRaster> burnt;
         SModelDrawRequest request;
         request.target = scratch;
@@ -228,24 +256,7 @@ bool CRenderPipeline::FullRender(CProduct& product)
         request.area = ComputeModelArea(sw, sh, size.k, frame);
         request.magnification = size.k;
         request.quality = true;
-        request.faces = [this, &product, &burnt](char code) -> const CRaster* {
-            const std::string key(1, code);
-            const CSide* side = product.FindSidePtr(key);
-            const CRaster* picture = side ? side->GetPicture() : nullptr;
-            if (picture == nullptr || !picture->IsValid()) return nullptr;
-            const CFaceObjects* objects = m_objects ? m_objects(key) : nullptr;
-            if (objects == nullptr || objects->GetObjectCount() == 0) return picture;
-            auto it = burnt.find(code);
-            if (it == burnt.end()) {
-                it = burnt.emplace(code, CRaster()).first;
-                if (it->second.Copy(*picture, true, false, false) &&
-                    (it->second.GetBpp() == 24 || it->second.IncreaseBpp(24)))
-                    objects->RenderToFace(it->second);
-                else
-                    return picture;
-            }
-            return &it->second;
-        };
+        request.faces = MakeFaceLookup(product, burnt);
         const int start = 30, end = e - 10;
         request.progress = [this, start, end](long long done, long long total) {
             if (total <= 0) return;

@@ -5,11 +5,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
 
 #include "render/RenderBackend.h"
+#include "image/Raster.h"
 #include "render/RenderCache.h"
 #include "render/RenderProgress.h"
 
@@ -79,6 +81,9 @@ private:
     bool FullRender(CProduct& product);
     bool Finish(CProduct& product, bool fixedPercentages);
     bool PrepareBackground(CProduct& product, CRaster& scratch);
+    // Face pictures by face code with their draw objects burnt in; copies are
+    // kept in `burnt` for the length of one render.
+    FacePictureLookup MakeFaceLookup(CProduct& product, std::map<char, CRaster>& burnt);
     CRaster* EnsurePicture(CProduct& product, const char* key, int width, int height, bool white);
 
     CRenderBackend* m_backend = nullptr;

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/FaceObjects.h"
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"
 #include "image/Raster.h"
@@ -461,4 +462,55 @@ TEST(RenderPipelineOutput, LayoutPreviewDrawsAtOutputSize)
     EXPECT_FALSE(f.pipeline.GetCache().IsUpToDate("y"));
     ASSERT_TRUE(f.pipeline.Render("x", *f.product));
     EXPECT_EQ(f.backend.draws, 1);
+}
+
+namespace {
+
+// A face's draw objects that paint one pixel (1, 1) red.
+class CDotObjects : public CFaceObjects {
+public:
+    std::size_t GetObjectCount() const override { return 1; }
+    bool SaveObject(std::size_t, std::vector<std::uint8_t>&) const override { return false; }
+    bool LoadObject(const std::uint8_t*, std::size_t) override { return false; }
+    std::unique_ptr<CFaceObjects> Clone() const override { return std::make_unique<CDotObjects>(); }
+    void RenderToFace(CRaster& face) const override { face.SetPixelColor(1, 1, RGB(255, 0, 0)); }
+};
+
+// Records the colour of the front picture's pixel (1, 1) as each step sees it.
+class CFaceProbe : public CRenderBackend {
+public:
+    void PreparePageEdge(CProduct&, char) override {}
+    void PreparePageEdge(CProduct&, char, const FacePictureLookup& faces) override { edgeSaw = Probe(faces); }
+    bool DrawModel(CProduct&, const SModelDrawRequest& r) override
+    {
+        modelSaw = Probe(r.faces);
+        return true;
+    }
+    static COLORREF Probe(const FacePictureLookup& faces)
+    {
+        const CRaster* f = faces ? faces('F') : nullptr;
+        return f ? RGBQUADtoRGB(f->GetPixelColor(1, 1)) : 0x1000000u;
+    }
+    COLORREF edgeSaw = 0x2000000u, modelSaw = 0x2000000u;
+};
+
+}  // namespace
+
+TEST(RenderPipelineOutput, FacesCarryTheirDrawObjectsWithoutChangingTheSides)
+{
+    SFixture f("BOOK");
+    auto front = std::make_unique<CRaster>(8, 8, 24);
+    front->ToWhite();
+    f.product->GetOrCreateSide("F").SetPicture(std::move(front));
+    CDotObjects dot;
+    f.pipeline.SetFaceObjects([&dot](std::string_view key) -> const CFaceObjects* {
+        return key == "F" ? &dot : nullptr;
+    });
+    CFaceProbe probe;
+    f.pipeline.SetBackend(&probe);
+    ASSERT_TRUE(f.pipeline.Render("y", *f.product));
+    EXPECT_EQ(probe.edgeSaw, RGB(255, 0, 0));   // the page-edge covers see the artwork
+    EXPECT_EQ(probe.modelSaw, RGB(255, 0, 0));  // and so does the model
+    // The side keeps its plain appearance picture.
+    EXPECT_EQ(RGBQUADtoRGB(f.product->FindSidePtr("F")->GetPicture()->GetPixelColor(1, 1)), 0xFFFFFFu);
 }
