@@ -164,6 +164,31 @@ std::unique_ptr<CProduct> BuildNewProduct(const CatalogueEntry& entry, const SNe
          ResetWorking(*product, "x", o.renderWidth, o.renderHeight, 1) &&
          ResetWorking(*product, "y", o.renderWidth, o.renderHeight, k) &&
          ResetWorking(*product, "z", o.renderWidth, o.renderHeight, 1);
+    // Floppy and zip disks: their faces are the drawn media pictures (the
+    // catalogue provides these sides instead of asking for an appearance).
+    const std::string pattern = entry.subPattern ? entry.subPattern : "";
+    if (ok && (pattern.rfind("dfl_", 0) == 0 || pattern.rfind("dzp_", 0) == 0)) {
+        const bool floppy = pattern.rfind("dfl_", 0) == 0;
+        MediaPictureSet media = floppy
+            ? DrawMediaPictures(MediaKind::Floppy, RGB(40, 42, 48), RGB(78, 80, 88), RGB(20, 21, 24), RGB(188, 190, 196))
+            : DrawMediaPictures(MediaKind::Zip, RGB(44, 70, 140), RGB(80, 110, 180), RGB(24, 40, 90), RGB(200, 200, 204));
+        const std::pair<char, std::unique_ptr<CRaster>*> faces[] = {
+            {'F', &media.front}, {'U', &media.top}, {'D', &media.bottom}};
+        for (const auto& [key, picture] : faces) {
+            if (!*picture) {
+                ok = false;
+                break;
+            }
+            CSide& side = product->GetOrCreateSide(std::string(1, key));
+            side.Reset(kAppearancePicture, (*picture)->GetWidth(), (*picture)->GetHeight(), 0xFFFFFF, 1);
+            side.SetPicture(std::move(*picture));
+        }
+        if (ok) {
+            // The body colour on the plain sides.
+            for (char key : {'L', 'R'}) ok = ok && ResetFaceAppearance(*product, key, kAppearanceColor,
+                                                                        floppy ? RGB(40, 42, 48) : RGB(44, 70, 140));
+        }
+    }
     if (ok && product->HasCDROM()) {
         std::unique_ptr<CRaster> disc =
             DrawCDPicture(RGB(206, 208, 214), RGB(186, 188, 196), RGB(150, 152, 162), CDFinish{true, false, false});

@@ -103,3 +103,25 @@ TEST(NewProductModels, SidesAndWorkingPictures)
     ASSERT_NE(binder, nullptr) << error;
     EXPECT_NE(binder->FindSide("l"), CProduct::kNotFound);
 }
+
+TEST(NewProductModels, MediaModelsGetTheirDrawnFaces)
+{
+    std::string error;
+    for (const char* model : {"3.5\" Floppy Disk", "zip Disk"}) {
+        auto p = BuildNewProduct(*FindCatalogueModel(model), SNewProductOptions{}, error);
+        ASSERT_NE(p, nullptr) << model << ": " << error;
+        for (const char* key : {"F", "U", "D"}) {
+            const CSide* side = p->FindSidePtr(key);
+            ASSERT_NE(side, nullptr) << model << " " << key;
+            EXPECT_EQ(side->GetSettings().GetInt(SideKey(kSideAppearance)), kAppearancePicture) << model << " " << key;
+            ASSERT_NE(side->GetPicture(), nullptr);
+        }
+        // The front is not a blank face: somewhere it differs from white.
+        const CRaster* front = p->FindSidePtr("F")->GetPicture();
+        bool coloured = false;
+        for (int y = 0; y < front->GetHeight() && !coloured; y += 7)
+            for (int x = 0; x < front->GetWidth() && !coloured; x += 7)
+                coloured = RGBQUADtoRGB(front->GetPixelColor(x, y)) != 0xFFFFFFu;
+        EXPECT_TRUE(coloured) << model;
+    }
+}
