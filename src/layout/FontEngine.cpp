@@ -83,6 +83,7 @@ struct CFontEngine::Impl {
     std::map<std::string, bool> installed;
     std::set<std::string> warned;
     std::vector<std::string> warnings;
+    std::vector<std::string> pending;  // not yet given to the sink
     std::function<void(const std::string&)> sink;
     std::vector<std::string> defaultFamilies;  // what an unknown name falls back to
 
@@ -191,8 +192,7 @@ struct CFontEngine::Impl {
             return;
         std::string text = "The font \"" + name + "\" is not installed; \"" + used + "\" is used instead.";
         warnings.push_back(text);
-        if (sink)
-            sink(text);
+        pending.push_back(text);
     }
 
     const ResolvedFont* Resolve(const CFontRequest& request)
@@ -457,19 +457,50 @@ CFontEngine& CFontEngine::Get()
     return engine;
 }
 
+// Messages are handed to the sink after the lock is released, so a sink may
+// call back into the engine.
+namespace {
+
+void Deliver(std::function<void(const std::string&)> sink, std::vector<std::string> messages)
+{
+    if (sink)
+        for (const std::string& m : messages)
+            sink(m);
+}
+
+}  // namespace
+
 bool CFontEngine::MeasureText(const CFontRequest& font, const std::string& text, int& width, int& height)
 {
-    std::lock_guard<std::mutex> lock(m_impl->mutex);
-    return m_impl->Layout(font, text, nullptr, width, height);
+    std::vector<std::string> messages;
+    std::function<void(const std::string&)> sink;
+    bool ok = false;
+    {
+        std::lock_guard<std::mutex> lock(m_impl->mutex);
+        ok = m_impl->Layout(font, text, nullptr, width, height);
+        messages.swap(m_impl->pending);
+        sink = m_impl->sink;
+    }
+    Deliver(std::move(sink), std::move(messages));
+    return ok;
 }
 
 bool CFontEngine::RenderText(const CFontRequest& font, const std::string& text, CTextMask& mask,
                              const CTextClip* clip)
 {
-    std::lock_guard<std::mutex> lock(m_impl->mutex);
-    int w = 0, h = 0;
-    mask = CTextMask{};
-    return m_impl->Layout(font, text, &mask, w, h, clip);
+    std::vector<std::string> messages;
+    std::function<void(const std::string&)> sink;
+    bool ok = false;
+    {
+        std::lock_guard<std::mutex> lock(m_impl->mutex);
+        int w = 0, h = 0;
+        mask = CTextMask{};
+        ok = m_impl->Layout(font, text, &mask, w, h, clip);
+        messages.swap(m_impl->pending);
+        sink = m_impl->sink;
+    }
+    Deliver(std::move(sink), std::move(messages));
+    return ok;
 }
 
 void CFontEngine::SetMessageSink(std::function<void(const std::string&)> sink)
