@@ -6,8 +6,10 @@ CUndoFileCounter::CUndoFileCounter(std::string internalFolder) : m_Folder(std::m
 
 CUndoFileCounter& CUndoFileCounter::Instance()
 {
-    static CUndoFileCounter counter;
-    return counter;
+    // Never destroyed: records still held by the process-wide undo store give
+    // their names back while static objects are torn down at exit.
+    static CUndoFileCounter* counter = new CUndoFileCounter;
+    return *counter;
 }
 
 std::string CUndoFileCounter::FileName(int number) const
