@@ -330,3 +330,39 @@ TEST(DrawObjectFactory, KnowsTheEightKindCodes)
     EXPECT_TRUE(rect->IsFilled());
     EXPECT_FALSE(rect->IsOutlined());
 }
+
+#include "app/Archive.h"
+#include "app/ProjectFile.h"
+#include "app/UndoStore.h"
+#include "app/VtwinDoc.h"
+
+TEST(DrawObjectProject, LayoutBlockKeepsEveryObjectThroughTheProjectFile)
+{
+    CUndoStore undo;
+    CVtwinDoc doc(&CreateDrawObjectList, &undo);
+    auto& front = static_cast<CDrawObjectList&>(doc.GetFaceObjects("F"));
+    for (auto& o : OneOfEachKind())
+        front.Add(std::move(o));
+    front.GetObject(2)->SetSelection(kSelectDominant);
+    auto& background = static_cast<CDrawObjectList&>(doc.GetFaceObjects("G"));
+    auto line = std::make_unique<CDrawLine>();
+    line->SetCoords(9, 8, 7, 6);
+    background.Add(std::move(line));
+
+    CArchiveWriter out;
+    std::string error;
+    ASSERT_TRUE(CProjectFile::Write(doc, out, error)) << error;
+    CVtwinDoc again(&CreateDrawObjectList, &undo);
+    CDocContent content;
+    ASSERT_TRUE(CProjectFile::Read(again, out.Bytes().data(), out.Bytes().size(), content, error)) << error;
+    again.TakeContent(std::move(content));
+    auto* f = dynamic_cast<CDrawObjectList*>(again.FindFaceObjects("F"));
+    auto* g = dynamic_cast<CDrawObjectList*>(again.FindFaceObjects("G"));
+    ASSERT_TRUE(f && g);
+    ASSERT_EQ(f->GetObjectCount(), front.GetObjectCount());
+    for (std::size_t i = 0; i < f->GetObjectCount(); ++i)
+        EXPECT_EQ(Fields(*f->GetObject(i), true), Fields(*front.GetObject(i), true)) << i;
+    EXPECT_EQ(f->GetDominant(), f->GetObject(2));
+    ASSERT_EQ(g->GetObjectCount(), 1u);
+    EXPECT_EQ(g->GetObject(0)->GetX1(), 9);
+}
