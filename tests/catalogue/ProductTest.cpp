@@ -86,6 +86,23 @@ TEST(Product, CreateProductIsExactAndCaseSensitive) {
     EXPECT_EQ(s.GetInt(ModelKey(kSetMagnification)), 4);
     EXPECT_DOUBLE_EQ(s.GetReal(ModelKey(kSetLensFlareX)), 0.8);
     EXPECT_NE(s.LookupText(ModelKey(kSetCDImage)), nullptr);
+
+    // Every kind starts from the same start values in the same stored order,
+    // which the project file's settings block follows.
+    SettingStore reference;
+    ApplyStartValues(reference);
+    auto order = [](const SettingStore& st) {
+        std::vector<std::uint32_t> keys;
+        st.Ints().ForEach([&](SettingKey k, std::int32_t) { keys.push_back(k.Packed()); });
+        st.Reals().ForEach([&](SettingKey k, double) { keys.push_back(k.Packed()); });
+        st.Texts().ForEach([&](SettingKey k, const std::string&) { keys.push_back(k.Packed()); });
+        return keys;
+    };
+    for (const char* code : GetKindCodes()) {
+        auto p = CreateProduct(code);
+        EXPECT_TRUE(p->GetSettings().SameContent(reference)) << code;
+        EXPECT_EQ(order(p->GetSettings()), order(reference)) << code;
+    }
 }
 
 TEST(Product, TableOffsetFollowsTablePositionOnlyForFlatKinds) {
