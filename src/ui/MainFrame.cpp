@@ -3,6 +3,8 @@
 #include "ui/ColorButton.h"
 #include "ui/FaceCanvas.h"
 #include "ui/NewProjectDialog.h"
+#include "ui/NewProjectWizard.h"
+#include "ui/PropertyGrid.h"
 #include "ui/RasterImage.h"
 
 #include "app/AppFolders.h"
@@ -60,6 +62,7 @@ CMainFrame::CMainFrame(const QString& recentStorage, QWidget* parent)
         return side && side->GetPicture() ? RasterToQImage(*side->GetPicture()) : QImage();
     });
     setCentralWidget(m_view);
+    InstallPropertyGrid(m_view, this);
     m_recent->Load();
     BuildActions();
     BuildMenus();
@@ -667,17 +670,10 @@ void CMainFrame::OnFileNew()
         ShowMessage(this, QStringLiteral("The program's data folder is not available."), EMessageIcon::Error);
         return;
     }
-    CNewProjectDialog dialog(*m_folders, this);
+    // The dialog runs the model's wizard and builds the project itself.
+    CNewDialog dialog(*m_folders, *m_doc, this);
     if (dialog.exec() != QDialog::Accepted)
         return;  // the current project stays as it was
-    std::string error;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool ok = dialog.Create(*m_doc, error);
-    QApplication::restoreOverrideCursor();
-    if (!ok) {
-        ShowMessage(this, QString::fromStdString(error), EMessageIcon::Warning);
-        return;
-    }
     DocumentChanged();
 }
 
