@@ -364,9 +364,35 @@ void Nudge(CDrawObjectList& objects, int dx, int dy)
 void Reorder(CDrawObjectList& objects, int delta)
 {
     Renumber(objects);
-    for (CDrawObject* o : Items(objects))
-        if (o->IsSelected())
-            o->SetOrderKey(o->GetOrderKey() + delta);
+    const std::vector<CDrawObject*> items = Items(objects);
+    if (delta != 11 && delta != -11) {
+        // To front / to back: every selected key jumps past all others.
+        for (CDrawObject* o : items)
+            if (o->IsSelected())
+                o->SetOrderKey(o->GetOrderKey() + delta);
+        objects.SortByOrderKey();
+        return;
+    }
+    // Keys are (index + 1) * 10. A single selected object stepping +/-11
+    // passes exactly its neighbour. For a run of k adjacent selected objects
+    // to move as a block, the neighbour steps the other way past the whole
+    // run instead (10 * k + 1); for k = 1 the order is the same.
+    const bool forward = delta > 0;
+    for (std::size_t i = 0; i < items.size();) {
+        if (!items[i]->IsSelected()) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < items.size() && items[end]->IsSelected())
+            ++end;
+        const int run = static_cast<int>(end - i);
+        if (forward && end < items.size())
+            items[end]->SetOrderKey(items[end]->GetOrderKey() - (10 * run + 1));
+        else if (!forward && i > 0)
+            items[i - 1]->SetOrderKey(items[i - 1]->GetOrderKey() + (10 * run + 1));
+        i = end;
+    }
     objects.SortByOrderKey();
 }
 

@@ -26,6 +26,7 @@
 #include "layout/DrawBarcode.h"
 #include "layout/DrawText.h"
 #include "ui/ColorsDialog.h"
+#include "ui/ObjectPropertiesDialog.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -863,6 +864,7 @@ bool CVtwinView::RunEditCommand(int id)
     case ID_RENDER_TO_CLIPBOARD:
     case ID_RENDER_TO_FILE: RenderOut(id == ID_RENDER_TO_FILE); return true;
     case ID_COLORS: RunColorsDialog(); return true;
+    case ID_OBJECT_PROPERTIES: RunProperties(); return true;
     case ID_EDIT_UNDO: DoUndo(false); return true;
     case ID_EDIT_REDO: DoUndo(true); return true;
     case ID_EDIT_COPY: DoCopy(); return true;
@@ -1102,4 +1104,39 @@ void CVtwinView::RunColorsDialog()
     SetLineColour(dialog.LineColour());
     SetFillColour(dialog.FillColour());
     emit commandStateChanged();
+}
+
+namespace {
+CVtwinView::PropertiesRunner g_propertiesRunner;
+}
+
+void CVtwinView::SetPropertiesRunner(PropertiesRunner runner) { g_propertiesRunner = std::move(runner); }
+
+void CVtwinView::RunProperties()
+{
+    CDrawObjectList* objects = CurrentObjects();
+    if (!objects)
+        return;
+    // The dialog edits copies; the originals change only on OK.
+    std::vector<std::pair<std::size_t, std::unique_ptr<CDrawObject>>> clones;
+    std::vector<CDrawObject*> pages;
+    for (std::size_t i = 0; i < objects->GetObjectCount(); ++i)
+        if (objects->GetObject(i)->IsSelected())
+            if (auto c = objects->GetObject(i)->Clone(true, true)) {
+                pages.push_back(c.get());
+                clones.emplace_back(i, std::move(c));
+            }
+    if (clones.empty())
+        return;
+    CObjectPropertiesDialog dialog(pages, this);
+    const bool ok = g_propertiesRunner ? g_propertiesRunner(dialog) : dialog.exec() == QDialog::Accepted;
+    if (!ok)
+        return;
+    RecordLayoutUndo("Properties %s");
+    objects = CurrentObjects();
+    for (auto& [index, clone] : clones)
+        objects->Replace(index, std::move(clone));
+    objects->UpdateOrderKeys();
+    objects->MarkSelectionStale();
+    AfterEdit(true);
 }

@@ -108,6 +108,9 @@ public:
     // install their own answers.
     using InputPrompt = std::function<bool(int subTool, QString& value)>;
     static void SetInputPrompt(InputPrompt prompt);
+    // Runs the Properties dialog (tests answer it themselves); true for OK.
+    using PropertiesRunner = std::function<bool(class CObjectPropertiesDialog& dialog)>;
+    static void SetPropertiesRunner(PropertiesRunner runner);
 
     // The private clipboard type of draw objects.
     static QString ClipboardMimeType();
@@ -128,6 +131,7 @@ private:
     void RenderOut(bool toFile);
     std::unique_ptr<CDrawObject> CreateContentObject(const std::vector<CFacePoint>& points, int subTool);
     void RunColorsDialog();
+    void RunProperties();
     void DoUndo(bool redo);
     void DoCopy();
     void DoPaste();

@@ -16,6 +16,9 @@
 
 #include "ui/ColorButton.h"
 #include "ui/ColorsDialog.h"
+#include "ui/ObjectPropertiesDialog.h"
+
+#include <QRadioButton>
 
 class CCanvasEditingTest : public QObject {
     Q_OBJECT
@@ -524,6 +527,32 @@ private slots:
         QCOMPARE(r->GetFillColour(), COLORREF(0x00FF00));
         m_frame->View()->SetFillColour(0x0000FF);
         QCOMPARE(r->GetFillColour(), COLORREF(0x00FF00));
+    }
+
+    void propertiesEditCopiesAndApplyOnOk()
+    {
+        CDrawObject* r = DrawRect(10, 90, 40, 60);
+        Q_UNUSED(r);
+        int pages = 0;
+        CVtwinView::SetPropertiesRunner([&](CObjectPropertiesDialog& d) {
+            pages = d.PageCount();
+            d.findChild<QRadioButton*>(QStringLiteral("style1"))->setChecked(true);
+            return false;  // Cancel: the object keeps its style
+        });
+        Run(ID_OBJECT_PROPERTIES);
+        QCOMPARE(pages, 1);
+        QCOMPARE(Front().GetObject(0)->GetStyle(), 0u);
+        CVtwinView::SetPropertiesRunner([&](CObjectPropertiesDialog& d) {
+            d.findChild<QRadioButton*>(QStringLiteral("style1"))->setChecked(true);
+            return d.ApplyPages();
+        });
+        Run(ID_OBJECT_PROPERTIES);
+        QCOMPARE(Front().GetObject(0)->GetStyle(), 1u);
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()),
+                 QStringLiteral("Properties Rectangle"));
+        Run(ID_EDIT_UNDO);
+        QCOMPARE(Front().GetObject(0)->GetStyle(), 0u);
+        CVtwinView::SetPropertiesRunner(nullptr);
     }
 
     void zoomInAndOutFromTheCanvas()
