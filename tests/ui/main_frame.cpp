@@ -12,6 +12,9 @@
 #include "ui/SingleInstance.h"
 
 #include <QLineEdit>
+#include <QMimeData>
+#include <QDropEvent>
+#include <QUrl>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QTabBar>
@@ -241,6 +244,25 @@ private slots:
         QCOMPARE(m_messages.messages.size(), 1);
         QCOMPARE(int(FaceList(*m_frame, "F").GetObjectCount()), 1);
         QVERIFY(!m_frame->RecentFiles().Files().contains(QFileInfo(bad).absoluteFilePath()));
+    }
+
+    void droppingAProjectFileOpensIt()
+    {
+        GiveBoxProduct(*m_frame);
+        const QString path = m_dir.filePath(QStringLiteral("dropped.vtp"));
+        QVERIFY(m_frame->SaveProject(path));
+        m_frame->Document()->NewProject(CreateProduct("BOOK"));
+        m_frame->DocumentChanged();
+        QVERIFY(m_frame->View()->TabNames().contains(QStringLiteral("Spine")));
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path)});
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_frame.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_frame.get(), &drop);
+        QVERIFY(!m_frame->View()->TabNames().contains(QStringLiteral("Spine")));
+        QCOMPARE(m_frame->windowTitle(), QStringLiteral("dropped.vtp - Vantorel"));
     }
 
     void secondStartHandsItsProjectToTheFirst()
