@@ -1,0 +1,285 @@
+// File New from the "New" dialog through the model's wizard to a rendered
+// picture: the tabs and their remembered choice, the step captions, page
+// refusals that keep the wizard on its page, and whole runs for a box, a book
+// with CD-ROM, a binder and a card.
+
+#include "UiTestSupport.h"
+
+#include "app/AppFolders.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/InstalledData.h"
+#include "catalogue/Setup.h"
+#include "properties/SettingTable.h"
+#include "ui/NewProjectWizard.h"
+#include "ui/PropertyGrid.h"
+#include "ui/RenderPage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTemporaryDir>
+
+namespace {
+
+const CatalogueEntry* EntryOfKind(const char* kind)
+{
+    for (const CatalogueEntry& e : GetCatalogue())
+        if (std::string_view(e.kind) == kind)
+            return &e;
+    return nullptr;
+}
+
+// Picks the first item of the current page's picture list, if it has one.
+void ChooseFirstPicture(CNewProjectWizard& w)
+{
+    if (auto* list = w.CurrentPage()->findChild<QListWidget*>(QStringLiteral("choices")); list && list->count() > 0)
+        list->setCurrentRow(0);
+}
+
+} // namespace
+
+class CNewProjectWizardTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    std::optional<CAppFolders> m_folders;
+    std::unique_ptr<CMainFrame> m_frame;
+    CTestMessages m_messages;
+
+    // Runs File New for `entry`; `drive` answers the wizard. True when the
+    // dialog closed with OK.
+    bool RunNew(const CatalogueEntry& entry, const std::function<bool(CNewProjectWizard&)>& drive)
+    {
+        CNewDialog dialog(*m_folders, *m_frame->Document(), m_frame.get());
+        if (!dialog.ChooseModel(entry.prefix, GetCatalogueSectionName(entry)))
+            return false;
+        CNewDialog::SetWizardRunner(drive);
+        dialog.accept();
+        CNewDialog::SetWizardRunner(nullptr);
+        return dialog.result() == QDialog::Accepted;
+    }
+
+    // Walks every page with its defaults (first picture of each list, a
+    // small rendering) and finishes.
+    static bool WalkAll(CNewProjectWizard& w, QStringList* captions = nullptr)
+    {
+        for (;;) {
+            if (captions)
+                *captions << w.Caption();
+            ChooseFirstPicture(w);
+            if (w.CurrentPage()->Title() == QLatin1String("Background Size")) {
+                w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("renderWidth"))->setText(QStringLiteral("120"));
+                w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("renderHeight"))->setText(QStringLiteral("100"));
+            }
+            if (w.CurrentIndex() + 1 == w.PageCount())
+                return w.Finish();
+            if (!w.Next())
+                return false;
+        }
+    }
+
+    void ExpectRendered(const char* kind)
+    {
+        CProduct* product = m_frame->Document()->GetProduct();
+        QVERIFY(product);
+        QCOMPARE(QString::fromLatin1(product->GetKindCode()), QString::fromLatin1(kind));
+        QCOMPARE(product->GetSettings().GetInt(ModelKey(kSetRenderWidth)), 120);
+        QCOMPARE(product->GetSettings().GetInt(ModelKey(kSetRenderHeight)), 100);
+        m_frame->DocumentChanged();
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        const QImage picture = m_frame->View()->RenderPage()->Picture();
+        QCOMPARE(picture.size(), QSize(120, 100));
+        // Something was drawn on the white background.
+        bool drawn = false;
+        for (int y = 0; y < picture.height() && !drawn; ++y)
+            for (int x = 0; x < picture.width() && !drawn; ++x)
+                drawn = picture.pixel(x, y) != qRgb(255, 255, 255);
+        QVERIFY(drawn);
+        // The grid beside the Render tab shows the new product's settings.
+        auto* grid = m_frame->findChild<CPropertyGrid*>();
+        QVERIFY(grid && grid->FindRow("X Rotation") >= 0);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        std::string error;
+        m_folders = CAppFolders::Create(m_dir.path().toStdString(), error);
+        QVERIFY2(m_folders, error.c_str());
+        SetupOptions options;
+        options.installedDataFolder = FindInstalledDataFolder(GetExecutablePath());
+        QVERIFY2(!options.installedDataFolder.empty(), "installed data not built");
+        CSetup setup(*m_folders, options, SetupListener{});
+        const SetupResult r = setup.Run();
+        QVERIFY2(r.outcome == SetupOutcome::Completed, r.message.c_str());
+    }
+
+    void init()
+    {
+        m_messages = CTestMessages{};
+        m_messages.Install();
+        m_frame = std::make_unique<CMainFrame>(QString());
+        m_frame->SetFolders(&*m_folders);
+    }
+
+    void cleanup()
+    {
+        m_frame.reset();
+        SetMessageHooks(nullptr, nullptr);
+    }
+
+    void newDialogTabsAndThumbnails()
+    {
+        m_folders->PutUserString("GUI", "NewTab", "box");
+        {
+            CNewDialog dialog(*m_folders, *m_frame->Document());
+            QCOMPARE(dialog.Tabs()->count(), 8);
+            QCOMPARE(dialog.Tabs()->tabData(dialog.Tabs()->currentIndex()).toString(), QStringLiteral("box"));
+            QVERIFY(dialog.List()->count() > 0);
+            // Display name, a line break and the file name; OK waits for a choice.
+            QVERIFY(dialog.List()->item(0)->text().contains(QStringLiteral("\ndmo_box_")));
+            QVERIFY(!dialog.OkButton()->isEnabled());
+            dialog.List()->setCurrentRow(0);
+            QVERIFY(dialog.OkButton()->isEnabled());
+            // Another tab is remembered at once and starts the next dialog.
+            for (int i = 0; i < dialog.Tabs()->count(); ++i)
+                if (dialog.Tabs()->tabData(i).toString() == QLatin1String("crd"))
+                    dialog.Tabs()->setCurrentIndex(i);
+        }
+        QCOMPARE(m_folders->GetUserString("GUI", "NewTab", ""), std::string("crd"));
+        CNewDialog again(*m_folders, *m_frame->Document());
+        QCOMPARE(again.Tabs()->tabData(again.Tabs()->currentIndex()).toString(), QStringLiteral("crd"));
+        // Nothing chosen: the selection error, and the dialog stays.
+        again.List()->clearSelection();
+        again.accept();
+        QCOMPARE(m_messages.messages.value(0), QStringLiteral("Error getting selection. Program data corrupted?"));
+        QVERIFY(again.result() != QDialog::Accepted);
+    }
+
+    void boxWithCaptions()
+    {
+        const CatalogueEntry* entry = EntryOfKind("BOX");
+        QVERIFY(entry);
+        QStringList captions;
+        QVERIFY(RunNew(*entry, [&](CNewProjectWizard& w) { return WalkAll(w, &captions); }));
+        const int n = captions.size();
+        QVERIFY(n >= 4);
+        QCOMPARE(captions.last(), QStringLiteral("Step %1 of %1: Special Effects").arg(n));
+        QCOMPARE(captions.at(n - 4), QStringLiteral("Step %1 of %2: Background's Appearance").arg(n - 3).arg(n));
+        ExpectRendered("BOX");
+    }
+
+    void bookWithCDROM()
+    {
+        const CatalogueEntry* entry = EntryOfKind("BOOKCD");
+        QVERIFY(entry);
+        QStringList captions;
+        QVERIFY(RunNew(*entry, [&](CNewProjectWizard& w) { return WalkAll(w, &captions); }));
+        QVERIFY(captions.join('|').contains(QStringLiteral("Select CD-ROM Image")));
+        QVERIFY(captions.join('|').contains(QStringLiteral("Select CD-ROM Position")));
+        QVERIFY(captions.join('|').contains(QStringLiteral("Pages' Appearance")));
+        ExpectRendered("BOOKCD");
+        QVERIFY(!m_frame->Document()->GetProduct()->GetSettings().GetText(ModelKey(kSetCDImage)).empty());
+        QVERIFY(m_frame->Document()->GetProduct()->FindSidePtr("C"));
+    }
+
+    void binder()
+    {
+        const CatalogueEntry* entry = EntryOfKind("BINDER");
+        QVERIFY(entry);
+        QVERIFY(RunNew(*entry, [&](CNewProjectWizard& w) {
+            for (;;) {
+                if (w.CurrentPage()->Title() == QLatin1String("Binding Style")) {
+                    auto* type = w.CurrentPage()->findChild<QComboBox*>(QStringLiteral("binderType"));
+                    type->setCurrentIndex(type->findText(QStringLiteral("Spiral Bound")));
+                }
+                if (w.CurrentIndex() + 1 == w.PageCount() || w.CurrentPage()->Title() == QLatin1String("Background Size"))
+                    break;
+                ChooseFirstPicture(w);
+                if (!w.Next())
+                    return false;
+            }
+            return WalkAll(w);
+        }));
+        ExpectRendered("BINDER");
+        QCOMPARE(m_frame->Document()->GetProduct()->GetSettings().GetInt(ModelKey(kSetBinderType)), 1);
+    }
+
+    void cardAndPageRefusals()
+    {
+        const CatalogueEntry* entry = EntryOfKind("CARD");
+        QVERIFY(entry);
+        QVERIFY(RunNew(*entry, [&](CNewProjectWizard& w) {
+            while (w.CurrentPage()->Title() != QLatin1String("Shadows and Reflections")) {
+                ChooseFirstPicture(w);
+                if (w.CurrentPage()->Title() == QLatin1String("Background Size")) {
+                    auto* width = w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("renderWidth"));
+                    // 1000 is out of range: the page stays and says why.
+                    width->setText(QStringLiteral("1000"));
+                    if (w.Next())
+                        return false;
+                    if (m_messages.messages.value(0) != QStringLiteral("Width must be between 50 and 999 pixels."))
+                        return false;
+                    width->setText(QStringLiteral("120"));
+                    w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("renderHeight"))->setText(QStringLiteral("100"));
+                }
+                if (!w.Next())
+                    return false;
+            }
+            // The bottom row and the default light: six lights with Shadows are
+            // refused and the wizard stays; five go.
+            const int here = w.CurrentIndex();
+            for (int c = 0; c < 5; ++c)
+                w.CurrentPage()->findChild<QPushButton*>(QStringLiteral("light_%1_0").arg(c))->setChecked(true);
+            if (w.Next() || w.CurrentIndex() != here)
+                return false;
+            if (m_messages.messages.last() != QStringLiteral("You can not have more than 5 lights turned on."))
+                return false;
+            w.CurrentPage()->findChild<QPushButton*>(QStringLiteral("light_3_1"))->setChecked(false);
+            return WalkAll(w);
+        }));
+        ExpectRendered("CARD");
+        QCOMPARE(m_frame->Document()->GetProduct()->GetSettings().GetInt(ModelKey(kSetLights)), 0x1F);
+    }
+
+    void cancelledWizardKeepsTheDocument()
+    {
+        GiveBoxProduct(*m_frame);
+        const CProduct* before = m_frame->Document()->GetProduct();
+        const CatalogueEntry* entry = EntryOfKind("CARD");
+        QVERIFY(!RunNew(*entry, [](CNewProjectWizard&) { return false; }));
+        QCOMPARE(m_frame->Document()->GetProduct(), before);
+    }
+
+    void pagesTotalBlocksNext()
+    {
+        const CatalogueEntry* entry = EntryOfKind("BOOK");
+        QVERIFY(entry);
+        bool checked = false;
+        QVERIFY(!RunNew(*entry, [&](CNewProjectWizard& w) {
+            while (w.CurrentPage()->Title() != QLatin1String("Pages' Appearance"))
+                if (!w.Next())
+                    return false;
+            auto* pages = w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("depth1"));
+            pages->setText(QStringLiteral("70"));
+            auto* total = w.CurrentPage()->findChild<QLabel*>(QStringLiteral("total"));
+            if (total->text() != QLatin1String("ERROR") || w.NextButton()->isEnabled() || w.Next())
+                return false;
+            pages->setText(QStringLiteral("80"));
+            if (total->text() != QLatin1String("100") || !w.NextButton()->isEnabled())
+                return false;
+            checked = true;
+            return false;  // cancel here
+        }));
+        QVERIFY(checked);
+    }
+};
+
+QTEST_MAIN(CNewProjectWizardTest)
+#include "new_project_wizard.moc"
