@@ -14,6 +14,14 @@
 #include <cstdint>
 #include <cstdlib>
 
+// fontconfig keeps a few configuration blocks for the whole process
+// without a pointer LeakSanitizer can see.
+extern "C" const char* __lsan_default_suppressions();
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig\n";
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     CRaster::SetAllocationLimit(std::size_t{16} << 20);
