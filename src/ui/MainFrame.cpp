@@ -2,7 +2,6 @@
 
 #include "ui/ColorButton.h"
 #include "ui/FaceCanvas.h"
-#include "ui/NewProjectDialog.h"
 #include "ui/NewProjectWizard.h"
 #include "ui/PropertyGrid.h"
 #include "ui/RasterImage.h"
