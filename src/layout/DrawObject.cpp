@@ -16,6 +16,18 @@ int CDrawObject::GetHeight() const
 
 void CDrawObject::Paint(CLayoutPainter&, int, int, int, int) const {}
 
+void CDrawObject::DrawTracker(CLayoutPainter& painter) const
+{
+    const CDrawPoint a = painter.FaceToWindow({GetMinX(), GetMaxY()});  // top-left
+    const CDrawPoint b = painter.FaceToWindow({GetMaxX(), GetMinY()});  // bottom-right
+    const COLORREF black = 0;
+    painter.Line(a.x, a.y, b.x, a.y, black, 1);
+    painter.Line(b.x, a.y, b.x, b.y, black, 1);
+    painter.Line(b.x, b.y, a.x, b.y, black, 1);
+    painter.Line(a.x, b.y, a.x, a.y, black, 1);
+    DrawGhost(painter, a.x, a.y, b.x, b.y);
+}
+
 bool CDrawObject::CanResizeTo(bool changeWidth, int width, bool changeHeight, int height) const
 {
     if (changeWidth) {

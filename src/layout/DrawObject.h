@@ -72,7 +72,10 @@ public:
     // malformed (the object may then be partly read and must be discarded).
     virtual void Save(CRecordStream& stream, bool shareImages, bool withSelection) const;
     virtual bool Load(CRecordStream& stream, bool shareImages, bool withSelection);
-    // Drag feedback drawn inside the window rectangle; nothing by default.
+    // Drag feedback: the outline of the box (mapped through the painter)
+    // and the kind's ghost inside it.
+    void DrawTracker(CLayoutPainter& painter) const;
+    // Ghost of the content drawn inside the window rectangle; nothing by default.
     virtual void DrawGhost(CLayoutPainter& /*painter*/, int /*left*/, int /*top*/, int /*right*/,
                            int /*bottom*/) const
     {

@@ -101,6 +101,21 @@ TEST(DrawObjectPaint, ShapesUseTheirColoursAndTheZoomedLineWidth)
     EXPECT_EQ(r.calls[0], "polyline-outlined n3 first 2,98 w1");
 }
 
+TEST(DrawObjectPaint, TrackerOutlinesTheBoxAndAddsTheGhost)
+{
+    CDrawEllipse ellipse;
+    ellipse.SetCoords(10, 0, 0, 20);
+    CRecordingPainter p(100);
+    ellipse.DrawTracker(p);
+    ASSERT_EQ(p.calls.size(), 5u);
+    EXPECT_EQ(p.calls[0], "line 0,60,20,60 c0 w1");  // top edge: face y 20 -> window 60
+    EXPECT_EQ(p.calls[4], "ellipse 0,60,20,100 c0 w1");
+    CDrawRect rect;  // no ghost of its own
+    CRecordingPainter q(100);
+    rect.DrawTracker(q);
+    EXPECT_EQ(q.calls.size(), 4u);
+}
+
 TEST(DrawObjectPaint, BitmapKindsDrawTheirContentWithTheirKey)
 {
     CDrawBarcode barcode;
