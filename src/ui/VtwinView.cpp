@@ -3,6 +3,7 @@
 #include "ui/CommandIds.h"
 #include "ui/CustomZoomDialog.h"
 #include "ui/FaceCanvas.h"
+#include "ui/FaceLocation.h"
 #include "ui/MainFrame.h"
 #include "ui/LayoutSnapshotRecord.h"
 #include "ui/FlarePositionRecord.h"
@@ -275,6 +276,8 @@ void CVtwinView::OnTabChanged(int index)
     } else {
         m_pages->setCurrentIndex(kPageEmpty);
     }
+    m_location->setPixmap(FaceLocationPicture(FaceGroupOfCode(FaceCodeOfTab(name)), devicePixelRatioF()));
+    m_location->setToolTip(name);
     emit tabChanged(name);
     emit commandStateChanged();
 }

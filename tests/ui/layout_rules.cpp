@@ -6,6 +6,7 @@
 #include "layout/DrawObjectList.h"
 #include "layout/DrawRect.h"
 #include "layout/DrawText.h"
+#include "ui/FaceLocation.h"
 #include "ui/FaceMapping.h"
 #include "ui/LayoutEditor.h"
 #include "ui/ZoomState.h"
@@ -219,6 +220,20 @@ private slots:
         QCOMPARE(list.GetObject(1)->GetMinY(), 10 - 40);
     }
 
+    void locationPicturesFollowTheFaceGroups()
+    {
+        const struct {
+            const char* tab;
+            char group;
+        } cases[] = {{"Front", 'F'},       {"Spine", 'L'},  {"Pages (Left)", 'L'}, {"Pages (Top)", 'U'},
+                     {"Pages (Bottom)", 'D'}, {"CD-ROM", 'C'}, {"Background", 'G'},   {"Layout", 'X'},
+                     {"Render", 'Z'},      {"Right", 'R'},  {"Pages (Right)", 'R'}};
+        for (const auto& c : cases)
+            QCOMPARE(FaceGroupOfCode(FaceCodeOfTab(QString::fromLatin1(c.tab))), c.group);
+        QCOMPARE(FaceGroupOfCode('y'), 'Z');
+        QCOMPARE(FaceCodeOfTab(QStringLiteral("Nowhere")), char(0));
+    }
+
     void pastePlacementFollowsTheVisiblePart()
     {
         CDrawObjectList list;
@@ -250,5 +265,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(CLayoutRulesTest)
+QTEST_MAIN(CLayoutRulesTest)
 #include "layout_rules.moc"
