@@ -4,6 +4,7 @@
 #include "ui/FaceCanvas.h"
 #include "ui/NewProjectWizard.h"
 #include "ui/PropertyGrid.h"
+#include "ui/RenderOutputDialogs.h"
 #include "ui/RasterImage.h"
 
 #include "app/AppFolders.h"
@@ -17,6 +18,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -70,6 +72,8 @@ CMainFrame::CMainFrame(const QString& recentStorage, QWidget* parent)
     RebuildRecentMenu();
     connect(m_view, &CVtwinView::commandStateChanged, this, &CMainFrame::UpdateCommandUI);
     connect(m_view, &CVtwinView::modifiedChanged, this, &CMainFrame::UpdateTitle);
+    // Paste follows what the clipboard holds, whoever put it there.
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::UpdateCommandUI);
     connect(m_view->Canvas(), &CFaceCanvas::mousePositionChanged, this, [this](int x, int y, bool on) {
         m_positionLabel->setText(on ? QStringLiteral("%1, %2").arg(x).arg(y) : QString());
     });
@@ -582,6 +586,8 @@ void CMainFrame::OnCommand(int id)
     case ID_VIEW_STATUS_BAR: statusBar()->setVisible(!statusBar()->isVisibleTo(this)); break;
     case ID_FILL_COLOR: m_fillButton->showMenu(); break;
     case ID_LINE_COLOR: m_lineButton->showMenu(); break;
+    case ID_RENDER_TO_CLIPBOARD: RunRenderToClipboard(m_view, this); break;
+    case ID_RENDER_TO_FILE: RunRenderToFile(m_view, this); break;
     default: m_view->OnCommand(id); break;
     }
     UpdateCommandUI();
