@@ -47,21 +47,39 @@ void FillFacePolygon(CRaster& face, COLORREF colour, const std::vector<CDrawPoin
     const long long y0 = std::max<long long>(minY, 0), y1 = std::min<long long>(maxY, height - 1);
     // Interior: pixel centres (integer positions) inside by the even-odd
     // rule, each edge counted on the half-open interval of its rows so a
-    // vertex shared by two edges is not counted twice.
-    std::vector<double> xs;
+    // vertex shared by two edges is not counted twice. Edges are taken in
+    // order of their lowest row and kept in an active list while the scan
+    // passes them, so each row visits only the edges that cross it.
+    struct Edge {
+        long long lo, hi;  // rows lo <= y < hi
+        long long xLo, dx; // x at row lo, change of x over the edge's rows
+    };
+    std::vector<Edge> edges;
     const std::size_t n = points.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const CDrawPoint& a = points[i];
+        const CDrawPoint& b = points[(i + 1) % n];
+        if (a.y == b.y)
+            continue;
+        const CDrawPoint& low = a.y < b.y ? a : b;
+        const CDrawPoint& high = a.y < b.y ? b : a;
+        if (high.y <= y0 || low.y > y1)
+            continue;
+        edges.push_back({low.y, high.y, low.x, static_cast<long long>(high.x) - low.x});
+    }
+    std::sort(edges.begin(), edges.end(), [](const Edge& l, const Edge& r) { return l.lo < r.lo; });
+    std::vector<const Edge*> active;
+    std::vector<double> xs;
+    std::size_t next = 0;
     for (long long y = y0; y <= y1; ++y) {
+        while (next < edges.size() && edges[next].lo <= y)
+            active.push_back(&edges[next++]);
+        active.erase(std::remove_if(active.begin(), active.end(), [y](const Edge* e) { return e->hi <= y; }),
+                     active.end());
         xs.clear();
-        for (std::size_t i = 0; i < n; ++i) {
-            const CDrawPoint& a = points[i];
-            const CDrawPoint& b = points[(i + 1) % n];
-            if (a.y == b.y)
-                continue;
-            const long long lo = std::min(a.y, b.y), hi = std::max(a.y, b.y);
-            if (y < lo || y >= hi)
-                continue;
-            xs.push_back(a.x + static_cast<double>(y - a.y) * (b.x - a.x) / static_cast<double>(b.y - a.y));
-        }
+        for (const Edge* e : active)
+            xs.push_back(static_cast<double>(e->xLo) +
+                         static_cast<double>((y - e->lo) * e->dx) / static_cast<double>(e->hi - e->lo));
         std::sort(xs.begin(), xs.end());
         for (std::size_t k = 0; k + 1 < xs.size(); k += 2) {
             const double from = std::ceil(xs[k]), to = std::floor(xs[k + 1]);
