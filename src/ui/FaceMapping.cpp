@@ -56,8 +56,10 @@ CFaceMapping ComputeFaceMapping(int faceWidth, int faceHeight, int clientWidth, 
     const double spanW = clientWidth / scale;
     const double spanH = clientHeight / scale;
     double left, top;
-    const bool sx = faceWidth * scale > clientWidth;
-    const bool sy = faceHeight * scale > clientHeight;
+    // Half a window pixel of slack: a fitted face (whose scale is the
+    // client size over the face size) must not get a scroll bar from rounding.
+    const bool sx = faceWidth * scale > clientWidth + 0.5;
+    const bool sy = faceHeight * scale > clientHeight + 0.5;
     if (sx) {
         left = std::clamp(visLeft, 0.0, faceWidth - spanW);
     } else {

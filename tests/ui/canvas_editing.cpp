@@ -584,6 +584,14 @@ private slots:
         QVERIFY(c.Mapping().faceLeft != before);
         Run(ID_ZOOM_FIT);
         QVERIFY(m_frame->Action(ID_ZOOM_FIT)->isChecked());
+        // A fitted face never needs a scroll bar, whatever the rounding.
+        for (int width : {700, 701, 733, 900}) {
+            m_frame->resize(width, 640 + width % 7);
+            QApplication::processEvents();
+            Repaint();
+            for (QScrollBar* b : c.parentWidget()->findChildren<QScrollBar*>(QString(), Qt::FindDirectChildrenOnly))
+                QVERIFY2(!b->isVisible(), qPrintable(QString::number(width)));
+        }
     }
 };
 
