@@ -282,6 +282,11 @@ void CVtwinView::OnTabChanged(int index)
     emit commandStateChanged();
 }
 
+void CVtwinView::RefreshCurrentTab()
+{
+    OnTabChanged(m_tabs->currentIndex());
+}
+
 QString CVtwinView::CustomZoomText() const
 {
     int percent = 0;
@@ -730,13 +735,19 @@ void CVtwinView::DoUndo(bool redo)
         return;
     if (result.updateKind == CFlarePositionRecord::kUpdateFinish)
         m_pipeline->GetCache().MarkStale("z");
-    if (CurrentFaceKey() != face) {
+    const QString before = CurrentTabName();
+    bool switched = false;
+    if (FaceKeyOfTab(before) != face) {
         for (int i = 0; i < m_tabs->count(); ++i)
             if (FaceKeyOfTab(m_tabs->tabText(i)) == face) {
                 SelectTab(i);
+                switched = true;
                 break;
             }
     }
+    // Side snapshots (and the empty undo) change what the tab shows: show it again.
+    if (!switched && result.updateKind >= 1 && result.updateKind <= 3)
+        RefreshCurrentTab();
     if (CDrawObjectList* list = CurrentObjects())
         LayoutEdit::FixDominant(*list);
     MarkModified();

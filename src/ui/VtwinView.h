@@ -46,6 +46,8 @@ public:
     QString CurrentTabName() const;
     bool SelectTab(const QString& name);
     bool SelectTab(int index);
+    // Runs the tab-change step again (the face picture or the tab's data changed).
+    void RefreshCurrentTab();
     // True when the current tab names a face (not "Layout" nor "Render").
     bool IsFaceTabShown() const;
 
