@@ -17,6 +17,8 @@
 #include "ui/ColorButton.h"
 #include "ui/ColorsDialog.h"
 #include "ui/ObjectPropertiesDialog.h"
+#include "ui/RenderPage.h"
+#include "properties/SettingStore.h"
 
 #include <QRadioButton>
 
@@ -256,6 +258,49 @@ private slots:
         QCOMPARE(back->GetMinX(), 20);
         QCOMPARE(back->GetMaxX(), 60);
         QCOMPARE(back->GetMaxY(), 80);
+    }
+
+    void movingTwoObjectsIsOneUndoStep()
+    {
+        CDrawObject* a = DrawRect(10, 90, 40, 60);
+        CDrawObject* b = DrawRect(50, 90, 80, 60);
+        DragFace(5, 95, 90, 55);
+        Repaint();
+        DragFace(20, 80, 30, 70);  // grab a's body, move both by (10, -10)
+        QCOMPARE(a->GetMinX(), 20);
+        QCOMPARE(b->GetMinX(), 60);
+        QCOMPARE(b->GetMaxY(), 80);
+        QCOMPARE(m_frame->Action(ID_EDIT_UNDO)->text(), QStringLiteral("&Undo Move Objects\tCtrl+Z"));
+        Run(ID_EDIT_UNDO);
+        QCOMPARE(Front().GetObject(0)->GetMinX(), 10);
+        QCOMPARE(Front().GetObject(1)->GetMinX(), 50);
+        // The selection comes back with the objects.
+        QCOMPARE(Front().GetObject(1)->GetSelection(), kSelectDominant);
+        QCOMPARE(Front().GetObject(0)->GetSelection(), kSelectOn);
+    }
+
+    void clickOnTheRenderingMovesTheLensFlare()
+    {
+        SettingStore& s = m_frame->Document()->GetProduct()->GetSettings();
+        s.SetInt(ModelKey(31), 1);
+        Run(ID_TAB_RENDER);
+        CRenderPage* page = m_frame->View()->RenderPage();
+        QVERIFY(!page->Picture().isNull());
+        const QRect r = page->PictureRect();
+        // A quarter in from the left and half way down: (W / 4, H / 2).
+        QTest::mouseClick(page, Qt::LeftButton, {}, r.topLeft() + QPoint(r.width() / 4, r.height() / 2));
+        const double w = page->Picture().width(), h = page->Picture().height();
+        QVERIFY(std::abs(s.GetReal(ModelKey(33)) - 0.25) <= 1.0 / w + 1e-9);
+        QVERIFY(std::abs(s.GetReal(ModelKey(34)) - 0.5) <= 1.0 / h + 1e-9);
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()),
+                 QStringLiteral("Reposition Lens Flare"));
+        Run(ID_EDIT_UNDO);
+        QCOMPARE(s.GetReal(ModelKey(33)), 0.8);
+        QCOMPARE(s.GetReal(ModelKey(34)), 0.7);
+        // With the flare off a click changes nothing.
+        s.SetInt(ModelKey(31), 0);
+        QTest::mouseClick(page, Qt::LeftButton, {}, r.center());
+        QCOMPARE(s.GetReal(ModelKey(33)), 0.8);
     }
 
     void undoAndRedoSwitchTabs()
