@@ -235,8 +235,8 @@ bool WriteLibraryFolder(const fs::path& folder, int w, int h, const std::vector<
 
 bool WriteLibrary(const fs::path& out)
 {
-    const int w = 640, h = 480;
-    const auto vertical = [h](COLORREF bottom, COLORREF top) {
+    constexpr int w = 640, h = 480;
+    const auto vertical = [](COLORREF bottom, COLORREF top) {
         return [=](int, int y) { return Blend(bottom, top, y / static_cast<double>(h - 1)); };
     };
     const std::vector<LibraryPicture> backgrounds = {

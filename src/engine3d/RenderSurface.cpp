@@ -44,11 +44,6 @@ const CSampleGrid& GridFor(int sampleCount) noexcept
     return sampleCount > 25 ? grid100 : grid25;
 }
 
-inline std::uint32_t PackBGR(const std::uint8_t* p) noexcept
-{
-    return static_cast<std::uint32_t>(p[0]) << 16 | static_cast<std::uint32_t>(p[1]) << 8 | p[2];
-}
-
 // Corner part of the face shape test on face units (U, V).
 inline bool CornerAllows(double U, double V, double r, double fw, double fh) noexcept
 {
@@ -142,12 +137,11 @@ std::unique_ptr<CRenderSurface> CRenderSurface::Create(CRaster& target, std::str
         return nullptr;
     }
     return std::unique_ptr<CRenderSurface>(new CRenderSurface(
-        target, target.GetWidth(), target.GetHeight(), target.GetBits(0), target.GetEffWidth()));
+        target.GetWidth(), target.GetHeight(), target.GetBits(0), target.GetEffWidth()));
 }
 
-CRenderSurface::CRenderSurface(CRaster& target, int width, int height, std::uint8_t* bits,
-                               std::ptrdiff_t stride)
-    : m_target(&target), m_width(width), m_height(height), m_bits(bits), m_stride(stride),
+CRenderSurface::CRenderSurface(int width, int height, std::uint8_t* bits, std::ptrdiff_t stride)
+    : m_width(width), m_height(height), m_bits(bits), m_stride(stride),
       m_scanLeft(static_cast<std::size_t>(height), kNoLeft),
       m_scanRight(static_cast<std::size_t>(height), kNoRight)
 {

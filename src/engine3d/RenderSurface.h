@@ -127,7 +127,7 @@ public:
     std::size_t GetPartialPixelCount() const noexcept { return m_partialCount; }
 
 private:
-    CRenderSurface(CRaster& target, int width, int height, std::uint8_t* bits, std::ptrdiff_t stride);
+    CRenderSurface(int width, int height, std::uint8_t* bits, std::ptrdiff_t stride);
 
     struct CPartialPixel {
         std::uint32_t key = 0;     // y * width + x + 1; 0 marks an empty slot
@@ -156,7 +156,6 @@ private:
     void RemovePartial(int x, int y) noexcept;
     bool GrowPartialTable() noexcept;
 
-    CRaster* m_target = nullptr;
     int m_width = 0;
     int m_height = 0;
     std::uint8_t* m_bits = nullptr;

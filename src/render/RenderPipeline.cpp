@@ -257,8 +257,9 @@ bool CRenderPipeline::FullRender(CProduct& product)
         request.magnification = size.k;
         request.quality = true;
         request.faces = MakeFaceLookup(product, burnt);
-        const int start = 30, end = e - 10;
-        request.progress = [this, start, end](long long done, long long total) {
+        constexpr int start = 30;
+        const int end = e - 10;
+        request.progress = [this, end](long long done, long long total) {
             if (total <= 0) return;
             done = std::clamp(done, 0LL, total);
             m_progress.SetPercent(start + static_cast<int>(done * (end - start) / total));
