@@ -696,33 +696,15 @@ void TurnPlane(const std::vector<std::uint8_t>& src, std::vector<std::uint8_t>& 
 
 bool CRaster::RotateLeft(CRaster* dest)
 {
-    if (!m_dib) {
-        return false;
-    }
-    CRaster fresh;
-    fresh.CopyInfo(*this);
-    if (fresh.Create(GetHeight(), GetWidth(), GetBpp(), GetType()) == nullptr) {
-        SetLastError(fresh.GetLastError());
-        return false;
-    }
-    fresh.SetPalette(GetPalette(), GetNumColors());
-    TurnPixels(*this, fresh, true);
-    try {
-        if (HasSelection()) TurnPlane(m_selection, fresh.m_selection, GetWidth(), GetHeight(), true);
-        if (HasAlpha()) TurnPlane(m_alpha, fresh.m_alpha, GetWidth(), GetHeight(), true);
-    } catch (const std::bad_alloc&) {
-        SetLastError("Can't allocate memory");
-        return false;
-    }
-    if (dest != nullptr && dest != this) {
-        dest->Transfer(fresh);
-    } else {
-        Transfer(fresh);
-    }
-    return true;
+    return Turn(dest, true);
 }
 
 bool CRaster::RotateRight(CRaster* dest)
+{
+    return Turn(dest, false);
+}
+
+bool CRaster::Turn(CRaster* dest, bool left)
 {
     if (!m_dib) {
         return false;
@@ -734,10 +716,10 @@ bool CRaster::RotateRight(CRaster* dest)
         return false;
     }
     fresh.SetPalette(GetPalette(), GetNumColors());
-    TurnPixels(*this, fresh, false);
+    TurnPixels(*this, fresh, left);
     try {
-        if (HasSelection()) TurnPlane(m_selection, fresh.m_selection, GetWidth(), GetHeight(), false);
-        if (HasAlpha()) TurnPlane(m_alpha, fresh.m_alpha, GetWidth(), GetHeight(), false);
+        if (HasSelection()) TurnPlane(m_selection, fresh.m_selection, GetWidth(), GetHeight(), left);
+        if (HasAlpha()) TurnPlane(m_alpha, fresh.m_alpha, GetWidth(), GetHeight(), left);
     } catch (const std::bad_alloc&) {
         SetLastError("Can't allocate memory");
         return false;

@@ -217,6 +217,8 @@ public:
     static int NormaliseBpp(int bpp) noexcept;
 
 private:
+    // Quarter turn into a fresh picture (left: anticlockwise), then into dest or this.
+    bool Turn(CRaster* dest, bool left);
     void CopyInfo(const CRaster& other);
     void WriteHeader() noexcept; // m_info -> DIB block
 
