@@ -11,6 +11,7 @@
 #include "ui/GridEditors.h"
 #include "ui/MainFrame.h"
 #include "ui/MessageBox.h"
+#include "ui/RenderOutputDialogs.h"
 #include "ui/VtwinView.h"
 
 #include <QApplication>
@@ -554,6 +555,8 @@ CPropertyGrid* InstallPropertyGrid(CVtwinView* view, CMainFrame* frame)
         grid->Rebuild();
     });
     QObject::connect(grid, &QObject::destroyed, []() { CSettingEditRecord::SetApplyHook(nullptr); });
+    // The Rendering Complete prompt follows the same tab and edit events.
+    InstallRenderCompletePrompt(view, frame);
     grid->Rebuild();
     return grid;
 }

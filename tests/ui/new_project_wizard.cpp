@@ -12,6 +12,7 @@
 #include "properties/SettingTable.h"
 #include "ui/NewProjectWizard.h"
 #include "ui/PropertyGrid.h"
+#include "ui/RenderOutputDialogs.h"
 #include "ui/RenderPage.h"
 
 #include <QCheckBox>
@@ -126,12 +127,15 @@ private slots:
         m_messages.Install();
         m_frame = std::make_unique<CMainFrame>(QString());
         m_frame->SetFolders(&*m_folders);
+        // The Rendering Complete prompt is answered "No".
+        SetRenderDialogHooks([](QDialog&) { return 2; }, nullptr);
     }
 
     void cleanup()
     {
         m_frame.reset();
         SetMessageHooks(nullptr, nullptr);
+        SetRenderDialogHooks(nullptr, nullptr);
     }
 
     void newDialogTabsAndThumbnails()

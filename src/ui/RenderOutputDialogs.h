@@ -1,0 +1,90 @@
+#pragma once
+// Getting the finished rendering out of the program: Render To Clipboard with
+// its failure reasons, Render To File with the "Render File Formats"
+// explanation, the save dialog with its four filters and "Set JPEG Quality",
+// and the "Rendering Complete" prompt. The decisions (what is asked, what is
+// remembered in the user settings) are the render layer's; these are the
+// dialogs.
+
+#include <QDialog>
+#include <functional>
+#include <optional>
+#include <string>
+
+class QCheckBox;
+class QLineEdit;
+class QPlainTextEdit;
+class CAppFolders;
+class CMainFrame;
+class CRaster;
+class CVtwinView;
+
+class CRenderFormatsDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit CRenderFormatsDialog(QWidget* parent = nullptr);
+    bool DontExplainAgain() const;
+    QCheckBox* CheckBox() const { return m_check; }
+    QString Explanation() const;
+
+private:
+    QPlainTextEdit* m_text = nullptr;
+    QCheckBox* m_check = nullptr;
+};
+
+class CJpegQualityDialog : public QDialog {
+    Q_OBJECT
+public:
+    CJpegQualityDialog(int quality, QWidget* parent = nullptr);
+    void SetText(const QString& text);
+    int Quality() const noexcept { return m_quality; }
+    void accept() override;
+
+private:
+    QLineEdit* m_field = nullptr;
+    int m_quality = 100;
+};
+
+class CRenderCompleteDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit CRenderCompleteDialog(QWidget* parent = nullptr);
+    bool DontAskAgain() const;
+    QCheckBox* CheckBox() const { return m_check; }
+    // Closes with one of the prompt's results (1 copy, 1211 save, 2 no).
+    void Choose(int result);
+
+private:
+    QCheckBox* m_check = nullptr;
+};
+
+// Tests answer the dialogs: the runner gets each dialog (the three above) and
+// returns its result code (QDialog::Accepted / Rejected, or the prompt's
+// result). The save dialog is answered by the file chooser hook.
+using RenderDialogRunner = std::function<int(QDialog& dialog)>;
+using RenderFileChooser = std::function<std::optional<std::pair<QString, int>>(const QString& folder)>;
+void SetRenderDialogHooks(RenderDialogRunner runner, RenderFileChooser chooser);
+
+// The save dialog's filters as Qt writes them, in the order of the filter numbers 1..4.
+QStringList RenderFileFilters();
+
+// Puts the rendering on the system clipboard as a picture. False after the
+// message "Unable to copy to the Clipboard.\n\n" + the reason was shown.
+bool CopyRenderingToClipboard(QWidget* parent, const CRaster& rendering);
+
+// Steps 2.. of Render To File on an up-to-date rendering; true when saved.
+bool SaveRenderingWithDialogs(QWidget* parent, CRaster& rendering, const CAppFolders* folders,
+                              std::string* savedName = nullptr);
+
+// The whole commands from the view: the rendering is brought up to date
+// first (without the Rendering Complete prompt).
+void RunRenderToClipboard(CVtwinView* view, CMainFrame* frame);
+void RunRenderToFile(CVtwinView* view, CMainFrame* frame);
+
+// After the Render tab showed a new rendering: the prompt (unless switched
+// off in the settings) and what its answer asks for.
+void OfferRenderComplete(CVtwinView* view, CMainFrame* frame);
+
+// Offers the prompt whenever the Render tab shows a rendering it has not
+// shown before (only with a data folder, so never in bare window tests).
+void InstallRenderCompletePrompt(CVtwinView* view, CMainFrame* frame);
