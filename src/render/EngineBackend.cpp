@@ -1,12 +1,29 @@
 #include "render/EngineBackend.h"
 
+#include <cmath>
 #include <memory>
 
+#include "catalogue/NewProject.h"
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"
 #include "engine3d/PageEdges.h"
-#include "render/NewProduct.h"
 #include "image/Raster.h"
+#include "properties/SettingTable.h"
+
+namespace {
+
+// Base size of a page edge as a new project makes it: the product's
+// millimetres at the face pixels per millimetre of its rendering size.
+void GetPageEdgeBaseSize(const CProduct& product, char code, int& width, int& height)
+{
+    const SettingStore& s = product.GetSettings();
+    const auto mm = [&s](std::uint32_t id) { return static_cast<int>(std::lround(s.GetReal(ModelKey(id)))); };
+    const int w = mm(kSetProductWidth), h = mm(kSetProductHeight), d = mm(kSetProductDepth);
+    const int p = GetFacePixelsPerMm(w, h, d, s.GetInt(ModelKey(kSetRenderWidth)), s.GetInt(ModelKey(kSetRenderHeight)));
+    GetFacePixelSize(code, w, h, d, p, width, height);
+}
+
+}  // namespace
 
 void CEngineBackend::PreparePageEdge(CProduct& product, char code)
 {
@@ -25,7 +42,7 @@ void CEngineBackend::PreparePageEdge(CProduct& product, char code, const FacePic
         // A page edge read from an old file without its picture: make one of
         // the face's size.
         int w = 0, h = 0;
-        GetFaceBaseSize(product, code, w, h);
+        GetPageEdgeBaseSize(product, code, w, h);
         auto fresh = std::make_unique<CRaster>();
         if (fresh->Create(w * k, h * k, 24) == nullptr) {
             m_error = "Out of memory";
