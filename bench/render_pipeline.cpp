@@ -3,13 +3,20 @@
 // and Enhanced. Single-threaded.
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "app/AppFolders.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/InstalledData.h"
+#include "catalogue/NewProject.h"
 #include "catalogue/Product.h"
+#include "catalogue/Setup.h"
 #include "properties/SettingTable.h"
 #include "render/EngineBackend.h"
-#include "render/NewProduct.h"
 #include "render/RenderPipeline.h"
 
 namespace {
@@ -17,17 +24,36 @@ namespace {
 const char* const kModels[] = {"box/VHS Box", "box/Software Box", "bkc/Text Book", "bin/A4 Size Binder"};
 const char* const kModelNames[] = {"VHS Box", "Software Box", "Book with CD-ROM", "Spiral Binder"};
 
+// One data folder, set up on first use, for all the benchmarks of the run.
+const CAppFolders* GetDataFolders()
+{
+    static const std::optional<CAppFolders> folders = []() -> std::optional<CAppFolders> {
+        std::string error;
+        const std::filesystem::path root = std::filesystem::temp_directory_path() / "vt_bench_render_pipeline";
+        std::optional<CAppFolders> f = CAppFolders::Create(root.string(), error);
+        if (!f) return std::nullopt;
+        SetupOptions options;
+        options.installedDataFolder = FindInstalledDataFolder(GetExecutablePath());
+        if (CSetup(*f, options, SetupListener{}).Run().outcome == SetupOutcome::Failed) return std::nullopt;
+        return f;
+    }();
+    return folders ? &*folders : nullptr;
+}
+
 std::unique_ptr<CProduct> MakeProduct(int model, int k, int detail)
 {
-    SNewProductOptions o;
-    o.renderWidth = 400;
-    o.renderHeight = 400;
-    o.magnification = k;
-    std::string error;
+    const CAppFolders* folders = GetDataFolders();
     const CatalogueEntry* entry = FindCatalogueModel(kModels[model]);
-    if (!entry) return nullptr;
-    std::unique_ptr<CProduct> p = BuildNewProduct(*entry, o, error);
+    if (!folders || !entry) return nullptr;
+    const std::string section = GetCatalogueSectionName(*entry);
+    NewProjectAnswers answers;
+    answers.renderWidth = 400;
+    answers.renderHeight = 400;
+    SetFirstListAnswers(*folders, section, answers);
+    std::string error;
+    std::unique_ptr<CProduct> p = BuildProductFromModel(*folders, section, answers, error);
     if (!p) return nullptr;
+    p->GetSettings().SetInt(ModelKey(kSetMagnification), k);
     SettingStore& s = p->GetSettings();
     for (std::uint32_t id : {kSetBorders, kSetBevel, kSetColorEffect, kSetLensFlare}) s.SetInt(ModelKey(id), 1);
     s.SetInt(ModelKey(kSetBorderSize), 4);

@@ -211,6 +211,23 @@ std::string GetCDSurfaceFileName(const std::string& section)
     return "ecd_" + section + ".png";
 }
 
+void SetFirstListAnswers(const CAppFolders& folders, const std::string& section, NewProjectAnswers& answers)
+{
+    const std::vector<PictureChoice> cds = ListCDImageChoices(folders.GetInternalFolder(), folders.ProgramSettings());
+    if (!cds.empty()) {
+        const auto silver = std::find_if(cds.begin(), cds.end(),
+                                         [](const PictureChoice& c) { return c.name.rfind("Silver", 0) == 0; });
+        answers.cdImage = (silver != cds.end() ? *silver : cds.front()).section;
+    }
+    const ModelEntry entry = ReadModelEntry(folders.ProgramSettings(), section);
+    if (entry.HasSubPicture()) {
+        const std::vector<PictureChoice> subs =
+            ListSubPictureChoices(folders.GetInternalFolder(), entry.subPattern, folders.ProgramSettings());
+        if (!subs.empty())
+            answers.subPicture = subs.front().section;
+    }
+}
+
 bool ReadNewProjectModel(const CAppFolders& folders, const std::string& section, ModelEntry& entry,
                          std::string& error)
 {

@@ -59,6 +59,12 @@ struct NewProjectAnswers {
     Effects2PageValues effects2;
 };
 
+// Answers for the list pages of a caller that has no choices to offer: the
+// CD-ROM picture is the first silver one of the internal folder (the first
+// of any when there is no silver one), the sub-picture the first available.
+// Lists that are empty leave the answer empty.
+void SetFirstListAnswers(const CAppFolders& folders, const std::string& section, NewProjectAnswers& answers);
+
 using NewProjectProgress = std::function<void(const std::string& text)>;
 
 // The model entry named `section` with its display name ("Alias"); false and

@@ -2,8 +2,14 @@
 // The commands of vantorel-cli. Each returns the process exit code: 0 done,
 // 1 the command failed (message on stderr), 2 the command line was wrong.
 
+#include <memory>
 #include <string>
 #include <vector>
+
+class CAppFolders;
+class CProduct;
+struct CatalogueEntry;
+struct NewProjectAnswers;
 
 struct SCliContext {
     std::string dataDir;  // --data-dir, empty for the default data root
@@ -23,3 +29,11 @@ int RunDemo(const SCliContext& context, const std::vector<std::string>& args);
 
 // Prints "vantorel-cli: " + message on stderr.
 void PrintError(const std::string& message);
+
+// The product of catalogue model `entry` built by the new-project step, after
+// setting up the data folder when it has not been. The CD-ROM picture and
+// sub-picture pages take their first entries; the magnification is stored in
+// the render settings afterwards. Null, with the message printed, on failure.
+std::unique_ptr<CProduct> BuildCliProduct(const SCliContext& context, const CAppFolders& folders,
+                                          const CatalogueEntry& entry, NewProjectAnswers answers,
+                                          int magnification);

@@ -1,7 +1,9 @@
 // The sample project: a software box with artwork on several faces (a
 // gradient front with titles, textured top and bottom, patterned sides) on a soft
 // gradient background, rendered with shadows and a lens flare.
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -9,10 +11,11 @@
 #include "app/AppFolders.h"
 #include "app/SideAppearance.h"
 #include "app/VtwinDoc.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/NewProject.h"
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"
 #include "cli/Commands.h"
-#include "render/NewProduct.h"
 #include "cli/SettingEdit.h"
 #include "image/Raster.h"
 #include "layout/DrawObjectList.h"
@@ -21,6 +24,36 @@
 #include "properties/SettingTable.h"
 
 namespace {
+
+// Face picture size in pixels for a face key of a product (base size before
+// the side's magnification), by the new-project rule; the background takes
+// the rendering size.
+void GetFaceBaseSize(const CProduct& product, char key, int& width, int& height)
+{
+    const SettingStore& s = product.GetSettings();
+    const int rw = std::max(1, s.GetInt(ModelKey(kSetRenderWidth)));
+    const int rh = std::max(1, s.GetInt(ModelKey(kSetRenderHeight)));
+    if (key == 'G') {
+        width = rw;
+        height = rh;
+        return;
+    }
+    const int w = static_cast<int>(std::lround(s.GetReal(ModelKey(kSetProductWidth))));
+    const int h = static_cast<int>(std::lround(s.GetReal(ModelKey(kSetProductHeight))));
+    const int d = static_cast<int>(std::lround(s.GetReal(ModelKey(kSetProductDepth))));
+    GetFacePixelSize(key, w, h, d, GetFacePixelsPerMm(w, h, d, rw, rh), width, height);
+}
+
+// Resets a side to an appearance of the face's base size and builds its picture.
+bool ResetFaceAppearance(CProduct& product, char key, int appearance, unsigned colour1, unsigned colour2)
+{
+    int w = 0, h = 0;
+    GetFaceBaseSize(product, key, w, h);
+    CSide& side = product.GetOrCreateSide(std::string(1, key));
+    side.Reset(appearance, w, h, colour1, 1);
+    side.GetSettings().SetInt(SideKey(kSideColor2), static_cast<std::int32_t>(colour2));
+    return BuildAppearance(side);
+}
 
 // A brushed-metal texture: horizontal streaks from a small integer hash,
 // so the picture is the same on every run.
@@ -71,20 +104,22 @@ void AddBox(CDrawObjectList& list, bool ellipse, int x1, int y1, int x2, int y2,
     list.Add(std::move(o));
 }
 
-bool BuildDemo(CVtwinDoc& doc, std::string& error)
+bool BuildDemo(const SCliContext& context, const CAppFolders& folders, CVtwinDoc& doc, std::string& error)
 {
     const CatalogueEntry* entry = FindCatalogueModel("box/Software Box");
     if (entry == nullptr) {
         error = "the catalogue has no Software Box";
         return false;
     }
-    SNewProductOptions options;
-    options.depth = 60;
-    options.renderWidth = 640;
-    options.renderHeight = 480;
-    options.magnification = 2;
-    std::unique_ptr<CProduct> product = BuildNewProduct(*entry, options, error);
-    if (!product) return false;
+    NewProjectAnswers answers;
+    answers.size = SizePageValues{std::abs(entry->width), std::abs(entry->height), 60};
+    answers.renderWidth = 640;
+    answers.renderHeight = 480;
+    std::unique_ptr<CProduct> product = BuildCliProduct(context, folders, *entry, answers, 2);
+    if (!product) {
+        error = "the new-project step failed";
+        return false;
+    }
     CProduct& p = *product;
 
     // Faces: gradient front and back-drop, textured top, patterned sides.
@@ -179,7 +214,7 @@ int RunDemo(const SCliContext& context, const std::vector<std::string>& args)
     {
         CVtwinDoc doc(&CreateDrawObjectList);
         doc.SetMessageSink([](const std::string& m) { PrintError(m); });
-        if (!BuildDemo(doc, error)) {
+        if (!BuildDemo(context, *folders, doc, error)) {
             PrintError("the sample project could not be built: " + error);
             return kExitFailed;
         }

@@ -7,6 +7,48 @@
 #include <cstdio>
 #include <optional>
 
+namespace {
+
+SetupResult RunSetupWithProgress(const SCliContext& context, const CAppFolders& folders, const std::string& installed)
+{
+    SetupListener listener;
+    if (!context.quiet) {
+        listener.onStepTitle = [](const std::string& title) { std::fprintf(stderr, "\n%s\n", title.c_str()); };
+        // Only changes are printed: the bar moves hundreds of times.
+        listener.onProgress = [lastPercent = -1, lastEstimate = std::string()](
+                                  int position, int total, const std::string& estimate) mutable {
+            const int percent = total > 0 ? position * 100 / total : 0;
+            if (percent == lastPercent && estimate == lastEstimate)
+                return;
+            lastPercent = percent;
+            lastEstimate = estimate;
+            std::fprintf(stderr, "\r%3d%%  Estimated Time Remaining: %-28s", percent, estimate.c_str());
+            std::fflush(stderr);
+        };
+    }
+    SetupOptions options;
+    options.installedDataFolder = installed;
+    CSetup setup(folders, options, listener);
+    const SetupResult result = setup.Run();
+    if (!context.quiet && result.outcome != SetupOutcome::AlreadyDone)
+        std::fprintf(stderr, "\n");
+    return result;
+}
+
+} // namespace
+
+bool EnsureDataSetUp(const SCliContext& context, const CAppFolders& folders)
+{
+    if (folders.GetProgramInt("Init", "Template", 0) != 0)
+        return true;
+    const SetupResult result = RunSetupWithProgress(context, folders, FindInstalledDataFolder(GetExecutablePath()));
+    if (result.outcome == SetupOutcome::Failed) {
+        PrintError(result.message);
+        return false;
+    }
+    return true;
+}
+
 int RunSetup(const SCliContext& context, const std::vector<std::string>& args)
 {
     std::string installed;
@@ -34,27 +76,7 @@ int RunSetup(const SCliContext& context, const std::vector<std::string>& args)
         return kExitFailed;
     }
 
-    SetupListener listener;
-    if (!context.quiet) {
-        listener.onStepTitle = [](const std::string& title) { std::fprintf(stderr, "\n%s\n", title.c_str()); };
-        // Only changes are printed: the bar moves hundreds of times.
-        listener.onProgress = [lastPercent = -1, lastEstimate = std::string()](
-                                  int position, int total, const std::string& estimate) mutable {
-            const int percent = total > 0 ? position * 100 / total : 0;
-            if (percent == lastPercent && estimate == lastEstimate)
-                return;
-            lastPercent = percent;
-            lastEstimate = estimate;
-            std::fprintf(stderr, "\r%3d%%  Estimated Time Remaining: %-28s", percent, estimate.c_str());
-            std::fflush(stderr);
-        };
-    }
-    SetupOptions options;
-    options.installedDataFolder = installed;
-    CSetup setup(*folders, options, listener);
-    const SetupResult result = setup.Run();
-    if (!context.quiet && result.outcome != SetupOutcome::AlreadyDone)
-        std::fprintf(stderr, "\n");
+    const SetupResult result = RunSetupWithProgress(context, *folders, installed);
     switch (result.outcome) {
     case SetupOutcome::AlreadyDone:
         if (!context.quiet)

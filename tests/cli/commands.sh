@@ -22,8 +22,11 @@ refuse() {  # refuse DESCRIPTION EXITCODE MESSAGE COMMAND...: fails with that co
 }
 magic() { head -c "$2" "$1" | od -An -tx1 | tr -d ' \n'; }
 
+# The first new on a fresh data folder sets it up first; --quiet keeps that silent.
 p="$work/vhs.vtp"
 check "new VHS Box" run -q new "VHS Box" -o "$p"
+[[ ! -s "$work/err" ]] || { echo "FAIL: quiet new printed"; cat "$work/err"; fails=$((fails + 1)); }
+grep -q "^Template=1" "$work/data/internal/vtwin.ini" || { echo "FAIL: new did not set up the data folder"; fails=$((fails + 1)); }
 check "info" run info "$p"
 grep -q "^Kind: Box (BOX)" "$work/out" || { echo "FAIL: info kind"; fails=$((fails + 1)); }
 grep -q "^Dimensions: 103 x 190 x 28 mm" "$work/out" || { echo "FAIL: info dimensions"; fails=$((fails + 1)); }
@@ -79,6 +82,11 @@ refuse "render corrupt project" 1 "" run render "$work/junk.vtp" -o "$work/junk.
 refuse "render into missing folder" 1 "Error rendering to $work/no/such/dir/x.png" run -q render "$p" -o "$work/no/such/dir/x.png"
 refuse "quality range" 2 "JPEG Quality must be between 0 and 100." run render "$p" -o "$work/q.jpg" --quality 101
 refuse "fixed dimension" 1 "Width is fixed at 103 for this model." run new "VHS Box" --width 50 -o "$work/w.vtp"
+refuse "fixed depth" 1 "Depth is fixed at 28 for this model." run new "VHS Box" --depth 29 -o "$work/w.vtp"
+refuse "width not applicable" 1 "Width does not apply to this model." run new "CD-ROM" --width 10 -o "$work/w.vtp"
+refuse "depth not applicable" 1 "Depth does not apply to this model." run new "Business Card" --depth 3 -o "$work/w.vtp"
+refuse "render height range" 2 "Height must be between 50 and 999 pixels." run new "VHS Box" --size 400x1000 -o "$work/w.vtp"
+refuse "magnification range" 2 "Magnification must be between 1 and 16." run new "VHS Box" --magnification 17 -o "$work/w.vtp"
 refuse "editable dimension range" 2 "Depth must be between 1 and 300." run new "Software Box" --depth 301 -o "$work/w.vtp"
 refuse "render size range" 2 "Width must be between 50 and 999 pixels." run new "VHS Box" --size 20x400 -o "$work/w.vtp"
 refuse "unknown model" 1 "no model named" run new "Teapot" -o "$work/w.vtp"
@@ -91,11 +99,23 @@ refuse "unknown command" 2 "unknown command" run frobnicate
 check "new software box 80 deep" run -q new "Software Box" --depth 80 --size 300x200 -o "$work/sw.vtp"
 check "info software box" run info "$work/sw.vtp"
 grep -q "^Dimensions: 202 x 261 x 80 mm" "$work/out" || { echo "FAIL: depth not taken"; fails=$((fails + 1)); }
+check "the fixed value itself" run -q new "VHS Box" --width 103 --magnification 2 -o "$work/fixed.vtp"
+check "info magnification" run info "$work/fixed.vtp"
+grep -q "^Rendering: 400 x 400 pixels, magnification 2" "$work/out" || { echo "FAIL: magnification not stored"; fails=$((fails + 1)); }
 check "new book with cd" run -q new "bkc/Text Book" -o "$work/book.vtp"
+check "new floppy disk" run -q new "3.5\" Floppy Disk" -o "$work/floppy.vtp"
+check "render floppy disk" run -q render "$work/floppy.vtp" -o "$work/floppy.png"
 check "render book with cd" run -q render "$work/book.vtp" -o "$work/book.png"
 
 check "demo" run -q demo -o "$work/demo.png"
 [[ "$(magic "$work/demo.png" 8)" == "89504e470d0a1a0a" ]] || { echo "FAIL: demo.png is no PNG"; fails=$((fails + 1)); }
+
+# Without --quiet the setup shows its progress on stderr, once.
+fresh() { "$cli" --data-dir "$work/fresh" "$@"; }
+check "new on a second fresh folder" fresh new "VHS Box" -o "$work/fresh.vtp"
+grep -q "Setting up CD-ROM Images" "$work/err" || { echo "FAIL: no setup progress"; cat "$work/err"; fails=$((fails + 1)); }
+check "new once set up" fresh new "VHS Box" -o "$work/fresh2.vtp"
+[[ ! -s "$work/err" ]] || { echo "FAIL: setup ran again"; cat "$work/err"; fails=$((fails + 1)); }
 
 [[ $fails -eq 0 ]] && echo "all cli checks passed"
 exit $((fails > 0))

@@ -1,0 +1,185 @@
+// New projects of callers without list pages (the command line, the
+// benchmarks): the first CD-ROM picture and sub-picture the setup made are
+// taken, and the products of a set-up data folder get their faces, page
+// edges, disc and media pictures at the new-project face scale.
+#include "catalogue/NewProject.h"
+
+#include "app/AppFolders.h"
+#include "app/IniFile.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/InstalledData.h"
+#include "catalogue/Product.h"
+#include "catalogue/Setup.h"
+#include "catalogue/Side.h"
+#include "image/ImageCanvas.h"
+#include "image/Raster.h"
+#include "properties/SettingTable.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <random>
+#include <string>
+#include <utility>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::pair<int, int> PictureSize(const CProduct& p, const char* key)
+{
+    const CSide* s = p.FindSidePtr(key);
+    const CRaster* r = s ? s->GetPicture() : nullptr;
+    return r ? std::pair{r->GetWidth(), r->GetHeight()} : std::pair{0, 0};
+}
+
+fs::path TempRoot(const char* stem)
+{
+    std::random_device rd;
+    return fs::temp_directory_path() / (std::string(stem) + std::to_string(rd()));
+}
+
+// One data folder set up once, as the first start leaves it, for the whole suite.
+class FirstListAnswersTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_root = TempRoot("vt_firstlists_");
+        std::string error;
+        s_folders.emplace(*CAppFolders::Create(s_root.string(), error));
+        SetupOptions options;
+        options.installedDataFolder = FindInstalledDataFolder(GetExecutablePath());
+        s_outcome = CSetup(*s_folders, options, SetupListener{}).Run().outcome;
+    }
+    static void TearDownTestSuite()
+    {
+        s_folders.reset();
+        fs::remove_all(s_root);
+    }
+    void SetUp() override { ASSERT_EQ(s_outcome, SetupOutcome::Completed); }
+
+    static std::string Section(const char* model)
+    {
+        const CatalogueEntry* e = FindCatalogueModel(model);
+        EXPECT_NE(e, nullptr) << model;
+        return e ? GetCatalogueSectionName(*e) : std::string();
+    }
+    static std::unique_ptr<CProduct> Build(const char* model, NewProjectAnswers answers = {})
+    {
+        const std::string section = Section(model);
+        SetFirstListAnswers(*s_folders, section, answers);
+        std::string error;
+        auto p = BuildProductFromModel(*s_folders, section, answers, error);
+        EXPECT_NE(p, nullptr) << model << ": " << error;
+        return p;
+    }
+
+    static inline fs::path s_root;
+    static inline std::optional<CAppFolders> s_folders;
+    static inline SetupOutcome s_outcome = SetupOutcome::Failed;
+};
+
+} // namespace
+
+TEST_F(FirstListAnswersTest, SilverDiscAndFirstSubPicture)
+{
+    NewProjectAnswers box;
+    SetFirstListAnswers(*s_folders, "dmo_box_001.bmp", box);
+    EXPECT_EQ(box.cdImage, "b000"); // "Silver 1", after the gold ones in file order
+    EXPECT_EQ(box.subPicture, "");  // the VHS Box has no sub-picture page
+    NewProjectAnswers floppy;
+    SetFirstListAnswers(*s_folders, Section("3.5\" Floppy Disk"), floppy);
+    EXPECT_EQ(floppy.subPicture, "dfl_001.bmp");
+    NewProjectAnswers zip;
+    SetFirstListAnswers(*s_folders, Section("zip Disk"), zip);
+    EXPECT_EQ(zip.subPicture, "dzp_001.bmp");
+}
+
+TEST(FirstListAnswers, WithoutSilverTheFirstDiscAndEmptyListsStayEmpty)
+{
+    const fs::path root = TempRoot("vt_firstlists_plain_");
+    std::string error;
+    std::optional<CAppFolders> folders = CAppFolders::Create(root.string(), error);
+    ASSERT_TRUE(folders) << error;
+    ASSERT_TRUE(WriteModelEntry(folders->ProgramSettings(), MakeModelEntry(*FindCatalogueModel("3.5\" Floppy Disk"))));
+    NewProjectAnswers none;
+    SetFirstListAnswers(*folders, GetCatalogueSectionName(*FindCatalogueModel("3.5\" Floppy Disk")), none);
+    EXPECT_EQ(none.cdImage, "");
+    EXPECT_EQ(none.subPicture, "");
+
+    CRaster r;
+    ASSERT_TRUE(r.Create(8, 8, 24));
+    CImageCanvas(&r).Clear(0x808080);
+    const std::string in = folders->GetInternalFolder();
+    for (const char* file : {"dcd_c001.bmp", "dcd_c002.bmp"})
+        ASSERT_TRUE(r.Save((in + file).c_str(), IMAGE_TYPE_BMP));
+    ASSERT_TRUE(folders->ProgramSettings().PutString("Alias", "c001", "Red"));
+    ASSERT_TRUE(folders->ProgramSettings().PutString("Alias", "c002", "Green"));
+    NewProjectAnswers coloured;
+    SetFirstListAnswers(*folders, "dmo_box_001.bmp", coloured);
+    EXPECT_EQ(coloured.cdImage, "c001");
+    fs::remove_all(root);
+}
+
+TEST_F(FirstListAnswersTest, FacesAndWorkingPicturesOfABox)
+{
+    NewProjectAnswers answers;
+    answers.renderWidth = 300;
+    answers.renderHeight = 200;
+    auto box = Build("VHS Box", answers);
+    ASSERT_NE(box, nullptr);
+    // 103 x 190 x 28 mm; p = ceil(2 * 300 / 190) = ceil(3.16) = 4 pixels per mm.
+    EXPECT_EQ(PictureSize(*box, "F"), (std::pair{412, 760}));
+    EXPECT_EQ(PictureSize(*box, "L"), (std::pair{112, 760}));
+    EXPECT_EQ(PictureSize(*box, "R"), (std::pair{112, 760}));
+    EXPECT_EQ(PictureSize(*box, "U"), (std::pair{412, 112}));
+    EXPECT_EQ(PictureSize(*box, "D"), (std::pair{412, 112}));
+    for (const char* key : {"G", "a", "x", "y", "z"}) EXPECT_EQ(PictureSize(*box, key), (std::pair{300, 200})) << key;
+    EXPECT_EQ(box->FindSide("u"), CProduct::kNotFound); // a box has no pages
+    EXPECT_EQ(box->FindSidePtr("C"), nullptr);          // nor a disc
+}
+
+TEST_F(FirstListAnswersTest, BookWithDiscAndBinderPageEdges)
+{
+    auto book = Build("bkc/Text Book");
+    ASSERT_NE(book, nullptr);
+    // 124 x 176 x 50 mm at 400 x 400: p = ceil(800 / 176) = ceil(4.55) = 5.
+    EXPECT_EQ(PictureSize(*book, "F"), (std::pair{620, 880}));
+    EXPECT_EQ(PictureSize(*book, "u"), (std::pair{620, 250}));
+    EXPECT_EQ(PictureSize(*book, "d"), (std::pair{620, 250}));
+    EXPECT_EQ(PictureSize(*book, "r"), (std::pair{250, 880}));
+    EXPECT_EQ(book->FindSide("l"), CProduct::kNotFound);
+    // The disc is the silver surface the setup drew.
+    EXPECT_EQ(book->GetSettings().GetText(ModelKey(kSetCDImage)), "b000");
+    CRaster surface;
+    ASSERT_TRUE(surface.Load((s_folders->GetInternalFolder() + GetCDSurfaceFileName("b000")).c_str()));
+    EXPECT_EQ(PictureSize(*book, "C"), (std::pair{surface.GetWidth(), surface.GetHeight()}));
+
+    auto binder = Build("A4 Size Binder");
+    ASSERT_NE(binder, nullptr);
+    // 210 x 296 x 27 mm at 400 x 400: p = ceil(800 / 296) = ceil(2.70) = 3.
+    EXPECT_EQ(PictureSize(*binder, "l"), (std::pair{81, 888}));
+    EXPECT_EQ(PictureSize(*binder, "r"), (std::pair{81, 888}));
+}
+
+TEST_F(FirstListAnswersTest, MediaModelsGetTheirDrawnFaces)
+{
+    for (const char* model : {"3.5\" Floppy Disk", "zip Disk"}) {
+        auto p = Build(model);
+        ASSERT_NE(p, nullptr);
+        for (const char* key : {"F", "U", "D"}) {
+            const CSide* side = p->FindSidePtr(key);
+            ASSERT_NE(side, nullptr) << model << " " << key;
+            EXPECT_EQ(side->GetSettings().GetInt(SideKey(kSideAppearance)), kAppearancePicture) << model << " " << key;
+            ASSERT_NE(side->GetPicture(), nullptr);
+        }
+        // The front is not a blank face: somewhere it differs from white.
+        const CRaster* front = p->FindSidePtr("F")->GetPicture();
+        bool coloured = false;
+        for (int y = 0; y < front->GetHeight() && !coloured; y += 7)
+            for (int x = 0; x < front->GetWidth() && !coloured; x += 7)
+                coloured = RGBQUADtoRGB(front->GetPixelColor(x, y)) != 0xFFFFFFu;
+        EXPECT_TRUE(coloured) << model;
+    }
+}
