@@ -175,6 +175,7 @@ CLightsDialog::CLightsDialog(std::uint32_t mask, QWidget* parent) : QDialog(pare
         for (int row = 0; row < 5; ++row) {
             auto* b = new QPushButton(this);
             b->setCheckable(true);
+            b->setStyleSheet(QStringLiteral("QPushButton:checked { background: #ffd23c; border: 1px solid #7a5c00; }"));
             b->setChecked((mask >> (column + 5 * row)) & 1u);
             b->setFixedSize(28, 28);
             b->setObjectName(QStringLiteral("light_%1_%2").arg(column).arg(row));

@@ -570,6 +570,7 @@ public:
             for (int r = 0; r < 5; ++r) {
                 auto* b = new QPushButton(this);
                 b->setCheckable(true);
+            b->setStyleSheet(QStringLiteral("QPushButton:checked { background: #ffd23c; border: 1px solid #7a5c00; }"));
                 b->setFixedSize(22, 22);
                 b->setObjectName(QStringLiteral("light_%1_%2").arg(c).arg(r));
                 b->setChecked(IsLightOn(d.lights, c, r));

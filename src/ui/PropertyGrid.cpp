@@ -8,6 +8,7 @@
 #include "properties/SettingStore.h"
 #include "properties/SettingTable.h"
 #include "render/RenderPipeline.h"
+#include "ui/FacePictureEditor.h"
 #include "ui/GridEditors.h"
 #include "ui/MainFrame.h"
 #include "ui/MessageBox.h"
@@ -453,10 +454,10 @@ void CPropertyGrid::EditCDImage(int rowIndex)
 
 void CPropertyGrid::EditFaceImage(const CGridRow& row)
 {
-    const char key[2] = {row.category, 0};
-    ShowMessage(this, QStringLiteral("The %1 image is changed from its face tab: paste or draw a picture object "
-                                     "there.").arg(QString::fromLatin1(GetSideName(key))),
-                EMessageIcon::Information);
+    if (EditFacePicture(this, m_view, m_frame, row.category)) {
+        m_view->RefreshPicture();
+        Rebuild();
+    }
 }
 
 void CPropertyGrid::CommitEdit(const std::vector<CSettingValue>& values, const std::string& undoText)

@@ -8,6 +8,9 @@
 #include "properties/SettingTable.h"
 #include "render/RenderCache.h"
 #include "render/RenderPipeline.h"
+#include "app/SideAppearance.h"
+#include "app/UndoFileCounter.h"
+#include "ui/FacePictureEditor.h"
 #include "ui/GridEditors.h"
 #include "ui/GridRows.h"
 #include "ui/PropertyGrid.h"
@@ -16,6 +19,7 @@
 
 #include <QSignalSpy>
 #include <QSlider>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -426,6 +430,45 @@ private slots:
         QCOMPARE(m_grid->RowCount(), 2);
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
         QCOMPARE(m_grid->currentRow(), row);
+    }
+
+    void faceImageRowReplacesThePictureAsOneUndoStep()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        CUndoFileCounter::Instance().SetFolder(dir.path().toStdString() + "/");
+        // A red 30 x 20 picture stretched over the 60 x 40 front face.
+        QImage red(30, 20, QImage::Format_RGB32);
+        red.fill(qRgb(255, 0, 0));
+        const QString file = dir.filePath(QStringLiteral("red.png"));
+        QVERIFY(red.save(file));
+        // A front face as new projects make them: white, 60 x 40, built from its settings.
+        CSide& side = Product().GetOrCreateSide("F");
+        side.Reset(kAppearanceColor, 60, 40, 0xFFFFFF, 1);
+        QVERIFY(BuildAppearance(side));
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
+        const int row = m_grid->FindRow("Image", "Front Image");
+        QVERIFY(row >= 0);
+        SetFacePictureChooser([] { return QString(); });
+        m_grid->EditRow(row);  // cancelled: nothing happens
+        QVERIFY(!m_frame->Document()->GetUndoStore().CanUndo());
+        SetFacePictureChooser([file] { return file; });
+        m_grid->EditRow(row);
+        SetFacePictureChooser(nullptr);
+        const CRaster* front = Product().FindSidePtr("F")->GetPicture();
+        QVERIFY(front);
+        QCOMPARE(front->GetWidth(), 60);
+        QCOMPARE(front->GetHeight(), 40);
+        const std::uint8_t* px = front->GetBits(20) + 3 * 30;  // blue, green, red
+        QCOMPARE(int(px[2]), 255);
+        QCOMPARE(int(px[1]), 0);
+        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(), std::string("&Undo Modify Front Image\tCtrl+Z"));
+        QVERIFY(m_frame->RunCommand(ID_EDIT_UNDO));
+        const CRaster* restored = Product().FindSidePtr("F")->GetPicture();
+        QVERIFY(restored);
+        const std::uint8_t* back = restored->GetBits(20) + 3 * 30;
+        QCOMPARE(int(back[1]), 255);  // white again
+        CUndoFileCounter::Instance().SetFolder({});
     }
 };
 
