@@ -30,7 +30,7 @@ std::unique_ptr<CRaster> Picture(int w, int h, unsigned seed)
 }
 
 struct CSoftwareBox {
-    CModelSpec spec;
+    CModelDescription desc;
     std::map<char, std::unique_ptr<CRaster>> faces;
     CTextureSet textures;
     std::unique_ptr<CRaster> scratch, alpha;
@@ -38,21 +38,21 @@ struct CSoftwareBox {
 
     CSoftwareBox(int detail, bool soften, bool shadows, int observerY)
     {
-        spec.shape = ModelShape::Solid;
-        spec.settings.width = 202;
-        spec.settings.height = 261;
-        spec.settings.depth = 50;
-        spec.settings.detail = detail;
-        spec.settings.softenEdges = soften;
-        spec.settings.shadows = shadows;
-        spec.settings.observerY = observerY;
+        desc.shape = ModelShape::Solid;
+        desc.settings.width = 202;
+        desc.settings.height = 261;
+        desc.settings.depth = 50;
+        desc.settings.detail = detail;
+        desc.settings.softenEdges = soften;
+        desc.settings.shadows = shadows;
+        desc.settings.observerY = observerY;
         // Face pictures at 4 pixels per millimetre, as a render with k = 4 uses them.
         faces['F'] = Picture(808, 1044, 1);
         faces['U'] = Picture(808, 200, 2);
         faces['D'] = Picture(808, 200, 3);
         faces['L'] = Picture(200, 1044, 4);
         faces['R'] = Picture(200, 1044, 5);
-        PrepareTextureSet(spec, textures);
+        PrepareTextureSet(desc, textures);
         for (auto& [code, pic] : faces) textures.SetPicture(code, pic.get());
         scratch = Picture(kSize, kSize, 6);
         alpha = Picture(kSize, kSize, 7);
@@ -68,7 +68,7 @@ void BM_DrawSoftwareBox(benchmark::State& state)
     CProductModel model;
     std::string error;
     for (auto _ : state) {
-        model.Draw(box.spec, true, box.area, box.textures, *box.scratch, *box.alpha, nullptr, &error);
+        model.Draw(box.desc, true, box.area, box.textures, *box.scratch, *box.alpha, nullptr, &error);
         benchmark::DoNotOptimize(box.scratch->GetBits(0));
     }
 }
@@ -88,7 +88,7 @@ void BM_BestShadows(benchmark::State& state)
 {
     CSoftwareBox box(0, false, true, static_cast<int>(state.range(0)));
     CProductModel model;
-    model.Build(box.spec, true);
+    model.Build(box.desc, true);
     const CFitContext fit = model.Fit(box.area);
     auto layer = CRenderSurface::Create(*box.alpha);
     layer->SetFit(fit);

@@ -57,11 +57,11 @@ void AddArc(CPolygonList& list, const CRingBand& band, int from, int to, double 
 
 } // namespace
 
-double DiscPlaneZ(const CModelSpec& spec) noexcept
+double DiscPlaneZ(const CModelDescription& desc) noexcept
 {
-    const CSolidSize s = SafeSize(spec.settings);
+    const CSolidSize s = SafeSize(desc.settings);
     const double front = -s.D / 2;
-    const CEngineSettings& st = spec.settings;
+    const CEngineSettings& st = desc.settings;
     switch (st.cdPosition) {
     case 0: return front - 1.0; // in front of the box, clear of its front face
     case 1: return front;
@@ -73,28 +73,28 @@ double DiscPlaneZ(const CModelSpec& spec) noexcept
     }
 }
 
-std::vector<double> RingPositions(const CModelSpec& spec)
+std::vector<double> RingPositions(const CModelDescription& desc)
 {
     std::vector<double> rings;
-    const CSolidSize s = SafeSize(spec.settings);
+    const CSolidSize s = SafeSize(desc.settings);
     // Ring height and gap in tenths of a unit; rings at least 0.1 high.
-    const double w = std::max(spec.settings.binderParam1, 1) / 10.0;
-    const double g = std::max(spec.settings.binderParam2, 0) / 10.0;
+    const double w = std::max(desc.settings.binderParam1, 1) / 10.0;
+    const double g = std::max(desc.settings.binderParam2, 0) / 10.0;
     for (double y = 2.0 - s.H / 2; y + w < s.H / 2 && static_cast<int>(rings.size()) < kMaxRings;
          y += w + g)
         rings.push_back(y);
     return rings;
 }
 
-CPolygonList BuildSolidList(const CModelSpec& spec, BuildMode mode, bool quality)
+CPolygonList BuildSolidList(const CModelDescription& desc, BuildMode mode, bool quality)
 {
-    const CEngineSettings& st = spec.settings;
+    const CEngineSettings& st = desc.settings;
     const CSolidSize s = SafeSize(st);
     const double w = s.W / 2, h = s.H / 2, d = s.D / 2;
     CPolygonList list;
 
     // Binder rings around the spine edge (axis through x = -W/2, z = 0).
-    const bool rings = spec.hasBinding && (st.binderType == 1 || st.binderType == 2);
+    const bool rings = desc.hasBinding && (st.binderType == 1 || st.binderType == 2);
     CRingBand band;
     band.axisX = -w;
     band.radius = d * 1.414213562;
@@ -104,7 +104,7 @@ CPolygonList BuildSolidList(const CModelSpec& spec, BuildMode mode, bool quality
     std::vector<double> ringY;
     const double ringH = std::max(st.binderParam1, 1) / 10.0;
     if (rings) {
-        ringY = RingPositions(spec);
+        ringY = RingPositions(desc);
         for (double y : ringY) {
             AddArc(list, band, 45, 135, y, y + ringH, FaceCode::kRing1);
             if (st.binderType == 1) AddArc(list, band, 135, 225, y, y + ringH, FaceCode::kRing2);
@@ -113,11 +113,11 @@ CPolygonList BuildSolidList(const CModelSpec& spec, BuildMode mode, bool quality
     }
 
     // The cuboid.
-    const char top = spec.hasPages ? FaceCode::kPagesTop : FaceCode::kTop;
-    const char left = spec.hasPages ? (spec.pagesOnLeft ? FaceCode::kPagesLeft : FaceCode::kSpine)
+    const char top = desc.hasPages ? FaceCode::kPagesTop : FaceCode::kTop;
+    const char left = desc.hasPages ? (desc.pagesOnLeft ? FaceCode::kPagesLeft : FaceCode::kSpine)
                                     : FaceCode::kLeft;
-    const char right = spec.hasPages ? FaceCode::kPagesRight : FaceCode::kRight;
-    const char bottom = spec.hasPages ? FaceCode::kPagesBottom : FaceCode::kBottom;
+    const char right = desc.hasPages ? FaceCode::kPagesRight : FaceCode::kRight;
+    const char bottom = desc.hasPages ? FaceCode::kPagesBottom : FaceCode::kBottom;
     list.Add(CPolygon3D::Quad(V(-w, h, -d), V(-w, -h, -d), V(w, -h, -d), V(w, h, -d), FaceCode::kFront));
     list.Add(CPolygon3D::Quad(V(-w, h, d), V(-w, h, -d), V(w, h, -d), V(w, h, d), top));
     list.Add(CPolygon3D::Quad(V(-w, h, d), V(-w, -h, d), V(-w, -h, -d), V(-w, h, -d), left));
@@ -127,10 +127,10 @@ CPolygonList BuildSolidList(const CModelSpec& spec, BuildMode mode, bool quality
         list.Add(CPolygon3D::Quad(V(w, h, d), V(w, -h, d), V(-w, -h, d), V(-w, h, d), FaceCode::kFront));
 
     // The CD-ROM: centre on the right edge, 62 above the base.
-    if (spec.hasCDROM) {
+    if (desc.hasCDROM) {
         constexpr double R = kDiscRadius;
         const double cx = w, cy = R - h;
-        const double z = DiscPlaneZ(spec);
+        const double z = DiscPlaneZ(desc);
         const bool inFront = st.cdPosition == 0;
         if (mode == BuildMode::Model) {
             const double x0 = inFront ? cx - R : cx;

@@ -3,7 +3,7 @@
 #include "engine3d/AngleTable.h"
 #include "engine3d/ModelBuilder.h"
 
-CPolygonList BuildDiscList(const CModelSpec& /*spec*/, BuildMode mode, bool quality)
+CPolygonList BuildDiscList(const CModelDescription& /*desc*/, BuildMode mode, bool quality)
 {
     constexpr double R = kDiscRadius;
     CPolygonList list;

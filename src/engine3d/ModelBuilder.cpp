@@ -22,36 +22,36 @@ CSolidSize SafeSize(const CEngineSettings& settings) noexcept
     return s;
 }
 
-void BuildModelLists(const CModelSpec& spec, bool quality, CPolygonList& model,
+void BuildModelLists(const CModelDescription& desc, bool quality, CPolygonList& model,
                      CPolygonList& shadowSource)
 {
-    switch (spec.shape) {
+    switch (desc.shape) {
     case ModelShape::Card:
-        model = BuildCardList(spec, BuildMode::Model, quality);
-        shadowSource = BuildCardList(spec, BuildMode::Shadow, quality);
+        model = BuildCardList(desc, BuildMode::Model, quality);
+        shadowSource = BuildCardList(desc, BuildMode::Shadow, quality);
         break;
     case ModelShape::Disc:
-        model = BuildDiscList(spec, BuildMode::Model, quality);
-        shadowSource = BuildDiscList(spec, BuildMode::Shadow, quality);
+        model = BuildDiscList(desc, BuildMode::Model, quality);
+        shadowSource = BuildDiscList(desc, BuildMode::Shadow, quality);
         break;
     case ModelShape::Solid:
     default:
-        model = BuildSolidList(spec, BuildMode::Model, quality);
-        shadowSource = BuildSolidList(spec, BuildMode::Shadow, quality);
+        model = BuildSolidList(desc, BuildMode::Model, quality);
+        shadowSource = BuildSolidList(desc, BuildMode::Shadow, quality);
         break;
     }
-    const bool isDisc = spec.shape == ModelShape::Disc;
-    PlaceOnTable(model, spec.settings, isDisc);
-    PlaceOnTable(shadowSource, spec.settings, isDisc);
+    const bool isDisc = desc.shape == ModelShape::Disc;
+    PlaceOnTable(model, desc.settings, isDisc);
+    PlaceOnTable(shadowSource, desc.settings, isDisc);
 }
 
-CModelMesh BuildModelMesh(const CModelSpec& spec, bool quality)
+CModelMesh BuildModelMesh(const CModelDescription& desc, bool quality)
 {
     CPolygonList model, shadowSource;
-    BuildModelLists(spec, quality, model, shadowSource);
+    BuildModelLists(desc, quality, model, shadowSource);
     CModelMesh mesh;
     mesh.lists.push_back(model);
-    AddShadows(mesh, shadowSource, spec.settings);
-    AddReflection(mesh, model, spec.settings);
+    AddShadows(mesh, shadowSource, desc.settings);
+    AddReflection(mesh, model, desc.settings);
     return mesh;
 }

@@ -5,7 +5,7 @@
 // shadows (shadow mode), not yet placed on the table.
 
 #include "engine3d/ModelMesh.h"
-#include "engine3d/ModelSpec.h"
+#include "engine3d/ModelDescription.h"
 
 enum class BuildMode { Model, Shadow };
 
@@ -16,7 +16,7 @@ int RingStep(bool quality) noexcept;
 // Radius of the CD-ROM disc in model units.
 constexpr double kDiscRadius = 62.0;
 
-// The dimensions of a CModelSpec made safe to build with: each a finite number
+// The dimensions of a CModelDescription made safe to build with: each a finite number
 // between 0.1 and 100000 units (depth may be 0 for flat kinds).
 struct CSolidSize {
     double W = 1.0, H = 1.0, D = 1.0;
@@ -25,23 +25,23 @@ CSolidSize SafeSize(const CEngineSettings& settings) noexcept;
 
 // Box, book and binder kinds with or without CD-ROM: the cuboid's faces, the
 // CD-ROM square (or its rim in shadow mode) and the binder rings.
-CPolygonList BuildSolidList(const CModelSpec& spec, BuildMode mode, bool quality);
+CPolygonList BuildSolidList(const CModelDescription& desc, BuildMode mode, bool quality);
 // Both card kinds: one face in the plane z = 0.
-CPolygonList BuildCardList(const CModelSpec& spec, BuildMode mode, bool quality);
+CPolygonList BuildCardList(const CModelDescription& desc, BuildMode mode, bool quality);
 // The CD-ROM kind: the disc's square (model) or its rim polygon (shadow).
-CPolygonList BuildDiscList(const CModelSpec& spec, BuildMode mode, bool quality);
+CPolygonList BuildDiscList(const CModelDescription& desc, BuildMode mode, bool quality);
 
 // z of the CD-ROM square of a kind with CD-ROM for its CD Position.
-double DiscPlaneZ(const CModelSpec& spec) noexcept;
+double DiscPlaneZ(const CModelDescription& desc) noexcept;
 
 // Binder rings: y of the bottom of every ring (height w = setting 112 / 10,
 // gap g = setting 113 / 10, from y = 2 - H/2 while the top stays below H/2).
-std::vector<double> RingPositions(const CModelSpec& spec);
+std::vector<double> RingPositions(const CModelDescription& desc);
 
 // The model list and the shadow source of any kind, both placed on the table.
-void BuildModelLists(const CModelSpec& spec, bool quality, CPolygonList& model,
+void BuildModelLists(const CModelDescription& desc, bool quality, CPolygonList& model,
                      CPolygonList& shadowSource);
 
 // The whole mesh before the camera set-up: the model, its shadow copies and,
 // when shown, its reflection.
-CModelMesh BuildModelMesh(const CModelSpec& spec, bool quality);
+CModelMesh BuildModelMesh(const CModelDescription& desc, bool quality);

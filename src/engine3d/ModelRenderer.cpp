@@ -10,13 +10,13 @@
 #include <algorithm>
 #include <new>
 
-void PrepareTextureSet(const CModelSpec& spec, CTextureSet& textures)
+void PrepareTextureSet(const CModelDescription& desc, CTextureSet& textures)
 {
-    textures.cdHalf = spec.cdPositionTest;
+    textures.cdHalf = desc.cdPositionTest;
     textures.whiteAvoid = false;
-    if (spec.cornerRounding > 0) {
-        const CSolidSize s = SafeSize(spec.settings);
-        textures.cornerRadius = spec.cornerRounding;
+    if (desc.cornerRounding > 0) {
+        const CSolidSize s = SafeSize(desc.settings);
+        textures.cornerRadius = desc.cornerRounding;
         textures.faceWidth = s.W;
         textures.faceHeight = s.H;
     } else {
@@ -24,32 +24,32 @@ void PrepareTextureSet(const CModelSpec& spec, CTextureSet& textures)
         textures.faceWidth = 0.0;
         textures.faceHeight = 0.0;
     }
-    textures.foldsShown = spec.hasFolds && spec.settings.foldsShown;
-    textures.foldsColour = spec.settings.foldsColour;
+    textures.foldsShown = desc.hasFolds && desc.settings.foldsShown;
+    textures.foldsColour = desc.settings.foldsColour;
 }
 
-std::string GetFaceCodes(const CModelSpec& spec)
+std::string GetFaceCodes(const CModelDescription& desc)
 {
-    switch (spec.shape) {
+    switch (desc.shape) {
     case ModelShape::Card: return "F";
     case ModelShape::Disc: return "C";
     case ModelShape::Solid:
     default: break;
     }
     std::string codes = "F";
-    codes += spec.hasPages ? 'u' : 'U';
-    codes += spec.hasPages ? 'r' : 'R';
-    codes += spec.hasPages ? 'd' : 'D';
-    codes += spec.hasPages ? (spec.pagesOnLeft ? 'l' : 'S') : 'L';
-    if (spec.hasCDROM) codes += 'C';
+    codes += desc.hasPages ? 'u' : 'U';
+    codes += desc.hasPages ? 'r' : 'R';
+    codes += desc.hasPages ? 'd' : 'D';
+    codes += desc.hasPages ? (desc.pagesOnLeft ? 'l' : 'S') : 'L';
+    if (desc.hasCDROM) codes += 'C';
     return codes;
 }
 
-void CProductModel::Build(const CModelSpec& spec, bool quality)
+void CProductModel::Build(const CModelDescription& desc, bool quality)
 {
-    m_mesh = BuildModelMesh(spec, quality);
-    PositionCamera(m_mesh, spec.settings);
-    m_spec = spec;
+    m_mesh = BuildModelMesh(desc, quality);
+    PositionCamera(m_mesh, desc.settings);
+    m_desc = desc;
     m_quality = quality;
     m_built = true;
 }
@@ -66,7 +66,7 @@ CFitContext CProductModel::Fit(const CModelArea& area) noexcept
     return m_mesh.FitToPicture(area.size, area.ox, area.oy);
 }
 
-bool CProductModel::Draw(const CModelSpec& spec, bool quality, const CModelArea& area,
+bool CProductModel::Draw(const CModelDescription& desc, bool quality, const CModelArea& area,
                          CTextureSet& textures, CRaster& scratch, CRaster& alpha,
                          const ModelProgress& progress, std::string* error)
 {
@@ -75,9 +75,9 @@ bool CProductModel::Draw(const CModelSpec& spec, bool quality, const CModelArea&
         return false;
     }
     try {
-        if (!m_built || m_quality != quality || !(m_spec == spec)) Build(spec, quality);
+        if (!m_built || m_quality != quality || !(m_desc == desc)) Build(desc, quality);
         const CFitContext fit = Fit(area);
-        return RenderModelPicture(m_mesh, fit, spec, textures, scratch, alpha, progress, error);
+        return RenderModelPicture(m_mesh, fit, desc, textures, scratch, alpha, progress, error);
     } catch (const std::bad_alloc&) {
         Discard();
         if (error) *error = "Out of memory";
@@ -100,7 +100,7 @@ void WhitenBox(CRaster& layer, const CBoundingBox& box) noexcept
 
 } // namespace
 
-bool RenderModelPicture(CModelMesh& mesh, const CFitContext& fit, const CModelSpec& spec,
+bool RenderModelPicture(CModelMesh& mesh, const CFitContext& fit, const CModelDescription& desc,
                         CTextureSet& textures, CRaster& scratch, CRaster& alpha,
                         const ModelProgress& progress, std::string* error)
 {
@@ -119,12 +119,12 @@ bool RenderModelPicture(CModelMesh& mesh, const CFitContext& fit, const CModelSp
     picture->SetFit(fit);
     layer->SetFit(fit);
 
-    const CEngineSettings& st = spec.settings;
+    const CEngineSettings& st = desc.settings;
     CProgressCounter counter(mesh.GetPolygonCount() + mesh.lists.size(), progress);
     const bool reflection = st.ReflectionShown() && mesh.lists.size() >= 2;
     const int N = st.SampleCount();
     const bool soften = st.softenEdges;
-    const bool ordered = spec.cdPositionTest;
+    const bool ordered = desc.cdPositionTest;
     std::size_t last = mesh.lists.size() - 1;
 
     alpha.ToWhite();

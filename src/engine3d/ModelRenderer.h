@@ -5,14 +5,14 @@
 //
 // Typical use by the pipeline (one render):
 //
-//   CModelSpec spec = CModelSpec::FromProduct(product);
+//   CModelDescription desc = CModelDescription::FromProduct(product);
 //   CTextureSet textures;
-//   PrepareTextureSet(spec, textures);            // CD half, card corners, folds
+//   PrepareTextureSet(desc, textures);            // CD half, card corners, folds
 //   textures.SetPicture('F', frontPicture);       // one picture per face code
 //   ...                                           // (see GetFaceCodes)
 //   CModelArea area{S, ox, oy};                   // square of the model, scratch pixels
 //   std::string error;
-//   if (!model.Draw(spec, /*quality*/ true, area, textures, scratch, alpha,
+//   if (!model.Draw(desc, /*quality*/ true, area, textures, scratch, alpha,
 //                   progress, &error)) { ... }
 //
 // `model` is a CProductModel kept by the caller between renders: it builds
@@ -33,11 +33,11 @@
 // Progress: the callback gets (steps done, total) after every polygon and
 // after every list; total is the polygon count of the mesh plus its list count.
 //
-// The mesh is rebuilt automatically when the CModelSpec (kind answers and
+// The mesh is rebuilt automatically when the CModelDescription (kind answers and
 // settings) or the quality flag differ from those of the kept mesh.
 
 #include "engine3d/ModelMesh.h"
-#include "engine3d/ModelSpec.h"
+#include "engine3d/ModelDescription.h"
 #include "engine3d/TextureSet.h"
 
 #include <cstddef>
@@ -57,19 +57,19 @@ using ModelProgress = std::function<void(std::size_t done, std::size_t total)>;
 
 // Sets the sampling options of a render from the product: the CD half flag,
 // the corner radius and face size of rounded cards, the folds.
-void PrepareTextureSet(const CModelSpec& spec, CTextureSet& textures);
+void PrepareTextureSet(const CModelDescription& desc, CTextureSet& textures);
 
 // The face codes whose pictures the model samples, as a string ("FURDL" for a
 // box, "FurdS" for a book, "FurdlC" for a binder with CD-ROM, "C" for the CD).
 // Each code is also the side key of its picture, except 'C', the CD-ROM picture.
-std::string GetFaceCodes(const CModelSpec& spec);
+std::string GetFaceCodes(const CModelDescription& desc);
 
 class CProductModel {
 public:
     // Builds the model list, the shadow copies and the reflection, places them
     // on the table and sets up the camera. `quality` selects the fine
     // tessellation of the disc rim and the binder rings.
-    void Build(const CModelSpec& spec, bool quality);
+    void Build(const CModelDescription& desc, bool quality);
     bool IsBuilt() const noexcept { return m_built; }
     void Discard() noexcept;
 
@@ -81,10 +81,10 @@ public:
     // rasteriser needs for this fit.
     CFitContext Fit(const CModelArea& area) noexcept;
 
-    // Builds when needed (not built yet, or another CModelSpec or quality),
+    // Builds when needed (not built yet, or another CModelDescription or quality),
     // fits and draws. False with a message when the pictures are unusable
     // (not 24-bit, different sizes) or the area is empty; nothing is drawn then.
-    bool Draw(const CModelSpec& spec, bool quality, const CModelArea& area,
+    bool Draw(const CModelDescription& desc, bool quality, const CModelArea& area,
               CTextureSet& textures, CRaster& scratch, CRaster& alpha,
               const ModelProgress& progress, std::string* error);
 
@@ -92,11 +92,11 @@ private:
     CModelMesh m_mesh;
     bool m_built = false;
     bool m_quality = false;
-    CModelSpec m_spec;
+    CModelDescription m_desc;
 };
 
 // Draws a fitted mesh: the reflection (last list, when the settings show one), the
 // shadow copies (lists 1 and up) and the model (list 0), as described above.
-bool RenderModelPicture(CModelMesh& mesh, const CFitContext& fit, const CModelSpec& spec,
+bool RenderModelPicture(CModelMesh& mesh, const CFitContext& fit, const CModelDescription& desc,
                         CTextureSet& textures, CRaster& scratch, CRaster& alpha,
                         const ModelProgress& progress, std::string* error);

@@ -58,8 +58,8 @@ void CEngineBackend::PreparePageEdge(CProduct& product, char code, const FacePic
         const CSide* s = product.FindSidePtr(std::string(1, face));
         return s ? s->GetPicture() : nullptr;
     };
-    const CModelSpec spec = CModelSpec::FromProduct(product);
-    const CPageEdgeStyle style = CPageEdgeStyle::FromSettings(spec.settings, k);
+    const CModelDescription desc = CModelDescription::FromProduct(product);
+    const CPageEdgeStyle style = CPageEdgeStyle::FromSettings(desc.settings, k);
     PaintPageEdge(code, product.HasPagesOnLeft() != 0, *target, picture('F'), picture('S'), style, &m_error);
 }
 
@@ -67,11 +67,11 @@ bool CEngineBackend::DrawModel(CProduct& product, const SModelDrawRequest& reque
 {
     m_error.clear();
     if (request.target == nullptr || request.alpha == nullptr) return false;
-    const CModelSpec spec = CModelSpec::FromProduct(product);
+    const CModelDescription desc = CModelDescription::FromProduct(product);
     CTextureSet textures;
-    PrepareTextureSet(spec, textures);
+    PrepareTextureSet(desc, textures);
     if (request.faces) {
-        for (char code : GetFaceCodes(spec)) textures.SetPicture(code, request.faces(code));
+        for (char code : GetFaceCodes(desc)) textures.SetPicture(code, request.faces(code));
     }
     CModelArea area;
     area.size = request.area.side;
@@ -83,6 +83,6 @@ bool CEngineBackend::DrawModel(CProduct& product, const SModelDrawRequest& reque
             request.progress(static_cast<long long>(done), static_cast<long long>(total));
         };
     }
-    return m_model.Draw(spec, request.quality, area, textures, *request.target, *request.alpha,
+    return m_model.Draw(desc, request.quality, area, textures, *request.target, *request.alpha,
                         progress, &m_error);
 }

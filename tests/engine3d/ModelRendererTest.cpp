@@ -22,16 +22,16 @@ constexpr COLORREF kRight = RGB(200, 200, 30);
 constexpr COLORREF kBottom = RGB(30, 200, 200);
 
 struct CBoxScene {
-    CModelSpec spec;
+    CModelDescription desc;
     std::map<char, std::unique_ptr<CRaster>> faces;
     CTextureSet textures;
     CBoxScene()
     {
-        spec.shape = ModelShape::Solid;
-        spec.settings.width = 202;
-        spec.settings.height = 261;
-        spec.settings.depth = 50;
-        spec.settings.shadows = false;
+        desc.shape = ModelShape::Solid;
+        desc.settings.width = 202;
+        desc.settings.height = 261;
+        desc.settings.depth = 50;
+        desc.settings.shadows = false;
         faces['F'] = MakePicture(40, 52, kFront);
         faces['U'] = MakePicture(40, 10, kTop);
         faces['L'] = MakePicture(10, 52, kLeft);
@@ -40,7 +40,7 @@ struct CBoxScene {
     }
     void Prepare()
     {
-        PrepareTextureSet(spec, textures);
+        PrepareTextureSet(desc, textures);
         for (auto& [code, pic] : faces) textures.SetPicture(code, pic.get());
     }
 };
@@ -71,7 +71,7 @@ TEST(ModelRenderer, DrawsTheVisibleFacesOfABox)
         lastTotal = total;
         ++calls;
     };
-    ASSERT_TRUE(model.Draw(scene.spec, true, CModelArea{180, 10, 10}, scene.textures, *scratch, *alpha,
+    ASSERT_TRUE(model.Draw(scene.desc, true, CModelArea{180, 10, 10}, scene.textures, *scratch, *alpha,
                            progress, &error))
         << error;
     const auto hist = Histogram(*scratch);
@@ -91,7 +91,7 @@ TEST(ModelRenderer, DrawsTheVisibleFacesOfABox)
     }
     // Drawn again (the mesh is reused) the picture is the same.
     auto again = MakePicture(200, 200, 0xFFFFFF);
-    ASSERT_TRUE(model.Draw(scene.spec, true, CModelArea{180, 10, 10}, scene.textures, *again, *alpha,
+    ASSERT_TRUE(model.Draw(scene.desc, true, CModelArea{180, 10, 10}, scene.textures, *again, *alpha,
                            nullptr, &error));
     EXPECT_EQ(std::memcmp(scratch->GetBits(0), again->GetBits(0), scratch->GetDIBSize() - 40), 0);
 }
@@ -99,30 +99,30 @@ TEST(ModelRenderer, DrawsTheVisibleFacesOfABox)
 TEST(ModelRenderer, ShadowsDarkenAndReflectionShows)
 {
     CBoxScene scene;
-    scene.spec.settings.shadows = true;
-    scene.spec.settings.shadowStyle = 0;
-    scene.spec.settings.shadowColour = RGB(0, 0, 0);
-    scene.spec.settings.observerY = 100; // above the table, so the shadow is seen
-    scene.spec.settings.aboveTable = 30;
+    scene.desc.settings.shadows = true;
+    scene.desc.settings.shadowStyle = 0;
+    scene.desc.settings.shadowColour = RGB(0, 0, 0);
+    scene.desc.settings.observerY = 100; // above the table, so the shadow is seen
+    scene.desc.settings.aboveTable = 30;
     scene.Prepare();
     auto scratch = MakePicture(200, 200, RGB(250, 250, 250));
     auto alpha = MakePicture(200, 200, 0xFFFFFF);
     CProductModel model;
     std::string error;
-    ASSERT_TRUE(model.Draw(scene.spec, false, CModelArea{180, 10, 10}, scene.textures, *scratch, *alpha,
+    ASSERT_TRUE(model.Draw(scene.desc, false, CModelArea{180, 10, 10}, scene.textures, *scratch, *alpha,
                            nullptr, &error));
     // A cut shadow of black over 250: (0 * 127 + 250 * 128) / 256 = 125.
     const auto hist = Histogram(*scratch);
     EXPECT_GT(hist.count(RGB(125, 125, 125)) ? hist.at(RGB(125, 125, 125)) : 0, 100);
 
     CBoxScene mirror;
-    mirror.spec.settings.reflection = true;
-    mirror.spec.settings.ripple = false;
-    mirror.spec.settings.aboveTable = 20;
+    mirror.desc.settings.reflection = true;
+    mirror.desc.settings.ripple = false;
+    mirror.desc.settings.aboveTable = 20;
     mirror.Prepare();
     auto pic = MakePicture(200, 200, RGB(250, 250, 250));
     CProductModel m2;
-    ASSERT_TRUE(m2.Draw(mirror.spec, false, CModelArea{180, 10, 10}, mirror.textures, *pic, *alpha,
+    ASSERT_TRUE(m2.Draw(mirror.desc, false, CModelArea{180, 10, 10}, mirror.textures, *pic, *alpha,
                         nullptr, &error));
     // The mirrored front is blended towards the front colour below the object.
     int tinted = 0;
@@ -138,12 +138,12 @@ TEST(ModelRenderer, ShadowsDarkenAndReflectionShows)
 TEST(ModelRenderer, SoftenedOutlineBlendsWithTheBackground)
 {
     CBoxScene scene;
-    scene.spec.settings.softenEdges = true;
+    scene.desc.settings.softenEdges = true;
     scene.Prepare();
     auto scratch = MakePicture(200, 200, 0xFFFFFF);
     auto alpha = MakePicture(200, 200, 0xFFFFFF);
     CProductModel model;
-    ASSERT_TRUE(model.Draw(scene.spec, true, CModelArea{180, 10, 10}, scene.textures, *scratch, *alpha,
+    ASSERT_TRUE(model.Draw(scene.desc, true, CModelArea{180, 10, 10}, scene.textures, *scratch, *alpha,
                            nullptr, nullptr));
     // Along the left outline of the front some pixels lie between white and the front colour.
     int blended = 0;
@@ -166,21 +166,21 @@ TEST(ModelRenderer, RefusesUnusablePicturesWithoutDrawing)
     auto alpha = MakePicture(50, 100, 0xFFFFFF);
     CProductModel model;
     std::string error;
-    EXPECT_FALSE(model.Draw(scene.spec, true, CModelArea{80, 10, 10}, scene.textures, *scratch, *alpha,
+    EXPECT_FALSE(model.Draw(scene.desc, true, CModelArea{80, 10, 10}, scene.textures, *scratch, *alpha,
                             nullptr, &error));
     EXPECT_FALSE(error.empty());
     const auto hist = Histogram(*scratch);
     EXPECT_EQ(hist.size(), 1u) << "scratch untouched";
     auto goodAlpha = MakePicture(100, 100, 0xFFFFFF);
     error.clear();
-    EXPECT_FALSE(model.Draw(scene.spec, true, CModelArea{0, 10, 10}, scene.textures, *scratch, *goodAlpha,
+    EXPECT_FALSE(model.Draw(scene.desc, true, CModelArea{0, 10, 10}, scene.textures, *scratch, *goodAlpha,
                             nullptr, &error));
     EXPECT_FALSE(error.empty());
 }
 
 TEST(ModelRenderer, FaceCodesPerKind)
 {
-    CModelSpec s;
+    CModelDescription s;
     s.shape = ModelShape::Solid;
     EXPECT_EQ(GetFaceCodes(s), "FURDL");
     s.hasPages = true;
@@ -205,7 +205,7 @@ TEST(ModelRenderer, CardSeenStraightOnMapsItsPictureLinearly)
     // card scaled by 1/501, fitted into the 173-pixel square at (5, 7). The
     // width fills the square: picture x = 5 + (X + 43) * 173 / 86; the height
     // 54 * 173 / 86 is centred: offset (173 - 54 * 173 / 86) / 2 above 7.
-    CModelSpec card;
+    CModelDescription card;
     card.shape = ModelShape::Card;
     card.settings.width = 86;
     card.settings.height = 54;

@@ -11,9 +11,9 @@
 
 namespace {
 
-CModelSpec BoxSpec(double W, double H, double D)
+CModelDescription BoxDesc(double W, double H, double D)
 {
-    CModelSpec s;
+    CModelDescription s;
     s.shape = ModelShape::Solid;
     s.settings.width = W;
     s.settings.height = H;
@@ -21,9 +21,9 @@ CModelSpec BoxSpec(double W, double H, double D)
     return s;
 }
 
-CModelSpec BookCD(int cdPosition)
+CModelDescription BookCD(int cdPosition)
 {
-    CModelSpec s = BoxSpec(124, 176, 50);
+    CModelDescription s = BoxDesc(124, 176, 50);
     s.hasPages = true;
     s.hasCDROM = true;
     s.cdPositionTest = cdPosition != 0;
@@ -31,9 +31,9 @@ CModelSpec BookCD(int cdPosition)
     return s;
 }
 
-CModelSpec Binder(int type, double H)
+CModelDescription Binder(int type, double H)
 {
-    CModelSpec s = BoxSpec(210, H, 27);
+    CModelDescription s = BoxDesc(210, H, 27);
     s.hasPages = true;
     s.pagesOnLeft = true;
     s.hasBinding = true;
@@ -59,7 +59,7 @@ bool Same(const CVertex3D& v, double x, double y, double z)
 TEST(SolidModel, CuboidFacesCodesAndCornerOrder)
 {
     const double W = 202, H = 261, D = 50, w = W / 2, h = H / 2, d = D / 2;
-    CModelSpec box = BoxSpec(W, H, D);
+    CModelDescription box = BoxDesc(W, H, D);
     CPolygonList model = BuildSolidList(box, BuildMode::Model, true);
     EXPECT_EQ(Codes(model), "FULRD");
     const CPolygon3D& f = model[0];
@@ -77,7 +77,7 @@ TEST(SolidModel, CuboidFacesCodesAndCornerOrder)
     EXPECT_TRUE(Same(shadow[5].vertices[0], w, h, d));
     EXPECT_TRUE(Same(shadow[5].vertices[3], -w, h, d));
 
-    CModelSpec book = BoxSpec(W, H, D);
+    CModelDescription book = BoxDesc(W, H, D);
     book.hasPages = true;
     EXPECT_EQ(Codes(BuildSolidList(book, BuildMode::Model, true)), "FuSrd");
     book.pagesOnLeft = true;
@@ -89,7 +89,7 @@ TEST(SolidModel, EveryFaceIsSeenFromOutside)
     // Straight on, eye in front of the middle of the front face: with the eye at
     // the origin, only the front shows its outside (d > 0); the other four are
     // seen edge-on or from inside.
-    CModelSpec box = BoxSpec(40, 60, 20);
+    CModelDescription box = BoxDesc(40, 60, 20);
     CPolygonList model = BuildSolidList(box, BuildMode::Model, true);
     model.Translate(0, 0, 100);
     for (CPolygon3D& p : model.polygons) p.ComputePlane();
@@ -115,7 +115,7 @@ TEST(SolidModel, DiscPlaneDepthForEachPosition)
     } cases[] = {{1, -25}, {2, -25 + 5}, {3, -25 + 25}, {4, -25 + 45}, {5, -25 + 50}};
     for (const Case& c : cases) EXPECT_DOUBLE_EQ(DiscPlaneZ(BookCD(c.position)), c.z) << c.position;
     EXPECT_LT(DiscPlaneZ(BookCD(0)), -25) << "in front of the box";
-    CModelSpec odd = BookCD(3);
+    CModelDescription odd = BookCD(3);
     odd.settings.pageFront = 20;
     odd.settings.pagePages = 60;
     EXPECT_DOUBLE_EQ(DiscPlaneZ(odd), 0) << "Middle is half the depth whatever the pages";
@@ -163,7 +163,7 @@ TEST(SolidModel, SpiralRingsCountsAndPositions)
 {
     // Height 297, ring 5 high with gaps of 7: rings from 2 - 148.5 every 12
     // while the top stays below 148.5: y = -146.5 + 12 n, n = 0 .. 24.
-    CModelSpec spiral = Binder(1, 297);
+    CModelDescription spiral = Binder(1, 297);
     const std::vector<double> rings = RingPositions(spiral);
     ASSERT_EQ(rings.size(), 25u);
     for (std::size_t n = 0; n < rings.size(); ++n) EXPECT_NEAR(rings[n], -146.5 + 12.0 * n, 1e-9);
@@ -207,7 +207,7 @@ TEST(SolidModel, SpiralRingsCountsAndPositions)
 
 TEST(SolidModel, CombRingsAndNone)
 {
-    CModelSpec comb = Binder(2, 297);
+    CModelDescription comb = Binder(2, 297);
     const std::string codes = Codes(BuildSolidList(comb, BuildMode::Model, true));
     EXPECT_EQ(std::count(codes.begin(), codes.end(), '1'), 25 * 12) << "teeth";
     EXPECT_EQ(std::count(codes.begin(), codes.end(), '3'), 25 * 12);
@@ -220,7 +220,7 @@ TEST(SolidModel, CombRingsAndNone)
         }
     EXPECT_EQ(Codes(BuildSolidList(Binder(0, 297), BuildMode::Model, true)), "Fulrd");
     // Ring parameters that would never advance still end.
-    CModelSpec bad = Binder(1, 297);
+    CModelDescription bad = Binder(1, 297);
     bad.settings.binderParam1 = 0;
     bad.settings.binderParam2 = -5;
     EXPECT_LE(RingPositions(bad).size(), 10000u);
@@ -229,7 +229,7 @@ TEST(SolidModel, CombRingsAndNone)
 
 TEST(CardAndDisc, Geometry)
 {
-    CModelSpec card;
+    CModelDescription card;
     card.shape = ModelShape::Card;
     card.settings.width = 86;
     card.settings.height = 54;
@@ -248,7 +248,7 @@ TEST(CardAndDisc, Geometry)
     EXPECT_EQ(set.faceHeight, 54);
     EXPECT_EQ(GetFaceCodes(card), "F");
 
-    CModelSpec cd;
+    CModelDescription cd;
     cd.shape = ModelShape::Disc;
     CPolygonList disc = BuildDiscList(cd, BuildMode::Model, true);
     ASSERT_EQ(Codes(disc), "C");
@@ -262,7 +262,7 @@ TEST(CardAndDisc, Geometry)
 
 TEST(CardAndDisc, DiscFacingTheViewerRestsOnItsRim)
 {
-    CModelSpec cd;
+    CModelDescription cd;
     cd.shape = ModelShape::Disc;
     cd.settings.xRotation = 0;
     cd.settings.yRotation = 30;
@@ -284,7 +284,7 @@ TEST(CardAndDisc, DiscFacingTheViewerRestsOnItsRim)
 
 TEST(ModelMesh, ListsInOrderWithShadowsAndReflection)
 {
-    CModelSpec box = BoxSpec(202, 261, 50);
+    CModelDescription box = BoxDesc(202, 261, 50);
     box.settings.reflection = true;
     box.settings.shadowStyle = 3;
     CModelMesh mesh = BuildModelMesh(box, true);
@@ -322,7 +322,7 @@ TEST(ModelMesh, ListsInOrderWithShadowsAndReflection)
 
 TEST(ModelMesh, HostileDimensionsStayFinite)
 {
-    CModelSpec box = BoxSpec(std::nan(""), -5, 1e300);
+    CModelDescription box = BoxDesc(std::nan(""), -5, 1e300);
     CModelMesh mesh = BuildModelMesh(box, false);
     for (const CPolygonList& l : mesh.lists)
         for (const CPolygon3D& p : l.polygons)
@@ -339,12 +339,12 @@ TEST(ModelMesh, DiscPassFollowsTheRightSide)
     // after the box (pass 4); turned the other way before it (pass 2). The
     // mirrored reflection decides the same way.
     for (int yRotation : {25, -25}) {
-        CModelSpec spec = BookCD(3);
-        spec.settings.yRotation = yRotation;
-        spec.settings.reflection = true;
-        spec.settings.shadows = false;
+        CModelDescription desc = BookCD(3);
+        desc.settings.yRotation = yRotation;
+        desc.settings.reflection = true;
+        desc.settings.shadows = false;
         CProductModel pm;
-        pm.Build(spec, true);
+        pm.Build(desc, true);
         pm.Fit(CModelArea{400, 0, 0});
         CPolygonList& model = pm.GetMesh().lists[0];
         CPolygonList& mirror = pm.GetMesh().lists[1];

@@ -5,7 +5,7 @@
 #include "catalogue/Product.h"
 #include "engine3d/EngineSettings.h"
 
-struct CModelSpec {
+struct CModelDescription {
     ModelShape shape = ModelShape::Solid;
     bool hasPages = false;       // top, bottom and right faces are page edges
     bool pagesOnLeft = false;    // left face is a page edge too (binder form)
@@ -17,7 +17,7 @@ struct CModelSpec {
     CEngineSettings settings;
 
     // The answers and settings of a product.
-    static CModelSpec FromProduct(const CProduct& product);
+    static CModelDescription FromProduct(const CProduct& product);
 
-    friend bool operator==(const CModelSpec&, const CModelSpec&) = default;
+    friend bool operator==(const CModelDescription&, const CModelDescription&) = default;
 };
