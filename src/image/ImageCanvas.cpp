@@ -180,16 +180,20 @@ void CImageCanvas::PlotEight(COLORREF color, int cx, int cy, int x, int y) noexc
 
 // Midpoint circle: walk the octant from (0, r) while x < y with the decision
 // value d = 3 - 2r; each step mirrors the point into all eight octants.
-void CImageCanvas::Circle(COLORREF color, int cx, int cy, int r) noexcept
+namespace {
+
+// Midpoint circle of radius r over one octant, from (0, r) until x meets y;
+// visit(x, y) gets each step's offsets, which the callers mirror into the
+// other seven octants. The decision value d starts at 3 - 2r and grows by
+// 4x + 6 while it is negative, else by 4(x - y) + 10 as y steps down.
+template <typename Visit>
+inline void WalkCircleOctant(int r, Visit visit) noexcept
 {
-    if (m_target == nullptr || r < 0) {
-        return;
-    }
     int x = 0;
     int y = r;
     std::int64_t d = 3 - 2 * static_cast<std::int64_t>(r);
     while (x < y) {
-        PlotEight(color, cx, cy, x, y);
+        visit(x, y);
         if (d < 0) {
             d += 4 * static_cast<std::int64_t>(x) + 6;
         } else {
@@ -199,8 +203,18 @@ void CImageCanvas::Circle(COLORREF color, int cx, int cy, int r) noexcept
         ++x;
     }
     if (x == y) {
-        PlotEight(color, cx, cy, x, y);
+        visit(x, y);
     }
+}
+
+} // namespace
+
+void CImageCanvas::Circle(COLORREF color, int cx, int cy, int r) noexcept
+{
+    if (m_target == nullptr || r < 0) {
+        return;
+    }
+    WalkCircleOctant(r, [&](int x, int y) { PlotEight(color, cx, cy, x, y); });
 }
 
 void CImageCanvas::FilledCircle(COLORREF color, int cx, int cy, int r) noexcept
@@ -214,22 +228,7 @@ void CImageCanvas::FilledCircle(COLORREF color, int cx, int cy, int r) noexcept
         HorizontalLine(color, cx - y, cx + y, cy + x);
         HorizontalLine(color, cx - y, cx + y, cy - x);
     };
-    int x = 0;
-    int y = r;
-    std::int64_t d = 3 - 2 * static_cast<std::int64_t>(r);
-    while (x < y) {
-        spans(x, y);
-        if (d < 0) {
-            d += 4 * static_cast<std::int64_t>(x) + 6;
-        } else {
-            d += 4 * (static_cast<std::int64_t>(x) - y) + 10;
-            --y;
-        }
-        ++x;
-    }
-    if (x == y) {
-        spans(x, y);
-    }
+    WalkCircleOctant(r, spans);
 }
 
 namespace {
@@ -332,22 +331,7 @@ void CImageCanvas::FilledRoundedRectangle(COLORREF color, int x1, int y1, int x2
         HorizontalLine(color, lcx - x, rcx + x, bcy - y);
         HorizontalLine(color, lcx - y, rcx + y, bcy - x);
     };
-    int x = 0;
-    int y = radius;
-    std::int64_t d = 3 - 2 * static_cast<std::int64_t>(radius);
-    while (x < y) {
-        spans(x, y);
-        if (d < 0) {
-            d += 4 * static_cast<std::int64_t>(x) + 6;
-        } else {
-            d += 4 * (static_cast<std::int64_t>(x) - y) + 10;
-            --y;
-        }
-        ++x;
-    }
-    if (x == y) {
-        spans(x, y);
-    }
+    WalkCircleOctant(radius, spans);
 }
 
 // ---- Polygon spans ---------------------------------------------------------------
