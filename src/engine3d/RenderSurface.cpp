@@ -1,5 +1,6 @@
 #include "engine3d/RenderSurface.h"
 
+#include "image/LineWalk.h"
 #include "image/Raster.h"
 
 #include <algorithm>
@@ -167,36 +168,6 @@ void CRenderSurface::ResetScan() noexcept
     m_scanMinX = kNoLeft;
     m_scanMaxX = kNoRight;
 }
-
-namespace {
-
-// Bresenham's integer line walk from (x1, y1) to (x2, y2), both end points
-// included; visit(x, y) is called once for each pixel of the line.
-template <typename Visit>
-inline void WalkLine(int x1, int y1, int x2, int y2, Visit visit) noexcept
-{
-    const long long dx = std::llabs(static_cast<long long>(x2) - x1);
-    const long long dy = -std::llabs(static_cast<long long>(y2) - y1);
-    const int sx = x1 < x2 ? 1 : -1;
-    const int sy = y1 < y2 ? 1 : -1;
-    long long err = dx + dy;
-    int x = x1, y = y1;
-    for (;;) {
-        visit(x, y);
-        if (x == x2 && y == y2) break;
-        const long long e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            x += sx;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            y += sy;
-        }
-    }
-}
-
-} // namespace
 
 void CRenderSurface::ScanPoint(int x, int y) noexcept
 {

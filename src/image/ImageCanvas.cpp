@@ -1,5 +1,6 @@
 #include "image/ImageCanvas.h"
 
+#include "image/LineWalk.h"
 #include "image/Raster.h"
 
 #include <algorithm>
@@ -97,28 +98,7 @@ void CImageCanvas::Line(COLORREF color, int x1, int y1, int x2, int y2) noexcept
         VerticalLine(color, x1, std::min(y1, y2), std::max(y1, y2));
         return;
     }
-    const std::int64_t dx = std::llabs(static_cast<std::int64_t>(x2) - x1);
-    const std::int64_t dy = -std::llabs(static_cast<std::int64_t>(y2) - y1);
-    const int sx = x1 < x2 ? 1 : -1;
-    const int sy = y1 < y2 ? 1 : -1;
-    std::int64_t err = dx + dy;
-    int x = x1;
-    int y = y1;
-    for (;;) {
-        m_target->SetPixelColor(x, y, color);
-        if (x == x2 && y == y2) {
-            break;
-        }
-        const std::int64_t e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            x += sx;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            y += sy;
-        }
-    }
+    WalkLine(x1, y1, x2, y2, [this, color](int x, int y) { m_target->SetPixelColor(x, y, color); });
 }
 
 void CImageCanvas::Frame(COLORREF color, int x1, int y1, int x2, int y2, int thickness) noexcept
@@ -373,28 +353,7 @@ void CImageCanvas::AddPolygonEdge(int x1, int y1, int x2, int y2) noexcept
     if (m_polyHeight <= 0 || (y1 < 0 && y2 < 0) || (y1 >= m_polyHeight && y2 >= m_polyHeight)) {
         return;
     }
-    const std::int64_t dx = std::llabs(static_cast<std::int64_t>(x2) - x1);
-    const std::int64_t dy = -std::llabs(static_cast<std::int64_t>(y2) - y1);
-    const int sx = x1 < x2 ? 1 : -1;
-    const int sy = y1 < y2 ? 1 : -1;
-    std::int64_t err = dx + dy;
-    int x = x1;
-    int y = y1;
-    for (;;) {
-        RecordSpanPoint(x, y);
-        if (x == x2 && y == y2) {
-            break;
-        }
-        const std::int64_t e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            x += sx;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            y += sy;
-        }
-    }
+    WalkLine(x1, y1, x2, y2, [this](int x, int y) { RecordSpanPoint(x, y); });
 }
 
 void CImageCanvas::AddPolygon(const int* xs, const int* ys, int count) noexcept
