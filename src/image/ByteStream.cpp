@@ -6,6 +6,32 @@
 #include <new>
 #include <stdexcept>
 
+namespace {
+
+// Moves a position within a block of `size` bytes as fseek does (SEEK_SET,
+// SEEK_CUR, SEEK_END); false, with the position unchanged, for an unknown
+// origin or a target before the start or beyond what 64 bits can count.
+// A position past the end is allowed: reads there find nothing, and the
+// memory stream fills the gap with zeros on its next write.
+bool SeekPosition(std::int64_t offset, int origin, std::size_t size, std::size_t& position) noexcept
+{
+    std::int64_t base = 0;
+    switch (origin) {
+    case SEEK_SET: base = 0; break;
+    case SEEK_CUR: base = static_cast<std::int64_t>(position); break;
+    case SEEK_END: base = static_cast<std::int64_t>(size); break;
+    default: return false;
+    }
+    if ((offset < 0 && base < -offset) ||
+        (offset > 0 && base > std::numeric_limits<std::int64_t>::max() - offset)) {
+        return false;
+    }
+    position = static_cast<std::size_t>(base + offset);
+    return true;
+}
+
+} // namespace
+
 std::int64_t CByteStream::Remaining() const
 {
     const std::int64_t size = Size();
@@ -219,23 +245,7 @@ std::size_t CMemoryStream::Write(const void* buffer, std::size_t size, std::size
 
 bool CMemoryStream::Seek(std::int64_t offset, int origin)
 {
-    std::int64_t base = 0;
-    switch (origin) {
-    case SEEK_SET: base = 0; break;
-    case SEEK_CUR: base = static_cast<std::int64_t>(m_position); break;
-    case SEEK_END: base = static_cast<std::int64_t>(m_size); break;
-    default: return false;
-    }
-    if ((offset < 0 && base < -offset) ||
-        (offset > 0 && base > std::numeric_limits<std::int64_t>::max() - offset)) {
-        return false;
-    }
-    const std::int64_t target = base + offset;
-    if (target < 0) {
-        return false;
-    }
-    m_position = static_cast<std::size_t>(target);
-    return true;
+    return SeekPosition(offset, origin, m_size, m_position);
 }
 
 bool CMemoryStream::PutC(std::uint8_t byte)
@@ -278,17 +288,5 @@ std::size_t CMemoryReader::Read(void* buffer, std::size_t size, std::size_t coun
 
 bool CMemoryReader::Seek(std::int64_t offset, int origin)
 {
-    std::int64_t base = 0;
-    switch (origin) {
-    case SEEK_SET: base = 0; break;
-    case SEEK_CUR: base = static_cast<std::int64_t>(m_position); break;
-    case SEEK_END: base = static_cast<std::int64_t>(m_size); break;
-    default: return false;
-    }
-    if ((offset < 0 && base < -offset) ||
-        (offset > 0 && base > std::numeric_limits<std::int64_t>::max() - offset)) {
-        return false;
-    }
-    m_position = static_cast<std::size_t>(base + offset);
-    return true;
+    return SeekPosition(offset, origin, m_size, m_position);
 }
