@@ -92,14 +92,6 @@ bool ParseInt(const std::string& text, const char* label, int minimum, int maxim
     return true;
 }
 
-std::optional<CAppFolders> OpenFolders(const SCliContext& context)
-{
-    std::string error;
-    std::optional<CAppFolders> folders = CAppFolders::Create(context.dataDir, error);
-    if (!folders) PrintError(error.empty() ? "the data folder could not be prepared" : error);
-    return folders;
-}
-
 std::unique_ptr<CVtwinDoc> MakeDocument()
 {
     auto doc = std::make_unique<CVtwinDoc>(&CreateDrawObjectList);
@@ -137,6 +129,14 @@ bool ResolveDimension(int catalogueValue, int option, const char* label, int& re
 }
 
 }  // namespace
+
+std::optional<CAppFolders> OpenFolders(const SCliContext& context)
+{
+    std::string error;
+    std::optional<CAppFolders> folders = CAppFolders::Create(context.dataDir, error);
+    if (!folders) PrintError(error.empty() ? "the data folder could not be prepared" : error);
+    return folders;
+}
 
 std::unique_ptr<CProduct> BuildCliProduct(const SCliContext& context, const CAppFolders& folders,
                                           const CatalogueEntry& entry, NewProjectAnswers answers, int magnification)

@@ -3,10 +3,12 @@
 // 1 the command failed (message on stderr), 2 the command line was wrong.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-class CAppFolders;
+#include "app/AppFolders.h"
+
 class CProduct;
 struct CatalogueEntry;
 struct NewProjectAnswers;
@@ -29,6 +31,10 @@ int RunDemo(const SCliContext& context, const std::vector<std::string>& args);
 
 // Prints "vantorel-cli: " + message on stderr.
 void PrintError(const std::string& message);
+
+// The data folders of the --data-dir root (or the default one), created when
+// missing; empty, with the message printed, when they cannot be.
+std::optional<CAppFolders> OpenFolders(const SCliContext& context);
 
 // The product of catalogue model `entry` built by the new-project step, after
 // setting up the data folder when it has not been. The CD-ROM picture and

@@ -201,12 +201,9 @@ int RunDemo(const SCliContext& context, const std::vector<std::string>& args)
         PrintError("usage: demo -o OUT.png [--project P.vtp]");
         return kExitUsage;
     }
+    std::optional<CAppFolders> folders = OpenFolders(context);
+    if (!folders) return kExitFailed;
     std::string error;
-    std::optional<CAppFolders> folders = CAppFolders::Create(context.dataDir, error);
-    if (!folders) {
-        PrintError(error);
-        return kExitFailed;
-    }
     // The project is written first (to a temporary name when none was asked
     // for) and rendered through the same path as the render command.
     const bool keep = !project.empty();

@@ -63,12 +63,9 @@ int RunSetup(const SCliContext& context, const std::vector<std::string>& args)
             return kExitUsage;
         }
     }
+    std::optional<CAppFolders> folders = OpenFolders(context);
+    if (!folders) return kExitFailed;
     std::string error;
-    std::optional<CAppFolders> folders = CAppFolders::Create(context.dataDir, error);
-    if (!folders) {
-        PrintError(error);
-        return kExitFailed;
-    }
     if (installed.empty())
         installed = FindInstalledDataFolder(GetExecutablePath());
     if (again && !folders->PutProgramInt("Init", "Template", 0)) {
