@@ -17,7 +17,6 @@
 #include "layout/DrawPicture.h"
 #include "layout/RecordStream.h"
 #include "render/EngineBackend.h"
-#include "render/RenderOutput.h"
 #include "render/RenderPipeline.h"
 #include "app/AppFolders.h"
 
@@ -875,8 +874,6 @@ bool CVtwinView::RunEditCommand(int id)
             return true;
         }
     switch (id) {
-    case ID_RENDER_TO_CLIPBOARD:
-    case ID_RENDER_TO_FILE: RenderOut(id == ID_RENDER_TO_FILE); return true;
     case ID_COLORS: RunColorsDialog(); return true;
     case ID_OBJECT_PROPERTIES: RunProperties(); return true;
     case ID_EDIT_UNDO: DoUndo(false); return true;
@@ -968,50 +965,6 @@ bool CVtwinView::RunEditCommand(int id)
     case ID_ROTATE_RIGHT: edit("Rotate Right %s", [](CObjectVector& o) { LayoutEdit::Rotate(o, false); }); return true;
     default: return false;
     }
-}
-
-void CVtwinView::RenderOut(bool toFile)
-{
-    CProduct* product = m_doc ? m_doc->GetProduct() : nullptr;
-    if (!product)
-        return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool ok = m_pipeline->Render("z", *product);
-    QApplication::restoreOverrideCursor();
-    m_frame->SetProgress(-1);
-    CSide* side = product->FindSidePtr("z");
-    if (!ok || !side || !side->GetPicture()) {
-        ShowMessage(this, QStringLiteral("The project could not be rendered."), EMessageIcon::Warning);
-        return;
-    }
-    if (CurrentTabName() == QLatin1String("Render"))
-        m_renderPage->SetPicture(RasterToQImage(*side->GetPicture()));
-    if (!toFile) {
-        QApplication::clipboard()->setImage(RasterToQImage(*side->GetPicture()));
-        return;
-    }
-    const CAppFolders* folders = m_frame->Folders();
-    CRenderOutput output(folders ? &folders->UserSettings() : nullptr);
-    QString selected;
-    const QString filters = QStringLiteral("PNG Files (*.png);;BMP Files (*.bmp);;JPEG Files (*.jpg *.jpeg);;PCX Files (*.pcx)");
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Render To File"),
-                                                      QString::fromStdString(output.GetRememberedFolder()), filters,
-                                                      &selected);
-    if (path.isEmpty())
-        return;
-    const int filter = std::max<int>(1, static_cast<int>(filters.split(QStringLiteral(";;")).indexOf(selected)) + 1);
-    const std::string name = ApplyExtensionRule(path.toStdString(), filter);
-    std::string message, reason;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool saved = CRenderOutput::SaveRendering(*side->GetPicture(), name, filter, output.GetJpegQuality(),
-                                                    message, reason);
-    QApplication::restoreOverrideCursor();
-    if (!saved) {
-        ShowMessage(this, QString::fromStdString(message + (reason.empty() ? std::string() : "\n\n" + reason)),
-                    EMessageIcon::Error);
-        return;
-    }
-    output.RememberFolderOf(name);
 }
 
 namespace {

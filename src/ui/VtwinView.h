@@ -130,7 +130,6 @@ private:
     void StepZoom(bool in);
     void RunCustomZoom();
     bool RunEditCommand(int id);
-    void RenderOut(bool toFile);
     std::unique_ptr<CDrawObject> CreateContentObject(const std::vector<CFacePoint>& points, int subTool);
     void RunColorsDialog();
     void RunProperties();
