@@ -529,3 +529,45 @@ bool CFontEngine::IsFaceInstalled(const std::string& face)
         m_impl->fcReady = FcInit() == FcTrue;
     return m_impl->fcReady && m_impl->IsInstalled(face.empty() ? kDefaultFace : face);
 }
+
+std::vector<std::string> CFontEngine::ListTrueTypeFaces()
+{
+    std::vector<std::string> faces;
+    {
+        std::lock_guard<std::mutex> lock(m_impl->mutex);
+        if (!m_impl->fcReady)
+            m_impl->fcReady = FcInit() == FcTrue;
+        if (!m_impl->fcReady)
+            return faces;
+        FcPattern* pattern = FcPatternCreate();
+        FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+        if (!pattern || !objects) {
+            if (pattern)
+                FcPatternDestroy(pattern);
+            if (objects)
+                FcObjectSetDestroy(objects);
+            return faces;
+        }
+        FcPatternAddString(pattern, FC_FONTFORMAT, reinterpret_cast<const FcChar8*>("TrueType"));
+        FcFontSet* set = FcFontList(nullptr, pattern, objects);
+        FcObjectSetDestroy(objects);
+        FcPatternDestroy(pattern);
+        if (!set)
+            return faces;
+        for (int i = 0; i < set->nfont; ++i) {
+            // A font may give its family several names (other languages, a
+            // style family such as "... Condensed"); the first is the one it
+            // is matched by, so that is the name listed.
+            FcChar8* family = nullptr;
+            if (FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &family) == FcResultMatch && family && *family)
+                faces.emplace_back(reinterpret_cast<const char*>(family));
+        }
+        FcFontSetDestroy(set);
+    }
+    std::sort(faces.begin(), faces.end(), [](const std::string& a, const std::string& b) {
+        const std::string la = Lower(a), lb = Lower(b);
+        return la != lb ? la < lb : a < b;
+    });
+    faces.erase(std::unique(faces.begin(), faces.end()), faces.end());
+    return faces;
+}

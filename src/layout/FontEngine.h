@@ -68,6 +68,12 @@ public:
     std::string GetFontFile(const CFontRequest& font);
     // True when the face name resolves to itself or a metric-compatible font.
     bool IsFaceInstalled(const std::string& face);
+    // Family names of the installed TrueType fonts (fontconfig font format
+    // "TrueType"; CFF and Type 1 faces are left out), each by the first
+    // family name its font gives (the name it is matched by), sorted without
+    // regard to case and without repeats.
+    // Empty when fontconfig cannot start.
+    std::vector<std::string> ListTrueTypeFaces();
 
     ~CFontEngine();
 

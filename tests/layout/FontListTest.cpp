@@ -1,0 +1,95 @@
+// The face list of the text dialog: the TrueType families fontconfig knows,
+// checked against a plain per-family look-up done here.
+#include "layout/FontEngine.h"
+
+#include <fontconfig/fontconfig.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <set>
+#include <string>
+
+namespace {
+
+std::string Lower(std::string s)
+{
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// Every family name of every installed font, whatever its format.
+std::set<std::string> AllFamilies()
+{
+    std::set<std::string> names;
+    FcPattern* all = FcPatternCreate();
+    FcObjectSet* os = FcObjectSetBuild(FC_FAMILY, nullptr);
+    FcFontSet* set = FcFontList(nullptr, all, os);
+    for (int i = 0; set && i < set->nfont; ++i) {
+        FcChar8* f = nullptr;
+        for (int k = 0; FcPatternGetString(set->fonts[i], FC_FAMILY, k, &f) == FcResultMatch; ++k)
+            names.insert(reinterpret_cast<const char*>(f));
+    }
+    if (set)
+        FcFontSetDestroy(set);
+    FcObjectSetDestroy(os);
+    FcPatternDestroy(all);
+    return names;
+}
+
+// The formats of the fonts of one family, looked up one family at a time.
+std::set<std::string> FormatsOf(const std::string& family)
+{
+    std::set<std::string> formats;
+    FcPattern* p = FcPatternCreate();
+    FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcObjectSet* os = FcObjectSetBuild(FC_FONTFORMAT, nullptr);
+    FcFontSet* set = FcFontList(nullptr, p, os);
+    for (int i = 0; set && i < set->nfont; ++i) {
+        FcChar8* f = nullptr;
+        if (FcPatternGetString(set->fonts[i], FC_FONTFORMAT, 0, &f) == FcResultMatch)
+            formats.insert(reinterpret_cast<const char*>(f));
+    }
+    if (set)
+        FcFontSetDestroy(set);
+    FcObjectSetDestroy(os);
+    FcPatternDestroy(p);
+    return formats;
+}
+
+}  // namespace
+
+TEST(FontList, TrueTypeFamiliesSortedUniqueAndOnlyTrueType)
+{
+    const std::vector<std::string> faces = CFontEngine::Get().ListTrueTypeFaces();
+    ASSERT_FALSE(faces.empty());
+    // The metric-compatible face behind "Arial" is installed as TrueType.
+    EXPECT_NE(std::find(faces.begin(), faces.end(), "Liberation Sans"), faces.end());
+
+    for (std::size_t i = 1; i < faces.size(); ++i) {
+        const std::string a = Lower(faces[i - 1]), b = Lower(faces[i]);
+        EXPECT_TRUE(a < b || (a == b && faces[i - 1] < faces[i])) << faces[i - 1] << " / " << faces[i];
+    }
+    for (const std::string& face : faces) {
+        EXPECT_FALSE(face.empty());
+        EXPECT_TRUE(FormatsOf(face).count("TrueType")) << face;
+    }
+
+    // A family that has no TrueType font at all (CFF or Type 1 only) is left out.
+    const std::set<std::string> listed(faces.begin(), faces.end());
+    for (const std::string& family : AllFamilies()) {
+        const std::set<std::string> formats = FormatsOf(family);
+        if (!formats.count("TrueType")) {
+            EXPECT_FALSE(listed.count(family)) << family;
+        }
+    }
+}
+
+TEST(FontList, ListedFacesResolveToThemselves)
+{
+    CFontEngine& engine = CFontEngine::Get();
+    for (const std::string& face : engine.ListTrueTypeFaces()) {
+        EXPECT_TRUE(engine.IsFaceInstalled(face)) << face;
+    }
+}
