@@ -4,14 +4,13 @@
 #include "catalogue/Setup.h"
 #include "ui/MainFrame.h"
 #include "ui/MessageBox.h"
+#include "ui/SetupDialog.h"
 #include "ui/SingleInstance.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QLabel>
-#include <QProgressDialog>
 #include <QFile>
 #include <QFileInfo>
 #include <exception>
@@ -84,49 +83,11 @@ QString InstalledDataFolder()
 
 bool RunSetup(const CAppFolders& folders)
 {
-    if (folders.GetProgramInt("Init", "Template", 0) != 0)
-        return true;
-    QProgressDialog dialog;
-    dialog.setWindowTitle(QStringLiteral("Initializing"));
-    dialog.setLabelText(QStringLiteral("Setting up data files"));
-    dialog.setCancelButton(nullptr);
-    dialog.setMinimumDuration(0);
-    dialog.setRange(0, CSetup::kTotalSteps);
-    dialog.setMinimumWidth(420);
-    dialog.setWindowModality(Qt::ApplicationModal);
-    dialog.show();
-    QString title, detail, estimate;
-    auto refresh = [&]() {
-        QString text = title;
-        if (!detail.isEmpty())
-            text += QLatin1Char('\n') + detail;
-        if (!estimate.isEmpty())
-            text += QStringLiteral("\nTime remaining: ") + estimate;
-        dialog.setLabelText(text);
-        QCoreApplication::processEvents();
-    };
-    SetupListener listener;
-    listener.onStepTitle = [&](const std::string& t) {
-        title = QString::fromStdString(t);
-        refresh();
-    };
-    listener.onDetail = [&](const std::string& d) {
-        detail = QString::fromStdString(d);
-        refresh();
-    };
-    listener.onProgress = [&](int position, int total, const std::string& e) {
-        dialog.setMaximum(std::max(1, total));
-        dialog.setValue(position);
-        estimate = QString::fromStdString(e);
-        refresh();
-    };
     SetupOptions options;
     options.installedDataFolder = InstalledDataFolder().toStdString();
-    CSetup setup(folders, options, listener);
-    const SetupResult result = setup.Run();
-    dialog.close();
-    if (result.outcome == SetupOutcome::Failed) {
-        ShowMessage(nullptr, QString::fromStdString(result.message), EMessageIcon::Error);
+    CSetupDialog dialog(folders, options);
+    if (dialog.exec() != QDialog::Accepted) {
+        ShowMessage(nullptr, dialog.FailureMessage(), EMessageIcon::Error);
         return false;
     }
     return true;
