@@ -4,7 +4,9 @@
 #include "layout/DrawPicture.h"
 #include "layout/DrawText.h"
 #include "ui/ColorButton.h"
+#include "ui/DrawBarcodeDialog.h"
 #include "ui/MessageBox.h"
+#include "ui/TextPropertyPage.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -58,6 +60,9 @@ CObjectPropertiesDialog::CObjectPropertiesDialog(const std::vector<CDrawObject*>
 
 QWidget* CObjectPropertiesDialog::MakePage(CDrawObject* o)
 {
+    // Pages without checks or a field of their own keep these defaults.
+    m_validate.push_back([]() { return true; });
+    m_focus.push_back([]() {});
     auto* page = new QGroupBox(QString::fromLatin1(o->GetKindName()), m_pages);
     auto* form = new QFormLayout(page);
     if (o->HasStyle()) {
@@ -117,33 +122,27 @@ QWidget* CObjectPropertiesDialog::MakePage(CDrawObject* o)
             return true;
         });
     } else if (auto* barcode = dynamic_cast<CDrawBarcode*>(o)) {
-        auto* data = new QLineEdit(QString::fromStdString(barcode->GetData()), page);
-        data->setObjectName(QStringLiteral("barcodeData"));
-        form->addRow(QStringLiteral("Bar&code"), data);
-        m_apply.push_back([this, barcode, data]() {
-            if (!barcode->SetData(data->text().toUpper().toStdString())) {
-                ShowMessage(this,
-                            QStringLiteral("A barcode can hold the characters 0 to 9, A to Z, the blank and "
-                                           "- . $ / + % only."),
-                            EMessageIcon::Warning);
-                return false;
-            }
-            barcode->FitToBarcode();
-            return true;
+        auto* editor = new CBarcodePropertyPage(page);
+        editor->SetData(barcode->GetData());
+        form->addRow(editor);
+        m_focus.back() = [editor]() { editor->FocusField(); };
+        m_validate.back() = [editor]() { return editor->Validate(); };
+        m_apply.push_back([this, barcode, editor]() {
+            if (editor->ApplyTo(*barcode))
+                return true;
+            ShowMessage(this, QStringLiteral("Barcode includes invalid characters."), EMessageIcon::Warning);
+            editor->FocusField();
+            return false;
         });
     } else if (auto* text = dynamic_cast<CDrawText*>(o)) {
-        auto* line = new QLineEdit(QString::fromStdString(text->GetString()), page);
-        line->setObjectName(QStringLiteral("text"));
-        form->addRow(QStringLiteral("&Text"), line);
-        CColorButton* c1 = MakeColour(page, "colour1", text->GetColour1());
-        CColorButton* c2 = MakeColour(page, "colour2", text->GetColour2());
-        form->addRow(QStringLiteral("Color &1"), c1);
-        form->addRow(QStringLiteral("Color &2"), c2);
-        m_apply.push_back([text, line, c1, c2]() {
-            if (!line->text().trimmed().isEmpty())
-                text->SetText(line->text().toStdString());
-            text->SetColour1(c1->Color());
-            text->SetColour2(c2->Color());
+        auto* editor = new CTextPropertyPage(page);
+        editor->SetValues(CTextValues::FromObject(*text));
+        form->addRow(editor);
+        m_focus.back() = [editor]() { editor->FocusField(); };
+        m_validate.back() = [editor]() { return editor->Validate(); };
+        m_apply.push_back([text, editor]() {
+            editor->Values().ApplyTo(*text);
+            // The box follows the text: a new text or size changes its extent.
             text->FitToText();
             return true;
         });
@@ -156,19 +155,35 @@ QWidget* CObjectPropertiesDialog::MakePage(CDrawObject* o)
 
 int CObjectPropertiesDialog::PageCount() const { return m_pages->count(); }
 int CObjectPropertiesDialog::CurrentPage() const { return m_pages->currentIndex(); }
+QWidget* CObjectPropertiesDialog::Page(int index) const { return m_pages->widget(index); }
+
+void CObjectPropertiesDialog::ShowPage(int index)
+{
+    m_pages->setCurrentIndex(index);
+    UpdateButtons();
+    if (index >= 0 && index < static_cast<int>(m_focus.size()))
+        m_focus[static_cast<std::size_t>(index)]();
+}
+
+bool CObjectPropertiesDialog::LeavePage()
+{
+    const int current = m_pages->currentIndex();
+    if (current < 0 || current >= static_cast<int>(m_validate.size()))
+        return true;
+    return m_validate[static_cast<std::size_t>(current)]();
+}
 
 void CObjectPropertiesDialog::Next()
 {
-    if (m_pages->currentIndex() + 1 < m_pages->count())
-        m_pages->setCurrentIndex(m_pages->currentIndex() + 1);
-    UpdateButtons();
+    // A page with a refused field cannot be left; it keeps the focus there.
+    if (m_pages->currentIndex() + 1 < m_pages->count() && LeavePage())
+        ShowPage(m_pages->currentIndex() + 1);
 }
 
 void CObjectPropertiesDialog::Back()
 {
-    if (m_pages->currentIndex() > 0)
-        m_pages->setCurrentIndex(m_pages->currentIndex() - 1);
-    UpdateButtons();
+    if (m_pages->currentIndex() > 0 && LeavePage())
+        ShowPage(m_pages->currentIndex() - 1);
 }
 
 void CObjectPropertiesDialog::UpdateButtons()
@@ -179,14 +194,36 @@ void CObjectPropertiesDialog::UpdateButtons()
 
 bool CObjectPropertiesDialog::ApplyPages()
 {
+    // Every page is checked before any copy changes, the page shown first.
+    // Another page is brought to the front before its check, so that its
+    // message stands over it and the focus lands in its refused field.
+    const int current = m_pages->currentIndex();
+    if (!LeavePage())
+        return false;
+    for (std::size_t i = 0; i < m_validate.size(); ++i) {
+        if (static_cast<int>(i) == current)
+            continue;
+        m_pages->setCurrentIndex(static_cast<int>(i));
+        if (!m_validate[i]()) {
+            UpdateButtons();
+            m_focus[i]();
+            return false;
+        }
+    }
+    m_pages->setCurrentIndex(current);
     for (std::size_t i = 0; i < m_apply.size(); ++i) {
         if (!m_apply[i]()) {
-            m_pages->setCurrentIndex(static_cast<int>(i));
-            UpdateButtons();
+            ShowPage(static_cast<int>(i));
             return false;
         }
     }
     return true;
+}
+
+void CObjectPropertiesDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    ShowPage(m_pages->currentIndex());
 }
 
 void CObjectPropertiesDialog::accept()

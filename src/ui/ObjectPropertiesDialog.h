@@ -19,18 +19,30 @@ public:
 
     int PageCount() const;
     int CurrentPage() const;
+    // Step to the next or previous page; a page whose check refuses stays.
     void Next();
     void Back();
-    // Writes every page's fields into its object; false (and a message) when
-    // a field is not acceptable.
+    // Checks every page, then writes every page's fields into its object;
+    // false (a message shown, the refused page shown with the focus in the
+    // refused field, no object changed) when a field is not acceptable.
     bool ApplyPages();
     void accept() override;
+    // The page widget of page `index` (the text or barcode page inside it,
+    // or the fields of the other kinds).
+    QWidget* Page(int index) const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     QWidget* MakePage(CDrawObject* object);
+    void ShowPage(int index);
+    bool LeavePage();
     void UpdateButtons();
 
     std::vector<CDrawObject*> m_objects;
+    std::vector<std::function<bool()>> m_validate;  // checks, no change
+    std::vector<std::function<void()>> m_focus;     // puts the focus in the page's field
     std::vector<std::function<bool()>> m_apply;
     QStackedWidget* m_pages = nullptr;
     QPushButton* m_back = nullptr;

@@ -21,11 +21,12 @@
 #include "app/AppFolders.h"
 
 #include <QFileDialog>
-#include <QInputDialog>
 
 #include "layout/DrawBarcode.h"
 #include "layout/DrawText.h"
 #include "ui/ColorsDialog.h"
+#include "ui/DrawBarcodeDialog.h"
+#include "ui/DrawTextDialog.h"
 #include "ui/ObjectPropertiesDialog.h"
 
 #include <QApplication>
@@ -969,9 +970,11 @@ bool CVtwinView::RunEditCommand(int id)
 
 namespace {
 CVtwinView::InputPrompt g_inputPrompt;
+CVtwinView::ObjectDialogRunner g_objectDialogRunner;
 }
 
 void CVtwinView::SetInputPrompt(InputPrompt prompt) { g_inputPrompt = std::move(prompt); }
+void CVtwinView::SetObjectDialogRunner(ObjectDialogRunner runner) { g_objectDialogRunner = std::move(runner); }
 
 std::unique_ptr<CDrawObject> CVtwinView::CreateContentObject(const std::vector<CFacePoint>& points, int subTool)
 {
@@ -981,46 +984,34 @@ std::unique_ptr<CDrawObject> CVtwinView::CreateContentObject(const std::vector<C
     const int left = std::min(a.x, b.x), right = std::max(a.x, b.x);
     const int bottom = std::min(a.y, b.y), top = std::max(a.y, b.y);
     QString value;
-    auto ask = [&](const QString& title, const QString& label) {
-        if (g_inputPrompt)
-            return g_inputPrompt(subTool, value);
-        bool ok = false;
-        value = QInputDialog::getText(this, title, label, QLineEdit::Normal, QString(), &ok);
-        return ok;
+    auto run = [](QDialog& dialog) {
+        return g_objectDialogRunner ? g_objectDialogRunner(dialog) : dialog.exec() == QDialog::Accepted;
     };
     if (subTool == 13) {
-        if (!ask(QStringLiteral("Text"), QStringLiteral("&Text:")) || value.trimmed().isEmpty())
+        // The dialog starts from the document's last-used text settings and
+        // leaves its choices there for the next text.
+        CTextDefaults& defaults = m_doc->GetDrawingDefaults().text;
+        CDrawTextDialog dialog(CTextValues::FromDefaults(defaults), this);
+        if (!run(dialog))
             return nullptr;
+        const CTextValues values = dialog.Values();
+        values.ToDefaults(defaults);
         auto text = std::make_unique<CDrawText>();
-        const CTextDefaults& d = m_doc->GetDrawingDefaults().text;
-        text->SetText(value.toStdString());
-        text->SetColour1(d.colour1);
-        text->SetColour2(d.colour2);
-        text->SetBold(d.bold != 0);
-        text->SetItalic(d.italic != 0);
-        text->SetUnderline(d.underline != 0);
-        text->SetStrikeOut(d.strikeOut != 0);
-        text->SetFontFace(d.font.empty() ? std::string("Arial") : d.font);
-        text->SetSize(static_cast<std::uint32_t>(std::max(1, d.size)));
-        text->SetAppearance(static_cast<std::uint32_t>(std::max(0, d.appearance)));
-        // The text's size sets its box; it starts at the pressed corner.
-        text->SetCoords(a.x, a.y, a.x + 1, a.y - d.size);
+        values.ApplyTo(*text);
+        // The box starts as the release point; fitting grows it from there
+        // (its top-left corner for unturned text).
+        text->SetCoords(b.x, b.y, b.x, b.y);
         text->FitToText();
         return text;
     }
     if (subTool == 15) {
-        if (!ask(QStringLiteral("Barcode"), QStringLiteral("Bar&code:")))
+        CDrawBarcodeDialog dialog(std::string(), this);
+        if (!run(dialog))
             return nullptr;
         auto code = std::make_unique<CDrawBarcode>();
-        if (value.isEmpty() || !code->SetData(value.toUpper().toStdString())) {
-            ShowMessage(this,
-                        QStringLiteral("A barcode can hold the characters 0 to 9, A to Z, the blank and "
-                                       "- . $ / + % only."),
-                        EMessageIcon::Warning);
-            return nullptr;
-        }
         code->SetCoords(left, top, right, bottom);
-        code->FitToBarcode();
+        if (!dialog.Page()->ApplyTo(*code))
+            return nullptr;  // the dialog's check refuses such data before OK
         return code;
     }
     if (subTool == 14) {

@@ -105,11 +105,14 @@ public:
     void SetFillColour(COLORREF c);
     void MarkModified();
 
-    // Asks the user for what a text, picture or barcode object needs (the
-    // text, the picture file, the barcode data); false when cancelled. Tests
-    // install their own answers.
+    // Asks the user for the picture file of a new picture object (sub-tool
+    // 14); false when cancelled. Tests install their own answers.
     using InputPrompt = std::function<bool(int subTool, QString& value)>;
     static void SetInputPrompt(InputPrompt prompt);
+    // Runs the "Draw Text" or "Draw Barcode" dialog of a new text or barcode
+    // (tests drive the dialog themselves); true for OK.
+    using ObjectDialogRunner = std::function<bool(class QDialog& dialog)>;
+    static void SetObjectDialogRunner(ObjectDialogRunner runner);
     // Runs the Properties dialog (tests answer it themselves); true for OK.
     using PropertiesRunner = std::function<bool(class CObjectPropertiesDialog& dialog)>;
     static void SetPropertiesRunner(PropertiesRunner runner);

@@ -16,10 +16,13 @@
 
 #include "ui/ColorButton.h"
 #include "ui/ColorsDialog.h"
+#include "ui/DrawBarcodeDialog.h"
+#include "ui/DrawTextDialog.h"
 #include "ui/ObjectPropertiesDialog.h"
 #include "ui/RenderPage.h"
 #include "properties/SettingStore.h"
 
+#include <QLineEdit>
 #include <QRadioButton>
 
 class CCanvasEditingTest : public QObject {
@@ -496,10 +499,25 @@ private slots:
             value = answer;
             return accept;
         });
+        // The text and barcode tools open their dialogs; this one types the
+        // answer into the dialog's field and presses OK (or Cancel).
+        int dialogs = 0;
+        CVtwinView::SetObjectDialogRunner([&](QDialog& dialog) {
+            ++dialogs;
+            if (!accept)
+                return false;
+            if (auto* t = dynamic_cast<CDrawTextDialog*>(&dialog))
+                t->Page()->TextField()->setText(answer);
+            else if (auto* b = dynamic_cast<CDrawBarcodeDialog*>(&dialog))
+                b->Page()->Field()->setText(answer);
+            dialog.accept();
+            return dialog.result() == QDialog::Accepted;
+        });
         // Cancelled: nothing recorded, nothing made.
         accept = false;
         Run(ID_TOOL_TEXT);
         DragFace(10, 90, 60, 60);
+        QCOMPARE(dialogs, 1);
         QCOMPARE(int(Front().GetObjectCount()), 0);
         QCOMPARE(CUndoStore::Instance().GetUndoCount(), std::size_t(0));
         accept = true;
@@ -511,14 +529,15 @@ private slots:
         QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Draw Text"));
 
         Run(ID_TOOL_BARCODE);
-        answer = QStringLiteral("ab#");  // "#" is not a Code 39 character
+        answer = QStringLiteral("AB#");  // "#" is not a Code 39 character: the dialog stays open
         DragFace(80, 90, 150, 40);
         QCOMPARE(int(Front().GetObjectCount()), 1);
-        QCOMPARE(m_messages.messages.size(), 1);
+        QCOMPARE(m_messages.messages, QStringList{QStringLiteral("Barcode includes invalid characters.")});
         answer = QStringLiteral("ABC-12");
         DragFace(80, 90, 150, 40);
         QCOMPARE(QString(Front().GetObject(1)->GetKindName()), QStringLiteral("Barcode"));
         QCOMPARE(QString::fromStdString(Front().GetObject(1)->GetText()), QStringLiteral("ABC-12"));
+        CVtwinView::SetObjectDialogRunner(nullptr);
 
         Run(ID_TOOL_PICTURE);
         answer = dir.filePath(QStringLiteral("missing.png"));

@@ -1,0 +1,90 @@
+#pragma once
+// The text page: face, size, appearance, style, the two colours and the text
+// of a text object. The "Draw Text" dialog is this page with OK and Cancel;
+// the Properties dialog shows the same page for each text it edits.
+
+#include "image/Color.h"
+
+#include <QWidget>
+#include <cstdint>
+#include <string>
+
+class CColorButton;
+class CDrawText;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+struct CTextDefaults;
+
+// What the page edits, as plain values.
+struct CTextValues {
+    std::string text;
+    std::uint32_t appearance = 0;  // 0 Normal .. 4 Outline
+    COLORREF colour1 = 0x000000;
+    COLORREF colour2 = 0x00FFFF;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
+    std::string face = "Arial";
+    std::uint32_t size = 12;  // font cell height in face pixels
+
+    static CTextValues FromObject(const CDrawText& text);
+    // The document's last-used settings (they hold no text).
+    static CTextValues FromDefaults(const CTextDefaults& defaults);
+    void ToDefaults(CTextDefaults& defaults) const;
+    void ApplyTo(CDrawText& text) const;
+};
+
+class CTextPropertyPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit CTextPropertyPage(QWidget* parent = nullptr);
+
+    // The five appearance names, by index.
+    static const char* const kAppearanceNames[5];
+    // The sizes the size list offers, in face pixels.
+    static const int kListedSizes[16];
+
+    // Fills the controls. A face that is not among the installed TrueType
+    // faces is added to the list so that it stays selected; a size that is
+    // not in the list is typed into the field.
+    void SetValues(const CTextValues& values);
+    // The controls' values; the size is 12 when its field holds no number.
+    CTextValues Values() const;
+
+    // Checks the text and the size field. On a refusal the message is shown,
+    // the focus goes to the refused field (its text selected) and false is
+    // returned. The page must be visible for the focus to land.
+    bool Validate();
+    // The field that takes the focus: the one last refused, else the text.
+    void FocusField();
+
+    QLineEdit* TextField() const { return m_text; }
+    QComboBox* FaceCombo() const { return m_face; }
+    QComboBox* SizeCombo() const { return m_size; }
+    QComboBox* AppearanceCombo() const { return m_appearance; }
+    CColorButton* Colour1Button() const { return m_colour1; }
+    CColorButton* Colour2Button() const { return m_colour2; }
+    QPushButton* SwapButton() const { return m_swap; }
+
+private:
+    void FillFaces();
+    void SelectFace(const std::string& face);
+    void UpdateEnabled();
+    void Swap();
+
+    QLineEdit* m_text = nullptr;
+    QComboBox* m_face = nullptr;
+    QComboBox* m_size = nullptr;
+    QComboBox* m_appearance = nullptr;
+    QCheckBox* m_bold = nullptr;
+    QCheckBox* m_italic = nullptr;
+    QCheckBox* m_underline = nullptr;
+    QCheckBox* m_strikeOut = nullptr;
+    CColorButton* m_colour1 = nullptr;
+    CColorButton* m_colour2 = nullptr;
+    QPushButton* m_swap = nullptr;
+    QWidget* m_refused = nullptr;
+};
