@@ -225,6 +225,9 @@ void CPropertyGrid::Rebuild()
         it->setData(Qt::UserRole, Q(row.Encode()));
         it->setData(Qt::DisplayRole, Q(row.label));  // for accessibility and item lookup
         it->setSizeHint(QSize(0, CGridRowDelegate::kRowHeight));
+        // A narrow grid cuts long values; the tip shows them whole.
+        if (row.type == "Str" || row.type == "Int" || row.type == "Bool")
+            it->setData(Qt::ToolTipRole, Q(row.label + ": " + row.value));
         if (row.IsHead())
             it->setFlags(Qt::ItemIsEnabled);
     }

@@ -1,5 +1,6 @@
 #include "ui/VtwinView.h"
 
+#include "app/SideSnapshotRecord.h"
 #include "ui/CommandIds.h"
 #include "ui/CustomZoomDialog.h"
 #include "ui/FaceCanvas.h"
@@ -165,7 +166,7 @@ CVtwinView::CVtwinView(CMainFrame* frame, QWidget* parent) : QWidget(parent), m_
     // The property grid is built by its own module; this is where it goes.
     m_propertySlot = new QWidget(m_splitter);
     m_propertySlot->setObjectName(QStringLiteral("propertyGridSlot"));
-    m_propertySlot->setMinimumWidth(220);
+    m_propertySlot->setMinimumWidth(300);
     auto* slotLayout = new QVBoxLayout(m_propertySlot);
     slotLayout->setContentsMargins(4, 4, 4, 4);
     auto* slotTitle = new QLabel(QStringLiteral("Properties"), m_propertySlot);
@@ -177,7 +178,8 @@ CVtwinView::CVtwinView(CMainFrame* frame, QWidget* parent) : QWidget(parent), m_
     slotLayout->addStretch(1);
     m_splitter->setStretchFactor(0, 1);
     m_splitter->setStretchFactor(1, 0);
-    m_splitter->setSizes({900, 260});
+    // The label column takes 7/10 of the grid: wide enough for "R=255 G=255 B=255".
+    m_splitter->setSizes({1000, 440});
 
     connect(m_tabs, &QTabBar::currentChanged, this, &CVtwinView::OnTabChanged);
     m_pages->setCurrentIndex(kPageEmpty);
@@ -751,7 +753,9 @@ void CVtwinView::DoUndo(bool redo)
     if (CDrawObjectList* list = CurrentObjects())
         LayoutEdit::FixDominant(*list);
     MarkModified();
-    if (result.updateKind == 0)
+    // Layout edits and restored face pictures both change what the faces show.
+    if (result.updateKind == 0 || result.updateKind == CSideSnapshotRecord::kUpdateKind ||
+        result.updateKind == CMultiSideSnapshotRecord::kUpdateKind)
         emit renderDataStale();
     RefreshPicture();
     m_canvas->update();

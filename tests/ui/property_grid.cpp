@@ -463,7 +463,11 @@ private slots:
         QCOMPARE(int(px[2]), 255);
         QCOMPARE(int(px[1]), 0);
         QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(), std::string("&Undo Modify Front Image\tCtrl+Z"));
+        // The rendering is brought up to date before the undo, which must make it stale again.
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        QVERIFY(m_frame->View()->Pipeline().GetCache().IsUpToDate("y"));
         QVERIFY(m_frame->RunCommand(ID_EDIT_UNDO));
+        QVERIFY(!m_frame->View()->Pipeline().GetCache().IsUpToDate("y"));
         const CRaster* restored = Product().FindSidePtr("F")->GetPicture();
         QVERIFY(restored);
         const std::uint8_t* back = restored->GetBits(20) + 3 * 30;
