@@ -9,6 +9,8 @@
 #include "catalogue/Side.h"
 #include "image/PictureLoader.h"
 #include "image/Raster.h"
+#include "properties/Appearance.h"
+#include "ui/FitPictureDialog.h"
 #include "ui/MainFrame.h"
 #include "ui/MessageBox.h"
 #include "ui/PictureLibraryDialog.h"
@@ -17,6 +19,8 @@
 
 #include <QApplication>
 #include <QFileDialog>
+
+#include <optional>
 
 namespace {
 FacePictureChooser& Chooser()
@@ -74,29 +78,59 @@ bool EditFacePicture(QWidget* parent, CVtwinView* view, CMainFrame* frame, char 
         ShowMessage(parent, QString::fromStdString(message), EMessageIcon::Warning);
         return false;
     }
-    // The face keeps its size: the picture is stretched over it, so the draw
-    // objects stay where they are (no size-change question is needed).
     const SettingStore& s = side->GetSettings();
     const int magnification = std::max(1, s.GetInt(SideKey(kSideMagnification)));
-    // A face without a stored size takes the size of the picture it shows.
+    // The face's present size is that of the picture it shows (the draw
+    // objects are placed on it); a face without one takes its stored size.
     const CRaster* shown = side->GetPicture();
-    int baseWidth = s.GetInt(SideKey(kSideBaseWidth));
-    int baseHeight = s.GetInt(SideKey(kSideBaseHeight));
-    if (baseWidth <= 0 || baseHeight <= 0) {
-        baseWidth = shown && shown->IsValid() ? std::max(1, shown->GetWidth() / magnification) : 1;
-        baseHeight = shown && shown->IsValid() ? std::max(1, shown->GetHeight() / magnification) : 1;
+    int faceWidth = shown && shown->IsValid() ? shown->GetWidth() : 0;
+    int faceHeight = shown && shown->IsValid() ? shown->GetHeight() : 0;
+    if (faceWidth <= 0 || faceHeight <= 0) {
+        faceWidth = std::max(1, s.GetInt(SideKey(kSideBaseWidth))) * magnification;
+        faceHeight = std::max(1, s.GetInt(SideKey(kSideBaseHeight))) * magnification;
     }
-    const int faceWidth = baseWidth * magnification, faceHeight = baseHeight * magnification;
-    auto built = std::make_unique<CRaster>();
+
+    // A picture of another aspect ratio is stretched or cropped as the user
+    // chooses; the last choice for this face is offered first.
+    const int previous =
+        s.GetInt(SideKey(kSideAppearance)) == kAppearancePicture ? s.GetInt(SideKey(kSideFitMode)) : kFitStretch;
+    const std::optional<int> fit = AskFitPicture(parent, *picture, faceWidth, faceHeight, faceName,
+                                                 QString::fromLatin1(product->GetKindName()), previous);
+    if (!fit)
+        return false;  // cancelled: the face stays as it was
+
+    std::unique_ptr<CRaster> built;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QImage scaled = RasterToQImage(*picture).scaled(faceWidth, faceHeight, Qt::IgnoreAspectRatio,
-                                                          Qt::SmoothTransformation);
-    const bool ok = !scaled.isNull() && QImageToRaster(scaled, *built);
+    if (*fit == kFitNone) {
+        // The same proportions: the picture is scaled over the face, so the
+        // face keeps its size and the draw objects stay where they are.
+        const QImage scaled = RasterToQImage(*picture).scaled(faceWidth, faceHeight, Qt::IgnoreAspectRatio,
+                                                              Qt::SmoothTransformation);
+        built = std::make_unique<CRaster>();
+        if (scaled.isNull() || !QImageToRaster(scaled, *built))
+            built.reset();
+    } else {
+        // Stretching gives the face's size; keeping a part crops the picture
+        // at its own resolution to the face's proportions.
+        built = FitPicture(*picture, faceWidth, faceHeight, *fit);
+    }
     QApplication::restoreOverrideCursor();
-    if (!ok) {
+    if (!built || !built->IsValid()) {
         ShowMessage(parent, QStringLiteral("Out of memory"), EMessageIcon::Warning);
         return false;
     }
+    const bool resized = built->GetWidth() != faceWidth || built->GetHeight() != faceHeight;
+    const CFaceObjects* objects = doc->FindFaceObjects(key);
+    if (resized && objects && objects->GetObjectCount() > 0 &&
+        AskQuestion(parent,
+                    QStringLiteral("The new ") + faceName +
+                        QStringLiteral(" image is a different size from the old one. Changing to the new image "
+                                       "will mean that vector drawing objects will appear in different "
+                                       "positions.\n\nAre you sure you want to do this?"),
+                    false) != EAnswer::Yes)
+        return false;
+    const int baseWidth = std::max(1, built->GetWidth() / magnification);
+    const int baseHeight = std::max(1, built->GetHeight() / magnification);
 
     auto record = CSideSnapshotRecord::Create(*doc, key, "Modify " + faceName.toStdString() + " Image",
                                               product->GetKindName());
@@ -104,7 +138,7 @@ bool EditFacePicture(QWidget* parent, CVtwinView* view, CMainFrame* frame, char 
         return false;  // the store told the user why
     doc->GetUndoStore().Push(std::move(record), true);
     side->Reset(kAppearancePicture, baseWidth, baseHeight, 0xFFFFFF, magnification);
-    side->GetSettings().SetInt(SideKey(kSideFitMode), -1);
+    side->GetSettings().SetInt(SideKey(kSideFitMode), *fit);
     side->SetPicture(std::move(built));
 
     emit view->renderDataStale();

@@ -3,6 +3,7 @@
 #include "app/AppFolders.h"
 #include "app/VtwinDoc.h"
 #include "catalogue/Product.h"
+#include "catalogue/Side.h"
 #include "catalogue/WizardLists.h"
 #include "catalogue/WizardPages.h"
 #include "image/PictureLoader.h"
@@ -10,6 +11,7 @@
 #include "properties/PageChecks.h"
 #include "properties/SettingTable.h"
 #include "ui/ColorButton.h"
+#include "ui/FitPictureDialog.h"
 #include "ui/GridEditors.h"
 #include "ui/MessageBox.h"
 #include "ui/PictureLibraryDialog.h"
@@ -34,6 +36,8 @@
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QVBoxLayout>
+
+#include <optional>
 
 namespace {
 
@@ -206,8 +210,11 @@ constexpr struct {
 
 class CSidePage final : public CWizardPage {
 public:
-    CSidePage(const QString& title, char letter, const CAppFolders& folders, QWidget* parent)
-        : CWizardPage(title, parent), m_letter(letter), m_folders(folders)
+    CSidePage(const QString& title, char letter, const CAppFolders& folders, const ModelEntry& entry,
+              const CProduct& product, QWidget* parent)
+        : CWizardPage(title, parent), m_letter(letter), m_folders(folders),
+          m_catalogueSize{std::abs(entry.width), std::abs(entry.height), std::abs(entry.depth)},
+          m_productName(QString::fromLatin1(product.GetKindName()))
     {
         auto* layout = new QVBoxLayout(this);
         auto* form = new QGridLayout;
@@ -288,6 +295,15 @@ public:
             return false;
         }
         SideAppearanceAnswer a;
+        if (!file.isEmpty() && m_letter != 'G') {
+            // The background's picture sets the rendering size, so only the
+            // faces ask how a picture of other proportions is fitted.
+            const std::optional<int> fit = AskFit(file, answers);
+            if (!fit)
+                return false;
+            m_fit = *fit;
+            a.fit = std::max(0, *fit);
+        }
         a.color1 = m_colour1->Color();
         a.color2 = m_colour2->Color();
         if (!file.isEmpty()) {
@@ -316,6 +332,30 @@ public:
 private:
     static constexpr int kAppearanceTextureType = 3;
 
+    // Asks how the chosen picture is fitted to the face at the size the
+    // answers give it: -1 when it fits, no value when the user cancelled or
+    // the picture cannot be read.
+    std::optional<int> AskFit(const QString& file, const NewProjectAnswers& answers)
+    {
+        const std::string path = file.startsWith(QLatin1Char('/'))
+                                     ? file.toStdString()
+                                     : m_folders.GetInternalFolder() + file.toStdString();
+        std::string message;
+        const std::unique_ptr<CRaster> picture = LoadPicture(path, message);
+        if (!picture) {
+            ShowMessage(this, Q(message), EMessageIcon::Warning);
+            m_file->setFocus();
+            return std::nullopt;
+        }
+        const SizePageValues size = answers.size ? *answers.size : m_catalogueSize;
+        const int p = GetFacePixelsPerMm(size.width, size.height, size.depth, answers.renderWidth,
+                                         answers.renderHeight);
+        int w = 0, h = 0;
+        GetFacePixelSize(m_letter, size.width, size.height, size.depth, p, w, h);
+        return AskFitPicture(this, *picture, w, h, QString::fromLatin1(GetSideName(std::string(1, m_letter))),
+                             m_productName, m_fit);
+    }
+
     void UpdateStyle()
     {
         const int type = m_style->currentData().toInt();
@@ -338,6 +378,9 @@ private:
 
     char m_letter;
     const CAppFolders& m_folders;
+    SizePageValues m_catalogueSize;  // millimetres, when the size page is not shown
+    QString m_productName;
+    int m_fit = 0;                   // the last fitting answer, offered again
     QComboBox* m_style = nullptr;
     QComboBox* m_scale = nullptr;
     QSpinBox* m_variant = nullptr;
@@ -866,7 +909,7 @@ CNewProjectWizard::CNewProjectWizard(const CAppFolders& folders, const ModelEntr
                          {"Background's Appearance", 'G'}};
             for (const auto& s : sides)
                 if (title == s.title)
-                    page = new CSidePage(t, s.letter, folders, m_stack);
+                    page = new CSidePage(t, s.letter, folders, entry, product, m_stack);
         }
         if (!page)
             continue;
