@@ -103,6 +103,7 @@ enum ECommandId : int {
     ID_TOOL_TEXT = 32826,
     ID_TOOL_PICTURE = 32842,
     ID_TOOL_BARCODE = 32863,
+    ID_MARGIN = 32841,
 
     // Render
     ID_RENDER_TO_CLIPBOARD = 32804,

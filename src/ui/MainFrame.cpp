@@ -241,6 +241,7 @@ void CMainFrame::BuildActions()
     AddAction(ID_TOOL_TEXT, "&Text", "Place a text\nText", "tool_text");
     AddAction(ID_TOOL_PICTURE, "P&icture", "Place a picture from a file\nPicture", "tool_picture");
     AddAction(ID_TOOL_BARCODE, "&Barcode", "Place a barcode\nBarcode", "tool_barcode");
+    AddAction(ID_MARGIN, "&Margin...", "Add a margin band or corner triangle to the face\nMargin", "margin");
     // Render
     AddAction(ID_RENDER_TO_CLIPBOARD, "Render To &Clipboard",
               "Render the project and copy the result to the Clipboard\nRender To Clipboard", "render_clipboard");
@@ -345,6 +346,7 @@ void CMainFrame::BuildMenus()
     m_drawMenu->addSeparator();
     for (int id : {ID_TOOL_TEXT, ID_TOOL_PICTURE, ID_TOOL_BARCODE})
         m_drawMenu->addAction(A(id));
+    m_drawMenu->addAction(A(ID_MARGIN));
     m_drawMenu->addSeparator();
     m_drawMenu->addAction(A(ID_FILL_COLOR));
     m_drawMenu->addAction(A(ID_LINE_COLOR));
@@ -410,6 +412,7 @@ void CMainFrame::BuildToolBars()
                    ID_TOOL_ELLIPSE_FILLED, ID_TOOL_ELLIPSE_BOTH, ID_TOOL_POLYGON, ID_TOOL_POLYGON_FILLED,
                    ID_TOOL_POLYGON_BOTH, ID_TOOL_POLYLINE, ID_TOOL_TEXT, ID_TOOL_PICTURE, ID_TOOL_BARCODE})
         m_drawBar->addAction(A(id));
+    m_drawBar->addAction(A(ID_MARGIN));
     m_drawBar->addSeparator();
     m_fillButton = new CColorButton(QIcon(QStringLiteral(":/icons/color_fill.svg")), QStringLiteral("Fill Color"),
                                     m_drawBar);

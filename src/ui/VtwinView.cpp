@@ -6,6 +6,7 @@
 #include "ui/FaceCanvas.h"
 #include "ui/FaceLocation.h"
 #include "ui/MainFrame.h"
+#include "ui/MarginWizard.h"
 #include "ui/LayoutSnapshotRecord.h"
 #include "ui/FlarePositionRecord.h"
 #include "ui/MessageBox.h"
@@ -407,7 +408,8 @@ bool CVtwinView::QueryCommand(int id, CCmdUI& ui) const
     case ID_SAME_SIZE: ui.enabled = selected >= 2; return true;
     case ID_FILL_COLOR:
     case ID_LINE_COLOR:
-    case ID_COLORS: ui.enabled = face; return true;
+    case ID_COLORS:
+    case ID_MARGIN: ui.enabled = face; return true;
     case ID_RENDER_TO_CLIPBOARD:
     case ID_RENDER_TO_FILE: ui.enabled = hasTabs; return true;
     default: return false;
@@ -880,6 +882,7 @@ bool CVtwinView::RunEditCommand(int id)
         }
     switch (id) {
     case ID_COLORS: RunColorsDialog(); return true;
+    case ID_MARGIN: RunMarginCommand(*this); return true;
     case ID_OBJECT_PROPERTIES: RunProperties(); return true;
     case ID_EDIT_UNDO: DoUndo(false); return true;
     case ID_EDIT_REDO: DoUndo(true); return true;
