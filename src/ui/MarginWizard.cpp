@@ -66,15 +66,19 @@ CMarginWizard::Runner& MarginRunner()
     return runner;
 }
 
-// A white face of w x h pixels with the margin drawn by the margin object
-// itself, framed in grey.
-QPixmap MarginPicture(int type, int w, int h, int hPercent, int vPercent, COLORREF colour, qreal ratio)
+// A face of w x h pixels (white, or `background` when it has that size in
+// device pixels) with the margin drawn by the margin object itself, framed
+// in grey.
+QPixmap MarginPicture(int type, int w, int h, int hPercent, int vPercent, COLORREF colour, qreal ratio,
+                      const QImage& background = QImage())
 {
     const int pw = std::max(2, static_cast<int>(w * ratio)), ph = std::max(2, static_cast<int>(h * ratio));
     CRaster face;
-    if (!face.Create(pw, ph, 24))
-        return {};
-    face.ToWhite();
+    if (background.width() != pw || background.height() != ph || !QImageToRaster(background, face)) {
+        if (!face.Create(pw, ph, 24))
+            return {};
+        face.ToWhite();
+    }
     if (const std::unique_ptr<CDrawObject> margin =
             CreateMarginObject(type, pw, ph, hPercent, vPercent, colour, colour))
         margin->RenderToFace(face);
@@ -92,7 +96,7 @@ QPixmap MarginPicture(int type, int w, int h, int hPercent, int vPercent, COLORR
 
 void CMarginWizard::SetRunner(Runner runner) { MarginRunner() = std::move(runner); }
 
-CMarginWizard::CMarginWizard(int faceWidth, int faceHeight, COLORREF colour, QWidget* parent)
+CMarginWizard::CMarginWizard(int faceWidth, int faceHeight, COLORREF colour, QWidget* parent, const QImage& face)
     : QDialog(parent), m_faceWidth(std::max(1, faceWidth)), m_faceHeight(std::max(1, faceHeight))
 {
     setObjectName(QStringLiteral("marginWizard"));
@@ -116,7 +120,12 @@ CMarginWizard::CMarginWizard(int faceWidth, int faceHeight, COLORREF colour, QWi
         auto* b = new QToolButton(typePage);
         b->setObjectName(QStringLiteral("marginType%1").arg(t));
         b->setCheckable(true);
-        b->setAutoRaise(false);
+        b->setAutoRaise(true);
+        // The chosen type stands out clearly from the seven others.
+        b->setStyleSheet(QStringLiteral("QToolButton { border: 2px solid transparent; border-radius: 3px; padding: 2px; }"
+                                        "QToolButton:hover { border-color: palette(mid); }"
+                                        "QToolButton:checked { border-color: palette(highlight);"
+                                        " background: palette(highlight); }"));
         b->setIconSize(QSize(kArtWidth, kArtHeight));
         b->setToolTip(QString::fromLatin1(kTypeNames[t]));
         b->setAccessibleName(QString::fromLatin1(kTypeNames[t]));
@@ -165,29 +174,28 @@ CMarginWizard::CMarginWizard(int faceWidth, int faceHeight, COLORREF colour, QWi
     const int pw = std::max(8, static_cast<int>(m_faceWidth * scale));
     const int ph = std::max(8, static_cast<int>(m_faceHeight * scale));
     m_preview->setFixedSize(pw, ph);
+    if (!face.isNull()) {
+        const qreal ratio = devicePixelRatioF();
+        m_previewFace = face.scaled(std::max(2, static_cast<int>(pw * ratio)), std::max(2, static_cast<int>(ph * ratio)),
+                                    Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
     m_sliders[kSliderTop]->setFixedWidth(pw + 16);
     m_sliders[kSliderBottom]->setFixedWidth(pw + 16);
     m_sliders[kSliderLeft]->setFixedHeight(ph + 16);
     m_sliders[kSliderRight]->setFixedHeight(ph + 16);
-    auto* top = new QHBoxLayout;
-    top->addWidget(m_sliders[kSliderTop]);
-    top->addWidget(m_labels[kSliderTop]);
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(m_sliders[kSliderBottom]);
-    bottom->addWidget(m_labels[kSliderBottom]);
-    auto* left = new QVBoxLayout;
-    left->addWidget(m_sliders[kSliderLeft], 0, Qt::AlignHCenter);
-    left->addWidget(m_labels[kSliderLeft]);
-    auto* right = new QVBoxLayout;
-    right->addWidget(m_sliders[kSliderRight], 0, Qt::AlignHCenter);
-    right->addWidget(m_labels[kSliderRight]);
-    sizeGrid->addLayout(top, 0, 1, Qt::AlignLeft);
-    sizeGrid->addLayout(left, 1, 0);
+    // The sliders lie along the preview's edges, their thumbs where the
+    // margin's inner edge is; the percentages stand beside them.
+    sizeGrid->addWidget(m_sliders[kSliderTop], 0, 1, Qt::AlignHCenter);
+    sizeGrid->addWidget(m_labels[kSliderTop], 0, 3);
+    sizeGrid->addWidget(m_sliders[kSliderLeft], 1, 0, Qt::AlignVCenter);
     sizeGrid->addWidget(m_preview, 1, 1, Qt::AlignCenter);
-    sizeGrid->addLayout(right, 1, 2);
-    sizeGrid->addLayout(bottom, 2, 1, Qt::AlignLeft);
-    sizeGrid->setColumnStretch(3, 1);
-    sizeGrid->setRowStretch(3, 1);
+    sizeGrid->addWidget(m_sliders[kSliderRight], 1, 2, Qt::AlignVCenter);
+    sizeGrid->addWidget(m_sliders[kSliderBottom], 2, 1, Qt::AlignHCenter);
+    sizeGrid->addWidget(m_labels[kSliderBottom], 2, 3);
+    sizeGrid->addWidget(m_labels[kSliderLeft], 3, 0);
+    sizeGrid->addWidget(m_labels[kSliderRight], 3, 2);
+    sizeGrid->setColumnStretch(4, 1);
+    sizeGrid->setRowStretch(4, 1);
     m_stack->addWidget(sizePage);
 
     // ---- buttons ----
@@ -314,7 +322,7 @@ void CMarginWizard::UpdateSliders()
         m_labels[i]->setText(QStringLiteral("%1%").arg(far ? 100 - p : p));
     }
     m_preview->setPixmap(MarginPicture(Type(), m_preview->width(), m_preview->height(), HorizontalPercent(),
-                                       VerticalPercent(), Colour(), devicePixelRatioF()));
+                                       VerticalPercent(), Colour(), devicePixelRatioF(), m_previewFace));
 }
 
 void CMarginWizard::UpdateArtwork()
@@ -333,7 +341,7 @@ bool RunMarginCommand(CVtwinView& view)
     const int w = view.Canvas()->FaceWidth(), h = view.Canvas()->FaceHeight();
     if (w <= 0 || h <= 0)
         return false;
-    CMarginWizard wizard(w, h, view.FillColour(), &view);
+    CMarginWizard wizard(w, h, view.FillColour(), &view, view.Canvas()->Picture());
     const bool finished = MarginRunner() ? MarginRunner()(wizard) : wizard.exec() == QDialog::Accepted;
     if (!finished)
         return false;

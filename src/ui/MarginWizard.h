@@ -7,6 +7,7 @@
 #include "image/Color.h"
 
 #include <QDialog>
+#include <QImage>
 #include <functional>
 
 class QAbstractButton;
@@ -28,8 +29,10 @@ public:
     enum ESlider { kSliderTop, kSliderBottom, kSliderLeft, kSliderRight, kSliderCount };
 
     // faceWidth x faceHeight: the face picture's size in pixels (the preview
-    // takes its proportions); `colour` the margin colour to start with.
-    CMarginWizard(int faceWidth, int faceHeight, COLORREF colour, QWidget* parent = nullptr);
+    // takes its proportions); `colour` the margin colour to start with;
+    // `face`, when given, the face picture the preview shows the margin on.
+    CMarginWizard(int faceWidth, int faceHeight, COLORREF colour, QWidget* parent = nullptr,
+                  const QImage& face = QImage());
 
     static constexpr int PageCount() { return 2; }
     int CurrentIndex() const { return m_index; }
@@ -76,6 +79,7 @@ private:
     QSlider* m_sliders[kSliderCount] = {};
     QLabel* m_labels[kSliderCount] = {};
     QLabel* m_preview = nullptr;
+    QImage m_previewFace;  // the face picture at the preview's size (device pixels)
     QPushButton* m_back = nullptr;
     QPushButton* m_next = nullptr;
     QPushButton* m_finish = nullptr;
