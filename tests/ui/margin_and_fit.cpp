@@ -24,6 +24,8 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -143,6 +145,15 @@ private slots:
         const qsizetype at = bar.indexOf(margin);
         QVERIFY(at > 0);
         QCOMPARE(bar.at(at - 1), m_frame->Action(ID_TOOL_BARCODE));
+        // And in the Draw menu, right after the drawing tools.
+        QMenu* draw = nullptr;
+        for (QAction* menu : m_frame->menuBar()->actions())
+            if (menu->text() == QLatin1String("&Draw"))
+                draw = menu->menu();
+        QVERIFY(draw);
+        const qsizetype inMenu = draw->actions().indexOf(margin);
+        QVERIFY(inMenu > 0);
+        QCOMPARE(draw->actions().at(inMenu - 1), m_frame->Action(ID_TOOL_BARCODE));
         m_frame->UpdateCommandUI();
         QVERIFY(margin->isEnabled());
         QVERIFY(View().SelectTab(QStringLiteral("Render")));
