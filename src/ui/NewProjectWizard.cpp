@@ -129,12 +129,14 @@ public:
             auto* row = new QHBoxLayout;
             row->addWidget(m_fields[i]);
             row->addWidget(unit);
-            form->addRow(QString::fromLatin1(labels[i]), row);
+            // The label's mnemonic leads to the field, not to the row around it.
+            auto* label = new QLabel(QString::fromLatin1(labels[i]), this);
+            label->setBuddy(m_fields[i]);
+            form->addRow(label, row);
             if (!f.visible) {
                 m_fields[i]->hide();
                 unit->hide();
-                if (QWidget* label = form->labelForField(row))
-                    label->hide();
+                label->hide();
             }
         }
     }
@@ -1030,7 +1032,8 @@ CNewDialog::CNewDialog(const CAppFolders& folders, CVtwinDoc& doc, QWidget* pare
     m_filling = false;
     connect(m_tabs, &QTabBar::currentChanged, this, &CNewDialog::OnTabChanged);
     FillList();
-    resize(640, 460);
+    // Wide enough to show all eight tabs without scroll arrows.
+    resize(std::max(640, m_tabs->sizeHint().width() + 40), 460);
 }
 
 void CNewDialog::SetWizardRunner(WizardRunner runner) { Runner() = std::move(runner); }
