@@ -157,7 +157,9 @@ void CFaceCanvas::paintEvent(QPaintEvent*)
 
 QPoint CFaceCanvas::HandlePoint(const QRect& r, int h)
 {
-    const int l = r.left(), t = r.top(), rr = r.left() + r.width(), b = r.top() + r.height();
+    // The box's corners are the mapped object corners themselves: handles on
+    // the right and bottom sit on those pixels, not one past them.
+    const int l = r.left(), t = r.top(), rr = r.right(), b = r.bottom();
     const int mx = (l + rr) / 2, my = (t + b) / 2;
     switch (h) {
     case 1: return {l, t};
@@ -204,10 +206,12 @@ void CFaceCanvas::PaintObjects(QPainter& painter)
             if ((h == 4 || h == 5) && !cw)
                 continue;
             const QPoint p = HandlePoint(box, h);
-            painter.drawRect(QRect(p.x() - 3, p.y() - 3, 7, 7));
+            // A 7 x 7 square from x - 3 to x + 4 (exclusive); a stroked QRect
+            // covers its width plus the pen's pixel, hence 6.
+            painter.drawRect(QRect(p.x() - 3, p.y() - 3, 6, 6));
             const int acting = LayoutEdit::AdaptHandle(*o, h);
             if (acting != 0)
-                m_handles.push_back({QRect(p.x() - 3, p.y() - 3, 8, 8), o, acting});
+                m_handles.push_back({QRect(p.x() - 3, p.y() - 3, 7, 7), o, acting});
         }
         painter.setBrush(Qt::NoBrush);
         painter.setPen(Qt::NoPen);

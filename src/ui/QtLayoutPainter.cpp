@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QPolygon>
 
+#include <algorithm>
+
 CQtLayoutPainter::CQtLayoutPainter(QPainter& painter, const CFaceMapping& mapping, int zoomPercent)
     : m_painter(painter), m_mapping(mapping), m_zoom(zoomPercent)
 {
@@ -51,7 +53,23 @@ void CQtLayoutPainter::Ellipse(int left, int top, int right, int bottom, const C
 {
     m_painter.setBrush(fill ? Brush(*fill) : QBrush(Qt::NoBrush));
     m_painter.setPen(pen ? Pen(*pen, width) : (fill ? Pen(*fill, 1) : QPen(Qt::NoPen)));
-    m_painter.drawEllipse(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)).normalized());
+    // The ellipse keeps inside the window rectangle, right and bottom edges
+    // excluded: its outline runs through the centres of the first and last
+    // pixel of each axis. (An integer QRect would stroke one pixel past its
+    // width, and the aliased filler overshoots flat arcs of such ellipses.)
+    // Below three pixels the centre path degenerates; the integer form is
+    // exact there. The clip guards the rectangle either way.
+    const int l = std::min(left, right), r = std::max(left, right);
+    const int t = std::min(top, bottom), b = std::max(top, bottom);
+    if (r - l < 1 || b - t < 1)
+        return;
+    m_painter.save();
+    m_painter.setClipRect(QRect(l, t, r - l, b - t), Qt::IntersectClip);
+    if (r - l < 3 || b - t < 3)
+        m_painter.drawEllipse(QRect(l, t, r - l - 1, b - t - 1));
+    else
+        m_painter.drawEllipse(QRectF(l + 0.5, t + 0.5, r - l - 1, b - t - 1));
+    m_painter.restore();
     m_painter.setBrush(Qt::NoBrush);
 }
 
