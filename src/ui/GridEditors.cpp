@@ -25,7 +25,9 @@
 // ---- in-place editor ------------------------------------------------------------------
 
 CInPlaceEditor::CInPlaceEditor(EMode mode, const QString& editLabel, QWidget* parent)
-    : QDialog(parent, Qt::FramelessWindowHint | Qt::Popup), m_mode(mode), m_label(editLabel)
+    // A borderless modal dialog rather than a popup: popups are closed by the
+    // first modal window, and the refusal messages must leave the editor open.
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), m_mode(mode), m_label(editLabel)
 {
     setObjectName(QStringLiteral("inPlaceEditor"));
     auto* layout = new QHBoxLayout(this);

@@ -280,10 +280,13 @@ bool CPropertyGrid::RunEditor(QDialog& editor, int rowIndex)
 {
     if (QListWidgetItem* it = item(rowIndex); it && editor.windowFlags().testFlag(Qt::FramelessWindowHint)) {
         // The in-place editor covers the value column of its row.
+        // The rows are painted across the whole viewport (whatever width the
+        // item rectangle reports), so the value column is measured there too.
         const QRect r = visualItemRect(it);
-        const int labelWidth = r.width() * 7 / 10;
-        const QPoint topLeft = viewport()->mapToGlobal(QPoint(r.left() + labelWidth, r.top()));
-        editor.setGeometry(QRect(topLeft, QSize(std::max(120, r.width() - labelWidth), r.height())));
+        const int width = viewport()->width();
+        const int labelWidth = width * 7 / 10;
+        const QPoint topLeft = viewport()->mapToGlobal(QPoint(labelWidth, r.top()));
+        editor.setGeometry(QRect(topLeft, QSize(width - labelWidth, r.height())));
     }
     if (Runner())
         return Runner()(editor);

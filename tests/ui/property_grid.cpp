@@ -18,6 +18,7 @@
 #include "ui/SettingEditRecord.h"
 
 #include <QSignalSpy>
+#include <QTimer>
 #include <QSlider>
 #include <QTemporaryDir>
 
@@ -473,6 +474,57 @@ private slots:
         const std::uint8_t* back = restored->GetBits(20) + 3 * 30;
         QCOMPARE(int(back[1]), 255);  // white again
         CUndoFileCounter::Instance().SetFolder({});
+    }
+
+    // A refusal shows a modal message; the editor over the row must still be
+    // there afterwards with the user's text, and it must cover the value
+    // column exactly.
+    void shownEditorSurvivesItsRefusalMessage()
+    {
+        SetM(Product(), kSetBevel, 1);
+        m_frame->resize(1000, 700);
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        // Messages come up as real modal windows that close themselves.
+        SetMessageHooks(
+            [this](const QString& t, EMessageIcon) {
+                m_messages.messages << t;
+                QDialog box(QApplication::activeWindow());
+                box.setModal(true);
+                QTimer::singleShot(50, &box, &QDialog::accept);
+                box.exec();
+            },
+            nullptr);
+        bool visibleAfter = false;
+        QString textAfter;
+        QRect editorRect;
+        CPropertyGrid::SetEditorRunner([&](QDialog& d) {
+            auto& e = static_cast<CInPlaceEditor&>(d);
+            e.show();
+            editorRect = e.geometry();
+            e.SetText(QStringLiteral("0"));
+            e.accept();  // refused: 0 is below 1
+            QTest::qWait(20);
+            visibleAfter = e.isVisible();
+            textAfter = e.Text();
+            e.reject();
+            return false;
+        });
+        const int row = m_grid->FindRow("Size", "Bevel");
+        m_grid->EditRow(row);
+        QCOMPARE(m_messages.messages.value(0), QStringLiteral("Bevel Size must be between 1 and 25 pixels."));
+        QVERIFY(visibleAfter);
+        QCOMPARE(textAfter, QStringLiteral("0"));
+        // The value column starts at 7/10 of the painted row's width.
+        const QRect item = m_grid->visualItemRect(m_grid->item(row));
+        const int viewportWidth = m_grid->viewport()->width();
+        const QPoint valueLeft = m_grid->viewport()->mapToGlobal(QPoint(viewportWidth * 7 / 10, item.top()));
+        QCOMPARE(editorRect.topLeft(), valueLeft);
+        QCOMPARE(editorRect.right(), m_grid->viewport()->mapToGlobal(QPoint(viewportWidth - 1, 0)).x());
+        QCOMPARE(editorRect.height(), item.height());
+        SetMessageHooks(nullptr, nullptr);
+        m_messages.Install();
     }
 };
 
