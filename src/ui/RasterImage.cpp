@@ -27,6 +27,11 @@ bool QImageToRaster(const QImage& source, CRaster& raster)
         return false;
     QImage image = source;
     if (image.hasAlphaChannel()) {
+        // pixel() hands back premultiplied values as they are stored; the
+        // blend below needs straight colour.
+        image = image.convertToFormat(QImage::Format_ARGB32);
+        if (image.isNull())
+            return false;
         QImage flat(image.size(), QImage::Format_RGB32);
         flat.fill(Qt::white);
         for (int y = 0; y < image.height(); ++y)

@@ -8,6 +8,7 @@
 #include "layout/DrawRect.h"
 #include "ui/CommandIds.h"
 #include "ui/QtLayoutPainter.h"
+#include "ui/RasterImage.h"
 
 #include <QPainter>
 
@@ -119,6 +120,28 @@ private slots:
                     painter.FillRect(10, 10, r, b, black);
             }
             QCOMPARE(InkBounds(image), QRect(10, 10, size.width(), size.height()));
+        }
+    }
+
+    void translucentPicturesAreFlattenedOnWhite()
+    {
+        // Half-covering red (alpha 128) over white: red 255, green and blue
+        // 255 * 127 / 255 = 127, whichever way the source stores its alpha.
+        for (const QImage::Format format : {QImage::Format_ARGB32, QImage::Format_ARGB32_Premultiplied}) {
+            QImage source(2, 1, QImage::Format_ARGB32);
+            source.setPixel(0, 0, qRgba(255, 0, 0, 128));
+            source.setPixel(1, 0, qRgba(0, 0, 255, 255));
+            source = source.convertToFormat(format);
+            CRaster raster;
+            QVERIFY(QImageToRaster(source, raster));
+            QCOMPARE(raster.GetWidth(), 2);
+            const RGBQUAD blend = raster.GetPixelColor(0, 0);
+            QCOMPARE(int(blend.rgbRed), 255);
+            QCOMPARE(int(blend.rgbGreen), 127);
+            QCOMPARE(int(blend.rgbBlue), 127);
+            const RGBQUAD opaque = raster.GetPixelColor(1, 0);  // opaque blue kept
+            QCOMPARE(int(opaque.rgbRed), 0);
+            QCOMPARE(int(opaque.rgbBlue), 255);
         }
     }
 };
