@@ -185,8 +185,10 @@ PageLeave LeaveEffects2Page(const Effects2PageControls& c, int renderWidth, int 
         v.bevelStyle = c.bevelStyle;
         v.bevelColor = c.bevelColor;
         PageLeave check = CheckWholeNumberField(c.bevelSizeText, 1, limit, "Bevel Size", "pixels", v.bevelSize);
-        if (!check.ok)
+        if (!check.ok) {
+            check.focusField = kEffects2FieldBevelSize;
             return check;
+        }
     } else {
         v.bevelStyle = 1;
         v.bevelSize = 10;
@@ -198,8 +200,10 @@ PageLeave LeaveEffects2Page(const Effects2PageControls& c, int renderWidth, int 
         v.borderColor = c.borderColor;
         PageLeave check =
             CheckWholeNumberField(c.borderSizeText, 1, limit, "Border Size", "pixels", v.borderSize);
-        if (!check.ok)
+        if (!check.ok) {
+            check.focusField = kEffects2FieldBorderSize;
             return check;
+        }
     } else {
         v.borderColor = 0;
         v.borderSize = 1;

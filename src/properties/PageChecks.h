@@ -94,6 +94,10 @@ struct Effects2PageValues {
 // M: the upper bound of bevel and border sizes, min(width / 4, height / 4).
 int EffectSizeLimit(int renderWidth, int renderHeight) noexcept;
 
+// Field focus numbers of the Effects 2 page (a refused size takes the focus).
+constexpr int kEffects2FieldBevelSize = 0;
+constexpr int kEffects2FieldBorderSize = 1;
+
 // renderWidth/Height: the rendering size in pixels that bounds the sizes.
 PageLeave LeaveEffects2Page(const Effects2PageControls& controls, int renderWidth, int renderHeight,
                             const PageQuestion& ask, Effects2PageValues& stored);

@@ -57,6 +57,13 @@ bool Refused(QWidget* page, const PageLeave& r)
     return true;
 }
 
+// A refused field takes the focus with its text selected, ready to be retyped.
+void FocusField(QLineEdit* field)
+{
+    field->setFocus();
+    field->selectAll();
+}
+
 CColorButton* ColourButton(const QString& text, std::uint32_t colour, const QString& name, QWidget* parent)
 {
     auto* b = new CColorButton(QIcon(), text, parent);
@@ -156,7 +163,7 @@ public:
         const PageLeave r = LeaveSizePage(c, [this](const std::string& q) { return AskYesNo(this, q); }, stored);
         if (Refused(this, r)) {
             if (r.focusField >= 0 && r.focusField < 3)
-                m_fields[r.focusField]->setFocus();
+                FocusField(m_fields[r.focusField]);
             return false;
         }
         answers.size = stored;
@@ -580,7 +587,7 @@ public:
         BackRenderValues v;
         const PageLeave r = LeaveBackRenderPage(c, v);
         if (Refused(this, r)) {
-            (r.focusField == 1 ? m_height : m_width)->setFocus();
+            FocusField(r.focusField == 1 ? m_height : m_width);
             return false;
         }
         answers.renderWidth = v.width;
@@ -799,8 +806,13 @@ public:
         Effects2PageValues stored;
         const PageLeave r = LeaveEffects2Page(c, m_renderWidth, m_renderHeight,
                                               [this](const std::string& q) { return AskYesNo(this, q); }, stored);
-        if (Refused(this, r))
+        if (Refused(this, r)) {
+            if (r.focusField == kEffects2FieldBevelSize)
+                FocusField(m_bevelSize);
+            else if (r.focusField == kEffects2FieldBorderSize)
+                FocusField(m_borderSize);
             return false;
+        }
         answers.effects2 = stored;
         return true;
     }

@@ -178,6 +178,7 @@ TEST(Effects2Page, BevelAndBorderSizeBound)
         EXPECT_FALSE(r.ok) << bad.text;
         EXPECT_EQ(r.message, bad.message) << bad.text;
         EXPECT_EQ(untouched.bevelSize, 42) << bad.text;
+        EXPECT_EQ(r.focusField, kEffects2FieldBevelSize) << bad.text;
     }
     c.bevelSizeText = " 12 "; // trimmed
     ASSERT_TRUE(LeaveEffects2Page(c, 400, 300, asker.Fn(), stored).ok);
@@ -187,6 +188,7 @@ TEST(Effects2Page, BevelAndBorderSizeBound)
     c.borderSizeText = "76";
     const PageLeave r = LeaveEffects2Page(c, 400, 300, asker.Fn(), stored);
     EXPECT_EQ(r.message, "Border Size must be between 1 and 75 pixels.");
+    EXPECT_EQ(r.focusField, kEffects2FieldBorderSize);
     EXPECT_TRUE(asker.asked.empty());
 }
 

@@ -283,6 +283,40 @@ private slots:
         }));
         QVERIFY(checked);
     }
+
+    // A refused size on the last page takes the focus, so the user can retype it.
+    void effectSizeRefusalFocusesTheField()
+    {
+        const CatalogueEntry* entry = EntryOfKind("CARD");
+        QVERIFY(entry);
+        bool bevelFocus = false, borderFocus = false;
+        QVERIFY(!RunNew(*entry, [&](CNewProjectWizard& w) {
+            while (w.CurrentIndex() + 1 < w.PageCount())
+                if (!w.Next())
+                    return false;
+            QWidget* page = w.CurrentPage();
+            page->findChild<QCheckBox*>(QStringLiteral("bevel"))->setChecked(true);
+            auto* bevelSize = page->findChild<QLineEdit*>(QStringLiteral("bevelSize"));
+            auto* borderSize = page->findChild<QLineEdit*>(QStringLiteral("borderSize"));
+            bevelSize->setText(QStringLiteral("0"));
+            page->findChild<QComboBox*>(QStringLiteral("bevelStyle"))->setFocus();  // focus elsewhere first
+            if (w.Finish())
+                return false;
+            bevelFocus = w.focusWidget() == bevelSize && bevelSize->selectedText() == QLatin1String("0");
+            bevelSize->setText(QStringLiteral("12"));
+            page->findChild<QCheckBox*>(QStringLiteral("borders"))->setChecked(true);
+            borderSize->setText(QStringLiteral("abc"));
+            bevelSize->setFocus();
+            if (w.Finish())
+                return false;
+            borderFocus = w.focusWidget() == borderSize && borderSize->selectedText() == QLatin1String("abc");
+            return false;
+        }));
+        QCOMPARE(m_messages.messages.value(0), QStringLiteral("Bevel Size must be between 1 and 100 pixels."));
+        QCOMPARE(m_messages.messages.value(1), QStringLiteral("Border Size contains invalid characters."));
+        QVERIFY(bevelFocus);
+        QVERIFY(borderFocus);
+    }
 };
 
 QTEST_MAIN(CNewProjectWizardTest)
