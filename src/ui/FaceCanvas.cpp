@@ -25,6 +25,8 @@ CFaceCanvas::CFaceCanvas(CVtwinView* view, QScrollBar* horizontal, QScrollBar* v
 
 void CFaceCanvas::SetFace(const std::string& name, const QImage& picture)
 {
+    // A drag or point entry belongs to the face it started on.
+    CancelTool();
     m_faceName = name;
     m_picture = picture;
     UpdateMapping();

@@ -732,6 +732,8 @@ void CVtwinView::DoUndo(bool redo)
 {
     if (!m_doc)
         return;
+    // Restoring objects destroys the ones a drag in progress may point at.
+    m_canvas->CancelTool();
     UndoContext context{*m_doc, nullptr};
     const CUndoStore::Result result = redo ? Undo().Redo(context) : Undo().Undo(context);
     const std::string& face = result.faceKey;

@@ -263,6 +263,53 @@ private slots:
         QCOMPARE(back->GetMaxY(), 80);
     }
 
+    void undoOrATabSwitchEndsWhatTheMouseWasDoing()
+    {
+        // Dragging a handle while Ctrl+Z restores the face: the dragged
+        // object is gone, so the drag must end there and then.
+        CDrawObject* r = DrawRect(20, 80, 60, 40);
+        Q_UNUSED(r);
+        const CFaceMapping& m = Canvas().Mapping();
+        const QPoint corner(m.FaceToWindowX(60), m.FaceToWindowY(40));  // handle 8
+        QTest::mousePress(&Canvas(), Qt::LeftButton, {}, corner);
+        QTest::mouseMove(&Canvas(), corner + QPoint(20, 20));
+        QVERIFY(Canvas().IsBusy());
+        Run(ID_EDIT_UNDO);  // undoes "Draw Rectangle"
+        QVERIFY(!Canvas().IsBusy());
+        QTest::mouseMove(&Canvas(), corner + QPoint(30, 30));
+        Repaint();
+        QTest::mouseRelease(&Canvas(), Qt::LeftButton, {}, corner + QPoint(30, 30));
+        QCOMPARE(int(Front().GetObjectCount()), 0);
+        QVERIFY(!CUndoStore::Instance().CanUndo());
+
+        // Points entered on one face never end up in an object of another.
+        Run(ID_TOOL_POLYGON);
+        Click(10, 10);
+        Click(60, 10);
+        QVERIFY(Canvas().IsBusy());
+        Run(ID_TAB_NEXT);
+        QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Left"));
+        QVERIFY(!Canvas().IsBusy());
+        QCOMPARE(Canvas().SubTool(), 9);  // the tool stays
+        Run(ID_ZOOM_100);  // window pixels are face pixels again
+        Repaint();
+        Click(100, 50);
+        const QPoint q = At(Canvas(), 150, 60);
+        QTest::mousePress(&Canvas(), Qt::LeftButton, {}, q);
+        QTest::mouseRelease(&Canvas(), Qt::LeftButton, {}, q);
+        QTest::mouseDClick(&Canvas(), Qt::LeftButton, {}, q);
+        CDrawObjectList& left = FaceList(*m_frame, "L");
+        QCOMPARE(int(left.GetObjectCount()), 1);
+        const auto* poly = dynamic_cast<CDrawPoly*>(left.GetObject(0));
+        QVERIFY(poly);
+        const std::vector<CDrawPoint> expected = {{100, 50}, {100, 50}, {150, 60}};
+        QCOMPARE(poly->GetPoints().size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i)
+            QVERIFY2(poly->GetPoints()[i] == expected[i],
+                     qPrintable(QStringLiteral("%1: %2, %3").arg(i).arg(poly->GetPoints()[i].x).arg(poly->GetPoints()[i].y)));
+        QCOMPARE(int(Front().GetObjectCount()), 0);
+    }
+
     void movingTwoObjectsIsOneUndoStep()
     {
         CDrawObject* a = DrawRect(10, 90, 40, 60);
