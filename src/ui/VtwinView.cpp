@@ -1040,10 +1040,7 @@ std::unique_ptr<CDrawObject> CVtwinView::CreateContentObject(const std::vector<C
         }
         auto raster = std::make_shared<CRaster>();
         if (!raster->Load(value.toLocal8Bit().constData()) || !raster->IncreaseBpp(24)) {
-            ShowMessage(this,
-                        QStringLiteral("The picture %1 can not be read.\n\n%2")
-                            .arg(value, QString::fromLocal8Bit(raster->GetLastError())),
-                        EMessageIcon::Warning);
+            ShowMessage(this, QStringLiteral("Picture %1 could not be read.").arg(value), EMessageIcon::Warning);
             return nullptr;
         }
         auto picture = std::make_unique<CDrawPicture>();
@@ -1051,11 +1048,9 @@ std::unique_ptr<CDrawObject> CVtwinView::CreateContentObject(const std::vector<C
         picture->SetImage(std::move(raster));
         picture->SetTransparentColour(0xFFFFFF);
         picture->SetTransparent(false);
-        // A click without a drag places the picture at its own size.
-        if (right - left < 2 || top - bottom < 2)
-            picture->SetCoords(a.x, a.y, a.x + w, a.y - h);
-        else
-            picture->SetCoords(left, top, right, bottom);
+        // The picture comes at its own size with its top-left corner at the
+        // release point; the user stretches it by its handles afterwards.
+        picture->SetCoords(b.x, b.y, b.x + w, b.y - h);
         return picture;
     }
     return nullptr;

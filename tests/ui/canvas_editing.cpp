@@ -591,6 +591,8 @@ private slots:
         Click(20, 30);
         QCOMPARE(int(Front().GetObjectCount()), 2);
         QCOMPARE(m_messages.messages.size(), 2);
+        QCOMPARE(m_messages.messages.last(), QStringLiteral("Picture %1 could not be read.").arg(answer));
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Draw Barcode"));
         answer = file;
         Click(20, 30);  // a click places the picture at its own size
         CDrawObject* p = Front().GetObject(2);
@@ -599,6 +601,15 @@ private slots:
         QCOMPARE(p->GetMaxX(), 32);
         QCOMPARE(p->GetMaxY(), 30);
         QCOMPARE(p->GetMinY(), 22);
+        QCOMPARE(p->GetSelection(), kSelectDominant);
+        // So does a drag: the 12 x 8 picture hangs from the release point.
+        DragFace(100, 90, 180, 20);
+        p = Front().GetObject(3);
+        QCOMPARE(p->GetMinX(), 180);
+        QCOMPARE(p->GetMaxX(), 192);
+        QCOMPARE(p->GetMaxY(), 20);
+        QCOMPARE(p->GetMinY(), 12);
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Draw Picture"));
         CVtwinView::SetInputPrompt(nullptr);
     }
 
