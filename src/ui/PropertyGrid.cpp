@@ -531,6 +531,10 @@ void CPropertyGrid::ApplyMask(unsigned mask)
     QApplication::restoreOverrideCursor();
     if (!ok)
         ShowMessage(this, Q(error), EMessageIcon::Warning);
+    // A reloaded face picture (the CD-ROM image, the background) must replace
+    // the one the face tab is showing.
+    if ((mask & (kUpdateCDImage | kUpdateBackground)) && m_view->IsFaceTabShown())
+        m_view->RefreshCurrentTab();
     m_view->RefreshPicture();
     emit m_view->commandStateChanged();
     Rebuild();

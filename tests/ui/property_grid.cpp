@@ -4,7 +4,9 @@
 
 #include "UiTestSupport.h"
 
+#include "app/AppFolders.h"
 #include "app/UndoStore.h"
+#include "catalogue/NewProject.h"
 #include "properties/SettingTable.h"
 #include "render/RenderCache.h"
 #include "render/RenderPipeline.h"
@@ -525,6 +527,32 @@ private slots:
         QCOMPARE(editorRect.height(), item.height());
         SetMessageHooks(nullptr, nullptr);
         m_messages.Install();
+    }
+
+    // Choosing another CD-ROM image on the CD-ROM tab shows the new disc at once.
+    void cdImageEditShowsTheNewFace()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        std::string error;
+        std::optional<CAppFolders> folders = CAppFolders::Create(dir.path().toStdString(), error);
+        QVERIFY2(folders, error.c_str());
+        m_frame->SetFolders(&*folders);
+        QImage red(16, 16, QImage::Format_RGB32);
+        red.fill(qRgb(255, 0, 0));
+        QVERIFY(red.save(QString::fromStdString(folders->GetInternalFolder() + GetCDSurfaceFileName("c119"))));
+        auto product = CreateProduct("BOXCD");
+        for (const char* key : {"F", "L", "R", "U", "D", "G", "C"})
+            product->GetOrCreateSide(key).SetPicture(WhitePicture(16, 16));
+        m_frame->Document()->NewProject(std::move(product));
+        m_frame->DocumentChanged();
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("CD-ROM")));
+        QCOMPARE(m_frame->View()->Canvas()->Picture().pixel(8, 8), qRgb(255, 255, 255));
+        m_grid->CommitEdit({{ModelKey(kSetCDImage), true, 0, "c119"}}, "Set CD-ROM Image to Red");
+        QCOMPARE(m_messages.messages.size(), 0);
+        QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("CD-ROM"));
+        QCOMPARE(m_frame->View()->Canvas()->Picture().pixel(8, 8), qRgb(255, 0, 0));
+        m_frame->SetFolders(nullptr);
     }
 };
 
