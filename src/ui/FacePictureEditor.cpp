@@ -127,7 +127,7 @@ bool EditFacePicture(QWidget* parent, CVtwinView* view, CMainFrame* frame, char 
                         QStringLiteral(" image is a different size from the old one. Changing to the new image "
                                        "will mean that vector drawing objects will appear in different "
                                        "positions.\n\nAre you sure you want to do this?"),
-                    false) != EAnswer::Yes)
+                    false, EAnswer::No) != EAnswer::Yes)
         return false;
     const int baseWidth = std::max(1, built->GetWidth() / magnification);
     const int baseHeight = std::max(1, built->GetHeight() / magnification);

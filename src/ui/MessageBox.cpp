@@ -32,7 +32,7 @@ void ShowMessage(QWidget* parent, const QString& text, EMessageIcon icon)
     box.exec();
 }
 
-EAnswer AskQuestion(QWidget* parent, const QString& text, bool withCancel)
+EAnswer AskQuestion(QWidget* parent, const QString& text, bool withCancel, EAnswer preselected)
 {
     if (g_questionHook)
         return g_questionHook(text, withCancel);
@@ -44,7 +44,11 @@ EAnswer AskQuestion(QWidget* parent, const QString& text, bool withCancel)
     if (withCancel)
         buttons |= QMessageBox::Cancel;
     box.setStandardButtons(buttons);
-    box.setDefaultButton(QMessageBox::Yes);
+    switch (preselected) {
+    case EAnswer::Yes: box.setDefaultButton(QMessageBox::Yes); break;
+    case EAnswer::No: box.setDefaultButton(QMessageBox::No); break;
+    case EAnswer::Cancel: box.setDefaultButton(withCancel ? QMessageBox::Cancel : QMessageBox::No); break;
+    }
     switch (box.exec()) {
     case QMessageBox::Yes: return EAnswer::Yes;
     case QMessageBox::No: return EAnswer::No;

@@ -14,8 +14,9 @@ enum class EMessageIcon { Information, Warning, Error, Question };
 void ShowMessage(QWidget* parent, const QString& text, EMessageIcon icon = EMessageIcon::Information);
 
 // Asks a question; answers are Yes / No / Cancel (Cancel only when `withCancel`).
+// `preselected` is the default button (the one Enter presses).
 enum class EAnswer { Yes, No, Cancel };
-EAnswer AskQuestion(QWidget* parent, const QString& text, bool withCancel);
+EAnswer AskQuestion(QWidget* parent, const QString& text, bool withCancel, EAnswer preselected = EAnswer::Yes);
 
 // Test hook: when set, messages and questions go to these instead of a box.
 using MessageHook = std::function<void(const QString& text, EMessageIcon icon)>;

@@ -45,7 +45,8 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 bool AskYesNo(QWidget* parent, const std::string& question)
 {
-    return AskQuestion(parent, Q(question), false) == EAnswer::Yes;
+    // These questions warn before something unusual: No is the safe default.
+    return AskQuestion(parent, Q(question), false, EAnswer::No) == EAnswer::Yes;
 }
 
 bool Refused(QWidget* page, const PageLeave& r)

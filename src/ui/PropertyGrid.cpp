@@ -389,7 +389,7 @@ void CPropertyGrid::EditInPlace(const CGridRow& row, int rowIndex)
             CheckResult r;
             if (id == kSetColorEffectColor)
                 r = CheckColorizeColor(colour, CheckPlace::Grid, [this](const std::string& q) {
-                    return AskQuestion(this, Q(q), false) == EAnswer::Yes;
+                    return AskQuestion(this, Q(q), false, EAnswer::No) == EAnswer::Yes;
                 });
             else if (id == kSetShadowColor)
                 r = CheckShadowColor(colour, CheckPlace::Grid);

@@ -20,6 +20,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QTimer>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -316,6 +318,49 @@ private slots:
         QCOMPARE(m_messages.messages.value(1), QStringLiteral("Border Size contains invalid characters."));
         QVERIFY(bevelFocus);
         QVERIFY(borderFocus);
+    }
+
+    // The binder's warning questions come up with No preselected; No keeps
+    // the size page and gives the focus back to the Width field.
+    void binderQuestionPreselectsNo()
+    {
+        const CatalogueEntry* entry = nullptr;
+        for (const CatalogueEntry& e : GetCatalogue())
+            if (std::string_view(e.kind) == "BINDER" && e.width < 0)
+                entry = &e;
+        QVERIFY(entry);
+        // Questions come up as real boxes; a timer reads and answers them.
+        SetMessageHooks([this](const QString& t, EMessageIcon) { m_messages.messages << t; }, nullptr);
+        QString question;
+        bool noIsDefault = false;
+        std::function<void()> answer;
+        answer = [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) {
+                QTimer::singleShot(10, answer);
+                return;
+            }
+            question = box->text();
+            noIsDefault = box->defaultButton() == box->button(QMessageBox::No);
+            box->button(QMessageBox::No)->click();
+        };
+        bool stayed = false, widthFocused = false;
+        QVERIFY(!RunNew(*entry, [&](CNewProjectWizard& w) {
+            w.show();
+            auto* width = w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("width"));
+            auto* depth = w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("depth"));
+            width->setText(QStringLiteral("100"));
+            depth->setText(QStringLiteral("60"));
+            depth->setFocus();
+            QTimer::singleShot(10, answer);
+            stayed = !w.Next() && w.CurrentIndex() == 0;
+            widthFocused = w.focusWidget() == width;
+            return false;
+        }));
+        QVERIFY(question.startsWith(QStringLiteral("To make the Binding fit the current Width and Depth")));
+        QVERIFY(noIsDefault);
+        QVERIFY(stayed);
+        QVERIFY(widthFocused);
     }
 };
 
