@@ -297,6 +297,13 @@ void CFaceCanvas::focusOutEvent(QFocusEvent* event)
     QWidget::focusOutEvent(event);
 }
 
+void CFaceCanvas::leaveEvent(QEvent* event)
+{
+    // The status bar shows no position while the mouse is off the canvas.
+    emit mousePositionChanged(0, 0, false);
+    QWidget::leaveEvent(event);
+}
+
 void CFaceCanvas::UpdateCursor(QPoint p)
 {
     if (m_step != 0)

@@ -74,6 +74,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
     void PaintObjects(QPainter& painter);
     void PaintFeedback(QPainter& painter);

@@ -77,6 +77,8 @@ CMainFrame::CMainFrame(const QString& recentStorage, QWidget* parent)
     connect(m_view->Canvas(), &CFaceCanvas::mousePositionChanged, this, [this](int x, int y, bool on) {
         m_positionLabel->setText(on ? QStringLiteral("%1, %2").arg(x).arg(y) : QString());
     });
+    // A position belongs to the face under the mouse; another tab has none.
+    connect(m_view, &CVtwinView::tabChanged, this, [this]() { m_positionLabel->clear(); });
     connect(m_fillButton, &CColorButton::colorChosen, this, [this](std::uint32_t c) {
         m_view->SetFillColour(c);
         UpdateTitle();
@@ -448,6 +450,7 @@ void CMainFrame::BuildStatusBar()
     m_progress->hide();
     bar->addPermanentWidget(m_progress);
     m_positionLabel = new QLabel(bar);
+    m_positionLabel->setObjectName(QStringLiteral("statusPosition"));
     m_positionLabel->setMinimumWidth(110);
     bar->addPermanentWidget(m_positionLabel);
     m_zoomLabel = new QLabel(bar);

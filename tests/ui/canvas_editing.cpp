@@ -22,6 +22,7 @@
 #include "ui/RenderPage.h"
 #include "properties/SettingStore.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 
@@ -308,6 +309,25 @@ private slots:
             QVERIFY2(poly->GetPoints()[i] == expected[i],
                      qPrintable(QStringLiteral("%1: %2, %3").arg(i).arg(poly->GetPoints()[i].x).arg(poly->GetPoints()[i].y)));
         QCOMPARE(int(Front().GetObjectCount()), 0);
+    }
+
+    void statusBarShowsThePositionOnlyOverTheFace()
+    {
+        auto* label = m_frame->findChild<QLabel*>(QStringLiteral("statusPosition"));
+        QVERIFY(label);
+        auto hover = [this](QPoint p) {
+            QMouseEvent move(QEvent::MouseMove, p, Canvas().mapToGlobal(p), Qt::NoButton, Qt::NoButton, {});
+            QApplication::sendEvent(&Canvas(), &move);
+        };
+        hover(At(Canvas(), 40, 30));
+        QCOMPARE(label->text(), QStringLiteral("40, 30"));
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(&Canvas(), &leave);
+        QCOMPARE(label->text(), QString());
+        hover(At(Canvas(), 41, 31));
+        QCOMPARE(label->text(), QStringLiteral("41, 31"));
+        Run(ID_TAB_LAYOUT);
+        QCOMPARE(label->text(), QString());
     }
 
     void movingTwoObjectsIsOneUndoStep()
