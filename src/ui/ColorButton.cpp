@@ -1,6 +1,7 @@
 #include "ui/ColorButton.h"
 
 #include <QColorDialog>
+#include <QCursor>
 #include <QGridLayout>
 #include <QMenu>
 #include <QPainter>
@@ -89,6 +90,12 @@ void CColorButton::SetColor(std::uint32_t ref)
         return;
     m_color = ref & 0xFFFFFF;
     UpdateIcon();
+}
+
+void CColorButton::ShowPalette()
+{
+    const QPoint at = isVisible() ? mapToGlobal(QPoint(0, height())) : QCursor::pos();
+    m_menu->popup(at);
 }
 
 void CColorButton::ChooseMore()

@@ -18,6 +18,11 @@ public:
     void SetColor(std::uint32_t ref);
     std::uint32_t Color() const { return m_color; }
 
+    // Drops the palette below the button, or at the mouse when the button
+    // is not on the screen (its toolbar hidden); returns at once.
+    void ShowPalette();
+    QMenu* Palette() const { return m_menu; }
+
     // The 40 palette colours, row by row.
     static const std::uint32_t* PaletteColors(int& count);
 

@@ -590,8 +590,8 @@ void CMainFrame::OnCommand(int id)
     case ID_VIEW_EDIT_TOOLBAR: m_editBar->setVisible(!m_editBar->isVisibleTo(this)); break;
     case ID_VIEW_DRAW_TOOLBAR: m_drawBar->setVisible(!m_drawBar->isVisibleTo(this)); break;
     case ID_VIEW_STATUS_BAR: statusBar()->setVisible(!statusBar()->isVisibleTo(this)); break;
-    case ID_FILL_COLOR: m_fillButton->showMenu(); break;
-    case ID_LINE_COLOR: m_lineButton->showMenu(); break;
+    case ID_FILL_COLOR: m_fillButton->ShowPalette(); break;
+    case ID_LINE_COLOR: m_lineButton->ShowPalette(); break;
     case ID_RENDER_TO_CLIPBOARD: RunRenderToClipboard(m_view, this); break;
     case ID_RENDER_TO_FILE: RunRenderToFile(m_view, this); break;
     default: m_view->OnCommand(id); break;

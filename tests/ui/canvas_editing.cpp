@@ -23,7 +23,9 @@
 #include "properties/SettingStore.h"
 
 #include <QLabel>
+#include <QCursor>
 #include <QLineEdit>
+#include <QToolButton>
 #include <QRadioButton>
 
 class CCanvasEditingTest : public QObject {
@@ -653,6 +655,31 @@ private slots:
         std::unique_ptr<QMenu> two(m_frame->View()->BuildContextMenu());
         QVERIFY(titles(two.get()).contains(QStringLiteral("&Align")));
         QVERIFY(titles(two.get()).contains(QStringLiteral("&Make Same Size")));
+    }
+
+    void colourPaletteDropsFromItsButtonOrAtTheMouse()
+    {
+        CColorButton* fill = m_frame->FillColorButton();
+        QMenu* palette = fill->Palette();
+        QVERIFY(m_frame->RunCommand(ID_FILL_COLOR));
+        QTRY_VERIFY(palette->isVisible());
+        QCOMPARE(palette->pos(), fill->mapToGlobal(QPoint(0, fill->height())));
+        palette->close();
+        // With the Draw Toolbar hidden the menu command drops it at the mouse,
+        // not over the canvas where the button used to be.
+        QVERIFY(m_frame->RunCommand(ID_VIEW_DRAW_TOOLBAR));
+        QVERIFY(!fill->isVisible());
+        QCursor::setPos(m_frame->mapToGlobal(QPoint(400, 300)));
+        QVERIFY(m_frame->RunCommand(ID_FILL_COLOR));
+        QTRY_VERIFY(palette->isVisible());
+        QCOMPARE(palette->pos(), QCursor::pos());
+        // Choosing a swatch sets the document's fill colour.
+        auto* swatch = palette->findChild<QToolButton*>(QStringLiteral("swatch0"));
+        QVERIFY(swatch);
+        swatch->click();
+        QVERIFY(!palette->isVisible());
+        QCOMPARE(m_frame->View()->FillColour(), COLORREF(0x000000));
+        QVERIFY(m_frame->Document()->IsModified());
     }
 
     void colourCommandsSetTheDocumentColours()
