@@ -282,11 +282,14 @@ bool CPropertyGrid::RunEditor(QDialog& editor, int rowIndex)
         // The in-place editor covers the value column of its row.
         // The rows are painted across the whole viewport (whatever width the
         // item rectangle reports), so the value column is measured there too.
+        // A track bar needs the room of the whole row; the other editors take
+        // the value column and leave the label in sight.
         const QRect r = visualItemRect(it);
         const int width = viewport()->width();
-        const int labelWidth = width * 7 / 10;
-        const QPoint topLeft = viewport()->mapToGlobal(QPoint(labelWidth, r.top()));
-        editor.setGeometry(QRect(topLeft, QSize(width - labelWidth, r.height())));
+        const auto* inPlace = qobject_cast<const CInPlaceEditor*>(&editor);
+        const int left = inPlace && inPlace->Mode() == CInPlaceEditor::EMode::Slider ? 0 : width * 7 / 10;
+        const QPoint topLeft = viewport()->mapToGlobal(QPoint(left, r.top()));
+        editor.setGeometry(QRect(topLeft, QSize(width - left, r.height())));
     }
     if (Runner())
         return Runner()(editor);

@@ -285,7 +285,9 @@ private slots:
     {
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
         QSignalSpy edited(m_grid, &CPropertyGrid::edited);
-        Answer([](QDialog& d) {
+        QRect editorRect;
+        Answer([&editorRect](QDialog& d) {
+            editorRect = d.geometry();
             auto& e = static_cast<CInPlaceEditor&>(d);
             // -60 .. 60 runs on a track bar of 0 .. 120.
             QCOMPARE(e.Slider()->minimum(), 0);
@@ -293,7 +295,12 @@ private slots:
             QCOMPARE(e.SliderValue(), 10);
             e.SetSliderValue(-45);
         });
-        m_grid->EditRow(m_grid->FindRow("X Rotation"));
+        const int row = m_grid->FindRow("X Rotation");
+        m_grid->EditRow(row);
+        // The track bar covers the whole row, not just the narrow value column.
+        const QRect item = m_grid->visualItemRect(m_grid->item(row));
+        QCOMPARE(editorRect.topLeft(), m_grid->viewport()->mapToGlobal(QPoint(0, item.top())));
+        QCOMPARE(editorRect.width(), m_grid->viewport()->width());
         QCOMPARE(Settings().GetInt(ModelKey(kSetXRotation)), -45);
         QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(),
                  std::string("&Undo Set X Rotation to -45 degrees\tCtrl+Z"));
