@@ -226,11 +226,21 @@ void CFaceCanvas::PaintFeedback(QPainter& painter)
         return;
     const QPoint a(m_mapping.FaceToWindowX(m_anchor.x), m_mapping.FaceToWindowY(m_anchor.y));
     const QPoint c(m_mapping.FaceToWindowX(m_current.x), m_mapping.FaceToWindowY(m_current.y));
-    QPen pen(QColor(0, 0, 0), 1, Qt::DashLine);
+    // Band and drag outlines: black dashes over a white line, so that they
+    // show on dark and light artwork alike.
+    const QPen under(QColor(255, 255, 255), 1, Qt::SolidLine);
+    const QPen pen(QColor(0, 0, 0), 1, Qt::DashLine);
+    // A stroked QRect covers its width plus the pen's pixel: shrink it so
+    // that the outline ends on the corner pixel itself.
+    auto outline = [&](const QRect& r) {
+        painter.setPen(under);
+        painter.drawRect(r.adjusted(0, 0, -1, -1));
+        painter.setPen(pen);
+        painter.drawRect(r.adjusted(0, 0, -1, -1));
+    };
     painter.setBrush(Qt::NoBrush);
     if (m_step == 1) {
-        painter.setPen(pen);
-        painter.drawRect(QRect(a, c).normalized());
+        outline(QRect(a, c).normalized());
     } else if (m_step == 2 && m_dragObject) {
         // Outline of where the object goes.
         CFaceBox b;
@@ -241,18 +251,23 @@ void CFaceCanvas::PaintFeedback(QPainter& painter)
         } else {
             b = LayoutEdit::ResizeBox(*m_dragObject, m_dragHandle, m_current.x - m_anchor.x, m_current.y - m_anchor.y);
         }
-        painter.setPen(pen);
-        painter.drawRect(QRect(QPoint(m_mapping.FaceToWindowX(b.left), m_mapping.FaceToWindowY(b.top)),
-                               QPoint(m_mapping.FaceToWindowX(b.right), m_mapping.FaceToWindowY(b.bottom)))
-                             .normalized());
+        outline(QRect(QPoint(m_mapping.FaceToWindowX(b.left), m_mapping.FaceToWindowY(b.top)),
+                      QPoint(m_mapping.FaceToWindowX(b.right), m_mapping.FaceToWindowY(b.bottom)))
+                    .normalized());
     } else if (m_step == 3) {
-        painter.setPen(QPen(QColorFromColorRef(m_view->LineColour()), 1));
-        if (m_mode == kModeSegment)
+        // The outline the new object will have: rectangles span their corner
+        // pixels, ellipses keep inside their box as the painter draws them.
+        const COLORREF colour = m_view->LineColour();
+        const QRect box = QRect(a, c).normalized();
+        painter.setPen(QPen(QColorFromColorRef(colour), 1));
+        if (m_mode == kModeSegment) {
             painter.drawLine(a, c);
-        else if (m_mode == kModeEllipse)
-            painter.drawEllipse(QRect(a, c).normalized());
-        else
-            painter.drawRect(QRect(a, c).normalized());
+        } else if (m_mode == kModeEllipse) {
+            CQtLayoutPainter lp(painter, m_mapping, 100);
+            lp.Ellipse(box.left(), box.top(), box.right(), box.bottom(), nullptr, &colour, 1);
+        } else {
+            painter.drawRect(box.adjusted(0, 0, -1, -1));
+        }
     } else if (m_step == 4 && m_points.size() >= 2) {
         painter.setPen(QPen(QColorFromColorRef(m_view->LineColour()), 1));
         QPolygon poly;

@@ -94,6 +94,67 @@ private slots:
         QVERIFY(!hit || hit->handle != 8);
     }
 
+    void rubberBandShowsOnDarkArtwork()
+    {
+        // A black face: the band's outline must still be seen along its
+        // whole length, dashes and gaps alike.
+        auto product = CreateProduct("BOX");
+        for (const char* key : {"F", "L", "R", "U", "D", "G"}) {
+            auto picture = WhitePicture(200, 100);
+            picture->Clear(0);
+            product->GetOrCreateSide(key).SetPicture(std::move(picture));
+        }
+        m_frame->Document()->NewProject(std::move(product));
+        m_frame->DocumentChanged();
+        m_frame->View()->SelectTab(QStringLiteral("Front"));
+        m_frame->RunCommand(ID_ZOOM_100);
+        Grab();
+        const QPoint from = At(Canvas(), 20, 80), to = At(Canvas(), 120, 30);
+        QTest::mousePress(&Canvas(), Qt::LeftButton, {}, from);
+        QTest::mouseMove(&Canvas(), to);
+        const QImage image = Grab();
+        QTest::mouseRelease(&Canvas(), Qt::LeftButton, {}, to);
+        // Black dashes with white between them, on the top edge and the bottom.
+        for (const int y : {from.y(), to.y()}) {
+            int white = 0, black = 0;
+            for (int x = from.x() + 1; x < to.x(); ++x) {
+                const QRgb c = image.pixel(x, y) & 0xFFFFFF;
+                white += c == 0xFFFFFF ? 1 : 0;
+                black += c == 0 ? 1 : 0;
+            }
+            QVERIFY2(white > 20, qPrintable(QStringLiteral("%1 white at y %2").arg(white).arg(y)));
+            QVERIFY(black > 20);
+            QCOMPARE(white + black, to.x() - from.x() - 1);
+        }
+        // The band ends on the mouse's pixel, not one past it.
+        for (int x = from.x(); x <= to.x() + 1; ++x)
+            QCOMPARE(image.pixel(x, to.y() + 1) & 0xFFFFFF, 0u);
+        for (int y = from.y(); y <= to.y() + 1; ++y)
+            QCOMPARE(image.pixel(to.x() + 1, y) & 0xFFFFFF, 0u);
+    }
+
+    void dragFeedbackIsTheShapeThatWillBeMade()
+    {
+        // While dragging, the rectangle tool shows the outline from the press
+        // pixel to the mouse pixel inclusive, as the finished rectangle will
+        // paint; the ellipse keeps inside the box, its far edges excluded.
+        const QPoint from = At(Canvas(), 20, 80), to = At(Canvas(), 120, 30);
+        const struct {
+            int tool;
+            QRect ink;
+        } cases[] = {{ID_TOOL_RECT, QRect(from, to)}, {ID_TOOL_ELLIPSE, QRect(from, to - QPoint(1, 1))}};
+        for (const auto& c : cases) {
+            QVERIFY(m_frame->RunCommand(c.tool));
+            QTest::mousePress(&Canvas(), Qt::LeftButton, {}, from);
+            QTest::mouseMove(&Canvas(), to);
+            const QImage image = Grab();
+            QTest::mouseRelease(&Canvas(), Qt::LeftButton, {}, to);
+            const QRect face(At(Canvas(), 0, 100), At(Canvas(), 200, 0) - QPoint(1, 1));
+            QCOMPARE(InkBounds(image.copy(face)).translated(face.topLeft()), c.ink);
+            QVERIFY(m_frame->RunCommand(ID_EDIT_DELETE));  // the new object goes again
+        }
+    }
+
     void shapesKeepInsideTheirWindowRectangle()
     {
         // The painter's rectangles exclude their right and bottom edges, as
