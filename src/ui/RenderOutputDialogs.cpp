@@ -219,7 +219,9 @@ bool SaveRenderingWithDialogs(QWidget* parent, CRaster& rendering, const CAppFol
         dontExplain = dialog.DontExplainAgain();
         return ok;
     };
-    dialogs.chooseFile = [parent](const std::string& folder) -> std::optional<SSaveChoice> {
+    dialogs.chooseFile = [parent, folders](const std::string& remembered) -> std::optional<SSaveChoice> {
+        // Nothing saved yet: start in the data folder's render folder.
+        const std::string folder = remembered.empty() && folders ? folders->GetRenderFolder() : remembered;
         if (Chooser()) {
             const auto answer = Chooser()(Q(folder));
             if (!answer)

@@ -157,6 +157,18 @@ private slots:
         QCOMPARE(m_promptShown, 0);  // the commands never offer the prompt
     }
 
+    // Before anything was saved the dialog opens in the data folder's render
+    // folder, not wherever the program happened to be started.
+    void firstSaveStartsInTheRenderFolder()
+    {
+        m_folders->PutUserString("Dir", "Render To File", "");  // as on a first run
+        m_save.reset();
+        QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
+        QCOMPARE(m_chooserCalls, 1);
+        QCOMPARE(QDir(m_chooserFolder).absolutePath(),
+                 QDir(QString::fromStdString(m_folders->GetRenderFolder())).absolutePath());
+    }
+
     void explanationUntilTickedAndCancel()
     {
         m_save = std::make_pair(Path("a"), 1);
