@@ -147,8 +147,8 @@ bool CVtwinApplication::InitInstance(const QStringList& arguments, int& exitCode
     connect(m_instance.get(), &CSingleInstance::activationRequested, m_frame.get(),
             [this](const QStringList& args) {
                 m_frame->Activate();
-                if (!args.isEmpty() && m_frame->SaveModified())
-                    m_frame->OpenProject(args.first());
+                if (!args.isEmpty())
+                    m_frame->OpenWhenIdle(args.first());
             });
     if (!line.project.isEmpty())
         m_frame->OpenProject(line.project);

@@ -29,6 +29,7 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 
 // The icons live in a static library: their resource must be registered by hand.
@@ -733,6 +734,16 @@ void CMainFrame::Activate()
     show();
     raise();
     activateWindow();
+}
+
+void CMainFrame::OpenWhenIdle(const QString& path)
+{
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
+        QTimer::singleShot(250, this, [this, path]() { OpenWhenIdle(path); });
+        return;
+    }
+    if (SaveModified())
+        OpenProject(path);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

@@ -74,6 +74,10 @@ public:
 
     // Brings the window to the front (single-instance activation).
     void Activate();
+    // Opens a project another start handed over: at once when no dialog or
+    // menu is open, else as soon as it has closed, so that nothing changes
+    // the document under a running dialog.
+    void OpenWhenIdle(const QString& path);
 
     void UpdateTitle();
 

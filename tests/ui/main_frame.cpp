@@ -11,6 +11,7 @@
 #include "ui/RecentFileList.h"
 #include "ui/SingleInstance.h"
 
+#include <QDialog>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QDropEvent>
@@ -281,6 +282,31 @@ private slots:
         // Nobody listens on another key.
         CSingleInstance lonely(key + QStringLiteral("-other"));
         QVERIFY(!lonely.ForwardToRunning({}, 200));
+    }
+
+    void aHandedOverProjectWaitsForTheOpenDialog()
+    {
+        GiveBoxProduct(*m_frame);
+        const QString path = m_dir.filePath(QStringLiteral("handed.vtp"));
+        QVERIFY(m_frame->SaveProject(path));
+        GiveBoxProduct(*m_frame, 300, 150);
+        QVERIFY(m_frame->Document()->GetPathName().empty());
+        // A dialog is open (say the Properties dialog working on clones of
+        // this document's objects) when another start hands over a project.
+        QDialog dialog(m_frame.get());
+        bool openedUnderTheDialog = true;
+        QTimer::singleShot(0, &dialog, [&]() {
+            m_frame->OpenWhenIdle(path);
+            openedUnderTheDialog = !m_frame->Document()->GetPathName().empty();
+            QTimer::singleShot(400, &dialog, [&]() {
+                openedUnderTheDialog = openedUnderTheDialog || !m_frame->Document()->GetPathName().empty();
+                dialog.reject();
+            });
+        });
+        dialog.exec();
+        QVERIFY(!openedUnderTheDialog);
+        // Once the dialog has closed the project opens.
+        QTRY_COMPARE(QString::fromStdString(m_frame->Document()->GetPathName()), path);
     }
 
     void commandLineTakesTheDataFolderAndAProject()
