@@ -5,6 +5,7 @@
 #include "ui/VtwinView.h"
 #include "ui/CommandIds.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -310,6 +311,17 @@ void CFaceCanvas::focusOutEvent(QFocusEvent* event)
     if (m_step != 0 && !(QWidget::mouseGrabber() == this))
         CancelTool();
     QWidget::focusOutEvent(event);
+}
+
+void CFaceCanvas::keyPressEvent(QKeyEvent* event)
+{
+    // Escape abandons a drag or a polygon being entered, changing nothing.
+    if (event->key() == Qt::Key_Escape && m_step != 0) {
+        CancelTool();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void CFaceCanvas::leaveEvent(QEvent* event)

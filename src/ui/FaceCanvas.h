@@ -75,6 +75,7 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
     void PaintObjects(QPainter& painter);
     void PaintFeedback(QPainter& painter);

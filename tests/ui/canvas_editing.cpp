@@ -285,6 +285,15 @@ private slots:
         QCOMPARE(int(Front().GetObjectCount()), 0);
         QVERIFY(!CUndoStore::Instance().CanUndo());
 
+        // Escape abandons a polygon being entered.
+        Run(ID_TOOL_POLYGON);
+        Click(10, 10);
+        Click(60, 10);
+        QVERIFY(Canvas().IsBusy());
+        QTest::keyClick(&Canvas(), Qt::Key_Escape);
+        QVERIFY(!Canvas().IsBusy());
+        QCOMPARE(int(Front().GetObjectCount()), 0);
+
         // Points entered on one face never end up in an object of another.
         Run(ID_TOOL_POLYGON);
         Click(10, 10);
