@@ -442,6 +442,7 @@ void CMainFrame::BuildStatusBar()
 {
     QStatusBar* bar = statusBar();
     m_statusText = new QLabel(QStringLiteral("Ready"), bar);
+    m_statusText->setObjectName(QStringLiteral("statusText"));
     bar->addWidget(m_statusText, 1);
     m_progress = new QProgressBar(bar);
     m_progress->setObjectName(QStringLiteral("statusProgress"));
@@ -471,10 +472,12 @@ void CMainFrame::SetProgress(int percent, const QString& text)
         ShowStatus(QString());
         return;
     }
-    m_progress->setValue(std::clamp(percent, 0, 100));
-    m_progress->show();
+    // Text first, then the bar: whoever watches the bar sees the step it
+    // belongs to.
     if (!text.isEmpty())
         ShowStatus(text);
+    m_progress->show();
+    m_progress->setValue(std::clamp(percent, 0, 100));
 }
 
 void CMainFrame::SetFullMenus(bool full)

@@ -25,6 +25,7 @@
 #include <QLabel>
 #include <QCursor>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QToolButton>
 #include <QRadioButton>
 
@@ -358,6 +359,31 @@ private slots:
         // The selection comes back with the objects.
         QCOMPARE(Front().GetObject(1)->GetSelection(), kSelectDominant);
         QCOMPARE(Front().GetObject(0)->GetSelection(), kSelectOn);
+    }
+
+    void renderingShowsItsProgressInTheStatusBar()
+    {
+        QProgressBar* bar = m_frame->ProgressBar();
+        auto* status = m_frame->findChild<QLabel*>(QStringLiteral("statusText"));
+        QVERIFY(status);
+        QList<int> values;
+        QStringList texts;
+        connect(bar, &QProgressBar::valueChanged, this, [&](int v) {
+            values << v;
+            texts << status->text();
+            QVERIFY(bar->isVisible());
+        });
+        Run(ID_TAB_RENDER);
+        QVERIFY(!m_frame->View()->RenderPage()->Picture().isNull());
+        QVERIFY(values.size() >= 3);
+        // The percentage only grows, and each step says what is being done.
+        for (int i = 1; i < values.size(); ++i)
+            QVERIFY(values[i] >= values[i - 1]);
+        for (const QString& t : texts)
+            QVERIFY2(t.startsWith(QLatin1String("Please wait - ")), qPrintable(t));
+        // Afterwards the bar is gone and the status bar is idle again.
+        QVERIFY(!bar->isVisible());
+        QCOMPARE(status->text(), QStringLiteral("Ready"));
     }
 
     void clickOnTheRenderingMovesTheLensFlare()
