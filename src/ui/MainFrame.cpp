@@ -732,8 +732,10 @@ void CMainFrame::OnAbout()
 
 void CMainFrame::Activate()
 {
+    // Restore from the task bar into the state it had before, maximised
+    // included (showNormal would drop that).
     if (isMinimized())
-        showNormal();
+        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     show();
     raise();
     activateWindow();

@@ -284,6 +284,17 @@ private slots:
         QVERIFY(!lonely.ForwardToRunning({}, 200));
     }
 
+    void activationRestoresAMinimisedWindowAsItWas()
+    {
+        m_frame->showMaximized();
+        m_frame->showMinimized();
+        QVERIFY(m_frame->isMinimized());
+        m_frame->Activate();
+        QVERIFY(!m_frame->isMinimized());
+        QVERIFY(m_frame->isMaximized());
+        QVERIFY(m_frame->isVisible());
+    }
+
     void aHandedOverProjectWaitsForTheOpenDialog()
     {
         GiveBoxProduct(*m_frame);
