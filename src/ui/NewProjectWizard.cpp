@@ -8,6 +8,7 @@
 #include "catalogue/WizardPages.h"
 #include "image/PictureLoader.h"
 #include "image/Raster.h"
+#include "properties/Appearance.h"
 #include "properties/PageChecks.h"
 #include "properties/SettingTable.h"
 #include "ui/ColorButton.h"
@@ -15,6 +16,7 @@
 #include "ui/GridEditors.h"
 #include "ui/MessageBox.h"
 #include "ui/PictureLibraryDialog.h"
+#include "ui/RasterImage.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -32,7 +34,6 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSlider>
-#include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QVBoxLayout>
@@ -243,8 +244,10 @@ public:
         scaleLabel->setBuddy(m_scale);
         form->addWidget(scaleLabel, 0, 2);
         form->addWidget(m_scale, 0, 3);
-        m_variant = new QSpinBox(this);
+        // Patterns and gradients are chosen by their look, not by number.
+        m_variant = new QComboBox(this);
         m_variant->setObjectName(QStringLiteral("variant"));
+        m_variant->setIconSize(QSize(kVariantIcon, kVariantIcon));
         form->addWidget(m_variant, 0, 4);
 
         m_colour1 = ColourButton(QStringLiteral("Color &1"), 0xFFFFFF, QStringLiteral("color1"), this);
@@ -255,7 +258,10 @@ public:
             const std::uint32_t a = m_colour1->Color();
             m_colour1->SetColor(m_colour2->Color());
             m_colour2->SetColor(a);
+            FillVariants();
         });
+        connect(m_colour1, &CColorButton::colorChosen, this, [this](std::uint32_t) { FillVariants(); });
+        connect(m_colour2, &CColorButton::colorChosen, this, [this](std::uint32_t) { FillVariants(); });
         form->addWidget(m_colour1, 1, 0, 1, 2);
         form->addWidget(swap, 1, 2);
         form->addWidget(m_colour2, 1, 3, 1, 2);
@@ -285,8 +291,13 @@ public:
         layout->addLayout(form);
 
         m_textures = ThumbnailList(QStringLiteral("textures"), this);
-        for (const std::string& file : ListFolderFiles(folders.GetInternalFolder(), "dtx_*.bmp"))
+        int cell = m_textures->gridSize().width();
+        for (const std::string& file : ListFolderFiles(folders.GetInternalFolder(), "dtx_*.bmp")) {
             AddThumbnail(m_textures, Q(file), Q(file), Q(folders.GetInternalFolder() + file));
+            // File names have no spaces to wrap at: the cells grow to show them whole.
+            cell = std::max(cell, m_textures->fontMetrics().horizontalAdvance(Q(file)) + 12);
+        }
+        m_textures->setGridSize(QSize(cell, m_textures->gridSize().height()));
         layout->addWidget(m_textures, 1);
 
         connect(m_style, qOverload<int>(&QComboBox::currentIndexChanged), this, [this](int) { UpdateStyle(); });
@@ -326,10 +337,10 @@ public:
                 a.textureFile = ChosenKey(m_textures).toStdString();
                 a.textureScale = m_scale->currentData().toInt();
             } else if (a.type == 4) {
-                a.pattern = m_variant->value();
+                a.pattern = m_variant->currentData().toInt();
                 a.patternCell = m_scale->currentData().toInt();
             } else if (a.type == 2) {
-                a.gradientStyle = m_variant->value();
+                a.gradientStyle = m_variant->currentData().toInt();
             }
         }
         if (m_letter == 'G')
@@ -375,16 +386,47 @@ private:
             m_scale->addItem(QString::fromLatin1(v.name), v.value);
         m_scale->setEnabled(type == 3 || type == 4);
         m_variant->setVisible(type == 2 || type == 4);
-        if (type == 4) {
-            m_variant->setRange(131, 193);
-            m_variant->setToolTip(QStringLiteral("Pattern"));
-        } else {
-            m_variant->setRange(0, 31);
-            m_variant->setToolTip(QStringLiteral("Gradient"));
-        }
+        m_variant->setToolTip(type == 4 ? QStringLiteral("Pattern") : QStringLiteral("Gradient"));
+        FillVariants();
         m_colour2->setEnabled(type == 2 || type == 4);
         m_textures->setEnabled(type == 3);
     }
+
+    // The pattern or gradient list, each entry drawn in the two colours; the
+    // entry chosen so far stays chosen.
+    void FillVariants()
+    {
+        const int type = m_style->currentData().toInt();
+        if (type != 2 && type != 4)
+            return;
+        const bool samelist = m_variantType == type;
+        const int chosen = samelist ? m_variant->currentIndex() : 0;
+        m_variantType = type;
+        m_variant->clear();
+        const COLORREF c1 = m_colour1->Color(), c2 = m_colour2->Color();
+        CRaster sample;
+        if (!sample.Create(kVariantIcon, kVariantIcon, 24))
+            return;
+        if (type == 4) {
+            // The program's pattern bitmaps: 131 and 144 .. 193.
+            for (int number = 131; number <= 193; ++number) {
+                if (!PaintPattern(sample, number, 2, c1, c2))
+                    continue;
+                m_variant->addItem(QIcon(QPixmap::fromImage(RasterToQImage(sample))), QString::number(number), number);
+            }
+        } else {
+            // Styles 16 .. 31 are 0 .. 15 with the colours exchanged.
+            for (int style = 0; style < 32; ++style) {
+                PaintGradient(sample, style, c1, c2);
+                m_variant->addItem(QIcon(QPixmap::fromImage(RasterToQImage(sample))), QString::number(style + 1),
+                                   style);
+            }
+        }
+        m_variant->setCurrentIndex(std::clamp(chosen, 0, m_variant->count() - 1));
+    }
+
+    static constexpr int kVariantIcon = 24;  // pixels
+    int m_variantType = -1;
 
     char m_letter;
     const CAppFolders& m_folders;
@@ -393,7 +435,7 @@ private:
     int m_fit = 0;                   // the last fitting answer, offered again
     QComboBox* m_style = nullptr;
     QComboBox* m_scale = nullptr;
-    QSpinBox* m_variant = nullptr;
+    QComboBox* m_variant = nullptr;
     CColorButton* m_colour1 = nullptr;
     CColorButton* m_colour2 = nullptr;
     QLineEdit* m_file = nullptr;
@@ -549,8 +591,14 @@ public:
         m_width->setObjectName(QStringLiteral("renderWidth"));
         m_height = new QLineEdit(QStringLiteral("400"), box);
         m_height->setObjectName(QStringLiteral("renderHeight"));
-        form->addRow(QStringLiteral("&Width"), m_width);
-        form->addRow(QStringLiteral("&Height"), m_height);
+        for (const auto& [text, field] : {std::pair{"&Width", m_width}, std::pair{"&Height", m_height}}) {
+            auto* row = new QHBoxLayout;
+            row->addWidget(field);
+            row->addWidget(new QLabel(QStringLiteral("pixels"), box));
+            auto* label = new QLabel(QString::fromLatin1(text), box);
+            label->setBuddy(field);
+            form->addRow(label, row);
+        }
         layout->addWidget(box);
         m_note = new QLabel(QString::fromLatin1(kBackRenderFixedNote), this);
         m_note->setWordWrap(true);

@@ -9,6 +9,7 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/InstalledData.h"
 #include "catalogue/Setup.h"
+#include "properties/Appearance.h"
 #include "properties/SettingTable.h"
 #include "ui/NewProjectWizard.h"
 #include "ui/PropertyGrid.h"
@@ -361,6 +362,49 @@ private slots:
         QVERIFY(noIsDefault);
         QVERIFY(stayed);
         QVERIFY(widthFocused);
+    }
+
+    // The side page offers the program's patterns by their look (no number
+    // without a bitmap), and the texture names fit their cells.
+    void sidePageChoosesRealPatternsAndShowsTextureNames()
+    {
+        const CatalogueEntry* entry = EntryOfKind("CARD");
+        QVERIFY(entry);
+        int patterns = 0, missing = 0, gradients = 0, clipped = 0, textures = 0;
+        int storedPattern = 0;
+        QVERIFY(!RunNew(*entry, [&](CNewProjectWizard& w) {
+            while (w.CurrentPage()->Title() != QLatin1String("Front's Appearance"))
+                if (!w.Next())
+                    return false;
+            QWidget* page = w.CurrentPage();
+            auto* style = page->findChild<QComboBox*>(QStringLiteral("style"));
+            auto* variant = page->findChild<QComboBox*>(QStringLiteral("variant"));
+            auto* list = page->findChild<QListWidget*>(QStringLiteral("textures"));
+            if (!style || !variant || !list)
+                return false;
+            style->setCurrentIndex(style->findText(QStringLiteral("Gradient")));
+            gradients = variant->count();
+            style->setCurrentIndex(style->findText(QStringLiteral("Pattern")));
+            patterns = variant->count();
+            for (int i = 0; i < variant->count(); ++i)
+                if (!GetPatternBitmap(variant->itemData(i).toInt()))
+                    ++missing;
+            variant->setCurrentIndex(variant->findData(177));
+            textures = list->count();
+            for (int i = 0; i < list->count(); ++i)
+                if (list->fontMetrics().horizontalAdvance(list->item(i)->text()) > list->gridSize().width() - 4)
+                    ++clipped;
+            if (!w.Next())
+                return false;
+            storedPattern = w.Answers().sides.at('F').pattern;
+            return false;
+        }));
+        QCOMPARE(gradients, 32);   // 16 shapes, each with the colours either way round
+        QCOMPARE(patterns, 51);    // 131 and 144 .. 193
+        QCOMPARE(missing, 0);
+        QCOMPARE(storedPattern, 177);
+        QVERIFY(textures > 0);
+        QCOMPARE(clipped, 0);
     }
 };
 
