@@ -29,7 +29,11 @@ void CFaceCanvas::SetFace(const std::string& name, const QImage& picture)
     // A drag or point entry belongs to the face it started on.
     CancelTool();
     m_faceName = name;
-    m_picture = picture;
+    // The raster engine stretches 32-bit pictures about four times faster
+    // than packed 24-bit ones; convert once here rather than at every paint.
+    m_picture = picture.format() == QImage::Format_RGB32 || picture.isNull()
+                    ? picture
+                    : picture.convertToFormat(QImage::Format_RGB32);
     UpdateMapping();
     update();
 }
