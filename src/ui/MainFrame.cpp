@@ -779,8 +779,10 @@ void CMainFrame::dropEvent(QDropEvent* event)
             continue;
         event->acceptProposedAction();
         activateWindow();
-        if (SaveModified())
-            OpenProject(url.toLocalFile());
+        // The drop returns first: a question or message shown inside it would
+        // hold the program the file came from until the user answers.
+        const QString path = url.toLocalFile();
+        QTimer::singleShot(0, this, [this, path]() { OpenWhenIdle(path); });
         return;
     }
 }

@@ -260,9 +260,15 @@ private slots:
         QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(m_frame.get(), &enter);
         QVERIFY(enter.isAccepted());
+        m_frame->View()->MarkModified();
+        m_messages.answer = EAnswer::No;
         QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(m_frame.get(), &drop);
-        QVERIFY(!m_frame->View()->TabNames().contains(QStringLiteral("Spine")));
+        QVERIFY(drop.isAccepted());
+        // The save question comes after the drop has returned to its source.
+        QVERIFY(m_messages.questions.isEmpty());
+        QTRY_COMPARE(m_messages.questions.size(), 1);
+        QTRY_VERIFY(!m_frame->View()->TabNames().contains(QStringLiteral("Spine")));
         QCOMPARE(m_frame->windowTitle(), QStringLiteral("dropped.vtp - Vantorel"));
     }
 
