@@ -283,11 +283,16 @@ bool CPropertyGrid::RunEditor(QDialog& editor, int rowIndex)
         // The rows are painted across the whole viewport (whatever width the
         // item rectangle reports), so the value column is measured there too.
         // A track bar needs the room of the whole row; the other editors take
-        // the value column and leave the label in sight.
+        // the value column and leave the label in sight, reaching further left
+        // only when their controls would not fit.
         const QRect r = visualItemRect(it);
         const int width = viewport()->width();
         const auto* inPlace = qobject_cast<const CInPlaceEditor*>(&editor);
-        const int left = inPlace && inPlace->Mode() == CInPlaceEditor::EMode::Slider ? 0 : width * 7 / 10;
+        int left = width * 7 / 10;
+        if (inPlace && inPlace->Mode() == CInPlaceEditor::EMode::Slider)
+            left = 0;
+        else
+            left = std::clamp(width - editor.minimumSizeHint().width(), 0, left);
         const QPoint topLeft = viewport()->mapToGlobal(QPoint(left, r.top()));
         editor.setGeometry(QRect(topLeft, QSize(width - left, r.height())));
     }

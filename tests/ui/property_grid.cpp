@@ -317,9 +317,16 @@ private slots:
         QCOMPARE(m_messages.messages.value(0), QStringLiteral("Shadows can not be white."));
         QCOMPARE(Settings().GetInt(ModelKey(kSetShadowColor)), 0x808080);
 
-        Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetColour(0xFEFFFF); });
+        // The colour button and its OK button both fit in the editor.
+        int editorWidth = 0, needed = 0;
+        Answer([&](QDialog& d) {
+            editorWidth = d.geometry().width();
+            needed = d.minimumSizeHint().width();
+            static_cast<CInPlaceEditor&>(d).SetColour(0xFEFFFF);
+        });
         m_grid->EditRow(m_grid->FindRow("Color", "Shadows"));
         QVERIFY(m_lastClosed);
+        QVERIFY2(editorWidth >= needed, qPrintable(QStringLiteral("%1 < %2").arg(editorWidth).arg(needed)));
         QCOMPARE(Settings().GetInt(ModelKey(kSetShadowColor)), 0xFEFFFF);
         QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(), std::string("&Undo Modify Shadow Color\tCtrl+Z"));
 
