@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 #include <QWheelEvent>
 #include <cmath>
 
@@ -56,7 +57,15 @@ double CFaceCanvas::Scale() const
 
 void CFaceCanvas::UpdateMapping()
 {
+    const CZoomEntry* before = m_faceName.empty() ? nullptr : m_view->ZoomMap().Find(m_faceName);
+    const std::uint32_t oldZoom = before ? before->zoom : 0;
     const double s = Scale();
+    if (const CZoomEntry* after = m_faceName.empty() ? nullptr : m_view->ZoomMap().Find(m_faceName);
+        after && after->fit && after->zoom != oldZoom) {
+        // A fitted face changed its zoom with the window's size: the status
+        // bar and the Custom Zoom entry show the new one (after this paint).
+        QTimer::singleShot(0, m_view, [view = m_view]() { emit view->commandStateChanged(); });
+    }
     if (s <= 0.0) {
         m_mapping = CFaceMapping();
         m_mapping.SetEdges(0, 0, 0, 0, width(), height());

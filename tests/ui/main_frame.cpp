@@ -135,6 +135,21 @@ private slots:
         QCOMPARE(e.Percent(), 10);
     }
 
+    void aFittedZoomFollowsTheWindowSize()
+    {
+        GiveBoxProduct(*m_frame, 400, 300);
+        QVERIFY(m_frame->RunCommand(ID_ZOOM_FIT));
+        QApplication::processEvents();
+        const CZoomEntry* entry = m_frame->View()->ZoomMap().Find("Front");
+        QVERIFY(entry && entry->fit);
+        const int before = entry->Percent();
+        m_frame->resize(800, 600);
+        QTRY_VERIFY(entry->Percent() != before);
+        // The menu text and the status bar follow without another command.
+        QTRY_COMPARE(m_frame->Action(ID_ZOOM_CUSTOM)->text(),
+                     QStringLiteral("&Custom Zoom (%1%)...").arg(entry->Percent()));
+    }
+
     void customZoomDialogValidatesItsField()
     {
         struct SCase {
