@@ -743,7 +743,7 @@ void CMainFrame::Activate()
 
 void CMainFrame::OpenWhenIdle(const QString& path)
 {
-    if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget() || m_view->IsRendering()) {
         QTimer::singleShot(250, this, [this, path]() { OpenWhenIdle(path); });
         return;
     }

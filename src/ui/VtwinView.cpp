@@ -516,7 +516,9 @@ void CVtwinView::RefreshPicture()
     CRenderPage* page = render ? m_renderPage : m_layoutPage;
     const char* code = render ? "z" : "x";
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_rendering = true;
     const bool ok = m_pipeline->Render(code, *product);
+    m_rendering = false;
     QApplication::restoreOverrideCursor();
     m_frame->SetProgress(-1);
     const CSide* side = product->FindSidePtr(code);

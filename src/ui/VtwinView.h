@@ -69,6 +69,9 @@ public:
 
     // Brings the picture of the "Layout" or "Render" tab up to date and shows it.
     void RefreshPicture();
+    // True while a render runs (it lets timers and sockets through to keep
+    // the status bar alive; nothing may replace the document meanwhile).
+    bool IsRendering() const { return m_rendering; }
     CRenderPage* RenderPage() const { return m_renderPage; }
     CRenderPage* LayoutPage() const { return m_layoutPage; }
     CRenderPipeline& Pipeline() { return *m_pipeline; }
@@ -159,5 +162,6 @@ private:
     CZoomMap m_zoom;
     FacePictureSource m_facePicture;
     bool m_building = false;
+    bool m_rendering = false;
     CVtwinDoc* m_doc = nullptr;
 };

@@ -9,11 +9,13 @@
 #include "ui/CommandIds.h"
 #include "ui/CustomZoomDialog.h"
 #include "ui/RecentFileList.h"
+#include "ui/RenderPage.h"
 #include "ui/SingleInstance.h"
 
 #include <QDialog>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QDropEvent>
 #include <QUrl>
 #include <QMenuBar>
@@ -338,6 +340,30 @@ private slots:
         dialog.exec();
         QVERIFY(!openedUnderTheDialog);
         // Once the dialog has closed the project opens.
+        QTRY_COMPARE(QString::fromStdString(m_frame->Document()->GetPathName()), path);
+    }
+
+    void aHandedOverProjectWaitsForARenderToEnd()
+    {
+        GiveBoxProduct(*m_frame);
+        const QString path = m_dir.filePath(QStringLiteral("later.vtp"));
+        QVERIFY(m_frame->SaveProject(path));
+        GiveBoxProduct(*m_frame, 300, 150);
+        const CProduct* rendered = m_frame->Document()->GetProduct();
+        // The request arrives while the render lets events through for its
+        // progress display.
+        bool asked = false, replacedDuringRender = false;
+        connect(m_frame->ProgressBar(), &QProgressBar::valueChanged, this, [&]() {
+            if (!asked) {
+                asked = true;
+                m_frame->OpenWhenIdle(path);
+            }
+            replacedDuringRender = replacedDuringRender || m_frame->Document()->GetProduct() != rendered;
+        });
+        QVERIFY(m_frame->RunCommand(ID_TAB_RENDER));
+        QVERIFY(asked);
+        QVERIFY(!replacedDuringRender);
+        QVERIFY(!m_frame->View()->RenderPage()->Picture().isNull());
         QTRY_COMPARE(QString::fromStdString(m_frame->Document()->GetPathName()), path);
     }
 
