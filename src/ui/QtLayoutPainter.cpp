@@ -58,13 +58,17 @@ void CQtLayoutPainter::Ellipse(int left, int top, int right, int bottom, const C
     // pixel of each axis. (An integer QRect would stroke one pixel past its
     // width, and the aliased filler overshoots flat arcs of such ellipses.)
     // Below three pixels the centre path degenerates; the integer form is
-    // exact there. The clip guards the rectangle either way.
+    // exact there. A one-pixel outline is clipped to the rectangle as a
+    // guard; a wider one (high zoom) stays centred on that path, half of it
+    // outside, as wide pens are.
     const int l = std::min(left, right), r = std::max(left, right);
     const int t = std::min(top, bottom), b = std::max(top, bottom);
     if (r - l < 1 || b - t < 1)
         return;
+    const bool wide = pen && width > 1;
     m_painter.save();
-    m_painter.setClipRect(QRect(l, t, r - l, b - t), Qt::IntersectClip);
+    if (!wide)
+        m_painter.setClipRect(QRect(l, t, r - l, b - t), Qt::IntersectClip);
     if (r - l < 3 || b - t < 3)
         m_painter.drawEllipse(QRect(l, t, r - l - 1, b - t - 1));
     else

@@ -182,6 +182,22 @@ private slots:
             }
             QCOMPARE(InkBounds(image), QRect(10, 10, size.width(), size.height()));
         }
+        // A wide outline (zoom 400 %: four pixels) is centred on the same
+        // path, so it reaches as far past the left and top edges as past the
+        // right and bottom ones, and is not cut off.
+        QImage image(140, 90, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter p(&image);
+            CFaceMapping mapping;
+            mapping.SetEdges(0, 90, 140, 0, 140, 90);
+            CQtLayoutPainter painter(p, mapping, 400);
+            painter.Ellipse(20, 20, 100, 60, nullptr, &black, 4);
+        }
+        const QRect ink = InkBounds(image);
+        QVERIFY2(ink.left() < 20 && ink.top() < 20, "the outer half of the pen is missing");
+        QCOMPARE(20 - ink.left(), ink.right() - 99);
+        QCOMPARE(20 - ink.top(), ink.bottom() - 59);
     }
 
     void translucentPicturesAreFlattenedOnWhite()
