@@ -543,9 +543,11 @@ void CPropertyGrid::ApplyMask(unsigned mask)
     // the one the face tab is showing.
     if ((mask & (kUpdateCDImage | kUpdateBackground)) && m_view->IsFaceTabShown())
         m_view->RefreshCurrentTab();
+    // The grid shows the edit before the new picture is made: a Rendering
+    // Complete prompt may come up over both.
+    Rebuild();
     m_view->RefreshPicture();
     emit m_view->commandStateChanged();
-    Rebuild();
 }
 
 // ---- installation ------------------------------------------------------------------------

@@ -16,6 +16,7 @@
 #include "ui/GridEditors.h"
 #include "ui/GridRows.h"
 #include "ui/PropertyGrid.h"
+#include "ui/RenderOutputDialogs.h"
 #include "ui/RenderPage.h"
 #include "ui/SettingEditRecord.h"
 
@@ -567,6 +568,36 @@ private slots:
         QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("CD-ROM"));
         QCOMPARE(m_frame->View()->Canvas()->Picture().pixel(8, 8), qRgb(255, 0, 0));
         m_frame->SetFolders(nullptr);
+    }
+
+    // When an edit brings a new rendering and the Rendering Complete prompt
+    // comes up, the grid beside it already shows the edit.
+    void gridIsCurrentWhenThePromptAppears()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        std::string error;
+        std::optional<CAppFolders> folders = CAppFolders::Create(dir.path().toStdString(), error);
+        QVERIFY2(folders, error.c_str());
+        QStringList seen;
+        SetRenderDialogHooks(
+            [&](QDialog&) {
+                seen << QString::fromStdString(m_grid->Row(m_grid->FindRow("Bevel", "Bevel")).value);
+                seen << (m_grid->FindRow("Style", "Bevel") >= 0 ? QStringLiteral("Style") : QString());
+                return 2;
+            },
+            nullptr);
+        m_frame->SetFolders(&*folders);
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        seen.clear();  // the first rendering's prompt
+        Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetChoiceIndex(0); });  // Yes
+        m_grid->EditRow(m_grid->FindRow("Bevel", "Bevel"));
+        SetRenderDialogHooks(nullptr, nullptr);
+        m_frame->SetFolders(nullptr);
+        QCOMPARE(Settings().GetInt(ModelKey(kSetBevel)), 1);
+        QVERIFY(!seen.isEmpty());
+        QCOMPARE(seen.value(0), QStringLiteral("Yes"));
+        QCOMPARE(seen.value(1), QStringLiteral("Style"));
     }
 };
 
