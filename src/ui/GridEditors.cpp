@@ -44,7 +44,13 @@ CInPlaceEditor::CInPlaceEditor(EMode mode, const QString& editLabel, QWidget* pa
     case EMode::Choice:
         m_combo = new QComboBox(this);
         layout->addWidget(m_combo);
-        connect(m_combo, qOverload<int>(&QComboBox::activated), this, [this](int) { accept(); });
+        // A choice from the open list is taken at once; arrow keys on the
+        // closed list only move through the names, Enter takes the one shown.
+        m_combo->installEventFilter(this);
+        connect(m_combo, qOverload<int>(&QComboBox::activated), this, [this](int) {
+            if (!m_keyStepping)
+                accept();
+        });
         break;
     case EMode::Colour:
         m_colour = new CColorButton(QIcon(), editLabel, this);
@@ -145,6 +151,25 @@ void CInPlaceEditor::UpdateSliderText()
 {
     if (m_sliderText)
         m_sliderText->setText(QString::number(SliderValue()));
+}
+
+bool CInPlaceEditor::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_combo && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            accept();
+            return true;
+        }
+        if (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp || key == Qt::Key_PageDown ||
+            key == Qt::Key_Home || key == Qt::Key_End) {
+            m_keyStepping = true;
+            m_combo->event(event);
+            m_keyStepping = false;
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void CInPlaceEditor::accept()

@@ -54,8 +54,12 @@ public:
 
     void accept() override;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void UpdateSliderText();
+    bool m_keyStepping = false;  // an arrow key is moving through the closed list
 
     EMode m_mode;
     QString m_label;

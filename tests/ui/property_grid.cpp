@@ -20,6 +20,7 @@
 #include "ui/RenderPage.h"
 #include "ui/SettingEditRecord.h"
 
+#include <QComboBox>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QSlider>
@@ -598,6 +599,28 @@ private slots:
         QVERIFY(!seen.isEmpty());
         QCOMPARE(seen.value(0), QStringLiteral("Yes"));
         QCOMPARE(seen.value(1), QStringLiteral("Style"));
+    }
+
+    // Arrow keys on the closed choice list move through the names without
+    // ending the edit; Enter takes the one shown.
+    void choiceEditorStepsWithArrowKeys()
+    {
+        CInPlaceEditor editor(CInPlaceEditor::EMode::Choice, QStringLiteral("Bevel Style"));
+        editor.SetChoices({QStringLiteral("Buttonize"), QStringLiteral("Color Fade"), QStringLiteral("Indent")},
+                          QStringLiteral("Buttonize"));
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor));
+        auto* combo = editor.findChild<QComboBox*>();
+        QVERIFY(combo);
+        QTest::keyClick(combo, Qt::Key_Down);
+        QTest::keyClick(combo, Qt::Key_Down);
+        QCOMPARE(editor.ChoiceIndex(), 2);
+        QVERIFY(editor.isVisible());
+        QCOMPARE(editor.result(), int(QDialog::Rejected));
+        QTest::keyClick(combo, Qt::Key_Up);
+        QTest::keyClick(combo, Qt::Key_Return);
+        QCOMPARE(editor.result(), int(QDialog::Accepted));
+        QCOMPARE(editor.Choice(), QStringLiteral("Color Fade"));
     }
 };
 
