@@ -226,8 +226,13 @@ void CPropertyGrid::Rebuild()
         it->setData(Qt::DisplayRole, Q(row.label));  // for accessibility and item lookup
         it->setSizeHint(QSize(0, CGridRowDelegate::kRowHeight));
         // A narrow grid cuts long values; the tip shows them whole.
-        if (row.type == "Str" || row.type == "Int" || row.type == "Bool")
+        if (row.type == "Str" || row.type == "Int" || row.type == "Bool") {
             it->setData(Qt::ToolTipRole, Q(row.label + ": " + row.value));
+        } else if (row.kind == 'C') {
+            const std::uint32_t c = ParseNumber(row.value);
+            it->setData(Qt::ToolTipRole, Q(row.label) + QString::asprintf(": R=%d G=%d B=%d", int(c & 0xFF),
+                                                                          int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)));
+        }
         if (row.IsHead())
             it->setFlags(Qt::ItemIsEnabled);
     }

@@ -343,6 +343,16 @@ private slots:
         QCOMPARE(Settings().GetInt(ModelKey(kSetColorEffectColor)), 0x00FF00);
     }
 
+    // A narrow grid cuts the colour text; its tip gives the three channels whole.
+    void colourRowsExplainThemselvesInTheirTips()
+    {
+        SetM(Product(), kSetShadowColor, 0x30CC00);  // red 0, green 204, blue 48
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        const int row = m_grid->FindRow("Color", "Shadows");
+        QVERIFY(row >= 0);
+        QCOMPARE(m_grid->item(row)->toolTip(), QStringLiteral("Color: R=0 G=204 B=48"));
+    }
+
     void lightsDialogCountsTheLights()
     {
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
