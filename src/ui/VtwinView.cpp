@@ -712,11 +712,12 @@ QMenu* CVtwinView::BuildContextMenu()
         for (int id : {ID_SAME_WIDTH, ID_SAME_HEIGHT, ID_SAME_SIZE})
             add(same, id);
     }
+    // The short edit menu's order: ..., Ordering, Properties, Rotate.
+    menu->addSeparator();
+    add(menu, ID_OBJECT_PROPERTIES);
     QMenu* rotate = menu->addMenu(QStringLiteral("Ro&tate"));
     add(rotate, ID_ROTATE_LEFT);
     add(rotate, ID_ROTATE_RIGHT);
-    menu->addSeparator();
-    add(menu, ID_OBJECT_PROPERTIES);
     return menu;
 }
 

@@ -683,13 +683,21 @@ private slots:
         };
         std::unique_ptr<QMenu> one(m_frame->View()->BuildContextMenu());
         QVERIFY(one);
-        QVERIFY(!titles(one.get()).contains(QStringLiteral("&Align")));
-        QVERIFY(titles(one.get()).contains(QStringLiteral("Ro&tate")));
+        // One object: the short edit menu, in its order.
+        const QStringList shortMenu = {QStringLiteral("Cu&t"),        QStringLiteral("&Copy"),
+                                       QStringLiteral("&Delete"),     QStringLiteral("D&uplicate"),
+                                       QStringLiteral("C&enter in Image"), QStringLiteral("&Nudge"),
+                                       QStringLiteral("&Ordering"),   QStringLiteral("P&roperties..."),
+                                       QStringLiteral("Ro&tate")};
+        QCOMPARE(titles(one.get()), shortMenu);
         DrawRect(50, 90, 80, 60);
         DragFace(5, 95, 90, 55);
         std::unique_ptr<QMenu> two(m_frame->View()->BuildContextMenu());
-        QVERIFY(titles(two.get()).contains(QStringLiteral("&Align")));
-        QVERIFY(titles(two.get()).contains(QStringLiteral("&Make Same Size")));
+        // Several: Align and Make Same Size join it after Ordering.
+        QStringList longMenu = shortMenu;
+        longMenu.insert(7, QStringLiteral("&Make Same Size"));
+        longMenu.insert(7, QStringLiteral("&Align"));
+        QCOMPARE(titles(two.get()), longMenu);
     }
 
     void colourPaletteDropsFromItsButtonOrAtTheMouse()
