@@ -34,13 +34,15 @@ bool CVtwinApplication::notify(QObject* receiver, QEvent* event)
         ShowMessage(activeWindow(), QStringLiteral("Out of memory"), EMessageIcon::Error);
     } catch (const std::exception& e) {
         ShowMessage(activeWindow(),
-                    QStringLiteral("The command could not be completed:\n\n%1\n\nYour project is unchanged.")
+                    QStringLiteral("The command could not be completed:\n\n%1\n\nYour project is still open. If the "
+                                   "last change looks wrong, undo it before you save.")
                         .arg(QString::fromLocal8Bit(e.what())),
                     EMessageIcon::Error);
     } catch (...) {
         ShowMessage(activeWindow(),
                     QStringLiteral("The command could not be completed because of an unexpected error.\n\n"
-                                   "Your project is unchanged."),
+                                   "Your project is still open. If the last change looks wrong, undo it "
+                                   "before you save."),
                     EMessageIcon::Error);
     }
     return false;
@@ -87,7 +89,11 @@ bool RunSetup(const CAppFolders& folders)
     options.installedDataFolder = InstalledDataFolder().toStdString();
     CSetupDialog dialog(folders, options);
     if (dialog.exec() != QDialog::Accepted) {
-        ShowMessage(nullptr, dialog.FailureMessage(), EMessageIcon::Error);
+        ShowMessage(nullptr,
+                    dialog.FailureMessage().isEmpty()
+                        ? QStringLiteral("Vantorel could not prepare its data files. Please run Vantorel again.")
+                        : dialog.FailureMessage(),
+                    EMessageIcon::Error);
         return false;
     }
     return true;
