@@ -1,10 +1,17 @@
 #include "ui/PictureLibraryDialog.h"
 
 #include "app/AppFolders.h"
+#include "app/IniFile.h"
+#include "image/PictureLoader.h"
+#include "image/Raster.h"
 #include "ui/GridEditors.h"
 #include "ui/MessageBox.h"
 
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QSignalBlocker>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QListWidget>
@@ -13,8 +20,16 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+CPictureLibraryDialog::FolderChooser& FolderChooserSlot()
+{
+    static CPictureLibraryDialog::FolderChooser chooser;
+    return chooser;
+}
 
 // Tree text of a library folder: its last name.
 QString FolderText(const std::string& folder)
@@ -51,8 +66,10 @@ CPictureLibraryDialog::CPictureLibraryDialog(const CAppFolders& folders, QWidget
     auto* buttons = new QHBoxLayout;
     m_info = new QPushButton(QStringLiteral("&Image Info..."), this);
     auto* more = new QPushButton(QStringLiteral("&Get More Images"), this);
+    auto* generate = new QPushButton(QStringLiteral("Gen &Library"), this);
     buttons->addWidget(m_info);
     buttons->addWidget(more);
+    buttons->addWidget(generate);
     buttons->addStretch(1);
     auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->addWidget(box);
@@ -62,21 +79,18 @@ CPictureLibraryDialog::CPictureLibraryDialog(const CAppFolders& folders, QWidget
     connect(m_info, &QPushButton::clicked, this, &CPictureLibraryDialog::ShowInfo);
     connect(more, &QPushButton::clicked, this,
             [] { QDesktopServices::openUrl(QUrl(QStringLiteral("https://www.vantorel.com/library.php"))); });
+    connect(generate, &QPushButton::clicked, this, [this] {
+        const QString folder = FolderChooserSlot()
+                                   ? FolderChooserSlot()()
+                                   : QFileDialog::getExistingDirectory(this, QStringLiteral("Gen Library"),
+                                                                       Q(m_folders.GetImagesFolder()));
+        if (!folder.isEmpty())
+            GenerateLibrary(folder);
+    });
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem*) { accept(); });
     connect(m_list, &QListWidget::itemSelectionChanged, this,
             [this] { m_info->setEnabled(!m_list->selectedItems().isEmpty()); });
 
-    const CLibraryTreeState state(folders.UserSettings());
-    const std::string remembered = state.GetSelection();
-    QTreeWidgetItem* select = nullptr;
-    for (const std::string& folder :
-         ReadLibraryList(folders.GetInternalFolder() + kLibraryListFileName)) {
-        auto* item = new QTreeWidgetItem(m_tree, QStringList(FolderText(folder)));
-        item->setData(0, Qt::UserRole, Q(folder));
-        if (item->text(0).toStdString() == remembered)
-            select = item;
-        item->setExpanded(state.IsExpanded(item->text(0).toStdString()));
-    }
     connect(m_tree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {
         CLibraryTreeState(m_folders.UserSettings()).SetExpanded(item->text(0).toStdString(), true);
     });
@@ -85,12 +99,79 @@ CPictureLibraryDialog::CPictureLibraryDialog(const CAppFolders& folders, QWidget
     });
     connect(m_tree, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* item, QTreeWidgetItem*) { ShowFolder(item); });
+    FillTree(CLibraryTreeState(folders.UserSettings()).GetSelection());
+    m_info->setEnabled(false);
+    resize(640, 440);
+}
+
+void CPictureLibraryDialog::SetFolderChooser(FolderChooser chooser) { FolderChooserSlot() = std::move(chooser); }
+
+void CPictureLibraryDialog::FillTree(const std::string& remembered)
+{
+    const CLibraryTreeState state(m_folders.UserSettings());
+    const QSignalBlocker blocker(m_tree);
+    m_tree->clear();
+    QTreeWidgetItem* select = nullptr;
+    for (const std::string& folder : ReadLibraryList(m_folders.GetInternalFolder() + kLibraryListFileName)) {
+        auto* item = new QTreeWidgetItem(m_tree, QStringList(FolderText(folder)));
+        item->setData(0, Qt::UserRole, Q(folder));
+        if (item->text(0).toStdString() == remembered)
+            select = item;
+        item->setExpanded(state.IsExpanded(item->text(0).toStdString()));
+    }
     if (!select && m_tree->topLevelItemCount() > 0)
         select = m_tree->topLevelItem(0);
     if (select)
         m_tree->setCurrentItem(select);
-    m_info->setEnabled(false);
-    resize(640, 440);
+    ShowFolder(select);
+}
+
+bool CPictureLibraryDialog::GenerateLibrary(const QString& folderPath)
+{
+    std::string folder = QDir(folderPath).absolutePath().toStdString();
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    // Every picture the program can read, in name order; the sizes come from the files.
+    CIniDocument description;
+    int count = 0;
+    QStringList names = QDir(Q(folder)).entryList({QStringLiteral("*.bmp"), QStringLiteral("*.jpg"),
+                                                   QStringLiteral("*.jpeg"), QStringLiteral("*.png"),
+                                                   QStringLiteral("*.pcx")},
+                                                  QDir::Files, QDir::Name | QDir::IgnoreCase);
+    for (const QString& name : names) {
+        std::string message;
+        const std::unique_ptr<CRaster> picture = LoadPicture(folder + name.toStdString(), message);
+        if (!picture || !picture->IsValid())
+            continue;
+        const std::string n = std::to_string(++count) + ".";
+        description.PutString("Image", n + "Image", name.toStdString());
+        description.PutString("Image", n + "Path", name.toStdString());
+        description.PutString("Image", n + "Name", QFileInfo(name).completeBaseName().toStdString());
+        description.PutInt("Image", n + "Width", picture->GetWidth());
+        description.PutInt("Image", n + "Height", picture->GetHeight());
+    }
+    if (count == 0) {
+        ShowMessage(this, QStringLiteral("There are no pictures in %1.").arg(Q(folder)), EMessageIcon::Warning);
+        return false;
+    }
+    const std::string descriptionFile = folder + kLibraryDescriptionFileName;
+    if (!description.Save(descriptionFile)) {
+        ShowMessage(this, QStringLiteral("The library file %1 could not be written.").arg(Q(descriptionFile)),
+                    EMessageIcon::Warning);
+        return false;
+    }
+    // Listed once: a folder already in the list keeps its place.
+    const std::string listFile = m_folders.GetInternalFolder() + kLibraryListFileName;
+    const std::vector<std::string> listed = ReadLibraryList(listFile);
+    const std::string text = FolderText(folder).toStdString();
+    if (std::find(listed.begin(), listed.end(), folder) == listed.end() &&
+        !CIniFile(listFile).PutString("Library", text.empty() ? folder : text, folder)) {
+        ShowMessage(this, QStringLiteral("The library file %1 could not be written.").arg(Q(listFile)),
+                    EMessageIcon::Warning);
+        return false;
+    }
+    FillTree(text);
+    return true;
 }
 
 void CPictureLibraryDialog::ShowFolder(QTreeWidgetItem* item)

@@ -6,6 +6,7 @@
 #include "catalogue/PictureLibrary.h"
 
 #include <QDialog>
+#include <functional>
 #include <vector>
 
 class QListWidget;
@@ -30,7 +31,16 @@ public:
 
     void accept() override;
 
+    // "Gen &Library": describes the pictures of a folder in its "vtlib.ini"
+    // and adds the folder to the library list; the tree then shows it,
+    // selected. False (after telling the user) when nothing was written.
+    bool GenerateLibrary(const QString& folder);
+    // Tests answer the folder question themselves; empty means Cancel.
+    using FolderChooser = std::function<QString()>;
+    static void SetFolderChooser(FolderChooser chooser);
+
 private:
+    void FillTree(const std::string& select);
     void ShowFolder(QTreeWidgetItem* item);
     void ShowInfo();
 

@@ -12,12 +12,16 @@
 #include "properties/Appearance.h"
 #include "properties/SettingTable.h"
 #include "ui/NewProjectWizard.h"
+#include "ui/PictureLibraryDialog.h"
 #include "ui/PropertyGrid.h"
 #include "ui/RenderOutputDialogs.h"
 #include "ui/RenderPage.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QTreeWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -405,6 +409,49 @@ private slots:
         QCOMPARE(storedPattern, 177);
         QVERIFY(textures > 0);
         QCOMPARE(clipped, 0);
+    }
+
+    // "Gen Library" describes a folder's pictures and lists the folder; the
+    // dialog then shows its pictures with their sizes.
+    void genLibraryDescribesAFolder()
+    {
+        QTemporaryDir pics;
+        QVERIFY(pics.isValid());
+        QImage a(30, 20, QImage::Format_RGB32), b(8, 12, QImage::Format_RGB32);
+        a.fill(qRgb(255, 0, 0));
+        b.fill(qRgb(0, 0, 255));
+        QVERIFY(a.save(pics.filePath(QStringLiteral("beach.png"))));
+        QVERIFY(b.save(pics.filePath(QStringLiteral("Alps.bmp"))));
+        QFile note(pics.filePath(QStringLiteral("readme.txt")));
+        QVERIFY(note.open(QIODevice::WriteOnly));
+        note.write("not a picture");
+        note.close();
+        // A folder without pictures is refused and nothing is listed.
+        QTemporaryDir empty;
+        CPictureLibraryDialog dialog(*m_folders);
+        const int before = dialog.Tree()->topLevelItemCount();
+        QVERIFY(!dialog.GenerateLibrary(empty.path()));
+        QCOMPARE(m_messages.messages.value(0), QStringLiteral("There are no pictures in %1/.").arg(empty.path()));
+        QCOMPARE(dialog.Tree()->topLevelItemCount(), before);
+
+        CPictureLibraryDialog::SetFolderChooser([&pics] { return pics.path(); });
+        QPushButton* generate = nullptr;
+        for (QPushButton* b2 : dialog.findChildren<QPushButton*>())
+            if (b2->text() == QLatin1String("Gen &Library"))
+                generate = b2;
+        QVERIFY(generate);
+        generate->click();
+        CPictureLibraryDialog::SetFolderChooser(nullptr);
+        QCOMPARE(dialog.Tree()->topLevelItemCount(), before + 1);
+        QCOMPARE(dialog.Tree()->currentItem()->text(0), QDir(pics.path()).dirName());
+        // Name order ignoring case: Alps, then beach; the text file is left out.
+        QCOMPARE(dialog.List()->count(), 2);
+        QCOMPARE(dialog.List()->item(0)->text(), QStringLiteral("Alps"));
+        dialog.List()->setCurrentRow(1);
+        QCOMPARE(dialog.InfoText(), QStringLiteral("\n\n30 X 20 pixels"));
+        // Generating again does not list the folder twice.
+        QVERIFY(dialog.GenerateLibrary(pics.path()));
+        QCOMPARE(dialog.Tree()->topLevelItemCount(), before + 1);
     }
 };
 
