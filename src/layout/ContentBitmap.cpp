@@ -1,7 +1,16 @@
 #include "layout/ContentBitmap.h"
 
 #include <algorithm>
+#include <atomic>
 #include <new>
+
+namespace {
+std::uint64_t NextSerial()
+{
+    static std::atomic<std::uint64_t> serial{0};
+    return ++serial;
+}
+} // namespace
 
 bool CContentBitmap::Create(int fullWidth, int fullHeight, int left, int top, int width, int height)
 {
@@ -20,6 +29,7 @@ bool CContentBitmap::Create(int fullWidth, int fullHeight, int left, int top, in
     m_top = top;
     m_width = width;
     m_height = height;
+    m_serial = NextSerial();
     return true;
 }
 
@@ -28,6 +38,7 @@ void CContentBitmap::Reset()
     m_fullWidth = m_fullHeight = m_left = m_top = m_width = m_height = 0;
     m_pixels.clear();
     m_pixels.shrink_to_fit();
+    m_serial = 0;
 }
 
 void CContentBitmap::FillRect(int left, int top, int right, int bottom, COLORREF colour)
@@ -38,6 +49,7 @@ void CContentBitmap::FillRect(int left, int top, int right, int bottom, COLORREF
     const int y1 = std::min(bottom, m_top + m_height);
     if (x0 >= x1 || y0 >= y1)
         return;
+    m_serial = NextSerial();
     for (int y = y0; y < y1; ++y) {
         COLORREF* row = m_pixels.data() + static_cast<std::size_t>(y - m_top) * m_width;
         std::fill(row + (x0 - m_left), row + (x1 - m_left), colour);
@@ -47,4 +59,6 @@ void CContentBitmap::FillRect(int left, int top, int right, int bottom, COLORREF
 void CContentBitmap::Fill(COLORREF colour)
 {
     std::fill(m_pixels.begin(), m_pixels.end(), colour);
+    if (!m_pixels.empty())
+        m_serial = NextSerial();
 }

@@ -29,6 +29,11 @@ public:
     int GetWidth() const { return m_width; }
     int GetHeight() const { return m_height; }
     bool IsEmpty() const { return m_width <= 0 || m_height <= 0; }
+    // Names this content: a new number at every Create, Fill and FillRect, so a
+    // screen copy made from it can be reused while the number stays the same.
+    // Copies share the number with their source. Pixels set one by one do not
+    // change it: they belong to the drawing that follows a Create.
+    std::uint64_t GetSerial() const { return m_serial; }
 
     // Content coordinates (not window-relative).
     bool Contains(int x, int y) const
@@ -56,4 +61,5 @@ private:
     int m_width = 0;
     int m_height = 0;
     std::vector<COLORREF> m_pixels;  // window rows top to bottom
+    std::uint64_t m_serial = 0;      // 0 while empty
 };

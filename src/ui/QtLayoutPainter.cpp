@@ -3,6 +3,7 @@
 #include "layout/ContentBitmap.h"
 #include "ui/ColorButton.h"
 
+#include <QCache>
 #include <QImage>
 #include <QPainter>
 #include <QPolygon>
@@ -99,15 +100,29 @@ void CQtLayoutPainter::Polygon(const std::vector<CDrawPoint>& points, bool close
     }
 }
 
-void CQtLayoutPainter::DrawBitmap(const CContentBitmap& bitmap, int left, int top, int right, int bottom,
-                                  bool transparent, COLORREF key)
+namespace {
+
+// Screen copies of object contents, so that a paint (one per mouse move
+// while dragging) does not convert every picture again. Keyed on the
+// content's number; cost in pixels, about 64 MB of copies at most.
+struct CScreenCopy {
+    QImage image;
+    bool transparent = false;
+    COLORREF key = 0;
+};
+
+QCache<quint64, CScreenCopy>& ScreenCopies()
 {
-    if (bitmap.IsEmpty() || bitmap.GetFullWidth() <= 0 || bitmap.GetFullHeight() <= 0)
-        return;
+    static QCache<quint64, CScreenCopy> cache(16 * 1024 * 1024);
+    return cache;
+}
+
+QImage ToScreenImage(const CContentBitmap& bitmap, bool transparent, COLORREF key)
+{
     const int w = bitmap.GetWidth(), h = bitmap.GetHeight();
     QImage image(w, h, transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (image.isNull())
-        return;
+        return image;
     const int l = bitmap.GetLeft(), t = bitmap.GetTop();
     for (int y = 0; y < h; ++y) {
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
@@ -117,6 +132,32 @@ void CQtLayoutPainter::DrawBitmap(const CContentBitmap& bitmap, int left, int to
                                                : qRgb(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
                                                       static_cast<int>((c >> 16) & 0xFF));
         }
+    }
+    return image;
+}
+
+} // namespace
+
+void CQtLayoutPainter::DrawBitmap(const CContentBitmap& bitmap, int left, int top, int right, int bottom,
+                                  bool transparent, COLORREF key)
+{
+    if (bitmap.IsEmpty() || bitmap.GetFullWidth() <= 0 || bitmap.GetFullHeight() <= 0)
+        return;
+    const int w = bitmap.GetWidth(), h = bitmap.GetHeight();
+    const int l = bitmap.GetLeft(), t = bitmap.GetTop();
+    QImage image;
+    const quint64 serial = bitmap.GetSerial();
+    CScreenCopy* copy = serial ? ScreenCopies().object(serial) : nullptr;
+    if (copy && copy->transparent == transparent && (!transparent || copy->key == key) &&
+        copy->image.width() == w && copy->image.height() == h) {
+        image = copy->image;
+    } else {
+        image = ToScreenImage(bitmap, transparent, key);
+        if (image.isNull())
+            return;
+        const qsizetype cost = static_cast<qsizetype>(w) * h;
+        if (serial && cost <= ScreenCopies().maxCost())
+            ScreenCopies().insert(serial, new CScreenCopy{image, transparent, key}, cost);
     }
     // The stored window of the content goes to its share of the target box.
     const double sx = static_cast<double>(right - left) / bitmap.GetFullWidth();

@@ -5,6 +5,7 @@
 #include "UiTestSupport.h"
 
 #include "app/UndoStore.h"
+#include "layout/ContentBitmap.h"
 #include "layout/DrawRect.h"
 #include "ui/CommandIds.h"
 #include "ui/QtLayoutPainter.h"
@@ -198,6 +199,34 @@ private slots:
         QVERIFY2(ink.left() < 20 && ink.top() < 20, "the outer half of the pen is missing");
         QCOMPARE(20 - ink.left(), ink.right() - 99);
         QCOMPARE(20 - ink.top(), ink.bottom() - 59);
+    }
+
+    void contentCopiesFollowTheContent()
+    {
+        // The painter keeps screen copies of object contents; a changed
+        // content or another key colour must never show an old copy.
+        CContentBitmap content;
+        QVERIFY(content.Create(4, 4, 0, 0, 4, 4));
+        auto paint = [&content](bool transparent, COLORREF key) {
+            QImage image(8, 8, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            {
+                QPainter p(&image);
+                CFaceMapping mapping;
+                mapping.SetEdges(0, 8, 8, 0, 8, 8);
+                CQtLayoutPainter painter(p, mapping, 100);
+                painter.DrawBitmap(content, 0, 0, 8, 8, transparent, key);
+            }
+            return image.pixel(3, 3) & 0xFFFFFF;
+        };
+        content.Fill(0x0000FF);  // red as a colour reference
+        QCOMPARE(paint(false, 0), 0xFF0000u);
+        QCOMPARE(paint(false, 0), 0xFF0000u);
+        content.Fill(0xFF0000);  // blue
+        QCOMPARE(paint(false, 0), 0x0000FFu);
+        QCOMPARE(paint(true, 0xFF0000), 0xFFFFFFu);  // blue is the key: the white shows
+        QCOMPARE(paint(true, 0x00FF00), 0x0000FFu);
+        QCOMPARE(paint(false, 0), 0x0000FFu);
     }
 
     void translucentPicturesAreFlattenedOnWhite()
