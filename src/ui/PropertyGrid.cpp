@@ -545,9 +545,16 @@ void CPropertyGrid::ApplyMask(unsigned mask)
     if (!ok)
         ShowMessage(this, Q(error), EMessageIcon::Warning);
     // A reloaded face picture (the CD-ROM image, the background) must replace
-    // the one the face tab is showing.
-    if ((mask & (kUpdateCDImage | kUpdateBackground)) && m_view->IsFaceTabShown())
-        m_view->RefreshCurrentTab();
+    // the one the face tab is showing; a page edge shown on its tab is made
+    // again at once rather than at the next rendering.
+    if (m_view->IsFaceTabShown()) {
+        const std::string key = CVtwinView::FaceKeyOfTab(m_view->CurrentTabName());
+        const bool pageEdge = key == "r" || key == "u" || key == "d" || key == "l";
+        if (pageEdge && (mask & kUpdatePageEdges))
+            m_view->Pipeline().Render(key, *product);
+        if ((mask & (kUpdateCDImage | kUpdateBackground)) || (pageEdge && (mask & kUpdatePageEdges)))
+            m_view->RefreshCurrentTab();
+    }
     // The grid shows the edit before the new picture is made: a Rendering
     // Complete prompt may come up over both.
     Rebuild();

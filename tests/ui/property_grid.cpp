@@ -632,6 +632,31 @@ private slots:
         QCOMPARE(editor.result(), int(QDialog::Accepted));
         QCOMPARE(editor.Choice(), QStringLiteral("Color Fade"));
     }
+
+    // A page-edge tab shows a Paper Color edit at once, not after the next rendering.
+    void paperColourEditShowsOnThePageEdgeTab()
+    {
+        auto product = CreateProduct("BOOK");
+        for (const char* key : {"F", "S", "G"})
+            product->GetOrCreateSide(key).SetPicture(WhitePicture(60, 80));
+        for (const char* key : {"r", "u", "d"})
+            product->GetOrCreateSide(key).SetPicture(WhitePicture(10, 80));
+        m_frame->Document()->NewProject(std::move(product));
+        m_frame->DocumentChanged();
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Pages (Right)")));
+        auto hasRed = [this] {
+            const QImage& shown = m_frame->View()->Canvas()->Picture();
+            for (int y = 0; y < shown.height(); ++y)
+                for (int x = 0; x < shown.width(); ++x)
+                    if (shown.pixel(x, y) == qRgb(255, 0, 0))
+                        return true;
+            return false;
+        };
+        QVERIFY(!hasRed());
+        m_grid->CommitEdit({{ModelKey(kSetPaperColor), false, 0x0000FF, {}}}, "Modify Pages' Paper Color");
+        QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Pages (Right)"));
+        QVERIFY(hasRed());
+    }
 };
 
 QTEST_MAIN(CPropertyGridTest)
