@@ -316,6 +316,16 @@ public:
             return false;
         }
         SideAppearanceAnswer a;
+        if (!file.isEmpty() && m_letter == 'G') {
+            // The background picture is read only when the project is made:
+            // an unreadable one is caught here, before the wizard closes.
+            std::string message;
+            if (!LoadPicture(PicturePath(file), message)) {
+                ShowMessage(this, Q(message), EMessageIcon::Warning);
+                FocusField(m_file);
+                return false;
+            }
+        }
         if (!file.isEmpty() && m_letter != 'G') {
             // The background's picture sets the rendering size, so only the
             // faces ask how a picture of other proportions is fitted.
@@ -358,11 +368,8 @@ private:
     // the picture cannot be read.
     std::optional<int> AskFit(const QString& file, const NewProjectAnswers& answers)
     {
-        const std::string path = file.startsWith(QLatin1Char('/'))
-                                     ? file.toStdString()
-                                     : m_folders.GetInternalFolder() + file.toStdString();
         std::string message;
-        const std::unique_ptr<CRaster> picture = LoadPicture(path, message);
+        const std::unique_ptr<CRaster> picture = LoadPicture(PicturePath(file), message);
         if (!picture) {
             ShowMessage(this, Q(message), EMessageIcon::Warning);
             m_file->setFocus();
@@ -375,6 +382,12 @@ private:
         GetFacePixelSize(m_letter, size.width, size.height, size.depth, p, w, h);
         return AskFitPicture(this, *picture, w, h, QString::fromLatin1(GetSideName(std::string(1, m_letter))),
                              m_productName, m_fit);
+    }
+
+    // A picture named without a folder is one of the internal folder's.
+    std::string PicturePath(const QString& file) const
+    {
+        return file.startsWith(QLatin1Char('/')) ? file.toStdString() : m_folders.GetInternalFolder() + file.toStdString();
     }
 
     void UpdateStyle()

@@ -453,6 +453,30 @@ private slots:
         QVERIFY(dialog.GenerateLibrary(pics.path()));
         QCOMPARE(dialog.Tree()->topLevelItemCount(), before + 1);
     }
+
+    // An unreadable background picture keeps its page, before the wizard
+    // closes and its answers would be lost.
+    void unreadableBackgroundPictureKeepsThePage()
+    {
+        const CatalogueEntry* entry = EntryOfKind("CARD");
+        QVERIFY(entry);
+        bool stayed = false, focused = false;
+        QVERIFY(!RunNew(*entry, [&](CNewProjectWizard& w) {
+            while (w.CurrentPage()->Title() != QLatin1String("Background's Appearance"))
+                if (!w.Next())
+                    return false;
+            auto* file = w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("pictureFile"));
+            file->setText(m_dir.filePath(QStringLiteral("no such picture.png")));
+            const int here = w.CurrentIndex();
+            stayed = !w.Next() && w.CurrentIndex() == here;
+            focused = w.focusWidget() == file;
+            return false;
+        }));
+        QVERIFY(stayed);
+        QVERIFY(focused);
+        QCOMPARE(m_messages.messages.size(), 1);
+        QVERIFY(!m_messages.messages.value(0).isEmpty());
+    }
 };
 
 QTEST_MAIN(CNewProjectWizardTest)
