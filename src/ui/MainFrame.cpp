@@ -12,6 +12,7 @@
 #include "catalogue/Side.h"
 #include "image/Raster.h"
 #include "layout/DrawObjectList.h"
+#include "render/RenderPipeline.h"
 #include "ui/MessageBox.h"
 #include "ui/RecentFileList.h"
 #include "ui/VtwinView.h"
@@ -60,7 +61,12 @@ CMainFrame::CMainFrame(const QString& recentStorage, QWidget* parent)
         CProduct* product = m_doc->GetProduct();
         if (!product)
             return {};
-        const CSide* side = product->FindSidePtr(CVtwinView::FaceKeyOfTab(face));
+        const std::string key = CVtwinView::FaceKeyOfTab(face);
+        // Page edges are made from the settings and the covers: bring one up
+        // to date before showing it, as a rendering would.
+        if (key == "r" || key == "u" || key == "d" || key == "l")
+            m_view->Pipeline().Render(key, *product);
+        const CSide* side = product->FindSidePtr(key);
         return side && side->GetPicture() ? RasterToQImage(*side->GetPicture()) : QImage();
     });
     setCentralWidget(m_view);

@@ -657,6 +657,26 @@ private slots:
         QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Pages (Right)"));
         QVERIFY(hasRed());
     }
+
+    // A page-edge tab shows its page edge as the settings make it, before any rendering.
+    void pageEdgeTabShowsItsEdgeBeforeAnyRendering()
+    {
+        auto product = CreateProduct("BOOK");
+        product->GetSettings().SetInt(ModelKey(kSetPaperColor), 0x0000FF);  // red paper
+        for (const char* key : {"F", "S", "G"})
+            product->GetOrCreateSide(key).SetPicture(WhitePicture(60, 80));
+        for (const char* key : {"r", "u", "d"})
+            product->GetOrCreateSide(key).SetPicture(WhitePicture(10, 80));
+        m_frame->Document()->NewProject(std::move(product));
+        m_frame->DocumentChanged();
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Pages (Right)")));
+        const QImage& shown = m_frame->View()->Canvas()->Picture();
+        bool red = false;
+        for (int y = 0; y < shown.height() && !red; ++y)
+            for (int x = 0; x < shown.width() && !red; ++x)
+                red = shown.pixel(x, y) == qRgb(255, 0, 0);
+        QVERIFY(red);
+    }
 };
 
 QTEST_MAIN(CPropertyGridTest)
