@@ -1067,6 +1067,10 @@ bool CNewProjectWizard::Finish()
 
 // ---- the "New" dialog --------------------------------------------------------------------
 
+namespace {
+constexpr int kModelCellWidth = 130;  // pixels, the narrowest model cell
+}
+
 CNewDialog::CNewDialog(const CAppFolders& folders, CVtwinDoc& doc, QWidget* parent)
     : QDialog(parent), m_folders(folders), m_doc(doc)
 {
@@ -1133,6 +1137,19 @@ void CNewDialog::FillList()
         const std::string alias = m_folders.GetProgramString("Alias", section, "");
         AddThumbnail(m_list, Q(GetListName(alias)) + QLatin1Char('\n') + Q(file), Q(file), Q(internal + file));
     }
+    // Cells wide enough for the file names and tall enough for a name
+    // wrapped onto two lines above them, so no text is cut off.
+    const QFontMetrics metrics = m_list->fontMetrics();
+    int width = kModelCellWidth;
+    for (int i = 0; i < m_list->count(); ++i)
+        width = std::max(width, metrics.horizontalAdvance(m_list->item(i)->data(Qt::UserRole).toString()) + 16);
+    int textHeight = 0;
+    for (int i = 0; i < m_list->count(); ++i)
+        textHeight = std::max(textHeight, metrics.boundingRect(QRect(0, 0, width - 8, 1000),
+                                                               Qt::AlignHCenter | Qt::TextWordWrap,
+                                                               m_list->item(i)->text())
+                                              .height());
+    m_list->setGridSize(QSize(width, 77 + 12 + std::max(textHeight, 2 * metrics.lineSpacing())));
     m_ok->setEnabled(!m_list->selectedItems().isEmpty());
 }
 

@@ -477,6 +477,29 @@ private slots:
         QCOMPARE(m_messages.messages.size(), 1);
         QVERIFY(!m_messages.messages.value(0).isEmpty());
     }
+
+    // Every model's text (name, line break, file name) fits its cell on every tab.
+    void newDialogTextsAreNotCut()
+    {
+        CNewDialog dialog(*m_folders, *m_frame->Document());
+        QStringList cut;
+        for (int t = 0; t < dialog.Tabs()->count(); ++t) {
+            dialog.Tabs()->setCurrentIndex(t);
+            QListWidget* list = dialog.List();
+            const QSize cell = list->gridSize();
+            for (int i = 0; i < list->count(); ++i) {
+                const QRect text = list->fontMetrics().boundingRect(QRect(0, 0, cell.width() - 8, 1000),
+                                                                    Qt::AlignHCenter | Qt::TextWordWrap,
+                                                                    list->item(i)->text());
+                if (text.height() > cell.height() - 77 - 8)
+                    cut << list->item(i)->text();
+                for (const QString& line : list->item(i)->text().split(QLatin1Char('\n')))
+                    if (!line.contains(QLatin1Char(' ')) && list->fontMetrics().horizontalAdvance(line) > cell.width() - 8)
+                        cut << line;
+            }
+        }
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral(" | "))));
+    }
 };
 
 QTEST_MAIN(CNewProjectWizardTest)
