@@ -289,27 +289,13 @@ void OfferRenderComplete(CVtwinView* view, CMainFrame* frame)
 
 void InstallRenderCompletePrompt(CVtwinView* view, CMainFrame* frame)
 {
-    // A new rendering is told from the last one by a hash of its pixels.
-    auto last = std::make_shared<std::uint64_t>(0);
-    auto check = [view, frame, last] {
+    // Offered once for each rendering the Render tab makes; the output
+    // commands make theirs with the prompt suppressed.
+    QObject::connect(view, &CVtwinView::renderingMade, view, [view, frame] {
         if (g_suppressPrompt || !frame->Folders() || view->CurrentTabName() != QLatin1String("Render"))
             return;
-        CVtwinDoc* doc = view->Document();
-        CProduct* product = doc ? doc->GetProduct() : nullptr;
-        const CSide* side = product ? product->FindSidePtr("z") : nullptr;
-        const CRaster* picture = side ? side->GetPicture() : nullptr;
-        if (!picture || !picture->IsValid() || !view->Pipeline().GetCache().IsUpToDate("z"))
-            return;
-        std::uint64_t hash = 1469598103934665603ull;  // FNV-1a
-        const std::uint8_t* bits = picture->GetDIB();
-        const std::size_t size = picture->GetDIBSize();
-        for (std::size_t i = 0; i < size; ++i)
-            hash = (hash ^ bits[i]) * 1099511628211ull;
-        if (hash == *last)
-            return;
-        *last = hash;
+        // The toolbars and menus show the Render tab behind the prompt.
+        frame->UpdateCommandUI();
         OfferRenderComplete(view, frame);
-    };
-    QObject::connect(view, &CVtwinView::tabChanged, view, [check](const QString&) { check(); });
-    QObject::connect(view, &CVtwinView::commandStateChanged, view, [check] { check(); });
+    });
 }

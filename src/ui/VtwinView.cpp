@@ -515,6 +515,7 @@ void CVtwinView::RefreshPicture()
         return;
     CRenderPage* page = render ? m_renderPage : m_layoutPage;
     const char* code = render ? "z" : "x";
+    const bool fresh = render && !m_pipeline->GetCache().IsUpToDate("z");
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_rendering = true;
     const bool ok = m_pipeline->Render(code, *product);
@@ -524,6 +525,8 @@ void CVtwinView::RefreshPicture()
     const CSide* side = product->FindSidePtr(code);
     if (ok && side && side->GetPicture()) {
         page->SetPicture(RasterToQImage(*side->GetPicture()));
+        if (fresh)
+            emit renderingMade();
     } else {
         page->SetPicture(QImage());
         page->SetPlaceholder(QStringLiteral("The picture could not be made."));

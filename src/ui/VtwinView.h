@@ -126,6 +126,8 @@ public:
 signals:
     void modifiedChanged(bool modified);
     void renderDataStale();
+    // The Render tab has just made a new rendering and shows it.
+    void renderingMade();
     void tabChanged(const QString& name);
     void commandStateChanged();
 

@@ -234,6 +234,17 @@ private slots:
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
         QCOMPARE(m_promptShown, 1);  // the same picture again
 
+        // Render To File from a face tab makes a new rendering without the prompt.
+        m_frame->View()->Pipeline().GetCache().MarkStale("z");
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
+        m_save = std::make_pair(Path("direct"), 1);
+        QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
+        QVERIFY(QFile::exists(Path("direct.png")));
+        QCOMPARE(m_promptShown, 1);
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        QCOMPARE(m_promptShown, 1);  // already made: nothing new to offer
+
         // Save to file with "Do not ask again": stored, then Render To File runs.
         m_frame->Document()->GetProduct()->GetSettings().SetInt(ModelKey(kSetBorders), 1);
         m_frame->View()->Pipeline().GetCache().MarkStale("z");
