@@ -271,6 +271,17 @@ void CPropertyGrid::mouseDoubleClickEvent(QMouseEvent* event)
     QListWidget::mouseDoubleClickEvent(event);
 }
 
+void CPropertyGrid::paintEvent(QPaintEvent* event)
+{
+    QListWidget::paintEvent(event);
+    if (count() != 0)
+        return;
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::Disabled, QPalette::Text));
+    painter.drawText(viewport()->rect().adjusted(8, 12, -8, -8), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
+                     QStringLiteral("This tab has no settings of its own."));
+}
+
 void CPropertyGrid::keyPressEvent(QKeyEvent* event)
 {
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_F2) &&

@@ -69,6 +69,8 @@ signals:
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // An empty grid says so instead of showing a blank panel.
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     bool RunEditor(QDialog& editor, int rowIndex);
