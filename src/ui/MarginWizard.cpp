@@ -199,19 +199,10 @@ CMarginWizard::CMarginWizard(int faceWidth, int faceHeight, COLORREF colour, QWi
     m_stack->addWidget(sizePage);
 
     // ---- buttons ----
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    m_back = new QPushButton(QStringLiteral("< &Back"), this);
-    m_next = new QPushButton(QStringLiteral("&Next >"), this);
-    m_finish = new QPushButton(QStringLiteral("Finish"), this);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    for (QPushButton* b : {m_back, m_next, m_finish, cancel})
-        buttons->addWidget(b);
-    layout->addLayout(buttons);
-    connect(m_back, &QPushButton::clicked, this, &CMarginWizard::Back);
-    connect(m_next, &QPushButton::clicked, this, &CMarginWizard::Next);
-    connect(m_finish, &QPushButton::clicked, this, &CMarginWizard::Finish);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    m_buttons.Create(this, layout);
+    connect(m_buttons.back, &QPushButton::clicked, this, &CMarginWizard::Back);
+    connect(m_buttons.next, &QPushButton::clicked, this, &CMarginWizard::Next);
+    connect(m_buttons.finish, &QPushButton::clicked, this, &CMarginWizard::Finish);
 
     connect(m_types, &QButtonGroup::idToggled, this, [this](int, bool on) {
         if (on)
@@ -275,12 +266,8 @@ void CMarginWizard::Show(int index)
     const QString caption = Caption();
     m_caption->setText(caption);
     setWindowTitle(caption);
-    const bool last = index + 1 >= PageCount();
-    m_back->setEnabled(index > 0);
-    m_next->setVisible(!last);
-    m_finish->setVisible(last);
-    (last ? m_finish : m_next)->setDefault(true);
-    if (last)
+    m_buttons.Update(index, PageCount());
+    if (index + 1 >= PageCount())
         UpdateSliders();
 }
 

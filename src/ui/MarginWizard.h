@@ -4,6 +4,7 @@
 // draw object. Step one picks the margin type and colour, step two its size
 // as percentages of the face's width and height.
 
+#include "ui/WizardButtons.h"
 #include "image/Color.h"
 
 #include <QDialog>
@@ -52,9 +53,9 @@ public:
     QSlider* Slider(ESlider which) const { return m_sliders[which]; }
     QLabel* SliderLabel(ESlider which) const { return m_labels[which]; }
     QLabel* Preview() const { return m_preview; }
-    QPushButton* BackButton() const { return m_back; }
-    QPushButton* NextButton() const { return m_next; }
-    QPushButton* FinishButton() const { return m_finish; }
+    QPushButton* BackButton() const { return m_buttons.back; }
+    QPushButton* NextButton() const { return m_buttons.next; }
+    QPushButton* FinishButton() const { return m_buttons.finish; }
 
     bool Next();
     void Back();
@@ -80,9 +81,7 @@ private:
     QLabel* m_labels[kSliderCount] = {};
     QLabel* m_preview = nullptr;
     QImage m_previewFace;  // the face picture at the preview's size (device pixels)
-    QPushButton* m_back = nullptr;
-    QPushButton* m_next = nullptr;
-    QPushButton* m_finish = nullptr;
+    CWizardButtons m_buttons;
 };
 
 // Runs the Margin command on the view's current face: the wizard, then the

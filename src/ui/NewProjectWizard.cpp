@@ -995,19 +995,10 @@ CNewProjectWizard::CNewProjectWizard(const CAppFolders& folders, const ModelEntr
         m_stack->addWidget(page);
     }
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    m_back = new QPushButton(QStringLiteral("< &Back"), this);
-    m_next = new QPushButton(QStringLiteral("&Next >"), this);
-    m_finish = new QPushButton(QStringLiteral("Finish"), this);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    for (QPushButton* b : {m_back, m_next, m_finish, cancel})
-        buttons->addWidget(b);
-    layout->addLayout(buttons);
-    connect(m_back, &QPushButton::clicked, this, &CNewProjectWizard::Back);
-    connect(m_next, &QPushButton::clicked, this, &CNewProjectWizard::Next);
-    connect(m_finish, &QPushButton::clicked, this, &CNewProjectWizard::Finish);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    m_buttons.Create(this, layout);
+    connect(m_buttons.back, &QPushButton::clicked, this, &CNewProjectWizard::Back);
+    connect(m_buttons.next, &QPushButton::clicked, this, &CNewProjectWizard::Next);
+    connect(m_buttons.finish, &QPushButton::clicked, this, &CNewProjectWizard::Finish);
     resize(600, 460);
     if (!m_pages.empty())
         Show(0);
@@ -1031,14 +1022,7 @@ void CNewProjectWizard::Show(int index)
 
 void CNewProjectWizard::UpdateButtons()
 {
-    const bool last = m_index + 1 >= PageCount();
-    const bool goOn = !m_pages.empty() && CurrentPage()->CanGoOn();
-    m_back->setEnabled(m_index > 0);
-    m_next->setEnabled(!last && goOn);
-    m_next->setVisible(!last);
-    m_finish->setVisible(last);
-    m_finish->setEnabled(last && goOn);
-    (last ? m_finish : m_next)->setDefault(true);
+    m_buttons.Update(m_index, PageCount(), !m_pages.empty() && CurrentPage()->CanGoOn());
 }
 
 bool CNewProjectWizard::Next()

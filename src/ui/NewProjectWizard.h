@@ -4,6 +4,7 @@
 // builds the project through the core's new-project step; the dialog closes
 // only when that worked.
 
+#include "ui/WizardButtons.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/NewProject.h"
 
@@ -61,9 +62,9 @@ public:
     void Back();
     bool Finish();
 
-    QPushButton* BackButton() const { return m_back; }
-    QPushButton* NextButton() const { return m_next; }
-    QPushButton* FinishButton() const { return m_finish; }
+    QPushButton* BackButton() const { return m_buttons.back; }
+    QPushButton* NextButton() const { return m_buttons.next; }
+    QPushButton* FinishButton() const { return m_buttons.finish; }
 
 private:
     void Show(int index);
@@ -75,9 +76,7 @@ private:
     int m_index = 0;
     QLabel* m_caption = nullptr;
     QStackedWidget* m_stack = nullptr;
-    QPushButton* m_back = nullptr;
-    QPushButton* m_next = nullptr;
-    QPushButton* m_finish = nullptr;
+    CWizardButtons m_buttons;
 };
 
 // The "New" dialog.
