@@ -140,10 +140,9 @@ bool CRenderPipeline::Render(std::string_view change, CProduct& product)
             request.area = ComputeModelArea(size.width, size.height, 1, frame);
             request.magnification = 1;
             request.quality = false;
-            request.faces = [&product](char code) -> const CRaster* {
-                const CSide* side = product.FindSidePtr(std::string(1, code));
-                return side ? side->GetPicture() : nullptr;
-            };
+            // The preview shows the faces as the user laid them out.
+            std::map<char, CRaster> burnt;
+            request.faces = MakeFaceLookup(product, burnt);
             m_backend->DrawModel(product, request);
         }
         m_progress.End();

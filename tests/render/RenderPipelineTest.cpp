@@ -513,4 +513,9 @@ TEST(RenderPipelineOutput, FacesCarryTheirDrawObjectsWithoutChangingTheSides)
     EXPECT_EQ(probe.modelSaw, RGB(255, 0, 0));  // and so does the model
     // The side keeps its plain appearance picture.
     EXPECT_EQ(RGBQUADtoRGB(f.product->FindSidePtr("F")->GetPicture()->GetPixelColor(1, 1)), 0xFFFFFFu);
+    // The layout preview shows the faces with their objects too.
+    probe.modelSaw = 0x2000000u;
+    ASSERT_TRUE(f.pipeline.Render("x", *f.product));
+    EXPECT_EQ(probe.modelSaw, RGB(255, 0, 0));
+    EXPECT_EQ(RGBQUADtoRGB(f.product->FindSidePtr("F")->GetPicture()->GetPixelColor(1, 1)), 0xFFFFFFu);
 }
