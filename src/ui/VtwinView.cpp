@@ -265,6 +265,7 @@ void CVtwinView::OnTabChanged(int index)
     if (m_building)
         return;
     const QString name = index >= 0 ? m_tabs->tabText(index) : QString();
+    m_changingTab = true;
     if (IsFaceTabShown()) {
         const QImage picture = m_facePicture ? m_facePicture(name) : QImage();
         m_canvas->SetFace(name.toStdString(), picture);
@@ -281,8 +282,13 @@ void CVtwinView::OnTabChanged(int index)
     }
     m_location->setPixmap(FaceLocationPicture(FaceGroupOfCode(FaceCodeOfTab(name)), devicePixelRatioF()));
     m_location->setToolTip(name);
+    m_changingTab = false;
     emit tabChanged(name);
     emit commandStateChanged();
+    if (m_renderingPending) {
+        m_renderingPending = false;
+        emit renderingMade();
+    }
 }
 
 void CVtwinView::RefreshCurrentTab()
@@ -525,7 +531,9 @@ void CVtwinView::RefreshPicture()
     const CSide* side = product->FindSidePtr(code);
     if (ok && side && side->GetPicture()) {
         page->SetPicture(RasterToQImage(*side->GetPicture()));
-        if (fresh)
+        if (fresh && m_changingTab)
+            m_renderingPending = true;
+        else if (fresh)
             emit renderingMade();
     } else {
         page->SetPicture(QImage());

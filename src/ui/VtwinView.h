@@ -165,5 +165,9 @@ private:
     FacePictureSource m_facePicture;
     bool m_building = false;
     bool m_rendering = false;
+    // While a tab change runs, a new rendering is announced only at its end,
+    // when the grid and the commands already belong to the new tab.
+    bool m_changingTab = false;
+    bool m_renderingPending = false;
     CVtwinDoc* m_doc = nullptr;
 };

@@ -10,6 +10,7 @@
 #include "render/RenderOutput.h"
 #include "render/RenderPipeline.h"
 #include "ui/CommandIds.h"
+#include "ui/PropertyGrid.h"
 #include "ui/RenderOutputDialogs.h"
 #include "ui/RenderPage.h"
 
@@ -29,6 +30,7 @@ private:
 
     // What the dialogs were asked and how they answer.
     int m_formatsShown = 0, m_qualityShown = 0, m_promptShown = 0, m_chooserCalls = 0;
+    bool m_gridShowedRender = false;
     bool m_formatsOk = true, m_tickFormats = false;
     QStringList m_qualityTexts;  // typed one after another; empty: OK as shown
     int m_promptAnswer = 2;
@@ -61,6 +63,9 @@ private:
                 }
                 if (auto* p = qobject_cast<CRenderCompleteDialog*>(&d)) {
                     ++m_promptShown;
+                    // Behind the prompt the grid already shows the Render tab's rows.
+                    auto* grid = m_frame->findChild<CPropertyGrid*>();
+                    m_gridShowedRender = grid && grid->FindRow("X Rotation") >= 0;
                     p->CheckBox()->setChecked(m_tickPrompt);
                     return m_promptAnswer;
                 }
@@ -230,6 +235,7 @@ private slots:
         m_promptAnswer = 2;
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
         QCOMPARE(m_promptShown, 1);
+        QVERIFY(m_gridShowedRender);
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
         QCOMPARE(m_promptShown, 1);  // the same picture again
