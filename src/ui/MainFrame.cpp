@@ -462,6 +462,7 @@ void CMainFrame::BuildStatusBar()
     m_positionLabel->setMinimumWidth(110);
     bar->addPermanentWidget(m_positionLabel);
     m_zoomLabel = new QLabel(bar);
+    m_zoomLabel->setObjectName(QStringLiteral("zoomLabel"));
     m_zoomLabel->setMinimumWidth(60);
     bar->addPermanentWidget(m_zoomLabel);
 }
@@ -568,7 +569,10 @@ void CMainFrame::UpdateCommandUI()
     }
     if (m_lineButton)
         m_lineButton->setEnabled(m_actions.value(ID_LINE_COLOR)->isEnabled());
-    if (m_zoomLabel) {
+    // The zoom belongs to the face canvas: other tabs show none.
+    if (m_zoomLabel && !m_view->IsFaceTabShown()) {
+        m_zoomLabel->clear();
+    } else if (m_zoomLabel) {
         const QString text = m_view->CustomZoomText();
         const int open = text.indexOf(QLatin1Char('('));
         m_zoomLabel->setText(open >= 0 ? text.mid(open + 1, text.indexOf(QLatin1Char(')')) - open - 1) : QString());

@@ -4,6 +4,8 @@
 
 #include "UiTestSupport.h"
 
+#include <QLabel>
+
 #include "app/UndoStore.h"
 #include "ui/Application.h"
 #include "ui/CommandIds.h"
@@ -118,6 +120,14 @@ private slots:
         QCOMPARE(m_frame->Action(ID_ZOOM_CUSTOM)->text(), QStringLiteral("&Custom Zoom (200%)..."));
         m_frame->RunCommand(ID_ZOOM_IN);
         QCOMPARE(m_frame->Action(ID_ZOOM_CUSTOM)->text(), QStringLiteral("&Custom Zoom (400%)..."));
+        // The status bar shows the zoom of a face, and none on the Render tab.
+        auto* zoomLabel = m_frame->findChild<QLabel*>(QStringLiteral("zoomLabel"));
+        QVERIFY(zoomLabel);
+        QCOMPARE(zoomLabel->text(), QStringLiteral("400%"));
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        QCOMPARE(zoomLabel->text(), QString());
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
+        QCOMPARE(zoomLabel->text(), QStringLiteral("400%"));
         // Each face keeps its own zoom.
         m_frame->RunCommand(ID_TAB_LEFT);
         QVERIFY(m_frame->Action(ID_ZOOM_FIT)->isChecked());
