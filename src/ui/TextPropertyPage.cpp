@@ -145,6 +145,8 @@ CTextPropertyPage::CTextPropertyPage(QWidget* parent) : QWidget(parent)
     m_face->setMinimumContentsLength(18);
     m_face->setMaxVisibleItems(14);
     FillFaces();
+    // The closed list shows the chosen face in itself, as the open list does.
+    connect(m_face, qOverload<int>(&QComboBox::currentIndexChanged), this, [this] { ShowFaceInItself(); });
     grid->addWidget(label("&Face", m_face), 1, 0);
     grid->addWidget(m_face, 1, 1);
 
@@ -250,6 +252,14 @@ void CTextPropertyPage::SelectFace(const std::string& face)
         m_face->setItemData(index, f, Qt::FontRole);
     }
     m_face->setCurrentIndex(index);
+    ShowFaceInItself();
+}
+
+void CTextPropertyPage::ShowFaceInItself()
+{
+    const QVariant font = m_face->itemData(m_face->currentIndex(), Qt::FontRole);
+    if (font.canConvert<QFont>())
+        m_face->setFont(font.value<QFont>());
 }
 
 void CTextPropertyPage::SetValues(const CTextValues& v)

@@ -72,6 +72,7 @@ public:
 private:
     void FillFaces();
     void SelectFace(const std::string& face);
+    void ShowFaceInItself();
     void UpdateEnabled();
     void Swap();
 

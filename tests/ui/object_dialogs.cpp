@@ -127,6 +127,11 @@ private slots:
             if (i > 0)
                 QVERIFY(QString::compare(face->itemText(i - 1), family, Qt::CaseInsensitive) <= 0);
         }
+        // The closed list shows the chosen face in itself too.
+        QCOMPARE(face->font().family(), QStringLiteral("Arial"));
+        const int other = face->findText(QString::fromStdString(installed.back()));
+        face->setCurrentIndex(other);
+        QCOMPARE(face->font().family(), QString::fromStdString(installed.back()));
         // The size list, and a size outside it typed into the field.
         QComboBox* size = page.SizeCombo();
         QStringList sizes;
