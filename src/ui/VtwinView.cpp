@@ -862,17 +862,12 @@ void CVtwinView::DoPaste()
         RecordLayoutUndo("Paste");
         objects = CurrentObjects();
         LayoutEdit::ClearSelection(*objects);
-        auto picture = std::make_unique<CDrawPicture>();
         const CFaceMapping& m = m_canvas->Mapping();
         // The top-left corner of the visible part of the face: when the face
         // is centred in the window its edges, not the window's, bound it.
         const int left = std::clamp(m.faceLeft, 0, std::max(0, m.faceWidth - 1));
         const int top = std::clamp(m.faceTop, 0, m.faceHeight);
-        const int w = raster->GetWidth(), h = raster->GetHeight();
-        picture->SetImage(std::move(raster));
-        picture->SetTransparentColour(0xFFFFFF);
-        picture->SetTransparent(false);
-        picture->SetCoords(left, top, left + w, top - h);
+        std::unique_ptr<CDrawPicture> picture = CDrawPicture::CreateFromImage(std::move(raster), left, top);
         picture->SetSelection(kSelectDominant);
         objects->Add(std::move(picture));
         objects->UpdateOrderKeys();
@@ -1052,19 +1047,12 @@ std::unique_ptr<CDrawObject> CVtwinView::CreateContentObject(const std::vector<C
             if (const CAppFolders* folders = m_frame->Folders())
                 folders->PutUserString("Dir", "Open1", QFileInfo(value).absolutePath().toStdString() + "/");
         }
-        auto raster = std::make_shared<CRaster>();
-        if (!raster->Load(value.toLocal8Bit().constData()) || !raster->IncreaseBpp(24)) {
-            ShowMessage(this, QStringLiteral("Picture %1 could not be read.").arg(value), EMessageIcon::Warning);
-            return nullptr;
-        }
-        auto picture = std::make_unique<CDrawPicture>();
-        const int w = raster->GetWidth(), h = raster->GetHeight();
-        picture->SetImage(std::move(raster));
-        picture->SetTransparentColour(0xFFFFFF);
-        picture->SetTransparent(false);
         // The picture comes at its own size with its top-left corner at the
         // release point; the user stretches it by its handles afterwards.
-        picture->SetCoords(b.x, b.y, b.x + w, b.y - h);
+        std::string message;
+        std::unique_ptr<CDrawPicture> picture = CDrawPicture::CreateFromFile(value.toStdString(), b.x, b.y, message);
+        if (!picture)
+            ShowMessage(this, QString::fromStdString(message), EMessageIcon::Warning);
         return picture;
     }
     return nullptr;
