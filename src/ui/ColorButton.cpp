@@ -92,6 +92,13 @@ void CColorButton::SetColor(std::uint32_t ref)
     UpdateIcon();
 }
 
+void CColorButton::SwapColors(CColorButton& a, CColorButton& b)
+{
+    const std::uint32_t first = a.Color();
+    a.SetColor(b.Color());
+    b.SetColor(first);
+}
+
 void CColorButton::ShowPalette()
 {
     const QPoint at = isVisible() ? mapToGlobal(QPoint(0, height())) : QCursor::pos();

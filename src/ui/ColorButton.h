@@ -17,6 +17,8 @@ public:
 
     void SetColor(std::uint32_t ref);
     std::uint32_t Color() const { return m_color; }
+    // Exchanges the colours of two buttons ("<- S&wap ->").
+    static void SwapColors(CColorButton& a, CColorButton& b);
 
     // Drops the palette below the button, or at the mouse when the button
     // is not on the screen (its toolbar hidden); returns at once.

@@ -47,7 +47,5 @@ std::uint32_t CColorsDialog::FillColour() const { return m_fill->Color(); }
 
 void CColorsDialog::Swap()
 {
-    const std::uint32_t line = m_line->Color();
-    m_line->SetColor(m_fill->Color());
-    m_fill->SetColor(line);
+    CColorButton::SwapColors(*m_line, *m_fill);
 }

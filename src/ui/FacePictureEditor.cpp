@@ -47,7 +47,7 @@ QString AskForPicture(QWidget* parent, const CAppFolders* folders, const QString
     }
     return QFileDialog::getOpenFileName(parent, faceName + QStringLiteral(" Image"),
                                         folders ? QString::fromStdString(folders->GetImagesFolder()) : QString(),
-                                        QStringLiteral("Pictures (*.bmp *.jpg *.jpeg *.png *.pcx);;All Files (*.*)"));
+                                        PictureFileFilter());
 }
 } // namespace
 

@@ -255,9 +255,7 @@ public:
         auto* swap = new QPushButton(QStringLiteral("<- S&wap ->"), this);
         swap->setObjectName(QStringLiteral("swap"));
         connect(swap, &QPushButton::clicked, this, [this] {
-            const std::uint32_t a = m_colour1->Color();
-            m_colour1->SetColor(m_colour2->Color());
-            m_colour2->SetColor(a);
+            CColorButton::SwapColors(*m_colour1, *m_colour2);
             FillVariants();
         });
         connect(m_colour1, &CColorButton::colorChosen, this, [this](std::uint32_t) { FillVariants(); });
@@ -280,7 +278,7 @@ public:
         connect(browse, &QPushButton::clicked, this, [this] {
             const QString path = QFileDialog::getOpenFileName(
                 this, QStringLiteral("Picture"), QString::fromStdString(m_folders.GetImagesFolder()),
-                QStringLiteral("Pictures (*.bmp *.jpg *.jpeg *.png *.pcx);;All Files (*.*)"));
+                PictureFileFilter());
             if (!path.isEmpty())
                 m_file->setText(path);
         });

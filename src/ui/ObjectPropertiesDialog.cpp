@@ -81,11 +81,7 @@ QWidget* CObjectPropertiesDialog::MakePage(CDrawObject* o)
         CColorButton* c1 = MakeColour(page, "colour1", o->GetLineColour());
         CColorButton* c2 = MakeColour(page, "colour2", o->GetFillColour());
         auto* swap = new QPushButton(QStringLiteral("<- S&wap ->"), page);
-        connect(swap, &QPushButton::clicked, page, [c1, c2]() {
-            const std::uint32_t a = c1->Color();
-            c1->SetColor(c2->Color());
-            c2->SetColor(a);
-        });
+        connect(swap, &QPushButton::clicked, page, [c1, c2]() { CColorButton::SwapColors(*c1, *c2); });
         auto* colours = new QWidget(page);
         auto* cl = new QHBoxLayout(colours);
         cl->setContentsMargins(0, 0, 0, 0);

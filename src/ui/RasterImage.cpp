@@ -55,3 +55,8 @@ bool QImageToRaster(const QImage& source, CRaster& raster)
     raster = std::move(result);
     return true;
 }
+
+QString PictureFileFilter()
+{
+    return QStringLiteral("Pictures (*.bmp *.jpg *.jpeg *.png *.pcx);;All Files (*.*)");
+}

@@ -10,3 +10,6 @@ QImage RasterToQImage(const CRaster& raster);
 // A 24-bit picture from any Qt image (alpha is dropped onto white). False when
 // the image is null or too large.
 bool QImageToRaster(const QImage& image, CRaster& raster);
+
+// The filters of a file dialog that opens a picture: the readable formats, then all files.
+QString PictureFileFilter();

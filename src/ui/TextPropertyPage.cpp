@@ -342,7 +342,5 @@ void CTextPropertyPage::UpdateEnabled()
 
 void CTextPropertyPage::Swap()
 {
-    const std::uint32_t first = m_colour1->Color();
-    m_colour1->SetColor(m_colour2->Color());
-    m_colour2->SetColor(first);
+    CColorButton::SwapColors(*m_colour1, *m_colour2);
 }
