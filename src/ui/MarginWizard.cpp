@@ -304,9 +304,7 @@ void CMarginWizard::UpdateSliders()
         m_labels[i]->setVisible(used);
         if (!used)
             continue;
-        const bool far = i == s.h ? s.hFar : s.vFar;
-        const int p = m_sliders[i]->value();
-        m_labels[i]->setText(QStringLiteral("%1%").arg(far ? 100 - p : p));
+        m_labels[i]->setText(QStringLiteral("%1%").arg(i == s.h ? HorizontalPercent() : VerticalPercent()));
     }
     m_preview->setPixmap(MarginPicture(Type(), m_preview->width(), m_preview->height(), HorizontalPercent(),
                                        VerticalPercent(), Colour(), devicePixelRatioF(), m_previewFace));
