@@ -7,6 +7,7 @@
 #include "catalogue/Side.h"
 #include "image/Raster.h"
 #include "layout/DrawObjectList.h"
+#include "ui/CommandIds.h"
 #include "ui/FaceCanvas.h"
 #include "ui/MainFrame.h"
 #include "ui/MessageBox.h"
@@ -48,6 +49,20 @@ inline void GiveBoxProduct(CMainFrame& frame, int w = 200, int h = 100)
         product->GetOrCreateSide(key).SetPicture(WhitePicture(w, h));
     frame.Document()->NewProject(std::move(product));
     frame.DocumentChanged();
+}
+
+// A shown 1200 x 900 main window holding the box of GiveBoxProduct with its
+// Front tab current: the canvas tests draw on it with the mouse. False when
+// the window was never exposed or the tab not shown.
+inline bool ShowBoxOnFront(std::unique_ptr<CMainFrame>& frame, int w = 200, int h = 100)
+{
+    frame = std::make_unique<CMainFrame>(QString());
+    frame->resize(1200, 900);
+    frame->show();
+    if (!QTest::qWaitForWindowExposed(frame.get()))
+        return false;
+    GiveBoxProduct(*frame, w, h);
+    return frame->View()->SelectTab(QStringLiteral("Front"));
 }
 
 // Window point of a face point on the canvas.

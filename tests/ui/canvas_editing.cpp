@@ -78,12 +78,7 @@ private slots:
         m_messages = CTestMessages();
         m_messages.Install();
         CUndoStore::Instance().Clear();
-        m_frame = std::make_unique<CMainFrame>(QString());
-        m_frame->resize(1200, 900);
-        m_frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
-        GiveBoxProduct(*m_frame);
-        m_frame->View()->SelectTab(QStringLiteral("Front"));
+        QVERIFY(ShowBoxOnFront(m_frame));
         m_frame->RunCommand(ID_ZOOM_100);
         Repaint();
     }

@@ -116,12 +116,7 @@ private slots:
         m_messages.Install();
         CUndoStore::Instance().Clear();
         CUndoFileCounter::Instance().SetFolder(m_dir.path().toStdString() + "/");
-        m_frame = std::make_unique<CMainFrame>(QString());
-        m_frame->resize(1200, 900);
-        m_frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
-        GiveBoxProduct(*m_frame, 300, 500);
-        QVERIFY(View().SelectTab(QStringLiteral("Front")));
+        QVERIFY(ShowBoxOnFront(m_frame, 300, 500));
     }
 
     void cleanup()

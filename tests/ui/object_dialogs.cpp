@@ -91,12 +91,7 @@ private slots:
         m_messages.Install();
         m_failures.clear();
         CUndoStore::Instance().Clear();
-        m_frame = std::make_unique<CMainFrame>(QString());
-        m_frame->resize(1200, 900);
-        m_frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
-        GiveBoxProduct(*m_frame, 300, 200);
-        m_frame->View()->SelectTab(QStringLiteral("Front"));
+        QVERIFY(ShowBoxOnFront(m_frame, 300, 200));
         m_frame->RunCommand(ID_ZOOM_100);
         QApplication::processEvents();
     }
