@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/AppFolders.h"
+#include "cli/CliSupport.h"
 
 class CProduct;
 struct CatalogueEntry;
@@ -28,9 +29,6 @@ int RunRender(const SCliContext& context, const std::vector<std::string>& args);
 int RunInfo(const SCliContext& context, const std::vector<std::string>& args);
 int RunSet(const SCliContext& context, const std::vector<std::string>& args);
 int RunDemo(const SCliContext& context, const std::vector<std::string>& args);
-
-// Prints "vantorel-cli: " + message on stderr.
-void PrintError(const std::string& message);
 
 // The data folders of the --data-dir root (or the default one), created when
 // missing; empty, with the message printed, when they cannot be.

@@ -1,0 +1,107 @@
+#include "cli/CliSupport.h"
+
+#include <cctype>
+#include <cstdio>
+
+#include "app/VtwinDoc.h"
+#include "layout/DrawObjectList.h"
+#include "properties/SettingChecks.h"
+
+const std::string* SArgs::Get(const std::string& name) const
+{
+    const std::string* found = nullptr;
+    for (const auto& [n, v] : options)
+        if (n == name) found = &v;
+    return found;
+}
+
+std::vector<std::string> SArgs::GetAll(const std::string& name) const
+{
+    std::vector<std::string> out;
+    for (const auto& [n, v] : options)
+        if (n == name) out.push_back(v);
+    return out;
+}
+
+bool SArgs::Has(const std::string& flag) const
+{
+    for (const std::string& f : flags)
+        if (f == flag) return true;
+    return false;
+}
+
+SArgs ParseArgs(const std::vector<std::string>& args, std::initializer_list<const char*> withValue,
+                std::initializer_list<const char*> switches)
+{
+    SArgs out;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool number = a.size() > 1 && (std::isdigit(static_cast<unsigned char>(a[1])) != 0 || a[1] == '.');
+        if (a.size() > 1 && a[0] == '-' && !number) {
+            bool isSwitch = false, known = false;
+            for (const char* name : switches) isSwitch = isSwitch || a == name;
+            for (const char* name : withValue) known = known || a == name;
+            if (isSwitch) {
+                out.flags.push_back(a);
+                continue;
+            }
+            if (!known) {
+                out.error = "unknown option " + a;
+                return out;
+            }
+            if (i + 1 >= args.size()) {
+                out.error = "option " + a + " needs a value";
+                return out;
+            }
+            out.options.emplace_back(a, args[++i]);
+        } else {
+            out.positional.push_back(a);
+        }
+    }
+    return out;
+}
+
+void PrintError(const std::string& message)
+{
+    // One line per failure: message-box texts with paragraph breaks are joined.
+    std::string line;
+    bool pendingSpace = false;
+    for (char c : message) {
+        if (c == '\n' || c == '\r') {
+            pendingSpace = !line.empty();
+            continue;
+        }
+        if (pendingSpace && c != ' ') line += ' ';
+        pendingSpace = false;
+        line += c;
+    }
+    std::fprintf(stderr, "vantorel-cli: %s\n", line.c_str());
+}
+
+bool ParseInt(const std::string& text, const char* label, int minimum, int maximum, int& value, const char* unit)
+{
+    const IntFieldResult r = ValidateIntField(text, minimum, maximum, label, unit);
+    if (!r.ok) {
+        PrintError(r.message);
+        return false;
+    }
+    value = r.value;
+    return true;
+}
+
+std::unique_ptr<CVtwinDoc> MakeDocument()
+{
+    auto doc = std::make_unique<CVtwinDoc>(&CreateDrawObjectList);
+    doc->SetMessageSink([](const std::string& m) { PrintError(m); });
+    return doc;
+}
+
+bool OpenDocument(CVtwinDoc& doc, const std::string& path)
+{
+    if (!doc.OpenProject(path)) return false;  // the document reported why
+    if (!doc.HasProduct()) {
+        PrintError(path + ": the project holds no product");
+        return false;
+    }
+    return true;
+}

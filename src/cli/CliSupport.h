@@ -1,0 +1,46 @@
+#pragma once
+// Helpers shared by the commands of vantorel-cli: option parsing, number
+// fields, error lines and opening projects.
+
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+class CVtwinDoc;
+
+// Options of one command: "-o X" / "--name X" pairs, "--flag" switches and
+// the positional words, in the order given.
+struct SArgs {
+    std::vector<std::string> positional;
+    std::vector<std::pair<std::string, std::string>> options;
+    std::vector<std::string> flags;
+    std::string error;
+
+    // The last value given for `name`, or null.
+    const std::string* Get(const std::string& name) const;
+    // Every value given for `name`, in order (repeatable options such as --set).
+    std::vector<std::string> GetAll(const std::string& name) const;
+    bool Has(const std::string& flag) const;
+};
+
+// Splits `args`: names in `withValue` take the next word, names in `switches`
+// take none; any other word starting with '-' (except a lone "-" or a negative
+// number) is an error.
+SArgs ParseArgs(const std::vector<std::string>& args, std::initializer_list<const char*> withValue,
+                std::initializer_list<const char*> switches = {});
+
+// Prints "vantorel-cli: " + message on stderr, on one line.
+void PrintError(const std::string& message);
+
+// A whole number field checked like the dialogs check theirs; prints the
+// refusal and returns false when the text is not in [minimum, maximum].
+bool ParseInt(const std::string& text, const char* label, int minimum, int maximum, int& value,
+              const char* unit = "");
+
+// A document whose messages go to stderr as error lines.
+std::unique_ptr<CVtwinDoc> MakeDocument();
+
+// Opens a project that must hold a product; false with the message printed.
+bool OpenDocument(CVtwinDoc& doc, const std::string& path);

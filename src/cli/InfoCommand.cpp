@@ -1,0 +1,79 @@
+// vantorel-cli info: what a project holds.
+#include <cstdio>
+#include <string>
+
+#include "app/VtwinDoc.h"
+#include "catalogue/Product.h"
+#include "catalogue/Side.h"
+#include "cli/CliSupport.h"
+#include "cli/Commands.h"
+#include "cli/SettingEdit.h"
+#include "image/Raster.h"
+#include "properties/SettingTable.h"
+
+namespace {
+
+// Whether the grid lists a setting for this kind of product at all (the
+// kind-specific settings follow the product's capabilities).
+bool IsShownFor(const CProduct& p, const SettingInfo& info)
+{
+    switch (info.id) {
+    case kSetCDPosition: return p.HasCDROMInside() != 0;
+    case kSetCDImage: return p.HasCDROM() != 0;
+    case kSetBinderType:
+    case kSetBinderColor: return p.HasBinding() != 0;
+    case kSetFoldsShown:
+    case kSetFoldsColor: return p.HasFolds() != 0;
+    case kSetPageDepthFront:
+    case kSetPageDepthBack:
+    case kSetPageDepthPages: return false;  // shown together on the Page Depth % row
+    case kSetPaperColor:
+    case kSetPageEdges:
+    case kSetPageEdgeColor:
+    case kSetPageDepthRow: return p.HasPages() != 0;
+    default: return true;
+    }
+}
+
+}  // namespace
+
+int RunInfo(const SCliContext& context, const std::vector<std::string>& args)
+{
+    const SArgs a = ParseArgs(args, {});
+    if (!a.error.empty() || a.positional.size() != 1) {
+        PrintError(a.error.empty() ? "usage: info P.vtp" : a.error);
+        return kExitUsage;
+    }
+    (void)context;
+    auto doc = MakeDocument();
+    if (!OpenDocument(*doc, a.positional[0])) return kExitFailed;
+    const CProduct& p = *doc->GetProduct();
+    const SettingStore& s = p.GetSettings();
+    std::printf("Kind: %s (%s)\n", p.GetKindName(), p.GetKindCode());
+    std::printf("Dimensions: %g x %g x %g mm\n", s.GetReal(ModelKey(kSetProductWidth)),
+                s.GetReal(ModelKey(kSetProductHeight)), s.GetReal(ModelKey(kSetProductDepth)));
+    std::printf("Rendering: %d x %d pixels, magnification %d\n", s.GetInt(ModelKey(kSetRenderWidth)),
+                s.GetInt(ModelKey(kSetRenderHeight)), s.GetInt(ModelKey(kSetMagnification)));
+    std::printf("Settings:\n");
+    std::string section;
+    for (const SettingInfo& info : GetSettingTable()) {
+        if (info.label[0] == '\0' || !IsShownFor(p, info)) continue;
+        if (section != info.section) {
+            section = info.section;
+            std::printf("  [%s]\n", section.c_str());
+        }
+        std::printf("    %-16s %s\n", info.label, FormatSettingValue(p, info).c_str());
+    }
+    std::printf("Sides:\n");
+    static const char* const kAppearanceNames[] = {"picture", "colour", "gradient", "texture", "pattern"};
+    for (std::size_t i = 0; i < p.GetSideCount(); ++i) {
+        const CSide& side = p.GetSide(i);
+        const CRaster* pic = side.GetPicture();
+        const int type = side.GetSettings().GetInt(SideKey(kSideAppearance));
+        const CFaceObjects* objects = doc->FindFaceObjects(p.GetSideKey(i));
+        std::printf("  %-2s %-9s %5d x %-5d %zu object(s)\n", p.GetSideKey(i).c_str(),
+                    type >= 0 && type <= 4 ? kAppearanceNames[type] : "?", pic ? pic->GetWidth() : 0,
+                    pic ? pic->GetHeight() : 0, objects ? objects->GetObjectCount() : 0);
+    }
+    return kExitOk;
+}
