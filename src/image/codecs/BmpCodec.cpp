@@ -10,6 +10,7 @@
 #include "image/ByteStream.h"
 #include "image/Raster.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -60,7 +61,14 @@ struct SChannelMask {
 // Run-length decoding of RLE8 (4 == false) and RLE4 data into a palette image.
 // Pairs (count, value) give runs; a 0 count escapes: 0 end of line, 1 end of
 // bitmap, 2 delta (dx, dy), n >= 3 an absolute run of n pixels padded to a
-// 16-bit boundary. Any pixel that would land outside the picture is an error.
+// 16-bit boundary.
+//
+// Many encoders code every row at its padded width (a multiple of 4 bytes), so
+// a run may pass the row end; the pixels beyond the last column (and in rows
+// above the last) are dropped, as common decoders do, and a run never wraps
+// into the next row. The position is kept within width x height so that an
+// endless stream of runs cannot overflow it. Only a delta move beyond the
+// picture is refused: no encoder writes one.
 bool DecodeRle(CByteStream& stream, CRaster& image, bool rle4)
 {
     const int width = image.GetWidth();
@@ -68,6 +76,25 @@ bool DecodeRle(CByteStream& stream, CRaster& image, bool rle4)
     int x = 0;
     int y = 0;
     std::uint8_t absolute[256];
+    // Index of pixel i of a run whose bytes are `bytes` (RLE4: two per byte, high nibble first).
+    auto indexOf = [rle4](const std::uint8_t* bytes, int i) -> std::uint8_t {
+        if (!rle4) {
+            return bytes[i];
+        }
+        const std::uint8_t b = bytes[i / 2];
+        return (i & 1) ? (b & 0x0F) : (b >> 4);
+    };
+    // Writes the pixels of a run that fall inside the row, then advances x
+    // (clamped to the width: everything further right is dropped too).
+    auto putRun = [&](int count, auto&& pixel) {
+        if (y < height) {
+            const int inside = std::min(count, width - x);
+            for (int i = 0; i < inside; ++i) {
+                image.SetPixelIndex(x + i, y, pixel(i));
+            }
+        }
+        x = std::min(width, x + count);
+    };
     for (;;) {
         if (image.GetEscape()) {
             image.SetLastError("Cancelled");
@@ -83,21 +110,14 @@ bool DecodeRle(CByteStream& stream, CRaster& image, bool rle4)
         }
         const int count = pair[0];
         if (count > 0) {
-            if (y >= height || x + count > width) {
-                image.SetLastError("BMP RLE data runs past the image");
-                return false;
-            }
-            for (int i = 0; i < count; ++i, ++x) {
-                const std::uint8_t index =
-                    rle4 ? ((i & 1) ? (pair[1] & 0x0F) : (pair[1] >> 4)) : pair[1];
-                image.SetPixelIndex(x, y, index);
-            }
+            // RLE4 runs alternate the high and the low nibble of the value.
+            putRun(count, [&](int i) { return indexOf(pair + 1, rle4 ? (i & 1) : 0); });
             continue;
         }
         switch (pair[1]) {
         case 0: // end of line
             x = 0;
-            ++y;
+            y = std::min(height, y + 1);
             break;
         case 1: // end of bitmap
             return true;
@@ -119,19 +139,11 @@ bool DecodeRle(CByteStream& stream, CRaster& image, bool rle4)
             const int n = pair[1];
             const int bytes = rle4 ? (n + 1) / 2 : n;
             const int padded = (bytes + 1) & ~1;
-            if (y >= height || x + n > width) {
-                image.SetLastError("BMP RLE data runs past the image");
-                return false;
-            }
             if (stream.Read(absolute, 1, static_cast<std::size_t>(padded)) != static_cast<std::size_t>(padded)) {
                 image.SetLastError("BMP file is truncated");
                 return false;
             }
-            for (int i = 0; i < n; ++i, ++x) {
-                const std::uint8_t b = absolute[rle4 ? i / 2 : i];
-                const std::uint8_t index = rle4 ? ((i & 1) ? (b & 0x0F) : (b >> 4)) : b;
-                image.SetPixelIndex(x, y, index);
-            }
+            putRun(n, [&](int i) { return indexOf(absolute, i); });
             break;
         }
         }
