@@ -154,6 +154,44 @@ TEST(PcxDecode, PlaneLayouts)
     EXPECT_EQ(e.GetPixelColor(0, 0), (RGBQUAD{248, 0, 7, 0}));
 }
 
+TEST(PcxDecode, OneBitPictureWithAnEmptyPaletteIsBlackAndWhite)
+{
+    // 1 bit, one plane, width 8, two lines: 0xF0 on top, 0x0F below.
+    auto mono = [](unsigned r0, unsigned g0, unsigned b0, unsigned r1, unsigned g1, unsigned b1) {
+        Bytes b = PcxHeader(8, 2, 1, 1, 2);
+        for (int i = 16; i < 16 + 48; ++i) b[i] = 0; // an empty header palette
+        b[16] = r0; b[17] = g0; b[18] = b0;
+        b[19] = r1; b[20] = g1; b[21] = b1;
+        b.raw({0xC1, 0xF0, 0, 0x0F, 0}); // 0xF0 is coded as a run of one
+        return b;
+    };
+    const RGBQUAD black{0, 0, 0, 0};
+    const RGBQUAD white{255, 255, 255, 0};
+
+    const Bytes empty = mono(0, 0, 0, 0, 0, 0);
+    CRaster a;
+    ASSERT_TRUE(a.Decode(empty.data(), empty.size(), IMAGE_TYPE_PCX)) << a.GetLastError();
+    ASSERT_EQ(a.GetBpp(), 1);
+    for (int x = 0; x < 8; ++x) {
+        EXPECT_EQ(a.GetPixelColor(x, 1), x < 4 ? white : black) << x; // top line 1111 0000
+        EXPECT_EQ(a.GetPixelColor(x, 0), x < 4 ? black : white) << x; // bottom line 0000 1111
+    }
+
+    // Two equal colours other than black say as little: also black and white.
+    const Bytes grey = mono(9, 9, 9, 9, 9, 9);
+    CRaster b;
+    ASSERT_TRUE(b.Decode(grey.data(), grey.size(), IMAGE_TYPE_PCX));
+    EXPECT_EQ(b.GetPixelColor(0, 1), white);
+    EXPECT_EQ(b.GetPixelColor(0, 0), black);
+
+    // A real two-colour palette is kept: dark blue and yellow.
+    const Bytes coloured = mono(0, 0, 128, 255, 255, 0);
+    CRaster c;
+    ASSERT_TRUE(c.Decode(coloured.data(), coloured.size(), IMAGE_TYPE_PCX));
+    EXPECT_EQ(c.GetPixelColor(0, 1), (RGBQUAD{0, 255, 255, 0}));
+    EXPECT_EQ(c.GetPixelColor(0, 0), (RGBQUAD{128, 0, 0, 0}));
+}
+
 TEST(PcxDecode, HostileInputsFailWithTheirMessageAndKeepTheTarget)
 {
     auto pal8 = [](Bytes body, int marker) {

@@ -121,6 +121,13 @@ bool DecodePcx(CByteStream& stream, CRaster& image)
         const std::uint8_t* e = header + kOffColorMap + i * 3;
         image.SetPaletteColor(i, e[0], e[1], e[2]);
     }
+    // Many writers of black-and-white files leave the header palette empty
+    // (all zero); its two equal colours would show the picture as one flat
+    // area. Such a picture is read as black (0) and white (1).
+    if (imageBpp == 1 && std::memcmp(header + kOffColorMap, header + kOffColorMap + 3, 3) == 0) {
+        image.SetPaletteColor(0, 0, 0, 0);
+        image.SetPaletteColor(1, 255, 255, 255);
+    }
 
     std::vector<std::uint8_t> data;
     try {
