@@ -1,6 +1,7 @@
 #include "image/PictureLoader.h"
 
 #include "image/ByteStream.h"
+#include "image/PictureLimits.h"
 #include "image/Raster.h"
 
 #include <cstdio>
@@ -49,6 +50,12 @@ std::unique_ptr<CRaster> LoadPicture(const std::string& fileName, std::string& m
         return nullptr;
     }
     if (!image->Decode(file, IMAGE_TYPE_UNKNOWN)) {
+        const std::string reason = image->GetLastError();
+        if (IsPictureTooLargeText(reason)) {
+            // "Picture is too large: ..." becomes "File <name> is too large: ...".
+            message = "File " + fileName + reason.substr(reason.find(' '));
+            return nullptr;
+        }
         message = Format("Could not load %s - file may be corrupted.", fileName);
         return nullptr;
     }

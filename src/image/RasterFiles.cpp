@@ -3,6 +3,7 @@
 #include "image/Raster.h"
 
 #include "image/ByteStream.h"
+#include "image/PictureLimits.h"
 #include "image/codecs/Codecs.h"
 
 #include <cstdio>
@@ -71,6 +72,12 @@ bool CRaster::Decode(CByteStream& stream, int imageType)
         }
         if (GetEscape()) {
             SetLastError("Cancelled");
+            return false;
+        }
+        // The format was recognised and the picture is beyond the limits: no
+        // other decoder would take it, and "unknown format" would hide why.
+        if (IsPictureTooLargeText(fresh.GetLastError())) {
+            SetLastError(fresh.GetLastError());
             return false;
         }
     }

@@ -8,6 +8,7 @@
 #include "image/codecs/Codecs.h"
 
 #include "image/ByteStream.h"
+#include "image/PictureLimits.h"
 #include "image/Raster.h"
 
 #include <algorithm>
@@ -231,8 +232,11 @@ bool DecodeBmp(CByteStream& stream, CRaster& image)
     if (topDown) {
         height = -height;
     }
-    if (width <= 0 || height <= 0 || width > CRaster::kMaxDimension || height > CRaster::kMaxDimension) {
+    if (width <= 0 || height <= 0) {
         image.SetLastError("Error reading BMP info");
+        return false;
+    }
+    if (!CheckPictureSize(width, height, image)) {
         return false;
     }
     if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32) {
@@ -279,10 +283,19 @@ bool DecodeBmp(CByteStream& stream, CRaster& image)
     // file from asking for a huge picture.
     const std::int64_t fileRowBytes = CRaster::EffWidthFor(width, bitCount);
     const bool rle = compression == kBiRle8 || compression == kBiRle4;
-    if (!rle) {
-        const std::int64_t size = stream.Size();
-        const std::int64_t dataStart = bitsOffset != 0 ? start + bitsOffset : stream.Tell();
-        if (size >= 0 && (dataStart > size || fileRowBytes * height > size - dataStart)) {
+    // Run-length data can end the picture early (end of bitmap) or skip over
+    // it (delta moves), so it has no exact floor; but any encoder writes at
+    // least two bytes per 255 pixels and per row, and a file that leaves more
+    // than 65536 pixels per byte of data unwritten is refused rather than made
+    // into a huge blank picture.
+    constexpr std::int64_t kMaxRlePixelsPerByte = 65536;
+    const std::int64_t size = stream.Size();
+    const std::int64_t dataStart = bitsOffset != 0 ? start + bitsOffset : stream.Tell();
+    if (size >= 0) {
+        const std::int64_t data = size - dataStart;
+        const bool shortRows = !rle && fileRowBytes * height > data;
+        const bool shortRuns = rle && width * height > (data + 2) * kMaxRlePixelsPerByte;
+        if (dataStart > size || shortRows || shortRuns) {
             image.SetLastError("BMP file is truncated");
             return false;
         }

@@ -9,6 +9,7 @@
 #include "image/codecs/Codecs.h"
 
 #include "image/ByteStream.h"
+#include "image/PictureLimits.h"
 #include "image/Raster.h"
 
 #include <algorithm>
@@ -64,6 +65,9 @@ bool DecodePcx(CByteStream& stream, CRaster& image)
     const int bytesPerLine = ReadLE16(header + kOffBytesPerLine);
     if (width <= 0 || height <= 0) {
         image.SetLastError("corrupted PCX");
+        return false;
+    }
+    if (!CheckPictureSize(width, height, image)) {
         return false;
     }
     if (planes > 4) {
