@@ -7,12 +7,14 @@
 #include "image/codecs/Codecs.h"
 
 #include "image/ByteStream.h"
+#include "image/PictureLimits.h"
 #include "image/Raster.h"
 
 #include <cstdio> // jpeglib.h needs FILE and size_t first
 
-#include <jerror.h>
 #include <jpeglib.h>
+// After jpeglib.h: which messages exist depends on its version macros.
+#include <jerror.h>
 
 #include <algorithm>
 #include <csetjmp>
@@ -25,11 +27,18 @@ constexpr std::size_t kBufferSize = 4096;
 // A progressive file may not need more scans than this; more is treated as
 // hostile (each scan rereads the whole picture).
 constexpr int kMaxScans = 500;
+// What libjpeg may allocate for one decode, above all the coefficient buffer of
+// a progressive file (2 bytes per coefficient: 6 bytes per pixel at 4:4:4, 3 at
+// 4:2:0). Asked for more it fails for want of a backing store, which is
+// reported as too large.
+constexpr long kMemoryLimit = 400L << 20;
+constexpr const char* kProgressiveLimit = "the largest progressive JPEG picture is about 64 million pixels";
 
 struct SJpegError {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    bool damaged; // a damage warning stopped the decode
 };
 
 void OnJpegErrorExit(j_common_ptr cinfo)
@@ -39,7 +48,31 @@ void OnJpegErrorExit(j_common_ptr cinfo)
     std::longjmp(err->jump, 1);
 }
 
-void OnJpegMessage(j_common_ptr, int) {}
+// Warnings that mean the data is damaged or missing: the library would go on
+// and fill the rest of the picture with grey, so the decode is refused instead.
+bool IsDamageWarning(int code)
+{
+    switch (code) {
+    case JWRN_HIT_MARKER:      // premature end of data segment
+    case JWRN_JPEG_EOF:        // premature end of file
+    case JWRN_HUFF_BAD_CODE:   // corrupt Huffman data
+    case JWRN_ARITH_BAD_CODE:  // corrupt arithmetic-coded data
+    case JWRN_MUST_RESYNC:     // a restart marker is missing
+    case JWRN_NOT_SEQUENTIAL:  // a scan's data is out of order
+    case JWRN_BOGUS_PROGRESSION: return true;
+    default: return false;
+    }
+}
+
+void OnJpegMessage(j_common_ptr cinfo, int level)
+{
+    if (level == -1 && IsDamageWarning(cinfo->err->msg_code)) {
+        auto* err = reinterpret_cast<SJpegError*>(cinfo->err);
+        err->damaged = true;
+        (*cinfo->err->format_message)(cinfo, err->message);
+        std::longjmp(err->jump, 1);
+    }
+}
 
 // ---- Source manager over a CByteStream -----------------------------------------
 
@@ -64,12 +97,11 @@ boolean FillInputBuffer(j_decompress_ptr cinfo)
         if (src->startOfFile) {
             ERREXIT(cinfo, JERR_INPUT_EMPTY);
         }
-        // Insert a fake end-of-image marker so that the library stops cleanly;
-        // the decode is then refused as truncated.
+        // The data ends before the end-of-image marker: refused at once, so
+        // that a short file never makes the library decode a whole picture of
+        // grey.
         src->truncated = true;
-        src->buffer[0] = 0xFF;
-        src->buffer[1] = JPEG_EOI;
-        n = 2;
+        ERREXIT(cinfo, JERR_INPUT_EOF);
     }
     src->pub.next_input_byte = src->buffer;
     src->pub.bytes_in_buffer = n;
@@ -85,10 +117,7 @@ void SkipInputData(j_decompress_ptr cinfo, long count)
     }
     while (count > static_cast<long>(src->pub.bytes_in_buffer)) {
         count -= static_cast<long>(src->pub.bytes_in_buffer);
-        FillInputBuffer(cinfo);
-        if (src->truncated) {
-            return;
-        }
+        FillInputBuffer(cinfo); // does not return at the end of the data
     }
     src->pub.next_input_byte += count;
     src->pub.bytes_in_buffer -= static_cast<std::size_t>(count);
@@ -149,8 +178,38 @@ struct SDecodeState {
     SJpegError err;
     SJpegSource src;
     jpeg_progress_mgr progress;
-    bool tooManyScans;
+    bool headerRead; // the frame header's sizes are known
 };
+
+// Bytes a Huffman-coded file needs at least for its picture: every 8 x 8 block
+// of every component is coded with a DC code of one bit or more, in a baseline
+// scan or in a progressive DC scan. Arithmetic coding can go below one bit per
+// block, so it has no such floor (the memory limit bounds it instead).
+std::uint64_t LeastDataBytes(const jpeg_decompress_struct& cinfo)
+{
+    if (cinfo.arith_code) {
+        return 0;
+    }
+    std::uint64_t blocks = 0;
+    for (int i = 0; i < cinfo.num_components; ++i) {
+        const jpeg_component_info& c = cinfo.comp_info[i];
+        blocks += static_cast<std::uint64_t>(c.width_in_blocks) * c.height_in_blocks;
+    }
+    return blocks / 8;
+}
+
+// Bytes of the coefficient buffer a progressive file needs: every block of
+// every component is kept whole (64 coefficients of 2 bytes) until the last
+// scan has been read.
+std::uint64_t CoefficientBytes(const jpeg_decompress_struct& cinfo)
+{
+    std::uint64_t blocks = 0;
+    for (int i = 0; i < cinfo.num_components; ++i) {
+        const jpeg_component_info& c = cinfo.comp_info[i];
+        blocks += static_cast<std::uint64_t>(c.width_in_blocks) * c.height_in_blocks;
+    }
+    return blocks * DCTSIZE2 * sizeof(JCOEF);
+}
 
 // Reads the header and starts decompression. Out: the output geometry in cinfo.
 bool StartDecodeCore(SDecodeState* s)
@@ -159,6 +218,7 @@ bool StartDecodeCore(SDecodeState* s)
         return false;
     }
     jpeg_read_header(&s->cinfo, TRUE);
+    s->headerRead = true;
     if (s->cinfo.jpeg_color_space == JCS_GRAYSCALE) {
         s->cinfo.out_color_space = JCS_GRAYSCALE;
     } else if (s->cinfo.jpeg_color_space == JCS_YCbCr || s->cinfo.jpeg_color_space == JCS_RGB) {
@@ -219,9 +279,38 @@ bool DecodeJpeg(CByteStream& stream, CRaster& image)
     s->cinfo.src = &s->src.pub;
     s->progress.progress_monitor = ProgressMonitor;
     s->cinfo.progress = &s->progress;
+    s->cinfo.mem->max_memory_to_use = kMemoryLimit;
 
+    auto failure = [&]() {
+        if (s->src.truncated) {
+            image.SetLastError("JPEG file is truncated");
+        } else if (s->err.damaged) {
+            image.SetLastError((std::string("JPEG file is damaged: ") + s->err.message).c_str());
+        } else if (s->headerRead && (s->err.pub.msg_code == JERR_NO_BACKING_STORE ||
+                                     s->err.pub.msg_code == JERR_OUT_OF_MEMORY)) {
+            image.SetLastError(
+                PictureTooLargeText(s->cinfo.image_width, s->cinfo.image_height, kProgressiveLimit).c_str());
+        } else {
+            image.SetLastError(s->err.message);
+        }
+        return false;
+    };
     if (!StartDecodeCore(s)) {
-        image.SetLastError(s->err.message);
+        return failure();
+    }
+    // The declared size decides before anything is allocated for the picture.
+    if (!CheckPictureSize(s->cinfo.image_width, s->cinfo.image_height, image)) {
+        return false;
+    }
+    const std::int64_t streamSize = stream.Size();
+    if (streamSize >= 0 && LeastDataBytes(s->cinfo) > static_cast<std::uint64_t>(stream.Remaining()) +
+                                                           s->src.pub.bytes_in_buffer) {
+        image.SetLastError("JPEG file is truncated");
+        return false;
+    }
+    if (s->cinfo.progressive_mode && CoefficientBytes(s->cinfo) > static_cast<std::uint64_t>(kMemoryLimit)) {
+        image.SetLastError(
+            PictureTooLargeText(s->cinfo.image_width, s->cinfo.image_height, kProgressiveLimit).c_str());
         return false;
     }
     const int width = static_cast<int>(s->cinfo.output_width);
@@ -251,16 +340,13 @@ bool DecodeJpeg(CByteStream& stream, CRaster& image)
     if (!ReadRowsCore(s, &image)) {
         if (image.GetEscape()) {
             image.SetLastError("Cancelled");
-        } else if (s->cinfo.input_scan_number > kMaxScans) {
-            image.SetLastError("JPEG file has too many scans");
-        } else {
-            image.SetLastError(s->err.message);
+            return false;
         }
-        return false;
-    }
-    if (s->src.truncated) {
-        image.SetLastError("JPEG file is truncated");
-        return false;
+        if (s->cinfo.input_scan_number > kMaxScans) {
+            image.SetLastError("JPEG file has too many scans");
+            return false;
+        }
+        return failure();
     }
     return true;
 }
