@@ -9,6 +9,7 @@
 #include "image/codecs/Codecs.h"
 
 #include "image/ByteStream.h"
+#include "image/PictureLimits.h"
 #include "image/Raster.h"
 
 #include <png.h>
@@ -20,6 +21,24 @@
 
 namespace {
 
+// Deflate turns one bit of data into at most 258 bytes (a 1-bit length code of
+// 258 and a 1-bit distance code): no stream expands more than 1032 times.
+constexpr std::uint64_t kMaxInflateRatio = 1032;
+// Largest chunk libpng may allocate: the palette and transparency chunks are
+// under 1 KiB, and the ancillary chunks that could be larger are skipped.
+constexpr png_alloc_size_t kChunkMallocMax = 1 << 20;
+// Most ancillary chunks libpng keeps (text, sPLT and unknown ones together).
+constexpr png_uint_32 kChunkCacheMax = 64;
+// Ancillary chunks the decoder has no use for: skipped unread, however large
+// their declared length, so that no text, profile or suggested palette is
+// ever allocated or inflated.
+constexpr png_byte kIgnoredChunks[] = {
+    'b', 'K', 'G', 'D', '\0', 'c', 'H', 'R', 'M', '\0', 'e', 'X', 'I', 'f', '\0', 'g', 'A', 'M', 'A', '\0',
+    'h', 'I', 'S', 'T', '\0', 'i', 'C', 'C', 'P', '\0', 'i', 'T', 'X', 't', '\0', 'o', 'F', 'F', 's', '\0',
+    'p', 'C', 'A', 'L', '\0', 'p', 'H', 'Y', 's', '\0', 's', 'B', 'I', 'T', '\0', 's', 'C', 'A', 'L', '\0',
+    's', 'P', 'L', 'T', '\0', 's', 'R', 'G', 'B', '\0', 't', 'E', 'X', 't', '\0', 't', 'I', 'M', 'E', '\0',
+    'z', 'T', 'X', 't', '\0'};
+
 struct SPngContext {
     CByteStream* stream = nullptr;
     char error[256] = {};    // first error text seen
@@ -30,6 +49,8 @@ struct SPngContext {
     int bitDepth = 0;
     int colorType = 0;
     int interlace = 0;
+    bool tooLarge = false;   // the header's size is beyond the picture limits
+    bool tooShort = false;   // the rest of the file cannot inflate to the picture
 };
 
 void SetContextError(SPngContext* ctx, const char* text)
@@ -77,15 +98,34 @@ void OnPngFlush(png_structp png)
 
 // Reads the header and sets the transformations: 16-bit samples to 8, packed
 // pixels one per byte, alpha dropped, grey + alpha widened to RGB, RGB as BGR.
-bool ReadInfoCore(png_structp png, png_infop info, SPngContext* ctx)
+bool ReadInfoCore(png_structp png, png_infop info, SPngContext* ctx, CRaster* image)
 {
     if (setjmp(png_jmpbuf(png))) {
         return false;
     }
-    png_set_user_limits(png, CRaster::kMaxDimension, CRaster::kMaxDimension);
+    // libpng's own size limits are opened to its largest, so that the header
+    // is read whole and the refusal below can name the size.
+    png_set_user_limits(png, 0x7FFFFFFF, 0x7FFFFFFF);
+    png_set_chunk_malloc_max(png, kChunkMallocMax);
+    png_set_chunk_cache_max(png, kChunkCacheMax);
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kIgnoredChunks,
+                                static_cast<int>(sizeof(kIgnoredChunks) / 5));
     png_read_info(png, info);
     png_get_IHDR(png, info, &ctx->width, &ctx->height, &ctx->bitDepth, &ctx->colorType, &ctx->interlace,
                  nullptr, nullptr);
+    if (!CheckPictureSize(ctx->width, ctx->height, *image)) {
+        ctx->tooLarge = true;
+        return false;
+    }
+    // The stream now stands inside the first image data chunk; what is left of
+    // the file must be able to inflate to every pixel.
+    const std::uint64_t pixelBits = static_cast<std::uint64_t>(ctx->width) * ctx->height *
+                                    png_get_channels(png, info) * static_cast<std::uint64_t>(ctx->bitDepth);
+    if (ctx->stream->Size() >= 0 &&
+        pixelBits / 8 > static_cast<std::uint64_t>(ctx->stream->Remaining()) * kMaxInflateRatio) {
+        ctx->tooShort = true;
+        return false;
+    }
     if (ctx->bitDepth == 16) {
         png_set_strip_16(png);
     }
@@ -152,7 +192,14 @@ bool DecodePng(CByteStream& stream, CRaster& image)
         image.SetLastError(ctx.ioError ? "Read Error" : (ctx.error[0] != '\0' ? ctx.error : fallback));
         return false;
     };
-    if (!ReadInfoCore(png, info, &ctx)) {
+    if (!ReadInfoCore(png, info, &ctx, &image)) {
+        if (ctx.tooLarge) {
+            return false; // the refusal is already the last error
+        }
+        if (ctx.tooShort) {
+            image.SetLastError("PNG file is truncated");
+            return false;
+        }
         return fail("Error reading PNG file");
     }
     const int width = static_cast<int>(ctx.width);
