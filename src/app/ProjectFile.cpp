@@ -6,6 +6,7 @@
 #include "app/VtwinDoc.h"
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"
+#include "image/PictureLimits.h"
 #include "image/Raster.h"
 #include "properties/Appearance.h"
 #include "properties/SettingStore.h"
@@ -37,6 +38,14 @@ constexpr std::size_t kMinLayoutEntry = 1 + 4 + 4 + 4;    // key, begin, count, 
 constexpr std::size_t kMinObject = 4 + 4;                  // marker, byte count 0
 constexpr std::size_t kMinSide = 4 + 1 + 4 + 4 + 8 + 4 + 4; // markers, key, settings begin, flags
 
+// A picture beyond what one picture may be (the picture files' limits).
+std::string PictureTooLarge(std::uint32_t width, std::uint32_t height)
+{
+    return "This project file holds a picture that is too large: " + std::to_string(width) + " x " +
+           std::to_string(height) + " pixels; " + PictureSizeLimitText() + ".";
+}
+
+// A picture that would take the read past its picture memory.
 std::string TooLarge(std::uint32_t width, std::uint32_t height)
 {
     return "This project file holds a picture of " + std::to_string(width) + " x " + std::to_string(height) +
@@ -133,9 +142,9 @@ public:
         if (!U32(flag) || !U32(width) || !U32(height))
             return Damaged();
         if (width != 0 && height != 0) {
-            if (width > static_cast<std::uint32_t>(CRaster::kMaxDimension) ||
-                height > static_cast<std::uint32_t>(CRaster::kMaxDimension))
-                return Fail(TooLarge(width, height));
+            // The stored size decides before anything is allocated.
+            if (!IsPictureSizeAllowed(width, height))
+                return Fail(PictureTooLarge(width, height));
             const std::int64_t stride = CRaster::EffWidthFor(width, 24);
             const std::uint64_t bytes = static_cast<std::uint64_t>(stride) * height;
             if (stride < 0 || bytes > m_Budget || bytes > CRaster::GetAllocationLimit())

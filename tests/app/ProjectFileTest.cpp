@@ -401,8 +401,12 @@ TEST(ProjectFileRead, RefusalsLeaveTheDocumentAsItWas)
         {"cut in versions", Bytes(tooNew.b.begin(), tooNew.b.begin() + 22), CProjectFile::kDamaged},
         {"huge entry count", hugeCount.b, CProjectFile::kDamaged},
         {"huge object", hugeObject.b, CProjectFile::kDamaged},
-        {"60000 x 60000 picture", hugePicture.b, "This project file holds a picture of 60000 x 60000 pixels, which is too large to open."},
-        {"40000 x 40000 blank picture", hugeBlank.b, "This project file holds a picture of 40000 x 40000 pixels, which is too large to open."},
+        {"60000 x 60000 picture", hugePicture.b,
+         "This project file holds a picture that is too large: 60000 x 60000 pixels; the largest picture is "
+         "16384 x 16384 pixels (268435456 pixels in any shape, at most 65535 wide or high)."},
+        {"40000 x 40000 blank picture", hugeBlank.b,
+         "This project file holds a picture that is too large: 40000 x 40000 pixels; the largest picture is "
+         "16384 x 16384 pixels (268435456 pixels in any shape, at most 65535 wide or high)."},
         {"huge side count", hugeSides.b, CProjectFile::kDamaged},
         {"unknown kind", unknownKind.b, "This project holds a product of an unknown kind (\"TEAPOT\")."},
         {"rows cut short", cutRows.b, CProjectFile::kDamaged},
