@@ -1,0 +1,111 @@
+// Hostile picture files: every one is refused with its reason, quickly and
+// without leaving anything in the target; files at the edge of what a header
+// can justify still load.
+
+#include "image/HostilePictures.h"
+
+#include "image/CodecTestUtil.h"
+#include "image/ByteStream.h"
+#include "image/PictureLimits.h"
+#include "image/PictureLoader.h"
+#include "image/Raster.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+
+using hostile::HostilePictures;
+using hostile::SHostileFile;
+
+namespace {
+
+void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+} // namespace
+
+TEST(HostilePictures, EachIsRefusedWithItsReasonAndLeavesTheTargetAlone)
+{
+    for (const SHostileFile& f : HostilePictures()) {
+        SCOPED_TRACE(f.name);
+        CRaster target = testutil::RandomPicture(5, 3, 24, 7);
+        const std::vector<std::uint8_t> before = testutil::Rows(target);
+        EXPECT_FALSE(target.Decode(f.bytes.data(), f.bytes.size(), f.type));
+        EXPECT_NE(std::string(target.GetLastError()).find(f.refusal), std::string::npos)
+            << "got: " << target.GetLastError();
+        EXPECT_EQ(target.GetWidth(), 5);
+        EXPECT_EQ(testutil::Rows(target), before);
+    }
+}
+
+TEST(HostilePictures, TooLargeSurvivesDetectionAndReachesTheUser)
+{
+    testutil::TempDir dir;
+    int tooLarge = 0;
+    for (const SHostileFile& f : HostilePictures()) {
+        if (f.refusal.rfind("Picture is too large: ", 0) != 0)
+            continue;
+        SCOPED_TRACE(f.name);
+        ++tooLarge;
+        // Detection stops at the format that recognised the file.
+        CRaster detected;
+        EXPECT_FALSE(detected.Decode(f.bytes.data(), f.bytes.size(), IMAGE_TYPE_UNKNOWN));
+        EXPECT_NE(std::string(detected.GetLastError()).find(f.refusal), std::string::npos)
+            << "got: " << detected.GetLastError();
+        // The loader names the file, the size and the limit; never "corrupted".
+        const std::string path = dir.File("hostile.pic");
+        WriteFile(path, f.bytes);
+        std::string message;
+        EXPECT_EQ(LoadPicture(path, message), nullptr);
+        const std::string size = f.refusal.substr(std::string("Picture is too large: ").size());
+        EXPECT_EQ(message.rfind("File " + path + " is too large: " + size, 0), 0u) << message;
+        EXPECT_NE(message.find("; the largest "), std::string::npos) << message;
+        EXPECT_EQ(message.find("corrupted"), std::string::npos) << message;
+    }
+    EXPECT_GE(tooLarge, 6);
+}
+
+TEST(PictureLimits, SizesAtAndPastTheLimits)
+{
+    // 16384 x 16384 = 2^28 pixels is the most; one row more is too many.
+    EXPECT_TRUE(IsPictureSizeAllowed(16384, 16384));
+    EXPECT_FALSE(IsPictureSizeAllowed(16384, 16385));
+    EXPECT_TRUE(IsPictureSizeAllowed(65535, 4096));  // 268431360 pixels
+    EXPECT_FALSE(IsPictureSizeAllowed(65535, 4097)); // 268496895 pixels
+    EXPECT_FALSE(IsPictureSizeAllowed(65536, 1));
+    EXPECT_EQ(PictureTooLargeText(20000, 19000),
+              "Picture is too large: 20000 x 19000 pixels; the largest picture is 16384 x 16384 pixels "
+              "(268435456 pixels in any shape, at most 65535 wide or high)");
+    EXPECT_TRUE(IsPictureTooLargeText(PictureTooLargeText(1, 2)));
+    EXPECT_FALSE(IsPictureTooLargeText("corrupted PCX"));
+}
+
+// The most compressible pictures real encoders make must still pass the
+// checks of how many pixels the data can justify.
+TEST(HostilePictures, HighlyCompressedPicturesStillLoad)
+{
+    CRaster white(4096, 2048, 8);
+    white.SetGrayPalette();
+    std::memset(white.GetBits(0), 255, static_cast<std::size_t>(white.GetEffWidth()) * white.GetHeight());
+    for (const int type : {IMAGE_TYPE_PNG, IMAGE_TYPE_JPEG, IMAGE_TYPE_PCX}) {
+        SCOPED_TRACE(type);
+        CMemoryStream encoded;
+        ASSERT_TRUE(white.Encode(encoded, type)) << white.GetLastError();
+        CRaster back;
+        EXPECT_TRUE(back.Decode(encoded.GetBuffer(), static_cast<std::size_t>(encoded.Size()), type))
+            << back.GetLastError();
+        EXPECT_EQ(back.GetWidth(), 4096);
+        EXPECT_EQ(back.GetHeight(), 2048);
+    }
+    CRaster bilevel(16384, 1024, 1);
+    std::memset(bilevel.GetBits(0), 0, static_cast<std::size_t>(bilevel.GetEffWidth()) * bilevel.GetHeight());
+    CMemoryStream png;
+    ASSERT_TRUE(bilevel.Encode(png, IMAGE_TYPE_PNG));
+    CRaster back;
+    EXPECT_TRUE(back.Decode(png.GetBuffer(), static_cast<std::size_t>(png.Size()), IMAGE_TYPE_PNG))
+        << back.GetLastError();
+}
