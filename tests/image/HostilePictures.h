@@ -194,8 +194,10 @@ inline std::vector<SHostileFile> HostilePictures()
         CByteBuilder runaway = palette;
         for (int i = 0; i < 64; ++i)
             runaway.u8(255).u8(7); // 255-pixel runs on a 100-pixel row
-        out.push_back({"runaway RLE", "bmp RLE8 run past the row", Bmp(100, 100, 8, 1, 0, 54 + 1024, runaway.get()),
-                       "BMP RLE data runs past the image"});
+        // Runs past the row end are clipped there; the data then ends with
+        // most rows unwritten.
+        out.push_back({"runaway RLE", "bmp RLE8 runs past the row", Bmp(100, 100, 8, 1, 0, 54 + 1024, runaway.get()),
+                       "BMP file is truncated"});
         CByteBuilder deltas = palette;
         for (int i = 0; i < 64; ++i)
             deltas.u8(0).u8(2).u8(255).u8(255); // delta moves far past the picture
