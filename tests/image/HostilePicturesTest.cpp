@@ -109,3 +109,21 @@ TEST(HostilePictures, HighlyCompressedPicturesStillLoad)
     EXPECT_TRUE(back.Decode(png.GetBuffer(), static_cast<std::size_t>(png.Size()), IMAGE_TYPE_PNG))
         << back.GetLastError();
 }
+
+// Run-length data may leave pixels unwritten (end of bitmap), but at most 4096
+// pixels per byte of data: 2 bytes ("end of bitmap") plus 2 of slack justify
+// 4 x 4096 = 16384 pixels, a 128 x 128 picture and not one row more.
+TEST(HostilePictures, RunLengthDataJustifiesAtMost4096PixelsPerByte)
+{
+    std::vector<std::uint8_t> runs(256 * 4, 0); // palette
+    runs.push_back(0);
+    runs.push_back(1); // end of bitmap
+    const auto square = hostile::Bmp(128, 128, 8, 1, 0, 54 + 1024, runs);
+    CRaster image;
+    EXPECT_TRUE(image.Decode(square.data(), square.size(), IMAGE_TYPE_BMP)) << image.GetLastError();
+    EXPECT_EQ(image.GetHeight(), 128);
+    const auto taller = hostile::Bmp(128, 129, 8, 1, 0, 54 + 1024, runs);
+    EXPECT_FALSE(image.Decode(taller.data(), taller.size(), IMAGE_TYPE_BMP));
+    EXPECT_STREQ(image.GetLastError(), "BMP file is truncated");
+    EXPECT_EQ(image.GetHeight(), 128);
+}

@@ -284,11 +284,12 @@ bool DecodeBmp(CByteStream& stream, CRaster& image)
     const std::int64_t fileRowBytes = CRaster::EffWidthFor(width, bitCount);
     const bool rle = compression == kBiRle8 || compression == kBiRle4;
     // Run-length data can end the picture early (end of bitmap) or skip over
-    // it (delta moves), so it has no exact floor; but any encoder writes at
-    // least two bytes per 255 pixels and per row, and a file that leaves more
-    // than 65536 pixels per byte of data unwritten is refused rather than made
-    // into a huge blank picture.
-    constexpr std::int64_t kMaxRlePixelsPerByte = 65536;
+    // it (delta moves), so it has no exact floor; but an encoder that codes
+    // every pixel writes two bytes per run of at most 255 pixels and two per
+    // row (about 127 pixels per byte at best). A file that claims more than 32
+    // times that, 4096 pixels per byte of data, is refused rather than made into
+    // a huge blank picture.
+    constexpr std::int64_t kMaxRlePixelsPerByte = 4096;
     const std::int64_t size = stream.Size();
     const std::int64_t dataStart = bitsOffset != 0 ? start + bitsOffset : stream.Tell();
     if (size >= 0) {
