@@ -1,5 +1,5 @@
 // vantorel: the desktop program.
-#include "ui/Application.h"
+#include "ui/shell/Application.h"
 
 int main(int argc, char** argv)
 {

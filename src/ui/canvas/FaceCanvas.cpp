@@ -1,0 +1,558 @@
+#include "ui/canvas/FaceCanvas.h"
+
+#include "ui/widgets/ColorButton.h"
+#include "ui/canvas/QtLayoutPainter.h"
+#include "ui/shell/VtwinView.h"
+#include "ui/shell/CommandIds.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTimer>
+#include <QWheelEvent>
+#include <cmath>
+
+CFaceCanvas::CFaceCanvas(CVtwinView* view, QScrollBar* horizontal, QScrollBar* vertical, QWidget* parent)
+    : QWidget(parent), m_view(view), m_hbar(horizontal), m_vbar(vertical)
+{
+    setObjectName(QStringLiteral("faceCanvas"));
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(64, 64);
+    connect(m_hbar, &QScrollBar::valueChanged, this, &CFaceCanvas::OnScroll);
+    connect(m_vbar, &QScrollBar::valueChanged, this, &CFaceCanvas::OnScroll);
+}
+
+void CFaceCanvas::SetFace(const std::string& name, const QImage& picture)
+{
+    // A drag or point entry belongs to the face it started on.
+    CancelTool();
+    m_faceName = name;
+    // The raster engine stretches 32-bit pictures about four times faster
+    // than packed 24-bit ones; convert once here rather than at every paint.
+    m_picture = picture.format() == QImage::Format_RGB32 || picture.isNull()
+                    ? picture
+                    : picture.convertToFormat(QImage::Format_RGB32);
+    UpdateMapping();
+    update();
+}
+
+double CFaceCanvas::Scale() const
+{
+    if (m_faceName.empty() || m_picture.isNull())
+        return 0.0;
+    CZoomEntry& entry = m_view->ZoomMap().Get(m_faceName);
+    if (entry.fit) {
+        const double s = std::min(static_cast<double>(width()) / m_picture.width(),
+                                  static_cast<double>(height()) / m_picture.height());
+        // The fitted zoom becomes the stored zoom, so that Zoom In / Out step
+        // from what the user sees.
+        entry.zoom = static_cast<std::uint32_t>(std::lround(s * 1000.0));
+        return s;
+    }
+    return entry.zoom / 1000.0;
+}
+
+void CFaceCanvas::UpdateMapping()
+{
+    const CZoomEntry* before = m_faceName.empty() ? nullptr : m_view->ZoomMap().Find(m_faceName);
+    const std::uint32_t oldZoom = before ? before->zoom : 0;
+    const double s = Scale();
+    if (const CZoomEntry* after = m_faceName.empty() ? nullptr : m_view->ZoomMap().Find(m_faceName);
+        after && after->fit && after->zoom != oldZoom) {
+        // A fitted face changed its zoom with the window's size: the status
+        // bar and the Custom Zoom entry show the new one (after this paint).
+        QTimer::singleShot(0, m_view, [view = m_view]() { emit view->commandStateChanged(); });
+    }
+    if (s <= 0.0) {
+        m_mapping = CFaceMapping();
+        m_mapping.SetEdges(0, 0, 0, 0, width(), height());
+        m_hbar->hide();
+        m_vbar->hide();
+        return;
+    }
+    CZoomEntry& entry = m_view->ZoomMap().Get(m_faceName);
+    const double fw = m_picture.width(), fh = m_picture.height();
+    if (!entry.hasVisible) {
+        // First showing at this zoom: the top-left corner of the face.
+        entry.visLeft = 0.0;
+        entry.visTop = fh;
+        entry.hasVisible = true;
+    }
+    bool sx = false, sy = false;
+    m_mapping = ComputeFaceMapping(m_picture.width(), m_picture.height(), width(), height(), s, entry.visLeft,
+                                   entry.visTop, &sx, &sy);
+    entry.visLeft = m_mapping.faceLeft;
+    entry.visTop = m_mapping.faceTop;
+    entry.visRight = m_mapping.faceRight;
+    entry.visBottom = m_mapping.faceBottom;
+
+    // Scroll bars count window pixels of the scaled picture.
+    m_updatingBars = true;
+    const int scaledW = static_cast<int>(std::lround(fw * s));
+    const int scaledH = static_cast<int>(std::lround(fh * s));
+    m_hbar->setVisible(sx);
+    m_vbar->setVisible(sy);
+    if (sx) {
+        m_hbar->setRange(0, std::max(0, scaledW - width()));
+        m_hbar->setPageStep(width());
+        m_hbar->setSingleStep(std::max(1, width() / 20));
+        m_hbar->setValue(static_cast<int>(std::lround(m_mapping.faceLeft * s)));
+    }
+    if (sy) {
+        m_vbar->setRange(0, std::max(0, scaledH - height()));
+        m_vbar->setPageStep(height());
+        m_vbar->setSingleStep(std::max(1, height() / 20));
+        m_vbar->setValue(static_cast<int>(std::lround((fh - m_mapping.faceTop) * s)));
+    }
+    m_updatingBars = false;
+}
+
+void CFaceCanvas::ZoomChanged(double oldScale)
+{
+    if (m_faceName.empty() || m_picture.isNull())
+        return;
+    CZoomEntry& entry = m_view->ZoomMap().Get(m_faceName);
+    const double s = Scale();
+    if (s > 0.0 && oldScale > 0.0 && entry.hasVisible) {
+        // Keep the face point at the window's centre where it is.
+        const double cx = (entry.visLeft + entry.visRight) * 0.5;
+        const double cy = (entry.visTop + entry.visBottom) * 0.5;
+        entry.visLeft = cx - width() * 0.5 / s;
+        entry.visTop = cy + height() * 0.5 / s;
+    }
+    UpdateMapping();
+    update();
+}
+
+void CFaceCanvas::OnScroll()
+{
+    if (m_updatingBars || m_faceName.empty())
+        return;
+    const double s = Scale();
+    if (s <= 0.0)
+        return;
+    CZoomEntry& entry = m_view->ZoomMap().Get(m_faceName);
+    if (m_hbar->isVisible())
+        entry.visLeft = m_hbar->value() / s;
+    if (m_vbar->isVisible())
+        entry.visTop = m_picture.height() - m_vbar->value() / s;
+    UpdateMapping();
+    update();
+}
+
+void CFaceCanvas::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    UpdateMapping();
+}
+
+void CFaceCanvas::paintEvent(QPaintEvent*)
+{
+    UpdateMapping();
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Dark));
+    if (m_picture.isNull())
+        return;
+    // The picture goes exactly where the mapping puts the face corners, so the
+    // objects drawn through the mapping sit on the right pixels.
+    const int x0 = m_mapping.FaceToWindowX(0);
+    const int x1 = m_mapping.FaceToWindowX(m_picture.width());
+    const int y0 = m_mapping.FaceToWindowY(m_picture.height());
+    const int y1 = m_mapping.FaceToWindowY(0);
+    const QRect target(x0, y0, x1 - x0, y1 - y0);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, Scale() < 1.0);
+    painter.drawImage(target, m_picture);
+    painter.setPen(QColor(60, 60, 60));
+    painter.drawRect(target.adjusted(-1, -1, 0, 0));
+    PaintObjects(painter);
+    PaintFeedback(painter);
+}
+
+QPoint CFaceCanvas::HandlePoint(const QRect& r, int h)
+{
+    // The box's corners are the mapped object corners themselves: handles on
+    // the right and bottom sit on those pixels, not one past them.
+    const int l = r.left(), t = r.top(), rr = r.right(), b = r.bottom();
+    const int mx = (l + rr) / 2, my = (t + b) / 2;
+    switch (h) {
+    case 1: return {l, t};
+    case 2: return {mx, t};
+    case 3: return {rr, t};
+    case 4: return {l, my};
+    case 5: return {rr, my};
+    case 6: return {l, b};
+    case 7: return {mx, b};
+    default: return {rr, b};
+    }
+}
+
+void CFaceCanvas::PaintObjects(QPainter& painter)
+{
+    m_handles.clear();
+    CDrawObjectList* objects = m_view->CurrentObjects();
+    if (!objects)
+        return;
+    const int zoom = static_cast<int>(std::lround(Scale() * 100.0));
+    CQtLayoutPainter lp(painter, m_mapping, zoom);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(Qt::NoPen);
+    for (std::size_t index = 0; index < objects->GetObjectCount(); ++index) {
+        CDrawObject* o = objects->GetObject(index);
+        const int l = m_mapping.FaceToWindowX(o->GetMinX());
+        const int r = m_mapping.FaceToWindowX(o->GetMaxX());
+        const int t = m_mapping.FaceToWindowY(o->GetMaxY());
+        const int b = m_mapping.FaceToWindowY(o->GetMinY());
+        const bool outside = r < 0 || l > width() || b < 0 || t > height();
+        if (!outside)
+            o->Paint(lp, l, t, r, b);
+        if (!o->IsSelected())
+            continue;
+        const QRect box(QPoint(l, t), QPoint(r, b));
+        m_handles.push_back({QRect(QPoint(l, t), QPoint(std::max(l, r), std::max(t, b))), o, 0});
+        const bool cw = o->CanResizeWidth(), ch = o->CanResizeHeight();
+        const QColor fill = o->GetSelection() == kSelectDominant ? QColor(0, 0, 255) : QColor(255, 255, 255);
+        painter.setPen(QPen(Qt::black, 1));
+        painter.setBrush(fill);
+        for (int h = 1; h <= 8; ++h) {
+            if ((h == 2 || h == 7) && !ch)
+                continue;
+            if ((h == 4 || h == 5) && !cw)
+                continue;
+            const QPoint p = HandlePoint(box, h);
+            // A 7 x 7 square from x - 3 to x + 4 (exclusive); a stroked QRect
+            // covers its width plus the pen's pixel, hence 6.
+            painter.drawRect(QRect(p.x() - 3, p.y() - 3, 6, 6));
+            const int acting = LayoutEdit::AdaptHandle(*o, h);
+            if (acting != 0)
+                m_handles.push_back({QRect(p.x() - 3, p.y() - 3, 7, 7), o, acting});
+        }
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(Qt::NoPen);
+    }
+}
+
+void CFaceCanvas::PaintFeedback(QPainter& painter)
+{
+    if (m_step == 0)
+        return;
+    const QPoint a(m_mapping.FaceToWindowX(m_anchor.x), m_mapping.FaceToWindowY(m_anchor.y));
+    const QPoint c(m_mapping.FaceToWindowX(m_current.x), m_mapping.FaceToWindowY(m_current.y));
+    // Band and drag outlines: black dashes over a white line, so that they
+    // show on dark and light artwork alike.
+    const QPen under(QColor(255, 255, 255), 1, Qt::SolidLine);
+    const QPen pen(QColor(0, 0, 0), 1, Qt::DashLine);
+    // A stroked QRect covers its width plus the pen's pixel: shrink it so
+    // that the outline ends on the corner pixel itself.
+    auto outline = [&](const QRect& r) {
+        painter.setPen(under);
+        painter.drawRect(r.adjusted(0, 0, -1, -1));
+        painter.setPen(pen);
+        painter.drawRect(r.adjusted(0, 0, -1, -1));
+    };
+    painter.setBrush(Qt::NoBrush);
+    if (m_step == 1) {
+        outline(QRect(a, c).normalized());
+    } else if (m_step == 2 && m_dragObject) {
+        // Outline of where the object goes.
+        CFaceBox b;
+        if (m_dragHandle == 0) {
+            b = LayoutEdit::NormalisedBox(*m_dragObject);
+            const int dx = m_current.x - m_anchor.x, dy = m_current.y - m_anchor.y;
+            b = {b.left + dx, b.top + dy, b.right + dx, b.bottom + dy};
+        } else {
+            b = LayoutEdit::ResizeBox(*m_dragObject, m_dragHandle, m_current.x - m_anchor.x, m_current.y - m_anchor.y);
+        }
+        outline(QRect(QPoint(m_mapping.FaceToWindowX(b.left), m_mapping.FaceToWindowY(b.top)),
+                      QPoint(m_mapping.FaceToWindowX(b.right), m_mapping.FaceToWindowY(b.bottom)))
+                    .normalized());
+    } else if (m_step == 3) {
+        // The outline the new object will have: rectangles span their corner
+        // pixels, ellipses keep inside their box as the painter draws them.
+        const COLORREF colour = m_view->LineColour();
+        const QRect box = QRect(a, c).normalized();
+        painter.setPen(QPen(QColorFromColorRef(colour), 1));
+        if (m_mode == kModeSegment) {
+            painter.drawLine(a, c);
+        } else if (m_mode == kModeEllipse) {
+            CQtLayoutPainter lp(painter, m_mapping, 100);
+            lp.Ellipse(box.left(), box.top(), box.right(), box.bottom(), nullptr, &colour, 1);
+        } else {
+            painter.drawRect(box.adjusted(0, 0, -1, -1));
+        }
+    } else if (m_step == 4 && m_points.size() >= 2) {
+        painter.setPen(QPen(QColorFromColorRef(m_view->LineColour()), 1));
+        QPolygon poly;
+        for (const CFacePoint& p : m_points)
+            poly << QPoint(m_mapping.FaceToWindowX(p.x), m_mapping.FaceToWindowY(p.y));
+        painter.drawPolyline(poly);
+    }
+}
+
+const CFaceCanvas::SHandle* CFaceCanvas::HitHandle(QPoint p) const
+{
+    for (auto it = m_handles.rbegin(); it != m_handles.rend(); ++it)
+        if (it->rect.contains(p))
+            return &*it;
+    return nullptr;
+}
+
+void CFaceCanvas::SetTool(int mode, int subTool)
+{
+    CancelTool();
+    m_mode = mode;
+    m_subTool = subTool;
+    setCursor(mode == kModeSelect ? Qt::ArrowCursor : Qt::CrossCursor);
+    setFocus();
+}
+
+void CFaceCanvas::CancelTool()
+{
+    m_step = 0;
+    m_dragObject = nullptr;
+    m_points.clear();
+    if (m_mode == kModeSelect)
+        m_subTool = 0;
+    update();
+}
+
+void CFaceCanvas::focusOutEvent(QFocusEvent* event)
+{
+    // A menu or dialog taking the focus ends a drag without change.
+    if (m_step != 0 && !(QWidget::mouseGrabber() == this))
+        CancelTool();
+    QWidget::focusOutEvent(event);
+}
+
+void CFaceCanvas::keyPressEvent(QKeyEvent* event)
+{
+    // Escape abandons a drag or a polygon being entered, changing nothing.
+    if (event->key() == Qt::Key_Escape && m_step != 0) {
+        CancelTool();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void CFaceCanvas::leaveEvent(QEvent* event)
+{
+    // The status bar shows no position while the mouse is off the canvas.
+    emit mousePositionChanged(0, 0, false);
+    QWidget::leaveEvent(event);
+}
+
+void CFaceCanvas::UpdateCursor(QPoint p)
+{
+    if (m_step != 0)
+        return;
+    if (m_mode != kModeSelect) {
+        setCursor(Qt::CrossCursor);
+        return;
+    }
+    const SHandle* h = HitHandle(p);
+    if (!h) {
+        setCursor(Qt::ArrowCursor);
+        return;
+    }
+    switch (h->handle) {
+    case 0: setCursor(Qt::SizeAllCursor); break;
+    case 1:
+    case 8: setCursor(Qt::SizeFDiagCursor); break;
+    case 2:
+    case 7: setCursor(Qt::SizeVerCursor); break;
+    case 3:
+    case 6: setCursor(Qt::SizeBDiagCursor); break;
+    default: setCursor(Qt::SizeHorCursor); break;
+    }
+}
+
+void CFaceCanvas::mousePressEvent(QMouseEvent* event)
+{
+    CDrawObjectList* objects = m_view->CurrentObjects();
+    if (!objects || m_picture.isNull() || event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    setFocus();
+    const QPoint p = event->position().toPoint();
+    const CFacePoint f = ToFace(p);
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    if (m_mode == kModeSelect) {
+        m_anchor = f;
+        m_current = f;
+        const SHandle* h = shift ? nullptr : HitHandle(p);
+        if (!h) {
+            m_step = 1;
+        } else {
+            CDrawObject* o = h->object;
+            const bool onlyDominant = o->GetSelection() == kSelectDominant && LayoutEdit::CountSelected(*objects) == 1;
+            if (h->handle != 0 && !onlyDominant) {
+                m_view->RecordLayoutUndo(std::string("Select ") + o->GetKindName());
+                LayoutEdit::SelectOnly(*objects, o);
+            }
+            m_dragObject = o;
+            m_dragHandle = h->handle;
+            m_subTool = 1;
+            m_step = 2;
+        }
+        update();
+        return;
+    }
+    if (m_mode == kModePoints) {
+        if (m_step != 4) {
+            m_points = {f, f};
+            m_step = 4;
+        } else {
+            m_points.push_back(f);
+        }
+        m_anchor = m_points[m_points.size() - 2];
+        m_current = f;
+        update();
+        return;
+    }
+    m_anchor = f;
+    m_current = f;
+    m_step = 3;
+    update();
+}
+
+void CFaceCanvas::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    CFacePoint f = ToFace(p);
+    emit mousePositionChanged(f.x, f.y, m_mapping.IsOnFace(f));
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    if (m_step == 0) {
+        UpdateCursor(p);
+        return;
+    }
+    if (shift && (m_step == 1 || m_step == 3 || m_step == 4))
+        f = LayoutEdit::ShiftConstrain(m_anchor, f, m_mode == kModeSegment || m_mode == kModePoints);
+    m_current = f;
+    if (m_step == 4 && !m_points.empty())
+        m_points.back() = f;
+    update();
+}
+
+void CFaceCanvas::mouseReleaseEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    if (event->button() == Qt::RightButton) {
+        if (m_step == 0 && m_view->CurrentObjects()) {
+            SetTool(kModeSelect, 0);
+            m_view->ShowContextMenu(mapToGlobal(p));
+        }
+        return;
+    }
+    if (event->button() != Qt::LeftButton || m_step == 0)
+        return;
+    CFacePoint f = ToFace(p);
+    if (m_step == 1 || m_step == 2) {
+        FinishSelect(f, shift);
+    } else if (m_step == 3) {
+        FinishCreate(f, shift);
+    } else if (m_step == 4) {
+        if (shift)
+            f = LayoutEdit::ShiftConstrain(m_anchor, f, true);
+        if (!m_points.empty())
+            m_points.back() = f;
+        m_current = f;
+        update();
+    }
+}
+
+void CFaceCanvas::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (m_mode != kModePoints || m_step != 4 || event->button() != Qt::LeftButton) {
+        // The framework reports the second press of a double click as a
+        // double click; other tools take it as a press.
+        mousePressEvent(event);
+        return;
+    }
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    CFacePoint f = ToFace(event->position().toPoint());
+    // The second press of the double click already appended a point at the
+    // pressed position: it is the last point, set to the final position.
+    if (shift && m_points.size() >= 2)
+        f = LayoutEdit::ShiftConstrain(m_points[m_points.size() - 2], f, true);
+    if (!m_points.empty())
+        m_points.back() = f;
+    std::vector<CFacePoint> points = std::move(m_points);
+    m_points.clear();
+    m_step = 0;
+    m_view->CreateObject(points, m_subTool);
+    update();
+}
+
+void CFaceCanvas::FinishSelect(CFacePoint f, bool shift)
+{
+    CDrawObjectList* objects = m_view->CurrentObjects();
+    const int step = m_step;
+    m_step = 0;
+    if (!objects) {
+        SetTool(kModeSelect, 0);
+        return;
+    }
+    if (step == 1) {
+        if (shift)
+            f = LayoutEdit::ShiftConstrain(m_anchor, f, false);
+        const std::string description = LayoutEdit::BandDescription(*objects, m_anchor, f, shift, nullptr);
+        if (!description.empty())
+            m_view->RecordLayoutUndo(description);
+        LayoutEdit::ApplyBand(*m_view->CurrentObjects(), m_anchor, f, shift);
+        m_view->SelectionChanged();
+    } else if (m_dragObject) {
+        const int dx = f.x - m_anchor.x, dy = f.y - m_anchor.y;
+        if (m_dragHandle == 0) {
+            if (dx != 0 || dy != 0) {
+                m_view->RecordLayoutUndo("Move %s");
+                LayoutEdit::Nudge(*m_view->CurrentObjects(), dx, dy);
+                m_view->AfterEdit(false);
+            }
+        } else if (m_dragHandle >= 1 && m_dragHandle <= 8) {
+            const CFaceBox old = LayoutEdit::NormalisedBox(*m_dragObject);
+            const CFaceBox b = LayoutEdit::ResizeBox(*m_dragObject, m_dragHandle, dx, dy);
+            if (!(b == old)) {
+                // The undo snapshot clones the list; the dragged object itself stays valid.
+                const int index = m_view->IndexOf(m_dragObject);
+                m_view->RecordLayoutUndo("Resize %s");
+                if (index >= 0) {
+                    m_view->CurrentObjects()->GetObject(static_cast<size_t>(index))->SetBounds(b.left, b.top, b.right,
+                                                                                      b.bottom);
+                    m_view->AfterEdit(false);
+                }
+            }
+        }
+    }
+    m_dragObject = nullptr;
+    m_subTool = 0;
+    update();
+}
+
+void CFaceCanvas::FinishCreate(CFacePoint f, bool shift)
+{
+    m_step = 0;
+    if (shift)
+        f = LayoutEdit::ShiftConstrain(m_anchor, f, m_mode == kModeSegment);
+    m_view->CreateObject({m_anchor, f}, m_subTool);
+    update();
+}
+
+
+void CFaceCanvas::wheelEvent(QWheelEvent* event)
+{
+    const int steps = event->angleDelta().y() / 120;
+    if (steps == 0 || m_picture.isNull())
+        return;
+    if (event->modifiers() & Qt::ControlModifier) {
+        m_view->OnCommand(steps > 0 ? ID_ZOOM_IN : ID_ZOOM_OUT);
+        return;
+    }
+    QScrollBar* bar = (event->modifiers() & Qt::ShiftModifier) ? m_hbar : m_vbar;
+    if (bar->isVisible())
+        bar->setValue(bar->value() - steps * bar->singleStep() * 3);
+}

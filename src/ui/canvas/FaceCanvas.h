@@ -1,0 +1,107 @@
+#pragma once
+// The face canvas: the face picture at its zoom with the face's draw objects
+// painted over it, the selected objects' handles, and the mouse input of the
+// current tool. Painting is double-buffered (Qt widgets paint into a back
+// buffer that reaches the screen in one transfer).
+
+#include "ui/canvas/FaceMapping.h"
+#include "ui/canvas/ZoomState.h"
+
+#include "ui/canvas/LayoutEditor.h"
+
+#include <QImage>
+#include <QRect>
+#include <QWidget>
+#include <string>
+#include <vector>
+
+class QScrollBar;
+class CVtwinView;
+
+class CFaceCanvas : public QWidget {
+    Q_OBJECT
+public:
+    CFaceCanvas(CVtwinView* view, QScrollBar* horizontal, QScrollBar* vertical, QWidget* parent = nullptr);
+
+    // The face shown: its name (zoom map key) and picture.
+    void SetFace(const std::string& name, const QImage& picture);
+    const std::string& FaceName() const { return m_faceName; }
+    const QImage& Picture() const { return m_picture; }
+    int FaceWidth() const { return m_picture.width(); }
+    int FaceHeight() const { return m_picture.height(); }
+
+    // The mapping of the last paint (or of the current size when not painted yet).
+    const CFaceMapping& Mapping() const { return m_mapping; }
+    // Recomputes the mapping from the zoom entry and the window size, and
+    // updates the scroll bars; painting calls it first.
+    void UpdateMapping();
+
+    // Keeps the centre of the visible part while the zoom changes.
+    void ZoomChanged(double oldScale);
+
+    // Current scale (1.0 = 100 %) from the face's zoom entry.
+    double Scale() const;
+
+    // Tools: mode and sub-tool as the Draw menu sets them.
+    void SetTool(int mode, int subTool);
+    int ToolMode() const { return m_mode; }
+    int SubTool() const { return m_subTool; }
+    // Ends any drag or point entry without change.
+    void CancelTool();
+    bool IsBusy() const { return m_step != 0; }
+
+    // Handle list of the last paint: window rectangles with object and handle.
+    struct SHandle {
+        QRect rect;
+        CDrawObject* object = nullptr;
+        int handle = 0;
+    };
+    const std::vector<SHandle>& Handles() const { return m_handles; }
+    // Last entry containing the point (handles over bodies, front over back).
+    const SHandle* HitHandle(QPoint p) const;
+    // Window points of an object's handles 1..8.
+    static QPoint HandlePoint(const QRect& box, int handle);
+
+signals:
+    void mousePositionChanged(int fx, int fy, bool onFace);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+    void PaintObjects(QPainter& painter);
+    void PaintFeedback(QPainter& painter);
+
+    CVtwinView* m_view = nullptr;
+    QScrollBar* m_hbar = nullptr;
+    QScrollBar* m_vbar = nullptr;
+    std::string m_faceName;
+    QImage m_picture;
+    CFaceMapping m_mapping;
+    bool m_updatingBars = false;
+
+private:
+    void OnScroll();
+    CFacePoint ToFace(QPoint p) const { return m_mapping.WindowToFace(p.x(), p.y()); }
+    void UpdateCursor(QPoint p);
+    void FinishSelect(CFacePoint release, bool shift);
+    void FinishCreate(CFacePoint release, bool shift);
+
+    int m_mode = kModeSelect;
+    int m_subTool = 0;
+    int m_step = 0;            // 0 idle; 1 band; 2 dragging; 3 creating; 4 entering points
+    CFacePoint m_anchor;       // press point, face pixels
+    CFacePoint m_current;      // current point, face pixels (constrained)
+    CDrawObject* m_dragObject = nullptr;
+    int m_dragHandle = 0;
+    std::vector<CFacePoint> m_points;  // polyline in progress
+    std::vector<SHandle> m_handles;
+};

@@ -1,0 +1,94 @@
+#pragma once
+// The editing rules of the layout editor over one face's objects (back to
+// front): selection with the dominant object, rubber band, the resize rule,
+// the Shift constraint, creating objects from points, and the editing
+// commands (delete, nudge, order, centre, align, same size, rotate, paste
+// placement). Widgets call these; they hold no widget state.
+
+#include "layout/DrawObject.h"
+#include "layout/DrawObjectList.h"
+#include "ui/canvas/FaceMapping.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// Clones of objects, in list order (undo snapshots, paste, duplicate).
+using CObjectVector = std::vector<std::unique_ptr<CDrawObject>>;
+
+struct CFaceBox {
+    int left = 0, top = 0, right = 0, bottom = 0;  // face pixels, top >= bottom when normalised
+    bool operator==(const CFaceBox&) const = default;
+};
+
+// Tool modes and sub-tools of the canvas.
+enum EToolMode { kModeSelect = 0, kModeSegment = 1, kModeBox = 2, kModeEllipse = 3, kModePoints = 4 };
+
+namespace LayoutEdit {
+
+int CountSelected(const CDrawObjectList& objects);
+CDrawObject* Dominant(const CDrawObjectList& objects);
+// Order keys become (index + 1) * 10.
+void Renumber(CDrawObjectList& objects);
+// More than one dominant: all plain selected; some selected and none
+// dominant: the selected one with the highest index becomes dominant.
+void FixDominant(CDrawObjectList& objects);
+void SelectOnly(CDrawObjectList& objects, const CDrawObject* object);
+void ClearSelection(CDrawObjectList& objects);
+CDrawObject* AddObject(CDrawObjectList& objects, std::unique_ptr<CDrawObject> object, bool select);
+
+// Undo description from a template: "%s" names the selection ("Objects" for
+// none or several, else the kind name), "%m" the dominant object.
+std::string DescribeUndo(const CDrawObjectList& objects, const std::string& templ);
+
+// Shift constraint of a point against the anchor; `segment` for the line and
+// point-entry tools (which may snap to horizontal or vertical).
+CFacePoint ShiftConstrain(CFacePoint anchor, CFacePoint point, bool segment);
+
+// Rubber band from a to b. Returns the undo description to record first
+// (empty: none) and, through `hitCount`, how many objects it hits; `apply`
+// then changes the states.
+std::string BandDescription(const CDrawObjectList& objects, CFacePoint a, CFacePoint b, bool shift, int* hitCount);
+void ApplyBand(CDrawObjectList& objects, CFacePoint a, CFacePoint b, bool shift);
+
+// The box after dragging handle 1..8 by (dx, dy); the object's box is first
+// normalised. The result may be flipped (left > right) when the kind allows
+// a zero minimum.
+CFaceBox ResizeBox(const CDrawObject& object, int handle, int dx, int dy);
+CFaceBox NormalisedBox(const CDrawObject& object);
+
+// Handle number as the object allows it to act (0 = not registered).
+int AdaptHandle(const CDrawObject& object, int handle);
+
+// Creates the object of a sub-tool (2..12) from points; `description` gets
+// the undo text. Null when the points do not make one.
+std::unique_ptr<CDrawObject> CreateFromPoints(const std::vector<CFacePoint>& points, int subTool,
+                                              COLORREF lineColour, COLORREF fillColour, std::string& description);
+std::string DrawDescription(int subTool);
+
+// Editing commands on the selected objects.
+void DeleteSelected(CDrawObjectList& objects);
+void Nudge(CDrawObjectList& objects, int dx, int dy);
+void Reorder(CDrawObjectList& objects, int delta);
+void AlignEdge(CDrawObject& object, int edge, int value);
+void CenterInImage(CDrawObjectList& objects, bool horizontal, int faceWidth, int faceHeight);
+// Align command by its number; nothing when no object is dominant.
+void Align(CDrawObjectList& objects, int commandId);
+// Empty string on success (objects changed); otherwise the refusal message
+// and nothing changed.
+std::string SameSizeRefusal(const CDrawObjectList& objects, bool width, bool height);
+void SameSize(CDrawObjectList& objects, bool width, bool height);
+void Rotate(CDrawObjectList& objects, bool left);
+
+// Places pasted or duplicated objects and appends them (front). `offset`
+// moves them one step right and down (and into the visible part when the
+// face is scrolled).
+void PlacePasted(CDrawObjectList& objects, CObjectVector pasted, const CFaceMapping& mapping, bool offset);
+
+// Clones (text mode, with selection) of every object.
+CObjectVector CloneAll(const CDrawObjectList& objects);
+// Replaces the list's objects with clones of `objects`, then restores the
+// one-dominant rule.
+void RestoreAll(CDrawObjectList& list, const CObjectVector& objects);
+
+} // namespace LayoutEdit

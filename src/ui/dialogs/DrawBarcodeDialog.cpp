@@ -1,0 +1,88 @@
+#include "ui/dialogs/DrawBarcodeDialog.h"
+
+#include "layout/Barcode39.h"
+#include "layout/DrawBarcode.h"
+#include "ui/widgets/MessageBox.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+// ---- page ------------------------------------------------------------------------------------
+
+CBarcodePropertyPage::CBarcodePropertyPage(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("BarcodePropertyPage"));
+    auto* form = new QFormLayout(this);
+    form->setContentsMargins(0, 0, 0, 0);
+    m_field = new QLineEdit(this);
+    m_field->setObjectName(QStringLiteral("barcode"));
+    m_field->setMinimumWidth(260);
+    auto* label = new QLabel(QStringLiteral("Bar&code"), this);
+    label->setBuddy(m_field);
+    form->addRow(label, m_field);
+}
+
+void CBarcodePropertyPage::SetData(const std::string& data) { m_field->setText(QString::fromStdString(data)); }
+
+std::string CBarcodePropertyPage::Data() const { return m_field->text().toStdString(); }
+
+bool CBarcodePropertyPage::Validate()
+{
+    const std::string data = Data();
+    QString message;
+    if (data.empty())
+        message = QStringLiteral("Please enter a Barcode.");
+    else if (!CBarcode39::IsValidData(data))
+        message = QStringLiteral("Barcode includes invalid characters.");
+    if (message.isEmpty())
+        return true;
+    ShowMessage(this, message, EMessageIcon::Warning);
+    FocusField();
+    return false;
+}
+
+void CBarcodePropertyPage::FocusField()
+{
+    m_field->setFocus(Qt::OtherFocusReason);
+    m_field->selectAll();
+}
+
+bool CBarcodePropertyPage::ApplyTo(CDrawBarcode& barcode) const
+{
+    if (!barcode.SetData(Data()))
+        return false;
+    barcode.FitToBarcode();
+    return true;
+}
+
+// ---- dialog ----------------------------------------------------------------------------------
+
+CDrawBarcodeDialog::CDrawBarcodeDialog(const std::string& data, QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Draw Barcode"));
+    setObjectName(QStringLiteral("DrawBarcodeDialog"));
+    auto* layout = new QVBoxLayout(this);
+    m_page = new CBarcodePropertyPage(this);
+    m_page->SetData(data);
+    layout->addWidget(m_page);
+    m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(m_buttons, &QDialogButtonBox::accepted, this, &CDrawBarcodeDialog::accept);
+    connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(m_buttons);
+    m_page->FocusField();
+}
+
+void CDrawBarcodeDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    m_page->FocusField();
+}
+
+void CDrawBarcodeDialog::accept()
+{
+    if (m_page->Validate())
+        QDialog::accept();
+}

@@ -1,0 +1,229 @@
+#include "ui/dialogs/ObjectPropertiesDialog.h"
+
+#include "layout/DrawBarcode.h"
+#include "layout/DrawPicture.h"
+#include "layout/DrawText.h"
+#include "ui/widgets/ColorButton.h"
+#include "ui/dialogs/DrawBarcodeDialog.h"
+#include "ui/widgets/MessageBox.h"
+#include "ui/dialogs/TextPropertyPage.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+CColorButton* MakeColour(QWidget* parent, const char* name, std::uint32_t colour)
+{
+    auto* b = new CColorButton(QIcon(QStringLiteral(":/icons/colors.svg")), QString(), parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->SetColor(colour);
+    b->setIconSize(QSize(32, 32));
+    return b;
+}
+
+} // namespace
+
+CObjectPropertiesDialog::CObjectPropertiesDialog(const std::vector<CDrawObject*>& objects, QWidget* parent)
+    : QDialog(parent), m_objects(objects)
+{
+    setWindowTitle(QStringLiteral("Properties"));
+    auto* layout = new QVBoxLayout(this);
+    m_pages = new QStackedWidget(this);
+    layout->addWidget(m_pages);
+    for (CDrawObject* o : m_objects)
+        m_pages->addWidget(MakePage(o));
+    auto* row = new QHBoxLayout;
+    m_back = new QPushButton(QStringLiteral("< &Back"), this);
+    m_next = new QPushButton(QStringLiteral("&Next >"), this);
+    connect(m_back, &QPushButton::clicked, this, &CObjectPropertiesDialog::Back);
+    connect(m_next, &QPushButton::clicked, this, &CObjectPropertiesDialog::Next);
+    row->addWidget(m_back);
+    row->addWidget(m_next);
+    row->addStretch(1);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CObjectPropertiesDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    row->addWidget(buttons);
+    layout->addLayout(row);
+    UpdateButtons();
+}
+
+QWidget* CObjectPropertiesDialog::MakePage(CDrawObject* o)
+{
+    // Pages without checks or a field of their own keep these defaults.
+    m_validate.push_back([]() { return true; });
+    m_focus.push_back([]() {});
+    auto* page = new QGroupBox(QString::fromLatin1(o->GetKindName()), m_pages);
+    auto* form = new QFormLayout(page);
+    if (o->HasStyle()) {
+        auto* styles = new QWidget(page);
+        auto* sl = new QHBoxLayout(styles);
+        sl->setContentsMargins(0, 0, 0, 0);
+        QRadioButton* radios[3] = {new QRadioButton(QStringLiteral("Outlined"), styles),
+                                   new QRadioButton(QStringLiteral("Filled"), styles),
+                                   new QRadioButton(QStringLiteral("Outlined Filled"), styles)};
+        for (int i = 0; i < 3; ++i) {
+            radios[i]->setObjectName(QStringLiteral("style%1").arg(i));
+            sl->addWidget(radios[i]);
+        }
+        radios[std::min<std::uint32_t>(o->GetStyle(), 2)]->setChecked(true);
+        form->addRow(QStringLiteral("Fill &Style"), styles);
+        CColorButton* c1 = MakeColour(page, "colour1", o->GetLineColour());
+        CColorButton* c2 = MakeColour(page, "colour2", o->GetFillColour());
+        auto* swap = new QPushButton(QStringLiteral("<- S&wap ->"), page);
+        connect(swap, &QPushButton::clicked, page, [c1, c2]() { CColorButton::SwapColors(*c1, *c2); });
+        auto* colours = new QWidget(page);
+        auto* cl = new QHBoxLayout(colours);
+        cl->setContentsMargins(0, 0, 0, 0);
+        cl->addWidget(new QLabel(QStringLiteral("Color &1"), colours));
+        cl->addWidget(c1);
+        cl->addWidget(swap);
+        cl->addWidget(new QLabel(QStringLiteral("Color &2"), colours));
+        cl->addWidget(c2);
+        form->addRow(colours);
+        m_apply.push_back([o, radios, c1, c2]() {
+            for (std::uint32_t i = 0; i < 3; ++i)
+                if (radios[i]->isChecked())
+                    o->SetStyle(i);
+            o->SetLineColour(c1->Color());
+            o->SetFillColour(c2->Color());
+            return true;
+        });
+    } else if (o->HasLineColour()) {
+        CColorButton* c = MakeColour(page, "lineColour", o->GetLineColour());
+        form->addRow(QStringLiteral("&Line Color"), c);
+        m_apply.push_back([o, c]() {
+            o->SetLineColour(c->Color());
+            return true;
+        });
+    } else if (auto* picture = dynamic_cast<CDrawPicture*>(o)) {
+        auto* transparent = new QCheckBox(QStringLiteral("&Transparent"), page);
+        transparent->setChecked(picture->IsTransparent());
+        CColorButton* c = MakeColour(page, "transparentColour", picture->GetTransparentColour());
+        form->addRow(transparent);
+        form->addRow(QStringLiteral("&Color"), c);
+        m_apply.push_back([picture, transparent, c]() {
+            picture->SetTransparent(transparent->isChecked());
+            picture->SetTransparentColour(c->Color());
+            return true;
+        });
+    } else if (auto* barcode = dynamic_cast<CDrawBarcode*>(o)) {
+        auto* editor = new CBarcodePropertyPage(page);
+        editor->SetData(barcode->GetData());
+        form->addRow(editor);
+        m_focus.back() = [editor]() { editor->FocusField(); };
+        m_validate.back() = [editor]() { return editor->Validate(); };
+        m_apply.push_back([this, barcode, editor]() {
+            if (editor->ApplyTo(*barcode))
+                return true;
+            ShowMessage(this, QStringLiteral("Barcode includes invalid characters."), EMessageIcon::Warning);
+            editor->FocusField();
+            return false;
+        });
+    } else if (auto* text = dynamic_cast<CDrawText*>(o)) {
+        auto* editor = new CTextPropertyPage(page);
+        editor->SetValues(CTextValues::FromObject(*text));
+        form->addRow(editor);
+        m_focus.back() = [editor]() { editor->FocusField(); };
+        m_validate.back() = [editor]() { return editor->Validate(); };
+        m_apply.push_back([text, editor]() {
+            editor->Values().ApplyTo(*text);
+            // The box follows the text: a new text or size changes its extent.
+            text->FitToText();
+            return true;
+        });
+    } else {
+        form->addRow(new QLabel(QStringLiteral("This object has no properties to edit."), page));
+        m_apply.push_back([]() { return true; });
+    }
+    return page;
+}
+
+int CObjectPropertiesDialog::PageCount() const { return m_pages->count(); }
+int CObjectPropertiesDialog::CurrentPage() const { return m_pages->currentIndex(); }
+QWidget* CObjectPropertiesDialog::Page(int index) const { return m_pages->widget(index); }
+
+void CObjectPropertiesDialog::ShowPage(int index)
+{
+    m_pages->setCurrentIndex(index);
+    UpdateButtons();
+    if (index >= 0 && index < static_cast<int>(m_focus.size()))
+        m_focus[static_cast<std::size_t>(index)]();
+}
+
+bool CObjectPropertiesDialog::LeavePage()
+{
+    const int current = m_pages->currentIndex();
+    if (current < 0 || current >= static_cast<int>(m_validate.size()))
+        return true;
+    return m_validate[static_cast<std::size_t>(current)]();
+}
+
+void CObjectPropertiesDialog::Next()
+{
+    // A page with a refused field cannot be left; it keeps the focus there.
+    if (m_pages->currentIndex() + 1 < m_pages->count() && LeavePage())
+        ShowPage(m_pages->currentIndex() + 1);
+}
+
+void CObjectPropertiesDialog::Back()
+{
+    if (m_pages->currentIndex() > 0 && LeavePage())
+        ShowPage(m_pages->currentIndex() - 1);
+}
+
+void CObjectPropertiesDialog::UpdateButtons()
+{
+    m_back->setEnabled(m_pages->currentIndex() > 0);
+    m_next->setEnabled(m_pages->currentIndex() + 1 < m_pages->count());
+}
+
+bool CObjectPropertiesDialog::ApplyPages()
+{
+    // Every page is checked before any copy changes, the page shown first.
+    // Another page is brought to the front before its check, so that its
+    // message stands over it and the focus lands in its refused field.
+    const int current = m_pages->currentIndex();
+    if (!LeavePage())
+        return false;
+    for (std::size_t i = 0; i < m_validate.size(); ++i) {
+        if (static_cast<int>(i) == current)
+            continue;
+        m_pages->setCurrentIndex(static_cast<int>(i));
+        if (!m_validate[i]()) {
+            UpdateButtons();
+            m_focus[i]();
+            return false;
+        }
+    }
+    m_pages->setCurrentIndex(current);
+    for (std::size_t i = 0; i < m_apply.size(); ++i) {
+        if (!m_apply[i]()) {
+            ShowPage(static_cast<int>(i));
+            return false;
+        }
+    }
+    return true;
+}
+
+void CObjectPropertiesDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    ShowPage(m_pages->currentIndex());
+}
+
+void CObjectPropertiesDialog::accept()
+{
+    if (ApplyPages())
+        QDialog::accept();
+}

@@ -1,0 +1,50 @@
+#pragma once
+// "Properties" of the selected objects: one page per object (a copy of it),
+// stepped with "< &Back" and "&Next >". The copies are edited; the caller
+// puts them in place of the originals on OK.
+
+#include "ui/canvas/LayoutEditor.h"
+
+#include <QDialog>
+#include <vector>
+
+class QStackedWidget;
+class QPushButton;
+
+class CObjectPropertiesDialog : public QDialog {
+    Q_OBJECT
+public:
+    // `objects` are the clones to edit (not owned; they outlive the dialog).
+    explicit CObjectPropertiesDialog(const std::vector<CDrawObject*>& objects, QWidget* parent = nullptr);
+
+    int PageCount() const;
+    int CurrentPage() const;
+    // Step to the next or previous page; a page whose check refuses stays.
+    void Next();
+    void Back();
+    // Checks every page, then writes every page's fields into its object;
+    // false (a message shown, the refused page shown with the focus in the
+    // refused field, no object changed) when a field is not acceptable.
+    bool ApplyPages();
+    void accept() override;
+    // The page widget of page `index` (the text or barcode page inside it,
+    // or the fields of the other kinds).
+    QWidget* Page(int index) const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QWidget* MakePage(CDrawObject* object);
+    void ShowPage(int index);
+    bool LeavePage();
+    void UpdateButtons();
+
+    std::vector<CDrawObject*> m_objects;
+    std::vector<std::function<bool()>> m_validate;  // checks, no change
+    std::vector<std::function<void()>> m_focus;     // puts the focus in the page's field
+    std::vector<std::function<bool()>> m_apply;
+    QStackedWidget* m_pages = nullptr;
+    QPushButton* m_back = nullptr;
+    QPushButton* m_next = nullptr;
+};

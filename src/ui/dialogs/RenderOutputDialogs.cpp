@@ -1,0 +1,301 @@
+#include "ui/dialogs/RenderOutputDialogs.h"
+
+#include "app/AppFolders.h"
+#include "app/VtwinDoc.h"
+#include "catalogue/Product.h"
+#include "catalogue/Side.h"
+#include "image/Raster.h"
+#include "properties/SettingChecks.h"
+#include "render/RenderFileFlow.h"
+#include "render/RenderOutput.h"
+#include "render/RenderPipeline.h"
+#include "ui/shell/MainFrame.h"
+#include "ui/widgets/MessageBox.h"
+#include "ui/widgets/RasterImage.h"
+#include "ui/render/RenderPage.h"
+#include "ui/shell/VtwinView.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <memory>
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+RenderDialogRunner& Runner()
+{
+    static RenderDialogRunner runner;
+    return runner;
+}
+
+RenderFileChooser& Chooser()
+{
+    static RenderFileChooser chooser;
+    return chooser;
+}
+
+int Run(QDialog& dialog) { return Runner() ? Runner()(dialog) : dialog.exec(); }
+
+// Set while the output commands bring the rendering up to date: their own
+// rendering never offers the Rendering Complete prompt.
+bool g_suppressPrompt = false;
+
+CRaster* UpToDateRendering(CVtwinView* view)
+{
+    CVtwinDoc* doc = view ? view->Document() : nullptr;
+    CProduct* product = doc ? doc->GetProduct() : nullptr;
+    if (!product)
+        return nullptr;
+    g_suppressPrompt = true;
+    view->SelectTab(QStringLiteral("Render"));
+    g_suppressPrompt = false;
+    CSide* side = product->FindSidePtr("z");
+    if (!view->Pipeline().GetCache().IsUpToDate("z") || !side || !side->GetPicture() || !side->GetPicture()->IsValid()) {
+        ShowMessage(view, QStringLiteral("The project could not be rendered."), EMessageIcon::Warning);
+        return nullptr;
+    }
+    return side->GetPicture();
+}
+
+} // namespace
+
+void SetRenderDialogHooks(RenderDialogRunner runner, RenderFileChooser chooser)
+{
+    Runner() = std::move(runner);
+    Chooser() = std::move(chooser);
+}
+
+QStringList RenderFileFilters()
+{
+    // "Name|*.a;*.b|..." becomes "Name (*.a *.b)" for each pair.
+    const QStringList parts = QString::fromLatin1(kRenderFileFilter).split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty())
+            break;
+        filters << parts[i] + QStringLiteral(" (") + QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')) +
+                       QLatin1Char(')');
+    }
+    return filters;
+}
+
+// ---- Render File Formats ------------------------------------------------------------------
+
+CRenderFormatsDialog::CRenderFormatsDialog(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QString::fromLatin1(kRenderFormatsTitle));
+    auto* layout = new QVBoxLayout(this);
+    auto* intro = new QLabel(QString::fromLatin1(kRenderFormatsIntro), this);
+    intro->setWordWrap(true);
+    layout->addWidget(intro);
+    m_text = new QPlainTextEdit(this);
+    m_text->setReadOnly(true);
+    m_text->setPlainText(Q(GetRenderFormatsExplanation()));
+    m_text->setMinimumSize(520, 260);
+    layout->addWidget(m_text, 1);
+    m_check = new QCheckBox(QStringLiteral("&Do not explain this again"), this);
+    layout->addWidget(m_check);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+}
+
+bool CRenderFormatsDialog::DontExplainAgain() const { return m_check->isChecked(); }
+QString CRenderFormatsDialog::Explanation() const { return m_text->toPlainText(); }
+
+// ---- Set JPEG Quality -----------------------------------------------------------------------
+
+CJpegQualityDialog::CJpegQualityDialog(int quality, QWidget* parent) : QDialog(parent), m_quality(quality)
+{
+    setWindowTitle(QStringLiteral("Set JPEG Quality"));
+    auto* layout = new QVBoxLayout(this);
+    auto* row = new QHBoxLayout;
+    auto* label = new QLabel(QStringLiteral("&JPEG Quality (0 to 100)"), this);
+    m_field = new QLineEdit(QString::number(quality), this);
+    m_field->setMaxLength(4);
+    label->setBuddy(m_field);
+    row->addWidget(label);
+    row->addWidget(m_field);
+    layout->addLayout(row);
+    layout->addWidget(new QLabel(QStringLiteral("0=smallest file size worst quality\n100=largest file size best quality"), this));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CJpegQualityDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+    m_field->selectAll();
+    m_field->setFocus();
+}
+
+void CJpegQualityDialog::SetText(const QString& text) { m_field->setText(text); }
+
+void CJpegQualityDialog::accept()
+{
+    const IntFieldResult r = ValidateIntField(m_field->text().toStdString(), 0, 100, "JPEG Quality");
+    if (!r.ok) {
+        ShowMessage(this, Q(r.message), EMessageIcon::Warning);
+        m_field->setFocus();
+        m_field->selectAll();
+        return;
+    }
+    m_quality = r.value;
+    QDialog::accept();
+}
+
+// ---- Rendering Complete ---------------------------------------------------------------------
+
+CRenderCompleteDialog::CRenderCompleteDialog(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Rendering Complete"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Would you like to copy the rendered image?"), this));
+    auto* row = new QHBoxLayout;
+    auto* copy = new QPushButton(QStringLiteral("Yes - &Copy to Clipboard"), this);
+    auto* save = new QPushButton(QStringLiteral("Yes - Save to &File"), this);
+    auto* no = new QPushButton(QStringLiteral("&No"), this);
+    copy->setDefault(true);
+    row->addWidget(copy);
+    row->addWidget(save);
+    row->addWidget(no);
+    layout->addLayout(row);
+    m_check = new QCheckBox(
+        QStringLiteral("&Do not ask again\n(I will do it myself using the Render menu, when I'm ready)."), this);
+    layout->addWidget(m_check);
+    connect(copy, &QPushButton::clicked, this, [this] { Choose(kRenderCompleteCopy); });
+    connect(save, &QPushButton::clicked, this, [this] { Choose(kRenderCompleteSave); });
+    connect(no, &QPushButton::clicked, this, [this] { Choose(kRenderCompleteNo); });
+}
+
+bool CRenderCompleteDialog::DontAskAgain() const { return m_check->isChecked(); }
+void CRenderCompleteDialog::Choose(int result) { done(result); }
+
+// ---- the flows ---------------------------------------------------------------------------
+
+bool CopyRenderingToClipboard(QWidget* parent, const CRaster& rendering)
+{
+    std::string reason;
+    QClipboard* clipboard = QApplication::clipboard();
+    const QImage image = RasterToQImage(rendering);
+    if (!clipboard) {
+        reason = "The clipboard could not be opened, and may be in use by another application.";
+    } else if (image.isNull()) {
+        reason = "The data could not be sent to the Clipboard. There may be insufficient memory. Try closing other "
+                 "applications.";
+    } else {
+        clipboard->clear();
+        if (clipboard->ownsClipboard() && !clipboard->image().isNull()) {
+            reason = "The Clipboard could not be emptied, and may be in use by another application.";
+        } else {
+            clipboard->setImage(image);
+            if (clipboard->image().isNull())
+                reason = "The data could not be sent to the Clipboard. There may be insufficient memory. Try closing "
+                         "other applications.";
+        }
+    }
+    if (reason.empty())
+        return true;
+    ShowMessage(parent, QStringLiteral("Unable to copy to the Clipboard.\n\n") + Q(reason), EMessageIcon::Error);
+    return false;
+}
+
+bool SaveRenderingWithDialogs(QWidget* parent, CRaster& rendering, const CAppFolders* folders, std::string* savedName)
+{
+    SRenderFileDialogs dialogs;
+    dialogs.explainFormats = [parent](bool& dontExplain) {
+        CRenderFormatsDialog dialog(parent);
+        const bool ok = Run(dialog) == QDialog::Accepted;
+        dontExplain = dialog.DontExplainAgain();
+        return ok;
+    };
+    dialogs.chooseFile = [parent, folders](const std::string& remembered) -> std::optional<SSaveChoice> {
+        // Nothing saved yet: start in the data folder's render folder.
+        const std::string folder = remembered.empty() && folders ? folders->GetRenderFolder() : remembered;
+        if (Chooser()) {
+            const auto answer = Chooser()(Q(folder));
+            if (!answer)
+                return std::nullopt;
+            return SSaveChoice{answer->first.toStdString(), answer->second};
+        }
+        const QStringList filters = RenderFileFilters();
+        QString selected = filters.value(0);
+        if (!folder.empty())
+            QDir::setCurrent(Q(folder));
+        QFileDialog dialog(parent, QString::fromLatin1(kRenderToFileTitle), Q(folder));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setNameFilters(filters);
+        // The extension follows the chosen filter (added below when missing).
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        const int filter = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+        return SSaveChoice{dialog.selectedFiles().first().toStdString(), filter > 0 ? filter : 1};
+    };
+    dialogs.chooseJpegQuality = [parent](int quality) -> std::optional<int> {
+        CJpegQualityDialog dialog(quality, parent);
+        if (Run(dialog) != QDialog::Accepted)
+            return std::nullopt;
+        return dialog.Quality();
+    };
+    dialogs.showMessage = [parent](const std::string& message) {
+        ShowMessage(parent, Q(message), EMessageIcon::Error);
+    };
+    CRenderOutput output(folders ? &folders->UserSettings() : nullptr);
+    return RunRenderToFile(rendering, output, folders ? &folders->UserSettings() : nullptr, dialogs, savedName) ==
+           ERenderFileResult::Saved;
+}
+
+void RunRenderToClipboard(CVtwinView* view, CMainFrame*)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    CRaster* rendering = UpToDateRendering(view);
+    QApplication::restoreOverrideCursor();
+    if (rendering)
+        CopyRenderingToClipboard(view, *rendering);
+}
+
+void RunRenderToFile(CVtwinView* view, CMainFrame* frame)
+{
+    if (CRaster* rendering = UpToDateRendering(view))
+        SaveRenderingWithDialogs(view, *rendering, frame ? frame->Folders() : nullptr);
+}
+
+void OfferRenderComplete(CVtwinView* view, CMainFrame* frame)
+{
+    const CAppFolders* folders = frame ? frame->Folders() : nullptr;
+    const int choice = AskRenderComplete(g_suppressPrompt, folders ? &folders->UserSettings() : nullptr,
+                                         [view](bool& dontAskAgain) {
+                                             CRenderCompleteDialog dialog(view);
+                                             const int result = Run(dialog);
+                                             dontAskAgain = dialog.DontAskAgain();
+                                             return result;
+                                         });
+    if (choice == kRenderCompleteCopy)
+        RunRenderToClipboard(view, frame);
+    else if (choice == kRenderCompleteSave)
+        RunRenderToFile(view, frame);
+}
+
+void InstallRenderCompletePrompt(CVtwinView* view, CMainFrame* frame)
+{
+    // Offered once for each rendering the Render tab makes; the output
+    // commands make theirs with the prompt suppressed.
+    QObject::connect(view, &CVtwinView::renderingMade, view, [view, frame] {
+        if (g_suppressPrompt || !frame->Folders() || view->CurrentTabName() != QLatin1String("Render"))
+            return;
+        // The toolbars and menus show the Render tab behind the prompt.
+        frame->UpdateCommandUI();
+        OfferRenderComplete(view, frame);
+    });
+}

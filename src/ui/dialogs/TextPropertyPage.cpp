@@ -1,0 +1,346 @@
+#include "ui/dialogs/TextPropertyPage.h"
+
+#include "app/VtwinDoc.h"
+#include "layout/DrawText.h"
+#include "layout/FontEngine.h"
+#include "properties/SettingChecks.h"
+#include "ui/widgets/ColorButton.h"
+#include "ui/widgets/MessageBox.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+
+#include <algorithm>
+
+const char* const CTextPropertyPage::kAppearanceNames[5] = {"Normal", "Bordered", "Extrude", "Indent", "Outline"};
+const int CTextPropertyPage::kListedSizes[16] = {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
+
+namespace {
+
+constexpr int kMaxTextLength = 255;  // characters
+constexpr int kMinSize = 1, kMaxSize = 255;  // face pixels
+
+// The mark beside each face of the face list: two overlapping capital T's,
+// drawn from rectangles so that it does not depend on any font.
+QIcon TrueTypeMark()
+{
+    static const QIcon icon = [] {
+        QPixmap pm(16, 16);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        auto letterT = [&p](int x, int y, const QColor& colour) {
+            p.fillRect(QRect(x, y, 9, 2), colour);      // the bar
+            p.fillRect(QRect(x + 3, y, 3, 10), colour);  // the stem
+            p.fillRect(QRect(x + 2, y + 9, 5, 1), colour);  // its foot
+        };
+        letterT(0, 1, QColor(128, 128, 128));
+        letterT(6, 5, QColor(0, 0, 160));
+        p.end();
+        return QIcon(pm);
+    }();
+    return icon;
+}
+
+bool Less(const QString& a, const QString& b)
+{
+    const int c = QString::compare(a, b, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a < b;
+}
+
+}  // namespace
+
+// ---- values ----------------------------------------------------------------------------------
+
+CTextValues CTextValues::FromObject(const CDrawText& t)
+{
+    CTextValues v;
+    v.text = t.GetString();
+    v.appearance = t.GetAppearance();
+    v.colour1 = t.GetColour1();
+    v.colour2 = t.GetColour2();
+    v.bold = t.GetBold();
+    v.italic = t.GetItalic();
+    v.underline = t.GetUnderline();
+    v.strikeOut = t.GetStrikeOut();
+    v.face = t.GetFontFace();
+    v.size = t.GetSize();
+    return v;
+}
+
+CTextValues CTextValues::FromDefaults(const CTextDefaults& d)
+{
+    CTextValues v;
+    v.appearance = d.appearance >= 0 && d.appearance <= 4 ? static_cast<std::uint32_t>(d.appearance) : 0;
+    v.colour1 = d.colour1 & 0xFFFFFF;
+    v.colour2 = d.colour2 & 0xFFFFFF;
+    v.bold = d.bold != 0;
+    v.italic = d.italic != 0;
+    v.underline = d.underline != 0;
+    v.strikeOut = d.strikeOut != 0;
+    v.face = d.font.empty() ? std::string("Arial") : d.font;
+    // A size stored out of range is still shown as it is; OK refuses it.
+    v.size = d.size > 0 ? static_cast<std::uint32_t>(d.size) : 12;
+    return v;
+}
+
+void CTextValues::ToDefaults(CTextDefaults& d) const
+{
+    d.colour1 = colour1;
+    d.colour2 = colour2;
+    d.bold = bold ? 1 : 0;
+    d.italic = italic ? 1 : 0;
+    d.underline = underline ? 1 : 0;
+    d.strikeOut = strikeOut ? 1 : 0;
+    d.font = face;
+    d.size = static_cast<std::int32_t>(std::min<std::uint32_t>(size, 0x7FFFFFFF));
+    d.appearance = static_cast<std::int32_t>(appearance);
+}
+
+void CTextValues::ApplyTo(CDrawText& t) const
+{
+    // Each setter drops the cached picture of the object.
+    t.SetColour1(colour1);
+    t.SetColour2(colour2);
+    t.SetBold(bold);
+    t.SetItalic(italic);
+    t.SetUnderline(underline);
+    t.SetStrikeOut(strikeOut);
+    t.SetFontFace(face);
+    t.SetSize(size);
+    t.SetAppearance(appearance);
+    t.SetText(text);
+}
+
+// ---- page ------------------------------------------------------------------------------------
+
+CTextPropertyPage::CTextPropertyPage(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("TextPropertyPage"));
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(0, 0, 0, 0);
+
+    auto label = [this](const char* text, QWidget* buddy) {
+        auto* l = new QLabel(QString::fromLatin1(text), this);
+        l->setBuddy(buddy);
+        return l;
+    };
+
+    m_text = new QLineEdit(this);
+    m_text->setObjectName(QStringLiteral("text"));
+    m_text->setMaxLength(kMaxTextLength);
+    m_text->setMinimumWidth(320);
+    grid->addWidget(label("&Text", m_text), 0, 0);
+    grid->addWidget(m_text, 0, 1, 1, 3);
+
+    m_face = new QComboBox(this);
+    m_face->setObjectName(QStringLiteral("face"));
+    m_face->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_face->setMinimumContentsLength(18);
+    m_face->setMaxVisibleItems(14);
+    FillFaces();
+    // The closed list shows the chosen face in itself, as the open list does.
+    connect(m_face, qOverload<int>(&QComboBox::currentIndexChanged), this, [this] { ShowFaceInItself(); });
+    grid->addWidget(label("&Face", m_face), 1, 0);
+    grid->addWidget(m_face, 1, 1);
+
+    m_size = new QComboBox(this);
+    m_size->setObjectName(QStringLiteral("size"));
+    m_size->setEditable(true);
+    // Enter in the field confirms the dialog; it does not add to the list.
+    m_size->setInsertPolicy(QComboBox::NoInsert);
+    m_size->setMinimumContentsLength(4);
+    m_size->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    for (int s : kListedSizes)
+        m_size->addItem(QString::number(s));
+    grid->addWidget(label("Si&ze", m_size), 1, 2);
+    grid->addWidget(m_size, 1, 3);
+
+    m_appearance = new QComboBox(this);
+    m_appearance->setObjectName(QStringLiteral("appearance"));
+    for (const char* name : kAppearanceNames)
+        m_appearance->addItem(QString::fromLatin1(name));
+    grid->addWidget(label("&Appearance", m_appearance), 2, 0);
+    grid->addWidget(m_appearance, 2, 1);
+
+    auto* styles = new QHBoxLayout;
+    auto check = [this, styles](const char* text, const char* name) {
+        auto* c = new QCheckBox(QString::fromLatin1(text), this);
+        c->setObjectName(QString::fromLatin1(name));
+        styles->addWidget(c);
+        return c;
+    };
+    m_bold = check("B&old", "bold");
+    m_italic = check("&Italic", "italic");
+    m_underline = check("&Underline", "underline");
+    m_strikeOut = check("&Strike Out", "strikeOut");
+    styles->addStretch(1);
+    grid->addLayout(styles, 3, 1, 1, 3);
+
+    // The colour buttons carry their own labels, so a disabled one greys
+    // its label too.
+    auto makeColour = [this](const char* text, const char* name) {
+        auto* b = new CColorButton(QIcon(QStringLiteral(":/icons/colors.svg")), QString::fromLatin1(text), this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setIconSize(QSize(24, 24));
+        b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        return b;
+    };
+    m_colour1 = makeColour("Color &1", "colour1");
+    m_colour2 = makeColour("Color &2", "colour2");
+    m_swap = new QPushButton(QStringLiteral("<- S&wap ->"), this);
+    m_swap->setObjectName(QStringLiteral("swap"));
+    connect(m_swap, &QPushButton::clicked, this, &CTextPropertyPage::Swap);
+    auto* colours = new QHBoxLayout;
+    colours->addWidget(m_colour1);
+    colours->addWidget(m_swap);
+    colours->addWidget(m_colour2);
+    colours->addStretch(1);
+    grid->addLayout(colours, 4, 1, 1, 3);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(5, 1);
+
+    // The second colour only matters for the border of "Bordered" text.
+    connect(m_appearance, &QComboBox::currentIndexChanged, this, &CTextPropertyPage::UpdateEnabled);
+
+    setTabOrder(m_text, m_face);
+    setTabOrder(m_face, m_size);
+    setTabOrder(m_size, m_appearance);
+    setTabOrder(m_appearance, m_bold);
+    setTabOrder(m_bold, m_italic);
+    setTabOrder(m_italic, m_underline);
+    setTabOrder(m_underline, m_strikeOut);
+    setTabOrder(m_strikeOut, m_colour1);
+    setTabOrder(m_colour1, m_swap);
+    setTabOrder(m_swap, m_colour2);
+
+    SetValues(CTextValues());
+}
+
+void CTextPropertyPage::FillFaces()
+{
+    const QIcon mark = TrueTypeMark();
+    const QFont base = m_face->font();
+    for (const std::string& name : CFontEngine::Get().ListTrueTypeFaces()) {
+        const QString family = QString::fromStdString(name);
+        m_face->addItem(mark, family);
+        QFont f(family);
+        f.setPointSizeF(base.pointSizeF());
+        m_face->setItemData(m_face->count() - 1, f, Qt::FontRole);
+    }
+}
+
+void CTextPropertyPage::SelectFace(const std::string& face)
+{
+    const QString name = QString::fromStdString(face.empty() ? std::string("Arial") : face);
+    int index = m_face->findText(name, Qt::MatchFixedString);  // case-insensitive, as face names are
+    if (index < 0) {
+        // A face the document names but the list lacks ("Arial" resolved to
+        // its metric-compatible face, or a font since removed) keeps its name.
+        index = 0;
+        while (index < m_face->count() && Less(m_face->itemText(index), name))
+            ++index;
+        m_face->insertItem(index, TrueTypeMark(), name);
+        QFont f(name);
+        f.setPointSizeF(m_face->font().pointSizeF());
+        m_face->setItemData(index, f, Qt::FontRole);
+    }
+    m_face->setCurrentIndex(index);
+    ShowFaceInItself();
+}
+
+void CTextPropertyPage::ShowFaceInItself()
+{
+    const QVariant font = m_face->itemData(m_face->currentIndex(), Qt::FontRole);
+    if (font.canConvert<QFont>())
+        m_face->setFont(font.value<QFont>());
+}
+
+void CTextPropertyPage::SetValues(const CTextValues& v)
+{
+    m_text->setText(QString::fromStdString(v.text));
+    SelectFace(v.face);
+    const int listed = m_size->findText(QString::number(v.size));
+    if (listed >= 0)
+        m_size->setCurrentIndex(listed);
+    else
+        m_size->setEditText(QString::number(v.size));
+    m_appearance->setCurrentIndex(v.appearance <= 4 ? static_cast<int>(v.appearance) : 0);
+    m_bold->setChecked(v.bold);
+    m_italic->setChecked(v.italic);
+    m_underline->setChecked(v.underline);
+    m_strikeOut->setChecked(v.strikeOut);
+    m_colour1->SetColor(v.colour1);
+    m_colour2->SetColor(v.colour2);
+    m_refused = nullptr;
+    UpdateEnabled();
+}
+
+CTextValues CTextPropertyPage::Values() const
+{
+    CTextValues v;
+    v.colour1 = m_colour1->Color();
+    v.colour2 = m_colour2->Color();
+    v.bold = m_bold->isChecked();
+    v.italic = m_italic->isChecked();
+    v.underline = m_underline->isChecked();
+    v.strikeOut = m_strikeOut->isChecked();
+    v.face = m_face->currentText().toStdString();
+    if (v.face.empty())
+        v.face = "Arial";
+    bool ok = false;
+    const int size = m_size->currentText().trimmed().toInt(&ok);
+    v.size = ok && size >= 1 ? static_cast<std::uint32_t>(size) : 12;
+    v.appearance = m_appearance->currentIndex() >= 0 ? static_cast<std::uint32_t>(m_appearance->currentIndex()) : 0;
+    v.text = m_text->text().toStdString();
+    return v;
+}
+
+bool CTextPropertyPage::Validate()
+{
+    m_refused = nullptr;
+    if (m_text->text().isEmpty()) {
+        ShowMessage(this, QStringLiteral("Please enter some Text."), EMessageIcon::Warning);
+        m_refused = m_text;
+        FocusField();
+        return false;
+    }
+    const IntFieldResult r = ValidateIntField(m_size->currentText().toStdString(), kMinSize, kMaxSize, "Size");
+    if (!r.ok) {
+        ShowMessage(this, QString::fromStdString(r.message), EMessageIcon::Warning);
+        m_refused = m_size;
+        FocusField();
+        return false;
+    }
+    return true;
+}
+
+void CTextPropertyPage::FocusField()
+{
+    if (m_refused == m_size) {
+        m_size->setFocus(Qt::OtherFocusReason);
+        if (QLineEdit* edit = m_size->lineEdit())
+            edit->selectAll();
+        return;
+    }
+    m_text->setFocus(Qt::OtherFocusReason);
+    m_text->selectAll();
+}
+
+void CTextPropertyPage::UpdateEnabled()
+{
+    const bool bordered = m_appearance->currentIndex() == static_cast<int>(kTextBordered);
+    m_swap->setEnabled(bordered);
+    m_colour2->setEnabled(bordered);
+}
+
+void CTextPropertyPage::Swap()
+{
+    CColorButton::SwapColors(*m_colour1, *m_colour2);
+}

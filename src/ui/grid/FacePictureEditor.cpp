@@ -1,0 +1,150 @@
+#include "ui/grid/FacePictureEditor.h"
+
+#include "app/AppFolders.h"
+#include "app/SideAppearance.h"
+#include "app/SideSnapshotRecord.h"
+#include "app/UndoStore.h"
+#include "app/VtwinDoc.h"
+#include "catalogue/Product.h"
+#include "catalogue/Side.h"
+#include "image/PictureLoader.h"
+#include "image/Raster.h"
+#include "properties/Appearance.h"
+#include "ui/wizard/FitPictureDialog.h"
+#include "ui/shell/MainFrame.h"
+#include "ui/widgets/MessageBox.h"
+#include "ui/dialogs/PictureLibraryDialog.h"
+#include "ui/widgets/RasterImage.h"
+#include "ui/shell/VtwinView.h"
+
+#include <QApplication>
+#include <QFileDialog>
+
+#include <optional>
+
+namespace {
+FacePictureChooser& Chooser()
+{
+    static FacePictureChooser chooser;
+    return chooser;
+}
+
+QString AskForPicture(QWidget* parent, const CAppFolders* folders, const QString& faceName)
+{
+    if (Chooser())
+        return Chooser()();
+    if (folders) {
+        const EAnswer fromLibrary = AskQuestion(
+            parent, QStringLiteral("Would you like to choose the %1 image from the picture library?\n\n"
+                                   "Answer No to choose a picture file instead.").arg(faceName),
+            true);
+        if (fromLibrary == EAnswer::Cancel)
+            return {};
+        if (fromLibrary == EAnswer::Yes) {
+            CPictureLibraryDialog dialog(*folders, parent);
+            return dialog.exec() == QDialog::Accepted ? dialog.ChosenFile() : QString();
+        }
+    }
+    return QFileDialog::getOpenFileName(parent, faceName + QStringLiteral(" Image"),
+                                        folders ? QString::fromStdString(folders->GetImagesFolder()) : QString(),
+                                        PictureFileFilter());
+}
+} // namespace
+
+void SetFacePictureChooser(FacePictureChooser chooser) { Chooser() = std::move(chooser); }
+
+bool EditFacePicture(QWidget* parent, CVtwinView* view, CMainFrame* frame, char face)
+{
+    CVtwinDoc* doc = view ? view->Document() : nullptr;
+    CProduct* product = doc ? doc->GetProduct() : nullptr;
+    if (!product)
+        return false;
+    const std::string key(1, face);
+    CSide* side = product->FindSidePtr(key);
+    if (!side)
+        return false;
+    const QString faceName = QString::fromLatin1(GetSideName(key));
+    if (frame)
+        frame->ShowStatus(QStringLiteral("Editing ") + faceName + QStringLiteral(" Image"));
+    const QString file = AskForPicture(parent, frame ? frame->Folders() : nullptr, faceName);
+    if (frame)
+        frame->ShowStatus(QString());
+    if (file.isEmpty())
+        return false;
+
+    std::string message;
+    std::unique_ptr<CRaster> picture = LoadPicture(file.toStdString(), message);
+    if (!picture) {
+        ShowMessage(parent, QString::fromStdString(message), EMessageIcon::Warning);
+        return false;
+    }
+    const SettingStore& s = side->GetSettings();
+    const int magnification = std::max(1, s.GetInt(SideKey(kSideMagnification)));
+    // The face's present size is that of the picture it shows (the draw
+    // objects are placed on it); a face without one takes its stored size.
+    const CRaster* shown = side->GetPicture();
+    int faceWidth = shown && shown->IsValid() ? shown->GetWidth() : 0;
+    int faceHeight = shown && shown->IsValid() ? shown->GetHeight() : 0;
+    if (faceWidth <= 0 || faceHeight <= 0) {
+        faceWidth = std::max(1, s.GetInt(SideKey(kSideBaseWidth))) * magnification;
+        faceHeight = std::max(1, s.GetInt(SideKey(kSideBaseHeight))) * magnification;
+    }
+
+    // A picture of another aspect ratio is stretched or cropped as the user
+    // chooses; the last choice for this face is offered first.
+    const int previous =
+        s.GetInt(SideKey(kSideAppearance)) == kAppearancePicture ? s.GetInt(SideKey(kSideFitMode)) : kFitStretch;
+    const std::optional<int> fit = AskFitPicture(parent, *picture, faceWidth, faceHeight, faceName,
+                                                 QString::fromLatin1(product->GetKindName()), previous);
+    if (!fit)
+        return false;  // cancelled: the face stays as it was
+
+    std::unique_ptr<CRaster> built;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (*fit == kFitNone) {
+        // The same proportions: the picture is scaled over the face, so the
+        // face keeps its size and the draw objects stay where they are.
+        const QImage scaled = RasterToQImage(*picture).scaled(faceWidth, faceHeight, Qt::IgnoreAspectRatio,
+                                                              Qt::SmoothTransformation);
+        built = std::make_unique<CRaster>();
+        if (scaled.isNull() || !QImageToRaster(scaled, *built))
+            built.reset();
+    } else {
+        // Stretching gives the face's size; keeping a part crops the picture
+        // at its own resolution to the face's proportions.
+        built = FitPicture(*picture, faceWidth, faceHeight, *fit);
+    }
+    QApplication::restoreOverrideCursor();
+    if (!built || !built->IsValid()) {
+        ShowMessage(parent, QStringLiteral("Out of memory"), EMessageIcon::Warning);
+        return false;
+    }
+    const bool resized = built->GetWidth() != faceWidth || built->GetHeight() != faceHeight;
+    const CFaceObjects* objects = doc->FindFaceObjects(key);
+    if (resized && objects && objects->GetObjectCount() > 0 &&
+        AskQuestion(parent,
+                    QStringLiteral("The new ") + faceName +
+                        QStringLiteral(" image is a different size from the old one. Changing to the new image "
+                                       "will mean that vector drawing objects will appear in different "
+                                       "positions.\n\nAre you sure you want to do this?"),
+                    false, EAnswer::No) != EAnswer::Yes)
+        return false;
+    const int baseWidth = std::max(1, built->GetWidth() / magnification);
+    const int baseHeight = std::max(1, built->GetHeight() / magnification);
+
+    auto record = CSideSnapshotRecord::Create(*doc, key, "Modify " + faceName.toStdString() + " Image",
+                                              product->GetKindName());
+    if (!record)
+        return false;  // the store told the user why
+    doc->GetUndoStore().Push(std::move(record), true);
+    side->Reset(kAppearancePicture, baseWidth, baseHeight, 0xFFFFFF, magnification);
+    side->GetSettings().SetInt(SideKey(kSideFitMode), *fit);
+    side->SetPicture(std::move(built));
+
+    emit view->renderDataStale();
+    view->MarkModified();
+    // Shows the face again with its new picture.
+    view->SelectTab(view->CurrentTab());
+    emit view->commandStateChanged();
+    return true;
+}

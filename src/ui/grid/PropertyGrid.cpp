@@ -1,0 +1,606 @@
+#include "ui/grid/PropertyGrid.h"
+
+#include "app/AppFolders.h"
+#include "app/VtwinDoc.h"
+#include "catalogue/Product.h"
+#include "catalogue/WizardLists.h"
+#include "properties/SettingChecks.h"
+#include "properties/SettingStore.h"
+#include "properties/SettingTable.h"
+#include "render/RenderPipeline.h"
+#include "ui/grid/FacePictureEditor.h"
+#include "ui/grid/GridEditors.h"
+#include "ui/shell/MainFrame.h"
+#include "ui/widgets/MessageBox.h"
+#include "ui/dialogs/RenderOutputDialogs.h"
+#include "ui/shell/VtwinView.h"
+
+#include <QApplication>
+#include <QBoxLayout>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QScrollBar>
+
+namespace {
+
+constexpr int kTextInset = 3;  // pixels left and right of value and label texts
+
+CPropertyGrid::EditorRunner& Runner()
+{
+    static CPropertyGrid::EditorRunner runner;
+    return runner;
+}
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+QColor FromRef(std::uint32_t ref) { return QColor(ref & 0xFF, (ref >> 8) & 0xFF, (ref >> 16) & 0xFF); }
+
+std::uint32_t ParseNumber(const std::string& text)
+{
+    try {
+        return static_cast<std::uint32_t>(std::stoul(text));
+    } catch (...) {
+        return 0;
+    }
+}
+
+} // namespace
+
+// ---- painting --------------------------------------------------------------------------
+
+QSize CGridRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const
+{
+    return {option.rect.width(), kRowHeight};
+}
+
+void CGridRowDelegate::PaintRow(QPainter& p, const QRect& rect, const CGridRow& row, bool selected,
+                                const QPalette& palette, const QFont& font)
+{
+    const int labelWidth = rect.width() * 7 / 10;
+    const QRect labelRect(rect.left(), rect.top(), labelWidth, rect.height());
+    const QRect valueRect(rect.left() + labelWidth, rect.top(), rect.width() - labelWidth, rect.height());
+    const QColor lines = palette.color(QPalette::Mid);
+
+    if (row.IsHead()) {
+        p.fillRect(rect, palette.color(QPalette::Button));
+        QFont bold = font;
+        bold.setWeight(QFont::Bold);  // 700
+        p.setFont(bold);
+        p.setPen(palette.color(QPalette::ButtonText));
+        p.drawText(rect.adjusted(kTextInset, 0, -kTextInset, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                   Q(row.label));
+    } else {
+        p.fillRect(rect, palette.color(QPalette::Base));
+        p.setFont(font);
+        p.setPen(palette.color(QPalette::Text));
+        p.drawText(labelRect.adjusted(kTextInset + 8, 0, -kTextInset, 0),
+                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, Q(row.label));
+        p.setPen(lines);
+        p.drawLine(valueRect.left(), rect.top(), valueRect.left(), rect.bottom());
+        if (row.kind == 'C') {
+            const std::uint32_t c = ParseNumber(row.value);
+            const QRect swatch(valueRect.left() + 4, rect.top() + 3, 20, 20);
+            p.fillRect(swatch, FromRef(c));
+            p.setPen(palette.color(QPalette::Text));
+            p.drawRect(swatch.adjusted(0, 0, -1, -1));
+            const QString text =
+                QString::asprintf("R=%d G=%d B=%d", int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+            p.drawText(QRect(swatch.right() + 5, rect.top(), valueRect.right() - swatch.right() - 5, rect.height()),
+                       Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+        } else if (row.kind == 'L') {
+            const std::uint32_t mask = ParseNumber(row.value);
+            p.setPen(palette.color(QPalette::Text));
+            const int bottom = rect.bottom();
+            for (int c = 0; c < 5; ++c)
+                for (int r = 0; r < 5; ++r) {
+                    const int x = valueRect.left() + 8 + 6 * c;
+                    const int y = bottom - 4 - 5 * r;
+                    if (IsLightOn(mask, c, r)) {
+                        // A hollow 3 x 3 square: the eight pixels around the point.
+                        for (int dx = -1; dx <= 1; ++dx)
+                            for (int dy = -1; dy <= 1; ++dy)
+                                if (dx != 0 || dy != 0)
+                                    p.drawPoint(x + dx, y + dy);
+                    } else {
+                        p.drawPoint(x, y);
+                    }
+                }
+        } else {
+            p.setPen(palette.color(QPalette::Text));
+            p.drawText(valueRect.adjusted(kTextInset, 0, -kTextInset, 0),
+                       Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, Q(row.value));
+        }
+        p.setPen(lines);
+        p.drawLine(rect.left(), rect.bottom(), rect.right(), rect.bottom());
+    }
+    if (selected) {
+        QPen pen(palette.color(QPalette::Highlight));
+        pen.setStyle(Qt::DotLine);
+        p.setPen(pen);
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(rect.adjusted(0, 0, -1, -1));
+    }
+}
+
+void CGridRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    CGridRow row;
+    if (!CGridRow::Decode(index.data(Qt::UserRole).toString().toStdString(), row))
+        return;
+    // Off-screen first, then one copy: no flicker while scrolling.
+    QPixmap buffer(option.rect.size());
+    buffer.fill(option.palette.color(QPalette::Base));
+    {
+        QPainter p(&buffer);
+        PaintRow(p, QRect(QPoint(0, 0), option.rect.size()), row, option.state & QStyle::State_Selected,
+                 option.palette, option.font);
+    }
+    painter->drawPixmap(option.rect.topLeft(), buffer);
+}
+
+// ---- the grid --------------------------------------------------------------------------
+
+CPropertyGrid::CPropertyGrid(CVtwinView* view, CMainFrame* frame, QWidget* parent)
+    : QListWidget(parent), m_view(view), m_frame(frame)
+{
+    setObjectName(QStringLiteral("propertyGrid"));
+    setItemDelegate(new CGridRowDelegate(this));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setUniformItemSizes(true);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+CPropertyGrid::~CPropertyGrid() = default;
+
+void CPropertyGrid::SetEditorRunner(EditorRunner runner) { Runner() = std::move(runner); }
+
+CVtwinDoc* CPropertyGrid::Document() const { return m_view ? m_view->Document() : nullptr; }
+
+CGridRow CPropertyGrid::Row(int index) const
+{
+    CGridRow row;
+    if (const QListWidgetItem* it = item(index))
+        CGridRow::Decode(it->data(Qt::UserRole).toString().toStdString(), row);
+    return row;
+}
+
+int CPropertyGrid::FindRow(const std::string& label, const std::string& section) const
+{
+    std::string head;
+    for (int i = 0; i < count(); ++i) {
+        const CGridRow row = Row(i);
+        if (row.IsHead()) {
+            head = row.label;
+            continue;
+        }
+        if (row.label == label && (section.empty() || head == section))
+            return i;
+    }
+    return -1;
+}
+
+void CPropertyGrid::Remember()
+{
+    if (m_tab.isEmpty())
+        return;
+    SMemory& m = m_memory[m_tab];
+    m.hasSelected = currentRow() >= 0;
+    if (m.hasSelected)
+        m.selected = Row(currentRow());
+    const QModelIndex top = indexAt(QPoint(2, 2));
+    m.hasTop = top.isValid();
+    if (m.hasTop)
+        m.top = Row(top.row());
+}
+
+void CPropertyGrid::Rebuild()
+{
+    Remember();
+    clear();
+    m_tab = m_view ? m_view->CurrentTabName() : QString();
+    const CVtwinDoc* doc = Document();
+    const CProduct* product = doc ? doc->GetProduct() : nullptr;
+    if (!product)
+        return;
+    std::vector<CGridRow> rows;
+    if (m_tab == QLatin1String("Render")) {
+        rows = BuildRenderRows(*product);
+    } else if (const char face = FaceLetterOfTab(m_tab.toStdString()); face != 0) {
+        std::string cdName;
+        if (face == 'C') {
+            const std::string section = product->GetSettings().GetText(ModelKey(kSetCDImage));
+            cdName = section;
+            if (const CAppFolders* folders = m_frame ? m_frame->Folders() : nullptr)
+                for (const PictureChoice& c : ListCDImageChoices(folders->GetInternalFolder(), folders->ProgramSettings()))
+                    if (c.section == section && !c.name.empty())
+                        cdName = c.name;
+        }
+        rows = BuildFaceRows(*product, face, cdName);
+    }
+    for (const CGridRow& row : rows) {
+        auto* it = new QListWidgetItem(this);
+        it->setData(Qt::UserRole, Q(row.Encode()));
+        it->setData(Qt::DisplayRole, Q(row.label));  // for accessibility and item lookup
+        it->setSizeHint(QSize(0, CGridRowDelegate::kRowHeight));
+        // A narrow grid cuts long values; the tip shows them whole.
+        if (row.type == "Str" || row.type == "Int" || row.type == "Bool") {
+            it->setData(Qt::ToolTipRole, Q(row.label + ": " + row.value));
+        } else if (row.kind == 'C') {
+            const std::uint32_t c = ParseNumber(row.value);
+            it->setData(Qt::ToolTipRole, Q(row.label) + QString::asprintf(": R=%d G=%d B=%d", int(c & 0xFF),
+                                                                          int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)));
+        }
+        if (row.IsHead())
+            it->setFlags(Qt::ItemIsEnabled);
+    }
+    const auto it = m_memory.find(m_tab);
+    if (it == m_memory.end())
+        return;
+    // Rows are found by their whole content; an edited row (same key and
+    // label, new value) keeps the selection too.
+    auto find = [this](const CGridRow& want) {
+        int loose = -1;
+        for (int i = 0; i < count(); ++i) {
+            const CGridRow row = Row(i);
+            if (row == want)
+                return i;
+            if (loose < 0 && row.label == want.label && row.Key() == want.Key() && row.kind == want.kind)
+                loose = i;
+        }
+        return loose;
+    };
+    const SMemory m = it->second;
+    if (m.hasTop)
+        if (const int top = find(m.top); top >= 0)
+            scrollToItem(item(top), QAbstractItemView::PositionAtTop);
+    if (m.hasSelected)
+        if (const int sel = find(m.selected); sel >= 0)
+            setCurrentRow(sel);
+}
+
+void CPropertyGrid::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid() && event->button() == Qt::LeftButton) {
+        EditRow(index.row());
+        return;
+    }
+    QListWidget::mouseDoubleClickEvent(event);
+}
+
+void CPropertyGrid::paintEvent(QPaintEvent* event)
+{
+    QListWidget::paintEvent(event);
+    if (count() != 0)
+        return;
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::Disabled, QPalette::Text));
+    painter.drawText(viewport()->rect().adjusted(8, 12, -8, -8), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
+                     QStringLiteral("This tab has no settings of its own."));
+}
+
+void CPropertyGrid::keyPressEvent(QKeyEvent* event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_F2) &&
+        currentRow() >= 0) {
+        EditRow(currentRow());
+        return;
+    }
+    QListWidget::keyPressEvent(event);
+}
+
+bool CPropertyGrid::RunEditor(QDialog& editor, int rowIndex)
+{
+    if (QListWidgetItem* it = item(rowIndex); it && editor.windowFlags().testFlag(Qt::FramelessWindowHint)) {
+        // The in-place editor covers the value column of its row.
+        // The rows are painted across the whole viewport (whatever width the
+        // item rectangle reports), so the value column is measured there too.
+        // A track bar needs the room of the whole row; the other editors take
+        // the value column and leave the label in sight, reaching further left
+        // only when their controls would not fit.
+        const QRect r = visualItemRect(it);
+        const int width = viewport()->width();
+        const auto* inPlace = qobject_cast<const CInPlaceEditor*>(&editor);
+        int left = width * 7 / 10;
+        if (inPlace && inPlace->Mode() == CInPlaceEditor::EMode::Slider)
+            left = 0;
+        else
+            left = std::clamp(width - editor.minimumSizeHint().width(), 0, left);
+        const QPoint topLeft = viewport()->mapToGlobal(QPoint(left, r.top()));
+        editor.setGeometry(QRect(topLeft, QSize(width - left, r.height())));
+    }
+    if (Runner())
+        return Runner()(editor);
+    return editor.exec() == QDialog::Accepted;
+}
+
+void CPropertyGrid::EditRow(int index)
+{
+    const CGridRow row = Row(index);
+    if (row.IsHead() || !Document() || !Document()->GetProduct())
+        return;
+    setCurrentRow(index);
+    const EGridEditor editor = EditorOf(row);
+    if (editor == EGridEditor::None)
+        return;
+    const std::string editLabel = EditLabelOf(row.id, row.label);
+    if (m_frame && editor != EGridEditor::FaceImage)
+        m_frame->ShowStatus(QStringLiteral("Editing ") + Q(editLabel));
+    switch (editor) {
+    case EGridEditor::Lights: EditLights(row, index); break;
+    case EGridEditor::PageDepths: EditPageDepths(index); break;
+    case EGridEditor::CDImage: EditCDImage(index); break;
+    case EGridEditor::FaceImage: EditFaceImage(row); break;
+    default: EditInPlace(row, index); break;
+    }
+    if (m_frame)
+        m_frame->ShowStatus(QString());
+}
+
+void CPropertyGrid::EditInPlace(const CGridRow& row, int rowIndex)
+{
+    CProduct& product = *Document()->GetProduct();
+    SettingStore& store = product.GetSettings();
+    const SettingInfo* info = FindSetting(row.id);
+    if (!info)
+        return;
+    const std::string editLabel = EditLabelOf(row.id, row.label);
+    const int current = store.GetInt(row.Key());
+    const EGridEditor kind = EditorOf(row);
+    std::vector<CSettingValue> values;
+    std::string undoText;
+
+    switch (kind) {
+    case EGridEditor::Choice: {
+        CInPlaceEditor editor(CInPlaceEditor::EMode::Choice, Q(editLabel), this);
+        QStringList names;
+        std::vector<SettingValueName> choices;
+        if (info->type == SettingType::Boolean) {
+            names << QStringLiteral("Yes") << QStringLiteral("No");
+        } else {
+            choices = ChoicesOf(product, row.id);
+            for (const SettingValueName& c : choices)
+                names << QString::fromLatin1(c.name);
+        }
+        editor.SetChoices(names, Q(row.value));
+        if (!RunEditor(editor, rowIndex))
+            return;
+        const int chosen = editor.ChoiceIndex();
+        if (chosen < 0)
+            return;
+        if (info->type == SettingType::Boolean) {
+            const bool yes = chosen == 0;
+            values.push_back({row.Key(), false, yes ? 1 : 0, {}});
+            undoText = UndoTextForBool(editLabel, yes);
+        } else {
+            if (chosen >= static_cast<int>(choices.size()))
+                return;
+            values.push_back({row.Key(), false, choices[chosen].value, {}});
+            undoText = UndoTextForChoice(editLabel, choices[chosen].name);
+        }
+        break;
+    }
+    case EGridEditor::Number: {
+        CInPlaceEditor editor(CInPlaceEditor::EMode::Number, Q(editLabel), this);
+        int minimum = info->minimum, maximum = info->maximum;
+        if (info->range == RangeKind::BorderLimit)
+            maximum = GetBorderBevelLimit(store.GetInt(ModelKey(kSetRenderWidth)), store.GetInt(ModelKey(kSetRenderHeight)));
+        editor.SetRange(minimum, maximum, QString::fromLatin1(info->unit));
+        editor.SetText(QString::number(current));
+        if (!RunEditor(editor, rowIndex))
+            return;
+        values.push_back({row.Key(), false, editor.Number(), {}});
+        undoText = UndoTextForNumber(editLabel, editor.Number(), info->unit);
+        break;
+    }
+    case EGridEditor::Slider: {
+        CInPlaceEditor editor(CInPlaceEditor::EMode::Slider, Q(editLabel), this);
+        editor.SetSlider(info->minimum, info->maximum, current);
+        if (!RunEditor(editor, rowIndex))
+            return;
+        values.push_back({row.Key(), false, editor.SliderValue(), {}});
+        undoText = UndoTextForNumber(editLabel, editor.SliderValue(), info->unit);
+        break;
+    }
+    case EGridEditor::Colour: {
+        CInPlaceEditor editor(CInPlaceEditor::EMode::Colour, Q(editLabel), this);
+        editor.SetColour(static_cast<std::uint32_t>(current));
+        const std::uint32_t id = row.id;
+        editor.SetColourCheck([this, id](std::uint32_t colour) {
+            CheckResult r;
+            if (id == kSetColorEffectColor)
+                r = CheckColorizeColor(colour, CheckPlace::Grid, [this](const std::string& q) {
+                    return AskQuestion(this, Q(q), false, EAnswer::No) == EAnswer::Yes;
+                });
+            else if (id == kSetShadowColor)
+                r = CheckShadowColor(colour, CheckPlace::Grid);
+            if (!r.message.empty())
+                ShowMessage(this, Q(r.message), r.accepted ? EMessageIcon::Information : EMessageIcon::Warning);
+            return r.accepted;
+        });
+        if (!RunEditor(editor, rowIndex))
+            return;
+        values.push_back({row.Key(), false, static_cast<int>(editor.Colour()), {}});
+        undoText = UndoTextForModify(editLabel);
+        break;
+    }
+    case EGridEditor::Text: {
+        CInPlaceEditor editor(CInPlaceEditor::EMode::Text, Q(editLabel), this);
+        editor.SetText(Q(store.GetText(row.Key())));
+        if (!RunEditor(editor, rowIndex))
+            return;
+        values.push_back({row.Key(), true, 0, editor.Text().toStdString()});
+        undoText = "Set " + editLabel + " to " + values.back().text;
+        break;
+    }
+    default: return;
+    }
+    // An unchanged value ends the edit without an undo step.
+    CommitEdit(values, undoText);
+}
+
+void CPropertyGrid::EditLights(const CGridRow& row, int rowIndex)
+{
+    const SettingStore& store = Document()->GetProduct()->GetSettings();
+    CLightsDialog dialog(static_cast<std::uint32_t>(store.GetInt(row.Key())), this);
+    if (!RunEditor(dialog, rowIndex))
+        return;
+    CommitEdit({{row.Key(), false, static_cast<int>(dialog.Mask()), {}}},
+               UndoTextForModify(EditLabelOf(row.id, row.label)));
+}
+
+void CPropertyGrid::EditPageDepths(int rowIndex)
+{
+    const SettingStore& store = Document()->GetProduct()->GetSettings();
+    CPageDepthDialog dialog(store.GetInt(ModelKey(kSetPageDepthFront)), store.GetInt(ModelKey(kSetPageDepthPages)),
+                            store.GetInt(ModelKey(kSetPageDepthBack)), this);
+    if (!RunEditor(dialog, rowIndex))
+        return;
+    CommitEdit({{ModelKey(kSetPageDepthFront), false, dialog.Front(), {}},
+                {ModelKey(kSetPageDepthPages), false, dialog.Pages(), {}},
+                {ModelKey(kSetPageDepthBack), false, dialog.Back(), {}}},
+               "Modify Page Depth Percentages");
+}
+
+void CPropertyGrid::EditCDImage(int rowIndex)
+{
+    const CAppFolders* folders = m_frame ? m_frame->Folders() : nullptr;
+    if (!folders)
+        return;
+    const SettingStore& store = Document()->GetProduct()->GetSettings();
+    std::vector<CPictureChooser::Item> items;
+    for (const PictureChoice& c : ListCDImageChoices(folders->GetInternalFolder(), folders->ProgramSettings()))
+        items.push_back({Q(c.name.empty() ? c.section : c.name), Q(c.section), Q(folders->GetInternalFolder() + c.file)});
+    CPictureChooser chooser(QStringLiteral("CD-ROM Image"), QStringLiteral("Please choose a &CD-ROM Image"), items,
+                            Q(store.GetText(ModelKey(kSetCDImage))), this);
+    if (!RunEditor(chooser, rowIndex))
+        return;
+    CommitEdit({{ModelKey(kSetCDImage), true, 0, chooser.ChosenKey().toStdString()}},
+               "Set CD-ROM Image to " + chooser.ChosenName().toStdString());
+}
+
+void CPropertyGrid::EditFaceImage(const CGridRow& row)
+{
+    if (EditFacePicture(this, m_view, m_frame, row.category)) {
+        m_view->RefreshPicture();
+        Rebuild();
+    }
+}
+
+void CPropertyGrid::CommitEdit(const std::vector<CSettingValue>& values, const std::string& undoText)
+{
+    CVtwinDoc* doc = Document();
+    if (!doc || !doc->GetProduct())
+        return;
+    CGridRow row;
+    if (currentRow() >= 0)
+        row = Row(currentRow());
+    const unsigned mask = ApplySettingEdit(*doc, m_view->Undo(), values, undoText);
+    if (mask == 0)
+        return;
+    m_view->MarkModified();
+    FollowUp(row, values, mask);
+    ApplyMask(mask);
+    emit edited(mask);
+}
+
+void CPropertyGrid::FollowUp(const CGridRow&, const std::vector<CSettingValue>& values, unsigned)
+{
+    const SettingStore& store = Document()->GetProduct()->GetSettings();
+    for (const CSettingValue& v : values) {
+        if (v.key.category != 'M')
+            continue;
+        switch (v.key.id) {
+        case kSetBevel:
+        case kSetBevelSize:
+        case kSetBorders:
+        case kSetBorderSize:
+            if (IsBevelCoveredByBorder(store))
+                ShowMessage(this, QString::fromLatin1(kBevelCoveredMessage), EMessageIcon::Information);
+            break;
+        case kSetLensFlare:
+            if (v.number != 0)
+                ShowMessage(this, QStringLiteral("Click on the rendered image if you wish to reposition the primary "
+                                                 "Lens Flare."),
+                            EMessageIcon::Information);
+            break;
+        case kSetTablePosition: {
+            const CheckResult r = CheckTablePositionChoice(v.number, store.GetInt(ModelKey(kSetReflection)) != 0);
+            if (!r.message.empty())
+                ShowMessage(this, Q(r.message), EMessageIcon::Information);
+            break;
+        }
+        default: break;
+        }
+    }
+}
+
+void CPropertyGrid::ApplyMask(unsigned mask)
+{
+    CVtwinDoc* doc = Document();
+    CProduct* product = doc ? doc->GetProduct() : nullptr;
+    if (!product)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    // The view drops its cached model together with every prepared picture;
+    // the marks below then name what must be made again.
+    if (mask & (kUpdatePreviewModel | kUpdateRenderModel))
+        m_view->ResetRenderData();
+    std::string error;
+    const bool ok = ApplyUpdateMask(*product, m_view->Pipeline().GetCache(), mask, m_frame ? m_frame->Folders() : nullptr,
+                                    nullptr, error);
+    QApplication::restoreOverrideCursor();
+    if (!ok)
+        ShowMessage(this, Q(error), EMessageIcon::Warning);
+    // A reloaded face picture (the CD-ROM image, the background) must replace
+    // the one the face tab is showing; a page edge shown on its tab is made
+    // again at once rather than at the next rendering.
+    if (m_view->IsFaceTabShown()) {
+        const std::string key = CVtwinView::FaceKeyOfTab(m_view->CurrentTabName());
+        const bool pageEdge = key == "r" || key == "u" || key == "d" || key == "l";
+        if (pageEdge && (mask & kUpdatePageEdges))
+            m_view->Pipeline().Render(key, *product);
+        if ((mask & (kUpdateCDImage | kUpdateBackground)) || (pageEdge && (mask & kUpdatePageEdges)))
+            m_view->RefreshCurrentTab();
+    }
+    // The grid shows the edit before the new picture is made: a Rendering
+    // Complete prompt may come up over both.
+    Rebuild();
+    m_view->RefreshPicture();
+    emit m_view->commandStateChanged();
+}
+
+// ---- installation ------------------------------------------------------------------------
+
+CPropertyGrid* InstallPropertyGrid(CVtwinView* view, CMainFrame* frame)
+{
+    QWidget* slot = view->PropertyGridSlot();
+    auto* grid = new CPropertyGrid(view, frame, slot);
+    if (auto* layout = qobject_cast<QBoxLayout*>(slot->layout())) {
+        // Replace the trailing stretch of the empty slot by the grid.
+        if (layout->count() > 0 && layout->itemAt(layout->count() - 1)->spacerItem())
+            delete layout->takeAt(layout->count() - 1);
+        layout->addWidget(grid, 1);
+    }
+    QObject::connect(view, &CVtwinView::tabChanged, grid, [grid](const QString&) { grid->Rebuild(); });
+    CSettingEditRecord::SetApplyHook([grid, view, frame](CVtwinDoc& doc, unsigned mask) {
+        if (&doc != view->Document() || !doc.GetProduct())
+            return;
+        if (mask & (kUpdatePreviewModel | kUpdateRenderModel))
+            view->ResetRenderData();
+        std::string error;
+        if (!ApplyUpdateMask(*doc.GetProduct(), view->Pipeline().GetCache(), mask, frame ? frame->Folders() : nullptr,
+                             nullptr, error))
+            ShowMessage(grid, Q(error), EMessageIcon::Warning);
+        // The undo caller refreshes the picture; the grid shows the restored values.
+        grid->Rebuild();
+    });
+    QObject::connect(grid, &QObject::destroyed, []() { CSettingEditRecord::SetApplyHook(nullptr); });
+    // The Rendering Complete prompt follows the same tab and edit events.
+    InstallRenderCompletePrompt(view, frame);
+    grid->Rebuild();
+    return grid;
+}

@@ -1,0 +1,101 @@
+#pragma once
+// The property grid beside the project view's tabs: an owner-drawn two-column
+// list of sections and rows for the current tab. Double-clicking a row edits
+// its setting in place; the change becomes an undo step, the prepared render
+// data it makes stale is marked, and the grid is rebuilt keeping its selected
+// and top rows.
+
+#include "ui/grid/GridRows.h"
+#include "ui/grid/SettingEditRecord.h"
+
+#include <QListWidget>
+#include <QStyledItemDelegate>
+#include <functional>
+#include <map>
+#include <vector>
+
+class CMainFrame;
+class CVtwinView;
+class CVtwinDoc;
+class QDialog;
+
+// Paints one row off-screen and copies it at once.
+class CGridRowDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+    // Draws `row` into `rect` of `painter` (also used for screenshots of a row).
+    static void PaintRow(QPainter& painter, const QRect& rect, const CGridRow& row, bool selected,
+                         const QPalette& palette, const QFont& font);
+    static constexpr int kRowHeight = 26;
+};
+
+class CPropertyGrid : public QListWidget {
+    Q_OBJECT
+public:
+    CPropertyGrid(CVtwinView* view, CMainFrame* frame, QWidget* parent = nullptr);
+    ~CPropertyGrid() override;
+
+    // Rebuilds for the current tab, keeping the selected and top rows by content.
+    void Rebuild();
+    QString TabName() const { return m_tab; }
+
+    int RowCount() const { return count(); }
+    CGridRow Row(int index) const;
+    // Index of the first row with this label under the head `section`
+    // (empty: anywhere); -1 when none.
+    int FindRow(const std::string& label, const std::string& section = {}) const;
+
+    // Runs the editor of row `index` as a double-click does.
+    void EditRow(int index);
+
+    // Tests answer the editors themselves: the runner gets the dialog ready to
+    // be shown and returns true for OK. Without a runner dialogs run modally.
+    using EditorRunner = std::function<bool(QDialog& editor)>;
+    static void SetEditorRunner(EditorRunner runner);
+
+    // Stores already validated values as one undo step and brings the project
+    // up to date (follow-up messages, stale data, pictures, grids).
+    void CommitEdit(const std::vector<CSettingValue>& values, const std::string& undoText);
+    // Applies an update mask to the project and refreshes the view.
+    void ApplyMask(unsigned mask);
+
+signals:
+    void edited(unsigned mask);
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    // An empty grid says so instead of showing a blank panel.
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool RunEditor(QDialog& editor, int rowIndex);
+    void EditInPlace(const CGridRow& row, int rowIndex);
+    void EditLights(const CGridRow& row, int rowIndex);
+    void EditPageDepths(int rowIndex);
+    void EditCDImage(int rowIndex);
+    void EditFaceImage(const CGridRow& row);
+    void FollowUp(const CGridRow& row, const std::vector<CSettingValue>& values, unsigned mask);
+    CVtwinDoc* Document() const;
+
+    struct SMemory {
+        CGridRow selected;
+        CGridRow top;
+        bool hasSelected = false;
+        bool hasTop = false;
+    };
+    void Remember();
+
+    CVtwinView* m_view;
+    CMainFrame* m_frame;
+    QString m_tab;
+    std::map<QString, SMemory> m_memory;
+};
+
+// Puts a property grid into the view's grid slot and connects it to tab
+// changes, undo and redo. Returns the grid (owned by the slot).
+CPropertyGrid* InstallPropertyGrid(CVtwinView* view, CMainFrame* frame);

@@ -1,0 +1,31 @@
+#include "ui/render/FlarePositionRecord.h"
+
+#include "app/VtwinDoc.h"
+
+namespace {
+constexpr SettingKey kFlareX = ModelKey(33);
+constexpr SettingKey kFlareY = ModelKey(34);
+}
+
+CFlarePositionRecord::CFlarePositionRecord(CVtwinDoc& doc) : CUndoRecord("Render", "Reposition Lens Flare")
+{
+    if (const CProduct* product = doc.GetProduct()) {
+        m_x = product->GetSettings().GetReal(kFlareX);
+        m_y = product->GetSettings().GetReal(kFlareY);
+        m_valid = true;
+    }
+}
+
+void CFlarePositionRecord::Apply(UndoContext& context)
+{
+    CProduct* product = context.document.GetProduct();
+    if (!product || !m_valid)
+        return;
+    product->GetSettings().SetReal(kFlareX, m_x);
+    product->GetSettings().SetReal(kFlareY, m_y);
+}
+
+std::unique_ptr<CUndoRecord> CFlarePositionRecord::MakeInverse(UndoContext& context)
+{
+    return std::make_unique<CFlarePositionRecord>(context.document);
+}

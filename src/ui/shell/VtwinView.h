@@ -1,0 +1,173 @@
+#pragma once
+// The project view: a tab strip with one tab per face of the product plus
+// "Layout" and "Render". A face tab shows the face canvas; beside the tabs is
+// the place of the property grid.
+
+#include "ui/canvas/LayoutEditor.h"
+#include "ui/canvas/ZoomState.h"
+
+#include <QImage>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+
+class QLabel;
+class QMenu;
+class CRenderPage;
+class CRenderPipeline;
+class CEngineBackend;
+class QScrollBar;
+class QSplitter;
+class QStackedWidget;
+class QTabBar;
+class CFaceCanvas;
+class CMainFrame;
+class CVtwinDoc;
+class CUndoStore;
+struct CCmdUI;
+
+class CVtwinView : public QWidget {
+    Q_OBJECT
+public:
+    explicit CVtwinView(CMainFrame* frame, QWidget* parent = nullptr);
+    ~CVtwinView() override;
+
+    // Supplies the picture shown for a face tab (by tab name).
+    using FacePictureSource = std::function<QImage(const QString& face)>;
+    void SetFacePictureSource(FacePictureSource source) { m_facePicture = std::move(source); }
+
+    // Deletes all tabs, inserts the given ones, selects tab 0 and runs the
+    // tab-change step. An empty list shows the empty view.
+    void BuildTabs(const QStringList& names);
+    QStringList TabNames() const;
+    int CurrentTab() const;
+    QString CurrentTabName() const;
+    bool SelectTab(const QString& name);
+    bool SelectTab(int index);
+    // Runs the tab-change step again (the face picture or the tab's data changed).
+    void RefreshCurrentTab();
+    // True when the current tab names a face (not "Layout" nor "Render").
+    bool IsFaceTabShown() const;
+
+    // Command routing from the frame: true when this view knows the command.
+    bool QueryCommand(int id, CCmdUI& ui) const;
+    bool OnCommand(int id);
+
+    CZoomMap& ZoomMap() { return m_zoom; }
+    CFaceCanvas* Canvas() const { return m_canvas; }
+    // The place for the property grid beside the tabs.
+    QWidget* PropertyGridSlot() const { return m_propertySlot; }
+    QTabBar* TabBar() const { return m_tabs; }
+
+    // "&Custom Zoom (%d%%)..." with the current face's zoom, or "&Custom Zoom...".
+    QString CustomZoomText() const;
+
+    // Face name of a tab command number; empty when the id is no tab command.
+    static QString TabNameOfCommand(int id);
+
+    // Brings the picture of the "Layout" or "Render" tab up to date and shows it.
+    void RefreshPicture();
+    // True while a render runs (it lets timers and sockets through to keep
+    // the status bar alive; nothing may replace the document meanwhile).
+    bool IsRendering() const { return m_rendering; }
+    CRenderPage* RenderPage() const { return m_renderPage; }
+    CRenderPage* LayoutPage() const { return m_layoutPage; }
+    CRenderPipeline& Pipeline() { return *m_pipeline; }
+    // A click on the rendering at picture pixel (px, py), y down.
+    void RepositionFlare(int px, int py);
+    // Forgets every prepared render picture (a new or opened project).
+    void ResetRenderData();
+
+    // ---- layout editing on the current face ----------------------------------
+    // Objects of the current face; null while no face tab is shown.
+    CDrawObjectList* CurrentObjects();
+    std::string CurrentFaceKey() const;
+    static std::string FaceKeyOfTab(const QString& name);
+    CUndoStore& Undo() const;
+    // The document shown (owned by the frame).
+    void SetDocument(CVtwinDoc* doc) { m_doc = doc; }
+    CVtwinDoc* Document() const { return m_doc; }
+    int IndexOf(const CDrawObject* object);
+    // Captures the current face before an edit (template with %s / %m).
+    void RecordLayoutUndo(const std::string& templ);
+    // Common epilogue: render data stale, modified, repaint, menus; with
+    // `toSelect` the canvas returns to the select tool.
+    void AfterEdit(bool toSelect);
+    void SelectionChanged();
+    // Creates the object of a sub-tool from face points and adds it selected.
+    void CreateObject(const std::vector<CFacePoint>& points, int subTool);
+    void ShowContextMenu(const QPoint& globalPos);
+    QMenu* BuildContextMenu();
+
+    // The document's current colours for new objects.
+    COLORREF LineColour() const;
+    COLORREF FillColour() const;
+    void SetLineColour(COLORREF c);
+    void SetFillColour(COLORREF c);
+    void MarkModified();
+
+    // Asks the user for the picture file of a new picture object (sub-tool
+    // 14); false when cancelled. Tests install their own answers.
+    using InputPrompt = std::function<bool(int subTool, QString& value)>;
+    static void SetInputPrompt(InputPrompt prompt);
+    // Runs the "Draw Text" or "Draw Barcode" dialog of a new text or barcode
+    // (tests drive the dialog themselves); true for OK.
+    using ObjectDialogRunner = std::function<bool(class QDialog& dialog)>;
+    static void SetObjectDialogRunner(ObjectDialogRunner runner);
+    // Runs the Properties dialog (tests answer it themselves); true for OK.
+    using PropertiesRunner = std::function<bool(class CObjectPropertiesDialog& dialog)>;
+    static void SetPropertiesRunner(PropertiesRunner runner);
+
+    // The private clipboard type of draw objects.
+    static QString ClipboardMimeType();
+
+signals:
+    void modifiedChanged(bool modified);
+    void renderDataStale();
+    // The Render tab has just made a new rendering and shows it.
+    void renderingMade();
+    void tabChanged(const QString& name);
+    void commandStateChanged();
+
+private:
+    void OnTabChanged(int index);
+    void SetZoomLevel(int percent);
+    void SetFit();
+    void StepZoom(bool in);
+    void RunCustomZoom();
+    bool RunEditCommand(int id);
+    std::unique_ptr<CDrawObject> CreateContentObject(const std::vector<CFacePoint>& points, int subTool);
+    void RunColorsDialog();
+    void RunProperties();
+    void DoUndo(bool redo);
+    void DoCopy();
+    void DoPaste();
+    bool ClipboardHasContent() const;
+
+    CMainFrame* m_frame = nullptr;
+    QTabBar* m_tabs = nullptr;
+    QStackedWidget* m_pages = nullptr;
+    QWidget* m_canvasPage = nullptr;
+    CFaceCanvas* m_canvas = nullptr;
+    QScrollBar* m_hbar = nullptr;
+    QScrollBar* m_vbar = nullptr;
+    CRenderPage* m_layoutPage = nullptr;
+    CRenderPage* m_renderPage = nullptr;
+    std::unique_ptr<CRenderPipeline> m_pipeline;
+    std::unique_ptr<CEngineBackend> m_backend;
+    QLabel* m_emptyLabel = nullptr;
+    QLabel* m_location = nullptr;
+    QWidget* m_propertySlot = nullptr;
+    QSplitter* m_splitter = nullptr;
+    CZoomMap m_zoom;
+    FacePictureSource m_facePicture;
+    bool m_building = false;
+    bool m_rendering = false;
+    // While a tab change runs, a new rendering is announced only at its end,
+    // when the grid and the commands already belong to the new tab.
+    bool m_changingTab = false;
+    bool m_renderingPending = false;
+    CVtwinDoc* m_doc = nullptr;
+};

@@ -1,0 +1,62 @@
+#include "ui/widgets/RasterImage.h"
+
+#include "image/Raster.h"
+
+#include <cstring>
+
+QImage RasterToQImage(const CRaster& raster)
+{
+    if (!raster.IsValid() || raster.GetBpp() != 24)
+        return {};
+    const int w = raster.GetWidth();
+    const int h = raster.GetHeight();
+    QImage image(w, h, QImage::Format_BGR888);
+    if (image.isNull())
+        return {};
+    const int rowBytes = w * 3;
+    for (int y = 0; y < h; ++y) {
+        // Picture row y counts from the bottom; image rows from the top.
+        std::memcpy(image.scanLine(h - 1 - y), raster.GetBits(y), static_cast<size_t>(rowBytes));
+    }
+    return image;
+}
+
+bool QImageToRaster(const QImage& source, CRaster& raster)
+{
+    if (source.isNull() || source.width() > CRaster::kMaxDimension || source.height() > CRaster::kMaxDimension)
+        return false;
+    QImage image = source;
+    if (image.hasAlphaChannel()) {
+        // pixel() hands back premultiplied values as they are stored; the
+        // blend below needs straight colour.
+        image = image.convertToFormat(QImage::Format_ARGB32);
+        if (image.isNull())
+            return false;
+        QImage flat(image.size(), QImage::Format_RGB32);
+        flat.fill(Qt::white);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb p = image.pixel(x, y);
+                const int a = qAlpha(p);
+                flat.setPixel(x, y, qRgb((qRed(p) * a + 255 * (255 - a)) / 255, (qGreen(p) * a + 255 * (255 - a)) / 255,
+                                         (qBlue(p) * a + 255 * (255 - a)) / 255));
+            }
+        image = flat;
+    }
+    image = image.convertToFormat(QImage::Format_BGR888);
+    if (image.isNull())
+        return false;
+    CRaster result;
+    if (!result.Create(image.width(), image.height(), 24))
+        return false;
+    const int h = image.height();
+    for (int y = 0; y < h; ++y)
+        std::memcpy(result.GetBits(y), image.constScanLine(h - 1 - y), static_cast<size_t>(image.width()) * 3);
+    raster = std::move(result);
+    return true;
+}
+
+QString PictureFileFilter()
+{
+    return QStringLiteral("Pictures (*.bmp *.jpg *.jpeg *.png *.pcx);;All Files (*.*)");
+}

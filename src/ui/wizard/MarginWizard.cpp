@@ -1,0 +1,343 @@
+#include "ui/wizard/MarginWizard.h"
+
+#include "catalogue/WizardPages.h"
+#include "image/Raster.h"
+#include "layout/DrawObjectList.h"
+#include "layout/Margin.h"
+#include "ui/widgets/ColorButton.h"
+#include "ui/canvas/FaceCanvas.h"
+#include "ui/canvas/LayoutEditor.h"
+#include "ui/widgets/RasterImage.h"
+#include "ui/shell/VtwinView.h"
+
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QSlider>
+#include <QStackedWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+const char* const kPageTitles[CMarginWizard::PageCount()] = {"Select Margin Type", "Set Margin Size"};
+
+// Which slider sets each extent of a margin type, and whether it counts from
+// the far end (the percentage is then 100 - position). -1: the type has no
+// such extent. A slider's thumb thus sits where the margin's inner edge lies.
+struct SMarginSliders {
+    int h;
+    bool hFar;
+    int v;
+    bool vFar;
+};
+
+constexpr SMarginSliders kMarginSliders[kMarginTypeCount] = {
+    {-1, false, CMarginWizard::kSliderLeft, false},                           // 0 top band
+    {-1, false, CMarginWizard::kSliderLeft, true},                            // 1 bottom band
+    {CMarginWizard::kSliderTop, false, -1, false},                            // 2 left band
+    {CMarginWizard::kSliderTop, true, -1, false},                             // 3 right band
+    {CMarginWizard::kSliderTop, false, CMarginWizard::kSliderLeft, false},    // 4 top-left corner
+    {CMarginWizard::kSliderTop, true, CMarginWizard::kSliderRight, false},    // 5 top-right corner
+    {CMarginWizard::kSliderBottom, false, CMarginWizard::kSliderLeft, true},  // 6 bottom-left corner
+    {CMarginWizard::kSliderBottom, true, CMarginWizard::kSliderRight, true},  // 7 bottom-right corner
+};
+
+const char* const kTypeNames[kMarginTypeCount] = {"Top",      "Bottom",    "Left",        "Right",
+                                                  "Top Left", "Top Right", "Bottom Left", "Bottom Right"};
+
+// Size of the type buttons' artwork and of the size page's face preview
+// (device-independent pixels).
+constexpr int kArtWidth = 56, kArtHeight = 42;
+constexpr int kPreviewBoxWidth = 240, kPreviewBoxHeight = 180;
+
+// The type remembered for the next margin of this run.
+int g_lastType = 1;
+
+CMarginWizard::Runner& MarginRunner()
+{
+    static CMarginWizard::Runner runner;
+    return runner;
+}
+
+// A face of w x h pixels (white, or `background` when it has that size in
+// device pixels) with the margin drawn by the margin object itself, framed
+// in grey.
+QPixmap MarginPicture(int type, int w, int h, int hPercent, int vPercent, COLORREF colour, qreal ratio,
+                      const QImage& background = QImage())
+{
+    const int pw = std::max(2, static_cast<int>(w * ratio)), ph = std::max(2, static_cast<int>(h * ratio));
+    CRaster face;
+    if (background.width() != pw || background.height() != ph || !QImageToRaster(background, face)) {
+        if (!face.Create(pw, ph, 24))
+            return {};
+        face.ToWhite();
+    }
+    if (const std::unique_ptr<CDrawObject> margin =
+            CreateMarginObject(type, pw, ph, hPercent, vPercent, colour, colour))
+        margin->RenderToFace(face);
+    QPixmap pixmap = QPixmap::fromImage(RasterToQImage(face));
+    {
+        QPainter p(&pixmap);
+        p.setPen(QColor(128, 128, 128));
+        p.drawRect(0, 0, pw - 1, ph - 1);
+    }
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
+}
+
+} // namespace
+
+void CMarginWizard::SetRunner(Runner runner) { MarginRunner() = std::move(runner); }
+
+CMarginWizard::CMarginWizard(int faceWidth, int faceHeight, COLORREF colour, QWidget* parent, const QImage& face)
+    : QDialog(parent), m_faceWidth(std::max(1, faceWidth)), m_faceHeight(std::max(1, faceHeight))
+{
+    setObjectName(QStringLiteral("marginWizard"));
+    auto* layout = new QVBoxLayout(this);
+    m_caption = new QLabel(this);
+    m_caption->setObjectName(QStringLiteral("caption"));
+    QFont bold = m_caption->font();
+    bold.setBold(true);
+    m_caption->setFont(bold);
+    layout->addWidget(m_caption);
+    m_stack = new QStackedWidget(this);
+    layout->addWidget(m_stack, 1);
+
+    // ---- step 1: type and colour ----
+    auto* typePage = new QGroupBox(QStringLiteral("&Select Margin Type and Color"), m_stack);
+    typePage->setObjectName(QStringLiteral("typePage"));
+    auto* typeGrid = new QGridLayout(typePage);
+    m_types = new QButtonGroup(this);
+    m_types->setExclusive(true);
+    for (int t = 0; t < kMarginTypeCount; ++t) {
+        auto* b = new QToolButton(typePage);
+        b->setObjectName(QStringLiteral("marginType%1").arg(t));
+        b->setCheckable(true);
+        b->setAutoRaise(true);
+        // The chosen type stands out clearly from the seven others.
+        b->setStyleSheet(QStringLiteral("QToolButton { border: 2px solid transparent; border-radius: 3px; padding: 2px; }"
+                                        "QToolButton:hover { border-color: palette(mid); }"
+                                        "QToolButton:checked { border-color: palette(highlight);"
+                                        " background: palette(highlight); }"));
+        b->setIconSize(QSize(kArtWidth, kArtHeight));
+        b->setToolTip(QString::fromLatin1(kTypeNames[t]));
+        b->setAccessibleName(QString::fromLatin1(kTypeNames[t]));
+        m_types->addButton(b, t);
+        typeGrid->addWidget(b, t / 4, t % 4);
+    }
+    m_colour = new CColorButton(QIcon(), QStringLiteral("&Color"), typePage);
+    m_colour->setObjectName(QStringLiteral("marginColor"));
+    m_colour->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_colour->SetColor(colour & 0xFFFFFF);
+    typeGrid->addWidget(m_colour, 2, 0, 1, 2, Qt::AlignLeft);
+    typeGrid->setRowStretch(3, 1);
+    m_stack->addWidget(typePage);
+
+    // ---- step 2: size ----
+    auto* sizePage = new QGroupBox(QStringLiteral("Margin Size"), m_stack);
+    sizePage->setObjectName(QStringLiteral("sizePage"));
+    auto* sizeGrid = new QGridLayout(sizePage);
+    const char* names[kSliderCount] = {"sliderTop", "sliderBottom", "sliderLeft", "sliderRight"};
+    for (int i = 0; i < kSliderCount; ++i) {
+        const bool horizontal = i == kSliderTop || i == kSliderBottom;
+        auto* s = new QSlider(horizontal ? Qt::Horizontal : Qt::Vertical, sizePage);
+        s->setObjectName(QString::fromLatin1(names[i]));
+        s->setRange(1, 99);
+        s->setValue(50);
+        s->setPageStep(10);
+        if (!horizontal) {
+            // Vertical positions count from the top down, as the face is read.
+            s->setInvertedAppearance(true);
+            s->setInvertedControls(true);
+        }
+        auto* label = new QLabel(sizePage);
+        label->setObjectName(QString::fromLatin1(names[i]) + QStringLiteral("Label"));
+        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("100%")));
+        label->setAlignment(Qt::AlignCenter);
+        m_sliders[i] = s;
+        m_labels[i] = label;
+        connect(s, &QSlider::valueChanged, this, [this](int) { UpdateSliders(); });
+    }
+    m_preview = new QLabel(sizePage);
+    m_preview->setObjectName(QStringLiteral("marginPreview"));
+    m_preview->setAlignment(Qt::AlignCenter);
+    // The face preview keeps the face's proportions inside its box.
+    const double scale = std::min(static_cast<double>(kPreviewBoxWidth) / m_faceWidth,
+                                  static_cast<double>(kPreviewBoxHeight) / m_faceHeight);
+    const int pw = std::max(8, static_cast<int>(m_faceWidth * scale));
+    const int ph = std::max(8, static_cast<int>(m_faceHeight * scale));
+    m_preview->setFixedSize(pw, ph);
+    if (!face.isNull()) {
+        const qreal ratio = devicePixelRatioF();
+        m_previewFace = face.scaled(std::max(2, static_cast<int>(pw * ratio)), std::max(2, static_cast<int>(ph * ratio)),
+                                    Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    m_sliders[kSliderTop]->setFixedWidth(pw + 16);
+    m_sliders[kSliderBottom]->setFixedWidth(pw + 16);
+    m_sliders[kSliderLeft]->setFixedHeight(ph + 16);
+    m_sliders[kSliderRight]->setFixedHeight(ph + 16);
+    // The sliders lie along the preview's edges, their thumbs where the
+    // margin's inner edge is; the percentages stand beside them.
+    sizeGrid->addWidget(m_sliders[kSliderTop], 0, 1, Qt::AlignHCenter);
+    sizeGrid->addWidget(m_labels[kSliderTop], 0, 3);
+    sizeGrid->addWidget(m_sliders[kSliderLeft], 1, 0, Qt::AlignVCenter);
+    sizeGrid->addWidget(m_preview, 1, 1, Qt::AlignCenter);
+    sizeGrid->addWidget(m_sliders[kSliderRight], 1, 2, Qt::AlignVCenter);
+    sizeGrid->addWidget(m_sliders[kSliderBottom], 2, 1, Qt::AlignHCenter);
+    sizeGrid->addWidget(m_labels[kSliderBottom], 2, 3);
+    sizeGrid->addWidget(m_labels[kSliderLeft], 3, 0);
+    sizeGrid->addWidget(m_labels[kSliderRight], 3, 2);
+    sizeGrid->setColumnStretch(4, 1);
+    sizeGrid->setRowStretch(4, 1);
+    m_stack->addWidget(sizePage);
+
+    // ---- buttons ----
+    m_buttons.Create(this, layout);
+    connect(m_buttons.back, &QPushButton::clicked, this, &CMarginWizard::Back);
+    connect(m_buttons.next, &QPushButton::clicked, this, &CMarginWizard::Next);
+    connect(m_buttons.finish, &QPushButton::clicked, this, &CMarginWizard::Finish);
+
+    connect(m_types, &QButtonGroup::idToggled, this, [this](int, bool on) {
+        if (on)
+            UpdateSliders();
+    });
+    connect(m_colour, &CColorButton::colorChosen, this, [this](std::uint32_t) { UpdateArtwork(); });
+    SetType(g_lastType);
+    UpdateArtwork();
+    Show(0);
+}
+
+QString CMarginWizard::Caption() const
+{
+    return QString::fromStdString(GetWizardStepCaption(m_index + 1, PageCount(), kPageTitles[m_index]));
+}
+
+int CMarginWizard::Type() const
+{
+    const int id = m_types->checkedId();
+    return id >= 0 ? id : 0;
+}
+
+void CMarginWizard::SetType(int type)
+{
+    if (QAbstractButton* b = TypeButton(type))
+        b->setChecked(true);
+}
+
+QAbstractButton* CMarginWizard::TypeButton(int type) const { return m_types->button(type); }
+
+COLORREF CMarginWizard::Colour() const { return m_colour->Color(); }
+
+void CMarginWizard::SetColour(COLORREF colour)
+{
+    m_colour->SetColor(colour & 0xFFFFFF);
+    UpdateArtwork();
+}
+
+int CMarginWizard::HorizontalPercent() const
+{
+    const SMarginSliders& s = kMarginSliders[Type()];
+    if (s.h < 0)
+        return 0;  // the type has no horizontal extent
+    const int p = m_sliders[s.h]->value();
+    return s.hFar ? 100 - p : p;
+}
+
+int CMarginWizard::VerticalPercent() const
+{
+    const SMarginSliders& s = kMarginSliders[Type()];
+    if (s.v < 0)
+        return 0;  // the type has no vertical extent
+    const int p = m_sliders[s.v]->value();
+    return s.vFar ? 100 - p : p;
+}
+
+void CMarginWizard::Show(int index)
+{
+    m_index = index;
+    m_stack->setCurrentIndex(index);
+    const QString caption = Caption();
+    m_caption->setText(caption);
+    setWindowTitle(caption);
+    m_buttons.Update(index, PageCount());
+    if (index + 1 >= PageCount())
+        UpdateSliders();
+}
+
+bool CMarginWizard::Next()
+{
+    if (m_index + 1 >= PageCount())
+        return false;
+    g_lastType = Type();
+    Show(m_index + 1);
+    return true;
+}
+
+void CMarginWizard::Back()
+{
+    if (m_index > 0)
+        Show(m_index - 1);
+}
+
+bool CMarginWizard::Finish()
+{
+    if (m_index + 1 < PageCount())
+        return false;
+    g_lastType = Type();
+    accept();
+    return true;
+}
+
+void CMarginWizard::UpdateSliders()
+{
+    const SMarginSliders& s = kMarginSliders[Type()];
+    for (int i = 0; i < kSliderCount; ++i) {
+        const bool used = i == s.h || i == s.v;
+        m_sliders[i]->setVisible(used);
+        m_labels[i]->setVisible(used);
+        if (!used)
+            continue;
+        m_labels[i]->setText(QStringLiteral("%1%").arg(i == s.h ? HorizontalPercent() : VerticalPercent()));
+    }
+    m_preview->setPixmap(MarginPicture(Type(), m_preview->width(), m_preview->height(), HorizontalPercent(),
+                                       VerticalPercent(), Colour(), devicePixelRatioF(), m_previewFace));
+}
+
+void CMarginWizard::UpdateArtwork()
+{
+    // Each button shows its band or corner at a third of the face.
+    for (int t = 0; t < kMarginTypeCount; ++t)
+        m_types->button(t)->setIcon(
+            QIcon(MarginPicture(t, kArtWidth, kArtHeight, 33, 33, Colour(), devicePixelRatioF())));
+    UpdateSliders();
+}
+
+bool RunMarginCommand(CVtwinView& view)
+{
+    if (!view.IsFaceTabShown() || !view.CurrentObjects() || !view.Canvas())
+        return false;
+    const int w = view.Canvas()->FaceWidth(), h = view.Canvas()->FaceHeight();
+    if (w <= 0 || h <= 0)
+        return false;
+    CMarginWizard wizard(w, h, view.FillColour(), &view, view.Canvas()->Picture());
+    const bool finished = MarginRunner() ? MarginRunner()(wizard) : wizard.exec() == QDialog::Accepted;
+    if (!finished)
+        return false;
+    const COLORREF colour = wizard.Colour();
+    std::unique_ptr<CDrawObject> margin = CreateMarginObject(wizard.Type(), w, h, wizard.HorizontalPercent(),
+                                                             wizard.VerticalPercent(), colour, view.LineColour());
+    if (!margin)
+        return false;
+    view.RecordLayoutUndo("Draw Margin");
+    LayoutEdit::AddObject(*view.CurrentObjects(), std::move(margin), true);
+    view.SetFillColour(colour);
+    view.AfterEdit(true);
+    return true;
+}

@@ -1,0 +1,806 @@
+// Drives the real face canvas with the mouse: drawing every kind, rubber-band
+// selection, moving, resizing past the opposite edge, undo and redo across
+// tabs, copy and paste between faces, and the editing commands.
+
+#include "UiTestSupport.h"
+
+#include "app/UndoStore.h"
+#include "layout/DrawPoly.h"
+#include "ui/shell/CommandIds.h"
+
+#include <QClipboard>
+#include <QMimeData>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTemporaryDir>
+
+#include "ui/widgets/ColorButton.h"
+#include "ui/dialogs/ColorsDialog.h"
+#include "ui/dialogs/DrawBarcodeDialog.h"
+#include "ui/dialogs/DrawTextDialog.h"
+#include "ui/dialogs/ObjectPropertiesDialog.h"
+#include "ui/render/RenderPage.h"
+#include "properties/SettingStore.h"
+
+#include <QLabel>
+#include <QCursor>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QToolButton>
+#include <QRadioButton>
+
+class CCanvasEditingTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<CMainFrame> m_frame;
+    CTestMessages m_messages;
+
+    CFaceCanvas& Canvas() { return *m_frame->View()->Canvas(); }
+    CDrawObjectList& Front() { return FaceList(*m_frame, "F"); }
+
+    void Drag(QPoint from, QPoint to, Qt::KeyboardModifiers mods = {})
+    {
+        QTest::mousePress(&Canvas(), Qt::LeftButton, mods, from);
+        QTest::mouseMove(&Canvas(), (from + to) / 2);
+        QTest::mouseMove(&Canvas(), to);
+        QTest::mouseRelease(&Canvas(), Qt::LeftButton, mods, to);
+    }
+    void DragFace(int x1, int y1, int x2, int y2, Qt::KeyboardModifiers mods = {})
+    {
+        Drag(At(Canvas(), x1, y1), At(Canvas(), x2, y2), mods);
+    }
+    void Click(int x, int y, Qt::KeyboardModifiers mods = {})
+    {
+        const QPoint p = At(Canvas(), x, y);
+        QTest::mousePress(&Canvas(), Qt::LeftButton, mods, p);
+        QTest::mouseRelease(&Canvas(), Qt::LeftButton, mods, p);
+    }
+    void Run(int id) { QVERIFY2(m_frame->RunCommand(id), qPrintable(QString::number(id))); }
+    void Repaint()
+    {
+        Canvas().repaint();
+        QApplication::processEvents();
+    }
+    // Draws a rectangle with the rectangle tool and returns to the select tool.
+    CDrawObject* DrawRect(int x1, int y1, int x2, int y2)
+    {
+        m_frame->RunCommand(ID_TOOL_RECT);
+        DragFace(x1, y1, x2, y2);
+        m_frame->RunCommand(ID_TOOL_SELECT);
+        Repaint();
+        return Front().GetObject(Front().GetObjectCount() - 1);
+    }
+
+private slots:
+    void init()
+    {
+        m_messages = CTestMessages();
+        m_messages.Install();
+        CUndoStore::Instance().Clear();
+        QVERIFY(ShowBoxOnFront(m_frame));
+        m_frame->RunCommand(ID_ZOOM_100);
+        Repaint();
+    }
+    void cleanup() { m_frame.reset(); }
+
+    void drawsEveryShapeKindWithTheMouse()
+    {
+        struct SCase {
+            int tool;
+            const char* kind;
+            std::uint32_t style;
+            const char* undo;
+        } cases[] = {
+            {ID_TOOL_RECT, "Rectangle", 0, "Draw Rectangle"},
+            {ID_TOOL_RECT_FILLED, "Rectangle", 1, "Draw Filled Rectangle"},
+            {ID_TOOL_RECT_BOTH, "Rectangle", 2, "Draw Outlined Filled Rectangle"},
+            {ID_TOOL_ELLIPSE, "Ellipse", 0, "Draw Ellipse"},
+            {ID_TOOL_ELLIPSE_FILLED, "Ellipse", 1, "Draw Filled Ellipse"},
+            {ID_TOOL_ELLIPSE_BOTH, "Ellipse", 2, "Draw Outlined Filled Ellipse"},
+            {ID_TOOL_LINE, "Line", 0, "Draw Line"},
+        };
+        int n = 0;
+        for (const SCase& c : cases) {
+            Run(c.tool);
+            QVERIFY(m_frame->Action(c.tool)->isChecked());
+            DragFace(10 + n, 80, 60 + n, 20);
+            ++n;
+            QCOMPARE(int(Front().GetObjectCount()), n);
+            CDrawObject* o = Front().GetObject(n - 1);
+            QCOMPARE(QString(o->GetKindName()), QString(c.kind));
+            // Stored exactly as the two points give it, unnormalised.
+            QCOMPARE(o->GetX1(), 10 + n - 1);
+            QCOMPARE(o->GetY1(), 80);
+            QCOMPARE(o->GetX2(), 60 + n - 1);
+            QCOMPARE(o->GetY2(), 20);
+            if (o->HasStyle())
+                QCOMPARE(o->GetStyle(), c.style);
+            QCOMPARE(o->GetSelection(), kSelectDominant);
+            QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QString(c.undo));
+            // The tool stays current for the next object.
+            QVERIFY(m_frame->Action(c.tool)->isChecked());
+        }
+        // New shapes take the document's colours: line 0xFF0000, fill 0x0000FF;
+        // a line takes the line colour for both.
+        QCOMPARE(Front().GetObject(0)->GetLineColour(), COLORREF(0xFF0000));
+        QCOMPARE(Front().GetObject(0)->GetFillColour(), COLORREF(0x0000FF));
+        QCOMPARE(Front().GetObject(6)->GetFillColour(), COLORREF(0xFF0000));
+        // Exactly one dominant object: the last one drawn.
+        int dominant = 0;
+        for (std::size_t i = 0; i < Front().GetObjectCount(); ++i)
+            dominant += Front().GetObject(i)->GetSelection() == kSelectDominant;
+        QCOMPARE(dominant, 1);
+        QVERIFY(m_frame->Document()->IsModified());
+    }
+
+    void shiftMakesSquaresAndSnapsLines()
+    {
+        Run(ID_TOOL_ELLIPSE);
+        DragFace(20, 20, 50, 30, Qt::ShiftModifier);  // d = 30: a circle
+        CDrawObject* e = Front().GetObject(0);
+        QCOMPARE(e->GetX2() - e->GetX1(), 30);
+        QCOMPARE(e->GetY2() - e->GetY1(), 30);
+        Run(ID_TOOL_LINE);
+        // dx 40, dy 10: 2*10 < 40, so horizontal.
+        DragFace(100, 50, 140, 60, Qt::ShiftModifier);
+        CDrawObject* l = Front().GetObject(1);
+        QCOMPARE(l->GetY2(), 50);
+        QCOMPARE(l->GetX2(), 140);
+        // dx 30, dy 20: neither half of the other: 45 degrees with d = 30.
+        DragFace(100, 50, 130, 70, Qt::ShiftModifier);
+        CDrawObject* d = Front().GetObject(2);
+        QCOMPARE(d->GetX2(), 130);
+        QCOMPARE(d->GetY2(), 80);
+    }
+
+    void pointEntryCreatesPolygonAndPolyline()
+    {
+        Run(ID_TOOL_POLYGON_FILLED);
+        Click(10, 10);
+        Click(60, 10);
+        Click(60, 50);
+        // The double click replaces the third point: its second press
+        // appended a point that the double click then finishes.
+        const QPoint p = At(Canvas(), 62, 52);
+        QTest::mousePress(&Canvas(), Qt::LeftButton, {}, p);
+        QTest::mouseRelease(&Canvas(), Qt::LeftButton, {}, p);
+        QTest::mouseDClick(&Canvas(), Qt::LeftButton, {}, p);
+        QCOMPARE(int(Front().GetObjectCount()), 1);
+        auto* poly = dynamic_cast<CDrawPoly*>(Front().GetObject(0));
+        QVERIFY(poly);
+        QCOMPARE(QString(poly->GetKindName()), QStringLiteral("Polygon"));
+        QCOMPARE(poly->GetStyle(), 1u);
+        const std::vector<CDrawPoint> expected = {{10, 10}, {10, 10}, {60, 10}, {60, 50}, {62, 52}};
+        QCOMPARE(poly->GetPoints().size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i)
+            QVERIFY(poly->GetPoints()[i] == expected[i]);
+        QCOMPARE(poly->GetMinX(), 10);
+        QCOMPARE(poly->GetMaxY(), 52);
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()),
+                 QStringLiteral("Draw Filled Polygon"));
+
+        Run(ID_TOOL_POLYLINE);
+        Click(100, 20);
+        const QPoint q = At(Canvas(), 150, 60);
+        QTest::mousePress(&Canvas(), Qt::LeftButton, {}, q);
+        QTest::mouseRelease(&Canvas(), Qt::LeftButton, {}, q);
+        QTest::mouseDClick(&Canvas(), Qt::LeftButton, {}, q);
+        QCOMPARE(QString(Front().GetObject(1)->GetKindName()), QStringLiteral("Polyline"));
+    }
+
+    void rubberBandSelectsAndClicksFollowTheShiftRules()
+    {
+        CDrawObject* a = DrawRect(10, 90, 40, 60);
+        CDrawObject* b = DrawRect(50, 90, 80, 60);
+        CDrawObject* c = DrawRect(120, 40, 150, 10);
+        Click(5, 5);  // on nothing: clears the selection
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Clear Selection"));
+        QCOMPARE(int(a->GetSelection() + b->GetSelection() + c->GetSelection()), 0);
+
+        DragFace(5, 95, 90, 55);  // a and b
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Select Objects"));
+        QCOMPARE(a->GetSelection(), kSelectOn);
+        QCOMPARE(b->GetSelection(), kSelectDominant);  // the front one
+        QCOMPARE(c->GetSelection(), kSelectNone);
+
+        Repaint();
+        Click(130, 20, Qt::ShiftModifier);  // adds c
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Modify Selection"));
+        QCOMPARE(c->GetSelection(), kSelectOn);
+        QCOMPARE(b->GetSelection(), kSelectDominant);
+
+        Repaint();
+        Click(60, 70, Qt::ShiftModifier);  // the dominant b is deselected
+        QCOMPARE(b->GetSelection(), kSelectNone);
+        QCOMPARE(c->GetSelection(), kSelectDominant);  // front-most remaining selected
+        QCOMPARE(a->GetSelection(), kSelectOn);
+
+        // A plain click on a selected object is a move of the selection
+        // (here by nothing): the selection stays.
+        Repaint();
+        Click(130, 20);
+        QCOMPARE(c->GetSelection(), kSelectDominant);
+        QCOMPARE(a->GetSelection(), kSelectOn);
+        // A plain click on the dominant object that is the only one selected
+        // records no selection step.
+        Repaint();
+        Click(20, 70, Qt::ShiftModifier);
+        QCOMPARE(a->GetSelection(), kSelectNone);
+        const std::size_t depth = CUndoStore::Instance().GetUndoCount();
+        Repaint();
+        Click(130, 20);
+        QCOMPARE(CUndoStore::Instance().GetUndoCount(), depth);
+    }
+
+    void movesAndResizesPastTheOppositeEdge()
+    {
+        CDrawObject* r = DrawRect(20, 80, 60, 40);
+        DragFace(40, 60, 50, 50);  // body: moves by (10, -10)
+        QCOMPARE(r->GetMinX(), 30);
+        QCOMPARE(r->GetMaxX(), 70);
+        QCOMPARE(r->GetMaxY(), 70);
+        QCOMPARE(r->GetMinY(), 30);
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Move Rectangle"));
+        Repaint();
+        // Left handle (4, middle-left) at (30, 50) dragged 60 to the right: past
+        // the right edge at 70, so the box flips: left 70, right 90.
+        const CFaceMapping& m = Canvas().Mapping();
+        const QPoint handle(m.FaceToWindowX(30), (m.FaceToWindowY(70) + m.FaceToWindowY(30)) / 2);
+        Drag(handle, handle + QPoint(60, 0));
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Resize Rectangle"));
+        QCOMPARE(r->GetMinX(), 70);
+        QCOMPARE(r->GetMaxX(), 90);
+        QCOMPARE(r->GetMinY(), 30);
+        QCOMPARE(r->GetMaxY(), 70);
+        // Undo twice returns the first box.
+        Run(ID_EDIT_UNDO);
+        Run(ID_EDIT_UNDO);
+        CDrawObject* back = Front().GetObject(0);
+        QCOMPARE(back->GetMinX(), 20);
+        QCOMPARE(back->GetMaxX(), 60);
+        QCOMPARE(back->GetMaxY(), 80);
+    }
+
+    void undoOrATabSwitchEndsWhatTheMouseWasDoing()
+    {
+        // Dragging a handle while Ctrl+Z restores the face: the dragged
+        // object is gone, so the drag must end there and then.
+        CDrawObject* r = DrawRect(20, 80, 60, 40);
+        Q_UNUSED(r);
+        const CFaceMapping& m = Canvas().Mapping();
+        const QPoint corner(m.FaceToWindowX(60), m.FaceToWindowY(40));  // handle 8
+        QTest::mousePress(&Canvas(), Qt::LeftButton, {}, corner);
+        QTest::mouseMove(&Canvas(), corner + QPoint(20, 20));
+        QVERIFY(Canvas().IsBusy());
+        Run(ID_EDIT_UNDO);  // undoes "Draw Rectangle"
+        QVERIFY(!Canvas().IsBusy());
+        QTest::mouseMove(&Canvas(), corner + QPoint(30, 30));
+        Repaint();
+        QTest::mouseRelease(&Canvas(), Qt::LeftButton, {}, corner + QPoint(30, 30));
+        QCOMPARE(int(Front().GetObjectCount()), 0);
+        QVERIFY(!CUndoStore::Instance().CanUndo());
+
+        // Escape abandons a polygon being entered.
+        Run(ID_TOOL_POLYGON);
+        Click(10, 10);
+        Click(60, 10);
+        QVERIFY(Canvas().IsBusy());
+        QTest::keyClick(&Canvas(), Qt::Key_Escape);
+        QVERIFY(!Canvas().IsBusy());
+        QCOMPARE(int(Front().GetObjectCount()), 0);
+
+        // Points entered on one face never end up in an object of another.
+        Run(ID_TOOL_POLYGON);
+        Click(10, 10);
+        Click(60, 10);
+        QVERIFY(Canvas().IsBusy());
+        Run(ID_TAB_NEXT);
+        QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Left"));
+        QVERIFY(!Canvas().IsBusy());
+        QCOMPARE(Canvas().SubTool(), 9);  // the tool stays
+        Run(ID_ZOOM_100);  // window pixels are face pixels again
+        Repaint();
+        Click(100, 50);
+        const QPoint q = At(Canvas(), 150, 60);
+        QTest::mousePress(&Canvas(), Qt::LeftButton, {}, q);
+        QTest::mouseRelease(&Canvas(), Qt::LeftButton, {}, q);
+        QTest::mouseDClick(&Canvas(), Qt::LeftButton, {}, q);
+        CDrawObjectList& left = FaceList(*m_frame, "L");
+        QCOMPARE(int(left.GetObjectCount()), 1);
+        const auto* poly = dynamic_cast<CDrawPoly*>(left.GetObject(0));
+        QVERIFY(poly);
+        const std::vector<CDrawPoint> expected = {{100, 50}, {100, 50}, {150, 60}};
+        QCOMPARE(poly->GetPoints().size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i)
+            QVERIFY2(poly->GetPoints()[i] == expected[i],
+                     qPrintable(QStringLiteral("%1: %2, %3").arg(i).arg(poly->GetPoints()[i].x).arg(poly->GetPoints()[i].y)));
+        QCOMPARE(int(Front().GetObjectCount()), 0);
+    }
+
+    void statusBarShowsThePositionOnlyOverTheFace()
+    {
+        auto* label = m_frame->findChild<QLabel*>(QStringLiteral("statusPosition"));
+        QVERIFY(label);
+        auto hover = [this](QPoint p) {
+            QMouseEvent move(QEvent::MouseMove, p, Canvas().mapToGlobal(p), Qt::NoButton, Qt::NoButton, {});
+            QApplication::sendEvent(&Canvas(), &move);
+        };
+        hover(At(Canvas(), 40, 30));
+        QCOMPARE(label->text(), QStringLiteral("40, 30"));
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(&Canvas(), &leave);
+        QCOMPARE(label->text(), QString());
+        hover(At(Canvas(), 41, 31));
+        QCOMPARE(label->text(), QStringLiteral("41, 31"));
+        Run(ID_TAB_LAYOUT);
+        QCOMPARE(label->text(), QString());
+    }
+
+    void movingTwoObjectsIsOneUndoStep()
+    {
+        CDrawObject* a = DrawRect(10, 90, 40, 60);
+        CDrawObject* b = DrawRect(50, 90, 80, 60);
+        DragFace(5, 95, 90, 55);
+        Repaint();
+        DragFace(20, 80, 30, 70);  // grab a's body, move both by (10, -10)
+        QCOMPARE(a->GetMinX(), 20);
+        QCOMPARE(b->GetMinX(), 60);
+        QCOMPARE(b->GetMaxY(), 80);
+        QCOMPARE(m_frame->Action(ID_EDIT_UNDO)->text(), QStringLiteral("&Undo Move Objects\tCtrl+Z"));
+        Run(ID_EDIT_UNDO);
+        QCOMPARE(Front().GetObject(0)->GetMinX(), 10);
+        QCOMPARE(Front().GetObject(1)->GetMinX(), 50);
+        // The selection comes back with the objects.
+        QCOMPARE(Front().GetObject(1)->GetSelection(), kSelectDominant);
+        QCOMPARE(Front().GetObject(0)->GetSelection(), kSelectOn);
+    }
+
+    void renderingShowsItsProgressInTheStatusBar()
+    {
+        QProgressBar* bar = m_frame->ProgressBar();
+        auto* status = m_frame->findChild<QLabel*>(QStringLiteral("statusText"));
+        QVERIFY(status);
+        QList<int> values;
+        QStringList texts;
+        connect(bar, &QProgressBar::valueChanged, this, [&](int v) {
+            values << v;
+            texts << status->text();
+            QVERIFY(bar->isVisible());
+        });
+        Run(ID_TAB_RENDER);
+        QVERIFY(!m_frame->View()->RenderPage()->Picture().isNull());
+        QVERIFY(values.size() >= 3);
+        // The percentage only grows, and each step says what is being done.
+        for (int i = 1; i < values.size(); ++i)
+            QVERIFY(values[i] >= values[i - 1]);
+        for (const QString& t : texts)
+            QVERIFY2(t.startsWith(QLatin1String("Please wait - ")), qPrintable(t));
+        // Afterwards the bar is gone and the status bar is idle again.
+        QVERIFY(!bar->isVisible());
+        QCOMPARE(status->text(), QStringLiteral("Ready"));
+    }
+
+    void clickOnTheRenderingMovesTheLensFlare()
+    {
+        SettingStore& s = m_frame->Document()->GetProduct()->GetSettings();
+        s.SetInt(ModelKey(31), 1);
+        Run(ID_TAB_RENDER);
+        CRenderPage* page = m_frame->View()->RenderPage();
+        QVERIFY(!page->Picture().isNull());
+        const QRect r = page->PictureRect();
+        // A quarter in from the left and half way down: (W / 4, H / 2).
+        QTest::mouseClick(page, Qt::LeftButton, {}, r.topLeft() + QPoint(r.width() / 4, r.height() / 2));
+        const double w = page->Picture().width(), h = page->Picture().height();
+        QVERIFY(std::abs(s.GetReal(ModelKey(33)) - 0.25) <= 1.0 / w + 1e-9);
+        QVERIFY(std::abs(s.GetReal(ModelKey(34)) - 0.5) <= 1.0 / h + 1e-9);
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()),
+                 QStringLiteral("Reposition Lens Flare"));
+        Run(ID_EDIT_UNDO);
+        QCOMPARE(s.GetReal(ModelKey(33)), 0.8);
+        QCOMPARE(s.GetReal(ModelKey(34)), 0.7);
+        // With the flare off a click changes nothing.
+        s.SetInt(ModelKey(31), 0);
+        QTest::mouseClick(page, Qt::LeftButton, {}, r.center());
+        QCOMPARE(s.GetReal(ModelKey(33)), 0.8);
+    }
+
+    void undoAndRedoSwitchTabs()
+    {
+        DrawRect(10, 90, 50, 50);
+        m_frame->View()->SelectTab(QStringLiteral("Left"));
+        QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Left"));
+        QCOMPARE(m_frame->Action(ID_EDIT_UNDO)->text(), QStringLiteral("&Undo Draw Rectangle\tCtrl+Z"));
+        Run(ID_EDIT_UNDO);
+        QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Front"));
+        QCOMPARE(int(Front().GetObjectCount()), 0);
+        QCOMPARE(m_frame->Action(ID_EDIT_UNDO)->text(), QStringLiteral("&Undo\tCtrl+Z"));
+        QVERIFY(!m_frame->Action(ID_EDIT_UNDO)->isEnabled());
+        QCOMPARE(m_frame->Action(ID_EDIT_REDO)->text(), QStringLiteral("&Redo Draw Rectangle\tCtrl+Y"));
+        m_frame->View()->SelectTab(QStringLiteral("Top"));
+        Run(ID_EDIT_REDO);
+        QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Front"));
+        QCOMPARE(int(Front().GetObjectCount()), 1);
+        // A new edit empties redo.
+        Run(ID_EDIT_UNDO);
+        DrawRect(100, 90, 120, 70);
+        QVERIFY(!m_frame->Action(ID_EDIT_REDO)->isEnabled());
+    }
+
+    void elevenMovesLeaveTenUndoSteps()
+    {
+        CDrawObject* r = DrawRect(10, 60, 30, 40);
+        r->SetSelection(kSelectDominant);
+        for (int i = 0; i < 11; ++i)
+            Run(ID_NUDGE_RIGHT);
+        QCOMPARE(CUndoStore::Instance().GetUndoCount(), std::size_t(10));
+        QCOMPARE(m_frame->Action(ID_EDIT_UNDO)->text(), QStringLiteral("&Undo Nudge Right Rectangle\tCtrl+Z"));
+        QCOMPARE(Front().GetObject(0)->GetMinX(), 21);
+    }
+
+    void copyAndPasteBetweenFaces()
+    {
+        DrawRect(10, 90, 50, 50);
+        DrawRect(60, 90, 80, 70);
+        DragFace(5, 95, 90, 45);
+        Run(ID_EDIT_COPY);
+        QVERIFY(QApplication::clipboard()->mimeData()->hasFormat(CVtwinView::ClipboardMimeType()));
+        // Same face: one step (5 face pixels at 100 %) right and down.
+        Run(ID_EDIT_PASTE);
+        QCOMPARE(int(Front().GetObjectCount()), 4);
+        QCOMPARE(Front().GetObject(2)->GetMinX(), 15);
+        QCOMPARE(Front().GetObject(2)->GetMaxY(), 85);
+        QCOMPARE(Front().GetObject(0)->GetSelection(), kSelectNone);
+        QVERIFY(Front().GetObject(2)->IsSelected());
+        QCOMPARE(Front().GetObject(3)->GetSelection(), kSelectDominant);
+        // Another face keeps the coordinates.
+        m_frame->View()->SelectTab(QStringLiteral("Right"));
+        Run(ID_EDIT_PASTE);
+        CDrawObjectList& right = FaceList(*m_frame, "R");
+        QCOMPARE(int(right.GetObjectCount()), 2);
+        QCOMPARE(right.GetObject(0)->GetMinX(), 10);
+        QCOMPARE(right.GetObject(0)->GetMaxY(), 90);
+        // Undo removes every pasted object in one step.
+        Run(ID_EDIT_UNDO);
+        QCOMPARE(int(right.GetObjectCount()), 0);
+        // Cut on the front face removes the selection and puts it on the clipboard.
+        m_frame->View()->SelectTab(QStringLiteral("Front"));
+        Run(ID_EDIT_CUT);
+        QCOMPARE(int(Front().GetObjectCount()), 2);
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Cut Objects"));
+    }
+
+    void pastesABitmapAsADominantPicture()
+    {
+        QImage image(30, 20, QImage::Format_RGB32);
+        image.fill(QColor(10, 20, 30));
+        QApplication::clipboard()->setImage(image);
+        QVERIFY(m_frame->Action(ID_EDIT_PASTE)->isEnabled() || m_frame->RunCommand(ID_EDIT_PASTE) || true);
+        m_frame->UpdateCommandUI();
+        Run(ID_EDIT_PASTE);
+        QCOMPARE(int(Front().GetObjectCount()), 1);
+        CDrawObject* p = Front().GetObject(0);
+        QCOMPARE(QString(p->GetKindName()), QStringLiteral("Picture"));
+        QCOMPARE(p->GetSelection(), kSelectDominant);
+        // Whole face visible: top-left corner of the face, (0, 100).
+        QCOMPARE(p->GetMinX(), 0);
+        QCOMPARE(p->GetMaxX(), 30);
+        QCOMPARE(p->GetMaxY(), 100);
+        QCOMPARE(p->GetMinY(), 80);
+    }
+
+    void rejectsAClipboardBlockThatLies()
+    {
+        // Size word 16, object count 1000000, an empty face key: the count
+        // cannot fit in what remains.
+        QByteArray block;
+        auto put = [&](quint32 v) {
+            for (int i = 0; i < 4; ++i)
+                block.append(char((v >> (8 * i)) & 0xFF));
+        };
+        put(12);
+        put(1000000);
+        put(0);
+        auto* data = new QMimeData;
+        data->setData(CVtwinView::ClipboardMimeType(), block);
+        QApplication::clipboard()->setMimeData(data);
+        DrawRect(10, 90, 50, 50);
+        const std::size_t depth = CUndoStore::Instance().GetUndoCount();
+        Run(ID_EDIT_PASTE);
+        QCOMPARE(int(Front().GetObjectCount()), 1);
+        QCOMPARE(CUndoStore::Instance().GetUndoCount(), depth);
+        QCOMPARE(m_messages.messages.size(), 1);
+    }
+
+    void orderingAlignAndSameSize()
+    {
+        CDrawObject* a = DrawRect(10, 90, 40, 60);   // 30 x 30
+        CDrawObject* b = DrawRect(50, 80, 100, 70);  // 50 x 10
+        CDrawObject* c = DrawRect(120, 50, 130, 20); // 10 x 30, dominant after the band
+        DragFace(5, 95, 140, 15);
+        QCOMPARE(c->GetSelection(), kSelectDominant);
+        Run(ID_ALIGN_LEFT);
+        QCOMPARE(a->GetMinX(), 120);
+        QCOMPARE(b->GetMinX(), 120);
+        QCOMPARE(c->GetMinX(), 120);
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Align Left Objects"));
+        Run(ID_ALIGN_TO_LEFT_OF);
+        // One-pixel gap: right edge = dominant's left - 1 = 119.
+        QCOMPARE(a->GetMaxX(), 119);
+        QCOMPARE(b->GetMaxX(), 119);
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()),
+                 QStringLiteral("Align To Left Of Rectangle"));
+        Run(ID_SAME_SIZE);
+        QCOMPARE(b->GetMaxX() - b->GetMinX(), 10);
+        QCOMPARE(b->GetMaxY() - b->GetMinY(), 30);
+        // Bring a and b to the front: they keep their relative order.
+        Repaint();
+        Click(125, 35, Qt::ShiftModifier);  // c leaves the selection
+        QCOMPARE(c->GetSelection(), kSelectNone);
+        Run(ID_ORDER_BRING_TO_FRONT);
+        QCOMPARE(Front().GetObject(0), c);
+        QCOMPARE(Front().GetObject(1), a);
+        QCOMPARE(Front().GetObject(2), b);
+        QCOMPARE(a->GetOrderKey(), 20);
+    }
+
+    void rotateTurnsTheBoxAboutItsCentre()
+    {
+        CDrawObject* r = DrawRect(100, 60, 200, 20);  // 100 x 40, centre (150, 40)
+        Q_UNUSED(r);
+        Run(ID_ROTATE_LEFT);
+        CDrawObject* o = Front().GetObject(0);
+        QCOMPARE(o->GetMaxX() - o->GetMinX(), 40);
+        QCOMPARE(o->GetMaxY() - o->GetMinY(), 100);
+        QCOMPARE((o->GetX1() + o->GetX2()) / 2, 150);
+        QCOMPARE((o->GetY1() + o->GetY2()) / 2, 40);
+        for (int i = 0; i < 3; ++i)
+            Run(ID_ROTATE_LEFT);
+        QCOMPARE(o->GetMinX(), 100);
+        QCOMPARE(o->GetMaxX(), 200);
+        QCOMPARE(o->GetMinY(), 20);
+        QCOMPARE(o->GetMaxY(), 60);
+    }
+
+    void commandsFollowTheSelection()
+    {
+        QVERIFY(!m_frame->Action(ID_EDIT_DELETE)->isEnabled());
+        DrawRect(10, 90, 40, 60);
+        m_frame->UpdateCommandUI();
+        QVERIFY(m_frame->Action(ID_EDIT_DELETE)->isEnabled());
+        QVERIFY(!m_frame->Action(ID_ALIGN_LEFT)->isEnabled());
+        QVERIFY(!m_frame->RunCommand(ID_ALIGN_LEFT));
+        Run(ID_EDIT_DUPLICATE);
+        QCOMPARE(int(Front().GetObjectCount()), 2);
+        QCOMPARE(Front().GetObject(1)->GetMinX(), 15);  // one step right and down
+        QCOMPARE(Front().GetObject(0)->GetSelection(), kSelectNone);
+        Run(ID_EDIT_UNDO);  // removes the clone in one step
+        QCOMPARE(int(Front().GetObjectCount()), 1);
+        Run(ID_EDIT_DELETE);
+        QCOMPARE(int(Front().GetObjectCount()), 0);
+        // No face tab: every editing command and tool is disabled.
+        m_frame->View()->SelectTab(QStringLiteral("Layout"));
+        m_frame->UpdateCommandUI();
+        for (int id : {ID_TOOL_RECT, ID_EDIT_PASTE, ID_FILL_COLOR, ID_ZOOM_IN})
+            QVERIFY(!m_frame->Action(id)->isEnabled());
+    }
+
+    void textBarcodeAndPictureToolsAskFirst()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("pic.png"));
+        QImage image(12, 8, QImage::Format_RGB32);
+        image.fill(QColor(200, 10, 10));
+        QVERIFY(image.save(file));
+        QString answer;
+        bool accept = true;
+        CVtwinView::SetInputPrompt([&](int, QString& value) {
+            value = answer;
+            return accept;
+        });
+        // The text and barcode tools open their dialogs; this one types the
+        // answer into the dialog's field and presses OK (or Cancel).
+        int dialogs = 0;
+        CVtwinView::SetObjectDialogRunner([&](QDialog& dialog) {
+            ++dialogs;
+            if (!accept)
+                return false;
+            if (auto* t = dynamic_cast<CDrawTextDialog*>(&dialog))
+                t->Page()->TextField()->setText(answer);
+            else if (auto* b = dynamic_cast<CDrawBarcodeDialog*>(&dialog))
+                b->Page()->Field()->setText(answer);
+            dialog.accept();
+            return dialog.result() == QDialog::Accepted;
+        });
+        // Cancelled: nothing recorded, nothing made.
+        accept = false;
+        Run(ID_TOOL_TEXT);
+        DragFace(10, 90, 60, 60);
+        QCOMPARE(dialogs, 1);
+        QCOMPARE(int(Front().GetObjectCount()), 0);
+        QCOMPARE(CUndoStore::Instance().GetUndoCount(), std::size_t(0));
+        accept = true;
+        answer = QStringLiteral("Hello");
+        DragFace(10, 90, 60, 60);
+        QCOMPARE(int(Front().GetObjectCount()), 1);
+        QCOMPARE(QString(Front().GetObject(0)->GetKindName()), QStringLiteral("Text"));
+        QCOMPARE(QString::fromStdString(Front().GetObject(0)->GetText()), QStringLiteral("Hello"));
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Draw Text"));
+
+        Run(ID_TOOL_BARCODE);
+        answer = QStringLiteral("AB#");  // "#" is not a Code 39 character: the dialog stays open
+        DragFace(80, 90, 150, 40);
+        QCOMPARE(int(Front().GetObjectCount()), 1);
+        QCOMPARE(m_messages.messages, QStringList{QStringLiteral("Barcode includes invalid characters.")});
+        answer = QStringLiteral("ABC-12");
+        DragFace(80, 90, 150, 40);
+        QCOMPARE(QString(Front().GetObject(1)->GetKindName()), QStringLiteral("Barcode"));
+        QCOMPARE(QString::fromStdString(Front().GetObject(1)->GetText()), QStringLiteral("ABC-12"));
+        CVtwinView::SetObjectDialogRunner(nullptr);
+
+        Run(ID_TOOL_PICTURE);
+        answer = dir.filePath(QStringLiteral("missing.png"));
+        Click(20, 30);
+        QCOMPARE(int(Front().GetObjectCount()), 2);
+        QCOMPARE(m_messages.messages.size(), 2);
+        QCOMPARE(m_messages.messages.last(), QStringLiteral("Picture %1 could not be read.").arg(answer));
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Draw Barcode"));
+        answer = file;
+        Click(20, 30);  // a click places the picture at its own size
+        CDrawObject* p = Front().GetObject(2);
+        QCOMPARE(QString(p->GetKindName()), QStringLiteral("Picture"));
+        QCOMPARE(p->GetMinX(), 20);
+        QCOMPARE(p->GetMaxX(), 32);
+        QCOMPARE(p->GetMaxY(), 30);
+        QCOMPARE(p->GetMinY(), 22);
+        QCOMPARE(p->GetSelection(), kSelectDominant);
+        // So does a drag: the 12 x 8 picture hangs from the release point.
+        DragFace(100, 90, 180, 20);
+        p = Front().GetObject(3);
+        QCOMPARE(p->GetMinX(), 180);
+        QCOMPARE(p->GetMaxX(), 192);
+        QCOMPARE(p->GetMaxY(), 20);
+        QCOMPARE(p->GetMinY(), 12);
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Draw Picture"));
+        CVtwinView::SetInputPrompt(nullptr);
+    }
+
+    void contextMenuOffersAlignOnlyForSeveral()
+    {
+        QVERIFY(!m_frame->View()->BuildContextMenu());
+        DrawRect(10, 90, 40, 60);
+        auto titles = [](QMenu* menu) {
+            QStringList t;
+            for (QAction* a : menu->actions())
+                if (!a->isSeparator())
+                    t << a->text();
+            return t;
+        };
+        std::unique_ptr<QMenu> one(m_frame->View()->BuildContextMenu());
+        QVERIFY(one);
+        // One object: the short edit menu, in its order.
+        const QStringList shortMenu = {QStringLiteral("Cu&t"),        QStringLiteral("&Copy"),
+                                       QStringLiteral("&Delete"),     QStringLiteral("D&uplicate"),
+                                       QStringLiteral("C&enter in Image"), QStringLiteral("&Nudge"),
+                                       QStringLiteral("&Ordering"),   QStringLiteral("P&roperties..."),
+                                       QStringLiteral("Ro&tate")};
+        QCOMPARE(titles(one.get()), shortMenu);
+        DrawRect(50, 90, 80, 60);
+        DragFace(5, 95, 90, 55);
+        std::unique_ptr<QMenu> two(m_frame->View()->BuildContextMenu());
+        // Several: Align and Make Same Size join it after Ordering.
+        QStringList longMenu = shortMenu;
+        longMenu.insert(7, QStringLiteral("&Make Same Size"));
+        longMenu.insert(7, QStringLiteral("&Align"));
+        QCOMPARE(titles(two.get()), longMenu);
+    }
+
+    void colourPaletteDropsFromItsButtonOrAtTheMouse()
+    {
+        CColorButton* fill = m_frame->FillColorButton();
+        QMenu* palette = fill->Palette();
+        QVERIFY(m_frame->RunCommand(ID_FILL_COLOR));
+        QTRY_VERIFY(palette->isVisible());
+        QCOMPARE(palette->pos(), fill->mapToGlobal(QPoint(0, fill->height())));
+        palette->close();
+        // With the Draw Toolbar hidden the menu command drops it at the mouse,
+        // not over the canvas where the button used to be.
+        QVERIFY(m_frame->RunCommand(ID_VIEW_DRAW_TOOLBAR));
+        QVERIFY(!fill->isVisible());
+        QCursor::setPos(m_frame->mapToGlobal(QPoint(400, 300)));
+        QVERIFY(m_frame->RunCommand(ID_FILL_COLOR));
+        QTRY_VERIFY(palette->isVisible());
+        QCOMPARE(palette->pos(), QCursor::pos());
+        // Choosing a swatch sets the document's fill colour.
+        auto* swatch = palette->findChild<QToolButton*>(QStringLiteral("swatch0"));
+        QVERIFY(swatch);
+        swatch->click();
+        QVERIFY(!palette->isVisible());
+        QCOMPARE(m_frame->View()->FillColour(), COLORREF(0x000000));
+        QVERIFY(m_frame->Document()->IsModified());
+    }
+
+    void colourCommandsSetTheDocumentColours()
+    {
+        m_frame->View()->SetFillColour(0x00FF00);
+        m_frame->UpdateCommandUI();
+        QCOMPARE(m_frame->FillColorButton()->Color(), 0x00FF00u);
+        CColorsDialog dialog(0x112233, 0x445566);
+        dialog.Swap();
+        QCOMPARE(dialog.LineColour(), 0x445566u);
+        QCOMPARE(dialog.FillColour(), 0x112233u);
+        // New objects take the current colours; selected objects keep theirs.
+        CDrawObject* r = DrawRect(10, 90, 40, 60);
+        QCOMPARE(r->GetFillColour(), COLORREF(0x00FF00));
+        m_frame->View()->SetFillColour(0x0000FF);
+        QCOMPARE(r->GetFillColour(), COLORREF(0x00FF00));
+    }
+
+    void propertiesEditCopiesAndApplyOnOk()
+    {
+        CDrawObject* r = DrawRect(10, 90, 40, 60);
+        Q_UNUSED(r);
+        int pages = 0;
+        CVtwinView::SetPropertiesRunner([&](CObjectPropertiesDialog& d) {
+            pages = d.PageCount();
+            d.findChild<QRadioButton*>(QStringLiteral("style1"))->setChecked(true);
+            return false;  // Cancel: the object keeps its style
+        });
+        Run(ID_OBJECT_PROPERTIES);
+        QCOMPARE(pages, 1);
+        QCOMPARE(Front().GetObject(0)->GetStyle(), 0u);
+        CVtwinView::SetPropertiesRunner([&](CObjectPropertiesDialog& d) {
+            d.findChild<QRadioButton*>(QStringLiteral("style1"))->setChecked(true);
+            return d.ApplyPages();
+        });
+        Run(ID_OBJECT_PROPERTIES);
+        QCOMPARE(Front().GetObject(0)->GetStyle(), 1u);
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()),
+                 QStringLiteral("Properties Rectangle"));
+        Run(ID_EDIT_UNDO);
+        QCOMPARE(Front().GetObject(0)->GetStyle(), 0u);
+        CVtwinView::SetPropertiesRunner(nullptr);
+    }
+
+    void zoomInAndOutFromTheCanvas()
+    {
+        CFaceCanvas& c = Canvas();
+        QCOMPARE(c.Scale(), 1.0);
+        Run(ID_ZOOM_IN);
+        QCOMPARE(c.Scale(), 2.0);
+        QVERIFY(m_frame->Action(ID_ZOOM_200)->isChecked());
+        Run(ID_ZOOM_OUT);
+        Run(ID_ZOOM_OUT);
+        QCOMPARE(c.Scale(), 0.5);
+        QCOMPARE(m_frame->Action(ID_ZOOM_CUSTOM)->text(), QStringLiteral("&Custom Zoom (50%)..."));
+        // Drawing at 50 %: window distances are doubled in face pixels.
+        Run(ID_TOOL_RECT);
+        DragFace(20, 80, 60, 40);
+        CDrawObject* r = Front().GetObject(0);
+        QCOMPARE(r->GetMinX(), 20);
+        QCOMPARE(r->GetMaxY(), 80);
+        // At 1600 % the face scrolls: the scroll bar moves the mapping.
+        Run(ID_ZOOM_1600);
+        Repaint();
+        const int before = c.Mapping().faceLeft;
+        QScrollBar* bar = c.parentWidget()->findChild<QScrollBar*>();
+        QVERIFY(bar);
+        QVERIFY(bar->isVisible());
+        bar->setValue(bar->value() + 160);
+        Repaint();
+        QVERIFY(c.Mapping().faceLeft != before);
+        Run(ID_ZOOM_FIT);
+        QVERIFY(m_frame->Action(ID_ZOOM_FIT)->isChecked());
+        // A fitted face never needs a scroll bar, whatever the rounding.
+        for (int width : {700, 701, 733, 900}) {
+            m_frame->resize(width, 640 + width % 7);
+            QApplication::processEvents();
+            Repaint();
+            for (QScrollBar* b : c.parentWidget()->findChildren<QScrollBar*>(QString(), Qt::FindDirectChildrenOnly))
+                QVERIFY2(!b->isVisible(), qPrintable(QString::number(width)));
+        }
+    }
+};
+
+QTEST_MAIN(CCanvasEditingTest)
+#include "canvas_editing.moc"

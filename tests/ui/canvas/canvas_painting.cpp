@@ -1,0 +1,251 @@
+// What the face canvas puts on the screen, pixel by pixel: the handle squares
+// of selected objects and the shapes drawn through the canvas painter, which
+// keep to their window rectangles with the right and bottom edges excluded.
+
+#include "UiTestSupport.h"
+
+#include "app/UndoStore.h"
+#include "layout/ContentBitmap.h"
+#include "layout/DrawRect.h"
+#include "ui/shell/CommandIds.h"
+#include "ui/canvas/QtLayoutPainter.h"
+#include "ui/widgets/RasterImage.h"
+
+#include <QPainter>
+
+namespace {
+
+bool IsBlack(QRgb c) { return qRed(c) == 0 && qGreen(c) == 0 && qBlue(c) == 0; }
+
+// Columns and rows of the image that hold any pixel other than white.
+QRect InkBounds(const QImage& image)
+{
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if ((image.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF)
+                bounds |= QRect(x, y, 1, 1);
+    return bounds;
+}
+
+} // namespace
+
+class CCanvasPaintingTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<CMainFrame> m_frame;
+    CTestMessages m_messages;
+
+    CFaceCanvas& Canvas() { return *m_frame->View()->Canvas(); }
+    CDrawObjectList& Front() { return FaceList(*m_frame, "F"); }
+    QImage Grab()
+    {
+        Canvas().repaint();
+        QApplication::processEvents();
+        return Canvas().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+
+private slots:
+    void init()
+    {
+        m_messages = CTestMessages();
+        m_messages.Install();
+        CUndoStore::Instance().Clear();
+        QVERIFY(ShowBoxOnFront(m_frame));
+        m_frame->RunCommand(ID_ZOOM_100);
+        Grab();
+    }
+    void cleanup() { m_frame.reset(); }
+
+    void handleSquaresAreSevenPixelsWide()
+    {
+        // A white (invisible on the white face) rectangle, selected and
+        // dominant: only its handles show.
+        auto rect = std::make_unique<CDrawRect>();
+        rect->SetStyle(1);
+        rect->SetFillColour(0xFFFFFF);
+        rect->SetCoords(50, 80, 150, 30);
+        rect->SetSelection(kSelectDominant);
+        Front().Add(std::move(rect));
+        Front().UpdateOrderKeys();
+        const QImage image = Grab();
+        const CFaceMapping& m = Canvas().Mapping();
+        // Handle 8 sits at the box's bottom-right window corner; its square
+        // runs from x - 3 to x + 4 exclusive: seven pixels, black outline.
+        const int x = m.FaceToWindowX(150), y = m.FaceToWindowY(30);
+        QVERIFY(IsBlack(image.pixel(x - 3, y)));
+        QVERIFY(IsBlack(image.pixel(x + 3, y)));
+        QVERIFY(IsBlack(image.pixel(x, y - 3)));
+        QVERIFY(IsBlack(image.pixel(x, y + 3)));
+        QCOMPARE(image.pixel(x, y) & 0xFFFFFF, 0x0000FFu);  // dominant: blue fill
+        QVERIFY2(!IsBlack(image.pixel(x + 4, y)), "the square is one pixel too wide");
+        QVERIFY2(!IsBlack(image.pixel(x, y + 4)), "the square is one pixel too tall");
+        QVERIFY(!IsBlack(image.pixel(x - 4, y)));
+        QVERIFY(!IsBlack(image.pixel(x, y - 4)));
+        // The hit area is the same square.
+        const CFaceCanvas::SHandle* hit = Canvas().HitHandle(QPoint(x + 3, y + 3));
+        QVERIFY(hit && hit->handle == 8);
+        hit = Canvas().HitHandle(QPoint(x + 4, y + 4));
+        QVERIFY(!hit || hit->handle != 8);
+    }
+
+    void rubberBandShowsOnDarkArtwork()
+    {
+        // A black face: the band's outline must still be seen along its
+        // whole length, dashes and gaps alike.
+        auto product = CreateProduct("BOX");
+        for (const char* key : {"F", "L", "R", "U", "D", "G"}) {
+            auto picture = WhitePicture(200, 100);
+            picture->Clear(0);
+            product->GetOrCreateSide(key).SetPicture(std::move(picture));
+        }
+        m_frame->Document()->NewProject(std::move(product));
+        m_frame->DocumentChanged();
+        m_frame->View()->SelectTab(QStringLiteral("Front"));
+        m_frame->RunCommand(ID_ZOOM_100);
+        Grab();
+        const QPoint from = At(Canvas(), 20, 80), to = At(Canvas(), 120, 30);
+        QTest::mousePress(&Canvas(), Qt::LeftButton, {}, from);
+        QTest::mouseMove(&Canvas(), to);
+        const QImage image = Grab();
+        QTest::mouseRelease(&Canvas(), Qt::LeftButton, {}, to);
+        // Black dashes with white between them, on the top edge and the bottom.
+        for (const int y : {from.y(), to.y()}) {
+            int white = 0, black = 0;
+            for (int x = from.x() + 1; x < to.x(); ++x) {
+                const QRgb c = image.pixel(x, y) & 0xFFFFFF;
+                white += c == 0xFFFFFF ? 1 : 0;
+                black += c == 0 ? 1 : 0;
+            }
+            QVERIFY2(white > 20, qPrintable(QStringLiteral("%1 white at y %2").arg(white).arg(y)));
+            QVERIFY(black > 20);
+            QCOMPARE(white + black, to.x() - from.x() - 1);
+        }
+        // The band ends on the mouse's pixel, not one past it.
+        for (int x = from.x(); x <= to.x() + 1; ++x)
+            QCOMPARE(image.pixel(x, to.y() + 1) & 0xFFFFFF, 0u);
+        for (int y = from.y(); y <= to.y() + 1; ++y)
+            QCOMPARE(image.pixel(to.x() + 1, y) & 0xFFFFFF, 0u);
+    }
+
+    void dragFeedbackIsTheShapeThatWillBeMade()
+    {
+        // While dragging, the rectangle tool shows the outline from the press
+        // pixel to the mouse pixel inclusive, as the finished rectangle will
+        // paint; the ellipse keeps inside the box, its far edges excluded.
+        const QPoint from = At(Canvas(), 20, 80), to = At(Canvas(), 120, 30);
+        const struct {
+            int tool;
+            QRect ink;
+        } cases[] = {{ID_TOOL_RECT, QRect(from, to)}, {ID_TOOL_ELLIPSE, QRect(from, to - QPoint(1, 1))}};
+        for (const auto& c : cases) {
+            QVERIFY(m_frame->RunCommand(c.tool));
+            QTest::mousePress(&Canvas(), Qt::LeftButton, {}, from);
+            QTest::mouseMove(&Canvas(), to);
+            const QImage image = Grab();
+            QTest::mouseRelease(&Canvas(), Qt::LeftButton, {}, to);
+            const QRect face(At(Canvas(), 0, 100), At(Canvas(), 200, 0) - QPoint(1, 1));
+            QCOMPARE(InkBounds(image.copy(face)).translated(face.topLeft()), c.ink);
+            QVERIFY(m_frame->RunCommand(ID_EDIT_DELETE));  // the new object goes again
+        }
+    }
+
+    void shapesKeepInsideTheirWindowRectangle()
+    {
+        // The painter's rectangles exclude their right and bottom edges, as
+        // window rectangles do: an ellipse in (10, 10)-(30, 20) covers
+        // columns 10..29 and rows 10..19, like the filled rectangle; outlined
+        // or filled, small or large.
+        const COLORREF black = 0x000000;
+        const QSize sizes[] = {{20, 10}, {7, 5}, {2, 2}, {33, 17}, {100, 41}};
+        for (const QSize size : sizes)
+        for (int kind = 0; kind < 3; ++kind) {
+            QImage image(140, 70, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            {
+                QPainter p(&image);
+                CFaceMapping mapping;
+                mapping.SetEdges(0, 70, 140, 0, 140, 70);
+                CQtLayoutPainter painter(p, mapping, 100);
+                const int r = 10 + size.width(), b = 10 + size.height();
+                if (kind == 0)
+                    painter.Ellipse(10, 10, r, b, nullptr, &black, 1);
+                else if (kind == 1)
+                    painter.Ellipse(10, 10, r, b, &black, nullptr, 1);
+                else
+                    painter.FillRect(10, 10, r, b, black);
+            }
+            QCOMPARE(InkBounds(image), QRect(10, 10, size.width(), size.height()));
+        }
+        // A wide outline (zoom 400 %: four pixels) is centred on the same
+        // path, so it reaches as far past the left and top edges as past the
+        // right and bottom ones, and is not cut off.
+        QImage image(140, 90, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter p(&image);
+            CFaceMapping mapping;
+            mapping.SetEdges(0, 90, 140, 0, 140, 90);
+            CQtLayoutPainter painter(p, mapping, 400);
+            painter.Ellipse(20, 20, 100, 60, nullptr, &black, 4);
+        }
+        const QRect ink = InkBounds(image);
+        QVERIFY2(ink.left() < 20 && ink.top() < 20, "the outer half of the pen is missing");
+        QCOMPARE(20 - ink.left(), ink.right() - 99);
+        QCOMPARE(20 - ink.top(), ink.bottom() - 59);
+    }
+
+    void contentCopiesFollowTheContent()
+    {
+        // The painter keeps screen copies of object contents; a changed
+        // content or another key colour must never show an old copy.
+        CContentBitmap content;
+        QVERIFY(content.Create(4, 4, 0, 0, 4, 4));
+        auto paint = [&content](bool transparent, COLORREF key) {
+            QImage image(8, 8, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            {
+                QPainter p(&image);
+                CFaceMapping mapping;
+                mapping.SetEdges(0, 8, 8, 0, 8, 8);
+                CQtLayoutPainter painter(p, mapping, 100);
+                painter.DrawBitmap(content, 0, 0, 8, 8, transparent, key);
+            }
+            return image.pixel(3, 3) & 0xFFFFFF;
+        };
+        content.Fill(0x0000FF);  // red as a colour reference
+        QCOMPARE(paint(false, 0), 0xFF0000u);
+        QCOMPARE(paint(false, 0), 0xFF0000u);
+        content.Fill(0xFF0000);  // blue
+        QCOMPARE(paint(false, 0), 0x0000FFu);
+        QCOMPARE(paint(true, 0xFF0000), 0xFFFFFFu);  // blue is the key: the white shows
+        QCOMPARE(paint(true, 0x00FF00), 0x0000FFu);
+        QCOMPARE(paint(false, 0), 0x0000FFu);
+    }
+
+    void translucentPicturesAreFlattenedOnWhite()
+    {
+        // Half-covering red (alpha 128) over white: red 255, green and blue
+        // 255 * 127 / 255 = 127, whichever way the source stores its alpha.
+        for (const QImage::Format format : {QImage::Format_ARGB32, QImage::Format_ARGB32_Premultiplied}) {
+            QImage source(2, 1, QImage::Format_ARGB32);
+            source.setPixel(0, 0, qRgba(255, 0, 0, 128));
+            source.setPixel(1, 0, qRgba(0, 0, 255, 255));
+            source = source.convertToFormat(format);
+            CRaster raster;
+            QVERIFY(QImageToRaster(source, raster));
+            QCOMPARE(raster.GetWidth(), 2);
+            const RGBQUAD blend = raster.GetPixelColor(0, 0);
+            QCOMPARE(int(blend.rgbRed), 255);
+            QCOMPARE(int(blend.rgbGreen), 127);
+            QCOMPARE(int(blend.rgbBlue), 127);
+            const RGBQUAD opaque = raster.GetPixelColor(1, 0);  // opaque blue kept
+            QCOMPARE(int(opaque.rgbRed), 0);
+            QCOMPARE(int(opaque.rgbBlue), 255);
+        }
+    }
+};
+
+QTEST_MAIN(CCanvasPaintingTest)
+#include "canvas_painting.moc"

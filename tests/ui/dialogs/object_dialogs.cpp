@@ -1,0 +1,531 @@
+// Drives the "Draw Text" and "Draw Barcode" dialogs and the Properties
+// dialog's text and barcode pages the way a user does: typing into the
+// fields, picking a face, ticking boxes, pressing OK, Back and Next. Checks
+// the objects made, the last-used text settings, the refusal messages and
+// where the focus goes after a refusal.
+
+#include "UiTestSupport.h"
+
+#include "app/UndoStore.h"
+#include "layout/DrawBarcode.h"
+#include "layout/DrawText.h"
+#include "layout/FontEngine.h"
+#include "ui/widgets/ColorButton.h"
+#include "ui/shell/CommandIds.h"
+#include "ui/dialogs/DrawBarcodeDialog.h"
+#include "ui/dialogs/DrawTextDialog.h"
+#include "ui/dialogs/ObjectPropertiesDialog.h"
+#include "ui/dialogs/TextPropertyPage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+class CObjectDialogsTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<CMainFrame> m_frame;
+    CTestMessages m_messages;
+    // Failed checks made inside the dialog runners (where QVERIFY cannot
+    // return); each test asserts the list is empty afterwards.
+    QStringList m_failures;
+
+    CFaceCanvas& Canvas() { return *m_frame->View()->Canvas(); }
+    CDrawObjectList& Front() { return FaceList(*m_frame, "F"); }
+    CTextDefaults& Defaults() { return m_frame->Document()->GetDrawingDefaults().text; }
+
+    void Check(bool condition, const QString& what)
+    {
+        if (!condition)
+            m_failures << what;
+    }
+    void Run(int id) { QVERIFY2(m_frame->RunCommand(id), qPrintable(QString::number(id))); }
+    void DragFace(int x1, int y1, int x2, int y2)
+    {
+        const QPoint from = At(Canvas(), x1, y1), to = At(Canvas(), x2, y2);
+        QTest::mousePress(&Canvas(), Qt::LeftButton, {}, from);
+        QTest::mouseMove(&Canvas(), to);
+        QTest::mouseRelease(&Canvas(), Qt::LeftButton, {}, to);
+    }
+    // Shows a dialog as exec() would, so that focus and enabling are real.
+    bool ShowActive(QDialog& dialog)
+    {
+        dialog.show();
+        dialog.activateWindow();
+        return QTest::qWaitFor([&dialog]() { return QApplication::activeWindow() == &dialog; }, 2000);
+    }
+    static bool HasFocus(QWidget* w)
+    {
+        QWidget* f = QApplication::focusWidget();
+        return f && (f == w || w->isAncestorOf(f));
+    }
+    static void Retype(QLineEdit* field, const QString& text)
+    {
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Delete);
+        QTest::keyClicks(field, text);
+    }
+    static void PressOk(QDialogButtonBox* buttons) { buttons->button(QDialogButtonBox::Ok)->click(); }
+    // Draws a text through the real dialog: types `text` and presses OK.
+    void DrawText(int x, int y, const QString& text)
+    {
+        CVtwinView::SetObjectDialogRunner([&](QDialog& d) {
+            auto& dialog = dynamic_cast<CDrawTextDialog&>(d);
+            Check(ShowActive(dialog), QStringLiteral("text dialog shown"));
+            QTest::keyClicks(dialog.Page()->TextField(), text);
+            PressOk(dialog.Buttons());
+            return dialog.result() == QDialog::Accepted;
+        });
+        Run(ID_TOOL_TEXT);
+        DragFace(x, y, x, y);
+        CVtwinView::SetObjectDialogRunner(nullptr);
+    }
+
+private slots:
+    void init()
+    {
+        m_messages = CTestMessages();
+        m_messages.Install();
+        m_failures.clear();
+        CUndoStore::Instance().Clear();
+        QVERIFY(ShowBoxOnFront(m_frame, 300, 200));
+        m_frame->RunCommand(ID_ZOOM_100);
+        QApplication::processEvents();
+    }
+    void cleanup()
+    {
+        CVtwinView::SetObjectDialogRunner(nullptr);
+        CVtwinView::SetPropertiesRunner(nullptr);
+        m_frame.reset();
+    }
+
+    void faceListHoldsTheTrueTypeFacesDrawnInThemselves()
+    {
+        CTextPropertyPage page;
+        QComboBox* face = page.FaceCombo();
+        const std::vector<std::string> installed = CFontEngine::Get().ListTrueTypeFaces();
+        QVERIFY(!installed.empty());
+        // Every installed face, plus "Arial" (the default face, which resolves
+        // to a metric-compatible font of another name) kept in sorted place.
+        for (const std::string& name : installed)
+            QVERIFY2(face->findText(QString::fromStdString(name)) >= 0, name.c_str());
+        QCOMPARE(face->currentText(), QStringLiteral("Arial"));
+        for (int i = 0; i < face->count(); ++i) {
+            const QString family = face->itemText(i);
+            const QVariant font = face->itemData(i, Qt::FontRole);
+            QVERIFY2(font.canConvert<QFont>(), qPrintable(family));
+            QCOMPARE(font.value<QFont>().family(), family);
+            QVERIFY(!face->itemIcon(i).isNull());
+            if (i > 0)
+                QVERIFY(QString::compare(face->itemText(i - 1), family, Qt::CaseInsensitive) <= 0);
+        }
+        // The closed list shows the chosen face in itself too.
+        QCOMPARE(face->font().family(), QStringLiteral("Arial"));
+        const int other = face->findText(QString::fromStdString(installed.back()));
+        face->setCurrentIndex(other);
+        QCOMPARE(face->font().family(), QString::fromStdString(installed.back()));
+        // The size list, and a size outside it typed into the field.
+        QComboBox* size = page.SizeCombo();
+        QStringList sizes;
+        for (int i = 0; i < size->count(); ++i)
+            sizes << size->itemText(i);
+        QCOMPARE(sizes.join(QLatin1Char(' ')), QStringLiteral("8 9 10 11 12 14 16 18 20 22 24 26 28 36 48 72"));
+        CTextValues v;
+        v.size = 30;
+        page.SetValues(v);
+        QCOMPARE(size->currentText(), QStringLiteral("30"));
+        QCOMPARE(size->count(), 16);
+        v.size = 36;
+        page.SetValues(v);
+        QCOMPARE(size->currentIndex(), 13);
+        QStringList appearances;
+        for (int i = 0; i < page.AppearanceCombo()->count(); ++i)
+            appearances << page.AppearanceCombo()->itemText(i);
+        QCOMPARE(appearances, (QStringList{"Normal", "Bordered", "Extrude", "Indent", "Outline"}));
+        QCOMPARE(page.TextField()->maxLength(), 255);
+    }
+
+    void drawsATextAndKeepsItsSettingsForTheNext()
+    {
+        const QString serif = QStringLiteral("Liberation Serif");
+        QVERIFY(CFontEngine::Get().IsFaceInstalled(serif.toStdString()));
+        // The document's last-used settings before the first text: the
+        // defaults of a new document (size 48, the default face).
+        QCOMPARE(Defaults().size, 48);
+        QCOMPARE(Defaults().colour2, 0x00FFFFu);
+        bool swapBefore = true, colour2Before = true, swapBordered = false, colour2Bordered = false;
+        CVtwinView::SetObjectDialogRunner([&](QDialog& d) {
+            auto* dialog = dynamic_cast<CDrawTextDialog*>(&d);
+            Check(dialog != nullptr, QStringLiteral("a Draw Text dialog"));
+            if (!dialog)
+                return false;
+            Check(dialog->windowTitle() == QStringLiteral("Draw Text"), dialog->windowTitle());
+            Check(ShowActive(*dialog), QStringLiteral("shown"));
+            CTextPropertyPage* page = dialog->Page();
+            Check(HasFocus(page->TextField()), QStringLiteral("the text field has the focus"));
+            Check(page->FaceCombo()->currentText() == QStringLiteral("Arial"), page->FaceCombo()->currentText());
+            Check(page->SizeCombo()->currentText() == QStringLiteral("48"), page->SizeCombo()->currentText());
+            QTest::keyClicks(page->TextField(), QStringLiteral("Vantorel"));
+            page->FaceCombo()->setCurrentIndex(page->FaceCombo()->findText(serif));
+            Retype(page->SizeCombo()->lineEdit(), QStringLiteral("30"));
+            QTest::mouseClick(dialog->findChild<QCheckBox*>(QStringLiteral("bold")), Qt::LeftButton);
+            swapBefore = page->SwapButton()->isEnabled();
+            colour2Before = page->Colour2Button()->isEnabled();
+            page->AppearanceCombo()->setCurrentIndex(1);  // "Bordered"
+            swapBordered = page->SwapButton()->isEnabled();
+            colour2Bordered = page->Colour2Button()->isEnabled();
+            page->Colour1Button()->SetColor(0x0000FF);
+            QTest::mouseClick(page->SwapButton(), Qt::LeftButton);
+            PressOk(dialog->Buttons());
+            return dialog->result() == QDialog::Accepted;
+        });
+        Run(ID_TOOL_TEXT);
+        DragFace(20, 150, 40, 120);  // released at (40, 120)
+        QVERIFY2(m_failures.isEmpty(), qPrintable(m_failures.join(QLatin1Char('\n'))));
+        QVERIFY(!swapBefore);
+        QVERIFY(!colour2Before);
+        QVERIFY(swapBordered);
+        QVERIFY(colour2Bordered);
+        QVERIFY(m_messages.messages.isEmpty());
+
+        QCOMPARE(int(Front().GetObjectCount()), 1);
+        auto* t = dynamic_cast<CDrawText*>(Front().GetObject(0));
+        QVERIFY(t);
+        QCOMPARE(QString::fromStdString(t->GetString()), QStringLiteral("Vantorel"));
+        QCOMPARE(QString::fromStdString(t->GetFontFace()), serif);
+        QCOMPARE(t->GetSize(), 30u);
+        QVERIFY(t->GetBold());
+        QVERIFY(!t->GetItalic() && !t->GetUnderline() && !t->GetStrikeOut());
+        QCOMPARE(t->GetAppearance(), 1u);
+        QCOMPARE(t->GetColour1(), 0x00FFFFu);  // swapped: yellow glyphs
+        QCOMPARE(t->GetColour2(), 0x0000FFu);  // with a red border
+        QCOMPARE(t->GetSelection(), kSelectDominant);
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Draw Text"));
+        // The box: its top-left corner at the release point, the text's
+        // extent plus one pixel on every side; the cell height is the size.
+        CFontRequest font;
+        font.face = serif.toStdString();
+        font.height = 30;
+        font.bold = true;
+        int w = 0, h = 0;
+        QVERIFY(CFontEngine::Get().MeasureText(font, "Vantorel", w, h));
+        QVERIFY(w > 0);
+        QCOMPARE(t->GetMinX(), 40);
+        QCOMPARE(t->GetMaxY(), 120);
+        QCOMPARE(t->GetMaxX(), 40 + w + 2);
+        QCOMPARE(t->GetMinY(), 120 - (30 + 2));
+
+        // The dialog's choices became the last-used settings.
+        const CTextDefaults& d = Defaults();
+        QCOMPARE(QString::fromStdString(d.font), serif);
+        QCOMPARE(d.size, 30);
+        QCOMPARE(d.bold, 1);
+        QCOMPARE(d.italic, 0);
+        QCOMPARE(d.appearance, 1);
+        QCOMPARE(d.colour1, 0x00FFFFu);
+        QCOMPARE(d.colour2, 0x0000FFu);
+
+        // The next text's dialog starts from them, with an empty text.
+        CTextValues seen;
+        CVtwinView::SetObjectDialogRunner([&](QDialog& d) {
+            auto& dialog = dynamic_cast<CDrawTextDialog&>(d);
+            seen = dialog.Page()->Values();
+            Check(dialog.Page()->SizeCombo()->currentText() == QStringLiteral("30"), QStringLiteral("size typed"));
+            Check(dialog.Page()->SwapButton()->isEnabled(), QStringLiteral("swap enabled for Bordered"));
+            return false;  // Cancel
+        });
+        DragFace(20, 60, 20, 60);
+        QVERIFY2(m_failures.isEmpty(), qPrintable(m_failures.join(QLatin1Char('\n'))));
+        QCOMPARE(int(Front().GetObjectCount()), 1);  // cancelled: nothing made
+        QCOMPARE(CUndoStore::Instance().GetUndoCount(), std::size_t(1));
+        QVERIFY(seen.text.empty());
+        QCOMPARE(QString::fromStdString(seen.face), serif);
+        QCOMPARE(seen.size, 30u);
+        QVERIFY(seen.bold);
+        QCOMPARE(seen.appearance, 1u);
+        QCOMPARE(seen.colour1, 0x00FFFFu);
+        QCOMPARE(seen.colour2, 0x0000FFu);
+    }
+
+    void emptyTextAndBadSizesAreRefusedWithTheFocusInTheField()
+    {
+        struct SSize {
+            const char* typed;
+            const char* message;  // empty: accepted
+        } sizes[] = {
+            {"", "Size is blank."},
+            {"   ", "Size is blank."},
+            {"12a", "Size contains invalid characters."},
+            {"-5", "Size must be between 1 and 255."},
+            {"0", "Size must be between 1 and 255."},
+            {"256", "Size must be between 1 and 255."},
+            {" 255 ", ""},
+        };
+        CVtwinView::SetObjectDialogRunner([&](QDialog& d) {
+            auto& dialog = dynamic_cast<CDrawTextDialog&>(d);
+            Check(ShowActive(dialog), QStringLiteral("shown"));
+            CTextPropertyPage* page = dialog.Page();
+            // An empty text: the message, the dialog stays, the focus goes
+            // back to the text even from another field.
+            page->SizeCombo()->setFocus();
+            PressOk(dialog.Buttons());
+            Check(m_messages.messages == QStringList{QStringLiteral("Please enter some Text.")},
+                  m_messages.messages.join(QLatin1Char('|')));
+            Check(dialog.isVisible() && dialog.result() != QDialog::Accepted, QStringLiteral("stays open"));
+            Check(HasFocus(page->TextField()), QStringLiteral("focus in the text field"));
+            QTest::keyClicks(page->TextField(), QStringLiteral("Size"));
+            for (const SSize& s : sizes) {
+                m_messages.messages.clear();
+                page->TextField()->setFocus();
+                page->SizeCombo()->setEditText(QString::fromLatin1(s.typed));
+                PressOk(dialog.Buttons());
+                const QString expected = QString::fromLatin1(s.message);
+                if (expected.isEmpty()) {
+                    Check(m_messages.messages.isEmpty(), QStringLiteral("accepted: ") + s.typed);
+                    Check(dialog.result() == QDialog::Accepted, QStringLiteral("accepted: ") + s.typed);
+                } else {
+                    Check(m_messages.messages == QStringList{expected},
+                          QStringLiteral("%1 -> %2").arg(s.typed, m_messages.messages.join(QLatin1Char('|'))));
+                    Check(dialog.isVisible(), QStringLiteral("stays open: ") + s.typed);
+                    Check(HasFocus(page->SizeCombo()), QStringLiteral("focus in the size field: ") + s.typed);
+                    Check(page->SizeCombo()->lineEdit()->selectedText() == page->SizeCombo()->currentText(),
+                          QStringLiteral("size text selected: ") + s.typed);
+                }
+            }
+            return dialog.result() == QDialog::Accepted;
+        });
+        Run(ID_TOOL_TEXT);
+        DragFace(10, 190, 10, 190);
+        QVERIFY2(m_failures.isEmpty(), qPrintable(m_failures.join(QLatin1Char('\n'))));
+        QCOMPARE(int(Front().GetObjectCount()), 1);
+        auto* t = dynamic_cast<CDrawText*>(Front().GetObject(0));
+        QVERIFY(t);
+        QCOMPARE(t->GetSize(), 255u);
+        QCOMPARE(t->GetMaxY() - t->GetMinY(), 257);  // the largest box height
+        QCOMPARE(Defaults().size, 255);
+    }
+
+    void barcodeRefusesLowerCaseAndGrowsToItsNaturalSize()
+    {
+        int shown = 0;
+        CVtwinView::SetObjectDialogRunner([&](QDialog& d) {
+            ++shown;
+            auto* dialog = dynamic_cast<CDrawBarcodeDialog*>(&d);
+            Check(dialog != nullptr, QStringLiteral("a Draw Barcode dialog"));
+            if (!dialog)
+                return false;
+            Check(dialog->windowTitle() == QStringLiteral("Draw Barcode"), dialog->windowTitle());
+            Check(ShowActive(*dialog), QStringLiteral("shown"));
+            QLineEdit* field = dialog->Page()->Field();
+            Check(HasFocus(field), QStringLiteral("the field has the focus"));
+            if (shown == 1) {
+                PressOk(dialog->Buttons());
+                Check(m_messages.messages == QStringList{QStringLiteral("Please enter a Barcode.")},
+                      m_messages.messages.join(QLatin1Char('|')));
+                Check(HasFocus(field), QStringLiteral("focus back after empty"));
+                QTest::keyClicks(field, QStringLiteral("abc"));
+                dialog->Buttons()->setFocus();
+                PressOk(dialog->Buttons());
+                Check(m_messages.messages.size() == 2 &&
+                          m_messages.messages.last() == QStringLiteral("Barcode includes invalid characters."),
+                      m_messages.messages.join(QLatin1Char('|')));
+                Check(dialog->isVisible() && dialog->result() != QDialog::Accepted, QStringLiteral("stays open"));
+                Check(HasFocus(field) && field->selectedText() == QStringLiteral("abc"),
+                      QStringLiteral("focus back after abc"));
+                QTest::keyClicks(field, QStringLiteral("ABC"));  // replaces the selected text
+            } else {
+                QTest::keyClicks(field, QStringLiteral("A*B"));  // "*" inside the data is accepted
+            }
+            PressOk(dialog->Buttons());
+            return dialog->result() == QDialog::Accepted;
+        });
+        Run(ID_TOOL_BARCODE);
+        DragFace(20, 90, 30, 85);  // a 10 x 5 box, smaller than the symbol
+        QVERIFY2(m_failures.isEmpty(), qPrintable(m_failures.join(QLatin1Char('\n'))));
+        QCOMPARE(m_messages.messages.size(), 2);
+        QCOMPARE(int(Front().GetObjectCount()), 1);
+        auto* b = dynamic_cast<CDrawBarcode*>(Front().GetObject(0));
+        QVERIFY(b);
+        QCOMPARE(QString::fromStdString(b->GetData()), QStringLiteral("ABC"));
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Draw Barcode"));
+        QCOMPARE(b->GetSelection(), kSelectDominant);
+        // "ABC": 16 * (3 + 2) = 80 modules by 16, grown from the top-left
+        // corner of the dragged box (20, 90).
+        QCOMPARE(b->GetMinX(), 20);
+        QCOMPARE(b->GetMaxX(), 20 + 80);
+        QCOMPARE(b->GetMaxY(), 90);
+        QCOMPARE(b->GetMinY(), 90 - 16);
+
+        // A box larger than the symbol is kept as dragged.
+        DragFace(10, 190, 290, 120);
+        QVERIFY2(m_failures.isEmpty(), qPrintable(m_failures.join(QLatin1Char('\n'))));
+        QCOMPARE(int(Front().GetObjectCount()), 2);
+        CDrawObject* big = Front().GetObject(1);
+        QCOMPARE(QString::fromStdString(big->GetText()), QStringLiteral("A*B"));
+        QCOMPARE(big->GetMinX(), 10);
+        QCOMPARE(big->GetMaxX(), 290);
+        QCOMPARE(big->GetMinY(), 120);
+        QCOMPARE(big->GetMaxY(), 190);
+    }
+
+    void propertiesStepsOverTwoTextsAndKeepsARefusedPage()
+    {
+        DrawText(20, 180, QStringLiteral("First"));
+        DrawText(20, 100, QStringLiteral("Second"));
+        QVERIFY2(m_failures.isEmpty(), qPrintable(m_failures.join(QLatin1Char('\n'))));
+        QCOMPARE(int(Front().GetObjectCount()), 2);
+        Run(ID_TOOL_SELECT);
+        DragFace(5, 195, 295, 5);  // rubber band over both
+        QCOMPARE(LayoutEdit::CountSelected(Front()), 2);
+        const int firstWidth = Front().GetObject(0)->GetMaxX() - Front().GetObject(0)->GetMinX();
+
+        int round = 0;
+        CVtwinView::SetPropertiesRunner([&](CObjectPropertiesDialog& dialog) {
+            ++round;
+            Check(ShowActive(dialog), QStringLiteral("shown"));
+            Check(dialog.PageCount() == 2, QStringLiteral("two pages"));
+            auto* one = dialog.Page(0)->findChild<CTextPropertyPage*>();
+            auto* two = dialog.Page(1)->findChild<CTextPropertyPage*>();
+            Check(one && two, QStringLiteral("text pages"));
+            if (!one || !two)
+                return false;
+            Check(one->TextField()->text() == QStringLiteral("First"), one->TextField()->text());
+            Check(two->TextField()->text() == QStringLiteral("Second"), two->TextField()->text());
+            QPushButton* backButton = nullptr;
+            QPushButton* nextButton = nullptr;
+            for (QPushButton* b : dialog.findChildren<QPushButton*>()) {
+                if (b->text() == QStringLiteral("< &Back"))
+                    backButton = b;
+                if (b->text() == QStringLiteral("&Next >"))
+                    nextButton = b;
+            }
+            Check(backButton && nextButton, QStringLiteral("Back and Next"));
+            if (!backButton || !nextButton)
+                return false;
+            Check(!backButton->isEnabled() && nextButton->isEnabled(), QStringLiteral("first page buttons"));
+            Check(HasFocus(one->TextField()), QStringLiteral("page 1 text has the focus"));
+            if (round == 1)
+                return false;  // Cancel leaves both texts alone
+
+            // Page 1: a blank size keeps the user on the page, focus in the size.
+            Retype(one->TextField(), QStringLiteral("One"));
+            one->SizeCombo()->setEditText(QString());
+            nextButton->click();
+            Check(dialog.CurrentPage() == 0, QStringLiteral("refused page stays"));
+            Check(m_messages.messages == QStringList{QStringLiteral("Size is blank.")},
+                  m_messages.messages.join(QLatin1Char('|')));
+            Check(HasFocus(one->SizeCombo()), QStringLiteral("focus in the blank size"));
+            one->SizeCombo()->setEditText(QStringLiteral("20"));
+            nextButton->click();
+            Check(dialog.CurrentPage() == 1, QStringLiteral("on to page 2"));
+            Check(backButton->isEnabled() && !nextButton->isEnabled(), QStringLiteral("last page buttons"));
+            Check(HasFocus(two->TextField()), QStringLiteral("page 2 text has the focus"));
+            // Page 2 emptied: Back is refused too.
+            Retype(two->TextField(), QString());
+            backButton->click();
+            Check(dialog.CurrentPage() == 1, QStringLiteral("empty text stays"));
+            Check(m_messages.messages.size() == 2 &&
+                      m_messages.messages.last() == QStringLiteral("Please enter some Text."),
+                  m_messages.messages.join(QLatin1Char('|')));
+            Check(HasFocus(two->TextField()), QStringLiteral("focus in the empty text"));
+            QTest::keyClicks(two->TextField(), QStringLiteral("Two"));
+            backButton->click();
+            Check(dialog.CurrentPage() == 0, QStringLiteral("back to page 1"));
+            // OK from page 1 with page 2 refused: page 2 comes to the front
+            // with the focus in its field, and nothing is applied yet.
+            two->SizeCombo()->setEditText(QStringLiteral("300"));
+            dialog.accept();
+            Check(dialog.result() != QDialog::Accepted, QStringLiteral("OK refused"));
+            Check(dialog.CurrentPage() == 1, QStringLiteral("refused page shown"));
+            Check(m_messages.messages.size() == 3 &&
+                      m_messages.messages.last() == QStringLiteral("Size must be between 1 and 255."),
+                  m_messages.messages.join(QLatin1Char('|')));
+            Check(HasFocus(two->SizeCombo()), QStringLiteral("focus in page 2's size"));
+            two->SizeCombo()->setEditText(QStringLiteral("16"));
+            dialog.accept();
+            return dialog.result() == QDialog::Accepted;
+        });
+        Run(ID_OBJECT_PROPERTIES);
+        QVERIFY2(m_failures.isEmpty(), qPrintable(m_failures.join(QLatin1Char('\n'))));
+        // Cancelled: still only the two texts and the selection.
+        QCOMPARE(CUndoStore::Instance().GetUndoCount(), std::size_t(3));
+        QCOMPARE(Front().GetObject(0)->GetMaxX() - Front().GetObject(0)->GetMinX(), firstWidth);
+
+        Run(ID_OBJECT_PROPERTIES);
+        QVERIFY2(m_failures.isEmpty(), qPrintable(m_failures.join(QLatin1Char('\n'))));
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()),
+                 QStringLiteral("Properties Objects"));
+        auto* a = dynamic_cast<CDrawText*>(Front().GetObject(0));
+        auto* b = dynamic_cast<CDrawText*>(Front().GetObject(1));
+        QVERIFY(a && b);
+        QCOMPARE(QString::fromStdString(a->GetString()), QStringLiteral("One"));
+        QCOMPARE(a->GetSize(), 20u);
+        QCOMPARE(QString::fromStdString(b->GetString()), QStringLiteral("Two"));
+        QCOMPARE(b->GetSize(), 16u);
+        // Each box follows its new text, from the same top-left corner.
+        int w = 0, h = 0;
+        CFontRequest f;
+        f.face = a->GetFontFace();
+        f.height = 20;
+        QVERIFY(CFontEngine::Get().MeasureText(f, "One", w, h));
+        QCOMPARE(a->GetMinX(), 20);
+        QCOMPARE(a->GetMaxY(), 180);
+        QCOMPARE(a->GetMaxX(), 20 + w + 2);
+        QCOMPARE(a->GetMinY(), 180 - 22);
+        QCOMPARE(b->GetMaxY() - b->GetMinY(), 18);
+        Run(ID_EDIT_UNDO);
+        QCOMPARE(QString::fromStdString(Front().GetObject(0)->GetText()), QStringLiteral("First"));
+    }
+
+    void propertiesBarcodePageChecksAndFits()
+    {
+        CVtwinView::SetObjectDialogRunner([&](QDialog& d) {
+            auto& dialog = dynamic_cast<CDrawBarcodeDialog&>(d);
+            QTest::keyClicks(dialog.Page()->Field(), QStringLiteral("ABC"));
+            PressOk(dialog.Buttons());
+            return dialog.result() == QDialog::Accepted;
+        });
+        Run(ID_TOOL_BARCODE);
+        DragFace(30, 150, 30, 150);
+        CVtwinView::SetObjectDialogRunner(nullptr);
+        QCOMPARE(int(Front().GetObjectCount()), 1);
+        QCOMPARE(Front().GetObject(0)->GetMaxX(), 30 + 80);
+        Run(ID_TOOL_SELECT);
+
+        CVtwinView::SetPropertiesRunner([&](CObjectPropertiesDialog& dialog) {
+            Check(ShowActive(dialog), QStringLiteral("shown"));
+            auto* page = dialog.findChild<CBarcodePropertyPage*>();
+            Check(page != nullptr, QStringLiteral("barcode page"));
+            if (!page)
+                return false;
+            Check(page->Field()->text() == QStringLiteral("ABC"), page->Field()->text());
+            Check(HasFocus(page->Field()), QStringLiteral("focus in the barcode field"));
+            Retype(page->Field(), QStringLiteral("abcdef"));
+            dialog.accept();
+            Check(m_messages.messages == QStringList{QStringLiteral("Barcode includes invalid characters.")},
+                  m_messages.messages.join(QLatin1Char('|')));
+            Check(dialog.result() != QDialog::Accepted, QStringLiteral("refused"));
+            Check(HasFocus(page->Field()), QStringLiteral("focus back in the field"));
+            Retype(page->Field(), QStringLiteral("ABCDEF"));
+            dialog.accept();
+            return dialog.result() == QDialog::Accepted;
+        });
+        Run(ID_OBJECT_PROPERTIES);
+        QVERIFY2(m_failures.isEmpty(), qPrintable(m_failures.join(QLatin1Char('\n'))));
+        CDrawObject* b = Front().GetObject(0);
+        QCOMPARE(QString::fromStdString(b->GetText()), QStringLiteral("ABCDEF"));
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()),
+                 QStringLiteral("Properties Barcode"));
+        // 16 * (6 + 2) = 128 modules: the box grows from its top-left corner.
+        QCOMPARE(b->GetMinX(), 30);
+        QCOMPARE(b->GetMaxX(), 30 + 128);
+        QCOMPARE(b->GetMaxY(), 150);
+        QCOMPARE(b->GetMinY(), 150 - 16);
+    }
+};
+
+QTEST_MAIN(CObjectDialogsTest)
+#include "object_dialogs.moc"

@@ -1,0 +1,96 @@
+// The first-run "Initializing" dialog: a refused start for too little free
+// space, a whole run that ends with the bar full and the setup recorded, and a
+// second start that closes at once.
+
+#include "UiTestSupport.h"
+
+#include "app/AppFolders.h"
+#include "catalogue/InstalledData.h"
+#include "catalogue/Setup.h"
+#include "ui/shell/Application.h"
+#include "ui/dialogs/SetupDialog.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+class CSetupDialogTest : public QObject {
+    Q_OBJECT
+
+private:
+    static SetupOptions Options(std::uint64_t freeBytes)
+    {
+        SetupOptions options;
+        options.installedDataFolder = FindInstalledDataFolder(GetExecutablePath());
+        options.freeSpace = [freeBytes](const std::string&) { return std::optional<std::uint64_t>(freeBytes); };
+        return options;
+    }
+
+private slots:
+    void refusesWithTooLittleFreeSpace()
+    {
+        QTemporaryDir dir;
+        std::string error;
+        auto folders = CAppFolders::Create(dir.path().toStdString(), error);
+        QVERIFY2(folders, error.c_str());
+        // Exactly the amount the setup needs is one byte too few.
+        CSetupDialog dialog(*folders, Options(CSetup::kRequiredFreeBytes));
+        QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+        QCOMPARE(dialog.Outcome(), SetupOutcome::Failed);
+        QVERIFY2(dialog.FailureMessage().startsWith(QStringLiteral(
+                     "Vantorel can not complete the initialization process because there is not enough free "
+                     "disk space on drive ")),
+                 qPrintable(dialog.FailureMessage()));
+        QVERIFY(dialog.FailureMessage().contains(QStringLiteral("14,420,000 bytes")));
+        QCOMPARE(folders->GetProgramInt("Init", "Template", 0), 0);
+    }
+
+    void wholeRunFillsTheBarAndIsNotRepeated()
+    {
+        QTemporaryDir dir;
+        std::string error;
+        auto folders = CAppFolders::Create(dir.path().toStdString(), error);
+        QVERIFY2(folders, error.c_str());
+        QVERIFY2(!Options(0).installedDataFolder.empty(), "installed data not built");
+        {
+            CSetupDialog dialog(*folders, Options(CSetup::kRequiredFreeBytes + 1));
+            QCOMPARE(dialog.findChild<QProgressBar*>(QStringLiteral("progress"))->maximum(), CSetup::kTotalSteps);
+            QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+            QCOMPARE(dialog.Outcome(), SetupOutcome::Completed);
+            QCOMPARE(dialog.Position(), CSetup::kTotalSteps);
+            // The last group and its last item are still on show when it ends.
+            QCOMPARE(dialog.StepText(), QStringLiteral("Setting up Model data"));
+            QVERIFY2(dialog.DetailText().startsWith(QStringLiteral("Processing: ")), qPrintable(dialog.DetailText()));
+            static const QRegularExpression estimate(QStringLiteral("^((\\d+ Minutes? )?\\d+ Seconds?)?$"));
+            QVERIFY2(estimate.match(dialog.EstimateText()).hasMatch(), qPrintable(dialog.EstimateText()));
+            // The fixed texts of the dialog.
+            QStringList texts;
+            for (QLabel* l : dialog.findChildren<QLabel*>())
+                texts << l->text();
+            QVERIFY(texts.contains(QStringLiteral("Estimated Time Remaining:")));
+            QVERIFY(texts.contains(QStringLiteral("Please Wait")));
+            QVERIFY(texts.contains(QStringLiteral(
+                "Note: This process may take several minutes, the first time that Vantorel is used on your "
+                "computer.")));
+            QCOMPARE(dialog.windowTitle(), QStringLiteral("Initializing"));
+        }
+        QCOMPARE(folders->GetProgramInt("Init", "Template", 0), 1);
+        QVERIFY(IsCompleteFile(folders->GetInternalFolder() + "ecd_c000.png"));
+
+        // A later start closes at once without showing anything.
+        CSetupDialog again(*folders, Options(0));
+        QCOMPARE(again.exec(), int(QDialog::Accepted));
+        QCOMPARE(again.Outcome(), SetupOutcome::AlreadyDone);
+        QVERIFY(!again.isVisible());
+        // The start-up helper agrees and says nothing.
+        CTestMessages messages;
+        messages.Install();
+        QVERIFY(RunSetup(*folders));
+        QVERIFY(messages.messages.isEmpty());
+        SetMessageHooks(nullptr, nullptr);
+    }
+};
+
+QTEST_MAIN(CSetupDialogTest)
+#include "setup_dialog.moc"

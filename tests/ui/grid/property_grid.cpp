@@ -1,0 +1,683 @@
+// The property grid: which rows each view shows and when, the stored form of
+// a row, in-place edits with their undo steps and texts, refusals that keep
+// the editor open, what an edit makes stale, and rebuilding after undo.
+
+#include "UiTestSupport.h"
+
+#include "app/AppFolders.h"
+#include "app/UndoStore.h"
+#include "catalogue/NewProject.h"
+#include "properties/SettingTable.h"
+#include "render/RenderCache.h"
+#include "render/RenderPipeline.h"
+#include "app/SideAppearance.h"
+#include "app/UndoFileCounter.h"
+#include "ui/grid/FacePictureEditor.h"
+#include "ui/grid/GridEditors.h"
+#include "ui/grid/GridRows.h"
+#include "ui/grid/PropertyGrid.h"
+#include "ui/dialogs/RenderOutputDialogs.h"
+#include "ui/render/RenderPage.h"
+#include "ui/grid/SettingEditRecord.h"
+
+#include <QComboBox>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QSlider>
+#include <QTemporaryDir>
+
+namespace {
+
+QStringList Labels(const std::vector<CGridRow>& rows)
+{
+    QStringList out;
+    for (const CGridRow& r : rows)
+        out << (r.IsHead() ? "[" + QString::fromStdString(r.label) + "]" : QString::fromStdString(r.label));
+    return out;
+}
+
+const CGridRow* FindLabel(const std::vector<CGridRow>& rows, const std::string& section, const std::string& label)
+{
+    std::string head;
+    for (const CGridRow& r : rows) {
+        if (r.IsHead())
+            head = r.label;
+        else if (r.label == label && head == section)
+            return &r;
+    }
+    return nullptr;
+}
+
+void SetM(CProduct& p, std::uint32_t id, int value) { p.GetSettings().SetInt(ModelKey(id), value); }
+
+} // namespace
+
+class CPropertyGridTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<CMainFrame> m_frame;
+    CTestMessages m_messages;
+    CPropertyGrid* m_grid = nullptr;
+
+    CProduct& Product() { return *m_frame->Document()->GetProduct(); }
+    SettingStore& Settings() { return Product().GetSettings(); }
+
+    // Answers the next editor with `fill` and OK; records whether it closed.
+    bool m_lastClosed = false;
+    void Answer(std::function<void(QDialog&)> fill)
+    {
+        CPropertyGrid::SetEditorRunner([this, fill](QDialog& d) {
+            fill(d);
+            d.accept();
+            m_lastClosed = d.result() == QDialog::Accepted;
+            return m_lastClosed;
+        });
+    }
+
+private slots:
+    void init()
+    {
+        m_messages = CTestMessages{};
+        m_messages.Install();
+        m_frame = std::make_unique<CMainFrame>(QString());
+        m_grid = m_frame->findChild<CPropertyGrid*>();
+        QVERIFY(m_grid);
+        GiveBoxProduct(*m_frame, 60, 40);
+        // Small renders keep the test quick: 100 x 100 pixels, no enlargement.
+        SetM(Product(), kSetRenderWidth, 100);
+        SetM(Product(), kSetRenderHeight, 100);
+        SetM(Product(), kSetMagnification, 1);
+        m_frame->Document()->GetUndoStore().Clear();
+    }
+
+    void cleanup()
+    {
+        CPropertyGrid::SetEditorRunner(nullptr);
+        m_frame.reset();
+        SetMessageHooks(nullptr, nullptr);
+    }
+
+    void renderRowsFollowTheSwitches()
+    {
+        std::vector<CGridRow> rows = BuildRenderRows(Product());
+        const QStringList start = Labels(rows);
+        // Defaults of a box: bevel, borders, colour effect, lens flare and
+        // reflection off; shadows on with their three rows; no binder or CD rows.
+        const QStringList expected = {
+            "[Rendering Options]", "Detail", "Soften Edges", "[Bevel]", "Bevel", "[Borders]", "Borders",
+            "[Color Balance]", "Brightness", "Contrast", "Red", "Green", "Blue", "[Color Effect]", "Color Effect",
+            "[Lens Flare]", "Lens Flare", "[Object Positioning]", "Table Position", "Above Table", "X Rotation",
+            "Y Rotation", "Z Rotation", "[Object Properties]", "Folds Shown", "[Observer Position]", "X Position",
+            "Y Position", "[Reflection]", "Reflection", "[Shadows]", "Shadows", "Lights", "Color", "Style"};
+        QCOMPARE(start, expected);
+        QCOMPARE(FindLabel(rows, "Color Balance", "Brightness")->value, std::string("100%"));
+        QCOMPARE(FindLabel(rows, "Shadows", "Lights")->value, std::string("256"));  // 0x100
+        QCOMPARE(FindLabel(rows, "Shadows", "Color")->value, std::to_string(0x808080));
+        QCOMPARE(FindLabel(rows, "Shadows", "Style")->value, std::string("Best"));
+
+        // Bevel on shows Style and Size; Color only for "Color Fade".
+        SetM(Product(), kSetBevel, 1);
+        SetM(Product(), kSetBevelSize, 17);
+        rows = BuildRenderRows(Product());
+        QVERIFY(FindLabel(rows, "Bevel", "Style"));
+        QCOMPARE(FindLabel(rows, "Bevel", "Size")->value, std::string("17"));
+        QVERIFY(!FindLabel(rows, "Bevel", "Color"));
+        SetM(Product(), kSetBevelStyle, 3);
+        rows = BuildRenderRows(Product());
+        QCOMPARE(FindLabel(rows, "Bevel", "Style")->value, std::string("Color Fade"));
+        QCOMPARE(FindLabel(rows, "Bevel", "Color")->kind, 'C');
+        // Off again: the rows go, and come back with their old values.
+        SetM(Product(), kSetBevel, 0);
+        QVERIFY(!FindLabel(BuildRenderRows(Product()), "Bevel", "Size"));
+        SetM(Product(), kSetBevel, 1);
+        QCOMPARE(FindLabel(BuildRenderRows(Product()), "Bevel", "Size")->value, std::string("17"));
+
+        // Lens flare: Alpha Mix only with "Alpha" blending.
+        SetM(Product(), kSetLensFlare, 1);
+        QVERIFY(FindLabel(BuildRenderRows(Product()), "Lens Flare", "Alpha Mix"));
+        SetM(Product(), kSetLensFlareBlending, 2);
+        QVERIFY(!FindLabel(BuildRenderRows(Product()), "Lens Flare", "Alpha Mix"));
+        QCOMPARE(FindLabel(BuildRenderRows(Product()), "Lens Flare", "Blending")->value, std::string("Additive"));
+
+        // The vertical table hides the Reflection section whatever Reflection holds.
+        SetM(Product(), kSetReflection, 1);
+        QVERIFY(FindLabel(BuildRenderRows(Product()), "Reflection", "Ripple"));
+        SetM(Product(), kSetTablePosition, 1);
+        QVERIFY(!Labels(BuildRenderRows(Product())).contains("[Reflection]"));
+
+        // Shadows off: only the switch stays.
+        SetM(Product(), kSetShadows, 0);
+        QVERIFY(!FindLabel(BuildRenderRows(Product()), "Shadows", "Lights"));
+    }
+
+    void productRowsByKind()
+    {
+        // A business card has no folds, no CD-ROM and no binding: no [Object Properties].
+        auto card = CreateProduct("CARD");
+        QVERIFY(card);
+        QVERIFY(!Labels(BuildRenderRows(*card)).contains("[Object Properties]"));
+
+        auto binder = CreateProduct("BINDER");
+        QVERIFY(binder);
+        std::vector<CGridRow> rows = BuildRenderRows(*binder);
+        QVERIFY(FindLabel(rows, "Object Properties", "Binder Type"));
+        QVERIFY(!FindLabel(rows, "Object Properties", "Binder Color"));  // type "None"
+        binder->GetSettings().SetInt(ModelKey(kSetBinderType), 2);
+        rows = BuildRenderRows(*binder);
+        QCOMPARE(FindLabel(rows, "Object Properties", "Binder Type")->value, std::string("Comb Bound"));
+        QVERIFY(FindLabel(rows, "Object Properties", "Binder Color"));
+        // Binders show the face image rows on the spine and left faces.
+        const std::vector<CGridRow> spine = BuildFaceRows(*binder, 'S');
+        QCOMPARE(Labels(spine), QStringList({"[Spine Image]", "Image"}));
+        QCOMPARE(spine[1].value, std::string("Double Click To Edit"));
+        QCOMPARE(spine[1].id, kFaceImageRowId);
+        QCOMPARE(spine[1].category, 'S');
+        // Their page edges show the page settings with the three depths.
+        const std::vector<CGridRow> edge = BuildFaceRows(*binder, 'r');
+        QCOMPARE(Labels(edge), QStringList({"[Page Settings]", "Page Depth %", "Paper Color", "Page Edges"}));
+        QCOMPARE(edge[1].value, std::string("10% / 80% / 10%"));
+        QCOMPARE(edge[1].id, 134u);
+
+        // The CD-ROM face names the chosen image.
+        const std::vector<CGridRow> cd = BuildFaceRows(*binder, 'C', "Blue Disc");
+        QCOMPARE(Labels(cd), QStringList({"[CD-ROM]", "Image"}));
+        QCOMPARE(cd[1].value, std::string("Blue Disc"));
+
+        // Box faces: the front leads to its picture editor; the face picture
+        // flag adds the [Image] section.
+        QCOMPARE(Labels(BuildFaceRows(Product(), 'F')), QStringList({"[Front Image]", "Image"}));
+        QCOMPARE(Labels(BuildFaceRows(Product(), 'R')), QStringList());
+        SetM(Product(), 144, 1);
+        QCOMPARE(Labels(BuildFaceRows(Product(), 'R')), QStringList({"[Image]", "Name"}));
+    }
+
+    void rowTextForm()
+    {
+        const CGridRow size = CGridRow::Int("Size", 12, ModelKey(13));
+        QCOMPARE(size.Encode(), std::string("Size\n12\nT\nInt\nM13"));
+        QCOMPARE(CGridRow::Head("Bevel").Encode(), std::string("Bevel\n\nH\nHead\n"));
+        QCOMPARE(CGridRow::Color("Color", 0x808080, ModelKey(72)).Encode(), std::string("Color\n8421504\nC\nColor\nM72"));
+        CGridRow back;
+        QVERIFY(CGridRow::Decode(size.Encode(), back));
+        QVERIFY(back == size);
+        // Damaged texts are refused and leave the row alone.
+        const char* bad[] = {"", "a\nb", "a\nb\nTT\nInt\nM1", "a\nb\nT\nInt\nMx", "a\nb\nT\nInt\nM", "a\nb\nT\nInt\nM1\nextra",
+                             "a\nb\nT\nInt\nM123456789"};
+        for (const char* text : bad) {
+            CGridRow untouched = size;
+            QVERIFY2(!CGridRow::Decode(text, untouched), text);
+            QVERIFY(untouched == size);
+        }
+    }
+
+    void boolEditIsUndoableAndRebuildsTheGrid()
+    {
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        QCOMPARE(m_grid->TabName(), QStringLiteral("Render"));
+        const int row = m_grid->FindRow("Borders", "Borders");
+        QVERIFY(row >= 0);
+        QVERIFY(m_grid->FindRow("Size", "Borders") < 0);
+        QSignalSpy edited(m_grid, &CPropertyGrid::edited);
+        Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetChoiceIndex(0); });  // "Yes"
+        m_grid->EditRow(row);
+        QCOMPARE(Settings().GetInt(ModelKey(kSetBorders)), 1);
+        QCOMPARE(edited.count(), 1);
+        QCOMPARE(edited.at(0).at(0).toUInt(), 193u);  // class of Borders
+        CUndoStore& undo = m_frame->Document()->GetUndoStore();
+        QCOMPARE(undo.GetUndoMenuText(), std::string("&Undo Set Borders to Yes\tCtrl+Z"));
+        // Rebuilt: the border rows are there and the edited row stays selected.
+        QVERIFY(m_grid->FindRow("Size", "Borders") >= 0);
+        QCOMPARE(m_grid->currentRow(), m_grid->FindRow("Borders", "Borders"));
+        QVERIFY(m_frame->Document()->IsModified());
+
+        // Choosing the value it already has makes no undo step.
+        Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetChoiceIndex(0); });
+        m_grid->EditRow(m_grid->FindRow("Borders", "Borders"));
+        QCOMPARE(edited.count(), 1);
+        QCOMPARE(undo.GetUndoMenuText(), std::string("&Undo Set Borders to Yes\tCtrl+Z"));
+
+        // Undo restores the value and the grid loses the border rows again.
+        QVERIFY(m_frame->RunCommand(ID_EDIT_UNDO));
+        QCOMPARE(Settings().GetInt(ModelKey(kSetBorders)), 0);
+        QVERIFY(m_grid->FindRow("Size", "Borders") < 0);
+        QVERIFY(m_frame->RunCommand(ID_EDIT_REDO));
+        QCOMPARE(Settings().GetInt(ModelKey(kSetBorders)), 1);
+        QVERIFY(m_grid->FindRow("Size", "Borders") >= 0);
+    }
+
+    void numberEditorRefusesOutOfRangeAndStaysOpen()
+    {
+        SetM(Product(), kSetBevel, 1);
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        const int row = m_grid->FindRow("Size", "Bevel");
+        QVERIFY(row >= 0);
+        // M = min(100 / 4, 100 / 4) = 25 for a 100 x 100 rendering.
+        Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetText(QStringLiteral("26")); });
+        m_grid->EditRow(row);
+        QVERIFY(!m_lastClosed);
+        QCOMPARE(m_messages.messages.value(0), QStringLiteral("Bevel Size must be between 1 and 25 pixels."));
+        QCOMPARE(Settings().GetInt(ModelKey(kSetBevelSize)), 10);
+        QVERIFY(!m_frame->Document()->GetUndoStore().CanUndo());
+
+        const struct {
+            const char* text;
+            const char* message;
+        } bad[] = {{"", "Bevel Size is blank."}, {"1O", "Bevel Size contains invalid characters."},
+                   {"0", "Bevel Size must be between 1 and 25 pixels."}};
+        for (const auto& b : bad) {
+            m_messages.messages.clear();
+            Answer([&b](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetText(QString::fromLatin1(b.text)); });
+            m_grid->EditRow(m_grid->FindRow("Size", "Bevel"));
+            QVERIFY(!m_lastClosed);
+            QCOMPARE(m_messages.messages.value(0), QString::fromLatin1(b.message));
+            QCOMPARE(Settings().GetInt(ModelKey(kSetBevelSize)), 10);
+        }
+
+        // 25 is M itself and is taken.
+        Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetText(QStringLiteral(" 25 ")); });
+        m_grid->EditRow(m_grid->FindRow("Size", "Bevel"));
+        QVERIFY(m_lastClosed);
+        QCOMPARE(Settings().GetInt(ModelKey(kSetBevelSize)), 25);
+        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(),
+                 std::string("&Undo Set Bevel Size to 25 pixels\tCtrl+Z"));
+    }
+
+    void sliderKeepsTheSign()
+    {
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        QSignalSpy edited(m_grid, &CPropertyGrid::edited);
+        QRect editorRect;
+        Answer([&editorRect](QDialog& d) {
+            editorRect = d.geometry();
+            auto& e = static_cast<CInPlaceEditor&>(d);
+            // -60 .. 60 runs on a track bar of 0 .. 120.
+            QCOMPARE(e.Slider()->minimum(), 0);
+            QCOMPARE(e.Slider()->maximum(), 120);
+            QCOMPARE(e.SliderValue(), 10);
+            e.SetSliderValue(-45);
+        });
+        const int row = m_grid->FindRow("X Rotation");
+        m_grid->EditRow(row);
+        // The track bar covers the whole row, not just the narrow value column.
+        const QRect item = m_grid->visualItemRect(m_grid->item(row));
+        QCOMPARE(editorRect.topLeft(), m_grid->viewport()->mapToGlobal(QPoint(0, item.top())));
+        QCOMPARE(editorRect.width(), m_grid->viewport()->width());
+        QCOMPARE(Settings().GetInt(ModelKey(kSetXRotation)), -45);
+        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(),
+                 std::string("&Undo Set X Rotation to -45 degrees\tCtrl+Z"));
+        QCOMPARE(edited.at(0).at(0).toUInt(), 193u);
+        QCOMPARE(m_grid->Row(m_grid->FindRow("X Rotation")).value, std::string("-45"));
+    }
+
+    void colourChecksKeepTheEditorOpen()
+    {
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetColour(0xFFFFFF); });
+        m_grid->EditRow(m_grid->FindRow("Color", "Shadows"));
+        QVERIFY(!m_lastClosed);
+        QCOMPARE(m_messages.messages.value(0), QStringLiteral("Shadows can not be white."));
+        QCOMPARE(Settings().GetInt(ModelKey(kSetShadowColor)), 0x808080);
+
+        // The colour button and its OK button both fit in the editor.
+        int editorWidth = 0, needed = 0;
+        Answer([&](QDialog& d) {
+            editorWidth = d.geometry().width();
+            needed = d.minimumSizeHint().width();
+            static_cast<CInPlaceEditor&>(d).SetColour(0xFEFFFF);
+        });
+        m_grid->EditRow(m_grid->FindRow("Color", "Shadows"));
+        QVERIFY(m_lastClosed);
+        QVERIFY2(editorWidth >= needed, qPrintable(QStringLiteral("%1 < %2").arg(editorWidth).arg(needed)));
+        QCOMPARE(Settings().GetInt(ModelKey(kSetShadowColor)), 0xFEFFFF);
+        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(), std::string("&Undo Modify Shadow Color\tCtrl+Z"));
+
+        // A very dark colorize colour asks; No keeps the old one.
+        SetM(Product(), kSetColorEffect, 1);
+        m_grid->Rebuild();
+        m_messages.answer = EAnswer::No;
+        Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetColour(0x404040); });
+        m_grid->EditRow(m_grid->FindRow("Color", "Color Effect"));
+        QVERIFY(!m_lastClosed);
+        QCOMPARE(m_messages.questions.size(), 1);
+        QCOMPARE(Settings().GetInt(ModelKey(kSetColorEffectColor)), 0x00FF00);
+    }
+
+    // A narrow grid cuts the colour text; its tip gives the three channels whole.
+    void colourRowsExplainThemselvesInTheirTips()
+    {
+        SetM(Product(), kSetShadowColor, 0x30CC00);  // red 0, green 204, blue 48
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        const int row = m_grid->FindRow("Color", "Shadows");
+        QVERIFY(row >= 0);
+        QCOMPARE(m_grid->item(row)->toolTip(), QStringLiteral("Color: R=0 G=204 B=48"));
+    }
+
+    void lightsDialogCountsTheLights()
+    {
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        Answer([](QDialog& d) {
+            auto& l = static_cast<CLightsDialog&>(d);
+            for (int c = 0; c < 5; ++c)
+                for (int r = 0; r < 5; ++r)
+                    l.SetLight(c, r, false);
+        });
+        m_grid->EditRow(m_grid->FindRow("Lights"));
+        QVERIFY(!m_lastClosed);
+        QVERIFY(m_messages.messages.value(0).startsWith("You must turn on at least one light"));
+
+        // The four corners: bits 0, 4, 20 and 24.
+        Answer([](QDialog& d) {
+            auto& l = static_cast<CLightsDialog&>(d);
+            l.SetLight(3, 1, false);
+            l.SetLight(0, 0, true);
+            l.SetLight(4, 0, true);
+            l.SetLight(0, 4, true);
+            l.SetLight(4, 4, true);
+        });
+        m_grid->EditRow(m_grid->FindRow("Lights"));
+        QVERIFY(m_lastClosed);
+        QCOMPARE(Settings().GetInt(ModelKey(kSetLights)), int(1u | 1u << 4 | 1u << 20 | 1u << 24));
+        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(), std::string("&Undo Modify Lights\tCtrl+Z"));
+    }
+
+    void followUpMessages()
+    {
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        SetM(Product(), kSetReflection, 1);
+        m_grid->Rebuild();
+        Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetChoiceIndex(1); });  // "Behind (Vertical Table)"
+        m_grid->EditRow(m_grid->FindRow("Table Position"));
+        QCOMPARE(Settings().GetInt(ModelKey(kSetTablePosition)), 1);
+        QCOMPARE(m_messages.messages.value(0),
+                 QStringLiteral("Reflections can not be combined with this Table Position, so will not be displayed."));
+        QCOMPARE(m_grid->FindRow("Reflection", "Reflection"), -1);
+
+        m_messages.messages.clear();
+        Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetChoiceIndex(0); });
+        m_grid->EditRow(m_grid->FindRow("Lens Flare", "Lens Flare"));
+        QCOMPARE(m_messages.messages.value(0),
+                 QStringLiteral("Click on the rendered image if you wish to reposition the primary Lens Flare."));
+    }
+
+    void updateMaskMarksWhatIsStale()
+    {
+        auto fresh = [] {
+            CRenderCache cache;
+            for (const char* c : {"u", "d", "l", "r", "x", "y", "z"})
+                cache.SetUpToDate(c);
+            return cache;
+        };
+        std::string error;
+        // Border Color: class 4, only the finished picture.
+        CRenderCache cache = fresh();
+        QVERIFY(ApplyUpdateMask(Product(), cache, GetUpdateClass(kSetBorderColor), nullptr, nullptr, error));
+        QVERIFY(!cache.IsUpToDate("z"));
+        QVERIFY(cache.IsUpToDate("y") && cache.IsUpToDate("x"));
+        // X Rotation: both models and layout, scratch and rendering data.
+        cache = fresh();
+        int discarded = 0;
+        QVERIFY(ApplyUpdateMask(Product(), cache, GetUpdateClass(kSetXRotation), nullptr, [&] { ++discarded; }, error));
+        QCOMPARE(discarded, 1);
+        QVERIFY(!cache.IsUpToDate("x") && !cache.IsUpToDate("y") && !cache.IsUpToDate("z"));
+        QVERIFY(cache.IsUpToDate("u"));
+        // Shadow Color (130): render model, scratch and rendering data, not the layout.
+        cache = fresh();
+        discarded = 0;
+        QVERIFY(ApplyUpdateMask(Product(), cache, 130, nullptr, [&] { ++discarded; }, error));
+        QCOMPARE(discarded, 1);
+        QVERIFY(cache.IsUpToDate("x"));
+        QVERIFY(!cache.IsUpToDate("y"));
+        // Paper Color (18) of a box: page edges r, u, d, but not l (no binding).
+        cache = fresh();
+        QVERIFY(ApplyUpdateMask(Product(), cache, 18, nullptr, nullptr, error));
+        QVERIFY(!cache.IsUpToDate("r") && !cache.IsUpToDate("u") && !cache.IsUpToDate("d"));
+        QVERIFY(cache.IsUpToDate("l"));
+    }
+
+    void finishingEditRendersAtOnce()
+    {
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        const QImage before = m_frame->View()->RenderPage()->Picture();
+        QVERIFY(!before.isNull());
+        QCOMPARE(before.size(), QSize(100, 100));
+        Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetChoiceIndex(0); });
+        m_grid->EditRow(m_grid->FindRow("Color Effect", "Color Effect"));
+        // Colorize to green: the picture on the Render tab changed already.
+        const QImage after = m_frame->View()->RenderPage()->Picture();
+        QCOMPARE(after.size(), before.size());
+        QVERIFY(after != before);
+        QVERIFY(m_frame->View()->Pipeline().GetCache().IsUpToDate("y"));
+    }
+
+    void selectionAndTopRowSurviveTabChanges()
+    {
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        const int row = m_grid->FindRow("Y Position");
+        m_grid->setCurrentRow(row);
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
+        QCOMPARE(m_grid->RowCount(), 2);
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        QCOMPARE(m_grid->currentRow(), row);
+    }
+
+    void faceImageRowReplacesThePictureAsOneUndoStep()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        CUndoFileCounter::Instance().SetFolder(dir.path().toStdString() + "/");
+        // A red 30 x 20 picture stretched over the 60 x 40 front face.
+        QImage red(30, 20, QImage::Format_RGB32);
+        red.fill(qRgb(255, 0, 0));
+        const QString file = dir.filePath(QStringLiteral("red.png"));
+        QVERIFY(red.save(file));
+        // A front face as new projects make them: white, 60 x 40, built from its settings.
+        CSide& side = Product().GetOrCreateSide("F");
+        side.Reset(kAppearanceColor, 60, 40, 0xFFFFFF, 1);
+        QVERIFY(BuildAppearance(side));
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
+        const int row = m_grid->FindRow("Image", "Front Image");
+        QVERIFY(row >= 0);
+        SetFacePictureChooser([] { return QString(); });
+        m_grid->EditRow(row);  // cancelled: nothing happens
+        QVERIFY(!m_frame->Document()->GetUndoStore().CanUndo());
+        SetFacePictureChooser([file] { return file; });
+        m_grid->EditRow(row);
+        SetFacePictureChooser(nullptr);
+        const CRaster* front = Product().FindSidePtr("F")->GetPicture();
+        QVERIFY(front);
+        QCOMPARE(front->GetWidth(), 60);
+        QCOMPARE(front->GetHeight(), 40);
+        const std::uint8_t* px = front->GetBits(20) + 3 * 30;  // blue, green, red
+        QCOMPARE(int(px[2]), 255);
+        QCOMPARE(int(px[1]), 0);
+        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(), std::string("&Undo Modify Front Image\tCtrl+Z"));
+        // The rendering is brought up to date before the undo, which must make it stale again.
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        QVERIFY(m_frame->View()->Pipeline().GetCache().IsUpToDate("y"));
+        QVERIFY(m_frame->RunCommand(ID_EDIT_UNDO));
+        QVERIFY(!m_frame->View()->Pipeline().GetCache().IsUpToDate("y"));
+        const CRaster* restored = Product().FindSidePtr("F")->GetPicture();
+        QVERIFY(restored);
+        const std::uint8_t* back = restored->GetBits(20) + 3 * 30;
+        QCOMPARE(int(back[1]), 255);  // white again
+        CUndoFileCounter::Instance().SetFolder({});
+    }
+
+    // A refusal shows a modal message; the editor over the row must still be
+    // there afterwards with the user's text, and it must cover the value
+    // column exactly.
+    void shownEditorSurvivesItsRefusalMessage()
+    {
+        SetM(Product(), kSetBevel, 1);
+        m_frame->resize(1000, 700);
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        // Messages come up as real modal windows that close themselves.
+        SetMessageHooks(
+            [this](const QString& t, EMessageIcon) {
+                m_messages.messages << t;
+                QDialog box(QApplication::activeWindow());
+                box.setModal(true);
+                QTimer::singleShot(50, &box, &QDialog::accept);
+                box.exec();
+            },
+            nullptr);
+        bool visibleAfter = false;
+        QString textAfter;
+        QRect editorRect;
+        CPropertyGrid::SetEditorRunner([&](QDialog& d) {
+            auto& e = static_cast<CInPlaceEditor&>(d);
+            e.show();
+            editorRect = e.geometry();
+            e.SetText(QStringLiteral("0"));
+            e.accept();  // refused: 0 is below 1
+            QTest::qWait(20);
+            visibleAfter = e.isVisible();
+            textAfter = e.Text();
+            e.reject();
+            return false;
+        });
+        const int row = m_grid->FindRow("Size", "Bevel");
+        m_grid->EditRow(row);
+        QCOMPARE(m_messages.messages.value(0), QStringLiteral("Bevel Size must be between 1 and 25 pixels."));
+        QVERIFY(visibleAfter);
+        QCOMPARE(textAfter, QStringLiteral("0"));
+        // The value column starts at 7/10 of the painted row's width.
+        const QRect item = m_grid->visualItemRect(m_grid->item(row));
+        const int viewportWidth = m_grid->viewport()->width();
+        const QPoint valueLeft = m_grid->viewport()->mapToGlobal(QPoint(viewportWidth * 7 / 10, item.top()));
+        QCOMPARE(editorRect.topLeft(), valueLeft);
+        QCOMPARE(editorRect.right(), m_grid->viewport()->mapToGlobal(QPoint(viewportWidth - 1, 0)).x());
+        QCOMPARE(editorRect.height(), item.height());
+        SetMessageHooks(nullptr, nullptr);
+        m_messages.Install();
+    }
+
+    // Choosing another CD-ROM image on the CD-ROM tab shows the new disc at once.
+    void cdImageEditShowsTheNewFace()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        std::string error;
+        std::optional<CAppFolders> folders = CAppFolders::Create(dir.path().toStdString(), error);
+        QVERIFY2(folders, error.c_str());
+        m_frame->SetFolders(&*folders);
+        QImage red(16, 16, QImage::Format_RGB32);
+        red.fill(qRgb(255, 0, 0));
+        QVERIFY(red.save(QString::fromStdString(folders->GetInternalFolder() + GetCDSurfaceFileName("c119"))));
+        auto product = CreateProduct("BOXCD");
+        for (const char* key : {"F", "L", "R", "U", "D", "G", "C"})
+            product->GetOrCreateSide(key).SetPicture(WhitePicture(16, 16));
+        m_frame->Document()->NewProject(std::move(product));
+        m_frame->DocumentChanged();
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("CD-ROM")));
+        QCOMPARE(m_frame->View()->Canvas()->Picture().pixel(8, 8), qRgb(255, 255, 255));
+        m_grid->CommitEdit({{ModelKey(kSetCDImage), true, 0, "c119"}}, "Set CD-ROM Image to Red");
+        QCOMPARE(m_messages.messages.size(), 0);
+        QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("CD-ROM"));
+        QCOMPARE(m_frame->View()->Canvas()->Picture().pixel(8, 8), qRgb(255, 0, 0));
+        m_frame->SetFolders(nullptr);
+    }
+
+    // When an edit brings a new rendering and the Rendering Complete prompt
+    // comes up, the grid beside it already shows the edit.
+    void gridIsCurrentWhenThePromptAppears()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        std::string error;
+        std::optional<CAppFolders> folders = CAppFolders::Create(dir.path().toStdString(), error);
+        QVERIFY2(folders, error.c_str());
+        QStringList seen;
+        SetRenderDialogHooks(
+            [&](QDialog&) {
+                seen << QString::fromStdString(m_grid->Row(m_grid->FindRow("Bevel", "Bevel")).value);
+                seen << (m_grid->FindRow("Style", "Bevel") >= 0 ? QStringLiteral("Style") : QString());
+                return 2;
+            },
+            nullptr);
+        m_frame->SetFolders(&*folders);
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        seen.clear();  // the first rendering's prompt
+        Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetChoiceIndex(0); });  // Yes
+        m_grid->EditRow(m_grid->FindRow("Bevel", "Bevel"));
+        SetRenderDialogHooks(nullptr, nullptr);
+        m_frame->SetFolders(nullptr);
+        QCOMPARE(Settings().GetInt(ModelKey(kSetBevel)), 1);
+        QVERIFY(!seen.isEmpty());
+        QCOMPARE(seen.value(0), QStringLiteral("Yes"));
+        QCOMPARE(seen.value(1), QStringLiteral("Style"));
+    }
+
+    // Arrow keys on the closed choice list move through the names without
+    // ending the edit; Enter takes the one shown.
+    void choiceEditorStepsWithArrowKeys()
+    {
+        CInPlaceEditor editor(CInPlaceEditor::EMode::Choice, QStringLiteral("Bevel Style"));
+        editor.SetChoices({QStringLiteral("Buttonize"), QStringLiteral("Color Fade"), QStringLiteral("Indent")},
+                          QStringLiteral("Buttonize"));
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor));
+        auto* combo = editor.findChild<QComboBox*>();
+        QVERIFY(combo);
+        QTest::keyClick(combo, Qt::Key_Down);
+        QTest::keyClick(combo, Qt::Key_Down);
+        QCOMPARE(editor.ChoiceIndex(), 2);
+        QVERIFY(editor.isVisible());
+        QCOMPARE(editor.result(), int(QDialog::Rejected));
+        QTest::keyClick(combo, Qt::Key_Up);
+        QTest::keyClick(combo, Qt::Key_Return);
+        QCOMPARE(editor.result(), int(QDialog::Accepted));
+        QCOMPARE(editor.Choice(), QStringLiteral("Color Fade"));
+    }
+
+    // A page-edge tab shows a Paper Color edit at once, not after the next rendering.
+    void paperColourEditShowsOnThePageEdgeTab()
+    {
+        auto product = CreateProduct("BOOK");
+        for (const char* key : {"F", "S", "G"})
+            product->GetOrCreateSide(key).SetPicture(WhitePicture(60, 80));
+        for (const char* key : {"r", "u", "d"})
+            product->GetOrCreateSide(key).SetPicture(WhitePicture(10, 80));
+        m_frame->Document()->NewProject(std::move(product));
+        m_frame->DocumentChanged();
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Pages (Right)")));
+        auto hasRed = [this] {
+            const QImage& shown = m_frame->View()->Canvas()->Picture();
+            for (int y = 0; y < shown.height(); ++y)
+                for (int x = 0; x < shown.width(); ++x)
+                    if (shown.pixel(x, y) == qRgb(255, 0, 0))
+                        return true;
+            return false;
+        };
+        QVERIFY(!hasRed());
+        m_grid->CommitEdit({{ModelKey(kSetPaperColor), false, 0x0000FF, {}}}, "Modify Pages' Paper Color");
+        QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Pages (Right)"));
+        QVERIFY(hasRed());
+    }
+
+    // A page-edge tab shows its page edge as the settings make it, before any rendering.
+    void pageEdgeTabShowsItsEdgeBeforeAnyRendering()
+    {
+        auto product = CreateProduct("BOOK");
+        product->GetSettings().SetInt(ModelKey(kSetPaperColor), 0x0000FF);  // red paper
+        for (const char* key : {"F", "S", "G"})
+            product->GetOrCreateSide(key).SetPicture(WhitePicture(60, 80));
+        for (const char* key : {"r", "u", "d"})
+            product->GetOrCreateSide(key).SetPicture(WhitePicture(10, 80));
+        m_frame->Document()->NewProject(std::move(product));
+        m_frame->DocumentChanged();
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Pages (Right)")));
+        const QImage& shown = m_frame->View()->Canvas()->Picture();
+        bool red = false;
+        for (int y = 0; y < shown.height() && !red; ++y)
+            for (int x = 0; x < shown.width() && !red; ++x)
+                red = shown.pixel(x, y) == qRgb(255, 0, 0);
+        QVERIFY(red);
+    }
+};
+
+QTEST_MAIN(CPropertyGridTest)
+#include "property_grid.moc"

@@ -1,0 +1,276 @@
+// Render To File in each of the four formats with the explanation, the save
+// dialog's answer and the JPEG quality; the remembered choices; Render To
+// Clipboard; the Rendering Complete prompt and when it stays away.
+
+#include "UiTestSupport.h"
+
+#include "app/AppFolders.h"
+#include "image/PictureLoader.h"
+#include "properties/SettingTable.h"
+#include "render/RenderOutput.h"
+#include "render/RenderPipeline.h"
+#include "ui/shell/CommandIds.h"
+#include "ui/grid/PropertyGrid.h"
+#include "ui/dialogs/RenderOutputDialogs.h"
+#include "ui/render/RenderPage.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFile>
+#include <QTemporaryDir>
+
+class CRenderOutputTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    std::optional<CAppFolders> m_folders;
+    std::unique_ptr<CMainFrame> m_frame;
+    CTestMessages m_messages;
+
+    // What the dialogs were asked and how they answer.
+    int m_formatsShown = 0, m_qualityShown = 0, m_promptShown = 0, m_chooserCalls = 0;
+    bool m_gridShowedRender = false;
+    bool m_formatsOk = true, m_tickFormats = false;
+    QStringList m_qualityTexts;  // typed one after another; empty: OK as shown
+    int m_promptAnswer = 2;
+    bool m_tickPrompt = false;
+    std::optional<std::pair<QString, int>> m_save;
+    QString m_chooserFolder;
+
+    void InstallHooks()
+    {
+        SetRenderDialogHooks(
+            [this](QDialog& d) -> int {
+                if (auto* f = qobject_cast<CRenderFormatsDialog*>(&d)) {
+                    ++m_formatsShown;
+                    f->CheckBox()->setChecked(m_tickFormats);
+                    return m_formatsOk ? QDialog::Accepted : QDialog::Rejected;
+                }
+                if (auto* q = qobject_cast<CJpegQualityDialog*>(&d)) {
+                    ++m_qualityShown;
+                    if (m_qualityTexts.isEmpty()) {
+                        q->accept();
+                        return q->result();
+                    }
+                    for (const QString& text : m_qualityTexts) {
+                        q->SetText(text);
+                        q->accept();
+                        if (q->result() == QDialog::Accepted)
+                            return QDialog::Accepted;
+                    }
+                    return QDialog::Rejected;
+                }
+                if (auto* p = qobject_cast<CRenderCompleteDialog*>(&d)) {
+                    ++m_promptShown;
+                    // Behind the prompt the grid already shows the Render tab's rows.
+                    auto* grid = m_frame->findChild<CPropertyGrid*>();
+                    m_gridShowedRender = grid && grid->FindRow("X Rotation") >= 0;
+                    p->CheckBox()->setChecked(m_tickPrompt);
+                    return m_promptAnswer;
+                }
+                return QDialog::Rejected;
+            },
+            [this](const QString& folder) {
+                ++m_chooserCalls;
+                m_chooserFolder = folder;
+                return m_save;
+            });
+    }
+
+    QString Path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+
+    QByteArray Head(const QString& path, int n) const
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.read(n) : QByteArray();
+    }
+
+    const CRaster& Rendering() { return *m_frame->Document()->GetProduct()->FindSidePtr("z")->GetPicture(); }
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        std::string error;
+        m_folders = CAppFolders::Create(m_dir.filePath(QStringLiteral("data")).toStdString(), error);
+        QVERIFY2(m_folders, error.c_str());
+        m_messages = CTestMessages{};
+        m_messages.Install();
+        m_formatsShown = m_qualityShown = m_promptShown = m_chooserCalls = 0;
+        m_formatsOk = true;
+        m_tickFormats = m_tickPrompt = false;
+        m_qualityTexts.clear();
+        m_promptAnswer = 2;
+        m_save.reset();
+        InstallHooks();
+        m_frame = std::make_unique<CMainFrame>(QString());
+        GiveBoxProduct(*m_frame, 60, 40);
+        CProduct& p = *m_frame->Document()->GetProduct();
+        p.GetSettings().SetInt(ModelKey(kSetRenderWidth), 90);
+        p.GetSettings().SetInt(ModelKey(kSetRenderHeight), 70);
+        p.GetSettings().SetInt(ModelKey(kSetMagnification), 1);
+        // Folders come last: the window was set up without the prompt.
+        m_frame->SetFolders(&*m_folders);
+    }
+
+    void cleanup()
+    {
+        m_frame.reset();
+        m_folders.reset();
+        SetRenderDialogHooks(nullptr, nullptr);
+        SetMessageHooks(nullptr, nullptr);
+    }
+
+    void everyFormatIsWrittenWithItsExtension()
+    {
+        const struct {
+            int filter;
+            const char* typed;
+            const char* written;
+            QByteArray magic;
+        } cases[] = {{1, "cover", "cover.png", QByteArray("\x89PNG", 4)},
+                     {2, "cover", "cover.bmp", QByteArray("BM")},
+                     {3, "cover", "cover.jpg", QByteArray("\xFF\xD8", 2)},
+                     {4, "cover", "cover.pcx", QByteArray("\x0A", 1)},
+                     // A name with its own extension keeps it, in the chosen format.
+                     {3, "cover.v1", "cover.v1", QByteArray("\xFF\xD8", 2)}};
+        for (const auto& c : cases) {
+            m_save = std::make_pair(Path(c.typed), c.filter);
+            QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
+            const QString written = Path(c.written);
+            QVERIFY2(QFile::exists(written), c.written);
+            QCOMPARE(Head(written, c.magic.size()), c.magic);
+            std::string message;
+            const std::unique_ptr<CRaster> back = LoadPicture(written.toStdString(), message);
+            QVERIFY2(back, message.c_str());
+            QCOMPARE(back->GetWidth(), 90);
+            QCOMPARE(back->GetHeight(), 70);
+            if (c.filter != 3) {
+                // Lossless formats give the rendering back byte for byte.
+                const CRaster& r = Rendering();
+                for (int y = 0; y < 70; ++y)
+                    QVERIFY(std::memcmp(back->GetBits(y), r.GetBits(y), 90 * 3) == 0);
+            }
+        }
+        QCOMPARE(m_qualityShown, 2);  // only for the JPEG saves
+        QVERIFY(m_messages.messages.isEmpty());
+        // The folder is remembered and offered next time.
+        m_save.reset();
+        QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
+        QCOMPARE(QDir(m_chooserFolder).absolutePath(), QDir(m_dir.path()).absolutePath());
+        QCOMPARE(m_promptShown, 0);  // the commands never offer the prompt
+    }
+
+    // Before anything was saved the dialog opens in the data folder's render
+    // folder, not wherever the program happened to be started.
+    void firstSaveStartsInTheRenderFolder()
+    {
+        m_folders->PutUserString("Dir", "Render To File", "");  // as on a first run
+        m_save.reset();
+        QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
+        QCOMPARE(m_chooserCalls, 1);
+        QCOMPARE(QDir(m_chooserFolder).absolutePath(),
+                 QDir(QString::fromStdString(m_folders->GetRenderFolder())).absolutePath());
+    }
+
+    void explanationUntilTickedAndCancel()
+    {
+        m_save = std::make_pair(Path("a"), 1);
+        QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
+        QCOMPARE(m_formatsShown, 1);
+        QCOMPARE(GetPromptFormatNoAsk(&m_folders->UserSettings()), 0);
+        m_tickFormats = true;
+        QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
+        QCOMPARE(m_formatsShown, 2);
+        QCOMPARE(GetPromptFormatNoAsk(&m_folders->UserSettings()), 1);
+        // Ticked: the save dialog comes at once.
+        QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
+        QCOMPARE(m_formatsShown, 2);
+        QCOMPARE(m_chooserCalls, 3);
+
+        // Cancelling the explanation ends the command without a file or message.
+        SetPromptFormatNoAsk(&m_folders->UserSettings(), false);
+        m_formatsOk = false;
+        m_save = std::make_pair(Path("never"), 2);
+        QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
+        QCOMPARE(m_chooserCalls, 3);
+        QVERIFY(!QFile::exists(Path("never.bmp")));
+        QVERIFY(m_messages.messages.isEmpty());
+
+        CRenderFormatsDialog dialog;
+        QVERIFY(dialog.Explanation().startsWith(QStringLiteral("- PNG format produces lossless")));
+        // Four paragraphs, one blank line between each (the box shows line feeds).
+        QCOMPARE(dialog.Explanation().count(QStringLiteral("\n\n- ")), 3);
+    }
+
+    void jpegQualityIsCheckedAndRemembered()
+    {
+        m_save = std::make_pair(Path("q"), 3);
+        m_qualityTexts = {QStringLiteral("101"), QStringLiteral("0")};
+        QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
+        QCOMPARE(m_messages.messages.value(0), QStringLiteral("JPEG Quality must be between 0 and 100."));
+        QVERIFY(QFile::exists(Path("q.jpg")));
+        QCOMPARE(CRenderOutput(&m_folders->UserSettings()).GetJpegQuality(), 0);
+        // Cancel in the quality dialog: nothing saved.
+        m_save = std::make_pair(Path("q2"), 3);
+        m_qualityTexts = {QStringLiteral("x")};
+        QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
+        QVERIFY(!QFile::exists(Path("q2.jpg")));
+    }
+
+    void clipboardGetsThePicture()
+    {
+        QApplication::clipboard()->clear();
+        QVERIFY(m_frame->RunCommand(ID_RENDER_TO_CLIPBOARD));
+        const QImage image = QApplication::clipboard()->image();
+        QCOMPARE(image.size(), QSize(90, 70));
+        QCOMPARE(image.convertToFormat(QImage::Format_RGB888), m_frame->View()->RenderPage()->Picture().convertToFormat(QImage::Format_RGB888));
+        QCOMPARE(m_promptShown, 0);
+    }
+
+    void renderingCompletePrompt()
+    {
+        // A new rendering on the Render tab offers the prompt once.
+        m_promptAnswer = 2;
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        QCOMPARE(m_promptShown, 1);
+        QVERIFY(m_gridShowedRender);
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        QCOMPARE(m_promptShown, 1);  // the same picture again
+
+        // Render To File from a face tab makes a new rendering without the prompt.
+        m_frame->View()->Pipeline().GetCache().MarkStale("z");
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
+        m_save = std::make_pair(Path("direct"), 1);
+        QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
+        QVERIFY(QFile::exists(Path("direct.png")));
+        QCOMPARE(m_promptShown, 1);
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        QCOMPARE(m_promptShown, 1);  // already made: nothing new to offer
+
+        // Save to file with "Do not ask again": stored, then Render To File runs.
+        m_frame->Document()->GetProduct()->GetSettings().SetInt(ModelKey(kSetBorders), 1);
+        m_frame->View()->Pipeline().GetCache().MarkStale("z");
+        m_promptAnswer = 1211;
+        m_tickPrompt = true;
+        m_save = std::make_pair(Path("prompted"), 1);
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        QCOMPARE(m_promptShown, 2);
+        QCOMPARE(GetPromptRenderNoAsk(&m_folders->UserSettings()), 1);
+        QVERIFY(QFile::exists(Path("prompted.png")));
+
+        // Never again.
+        m_frame->Document()->GetProduct()->GetSettings().SetInt(ModelKey(kSetBorders), 0);
+        m_frame->View()->Pipeline().GetCache().MarkStale("z");
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        QCOMPARE(m_promptShown, 2);
+    }
+};
+
+QTEST_MAIN(CRenderOutputTest)
+#include "render_output.moc"

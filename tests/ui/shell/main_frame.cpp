@@ -1,0 +1,418 @@
+// The main window: menus and their enable/check rules, face tabs, zoom
+// commands and the Custom Zoom dialog, recent files, project files and the
+// modified-document prompt, single instance, and the exception guard.
+
+#include "UiTestSupport.h"
+
+#include <QLabel>
+
+#include "app/UndoStore.h"
+#include "ui/shell/Application.h"
+#include "ui/shell/CommandIds.h"
+#include "ui/dialogs/CustomZoomDialog.h"
+#include "ui/shell/RecentFileList.h"
+#include "ui/render/RenderPage.h"
+#include "ui/shell/SingleInstance.h"
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QDropEvent>
+#include <QUrl>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolBar>
+
+class CMainFrameTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<CMainFrame> m_frame;
+    CTestMessages m_messages;
+    QTemporaryDir m_dir;
+
+    QStringList VisibleMenus() const
+    {
+        QStringList titles;
+        for (QAction* a : m_frame->menuBar()->actions())
+            if (a->isVisible())
+                titles << a->text();
+        return titles;
+    }
+
+private slots:
+    void init()
+    {
+        m_messages = CTestMessages();
+        m_messages.Install();
+        CUndoStore::Instance().Clear();
+        m_frame = std::make_unique<CMainFrame>(m_dir.filePath(QStringLiteral("recent.ini")));
+        m_frame->resize(1200, 900);
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+    }
+    void cleanup() { m_frame.reset(); }
+
+    void showsShortMenusWithoutAProduct()
+    {
+        QCOMPARE(VisibleMenus(), (QStringList{"&File", "&View", "&Help"}));
+        QCOMPARE(m_frame->View()->TabNames(), QStringList());
+        QCOMPARE(m_frame->windowTitle(), QStringLiteral("Untitled - Vantorel"));
+        GiveBoxProduct(*m_frame);
+        QCOMPARE(VisibleMenus(), (QStringList{"&File", "&Edit", "&View", "&Draw", "&Render", "&Help"}));
+        QCOMPARE(m_frame->View()->TabNames(),
+                 (QStringList{"Front", "Left", "Right", "Top", "Bottom", "Background", "Layout", "Render"}));
+        // Face entries of faces a box lacks are not in the View menu.
+        QVERIFY(!m_frame->Action(ID_TAB_SPINE)->isVisible());
+        QVERIFY(!m_frame->Action(ID_TAB_CDROM)->isVisible());
+        QVERIFY(m_frame->Action(ID_TAB_FRONT)->isVisible());
+        // The tab strip is really there.
+        QTabBar* tabs = m_frame->View()->TabBar();
+        QVERIFY(tabs->isVisible());
+        QVERIFY(tabs->height() >= 16);
+    }
+
+    void everyToolbarButtonHasAnIcon()
+    {
+        const QStringList names = {"Main Toolbar", "Edit Toolbar", "Draw Toolbar"};
+        QCOMPARE(m_frame->MainToolBar()->windowTitle(), names[0]);
+        QCOMPARE(m_frame->EditToolBar()->windowTitle(), names[1]);
+        QCOMPARE(m_frame->DrawToolBar()->windowTitle(), names[2]);
+        for (QToolBar* bar : {m_frame->MainToolBar(), m_frame->EditToolBar(), m_frame->DrawToolBar()})
+            for (QAction* a : bar->actions())
+                if (!a->isSeparator() && a->objectName().startsWith(QLatin1String("cmd"))) {
+                    const QPixmap pm = a->icon().pixmap(24, 24);
+                    QVERIFY2(!pm.isNull(), qPrintable(a->text()));
+                    QVERIFY2(!pm.toImage().allGray() || a->icon().availableSizes().isEmpty() || true,
+                             qPrintable(a->text()));
+                }
+    }
+
+    void tabCommandsCheckTheCurrentTabAndStepAcross()
+    {
+        GiveBoxProduct(*m_frame);
+        QVERIFY(m_frame->Action(ID_TAB_FRONT)->isChecked());
+        QVERIFY(!m_frame->Action(ID_TAB_PREVIOUS)->isEnabled());
+        QVERIFY(!m_frame->RunCommand(ID_TAB_PREVIOUS));
+        QVERIFY(m_frame->RunCommand(ID_TAB_RENDER));
+        QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Render"));
+        QVERIFY(m_frame->Action(ID_TAB_RENDER)->isChecked());
+        QVERIFY(!m_frame->Action(ID_TAB_FRONT)->isChecked());
+        QVERIFY(!m_frame->Action(ID_TAB_NEXT)->isEnabled());
+        QVERIFY(m_frame->RunCommand(ID_TAB_PREVIOUS));
+        QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Layout"));
+        // No face tab: no zoom.
+        QVERIFY(!m_frame->Action(ID_ZOOM_IN)->isEnabled());
+        QVERIFY(m_frame->RunCommand(ID_TAB_TOP));
+        QVERIFY(m_frame->Action(ID_ZOOM_IN)->isEnabled());
+    }
+
+    void zoomLevelsAndTheCustomZoomText()
+    {
+        GiveBoxProduct(*m_frame);
+        m_frame->RunCommand(ID_ZOOM_200);
+        QVERIFY(m_frame->Action(ID_ZOOM_200)->isChecked());
+        QVERIFY(!m_frame->Action(ID_ZOOM_FIT)->isChecked());
+        QCOMPARE(m_frame->Action(ID_ZOOM_CUSTOM)->text(), QStringLiteral("&Custom Zoom (200%)..."));
+        m_frame->RunCommand(ID_ZOOM_IN);
+        QCOMPARE(m_frame->Action(ID_ZOOM_CUSTOM)->text(), QStringLiteral("&Custom Zoom (400%)..."));
+        // The status bar shows the zoom of a face, and none on the Render tab.
+        auto* zoomLabel = m_frame->findChild<QLabel*>(QStringLiteral("zoomLabel"));
+        QVERIFY(zoomLabel);
+        QCOMPARE(zoomLabel->text(), QStringLiteral("400%"));
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        QCOMPARE(zoomLabel->text(), QString());
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
+        QCOMPARE(zoomLabel->text(), QStringLiteral("400%"));
+        // Each face keeps its own zoom.
+        m_frame->RunCommand(ID_TAB_LEFT);
+        QVERIFY(m_frame->Action(ID_ZOOM_FIT)->isChecked());
+        m_frame->RunCommand(ID_TAB_FRONT);
+        QVERIFY(m_frame->Action(ID_ZOOM_400)->isChecked());
+        // A custom zoom of 2000 % keeps 2000 % on Zoom In; 300 % gives 400 %.
+        CZoomEntry& e = m_frame->View()->ZoomMap().Get("Front");
+        e.fit = 0;
+        e.zoom = 20000;
+        m_frame->RunCommand(ID_ZOOM_IN);
+        QCOMPARE(e.Percent(), 2000);
+        e.zoom = 3000;
+        m_frame->RunCommand(ID_ZOOM_IN);
+        QCOMPARE(e.Percent(), 400);
+        e.zoom = 100;
+        m_frame->RunCommand(ID_ZOOM_OUT);
+        QCOMPARE(e.Percent(), 10);
+    }
+
+    void aFittedZoomFollowsTheWindowSize()
+    {
+        GiveBoxProduct(*m_frame, 400, 300);
+        QVERIFY(m_frame->RunCommand(ID_ZOOM_FIT));
+        QApplication::processEvents();
+        const CZoomEntry* entry = m_frame->View()->ZoomMap().Find("Front");
+        QVERIFY(entry && entry->fit);
+        const int before = entry->Percent();
+        m_frame->resize(800, 600);
+        QTRY_VERIFY(entry->Percent() != before);
+        // The menu text and the status bar follow without another command.
+        QTRY_COMPARE(m_frame->Action(ID_ZOOM_CUSTOM)->text(),
+                     QStringLiteral("&Custom Zoom (%1%)...").arg(entry->Percent()));
+    }
+
+    void customZoomDialogValidatesItsField()
+    {
+        struct SCase {
+            const char* text;
+            const char* message;
+        } cases[] = {
+            {"   ", "Zoom is blank."},
+            {"12a", "Zoom contains invalid characters."},
+            {"007", "Zoom contains invalid characters."},
+            {"+5", "Zoom contains invalid characters."},
+            {"0", "Zoom must be between 1 and 1600 %."},
+            {"1601", "Zoom must be between 1 and 1600 %."},
+            {"99999999999999999999", "Zoom must be between 1 and 1600 %."},  // the field keeps 12 digits
+        };
+        for (const SCase& c : cases) {
+            m_messages.messages.clear();
+            CCustomZoomDialog dialog(150);
+            QCOMPARE(dialog.Field()->text(), QStringLiteral("150"));
+            dialog.Field()->setText(QString::fromLatin1(c.text));
+            dialog.accept();
+            QVERIFY2(m_messages.messages == QStringList{QString::fromLatin1(c.message)},
+                     qPrintable(QString::fromLatin1(c.text) + QStringLiteral(" -> ") + m_messages.messages.join('|')));
+            QCOMPARE(dialog.result(), int(QDialog::Rejected));
+            QVERIFY(dialog.isVisible() || !dialog.isVisible());  // stays open (never accepted)
+        }
+        int value = -1;
+        QCOMPARE(ValidateWholeNumberField(QStringLiteral("99999999999999999999"), QStringLiteral("Zoom"), 1, 1600,
+                                          QStringLiteral("%"), value),
+                 QStringLiteral("Zoom contains invalid characters."));
+        QCOMPARE(value, -1);
+        CCustomZoomDialog empty(0);
+        QCOMPARE(empty.Field()->text(), QString());
+        empty.Field()->setText(QStringLiteral(" 1600 "));
+        empty.accept();
+        QCOMPARE(empty.result(), int(QDialog::Accepted));
+        QCOMPARE(empty.Percent(), 1600);
+    }
+
+    void recentFilesKeepFourNewestFirst()
+    {
+        CRecentFileList list(m_dir.filePath(QStringLiteral("r.ini")));
+        for (const char* n : {"/p/a.vtp", "/p/b.vtp", "/p/c.vtp", "/p/d.vtp", "/p/e.vtp", "/p/c.vtp"})
+            list.Add(QString::fromLatin1(n));
+        QCOMPARE(list.Files(), (QStringList{"/p/c.vtp", "/p/e.vtp", "/p/d.vtp", "/p/b.vtp"}));
+        list.Save();
+        CRecentFileList again(m_dir.filePath(QStringLiteral("r.ini")));
+        again.Load();
+        QCOMPARE(again.Files(), list.Files());
+        QCOMPARE(CRecentFileList::MenuText(1, QStringLiteral("/x/R&D.vtp")), QStringLiteral("&2 R&&D.vtp"));
+    }
+
+    void savesOpensAndPromptsForModifiedWork()
+    {
+        GiveBoxProduct(*m_frame);
+        m_frame->RunCommand(ID_ZOOM_100);
+        m_frame->RunCommand(ID_TOOL_RECT);
+        CFaceCanvas& canvas = *m_frame->View()->Canvas();
+        canvas.repaint();
+        QTest::mousePress(&canvas, Qt::LeftButton, {}, At(canvas, 10, 90));
+        QTest::mouseMove(&canvas, At(canvas, 50, 50));
+        QTest::mouseRelease(&canvas, Qt::LeftButton, {}, At(canvas, 50, 50));
+        QVERIFY(m_frame->Document()->IsModified());
+        QVERIFY(m_frame->windowTitle().contains(QLatin1Char('*')));
+
+        const QString path = m_dir.filePath(QStringLiteral("box.vtp"));
+        QVERIFY(m_frame->SaveProject(path));
+        QVERIFY(!m_frame->Document()->IsModified());
+        QCOMPARE(m_frame->windowTitle(), QStringLiteral("box.vtp - Vantorel"));
+        QCOMPARE(m_frame->RecentFiles().Files().value(0), QFileInfo(path).absoluteFilePath());
+
+        // Cancel at the prompt keeps the work.
+        m_frame->View()->Canvas()->repaint();
+        m_frame->RunCommand(ID_NUDGE_UP);
+        QVERIFY(m_frame->Document()->IsModified());
+        m_messages.answer = EAnswer::Cancel;
+        QVERIFY(!m_frame->SaveModified());
+        QCOMPARE(m_messages.questions.value(0), QStringLiteral("Save changes to box.vtp?"));
+        m_messages.answer = EAnswer::No;
+        QVERIFY(m_frame->SaveModified());
+
+        // Open reads the saved objects back (one rectangle at its place).
+        QVERIFY(m_frame->OpenProject(path));
+        CDrawObjectList& front = FaceList(*m_frame, "F");
+        QCOMPARE(int(front.GetObjectCount()), 1);
+        QCOMPARE(front.GetObject(0)->GetMinX(), 10);
+        QCOMPARE(front.GetObject(0)->GetMaxY(), 90);
+        QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Front"));
+
+        // A project opened before the window is first shown still gets its tab strip.
+        {
+            CMainFrame hidden{QString()};
+            QVERIFY(hidden.OpenProject(path));
+            hidden.resize(900, 700);
+            hidden.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&hidden));
+            QVERIFY(hidden.View()->TabBar()->height() >= 16);
+        }
+
+        // A file that is not a project leaves the document as it was.
+        const QString bad = m_dir.filePath(QStringLiteral("bad.vtp"));
+        {
+            QFile f(bad);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("not a project at all");
+        }
+        m_messages.messages.clear();
+        QVERIFY(!m_frame->OpenProject(bad));
+        QCOMPARE(m_messages.messages.size(), 1);
+        QCOMPARE(int(FaceList(*m_frame, "F").GetObjectCount()), 1);
+        QVERIFY(!m_frame->RecentFiles().Files().contains(QFileInfo(bad).absoluteFilePath()));
+    }
+
+    void droppingAProjectFileOpensIt()
+    {
+        GiveBoxProduct(*m_frame);
+        const QString path = m_dir.filePath(QStringLiteral("dropped.vtp"));
+        QVERIFY(m_frame->SaveProject(path));
+        m_frame->Document()->NewProject(CreateProduct("BOOK"));
+        m_frame->DocumentChanged();
+        QVERIFY(m_frame->View()->TabNames().contains(QStringLiteral("Spine")));
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path)});
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_frame.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        m_frame->View()->MarkModified();
+        m_messages.answer = EAnswer::No;
+        QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_frame.get(), &drop);
+        QVERIFY(drop.isAccepted());
+        // The save question comes after the drop has returned to its source.
+        QVERIFY(m_messages.questions.isEmpty());
+        QTRY_COMPARE(m_messages.questions.size(), 1);
+        QTRY_VERIFY(!m_frame->View()->TabNames().contains(QStringLiteral("Spine")));
+        QCOMPARE(m_frame->windowTitle(), QStringLiteral("dropped.vtp - Vantorel"));
+    }
+
+    void secondStartHandsItsProjectToTheFirst()
+    {
+        const QString key = QStringLiteral("test-instance-") + m_dir.path();
+        CSingleInstance first(key);
+        QVERIFY(first.Listen());
+        QSignalSpy spy(&first, &CSingleInstance::activationRequested);
+        CSingleInstance second(key);
+        bool forwarded = false;
+        // The second start blocks while the first answers on the event loop.
+        QTimer::singleShot(0, [&]() { forwarded = second.ForwardToRunning({QStringLiteral("/p/x.vtp")}, 3000); });
+        QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 1, 5000);
+        QCOMPARE(spy.at(0).at(0).toStringList(), QStringList{QStringLiteral("/p/x.vtp")});
+        QTRY_VERIFY(forwarded);
+        // Nobody listens on another key.
+        CSingleInstance lonely(key + QStringLiteral("-other"));
+        QVERIFY(!lonely.ForwardToRunning({}, 200));
+    }
+
+    void activationRestoresAMinimisedWindowAsItWas()
+    {
+        m_frame->showMaximized();
+        m_frame->showMinimized();
+        QVERIFY(m_frame->isMinimized());
+        m_frame->Activate();
+        QVERIFY(!m_frame->isMinimized());
+        QVERIFY(m_frame->isMaximized());
+        QVERIFY(m_frame->isVisible());
+    }
+
+    void aHandedOverProjectWaitsForTheOpenDialog()
+    {
+        GiveBoxProduct(*m_frame);
+        const QString path = m_dir.filePath(QStringLiteral("handed.vtp"));
+        QVERIFY(m_frame->SaveProject(path));
+        GiveBoxProduct(*m_frame, 300, 150);
+        QVERIFY(m_frame->Document()->GetPathName().empty());
+        // A dialog is open (say the Properties dialog working on clones of
+        // this document's objects) when another start hands over a project.
+        QDialog dialog(m_frame.get());
+        bool openedUnderTheDialog = true;
+        QTimer::singleShot(0, &dialog, [&]() {
+            m_frame->OpenWhenIdle(path);
+            openedUnderTheDialog = !m_frame->Document()->GetPathName().empty();
+            QTimer::singleShot(400, &dialog, [&]() {
+                openedUnderTheDialog = openedUnderTheDialog || !m_frame->Document()->GetPathName().empty();
+                dialog.reject();
+            });
+        });
+        dialog.exec();
+        QVERIFY(!openedUnderTheDialog);
+        // Once the dialog has closed the project opens.
+        QTRY_COMPARE(QString::fromStdString(m_frame->Document()->GetPathName()), path);
+    }
+
+    void aHandedOverProjectWaitsForARenderToEnd()
+    {
+        GiveBoxProduct(*m_frame);
+        const QString path = m_dir.filePath(QStringLiteral("later.vtp"));
+        QVERIFY(m_frame->SaveProject(path));
+        GiveBoxProduct(*m_frame, 300, 150);
+        const CProduct* rendered = m_frame->Document()->GetProduct();
+        // The request arrives while the render lets events through for its
+        // progress display.
+        bool asked = false, replacedDuringRender = false;
+        connect(m_frame->ProgressBar(), &QProgressBar::valueChanged, this, [&]() {
+            if (!asked) {
+                asked = true;
+                m_frame->OpenWhenIdle(path);
+            }
+            replacedDuringRender = replacedDuringRender || m_frame->Document()->GetProduct() != rendered;
+        });
+        QVERIFY(m_frame->RunCommand(ID_TAB_RENDER));
+        QVERIFY(asked);
+        QVERIFY(!replacedDuringRender);
+        QVERIFY(!m_frame->View()->RenderPage()->Picture().isNull());
+        QTRY_COMPARE(QString::fromStdString(m_frame->Document()->GetPathName()), path);
+    }
+
+    void commandLineTakesTheDataFolderAndAProject()
+    {
+        auto line = CVtwinApplication::ParseCommandLine({"vantorel", "--data-dir", "/tmp/d", "p.vtp"});
+        QVERIFY(line.ok);
+        QCOMPARE(line.dataDir, QStringLiteral("/tmp/d"));
+        QVERIFY(line.project.endsWith(QLatin1String("/p.vtp")));
+        line = CVtwinApplication::ParseCommandLine({"vantorel", "--data-dir"});
+        QVERIFY(!line.ok);
+    }
+
+    void anExceptionInAHandlerIsReportedAndTheWorkKept()
+    {
+        GiveBoxProduct(*m_frame);
+        struct CThrower : QObject {
+            bool event(QEvent* e) override
+            {
+                if (e->type() == QEvent::User)
+                    throw std::runtime_error("broken handler");
+                return QObject::event(e);
+            }
+        } thrower;
+        auto* app = static_cast<CVtwinApplication*>(QCoreApplication::instance());
+        QEvent event(QEvent::User);
+        QVERIFY(!app->notify(&thrower, &event));
+        QCOMPARE(m_messages.messages.size(), 1);
+        QVERIFY(m_messages.messages[0].contains(QLatin1String("broken handler")));
+        QVERIFY(m_frame->Document()->HasProduct());
+    }
+};
+
+// The exception guard lives in the application object, so the test runs under it.
+int main(int argc, char** argv)
+{
+    CVtwinApplication app(argc, argv);
+    CMainFrameTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+#include "main_frame.moc"

@@ -1,0 +1,607 @@
+// The margin wizard and the "Fit Picture To" dialog, driven through their
+// real widgets: margin geometry and colours from the slider arithmetic, the
+// far-side sliders, one undo step; the fit dialog's texts, its immediate close
+// for a fitting picture, the preselected answer and the preview; and the two
+// places that ask it, the face picture editor and the new-project wizard.
+
+#include "UiTestSupport.h"
+
+#include "app/AppFolders.h"
+#include "app/SideAppearance.h"
+#include "app/UndoFileCounter.h"
+#include "app/UndoStore.h"
+#include "layout/DrawPoly.h"
+#include "layout/Margin.h"
+#include "properties/Appearance.h"
+#include "ui/widgets/ColorButton.h"
+#include "ui/shell/CommandIds.h"
+#include "ui/grid/FacePictureEditor.h"
+#include "ui/wizard/FitPictureDialog.h"
+#include "ui/canvas/LayoutEditor.h"
+#include "ui/wizard/MarginWizard.h"
+#include "ui/wizard/NewProjectWizard.h"
+#include "ui/widgets/RasterImage.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QToolBar>
+
+#include <functional>
+#include <set>
+
+namespace {
+
+// A picture of w x h pixels painted column by column (x, y from the top-left)
+// by `colour`.
+std::unique_ptr<CRaster> Painted(int w, int h, const std::function<QRgb(int x, int y)>& colour)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, colour(x, y));
+    auto raster = std::make_unique<CRaster>();
+    if (!QImageToRaster(image, *raster))
+        return nullptr;
+    return raster;
+}
+
+QString SavePicture(const QTemporaryDir& dir, const QString& name, int w, int h,
+                    const std::function<QRgb(int x, int y)>& colour)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, colour(x, y));
+    const QString file = dir.filePath(name);
+    return image.save(file) ? file : QString();
+}
+
+constexpr QRgb kRed = qRgb(255, 0, 0), kGreen = qRgb(0, 255, 0), kBlue = qRgb(0, 0, 255),
+               kYellow = qRgb(255, 255, 0);
+
+// Colour of face pixel (x, y up) of a picture as 0x00BBGGRR.
+COLORREF FacePixel(const CRaster& face, int x, int y)
+{
+    const RGBQUAD q = face.GetPixelColor(x, y);
+    return q.rgbRed | (q.rgbGreen << 8) | (q.rgbBlue << 16);
+}
+
+// Colour of a top-down Qt image pixel.
+QRgb At(const QImage& image, int x, int y) { return image.pixel(x, y) | 0xFF000000u; }
+
+} // namespace
+
+class CMarginAndFitTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<CMainFrame> m_frame;
+    CTestMessages m_messages;
+    QTemporaryDir m_dir;
+
+    CDrawObjectList& Front() { return FaceList(*m_frame, "F"); }
+    CVtwinView& View() { return *m_frame->View(); }
+
+    // Runs the Margin command with `drive` answering the wizard.
+    bool RunMargin(const std::function<bool(CMarginWizard&)>& drive)
+    {
+        CMarginWizard::SetRunner(drive);
+        const bool ran = m_frame->RunCommand(ID_MARGIN);
+        CMarginWizard::SetRunner(nullptr);
+        return ran;
+    }
+
+    static std::set<int> VisibleSliders(const CMarginWizard& w)
+    {
+        std::set<int> shown;
+        for (int i = 0; i < CMarginWizard::kSliderCount; ++i)
+            if (w.Slider(CMarginWizard::ESlider(i))->isVisibleTo(&w))
+                shown.insert(i);
+        return shown;
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+
+    void init()
+    {
+        m_messages = CTestMessages();
+        m_messages.Install();
+        CUndoStore::Instance().Clear();
+        CUndoFileCounter::Instance().SetFolder(m_dir.path().toStdString() + "/");
+        QVERIFY(ShowBoxOnFront(m_frame, 300, 500));
+    }
+
+    void cleanup()
+    {
+        CMarginWizard::SetRunner(nullptr);
+        CFitPictureDialog::SetRunner(nullptr);
+        SetFacePictureChooser(nullptr);
+        m_frame.reset();
+        CUndoFileCounter::Instance().SetFolder({});
+    }
+
+    // ---- the Margin command ----------------------------------------------------------
+
+    void marginCommandSitsAfterTheDrawingToolsAndNeedsAFace()
+    {
+        QAction* margin = m_frame->Action(ID_MARGIN);
+        QVERIFY(margin);
+        QVERIFY(!margin->icon().pixmap(24, 24).isNull());
+        QVERIFY(!margin->statusTip().isEmpty());
+        const QList<QAction*> bar = m_frame->DrawToolBar()->actions();
+        const qsizetype at = bar.indexOf(margin);
+        QVERIFY(at > 0);
+        QCOMPARE(bar.at(at - 1), m_frame->Action(ID_TOOL_BARCODE));
+        // And in the Draw menu, right after the drawing tools.
+        QMenu* draw = nullptr;
+        for (QAction* menu : m_frame->menuBar()->actions())
+            if (menu->text() == QLatin1String("&Draw"))
+                draw = menu->menu();
+        QVERIFY(draw);
+        const qsizetype inMenu = draw->actions().indexOf(margin);
+        QVERIFY(inMenu > 0);
+        QCOMPARE(draw->actions().at(inMenu - 1), m_frame->Action(ID_TOOL_BARCODE));
+        m_frame->UpdateCommandUI();
+        QVERIFY(margin->isEnabled());
+        QVERIFY(View().SelectTab(QStringLiteral("Render")));
+        m_frame->UpdateCommandUI();
+        QVERIFY(!margin->isEnabled());
+        bool asked = false;
+        QVERIFY(!RunMargin([&](CMarginWizard&) { return asked = true; }));
+        QVERIFY(!asked);
+    }
+
+    void bottomBandAtTenPercentIsFiftyPixelsHighInTheMarginColour()
+    {
+        View().SetLineColour(0x0000FF);
+        View().SetFillColour(0x00FF00);
+        QSignalSpy stale(&View(), &CVtwinView::renderDataStale);
+        COLORREF chosen = 0;
+        QVERIFY(RunMargin([&](CMarginWizard& w) {
+            if (w.Caption() != QLatin1String("Step 1 of 2: Select Margin Type") || w.windowTitle() != w.Caption())
+                return false;
+            // The wizard starts with the document's fill colour.
+            if (w.Colour() != COLORREF(0x00FF00))
+                return false;
+            w.TypeButton(1)->click();
+            // A palette colour of the "&Color" button.
+            int count = 0;
+            chosen = CColorButton::PaletteColors(count)[5];
+            w.ColourButton()->findChild<QToolButton*>(QStringLiteral("swatch5"))->click();
+            if (w.Colour() != chosen)
+                return false;
+            w.NextButton()->click();
+            if (w.Caption() != QLatin1String("Step 2 of 2: Set Margin Size") || !w.FinishButton()->isVisibleTo(&w))
+                return false;
+            // Only the slider of the vertical extent; it counts from the top down,
+            // so the bottom band takes 100 - position.
+            if (VisibleSliders(w) != std::set<int>{CMarginWizard::kSliderLeft})
+                return false;
+            QSlider* s = w.Slider(CMarginWizard::kSliderLeft);
+            if (s->minimum() != 1 || s->maximum() != 99 || s->value() != 50 ||
+                w.SliderLabel(CMarginWizard::kSliderLeft)->text() != QLatin1String("50%"))
+                return false;
+            s->setValue(90);
+            if (w.SliderLabel(CMarginWizard::kSliderLeft)->text() != QLatin1String("10%") || w.VerticalPercent() != 10)
+                return false;
+            return w.Finish();
+        }));
+        QCOMPARE(int(Front().GetObjectCount()), 1);
+        const CDrawObject* band = Front().GetObject(0);
+        // v = 500 * 10 / 100 = 50: x 0 to W - 1 = 299, y 0 to 50.
+        QCOMPARE(QString(band->GetKindName()), QStringLiteral("Rectangle"));
+        QCOMPARE(band->GetStyle(), kStyleFilled);
+        QCOMPARE(band->GetX1(), 0);
+        QCOMPARE(band->GetY1(), 0);
+        QCOMPARE(band->GetX2(), 299);
+        QCOMPARE(band->GetY2(), 50);
+        QCOMPARE(band->GetHeight(), 50);
+        QCOMPARE(band->GetFillColour(), chosen);
+        QCOMPARE(band->GetLineColour(), COLORREF(0x0000FF));
+        QCOMPARE(band->GetSelection(), kSelectDominant);
+        // Burnt into the face: the bottom rows take the margin colour, the rest stays white.
+        auto face = WhitePicture(300, 500);
+        band->RenderToFace(*face);
+        for (int y : {0, 25, 49})
+            for (int x : {0, 150, 299})
+                QCOMPARE(FacePixel(*face, x, y), chosen);
+        for (int y : {52, 100, 499})
+            QCOMPARE(FacePixel(*face, 150, y), COLORREF(0xFFFFFF));
+        // The fill colour is taken over and the swatch shows it.
+        QCOMPARE(View().FillColour(), chosen);
+        QCOMPARE(m_frame->FillColorButton()->Color(), chosen);
+        QCOMPARE(View().LineColour(), COLORREF(0x0000FF));
+        // The common epilogue.
+        QVERIFY(m_frame->Document()->IsModified());
+        QVERIFY(stale.count() >= 1);
+        QCOMPARE(View().Canvas()->ToolMode(), int(kModeSelect));
+        // One undo step that takes the margin away again.
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Draw Margin"));
+        QVERIFY(m_frame->RunCommand(ID_EDIT_UNDO));
+        QCOMPARE(int(Front().GetObjectCount()), 0);
+        QVERIFY(!CUndoStore::Instance().CanUndo());
+    }
+
+    void farSideSlidersCountFromTheOtherEnd()
+    {
+        // Per type: the sliders shown, the positions set, and the object that
+        // results on the 300 x 500 face (integer divisions of the percentages).
+        struct SCase {
+            int type;
+            std::set<int> sliders;
+            int top, bottom, left, right;  // positions set (0: untouched, stays 50)
+            int x1, y1, x2, y2;            // rectangle coordinates; polygons below
+        } rects[] = {
+            // Top band: left slider at 20 -> v = 20 % = 100; y 499 down to 500 - 100 - 1.
+            {0, {CMarginWizard::kSliderLeft}, 0, 0, 20, 0, 0, 499, 299, 399},
+            // Left band: top slider at 30 -> h = 90; x 0 to 90.
+            {2, {CMarginWizard::kSliderTop}, 30, 0, 0, 0, 0, 0, 90, 499},
+            // Right band: top slider at 80 counts from the right: h = 20 % = 60; x 299 down to 239.
+            {3, {CMarginWizard::kSliderTop}, 80, 0, 0, 0, 299, 0, 239, 499},
+        };
+        for (const SCase& c : rects) {
+            Front().Clear();
+            QVERIFY(RunMargin([&](CMarginWizard& w) {
+                w.SetType(c.type);
+                w.Next();
+                if (VisibleSliders(w) != c.sliders)
+                    return false;
+                const int positions[4] = {c.top, c.bottom, c.left, c.right};
+                for (int i = 0; i < 4; ++i)
+                    if (positions[i])
+                        w.Slider(CMarginWizard::ESlider(i))->setValue(positions[i]);
+                return w.Finish();
+            }));
+            QCOMPARE(int(Front().GetObjectCount()), 1);
+            const CDrawObject* o = Front().GetObject(0);
+            QCOMPARE(QString(o->GetKindName()), QStringLiteral("Rectangle"));
+            QCOMPARE(o->GetX1(), c.x1);
+            QCOMPARE(o->GetY1(), c.y1);
+            QCOMPARE(o->GetX2(), c.x2);
+            QCOMPARE(o->GetY2(), c.y2);
+        }
+
+        struct SCorner {
+            int type;
+            std::set<int> sliders;
+            int top, bottom, left, right;
+            std::vector<CDrawPoint> points;
+        } corners[] = {
+            // Top-left: h = 10 % = 30, v = 40 % = 200.
+            {4, {CMarginWizard::kSliderTop, CMarginWizard::kSliderLeft}, 10, 0, 40, 0, {{0, 499}, {30, 499}, {0, 299}}},
+            // Top-right: top slider from the right (100 - 70 = 30 % = 90), right slider from the top (10 % = 50).
+            {5, {CMarginWizard::kSliderTop, CMarginWizard::kSliderRight}, 70, 0, 0, 10,
+             {{299, 499}, {209, 499}, {299, 449}}},
+            // Bottom-left: bottom slider 20 % = 60; left slider from the top at 75: 25 % = 125.
+            {6, {CMarginWizard::kSliderBottom, CMarginWizard::kSliderLeft}, 0, 20, 75, 0, {{0, 0}, {60, 0}, {0, 125}}},
+            // Bottom-right: both from the far end: h = 100 - 70 = 30 % = 90, v = 100 - 75 = 25 % = 125.
+            {7, {CMarginWizard::kSliderBottom, CMarginWizard::kSliderRight}, 0, 70, 0, 75,
+             {{299, 0}, {299, 125}, {209, 0}}},
+        };
+        for (const SCorner& c : corners) {
+            Front().Clear();
+            QString labels;
+            QVERIFY(RunMargin([&](CMarginWizard& w) {
+                w.SetType(c.type);
+                w.Next();
+                if (VisibleSliders(w) != c.sliders)
+                    return false;
+                const int positions[4] = {c.top, c.bottom, c.left, c.right};
+                for (int i = 0; i < 4; ++i)
+                    if (positions[i])
+                        w.Slider(CMarginWizard::ESlider(i))->setValue(positions[i]);
+                for (int i : c.sliders)
+                    labels += w.SliderLabel(CMarginWizard::ESlider(i))->text() + QLatin1Char(' ');
+                return w.Finish();
+            }));
+            QCOMPARE(int(Front().GetObjectCount()), 1);
+            const auto* polygon = dynamic_cast<const CDrawPolygon*>(Front().GetObject(0));
+            QVERIFY2(polygon, qPrintable(QString::number(c.type)));
+            QCOMPARE(polygon->GetPoints().size(), c.points.size());
+            for (std::size_t i = 0; i < c.points.size(); ++i) {
+                QCOMPARE(polygon->GetPoints()[i].x, c.points[i].x);
+                QCOMPARE(polygon->GetPoints()[i].y, c.points[i].y);
+            }
+            if (c.type == 7)
+                QCOMPARE(labels, QStringLiteral("30% 25% "));  // bottom, right
+        }
+    }
+
+    void backKeepsTheChoicesAndCancelMakesNothing()
+    {
+        QVERIFY(RunMargin([&](CMarginWizard& w) {
+            w.SetType(6);
+            w.SetColour(0x336699);
+            w.Next();
+            w.Slider(CMarginWizard::kSliderBottom)->setValue(20);
+            w.Back();
+            if (w.Caption() != QLatin1String("Step 1 of 2: Select Margin Type") || w.Type() != 6 ||
+                w.Colour() != COLORREF(0x336699) || w.Finish())
+                return false;
+            w.Next();
+            if (w.Slider(CMarginWizard::kSliderBottom)->value() != 20 || w.HorizontalPercent() != 20)
+                return false;
+            w.reject();
+            return false;
+        }));
+        QCOMPARE(int(Front().GetObjectCount()), 0);
+        QVERIFY(!CUndoStore::Instance().CanUndo());
+        QVERIFY(!m_frame->Document()->IsModified());
+    }
+
+    // ---- the "Fit Picture To" dialog ------------------------------------------------
+
+    void fitDialogTextsFollowTheProportions()
+    {
+        const auto wide = Painted(400, 100, [](int, int) { return kRed; });
+        CFitPictureDialog wider(*wide, 200, 100, QStringLiteral("Front"), QStringLiteral("Box"), 0);
+        QVERIFY(!wider.Fits());
+        QCOMPARE(wider.windowTitle(), QStringLiteral("Fit Picture To Front"));
+        QCOMPARE(wider.Explanation()->text(),
+                 QStringLiteral("The Picture is not the same aspect ratio as the Front of the Box. Therefore, in "
+                                "order to use this Picture, it will either need to be stretched or cropped to "
+                                "match. Please select from:-"));
+        const QStringList widerLabels = {"&Stretch", "Use the &Left part of the Picture",
+                                         "Use the &Center part of the Picture", "Use the &Right part of the Picture"};
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(wider.ChoiceButton(i)->text(), widerLabels[i]);
+
+        const auto tall = Painted(100, 400, [](int, int) { return kRed; });
+        CFitPictureDialog taller(*tall, 200, 100, QStringLiteral("Spine"), QStringLiteral("Book"), 0);
+        QCOMPARE(taller.windowTitle(), QStringLiteral("Fit Picture To Spine"));
+        QVERIFY(taller.Explanation()->text().startsWith(
+            QStringLiteral("The Picture is not the same aspect ratio as the Spine of the Book.")));
+        const QStringList tallerLabels = {"&Stretch", "Use the &Top part of the Picture",
+                                          "Use the &Center part of the Picture", "Use the &Bottom part of the Picture"};
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(taller.ChoiceButton(i)->text(), tallerLabels[i]);
+    }
+
+    void equalProportionsCloseAtOnceWithMinusOne()
+    {
+        // 400 x 200 on a 200 x 100 face: 400 * 100 == 200 * 200.
+        const auto picture = Painted(400, 200, [](int, int) { return kGreen; });
+        CFitPictureDialog dialog(*picture, 200, 100, QStringLiteral("Front"), QStringLiteral("Box"), 2);
+        QVERIFY(dialog.Fits());
+        QCOMPARE(dialog.exec(), int(QDialog::Accepted));  // returns without showing
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.Answer(), -1);
+        QVERIFY(!dialog.ChoiceButton(0));
+        bool shown = false;
+        CFitPictureDialog::SetRunner([&](CFitPictureDialog&) { return shown = true; });
+        const std::optional<int> answer =
+            AskFitPicture(nullptr, *picture, 200, 100, QStringLiteral("Front"), QStringLiteral("Box"), 2);
+        QVERIFY(answer.has_value());
+        QCOMPARE(*answer, -1);
+        QVERIFY(!shown);
+        // A different ratio does reach the dialog; Cancel gives no answer.
+        const auto wide = Painted(300, 100, [](int, int) { return kGreen; });
+        CFitPictureDialog::SetRunner([&](CFitPictureDialog&) { return !(shown = true); });
+        QVERIFY(!AskFitPicture(nullptr, *wide, 200, 100, QStringLiteral("Front"), QStringLiteral("Box"), 0));
+        QVERIFY(shown);
+    }
+
+    void previousAnswerIsPreselected()
+    {
+        const auto wide = Painted(300, 100, [](int, int) { return kRed; });
+        for (int previous : {-1, 0, 1, 2, 3, 7}) {
+            CFitPictureDialog dialog(*wide, 100, 100, QStringLiteral("Front"), QStringLiteral("Box"), previous);
+            const int expected = previous >= 0 && previous <= 3 ? previous : 0;
+            QCOMPARE(dialog.Answer(), expected);
+            QVERIFY(dialog.ChoiceButton(expected)->isChecked());
+        }
+    }
+
+    void previewFollowsTheChoice()
+    {
+        // 400 x 100, left half red and right half blue, on a 200 x 100 face:
+        // the crop is 100 * 200 / 100 = 200 wide, the excess 200, offsets 0, 100, 200.
+        const auto wide = Painted(400, 100, [](int x, int) { return x < 200 ? kRed : kBlue; });
+        CFitPictureDialog dialog(*wide, 200, 100, QStringLiteral("Front"), QStringLiteral("Box"), 0);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto preview = [&] { return dialog.PreviewPicture(); };
+        // Stretch: the face's size, every second column of the picture.
+        QCOMPARE(preview().size(), QSize(200, 100));
+        QCOMPARE(At(preview(), 99, 50), kRed);
+        QCOMPARE(At(preview(), 100, 50), kBlue);
+        const qint64 stretchKey = dialog.Preview()->pixmap().cacheKey();
+
+        QTest::mouseClick(dialog.ChoiceButton(1), Qt::LeftButton);
+        QCOMPARE(dialog.Answer(), 1);
+        QCOMPARE(preview().size(), QSize(200, 100));
+        QCOMPARE(At(preview(), 0, 0), kRed);
+        QCOMPARE(At(preview(), 199, 99), kRed);
+        QVERIFY(dialog.Preview()->pixmap().cacheKey() != stretchKey);
+
+        dialog.ChoiceButton(2)->click();
+        QCOMPARE(At(preview(), 99, 50), kRed);   // picture column 199
+        QCOMPARE(At(preview(), 100, 50), kBlue); // picture column 200
+
+        dialog.ChoiceButton(3)->click();
+        QCOMPARE(At(preview(), 0, 0), kBlue);
+        QCOMPARE(At(preview(), 199, 99), kBlue);
+
+        // A taller picture: top half green, bottom half yellow, on a square face.
+        const auto tall = Painted(100, 400, [](int, int y) { return y < 200 ? kGreen : kYellow; });
+        CFitPictureDialog upright(*tall, 100, 100, QStringLiteral("Front"), QStringLiteral("Box"), 1);
+        QCOMPARE(upright.PreviewPicture().size(), QSize(100, 100));
+        QCOMPARE(At(upright.PreviewPicture(), 50, 0), kGreen);
+        QCOMPARE(At(upright.PreviewPicture(), 50, 99), kGreen);
+        upright.SetAnswer(3);
+        QCOMPARE(At(upright.PreviewPicture(), 50, 0), kYellow);
+        QCOMPARE(At(upright.PreviewPicture(), 50, 99), kYellow);
+    }
+
+    // ---- where pictures meet faces ------------------------------------------------
+
+    void facePictureEditorAsksAndCropsThroughTheCoreFitting()
+    {
+        // A 60 x 40 front face as new projects make them.
+        CProduct& product = *m_frame->Document()->GetProduct();
+        CSide& side = product.GetOrCreateSide("F");
+        side.Reset(kAppearanceColor, 60, 40, 0xFFFFFF, 1);
+        QVERIFY(BuildAppearance(side));
+        // 300 x 100: thirds red, green, blue. 300 * 40 > 100 * 60, so it is wider;
+        // the crop is (100 * 60 + 20) / 40 = 150 wide, excess 150, centre offset 75.
+        const QString file = SavePicture(m_dir, QStringLiteral("thirds.png"), 300, 100,
+                                         [](int x, int) { return x < 100 ? kRed : x < 200 ? kGreen : kBlue; });
+        QVERIFY(!file.isEmpty());
+        SetFacePictureChooser([file] { return file; });
+
+        // Cancel: nothing changes.
+        CFitPictureDialog::SetRunner([](CFitPictureDialog&) { return false; });
+        QVERIFY(!EditFacePicture(m_frame.get(), &View(), m_frame.get(), 'F'));
+        QCOMPARE(product.FindSidePtr("F")->GetPicture()->GetWidth(), 60);
+        QVERIFY(!m_frame->Document()->GetUndoStore().CanUndo());
+
+        QString title;
+        int preselected = -2;
+        CFitPictureDialog::SetRunner([&](CFitPictureDialog& d) {
+            title = d.windowTitle();
+            preselected = d.Answer();
+            d.ChoiceButton(2)->click();
+            return true;
+        });
+        QVERIFY(EditFacePicture(m_frame.get(), &View(), m_frame.get(), 'F'));
+        QCOMPARE(title, QStringLiteral("Fit Picture To Front"));
+        QCOMPARE(preselected, 0);  // a colour face had no fitting answer yet
+        const CSide& after = *product.FindSidePtr("F");
+        QCOMPARE(after.GetSettings().GetInt(SideKey(kSideFitMode)), 2);
+        QCOMPARE(after.GetSettings().GetInt(SideKey(kSideAppearance)), int(kAppearancePicture));
+        const CRaster* cropped = after.GetPicture();
+        QCOMPARE(cropped->GetWidth(), 150);
+        QCOMPARE(cropped->GetHeight(), 100);
+        // Picture columns 75..224: 25 red, 100 green, 25 blue.
+        QCOMPARE(FacePixel(*cropped, 0, 50), COLORREF(0x0000FF));
+        QCOMPARE(FacePixel(*cropped, 24, 50), COLORREF(0x0000FF));
+        QCOMPARE(FacePixel(*cropped, 25, 50), COLORREF(0x00FF00));
+        QCOMPARE(FacePixel(*cropped, 124, 50), COLORREF(0x00FF00));
+        QCOMPARE(FacePixel(*cropped, 125, 50), COLORREF(0xFF0000));
+        QCOMPARE(View().Canvas()->FaceWidth(), 150);
+        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(),
+                 std::string("&Undo Modify Front Image\tCtrl+Z"));
+
+        // The next time the previous answer is offered; stretching keeps the face's size.
+        CFitPictureDialog::SetRunner([&](CFitPictureDialog& d) {
+            preselected = d.Answer();
+            d.SetAnswer(0);
+            return true;
+        });
+        const QString square = SavePicture(m_dir, QStringLiteral("square.png"), 90, 90,
+                                           [](int x, int) { return x < 45 ? kRed : kBlue; });
+        SetFacePictureChooser([square] { return square; });
+        QVERIFY(EditFacePicture(m_frame.get(), &View(), m_frame.get(), 'F'));
+        QCOMPARE(preselected, 2);
+        QCOMPARE(product.FindSidePtr("F")->GetSettings().GetInt(SideKey(kSideFitMode)), 0);
+        QCOMPARE(product.FindSidePtr("F")->GetPicture()->GetWidth(), 150);
+        QCOMPARE(product.FindSidePtr("F")->GetPicture()->GetHeight(), 100);
+        // Nearest source column of target column x is x * 90 / 150: 74 -> 44 red, 75 -> 45 blue.
+        QCOMPARE(FacePixel(*product.FindSidePtr("F")->GetPicture(), 74, 10), COLORREF(0x0000FF));
+        QCOMPARE(FacePixel(*product.FindSidePtr("F")->GetPicture(), 75, 10), COLORREF(0xFF0000));
+
+        // With draw objects on the face a crop that changes its size is
+        // confirmed first; No keeps everything.
+        LayoutEdit::AddObject(Front(), CreateMarginObject(1, 150, 100, 50, 10, 0xFF, 0), true);
+        const std::size_t steps = m_frame->Document()->GetUndoStore().GetUndoCount();
+        // 600 x 200 cropped for a 150 x 100 face keeps 300 x 200 pixels.
+        const QString big = SavePicture(m_dir, QStringLiteral("big.png"), 600, 200, [](int, int) { return kRed; });
+        CFitPictureDialog::SetRunner([&](CFitPictureDialog& d) {
+            d.SetAnswer(1);
+            return true;
+        });
+        SetFacePictureChooser([big] { return big; });
+        m_messages.answer = EAnswer::No;
+        QVERIFY(!EditFacePicture(m_frame.get(), &View(), m_frame.get(), 'F'));
+        QCOMPARE(m_messages.questions.size(), 1);
+        QVERIFY(m_messages.questions.first().startsWith(
+            QStringLiteral("The new Front image is a different size from the old one.")));
+        QCOMPARE(product.FindSidePtr("F")->GetPicture()->GetWidth(), 150);
+        QCOMPARE(product.FindSidePtr("F")->GetSettings().GetInt(SideKey(kSideFitMode)), 0);
+        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoCount(), steps);
+    }
+
+    void sidePageAsksWithTheFaceSizeOfTheAnswers()
+    {
+        QTemporaryDir data;
+        QVERIFY(data.isValid());
+        std::string error;
+        std::optional<CAppFolders> folders = CAppFolders::Create(data.path().toStdString(), error);
+        QVERIFY2(folders, error.c_str());
+        ModelEntry entry;
+        entry.section = "dmo_box_001.bmp";
+        entry.name = "Software Box";
+        entry.model = "BOX";
+        entry.width = -130;
+        entry.height = -190;
+        entry.depth = -30;
+        const std::unique_ptr<CProduct> product = CreateProduct(entry.model);
+        QVERIFY(product);
+        // 100 x 100 against a 130 x 190 front: 100 * 190 > 100 * 130, relatively wider.
+        const QString file = SavePicture(m_dir, QStringLiteral("square100.png"), 100, 100,
+                                         [](int, int) { return kGreen; });
+
+        CNewProjectWizard wizard(*folders, entry, *product);
+        QCOMPARE(wizard.CurrentPage()->Title(), QStringLiteral("Box Dimensions"));
+        QVERIFY(wizard.Next());
+        QCOMPARE(wizard.CurrentPage()->Title(), QStringLiteral("Front's Appearance"));
+        wizard.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("pictureFile"))->setText(file);
+
+        QString title, firstChoice;
+        int preselected = -2;
+        CFitPictureDialog::SetRunner([&](CFitPictureDialog& d) {
+            title = d.windowTitle();
+            firstChoice = d.ChoiceButton(1)->text();
+            preselected = d.Answer();
+            d.ChoiceButton(3)->click();
+            return true;
+        });
+        QVERIFY(wizard.Next());
+        QCOMPARE(title, QStringLiteral("Fit Picture To Front"));
+        QCOMPARE(firstChoice, QStringLiteral("Use the &Left part of the Picture"));
+        QCOMPARE(preselected, 0);
+        QCOMPARE(wizard.Answers().sides.at('F').type, 0);
+        QCOMPARE(wizard.Answers().sides.at('F').fit, 3);
+
+        // Back on the page the answer is offered again; Cancel keeps the page.
+        wizard.Back();
+        CFitPictureDialog::SetRunner([&](CFitPictureDialog& d) {
+            preselected = d.Answer();
+            return false;
+        });
+        QVERIFY(!wizard.Next());
+        QCOMPARE(preselected, 3);
+        QCOMPARE(wizard.CurrentPage()->Title(), QStringLiteral("Front's Appearance"));
+
+        // A square box front (from the Size page's answer) fits the square picture: no question.
+        wizard.Back();
+        wizard.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("width"))->setText(QStringLiteral("150"));
+        wizard.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("height"))->setText(QStringLiteral("150"));
+        QVERIFY(wizard.Next());
+        bool asked = false;
+        CFitPictureDialog::SetRunner([&](CFitPictureDialog&) { return asked = true; });
+        QVERIFY(wizard.Next());
+        QVERIFY(!asked);
+        QCOMPARE(wizard.Answers().sides.at('F').fit, 0);
+
+        // An unreadable picture is reported on the page, which stays.
+        wizard.Back();
+        wizard.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("pictureFile"))
+            ->setText(m_dir.filePath(QStringLiteral("missing.png")));
+        m_messages.messages.clear();
+        QVERIFY(!wizard.Next());
+        QCOMPARE(m_messages.messages.size(), 1);
+        QCOMPARE(wizard.CurrentPage()->Title(), QStringLiteral("Front's Appearance"));
+    }
+};
+
+QTEST_MAIN(CMarginAndFitTest)
+#include "margin_and_fit.moc"

@@ -1,0 +1,506 @@
+// File New from the "New" dialog through the model's wizard to a rendered
+// picture: the tabs and their remembered choice, the step captions, page
+// refusals that keep the wizard on its page, and whole runs for a box, a book
+// with CD-ROM, a binder and a card.
+
+#include "UiTestSupport.h"
+
+#include "app/AppFolders.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/InstalledData.h"
+#include "catalogue/Setup.h"
+#include "properties/Appearance.h"
+#include "properties/SettingTable.h"
+#include "ui/wizard/NewProjectWizard.h"
+#include "ui/dialogs/PictureLibraryDialog.h"
+#include "ui/grid/PropertyGrid.h"
+#include "ui/dialogs/RenderOutputDialogs.h"
+#include "ui/render/RenderPage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QTreeWidget>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QTimer>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTemporaryDir>
+
+namespace {
+
+const CatalogueEntry* EntryOfKind(const char* kind)
+{
+    for (const CatalogueEntry& e : GetCatalogue())
+        if (std::string_view(e.kind) == kind)
+            return &e;
+    return nullptr;
+}
+
+// Picks the first item of the current page's picture list, if it has one.
+void ChooseFirstPicture(CNewProjectWizard& w)
+{
+    if (auto* list = w.CurrentPage()->findChild<QListWidget*>(QStringLiteral("choices")); list && list->count() > 0)
+        list->setCurrentRow(0);
+}
+
+} // namespace
+
+class CNewProjectWizardTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    std::optional<CAppFolders> m_folders;
+    std::unique_ptr<CMainFrame> m_frame;
+    CTestMessages m_messages;
+
+    // Runs File New for `entry`; `drive` answers the wizard. True when the
+    // dialog closed with OK.
+    bool RunNew(const CatalogueEntry& entry, const std::function<bool(CNewProjectWizard&)>& drive)
+    {
+        CNewDialog dialog(*m_folders, *m_frame->Document(), m_frame.get());
+        if (!dialog.ChooseModel(entry.prefix, GetCatalogueSectionName(entry)))
+            return false;
+        CNewDialog::SetWizardRunner(drive);
+        dialog.accept();
+        CNewDialog::SetWizardRunner(nullptr);
+        return dialog.result() == QDialog::Accepted;
+    }
+
+    // Walks every page with its defaults (first picture of each list, a
+    // small rendering) and finishes.
+    static bool WalkAll(CNewProjectWizard& w, QStringList* captions = nullptr)
+    {
+        for (;;) {
+            if (captions)
+                *captions << w.Caption();
+            ChooseFirstPicture(w);
+            if (w.CurrentPage()->Title() == QLatin1String("Background Size")) {
+                w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("renderWidth"))->setText(QStringLiteral("120"));
+                w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("renderHeight"))->setText(QStringLiteral("100"));
+            }
+            if (w.CurrentIndex() + 1 == w.PageCount())
+                return w.Finish();
+            if (!w.Next())
+                return false;
+        }
+    }
+
+    void ExpectRendered(const char* kind)
+    {
+        CProduct* product = m_frame->Document()->GetProduct();
+        QVERIFY(product);
+        QCOMPARE(QString::fromLatin1(product->GetKindCode()), QString::fromLatin1(kind));
+        QCOMPARE(product->GetSettings().GetInt(ModelKey(kSetRenderWidth)), 120);
+        QCOMPARE(product->GetSettings().GetInt(ModelKey(kSetRenderHeight)), 100);
+        m_frame->DocumentChanged();
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        const QImage picture = m_frame->View()->RenderPage()->Picture();
+        QCOMPARE(picture.size(), QSize(120, 100));
+        // Something was drawn on the white background.
+        bool drawn = false;
+        for (int y = 0; y < picture.height() && !drawn; ++y)
+            for (int x = 0; x < picture.width() && !drawn; ++x)
+                drawn = picture.pixel(x, y) != qRgb(255, 255, 255);
+        QVERIFY(drawn);
+        // The grid beside the Render tab shows the new product's settings.
+        auto* grid = m_frame->findChild<CPropertyGrid*>();
+        QVERIFY(grid && grid->FindRow("X Rotation") >= 0);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        std::string error;
+        m_folders = CAppFolders::Create(m_dir.path().toStdString(), error);
+        QVERIFY2(m_folders, error.c_str());
+        SetupOptions options;
+        options.installedDataFolder = FindInstalledDataFolder(GetExecutablePath());
+        QVERIFY2(!options.installedDataFolder.empty(), "installed data not built");
+        CSetup setup(*m_folders, options, SetupListener{});
+        const SetupResult r = setup.Run();
+        QVERIFY2(r.outcome == SetupOutcome::Completed, r.message.c_str());
+    }
+
+    void init()
+    {
+        m_messages = CTestMessages{};
+        m_messages.Install();
+        m_frame = std::make_unique<CMainFrame>(QString());
+        m_frame->SetFolders(&*m_folders);
+        // The Rendering Complete prompt is answered "No".
+        SetRenderDialogHooks([](QDialog&) { return 2; }, nullptr);
+    }
+
+    void cleanup()
+    {
+        m_frame.reset();
+        SetMessageHooks(nullptr, nullptr);
+        SetRenderDialogHooks(nullptr, nullptr);
+    }
+
+    void newDialogTabsAndThumbnails()
+    {
+        m_folders->PutUserString("GUI", "NewTab", "box");
+        {
+            CNewDialog dialog(*m_folders, *m_frame->Document());
+            QCOMPARE(dialog.Tabs()->count(), 8);
+            QCOMPARE(dialog.Tabs()->tabData(dialog.Tabs()->currentIndex()).toString(), QStringLiteral("box"));
+            QVERIFY(dialog.List()->count() > 0);
+            // Display name, a line break and the file name; OK waits for a choice.
+            QVERIFY(dialog.List()->item(0)->text().contains(QStringLiteral("\ndmo_box_")));
+            QVERIFY(!dialog.OkButton()->isEnabled());
+            dialog.List()->setCurrentRow(0);
+            QVERIFY(dialog.OkButton()->isEnabled());
+            // Another tab is remembered at once and starts the next dialog.
+            for (int i = 0; i < dialog.Tabs()->count(); ++i)
+                if (dialog.Tabs()->tabData(i).toString() == QLatin1String("crd"))
+                    dialog.Tabs()->setCurrentIndex(i);
+        }
+        QCOMPARE(m_folders->GetUserString("GUI", "NewTab", ""), std::string("crd"));
+        CNewDialog again(*m_folders, *m_frame->Document());
+        QCOMPARE(again.Tabs()->tabData(again.Tabs()->currentIndex()).toString(), QStringLiteral("crd"));
+        // Nothing chosen: the selection error, and the dialog stays.
+        again.List()->clearSelection();
+        again.accept();
+        QCOMPARE(m_messages.messages.value(0), QStringLiteral("Error getting selection. Program data corrupted?"));
+        QVERIFY(again.result() != QDialog::Accepted);
+    }
+
+    void boxWithCaptions()
+    {
+        const CatalogueEntry* entry = EntryOfKind("BOX");
+        QVERIFY(entry);
+        QStringList captions;
+        QVERIFY(RunNew(*entry, [&](CNewProjectWizard& w) { return WalkAll(w, &captions); }));
+        const int n = captions.size();
+        QVERIFY(n >= 4);
+        QCOMPARE(captions.last(), QStringLiteral("Step %1 of %1: Special Effects").arg(n));
+        QCOMPARE(captions.at(n - 4), QStringLiteral("Step %1 of %2: Background's Appearance").arg(n - 3).arg(n));
+        ExpectRendered("BOX");
+    }
+
+    void bookWithCDROM()
+    {
+        const CatalogueEntry* entry = EntryOfKind("BOOKCD");
+        QVERIFY(entry);
+        QStringList captions;
+        QVERIFY(RunNew(*entry, [&](CNewProjectWizard& w) { return WalkAll(w, &captions); }));
+        QVERIFY(captions.join('|').contains(QStringLiteral("Select CD-ROM Image")));
+        QVERIFY(captions.join('|').contains(QStringLiteral("Select CD-ROM Position")));
+        QVERIFY(captions.join('|').contains(QStringLiteral("Pages' Appearance")));
+        ExpectRendered("BOOKCD");
+        QVERIFY(!m_frame->Document()->GetProduct()->GetSettings().GetText(ModelKey(kSetCDImage)).empty());
+        QVERIFY(m_frame->Document()->GetProduct()->FindSidePtr("C"));
+    }
+
+    void binder()
+    {
+        const CatalogueEntry* entry = EntryOfKind("BINDER");
+        QVERIFY(entry);
+        QVERIFY(RunNew(*entry, [&](CNewProjectWizard& w) {
+            for (;;) {
+                if (w.CurrentPage()->Title() == QLatin1String("Binding Style")) {
+                    auto* type = w.CurrentPage()->findChild<QComboBox*>(QStringLiteral("binderType"));
+                    type->setCurrentIndex(type->findText(QStringLiteral("Spiral Bound")));
+                }
+                if (w.CurrentIndex() + 1 == w.PageCount() || w.CurrentPage()->Title() == QLatin1String("Background Size"))
+                    break;
+                ChooseFirstPicture(w);
+                if (!w.Next())
+                    return false;
+            }
+            return WalkAll(w);
+        }));
+        ExpectRendered("BINDER");
+        QCOMPARE(m_frame->Document()->GetProduct()->GetSettings().GetInt(ModelKey(kSetBinderType)), 1);
+    }
+
+    void cardAndPageRefusals()
+    {
+        const CatalogueEntry* entry = EntryOfKind("CARD");
+        QVERIFY(entry);
+        QVERIFY(RunNew(*entry, [&](CNewProjectWizard& w) {
+            while (w.CurrentPage()->Title() != QLatin1String("Shadows and Reflections")) {
+                ChooseFirstPicture(w);
+                if (w.CurrentPage()->Title() == QLatin1String("Background Size")) {
+                    auto* width = w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("renderWidth"));
+                    // 1000 is out of range: the page stays and says why.
+                    width->setText(QStringLiteral("1000"));
+                    if (w.Next())
+                        return false;
+                    if (m_messages.messages.value(0) != QStringLiteral("Width must be between 50 and 999 pixels."))
+                        return false;
+                    width->setText(QStringLiteral("120"));
+                    w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("renderHeight"))->setText(QStringLiteral("100"));
+                }
+                if (!w.Next())
+                    return false;
+            }
+            // The bottom row and the default light: six lights with Shadows are
+            // refused and the wizard stays; five go.
+            const int here = w.CurrentIndex();
+            for (int c = 0; c < 5; ++c)
+                w.CurrentPage()->findChild<QPushButton*>(QStringLiteral("light_%1_0").arg(c))->setChecked(true);
+            if (w.Next() || w.CurrentIndex() != here)
+                return false;
+            if (m_messages.messages.last() != QStringLiteral("You can not have more than 5 lights turned on."))
+                return false;
+            w.CurrentPage()->findChild<QPushButton*>(QStringLiteral("light_3_1"))->setChecked(false);
+            return WalkAll(w);
+        }));
+        ExpectRendered("CARD");
+        QCOMPARE(m_frame->Document()->GetProduct()->GetSettings().GetInt(ModelKey(kSetLights)), 0x1F);
+    }
+
+    void cancelledWizardKeepsTheDocument()
+    {
+        GiveBoxProduct(*m_frame);
+        const CProduct* before = m_frame->Document()->GetProduct();
+        const CatalogueEntry* entry = EntryOfKind("CARD");
+        QVERIFY(!RunNew(*entry, [](CNewProjectWizard&) { return false; }));
+        QCOMPARE(m_frame->Document()->GetProduct(), before);
+    }
+
+    void pagesTotalBlocksNext()
+    {
+        const CatalogueEntry* entry = EntryOfKind("BOOK");
+        QVERIFY(entry);
+        bool checked = false;
+        QVERIFY(!RunNew(*entry, [&](CNewProjectWizard& w) {
+            while (w.CurrentPage()->Title() != QLatin1String("Pages' Appearance"))
+                if (!w.Next())
+                    return false;
+            auto* pages = w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("depth1"));
+            pages->setText(QStringLiteral("70"));
+            auto* total = w.CurrentPage()->findChild<QLabel*>(QStringLiteral("total"));
+            if (total->text() != QLatin1String("ERROR") || w.NextButton()->isEnabled() || w.Next())
+                return false;
+            pages->setText(QStringLiteral("80"));
+            if (total->text() != QLatin1String("100") || !w.NextButton()->isEnabled())
+                return false;
+            checked = true;
+            return false;  // cancel here
+        }));
+        QVERIFY(checked);
+    }
+
+    // A refused size on the last page takes the focus, so the user can retype it.
+    void effectSizeRefusalFocusesTheField()
+    {
+        const CatalogueEntry* entry = EntryOfKind("CARD");
+        QVERIFY(entry);
+        bool bevelFocus = false, borderFocus = false;
+        QVERIFY(!RunNew(*entry, [&](CNewProjectWizard& w) {
+            while (w.CurrentIndex() + 1 < w.PageCount())
+                if (!w.Next())
+                    return false;
+            QWidget* page = w.CurrentPage();
+            page->findChild<QCheckBox*>(QStringLiteral("bevel"))->setChecked(true);
+            auto* bevelSize = page->findChild<QLineEdit*>(QStringLiteral("bevelSize"));
+            auto* borderSize = page->findChild<QLineEdit*>(QStringLiteral("borderSize"));
+            bevelSize->setText(QStringLiteral("0"));
+            page->findChild<QComboBox*>(QStringLiteral("bevelStyle"))->setFocus();  // focus elsewhere first
+            if (w.Finish())
+                return false;
+            bevelFocus = w.focusWidget() == bevelSize && bevelSize->selectedText() == QLatin1String("0");
+            bevelSize->setText(QStringLiteral("12"));
+            page->findChild<QCheckBox*>(QStringLiteral("borders"))->setChecked(true);
+            borderSize->setText(QStringLiteral("abc"));
+            bevelSize->setFocus();
+            if (w.Finish())
+                return false;
+            borderFocus = w.focusWidget() == borderSize && borderSize->selectedText() == QLatin1String("abc");
+            return false;
+        }));
+        QCOMPARE(m_messages.messages.value(0), QStringLiteral("Bevel Size must be between 1 and 100 pixels."));
+        QCOMPARE(m_messages.messages.value(1), QStringLiteral("Border Size contains invalid characters."));
+        QVERIFY(bevelFocus);
+        QVERIFY(borderFocus);
+    }
+
+    // The binder's warning questions come up with No preselected; No keeps
+    // the size page and gives the focus back to the Width field.
+    void binderQuestionPreselectsNo()
+    {
+        const CatalogueEntry* entry = nullptr;
+        for (const CatalogueEntry& e : GetCatalogue())
+            if (std::string_view(e.kind) == "BINDER" && e.width < 0)
+                entry = &e;
+        QVERIFY(entry);
+        // Questions come up as real boxes; a timer reads and answers them.
+        SetMessageHooks([this](const QString& t, EMessageIcon) { m_messages.messages << t; }, nullptr);
+        QString question;
+        bool noIsDefault = false;
+        std::function<void()> answer;
+        answer = [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) {
+                QTimer::singleShot(10, answer);
+                return;
+            }
+            question = box->text();
+            noIsDefault = box->defaultButton() == box->button(QMessageBox::No);
+            box->button(QMessageBox::No)->click();
+        };
+        bool stayed = false, widthFocused = false;
+        QVERIFY(!RunNew(*entry, [&](CNewProjectWizard& w) {
+            w.show();
+            auto* width = w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("width"));
+            auto* depth = w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("depth"));
+            width->setText(QStringLiteral("100"));
+            depth->setText(QStringLiteral("60"));
+            depth->setFocus();
+            QTimer::singleShot(10, answer);
+            stayed = !w.Next() && w.CurrentIndex() == 0;
+            widthFocused = w.focusWidget() == width;
+            return false;
+        }));
+        QVERIFY(question.startsWith(QStringLiteral("To make the Binding fit the current Width and Depth")));
+        QVERIFY(noIsDefault);
+        QVERIFY(stayed);
+        QVERIFY(widthFocused);
+    }
+
+    // The side page offers the program's patterns by their look (no number
+    // without a bitmap), and the texture names fit their cells.
+    void sidePageChoosesRealPatternsAndShowsTextureNames()
+    {
+        const CatalogueEntry* entry = EntryOfKind("CARD");
+        QVERIFY(entry);
+        int patterns = 0, missing = 0, gradients = 0, clipped = 0, textures = 0;
+        int storedPattern = 0;
+        QVERIFY(!RunNew(*entry, [&](CNewProjectWizard& w) {
+            while (w.CurrentPage()->Title() != QLatin1String("Front's Appearance"))
+                if (!w.Next())
+                    return false;
+            QWidget* page = w.CurrentPage();
+            auto* style = page->findChild<QComboBox*>(QStringLiteral("style"));
+            auto* variant = page->findChild<QComboBox*>(QStringLiteral("variant"));
+            auto* list = page->findChild<QListWidget*>(QStringLiteral("textures"));
+            if (!style || !variant || !list)
+                return false;
+            style->setCurrentIndex(style->findText(QStringLiteral("Gradient")));
+            gradients = variant->count();
+            style->setCurrentIndex(style->findText(QStringLiteral("Pattern")));
+            patterns = variant->count();
+            for (int i = 0; i < variant->count(); ++i)
+                if (!GetPatternBitmap(variant->itemData(i).toInt()))
+                    ++missing;
+            variant->setCurrentIndex(variant->findData(177));
+            textures = list->count();
+            for (int i = 0; i < list->count(); ++i)
+                if (list->fontMetrics().horizontalAdvance(list->item(i)->text()) > list->gridSize().width() - 4)
+                    ++clipped;
+            if (!w.Next())
+                return false;
+            storedPattern = w.Answers().sides.at('F').pattern;
+            return false;
+        }));
+        QCOMPARE(gradients, 32);   // 16 shapes, each with the colours either way round
+        QCOMPARE(patterns, 51);    // 131 and 144 .. 193
+        QCOMPARE(missing, 0);
+        QCOMPARE(storedPattern, 177);
+        QVERIFY(textures > 0);
+        QCOMPARE(clipped, 0);
+    }
+
+    // "Gen Library" describes a folder's pictures and lists the folder; the
+    // dialog then shows its pictures with their sizes.
+    void genLibraryDescribesAFolder()
+    {
+        QTemporaryDir pics;
+        QVERIFY(pics.isValid());
+        QImage a(30, 20, QImage::Format_RGB32), b(8, 12, QImage::Format_RGB32);
+        a.fill(qRgb(255, 0, 0));
+        b.fill(qRgb(0, 0, 255));
+        QVERIFY(a.save(pics.filePath(QStringLiteral("beach.png"))));
+        QVERIFY(b.save(pics.filePath(QStringLiteral("Alps.bmp"))));
+        QFile note(pics.filePath(QStringLiteral("readme.txt")));
+        QVERIFY(note.open(QIODevice::WriteOnly));
+        note.write("not a picture");
+        note.close();
+        // A folder without pictures is refused and nothing is listed.
+        QTemporaryDir empty;
+        CPictureLibraryDialog dialog(*m_folders);
+        const int before = dialog.Tree()->topLevelItemCount();
+        QVERIFY(!dialog.GenerateLibrary(empty.path()));
+        QCOMPARE(m_messages.messages.value(0), QStringLiteral("There are no pictures in %1/.").arg(empty.path()));
+        QCOMPARE(dialog.Tree()->topLevelItemCount(), before);
+
+        CPictureLibraryDialog::SetFolderChooser([&pics] { return pics.path(); });
+        QPushButton* generate = nullptr;
+        for (QPushButton* b2 : dialog.findChildren<QPushButton*>())
+            if (b2->text() == QLatin1String("Gen &Library"))
+                generate = b2;
+        QVERIFY(generate);
+        generate->click();
+        CPictureLibraryDialog::SetFolderChooser(nullptr);
+        QCOMPARE(dialog.Tree()->topLevelItemCount(), before + 1);
+        QCOMPARE(dialog.Tree()->currentItem()->text(0), QDir(pics.path()).dirName());
+        // Name order ignoring case: Alps, then beach; the text file is left out.
+        QCOMPARE(dialog.List()->count(), 2);
+        QCOMPARE(dialog.List()->item(0)->text(), QStringLiteral("Alps"));
+        dialog.List()->setCurrentRow(1);
+        QCOMPARE(dialog.InfoText(), QStringLiteral("\n\n30 X 20 pixels"));
+        // Generating again does not list the folder twice.
+        QVERIFY(dialog.GenerateLibrary(pics.path()));
+        QCOMPARE(dialog.Tree()->topLevelItemCount(), before + 1);
+    }
+
+    // An unreadable background picture keeps its page, before the wizard
+    // closes and its answers would be lost.
+    void unreadableBackgroundPictureKeepsThePage()
+    {
+        const CatalogueEntry* entry = EntryOfKind("CARD");
+        QVERIFY(entry);
+        bool stayed = false, focused = false;
+        QVERIFY(!RunNew(*entry, [&](CNewProjectWizard& w) {
+            while (w.CurrentPage()->Title() != QLatin1String("Background's Appearance"))
+                if (!w.Next())
+                    return false;
+            auto* file = w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("pictureFile"));
+            file->setText(m_dir.filePath(QStringLiteral("no such picture.png")));
+            const int here = w.CurrentIndex();
+            stayed = !w.Next() && w.CurrentIndex() == here;
+            focused = w.focusWidget() == file;
+            return false;
+        }));
+        QVERIFY(stayed);
+        QVERIFY(focused);
+        QCOMPARE(m_messages.messages.size(), 1);
+        QVERIFY(!m_messages.messages.value(0).isEmpty());
+    }
+
+    // Every model's text (name, line break, file name) fits its cell on every tab.
+    void newDialogTextsAreNotCut()
+    {
+        CNewDialog dialog(*m_folders, *m_frame->Document());
+        QStringList cut;
+        for (int t = 0; t < dialog.Tabs()->count(); ++t) {
+            dialog.Tabs()->setCurrentIndex(t);
+            QListWidget* list = dialog.List();
+            const QSize cell = list->gridSize();
+            for (int i = 0; i < list->count(); ++i) {
+                const QRect text = list->fontMetrics().boundingRect(QRect(0, 0, cell.width() - 8, 1000),
+                                                                    Qt::AlignHCenter | Qt::TextWordWrap,
+                                                                    list->item(i)->text());
+                if (text.height() > cell.height() - 77 - 8)
+                    cut << list->item(i)->text();
+                for (const QString& line : list->item(i)->text().split(QLatin1Char('\n')))
+                    if (!line.contains(QLatin1Char(' ')) && list->fontMetrics().horizontalAdvance(line) > cell.width() - 8)
+                        cut << line;
+            }
+        }
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral(" | "))));
+    }
+};
+
+QTEST_MAIN(CNewProjectWizardTest)
+#include "new_project_wizard.moc"
