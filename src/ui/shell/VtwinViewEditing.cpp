@@ -1,0 +1,577 @@
+// Layout editing on the current face: objects, undo, clipboard, the edit
+// commands and the dialogs that make or change draw objects.
+#include "ui/shell/VtwinView.h"
+
+#include "app/AppFolders.h"
+#include "app/SideSnapshotRecord.h"
+#include "app/UndoStore.h"
+#include "app/VtwinDoc.h"
+#include "image/Raster.h"
+#include "layout/DrawBarcode.h"
+#include "layout/DrawPicture.h"
+#include "layout/DrawText.h"
+#include "layout/RecordStream.h"
+#include "render/RenderPipeline.h"
+#include "ui/canvas/FaceCanvas.h"
+#include "ui/canvas/LayoutSnapshotRecord.h"
+#include "ui/dialogs/ColorsDialog.h"
+#include "ui/dialogs/DrawBarcodeDialog.h"
+#include "ui/dialogs/DrawTextDialog.h"
+#include "ui/dialogs/ObjectPropertiesDialog.h"
+#include "ui/render/FlarePositionRecord.h"
+#include "ui/shell/CommandIds.h"
+#include "ui/shell/MainFrame.h"
+#include "ui/widgets/MessageBox.h"
+#include "ui/widgets/RasterImage.h"
+#include "ui/wizard/MarginWizard.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMimeData>
+#include <QTabBar>
+
+std::string CVtwinView::FaceKeyOfTab(const QString& name)
+{
+    static const struct {
+        const char* name;
+        const char* key;
+    } keys[] = {{"Front", "F"},        {"Left", "L"},         {"Right", "R"},          {"Top", "U"},
+                {"Bottom", "D"},       {"Spine", "S"},        {"Background", "G"},     {"Pages (Top)", "u"},
+                {"Pages (Bottom)", "d"}, {"Pages (Right)", "r"}, {"Pages (Left)", "l"}, {"CD-ROM", "C"}};
+    for (const auto& k : keys)
+        if (name == QLatin1String(k.name))
+            return k.key;
+    return name.toStdString();
+}
+
+std::string CVtwinView::CurrentFaceKey() const
+{
+    return IsFaceTabShown() ? FaceKeyOfTab(CurrentTabName()) : std::string();
+}
+
+CDrawObjectList* CVtwinView::CurrentObjects()
+{
+    if (!IsFaceTabShown() || !m_doc)
+        return nullptr;
+    return CLayoutSnapshotRecord::FaceList(*m_doc, CurrentFaceKey());
+}
+
+CUndoStore& CVtwinView::Undo() const
+{
+    return m_doc ? m_doc->GetUndoStore() : CUndoStore::Instance();
+}
+
+int CVtwinView::IndexOf(const CDrawObject* object)
+{
+    CDrawObjectList* objects = CurrentObjects();
+    return objects ? objects->IndexOf(object) : -1;
+}
+
+void CVtwinView::RecordLayoutUndo(const std::string& templ)
+{
+    CDrawObjectList* objects = CurrentObjects();
+    if (!objects)
+        return;
+    Undo().Push(std::make_unique<CLayoutSnapshotRecord>(*m_doc, CurrentFaceKey(),
+                                                        LayoutEdit::DescribeUndo(*objects, templ)),
+                true);
+    emit commandStateChanged();
+}
+
+void CVtwinView::AfterEdit(bool toSelect)
+{
+    emit renderDataStale();
+    MarkModified();
+    if (toSelect)
+        m_canvas->SetTool(kModeSelect, 0);
+    m_canvas->update();
+    emit commandStateChanged();
+}
+
+void CVtwinView::SelectionChanged()
+{
+    m_canvas->update();
+    emit commandStateChanged();
+}
+
+void CVtwinView::MarkModified()
+{
+    if (!m_doc)
+        return;
+    const bool was = m_doc->IsModified();
+    m_doc->SetModifiedFlag(true);
+    if (!was)
+        emit modifiedChanged(true);
+}
+
+COLORREF CVtwinView::LineColour() const
+{
+    return m_doc ? m_doc->GetDrawingDefaults().lineColour : 0xFF0000;
+}
+
+COLORREF CVtwinView::FillColour() const
+{
+    return m_doc ? m_doc->GetDrawingDefaults().fillColour : 0x0000FF;
+}
+
+void CVtwinView::SetLineColour(COLORREF c)
+{
+    if (!m_doc)
+        return;
+    m_doc->GetDrawingDefaults().lineColour = c & 0xFFFFFF;
+    MarkModified();
+}
+
+void CVtwinView::SetFillColour(COLORREF c)
+{
+    if (!m_doc)
+        return;
+    m_doc->GetDrawingDefaults().fillColour = c & 0xFFFFFF;
+    MarkModified();
+}
+
+void CVtwinView::CreateObject(const std::vector<CFacePoint>& points, int subTool)
+{
+    CDrawObjectList* objects = CurrentObjects();
+    if (!objects)
+        return;
+    std::string description;
+    std::unique_ptr<CDrawObject> object;
+    if (subTool >= 13 && subTool <= 15) {
+        description = LayoutEdit::DrawDescription(subTool);
+        object = CreateContentObject(points, subTool);
+    } else {
+        object = LayoutEdit::CreateFromPoints(points, subTool, LineColour(), FillColour(), description);
+    }
+    if (!object)
+        return;  // cancelled or unreadable: nothing recorded, nothing made
+    RecordLayoutUndo(description);
+    LayoutEdit::AddObject(*CurrentObjects(), std::move(object), true);
+    AfterEdit(false);
+}
+
+QString CVtwinView::ClipboardMimeType() { return QStringLiteral("application/x-Vantorel_2.10"); }
+
+bool CVtwinView::ClipboardHasContent() const
+{
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    return data && (data->hasFormat(ClipboardMimeType()) || data->hasImage());
+}
+
+QMenu* CVtwinView::BuildContextMenu()
+{
+    CDrawObjectList* objects = CurrentObjects();
+    const int selected = objects ? LayoutEdit::CountSelected(*objects) : 0;
+    if (selected == 0)
+        return nullptr;
+    auto* menu = new QMenu(this);
+    auto add = [&](QMenu* m, int id) {
+        if (QAction* a = m_frame->Action(id))
+            m->addAction(a);
+    };
+    add(menu, ID_EDIT_CUT);
+    add(menu, ID_EDIT_COPY);
+    add(menu, ID_EDIT_DELETE);
+    add(menu, ID_EDIT_DUPLICATE);
+    menu->addSeparator();
+    QMenu* center = menu->addMenu(QStringLiteral("C&enter in Image"));
+    add(center, ID_CENTER_HORIZONTAL);
+    add(center, ID_CENTER_VERTICAL);
+    QMenu* nudge = menu->addMenu(QStringLiteral("&Nudge"));
+    for (int id : {ID_NUDGE_UP, ID_NUDGE_DOWN, ID_NUDGE_LEFT, ID_NUDGE_RIGHT})
+        add(nudge, id);
+    QMenu* order = menu->addMenu(QStringLiteral("&Ordering"));
+    for (int id : {ID_ORDER_BRING_TO_FRONT, ID_ORDER_SEND_TO_BACK, ID_ORDER_BRING_FORWARD, ID_ORDER_SEND_BACKWARD})
+        add(order, id);
+    if (selected >= 2) {
+        QMenu* align = menu->addMenu(QStringLiteral("&Align"));
+        for (int id : {ID_ALIGN_LEFT, ID_ALIGN_HCENTER, ID_ALIGN_RIGHT, ID_ALIGN_TOP, ID_ALIGN_VCENTER,
+                       ID_ALIGN_BOTTOM, ID_ALIGN_TO_LEFT_OF, ID_ALIGN_TO_RIGHT_OF, ID_ALIGN_ABOVE, ID_ALIGN_BELOW})
+            add(align, id);
+        QMenu* same = menu->addMenu(QStringLiteral("&Make Same Size"));
+        for (int id : {ID_SAME_WIDTH, ID_SAME_HEIGHT, ID_SAME_SIZE})
+            add(same, id);
+    }
+    // The short edit menu's order: ..., Ordering, Properties, Rotate.
+    menu->addSeparator();
+    add(menu, ID_OBJECT_PROPERTIES);
+    QMenu* rotate = menu->addMenu(QStringLiteral("Ro&tate"));
+    add(rotate, ID_ROTATE_LEFT);
+    add(rotate, ID_ROTATE_RIGHT);
+    return menu;
+}
+
+void CVtwinView::ShowContextMenu(const QPoint& globalPos)
+{
+    m_frame->UpdateCommandUI();
+    QMenu* menu = BuildContextMenu();
+    if (!menu)
+        return;
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(globalPos);
+}
+
+void CVtwinView::DoUndo(bool redo)
+{
+    if (!m_doc)
+        return;
+    // Restoring objects destroys the ones a drag in progress may point at.
+    m_canvas->CancelTool();
+    UndoContext context{*m_doc, nullptr};
+    const CUndoStore::Result result = redo ? Undo().Redo(context) : Undo().Undo(context);
+    const std::string& face = result.faceKey;
+    if (face.empty())
+        return;
+    if (result.updateKind == CFlarePositionRecord::kUpdateFinish)
+        m_pipeline->GetCache().MarkStale("z");
+    const QString before = CurrentTabName();
+    bool switched = false;
+    if (FaceKeyOfTab(before) != face) {
+        for (int i = 0; i < m_tabs->count(); ++i)
+            if (FaceKeyOfTab(m_tabs->tabText(i)) == face) {
+                SelectTab(i);
+                switched = true;
+                break;
+            }
+    }
+    // Side snapshots (and the empty undo) change what the tab shows: show it again.
+    if (!switched && result.updateKind >= 1 && result.updateKind <= 3)
+        RefreshCurrentTab();
+    if (CDrawObjectList* list = CurrentObjects())
+        LayoutEdit::FixDominant(*list);
+    MarkModified();
+    // Layout edits and restored face pictures both change what the faces show.
+    if (result.updateKind == 0 || result.updateKind == CSideSnapshotRecord::kUpdateKind ||
+        result.updateKind == CMultiSideSnapshotRecord::kUpdateKind)
+        emit renderDataStale();
+    RefreshPicture();
+    m_canvas->update();
+    emit commandStateChanged();
+}
+
+void CVtwinView::DoCopy()
+{
+    CDrawObjectList* objects = CurrentObjects();
+    if (!objects || LayoutEdit::CountSelected(*objects) == 0)
+        return;
+    CBinaryRecordStream stream;
+    stream.WriteU32(static_cast<std::uint32_t>(LayoutEdit::CountSelected(*objects)));
+    stream.WriteString(CurrentFaceKey());
+    for (std::size_t i = 0; i < objects->GetObjectCount(); ++i)
+        if (objects->GetObject(i)->IsSelected())
+            SaveDrawObject(stream, *objects->GetObject(i), false, false);
+    std::vector<std::uint8_t> block;
+    if (!stream.Flatten(block)) {
+        ShowMessage(this, QStringLiteral("Out of memory"), EMessageIcon::Error);
+        return;
+    }
+    auto* data = new QMimeData;
+    data->setData(ClipboardMimeType(),
+                  QByteArray(reinterpret_cast<const char*>(block.data()), static_cast<qsizetype>(block.size())));
+    QApplication::clipboard()->setMimeData(data);
+    m_canvas->SetTool(kModeSelect, 0);
+}
+
+void CVtwinView::DoPaste()
+{
+    CDrawObjectList* objects = CurrentObjects();
+    if (!objects)
+        return;
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    if (!data)
+        return;
+    if (data->hasFormat(ClipboardMimeType())) {
+        const QByteArray bytes = data->data(ClipboardMimeType());
+        CBinaryRecordStream stream;
+        if (!stream.Attach(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                           static_cast<std::size_t>(bytes.size()))) {
+            ShowMessage(this, QStringLiteral("The Clipboard does not hold objects that can be pasted."),
+                        EMessageIcon::Warning);
+            return;
+        }
+        const std::uint32_t count = stream.ReadU32();
+        const std::string source = stream.ReadString();
+        CObjectVector pasted;
+        // Each object takes at least its kind code's length word and the version word.
+        if (!stream.HasRoomFor(count, 8)) {
+            ShowMessage(this, QStringLiteral("The Clipboard does not hold objects that can be pasted."),
+                        EMessageIcon::Warning);
+            return;
+        }
+        for (std::uint32_t i = 0; i < count && !stream.Failed(); ++i) {
+            bool unknown = false;
+            auto o = LoadDrawObject(stream, false, false, &unknown);
+            if (!o) {
+                if (unknown)
+                    continue;
+                break;
+            }
+            o->SetSelection(kSelectOn);
+            pasted.push_back(std::move(o));
+        }
+        if (stream.Failed() || pasted.empty()) {
+            ShowMessage(this, QStringLiteral("The Clipboard does not hold objects that can be pasted."),
+                        EMessageIcon::Warning);
+            return;
+        }
+        RecordLayoutUndo("Paste");
+        objects = CurrentObjects();
+        LayoutEdit::ClearSelection(*objects);
+        LayoutEdit::PlacePasted(*objects, std::move(pasted), m_canvas->Mapping(), source == CurrentFaceKey());
+        AfterEdit(true);
+        return;
+    }
+    if (data->hasImage()) {
+        const QImage image = qvariant_cast<QImage>(data->imageData());
+        auto raster = std::make_shared<CRaster>();
+        if (!QImageToRaster(image, *raster)) {
+            ShowMessage(this, QStringLiteral("The picture on the Clipboard can not be pasted."), EMessageIcon::Warning);
+            return;
+        }
+        RecordLayoutUndo("Paste");
+        objects = CurrentObjects();
+        LayoutEdit::ClearSelection(*objects);
+        const CFaceMapping& m = m_canvas->Mapping();
+        // The top-left corner of the visible part of the face: when the face
+        // is centred in the window its edges, not the window's, bound it.
+        const int left = std::clamp(m.faceLeft, 0, std::max(0, m.faceWidth - 1));
+        const int top = std::clamp(m.faceTop, 0, m.faceHeight);
+        std::unique_ptr<CDrawPicture> picture = CDrawPicture::CreateFromImage(std::move(raster), left, top);
+        picture->SetSelection(kSelectDominant);
+        objects->Add(std::move(picture));
+        objects->UpdateOrderKeys();
+        objects->MarkSelectionStale();
+        AfterEdit(true);
+    }
+}
+
+bool CVtwinView::RunEditCommand(int id)
+{
+    static const struct {
+        int id, mode, sub;
+    } tools[] = {{ID_TOOL_SELECT, 0, 0},        {ID_TOOL_LINE, 1, 2},          {ID_TOOL_ELLIPSE, 3, 3},
+                 {ID_TOOL_ELLIPSE_FILLED, 3, 4}, {ID_TOOL_ELLIPSE_BOTH, 3, 5},  {ID_TOOL_RECT, 2, 6},
+                 {ID_TOOL_RECT_FILLED, 2, 7},    {ID_TOOL_RECT_BOTH, 2, 8},     {ID_TOOL_POLYGON, 4, 9},
+                 {ID_TOOL_POLYGON_FILLED, 4, 10}, {ID_TOOL_POLYGON_BOTH, 4, 11}, {ID_TOOL_POLYLINE, 4, 12},
+                 {ID_TOOL_TEXT, 2, 13},          {ID_TOOL_PICTURE, 2, 14},      {ID_TOOL_BARCODE, 2, 15}};
+    for (const auto& t : tools)
+        if (t.id == id) {
+            m_canvas->SetTool(t.mode, t.sub);
+            emit commandStateChanged();
+            return true;
+        }
+    switch (id) {
+    case ID_COLORS: RunColorsDialog(); return true;
+    case ID_MARGIN: RunMarginCommand(*this); return true;
+    case ID_OBJECT_PROPERTIES: RunProperties(); return true;
+    case ID_EDIT_UNDO: DoUndo(false); return true;
+    case ID_EDIT_REDO: DoUndo(true); return true;
+    case ID_EDIT_COPY: DoCopy(); return true;
+    case ID_EDIT_PASTE: DoPaste(); return true;
+    default: break;
+    }
+    CDrawObjectList* objects = CurrentObjects();
+    if (!objects)
+        return false;
+    auto edit = [&](const std::string& templ, auto&& change) {
+        RecordLayoutUndo(templ);
+        change(*CurrentObjects());
+        AfterEdit(true);
+    };
+    using CObjectVector = CDrawObjectList;
+    switch (id) {
+    case ID_EDIT_CUT:
+        DoCopy();
+        edit("Cut %s", [](CObjectVector& o) { LayoutEdit::DeleteSelected(o); });
+        return true;
+    case ID_EDIT_DELETE: edit("Delete %s", [](CObjectVector& o) { LayoutEdit::DeleteSelected(o); }); return true;
+    case ID_EDIT_DUPLICATE:
+        edit("Duplicate %s", [this](CObjectVector& o) {
+            ::CObjectVector clones;
+            for (std::size_t i = 0; i < o.GetObjectCount(); ++i)
+                if (o.GetObject(i)->IsSelected())
+                    if (auto c = o.GetObject(i)->Clone(true, true))
+                        clones.push_back(std::move(c));
+            LayoutEdit::ClearSelection(o);
+            LayoutEdit::PlacePasted(o, std::move(clones), m_canvas->Mapping(), true);
+        });
+        return true;
+    case ID_NUDGE_UP: edit("Nudge Up %s", [](CObjectVector& o) { LayoutEdit::Nudge(o, 0, 1); }); return true;
+    case ID_NUDGE_DOWN: edit("Nudge Down %s", [](CObjectVector& o) { LayoutEdit::Nudge(o, 0, -1); }); return true;
+    case ID_NUDGE_LEFT: edit("Nudge Left %s", [](CObjectVector& o) { LayoutEdit::Nudge(o, -1, 0); }); return true;
+    case ID_NUDGE_RIGHT: edit("Nudge Right %s", [](CObjectVector& o) { LayoutEdit::Nudge(o, 1, 0); }); return true;
+    case ID_ORDER_BRING_FORWARD: edit("Bring Forward", [](CObjectVector& o) { LayoutEdit::Reorder(o, 11); }); return true;
+    case ID_ORDER_SEND_BACKWARD: edit("Send Backward", [](CObjectVector& o) { LayoutEdit::Reorder(o, -11); }); return true;
+    case ID_ORDER_BRING_TO_FRONT:
+        edit("Bring To Front", [](CObjectVector& o) { LayoutEdit::Reorder(o, 9999999); });
+        return true;
+    case ID_ORDER_SEND_TO_BACK:
+        edit("Send To Back", [](CObjectVector& o) { LayoutEdit::Reorder(o, -9999999); });
+        return true;
+    case ID_CENTER_HORIZONTAL:
+    case ID_CENTER_VERTICAL: {
+        const bool horizontal = id == ID_CENTER_HORIZONTAL;
+        const int w = m_canvas->FaceWidth(), h = m_canvas->FaceHeight();
+        edit(horizontal ? "Center %s Horizontally" : "Center %s Vertically",
+             [&](CObjectVector& o) { LayoutEdit::CenterInImage(o, horizontal, w, h); });
+        return true;
+    }
+    case ID_ALIGN_LEFT: edit("Align Left %s", [id](CObjectVector& o) { LayoutEdit::Align(o, id); }); return true;
+    case ID_ALIGN_HCENTER:
+        edit("Align Horizontal Center %s", [id](CObjectVector& o) { LayoutEdit::Align(o, id); });
+        return true;
+    case ID_ALIGN_RIGHT: edit("Align Right %s", [id](CObjectVector& o) { LayoutEdit::Align(o, id); }); return true;
+    case ID_ALIGN_TOP: edit("Align Top %s", [id](CObjectVector& o) { LayoutEdit::Align(o, id); }); return true;
+    case ID_ALIGN_VCENTER:
+        edit("Align Vertical Center %s", [id](CObjectVector& o) { LayoutEdit::Align(o, id); });
+        return true;
+    case ID_ALIGN_BOTTOM: edit("Align Bottom %s", [id](CObjectVector& o) { LayoutEdit::Align(o, id); }); return true;
+    case ID_ALIGN_TO_LEFT_OF:
+        edit("Align To Left Of %m", [id](CObjectVector& o) { LayoutEdit::Align(o, id); });
+        return true;
+    case ID_ALIGN_TO_RIGHT_OF:
+        edit("Align To Right Of %m", [id](CObjectVector& o) { LayoutEdit::Align(o, id); });
+        return true;
+    case ID_ALIGN_ABOVE: edit("Align Above %m", [id](CObjectVector& o) { LayoutEdit::Align(o, id); }); return true;
+    case ID_ALIGN_BELOW: edit("Align Below %m", [id](CObjectVector& o) { LayoutEdit::Align(o, id); }); return true;
+    case ID_SAME_WIDTH:
+    case ID_SAME_HEIGHT:
+    case ID_SAME_SIZE: {
+        const bool w = id != ID_SAME_HEIGHT, h = id != ID_SAME_WIDTH;
+        const std::string refusal = LayoutEdit::SameSizeRefusal(*objects, w, h);
+        if (!refusal.empty()) {
+            m_canvas->update();
+            ShowMessage(this, QString::fromStdString(refusal), EMessageIcon::Warning);
+            return true;
+        }
+        edit(id == ID_SAME_WIDTH ? "Make Same Size Width"
+                                 : (id == ID_SAME_HEIGHT ? "Make Same Size Height" : "Make Same Size Both"),
+             [w, h](CObjectVector& o) { LayoutEdit::SameSize(o, w, h); });
+        return true;
+    }
+    case ID_ROTATE_LEFT: edit("Rotate Left %s", [](CObjectVector& o) { LayoutEdit::Rotate(o, true); }); return true;
+    case ID_ROTATE_RIGHT: edit("Rotate Right %s", [](CObjectVector& o) { LayoutEdit::Rotate(o, false); }); return true;
+    default: return false;
+    }
+}
+
+namespace {
+CVtwinView::InputPrompt g_inputPrompt;
+CVtwinView::ObjectDialogRunner g_objectDialogRunner;
+}
+
+void CVtwinView::SetInputPrompt(InputPrompt prompt) { g_inputPrompt = std::move(prompt); }
+void CVtwinView::SetObjectDialogRunner(ObjectDialogRunner runner) { g_objectDialogRunner = std::move(runner); }
+
+std::unique_ptr<CDrawObject> CVtwinView::CreateContentObject(const std::vector<CFacePoint>& points, int subTool)
+{
+    if (points.empty() || !m_doc)
+        return nullptr;
+    const CFacePoint a = points.front(), b = points.back();
+    const int left = std::min(a.x, b.x), right = std::max(a.x, b.x);
+    const int bottom = std::min(a.y, b.y), top = std::max(a.y, b.y);
+    QString value;
+    auto run = [](QDialog& dialog) {
+        return g_objectDialogRunner ? g_objectDialogRunner(dialog) : dialog.exec() == QDialog::Accepted;
+    };
+    if (subTool == 13) {
+        // The dialog starts from the document's last-used text settings and
+        // leaves its choices there for the next text.
+        CTextDefaults& defaults = m_doc->GetDrawingDefaults().text;
+        CDrawTextDialog dialog(CTextValues::FromDefaults(defaults), this);
+        if (!run(dialog))
+            return nullptr;
+        const CTextValues values = dialog.Values();
+        values.ToDefaults(defaults);
+        auto text = std::make_unique<CDrawText>();
+        values.ApplyTo(*text);
+        // The box starts as the release point; fitting grows it from there
+        // (its top-left corner for unturned text).
+        text->SetCoords(b.x, b.y, b.x, b.y);
+        text->FitToText();
+        return text;
+    }
+    if (subTool == 15) {
+        CDrawBarcodeDialog dialog(std::string(), this);
+        if (!run(dialog))
+            return nullptr;
+        auto code = std::make_unique<CDrawBarcode>();
+        code->SetCoords(left, top, right, bottom);
+        if (!dialog.Page()->ApplyTo(*code))
+            return nullptr;  // the dialog's check refuses such data before OK
+        return code;
+    }
+    if (subTool == 14) {
+        if (g_inputPrompt) {
+            if (!g_inputPrompt(subTool, value))
+                return nullptr;
+        } else {
+            QString start;
+            if (const CAppFolders* folders = m_frame->Folders())
+                start = QString::fromStdString(folders->GetUserString("Dir", "Open1", folders->GetImagesFolder()));
+            value = QFileDialog::getOpenFileName(this, QStringLiteral("Open Picture"), start,
+                                                 QStringLiteral("Picture Files (*.bmp *.jpg *.jpeg *.png *.pcx)"));
+            if (value.isEmpty())
+                return nullptr;
+            if (const CAppFolders* folders = m_frame->Folders())
+                folders->PutUserString("Dir", "Open1", QFileInfo(value).absolutePath().toStdString() + "/");
+        }
+        // The picture comes at its own size with its top-left corner at the
+        // release point; the user stretches it by its handles afterwards.
+        std::string message;
+        std::unique_ptr<CDrawPicture> picture = CDrawPicture::CreateFromFile(value.toStdString(), b.x, b.y, message);
+        if (!picture)
+            ShowMessage(this, QString::fromStdString(message), EMessageIcon::Warning);
+        return picture;
+    }
+    return nullptr;
+}
+
+void CVtwinView::RunColorsDialog()
+{
+    if (!m_doc)
+        return;
+    CColorsDialog dialog(LineColour(), FillColour(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    SetLineColour(dialog.LineColour());
+    SetFillColour(dialog.FillColour());
+    emit commandStateChanged();
+}
+
+namespace {
+CVtwinView::PropertiesRunner g_propertiesRunner;
+}
+
+void CVtwinView::SetPropertiesRunner(PropertiesRunner runner) { g_propertiesRunner = std::move(runner); }
+
+void CVtwinView::RunProperties()
+{
+    CDrawObjectList* objects = CurrentObjects();
+    if (!objects)
+        return;
+    // The dialog edits copies; the originals change only on OK.
+    std::vector<std::pair<std::size_t, std::unique_ptr<CDrawObject>>> clones;
+    std::vector<CDrawObject*> pages;
+    for (std::size_t i = 0; i < objects->GetObjectCount(); ++i)
+        if (objects->GetObject(i)->IsSelected())
+            if (auto c = objects->GetObject(i)->Clone(true, true)) {
+                pages.push_back(c.get());
+                clones.emplace_back(i, std::move(c));
+            }
+    if (clones.empty())
+        return;
+    CObjectPropertiesDialog dialog(pages, this);
+    const bool ok = g_propertiesRunner ? g_propertiesRunner(dialog) : dialog.exec() == QDialog::Accepted;
+    if (!ok)
+        return;
+    RecordLayoutUndo("Properties %s");
+    objects = CurrentObjects();
+    for (auto& [index, clone] : clones)
+        objects->Replace(index, std::move(clone));
+    objects->UpdateOrderKeys();
+    objects->MarkSelectionStale();
+    AfterEdit(true);
+}
