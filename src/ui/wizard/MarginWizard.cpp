@@ -4,11 +4,11 @@
 #include "image/Raster.h"
 #include "layout/DrawObjectList.h"
 #include "layout/Margin.h"
-#include "ui/widgets/ColorButton.h"
 #include "ui/canvas/FaceCanvas.h"
 #include "ui/canvas/LayoutEditor.h"
-#include "ui/widgets/RasterImage.h"
 #include "ui/shell/VtwinView.h"
+#include "ui/widgets/ColorButton.h"
+#include "ui/widgets/RasterImage.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>

@@ -11,11 +11,12 @@
 #include "catalogue/Setup.h"
 #include "properties/Appearance.h"
 #include "properties/SettingTable.h"
-#include "ui/wizard/NewProjectWizard.h"
 #include "ui/dialogs/PictureLibraryDialog.h"
-#include "ui/grid/PropertyGrid.h"
 #include "ui/dialogs/RenderOutputDialogs.h"
+#include "ui/grid/PropertyGrid.h"
 #include "ui/render/RenderPage.h"
+#include "ui/wizard/NewDialog.h"
+#include "ui/wizard/NewProjectWizard.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,0 +1,135 @@
+#include "ui/wizard/EffectsPage.h"
+
+#include "catalogue/WizardLists.h"
+#include "catalogue/WizardPages.h"
+#include "properties/PageChecks.h"
+#include "properties/SettingTable.h"
+#include "ui/widgets/ColorButton.h"
+#include "ui/wizard/WizardControls.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+using namespace WizardControls;
+
+namespace {
+
+class CEffectsPage final : public CWizardPage {
+public:
+    CEffectsPage(const QString& title, QWidget* parent) : CWizardPage(title, parent)
+    {
+        const EffectsPageValues d;
+        auto* layout = new QHBoxLayout(this);
+        auto* left = new QVBoxLayout;
+        m_shadows = new QCheckBox(QStringLiteral("&Shadows"), this);
+        m_shadows->setObjectName(QStringLiteral("shadows"));
+        m_shadows->setChecked(d.shadows);
+        left->addWidget(m_shadows);
+        auto* grid = new QGridLayout;
+        grid->setSpacing(2);
+        for (int c = 0; c < 5; ++c)
+            for (int r = 0; r < 5; ++r) {
+                auto* b = new QPushButton(this);
+                b->setCheckable(true);
+            b->setStyleSheet(QStringLiteral("QPushButton:checked { background: #ffd23c; border: 1px solid #7a5c00; }"));
+                b->setFixedSize(22, 22);
+                b->setObjectName(QStringLiteral("light_%1_%2").arg(c).arg(r));
+                b->setChecked(IsLightOn(d.lights, c, r));
+                grid->addWidget(b, 4 - r, c);
+                m_lights[c][r] = b;
+            }
+        left->addLayout(grid);
+        auto* form = new QFormLayout;
+        m_colour = ColourButton(QStringLiteral("&Color"), d.shadowColor, QStringLiteral("shadowColor"), this);
+        form->addRow(QString(), m_colour);
+        m_style = ChoiceCombo(ChoiceList::ShadowStyle, d.shadowStyle, QStringLiteral("shadowStyle"), this);
+        form->addRow(QStringLiteral("S&hadow Style"), m_style);
+        m_table = ChoiceCombo(ChoiceList::TablePosition, d.tablePosition, QStringLiteral("tablePosition"), this);
+        form->addRow(QStringLiteral("&Table Position"), m_table);
+        left->addLayout(form);
+        layout->addLayout(left);
+
+        auto* right = new QVBoxLayout;
+        m_reflection = new QCheckBox(QStringLiteral("&Reflection"), this);
+        m_reflection->setObjectName(QStringLiteral("reflection"));
+        right->addWidget(m_reflection);
+        auto* fades = new QFormLayout;
+        m_top = new QSlider(Qt::Horizontal, this);
+        m_top->setObjectName(QStringLiteral("topFade"));
+        m_top->setRange(1, 255);
+        m_top->setValue(d.topFade);
+        m_bottom = new QSlider(Qt::Horizontal, this);
+        m_bottom->setObjectName(QStringLiteral("bottomFade"));
+        m_bottom->setRange(1, 255);
+        m_bottom->setValue(d.bottomFade);
+        fades->addRow(QStringLiteral("Top Fade"), m_top);
+        fades->addRow(QStringLiteral("Bottom Fade"), m_bottom);
+        right->addLayout(fades);
+        m_ripple = new QCheckBox(QStringLiteral("R&ipple"), this);
+        m_ripple->setChecked(d.ripple);
+        right->addWidget(m_ripple);
+        right->addStretch(1);
+        layout->addLayout(right);
+        connect(m_shadows, &QCheckBox::toggled, this, [this] { UpdateEnabling(); });
+        connect(m_reflection, &QCheckBox::toggled, this, [this] { UpdateEnabling(); });
+        UpdateEnabling();
+    }
+
+    bool Leave(NewProjectAnswers& answers) override
+    {
+        EffectsPageValues c;
+        c.shadows = m_shadows->isChecked();
+        c.lights = 0;
+        for (int col = 0; col < 5; ++col)
+            for (int r = 0; r < 5; ++r)
+                if (m_lights[col][r]->isChecked())
+                    c.lights |= LightBit(col, r);
+        c.shadowColor = m_colour->Color();
+        c.shadowStyle = ComboValue(m_style);
+        c.tablePosition = ComboValue(m_table);
+        c.reflection = m_reflection->isChecked();
+        c.topFade = m_top->value();
+        c.bottomFade = m_bottom->value();
+        c.ripple = m_ripple->isChecked();
+        EffectsPageValues stored;
+        if (Refused(this, LeaveEffectsPage(c, stored)))
+            return false;
+        answers.effects = stored;
+        return true;
+    }
+
+private:
+    void UpdateEnabling()
+    {
+        const EffectsPageEnabling e = GetEffectsPageEnabling(m_shadows->isChecked(), m_reflection->isChecked());
+        for (auto& column : m_lights)
+            for (QPushButton* b : column)
+                b->setEnabled(e.shadowControls);
+        m_colour->setEnabled(e.shadowControls);
+        m_style->setEnabled(e.shadowControls);
+        m_table->setEnabled(e.shadowControls);
+        m_top->setEnabled(e.reflectionControls);
+        m_bottom->setEnabled(e.reflectionControls);
+        m_ripple->setEnabled(e.reflectionControls);
+    }
+
+    QCheckBox* m_shadows = nullptr;
+    QPushButton* m_lights[5][5] = {};
+    CColorButton* m_colour = nullptr;
+    QComboBox* m_style = nullptr;
+    QComboBox* m_table = nullptr;
+    QCheckBox* m_reflection = nullptr;
+    QSlider* m_top = nullptr;
+    QSlider* m_bottom = nullptr;
+    QCheckBox* m_ripple = nullptr;
+};
+
+} // namespace
+
+CWizardPage* CreateEffectsPage(const QString& title, QWidget* parent) { return new CEffectsPage(title, parent); }
