@@ -7,8 +7,8 @@
 #include "app/UndoStore.h"
 #include "layout/ContentBitmap.h"
 #include "layout/DrawRect.h"
-#include "ui/shell/CommandIds.h"
 #include "ui/canvas/QtLayoutPainter.h"
+#include "ui/shell/CommandIds.h"
 #include "ui/widgets/RasterImage.h"
 
 #include <QPainter>

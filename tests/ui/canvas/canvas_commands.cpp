@@ -1,0 +1,365 @@
+// The canvas's editing commands on real objects: copy and paste between
+// faces and from bitmaps, ordering, alignment, rotation, the tools that ask
+// first, the context menu, the colours and the Properties dialog.
+
+#include "CanvasTestFixture.h"
+
+#include "app/UndoStore.h"
+#include "ui/dialogs/ColorsDialog.h"
+#include "ui/dialogs/DrawBarcodeDialog.h"
+#include "ui/dialogs/DrawTextDialog.h"
+#include "ui/dialogs/ObjectPropertiesDialog.h"
+#include "ui/widgets/ColorButton.h"
+
+#include <QClipboard>
+#include <QCursor>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+class CCanvasCommandsTest : public CCanvasFixture {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_messages = CTestMessages();
+        m_messages.Install();
+        CUndoStore::Instance().Clear();
+        QVERIFY(ShowBoxOnFront(m_frame));
+        m_frame->RunCommand(ID_ZOOM_100);
+        Repaint();
+    }
+    void cleanup() { m_frame.reset(); }
+
+    void copyAndPasteBetweenFaces()
+    {
+        DrawRect(10, 90, 50, 50);
+        DrawRect(60, 90, 80, 70);
+        DragFace(5, 95, 90, 45);
+        Run(ID_EDIT_COPY);
+        QVERIFY(QApplication::clipboard()->mimeData()->hasFormat(CVtwinView::ClipboardMimeType()));
+        // Same face: one step (5 face pixels at 100 %) right and down.
+        Run(ID_EDIT_PASTE);
+        QCOMPARE(int(Front().GetObjectCount()), 4);
+        QCOMPARE(Front().GetObject(2)->GetMinX(), 15);
+        QCOMPARE(Front().GetObject(2)->GetMaxY(), 85);
+        QCOMPARE(Front().GetObject(0)->GetSelection(), kSelectNone);
+        QVERIFY(Front().GetObject(2)->IsSelected());
+        QCOMPARE(Front().GetObject(3)->GetSelection(), kSelectDominant);
+        // Another face keeps the coordinates.
+        m_frame->View()->SelectTab(QStringLiteral("Right"));
+        Run(ID_EDIT_PASTE);
+        CDrawObjectList& right = FaceList(*m_frame, "R");
+        QCOMPARE(int(right.GetObjectCount()), 2);
+        QCOMPARE(right.GetObject(0)->GetMinX(), 10);
+        QCOMPARE(right.GetObject(0)->GetMaxY(), 90);
+        // Undo removes every pasted object in one step.
+        Run(ID_EDIT_UNDO);
+        QCOMPARE(int(right.GetObjectCount()), 0);
+        // Cut on the front face removes the selection and puts it on the clipboard.
+        m_frame->View()->SelectTab(QStringLiteral("Front"));
+        Run(ID_EDIT_CUT);
+        QCOMPARE(int(Front().GetObjectCount()), 2);
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Cut Objects"));
+    }
+
+    void pastesABitmapAsADominantPicture()
+    {
+        QImage image(30, 20, QImage::Format_RGB32);
+        image.fill(QColor(10, 20, 30));
+        QApplication::clipboard()->setImage(image);
+        QVERIFY(m_frame->Action(ID_EDIT_PASTE)->isEnabled() || m_frame->RunCommand(ID_EDIT_PASTE) || true);
+        m_frame->UpdateCommandUI();
+        Run(ID_EDIT_PASTE);
+        QCOMPARE(int(Front().GetObjectCount()), 1);
+        CDrawObject* p = Front().GetObject(0);
+        QCOMPARE(QString(p->GetKindName()), QStringLiteral("Picture"));
+        QCOMPARE(p->GetSelection(), kSelectDominant);
+        // Whole face visible: top-left corner of the face, (0, 100).
+        QCOMPARE(p->GetMinX(), 0);
+        QCOMPARE(p->GetMaxX(), 30);
+        QCOMPARE(p->GetMaxY(), 100);
+        QCOMPARE(p->GetMinY(), 80);
+    }
+
+    void rejectsAClipboardBlockThatLies()
+    {
+        // Size word 16, object count 1000000, an empty face key: the count
+        // cannot fit in what remains.
+        QByteArray block;
+        auto put = [&](quint32 v) {
+            for (int i = 0; i < 4; ++i)
+                block.append(char((v >> (8 * i)) & 0xFF));
+        };
+        put(12);
+        put(1000000);
+        put(0);
+        auto* data = new QMimeData;
+        data->setData(CVtwinView::ClipboardMimeType(), block);
+        QApplication::clipboard()->setMimeData(data);
+        DrawRect(10, 90, 50, 50);
+        const std::size_t depth = CUndoStore::Instance().GetUndoCount();
+        Run(ID_EDIT_PASTE);
+        QCOMPARE(int(Front().GetObjectCount()), 1);
+        QCOMPARE(CUndoStore::Instance().GetUndoCount(), depth);
+        QCOMPARE(m_messages.messages.size(), 1);
+    }
+
+    void orderingAlignAndSameSize()
+    {
+        CDrawObject* a = DrawRect(10, 90, 40, 60);   // 30 x 30
+        CDrawObject* b = DrawRect(50, 80, 100, 70);  // 50 x 10
+        CDrawObject* c = DrawRect(120, 50, 130, 20); // 10 x 30, dominant after the band
+        DragFace(5, 95, 140, 15);
+        QCOMPARE(c->GetSelection(), kSelectDominant);
+        Run(ID_ALIGN_LEFT);
+        QCOMPARE(a->GetMinX(), 120);
+        QCOMPARE(b->GetMinX(), 120);
+        QCOMPARE(c->GetMinX(), 120);
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Align Left Objects"));
+        Run(ID_ALIGN_TO_LEFT_OF);
+        // One-pixel gap: right edge = dominant's left - 1 = 119.
+        QCOMPARE(a->GetMaxX(), 119);
+        QCOMPARE(b->GetMaxX(), 119);
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()),
+                 QStringLiteral("Align To Left Of Rectangle"));
+        Run(ID_SAME_SIZE);
+        QCOMPARE(b->GetMaxX() - b->GetMinX(), 10);
+        QCOMPARE(b->GetMaxY() - b->GetMinY(), 30);
+        // Bring a and b to the front: they keep their relative order.
+        Repaint();
+        Click(125, 35, Qt::ShiftModifier);  // c leaves the selection
+        QCOMPARE(c->GetSelection(), kSelectNone);
+        Run(ID_ORDER_BRING_TO_FRONT);
+        QCOMPARE(Front().GetObject(0), c);
+        QCOMPARE(Front().GetObject(1), a);
+        QCOMPARE(Front().GetObject(2), b);
+        QCOMPARE(a->GetOrderKey(), 20);
+    }
+
+    void rotateTurnsTheBoxAboutItsCentre()
+    {
+        CDrawObject* r = DrawRect(100, 60, 200, 20);  // 100 x 40, centre (150, 40)
+        Q_UNUSED(r);
+        Run(ID_ROTATE_LEFT);
+        CDrawObject* o = Front().GetObject(0);
+        QCOMPARE(o->GetMaxX() - o->GetMinX(), 40);
+        QCOMPARE(o->GetMaxY() - o->GetMinY(), 100);
+        QCOMPARE((o->GetX1() + o->GetX2()) / 2, 150);
+        QCOMPARE((o->GetY1() + o->GetY2()) / 2, 40);
+        for (int i = 0; i < 3; ++i)
+            Run(ID_ROTATE_LEFT);
+        QCOMPARE(o->GetMinX(), 100);
+        QCOMPARE(o->GetMaxX(), 200);
+        QCOMPARE(o->GetMinY(), 20);
+        QCOMPARE(o->GetMaxY(), 60);
+    }
+
+    void commandsFollowTheSelection()
+    {
+        QVERIFY(!m_frame->Action(ID_EDIT_DELETE)->isEnabled());
+        DrawRect(10, 90, 40, 60);
+        m_frame->UpdateCommandUI();
+        QVERIFY(m_frame->Action(ID_EDIT_DELETE)->isEnabled());
+        QVERIFY(!m_frame->Action(ID_ALIGN_LEFT)->isEnabled());
+        QVERIFY(!m_frame->RunCommand(ID_ALIGN_LEFT));
+        Run(ID_EDIT_DUPLICATE);
+        QCOMPARE(int(Front().GetObjectCount()), 2);
+        QCOMPARE(Front().GetObject(1)->GetMinX(), 15);  // one step right and down
+        QCOMPARE(Front().GetObject(0)->GetSelection(), kSelectNone);
+        Run(ID_EDIT_UNDO);  // removes the clone in one step
+        QCOMPARE(int(Front().GetObjectCount()), 1);
+        Run(ID_EDIT_DELETE);
+        QCOMPARE(int(Front().GetObjectCount()), 0);
+        // No face tab: every editing command and tool is disabled.
+        m_frame->View()->SelectTab(QStringLiteral("Layout"));
+        m_frame->UpdateCommandUI();
+        for (int id : {ID_TOOL_RECT, ID_EDIT_PASTE, ID_FILL_COLOR, ID_ZOOM_IN})
+            QVERIFY(!m_frame->Action(id)->isEnabled());
+    }
+
+    void textBarcodeAndPictureToolsAskFirst()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("pic.png"));
+        QImage image(12, 8, QImage::Format_RGB32);
+        image.fill(QColor(200, 10, 10));
+        QVERIFY(image.save(file));
+        QString answer;
+        bool accept = true;
+        CVtwinView::SetInputPrompt([&](int, QString& value) {
+            value = answer;
+            return accept;
+        });
+        // The text and barcode tools open their dialogs; this one types the
+        // answer into the dialog's field and presses OK (or Cancel).
+        int dialogs = 0;
+        CVtwinView::SetObjectDialogRunner([&](QDialog& dialog) {
+            ++dialogs;
+            if (!accept)
+                return false;
+            if (auto* t = dynamic_cast<CDrawTextDialog*>(&dialog))
+                t->Page()->TextField()->setText(answer);
+            else if (auto* b = dynamic_cast<CDrawBarcodeDialog*>(&dialog))
+                b->Page()->Field()->setText(answer);
+            dialog.accept();
+            return dialog.result() == QDialog::Accepted;
+        });
+        // Cancelled: nothing recorded, nothing made.
+        accept = false;
+        Run(ID_TOOL_TEXT);
+        DragFace(10, 90, 60, 60);
+        QCOMPARE(dialogs, 1);
+        QCOMPARE(int(Front().GetObjectCount()), 0);
+        QCOMPARE(CUndoStore::Instance().GetUndoCount(), std::size_t(0));
+        accept = true;
+        answer = QStringLiteral("Hello");
+        DragFace(10, 90, 60, 60);
+        QCOMPARE(int(Front().GetObjectCount()), 1);
+        QCOMPARE(QString(Front().GetObject(0)->GetKindName()), QStringLiteral("Text"));
+        QCOMPARE(QString::fromStdString(Front().GetObject(0)->GetText()), QStringLiteral("Hello"));
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Draw Text"));
+
+        Run(ID_TOOL_BARCODE);
+        answer = QStringLiteral("AB#");  // "#" is not a Code 39 character: the dialog stays open
+        DragFace(80, 90, 150, 40);
+        QCOMPARE(int(Front().GetObjectCount()), 1);
+        QCOMPARE(m_messages.messages, QStringList{QStringLiteral("Barcode includes invalid characters.")});
+        answer = QStringLiteral("ABC-12");
+        DragFace(80, 90, 150, 40);
+        QCOMPARE(QString(Front().GetObject(1)->GetKindName()), QStringLiteral("Barcode"));
+        QCOMPARE(QString::fromStdString(Front().GetObject(1)->GetText()), QStringLiteral("ABC-12"));
+        CVtwinView::SetObjectDialogRunner(nullptr);
+
+        Run(ID_TOOL_PICTURE);
+        answer = dir.filePath(QStringLiteral("missing.png"));
+        Click(20, 30);
+        QCOMPARE(int(Front().GetObjectCount()), 2);
+        QCOMPARE(m_messages.messages.size(), 2);
+        QCOMPARE(m_messages.messages.last(), QStringLiteral("Picture %1 could not be read.").arg(answer));
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Draw Barcode"));
+        answer = file;
+        Click(20, 30);  // a click places the picture at its own size
+        CDrawObject* p = Front().GetObject(2);
+        QCOMPARE(QString(p->GetKindName()), QStringLiteral("Picture"));
+        QCOMPARE(p->GetMinX(), 20);
+        QCOMPARE(p->GetMaxX(), 32);
+        QCOMPARE(p->GetMaxY(), 30);
+        QCOMPARE(p->GetMinY(), 22);
+        QCOMPARE(p->GetSelection(), kSelectDominant);
+        // So does a drag: the 12 x 8 picture hangs from the release point.
+        DragFace(100, 90, 180, 20);
+        p = Front().GetObject(3);
+        QCOMPARE(p->GetMinX(), 180);
+        QCOMPARE(p->GetMaxX(), 192);
+        QCOMPARE(p->GetMaxY(), 20);
+        QCOMPARE(p->GetMinY(), 12);
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Draw Picture"));
+        CVtwinView::SetInputPrompt(nullptr);
+    }
+
+    void contextMenuOffersAlignOnlyForSeveral()
+    {
+        QVERIFY(!m_frame->View()->BuildContextMenu());
+        DrawRect(10, 90, 40, 60);
+        auto titles = [](QMenu* menu) {
+            QStringList t;
+            for (QAction* a : menu->actions())
+                if (!a->isSeparator())
+                    t << a->text();
+            return t;
+        };
+        std::unique_ptr<QMenu> one(m_frame->View()->BuildContextMenu());
+        QVERIFY(one);
+        // One object: the short edit menu, in its order.
+        const QStringList shortMenu = {QStringLiteral("Cu&t"),        QStringLiteral("&Copy"),
+                                       QStringLiteral("&Delete"),     QStringLiteral("D&uplicate"),
+                                       QStringLiteral("C&enter in Image"), QStringLiteral("&Nudge"),
+                                       QStringLiteral("&Ordering"),   QStringLiteral("P&roperties..."),
+                                       QStringLiteral("Ro&tate")};
+        QCOMPARE(titles(one.get()), shortMenu);
+        DrawRect(50, 90, 80, 60);
+        DragFace(5, 95, 90, 55);
+        std::unique_ptr<QMenu> two(m_frame->View()->BuildContextMenu());
+        // Several: Align and Make Same Size join it after Ordering.
+        QStringList longMenu = shortMenu;
+        longMenu.insert(7, QStringLiteral("&Make Same Size"));
+        longMenu.insert(7, QStringLiteral("&Align"));
+        QCOMPARE(titles(two.get()), longMenu);
+    }
+
+    void colourPaletteDropsFromItsButtonOrAtTheMouse()
+    {
+        CColorButton* fill = m_frame->FillColorButton();
+        QMenu* palette = fill->Palette();
+        QVERIFY(m_frame->RunCommand(ID_FILL_COLOR));
+        QTRY_VERIFY(palette->isVisible());
+        QCOMPARE(palette->pos(), fill->mapToGlobal(QPoint(0, fill->height())));
+        palette->close();
+        // With the Draw Toolbar hidden the menu command drops it at the mouse,
+        // not over the canvas where the button used to be.
+        QVERIFY(m_frame->RunCommand(ID_VIEW_DRAW_TOOLBAR));
+        QVERIFY(!fill->isVisible());
+        QCursor::setPos(m_frame->mapToGlobal(QPoint(400, 300)));
+        QVERIFY(m_frame->RunCommand(ID_FILL_COLOR));
+        QTRY_VERIFY(palette->isVisible());
+        QCOMPARE(palette->pos(), QCursor::pos());
+        // Choosing a swatch sets the document's fill colour.
+        auto* swatch = palette->findChild<QToolButton*>(QStringLiteral("swatch0"));
+        QVERIFY(swatch);
+        swatch->click();
+        QVERIFY(!palette->isVisible());
+        QCOMPARE(m_frame->View()->FillColour(), COLORREF(0x000000));
+        QVERIFY(m_frame->Document()->IsModified());
+    }
+
+    void colourCommandsSetTheDocumentColours()
+    {
+        m_frame->View()->SetFillColour(0x00FF00);
+        m_frame->UpdateCommandUI();
+        QCOMPARE(m_frame->FillColorButton()->Color(), 0x00FF00u);
+        CColorsDialog dialog(0x112233, 0x445566);
+        dialog.Swap();
+        QCOMPARE(dialog.LineColour(), 0x445566u);
+        QCOMPARE(dialog.FillColour(), 0x112233u);
+        // New objects take the current colours; selected objects keep theirs.
+        CDrawObject* r = DrawRect(10, 90, 40, 60);
+        QCOMPARE(r->GetFillColour(), COLORREF(0x00FF00));
+        m_frame->View()->SetFillColour(0x0000FF);
+        QCOMPARE(r->GetFillColour(), COLORREF(0x00FF00));
+    }
+
+    void propertiesEditCopiesAndApplyOnOk()
+    {
+        CDrawObject* r = DrawRect(10, 90, 40, 60);
+        Q_UNUSED(r);
+        int pages = 0;
+        CVtwinView::SetPropertiesRunner([&](CObjectPropertiesDialog& d) {
+            pages = d.PageCount();
+            d.findChild<QRadioButton*>(QStringLiteral("style1"))->setChecked(true);
+            return false;  // Cancel: the object keeps its style
+        });
+        Run(ID_OBJECT_PROPERTIES);
+        QCOMPARE(pages, 1);
+        QCOMPARE(Front().GetObject(0)->GetStyle(), 0u);
+        CVtwinView::SetPropertiesRunner([&](CObjectPropertiesDialog& d) {
+            d.findChild<QRadioButton*>(QStringLiteral("style1"))->setChecked(true);
+            return d.ApplyPages();
+        });
+        Run(ID_OBJECT_PROPERTIES);
+        QCOMPARE(Front().GetObject(0)->GetStyle(), 1u);
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()),
+                 QStringLiteral("Properties Rectangle"));
+        Run(ID_EDIT_UNDO);
+        QCOMPARE(Front().GetObject(0)->GetStyle(), 0u);
+        CVtwinView::SetPropertiesRunner(nullptr);
+    }
+};
+
+QTEST_MAIN(CCanvasCommandsTest)
+#include "canvas_commands.moc"
