@@ -7,11 +7,11 @@
 #include "catalogue/Side.h"
 #include "image/Raster.h"
 #include "layout/DrawObjectList.h"
-#include "ui/shell/CommandIds.h"
 #include "ui/canvas/FaceCanvas.h"
+#include "ui/shell/CommandIds.h"
 #include "ui/shell/MainFrame.h"
-#include "ui/widgets/MessageBox.h"
 #include "ui/shell/VtwinView.h"
+#include "ui/widgets/MessageBox.h"
 
 #include <QApplication>
 #include <QStringList>

@@ -1,9 +1,9 @@
 #include "ui/canvas/FaceCanvas.h"
 
-#include "ui/widgets/ColorButton.h"
 #include "ui/canvas/QtLayoutPainter.h"
-#include "ui/shell/VtwinView.h"
 #include "ui/shell/CommandIds.h"
+#include "ui/shell/VtwinView.h"
+#include "ui/widgets/ColorButton.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

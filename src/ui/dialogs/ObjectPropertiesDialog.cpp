@@ -3,10 +3,10 @@
 #include "layout/DrawBarcode.h"
 #include "layout/DrawPicture.h"
 #include "layout/DrawText.h"
-#include "ui/widgets/ColorButton.h"
 #include "ui/dialogs/DrawBarcodeDialog.h"
-#include "ui/widgets/MessageBox.h"
 #include "ui/dialogs/TextPropertyPage.h"
+#include "ui/widgets/ColorButton.h"
+#include "ui/widgets/MessageBox.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

@@ -9,11 +9,11 @@
 #include "render/RenderFileFlow.h"
 #include "render/RenderOutput.h"
 #include "render/RenderPipeline.h"
+#include "ui/render/RenderPage.h"
 #include "ui/shell/MainFrame.h"
+#include "ui/shell/VtwinView.h"
 #include "ui/widgets/MessageBox.h"
 #include "ui/widgets/RasterImage.h"
-#include "ui/render/RenderPage.h"
-#include "ui/shell/VtwinView.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -10,12 +10,12 @@
 #include "image/PictureLoader.h"
 #include "image/Raster.h"
 #include "properties/Appearance.h"
-#include "ui/wizard/FitPictureDialog.h"
-#include "ui/shell/MainFrame.h"
-#include "ui/widgets/MessageBox.h"
 #include "ui/dialogs/PictureLibraryDialog.h"
-#include "ui/widgets/RasterImage.h"
+#include "ui/shell/MainFrame.h"
 #include "ui/shell/VtwinView.h"
+#include "ui/widgets/MessageBox.h"
+#include "ui/widgets/RasterImage.h"
+#include "ui/wizard/FitPictureDialog.h"
 
 #include <QApplication>
 #include <QFileDialog>

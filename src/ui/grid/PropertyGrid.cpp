@@ -8,12 +8,12 @@
 #include "properties/SettingStore.h"
 #include "properties/SettingTable.h"
 #include "render/RenderPipeline.h"
+#include "ui/dialogs/RenderOutputDialogs.h"
 #include "ui/grid/FacePictureEditor.h"
 #include "ui/grid/GridEditors.h"
 #include "ui/shell/MainFrame.h"
-#include "ui/widgets/MessageBox.h"
-#include "ui/dialogs/RenderOutputDialogs.h"
 #include "ui/shell/VtwinView.h"
+#include "ui/widgets/MessageBox.h"
 
 #include <QApplication>
 #include <QBoxLayout>

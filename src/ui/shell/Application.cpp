@@ -2,10 +2,10 @@
 
 #include "app/AppFolders.h"
 #include "catalogue/Setup.h"
-#include "ui/shell/MainFrame.h"
-#include "ui/widgets/MessageBox.h"
 #include "ui/dialogs/SetupDialog.h"
+#include "ui/shell/MainFrame.h"
 #include "ui/shell/SingleInstance.h"
+#include "ui/widgets/MessageBox.h"
 
 #include <QCoreApplication>
 #include <QDir>

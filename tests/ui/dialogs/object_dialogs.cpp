@@ -10,12 +10,12 @@
 #include "layout/DrawBarcode.h"
 #include "layout/DrawText.h"
 #include "layout/FontEngine.h"
-#include "ui/widgets/ColorButton.h"
-#include "ui/shell/CommandIds.h"
 #include "ui/dialogs/DrawBarcodeDialog.h"
 #include "ui/dialogs/DrawTextDialog.h"
 #include "ui/dialogs/ObjectPropertiesDialog.h"
 #include "ui/dialogs/TextPropertyPage.h"
+#include "ui/shell/CommandIds.h"
+#include "ui/widgets/ColorButton.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -7,8 +7,8 @@
 #include "app/AppFolders.h"
 #include "catalogue/InstalledData.h"
 #include "catalogue/Setup.h"
-#include "ui/shell/Application.h"
 #include "ui/dialogs/SetupDialog.h"
+#include "ui/shell/Application.h"
 
 #include <QLabel>
 #include <QProgressBar>

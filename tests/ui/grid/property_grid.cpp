@@ -12,13 +12,13 @@
 #include "render/RenderPipeline.h"
 #include "app/SideAppearance.h"
 #include "app/UndoFileCounter.h"
+#include "ui/dialogs/RenderOutputDialogs.h"
 #include "ui/grid/FacePictureEditor.h"
 #include "ui/grid/GridEditors.h"
 #include "ui/grid/GridRows.h"
 #include "ui/grid/PropertyGrid.h"
-#include "ui/dialogs/RenderOutputDialogs.h"
-#include "ui/render/RenderPage.h"
 #include "ui/grid/SettingEditRecord.h"
+#include "ui/render/RenderPage.h"
 
 #include <QComboBox>
 #include <QSignalSpy>

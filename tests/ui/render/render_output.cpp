@@ -9,10 +9,10 @@
 #include "properties/SettingTable.h"
 #include "render/RenderOutput.h"
 #include "render/RenderPipeline.h"
-#include "ui/shell/CommandIds.h"
-#include "ui/grid/PropertyGrid.h"
 #include "ui/dialogs/RenderOutputDialogs.h"
+#include "ui/grid/PropertyGrid.h"
 #include "ui/render/RenderPage.h"
+#include "ui/shell/CommandIds.h"
 
 #include <QCheckBox>
 #include <QClipboard>

@@ -7,11 +7,11 @@
 #include <QLabel>
 
 #include "app/UndoStore.h"
+#include "ui/dialogs/CustomZoomDialog.h"
+#include "ui/render/RenderPage.h"
 #include "ui/shell/Application.h"
 #include "ui/shell/CommandIds.h"
-#include "ui/dialogs/CustomZoomDialog.h"
 #include "ui/shell/RecentFileList.h"
-#include "ui/render/RenderPage.h"
 #include "ui/shell/SingleInstance.h"
 
 #include <QDialog>

@@ -13,14 +13,14 @@
 #include "layout/DrawPoly.h"
 #include "layout/Margin.h"
 #include "properties/Appearance.h"
-#include "ui/widgets/ColorButton.h"
-#include "ui/shell/CommandIds.h"
-#include "ui/grid/FacePictureEditor.h"
-#include "ui/wizard/FitPictureDialog.h"
 #include "ui/canvas/LayoutEditor.h"
+#include "ui/grid/FacePictureEditor.h"
+#include "ui/shell/CommandIds.h"
+#include "ui/widgets/ColorButton.h"
+#include "ui/widgets/RasterImage.h"
+#include "ui/wizard/FitPictureDialog.h"
 #include "ui/wizard/MarginWizard.h"
 #include "ui/wizard/NewProjectWizard.h"
-#include "ui/widgets/RasterImage.h"
 
 #include <QLabel>
 #include <QLineEdit>
