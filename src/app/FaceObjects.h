@@ -11,6 +11,12 @@
 
 class CRaster;
 
+// Program versions as project files number them (2.10 is 210). A file names
+// the oldest version that can read it; a record that an older program would
+// misread raises that number, so the older program refuses the file instead.
+constexpr std::uint32_t kReaderVersionFirst = 200;         // every record of the first format
+constexpr std::uint32_t kReaderVersionBarcodeKinds = 211;  // barcodes other than Code 39
+
 class CFaceObjects {
 public:
     virtual ~CFaceObjects() = default;
@@ -27,6 +33,9 @@ public:
     // A block of an unknown kind is skipped and reported as success; a block
     // that is malformed is refused (false) and nothing is appended.
     virtual bool LoadObject(const std::uint8_t* block, std::size_t size) = 0;
+
+    // Oldest program version that reads every object of the list.
+    virtual std::uint32_t GetOldestReader() const { return kReaderVersionFirst; }
 
     // Deep copy.
     virtual std::unique_ptr<CFaceObjects> Clone() const = 0;

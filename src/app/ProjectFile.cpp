@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -349,6 +350,14 @@ std::string ErrnoText(int err)
 
 } // namespace
 
+std::string CProjectFile::VersionText(std::uint32_t version)
+{
+    std::string minor = std::to_string(version % 100);
+    if (minor.size() < 2)
+        minor = "0" + minor;
+    return std::to_string(version / 100) + "." + minor;
+}
+
 void CProjectFile::SetPictureBudget(std::size_t bytes) noexcept { g_PictureBudget = bytes; }
 std::size_t CProjectFile::GetPictureBudget() noexcept { return g_PictureBudget; }
 
@@ -474,10 +483,22 @@ bool CProjectFile::Write(const CVtwinDoc& doc, CArchiveWriter& out, std::string&
     try {
         for (std::uint32_t m : kSignature)
             out.WriteU32(m);
-        out.WriteU32(kOldestReader);
-        out.WriteString(kOldestReaderText);
-        out.WriteU32(kWriterVersion);
-        out.WriteString(kWriterVersionText);
+        std::uint32_t oldest = kOldestReader;
+        for (std::size_t e = 0; e < doc.GetLayoutCount(); ++e)
+            oldest = std::max(oldest, doc.GetLayoutList(e).GetOldestReader());
+        if (oldest == kOldestReader) {
+            out.WriteU32(kOldestReader);
+            out.WriteString(kOldestReaderText);
+            out.WriteU32(kWriterVersion);
+            out.WriteString(kWriterVersionText);
+        } else {
+            // An older program must refuse the file rather than misread it.
+            const std::uint32_t writer = std::max(oldest, kWriterVersion);
+            out.WriteU32(oldest);
+            out.WriteString(VersionText(oldest));
+            out.WriteU32(writer);
+            out.WriteString(VersionText(writer));
+        }
         out.WriteU32(kDefaultsBegin);
         const CDrawingDefaults& d = doc.GetDrawingDefaults();
         out.WriteU32(d.fillColour);
@@ -540,7 +561,7 @@ bool CProjectFile::Read(CVtwinDoc& doc, const std::uint8_t* data, std::size_t si
         std::string oldestText, writerText;
         if (!in.ReadU32(oldest) || !in.ReadString(oldestText) || !in.ReadU32(writer) || !in.ReadString(writerText))
             return finish(false);
-        if (oldest > kOldestReader) {
+        if (!IsReadableVersion(oldest)) {
             // A version text is a few characters; a damaged one must not flood the message.
             if (writerText.size() > 64)
                 writerText.resize(64);

@@ -12,6 +12,7 @@
 // a message instead.
 
 #include "app/Archive.h"
+#include "app/FaceObjects.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -30,10 +31,22 @@ class CProjectFile {
 public:
     // Signature words, in file order.
     static constexpr std::uint32_t kSignature[4] = {0x89878820u, 0x89949220u, 0xC00E0000u, 0xFAC10740u};
-    static constexpr std::uint32_t kOldestReader = 200;  // oldest program version that reads what we write
+    // Versions written: a file whose objects every reader of the first format
+    // reads names 2.00 as its oldest reader and 2.10 as its writer; a file
+    // holding newer records names the version they need as both.
+    static constexpr std::uint32_t kOldestReader = kReaderVersionFirst;
     static constexpr std::uint32_t kWriterVersion = 210;
     static constexpr const char* kOldestReaderText = "2.00";
     static constexpr const char* kWriterVersionText = "2.10";
+    // Whether this program reads a file that names `oldest` as its oldest
+    // reader: those of the first format, and the numbers of the records this
+    // program added (an unknown number in between is some other program's).
+    static constexpr bool IsReadableVersion(std::uint32_t oldest)
+    {
+        return oldest <= kOldestReader || oldest == kReaderVersionBarcodeKinds;
+    }
+    // "2.11" for 211.
+    static std::string VersionText(std::uint32_t version);
 
     // Markers.
     static constexpr std::uint32_t kDefaultsBegin = 0x15031969u, kDefaultsEnd = 0x09041940u;

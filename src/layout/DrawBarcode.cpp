@@ -1,5 +1,8 @@
 #include "layout/DrawBarcode.h"
 
+#include "layout/Barcode128.h"
+#include "layout/BarcodeEan.h"
+
 #include <algorithm>
 
 CBarcode39 CDrawBarcode::Encoder() const
@@ -10,9 +13,30 @@ CBarcode39 CDrawBarcode::Encoder() const
     return code;
 }
 
+bool CDrawBarcode::MakePlan(CBarcodePlan& plan) const
+{
+    switch (m_kind) {
+    case EBarcodeKind::Ean13:
+    case EBarcodeKind::Ean8:
+    case EBarcodeKind::UpcA: return CBarcodeEan::MakePlan(m_kind, m_data, plan);
+    case EBarcodeKind::Code128: return CBarcode128::MakePlan(m_data, plan);
+    default: return false;
+    }
+}
+
 void CDrawBarcode::GetNaturalSize(int& width, int& height) const
 {
-    Encoder().GetNaturalSize(width, height);
+    if (m_kind == EBarcodeKind::Code39) {
+        Encoder().GetNaturalSize(width, height);
+        return;
+    }
+    CBarcodePlan plan;
+    if (MakePlan(plan)) {
+        plan.GetNaturalSize(m_angle, width, height);
+    } else {
+        width = 1;
+        height = 1;
+    }
 }
 
 int CDrawBarcode::GetMinWidth() const
@@ -29,11 +53,35 @@ int CDrawBarcode::GetMinHeight() const
     return h;
 }
 
+std::uint32_t CDrawBarcode::GetOldestReader() const
+{
+    return m_kind == EBarcodeKind::Code39 ? kReaderVersionFirst : kReaderVersionBarcodeKinds;
+}
+
 bool CDrawBarcode::SetData(const std::string& data)
 {
-    if (!CBarcode39::IsValidData(data))
+    if (m_kind == EBarcodeKind::Code39) {
+        if (!CBarcode39::IsValidData(data))
+            return false;
+        m_data = data;
+        InvalidateCache();
+        return true;
+    }
+    return SetBarcode(m_kind, data);
+}
+
+bool CDrawBarcode::SetBarcode(EBarcodeKind kind, const std::string& data, std::string* message)
+{
+    std::string complete, why;
+    // Code 39 data may be empty, as it always could be through SetData.
+    const bool ok = (kind == EBarcodeKind::Code39 && data.empty()) || CheckBarcodeData(kind, data, complete, why);
+    if (!ok) {
+        if (message)
+            *message = why;
         return false;
-    m_data = data;
+    }
+    m_kind = kind;
+    m_data = complete;
     InvalidateCache();
     return true;
 }
@@ -66,30 +114,56 @@ void CDrawBarcode::DrawContent(CContentBitmap& bitmap) const
 {
     const int w = bitmap.GetFullWidth(), h = bitmap.GetFullHeight();
     bitmap.FillRect(0, 0, w, h, 0xFFFFFF);
-    Encoder().Draw(bitmap, 0, 0, w, h);
+    if (m_kind == EBarcodeKind::Code39) {
+        Encoder().Draw(bitmap, 0, 0, w, h);
+        return;
+    }
+    CBarcodePlan plan;
+    if (MakePlan(plan))
+        plan.Draw(bitmap, m_angle, 0, 0, w, h);
 }
 
 void CDrawBarcode::Save(CRecordStream& stream, bool shareImages, bool withSelection) const
 {
     CDrawObject::Save(stream, shareImages, withSelection);
-    stream.WriteU32(1);
+    const bool first = m_kind == EBarcodeKind::Code39;
+    stream.WriteU32(first ? 1 : 2);
     stream.WriteString(m_data);
     stream.WriteI32(m_angle);
+    if (!first)
+        stream.WriteU32(static_cast<std::uint32_t>(m_kind));
 }
 
 bool CDrawBarcode::Load(CRecordStream& stream, bool shareImages, bool withSelection)
 {
     if (!CDrawObject::Load(stream, shareImages, withSelection))
         return false;
-    if (stream.ReadU32() != 1)
+    const std::uint32_t version = stream.ReadU32();
+    if (version != 1 && version != 2)
         return false;
     std::string data = stream.ReadString();
     const std::int32_t angle = stream.ReadI32();
+    EBarcodeKind kind = EBarcodeKind::Code39;
+    if (version == 2) {
+        const std::uint32_t value = stream.ReadU32();
+        // A kind this program does not know, or a second record claiming
+        // Code 39, is not read as something else.
+        if (!IsBarcodeKind(value) || value == static_cast<std::uint32_t>(EBarcodeKind::Code39))
+            return false;
+        kind = static_cast<EBarcodeKind>(value);
+    }
     if (stream.Failed())
         return false;
-    // Data with characters outside the set is kept as it was stored (the
-    // symbol then shows only its start and stop characters).
+    if (kind != EBarcodeKind::Code39) {
+        // Retail data is stored complete; anything else is a damaged record.
+        std::string complete, message;
+        if (!CheckBarcodeData(kind, data, complete, message) || complete != data)
+            return false;
+    }
+    // Code 39 data with characters outside the set is kept as it was stored
+    // (the symbol then shows only its start and stop characters).
     m_data = std::move(data);
+    m_kind = kind;
     m_angle = NormaliseQuarterAngle(angle);
     InvalidateCache();
     return true;

@@ -1,8 +1,17 @@
 #pragma once
-// CDrawBarcode: a Code 39 symbol of the object's data, black bars on white,
+// CDrawBarcode: a barcode symbol of the object's data, black bars on white,
 // stretched in whole modules across the box and turned in quarter steps.
+// Code 39 symbols fill the box's thickness with bars alone; the retail
+// kinds (EAN-13, EAN-8, UPC-A, Code 128) keep their quiet zones inside the
+// box and print their human-readable characters under the bars.
+//
+// Record: Code 39 objects keep the first record (u32 1, data, angle), so
+// files and older programs see them as before; other kinds write u32 2,
+// data, angle, u32 kind, and raise the oldest reader of the file.
 
 #include "layout/Barcode39.h"
+#include "layout/BarcodeKind.h"
+#include "layout/BarcodePlan.h"
 #include "layout/DrawBitmapObject.h"
 
 class CDrawBarcode final : public CDrawBitmapObject {
@@ -18,6 +27,7 @@ public:
     bool IsTransparent() const override { return false; }
     int GetMinWidth() const override;
     int GetMinHeight() const override;
+    std::uint32_t GetOldestReader() const override;
 
     void SetBounds(int left, int top, int right, int bottom) override;
     void RotateLeft(int cx, int cy) override;
@@ -26,9 +36,14 @@ public:
     void Save(CRecordStream& stream, bool shareImages, bool withSelection) const override;
     bool Load(CRecordStream& stream, bool shareImages, bool withSelection) override;
 
-    // False (data unchanged) when a character is outside the Code 39 set.
+    // Data of the current kind; false (data unchanged) when the kind refuses it.
     bool SetData(const std::string& data);
+    // Kind and data together; false (object unchanged) with the reason in
+    // `message` when the data does not suit the kind. EAN and UPC numbers
+    // are stored with their check digit.
+    bool SetBarcode(EBarcodeKind kind, const std::string& data, std::string* message = nullptr);
     const std::string& GetData() const { return m_data; }
+    EBarcodeKind GetBarcodeKind() const { return m_kind; }
     void GetNaturalSize(int& width, int& height) const;
     // Grows a side shorter than the natural size, keeping the corner the
     // angle names; a larger box stays as it is.
@@ -36,6 +51,9 @@ public:
 
 private:
     CBarcode39 Encoder() const;
+    // The layout of a retail kind; false for Code 39 or data it refuses.
+    bool MakePlan(CBarcodePlan& plan) const;
 
     std::string m_data;
+    EBarcodeKind m_kind = EBarcodeKind::Code39;
 };

@@ -10,6 +10,7 @@
 // shape. Every kind saves and loads one record body through a CRecordStream
 // (see Save / Load in the .cpp for the common part).
 
+#include "app/FaceObjects.h"
 #include "image/Color.h"
 #include "layout/RecordStream.h"
 
@@ -89,6 +90,8 @@ public:
     virtual COLORREF GetFillColour() const { return m_fillColour; }
     virtual COLORREF GetLineColour() const { return m_lineColour; }
     virtual std::string GetText() const { return {}; }
+    // Oldest program version that reads this object's record as it is meant.
+    virtual std::uint32_t GetOldestReader() const { return kReaderVersionFirst; }
 
     // ---- Fields --------------------------------------------------------------------
     std::uint32_t GetSelection() const { return m_selection; }

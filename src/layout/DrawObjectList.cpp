@@ -41,6 +41,14 @@ std::unique_ptr<CFaceObjects> CDrawObjectList::Clone() const
     return copy;
 }
 
+std::uint32_t CDrawObjectList::GetOldestReader() const
+{
+    std::uint32_t oldest = kReaderVersionFirst;
+    for (const auto& object : m_objects)
+        oldest = std::max(oldest, object->GetOldestReader());
+    return oldest;
+}
+
 void CDrawObjectList::RenderToFace(CRaster& face) const
 {
     for (const auto& object : m_objects)

@@ -23,6 +23,7 @@ public:
     // refused (false, nothing added).
     bool LoadObject(const std::uint8_t* block, std::size_t size) override;
     std::unique_ptr<CFaceObjects> Clone() const override;
+    std::uint32_t GetOldestReader() const override;
     void RenderToFace(CRaster& face) const override;
 
     // ---- Objects ---------------------------------------------------------------------
