@@ -207,6 +207,7 @@ public:
     void AlphaDelete() noexcept { m_alpha.clear(); m_alpha.shrink_to_fit(); }
     bool HasAlpha() const noexcept { return !m_alpha.empty(); }
     std::uint8_t* AlphaGetPointer() noexcept { return m_alpha.empty() ? nullptr : m_alpha.data(); }
+    const std::uint8_t* AlphaGetPointer() const noexcept { return m_alpha.empty() ? nullptr : m_alpha.data(); }
 
     // Largest DIB block Create accepts, in bytes (process-wide; default 1 GiB).
     // Hostile headers cannot ask for more; fuzzing lowers it.

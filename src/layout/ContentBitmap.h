@@ -6,6 +6,11 @@
 // window of it is stored: the part that can reach the face picture. A huge
 // box read from a file therefore never asks for a huge buffer; writes outside
 // the window are dropped.
+//
+// A pixel's top byte is its clearness, 255 minus its alpha: 0 (what every
+// colour reference has) is opaque, so content drawn without alpha is burnt
+// in exactly as it always was; a picture with an alpha plane sets it and is
+// blended onto the face.
 
 #include "image/Color.h"
 
@@ -14,6 +19,13 @@
 
 class CContentBitmap {
 public:
+    // A colour with an alpha (0 transparent .. 255 opaque) in its top byte.
+    static COLORREF WithAlpha(COLORREF colour, std::uint8_t alpha)
+    {
+        return (colour & 0xFFFFFFu) | (static_cast<COLORREF>(255 - alpha) << 24);
+    }
+    static std::uint8_t AlphaOf(COLORREF pixel) { return static_cast<std::uint8_t>(255 - (pixel >> 24)); }
+
     CContentBitmap() = default;
 
     // Content of size fullWidth x fullHeight of which the window starting at

@@ -35,6 +35,21 @@ const CContentBitmap* CDrawBitmapObject::PrepareContent(int faceWidth, int faceH
     return &m_cache;
 }
 
+namespace {
+
+// Each channel: (over * alpha + under * (255 - alpha)) / 255, rounded.
+COLORREF Blend(COLORREF over, COLORREF under, std::uint8_t alpha)
+{
+    COLORREF out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const unsigned o = (over >> shift) & 0xFF, u = (under >> shift) & 0xFF;
+        out |= static_cast<COLORREF>((o * alpha + u * (255u - alpha) + 127u) / 255u) << shift;
+    }
+    return out;
+}
+
+}  // namespace
+
 void CDrawBitmapObject::RenderToFace(CRaster& face) const
 {
     if (!face.IsValid())
@@ -50,7 +65,13 @@ void CDrawBitmapObject::RenderToFace(CRaster& face) const
             const COLORREF px = bitmap->GetPixel(c, r);
             if (transparent && px == key)
                 continue;
-            face.SetPixelColor(minX + c, maxY - r, px);
+            const std::uint8_t alpha = CContentBitmap::AlphaOf(px);
+            if (alpha == 255) {
+                face.SetPixelColor(minX + c, maxY - r, px);
+            } else if (alpha != 0 && face.IsInside(minX + c, maxY - r)) {
+                face.SetPixelColor(minX + c, maxY - r,
+                                   Blend(px, RGBQUADtoRGB(face.GetPixelColor(minX + c, maxY - r)), alpha));
+            }
         }
     }
 }

@@ -88,12 +88,18 @@ void CDrawPicture::DrawContent(CContentBitmap& bitmap) const
     const long long bw = bitmap.GetFullWidth(), bh = bitmap.GetFullHeight();
     if (iw <= 0 || ih <= 0 || bw <= 0 || bh <= 0)
         return;
+    // A picture with an alpha plane hands each pixel's alpha on in the top byte.
+    const std::uint8_t* alpha = image->AlphaGetPointer();
     for (int r = bitmap.GetTop(); r < bitmap.GetTop() + bitmap.GetHeight(); ++r) {
         const long long fromTop = (2LL * r + 1) * ih / (2 * bh);
         const int sy = static_cast<int>(ih - 1 - fromTop);  // image rows are bottom-up
         for (int c = bitmap.GetLeft(); c < bitmap.GetLeft() + bitmap.GetWidth(); ++c) {
             const int sx = static_cast<int>((2LL * c + 1) * iw / (2 * bw));
-            bitmap.SetPixel(c, r, RGBQUADtoRGB(image->GetPixelColor(sx, sy)));
+            const COLORREF colour = RGBQUADtoRGB(image->GetPixelColor(sx, sy));
+            if (alpha)
+                bitmap.SetPixel(c, r, CContentBitmap::WithAlpha(colour, alpha[static_cast<std::size_t>(sy) * iw + sx]));
+            else
+                bitmap.SetPixel(c, r, colour);
         }
     }
 }

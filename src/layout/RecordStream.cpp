@@ -84,9 +84,17 @@ void CBinaryRecordStream::WriteImage(const CRaster* image)
     PutU32(m_data, static_cast<std::uint32_t>(w));
     PutU32(m_data, static_cast<std::uint32_t>(h));
     m_data.reserve(m_data.size() + static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4);
+    // The top byte, 0 in a colour reference, carries 255 minus the alpha of a
+    // picture that has an alpha plane; a reader that masks it off sees the
+    // opaque picture.
+    const std::uint8_t* alpha = image->AlphaGetPointer();
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            PutU32(m_data, RGBQUADtoRGB(image->GetPixelColor(x, y)));
+        for (int x = 0; x < w; ++x) {
+            COLORREF pixel = RGBQUADtoRGB(image->GetPixelColor(x, y)) & 0xFFFFFFu;
+            if (alpha)
+                pixel |= static_cast<COLORREF>(255 - alpha[static_cast<std::size_t>(y) * w + x]) << 24;
+            PutU32(m_data, pixel);
+        }
 }
 
 bool CBinaryRecordStream::Take(std::size_t bytes)
@@ -148,9 +156,19 @@ std::shared_ptr<CRaster> CBinaryRecordStream::ReadImage()
         return nullptr;
     }
     const std::uint8_t* p = m_data.data() + m_readPos;
+    bool clear = false;  // some pixel is not opaque: the picture gets an alpha plane
     for (std::uint32_t y = 0; y < h; ++y) {
-        for (std::uint32_t x = 0; x < w; ++x, p += 4)
-            image->SetPixelColor(static_cast<int>(x), static_cast<int>(y), GetU32(p) & 0xFFFFFFu);
+        for (std::uint32_t x = 0; x < w; ++x, p += 4) {
+            const std::uint32_t pixel = GetU32(p);
+            image->SetPixelColor(static_cast<int>(x), static_cast<int>(y), pixel & 0xFFFFFFu);
+            clear = clear || (pixel >> 24) != 0;
+        }
+    }
+    if (clear && image->AlphaCreate()) {
+        std::uint8_t* alpha = image->AlphaGetPointer();
+        p = m_data.data() + m_readPos;
+        for (std::size_t i = 0; i < static_cast<std::size_t>(w) * h; ++i, p += 4)
+            alpha[i] = static_cast<std::uint8_t>(255 - (GetU32(p) >> 24));
     }
     m_readPos += static_cast<std::size_t>(w) * h * 4;
     return image;

@@ -97,7 +97,9 @@ void OnPngFlush(png_structp png)
 }
 
 // Reads the header and sets the transformations: 16-bit samples to 8, packed
-// pixels one per byte, alpha dropped, grey + alpha widened to RGB, RGB as BGR.
+// pixels one per byte, grey + alpha widened to RGB, RGB as BGR. An alpha
+// channel is kept: the rows then hold four bytes a pixel, B G R A, and the
+// decoder moves the alpha into the picture's alpha plane.
 bool ReadInfoCore(png_structp png, png_infop info, SPngContext* ctx, CRaster* image)
 {
     if (setjmp(png_jmpbuf(png))) {
@@ -131,9 +133,6 @@ bool ReadInfoCore(png_structp png, png_infop info, SPngContext* ctx, CRaster* im
     }
     if (ctx->bitDepth < 8) {
         png_set_packing(png);
-    }
-    if (ctx->colorType & PNG_COLOR_MASK_ALPHA) {
-        png_set_strip_alpha(png);
     }
     if (ctx->colorType == PNG_COLOR_TYPE_GRAY_ALPHA) {
         png_set_gray_to_rgb(png);
@@ -210,8 +209,12 @@ bool DecodePng(CByteStream& stream, CRaster& image)
     if (palette || grey) {
         bpp = ctx.bitDepth > 8 ? 8 : ctx.bitDepth; // 2 bits become a 4-bit picture
     }
+    // An alpha channel also needs a row buffer of four bytes a pixel and the alpha plane.
+    const bool withAlpha = (ctx.colorType & PNG_COLOR_MASK_ALPHA) != 0;
     if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * (bpp == 24 ? 3 : 1) >
-        CRaster::GetAllocationLimit()) {
+            CRaster::GetAllocationLimit() ||
+        (withAlpha && static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * 5 >
+                          CRaster::GetAllocationLimit())) {
         image.SetLastError("Can't allocate memory");
         return false;
     }
@@ -241,30 +244,63 @@ bool DecodePng(CByteStream& stream, CRaster& image)
     // Rows of one byte per pixel (or three for RGB) land straight in the
     // picture's rows, top row last in memory; packed pictures go through a
     // buffer of one byte per pixel.
-    const bool direct = bpp == 24 || bpp == 8;
+    const bool direct = (bpp == 24 || bpp == 8) && !withAlpha;
     std::vector<std::uint8_t> buffer;
     std::vector<png_bytep> rows;
     try {
         rows.resize(static_cast<std::size_t>(height));
         if (!direct) {
-            buffer.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+            buffer.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * (withAlpha ? 4 : 1));
+        }
+        if (withAlpha && !image.AlphaCreate()) {
+            throw std::bad_alloc();
         }
     } catch (const std::bad_alloc&) {
         image.SetLastError("Can't allocate memory");
         return false;
     }
     const std::size_t rowBytes = png_get_rowbytes(png, info);
-    if (rowBytes > (direct ? static_cast<std::size_t>(image.GetEffWidth()) : static_cast<std::size_t>(width))) {
+    const std::size_t bufferRow = static_cast<std::size_t>(width) * (withAlpha ? 4 : 1);
+    if (rowBytes > (direct ? static_cast<std::size_t>(image.GetEffWidth()) : bufferRow)) {
         image.SetLastError("Error reading PNG file");
         return false;
     }
     for (int i = 0; i < height; ++i) {
-        rows[i] = direct ? image.GetBits(height - 1 - i) : buffer.data() + static_cast<std::size_t>(i) * width;
+        rows[i] = direct ? image.GetBits(height - 1 - i) : buffer.data() + static_cast<std::size_t>(i) * bufferRow;
     }
     if (!ReadRowsCore(png, info, rows.data())) {
         return fail("Error reading PNG file");
     }
-    if (!direct) {
+    if (withAlpha) {
+        std::uint8_t* alpha = image.AlphaGetPointer();
+        for (int i = 0; i < height; ++i) {
+            const std::uint8_t* src = rows[i];
+            std::uint8_t* dst = image.GetBits(height - 1 - i);
+            std::uint8_t* plane = alpha + static_cast<std::size_t>(height - 1 - i) * width;
+            for (int x = 0; x < width; ++x, src += 4) {
+                dst[3 * x] = src[0];
+                dst[3 * x + 1] = src[1];
+                dst[3 * x + 2] = src[2];
+                plane[x] = src[3];
+            }
+        }
+    } else if (palette) {
+        // A palette's transparency entries become the alpha plane.
+        png_bytep trans = nullptr;
+        int transCount = 0;
+        if (png_get_tRNS(png, info, &trans, &transCount, nullptr) != 0 && trans != nullptr && transCount > 0 &&
+            image.AlphaCreate()) {
+            std::uint8_t* plane = image.AlphaGetPointer();
+            for (int i = 0; i < height; ++i) {
+                const std::uint8_t* src = rows[i];
+                for (int x = 0; x < width; ++x) {
+                    plane[static_cast<std::size_t>(height - 1 - i) * width + x] =
+                        src[x] < transCount ? trans[src[x]] : 255;
+                }
+            }
+        }
+    }
+    if (!direct && !withAlpha) {
         for (int i = 0; i < height; ++i) {
             const std::uint8_t* src = rows[i];
             for (int x = 0; x < width; ++x) {

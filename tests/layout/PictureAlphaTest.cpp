@@ -1,0 +1,216 @@
+// Pictures with alpha: a PNG's alpha channel (or its palette's transparency
+// entries) reaches the face as the alpha blend, beside the key colour;
+// it survives the record streams, turning and copies, and a picture
+// without alpha is burnt in exactly as before.
+#include "image/Raster.h"
+#include "layout/DrawObjectList.h"
+#include "layout/DrawPicture.h"
+#include "layout/RecordStream.h"
+
+#include <gtest/gtest.h>
+
+#include <png.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <csetjmp>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+void AppendToVector(png_structp png, png_bytep data, png_size_t length)
+{
+    auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + length);
+}
+
+// Writes a PNG with libpng directly; rows top first in the file's layout.
+std::string WritePng(const std::string& name, int w, int h, int colorType,
+                     const std::vector<std::vector<std::uint8_t>>& rows, const std::vector<png_color>& palette = {},
+                     const std::vector<png_byte>& trans = {})
+{
+    std::vector<std::uint8_t> out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        ADD_FAILURE() << "test PNG writer failed";
+        return {};
+    }
+    png_set_write_fn(png, &out, AppendToVector, nullptr);
+    png_set_IHDR(png, info, w, h, 8, colorType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    if (!palette.empty())
+        png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
+    if (!trans.empty())
+        png_set_tRNS(png, info, trans.data(), static_cast<int>(trans.size()), nullptr);
+    png_write_info(png, info);
+    std::vector<png_bytep> pointers;
+    for (const auto& r : rows)
+        pointers.push_back(const_cast<png_bytep>(r.data()));
+    png_write_image(png, pointers.data());
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    const std::string path = testing::TempDir() + "vt_alpha_" + std::to_string(getpid()) + "_" + name + ".png";
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return {};
+    std::fwrite(out.data(), 1, out.size(), f);
+    std::fclose(f);
+    return path;
+}
+
+struct Px {
+    int r, g, b, a;
+};
+
+// The alpha blend, worked out in floating point: over * a + under * (1 - a).
+COLORREF Expected(const Px& p, COLORREF under)
+{
+    const auto ch = [&](int over, int shift) {
+        const double u = (under >> shift) & 0xFF;
+        return static_cast<COLORREF>(std::lround((over * p.a + u * (255 - p.a)) / 255.0)) << shift;
+    };
+    return ch(p.r, 0) | ch(p.g, 8) | ch(p.b, 16);
+}
+
+CRaster Face(int w, int h, COLORREF colour)
+{
+    CRaster face(w, h, 24);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            face.SetPixelColor(x, y, colour);
+    return face;
+}
+
+COLORREF At(const CRaster& face, int x, int y) { return RGBQUADtoRGB(face.GetPixelColor(x, y)); }
+
+// A 4 x 2 picture: full, three-quarter, half, faint and no cover.
+const std::vector<std::vector<Px>> kPixels = {
+    {{200, 10, 30, 255}, {0, 0, 255, 192}, {255, 255, 255, 128}, {90, 200, 40, 1}},
+    {{10, 20, 30, 0}, {255, 0, 0, 64}, {0, 0, 0, 200}, {250, 128, 5, 255}},
+};
+
+std::string AlphaPng()
+{
+    std::vector<std::vector<std::uint8_t>> rows;
+    for (const auto& line : kPixels) {
+        std::vector<std::uint8_t> row;
+        for (const Px& p : line)
+            for (int v : {p.r, p.g, p.b, p.a})
+                row.push_back(static_cast<std::uint8_t>(v));
+        rows.push_back(row);
+    }
+    return WritePng("rgba", 4, 2, PNG_COLOR_TYPE_RGB_ALPHA, rows);
+}
+
+}  // namespace
+
+TEST(PictureAlpha, AlphaPngOverAColouredFaceIsTheAlphaBlend)
+{
+    const std::string path = AlphaPng();
+    std::string message;
+    auto picture = CDrawPicture::CreateFromFile(path, 3, 5, message);
+    std::remove(path.c_str());
+    ASSERT_TRUE(picture) << message;
+    const COLORREF under = RGB(40, 160, 90);
+    CRaster face = Face(10, 8, under);
+    picture->RenderToFace(face);
+    // Box top-left at (3, 5): picture row r lands on face y = 5 - r.
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < 4; ++c)
+            EXPECT_EQ(At(face, 3 + c, 5 - r), Expected(kPixels[r][c], under)) << c << "," << r;
+    EXPECT_EQ(At(face, 2, 5), under);  // outside the box: untouched
+}
+
+TEST(PictureAlpha, KeyColourStillSkipsItsPixelsBesideTheAlpha)
+{
+    const std::string path = AlphaPng();
+    std::string message;
+    auto picture = CDrawPicture::CreateFromFile(path, 0, 1, message);
+    std::remove(path.c_str());
+    ASSERT_TRUE(picture) << message;
+    picture->SetTransparentColour(RGB(250, 128, 5));  // the opaque last pixel of row 1
+    picture->SetTransparent(true);
+    const COLORREF under = RGB(7, 7, 7);
+    CRaster face = Face(4, 2, under);
+    picture->RenderToFace(face);
+    EXPECT_EQ(At(face, 3, 0), under);                          // key: skipped
+    EXPECT_EQ(At(face, 0, 1), RGB(200, 10, 30));               // opaque: copied
+    EXPECT_EQ(At(face, 2, 1), Expected(kPixels[0][2], under)); // half: blended
+}
+
+TEST(PictureAlpha, PaletteTransparencyEntriesBecomeAlpha)
+{
+    const std::vector<png_color> palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+    const std::vector<png_byte> trans = {0, 100};  // entry 2 has none: opaque
+    const std::string path = WritePng("palette", 3, 1, PNG_COLOR_TYPE_PALETTE, {{0, 1, 2}}, palette, trans);
+    std::string message;
+    auto picture = CDrawPicture::CreateFromFile(path, 0, 0, message);
+    std::remove(path.c_str());
+    ASSERT_TRUE(picture) << message;
+    const COLORREF under = RGB(100, 100, 100);
+    CRaster face = Face(3, 1, under);
+    picture->RenderToFace(face);
+    EXPECT_EQ(At(face, 0, 0), under);
+    EXPECT_EQ(At(face, 1, 0), Expected({0, 255, 0, 100}, under));
+    EXPECT_EQ(At(face, 2, 0), RGB(0, 0, 255));
+}
+
+TEST(PictureAlpha, AlphaSurvivesRecordsAndTurning)
+{
+    const std::string path = AlphaPng();
+    std::string message;
+    auto picture = CDrawPicture::CreateFromFile(path, 0, 3, message);
+    std::remove(path.c_str());
+    ASSERT_TRUE(picture) << message;
+    // Through the binary record (project file, clipboard) and back.
+    CBinaryRecordStream out;
+    SaveDrawObject(out, *picture, false, true);
+    std::vector<std::uint8_t> block;
+    ASSERT_TRUE(out.Flatten(block));
+    CBinaryRecordStream in;
+    ASSERT_TRUE(in.Attach(block.data(), block.size()));
+    std::unique_ptr<CDrawObject> back = LoadDrawObject(in, false, true);
+    ASSERT_TRUE(back);
+    const COLORREF under = RGB(0, 90, 200);
+    CRaster a = Face(4, 4, under), b = Face(4, 4, under);
+    picture->RenderToFace(a);
+    back->RenderToFace(b);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(At(b, x, y), At(a, x, y)) << x << "," << y;
+    // Turned left (box 2 x 4, top-left kept at (0, 3)): picture column c,
+    // row r (from the top) lands on box column r, row 3 - c from the top,
+    // which is face pixel (r, 3 - (3 - c)) = (r, c); its alpha goes with it.
+    auto* turned = dynamic_cast<CDrawPicture*>(back.get());
+    ASSERT_TRUE(turned);
+    turned->RotateLeft(0, 0);
+    turned->SetBoxToImage();
+    CRaster t = Face(4, 4, under);
+    turned->RenderToFace(t);
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < 4; ++c)
+            EXPECT_EQ(At(t, r, c), Expected(kPixels[r][c], under)) << c << "," << r;
+}
+
+TEST(PictureAlpha, OpaquePictureRecordHasNoAlphaAndBurnsInAsBefore)
+{
+    auto image = std::make_shared<CRaster>(2, 1, 24);
+    image->SetPixelColor(0, 0, RGB(1, 2, 3));
+    image->SetPixelColor(1, 0, RGB(250, 251, 252));
+    auto picture = CDrawPicture::CreateFromImage(image, 0, 0);
+    CBinaryRecordStream out;
+    picture->Save(out, false, false);
+    std::vector<std::uint8_t> block;
+    ASSERT_TRUE(out.Flatten(block));
+    // Last two pixels as stored: 0x00BBGGRR, top byte 0.
+    EXPECT_EQ(block[block.size() - 1], 0);
+    EXPECT_EQ(block[block.size() - 5], 0);
+    CRaster face = Face(2, 1, RGB(9, 9, 9));
+    picture->RenderToFace(face);
+    EXPECT_EQ(At(face, 0, 0), RGB(1, 2, 3));
+    EXPECT_EQ(At(face, 1, 0), RGB(250, 251, 252));
+}
