@@ -1,5 +1,7 @@
 #include "layout/FontEngine.h"
 
+#include "layout/TextCodes.h"
+
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -14,7 +16,6 @@
 #include <mutex>
 #include <set>
 #include <tuple>
-#include <unordered_map>
 
 namespace {
 
@@ -28,49 +29,43 @@ std::string Lower(std::string s)
     return s;
 }
 
-// UTF-8 to code points; a byte that does not start a valid sequence is
-// taken as a Latin-1 character, so any stored text still shows something.
-std::vector<std::uint32_t> DecodeText(const std::string& text)
-{
-    std::vector<std::uint32_t> out;
-    out.reserve(text.size());
-    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t n = text.size();
-    for (std::size_t i = 0; i < n;) {
-        const unsigned char c = s[i];
-        int extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : -1;
-        std::uint32_t cp = extra == 0 ? c : extra == 1 ? (c & 0x1Fu) : extra == 2 ? (c & 0x0Fu) : (c & 0x07u);
-        bool ok = extra >= 0;
-        if (ok && extra > 0) {
-            if (i + static_cast<std::size_t>(extra) >= n)
-                ok = false;
-            for (int k = 1; ok && k <= extra; ++k) {
-                if ((s[i + k] & 0xC0) != 0x80)
-                    ok = false;
-                else
-                    cp = (cp << 6) | (s[i + k] & 0x3Fu);
-            }
-            if (ok && ((extra == 1 && cp < 0x80) || (extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000) ||
-                       cp > 0x10FFFF))
-                ok = false;
-        }
-        if (!ok) {
-            out.push_back(c);
-            ++i;
-        } else {
-            out.push_back(cp);
-            i += static_cast<std::size_t>(extra) + 1;
-        }
-    }
-    return out;
-}
-
 struct ResolvedFont {
     std::string file;
     int index = 0;
     bool synthBold = false;
     bool synthItalic = false;
+    bool latin = true;  // has the letters A to Z and a to z
 };
+
+// A symbol font may map the letters' codes to its symbols (a dingbat font
+// answers 'A' with a glyph named "a10", a Greek symbol font with "Alpha");
+// where the font names its glyphs, 'A' and 'a' must be the letters.
+bool DrawsLetters(FT_Face face)
+{
+    if (!FT_HAS_GLYPH_NAMES(face))
+        return true;
+    for (const auto& [code, name, uni] : {std::tuple{'A', "A", "uni0041"}, std::tuple{'a', "a", "uni0061"}}) {
+        char glyph[64] = {};
+        const FT_UInt index = FT_Get_Char_Index(face, static_cast<FT_ULong>(code));
+        if (index == 0 || FT_Get_Glyph_Name(face, index, glyph, sizeof glyph) != 0)
+            return false;
+        if (std::string(glyph) != name && std::string(glyph) != uni)
+            return false;
+    }
+    return true;
+}
+
+// Face used when a name resolves to another family or to a font without
+// Latin letters, and asked for characters the chosen font lacks.
+constexpr const char* kFallbackFace = "sans-serif";
+
+bool HasLetters(const FcCharSet* set)
+{
+    for (FcChar32 c = 'A'; c <= 'Z'; ++c)
+        if (!FcCharSetHasChar(set, c) || !FcCharSetHasChar(set, c + ('a' - 'A')))
+            return false;
+    return true;
+}
 
 }  // namespace
 
@@ -85,7 +80,7 @@ struct CFontEngine::Impl {
     std::vector<std::string> warnings;
     std::vector<std::string> pending;  // not yet given to the sink
     std::function<void(const std::string&)> sink;
-    std::vector<std::string> defaultFamilies;  // what an unknown name falls back to
+    std::map<std::tuple<std::uint32_t, bool, bool>, ResolvedFont> characterFonts;  // file empty: none
 
     ~Impl()
     {
@@ -95,7 +90,12 @@ struct CFontEngine::Impl {
             FT_Done_FreeType(library);
     }
 
-    std::vector<std::string> SubstitutedFamilies(const std::string& name)
+    // The families a name stands for: the name itself and the families
+    // fontconfig binds to it strongly (its metric-compatible substitutes,
+    // such as Liberation Sans for Arial). The weakly bound ones that follow
+    // are mere likenesses (a dingbat font for "Impact", a script font for
+    // "Comic Sans MS") and do not count.
+    std::vector<std::string> NamedFamilies(const std::string& name)
     {
         std::vector<std::string> out;
         FcPattern* p = FcPatternCreate();
@@ -103,43 +103,40 @@ struct CFontEngine::Impl {
             return out;
         FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
         FcConfigSubstitute(nullptr, p, FcMatchPattern);
-        FcDefaultSubstitute(p);
-        FcChar8* s = nullptr;
-        for (int i = 0; FcPatternGetString(p, FC_FAMILY, i, &s) == FcResultMatch; ++i)
-            out.emplace_back(reinterpret_cast<const char*>(s));
+        FcPatternIter it;
+        FcPatternIterStart(p, &it);
+        if (FcPatternFindIter(p, &it, FC_FAMILY)) {
+            const int count = FcPatternIterValueCount(p, &it);
+            for (int i = 0; i < count; ++i) {
+                FcValue value;
+                FcValueBinding binding = FcValueBindingWeak;
+                if (FcPatternIterGetValue(p, &it, i, &value, &binding) != FcResultMatch || value.type != FcTypeString)
+                    continue;
+                if (i > 0 && binding == FcValueBindingWeak)
+                    break;
+                out.emplace_back(reinterpret_cast<const char*>(value.u.s));
+            }
+        }
         FcPatternDestroy(p);
         return out;
     }
 
-    // The families fontconfig tries for a name before it reaches the
-    // defaults every unknown name gets: the name itself and its aliases.
-    std::vector<std::string> SpecificFamilies(const std::string& name)
-    {
-        if (defaultFamilies.empty()) {
-            defaultFamilies = SubstitutedFamilies("vantorel-no-such-face");
-            if (!defaultFamilies.empty())
-                defaultFamilies.erase(defaultFamilies.begin());
-        }
-        std::vector<std::string> all = SubstitutedFamilies(name);
-        std::size_t end = all.size();
-        if (!defaultFamilies.empty()) {
-            for (std::size_t i = 1; i < all.size(); ++i) {
-                if (all[i] == defaultFamilies.front()) {
-                    end = i;
-                    break;
-                }
-            }
-        }
-        all.resize(end);
-        return all;
-    }
-
-    bool Match(const std::string& name, bool bold, bool italic, ResolvedFont& out, std::string& family)
+    // With `character` non-zero the match is asked to cover that character.
+    bool Match(const std::string& name, bool bold, bool italic, ResolvedFont& out, std::string& family,
+               std::uint32_t character = 0)
     {
         FcPattern* p = FcPatternCreate();
         if (!p)
             return false;
         FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
+        if (character) {
+            FcCharSet* wanted = FcCharSetCreate();
+            if (wanted) {
+                FcCharSetAddChar(wanted, character);
+                FcPatternAddCharSet(p, FC_CHARSET, wanted);
+                FcCharSetDestroy(wanted);
+            }
+        }
         FcPatternAddInteger(p, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
         FcPatternAddInteger(p, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
         FcPatternAddBool(p, FC_SCALABLE, FcTrue);
@@ -164,6 +161,10 @@ struct CFontEngine::Impl {
             out.synthItalic = italic && slant == FC_SLANT_ROMAN;
             if (FcPatternGetString(m, FC_FAMILY, 0, &fam) == FcResultMatch)
                 family = reinterpret_cast<const char*>(fam);
+            FcCharSet* set = nullptr;
+            out.latin = FcPatternGetCharSet(m, FC_CHARSET, 0, &set) != FcResultMatch || HasLetters(set);
+            if (character)
+                ok = set && FcCharSetHasChar(set, character);
         }
         FcPatternDestroy(m);
         return ok;
@@ -178,7 +179,7 @@ struct CFontEngine::Impl {
         std::string family;
         bool found = false;
         if (Match(name, false, false, r, family)) {
-            for (const std::string& f : SpecificFamilies(name))
+            for (const std::string& f : NamedFamilies(name))
                 if (Lower(f) == Lower(family))
                     found = true;
         }
@@ -186,11 +187,12 @@ struct CFontEngine::Impl {
         return found;
     }
 
-    void Warn(const std::string& name, const std::string& used)
+    void Warn(const std::string& name, const std::string& used, bool installed)
     {
         if (!warned.insert(Lower(name)).second)
             return;
-        std::string text = "The font \"" + name + "\" is not installed; \"" + used + "\" is used instead.";
+        std::string text = "The font \"" + name + "\" " + (installed ? "has no Latin letters" : "is not installed") +
+                           "; \"" + used + "\" is used instead.";
         warnings.push_back(text);
         pending.push_back(text);
     }
@@ -210,9 +212,39 @@ struct CFontEngine::Impl {
         std::string family;
         if (!Match(name, request.bold, request.italic, r, family))
             return nullptr;
-        if (!IsInstalled(name))
-            Warn(name, family);
+        const bool installed = IsInstalled(name);
+        if (r.latin) {
+            FT_Face face = Face(r);
+            r.latin = face && DrawsLetters(face);
+        }
+        if (!installed || !r.latin) {
+            // Whatever fontconfig found as a likeness may be a symbol or
+            // script font: a plain sans-serif face shows the text instead.
+            ResolvedFont sans;
+            std::string sansFamily;
+            if (Match(kFallbackFace, request.bold, request.italic, sans, sansFamily) && sans.latin) {
+                r = sans;
+                family = sansFamily;
+            }
+            Warn(name, family, installed);
+        }
         return &(resolved[key] = r);
+    }
+
+    // An installed font that has `code`, for characters the chosen font
+    // lacks; null when none has it.
+    const ResolvedFont* CharacterFont(std::uint32_t code, bool bold, bool italic)
+    {
+        const auto key = std::make_tuple(code, bold, italic);
+        auto it = characterFonts.find(key);
+        if (it == characterFonts.end()) {
+            ResolvedFont r;
+            std::string family;
+            if (!Match(kFallbackFace, bold, italic, r, family, code))
+                r = ResolvedFont{};
+            it = characterFonts.emplace(key, r).first;
+        }
+        return it->second.file.empty() ? nullptr : &it->second;
     }
 
     FT_Face Face(const ResolvedFont& r)
@@ -312,31 +344,52 @@ struct CFontEngine::Impl {
             int advance = 0;
             FT_BBox box{};
         };
-        std::unordered_map<FT_UInt, GlyphInfo> infos;
-        const auto load = [&](FT_UInt index) -> bool {
-            if (FT_Load_Glyph(face, index, FT_LOAD_TARGET_MONO) != 0)
+        // A glyph comes from the chosen font, or, for a character it lacks,
+        // from an installed font that has it, scaled to the same cell and
+        // set on the same baseline.
+        struct Source {
+            FT_Face face;
+            const ResolvedFont* font;
+        };
+        std::map<std::pair<FT_Face, FT_UInt>, GlyphInfo> infos;
+        std::set<FT_Face> sized{face};
+        const auto load = [&](const Source& from, FT_UInt index) -> bool {
+            if (FT_Load_Glyph(from.face, index, FT_LOAD_TARGET_MONO) != 0)
                 return false;
-            if (r->synthItalic)
-                FT_GlyphSlot_Oblique(face->glyph);
-            if (r->synthBold)
-                FT_GlyphSlot_Embolden(face->glyph);
+            if (from.font->synthItalic)
+                FT_GlyphSlot_Oblique(from.face->glyph);
+            if (from.font->synthBold)
+                FT_GlyphSlot_Embolden(from.face->glyph);
             return true;
         };
         for (std::uint32_t code : codes) {
-            const FT_UInt index = FT_Get_Char_Index(face, code);
-            auto found = infos.find(index);
+            Source from{face, r};
+            FT_UInt index = FT_Get_Char_Index(face, code);
+            if (index == 0 && code >= 0x20) {
+                const ResolvedFont* other = CharacterFont(code, request.bold, request.italic);
+                FT_Face otherFace = other ? Face(*other) : nullptr;
+                Metrics unused;
+                if (otherFace && (sized.count(otherFace) || SetHeight(otherFace, cellHeight, unused))) {
+                    sized.insert(otherFace);
+                    if (const FT_UInt otherIndex = FT_Get_Char_Index(otherFace, code); otherIndex != 0) {
+                        from = Source{otherFace, other};
+                        index = otherIndex;
+                    }
+                }
+            }
+            auto found = infos.find({from.face, index});
             bool loaded = false;
             if (found == infos.end()) {
                 GlyphInfo info;
-                info.ok = load(index);
+                info.ok = load(from, index);
                 if (info.ok) {
-                    info.advance = static_cast<int>((face->glyph->advance.x + 32) >> 6);
-                    if (face->glyph->format == FT_GLYPH_FORMAT_OUTLINE)
-                        FT_Outline_Get_CBox(&face->glyph->outline, &info.box);
+                    info.advance = static_cast<int>((from.face->glyph->advance.x + 32) >> 6);
+                    if (from.face->glyph->format == FT_GLYPH_FORMAT_OUTLINE)
+                        FT_Outline_Get_CBox(&from.face->glyph->outline, &info.box);
                     else
                         info.box = FT_BBox{-(1L << 20), -(1L << 20), 1L << 20, 1L << 20};
                 }
-                found = infos.emplace(index, info).first;
+                found = infos.emplace(std::make_pair(from.face, index), info).first;
                 loaded = info.ok;
             }
             const GlyphInfo& info = found->second;
@@ -352,8 +405,8 @@ struct CFontEngine::Impl {
                 visible = gx1 > clip->left && gx0 < clip->right && gy1 > clip->top && gy0 < clip->bottom;
             }
             if (visible && !loaded)
-                visible = load(index);
-            FT_GlyphSlot slot = face->glyph;
+                visible = load(from, index);
+            FT_GlyphSlot slot = from.face->glyph;
             if (visible && FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) == 0 && slot->bitmap.rows > 0 &&
                 slot->bitmap.width > 0) {
                 Glyph g;
