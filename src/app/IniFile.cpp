@@ -1,12 +1,11 @@
 #include "app/IniFile.h"
 
+#include "image/SafeFile.h"
+
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -132,78 +131,30 @@ Location Locate(const std::vector<std::string>& lines, std::string_view section,
     return loc;
 }
 
-// The file that a write must replace: the target of a symbolic link, so that
-// a linked settings file stays linked.
-std::string ResolveTarget(const std::string& path) {
-    char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved)) return resolved;
-    return path;
-}
-
-bool WriteAll(int fd, const std::string& content) {
-    const char* p = content.data();
-    std::size_t left = content.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 }  // namespace
 
 // ---- CIniDocument -------------------------------------------------------------
 
-bool CIniDocument::Load(const std::string& path) {
+bool CIniDocument::Load(const std::string& path, std::string* error) {
     m_Lines.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return errno == ENOENT;  // a missing file is an empty one
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::size_t>(st.st_size) > kMaxFileBytes) {
-        ::close(fd);
+    std::vector<std::uint8_t> bytes;
+    std::string why;
+    if (!ReadRegularFile(path, kMaxFileBytes, bytes, why)) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0 && errno == ENOENT) return true;  // a missing file is an empty one
+        if (error) *error = why;
         return false;
     }
-    std::string text;
-    char buffer[65536];
-    bool ok = true;
-    while (true) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            ok = false;
-            break;
-        }
-        if (n == 0) break;
-        text.append(buffer, static_cast<std::size_t>(n));
-        if (text.size() > kMaxFileBytes) {  // grew while being read
-            ok = false;
-            break;
-        }
-    }
-    ::close(fd);
-    if (!ok) return false;
-    Parse(text);
+    Parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     return true;
 }
 
-bool CIniDocument::Save(const std::string& path) const {
-    const std::string target = ResolveTarget(path);
-    std::string tmpl = target + ".XXXXXX";
-    const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) return false;
-    // Keep the permissions of the file being replaced; a new file gets 0644.
-    struct stat st {};
-    ::fchmod(fd, ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
-    bool ok = WriteAll(fd, ToText());
-    if (::close(fd) != 0) ok = false;
-    if (ok && std::rename(tmpl.c_str(), target.c_str()) != 0) ok = false;
-    if (!ok) ::unlink(tmpl.c_str());
-    return ok;
+bool CIniDocument::Save(const std::string& path, std::string* error) const {
+    const std::string text = ToText();
+    std::string why;
+    if (WriteFileAtomically(path, text.data(), text.size(), why)) return true;
+    if (error) *error = why;
+    return false;
 }
 
 void CIniDocument::Parse(std::string_view text) {
@@ -317,9 +268,10 @@ std::int32_t CIniFile::GetInt(std::string_view section, std::string_view key, st
 
 bool CIniFile::Update(const std::function<bool(CIniDocument&)>& edit) const {
     CIniDocument doc;
-    if (!doc.Load(m_Path)) return false;
+    m_LastError.clear();
+    if (!doc.Load(m_Path, &m_LastError)) return false;
     if (!edit(doc)) return false;
-    return doc.Save(m_Path);
+    return doc.Save(m_Path, &m_LastError);
 }
 
 bool CIniFile::PutString(std::string_view section, std::string_view key, std::string_view value) const {
@@ -332,10 +284,11 @@ bool CIniFile::PutInt(std::string_view section, std::string_view key, std::int32
 
 bool CIniFile::DeleteKey(std::string_view section, std::string_view key) const {
     CIniDocument doc;
-    if (!doc.Load(m_Path)) return false;
+    m_LastError.clear();
+    if (!doc.Load(m_Path, &m_LastError)) return false;
     if (!doc.Find(section, key)) return true;  // nothing to delete, nothing to write
     doc.DeleteKey(section, key);
-    return doc.Save(m_Path);
+    return doc.Save(m_Path, &m_LastError);
 }
 
 std::vector<std::string> CIniFile::GetKeys(std::string_view section) const {

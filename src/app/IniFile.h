@@ -4,8 +4,9 @@
 // section or key reads as the default. Section and key names match without
 // regard to case; the first of two equal sections or keys wins. Whole numbers
 // are written in decimal. A write replaces the file atomically (temporary file
-// in the same folder, then rename), so a failed write leaves the previous file
-// intact; a file that exists but cannot be read is never overwritten.
+// in the same folder, then rename, see WriteFileAtomically), so a failed write
+// leaves the previous file intact; a file that exists but cannot be read is
+// never overwritten.
 
 #include <cstddef>
 #include <cstdint>
@@ -22,10 +23,12 @@ public:
     static constexpr std::size_t kMaxFileBytes = 16u << 20;
 
     // A missing file gives an empty document and true; an unreadable or
-    // oversized file gives false and leaves the document empty.
-    bool Load(const std::string& path);
-    // Writes atomically; false (previous file intact) when that fails.
-    bool Save(const std::string& path) const;
+    // oversized file, or one that is not a file, gives false (with the reason
+    // in `error` when given) and leaves the document empty. Never blocks.
+    bool Load(const std::string& path, std::string* error = nullptr);
+    // Writes atomically (see WriteFileAtomically); false (previous file
+    // intact, the reason in `error` when given) when that fails.
+    bool Save(const std::string& path, std::string* error = nullptr) const;
 
     void Parse(std::string_view text);
     std::string ToText() const;
@@ -77,6 +80,11 @@ public:
     // Section names in file order.
     std::vector<std::string> GetSections() const;
 
+    // Why the last put or delete failed (empty when it did not, or when only
+    // the name or value could not be written).
+    const std::string& GetLastError() const noexcept { return m_LastError; }
+
 private:
     std::string m_Path;
+    mutable std::string m_LastError;
 };

@@ -8,12 +8,9 @@
 #include "catalogue/Side.h"
 #include "image/PictureLimits.h"
 #include "image/Raster.h"
+#include "image/SafeFile.h"
 #include "properties/Appearance.h"
 #include "properties/SettingStore.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -343,11 +340,6 @@ void WriteLayout(const CVtwinDoc& doc, CArchiveWriter& out, bool& ok)
     out.WriteU32(CProjectFile::kLayoutEnd);
 }
 
-std::string ErrnoText(int err)
-{
-    return std::strerror(err);
-}
-
 } // namespace
 
 std::string CProjectFile::VersionText(std::uint32_t version)
@@ -613,101 +605,9 @@ bool CProjectFile::Read(CVtwinDoc& doc, const std::uint8_t* data, std::size_t si
     }
 }
 
-bool CProjectFile::WriteFileAtomically(const std::string& path, const std::uint8_t* bytes, std::size_t size,
-                                       std::string& error)
-{
-    const std::size_t slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (name.empty()) {
-        error = "No file name was given.";
-        return false;
-    }
-    std::string temp = (slash == std::string::npos ? std::string() : folder) + "." + name + ".XXXXXX";
-    std::vector<char> pattern(temp.begin(), temp.end());
-    pattern.push_back('\0');
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0) {
-        error = ErrnoText(errno);
-        return false;
-    }
-    temp.assign(pattern.data());
-    // The new file gets the old one's permissions, or the usual ones for a new file.
-    struct stat st {};
-    mode_t mode;
-    if (::stat(path.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    ::fchmod(fd, mode);
-    std::size_t done = 0;
-    int err = 0;
-    while (done < size) {
-        const ssize_t n = ::write(fd, bytes + done, size - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            err = errno;
-            break;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (!err && ::fsync(fd) != 0)
-        err = errno;
-    if (::close(fd) != 0 && !err)
-        err = errno;
-    if (!err && ::rename(temp.c_str(), path.c_str()) != 0)
-        err = errno;
-    if (err) {
-        ::unlink(temp.c_str());
-        error = ErrnoText(err);
-        return false;
-    }
-    // Make the rename itself durable; a folder that cannot be synced is not an error.
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return true;
-}
-
 bool CProjectFile::ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error)
 {
-    bytes.clear();
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        error = ErrnoText(errno);
-        return false;
-    }
-    bool ok = std::fseek(f, 0, SEEK_END) == 0;
-    const long end = ok ? std::ftell(f) : -1;
-    ok = ok && end >= 0 && std::fseek(f, 0, SEEK_SET) == 0;
-    if (ok && end > kMaxFileSize) {
-        std::fclose(f);
-        error = "the file is too large";
-        return false;
-    }
-    if (ok) {
-        try {
-            bytes.resize(static_cast<std::size_t>(end));
-        } catch (const std::bad_alloc&) {
-            std::fclose(f);
-            error = kOutOfMemory;
-            return false;
-        }
-        ok = bytes.empty() || std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    }
-    const int err = errno;
-    std::fclose(f);
-    if (!ok) {
-        error = ErrnoText(err ? err : EIO);
-        bytes.clear();
-    }
-    return ok;
+    return ReadRegularFile(path, static_cast<std::size_t>(kMaxFileSize), bytes, error);
 }
 
 bool CProjectFile::Save(CVtwinDoc& doc, const std::string& path)
@@ -718,7 +618,7 @@ bool CProjectFile::Save(CVtwinDoc& doc, const std::string& path)
         doc.ShowMessage(error);
         return false;
     }
-    if (!WriteFileAtomically(path, out.Bytes().data(), out.Bytes().size(), error)) {
+    if (!::WriteFileAtomically(path, out.Bytes().data(), out.Bytes().size(), error)) {
         doc.ShowMessage("The project could not be saved to " + path + " (" + error +
                         "). The file that was there is unchanged.");
         return false;
@@ -730,8 +630,9 @@ bool CProjectFile::Load(CVtwinDoc& doc, const std::string& path)
 {
     std::vector<std::uint8_t> bytes;
     std::string error;
-    if (!ReadWholeFile(path, bytes, error)) {
-        doc.ShowMessage("Can't open " + path + " (" + error + ").");
+    bool notAFile = false;
+    if (!ReadRegularFile(path, static_cast<std::size_t>(kMaxFileSize), bytes, error, &notAFile)) {
+        doc.ShowMessage(notAFile ? error : "Can't open " + path + " (" + error + ").");
         return false;
     }
     CArchiveReader in(bytes.data(), bytes.size());

@@ -78,14 +78,12 @@ public:
     // `warning`, when given, receives a note about objects that had to be left out.
     static bool Read(CVtwinDoc& doc, const std::uint8_t* data, std::size_t size, CDocContent& content,
                      std::string& error, std::string* warning = nullptr);
-    // File level: save through a temporary file renamed over `path`; load reads
+    // File level: save through a temporary file renamed over `path` (see
+    // WriteFileAtomically); load reads
     // the file and replaces the document's content only when the read succeeded.
     // Both show their failure through the document's message sink.
     static bool Save(CVtwinDoc& doc, const std::string& path);
     static bool Load(CVtwinDoc& doc, const std::string& path);
-    // Writes `bytes` to `path` through a temporary file in the same folder.
-    static bool WriteFileAtomically(const std::string& path, const std::uint8_t* bytes, std::size_t size,
-                                    std::string& error);
     static bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error);
 
     // ---- pieces shared with undo snapshots -------------------------------------------

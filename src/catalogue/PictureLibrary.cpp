@@ -1,11 +1,14 @@
 #include "catalogue/PictureLibrary.h"
 
 #include "app/IniFile.h"
+#include "image/SafeFile.h"
 
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <map>
 #include <set>
 #include <sstream>
@@ -31,19 +34,22 @@ std::string Lower(std::string text)
     return text;
 }
 
-bool ReadWholeFile(const std::string& path, std::size_t limit, std::string& text)
+// A missing file reads as empty text without a message; anything else that
+// cannot be read (a folder, a pipe, a device, an oversized file) gives false
+// with the reason in `error`, at once.
+bool ReadWholeFile(const std::string& path, std::size_t limit, std::string& text, std::string* error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    std::vector<std::uint8_t> bytes;
+    std::string why;
+    bool notAFile = false;
+    if (!ReadRegularFile(path, limit, bytes, why, &notAFile)) {
+        struct stat st {};
+        const bool missing = !notAFile && ::stat(path.c_str(), &st) != 0 && errno == ENOENT;
+        if (error != nullptr && !missing)
+            *error = notAFile ? why : "Can't read " + path + " (" + why + ").";
         return false;
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0 || static_cast<std::uint64_t>(size) > limit)
-        return false;
-    in.seekg(0, std::ios::beg);
-    text.resize(static_cast<std::size_t>(size));
-    if (size > 0 && !in.read(text.data(), size))
-        return false;
+    }
+    text.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     return true;
 }
 
@@ -138,10 +144,10 @@ std::string WithSlash(std::string folder)
 
 } // namespace
 
-std::vector<std::string> ReadLibraryList(const std::string& listFile)
+std::vector<std::string> ReadLibraryList(const std::string& listFile, std::string* error)
 {
     std::string text;
-    if (!ReadWholeFile(listFile, kDescriptionFileLimit, text))
+    if (!ReadWholeFile(listFile, kDescriptionFileLimit, text, error))
         return {};
     return ParseLibraryList(text);
 }
@@ -173,13 +179,13 @@ std::vector<std::string> ParseLibraryList(const std::string& text)
     return folders;
 }
 
-std::vector<LibraryEntry> ReadLibraryFolder(const std::string& folderName)
+std::vector<LibraryEntry> ReadLibraryFolder(const std::string& folderName, std::string* error)
 {
     std::vector<LibraryEntry> entries;
     if (folderName.empty())
         return entries;
     std::string text;
-    if (!ReadWholeFile(WithSlash(folderName) + kLibraryDescriptionFileName, kDescriptionFileLimit, text))
+    if (!ReadWholeFile(WithSlash(folderName) + kLibraryDescriptionFileName, kDescriptionFileLimit, text, error))
         return entries;
     return ParseLibraryDescription(folderName, text);
 }

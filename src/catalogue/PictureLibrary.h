@@ -34,14 +34,17 @@ inline constexpr const char* kLibraryDescriptionFileName = "vtlib.ini";
 // Reads the folders of the "Library" section: each line names a folder, the
 // text after the first '=' or the whole line; a '/' is appended when missing.
 // Blank lines and ';' comments are skipped. At most 30000 characters of the
-// section are read. A missing file gives an empty list.
-std::vector<std::string> ReadLibraryList(const std::string& listFile);
+// section are read. A missing file gives an empty list; a file that cannot be
+// read (or is not a file: "<path> is not a file.") gives an empty list and,
+// when `error` is given, the reason there. Never blocks.
+std::vector<std::string> ReadLibraryList(const std::string& listFile, std::string* error = nullptr);
 // The same from the list file's text.
 std::vector<std::string> ParseLibraryList(const std::string& text);
 
 // Reads the pictures of one library folder (with or without the trailing '/').
-// A missing or unreadable description file gives an empty list.
-std::vector<LibraryEntry> ReadLibraryFolder(const std::string& folder);
+// A missing or unreadable description file gives an empty list, with the
+// reason in `error` (when given) for any but a missing one.
+std::vector<LibraryEntry> ReadLibraryFolder(const std::string& folder, std::string* error = nullptr);
 // The same from the description file's text.
 std::vector<LibraryEntry> ParseLibraryDescription(const std::string& folder, const std::string& text);
 

@@ -7,6 +7,7 @@
 #include "catalogue/NamedColors.h"
 #include "catalogue/PictureLibrary.h"
 #include "image/Raster.h"
+#include "image/SafeFile.h"
 
 #include <sys/stat.h>
 
@@ -53,23 +54,16 @@ std::optional<std::uint64_t> SystemFreeSpace(const std::string& folder)
     return static_cast<std::uint64_t>(info.available);
 }
 
-// Copies a file through a temporary beside the destination, so that an
-// interrupted copy never leaves a partial file under the final name.
+// Copies a file whole: the copy replaces the destination only once all of it
+// is on the disk, so an interrupted copy never leaves a partial file under the
+// final name.
 bool CopyWhole(const std::string& from, const std::string& to)
 {
-    std::error_code ec;
-    const std::string temporary = to + ".part";
-    fs::remove(temporary, ec);
-    if (!fs::copy_file(from, temporary, fs::copy_options::overwrite_existing, ec) || ec) {
-        fs::remove(temporary, ec);
-        return false;
-    }
-    fs::rename(temporary, to, ec);
-    if (ec) {
-        fs::remove(temporary, ec);
-        return false;
-    }
-    return true;
+    constexpr std::size_t kLargestDataFile = std::size_t{256} << 20;
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    return ReadRegularFile(from, kLargestDataFile, bytes, error) &&
+           WriteFileAtomically(to, bytes.data(), bytes.size(), error);
 }
 
 std::string Number3(int n)
@@ -79,22 +73,13 @@ std::string Number3(int n)
     return text;
 }
 
-// Written under a temporary name first: a file under its final name is
-// always whole, which is what lets a later run skip it. Safe to call from
+// A picture's save replaces its file whole: a file under its final name is
+// always complete, which is what lets a later run skip it. Safe to call from
 // several threads for different files.
 bool SavePicture(CRaster& picture, const std::string& path, int type, std::string& error)
 {
-    const std::string temporary = path + ".part";
-    std::error_code ec;
-    if (!picture.Save(temporary.c_str(), type)) {
+    if (!picture.Save(path.c_str(), type)) {
         error = "Can not write the file:\n\n" + path + "\n\n" + picture.GetLastError();
-        fs::remove(temporary, ec);
-        return false;
-    }
-    fs::rename(temporary, path, ec);
-    if (ec) {
-        error = "Can not write the file:\n\n" + path + "\n\n" + ec.message();
-        fs::remove(temporary, ec);
         return false;
     }
     return true;

@@ -1,5 +1,7 @@
 #include "image/ByteStream.h"
 
+#include "image/SafeFile.h"
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -55,7 +57,26 @@ bool CFileStream::Open(const char* name, const char* mode)
     if (name == nullptr || mode == nullptr || *name == '\0') {
         return false;
     }
+    if (mode[0] == 'r' && std::strchr(mode, '+') == nullptr) {
+        std::string error;
+        return OpenForReading(name, error);
+    }
     m_file = std::fopen(name, mode);
+    m_owned = m_file != nullptr;
+    return m_file != nullptr;
+}
+
+bool CFileStream::OpenForReading(const std::string& name, std::string& error, bool* notAFile)
+{
+    Close();
+    if (notAFile != nullptr) {
+        *notAFile = false;
+    }
+    if (name.empty()) {
+        error = "No file name was given.";
+        return false;
+    }
+    m_file = OpenStreamForReading(name, error, notAFile);
     m_owned = m_file != nullptr;
     return m_file != nullptr;
 }

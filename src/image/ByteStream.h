@@ -45,8 +45,12 @@ public:
     CFileStream(const CFileStream&) = delete;
     CFileStream& operator=(const CFileStream&) = delete;
 
-    // Opens `name` with an fopen mode ("rb", "wb", ...). Closes a file opened before.
+    // Opens `name` with an fopen mode ("rb", "wb", ...). Closes a file opened
+    // before. Reading refuses anything but a regular file without blocking.
     bool Open(const char* name, const char* mode);
+    // Opens `name` for reading; false with `error` set ("<name> is not a
+    // file." or the system's reason; `notAFile` tells which).
+    bool OpenForReading(const std::string& name, std::string& error, bool* notAFile = nullptr);
     bool IsOpen() const noexcept { return m_file != nullptr; }
     std::FILE* GetFile() const noexcept { return m_file; }
 

@@ -31,8 +31,11 @@ std::unique_ptr<CRaster> LoadPicture(const std::string& fileName, std::string& m
         return nullptr;
     }
     CFileStream file;
-    if (!file.Open(fileName.c_str(), "rb")) {
-        message = Format("File %s could not be opened. The File name may be incorrect.", fileName);
+    std::string error;
+    bool notAFile = false;
+    if (!file.OpenForReading(fileName, error, &notAFile)) {
+        // A folder, pipe or device is named as such; it is never read.
+        message = notAFile ? error : Format("File %s could not be opened. The File name may be incorrect.", fileName);
         return nullptr;
     }
     const std::int64_t size = file.Size();

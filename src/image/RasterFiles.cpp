@@ -5,10 +5,10 @@
 #include "image/ByteStream.h"
 #include "image/PictureLimits.h"
 #include "image/codecs/Codecs.h"
+#include "image/SafeFile.h"
 
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -94,8 +94,10 @@ bool CRaster::Decode(const std::uint8_t* data, std::size_t size, int imageType)
 bool CRaster::Load(const char* fileName, int imageType)
 {
     CFileStream file;
-    if (fileName == nullptr || !file.Open(fileName, "rb")) {
-        SetLastError("Can't open file for reading");
+    std::string error;
+    bool notAFile = false;
+    if (fileName == nullptr || !file.OpenForReading(fileName, error, &notAFile)) {
+        SetLastError(notAFile ? error.c_str() : "Can't open file for reading");
         return false;
     }
     return Decode(file, imageType);
@@ -112,9 +114,9 @@ bool CRaster::Encode(CByteStream& stream, int imageType)
     }
 }
 
-// The picture is encoded in memory first and written to a temporary file next
-// to the target, which then replaces the target: a failed save never leaves a
-// half-written file and never destroys the file that was there.
+// The picture is encoded in memory first and then written through
+// WriteFileAtomically: a failed save never leaves a half-written file and never
+// destroys the file that was there.
 bool CRaster::Save(const char* fileName, int imageType)
 {
     if (fileName == nullptr || *fileName == '\0') {
@@ -125,24 +127,9 @@ bool CRaster::Save(const char* fileName, int imageType)
     if (!Encode(encoded, imageType)) {
         return false;
     }
-    const std::string target(fileName);
-    const std::string temporary = target + ".part" + std::to_string(static_cast<long>(getpid()));
-    CFileStream file;
-    if (!file.Open(temporary.c_str(), "wb")) {
-        SetLastError("Can't open file for writing");
-        return false;
-    }
-    const std::size_t size = static_cast<std::size_t>(encoded.Size());
-    const bool written = file.Write(encoded.GetBuffer(), 1, size) == size && file.Flush();
-    const bool closed = file.Close();
-    if (!written || !closed) {
-        std::remove(temporary.c_str());
-        SetLastError("Can't write file");
-        return false;
-    }
-    if (std::rename(temporary.c_str(), target.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        SetLastError("Can't write file");
+    std::string error;
+    if (!WriteFileAtomically(fileName, encoded.GetBuffer(), static_cast<std::size_t>(encoded.Size()), error)) {
+        SetLastError(("Can't write file: " + error).c_str());
         return false;
     }
     return true;

@@ -161,14 +161,7 @@ bool CRenderOutput::SaveRendering(CRaster& rendering, const std::string& fileNam
     if (fileName.empty()) return fail("No file name was given.");
     rendering.SetJpegQuality(std::clamp(quality, 0, 100));
 
-    const std::string temp = fileName + ".part" + std::to_string(static_cast<long>(::getpid()));
-    if (!rendering.Save(temp.c_str(), ImageTypeForFilter(filter))) {
-        std::remove(temp.c_str());
-        return fail(rendering.GetLastError());
-    }
-    if (std::rename(temp.c_str(), fileName.c_str()) != 0) {
-        std::remove(temp.c_str());
-        return fail("The file could not be written.");
-    }
+    // The picture's own save replaces the file whole or leaves it untouched.
+    if (!rendering.Save(fileName.c_str(), ImageTypeForFilter(filter))) return fail(rendering.GetLastError());
     return true;
 }

@@ -9,6 +9,7 @@
 #include "catalogue/PictureLibrary.h"
 #include "app/IniFile.h"
 #include "image/Raster.h"
+#include "image/SafeFile.h"
 
 #include <gtest/gtest.h>
 
@@ -337,7 +338,7 @@ void SetupRunTest::SecondRunSkipsCompletePictures()
     EXPECT_EQ(s_folders->GetProgramString("dfl_001.bmp", "FDATA"), "@E:efl_001.png");
     // No temporary files remain.
     for (const auto& item : fs::directory_iterator(s_folders->GetInternalFolder()))
-        EXPECT_FALSE(item.path().string().ends_with(".part")) << item.path();
+        EXPECT_FALSE(IsSaveTemporaryName(item.path().filename().string())) << item.path();
 }
 
 // One complete first run is costly, so every check on it shares the run (and
@@ -377,8 +378,8 @@ TEST(SetupFailure, UnwritablePictureStopsAndKeepsWhatWasMade)
     std::string error;
     std::optional<CAppFolders> folders = CAppFolders::Create((root / "data").string(), error);
     ASSERT_TRUE(folders);
-    // A folder in the way of the temporary file makes the save of item 3 fail.
-    fs::create_directories(folders->GetInternalFolder() + "ecd_c003.png.part");
+    // A folder in the way of the picture makes the save of item 3 fail.
+    fs::create_directories(folders->GetInternalFolder() + "ecd_c003.png");
     SetupOptions options;
     options.installedDataFolder = (root / "installed").string();
     options.freeSpace = [](const std::string&) { return std::optional<std::uint64_t>(1ull << 40); };
@@ -388,7 +389,7 @@ TEST(SetupFailure, UnwritablePictureStopsAndKeepsWhatWasMade)
     EXPECT_EQ(result.message.rfind("Can not write the file:\n\n" + folders->GetInternalFolder() + "ecd_c003.png", 0), 0u)
         << result.message;
     EXPECT_EQ(folders->GetProgramInt("Init", "Template", 0), 0);
-    EXPECT_FALSE(fs::exists(folders->GetInternalFolder() + "ecd_c003.png"));
+    EXPECT_TRUE(fs::is_directory(folders->GetInternalFolder() + "ecd_c003.png"));
     // Items before the failure are listed; the failed one and later ones are not.
     EXPECT_EQ(folders->GetProgramString("Alias", "c002"), "Aqua");
     EXPECT_EQ(folders->GetProgramString("Alias", "c003"), "");

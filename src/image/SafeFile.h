@@ -1,0 +1,52 @@
+#pragma once
+// Whole files read and written without ever losing what was there.
+//
+// Reading opens without blocking and refuses anything but a regular file (a
+// folder, a named pipe, a device or a socket) at once with "<path> is not a
+// file.", so that no loader can hang on a pipe nor read a device forever.
+//
+// Writing goes through a temporary file in the target's folder that is
+// flushed to the disk and then renamed over the target: a failed or killed
+// save leaves the previous file whole. A symbolic link is followed to the
+// file it names, so the link stays a link; the replaced file keeps its mode
+// and (where the process may) its owner; a read-only file is refused rather
+// than replaced. The temporary files carry the saving process's id in their
+// name (".NAME.vtsave-PID-XXXXXX"), so that those a killed save left behind
+// are recognised and removed by the next save of that file or by
+// RemoveLeftoverSaveFiles at start-up.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// Opens `path` for reading: a descriptor in blocking mode, or -1 with `error`
+// set ("<path> is not a file." or the system's reason). `notAFile`, when
+// given, tells which of the two it was.
+int OpenFileForReading(const std::string& path, std::string& error, bool* notAFile = nullptr);
+// The same as a stdio stream ("rb"); null with `error` set.
+std::FILE* OpenStreamForReading(const std::string& path, std::string& error, bool* notAFile = nullptr);
+
+// Reads a whole regular file of at most `limit` bytes into `bytes`. False
+// with `error` set (and `bytes` empty) otherwise; a larger file gives
+// "the file is too large"; `notAFile` as for OpenFileForReading.
+bool ReadRegularFile(const std::string& path, std::size_t limit, std::vector<std::uint8_t>& bytes,
+                     std::string& error, bool* notAFile = nullptr);
+
+// Replaces the file at `path` (or creates it) with `size` bytes. False with
+// `error` set to a reason such as "the file is read-only", "the disk is full"
+// or "it is not a file"; the previous file is then untouched and no
+// temporary file remains.
+bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size, std::string& error);
+
+// The file a save of `path` replaces: symbolic links followed to the end of
+// their chain (a link to a missing file gives that missing file's path).
+std::string ResolveSaveTarget(const std::string& path);
+
+// Whether `fileName` (no folder) is a temporary file of a save.
+bool IsSaveTemporaryName(const std::string& fileName);
+
+// Removes the temporary save files in `folder` whose saving process no longer
+// runs. Returns how many were removed.
+int RemoveLeftoverSaveFiles(const std::string& folder);

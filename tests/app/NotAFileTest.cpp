@@ -1,0 +1,106 @@
+// Every loader given a folder, a named pipe or a device instead of a file
+// answers at once with "<path> is not a file." and changes nothing.
+
+#include "app/IniFile.h"
+#include "app/UndoStore.h"
+#include "app/VtwinDoc.h"
+#include "catalogue/PictureLibrary.h"
+#include "catalogue/Product.h"
+#include "image/PictureLoader.h"
+#include "image/Raster.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class NotAFile : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::random_device rd;
+        m_Root = fs::temp_directory_path() / ("vt-notafile-" + std::to_string(rd()) + std::to_string(rd()));
+        fs::create_directories(m_Root / "folder.vtp");
+        // Named pipes without a writer: a blocking open of one never returns.
+        for (const char* name : {"pipe.vtp", "vtlib.ini"})
+            ASSERT_EQ(::mkfifo((m_Root / name).c_str(), 0600), 0);
+        m_Paths = {(m_Root / "folder.vtp").string(), (m_Root / "pipe.vtp").string(), "/dev/zero"};
+    }
+    void TearDown() override
+    {
+        std::error_code ec;
+        fs::remove_all(m_Root, ec);
+    }
+
+    fs::path m_Root;
+    std::vector<std::string> m_Paths;
+};
+
+using Clock = std::chrono::steady_clock;
+constexpr auto kAtOnce = std::chrono::seconds(2);
+
+} // namespace
+
+TEST_F(NotAFile, ProjectsPicturesSettingsAndLibrariesAnswerAtOnce)
+{
+    for (const std::string& path : m_Paths) {
+        const std::string expected = path + " is not a file.";
+        const Clock::time_point start = Clock::now();
+
+        // The project loader keeps the open document.
+        CUndoStore store;
+        CVtwinDoc doc(nullptr, &store);
+        doc.SetProduct(CreateProduct("BOX"));
+        std::vector<std::string> messages;
+        doc.SetMessageSink([&](const std::string& m) { messages.push_back(m); });
+        EXPECT_FALSE(doc.OpenProject(path));
+        EXPECT_EQ(messages, std::vector<std::string>{expected});
+        EXPECT_NE(doc.GetProduct(), nullptr);
+
+        // The picture loader and the picture's own load.
+        std::string message;
+        EXPECT_EQ(LoadPicture(path, message), nullptr);
+        EXPECT_EQ(message, expected);
+        CRaster picture;
+        EXPECT_FALSE(picture.Load(path.c_str(), IMAGE_TYPE_UNKNOWN));
+        EXPECT_EQ(std::string(picture.GetLastError()), expected);
+
+        // Settings: reads give the default, writes fail and say why.
+        CIniDocument ini;
+        std::string error;
+        EXPECT_FALSE(ini.Load(path, &error));
+        EXPECT_EQ(error, expected);
+        const CIniFile file(path);
+        EXPECT_EQ(file.GetString("GUI", "NewTab", "bok"), "bok");
+        EXPECT_FALSE(file.PutInt("Render", "JPEGQuality", 90));
+        EXPECT_EQ(file.GetLastError(), expected);
+
+        // The picture library's list file.
+        error.clear();
+        EXPECT_TRUE(ReadLibraryList(path, &error).empty());
+        EXPECT_EQ(error, expected);
+
+        EXPECT_LT(Clock::now() - start, kAtOnce) << path;
+    }
+    EXPECT_TRUE(fs::is_directory(m_Root / "folder.vtp"));
+
+    // A library folder whose description file is a pipe.
+    std::string error;
+    const Clock::time_point start = Clock::now();
+    EXPECT_TRUE(ReadLibraryFolder(m_Root.string(), &error).empty());
+    EXPECT_EQ(error, (m_Root / "vtlib.ini").string() + " is not a file.");
+    EXPECT_LT(Clock::now() - start, kAtOnce);
+    // A missing one is simply empty, without a message.
+    error.clear();
+    EXPECT_TRUE(ReadLibraryFolder((m_Root / "folder.vtp").string(), &error).empty());
+    EXPECT_EQ(error, "");
+}
