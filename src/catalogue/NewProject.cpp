@@ -489,3 +489,9 @@ bool CreateFromModel(const CAppFolders& folders, const std::string& section, con
     Report(progress, "Done");
     return true;
 }
+
+bool PrepareSideAppearance(const CAppFolders& folders, CSide& side, const SideAppearanceAnswer& answer,
+                           int baseWidth, int baseHeight, int k, std::string& error)
+{
+    return PrepareSide(folders, side, answer, baseWidth, baseHeight, k, error);
+}

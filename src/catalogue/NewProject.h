@@ -100,3 +100,14 @@ void GetFacePixelSize(char key, int widthMm, int heightMm, int depthMm, int pixe
 
 // File name of a CD-ROM picture section's surface: "ecd_" + section + ".png".
 std::string GetCDSurfaceFileName(const std::string& section);
+
+class CSide;
+
+// Gives `side` the appearance of one appearance page's answer at a base size
+// of baseWidth x baseHeight pixels and magnification k: textures and
+// pictures are read (names without a folder from the internal folder), the
+// Side page's checks apply, and the appearance picture is built. False with
+// the message in `error` when the answer is not acceptable; the side may then
+// be partly changed, so callers work on a copy or discard it.
+bool PrepareSideAppearance(const CAppFolders& folders, CSide& side, const SideAppearanceAnswer& answer,
+                           int baseWidth, int baseHeight, int k, std::string& error);

@@ -105,3 +105,26 @@ bool OpenDocument(CVtwinDoc& doc, const std::string& path)
     }
     return true;
 }
+
+std::string JsonString(const std::string& text)
+{
+    std::string out = "\"";
+    for (char c : text) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (u < 0x20) {
+            char buffer[8];
+            std::snprintf(buffer, sizeof buffer, "\\u%04x", u);
+            out += buffer;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}

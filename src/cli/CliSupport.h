@@ -44,3 +44,6 @@ std::unique_ptr<CVtwinDoc> MakeDocument();
 
 // Opens a project that must hold a product; false with the message printed.
 bool OpenDocument(CVtwinDoc& doc, const std::string& path);
+
+// `text` as a JSON string literal, quotes included.
+std::string JsonString(const std::string& text);

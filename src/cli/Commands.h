@@ -1,6 +1,7 @@
 #pragma once
 // The commands of vantorel-cli. Each returns the process exit code: 0 done,
-// 1 the command failed (message on stderr), 2 the command line was wrong.
+// 1 the command failed (message on stderr; for batch: at least one job
+// failed), 2 the command line was wrong.
 
 #include <memory>
 #include <optional>
@@ -29,6 +30,23 @@ int RunRender(const SCliContext& context, const std::vector<std::string>& args);
 int RunInfo(const SCliContext& context, const std::vector<std::string>& args);
 int RunSet(const SCliContext& context, const std::vector<std::string>& args);
 int RunDemo(const SCliContext& context, const std::vector<std::string>& args);
+int RunList(const SCliContext& context, const std::vector<std::string>& args);
+int RunFace(const SCliContext& context, const std::vector<std::string>& args);
+int RunAdd(const SCliContext& context, const std::vector<std::string>& args);
+int RunObjects(const SCliContext& context, const std::vector<std::string>& args);
+int RunRemove(const SCliContext& context, const std::vector<std::string>& args);
+int RunTurntable(const SCliContext& context, const std::vector<std::string>& args);
+int RunBatch(const SCliContext& context, const std::vector<std::string>& args);
+
+// The file name of turntable frame `number` from a pattern holding one
+// "%d", "%3d" or "%03d" ("%%" stands for "%"); empty when the pattern is not
+// of that form.
+std::string FormatFrameName(const std::string& pattern, int number);
+
+// Renders the open document into its "z" picture, with a progress bar on
+// stderr unless `quiet`; false with the message printed.
+class CVtwinDoc;
+bool RenderDocument(CVtwinDoc& doc, bool quiet);
 
 // The data folders of the --data-dir root (or the default one), created when
 // missing; empty, with the message printed, when they cannot be.

@@ -7,11 +7,16 @@
 #include "app/AppFolders.h"
 #include "app/VtwinDoc.h"
 #include "catalogue/Catalogue.h"
+#include "catalogue/ModelNames.h"
+#include "catalogue/WizardLists.h"
 #include "catalogue/NewProject.h"
 #include "catalogue/Product.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "cli/NamedChoices.h"
+#include "cli/SettingEdit.h"
 #include "cli/SetupCommand.h"
+#include "properties/PageChecks.h"
 #include "properties/SettingTable.h"
 
 namespace {
@@ -50,7 +55,11 @@ std::unique_ptr<CProduct> BuildCliProduct(const SCliContext& context, const CApp
 {
     if (!EnsureDataSetUp(context, folders)) return nullptr;
     const std::string section = GetCatalogueSectionName(entry);
+    // Lists the user did not answer take their first entries.
+    const std::string cdImage = answers.cdImage, subPicture = answers.subPicture;
     SetFirstListAnswers(folders, section, answers);
+    if (!cdImage.empty()) answers.cdImage = cdImage;
+    if (!subPicture.empty()) answers.subPicture = subPicture;
     std::string error;
     std::unique_ptr<CProduct> product = BuildProductFromModel(folders, section, answers, error);
     if (!product) {
@@ -61,16 +70,119 @@ std::unique_ptr<CProduct> BuildCliProduct(const SCliContext& context, const CApp
     return product;
 }
 
+namespace {
+
+constexpr const char* kNewUsage =
+    "usage: new MODEL -o P.vtp [--width W --height H --depth D] [--size WxH] [--magnification K]"
+    " [--floppy-color NAME | --zip-color NAME] [--cd-image NAME] [--cd-position N] [--binder-type T] [--binder-color C]";
+
+// The wizard's list answers given by name; false with the message printed.
+bool ReadListAnswers(const SArgs& a, const CAppFolders& folders, const CatalogueEntry& entry, NewProjectAnswers& answers)
+{
+    const std::unique_ptr<CProduct> kind = CreateProduct(entry.kind);
+    const std::string pattern = entry.subPattern;
+    std::string error;
+    for (const char* option : {"--floppy-color", "--zip-color"}) {
+        const std::string* v = a.Get(option);
+        if (v == nullptr) continue;
+        const bool zip = std::string(option) == "--zip-color";
+        if (pattern != (zip ? "dzp_*.bmp" : "dfl_*.bmp")) {
+            PrintError(std::string(option) + " does not apply to the " + GetUniqueModelName(entry));
+            return false;
+        }
+        const std::vector<SNamedChoice> choices = ListDiskColourChoices(folders, zip);
+        const SNamedChoice* c = FindChoice(choices, *v, zip ? "zip disk colour" : "floppy disk colour",
+                                           zip ? "zip-colors" : "floppy-colors", error);
+        if (c == nullptr) {
+            PrintError(error);
+            return false;
+        }
+        answers.subPicture = c->value;
+    }
+    if (const std::string* v = a.Get("--cd-image")) {
+        if (!kind || !kind->HasCDROM()) {
+            PrintError("--cd-image does not apply to the " + GetUniqueModelName(entry));
+            return false;
+        }
+        const std::vector<SNamedChoice> choices = ListCDImageNameChoices(folders);
+        const SNamedChoice* c = FindChoice(choices, *v, "CD-ROM image", "cd-images", error);
+        if (c == nullptr) {
+            PrintError(error);
+            return false;
+        }
+        answers.cdImage = c->value;
+    }
+    if (const std::string* v = a.Get("--cd-position")) {
+        if (!kind || !kind->HasCDROMInside()) {
+            PrintError("--cd-position does not apply to the " + GetUniqueModelName(entry));
+            return false;
+        }
+        std::vector<SNamedChoice> choices;
+        for (const CDPositionChoice& c : GetCDPositionChoices(*kind))
+            choices.push_back({c.name, std::to_string(c.value), ""});
+        const SNamedChoice* byValue = nullptr;
+        for (const SNamedChoice& c : choices)
+            if (c.value == *v) byValue = &c;
+        const SNamedChoice* c = byValue ? byValue : FindChoice(choices, *v, "CD-ROM position", "", error);
+        if (c == nullptr) {
+            std::string known;
+            for (const SNamedChoice& k : choices) known += (known.empty() ? "" : ", ") + k.value + " " + k.name;
+            PrintError("no CD-ROM position \"" + *v + "\" (positions: " + known + ")");
+            return false;
+        }
+        answers.cdPosition = std::stoi(c->value);
+    }
+    return true;
+}
+
+// The binder questions of the size page: Yes only with --yes.
+bool CheckBinderSize(const SCliContext& context, const CatalogueEntry& entry, const SizePageValues& size)
+{
+    const std::unique_ptr<CProduct> kind = CreateProduct(entry.kind);
+    if (!kind || !kind->HasBinding()) return true;
+    SizePageControls c;
+    c.catalogueWidth = entry.width;
+    c.catalogueHeight = entry.height;
+    c.catalogueDepth = entry.depth;
+    c.widthText = std::to_string(size.width);
+    c.heightText = std::to_string(size.height);
+    c.depthText = std::to_string(size.depth);
+    c.binder = true;
+    c.hasCD = kind->HasCDROM() != 0;
+    std::string refused;
+    SizePageValues stored;
+    const PageLeave r = LeaveSizePage(c,
+                                      [&](const std::string& question) {
+                                          if (context.assumeYes) return true;
+                                          refused = question;
+                                          return false;
+                                      },
+                                      stored);
+    if (r.ok) return true;
+    PrintError(refused.empty() ? r.message : refused + " (give --yes to answer Yes)");
+    return false;
+}
+
+}  // namespace
+
 int RunNew(const SCliContext& context, const std::vector<std::string>& args)
 {
-    const SArgs a = ParseArgs(args, {"-o", "--width", "--height", "--depth", "--size", "--magnification"});
+    const SArgs a = ParseArgs(args, {"-o", "--width", "--height", "--depth", "--size", "--magnification", "--floppy-color",
+                                     "--zip-color", "--cd-image", "--cd-position", "--binder-type", "--binder-color"});
     if (!a.error.empty() || a.positional.size() != 1 || !a.Get("-o")) {
-        PrintError(a.error.empty() ? "usage: new MODEL [--width W --height H --depth D] [--size WxH] -o P.vtp" : a.error);
+        PrintError(a.error.empty() ? kNewUsage : a.error);
         return kExitUsage;
     }
-    const CatalogueEntry* entry = FindCatalogueModel(a.positional[0]);
+    const ModelLookup model = LookUpModel(a.positional[0]);
+    const CatalogueEntry* entry = model.entry;
     if (entry == nullptr) {
-        PrintError("no model named \"" + a.positional[0] + "\" in the catalogue (see: vantorel-cli models)");
+        std::string message = "no model named \"" + a.positional[0] + "\" in the catalogue (see: vantorel-cli list models)";
+        if (!model.candidates.empty()) {
+            message = "the model name \"" + a.positional[0] + "\" is ambiguous: ";
+            for (std::size_t i = 0; i < model.candidates.size(); ++i)
+                message += (i ? ", \"" : "\"") + model.candidates[i] + "\"";
+        }
+        PrintError(message);
         return kExitFailed;
     }
     int width = 0, height = 0, depth = 0, magnification = 1;
@@ -96,14 +208,29 @@ int RunNew(const SCliContext& context, const std::vector<std::string>& args)
         !ResolveDimension(entry->depth, depth, "Depth", size.depth))
         return kExitFailed;
     answers.size = size;
+    if (!CheckBinderSize(context, *entry, size)) return kExitFailed;
     std::optional<CAppFolders> folders = OpenFolders(context);
-    if (!folders) return kExitFailed;
+    if (!folders || !EnsureDataSetUp(context, *folders)) return kExitFailed;
+    if (!ReadListAnswers(a, *folders, *entry, answers)) return kExitFailed;
 
     std::unique_ptr<CProduct> product = BuildCliProduct(context, *folders, *entry, answers, magnification);
     if (!product) return kExitFailed;
+    for (const auto& [option, label] : {std::pair{"--binder-type", "Binder Type"}, std::pair{"--binder-color", "Binder Color"}}) {
+        const std::string* v = a.Get(option);
+        if (v == nullptr) continue;
+        if (!product->HasBinding()) {
+            PrintError(std::string(option) + " does not apply to the " + GetUniqueModelName(*entry));
+            return kExitFailed;
+        }
+        const SSettingEditResult r = ApplySettingEdit(*product, std::string(label) + "=" + *v, context.assumeYes);
+        if (!r.ok) {
+            PrintError(r.message);
+            return kExitFailed;
+        }
+    }
     auto doc = MakeDocument();
     doc->NewProject(std::move(product));
     if (!doc->SaveProject(*a.Get("-o"))) return kExitFailed;
-    if (!context.quiet) std::printf("Created %s (%s)\n", a.Get("-o")->c_str(), GetListName(entry->name).c_str());
+    if (!context.quiet) std::printf("Created %s (%s)\n", a.Get("-o")->c_str(), GetUniqueModelName(*entry).c_str());
     return kExitOk;
 }

@@ -9,13 +9,13 @@
 #include "catalogue/Side.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "cli/NamedChoices.h"
+#include "cli/RenderOverrides.h"
 #include "cli/TerminalProgress.h"
 #include "image/Raster.h"
 #include "render/EngineBackend.h"
 #include "render/RenderOutput.h"
 #include "render/RenderPipeline.h"
-
-namespace {
 
 bool RenderDocument(CVtwinDoc& doc, bool quiet)
 {
@@ -40,15 +40,17 @@ bool RenderDocument(CVtwinDoc& doc, bool quiet)
     return true;
 }
 
-}  // namespace
-
 int RunRender(const SCliContext& context, const std::vector<std::string>& args)
 {
-    const SArgs a = ParseArgs(args, {"-o", "--quality"});
+    const SArgs a = ParseArgs(args, {"-o", "--quality", "--set", "--var", "--picture", "--barcode"});
     if (!a.error.empty() || a.positional.size() != 1 || !a.Get("-o")) {
-        PrintError(a.error.empty() ? "usage: render P.vtp -o OUT [--quality Q]" : a.error);
+        PrintError(a.error.empty() ? "usage: render P.vtp -o OUT [--quality Q] [--set NAME=VALUE]... [--var NAME=TEXT]..."
+                                     " [--picture FACE=FILE]... [--barcode FACE=DATA]..."
+                                   : a.error);
         return kExitUsage;
     }
+    SRenderOverrides overrides;
+    if (!ReadRenderOverrides(a, overrides)) return kExitUsage;
     int quality = -1;
     if (const std::string* q = a.Get("--quality"); q && !ParseInt(*q, "JPEG Quality", 0, 100, quality))
         return kExitUsage;
@@ -57,6 +59,11 @@ int RunRender(const SCliContext& context, const std::vector<std::string>& args)
 
     auto doc = MakeDocument();
     if (!OpenDocument(*doc, a.positional[0])) return kExitFailed;
+    // Overrides change this rendering only: the project file is not written.
+    if (std::string error; !ApplyRenderOverrides(*folders, *doc, overrides, context.assumeYes, error)) {
+        PrintError(a.positional[0] + ": " + error);
+        return kExitFailed;
+    }
     if (!RenderDocument(*doc, context.quiet)) return kExitFailed;
 
     CRenderOutput output(&folders->UserSettings());
@@ -73,7 +80,8 @@ int RunRender(const SCliContext& context, const std::vector<std::string>& args)
         PrintError(reason.empty() ? message : message + " (" + reason + ")");
         return kExitFailed;
     }
-    output.RememberFolderOf(name);
+    // The folder is remembered whole, never relative to this process's working folder.
+    output.RememberFolderOf(AbsolutePath(name));
     if (!context.quiet)
         std::printf("Rendered %s (%d x %d)\n", name.c_str(), picture->GetWidth(), picture->GetHeight());
     return kExitOk;

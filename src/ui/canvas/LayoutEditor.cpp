@@ -2,6 +2,7 @@
 
 #include "layout/DrawPoly.h"
 #include "layout/DrawRect.h"
+#include "layout/ShapeFactory.h"
 #include "ui/shell/CommandIds.h"
 
 #include <algorithm>
@@ -303,46 +304,29 @@ std::unique_ptr<CDrawObject> CreateFromPoints(const std::vector<CFacePoint>& poi
                                               COLORREF lineColour, COLORREF fillColour, std::string& description)
 {
     description = DrawDescription(subTool);
-    if (points.empty())
+    if (points.empty() || subTool < 2 || subTool > 12)
         return nullptr;
-    const CFacePoint first = points.front(), last = points.back();
-    std::unique_ptr<CDrawObject> object;
+    // Sub-tools: 2 line; 3..5 ellipse, 6..8 rectangle, 9..11 polygon, each
+    // outlined, filled, both; 12 polyline.
+    EShapeKind kind = EShapeKind::Polyline;
+    std::uint32_t style = kStyleOutlined;
     if (subTool == 2) {
-        object = std::make_unique<CDrawLine>();
-        object->SetLineColour(lineColour);
-        object->SetFillColour(lineColour);
-        object->SetCoords(first.x, first.y, last.x, last.y);
-        return object;
+        kind = EShapeKind::Line;
+    } else if (subTool <= 5) {
+        kind = EShapeKind::Ellipse;
+        style = static_cast<std::uint32_t>(subTool - 3);
+    } else if (subTool <= 8) {
+        kind = EShapeKind::Rect;
+        style = static_cast<std::uint32_t>(subTool - 6);
+    } else if (subTool <= 11) {
+        kind = EShapeKind::Polygon;
+        style = static_cast<std::uint32_t>(subTool - 9);
     }
-    if (subTool >= 3 && subTool <= 8) {
-        if (subTool <= 5)
-            object = std::make_unique<CDrawEllipse>();
-        else
-            object = std::make_unique<CDrawRect>();
-        object->SetStyle(static_cast<std::uint32_t>(subTool <= 5 ? subTool - 3 : subTool - 6));
-    } else if (subTool >= 9 && subTool <= 12) {
-        std::unique_ptr<CDrawPoly> poly;
-        if (subTool == 12)
-            poly = std::make_unique<CDrawPolyline>();
-        else
-            poly = std::make_unique<CDrawPolygon>();
-        std::vector<CDrawPoint> list;
-        list.reserve(points.size());
-        for (const CFacePoint& p : points)
-            list.push_back({p.x, p.y});
-        poly->SetPoints(std::move(list));
-        if (subTool != 12)
-            poly->SetStyle(static_cast<std::uint32_t>(subTool - 9));
-        poly->SetLineColour(lineColour);
-        poly->SetFillColour(fillColour);
-        return poly;
-    } else {
-        return nullptr;
-    }
-    object->SetLineColour(lineColour);
-    object->SetFillColour(fillColour);
-    object->SetCoords(first.x, first.y, last.x, last.y);
-    return object;
+    std::vector<CDrawPoint> list;
+    list.reserve(points.size());
+    for (const CFacePoint& p : points)
+        list.push_back({p.x, p.y});
+    return CreateShapeObject(kind, list, style, lineColour, fillColour);
 }
 
 void DeleteSelected(CDrawObjectList& objects)

@@ -1,0 +1,190 @@
+// vantorel-cli batch: many renderings of template projects from a jobs file.
+// Each job runs as a child process of this program (its own render command),
+// so that -j N renders N jobs at once and a failing job stops no other.
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "cli/BatchJobs.h"
+#include "cli/CliSupport.h"
+#include "cli/Commands.h"
+#include "cli/NamedChoices.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr const char* kBatchUsage = "usage: batch JOBS.csv [--template P.vtp] [-j N]";
+constexpr std::uintmax_t kMaxJobsFileSize = 64u << 20;  // bytes
+
+struct SRunning {
+    std::size_t job;
+    std::string errorFile;
+    std::chrono::steady_clock::time_point started;
+};
+
+std::string OwnProgram()
+{
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : self.string();
+}
+
+// The command line of one job: this program's render command with the job's overrides.
+std::vector<std::string> JobCommand(const SCliContext& context, const std::string& program, const SBatchJob& job)
+{
+    std::vector<std::string> argv{program};
+    if (!context.dataDir.empty()) argv.insert(argv.end(), {"--data-dir", context.dataDir});
+    argv.push_back("--quiet");
+    if (context.assumeYes) argv.push_back("--yes");
+    argv.insert(argv.end(), {"render", job.templatePath, "-o", job.output});
+    for (const std::string& s : job.overrides.settings) argv.insert(argv.end(), {"--set", s});
+    for (const auto& [face, file] : job.overrides.pictures) argv.insert(argv.end(), {"--picture", face + "=" + file});
+    for (const auto& [face, data] : job.overrides.barcodes) argv.insert(argv.end(), {"--barcode", face + "=" + data});
+    for (const auto& [name, text] : job.overrides.variables) argv.insert(argv.end(), {"--var", name + "=" + text});
+    return argv;
+}
+
+// Starts one job with its standard error going to a fresh temporary file;
+// 0 when it could not be started.
+pid_t StartJob(const std::vector<std::string>& command, std::string& errorFile)
+{
+    char name[] = "/tmp/vantorel-batch-XXXXXX";
+    const int fd = mkstemp(name);
+    if (fd < 0) return 0;
+    errorFile = name;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fd, STDERR_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addclose(&actions, fd);
+    std::vector<char*> argv;
+    for (const std::string& s : command) argv.push_back(const_cast<char*>(s.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(fd);
+    return rc == 0 ? pid : 0;
+}
+
+// The last line a job wrote on its standard error, without the program's prefix.
+std::string LastErrorLine(const std::string& file)
+{
+    std::ifstream in(file);
+    std::string line, last;
+    while (std::getline(in, line))
+        if (!line.empty()) last = line;
+    const std::string prefix = "vantorel-cli: ";
+    if (last.rfind(prefix, 0) == 0) last = last.substr(prefix.size());
+    return last;
+}
+
+}  // namespace
+
+int RunBatch(const SCliContext& context, const std::vector<std::string>& args)
+{
+    const SArgs a = ParseArgs(args, {"--template", "-j", "--jobs"});
+    if (!a.error.empty() || a.positional.size() != 1) {
+        PrintError(a.error.empty() ? kBatchUsage : a.error);
+        return kExitUsage;
+    }
+    int parallel = 1;
+    if (const std::string* j = a.Get("-j") ? a.Get("-j") : a.Get("--jobs"); j && !ParseInt(*j, "Jobs", 1, 64, parallel))
+        return kExitUsage;
+    const std::string& jobsFile = a.positional[0];
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(jobsFile, ec);
+    if (ec) {
+        PrintError(jobsFile + ": the jobs file can not be read (" + ec.message() + ")");
+        return kExitFailed;
+    }
+    if (size > kMaxJobsFileSize) {
+        PrintError(jobsFile + ": the jobs file is larger than 64 MB");
+        return kExitFailed;
+    }
+    std::ifstream in(jobsFile, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    if (!in) {
+        PrintError(jobsFile + ": the jobs file can not be read");
+        return kExitFailed;
+    }
+    std::string folder = std::filesystem::path(AbsolutePath(jobsFile)).parent_path().string();
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    const std::string defaultTemplate = a.Get("--template") ? AbsolutePath(*a.Get("--template")) : std::string();
+    std::vector<SBatchJob> jobs;
+    std::string error;
+    if (!ParseBatchJobs(text.str(), folder, defaultTemplate, jobs, error)) {
+        PrintError(jobsFile + ": " + error);
+        return kExitUsage;
+    }
+    const std::string program = OwnProgram();
+    if (program.empty()) {
+        PrintError("the program's own file can not be found to start the jobs");
+        return kExitFailed;
+    }
+
+    // Each job's folder is made first, so that a job fails only for its own reasons.
+    std::map<pid_t, SRunning> running;
+    std::size_t next = 0, done = 0, failed = 0;
+    const auto batchStart = std::chrono::steady_clock::now();
+    auto report = [&](std::size_t job, bool ok, const std::string& why, double seconds) {
+        ++done;
+        if (!ok) ++failed;
+        std::printf("[%zu/%zu] %s %s (%.2f s)\n", done, jobs.size(), ok ? "done" : "FAILED", jobs[job].output.c_str(), seconds);
+        std::fflush(stdout);
+        if (!ok) PrintError(jobsFile + ":" + std::to_string(jobs[job].line) + ": " + jobs[job].output + ": " + why);
+    };
+    while (done < jobs.size()) {
+        while (next < jobs.size() && running.size() < static_cast<std::size_t>(parallel)) {
+            const std::size_t job = next++;
+            const std::filesystem::path parent = std::filesystem::path(jobs[job].output).parent_path();
+            if (!parent.empty()) std::filesystem::create_directories(parent, ec);
+            std::string errorFile;
+            const pid_t pid = StartJob(JobCommand(context, program, jobs[job]), errorFile);
+            if (pid == 0) {
+                if (!errorFile.empty()) std::remove(errorFile.c_str());
+                report(job, false, "the job could not be started", 0);
+                continue;
+            }
+            running[pid] = SRunning{job, errorFile, std::chrono::steady_clock::now()};
+        }
+        if (running.empty()) continue;
+        int status = 0;
+        const pid_t pid = waitpid(-1, &status, 0);
+        if (pid < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        const auto found = running.find(pid);
+        if (found == running.end()) continue;
+        const SRunning r = found->second;
+        running.erase(found);
+        const bool ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        std::string why = ok ? std::string() : LastErrorLine(r.errorFile);
+        if (!ok && why.empty())
+            why = WIFSIGNALED(status) ? "the job was stopped by signal " + std::to_string(WTERMSIG(status))
+                                      : "the job failed without a message";
+        std::remove(r.errorFile.c_str());
+        report(r.job, ok, why, std::chrono::duration<double>(std::chrono::steady_clock::now() - r.started).count());
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - batchStart).count();
+    if (!context.quiet)
+        std::printf("%zu of %zu jobs done, %zu failed, %.2f s (%.2f jobs/s)\n", jobs.size() - failed, jobs.size(), failed,
+                    seconds, seconds > 0 ? static_cast<double>(jobs.size()) / seconds : 0.0);
+    return failed == 0 ? kExitOk : kExitFailed;
+}

@@ -1,0 +1,32 @@
+#pragma once
+// Faces of a product as the command line names them: by their tab names
+// ("Front", "Pages (Top)", "CD-ROM", "Background") or side keys ("F", "u"),
+// and the sizes that turn millimetres of the product into face pixels.
+
+#include <string>
+#include <vector>
+
+class CProduct;
+
+// The side keys of the faces a user edits, in the desktop program's tab order.
+std::vector<std::string> GetEditableFaceKeys(const CProduct& product);
+
+// The tab name of a face key ("Front", "CD-ROM").
+std::string GetFaceTabName(const std::string& key);
+
+// The key of the face named `name` (any case); empty with `error` set when the
+// product has no such face.
+std::string FindFaceKey(const CProduct& product, const std::string& name, std::string& error);
+
+// The face picture's size in pixels (0 x 0 when it has none).
+void GetFacePictureSize(const CProduct& product, const std::string& key, int& width, int& height);
+
+// Face pixels per millimetre of the product across the face; 0 for faces
+// without a size in millimetres (the background, the CD-ROM).
+double GetFacePixelsPerMillimetre(const CProduct& product, const std::string& key);
+
+// "X,Y" in face pixels, or in millimetres turned into face pixels (rounded)
+// when `perMm` is positive. False when the text is not two numbers.
+bool ParseFacePoint(const std::string& text, double perMm, int& x, int& y);
+// "WxH" likewise; both positive.
+bool ParseFaceSize(const std::string& text, double perMm, int& width, int& height);

@@ -1,0 +1,175 @@
+// vantorel-cli face: a face's appearance (colour, gradient, texture, pattern
+// or picture), made as the new-project wizard's Side page makes it.
+#include <cctype>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "app/AppFolders.h"
+#include "app/VtwinDoc.h"
+#include "catalogue/NewProject.h"
+#include "catalogue/Product.h"
+#include "catalogue/Side.h"
+#include "catalogue/WizardLists.h"
+#include "cli/CliFaces.h"
+#include "cli/CliSupport.h"
+#include "cli/Commands.h"
+#include "cli/NamedChoices.h"
+#include "cli/SettingEdit.h"
+#include "properties/Appearance.h"
+
+namespace {
+
+constexpr const char* kFaceUsage =
+    "usage: face P.vtp FACE --color C | --gradient STYLE --color C1 --color2 C2 | --texture NAME [--scale 1|1/2|1/4|1/8|1/16]"
+    " | --pattern N --color C1 --color2 C2 [--cell N] | --picture FILE|--library NAME [--fit stretch|left|centre|right]";
+
+bool ReadColour(const SArgs& a, const char* option, COLORREF& colour)
+{
+    const std::string* v = a.Get(option);
+    if (v == nullptr) return true;
+    unsigned c = 0;
+    if (!ParseColour(*v, c)) {
+        PrintError(std::string(option) + ": \"" + *v + "\" is no colour (#RRGGBB, R,G,B or a colour name)");
+        return false;
+    }
+    colour = c;
+    return true;
+}
+
+// --scale: the texture divisor as "1/4", "X 1/4" or "4".
+std::optional<int> ParseScale(std::string text)
+{
+    if (text.rfind("X ", 0) == 0 || text.rfind("x ", 0) == 0) text = text.substr(2);
+    if (text.rfind("1/", 0) == 0) text = text.substr(2);
+    for (int d : {1, 2, 4, 8, 16})
+        if (text == std::to_string(d)) return d;
+    return std::nullopt;
+}
+
+std::optional<int> ParseFit(const std::string& text)
+{
+    std::string t;
+    for (char c : text) t += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (t == "stretch") return kFitStretch;
+    if (t == "left" || t == "top") return kFitStart;
+    if (t == "centre" || t == "center" || t == "middle") return kFitMiddle;
+    if (t == "right" || t == "bottom") return kFitEnd;
+    return std::nullopt;
+}
+
+// The answer the options describe; false with the message printed.
+bool ReadAnswer(const SArgs& a, const CAppFolders& folders, SideAppearanceAnswer& answer)
+{
+    const char* const kinds[] = {"--gradient", "--texture", "--pattern", "--picture", "--library"};
+    int given = 0;
+    for (const char* k : kinds) given += a.Get(k) ? 1 : 0;
+    if (given > 1) {
+        PrintError("choose one of --gradient, --texture, --pattern, --picture and --library");
+        return false;
+    }
+    if (given == 0 && !a.Get("--color")) {
+        PrintError(kFaceUsage);
+        return false;
+    }
+    if (!ReadColour(a, "--color", answer.color1) || !ReadColour(a, "--color2", answer.color2)) return false;
+    answer.type = kAppearanceColor;
+    if (const std::string* v = a.Get("--gradient")) {
+        answer.type = kAppearanceGradient;
+        if (!ParseInt(*v, "Gradient", 0, 31, answer.gradientStyle)) return false;
+    } else if (const std::string* t = a.Get("--texture")) {
+        answer.type = kAppearanceTexture;
+        std::string error;
+        answer.textureFile = FindTextureFile(folders, *t, error);
+        if (answer.textureFile.empty()) {
+            PrintError(error);
+            return false;
+        }
+        if (const std::string* s = a.Get("--scale")) {
+            const std::optional<int> scale = ParseScale(*s);
+            if (!scale) {
+                PrintError("--scale must be 1, 1/2, 1/4, 1/8 or 1/16");
+                return false;
+            }
+            answer.textureScale = *scale;
+        }
+    } else if (const std::string* p = a.Get("--pattern")) {
+        answer.type = kAppearancePattern;
+        int number = 0;
+        if (!ParseInt(*p, "Pattern", 131, 193, number)) return false;
+        if (GetPatternBitmap(number) == nullptr) {
+            PrintError("there is no pattern " + *p + " (patterns: 131 and 144 to 193)");
+            return false;
+        }
+        answer.pattern = number;
+        if (const std::string* c = a.Get("--cell"); c && !ParseInt(*c, "Cell", 1, 16, answer.patternCell))
+            return false;
+    } else if (a.Get("--picture") || a.Get("--library")) {
+        answer.type = kAppearancePicture;
+        if (const std::string* l = a.Get("--library")) {
+            std::string error;
+            answer.pictureFile = FindLibraryPicture(folders, *l, error);
+            if (answer.pictureFile.empty()) {
+                PrintError(error);
+                return false;
+            }
+        } else {
+            answer.pictureFile = AbsolutePath(*a.Get("--picture"));
+        }
+        if (const std::string* f = a.Get("--fit")) {
+            const std::optional<int> fit = ParseFit(*f);
+            if (!fit) {
+                PrintError("--fit must be stretch, left, centre or right");
+                return false;
+            }
+            answer.fit = *fit;
+        }
+    }
+    if ((a.Get("--scale") && answer.type != kAppearanceTexture) || (a.Get("--cell") && answer.type != kAppearancePattern) ||
+        (a.Get("--fit") && answer.type != kAppearancePicture)) {
+        PrintError("--scale goes with --texture, --cell with --pattern, --fit with --picture or --library");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int RunFace(const SCliContext& context, const std::vector<std::string>& args)
+{
+    const SArgs a = ParseArgs(args, {"--color", "--color2", "--gradient", "--texture", "--scale", "--pattern", "--cell",
+                                     "--picture", "--library", "--fit"});
+    if (!a.error.empty() || a.positional.size() != 2) {
+        PrintError(a.error.empty() ? kFaceUsage : a.error);
+        return kExitUsage;
+    }
+    const std::string& path = a.positional[0];
+    std::optional<CAppFolders> folders = OpenFolders(context);
+    if (!folders) return kExitFailed;
+    SideAppearanceAnswer answer;
+    if (!ReadAnswer(a, *folders, answer)) return kExitUsage;
+
+    auto doc = MakeDocument();
+    if (!OpenDocument(*doc, path)) return kExitFailed;
+    CProduct& product = *doc->GetProduct();
+    std::string error;
+    const std::string key = FindFaceKey(product, a.positional[1], error);
+    if (key.empty()) {
+        PrintError(path + ": " + error);
+        return kExitFailed;
+    }
+    // The face keeps its size, so that its draw objects stay where they are.
+    CSide& side = *product.FindSidePtr(key);
+    const SettingStore& s = side.GetSettings();
+    const int k = std::max(1, s.GetInt(SideKey(kSideMagnification)));
+    const int baseWidth = std::max(1, s.GetInt(SideKey(kSideBaseWidth)));
+    const int baseHeight = std::max(1, s.GetInt(SideKey(kSideBaseHeight)));
+    if (!PrepareSideAppearance(*folders, side, answer, baseWidth, baseHeight, k, error)) {
+        PrintError(path + ": " + GetFaceTabName(key) + ": " + error);
+        return kExitFailed;  // the file is not written: the face stays as it was
+    }
+    doc->SetModifiedFlag(true);
+    if (!doc->SaveProject(path)) return kExitFailed;
+    if (!context.quiet) std::printf("%s: %s appearance changed\n", path.c_str(), GetFaceTabName(key).c_str());
+    return kExitOk;
+}

@@ -1,0 +1,153 @@
+#include "cli/RenderOverrides.h"
+
+#include <algorithm>
+
+#include "app/VtwinDoc.h"
+#include "catalogue/NewProject.h"
+#include "catalogue/Product.h"
+#include "catalogue/Side.h"
+#include "cli/CliFaces.h"
+#include "cli/CliSupport.h"
+#include "cli/NamedChoices.h"
+#include "cli/SettingEdit.h"
+#include "layout/DrawBarcode.h"
+#include "layout/DrawObjectList.h"
+#include "layout/DrawText.h"
+#include "properties/Appearance.h"
+
+namespace {
+
+bool SplitAssignment(const std::string& text, std::string& name, std::string& value)
+{
+    const std::size_t eq = text.find('=');
+    if (eq == std::string::npos || eq == 0) return false;
+    name = text.substr(0, eq);
+    value = text.substr(eq + 1);
+    return true;
+}
+
+}  // namespace
+
+bool ReadRenderOverrides(const SArgs& args, SRenderOverrides& overrides)
+{
+    for (const std::string& s : args.GetAll("--set")) {
+        std::string name, value;
+        if (!SplitAssignment(s, name, value)) {
+            PrintError("--set wants NAME=VALUE, as in \"Y Rotation=30\"");
+            return false;
+        }
+        overrides.settings.push_back(s);
+    }
+    const struct {
+        const char* option;
+        std::vector<std::pair<std::string, std::string>>* list;
+        const char* form;
+    } kinds[] = {{"--var", &overrides.variables, "NAME=TEXT"},
+                 {"--picture", &overrides.pictures, "FACE=FILE"},
+                 {"--barcode", &overrides.barcodes, "FACE=DATA"}};
+    for (const auto& [option, list, form] : kinds) {
+        for (const std::string& s : args.GetAll(option)) {
+            std::string name, value;
+            if (!SplitAssignment(s, name, value)) {
+                PrintError(std::string(option) + " wants " + form);
+                return false;
+            }
+            list->emplace_back(name, value);
+        }
+    }
+    return true;
+}
+
+std::string FillVariables(const std::string& text, const std::vector<std::pair<std::string, std::string>>& variables)
+{
+    std::string out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t open = text.find('{', i);
+        if (open == std::string::npos) break;
+        const std::size_t close = text.find('}', open + 1);
+        if (close == std::string::npos) break;
+        const std::string name = text.substr(open + 1, close - open - 1);
+        const auto found = std::find_if(variables.begin(), variables.end(), [&](const auto& v) { return v.first == name; });
+        out += text.substr(i, open - i);
+        if (found != variables.end()) {
+            out += found->second;
+            i = close + 1;
+        } else {
+            out += '{';
+            i = open + 1;
+        }
+    }
+    return out + text.substr(std::min(i, text.size()));
+}
+
+bool ApplyRenderOverrides(const CAppFolders& folders, CVtwinDoc& doc, const SRenderOverrides& overrides, bool assumeYes,
+                          std::string& error)
+{
+    CProduct& product = *doc.GetProduct();
+    for (const std::string& s : overrides.settings) {
+        const SSettingEditResult r = ApplySettingEdit(product, s, assumeYes);
+        if (!r.ok) {
+            error = r.message;
+            return false;
+        }
+    }
+    for (const auto& [face, file] : overrides.pictures) {
+        const std::string key = FindFaceKey(product, face, error);
+        if (key.empty()) return false;
+        CSide& side = *product.FindSidePtr(key);
+        const SettingStore& s = side.GetSettings();
+        SideAppearanceAnswer answer;
+        answer.type = kAppearancePicture;
+        answer.pictureFile = AbsolutePath(file);
+        answer.fit = kFitStretch;
+        if (!PrepareSideAppearance(folders, side, answer, std::max(1, s.GetInt(SideKey(kSideBaseWidth))),
+                                   std::max(1, s.GetInt(SideKey(kSideBaseHeight))),
+                                   std::max(1, s.GetInt(SideKey(kSideMagnification))), error)) {
+            error = GetFaceTabName(key) + ": " + error;
+            return false;
+        }
+    }
+    std::vector<std::string> barcodeKeys;
+    for (const auto& [face, data] : overrides.barcodes) {
+        barcodeKeys.push_back(FindFaceKey(product, face, error));
+        if (barcodeKeys.back().empty()) return false;
+        if (data.empty()) {
+            error = "Please enter a Barcode.";
+            return false;
+        }
+    }
+    for (const std::string& key : GetEditableFaceKeys(product)) {
+        auto* list = static_cast<CDrawObjectList*>(doc.FindFaceObjects(key));
+        if (list == nullptr) continue;
+        const auto data = std::find(barcodeKeys.begin(), barcodeKeys.end(), key);
+        bool barcodeFound = false;
+        for (std::size_t i = 0; i < list->GetObjectCount(); ++i) {
+            CDrawObject* object = list->GetObject(i);
+            if (auto* text = dynamic_cast<CDrawText*>(object)) {
+                const std::string filled = FillVariables(text->GetString(), overrides.variables);
+                if (filled == text->GetString()) continue;
+                text->SetText(filled);
+                text->FitToText();
+            } else if (auto* code = dynamic_cast<CDrawBarcode*>(object); code && data != barcodeKeys.end()) {
+                barcodeFound = true;
+                const std::string& wanted = overrides.barcodes[static_cast<std::size_t>(data - barcodeKeys.begin())].second;
+                if (!code->SetData(wanted)) {
+                    error = "Barcode includes invalid characters: \"" + wanted + "\"";
+                    return false;
+                }
+                code->FitToBarcode();
+            }
+        }
+        if (data != barcodeKeys.end() && !barcodeFound) {
+            error = "the " + GetFaceTabName(key) + " face has no barcode to fill";
+            return false;
+        }
+    }
+    for (const std::string& key : barcodeKeys)
+        if (doc.FindFaceObjects(key) == nullptr) {
+            error = "the " + GetFaceTabName(key) + " face has no barcode to fill";
+            return false;
+        }
+    return true;
+}

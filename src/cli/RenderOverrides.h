@@ -1,0 +1,35 @@
+#pragma once
+// Changes made for one rendering only (render --set/--var/--picture/--barcode,
+// the jobs of a batch): render settings, words filled into the texts of the
+// project, barcode data and face pictures. The project file is never
+// written with them.
+
+#include <string>
+#include <utility>
+#include <vector>
+
+class CAppFolders;
+class CVtwinDoc;
+struct SArgs;
+
+struct SRenderOverrides {
+    std::vector<std::string> settings;                             // "NAME=VALUE", as set takes them
+    std::vector<std::pair<std::string, std::string>> variables;    // NAME -> text for "{NAME}"
+    std::vector<std::pair<std::string, std::string>> pictures;     // FACE -> picture file
+    std::vector<std::pair<std::string, std::string>> barcodes;     // FACE -> data of its barcodes
+};
+
+// Reads the repeated --set, --var, --picture and --barcode options; false with the
+// message printed when one is not NAME=VALUE.
+bool ReadRenderOverrides(const SArgs& args, SRenderOverrides& overrides);
+
+// Applies the overrides to the open document: settings with the property
+// grid's checks, each face picture stretched over its face, "{NAME}" replaced
+// in every text and the data of every barcode of a face given (each object's
+// box refitted to its new content).
+// False with `error` set when one is refused; the document is then unusable.
+bool ApplyRenderOverrides(const CAppFolders& folders, CVtwinDoc& doc, const SRenderOverrides& overrides,
+                          bool assumeYes, std::string& error);
+
+// `text` with every "{NAME}" of the variables replaced; unknown names stay.
+std::string FillVariables(const std::string& text, const std::vector<std::pair<std::string, std::string>>& variables);

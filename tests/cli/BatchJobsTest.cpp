@@ -1,0 +1,93 @@
+#include "cli/BatchJobs.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Pairs = std::vector<std::pair<std::string, std::string>>;
+
+TEST(BatchJobs, CsvCellsFollowTheQuotingRules)
+{
+    std::vector<std::vector<std::string>> rows;
+    std::vector<int> lines;
+    std::string error;
+    // Row 1 plain; row 2 a quoted comma, a doubled quote and a line break
+    // inside quotes (so row 3 starts on line 4); CRLF endings; no final newline.
+    const std::string text = "a,b,c\r\n\"x,y\",\"say \"\"hi\"\"\",\"two\nlines\"\r\n,,last";
+    ASSERT_TRUE(SplitCsv(text, rows, lines, error)) << error;
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(rows[1], (std::vector<std::string>{"x,y", "say \"hi\"", "two\nlines"}));
+    EXPECT_EQ(rows[2], (std::vector<std::string>{"", "", "last"}));
+    EXPECT_EQ(lines, (std::vector<int>{1, 2, 4}));
+
+    EXPECT_FALSE(SplitCsv("a,b\n\"open,c\n", rows, lines, error));
+    EXPECT_EQ(error, "line 2: a quoted cell is not closed");
+}
+
+TEST(BatchJobs, ColumnsBecomeOverrides)
+{
+    const std::string text =
+        "output,template,set:Y Rotation,picture:Front,barcode:Front,title\n"
+        "out/a.png,,30,art/a.png,A-1,First\n"
+        "\n"
+        "/abs/b.png,other.vtp,,,,\"Second, with comma\"\n";
+    std::vector<SBatchJob> jobs;
+    std::string error;
+    ASSERT_TRUE(ParseBatchJobs(text, "/jobs/", "/t/box.vtp", jobs, error)) << error;
+    ASSERT_EQ(jobs.size(), 2u);
+    EXPECT_EQ(jobs[0].line, 2);
+    EXPECT_EQ(jobs[0].output, "/jobs/out/a.png");
+    EXPECT_EQ(jobs[0].templatePath, "/t/box.vtp");
+    EXPECT_EQ(jobs[0].overrides.settings, (std::vector<std::string>{"Y Rotation=30"}));
+    EXPECT_EQ(jobs[0].overrides.pictures, (Pairs{{"Front", "/jobs/art/a.png"}}));
+    EXPECT_EQ(jobs[0].overrides.barcodes, (Pairs{{"Front", "A-1"}}));
+    EXPECT_EQ(jobs[0].overrides.variables, (Pairs{{"title", "First"}}));
+    // Empty cells leave the template's parts alone; the blank row is skipped.
+    EXPECT_EQ(jobs[1].line, 4);
+    EXPECT_EQ(jobs[1].output, "/abs/b.png");
+    EXPECT_EQ(jobs[1].templatePath, "/jobs/other.vtp");
+    EXPECT_TRUE(jobs[1].overrides.settings.empty());
+    EXPECT_TRUE(jobs[1].overrides.pictures.empty());
+    EXPECT_TRUE(jobs[1].overrides.barcodes.empty());
+    EXPECT_EQ(jobs[1].overrides.variables, (Pairs{{"title", "Second, with comma"}}));
+}
+
+TEST(BatchJobs, BadFilesAreRefusedWithTheLine)
+{
+    const struct {
+        const char* text;
+        const char* defaultTemplate;
+        const char* error;
+    } cases[] = {
+        {"", "t.vtp", "the jobs file is empty"},
+        {"output\n", "t.vtp", "the jobs file holds no jobs"},
+        {"name,title\nx,y\n", "t.vtp", "line 1: the jobs file has no \"output\" column"},
+        {"output,colour:Front\na.png,red\n", "t.vtp", "line 1: unknown column \"colour:Front\""},
+        {"output,title,title\na.png,x,y\n", "t.vtp", "line 1: column \"title\" is given twice"},
+        {"output,,x\na.png,1,2\n", "t.vtp", "line 1: column 2 has no name"},
+        {"output,title\na.png,x\nb.png,y,z\n", "t.vtp", "line 3: 3 cells, but the first row names 2 columns"},
+        {"output,title\n,x\n", "t.vtp", "line 2: the job has no output file"},
+        {"output\na.png\n", "", "line 2: the job names no template"},
+    };
+    for (const auto& c : cases) {
+        std::vector<SBatchJob> jobs;
+        std::string error;
+        EXPECT_FALSE(ParseBatchJobs(c.text, "/j/", c.defaultTemplate, jobs, error)) << c.text;
+        EXPECT_EQ(error.rfind(c.error, 0), 0u) << c.text << " gave: " << error;
+    }
+}
+
+TEST(RenderOverrides, VariablesFillTheirPlaceholdersOnly)
+{
+    const Pairs vars{{"title", "Moon"}, {"n", "3"}, {"empty", ""}};
+    EXPECT_EQ(FillVariables("{title} vol. {n}", vars), "Moon vol. 3");
+    EXPECT_EQ(FillVariables("{unknown} {title}", vars), "{unknown} Moon");
+    EXPECT_EQ(FillVariables("a{empty}b", vars), "ab");
+    EXPECT_EQ(FillVariables("open { brace {title", vars), "open { brace {title");
+    EXPECT_EQ(FillVariables("{{title}}", vars), "{Moon}");
+    // A value holding braces is not filled again.
+    EXPECT_EQ(FillVariables("{a}", {{"a", "{b}"}, {"b", "x"}}), "{b}");
+}
+
+}  // namespace
