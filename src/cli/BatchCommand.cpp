@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -22,6 +23,7 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "cli/NamedChoices.h"
+#include "cli/SetupCommand.h"
 
 extern char** environ;
 
@@ -50,7 +52,8 @@ std::vector<std::string> JobCommand(const SCliContext& context, const std::strin
     if (!context.dataDir.empty()) argv.insert(argv.end(), {"--data-dir", context.dataDir});
     argv.push_back("--quiet");
     if (context.assumeYes) argv.push_back("--yes");
-    argv.insert(argv.end(), {"render", job.templatePath, "-o", job.output});
+    // Jobs running at once must not rewrite the user settings file together.
+    argv.insert(argv.end(), {"render", job.templatePath, "-o", job.output, "--keep-settings"});
     for (const std::string& s : job.overrides.settings) argv.insert(argv.end(), {"--set", s});
     for (const auto& [face, file] : job.overrides.pictures) argv.insert(argv.end(), {"--picture", face + "=" + file});
     for (const auto& [face, data] : job.overrides.barcodes) argv.insert(argv.end(), {"--barcode", face + "=" + data});
@@ -130,8 +133,11 @@ int RunBatch(const SCliContext& context, const std::vector<std::string>& args)
     std::string error;
     if (!ParseBatchJobs(text.str(), folder, defaultTemplate, jobs, error)) {
         PrintError(jobsFile + ": " + error);
-        return kExitUsage;
+        return kExitFailed;
     }
+    // A fresh data folder is set up once here, not by every job at the same time.
+    std::optional<CAppFolders> folders = OpenFolders(context);
+    if (!folders || !EnsureDataSetUp(context, *folders)) return kExitFailed;
     const std::string program = OwnProgram();
     if (program.empty()) {
         PrintError("the program's own file can not be found to start the jobs");

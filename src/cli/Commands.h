@@ -29,7 +29,6 @@ int RunNew(const SCliContext& context, const std::vector<std::string>& args);
 int RunRender(const SCliContext& context, const std::vector<std::string>& args);
 int RunInfo(const SCliContext& context, const std::vector<std::string>& args);
 int RunSet(const SCliContext& context, const std::vector<std::string>& args);
-int RunDemo(const SCliContext& context, const std::vector<std::string>& args);
 int RunList(const SCliContext& context, const std::vector<std::string>& args);
 int RunFace(const SCliContext& context, const std::vector<std::string>& args);
 int RunAdd(const SCliContext& context, const std::vector<std::string>& args);

@@ -58,8 +58,9 @@ std::optional<int> ParseFit(const std::string& text)
     return std::nullopt;
 }
 
-// The answer the options describe; false with the message printed.
-bool ReadAnswer(const SArgs& a, const CAppFolders& folders, SideAppearanceAnswer& answer)
+// The answer the options describe; false with the message printed and
+// `lookupFailed` set when a named texture or library picture is not there.
+bool ReadAnswer(const SArgs& a, const CAppFolders& folders, SideAppearanceAnswer& answer, bool& lookupFailed)
 {
     const char* const kinds[] = {"--gradient", "--texture", "--pattern", "--picture", "--library"};
     int given = 0;
@@ -83,6 +84,7 @@ bool ReadAnswer(const SArgs& a, const CAppFolders& folders, SideAppearanceAnswer
         answer.textureFile = FindTextureFile(folders, *t, error);
         if (answer.textureFile.empty()) {
             PrintError(error);
+            lookupFailed = true;
             return false;
         }
         if (const std::string* s = a.Get("--scale")) {
@@ -111,6 +113,7 @@ bool ReadAnswer(const SArgs& a, const CAppFolders& folders, SideAppearanceAnswer
             answer.pictureFile = FindLibraryPicture(folders, *l, error);
             if (answer.pictureFile.empty()) {
                 PrintError(error);
+                lookupFailed = true;
                 return false;
             }
         } else {
@@ -147,7 +150,8 @@ int RunFace(const SCliContext& context, const std::vector<std::string>& args)
     std::optional<CAppFolders> folders = OpenFolders(context);
     if (!folders) return kExitFailed;
     SideAppearanceAnswer answer;
-    if (!ReadAnswer(a, *folders, answer)) return kExitUsage;
+    bool lookupFailed = false;
+    if (!ReadAnswer(a, *folders, answer, lookupFailed)) return lookupFailed ? kExitFailed : kExitUsage;
 
     auto doc = MakeDocument();
     if (!OpenDocument(*doc, path)) return kExitFailed;

@@ -5,6 +5,7 @@
 #include "app/VtwinDoc.h"
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"
+#include "cli/CliFaces.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "cli/SettingEdit.h"
@@ -35,18 +36,57 @@ bool IsShownFor(const CProduct& p, const SettingInfo& info)
     }
 }
 
+// The same facts as the text form, as one JSON object for scripts.
+int PrintInfoJson(const CVtwinDoc& doc)
+{
+    const CProduct& p = *doc.GetProduct();
+    const SettingStore& s = p.GetSettings();
+    std::printf("{\n  \"kind\": %s,\n  \"kindCode\": %s,\n", JsonString(p.GetKindName()).c_str(),
+                JsonString(p.GetKindCode()).c_str());
+    std::printf("  \"dimensionsMm\": [%g, %g, %g],\n", s.GetReal(ModelKey(kSetProductWidth)),
+                s.GetReal(ModelKey(kSetProductHeight)), s.GetReal(ModelKey(kSetProductDepth)));
+    std::printf("  \"renderSize\": [%d, %d],\n  \"magnification\": %d,\n  \"settings\": {",
+                s.GetInt(ModelKey(kSetRenderWidth)), s.GetInt(ModelKey(kSetRenderHeight)),
+                s.GetInt(ModelKey(kSetMagnification)));
+    bool first = true;
+    for (const SettingInfo& info : GetSettingTable()) {
+        if (info.label[0] == '\0' || !IsShownFor(p, info)) continue;
+        std::printf("%s\n    %s: %s", first ? "" : ",", JsonString(std::string(info.section) + "/" + info.label).c_str(),
+                    JsonString(FormatSettingValue(p, info)).c_str());
+        first = false;
+    }
+    std::printf("\n  },\n  \"faces\": [");
+    static const char* const kAppearanceNames[] = {"picture", "colour", "gradient", "texture", "pattern"};
+    first = true;
+    for (const std::string& key : GetEditableFaceKeys(p)) {
+        const CSide& side = *p.FindSidePtr(key);
+        int w = 0, h = 0;
+        GetFacePictureSize(p, key, w, h);
+        const int type = side.GetSettings().GetInt(SideKey(kSideAppearance));
+        const CFaceObjects* objects = doc.FindFaceObjects(key);
+        std::printf("%s\n    {\"name\": %s, \"key\": %s, \"appearance\": %s, \"width\": %d, \"height\": %d, \"objects\": %zu}",
+                    first ? "" : ",", JsonString(GetFaceTabName(key)).c_str(), JsonString(key).c_str(),
+                    JsonString(type >= 0 && type <= 4 ? kAppearanceNames[type] : "?").c_str(), w, h,
+                    objects ? objects->GetObjectCount() : 0);
+        first = false;
+    }
+    std::printf("\n  ]\n}\n");
+    return kExitOk;
+}
+
 }  // namespace
 
 int RunInfo(const SCliContext& context, const std::vector<std::string>& args)
 {
-    const SArgs a = ParseArgs(args, {});
+    const SArgs a = ParseArgs(args, {}, {"--json"});
     if (!a.error.empty() || a.positional.size() != 1) {
-        PrintError(a.error.empty() ? "usage: info P.vtp" : a.error);
+        PrintError(a.error.empty() ? "usage: info P.vtp [--json]" : a.error);
         return kExitUsage;
     }
     (void)context;
     auto doc = MakeDocument();
     if (!OpenDocument(*doc, a.positional[0])) return kExitFailed;
+    if (a.Has("--json")) return PrintInfoJson(*doc);
     const CProduct& p = *doc->GetProduct();
     const SettingStore& s = p.GetSettings();
     std::printf("Kind: %s (%s)\n", p.GetKindName(), p.GetKindCode());

@@ -42,7 +42,7 @@ bool RenderDocument(CVtwinDoc& doc, bool quiet)
 
 int RunRender(const SCliContext& context, const std::vector<std::string>& args)
 {
-    const SArgs a = ParseArgs(args, {"-o", "--quality", "--set", "--var", "--picture", "--barcode"});
+    const SArgs a = ParseArgs(args, {"-o", "--quality", "--set", "--var", "--picture", "--barcode"}, {"--keep-settings"});
     if (!a.error.empty() || a.positional.size() != 1 || !a.Get("-o")) {
         PrintError(a.error.empty() ? "usage: render P.vtp -o OUT [--quality Q] [--set NAME=VALUE]... [--var NAME=TEXT]..."
                                      " [--picture FACE=FILE]... [--barcode FACE=DATA]..."
@@ -69,8 +69,10 @@ int RunRender(const SCliContext& context, const std::vector<std::string>& args)
     CRenderOutput output(&folders->UserSettings());
     const int filter = FilterForFileName(*a.Get("-o"));
     const std::string name = ApplyExtensionRule(*a.Get("-o"), filter);
+    // --keep-settings: the user settings file is read, never written.
+    const bool remember = !a.Has("--keep-settings");
     if (quality < 0) quality = output.GetJpegQuality();
-    else if (filter == kFilterJPEG) output.SetJpegQuality(quality);
+    else if (filter == kFilterJPEG && remember) output.SetJpegQuality(quality);
 
     CSide* z = doc->GetProduct()->FindSidePtr("z");
     CRaster* picture = z ? z->GetPicture() : nullptr;
@@ -81,7 +83,7 @@ int RunRender(const SCliContext& context, const std::vector<std::string>& args)
         return kExitFailed;
     }
     // The folder is remembered whole, never relative to this process's working folder.
-    output.RememberFolderOf(AbsolutePath(name));
+    if (remember) output.RememberFolderOf(AbsolutePath(name));
     if (!context.quiet)
         std::printf("Rendered %s (%d x %d)\n", name.c_str(), picture->GetWidth(), picture->GetHeight());
     return kExitOk;

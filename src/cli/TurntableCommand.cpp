@@ -3,6 +3,7 @@
 // animated WebP for web pages.
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -143,6 +144,10 @@ int RunTurntable(const SCliContext& context, const std::vector<std::string>& arg
         }
         if (!pattern.empty() && step < frames) {
             const std::string name = FormatFrameName(pattern, i);
+            if (const std::filesystem::path parent = std::filesystem::path(name).parent_path(); !parent.empty()) {
+                std::error_code ec;
+                std::filesystem::create_directories(parent, ec);  // a failure shows when the frame is written
+            }
             const int filter = FilterForFileName(name);
             std::string message, reason;
             if (!CRenderOutput::SaveRendering(*picture, ApplyExtensionRule(name, filter), filter, quality, message, reason)) {

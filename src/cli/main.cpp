@@ -45,13 +45,13 @@ void PrintUsage(std::FILE* out)
         "  list models|textures|patterns|gradients|fonts|floppy-colors|zip-colors|cd-images|library [--json]\n"
         "Rendering\n"
         "  render P.vtp -o OUT.png|.bmp|.jpg|.pcx [--quality Q] [--set NAME=VALUE]... [--var NAME=VALUE]...\n"
-        "      [--picture FACE=FILE]...            (overrides for this rendering only)\n"
+        "      [--picture FACE=FILE]... [--barcode FACE=DATA]... [--keep-settings]\n"
+        "      (overrides for this rendering only; --keep-settings: remember no folder or quality)\n"
         "  turntable P.vtp --frames N [--axis x|y|z] [--from A --to B] [-o FRAME-%%03d.png] [--webp OUT.webp]\n"
         "      [--delay MS] [--no-bounce]\n"
         "  batch JOBS.csv [--template P.vtp] [-j N]\n"
         "Other\n"
         "  setup [--installed DIR] [--again]      (prepare the data folder)\n"
-        "  demo -o OUT.png [--project P.vtp]\n"
         "  --version, --help\n"
         "\n"
         "Colours: #RRGGBB, R,G,B or a colour name. Exit codes: 0 done, 1 failed (batch: a job failed),\n"
@@ -97,7 +97,6 @@ int main(int argc, char** argv)
     if (command == "render") return RunRender(context, rest);
     if (command == "info") return RunInfo(context, rest);
     if (command == "set") return RunSet(context, rest);
-    if (command == "demo") return RunDemo(context, rest);
     if (command == "list") return RunList(context, rest);
     if (command == "face") return RunFace(context, rest);
     if (command == "add") return RunAdd(context, rest);

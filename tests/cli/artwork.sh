@@ -1,0 +1,160 @@
+#!/usr/bin/env bash
+# vantorel-cli end to end: a complete product made from nothing through the
+# commands (appearance on every face, a picture made here, a text, a barcode),
+# rendered and looked at; the names the commands take; overrides, turntables
+# and batches; and the refusals, one line each with nothing written.
+set -u
+cli="$(realpath "$1")"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+fails=0
+export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+run() { "$cli" --data-dir "$work/data" "$@"; }
+fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
+check() {  # check DESCRIPTION COMMAND...: the command must succeed
+  local what="$1"; shift
+  if ! "$@" >"$work/out" 2>"$work/err"; then fail "$what"; cat "$work/err"; fi
+}
+refuse() {  # refuse DESCRIPTION EXITCODE MESSAGE COMMAND...
+  local what="$1" code="$2" msg="$3"; shift 3
+  "$@" >"$work/out" 2>"$work/err"; local rc=$?
+  if [[ $rc -ne $code ]]; then fail "$what: exit $rc, expected $code"; cat "$work/err"; return; fi
+  grep -qF -- "$msg" "$work/err" || { fail "$what: message"; cat "$work/err"; }
+  [[ $(wc -l <"$work/err") -eq 1 ]] || { fail "$what: not one line"; cat "$work/err"; }
+}
+IM=/usr/bin/convert
+# count PICTURE EXPRESSION: pixels whose r, g, b (0..255) satisfy the awk expression.
+count() {
+  "$IM" "$1" -depth 8 txt:- | awk -F'[(),]' 'NR > 1 { r = $3; g = $4; b = $5; if ('"$2"') n++ } END { print n + 0 }'
+}
+# pixel PICTURE X Y: "r g b" of one pixel (x right, y down).
+pixel() { "$IM" "$1" -depth 8 -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info:; }
+
+# ---- a complete product from nothing -----------------------------------------------------
+p="$work/box.vtp"
+check "new" run -q new "VHS Box" -o "$p"
+"$IM" -size 64x64 xc:'#FF00FF' "$work/magenta.png" || fail "the test picture could not be made"
+check "front colour" run -q face "$p" Front --color red
+check "left picture" run -q face "$p" Left --picture "$work/magenta.png" --fit stretch
+check "right picture" run -q face "$p" Right --picture "$work/magenta.png"
+check "top colour" run -q face "$p" Top --color "0,0,255"
+check "bottom gradient" run -q face "$p" Bottom --gradient 0 --color blue --color2 navy
+check "background" run -q face "$p" Background --color "#FFFF00"
+# Front: 103 x 190 mm. The text 10 mm from the left, 150 mm up; the barcode near the bottom.
+check "text in mm" run -q add "$p" Front text "MOON" --unit mm --at 10,150 --size 20 --color white --bold
+check "barcode" run -q add "$p" Front barcode "VT-0042" --at 20,60
+check "rect to remove" run -q add "$p" Front rect 1,1 10,10 --style filled
+check "remove it" run -q remove "$p" Front 3
+# The document read back holds the objects as made (face pixels: the same mm turned by
+# the face's own pixels per millimetre, which info reports as its width over 103 mm).
+check "objects" run objects "$p" Front --json
+objects="$(cat "$work/out")"
+check "info json" run info "$p" --json
+fw="$(grep -o '"name": "Front", "key": "F", "appearance": "colour", "width": [0-9]*' "$work/out" | grep -o '[0-9]*$')"
+[[ -n "$fw" ]] || fail "info --json has no colour Front face"
+x=$(( (10 * fw + 51) / 103 )); y=$(( (150 * fw + 51) / 103 ))
+grep -q "\"number\": 1, \"kind\": \"Text\", \"x\": $x, \"y\": $y, " <<<"$objects" || { fail "text not where asked ($x,$y)"; echo "$objects"; }
+grep -q "\"text\": \"MOON\"" <<<"$objects" || fail "text content"
+grep -q "\"number\": 2, \"kind\": \"Barcode\", \"x\": 20, \"y\": 60, " <<<"$objects" || { fail "barcode"; echo "$objects"; }
+grep -q "\"text\": \"VT-0042\"" <<<"$objects" || fail "barcode data"
+grep -q '"number": 3' <<<"$objects" && fail "the removed object is still there"
+grep -q '"name": "Left", "key": "L", "appearance": "picture"' "$work/out" || fail "left is no picture face"
+
+check "render" run -q set "$p" "X Rotation=20" "Y Rotation=30" "Z Rotation=0" "Shadows=No" "Reflection=No"
+check "render" run -q render "$p" -o "$work/box.png"
+# The product stands in the middle of the picture with its front to the viewer: the centre
+# is red; the turned product shows a magenta side and its blue top; the corners are the
+# yellow background.
+read -r r g b <<<"$(pixel "$work/box.png" 200 200)"
+(( r > 120 && g < 80 && b < 80 )) || fail "centre is not the red front: $r $g $b"
+read -r r g b <<<"$(pixel "$work/box.png" 2 2)"
+(( r > 200 && g > 200 && b < 80 )) || fail "corner is not the yellow background: $r $g $b"
+(( $(count "$work/box.png" 'r > 120 && g < 80 && b < 80') > 8000 )) || fail "too little red front"
+(( $(count "$work/box.png" 'r > 100 && b > 100 && g < 80') > 1000 )) || fail "no magenta side"
+(( $(count "$work/box.png" 'b > 120 && r < 80 && g < 80') > 300 )) || fail "no blue top"
+(( $(count "$work/box.png" 'r > 200 && g > 200 && b > 200') > 40 )) || fail "no white text or barcode"
+
+# ---- overrides change the rendering, never the project ----------------------------------
+before="$(md5sum <"$p")"
+check "render with overrides" run -q render "$p" -o "$work/green.png" --set "Y Rotation=-30" --picture "Front=$work/magenta.png"
+read -r r g b <<<"$(pixel "$work/green.png" 200 200)"
+(( r > 100 && b > 100 && g < 80 )) || fail "front override not rendered: $r $g $b"
+[[ "$(md5sum <"$p")" == "$before" ]] || fail "render overrides changed the project"
+refuse "override out of range" 1 "Y Rotation must be between -60 and 60 degrees." run render "$p" -o "$work/x.png" --set "Y Rotation=61"
+[[ ! -e "$work/x.png" ]] || fail "a refused render wrote a file"
+# A relative output remembers its whole folder.
+(cd "$work" && run -q render box.vtp -o rel.png) || fail "relative render"
+grep -qx "Render To File=$work/" "$work/data/internal/vtprof.ini" || { fail "Dir not absolute"; grep -A3 Dir "$work/data/internal/vtprof.ini"; }
+
+# ---- turntable -------------------------------------------------------------------------
+check "turntable" run -q turntable "$p" --frames 3 --from -30 --to 30 -o "$work/shots/f-%02d.png" --webp "$work/spin.webp"
+for f in 00 01 02; do [[ -s "$work/shots/f-$f.png" ]] || fail "frame $f missing"; done
+# Bouncing: 0 1 2 1, four frames.
+[[ "$(/usr/bin/identify "$work/spin.webp" | wc -l)" -eq 4 ]] || fail "the animation is not four frames"
+cmp -s "$work/shots/f-01.png" "$work/box.png" && fail "frames do not turn"
+refuse "frame name" 2 "one frame number" run turntable "$p" --frames 3 -o "$work/f.png"
+
+# ---- batch -----------------------------------------------------------------------------
+t="$work/tpl.vtp"
+check "template" run -q new "VHS Box" -o "$t"
+check "template text" run -q add "$t" Front text "{title}" --at 20,600 --size 60
+check "template code" run -q add "$t" Front barcode "X" --at 20,100
+mkdir -p "$work/jobs"
+cat >"$work/jobs/jobs.csv" <<CSV
+output,set:Y Rotation,title,barcode:Front
+out/a.png,20,First,A-1
+out/b.png,-20,"Second, with comma",B-2
+out/c.png,61,Bad,C-3
+CSV
+run batch "$work/jobs/jobs.csv" --template "$t" -j 2 >"$work/out" 2>"$work/err"; rc=$?
+[[ $rc -eq 1 ]] || fail "batch with a failing job exits $rc"
+[[ -s "$work/jobs/out/a.png" && -s "$work/jobs/out/b.png" && ! -e "$work/jobs/out/c.png" ]] || fail "batch outputs"
+[[ $(grep -c '^\[[0-9]/3\] done' "$work/out") -eq 2 && $(grep -c '^\[[0-9]/3\] FAILED' "$work/out") -eq 1 ]] || { fail "batch progress"; cat "$work/out"; }
+grep -qF "jobs.csv:4: $work/jobs/out/c.png:" "$work/err" && grep -qF "Y Rotation must be between" "$work/err" || { fail "batch failure line"; cat "$work/err"; }
+[[ $(wc -l <"$work/err") -eq 1 ]] || fail "batch failures not one line each"
+check "template untouched" run objects "$t" Front
+grep -q '"{title}"' "$work/out" || fail "the batch changed the template"
+printf 'name\nx\n' >"$work/nooutput.csv"
+refuse "jobs file without output" 1 "nooutput.csv: line 1: the jobs file has no \"output\" column" run batch "$work/nooutput.csv" --template "$t"
+
+# ---- names -----------------------------------------------------------------------------
+check "list models" run list models
+[[ $(wc -l <"$work/out") -eq 32 ]] || fail "not 32 models"
+[[ -z "$(cut -c1-34 "$work/out" | sort | uniq -d)" ]] || fail "model names repeat"
+grep -q "^CD Box with CD-ROM " "$work/out" || fail "no CD Box with CD-ROM"
+refuse "ambiguous model" 1 '"Software Box", "Software Box with CD-ROM"' run new "Software" -o "$work/n.vtp"
+check "part of a name" run -q new "floppy" --floppy-color "Black 1" -o "$work/fl.vtp"
+refuse "zip colour on a floppy" 1 "--zip-color does not apply" run new "floppy" --zip-color "Black 1" -o "$work/n.vtp"
+refuse "binder question" 1 "it will have to be very large" run new "Custom Size Binder" --width 100 --depth 60 -o "$work/n.vtp"
+check "binder question answered" run -q --yes new "Custom Size Binder" --width 100 --depth 60 -o "$work/bin.vtp"
+refuse "binder too narrow" 1 "You can not make a Binder with these dimensions." run --yes new "Custom Size Binder" --width 40 --depth 60 -o "$work/n.vtp"
+[[ ! -e "$work/n.vtp" ]] || fail "a refused new wrote a file"
+for what in textures patterns gradients floppy-colors zip-colors cd-images; do
+  check "list $what" run list "$what" --json
+  [[ $(grep -c '"name"' "$work/out") -gt 0 ]] || fail "empty list $what"
+  [[ -z "$(grep -o '"name": "[^"]*"' "$work/out" | sort | uniq -d)" ]] || fail "$what names repeat"
+done
+check "texture by listed name" run -q face "$p" Top --texture marble --scale 1/4
+check "version" run --version
+grep -q "^vantorel-cli [0-9]" "$work/out" || fail "version"
+
+# ---- refusals leave the project as it was ----------------------------------------------
+before="$(md5sum <"$p")"
+refuse "unknown face" 1 "has no face \"Spine\"" run face "$p" Spine --color red
+refuse "unknown texture" 1 "no texture named \"velvet\"" run face "$p" Top --texture velvet
+refuse "pattern range" 2 "Pattern must be between 131 and 193." run face "$p" Top --pattern 200
+refuse "missing pattern" 2 "there is no pattern 140" run face "$p" Top --pattern 140
+refuse "unreadable picture" 1 "Can not load the picture:" run face "$p" Front --picture "$work/none.png"
+refuse "no colour" 2 "is no colour" run face "$p" Front --color "#12345"
+refuse "empty text" 1 "Please enter some Text." run add "$p" Front text ""
+refuse "text size" 1 "Size must be between 1 and 255." run add "$p" Front text "x" --size 256
+refuse "bad barcode" 1 "Barcode includes invalid characters." run add "$p" Front barcode "lower"
+refuse "unknown font" 1 "no font named" run add "$p" Front text "x" --font "No Such Font Family"
+refuse "mm on the background" 2 "has no size in millimetres" run add "$p" Background text "x" --unit mm
+refuse "polygon points" 1 "polygon takes at least 3 points" run add "$p" Front polygon 1,1 2,2
+refuse "remove range" 1 "Object number must be between 1 and 2." run remove "$p" Front 3
+refuse "margin percent" 1 "Margin must be between 1 and 99 %." run add "$p" Front margin top 0
+[[ "$(md5sum <"$p")" == "$before" ]] || fail "a refusal changed the project"
+
+[[ $fails -eq 0 ]] && echo "all artwork checks passed"
+exit $((fails > 0))
