@@ -16,6 +16,7 @@
 #include "cli/Commands.h"
 #include "cli/NamedChoices.h"
 #include "cli/SettingEdit.h"
+#include "layout/BarcodeKind.h"
 #include "layout/DrawBarcode.h"
 #include "layout/DrawObjectList.h"
 #include "layout/DrawPicture.h"
@@ -214,9 +215,15 @@ std::unique_ptr<CDrawObject> MakeBarcode(const SAddContext& c, const std::string
         PrintError("Please enter a Barcode.");
         return nullptr;
     }
+    EBarcodeKind barcodeKind = EBarcodeKind::Code39;
+    if (const std::string* k = c.args.Get("--kind"); k && !ParseBarcodeKind(*k, barcodeKind)) {
+        PrintError("--kind must be Code 39, EAN-13, EAN-8, UPC-A or Code 128");
+        return nullptr;
+    }
     auto code = std::make_unique<CDrawBarcode>();
-    if (!code->SetData(data)) {
-        PrintError("Barcode includes invalid characters.");
+    std::string message;
+    if (!code->SetBarcode(barcodeKind, data, &message)) {
+        PrintError(message.empty() ? "Barcode includes invalid characters." : message);
         return nullptr;
     }
     int x = 0, y = 0;
@@ -302,7 +309,7 @@ int RunAdd(const SCliContext& context, const std::vector<std::string>& args)
 {
     const SArgs a = ParseArgs(args,
                               {"--font", "--size", "--appearance", "--color", "--color2", "--at", "--angle", "--unit",
-                               "--style", "--line-color", "--fill-color", "--vpercent"},
+                               "--style", "--line-color", "--fill-color", "--vpercent", "--kind"},
                               {"--bold", "--italic", "--underline", "--strikeout", "--regular", "--transparent-white"});
     if (!a.error.empty() || a.positional.size() < 3) {
         PrintError(a.error.empty() ? kAddUsage : a.error);
@@ -336,6 +343,10 @@ int RunAdd(const SCliContext& context, const std::vector<std::string>& args)
             PrintError("--unit must be px or mm");
             return kExitUsage;
         }
+    }
+    if (a.Get("--kind") && kind != "barcode") {
+        PrintError("--kind goes with barcode");
+        return kExitUsage;
     }
     std::unique_ptr<CDrawObject> object;
     const bool oneWord = words.size() == 1;

@@ -132,8 +132,10 @@ bool ApplyRenderOverrides(const CAppFolders& folders, CVtwinDoc& doc, const SRen
             } else if (auto* code = dynamic_cast<CDrawBarcode*>(object); code && data != barcodeKeys.end()) {
                 barcodeFound = true;
                 const std::string& wanted = overrides.barcodes[static_cast<std::size_t>(data - barcodeKeys.begin())].second;
-                if (!code->SetData(wanted)) {
-                    error = "Barcode includes invalid characters: \"" + wanted + "\"";
+                std::string message;
+                if (!code->SetBarcode(code->GetBarcodeKind(), wanted, &message)) {
+                    error = (message.empty() ? std::string("Barcode includes invalid characters.") : message) + " (\"" +
+                            wanted + "\")";
                     return false;
                 }
                 code->FitToBarcode();

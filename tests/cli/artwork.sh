@@ -59,6 +59,12 @@ grep -q "\"number\": 2, \"kind\": \"Barcode\", \"x\": 20, \"y\": 60, " <<<"$obje
 grep -q "\"text\": \"VT-0042\"" <<<"$objects" || fail "barcode data"
 grep -q '"number": 3' <<<"$objects" && fail "the removed object is still there"
 grep -q '"name": "Left", "key": "L", "appearance": "picture"' "$work/out" || fail "left is no picture face"
+# A retail barcode: EAN-13 of 12 digits gets its check digit (400638133393 weighted 3, 1,
+# 3, ... from its rightmost digit sums to 89, so the check digit is 1).
+check "ean-13 on the front" run -q add "$p" Front barcode 400638133393 --kind EAN-13 --at 300,100
+check "objects with ean" run objects "$p" Front
+grep -q '"4006381333931"' "$work/out" || { fail "EAN-13 check digit"; cat "$work/out"; }
+check "remove ean" run -q remove "$p" Front 3
 
 check "render" run -q set "$p" "X Rotation=20" "Y Rotation=30" "Z Rotation=0" "Shadows=No" "Reflection=No"
 check "render" run -q render "$p" -o "$work/box.png"
@@ -149,6 +155,7 @@ refuse "no colour" 2 "is no colour" run face "$p" Front --color "#12345"
 refuse "empty text" 1 "Please enter some Text." run add "$p" Front text ""
 refuse "text size" 1 "Size must be between 1 and 255." run add "$p" Front text "x" --size 256
 refuse "bad barcode" 1 "Barcode includes invalid characters." run add "$p" Front barcode "lower"
+refuse "barcode kind" 1 "--kind must be" run add "$p" Front barcode "123" --kind QR
 refuse "unknown font" 1 "no font named" run add "$p" Front text "x" --font "No Such Font Family"
 refuse "mm on the background" 2 "has no size in millimetres" run add "$p" Background text "x" --unit mm
 refuse "polygon points" 1 "polygon takes at least 3 points" run add "$p" Front polygon 1,1 2,2
