@@ -120,17 +120,23 @@ QCache<quint64, CScreenCopy>& ScreenCopies()
 QImage ToScreenImage(const CContentBitmap& bitmap, bool transparent, COLORREF key)
 {
     const int w = bitmap.GetWidth(), h = bitmap.GetHeight();
-    QImage image(w, h, transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    const int l = bitmap.GetLeft(), t = bitmap.GetTop();
+    // A picture's alpha rides in the pixels' top byte (0 when opaque).
+    bool alpha = false;
+    for (int y = 0; y < h && !alpha; ++y)
+        for (int x = 0; x < w && !alpha; ++x)
+            alpha = CContentBitmap::AlphaOf(bitmap.GetPixel(l + x, t + y)) != 255;
+    QImage image(w, h, transparent || alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (image.isNull())
         return image;
-    const int l = bitmap.GetLeft(), t = bitmap.GetTop();
     for (int y = 0; y < h; ++y) {
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < w; ++x) {
             const COLORREF c = bitmap.GetPixel(l + x, t + y);
-            row[x] = (transparent && c == key) ? 0u
-                                               : qRgb(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
-                                                      static_cast<int>((c >> 16) & 0xFF));
+            row[x] = (transparent && c == key)
+                         ? 0u
+                         : qRgba(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                                 static_cast<int>((c >> 16) & 0xFF), CContentBitmap::AlphaOf(c));
         }
     }
     return image;

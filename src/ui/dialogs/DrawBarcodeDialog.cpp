@@ -1,9 +1,9 @@
 #include "ui/dialogs/DrawBarcodeDialog.h"
 
-#include "layout/Barcode39.h"
 #include "layout/DrawBarcode.h"
 #include "ui/widgets/MessageBox.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -17,6 +17,13 @@ CBarcodePropertyPage::CBarcodePropertyPage(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("BarcodePropertyPage"));
     auto* form = new QFormLayout(this);
     form->setContentsMargins(0, 0, 0, 0);
+    m_kind = new QComboBox(this);
+    m_kind->setObjectName(QStringLiteral("kind"));
+    for (std::uint32_t i = 0; i < kBarcodeKindCount; ++i)
+        m_kind->addItem(QString::fromLatin1(GetBarcodeKindName(static_cast<EBarcodeKind>(i))));
+    auto* kindLabel = new QLabel(QStringLiteral("&Kind"), this);
+    kindLabel->setBuddy(m_kind);
+    form->addRow(kindLabel, m_kind);
     m_field = new QLineEdit(this);
     m_field->setObjectName(QStringLiteral("barcode"));
     m_field->setMinimumWidth(260);
@@ -29,17 +36,20 @@ void CBarcodePropertyPage::SetData(const std::string& data) { m_field->setText(Q
 
 std::string CBarcodePropertyPage::Data() const { return m_field->text().toStdString(); }
 
+void CBarcodePropertyPage::SetKind(EBarcodeKind kind) { m_kind->setCurrentIndex(static_cast<int>(kind)); }
+
+EBarcodeKind CBarcodePropertyPage::Kind() const
+{
+    const int index = m_kind->currentIndex();
+    return index > 0 ? static_cast<EBarcodeKind>(index) : EBarcodeKind::Code39;
+}
+
 bool CBarcodePropertyPage::Validate()
 {
-    const std::string data = Data();
-    QString message;
-    if (data.empty())
-        message = QStringLiteral("Please enter a Barcode.");
-    else if (!CBarcode39::IsValidData(data))
-        message = QStringLiteral("Barcode includes invalid characters.");
-    if (message.isEmpty())
+    std::string complete, message;
+    if (CheckBarcodeData(Kind(), Data(), complete, message))
         return true;
-    ShowMessage(this, message, EMessageIcon::Warning);
+    ShowMessage(this, QString::fromStdString(message), EMessageIcon::Warning);
     FocusField();
     return false;
 }
@@ -52,7 +62,7 @@ void CBarcodePropertyPage::FocusField()
 
 bool CBarcodePropertyPage::ApplyTo(CDrawBarcode& barcode) const
 {
-    if (!barcode.SetData(Data()))
+    if (!barcode.SetBarcode(Kind(), Data()))
         return false;
     barcode.FitToBarcode();
     return true;
@@ -60,12 +70,14 @@ bool CBarcodePropertyPage::ApplyTo(CDrawBarcode& barcode) const
 
 // ---- dialog ----------------------------------------------------------------------------------
 
-CDrawBarcodeDialog::CDrawBarcodeDialog(const std::string& data, QWidget* parent) : QDialog(parent)
+CDrawBarcodeDialog::CDrawBarcodeDialog(const std::string& data, QWidget* parent, EBarcodeKind kind)
+    : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Draw Barcode"));
     setObjectName(QStringLiteral("DrawBarcodeDialog"));
     auto* layout = new QVBoxLayout(this);
     m_page = new CBarcodePropertyPage(this);
+    m_page->SetKind(kind);
     m_page->SetData(data);
     layout->addWidget(m_page);
     m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

@@ -1,13 +1,17 @@
 #pragma once
-// The barcode page ("Bar&code", the data of a Code 39 barcode) and the
-// "Draw Barcode" dialog made of it, asked when the barcode tool has dragged
-// a box. The Properties dialog shows the same page for each barcode.
+// The barcode page ("&Kind": Code 39, EAN-13, EAN-8, UPC-A or Code 128;
+// "Bar&code": the data) and the "Draw Barcode" dialog made of it, asked when
+// the barcode tool has dragged a box. The Properties dialog shows the same
+// page for each barcode.
+
+#include "layout/BarcodeKind.h"
 
 #include <QDialog>
 #include <QWidget>
 #include <string>
 
 class CDrawBarcode;
+class QComboBox;
 class QDialogButtonBox;
 class QLineEdit;
 
@@ -18,8 +22,11 @@ public:
 
     void SetData(const std::string& data);
     std::string Data() const;
-    // Refuses an empty field and characters outside the Code 39 set (lower
-    // case included) with a message, the focus back in the field.
+    void SetKind(EBarcodeKind kind);
+    EBarcodeKind Kind() const;
+    // Refuses data the chosen kind cannot encode (an empty field, characters
+    // outside its set, a wrong length or check digit) with a message, the
+    // focus back in the field.
     bool Validate();
     void FocusField();
     // Stores the data and grows the box to the symbol's natural size; false
@@ -27,19 +34,23 @@ public:
     bool ApplyTo(CDrawBarcode& barcode) const;
 
     QLineEdit* Field() const { return m_field; }
+    QComboBox* KindBox() const { return m_kind; }
 
 private:
+    QComboBox* m_kind = nullptr;
     QLineEdit* m_field = nullptr;
 };
 
 class CDrawBarcodeDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit CDrawBarcodeDialog(const std::string& data = {}, QWidget* parent = nullptr);
+    explicit CDrawBarcodeDialog(const std::string& data = {}, QWidget* parent = nullptr,
+                                EBarcodeKind kind = EBarcodeKind::Code39);
 
     CBarcodePropertyPage* Page() const { return m_page; }
     QDialogButtonBox* Buttons() const { return m_buttons; }
     std::string Data() const { return m_page->Data(); }
+    EBarcodeKind Kind() const { return m_page->Kind(); }
 
     void accept() override;
 

@@ -119,6 +119,7 @@ QWidget* CObjectPropertiesDialog::MakePage(CDrawObject* o)
         });
     } else if (auto* barcode = dynamic_cast<CDrawBarcode*>(o)) {
         auto* editor = new CBarcodePropertyPage(page);
+        editor->SetKind(barcode->GetBarcodeKind());
         editor->SetData(barcode->GetData());
         form->addRow(editor);
         m_focus.back() = [editor]() { editor->FocusField(); };

@@ -326,7 +326,7 @@ void CVtwinView::DoPaste()
     if (data->hasImage()) {
         const QImage image = qvariant_cast<QImage>(data->imageData());
         auto raster = std::make_shared<CRaster>();
-        if (!QImageToRaster(image, *raster)) {
+        if (!QImageToRaster(image, *raster, true)) {
             ShowMessage(this, QStringLiteral("The picture on the Clipboard can not be pasted."), EMessageIcon::Warning);
             return;
         }
@@ -494,9 +494,12 @@ std::unique_ptr<CDrawObject> CVtwinView::CreateContentObject(const std::vector<C
         return text;
     }
     if (subTool == 15) {
-        CDrawBarcodeDialog dialog(std::string(), this);
+        // The dialog offers the kind chosen last, as shops print one kind.
+        static EBarcodeKind lastKind = EBarcodeKind::Code39;
+        CDrawBarcodeDialog dialog(std::string(), this, lastKind);
         if (!run(dialog))
             return nullptr;
+        lastKind = dialog.Kind();
         auto code = std::make_unique<CDrawBarcode>();
         code->SetCoords(left, top, right, bottom);
         if (!dialog.Page()->ApplyTo(*code))

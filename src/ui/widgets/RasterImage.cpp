@@ -21,11 +21,37 @@ QImage RasterToQImage(const CRaster& raster)
     return image;
 }
 
-bool QImageToRaster(const QImage& source, CRaster& raster)
+bool QImageToRaster(const QImage& source, CRaster& raster, bool keepAlpha)
 {
     if (source.isNull() || source.width() > CRaster::kMaxDimension || source.height() > CRaster::kMaxDimension)
         return false;
     QImage image = source;
+    if (keepAlpha && image.hasAlphaChannel()) {
+        // Straight colour into the pixels, the alpha into the alpha plane
+        // (only when some pixel is not opaque).
+        image = image.convertToFormat(QImage::Format_ARGB32);
+        CRaster result;
+        if (image.isNull() || !result.Create(image.width(), image.height(), 24))
+            return false;
+        const int h = image.height();
+        bool clear = false;
+        for (int y = 0; y < h && !clear; ++y)
+            for (int x = 0; x < image.width() && !clear; ++x)
+                clear = qAlpha(image.pixel(x, y)) != 255;
+        if (clear && !result.AlphaCreate())
+            return false;
+        std::uint8_t* alpha = result.AlphaGetPointer();
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb p = image.pixel(x, y);
+                result.SetPixelColor(x, h - 1 - y,
+                                     static_cast<COLORREF>(qRed(p) | (qGreen(p) << 8) | (qBlue(p) << 16)));
+                if (alpha)
+                    alpha[static_cast<std::size_t>(h - 1 - y) * image.width() + x] = static_cast<std::uint8_t>(qAlpha(p));
+            }
+        raster = std::move(result);
+        return true;
+    }
     if (image.hasAlphaChannel()) {
         // pixel() hands back premultiplied values as they are stored; the
         // blend below needs straight colour.

@@ -7,9 +7,10 @@ class CRaster;
 
 // A top-down RGB copy of a picture; a null image for an empty or non-24-bit one.
 QImage RasterToQImage(const CRaster& raster);
-// A 24-bit picture from any Qt image (alpha is dropped onto white). False when
-// the image is null or too large.
-bool QImageToRaster(const QImage& image, CRaster& raster);
+// A 24-bit picture from any Qt image: alpha is dropped onto white, or, with
+// keepAlpha, kept in the picture's alpha plane beside the straight colours.
+// False when the image is null or too large.
+bool QImageToRaster(const QImage& image, CRaster& raster, bool keepAlpha = false);
 
 // The filters of a file dialog that opens a picture: the readable formats, then all files.
 QString PictureFileFilter();

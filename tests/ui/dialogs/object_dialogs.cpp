@@ -371,6 +371,58 @@ private slots:
         QCOMPARE(big->GetMaxY(), 190);
     }
 
+    void barcodeKindChecksTheDigitAndIsOfferedAgain()
+    {
+        int shown = 0;
+        CVtwinView::SetObjectDialogRunner([&](QDialog& d) {
+            ++shown;
+            auto* dialog = dynamic_cast<CDrawBarcodeDialog*>(&d);
+            Check(dialog != nullptr, QStringLiteral("a Draw Barcode dialog"));
+            if (!dialog)
+                return false;
+            Check(ShowActive(*dialog), QStringLiteral("shown"));
+            QComboBox* kind = dialog->Page()->KindBox();
+            QLineEdit* field = dialog->Page()->Field();
+            if (shown == 1) {
+                Check(kind->currentText() == QStringLiteral("Code 39"), kind->currentText());
+                kind->setCurrentIndex(kind->findText(QStringLiteral("EAN-13")));
+                QTest::keyClicks(field, QStringLiteral("4006381333932"));
+                PressOk(dialog->Buttons());
+                Check(m_messages.messages ==
+                          QStringList{QStringLiteral("The check digit of this EAN-13 number is 1, not 2.")},
+                      m_messages.messages.join(QLatin1Char('|')));
+                Check(dialog->isVisible() && HasFocus(field), QStringLiteral("stays open, focus in the field"));
+                QTest::keyClicks(field, QStringLiteral("400638133393"));  // without its check digit
+            } else {
+                // The kind chosen last is offered; going back to Code 39.
+                Check(kind->currentText() == QStringLiteral("EAN-13"), kind->currentText());
+                kind->setCurrentIndex(kind->findText(QStringLiteral("Code 39")));
+                QTest::keyClicks(field, QStringLiteral("ABC"));
+            }
+            PressOk(dialog->Buttons());
+            return dialog->result() == QDialog::Accepted;
+        });
+        Run(ID_TOOL_BARCODE);
+        DragFace(20, 150, 30, 145);
+        QVERIFY2(m_failures.isEmpty(), qPrintable(m_failures.join(QLatin1Char('\n'))));
+        QCOMPARE(int(Front().GetObjectCount()), 1);
+        auto* b = dynamic_cast<CDrawBarcode*>(Front().GetObject(0));
+        QVERIFY(b);
+        QCOMPARE(b->GetBarcodeKind(), EBarcodeKind::Ean13);
+        QCOMPARE(QString::fromStdString(b->GetData()), QStringLiteral("4006381333931"));
+        // 11 + 95 + 7 modules by 69 + 10, grown from the dragged top-left corner.
+        QCOMPARE(b->GetMaxX() - b->GetMinX(), 113);
+        QCOMPARE(b->GetMaxY() - b->GetMinY(), 79);
+        QCOMPARE(b->GetMinX(), 20);
+        QCOMPARE(b->GetMaxY(), 150);
+        DragFace(20, 40, 30, 35);
+        QVERIFY2(m_failures.isEmpty(), qPrintable(m_failures.join(QLatin1Char('\n'))));
+        QCOMPARE(int(Front().GetObjectCount()), 2);
+        auto* c = dynamic_cast<CDrawBarcode*>(Front().GetObject(1));
+        QVERIFY(c);
+        QCOMPARE(c->GetBarcodeKind(), EBarcodeKind::Code39);
+    }
+
     void propertiesStepsOverTwoTextsAndKeepsARefusedPage()
     {
         DrawText(20, 180, QStringLiteral("First"));
