@@ -21,6 +21,7 @@ DecodeFn DecoderFor(int imageType)
     case IMAGE_TYPE_JPEG: return DecodeJpeg;
     case IMAGE_TYPE_PNG: return DecodePng;
     case IMAGE_TYPE_PCX: return DecodePcx;
+    case IMAGE_TYPE_TIFF: return DecodeTiff;
     default: return nullptr;
     }
 }
@@ -61,7 +62,7 @@ bool CRaster::Decode(CByteStream& stream, int imageType)
         return true;
     }
     const std::int64_t start = stream.Tell();
-    for (const int type : {IMAGE_TYPE_BMP, IMAGE_TYPE_JPEG, IMAGE_TYPE_PNG, IMAGE_TYPE_PCX}) {
+    for (const int type : {IMAGE_TYPE_BMP, IMAGE_TYPE_JPEG, IMAGE_TYPE_PNG, IMAGE_TYPE_PCX, IMAGE_TYPE_TIFF}) {
         if (!stream.Seek(start, SEEK_SET)) {
             break;
         }

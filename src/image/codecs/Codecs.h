@@ -1,5 +1,5 @@
 #pragma once
-// Private to the image library: the four picture codecs. Each decoder fills a
+// Private to the image library: the picture codecs (TIFF is read only). Each decoder fills a
 // freshly constructed CRaster (the caller moves it into the target only on
 // success) and reports failures through that raster's last-error text. Each
 // encoder writes the picture to the stream as it is.
@@ -17,6 +17,7 @@ bool DecodePng(CByteStream& stream, CRaster& image);
 bool EncodePng(CByteStream& stream, CRaster& image);
 bool DecodeJpeg(CByteStream& stream, CRaster& image);
 bool EncodeJpeg(CByteStream& stream, CRaster& image);
+bool DecodeTiff(CByteStream& stream, CRaster& image);
 
 // Little-endian field access for the file headers.
 inline std::uint16_t ReadLE16(const std::uint8_t* p) noexcept
@@ -39,4 +40,19 @@ inline void WriteLE32(std::uint8_t* p, std::uint32_t v) noexcept
     p[1] = static_cast<std::uint8_t>(v >> 8);
     p[2] = static_cast<std::uint8_t>(v >> 16);
     p[3] = static_cast<std::uint8_t>(v >> 24);
+}
+
+// Colour of printing inks: each of cyan, magenta, yellow and black is an
+// amount from 0 (no ink) to 255 (full ink). Red is what cyan and black leave of
+// white, (255 - C) * (255 - K) / 255 rounded; green likewise with magenta,
+// blue with yellow.
+struct SRgb {
+    std::uint8_t r, g, b;
+};
+inline SRgb CmykToRgb(unsigned c, unsigned m, unsigned y, unsigned k) noexcept
+{
+    auto leave = [k](unsigned ink) {
+        return static_cast<std::uint8_t>(((255 - ink) * (255 - k) + 127) / 255);
+    };
+    return SRgb{leave(c), leave(m), leave(y)};
 }

@@ -1,0 +1,373 @@
+// TIFF reader through libtiff.
+//
+// libtiff's RGBA interface turns every photometric kind it knows (RGB, grey,
+// palette, CMYK separations, YCbCr, CIE Lab) at 1 to 16 bits per sample, in
+// strips or tiles, with any compression the library was built with (LZW,
+// Deflate, PackBits, JPEG and more), into 8-bit red, green, blue and alpha.
+// The first image of the file is read band by band (a strip or a row of tiles
+// at a time) into a 24-bit picture; an alpha channel goes into the picture's
+// alpha plane. The Orientation tag is applied as for EXIF photographs.
+//
+// The file is read through the stream with the library's seek, read and size
+// callbacks; offsets in the file count from where the stream stood when the
+// decoder began.
+
+#include "image/codecs/Codecs.h"
+
+#include "image/ByteStream.h"
+#include "image/ExifOrientation.h"
+#include "image/Raster.h"
+
+#include <tiffio.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <new>
+
+namespace {
+
+struct STiffSource {
+    CByteStream* stream = nullptr;
+    std::int64_t start = 0; // stream position of the file's first byte
+    char error[256] = {};   // the first error the library reported
+};
+
+tmsize_t ReadProc(thandle_t handle, void* buffer, tmsize_t size)
+{
+    auto* source = static_cast<STiffSource*>(handle);
+    if (size <= 0) {
+        return 0;
+    }
+    return static_cast<tmsize_t>(source->stream->Read(buffer, 1, static_cast<std::size_t>(size)));
+}
+
+tmsize_t WriteProc(thandle_t, void*, tmsize_t)
+{
+    return 0; // read only
+}
+
+toff_t SeekProc(thandle_t handle, toff_t offset, int whence)
+{
+    auto* source = static_cast<STiffSource*>(handle);
+    if (offset > static_cast<toff_t>(std::numeric_limits<std::int64_t>::max() / 2)) {
+        return static_cast<toff_t>(-1);
+    }
+    const auto value = static_cast<std::int64_t>(offset);
+    bool ok = false;
+    switch (whence) {
+    case SEEK_SET: ok = source->stream->Seek(source->start + value, SEEK_SET); break;
+    case SEEK_CUR: ok = source->stream->Seek(value, SEEK_CUR); break;
+    case SEEK_END: ok = source->stream->Seek(value, SEEK_END); break;
+    default: break;
+    }
+    if (!ok) {
+        return static_cast<toff_t>(-1);
+    }
+    return static_cast<toff_t>(source->stream->Tell() - source->start);
+}
+
+int CloseProc(thandle_t)
+{
+    return 0; // the stream belongs to the caller
+}
+
+toff_t SizeProc(thandle_t handle)
+{
+    auto* source = static_cast<STiffSource*>(handle);
+    const std::int64_t size = source->stream->Size();
+    return size > source->start ? static_cast<toff_t>(size - source->start) : 0;
+}
+
+int MapProc(thandle_t, void**, toff_t*)
+{
+    return 0; // no mapping: every byte comes through ReadProc
+}
+
+void UnmapProc(thandle_t, void*, toff_t) {}
+
+int OnTiffError(TIFF*, void* user, const char*, const char* format, va_list args)
+{
+    auto* source = static_cast<STiffSource*>(user);
+    if (source->error[0] == '\0') {
+        std::vsnprintf(source->error, sizeof(source->error), format, args);
+    }
+    return 1; // handled: nothing goes to the standard error stream
+}
+
+int OnTiffWarning(TIFF*, void*, const char*, const char*, va_list)
+{
+    return 1;
+}
+
+// "II*\0" (little-endian), "MM\0*" (big-endian), and the BigTIFF forms with 43.
+bool HasTiffSignature(const std::uint8_t head[4]) noexcept
+{
+    if (head[0] == 'I' && head[1] == 'I') {
+        return (head[2] == 42 || head[2] == 43) && head[3] == 0;
+    }
+    if (head[0] == 'M' && head[1] == 'M') {
+        return head[2] == 0 && (head[3] == 42 || head[3] == 43);
+    }
+    return false;
+}
+
+struct STiffCloser {
+    void operator()(TIFF* tif) const noexcept { TIFFClose(tif); }
+};
+struct SOptionsFree {
+    void operator()(TIFFOpenOptions* options) const noexcept { TIFFOpenOptionsFree(options); }
+};
+
+// Straight (not premultiplied) colour from the library's premultiplied one.
+std::uint8_t Unpremultiply(std::uint32_t channel, std::uint32_t alpha) noexcept
+{
+    if (alpha == 0) {
+        return 0;
+    }
+    return static_cast<std::uint8_t>(std::min<std::uint32_t>(255, (channel * 255 + alpha / 2) / alpha));
+}
+
+// The RGBA interface, band by band. Gives the stored orientation through
+// `orientation` and fills the picture made here.
+bool ReadThroughRgba(TIFF* tif, STiffSource& source, CRaster& image, int& orientation)
+{
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
+    auto fail = [&](const char* fallback) {
+        image.SetLastError(source.error[0] != '\0' ? source.error : fallback);
+        return false;
+    };
+    char reason[1024] = {};
+    if (TIFFRGBAImageOK(tif, reason) != 1) {
+        image.SetLastError(reason[0] != '\0' ? reason : "Unsupported TIFF picture");
+        return false;
+    }
+    TIFFRGBAImage rgba{};
+    if (TIFFRGBAImageBegin(&rgba, tif, 1, reason) != 1) {
+        image.SetLastError(reason[0] != '\0' ? reason : "Unsupported TIFF picture");
+        return false;
+    }
+    struct SRgbaEnd {
+        TIFFRGBAImage* rgba;
+        ~SRgbaEnd() { TIFFRGBAImageEnd(rgba); }
+    } rgbaEnd{&rgba};
+    // The rows come as stored, top row first; the orientation is applied below.
+    orientation = rgba.orientation;
+    rgba.orientation = ORIENTATION_TOPLEFT;
+    rgba.req_orientation = ORIENTATION_TOPLEFT;
+
+    // One band is a strip (or a row of tiles): the library decodes each once.
+    std::uint32_t bandRows = height;
+    if (TIFFIsTiled(tif)) {
+        std::uint32_t tileRows = 0;
+        if (TIFFGetField(tif, TIFFTAG_TILELENGTH, &tileRows) == 1 && tileRows > 0) {
+            bandRows = std::min(height, tileRows);
+        }
+    } else {
+        std::uint32_t stripRows = 0;
+        if (TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &stripRows) == 1 && stripRows > 0) {
+            bandRows = std::min(height, stripRows);
+        }
+    }
+    const std::uint64_t bandPixels = std::uint64_t{width} * bandRows;
+    if (bandPixels * 4 > CRaster::GetAllocationLimit()) {
+        image.SetLastError("Can't allocate memory");
+        return false;
+    }
+    // Not value-initialised: the pages cost nothing until the library writes them.
+    std::unique_ptr<std::uint32_t[]> band(new (std::nothrow) std::uint32_t[static_cast<std::size_t>(bandPixels)]);
+    const int w = static_cast<int>(width);
+    const int h = static_cast<int>(height);
+    if (!band || image.Create(w, h, 24, IMAGE_TYPE_TIFF) == nullptr) {
+        image.SetLastError("Can't allocate memory");
+        return false;
+    }
+    const bool withAlpha = rgba.alpha != 0;
+    if (withAlpha && !image.AlphaCreate()) {
+        image.SetLastError("Can't allocate memory");
+        return false;
+    }
+    std::uint8_t* alphaPlane = image.AlphaGetPointer();
+    for (std::uint32_t top = 0; top < height; top += bandRows) {
+        if (image.GetEscape()) {
+            image.SetLastError("Cancelled");
+            return false;
+        }
+        image.SetProgress(static_cast<int>(std::uint64_t{top} * 100 / height));
+        const std::uint32_t rows = std::min(bandRows, height - top);
+        rgba.row_offset = static_cast<int>(top);
+        rgba.col_offset = 0;
+        if (TIFFRGBAImageGet(&rgba, band.get(), width, rows) != 1) {
+            return fail("Error reading TIFF file");
+        }
+        for (std::uint32_t r = 0; r < rows; ++r) {
+            const int y = h - 1 - static_cast<int>(top + r); // the picture's rows are bottom-up
+            const std::uint32_t* src = band.get() + std::size_t{r} * width;
+            std::uint8_t* dst = image.GetBits(y);
+            std::uint8_t* plane = withAlpha ? alphaPlane + static_cast<std::size_t>(y) * width : nullptr;
+            for (int x = 0; x < w; ++x, dst += 3) {
+                const std::uint32_t p = src[x];
+                if (plane != nullptr) {
+                    const std::uint32_t a = TIFFGetA(p);
+                    dst[0] = Unpremultiply(TIFFGetB(p), a);
+                    dst[1] = Unpremultiply(TIFFGetG(p), a);
+                    dst[2] = Unpremultiply(TIFFGetR(p), a);
+                    plane[x] = static_cast<std::uint8_t>(a);
+                } else {
+                    dst[0] = static_cast<std::uint8_t>(TIFFGetB(p));
+                    dst[1] = static_cast<std::uint8_t>(TIFFGetG(p));
+                    dst[2] = static_cast<std::uint8_t>(TIFFGetR(p));
+                }
+            }
+        }
+    }
+    return true;
+}
+
+// Interleaved CMYK samples of 8 or 16 bits (further samples ignored), one
+// scanline at a time, converted by the ink formula shared with the JPEG reader.
+bool ReadCmykScanlines(TIFF* tif, STiffSource& source, CRaster& image, int samples, int bits)
+{
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
+    const tmsize_t lineBytes = TIFFScanlineSize(tif);
+    const std::uint64_t needed = std::uint64_t{width} * static_cast<std::uint64_t>(samples) * (bits / 8);
+    if (lineBytes <= 0 || static_cast<std::uint64_t>(lineBytes) < needed) {
+        image.SetLastError(source.error[0] != '\0' ? source.error : "Error reading TIFF file");
+        return false;
+    }
+    std::unique_ptr<std::uint8_t[]> line(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(lineBytes)]);
+    const int w = static_cast<int>(width);
+    const int h = static_cast<int>(height);
+    if (!line || image.Create(w, h, 24, IMAGE_TYPE_TIFF) == nullptr) {
+        image.SetLastError("Can't allocate memory");
+        return false;
+    }
+    for (std::uint32_t row = 0; row < height; ++row) {
+        if (image.GetEscape()) {
+            image.SetLastError("Cancelled");
+            return false;
+        }
+        image.SetProgress(static_cast<int>(std::uint64_t{row} * 100 / height));
+        if (TIFFReadScanline(tif, line.get(), row, 0) != 1) {
+            image.SetLastError(source.error[0] != '\0' ? source.error : "Error reading TIFF file");
+            return false;
+        }
+        std::uint8_t* dst = image.GetBits(h - 1 - static_cast<int>(row)); // top row first in the file
+        for (int x = 0; x < w; ++x, dst += 3) {
+            std::uint8_t ink[4];
+            for (int c = 0; c < 4; ++c) {
+                const std::size_t at = static_cast<std::size_t>(x) * samples + c;
+                if (bits == 8) {
+                    ink[c] = line[at];
+                } else {
+                    std::uint16_t v = 0;
+                    std::memcpy(&v, line.get() + at * 2, 2); // the library gives machine byte order
+                    ink[c] = static_cast<std::uint8_t>((v * 255u + 32767u) / 65535u);
+                }
+            }
+            const SRgb rgb = CmykToRgb(ink[0], ink[1], ink[2], ink[3]);
+            dst[0] = rgb.b;
+            dst[1] = rgb.g;
+            dst[2] = rgb.r;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool DecodeTiff(CByteStream& stream, CRaster& image)
+{
+    STiffSource source;
+    source.stream = &stream;
+    source.start = stream.Tell();
+    std::uint8_t head[4];
+    if (source.start < 0 || stream.Read(head, 1, 4) != 4 || !HasTiffSignature(head) ||
+        !stream.Seek(source.start, SEEK_SET)) {
+        image.SetLastError("Not a TIFF file");
+        return false;
+    }
+    std::unique_ptr<TIFFOpenOptions, SOptionsFree> options(TIFFOpenOptionsAlloc());
+    if (!options) {
+        image.SetLastError("Can't allocate memory");
+        return false;
+    }
+    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), OnTiffError, &source);
+    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), OnTiffWarning, &source);
+    // No single allocation of the library may exceed what a picture may take.
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), static_cast<tmsize_t>(CRaster::GetAllocationLimit()));
+    auto fail = [&](const char* fallback) {
+        image.SetLastError(source.error[0] != '\0' ? source.error : fallback);
+        return false;
+    };
+    // "m": no memory mapping, every read goes through the stream.
+    std::unique_ptr<TIFF, STiffCloser> tif(TIFFClientOpenExt("TIFF", "rm", &source, ReadProc, WriteProc, SeekProc,
+                                                             CloseProc, SizeProc, MapProc, UnmapProc,
+                                                             options.get()));
+    if (!tif) {
+        return fail("Error reading TIFF file");
+    }
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    if (TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width) != 1 ||
+        TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height) != 1 || width == 0 || height == 0) {
+        return fail("Error reading TIFF file");
+    }
+    if (width > static_cast<std::uint32_t>(CRaster::kMaxDimension) ||
+        height > static_cast<std::uint32_t>(CRaster::kMaxDimension) ||
+        std::uint64_t{width} * height * 3 > CRaster::GetAllocationLimit()) {
+        image.SetLastError("Can't allocate memory");
+        return false;
+    }
+    std::uint16_t photometric = 0;
+    std::uint16_t inkSet = INKSET_CMYK;
+    std::uint16_t samples = 1;
+    std::uint16_t bits = 1;
+    std::uint16_t planar = PLANARCONFIG_CONTIG;
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_PHOTOMETRIC, &photometric);
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_INKSET, &inkSet);
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_PLANARCONFIG, &planar);
+    int orientation = ORIENTATION_TOPLEFT;
+    // Interleaved CMYK in strips is converted here at 8 and 16 bits (the
+    // library's RGBA interface knows only 8); everything else goes through it.
+    const bool ownCmyk = photometric == PHOTOMETRIC_SEPARATED && inkSet == INKSET_CMYK && samples >= 4 &&
+                         (bits == 8 || bits == 16) && planar == PLANARCONFIG_CONTIG && !TIFFIsTiled(tif.get());
+    if (ownCmyk) {
+        std::uint16_t tag = ORIENTATION_TOPLEFT;
+        TIFFGetFieldDefaulted(tif.get(), TIFFTAG_ORIENTATION, &tag);
+        orientation = tag;
+        if (!ReadCmykScanlines(tif.get(), source, image, samples, bits)) {
+            return false;
+        }
+    } else if (!ReadThroughRgba(tif.get(), source, image, orientation)) {
+        return false;
+    }
+    float xdpi = 0.0f;
+    float ydpi = 0.0f;
+    std::uint16_t unit = RESUNIT_INCH;
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_RESOLUTIONUNIT, &unit);
+    if (TIFFGetField(tif.get(), TIFFTAG_XRESOLUTION, &xdpi) == 1 &&
+        TIFFGetField(tif.get(), TIFFTAG_YRESOLUTION, &ydpi) == 1 && std::isfinite(xdpi) && std::isfinite(ydpi) &&
+        (unit == RESUNIT_INCH || unit == RESUNIT_CENTIMETER)) {
+        const float scale = unit == RESUNIT_CENTIMETER ? 2.54f : 1.0f;
+        image.SetXDPI(static_cast<int>(std::clamp(xdpi * scale + 0.5f, 0.0f, 65535.0f)));
+        image.SetYDPI(static_cast<int>(std::clamp(ydpi * scale + 0.5f, 0.0f, 65535.0f)));
+    }
+    if (!ApplyOrientation(image, orientation)) {
+        return false;
+    }
+    image.SetProgress(100);
+    return true;
+}

@@ -1,0 +1,363 @@
+#include "CodecTestUtil.h"
+
+#include "image/ByteStream.h"
+#include "image/PictureLoader.h"
+#include "image/Raster.h"
+
+#include <gtest/gtest.h>
+
+#include <tiffio.h>
+
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <random>
+
+using testutil::Bytes;
+using testutil::TempDir;
+
+namespace {
+
+// What a test TIFF holds. Samples are given top row first, each row packed as
+// the file stores it (contiguous samples; for separate planes one row per
+// plane in turn, plane 0 first); 16-bit samples in the machine's byte order.
+struct STiffSpec {
+    std::uint32_t width = 4;
+    std::uint32_t height = 3;
+    std::uint16_t samples = 3;
+    std::uint16_t bits = 8;
+    std::uint16_t photometric = PHOTOMETRIC_RGB;
+    std::uint16_t compression = COMPRESSION_NONE;
+    std::uint16_t planar = PLANARCONFIG_CONTIG;
+    std::uint16_t orientation = ORIENTATION_TOPLEFT;
+    std::uint32_t rowsPerStrip = 2;
+    std::uint32_t tile = 0; // tile side (a multiple of 16); 0 = strips
+    std::vector<std::uint16_t> colormap{}; // red, green, blue entries one after another
+    std::uint16_t extraSample = 0;       // EXTRASAMPLE_* of a fourth sample, 0 = none
+};
+
+std::size_t RowBytes(const STiffSpec& s)
+{
+    const std::size_t perPixel = s.planar == PLANARCONFIG_CONTIG ? s.samples : 1;
+    return (std::size_t{s.width} * perPixel * s.bits + 7) / 8;
+}
+
+// Writes the TIFF with libtiff and returns the file's bytes.
+Bytes WriteTiff(const STiffSpec& s, const std::vector<std::uint8_t>& data)
+{
+    TempDir dir;
+    const std::string path = dir.File("t.tif");
+    TIFF* tif = TIFFOpen(path.c_str(), "w");
+    EXPECT_NE(tif, nullptr);
+    if (tif == nullptr) return {};
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, s.width);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, s.height);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, s.samples);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, s.bits);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, s.photometric);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, s.compression);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, s.planar);
+    TIFFSetField(tif, TIFFTAG_ORIENTATION, s.orientation);
+    if (s.photometric == PHOTOMETRIC_SEPARATED) TIFFSetField(tif, TIFFTAG_INKSET, INKSET_CMYK);
+    if (!s.colormap.empty()) {
+        const std::size_t n = s.colormap.size() / 3;
+        TIFFSetField(tif, TIFFTAG_COLORMAP, s.colormap.data(), s.colormap.data() + n, s.colormap.data() + 2 * n);
+    }
+    if (s.extraSample != 0) {
+        const std::uint16_t kinds[1] = {s.extraSample};
+        TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, kinds);
+    }
+    const std::size_t rowBytes = RowBytes(s);
+    const int planes = s.planar == PLANARCONFIG_CONTIG ? 1 : s.samples;
+    if (s.tile != 0) {
+        TIFFSetField(tif, TIFFTAG_TILEWIDTH, s.tile);
+        TIFFSetField(tif, TIFFTAG_TILELENGTH, s.tile);
+        const std::size_t pixelBytes = s.samples * s.bits / 8; // contiguous, whole bytes
+        std::vector<std::uint8_t> tileBuf(std::size_t{s.tile} * s.tile * pixelBytes);
+        for (std::uint32_t ty = 0; ty < s.height; ty += s.tile)
+            for (std::uint32_t tx = 0; tx < s.width; tx += s.tile) {
+                std::fill(tileBuf.begin(), tileBuf.end(), 0);
+                for (std::uint32_t y = 0; y < s.tile && ty + y < s.height; ++y)
+                    for (std::uint32_t x = 0; x < s.tile && tx + x < s.width; ++x)
+                        std::memcpy(&tileBuf[(y * s.tile + x) * pixelBytes],
+                                    &data[(ty + y) * rowBytes + (tx + x) * pixelBytes], pixelBytes);
+                EXPECT_GT(TIFFWriteTile(tif, tileBuf.data(), tx, ty, 0, 0), 0);
+            }
+    } else {
+        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, s.rowsPerStrip);
+        for (int p = 0; p < planes; ++p)
+            for (std::uint32_t y = 0; y < s.height; ++y) {
+                std::vector<std::uint8_t> row(data.begin() + static_cast<std::ptrdiff_t>((y * planes + p) * rowBytes),
+                                              data.begin() + static_cast<std::ptrdiff_t>((y * planes + p + 1) * rowBytes));
+                EXPECT_EQ(TIFFWriteScanline(tif, row.data(), y, static_cast<std::uint16_t>(p)), 1);
+            }
+    }
+    TIFFClose(tif);
+    std::ifstream in(path, std::ios::binary);
+    Bytes bytes;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return bytes;
+}
+
+CRaster DecodeOk(const Bytes& file, int type = IMAGE_TYPE_TIFF)
+{
+    CRaster image;
+    EXPECT_TRUE(image.Decode(file.data(), file.size(), type)) << image.GetLastError();
+    return image;
+}
+
+// Colour of the pixel in column x of row r counted from the top.
+RGBQUAD At(const CRaster& image, int x, int rowFromTop)
+{
+    return image.GetPixelColor(x, image.GetHeight() - 1 - rowFromTop);
+}
+
+std::vector<std::uint8_t> RandomBytes(std::size_t n, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    std::vector<std::uint8_t> v(n);
+    for (auto& b : v) b = static_cast<std::uint8_t>(rng());
+    return v;
+}
+
+void ExpectNear(const RGBQUAD& got, int r, int g, int b, int tolerance, const std::string& where)
+{
+    EXPECT_LE(std::abs(got.rgbRed - r), tolerance) << where << " red " << int(got.rgbRed) << " want " << r;
+    EXPECT_LE(std::abs(got.rgbGreen - g), tolerance) << where << " green " << int(got.rgbGreen) << " want " << g;
+    EXPECT_LE(std::abs(got.rgbBlue - b), tolerance) << where << " blue " << int(got.rgbBlue) << " want " << b;
+}
+
+} // namespace
+
+TEST(TiffDecode, RgbInEveryCompressionStripsTilesAndPlanes)
+{
+    struct {
+        const char* what;
+        STiffSpec spec;
+    } variants[] = {
+        {"uncompressed", {}},
+        {"LZW", {.compression = COMPRESSION_LZW}},
+        {"Deflate", {.compression = COMPRESSION_ADOBE_DEFLATE}},
+        {"PackBits", {.compression = COMPRESSION_PACKBITS}},
+        {"one strip", {.width = 7, .height = 5, .rowsPerStrip = 5}},
+        {"strips of one row", {.width = 7, .height = 5, .compression = COMPRESSION_LZW, .rowsPerStrip = 1}},
+        {"separate planes", {.width = 5, .height = 3, .planar = PLANARCONFIG_SEPARATE}},
+        {"tiles", {.width = 20, .height = 18, .compression = COMPRESSION_ADOBE_DEFLATE, .tile = 16}},
+    };
+    for (const auto& v : variants) {
+        const STiffSpec& s = v.spec;
+        const auto data = RandomBytes(RowBytes(s) * s.height * (s.planar == PLANARCONFIG_SEPARATE ? 3 : 1), 17);
+        const Bytes file = WriteTiff(s, data);
+        CRaster image = DecodeOk(file, IMAGE_TYPE_UNKNOWN); // found by detection
+        EXPECT_EQ(image.GetType(), IMAGE_TYPE_TIFF) << v.what;
+        EXPECT_EQ(image.GetBpp(), 24) << v.what;
+        ASSERT_EQ(image.GetWidth(), static_cast<int>(s.width)) << v.what;
+        ASSERT_EQ(image.GetHeight(), static_cast<int>(s.height)) << v.what;
+        EXPECT_FALSE(image.HasAlpha()) << v.what;
+        const std::size_t rowBytes = RowBytes(s);
+        for (std::uint32_t r = 0; r < s.height; ++r)
+            for (std::uint32_t x = 0; x < s.width; ++x) {
+                int rgb[3];
+                for (int c = 0; c < 3; ++c)
+                    rgb[c] = s.planar == PLANARCONFIG_CONTIG ? data[r * rowBytes + x * 3 + c]
+                                                             : data[(r * 3 + c) * rowBytes + x];
+                EXPECT_EQ(At(image, x, r), (RGBQUAD{std::uint8_t(rgb[2]), std::uint8_t(rgb[1]), std::uint8_t(rgb[0]), 0}))
+                    << v.what << " at " << x << "," << r;
+            }
+    }
+}
+
+TEST(TiffDecode, SixteenBitGreyAndPaletteSamples)
+{
+    // 16-bit RGB: each sample v scales to v * 255 / 65535, rounded.
+    STiffSpec s16{.width = 3, .height = 2, .bits = 16};
+    const std::uint16_t values[18] = {0, 65535, 4863, 32895, 257, 128, 65407, 1000, 60000,
+                                      12345, 54321, 300, 99, 65280, 32767, 32768, 2, 40000};
+    std::vector<std::uint8_t> data(sizeof(values));
+    std::memcpy(data.data(), values, sizeof(values));
+    CRaster a = DecodeOk(WriteTiff(s16, data));
+    for (int i = 0; i < 6; ++i) {
+        auto scaled = [&](int c) { return static_cast<int>(std::lround(values[i * 3 + c] * 255.0 / 65535.0)); };
+        ExpectNear(At(a, i % 3, i / 3), scaled(0), scaled(1), scaled(2), 1, "16-bit pixel " + std::to_string(i));
+    }
+
+    // 8-bit grey, black is 0.
+    STiffSpec grey{.width = 4, .height = 1, .samples = 1, .photometric = PHOTOMETRIC_MINISBLACK};
+    CRaster b = DecodeOk(WriteTiff(grey, {0, 77, 200, 255}));
+    for (int x = 0; x < 4; ++x) {
+        const std::uint8_t g = std::array<std::uint8_t, 4>{0, 77, 200, 255}[x];
+        EXPECT_EQ(At(b, x, 0), (RGBQUAD{g, g, g, 0})) << x;
+    }
+
+    // 1-bit, white is 0: the byte 1010 0000 gives black white black white white...
+    STiffSpec mono{.width = 5, .height = 1, .samples = 1, .bits = 1, .photometric = PHOTOMETRIC_MINISWHITE};
+    CRaster c = DecodeOk(WriteTiff(mono, {0xA0}));
+    const bool black[5] = {true, false, true, false, false};
+    for (int x = 0; x < 5; ++x) {
+        const std::uint8_t g = black[x] ? 0 : 255;
+        EXPECT_EQ(At(c, x, 0), (RGBQUAD{g, g, g, 0})) << x;
+    }
+
+    // 4-bit grey: level v is v * 17.
+    STiffSpec grey4{.width = 4, .height = 1, .samples = 1, .bits = 4, .photometric = PHOTOMETRIC_MINISBLACK};
+    CRaster d = DecodeOk(WriteTiff(grey4, {0x0F, 0x59}));
+    const int levels[4] = {0, 15, 5, 9};
+    for (int x = 0; x < 4; ++x) {
+        const auto g = static_cast<std::uint8_t>(levels[x] * 17);
+        EXPECT_EQ(At(d, x, 0), (RGBQUAD{g, g, g, 0})) << x;
+    }
+
+    // Palettes: 16-bit colour map entries e * 257 stand for e.
+    for (std::uint16_t bits : {4, 8}) {
+        const std::size_t n = std::size_t{1} << bits;
+        STiffSpec pal{.width = 4, .height = 2, .samples = 1, .bits = bits, .photometric = PHOTOMETRIC_PALETTE,
+                      .compression = COMPRESSION_PACKBITS};
+        pal.colormap.resize(3 * n);
+        for (std::size_t i = 0; i < n; ++i) {
+            pal.colormap[i] = static_cast<std::uint16_t>(((i * 37) & 0xFF) * 257);
+            pal.colormap[n + i] = static_cast<std::uint16_t>(((i * 91 + 5) & 0xFF) * 257);
+            pal.colormap[2 * n + i] = static_cast<std::uint16_t>(((255 - i * 13) & 0xFF) * 257);
+        }
+        const std::vector<std::uint8_t> rows = bits == 8 ? std::vector<std::uint8_t>{0, 3, 200, 255, 9, 9, 1, 128}
+                                                         : std::vector<std::uint8_t>{0x03, 0xCF, 0x99, 0x18};
+        CRaster e = DecodeOk(WriteTiff(pal, rows));
+        for (int r = 0; r < 2; ++r)
+            for (int x = 0; x < 4; ++x) {
+                const std::size_t i = bits == 8 ? rows[r * 4 + x] : ((rows[r * 2 + x / 2] >> (x % 2 ? 0 : 4)) & 0xF);
+                EXPECT_EQ(At(e, x, r), (RGBQUAD{std::uint8_t((255 - i * 13) & 0xFF), std::uint8_t((i * 91 + 5) & 0xFF),
+                                                std::uint8_t((i * 37) & 0xFF), 0}))
+                    << bits << " bits at " << x << "," << r;
+            }
+    }
+}
+
+TEST(TiffDecode, CmykSeparationsFollowTheConversionFormula)
+{
+    // Red = (255 - C) * (255 - K) / 255 rounded, green with M, blue with Y.
+    const std::vector<std::uint8_t> cmyk = {
+        0,   0,   0,   0,    255, 255, 255, 0,   0,   255, 255, 0,   0, 0,   0,   255, 30, 60, 90, 120,
+        200, 100, 50,  25,   12,  240, 128, 64,  255, 0,   0,   128, 1, 2,   3,   254, 77, 77, 77, 77};
+    auto expect = [&](const CRaster& image, int tolerance, const char* what) {
+        ASSERT_EQ(image.GetWidth(), 5) << what;
+        for (int i = 0; i < 10; ++i) {
+            const std::uint8_t* p = &cmyk[i * 4];
+            auto ink = [&](int c) { return int(std::lround((255 - p[c]) * (255 - p[3]) / 255.0)); };
+            ExpectNear(At(image, i % 5, i / 5), ink(0), ink(1), ink(2), tolerance,
+                       std::string(what) + " pixel " + std::to_string(i));
+        }
+    };
+    STiffSpec s{.width = 5, .height = 2, .samples = 4, .photometric = PHOTOMETRIC_SEPARATED,
+                .compression = COMPRESSION_LZW};
+    expect(DecodeOk(WriteTiff(s, cmyk)), 0, "8 bits");
+
+    // 16 bits a sample: each ink i is written as i * 257.
+    std::vector<std::uint8_t> wide(cmyk.size() * 2);
+    for (std::size_t i = 0; i < cmyk.size(); ++i) {
+        const std::uint16_t v = static_cast<std::uint16_t>(cmyk[i] * 257);
+        std::memcpy(&wide[i * 2], &v, 2);
+    }
+    s.bits = 16;
+    s.compression = COMPRESSION_ADOBE_DEFLATE;
+    expect(DecodeOk(WriteTiff(s, wide)), 0, "16 bits");
+
+    // Tiled CMYK goes through the library's own conversion: within 1.
+    STiffSpec tiled{.width = 5, .height = 2, .samples = 4, .photometric = PHOTOMETRIC_SEPARATED, .tile = 16};
+    expect(DecodeOk(WriteTiff(tiled, cmyk)), 1, "tiled");
+}
+
+TEST(TiffDecode, AlphaGoesToTheAlphaPlaneWithStraightColours)
+{
+    // RGBA, unassociated alpha: the colours stay as written where alpha > 0.
+    STiffSpec s{.width = 4, .height = 1, .samples = 4, .extraSample = EXTRASAMPLE_UNASSALPHA};
+    const std::vector<std::uint8_t> rgba = {200, 100, 50, 255, 10, 250, 130, 128, 90, 91, 92, 200, 7, 8, 9, 0};
+    CRaster image = DecodeOk(WriteTiff(s, rgba));
+    ASSERT_TRUE(image.HasAlpha());
+    const std::uint8_t* alpha = image.AlphaGetPointer();
+    for (int x = 0; x < 4; ++x) {
+        const std::uint8_t* p = &rgba[x * 4];
+        EXPECT_EQ(alpha[x], p[3]) << x; // one row: plane row 0
+        if (p[3] != 0) ExpectNear(At(image, x, 0), p[0], p[1], p[2], 1, "pixel " + std::to_string(x));
+    }
+}
+
+TEST(TiffDecode, OrientationTagTurnsThePictureUpright)
+{
+    // Stored 3 x 2; orientation 6 (first row on the right, first column on
+    // top): the picture as meant is 2 x 3 and its pixel (c, r) is stored at
+    // column r, row H - 1 - c.
+    STiffSpec s{.width = 3, .height = 2, .orientation = ORIENTATION_RIGHTTOP};
+    const auto data = RandomBytes(3 * 3 * 2, 5);
+    CRaster image = DecodeOk(WriteTiff(s, data));
+    ASSERT_EQ(image.GetWidth(), 2);
+    ASSERT_EQ(image.GetHeight(), 3);
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 2; ++c) {
+            const std::uint8_t* p = &data[(std::size_t(1 - c) * 3 + r) * 3];
+            EXPECT_EQ(At(image, c, r), (RGBQUAD{p[2], p[1], p[0], 0})) << c << "," << r;
+        }
+    // Orientation 3 (half turn) keeps the size.
+    s.orientation = ORIENTATION_BOTRIGHT;
+    CRaster half = DecodeOk(WriteTiff(s, data));
+    ASSERT_EQ(half.GetWidth(), 3);
+    const std::uint8_t* last = &data[(1 * 3 + 2) * 3];
+    EXPECT_EQ(At(half, 0, 0), (RGBQUAD{last[2], last[1], last[0], 0}));
+}
+
+TEST(TiffDecode, DamagedFilesFailWithAMessageAndKeepTheTarget)
+{
+    const Bytes good = WriteTiff({.width = 16, .height = 16, .compression = COMPRESSION_LZW, .rowsPerStrip = 16},
+                                 RandomBytes(16 * 16 * 3, 3));
+    ASSERT_TRUE(DecodeOk(good).IsValid());
+    Bytes cut = good;
+    cut.resize(60); // the strip stops early
+    Bytes noDirectory = Bytes().raw({'I', 'I', 42, 0}).u32(0x10000);
+    struct {
+        const char* what;
+        Bytes data;
+    } cases[] = {
+        {"not a TIFF", Bytes().raw({'I', 'I', 41, 0}).fill(40, 0)},
+        {"signature only", Bytes().raw({'M', 'M', 0, 42})},
+        {"directory past the end", noDirectory},
+        {"strip cut short", cut},
+    };
+    for (const auto& c : cases) {
+        CRaster target(3, 2, 24);
+        target.Clear(0x5A);
+        const auto before = testutil::Rows(target);
+        EXPECT_FALSE(target.Decode(c.data.data(), c.data.size(), IMAGE_TYPE_TIFF)) << c.what;
+        EXPECT_STRNE(target.GetLastError(), "") << c.what;
+        EXPECT_EQ(target.GetWidth(), 3) << c.what;
+        EXPECT_EQ(testutil::Rows(target), before) << c.what;
+    }
+    CRaster detected;
+    EXPECT_FALSE(detected.Decode(cut.data(), cut.size(), IMAGE_TYPE_UNKNOWN));
+    EXPECT_STREQ(detected.GetLastError(), "Decode: Unknown or wrong format");
+
+    // TIFF is read, never written.
+    CRaster picture(2, 2, 24);
+    CMemoryStream out;
+    EXPECT_FALSE(picture.Encode(out, IMAGE_TYPE_TIFF));
+    EXPECT_STREQ(picture.GetLastError(), "Encode: Unknown format");
+}
+
+TEST(TiffDecode, PictureLoaderReadsTiffFiles)
+{
+    TempDir dir;
+    const std::string path = dir.File("artwork.tiff");
+    const Bytes file = WriteTiff({.width = 2, .height = 2, .compression = COMPRESSION_PACKBITS},
+                                 {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255});
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()),
+                                                static_cast<std::streamsize>(file.size()));
+    std::string message;
+    const auto image = LoadPicture(path, message);
+    ASSERT_NE(image, nullptr) << message;
+    EXPECT_EQ(image->GetBpp(), 24);
+    EXPECT_EQ(At(*image, 0, 0), (RGBQUAD{0, 0, 255, 0}));
+    EXPECT_EQ(At(*image, 1, 0), (RGBQUAD{0, 255, 0, 0}));
+    EXPECT_EQ(At(*image, 0, 1), (RGBQUAD{255, 0, 0, 0}));
+    EXPECT_EQ(At(*image, 1, 1), (RGBQUAD{255, 255, 255, 0}));
+}
