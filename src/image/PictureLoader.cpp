@@ -72,6 +72,13 @@ std::unique_ptr<CRaster> LoadPicture(const std::string& fileName, std::string& m
     return image;
 }
 
+const std::vector<std::string>& PictureFilePatterns()
+{
+    static const std::vector<std::string> patterns = {"*.bmp", "*.jpg",  "*.jpeg", "*.png",
+                                                      "*.pcx", "*.tif", "*.tiff"};
+    return patterns;
+}
+
 void RotateEncodedChannels(CRaster& image) noexcept
 {
     if (!image.IsValid() || image.GetBpp() != 24) {

@@ -7,6 +7,7 @@
 #include "image/codecs/Codecs.h"
 
 #include "image/ByteStream.h"
+#include "image/ExifOrientation.h"
 #include "image/PictureLimits.h"
 #include "image/Raster.h"
 
@@ -223,6 +224,8 @@ bool StartDecodeCore(SDecodeState* s)
         s->cinfo.out_color_space = JCS_GRAYSCALE;
     } else if (s->cinfo.jpeg_color_space == JCS_YCbCr || s->cinfo.jpeg_color_space == JCS_RGB) {
         s->cinfo.out_color_space = JCS_EXT_BGR;
+    } else if (s->cinfo.jpeg_color_space == JCS_CMYK || s->cinfo.jpeg_color_space == JCS_YCCK) {
+        s->cinfo.out_color_space = JCS_CMYK; // the library turns YCCK back into CMYK
     } else {
         ERREXIT(&s->cinfo, JERR_CONVERSION_NOTIMPL);
     }
@@ -230,20 +233,42 @@ bool StartDecodeCore(SDecodeState* s)
     return true;
 }
 
-bool ReadRowsCore(SDecodeState* s, CRaster* image)
+// Ink samples of one CMYK line (four a pixel) into blue, green, red. Adobe's
+// applications write CMYK and YCCK files with their Adobe marker and store
+// every sample inverted (255 - ink); common readers take the marker as the
+// sign of that, and so does this one.
+void InksToBgr(const JSAMPLE* inks, std::uint8_t* bgr, int width, bool inverted) noexcept
+{
+    const unsigned flip = inverted ? 255 : 0;
+    for (int x = 0; x < width; ++x, inks += 4, bgr += 3) {
+        const SRgb rgb = CmykToRgb(inks[0] ^ flip, inks[1] ^ flip, inks[2] ^ flip, inks[3] ^ flip);
+        bgr[0] = rgb.b;
+        bgr[1] = rgb.g;
+        bgr[2] = rgb.r;
+    }
+}
+
+// `inkRow` holds one line of four samples a pixel when the output is CMYK.
+bool ReadRowsCore(SDecodeState* s, CRaster* image, JSAMPROW inkRow)
 {
     if (setjmp(s->err.jump)) {
         return false;
     }
     jpeg_start_decompress(&s->cinfo);
     const int height = static_cast<int>(s->cinfo.output_height);
+    const int width = static_cast<int>(s->cinfo.output_width);
+    const bool inverted = s->cinfo.saw_Adobe_marker != 0;
     while (s->cinfo.output_scanline < s->cinfo.output_height) {
         if (image->GetEscape()) {
             return false;
         }
         // Lines come top first; the picture's rows are bottom-up.
-        JSAMPROW row = image->GetBits(height - 1 - static_cast<int>(s->cinfo.output_scanline));
+        std::uint8_t* dest = image->GetBits(height - 1 - static_cast<int>(s->cinfo.output_scanline));
+        JSAMPROW row = inkRow != nullptr ? inkRow : dest;
         jpeg_read_scanlines(&s->cinfo, &row, 1);
+        if (inkRow != nullptr) {
+            InksToBgr(inkRow, dest, width, inverted);
+        }
     }
     jpeg_finish_decompress(&s->cinfo);
     return true;
@@ -280,6 +305,9 @@ bool DecodeJpeg(CByteStream& stream, CRaster& image)
     s->progress.progress_monitor = ProgressMonitor;
     s->cinfo.progress = &s->progress;
     s->cinfo.mem->max_memory_to_use = kMemoryLimit;
+    // APP1 segments are kept for their EXIF orientation (each at most 64 KiB,
+    // so together never more than the file itself).
+    jpeg_save_markers(&s->cinfo, JPEG_APP0 + 1, 0xFFFF);
 
     auto failure = [&]() {
         if (s->src.truncated) {
@@ -313,19 +341,29 @@ bool DecodeJpeg(CByteStream& stream, CRaster& image)
             PictureTooLargeText(s->cinfo.image_width, s->cinfo.image_height, kProgressiveLimit).c_str());
         return false;
     }
+    // A photograph's EXIF block says how the camera was held. The saved
+    // segments last only until the decompression finishes.
+    int orientation = 1;
+    for (jpeg_saved_marker_ptr m = s->cinfo.marker_list; m != nullptr && orientation == 1; m = m->next) {
+        if (m->marker == JPEG_APP0 + 1) {
+            orientation = ReadExifOrientation(m->data, m->data_length);
+        }
+    }
     const int width = static_cast<int>(s->cinfo.output_width);
     const int height = static_cast<int>(s->cinfo.output_height);
     const int components = s->cinfo.output_components;
-    if (components != 1 && components != 3) {
+    if (components != 1 && components != 3 && !(components == 4 && s->cinfo.out_color_space == JCS_CMYK)) {
         image.SetLastError("JPEG: unsupported number of colour components");
         return false;
     }
-    if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * components >
+    const bool inks = components == 4; // converted to 24 bits line by line
+    std::vector<JSAMPLE> inkRow(inks ? static_cast<std::size_t>(width) * 4 : 0);
+    if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * (inks ? 3 : components) >
         CRaster::GetAllocationLimit()) {
         image.SetLastError("Can't allocate memory");
         return false;
     }
-    if (image.Create(width, height, 8 * components, IMAGE_TYPE_JPEG) == nullptr) {
+    if (image.Create(width, height, inks ? 24 : 8 * components, IMAGE_TYPE_JPEG) == nullptr) {
         image.SetLastError("Can't allocate memory");
         return false;
     }
@@ -337,7 +375,7 @@ bool DecodeJpeg(CByteStream& stream, CRaster& image)
         image.SetXDPI(s->cinfo.X_density * scale / 100);
         image.SetYDPI(s->cinfo.Y_density * scale / 100);
     }
-    if (!ReadRowsCore(s, &image)) {
+    if (!ReadRowsCore(s, &image, inks ? inkRow.data() : nullptr)) {
         if (image.GetEscape()) {
             image.SetLastError("Cancelled");
             return false;
@@ -348,7 +386,7 @@ bool DecodeJpeg(CByteStream& stream, CRaster& image)
         }
         return failure();
     }
-    return true;
+    return ApplyOrientation(image, orientation);
 }
 
 namespace {

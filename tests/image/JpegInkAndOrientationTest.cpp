@@ -1,0 +1,227 @@
+// CMYK and YCCK JPEGs (plain and Adobe's inverted samples) and EXIF
+// orientation, with files written by libjpeg directly.
+
+#include "CodecTestUtil.h"
+
+#include "image/Raster.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <jpeglib.h>
+
+#include <cmath>
+#include <csetjmp>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct STestJpegError {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+};
+
+// A picture of flat 16 x 16 blocks (whole MCUs even with 2 x 2 sampling, so
+// quality 100 gives every block back flat); block (bx, by) counts from the
+// top-left and has the samples blocks[by * columns + bx].
+struct SBlockPicture {
+    int columns = 1;
+    int rows = 1;
+    int components = 3;
+    std::vector<std::vector<std::uint8_t>> blocks;
+};
+
+struct SJpegOptions {
+    J_COLOR_SPACE input = JCS_RGB;
+    J_COLOR_SPACE stored = JCS_YCbCr;
+    bool adobeMarker = true;          // only used for CMYK and YCCK
+    std::vector<std::uint8_t> app1{}; // an APP1 segment body to write, if any
+};
+
+std::vector<std::uint8_t> WriteJpeg(const SBlockPicture& p, const SJpegOptions& o)
+{
+    jpeg_compress_struct cinfo;
+    STestJpegError err;
+    cinfo.err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = [](j_common_ptr c) { std::longjmp(reinterpret_cast<STestJpegError*>(c->err)->jump, 1); };
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    if (setjmp(err.jump)) {
+        jpeg_destroy_compress(&cinfo);
+        ADD_FAILURE() << "test JPEG writer failed";
+        return {};
+    }
+    jpeg_create_compress(&cinfo);
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    const int w = p.columns * 16;
+    const int h = p.rows * 16;
+    cinfo.image_width = static_cast<JDIMENSION>(w);
+    cinfo.image_height = static_cast<JDIMENSION>(h);
+    cinfo.input_components = p.components;
+    cinfo.in_color_space = o.input;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_colorspace(&cinfo, o.stored);
+    if (o.stored == JCS_CMYK || o.stored == JCS_YCCK) cinfo.write_Adobe_marker = o.adobeMarker ? TRUE : FALSE;
+    jpeg_set_quality(&cinfo, 100, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    if (!o.app1.empty())
+        jpeg_write_marker(&cinfo, JPEG_APP0 + 1, o.app1.data(), static_cast<unsigned>(o.app1.size()));
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(w) * p.components);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        const int y = static_cast<int>(cinfo.next_scanline);
+        for (int x = 0; x < w; ++x) {
+            const auto& block = p.blocks[(y / 16) * p.columns + x / 16];
+            for (int c = 0; c < p.components; ++c) row[x * p.components + c] = block[c];
+        }
+        JSAMPROW r = row.data();
+        jpeg_write_scanlines(&cinfo, &r, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    std::vector<std::uint8_t> out(buffer, buffer + size);
+    jpeg_destroy_compress(&cinfo);
+    std::free(buffer);
+    return out;
+}
+
+CRaster DecodeOk(const std::vector<std::uint8_t>& data)
+{
+    CRaster image;
+    EXPECT_TRUE(image.Decode(data.data(), data.size(), IMAGE_TYPE_UNKNOWN)) << image.GetLastError();
+    EXPECT_EQ(image.GetType(), IMAGE_TYPE_JPEG);
+    return image;
+}
+
+// Colour at the centre of block (bx, by) counted from the top-left.
+RGBQUAD BlockCentre(const CRaster& image, int bx, int by)
+{
+    return image.GetPixelColor(bx * 16 + 8, image.GetHeight() - 1 - (by * 16 + 8));
+}
+
+// What the inks leave of white: (255 - ink) * (255 - K) / 255, rounded.
+int Leave(int ink, int k)
+{
+    return static_cast<int>(std::lround((255 - ink) * (255 - k) / 255.0));
+}
+
+const int kInks[8][4] = {
+    {0, 0, 0, 0}, {255, 0, 0, 0}, {0, 255, 0, 0}, {0, 0, 255, 0},
+    {0, 0, 0, 255}, {40, 80, 120, 60}, {200, 30, 10, 20}, {128, 128, 128, 128},
+};
+
+SBlockPicture InkPicture(bool inverted)
+{
+    SBlockPicture p{4, 2, 4, {}};
+    for (const auto& ink : kInks) {
+        std::vector<std::uint8_t> samples(4);
+        for (int c = 0; c < 4; ++c) samples[c] = static_cast<std::uint8_t>(inverted ? 255 - ink[c] : ink[c]);
+        p.blocks.push_back(samples);
+    }
+    return p;
+}
+
+void ExpectInks(const CRaster& image, int tolerance, const std::string& what)
+{
+    ASSERT_EQ(image.GetBpp(), 24) << what;
+    ASSERT_EQ(image.GetWidth(), 64) << what;
+    for (int i = 0; i < 8; ++i) {
+        const RGBQUAD got = BlockCentre(image, i % 4, i / 4);
+        const int* ink = kInks[i];
+        EXPECT_NEAR(got.rgbRed, Leave(ink[0], ink[3]), tolerance) << what << " block " << i;
+        EXPECT_NEAR(got.rgbGreen, Leave(ink[1], ink[3]), tolerance) << what << " block " << i;
+        EXPECT_NEAR(got.rgbBlue, Leave(ink[2], ink[3]), tolerance) << what << " block " << i;
+    }
+}
+
+// APP1 body: "Exif\0\0", a little-endian TIFF header, one directory with the
+// Orientation tag (0x0112, SHORT, one value).
+std::vector<std::uint8_t> ExifOrientationSegment(unsigned orientation)
+{
+    return {'E', 'x', 'i', 'f', 0, 0,
+            'I', 'I', 42, 0, 8, 0, 0, 0,        // header, directory at 8
+            1, 0,                                // one entry
+            0x12, 0x01, 3, 0, 1, 0, 0, 0,        // tag 0x0112, SHORT, count 1
+            static_cast<std::uint8_t>(orientation), 0, 0, 0,
+            0, 0, 0, 0};                         // no next directory
+}
+
+} // namespace
+
+TEST(JpegInk, CmykAndYcckPicturesFollowTheInkFormula)
+{
+    // Plain CMYK without an Adobe marker: samples are the ink amounts.
+    ExpectInks(DecodeOk(WriteJpeg(InkPicture(false), {JCS_CMYK, JCS_CMYK, false})), 0, "plain CMYK");
+    // Adobe's files carry the marker and store 255 - ink, both as CMYK and as YCCK.
+    ExpectInks(DecodeOk(WriteJpeg(InkPicture(true), {JCS_CMYK, JCS_CMYK, true})), 0, "Adobe CMYK");
+    ExpectInks(DecodeOk(WriteJpeg(InkPicture(true), {JCS_CMYK, JCS_YCCK, true})), 2, "Adobe YCCK");
+}
+
+TEST(JpegInk, RgbAndGreyPicturesAreUnchanged)
+{
+    SBlockPicture rgb{2, 1, 3, {{250, 20, 30}, {10, 200, 90}}};
+    CRaster a = DecodeOk(WriteJpeg(rgb, {JCS_RGB, JCS_YCbCr}));
+    EXPECT_NEAR(BlockCentre(a, 0, 0).rgbRed, 250, 2);
+    EXPECT_NEAR(BlockCentre(a, 0, 0).rgbBlue, 30, 2);
+    EXPECT_NEAR(BlockCentre(a, 1, 0).rgbGreen, 200, 2);
+    SBlockPicture grey{1, 1, 1, {{77}}};
+    CRaster b = DecodeOk(WriteJpeg(grey, {JCS_GRAYSCALE, JCS_GRAYSCALE}));
+    EXPECT_EQ(b.GetBpp(), 8);
+    EXPECT_EQ(BlockCentre(b, 0, 0).rgbRed, 77);
+}
+
+TEST(JpegOrientation, EveryExifOrientationShowsThePictureAsMeant)
+{
+    // 3 x 2 blocks of well-separated colours. The block (c, r) of the picture
+    // as meant comes from the stored block given by the tag's definition of
+    // where the stored first row and first column belong.
+    const int W = 3, H = 2;
+    const std::vector<std::vector<std::uint8_t>> colours = {
+        {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}, {0, 255, 255}, {255, 0, 255}};
+    auto source = [&](int o, int c, int r) -> int {
+        int sc = c, sr = r;
+        switch (o) {
+        case 2: sc = W - 1 - c; break;
+        case 3: sc = W - 1 - c; sr = H - 1 - r; break;
+        case 4: sr = H - 1 - r; break;
+        case 5: sc = r; sr = c; break;
+        case 6: sc = r; sr = H - 1 - c; break;
+        case 7: sc = W - 1 - r; sr = H - 1 - c; break;
+        case 8: sc = W - 1 - r; sr = c; break;
+        default: break;
+        }
+        return sr * W + sc;
+    };
+    for (int o = 1; o <= 8; ++o) {
+        SJpegOptions options{JCS_RGB, JCS_YCbCr};
+        options.app1 = ExifOrientationSegment(static_cast<unsigned>(o));
+        const CRaster image = DecodeOk(WriteJpeg({W, H, 3, colours}, options));
+        const bool transposed = o >= 5;
+        ASSERT_EQ(image.GetWidth(), 16 * (transposed ? H : W)) << o;
+        ASSERT_EQ(image.GetHeight(), 16 * (transposed ? W : H)) << o;
+        for (int r = 0; r < (transposed ? W : H); ++r)
+            for (int c = 0; c < (transposed ? H : W); ++c) {
+                const auto& want = colours[source(o, c, r)];
+                const RGBQUAD got = BlockCentre(image, c, r);
+                EXPECT_NEAR(got.rgbRed, want[0], 8) << "orientation " << o << " block " << c << "," << r;
+                EXPECT_NEAR(got.rgbGreen, want[1], 8) << "orientation " << o << " block " << c << "," << r;
+                EXPECT_NEAR(got.rgbBlue, want[2], 8) << "orientation " << o << " block " << c << "," << r;
+            }
+    }
+}
+
+TEST(JpegOrientation, OtherApp1SegmentsAndDamagedExifLeaveThePictureAsStored)
+{
+    const std::vector<std::vector<std::uint8_t>> colours = {{255, 0, 0}, {0, 0, 255}};
+    std::vector<std::uint8_t> xmp = {'h', 't', 't', 'p', ':', '/', '/', 'n', 's', '.', 0, 'x'};
+    std::vector<std::uint8_t> cut = ExifOrientationSegment(6);
+    cut.resize(20); // the directory entry is cut off
+    for (const auto& app1 : {xmp, cut}) {
+        SJpegOptions options{JCS_RGB, JCS_YCbCr};
+        options.app1 = app1;
+        const CRaster image = DecodeOk(WriteJpeg({2, 1, 3, colours}, options));
+        ASSERT_EQ(image.GetWidth(), 32);
+        EXPECT_GT(BlockCentre(image, 0, 0).rgbRed, 200);
+        EXPECT_GT(BlockCentre(image, 1, 0).rgbBlue, 200);
+    }
+}
