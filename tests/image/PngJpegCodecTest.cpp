@@ -84,9 +84,11 @@ TEST(PngDecode, ColourTypesAndDepths)
     EXPECT_EQ(a.GetPixelColor(1, 0), Q(100, 110, 120));
     EXPECT_EQ(a.GetBits(0)[0], 90); // memory: bottom row, blue first
 
-    // 16-bit RGB keeps the high byte of each sample.
-    auto rgb16 = MakePng(1, 1, 16, PNG_COLOR_TYPE_RGB, {{0x12, 0x34, 0xAB, 0xCD, 0xFF, 0x01}});
-    EXPECT_EQ(DecodeOk(rgb16, IMAGE_TYPE_PNG).GetPixelColor(0, 0), Q(0x12, 0xAB, 0xFF));
+    // 16-bit RGB: each sample v becomes v * 255 / 65535 rounded (= v / 257):
+    // 0x12FF = 4863 -> 18.92 -> 19; 0xABCD = 43981 -> 171.13 -> 171;
+    // 0xFF01 = 65281 -> 254.01 -> 254 (the high bytes alone would give 18 and 255).
+    auto rgb16 = MakePng(1, 1, 16, PNG_COLOR_TYPE_RGB, {{0x12, 0xFF, 0xAB, 0xCD, 0xFF, 0x01}});
+    EXPECT_EQ(DecodeOk(rgb16, IMAGE_TYPE_PNG).GetPixelColor(0, 0), Q(19, 171, 254));
 
     // RGBA and grey + alpha: alpha dropped, grey widened to RGB.
     auto rgba = MakePng(1, 1, 8, PNG_COLOR_TYPE_RGB_ALPHA, {{1, 2, 3, 0}});
@@ -111,8 +113,14 @@ TEST(PngDecode, ColourTypesAndDepths)
     CRaster f = DecodeOk(g8, IMAGE_TYPE_PNG);
     EXPECT_EQ(f.GetBpp(), 8);
     EXPECT_EQ(f.GetPixelColor(1, 0), Q(123, 123, 123));
-    auto g16 = MakePng(1, 1, 16, PNG_COLOR_TYPE_GRAY, {{0xC8, 0x77}});
-    EXPECT_EQ(DecodeOk(g16, IMAGE_TYPE_PNG).GetPixelColor(0, 0), Q(0xC8, 0xC8, 0xC8));
+    auto g16 = MakePng(1, 1, 16, PNG_COLOR_TYPE_GRAY, {{0xC8, 0xE0}}); // 51424 / 257 = 200.09 -> 200
+    EXPECT_EQ(DecodeOk(g16, IMAGE_TYPE_PNG).GetPixelColor(0, 0), Q(200, 200, 200));
+    auto g16up = MakePng(1, 1, 16, PNG_COLOR_TYPE_GRAY, {{0x7F, 0xC0}}); // 32704 / 257 = 127.25 -> 127
+    EXPECT_EQ(DecodeOk(g16up, IMAGE_TYPE_PNG).GetPixelColor(0, 0), Q(127, 127, 127));
+    auto g16half = MakePng(1, 1, 16, PNG_COLOR_TYPE_GRAY, {{0x80, 0x7F}}); // 32895 / 257 = 128.0 -> 128
+    EXPECT_EQ(DecodeOk(g16half, IMAGE_TYPE_PNG).GetPixelColor(0, 0), Q(128, 128, 128));
+    auto g16low = MakePng(1, 1, 16, PNG_COLOR_TYPE_GRAY, {{0x00, 0x81}}); // 129 / 257 = 0.502 -> 1
+    EXPECT_EQ(DecodeOk(g16low, IMAGE_TYPE_PNG).GetPixelColor(0, 0), Q(1, 1, 1));
 
     // 2-bit palette: widened to a 4-bit picture, palette kept.
     auto p2 = MakePng(3, 1, 2, PNG_COLOR_TYPE_PALETTE, {{0x90}}, false, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}); // 10 01 00

@@ -96,8 +96,8 @@ void OnPngFlush(png_structp png)
     }
 }
 
-// Reads the header and sets the transformations: 16-bit samples to 8, packed
-// pixels one per byte, grey + alpha widened to RGB, RGB as BGR. An alpha
+// Reads the header and sets the transformations: 16-bit samples to 8 (rounded),
+// packed pixels one per byte, grey + alpha widened to RGB, RGB as BGR. An alpha
 // channel is kept: the rows then hold four bytes a pixel, B G R A, and the
 // decoder moves the alpha into the picture's alpha plane.
 bool ReadInfoCore(png_structp png, png_infop info, SPngContext* ctx, CRaster* image)
@@ -129,7 +129,7 @@ bool ReadInfoCore(png_structp png, png_infop info, SPngContext* ctx, CRaster* im
         return false;
     }
     if (ctx->bitDepth == 16) {
-        png_set_strip_16(png);
+        png_set_scale_16(png); // v * 255 / 65535 rounded, not the high byte alone
     }
     if (ctx->bitDepth < 8) {
         png_set_packing(png);
