@@ -172,6 +172,36 @@ private:
     CByteBuilder m_b;
 };
 
+// ---- TIFF: little-endian header, one directory of 12-byte entries --------------------
+
+// A one-strip picture of `bits`-bit RGB whose strip holds `data`; the strip
+// may claim more bytes than follow and start anywhere (`stripOffset` 0: right
+// after the directory).
+inline std::vector<std::uint8_t> Tiff(std::uint32_t width, std::uint32_t height, unsigned compression,
+                                      const std::vector<std::uint8_t>& data, std::uint32_t stripBytes = 0,
+                                      std::uint32_t stripOffset = 0)
+{
+    const unsigned entries = 9;
+    const std::uint32_t bitsAt = 8 + 2 + entries * 12 + 4; // three SHORTs of bits per sample
+    const std::uint32_t dataAt = stripOffset != 0 ? stripOffset : bitsAt + 6;
+    CByteBuilder b;
+    b.text("II").le16(42).le32(8).le16(entries);
+    auto entry = [&](unsigned tag, unsigned type, std::uint32_t count, std::uint32_t value) {
+        b.le16(tag).le16(type).le32(count).le32(value);
+    };
+    entry(256, 4, 1, width);                                  // ImageWidth
+    entry(257, 4, 1, height);                                 // ImageLength
+    entry(258, 3, 3, bitsAt);                                 // BitsPerSample, at bitsAt
+    entry(259, 3, 1, compression);                            // Compression
+    entry(262, 3, 1, 2);                                      // Photometric: RGB
+    entry(273, 4, 1, dataAt);                                 // StripOffsets
+    entry(277, 3, 1, 3);                                      // SamplesPerPixel
+    entry(278, 4, 1, height);                                 // RowsPerStrip: one strip
+    entry(279, 4, 1, stripBytes != 0 ? stripBytes : static_cast<std::uint32_t>(data.size())); // StripByteCounts
+    b.le32(0).le16(8).le16(8).le16(8);
+    return b.bytes(data).get();
+}
+
 // ---- The corpus ------------------------------------------------------------------------
 
 inline std::vector<SHostileFile> HostilePictures()
@@ -278,10 +308,23 @@ inline std::vector<SHostileFile> HostilePictures()
     out.push_back({"huge size", "jpeg arithmetic progressive 16000 x 16000",
                    CJpegBuilder().dqt().sof(0xFFCA, 16000, 16000, 3).sos(3, 0, 0).eoi().get(),
                    tooLarge + "16000 x 16000 pixels"});
+
+    // TIFF
+    out.push_back({"huge size", "tiff 20000 x 19000", Tiff(20000, 19000, 1, {0, 0, 0, 0}),
+                   tooLarge + "20000 x 19000 pixels"});
+    out.push_back({"huge size", "tiff LZW 16000 x 16000 with 8 bytes of data",
+                   Tiff(16000, 16000, 5, {0x80, 0, 0, 0, 0, 0, 0, 0}), "TIFF file is truncated"});
+    out.push_back({"huge size", "tiff Deflate 10000 x 10000 with 8 bytes of data",
+                   Tiff(10000, 10000, 8, {0x78, 0x9C, 0, 0, 0, 0, 0, 0}), "TIFF file is truncated"});
+    out.push_back({"lying counts", "tiff strip of 300 MB in a tiny file",
+                   Tiff(10000, 10000, 1, {1, 2, 3, 4}, 300000000u), "TIFF file is truncated"});
+    out.push_back({"lying counts", "tiff strip offset past the end",
+                   Tiff(100, 100, 1, {1, 2, 3, 4}, 30000, 0xFFFFFF00u), "TIFF file is truncated"});
+
     for (SHostileFile& f : out) {
         const std::string format = f.name.substr(0, f.name.find(' '));
         f.type = format == "bmp" ? IMAGE_TYPE_BMP : format == "pcx" ? IMAGE_TYPE_PCX
-               : format == "png" ? IMAGE_TYPE_PNG : IMAGE_TYPE_JPEG;
+               : format == "png" ? IMAGE_TYPE_PNG : format == "tiff" ? IMAGE_TYPE_TIFF : IMAGE_TYPE_JPEG;
     }
     return out;
 }

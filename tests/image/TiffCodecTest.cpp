@@ -344,6 +344,19 @@ TEST(TiffDecode, DamagedFilesFailWithAMessageAndKeepTheTarget)
     EXPECT_STREQ(picture.GetLastError(), "Encode: Unknown format");
 }
 
+TEST(TiffDecode, FlatPicturesCompressedAsFarAsPossibleStillLoad)
+{
+    // One colour over 1500 x 1000 pixels in one strip is the best case of each
+    // compression; the check that a file holds enough data must let it through.
+    for (std::uint16_t compression : {COMPRESSION_LZW, COMPRESSION_ADOBE_DEFLATE, COMPRESSION_PACKBITS}) {
+        STiffSpec s{.width = 1500, .height = 1000, .compression = compression, .rowsPerStrip = 1000};
+        const Bytes file = WriteTiff(s, std::vector<std::uint8_t>(1500 * 1000 * 3, 200));
+        CRaster image = DecodeOk(file);
+        EXPECT_EQ(image.GetWidth(), 1500) << compression;
+        EXPECT_EQ(At(image, 1499, 999), (RGBQUAD{200, 200, 200, 0})) << compression;
+    }
+}
+
 TEST(TiffDecode, PictureLoaderReadsTiffFiles)
 {
     TempDir dir;

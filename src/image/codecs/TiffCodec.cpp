@@ -16,6 +16,7 @@
 
 #include "image/ByteStream.h"
 #include "image/ExifOrientation.h"
+#include "image/PictureLimits.h"
 #include "image/Raster.h"
 
 #include <tiffio.h>
@@ -284,6 +285,63 @@ bool ReadCmykScanlines(TIFF* tif, STiffSource& source, CRaster& image, int sampl
     return true;
 }
 
+// The most bytes of picture one byte of compressed data can give, for the
+// compressions whose limit is known: PackBits repeats one byte at most 128
+// times for two; Deflate inflates at most 1032 : 1; an LZW code of 9 to 12
+// bits stands for at most 4096 bytes; a Huffman-coded JPEG needs one bit or
+// more per 8 x 8 block of a sample plane. 0 for the others (no floor).
+std::uint64_t MostBytesPerByte(std::uint16_t compression) noexcept
+{
+    switch (compression) {
+    case COMPRESSION_NONE: return 1;
+    case COMPRESSION_PACKBITS: return 64;
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE: return 1032;
+    case COMPRESSION_LZW: return 4096 * 8 / 9;
+    case COMPRESSION_JPEG: return 64 * 8;
+    default: return 0;
+    }
+}
+
+// A file must hold enough data for the picture it declares: the strips (or
+// tiles) that lie inside the file, counted at the most their compression can
+// give, must cover every one of them. Refusing a tiny file that claims a big
+// picture here keeps the library from taking memory for data that is not there.
+bool HoldsEnoughData(TIFF* tif, std::uint64_t fileSize) noexcept
+{
+    std::uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    const std::uint64_t ratio = MostBytesPerByte(compression);
+    if (ratio == 0) {
+        return true;
+    }
+    const bool tiled = TIFFIsTiled(tif) != 0;
+    const std::uint32_t count = tiled ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
+    std::uint32_t height = 0;
+    std::uint16_t samples = 1;
+    std::uint16_t planar = PLANARCONFIG_CONTIG;
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
+    // Decoded bytes of the whole picture: every tile is whole; strips cover
+    // the rows of each sample plane.
+    const std::uint64_t planes = planar == PLANARCONFIG_SEPARATE ? samples : 1;
+    const std::uint64_t needed = tiled ? std::uint64_t{count} * static_cast<std::uint64_t>(TIFFTileSize64(tif))
+                                       : planes * static_cast<std::uint64_t>(TIFFVStripSize64(tif, height));
+    if (count == 0 || needed == 0) {
+        return false;
+    }
+    std::uint64_t present = 0; // bytes of strip data inside the file
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::uint64_t offset = TIFFGetStrileOffset(tif, i);
+        const std::uint64_t bytes = TIFFGetStrileByteCount(tif, i);
+        if (offset < fileSize) {
+            present += std::min(bytes, fileSize - offset);
+        }
+    }
+    return present >= needed / ratio;
+}
+
 } // namespace
 
 bool DecodeTiff(CByteStream& stream, CRaster& image)
@@ -323,10 +381,16 @@ bool DecodeTiff(CByteStream& stream, CRaster& image)
         TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height) != 1 || width == 0 || height == 0) {
         return fail("Error reading TIFF file");
     }
-    if (width > static_cast<std::uint32_t>(CRaster::kMaxDimension) ||
-        height > static_cast<std::uint32_t>(CRaster::kMaxDimension) ||
-        std::uint64_t{width} * height * 3 > CRaster::GetAllocationLimit()) {
+    // The declared size decides before anything is allocated for the picture.
+    if (!CheckPictureSize(width, height, image)) {
+        return false;
+    }
+    if (std::uint64_t{width} * height * 3 > CRaster::GetAllocationLimit()) {
         image.SetLastError("Can't allocate memory");
+        return false;
+    }
+    if (!HoldsEnoughData(tif.get(), SizeProc(&source))) {
+        image.SetLastError("TIFF file is truncated");
         return false;
     }
     std::uint16_t photometric = 0;
