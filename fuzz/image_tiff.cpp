@@ -2,6 +2,8 @@
 
 #include "ImageFuzzHarness.h"
 
+#include "image/PictureFormats.h"
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     return FuzzDecodeAndReencode(data, size, IMAGE_TYPE_TIFF);

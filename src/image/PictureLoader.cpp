@@ -1,6 +1,7 @@
 #include "image/PictureLoader.h"
 
 #include "image/ByteStream.h"
+#include "image/PictureFormats.h"
 #include "image/PictureLimits.h"
 #include "image/Raster.h"
 

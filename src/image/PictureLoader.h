@@ -4,7 +4,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 class CRaster;
 
@@ -13,11 +12,6 @@ class CRaster;
 // Files whose name contains ".enc." have their colour channels rotated back
 // (see RotateEncodedChannels).
 std::unique_ptr<CRaster> LoadPicture(const std::string& fileName, std::string& message);
-
-// File name patterns of every picture format the loader reads, lower case
-// ("*.bmp", "*.jpg", "*.jpeg", "*.png", "*.pcx", "*.tif", "*.tiff"), for
-// file dialogs and folder listings.
-const std::vector<std::string>& PictureFilePatterns();
 
 // The channel rotation of the program's own ".enc." picture files, as applied
 // after loading: new blue = old red, new green = old blue, new red = old green.

@@ -29,7 +29,6 @@ constexpr int IMAGE_TYPE_BMP = 1;
 constexpr int IMAGE_TYPE_JPEG = 2;
 constexpr int IMAGE_TYPE_PNG = 3;
 constexpr int IMAGE_TYPE_PCX = 4;
-constexpr int IMAGE_TYPE_TIFF = 5; // read only: saving as TIFF is refused as an unknown format
 
 // The Windows BITMAPINFOHEADER, little-endian, 40 bytes.
 struct BITMAPINFOHEADER {
@@ -162,8 +161,8 @@ public:
     // clipboard carries it. The picture is replaced only on success.
     bool CreateFromDIB(const std::uint8_t* data, std::size_t size);
 
-    // ---- Files (BMP, JPEG, PNG, PCX; TIFF read only) ---------------------------------
-    // Type 0 detects the format (BMP, JPEG, PNG, PCX, TIFF in that order). The picture is
+    // ---- Files (BMP, JPEG, PNG, PCX) ------------------------------------------------
+    // Type 0 detects the format (BMP, JPEG, PNG, PCX in that order). The picture is
     // replaced only on success; on failure the reason is in GetLastError().
     bool Load(const char* fileName, int imageType = IMAGE_TYPE_UNKNOWN);
     bool Decode(CByteStream& stream, int imageType = IMAGE_TYPE_UNKNOWN);

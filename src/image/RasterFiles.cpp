@@ -3,6 +3,7 @@
 #include "image/Raster.h"
 
 #include "image/ByteStream.h"
+#include "image/PictureFormats.h"
 #include "image/PictureLimits.h"
 #include "image/codecs/Codecs.h"
 #include "image/SafeFile.h"

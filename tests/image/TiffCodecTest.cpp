@@ -1,6 +1,7 @@
 #include "CodecTestUtil.h"
 
 #include "image/ByteStream.h"
+#include "image/PictureFormats.h"
 #include "image/PictureLoader.h"
 #include "image/Raster.h"
 

@@ -16,6 +16,7 @@
 
 #include "image/ByteStream.h"
 #include "image/ExifOrientation.h"
+#include "image/PictureFormats.h"
 #include "image/PictureLimits.h"
 #include "image/Raster.h"
 
