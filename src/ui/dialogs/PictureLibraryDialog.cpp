@@ -2,6 +2,7 @@
 
 #include "app/AppFolders.h"
 #include "app/IniFile.h"
+#include "image/PictureFormats.h"
 #include "image/PictureLoader.h"
 #include "image/Raster.h"
 #include "ui/grid/GridEditors.h"
@@ -134,10 +135,10 @@ bool CPictureLibraryDialog::GenerateLibrary(const QString& folderPath)
     // Every picture the program can read, in name order; the sizes come from the files.
     CIniDocument description;
     int count = 0;
-    QStringList names = QDir(Q(folder)).entryList({QStringLiteral("*.bmp"), QStringLiteral("*.jpg"),
-                                                   QStringLiteral("*.jpeg"), QStringLiteral("*.png"),
-                                                   QStringLiteral("*.pcx")},
-                                                  QDir::Files, QDir::Name | QDir::IgnoreCase);
+    QStringList patterns;
+    for (const std::string& pattern : PictureFilePatterns())
+        patterns << Q(pattern);
+    QStringList names = QDir(Q(folder)).entryList(patterns, QDir::Files, QDir::Name | QDir::IgnoreCase);
     for (const QString& name : names) {
         std::string message;
         const std::unique_ptr<CRaster> picture = LoadPicture(folder + name.toStdString(), message);

@@ -515,7 +515,7 @@ std::unique_ptr<CDrawObject> CVtwinView::CreateContentObject(const std::vector<C
             if (const CAppFolders* folders = m_frame->Folders())
                 start = QString::fromStdString(folders->GetUserString("Dir", "Open1", folders->GetImagesFolder()));
             value = QFileDialog::getOpenFileName(this, QStringLiteral("Open Picture"), start,
-                                                 QStringLiteral("Picture Files (*.bmp *.jpg *.jpeg *.png *.pcx)"));
+                                                 PictureFileFilter());
             if (value.isEmpty())
                 return nullptr;
             if (const CAppFolders* folders = m_frame->Folders())

@@ -1,6 +1,9 @@
 #include "ui/widgets/RasterImage.h"
 
+#include "image/PictureFormats.h"
 #include "image/Raster.h"
+
+#include <QStringList>
 
 #include <cstring>
 
@@ -84,5 +87,8 @@ bool QImageToRaster(const QImage& source, CRaster& raster, bool keepAlpha)
 
 QString PictureFileFilter()
 {
-    return QStringLiteral("Pictures (*.bmp *.jpg *.jpeg *.png *.pcx);;All Files (*.*)");
+    QStringList patterns;
+    for (const std::string& pattern : PictureFilePatterns())
+        patterns << QString::fromStdString(pattern);
+    return QStringLiteral("Pictures (%1);;All Files (*.*)").arg(patterns.join(QLatin1Char(' ')));
 }
