@@ -144,12 +144,18 @@ std::string WithSlash(std::string folder)
 
 } // namespace
 
-std::vector<std::string> ReadLibraryList(const std::string& listFile, std::string* error)
+std::vector<std::string> ReadLibraryList(const std::string& listFile, const std::string& installedDataFolder,
+                                         std::string* error)
 {
     std::string text;
     if (!ReadWholeFile(listFile, kDescriptionFileLimit, text, error))
         return {};
-    return ParseLibraryList(text);
+    std::vector<std::string> folders = ParseLibraryList(text);
+    if (!installedDataFolder.empty())
+        for (std::string& folder : folders)
+            if (folder.front() != '/')
+                folder = WithSlash(installedDataFolder) + folder;
+    return folders;
 }
 
 std::vector<std::string> ParseLibraryList(const std::string& text)

@@ -36,8 +36,12 @@ inline constexpr const char* kLibraryDescriptionFileName = "vtlib.ini";
 // Blank lines and ';' comments are skipped. At most 30000 characters of the
 // section are read. A missing file gives an empty list; a file that cannot be
 // read (or is not a file: "<path> is not a file.") gives an empty list and,
-// when `error` is given, the reason there. Never blocks.
-std::vector<std::string> ReadLibraryList(const std::string& listFile, std::string* error = nullptr);
+// when `error` is given, the reason there. Never blocks. A relative folder
+// (the installed libraries, as the first-run setup lists them) is taken
+// inside `installedDataFolder`, so the list follows the program wherever it
+// is installed; without that folder it stays relative.
+std::vector<std::string> ReadLibraryList(const std::string& listFile, const std::string& installedDataFolder = {},
+                                         std::string* error = nullptr);
 // The same from the list file's text.
 std::vector<std::string> ParseLibraryList(const std::string& text);
 

@@ -451,7 +451,9 @@ int CSetup::CopyInstalledData(std::string& error)
         }
     }
     // The picture library list names the installed library folders, unless
-    // the user already keeps a list of his own.
+    // the user already keeps a list of his own. The names are relative to
+    // the installed data ("library/<name>/"), so that the list never points
+    // into the folder a first run happened to find the data in (a build tree).
     const std::string listFile = internal + kLibraryListFileName;
     const fs::path library = fs::path(from) / "library";
     if (!fs::exists(listFile, ec) && fs::is_directory(library, ec)) {
@@ -462,7 +464,8 @@ int CSetup::CopyInstalledData(std::string& error)
         std::sort(folders.begin(), folders.end());
         const CIniFile list(listFile);
         for (const fs::path& folder : folders) {
-            if (!list.PutString("Library", folder.filename().string(), folder.string() + "/")) {
+            const std::string name = folder.filename().string();
+            if (!list.PutString("Library", name, "library/" + name + "/")) {
                 error = "Can not write the settings file:\n\n" + listFile;
                 return 0;
             }

@@ -86,7 +86,7 @@ TEST_F(NotAFile, ProjectsPicturesSettingsAndLibrariesAnswerAtOnce)
 
         // The picture library's list file.
         error.clear();
-        EXPECT_TRUE(ReadLibraryList(path, &error).empty());
+        EXPECT_TRUE(ReadLibraryList(path, {}, &error).empty());
         EXPECT_EQ(error, expected);
 
         EXPECT_LT(Clock::now() - start, kAtOnce) << path;

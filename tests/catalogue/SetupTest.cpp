@@ -307,8 +307,10 @@ void SetupRunTest::ModelEntriesAndInstalledData()
     EXPECT_TRUE(IsCompleteFile(Internal("dmo_bic_032.bmp")));
     EXPECT_TRUE(IsCompleteFile(Internal("dtx_paper.bmp")));
     EXPECT_TRUE(IsCompleteFile(Internal("dck_003.bmp")));
-    // The library list names the installed library folders that have a description.
-    const std::vector<std::string> folders = ReadLibraryList(Internal("vudarivu.ini"));
+    // The library list names the installed library folders that have a
+    // description, relative to the installed data wherever that lives.
+    EXPECT_EQ(ReadLibraryList(Internal("vudarivu.ini")), std::vector<std::string>{"library/Skies/"});
+    const std::vector<std::string> folders = ReadLibraryList(Internal("vudarivu.ini"), (s_root / "installed").string());
     ASSERT_EQ(folders.size(), 1u);
     EXPECT_EQ(folders[0], (s_root / "installed" / "library" / "Skies").string() + "/");
     const std::vector<LibraryEntry> pictures = ReadLibraryFolder(folders[0]);
