@@ -1,0 +1,75 @@
+# What `cmake --install` puts under the prefix, and the Debian package made by
+# `cpack -G DEB`: both programs, the generated data, the desktop entry, the
+# project file type with its icon, the application icons (SVG and PNG sizes),
+# the AppStream metainfo, the man pages and the user manual.
+include(GNUInstallDirs)
+
+set(VT_DESKTOP_DIR ${CMAKE_SOURCE_DIR}/data/desktop)
+set(VT_APP_ID org.vantorel.Vantorel)
+set(VT_MIME_ICON application-x-vantorel-project)
+set(VT_ICON_SIZES 16 22 24 32 48 64 128 256)
+
+install(TARGETS vantorel-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET vantorel)
+  install(TARGETS vantorel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+  # PNG sizes of both icons, drawn from their SVG pictures at build time.
+  add_executable(vt_render_icon ${VT_DESKTOP_DIR}/render_icon.cpp)
+  target_compile_options(vt_render_icon PRIVATE ${VT_WARNINGS})
+  target_link_libraries(vt_render_icon PRIVATE Qt6::Gui Qt6::Svg)
+  set(VT_ICON_OUTPUT ${CMAKE_BINARY_DIR}/icons)
+  add_custom_command(
+    OUTPUT ${VT_ICON_OUTPUT}/.generated
+    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+            $<TARGET_FILE:vt_render_icon> ${VT_DESKTOP_DIR}/vantorel.svg ${VT_ICON_OUTPUT}/apps ${VT_APP_ID} ${VT_ICON_SIZES}
+    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+            $<TARGET_FILE:vt_render_icon> ${VT_DESKTOP_DIR}/${VT_MIME_ICON}.svg ${VT_ICON_OUTPUT}/mimetypes ${VT_MIME_ICON} ${VT_ICON_SIZES}
+    COMMAND ${CMAKE_COMMAND} -E touch ${VT_ICON_OUTPUT}/.generated
+    DEPENDS vt_render_icon ${VT_DESKTOP_DIR}/vantorel.svg ${VT_DESKTOP_DIR}/${VT_MIME_ICON}.svg
+    COMMENT "Drawing the application and project icons"
+    VERBATIM)
+  add_custom_target(vt_icons ALL DEPENDS ${VT_ICON_OUTPUT}/.generated)
+  foreach(size ${VT_ICON_SIZES})
+    install(FILES ${VT_ICON_OUTPUT}/apps/${size}x${size}/${VT_APP_ID}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+    install(FILES ${VT_ICON_OUTPUT}/mimetypes/${size}x${size}/${VT_MIME_ICON}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/mimetypes)
+  endforeach()
+endif()
+
+install(FILES ${VT_DESKTOP_DIR}/vantorel.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps RENAME ${VT_APP_ID}.svg)
+install(FILES ${VT_DESKTOP_DIR}/${VT_MIME_ICON}.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/mimetypes)
+install(FILES ${VT_DESKTOP_DIR}/${VT_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${VT_DESKTOP_DIR}/${VT_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${VT_DESKTOP_DIR}/${VT_APP_ID}.mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+        RENAME ${VT_APP_ID}.xml)
+
+file(GLOB VT_MAN_PAGES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/docs/man/*.1)
+install(FILES ${VT_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+if(EXISTS ${CMAKE_SOURCE_DIR}/docs/manual)
+  install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/manual/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/manual)
+endif()
+file(GLOB VT_COMPLETIONS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/completion/*)
+if(VT_COMPLETIONS)
+  install(FILES ${VT_COMPLETIONS} DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+endif()
+
+# Debian package: `cpack -G DEB` in the build folder.
+set(CPACK_PACKAGE_NAME vantorel)
+set(CPACK_PACKAGE_VENDOR "The Vantorel developers")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Product packaging design with photograph-like 3D renderings")
+set(CPACK_PACKAGE_DESCRIPTION "Vantorel designs the packaging of a product (boxes, books, binders, cards, \
+disks) in a vector editor and renders it as a photograph-like 3D picture; vantorel-cli renders in scripts.")
+set(CPACK_PACKAGE_CONTACT "The Vantorel developers <developers@vantorel.org>")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Found at run time rather than linked: the SVG icon plugins of the toolbars
+# and the fonts the first run and the default texts use.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, fonts-liberation2, fontconfig")
+set(CPACK_STRIP_FILES ON)
+include(CPack)
