@@ -37,3 +37,22 @@ std::string GetExecutablePath()
     const fs::path self = fs::read_symlink("/proc/self/exe", ec);
     return ec ? std::string() : self.string();
 }
+
+std::string FindUserManual(const std::string& executablePath)
+{
+    std::vector<fs::path> folders;
+    if (!executablePath.empty())
+        folders.push_back(fs::path(executablePath).parent_path().parent_path() / "share" / "doc" / "vantorel" / "manual");
+#ifdef VT_INSTALL_MANUAL_DIR
+    folders.emplace_back(VT_INSTALL_MANUAL_DIR);
+#endif
+#ifdef VT_SOURCE_MANUAL_DIR
+    folders.emplace_back(VT_SOURCE_MANUAL_DIR);
+#endif
+    for (const fs::path& folder : folders) {
+        std::error_code ec;
+        if (fs::is_regular_file(folder / "index.html", ec))
+            return (folder / "index.html").string();
+    }
+    return {};
+}

@@ -19,3 +19,9 @@ std::string FindInstalledDataFolder(const std::string& executablePath);
 
 // Path of the running executable (from /proc/self/exe), empty when unknown.
 std::string GetExecutablePath();
+
+// The user manual's first page: beside the executable in
+// ../share/doc/vantorel/manual, the install folder compiled in
+// (VT_INSTALL_MANUAL_DIR), then the source tree's docs/manual compiled in
+// (VT_SOURCE_MANUAL_DIR). Empty when none holds "index.html".
+std::string FindUserManual(const std::string& executablePath);

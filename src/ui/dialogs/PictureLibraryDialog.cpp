@@ -2,6 +2,7 @@
 
 #include "app/AppFolders.h"
 #include "app/IniFile.h"
+#include "catalogue/InstalledData.h"
 #include "image/PictureFormats.h"
 #include "image/PictureLoader.h"
 #include "image/Raster.h"
@@ -113,7 +114,7 @@ void CPictureLibraryDialog::FillTree(const std::string& remembered)
     const QSignalBlocker blocker(m_tree);
     m_tree->clear();
     QTreeWidgetItem* select = nullptr;
-    for (const std::string& folder : ReadLibraryList(m_folders.GetInternalFolder() + kLibraryListFileName)) {
+    for (const std::string& folder : ReadLibraryList(m_folders.GetInternalFolder() + kLibraryListFileName, FindInstalledDataFolder(GetExecutablePath()))) {
         auto* item = new QTreeWidgetItem(m_tree, QStringList(FolderText(folder)));
         item->setData(0, Qt::UserRole, Q(folder));
         if (item->text(0).toStdString() == remembered)
@@ -163,7 +164,7 @@ bool CPictureLibraryDialog::GenerateLibrary(const QString& folderPath)
     }
     // Listed once: a folder already in the list keeps its place.
     const std::string listFile = m_folders.GetInternalFolder() + kLibraryListFileName;
-    const std::vector<std::string> listed = ReadLibraryList(listFile);
+    const std::vector<std::string> listed = ReadLibraryList(listFile, FindInstalledDataFolder(GetExecutablePath()));
     const std::string text = FolderText(folder).toStdString();
     if (std::find(listed.begin(), listed.end(), folder) == listed.end() &&
         !CIniFile(listFile).PutString("Library", text.empty() ? folder : text, folder)) {

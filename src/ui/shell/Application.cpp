@@ -1,6 +1,7 @@
 #include "ui/shell/Application.h"
 
 #include "app/AppFolders.h"
+#include "catalogue/InstalledData.h"
 #include "catalogue/Setup.h"
 #include "ui/dialogs/SetupDialog.h"
 #include "ui/shell/MainFrame.h"
@@ -71,22 +72,10 @@ CVtwinApplication::SCommandLine CVtwinApplication::ParseCommandLine(const QStrin
     return line;
 }
 
-QString InstalledDataFolder()
-{
-    // Beside the program when installed, else the build tree's generated data.
-    const QString exe = QCoreApplication::applicationDirPath();
-    for (const QString& candidate : {exe + QStringLiteral("/../share/vantorel/data"), exe + QStringLiteral("/../../data"),
-                                     exe + QStringLiteral("/data")}) {
-        if (QDir(candidate).exists())
-            return QDir(candidate).absolutePath() + QLatin1Char('/');
-    }
-    return {};
-}
-
 bool RunSetup(const CAppFolders& folders)
 {
     SetupOptions options;
-    options.installedDataFolder = InstalledDataFolder().toStdString();
+    options.installedDataFolder = FindInstalledDataFolder(GetExecutablePath());
     CSetupDialog dialog(folders, options);
     if (dialog.exec() != QDialog::Accepted) {
         ShowMessage(nullptr,

@@ -12,6 +12,7 @@ enum ECommandId : int {
     ID_FILE_SAVE_AS = 57604,
     ID_FILE_MRU_FILE1 = 57616,  // ..57619 for the four recent files
     ID_APP_ABOUT = 57664,
+    ID_HELP_FINDER = 57667,
     ID_APP_EXIT = 57665,
     ID_VIEW_TOOLBAR = 59392,
     ID_VIEW_STATUS_BAR = 59393,

@@ -1,6 +1,7 @@
 #include "ui/shell/MainFrame.h"
 
 #include "ui/canvas/FaceCanvas.h"
+#include "ui/dialogs/AboutDialog.h"
 #include "ui/dialogs/RenderOutputDialogs.h"
 #include "ui/grid/PropertyGrid.h"
 #include "ui/widgets/ColorButton.h"
@@ -9,6 +10,7 @@
 
 #include "app/AppFolders.h"
 #include "app/VtwinDoc.h"
+#include "catalogue/InstalledData.h"
 #include "catalogue/Side.h"
 #include "image/Raster.h"
 #include "layout/DrawObjectList.h"
@@ -21,6 +23,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -179,7 +183,8 @@ void CMainFrame::UpdateOne(int id, QAction* action)
     case ID_FILE_SAVE:
     case ID_FILE_SAVE_AS:
     case ID_APP_EXIT:
-    case ID_APP_ABOUT: break;
+    case ID_APP_ABOUT:
+    case ID_HELP_FINDER: break;
     default:
         if (!m_view->QueryCommand(id, ui))
             ui.enabled = false;
@@ -235,6 +240,7 @@ void CMainFrame::OnCommand(int id)
     case ID_FILE_SAVE_AS: OnFileSaveAs(); break;
     case ID_APP_EXIT: close(); break;
     case ID_APP_ABOUT: OnAbout(); break;
+    case ID_HELP_FINDER: OnHelpContents(); break;
     case ID_VIEW_TOOLBAR: m_mainBar->setVisible(!m_mainBar->isVisibleTo(this)); break;
     case ID_VIEW_EDIT_TOOLBAR: m_editBar->setVisible(!m_editBar->isVisibleTo(this)); break;
     case ID_VIEW_DRAW_TOOLBAR: m_drawBar->setVisible(!m_drawBar->isVisibleTo(this)); break;
@@ -372,7 +378,27 @@ bool CMainFrame::OnFileSaveAs()
 
 void CMainFrame::OnAbout()
 {
-    ShowMessage(this, QStringLiteral("Vantorel 2.10\n\nPackaging design and product rendering."));
+    CAboutDialog about(this);
+    about.exec();
+}
+
+void CMainFrame::OnHelpContents()
+{
+    const std::string manual = FindUserManual(GetExecutablePath());
+    if (manual.empty()) {
+        ShowMessage(this, QStringLiteral("The user manual could not be found. Please reinstall Vantorel."),
+                    EMessageIcon::Warning);
+        return;
+    }
+    if (!HelpOpener()(QUrl::fromLocalFile(QString::fromStdString(manual))))
+        ShowMessage(this, QStringLiteral("No web browser could open the user manual:\n\n%1").arg(QString::fromStdString(manual)),
+                    EMessageIcon::Warning);
+}
+
+std::function<bool(const QUrl&)>& CMainFrame::HelpOpener()
+{
+    static std::function<bool(const QUrl&)> opener = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    return opener;
 }
 
 void CMainFrame::Activate()

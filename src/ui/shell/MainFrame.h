@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -29,6 +30,8 @@ struct CCmdUI {
     bool checkable = false;
     QString text;  // when non-empty, the new menu text
 };
+
+class QUrl;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -58,6 +61,9 @@ public:
     bool RunCommand(int id);
     // Re-runs every update handler (enable, check, texts).
     void UpdateCommandUI();
+
+    // Opens the user manual in the browser; tests replace it to see the page asked for.
+    static std::function<bool(const QUrl&)>& HelpOpener();
 
     // Full menus when the document has a product, else File, View and Help only.
     void SetFullMenus(bool full);
@@ -102,6 +108,7 @@ private:
     bool OnFileSave();
     bool OnFileSaveAs();
     void OnAbout();
+    void OnHelpContents();
 
     CVtwinView* m_view = nullptr;
     QHash<int, QAction*> m_actions;

@@ -172,6 +172,8 @@ void CMainFrame::BuildActions()
     AddAction(ID_RENDER_TO_FILE, "Render To &File...",
               "Render the project and save the result to a picture file\nRender To File", "render_file");
     // Help
+    AddAction(ID_HELP_FINDER, "&Contents", "Open the user manual in the web browser\nContents", "app_about",
+              QKeySequence(Qt::Key_F1));
     AddAction(ID_APP_ABOUT, "&About Vantorel...", "Display program information, version number and copyright\nAbout",
               "app_about");
 }
@@ -280,6 +282,8 @@ void CMainFrame::BuildMenus()
     m_renderMenu->addAction(A(ID_RENDER_TO_FILE));
 
     m_helpMenu = bar->addMenu(QStringLiteral("&Help"));
+    m_helpMenu->addAction(A(ID_HELP_FINDER));
+    m_helpMenu->addSeparator();
     m_helpMenu->addAction(A(ID_APP_ABOUT));
 
     // Texts that depend on the state (undo, custom zoom) are refreshed when
