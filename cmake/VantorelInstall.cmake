@@ -9,7 +9,7 @@ set(VT_APP_ID org.vantorel.Vantorel)
 set(VT_MIME_ICON application-x-vantorel-project)
 set(VT_ICON_SIZES 16 22 24 32 48 64 128 256)
 
-install(TARGETS vantorel-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# vantorel-cli, its man page and its bash completion are installed by src/cli.
 if(TARGET vantorel)
   install(TARGETS vantorel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
@@ -50,10 +50,6 @@ file(GLOB VT_MAN_PAGES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/docs/man/*.1)
 install(FILES ${VT_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 if(EXISTS ${CMAKE_SOURCE_DIR}/docs/manual)
   install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/manual/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/manual)
-endif()
-file(GLOB VT_COMPLETIONS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/completion/*)
-if(VT_COMPLETIONS)
-  install(FILES ${VT_COMPLETIONS} DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 endif()
 
 # Debian package: `cpack -G DEB` in the build folder.

@@ -6,6 +6,7 @@
 
 #include "app/AppFolders.h"
 #include "catalogue/Catalogue.h"
+#include "catalogue/InstalledData.h"
 #include "catalogue/PictureLibrary.h"
 #include "catalogue/WizardLists.h"
 #include "layout/FontEngine.h"
@@ -133,7 +134,7 @@ std::vector<SNamedChoice> ListCDImageNameChoices(const CAppFolders& folders)
 std::vector<SNamedChoice> ListLibraryChoices(const CAppFolders& folders)
 {
     std::vector<SNamedChoice> out;
-    for (const std::string& folder : ReadLibraryList(folders.GetInternalFolder() + kLibraryListFileName))
+    for (const std::string& folder : ReadLibraryList(folders.GetInternalFolder() + kLibraryListFileName, FindInstalledDataFolder(GetExecutablePath())))
         for (const LibraryEntry& e : ReadLibraryFolder(folder)) {
             const std::string path = ResolveLibraryFile(e, e.path);
             out.push_back({e.name.empty() ? std::filesystem::path(path).stem().string() : e.name, path, path});
