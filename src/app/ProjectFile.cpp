@@ -11,6 +11,7 @@
 #include "image/SafeFile.h"
 #include "properties/Appearance.h"
 #include "properties/SettingStore.h"
+#include "properties/SettingTable.h"
 
 #include <algorithm>
 #include <atomic>
@@ -218,7 +219,9 @@ public:
         SettingStore& settings = product.GetSettings();
         Read r = Settings(settings);
         // Settings older files lack.
-        const std::pair<std::uint32_t, std::int32_t> added[] = {{191, 0}, {192, 0}, {201, 0}, {202, 0xFFFFFF}};
+        // (A project without a resolution was rendered at 72 dots per inch.)
+        const std::pair<std::uint32_t, std::int32_t> added[] = {
+            {191, 0}, {192, 0}, {201, 0}, {202, 0xFFFFFF}, {164, kStoredProjectResolution}};
         for (const auto& [id, value] : added)
             if (!settings.LookupInt(ModelKey(id)))
                 settings.SetInt(ModelKey(id), value);

@@ -1,6 +1,7 @@
 #include "properties/PageChecks.h"
 
 #include "properties/SettingChecks.h"
+#include "properties/SettingTable.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -324,12 +325,12 @@ PageLeave LeaveBackRenderPage(const BackRenderControls& c, BackRenderValues& sto
         return PageLeave::Accept();
     }
     BackRenderValues v;
-    PageLeave check = CheckWholeNumberField(c.widthText, 50, 999, "Width", "pixels", v.width);
+    PageLeave check = CheckWholeNumberField(c.widthText, kMinRenderSide, kMaxRenderSide, "Width", "pixels", v.width);
     if (!check.ok) {
         check.focusField = 0;
         return check;
     }
-    check = CheckWholeNumberField(c.heightText, 50, 999, "Height", "pixels", v.height);
+    check = CheckWholeNumberField(c.heightText, kMinRenderSide, kMaxRenderSide, "Height", "pixels", v.height);
     if (!check.ok) {
         check.focusField = 1;
         return check;

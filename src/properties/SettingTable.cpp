@@ -36,6 +36,8 @@ unsigned PicturePart(std::uint32_t id) noexcept {
         return kUpdateScratch;
     case 101:
         return kUpdateCDImage | kUpdateScratch;
+    case 164: // only the finished picture carries the resolution
+        return kUpdateFinish;
     case 121: case 122: case 123: case 131: case 132: case 133: case 134:
         return kUpdatePageEdges | kUpdateScratch;
     case 155:
@@ -162,6 +164,8 @@ constexpr SettingInfo kSettings[] = {
     {161, "", "", "", T::Integer, 400, 0, "", R::None, 0, 0, "", C::None},
     {162, "", "", "", T::Integer, 400, 0, "", R::None, 0, 0, "", C::None},
     {163, "", "", "", T::Integer, 4, 0, "", R::None, 0, 0, "", C::None},
+    {164, "Resolution", "Rendering Options", "Resolution", T::Integer, 300, 0, "", R::Fixed, kMinResolution,
+     kMaxResolution, "dpi", C::None},
     {171, "", "", "", T::Real, 0, 1.0, "", R::None, 0, 0, "", C::None},
     {172, "", "", "", T::Real, 0, 1.0, "", R::None, 0, 0, "", C::None},
     {173, "", "", "", T::Real, 0, 1.0, "", R::None, 0, 0, "", C::None},
@@ -171,7 +175,7 @@ constexpr std::uint32_t kStartOrder[] = {
     191, 192, 201, 202, 53, 71, 72, 73, 61, 62, 63, 64, 141, 142, 143, 144, 145, 146, 147,
     11, 12, 13, 14, 1, 2, 3, 21, 22, 23, 31, 32, 33, 34, 35, 36, 37, 41, 42, 43, 91, 92, 93,
     51, 81, 131, 132, 133, 121, 123, 122, 101, 102, 111, 112, 113, 114, 155, 151, 152, 153, 154,
-    171, 172, 173, 161, 162, 163, 181, 182, 183, 184, 185,
+    171, 172, 173, 161, 162, 163, 164, 181, 182, 183, 184, 185,
 };
 
 }  // namespace

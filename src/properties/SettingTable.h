@@ -70,6 +70,7 @@ enum SettingId : std::uint32_t {
     kSetRenderWidth = 161,       // pixels
     kSetRenderHeight = 162,      // pixels
     kSetMagnification = 163,     // k of the alpha and scratch pictures
+    kSetResolution = 164,        // dots per inch written into the rendered picture
     kSetProductWidth = 171,      // millimetres (real)
     kSetProductHeight = 172,
     kSetProductDepth = 173,
@@ -177,6 +178,14 @@ constexpr std::uint32_t LightBit(int column, int row) noexcept {
 constexpr bool IsLightOn(std::uint32_t mask, int column, int row) noexcept {
     return (mask & LightBit(column, row)) != 0;
 }
+
+// Rendering sizes and resolution accepted wherever they are entered.
+constexpr int kMinRenderSide = 50;       // pixels
+constexpr int kMaxRenderSide = 10000;    // pixels
+constexpr int kMinResolution = 10;       // dots per inch
+constexpr int kMaxResolution = 9600;
+// Resolution of a project saved before it had the setting.
+constexpr int kStoredProjectResolution = 72;
 
 // The ids in the order a new product receives their start values.
 std::span<const std::uint32_t> GetStartValueOrder() noexcept;

@@ -315,9 +315,9 @@ TEST(ProjectFileRead, RoundTripKeepsEverything)
     const CProduct& pa = *a.doc.GetProduct();
     const CProduct& pb = *b.doc.GetProduct();
     EXPECT_STREQ(pb.GetKindCode(), "BOX");
-    // Settings come back, plus the four settings a read adds when missing.
+    // Settings come back, plus the settings a read adds when missing.
     SettingStore expectedSettings = pa.GetSettings();
-    const std::pair<std::uint32_t, std::int32_t> added[] = {{191, 0}, {192, 0}, {201, 0}, {202, 0xFFFFFF}};
+    const std::pair<std::uint32_t, std::int32_t> added[] = {{191, 0}, {192, 0}, {201, 0}, {202, 0xFFFFFF}, {164, 72}};
     for (auto [id, v] : added)
         if (!expectedSettings.LookupInt(ModelKey(id)))
             expectedSettings.SetInt(ModelKey(id), v);
@@ -475,8 +475,9 @@ TEST(ProjectFileRead, MissingMarkersStopQuietly)
         EXPECT_STREQ(d.doc.GetProduct()->GetKindCode(), "CARD");
         // The settings older files lack are added to the product, not to sides.
         const SettingStore& s = d.doc.GetProduct()->GetSettings();
-        EXPECT_EQ(s.Ints().GetCount(), 4u);
+        EXPECT_EQ(s.Ints().GetCount(), 5u);
         EXPECT_EQ(s.GetInt(ModelKey(202)), 0xFFFFFF);
+        EXPECT_EQ(s.GetInt(ModelKey(164)), 72) << "a project without a resolution was made at 72 dpi";
         ASSERT_TRUE(s.LookupInt(ModelKey(191)));
         EXPECT_EQ(*s.LookupInt(ModelKey(191)), 0);
     }

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <jpeglib.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstring>
 #include <functional>
@@ -218,6 +219,66 @@ TEST(PngEncode, TransparentIndexMovesToPaletteEntryZero)
     // Our reader shows the same colours as before.
     EXPECT_TRUE(SameColours(image, DecodeOk(file, IMAGE_TYPE_PNG)));
     EXPECT_EQ(image.GetTransIndex(), 6) << "the source picture is left as it was";
+}
+
+TEST(PngEncode, ResolutionGoesIntoThePhysChunkAndComesBack)
+{
+    CRaster image = testutil::RandomPicture(4, 3, 24, 99);
+    image.SetXDPI(300);
+    image.SetYDPI(150);
+    const auto file = EncodeOk(image, IMAGE_TYPE_PNG);
+    // pHYs: 4-byte length 9, "pHYs", x and y pixels per metre (big-endian), unit 1 (metre).
+    // 300 / 0.0254 = 11811.02 -> 11811; 150 / 0.0254 = 5905.5 -> 5906.
+    const char tag[] = "pHYs";
+    const auto at = std::search(file.begin(), file.end(), tag, tag + 4);
+    ASSERT_NE(at, file.end()) << "no pHYs chunk";
+    const std::size_t i = static_cast<std::size_t>(at - file.begin()) + 4;
+    auto be32 = [&](std::size_t o) {
+        return (std::uint32_t(file[o]) << 24) | (std::uint32_t(file[o + 1]) << 16) | (std::uint32_t(file[o + 2]) << 8) |
+               std::uint32_t(file[o + 3]);
+    };
+    EXPECT_EQ(be32(i - 8), 9u);
+    EXPECT_EQ(be32(i), 11811u);
+    EXPECT_EQ(be32(i + 4), 5906u);
+    EXPECT_EQ(file[i + 8], 1);
+    const CRaster back = DecodeOk(file, IMAGE_TYPE_PNG);
+    EXPECT_EQ(back.GetXDPI(), 300);  // 11811 * 0.0254 = 299.9994
+    EXPECT_EQ(back.GetYDPI(), 150);  // 5906 * 0.0254 = 150.0124
+}
+
+TEST(PngEncode, AlphaPlaneIsWrittenAsRgba)
+{
+    // 3 x 2 picture, row 0 (the bottom row) blue, green, red; row 1 grey; the
+    // alpha plane runs 0, 40, 80, ... in the picture's own row order.
+    CRaster image;
+    ASSERT_NE(image.Create(3, 2, 24), nullptr);
+    const std::uint8_t bottom[3][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}}; // blue, green, red bytes
+    for (int x = 0; x < 3; ++x) {
+        std::memcpy(image.GetBits(0) + 3 * x, bottom[x], 3);
+        std::memset(image.GetBits(1) + 3 * x, 100, 3);
+    }
+    ASSERT_TRUE(image.AlphaCreate());
+    for (int i = 0; i < 6; ++i) image.AlphaGetPointer()[i] = static_cast<std::uint8_t>(40 * i);
+    const auto file = EncodeOk(image, IMAGE_TYPE_PNG);
+
+    png_image read;
+    std::memset(&read, 0, sizeof read);
+    read.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_memory(&read, file.data(), file.size()));
+    EXPECT_EQ(read.format & PNG_FORMAT_FLAG_ALPHA, PNG_FORMAT_FLAG_ALPHA);
+    read.format = PNG_FORMAT_RGBA;
+    std::vector<std::uint8_t> rgba(PNG_IMAGE_SIZE(read));
+    ASSERT_TRUE(png_image_finish_read(&read, nullptr, rgba.data(), 0, nullptr));
+    // File rows are top first: file row 0 is picture row 1 (alpha 120, 160, 200).
+    const std::uint8_t expected[2][3][4] = {
+        {{100, 100, 100, 120}, {100, 100, 100, 160}, {100, 100, 100, 200}},
+        {{0, 0, 255, 0}, {0, 255, 0, 40}, {255, 0, 0, 80}},
+    };
+    for (int r = 0; r < 2; ++r)
+        for (int x = 0; x < 3; ++x)
+            for (int c = 0; c < 4; ++c)
+                EXPECT_EQ(rgba[static_cast<std::size_t>((r * 3 + x) * 4 + c)], expected[r][x][c])
+                    << "file row " << r << " pixel " << x << " channel " << c;
 }
 
 TEST(JpegCodec, TrueColourRoundTripKeepsChannelOrder)

@@ -26,6 +26,7 @@ unsigned ExpectedClass(std::uint32_t id) {
     if (id == 101) return 10;
     if (in({121, 122, 123, 131, 132, 133, 134})) return 18;
     if (id == 155) return 34;
+    if (id == 164) return 4;  // the resolution is set on the finished picture
     return 1;
 }
 
@@ -55,8 +56,9 @@ const std::vector<StartValue> kStart = {
     {111, I, 0, 0},        {112, I, 50, 0},       {113, I, 70, 0},    {114, I, 0, 0},
     {155, X, 0, 0},        {151, X, 0, 0},        {152, X, 0, 0},     {153, X, 0, 0},
     {154, X, 0, 0},        {171, R, 0, 1.0},      {172, R, 0, 1.0},   {173, R, 0, 1.0},
-    {161, I, 400, 0},      {162, I, 400, 0},      {163, I, 4, 0},     {181, I, 100, 0},
-    {182, I, 100, 0},      {183, I, 100, 0},      {184, I, 100, 0},   {185, I, 100, 0},
+    {161, I, 400, 0},      {162, I, 400, 0},      {163, I, 4, 0},     {164, I, 300, 0},
+    {181, I, 100, 0},      {182, I, 100, 0},      {183, I, 100, 0},   {184, I, 100, 0},
+    {185, I, 100, 0},
 };
 
 // Chain order of one map after inserting `ids` in order (independent model).
@@ -94,7 +96,7 @@ TEST(UpdateClass, EveryIdMatchesItsClass) {
 
 TEST(UpdateClass, FinishOnlyBitBelongsToExactlyTheFinishingEffects) {
     const std::set<std::uint32_t> finishing = {3, 12, 14, 21, 22, 23, 31, 32, 33, 34, 35, 36, 37,
-                                               181, 182, 183, 184, 185};
+                                               164, 181, 182, 183, 184, 185};
     for (std::uint32_t id = 0; id <= 300; ++id) {
         const bool finishOnly = GetUpdateClass(id) == kUpdateFinish;
         EXPECT_EQ(finishOnly, finishing.count(id) == 1) << "id " << id;

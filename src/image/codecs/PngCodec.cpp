@@ -15,6 +15,7 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <cmath>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -222,6 +223,13 @@ bool DecodePng(CByteStream& stream, CRaster& image)
         image.SetLastError("Can't allocate memory");
         return false;
     }
+    png_uint_32 xppm = 0, yppm = 0;
+    int unit = 0;
+    if (png_get_pHYs(png, info, &xppm, &yppm, &unit) != 0 && unit == PNG_RESOLUTION_METER && xppm > 0 && yppm > 0 &&
+        xppm < 0x7FFFFFFF && yppm < 0x7FFFFFFF) {
+        image.SetXDPI(static_cast<int>(std::lround(xppm * 0.0254)));
+        image.SetYDPI(static_cast<int>(std::lround(yppm * 0.0254)));
+    }
     if (palette) {
         png_colorp entries = nullptr;
         int count = 0;
@@ -313,16 +321,26 @@ bool DecodePng(CByteStream& stream, CRaster& image)
 
 namespace {
 
+// Pixels per metre of a resolution in dots per inch (an inch is 0.0254 m).
+png_uint_32 PixelsPerMetre(int dpi)
+{
+    return dpi > 0 ? static_cast<png_uint_32>(std::lround(dpi / 0.0254)) : 0;
+}
+
+// Writes the picture. `rows` holds the picture's rows top first; with
+// `alphaRow` set the picture goes out as RGBA, each row of `rows` being
+// joined with its alpha plane row into `alphaRow` (4 bytes a pixel) first.
 bool WriteCore(png_structp png, png_infop info, SPngContext* ctx, const CRaster* image, png_colorp palette,
-               int paletteCount, int transparent, png_bytepp rows)
+               int paletteCount, int transparent, png_bytepp rows, png_bytep alphaRow)
 {
     if (setjmp(png_jmpbuf(png))) {
         return false;
     }
     const bool indexed = image->GetBpp() <= 8;
+    const int colourType = indexed ? PNG_COLOR_TYPE_PALETTE : alphaRow ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB;
     png_set_IHDR(png, info, static_cast<png_uint_32>(image->GetWidth()), static_cast<png_uint_32>(image->GetHeight()),
-                 indexed ? image->GetBpp() : 8, indexed ? PNG_COLOR_TYPE_PALETTE : PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+                 indexed ? image->GetBpp() : 8, colourType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     if (indexed) {
         png_set_PLTE(png, info, palette, paletteCount);
         if (transparent >= 0) {
@@ -330,11 +348,31 @@ bool WriteCore(png_structp png, png_infop info, SPngContext* ctx, const CRaster*
             png_set_tRNS(png, info, alpha, 1, nullptr);
         }
     }
+    const png_uint_32 xppm = PixelsPerMetre(image->GetXDPI()), yppm = PixelsPerMetre(image->GetYDPI());
+    if (xppm > 0 && yppm > 0) {
+        png_set_pHYs(png, info, xppm, yppm, PNG_RESOLUTION_METER);
+    }
     png_write_info(png, info);
     if (!indexed) {
         png_set_bgr(png);
     }
-    png_write_image(png, rows);
+    if (alphaRow == nullptr) {
+        png_write_image(png, rows);
+    } else {
+        const int width = image->GetWidth(), height = image->GetHeight();
+        const std::uint8_t* plane = const_cast<CRaster*>(image)->AlphaGetPointer();
+        for (int i = 0; i < height; ++i) {
+            const std::uint8_t* bgr = rows[i];
+            const std::uint8_t* a = plane + static_cast<std::size_t>(height - 1 - i) * static_cast<std::size_t>(width);
+            for (int x = 0; x < width; ++x) {
+                alphaRow[4 * x] = bgr[3 * x];
+                alphaRow[4 * x + 1] = bgr[3 * x + 1];
+                alphaRow[4 * x + 2] = bgr[3 * x + 2];
+                alphaRow[4 * x + 3] = a[x];
+            }
+            png_write_row(png, alphaRow);
+        }
+    }
     png_write_end(png, info);
     (void)ctx;
     return true;
@@ -413,7 +451,18 @@ bool EncodePng(CByteStream& stream, CRaster& image)
     for (int i = 0; i < height; ++i) {
         rows[i] = const_cast<png_bytep>(source->GetBits(height - 1 - i)); // top row first
     }
-    if (!WriteCore(png, info, &ctx, source, palette, source->GetNumColors(), validTrans ? 0 : -1, rows.data())) {
+    // A 24-bit picture with an alpha plane is written with its transparency.
+    std::vector<png_byte> alphaRow;
+    if (!indexed && source->HasAlpha()) {
+        try {
+            alphaRow.resize(4 * static_cast<std::size_t>(source->GetWidth()));
+        } catch (const std::bad_alloc&) {
+            image.SetLastError("Can't allocate memory");
+            return false;
+        }
+    }
+    if (!WriteCore(png, info, &ctx, source, palette, source->GetNumColors(), validTrans ? 0 : -1, rows.data(),
+                   alphaRow.empty() ? nullptr : alphaRow.data())) {
         if (ctx.ioError && ctx.error[0] != '\0') {
             image.SetLastError(ctx.error);
         } else {

@@ -232,11 +232,11 @@ private slots:
                 ChooseFirstPicture(w);
                 if (w.CurrentPage()->Title() == QLatin1String("Background Size")) {
                     auto* width = w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("renderWidth"));
-                    // 1000 is out of range: the page stays and says why.
-                    width->setText(QStringLiteral("1000"));
+                    // 10001 is out of range: the page stays and says why.
+                    width->setText(QStringLiteral("10001"));
                     if (w.Next())
                         return false;
-                    if (m_messages.messages.value(0) != QStringLiteral("Width must be between 50 and 999 pixels."))
+                    if (m_messages.messages.value(0) != QStringLiteral("Width must be between 50 and 10000 pixels."))
                         return false;
                     width->setText(QStringLiteral("120"));
                     w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("renderHeight"))->setText(QStringLiteral("100"));
