@@ -66,6 +66,37 @@ CFitContext CProductModel::Fit(const CModelArea& area) noexcept
     return m_mesh.FitToPicture(area.size, area.ox, area.oy);
 }
 
+bool CProductModel::Prepare(const CModelDescription& desc, bool quality, const CModelArea& area,
+                            CFitContext& fit, std::string* error)
+{
+    if (area.size < 1) {
+        if (error) *error = "The model area of the picture is empty.";
+        return false;
+    }
+    try {
+        if (!m_built || m_quality != quality || !(m_desc == desc)) Build(desc, quality);
+        fit = Fit(area);
+        return true;
+    } catch (const std::bad_alloc&) {
+        Discard();
+        if (error) *error = "Out of memory";
+        return false;
+    }
+}
+
+bool CModelBandDrawer::DrawBand(CRaster& scratch, CRaster& alpha, int firstRow, std::string* error) const
+{
+    try {
+        CModelMesh mesh = m_mesh;
+        CTextureSet textures = m_textures;
+        return RenderModelPicture(mesh, m_fit, m_desc, textures, scratch, alpha, ModelProgress(), error, firstRow,
+                                  m_height);
+    } catch (const std::bad_alloc&) {
+        if (error) *error = "Out of memory";
+        return false;
+    }
+}
+
 bool CProductModel::Draw(const CModelDescription& desc, bool quality, const CModelArea& area,
                          CTextureSet& textures, CRaster& scratch, CRaster& alpha,
                          const ModelProgress& progress, std::string* error)
@@ -102,7 +133,8 @@ void WhitenBox(CRaster& layer, const CBoundingBox& box) noexcept
 
 bool RenderModelPicture(CModelMesh& mesh, const CFitContext& fit, const CModelDescription& desc,
                         CTextureSet& textures, CRaster& scratch, CRaster& alpha,
-                        const ModelProgress& progress, std::string* error)
+                        const ModelProgress& progress, std::string* error, int firstRow,
+                        int pictureHeight)
 {
     if (!scratch.IsValid() || scratch.GetBpp() != 24 || !alpha.IsValid() || alpha.GetBpp() != 24) {
         if (error) *error = "The rendering pictures are not 24-bit pictures.";
@@ -118,6 +150,8 @@ bool RenderModelPicture(CModelMesh& mesh, const CFitContext& fit, const CModelDe
     if (!picture || !layer) return false;
     picture->SetFit(fit);
     layer->SetFit(fit);
+    picture->SetBand(firstRow);
+    layer->SetBand(firstRow);
 
     const CEngineSettings& st = desc.settings;
     CProgressCounter counter(mesh.GetPolygonCount() + mesh.lists.size(), progress);
@@ -135,7 +169,7 @@ bool RenderModelPicture(CModelMesh& mesh, const CFitContext& fit, const CModelDe
         CDrawOptions opt{true, true, ordered, N, soften};
         DrawPolygonList(mesh.lists[last], *layer, opt, &textures, &counter, &box);
         if (soften) layer->ResolvePartialPixels(N);
-        BlendReflectionLayer(alpha, scratch, st.topFade, st.bottomFade, st.ripple, box);
+        BlendReflectionLayer(alpha, scratch, st.topFade, st.bottomFade, st.ripple, box, firstRow, pictureHeight);
         WhitenBox(alpha, box);
         textures.whiteAvoid = false;
         counter.Advance();

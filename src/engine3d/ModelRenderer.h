@@ -81,6 +81,12 @@ public:
     // rasteriser needs for this fit.
     CFitContext Fit(const CModelArea& area) noexcept;
 
+    // Builds when needed (not built yet, or another CModelDescription or
+    // quality) and fits; false with a message when the area is empty or
+    // memory runs out.
+    bool Prepare(const CModelDescription& desc, bool quality, const CModelArea& area, CFitContext& fit,
+                 std::string* error);
+
     // Builds when needed (not built yet, or another CModelDescription or quality),
     // fits and draws. False with a message when the pictures are unusable
     // (not 24-bit, different sizes) or the area is empty; nothing is drawn then.
@@ -97,6 +103,34 @@ private:
 
 // Draws a fitted mesh: the reflection (last list, when the settings show one), the
 // shadow copies (lists 1 and up) and the model (list 0), as described above.
+// With firstRow and pictureHeight, scratch and alpha are a band of a taller
+// picture (see CRenderSurface::SetBand): its rows come out as in the whole
+// picture, except that edge softening needs the rows on either side of a row
+// (draw bands overlapping by a row and keep their inner rows).
 bool RenderModelPicture(CModelMesh& mesh, const CFitContext& fit, const CModelDescription& desc,
                         CTextureSet& textures, CRaster& scratch, CRaster& alpha,
-                        const ModelProgress& progress, std::string* error);
+                        const ModelProgress& progress, std::string* error, int firstRow = 0,
+                        int pictureHeight = 0);
+
+// A fitted model drawn band by band. Every DrawBand works on its own copy of
+// the mesh and the texture set, so bands may be drawn on several threads at
+// once; the face pictures are only read.
+class CModelBandDrawer {
+public:
+    CModelBandDrawer(const CModelMesh& mesh, const CFitContext& fit, const CModelDescription& desc,
+                     const CTextureSet& textures, int pictureHeight)
+        : m_mesh(mesh), m_fit(fit), m_desc(desc), m_textures(textures), m_height(pictureHeight)
+    {
+    }
+    // Draws the rows firstRow .. firstRow + scratch height - 1 of the picture
+    // into scratch (which holds the background of those rows); alpha is a
+    // working layer of the scratch's size.
+    bool DrawBand(CRaster& scratch, CRaster& alpha, int firstRow, std::string* error) const;
+
+private:
+    CModelMesh m_mesh;
+    CFitContext m_fit;
+    CModelDescription m_desc;
+    CTextureSet m_textures;
+    int m_height;
+};

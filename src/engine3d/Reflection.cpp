@@ -21,7 +21,7 @@ long long ReflectionWeight(int y, int height, int topFade, int bottomFade) noexc
 }
 
 bool BlendReflectionLayer(const CRaster& layer, CRaster& target, int topFade, int bottomFade,
-                          bool ripple, const CBoundingBox& box) noexcept
+                          bool ripple, const CBoundingBox& box, int firstRow, int pictureHeight) noexcept
 {
     if (!layer.IsValid() || !target.IsValid() || layer.GetBpp() != 24 || target.GetBpp() != 24 ||
         layer.GetWidth() != target.GetWidth() || layer.GetHeight() != target.GetHeight())
@@ -29,12 +29,13 @@ bool BlendReflectionLayer(const CRaster& layer, CRaster& target, int topFade, in
     const CBoundingBox b = box.ClippedTo(target.GetWidth(), target.GetHeight());
     if (b.IsEmpty()) return true;
     for (int y = b.bottom; y <= b.top; ++y) {
-        long long w = ReflectionWeight(y, target.GetHeight(), topFade, bottomFade);
+        const int py = y + firstRow; // row in the whole picture
+        long long w = ReflectionWeight(py, pictureHeight > 0 ? pictureHeight : target.GetHeight(), topFade, bottomFade);
         if (!ripple) w = std::clamp(w, 0LL, 25500LL);
         const std::uint8_t* l = layer.GetBits(y) + 3 * b.left;
         std::uint8_t* t = target.GetBits(y) + 3 * b.left;
         for (int x = b.left; x <= b.right; ++x, l += 3, t += 3) {
-            if (ripple) w = std::clamp(w + (((x + y) % 11) - 5) * 100, 0LL, 25500LL);
+            if (ripple) w = std::clamp(w + (((x + py) % 11) - 5) * 100, 0LL, 25500LL);
             if (l[0] == 255 && l[1] == 255 && l[2] == 255) continue;
             const long long wl = 25500 - w;
             for (int c = 0; c < 3; ++c) t[c] = static_cast<std::uint8_t>((t[c] * w + l[c] * wl) / 25500);

@@ -24,5 +24,9 @@ void AddReflection(CModelMesh& mesh, const CPolygonList& modelList, const CEngin
 // Weight of the picture in row y (units of 25500, before ripple and clamping).
 long long ReflectionWeight(int y, int height, int topFade, int bottomFade) noexcept;
 
+// With firstRow and pictureHeight the layer and the target are a band of a
+// taller picture (rows firstRow and up of pictureHeight rows): weights and
+// ripple follow the whole picture's rows.
 bool BlendReflectionLayer(const CRaster& layer, CRaster& target, int topFade, int bottomFade,
-                          bool ripple, const CBoundingBox& box) noexcept;
+                          bool ripple, const CBoundingBox& box,
+                          int firstRow = 0, int pictureHeight = 0) noexcept;

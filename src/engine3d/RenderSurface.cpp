@@ -211,6 +211,8 @@ void CRenderSurface::SetPixel(int x, int y, COLORREF colour) noexcept
 
 void CRenderSurface::DrawLine(COLORREF colour, int x1, int y1, int x2, int y2, CBoundingBox* box)
 {
+    y1 -= m_band;
+    y2 -= m_band;
     if ((x1 < 0 && x2 < 0) || (x1 >= m_width && x2 >= m_width) || (y1 < 0 && y2 < 0) ||
         (y1 >= m_height && y2 >= m_height))
         return;
@@ -253,6 +255,10 @@ void CRenderSurface::DrawTexturedQuad(int x0, int y0, int x1, int y1, int x2, in
                                       CPolygon3D& polygon, CBoundingBox* box, int sampleCount,
                                       bool soften)
 {
+    y0 -= m_band;
+    y1 -= m_band;
+    y2 -= m_band;
+    y3 -= m_band;
     ResetScan();
     ScanEdge(x0, y0, x1, y1);
     ScanEdge(x1, y1, x2, y2);
@@ -314,9 +320,10 @@ void CRenderSurface::DrawTexturedQuad(int x0, int y0, int x1, int y1, int x2, in
         const int left = m_scanLeft[static_cast<std::size_t>(y)];
         const int right = std::min(m_scanRight[static_cast<std::size_t>(y)], m_width - 1);
         if (left > right) continue;
-        const double rowA = map.ay * y + map.a0;
-        const double rowB = map.by * y + map.b0;
-        const double rowC = map.cy * y + map.c0;
+        const int py = y + m_band; // row in the whole picture
+        const double rowA = map.ay * py + map.a0;
+        const double rowB = map.by * py + map.b0;
+        const double rowC = map.cy * py + map.c0;
         for (int x = left; x <= right; ++x) {
             const double pA = map.ax * x + rowA;
             const double pB = map.bx * x + rowB;
@@ -462,7 +469,7 @@ void CRenderSurface::AddEdge(int handle, int x1, int y1, int x2, int y2)
 {
     assert(handle == 1);
     (void)handle;
-    ScanEdge(x1, y1, x2, y2);
+    ScanEdge(x1, y1 - m_band, x2, y2 - m_band);
 }
 
 void CRenderSurface::FillPolygon(int handle, COLORREF fill, const CTextureSet* textures,
@@ -485,7 +492,7 @@ void CRenderSurface::FillPolygon(int handle, COLORREF fill, const CTextureSet* t
     // the corner test.
     auto inside = [&](int x, int y) {
         double u, v;
-        map.Map(x, y, u, v);
+        map.Map(x, y + m_band, u, v);
         if (!(u >= 0.0 && u <= 1.0 && v >= 0.0 && v <= 1.0)) return false;
         return CornerAllows(u * faceW, v * faceH, radius, faceW, faceH);
     };

@@ -98,6 +98,14 @@ public:
 
     // The fit of the mesh being drawn (the inverse mapping needs it).
     void SetFit(const CFitContext& fit) noexcept { m_fit = fit; }
+
+    // Band drawing: the target holds the rows firstRow .. firstRow + height - 1
+    // of a taller picture. Positions given to the drawing operations are in
+    // the whole picture and each pixel comes out as it would in the whole
+    // picture; rows outside the band are left out. Bounding boxes, coverage
+    // and partial pixels are in the target's own rows.
+    void SetBand(int firstRow) noexcept { m_band = firstRow; }
+    int GetBand() const noexcept { return m_band; }
     const CFitContext& GetFit() const noexcept { return m_fit; }
 
     // A line in a colour; both end points widen the box (which may be null).
@@ -161,6 +169,7 @@ private:
     std::uint8_t* m_bits = nullptr;
     std::ptrdiff_t m_stride = 0;
     CFitContext m_fit;
+    int m_band = 0; // whole-picture row of target row 0
 
     // Scan tables: leftmost and rightmost x per row, touched rows and columns.
     std::vector<int> m_scanLeft;

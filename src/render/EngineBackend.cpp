@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <memory>
+#include <new>
 
 #include "catalogue/NewProject.h"
 #include "catalogue/Product.h"
@@ -61,6 +62,50 @@ void CEngineBackend::PreparePageEdge(CProduct& product, char code, const FacePic
     const CModelDescription desc = CModelDescription::FromProduct(product);
     const CPageEdgeStyle style = CPageEdgeStyle::FromSettings(desc.settings, k);
     PaintPageEdge(code, product.HasPagesOnLeft() != 0, *target, picture('F'), picture('S'), style, &m_error);
+}
+
+namespace {
+
+class CEngineModelBands : public CModelBands {
+public:
+    CEngineModelBands(const CModelMesh& mesh, const CFitContext& fit, const CModelDescription& desc,
+                      const CTextureSet& textures, int pictureHeight)
+        : m_drawer(mesh, fit, desc, textures, pictureHeight)
+    {
+    }
+    bool DrawBand(CRaster& scratch, CRaster& alpha, int firstRow, std::string* error) const override
+    {
+        return m_drawer.DrawBand(scratch, alpha, firstRow, error);
+    }
+
+private:
+    CModelBandDrawer m_drawer;
+};
+
+}  // namespace
+
+std::unique_ptr<CModelBands> CEngineBackend::PrepareBands(CProduct& product, const SModelDrawRequest& request,
+                                                          int pictureHeight)
+{
+    m_error.clear();
+    const CModelDescription desc = CModelDescription::FromProduct(product);
+    CTextureSet textures;
+    PrepareTextureSet(desc, textures);
+    if (request.faces) {
+        for (char code : GetFaceCodes(desc)) textures.SetPicture(code, request.faces(code));
+    }
+    CModelArea area;
+    area.size = request.area.side;
+    area.ox = request.area.ox;
+    area.oy = request.area.oy;
+    CFitContext fit;
+    if (!m_model.Prepare(desc, request.quality, area, fit, &m_error)) return nullptr;
+    try {
+        return std::make_unique<CEngineModelBands>(m_model.GetMesh(), fit, desc, textures, pictureHeight);
+    } catch (const std::bad_alloc&) {
+        m_error = "Out of memory";
+        return nullptr;
+    }
 }
 
 bool CEngineBackend::DrawModel(CProduct& product, const SModelDrawRequest& request)

@@ -15,14 +15,18 @@ EScaleMethod ChooseScaleMethod(int srcWidth, int srcHeight, int dstWidth, int ds
 
 namespace {
 
-void BlockAverage(const CPixelView& src, const CPixelView& dst, int r) noexcept
+// Each function below writes the rows first .. first + dst height - 1 of the
+// scaled picture (destHeight rows in all) into dst.
+
+void BlockAverage(const CPixelView& src, const CPixelView& dst, int r, int first) noexcept
 {
     const int area = r * r;
     const int w = dst.GetWidth();
     // Column sums of one output row, per channel; r <= 65535 / 255 keeps
     // the sums in range for any picture the container accepts.
-    for (int y = 0; y < dst.GetHeight(); ++y) {
-        std::uint8_t* out = dst.Row(y);
+    for (int row = 0; row < dst.GetHeight(); ++row) {
+        const int y = first + row;
+        std::uint8_t* out = dst.Row(row);
         for (int x = 0; x < w; ++x) {
             unsigned sb = 0, sg = 0, sr = 0;
             for (int j = 0; j < r; ++j) {
@@ -40,17 +44,18 @@ void BlockAverage(const CPixelView& src, const CPixelView& dst, int r) noexcept
     }
 }
 
-void Resample(const CPixelView& src, const CPixelView& dst) noexcept
+void Resample(const CPixelView& src, const CPixelView& dst, int dh, int first) noexcept
 {
     const int sw = src.GetWidth(), sh = src.GetHeight();
-    const int dw = dst.GetWidth(), dh = dst.GetHeight();
+    const int dw = dst.GetWidth();
     // Sample at pixel centres; weights in 1/256.
-    for (int y = 0; y < dh; ++y) {
+    for (int row = 0; row < dst.GetHeight(); ++row) {
+        const int y = first + row;
         const double fy = std::clamp((y + 0.5) * sh / dh - 0.5, 0.0, sh - 1.0);
         const int y0 = static_cast<int>(fy);
         const int y1 = std::min(y0 + 1, sh - 1);
         const int wy = static_cast<int>((fy - y0) * 256.0);
-        std::uint8_t* out = dst.Row(y);
+        std::uint8_t* out = dst.Row(row);
         for (int x = 0; x < dw; ++x) {
             const double fx = std::clamp((x + 0.5) * sw / dw - 0.5, 0.0, sw - 1.0);
             const int x0 = static_cast<int>(fx);
@@ -73,17 +78,22 @@ void Resample(const CPixelView& src, const CPixelView& dst) noexcept
 
 void ScalePicture(const CPixelView& source, const CPixelView& dest) noexcept
 {
-    if (!source.IsValid() || !dest.IsValid()) return;
-    switch (ChooseScaleMethod(source.GetWidth(), source.GetHeight(), dest.GetWidth(), dest.GetHeight())) {
+    ScalePictureRows(source, dest.GetHeight(), 0, dest);
+}
+
+void ScalePictureRows(const CPixelView& source, int destHeight, int firstRow, const CPixelView& band) noexcept
+{
+    if (!source.IsValid() || !band.IsValid() || firstRow < 0 || firstRow + band.GetHeight() > destHeight) return;
+    switch (ChooseScaleMethod(source.GetWidth(), source.GetHeight(), band.GetWidth(), destHeight)) {
     case EScaleMethod::Copy:
-        for (int y = 0; y < dest.GetHeight(); ++y)
-            std::memcpy(dest.Row(y), source.Row(y), static_cast<std::size_t>(dest.GetWidth()) * 3);
+        for (int y = 0; y < band.GetHeight(); ++y)
+            std::memcpy(band.Row(y), source.Row(firstRow + y), static_cast<std::size_t>(band.GetWidth()) * 3);
         break;
     case EScaleMethod::BlockAverage:
-        BlockAverage(source, dest, source.GetWidth() / dest.GetWidth());
+        BlockAverage(source, band, source.GetWidth() / band.GetWidth(), firstRow);
         break;
     case EScaleMethod::Resample:
-        Resample(source, dest);
+        Resample(source, band, destHeight, firstRow);
         break;
     }
 }

@@ -11,3 +11,8 @@ enum class EScaleMethod { BlockAverage, Copy, Resample };
 EScaleMethod ChooseScaleMethod(int srcWidth, int srcHeight, int dstWidth, int dstHeight) noexcept;
 
 void ScalePicture(const CPixelView& source, const CPixelView& dest) noexcept;
+
+// The rows firstRow .. firstRow + band height - 1 of `source` scaled to the
+// band's width and `destHeight` rows, each row exactly as ScalePicture makes
+// it; for drawing a tall picture band by band.
+void ScalePictureRows(const CPixelView& source, int destHeight, int firstRow, const CPixelView& band) noexcept;

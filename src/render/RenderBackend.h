@@ -5,6 +5,8 @@
 // pictures and the progress; the engine owns the geometry.
 
 #include <functional>
+#include <memory>
+#include <string>
 
 #include "render/ModelArea.h"
 
@@ -28,6 +30,16 @@ struct SModelDrawRequest {
     ModelDrawProgress progress;
 };
 
+// A model prepared for drawing in bands: DrawBand draws the rows firstRow ..
+// firstRow + scratch height - 1 of the scratch picture into `scratch` (which
+// holds the background of those rows), with `alpha` a working layer of the
+// same size. It may be called from several threads at once.
+class CModelBands {
+public:
+    virtual ~CModelBands() = default;
+    virtual bool DrawBand(CRaster& scratch, CRaster& alpha, int firstRow, std::string* error) const = 0;
+};
+
 class CRenderBackend {
 public:
     virtual ~CRenderBackend() = default;
@@ -42,4 +54,19 @@ public:
     }
     // Draws the model; returns false when nothing could be drawn.
     virtual bool DrawModel(CProduct& product, const SModelDrawRequest& request) = 0;
+    // Prepares the model of `request` (its area, magnification, quality and
+    // faces; target and alpha unused) for band drawing on a scratch picture of
+    // `pictureHeight` rows. The face pictures must outlive the result. Null
+    // when the backend only draws whole pictures (DrawModel is used then) or
+    // nothing can be drawn (with a message through the backend's own error).
+    virtual std::unique_ptr<CModelBands> PrepareBands(CProduct& product, const SModelDrawRequest& request,
+                                                      int pictureHeight)
+    {
+        (void)product;
+        (void)request;
+        (void)pictureHeight;
+        return nullptr;
+    }
+    // Whether PrepareBands is offered.
+    virtual bool DrawsBands() const noexcept { return false; }
 };
