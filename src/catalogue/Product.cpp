@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cassert>
+#include <new>
 
 CProduct::CProduct() { ApplyStartValues(m_Settings); }
 
@@ -118,3 +119,18 @@ std::unique_ptr<CProduct> CreateProduct(std::string_view code) {
 }
 
 std::span<const char* const> GetKindCodes() noexcept { return kKindCodes; }
+
+std::unique_ptr<CProduct> CloneProduct(const CProduct& product)
+{
+    try {
+        std::unique_ptr<CProduct> copy = CreateProduct(product.GetKindCode());
+        if (!copy) return nullptr;
+        copy->GetSettings() = product.GetSettings();
+        copy->RemoveAllSides();
+        for (std::size_t i = 0; i < product.GetSideCount(); ++i)
+            copy->AddSide(product.GetSideKey(i), product.GetSide(i).Clone());
+        return copy;
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}

@@ -85,5 +85,10 @@ private:
 // nullptr when no kind matches.
 std::unique_ptr<CProduct> CreateProduct(std::string_view code);
 
+// A deep copy: the same kind, settings and sides with their pictures (for
+// rendering on a worker thread while the document stays editable); nullptr
+// when memory runs out.
+std::unique_ptr<CProduct> CloneProduct(const CProduct& product);
+
 // The nine kind codes in table order.
 std::span<const char* const> GetKindCodes() noexcept;

@@ -104,6 +104,16 @@ int FilterForFileName(std::string_view name) noexcept
     return kFilterPNG;
 }
 
+int FilterForOutputName(std::string_view name) noexcept
+{
+    const std::string ext = LowerExtension(name);
+    if (ext.empty() || ext == ".png") return kFilterPNG;
+    const int filter = FilterForFileName(name);
+    return filter == kFilterPNG ? 0 : filter;
+}
+
+const char* const kRenderFormatList = ".png, .bmp, .jpg, .jpeg and .pcx";
+
 std::string ApplyExtensionRule(std::string_view name, int filter)
 {
     std::string result(name);

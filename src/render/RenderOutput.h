@@ -20,6 +20,14 @@ const char* ExtensionForFilter(int filter) noexcept;
 // ".jpeg", ".pcx", any case); PNG for any other or no extension.
 int FilterForFileName(std::string_view name) noexcept;
 
+// The format of an output name given on the command line: by its extension
+// as above, PNG when it has none, and 0 when the extension names a format that
+// is not written (".gif", ".tif", ...): such a name is refused, not written
+// as PNG under a misleading name.
+int FilterForOutputName(std::string_view name) noexcept;
+// The extensions written, for messages: ".png, .bmp, .jpg, .jpeg and .pcx".
+extern const char* const kRenderFormatList;
+
 // Appends the filter's extension when the name has no dot after its last
 // slash: "cover" -> "cover.jpg", "cover.v1" stays, "my.dir/cover" -> "my.dir/cover.jpg".
 std::string ApplyExtensionRule(std::string_view name, int filter);

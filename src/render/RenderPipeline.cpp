@@ -1,13 +1,16 @@
 #include "render/RenderPipeline.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <memory>
+#include <thread>
 
 #include "app/FaceObjects.h"
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"
 #include "image/Raster.h"
+#include "properties/PrintSize.h"
 #include "properties/SettingStore.h"
 #include "properties/SettingTable.h"
 #include "render/FinishingEffects.h"
@@ -15,6 +18,7 @@
 #include "render/ModelArea.h"
 #include "render/PictureScaler.h"
 #include "render/PixelView.h"
+#include "render/BandRenderer.h"
 
 namespace {
 
@@ -22,8 +26,43 @@ constexpr int kFlareShare = 5, kEffectShare = 5, kBevelShare = 3, kBorderShare =
 // Largest output side and magnification accepted from stored settings.
 constexpr int kMaxOutputSide = 10000;
 constexpr int kMaxMagnification = 16;
-// Largest scratch picture in pixels (3 bytes each, and the alpha layer again).
+// Largest scratch picture in pixels drawn whole (3 bytes each, and the alpha
+// layer again), by backends that do not draw in bands.
 constexpr long long kMaxScratchPixels = 48LL * 1000 * 1000;
+// Largest scratch picture drawn in bands: only its bands are held, so this
+// bounds the drawing time rather than memory (10000 x 10000 at 4 fits).
+constexpr long long kMaxBandedScratchPixels = 1600LL * 1000 * 1000;
+
+// The colour of a picture whose pixels are all alike (as 0x00BBGGRR), or -1.
+long long UniformColour(const CRaster& picture) noexcept
+{
+    if (!picture.IsValid() || picture.GetBpp() != 24) return -1;
+    const std::uint8_t* first = picture.GetBits(0);
+    for (int y = 0; y < picture.GetHeight(); ++y) {
+        const std::uint8_t* p = picture.GetBits(y);
+        for (int x = 0; x < picture.GetWidth(); ++x, p += 3)
+            if (p[0] != first[0] || p[1] != first[1] || p[2] != first[2]) return -1;
+    }
+    return (static_cast<long long>(first[0]) << 16) | (first[1] << 8) | first[2];
+}
+
+void FillRows(const CPixelView& band, std::uint32_t bgr) noexcept
+{
+    const std::uint8_t b = static_cast<std::uint8_t>(bgr >> 16), g = static_cast<std::uint8_t>(bgr >> 8),
+                       r = static_cast<std::uint8_t>(bgr);
+    for (int y = 0; y < band.GetHeight(); ++y) {
+        std::uint8_t* p = band.Row(y);
+        if (b == g && g == r) {
+            std::memset(p, b, static_cast<std::size_t>(band.GetWidth()) * 3);
+            continue;
+        }
+        for (int x = 0; x < band.GetWidth(); ++x, p += 3) {
+            p[0] = b;
+            p[1] = g;
+            p[2] = r;
+        }
+    }
+}
 
 std::uint32_t Colour(const SettingStore& s, std::uint32_t id)
 {
@@ -73,6 +112,11 @@ int FinishingStart(const SFinishSettings& s) noexcept
 
 SRenderSize GetRenderSize(const SettingStore& store) noexcept
 {
+    return GetRenderSize(store, true);
+}
+
+SRenderSize GetRenderSize(const SettingStore& store, bool banded) noexcept
+{
     SRenderSize size;
     size.width = std::clamp<int>(store.GetInt(ModelKey(kSetRenderWidth)), 1, kMaxOutputSide);
     size.height = std::clamp<int>(store.GetInt(ModelKey(kSetRenderHeight)), 1, kMaxOutputSide);
@@ -80,9 +124,10 @@ SRenderSize GetRenderSize(const SettingStore& store) noexcept
     // The scratch picture must stay inside what the picture container accepts
     // and within a sane memory budget: a stored size from a damaged file must
     // not ask for gigabytes.
-    auto tooLarge = [&size] {
+    auto tooLarge = [&size, banded] {
         const long long w = static_cast<long long>(size.width) * size.k;
         const long long h = static_cast<long long>(size.height) * size.k;
+        if (banded) return w > CRaster::kMaxDimension || w * h > kMaxBandedScratchPixels;
         return w > CRaster::kMaxDimension || h > CRaster::kMaxDimension || w * h > kMaxScratchPixels;
     };
     while (size.k > 1 && tooLarge()) --size.k;
@@ -109,6 +154,8 @@ CRaster* CRenderPipeline::EnsurePicture(CProduct& product, const char* key, int 
 
 bool CRenderPipeline::Render(std::string_view change, CProduct& product)
 {
+    m_cancelled = false;
+    m_error.clear();
     if (m_cache.IsUpToDate(change)) return true;
 
     if (change == "u" || change == "d" || change == "l" || change == "r") {
@@ -230,9 +277,15 @@ FacePictureLookup CRenderPipeline::MakeFaceLookup(CProduct& product, std::map<ch
 
 bool CRenderPipeline::FullRender(CProduct& product)
 {
+    if (m_backend && m_backend->DrawsBands() && (!m_wholeScratch || m_transparent))
+        return FullRenderInBands(product);
+    if (m_transparent) {
+        m_error = "this renderer can not leave the background out";
+        return false;
+    }
     const SettingStore& settings = product.GetSettings();
     const SFinishSettings f = SFinishSettings::FromStore(settings);
-    const SRenderSize size = GetRenderSize(settings);
+    const SRenderSize size = GetRenderSize(settings, false);
     const int e = FinishingStart(f);
     const int sw = size.width * size.k;
     const int sh = size.height * size.k;
@@ -240,7 +293,7 @@ bool CRenderPipeline::FullRender(CProduct& product)
 
     m_progress.SetStep("Preparing Background", 20);
     CRaster* scratch = EnsurePicture(product, "y", sw, sh, false);
-    CRaster* alpha = EnsurePicture(product, "a", sw, sh, true);
+    CRaster* alpha = EnsurePicture(product, "a", sw, sh, false);  // the model whitens it
     if (scratch == nullptr || alpha == nullptr) return false;
     product.GetOrCreateSide("y").GetSettings().SetInt(SideKey(kSideMagnification), size.k);
     if (!PrepareBackground(product, *scratch)) return false;
@@ -264,6 +317,132 @@ bool CRenderPipeline::FullRender(CProduct& product)
             m_progress.SetPercent(start + static_cast<int>(done * (end - start) / total));
         };
         m_backend->DrawModel(product, request);
+    }
+    m_cache.SetUpToDate("y");
+    return Finish(product, false);
+}
+
+void CRenderPipeline::SetTransparent(bool transparent) noexcept
+{
+    if (transparent == m_transparent) return;
+    m_transparent = transparent;
+    m_cache.MarkStale("y");
+}
+
+void MakeFrameOpaque(CRaster& rendering, const SFinishSettings& f) noexcept
+{
+    // Border and bevel frame the picture: over a cut-out their rings are
+    // laid over white and made opaque, so the frame is a solid frame.
+    const int frame = std::max(f.borders ? f.borderSize : 0, f.bevel ? f.bevelSize : 0);
+    std::uint8_t* alpha = rendering.AlphaGetPointer();
+    if (frame <= 0 || alpha == nullptr) return;
+    const int w = rendering.GetWidth(), h = rendering.GetHeight();
+    for (int y = 0; y < h; ++y) {
+        const bool rowInFrame = y < frame || y >= h - frame;
+        std::uint8_t* p = rendering.GetBits(y);
+        std::uint8_t* a = alpha + static_cast<std::size_t>(y) * static_cast<std::size_t>(w);
+        for (int x = 0; x < w; ++x) {
+            if (!rowInFrame && x >= frame && x < w - frame) {
+                x = w - frame - 1;  // on to the right-hand ring
+                continue;
+            }
+            for (int c = 0; c < 3; ++c) p[3 * x + c] = static_cast<std::uint8_t>((p[3 * x + c] * a[x] + 255 * (255 - a[x]) + 127) / 255);
+            a[x] = 255;
+        }
+    }
+}
+
+int CRenderPipeline::GetThreadCount() const noexcept
+{
+    if (m_threads > 0) return m_threads;
+    const unsigned n = std::thread::hardware_concurrency();
+    return n == 0 ? 1 : static_cast<int>(std::min(n, 64u));
+}
+
+bool CRenderPipeline::FullRenderInBands(CProduct& product)
+{
+    const SettingStore& settings = product.GetSettings();
+    const SFinishSettings f = SFinishSettings::FromStore(settings);
+    const SRenderSize size = GetRenderSize(settings);
+    const int e = FinishingStart(f);
+    const int sw = size.width * size.k;
+    const int sh = size.height * size.k;
+
+    m_progress.SetStep("Preparing Background", 20);
+    // "y" keeps the drawn picture at the output size, before the finishing
+    // effects, so that a finishing change only repeats those.
+    CRaster* unfinished = EnsurePicture(product, "y", size.width, size.height, false);
+    if (unfinished == nullptr) return false;
+    product.GetOrCreateSide("y").GetSettings().SetInt(SideKey(kSideMagnification), 1);
+
+    // The background at its own size with its draw objects burnt in; a
+    // picture of one colour is filled instead of scaled (every scaling of it
+    // gives that colour).
+    CRaster background;
+    long long plain = 0xFFFFFF;
+    {
+        const CSide* side = product.FindSidePtr("G");
+        const CRaster* picture = side ? side->GetPicture() : nullptr;
+        const CFaceObjects* objects = m_objects ? m_objects("G") : nullptr;
+        const bool hasObjects = objects != nullptr && objects->GetObjectCount() > 0;
+        if (picture != nullptr && picture->IsValid()) {
+            plain = hasObjects ? -1 : UniformColour(*picture);
+            if (plain < 0) {
+                if (!background.Copy(*picture, true, false, false)) return false;
+                if (background.GetBpp() != 24 && !background.IncreaseBpp(24)) return false;
+                if (hasObjects) objects->RenderToFace(background);
+                plain = UniformColour(background);
+            }
+        } else if (hasObjects) {
+            // Objects on no picture are laid out on the scratch picture itself.
+            if (background.Create(sw, sh, 24) == nullptr) return false;
+            background.ToWhite();
+            objects->RenderToFace(background);
+            plain = -1;
+        }
+    }
+    const CPixelView backgroundView = plain < 0 ? ViewOf(background) : CPixelView();
+    const BandBackground fill = [plain, backgroundView, sh](const CPixelView& band, int firstRow) {
+        if (plain >= 0)
+            FillRows(band, static_cast<std::uint32_t>(plain));
+        else
+            ScalePictureRows(backgroundView, sh, firstRow, band);
+    };
+
+    m_progress.SetStep("Rendering Model", 30);
+    const int frame = std::max(f.borders ? f.borderSize : 0, f.bevel ? f.bevelSize : 0);
+    std::map<char, CRaster> burnt;
+    SModelDrawRequest request;
+    request.area = ComputeModelArea(sw, sh, size.k, frame);
+    request.magnification = size.k;
+    request.quality = true;
+    request.faces = MakeFaceLookup(product, burnt);
+    const std::unique_ptr<CModelBands> model = m_backend->PrepareBands(product, request, sh);
+    if (model == nullptr) return false;
+
+    SBandLayout layout;
+    if (m_transparent) {
+        if (!unfinished->AlphaCreate()) return false;
+        layout.alpha = unfinished->AlphaGetPointer();
+    } else {
+        unfinished->AlphaDelete();
+    }
+    layout.width = sw;
+    layout.height = sh;
+    layout.k = size.k;
+    layout.bandRows = m_bandRows;
+    layout.threads = GetThreadCount();
+    constexpr int start = 30;
+    const int end = e - 10;
+    const SBandResult result =
+        RenderBands(layout, fill, model.get(), ViewOf(*unfinished), [this, end](int done, int total) {
+            if (total > 0) m_progress.SetPercent(start + done * (end - start) / total);
+            return !m_progress.IsCancelled();
+        });
+    if (!result.ok) {
+        m_cancelled = result.cancelled;
+        m_error = result.error;
+        return false;
     }
     m_cache.SetUpToDate("y");
     return Finish(product, false);
@@ -299,6 +478,18 @@ bool CRenderPipeline::Finish(CProduct& product, bool fixed)
         scratch = &scratch24;
     }
     ScalePicture(ViewOf(*scratch), ViewOf(*rendering));
+    // A cut-out keeps its coverage through the finishing steps.
+    const bool cutOut = scratch->HasAlpha() && scratch->GetWidth() == rendering->GetWidth() &&
+                        scratch->GetHeight() == rendering->GetHeight();
+    if (cutOut && rendering->AlphaCreate()) {
+        std::memcpy(rendering->AlphaGetPointer(), scratch->AlphaGetPointer(),
+                    static_cast<std::size_t>(rendering->GetWidth()) * static_cast<std::size_t>(rendering->GetHeight()));
+    } else {
+        rendering->AlphaDelete();
+    }
+    const int dpi = GetRenderResolution(settings);
+    rendering->SetXDPI(dpi);
+    rendering->SetYDPI(dpi);
     const CPixelView view = ViewOf(*rendering);
 
     int next = e;
@@ -313,6 +504,7 @@ bool CRenderPipeline::Finish(CProduct& product, bool fixed)
         next += kEffectShare;
         ApplyColorEffect(view, f.effectStyle, f.effectColor);
     }
+    if (rendering->HasAlpha()) MakeFrameOpaque(*rendering, f);
     if (f.bevel) {
         m_progress.SetStep("Adding Bevel", fixed ? 80 : next);
         next += kBevelShare;

@@ -44,6 +44,10 @@ struct SFinishSettings {
     static SFinishSettings FromStore(const SettingStore& store);
 };
 
+// Over a cut-out (a rendering with an alpha plane): the rings of the border
+// and the bevel are laid over white and made opaque.
+void MakeFrameOpaque(CRaster& rendering, const SFinishSettings& f) noexcept;
+
 // Percentages of the full render: the model runs from 30 to E - 10, "Scaling"
 // starts at E - 10 and the enabled effects follow from E.
 int FinishingStart(const SFinishSettings& s) noexcept;
@@ -55,7 +59,10 @@ struct SRenderSize {
     int height = 400;
     int k = 1;
 };
+// The magnification is lowered where the scratch picture would exceed what
+// is drawn (`banded`: in bands; else whole, as backends without bands do).
 SRenderSize GetRenderSize(const SettingStore& store) noexcept;
+SRenderSize GetRenderSize(const SettingStore& store, bool banded) noexcept;
 
 class CRenderPipeline {
 public:
@@ -70,8 +77,38 @@ public:
     CRenderCache& GetCache() noexcept { return m_cache; }
 
     // Brings the data of `change` up to date. Returns false when a needed
-    // picture could not be made (the render then ends without drawing).
+    // picture could not be made (the render then ends without drawing), or
+    // when the render was cancelled (WasCancelled tells): the data then stays
+    // stale and the next Render starts over.
+    //
+    // Rendering on a worker thread: give the worker its own pipeline, backend
+    // and a copy of the product (CProduct copies with its pictures), and
+    // cancel from the user-interface thread with GetProgress().Cancel() or
+    // through a cancellable progress sink; progress sinks run on the thread
+    // that called Render.
     bool Render(std::string_view change, CProduct& product);
+    bool WasCancelled() const noexcept { return m_cancelled; }
+    // Why the last render failed, when the pipeline knows ("" otherwise).
+    const std::string& GetLastError() const noexcept { return m_error; }
+
+    // Drawing threads: 0 (the default) uses one per processor core. The
+    // picture is the same for any number.
+    void SetThreads(int threads) noexcept { m_threads = threads < 0 ? 0 : threads; }
+    int GetThreadCount() const noexcept;
+    // For tests and benches: scratch rows per band (0 chooses; a multiple of
+    // the magnification), and drawing the scratch picture whole as backends
+    // without bands do (the reference the bands are checked against).
+    void SetBandRows(int rows) noexcept { m_bandRows = rows; }
+    void SetWholeScratch(bool whole) noexcept { m_wholeScratch = whole; }
+
+    // Cut-out renders: the background is left out and the finished picture
+    // gets an alpha plane (0 where nothing was drawn; edges, shadows and the
+    // reflection partly transparent). The colour planes then hold each
+    // pixel's colour before coverage (white where nothing is). Lens flare,
+    // colour effects and colour balance act on the product only; border and
+    // bevel make an opaque frame. Needs a backend that draws in bands.
+    void SetTransparent(bool transparent) noexcept;
+    bool IsTransparent() const noexcept { return m_transparent; }
 
     // The finishing steps alone on a finished-size picture (for tests and
     // benches): lens flare, colour effect, bevel, border, colour balance.
@@ -79,6 +116,7 @@ public:
 
 private:
     bool FullRender(CProduct& product);
+    bool FullRenderInBands(CProduct& product);
     bool Finish(CProduct& product, bool fixedPercentages);
     bool PrepareBackground(CProduct& product, CRaster& scratch);
     // Face pictures by face code with their draw objects burnt in; copies are
@@ -91,4 +129,10 @@ private:
     std::function<void()> m_discard;
     CRenderProgress m_progress;
     CRenderCache m_cache;
+    int m_threads = 0;
+    int m_bandRows = 0;
+    bool m_wholeScratch = false;
+    bool m_transparent = false;
+    bool m_cancelled = false;
+    std::string m_error;
 };

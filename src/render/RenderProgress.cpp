@@ -7,6 +7,7 @@ void CRenderProgress::Begin()
     m_status.clear();
     m_percent = 0;
     m_active = true;
+    m_cancel.store(false, std::memory_order_relaxed);
 }
 
 void CRenderProgress::SetStep(std::string_view step, int percent)
@@ -28,4 +29,5 @@ void CRenderProgress::SetPercent(int percent)
 void CRenderProgress::Notify()
 {
     if (m_sink) m_sink(m_status, m_percent);
+    if (m_cancellableSink && !m_cancellableSink(m_status, m_percent)) Cancel();
 }

@@ -312,18 +312,25 @@ TEST(RenderPipelineOutput, BitIdenticalRunToRun)
 
 TEST(RenderPipelineOutput, HugeStoredSizeIsRefusedWithoutDrawing)
 {
-    // A damaged file asking for 10000 x 10000 at k = 16: the magnification
-    // comes down to 1 and even that is beyond the scratch budget, so the
-    // render ends without drawing and without a huge allocation.
+    // A damaged file asking for 10000 x 10000 at k = 16: drawn whole (as
+    // this stand-in draws) the magnification comes down to 1 and even that is
+    // beyond the scratch budget, so the render ends without drawing and
+    // without a huge allocation.
     SFixture f("BOX", 10000, 10000, 16);
     f.AllEffects(false);
     EXPECT_FALSE(f.pipeline.Render("y", *f.product));
     EXPECT_EQ(f.backend.draws, 0);
-    EXPECT_EQ(GetRenderSize(f.product->GetSettings()).k, 1);
+    EXPECT_EQ(GetRenderSize(f.product->GetSettings(), false).k, 1);
     EXPECT_FALSE(f.pipeline.GetCache().IsUpToDate("y"));
-    // 999 x 999 at k = 16 would be 255 million scratch pixels: k drops to 6.
+    // Drawn in bands only the drawing time is bounded: 10000 * 6 = 60000
+    // columns fit the 65535 a band may have, and 60000 x 60000 is beyond
+    // 1.6 billion scratch pixels, which 40000 x 40000 (k = 4) is not.
+    EXPECT_EQ(GetRenderSize(f.product->GetSettings()).k, 4);
+    // 999 x 999 at k = 16 would be 255 million scratch pixels: drawn whole k
+    // drops to 6 (999 * 999 * 36 = 35.9 million); in bands it stays.
     SFixture g("BOX", 999, 999, 16);
-    EXPECT_EQ(GetRenderSize(g.product->GetSettings()).k, 6);
+    EXPECT_EQ(GetRenderSize(g.product->GetSettings(), false).k, 6);
+    EXPECT_EQ(GetRenderSize(g.product->GetSettings()).k, 16);
     // Negative or zero stored values are brought into range.
     SFixture h("BOX", -5, 0, -3);
     const SRenderSize s = GetRenderSize(h.product->GetSettings());

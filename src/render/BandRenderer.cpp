@@ -1,0 +1,204 @@
+#include "render/BandRenderer.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <thread>
+#include <vector>
+
+#include "image/Raster.h"
+#include "render/PictureScaler.h"
+#include "render/RenderBackend.h"
+
+namespace {
+
+constexpr long long kBandPixels = 2LL * 1000 * 1000;
+constexpr int kApron = 1;  // rows drawn beyond a band on either side
+
+// The state the drawing threads share.
+struct SBandWork {
+    const SBandLayout* layout = nullptr;
+    const BandBackground* background = nullptr;
+    const CModelBands* model = nullptr;
+    CPixelView output;
+    int bandRows = 0;
+    int count = 0;
+    std::atomic<int> next{0};
+    std::atomic<int> done{0};
+    std::atomic<bool> stop{false};
+    std::mutex mutex;  // guards error and wakes the calling thread
+    std::condition_variable changed;
+    std::string error;
+
+    void Fail(const std::string& why)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (error.empty()) error = why.empty() ? "A band of the picture could not be drawn." : why;
+        stop = true;
+        changed.notify_all();
+    }
+};
+
+// Draws band b into the thread's own pictures and reduces its rows into the output.
+bool DrawOneBand(SBandWork& w, int b, CRaster& scratch, CRaster& alpha, std::string& error)
+{
+    const SBandLayout& l = *w.layout;
+    const int first = b * w.bandRows;                     // first delivered row
+    const int last = std::min(l.height, first + w.bandRows);  // one past the last
+    const int from = std::max(0, first - kApron), to = std::min(l.height, last + kApron);
+    const int rows = to - from;
+    if (!scratch.IsValid() || scratch.GetHeight() != rows) {
+        if (scratch.Create(l.width, rows, 24) == nullptr || alpha.Create(l.width, rows, 24) == nullptr) {
+            error = "Out of memory";
+            return false;
+        }
+    }
+    const CPixelView view = ViewOf(scratch);
+    // Delivered rows first .. last - 1 become output rows first / k ..
+    const CPixelView inner(view.Row(first - from), l.width, last - first, view.GetStride());
+    const CPixelView out(w.output.Row(first / l.k), w.output.GetWidth(), (last - first) / l.k,
+                         w.output.GetStride());
+    if (l.alpha == nullptr) {
+        if (*w.background) (*w.background)(view, from);
+        if (w.model != nullptr && !w.model->DrawBand(scratch, alpha, from, &error)) return false;
+        ScalePicture(inner, out);
+        return true;
+    }
+    // Over black into the output rows, then over white beside them.
+    for (int y = 0; y < rows; ++y) std::memset(view.Row(y), 0, static_cast<std::size_t>(l.width) * 3);
+    if (w.model != nullptr && !w.model->DrawBand(scratch, alpha, from, &error)) return false;
+    ScalePicture(inner, out);
+    CPixelBuffer overWhite(out.GetWidth(), out.GetHeight());
+    for (int y = 0; y < rows; ++y) std::memset(view.Row(y), 255, static_cast<std::size_t>(l.width) * 3);
+    if (w.model != nullptr && !w.model->DrawBand(scratch, alpha, from, &error)) return false;
+    ScalePicture(inner, overWhite.View());
+    const CPixelView white = overWhite.View();
+    for (int y = 0; y < out.GetHeight(); ++y) {
+        std::uint8_t* p = out.Row(y);
+        const std::uint8_t* q = white.Row(y);
+        std::uint8_t* a = l.alpha + static_cast<std::size_t>(first / l.k + y) * static_cast<std::size_t>(out.GetWidth());
+        for (int x = 0; x < out.GetWidth(); ++x, p += 3, q += 3) {
+            // White shows through by (over white - over black), the same in
+            // every channel but for rounding: take the mean.
+            const int through = (q[0] - p[0] + q[1] - p[1] + q[2] - p[2] + 1) / 3;
+            const int cover = std::clamp(255 - through, 0, 255);
+            a[x] = static_cast<std::uint8_t>(cover);
+            for (int c = 0; c < 3; ++c)
+                p[c] = cover == 0 ? 255
+                                  : static_cast<std::uint8_t>(std::min(255, (p[c] * 255 + cover / 2) / cover));
+        }
+    }
+    return true;
+}
+
+void DrawBands(SBandWork& w)
+{
+    CRaster scratch, alpha;
+    try {
+        for (;;) {
+            if (w.stop) return;
+            const int b = w.next.fetch_add(1);
+            if (b >= w.count) return;
+            std::string error;
+            if (!DrawOneBand(w, b, scratch, alpha, error)) {
+                w.Fail(error);
+                return;
+            }
+            w.done.fetch_add(1);
+            std::lock_guard<std::mutex> lock(w.mutex);
+            w.changed.notify_all();
+        }
+    } catch (const std::bad_alloc&) {
+        w.Fail("Out of memory");
+    }
+}
+
+}  // namespace
+
+int ChooseBandRows(int width, int height, int k, int threads) noexcept
+{
+    k = std::max(k, 1);
+    const long long byMemory = std::max<long long>(1, kBandPixels / std::max(width, 1));
+    long long rows = std::max<long long>(k, byMemory / k * k);
+    // Enough bands that the threads finish close together.
+    const long long perThread = (static_cast<long long>(height) + 4LL * threads - 1) / (4LL * std::max(threads, 1));
+    const long long balanced = std::max<long long>(k, (perThread + k - 1) / k * k);
+    rows = std::min(rows, balanced);
+    return static_cast<int>(std::clamp<long long>(rows, k, std::max(height, k)));
+}
+
+SBandResult RenderBands(const SBandLayout& layout, const BandBackground& background, const CModelBands* model,
+                        const CPixelView& output, const BandProgress& progress)
+{
+    SBandResult result;
+    const int k = std::max(layout.k, 1);
+    if (layout.width <= 0 || layout.height <= 0 || layout.width % k != 0 || layout.height % k != 0 ||
+        output.GetWidth() != layout.width / k || output.GetHeight() != layout.height / k) {
+        result.error = "The picture sizes of the rendering do not match.";
+        return result;
+    }
+    const int threads = std::max(layout.threads, 1);
+    SBandWork w;
+    w.layout = &layout;
+    w.background = &background;
+    w.model = model;
+    w.output = output;
+    w.bandRows = layout.bandRows > 0 && layout.bandRows % k == 0 ? layout.bandRows
+                                                                  : ChooseBandRows(layout.width, layout.height, k, threads);
+    w.count = (layout.height + w.bandRows - 1) / w.bandRows;
+
+    int reported = -1;
+    auto report = [&]() {
+        const int done = w.done.load();
+        if (done == reported) return;
+        reported = done;
+        if (progress && !progress(done, w.count)) {
+            result.cancelled = true;
+            w.stop = true;
+        }
+    };
+    if (threads == 1 || w.count == 1) {
+        // One thread: band after band here, asking about cancelling between them.
+        CRaster scratch, alpha;
+        try {
+            for (int b = 0; b < w.count && !w.stop; ++b) {
+                std::string error;
+                if (!DrawOneBand(w, b, scratch, alpha, error)) {
+                    w.Fail(error);
+                    break;
+                }
+                w.done.fetch_add(1);
+                report();
+            }
+        } catch (const std::bad_alloc&) {
+            w.Fail("Out of memory");
+        }
+    } else {
+        std::vector<std::thread> pool;
+        try {
+            for (int t = 0; t < std::min(threads, w.count); ++t) pool.emplace_back(DrawBands, std::ref(w));
+        } catch (const std::exception&) {
+            if (pool.empty()) w.Fail("The drawing threads could not be started.");
+        }
+        // The calling thread reports progress and passes on a cancel.
+        while (w.done.load() < w.count && !w.stop) {
+            {
+                std::unique_lock<std::mutex> lock(w.mutex);
+                w.changed.wait_for(lock, std::chrono::milliseconds(50));
+            }
+            report();
+        }
+        for (std::thread& t : pool) t.join();
+        report();
+    }
+    if (!w.error.empty()) {
+        result.error = w.error;
+        return result;
+    }
+    result.ok = !result.cancelled && w.done.load() == w.count;
+    return result;
+}

@@ -1,0 +1,221 @@
+// Drawing in bands and on several threads gives the picture of drawing the
+// scratch picture whole on one thread, on every kind of product with
+// shadows, reflection and edge softening; cancelling leaves the data stale.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "catalogue/Product.h"
+#include "catalogue/Side.h"
+#include "image/Raster.h"
+#include "properties/SettingTable.h"
+#include "render/EngineBackend.h"
+#include "render/PictureScaler.h"
+#include "render/PixelView.h"
+#include "render/RenderPipeline.h"
+
+namespace {
+
+std::unique_ptr<CRaster> Noise(int w, int h, unsigned seed)
+{
+    auto picture = std::make_unique<CRaster>();
+    picture->Create(w, h, 24);
+    std::mt19937 rng(seed);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) picture->SetPixelColor(x, y, static_cast<COLORREF>(rng() & 0xFFFFFF));
+    return picture;
+}
+
+// A product of `kind` with noisy face pictures, two lights, reflection and
+// softening on, at 90 x 70 pixels and magnification 3.
+std::unique_ptr<CProduct> MakeProduct(const char* kind, bool plainBackground)
+{
+    std::unique_ptr<CProduct> p = CreateProduct(kind);
+    SettingStore& s = p->GetSettings();
+    s.SetReal(ModelKey(kSetProductWidth), 100);
+    s.SetReal(ModelKey(kSetProductHeight), 150);
+    s.SetReal(ModelKey(kSetProductDepth), 30);
+    s.SetInt(ModelKey(kSetRenderWidth), 90);
+    s.SetInt(ModelKey(kSetRenderHeight), 70);
+    s.SetInt(ModelKey(kSetMagnification), 3);
+    s.SetInt(ModelKey(kSetShadows), 1);
+    s.SetInt(ModelKey(kSetLights), static_cast<std::int32_t>(LightBit(3, 1) | LightBit(0, 3)));
+    s.SetInt(ModelKey(kSetReflection), 1);
+    s.SetInt(ModelKey(kSetSoftenEdges), 1);
+    s.SetInt(ModelKey(kSetCDPosition), 0);
+    s.SetInt(ModelKey(kSetBinderType), 1);
+    unsigned seed = 1;
+    for (const char* key : {"F", "L", "R", "U", "D", "S", "u", "d", "r", "l", "C"})
+        p->GetOrCreateSide(key).SetPicture(Noise(40, 50, seed++));
+    if (plainBackground) {
+        auto g = std::make_unique<CRaster>();
+        g->Create(90, 70, 24);
+        for (int y = 0; y < 70; ++y)
+            for (int x = 0; x < 90; ++x) g->SetPixelColor(x, y, RGB(30, 140, 200));
+        p->GetOrCreateSide("G").SetPicture(std::move(g));
+    } else {
+        p->GetOrCreateSide("G").SetPicture(Noise(90, 70, 99)); // smaller than the scratch: resampled
+    }
+    return p;
+}
+
+// Renders a copy of the product; the finished picture's bytes.
+std::vector<std::uint8_t> Rendered(const CProduct& original, bool whole, int threads, int bandRows)
+{
+    std::unique_ptr<CProduct> product = CloneProduct(original);
+    EXPECT_NE(product, nullptr);
+    if (!product) return {};
+    CEngineBackend backend;
+    CRenderPipeline pipeline;
+    pipeline.SetBackend(&backend);
+    pipeline.SetWholeScratch(whole);
+    pipeline.SetThreads(threads);
+    pipeline.SetBandRows(bandRows);
+    EXPECT_TRUE(pipeline.Render("y", *product)) << backend.GetLastError() << pipeline.GetLastError();
+    const CRaster* z = product->FindSidePtr("z")->GetPicture();
+    EXPECT_TRUE(z != nullptr && z->GetWidth() == 90 && z->GetHeight() == 70);
+    if (z == nullptr) return {};
+    return std::vector<std::uint8_t>(z->GetBits(0), z->GetBits(0) + z->GetEffWidth() * z->GetHeight());
+}
+
+}  // namespace
+
+TEST(BandRender, BandsAndThreadsGiveTheWholePictureOnEveryKind)
+{
+    for (const char* kind : GetKindCodes()) {
+        for (bool plain : {false, true}) {
+            const std::unique_ptr<CProduct> product = MakeProduct(kind, plain);
+            ASSERT_NE(product, nullptr) << kind;
+            const std::vector<std::uint8_t> whole = Rendered(*product, true, 1, 0);
+            ASSERT_FALSE(whole.empty()) << kind;
+            // Bands of 6 scratch rows (2 output rows), one thread; then the
+            // chosen bands on two and on three threads.
+            EXPECT_EQ(Rendered(*product, false, 1, 6), whole) << kind << (plain ? " plain" : " picture");
+            EXPECT_EQ(Rendered(*product, false, 2, 0), whole) << kind << (plain ? " plain" : " picture");
+            EXPECT_EQ(Rendered(*product, false, 3, 9), whole) << kind << (plain ? " plain" : " picture");
+        }
+    }
+}
+
+TEST(BandRender, EnhancedDetailAndCutShadowsToo)
+{
+    std::unique_ptr<CProduct> product = MakeProduct("BOXCD", false);
+    ASSERT_NE(product, nullptr);
+    product->GetSettings().SetInt(ModelKey(kSetDetail), 1);
+    product->GetSettings().SetInt(ModelKey(kSetShadowStyle), 0);
+    const std::vector<std::uint8_t> whole = Rendered(*product, true, 1, 0);
+    EXPECT_EQ(Rendered(*product, false, 2, 3), whole);
+}
+
+TEST(BandRender, CancelStopsAndLeavesTheDataStale)
+{
+    std::unique_ptr<CProduct> product = MakeProduct("BOX", false);
+    CEngineBackend backend;
+    CRenderPipeline pipeline;
+    pipeline.SetBackend(&backend);
+    pipeline.SetThreads(1);
+    pipeline.SetBandRows(3);
+    int calls = 0;
+    pipeline.GetProgress().SetCancellableSink([&calls](const std::string& status, int) {
+        ++calls;
+        return status != "Please wait - Rendering Model";  // cancel once the model starts
+    });
+    EXPECT_FALSE(pipeline.Render("y", *product));
+    EXPECT_TRUE(pipeline.WasCancelled());
+    EXPECT_FALSE(pipeline.GetCache().IsUpToDate("y"));
+    EXPECT_FALSE(pipeline.GetCache().IsUpToDate("z"));
+    // The next render starts over and completes.
+    pipeline.GetProgress().SetCancellableSink(nullptr);
+    EXPECT_TRUE(pipeline.Render("y", *product));
+    EXPECT_FALSE(pipeline.WasCancelled());
+    EXPECT_TRUE(pipeline.GetCache().IsUpToDate("z"));
+}
+
+TEST(BandRender, ScaledRowsAreTheRowsOfTheWholeScaling)
+{
+    // Block average (120 -> 40), copy (40 -> 40) and resampling (40 -> 70).
+    const std::unique_ptr<CRaster> source = Noise(120, 90, 7);
+    const std::unique_ptr<CRaster> small = Noise(40, 30, 8);
+    struct Case { CRaster* from; int w, h; };
+    for (const Case& c : {Case{source.get(), 40, 30}, Case{small.get(), 40, 30}, Case{small.get(), 70, 50}}) {
+        CPixelBuffer whole(c.w, c.h);
+        ScalePicture(ViewOf(*c.from), whole.View());
+        for (int first = 0; first < c.h; first += 7) {
+            const int rows = std::min(7, c.h - first);
+            CPixelBuffer band(c.w, rows);
+            ScalePictureRows(ViewOf(*c.from), c.h, first, band.View());
+            for (int y = 0; y < rows; ++y)
+                for (int x = 0; x < c.w; ++x)
+                    ASSERT_EQ(band.Get(x, y), whole.Get(x, first + y)) << c.w << "x" << c.h << " row " << first + y;
+        }
+    }
+}
+
+TEST(BandRender, CutOutOverWhiteIsTheRenderOnWhite)
+{
+    for (const char* kind : {"BOX", "CARD", "CD", "BINDERCD"}) {
+        std::unique_ptr<CProduct> product = MakeProduct(kind, true);
+        ASSERT_NE(product, nullptr) << kind;
+        product->GetOrCreateSide("G").GetPicture()->Clear(0xFF);  // a white background
+        std::unique_ptr<CProduct> cut = CloneProduct(*product);
+        const std::vector<std::uint8_t> onWhite = Rendered(*product, false, 2, 0);
+
+        CEngineBackend backend;
+        CRenderPipeline pipeline;
+        pipeline.SetBackend(&backend);
+        pipeline.SetTransparent(true);
+        ASSERT_TRUE(pipeline.Render("y", *cut)) << kind;
+        CRaster* z = cut->FindSidePtr("z")->GetPicture();
+        ASSERT_TRUE(z->HasAlpha()) << kind;
+        const std::uint8_t* alpha = z->AlphaGetPointer();
+        int opaque = 0, partial = 0;
+        for (int y = 0; y < z->GetHeight(); ++y)
+            for (int x = 0; x < z->GetWidth(); ++x) {
+                const int a = alpha[y * z->GetWidth() + x];
+                opaque += a == 255;
+                partial += a > 0 && a < 255;
+                const std::uint8_t* p = z->GetBits(y) + 3 * x;
+                const std::uint8_t* q = onWhite.data() + static_cast<std::size_t>(y) * z->GetEffWidth() + 3 * x;
+                for (int c = 0; c < 3; ++c) {
+                    // Laid over white: colour * a / 255 + white * (255 - a) / 255.
+                    const int over = (p[c] * a + 255 * (255 - a) + 127) / 255;
+                    ASSERT_LE(std::abs(over - q[c]), 1) << kind << " at " << x << "," << y << " channel " << c
+                                                        << " alpha " << a;
+                }
+            }
+        EXPECT_GT(opaque, 100) << kind << ": the product is opaque";
+        EXPECT_GT(partial, 10) << kind << ": edges, shadows and the reflection are partly transparent";
+        const int w = z->GetWidth(), h = z->GetHeight();
+        for (int i : {0, w - 1, (h - 1) * w, h * w - 1}) EXPECT_EQ(alpha[i], 0) << kind << " corner " << i;
+    }
+}
+
+TEST(BandRender, CutOutBorderIsAnOpaqueFrame)
+{
+    std::unique_ptr<CProduct> product = MakeProduct("BOX", true);
+    SettingStore& s = product->GetSettings();
+    s.SetInt(ModelKey(kSetBorders), 1);
+    s.SetInt(ModelKey(kSetBorderSize), 3);
+    s.SetInt(ModelKey(kSetBorderColor), static_cast<std::int32_t>(RGB(200, 0, 0)));
+    CEngineBackend backend;
+    CRenderPipeline pipeline;
+    pipeline.SetBackend(&backend);
+    pipeline.SetTransparent(true);
+    ASSERT_TRUE(pipeline.Render("y", *product));
+    CRaster* z = product->FindSidePtr("z")->GetPicture();
+    const std::uint8_t* alpha = z->AlphaGetPointer();
+    const int w = z->GetWidth();
+    for (int y : {0, 2, 35, 67, 69})
+        for (int x : {0, 1, 2, 45, 87, 89}) {
+            const bool inFrame = x < 3 || x >= w - 3 || y < 3 || y >= 70 - 3;
+            if (!inFrame) continue;
+            EXPECT_EQ(alpha[y * w + x], 255) << x << "," << y;
+            const RGBQUAD c = z->GetPixelColor(x, y);
+            EXPECT_TRUE(c.rgbRed == 200 && c.rgbGreen == 0 && c.rgbBlue == 0) << x << "," << y;
+        }
+}
