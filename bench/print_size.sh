@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Print-size figures measured with the command-line program (not a test:
+# nothing is asserted). Usage: bench/print_size.sh BUILD_DIR [WORK_DIR]
+#  1. Peak resident memory and time of an 8000 x 8000 rendering at
+#     magnification 4 (Software Box), in bands.
+#  2. CPU time against the ImageMagick three-face box shot of the peer script
+#     at 400 x 400 with 5x supersampling, and ours at 400 x 400, magnification 5.
+set -euo pipefail
+build="${1:?usage: print_size.sh BUILD_DIR [WORK_DIR]}"
+work="${2:-$(mktemp -d)}"
+cli="$build/src/cli/vantorel-cli"
+peer="$(cd "$(dirname "$0")/../.." && pwd)/shared/peer/im-boxshot.sh"
+run() { "$cli" --data-dir "$work/data" -q "$@"; }
+# CPU seconds (user + system) and peak RSS in MB of a command, from GNU time.
+measure() {
+  /usr/bin/time -f "%U %S %M" -o "$work/time" "$@" >/dev/null
+  awk '{ printf "%.2f s CPU, %.0f MB peak\n", $1 + $2, $3 / 1024 }' "$work/time"
+}
+
+run new "box/Software Box" --size 8000x8000 --magnification 4 -o "$work/big.vtp"
+echo "8000 x 8000 at magnification 4: $(measure "$cli" --data-dir "$work/data" -q render "$work/big.vtp" -o "$work/big.png")"
+"$cli" --data-dir "$work/data" info "$work/big.vtp" | grep '^Rendering\|^Print'
+
+run new "box/Software Box" --size 400x400 --magnification 5 -o "$work/small.vtp"
+ours="$(measure "$cli" --data-dir "$work/data" -q render "$work/small.vtp" -o "$work/small.png")"
+echo "ours, 400 x 400 at magnification 5: $ours"
+if [[ -x /usr/bin/convert && -f "$peer" ]]; then
+  PATH="/usr/bin:$PATH" bash "$peer" "$work/peer" >/dev/null 2>&1 || true  # makes the face pictures
+  rm -f "$work/peer/out.png"
+  echo "ImageMagick box shot, 400 x 400 from 2000 x 2000: $(measure env PATH="/usr/bin:$PATH" bash "$peer" "$work/peer")"
+else
+  echo "ImageMagick (/usr/bin/convert) or the peer script missing: no comparison"
+fi

@@ -1,0 +1,112 @@
+// Print-size rendering: the default Software Box at 1000 x 1000, magnification
+// 4, Detail Standard, drawn the old way (the scratch picture whole, one
+// thread: the reference) and in bands on one and on two threads; the
+// finishing-only edit at that size; a cut-out render. Compare the rows of
+// one run: the ratios are what counts on a given machine.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/AppFolders.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/InstalledData.h"
+#include "catalogue/NewProject.h"
+#include "catalogue/Product.h"
+#include "catalogue/Setup.h"
+#include "properties/SettingTable.h"
+#include "render/EngineBackend.h"
+#include "render/RenderPipeline.h"
+
+namespace {
+
+const CAppFolders* GetDataFolders()
+{
+    static const std::optional<CAppFolders> folders = []() -> std::optional<CAppFolders> {
+        std::string error;
+        const std::filesystem::path root = std::filesystem::temp_directory_path() / "vt_bench_render_production";
+        std::optional<CAppFolders> f = CAppFolders::Create(root.string(), error);
+        if (!f) return std::nullopt;
+        SetupOptions options;
+        options.installedDataFolder = FindInstalledDataFolder(GetExecutablePath());
+        if (CSetup(*f, options, SetupListener{}).Run().outcome == SetupOutcome::Failed) return std::nullopt;
+        return f;
+    }();
+    return folders ? &*folders : nullptr;
+}
+
+// The Software Box as a new project makes it, at `side` pixels and magnification k.
+std::unique_ptr<CProduct> MakeSoftwareBox(int side, int k)
+{
+    const CAppFolders* folders = GetDataFolders();
+    const CatalogueEntry* entry = FindCatalogueModel("box/Software Box");
+    if (!folders || !entry) return nullptr;
+    const std::string section = GetCatalogueSectionName(*entry);
+    NewProjectAnswers answers;
+    answers.renderWidth = side;
+    answers.renderHeight = side;
+    SetFirstListAnswers(*folders, section, answers);
+    std::string error;
+    std::unique_ptr<CProduct> p = BuildProductFromModel(*folders, section, answers, error);
+    if (p) p->GetSettings().SetInt(ModelKey(kSetMagnification), k);
+    return p;
+}
+
+// Arguments: mode (0 reference: whole scratch, one thread; 1 bands; 2 cut-out), threads.
+void FullRender1000(benchmark::State& state)
+{
+    auto product = MakeSoftwareBox(1000, 4);
+    if (!product) {
+        state.SkipWithError("model could not be built");
+        return;
+    }
+    const int mode = static_cast<int>(state.range(0));
+    CEngineBackend backend;
+    CRenderPipeline pipeline;
+    pipeline.SetBackend(&backend);
+    pipeline.SetWholeScratch(mode == 0);
+    pipeline.SetTransparent(mode == 2);
+    pipeline.SetThreads(static_cast<int>(state.range(1)));
+    for (auto _ : state) {
+        backend.DiscardModel();
+        pipeline.GetCache().Clear();
+        if (!pipeline.Render("y", *product)) state.SkipWithError("render failed");
+    }
+    state.SetLabel(mode == 0 ? "reference" : mode == 1 ? "bands" : "cut-out");
+}
+
+void FinishingOnly1000(benchmark::State& state)
+{
+    auto product = MakeSoftwareBox(1000, 4);
+    if (!product) {
+        state.SkipWithError("model could not be built");
+        return;
+    }
+    CEngineBackend backend;
+    CRenderPipeline pipeline;
+    pipeline.SetBackend(&backend);
+    pipeline.Render("y", *product);
+    int brightness = 100;
+    for (auto _ : state) {
+        // A finishing edit, as the property grid makes it.
+        brightness = brightness == 100 ? 110 : 100;
+        product->GetSettings().SetInt(ModelKey(kSetBrightness), brightness);
+        pipeline.GetCache().MarkStale("z");
+        pipeline.Render("z", *product);
+    }
+}
+
+}  // namespace
+
+BENCHMARK(FullRender1000)
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->Args({1, 2})
+    ->Args({2, 2})
+    ->ArgNames({"mode", "threads"})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime();
+BENCHMARK(FinishingOnly1000)->Unit(benchmark::kMillisecond)->UseRealTime();
