@@ -46,6 +46,9 @@ std::string FormatFrameName(const std::string& pattern, int number);
 // stderr unless `quiet`; false with the message printed.
 class CVtwinDoc;
 bool RenderDocument(CVtwinDoc& doc, bool quiet);
+// The same on `threads` drawing threads (0: one per core), as a cut-out when
+// `transparent`; Ctrl+C during `render` cancels it.
+bool RenderDocument(CVtwinDoc& doc, bool quiet, int threads, bool transparent);
 
 // The data folders of the --data-dir root (or the default one), created when
 // missing; empty, with the message printed, when they cannot be.

@@ -10,7 +10,9 @@
 #include "cli/Commands.h"
 #include "cli/SettingEdit.h"
 #include "image/Raster.h"
+#include "properties/PrintSize.h"
 #include "properties/SettingTable.h"
+#include "render/RenderPipeline.h"
 
 namespace {
 
@@ -92,8 +94,12 @@ int RunInfo(const SCliContext& context, const std::vector<std::string>& args)
     std::printf("Kind: %s (%s)\n", p.GetKindName(), p.GetKindCode());
     std::printf("Dimensions: %g x %g x %g mm\n", s.GetReal(ModelKey(kSetProductWidth)),
                 s.GetReal(ModelKey(kSetProductHeight)), s.GetReal(ModelKey(kSetProductDepth)));
-    std::printf("Rendering: %d x %d pixels, magnification %d\n", s.GetInt(ModelKey(kSetRenderWidth)),
-                s.GetInt(ModelKey(kSetRenderHeight)), s.GetInt(ModelKey(kSetMagnification)));
+    const int width = s.GetInt(ModelKey(kSetRenderWidth)), height = s.GetInt(ModelKey(kSetRenderHeight));
+    std::printf("Rendering: %d x %d pixels, magnification %d", width, height, s.GetInt(ModelKey(kSetMagnification)));
+    // Where the picture would be too large, the renderer lowers the magnification: say so.
+    if (const SRenderSize used = GetRenderSize(s); used.k != s.GetInt(ModelKey(kSetMagnification)))
+        std::printf(" (renders at %d)", used.k);
+    std::printf("\nPrint size: %s\n", FormatPrintSize(width, height, GetRenderResolution(s)).c_str());
     std::printf("Settings:\n");
     std::string section;
     for (const SettingInfo& info : GetSettingTable()) {

@@ -198,8 +198,8 @@ int RunNew(const SCliContext& context, const std::vector<std::string>& args)
             PrintError("--size wants WIDTHxHEIGHT in pixels, as in 400x300");
             return kExitUsage;
         }
-        if (!ParseInt(v->substr(0, x), "Width", 50, 999, answers.renderWidth, "pixels") ||
-            !ParseInt(v->substr(x + 1), "Height", 50, 999, answers.renderHeight, "pixels"))
+        if (!ParseInt(v->substr(0, x), "Width", kMinRenderSide, kMaxRenderSide, answers.renderWidth, "pixels") ||
+            !ParseInt(v->substr(x + 1), "Height", kMinRenderSide, kMaxRenderSide, answers.renderHeight, "pixels"))
             return kExitUsage;
     }
     SizePageValues size;

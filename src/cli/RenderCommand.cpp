@@ -1,4 +1,5 @@
 // vantorel-cli render: a project rendered to a picture file.
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -17,20 +18,52 @@
 #include "render/RenderOutput.h"
 #include "render/RenderPipeline.h"
 
+namespace {
+
+// Set by Ctrl+C while a render runs; the render stops at its next band.
+volatile std::sig_atomic_t g_interrupted = 0;
+
+extern "C" void OnInterrupt(int) { g_interrupted = 1; }
+
+// Ctrl+C cancels instead of killing while it is in scope, so that nothing
+// half-written is left behind.
+struct SInterruptGuard {
+    SInterruptGuard() { g_interrupted = 0; }
+    void (*previous)(int) = std::signal(SIGINT, OnInterrupt);
+    ~SInterruptGuard() { std::signal(SIGINT, previous); }
+};
+
+}  // namespace
+
 bool RenderDocument(CVtwinDoc& doc, bool quiet)
+{
+    return RenderDocument(doc, quiet, 0, false);
+}
+
+bool RenderDocument(CVtwinDoc& doc, bool quiet, int threads, bool transparent)
 {
     CProduct& product = *doc.GetProduct();
     CEngineBackend backend;
     CRenderPipeline pipeline;
     pipeline.SetBackend(&backend);
+    pipeline.SetThreads(threads);
+    pipeline.SetTransparent(transparent);
     pipeline.SetFaceObjects([&doc](std::string_view key) -> const CFaceObjects* { return doc.FindFaceObjects(key); });
     CTerminalProgress bar(quiet ? nullptr : stderr);
     pipeline.GetProgress().SetSink([&bar](const std::string& s, int p) { bar.Update(s, p); });
+    pipeline.GetProgress().SetCancellableSink([](const std::string&, int) { return g_interrupted == 0; });
     pipeline.GetCache().Clear();
     const bool ok = pipeline.Render("y", product);
     bar.Finish();
+    if (!ok && (pipeline.WasCancelled() || g_interrupted)) {
+        PrintError("the render was cancelled; nothing was written");
+        return false;
+    }
     if (!ok) {
-        PrintError("the picture could not be rendered (not enough memory for its size)");
+        PrintError("the picture could not be rendered (" +
+                   (pipeline.GetLastError().empty() ? std::string("not enough memory for its size")
+                                                    : pipeline.GetLastError()) +
+                   ")");
         return false;
     }
     if (!backend.GetLastError().empty()) {
@@ -42,18 +75,33 @@ bool RenderDocument(CVtwinDoc& doc, bool quiet)
 
 int RunRender(const SCliContext& context, const std::vector<std::string>& args)
 {
-    const SArgs a = ParseArgs(args, {"-o", "--quality", "--set", "--var", "--picture", "--barcode"}, {"--keep-settings"});
+    const SArgs a = ParseArgs(args, {"-o", "--quality", "--set", "--var", "--picture", "--barcode", "--threads"},
+                              {"--keep-settings", "--transparent"});
     if (!a.error.empty() || a.positional.size() != 1 || !a.Get("-o")) {
         PrintError(a.error.empty() ? "usage: render P.vtp -o OUT [--quality Q] [--set NAME=VALUE]... [--var NAME=TEXT]..."
-                                     " [--picture FACE=FILE]... [--barcode FACE=DATA]..."
+                                     " [--picture FACE=FILE]... [--barcode FACE=DATA]... [--threads N] [--transparent]"
                                    : a.error);
         return kExitUsage;
     }
     SRenderOverrides overrides;
     if (!ReadRenderOverrides(a, overrides)) return kExitUsage;
-    int quality = -1;
+    int quality = -1, threads = 0;
     if (const std::string* q = a.Get("--quality"); q && !ParseInt(*q, "JPEG Quality", 0, 100, quality))
         return kExitUsage;
+    if (const std::string* t = a.Get("--threads"); t && !ParseInt(*t, "Threads", 1, 64, threads))
+        return kExitUsage;
+    // The format follows the extension; one that names no format written is refused.
+    const int filter = FilterForOutputName(*a.Get("-o"));
+    if (filter == 0) {
+        PrintError("can not write \"" + *a.Get("-o") + "\": the picture formats are " + kRenderFormatList);
+        return kExitUsage;
+    }
+    const bool transparent = a.Has("--transparent");
+    if (transparent && filter != kFilterPNG) {
+        PrintError("--transparent needs a PNG file: the other picture formats have no transparency");
+        return kExitUsage;
+    }
+    SInterruptGuard interrupt;
     std::optional<CAppFolders> folders = OpenFolders(context);
     if (!folders) return kExitFailed;
 
@@ -64,10 +112,13 @@ int RunRender(const SCliContext& context, const std::vector<std::string>& args)
         PrintError(a.positional[0] + ": " + error);
         return kExitFailed;
     }
-    if (!RenderDocument(*doc, context.quiet)) return kExitFailed;
+    if (g_interrupted) {
+        PrintError("the render was cancelled; nothing was written");
+        return kExitFailed;
+    }
+    if (!RenderDocument(*doc, context.quiet, threads, transparent)) return kExitFailed;
 
     CRenderOutput output(&folders->UserSettings());
-    const int filter = FilterForFileName(*a.Get("-o"));
     const std::string name = ApplyExtensionRule(*a.Get("-o"), filter);
     // --keep-settings: the user settings file is read, never written.
     const bool remember = !a.Has("--keep-settings");
@@ -80,6 +131,11 @@ int RunRender(const SCliContext& context, const std::vector<std::string>& args)
     if (picture == nullptr || !CRenderOutput::SaveRendering(*picture, name, filter, quality, message, reason)) {
         if (message.empty()) message = "Error rendering to " + name;
         PrintError(reason.empty() ? message : message + " (" + reason + ")");
+        return kExitFailed;
+    }
+    if (g_interrupted) {  // cancelled while saving: the whole file goes too
+        std::remove(name.c_str());
+        PrintError("the render was cancelled; nothing was written");
         return kExitFailed;
     }
     // The folder is remembered whole, never relative to this process's working folder.

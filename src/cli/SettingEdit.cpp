@@ -80,6 +80,26 @@ SSettingEditResult ApplyPageDepths(CProduct& product, std::string_view value)
     return result;
 }
 
+// "WxH": the rendering's width and height in pixels.
+SSettingEditResult ApplyRenderSize(CProduct& product, std::string_view value)
+{
+    SSettingEditResult result;
+    const std::string text = Trim(value);
+    const std::size_t x = text.find_first_of("xX");
+    if (x == std::string::npos) {
+        result.message = "Rendering Size wants WIDTHxHEIGHT in pixels, as in 2000x1500.";
+        return result;
+    }
+    const IntFieldResult w = ValidateIntField(text.substr(0, x), kMinRenderSide, kMaxRenderSide, "Width", "pixels");
+    if (!w.ok) return result.message = w.message, result;
+    const IntFieldResult h = ValidateIntField(text.substr(x + 1), kMinRenderSide, kMaxRenderSide, "Height", "pixels");
+    if (!h.ok) return result.message = h.message, result;
+    SettingStore& s = product.GetSettings();
+    result.updateMask = s.SetInt(ModelKey(kSetRenderWidth), w.value) | s.SetInt(ModelKey(kSetRenderHeight), h.value);
+    result.ok = true;
+    return result;
+}
+
 }  // namespace
 
 bool ParseColour(std::string_view text, unsigned& colourRef)
@@ -184,6 +204,7 @@ SSettingEditResult ApplySettingEdit(CProduct& product, std::string_view assignme
     const std::string lowerName = Lower(Trim(assignment.substr(0, eq)));
     if (lowerName == "page depth %" || lowerName == "page depth percentages")
         return ApplyPageDepths(product, assignment.substr(eq + 1));
+    if (lowerName == "rendering size") return ApplyRenderSize(product, assignment.substr(eq + 1));
     std::string error;
     const SettingInfo* info = FindSettingByName(assignment.substr(0, eq), error);
     if (info == nullptr) {

@@ -2,7 +2,8 @@
 // Render-setting edits from the command line: NAME=VALUE where NAME is the
 // setting's grid label (with its section when the label is shared, as in
 // "Bevel Size" or "Bevel/Size") and VALUE a number, a value name, Yes/No or a
-// colour. The same range checks and consistency checks as the property grid.
+// colour; "Rendering Size=WxH" sets the rendering size in pixels. The same range checks
+// and consistency checks as the property grid.
 
 #include <string>
 #include <string_view>

@@ -31,6 +31,8 @@ check "info" run info "$p"
 grep -q "^Kind: Box (BOX)" "$work/out" || { echo "FAIL: info kind"; fails=$((fails + 1)); }
 grep -q "^Dimensions: 103 x 190 x 28 mm" "$work/out" || { echo "FAIL: info dimensions"; fails=$((fails + 1)); }
 grep -q "^Rendering: 400 x 400 pixels, magnification 1" "$work/out" || { echo "FAIL: info size"; fails=$((fails + 1)); }
+# New projects print at 300 dpi: 400 / 300 * 2.54 = 3.39 cm.
+grep -q "^Print size: 3.4 x 3.4 cm at 300 dpi" "$work/out" || { echo "FAIL: info print size"; fails=$((fails + 1)); }
 
 check "set by label" run -q set "$p" "Bevel=Yes" "Bevel Size=12" "Effect Style=Gray Scale" "Color Effect=Yes" "Borders/Color=#FF8000"
 check "info after set" run info "$p"
@@ -67,12 +69,56 @@ check "render bmp" run -q render "$p" -o "$work/cover.bmp"
 [[ "$(magic "$work/cover.bmp" 2)" == "424d" ]] || { echo "FAIL: cover.bmp is no BMP"; fails=$((fails + 1)); }
 check "render pcx" run -q render "$p" -o "$work/cover.pcx"
 [[ "$(magic "$work/cover.pcx" 1)" == "0a" ]] || { echo "FAIL: cover.pcx is no PCX"; fails=$((fails + 1)); }
-check "render keeps other extensions" run -q render "$p" -o "$work/cover.v1"
-[[ "$(magic "$work/cover.v1" 8)" == "89504e470d0a1a0a" ]] || { echo "FAIL: cover.v1 is no PNG"; fails=$((fails + 1)); }
+# A name whose extension is no format written is refused, not written as PNG under it.
+refuse "unknown extension" 2 "the picture formats are .png, .bmp, .jpg, .jpeg and .pcx" run render "$p" -o "$work/cover.gif"
+refuse "unknown extension v1" 2 "the picture formats are" run render "$p" -o "$work/cover.v1"
+[[ ! -e "$work/cover.gif" && ! -e "$work/cover.v1" ]] || { echo "FAIL: a refused extension wrote a file"; fails=$((fails + 1)); }
 grep -q "JPEGQuality=40" "$work/data/internal/vtprof.ini" || { echo "FAIL: JPEG quality not remembered"; fails=$((fails + 1)); }
 # The same project renders to the same bytes every time.
 check "render again" run -q render "$p" -o "$work/again.bmp"
 cmp -s "$work/cover.bmp" "$work/again.bmp" || { echo "FAIL: renders differ run to run"; fails=$((fails + 1)); }
+
+# The resolution goes into every format: 600 dpi (23622 pixels per metre in BMP and PNG).
+check "set resolution and size" run -q set "$p" "Resolution=600" "Rendering Size=1200x900"
+check "info resolution" run info "$p"
+grep -q "^Rendering: 1200 x 900 pixels" "$work/out" || { echo "FAIL: rendering size not set"; fails=$((fails + 1)); }
+grep -q "^Print size: 5.1 x 3.8 cm at 600 dpi" "$work/out" || { echo "FAIL: print size at 600 dpi"; fails=$((fails + 1)); }
+refuse "rendering size range" 1 "Width must be between 50 and 10000 pixels." run set "$p" "Rendering Size=10001x900"
+refuse "resolution range" 1 "Resolution must be between 10 and 9600 dpi." run set "$p" "Resolution=0"
+for ext in png jpg bmp pcx; do
+  check "render $ext at 600 dpi" run -q render "$p" -o "$work/dpi.$ext"
+done
+if [[ -x /usr/bin/identify ]]; then
+  for ext in png jpg bmp pcx; do
+    size="$(/usr/bin/identify -format '%w %h' "$work/dpi.$ext" 2>/dev/null)"
+    [[ "$size" == "1200 900" ]] || { echo "FAIL: dpi.$ext is $size, not 1200 x 900"; fails=$((fails + 1)); }
+    # identify reports PNG and BMP resolutions per centimetre: 23622 / 100 = 236.22.
+    dpi="$(/usr/bin/identify -units PixelsPerInch -format '%x %y' "$work/dpi.$ext" 2>/dev/null)"
+    case "$dpi" in
+      "600 600"|600*" "600*|599.9*" "599.9*) ;;
+      *) echo "FAIL: dpi.$ext reads $dpi, not 600 dots per inch"; fails=$((fails + 1)) ;;
+    esac
+  done
+fi
+
+# Cut-outs: PNG with an alpha channel, transparent corners and an opaque product.
+check "render transparent" run -q render "$p" -o "$work/cut.png" --transparent --threads 2
+refuse "transparent needs png" 2 "--transparent needs a PNG file" run render "$p" -o "$work/cut.jpg" --transparent
+[[ ! -e "$work/cut.jpg" ]] || { echo "FAIL: a refused cut-out wrote a file"; fails=$((fails + 1)); }
+if [[ -x /usr/bin/convert ]]; then
+  corners="$(/usr/bin/convert "$work/cut.png" -alpha extract -format '%[fx:p[0,0]] %[fx:p[w-1,0]] %[fx:p[0,h-1]] %[fx:p[w-1,h-1]] %[fx:maxima]' info: 2>/dev/null)"
+  [[ "$corners" == "0 0 0 0 1" ]] || { echo "FAIL: cut-out alpha (corners, maximum): $corners"; fails=$((fails + 1)); }
+fi
+
+# Ctrl+C cancels a long render and leaves no file behind.
+check "new large" run -q new "VHS Box" --size 3000x3000 --magnification 4 -o "$work/large.vtp"
+run -q render "$work/large.vtp" -o "$work/large.png" >"$work/out" 2>"$work/err" &
+pid=$!
+sleep 2
+kill -INT "$pid" 2>/dev/null
+wait "$pid"; rc=$?
+if [[ $rc -ne 1 ]] || ! grep -q "cancelled" "$work/err"; then echo "FAIL: Ctrl+C: exit $rc"; cat "$work/err"; fails=$((fails + 1)); fi
+ls "$work" | grep -q "^large.png" && { echo "FAIL: a cancelled render left a file"; ls "$work"; fails=$((fails + 1)); }
 
 # Failures: one line each, nothing written.
 refuse "render missing project" 1 "" run render "$work/none.vtp" -o "$work/none.png"
@@ -85,10 +131,10 @@ refuse "fixed dimension" 1 "Width is fixed at 103 for this model." run new "VHS 
 refuse "fixed depth" 1 "Depth is fixed at 28 for this model." run new "VHS Box" --depth 29 -o "$work/w.vtp"
 refuse "width not applicable" 1 "Width does not apply to this model." run new "CD-ROM" --width 10 -o "$work/w.vtp"
 refuse "depth not applicable" 1 "Depth does not apply to this model." run new "Business Card" --depth 3 -o "$work/w.vtp"
-refuse "render height range" 2 "Height must be between 50 and 999 pixels." run new "VHS Box" --size 400x1000 -o "$work/w.vtp"
+refuse "render height range" 2 "Height must be between 50 and 10000 pixels." run new "VHS Box" --size 400x10001 -o "$work/w.vtp"
 refuse "magnification range" 2 "Magnification must be between 1 and 16." run new "VHS Box" --magnification 17 -o "$work/w.vtp"
 refuse "editable dimension range" 2 "Depth must be between 1 and 300." run new "Software Box" --depth 301 -o "$work/w.vtp"
-refuse "render size range" 2 "Width must be between 50 and 999 pixels." run new "VHS Box" --size 20x400 -o "$work/w.vtp"
+refuse "render size range" 2 "Width must be between 50 and 10000 pixels." run new "VHS Box" --size 20x400 -o "$work/w.vtp"
 refuse "unknown model" 1 "no model named" run new "Teapot" -o "$work/w.vtp"
 [[ ! -e "$work/w.vtp" ]] || { echo "FAIL: a refused new wrote a file"; fails=$((fails + 1)); }
 refuse "unusable data folder" 1 "can not be created" "$cli" --data-dir /proc/no-such-root new "VHS Box" -o "$work/w.vtp"
