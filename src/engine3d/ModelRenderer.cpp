@@ -84,13 +84,30 @@ bool CProductModel::Prepare(const CModelDescription& desc, bool quality, const C
     }
 }
 
+CModelBandDrawer::CModelBandDrawer(const CModelMesh& mesh, const CFitContext& fit, const CModelDescription& desc,
+                                   const CTextureSet& textures, int pictureWidth, int pictureHeight)
+    : m_mesh(mesh), m_fit(fit), m_desc(desc), m_textures(textures), m_height(pictureHeight)
+{
+    // The reflection's box over the whole picture, measured once.
+    const CEngineSettings& st = desc.settings;
+    if (!st.ReflectionShown() || m_mesh.lists.size() < 2) return;
+    std::unique_ptr<CRenderSurface> measure = CRenderSurface::CreateMeasuring(pictureWidth, pictureHeight);
+    if (!measure) return;
+    measure->SetFit(fit);
+    CModelMesh copy = m_mesh;
+    CTextureSet set = m_textures;
+    set.whiteAvoid = true;
+    CDrawOptions opt{true, true, desc.cdPositionTest, st.SampleCount(), st.softenEdges};
+    DrawPolygonList(copy.lists.back(), *measure, opt, &set, nullptr, &m_reflectionBox);
+}
+
 bool CModelBandDrawer::DrawBand(CRaster& scratch, CRaster& alpha, int firstRow, std::string* error) const
 {
     try {
         CModelMesh mesh = m_mesh;
         CTextureSet textures = m_textures;
         return RenderModelPicture(mesh, m_fit, m_desc, textures, scratch, alpha, ModelProgress(), error, firstRow,
-                                  m_height);
+                                  m_height, &m_reflectionBox);
     } catch (const std::bad_alloc&) {
         if (error) *error = "Out of memory";
         return false;
@@ -134,7 +151,7 @@ void WhitenBox(CRaster& layer, const CBoundingBox& box) noexcept
 bool RenderModelPicture(CModelMesh& mesh, const CFitContext& fit, const CModelDescription& desc,
                         CTextureSet& textures, CRaster& scratch, CRaster& alpha,
                         const ModelProgress& progress, std::string* error, int firstRow,
-                        int pictureHeight)
+                        int pictureHeight, const CBoundingBox* reflectionBox)
 {
     if (!scratch.IsValid() || scratch.GetBpp() != 24 || !alpha.IsValid() || alpha.GetBpp() != 24) {
         if (error) *error = "The rendering pictures are not 24-bit pictures.";
@@ -161,6 +178,15 @@ bool RenderModelPicture(CModelMesh& mesh, const CFitContext& fit, const CModelDe
     const bool ordered = desc.cdPositionTest;
     std::size_t last = mesh.lists.size() - 1;
 
+    // Boxes are in the whole picture's rows; the layer and the scratch
+    // picture hold the rows from firstRow.
+    auto local = [firstRow](CBoundingBox b) {
+        if (!b.IsEmpty()) {
+            b.bottom -= firstRow;
+            b.top -= firstRow;
+        }
+        return b;
+    };
     alpha.ToWhite();
     if (reflection) {
         if (soften) layer->ClearSoftening();
@@ -169,8 +195,12 @@ bool RenderModelPicture(CModelMesh& mesh, const CFitContext& fit, const CModelDe
         CDrawOptions opt{true, true, ordered, N, soften};
         DrawPolygonList(mesh.lists[last], *layer, opt, &textures, &counter, &box);
         if (soften) layer->ResolvePartialPixels(N);
-        BlendReflectionLayer(alpha, scratch, st.topFade, st.bottomFade, st.ripple, box, firstRow, pictureHeight);
-        WhitenBox(alpha, box);
+        // The ripple runs along each row from the box's left edge: a band
+        // takes the box of the whole picture so that its rows ripple alike.
+        if (reflectionBox) box = *reflectionBox;
+        BlendReflectionLayer(alpha, scratch, st.topFade, st.bottomFade, st.ripple, local(box), firstRow,
+                             pictureHeight);
+        WhitenBox(alpha, local(box));
         textures.whiteAvoid = false;
         counter.Advance();
         --last;
@@ -181,8 +211,8 @@ bool RenderModelPicture(CModelMesh& mesh, const CFitContext& fit, const CModelDe
         CBoundingBox box;
         CDrawOptions opt{false, true, false, N, false};
         DrawPolygonList(mesh.lists[i], *layer, opt, &textures, &counter, &box);
-        blender.Blend(alpha, scratch, weight, box);
-        WhitenBox(alpha, box);
+        blender.Blend(alpha, scratch, weight, local(box));
+        WhitenBox(alpha, local(box));
         counter.Advance();
     }
     if (soften) picture->ClearSoftening();

@@ -38,6 +38,7 @@
 
 #include "engine3d/ModelMesh.h"
 #include "engine3d/ModelDescription.h"
+#include "engine3d/RenderSurface.h"
 #include "engine3d/TextureSet.h"
 
 #include <cstddef>
@@ -106,22 +107,22 @@ private:
 // With firstRow and pictureHeight, scratch and alpha are a band of a taller
 // picture (see CRenderSurface::SetBand): its rows come out as in the whole
 // picture, except that edge softening needs the rows on either side of a row
-// (draw bands overlapping by a row and keep their inner rows).
+// (draw bands overlapping by a row and keep their inner rows), and that the
+// reflection's ripple needs the reflection's box over the whole picture
+// (`reflectionBox`, whole-picture rows).
 bool RenderModelPicture(CModelMesh& mesh, const CFitContext& fit, const CModelDescription& desc,
                         CTextureSet& textures, CRaster& scratch, CRaster& alpha,
                         const ModelProgress& progress, std::string* error, int firstRow = 0,
-                        int pictureHeight = 0);
+                        int pictureHeight = 0, const CBoundingBox* reflectionBox = nullptr);
 
 // A fitted model drawn band by band. Every DrawBand works on its own copy of
 // the mesh and the texture set, so bands may be drawn on several threads at
 // once; the face pictures are only read.
 class CModelBandDrawer {
 public:
+    // The picture is pictureWidth x pictureHeight scratch pixels.
     CModelBandDrawer(const CModelMesh& mesh, const CFitContext& fit, const CModelDescription& desc,
-                     const CTextureSet& textures, int pictureHeight)
-        : m_mesh(mesh), m_fit(fit), m_desc(desc), m_textures(textures), m_height(pictureHeight)
-    {
-    }
+                     const CTextureSet& textures, int pictureWidth, int pictureHeight);
     // Draws the rows firstRow .. firstRow + scratch height - 1 of the picture
     // into scratch (which holds the background of those rows); alpha is a
     // working layer of the scratch's size.
@@ -133,4 +134,5 @@ private:
     CModelDescription m_desc;
     CTextureSet m_textures;
     int m_height;
+    CBoundingBox m_reflectionBox; // whole-picture rows; empty without reflection
 };

@@ -141,6 +141,12 @@ std::unique_ptr<CRenderSurface> CRenderSurface::Create(CRaster& target, std::str
         target.GetWidth(), target.GetHeight(), target.GetBits(0), target.GetEffWidth()));
 }
 
+std::unique_ptr<CRenderSurface> CRenderSurface::CreateMeasuring(int width, int height)
+{
+    if (width <= 0 || height <= 0) return nullptr;
+    return std::unique_ptr<CRenderSurface>(new CRenderSurface(width, height, nullptr, 0));
+}
+
 CRenderSurface::CRenderSurface(int width, int height, std::uint8_t* bits, std::ptrdiff_t stride)
     : m_width(width), m_height(height), m_bits(bits), m_stride(stride),
       m_scanLeft(static_cast<std::size_t>(height), kNoLeft),
@@ -217,9 +223,10 @@ void CRenderSurface::DrawLine(COLORREF colour, int x1, int y1, int x2, int y2, C
         (y1 >= m_height && y2 >= m_height))
         return;
     if (box) {
-        box->Add(x1, y1);
-        box->Add(x2, y2);
+        box->Add(x1, y1 + m_band);
+        box->Add(x2, y2 + m_band);
     }
+    if (m_bits == nullptr) return; // measuring
     if (x1 == x2 && y1 == y2) {
         SetPixel(x1, y1, colour);
         return;
@@ -289,6 +296,13 @@ void CRenderSurface::DrawTexturedQuad(int x0, int y0, int x1, int y1, int x2, in
     // A face without a picture shows its fill colour; a CD-ROM without one
     // shows nothing (a grey square beside the box would look broken).
     if (!tex && isDisc) return;
+    if (m_bits == nullptr) { // measuring: only the box
+        if (box) {
+            box->Add(std::min(m_scanMinX, m_width - 1), m_scanLow + m_band);
+            box->Add(std::min(m_scanMaxX, m_width - 1), m_scanHigh + m_band);
+        }
+        return;
+    }
     const bool cdHalf = isDisc && textures && textures->cdHalf;
     const bool whiteAvoid = textures && textures->whiteAvoid;
     const double radius = textures ? textures->cornerRadius : 0.0;
@@ -451,8 +465,8 @@ void CRenderSurface::DrawTexturedQuad(int x0, int y0, int x1, int y1, int x2, in
         }
     }
     if (box) {
-        box->Add(std::min(m_scanMinX, m_width - 1), m_scanLow);
-        box->Add(std::min(m_scanMaxX, m_width - 1), m_scanHigh);
+        box->Add(std::min(m_scanMinX, m_width - 1), m_scanLow + m_band);
+        box->Add(std::min(m_scanMaxX, m_width - 1), m_scanHigh + m_band);
     }
 }
 
@@ -477,7 +491,7 @@ void CRenderSurface::FillPolygon(int handle, COLORREF fill, const CTextureSet* t
 {
     assert(handle == 1);
     (void)handle;
-    if (m_scanLow > m_scanHigh) return;
+    if (m_scanLow > m_scanHigh || m_bits == nullptr) return;
     const bool rounded = textures && textures->cornerRadius != 0.0 && polygon.mapped &&
                          polygon.vertices.size() == 4;
     CQuadMapping map;
@@ -520,8 +534,8 @@ void CRenderSurface::EndPolygon(int handle, CBoundingBox* box)
     assert(handle == 1);
     (void)handle;
     if (box && m_scanLow <= m_scanHigh) {
-        box->Add(std::min(m_scanMinX, m_width - 1), m_scanLow);
-        box->Add(std::min(m_scanMaxX, m_width - 1), m_scanHigh);
+        box->Add(std::min(m_scanMinX, m_width - 1), m_scanLow + m_band);
+        box->Add(std::min(m_scanMaxX, m_width - 1), m_scanHigh + m_band);
     }
 }
 

@@ -88,6 +88,9 @@ class CRenderSurface {
 public:
     // The surface of a valid 24-bit picture; null (with a message) otherwise.
     static std::unique_ptr<CRenderSurface> Create(CRaster& target, std::string* error = nullptr);
+    // A surface that draws nothing and only widens the bounding boxes as a
+    // width x height picture would (for the box of a list drawn in bands).
+    static std::unique_ptr<CRenderSurface> CreateMeasuring(int width, int height);
     virtual ~CRenderSurface();
 
     CRenderSurface(const CRenderSurface&) = delete;
@@ -100,10 +103,10 @@ public:
     void SetFit(const CFitContext& fit) noexcept { m_fit = fit; }
 
     // Band drawing: the target holds the rows firstRow .. firstRow + height - 1
-    // of a taller picture. Positions given to the drawing operations are in
-    // the whole picture and each pixel comes out as it would in the whole
-    // picture; rows outside the band are left out. Bounding boxes, coverage
-    // and partial pixels are in the target's own rows.
+    // of a taller picture. Positions given to the drawing operations and the
+    // bounding boxes are in the whole picture, and each pixel comes out as
+    // it would in the whole picture; rows outside the band are left out.
+    // Coverage and partial pixels are in the target's own rows.
     void SetBand(int firstRow) noexcept { m_band = firstRow; }
     int GetBand() const noexcept { return m_band; }
     const CFitContext& GetFit() const noexcept { return m_fit; }

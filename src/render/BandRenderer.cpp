@@ -19,6 +19,22 @@ namespace {
 constexpr long long kBandPixels = 2LL * 1000 * 1000;
 constexpr int kApron = 1;  // rows drawn beyond a band on either side
 
+// The two backgrounds of a cut-out (0x00BBGGRR) and their differences in
+// blue, green and red. The light one is white, so that the cut-out laid
+// over white gives back the picture drawn on white within rounding.
+constexpr std::uint32_t kCutOutDark = 0x030201, kCutOutLight = 0xFFFFFF;
+constexpr int kCutOutSpan[3] = {0xFF - 0x03, 0xFF - 0x02, 0xFF - 0x01};
+
+void FillRows(const CPixelView& band, std::uint32_t colour) noexcept
+{
+    const std::uint8_t bgr[3] = {static_cast<std::uint8_t>(colour >> 16), static_cast<std::uint8_t>(colour >> 8),
+                                 static_cast<std::uint8_t>(colour)};
+    for (int y = 0; y < band.GetHeight(); ++y) {
+        std::uint8_t* p = band.Row(y);
+        for (int x = 0; x < band.GetWidth(); ++x, p += 3) std::memcpy(p, bgr, 3);
+    }
+}
+
 // The state the drawing threads share.
 struct SBandWork {
     const SBandLayout* layout = nullptr;
@@ -68,28 +84,38 @@ bool DrawOneBand(SBandWork& w, int b, CRaster& scratch, CRaster& alpha, std::str
         ScalePicture(inner, out);
         return true;
     }
-    // Over black into the output rows, then over white beside them.
-    for (int y = 0; y < rows; ++y) std::memset(view.Row(y), 0, static_cast<std::size_t>(l.width) * 3);
+    // Over the dark colour into the output rows, then over the light one
+    // beside them. (Not pure black: edge softening compares colours with
+    // what lies below, and black binder rings over a black background would
+    // not be told apart from it.)
+    FillRows(view, kCutOutDark);
     if (w.model != nullptr && !w.model->DrawBand(scratch, alpha, from, &error)) return false;
     ScalePicture(inner, out);
-    CPixelBuffer overWhite(out.GetWidth(), out.GetHeight());
-    for (int y = 0; y < rows; ++y) std::memset(view.Row(y), 255, static_cast<std::size_t>(l.width) * 3);
+    CPixelBuffer overLight(out.GetWidth(), out.GetHeight());
+    FillRows(view, kCutOutLight);
     if (w.model != nullptr && !w.model->DrawBand(scratch, alpha, from, &error)) return false;
-    ScalePicture(inner, overWhite.View());
-    const CPixelView white = overWhite.View();
+    ScalePicture(inner, overLight.View());
+    const CPixelView light = overLight.View();
     for (int y = 0; y < out.GetHeight(); ++y) {
         std::uint8_t* p = out.Row(y);
-        const std::uint8_t* q = white.Row(y);
+        const std::uint8_t* q = light.Row(y);
         std::uint8_t* a = l.alpha + static_cast<std::size_t>(first / l.k + y) * static_cast<std::size_t>(out.GetWidth());
         for (int x = 0; x < out.GetWidth(); ++x, p += 3, q += 3) {
-            // White shows through by (over white - over black), the same in
-            // every channel but for rounding: take the mean.
-            const int through = (q[0] - p[0] + q[1] - p[1] + q[2] - p[2] + 1) / 3;
-            const int cover = std::clamp(255 - through, 0, 255);
+            // A pixel C = cover * F + (1 - cover) * B over background B: the
+            // two backgrounds show through by (C2 - C1) / (B2 - B1), the same
+            // in every channel but for rounding (the mean is taken), in 255ths.
+            int through = 0;
+            for (int c = 0; c < 3; ++c) through += (q[c] - p[c]) * 255 * 2 / kCutOutSpan[c];
+            through = std::clamp((through + 3) / 6, 0, 255);
+            const int cover = 255 - through;
             a[x] = static_cast<std::uint8_t>(cover);
-            for (int c = 0; c < 3; ++c)
-                p[c] = cover == 0 ? 255
-                                  : static_cast<std::uint8_t>(std::min(255, (p[c] * 255 + cover / 2) / cover));
+            // The colour is taken from the drawing over white, where the
+            // cut-out is to match: C2 = (cover * F + (255 - cover) * 255) / 255,
+            // so F = (255 * C2 - 255 * through) / cover; white where nothing is.
+            for (int c = 0; c < 3; ++c) {
+                const int f = cover == 0 ? 255 : (255 * (q[c] - through) + cover / 2) / cover;
+                p[c] = static_cast<std::uint8_t>(std::clamp(f, 0, 255));
+            }
         }
     }
     return true;

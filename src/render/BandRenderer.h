@@ -25,10 +25,10 @@ struct SBandLayout {
     int k = 1;         // each output pixel is the average of a k x k block
     int bandRows = 0;  // scratch rows a band delivers, a multiple of k; 0 chooses
     int threads = 1;   // drawing threads (1: all on the calling thread)
-    // Cut-out: every band is drawn over black and over white instead of its
-    // background, and the two reduced rows give each output pixel its
-    // coverage (alpha = 255 - the brightening white brought) and its colour
-    // before coverage (over black divided by the coverage). Everything the
+    // Cut-out: every band is drawn over a dark and over a light background
+    // instead of its own, and the two reduced rows give each output pixel
+    // its coverage (alpha: 255 less how far the backgrounds show through)
+    // and its colour before coverage. Everything the
     // drawing blends linearly with what lies below (edges, shadows, the
     // reflection) thus becomes partial transparency that, laid over white,
     // gives back the picture drawn over white within rounding.

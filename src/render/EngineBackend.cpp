@@ -69,8 +69,8 @@ namespace {
 class CEngineModelBands : public CModelBands {
 public:
     CEngineModelBands(const CModelMesh& mesh, const CFitContext& fit, const CModelDescription& desc,
-                      const CTextureSet& textures, int pictureHeight)
-        : m_drawer(mesh, fit, desc, textures, pictureHeight)
+                      const CTextureSet& textures, int pictureWidth, int pictureHeight)
+        : m_drawer(mesh, fit, desc, textures, pictureWidth, pictureHeight)
     {
     }
     bool DrawBand(CRaster& scratch, CRaster& alpha, int firstRow, std::string* error) const override
@@ -85,7 +85,7 @@ private:
 }  // namespace
 
 std::unique_ptr<CModelBands> CEngineBackend::PrepareBands(CProduct& product, const SModelDrawRequest& request,
-                                                          int pictureHeight)
+                                                          int pictureWidth, int pictureHeight)
 {
     m_error.clear();
     const CModelDescription desc = CModelDescription::FromProduct(product);
@@ -101,7 +101,8 @@ std::unique_ptr<CModelBands> CEngineBackend::PrepareBands(CProduct& product, con
     CFitContext fit;
     if (!m_model.Prepare(desc, request.quality, area, fit, &m_error)) return nullptr;
     try {
-        return std::make_unique<CEngineModelBands>(m_model.GetMesh(), fit, desc, textures, pictureHeight);
+        return std::make_unique<CEngineModelBands>(m_model.GetMesh(), fit, desc, textures, pictureWidth,
+                                                   pictureHeight);
     } catch (const std::bad_alloc&) {
         m_error = "Out of memory";
         return nullptr;

@@ -13,7 +13,7 @@ public:
     void PreparePageEdge(CProduct& product, char code, const FacePictureLookup& faces) override;
     bool DrawModel(CProduct& product, const SModelDrawRequest& request) override;
     std::unique_ptr<CModelBands> PrepareBands(CProduct& product, const SModelDrawRequest& request,
-                                              int pictureHeight) override;
+                                              int pictureWidth, int pictureHeight) override;
     bool DrawsBands() const noexcept override { return true; }
 
     // The built mesh is reused between renders; drop it whenever a setting or

@@ -56,14 +56,15 @@ public:
     virtual bool DrawModel(CProduct& product, const SModelDrawRequest& request) = 0;
     // Prepares the model of `request` (its area, magnification, quality and
     // faces; target and alpha unused) for band drawing on a scratch picture of
-    // `pictureHeight` rows. The face pictures must outlive the result. Null
+    // pictureWidth x pictureHeight. The face pictures must outlive the result. Null
     // when the backend only draws whole pictures (DrawModel is used then) or
     // nothing can be drawn (with a message through the backend's own error).
     virtual std::unique_ptr<CModelBands> PrepareBands(CProduct& product, const SModelDrawRequest& request,
-                                                      int pictureHeight)
+                                                      int pictureWidth, int pictureHeight)
     {
         (void)product;
         (void)request;
+        (void)pictureWidth;
         (void)pictureHeight;
         return nullptr;
     }

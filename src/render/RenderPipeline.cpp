@@ -417,7 +417,7 @@ bool CRenderPipeline::FullRenderInBands(CProduct& product)
     request.magnification = size.k;
     request.quality = true;
     request.faces = MakeFaceLookup(product, burnt);
-    const std::unique_ptr<CModelBands> model = m_backend->PrepareBands(product, request, sh);
+    const std::unique_ptr<CModelBands> model = m_backend->PrepareBands(product, request, sw, sh);
     if (model == nullptr) return false;
 
     SBandLayout layout;

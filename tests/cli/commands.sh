@@ -102,7 +102,8 @@ if [[ -x /usr/bin/identify ]]; then
 fi
 
 # Cut-outs: PNG with an alpha channel, transparent corners and an opaque product.
-check "render transparent" run -q render "$p" -o "$work/cut.png" --transparent --threads 2
+check "new plain" run -q new "VHS Box" -o "$work/plain.vtp"
+check "render transparent" run -q render "$work/plain.vtp" -o "$work/cut.png" --transparent --threads 2
 refuse "transparent needs png" 2 "--transparent needs a PNG file" run render "$p" -o "$work/cut.jpg" --transparent
 [[ ! -e "$work/cut.jpg" ]] || { echo "FAIL: a refused cut-out wrote a file"; fails=$((fails + 1)); }
 if [[ -x /usr/bin/convert ]]; then
@@ -112,7 +113,7 @@ fi
 
 # Ctrl+C cancels a long render and leaves no file behind.
 check "new large" run -q new "VHS Box" --size 3000x3000 --magnification 4 -o "$work/large.vtp"
-run -q render "$work/large.vtp" -o "$work/large.png" >"$work/out" 2>"$work/err" &
+"$cli" --data-dir "$work/data" -q render "$work/large.vtp" -o "$work/large.png" >"$work/out" 2>"$work/err" &
 pid=$!
 sleep 2
 kill -INT "$pid" 2>/dev/null

@@ -402,15 +402,15 @@ TEST(BackRenderPage, RangeAndFixedSize)
     BackRenderValues v;
     c.widthText = "49";
     PageLeave r = LeaveBackRenderPage(c, v);
-    EXPECT_EQ(r.message, "Width must be between 50 and 999 pixels.");
+    EXPECT_EQ(r.message, "Width must be between 50 and 10000 pixels.");
     EXPECT_EQ(v.width, 400);
     c.widthText = "50";
-    c.heightText = "1000";
-    EXPECT_EQ(LeaveBackRenderPage(c, v).message, "Height must be between 50 and 999 pixels.");
-    c.heightText = "999";
+    c.heightText = "10001";
+    EXPECT_EQ(LeaveBackRenderPage(c, v).message, "Height must be between 50 and 10000 pixels.");
+    c.heightText = "10000";  // print sizes: 10000 pixels is 84.7 cm at 300 dpi
     ASSERT_TRUE(LeaveBackRenderPage(c, v).ok);
     EXPECT_EQ(v.width, 50);
-    EXPECT_EQ(v.height, 999);
+    EXPECT_EQ(v.height, 10000);
 
     // Fixed by a background picture: the fields are not read.
     c.fixedByPicture = true;

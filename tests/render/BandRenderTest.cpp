@@ -83,6 +83,18 @@ std::vector<std::uint8_t> Rendered(const CProduct& original, bool whole, int thr
     return std::vector<std::uint8_t>(z->GetBits(0), z->GetBits(0) + z->GetEffWidth() * z->GetHeight());
 }
 
+// "" when equal, else where the first difference is (bytes of 90-pixel rows).
+std::string FirstDifference(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b)
+{
+    if (a == b) return "";
+    if (a.size() != b.size()) return "sizes differ";
+    std::size_t i = 0;
+    while (a[i] == b[i]) ++i;
+    const std::size_t stride = (90 * 3 + 3) & ~std::size_t(3);
+    return "first difference at x " + std::to_string(i % stride / 3) + ", y " + std::to_string(i / stride) + ": " +
+           std::to_string(a[i]) + " vs " + std::to_string(b[i]);
+}
+
 }  // namespace
 
 TEST(BandRender, BandsAndThreadsGiveTheWholePictureOnEveryKind)
@@ -95,9 +107,10 @@ TEST(BandRender, BandsAndThreadsGiveTheWholePictureOnEveryKind)
             ASSERT_FALSE(whole.empty()) << kind;
             // Bands of 6 scratch rows (2 output rows), one thread; then the
             // chosen bands on two and on three threads.
-            EXPECT_EQ(Rendered(*product, false, 1, 6), whole) << kind << (plain ? " plain" : " picture");
-            EXPECT_EQ(Rendered(*product, false, 2, 0), whole) << kind << (plain ? " plain" : " picture");
-            EXPECT_EQ(Rendered(*product, false, 3, 9), whole) << kind << (plain ? " plain" : " picture");
+            const char* what = plain ? " plain" : " picture";
+            EXPECT_EQ(FirstDifference(Rendered(*product, false, 1, 6), whole), "") << kind << what << ", bands of 6";
+            EXPECT_EQ(FirstDifference(Rendered(*product, false, 2, 0), whole), "") << kind << what << ", 2 threads";
+            EXPECT_EQ(FirstDifference(Rendered(*product, false, 3, 9), whole), "") << kind << what << ", 3 threads";
         }
     }
 }
@@ -109,7 +122,7 @@ TEST(BandRender, EnhancedDetailAndCutShadowsToo)
     product->GetSettings().SetInt(ModelKey(kSetDetail), 1);
     product->GetSettings().SetInt(ModelKey(kSetShadowStyle), 0);
     const std::vector<std::uint8_t> whole = Rendered(*product, true, 1, 0);
-    EXPECT_EQ(Rendered(*product, false, 2, 3), whole);
+    EXPECT_EQ(FirstDifference(Rendered(*product, false, 2, 3), whole), "");
 }
 
 TEST(BandRender, CancelStopsAndLeavesTheDataStale)
