@@ -32,11 +32,12 @@ constexpr png_alloc_size_t kChunkMallocMax = 1 << 20;
 constexpr png_uint_32 kChunkCacheMax = 64;
 // Ancillary chunks the decoder has no use for: skipped unread, however large
 // their declared length, so that no text, profile or suggested palette is
-// ever allocated or inflated.
+// ever allocated or inflated. (pHYs, the resolution, is read: libpng takes
+// its nine bytes into the info structure and refuses any other length.)
 constexpr png_byte kIgnoredChunks[] = {
     'b', 'K', 'G', 'D', '\0', 'c', 'H', 'R', 'M', '\0', 'e', 'X', 'I', 'f', '\0', 'g', 'A', 'M', 'A', '\0',
     'h', 'I', 'S', 'T', '\0', 'i', 'C', 'C', 'P', '\0', 'i', 'T', 'X', 't', '\0', 'o', 'F', 'F', 's', '\0',
-    'p', 'C', 'A', 'L', '\0', 'p', 'H', 'Y', 's', '\0', 's', 'B', 'I', 'T', '\0', 's', 'C', 'A', 'L', '\0',
+    'p', 'C', 'A', 'L', '\0', 's', 'B', 'I', 'T', '\0', 's', 'C', 'A', 'L', '\0',
     's', 'P', 'L', 'T', '\0', 's', 'R', 'G', 'B', '\0', 't', 'E', 'X', 't', '\0', 't', 'I', 'M', 'E', '\0',
     'z', 'T', 'X', 't', '\0'};
 
