@@ -249,7 +249,7 @@ TEST_F(NewProjectTest, RefusedAnswersLeaveTheDocumentAlone)
     cases.push_back({"dmo_box_002.bmp", bevel, "Bevel Size must be between 1 and 100 pixels."});
     NewProjectAnswers small = good;
     small.renderWidth = 49;
-    cases.push_back({"dmo_box_002.bmp", small, "Width must be between 50 and 999 pixels."});
+    cases.push_back({"dmo_box_002.bmp", small, "Width must be between 50 and 10000 pixels."});
     NewProjectAnswers texture = good;
     texture.sides['F'].type = 3;
     cases.push_back({"dmo_box_002.bmp", texture, "Please select a texture."});
