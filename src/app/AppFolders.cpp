@@ -1,5 +1,7 @@
 #include "app/AppFolders.h"
 
+#include "image/SafeFile.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -120,6 +122,18 @@ std::string CAppFolders::GetUndoFileName(int number) const {
     char name[32];
     std::snprintf(name, sizeof name, "_undo%03d.tua", number);
     return m_Internal + name;
+}
+
+void CAppFolders::ClaimUndoFiles(CUndoFileCounter& counter) const {
+    counter.SetFolder(m_Internal);
+    counter.DeleteAllFiles();
+}
+
+int CAppFolders::RemoveLeftoverSaveFiles() const {
+    int removed = 0;
+    for (const std::string* folder : {&m_Internal, &m_Projects, &m_Render})
+        removed += ::RemoveLeftoverSaveFiles(*folder);
+    return removed;
 }
 
 bool CheckFolder(const std::string& path, const QuestionCallback& ask, const MessageSink& inform) {

@@ -5,6 +5,7 @@
 // ends with '/'. Creating the value creates every missing folder.
 
 #include "app/IniFile.h"
+#include "app/UndoFileCounter.h"
 #include "properties/UserPrompts.h"
 
 #include <cstdint>
@@ -68,6 +69,14 @@ public:
 
     // Internal folder + "_undo%03d.tua".
     std::string GetUndoFileName(int number) const;
+
+    // Start-up of the one instance that owns this data folder: points the undo
+    // file counter at the internal folder and deletes the 25 undo files there.
+    void ClaimUndoFiles(CUndoFileCounter& counter = CUndoFileCounter::Instance()) const;
+    // Removes the temporary files that a killed save left in the internal,
+    // projects and render folders (only those of processes no longer running,
+    // so any program may do this at any time). Returns how many went.
+    int RemoveLeftoverSaveFiles() const;
 
 private:
     CAppFolders(std::string program);

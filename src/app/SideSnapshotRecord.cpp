@@ -69,7 +69,7 @@ bool CSnapshotRecordBase::Capture(CVtwinDoc& doc)
     if (!ok) {
         const std::string drive = FolderOf(name.empty() ? m_Counter.FileName(0) : name);
         doc.ShowMessage("Can't save " + m_ProductName + " information to drive " + drive +
-                        ".\n\nCheck free disk space on drive " + drive + ".");
+                        ".\n\nCheck free disk space on drive " + drive + ".\n\nThis step cannot be undone.");
         if (!name.empty())
             m_Counter.Release(name);
         return false;
@@ -78,12 +78,12 @@ bool CSnapshotRecordBase::Capture(CVtwinDoc& doc)
     return true;
 }
 
-void CSnapshotRecordBase::Apply(UndoContext& context)
+bool CSnapshotRecordBase::Apply(UndoContext& context)
 {
     CVtwinDoc& doc = context.document;
     CProduct* product = doc.GetProduct();
     if (!product || m_FileName.empty())
-        return;
+        return false;
     std::vector<std::uint8_t> bytes;
     std::string error;
     bool ok = CProjectFile::ReadWholeFile(m_FileName, bytes, error);
@@ -99,7 +99,7 @@ void CSnapshotRecordBase::Apply(UndoContext& context)
     }
     if (!ok) {
         doc.ShowMessage("Can't read " + m_ProductName + " information back from " + m_FileName + ".");
-        return;
+        return false;
     }
     // Keep the side objects themselves (others may point at them); move the content over.
     for (std::size_t i = 0; i < m_SideKeys.size(); ++i) {
@@ -108,6 +108,7 @@ void CSnapshotRecordBase::Apply(UndoContext& context)
         target.SetPicture(sides[i]->TakePicture());
         target.SetSecondPicture(sides[i]->TakeSecondPicture());
     }
+    return true;
 }
 
 CSideSnapshotRecord::CSideSnapshotRecord(const std::string& key, std::string description, std::string productName,

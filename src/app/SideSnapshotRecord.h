@@ -20,8 +20,8 @@ public:
 
     // Reads the captured sides back into the document's product (sides that
     // are missing are created). A file that cannot be read leaves the sides
-    // as they are and shows a message.
-    void Apply(UndoContext& context) override;
+    // as they are, shows a message and gives false.
+    bool Apply(UndoContext& context) override;
 
 protected:
     CSnapshotRecordBase(std::string faceKey, std::string description, std::string productName,

@@ -33,8 +33,9 @@ public:
     // Shown in the Edit menu.
     const std::string& GetDescription() const noexcept { return m_Description; }
 
-    // Restores the saved state into the document.
-    virtual void Apply(UndoContext& context) = 0;
+    // Restores the saved state into the document. False when it could not
+    // (an undo file that cannot be read back): the document is then unchanged.
+    virtual bool Apply(UndoContext& context) = 0;
     // Captures the state Apply is about to overwrite; null when that fails.
     virtual std::unique_ptr<CUndoRecord> MakeInverse(UndoContext& context) = 0;
     // What the caller must recompute after Apply (side snapshot 2, multi-side 3).

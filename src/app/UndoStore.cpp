@@ -42,7 +42,11 @@ CUndoStore::Result CUndoStore::Step(UndoContext& context, Stack& from, std::size
     result.faceKey = top->GetFaceKey();
     std::unique_ptr<CUndoRecord> inverse = top->MakeInverse(context);
     result.updateKind = top->UpdateKind();
-    top->Apply(context);
+    if (!top->Apply(context)) {
+        // Nothing was restored (the record told the user why): no step to
+        // take back on the other stack, and the record is of no further use.
+        return Result{};
+    }
     if (inverse)
         PushOnto(to, toCount, std::move(inverse));
     return result;

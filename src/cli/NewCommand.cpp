@@ -46,7 +46,11 @@ std::optional<CAppFolders> OpenFolders(const SCliContext& context)
 {
     std::string error;
     std::optional<CAppFolders> folders = CAppFolders::Create(context.dataDir, error);
-    if (!folders) PrintError(error.empty() ? "the data folder could not be prepared" : error);
+    if (!folders) {
+        PrintError(error.empty() ? "the data folder could not be prepared" : error);
+        return folders;
+    }
+    folders->RemoveLeftoverSaveFiles();  // of saves that were killed
     return folders;
 }
 

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -184,4 +185,35 @@ TEST_F(AppFoldersTest, FolderCheckReportsFoldersThatCannotBeCreated) {
         EXPECT_EQ(d.messages[0], "The folder:\n\n" + locked + "/a/b" + cannot);
         fs::permissions(locked, fs::perms::owner_all);
     }
+}
+
+TEST_F(AppFoldersTest, UndoFilesAndLeftoverSavesBelongToTheDataFolder) {
+    std::string error;
+    auto folders = CAppFolders::Create(m_Dir + "/data", error);
+    ASSERT_TRUE(folders) << error;
+    const std::string internal = folders->GetInternalFolder();
+    // A crashed run left undo files, and a killed save left temporaries; the
+    // working folder of the process is no place for either.
+    std::ofstream(internal + "_undo003.tua") << "stale";
+    std::ofstream(internal + "_undo024.tua") << "stale";
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    const std::string dead = std::to_string(child);
+    const std::vector<std::string> leftovers = {internal + ".vtprof.ini.vtsave-" + dead + "-abc123",
+                                                folders->GetProjectsFolder() + ".box.vtp.vtsave-" + dead + "-xyz789",
+                                                folders->GetRenderFolder() + ".shot.png.vtsave-" + dead + "-000000"};
+    for (const std::string& path : leftovers) std::ofstream(path) << "half";
+    std::ofstream(folders->GetProjectsFolder() + "box.vtp") << "whole";
+
+    CUndoFileCounter counter;
+    folders->ClaimUndoFiles(counter);
+    EXPECT_EQ(counter.FileName(0), internal + "_undo000.tua");
+    EXPECT_EQ(counter.Acquire(), internal + "_undo000.tua");
+    EXPECT_FALSE(fs::exists(internal + "_undo003.tua"));
+    EXPECT_FALSE(fs::exists(internal + "_undo024.tua"));
+
+    EXPECT_EQ(folders->RemoveLeftoverSaveFiles(), 3);
+    for (const std::string& path : leftovers) EXPECT_FALSE(fs::exists(path)) << path;
+    EXPECT_TRUE(fs::exists(folders->GetProjectsFolder() + "box.vtp"));
 }

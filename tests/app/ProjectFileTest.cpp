@@ -630,7 +630,7 @@ TEST(ProjectFileRead, OpeningEmptiesTheUndoStore)
     class CNothing final : public CUndoRecord {
     public:
         CNothing() : CUndoRecord("F", "Nothing") {}
-        void Apply(UndoContext&) override {}
+        bool Apply(UndoContext&) override { return true; }
         std::unique_ptr<CUndoRecord> MakeInverse(UndoContext&) override { return std::make_unique<CNothing>(); }
         int UpdateKind() const override { return 0; }
     };

@@ -40,7 +40,11 @@ public:
         if (m_Live)
             --*m_Live;
     }
-    void Apply(UndoContext&) override { m_Target.value = m_Saved; }
+    bool Apply(UndoContext&) override
+    {
+        m_Target.value = m_Saved;
+        return true;
+    }
     std::unique_ptr<CUndoRecord> MakeInverse(UndoContext&) override
     {
         return std::make_unique<CValueRecord>(m_Target, m_Target.value, GetDescription(), m_Live);
@@ -329,7 +333,8 @@ TEST(SideSnapshot, UnwritableFolderGivesTheDiskMessageAndNoRecord)
     EXPECT_EQ(record, nullptr);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], "Can't save Front information to drive /nonexistent/vantorel/internal.\n\n"
-                           "Check free disk space on drive /nonexistent/vantorel/internal.");
+                           "Check free disk space on drive /nonexistent/vantorel/internal.\n\n"
+                           "This step cannot be undone.");
     // The name it took is free again.
     EXPECT_EQ(counter.GetNextNumber(), 1);
 
@@ -356,4 +361,52 @@ TEST(UndoFileCounter, ExitDeletesTheNamesUsed)
     EXPECT_FALSE(Exists(counter.FileName(0)));
     EXPECT_FALSE(Exists(counter.FileName(2)));
     EXPECT_TRUE(Exists(counter.FileName(5)));
+}
+
+TEST(SideSnapshot, AnUnreadableRecordChangesNothingAndLeavesNoRedoStep)
+{
+    TempFolder folder;
+    CUndoFileCounter counter(folder.Path());
+    CUndoStore store;
+    CVtwinDoc doc(nullptr, &store);
+    std::vector<std::string> messages;
+    doc.SetMessageSink([&](const std::string& m) { messages.push_back(m); });
+    doc.SetProduct(CreateProduct("BOX"));
+    CSide& side = doc.GetProduct()->GetOrCreateSide("F");
+    UndoContext ctx{doc};
+
+    // Two edits: colour 1 -> 2 -> 3, each after its snapshot.
+    side.Reset(1, 2, 2, RGB(1, 0, 0));
+    store.Push(CSideSnapshotRecord::Create(doc, "F", "One", "Front", counter));
+    side.Reset(1, 2, 2, RGB(2, 0, 0));
+    auto second = CSideSnapshotRecord::Create(doc, "F", "Two", "Front", counter);
+    ASSERT_TRUE(second);
+    const std::string damaged = second->GetFileName();
+    store.Push(std::move(second));
+    side.Reset(1, 2, 2, RGB(3, 0, 0));
+
+    // The second snapshot's file is cut short behind the program's back.
+    std::FILE* f = std::fopen(damaged.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("cut", f);
+    std::fclose(f);
+
+    const CUndoStore::Result r = store.Undo(ctx);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "Can't read Front information back from " + damaged + ".");
+    EXPECT_EQ(r.faceKey, "");
+    EXPECT_EQ(r.updateKind, 1);
+    // Nothing changed, so there is nothing to redo; the step is gone.
+    EXPECT_EQ(side.GetSettings().GetInt(SideKey(kSideColor1)), static_cast<std::int32_t>(RGB(3, 0, 0)));
+    EXPECT_FALSE(store.CanRedo());
+    EXPECT_EQ(store.GetUndoCount(), 1u);
+    EXPECT_EQ(store.TopUndoDescription(), "One");
+
+    // The earlier step still undoes, and redoes back to the state it left.
+    EXPECT_EQ(store.Undo(ctx).faceKey, "F");
+    EXPECT_EQ(side.GetSettings().GetInt(SideKey(kSideColor1)), static_cast<std::int32_t>(RGB(1, 0, 0)));
+    ASSERT_TRUE(store.CanRedo());
+    store.Redo(ctx);
+    EXPECT_EQ(side.GetSettings().GetInt(SideKey(kSideColor1)), static_cast<std::int32_t>(RGB(3, 0, 0)));
+    EXPECT_EQ(messages.size(), 1u);
 }

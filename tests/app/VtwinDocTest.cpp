@@ -17,7 +17,7 @@ namespace {
 class CNoteRecord final : public CUndoRecord {
 public:
     CNoteRecord() : CUndoRecord("F", "Note") {}
-    void Apply(UndoContext&) override {}
+    bool Apply(UndoContext&) override { return true; }
     std::unique_ptr<CUndoRecord> MakeInverse(UndoContext&) override { return std::make_unique<CNoteRecord>(); }
     int UpdateKind() const override { return 0; }
 };

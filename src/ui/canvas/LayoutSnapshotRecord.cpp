@@ -15,10 +15,13 @@ CLayoutSnapshotRecord::CLayoutSnapshotRecord(CVtwinDoc& doc, const std::string& 
         m_objects = LayoutEdit::CloneAll(*list);
 }
 
-void CLayoutSnapshotRecord::Apply(UndoContext& context)
+bool CLayoutSnapshotRecord::Apply(UndoContext& context)
 {
-    if (CDrawObjectList* list = FaceList(context.document, GetFaceKey()))
-        LayoutEdit::RestoreAll(*list, m_objects);
+    CDrawObjectList* list = FaceList(context.document, GetFaceKey());
+    if (!list)
+        return false;
+    LayoutEdit::RestoreAll(*list, m_objects);
+    return true;
 }
 
 std::unique_ptr<CUndoRecord> CLayoutSnapshotRecord::MakeInverse(UndoContext& context)

@@ -12,7 +12,7 @@ public:
     // Captures the face's objects (an empty list is created when it has none).
     CLayoutSnapshotRecord(CVtwinDoc& doc, const std::string& faceKey, const std::string& description);
 
-    void Apply(UndoContext& context) override;
+    bool Apply(UndoContext& context) override;
     std::unique_ptr<CUndoRecord> MakeInverse(UndoContext& context) override;
     int UpdateKind() const override { return 0; }
 

@@ -134,9 +134,12 @@ bool EditFacePicture(QWidget* parent, CVtwinView* view, CMainFrame* frame, char 
 
     auto record = CSideSnapshotRecord::Create(*doc, key, "Modify " + faceName.toStdString() + " Image",
                                               product->GetKindName());
-    if (!record)
-        return false;  // the store told the user why
-    doc->GetUndoStore().Push(std::move(record), true);
+    // Without a snapshot (the user was told why) the edit still happens, but
+    // cannot be undone; the redo steps no longer fit the face either way.
+    if (record)
+        doc->GetUndoStore().Push(std::move(record), true);
+    else
+        doc->GetUndoStore().ClearRedo();
     side->Reset(kAppearancePicture, baseWidth, baseHeight, 0xFFFFFF, magnification);
     side->GetSettings().SetInt(SideKey(kSideFitMode), *fit);
     side->SetPicture(std::move(built));

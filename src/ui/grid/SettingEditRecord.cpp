@@ -30,14 +30,15 @@ CSettingEditRecord::CSettingEditRecord(const CVtwinDoc& doc, std::string descrip
 
 void CSettingEditRecord::SetApplyHook(ApplyHook hook) { Hook() = std::move(hook); }
 
-void CSettingEditRecord::Apply(UndoContext& context)
+bool CSettingEditRecord::Apply(UndoContext& context)
 {
     CProduct* product = context.document.GetProduct();
     if (!product || !m_valid)
-        return;
+        return false;
     product->GetSettings() = m_settings;
     if (Hook())
         Hook()(context.document, m_mask);
+    return true;
 }
 
 std::unique_ptr<CUndoRecord> CSettingEditRecord::MakeInverse(UndoContext& context)

@@ -27,7 +27,7 @@ public:
     // the update mask the edit causes (undoing it makes the same data stale).
     CSettingEditRecord(const CVtwinDoc& doc, std::string description, unsigned mask);
 
-    void Apply(UndoContext& context) override;
+    bool Apply(UndoContext& context) override;
     std::unique_ptr<CUndoRecord> MakeInverse(UndoContext& context) override;
     int UpdateKind() const override { return kUpdateKind; }
 

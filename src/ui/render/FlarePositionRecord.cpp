@@ -16,13 +16,14 @@ CFlarePositionRecord::CFlarePositionRecord(CVtwinDoc& doc) : CUndoRecord("Render
     }
 }
 
-void CFlarePositionRecord::Apply(UndoContext& context)
+bool CFlarePositionRecord::Apply(UndoContext& context)
 {
     CProduct* product = context.document.GetProduct();
     if (!product || !m_valid)
-        return;
+        return false;
     product->GetSettings().SetReal(kFlareX, m_x);
     product->GetSettings().SetReal(kFlareY, m_y);
+    return true;
 }
 
 std::unique_ptr<CUndoRecord> CFlarePositionRecord::MakeInverse(UndoContext& context)

@@ -11,7 +11,7 @@ public:
 
     explicit CFlarePositionRecord(CVtwinDoc& doc);
 
-    void Apply(UndoContext& context) override;
+    bool Apply(UndoContext& context) override;
     std::unique_ptr<CUndoRecord> MakeInverse(UndoContext& context) override;
     int UpdateKind() const override { return kUpdateFinish; }
 
