@@ -94,6 +94,17 @@ bool IsCompleteFile(const std::string& path)
     return !ec && size > CSetup::kCompleteFileBytes;
 }
 
+bool IsUsablePicture(const std::string& path)
+{
+    if (!IsCompleteFile(path))
+        return false;
+    // A file cut short (a full disk, a copy from a damaged medium) has its
+    // full name and many bytes but does not decode; every project that
+    // names it would fail later.
+    CRaster picture;
+    return picture.Load(path.c_str(), IMAGE_TYPE_UNKNOWN);
+}
+
 CSetup::CSetup(const CAppFolders& folders, SetupOptions options, SetupListener listener)
     : m_folders(folders), m_options(std::move(options)), m_listener(std::move(listener))
 {
@@ -138,9 +149,48 @@ std::string CSetup::GetDriveOf(const std::string& path)
     return current.string();
 }
 
-std::string CSetup::FormatFreeSpaceMessage(const std::string& drive)
+std::uint64_t CSetup::GetRequiredFreeBytes() const
 {
-    const std::string amount = FormatByteCount(kRequiredFreeBytes) + " bytes";
+    auto blocks = [](std::uint64_t bytes) { return (bytes + kBlockBytes - 1) / kBlockBytes * kBlockBytes; };
+    const std::string internal = m_folders.GetInternalFolder();
+    std::error_code ec;
+    // Pictures an earlier, interrupted run wrote are not written again.
+    std::uint64_t present = 0;
+    for (const auto& item : fs::directory_iterator(internal, ec)) {
+        const std::string name = item.path().filename().string();
+        const bool drawn = name.size() > 4 && (name.starts_with("ecd_") || name.starts_with("dcd_") ||
+                                               name.starts_with("efl_") || name.starts_with("dfl_") ||
+                                               name.starts_with("ezp_") || name.starts_with("dzp_"));
+        struct stat st {};
+        if (drawn && ::stat(item.path().c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            present += static_cast<std::uint64_t>(st.st_blocks) * 512;
+    }
+    std::uint64_t needed = present < kGeneratedBytes ? kGeneratedBytes - present : 0;
+    // Installed files (model thumbnails, textures, CD position pictures) that
+    // are not yet in the internal folder at their size.
+    const std::string& from = m_options.installedDataFolder;
+    if (!from.empty()) {
+        for (const auto& item : fs::directory_iterator(from, ec)) {
+            const std::string name = item.path().filename().string();
+            const bool copied = name.starts_with("dmo_") || name.starts_with("dtx_") || name.starts_with("dck_") ||
+                                name.starts_with("dcx_");
+            std::error_code sizeError;
+            if (!copied || !item.is_regular_file(sizeError))
+                continue;
+            const std::uintmax_t size = item.file_size(sizeError);
+            if (sizeError)
+                continue;
+            const std::uintmax_t there = fs::file_size(internal + name, sizeError);
+            if (sizeError || there != size)
+                needed += blocks(size);
+        }
+    }
+    return needed;
+}
+
+std::string CSetup::FormatFreeSpaceMessage(const std::string& drive, std::uint64_t bytes)
+{
+    const std::string amount = FormatByteCount(bytes) + " bytes";
     return "Vantorel can not complete the initialization process because there is not enough free disk space on "
            "drive " +
            drive + ".\n\nPlease make sure that you have at least " + amount + " free on drive " + drive +
@@ -205,8 +255,9 @@ SetupResult CSetup::Run()
 
     const std::string& internal = m_folders.GetInternalFolder();
     const std::optional<std::uint64_t> free = m_options.freeSpace(internal);
-    if (free && *free < kRequiredFreeBytes + 1)
-        return SetupResult{SetupOutcome::Failed, FormatFreeSpaceMessage(GetDriveOf(internal))};
+    const std::uint64_t required = GetRequiredFreeBytes();
+    if (free && *free < required + 1)
+        return SetupResult{SetupOutcome::Failed, FormatFreeSpaceMessage(GetDriveOf(internal), required)};
 
     // The model thumbnails come with the installation; without them the run
     // would fail at its very end, so tell at once.
@@ -250,22 +301,18 @@ int CSetup::RunItems(std::vector<SetupItem>& items, std::string& error)
     // Pictures are drawn and encoded on worker threads, several at a time;
     // this thread reports the items in their order as they finish, so the
     // listener sees the same sequence as a one-by-one run.
+    // Whether an item's files are usable is decided on the workers too:
+    // decoding every existing picture is most of the work of a repeated run.
+    struct Outcome {
+        bool made = false;   // the pictures were drawn (a timed step)
+        std::string failure; // empty on success
+    };
     std::vector<std::size_t> work;
-    std::vector<bool> needed(items.size(), false);
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        const SetupItem& item = items[i];
-        if (!item.make)
-            continue;
-        bool complete = true;
-        for (const std::string& file : item.files)
-            complete = complete && IsCompleteFile(file);
-        if (!complete) {
-            needed[i] = true;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (items[i].make)
             work.push_back(i);
-        }
-    }
-    std::vector<std::promise<std::string>> promises(items.size());
-    std::vector<std::future<std::string>> results(items.size());
+    std::vector<std::promise<Outcome>> promises(items.size());
+    std::vector<std::future<Outcome>> results(items.size());
     for (std::size_t i : work)
         results[i] = promises[i].get_future();
     std::atomic<std::size_t> next{0};
@@ -278,17 +325,23 @@ int CSetup::RunItems(std::vector<SetupItem>& items, std::string& error)
         workers.emplace_back([&] {
             for (std::size_t j = next++; j < work.size(); j = next++) {
                 const std::size_t i = work[j];
-                std::string failure;
+                Outcome outcome;
                 if (stop)
-                    failure = "stopped";
+                    outcome.failure = "stopped";
                 else {
                     try {
-                        failure = items[i].make();
+                        bool usable = true;
+                        for (const std::string& file : items[i].files)
+                            usable = usable && IsUsablePicture(file);
+                        if (!usable) {
+                            outcome.made = true;
+                            outcome.failure = items[i].make();
+                        }
                     } catch (const std::exception&) {
-                        failure = "Out of memory";
+                        outcome.failure = "Out of memory";
                     }
                 }
-                promises[i].set_value(std::move(failure));
+                promises[i].set_value(std::move(outcome));
             }
         });
     }
@@ -300,20 +353,18 @@ int CSetup::RunItems(std::vector<SetupItem>& items, std::string& error)
             continue;
         }
         Detail(item.name);
-        if (needed[i]) {
-            std::string failure = results[i].get();
-            if (!failure.empty()) {
-                error = std::move(failure);
-                stop = true;
-                result = 0;
-                break;
-            }
+        Outcome outcome = results[i].get();
+        if (!outcome.failure.empty()) {
+            error = std::move(outcome.failure);
+            stop = true;
+            result = 0;
+            break;
         }
         // The entries are written for skipped pictures too: a settings file
         // that was deleted to repeat the setup gets them back.
         for (PendingSetting& setting : item.settings)
             m_pending.push_back(std::move(setting));
-        Step(needed[i], item.steps);
+        Step(outcome.made, item.steps);
     }
     stop = true;
     for (std::thread& t : workers)
@@ -487,7 +538,8 @@ int CSetup::CheckModelThumbnails(std::string& error) const
         const std::string section = GetCatalogueSectionName(entry);
         const std::string source = GetInstalledThumbnail(section);
         std::error_code ec;
-        if ((source.empty() || !fs::exists(source, ec)) && !IsCompleteFile(m_folders.GetInternalFolder() + section)) {
+        if ((source.empty() || !fs::exists(source, ec)) &&
+            !IsUsablePicture(m_folders.GetInternalFolder() + section)) {
             error = "File not found. Incomplete Installation?\n\n" + m_folders.GetInternalFolder() + section;
             return 0;
         }
@@ -511,7 +563,7 @@ int CSetup::GenerateModelData(std::string& error)
                 error = "File Copy failed. Not enough disk space?\n\nFrom: " + source + "\nTo: " + destination;
                 return 0;
             }
-        } else if (!IsCompleteFile(destination)) {
+        } else if (!IsUsablePicture(destination)) {
             error = "File not found. Incomplete Installation?\n\n" + destination;
             return 0;
         }

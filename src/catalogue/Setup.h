@@ -4,7 +4,8 @@
 // the program settings file, and copies the installed read-only data (model
 // thumbnails, textures, CD position pictures) beside them. It runs until it
 // has once completed ("Init"/"Template" = 1); a later run skips every picture
-// that is already complete, so an interrupted setup resumes quickly.
+// that is already complete and decodes, so an interrupted setup resumes
+// quickly and a damaged picture is drawn again.
 //
 // Progress goes to a listener, so that the desktop dialog and the command
 // line can both show it: the group title, the item being processed, and the
@@ -54,8 +55,13 @@ struct SetupResult {
 
 class CSetup {
 public:
-    // Free bytes the setup needs: fewer than this plus one refuses to start.
-    static constexpr std::uint64_t kRequiredFreeBytes = 14420000;
+    // Bytes the drawn pictures and the settings files take on a disk of
+    // 4 KiB blocks, as measured on a complete run: 1,922 pictures of
+    // 17,118,975 bytes in 21,209,088 bytes of blocks, and 73,728 bytes of
+    // settings files; rounded up.
+    static constexpr std::uint64_t kGeneratedBytes = 21500000;
+    // Installed files are counted in whole blocks of this many bytes.
+    static constexpr std::uint64_t kBlockBytes = 4096;
     // Bar positions of the four groups: CD-ROM items advance by 2 each
     // (143 colours and 10 metallic), every floppy and zip variant by 1
     // (two shutter colours per colour), every model entry by 1.
@@ -71,9 +77,14 @@ public:
     // The whole run, as the "Initializing" dialog does it on opening.
     SetupResult Run();
 
-    // The refusal text for too little free space on the file system of `folder`.
-    static std::string FormatFreeSpaceMessage(const std::string& drive);
-    // 14420000 as the user reads it: "14,420,000".
+    // Free bytes this run needs (fewer than this plus one refuses to start):
+    // the drawn pictures less those an earlier run already wrote, and the
+    // installed data files it copies that are not there yet.
+    std::uint64_t GetRequiredFreeBytes() const;
+
+    // The refusal text for too little free space on `drive`, asking for `bytes`.
+    static std::string FormatFreeSpaceMessage(const std::string& drive, std::uint64_t bytes);
+    // A byte count as the user reads it: 14420000 is "14,420,000".
     static std::string FormatByteCount(std::uint64_t bytes);
     // The mount point that holds `path` (its "drive"); the path itself when unknown.
     static std::string GetDriveOf(const std::string& path);
@@ -119,3 +130,6 @@ private:
 
 // True when the file exists and has more than CSetup::kCompleteFileBytes bytes.
 bool IsCompleteFile(const std::string& path);
+// True when the file is complete and decodes as a picture: what a run needs
+// to find to skip a picture (others are drawn again).
+bool IsUsablePicture(const std::string& path);

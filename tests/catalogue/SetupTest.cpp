@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -99,8 +101,13 @@ protected:
         s_recorder = new Recorder;
         SetupOptions options;
         options.installedDataFolder = (s_root / "installed").string();
-        options.freeSpace = [](const std::string&) { return std::optional<std::uint64_t>(14420001); };
+        // One byte more than needed: the drawn pictures and the 34 stand-in
+        // installed files of MakeInstalledData, each in one 4 KiB block.
+        const std::uint64_t required = CSetup::kGeneratedBytes + 34 * 4096;
+        options.freeSpace = [required](const std::string&) { return std::optional<std::uint64_t>(required + 1); };
         CSetup setup(*s_folders, options, s_recorder->Listener());
+        EXPECT_EQ(setup.GetRequiredFreeBytes(), required);
+        s_required = required;
         s_result = setup.Run();
         s_timed = setup.GetProgress().GetTimedSteps();
     }
@@ -124,6 +131,7 @@ protected:
     static inline Recorder* s_recorder = nullptr;
     static inline SetupResult s_result;
     static inline int s_timed = 0;
+    static inline std::uint64_t s_required = 0;
 };
 
 } // namespace
@@ -134,11 +142,14 @@ TEST(SetupFreeSpace, RefusesAtTheBoundary)
     std::string error;
     std::optional<CAppFolders> folders = CAppFolders::Create((root / "data").string(), error);
     ASSERT_TRUE(folders) << error;
+    MakeInstalledData(root / "installed");
     SetupOptions options;
+    options.installedDataFolder = (root / "installed").string();
     std::string askedFor;
+    // The drawn pictures and 34 installed files of one 4 KiB block each.
     options.freeSpace = [&](const std::string& folder) {
         askedFor = folder;
-        return std::optional<std::uint64_t>(14420000);
+        return std::optional<std::uint64_t>(21500000 + 34 * 4096);
     };
     Recorder rec;
     const SetupResult result = CSetup(*folders, options, rec.Listener()).Run();
@@ -147,13 +158,22 @@ TEST(SetupFreeSpace, RefusesAtTheBoundary)
     const std::string drive = CSetup::GetDriveOf(folders->GetInternalFolder());
     EXPECT_EQ(result.message,
               "Vantorel can not complete the initialization process because there is not enough free disk space on "
-              "drive " + drive + ".\n\nPlease make sure that you have at least 14,420,000 bytes free on drive " +
+              "drive " + drive + ".\n\nPlease make sure that you have at least 21,639,264 bytes free on drive " +
                   drive + ", then run Vantorel again.\n\nYou may be able to free some space on drive " + drive +
                   " by: removing files that you no longer need and emptying the Recycle Bin.");
     // Nothing was started: no progress, no pictures, no completion flag.
     EXPECT_TRUE(rec.titles.empty());
     EXPECT_FALSE(fs::exists(folders->GetInternalFolder() + "ecd_c000.png"));
     EXPECT_EQ(folders->GetProgramInt("Init", "Template", 0), 0);
+
+    // Pictures an interrupted run left count as written; a copied installed
+    // file that is already there at its size is not copied again.
+    std::ofstream(folders->GetInternalFolder() + "ecd_c000.png", std::ios::binary) << std::string(5000, 'x');
+    fs::copy_file(root / "installed" / "dtx_paper.bmp", folders->GetInternalFolder() + "dtx_paper.bmp");
+    struct stat st {};
+    ASSERT_EQ(::stat((folders->GetInternalFolder() + "ecd_c000.png").c_str(), &st), 0);
+    const std::uint64_t drawn = static_cast<std::uint64_t>(st.st_blocks) * 512;
+    EXPECT_EQ(CSetup(*folders, options, {}).GetRequiredFreeBytes(), 21500000 - drawn + 33 * 4096);
     fs::remove_all(root);
 
     EXPECT_EQ(CSetup::FormatByteCount(14420000), "14,420,000");
@@ -218,6 +238,16 @@ void SetupRunTest::CompletesAndRecordsIt()
     // the generated floppy and zip variants, 32 model entries.
     const int sets = 2 * IndependentMediaColourCount();
     EXPECT_EQ(s_timed, 2 * 153 + 2 * sets + 32);
+    // The free space asked for covers what was written, in the blocks the
+    // disk gives it, without asking for much more.
+    std::uint64_t written = 0;
+    for (const auto& item : fs::directory_iterator(s_folders->GetInternalFolder())) {
+        struct stat st {};
+        ASSERT_EQ(::stat(item.path().c_str(), &st), 0);
+        written += static_cast<std::uint64_t>(st.st_blocks) * 512;
+    }
+    EXPECT_LE(written, s_required);
+    EXPECT_GE(written, s_required / 100 * 95);
 }
 
 void SetupRunTest::CDPicturesFollowTheDrawing()
@@ -324,6 +354,14 @@ void SetupRunTest::SecondRunSkipsCompletePictures()
     // Interrupted setup: the flag is not set, one picture was cut short.
     ASSERT_TRUE(s_folders->PutProgramInt("Init", "Template", 0));
     std::ofstream(Internal("ecd_c005.png"), std::ios::binary | std::ios::trunc) << std::string(50, 'z');
+    // Another was cut short after 2000 bytes: large enough to look complete,
+    // but it does not decode.
+    const std::string whole = [] {
+        std::ifstream in(Internal("ecd_c007.png"), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }();
+    ASSERT_GT(whole.size(), 2000u);
+    std::ofstream(Internal("ecd_c007.png"), std::ios::binary | std::ios::trunc) << whole.substr(0, 2000);
     // The settings file lost the floppy entries as well.
     ASSERT_TRUE(s_folders->ProgramSettings().DeleteKey("dfl_001.bmp", "FDATA"));
     SetupOptions options;
@@ -332,11 +370,13 @@ void SetupRunTest::SecondRunSkipsCompletePictures()
     CSetup again(*s_folders, options, {});
     const SetupResult result = again.Run();
     ASSERT_EQ(result.outcome, SetupOutcome::Completed) << result.message;
-    // Only the cut picture (2 steps) and the model entries were timed.
-    EXPECT_EQ(again.GetProgress().GetTimedSteps(), 2 + 32);
+    // Only the two cut pictures (2 steps each) and the model entries were timed.
+    EXPECT_EQ(again.GetProgress().GetTimedSteps(), 2 + 2 + 32);
     EXPECT_EQ(again.GetProgress().GetPosition(), CSetup::kTotalSteps);
     CRaster redone;
     EXPECT_TRUE(redone.Load(Internal("ecd_c005.png").c_str()));
+    EXPECT_TRUE(redone.Load(Internal("ecd_c007.png").c_str()));
+    EXPECT_TRUE(IsUsablePicture(Internal("ecd_c007.png")));
     EXPECT_EQ(s_folders->GetProgramString("dfl_001.bmp", "FDATA"), "@E:efl_001.png");
     // No temporary files remain.
     for (const auto& item : fs::directory_iterator(s_folders->GetInternalFolder()))

@@ -35,14 +35,15 @@ private slots:
         auto folders = CAppFolders::Create(dir.path().toStdString(), error);
         QVERIFY2(folders, error.c_str());
         // Exactly the amount the setup needs is one byte too few.
-        CSetupDialog dialog(*folders, Options(CSetup::kRequiredFreeBytes));
+        const std::uint64_t required = CSetup(*folders, Options(0), {}).GetRequiredFreeBytes();
+        CSetupDialog dialog(*folders, Options(required));
         QCOMPARE(dialog.exec(), int(QDialog::Rejected));
         QCOMPARE(dialog.Outcome(), SetupOutcome::Failed);
         QVERIFY2(dialog.FailureMessage().startsWith(QStringLiteral(
                      "Vantorel can not complete the initialization process because there is not enough free "
                      "disk space on drive ")),
                  qPrintable(dialog.FailureMessage()));
-        QVERIFY(dialog.FailureMessage().contains(QStringLiteral("14,420,000 bytes")));
+        QVERIFY(dialog.FailureMessage().contains(QString::fromStdString(CSetup::FormatByteCount(required) + " bytes")));
         QCOMPARE(folders->GetProgramInt("Init", "Template", 0), 0);
     }
 
@@ -54,7 +55,7 @@ private slots:
         QVERIFY2(folders, error.c_str());
         QVERIFY2(!Options(0).installedDataFolder.empty(), "installed data not built");
         {
-            CSetupDialog dialog(*folders, Options(CSetup::kRequiredFreeBytes + 1));
+            CSetupDialog dialog(*folders, Options(CSetup(*folders, Options(0), {}).GetRequiredFreeBytes() + 1));
             QCOMPARE(dialog.findChild<QProgressBar*>(QStringLiteral("progress"))->maximum(), CSetup::kTotalSteps);
             QCOMPARE(dialog.exec(), int(QDialog::Accepted));
             QCOMPARE(dialog.Outcome(), SetupOutcome::Completed);
