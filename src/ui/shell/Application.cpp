@@ -132,19 +132,16 @@ bool CVtwinApplication::InitInstance(const QStringList& arguments, int& exitCode
         return false;
     }
 
-    // 7. Undo files left by an earlier run are stale.
-    DeleteUndoFiles(*m_folders);
+    // 7. Undo files left by an earlier run are stale; they and the temporary
+    // files of saves that were killed belong to this data folder.
+    m_folders->ClaimUndoFiles();
+    m_folders->RemoveLeftoverSaveFiles();
 
     // 8-10. The main window with the first document.
     m_frame = std::make_unique<CMainFrame>(QString::fromStdString(m_folders->GetInternalFolder()) +
                                            QStringLiteral("recent.ini"));
     m_frame->SetFolders(m_folders.get());
-    connect(m_instance.get(), &CSingleInstance::activationRequested, m_frame.get(),
-            [this](const QStringList& args) {
-                m_frame->Activate();
-                if (!args.isEmpty())
-                    m_frame->OpenWhenIdle(args.first());
-            });
+    ConnectHandOver(*m_instance, *m_frame);
     if (!line.project.isEmpty())
         m_frame->OpenProject(line.project);
     // Without a window manager "maximised" means nothing: fill the screen.
@@ -152,6 +149,20 @@ bool CVtwinApplication::InitInstance(const QStringList& arguments, int& exitCode
         m_frame->setGeometry(screen->availableGeometry());
     m_frame->showMaximized();
     return true;
+}
+
+void CVtwinApplication::ConnectHandOver(CSingleInstance& instance, CMainFrame& frame)
+{
+    // Queued: the hand-over runs when the event loop is idle, never inside the
+    // socket handler that received it.
+    connect(
+        &instance, &CSingleInstance::activationRequested, &frame,
+        [&frame](const QStringList& args) {
+            frame.Activate();
+            if (!args.isEmpty())
+                frame.OpenWhenIdle(args.first());
+        },
+        Qt::QueuedConnection);
 }
 
 void CVtwinApplication::ExitInstance()

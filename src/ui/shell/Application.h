@@ -31,6 +31,10 @@ public:
     CMainFrame* Frame() const { return m_frame.get(); }
     const CAppFolders* Folders() const { return m_folders.get(); }
 
+    // A later start's request: show the window and open its project (after
+    // the offer to save the current one), from the event loop.
+    static void ConnectHandOver(CSingleInstance& instance, CMainFrame& frame);
+
     // Parsed command line: "--data-dir DIR" and an optional project path.
     struct SCommandLine {
         QString dataDir;

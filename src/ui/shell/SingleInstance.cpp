@@ -87,7 +87,11 @@ void CSingleInstance::OnNewConnection()
                 arguments.clear();
             socket->write("ok");
             socket->flush();
-            emit activationRequested(arguments);
+            // Handled once this socket handler has returned: the hand-over
+            // may ask questions in modal boxes, whose event loop can delete
+            // this socket (its caller disconnects) while it is still on the stack.
+            QMetaObject::invokeMethod(
+                this, [this, arguments]() { emit activationRequested(arguments); }, Qt::QueuedConnection);
         });
     }
 }

@@ -27,7 +27,8 @@ public:
     QString ServerName() const { return m_name; }
 
 signals:
-    // A later start asked to be shown, with its arguments.
+    // A later start asked to be shown, with its arguments. Always delivered
+    // from the event loop, never from inside the socket's own handler.
     void activationRequested(const QStringList& arguments);
 
 private:
