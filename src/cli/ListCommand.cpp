@@ -26,8 +26,10 @@ std::vector<SNamedChoice> ListModels()
             if (v == 0) continue;
             size += (size.empty() ? "" : " x ") + std::to_string(v < 0 ? -v : v) + (v < 0 ? "*" : "");
         }
+        // The section (thumbnail file) name comes last, as one word scripts can pick out.
         out.push_back({GetUniqueModelName(e), GetCatalogueSectionName(e),
-                       std::string(e.kind) + (size.empty() ? "" : ", " + size + " mm")});
+                       std::string(e.kind) + (size.empty() ? "" : ", " + size + " mm") + "  " +
+                           GetCatalogueSectionName(e)});
     }
     return out;
 }
