@@ -74,11 +74,13 @@ if [[ -x "$gui" && -s "$work/box.vtp" ]]; then
   export QT_QPA_PLATFORM=offscreen
   "$gui" --data-dir "$data" >"$work/first.out" 2>&1 &
   pids+=($!)
-  for _ in $(seq 1 100); do
-    [[ -e "$data/internal/vtprof.ini" ]] && break
+  # Ready once it listens on its local socket (ss lists the listener with its pid).
+  for _ in $(seq 1 300); do
+    if command -v ss >/dev/null; then
+      ss -xlp 2>/dev/null | grep -q "pid=${pids[0]}," && break
+    fi
     sleep 0.1
   done
-  sleep 1
   timeout 20 "$gui" --data-dir "$data" "$work/box.vtp" >"$work/second.out" 2>&1
   [[ $? -eq 0 ]] || { fail "second start did not end by handing over"; cat "$work/second.out"; }
   kill -0 "${pids[0]}" 2>/dev/null || fail "the first instance ended"
