@@ -8,7 +8,7 @@ cli="$(realpath "$1")"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 fails=0
-export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 run() { "$cli" --data-dir "$work/data" "$@"; }
 fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
 check() {  # check DESCRIPTION COMMAND...: the command must succeed

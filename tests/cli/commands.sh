@@ -7,7 +7,7 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 fails=0
 # Under the sanitizers, fontconfig's process-lifetime configuration is not a leak of ours.
-export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 run() { "$cli" --data-dir "$work/data" "$@"; }
 check() {  # check DESCRIPTION COMMAND...: the command must succeed
   local what="$1"; shift

@@ -6,7 +6,7 @@ cli="$1"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 fails=0
-export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
 
 # Installed data: stand-in thumbnails (more than 100 bytes each) for the 32 models.

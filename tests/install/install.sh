@@ -11,7 +11,7 @@ pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$work"; }
 trap cleanup EXIT
 fails=0
-export LSAN_OPTIONS="suppressions=$(dirname "$0")/../cli/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+export LSAN_OPTIONS="suppressions=$(dirname "$0")/../cli/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
 
 prefix="$work/prefix"
