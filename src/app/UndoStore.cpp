@@ -24,6 +24,7 @@ void CUndoStore::PushOnto(Stack& stack, std::size_t& count, std::unique_ptr<CUnd
 
 void CUndoStore::Push(std::unique_ptr<CUndoRecord> record, bool clearRedo)
 {
+    ++m_ChangeCount;
     if (clearRedo)
         ClearRedo();
     if (record)
@@ -54,11 +55,13 @@ CUndoStore::Result CUndoStore::Step(UndoContext& context, Stack& from, std::size
 
 CUndoStore::Result CUndoStore::Undo(UndoContext& context)
 {
+    ++m_ChangeCount;
     return Step(context, m_Undo, m_UndoCount, m_Redo, m_RedoCount);
 }
 
 CUndoStore::Result CUndoStore::Redo(UndoContext& context)
 {
+    ++m_ChangeCount;
     return Step(context, m_Redo, m_RedoCount, m_Undo, m_UndoCount);
 }
 
@@ -77,6 +80,7 @@ void CUndoStore::ClearUndo() noexcept
     for (auto& r : m_Undo)
         r.reset();
     m_UndoCount = 0;
+    ++m_ChangeCount;
 }
 
 void CUndoStore::ClearRedo() noexcept
@@ -84,6 +88,7 @@ void CUndoStore::ClearRedo() noexcept
     for (auto& r : m_Redo)
         r.reset();
     m_RedoCount = 0;
+    ++m_ChangeCount;
 }
 
 std::string CUndoStore::GetUndoMenuText() const

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -47,6 +48,11 @@ public:
         ClearRedo();
     }
 
+    // Grows with every change of either stack (push, undo, redo, clear), so
+    // that a caller can tell whether the top record is still the one it
+    // pushed: an unchanged count means nothing happened in between.
+    std::uint64_t GetChangeCount() const noexcept { return m_ChangeCount; }
+
     // Edit menu items: "&Undo" [" " description] "\tCtrl+Z", and "&Redo" likewise with "\tCtrl+Y".
     std::string GetUndoMenuText() const;
     std::string GetRedoMenuText() const;
@@ -60,4 +66,5 @@ private:
     Stack m_Redo;
     std::size_t m_UndoCount = 0;
     std::size_t m_RedoCount = 0;
+    std::uint64_t m_ChangeCount = 0;
 };

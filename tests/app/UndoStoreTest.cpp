@@ -142,6 +142,42 @@ TEST(UndoStore, UndoRedoWalk)
     EXPECT_EQ(v.value, 9);
 }
 
+TEST(UndoStore, ChangeCountMovesWithEveryChangeOfTheStacks)
+{
+    // A caller that pushed a record may extend its edit while the count has
+    // not moved; every push, undo, redo or clear in between moves it, even
+    // when the stacks hold as many records as before.
+    CUndoStore store;
+    CVtwinDoc doc(nullptr, &store);
+    UndoContext ctx{doc};
+    Value v;
+    std::uint64_t last = store.GetChangeCount();
+    auto moved = [&]() {
+        const bool m = store.GetChangeCount() != last;
+        last = store.GetChangeCount();
+        return m;
+    };
+    Edit(store, v, 1, "Set 1");
+    EXPECT_TRUE(moved());
+    EXPECT_FALSE(moved());
+    EXPECT_EQ(store.GetUndoMenuText(), "&Undo Set 1\tCtrl+Z");
+    EXPECT_FALSE(moved());  // reading changes nothing
+    store.Undo(ctx);
+    EXPECT_TRUE(moved());
+    store.Redo(ctx);
+    EXPECT_TRUE(moved());
+    // Ten full: a push keeps ten records but is still a change.
+    for (int i = 2; i <= 12; ++i)
+        Edit(store, v, i, "Set");
+    ASSERT_EQ(store.GetUndoCount(), 10u);
+    EXPECT_TRUE(moved());
+    Edit(store, v, 13, "Set");
+    EXPECT_EQ(store.GetUndoCount(), 10u);
+    EXPECT_TRUE(moved());
+    store.Clear();
+    EXPECT_TRUE(moved());
+}
+
 TEST(UndoStore, TenStepsAtMostAndNoRecordLeaks)
 {
     CUndoStore store;
