@@ -59,7 +59,7 @@ void CMainFrame::BuildActions()
     AddAction(ID_EDIT_PASTE, "&Paste", "Insert Clipboard contents\nPaste", "edit_paste", QKeySequence("Ctrl+V"));
     AddAction(ID_EDIT_DELETE, "&Delete", "Delete the selected objects\nDelete", "edit_delete",
               QKeySequence(Qt::Key_Delete));
-    AddAction(ID_EDIT_DUPLICATE, "D&uplicate", "Duplicate the selected objects\nDuplicate", "edit_duplicate");
+    AddAction(ID_EDIT_DUPLICATE, "Dupl&icate", "Duplicate the selected objects\nDuplicate", "edit_duplicate");
     AddAction(ID_NUDGE_UP, "&Up", "Move the selected objects one pixel up\nNudge Up", QString(),
               QKeySequence("Shift+Up"));
     AddAction(ID_NUDGE_DOWN, "&Down", "Move the selected objects one pixel down\nNudge Down", QString(),
@@ -103,24 +103,24 @@ void CMainFrame::BuildActions()
               "rotate_left");
     AddAction(ID_ROTATE_RIGHT, "&Right", "Rotate the selected objects a quarter turn right\nRotate Right",
               "rotate_right");
-    AddAction(ID_OBJECT_PROPERTIES, "P&roperties...", "Edit the properties of the selected objects\nProperties",
+    AddAction(ID_OBJECT_PROPERTIES, "Propertie&s...", "Edit the properties of the selected objects\nProperties",
               "edit_properties", QKeySequence(Qt::Key_F4));
     AddAction(ID_FILL_COLOR, "&Fill Color", "Choose the fill color of new objects\nFill Color", "color_fill");
-    AddAction(ID_LINE_COLOR, "&Line Color", "Choose the line color of new objects\nLine Color", "color_line");
-    AddAction(ID_COLORS, "C&olors...", "Choose the line and fill colors of new objects\nColors", "colors");
+    AddAction(ID_LINE_COLOR, "Line &Color", "Choose the line color of new objects\nLine Color", "color_line");
+    AddAction(ID_COLORS, "Co&lors...", "Choose the line and fill colors of new objects\nColors", "colors");
     // View
-    AddAction(ID_VIEW_TOOLBAR, "&Main Toolbar", "Show or hide the main toolbar\nToggle Main Toolbar");
+    AddAction(ID_VIEW_TOOLBAR, "Ma&in Toolbar", "Show or hide the main toolbar\nToggle Main Toolbar");
     AddAction(ID_VIEW_EDIT_TOOLBAR, "&Edit Toolbar", "Show or hide the edit toolbar\nToggle Edit Toolbar");
     AddAction(ID_VIEW_DRAW_TOOLBAR, "&Draw Toolbar", "Show or hide the draw toolbar\nToggle Draw Toolbar");
-    AddAction(ID_VIEW_STATUS_BAR, "&Status Bar", "Show or hide the status bar\nToggle Status Bar");
+    AddAction(ID_VIEW_STATUS_BAR, "Stat&us Bar", "Show or hide the status bar\nToggle Status Bar");
     const struct {
         int id;
         const char* text;
     } tabs[] = {{ID_TAB_FRONT, "&Front"},        {ID_TAB_SPINE, "&Spine"},
                 {ID_TAB_LEFT, "&Left"},          {ID_TAB_RIGHT, "&Right"},
                 {ID_TAB_TOP, "&Top"},            {ID_TAB_BOTTOM, "&Bottom"},
-                {ID_TAB_PAGES_LEFT, "Pages (L&eft)"},    {ID_TAB_PAGES_RIGHT, "Pages (R&ight)"},
-                {ID_TAB_PAGES_TOP, "Pages (T&op)"},      {ID_TAB_PAGES_BOTTOM, "Pages (Bott&om)"},
+                {ID_TAB_PAGES_LEFT, "&Pages (Left)"},    {ID_TAB_PAGES_RIGHT, "Pages (Rig&ht)"},
+                {ID_TAB_PAGES_TOP, "Pages (T&op)"},      {ID_TAB_PAGES_BOTTOM, "Pages (Botto&m)"},
                 {ID_TAB_CDROM, "&CD-ROM"},       {ID_TAB_BACKGROUND, "Back&ground"},
                 {ID_TAB_LAYOUT, "L&ayout"},      {ID_TAB_RENDER, "Re&nder"}};
     for (const auto& t : tabs) {
@@ -133,7 +133,7 @@ void CMainFrame::BuildActions()
     AddAction(ID_ZOOM_25, "&25%", "Zoom to 25%\n25%");
     AddAction(ID_ZOOM_50, "&50%", "Zoom to 50%\n50%");
     AddAction(ID_ZOOM_100, "&100%", "Zoom to 100%\n100%");
-    AddAction(ID_ZOOM_200, "&200%", "Zoom to 200%\n200%");
+    AddAction(ID_ZOOM_200, "2&00%", "Zoom to 200%\n200%");
     AddAction(ID_ZOOM_400, "&400%", "Zoom to 400%\n400%");
     AddAction(ID_ZOOM_800, "&800%", "Zoom to 800%\n800%");
     AddAction(ID_ZOOM_1600, "1&600%", "Zoom to 1600%\n1600%");
@@ -147,21 +147,21 @@ void CMainFrame::BuildActions()
               "tool_rect_outline");
     AddAction(ID_TOOL_RECT_FILLED, "Filled R&ectangle", "Draw a filled rectangle\nFilled Rectangle",
               "tool_rect_filled");
-    AddAction(ID_TOOL_RECT_BOTH, "Outlined Filled Rec&tangle",
+    AddAction(ID_TOOL_RECT_BOTH, "Outlined Filled Rect&angle",
               "Draw an outlined filled rectangle\nOutlined Filled Rectangle", "tool_rect_both");
-    AddAction(ID_TOOL_ELLIPSE, "Outlined &Ellipse", "Draw an outlined ellipse\nOutlined Ellipse",
+    AddAction(ID_TOOL_ELLIPSE, "O&utlined Ellipse", "Draw an outlined ellipse\nOutlined Ellipse",
               "tool_ellipse_outline");
     AddAction(ID_TOOL_ELLIPSE_FILLED, "Filled Elli&pse", "Draw a filled ellipse\nFilled Ellipse",
               "tool_ellipse_filled");
-    AddAction(ID_TOOL_ELLIPSE_BOTH, "Outlined Filled Ellip&se",
+    AddAction(ID_TOOL_ELLIPSE_BOTH, "Outline&d Filled Ellipse",
               "Draw an outlined filled ellipse\nOutlined Filled Ellipse", "tool_ellipse_both");
-    AddAction(ID_TOOL_POLYGON, "Outlined &Polygon", "Draw an outlined polygon\nOutlined Polygon",
+    AddAction(ID_TOOL_POLYGON, "Outlined Poly&gon", "Draw an outlined polygon\nOutlined Polygon",
               "tool_polygon_outline");
     AddAction(ID_TOOL_POLYGON_FILLED, "Filled P&olygon", "Draw a filled polygon\nFilled Polygon",
               "tool_polygon_filled");
     AddAction(ID_TOOL_POLYGON_BOTH, "Outlined Filled Pol&ygon",
               "Draw an outlined filled polygon\nOutlined Filled Polygon", "tool_polygon_both");
-    AddAction(ID_TOOL_POLYLINE, "Poly&line", "Draw a polyline\nPolyline", "tool_polyline");
+    AddAction(ID_TOOL_POLYLINE, "Polyli&ne", "Draw a polyline\nPolyline", "tool_polyline");
     AddAction(ID_TOOL_TEXT, "&Text", "Place a text\nText", "tool_text");
     AddAction(ID_TOOL_PICTURE, "P&icture", "Place a picture from a file\nPicture", "tool_picture");
     AddAction(ID_TOOL_BARCODE, "&Barcode", "Place a barcode\nBarcode", "tool_barcode");
@@ -221,7 +221,7 @@ void CMainFrame::BuildMenus()
     QMenu* order = m_editMenu->addMenu(QStringLiteral("&Ordering"));
     for (int id : {ID_ORDER_BRING_TO_FRONT, ID_ORDER_SEND_TO_BACK, ID_ORDER_BRING_FORWARD, ID_ORDER_SEND_BACKWARD})
         order->addAction(A(id));
-    QMenu* center = m_editMenu->addMenu(QStringLiteral("C&enter in Image"));
+    QMenu* center = m_editMenu->addMenu(QStringLiteral("Center in Ima&ge"));
     center->addAction(A(ID_CENTER_HORIZONTAL));
     center->addAction(A(ID_CENTER_VERTICAL));
     QMenu* align = m_editMenu->addMenu(QStringLiteral("&Align"));
@@ -233,7 +233,7 @@ void CMainFrame::BuildMenus()
     QMenu* same = m_editMenu->addMenu(QStringLiteral("&Make Same Size"));
     for (int id : {ID_SAME_WIDTH, ID_SAME_HEIGHT, ID_SAME_SIZE})
         same->addAction(A(id));
-    QMenu* rotate = m_editMenu->addMenu(QStringLiteral("Ro&tate"));
+    QMenu* rotate = m_editMenu->addMenu(QStringLiteral("Rotat&e"));
     rotate->addAction(A(ID_ROTATE_LEFT));
     rotate->addAction(A(ID_ROTATE_RIGHT));
     m_editMenu->addSeparator();

@@ -176,7 +176,7 @@ QMenu* CVtwinView::BuildContextMenu()
     add(menu, ID_EDIT_DELETE);
     add(menu, ID_EDIT_DUPLICATE);
     menu->addSeparator();
-    QMenu* center = menu->addMenu(QStringLiteral("C&enter in Image"));
+    QMenu* center = menu->addMenu(QStringLiteral("Center in Ima&ge"));
     add(center, ID_CENTER_HORIZONTAL);
     add(center, ID_CENTER_VERTICAL);
     QMenu* nudge = menu->addMenu(QStringLiteral("&Nudge"));
@@ -197,7 +197,7 @@ QMenu* CVtwinView::BuildContextMenu()
     // The short edit menu's order: ..., Ordering, Properties, Rotate.
     menu->addSeparator();
     add(menu, ID_OBJECT_PROPERTIES);
-    QMenu* rotate = menu->addMenu(QStringLiteral("Ro&tate"));
+    QMenu* rotate = menu->addMenu(QStringLiteral("Rotat&e"));
     add(rotate, ID_ROTATE_LEFT);
     add(rotate, ID_ROTATE_RIGHT);
     return menu;

@@ -278,10 +278,10 @@ private slots:
         QVERIFY(one);
         // One object: the short edit menu, in its order.
         const QStringList shortMenu = {QStringLiteral("Cu&t"),        QStringLiteral("&Copy"),
-                                       QStringLiteral("&Delete"),     QStringLiteral("D&uplicate"),
-                                       QStringLiteral("C&enter in Image"), QStringLiteral("&Nudge"),
-                                       QStringLiteral("&Ordering"),   QStringLiteral("P&roperties..."),
-                                       QStringLiteral("Ro&tate")};
+                                       QStringLiteral("&Delete"),     QStringLiteral("Dupl&icate"),
+                                       QStringLiteral("Center in Ima&ge"), QStringLiteral("&Nudge"),
+                                       QStringLiteral("&Ordering"),   QStringLiteral("Propertie&s..."),
+                                       QStringLiteral("Rotat&e")};
         QCOMPARE(titles(one.get()), shortMenu);
         DrawRect(50, 90, 80, 60);
         DragFace(5, 95, 90, 55);
