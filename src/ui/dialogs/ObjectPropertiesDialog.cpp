@@ -85,10 +85,15 @@ QWidget* CObjectPropertiesDialog::MakePage(CDrawObject* o)
         auto* colours = new QWidget(page);
         auto* cl = new QHBoxLayout(colours);
         cl->setContentsMargins(0, 0, 0, 0);
-        cl->addWidget(new QLabel(QStringLiteral("Color &1"), colours));
+        // A label shows its "&" as a mnemonic only when it leads somewhere.
+        auto* l1 = new QLabel(QStringLiteral("Color &1"), colours);
+        l1->setBuddy(c1);
+        auto* l2 = new QLabel(QStringLiteral("Color &2"), colours);
+        l2->setBuddy(c2);
+        cl->addWidget(l1);
         cl->addWidget(c1);
         cl->addWidget(swap);
-        cl->addWidget(new QLabel(QStringLiteral("Color &2"), colours));
+        cl->addWidget(l2);
         cl->addWidget(c2);
         form->addRow(colours);
         m_apply.push_back([o, radios, c1, c2]() {

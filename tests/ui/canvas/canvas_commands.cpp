@@ -339,13 +339,21 @@ private slots:
         CDrawObject* r = DrawRect(10, 90, 40, 60);
         Q_UNUSED(r);
         int pages = 0;
+        QStringList colourLabels;
         CVtwinView::SetPropertiesRunner([&](CObjectPropertiesDialog& d) {
             pages = d.PageCount();
+            // A label's "&" is a mnemonic (not shown as is) only with a buddy
+            // to lead to: each colour label leads to its colour button.
+            for (QLabel* label : d.findChildren<QLabel*>())
+                if (label->text().startsWith(QLatin1String("Color &")) && label->buddy())
+                    colourLabels << label->text() + QLatin1Char('>') + label->buddy()->objectName();
             d.findChild<QRadioButton*>(QStringLiteral("style1"))->setChecked(true);
             return false;  // Cancel: the object keeps its style
         });
         Run(ID_OBJECT_PROPERTIES);
         QCOMPARE(pages, 1);
+        colourLabels.sort();
+        QCOMPARE(colourLabels, (QStringList{"Color &1>colour1", "Color &2>colour2"}));
         QCOMPARE(Front().GetObject(0)->GetStyle(), 0u);
         CVtwinView::SetPropertiesRunner([&](CObjectPropertiesDialog& d) {
             d.findChild<QRadioButton*>(QStringLiteral("style1"))->setChecked(true);
