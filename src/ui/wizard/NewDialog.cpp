@@ -173,5 +173,8 @@ void CNewDialog::accept()
         ShowMessage(this, Q(error), EMessageIcon::Warning);
         return;
     }
+    // A new project holds none of the user's work yet: closing it asks
+    // nothing until it is edited.
+    m_doc.SetModifiedFlag(false);
     QDialog::accept();
 }

@@ -180,6 +180,8 @@ private slots:
         QVERIFY(entry);
         QStringList captions;
         QVERIFY(RunNew(*entry, [&](CNewProjectWizard& w) { return WalkAll(w, &captions); }));
+        // A new project is not modified until the user edits it.
+        QVERIFY(!m_frame->Document()->IsModified());
         const int n = captions.size();
         QVERIFY(n >= 4);
         QCOMPARE(captions.last(), QStringLiteral("Step %1 of %1: Special Effects").arg(n));
