@@ -334,6 +334,24 @@ void CFaceCanvas::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    // Plain arrow keys nudge the selection by one pixel, as Shift+arrow does
+    // through the Nudge commands; without a selection they do nothing here.
+    static const struct {
+        int key, command;
+    } arrows[] = {{Qt::Key_Up, ID_NUDGE_UP},
+                  {Qt::Key_Down, ID_NUDGE_DOWN},
+                  {Qt::Key_Left, ID_NUDGE_LEFT},
+                  {Qt::Key_Right, ID_NUDGE_RIGHT}};
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (mods == Qt::NoModifier && m_step == 0) {
+        const CDrawObjectList* objects = m_view->CurrentObjects();
+        for (const auto& a : arrows)
+            if (event->key() == a.key && objects && LayoutEdit::CountSelected(*objects) > 0) {
+                m_view->OnCommand(a.command);
+                event->accept();
+                return;
+            }
+    }
     QWidget::keyPressEvent(event);
 }
 

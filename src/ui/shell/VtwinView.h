@@ -11,7 +11,9 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 class QLabel;
 class QMenu;
@@ -139,6 +141,10 @@ private:
     void RunCustomZoom();
     bool RunEditCommand(int id);
     std::unique_ptr<CDrawObject> CreateContentObject(const std::vector<CFacePoint>& points, int subTool);
+    // Moves the selected objects by (dx, dy) face pixels. A run of nudges of
+    // the same objects on the same face, with nothing else done in between,
+    // is one undo step (the one its first nudge recorded).
+    void Nudge(int dx, int dy, const std::string& templ);
     void RunColorsDialog();
     void RunProperties();
     void DoUndo(bool redo);
@@ -170,4 +176,12 @@ private:
     bool m_changingTab = false;
     bool m_renderingPending = false;
     CVtwinDoc* m_doc = nullptr;
+    // The run of nudges that one undo record covers: the undo store's change
+    // count right after its last nudge, the face and the objects it moved.
+    struct SNudgeRun {
+        std::uint64_t undoChange = 0;
+        std::string face;
+        std::vector<const CDrawObject*> objects;
+    };
+    std::optional<SNudgeRun> m_nudgeRun;
 };

@@ -398,10 +398,10 @@ bool CVtwinView::RunEditCommand(int id)
             LayoutEdit::PlacePasted(o, std::move(clones), m_canvas->Mapping(), true);
         });
         return true;
-    case ID_NUDGE_UP: edit("Nudge Up %s", [](CObjectVector& o) { LayoutEdit::Nudge(o, 0, 1); }); return true;
-    case ID_NUDGE_DOWN: edit("Nudge Down %s", [](CObjectVector& o) { LayoutEdit::Nudge(o, 0, -1); }); return true;
-    case ID_NUDGE_LEFT: edit("Nudge Left %s", [](CObjectVector& o) { LayoutEdit::Nudge(o, -1, 0); }); return true;
-    case ID_NUDGE_RIGHT: edit("Nudge Right %s", [](CObjectVector& o) { LayoutEdit::Nudge(o, 1, 0); }); return true;
+    case ID_NUDGE_UP: Nudge(0, 1, "Nudge Up %s"); return true;
+    case ID_NUDGE_DOWN: Nudge(0, -1, "Nudge Down %s"); return true;
+    case ID_NUDGE_LEFT: Nudge(-1, 0, "Nudge Left %s"); return true;
+    case ID_NUDGE_RIGHT: Nudge(1, 0, "Nudge Right %s"); return true;
     case ID_ORDER_BRING_FORWARD: edit("Bring Forward", [](CObjectVector& o) { LayoutEdit::Reorder(o, 11); }); return true;
     case ID_ORDER_SEND_BACKWARD: edit("Send Backward", [](CObjectVector& o) { LayoutEdit::Reorder(o, -11); }); return true;
     case ID_ORDER_BRING_TO_FRONT:
@@ -455,6 +455,27 @@ bool CVtwinView::RunEditCommand(int id)
     case ID_ROTATE_RIGHT: edit("Rotate Right %s", [](CObjectVector& o) { LayoutEdit::Rotate(o, false); }); return true;
     default: return false;
     }
+}
+
+void CVtwinView::Nudge(int dx, int dy, const std::string& templ)
+{
+    CDrawObjectList* objects = CurrentObjects();
+    if (!objects)
+        return;
+    std::vector<const CDrawObject*> selected;
+    for (std::size_t i = 0; i < objects->GetObjectCount(); ++i)
+        if (objects->GetObject(i)->IsSelected())
+            selected.push_back(objects->GetObject(i));
+    const std::string face = CurrentFaceKey();
+    // The run goes on only while its record is still the top one (the undo
+    // store has not changed since its last nudge) and the same objects move.
+    const bool continues = m_nudgeRun && m_nudgeRun->undoChange == Undo().GetChangeCount() &&
+                           m_nudgeRun->face == face && m_nudgeRun->objects == selected;
+    if (!continues)
+        RecordLayoutUndo(templ);
+    LayoutEdit::Nudge(*CurrentObjects(), dx, dy);
+    m_nudgeRun = SNudgeRun{Undo().GetChangeCount(), face, std::move(selected)};
+    AfterEdit(true);
 }
 
 namespace {

@@ -375,11 +375,68 @@ private slots:
     {
         CDrawObject* r = DrawRect(10, 60, 30, 40);
         r->SetSelection(kSelectDominant);
-        for (int i = 0; i < 11; ++i)
-            Run(ID_NUDGE_RIGHT);
+        Repaint();
+        // Eleven drags of the body, two pixels right each: eleven edits.
+        for (int i = 0; i < 11; ++i) {
+            DragFace(20 + 2 * i, 50, 22 + 2 * i, 50);
+            Repaint();
+        }
         QCOMPARE(CUndoStore::Instance().GetUndoCount(), std::size_t(10));
+        QCOMPARE(m_frame->Action(ID_EDIT_UNDO)->text(), QStringLiteral("&Undo Move Rectangle\tCtrl+Z"));
+        QCOMPARE(Front().GetObject(0)->GetMinX(), 10 + 22);
+    }
+
+    void aRunOfNudgesIsOneUndoStep()
+    {
+        CDrawObject* a = DrawRect(10, 60, 30, 40);
+        CDrawObject* b = DrawRect(50, 60, 70, 40);
+        Click(20, 50);  // a alone
+        QVERIFY(a->IsSelected() && !b->IsSelected());
+        const std::size_t steps = CUndoStore::Instance().GetUndoCount();
+        // Plain arrows nudge by one pixel as Shift+arrow does; the whole run,
+        // whatever the directions, is one step.
+        Canvas().setFocus();
+        for (int i = 0; i < 5; ++i)
+            QTest::keyClick(&Canvas(), Qt::Key_Right);
+        QTest::keyClick(&Canvas(), Qt::Key_Up);
+        Run(ID_NUDGE_UP);
+        QCOMPARE(a->GetMinX(), 10 + 5);
+        QCOMPARE(a->GetMaxY(), 60 + 2);
+        QCOMPARE(CUndoStore::Instance().GetUndoCount(), steps + 1);
         QCOMPARE(m_frame->Action(ID_EDIT_UNDO)->text(), QStringLiteral("&Undo Nudge Right Rectangle\tCtrl+Z"));
-        QCOMPARE(Front().GetObject(0)->GetMinX(), 21);
+
+        // Other objects start a run of their own (the click that selects
+        // them is an undo step of its own too).
+        Repaint();
+        Click(60, 50);
+        QVERIFY(b->IsSelected() && !a->IsSelected());
+        const std::size_t selected = CUndoStore::Instance().GetUndoCount();
+        QTest::keyClick(&Canvas(), Qt::Key_Left);
+        QTest::keyClick(&Canvas(), Qt::Key_Left);
+        QCOMPARE(b->GetMinX(), 50 - 2);
+        QCOMPARE(CUndoStore::Instance().GetUndoCount(), selected + 1);
+
+        // An undo between nudges ends the run: the next nudge is a step again.
+        Run(ID_EDIT_UNDO);
+        QCOMPARE(Front().GetObject(1)->GetMinX(), 50);
+        QVERIFY(Front().GetObject(1)->IsSelected());
+        QTest::keyClick(&Canvas(), Qt::Key_Down);
+        QCOMPARE(Front().GetObject(1)->GetMinY(), 40 - 1);
+        QCOMPARE(CUndoStore::Instance().GetUndoCount(), selected + 1);
+        Run(ID_EDIT_UNDO);
+        QCOMPARE(Front().GetObject(1)->GetMinY(), 40);
+        // Undoing the selection, then the first run, puts a back where it was drawn.
+        Run(ID_EDIT_UNDO);
+        Run(ID_EDIT_UNDO);
+        QCOMPARE(Front().GetObject(0)->GetMinX(), 10);
+        QCOMPARE(Front().GetObject(0)->GetMaxY(), 60);
+
+        // Without a selection the arrow keys move nothing and record nothing.
+        Repaint();
+        Click(95, 95);
+        const std::size_t before = CUndoStore::Instance().GetUndoCount();
+        QTest::keyClick(&Canvas(), Qt::Key_Right);
+        QCOMPARE(CUndoStore::Instance().GetUndoCount(), before);
     }
 
     void zoomInAndOutFromTheCanvas()
