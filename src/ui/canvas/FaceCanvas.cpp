@@ -5,6 +5,7 @@
 #include "ui/shell/VtwinView.h"
 #include "ui/widgets/ColorButton.h"
 
+#include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -110,21 +111,30 @@ void CFaceCanvas::UpdateMapping()
     m_updatingBars = false;
 }
 
-void CFaceCanvas::ZoomChanged(double oldScale)
+void CFaceCanvas::ZoomChanged(double oldScale, std::optional<QPoint> anchor)
 {
     if (m_faceName.empty() || m_picture.isNull())
         return;
     CZoomEntry& entry = m_view->ZoomMap().Get(m_faceName);
     const double s = Scale();
     if (s > 0.0 && oldScale > 0.0 && entry.hasVisible) {
-        // Keep the face point at the window's centre where it is.
-        const double cx = (entry.visLeft + entry.visRight) * 0.5;
-        const double cy = (entry.visTop + entry.visBottom) * 0.5;
-        entry.visLeft = cx - width() * 0.5 / s;
-        entry.visTop = cy + height() * 0.5 / s;
+        // The face point at the anchor (window x right, y down; face y up)
+        // stays at the anchor: the window's left and top edges move about it.
+        const double ax = anchor ? anchor->x() : width() * 0.5;
+        const double ay = anchor ? anchor->y() : height() * 0.5;
+        const double fx = anchor ? entry.visLeft + ax / oldScale : (entry.visLeft + entry.visRight) * 0.5;
+        const double fy = anchor ? entry.visTop - ay / oldScale : (entry.visTop + entry.visBottom) * 0.5;
+        entry.visLeft = fx - ax / s;
+        entry.visTop = fy + ay / s;
     }
     UpdateMapping();
     update();
+    // The status bar's position follows the zoom at once, not at the next move.
+    const QPoint mouse = anchor ? *anchor : mapFromGlobal(QCursor::pos());
+    if (rect().contains(mouse)) {
+        const CFacePoint f = ToFace(mouse);
+        emit mousePositionChanged(f.x, f.y, m_mapping.IsOnFace(f));
+    }
 }
 
 void CFaceCanvas::OnScroll()
@@ -567,7 +577,8 @@ void CFaceCanvas::wheelEvent(QWheelEvent* event)
     if (steps == 0 || m_picture.isNull())
         return;
     if (event->modifiers() & Qt::ControlModifier) {
-        m_view->OnCommand(steps > 0 ? ID_ZOOM_IN : ID_ZOOM_OUT);
+        // The point under the mouse stays where it is.
+        m_view->StepZoomAt(steps > 0, event->position().toPoint());
         return;
     }
     QScrollBar* bar = (event->modifiers() & Qt::ShiftModifier) ? m_hbar : m_vbar;

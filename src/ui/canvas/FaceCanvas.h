@@ -11,7 +11,9 @@
 
 #include <QImage>
 #include <QRect>
+#include <QPoint>
 #include <QWidget>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,8 +38,10 @@ public:
     // updates the scroll bars; painting calls it first.
     void UpdateMapping();
 
-    // Keeps the centre of the visible part while the zoom changes.
-    void ZoomChanged(double oldScale);
+    // Keeps the face point at `anchor` (window pixels; the centre of the
+    // visible part when none is given) in place while the zoom changes, and
+    // reports the face point now under the mouse.
+    void ZoomChanged(double oldScale, std::optional<QPoint> anchor = std::nullopt);
 
     // Current scale (1.0 = 100 %) from the face's zoom entry.
     double Scale() const;

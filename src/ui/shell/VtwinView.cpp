@@ -457,7 +457,7 @@ void CVtwinView::SetFit()
     emit commandStateChanged();
 }
 
-void CVtwinView::StepZoom(bool in)
+void CVtwinView::StepZoom(bool in, std::optional<QPoint> anchor)
 {
     if (!IsFaceTabShown())
         return;
@@ -470,7 +470,7 @@ void CVtwinView::StepZoom(bool in)
     e.fit = 0;
     if (next != z)
         e.zoom = static_cast<std::uint32_t>(next) * 10u;
-    m_canvas->ZoomChanged(old);
+    m_canvas->ZoomChanged(old, anchor);
     emit commandStateChanged();
 }
 

@@ -7,6 +7,7 @@
 #include "ui/canvas/ZoomState.h"
 
 #include <QImage>
+#include <QPoint>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
@@ -58,6 +59,8 @@ public:
     bool OnCommand(int id);
 
     CZoomMap& ZoomMap() { return m_zoom; }
+    // Zoom In (or Out) keeping the face point at `windowPoint` of the canvas in place.
+    void StepZoomAt(bool in, QPoint windowPoint) { StepZoom(in, windowPoint); }
     CFaceCanvas* Canvas() const { return m_canvas; }
     // The place for the property grid beside the tabs.
     QWidget* PropertyGridSlot() const { return m_propertySlot; }
@@ -137,7 +140,7 @@ private:
     void OnTabChanged(int index);
     void SetZoomLevel(int percent);
     void SetFit();
-    void StepZoom(bool in);
+    void StepZoom(bool in, std::optional<QPoint> anchor = std::nullopt);
     void RunCustomZoom();
     bool RunEditCommand(int id);
     std::unique_ptr<CDrawObject> CreateContentObject(const std::vector<CFacePoint>& points, int subTool);

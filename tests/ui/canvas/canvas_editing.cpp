@@ -12,6 +12,9 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QScrollBar>
+#include <QWheelEvent>
+
+#include <cstdlib>
 
 class CCanvasEditingTest : public CCanvasFixture {
     Q_OBJECT
@@ -437,6 +440,30 @@ private slots:
         const std::size_t before = CUndoStore::Instance().GetUndoCount();
         QTest::keyClick(&Canvas(), Qt::Key_Right);
         QCOMPARE(CUndoStore::Instance().GetUndoCount(), before);
+    }
+
+    void wheelZoomKeepsThePointUnderTheMouse()
+    {
+        // A face larger than the window scrolls both ways at these zooms.
+        QVERIFY(ShowBoxOnFront(m_frame, 3000, 2400));
+        Run(ID_ZOOM_100);
+        Repaint();
+        auto* label = m_frame->findChild<QLabel*>(QStringLiteral("statusPosition"));
+        const QPoint mouse(Canvas().width() / 3, Canvas().height() / 4);
+        const CFacePoint before = Canvas().Mapping().WindowToFace(mouse.x(), mouse.y());
+        for (bool in : {true, true, false}) {
+            QWheelEvent wheel(QPointF(mouse), Canvas().mapToGlobal(QPointF(mouse)), QPoint(), QPoint(0, in ? 120 : -120),
+                              Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(&Canvas(), &wheel);
+            Repaint();
+            // Integer mapping: within one face pixel of where it was.
+            const CFacePoint now = Canvas().Mapping().WindowToFace(mouse.x(), mouse.y());
+            QVERIFY2(std::abs(now.x - before.x) <= 1 && std::abs(now.y - before.y) <= 1,
+                     qPrintable(QStringLiteral("%1,%2 became %3,%4").arg(before.x).arg(before.y).arg(now.x).arg(now.y)));
+            // The status bar shows the point under the mouse at the new zoom at once.
+            QCOMPARE(label->text(), QStringLiteral("%1, %2").arg(now.x).arg(now.y));
+        }
+        QCOMPARE(Canvas().Scale(), 2.0);
     }
 
     void zoomInAndOutFromTheCanvas()
