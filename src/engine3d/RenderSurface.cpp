@@ -330,6 +330,28 @@ void CRenderSurface::DrawTexturedQuad(int x0, int y0, int x1, int y1, int x2, in
     const bool plain = texBits && radius == 0.0 && !folds && !isDisc && !whiteAvoid;
     if (soften && !EnsureSoftening()) soften = false; // no memory: draw without softening
 
+    if (plain && CFaceRunSampler::HasWideMapping()) {
+        CFaceRunSampler sampler;
+        if (sampler.Setup(offA, offB, offC, N, *tex, map.ax, map.bx, map.cx) && EnsureRunSamples()) {
+            for (int y = m_scanLow; y <= m_scanHigh; ++y) {
+                const int left = m_scanLeft[static_cast<std::size_t>(y)];
+                const int right = std::min(m_scanRight[static_cast<std::size_t>(y)], m_width - 1);
+                if (left > right) continue;
+                const int py = y + m_band; // row in the whole picture
+                CPixelSamples* run = m_runSamples.data();
+                sampler.SampleRun(left, right, map.ay * py + map.a0, map.by * py + map.b0,
+                                  map.cy * py + map.c0, run);
+                for (int x = left; x <= right; ++x, ++run)
+                    if (run->count != 0) StoreSamples(x, y, *run, N, boxFace, soften);
+            }
+            if (box) {
+                box->Add(std::min(m_scanMinX, m_width - 1), m_scanLow + m_band);
+                box->Add(std::min(m_scanMaxX, m_width - 1), m_scanHigh + m_band);
+            }
+            return;
+        }
+    }
+
     for (int y = m_scanLow; y <= m_scanHigh; ++y) {
         const int left = m_scanLeft[static_cast<std::size_t>(y)];
         const int right = std::min(m_scanRight[static_cast<std::size_t>(y)], m_width - 1);
@@ -425,49 +447,73 @@ void CRenderSurface::DrawTexturedQuad(int x0, int y0, int x1, int y1, int x2, in
                 }
             }
             if (count == 0) continue;
-            std::uint8_t* p = Pixel(x, y);
-            if (!soften) {
-                p[0] = static_cast<std::uint8_t>(sum0 / count);
-                p[1] = static_cast<std::uint8_t>(sum1 / count);
-                p[2] = static_cast<std::uint8_t>(sum2 / count);
-                continue;
-            }
-            std::uint8_t& cov = Coverage(x, y);
-            m_coverageTouched.Add(x, y);
-            if (boxFace) {
-                if (count >= N) {
-                    cov = static_cast<std::uint8_t>(std::min(count, 255));
-                    p[0] = static_cast<std::uint8_t>(sum0 / count);
-                    p[1] = static_cast<std::uint8_t>(sum1 / count);
-                    p[2] = static_cast<std::uint8_t>(sum2 / count);
-                } else {
-                    CPartialPixel* rec = InsertPartial(x, y); // new records take the background
-                    if (!rec) { // the table cannot grow: draw the pixel as it is
-                        p[0] = static_cast<std::uint8_t>(sum0 / count);
-                        p[1] = static_cast<std::uint8_t>(sum1 / count);
-                        p[2] = static_cast<std::uint8_t>(sum2 / count);
-                        continue;
-                    }
-                    rec->count += count;
-                    rec->faces += 1;
-                    rec->sum[0] += sum0;
-                    rec->sum[1] += sum1;
-                    rec->sum[2] += sum2;
-                    cov = static_cast<std::uint8_t>(std::min(cov + count, 255));
-                }
-            } else {
-                RemovePartial(x, y);
-                cov = static_cast<std::uint8_t>(std::min(N, 255));
-                p[0] = static_cast<std::uint8_t>(sum0 / count);
-                p[1] = static_cast<std::uint8_t>(sum1 / count);
-                p[2] = static_cast<std::uint8_t>(sum2 / count);
-            }
+            StoreSamples(x, y, CPixelSamples{{sum0, sum1, sum2}, count}, N, boxFace, soften);
         }
     }
     if (box) {
         box->Add(std::min(m_scanMinX, m_width - 1), m_scanLow + m_band);
         box->Add(std::min(m_scanMaxX, m_width - 1), m_scanHigh + m_band);
     }
+}
+
+bool CRenderSurface::EnsureRunSamples() noexcept
+{
+    try {
+        if (m_runSamples.size() < static_cast<std::size_t>(m_width))
+            m_runSamples.resize(static_cast<std::size_t>(m_width));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+namespace {
+// The average of a pixel's samples; the usual counts divide by a constant,
+// which the compiler turns into a multiplication.
+inline void StoreAverage(std::uint8_t* p, const std::uint32_t* sum, int count) noexcept
+{
+    if (count == 25) {
+        for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(sum[c] / 25u);
+    } else if (count == 100) {
+        for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(sum[c] / 100u);
+    } else {
+        const auto n = static_cast<std::uint32_t>(count);
+        for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(sum[c] / n);
+    }
+}
+} // namespace
+
+void CRenderSurface::StoreSamples(int x, int y, const CPixelSamples& samples, int N, bool boxFace,
+                                  bool soften) noexcept
+{
+    const int count = samples.count;
+    std::uint8_t* p = Pixel(x, y);
+    if (!soften) {
+        StoreAverage(p, samples.sum, count);
+        return;
+    }
+    std::uint8_t& cov = Coverage(x, y);
+    m_coverageTouched.Add(x, y);
+    if (!boxFace) { // the CD-ROM covers what lies behind it
+        RemovePartial(x, y);
+        cov = static_cast<std::uint8_t>(std::min(N, 255));
+        StoreAverage(p, samples.sum, count);
+        return;
+    }
+    if (count >= N) {
+        cov = static_cast<std::uint8_t>(std::min(count, 255));
+        StoreAverage(p, samples.sum, count);
+        return;
+    }
+    CPartialPixel* rec = InsertPartial(x, y); // new records take the background
+    if (!rec) { // the table cannot grow: draw the pixel as it is
+        StoreAverage(p, samples.sum, count);
+        return;
+    }
+    rec->count += count;
+    rec->faces += 1;
+    for (int c = 0; c < 3; ++c) rec->sum[c] += samples.sum[c];
+    cov = static_cast<std::uint8_t>(std::min(cov + count, 255));
 }
 
 // ---------------------------------------------------------------------------

@@ -13,6 +13,7 @@
 // surface and are sized to its target picture, so any picture size is
 // softened and scanned completely.
 
+#include "engine3d/FaceRunSampler.h"
 #include "engine3d/ModelMesh.h"
 #include "engine3d/TextureSet.h"
 
@@ -152,6 +153,10 @@ private:
     {
         return m_bits + static_cast<std::ptrdiff_t>(y) * m_stride + 3 * static_cast<std::ptrdiff_t>(x);
     }
+    // Writes one pixel of a textured face from its samples: the average, or
+    // with softening the coverage and partial-pixel bookkeeping.
+    void StoreSamples(int x, int y, const CPixelSamples& samples, int N, bool boxFace, bool soften) noexcept;
+    bool EnsureRunSamples() noexcept;
     void ResetScan() noexcept;
     void ScanEdge(int x1, int y1, int x2, int y2) noexcept;
     void ScanPoint(int x, int y) noexcept;
@@ -186,4 +191,7 @@ private:
     CBoundingBox m_coverageTouched;
     std::vector<CPartialPixel> m_partial; // power-of-two size
     std::size_t m_partialCount = 0;
+
+    // The samples of one row of a textured face, a pixel each (as wide as the picture).
+    std::vector<CPixelSamples> m_runSamples;
 };
