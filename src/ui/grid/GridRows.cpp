@@ -175,6 +175,7 @@ std::vector<CGridRow> BuildRenderRows(const CProduct& product)
     rows.push_back(CGridRow::Head("Rendering Options"));
     add(kSetDetail);
     add(kSetSoftenEdges);
+    add(kSetResolution);
 
     rows.push_back(CGridRow::Head("Bevel"));
     add(kSetBevel);
