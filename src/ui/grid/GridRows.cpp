@@ -2,6 +2,7 @@
 
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"
+#include "properties/PrintSize.h"
 #include "properties/SettingStore.h"
 
 #include <cstdio>
@@ -175,7 +176,10 @@ std::vector<CGridRow> BuildRenderRows(const CProduct& product)
     rows.push_back(CGridRow::Head("Rendering Options"));
     add(kSetDetail);
     add(kSetSoftenEdges);
-    add(kSetResolution);
+    // The resolution row tells what it means for the print: "13.3 x 13.3 cm at 300 dpi".
+    CGridRow resolution = m.Row(kSetResolution);
+    resolution.value = FormatPrintSize(m.Int(kSetRenderWidth), m.Int(kSetRenderHeight), GetRenderResolution(store));
+    rows.push_back(std::move(resolution));
 
     rows.push_back(CGridRow::Head("Bevel"));
     add(kSetBevel);
@@ -393,7 +397,8 @@ EGridEditor EditorOf(const CGridRow& row)
     case SettingType::Lights: return EGridEditor::Lights;
     case SettingType::Text: return EGridEditor::Text;
     case SettingType::Integer:
-        if (row.id == kSetBevelSize || row.id == kSetBorderSize)
+        // A track bar over thousands of values can not pick one; these are typed.
+        if (row.id == kSetBevelSize || row.id == kSetBorderSize || row.id == kSetResolution)
             return EGridEditor::Number;
         return info->range == RangeKind::Fixed ? EGridEditor::Slider : EGridEditor::Number;
     case SettingType::Real:

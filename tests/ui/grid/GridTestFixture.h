@@ -1,0 +1,80 @@
+#pragma once
+// What the property grid tests share: a main window holding a box whose
+// rendering is small and quick, its grid, and editors answered by the test.
+
+#include "UiTestSupport.h"
+
+#include "app/UndoStore.h"
+#include "properties/SettingTable.h"
+#include "ui/grid/GridRows.h"
+#include "ui/grid/PropertyGrid.h"
+
+#include <QDialog>
+#include <functional>
+
+inline QStringList Labels(const std::vector<CGridRow>& rows)
+{
+    QStringList out;
+    for (const CGridRow& r : rows)
+        out << (r.IsHead() ? "[" + QString::fromStdString(r.label) + "]" : QString::fromStdString(r.label));
+    return out;
+}
+
+inline const CGridRow* FindLabel(const std::vector<CGridRow>& rows, const std::string& section,
+                                 const std::string& label)
+{
+    std::string head;
+    for (const CGridRow& r : rows) {
+        if (r.IsHead())
+            head = r.label;
+        else if (r.label == label && head == section)
+            return &r;
+    }
+    return nullptr;
+}
+
+inline void SetM(CProduct& p, std::uint32_t id, int value) { p.GetSettings().SetInt(ModelKey(id), value); }
+
+class CGridFixture : public QObject {
+protected:
+    std::unique_ptr<CMainFrame> m_frame;
+    CTestMessages m_messages;
+    CPropertyGrid* m_grid = nullptr;
+
+    CProduct& Product() { return *m_frame->Document()->GetProduct(); }
+    SettingStore& Settings() { return Product().GetSettings(); }
+
+    // Answers the next editor with `fill` and OK; records whether it closed.
+    bool m_lastClosed = false;
+    void Answer(std::function<void(QDialog&)> fill)
+    {
+        CPropertyGrid::SetEditorRunner([this, fill](QDialog& d) {
+            fill(d);
+            d.accept();
+            m_lastClosed = d.result() == QDialog::Accepted;
+            return m_lastClosed;
+        });
+    }
+
+    void SetUp()
+    {
+        m_messages = CTestMessages{};
+        m_messages.Install();
+        m_frame = std::make_unique<CMainFrame>(QString());
+        m_grid = m_frame->findChild<CPropertyGrid*>();
+        QVERIFY(m_grid);
+        GiveBoxProduct(*m_frame, 60, 40);
+        // Small renders keep the test quick: 100 x 100 pixels, no enlargement.
+        SetM(Product(), kSetRenderWidth, 100);
+        SetM(Product(), kSetRenderHeight, 100);
+        SetM(Product(), kSetMagnification, 1);
+        m_frame->Document()->GetUndoStore().Clear();
+    }
+
+    void TearDown()
+    {
+        CPropertyGrid::SetEditorRunner(nullptr);
+        m_frame.reset();
+        SetMessageHooks(nullptr, nullptr);
+    }
+};

@@ -1,0 +1,268 @@
+// The property grid's editors: number fields that refuse and stay open,
+// track bars with signed ranges, colour checks, the lights dialog, choice
+// lists driven from the keyboard, and where an editor opens over its row.
+
+#include "GridTestFixture.h"
+
+#include "ui/grid/GridEditors.h"
+
+#include <QComboBox>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTimer>
+
+class CGridEditorsTest : public CGridFixture {
+    Q_OBJECT
+
+private slots:
+    void init() { SetUp(); }
+    void cleanup() { TearDown(); }
+
+    void numberEditorRefusesOutOfRangeAndStaysOpen()
+    {
+        SetM(Product(), kSetBevel, 1);
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        const int row = m_grid->FindRow("Size", "Bevel");
+        QVERIFY(row >= 0);
+        // M = min(100 / 4, 100 / 4) = 25 for a 100 x 100 rendering.
+        Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetText(QStringLiteral("26")); });
+        m_grid->EditRow(row);
+        QVERIFY(!m_lastClosed);
+        QCOMPARE(m_messages.messages.value(0), QStringLiteral("Bevel Size must be between 1 and 25 pixels."));
+        QCOMPARE(Settings().GetInt(ModelKey(kSetBevelSize)), 10);
+        QVERIFY(!m_frame->Document()->GetUndoStore().CanUndo());
+
+        const struct {
+            const char* text;
+            const char* message;
+        } bad[] = {{"", "Bevel Size is blank."}, {"1O", "Bevel Size contains invalid characters."},
+                   {"0", "Bevel Size must be between 1 and 25 pixels."}};
+        for (const auto& b : bad) {
+            m_messages.messages.clear();
+            Answer([&b](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetText(QString::fromLatin1(b.text)); });
+            m_grid->EditRow(m_grid->FindRow("Size", "Bevel"));
+            QVERIFY(!m_lastClosed);
+            QCOMPARE(m_messages.messages.value(0), QString::fromLatin1(b.message));
+            QCOMPARE(Settings().GetInt(ModelKey(kSetBevelSize)), 10);
+        }
+
+        // 25 is M itself and is taken.
+        Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetText(QStringLiteral(" 25 ")); });
+        m_grid->EditRow(m_grid->FindRow("Size", "Bevel"));
+        QVERIFY(m_lastClosed);
+        QCOMPARE(Settings().GetInt(ModelKey(kSetBevelSize)), 25);
+        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(),
+                 std::string("&Undo Set Bevel Size to 25 pixels\tCtrl+Z"));
+    }
+
+    // The resolution is typed (a track bar can not pick one of 9591 values)
+    // and its row says what it means on paper: 100 pixels at 300 dpi are
+    // 100 / 300 x 2.54 = 0.85 cm, at 254 dpi exactly 1.0 cm.
+    void resolutionIsTypedAndShowsThePrintSize()
+    {
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        const int row = m_grid->FindRow("Resolution", "Rendering Options");
+        QVERIFY(row >= 0);
+        QCOMPARE(m_grid->Row(row).value, std::string("0.8 x 0.8 cm at 300 dpi"));
+        QCOMPARE(EditorOf(m_grid->Row(row)), EGridEditor::Number);
+
+        Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetText(QStringLiteral("9601")); });
+        m_grid->EditRow(row);
+        QVERIFY(!m_lastClosed);
+        QCOMPARE(m_messages.messages.value(0), QStringLiteral("Resolution must be between 10 and 9600 dpi."));
+
+        QString shown;
+        Answer([&shown](QDialog& d) {
+            auto& e = static_cast<CInPlaceEditor&>(d);
+            shown = e.Text();
+            e.SetText(QStringLiteral("254"));
+        });
+        m_grid->EditRow(row);
+        QVERIFY(m_lastClosed);
+        QCOMPARE(shown, QStringLiteral("300"));
+        QCOMPARE(Settings().GetInt(ModelKey(kSetResolution)), 254);
+        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(),
+                 std::string("&Undo Set Resolution to 254 dpi\tCtrl+Z"));
+        QCOMPARE(m_grid->Row(m_grid->FindRow("Resolution")).value, std::string("1.0 x 1.0 cm at 254 dpi"));
+
+        // A damaged value prints, as a project saved before the setting, at
+        // 72 dpi: 100 / 72 x 2.54 = 3.53 cm.
+        SetM(Product(), kSetResolution, 0);
+        m_grid->Rebuild();
+        QCOMPARE(m_grid->Row(m_grid->FindRow("Resolution")).value, std::string("3.5 x 3.5 cm at 72 dpi"));
+    }
+
+    void sliderKeepsTheSign()
+    {
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        QSignalSpy edited(m_grid, &CPropertyGrid::edited);
+        QRect editorRect;
+        Answer([&editorRect](QDialog& d) {
+            editorRect = d.geometry();
+            auto& e = static_cast<CInPlaceEditor&>(d);
+            // -60 .. 60 runs on a track bar of 0 .. 120.
+            QCOMPARE(e.Slider()->minimum(), 0);
+            QCOMPARE(e.Slider()->maximum(), 120);
+            QCOMPARE(e.SliderValue(), 10);
+            e.SetSliderValue(-45);
+        });
+        const int row = m_grid->FindRow("X Rotation");
+        m_grid->EditRow(row);
+        // The track bar covers the whole row, not just the narrow value column.
+        const QRect item = m_grid->visualItemRect(m_grid->item(row));
+        QCOMPARE(editorRect.topLeft(), m_grid->viewport()->mapToGlobal(QPoint(0, item.top())));
+        QCOMPARE(editorRect.width(), m_grid->viewport()->width());
+        QCOMPARE(Settings().GetInt(ModelKey(kSetXRotation)), -45);
+        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(),
+                 std::string("&Undo Set X Rotation to -45 degrees\tCtrl+Z"));
+        QCOMPARE(edited.at(0).at(0).toUInt(), 193u);
+        QCOMPARE(m_grid->Row(m_grid->FindRow("X Rotation")).value, std::string("-45"));
+    }
+
+    void colourChecksKeepTheEditorOpen()
+    {
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetColour(0xFFFFFF); });
+        m_grid->EditRow(m_grid->FindRow("Color", "Shadows"));
+        QVERIFY(!m_lastClosed);
+        QCOMPARE(m_messages.messages.value(0), QStringLiteral("Shadows can not be white."));
+        QCOMPARE(Settings().GetInt(ModelKey(kSetShadowColor)), 0x808080);
+
+        // The colour button and its OK button both fit in the editor.
+        int editorWidth = 0, needed = 0;
+        Answer([&](QDialog& d) {
+            editorWidth = d.geometry().width();
+            needed = d.minimumSizeHint().width();
+            static_cast<CInPlaceEditor&>(d).SetColour(0xFEFFFF);
+        });
+        m_grid->EditRow(m_grid->FindRow("Color", "Shadows"));
+        QVERIFY(m_lastClosed);
+        QVERIFY2(editorWidth >= needed, qPrintable(QStringLiteral("%1 < %2").arg(editorWidth).arg(needed)));
+        QCOMPARE(Settings().GetInt(ModelKey(kSetShadowColor)), 0xFEFFFF);
+        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(), std::string("&Undo Modify Shadow Color\tCtrl+Z"));
+
+        // A very dark colorize colour asks; No keeps the old one.
+        SetM(Product(), kSetColorEffect, 1);
+        m_grid->Rebuild();
+        m_messages.answer = EAnswer::No;
+        Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetColour(0x404040); });
+        m_grid->EditRow(m_grid->FindRow("Color", "Color Effect"));
+        QVERIFY(!m_lastClosed);
+        QCOMPARE(m_messages.questions.size(), 1);
+        QCOMPARE(Settings().GetInt(ModelKey(kSetColorEffectColor)), 0x00FF00);
+    }
+
+    // A narrow grid cuts the colour text; its tip gives the three channels whole.
+    void colourRowsExplainThemselvesInTheirTips()
+    {
+        SetM(Product(), kSetShadowColor, 0x30CC00);  // red 0, green 204, blue 48
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        const int row = m_grid->FindRow("Color", "Shadows");
+        QVERIFY(row >= 0);
+        QCOMPARE(m_grid->item(row)->toolTip(), QStringLiteral("Color: R=0 G=204 B=48"));
+    }
+
+    void lightsDialogCountsTheLights()
+    {
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        Answer([](QDialog& d) {
+            auto& l = static_cast<CLightsDialog&>(d);
+            for (int c = 0; c < 5; ++c)
+                for (int r = 0; r < 5; ++r)
+                    l.SetLight(c, r, false);
+        });
+        m_grid->EditRow(m_grid->FindRow("Lights"));
+        QVERIFY(!m_lastClosed);
+        QVERIFY(m_messages.messages.value(0).startsWith("You must turn on at least one light"));
+
+        // The four corners: bits 0, 4, 20 and 24.
+        Answer([](QDialog& d) {
+            auto& l = static_cast<CLightsDialog&>(d);
+            l.SetLight(3, 1, false);
+            l.SetLight(0, 0, true);
+            l.SetLight(4, 0, true);
+            l.SetLight(0, 4, true);
+            l.SetLight(4, 4, true);
+        });
+        m_grid->EditRow(m_grid->FindRow("Lights"));
+        QVERIFY(m_lastClosed);
+        QCOMPARE(Settings().GetInt(ModelKey(kSetLights)), int(1u | 1u << 4 | 1u << 20 | 1u << 24));
+        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(), std::string("&Undo Modify Lights\tCtrl+Z"));
+    }
+
+    // A refusal shows a modal message; the editor over the row must still be
+    // there afterwards with the user's text, and it must cover the value
+    // column exactly.
+    void shownEditorSurvivesItsRefusalMessage()
+    {
+        SetM(Product(), kSetBevel, 1);
+        m_frame->resize(1000, 700);
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        // Messages come up as real modal windows that close themselves.
+        SetMessageHooks(
+            [this](const QString& t, EMessageIcon) {
+                m_messages.messages << t;
+                QDialog box(QApplication::activeWindow());
+                box.setModal(true);
+                QTimer::singleShot(50, &box, &QDialog::accept);
+                box.exec();
+            },
+            nullptr);
+        bool visibleAfter = false;
+        QString textAfter;
+        QRect editorRect;
+        CPropertyGrid::SetEditorRunner([&](QDialog& d) {
+            auto& e = static_cast<CInPlaceEditor&>(d);
+            e.show();
+            editorRect = e.geometry();
+            e.SetText(QStringLiteral("0"));
+            e.accept();  // refused: 0 is below 1
+            QTest::qWait(20);
+            visibleAfter = e.isVisible();
+            textAfter = e.Text();
+            e.reject();
+            return false;
+        });
+        const int row = m_grid->FindRow("Size", "Bevel");
+        m_grid->EditRow(row);
+        QCOMPARE(m_messages.messages.value(0), QStringLiteral("Bevel Size must be between 1 and 25 pixels."));
+        QVERIFY(visibleAfter);
+        QCOMPARE(textAfter, QStringLiteral("0"));
+        // The value column starts at 7/10 of the painted row's width.
+        const QRect item = m_grid->visualItemRect(m_grid->item(row));
+        const int viewportWidth = m_grid->viewport()->width();
+        const QPoint valueLeft = m_grid->viewport()->mapToGlobal(QPoint(viewportWidth * 7 / 10, item.top()));
+        QCOMPARE(editorRect.topLeft(), valueLeft);
+        QCOMPARE(editorRect.right(), m_grid->viewport()->mapToGlobal(QPoint(viewportWidth - 1, 0)).x());
+        QCOMPARE(editorRect.height(), item.height());
+        SetMessageHooks(nullptr, nullptr);
+        m_messages.Install();
+    }
+
+    // Arrow keys on the closed choice list move through the names without
+    // ending the edit; Enter takes the one shown.
+    void choiceEditorStepsWithArrowKeys()
+    {
+        CInPlaceEditor editor(CInPlaceEditor::EMode::Choice, QStringLiteral("Bevel Style"));
+        editor.SetChoices({QStringLiteral("Buttonize"), QStringLiteral("Color Fade"), QStringLiteral("Indent")},
+                          QStringLiteral("Buttonize"));
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor));
+        auto* combo = editor.findChild<QComboBox*>();
+        QVERIFY(combo);
+        QTest::keyClick(combo, Qt::Key_Down);
+        QTest::keyClick(combo, Qt::Key_Down);
+        QCOMPARE(editor.ChoiceIndex(), 2);
+        QVERIFY(editor.isVisible());
+        QCOMPARE(editor.result(), int(QDialog::Rejected));
+        QTest::keyClick(combo, Qt::Key_Up);
+        QTest::keyClick(combo, Qt::Key_Return);
+        QCOMPARE(editor.result(), int(QDialog::Accepted));
+        QCOMPARE(editor.Choice(), QStringLiteral("Color Fade"));
+    }
+};
+
+QTEST_MAIN(CGridEditorsTest)
+#include "grid_editors.moc"
