@@ -5,6 +5,7 @@
 #include "image/PictureLoader.h"
 #include "image/Raster.h"
 #include "properties/PageChecks.h"
+#include "properties/PrintSize.h"
 #include "properties/SettingTable.h"
 #include "ui/wizard/WizardControls.h"
 
@@ -37,7 +38,13 @@ public:
             auto* label = new QLabel(QString::fromLatin1(text), box);
             label->setBuddy(field);
             form->addRow(label, row);
+            connect(field, &QLineEdit::textChanged, this, [this] { ShowPrintSize(); });
         }
+        // What the pixels come to on paper at the resolution new projects start with.
+        m_printSize = new QLabel(box);
+        m_printSize->setObjectName(QStringLiteral("printSize"));
+        form->addRow(QStringLiteral("Print size"), m_printSize);
+        ShowPrintSize();
         layout->addWidget(box);
         m_note = new QLabel(QString::fromLatin1(kBackRenderFixedNote), this);
         m_note->setWordWrap(true);
@@ -84,9 +91,24 @@ public:
     }
 
 private:
+    void ShowPrintSize()
+    {
+        bool wOk = false, hOk = false;
+        const int w = m_width->text().trimmed().toInt(&wOk);
+        const int h = m_height->text().trimmed().toInt(&hOk);
+        auto inRange = [](int v) { return v >= kMinRenderSide && v <= kMaxRenderSide; };
+        const SettingInfo* resolution = FindSetting(kSetResolution);
+        if (!wOk || !hOk || !inRange(w) || !inRange(h) || !resolution) {
+            m_printSize->clear();
+            return;
+        }
+        m_printSize->setText(QString::fromStdString(FormatPrintSize(w, h, resolution->defaultInt)));
+    }
+
     QLineEdit* m_width = nullptr;
     QLineEdit* m_height = nullptr;
     QLabel* m_note = nullptr;
+    QLabel* m_printSize = nullptr;
     bool m_fixed = false;
     int m_pw = 0, m_ph = 0;
 };

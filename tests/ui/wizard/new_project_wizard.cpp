@@ -234,14 +234,24 @@ private slots:
                 ChooseFirstPicture(w);
                 if (w.CurrentPage()->Title() == QLatin1String("Background Size")) {
                     auto* width = w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("renderWidth"));
+                    // Beside the pixels, their size on paper at the 300 dpi new
+                    // projects start with: 400 / 300 x 2.54 = 3.39 cm.
+                    auto* print = w.CurrentPage()->findChild<QLabel*>(QStringLiteral("printSize"));
+                    if (!print || print->text() != QStringLiteral("3.4 x 3.4 cm at 300 dpi"))
+                        return false;
                     // 10001 is out of range: the page stays and says why.
                     width->setText(QStringLiteral("10001"));
+                    if (!print->text().isEmpty())
+                        return false;
                     if (w.Next())
                         return false;
                     if (m_messages.messages.value(0) != QStringLiteral("Width must be between 50 and 10000 pixels."))
                         return false;
                     width->setText(QStringLiteral("120"));
                     w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("renderHeight"))->setText(QStringLiteral("100"));
+                    // 120 and 100 pixels: 1.016 and 0.847 cm.
+                    if (print->text() != QStringLiteral("1.0 x 0.8 cm at 300 dpi"))
+                        return false;
                 }
                 if (!w.Next())
                     return false;
