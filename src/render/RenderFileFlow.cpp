@@ -25,8 +25,20 @@ ERenderFileResult RunRenderToFile(CRaster& rendering, CRenderOutput& output, con
         quality = *q < 0 ? 0 : (*q > 100 ? 100 : *q);
         output.SetJpegQuality(quality);
     }
+    CRaster* picture = &rendering;
+    if (choice->filter == kFilterPNGCutOut) {
+        // Only PNG keeps transparency; the cut-out is a render of its own.
+        std::string why;
+        picture = dialogs.makeCutOut ? dialogs.makeCutOut(why)
+                                     : (why = "A picture with a transparent background can not be made here.", nullptr);
+        if (!picture) {
+            if (why.empty()) return ERenderFileResult::Cancelled;
+            if (dialogs.showMessage) dialogs.showMessage(why);
+            return ERenderFileResult::Failed;
+        }
+    }
     std::string message, reason;
-    if (!CRenderOutput::SaveRendering(rendering, name, choice->filter, quality, message, reason)) {
+    if (!CRenderOutput::SaveRendering(*picture, name, choice->filter, quality, message, reason)) {
         if (dialogs.showMessage) dialogs.showMessage(message);
         return ERenderFileResult::Failed;
     }

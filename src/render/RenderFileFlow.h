@@ -26,6 +26,11 @@ struct SRenderFileDialogs {
     std::function<std::optional<int>(int quality)> chooseJpegQuality;
     // Shows a message box.
     std::function<void(const std::string& message)> showMessage;
+    // The transparent-background filter: renders the cut-out (the picture
+    // with its alpha plane, owned by the caller) under the caller's progress
+    // display; nullptr when it was cancelled, or with `why` set when it could
+    // not be made.
+    std::function<CRaster*(std::string& why)> makeCutOut;
 };
 
 enum class ERenderFileResult { Saved, Cancelled, Failed };

@@ -11,7 +11,7 @@
 const char* const kRenderToFileTitle = "Render To File";
 const char* const kRenderFileFilter =
     "Portable Network Graphics (PNG)|*.png|Windows Bitmap (BMP)|*.bmp|JPEG Bitmap (JPEG)|*.jpg;*.jpeg|"
-    "PC PaintBrush (PCX)|*.pcx||";
+    "PC PaintBrush (PCX)|*.pcx|Portable Network Graphics, transparent background (PNG)|*.png||";
 const char* const kRenderFormatsTitle = "Render File Formats";
 const char* const kRenderFormatsIntro =
     "You are about to be prompted for the file name and format to render to. Which format you choose can "

@@ -10,7 +10,8 @@ class CIniFile;
 class CRaster;
 
 // File-dialog filter numbers, 1-based as the dialog reports them.
-enum ERenderFilter : int { kFilterPNG = 1, kFilterBMP = 2, kFilterJPEG = 3, kFilterPCX = 4 };
+// The fifth is PNG with the background left out (a cut-out with an alpha plane).
+enum ERenderFilter : int { kFilterPNG = 1, kFilterBMP = 2, kFilterJPEG = 3, kFilterPCX = 4, kFilterPNGCutOut = 5 };
 
 // Image type (as the codecs number them) and extension of a filter; any
 // unexpected filter number is PNG.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <vector>
 
 #include "app/IniFile.h"
@@ -130,6 +131,51 @@ TEST(RenderFileFlow, SaveFailureNamesTheFile)
     EXPECT_EQ(f.Run(), ERenderFileResult::Failed);
     ASSERT_EQ(f.messages.size(), 1u);
     EXPECT_EQ(f.messages[0], "Error rendering to " + (f.dir / "missing" / "cover.pcx").string());
+}
+
+TEST(RenderFileFlow, TransparentFilterSavesTheCutOutAsPngWithAlpha)
+{
+    SFlow f;
+    CRaster cutOut(8, 6, 24);
+    cutOut.Clear(255);
+    ASSERT_TRUE(cutOut.AlphaCreate());
+    int made = 0;
+    f.dialogs.makeCutOut = [&](std::string&) {
+        ++made;
+        return &cutOut;
+    };
+    f.filter = kFilterPNGCutOut;
+    f.saveName = (f.dir / "cut").string();
+    ASSERT_EQ(f.Run(), ERenderFileResult::Saved) << (f.messages.empty() ? "" : f.messages[0]);
+    EXPECT_EQ(made, 1);
+    EXPECT_EQ(f.saved, (f.dir / "cut.png").string());
+    EXPECT_EQ(f.calls, (std::vector<std::string>{"formats", "save:"}));  // no quality asked
+    // The file is the cut-out, not the opaque rendering: 8 x 6, colour type 6
+    // (truecolour with alpha) in the header chunk.
+    std::ifstream in(f.saved, std::ios::binary);
+    std::vector<unsigned char> head(26);
+    in.read(reinterpret_cast<char*>(head.data()), 26);
+    ASSERT_TRUE(in);
+    EXPECT_EQ(head[19], 8);   // width, low byte of a big-endian word at 16
+    EXPECT_EQ(head[23], 6);   // height at 20
+    EXPECT_EQ(head[25], 6);
+
+    // Cancelled while rendering: nothing written, nothing said.
+    f.dialogs.makeCutOut = [](std::string&) -> CRaster* { return nullptr; };
+    f.saveName = (f.dir / "cancelled").string();
+    EXPECT_EQ(f.Run(), ERenderFileResult::Cancelled);
+    EXPECT_FALSE(fs::exists(f.dir / "cancelled.png"));
+    EXPECT_TRUE(f.messages.empty());
+
+    // Could not be made: the reason is shown, nothing written.
+    f.dialogs.makeCutOut = [](std::string& why) -> CRaster* {
+        why = "no cut-out";
+        return nullptr;
+    };
+    f.saveName = (f.dir / "failed").string();
+    EXPECT_EQ(f.Run(), ERenderFileResult::Failed);
+    EXPECT_FALSE(fs::exists(f.dir / "failed.png"));
+    EXPECT_EQ(f.messages, (std::vector<std::string>{"no cut-out"}));
 }
 
 TEST(RenderCompletePrompt, CheckBoxIsStoredAndSuppressionHolds)

@@ -6,6 +6,7 @@
 #include "catalogue/Side.h"
 #include "image/Raster.h"
 #include "properties/SettingChecks.h"
+#include "render/EngineBackend.h"
 #include "render/RenderFileFlow.h"
 #include "render/RenderOutput.h"
 #include "render/RenderPipeline.h"
@@ -16,6 +17,7 @@
 #include "ui/widgets/RasterImage.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDialogButtonBox>
@@ -24,6 +26,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -67,6 +70,47 @@ CRaster* UpToDateRendering(CVtwinView* view)
         return nullptr;
     }
     return side->GetPicture();
+}
+
+// The project with its background left out. It is rendered from a copy of the
+// product with a pipeline of its own, so the view's rendering and what its
+// cache knows stay as they are; `keep` holds the copy that owns the picture.
+CRaster* RenderCutOut(CVtwinView* view, CMainFrame* frame, std::unique_ptr<CProduct>& keep, std::string& why)
+{
+    CVtwinDoc* doc = view ? view->Document() : nullptr;
+    const CProduct* product = doc ? doc->GetProduct() : nullptr;
+    if (!product)
+        return nullptr;
+    keep = CloneProduct(*product);
+    if (!keep) {
+        why = "Out of memory";
+        return nullptr;
+    }
+    CEngineBackend backend;
+    CRenderPipeline pipeline;
+    pipeline.SetBackend(&backend);
+    pipeline.SetTransparent(true);
+    pipeline.SetFaceObjects([doc](std::string_view key) { return doc->FindFaceObjects(key); });
+    pipeline.GetProgress().SetSink([frame](const std::string& status, int percent) {
+        if (frame)
+            frame->SetProgress(percent, Q(status));
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    });
+    pipeline.GetCache().Clear();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool ok = pipeline.Render("y", *keep);
+    QApplication::restoreOverrideCursor();
+    if (frame)
+        frame->SetProgress(-1);
+    CSide* side = keep->FindSidePtr("z");
+    CRaster* picture = side ? side->GetPicture() : nullptr;
+    if (ok && picture && picture->IsValid() && picture->HasAlpha())
+        return picture;
+    if (pipeline.WasCancelled())
+        return nullptr;
+    why = "The picture with a transparent background could not be rendered";
+    why += pipeline.GetLastError().empty() ? std::string(".") : ": " + pipeline.GetLastError();
+    return nullptr;
 }
 
 } // namespace
@@ -187,10 +231,20 @@ bool CopyRenderingToClipboard(QWidget* parent, const CRaster& rendering)
 {
     std::string reason;
     QClipboard* clipboard = QApplication::clipboard();
-    const QImage image = RasterToQImage(rendering);
+    const bool cutOut = rendering.HasAlpha();
+    const QImage image = cutOut ? RasterToQImageWithAlpha(rendering) : RasterToQImage(rendering);
+    QByteArray png;
+    if (cutOut && !image.isNull()) {
+        // Programs that read the plain picture flatten it; those that take a
+        // PNG from the clipboard get the transparency.
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        if (!image.save(&buffer, "PNG"))
+            png.clear();
+    }
     if (!clipboard) {
         reason = "The clipboard could not be opened, and may be in use by another application.";
-    } else if (image.isNull()) {
+    } else if (image.isNull() || (cutOut && png.isEmpty())) {
         reason = "The data could not be sent to the Clipboard. There may be insufficient memory. Try closing other "
                  "applications.";
     } else {
@@ -198,7 +252,14 @@ bool CopyRenderingToClipboard(QWidget* parent, const CRaster& rendering)
         if (clipboard->ownsClipboard() && !clipboard->image().isNull()) {
             reason = "The Clipboard could not be emptied, and may be in use by another application.";
         } else {
-            clipboard->setImage(image);
+            if (cutOut) {
+                auto* data = new QMimeData;
+                data->setImageData(image);
+                data->setData(QStringLiteral("image/png"), png);
+                clipboard->setMimeData(data);
+            } else {
+                clipboard->setImage(image);
+            }
             if (clipboard->image().isNull())
                 reason = "The data could not be sent to the Clipboard. There may be insufficient memory. Try closing "
                          "other applications.";
@@ -210,9 +271,11 @@ bool CopyRenderingToClipboard(QWidget* parent, const CRaster& rendering)
     return false;
 }
 
-bool SaveRenderingWithDialogs(QWidget* parent, CRaster& rendering, const CAppFolders* folders, std::string* savedName)
+bool SaveRenderingWithDialogs(QWidget* parent, CRaster& rendering, const CAppFolders* folders, std::string* savedName,
+                              CutOutMaker makeCutOut)
 {
     SRenderFileDialogs dialogs;
+    dialogs.makeCutOut = std::move(makeCutOut);
     dialogs.explainFormats = [parent](bool& dontExplain) {
         CRenderFormatsDialog dialog(parent);
         const bool ok = Run(dialog) == QDialog::Accepted;
@@ -267,8 +330,24 @@ void RunRenderToClipboard(CVtwinView* view, CMainFrame*)
 
 void RunRenderToFile(CVtwinView* view, CMainFrame* frame)
 {
-    if (CRaster* rendering = UpToDateRendering(view))
-        SaveRenderingWithDialogs(view, *rendering, frame ? frame->Folders() : nullptr);
+    CRaster* rendering = UpToDateRendering(view);
+    if (!rendering)
+        return;
+    std::unique_ptr<CProduct> cutOut;
+    SaveRenderingWithDialogs(view, *rendering, frame ? frame->Folders() : nullptr, nullptr,
+                             [view, frame, &cutOut](std::string& why) { return RenderCutOut(view, frame, cutOut, why); });
+}
+
+void RunRenderCutOutToClipboard(CVtwinView* view, CMainFrame* frame)
+{
+    if (!view || !view->Document() || !view->Document()->GetProduct())
+        return;
+    std::unique_ptr<CProduct> cutOut;
+    std::string why;
+    if (const CRaster* picture = RenderCutOut(view, frame, cutOut, why))
+        CopyRenderingToClipboard(view, *picture);
+    else if (!why.empty())
+        ShowMessage(view, Q(why), EMessageIcon::Warning);
 }
 
 void OfferRenderComplete(CVtwinView* view, CMainFrame* frame)

@@ -68,18 +68,27 @@ void SetRenderDialogHooks(RenderDialogRunner runner, RenderFileChooser chooser);
 // The save dialog's filters as Qt writes them, in the order of the filter numbers 1..4.
 QStringList RenderFileFilters();
 
-// Puts the rendering on the system clipboard as a picture. False after the
-// message "Unable to copy to the Clipboard.\n\n" + the reason was shown.
+// Puts the rendering on the system clipboard as a picture; one with an alpha
+// plane (a cut-out) goes with its transparency, as a PNG beside the plain
+// picture. False after the message "Unable to copy to the Clipboard.\n\n" +
+// the reason was shown.
 bool CopyRenderingToClipboard(QWidget* parent, const CRaster& rendering);
+
+// Makes a cut-out (transparent background) for Render To File's fifth filter:
+// the picture, owned by the maker, or nullptr (cancelled, or `why` set).
+using CutOutMaker = std::function<CRaster*(std::string& why)>;
 
 // Steps 2.. of Render To File on an up-to-date rendering; true when saved.
 bool SaveRenderingWithDialogs(QWidget* parent, CRaster& rendering, const CAppFolders* folders,
-                              std::string* savedName = nullptr);
+                              std::string* savedName = nullptr, CutOutMaker makeCutOut = {});
 
 // The whole commands from the view: the rendering is brought up to date
 // first (without the Rendering Complete prompt).
 void RunRenderToClipboard(CVtwinView* view, CMainFrame* frame);
 void RunRenderToFile(CVtwinView* view, CMainFrame* frame);
+// Renders the project with its background left out and copies the picture
+// with its transparency.
+void RunRenderCutOutToClipboard(CVtwinView* view, CMainFrame* frame);
 
 // After the Render tab showed a new rendering: the prompt (unless switched
 // off in the settings) and what its answer asks for.

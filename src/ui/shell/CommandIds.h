@@ -109,4 +109,5 @@ enum ECommandId : int {
     // Render
     ID_RENDER_TO_CLIPBOARD = 32804,
     ID_RENDER_TO_FILE = 32805,
+    ID_RENDER_CUT_OUT_TO_CLIPBOARD = 32920,
 };

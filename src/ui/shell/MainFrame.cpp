@@ -249,6 +249,7 @@ void CMainFrame::OnCommand(int id)
     case ID_LINE_COLOR: m_lineButton->ShowPalette(); break;
     case ID_RENDER_TO_CLIPBOARD: RunRenderToClipboard(m_view, this); break;
     case ID_RENDER_TO_FILE: RunRenderToFile(m_view, this); break;
+    case ID_RENDER_CUT_OUT_TO_CLIPBOARD: RunRenderCutOutToClipboard(m_view, this); break;
     default: m_view->OnCommand(id); break;
     }
     UpdateCommandUI();

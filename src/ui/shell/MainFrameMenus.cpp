@@ -171,6 +171,9 @@ void CMainFrame::BuildActions()
               "Render the project and copy the result to the Clipboard\nRender To Clipboard", "render_clipboard");
     AddAction(ID_RENDER_TO_FILE, "Render To &File...",
               "Render the project and save the result to a picture file\nRender To File", "render_file");
+    AddAction(ID_RENDER_CUT_OUT_TO_CLIPBOARD, "Render Cut-Out To Cli&pboard",
+              "Render the project with its background left out and copy the result, transparency and all, to the "
+              "Clipboard\nRender Cut-Out To Clipboard");
     // Help
     AddAction(ID_HELP_FINDER, "&Contents", "Open the user manual in the web browser\nContents", "app_about",
               QKeySequence(Qt::Key_F1));
@@ -280,6 +283,7 @@ void CMainFrame::BuildMenus()
     m_renderMenu = bar->addMenu(QStringLiteral("&Render"));
     m_renderMenu->addAction(A(ID_RENDER_TO_CLIPBOARD));
     m_renderMenu->addAction(A(ID_RENDER_TO_FILE));
+    m_renderMenu->addAction(A(ID_RENDER_CUT_OUT_TO_CLIPBOARD));
 
     m_helpMenu = bar->addMenu(QStringLiteral("&Help"));
     m_helpMenu->addAction(A(ID_HELP_FINDER));

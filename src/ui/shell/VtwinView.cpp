@@ -398,7 +398,8 @@ bool CVtwinView::QueryCommand(int id, CCmdUI& ui) const
     case ID_COLORS:
     case ID_MARGIN: ui.enabled = face; return true;
     case ID_RENDER_TO_CLIPBOARD:
-    case ID_RENDER_TO_FILE: ui.enabled = hasTabs; return true;
+    case ID_RENDER_TO_FILE:
+    case ID_RENDER_CUT_OUT_TO_CLIPBOARD: ui.enabled = hasTabs; return true;
     default: return false;
     }
 }

@@ -24,6 +24,23 @@ QImage RasterToQImage(const CRaster& raster)
     return image;
 }
 
+QImage RasterToQImageWithAlpha(const CRaster& raster)
+{
+    QImage image = RasterToQImage(raster).convertToFormat(QImage::Format_ARGB32);
+    const std::uint8_t* alpha = raster.AlphaGetPointer();
+    if (image.isNull() || !alpha)
+        return image;
+    const int w = image.width(), h = image.height();
+    for (int y = 0; y < h; ++y) {
+        // The alpha plane's rows count from the bottom, as the picture's do.
+        const std::uint8_t* plane = alpha + static_cast<std::size_t>(h - 1 - y) * static_cast<std::size_t>(w);
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < w; ++x)
+            line[x] = qRgba(qRed(line[x]), qGreen(line[x]), qBlue(line[x]), plane[x]);
+    }
+    return image;
+}
+
 bool QImageToRaster(const QImage& source, CRaster& raster, bool keepAlpha)
 {
     if (source.isNull() || source.width() > CRaster::kMaxDimension || source.height() > CRaster::kMaxDimension)

@@ -17,6 +17,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QFile>
+#include <QMimeData>
 #include <QTemporaryDir>
 
 class CRenderOutputTest : public QObject {
@@ -87,6 +88,27 @@ private:
     }
 
     const CRaster& Rendering() { return *m_frame->Document()->GetProduct()->FindSidePtr("z")->GetPicture(); }
+
+    void ExpectCutOutOfTheRendering(const QImage& cut)
+    {
+        for (const QPoint corner : {QPoint(0, 0), QPoint(89, 0), QPoint(0, 69), QPoint(89, 69)})
+            QCOMPARE(qAlpha(cut.pixel(corner)), 0);
+        const QImage opaque = m_frame->View()->RenderPage()->Picture().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(opaque.size(), cut.size());
+        int solid = 0;
+        for (int y = 0; y < cut.height(); ++y)
+            for (int x = 0; x < cut.width(); ++x) {
+                const QRgb c = cut.pixel(x, y), o = opaque.pixel(x, y);
+                const int a = qAlpha(c);
+                solid += a == 255;
+                // Straight colour over white: c * a / 255 + 255 * (255 - a) / 255.
+                auto over = [a](int v) { return (v * a + 255 * (255 - a) + 127) / 255; };
+                const int d = std::max({std::abs(over(qRed(c)) - qRed(o)), std::abs(over(qGreen(c)) - qGreen(o)),
+                                        std::abs(over(qBlue(c)) - qBlue(o))});
+                QVERIFY2(d <= 1, qPrintable(QStringLiteral("(%1, %2) differs by %3").arg(x).arg(y).arg(d)));
+            }
+        QVERIFY(solid > 0);  // the product itself is opaque
+    }
 
 private slots:
     void init()
@@ -226,6 +248,45 @@ private slots:
         const QImage image = QApplication::clipboard()->image();
         QCOMPARE(image.size(), QSize(90, 70));
         QCOMPARE(image.convertToFormat(QImage::Format_RGB888), m_frame->View()->RenderPage()->Picture().convertToFormat(QImage::Format_RGB888));
+        QCOMPARE(m_promptShown, 0);
+    }
+
+    // The fifth filter of the save dialog saves a cut-out: the background left
+    // out (alpha 0 in the corners), the product opaque, and over white the
+    // same picture as the rendering on this project's white background within
+    // one level. The view's own rendering stays as it was.
+    void transparentFilterSavesACutOut()
+    {
+        QCOMPARE(RenderFileFilters().size(), 5);
+        QVERIFY(RenderFileFilters().value(4).contains(QStringLiteral("transparent")));
+        m_save = std::make_pair(Path("cut"), int(kFilterPNGCutOut));
+        QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
+        QCOMPARE(m_qualityShown, 0);
+        QCOMPARE(m_messages.messages.size(), 0);
+        const QImage cut = QImage(Path("cut.png")).convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(cut.size(), QSize(90, 70));
+        QVERIFY(cut.hasAlphaChannel());
+        ExpectCutOutOfTheRendering(cut);
+        QVERIFY(m_frame->View()->Pipeline().GetCache().IsUpToDate("z"));
+        QVERIFY(!Rendering().HasAlpha());
+    }
+
+    // The cut-out on the clipboard: the plain picture and, beside it, a PNG with the alpha.
+    void cutOutToClipboardKeepsTheTransparency()
+    {
+        QVERIFY(m_frame->RunCommand(ID_RENDER_TO_CLIPBOARD));  // the opaque picture to compare with
+        QApplication::clipboard()->clear();
+        QVERIFY(m_frame->RunCommand(ID_RENDER_CUT_OUT_TO_CLIPBOARD));
+        QCOMPARE(m_messages.messages.size(), 0);
+        const QMimeData* data = QApplication::clipboard()->mimeData();
+        QVERIFY(data);
+        QVERIFY(data->hasImage());
+        QVERIFY(data->hasFormat(QStringLiteral("image/png")));
+        QImage cut;
+        QVERIFY(cut.loadFromData(data->data(QStringLiteral("image/png")), "PNG"));
+        cut = cut.convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(cut.size(), QSize(90, 70));
+        ExpectCutOutOfTheRendering(cut);
         QCOMPARE(m_promptShown, 0);
     }
 
