@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <climits>
+#include <cmath>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -18,6 +19,7 @@ bool CFaceRunSampler::Setup(const double* offA, const double* offB, const double
                            3LL * (texture.width - 1);
     if (texture.stride <= 0 || texture.stride > INT_MAX || last > INT_MAX) return false;
     m_count = n;
+    m_linear = false;
     m_padded = (n + 3) & ~3;
     for (int s = 0; s < m_padded; ++s) {
         const int k = std::min(s, n - 1);
@@ -73,6 +75,16 @@ void CFaceRunSampler::SetEnabled(bool enabled) noexcept
     g_enabled.store(enabled, std::memory_order_relaxed);
 }
 
+bool CFaceRunSampler::HasLinearSteps() noexcept
+{
+#if defined(VT_FACE_SAMPLER_AVX2)
+    static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    return has && g_enabled.load(std::memory_order_relaxed);
+#else
+    return false;
+#endif
+}
+
 bool CFaceRunSampler::HasWideMapping() noexcept
 {
 #if defined(VT_FACE_SAMPLER_AVX2)
@@ -86,7 +98,9 @@ bool CFaceRunSampler::HasWideMapping() noexcept
 void CFaceRunSampler::SampleRun(int left, int right, double rowA, double rowB, double rowC,
                                 CPixelSamples* out) const noexcept
 {
-    if (HasWideMapping())
+    if (m_linear)
+        SampleRunLinear(left, right, rowA, rowB, rowC, out);
+    else if (HasWideMapping())
         SampleRunWide(left, right, rowA, rowB, rowC, out);
     else
         SampleRunReference(left, right, rowA, rowB, rowC, out);
@@ -96,10 +110,10 @@ void CFaceRunSampler::SampleRun(int left, int right, double rowA, double rowB, d
 // Four samples per instruction. The target adds AVX2 only, not FMA, so the
 // compiler cannot fuse a product and a sum into one rounding: each value is
 // rounded as in the reference. The texel offset of a sample outside the face
-// is set to -1, and only counted samples read the picture.
-__attribute__((target("avx2"))) void CFaceRunSampler::SampleRunWide(int left, int right, double rowA,
-                                                                   double rowB, double rowC,
-                                                                   CPixelSamples* out) const noexcept
+// is set to -1, and only counted samples read the picture. Kept out of line:
+// its callers may be compiled with FMA.
+__attribute__((target("avx2"), noinline)) CPixelSamples CFaceRunSampler::SamplePixelWide(double pA, double pB,
+                                                                                        double pC) const noexcept
 {
     const __m256d zero = _mm256_setzero_pd();
     const __m256d one = _mm256_set1_pd(1.0);
@@ -113,61 +127,291 @@ __attribute__((target("avx2"))) void CFaceRunSampler::SampleRunWide(int left, in
     alignas(16) std::int32_t offsets[kMaxSamples + 4];
     const std::uint8_t* const bits = m_bits;
     const int n = m_count;
+    const __m256d vA = _mm256_set1_pd(pA);
+    const __m256d vB = _mm256_set1_pd(pB);
+    const __m256d vC = _mm256_set1_pd(pC);
+    __m256d allInside = _mm256_castsi256_pd(_mm256_set1_epi32(-1));
+    for (int s = 0; s < m_padded; s += 4) {
+        const __m256d inv = _mm256_div_pd(one, _mm256_add_pd(vC, _mm256_load_pd(m_offC + s)));
+        const __m256d u = _mm256_mul_pd(_mm256_add_pd(vB, _mm256_load_pd(m_offB + s)), inv);
+        const __m256d v = _mm256_sub_pd(one, _mm256_mul_pd(_mm256_add_pd(vA, _mm256_load_pd(m_offA + s)), inv));
+        const __m256d inside =
+            _mm256_and_pd(_mm256_and_pd(_mm256_cmp_pd(u, zero, _CMP_GE_OQ), _mm256_cmp_pd(u, one, _CMP_LT_OQ)),
+                          _mm256_and_pd(_mm256_cmp_pd(v, zero, _CMP_GE_OQ), _mm256_cmp_pd(v, one, _CMP_LT_OQ)));
+        allInside = _mm256_and_pd(allInside, inside);
+        const __m128i col = _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_mul_pd(tw, u), half));
+        const __m128i row = _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_mul_pd(th, v), half));
+        const __m128i offset =
+            _mm_add_epi32(_mm_mullo_epi32(row, stride), _mm_add_epi32(col, _mm_add_epi32(col, col)));
+        const __m128i mask =
+            _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(_mm256_castpd_si256(inside), lowHalves));
+        _mm_store_si128(reinterpret_cast<__m128i*>(offsets + s), _mm_blendv_epi8(none, offset, mask));
+    }
+    CPixelSamples out;
+    std::uint32_t sum0 = 0, sum1 = 0, sum2 = 0;
+    int count = 0;
+    // The padding lanes copy the last sample, so all lanes inside means
+    // every sample counts.
+    if (_mm256_movemask_pd(allInside) == 0xF) {
+        for (int s = 0; s < n; ++s) {
+            const std::uint8_t* t = bits + offsets[s];
+            sum0 += t[0];
+            sum1 += t[1];
+            sum2 += t[2];
+        }
+        count = n;
+    } else {
+        for (int s = 0; s < n; ++s) {
+            const std::int32_t o = offsets[s];
+            if (o < 0) continue;
+            const std::uint8_t* t = bits + o;
+            sum0 += t[0];
+            sum1 += t[1];
+            sum2 += t[2];
+            ++count;
+        }
+    }
+    out.sum[0] = sum0;
+    out.sum[1] = sum1;
+    out.sum[2] = sum2;
+    out.count = count;
+    return out;
+}
+
+__attribute__((target("avx2"))) void CFaceRunSampler::SampleRunWide(int left, int right, double rowA,
+                                                                   double rowB, double rowC,
+                                                                   CPixelSamples* out) const noexcept
+{
+    for (int x = left; x <= right; ++x, ++out)
+        *out = SamplePixelWide(m_ax * x + rowA, m_bx * x + rowB, m_cx * x + rowC);
+    m_exactPixels += right - left + 1;
+    m_pixels += right - left + 1;
+}
+
+// Linear steps.
+//
+// Near a pixel centre p the mapping is nearly linear: with t = c.d / C(p) and
+// beta = b.d / C(p) for a sample offset d, u(p + d) = u(p) + grad u . d + R
+// where R = t (t u(p) - beta) / (1 + t), tiny because a sample lies under half
+// a pixel from the centre while C changes little over a pixel. So a pixel
+// needs one division for its centre and its gradient; each sample's column
+// and row, in texels (Z = (width - 1) u + 0.5), is then the centre's plus two
+// products, computed in single precision relative to the centre's texel.
+// The texel chosen is floor(Z). The exact mapping's Z (the reference above)
+// and this one differ by at most the error bound: the reference's own
+// rounding, this one's, R and the single-precision steps (worked out per face
+// in SetLinearSteps, then doubled). A pixel is sampled this way only when
+// every sample is inside the face by more than the bound and no sample's Z
+// lies within the bound of a texel edge; then both ways pick the same texels
+// and the same samples count. Any other pixel is mapped exactly.
+bool CFaceRunSampler::SetLinearSteps(const double* dx, const double* dy, double ay, double a0, double by,
+                                     double b0, double cy, double c0, int left, int right, int bottom,
+                                     int top) noexcept
+{
+    m_linear = false;
+    if (m_count == 0 || m_texW < 1.0 || m_texH < 1.0 || left > right || bottom > top) return false;
+    double reach = 0.0;
+    for (int s = 0; s < m_count; ++s) reach = std::max({reach, std::fabs(dx[s]), std::fabs(dy[s])});
+    // C over the pixels (with the samples' reach): the smallest |C| sits at a corner
+    // of the box, and C must keep its sign.
+    const double xs[2] = {left - 1.0, right + 1.0}, ys[2] = {bottom - 1.0, top + 1.0};
+    double cMin = INFINITY;
+    int positive = 0;
+    for (double x : xs)
+        for (double y : ys) {
+            const double c = m_cx * x + cy * y + c0;
+            cMin = std::min(cMin, std::fabs(c));
+            positive += c > 0.0;
+        }
+    if (!(cMin > 0.0) || (positive != 0 && positive != 4) || !std::isfinite(cMin)) return false;
+    // Largest magnitude of the terms summed into each numerator.
+    const double xMax = std::max(std::fabs(xs[0]), std::fabs(xs[1]));
+    const double yMax = std::max(std::fabs(ys[0]), std::fabs(ys[1]));
+    auto magnitude = [&](double kx, double ky, double k0) {
+        return std::fabs(kx) * (xMax + reach) + std::fabs(ky) * (yMax + reach) + std::fabs(k0);
+    };
+    const double mA = magnitude(m_ax, ay, a0), mB = magnitude(m_bx, by, b0), mC = magnitude(m_cx, cy, c0);
+    constexpr double eps = 1.0 / 9007199254740992.0; // 2^-53
+    // Rounding of either double evaluation of u (or a = 1 - v) where |u| <= 2:
+    // eight roundings of terms up to mB into B (likewise C), then 1 / C and
+    // the product.
+    const double roundU = 8 * eps * (mB + 2 * mC) / cMin + 8 * eps;
+    const double roundA = 8 * eps * (mA + 2 * mC) / cMin + 8 * eps;
+    // Remainder of the linear step: |t| <= T, |beta| <= reach (|b_x| + |b_y|) / cMin.
+    const double T = reach * (std::fabs(m_cx) + std::fabs(cy)) / cMin;
+    if (!(T < 0.25)) return false;
+    const double remU = T * (2 * T + reach * (std::fabs(m_bx) + std::fabs(by)) / cMin) / (1 - T);
+    const double remA = T * (2 * T + reach * (std::fabs(m_ax) + std::fabs(ay)) / cMin) / (1 - T);
+    // Single precision: |Z - floor(centre)| stays below 2 + reach * (|g_x| + |g_y|), with
+    // the gradient (b - u c) / C bounded for |u| <= 2.
+    const double gCol = m_texW * (std::fabs(m_bx) + std::fabs(by) + 2 * (std::fabs(m_cx) + std::fabs(cy))) / cMin;
+    const double gRow = m_texH * (std::fabs(m_ax) + std::fabs(ay) + 2 * (std::fabs(m_cx) + std::fabs(cy))) / cMin;
+    constexpr double feps = 1.0 / 16777216.0; // 2^-24
+    const double floatCol = 6 * feps * (3 + reach * gCol);
+    const double floatRow = 6 * feps * (3 + reach * gRow);
+    m_errCol = 2 * (m_texW * (2 * roundU + remU) + 4 * eps * (m_texW + 1) + floatCol) + 1e-6;
+    m_errRow = 2 * (m_texH * (2 * roundA + remA) + 4 * eps * (m_texH + 1) + floatRow) + 1e-6;
+    if (!(m_errCol < 0.01 && m_errRow < 0.01) || reach * gCol > 1e5 || reach * gRow > 1e5) return false;
+    m_padded8 = (m_count + 7) & ~7;
+    for (int s = 0; s < m_padded8; ++s) {
+        const int k = std::min(s, m_count - 1);
+        m_dx[s] = static_cast<float>(dx[k]);
+        m_dy[s] = static_cast<float>(dy[k]);
+    }
+    m_ay = ay;
+    m_by = by;
+    m_cy = cy;
+    m_reach = reach;
+    m_linear = HasLinearSteps();
+    return m_linear;
+}
+
+#pragma GCC push_options
+#pragma GCC target("avx2,fma")
+void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double rowB, double rowC,
+                                      CPixelSamples* out) const noexcept
+{
+    alignas(32) std::int32_t offsets[kMaxSamples + 8];
+    const __m256 signBit = _mm256_set1_ps(-0.0f);
+    const __m256 colLimit = _mm256_set1_ps(static_cast<float>(0.5 - m_errCol));
+    const __m256 rowLimit = _mm256_set1_ps(static_cast<float>(0.5 - m_errRow));
+    const __m256 halfF = _mm256_set1_ps(0.5f);
+    const __m256i stride = _mm256_set1_epi32(m_stride);
+    const double reach = m_reach;
+    const int n = m_count;
+    long long exact = 0;
     for (int x = left; x <= right; ++x, ++out) {
-        const __m256d vA = _mm256_set1_pd(m_ax * x + rowA);
-        const __m256d vB = _mm256_set1_pd(m_bx * x + rowB);
-        const __m256d vC = _mm256_set1_pd(m_cx * x + rowC);
-        __m256d allInside = _mm256_castsi256_pd(_mm256_set1_epi32(-1));
-        for (int s = 0; s < m_padded; s += 4) {
-            const __m256d inv = _mm256_div_pd(one, _mm256_add_pd(vC, _mm256_load_pd(m_offC + s)));
-            const __m256d u = _mm256_mul_pd(_mm256_add_pd(vB, _mm256_load_pd(m_offB + s)), inv);
-            const __m256d v =
-                _mm256_sub_pd(one, _mm256_mul_pd(_mm256_add_pd(vA, _mm256_load_pd(m_offA + s)), inv));
-            const __m256d inside =
-                _mm256_and_pd(_mm256_and_pd(_mm256_cmp_pd(u, zero, _CMP_GE_OQ), _mm256_cmp_pd(u, one, _CMP_LT_OQ)),
-                              _mm256_and_pd(_mm256_cmp_pd(v, zero, _CMP_GE_OQ), _mm256_cmp_pd(v, one, _CMP_LT_OQ)));
-            allInside = _mm256_and_pd(allInside, inside);
-            const __m128i col = _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_mul_pd(tw, u), half));
-            const __m128i row = _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_mul_pd(th, v), half));
-            const __m128i offset =
-                _mm_add_epi32(_mm_mullo_epi32(row, stride), _mm_add_epi32(col, _mm_add_epi32(col, col)));
-            const __m128i mask = _mm256_castsi256_si128(
-                _mm256_permutevar8x32_epi32(_mm256_castpd_si256(inside), lowHalves));
-            _mm_store_si128(reinterpret_cast<__m128i*>(offsets + s), _mm_blendv_epi8(none, offset, mask));
+        const double pA = m_ax * x + rowA;
+        const double pB = m_bx * x + rowB;
+        const double pC = m_cx * x + rowC;
+        const double inv = 1.0 / pC;
+        const double u = pB * inv, a = pA * inv;
+        // Texel positions of the centre and their steps per pixel of x and y.
+        const double zCol = m_texW * u + 0.5, zRow = m_texH * (1.0 - a) + 0.5;
+        const double gx = m_texW * (m_bx - u * m_cx) * inv, gy = m_texW * (m_by - u * m_cy) * inv;
+        const double hx = -m_texH * (m_ax - a * m_cx) * inv, hy = -m_texH * (m_ay - a * m_cy) * inv;
+        const double spanCol = reach * (std::fabs(gx) + std::fabs(gy)) + m_errCol;
+        const double spanRow = reach * (std::fabs(hx) + std::fabs(hy)) + m_errRow;
+        // Every sample inside the face by more than the bound: 0 <= Z - 0.5 < width - 1.
+        if (!(zCol - 0.5 - spanCol > 0.0 && zCol - 0.5 + spanCol < m_texW && zRow - 0.5 - spanRow > 0.0 &&
+              zRow - 0.5 + spanRow < m_texH)) {
+            *out = SamplePixelWide(pA, pB, pC);
+            ++exact;
+            continue;
+        }
+        const double baseCol = std::floor(zCol), baseRow = std::floor(zRow);
+        const double fc = zCol - baseCol, fr = zRow - baseRow;
+        const __m256 fCol = _mm256_set1_ps(static_cast<float>(fc));
+        const __m256 fRow = _mm256_set1_ps(static_cast<float>(fr));
+        const __m256 gxF = _mm256_set1_ps(static_cast<float>(gx)), gyF = _mm256_set1_ps(static_cast<float>(gy));
+        const __m256 hxF = _mm256_set1_ps(static_cast<float>(hx)), hyF = _mm256_set1_ps(static_cast<float>(hy));
+        // The texels the samples can reach, relative to the centre's: columns
+        // lowCol .. highCol, rows lowRow .. highRow. When that is at most two by
+        // two, each sample only says which of the four it reads.
+        const double lowCol = std::floor(fc - spanCol), highCol = std::floor(fc + spanCol);
+        const double lowRow = std::floor(fr - spanRow), highRow = std::floor(fr + spanRow);
+        const bool fourTexels = n <= 32 && highCol - lowCol <= 1.0 && highRow - lowRow <= 1.0;
+        const std::int32_t col0 = static_cast<std::int32_t>(baseCol), row0 = static_cast<std::int32_t>(baseRow);
+        __m256 nearEdge = _mm256_setzero_ps();
+        if (fourTexels) {
+            const __m256 rightCol = _mm256_set1_ps(static_cast<float>(lowCol + 1.0));
+            const __m256 upperRow = _mm256_set1_ps(static_cast<float>(lowRow + 1.0));
+            std::uint32_t rightBits = 0, upperBits = 0; // bit s: sample s reads the right column, the upper row
+            for (int s = 0; s < m_padded8; s += 8) {
+                const __m256 dx = _mm256_load_ps(m_dx + s), dy = _mm256_load_ps(m_dy + s);
+                const __m256 zc = _mm256_fmadd_ps(gyF, dy, _mm256_fmadd_ps(gxF, dx, fCol));
+                const __m256 zr = _mm256_fmadd_ps(hyF, dy, _mm256_fmadd_ps(hxF, dx, fRow));
+                const __m256 kc = _mm256_floor_ps(zc), kr = _mm256_floor_ps(zr);
+                const __m256 ec = _mm256_andnot_ps(signBit, _mm256_sub_ps(_mm256_sub_ps(zc, kc), halfF));
+                const __m256 er = _mm256_andnot_ps(signBit, _mm256_sub_ps(_mm256_sub_ps(zr, kr), halfF));
+                nearEdge = _mm256_or_ps(nearEdge, _mm256_or_ps(_mm256_cmp_ps(ec, colLimit, _CMP_GT_OQ),
+                                                               _mm256_cmp_ps(er, rowLimit, _CMP_GT_OQ)));
+                rightBits |= static_cast<std::uint32_t>(_mm256_movemask_ps(_mm256_cmp_ps(kc, rightCol, _CMP_GE_OQ))) << s;
+                upperBits |= static_cast<std::uint32_t>(_mm256_movemask_ps(_mm256_cmp_ps(kr, upperRow, _CMP_GE_OQ))) << s;
+            }
+            if (!_mm256_testz_ps(nearEdge, nearEdge)) {
+                *out = SamplePixelWide(pA, pB, pC);
+                ++exact;
+                continue;
+            }
+            const std::uint32_t all = n == 32 ? 0xFFFFFFFFu : (1u << n) - 1u;
+            rightBits &= all;
+            upperBits &= all;
+            const int counts[4] = {__builtin_popcount(~rightBits & ~upperBits & all),
+                                   __builtin_popcount(rightBits & ~upperBits),
+                                   __builtin_popcount(~rightBits & upperBits & all),
+                                   __builtin_popcount(rightBits & upperBits)};
+            const std::int32_t c = col0 + static_cast<std::int32_t>(lowCol);
+            const std::int32_t r = row0 + static_cast<std::int32_t>(lowRow);
+            std::uint32_t sum0 = 0, sum1 = 0, sum2 = 0;
+            for (int k = 0; k < 4; ++k) {
+                if (counts[k] == 0) continue; // that texel may lie outside the picture
+                const std::uint8_t* t = m_bits + static_cast<std::ptrdiff_t>(r + (k >> 1)) * m_stride +
+                                        3 * static_cast<std::ptrdiff_t>(c + (k & 1));
+                const auto w = static_cast<std::uint32_t>(counts[k]);
+                sum0 += w * t[0];
+                sum1 += w * t[1];
+                sum2 += w * t[2];
+            }
+            out->sum[0] = sum0;
+            out->sum[1] = sum1;
+            out->sum[2] = sum2;
+            out->count = n;
+            continue;
+        }
+        const __m256i base = _mm256_set1_epi32(row0 * m_stride + 3 * col0);
+        for (int s = 0; s < m_padded8; s += 8) {
+            const __m256 dx = _mm256_load_ps(m_dx + s), dy = _mm256_load_ps(m_dy + s);
+            const __m256 zc = _mm256_fmadd_ps(gyF, dy, _mm256_fmadd_ps(gxF, dx, fCol));
+            const __m256 zr = _mm256_fmadd_ps(hyF, dy, _mm256_fmadd_ps(hxF, dx, fRow));
+            const __m256 kc = _mm256_floor_ps(zc), kr = _mm256_floor_ps(zr);
+            // Within the bound of a texel edge: |frac - 0.5| > 0.5 - bound.
+            const __m256 ec = _mm256_andnot_ps(signBit, _mm256_sub_ps(_mm256_sub_ps(zc, kc), halfF));
+            const __m256 er = _mm256_andnot_ps(signBit, _mm256_sub_ps(_mm256_sub_ps(zr, kr), halfF));
+            nearEdge = _mm256_or_ps(nearEdge, _mm256_or_ps(_mm256_cmp_ps(ec, colLimit, _CMP_GT_OQ),
+                                                           _mm256_cmp_ps(er, rowLimit, _CMP_GT_OQ)));
+            const __m256i col = _mm256_cvtps_epi32(kc), row = _mm256_cvtps_epi32(kr);
+            const __m256i offset = _mm256_add_epi32(
+                base, _mm256_add_epi32(_mm256_mullo_epi32(row, stride), _mm256_add_epi32(col, _mm256_add_epi32(col, col))));
+            _mm256_store_si256(reinterpret_cast<__m256i*>(offsets + s), offset);
+        }
+        if (!_mm256_testz_ps(nearEdge, nearEdge)) {
+            *out = SamplePixelWide(pA, pB, pC);
+            ++exact;
+            continue;
         }
         std::uint32_t sum0 = 0, sum1 = 0, sum2 = 0;
-        int count = 0;
-        // The padding lanes copy the last sample, so all lanes inside means
-        // every sample counts.
-        if (_mm256_movemask_pd(allInside) == 0xF) {
-            for (int s = 0; s < n; ++s) {
-                const std::uint8_t* t = bits + offsets[s];
-                sum0 += t[0];
-                sum1 += t[1];
-                sum2 += t[2];
-            }
-            count = n;
-        } else {
-            for (int s = 0; s < n; ++s) {
-                const std::int32_t o = offsets[s];
-                if (o < 0) continue;
-                const std::uint8_t* t = bits + o;
-                sum0 += t[0];
-                sum1 += t[1];
-                sum2 += t[2];
-                ++count;
-            }
+        for (int s = 0; s < n; ++s) {
+            const std::uint8_t* t = m_bits + offsets[s];
+            sum0 += t[0];
+            sum1 += t[1];
+            sum2 += t[2];
         }
         out->sum[0] = sum0;
         out->sum[1] = sum1;
         out->sum[2] = sum2;
-        out->count = count;
+        out->count = n;
     }
+    m_exactPixels += exact;
+    m_pixels += right - left + 1;
 }
+#pragma GCC pop_options
 #else
 void CFaceRunSampler::SampleRunWide(int left, int right, double rowA, double rowB, double rowC,
                                     CPixelSamples* out) const noexcept
 {
     SampleRunReference(left, right, rowA, rowB, rowC, out);
+}
+
+void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double rowB, double rowC,
+                                      CPixelSamples* out) const noexcept
+{
+    SampleRunReference(left, right, rowA, rowB, rowC, out);
+}
+
+bool CFaceRunSampler::SetLinearSteps(const double*, const double*, double, double, double, double, double,
+                                     double, int, int, int, int) noexcept
+{
+    return false;
 }
 #endif

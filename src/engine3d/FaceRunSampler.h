@@ -13,6 +13,10 @@
 // operations in this order (no fused multiply-add), so each sample reads the
 // same texel however many samples are mapped at once, and the picture does not
 // depend on the processor.
+//
+// Where the processor has AVX2 and FMA, most pixels skip the divisions: see
+// "Linear steps" in FaceRunSampler.cpp. A pixel whose texels that way are not
+// certain to be the ones above is mapped exactly.
 
 #include "engine3d/TextureSet.h"
 
@@ -35,6 +39,15 @@ public:
     // samples the general way).
     bool Setup(const double* offA, const double* offB, const double* offC, int n,
                const CTexture& texture, double ax, double bx, double cx) noexcept;
+    // Lets pixels skip the divisions (linear steps). Takes the sub-sample
+    // offsets in pixels (dx, dy, n of them as given to Setup), the row
+    // coefficients of the numerators (pA at row py is ay * py + a0, likewise
+    // b and c) and the pixels that will be sampled (left .. right, rows
+    // bottom .. top, as passed to SampleRun). Without it every pixel is mapped
+    // exactly. Returns whether linear steps are used for this face (not for a
+    // face seen so steeply that their error bound is too wide).
+    bool SetLinearSteps(const double* dx, const double* dy, double ay, double a0, double by, double b0,
+                        double cy, double c0, int left, int right, int bottom, int top) noexcept;
 
     // Samples pixels left .. right (out[0] is pixel left) of the row whose
     // numerators at x = 0 are rowA, rowB, rowC; four samples at once where the
@@ -48,14 +61,23 @@ public:
     // Whether SampleRun maps four samples at once here (the processor has
     // AVX2 and the run sampler is not switched off).
     static bool HasWideMapping() noexcept;
+    // Whether linear steps can be used here (AVX2 and FMA).
+    static bool HasLinearSteps() noexcept;
     // Switches the run sampler off (and on again), so that the rasteriser
     // samples every face the general way, one pixel at a time: the reference
     // the benchmarks compare with. On by default; process-wide.
     static void SetEnabled(bool enabled) noexcept;
 
+    // For tests: pixels of SampleRun calls mapped exactly, and all pixels.
+    long long GetExactPixels() const noexcept { return m_exactPixels; }
+    long long GetPixels() const noexcept { return m_pixels; }
+
 private:
     void SampleRunWide(int left, int right, double rowA, double rowB, double rowC,
                        CPixelSamples* out) const noexcept;
+    void SampleRunLinear(int left, int right, double rowA, double rowB, double rowC,
+                         CPixelSamples* out) const noexcept;
+    CPixelSamples SamplePixelWide(double pA, double pB, double pC) const noexcept;
 
     // Offsets padded to a multiple of four with copies of the last one.
     alignas(32) double m_offA[kMaxSamples + 4] = {};
@@ -68,4 +90,17 @@ private:
     std::int32_t m_stride = 0; // bytes per picture row
     double m_texW = 0.0;       // picture width - 1
     double m_texH = 0.0;       // picture height - 1
+
+    // Linear steps: sub-sample offsets in pixels, the numerators' row
+    // coefficients, the error bounds in texels and how far a sample lies from
+    // its pixel's centre at most.
+    bool m_linear = false;
+    alignas(32) float m_dx[kMaxSamples + 8] = {};
+    alignas(32) float m_dy[kMaxSamples + 8] = {};
+    int m_padded8 = 0;
+    double m_ay = 0.0, m_by = 0.0, m_cy = 0.0;
+    double m_errCol = 0.0, m_errRow = 0.0;
+    double m_reach = 0.0;
+    mutable long long m_exactPixels = 0;
+    mutable long long m_pixels = 0;
 };

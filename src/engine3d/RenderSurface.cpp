@@ -333,6 +333,8 @@ void CRenderSurface::DrawTexturedQuad(int x0, int y0, int x1, int y1, int x2, in
     if (plain && CFaceRunSampler::HasWideMapping()) {
         CFaceRunSampler sampler;
         if (sampler.Setup(offA, offB, offC, N, *tex, map.ax, map.bx, map.cx) && EnsureRunSamples()) {
+            sampler.SetLinearSteps(grid.dx, grid.dy, map.ay, map.a0, map.by, map.b0, map.cy, map.c0, m_scanMinX,
+                                   std::min(m_scanMaxX, m_width - 1), m_scanLow + m_band, m_scanHigh + m_band);
             for (int y = m_scanLow; y <= m_scanHigh; ++y) {
                 const int left = m_scanLeft[static_cast<std::size_t>(y)];
                 const int right = std::min(m_scanRight[static_cast<std::size_t>(y)], m_width - 1);

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 using namespace enginetest;
@@ -51,19 +52,59 @@ struct CTurnedFace {
     CPolygon3D& Face() { return mesh.lists[0][0]; }
 };
 
-// The sample offsets of the 5 x 5 or 10 x 10 grid folded into the numerators,
-// as the rasteriser folds them.
-void GridOffsets(const CQuadMapping& map, int n, double* offA, double* offB, double* offC)
+// The sample offsets of the 5 x 5 or 10 x 10 grid, in pixels and folded into
+// the numerators, as the rasteriser makes them.
+struct CGrid {
+    double dx[100], dy[100], offA[100], offB[100], offC[100];
+    CGrid(const CQuadMapping& map, int n)
+    {
+        const int side = n == 100 ? 10 : 5;
+        const double first = n == 100 ? -0.45 : -0.4, step = n == 100 ? 0.1 : 0.2;
+        for (int j = 0, k = 0; j < side; ++j)
+            for (int i = 0; i < side; ++i, ++k) {
+                dx[k] = first + step * i;
+                dy[k] = first + step * j;
+                offA[k] = map.ax * dx[k] + map.ay * dy[k];
+                offB[k] = map.bx * dx[k] + map.by * dy[k];
+                offC[k] = map.cx * dx[k] + map.cy * dy[k];
+            }
+    }
+};
+
+// Samples rows bottom .. top, pixels left .. right, of a face both ways (with
+// linear steps where the processor has them) and compares every pixel;
+// returns how many pixels were compared and adds the partly covered ones.
+struct CRunComparison {
+    long long pixels = 0, partial = 0, inner = 0, exactPixels = 0, sampled = 0;
+    bool linear = false;
+};
+
+void CompareRuns(const CQuadMapping& map, const CRaster& tex, int n, int left, int right, int bottom, int top,
+                 const std::string& what, CRunComparison& result)
 {
-    const int side = n == 100 ? 10 : 5;
-    const double first = n == 100 ? -0.45 : -0.4, step = n == 100 ? 0.1 : 0.2;
-    for (int j = 0, k = 0; j < side; ++j)
-        for (int i = 0; i < side; ++i, ++k) {
-            const double dx = first + step * i, dy = first + step * j;
-            offA[k] = map.ax * dx + map.ay * dy;
-            offB[k] = map.bx * dx + map.by * dy;
-            offC[k] = map.cx * dx + map.cy * dy;
+    CTexture view{tex.GetBits(0), tex.GetWidth(), tex.GetHeight(), tex.GetEffWidth()};
+    const CGrid grid(map, n);
+    CFaceRunSampler sampler;
+    ASSERT_TRUE(sampler.Setup(grid.offA, grid.offB, grid.offC, n, view, map.ax, map.bx, map.cx)) << what;
+    result.linear |= sampler.SetLinearSteps(grid.dx, grid.dy, map.ay, map.a0, map.by, map.b0, map.cy, map.c0,
+                                            left, right, bottom, top);
+    const int width = right - left + 1;
+    std::vector<CPixelSamples> fast(static_cast<std::size_t>(width)), plain(static_cast<std::size_t>(width));
+    for (int y = bottom; y <= top; ++y) {
+        const double rowA = map.ay * y + map.a0, rowB = map.by * y + map.b0, rowC = map.cy * y + map.c0;
+        sampler.SampleRun(left, right, rowA, rowB, rowC, fast.data());
+        sampler.SampleRunReference(left, right, rowA, rowB, rowC, plain.data());
+        for (int i = 0; i < width; ++i) {
+            ASSERT_EQ(fast[i].count, plain[i].count) << what << " pixel " << left + i << "," << y;
+            ASSERT_EQ(0, std::memcmp(fast[i].sum, plain[i].sum, sizeof fast[i].sum))
+                << what << " pixel " << left + i << "," << y;
+            ++result.pixels;
+            if (plain[i].count > 0 && plain[i].count < n) ++result.partial;
+            if (plain[i].count == n) ++result.inner;
         }
+    }
+    result.exactPixels += sampler.GetExactPixels();
+    result.sampled += sampler.GetPixels();
 }
 
 } // namespace
@@ -73,38 +114,74 @@ TEST(FaceRunSampler, RunsMatchTheOneSampleReferenceExactly)
     const unsigned seed = 20261207;
     std::mt19937 rng(seed);
     std::uniform_real_distribution<double> angle(-1.3, 1.3), pos(-40, 40), size(20, 120);
-    std::uniform_int_distribution<int> texSide(1, 300);
-    long long pixels = 0, partial = 0;
-    for (int trial = 0; trial < 40; ++trial) {
+    std::uniform_int_distribution<int> texSide(1, 300), bigSide(200, 1200);
+    // Small pictures: faces steep enough for the perspective to change
+    // within a pixel (few linear steps), whole runs across their outlines.
+    CRunComparison small;
+    for (int trial = 0; trial < 60; ++trial) {
         const int side = 120;
         CTurnedFace face(size(rng), size(rng), angle(rng), angle(rng), pos(rng), pos(rng), 150 + pos(rng), side);
         CQuadMapping map;
         ASSERT_TRUE(map.Create(face.Face(), face.fit));
-        // Odd sizes (rows padded to four bytes), single rows and columns.
-        auto tex = RandomTexture(texSide(rng), trial % 7 == 0 ? 1 : texSide(rng), rng);
-        CTexture view{tex->GetBits(0), tex->GetWidth(), tex->GetHeight(), tex->GetEffWidth()};
+        // Odd sizes (rows padded to four bytes), single rows and columns;
+        // pictures smaller than the face and larger.
+        const int w = trial % 5 == 0 ? 1 + trial * 13 : texSide(rng);
+        auto tex = RandomTexture(w, trial % 7 == 0 ? 1 : texSide(rng), rng);
         const int n = trial % 3 == 0 ? 100 : 25;
-        double offA[100], offB[100], offC[100];
-        GridOffsets(map, n, offA, offB, offC);
-        CFaceRunSampler sampler;
-        ASSERT_TRUE(sampler.Setup(offA, offB, offC, n, view, map.ax, map.bx, map.cx));
-        std::vector<CPixelSamples> fast(side + 20), plain(side + 20);
-        for (int y = -10; y < side + 10; ++y) {
-            const double rowA = map.ay * y + map.a0, rowB = map.by * y + map.b0, rowC = map.cy * y + map.c0;
-            sampler.SampleRun(-10, side + 9, rowA, rowB, rowC, fast.data());
-            sampler.SampleRunReference(-10, side + 9, rowA, rowB, rowC, plain.data());
-            for (int i = 0; i < side + 20; ++i) {
-                ASSERT_EQ(fast[i].count, plain[i].count)
-                    << "seed " << seed << " trial " << trial << " pixel " << i - 10 << "," << y;
-                ASSERT_EQ(0, std::memcmp(fast[i].sum, plain[i].sum, sizeof fast[i].sum))
-                    << "seed " << seed << " trial " << trial << " pixel " << i - 10 << "," << y;
-                ++pixels;
-                if (plain[i].count > 0 && plain[i].count < n) ++partial;
-            }
-        }
+        CompareRuns(map, *tex, n, -10, side + 9, -10, side + 9,
+                    "seed " + std::to_string(seed) + " small trial " + std::to_string(trial), small);
+        if (HasFatalFailure()) return;
     }
-    // The runs crossed the outlines of the faces too.
-    EXPECT_GT(partial, 1000) << "of " << pixels;
+    EXPECT_GT(small.partial, 1000) << "of " << small.pixels;
+    // Print-size pictures: a band of rows through the middle, face pictures
+    // from a few texels a pixel to a few pixels a texel.
+    CRunComparison large;
+    for (int trial = 0; trial < 24; ++trial) {
+        const int side = 1600;
+        CTurnedFace face(size(rng), size(rng), angle(rng), angle(rng), pos(rng), pos(rng), 150 + pos(rng), side);
+        CQuadMapping map;
+        ASSERT_TRUE(map.Create(face.Face(), face.fit));
+        auto tex = RandomTexture(bigSide(rng), bigSide(rng), rng);
+        const int n = trial % 4 == 0 ? 100 : 25;
+        CompareRuns(map, *tex, n, 0, side - 1, side / 2 - 8, side / 2 + 8,
+                    "seed " + std::to_string(seed) + " large trial " + std::to_string(trial), large);
+        if (HasFatalFailure()) return;
+    }
+    if (CFaceRunSampler::HasLinearSteps()) {
+        EXPECT_TRUE(large.linear);
+        // At least three in four pixels wholly on a face took linear steps.
+        EXPECT_LT(large.exactPixels, large.sampled - large.inner * 3 / 4) << large.inner << " inner pixels";
+    }
+}
+
+TEST(FaceRunSampler, SamplesOnTexelEdgesReadTheExactTexel)
+{
+    // Upright faces whose samples fall exactly on texel edges: the face from
+    // x0 to x0 + 10 over a picture 11 wide has its column edges at
+    // Z = 10 u + 0.5 = k, that is at px = x0 + k - 0.5, where the samples at
+    // offsets -0.4 .. 0.4 of the pixels nearby lie within 0.1 or exactly on
+    // them; likewise the rows. Linear steps must leave such pixels to the
+    // exact mapping.
+    std::mt19937 rng(7);
+    CRunComparison result;
+    for (int k = 0; k < 12; ++k) {
+        const double x0 = 3.0 + 0.1 * k, y0 = 2.0 + 0.05 * k;
+        const double w = 10.0 * (1 + k % 4), h = 10.0 * (1 + k % 3);
+        CPolygon3D face = FlatFace(x0, y0, x0 + w, y0 + h, 'F');
+        CQuadMapping map;
+        ASSERT_TRUE(map.Create(face, UnitFit()));
+        auto tex = RandomTexture(11 + 10 * (k % 3), 11 + 5 * (k % 4), rng);
+        CompareRuns(map, *tex, k % 2 ? 100 : 25, 0, static_cast<int>(x0 + w) + 2, 0, static_cast<int>(y0 + h) + 2,
+                    "edge case " + std::to_string(k), result);
+        if (HasFatalFailure()) return;
+    }
+    EXPECT_GT(result.pixels, 2000);
+    if (CFaceRunSampler::HasLinearSteps()) {
+        EXPECT_TRUE(result.linear);
+        // The pixels next to the edges were mapped exactly, the others not.
+        EXPECT_GT(result.exactPixels, result.sampled - result.inner);
+        EXPECT_LT(result.exactPixels, result.sampled);
+    }
 }
 
 TEST(FaceRunSampler, RasteriserDrawsTheSamePictureWithAndWithoutIt)
