@@ -276,9 +276,12 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
     const __m256 colLimit = _mm256_set1_ps(static_cast<float>(0.5 - m_errCol));
     const __m256 rowLimit = _mm256_set1_ps(static_cast<float>(0.5 - m_errRow));
     const __m256 halfF = _mm256_set1_ps(0.5f);
+    const __m256 colBound = _mm256_set1_ps(static_cast<float>(m_errCol));
+    const __m256 rowBound = _mm256_set1_ps(static_cast<float>(m_errRow));
     const __m256i stride = _mm256_set1_epi32(m_stride);
     const double reach = m_reach;
     const int n = m_count;
+    const std::int32_t lastCol = static_cast<std::int32_t>(m_texW), lastRow = static_cast<std::int32_t>(m_texH);
     long long exact = 0;
     for (int x = left; x <= right; ++x, ++out) {
         const double pA = m_ax * x + rowA;
@@ -305,29 +308,31 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
         const __m256 fRow = _mm256_set1_ps(static_cast<float>(fr));
         const __m256 gxF = _mm256_set1_ps(static_cast<float>(gx)), gyF = _mm256_set1_ps(static_cast<float>(gy));
         const __m256 hxF = _mm256_set1_ps(static_cast<float>(hx)), hyF = _mm256_set1_ps(static_cast<float>(hy));
-        // The texels the samples can reach, relative to the centre's: columns
-        // lowCol .. highCol, rows lowRow .. highRow. When that is at most two by
-        // two, each sample only says which of the four it reads.
-        const double lowCol = std::floor(fc - spanCol), highCol = std::floor(fc + spanCol);
-        const double lowRow = std::floor(fr - spanRow), highRow = std::floor(fr + spanRow);
+        // The texels the samples can reach, relative to the centre's, with a
+        // margin of twice the bound: columns lowCol .. highCol, rows lowRow ..
+        // highRow. When that is at most two by two, each sample only says on
+        // which side of the one column edge and the one row edge between
+        // them it lies (the outer edges are farther than the bound).
+        const double reachCol = spanCol + m_errCol, reachRow = spanRow + m_errRow;
+        const double lowCol = std::floor(fc - reachCol), highCol = std::floor(fc + reachCol);
+        const double lowRow = std::floor(fr - reachRow), highRow = std::floor(fr + reachRow);
         const bool fourTexels = n <= 32 && highCol - lowCol <= 1.0 && highRow - lowRow <= 1.0;
         const std::int32_t col0 = static_cast<std::int32_t>(baseCol), row0 = static_cast<std::int32_t>(baseRow);
         __m256 nearEdge = _mm256_setzero_ps();
         if (fourTexels) {
-            const __m256 rightCol = _mm256_set1_ps(static_cast<float>(lowCol + 1.0));
-            const __m256 upperRow = _mm256_set1_ps(static_cast<float>(lowRow + 1.0));
+            const __m256 colEdge = _mm256_set1_ps(static_cast<float>(lowCol + 1.0));
+            const __m256 rowEdge = _mm256_set1_ps(static_cast<float>(lowRow + 1.0));
             std::uint32_t rightBits = 0, upperBits = 0; // bit s: sample s reads the right column, the upper row
             for (int s = 0; s < m_padded8; s += 8) {
                 const __m256 dx = _mm256_load_ps(m_dx + s), dy = _mm256_load_ps(m_dy + s);
-                const __m256 zc = _mm256_fmadd_ps(gyF, dy, _mm256_fmadd_ps(gxF, dx, fCol));
-                const __m256 zr = _mm256_fmadd_ps(hyF, dy, _mm256_fmadd_ps(hxF, dx, fRow));
-                const __m256 kc = _mm256_floor_ps(zc), kr = _mm256_floor_ps(zr);
-                const __m256 ec = _mm256_andnot_ps(signBit, _mm256_sub_ps(_mm256_sub_ps(zc, kc), halfF));
-                const __m256 er = _mm256_andnot_ps(signBit, _mm256_sub_ps(_mm256_sub_ps(zr, kr), halfF));
-                nearEdge = _mm256_or_ps(nearEdge, _mm256_or_ps(_mm256_cmp_ps(ec, colLimit, _CMP_GT_OQ),
-                                                               _mm256_cmp_ps(er, rowLimit, _CMP_GT_OQ)));
-                rightBits |= static_cast<std::uint32_t>(_mm256_movemask_ps(_mm256_cmp_ps(kc, rightCol, _CMP_GE_OQ))) << s;
-                upperBits |= static_cast<std::uint32_t>(_mm256_movemask_ps(_mm256_cmp_ps(kr, upperRow, _CMP_GE_OQ))) << s;
+                const __m256 dc = _mm256_sub_ps(_mm256_fmadd_ps(gyF, dy, _mm256_fmadd_ps(gxF, dx, fCol)), colEdge);
+                const __m256 dr = _mm256_sub_ps(_mm256_fmadd_ps(hyF, dy, _mm256_fmadd_ps(hxF, dx, fRow)), rowEdge);
+                nearEdge = _mm256_or_ps(nearEdge,
+                                        _mm256_or_ps(_mm256_cmp_ps(_mm256_andnot_ps(signBit, dc), colBound, _CMP_LT_OQ),
+                                                     _mm256_cmp_ps(_mm256_andnot_ps(signBit, dr), rowBound, _CMP_LT_OQ)));
+                // Sign clear: at or past the edge (a zero of either sign is near it).
+                rightBits |= static_cast<std::uint32_t>(~_mm256_movemask_ps(dc) & 0xFF) << s;
+                upperBits |= static_cast<std::uint32_t>(~_mm256_movemask_ps(dr) & 0xFF) << s;
             }
             if (!_mm256_testz_ps(nearEdge, nearEdge)) {
                 *out = SamplePixelWide(pA, pB, pC);
@@ -341,13 +346,17 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
                                    __builtin_popcount(rightBits & ~upperBits),
                                    __builtin_popcount(~rightBits & upperBits & all),
                                    __builtin_popcount(rightBits & upperBits)};
+            // A texel no sample reads may lie outside the picture: it is
+            // read clamped to the picture (without a branch) and weighs 0.
             const std::int32_t c = col0 + static_cast<std::int32_t>(lowCol);
             const std::int32_t r = row0 + static_cast<std::int32_t>(lowRow);
+            const std::ptrdiff_t cols[2] = {3 * static_cast<std::ptrdiff_t>(std::max(c, 0)),
+                                            3 * static_cast<std::ptrdiff_t>(std::min(c + 1, lastCol))};
+            const std::ptrdiff_t rows[2] = {static_cast<std::ptrdiff_t>(std::max(r, 0)) * m_stride,
+                                            static_cast<std::ptrdiff_t>(std::min(r + 1, lastRow)) * m_stride};
             std::uint32_t sum0 = 0, sum1 = 0, sum2 = 0;
             for (int k = 0; k < 4; ++k) {
-                if (counts[k] == 0) continue; // that texel may lie outside the picture
-                const std::uint8_t* t = m_bits + static_cast<std::ptrdiff_t>(r + (k >> 1)) * m_stride +
-                                        3 * static_cast<std::ptrdiff_t>(c + (k & 1));
+                const std::uint8_t* t = m_bits + rows[k >> 1] + cols[k & 1];
                 const auto w = static_cast<std::uint32_t>(counts[k]);
                 sum0 += w * t[0];
                 sum1 += w * t[1];
