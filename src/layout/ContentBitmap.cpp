@@ -62,3 +62,43 @@ void CContentBitmap::Fill(COLORREF colour)
     if (!m_pixels.empty())
         m_serial = NextSerial();
 }
+
+namespace {
+
+// A covered pixel that came out as the key itself gets green 1 (see Cover).
+COLORREF AvoidKey(COLORREF pixel, COLORREF key)
+{
+    return pixel == key ? (pixel & ~0xFF00u) | 0x100u : pixel;
+}
+
+}  // namespace
+
+void CContentBitmap::Cover(int x, int y, COLORREF colour, int coverage, COLORREF key)
+{
+    if (!Contains(x, y) || coverage <= 0)
+        return;
+    const unsigned a = static_cast<unsigned>(std::min(coverage, 255));
+    const COLORREF under = GetPixel(x, y);
+    const unsigned b = under == key ? 0u : AlphaOf(under);
+    // Both weights carry a factor 255, so the colour is divided exactly once.
+    const unsigned over = a * 255u, rest = b * (255u - a), total = over + rest;
+    COLORREF out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const unsigned c = (colour >> shift) & 0xFF, u = (under >> shift) & 0xFF;
+        out |= static_cast<COLORREF>((c * over + u * rest + total / 2) / total) << shift;
+    }
+    const unsigned alpha = (total + 127u) / 255u;
+    SetPixel(x, y, AvoidKey(WithAlpha(out, static_cast<std::uint8_t>(alpha)), key));
+}
+
+void CContentBitmap::Uncover(int x, int y, int coverage, COLORREF key)
+{
+    if (!Contains(x, y) || coverage <= 0)
+        return;
+    const COLORREF under = GetPixel(x, y);
+    if (under == key)
+        return;
+    const unsigned a = static_cast<unsigned>(std::min(coverage, 255));
+    const unsigned alpha = (AlphaOf(under) * (255u - a) + 127u) / 255u;
+    SetPixel(x, y, alpha == 0 ? key : AvoidKey(WithAlpha(under, static_cast<std::uint8_t>(alpha)), key));
+}

@@ -61,6 +61,19 @@ public:
     {
         return Contains(x, y) ? m_pixels[static_cast<std::size_t>(y - m_top) * m_width + (x - m_left)] : 0;
     }
+    // Anti-aliased drawing over a transparent background of colour `key`
+    // (a pixel equal to the key is empty). Cover lays `colour` with the given
+    // coverage (0 .. 255) over the pixel, as a painter lays paint over paint:
+    //   alpha = a + b (255 - a) / 255,
+    //   colour = (colour a 255 + under b (255 - a)) / (alpha 255),
+    // with a the coverage and b the alpha already there. Uncover takes the
+    // coverage away from what is there: alpha = b (255 - a) / 255, and a
+    // pixel left with no alpha becomes the key again. Neither ever leaves a
+    // covered pixel equal to the key: one that would round to it gets green 1
+    // (every key colour has green 0), so it is not taken for background.
+    void Cover(int x, int y, COLORREF colour, int coverage, COLORREF key);
+    void Uncover(int x, int y, int coverage, COLORREF key);
+
     // Fills left <= x < right, top <= y < bottom, clipped to the window.
     void FillRect(int left, int top, int right, int bottom, COLORREF colour);
     void Fill(COLORREF colour);

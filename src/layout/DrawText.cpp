@@ -20,12 +20,53 @@ CFontRequest CDrawText::GetFontRequest(int height) const
     f.italic = m_italic;
     f.underline = m_underline;
     f.strikeOut = m_strikeOut;
+    f.smooth = m_smooth;
     return f;
+}
+
+CDrawText::COverhang CDrawText::MeasureOverhang(int size) const
+{
+    COverhang o;
+    if (!m_fitsInk || m_text.empty())
+        return o;
+    CTextInk ink;
+    if (!CFontEngine::Get().MeasureInk(GetFontRequest(std::clamp(size, 1, CFontEngine::kMaxHeight)), m_text, ink) ||
+        !ink.any)
+        return o;
+    o.left = std::max(0, -ink.left);
+    o.right = std::max(0, ink.right - ink.advance);
+    o.top = std::max(0, -ink.top);
+    o.bottom = std::max(0, ink.bottom - ink.cellHeight);
+    return o;
+}
+
+// The ink across the line grows with the font, so the font that fits a side
+// is found by taking the overhang of the plain fit off and checking the
+// smaller font again (a few steps at most; fonts rarely reach outside their
+// cell across the line at all).
+std::uint32_t CDrawText::SizeForSide(long long side) const
+{
+    const long long plain = std::max<long long>(side - 2, 1);
+    if (!m_fitsInk)
+        return static_cast<std::uint32_t>(plain);
+    long long size = plain;
+    for (int step = 0; step < 4 && size > 1; ++step) {
+        const COverhang o = MeasureOverhang(static_cast<int>(std::min<long long>(size, CFontEngine::kMaxHeight)));
+        if (size + o.top + o.bottom <= plain)
+            break;
+        size = std::max<long long>(plain - o.top - o.bottom, 1);
+    }
+    return static_cast<std::uint32_t>(size);
+}
+
+int CDrawText::CurrentFontHeight() const
+{
+    return static_cast<int>(std::min<std::uint32_t>(m_size, CFontEngine::kMaxHeight));
 }
 
 void CDrawText::MeasureExtent(int height, int& width, int& extentHeight) const
 {
-    const int h = height < 0 ? static_cast<int>(std::min<std::uint32_t>(m_size, CFontEngine::kMaxHeight)) : height;
+    const int h = height < 0 ? CurrentFontHeight() : height;
     int w = 0, eh = 0;
     CFontEngine::Get().MeasureText(GetFontRequest(std::max(h, 1)), m_text, w, eh);
     if (IsVertical())
@@ -37,31 +78,33 @@ void CDrawText::MeasureExtent(int height, int& width, int& extentHeight) const
 // The box is the text extent plus one pixel on every side, so a box side of
 // s holds a font of s - 2 (see SetBounds); the tied side is the measured
 // length at that font plus 2.
+// A text that fits its ink adds the overhang along the line.
 int CDrawText::GetWidthForHeight(int height) const
 {
     if (IsVertical())
         return 0;
-    const int font = height < 0 ? -1 : std::max(1, height - 2);
+    const int font = height < 0 ? CurrentFontHeight() : static_cast<int>(std::min<std::uint32_t>(SizeForSide(height), CFontEngine::kMaxHeight));
     int w = 0, h = 0;
     MeasureExtent(font, w, h);
-    return w + 2;
+    const COverhang o = MeasureOverhang(font);
+    return w + o.left + o.right + 2;
 }
 
 int CDrawText::GetHeightForWidth(int width) const
 {
     if (!IsVertical())
         return 0;
-    const int font = width < 0 ? -1 : std::max(1, width - 2);
+    const int font = width < 0 ? CurrentFontHeight() : static_cast<int>(std::min<std::uint32_t>(SizeForSide(width), CFontEngine::kMaxHeight));
     int w = 0, h = 0;
     MeasureExtent(font, w, h);
-    return h + 2;
+    const COverhang o = MeasureOverhang(font);
+    return h + o.left + o.right + 2;
 }
 
 void CDrawText::SetBounds(int left, int top, int right, int bottom)
 {
     StoreBounds(left, top, right, bottom);
-    const long long side = IsVertical() ? GetWidth() : GetHeight();
-    m_size = static_cast<std::uint32_t>(std::max<long long>(side - 2, 1));
+    m_size = SizeForSide(IsVertical() ? GetWidth() : GetHeight());
     InvalidateCache();
 }
 
@@ -69,16 +112,22 @@ void CDrawText::FitToText()
 {
     int w = 0, h = 0;
     MeasureExtent(-1, w, h);
-    ResizeKeepingCorner(w + 2, h + 2);
+    const COverhang o = MeasureOverhang(CurrentFontHeight());
+    const int along = o.left + o.right, across = o.top + o.bottom;
+    if (IsVertical())
+        ResizeKeepingCorner(w + across + 2, h + along + 2);
+    else
+        ResizeKeepingCorner(w + along + 2, h + across + 2);
 }
 
 namespace {
 
-// Stamps the mask with its text origin at (x, y) of the bitmap, turned by
-// the angle. A cell pixel (u, v) (u along the text, v down the cell) covers
-// bitmap pixel: 0 -> (x + u, y + v); 900 -> (x + v, y - 1 - u);
+// Visits the mask's inked pixels with their text origin at (x, y) of the
+// bitmap, turned by the angle. A cell pixel (u, v) (u along the text, v down
+// the cell) covers bitmap pixel: 0 -> (x + u, y + v); 900 -> (x + v, y - 1 - u);
 // 1800 -> (x - 1 - u, y - 1 - v); 2700 -> (x - 1 - v, y + u).
-void Stamp(CContentBitmap& bitmap, const CTextMask& mask, int angle, int x, int y, COLORREF colour)
+template <typename Visit>
+void ForEachInk(const CTextMask& mask, int angle, int x, int y, Visit visit)
 {
     for (int row = 0; row < mask.height; ++row) {
         const int v = mask.top + row;
@@ -86,14 +135,35 @@ void Stamp(CContentBitmap& bitmap, const CTextMask& mask, int angle, int x, int 
             if (!mask.Ink(col, row))
                 continue;
             const int u = mask.left + col;
+            const int coverage = mask.Coverage(col, row);
             switch (angle) {
-            case 900: bitmap.SetPixel(x + v, y - 1 - u, colour); break;
-            case 1800: bitmap.SetPixel(x - 1 - u, y - 1 - v, colour); break;
-            case 2700: bitmap.SetPixel(x - 1 - v, y + u, colour); break;
-            default: bitmap.SetPixel(x + u, y + v, colour); break;
+            case 900: visit(x + v, y - 1 - u, coverage); break;
+            case 1800: visit(x - 1 - u, y - 1 - v, coverage); break;
+            case 2700: visit(x - 1 - v, y + u, coverage); break;
+            default: visit(x + u, y + v, coverage); break;
             }
         }
     }
+}
+
+// Draws the mask in `colour`: a one-bit mask sets the pixels, a smooth one
+// lays its coverage over what is there.
+void Stamp(CContentBitmap& bitmap, const CTextMask& mask, int angle, int x, int y, COLORREF colour, COLORREF key)
+{
+    if (mask.smooth)
+        ForEachInk(mask, angle, x, y, [&](int bx, int by, int c) { bitmap.Cover(bx, by, colour, c, key); });
+    else
+        ForEachInk(mask, angle, x, y, [&](int bx, int by, int) { bitmap.SetPixel(bx, by, colour); });
+}
+
+// Takes the mask's ink back out to the key colour (the interior of an
+// "Outline" text).
+void Erase(CContentBitmap& bitmap, const CTextMask& mask, int angle, int x, int y, COLORREF key)
+{
+    if (mask.smooth)
+        ForEachInk(mask, angle, x, y, [&](int bx, int by, int c) { bitmap.Uncover(bx, by, c, key); });
+    else
+        ForEachInk(mask, angle, x, y, [&](int bx, int by, int) { bitmap.SetPixel(bx, by, key); });
 }
 
 }  // namespace
@@ -103,16 +173,20 @@ void CDrawText::DrawContent(CContentBitmap& bitmap) const
     if (m_text.empty())
         return;
     const int width = bitmap.GetFullWidth(), height = bitmap.GetFullHeight();
-    int x = 1, y = 1;
+    const int size = CurrentFontHeight();
+    // The text origin sits one pixel in from the box edge, and further in by
+    // whatever ink reaches outside the cell on that side.
+    const COverhang o = MeasureOverhang(size);
+    int x = 1 + o.left, y = 1 + o.top;
     switch (m_angle) {
-    case 900: x = 1; y = height - 1; break;
-    case 1800: x = width - 1; y = height - 1; break;
-    case 2700: x = width - 1; y = 1; break;
+    case 900: x = 1 + o.top; y = height - 1 - o.left; break;
+    case 1800: x = width - 1 - o.left; y = height - 1 - o.top; break;
+    case 2700: x = width - 1 - o.top; y = 1 + o.left; break;
     default: break;
     }
     // Only the cells that can reach the bitmap's stored window are rendered:
     // the window's corners mapped back into cell coordinates (the inverse of
-    // Stamp's mapping), widened by the one-pixel offsets of the effects.
+    // ForEachInk's mapping), widened by the one-pixel offsets of the effects.
     const long long bx0 = bitmap.GetLeft(), by0 = bitmap.GetTop();
     const long long bx1 = bx0 + bitmap.GetWidth() - 1, by1 = by0 + bitmap.GetHeight() - 1;
     long long u0 = 0, u1 = 0, v0 = 0, v1 = 0;
@@ -128,10 +202,9 @@ void CDrawText::DrawContent(CContentBitmap& bitmap) const
     clip.top = static_cast<int>(v0 - 1);
     clip.bottom = static_cast<int>(v1 + 2);
     CTextMask mask;
-    const int size = static_cast<int>(std::min<std::uint32_t>(m_size, CFontEngine::kMaxHeight));
     if (!CFontEngine::Get().RenderText(GetFontRequest(size), m_text, mask, &clip))
         return;
-    const COLORREF white = 0xFFFFFF, black = 0x000000;
+    const COLORREF white = 0xFFFFFF, black = 0x000000, key = GetBackgroundColour();
     // The relief positions of Extrude; Indent swaps the two colours.
     static constexpr int kLight[5][2] = {{-1, -1}, {-1, 0}, {-1, 1}, {0, -1}, {1, -1}};
     static constexpr int kDark[3][2] = {{0, 1}, {1, 0}, {1, 1}};
@@ -139,25 +212,28 @@ void CDrawText::DrawContent(CContentBitmap& bitmap) const
     switch (m_appearance) {
     case kTextBordered:
         for (const auto& d : kRing)
-            Stamp(bitmap, mask, m_angle, x + d[0], y + d[1], m_colour2);
+            Stamp(bitmap, mask, m_angle, x + d[0], y + d[1], m_colour2, key);
         break;
     case kTextExtrude:
     case kTextIndent: {
         const COLORREF light = m_appearance == kTextExtrude ? white : black;
         const COLORREF dark = m_appearance == kTextExtrude ? black : white;
         for (const auto& d : kLight)
-            Stamp(bitmap, mask, m_angle, x + d[0], y + d[1], light);
+            Stamp(bitmap, mask, m_angle, x + d[0], y + d[1], light, key);
         for (const auto& d : kDark)
-            Stamp(bitmap, mask, m_angle, x + d[0], y + d[1], dark);
+            Stamp(bitmap, mask, m_angle, x + d[0], y + d[1], dark, key);
         break;
     }
     case kTextOutline:
         for (const auto& d : kRing)
-            Stamp(bitmap, mask, m_angle, x + d[0], y + d[1], m_colour1);
+            Stamp(bitmap, mask, m_angle, x + d[0], y + d[1], m_colour1, key);
         break;
     default: break;
     }
-    Stamp(bitmap, mask, m_angle, x, y, m_appearance == kTextOutline ? GetBackgroundColour() : m_colour1);
+    if (m_appearance == kTextOutline)
+        Erase(bitmap, mask, m_angle, x, y, key);
+    else
+        Stamp(bitmap, mask, m_angle, x, y, m_colour1, key);
 }
 
 void CDrawText::Save(CRecordStream& stream, bool shareImages, bool withSelection) const
@@ -181,6 +257,16 @@ void CDrawText::Save(CRecordStream& stream, bool shareImages, bool withSelection
     stream.WriteU32(m_strikeOut ? 1 : 0);
     stream.WriteU32(m_size);
     stream.WriteString(m_fontFace);
+    // Optional fields, written only when they say something a reader of the
+    // first record would not assume: the tag, the number of words that
+    // follow, then the option bits. A reader that stops after the face name
+    // ignores them (a project file keeps each object in a block of its own).
+    const std::uint32_t options = (m_fitsInk ? kOptionFitsInk : 0u) | (m_smooth ? kOptionSmooth : 0u);
+    if (options != 0) {
+        stream.WriteU32(kOptionsTag);
+        stream.WriteU32(1);
+        stream.WriteU32(options);
+    }
 }
 
 bool CDrawText::Load(CRecordStream& stream, bool shareImages, bool withSelection)
@@ -209,6 +295,22 @@ bool CDrawText::Load(CRecordStream& stream, bool shareImages, bool withSelection
     m_strikeOut = stream.ReadU32() != 0;
     m_size = std::max<std::uint32_t>(stream.ReadU32(), 1);
     m_fontFace = stream.ReadString();
+    // Without the optional fields a text keeps the cell box, as it was made.
+    m_fitsInk = false;
+    m_smooth = false;
+    std::uint32_t tag = 0;
+    if (!stream.Failed() && stream.PeekU32(tag) && tag == kOptionsTag) {
+        stream.ReadU32();
+        const std::uint32_t words = stream.ReadU32();
+        if (words < 1 || !stream.HasRoomFor(words, 4))
+            return false;
+        const std::uint32_t options = stream.ReadU32();
+        m_fitsInk = (options & kOptionFitsInk) != 0;
+        m_smooth = (options & kOptionSmooth) != 0;
+        // Words a later version adds are passed over.
+        for (std::uint32_t i = 1; i < words && !stream.Failed(); ++i)
+            stream.ReadU32();
+    }
     InvalidateCache();
     return !stream.Failed();
 }

@@ -3,6 +3,16 @@
 // in quarter steps. The font size follows the box (height for horizontal
 // text, width for vertical text, less the one-pixel margin on each side);
 // the other side follows the measured text.
+//
+// The box holds the text's cell (the advances by the font height). A text
+// made by this version also holds its ink: where glyphs reach outside the
+// cell (an italic overhang, an accent above the font's ascent) the box grows
+// by that overhang and the text moves in by it, so no glyph is cut and an
+// effect ring shows on every side. Texts read from records without that
+// choice keep the cell box and draw exactly as they were saved.
+//
+// A smooth text is drawn with the glyphs' coverage blended over the face
+// instead of as a one-bit mask.
 
 #include "layout/DrawBitmapObject.h"
 #include "layout/FontEngine.h"
@@ -52,6 +62,17 @@ public:
     // exchanged for vertical text.
     void MeasureExtent(int height, int& width, int& extentHeight) const;
 
+    // How far the ink reaches outside the cell at font height `size`, in the
+    // text's own direction (left and right along the line, top and bottom
+    // across it); all 0 for a text that keeps the cell box.
+    struct COverhang {
+        int left = 0, right = 0, top = 0, bottom = 0;
+    };
+    COverhang MeasureOverhang(int size) const;
+    // The font height a box side across the line holds: the side less the
+    // margins and the ink that reaches outside the cell.
+    std::uint32_t SizeForSide(long long side) const;
+
     const std::string& GetString() const { return m_text; }
     void SetText(std::string text) { m_text = std::move(text); InvalidateCache(); }
     std::uint32_t GetAppearance() const { return m_appearance; }
@@ -73,9 +94,25 @@ public:
     std::uint32_t GetSize() const { return m_size; }
     void SetSize(std::uint32_t size) { m_size = size < 1 ? 1 : size; InvalidateCache(); }
 
+    // Whether the box holds the glyphs' ink (every text made by this
+    // version) or only the cell (texts stored before).
+    bool GetFitsInk() const { return m_fitsInk; }
+    void SetFitsInk(bool v) { m_fitsInk = v; InvalidateCache(); }
+    bool GetSmooth() const { return m_smooth; }
+    void SetSmooth(bool v) { m_smooth = v; InvalidateCache(); }
+
     CFontRequest GetFontRequest(int height) const;
 
+    // The word that opens the optional fields after the first record's
+    // fields, and the bits of the first of them.
+    static constexpr std::uint32_t kOptionsTag = 0x54584F31u;
+    static constexpr std::uint32_t kOptionFitsInk = 1u;
+    static constexpr std::uint32_t kOptionSmooth = 2u;
+
 private:
+    // The current size as the font engine takes it.
+    int CurrentFontHeight() const;
+
     std::string m_text;
     std::uint32_t m_appearance = kTextNormal;
     COLORREF m_colour1 = 0x000000;
@@ -86,4 +123,6 @@ private:
     bool m_underline = false;
     std::string m_fontFace = "Arial";
     std::uint32_t m_size = 12;
+    bool m_fitsInk = true;
+    bool m_smooth = false;
 };

@@ -1,8 +1,8 @@
 #include "layout/FontEngine.h"
 
+#include "layout/FontResolver.h"
 #include "layout/TextCodes.h"
 
-#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
@@ -17,256 +17,10 @@
 #include <set>
 #include <tuple>
 
-namespace {
-
-// Face used when a name is empty.
-constexpr const char* kDefaultFace = "Arial";
-
-std::string Lower(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
-struct ResolvedFont {
-    std::string file;
-    int index = 0;
-    bool synthBold = false;
-    bool synthItalic = false;
-    bool latin = true;  // has the letters A to Z and a to z
-};
-
-// A symbol font may map the letters' codes to its symbols (a dingbat font
-// answers 'A' with a glyph named "a10", a Greek symbol font with "Alpha");
-// where the font names its glyphs, 'A' and 'a' must be the letters.
-bool DrawsLetters(FT_Face face)
-{
-    if (!FT_HAS_GLYPH_NAMES(face))
-        return true;
-    for (const auto& [code, name, uni] : {std::tuple{'A', "A", "uni0041"}, std::tuple{'a', "a", "uni0061"}}) {
-        char glyph[64] = {};
-        const FT_UInt index = FT_Get_Char_Index(face, static_cast<FT_ULong>(code));
-        if (index == 0 || FT_Get_Glyph_Name(face, index, glyph, sizeof glyph) != 0)
-            return false;
-        if (std::string(glyph) != name && std::string(glyph) != uni)
-            return false;
-    }
-    return true;
-}
-
-// Face used when a name resolves to another family or to a font without
-// Latin letters, and asked for characters the chosen font lacks.
-constexpr const char* kFallbackFace = "sans-serif";
-
-bool HasLetters(const FcCharSet* set)
-{
-    for (FcChar32 c = 'A'; c <= 'Z'; ++c)
-        if (!FcCharSetHasChar(set, c) || !FcCharSetHasChar(set, c + ('a' - 'A')))
-            return false;
-    return true;
-}
-
-}  // namespace
-
 struct CFontEngine::Impl {
     std::mutex mutex;
-    FT_Library library = nullptr;
-    bool fcReady = false;
-    std::map<std::tuple<std::string, bool, bool>, ResolvedFont> resolved;
-    std::map<std::pair<std::string, int>, FT_Face> faces;
-    std::map<std::string, bool> installed;
-    std::set<std::string> warned;
-    std::vector<std::string> warnings;
-    std::vector<std::string> pending;  // not yet given to the sink
+    CFontResolver fonts;
     std::function<void(const std::string&)> sink;
-    std::map<std::tuple<std::uint32_t, bool, bool>, ResolvedFont> characterFonts;  // file empty: none
-
-    ~Impl()
-    {
-        for (auto& [key, face] : faces)
-            FT_Done_Face(face);
-        if (library)
-            FT_Done_FreeType(library);
-    }
-
-    // The families a name stands for: the name itself and the families
-    // fontconfig binds to it strongly (its metric-compatible substitutes,
-    // such as Liberation Sans for Arial). The weakly bound ones that follow
-    // are mere likenesses (a dingbat font for "Impact", a script font for
-    // "Comic Sans MS") and do not count.
-    std::vector<std::string> NamedFamilies(const std::string& name)
-    {
-        std::vector<std::string> out;
-        FcPattern* p = FcPatternCreate();
-        if (!p)
-            return out;
-        FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
-        FcConfigSubstitute(nullptr, p, FcMatchPattern);
-        FcPatternIter it;
-        FcPatternIterStart(p, &it);
-        if (FcPatternFindIter(p, &it, FC_FAMILY)) {
-            const int count = FcPatternIterValueCount(p, &it);
-            for (int i = 0; i < count; ++i) {
-                FcValue value;
-                FcValueBinding binding = FcValueBindingWeak;
-                if (FcPatternIterGetValue(p, &it, i, &value, &binding) != FcResultMatch || value.type != FcTypeString)
-                    continue;
-                if (i > 0 && binding == FcValueBindingWeak)
-                    break;
-                out.emplace_back(reinterpret_cast<const char*>(value.u.s));
-            }
-        }
-        FcPatternDestroy(p);
-        return out;
-    }
-
-    // With `character` non-zero the match is asked to cover that character.
-    bool Match(const std::string& name, bool bold, bool italic, ResolvedFont& out, std::string& family,
-               std::uint32_t character = 0)
-    {
-        FcPattern* p = FcPatternCreate();
-        if (!p)
-            return false;
-        FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
-        if (character) {
-            FcCharSet* wanted = FcCharSetCreate();
-            if (wanted) {
-                FcCharSetAddChar(wanted, character);
-                FcPatternAddCharSet(p, FC_CHARSET, wanted);
-                FcCharSetDestroy(wanted);
-            }
-        }
-        FcPatternAddInteger(p, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-        FcPatternAddInteger(p, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-        FcPatternAddBool(p, FC_SCALABLE, FcTrue);
-        FcConfigSubstitute(nullptr, p, FcMatchPattern);
-        FcDefaultSubstitute(p);
-        FcResult result = FcResultNoMatch;
-        FcPattern* m = FcFontMatch(nullptr, p, &result);
-        FcPatternDestroy(p);
-        if (!m)
-            return false;
-        FcChar8* file = nullptr;
-        FcChar8* fam = nullptr;
-        int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
-        bool ok = FcPatternGetString(m, FC_FILE, 0, &file) == FcResultMatch;
-        if (ok) {
-            out.file = reinterpret_cast<const char*>(file);
-            FcPatternGetInteger(m, FC_INDEX, 0, &index);
-            FcPatternGetInteger(m, FC_WEIGHT, 0, &weight);
-            FcPatternGetInteger(m, FC_SLANT, 0, &slant);
-            out.index = index;
-            out.synthBold = bold && weight < FC_WEIGHT_DEMIBOLD;
-            out.synthItalic = italic && slant == FC_SLANT_ROMAN;
-            if (FcPatternGetString(m, FC_FAMILY, 0, &fam) == FcResultMatch)
-                family = reinterpret_cast<const char*>(fam);
-            FcCharSet* set = nullptr;
-            out.latin = FcPatternGetCharSet(m, FC_CHARSET, 0, &set) != FcResultMatch || HasLetters(set);
-            if (character)
-                ok = set && FcCharSetHasChar(set, character);
-        }
-        FcPatternDestroy(m);
-        return ok;
-    }
-
-    bool IsInstalled(const std::string& name)
-    {
-        auto it = installed.find(Lower(name));
-        if (it != installed.end())
-            return it->second;
-        ResolvedFont r;
-        std::string family;
-        bool found = false;
-        if (Match(name, false, false, r, family)) {
-            for (const std::string& f : NamedFamilies(name))
-                if (Lower(f) == Lower(family))
-                    found = true;
-        }
-        installed[Lower(name)] = found;
-        return found;
-    }
-
-    void Warn(const std::string& name, const std::string& used, bool installed)
-    {
-        if (!warned.insert(Lower(name)).second)
-            return;
-        std::string text = "The font \"" + name + "\" " + (installed ? "has no Latin letters" : "is not installed") +
-                           "; \"" + used + "\" is used instead.";
-        warnings.push_back(text);
-        pending.push_back(text);
-    }
-
-    const ResolvedFont* Resolve(const CFontRequest& request)
-    {
-        if (!fcReady)
-            fcReady = FcInit() == FcTrue;
-        if (!fcReady)
-            return nullptr;
-        const std::string name = request.face.empty() ? kDefaultFace : request.face;
-        const auto key = std::make_tuple(Lower(name), request.bold, request.italic);
-        auto it = resolved.find(key);
-        if (it != resolved.end())
-            return &it->second;
-        ResolvedFont r;
-        std::string family;
-        if (!Match(name, request.bold, request.italic, r, family))
-            return nullptr;
-        const bool installed = IsInstalled(name);
-        if (r.latin) {
-            FT_Face face = Face(r);
-            r.latin = face && DrawsLetters(face);
-        }
-        if (!installed || !r.latin) {
-            // Whatever fontconfig found as a likeness may be a symbol or
-            // script font: a plain sans-serif face shows the text instead.
-            ResolvedFont sans;
-            std::string sansFamily;
-            if (Match(kFallbackFace, request.bold, request.italic, sans, sansFamily) && sans.latin) {
-                r = sans;
-                family = sansFamily;
-            }
-            Warn(name, family, installed);
-        }
-        return &(resolved[key] = r);
-    }
-
-    // An installed font that has `code`, for characters the chosen font
-    // lacks; null when none has it.
-    const ResolvedFont* CharacterFont(std::uint32_t code, bool bold, bool italic)
-    {
-        const auto key = std::make_tuple(code, bold, italic);
-        auto it = characterFonts.find(key);
-        if (it == characterFonts.end()) {
-            ResolvedFont r;
-            std::string family;
-            if (!Match(kFallbackFace, bold, italic, r, family, code))
-                r = ResolvedFont{};
-            it = characterFonts.emplace(key, r).first;
-        }
-        return it->second.file.empty() ? nullptr : &it->second;
-    }
-
-    FT_Face Face(const ResolvedFont& r)
-    {
-        if (!library && FT_Init_FreeType(&library) != 0) {
-            library = nullptr;
-            return nullptr;
-        }
-        const auto key = std::make_pair(r.file, r.index);
-        auto it = faces.find(key);
-        if (it != faces.end())
-            return it->second;
-        FT_Face face = nullptr;
-        if (FT_New_Face(library, r.file.c_str(), r.index, &face) != 0)
-            face = nullptr;
-        if (face && !FT_IS_SCALABLE(face)) {
-            FT_Done_Face(face);
-            face = nullptr;
-        }
-        faces[key] = face;
-        return face;
-    }
 
     struct Metrics {
         int ascent = 0;  // pixels above the baseline in the cell
@@ -313,43 +67,81 @@ struct CFontEngine::Impl {
         return true;
     }
 
-    bool Layout(const CFontRequest& request, const std::string& text, CTextMask* mask, int& width, int& height,
-                const CTextClip* clip = nullptr)
+    // One rendered glyph placed on the line: its bitmap's top-left in cell
+    // coordinates and its rows (one bit per pixel, or one byte of coverage).
+    struct Glyph {
+        int x, y, w, h, pitch;
+        bool gray;
+        std::vector<std::uint8_t> rows;
+        int At(int col, int row) const
+        {
+            const std::uint8_t* src = rows.data() + static_cast<std::size_t>(row) * pitch;
+            return gray ? src[col] : ((src[col >> 3] & (0x80 >> (col & 7))) ? 255 : 0);
+        }
+    };
+
+    // Copies the slot's rendered bitmap (rows top to bottom whatever the
+    // pitch's sign), placed with its origin at pen position `pen`.
+    static Glyph TakeBitmap(FT_GlyphSlot slot, long long pen, int ascent)
+    {
+        Glyph g;
+        g.x = static_cast<int>(pen) + slot->bitmap_left;
+        g.y = ascent - slot->bitmap_top;
+        g.w = static_cast<int>(slot->bitmap.width);
+        g.h = static_cast<int>(slot->bitmap.rows);
+        g.pitch = std::abs(slot->bitmap.pitch);
+        g.gray = slot->bitmap.pixel_mode == FT_PIXEL_MODE_GRAY;
+        g.rows.resize(static_cast<std::size_t>(g.pitch) * g.h);
+        for (int row = 0; row < g.h; ++row) {
+            const unsigned char* src =
+                slot->bitmap.pitch >= 0 ? slot->bitmap.buffer + static_cast<std::ptrdiff_t>(row) * g.pitch
+                                        : slot->bitmap.buffer + static_cast<std::ptrdiff_t>(g.h - 1 - row) * g.pitch;
+            std::copy(src, src + g.pitch, g.rows.begin() + static_cast<std::ptrdiff_t>(row) * g.pitch);
+        }
+        return g;
+    }
+
+    // Lays out the line; with a mask renders it, with `ink` measures where
+    // it puts ink (each distinct glyph rendered once).
+    bool Layout(const CFontRequest& request, const std::string& text, CTextMask* mask, CTextInk* ink, int& width,
+                int& height, const CTextClip* clip = nullptr)
     {
         width = height = 0;
-        const ResolvedFont* r = Resolve(request);
+        const CResolvedFont* r = fonts.Resolve(request.face, request.bold, request.italic);
         if (!r)
             return false;
-        FT_Face face = Face(*r);
+        FT_Face face = fonts.Face(*r);
         if (!face)
             return false;
         const int cellHeight = std::clamp(request.height, 1, kMaxHeight);
         Metrics m;
         if (!SetHeight(face, cellHeight, m))
             return false;
+        // Every glyph is hinted for one-bit output, so a smooth line has the
+        // same advances as a plain one; only the rendering differs.
+        const FT_Render_Mode renderMode = request.smooth ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO;
 
-        struct Glyph {
-            int x, y, w, h, pitch;
-            std::vector<std::uint8_t> rows;
-        };
         std::vector<Glyph> glyphs;
         long long pen = 0;
         std::size_t glyphBytes = 0;
         const std::vector<std::uint32_t> codes = DecodeText(text);
         // Advance and control box per glyph, so a long line of repeated
         // characters loads each glyph once; a glyph is rendered only when it
-        // can reach the clip.
+        // can reach the clip. The ink box (relative to the pen and the
+        // baseline's cell row) is found the first time it is asked for.
         struct GlyphInfo {
             bool ok = false;
             int advance = 0;
             FT_BBox box{};
+            bool inkKnown = false, inked = false;
+            int inkLeft = 0, inkTop = 0, inkRight = 0, inkBottom = 0;
         };
         // A glyph comes from the chosen font, or, for a character it lacks,
         // from an installed font that has it, scaled to the same cell and
         // set on the same baseline.
         struct Source {
             FT_Face face;
-            const ResolvedFont* font;
+            const CResolvedFont* font;
         };
         std::map<std::pair<FT_Face, FT_UInt>, GlyphInfo> infos;
         std::set<FT_Face> sized{face};
@@ -362,12 +154,26 @@ struct CFontEngine::Impl {
                 FT_GlyphSlot_Embolden(from.face->glyph);
             return true;
         };
+        CTextInk inkBox;
+        const auto addInk = [&](int left, int top, int right, int bottom) {
+            if (left >= right || top >= bottom)
+                return;
+            if (!inkBox.any) {
+                inkBox.left = left, inkBox.top = top, inkBox.right = right, inkBox.bottom = bottom;
+                inkBox.any = true;
+                return;
+            }
+            inkBox.left = std::min(inkBox.left, left);
+            inkBox.top = std::min(inkBox.top, top);
+            inkBox.right = std::max(inkBox.right, right);
+            inkBox.bottom = std::max(inkBox.bottom, bottom);
+        };
         for (std::uint32_t code : codes) {
             Source from{face, r};
             FT_UInt index = FT_Get_Char_Index(face, code);
             if (index == 0 && code >= 0x20) {
-                const ResolvedFont* other = CharacterFont(code, request.bold, request.italic);
-                FT_Face otherFace = other ? Face(*other) : nullptr;
+                const CResolvedFont* other = fonts.CharacterFont(code, request.bold, request.italic);
+                FT_Face otherFace = other ? fonts.Face(*other) : nullptr;
                 Metrics unused;
                 if (otherFace && (sized.count(otherFace) || SetHeight(otherFace, cellHeight, unused))) {
                     sized.insert(otherFace);
@@ -392,9 +198,31 @@ struct CFontEngine::Impl {
                 found = infos.emplace(std::make_pair(from.face, index), info).first;
                 loaded = info.ok;
             }
-            const GlyphInfo& info = found->second;
+            GlyphInfo& info = found->second;
             if (!info.ok)
                 continue;
+            if (ink && !info.inkKnown) {
+                info.inkKnown = true;
+                FT_GlyphSlot slot = from.face->glyph;
+                if ((loaded || load(from, index)) && FT_Render_Glyph(slot, renderMode) == 0) {
+                    const Glyph g = TakeBitmap(slot, 0, 0);
+                    int c0 = g.w, c1 = -1, r0 = g.h, r1 = -1;
+                    for (int row = 0; row < g.h; ++row)
+                        for (int col = 0; col < g.w; ++col)
+                            if (g.At(col, row)) {
+                                c0 = std::min(c0, col), c1 = std::max(c1, col);
+                                r0 = std::min(r0, row), r1 = std::max(r1, row);
+                            }
+                    if (c1 >= 0) {
+                        info.inked = true;
+                        info.inkLeft = g.x + c0, info.inkRight = g.x + c1 + 1;
+                        info.inkTop = g.y + r0, info.inkBottom = g.y + r1 + 1;
+                    }
+                }
+            }
+            if (ink && info.inked && pen + info.inkRight < (1LL << 30))
+                addInk(static_cast<int>(pen) + info.inkLeft, m.ascent + info.inkTop, static_cast<int>(pen) + info.inkRight,
+                       m.ascent + info.inkBottom);
             bool visible = mask != nullptr;
             if (visible && clip) {
                 // Control box in 26.6 pixels, y up from the baseline; two
@@ -407,21 +235,8 @@ struct CFontEngine::Impl {
             if (visible && !loaded)
                 visible = load(from, index);
             FT_GlyphSlot slot = from.face->glyph;
-            if (visible && FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) == 0 && slot->bitmap.rows > 0 &&
-                slot->bitmap.width > 0) {
-                Glyph g;
-                g.x = static_cast<int>(pen) + slot->bitmap_left;
-                g.y = m.ascent - slot->bitmap_top;
-                g.w = static_cast<int>(slot->bitmap.width);
-                g.h = static_cast<int>(slot->bitmap.rows);
-                g.pitch = std::abs(slot->bitmap.pitch);
-                g.rows.resize(static_cast<std::size_t>(g.pitch) * g.h);
-                for (int row = 0; row < g.h; ++row) {
-                    const unsigned char* src =
-                        slot->bitmap.pitch >= 0 ? slot->bitmap.buffer + static_cast<std::ptrdiff_t>(row) * g.pitch
-                                                : slot->bitmap.buffer + static_cast<std::ptrdiff_t>(g.h - 1 - row) * g.pitch;
-                    std::copy(src, src + g.pitch, g.rows.begin() + static_cast<std::ptrdiff_t>(row) * g.pitch);
-                }
+            if (visible && FT_Render_Glyph(slot, renderMode) == 0 && slot->bitmap.rows > 0 && slot->bitmap.width > 0) {
+                Glyph g = TakeBitmap(slot, pen, m.ascent);
                 glyphBytes += g.rows.size();
                 if (glyphBytes > (64u << 20))
                     return false;  // see the mask limit below
@@ -433,6 +248,15 @@ struct CFontEngine::Impl {
         }
         width = static_cast<int>(pen);
         height = cellHeight;
+        if (ink) {
+            if (request.underline)
+                addInk(0, m.underlineTop, width, m.underlineTop + m.underlineThickness);
+            if (request.strikeOut)
+                addInk(0, m.strikeTop, width, m.strikeTop + m.strikeThickness);
+            inkBox.advance = width;
+            inkBox.cellHeight = cellHeight;
+            *ink = inkBox;
+        }
         if (!mask)
             return true;
 
@@ -472,26 +296,30 @@ struct CFontEngine::Impl {
         mask->top = minV;
         mask->width = maxU - minU;
         mask->height = maxV - minV;
+        mask->smooth = request.smooth;
         mask->bits.assign(static_cast<std::size_t>(mask->width) * mask->height, 0);
-        const auto set = [&](int u, int v) {
-            if (u >= minU && u < maxU && v >= minV && v < maxV)
-                mask->bits[static_cast<std::size_t>(v - minV) * mask->width + (u - minU)] = 1;
+        // One-bit glyphs are or-ed; overlapping coverage (an italic glyph
+        // reaching into its neighbour's pixels) keeps the larger value.
+        const std::uint8_t full = request.smooth ? 255 : 1;
+        const auto set = [&](int u, int v, std::uint8_t value) {
+            if (u >= minU && u < maxU && v >= minV && v < maxV) {
+                std::uint8_t& b = mask->bits[static_cast<std::size_t>(v - minV) * mask->width + (u - minU)];
+                b = std::max(b, value);
+            }
         };
         for (const Glyph& g : glyphs) {
             // Only the part of the glyph inside the mask is visited.
             const int row0 = std::max(0, minV - g.y), row1 = std::min(g.h, maxV - g.y);
             const int col0 = std::max(0, minU - g.x), col1 = std::min(g.w, maxU - g.x);
-            for (int row = row0; row < row1; ++row) {
-                const std::uint8_t* src = g.rows.data() + static_cast<std::size_t>(row) * g.pitch;
+            for (int row = row0; row < row1; ++row)
                 for (int col = col0; col < col1; ++col)
-                    if (src[col >> 3] & (0x80 >> (col & 7)))
-                        set(g.x + col, g.y + row);
-            }
+                    if (const int c = g.At(col, row))
+                        set(g.x + col, g.y + row, request.smooth ? static_cast<std::uint8_t>(c) : std::uint8_t{1});
         }
         const auto bar = [&](int top, int thickness) {
             for (int v = std::max(top, minV); v < std::min(top + thickness, maxV); ++v)
                 for (int u = std::max(0, minU); u < std::min(width, maxU); ++u)
-                    set(u, v);
+                    set(u, v, full);
         };
         if (request.underline)
             bar(m.underlineTop, m.underlineThickness);
@@ -530,8 +358,25 @@ bool CFontEngine::MeasureText(const CFontRequest& font, const std::string& text,
     bool ok = false;
     {
         std::lock_guard<std::mutex> lock(m_impl->mutex);
-        ok = m_impl->Layout(font, text, nullptr, width, height);
-        messages.swap(m_impl->pending);
+        ok = m_impl->Layout(font, text, nullptr, nullptr, width, height);
+        messages = m_impl->fonts.TakePending();
+        sink = m_impl->sink;
+    }
+    Deliver(std::move(sink), std::move(messages));
+    return ok;
+}
+
+bool CFontEngine::MeasureInk(const CFontRequest& font, const std::string& text, CTextInk& ink)
+{
+    std::vector<std::string> messages;
+    std::function<void(const std::string&)> sink;
+    bool ok = false;
+    {
+        std::lock_guard<std::mutex> lock(m_impl->mutex);
+        int w = 0, h = 0;
+        ink = CTextInk{};
+        ok = m_impl->Layout(font, text, nullptr, &ink, w, h);
+        messages = m_impl->fonts.TakePending();
         sink = m_impl->sink;
     }
     Deliver(std::move(sink), std::move(messages));
@@ -548,8 +393,8 @@ bool CFontEngine::RenderText(const CFontRequest& font, const std::string& text, 
         std::lock_guard<std::mutex> lock(m_impl->mutex);
         int w = 0, h = 0;
         mask = CTextMask{};
-        ok = m_impl->Layout(font, text, &mask, w, h, clip);
-        messages.swap(m_impl->pending);
+        ok = m_impl->Layout(font, text, &mask, nullptr, w, h, clip);
+        messages = m_impl->fonts.TakePending();
         sink = m_impl->sink;
     }
     Deliver(std::move(sink), std::move(messages));
@@ -565,62 +410,24 @@ void CFontEngine::SetMessageSink(std::function<void(const std::string&)> sink)
 std::vector<std::string> CFontEngine::GetWarnings() const
 {
     std::lock_guard<std::mutex> lock(m_impl->mutex);
-    return m_impl->warnings;
+    return m_impl->fonts.GetWarnings();
 }
 
 std::string CFontEngine::GetFontFile(const CFontRequest& font)
 {
     std::lock_guard<std::mutex> lock(m_impl->mutex);
-    const ResolvedFont* r = m_impl->Resolve(font);
+    const CResolvedFont* r = m_impl->fonts.Resolve(font.face, font.bold, font.italic);
     return r ? r->file : std::string();
 }
 
 bool CFontEngine::IsFaceInstalled(const std::string& face)
 {
     std::lock_guard<std::mutex> lock(m_impl->mutex);
-    if (!m_impl->fcReady)
-        m_impl->fcReady = FcInit() == FcTrue;
-    return m_impl->fcReady && m_impl->IsInstalled(face.empty() ? kDefaultFace : face);
+    return m_impl->fonts.IsInstalled(face);
 }
 
 std::vector<std::string> CFontEngine::ListTrueTypeFaces()
 {
-    std::vector<std::string> faces;
-    {
-        std::lock_guard<std::mutex> lock(m_impl->mutex);
-        if (!m_impl->fcReady)
-            m_impl->fcReady = FcInit() == FcTrue;
-        if (!m_impl->fcReady)
-            return faces;
-        FcPattern* pattern = FcPatternCreate();
-        FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
-        if (!pattern || !objects) {
-            if (pattern)
-                FcPatternDestroy(pattern);
-            if (objects)
-                FcObjectSetDestroy(objects);
-            return faces;
-        }
-        FcPatternAddString(pattern, FC_FONTFORMAT, reinterpret_cast<const FcChar8*>("TrueType"));
-        FcFontSet* set = FcFontList(nullptr, pattern, objects);
-        FcObjectSetDestroy(objects);
-        FcPatternDestroy(pattern);
-        if (!set)
-            return faces;
-        for (int i = 0; i < set->nfont; ++i) {
-            // A font may give its family several names (other languages, a
-            // style family such as "... Condensed"); the first is the one it
-            // is matched by, so that is the name listed.
-            FcChar8* family = nullptr;
-            if (FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &family) == FcResultMatch && family && *family)
-                faces.emplace_back(reinterpret_cast<const char*>(family));
-        }
-        FcFontSetDestroy(set);
-    }
-    std::sort(faces.begin(), faces.end(), [](const std::string& a, const std::string& b) {
-        const std::string la = Lower(a), lb = Lower(b);
-        return la != lb ? la < lb : a < b;
-    });
-    faces.erase(std::unique(faces.begin(), faces.end()), faces.end());
-    return faces;
+    std::lock_guard<std::mutex> lock(m_impl->mutex);
+    return m_impl->fonts.ListTrueTypeFaces();
 }

@@ -5,7 +5,9 @@
 // Sizes are cell heights in pixels: the font is scaled so that its ascent
 // plus descent (the Windows ascent and descent of the OS/2 table when the
 // font has one) is exactly the requested height. Glyphs are rendered as
-// one-bit masks, so text drawn over a key colour leaves no blended fringe.
+// one-bit masks, so text drawn over a key colour leaves no blended fringe;
+// a smooth request renders the same outlines (hinted the same way, so the
+// advances and the layout do not change) as 8-bit coverage instead.
 //
 // A face name that fontconfig cannot resolve to the font itself or to a
 // metric-compatible substitute falls back to the default face; the fallback
@@ -25,6 +27,7 @@ struct CFontRequest {
     bool italic = false;
     bool underline = false;
     bool strikeOut = false;
+    bool smooth = false;  // 8-bit coverage instead of a one-bit mask
 };
 
 // A rendered line of text. Cell coordinates: u to the right from the text
@@ -37,8 +40,24 @@ struct CTextMask {
     int top = 0;          // cell v of mask row 0 (<= 0)
     int width = 0;        // mask columns
     int height = 0;       // mask rows
-    std::vector<std::uint8_t> bits;  // width * height, 1 = ink
+    bool smooth = false;  // bits hold coverage 0..255 rather than 0 / 1
+    std::vector<std::uint8_t> bits;  // width * height; 0 = no ink
     bool Ink(int column, int row) const { return bits[static_cast<std::size_t>(row) * width + column] != 0; }
+    // How much of the pixel the ink covers, 0 .. 255 (a one-bit mask gives 0 or 255).
+    int Coverage(int column, int row) const
+    {
+        const int b = bits[static_cast<std::size_t>(row) * width + column];
+        return smooth ? b : b * 255;
+    }
+};
+
+// Where a line of text puts ink, in the cell coordinates of CTextMask; right
+// and bottom exclusive. Empty (all 0, `any` false) for a line without ink.
+struct CTextInk {
+    int advance = 0;
+    int cellHeight = 0;
+    bool any = false;
+    int left = 0, top = 0, right = 0, bottom = 0;
 };
 
 struct CTextClip {
@@ -55,6 +74,10 @@ public:
     // Measured extent of `text` (UTF-8): the sum of advances and the cell
     // height. False when no font can be loaded at all (then 0 x 0).
     bool MeasureText(const CFontRequest& font, const std::string& text, int& width, int& height);
+    // The bounds of the pixels the line inks when rendered (glyphs, underline
+    // and strike-out bars), which may reach outside the cell: italic
+    // overhang, accents, descenders below the font's cell.
+    bool MeasureInk(const CFontRequest& font, const std::string& text, CTextInk& ink);
     // Renders the line; with a clip (cell coordinates, right and bottom
     // exclusive) only glyphs reaching it are rendered and the mask covers
     // no more than the clip, so a huge line costs only what is shown.

@@ -115,6 +115,14 @@ std::uint32_t CBinaryRecordStream::ReadU32()
     return v;
 }
 
+bool CBinaryRecordStream::PeekU32(std::uint32_t& value) const
+{
+    if (m_failed || m_data.size() - m_readPos < 4)
+        return false;
+    value = GetU32(m_data.data() + m_readPos);
+    return true;
+}
+
 std::uint8_t CBinaryRecordStream::ReadByte()
 {
     if (!Take(1))
@@ -271,6 +279,23 @@ std::uint32_t CTextRecordStream::ReadU32()
         return 0;
     }
     return v;
+}
+
+bool CTextRecordStream::PeekU32(std::uint32_t& value) const
+{
+    if (m_failed || m_readPos >= m_text.size())
+        return false;
+    const std::size_t lf = m_text.find('\n', m_readPos);
+    if (lf == std::string::npos || lf == m_readPos)
+        return false;
+    const char* first = m_text.data() + m_readPos;
+    const char* last = m_text.data() + lf;
+    std::uint32_t v = 0;
+    auto [ptr, ec] = std::from_chars(first, last, v);
+    if (ec != std::errc() || ptr != last)
+        return false;
+    value = v;
+    return true;
 }
 
 std::uint8_t CTextRecordStream::ReadByte()

@@ -76,6 +76,11 @@ public:
     std::shared_ptr<const CRaster> ReadImageHandle();
 
     virtual bool AtEnd() const = 0;
+    // The next u32 without reading it: false at the end, after a failure or
+    // when the next item is no number. Lets a record end in optional fields
+    // that a reader recognises by a tag word, in a stream where the next
+    // object's record may follow.
+    virtual bool PeekU32(std::uint32_t& value) const = 0;
     // True when `count` further items of at least `itemBytes` binary bytes
     // each can still be in the stream (a cheap upper bound used before
     // allocating for a count read from the stream).
@@ -107,6 +112,7 @@ public:
     std::uint8_t ReadByte() override;
     std::shared_ptr<CRaster> ReadImage() override;
     bool AtEnd() const override { return m_readPos >= m_data.size(); }
+    bool PeekU32(std::uint32_t& value) const override;
     bool HasRoomFor(std::uint64_t count, std::uint32_t itemBytes) const override;
     void Rewind() override { m_readPos = m_headerSize; m_failed = false; }
 
@@ -142,6 +148,7 @@ public:
     std::uint8_t ReadByte() override;
     std::shared_ptr<CRaster> ReadImage() override { return nullptr; }
     bool AtEnd() const override { return m_readPos >= m_text.size(); }
+    bool PeekU32(std::uint32_t& value) const override;
     bool HasRoomFor(std::uint64_t count, std::uint32_t itemBytes) const override;
     void Rewind() override { m_readPos = 0; m_failed = false; }
 

@@ -1,0 +1,432 @@
+// Text that reaches outside its cell (italic overhang) keeps every ink pixel
+// inside its box; smooth text blends its coverage over the face and never
+// turns an edge pixel into the key colour; the optional record fields that
+// carry both choices.
+#include "image/Raster.h"
+#include "layout/DrawRect.h"
+#include "layout/DrawText.h"
+#include "layout/FontEngine.h"
+#include "layout/RecordStream.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+#include <string>
+#include <utility>
+
+namespace {
+
+COLORREF At(const CRaster& face, int x, int y) { return RGBQUADtoRGB(face.GetPixelColor(x, y)); }
+
+struct Found {
+    int minX = 1 << 30, maxX = -1, minY = 1 << 30, maxY = -1, count = 0;
+};
+
+Found FindColour(const CRaster& face, COLORREF colour)
+{
+    Found f;
+    for (int y = 0; y < face.GetHeight(); ++y)
+        for (int x = 0; x < face.GetWidth(); ++x)
+            if (At(face, x, y) == colour) {
+                f.minX = std::min(f.minX, x);
+                f.maxX = std::max(f.maxX, x);
+                f.minY = std::min(f.minY, y);
+                f.maxY = std::max(f.maxY, y);
+                ++f.count;
+            }
+    return f;
+}
+
+CRaster FilledFace(int w, int h, COLORREF colour)
+{
+    CRaster face(w, h, 24);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            face.SetPixelColor(x, y, colour);
+    return face;
+}
+
+// The whole line rendered by the font engine without a clip: the glyph
+// outlines' own pixels, wherever they fall.
+CTextMask WholeLine(const CDrawText& text)
+{
+    CTextMask mask;
+    EXPECT_TRUE(CFontEngine::Get().RenderText(text.GetFontRequest(static_cast<int>(text.GetSize())), text.GetString(),
+                                              mask));
+    return mask;
+}
+
+// Cell pixels (u, v) that carry ink.
+std::set<std::pair<int, int>> InkCells(const CTextMask& mask)
+{
+    std::set<std::pair<int, int>> cells;
+    for (int row = 0; row < mask.height; ++row)
+        for (int col = 0; col < mask.width; ++col)
+            if (mask.Ink(col, row))
+                cells.insert({mask.left + col, mask.top + row});
+    return cells;
+}
+
+// The eight-neighbour ring around the ink (a 3 x 3 dilation less the ink).
+std::set<std::pair<int, int>> RingCells(const std::set<std::pair<int, int>>& ink)
+{
+    std::set<std::pair<int, int>> ring;
+    for (const auto& [u, v] : ink)
+        for (int du = -1; du <= 1; ++du)
+            for (int dv = -1; dv <= 1; ++dv)
+                if (!ink.count({u + du, v + dv}))
+                    ring.insert({u + du, v + dv});
+    return ring;
+}
+
+// Times italic "fff" at 60 pixels: each f leans past its advance.
+void MakeItalicFff(CDrawText& text)
+{
+    text.SetText("fff");
+    text.SetFontFace("Times");
+    text.SetItalic(true);
+    text.SetSize(60);
+    text.SetColour1(0x0000FF);
+    text.SetColour2(0x00FF00);
+}
+
+}  // namespace
+
+// The italic f leans past its advance on both sides; the box grows by that
+// ink and the text moves in, so every pixel the outlines ink reaches the face.
+TEST(TextInkBox, ItalicTextKeepsEveryInkPixelAtEveryAngle)
+{
+    CDrawText probe;
+    MakeItalicFff(probe);
+    const int inkPixels = static_cast<int>(InkCells(WholeLine(probe)).size());
+    ASSERT_GT(inkPixels, 0);
+    for (int angle : {0, 900, 1800, 2700}) {
+        CDrawText text;
+    MakeItalicFff(text);
+        text.SetAngle(angle);
+        text.SetCoords(200, 200, 200, 200);
+        text.FitToText();
+        CRaster face = FilledFace(400, 400, 0xFFFFFF);
+        text.RenderToFace(face);
+        const Found ink = FindColour(face, 0x0000FF);
+        EXPECT_EQ(ink.count, inkPixels) << angle;
+        // The box covers face columns min x .. max x - 1 and rows min y + 1
+        // .. max y; the ink stays one pixel inside that on every side.
+        EXPECT_GE(ink.minX, text.GetMinX() + 1) << angle;
+        EXPECT_LE(ink.maxX, text.GetMaxX() - 2) << angle;
+        EXPECT_GE(ink.minY, text.GetMinY() + 2) << angle;
+        EXPECT_LE(ink.maxY, text.GetMaxY() - 1) << angle;
+        // The box is no larger than the ink needs: the overhanging ink
+        // touches the margin at both ends of the line.
+        const bool vertical = angle == 900 || angle == 2700;
+        if (vertical) {
+            EXPECT_EQ(ink.minY, text.GetMinY() + 2) << angle;
+            EXPECT_EQ(ink.maxY, text.GetMaxY() - 1) << angle;
+        } else {
+            EXPECT_EQ(ink.minX, text.GetMinX() + 1) << angle;
+            EXPECT_EQ(ink.maxX, text.GetMaxX() - 2) << angle;
+        }
+    }
+
+    // A text stored before keeps its cell box, which cuts the overhang: the
+    // reason the ink box exists.
+    CDrawText cell;
+    MakeItalicFff(cell);
+    cell.SetFitsInk(false);
+    cell.SetCoords(200, 200, 200, 200);
+    cell.FitToText();
+    CRaster face = FilledFace(400, 400, 0xFFFFFF);
+    cell.RenderToFace(face);
+    EXPECT_LT(FindColour(face, 0x0000FF).count, inkPixels);
+}
+
+TEST(TextInkBox, BorderedRingShowsOnEverySide)
+{
+    CDrawText probe;
+    MakeItalicFff(probe);
+    const auto ink = InkCells(WholeLine(probe));
+    const auto ring = RingCells(ink);
+    for (int angle : {0, 900, 1800, 2700}) {
+        CDrawText text;
+    MakeItalicFff(text);
+        text.SetAppearance(kTextBordered);
+        text.SetAngle(angle);
+        text.SetCoords(200, 200, 200, 200);
+        text.FitToText();
+        CRaster face = FilledFace(400, 400, 0xFFFFFF);
+        text.RenderToFace(face);
+        const Found glyphs = FindColour(face, 0x0000FF);
+        const Found border = FindColour(face, 0x00FF00);
+        EXPECT_EQ(glyphs.count, static_cast<int>(ink.size())) << angle;
+        EXPECT_EQ(border.count, static_cast<int>(ring.size())) << angle;
+        // The ring goes one pixel beyond the glyphs on all four sides and
+        // fills the box to its edge.
+        EXPECT_EQ(border.minX, glyphs.minX - 1) << angle;
+        EXPECT_EQ(border.maxX, glyphs.maxX + 1) << angle;
+        EXPECT_EQ(border.minY, glyphs.minY - 1) << angle;
+        EXPECT_EQ(border.maxY, glyphs.maxY + 1) << angle;
+    }
+}
+
+TEST(TextInkBox, ResizingKeepsTheInkAndPlainTextKeepsTheCellRule)
+{
+    // Dragging the box: the font follows the side less the margins and the
+    // ink across the line, the other side follows the line with its ink.
+    CDrawText text;
+    MakeItalicFff(text);
+    text.SetCoords(10, 300, 10, 300);
+    text.FitToText();
+    const int width = text.GetWidthForHeight(82);
+    text.SetBounds(10, 300, 10 + width, 300 - 82);
+    CDrawText::COverhang o = text.MeasureOverhang(static_cast<int>(text.GetSize()));
+    EXPECT_LE(static_cast<int>(text.GetSize()) + o.top + o.bottom + 2, 82);
+    int w = 0, h = 0;
+    text.MeasureExtent(-1, w, h);
+    EXPECT_EQ(width, w + o.left + o.right + 2);
+    EXPECT_GT(o.left + o.right, 0);
+    CRaster face = FilledFace(400, 400, 0xFFFFFF);
+    text.RenderToFace(face);
+    EXPECT_EQ(FindColour(face, 0x0000FF).count, static_cast<int>(InkCells(WholeLine(text)).size()));
+
+    // Upright capitals stay inside their cell: the box is the extent plus one
+    // pixel on each side, as for a text stored before.
+    CDrawText plain;
+    plain.SetText("HELLO");
+    plain.SetSize(40);
+    plain.SetCoords(0, 100, 0, 100);
+    plain.FitToText();
+    plain.MeasureExtent(-1, w, h);
+    EXPECT_EQ(plain.GetWidth(), w + 2);
+    EXPECT_EQ(plain.GetHeight(), 42);
+    plain.SetBounds(0, 100, 0 + plain.GetWidthForHeight(62), 38);
+    EXPECT_EQ(plain.GetSize(), 60u);
+}
+
+// Smooth text over a coloured face: every pixel is the face and the text
+// colour mixed by the glyphs' coverage, out = (text a + face (255 - a)) / 255
+// rounded, a the coverage the font engine gives for that pixel.
+TEST(TextSmooth, EdgePixelsBlendByCoverage)
+{
+    const COLORREF faceColour = 0x2080C0, textColour = 0x1030F0;
+    CDrawText text;
+    MakeItalicFff(text);
+    text.SetColour1(textColour);
+    text.SetSmooth(true);
+    text.SetCoords(20, 150, 20, 150);
+    text.FitToText();
+    CRaster face = FilledFace(200, 200, faceColour);
+    text.RenderToFace(face);
+
+    const CTextMask mask = WholeLine(text);
+    ASSERT_TRUE(mask.smooth);
+    // Where the line's ink starts, measured on the mask: the text origin sits
+    // one pixel in from the box's left and top edges plus any ink beyond the
+    // cell on those sides.
+    int inkLeft = 1 << 30, inkTop = 1 << 30, partial = 0;
+    for (int row = 0; row < mask.height; ++row)
+        for (int col = 0; col < mask.width; ++col)
+            if (mask.Ink(col, row)) {
+                inkLeft = std::min(inkLeft, mask.left + col);
+                inkTop = std::min(inkTop, mask.top + row);
+                partial += mask.Coverage(col, row) < 255;
+            }
+    ASSERT_GT(partial, 0);  // the test needs edge pixels
+    const int originX = text.GetMinX() + 1 + std::max(0, -inkLeft);
+    const int originTop = text.GetMaxY() - 1 - std::max(0, -inkTop);
+    const auto coverageAt = [&](int x, int y) {
+        const int col = x - originX - mask.left, row = (originTop - y) - mask.top;
+        if (col < 0 || row < 0 || col >= mask.width || row >= mask.height)
+            return 0;
+        return mask.Coverage(col, row);
+    };
+    int mismatches = 0;
+    for (int y = 0; y < face.GetHeight(); ++y) {
+        for (int x = 0; x < face.GetWidth(); ++x) {
+            const double a = coverageAt(x, y);
+            COLORREF want = 0;
+            for (int shift = 0; shift < 24; shift += 8) {
+                const double t = (textColour >> shift) & 0xFF, f = (faceColour >> shift) & 0xFF;
+                want |= static_cast<COLORREF>(std::lround((t * a + f * (255.0 - a)) / 255.0)) << shift;
+            }
+            if (At(face, x, y) != want && ++mismatches <= 5)
+                ADD_FAILURE() << "pixel " << x << "," << y << " coverage " << a << ": " << std::hex << At(face, x, y)
+                              << " instead of " << want;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+
+    // The layout is the one-bit text's: turning Smooth on moves nothing.
+    CDrawText sharp;
+    MakeItalicFff(sharp);
+    sharp.SetCoords(20, 150, 20, 150);
+    sharp.FitToText();
+    int sw = 0, sh = 0, mw = 0, mh = 0;
+    sharp.MeasureExtent(-1, sw, sh);
+    text.MeasureExtent(-1, mw, mh);
+    EXPECT_EQ(sw, mw);
+    EXPECT_EQ(sh, mh);
+}
+
+// Colours one step from the key: a mix of them must still never be taken for
+// the transparent background, and only pixels no ink reaches are the key.
+TEST(TextSmooth, CoveredPixelsNeverBecomeTheKeyColour)
+{
+    const COLORREF nearKey1 = 0xFF00FE, nearKey2 = 0xFE00FF;  // key: 0xFF00FF
+    for (std::uint32_t appearance : {kTextNormal, kTextBordered, kTextExtrude, kTextIndent, kTextOutline}) {
+        for (int angle : {0, 900}) {
+            CDrawText text;
+    MakeItalicFff(text);
+            text.SetColour1(nearKey1);
+            text.SetColour2(nearKey2);
+            text.SetAppearance(appearance);
+            text.SetAngle(angle);
+            text.SetSmooth(true);
+            text.SetCoords(0, 150, 0, 150);
+            text.FitToText();
+            ASSERT_EQ(text.GetBackgroundColour(), 0xFF00FFu);
+            const CContentBitmap* content = text.PrepareContent(400, 400);
+            ASSERT_NE(content, nullptr);
+            int empty = 0, covered = 0;
+            for (int r = 0; r < content->GetHeight(); ++r)
+                for (int c = 0; c < content->GetWidth(); ++c) {
+                    const COLORREF px = content->GetPixel(c, r);
+                    if (px == 0xFF00FFu) {
+                        ++empty;
+                    } else {
+                        ++covered;
+                        EXPECT_GT(CContentBitmap::AlphaOf(px), 0) << appearance << " at " << c << "," << r;
+                    }
+                }
+            EXPECT_GT(empty, 0) << appearance;
+            EXPECT_GT(covered, 0) << appearance;
+        }
+    }
+
+    // Drawn directly: laying the key colour itself fully over a pixel or
+    // over opaque paint gives green 1, not the key.
+    CContentBitmap bitmap;
+    ASSERT_TRUE(bitmap.Create(2, 1, 0, 0, 2, 1));
+    bitmap.Fill(0xFF00FF);
+    bitmap.Cover(0, 0, 0xFF00FF, 255, 0xFF00FF);
+    EXPECT_EQ(bitmap.GetPixel(0, 0), 0xFF01FFu);
+    // Coverage over nothing keeps the colour exactly, with the coverage as alpha.
+    bitmap.Cover(1, 0, 0x123456, 100, 0xFF00FF);
+    EXPECT_EQ(bitmap.GetPixel(1, 0) & 0xFFFFFFu, 0x123456u);
+    EXPECT_EQ(CContentBitmap::AlphaOf(bitmap.GetPixel(1, 0)), 100);
+    // Half over half: alpha 100 + 100 (155) / 255 = 160.78, rounded 161; the
+    // colour weights 100 * 255 and 100 * 155 mix 0x000000 over 0x123456.
+    bitmap.Cover(1, 0, 0x000000, 100, 0xFF00FF);
+    EXPECT_EQ(CContentBitmap::AlphaOf(bitmap.GetPixel(1, 0)), 161);
+    const auto mix = [](int under) { return static_cast<unsigned>(std::lround(under * 15500.0 / 41000.0)); };
+    EXPECT_EQ(bitmap.GetPixel(1, 0) & 0xFFFFFFu, mix(0x12) << 16 | mix(0x34) << 8 | mix(0x56));
+    // Taking all the coverage away leaves the key.
+    bitmap.Uncover(1, 0, 255, 0xFF00FF);
+    EXPECT_EQ(bitmap.GetPixel(1, 0), 0xFF00FFu);
+}
+
+TEST(TextRecord, OptionalFieldsCarryTheInkBoxAndSmooth)
+{
+    // A text made now fits its ink; the record ends in the tag, one word and
+    // the option bits.
+    CDrawText made;
+    made.SetText("Ink");
+    EXPECT_TRUE(made.GetFitsInk());
+    EXPECT_FALSE(made.GetSmooth());
+    made.SetSmooth(true);
+    CBinaryRecordStream s;
+    made.Save(s, false, false);
+    std::vector<std::uint32_t> words;
+    s.Rewind();
+    while (!s.AtEnd())
+        words.push_back(s.ReadU32());
+    ASSERT_GE(words.size(), 3u);
+    EXPECT_EQ(words[words.size() - 3], 0x54584F31u);
+    EXPECT_EQ(words[words.size() - 2], 1u);
+    EXPECT_EQ(words[words.size() - 1], 3u);  // fits ink (1) and smooth (2)
+    s.Rewind();
+    CDrawText back;
+    ASSERT_TRUE(back.Load(s, false, false));
+    EXPECT_TRUE(back.GetFitsInk());
+    EXPECT_TRUE(back.GetSmooth());
+    EXPECT_TRUE(s.AtEnd());
+
+    // A record without them (every text stored before) reads as the cell
+    // box without smoothing, and such a text writes the first record only.
+    CDrawText old;
+    old.SetText("Old");
+    old.SetFitsInk(false);
+    CBinaryRecordStream plain;
+    old.Save(plain, false, false);
+    CBinaryRecordStream reference;
+    CDrawText probe;
+    probe.SetText("Old");
+    probe.SetFitsInk(true);
+    probe.Save(reference, false, false);
+    std::vector<std::uint8_t> a, b;
+    ASSERT_TRUE(plain.Flatten(a));
+    ASSERT_TRUE(reference.Flatten(b));
+    EXPECT_EQ(a.size() + 12, b.size());  // the three optional words
+    plain.Rewind();
+    CDrawText readOld;
+    ASSERT_TRUE(readOld.Load(plain, false, false));
+    EXPECT_FALSE(readOld.GetFitsInk());
+    EXPECT_FALSE(readOld.GetSmooth());
+
+    // In a stream of several objects (the clipboard) the next object follows
+    // the optional fields or the face name directly; later words are passed
+    // over; the text back end (copies) carries the fields too.
+    CBinaryRecordStream list;
+    CDrawText next;
+    next.SetText("n");
+    next.SetFitsInk(false);
+    CDrawRect rect;
+    rect.SetCoords(1, 2, 3, 4);
+    SaveDrawObject(list, made, false, false);
+    SaveDrawObject(list, next, false, false);
+    SaveDrawObject(list, rect, false, false);
+    list.Rewind();
+    auto first = LoadDrawObject(list, false, false);
+    auto second = LoadDrawObject(list, false, false);
+    auto third = LoadDrawObject(list, false, false);
+    ASSERT_TRUE(first && second && third);
+    EXPECT_TRUE(static_cast<CDrawText&>(*first).GetSmooth());
+    EXPECT_FALSE(static_cast<CDrawText&>(*second).GetFitsInk());
+    EXPECT_STREQ(third->GetKindCode(), "RECT");
+    EXPECT_TRUE(list.AtEnd());
+
+    CBinaryRecordStream later;
+    old.Save(later, false, false);
+    later.WriteU32(0x54584F31u);
+    later.WriteU32(3);  // the option bits and two words of a later version
+    later.WriteU32(2);
+    later.WriteU32(77);
+    later.WriteU32(78);
+    SaveDrawObject(later, rect, false, false);
+    later.Rewind();
+    CDrawText fromLater;
+    ASSERT_TRUE(fromLater.Load(later, false, false));
+    EXPECT_TRUE(fromLater.GetSmooth());
+    EXPECT_FALSE(fromLater.GetFitsInk());
+    auto afterLater = LoadDrawObject(later, false, false);
+    ASSERT_TRUE(afterLater);
+    EXPECT_STREQ(afterLater->GetKindCode(), "RECT");
+
+    auto copy = made.Clone(true, false);
+    ASSERT_TRUE(copy);
+    EXPECT_TRUE(static_cast<CDrawText&>(*copy).GetSmooth());
+    EXPECT_TRUE(static_cast<CDrawText&>(*copy).GetFitsInk());
+
+    // Damaged optional fields: no words, or more words than the record holds.
+    for (std::uint32_t count : {0u, 1000u}) {
+        CBinaryRecordStream bad;
+        old.Save(bad, false, false);
+        bad.WriteU32(0x54584F31u);
+        bad.WriteU32(count);
+        bad.WriteU32(1);
+        bad.Rewind();
+        CDrawText refused;
+        EXPECT_FALSE(refused.Load(bad, false, false)) << count;
+    }
+}
