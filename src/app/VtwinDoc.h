@@ -35,6 +35,9 @@ struct CTextDefaults {
     std::string font;
     std::int32_t size = 48;
     std::int32_t appearance = 0;
+    // Smooth text: offered again for the next text while the program runs;
+    // project files do not store it.
+    bool smooth = false;
 
     friend bool operator==(const CTextDefaults&, const CTextDefaults&) = default;
 };

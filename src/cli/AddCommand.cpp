@@ -110,6 +110,7 @@ std::unique_ptr<CDrawObject> MakeText(const SAddContext& c, const std::string& t
     t->SetItalic(c.args.Has("--italic") || (d.italic != 0 && !c.args.Has("--regular")));
     t->SetUnderline(c.args.Has("--underline"));
     t->SetStrikeOut(c.args.Has("--strikeout"));
+    t->SetSmooth(c.args.Has("--smooth"));
     COLORREF c1 = t->GetColour1(), c2 = t->GetColour2();
     if (!ReadColour(c.args, "--color", c1) || !ReadColour(c.args, "--color2", c2)) return nullptr;
     t->SetColour1(c1);
@@ -310,7 +311,8 @@ int RunAdd(const SCliContext& context, const std::vector<std::string>& args)
     const SArgs a = ParseArgs(args,
                               {"--font", "--size", "--appearance", "--color", "--color2", "--at", "--angle", "--unit",
                                "--style", "--line-color", "--fill-color", "--vpercent", "--kind"},
-                              {"--bold", "--italic", "--underline", "--strikeout", "--regular", "--transparent-white"});
+                              {"--bold", "--italic", "--underline", "--strikeout", "--smooth", "--regular",
+                               "--transparent-white"});
     if (!a.error.empty() || a.positional.size() < 3) {
         PrintError(a.error.empty() ? kAddUsage : a.error);
         return kExitUsage;

@@ -31,7 +31,7 @@ void PrintUsage(std::FILE* out)
         "  face P.vtp FACE --pattern N --color C1 --color2 C2 [--cell N]\n"
         "  face P.vtp FACE --picture FILE|--library NAME [--fit stretch|left|centre|right]\n"
         "  add P.vtp FACE text TEXT [--font F --size N --appearance Normal|Bordered|Extrude|Indent|Outline\n"
-        "      --bold --italic --underline --strikeout --color C --color2 C --at X,Y --angle 0|90|180|270]\n"
+        "      --bold --italic --underline --strikeout --smooth --color C --color2 C --at X,Y --angle 0|90|180|270]\n"
         "  add P.vtp FACE picture FILE [--at X,Y --size WxH --angle A --transparent-white]\n"
         "  add P.vtp FACE barcode DATA [--kind \"Code 39\"|EAN-13|EAN-8|UPC-A|\"Code 128\" --at X,Y --size WxH --angle A]\n"
         "  add P.vtp FACE rect|ellipse X1,Y1 X2,Y2 [--style outlined|filled|both --line-color C --fill-color C]\n"

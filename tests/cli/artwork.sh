@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # vantorel-cli end to end: a complete product made from nothing through the
-# commands (appearance on every face, a picture made here, a text, a barcode),
+# commands (appearance on every face, a picture made here, a text, a barcode, smooth text),
 # rendered and looked at; the names the commands take; overrides, turntables
 # and batches; and the refusals, one line each with nothing written.
 set -u
@@ -143,6 +143,25 @@ done
 check "texture by listed name" run -q face "$p" Top --texture marble --scale 1/4
 check "version" run --version
 grep -q "^vantorel-cli [0-9]" "$work/out" || fail "version"
+
+# ---- smooth text ------------------------------------------------------------------------
+# --smooth is stored with the text: the record's option word after its tag (31 4F 58 54) and
+# word count 1; bit 1 = the box holds the ink (every new text), bit 2 = smooth.
+options() { od -An -v -tx1 "$1" | tr -d '\n' | grep -o '31 4f 58 54 01 00 00 00 [0-9a-f][0-9a-f]' | awk '{ print $9 }'; }
+for name in plain smooth; do
+  check "new $name" run -q new "Business Card" -o "$work/$name.vtp"
+  check "front $name" run -q face "$work/$name.vtp" Front --color "#FFE0A0"
+  check "$name text" run -q add "$work/$name.vtp" Front text "fff Qj" --font "Liberation Serif" --italic --size 100 \
+    --at 20,400 --color "#202080" $([[ $name == smooth ]] && echo --smooth)
+  check "render $name" run -q render "$work/$name.vtp" -o "$work/$name.png"
+done
+[[ "$(options "$work/plain.vtp")" == "01" ]] || fail "plain text options: $(options "$work/plain.vtp")"
+[[ "$(options "$work/smooth.vtp")" == "03" ]] || fail "smooth text options: $(options "$work/smooth.vtp")"
+# Smoothing changes the edges, not the layout: the same box, a different rendering.
+cmp -s <(run objects "$work/plain.vtp" Front) <(run objects "$work/smooth.vtp" Front) || fail "smooth text box differs"
+cmp -s "$work/plain.png" "$work/smooth.png" && fail "smooth text renders like the plain one"
+check "save smooth again" run -q set "$work/smooth.vtp" "Brightness=90"
+[[ "$(options "$work/smooth.vtp")" == "03" ]] || fail "smooth option lost on saving again"
 
 # ---- refusals leave the project as it was ----------------------------------------------
 before="$(md5sum <"$p")"

@@ -69,6 +69,7 @@ CTextValues CTextValues::FromObject(const CDrawText& t)
     v.italic = t.GetItalic();
     v.underline = t.GetUnderline();
     v.strikeOut = t.GetStrikeOut();
+    v.smooth = t.GetSmooth();
     v.face = t.GetFontFace();
     v.size = t.GetSize();
     return v;
@@ -84,6 +85,7 @@ CTextValues CTextValues::FromDefaults(const CTextDefaults& d)
     v.italic = d.italic != 0;
     v.underline = d.underline != 0;
     v.strikeOut = d.strikeOut != 0;
+    v.smooth = d.smooth;
     v.face = d.font.empty() ? std::string("Arial") : d.font;
     // A size stored out of range is still shown as it is; OK refuses it.
     v.size = d.size > 0 ? static_cast<std::uint32_t>(d.size) : 12;
@@ -98,6 +100,7 @@ void CTextValues::ToDefaults(CTextDefaults& d) const
     d.italic = italic ? 1 : 0;
     d.underline = underline ? 1 : 0;
     d.strikeOut = strikeOut ? 1 : 0;
+    d.smooth = smooth;
     d.font = face;
     d.size = static_cast<std::int32_t>(std::min<std::uint32_t>(size, 0x7FFFFFFF));
     d.appearance = static_cast<std::int32_t>(appearance);
@@ -112,6 +115,7 @@ void CTextValues::ApplyTo(CDrawText& t) const
     t.SetItalic(italic);
     t.SetUnderline(underline);
     t.SetStrikeOut(strikeOut);
+    t.SetSmooth(smooth);
     t.SetFontFace(face);
     t.SetSize(size);
     t.SetAppearance(appearance);
@@ -180,6 +184,8 @@ CTextPropertyPage::CTextPropertyPage(QWidget* parent) : QWidget(parent)
     m_italic = check("&Italic", "italic");
     m_underline = check("&Underline", "underline");
     m_strikeOut = check("&Strike Out", "strikeOut");
+    m_smooth = check("S&mooth", "smooth");
+    m_smooth->setToolTip(QStringLiteral("Soft, anti-aliased letter edges"));
     styles->addStretch(1);
     grid->addLayout(styles, 3, 1, 1, 3);
 
@@ -216,7 +222,8 @@ CTextPropertyPage::CTextPropertyPage(QWidget* parent) : QWidget(parent)
     setTabOrder(m_bold, m_italic);
     setTabOrder(m_italic, m_underline);
     setTabOrder(m_underline, m_strikeOut);
-    setTabOrder(m_strikeOut, m_colour1);
+    setTabOrder(m_strikeOut, m_smooth);
+    setTabOrder(m_smooth, m_colour1);
     setTabOrder(m_colour1, m_swap);
     setTabOrder(m_swap, m_colour2);
 
@@ -276,6 +283,7 @@ void CTextPropertyPage::SetValues(const CTextValues& v)
     m_italic->setChecked(v.italic);
     m_underline->setChecked(v.underline);
     m_strikeOut->setChecked(v.strikeOut);
+    m_smooth->setChecked(v.smooth);
     m_colour1->SetColor(v.colour1);
     m_colour2->SetColor(v.colour2);
     m_refused = nullptr;
@@ -291,6 +299,7 @@ CTextValues CTextPropertyPage::Values() const
     v.italic = m_italic->isChecked();
     v.underline = m_underline->isChecked();
     v.strikeOut = m_strikeOut->isChecked();
+    v.smooth = m_smooth->isChecked();
     v.face = m_face->currentText().toStdString();
     if (v.face.empty())
         v.face = "Arial";

@@ -27,6 +27,7 @@ struct CTextValues {
     bool italic = false;
     bool underline = false;
     bool strikeOut = false;
+    bool smooth = false;  // anti-aliased edges
     std::string face = "Arial";
     std::uint32_t size = 12;  // font cell height in face pixels
 
@@ -84,6 +85,7 @@ private:
     QCheckBox* m_italic = nullptr;
     QCheckBox* m_underline = nullptr;
     QCheckBox* m_strikeOut = nullptr;
+    QCheckBox* m_smooth = nullptr;
     CColorButton* m_colour1 = nullptr;
     CColorButton* m_colour2 = nullptr;
     QPushButton* m_swap = nullptr;

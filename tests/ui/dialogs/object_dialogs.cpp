@@ -172,6 +172,7 @@ private slots:
             page->FaceCombo()->setCurrentIndex(page->FaceCombo()->findText(serif));
             Retype(page->SizeCombo()->lineEdit(), QStringLiteral("30"));
             QTest::mouseClick(dialog->findChild<QCheckBox*>(QStringLiteral("bold")), Qt::LeftButton);
+            QTest::mouseClick(dialog->findChild<QCheckBox*>(QStringLiteral("smooth")), Qt::LeftButton);
             swapBefore = page->SwapButton()->isEnabled();
             colour2Before = page->Colour2Button()->isEnabled();
             page->AppearanceCombo()->setCurrentIndex(1);  // "Bordered"
@@ -199,6 +200,7 @@ private slots:
         QCOMPARE(t->GetSize(), 30u);
         QVERIFY(t->GetBold());
         QVERIFY(!t->GetItalic() && !t->GetUnderline() && !t->GetStrikeOut());
+        QVERIFY(t->GetSmooth());
         QCOMPARE(t->GetAppearance(), 1u);
         QCOMPARE(t->GetColour1(), 0x00FFFFu);  // swapped: yellow glyphs
         QCOMPARE(t->GetColour2(), 0x0000FFu);  // with a red border
@@ -224,6 +226,7 @@ private slots:
         QCOMPARE(d.size, 30);
         QCOMPARE(d.bold, 1);
         QCOMPARE(d.italic, 0);
+        QVERIFY(d.smooth);
         QCOMPARE(d.appearance, 1);
         QCOMPARE(d.colour1, 0x00FFFFu);
         QCOMPARE(d.colour2, 0x0000FFu);
@@ -245,6 +248,7 @@ private slots:
         QCOMPARE(QString::fromStdString(seen.face), serif);
         QCOMPARE(seen.size, 30u);
         QVERIFY(seen.bold);
+        QVERIFY(seen.smooth);
         QCOMPARE(seen.appearance, 1u);
         QCOMPARE(seen.colour1, 0x00FFFFu);
         QCOMPARE(seen.colour2, 0x0000FFu);
