@@ -13,6 +13,7 @@ void CRenderCache::SetUpToDate(std::string_view code)
 
 void CRenderCache::MarkStale(std::string_view code)
 {
+    ++m_changes;
     m_flags[std::string(code)] = 0;
     if (code == "u" || code == "d" || code == "r") {
         m_flags["y"] = 0;

@@ -15,8 +15,18 @@ public:
     // scratch picture, so they also make "y" and "z" stale. A stale "y" makes
     // "z" stale too: the finished picture is made from the scratch picture.
     void MarkStale(std::string_view code);
-    void Clear() { m_flags.clear(); }
+    void Clear()
+    {
+        m_flags.clear();
+        ++m_changes;
+    }
+
+    // Grows with every MarkStale and Clear (never with SetUpToDate): a render
+    // made from a copy of the document is still current while the count is
+    // the one it started with.
+    unsigned long long GetChangeCount() const noexcept { return m_changes; }
 
 private:
     std::map<std::string, int, std::less<>> m_flags;
+    unsigned long long m_changes = 0;
 };

@@ -194,6 +194,27 @@ TEST(RenderCacheCascade, StaleCodesRedoOnlyWhatDependsOnThem)
     EXPECT_FALSE(empty.IsUpToDate("z"));  // never set counts as stale
 }
 
+// A render made elsewhere from a copy is current only while nothing was marked
+// stale since the copy: every MarkStale and Clear moves the count, finishing a
+// render (SetUpToDate) does not.
+TEST(RenderCacheCascade, ChangeCountMovesWithEveryStaleMark)
+{
+    CRenderCache cache;
+    const auto start = cache.GetChangeCount();
+    cache.SetUpToDate("y");
+    cache.SetUpToDate("z");
+    EXPECT_EQ(cache.GetChangeCount(), start);
+    cache.MarkStale("z");
+    EXPECT_EQ(cache.GetChangeCount(), start + 1);
+    cache.MarkStale("z");  // already stale: still an edit the copy did not see
+    EXPECT_EQ(cache.GetChangeCount(), start + 2);
+    cache.Clear();
+    EXPECT_EQ(cache.GetChangeCount(), start + 3);
+    CRenderCache copy = cache;
+    copy.MarkStale("x");
+    EXPECT_EQ(cache.GetChangeCount(), start + 3);
+}
+
 TEST(ModelArea, SquareAndMargins)
 {
     // 1000 x 800, k = 2, no frame: mx = my = min(20, 100 | 80) = 20; inner 980 x 780.

@@ -63,6 +63,7 @@ CRaster* UpToDateRendering(CVtwinView* view)
         return nullptr;
     g_suppressPrompt = true;
     view->SelectTab(QStringLiteral("Render"));
+    view->WaitForRendering();
     g_suppressPrompt = false;
     CSide* side = product->FindSidePtr("z");
     if (!view->Pipeline().GetCache().IsUpToDate("z") || !side || !side->GetPicture() || !side->GetPicture()->IsValid()) {

@@ -415,7 +415,7 @@ void CMainFrame::Activate()
 
 void CMainFrame::OpenWhenIdle(const QString& path)
 {
-    if (QApplication::activeModalWidget() || QApplication::activePopupWidget() || m_view->IsRendering()) {
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget() || m_view->IsWaitingForRendering()) {
         QTimer::singleShot(250, this, [this, path]() { OpenWhenIdle(path); });
         return;
     }

@@ -128,6 +128,7 @@ CVtwinView::CVtwinView(CMainFrame* frame, QWidget* parent) : QWidget(parent), m_
     m_renderPage->setObjectName(QStringLiteral("renderPicture"));
     m_pages->addWidget(m_renderPage);
     connect(m_renderPage, &CRenderPage::pictureClicked, this, &CVtwinView::RepositionFlare);
+    SetUpRendering();
 
     m_backend = std::make_unique<CEngineBackend>();
     m_pipeline = std::make_unique<CRenderPipeline>();
@@ -246,7 +247,6 @@ void CVtwinView::OnTabChanged(int index)
     if (m_building)
         return;
     const QString name = index >= 0 ? m_tabs->tabText(index) : QString();
-    m_changingTab = true;
     if (IsFaceTabShown()) {
         const QImage picture = m_facePicture ? m_facePicture(name) : QImage();
         m_canvas->SetFace(name.toStdString(), picture);
@@ -263,13 +263,8 @@ void CVtwinView::OnTabChanged(int index)
     }
     m_location->setPixmap(FaceLocationPicture(FaceGroupOfCode(FaceCodeOfTab(name)), devicePixelRatioF()));
     m_location->setToolTip(name);
-    m_changingTab = false;
     emit tabChanged(name);
     emit commandStateChanged();
-    if (m_renderingPending) {
-        m_renderingPending = false;
-        emit renderingMade();
-    }
 }
 
 void CVtwinView::RefreshCurrentTab()
@@ -484,59 +479,4 @@ void CVtwinView::RunCustomZoom()
     if (dialog.exec() != QDialog::Accepted)
         return;
     SetZoomLevel(dialog.Percent());
-}
-
-void CVtwinView::ResetRenderData()
-{
-    m_pipeline->GetCache().Clear();
-    m_backend->DiscardModel();
-    m_layoutPage->SetPicture(QImage());
-    m_renderPage->SetPicture(QImage());
-}
-
-void CVtwinView::RefreshPicture()
-{
-    CProduct* product = m_doc ? m_doc->GetProduct() : nullptr;
-    const QString name = CurrentTabName();
-    const bool render = name == QLatin1String("Render");
-    if (!product || (!render && name != QLatin1String("Layout")))
-        return;
-    CRenderPage* page = render ? m_renderPage : m_layoutPage;
-    const char* code = render ? "z" : "x";
-    const bool fresh = render && !m_pipeline->GetCache().IsUpToDate("z");
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_rendering = true;
-    const bool ok = m_pipeline->Render(code, *product);
-    m_rendering = false;
-    QApplication::restoreOverrideCursor();
-    m_frame->SetProgress(-1);
-    const CSide* side = product->FindSidePtr(code);
-    if (ok && side && side->GetPicture()) {
-        page->SetPicture(RasterToQImage(*side->GetPicture()));
-        if (fresh && m_changingTab)
-            m_renderingPending = true;
-        else if (fresh)
-            emit renderingMade();
-    } else {
-        page->SetPicture(QImage());
-        page->SetPlaceholder(QStringLiteral("The picture could not be made."));
-    }
-}
-
-void CVtwinView::RepositionFlare(int px, int py)
-{
-    CProduct* product = m_doc ? m_doc->GetProduct() : nullptr;
-    const QImage& picture = m_renderPage->Picture();
-    if (!product || picture.isNull() || product->GetSettings().GetInt(ModelKey(31)) == 0)
-        return;
-    const int w = picture.width(), h = picture.height();
-    if (px < 0 || py < 0 || px >= w || py >= h)
-        return;
-    Undo().Push(std::make_unique<CFlarePositionRecord>(*m_doc), true);
-    product->GetSettings().SetReal(ModelKey(33), static_cast<double>(px) / w);
-    product->GetSettings().SetReal(ModelKey(34), static_cast<double>(py) / h);
-    m_pipeline->GetCache().MarkStale("z");
-    MarkModified();
-    RefreshPicture();
-    emit commandStateChanged();
 }

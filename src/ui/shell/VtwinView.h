@@ -19,7 +19,10 @@
 class QLabel;
 class QMenu;
 class CRenderPage;
+class CRenderJob;
 class CRenderPipeline;
+class CRenderWorker;
+class QToolButton;
 class CEngineBackend;
 class QScrollBar;
 class QSplitter;
@@ -72,11 +75,20 @@ public:
     // Face name of a tab command number; empty when the id is no tab command.
     static QString TabNameOfCommand(int id);
 
-    // Brings the picture of the "Layout" or "Render" tab up to date and shows it.
+    // Brings the picture of the "Layout" or "Render" tab up to date and shows
+    // it: a stale picture is made on the render thread and shown when it comes
+    // back; a render in flight for an older state of the document is cancelled.
     void RefreshPicture();
-    // True while a render runs (it lets timers and sockets through to keep
-    // the status bar alive; nothing may replace the document meanwhile).
-    bool IsRendering() const { return m_rendering; }
+    // True while a render is on its way (started and not yet back).
+    bool IsRendering() const;
+    // Waits (the window keeps painting; Esc and the status bar's Cancel
+    // button stop the render) until no render is on its way. False when the
+    // last render was cancelled or failed.
+    bool WaitForRendering();
+    // Stops the render in flight; the tab keeps its older picture.
+    void CancelRendering();
+    // True while WaitForRendering waits (nothing may replace the document).
+    bool IsWaitingForRendering() const { return m_waiting; }
     CRenderPage* RenderPage() const { return m_renderPage; }
     CRenderPage* LayoutPage() const { return m_layoutPage; }
     CRenderPipeline& Pipeline() { return *m_pipeline; }
@@ -135,6 +147,8 @@ signals:
     void renderingMade();
     void tabChanged(const QString& name);
     void commandStateChanged();
+    // A render came back (made, failed or cancelled) and none is on its way.
+    void renderingDone();
 
 private:
     void OnTabChanged(int index);
@@ -154,6 +168,11 @@ private:
     void DoCopy();
     void DoPaste();
     bool ClipboardHasContent() const;
+    void SetUpRendering();
+    void StartRender(const char* code);
+    void OnRenderProgress(quint64 id, const QString& status, int percent);
+    void OnRenderFinished(quint64 id, const std::shared_ptr<CRenderJob>& job);
+    void ShowRenderBusy(bool busy);
 
     CMainFrame* m_frame = nullptr;
     QTabBar* m_tabs = nullptr;
@@ -173,11 +192,14 @@ private:
     CZoomMap m_zoom;
     FacePictureSource m_facePicture;
     bool m_building = false;
-    bool m_rendering = false;
-    // While a tab change runs, a new rendering is announced only at its end,
-    // when the grid and the commands already belong to the new tab.
-    bool m_changingTab = false;
-    bool m_renderingPending = false;
+    // The render thread of the "Layout" and "Render" tabs and what it is making.
+    CRenderWorker* m_worker = nullptr;
+    quint64 m_jobId = 0;  // the render whose picture is wanted (0: none)
+    std::string m_jobCode;
+    unsigned long long m_jobCount = 0;  // the cache's change count it started from
+    bool m_lastRenderOk = true;
+    bool m_waiting = false;
+    QToolButton* m_cancelButton = nullptr;
     CVtwinDoc* m_doc = nullptr;
     // The run of nudges that one undo record covers: the undo store's change
     // count right after its last nudge, the face and the objects it moved.

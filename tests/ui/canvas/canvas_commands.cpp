@@ -178,6 +178,7 @@ private slots:
         QCOMPARE(int(Front().GetObjectCount()), 0);
         // No face tab: every editing command and tool is disabled.
         m_frame->View()->SelectTab(QStringLiteral("Layout"));
+        m_frame->View()->WaitForRendering();
         m_frame->UpdateCommandUI();
         for (int id : {ID_TOOL_RECT, ID_EDIT_PASTE, ID_FILL_COLOR, ID_ZOOM_IN})
             QVERIFY(!m_frame->Action(id)->isEnabled());

@@ -316,6 +316,7 @@ private slots:
             QVERIFY(bar->isVisible());
         });
         Run(ID_TAB_RENDER);
+        m_frame->View()->WaitForRendering();
         QVERIFY(!m_frame->View()->RenderPage()->Picture().isNull());
         QVERIFY(values.size() >= 3);
         // The percentage only grows, and each step says what is being done.
@@ -333,6 +334,7 @@ private slots:
         SettingStore& s = m_frame->Document()->GetProduct()->GetSettings();
         s.SetInt(ModelKey(31), 1);
         Run(ID_TAB_RENDER);
+        m_frame->View()->WaitForRendering();
         CRenderPage* page = m_frame->View()->RenderPage();
         QVERIFY(!page->Picture().isNull());
         const QRect r = page->PictureRect();

@@ -22,6 +22,7 @@ private slots:
     {
         SetM(Product(), kSetBevel, 1);
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        m_frame->View()->WaitForRendering();
         const int row = m_grid->FindRow("Size", "Bevel");
         QVERIFY(row >= 0);
         // M = min(100 / 4, 100 / 4) = 25 for a 100 x 100 rendering.
@@ -61,6 +62,7 @@ private slots:
     void resolutionIsTypedAndShowsThePrintSize()
     {
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        m_frame->View()->WaitForRendering();
         const int row = m_grid->FindRow("Resolution", "Rendering Options");
         QVERIFY(row >= 0);
         QCOMPARE(m_grid->Row(row).value, std::string("0.8 x 0.8 cm at 300 dpi"));
@@ -95,6 +97,7 @@ private slots:
     void sliderKeepsTheSign()
     {
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        m_frame->View()->WaitForRendering();
         QSignalSpy edited(m_grid, &CPropertyGrid::edited);
         QRect editorRect;
         Answer([&editorRect](QDialog& d) {
@@ -122,6 +125,7 @@ private slots:
     void colourChecksKeepTheEditorOpen()
     {
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        m_frame->View()->WaitForRendering();
         Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetColour(0xFFFFFF); });
         m_grid->EditRow(m_grid->FindRow("Color", "Shadows"));
         QVERIFY(!m_lastClosed);
@@ -157,6 +161,7 @@ private slots:
     {
         SetM(Product(), kSetShadowColor, 0x30CC00);  // red 0, green 204, blue 48
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        m_frame->View()->WaitForRendering();
         const int row = m_grid->FindRow("Color", "Shadows");
         QVERIFY(row >= 0);
         QCOMPARE(m_grid->item(row)->toolTip(), QStringLiteral("Color: R=0 G=204 B=48"));
@@ -165,6 +170,7 @@ private slots:
     void lightsDialogCountsTheLights()
     {
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        m_frame->View()->WaitForRendering();
         Answer([](QDialog& d) {
             auto& l = static_cast<CLightsDialog&>(d);
             for (int c = 0; c < 5; ++c)
@@ -200,6 +206,7 @@ private slots:
         m_frame->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        m_frame->View()->WaitForRendering();
         // Messages come up as real modal windows that close themselves.
         SetMessageHooks(
             [this](const QString& t, EMessageIcon) {

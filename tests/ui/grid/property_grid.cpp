@@ -149,6 +149,7 @@ private slots:
     void boolEditIsUndoableAndRebuildsTheGrid()
     {
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        m_frame->View()->WaitForRendering();
         QCOMPARE(m_grid->TabName(), QStringLiteral("Render"));
         const int row = m_grid->FindRow("Borders", "Borders");
         QVERIFY(row >= 0);
@@ -184,6 +185,7 @@ private slots:
     void followUpMessages()
     {
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        m_frame->View()->WaitForRendering();
         SetM(Product(), kSetReflection, 1);
         m_grid->Rebuild();
         Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetChoiceIndex(1); });  // "Behind (Vertical Table)"
@@ -238,11 +240,13 @@ private slots:
     void finishingEditRendersAtOnce()
     {
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        m_frame->View()->WaitForRendering();
         const QImage before = m_frame->View()->RenderPage()->Picture();
         QVERIFY(!before.isNull());
         QCOMPARE(before.size(), QSize(100, 100));
         Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetChoiceIndex(0); });
         m_grid->EditRow(m_grid->FindRow("Color Effect", "Color Effect"));
+        m_frame->View()->WaitForRendering();
         // Colorize to green: the picture on the Render tab changed already.
         const QImage after = m_frame->View()->RenderPage()->Picture();
         QCOMPARE(after.size(), before.size());
@@ -253,11 +257,13 @@ private slots:
     void selectionAndTopRowSurviveTabChanges()
     {
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        m_frame->View()->WaitForRendering();
         const int row = m_grid->FindRow("Y Position");
         m_grid->setCurrentRow(row);
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
         QCOMPARE(m_grid->RowCount(), 2);
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        m_frame->View()->WaitForRendering();
         QCOMPARE(m_grid->currentRow(), row);
     }
 
@@ -294,6 +300,7 @@ private slots:
         QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(), std::string("&Undo Modify Front Image\tCtrl+Z"));
         // The rendering is brought up to date before the undo, which must make it stale again.
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        m_frame->View()->WaitForRendering();
         QVERIFY(m_frame->View()->Pipeline().GetCache().IsUpToDate("y"));
         QVERIFY(m_frame->RunCommand(ID_EDIT_UNDO));
         QVERIFY(!m_frame->View()->Pipeline().GetCache().IsUpToDate("y"));
@@ -349,9 +356,11 @@ private slots:
             nullptr);
         m_frame->SetFolders(&*folders);
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        m_frame->View()->WaitForRendering();
         seen.clear();  // the first rendering's prompt
         Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetChoiceIndex(0); });  // Yes
         m_grid->EditRow(m_grid->FindRow("Bevel", "Bevel"));
+        m_frame->View()->WaitForRendering();
         SetRenderDialogHooks(nullptr, nullptr);
         m_frame->SetFolders(nullptr);
         QCOMPARE(Settings().GetInt(ModelKey(kSetBevel)), 1);

@@ -295,10 +295,12 @@ private slots:
         // A new rendering on the Render tab offers the prompt once.
         m_promptAnswer = 2;
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        m_frame->View()->WaitForRendering();
         QCOMPARE(m_promptShown, 1);
         QVERIFY(m_gridShowedRender);
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        m_frame->View()->WaitForRendering();
         QCOMPARE(m_promptShown, 1);  // the same picture again
 
         // Render To File from a face tab makes a new rendering without the prompt.
@@ -310,6 +312,7 @@ private slots:
         QCOMPARE(m_promptShown, 1);
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        m_frame->View()->WaitForRendering();
         QCOMPARE(m_promptShown, 1);  // already made: nothing new to offer
 
         // Save to file with "Do not ask again": stored, then Render To File runs.
@@ -320,6 +323,7 @@ private slots:
         m_save = std::make_pair(Path("prompted"), 1);
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        m_frame->View()->WaitForRendering();
         QCOMPARE(m_promptShown, 2);
         QCOMPARE(GetPromptRenderNoAsk(&m_folders->UserSettings()), 1);
         QVERIFY(QFile::exists(Path("prompted.png")));
@@ -329,6 +333,7 @@ private slots:
         m_frame->View()->Pipeline().GetCache().MarkStale("z");
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        m_frame->View()->WaitForRendering();
         QCOMPARE(m_promptShown, 2);
     }
 };

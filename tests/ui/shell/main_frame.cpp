@@ -4,6 +4,9 @@
 
 #include "UiTestSupport.h"
 
+#include "render/RenderPipeline.h"
+#include "ui/render/RenderWorker.h"
+
 #include <QLabel>
 
 #include "app/UndoStore.h"
@@ -125,6 +128,7 @@ private slots:
         QVERIFY(zoomLabel);
         QCOMPARE(zoomLabel->text(), QStringLiteral("400%"));
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        m_frame->View()->WaitForRendering();
         QCOMPARE(zoomLabel->text(), QString());
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
         QCOMPARE(zoomLabel->text(), QStringLiteral("400%"));
@@ -360,21 +364,40 @@ private slots:
         QVERIFY(m_frame->SaveProject(path));
         GiveBoxProduct(*m_frame, 300, 150);
         const CProduct* rendered = m_frame->Document()->GetProduct();
-        // The request arrives while the render lets events through for its
-        // progress display.
+        // Render To Clipboard waits for its picture; the request arrives while
+        // the window shows the progress meanwhile.
         bool asked = false, replacedDuringRender = false;
-        connect(m_frame->ProgressBar(), &QProgressBar::valueChanged, this, [&]() {
+        auto connection = connect(m_frame->ProgressBar(), &QProgressBar::valueChanged, this, [&]() {
+            if (!m_frame->View()->IsWaitingForRendering())
+                return;
             if (!asked) {
                 asked = true;
                 m_frame->OpenWhenIdle(path);
             }
             replacedDuringRender = replacedDuringRender || m_frame->Document()->GetProduct() != rendered;
         });
-        QVERIFY(m_frame->RunCommand(ID_TAB_RENDER));
+        QVERIFY(m_frame->RunCommand(ID_RENDER_TO_CLIPBOARD));
+        disconnect(connection);
         QVERIFY(asked);
         QVERIFY(!replacedDuringRender);
         QVERIFY(!m_frame->View()->RenderPage()->Picture().isNull());
         QTRY_COMPARE(QString::fromStdString(m_frame->Document()->GetPathName()), path);
+
+        // A render in the background holds nothing up, and its picture never
+        // lands in the project opened meanwhile.
+        GiveBoxProduct(*m_frame, 300, 150);
+        auto* worker = m_frame->View()->findChild<CRenderWorker*>();
+        QVERIFY(worker);
+        QSignalSpy back(worker, &CRenderWorker::finished);
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        QVERIFY(m_frame->View()->IsRendering());
+        m_frame->OpenWhenIdle(path);
+        QCOMPARE(QString::fromStdString(m_frame->Document()->GetPathName()), path);
+        QVERIFY(!m_frame->View()->IsRendering());
+        QTRY_VERIFY(back.count() >= 1);
+        QCoreApplication::processEvents();
+        QVERIFY(!m_frame->View()->Pipeline().GetCache().IsUpToDate("z"));
+        QVERIFY(m_frame->Document()->GetProduct()->FindSidePtr("z") == nullptr);
     }
 
     void commandLineTakesTheDataFolderAndAProject()

@@ -152,6 +152,7 @@ private slots:
         m_frame->UpdateCommandUI();
         QVERIFY(margin->isEnabled());
         QVERIFY(View().SelectTab(QStringLiteral("Render")));
+        View().WaitForRendering();
         m_frame->UpdateCommandUI();
         QVERIFY(!margin->isEnabled());
         bool asked = false;

@@ -101,6 +101,7 @@ private:
         QCOMPARE(product->GetSettings().GetInt(ModelKey(kSetRenderHeight)), 100);
         m_frame->DocumentChanged();
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        m_frame->View()->WaitForRendering();
         const QImage picture = m_frame->View()->RenderPage()->Picture();
         QCOMPARE(picture.size(), QSize(120, 100));
         // Something was drawn on the white background.

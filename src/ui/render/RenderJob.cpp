@@ -1,0 +1,169 @@
+#include "ui/render/RenderJob.h"
+
+#include "app/FaceObjects.h"
+#include "app/VtwinDoc.h"
+#include "catalogue/Product.h"
+#include "catalogue/Side.h"
+#include "image/Raster.h"
+#include "properties/SettingTable.h"
+#include "render/EngineBackend.h"
+#include "render/RenderPipeline.h"
+
+#include <algorithm>
+#include <new>
+
+namespace {
+
+// The codes a job can bring up to date, and the sides each one fills.
+struct SCodeSides {
+    const char* code;
+    const char* sides[2];
+};
+const SCodeSides kCodeSides[] = {{"u", {"u", nullptr}}, {"d", {"d", nullptr}}, {"l", {"l", nullptr}},
+                                 {"r", {"r", nullptr}}, {"x", {"x", nullptr}}, {"y", {"y", "a"}},
+                                 {"z", {"z", nullptr}}};
+
+// Working pictures a render of `change` neither reads nor writes: not copied
+// (at print sizes each is hundreds of megabytes).
+bool SkippedSide(const std::string& key, const std::string& change)
+{
+    if (change == "x")
+        return key == "a" || key == "y" || key == "z";
+    return key == "x";
+}
+
+} // namespace
+
+CRenderJob::~CRenderJob() = default;
+
+std::unique_ptr<CRenderJob> CRenderJob::Create(const CVtwinDoc& doc, const CRenderCache& cache, std::string change)
+{
+    const CProduct* product = doc.GetProduct();
+    if (!product)
+        return nullptr;
+    try {
+        std::unique_ptr<CRenderJob> job(new CRenderJob);
+        job->m_product = CreateProduct(product->GetKindCode());
+        if (!job->m_product)
+            return nullptr;
+        job->m_product->GetSettings() = product->GetSettings();
+        job->m_product->RemoveAllSides();
+        for (std::size_t i = 0; i < product->GetSideCount(); ++i)
+            if (!SkippedSide(product->GetSideKey(i), change))
+                job->m_product->AddSide(product->GetSideKey(i), product->GetSide(i).Clone());
+        for (std::size_t i = 0; i < doc.GetLayoutCount(); ++i)
+            job->m_objects.emplace_back(doc.GetLayoutKey(i), doc.GetLayoutList(i).Clone());
+        job->m_before = cache;
+        job->m_startCount = cache.GetChangeCount();
+        job->m_change = std::move(change);
+        return job;
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+std::unique_ptr<CRenderJob> CRenderJob::CreateDraft(const CVtwinDoc& doc, const CRenderCache& cache,
+                                                    const SDraftOptions& options)
+{
+    // The page edges do not depend on the picture's size: keep those made.
+    CRenderCache edges;
+    for (const char* code : {"u", "d", "l", "r"})
+        if (cache.IsUpToDate(code))
+            edges.SetUpToDate(code);
+    std::unique_ptr<CRenderJob> job = Create(doc, edges, "z");
+    if (!job)
+        return nullptr;
+    job->m_draft = true;
+    SettingStore& s = job->m_product->GetSettings();
+    const SRenderSize size = GetRenderSize(s);
+    if (options.width > 0 && options.height > 0) {
+        // The rendering's shape at most the given size (never larger than the rendering).
+        const double scale = std::min({1.0, static_cast<double>(options.width) / size.width,
+                                       static_cast<double>(options.height) / size.height});
+        s.SetInt(ModelKey(kSetRenderWidth), std::max(50, static_cast<int>(size.width * scale)));
+        s.SetInt(ModelKey(kSetRenderHeight), std::max(50, static_cast<int>(size.height * scale)));
+    }
+    s.SetInt(ModelKey(kSetMagnification), 1);
+    s.SetInt(ModelKey(kSetDetail), 0);
+    if (options.turn) {
+        s.SetInt(ModelKey(kSetXRotation), options.xRotation);
+        s.SetInt(ModelKey(kSetYRotation), options.yRotation);
+    }
+    return job;
+}
+
+void CRenderJob::Run()
+{
+    if (IsCancelRequested()) {
+        m_cancelled = true;
+        return;
+    }
+    // Its own backend and pipeline: nothing of the user-interface thread's
+    // render state is touched.
+    CEngineBackend backend;
+    CRenderPipeline pipeline;
+    pipeline.SetBackend(&backend);
+    pipeline.SetThreads(m_threads);
+    pipeline.GetCache() = m_before;
+    pipeline.SetFaceObjects([this](std::string_view key) -> const CFaceObjects* {
+        for (const auto& [k, list] : m_objects)
+            if (k == key)
+                return list.get();
+        return nullptr;
+    });
+    pipeline.GetProgress().SetCancellableSink([this](const std::string& status, int percent) {
+        if (m_sink)
+            m_sink(status, percent);
+        return !IsCancelRequested();
+    });
+    try {
+        m_ok = pipeline.Render(m_change, *m_product);
+    } catch (const std::bad_alloc&) {
+        m_ok = false;
+    }
+    m_cancelled = pipeline.WasCancelled() || IsCancelRequested();
+    m_after = pipeline.GetCache();
+}
+
+const CRaster* CRenderJob::Picture() const noexcept
+{
+    if (!m_ok || m_cancelled || !m_product)
+        return nullptr;
+    const CSide* side = m_product->FindSidePtr(m_change == "x" ? "x" : "z");
+    const CRaster* picture = side ? side->GetPicture() : nullptr;
+    return picture && picture->IsValid() ? picture : nullptr;
+}
+
+void CRenderJob::MoveInto(CVtwinDoc& doc, CRenderCache& cache)
+{
+    CProduct* product = doc.GetProduct();
+    if (!product || !m_product || m_draft || !m_ok || m_cancelled)
+        return;
+    // Sides are taken over in the order the copy holds them, so that sides the
+    // render added are appended to the document's product in the order a
+    // render there would have added them (the saved project stays the same).
+    std::vector<std::string> codes;
+    for (const SCodeSides& c : kCodeSides)
+        if (m_after.IsUpToDate(c.code) && !cache.IsUpToDate(c.code))
+            codes.emplace_back(c.code);
+    auto wanted = [&](const std::string& key) {
+        for (const SCodeSides& c : kCodeSides)
+            if (std::find(codes.begin(), codes.end(), c.code) != codes.end())
+                for (const char* side : c.sides)
+                    if (side && key == side)
+                        return true;
+        return false;
+    };
+    for (std::size_t i = 0; i < m_product->GetSideCount(); ++i) {
+        const std::string& key = m_product->GetSideKey(i);
+        if (!wanted(key))
+            continue;
+        CSide& from = m_product->GetSide(i);
+        CSide& to = product->GetOrCreateSide(key);
+        to.GetSettings() = from.GetSettings();
+        to.SetPicture(from.TakePicture());
+        to.SetSecondPicture(from.TakeSecondPicture());
+    }
+    for (const std::string& code : codes)
+        cache.SetUpToDate(code);
+}

@@ -1,0 +1,86 @@
+#pragma once
+// One render made away from the user-interface thread. The worker never reads
+// the document: the job carries its own copy of the product (settings, sides
+// and pictures), of every face's draw objects and of the render cache, taken
+// on the user-interface thread when the job is made. When the job comes back
+// and nothing was marked stale in the meantime, the pictures it made are moved
+// into the document as if the render had run there.
+
+#include "render/RenderCache.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+class CFaceObjects;
+class CProduct;
+class CVtwinDoc;
+
+// Settings of a draft: smaller and quicker than the rendering it stands for.
+struct SDraftOptions {
+    int width = 0;   // fit the rendering into width x height, keeping its shape
+    int height = 0;
+    bool turn = false;  // replace the rotation
+    int xRotation = 0;  // degrees
+    int yRotation = 0;
+};
+
+class CRenderJob {
+public:
+    // Copies what a render of `change` reads. Null when the document has no
+    // product or the copy could not be made (out of memory).
+    static std::unique_ptr<CRenderJob> Create(const CVtwinDoc& doc, const CRenderCache& cache,
+                                              std::string change);
+    // A draft for the drag and the preview: the full render at magnification
+    // 1 with Standard detail, at most `options` in size, never moved into
+    // the document.
+    static std::unique_ptr<CRenderJob> CreateDraft(const CVtwinDoc& doc, const CRenderCache& cache,
+                                                   const SDraftOptions& options);
+
+    ~CRenderJob();
+
+    // Runs on the worker thread.
+    void Run();
+    void Cancel() noexcept { m_cancel.store(true, std::memory_order_relaxed); }
+    bool IsCancelRequested() const noexcept { return m_cancel.load(std::memory_order_relaxed); }
+
+    // Results (read on the user-interface thread after the job came back).
+    const std::string& Change() const noexcept { return m_change; }
+    bool IsDraft() const noexcept { return m_draft; }
+    bool Succeeded() const noexcept { return m_ok; }
+    bool WasCancelled() const noexcept { return m_cancelled; }
+    // The render cache's change count when the copy was taken.
+    unsigned long long StartCount() const noexcept { return m_startCount; }
+    // The finished picture of the job ("z", or "x" for the layout preview).
+    const class CRaster* Picture() const noexcept;
+
+    // Moves the prepared pictures into the document's product and marks their
+    // codes up to date in `cache`. Only for a full job whose StartCount still
+    // equals the cache's change count.
+    void MoveInto(CVtwinDoc& doc, CRenderCache& cache);
+
+    // Progress of the render as it goes (called on the worker thread).
+    using ProgressSink = std::function<void(const std::string& status, int percent)>;
+    void SetProgressSink(ProgressSink sink) { m_sink = std::move(sink); }
+    // Drawing threads for the pipeline (0: one per core).
+    void SetThreads(int threads) noexcept { m_threads = threads; }
+
+private:
+    CRenderJob() = default;
+
+    std::unique_ptr<CProduct> m_product;
+    std::vector<std::pair<std::string, std::unique_ptr<CFaceObjects>>> m_objects;
+    CRenderCache m_before;  // the document's cache when the copy was taken
+    CRenderCache m_after;   // the worker's cache when the render ended
+    std::string m_change;
+    unsigned long long m_startCount = 0;
+    bool m_draft = false;
+    bool m_ok = false;
+    bool m_cancelled = false;
+    int m_threads = 0;
+    std::atomic<bool> m_cancel{false};
+    ProgressSink m_sink;
+};
