@@ -110,11 +110,14 @@ void CFaceRunSampler::SampleRun(int left, int right, double rowA, double rowB, d
 // Four samples per instruction. The target adds AVX2 only, not FMA, so the
 // compiler cannot fuse a product and a sum into one rounding: each value is
 // rounded as in the reference. The texel offset of a sample outside the face
-// is set to -1, and only counted samples read the picture. Kept out of line:
-// its callers may be compiled with FMA.
-__attribute__((target("avx2"), noinline)) CPixelSamples CFaceRunSampler::SamplePixelWide(double pA, double pB,
-                                                                                        double pC) const noexcept
+// is set to -1, and only counted samples read the picture. Kept out of line
+// and given the pixel rather than its numerators: its callers may be compiled
+// with FMA, which would round those differently.
+__attribute__((target("avx2"), noinline)) CPixelSamples CFaceRunSampler::SamplePixelWide(int x, double rowA,
+                                                                                        double rowB,
+                                                                                        double rowC) const noexcept
 {
+    const double pA = m_ax * x + rowA, pB = m_bx * x + rowB, pC = m_cx * x + rowC;
     const __m256d zero = _mm256_setzero_pd();
     const __m256d one = _mm256_set1_pd(1.0);
     const __m256d half = _mm256_set1_pd(0.5);
@@ -183,7 +186,7 @@ __attribute__((target("avx2"))) void CFaceRunSampler::SampleRunWide(int left, in
                                                                    CPixelSamples* out) const noexcept
 {
     for (int x = left; x <= right; ++x, ++out)
-        *out = SamplePixelWide(m_ax * x + rowA, m_bx * x + rowB, m_cx * x + rowC);
+        *out = SamplePixelWide(x, rowA, rowB, rowC);
     m_exactPixels += right - left + 1;
     m_pixels += right - left + 1;
 }
@@ -298,7 +301,7 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
         // Every sample inside the face by more than the bound: 0 <= Z - 0.5 < width - 1.
         if (!(zCol - 0.5 - spanCol > 0.0 && zCol - 0.5 + spanCol < m_texW && zRow - 0.5 - spanRow > 0.0 &&
               zRow - 0.5 + spanRow < m_texH)) {
-            *out = SamplePixelWide(pA, pB, pC);
+            *out = SamplePixelWide(x, rowA, rowB, rowC);
             ++exact;
             continue;
         }
@@ -335,7 +338,7 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
                 upperBits |= static_cast<std::uint32_t>(~_mm256_movemask_ps(dr) & 0xFF) << s;
             }
             if (!_mm256_testz_ps(nearEdge, nearEdge)) {
-                *out = SamplePixelWide(pA, pB, pC);
+                *out = SamplePixelWide(x, rowA, rowB, rowC);
                 ++exact;
                 continue;
             }
@@ -385,7 +388,7 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
             _mm256_store_si256(reinterpret_cast<__m256i*>(offsets + s), offset);
         }
         if (!_mm256_testz_ps(nearEdge, nearEdge)) {
-            *out = SamplePixelWide(pA, pB, pC);
+            *out = SamplePixelWide(x, rowA, rowB, rowC);
             ++exact;
             continue;
         }

@@ -77,7 +77,7 @@ private:
                        CPixelSamples* out) const noexcept;
     void SampleRunLinear(int left, int right, double rowA, double rowB, double rowC,
                          CPixelSamples* out) const noexcept;
-    CPixelSamples SamplePixelWide(double pA, double pB, double pC) const noexcept;
+    CPixelSamples SamplePixelWide(int x, double rowA, double rowB, double rowC) const noexcept;
 
     // Offsets padded to a multiple of four with copies of the last one.
     alignas(32) double m_offA[kMaxSamples + 4] = {};

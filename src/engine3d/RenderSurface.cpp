@@ -246,6 +246,22 @@ void CRenderSurface::DrawLine(COLORREF colour, int x1, int y1, int x2, int y2, C
     WalkLine(x1, y1, x2, y2, [this, colour](int x, int y) { SetPixel(x, y, colour); });
 }
 
+namespace {
+// The average of a pixel's samples; the usual counts divide by a constant,
+// which the compiler turns into a multiplication.
+inline void StoreAverage(std::uint8_t* p, const std::uint32_t* sum, int count) noexcept
+{
+    if (count == 25) {
+        for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(sum[c] / 25u);
+    } else if (count == 100) {
+        for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(sum[c] / 100u);
+    } else {
+        const auto n = static_cast<std::uint32_t>(count);
+        for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(sum[c] / n);
+    }
+}
+} // namespace
+
 // ---------------------------------------------------------------------------
 // Textured faces.
 //
@@ -343,6 +359,12 @@ void CRenderSurface::DrawTexturedQuad(int x0, int y0, int x1, int y1, int x2, in
                 CPixelSamples* run = m_runSamples.data();
                 sampler.SampleRun(left, right, map.ay * py + map.a0, map.by * py + map.b0,
                                   map.cy * py + map.c0, run);
+                if (!soften) {
+                    std::uint8_t* p = Pixel(left, y);
+                    for (int x = left; x <= right; ++x, ++run, p += 3)
+                        if (run->count != 0) StoreAverage(p, run->sum, run->count);
+                    continue;
+                }
                 for (int x = left; x <= right; ++x, ++run)
                     if (run->count != 0) StoreSamples(x, y, *run, N, boxFace, soften);
             }
@@ -468,22 +490,6 @@ bool CRenderSurface::EnsureRunSamples() noexcept
     }
     return true;
 }
-
-namespace {
-// The average of a pixel's samples; the usual counts divide by a constant,
-// which the compiler turns into a multiplication.
-inline void StoreAverage(std::uint8_t* p, const std::uint32_t* sum, int count) noexcept
-{
-    if (count == 25) {
-        for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(sum[c] / 25u);
-    } else if (count == 100) {
-        for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(sum[c] / 100u);
-    } else {
-        const auto n = static_cast<std::uint32_t>(count);
-        for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(sum[c] / n);
-    }
-}
-} // namespace
 
 void CRenderSurface::StoreSamples(int x, int y, const CPixelSamples& samples, int N, bool boxFace,
                                   bool soften) noexcept
