@@ -286,40 +286,78 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
     const int n = m_count;
     const std::int32_t lastCol = static_cast<std::int32_t>(m_texW), lastRow = static_cast<std::int32_t>(m_texH);
     long long exact = 0;
-    for (int x = left; x <= right; ++x, ++out) {
-        const double pA = m_ax * x + rowA;
-        const double pB = m_bx * x + rowB;
-        const double pC = m_cx * x + rowC;
-        const double inv = 1.0 / pC;
-        const double u = pB * inv, a = pA * inv;
-        // Texel positions of the centre and their steps per pixel of x and y.
-        const double zCol = m_texW * u + 0.5, zRow = m_texH * (1.0 - a) + 0.5;
-        const double gx = m_texW * (m_bx - u * m_cx) * inv, gy = m_texW * (m_by - u * m_cy) * inv;
-        const double hx = -m_texH * (m_ax - a * m_cx) * inv, hy = -m_texH * (m_ay - a * m_cy) * inv;
-        const double spanCol = reach * (std::fabs(gx) + std::fabs(gy)) + m_errCol;
-        const double spanRow = reach * (std::fabs(hx) + std::fabs(hy)) + m_errRow;
+    // The centres of four pixels at a time, in double precision: where each
+    // lies in texels, its texel steps per pixel and how far its samples reach.
+    const __m256d vax = _mm256_set1_pd(m_ax), vbx = _mm256_set1_pd(m_bx), vcx = _mm256_set1_pd(m_cx);
+    const __m256d vay = _mm256_set1_pd(m_ay), vby = _mm256_set1_pd(m_by), vcy = _mm256_set1_pd(m_cy);
+    const __m256d vTexW = _mm256_set1_pd(m_texW), vTexH = _mm256_set1_pd(m_texH);
+    const __m256d vNegTexH = _mm256_set1_pd(-m_texH);
+    const __m256d vHalf = _mm256_set1_pd(0.5), vOne = _mm256_set1_pd(1.0), vZero = _mm256_setzero_pd();
+    const __m256d vReach = _mm256_set1_pd(reach);
+    const __m256d vErrCol = _mm256_set1_pd(m_errCol), vErrRow = _mm256_set1_pd(m_errRow);
+    const __m256d absMask = _mm256_castsi256_pd(_mm256_set1_epi64x(0x7FFFFFFFFFFFFFFFLL));
+    const __m256d steps = _mm256_setr_pd(0.0, 1.0, 2.0, 3.0);
+    alignas(32) double fcs[4], frs[4], reachCols[4], reachRows[4];
+    alignas(32) double gxs[4], gys[4], hxs[4], hys[4], baseCols[4], baseRows[4];
+    for (int x4 = left; x4 <= right; x4 += 4) {
+        const __m256d X = _mm256_add_pd(_mm256_set1_pd(static_cast<double>(x4)), steps);
+        const __m256d pA = _mm256_fmadd_pd(vax, X, _mm256_set1_pd(rowA));
+        const __m256d pB = _mm256_fmadd_pd(vbx, X, _mm256_set1_pd(rowB));
+        const __m256d pC = _mm256_fmadd_pd(vcx, X, _mm256_set1_pd(rowC));
+        const __m256d inv = _mm256_div_pd(vOne, pC);
+        const __m256d u = _mm256_mul_pd(pB, inv), a = _mm256_mul_pd(pA, inv);
+        const __m256d zCol = _mm256_fmadd_pd(vTexW, u, vHalf);
+        const __m256d zRow = _mm256_fmadd_pd(vTexH, _mm256_sub_pd(vOne, a), vHalf);
+        const __m256d tw = _mm256_mul_pd(vTexW, inv), th = _mm256_mul_pd(vNegTexH, inv);
+        const __m256d gx = _mm256_mul_pd(tw, _mm256_fnmadd_pd(u, vcx, vbx));
+        const __m256d gy = _mm256_mul_pd(tw, _mm256_fnmadd_pd(u, vcy, vby));
+        const __m256d hx = _mm256_mul_pd(th, _mm256_fnmadd_pd(a, vcx, vax));
+        const __m256d hy = _mm256_mul_pd(th, _mm256_fnmadd_pd(a, vcy, vay));
+        const __m256d spanCol = _mm256_fmadd_pd(
+            vReach, _mm256_add_pd(_mm256_and_pd(gx, absMask), _mm256_and_pd(gy, absMask)), vErrCol);
+        const __m256d spanRow = _mm256_fmadd_pd(
+            vReach, _mm256_add_pd(_mm256_and_pd(hx, absMask), _mm256_and_pd(hy, absMask)), vErrRow);
         // Every sample inside the face by more than the bound: 0 <= Z - 0.5 < width - 1.
-        if (!(zCol - 0.5 - spanCol > 0.0 && zCol - 0.5 + spanCol < m_texW && zRow - 0.5 - spanRow > 0.0 &&
-              zRow - 0.5 + spanRow < m_texH)) {
+        const __m256d colOff = _mm256_sub_pd(zCol, vHalf), rowOff = _mm256_sub_pd(zRow, vHalf);
+        const __m256d inside = _mm256_and_pd(
+            _mm256_and_pd(_mm256_cmp_pd(_mm256_sub_pd(colOff, spanCol), vZero, _CMP_GT_OQ),
+                          _mm256_cmp_pd(_mm256_add_pd(colOff, spanCol), vTexW, _CMP_LT_OQ)),
+            _mm256_and_pd(_mm256_cmp_pd(_mm256_sub_pd(rowOff, spanRow), vZero, _CMP_GT_OQ),
+                          _mm256_cmp_pd(_mm256_add_pd(rowOff, spanRow), vTexH, _CMP_LT_OQ)));
+        const int insideBits = _mm256_movemask_pd(inside);
+        const __m256d baseCol = _mm256_floor_pd(zCol), baseRow = _mm256_floor_pd(zRow);
+        _mm256_store_pd(fcs, _mm256_sub_pd(zCol, baseCol));
+        _mm256_store_pd(frs, _mm256_sub_pd(zRow, baseRow));
+        _mm256_store_pd(reachCols, _mm256_add_pd(spanCol, vErrCol));
+        _mm256_store_pd(reachRows, _mm256_add_pd(spanRow, vErrRow));
+        _mm256_store_pd(gxs, gx);
+        _mm256_store_pd(gys, gy);
+        _mm256_store_pd(hxs, hx);
+        _mm256_store_pd(hys, hy);
+        _mm256_store_pd(baseCols, baseCol);
+        _mm256_store_pd(baseRows, baseRow);
+        const int last = std::min(right, x4 + 3);
+    for (int x = x4, j = 0; x <= last; ++x, ++j, ++out) {
+        if (!(insideBits & (1 << j))) {
             *out = SamplePixelWide(x, rowA, rowB, rowC);
             ++exact;
             continue;
         }
-        const double baseCol = std::floor(zCol), baseRow = std::floor(zRow);
-        const double fc = zCol - baseCol, fr = zRow - baseRow;
+        const double fc = fcs[j], fr = frs[j];
         const __m256 fCol = _mm256_set1_ps(static_cast<float>(fc));
         const __m256 fRow = _mm256_set1_ps(static_cast<float>(fr));
-        const __m256 gxF = _mm256_set1_ps(static_cast<float>(gx)), gyF = _mm256_set1_ps(static_cast<float>(gy));
-        const __m256 hxF = _mm256_set1_ps(static_cast<float>(hx)), hyF = _mm256_set1_ps(static_cast<float>(hy));
+        const __m256 gxF = _mm256_set1_ps(static_cast<float>(gxs[j])), gyF = _mm256_set1_ps(static_cast<float>(gys[j]));
+        const __m256 hxF = _mm256_set1_ps(static_cast<float>(hxs[j])), hyF = _mm256_set1_ps(static_cast<float>(hys[j]));
         // The texels the samples can reach, relative to the centre's, with a
         // margin of twice the bound: columns lowCol .. highCol, rows lowRow ..
         // highRow. When that is at most two by two, each sample only says on
         // which side of the one column edge and the one row edge between
         // them it lies (the outer edges are farther than the bound).
-        const double reachCol = spanCol + m_errCol, reachRow = spanRow + m_errRow;
+        const double reachCol = reachCols[j], reachRow = reachRows[j];
         const double lowCol = std::floor(fc - reachCol), highCol = std::floor(fc + reachCol);
         const double lowRow = std::floor(fr - reachRow), highRow = std::floor(fr + reachRow);
         const bool fourTexels = n <= 32 && highCol - lowCol <= 1.0 && highRow - lowRow <= 1.0;
+        const double baseCol = baseCols[j], baseRow = baseRows[j];
         const std::int32_t col0 = static_cast<std::int32_t>(baseCol), row0 = static_cast<std::int32_t>(baseRow);
         __m256 nearEdge = _mm256_setzero_ps();
         if (fourTexels) {
@@ -403,6 +441,7 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
         out->sum[1] = sum1;
         out->sum[2] = sum2;
         out->count = n;
+    }
     }
     m_exactPixels += exact;
     m_pixels += right - left + 1;

@@ -164,9 +164,11 @@ TEST(FaceRunSampler, SamplesOnTexelEdgesReadTheExactTexel)
     // exact mapping.
     std::mt19937 rng(7);
     CRunComparison result;
-    for (int k = 0; k < 12; ++k) {
+    for (int k = 0; k < 60; ++k) {
+        // Outlines on sample positions (0.1 and 0.05 steps) and beside them;
+        // sizes that are not powers of two, so that positions round.
         const double x0 = 3.0 + 0.1 * k, y0 = 2.0 + 0.05 * k;
-        const double w = 10.0 * (1 + k % 4), h = 10.0 * (1 + k % 3);
+        const double w = k < 12 ? 10.0 * (1 + k % 4) : 7.3 + 2.9 * (k % 7), h = k < 12 ? 10.0 * (1 + k % 3) : 5.1 + 3.7 * (k % 5);
         CPolygon3D face = FlatFace(x0, y0, x0 + w, y0 + h, 'F');
         CQuadMapping map;
         ASSERT_TRUE(map.Create(face, UnitFit()));
