@@ -10,6 +10,7 @@
 #include "render/RenderFileFlow.h"
 #include "render/RenderOutput.h"
 #include "render/RenderPipeline.h"
+#include "ui/render/RenderCompleteBar.h"
 #include "ui/render/RenderPage.h"
 #include "ui/shell/MainFrame.h"
 #include "ui/shell/VtwinView.h"
@@ -199,33 +200,6 @@ void CJpegQualityDialog::accept()
     QDialog::accept();
 }
 
-// ---- Rendering Complete ---------------------------------------------------------------------
-
-CRenderCompleteDialog::CRenderCompleteDialog(QWidget* parent) : QDialog(parent)
-{
-    setWindowTitle(QStringLiteral("Rendering Complete"));
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("Would you like to copy the rendered image?"), this));
-    auto* row = new QHBoxLayout;
-    auto* copy = new QPushButton(QStringLiteral("Yes - &Copy to Clipboard"), this);
-    auto* save = new QPushButton(QStringLiteral("Yes - Save to &File"), this);
-    auto* no = new QPushButton(QStringLiteral("&No"), this);
-    copy->setDefault(true);
-    row->addWidget(copy);
-    row->addWidget(save);
-    row->addWidget(no);
-    layout->addLayout(row);
-    m_check = new QCheckBox(
-        QStringLiteral("&Do not ask again\n(I will do it myself using the Render menu, when I'm ready)."), this);
-    layout->addWidget(m_check);
-    connect(copy, &QPushButton::clicked, this, [this] { Choose(kRenderCompleteCopy); });
-    connect(save, &QPushButton::clicked, this, [this] { Choose(kRenderCompleteSave); });
-    connect(no, &QPushButton::clicked, this, [this] { Choose(kRenderCompleteNo); });
-}
-
-bool CRenderCompleteDialog::DontAskAgain() const { return m_check->isChecked(); }
-void CRenderCompleteDialog::Choose(int result) { done(result); }
-
 // ---- the flows ---------------------------------------------------------------------------
 
 bool CopyRenderingToClipboard(QWidget* parent, const CRaster& rendering)
@@ -354,28 +328,29 @@ void RunRenderCutOutToClipboard(CVtwinView* view, CMainFrame* frame)
 void OfferRenderComplete(CVtwinView* view, CMainFrame* frame)
 {
     const CAppFolders* folders = frame ? frame->Folders() : nullptr;
-    const int choice = AskRenderComplete(g_suppressPrompt, folders ? &folders->UserSettings() : nullptr,
-                                         [view](bool& dontAskAgain) {
-                                             CRenderCompleteDialog dialog(view);
-                                             const int result = Run(dialog);
-                                             dontAskAgain = dialog.DontAskAgain();
-                                             return result;
-                                         });
-    if (choice == kRenderCompleteCopy)
-        RunRenderToClipboard(view, frame);
-    else if (choice == kRenderCompleteSave)
-        RunRenderToFile(view, frame);
+    auto* bar = view->RenderPage()->findChild<CRenderCompleteBar*>();
+    if (!bar || g_suppressPrompt || GetPromptRenderNoAsk(folders ? &folders->UserSettings() : nullptr) != 0)
+        return;
+    bar->Offer();
 }
 
 void InstallRenderCompletePrompt(CVtwinView* view, CMainFrame* frame)
 {
+    auto* bar = new CRenderCompleteBar;
+    view->RenderPage()->SetTopBar(bar);
+    QObject::connect(bar, &CRenderCompleteBar::chosen, view, [view, frame](int choice, bool dontAskAgain) {
+        const CAppFolders* folders = frame->Folders();
+        SetPromptRenderNoAsk(folders ? &folders->UserSettings() : nullptr, dontAskAgain);
+        if (choice == kRenderCompleteCopy)
+            RunRenderToClipboard(view, frame);
+        else if (choice == kRenderCompleteSave)
+            RunRenderToFile(view, frame);
+    });
     // Offered once for each rendering the Render tab makes; the output
-    // commands make theirs with the prompt suppressed.
+    // commands make theirs with the offer suppressed.
     QObject::connect(view, &CVtwinView::renderingMade, view, [view, frame] {
         if (g_suppressPrompt || !frame->Folders() || view->CurrentTabName() != QLatin1String("Render"))
             return;
-        // The toolbars and menus show the Render tab behind the prompt.
-        frame->UpdateCommandUI();
         OfferRenderComplete(view, frame);
     });
 }

@@ -45,22 +45,8 @@ private:
     int m_quality = 100;
 };
 
-class CRenderCompleteDialog : public QDialog {
-    Q_OBJECT
-public:
-    explicit CRenderCompleteDialog(QWidget* parent = nullptr);
-    bool DontAskAgain() const;
-    QCheckBox* CheckBox() const { return m_check; }
-    // Closes with one of the prompt's results (1 copy, 1211 save, 2 no).
-    void Choose(int result);
-
-private:
-    QCheckBox* m_check = nullptr;
-};
-
-// Tests answer the dialogs: the runner gets each dialog (the three above) and
-// returns its result code (QDialog::Accepted / Rejected, or the prompt's
-// result). The save dialog is answered by the file chooser hook.
+// Tests answer the dialogs: the runner gets each dialog (the two above) and
+// returns its result code (QDialog::Accepted / Rejected). The save dialog is answered by the file chooser hook.
 using RenderDialogRunner = std::function<int(QDialog& dialog)>;
 using RenderFileChooser = std::function<std::optional<std::pair<QString, int>>(const QString& folder)>;
 void SetRenderDialogHooks(RenderDialogRunner runner, RenderFileChooser chooser);
@@ -90,10 +76,12 @@ void RunRenderToFile(CVtwinView* view, CMainFrame* frame);
 // with its transparency.
 void RunRenderCutOutToClipboard(CVtwinView* view, CMainFrame* frame);
 
-// After the Render tab showed a new rendering: the prompt (unless switched
-// off in the settings) and what its answer asks for.
+// After the Render tab showed a new rendering: the "Rendering Complete" bar
+// at the top of the tab (unless switched off in the settings). Its answer
+// stores "Do not ask again" and runs what the button asks for.
 void OfferRenderComplete(CVtwinView* view, CMainFrame* frame);
 
-// Offers the prompt whenever the Render tab shows a rendering it has not
-// shown before (only with a data folder, so never in bare window tests).
+// Puts the bar into the Render tab and offers it whenever the tab shows a
+// rendering it has not shown before (only with a data folder, so never in
+// bare window tests).
 void InstallRenderCompletePrompt(CVtwinView* view, CMainFrame* frame);

@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QVBoxLayout>
 #include <algorithm>
 
 CRenderPage::CRenderPage(QWidget* parent) : QWidget(parent)
@@ -22,16 +23,42 @@ void CRenderPage::SetPlaceholder(const QString& text)
     update();
 }
 
+void CRenderPage::SetTopBar(QWidget* bar)
+{
+    m_topBar = bar;
+    bar->setParent(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(bar);
+    layout->addStretch(1);
+    bar->installEventFilter(this);
+}
+
+bool CRenderPage::eventFilter(QObject* watched, QEvent* event)
+{
+    // The picture moves when the bar comes or goes.
+    if (watched == m_topBar && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+        update();
+    return QWidget::eventFilter(watched, event);
+}
+
+QRect CRenderPage::PictureArea() const
+{
+    const int top = m_topBar && !m_topBar->isHidden() ? m_topBar->sizeHint().height() : 0;
+    return QRect(0, top, width(), std::max(1, height() - top));
+}
+
 QRect CRenderPage::PictureRect() const
 {
     if (m_picture.isNull())
         return {};
     // Shown at its own size when it fits, else reduced to fit.
-    const double s = std::min({1.0, static_cast<double>(width()) / m_picture.width(),
-                               static_cast<double>(height()) / m_picture.height()});
+    const QRect area = PictureArea();
+    const double s = std::min({1.0, static_cast<double>(area.width()) / m_picture.width(),
+                               static_cast<double>(area.height()) / m_picture.height()});
     const int w = std::max(1, static_cast<int>(m_picture.width() * s));
     const int h = std::max(1, static_cast<int>(m_picture.height() * s));
-    return QRect((width() - w) / 2, (height() - h) / 2, w, h);
+    return QRect(area.x() + (area.width() - w) / 2, area.y() + (area.height() - h) / 2, w, h);
 }
 
 void CRenderPage::paintEvent(QPaintEvent*)
@@ -40,7 +67,7 @@ void CRenderPage::paintEvent(QPaintEvent*)
     p.fillRect(rect(), palette().color(QPalette::Dark));
     if (m_picture.isNull()) {
         p.setPen(palette().color(QPalette::BrightText));
-        p.drawText(rect(), Qt::AlignCenter, m_placeholder);
+        p.drawText(PictureArea(), Qt::AlignCenter, m_placeholder);
         return;
     }
     const QRect r = PictureRect();

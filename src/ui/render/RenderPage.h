@@ -13,6 +13,9 @@ public:
     void SetPicture(const QImage& picture);
     const QImage& Picture() const { return m_picture; }
     void SetPlaceholder(const QString& text);
+    // A bar across the top (owned by the page); the picture uses the room below it while it is shown.
+    void SetTopBar(QWidget* bar);
+    QWidget* TopBar() const { return m_topBar; }
     // Where the picture is drawn (window pixels); empty without a picture.
     QRect PictureRect() const;
 
@@ -21,10 +24,15 @@ signals:
     void pictureClicked(int px, int py);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // The room for the picture: the page below the top bar.
+    QRect PictureArea() const;
+
     QImage m_picture;
     QString m_placeholder;
+    QWidget* m_topBar = nullptr;
 };

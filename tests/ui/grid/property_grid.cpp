@@ -16,7 +16,9 @@
 #include "ui/grid/FacePictureEditor.h"
 #include "ui/grid/GridEditors.h"
 #include "ui/grid/GridRows.h"
+#include "render/RenderFileFlow.h"
 #include "ui/grid/PropertyGrid.h"
+#include "ui/render/RenderCompleteBar.h"
 #include "ui/grid/SettingEditRecord.h"
 #include "ui/render/RenderPage.h"
 
@@ -24,6 +26,7 @@
 #include <QSignalSpy>
 #include <QTimer>
 #include <QSlider>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 class CPropertyGridTest : public CGridFixture {
@@ -339,34 +342,31 @@ private slots:
 
     // When an edit brings a new rendering and the Rendering Complete prompt
     // comes up, the grid beside it already shows the edit.
-    void gridIsCurrentWhenThePromptAppears()
+    // An edit on the Render tab shows in the grid at once; its rendering
+    // comes later and brings the Rendering Complete bar back.
+    void renderingCompleteBarFollowsAnEdit()
     {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         std::string error;
         std::optional<CAppFolders> folders = CAppFolders::Create(dir.path().toStdString(), error);
         QVERIFY2(folders, error.c_str());
-        QStringList seen;
-        SetRenderDialogHooks(
-            [&](QDialog&) {
-                seen << QString::fromStdString(m_grid->Row(m_grid->FindRow("Bevel", "Bevel")).value);
-                seen << (m_grid->FindRow("Style", "Bevel") >= 0 ? QStringLiteral("Style") : QString());
-                return 2;
-            },
-            nullptr);
         m_frame->SetFolders(&*folders);
+        auto* bar = m_frame->findChild<CRenderCompleteBar*>();
+        QVERIFY(bar);
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
-        m_frame->View()->WaitForRendering();
-        seen.clear();  // the first rendering's prompt
+        QVERIFY(m_frame->View()->WaitForRendering());
+        QVERIFY(!bar->isHidden());
+        bar->Button(kRenderCompleteNo)->click();
+        QVERIFY(bar->isHidden());
         Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetChoiceIndex(0); });  // Yes
         m_grid->EditRow(m_grid->FindRow("Bevel", "Bevel"));
-        m_frame->View()->WaitForRendering();
-        SetRenderDialogHooks(nullptr, nullptr);
-        m_frame->SetFolders(nullptr);
         QCOMPARE(Settings().GetInt(ModelKey(kSetBevel)), 1);
-        QVERIFY(!seen.isEmpty());
-        QCOMPARE(seen.value(0), QStringLiteral("Yes"));
-        QCOMPARE(seen.value(1), QStringLiteral("Style"));
+        QCOMPARE(QString::fromStdString(m_grid->Row(m_grid->FindRow("Bevel", "Bevel")).value), QStringLiteral("Yes"));
+        QVERIFY(m_grid->FindRow("Style", "Bevel") >= 0);
+        QVERIFY(m_frame->View()->WaitForRendering());
+        QVERIFY(!bar->isHidden());
+        m_frame->SetFolders(nullptr);
     }
 
     // A page-edge tab shows a Paper Color edit at once, not after the next rendering.

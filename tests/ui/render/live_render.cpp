@@ -144,7 +144,7 @@ private slots:
         QVERIFY(View().SelectTab(QStringLiteral("Front")));
         QVERIFY(View().SelectTab(QStringLiteral("Render")));
         QVERIFY(View().IsRendering());
-        QTest::mouseClick(button, Qt::LeftButton);
+        button->click();
         QVERIFY(!View().WaitForRendering());
 
         // And once more to the end.

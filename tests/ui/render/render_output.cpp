@@ -11,10 +11,13 @@
 #include "render/RenderPipeline.h"
 #include "ui/dialogs/RenderOutputDialogs.h"
 #include "ui/grid/PropertyGrid.h"
+#include "render/RenderFileFlow.h"
+#include "ui/render/RenderCompleteBar.h"
 #include "ui/render/RenderPage.h"
 #include "ui/shell/CommandIds.h"
 
 #include <QCheckBox>
+#include <QPushButton>
 #include <QClipboard>
 #include <QFile>
 #include <QMimeData>
@@ -30,12 +33,9 @@ private:
     CTestMessages m_messages;
 
     // What the dialogs were asked and how they answer.
-    int m_formatsShown = 0, m_qualityShown = 0, m_promptShown = 0, m_chooserCalls = 0;
-    bool m_gridShowedRender = false;
+    int m_formatsShown = 0, m_qualityShown = 0, m_chooserCalls = 0;
     bool m_formatsOk = true, m_tickFormats = false;
     QStringList m_qualityTexts;  // typed one after another; empty: OK as shown
-    int m_promptAnswer = 2;
-    bool m_tickPrompt = false;
     std::optional<std::pair<QString, int>> m_save;
     QString m_chooserFolder;
 
@@ -62,14 +62,6 @@ private:
                     }
                     return QDialog::Rejected;
                 }
-                if (auto* p = qobject_cast<CRenderCompleteDialog*>(&d)) {
-                    ++m_promptShown;
-                    // Behind the prompt the grid already shows the Render tab's rows.
-                    auto* grid = m_frame->findChild<CPropertyGrid*>();
-                    m_gridShowedRender = grid && grid->FindRow("X Rotation") >= 0;
-                    p->CheckBox()->setChecked(m_tickPrompt);
-                    return m_promptAnswer;
-                }
                 return QDialog::Rejected;
             },
             [this](const QString& folder) {
@@ -78,6 +70,8 @@ private:
                 return m_save;
             });
     }
+
+    bool BarHidden() const { return m_frame->findChild<CRenderCompleteBar*>()->isHidden(); }
 
     QString Path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
 
@@ -119,11 +113,10 @@ private slots:
         QVERIFY2(m_folders, error.c_str());
         m_messages = CTestMessages{};
         m_messages.Install();
-        m_formatsShown = m_qualityShown = m_promptShown = m_chooserCalls = 0;
+        m_formatsShown = m_qualityShown = m_chooserCalls = 0;
         m_formatsOk = true;
-        m_tickFormats = m_tickPrompt = false;
+        m_tickFormats = false;
         m_qualityTexts.clear();
-        m_promptAnswer = 2;
         m_save.reset();
         InstallHooks();
         m_frame = std::make_unique<CMainFrame>(QString());
@@ -181,7 +174,7 @@ private slots:
         m_save.reset();
         QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
         QCOMPARE(QDir(m_chooserFolder).absolutePath(), QDir(m_dir.path()).absolutePath());
-        QCOMPARE(m_promptShown, 0);  // the commands never offer the prompt
+        QVERIFY(BarHidden());  // the commands never offer the Rendering Complete bar
     }
 
     // Before anything was saved the dialog opens in the data folder's render
@@ -248,7 +241,7 @@ private slots:
         const QImage image = QApplication::clipboard()->image();
         QCOMPARE(image.size(), QSize(90, 70));
         QCOMPARE(image.convertToFormat(QImage::Format_RGB888), m_frame->View()->RenderPage()->Picture().convertToFormat(QImage::Format_RGB888));
-        QCOMPARE(m_promptShown, 0);
+        QVERIFY(BarHidden());
     }
 
     // The fifth filter of the save dialog saves a cut-out: the background left
@@ -287,44 +280,69 @@ private slots:
         cut = cut.convertToFormat(QImage::Format_ARGB32);
         QCOMPARE(cut.size(), QSize(90, 70));
         ExpectCutOutOfTheRendering(cut);
-        QCOMPARE(m_promptShown, 0);
+        QVERIFY(BarHidden());
     }
 
-    void renderingCompletePrompt()
+    // The offer after a new rendering is a bar in the Render tab, not a window.
+    void renderingCompleteBar()
     {
-        // A new rendering on the Render tab offers the prompt once.
-        m_promptAnswer = 2;
+        auto* bar = m_frame->findChild<CRenderCompleteBar*>();
+        QVERIFY(bar);
+        QVERIFY(bar->isHidden());
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
-        m_frame->View()->WaitForRendering();
-        QCOMPARE(m_promptShown, 1);
-        QVERIFY(m_gridShowedRender);
+        QVERIFY(m_frame->View()->WaitForRendering());
+        QVERIFY(!bar->isHidden());
+        QVERIFY(!QApplication::activeModalWidget());
+        // The picture is shown below the bar, whole.
+        m_frame->View()->RenderPage()->resize(400, 400);
+        const QRect picture = m_frame->View()->RenderPage()->PictureRect();
+        QVERIFY(picture.top() >= bar->sizeHint().height());
+        QCOMPARE(picture.size(), QSize(90, 70));
+        QCOMPARE(bar->Button(kRenderCompleteCopy)->text(), QStringLiteral("Yes - &Copy to Clipboard"));
+        QCOMPARE(bar->Button(kRenderCompleteSave)->text(), QStringLiteral("Yes - Save to &File"));
+        QCOMPARE(bar->Button(kRenderCompleteNo)->text(), QStringLiteral("&No"));
+        bar->Button(kRenderCompleteNo)->click();
+        QVERIFY(bar->isHidden());
+        QCOMPARE(GetPromptRenderNoAsk(&m_folders->UserSettings()), 0);
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
-        m_frame->View()->WaitForRendering();
-        QCOMPARE(m_promptShown, 1);  // the same picture again
+        QVERIFY(m_frame->View()->WaitForRendering());
+        QVERIFY(bar->isHidden());  // the same picture again
 
-        // Render To File from a face tab makes a new rendering without the prompt.
+        // Render To File from a face tab makes a new rendering without the offer.
         m_frame->View()->Pipeline().GetCache().MarkStale("z");
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
         m_save = std::make_pair(Path("direct"), 1);
         QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
         QVERIFY(QFile::exists(Path("direct.png")));
-        QCOMPARE(m_promptShown, 1);
+        QVERIFY(bar->isHidden());
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
-        m_frame->View()->WaitForRendering();
-        QCOMPARE(m_promptShown, 1);  // already made: nothing new to offer
+        QVERIFY(m_frame->View()->WaitForRendering());
+        QVERIFY(bar->isHidden());  // already made: nothing new to offer
+
+        // Copy to Clipboard puts the rendering there.
+        m_frame->View()->Pipeline().GetCache().MarkStale("z");
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        QVERIFY(m_frame->View()->WaitForRendering());
+        QVERIFY(!bar->isHidden());
+        QApplication::clipboard()->clear();
+        bar->Button(kRenderCompleteCopy)->click();
+        QVERIFY(bar->isHidden());
+        QCOMPARE(QApplication::clipboard()->image().size(), QSize(90, 70));
 
         // Save to file with "Do not ask again": stored, then Render To File runs.
         m_frame->Document()->GetProduct()->GetSettings().SetInt(ModelKey(kSetBorders), 1);
         m_frame->View()->Pipeline().GetCache().MarkStale("z");
-        m_promptAnswer = 1211;
-        m_tickPrompt = true;
         m_save = std::make_pair(Path("prompted"), 1);
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
-        m_frame->View()->WaitForRendering();
-        QCOMPARE(m_promptShown, 2);
+        QVERIFY(m_frame->View()->WaitForRendering());
+        QVERIFY(!bar->isHidden());
+        QVERIFY(!bar->CheckBox()->isChecked());
+        bar->CheckBox()->setChecked(true);
+        bar->Button(kRenderCompleteSave)->click();
         QCOMPARE(GetPromptRenderNoAsk(&m_folders->UserSettings()), 1);
         QVERIFY(QFile::exists(Path("prompted.png")));
 
@@ -333,8 +351,8 @@ private slots:
         m_frame->View()->Pipeline().GetCache().MarkStale("z");
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
-        m_frame->View()->WaitForRendering();
-        QCOMPARE(m_promptShown, 2);
+        QVERIFY(m_frame->View()->WaitForRendering());
+        QVERIFY(bar->isHidden());
     }
 };
 
