@@ -548,7 +548,7 @@ void CPropertyGrid::ApplyMask(unsigned mask)
     // The view drops its cached model together with every prepared picture;
     // the marks below then name what must be made again.
     if (mask & (kUpdatePreviewModel | kUpdateRenderModel))
-        m_view->ResetRenderData();
+        m_view->ResetRenderData(true);
     std::string error;
     const bool ok = ApplyUpdateMask(*product, m_view->Pipeline().GetCache(), mask, m_frame ? m_frame->Folders() : nullptr,
                                     nullptr, error);
@@ -590,7 +590,7 @@ CPropertyGrid* InstallPropertyGrid(CVtwinView* view, CMainFrame* frame)
         if (&doc != view->Document() || !doc.GetProduct())
             return;
         if (mask & (kUpdatePreviewModel | kUpdateRenderModel))
-            view->ResetRenderData();
+            view->ResetRenderData(true);
         std::string error;
         if (!ApplyUpdateMask(*doc.GetProduct(), view->Pipeline().GetCache(), mask, frame ? frame->Folders() : nullptr,
                              nullptr, error))
@@ -599,6 +599,11 @@ CPropertyGrid* InstallPropertyGrid(CVtwinView* view, CMainFrame* frame)
         grid->Rebuild();
     });
     QObject::connect(grid, &QObject::destroyed, []() { CSettingEditRecord::SetApplyHook(nullptr); });
+    // A drag on the Render tab is one edit of both angles.
+    QObject::connect(view, &CVtwinView::turnRequested, grid, [grid](int x, int y) {
+        grid->CommitEdit({{ModelKey(kSetXRotation), false, x, {}}, {ModelKey(kSetYRotation), false, y, {}}},
+                         "Turn Product");
+    });
     // The Rendering Complete prompt follows the same tab and edit events.
     InstallRenderCompletePrompt(view, frame);
     grid->Rebuild();

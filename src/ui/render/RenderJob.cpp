@@ -24,9 +24,12 @@ const SCodeSides kCodeSides[] = {{"u", {"u", nullptr}}, {"d", {"d", nullptr}}, {
                                  {"z", {"z", nullptr}}};
 
 // Working pictures a render of `change` neither reads nor writes: not copied
-// (at print sizes each is hundreds of megabytes).
-bool SkippedSide(const std::string& key, const std::string& change)
+// (at print sizes each is hundreds of megabytes). A draft makes all of its
+// own at its own size.
+bool SkippedSide(const std::string& key, const std::string& change, bool draft)
 {
+    if (draft)
+        return key == "a" || key == "x" || key == "y" || key == "z";
     if (change == "x")
         return key == "a" || key == "y" || key == "z";
     return key == "x";
@@ -37,6 +40,12 @@ bool SkippedSide(const std::string& key, const std::string& change)
 CRenderJob::~CRenderJob() = default;
 
 std::unique_ptr<CRenderJob> CRenderJob::Create(const CVtwinDoc& doc, const CRenderCache& cache, std::string change)
+{
+    return Create(doc, cache, std::move(change), false);
+}
+
+std::unique_ptr<CRenderJob> CRenderJob::Create(const CVtwinDoc& doc, const CRenderCache& cache, std::string change,
+                                               bool draft)
 {
     const CProduct* product = doc.GetProduct();
     if (!product)
@@ -49,7 +58,7 @@ std::unique_ptr<CRenderJob> CRenderJob::Create(const CVtwinDoc& doc, const CRend
         job->m_product->GetSettings() = product->GetSettings();
         job->m_product->RemoveAllSides();
         for (std::size_t i = 0; i < product->GetSideCount(); ++i)
-            if (!SkippedSide(product->GetSideKey(i), change))
+            if (!SkippedSide(product->GetSideKey(i), change, draft))
                 job->m_product->AddSide(product->GetSideKey(i), product->GetSide(i).Clone());
         for (std::size_t i = 0; i < doc.GetLayoutCount(); ++i)
             job->m_objects.emplace_back(doc.GetLayoutKey(i), doc.GetLayoutList(i).Clone());
@@ -70,7 +79,7 @@ std::unique_ptr<CRenderJob> CRenderJob::CreateDraft(const CVtwinDoc& doc, const 
     for (const char* code : {"u", "d", "l", "r"})
         if (cache.IsUpToDate(code))
             edges.SetUpToDate(code);
-    std::unique_ptr<CRenderJob> job = Create(doc, edges, "z");
+    std::unique_ptr<CRenderJob> job = Create(doc, edges, "z", true);
     if (!job)
         return nullptr;
     job->m_draft = true;

@@ -70,6 +70,8 @@ public:
 
 private:
     CRenderJob() = default;
+    static std::unique_ptr<CRenderJob> Create(const CVtwinDoc& doc, const CRenderCache& cache, std::string change,
+                                              bool draft);
 
     std::unique_ptr<CProduct> m_product;
     std::vector<std::pair<std::string, std::unique_ptr<CFaceObjects>>> m_objects;

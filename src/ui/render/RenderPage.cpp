@@ -3,7 +3,14 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
+
+namespace {
+constexpr double kMaxZoom = 16.0;
+constexpr double kWheelStep = 1.25;  // one notch of the wheel
+} // namespace
 
 CRenderPage::CRenderPage(QWidget* parent) : QWidget(parent)
 {
@@ -48,17 +55,52 @@ QRect CRenderPage::PictureArea() const
     return QRect(0, top, width(), std::max(1, height() - top));
 }
 
+QRectF CRenderPage::FitRect() const
+{
+    if (m_picture.isNull())
+        return {};
+    const QRect area = PictureArea();
+    const double s = std::min(static_cast<double>(area.width()) / m_picture.width(),
+                              static_cast<double>(area.height()) / m_picture.height());
+    const double w = std::max(1.0, m_picture.width() * s);
+    const double h = std::max(1.0, m_picture.height() * s);
+    return QRectF(area.x() + (area.width() - w) / 2, area.y() + (area.height() - h) / 2, w, h);
+}
+
 QRect CRenderPage::PictureRect() const
 {
     if (m_picture.isNull())
         return {};
-    // Shown at its own size when it fits, else reduced to fit.
-    const QRect area = PictureArea();
-    const double s = std::min({1.0, static_cast<double>(area.width()) / m_picture.width(),
-                               static_cast<double>(area.height()) / m_picture.height()});
-    const int w = std::max(1, static_cast<int>(m_picture.width() * s));
-    const int h = std::max(1, static_cast<int>(m_picture.height() * s));
-    return QRect(area.x() + (area.width() - w) / 2, area.y() + (area.height() - h) / 2, w, h);
+    const QRectF fit = FitRect();
+    if (m_zoom <= 1.0)
+        return fit.toRect();
+    return QRectF(m_origin, fit.size() * m_zoom).toRect();
+}
+
+void CRenderPage::ZoomAt(double factor, QPointF anchor)
+{
+    if (m_picture.isNull())
+        return;
+    const QRectF fit = FitRect();
+    const QRectF shown = m_zoom <= 1.0 ? fit : QRectF(m_origin, fit.size() * m_zoom);
+    const double zoom = std::clamp(m_zoom * factor, 1.0, kMaxZoom);
+    if (zoom <= 1.0) {
+        ZoomToFit();
+        return;
+    }
+    // The picture point under the anchor, as a fraction of the picture, stays there.
+    const double u = (anchor.x() - shown.x()) / shown.width();
+    const double v = (anchor.y() - shown.y()) / shown.height();
+    const QSizeF size = fit.size() * zoom;
+    m_origin = QPointF(anchor.x() - u * size.width(), anchor.y() - v * size.height());
+    m_zoom = zoom;
+    update();
+}
+
+void CRenderPage::ZoomToFit()
+{
+    m_zoom = 1.0;
+    update();
 }
 
 void CRenderPage::paintEvent(QPaintEvent*)
@@ -71,15 +113,49 @@ void CRenderPage::paintEvent(QPaintEvent*)
         return;
     }
     const QRect r = PictureRect();
+    p.setClipRect(PictureArea());
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawImage(r, m_picture);
     p.setPen(QColor(40, 40, 40));
     p.drawRect(r.adjusted(-1, -1, 0, 0));
 }
 
+void CRenderPage::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_pressed = true;
+    m_turning = false;
+    m_pressAt = event->position().toPoint();
+}
+
+void CRenderPage::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_pressed || !m_turnable || m_picture.isNull() || !(event->buttons() & Qt::LeftButton))
+        return;
+    const QPoint delta = event->position().toPoint() - m_pressAt;
+    if (!m_turning) {
+        if (delta.manhattanLength() < kDragThreshold)
+            return;
+        m_turning = true;
+        setCursor(Qt::ClosedHandCursor);
+        emit turnStarted();
+    }
+    emit turnMoved(delta);
+}
+
 void CRenderPage::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton || m_picture.isNull())
+    if (event->button() != Qt::LeftButton || !m_pressed)
+        return;
+    m_pressed = false;
+    if (m_turning) {
+        m_turning = false;
+        unsetCursor();
+        emit turnFinished(event->position().toPoint() - m_pressAt);
+        return;
+    }
+    if (m_picture.isNull())
         return;
     const QRect r = PictureRect();
     const QPoint p = event->position().toPoint() - r.topLeft();
@@ -87,4 +163,23 @@ void CRenderPage::mouseReleaseEvent(QMouseEvent* event)
     const int py = static_cast<int>(static_cast<long long>(p.y()) * m_picture.height() / r.height());
     if (p.x() >= 0 && p.y() >= 0 && px < m_picture.width() && py < m_picture.height())
         emit pictureClicked(px, py);
+}
+
+void CRenderPage::wheelEvent(QWheelEvent* event)
+{
+    const int notches = event->angleDelta().y() / 120;
+    if (notches == 0 || m_picture.isNull()) {
+        event->ignore();
+        return;
+    }
+    ZoomAt(std::pow(kWheelStep, notches), event->position());
+    event->accept();
+}
+
+void CRenderPage::resizeEvent(QResizeEvent* event)
+{
+    // A zoomed picture keeps its place; the fit follows the page.
+    QWidget::resizeEvent(event);
+    if (m_zoom <= 1.0)
+        update();
 }

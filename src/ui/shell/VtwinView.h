@@ -94,8 +94,10 @@ public:
     CRenderPipeline& Pipeline() { return *m_pipeline; }
     // A click on the rendering at picture pixel (px, py), y down.
     void RepositionFlare(int px, int py);
-    // Forgets every prepared render picture (a new or opened project).
-    void ResetRenderData();
+    // Forgets every prepared render picture (a new or opened project). With
+    // `keepPictures` (an edit) the tabs show the older pictures until the new
+    // ones come.
+    void ResetRenderData(bool keepPictures = false);
 
     // ---- layout editing on the current face ----------------------------------
     // Objects of the current face; null while no face tab is shown.
@@ -149,6 +151,9 @@ signals:
     void commandStateChanged();
     // A render came back (made, failed or cancelled) and none is on its way.
     void renderingDone();
+    // A drag on the Render tab turned the product to these angles (degrees);
+    // the property grid makes it one edit.
+    void turnRequested(int xRotation, int yRotation);
 
 private:
     void OnTabChanged(int index);

@@ -14,6 +14,7 @@
 #include "ui/render/FlarePositionRecord.h"
 #include "ui/render/RenderJob.h"
 #include "ui/render/RenderPage.h"
+#include "ui/render/RenderTurnController.h"
 #include "ui/render/RenderWorker.h"
 #include "ui/shell/MainFrame.h"
 #include "ui/widgets/RasterImage.h"
@@ -68,6 +69,9 @@ private:
 
 void CVtwinView::SetUpRendering()
 {
+    m_renderPage->SetTurnable(true);
+    auto* turn = new CRenderTurnController(this, m_renderPage);
+    connect(turn, &CRenderTurnController::turned, this, &CVtwinView::turnRequested);
     m_worker = new CRenderWorker(this);
     connect(m_worker, &CRenderWorker::progress, this, &CVtwinView::OnRenderProgress);
     connect(m_worker, &CRenderWorker::finished, this, &CVtwinView::OnRenderFinished);
@@ -103,7 +107,7 @@ void CVtwinView::ShowRenderBusy(bool busy)
         m_frame->SetProgress(-1);
 }
 
-void CVtwinView::ResetRenderData()
+void CVtwinView::ResetRenderData(bool keepPictures)
 {
     if (m_jobId != 0) {
         m_worker->Cancel();
@@ -113,6 +117,8 @@ void CVtwinView::ResetRenderData()
     }
     m_pipeline->GetCache().Clear();
     m_backend->DiscardModel();
+    if (keepPictures)
+        return;
     m_layoutPage->SetPicture(QImage());
     m_renderPage->SetPicture(QImage());
 }
@@ -180,7 +186,9 @@ void CVtwinView::OnRenderFinished(quint64 id, const std::shared_ptr<CRenderJob>&
         m_lastRenderOk = false;
         if (page->Picture().isNull())
             page->SetPlaceholder(QStringLiteral("The rendering was cancelled."));
-        m_frame->ShowStatus(QStringLiteral("The rendering was cancelled."));
+        // A drag that stopped the render shows its drafts instead.
+        if (!m_renderPage->IsTurning())
+            m_frame->ShowStatus(QStringLiteral("The rendering was cancelled."));
     } else if (!m_doc || !m_doc->GetProduct() || cache.GetChangeCount() != job->StartCount()) {
         // The document changed while it was made: make it again where it is shown.
         RefreshPicture();

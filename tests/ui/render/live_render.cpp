@@ -4,11 +4,13 @@
 
 #include "UiTestSupport.h"
 
+#include "app/UndoStore.h"
 #include "properties/SettingTable.h"
 #include "render/RenderPipeline.h"
 #include "ui/grid/PropertyGrid.h"
 #include "ui/render/RenderJob.h"
 #include "ui/render/RenderPage.h"
+#include "ui/render/RenderTurnController.h"
 #include "ui/render/RenderWorker.h"
 #include "ui/widgets/RasterImage.h"
 
@@ -16,6 +18,9 @@
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QToolButton>
+#include <QWheelEvent>
+
+#include <cmath>
 
 class CLiveRenderTest : public QObject {
     Q_OBJECT
@@ -153,6 +158,112 @@ private slots:
         QVERIFY(View().WaitForRendering());
         QCOMPARE(View().RenderPage()->Picture().size(), QSize(900, 700));
         QVERIFY(m_messages.messages.isEmpty());
+    }
+
+    void ShowWindow()
+    {
+        m_frame->resize(1000, 800);
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+    }
+
+    static void MoveHeld(QWidget* w, QPoint at)
+    {
+        QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(w->mapToGlobal(at)), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(w, &move);
+    }
+
+    // A drag turns the product with drafts while the mouse moves; on release
+    // both angles change as one undo step and the full rendering follows.
+    void dragTurnsTheProductAsOneUndoStep()
+    {
+        ShowWindow();
+        Settings().SetInt(ModelKey(kSetXRotation), 10);
+        Settings().SetInt(ModelKey(kSetYRotation), 25);
+        QVERIFY(View().SelectTab(QStringLiteral("Render")));
+        QVERIFY(View().WaitForRendering());
+        CUndoStore& undo = m_frame->Document()->GetUndoStore();
+        QVERIFY(!undo.CanUndo());
+        CRenderPage* page = View().RenderPage();
+        const QRect shown = page->PictureRect();
+        // The rendering fits the page: its shape, as large as the page allows.
+        QVERIFY(page->rect().contains(shown));
+        QVERIFY(shown.width() == page->width() || shown.height() == page->height() ||
+                shown.top() > 0);
+        QVERIFY(std::abs(shown.width() * 700 - shown.height() * 900) <= 900);
+        const int span = std::max(shown.width(), shown.height());
+        auto* turn = View().findChild<CRenderTurnController*>();
+        QVERIFY(turn);
+
+        const QPoint start = shown.center();
+        QTest::mousePress(page, Qt::LeftButton, {}, start);
+        for (int step = 1; step <= 8; ++step) {
+            MoveHeld(page, start + QPoint(10 * step, -4 * step));
+            QVERIFY(page->IsTurning());
+            QTest::qWait(30);
+        }
+        QTRY_VERIFY(turn->DraftsShown() >= 1);
+        // Drafts only: the document and the undo history are untouched while the mouse moves.
+        QCOMPARE(Settings().GetInt(ModelKey(kSetXRotation)), 10);
+        QCOMPARE(Settings().GetInt(ModelKey(kSetYRotation)), 25);
+        QVERIFY(!undo.CanUndo());
+        QVERIFY(page->Picture().width() <= shown.width() + 1);
+        QTest::mouseRelease(page, Qt::LeftButton, {}, start + QPoint(80, -32));
+        QVERIFY(!page->IsTurning());
+
+        // 120 degrees for the whole span: right 80 pixels turns Y, up 32 tips X.
+        const int y = 25 + static_cast<int>(std::lround(120.0 * 80 / span));
+        const int x = 10 + static_cast<int>(std::lround(120.0 * -32 / span));
+        QCOMPARE(Settings().GetInt(ModelKey(kSetYRotation)), std::clamp(y, -60, 60));
+        QCOMPARE(Settings().GetInt(ModelKey(kSetXRotation)), std::clamp(x, -60, 60));
+        QVERIFY(undo.CanUndo());
+        QCOMPARE(QString::fromStdString(undo.TopUndoDescription()), QStringLiteral("Turn Product"));
+        QVERIFY(View().WaitForRendering());
+        QCOMPARE(page->Picture().size(), QSize(900, 700));
+        QVERIFY(View().Pipeline().GetCache().IsUpToDate("z"));
+
+        // One step back restores both angles, and nothing is left to undo.
+        QVERIFY(m_frame->RunCommand(ID_EDIT_UNDO));
+        QCOMPARE(Settings().GetInt(ModelKey(kSetXRotation)), 10);
+        QCOMPARE(Settings().GetInt(ModelKey(kSetYRotation)), 25);
+        QVERIFY(!undo.CanUndo());
+
+        // A press and release without moving is a click, not a turn.
+        QTest::mouseClick(page, Qt::LeftButton, {}, start);
+        QVERIFY(!undo.CanUndo());
+    }
+
+    // The wheel zooms about the mouse: the picture point under it stays put.
+    void wheelZoomsAboutTheMouse()
+    {
+        ShowWindow();
+        QVERIFY(View().SelectTab(QStringLiteral("Render")));
+        QVERIFY(View().WaitForRendering());
+        CRenderPage* page = View().RenderPage();
+        const QRect fit = page->PictureRect();
+        const QPoint at = fit.topLeft() + QPoint(fit.width() / 4, fit.height() / 3);
+        auto wheel = [&](int notches) {
+            QWheelEvent e(QPointF(at), QPointF(page->mapToGlobal(at)), QPoint(), QPoint(0, 120 * notches),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(page, &e);
+        };
+        // Fraction of the picture under the mouse.
+        auto under = [&]() {
+            const QRect r = page->PictureRect();
+            return QPointF(double(at.x() - r.x()) / r.width(), double(at.y() - r.y()) / r.height());
+        };
+        const QPointF before = under();
+        wheel(2);
+        QCOMPARE(page->Zoom(), 1.25 * 1.25);
+        QVERIFY(std::abs(page->PictureRect().width() - fit.width() * 1.5625) <= 1.0);
+        const QPointF after = under();
+        QVERIFY(std::abs(after.x() - before.x()) * fit.width() * 1.5625 <= 1.0);
+        QVERIFY(std::abs(after.y() - before.y()) * fit.height() * 1.5625 <= 1.0);
+        // Out again, and further: never smaller than the fit.
+        wheel(-5);
+        QCOMPARE(page->Zoom(), 1.0);
+        QCOMPARE(page->PictureRect(), fit);
     }
 };
 

@@ -297,7 +297,8 @@ private slots:
         m_frame->View()->RenderPage()->resize(400, 400);
         const QRect picture = m_frame->View()->RenderPage()->PictureRect();
         QVERIFY(picture.top() >= bar->sizeHint().height());
-        QCOMPARE(picture.size(), QSize(90, 70));
+        QVERIFY(picture.bottom() < 400 && picture.left() >= 0 && picture.right() < 400);
+        QVERIFY(std::abs(picture.width() * 70 - picture.height() * 90) <= 90);
         QCOMPARE(bar->Button(kRenderCompleteCopy)->text(), QStringLiteral("Yes - &Copy to Clipboard"));
         QCOMPARE(bar->Button(kRenderCompleteSave)->text(), QStringLiteral("Yes - Save to &File"));
         QCOMPARE(bar->Button(kRenderCompleteNo)->text(), QStringLiteral("&No"));

@@ -1,0 +1,97 @@
+// Drafts while the product is turned with the mouse on the Render tab: the
+// default Software Box (rendering 1000 x 1000 at magnification 4) drawn as the
+// desktop program draws its drafts (a copy of the product without its working
+// pictures, magnification 1, Detail Standard, the picture's shape at the size
+// it is shown, a new rotation each time, a full render) on two threads.
+// Drafts a second = 1 / the time of one iteration; the drag needs 15 or more.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/AppFolders.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/InstalledData.h"
+#include "catalogue/NewProject.h"
+#include "catalogue/Product.h"
+#include "catalogue/Setup.h"
+#include "catalogue/Side.h"
+#include "properties/SettingTable.h"
+#include "render/EngineBackend.h"
+#include "render/RenderPipeline.h"
+
+namespace {
+
+const CAppFolders* GetDataFolders()
+{
+    static const std::optional<CAppFolders> folders = []() -> std::optional<CAppFolders> {
+        std::string error;
+        const std::filesystem::path root = std::filesystem::temp_directory_path() / "vt_bench_drag_drafts";
+        std::optional<CAppFolders> f = CAppFolders::Create(root.string(), error);
+        if (!f) return std::nullopt;
+        SetupOptions options;
+        options.installedDataFolder = FindInstalledDataFolder(GetExecutablePath());
+        if (CSetup(*f, options, SetupListener{}).Run().outcome == SetupOutcome::Failed) return std::nullopt;
+        return f;
+    }();
+    return folders ? &*folders : nullptr;
+}
+
+std::unique_ptr<CProduct> MakeSoftwareBox()
+{
+    const CAppFolders* folders = GetDataFolders();
+    const CatalogueEntry* entry = FindCatalogueModel("box/Software Box");
+    if (!folders || !entry) return nullptr;
+    const std::string section = GetCatalogueSectionName(*entry);
+    NewProjectAnswers answers;
+    answers.renderWidth = 1000;
+    answers.renderHeight = 1000;
+    SetFirstListAnswers(*folders, section, answers);
+    std::string error;
+    std::unique_ptr<CProduct> p = BuildProductFromModel(*folders, section, answers, error);
+    if (p) p->GetSettings().SetInt(ModelKey(kSetMagnification), 4);
+    return p;
+}
+
+// Argument: the side of the square the picture is shown in (window pixels).
+void TurnDraft(benchmark::State& state)
+{
+    const std::unique_ptr<CProduct> product = MakeSoftwareBox();
+    if (!product) {
+        state.SkipWithError("model could not be built");
+        return;
+    }
+    const int shown = static_cast<int>(state.range(0));
+    int angle = -30;
+    for (auto _ : state) {
+        // The copy the draft is made from (the working pictures are made anew).
+        std::unique_ptr<CProduct> copy = CreateProduct(product->GetKindCode());
+        copy->GetSettings() = product->GetSettings();
+        copy->RemoveAllSides();
+        for (std::size_t i = 0; i < product->GetSideCount(); ++i) {
+            const std::string& key = product->GetSideKey(i);
+            if (key != "a" && key != "x" && key != "y" && key != "z")
+                copy->AddSide(key, product->GetSide(i).Clone());
+        }
+        SettingStore& s = copy->GetSettings();
+        s.SetInt(ModelKey(kSetRenderWidth), std::min(1000, shown));
+        s.SetInt(ModelKey(kSetRenderHeight), std::min(1000, shown));
+        s.SetInt(ModelKey(kSetMagnification), 1);
+        s.SetInt(ModelKey(kSetDetail), 0);
+        angle = angle >= 30 ? -30 : angle + 1;
+        s.SetInt(ModelKey(kSetYRotation), angle);
+        CEngineBackend backend;
+        CRenderPipeline pipeline;
+        pipeline.SetBackend(&backend);
+        pipeline.SetThreads(2);
+        if (!pipeline.Render("z", *copy)) state.SkipWithError("render failed");
+        benchmark::DoNotOptimize(copy->FindSidePtr("z"));
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(TurnDraft)->Arg(400)->Arg(600)->Arg(800)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace

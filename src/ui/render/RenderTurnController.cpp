@@ -1,0 +1,109 @@
+#include "ui/render/RenderTurnController.h"
+
+#include "app/VtwinDoc.h"
+#include "catalogue/Product.h"
+#include "image/Raster.h"
+#include "properties/SettingTable.h"
+#include "render/RenderPipeline.h"
+#include "ui/render/RenderJob.h"
+#include "ui/render/RenderPage.h"
+#include "ui/render/RenderWorker.h"
+#include "ui/shell/VtwinView.h"
+#include "ui/widgets/RasterImage.h"
+
+#include <algorithm>
+#include <cmath>
+
+CRenderTurnController::CRenderTurnController(CVtwinView* view, CRenderPage* page)
+    : QObject(view), m_view(view), m_page(page), m_worker(new CRenderWorker(this))
+{
+    setObjectName(QStringLiteral("renderTurn"));
+    connect(page, &CRenderPage::turnStarted, this, &CRenderTurnController::OnStarted);
+    connect(page, &CRenderPage::turnMoved, this, &CRenderTurnController::OnMoved);
+    connect(page, &CRenderPage::turnFinished, this, &CRenderTurnController::OnFinished);
+    connect(m_worker, &CRenderWorker::finished, this, &CRenderTurnController::OnDraft);
+}
+
+int CRenderTurnController::TurnedAngle(int start, int pixels, int span) noexcept
+{
+    const double degrees = 120.0 * pixels / std::max(1, span);
+    return std::clamp(start + static_cast<int>(std::lround(degrees)), -60, 60);
+}
+
+double CRenderTurnController::DraftsPerSecond() const noexcept
+{
+    if (m_frames < 2 || m_lastMs <= m_firstMs)
+        return 0.0;
+    return 1000.0 * (m_frames - 1) / static_cast<double>(m_lastMs - m_firstMs);
+}
+
+std::pair<int, int> CRenderTurnController::Angles(QPoint delta) const
+{
+    // Right turns the front towards the right, down tips it towards the viewer.
+    const QRect shown = m_page->PictureRect();
+    const int span = std::max(shown.width(), shown.height());
+    return {TurnedAngle(m_x0, delta.y(), span), TurnedAngle(m_y0, delta.x(), span)};
+}
+
+void CRenderTurnController::OnStarted()
+{
+    CVtwinDoc* doc = m_view->Document();
+    if (!doc || !doc->GetProduct())
+        return;
+    const SettingStore& s = doc->GetProduct()->GetSettings();
+    m_x0 = m_lastX = s.GetInt(ModelKey(kSetXRotation));
+    m_y0 = m_lastY = s.GetInt(ModelKey(kSetYRotation));
+    // A full render still on its way would land between the drafts.
+    m_view->CancelRendering();
+    m_turning = true;
+    m_frames = 0;
+    m_firstMs = m_lastMs = -1;
+    m_clock.start();
+}
+
+void CRenderTurnController::OnMoved(QPoint delta)
+{
+    CVtwinDoc* doc = m_view->Document();
+    if (!m_turning || !doc || !doc->GetProduct())
+        return;
+    const auto [x, y] = Angles(delta);
+    if (x == m_lastX && y == m_lastY)
+        return;
+    m_lastX = x;
+    m_lastY = y;
+    SDraftOptions options;
+    const QRect area = m_page->PictureRect();
+    options.width = std::max(50, area.width());
+    options.height = std::max(50, area.height());
+    options.turn = true;
+    options.xRotation = x;
+    options.yRotation = y;
+    // The copy is taken here, on the user-interface thread.
+    if (std::unique_ptr<CRenderJob> job = CRenderJob::CreateDraft(*doc, m_view->Pipeline().GetCache(), options))
+        m_worker->Start(std::move(job), false);
+}
+
+void CRenderTurnController::OnFinished(QPoint delta)
+{
+    if (!m_turning)
+        return;
+    m_turning = false;
+    m_worker->Cancel();
+    const auto [x, y] = Angles(delta);
+    if (x != m_x0 || y != m_y0)
+        emit turned(x, y);
+    else
+        m_view->RefreshPicture();
+}
+
+void CRenderTurnController::OnDraft(quint64, const std::shared_ptr<CRenderJob>& job)
+{
+    if (!m_turning)
+        return;
+    if (const CRaster* picture = job->Picture()) {
+        m_page->SetPicture(RasterToQImage(*picture));
+        m_lastMs = m_clock.elapsed();
+        if (m_frames++ == 0)
+            m_firstMs = m_lastMs;
+    }
+}

@@ -1,0 +1,54 @@
+#pragma once
+// Turning the product with the mouse on the Render tab. While the left button
+// drags, quick drafts (magnification 1, Standard detail, at the size the
+// picture is shown) follow the mouse on a render thread of their own: each
+// finished draft is shown, drafts overtaken by the mouse are skipped. On
+// release the new X and Y Rotation are handed on as one edit, which makes
+// the full rendering.
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPoint>
+
+#include <memory>
+
+class CRenderJob;
+class CRenderPage;
+class CRenderWorker;
+class CVtwinView;
+
+class CRenderTurnController : public QObject {
+    Q_OBJECT
+public:
+    CRenderTurnController(CVtwinView* view, CRenderPage* page);
+
+    // The rotation (degrees, -60 .. 60) after a drag of `pixels` across a
+    // picture `span` pixels wide or high: the whole span turns 120 degrees.
+    static int TurnedAngle(int start, int pixels, int span) noexcept;
+
+    bool IsTurning() const noexcept { return m_turning; }
+    // Drafts shown during the last drag, and how many a second.
+    int DraftsShown() const noexcept { return m_frames; }
+    double DraftsPerSecond() const noexcept;
+
+signals:
+    // The drag ended with another X Rotation or Y Rotation (degrees).
+    void turned(int xRotation, int yRotation);
+
+private:
+    void OnStarted();
+    void OnMoved(QPoint delta);
+    void OnFinished(QPoint delta);
+    void OnDraft(quint64 id, const std::shared_ptr<CRenderJob>& job);
+    std::pair<int, int> Angles(QPoint delta) const;
+
+    CVtwinView* m_view;
+    CRenderPage* m_page;
+    CRenderWorker* m_worker;
+    bool m_turning = false;
+    int m_x0 = 0, m_y0 = 0;        // rotation when the drag began
+    int m_lastX = 0, m_lastY = 0;  // rotation of the last draft asked for
+    QElapsedTimer m_clock;
+    qint64 m_firstMs = -1, m_lastMs = -1;
+    int m_frames = 0;
+};
