@@ -36,10 +36,12 @@ std::unique_ptr<CDrawText> MakeText(int size)
     return text;
 }
 
+// Size, rebuild the content each time, smooth.
 void BM_TextRender(benchmark::State& state)
 {
     CRaster face = MakeFace();
     auto text = MakeText(static_cast<int>(state.range(0)));
+    text->SetSmooth(state.range(2) != 0);
     const bool rebuild = state.range(1) != 0;
     for (auto _ : state) {
         if (rebuild)
@@ -48,7 +50,28 @@ void BM_TextRender(benchmark::State& state)
         benchmark::ClobberMemory();
     }
 }
-BENCHMARK(BM_TextRender)->Args({24, 1})->Args({120, 1})->Args({120, 0})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TextRender)
+    ->Args({24, 1, 0})
+    ->Args({120, 1, 0})
+    ->Args({120, 0, 0})
+    ->Args({24, 1, 1})
+    ->Args({120, 1, 1})
+    ->Unit(benchmark::kMicrosecond);
+
+// What a drag of a text's top handle asks each time the mouse moves: the
+// width for a new height, with the ink box (1) or the cell box (0).
+void BM_TextWidthForHeight(benchmark::State& state)
+{
+    auto text = MakeText(48);
+    text->SetItalic(true);
+    text->SetFitsInk(state.range(0) != 0);
+    int height = 40;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(text->GetWidthForHeight(height));
+        height = height == 120 ? 40 : height + 1;
+    }
+}
+BENCHMARK(BM_TextWidthForHeight)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 void BM_TextMeasure(benchmark::State& state)
 {

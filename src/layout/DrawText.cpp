@@ -64,6 +64,11 @@ int CDrawText::CurrentFontHeight() const
     return static_cast<int>(std::min<std::uint32_t>(m_size, CFontEngine::kMaxHeight));
 }
 
+int CDrawText::FontHeightForSide(long long side) const
+{
+    return static_cast<int>(std::min<std::uint32_t>(SizeForSide(side), CFontEngine::kMaxHeight));
+}
+
 void CDrawText::MeasureExtent(int height, int& width, int& extentHeight) const
 {
     const int h = height < 0 ? CurrentFontHeight() : height;
@@ -83,7 +88,7 @@ int CDrawText::GetWidthForHeight(int height) const
 {
     if (IsVertical())
         return 0;
-    const int font = height < 0 ? CurrentFontHeight() : static_cast<int>(std::min<std::uint32_t>(SizeForSide(height), CFontEngine::kMaxHeight));
+    const int font = height < 0 ? CurrentFontHeight() : FontHeightForSide(height);
     int w = 0, h = 0;
     MeasureExtent(font, w, h);
     const COverhang o = MeasureOverhang(font);
@@ -94,7 +99,7 @@ int CDrawText::GetHeightForWidth(int width) const
 {
     if (!IsVertical())
         return 0;
-    const int font = width < 0 ? CurrentFontHeight() : static_cast<int>(std::min<std::uint32_t>(SizeForSide(width), CFontEngine::kMaxHeight));
+    const int font = width < 0 ? CurrentFontHeight() : FontHeightForSide(width);
     int w = 0, h = 0;
     MeasureExtent(font, w, h);
     const COverhang o = MeasureOverhang(font);

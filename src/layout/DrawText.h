@@ -110,8 +110,9 @@ public:
     static constexpr std::uint32_t kOptionSmooth = 2u;
 
 private:
-    // The current size as the font engine takes it.
+    // The current size, and the size a side holds, as the font engine takes them.
     int CurrentFontHeight() const;
+    int FontHeightForSide(long long side) const;
 
     std::string m_text;
     std::uint32_t m_appearance = kTextNormal;

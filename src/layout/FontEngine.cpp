@@ -5,6 +5,7 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_BBOX_H
 #include FT_OUTLINE_H
 #include FT_SYNTHESIS_H
 #include FT_TRUETYPE_TABLES_H
@@ -18,6 +19,11 @@
 #include <tuple>
 
 struct CFontEngine::Impl {
+    // Up to this cell height the ink of each glyph is measured on its
+    // rendering, pixel exact; above it, from its outline (a pixel of slack
+    // at most, and no rendering of glyphs thousands of pixels tall).
+    static constexpr int kExactInkHeight = 512;
+
     std::mutex mutex;
     CFontResolver fonts;
     std::function<void(const std::string&)> sink;
@@ -204,7 +210,21 @@ struct CFontEngine::Impl {
             if (ink && !info.inkKnown) {
                 info.inkKnown = true;
                 FT_GlyphSlot slot = from.face->glyph;
-                if ((loaded || load(from, index)) && FT_Render_Glyph(slot, renderMode) == 0) {
+                const bool ready = loaded || load(from, index);
+                if (ready && cellHeight > kExactInkHeight && slot->format == FT_GLYPH_FORMAT_OUTLINE) {
+                    // Huge glyphs (only records ask for them) are not rendered
+                    // just to be measured: the outline's bounds rounded out
+                    // hold every pixel the rasteriser can ink.
+                    FT_BBox b{};
+                    FT_Outline_Get_BBox(&slot->outline, &b);
+                    if (b.xMax > b.xMin && b.yMax > b.yMin) {
+                        info.inked = true;
+                        info.inkLeft = static_cast<int>(b.xMin >> 6);
+                        info.inkRight = static_cast<int>((b.xMax + 63) >> 6);
+                        info.inkTop = -static_cast<int>((b.yMax + 63) >> 6);
+                        info.inkBottom = -static_cast<int>(b.yMin >> 6);
+                    }
+                } else if (ready && FT_Render_Glyph(slot, renderMode) == 0) {
                     const Glyph g = TakeBitmap(slot, 0, 0);
                     int c0 = g.w, c1 = -1, r0 = g.h, r1 = -1;
                     for (int row = 0; row < g.h; ++row)
@@ -221,8 +241,8 @@ struct CFontEngine::Impl {
                 }
             }
             if (ink && info.inked && pen + info.inkRight < (1LL << 30))
-                addInk(static_cast<int>(pen) + info.inkLeft, m.ascent + info.inkTop, static_cast<int>(pen) + info.inkRight,
-                       m.ascent + info.inkBottom);
+                addInk(static_cast<int>(pen) + info.inkLeft, m.ascent + info.inkTop,
+                       static_cast<int>(pen) + info.inkRight, m.ascent + info.inkBottom);
             bool visible = mask != nullptr;
             if (visible && clip) {
                 // Control box in 26.6 pixels, y up from the baseline; two

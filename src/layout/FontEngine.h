@@ -77,6 +77,8 @@ public:
     // The bounds of the pixels the line inks when rendered (glyphs, underline
     // and strike-out bars), which may reach outside the cell: italic
     // overhang, accents, descenders below the font's cell.
+    // (Exact up to 512-pixel cells; above that from the outlines, never
+    // smaller than the ink.)
     bool MeasureInk(const CFontRequest& font, const std::string& text, CTextInk& ink);
     // Renders the line; with a clip (cell coordinates, right and bottom
     // exclusive) only glyphs reaching it are rendered and the mask covers

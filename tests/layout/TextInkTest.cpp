@@ -142,6 +142,34 @@ TEST(TextInkBox, ItalicTextKeepsEveryInkPixelAtEveryAngle)
     EXPECT_LT(FindColour(face, 0x0000FF).count, inkPixels);
 }
 
+// Above 512-pixel cells the ink is measured on the outlines, not on a
+// rendering: the box may be a pixel larger, never smaller.
+TEST(TextInkBox, HugeItalicTextKeepsItsInkToo)
+{
+    for (bool smooth : {false, true}) {
+        CDrawText text;
+        MakeItalicFff(text);
+        text.SetText("ff");
+        text.SetSize(600);
+        text.SetSmooth(smooth);
+        text.SetCoords(10, 790, 10, 790);
+        text.FitToText();
+        int covered = 0;
+        const CTextMask mask = WholeLine(text);
+        for (int row = 0; row < mask.height; ++row)
+            for (int col = 0; col < mask.width; ++col)
+                covered += mask.Ink(col, row);
+        CRaster face = FilledFace(800, 800, 0xFFFFFF);
+        text.RenderToFace(face);
+        int drawn = 0;
+        for (int y = 0; y < face.GetHeight(); ++y)
+            for (int x = 0; x < face.GetWidth(); ++x)
+                drawn += At(face, x, y) != 0xFFFFFF;
+        EXPECT_EQ(drawn, covered) << smooth;
+        EXPECT_LE(text.GetMaxX(), 800);
+    }
+}
+
 TEST(TextInkBox, BorderedRingShowsOnEverySide)
 {
     CDrawText probe;
