@@ -269,8 +269,12 @@ bool CFaceRunSampler::SetLinearSteps(const double* dx, const double* dy, double 
     return m_linear;
 }
 
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2,fma"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2,fma")
+#endif
 void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double rowB, double rowC,
                                       CPixelSamples* out) const noexcept
 {
@@ -446,7 +450,11 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
     m_exactPixels += exact;
     m_pixels += right - left + 1;
 }
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 #else
 void CFaceRunSampler::SampleRunWide(int left, int right, double rowA, double rowB, double rowC,
                                     CPixelSamples* out) const noexcept
