@@ -1,7 +1,9 @@
 // Drawing speed of the 3D engine: the default Software Box (202 x 261 x 50)
 // into a 1600 x 1600 scratch picture at Detail Standard (25 samples) and
-// Enhanced (100 samples), with and without Soften Edges, and the 16 "Best"
-// shadow copies of the default light.
+// Enhanced (100 samples), with and without Soften Edges, each with the run
+// sampler of plain faces and without it (every face sampled one pixel at a
+// time, the reference), and the 16 "Best" shadow copies of the default light.
+#include "engine3d/FaceRunSampler.h"
 #include "engine3d/ModelRenderer.h"
 #include "engine3d/PolygonDrawer.h"
 #include "engine3d/Shadows.h"
@@ -67,17 +69,16 @@ void BM_DrawSoftwareBox(benchmark::State& state)
     CSoftwareBox box(static_cast<int>(state.range(0)), state.range(1) != 0, false, 0);
     CProductModel model;
     std::string error;
+    CFaceRunSampler::SetEnabled(state.range(2) != 0);
     for (auto _ : state) {
         model.Draw(box.desc, true, box.area, box.textures, *box.scratch, *box.alpha, nullptr, &error);
         benchmark::DoNotOptimize(box.scratch->GetBits(0));
     }
+    CFaceRunSampler::SetEnabled(true);
 }
 BENCHMARK(BM_DrawSoftwareBox)
-    ->ArgNames({"enhanced", "soften"})
-    ->Args({0, 0})
-    ->Args({0, 1})
-    ->Args({1, 0})
-    ->Args({1, 1})
+    ->ArgNames({"enhanced", "soften", "runs"})
+    ->ArgsProduct({{0, 1}, {0, 1}, {0, 1}})
     ->Unit(benchmark::kMillisecond);
 
 // The 16 shadow copies of the default light in "Best" style: each drawn as
