@@ -3,6 +3,7 @@
 #include "ui/canvas/FaceCanvas.h"
 #include "ui/dialogs/AboutDialog.h"
 #include "ui/dialogs/RenderOutputDialogs.h"
+#include "ui/render/PreviewDock.h"
 #include "ui/grid/PropertyGrid.h"
 #include "ui/widgets/ColorButton.h"
 #include "ui/widgets/RasterImage.h"
@@ -75,6 +76,8 @@ CMainFrame::CMainFrame(const QString& recentStorage, QWidget* parent)
     });
     setCentralWidget(m_view);
     InstallPropertyGrid(m_view, this);
+    m_previewDock = new CPreviewDock(m_view, this);
+    addDockWidget(Qt::RightDockWidgetArea, m_previewDock);
     m_recent->Load();
     BuildActions();
     BuildMenus();

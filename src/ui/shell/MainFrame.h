@@ -18,6 +18,7 @@ class QMenu;
 class QProgressBar;
 class QToolBar;
 class CVtwinView;
+class CPreviewDock;
 class CColorButton;
 class CRecentFileList;
 class CVtwinDoc;
@@ -54,6 +55,7 @@ public:
     CColorButton* FillColorButton() const { return m_fillButton; }
     CColorButton* LineColorButton() const { return m_lineButton; }
     QProgressBar* ProgressBar() const { return m_progress; }
+    CPreviewDock* PreviewDock() const { return m_previewDock; }
     const CRecentFileList& RecentFiles() const { return *m_recent; }
 
     // Runs a command as if chosen from the menu, after its update handler
@@ -111,6 +113,7 @@ private:
     void OnHelpContents();
 
     CVtwinView* m_view = nullptr;
+    CPreviewDock* m_previewDock = nullptr;
     QHash<int, QAction*> m_actions;
     QMenu* m_fileMenu = nullptr;
     QMenu* m_editMenu = nullptr;

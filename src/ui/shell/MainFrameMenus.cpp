@@ -2,6 +2,8 @@
 // shortcuts, the menus, the toolbars and the status bar.
 #include "ui/shell/MainFrame.h"
 
+#include "ui/render/PreviewDock.h"
+
 #include "ui/shell/CommandIds.h"
 #include "ui/shell/RecentFileList.h"
 #include "ui/shell/VtwinView.h"
@@ -246,6 +248,7 @@ void CMainFrame::BuildMenus()
     m_viewMenu = bar->addMenu(QStringLiteral("&View"));
     for (int id : {ID_VIEW_TOOLBAR, ID_VIEW_EDIT_TOOLBAR, ID_VIEW_DRAW_TOOLBAR, ID_VIEW_STATUS_BAR})
         m_viewMenu->addAction(A(id));
+    m_viewMenu->addAction(m_previewDock->toggleViewAction());
     m_viewMenu->addSeparator();
     for (int id : {ID_TAB_FRONT, ID_TAB_SPINE, ID_TAB_LEFT, ID_TAB_RIGHT, ID_TAB_TOP, ID_TAB_BOTTOM,
                    ID_TAB_PAGES_LEFT, ID_TAB_PAGES_RIGHT, ID_TAB_PAGES_TOP, ID_TAB_PAGES_BOTTOM, ID_TAB_CDROM,

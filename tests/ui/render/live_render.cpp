@@ -8,6 +8,7 @@
 #include "properties/SettingTable.h"
 #include "render/RenderPipeline.h"
 #include "ui/grid/PropertyGrid.h"
+#include "ui/render/PreviewDock.h"
 #include "ui/render/RenderJob.h"
 #include "ui/render/RenderPage.h"
 #include "ui/render/RenderTurnController.h"
@@ -19,6 +20,7 @@
 #include <QSignalSpy>
 #include <QToolButton>
 #include <QWheelEvent>
+#include <QElapsedTimer>
 
 #include <cmath>
 
@@ -264,6 +266,46 @@ private slots:
         wheel(-5);
         QCOMPARE(page->Zoom(), 1.0);
         QCOMPARE(page->PictureRect(), fit);
+    }
+
+    // The docked preview beside the face canvas follows an edit shortly after
+    // it, at the dock's size; the View menu entry hides it.
+    void previewFollowsEditsAfterAShortDelay()
+    {
+        ShowWindow();
+        QVERIFY(View().SelectTab(QStringLiteral("Front")));
+        CPreviewDock* dock = m_frame->PreviewDock();
+        QVERIFY(dock);
+        QVERIFY(dock->isVisible());
+        CRenderPage* page = dock->Page();
+        QTRY_VERIFY(!page->Picture().isNull());
+        // A draft: the rendering's shape (900 x 700), no larger than the dock.
+        const QImage first = page->Picture();
+        QVERIFY(first.width() <= std::max(50, page->width()) && first.height() <= std::max(50, page->height()));
+        QVERIFY(std::abs(first.width() * 700 - first.height() * 900) <= 900);
+        QVERIFY(first.pixel(0, 0) != qRgb(255, 0, 0));
+
+        auto* grid = m_frame->findChild<CPropertyGrid*>();
+        QVERIFY(grid);
+        QElapsedTimer clock;
+        clock.start();
+        grid->CommitEdit({{ModelKey(kSetBorders), false, 1, {}},
+                          {ModelKey(kSetBorderSize), false, 5, {}},
+                          {ModelKey(kSetBorderColor), false, 0x0000FF, {}}},
+                         "Set Borders");
+        QCOMPARE(page->Picture(), first);  // not at once: the edits of a burst are waited out
+        QTRY_VERIFY(page->Picture().pixel(0, 0) == qRgb(255, 0, 0));
+        QVERIFY(clock.elapsed() >= CPreviewDock::kDelayMs);
+        // The face tab stays where it was; the document's own rendering is untouched.
+        QCOMPARE(View().CurrentTabName(), QStringLiteral("Front"));
+        QVERIFY(!View().Pipeline().GetCache().IsUpToDate("z"));
+
+        QAction* toggle = dock->toggleViewAction();
+        QCOMPARE(toggle->text(), QStringLiteral("Previe&w"));
+        toggle->trigger();
+        QVERIFY(dock->isHidden());
+        toggle->trigger();
+        QVERIFY(dock->isVisible());
     }
 };
 
