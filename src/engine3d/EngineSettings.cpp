@@ -18,6 +18,8 @@ CEngineSettings CEngineSettings::FromStore(const SettingStore& store)
     s.observerX = i(kSetObserverX);
     s.observerY = i(kSetObserverY);
     s.observerDistance = i(kSetObserverDistance);
+    s.lens = i(kSetLens);
+    s.elevation = i(kSetElevation);
     s.reflection = i(kSetReflection) != 0;
     s.topFade = i(kSetReflectionTopFade);
     s.bottomFade = i(kSetReflectionBottomFade);
@@ -26,8 +28,11 @@ CEngineSettings CEngineSettings::FromStore(const SettingStore& store)
     s.shadowColour = c(kSetShadowColor);
     s.shadowStyle = i(kSetShadowStyle);
     s.lights = static_cast<std::uint32_t>(i(kSetLights)) & 0x1FFFFFFu;
+    s.shadowSoftness = i(kSetShadowSoftness);
     s.detail = i(kSetDetail);
     s.softenEdges = i(kSetSoftenEdges) != 0;
+    s.shading = i(kSetShading);
+    s.smoothTextures = i(kSetTextureFiltering) == 1;
     s.binderType = i(kSetBinderType);
     s.binderParam1 = i(kSetBinderParam1);
     s.binderParam2 = i(kSetBinderParam2);

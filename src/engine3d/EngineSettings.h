@@ -15,7 +15,9 @@ struct CEngineSettings {
     int aboveTable = 0;    // model units
     // Observer
     int observerX = 0, observerY = 0;
-    int observerDistance = 500;
+    int observerDistance = 500; // used when lens is 0
+    int lens = 0;               // focal length in mm (35 mm film); 0: the fixed observerDistance
+    int elevation = 0;          // degrees the camera looks down onto the table
     // Reflection
     bool reflection = false;
     int topFade = 128, bottomFade = 255; // 1 .. 255, weight of the picture in 255ths
@@ -25,9 +27,12 @@ struct CEngineSettings {
     COLORREF shadowColour = 0x808080;
     int shadowStyle = 3; // 0 cut, 1 good, 2 very good, 3 best
     std::uint32_t lights = 0x100;
+    int shadowSoftness = 0; // spread of the soft copies in % of the product's size; 0: 8 units
     // Rendering options
     int detail = 0; // 0 standard (25 samples), 1 enhanced (100 samples)
     bool softenEdges = false;
+    int shading = 0;             // % strength of the face lighting; 0: faces keep their artwork colours
+    bool smoothTextures = false; // filtered picture levels instead of the nearest texel
     // Binder rings
     int binderType = 0;   // 0 none, 1 spiral, 2 comb
     int binderParam1 = 50; // ring height in tenths of a unit

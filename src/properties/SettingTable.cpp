@@ -17,8 +17,10 @@ unsigned ModelPart(std::uint32_t id) noexcept {
     case 1: case 2: case 11: case 13: case 41: case 42: case 43: case 51: case 53: case 61:
     case 71: case 81: case 91: case 92: case 93: case 102: case 111: case 112: case 113:
         return kUpdatePreviewModel | kUpdateRenderModel;
-    case 72: case 73: case 114: case 191: case 192: case 201: case 202:
+    case 72: case 73: case 74: case 114: case 191: case 192: case 193: case 194: case 201: case 202:
         return kUpdateRenderModel;
+    case 94: case 95:
+        return kUpdatePreviewModel | kUpdateRenderModel;
     default:
         break;
     }
@@ -32,7 +34,7 @@ unsigned PicturePart(std::uint32_t id) noexcept {
     switch (id) {
     case 3: case 12: case 14: case 21: case 22: case 23:
         return kUpdateFinish;
-    case 62: case 63: case 64: case 72: case 73: case 114:
+    case 62: case 63: case 64: case 72: case 73: case 74: case 114: case 193: case 194:
         return kUpdateScratch;
     case 101:
         return kUpdateCDImage | kUpdateScratch;
@@ -60,6 +62,11 @@ constexpr VN kColorEffectStyle[] = {{"Black and White Negative", 4}, {"Color Neg
 constexpr VN kLensFlareBlending[] = {{"Additive", 2}, {"Alpha", 1}, {"Subtractive", 3}};
 constexpr VN kTablePosition[] = {{"Beneath (Horizontal Table)", 0}, {"Behind (Vertical Table)", 1}};
 constexpr VN kShadowStyle[] = {{"Cut Shadows", 0}, {"Good", 1}, {"Very Good", 2}, {"Best", 3}};
+// 0 keeps the observer at the fixed distance of setting 93 (projects made
+// before the lens existed); the others are focal lengths in mm on 35 mm film.
+constexpr VN kLens[] = {{"Fixed Distance", 0}, {"24 mm (Wide Angle)", 24}, {"35 mm", 35}, {"50 mm (Normal)", 50},
+                        {"85 mm", 85}, {"100 mm (Product)", 100}, {"135 mm", 135}, {"200 mm (Telephoto)", 200}};
+constexpr VN kTextureFiltering[] = {{"Nearest", 0}, {"Smooth", 1}};
 constexpr VN kBinderType[] = {{"None", 0}, {"Spiral Bound", 1}, {"Comb Bound", 2}};
 constexpr VN kCDPositionBook[] = {{"In Front Of Book", 0}, {"Inside Front Cover", 2}, {"Middle", 3},
                                   {"Inside Back Cover", 4}, {"Behind The Book", 5}};
@@ -79,6 +86,9 @@ using C = ChoiceList;
 constexpr SettingInfo kSettings[] = {
     {192, "Detail", "Rendering Options", "Detail", T::Choice, 0, 0, "", R::None, 0, 0, "", C::Detail},
     {191, "Soften Edges", "Rendering Options", "Soften Edges", T::Boolean, 0, 0, "", R::None, 0, 0, "", C::None},
+    {193, "Shading", "Rendering Options", "Shading", T::Integer, 50, 0, "", R::Fixed, 0, 100, "%", C::None},
+    {194, "Texture Filtering", "Rendering Options", "Texture Filtering", T::Choice, 1, 0, "", R::None, 0, 0, "",
+     C::TextureFiltering},
     {11, "Bevel", "Bevel", "Bevel", T::Boolean, 0, 0, "", R::None, 0, 0, "", C::None},
     {12, "Style", "Bevel", "Bevel Style", T::Choice, 1, 0, "", R::None, 0, 0, "", C::BevelStyle},
     {13, "Size", "Bevel", "Bevel Size", T::Integer, 10, 0, "", R::BorderLimit, 1, 0, "pixels", C::None},
@@ -129,6 +139,9 @@ constexpr SettingInfo kSettings[] = {
     {92, "Y Position", "Observer Position", "Observer Y Position", T::Integer, 0, 0, "", R::Fixed, 0, 100, "",
      C::None},
     {93, "", "", "", T::Integer, 500, 0, "", R::None, 0, 0, "", C::None},
+    {94, "Lens", "Observer Position", "Lens", T::Choice, 100, 0, "", R::None, 0, 0, "", C::Lens},
+    {95, "Elevation", "Observer Position", "Camera Elevation", T::Integer, 20, 0, "", R::Fixed, 0, 60, "degrees",
+     C::None},
     {61, "Reflection", "Reflection", "Reflection", T::Boolean, 0, 0, "", R::None, 0, 0, "", C::None},
     {62, "Top Fade", "Reflection", "Reflection Top Fade", T::Integer, 128, 0, "", R::Fixed, 1, 255, "", C::None},
     {63, "Bottom Fade", "Reflection", "Reflection Bottom Fade", T::Integer, 255, 0, "", R::Fixed, 1, 255, "",
@@ -138,6 +151,7 @@ constexpr SettingInfo kSettings[] = {
     {81, "Lights", "Shadows", "Lights", T::Lights, 0x100, 0, "", R::None, 0, 0, "", C::None},
     {72, "Color", "Shadows", "Shadow Color", T::Colour, 0x808080, 0, "", R::None, 0, 0, "", C::None},
     {73, "Style", "Shadows", "Shadow Style", T::Choice, 3, 0, "", R::None, 0, 0, "", C::ShadowStyle},
+    {74, "Softness", "Shadows", "Shadow Softness", T::Integer, 8, 0, "", R::Fixed, 0, 50, "%", C::None},
     {121, "Paper Color", "Page Settings", "Pages' Paper Color", T::Colour, 0xE0E0E0, 0, "", R::None, 0, 0, "",
      C::None},
     {122, "Page Edges", "Page Settings", "Page Edges", T::Boolean, 0, 0, "", R::None, 0, 0, "", C::None},
@@ -176,6 +190,10 @@ constexpr std::uint32_t kStartOrder[] = {
     11, 12, 13, 14, 1, 2, 3, 21, 22, 23, 31, 32, 33, 34, 35, 36, 37, 41, 42, 43, 91, 92, 93,
     51, 81, 131, 132, 133, 121, 123, 122, 101, 102, 111, 112, 113, 114, 155, 151, 152, 153, 154,
     171, 172, 173, 161, 162, 163, 164, 181, 182, 183, 184, 185,
+    // Added later; projects saved before them lack them and read 0, the
+    // behaviour from before (unlit faces, nearest texels, the fixed observer
+    // distance, a level eye, the fixed shadow spread).
+    193, 194, 94, 95, 74,
 };
 
 }  // namespace
@@ -193,6 +211,8 @@ ValueNameList GetValueNames(ChoiceList list) noexcept {
     case ChoiceList::BinderType: return kBinderType;
     case ChoiceList::CDPositionBook: return kCDPositionBook;
     case ChoiceList::CDPositionBox: return kCDPositionBox;
+    case ChoiceList::Lens: return kLens;
+    case ChoiceList::TextureFiltering: return kTextureFiltering;
     case ChoiceList::ScaleDivisor: return kScaleDivisor;
     case ChoiceList::Multiplier: return kMultiplier;
     case ChoiceList::None: break;

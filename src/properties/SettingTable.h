@@ -43,10 +43,13 @@ enum SettingId : std::uint32_t {
     kSetShadows = 71,
     kSetShadowColor = 72,
     kSetShadowStyle = 73,
+    kSetShadowSoftness = 74,  // % of the product's size; 0: the fixed spread of 8 units
     kSetLights = 81,
     kSetObserverX = 91,
     kSetObserverY = 92,
     kSetObserverDistance = 93,
+    kSetLens = 94,            // focal length in mm (35 mm film); 0: the fixed distance of setting 93
+    kSetElevation = 95,       // degrees the camera looks down onto the table; 0: level
     kSetCDImage = 101,
     kSetCDPosition = 102,
     kSetBinderType = 111,
@@ -81,6 +84,8 @@ enum SettingId : std::uint32_t {
     kSetBlueBalance = 185,
     kSetSoftenEdges = 191,
     kSetDetail = 192,
+    kSetShading = 193,           // % strength of the lighting of the faces; 0: unlit
+    kSetTextureFiltering = 194,  // 0 nearest texel, 1 smooth (filtered picture levels)
     kSetFoldsShown = 201,
     kSetFoldsColor = 202,
 };
@@ -130,6 +135,8 @@ enum class ChoiceList {
     BinderType,
     CDPositionBook,
     CDPositionBox,
+    Lens,
+    TextureFiltering,
     ScaleDivisor,  // "X 1"=1, "X 1/2"=2 ... "X 1/16"=16 (size pages)
     Multiplier,    // "X 1"=1 .. "X 16"=16 (size pages)
 };

@@ -17,9 +17,9 @@ unsigned ExpectedClass(std::uint32_t id) {
         return false;
     };
     auto between = [&](std::uint32_t lo, std::uint32_t hi) { return id >= lo && id <= hi; };
-    if (in({1, 2, 11, 13, 41, 42, 43, 51, 53, 61, 71, 81, 91, 92, 93, 102, 111, 112, 113})) return 193;
+    if (in({1, 2, 11, 13, 41, 42, 43, 51, 53, 61, 71, 81, 91, 92, 93, 94, 95, 102, 111, 112, 113})) return 193;
     if (between(141, 147) || between(151, 154) || between(161, 163) || between(171, 173)) return 194;
-    if (in({72, 73, 114})) return 130;
+    if (in({72, 73, 74, 114, 193, 194})) return 130;
     if (in({191, 192, 201, 202})) return 129;
     if (in({3, 12, 14, 21, 22, 23}) || between(31, 37) || between(181, 185)) return 4;
     if (in({62, 63, 64})) return 2;
@@ -59,6 +59,9 @@ const std::vector<StartValue> kStart = {
     {161, I, 400, 0},      {162, I, 400, 0},      {163, I, 4, 0},     {164, I, 300, 0},
     {181, I, 100, 0},      {182, I, 100, 0},      {183, I, 100, 0},   {184, I, 100, 0},
     {185, I, 100, 0},
+    // Shading, Texture Filtering, Lens, Elevation, Shadow Softness.
+    {193, I, 50, 0},       {194, I, 1, 0},        {94, I, 100, 0},    {95, I, 20, 0},
+    {74, I, 8, 0},
 };
 
 // Chain order of one map after inserting `ids` in order (independent model).
