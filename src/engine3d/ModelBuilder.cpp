@@ -2,6 +2,7 @@
 
 #include "engine3d/Placement.h"
 #include "engine3d/Reflection.h"
+#include "engine3d/Shading.h"
 #include "engine3d/Shadows.h"
 
 #include <cmath>
@@ -43,6 +44,9 @@ void BuildModelLists(const CModelDescription& desc, bool quality, CPolygonList& 
     const bool isDisc = desc.shape == ModelShape::Disc;
     PlaceOnTable(model, desc.settings, isDisc);
     PlaceOnTable(shadowSource, desc.settings, isDisc);
+    // Lit where it stands, before the reflection copies it; the shadow
+    // source stays unlit.
+    ShadeModelList(model, desc.settings);
 }
 
 CModelMesh BuildModelMesh(const CModelDescription& desc, bool quality)

@@ -24,6 +24,7 @@ void PrepareTextureSet(const CModelDescription& desc, CTextureSet& textures)
         textures.faceWidth = 0.0;
         textures.faceHeight = 0.0;
     }
+    textures.smooth = desc.settings.smoothTextures;
     textures.foldsShown = desc.hasFolds && desc.settings.foldsShown;
     textures.foldsColour = desc.settings.foldsColour;
 }
@@ -125,6 +126,9 @@ bool CProductModel::Draw(const CModelDescription& desc, bool quality, const CMod
     try {
         if (!m_built || m_quality != quality || !(m_desc == desc)) Build(desc, quality);
         const CFitContext fit = Fit(area);
+        // Smooth sampling reads the halved levels of the pictures set by now;
+        // without memory for them the faces are sampled as before.
+        if (textures.smooth && !textures.BuildLevels()) textures.smooth = false;
         return RenderModelPicture(m_mesh, fit, desc, textures, scratch, alpha, progress, error);
     } catch (const std::bad_alloc&) {
         Discard();

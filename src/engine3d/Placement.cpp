@@ -2,6 +2,7 @@
 
 #include "engine3d/EngineSettings.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -48,12 +49,31 @@ void PlaceOnTable(CPolygonList& list, const CEngineSettings& settings, bool isDi
     list.Translate(0.0, base - lowest, 0.0);
 }
 
+double LensDistance(const CModelMesh& mesh, int lens) noexcept
+{
+    if (mesh.lists.empty() || mesh.lists[0].polygons.empty()) return 0.0;
+    double minX = 1e300, maxX = -1e300, minY = 1e300, maxY = -1e300;
+    for (const CPolygon3D& p : mesh.lists[0].polygons)
+        for (const CVertex3D& v : p.vertices) {
+            minX = std::min(minX, v.x);
+            maxX = std::max(maxX, v.x);
+            minY = std::min(minY, v.y);
+            maxY = std::max(maxY, v.y);
+        }
+    const double size = std::max(maxX - minX, maxY - minY);
+    return std::max(0.0, lens * size / kLensFrameHeight);
+}
+
 void PositionCamera(CModelMesh& mesh, const CEngineSettings& settings) noexcept
 {
+    // Looking down onto the table turns the whole scene, shadows and
+    // reflection with it, up towards the eye about the x axis.
+    if (settings.elevation > 0) mesh.Transform(CMatrix3D::RotationX(-std::min(settings.elevation, 89)));
     const double n = mesh.NearestZ();
     mesh.Translate(0.0, 0.0, 1.0 - n);
     // A negative distance would put the model behind the eye, where the
     // projection turns it inside out; the eye stays in front of it.
-    const double distance = settings.observerDistance > 0 ? settings.observerDistance : 0;
+    double distance = settings.observerDistance > 0 ? settings.observerDistance : 0;
+    if (settings.lens > 0) distance = LensDistance(mesh, settings.lens);
     mesh.Translate(-settings.observerX, -settings.observerY, distance);
 }

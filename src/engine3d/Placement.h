@@ -16,7 +16,19 @@ void PlaceOnTable(CPolygonList& list, const CEngineSettings& settings, bool isDi
 // the plane z = 0, after the rotations of the settings.
 double DiscLowestY(const CEngineSettings& settings) noexcept;
 
-// Steps 1 and 2 of the camera: the nearest point moves to z = 1, then the
-// mesh moves by (-Observer X, -Observer Y, observer distance). The eye is
-// then at the origin, in front of the whole mesh.
+// The camera: with an elevation the whole mesh is first turned by minus
+// that angle about the x axis (the eye looks down onto the table); then the
+// nearest point moves to z = 1 and the mesh moves by (-Observer X,
+// -Observer Y, distance). The eye is then at the origin, in front of the
+// whole mesh. The distance is the observer distance setting, or with a lens
+// LensDistance. The fit into the picture afterwards keeps the framing, so the
+// lens changes only how strongly the edges converge.
 void PositionCamera(CModelMesh& mesh, const CEngineSettings& settings) noexcept;
+
+// Short side of the 35 mm film frame in mm.
+constexpr double kLensFrameHeight = 24.0;
+
+// The distance from the nearest point at which a lens of `lens` mm on 35 mm
+// film shows the model (list 0) filling the short side of the frame:
+// lens * size / 24, with size the larger of the model's extents in x and y.
+double LensDistance(const CModelMesh& mesh, int lens) noexcept;

@@ -292,6 +292,14 @@ void CRenderSurface::DrawTexturedQuad(int x0, int y0, int x1, int y1, int x2, in
     CQuadMapping map;
     if (!map.Create(polygon, m_fit)) return;
     map.StoreInto(polygon);
+    if (m_bits != nullptr && (polygon.shade != 1.0 || (textures && textures->smooth))) { // not a measuring surface
+        DrawFilteredQuad(map, textures, faceCode, polygon, sampleCount, soften);
+        if (box) {
+            box->Add(std::min(m_scanMinX, m_width - 1), m_scanLow + m_band);
+            box->Add(std::min(m_scanMaxX, m_width - 1), m_scanHigh + m_band);
+        }
+        return;
+    }
 
     const CSampleGrid& grid = GridFor(sampleCount);
     const int N = grid.count;

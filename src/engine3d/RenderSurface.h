@@ -153,6 +153,12 @@ private:
     {
         return m_bits + static_cast<std::ptrdiff_t>(y) * m_stride + 3 * static_cast<std::ptrdiff_t>(x);
     }
+    // Faces that are lit (shade below 1) or sampled smoothly: the same
+    // coverage and softening rules as the nearest-texel path, with bilinear
+    // samples from the picture level that fits the on-screen footprint and
+    // the colours multiplied by the shade (RenderSurfaceSmooth.cpp).
+    void DrawFilteredQuad(const CQuadMapping& map, const CTextureSet* textures, char faceCode,
+                          const CPolygon3D& polygon, int sampleCount, bool soften) noexcept;
     // Writes one pixel of a textured face from its samples: the average, or
     // with softening the coverage and partial-pixel bookkeeping.
     void StoreSamples(int x, int y, const CPixelSamples& samples, int N, bool boxFace, bool soften) noexcept;

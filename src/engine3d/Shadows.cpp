@@ -4,6 +4,9 @@
 #include "engine3d/Lighting.h"
 #include "image/Raster.h"
 
+#include <algorithm>
+#include <cmath>
+
 int ShadowGridSize(int shadowStyle) noexcept
 {
     return shadowStyle >= 1 && shadowStyle <= 3 ? shadowStyle + 1 : 1;
@@ -24,9 +27,19 @@ void AddShadows(CModelMesh& mesh, const CPolygonList& shadowSource, const CEngin
     if (!settings.shadows) return;
     const int n = ShadowGridSize(settings.shadowStyle);
     const bool cut = n == 1;
-    // Offsets o_k = (k - n/2) * (8/n), n = 2: -4, 0; n = 3: -4, -4/3, 4/3; n = 4: -4, -2, 0, 2.
     double offsets[4] = {0, 0, 0, 0};
-    for (int k = 0; k < n; ++k) offsets[k] = (k - n / 2.0) * (8.0 / n);
+    if (settings.shadowSoftness > 0) {
+        // Spread at the product's scale, centred on the hard shadow:
+        // o_k = (k - (n - 1)/2) * spread/n with spread = softness% of the
+        // largest dimension.
+        auto safe = [](double v) { return std::isfinite(v) ? std::clamp(v, 0.0, 100000.0) : 0.0; };
+        const double size = std::max({safe(settings.width), safe(settings.height), safe(settings.depth), 1.0});
+        const double spread = std::min(settings.shadowSoftness, 100) / 100.0 * size;
+        for (int k = 0; k < n; ++k) offsets[k] = (k - (n - 1) / 2.0) * (spread / n);
+    } else {
+        // Offsets o_k = (k - n/2) * (8/n), n = 2: -4, 0; n = 3: -4, -4/3, 4/3; n = 4: -4, -2, 0, 2.
+        for (int k = 0; k < n; ++k) offsets[k] = (k - n / 2.0) * (8.0 / n);
+    }
     const bool wall = settings.tablePosition == 1;
     const double P = wall ? shadowSource.FarthestZ() + settings.aboveTable : 0.0;
 

@@ -7,6 +7,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 class CRaster;
 
@@ -23,6 +25,18 @@ struct CTexture {
     {
         return bits + static_cast<std::ptrdiff_t>(y) * stride + 3 * static_cast<std::ptrdiff_t>(x);
     }
+};
+
+// A face picture and its halved copies for smooth sampling: level 0 is the
+// picture itself, each further level half the width and height of the one
+// before (rounded up), each pixel the mean of the 2 x 2 pixels it covers, down
+// to 1 x 1. Levels past 0 are owned here.
+struct CTextureLevels {
+    std::vector<CTexture> levels;
+    std::vector<std::vector<std::uint8_t>> storage;
+
+    // False when there is no memory for the levels.
+    bool Build(const CTexture& picture) noexcept;
 };
 
 class CTextureSet {
@@ -55,6 +69,20 @@ public:
     COLORREF foldsColour = 0xFFFFFF;
     double foldWidth = 0.6;
 
+    // Smooth sampling: faces are sampled bilinearly from the picture level
+    // whose texels match the spacing of the sub-samples on screen, instead of
+    // the nearest texel of the picture. Needs BuildLevels.
+    bool smooth = false;
+    // Makes the levels of every picture set so far; false (and smooth
+    // sampling unavailable) when there is no memory for them.
+    bool BuildLevels() noexcept;
+    // Null when the code has no picture or its levels were not built.
+    const CTextureLevels* GetLevels(char code) const noexcept
+    {
+        return m_levels[static_cast<unsigned char>(code)].get();
+    }
+
 private:
     std::array<CTexture, 256> m_pictures{};
+    std::array<std::shared_ptr<const CTextureLevels>, 256> m_levels{};
 };

@@ -94,6 +94,9 @@ std::unique_ptr<CModelBands> CEngineBackend::PrepareBands(CProduct& product, con
     if (request.faces) {
         for (char code : GetFaceCodes(desc)) textures.SetPicture(code, request.faces(code));
     }
+    // The picture levels of smooth sampling are made once here and shared,
+    // read-only, by the bands' copies of the set.
+    if (textures.smooth && !textures.BuildLevels()) textures.smooth = false;
     CModelArea area;
     area.size = request.area.side;
     area.ox = request.area.ox;
