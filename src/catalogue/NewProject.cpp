@@ -9,6 +9,7 @@
 #include "catalogue/WizardLists.h"
 #include "image/Raster.h"
 #include "properties/SettingKey.h"
+#include "properties/SettingTable.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -24,7 +25,6 @@ constexpr std::uint32_t kRenderWidth = 161, kRenderHeight = 162, kMagnification 
 constexpr std::uint32_t kWidthMm = 171, kHeightMm = 172, kDepthMm = 173;
 
 constexpr int kMaxPixelsPerMm = 16;
-constexpr int kMaxRenderSide = 10000; // pixels, the largest picture the renderer makes
 
 struct FaceName {
     char key;
@@ -364,14 +364,18 @@ std::unique_ptr<CProduct> BuildProductFromModel(const CAppFolders& folders, cons
     // ---- the product ---------------------------------------------------------------
     Report(progress, "Creating new document");
     SettingStore& m = product->GetSettings();
-    const int k = 1; // face and scratch magnification of new projects
+    const int k = 1; // face magnification of new projects
+    // The scratch picture is drawn at twice the rendering size and reduced, so
+    // that with Soften Edges the first rendering has clean outlines.
+    const int scratchK = kNewProjectScratchMagnification;
     Report(progress, "Preparing Dimensions");
     m.SetReal(ModelKey(kWidthMm), size.width);
     m.SetReal(ModelKey(kHeightMm), size.height);
     m.SetReal(ModelKey(kDepthMm), size.depth);
     m.SetInt(ModelKey(kRenderWidth), renderWidth);
     m.SetInt(ModelKey(kRenderHeight), renderHeight);
-    m.SetInt(ModelKey(kMagnification), k);
+    m.SetInt(ModelKey(kMagnification), scratchK);
+    ApplyNewProjectView(m);
 
     const int p = GetFacePixelsPerMm(size.width, size.height, size.depth, renderWidth, renderHeight);
     const std::string letters = product->GetSideLetters();
@@ -448,9 +452,9 @@ std::unique_ptr<CProduct> BuildProductFromModel(const CAppFolders& folders, cons
         const char* name;
         int magnification;
     };
-    const Working working[] = {{"a", "Alpha Data", k},
+    const Working working[] = {{"a", "Alpha Data", scratchK},
                                {"x", "Layout Data", 1},
-                               {"y", "Rendering Scratch Data", k},
+                               {"y", "Rendering Scratch Data", scratchK},
                                {"z", "Rendering Data", 1}};
     for (const Working& w : working) {
         Report(progress, std::string("Preparing ") + w.name);
@@ -475,6 +479,26 @@ std::unique_ptr<CProduct> BuildProductFromModel(const CAppFolders& folders, cons
     effects.Store(m);
     effects2.Store(m);
     return product;
+}
+
+void ApplyNewProjectView(SettingStore& m)
+{
+    // A product photograph: upright on the table, turned to show its right
+    // side, the camera a little above looking down, so that the top shows and
+    // the shadow lies on the table behind it. (The start values of the
+    // setting table put the eye on the table plane, where the top cannot show
+    // and every shadow is a line.)
+    m.SetInt(ModelKey(kSetXRotation), 0);
+    m.SetInt(ModelKey(kSetYRotation), 30);
+    m.SetInt(ModelKey(kSetZRotation), 0);
+    m.SetInt(ModelKey(kSetObserverX), 0);
+    m.SetInt(ModelKey(kSetObserverY), 0);
+    m.SetInt(ModelKey(kSetElevation), 20);
+    m.SetInt(ModelKey(kSetLens), 100);
+    m.SetInt(ModelKey(kSetSoftenEdges), 1);
+    m.SetInt(ModelKey(kSetShading), 50);
+    m.SetInt(ModelKey(kSetTextureFiltering), 1);
+    m.SetInt(ModelKey(kSetShadowSoftness), 8);
 }
 
 bool CreateFromModel(const CAppFolders& folders, const std::string& section, const NewProjectAnswers& answers,

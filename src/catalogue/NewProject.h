@@ -65,6 +65,15 @@ struct NewProjectAnswers {
 // Lists that are empty leave the answer empty.
 void SetFirstListAnswers(const CAppFolders& folders, const std::string& section, NewProjectAnswers& answers);
 
+// Magnification of the scratch and alpha pictures of a new project.
+constexpr int kNewProjectScratchMagnification = 2;
+
+// The view and rendering options a new project starts with (camera above the
+// table with a product lens, lit faces, smooth textures, soft shadows at the
+// product's scale, Soften Edges); stored by BuildProductFromModel before the
+// answers of the effects pages.
+void ApplyNewProjectView(SettingStore& settings);
+
 using NewProjectProgress = std::function<void(const std::string& text)>;
 
 // The model entry named `section` with its display name ("Alias"); false and

@@ -70,7 +70,7 @@ std::unique_ptr<CProduct> BuildCliProduct(const SCliContext& context, const CApp
         PrintError(error);
         return nullptr;
     }
-    product->GetSettings().SetInt(ModelKey(kSetMagnification), magnification);
+    if (magnification > 0) product->GetSettings().SetInt(ModelKey(kSetMagnification), magnification);
     return product;
 }
 
@@ -189,7 +189,8 @@ int RunNew(const SCliContext& context, const std::vector<std::string>& args)
         PrintError(message);
         return kExitFailed;
     }
-    int width = 0, height = 0, depth = 0, magnification = 1;
+    int width = 0, height = 0, depth = 0;
+    int magnification = 0; // 0: the new-project magnification
     NewProjectAnswers answers;
     if (const std::string* v = a.Get("--width"); v && !ParseInt(*v, "Width", 1, 300, width)) return kExitUsage;
     if (const std::string* v = a.Get("--height"); v && !ParseInt(*v, "Height", 1, 300, height)) return kExitUsage;

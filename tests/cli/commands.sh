@@ -30,7 +30,7 @@ grep -q "^Template=1" "$work/data/internal/vtwin.ini" || { echo "FAIL: new did n
 check "info" run info "$p"
 grep -q "^Kind: Box (BOX)" "$work/out" || { echo "FAIL: info kind"; fails=$((fails + 1)); }
 grep -q "^Dimensions: 103 x 190 x 28 mm" "$work/out" || { echo "FAIL: info dimensions"; fails=$((fails + 1)); }
-grep -q "^Rendering: 400 x 400 pixels, magnification 1" "$work/out" || { echo "FAIL: info size"; fails=$((fails + 1)); }
+grep -q "^Rendering: 400 x 400 pixels, magnification 2" "$work/out" || { echo "FAIL: info size"; fails=$((fails + 1)); }
 # New projects print at 300 dpi: 400 / 300 * 2.54 = 3.39 cm.
 grep -q "^Print size: 3.4 x 3.4 cm at 300 dpi" "$work/out" || { echo "FAIL: info print size"; fails=$((fails + 1)); }
 
@@ -146,9 +146,9 @@ refuse "unknown command" 2 "unknown command" run frobnicate
 check "new software box 80 deep" run -q new "Software Box" --depth 80 --size 300x200 -o "$work/sw.vtp"
 check "info software box" run info "$work/sw.vtp"
 grep -q "^Dimensions: 202 x 261 x 80 mm" "$work/out" || { echo "FAIL: depth not taken"; fails=$((fails + 1)); }
-check "the fixed value itself" run -q new "VHS Box" --width 103 --magnification 2 -o "$work/fixed.vtp"
+check "the fixed value itself" run -q new "VHS Box" --width 103 --magnification 3 -o "$work/fixed.vtp"
 check "info magnification" run info "$work/fixed.vtp"
-grep -q "^Rendering: 400 x 400 pixels, magnification 2" "$work/out" || { echo "FAIL: magnification not stored"; fails=$((fails + 1)); }
+grep -q "^Rendering: 400 x 400 pixels, magnification 3" "$work/out" || { echo "FAIL: magnification not stored"; fails=$((fails + 1)); }
 check "new book with cd" run -q new "bkc/Text Book" -o "$work/book.vtp"
 check "new floppy disk" run -q new "3.5\" Floppy Disk" -o "$work/floppy.vtp"
 check "render floppy disk" run -q render "$work/floppy.vtp" -o "$work/floppy.png"
