@@ -3,6 +3,7 @@
 #include "properties/SettingChecks.h"
 #include "properties/SettingTable.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -77,6 +78,9 @@ EffectsPageValues EffectsPageValues::FromStore(const SettingStore& store)
     v.topFade = store.GetInt(ModelKey(kTopFade));
     v.bottomFade = store.GetInt(ModelKey(kBottomFade));
     v.ripple = store.GetInt(ModelKey(kRipple)) != 0;
+    v.shadowSoftness = store.GetInt(ModelKey(kSetShadowSoftness));
+    v.shading = store.GetInt(ModelKey(kSetShading));
+    v.textureFiltering = store.GetInt(ModelKey(kSetTextureFiltering));
     return v;
 }
 
@@ -92,6 +96,9 @@ unsigned EffectsPageValues::Store(SettingStore& store) const
     update |= store.SetInt(ModelKey(kTopFade), topFade);
     update |= store.SetInt(ModelKey(kBottomFade), bottomFade);
     update |= store.SetInt(ModelKey(kRipple), ripple ? 1 : 0);
+    update |= store.SetInt(ModelKey(kSetShadowSoftness), std::clamp(shadowSoftness, 0, 50));
+    update |= store.SetInt(ModelKey(kSetShading), std::clamp(shading, 0, 100));
+    update |= store.SetInt(ModelKey(kSetTextureFiltering), textureFiltering == 1 ? 1 : 0);
     return update;
 }
 

@@ -38,6 +38,9 @@ struct EffectsPageValues {
     int topFade = 128;                // 62
     int bottomFade = 255;             // 63
     bool ripple = true;               // 64
+    int shadowSoftness = 8;           // 74, % of the product's size
+    int shading = 50;                 // 193, %
+    int textureFiltering = 1;         // 194, 1 = "Smooth"
 
     static EffectsPageValues FromStore(const SettingStore& store);
     unsigned Store(SettingStore& store) const;

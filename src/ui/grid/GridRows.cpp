@@ -176,6 +176,8 @@ std::vector<CGridRow> BuildRenderRows(const CProduct& product)
     rows.push_back(CGridRow::Head("Rendering Options"));
     add(kSetDetail);
     add(kSetSoftenEdges);
+    add(kSetShading);
+    add(kSetTextureFiltering);
     // The resolution row tells what it means for the print: "13.3 x 13.3 cm at 300 dpi".
     CGridRow resolution = m.Row(kSetResolution);
     resolution.value = FormatPrintSize(m.Int(kSetRenderWidth), m.Int(kSetRenderHeight), GetRenderResolution(store));
@@ -248,6 +250,8 @@ std::vector<CGridRow> BuildRenderRows(const CProduct& product)
     rows.push_back(CGridRow::Head("Observer Position"));
     add(kSetObserverX);
     add(kSetObserverY);
+    add(kSetElevation);
+    add(kSetLens);
 
     if (m.Int(kSetTablePosition) == 0) {
         rows.push_back(CGridRow::Head("Reflection"));
@@ -265,6 +269,8 @@ std::vector<CGridRow> BuildRenderRows(const CProduct& product)
         add(kSetLights);
         add(kSetShadowColor);
         add(kSetShadowStyle);
+        if (m.Int(kSetShadowStyle) != 0)
+            add(kSetShadowSoftness);
     }
     return rows;
 }

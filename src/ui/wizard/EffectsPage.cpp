@@ -50,6 +50,11 @@ public:
         form->addRow(QString(), m_colour);
         m_style = ChoiceCombo(ChoiceList::ShadowStyle, d.shadowStyle, QStringLiteral("shadowStyle"), this);
         form->addRow(QStringLiteral("S&hadow Style"), m_style);
+        m_softness = new QSlider(Qt::Horizontal, this);
+        m_softness->setObjectName(QStringLiteral("shadowSoftness"));
+        m_softness->setRange(0, 50);
+        m_softness->setValue(d.shadowSoftness);
+        form->addRow(QStringLiteral("Shadow Soft&ness"), m_softness);
         m_table = ChoiceCombo(ChoiceList::TablePosition, d.tablePosition, QStringLiteral("tablePosition"), this);
         form->addRow(QStringLiteral("&Table Position"), m_table);
         left->addLayout(form);
@@ -74,6 +79,16 @@ public:
         m_ripple = new QCheckBox(QStringLiteral("R&ipple"), this);
         m_ripple->setChecked(d.ripple);
         right->addWidget(m_ripple);
+        auto* look = new QFormLayout;
+        m_shading = new QSlider(Qt::Horizontal, this);
+        m_shading->setObjectName(QStringLiteral("shading"));
+        m_shading->setRange(0, 100);
+        m_shading->setValue(d.shading);
+        look->addRow(QStringLiteral("Sh&ading"), m_shading);
+        m_filtering = ChoiceCombo(ChoiceList::TextureFiltering, d.textureFiltering, QStringLiteral("textureFiltering"),
+                                  this);
+        look->addRow(QStringLiteral("Te&xture Filtering"), m_filtering);
+        right->addLayout(look);
         right->addStretch(1);
         layout->addLayout(right);
         connect(m_shadows, &QCheckBox::toggled, this, [this] { UpdateEnabling(); });
@@ -97,6 +112,9 @@ public:
         c.topFade = m_top->value();
         c.bottomFade = m_bottom->value();
         c.ripple = m_ripple->isChecked();
+        c.shadowSoftness = m_softness->value();
+        c.shading = m_shading->value();
+        c.textureFiltering = ComboValue(m_filtering);
         EffectsPageValues stored;
         if (Refused(this, LeaveEffectsPage(c, stored)))
             return false;
@@ -113,6 +131,7 @@ private:
                 b->setEnabled(e.shadowControls);
         m_colour->setEnabled(e.shadowControls);
         m_style->setEnabled(e.shadowControls);
+        m_softness->setEnabled(e.shadowControls);
         m_table->setEnabled(e.shadowControls);
         m_top->setEnabled(e.reflectionControls);
         m_bottom->setEnabled(e.reflectionControls);
@@ -128,6 +147,9 @@ private:
     QSlider* m_top = nullptr;
     QSlider* m_bottom = nullptr;
     QCheckBox* m_ripple = nullptr;
+    QSlider* m_softness = nullptr;
+    QSlider* m_shading = nullptr;
+    QComboBox* m_filtering = nullptr;
 };
 
 } // namespace
