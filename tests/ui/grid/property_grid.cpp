@@ -43,11 +43,13 @@ private slots:
         // Defaults of a box: bevel, borders, colour effect, lens flare and
         // reflection off; shadows on with their three rows; no binder or CD rows.
         const QStringList expected = {
-            "[Rendering Options]", "Detail", "Soften Edges", "Resolution", "[Bevel]", "Bevel", "[Borders]", "Borders",
+            "[Rendering Options]", "Detail", "Soften Edges", "Shading", "Texture Filtering", "Resolution", "[Bevel]",
+            "Bevel", "[Borders]", "Borders",
             "[Color Balance]", "Brightness", "Contrast", "Red", "Green", "Blue", "[Color Effect]", "Color Effect",
             "[Lens Flare]", "Lens Flare", "[Object Positioning]", "Table Position", "Above Table", "X Rotation",
             "Y Rotation", "Z Rotation", "[Object Properties]", "Folds Shown", "[Observer Position]", "X Position",
-            "Y Position", "[Reflection]", "Reflection", "[Shadows]", "Shadows", "Lights", "Color", "Style"};
+            "Y Position", "Elevation", "Lens", "[Reflection]", "Reflection", "[Shadows]", "Shadows", "Lights", "Color",
+            "Style", "Softness"};
         QCOMPARE(start, expected);
         QCOMPARE(FindLabel(rows, "Color Balance", "Brightness")->value, std::string("100%"));
         QCOMPARE(FindLabel(rows, "Shadows", "Lights")->value, std::string("256"));  // 0x100
