@@ -66,11 +66,11 @@ check "objects with ean" run objects "$p" Front
 grep -q '"4006381333931"' "$work/out" || { fail "EAN-13 check digit"; cat "$work/out"; }
 check "remove ean" run -q remove "$p" Front 3
 
-check "render" run -q set "$p" "X Rotation=20" "Y Rotation=30" "Z Rotation=0" "Shadows=No" "Reflection=No"
+check "render" run -q set "$p" "X Rotation=0" "Y Rotation=30" "Z Rotation=0" "Shadows=No" "Reflection=No"
 check "render" run -q render "$p" -o "$work/box.png"
 # The product stands in the middle of the picture with its front to the viewer: the centre
-# is red; the turned product shows a magenta side and its blue top; the corners are the
-# yellow background.
+# is red; the turned product, seen from a little above as new projects are, shows a magenta
+# side and its blue top; the corners are the yellow background.
 read -r r g b <<<"$(pixel "$work/box.png" 200 200)"
 (( r > 120 && g < 80 && b < 80 )) || fail "centre is not the red front: $r $g $b"
 read -r r g b <<<"$(pixel "$work/box.png" 2 2)"
