@@ -133,6 +133,11 @@ public:
     void ClearSoftening() noexcept;
     void ResolvePartialPixels(int sampleCount) noexcept;
 
+    // Switches the shortcut for pixels wholly inside a lit or smooth face off
+    // (and on again): every pixel then reads every sample of the grid, the
+    // reference the tests compare with. On by default; process-wide.
+    static void SetInteriorShortcut(bool enabled) noexcept;
+
     // For tests: coverage of a pixel (0 outside), whether a partial record exists.
     int GetCoverage(int x, int y) const noexcept;
     bool HasPartialPixel(int x, int y) const noexcept;

@@ -1,0 +1,186 @@
+// Lit and smooth faces: the pixels wholly inside a face are read from the
+// derivatives at their centre instead of from every sample of the grid. Against
+// the grid (the shortcut switched off) every pixel must keep its coverage
+// exactly, so that the outline and the partial pixels do not change, and on a
+// picture that is linear in u and v (where one read at the centre and the mean
+// of the grid's reads agree) its colour within rounding.
+#include "EngineTestUtil.h"
+
+#include "engine3d/PolygonDrawer.h"
+#include "engine3d/RenderSurface.h"
+#include "engine3d/TextureSet.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <random>
+#include <vector>
+
+using namespace enginetest;
+
+namespace {
+
+// A w x h rectangle turned by the angles ay (about y) and ax (about x),
+// centred at (cx, cy, cz), as a fitted mesh of one face on a side x side picture.
+struct CTurnedFace {
+    CModelMesh mesh;
+    CFitContext fit;
+    CTurnedFace(double w, double h, double ay, double ax, double cx, double cy, double cz, int side, char code)
+    {
+        auto corner = [&](double x, double y) {
+            double X = x * std::cos(ay), Z = -x * std::sin(ay);
+            double Y = y * std::cos(ax) - Z * std::sin(ax);
+            Z = y * std::sin(ax) + Z * std::cos(ax);
+            return MakeVertex(X + cx, Y + cy, Z + cz);
+        };
+        CPolygonList list;
+        list.Add(CPolygon3D::Quad(corner(-w / 2, h / 2), corner(-w / 2, -h / 2), corner(w / 2, -h / 2),
+                                  corner(w / 2, h / 2), code));
+        mesh.lists.push_back(list);
+        mesh.ProjectMesh(1.0);
+        fit = mesh.FitToPicture(side - 10, 5, 5);
+    }
+    CPolygon3D& Face() { return mesh.lists[0][0]; }
+};
+
+// Red rises across the picture, green up it, blue is fixed: linear in u and v,
+// by at most 2 a texel. (The grid and the shortcut may read levels one apart
+// where a face is seen at a slant; near the picture's clamped edge such
+// levels differ by up to a texel's step.)
+std::unique_ptr<CRaster> Gradient(int w, int h)
+{
+    auto t = MakePicture(w, h, 0);
+    const int rx = std::min(215, 2 * (w - 1)), ry = std::min(215, 2 * (h - 1));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            Set(*t, x, y, RGB(20 + rx * x / std::max(w - 1, 1), 20 + ry * y / std::max(h - 1, 1), 90));
+    return t;
+}
+
+} // namespace
+
+TEST(SmoothInterior, KeepsEveryCoverageAndTheColoursOfALinearPicture)
+{
+    const unsigned seed = 20261207;
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<double> angle(-1.25, 1.25), pos(-30, 30), size(30, 90);
+    constexpr int kSide = 120;
+    long long inner = 0;
+    for (int trial = 0; trial < 48; ++trial) {
+        const double w = size(rng), h = size(rng), ay = angle(rng), ax = angle(rng);
+        const double cx = pos(rng), cy = pos(rng), cz = 200 + pos(rng);
+        // Enlarged pictures, and ones many times larger than the face on screen.
+        // Sides are powers of two so that every level halves exactly (a level
+        // of an odd side places its last texel off the true mean's position,
+        // which the grid and the shortcut, reading different levels, would see
+        // differently).
+        const bool large = trial % 3 == 2;
+        auto tex = large ? Gradient(2048, 1024 << (trial % 2)) : Gradient(16 << (trial % 3), 32 >> (trial % 2));
+        const bool soften = trial % 2 == 0; // coverage is only kept with softening
+        const int samples = trial % 4 >= 2 ? 100 : 25;
+        const bool folds = trial % 5 == 1, rounded = trial % 5 == 3, noPicture = trial % 7 == 4;
+        const bool whiteAvoid = trial % 6 == 5;
+        const double shade = trial % 3 == 0 ? 1.0 : 0.55 + 0.01 * trial;
+        auto draw = [&](bool shortcut, bool soften, std::vector<int>& coverage) {
+            CTurnedFace face(w, h, ay, ax, cx, cy, cz, kSide, 'F');
+            face.Face().shade = shade;
+            face.Face().fillColour = RGB(200, 120, 40);
+            auto target = MakePicture(kSide, kSide, RGB(10, 20, 30));
+            auto surface = CRenderSurface::Create(*target);
+            surface->SetFit(face.fit);
+            CTextureSet set;
+            if (!noPicture) set.SetPicture('F', tex.get());
+            set.smooth = true;
+            set.whiteAvoid = whiteAvoid;
+            set.foldsShown = folds;
+            set.foldsColour = RGB(250, 250, 250);
+            set.foldWidth = 3.0;
+            if (rounded) {
+                set.cornerRadius = 0.2 * std::min(w, h);
+                set.faceWidth = w;
+                set.faceHeight = h;
+            }
+            EXPECT_TRUE(set.BuildLevels());
+            CDrawOptions opt;
+            opt.cull = false;
+            opt.soften = soften;
+            opt.sampleCount = samples;
+            CRenderSurface::SetInteriorShortcut(shortcut);
+            surface->ClearSoftening();
+            DrawPolygon(face.Face(), *surface, opt, &set, nullptr);
+            coverage.clear();
+            for (int y = 0; y < kSide; ++y)
+                for (int x = 0; x < kSide; ++x) coverage.push_back(surface->GetCoverage(x, y));
+            surface->ResolvePartialPixels(samples);
+            CRenderSurface::SetInteriorShortcut(true);
+            return target;
+        };
+        std::vector<int> coverShort, coverGrid, mask;
+        auto fast = draw(true, soften, coverShort);
+        auto grid = draw(false, soften, coverGrid);
+        draw(false, true, mask);
+        // Colours are compared two pixels or more inside the outline: nearer,
+        // the filters (of different widths) reach the picture's clamped edge.
+        auto deep = [&](int x, int y) {
+            for (int j = y - 2; j <= y + 2; ++j)
+                for (int i = x - 2; i <= x + 2; ++i)
+                    if (i < 0 || j < 0 || i >= kSide || j >= kSide || mask[j * kSide + i] != samples) return false;
+            return true;
+        };
+        for (int y = 0; y < kSide; ++y)
+            for (int x = 0; x < kSide; ++x) {
+                const int i = y * kSide + x;
+                ASSERT_EQ(coverShort[i], coverGrid[i]) << "seed " << seed << " trial " << trial << " pixel " << x
+                                                       << "," << y;
+                if (!deep(x, y)) continue;
+                ++inner;
+                const COLORREF a = Get(*fast, x, y), b = Get(*grid, x, y);
+                // One read at the centre against the mean of the grid's reads:
+                // both are the linear picture at the centre, up to rounding (and
+                // the halving of the levels, which rounds once per level, and the
+                // two may read different levels).
+                const int tolerance = 3;
+                ASSERT_LE(std::abs(int(GetRValue(a)) - int(GetRValue(b))), tolerance)
+                    << "seed " << seed << " trial " << trial << " pixel " << x << "," << y;
+                ASSERT_LE(std::abs(int(GetGValue(a)) - int(GetGValue(b))), tolerance)
+                    << "seed " << seed << " trial " << trial << " pixel " << x << "," << y;
+                ASSERT_LE(std::abs(int(GetBValue(a)) - int(GetBValue(b))), tolerance)
+                    << "seed " << seed << " trial " << trial << " pixel " << x << "," << y;
+            }
+    }
+    // The faces had insides to take the shortcut on.
+    EXPECT_GT(inner, 20000);
+}
+
+TEST(SmoothInterior, IsTakenInsideTheFace)
+{
+    // On a picture of fine noise a read at the centre and the mean of 25 reads
+    // differ, so the pixels where the two drawings differ are the ones that
+    // took the shortcut: most of the inside of a face seen straight on.
+    std::mt19937 rng(7);
+    auto tex = MakePicture(200, 200, 0);
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 200; ++x) Set(*tex, x, y, RGB(rng() & 255, rng() & 255, rng() & 255));
+    auto draw = [&](bool shortcut) {
+        CTurnedFace face(80, 80, 0.2, 0.1, 0, 0, 200, 120, 'F');
+        auto target = MakePicture(120, 120, RGB(10, 20, 30));
+        auto surface = CRenderSurface::Create(*target);
+        surface->SetFit(face.fit);
+        CTextureSet set;
+        set.SetPicture('F', tex.get());
+        set.smooth = true;
+        EXPECT_TRUE(set.BuildLevels());
+        CDrawOptions opt;
+        opt.cull = false;
+        CRenderSurface::SetInteriorShortcut(shortcut);
+        DrawPolygon(face.Face(), *surface, opt, &set, nullptr);
+        CRenderSurface::SetInteriorShortcut(true);
+        return target;
+    };
+    auto fast = draw(true), grid = draw(false);
+    int differ = 0;
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 120; ++x) differ += Get(*fast, x, y) != Get(*grid, x, y);
+    EXPECT_GT(differ, 110 * 110 / 2);
+}
