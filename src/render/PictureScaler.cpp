@@ -1,6 +1,7 @@
 #include "render/PictureScaler.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 EScaleMethod ChooseScaleMethod(int srcWidth, int srcHeight, int dstWidth, int dstHeight) noexcept
@@ -18,9 +19,36 @@ namespace {
 // Each function below writes the rows first .. first + dst height - 1 of the
 // scaled picture (destHeight rows in all) into dst.
 
+// Division by a fixed divisor d as a multiplication and a shift, for
+// dividends below 2^24: with s = 24 + ceil(log2 d) and m = ceil(2^s / d), the
+// error e = m d - 2^s is below d <= 2^(s - 24), so n e < 2^s for every
+// n < 2^24 and (n m) >> s equals n / d exactly (the Granlund-Montgomery
+// bound). Larger dividends are divided the plain way.
+class CExactDivider {
+public:
+    explicit CExactDivider(std::uint32_t d) noexcept : m_divisor(d)
+    {
+        int log = 0;
+        while ((std::uint64_t{1} << log) < d) ++log;
+        m_shift = 24 + log;
+        m_multiplier = ((std::uint64_t{1} << m_shift) + d - 1) / d;
+    }
+    std::uint32_t Divide(std::uint32_t n) const noexcept
+    {
+        if (n >= (1u << 24)) return n / m_divisor;
+        return static_cast<std::uint32_t>((n * m_multiplier) >> m_shift);
+    }
+
+private:
+    std::uint32_t m_divisor = 1;
+    std::uint64_t m_multiplier = 1;
+    int m_shift = 0;
+};
+
 void BlockAverage(const CPixelView& src, const CPixelView& dst, int r, int first) noexcept
 {
     const int area = r * r;
+    const CExactDivider divide(static_cast<std::uint32_t>(area));
     const int w = dst.GetWidth();
     // Column sums of one output row, per channel; r <= 65535 / 255 keeps
     // the sums in range for any picture the container accepts.
@@ -37,9 +65,9 @@ void BlockAverage(const CPixelView& src, const CPixelView& dst, int r, int first
                     sr += p[2];
                 }
             }
-            out[3 * x] = static_cast<std::uint8_t>(sb / area);
-            out[3 * x + 1] = static_cast<std::uint8_t>(sg / area);
-            out[3 * x + 2] = static_cast<std::uint8_t>(sr / area);
+            out[3 * x] = static_cast<std::uint8_t>(divide.Divide(sb));
+            out[3 * x + 1] = static_cast<std::uint8_t>(divide.Divide(sg));
+            out[3 * x + 2] = static_cast<std::uint8_t>(divide.Divide(sr));
         }
     }
 }

@@ -3,6 +3,7 @@
 // for the 3D engine.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -271,6 +272,37 @@ TEST(PictureScaling, BlockAverageCopyAndResample)
     ScalePicture(small.View(), big.View());
     for (int y = 0; y < 7; ++y)
         for (int x = 0; x < 10; ++x) ASSERT_EQ(big.Get(x, y), 0x123456u);
+}
+
+TEST(PictureScaling, BlockAverageIsTheTruncatedMeanOfEveryBlock)
+{
+    // Blocks of r x r pixels with random channels, against the mean worked
+    // out here: sum of the block / (r * r), remainder dropped.
+    std::mt19937 rng(31);
+    std::uniform_int_distribution<int> channel(0, 255);
+    for (int r : {2, 3, 4, 5, 6, 7, 8, 9, 12, 16, 25}) {
+        const int w = 7, h = 5;
+        CPixelBuffer src(w * r, h * r), dst(w, h);
+        for (int y = 0; y < h * r; ++y)
+            for (int x = 0; x < w * r; ++x) {
+                // Some blocks all white, to reach the largest sums.
+                const bool white = (x / r + y / r) % 5 == 0;
+                const auto c = [&]() { return static_cast<std::uint32_t>(white ? 255 : channel(rng)); };
+                src.Set(x, y, c() | (c() << 8) | (c() << 16));
+            }
+        ScalePicture(src.View(), dst.View());
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                std::uint32_t expected = 0;
+                for (int k = 0; k < 3; ++k) {
+                    std::uint32_t sum = 0;
+                    for (int j = 0; j < r; ++j)
+                        for (int i = 0; i < r; ++i) sum += (src.Get(x * r + i, y * r + j) >> (8 * k)) & 0xFF;
+                    expected |= (sum / static_cast<std::uint32_t>(r * r)) << (8 * k);
+                }
+                ASSERT_EQ(dst.Get(x, y), expected) << "r " << r << " block " << x << "," << y;
+            }
+    }
 }
 
 TEST(RenderPipelineOutput, ScalingAveragesTheScratchPicture)
