@@ -27,6 +27,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QSlider>
 #include <QTimer>
 #include <QPushButton>
 #include <QTabBar>
@@ -271,6 +272,45 @@ private slots:
         }));
         ExpectRendered("CARD");
         QCOMPARE(m_frame->Document()->GetProduct()->GetSettings().GetInt(ModelKey(kSetLights)), 0x1F);
+    }
+
+    void effectsPageStoresShadingFilteringAndSoftness()
+    {
+        // The controls start at the new-project look; the values chosen on
+        // the page are the project's, as the page's other settings are.
+        const CatalogueEntry* entry = EntryOfKind("BOX");
+        QVERIFY(entry);
+        bool seen = false;
+        QVERIFY(RunNew(*entry, [&seen](CNewProjectWizard& w) {
+            for (;;) {
+                ChooseFirstPicture(w);
+                if (w.CurrentPage()->Title() == QLatin1String("Background Size")) {
+                    w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("renderWidth"))->setText(QStringLiteral("120"));
+                    w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("renderHeight"))->setText(QStringLiteral("100"));
+                }
+                auto* shading = w.CurrentPage()->findChild<QSlider*>(QStringLiteral("shading"));
+                if (shading) {
+                    auto* softness = w.CurrentPage()->findChild<QSlider*>(QStringLiteral("shadowSoftness"));
+                    auto* filtering = w.CurrentPage()->findChild<QComboBox*>(QStringLiteral("textureFiltering"));
+                    if (!softness || !filtering || shading->value() != 50 || softness->value() != 8 ||
+                        filtering->currentText() != QLatin1String("Smooth"))
+                        return false;
+                    shading->setValue(80);
+                    softness->setValue(20);
+                    filtering->setCurrentIndex(filtering->findText(QStringLiteral("Nearest")));
+                    seen = true;
+                }
+                if (w.CurrentIndex() + 1 == w.PageCount())
+                    return w.Finish();
+                if (!w.Next())
+                    return false;
+            }
+        }));
+        QVERIFY(seen);
+        const SettingStore& s = m_frame->Document()->GetProduct()->GetSettings();
+        QCOMPARE(s.GetInt(ModelKey(kSetShading)), 80);
+        QCOMPARE(s.GetInt(ModelKey(kSetShadowSoftness)), 20);
+        QCOMPARE(s.GetInt(ModelKey(kSetTextureFiltering)), 0);
     }
 
     void cancelledWizardKeepsTheDocument()
