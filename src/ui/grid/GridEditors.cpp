@@ -168,6 +168,25 @@ bool CInPlaceEditor::eventFilter(QObject* watched, QEvent* event)
             m_keyStepping = false;
             return true;
         }
+        // A typed letter picks the name it begins and ends the edit with it,
+        // as a click on the open list does; a letter no name begins leaves
+        // the editor open.
+        const auto* keyEvent = static_cast<QKeyEvent*>(event);
+        const QString text = keyEvent->text();
+        if (text.size() == 1 && text.at(0).isPrint() && !text.at(0).isSpace() &&
+            !(keyEvent->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+            // The next name after the one shown that begins with the letter.
+            const int count = m_combo->count();
+            for (int step = 1; step <= count; ++step) {
+                const int index = (m_combo->currentIndex() + step) % count;
+                if (index >= 0 && m_combo->itemText(index).startsWith(text, Qt::CaseInsensitive)) {
+                    m_combo->setCurrentIndex(index);
+                    accept();
+                    break;
+                }
+            }
+            return true;
+        }
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -11,6 +11,7 @@
 #include "ui/dialogs/RenderOutputDialogs.h"
 #include "ui/grid/FacePictureEditor.h"
 #include "ui/grid/GridEditors.h"
+#include "ui/grid/GridRowDelegate.h"
 #include "ui/shell/MainFrame.h"
 #include "ui/shell/VtwinView.h"
 #include "ui/widgets/MessageBox.h"
@@ -25,8 +26,6 @@
 
 namespace {
 
-constexpr int kTextInset = 3;  // pixels left and right of value and label texts
-
 CPropertyGrid::EditorRunner& Runner()
 {
     static CPropertyGrid::EditorRunner runner;
@@ -34,8 +33,6 @@ CPropertyGrid::EditorRunner& Runner()
 }
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-QColor FromRef(std::uint32_t ref) { return QColor(ref & 0xFF, (ref >> 8) & 0xFF, (ref >> 16) & 0xFF); }
 
 std::uint32_t ParseNumber(const std::string& text)
 {
@@ -48,105 +45,15 @@ std::uint32_t ParseNumber(const std::string& text)
 
 } // namespace
 
-// ---- painting --------------------------------------------------------------------------
-
-QSize CGridRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const
-{
-    return {option.rect.width(), kRowHeight};
-}
-
-void CGridRowDelegate::PaintRow(QPainter& p, const QRect& rect, const CGridRow& row, bool selected,
-                                const QPalette& palette, const QFont& font)
-{
-    const int labelWidth = rect.width() * 7 / 10;
-    const QRect labelRect(rect.left(), rect.top(), labelWidth, rect.height());
-    const QRect valueRect(rect.left() + labelWidth, rect.top(), rect.width() - labelWidth, rect.height());
-    const QColor lines = palette.color(QPalette::Mid);
-
-    if (row.IsHead()) {
-        p.fillRect(rect, palette.color(QPalette::Button));
-        QFont bold = font;
-        bold.setWeight(QFont::Bold);  // 700
-        p.setFont(bold);
-        p.setPen(palette.color(QPalette::ButtonText));
-        p.drawText(rect.adjusted(kTextInset, 0, -kTextInset, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                   Q(row.label));
-    } else {
-        p.fillRect(rect, palette.color(QPalette::Base));
-        p.setFont(font);
-        p.setPen(palette.color(QPalette::Text));
-        p.drawText(labelRect.adjusted(kTextInset + 8, 0, -kTextInset, 0),
-                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, Q(row.label));
-        p.setPen(lines);
-        p.drawLine(valueRect.left(), rect.top(), valueRect.left(), rect.bottom());
-        if (row.kind == 'C') {
-            const std::uint32_t c = ParseNumber(row.value);
-            const QRect swatch(valueRect.left() + 4, rect.top() + 3, 20, 20);
-            p.fillRect(swatch, FromRef(c));
-            p.setPen(palette.color(QPalette::Text));
-            p.drawRect(swatch.adjusted(0, 0, -1, -1));
-            const QString text =
-                QString::asprintf("R=%d G=%d B=%d", int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-            p.drawText(QRect(swatch.right() + 5, rect.top(), valueRect.right() - swatch.right() - 5, rect.height()),
-                       Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
-        } else if (row.kind == 'L') {
-            const std::uint32_t mask = ParseNumber(row.value);
-            p.setPen(palette.color(QPalette::Text));
-            const int bottom = rect.bottom();
-            for (int c = 0; c < 5; ++c)
-                for (int r = 0; r < 5; ++r) {
-                    const int x = valueRect.left() + 8 + 6 * c;
-                    const int y = bottom - 4 - 5 * r;
-                    if (IsLightOn(mask, c, r)) {
-                        // A hollow 3 x 3 square: the eight pixels around the point.
-                        for (int dx = -1; dx <= 1; ++dx)
-                            for (int dy = -1; dy <= 1; ++dy)
-                                if (dx != 0 || dy != 0)
-                                    p.drawPoint(x + dx, y + dy);
-                    } else {
-                        p.drawPoint(x, y);
-                    }
-                }
-        } else {
-            p.setPen(palette.color(QPalette::Text));
-            p.drawText(valueRect.adjusted(kTextInset, 0, -kTextInset, 0),
-                       Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, Q(row.value));
-        }
-        p.setPen(lines);
-        p.drawLine(rect.left(), rect.bottom(), rect.right(), rect.bottom());
-    }
-    if (selected) {
-        QPen pen(palette.color(QPalette::Highlight));
-        pen.setStyle(Qt::DotLine);
-        p.setPen(pen);
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(rect.adjusted(0, 0, -1, -1));
-    }
-}
-
-void CGridRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
-{
-    CGridRow row;
-    if (!CGridRow::Decode(index.data(Qt::UserRole).toString().toStdString(), row))
-        return;
-    // Off-screen first, then one copy: no flicker while scrolling.
-    QPixmap buffer(option.rect.size());
-    buffer.fill(option.palette.color(QPalette::Base));
-    {
-        QPainter p(&buffer);
-        PaintRow(p, QRect(QPoint(0, 0), option.rect.size()), row, option.state & QStyle::State_Selected,
-                 option.palette, option.font);
-    }
-    painter->drawPixmap(option.rect.topLeft(), buffer);
-}
-
 // ---- the grid --------------------------------------------------------------------------
 
 CPropertyGrid::CPropertyGrid(CVtwinView* view, CMainFrame* frame, QWidget* parent)
     : QListWidget(parent), m_view(view), m_frame(frame)
 {
     setObjectName(QStringLiteral("propertyGrid"));
-    setItemDelegate(new CGridRowDelegate(this));
+    setItemDelegate(new CGridRowDelegate([this] { return LabelWidth(); }, this));
+    // The cursor shows where the column split can be dragged.
+    viewport()->setMouseTracking(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
@@ -261,10 +168,59 @@ void CPropertyGrid::Rebuild()
             setCurrentRow(sel);
 }
 
+int CPropertyGrid::LabelWidth() const { return viewport()->width() * m_splitPermille / 1000; }
+
+void CPropertyGrid::SetSplitPermille(int permille)
+{
+    // Both columns keep room for a few letters.
+    m_splitPermille = std::clamp(permille, 200, 900);
+    viewport()->update();
+}
+
+QString CPropertyGrid::ShownValue(int index) const
+{
+    return CGridRowDelegate::ShownValue(Row(index), viewport()->width(), LabelWidth(), font());
+}
+
+bool CPropertyGrid::NearSplit(int x) const { return count() > 0 && std::abs(x - LabelWidth()) <= 3; }
+
+void CPropertyGrid::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && NearSplit(event->position().toPoint().x())) {
+        m_draggingSplit = true;
+        return;
+    }
+    QListWidget::mousePressEvent(event);
+}
+
+void CPropertyGrid::mouseMoveEvent(QMouseEvent* event)
+{
+    const int x = event->position().toPoint().x();
+    if (m_draggingSplit) {
+        if (viewport()->width() > 0)
+            SetSplitPermille(x * 1000 / viewport()->width());
+        return;
+    }
+    if (NearSplit(x))
+        viewport()->setCursor(Qt::SplitHCursor);
+    else
+        viewport()->unsetCursor();
+    QListWidget::mouseMoveEvent(event);
+}
+
+void CPropertyGrid::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (m_draggingSplit) {
+        m_draggingSplit = false;
+        return;
+    }
+    QListWidget::mouseReleaseEvent(event);
+}
+
 void CPropertyGrid::mouseDoubleClickEvent(QMouseEvent* event)
 {
     const QModelIndex index = indexAt(event->position().toPoint());
-    if (index.isValid() && event->button() == Qt::LeftButton) {
+    if (index.isValid() && event->button() == Qt::LeftButton && !NearSplit(event->position().toPoint().x())) {
         EditRow(index.row());
         return;
     }
@@ -304,7 +260,7 @@ bool CPropertyGrid::RunEditor(QDialog& editor, int rowIndex)
         const QRect r = visualItemRect(it);
         const int width = viewport()->width();
         const auto* inPlace = qobject_cast<const CInPlaceEditor*>(&editor);
-        int left = width * 7 / 10;
+        int left = LabelWidth();
         if (inPlace && inPlace->Mode() == CInPlaceEditor::EMode::Slider)
             left = 0;
         else

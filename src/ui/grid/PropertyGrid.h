@@ -9,7 +9,6 @@
 #include "ui/grid/SettingEditRecord.h"
 
 #include <QListWidget>
-#include <QStyledItemDelegate>
 #include <functional>
 #include <map>
 #include <vector>
@@ -18,20 +17,6 @@ class CMainFrame;
 class CVtwinView;
 class CVtwinDoc;
 class QDialog;
-
-// Paints one row off-screen and copies it at once.
-class CGridRowDelegate : public QStyledItemDelegate {
-    Q_OBJECT
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-
-    // Draws `row` into `rect` of `painter` (also used for screenshots of a row).
-    static void PaintRow(QPainter& painter, const QRect& rect, const CGridRow& row, bool selected,
-                         const QPalette& palette, const QFont& font);
-    static constexpr int kRowHeight = 26;
-};
 
 class CPropertyGrid : public QListWidget {
     Q_OBJECT
@@ -44,6 +29,15 @@ public:
     QString TabName() const { return m_tab; }
 
     int RowCount() const { return count(); }
+
+    // The label column's width in pixels: 7/10 of the rows at first; the
+    // user drags the split between the columns, and the grid keeps the
+    // proportion when it is resized.
+    int LabelWidth() const;
+    int SplitPermille() const noexcept { return m_splitPermille; }
+    void SetSplitPermille(int permille);
+    // The value text row `index` shows (elided when it does not fit).
+    QString ShownValue(int index) const;
     CGridRow Row(int index) const;
     // Index of the first row with this label under the head `section`
     // (empty: anywhere); -1 when none.
@@ -68,6 +62,9 @@ signals:
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     // An empty grid says so instead of showing a blank panel.
     void paintEvent(QPaintEvent* event) override;
@@ -94,6 +91,9 @@ private:
     CMainFrame* m_frame;
     QString m_tab;
     std::map<QString, SMemory> m_memory;
+    int m_splitPermille = 700;  // label column, thousandths of the row
+    bool m_draggingSplit = false;
+    bool NearSplit(int x) const;
 };
 
 // Puts a property grid into the view's grid slot and connects it to tab

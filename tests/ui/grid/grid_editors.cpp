@@ -291,6 +291,77 @@ private slots:
         m_messages.Install();
     }
 
+    // A typed letter takes the name it begins and closes the editor; a letter
+    // that begins no name leaves it open.
+    void choiceEditorClosesOnATypedLetter()
+    {
+        const QStringList names = {QStringLiteral("Buttonize"), QStringLiteral("Color Fade"), QStringLiteral("Indent")};
+        {
+            CInPlaceEditor editor(CInPlaceEditor::EMode::Choice, QStringLiteral("Bevel Style"));
+            editor.SetChoices(names, QStringLiteral("Buttonize"));
+            editor.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&editor));
+            QTest::keyClick(editor.findChild<QComboBox*>(), Qt::Key_Q, Qt::NoModifier);
+            QVERIFY(editor.isVisible());
+            QCOMPARE(editor.result(), int(QDialog::Rejected));
+            QTest::keyClick(editor.findChild<QComboBox*>(), Qt::Key_I, Qt::NoModifier);
+            QCOMPARE(editor.result(), int(QDialog::Accepted));
+            QVERIFY(!editor.isVisible());
+            QCOMPARE(editor.Choice(), QStringLiteral("Indent"));
+        }
+        // The letter of the name already shown takes that name.
+        CInPlaceEditor editor(CInPlaceEditor::EMode::Choice, QStringLiteral("Bevel Style"));
+        editor.SetChoices(names, QStringLiteral("Color Fade"));
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor));
+        QTest::keyClick(editor.findChild<QComboBox*>(), Qt::Key_C, Qt::NoModifier);
+        QCOMPARE(editor.result(), int(QDialog::Accepted));
+        QCOMPARE(editor.Choice(), QStringLiteral("Color Fade"));
+    }
+
+    // A value wider than its column ends in "..." (its tip gives it whole);
+    // dragging the split between the columns makes room, and the editor
+    // then opens at the new split.
+    void longValuesAreElidedAndTheSplitDrags()
+    {
+        m_frame->resize(1000, 700);
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        const int row = m_grid->FindRow("Table Position");
+        QVERIFY(row >= 0);
+        const QString whole = QStringLiteral("Beneath (Horizontal Table)");
+        QCOMPARE(m_grid->item(row)->toolTip(), QStringLiteral("Table Position: ") + whole);
+        QWidget* viewport = m_grid->viewport();
+        const int width = viewport->width();
+        const int needed = QFontMetrics(m_grid->font()).horizontalAdvance(whole) + 6;  // 3-pixel insets
+        QVERIFY2(width / 10 < needed && width * 8 / 10 >= needed, qPrintable(QString::number(width)));
+
+        m_grid->SetSplitPermille(900);
+        QCOMPARE(m_grid->LabelWidth(), width * 900 / 1000);
+        const QString cut = m_grid->ShownValue(row);
+        QVERIFY2(cut.endsWith(QChar(0x2026)), qPrintable(cut));
+        QVERIFY(QFontMetrics(m_grid->font()).horizontalAdvance(cut) <= width - m_grid->LabelWidth() - 6);
+
+        // Drag the split from where it is to a fifth of the width.
+        const int y = m_grid->visualItemRect(m_grid->item(row)).center().y();
+        QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(m_grid->LabelWidth(), y));
+        QTest::mouseMove(viewport, QPoint(width / 2, y));
+        QTest::mouseMove(viewport, QPoint(width / 5, y));
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(width / 5, y));
+        QVERIFY2(std::abs(m_grid->SplitPermille() - 200) <= 10, qPrintable(QString::number(m_grid->SplitPermille())));
+        QCOMPARE(m_grid->ShownValue(row), whole);
+        QCOMPARE(m_grid->currentRow(), -1);  // the drag selected nothing
+
+        QRect editorRect;
+        Answer([&editorRect](QDialog& d) {
+            editorRect = d.geometry();
+            d.reject();
+        });
+        m_grid->EditRow(row);
+        QCOMPARE(editorRect.left(), viewport->mapToGlobal(QPoint(m_grid->LabelWidth(), 0)).x());
+    }
+
     // Arrow keys on the closed choice list move through the names without
     // ending the edit; Enter takes the one shown.
     void choiceEditorStepsWithArrowKeys()
