@@ -5,6 +5,7 @@
 #include "catalogue/Setup.h"
 #include "ui/dialogs/SetupDialog.h"
 #include "ui/shell/MainFrame.h"
+#include "ui/widgets/DialogPlacement.h"
 #include "ui/shell/SingleInstance.h"
 #include "ui/widgets/MessageBox.h"
 
@@ -23,6 +24,7 @@ CVtwinApplication::CVtwinApplication(int& argc, char** argv) : QApplication(argc
     setApplicationVersion(QStringLiteral("2.10"));
     setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/app.svg")));
+    InstallDialogPlacement();
 }
 
 CVtwinApplication::~CVtwinApplication() = default;
