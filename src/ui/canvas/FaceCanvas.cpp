@@ -209,6 +209,10 @@ void CFaceCanvas::PaintObjects(QPainter& painter)
     CQtLayoutPainter lp(painter, m_mapping, zoom);
     painter.setBrush(Qt::NoBrush);
     painter.setPen(Qt::NoPen);
+    // Objects show only on the face, as the rendering shows them; their
+    // handles stay in reach beyond its edge.
+    const QRect face(QPoint(m_mapping.FaceToWindowX(0), m_mapping.FaceToWindowY(m_picture.height())),
+                     QPoint(m_mapping.FaceToWindowX(m_picture.width()) - 1, m_mapping.FaceToWindowY(0) - 1));
     for (std::size_t index = 0; index < objects->GetObjectCount(); ++index) {
         CDrawObject* o = objects->GetObject(index);
         const int l = m_mapping.FaceToWindowX(o->GetMinX());
@@ -216,8 +220,12 @@ void CFaceCanvas::PaintObjects(QPainter& painter)
         const int t = m_mapping.FaceToWindowY(o->GetMaxY());
         const int b = m_mapping.FaceToWindowY(o->GetMinY());
         const bool outside = r < 0 || l > width() || b < 0 || t > height();
-        if (!outside)
+        if (!outside) {
+            painter.save();
+            painter.setClipRect(face, Qt::IntersectClip);
             o->Paint(lp, l, t, r, b);
+            painter.restore();
+        }
         if (!o->IsSelected())
             continue;
         const QRect box(QPoint(l, t), QPoint(r, b));

@@ -90,6 +90,31 @@ private slots:
         QVERIFY(!hit || hit->handle != 8);
     }
 
+    // An object hanging over the face's edge shows only on the face, as the
+    // rendering shows it; its handles stay in reach outside.
+    void objectsAreClippedToTheFace()
+    {
+        auto rect = std::make_unique<CDrawRect>();
+        rect->SetStyle(1);
+        rect->SetFillColour(0x0000FF);  // red
+        rect->SetCoords(150, 80, 260, 30);  // the face is 200 pixels wide
+        Front().Add(std::move(rect));
+        Front().UpdateOrderKeys();
+        QImage image = Grab();
+        const CFaceMapping& m = Canvas().Mapping();
+        const QRgb red = qRgb(255, 0, 0);
+        const int y = m.FaceToWindowY(55);
+        QCOMPARE(image.pixel(m.FaceToWindowX(180), y), red);
+        QCOMPARE(image.pixel(m.FaceToWindowX(199), y), red);  // the face's last column
+        QVERIFY(image.pixel(m.FaceToWindowX(200), y) != red);
+        QVERIFY(image.pixel(m.FaceToWindowX(230), y) != red);
+
+        // Selected: the handle on its right edge is drawn beyond the face.
+        Front().GetObject(0)->SetSelection(kSelectDominant);
+        image = Grab();
+        QVERIFY(IsBlack(image.pixel(m.FaceToWindowX(260) + 3, m.FaceToWindowY(30))));
+    }
+
     void rubberBandShowsOnDarkArtwork()
     {
         // A black face: the band's outline must still be seen along its
