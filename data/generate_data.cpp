@@ -282,17 +282,28 @@ bool WriteLibrary(const fs::path& out)
 
 // ---- rendered pictures -----------------------------------------------------------
 
-// The face colours a kind's thumbnail shows.
-COLORREF FaceColour(const std::string& kind, char face)
+// Each model of a tab shows artwork of its own in the New dialog: a colour
+// from this list by its place in the tab, and a front that changes between
+// gradients and patterns, so that no two thumbnails of a tab look alike.
+COLORREF ModelColour(int place)
 {
-    COLORREF front = RGB(40, 110, 190);
-    if (kind.rfind("BOOK", 0) == 0)
-        front = RGB(170, 50, 40);
-    else if (kind.rfind("BINDER", 0) == 0)
-        front = RGB(40, 120, 70);
-    else if (kind.find("CARD") != std::string::npos)
-        front = RGB(235, 225, 200);
-    return face == 'F' ? front : Shade(front, 0.8);
+    static const COLORREF kColours[] = {RGB(40, 110, 190), RGB(180, 50, 40),  RGB(40, 130, 70),
+                                        RGB(220, 130, 30), RGB(110, 60, 160), RGB(20, 140, 150),
+                                        RGB(200, 170, 40), RGB(170, 40, 110)};
+    return kColours[place % static_cast<int>(std::size(kColours))];
+}
+
+// The model's place among the models of its tab (0 for the first).
+int PlaceInTab(const CatalogueEntry& e)
+{
+    int place = 0;
+    for (const CatalogueEntry& other : GetCatalogue()) {
+        if (&other == &e)
+            break;
+        if (std::string_view(other.prefix) == e.prefix)
+            ++place;
+    }
+    return place;
 }
 
 // Renders `product` at size x size and returns the rendered picture ("z"),
@@ -316,11 +327,22 @@ NewProjectAnswers ThumbnailAnswers(const CatalogueEntry& e, int size)
     NewProjectAnswers a;
     a.renderWidth = size;
     a.renderHeight = size;
+    const int place = PlaceInTab(e);
+    const COLORREF colour = ModelColour(place);
     for (char face : std::string("FLRUDS"))
-        a.sides[face].color1 = FaceColour(e.kind, face);
-    a.sides['F'].type = 2; // a gradient front reads better than a flat one
-    a.sides['F'].color2 = Shade(FaceColour(e.kind, 'F'), 1.5);
-    a.sides['F'].gradientStyle = 1;
+        a.sides[face].color1 = Shade(colour, 0.8);
+    SideAppearanceAnswer& front = a.sides['F'];
+    front.color1 = colour;
+    if (place % 2 == 0) {
+        front.type = 2;  // gradients in turn from the corners and the edges
+        front.gradientStyle = (place * 5) % 16;
+        front.color2 = Shade(colour, 1.6);
+    } else {
+        front.type = 4;  // a two-colour pattern in large cells
+        front.pattern = 144 + (place * 7) % 50;
+        front.patternCell = 4;
+        front.color2 = Blend(colour, RGB(255, 255, 255), 0.6);
+    }
     a.background.color1 = 0xFFFFFF;
     a.subPicture = e.subPattern && std::string(e.subPattern).rfind("dfl", 0) == 0 ? "dfl_001.bmp" : "dzp_001.bmp";
     a.cdImage = "a111";

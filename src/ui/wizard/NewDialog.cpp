@@ -102,14 +102,18 @@ void CNewDialog::FillList()
         for (char& c : section)
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         const std::string alias = m_folders.GetProgramString("Alias", section, "");
-        AddThumbnail(m_list, Q(GetListName(alias)) + QLatin1Char('\n') + Q(file), Q(file), Q(internal + file));
+        // The model's name is the label; the file it comes from is in the tip.
+        const QString name = alias.empty() ? Q(file) : Q(GetListName(alias));
+        AddThumbnail(m_list, name, Q(file), Q(internal + file));
+        m_list->item(m_list->count() - 1)->setToolTip(name + QStringLiteral(" (") + Q(file) + QLatin1Char(')'));
     }
-    // Cells wide enough for the file names and tall enough for a name
-    // wrapped onto two lines above them, so no text is cut off.
+    // Cells wide enough for the longest word of a name and tall enough for a
+    // name wrapped onto two lines, so no text is cut off.
     const QFontMetrics metrics = m_list->fontMetrics();
     int width = kModelCellWidth;
     for (int i = 0; i < m_list->count(); ++i)
-        width = std::max(width, metrics.horizontalAdvance(m_list->item(i)->data(Qt::UserRole).toString()) + 16);
+        for (const QString& word : m_list->item(i)->text().split(QLatin1Char(' ')))
+            width = std::max(width, metrics.horizontalAdvance(word) + 16);
     int textHeight = 0;
     for (int i = 0; i < m_list->count(); ++i)
         textHeight = std::max(textHeight, metrics.boundingRect(QRect(0, 0, width - 8, 1000),

@@ -156,8 +156,13 @@ private slots:
             QCOMPARE(dialog.Tabs()->count(), 8);
             QCOMPARE(dialog.Tabs()->tabData(dialog.Tabs()->currentIndex()).toString(), QStringLiteral("box"));
             QVERIFY(dialog.List()->count() > 0);
-            // Display name, a line break and the file name; OK waits for a choice.
-            QVERIFY(dialog.List()->item(0)->text().contains(QStringLiteral("\ndmo_box_")));
+            // The model's name as the label, the file it comes from only in
+            // the tip; OK waits for a choice.
+            const QListWidgetItem* first = dialog.List()->item(0);
+            QVERIFY(!first->text().isEmpty());
+            QVERIFY2(!first->text().contains(QStringLiteral("dmo_")), qPrintable(first->text()));
+            QVERIFY(first->toolTip().contains(first->data(Qt::UserRole).toString()));
+            QVERIFY(first->toolTip().startsWith(first->text()));
             QVERIFY(!dialog.OkButton()->isEnabled());
             dialog.List()->setCurrentRow(0);
             QVERIFY(dialog.OkButton()->isEnabled());
@@ -554,7 +559,32 @@ private slots:
         QVERIFY(!m_messages.messages.value(0).isEmpty());
     }
 
-    // Every model's text (name, line break, file name) fits its cell on every tab.
+    // Each model shows as itself: on every tab no two thumbnails are the same
+    // picture, and no two labels the same name.
+    void newDialogThumbnailsAreDistinct()
+    {
+        CNewDialog dialog(*m_folders, *m_frame->Document());
+        QStringList same;
+        for (int t = 0; t < dialog.Tabs()->count(); ++t) {
+            dialog.Tabs()->setCurrentIndex(t);
+            QListWidget* list = dialog.List();
+            std::vector<QImage> icons;
+            for (int i = 0; i < list->count(); ++i) {
+                QVERIFY(!list->item(i)->icon().isNull());
+                icons.push_back(list->item(i)->icon().pixmap(QSize(77, 77)).toImage());
+            }
+            for (int i = 0; i < list->count(); ++i)
+                for (int j = i + 1; j < list->count(); ++j) {
+                    if (icons[i] == icons[j])
+                        same << list->item(i)->text() + QStringLiteral(" = ") + list->item(j)->text();
+                    if (list->item(i)->text() == list->item(j)->text())
+                        same << list->item(i)->text();
+                }
+        }
+        QVERIFY2(same.isEmpty(), qPrintable(same.join(QStringLiteral(" | "))));
+    }
+
+    // Every model's text (its name) fits its cell on every tab.
     void newDialogTextsAreNotCut()
     {
         CNewDialog dialog(*m_folders, *m_frame->Document());
