@@ -53,6 +53,7 @@ std::unique_ptr<CRenderJob> CRenderJob::Create(const CVtwinDoc& doc, const CRend
     try {
         std::unique_ptr<CRenderJob> job(new CRenderJob);
         job->m_product = CreateProduct(product->GetKindCode());
+        job->m_objects = std::make_shared<ObjectLists>();
         if (!job->m_product)
             return nullptr;
         job->m_product->GetSettings() = product->GetSettings();
@@ -61,7 +62,7 @@ std::unique_ptr<CRenderJob> CRenderJob::Create(const CVtwinDoc& doc, const CRend
             if (!SkippedSide(product->GetSideKey(i), change, draft))
                 job->m_product->AddSide(product->GetSideKey(i), product->GetSide(i).Clone());
         for (std::size_t i = 0; i < doc.GetLayoutCount(); ++i)
-            job->m_objects.emplace_back(doc.GetLayoutKey(i), doc.GetLayoutList(i).Clone());
+            job->m_objects->emplace_back(doc.GetLayoutKey(i), doc.GetLayoutList(i).Clone());
         job->m_before = cache;
         job->m_startCount = cache.GetChangeCount();
         job->m_change = std::move(change);
@@ -101,6 +102,22 @@ std::unique_ptr<CRenderJob> CRenderJob::CreateDraft(const CVtwinDoc& doc, const 
     return job;
 }
 
+std::unique_ptr<CRenderJob> CRenderJob::CreateTurnedDraft(const CRenderJob& first, int xRotation, int yRotation)
+{
+    std::unique_ptr<CRenderJob> job(new CRenderJob);
+    job->m_product = first.m_product;
+    job->m_objects = first.m_objects;
+    job->m_before = first.m_before;
+    job->m_startCount = first.m_startCount;
+    job->m_change = first.m_change;
+    job->m_draft = true;
+    job->m_shared = true;
+    job->m_turn = true;
+    job->m_xRotation = xRotation;
+    job->m_yRotation = yRotation;
+    return job;
+}
+
 void CRenderJob::Run()
 {
     if (IsCancelRequested()) {
@@ -114,8 +131,12 @@ void CRenderJob::Run()
     pipeline.SetBackend(&backend);
     pipeline.SetThreads(m_threads);
     pipeline.GetCache() = m_before;
+    if (m_turn) {
+        m_product->GetSettings().SetInt(ModelKey(kSetXRotation), m_xRotation);
+        m_product->GetSettings().SetInt(ModelKey(kSetYRotation), m_yRotation);
+    }
     pipeline.SetFaceObjects([this](std::string_view key) -> const CFaceObjects* {
-        for (const auto& [k, list] : m_objects)
+        for (const auto& [k, list] : *m_objects)
             if (k == key)
                 return list.get();
         return nullptr;
@@ -132,12 +153,22 @@ void CRenderJob::Run()
     }
     m_cancelled = pipeline.WasCancelled() || IsCancelRequested();
     m_after = pipeline.GetCache();
+    if (m_shared && m_ok && !m_cancelled) {
+        const CSide* side = m_product->FindSidePtr("z");
+        if (side && side->GetPicture() && side->GetPicture()->IsValid()) {
+            m_result = std::make_unique<CRaster>();
+            if (!m_result->Copy(*side->GetPicture()))
+                m_result.reset();
+        }
+    }
 }
 
 const CRaster* CRenderJob::Picture() const noexcept
 {
     if (!m_ok || m_cancelled || !m_product)
         return nullptr;
+    if (m_shared)
+        return m_result.get();
     const CSide* side = m_product->FindSidePtr(m_change == "x" ? "x" : "z");
     const CRaster* picture = side ? side->GetPicture() : nullptr;
     return picture && picture->IsValid() ? picture : nullptr;

@@ -16,6 +16,7 @@
 #include <vector>
 
 class CFaceObjects;
+class CRaster;
 class CProduct;
 class CVtwinDoc;
 
@@ -39,6 +40,12 @@ public:
     // the document.
     static std::unique_ptr<CRenderJob> CreateDraft(const CVtwinDoc& doc, const CRenderCache& cache,
                                                    const SDraftOptions& options);
+
+    // The next draft of a drag: shares the copy of `first` (a draft), turned
+    // to the given angles. The copy is taken once per drag; the drafts of one
+    // drag must run one after another on one thread (one CRenderWorker), which
+    // alone touches the shared copy.
+    static std::unique_ptr<CRenderJob> CreateTurnedDraft(const CRenderJob& first, int xRotation, int yRotation);
 
     ~CRenderJob();
 
@@ -73,8 +80,14 @@ private:
     static std::unique_ptr<CRenderJob> Create(const CVtwinDoc& doc, const CRenderCache& cache, std::string change,
                                               bool draft);
 
-    std::unique_ptr<CProduct> m_product;
-    std::vector<std::pair<std::string, std::unique_ptr<CFaceObjects>>> m_objects;
+    using ObjectLists = std::vector<std::pair<std::string, std::unique_ptr<CFaceObjects>>>;
+    std::shared_ptr<CProduct> m_product;
+    std::shared_ptr<ObjectLists> m_objects;
+    // A draft of a shared copy keeps its own picture (the next draft draws into the copy).
+    std::unique_ptr<CRaster> m_result;
+    bool m_shared = false;
+    bool m_turn = false;  // set the rotation on the worker thread before drawing
+    int m_xRotation = 0, m_yRotation = 0;
     CRenderCache m_before;  // the document's cache when the copy was taken
     CRenderCache m_after;   // the worker's cache when the render ended
     std::string m_change;

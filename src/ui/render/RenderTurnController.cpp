@@ -24,6 +24,8 @@ CRenderTurnController::CRenderTurnController(CVtwinView* view, CRenderPage* page
     connect(m_worker, &CRenderWorker::finished, this, &CRenderTurnController::OnDraft);
 }
 
+CRenderTurnController::~CRenderTurnController() = default;
+
 int CRenderTurnController::TurnedAngle(int start, int pixels, int span) noexcept
 {
     const double degrees = 120.0 * pixels / std::max(1, span);
@@ -39,10 +41,11 @@ double CRenderTurnController::DraftsPerSecond() const noexcept
 
 std::pair<int, int> CRenderTurnController::Angles(QPoint delta) const
 {
-    // Right turns the front towards the right, down tips it towards the viewer.
+    // The front follows the mouse as if held: left turns it to the left
+    // (Y Rotation grows), down tips it towards the viewer (X Rotation grows).
     const QRect shown = m_page->PictureRect();
     const int span = std::max(shown.width(), shown.height());
-    return {TurnedAngle(m_x0, delta.y(), span), TurnedAngle(m_y0, delta.x(), span)};
+    return {TurnedAngle(m_x0, delta.y(), span), TurnedAngle(m_y0, -delta.x(), span)};
 }
 
 void CRenderTurnController::OnStarted()
@@ -55,6 +58,17 @@ void CRenderTurnController::OnStarted()
     m_y0 = m_lastY = s.GetInt(ModelKey(kSetYRotation));
     // A full render still on its way would land between the drafts.
     m_view->CancelRendering();
+    if (QWidget* bar = m_page->TopBar())
+        bar->hide();  // the offer was for the picture being turned away
+    // One copy of the document for the whole drag, taken here on the
+    // user-interface thread: the drafts differ only in their angles.
+    SDraftOptions options;
+    const QRect area = m_page->PictureRect();
+    options.width = std::max(50, area.width());
+    options.height = std::max(50, area.height());
+    m_source = CRenderJob::CreateDraft(*doc, m_view->Pipeline().GetCache(), options);
+    if (!m_source)
+        return;
     m_turning = true;
     m_frames = 0;
     m_firstMs = m_lastMs = -1;
@@ -71,15 +85,7 @@ void CRenderTurnController::OnMoved(QPoint delta)
         return;
     m_lastX = x;
     m_lastY = y;
-    SDraftOptions options;
-    const QRect area = m_page->PictureRect();
-    options.width = std::max(50, area.width());
-    options.height = std::max(50, area.height());
-    options.turn = true;
-    options.xRotation = x;
-    options.yRotation = y;
-    // The copy is taken here, on the user-interface thread.
-    if (std::unique_ptr<CRenderJob> job = CRenderJob::CreateDraft(*doc, m_view->Pipeline().GetCache(), options))
+    if (std::unique_ptr<CRenderJob> job = CRenderJob::CreateTurnedDraft(*m_source, x, y))
         m_worker->Start(std::move(job), false);
 }
 
@@ -89,6 +95,7 @@ void CRenderTurnController::OnFinished(QPoint delta)
         return;
     m_turning = false;
     m_worker->Cancel();
+    m_source.reset();
     const auto [x, y] = Angles(delta);
     if (x != m_x0 || y != m_y0)
         emit turned(x, y);

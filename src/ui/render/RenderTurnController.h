@@ -21,6 +21,7 @@ class CRenderTurnController : public QObject {
     Q_OBJECT
 public:
     CRenderTurnController(CVtwinView* view, CRenderPage* page);
+    ~CRenderTurnController() override;
 
     // The rotation (degrees, -60 .. 60) after a drag of `pixels` across a
     // picture `span` pixels wide or high: the whole span turns 120 degrees.
@@ -45,6 +46,8 @@ private:
     CVtwinView* m_view;
     CRenderPage* m_page;
     CRenderWorker* m_worker;
+    // The copy of the document every draft of this drag is drawn from.
+    std::unique_ptr<CRenderJob> m_source;
     bool m_turning = false;
     int m_x0 = 0, m_y0 = 0;        // rotation when the drag began
     int m_lastX = 0, m_lastY = 0;  // rotation of the last draft asked for

@@ -214,8 +214,9 @@ private slots:
         QTest::mouseRelease(page, Qt::LeftButton, {}, start + QPoint(80, -32));
         QVERIFY(!page->IsTurning());
 
-        // 120 degrees for the whole span: right 80 pixels turns Y, up 32 tips X.
-        const int y = 25 + static_cast<int>(std::lround(120.0 * 80 / span));
+        // 120 degrees for the whole span, the front following the mouse: right
+        // 80 pixels lowers Y Rotation, up 32 pixels lowers X Rotation.
+        const int y = 25 + static_cast<int>(std::lround(120.0 * -80 / span));
         const int x = 10 + static_cast<int>(std::lround(120.0 * -32 / span));
         QCOMPARE(Settings().GetInt(ModelKey(kSetYRotation)), std::clamp(y, -60, 60));
         QCOMPARE(Settings().GetInt(ModelKey(kSetXRotation)), std::clamp(x, -60, 60));
