@@ -50,16 +50,13 @@ quint64 CRenderWorker::Start(std::unique_ptr<CRenderJob> job, bool supersede)
 
 void CRenderWorker::Cancel()
 {
-    bool dropped = false;
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_running)
-            m_running->Cancel();
-        dropped = m_waiting != nullptr;
-        m_waiting.reset();
-    }
-    if (dropped)
-        --m_outstanding;
+    // The job waiting is cancelled, not dropped: it comes back (cancelled at
+    // once), so whoever waits for it hears of it.
+    std::lock_guard lock(m_mutex);
+    if (m_running)
+        m_running->Cancel();
+    if (m_waiting)
+        m_waiting->Cancel();
 }
 
 void CRenderWorker::Loop()

@@ -28,7 +28,7 @@ public:
 
     // Hands a job over; returns its number (numbers grow from 1).
     quint64 Start(std::unique_ptr<CRenderJob> job, bool supersede);
-    // Cancels the job in flight and drops the one waiting.
+    // Cancels the job in flight and the one waiting (both come back cancelled).
     void Cancel();
     // A job runs or waits (as the user-interface thread last heard).
     bool IsBusy() const noexcept { return m_outstanding > 0; }
