@@ -62,10 +62,14 @@ void CRenderTurnController::OnStarted()
         bar->hide();  // the offer was for the picture being turned away
     // One copy of the document for the whole drag, taken here on the
     // user-interface thread: the drafts differ only in their angles.
+    // Drafts of at most kDraftSide pixels on their long side keep up with the
+    // mouse on two cores; the page scales them up to the picture's place.
     SDraftOptions options;
     const QRect area = m_page->PictureRect();
-    options.width = std::max(50, area.width());
-    options.height = std::max(50, area.height());
+    const int side = std::max(area.width(), area.height());
+    const double scale = side > kDraftSide ? static_cast<double>(kDraftSide) / side : 1.0;
+    options.width = std::max(50, static_cast<int>(area.width() * scale));
+    options.height = std::max(50, static_cast<int>(area.height() * scale));
     m_source = CRenderJob::CreateDraft(*doc, m_view->Pipeline().GetCache(), options);
     if (!m_source)
         return;
