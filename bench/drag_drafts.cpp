@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "BenchDataFolders.h"
 #include "app/AppFolders.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/InstalledData.h"
@@ -25,20 +26,7 @@
 
 namespace {
 
-const CAppFolders* GetDataFolders()
-{
-    static const std::optional<CAppFolders> folders = []() -> std::optional<CAppFolders> {
-        std::string error;
-        const std::filesystem::path root = std::filesystem::temp_directory_path() / "vt_bench_drag_drafts";
-        std::optional<CAppFolders> f = CAppFolders::Create(root.string(), error);
-        if (!f) return std::nullopt;
-        SetupOptions options;
-        options.installedDataFolder = FindInstalledDataFolder(GetExecutablePath());
-        if (CSetup(*f, options, SetupListener{}).Run().outcome == SetupOutcome::Failed) return std::nullopt;
-        return f;
-    }();
-    return folders ? &*folders : nullptr;
-}
+const CAppFolders* GetDataFolders() { return GetBenchDataFolders("vt_bench_drag_drafts"); }
 
 std::unique_ptr<CProduct> MakeSoftwareBox()
 {

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "BenchDataFolders.h"
 #include "app/AppFolders.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/InstalledData.h"
@@ -24,21 +25,7 @@ namespace {
 const char* const kModels[] = {"box/VHS Box", "box/Software Box", "bkc/Text Book", "bin/A4 Size Binder"};
 const char* const kModelNames[] = {"VHS Box", "Software Box", "Book with CD-ROM", "Spiral Binder"};
 
-// One data folder, set up on first use, for all the benchmarks of the run.
-const CAppFolders* GetDataFolders()
-{
-    static const std::optional<CAppFolders> folders = []() -> std::optional<CAppFolders> {
-        std::string error;
-        const std::filesystem::path root = std::filesystem::temp_directory_path() / "vt_bench_render_pipeline";
-        std::optional<CAppFolders> f = CAppFolders::Create(root.string(), error);
-        if (!f) return std::nullopt;
-        SetupOptions options;
-        options.installedDataFolder = FindInstalledDataFolder(GetExecutablePath());
-        if (CSetup(*f, options, SetupListener{}).Run().outcome == SetupOutcome::Failed) return std::nullopt;
-        return f;
-    }();
-    return folders ? &*folders : nullptr;
-}
+const CAppFolders* GetDataFolders() { return GetBenchDataFolders("vt_bench_render_pipeline"); }
 
 std::unique_ptr<CProduct> MakeProduct(int model, int k, int detail)
 {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "BenchDataFolders.h"
 #include "app/AppFolders.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/InstalledData.h"
@@ -23,20 +24,7 @@
 
 namespace {
 
-const CAppFolders* GetDataFolders()
-{
-    static const std::optional<CAppFolders> folders = []() -> std::optional<CAppFolders> {
-        std::string error;
-        const std::filesystem::path root = std::filesystem::temp_directory_path() / "vt_bench_render_production";
-        std::optional<CAppFolders> f = CAppFolders::Create(root.string(), error);
-        if (!f) return std::nullopt;
-        SetupOptions options;
-        options.installedDataFolder = FindInstalledDataFolder(GetExecutablePath());
-        if (CSetup(*f, options, SetupListener{}).Run().outcome == SetupOutcome::Failed) return std::nullopt;
-        return f;
-    }();
-    return folders ? &*folders : nullptr;
-}
+const CAppFolders* GetDataFolders() { return GetBenchDataFolders("vt_bench_render_production"); }
 
 // The Software Box as a new project makes it, at `side` pixels and magnification k.
 // `photograph` keeps the look new projects start with (lit, smooth, seen from
