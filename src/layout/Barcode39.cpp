@@ -51,9 +51,14 @@ bool CBarcode39::SetData(const std::string& data)
     return true;
 }
 
+long long CBarcode39::GetAlongModules() const
+{
+    return 16LL * static_cast<long long>(m_encoded.size()) + (m_quietZones ? 2 * kQuietModules : 0);
+}
+
 void CBarcode39::GetNaturalSize(int& width, int& height) const
 {
-    const long long along = 16LL * static_cast<long long>(m_encoded.size());
+    const long long along = GetAlongModules();
     const int length = along > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(along);
     if (m_angle == 900 || m_angle == 2700) {
         width = 16;
@@ -71,13 +76,14 @@ void CBarcode39::Draw(CContentBitmap& bitmap, int left, int top, int right, int 
 {
     const bool vertical = m_angle == 900 || m_angle == 2700;
     const long long length = vertical ? static_cast<long long>(bottom) - top : static_cast<long long>(right) - left;
-    const long long modules = 16LL * static_cast<long long>(m_encoded.size());
+    const long long modules = GetAlongModules();
     if (length <= 0 || modules == 0)
         return;
     const long long m = length / modules;
     if (m == 0)
         return;  // too short: every element would be 0 pixels long
-    long long pos = (length - modules * m) / 2;  // distance from the starting edge
+    // Distance from the starting edge: the centring remainder, then the quiet zone.
+    long long pos = (length - modules * m) / 2 + (m_quietZones ? kQuietModules * m : 0);
     for (char c : m_encoded) {
         const int pattern = GetPattern(c);
         if (pattern < 0)

@@ -3,6 +3,11 @@
 // five bars and four spaces alternating from a bar, three of them wide
 // (3 modules) and six narrow (1 module), followed by one narrow gap: 16
 // modules a character. The encoded string is "*" + data + "*".
+//
+// With quiet zones (every symbol made by this version) the symbol keeps a
+// light margin of kQuietModules narrow bars before and after it inside the
+// box, so it scans whatever the face around it shows; symbols stored before
+// fill their box with bars alone and draw as they were saved.
 
 #include "layout/ContentBitmap.h"
 
@@ -10,6 +15,8 @@
 
 class CBarcode39 {
 public:
+    static constexpr int kQuietModules = 10;
+
     CBarcode39() = default;
 
     // The nine-element pattern of a character as a bit mask, bit 8 the first
@@ -23,8 +30,10 @@ public:
     const std::string& GetEncoded() const { return m_encoded; }
     void SetAngle(int angle) { m_angle = angle; }
     int GetAngle() const { return m_angle; }
+    void SetQuietZones(bool on) { m_quietZones = on; }
 
-    // 16 * (n + 2) modules along the symbol by 16 across, turned by the angle.
+    // 16 * (n + 2) modules along the symbol (plus 2 * kQuietModules with quiet
+    // zones) by 16 across, turned by the angle.
     void GetNaturalSize(int& width, int& height) const;
 
     // Draws into the rectangle (device pixels, y down, right and bottom
@@ -35,4 +44,7 @@ public:
 private:
     std::string m_encoded = "**";
     int m_angle = 0;
+    bool m_quietZones = false;
+
+    long long GetAlongModules() const;
 };

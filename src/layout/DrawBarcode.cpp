@@ -10,6 +10,7 @@ CBarcode39 CDrawBarcode::Encoder() const
     CBarcode39 code;
     code.SetData(m_data);
     code.SetAngle(m_angle);
+    code.SetQuietZones(m_quietZones);
     return code;
 }
 
@@ -37,6 +38,20 @@ void CDrawBarcode::GetNaturalSize(int& width, int& height) const
         width = 1;
         height = 1;
     }
+}
+
+int CDrawBarcode::GetModule() const
+{
+    int w = 0, h = 0;
+    GetNaturalSize(w, h);
+    if (m_kind == EBarcodeKind::Code39) {
+        // Along the symbol whole modules; across, the bars fill the box.
+        const bool vertical = m_angle == 900 || m_angle == 2700;
+        const int along = vertical ? GetHeight() : GetWidth(), modules = vertical ? h : w;
+        return modules > 0 ? along / modules : 0;
+    }
+    CBarcodePlan plan;
+    return MakePlan(plan) ? plan.GetModule(m_angle, GetWidth(), GetHeight()) : 0;
 }
 
 int CDrawBarcode::GetMinWidth() const
@@ -132,6 +147,12 @@ void CDrawBarcode::Save(CRecordStream& stream, bool shareImages, bool withSelect
     stream.WriteI32(m_angle);
     if (!first)
         stream.WriteU32(static_cast<std::uint32_t>(m_kind));
+    // The retail kinds always keep their quiet zones: only Code 39 says so.
+    if (first && m_quietZones) {
+        stream.WriteU32(kOptionsTag);
+        stream.WriteU32(1);
+        stream.WriteU32(kOptionQuietZones);
+    }
 }
 
 bool CDrawBarcode::Load(CRecordStream& stream, bool shareImages, bool withSelection)
@@ -152,6 +173,18 @@ bool CDrawBarcode::Load(CRecordStream& stream, bool shareImages, bool withSelect
             return false;
         kind = static_cast<EBarcodeKind>(value);
     }
+    // Without the optional fields a Code 39 symbol fills its box, as it was made.
+    bool quietZones = false;
+    std::uint32_t tag = 0;
+    if (!stream.Failed() && stream.PeekU32(tag) && tag == kOptionsTag) {
+        stream.ReadU32();
+        const std::uint32_t words = stream.ReadU32();
+        if (words < 1 || !stream.HasRoomFor(words, 4))
+            return false;
+        quietZones = (stream.ReadU32() & kOptionQuietZones) != 0;
+        for (std::uint32_t i = 1; i < words && !stream.Failed(); ++i)
+            stream.ReadU32();  // words a later version adds
+    }
     if (stream.Failed())
         return false;
     if (kind != EBarcodeKind::Code39) {
@@ -164,6 +197,7 @@ bool CDrawBarcode::Load(CRecordStream& stream, bool shareImages, bool withSelect
     // (the symbol then shows only its start and stop characters).
     m_data = std::move(data);
     m_kind = kind;
+    m_quietZones = quietZones || kind != EBarcodeKind::Code39;
     m_angle = NormaliseQuarterAngle(angle);
     InvalidateCache();
     return true;

@@ -7,7 +7,10 @@
 //
 // Record: Code 39 objects keep the first record (u32 1, data, angle), so
 // files and older programs see them as before; other kinds write u32 2,
-// data, angle, u32 kind, and raise the oldest reader of the file.
+// data, angle, u32 kind, and raise the oldest reader of the file. Either may
+// end in optional fields (a tag, a word count, the option bits): a Code 39
+// symbol with quiet zones says so there, and a reader that stops before them
+// (a project file keeps each object in a block of its own) ignores them.
 
 #include "layout/Barcode39.h"
 #include "layout/BarcodeKind.h"
@@ -45,15 +48,28 @@ public:
     const std::string& GetData() const { return m_data; }
     EBarcodeKind GetBarcodeKind() const { return m_kind; }
     void GetNaturalSize(int& width, int& height) const;
+    // The module (face pixels) the symbol is drawn at in the present box; 0
+    // when the box is too small to draw it. The drawn symbol, light margins
+    // included, is the natural size times the module.
+    int GetModule() const;
     // Grows a side shorter than the natural size, keeping the corner the
     // angle names; a larger box stays as it is.
     void FitToBarcode();
+    // Code 39: light margins of CBarcode39::kQuietModules inside the box
+    // (every barcode made by this version; stored ones without the option
+    // keep drawing as they were saved).
+    bool GetQuietZones() const { return m_quietZones; }
+    void SetQuietZones(bool on) { m_quietZones = on; InvalidateCache(); }
 
 private:
     CBarcode39 Encoder() const;
     // The layout of a retail kind; false for Code 39 or data it refuses.
     bool MakePlan(CBarcodePlan& plan) const;
 
+    static constexpr std::uint32_t kOptionsTag = 0x42434F31u;
+    static constexpr std::uint32_t kOptionQuietZones = 1u;
+
     std::string m_data;
     EBarcodeKind m_kind = EBarcodeKind::Code39;
+    bool m_quietZones = true;
 };

@@ -1,9 +1,11 @@
 #include "layout/DrawObjectList.h"
 
+#include "layout/DrawText.h"
 #include "layout/RecordStream.h"
 
 #include <algorithm>
 #include <cassert>
+#include <cmath>
 
 bool CDrawObjectList::SaveObject(std::size_t index, std::vector<std::uint8_t>& block) const
 {
@@ -122,6 +124,30 @@ void CDrawObjectList::SortByOrderKey()
     std::stable_sort(m_objects.begin(), m_objects.end(),
                      [](const auto& a, const auto& b) { return a->GetOrderKey() < b->GetOrderKey(); });
     UpdateOrderKeys();
+}
+
+void CDrawObjectList::ScaleObjects(int fromWidth, int fromHeight, int toWidth, int toHeight)
+{
+    if (fromWidth <= 0 || fromHeight <= 0 || toWidth <= 0 || toHeight <= 0) return;
+    if (fromWidth == toWidth && fromHeight == toHeight) return;
+    auto scale = [](int v, int from, int to) {
+        return static_cast<int>(std::llround(static_cast<double>(v) * to / from));
+    };
+    for (const auto& o : m_objects) {
+        auto* text = dynamic_cast<CDrawText*>(o.get());
+        const int size = text ? static_cast<int>(text->GetSize()) : 0;
+        o->SetBounds(scale(o->GetMinX(), fromWidth, toWidth), scale(o->GetMaxY(), fromHeight, toHeight),
+                     scale(o->GetMaxX(), fromWidth, toWidth), scale(o->GetMinY(), fromHeight, toHeight));
+        // A text's font follows its own size rather than the box, whose
+        // margins round it: the box then fits the text at the corner the
+        // angle keeps.
+        if (text) {
+            const bool vertical = text->GetAngle() == 900 || text->GetAngle() == 2700;
+            text->SetSize(static_cast<std::uint32_t>(vertical ? scale(size, fromWidth, toWidth)
+                                                              : scale(size, fromHeight, toHeight)));
+            text->FitToText();
+        }
+    }
 }
 
 void CDrawObjectList::UpdateOrderKeys()

@@ -44,6 +44,11 @@ public:
     // Reorders by the objects' order keys (stable), then renumbers them.
     void SortByOrderKey();
     void UpdateOrderKeys();
+    // Scales every object's box from a face of fromWidth x fromHeight pixels to
+    // one of toWidth x toHeight, so that each keeps its place and size on the
+    // product when the face picture changes resolution (texts take the font
+    // size their new box holds, barcodes stay at least their natural size).
+    void ScaleObjects(int fromWidth, int fromHeight, int toWidth, int toHeight);
 
     // ---- Selection -------------------------------------------------------------------
     std::size_t GetSelectedCount() const;

@@ -62,12 +62,13 @@ TEST(DrawObjectBounds, ResizeCheckUsesLimitsAndTiedSides)
     EXPECT_FALSE(picture.CanResizeTo(true, 0, false, 0));  // minimum 1
     EXPECT_TRUE(picture.CanResizeTo(true, 1, true, 1));
 
-    // A barcode cannot shrink below its natural size ("ABC": 80 x 16).
+    // A barcode cannot shrink below its natural size ("ABC" with its light
+    // margins: 16 * 5 + 2 * 10 = 100 x 16).
     CDrawBarcode barcode;
     ASSERT_TRUE(barcode.SetData("ABC"));
     barcode.SetCoords(0, 100, 200, 0);
-    EXPECT_FALSE(barcode.CanResizeTo(true, 79, false, 0));
-    EXPECT_TRUE(barcode.CanResizeTo(true, 80, true, 16));
+    EXPECT_FALSE(barcode.CanResizeTo(true, 99, false, 0));
+    EXPECT_TRUE(barcode.CanResizeTo(true, 100, true, 16));
     EXPECT_FALSE(barcode.CanResizeTo(false, 0, true, 15));
 }
 
@@ -77,7 +78,7 @@ TEST(DrawObjectBounds, BarcodeShrunkBelowItsNaturalSizeStopsThere)
     ASSERT_TRUE(barcode.SetData("ABC"));
     barcode.SetCoords(0, 100, 200, 0);
     barcode.SetBounds(0, 100, 30, 95);  // 30 x 5 asked
-    EXPECT_EQ(barcode.GetWidth(), 80);
+    EXPECT_EQ(barcode.GetWidth(), 100);
     EXPECT_EQ(barcode.GetHeight(), 16);
     EXPECT_EQ(barcode.GetMinX(), 0);     // angle 0 keeps the top-left corner
     EXPECT_EQ(barcode.GetMaxY(), 100);

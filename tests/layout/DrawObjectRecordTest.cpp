@@ -147,7 +147,8 @@ TEST(DrawObjectRecord, StoredRectangleHasTheDocumentedBytes)
 
 TEST(DrawObjectRecord, StoredBarcodeAndPolylineBodies)
 {
-    CDrawBarcode barcode;
+    CDrawBarcode barcode;  // as stored before symbols kept light margins
+    barcode.SetQuietZones(false);
     barcode.SetData("A");
     barcode.SetAngle(2700);
     barcode.SetCoords(0, 0, 0, 0);

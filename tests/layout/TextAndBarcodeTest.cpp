@@ -247,12 +247,19 @@ TEST(Barcode39, TableMatchesTheSymbologyStructure)
 
 TEST(Barcode39, NaturalSizeAndDataChecks)
 {
+    // A new symbol has 10-module light margins: 16 * 5 + 2 * 10 = 100 modules;
+    // one stored without them (read from a record without the option) 80.
     CDrawBarcode barcode;
     ASSERT_TRUE(barcode.SetData("ABC"));
     int w = 0, h = 0;
     barcode.GetNaturalSize(w, h);
-    EXPECT_EQ(w, 80);
+    EXPECT_EQ(w, 100);
     EXPECT_EQ(h, 16);
+    EXPECT_TRUE(static_cast<CDrawBarcode&>(*barcode.Clone(false, false)).GetQuietZones());
+    barcode.SetQuietZones(false);
+    EXPECT_FALSE(static_cast<CDrawBarcode&>(*barcode.Clone(false, false)).GetQuietZones());
+    barcode.GetNaturalSize(w, h);
+    EXPECT_EQ(w, 80);
     barcode.SetAngle(900);
     barcode.GetNaturalSize(w, h);
     EXPECT_EQ(w, 16);
@@ -271,10 +278,10 @@ TEST(Barcode39, NaturalSizeAndDataChecks)
     // Rotating by 900 (the command turns the box) swaps the box's sides.
     CDrawBarcode turned;
     turned.SetData("ABC");
-    turned.SetCoords(0, 16, 80, 0);
+    turned.SetCoords(0, 16, 100, 0);
     RotateDrawObject(turned, true);
     EXPECT_EQ(turned.GetWidth(), 16);
-    EXPECT_EQ(turned.GetHeight(), 80);
+    EXPECT_EQ(turned.GetHeight(), 100);
     EXPECT_EQ(turned.GetAngle(), 900);
 }
 
@@ -296,6 +303,23 @@ TEST(Barcode39, ModuleSizeForA200PixelBox)
     EXPECT_EQ(bitmap.GetPixel(28, 5), 0x000000u);
     EXPECT_EQ(bitmap.GetPixel(179, 15), 0xFFFFFFu);  // the last gap
     EXPECT_EQ(bitmap.GetPixel(180, 5), 0x808080u);
+
+    // With light margins a 240-pixel box holds 100 modules at m = 2: the
+    // remainder (240 - 200) / 2 = 20 and 10 modules of margin put the first
+    // bar at 40, where without them (m = 240 / 80 = 3) it starts at 0.
+    for (const bool quiet : {false, true}) {
+        CContentBitmap wide;
+        ASSERT_TRUE(wide.Create(240, 16, 0, 0, 240, 16));
+        wide.Fill(0x808080);
+        code.SetQuietZones(quiet);
+        code.Draw(wide, 0, 0, 240, 16);
+        const int first = quiet ? 40 : 0;
+        EXPECT_EQ(wide.GetPixel(first, 5), 0x000000u) << quiet;
+        if (quiet) {
+            EXPECT_EQ(wide.GetPixel(first - 1, 5), 0x808080u);
+        }
+    }
+    code.SetQuietZones(false);
 
     // Too short a box: nothing visible.
     CContentBitmap small;
