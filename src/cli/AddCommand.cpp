@@ -11,8 +11,10 @@
 
 #include "app/VtwinDoc.h"
 #include "catalogue/Product.h"
+#include "cli/BarcodePlacement.h"
 #include "cli/CliFaces.h"
 #include "cli/CliSupport.h"
+#include "cli/CommandTable.h"
 #include "cli/Commands.h"
 #include "cli/NamedChoices.h"
 #include "cli/SettingEdit.h"
@@ -26,10 +28,6 @@
 #include "properties/SettingChecks.h"
 
 namespace {
-
-constexpr const char* kAddUsage =
-    "usage: add P.vtp FACE text TEXT | picture FILE | barcode DATA | rect|ellipse X1,Y1 X2,Y2 | line X1,Y1 X2,Y2"
-    " | polygon|polyline X,Y X,Y X,Y... | margin TYPE PERCENT [options] (see vantorel-cli --help)";
 
 constexpr const char* kMarginTypes[kMarginTypeCount] = {"top",     "bottom",    "left",        "right",
                                                         "top-left", "top-right", "bottom-left", "bottom-right"};
@@ -49,6 +47,8 @@ struct SAddContext {
     std::string key;
     int faceWidth = 0, faceHeight = 0;
     double perMm = 0;  // > 0 with --unit mm
+    // Why no object was made: a wrong command line unless a file failed.
+    mutable int failure = kExitUsage;
 };
 
 bool ReadColour(const SArgs& a, const char* option, COLORREF& colour)
@@ -69,6 +69,12 @@ bool ReadPoint(const SAddContext& c, const std::string& text, int& x, int& y)
     if (!ParseFacePoint(text, c.perMm, x, y) || x < -kDrawMaxSize || x > kDrawMaxSize || y < -kDrawMaxSize ||
         y > kDrawMaxSize) {
         PrintError("\"" + text + "\" is no point (X,Y in " + (c.perMm > 0 ? "millimetres" : "face pixels") + ")");
+        return false;
+    }
+    // The face's edges themselves are on it: a band may run from edge to edge.
+    if (x < 0 || y < 0 || x > c.faceWidth || y > c.faceHeight) {
+        PrintError("\"" + text + "\" is off the " + GetFaceTabName(c.key) + " face, which reaches from 0,0 to " +
+                   std::to_string(c.faceWidth) + "," + std::to_string(c.faceHeight) + " in face pixels");
         return false;
     }
     return true;
@@ -194,7 +200,8 @@ std::unique_ptr<CDrawObject> MakePicture(const SAddContext& c, const std::string
     std::string message;
     std::unique_ptr<CDrawPicture> p = CDrawPicture::CreateFromFile(AbsolutePath(file), x, y, message);
     if (!p) {
-        PrintError(message);
+        PrintError(file + ": " + message);
+        c.failure = kExitFailed;
         return nullptr;
     }
     if (c.args.Has("--transparent-white")) {
@@ -231,8 +238,20 @@ std::unique_ptr<CDrawObject> MakeBarcode(const SAddContext& c, const std::string
     const std::optional<int> angle = ReadAngle(c.args);
     if (!angle || !ReadCorner(c, x, y)) return nullptr;
     code->SetAngle(*angle);
+    if (!c.args.Get("--at") && !c.args.Get("--size")) {
+        PlaceNewBarcode(*c.doc.GetProduct(), c.key, static_cast<CDrawObjectList&>(c.doc.GetFaceObjects(c.key)), *code);
+        return code;
+    }
     code->SetCoords(x, y, x, y);
-    if (!ApplySize(c, *code, x, y)) return nullptr;
+    if (c.args.Get("--size")) {
+        if (!ApplySize(c, *code, x, y)) return nullptr;
+    } else {
+        // At the corner given, the size that scans.
+        const int module = GetScanningModule(*c.doc.GetProduct(), c.key);
+        int w = 0, h = 0;
+        code->GetNaturalSize(w, h);
+        code->SetBounds(x, y, x + w * module, y - h * module);
+    }
     code->FitToBarcode();
     return code;
 }
@@ -308,13 +327,9 @@ std::unique_ptr<CDrawObject> MakeMargin(const SAddContext& c, const std::vector<
 
 int RunAdd(const SCliContext& context, const std::vector<std::string>& args)
 {
-    const SArgs a = ParseArgs(args,
-                              {"--font", "--size", "--appearance", "--color", "--color2", "--at", "--angle", "--unit",
-                               "--style", "--line-color", "--fill-color", "--vpercent", "--kind"},
-                              {"--bold", "--italic", "--underline", "--strikeout", "--smooth", "--regular",
-                               "--transparent-white"});
+    const SArgs a = ParseArgs(args, "add");
     if (!a.error.empty() || a.positional.size() < 3) {
-        PrintError(a.error.empty() ? kAddUsage : a.error);
+        PrintError(a.error.empty() ? CommandUsageLine("add") : a.error);
         return kExitUsage;
     }
     const std::string& path = a.positional[0];
@@ -327,7 +342,7 @@ int RunAdd(const SCliContext& context, const std::vector<std::string>& args)
     SAddContext c{a, *doc, FindFaceKey(product, a.positional[1], error)};
     if (c.key.empty()) {
         PrintError(path + ": " + error);
-        return kExitFailed;
+        return kExitUsage;
     }
     GetFacePictureSize(product, c.key, c.faceWidth, c.faceHeight);
     if (c.faceWidth <= 0) {
@@ -359,10 +374,10 @@ int RunAdd(const SCliContext& context, const std::vector<std::string>& args)
         object = MakeShape(c, kind, words);
     else if (kind == "margin") object = MakeMargin(c, words);
     else {
-        PrintError(kAddUsage);
+        PrintError(CommandUsageLine("add"));
         return kExitUsage;
     }
-    if (!object) return kExitFailed;
+    if (!object) return c.failure;
     auto& list = static_cast<CDrawObjectList&>(doc->GetFaceObjects(c.key));
     list.Add(std::move(object));
     list.UpdateOrderKeys();

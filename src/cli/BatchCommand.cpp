@@ -21,6 +21,7 @@
 
 #include "cli/BatchJobs.h"
 #include "cli/CliSupport.h"
+#include "cli/CommandTable.h"
 #include "cli/Commands.h"
 #include "cli/NamedChoices.h"
 #include "cli/SetupCommand.h"
@@ -29,7 +30,6 @@ extern char** environ;
 
 namespace {
 
-constexpr const char* kBatchUsage = "usage: batch JOBS.csv [--template P.vtp] [-j N]";
 constexpr std::uintmax_t kMaxJobsFileSize = 64u << 20;  // bytes
 
 struct SRunning {
@@ -100,13 +100,13 @@ std::string LastErrorLine(const std::string& file)
 
 int RunBatch(const SCliContext& context, const std::vector<std::string>& args)
 {
-    const SArgs a = ParseArgs(args, {"--template", "-j", "--jobs"});
+    const SArgs a = ParseArgs(args, "batch");
     if (!a.error.empty() || a.positional.size() != 1) {
-        PrintError(a.error.empty() ? kBatchUsage : a.error);
+        PrintError(a.error.empty() ? CommandUsageLine("batch") : a.error);
         return kExitUsage;
     }
     int parallel = 1;
-    if (const std::string* j = a.Get("-j") ? a.Get("-j") : a.Get("--jobs"); j && !ParseInt(*j, "Jobs", 1, 64, parallel))
+    if (const std::string* j = a.Get("--jobs"); j && !ParseInt(*j, "Jobs", 1, 64, parallel))
         return kExitUsage;
     const std::string& jobsFile = a.positional[0];
     std::error_code ec;
@@ -137,7 +137,7 @@ int RunBatch(const SCliContext& context, const std::vector<std::string>& args)
     }
     // A fresh data folder is set up once here, not by every job at the same time.
     std::optional<CAppFolders> folders = OpenFolders(context);
-    if (!folders || !EnsureDataSetUp(context, *folders)) return kExitFailed;
+    if (!folders) return kExitFailed;
     const std::string program = OwnProgram();
     if (program.empty()) {
         PrintError("the program's own file can not be found to start the jobs");

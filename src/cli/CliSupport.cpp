@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/VtwinDoc.h"
+#include "cli/CommandTable.h"
 #include "layout/DrawObjectList.h"
 #include "properties/SettingChecks.h"
 
@@ -30,32 +31,30 @@ bool SArgs::Has(const std::string& flag) const
     return false;
 }
 
-SArgs ParseArgs(const std::vector<std::string>& args, std::initializer_list<const char*> withValue,
-                std::initializer_list<const char*> switches)
+SArgs ParseArgs(const std::vector<std::string>& args, std::string_view commandName)
 {
     SArgs out;
+    const SCliCommand* command = FindCliCommand(commandName);
+    const std::string help = " (vantorel-cli " + std::string(commandName) + " --help lists the options)";
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool number = a.size() > 1 && (std::isdigit(static_cast<unsigned char>(a[1])) != 0 || a[1] == '.');
-        if (a.size() > 1 && a[0] == '-' && !number) {
-            bool isSwitch = false, known = false;
-            for (const char* name : switches) isSwitch = isSwitch || a == name;
-            for (const char* name : withValue) known = known || a == name;
-            if (isSwitch) {
-                out.flags.push_back(a);
-                continue;
-            }
-            if (!known) {
-                out.error = "unknown option " + a;
-                return out;
-            }
-            if (i + 1 >= args.size()) {
-                out.error = "option " + a + " needs a value";
-                return out;
-            }
-            out.options.emplace_back(a, args[++i]);
-        } else {
+        if (a.size() < 2 || a[0] != '-' || number) {
             out.positional.push_back(a);
+            continue;
+        }
+        const SCliOption* option = command ? FindCliOption(command, a) : nullptr;
+        if (option == nullptr) {
+            out.error = "unknown option " + a + help;
+            return out;
+        }
+        if (option->value == nullptr) {
+            out.flags.emplace_back(option->name);
+        } else if (i + 1 >= args.size()) {
+            out.error = "option " + std::string(option->name) + " needs a value " + option->value;
+            return out;
+        } else {
+            out.options.emplace_back(option->name, args[++i]);
         }
     }
     return out;
@@ -98,6 +97,8 @@ std::unique_ptr<CVtwinDoc> MakeDocument()
 
 bool OpenDocument(CVtwinDoc& doc, const std::string& path)
 {
+    // Whatever the document reports from now on concerns this file.
+    doc.SetMessageSink([path](const std::string& m) { PrintError(path + ": " + m); });
     if (!doc.OpenProject(path)) return false;  // the document reported why
     if (!doc.HasProduct()) {
         PrintError(path + ": the project holds no product");

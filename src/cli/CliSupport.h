@@ -2,9 +2,9 @@
 // Helpers shared by the commands of vantorel-cli: option parsing, number
 // fields, error lines and opening projects.
 
-#include <initializer_list>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -25,11 +25,11 @@ struct SArgs {
     bool Has(const std::string& flag) const;
 };
 
-// Splits `args`: names in `withValue` take the next word, names in `switches`
-// take none; any other word starting with '-' (except a lone "-" or a negative
-// number) is an error.
-SArgs ParseArgs(const std::vector<std::string>& args, std::initializer_list<const char*> withValue,
-                std::initializer_list<const char*> switches = {});
+// Splits `args` by the options that the command table gives `command`: an
+// option with a value takes the next word, a switch none, an alias counts as
+// its option's name; any other word starting with '-' (except a lone "-" or a
+// negative number) is an error.
+SArgs ParseArgs(const std::vector<std::string>& args, std::string_view command);
 
 // Prints "vantorel-cli: " + message on stderr, on one line.
 void PrintError(const std::string& message);

@@ -51,13 +51,15 @@ bool RenderDocument(CVtwinDoc& doc, bool quiet);
 bool RenderDocument(CVtwinDoc& doc, bool quiet, int threads, bool transparent);
 
 // The data folders of the --data-dir root (or the default one), created when
-// missing; empty, with the message printed, when they cannot be.
-std::optional<CAppFolders> OpenFolders(const SCliContext& context);
+// missing and, when `prepare`, set up as the first start of the desktop program
+// sets them up (every command but setup itself); empty, with the message
+// printed, when they can not be.
+std::optional<CAppFolders> OpenFolders(const SCliContext& context, bool prepare = true);
 
-// The product of catalogue model `entry` built by the new-project step, after
-// setting up the data folder when it has not been. The CD-ROM picture and
+// The product of catalogue model `entry` built by the new-project step (the
+// data folder is set up). The CD-ROM picture and
 // sub-picture pages take their first entries; the magnification is stored in
 // the render settings afterwards. Null, with the message printed, on failure.
-std::unique_ptr<CProduct> BuildCliProduct(const SCliContext& context, const CAppFolders& folders,
+std::unique_ptr<CProduct> BuildCliProduct(const CAppFolders& folders,
                                           const CatalogueEntry& entry, NewProjectAnswers answers,
                                           int magnification);

@@ -13,16 +13,13 @@
 #include "catalogue/WizardLists.h"
 #include "cli/CliFaces.h"
 #include "cli/CliSupport.h"
+#include "cli/CommandTable.h"
 #include "cli/Commands.h"
 #include "cli/NamedChoices.h"
 #include "cli/SettingEdit.h"
 #include "properties/Appearance.h"
 
 namespace {
-
-constexpr const char* kFaceUsage =
-    "usage: face P.vtp FACE --color C | --gradient STYLE --color C1 --color2 C2 | --texture NAME [--scale 1|1/2|1/4|1/8|1/16]"
-    " | --pattern N --color C1 --color2 C2 [--cell N] | --picture FILE|--library NAME [--fit stretch|left|centre|right]";
 
 bool ReadColour(const SArgs& a, const char* option, COLORREF& colour)
 {
@@ -58,9 +55,8 @@ std::optional<int> ParseFit(const std::string& text)
     return std::nullopt;
 }
 
-// The answer the options describe; false with the message printed and
-// `lookupFailed` set when a named texture or library picture is not there.
-bool ReadAnswer(const SArgs& a, const CAppFolders& folders, SideAppearanceAnswer& answer, bool& lookupFailed)
+// The answer the options describe; false with the message printed.
+bool ReadAnswer(const SArgs& a, const CAppFolders& folders, SideAppearanceAnswer& answer)
 {
     const char* const kinds[] = {"--gradient", "--texture", "--pattern", "--picture", "--library"};
     int given = 0;
@@ -70,7 +66,7 @@ bool ReadAnswer(const SArgs& a, const CAppFolders& folders, SideAppearanceAnswer
         return false;
     }
     if (given == 0 && !a.Get("--color")) {
-        PrintError(kFaceUsage);
+        PrintError(CommandUsageLine("face"));
         return false;
     }
     if (!ReadColour(a, "--color", answer.color1) || !ReadColour(a, "--color2", answer.color2)) return false;
@@ -84,7 +80,6 @@ bool ReadAnswer(const SArgs& a, const CAppFolders& folders, SideAppearanceAnswer
         answer.textureFile = FindTextureFile(folders, *t, error);
         if (answer.textureFile.empty()) {
             PrintError(error);
-            lookupFailed = true;
             return false;
         }
         if (const std::string* s = a.Get("--scale")) {
@@ -113,8 +108,7 @@ bool ReadAnswer(const SArgs& a, const CAppFolders& folders, SideAppearanceAnswer
             answer.pictureFile = FindLibraryPicture(folders, *l, error);
             if (answer.pictureFile.empty()) {
                 PrintError(error);
-                lookupFailed = true;
-                return false;
+                    return false;
             }
         } else {
             answer.pictureFile = AbsolutePath(*a.Get("--picture"));
@@ -140,18 +134,16 @@ bool ReadAnswer(const SArgs& a, const CAppFolders& folders, SideAppearanceAnswer
 
 int RunFace(const SCliContext& context, const std::vector<std::string>& args)
 {
-    const SArgs a = ParseArgs(args, {"--color", "--color2", "--gradient", "--texture", "--scale", "--pattern", "--cell",
-                                     "--picture", "--library", "--fit"});
+    const SArgs a = ParseArgs(args, "face");
     if (!a.error.empty() || a.positional.size() != 2) {
-        PrintError(a.error.empty() ? kFaceUsage : a.error);
+        PrintError(a.error.empty() ? CommandUsageLine("face") : a.error);
         return kExitUsage;
     }
     const std::string& path = a.positional[0];
     std::optional<CAppFolders> folders = OpenFolders(context);
     if (!folders) return kExitFailed;
     SideAppearanceAnswer answer;
-    bool lookupFailed = false;
-    if (!ReadAnswer(a, *folders, answer, lookupFailed)) return lookupFailed ? kExitFailed : kExitUsage;
+    if (!ReadAnswer(a, *folders, answer)) return kExitUsage;
 
     auto doc = MakeDocument();
     if (!OpenDocument(*doc, path)) return kExitFailed;
@@ -160,15 +152,9 @@ int RunFace(const SCliContext& context, const std::vector<std::string>& args)
     const std::string key = FindFaceKey(product, a.positional[1], error);
     if (key.empty()) {
         PrintError(path + ": " + error);
-        return kExitFailed;
+        return kExitUsage;
     }
-    // The face keeps its size, so that its draw objects stay where they are.
-    CSide& side = *product.FindSidePtr(key);
-    const SettingStore& s = side.GetSettings();
-    const int k = std::max(1, s.GetInt(SideKey(kSideMagnification)));
-    const int baseWidth = std::max(1, s.GetInt(SideKey(kSideBaseWidth)));
-    const int baseHeight = std::max(1, s.GetInt(SideKey(kSideBaseHeight)));
-    if (!PrepareSideAppearance(*folders, side, answer, baseWidth, baseHeight, k, error)) {
+    if (!SetFaceAppearance(*folders, *doc, key, answer, error)) {
         PrintError(path + ": " + GetFaceTabName(key) + ": " + error);
         return kExitFailed;  // the file is not written: the face stays as it was
     }

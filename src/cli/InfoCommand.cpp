@@ -7,6 +7,7 @@
 #include "catalogue/Side.h"
 #include "cli/CliFaces.h"
 #include "cli/CliSupport.h"
+#include "cli/CommandTable.h"
 #include "cli/Commands.h"
 #include "cli/SettingEdit.h"
 #include "image/Raster.h"
@@ -15,6 +16,8 @@
 #include "render/RenderPipeline.h"
 
 namespace {
+
+constexpr const char* kAppearanceNames[] = {"picture", "colour", "gradient", "texture", "pattern"};
 
 // Whether the grid lists a setting for this kind of product at all (the
 // kind-specific settings follow the product's capabilities).
@@ -58,7 +61,6 @@ int PrintInfoJson(const CVtwinDoc& doc)
         first = false;
     }
     std::printf("\n  },\n  \"faces\": [");
-    static const char* const kAppearanceNames[] = {"picture", "colour", "gradient", "texture", "pattern"};
     first = true;
     for (const std::string& key : GetEditableFaceKeys(p)) {
         const CSide& side = *p.FindSidePtr(key);
@@ -80,9 +82,9 @@ int PrintInfoJson(const CVtwinDoc& doc)
 
 int RunInfo(const SCliContext& context, const std::vector<std::string>& args)
 {
-    const SArgs a = ParseArgs(args, {}, {"--json"});
+    const SArgs a = ParseArgs(args, "info");
     if (!a.error.empty() || a.positional.size() != 1) {
-        PrintError(a.error.empty() ? "usage: info P.vtp [--json]" : a.error);
+        PrintError(a.error.empty() ? CommandUsageLine("info") : a.error);
         return kExitUsage;
     }
     (void)context;
@@ -110,16 +112,14 @@ int RunInfo(const SCliContext& context, const std::vector<std::string>& args)
         }
         std::printf("    %-16s %s\n", info.label, FormatSettingValue(p, info).c_str());
     }
-    std::printf("Sides:\n");
-    static const char* const kAppearanceNames[] = {"picture", "colour", "gradient", "texture", "pattern"};
-    for (std::size_t i = 0; i < p.GetSideCount(); ++i) {
-        const CSide& side = p.GetSide(i);
-        const CRaster* pic = side.GetPicture();
-        const int type = side.GetSettings().GetInt(SideKey(kSideAppearance));
-        const CFaceObjects* objects = doc->FindFaceObjects(p.GetSideKey(i));
-        std::printf("  %-2s %-9s %5d x %-5d %zu object(s)\n", p.GetSideKey(i).c_str(),
-                    type >= 0 && type <= 4 ? kAppearanceNames[type] : "?", pic ? pic->GetWidth() : 0,
-                    pic ? pic->GetHeight() : 0, objects ? objects->GetObjectCount() : 0);
+    std::printf("Faces:\n");
+    for (const std::string& key : GetEditableFaceKeys(p)) {
+        int w = 0, h = 0;
+        GetFacePictureSize(p, key, w, h);
+        const int type = p.FindSidePtr(key)->GetSettings().GetInt(SideKey(kSideAppearance));
+        const CFaceObjects* objects = doc->FindFaceObjects(key);
+        std::printf("  %-14s %-9s %5d x %-5d %zu object(s)\n", GetFaceTabName(key).c_str(),
+                    type >= 0 && type <= 4 ? kAppearanceNames[type] : "?", w, h, objects ? objects->GetObjectCount() : 0);
     }
     return kExitOk;
 }

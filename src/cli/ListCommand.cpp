@@ -8,14 +8,12 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/ModelNames.h"
 #include "cli/CliSupport.h"
+#include "cli/CommandTable.h"
 #include "cli/Commands.h"
 #include "cli/NamedChoices.h"
 #include "cli/SetupCommand.h"
 
 namespace {
-
-constexpr const char* kListUsage =
-    "usage: list models|textures|patterns|gradients|fonts|floppy-colors|zip-colors|cd-images|library [--json]";
 
 std::vector<SNamedChoice> ListModels()
 {
@@ -38,9 +36,9 @@ std::vector<SNamedChoice> ListModels()
 
 int RunList(const SCliContext& context, const std::vector<std::string>& args)
 {
-    const SArgs a = ParseArgs(args, {}, {"--json"});
+    const SArgs a = ParseArgs(args, "list");
     if (!a.error.empty() || a.positional.size() != 1) {
-        PrintError(a.error.empty() ? kListUsage : a.error);
+        PrintError(a.error.empty() ? CommandUsageLine("list") : a.error);
         return kExitUsage;
     }
     const std::string& what = a.positional[0];
@@ -56,14 +54,14 @@ int RunList(const SCliContext& context, const std::vector<std::string>& args)
     } else if (what == "textures" || what == "floppy-colors" || what == "zip-colors" || what == "cd-images" ||
                what == "library") {
         std::optional<CAppFolders> folders = OpenFolders(context);
-        if (!folders || !EnsureDataSetUp(context, *folders)) return kExitFailed;
+        if (!folders) return kExitFailed;
         if (what == "textures") choices = ListTextureChoices(*folders);
         else if (what == "floppy-colors") choices = ListDiskColourChoices(*folders, false);
         else if (what == "zip-colors") choices = ListDiskColourChoices(*folders, true);
         else if (what == "cd-images") choices = ListCDImageNameChoices(*folders);
         else choices = ListLibraryChoices(*folders);
     } else {
-        PrintError("nothing to list named \"" + what + "\"; " + kListUsage);
+        PrintError("nothing to list named \"" + what + "\"; " + CommandUsageLine("list"));
         return kExitUsage;
     }
     if (a.Has("--json")) {

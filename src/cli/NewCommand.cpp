@@ -12,6 +12,7 @@
 #include "catalogue/NewProject.h"
 #include "catalogue/Product.h"
 #include "cli/CliSupport.h"
+#include "cli/CommandTable.h"
 #include "cli/Commands.h"
 #include "cli/NamedChoices.h"
 #include "cli/SettingEdit.h"
@@ -42,7 +43,7 @@ bool ResolveDimension(int catalogueValue, int option, const char* label, int& re
 
 }  // namespace
 
-std::optional<CAppFolders> OpenFolders(const SCliContext& context)
+std::optional<CAppFolders> OpenFolders(const SCliContext& context, bool prepare)
 {
     std::string error;
     std::optional<CAppFolders> folders = CAppFolders::Create(context.dataDir, error);
@@ -51,13 +52,13 @@ std::optional<CAppFolders> OpenFolders(const SCliContext& context)
         return folders;
     }
     folders->RemoveLeftoverSaveFiles();  // of saves that were killed
+    if (prepare && !EnsureDataSetUp(context, *folders)) return std::nullopt;
     return folders;
 }
 
-std::unique_ptr<CProduct> BuildCliProduct(const SCliContext& context, const CAppFolders& folders,
+std::unique_ptr<CProduct> BuildCliProduct(const CAppFolders& folders,
                                           const CatalogueEntry& entry, NewProjectAnswers answers, int magnification)
 {
-    if (!EnsureDataSetUp(context, folders)) return nullptr;
     const std::string section = GetCatalogueSectionName(entry);
     // Lists the user did not answer take their first entries.
     const std::string cdImage = answers.cdImage, subPicture = answers.subPicture;
@@ -75,10 +76,6 @@ std::unique_ptr<CProduct> BuildCliProduct(const SCliContext& context, const CApp
 }
 
 namespace {
-
-constexpr const char* kNewUsage =
-    "usage: new MODEL -o P.vtp [--width W --height H --depth D] [--size WxH] [--magnification K]"
-    " [--floppy-color NAME | --zip-color NAME] [--cd-image NAME] [--cd-position N] [--binder-type T] [--binder-color C]";
 
 // The wizard's list answers given by name; false with the message printed.
 bool ReadListAnswers(const SArgs& a, const CAppFolders& folders, const CatalogueEntry& entry, NewProjectAnswers& answers)
@@ -171,10 +168,9 @@ bool CheckBinderSize(const SCliContext& context, const CatalogueEntry& entry, co
 
 int RunNew(const SCliContext& context, const std::vector<std::string>& args)
 {
-    const SArgs a = ParseArgs(args, {"-o", "--width", "--height", "--depth", "--size", "--magnification", "--floppy-color",
-                                     "--zip-color", "--cd-image", "--cd-position", "--binder-type", "--binder-color"});
+    const SArgs a = ParseArgs(args, "new");
     if (!a.error.empty() || a.positional.size() != 1 || !a.Get("-o")) {
-        PrintError(a.error.empty() ? kNewUsage : a.error);
+        PrintError(a.error.empty() ? CommandUsageLine("new") : a.error);
         return kExitUsage;
     }
     const ModelLookup model = LookUpModel(a.positional[0]);
@@ -187,7 +183,7 @@ int RunNew(const SCliContext& context, const std::vector<std::string>& args)
                 message += (i ? ", \"" : "\"") + model.candidates[i] + "\"";
         }
         PrintError(message);
-        return kExitFailed;
+        return kExitUsage;
     }
     int width = 0, height = 0, depth = 0;
     int magnification = 0; // 0: the new-project magnification
@@ -211,26 +207,26 @@ int RunNew(const SCliContext& context, const std::vector<std::string>& args)
     if (!ResolveDimension(entry->width, width, "Width", size.width) ||
         !ResolveDimension(entry->height, height, "Height", size.height) ||
         !ResolveDimension(entry->depth, depth, "Depth", size.depth))
-        return kExitFailed;
+        return kExitUsage;
     answers.size = size;
     if (!CheckBinderSize(context, *entry, size)) return kExitFailed;
     std::optional<CAppFolders> folders = OpenFolders(context);
-    if (!folders || !EnsureDataSetUp(context, *folders)) return kExitFailed;
-    if (!ReadListAnswers(a, *folders, *entry, answers)) return kExitFailed;
+    if (!folders) return kExitFailed;
+    if (!ReadListAnswers(a, *folders, *entry, answers)) return kExitUsage;
 
-    std::unique_ptr<CProduct> product = BuildCliProduct(context, *folders, *entry, answers, magnification);
+    std::unique_ptr<CProduct> product = BuildCliProduct(*folders, *entry, answers, magnification);
     if (!product) return kExitFailed;
     for (const auto& [option, label] : {std::pair{"--binder-type", "Binder Type"}, std::pair{"--binder-color", "Binder Color"}}) {
         const std::string* v = a.Get(option);
         if (v == nullptr) continue;
         if (!product->HasBinding()) {
             PrintError(std::string(option) + " does not apply to the " + GetUniqueModelName(*entry));
-            return kExitFailed;
+            return kExitUsage;
         }
         const SSettingEditResult r = ApplySettingEdit(*product, std::string(label) + "=" + *v, context.assumeYes);
         if (!r.ok) {
             PrintError(r.message);
-            return kExitFailed;
+            return kExitUsage;
         }
     }
     auto doc = MakeDocument();

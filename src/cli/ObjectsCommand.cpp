@@ -7,7 +7,9 @@
 #include "catalogue/Product.h"
 #include "cli/CliFaces.h"
 #include "cli/CliSupport.h"
+#include "cli/CommandTable.h"
 #include "cli/Commands.h"
+#include "layout/DrawBarcode.h"
 #include "layout/DrawObjectList.h"
 
 namespace {
@@ -29,29 +31,40 @@ CDrawObjectList* FindObjects(CVtwinDoc& doc, const std::string& path, const std:
 int RunObjects(const SCliContext& context, const std::vector<std::string>& args)
 {
     (void)context;
-    const SArgs a = ParseArgs(args, {}, {"--json"});
+    const SArgs a = ParseArgs(args, "objects");
     if (!a.error.empty() || a.positional.size() != 2) {
-        PrintError(a.error.empty() ? "usage: objects P.vtp FACE [--json]" : a.error);
+        PrintError(a.error.empty() ? CommandUsageLine("objects") : a.error);
         return kExitUsage;
     }
     auto doc = MakeDocument();
     if (!OpenDocument(*doc, a.positional[0])) return kExitFailed;
     std::string key;
     const CDrawObjectList* list = FindObjects(*doc, a.positional[0], a.positional[1], key);
-    if (list == nullptr) return kExitFailed;
+    if (list == nullptr) return kExitUsage;
     const bool json = a.Has("--json");
     if (json) std::printf("[");
     for (std::size_t i = 0; i < list->GetObjectCount(); ++i) {
         const CDrawObject& o = *list->GetObject(i);
         // The box as add takes it: top-left corner and size, face pixels, y up.
         const int left = o.GetMinX(), top = o.GetMaxY(), width = o.GetWidth(), height = o.GetHeight();
+        // A barcode is drawn in whole modules: what it takes of its box.
+        std::string drawn, drawnJson;
+        if (const auto* code = dynamic_cast<const CDrawBarcode*>(&o)) {
+            int w = 0, h = 0;
+            code->GetNaturalSize(w, h);
+            const int m = code->GetModule();
+            // Code 39 bars run across the whole box; the other kinds keep whole modules.
+            const int across = code->GetBarcodeKind() == EBarcodeKind::Code39 ? height : h * m;
+            drawn = "  drawn " + std::to_string(w * m) + "x" + std::to_string(across) + " module " + std::to_string(m);
+            drawnJson = ", \"module\": " + std::to_string(m) + ", \"drawnWidth\": " + std::to_string(w * m);
+        }
         if (json) {
             std::printf("%s\n  {\"number\": %zu, \"kind\": %s, \"x\": %d, \"y\": %d, \"width\": %d, \"height\": %d,"
-                        " \"text\": %s}",
+                        " \"text\": %s%s}",
                         i ? "," : "", i + 1, JsonString(o.GetKindName()).c_str(), left, top, width, height,
-                        JsonString(o.GetText()).c_str());
+                        JsonString(o.GetText()).c_str(), drawnJson.c_str());
         } else {
-            std::printf("%3zu  %-9s at %d,%d size %dx%d", i + 1, o.GetKindName(), left, top, width, height);
+            std::printf("%3zu  %-9s at %d,%d size %dx%d%s", i + 1, o.GetKindName(), left, top, width, height, drawn.c_str());
             if (!o.GetText().empty()) std::printf("  \"%s\"", o.GetText().c_str());
             std::printf("\n");
         }
@@ -62,9 +75,9 @@ int RunObjects(const SCliContext& context, const std::vector<std::string>& args)
 
 int RunRemove(const SCliContext& context, const std::vector<std::string>& args)
 {
-    const SArgs a = ParseArgs(args, {});
+    const SArgs a = ParseArgs(args, "remove");
     if (!a.error.empty() || a.positional.size() != 3) {
-        PrintError(a.error.empty() ? "usage: remove P.vtp FACE N   (N as objects numbers them)" : a.error);
+        PrintError(a.error.empty() ? CommandUsageLine("remove") : a.error);
         return kExitUsage;
     }
     const std::string& path = a.positional[0];
@@ -72,14 +85,14 @@ int RunRemove(const SCliContext& context, const std::vector<std::string>& args)
     if (!OpenDocument(*doc, path)) return kExitFailed;
     std::string key;
     CDrawObjectList* list = FindObjects(*doc, path, a.positional[1], key);
-    if (list == nullptr) return kExitFailed;
+    if (list == nullptr) return kExitUsage;
     if (list->GetObjectCount() == 0) {
         PrintError(path + ": the " + GetFaceTabName(key) + " face has no objects");
         return kExitFailed;
     }
     int number = 0;
     if (!ParseInt(a.positional[2], "Object number", 1, static_cast<int>(list->GetObjectCount()), number))
-        return kExitFailed;
+        return kExitUsage;
     list->Remove(static_cast<std::size_t>(number - 1));
     list->UpdateOrderKeys();
     list->MarkSelectionStale();

@@ -9,6 +9,7 @@
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"
 #include "cli/CliSupport.h"
+#include "cli/CommandTable.h"
 #include "cli/Commands.h"
 #include "cli/NamedChoices.h"
 #include "cli/RenderOverrides.h"
@@ -75,12 +76,9 @@ bool RenderDocument(CVtwinDoc& doc, bool quiet, int threads, bool transparent)
 
 int RunRender(const SCliContext& context, const std::vector<std::string>& args)
 {
-    const SArgs a = ParseArgs(args, {"-o", "--quality", "--set", "--var", "--picture", "--barcode", "--threads"},
-                              {"--keep-settings", "--transparent"});
+    const SArgs a = ParseArgs(args, "render");
     if (!a.error.empty() || a.positional.size() != 1 || !a.Get("-o")) {
-        PrintError(a.error.empty() ? "usage: render P.vtp -o OUT [--quality Q] [--set NAME=VALUE]... [--var NAME=TEXT]..."
-                                     " [--picture FACE=FILE]... [--barcode FACE=DATA]... [--threads N] [--transparent]"
-                                   : a.error);
+        PrintError(a.error.empty() ? CommandUsageLine("render") : a.error);
         return kExitUsage;
     }
     SRenderOverrides overrides;
@@ -108,9 +106,10 @@ int RunRender(const SCliContext& context, const std::vector<std::string>& args)
     auto doc = MakeDocument();
     if (!OpenDocument(*doc, a.positional[0])) return kExitFailed;
     // Overrides change this rendering only: the project file is not written.
-    if (std::string error; !ApplyRenderOverrides(*folders, *doc, overrides, context.assumeYes, error)) {
+    std::string error;
+    if (const int rc = ApplyRenderOverrides(*folders, *doc, overrides, context.assumeYes, error); rc != kExitOk) {
         PrintError(a.positional[0] + ": " + error);
-        return kExitFailed;
+        return rc;
     }
     if (g_interrupted) {
         PrintError("the render was cancelled; nothing was written");

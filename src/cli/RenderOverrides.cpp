@@ -8,6 +8,7 @@
 #include "catalogue/Side.h"
 #include "cli/CliFaces.h"
 #include "cli/CliSupport.h"
+#include "cli/Commands.h"
 #include "cli/NamedChoices.h"
 #include "cli/SettingEdit.h"
 #include "layout/DrawBarcode.h"
@@ -81,7 +82,7 @@ std::string FillVariables(const std::string& text, const std::vector<std::pair<s
     return out + text.substr(std::min(i, text.size()));
 }
 
-bool ApplyRenderOverrides(const CAppFolders& folders, CVtwinDoc& doc, const SRenderOverrides& overrides, bool assumeYes,
+int ApplyRenderOverrides(const CAppFolders& folders, CVtwinDoc& doc, const SRenderOverrides& overrides, bool assumeYes,
                           std::string& error)
 {
     CProduct& product = *doc.GetProduct();
@@ -89,32 +90,28 @@ bool ApplyRenderOverrides(const CAppFolders& folders, CVtwinDoc& doc, const SRen
         const SSettingEditResult r = ApplySettingEdit(product, s, assumeYes);
         if (!r.ok) {
             error = r.message;
-            return false;
+            return kExitUsage;
         }
     }
     for (const auto& [face, file] : overrides.pictures) {
         const std::string key = FindFaceKey(product, face, error);
-        if (key.empty()) return false;
-        CSide& side = *product.FindSidePtr(key);
-        const SettingStore& s = side.GetSettings();
+        if (key.empty()) return kExitUsage;
         SideAppearanceAnswer answer;
         answer.type = kAppearancePicture;
         answer.pictureFile = AbsolutePath(file);
         answer.fit = kFitStretch;
-        if (!PrepareSideAppearance(folders, side, answer, std::max(1, s.GetInt(SideKey(kSideBaseWidth))),
-                                   std::max(1, s.GetInt(SideKey(kSideBaseHeight))),
-                                   std::max(1, s.GetInt(SideKey(kSideMagnification))), error)) {
+        if (!SetFaceAppearance(folders, doc, key, answer, error)) {
             error = GetFaceTabName(key) + ": " + error;
-            return false;
+            return kExitFailed;
         }
     }
     std::vector<std::string> barcodeKeys;
     for (const auto& [face, data] : overrides.barcodes) {
         barcodeKeys.push_back(FindFaceKey(product, face, error));
-        if (barcodeKeys.back().empty()) return false;
+        if (barcodeKeys.back().empty()) return kExitUsage;
         if (data.empty()) {
             error = "Please enter a Barcode.";
-            return false;
+            return kExitUsage;
         }
     }
     for (const std::string& key : GetEditableFaceKeys(product)) {
@@ -136,20 +133,20 @@ bool ApplyRenderOverrides(const CAppFolders& folders, CVtwinDoc& doc, const SRen
                 if (!code->SetBarcode(code->GetBarcodeKind(), wanted, &message)) {
                     error = (message.empty() ? std::string("Barcode includes invalid characters.") : message) + " (\"" +
                             wanted + "\")";
-                    return false;
+                    return kExitUsage;
                 }
                 code->FitToBarcode();
             }
         }
         if (data != barcodeKeys.end() && !barcodeFound) {
             error = "the " + GetFaceTabName(key) + " face has no barcode to fill";
-            return false;
+            return kExitUsage;
         }
     }
     for (const std::string& key : barcodeKeys)
         if (doc.FindFaceObjects(key) == nullptr) {
             error = "the " + GetFaceTabName(key) + " face has no barcode to fill";
-            return false;
+            return kExitUsage;
         }
-    return true;
+    return kExitOk;
 }

@@ -24,11 +24,13 @@ struct SRenderOverrides {
 bool ReadRenderOverrides(const SArgs& args, SRenderOverrides& overrides);
 
 // Applies the overrides to the open document: settings with the property
-// grid's checks, each face picture stretched over its face, "{NAME}" replaced
+// grid's checks, each face picture at its own resolution with the face's objects
+// scaled to it (stretched to the face's proportions), "{NAME}" replaced
 // in every text and the data of every barcode of a face given (each object's
 // box refitted to its new content).
-// False with `error` set when one is refused; the document is then unusable.
-bool ApplyRenderOverrides(const CAppFolders& folders, CVtwinDoc& doc, const SRenderOverrides& overrides,
+// The exit code: 0 done; 2 (with `error` set) when a name or value is refused,
+// 1 when a picture can not be read; the document is then unusable.
+int ApplyRenderOverrides(const CAppFolders& folders, CVtwinDoc& doc, const SRenderOverrides& overrides,
                           bool assumeYes, std::string& error);
 
 // `text` with every "{NAME}" of the variables replaced; unknown names stay.

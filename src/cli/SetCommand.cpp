@@ -3,14 +3,15 @@
 
 #include "app/VtwinDoc.h"
 #include "cli/CliSupport.h"
+#include "cli/CommandTable.h"
 #include "cli/Commands.h"
 #include "cli/SettingEdit.h"
 
 int RunSet(const SCliContext& context, const std::vector<std::string>& args)
 {
-    const SArgs a = ParseArgs(args, {});
+    const SArgs a = ParseArgs(args, "set");
     if (!a.error.empty() || a.positional.size() < 2) {
-        PrintError(a.error.empty() ? "usage: set P.vtp NAME=VALUE..." : a.error);
+        PrintError(a.error.empty() ? CommandUsageLine("set") : a.error);
         return kExitUsage;
     }
     auto doc = MakeDocument();
@@ -20,8 +21,8 @@ int RunSet(const SCliContext& context, const std::vector<std::string>& args)
     for (std::size_t i = 1; i < a.positional.size(); ++i) {
         const SSettingEditResult r = ApplySettingEdit(*doc->GetProduct(), a.positional[i], context.assumeYes);
         if (!r.ok) {
-            PrintError(r.message + " Nothing was changed.");
-            return kExitFailed;
+            PrintError(a.positional[0] + ": " + r.message + " Nothing was changed.");
+            return kExitUsage;
         }
         if (!r.message.empty() && !context.quiet) std::printf("%s\n", r.message.c_str());
         mask |= r.updateMask;

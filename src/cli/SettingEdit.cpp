@@ -28,6 +28,16 @@ std::string Trim(std::string_view s)
     return std::string(s.substr(a, b - a));
 }
 
+// A number as info prints it, with its unit word ("12 pixels", "50%", "300 dpi"):
+// the unit is optional, so the number is what remains without it.
+std::string WithoutUnit(const std::string& value, const char* unit)
+{
+    const std::string u = unit ? Lower(unit) : std::string();
+    const std::string v = Lower(value);
+    if (u.empty() || v.size() < u.size() || v.compare(v.size() - u.size(), u.size(), u) != 0) return value;
+    return Trim(std::string_view(value).substr(0, value.size() - u.size()));
+}
+
 // Whether a setting is offered for editing: the grid shows it somewhere.
 bool IsEditable(const SettingInfo& info) { return info.label[0] != '\0' && info.type != SettingType::None; }
 
@@ -259,7 +269,7 @@ SSettingEditResult ApplySettingEdit(CProduct& product, std::string_view assignme
             lo = -2147483647;
             hi = 2147483647;
         }
-        const IntFieldResult r = ValidateIntField(value, lo, hi, label, info->unit ? info->unit : "");
+        const IntFieldResult r = ValidateIntField(WithoutUnit(value, info->unit), lo, hi, label, info->unit ? info->unit : "");
         if (!r.ok) return result.message = r.message, result;
         number = r.value;
         break;

@@ -3,6 +3,7 @@
 #include "app/AppFolders.h"
 #include "catalogue/InstalledData.h"
 #include "catalogue/Setup.h"
+#include "cli/CommandTable.h"
 
 #include <cstdio>
 #include <optional>
@@ -51,19 +52,14 @@ bool EnsureDataSetUp(const SCliContext& context, const CAppFolders& folders)
 
 int RunSetup(const SCliContext& context, const std::vector<std::string>& args)
 {
-    std::string installed;
-    bool again = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--installed" && i + 1 < args.size()) {
-            installed = args[++i];
-        } else if (args[i] == "--again") {
-            again = true;
-        } else {
-            PrintError("usage: setup [--installed DIR] [--again]");
-            return kExitUsage;
-        }
+    const SArgs a = ParseArgs(args, "setup");
+    if (!a.error.empty() || !a.positional.empty()) {
+        PrintError(a.error.empty() ? CommandUsageLine("setup") : a.error);
+        return kExitUsage;
     }
-    std::optional<CAppFolders> folders = OpenFolders(context);
+    std::string installed = a.Get("--installed") ? *a.Get("--installed") : std::string();
+    const bool again = a.Has("--again");
+    std::optional<CAppFolders> folders = OpenFolders(context, false);
     if (!folders) return kExitFailed;
     std::string error;
     if (installed.empty())

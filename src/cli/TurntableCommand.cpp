@@ -14,6 +14,7 @@
 #include "catalogue/Side.h"
 #include "cli/AnimatedWebp.h"
 #include "cli/CliSupport.h"
+#include "cli/CommandTable.h"
 #include "cli/Commands.h"
 #include "cli/NamedChoices.h"
 #include "cli/RenderOverrides.h"
@@ -23,10 +24,6 @@
 #include "render/RenderOutput.h"
 
 namespace {
-
-constexpr const char* kTurntableUsage =
-    "usage: turntable P.vtp --frames N [--axis x|y|z] [--from A --to B] [-o FRAME-%03d.png] [--webp OUT.webp]"
-    " [--delay MS] [--webp-quality Q] [--no-bounce] [--set NAME=VALUE]...";
 
 // The angle of frame i of n from `from` to `to`, both ends included.
 int FrameAngle(int from, int to, int i, int n)
@@ -68,11 +65,9 @@ std::string FormatFrameName(const std::string& pattern, int number)
 
 int RunTurntable(const SCliContext& context, const std::vector<std::string>& args)
 {
-    const SArgs a = ParseArgs(args, {"-o", "--frames", "--axis", "--from", "--to", "--webp", "--delay", "--webp-quality",
-                                     "--quality", "--set", "--var", "--picture", "--barcode"},
-                              {"--no-bounce"});
+    const SArgs a = ParseArgs(args, "turntable");
     if (!a.error.empty() || a.positional.size() != 1 || !a.Get("--frames") || (!a.Get("-o") && !a.Get("--webp"))) {
-        PrintError(a.error.empty() ? kTurntableUsage : a.error);
+        PrintError(a.error.empty() ? CommandUsageLine("turntable") : a.error);
         return kExitUsage;
     }
     int frames = 0, delay = 80, webpQuality = 80, quality = -1;
@@ -106,6 +101,10 @@ int RunTurntable(const SCliContext& context, const std::vector<std::string>& arg
         PrintError("-o wants a file name with one frame number in it, as in frame-%03d.png");
         return kExitUsage;
     }
+    if (!pattern.empty() && FilterForOutputName(FormatFrameName(pattern, 0)) == 0) {
+        PrintError("can not write \"" + pattern + "\": the picture formats are " + kRenderFormatList);
+        return kExitUsage;
+    }
     SRenderOverrides overrides;
     if (!ReadRenderOverrides(a, overrides)) return kExitUsage;
 
@@ -114,9 +113,9 @@ int RunTurntable(const SCliContext& context, const std::vector<std::string>& arg
     auto doc = MakeDocument();
     const std::string& path = a.positional[0];
     if (!OpenDocument(*doc, path)) return kExitFailed;
-    if (!ApplyRenderOverrides(*folders, *doc, overrides, context.assumeYes, error)) {
+    if (const int rc = ApplyRenderOverrides(*folders, *doc, overrides, context.assumeYes, error); rc != kExitOk) {
         PrintError(path + ": " + error);
-        return kExitFailed;
+        return rc;
     }
     CRenderOutput output(&folders->UserSettings());
     if (quality < 0) quality = output.GetJpegQuality();

@@ -107,7 +107,7 @@ int FilterForFileName(std::string_view name) noexcept
 int FilterForOutputName(std::string_view name) noexcept
 {
     const std::string ext = LowerExtension(name);
-    if (ext.empty() || ext == ".png") return kFilterPNG;
+    if (ext == ".png") return kFilterPNG;
     const int filter = FilterForFileName(name);
     return filter == kFilterPNG ? 0 : filter;
 }

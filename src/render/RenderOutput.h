@@ -22,9 +22,9 @@ const char* ExtensionForFilter(int filter) noexcept;
 int FilterForFileName(std::string_view name) noexcept;
 
 // The format of an output name given on the command line: by its extension
-// as above, PNG when it has none, and 0 when the extension names a format that
-// is not written (".gif", ".tif", ...): such a name is refused, not written
-// as PNG under a misleading name.
+// as above, and 0 when it has none or one that names a format that is not
+// written (".gif", ".tif", ...): such a name is refused, not written as PNG
+// under a name that does not say so.
 int FilterForOutputName(std::string_view name) noexcept;
 // The extensions written, for messages: ".png, .bmp, .jpg, .jpeg and .pcx".
 extern const char* const kRenderFormatList;

@@ -86,7 +86,7 @@ check "render with overrides" run -q render "$p" -o "$work/green.png" --set "Y R
 read -r r g b <<<"$(pixel "$work/green.png" 200 200)"
 (( r > 100 && b > 100 && g < 80 )) || fail "front override not rendered: $r $g $b"
 [[ "$(md5sum <"$p")" == "$before" ]] || fail "render overrides changed the project"
-refuse "override out of range" 1 "Y Rotation must be between -60 and 60 degrees." run render "$p" -o "$work/x.png" --set "Y Rotation=61"
+refuse "override out of range" 2 "Y Rotation must be between -60 and 60 degrees." run render "$p" -o "$work/x.png" --set "Y Rotation=61"
 [[ ! -e "$work/x.png" ]] || fail "a refused render wrote a file"
 # A relative output remembers its whole folder.
 (cd "$work" && run -q render box.vtp -o rel.png) || fail "relative render"
@@ -128,9 +128,9 @@ check "list models" run list models
 [[ $(wc -l <"$work/out") -eq 32 ]] || fail "not 32 models"
 [[ -z "$(cut -c1-34 "$work/out" | sort | uniq -d)" ]] || fail "model names repeat"
 grep -q "^CD Box with CD-ROM " "$work/out" || fail "no CD Box with CD-ROM"
-refuse "ambiguous model" 1 '"Software Box", "Software Box with CD-ROM"' run new "Software" -o "$work/n.vtp"
+refuse "ambiguous model" 2 '"Software Box", "Software Box with CD-ROM"' run new "Software" -o "$work/n.vtp"
 check "part of a name" run -q new "floppy" --floppy-color "Black 1" -o "$work/fl.vtp"
-refuse "zip colour on a floppy" 1 "--zip-color does not apply" run new "floppy" --zip-color "Black 1" -o "$work/n.vtp"
+refuse "zip colour on a floppy" 2 "--zip-color does not apply" run new "floppy" --zip-color "Black 1" -o "$work/n.vtp"
 refuse "binder question" 1 "it will have to be very large" run new "Custom Size Binder" --width 100 --depth 60 -o "$work/n.vtp"
 check "binder question answered" run -q --yes new "Custom Size Binder" --width 100 --depth 60 -o "$work/bin.vtp"
 refuse "binder too narrow" 1 "You can not make a Binder with these dimensions." run --yes new "Custom Size Binder" --width 40 --depth 60 -o "$work/n.vtp"
@@ -165,21 +165,21 @@ check "save smooth again" run -q set "$work/smooth.vtp" "Brightness=90"
 
 # ---- refusals leave the project as it was ----------------------------------------------
 before="$(md5sum <"$p")"
-refuse "unknown face" 1 "has no face \"Spine\"" run face "$p" Spine --color red
-refuse "unknown texture" 1 "no texture named \"velvet\"" run face "$p" Top --texture velvet
+refuse "unknown face" 2 "has no face \"Spine\"" run face "$p" Spine --color red
+refuse "unknown texture" 2 "no texture named \"velvet\"" run face "$p" Top --texture velvet
 refuse "pattern range" 2 "Pattern must be between 131 and 193." run face "$p" Top --pattern 200
 refuse "missing pattern" 2 "there is no pattern 140" run face "$p" Top --pattern 140
 refuse "unreadable picture" 1 "Can not load the picture:" run face "$p" Front --picture "$work/none.png"
 refuse "no colour" 2 "is no colour" run face "$p" Front --color "#12345"
-refuse "empty text" 1 "Please enter some Text." run add "$p" Front text ""
-refuse "text size" 1 "Size must be between 1 and 255." run add "$p" Front text "x" --size 256
-refuse "bad barcode" 1 "Barcode includes invalid characters." run add "$p" Front barcode "lower"
-refuse "barcode kind" 1 "--kind must be" run add "$p" Front barcode "123" --kind QR
-refuse "unknown font" 1 "no font named" run add "$p" Front text "x" --font "No Such Font Family"
+refuse "empty text" 2 "Please enter some Text." run add "$p" Front text ""
+refuse "text size" 2 "Size must be between 1 and 255." run add "$p" Front text "x" --size 256
+refuse "bad barcode" 2 "Barcode includes invalid characters." run add "$p" Front barcode "lower"
+refuse "barcode kind" 2 "--kind must be" run add "$p" Front barcode "123" --kind QR
+refuse "unknown font" 2 "no font named" run add "$p" Front text "x" --font "No Such Font Family"
 refuse "mm on the background" 2 "has no size in millimetres" run add "$p" Background text "x" --unit mm
-refuse "polygon points" 1 "polygon takes at least 3 points" run add "$p" Front polygon 1,1 2,2
-refuse "remove range" 1 "Object number must be between 1 and 2." run remove "$p" Front 3
-refuse "margin percent" 1 "Margin must be between 1 and 99 %." run add "$p" Front margin top 0
+refuse "polygon points" 2 "polygon takes at least 3 points" run add "$p" Front polygon 1,1 2,2
+refuse "remove range" 2 "Object number must be between 1 and 2." run remove "$p" Front 3
+refuse "margin percent" 2 "Margin must be between 1 and 99 %." run add "$p" Front margin top 0
 [[ "$(md5sum <"$p")" == "$before" ]] || fail "a refusal changed the project"
 
 [[ $fails -eq 0 ]] && echo "all artwork checks passed"

@@ -35,33 +35,43 @@ grep -q "^Rendering: 400 x 400 pixels, magnification 2" "$work/out" || { echo "F
 grep -q "^Print size: 3.4 x 3.4 cm at 300 dpi" "$work/out" || { echo "FAIL: info print size"; fails=$((fails + 1)); }
 
 check "set by label" run -q set "$p" "Bevel=Yes" "Bevel Size=12" "Effect Style=Gray Scale" "Color Effect=Yes" "Borders/Color=#FF8000"
+# Every value as info prints it is taken back, with or without its unit; global options go anywhere.
+check "values as info prints them" run set "$p" "Bevel/Size=12 pixels" "Brightness=100%" "Resolution=300 dpi" "Y Rotation=25 degrees" -q
+[[ ! -s "$work/out" ]] || { echo "FAIL: -q after the command"; fails=$((fails + 1)); }
+check "render --help" run render --help
+grep -q -- "--threads N" "$work/out" || { echo "FAIL: render --help"; fails=$((fails + 1)); }
+head -c 100 /dev/urandom >"$work/junk.vtp"
+refuse "not a project names the file" 1 "$work/junk.vtp: " run info "$work/junk.vtp"
 check "info after set" run info "$p"
 grep -q "Size             12 pixels" "$work/out" || { echo "FAIL: bevel size not stored"; fails=$((fails + 1)); }
 grep -q "Effect Style     Gray Scale" "$work/out" || { echo "FAIL: effect style not stored"; fails=$((fails + 1)); }
 grep -q "Color            #FF8000" "$work/out" || { echo "FAIL: border colour not stored"; fails=$((fails + 1)); }
+grep -q "^  Front " "$work/out" || { echo "FAIL: info names the faces"; fails=$((fails + 1)); }
 
 # Refused edits leave the project file exactly as it was.
 before="$(md5sum <"$p")"
-refuse "bevel size above M" 1 "Bevel Size must be between 1 and 100 pixels." run set "$p" "Bevel Size=101"
-refuse "malformed number" 1 "Brightness contains invalid characters." run set "$p" "Brightness=12x"
-refuse "blank number" 1 "Brightness is blank." run set "$p" "Brightness="
-refuse "brightness range" 1 "Brightness must be between 50 and 150 %." run set "$p" "Brightness=151"
-refuse "colorize black" 1 "You can not colorize the image to black." run set "$p" "Color Effect Color=#000000"
-refuse "white shadow" 1 "Shadows can not be white." run set "$p" "Shadow Color=#FFFFFF"
-refuse "unknown setting" 1 "Unknown setting" run set "$p" "Sparkle=Yes"
-refuse "ambiguous label" 1 "ambiguous" run set "$p" "Size=3"
-refuse "bad choice" 1 "Effect Style must be one of" run set "$p" "Effect Style=Sepia"
-refuse "all or nothing" 1 "Rotation" run set "$p" "Brightness=120" "X Rotation=61"
+refuse "bevel size above M" 2 "Bevel Size must be between 1 and 100 pixels." run set "$p" "Bevel Size=101"
+refuse "malformed number" 2 "Brightness contains invalid characters." run set "$p" "Brightness=12x"
+refuse "blank number" 2 "Brightness is blank." run set "$p" "Brightness="
+refuse "brightness range" 2 "Brightness must be between 50 and 150 %." run set "$p" "Brightness=151"
+refuse "colorize black" 2 "You can not colorize the image to black." run set "$p" "Color Effect Color=#000000"
+refuse "white shadow" 2 "Shadows can not be white." run set "$p" "Shadow Color=#FFFFFF"
+refuse "unknown setting" 2 "Unknown setting" run set "$p" "Sparkle=Yes"
+refuse "ambiguous label" 2 "ambiguous" run set "$p" "Size=3"
+refuse "bad choice" 2 "Effect Style must be one of" run set "$p" "Effect Style=Sepia"
+refuse "all or nothing" 2 "Rotation" run set "$p" "Brightness=120" "X Rotation=61"
+refuse "range with the unit" 2 "Brightness must be between 50 and 150 %." run set "$p" "Brightness=151%"
 [[ "$(md5sum <"$p")" == "$before" ]] || { echo "FAIL: a refused set changed the file"; fails=$((fails + 1)); }
 
 check "reflection with the vertical table informs" run set "$p" "Table Position=Behind (Vertical Table)" "Reflection=Yes"
 grep -q "Reflections can not be combined with this Table Position, so will not be displayed." "$work/out" || { echo "FAIL: no table information"; fails=$((fails + 1)); }
 check "back to the horizontal table" run -q set "$p" "Table Position=Beneath (Horizontal Table)" "Reflection=No"
 check "page depths together" run -q set "$p" "Page Depth %=20/70/10"
-refuse "page depths must add up" 1 "The page depth percentages must add up to 100." run set "$p" "Page Depth %=20/70/20"
+refuse "page depths must add up" 2 "The page depth percentages must add up to 100." run set "$p" "Page Depth %=20/70/20"
 
-# Render in each format; the format follows the extension, PNG when there is none.
-check "render png (no extension)" run -q render "$p" -o "$work/cover"
+# Render in each format; the format follows the extension, and a name without one is refused.
+refuse "no extension" 2 "the picture formats are" run render "$p" -o "$work/cover"
+check "render png" run -q render "$p" -o "$work/cover.png"
 [[ "$(magic "$work/cover.png" 8)" == "89504e470d0a1a0a" ]] || { echo "FAIL: cover.png is no PNG"; fails=$((fails + 1)); }
 check "render jpeg" run -q render "$p" -o "$work/cover.jpg" --quality 40
 [[ "$(magic "$work/cover.jpg" 2)" == "ffd8" ]] || { echo "FAIL: cover.jpg is no JPEG"; fails=$((fails + 1)); }
@@ -72,7 +82,7 @@ check "render pcx" run -q render "$p" -o "$work/cover.pcx"
 # A name whose extension is no format written is refused, not written as PNG under it.
 refuse "unknown extension" 2 "the picture formats are .png, .bmp, .jpg, .jpeg and .pcx" run render "$p" -o "$work/cover.gif"
 refuse "unknown extension v1" 2 "the picture formats are" run render "$p" -o "$work/cover.v1"
-[[ ! -e "$work/cover.gif" && ! -e "$work/cover.v1" ]] || { echo "FAIL: a refused extension wrote a file"; fails=$((fails + 1)); }
+[[ ! -e "$work/cover.gif" && ! -e "$work/cover.v1" && ! -e "$work/cover" ]] || { echo "FAIL: a refused extension wrote a file"; fails=$((fails + 1)); }
 grep -q "JPEGQuality=40" "$work/data/internal/vtprof.ini" || { echo "FAIL: JPEG quality not remembered"; fails=$((fails + 1)); }
 # The same project renders to the same bytes every time.
 check "render again" run -q render "$p" -o "$work/again.bmp"
@@ -83,8 +93,8 @@ check "set resolution and size" run -q set "$p" "Resolution=600" "Rendering Size
 check "info resolution" run info "$p"
 grep -q "^Rendering: 1200 x 900 pixels" "$work/out" || { echo "FAIL: rendering size not set"; fails=$((fails + 1)); }
 grep -q "^Print size: 5.1 x 3.8 cm at 600 dpi" "$work/out" || { echo "FAIL: print size at 600 dpi"; fails=$((fails + 1)); }
-refuse "rendering size range" 1 "Width must be between 50 and 10000 pixels." run set "$p" "Rendering Size=10001x900"
-refuse "resolution range" 1 "Resolution must be between 10 and 9600 dpi." run set "$p" "Resolution=0"
+refuse "rendering size range" 2 "Width must be between 50 and 10000 pixels." run set "$p" "Rendering Size=10001x900"
+refuse "resolution range" 2 "Resolution must be between 10 and 9600 dpi." run set "$p" "Resolution=0"
 for ext in png jpg bmp pcx; do
   check "render $ext at 600 dpi" run -q render "$p" -o "$work/dpi.$ext"
 done
@@ -128,15 +138,15 @@ refuse "render corrupt project" 1 "" run render "$work/junk.vtp" -o "$work/junk.
 [[ ! -e "$work/none.png" && ! -e "$work/junk.png" ]] || { echo "FAIL: a failed render wrote a file"; fails=$((fails + 1)); }
 refuse "render into missing folder" 1 "Error rendering to $work/no/such/dir/x.png" run -q render "$p" -o "$work/no/such/dir/x.png"
 refuse "quality range" 2 "JPEG Quality must be between 0 and 100." run render "$p" -o "$work/q.jpg" --quality 101
-refuse "fixed dimension" 1 "Width is fixed at 103 for this model." run new "VHS Box" --width 50 -o "$work/w.vtp"
-refuse "fixed depth" 1 "Depth is fixed at 28 for this model." run new "VHS Box" --depth 29 -o "$work/w.vtp"
-refuse "width not applicable" 1 "Width does not apply to this model." run new "CD-ROM" --width 10 -o "$work/w.vtp"
-refuse "depth not applicable" 1 "Depth does not apply to this model." run new "Business Card" --depth 3 -o "$work/w.vtp"
+refuse "fixed dimension" 2 "Width is fixed at 103 for this model." run new "VHS Box" --width 50 -o "$work/w.vtp"
+refuse "fixed depth" 2 "Depth is fixed at 28 for this model." run new "VHS Box" --depth 29 -o "$work/w.vtp"
+refuse "width not applicable" 2 "Width does not apply to this model." run new "CD-ROM" --width 10 -o "$work/w.vtp"
+refuse "depth not applicable" 2 "Depth does not apply to this model." run new "Business Card" --depth 3 -o "$work/w.vtp"
 refuse "render height range" 2 "Height must be between 50 and 10000 pixels." run new "VHS Box" --size 400x10001 -o "$work/w.vtp"
 refuse "magnification range" 2 "Magnification must be between 1 and 16." run new "VHS Box" --magnification 17 -o "$work/w.vtp"
 refuse "editable dimension range" 2 "Depth must be between 1 and 300." run new "Software Box" --depth 301 -o "$work/w.vtp"
 refuse "render size range" 2 "Width must be between 50 and 10000 pixels." run new "VHS Box" --size 20x400 -o "$work/w.vtp"
-refuse "unknown model" 1 "no model named" run new "Teapot" -o "$work/w.vtp"
+refuse "unknown model" 2 "no model named" run new "Teapot" -o "$work/w.vtp"
 [[ ! -e "$work/w.vtp" ]] || { echo "FAIL: a refused new wrote a file"; fails=$((fails + 1)); }
 refuse "unusable data folder" 1 "can not be created" "$cli" --data-dir /proc/no-such-root new "VHS Box" -o "$work/w.vtp"
 refuse "usage" 2 "usage" run render

@@ -1,0 +1,22 @@
+#pragma once
+// Where a barcode added without --at and --size goes, and how large it is:
+// a module that still scans in the project's rendering, in a free corner.
+
+#include <string>
+
+class CDrawBarcode;
+class CDrawObjectList;
+class CProduct;
+
+// Module size (face pixels) at which a symbol on face `key` is drawn with at
+// least kScanModulePixels picture pixels a module in the rendering, and at
+// least kScanModuleMm millimetres a module when the rendering is printed at
+// the project's resolution.
+int GetScanningModule(const CProduct& product, const std::string& key);
+
+// Sizes `code` to that module (within the face) and moves it into the first
+// corner of the face that no object of `objects` covers, a margin in from
+// the edges: bottom right, bottom left, top right, top left; bottom right
+// when none is free.
+void PlaceNewBarcode(const CProduct& product, const std::string& key, const CDrawObjectList& objects,
+                     CDrawBarcode& code);
