@@ -46,7 +46,8 @@ std::string OwnProgram()
 }
 
 // The command line of one job: this program's render command with the job's overrides.
-std::vector<std::string> JobCommand(const SCliContext& context, const std::string& program, const SBatchJob& job)
+std::vector<std::string> JobCommand(const SCliContext& context, const std::string& program, const SBatchJob& job,
+                                    bool dryRun)
 {
     std::vector<std::string> argv{program};
     if (!context.dataDir.empty()) argv.insert(argv.end(), {"--data-dir", context.dataDir});
@@ -54,6 +55,7 @@ std::vector<std::string> JobCommand(const SCliContext& context, const std::strin
     if (context.assumeYes) argv.push_back("--yes");
     // Jobs running at once must not rewrite the user settings file together.
     argv.insert(argv.end(), {"render", job.templatePath, "-o", job.output, "--keep-settings"});
+    if (dryRun) argv.push_back("--dry-run");
     for (const std::string& s : job.overrides.settings) argv.insert(argv.end(), {"--set", s});
     for (const auto& [face, file] : job.overrides.pictures) argv.insert(argv.end(), {"--picture", face + "=" + file});
     for (const auto& [face, data] : job.overrides.barcodes) argv.insert(argv.end(), {"--barcode", face + "=" + data});
@@ -148,10 +150,18 @@ int RunBatch(const SCliContext& context, const std::vector<std::string>& args)
     std::map<pid_t, SRunning> running;
     std::size_t next = 0, done = 0, failed = 0;
     const auto batchStart = std::chrono::steady_clock::now();
+    const bool dryRun = a.Has("--dry-run"), json = a.Has("--json");
     auto report = [&](std::size_t job, bool ok, const std::string& why, double seconds) {
         ++done;
         if (!ok) ++failed;
-        std::printf("[%zu/%zu] %s %s (%.2f s)\n", done, jobs.size(), ok ? "done" : "FAILED", jobs[job].output.c_str(), seconds);
+        if (json) {
+            std::printf("{\"job\": %zu, \"line\": %d, \"output\": %s, \"ok\": %s, \"seconds\": %.2f, \"error\": %s}\n",
+                        job + 1, jobs[job].line, JsonString(jobs[job].output).c_str(), ok ? "true" : "false", seconds,
+                        JsonString(why).c_str());
+        } else {
+            std::printf("[%zu/%zu] %s %s (%.2f s)\n", done, jobs.size(), ok ? (dryRun ? "ok" : "done") : "FAILED",
+                        jobs[job].output.c_str(), seconds);
+        }
         std::fflush(stdout);
         if (!ok) PrintError(jobsFile + ":" + std::to_string(jobs[job].line) + ": " + jobs[job].output + ": " + why);
     };
@@ -159,9 +169,9 @@ int RunBatch(const SCliContext& context, const std::vector<std::string>& args)
         while (next < jobs.size() && running.size() < static_cast<std::size_t>(parallel)) {
             const std::size_t job = next++;
             const std::filesystem::path parent = std::filesystem::path(jobs[job].output).parent_path();
-            if (!parent.empty()) std::filesystem::create_directories(parent, ec);
+            if (!parent.empty() && !dryRun) std::filesystem::create_directories(parent, ec);
             std::string errorFile;
-            const pid_t pid = StartJob(JobCommand(context, program, jobs[job]), errorFile);
+            const pid_t pid = StartJob(JobCommand(context, program, jobs[job], dryRun), errorFile);
             if (pid == 0) {
                 if (!errorFile.empty()) std::remove(errorFile.c_str());
                 report(job, false, "the job could not be started", 0);
@@ -189,8 +199,9 @@ int RunBatch(const SCliContext& context, const std::vector<std::string>& args)
         report(r.job, ok, why, std::chrono::duration<double>(std::chrono::steady_clock::now() - r.started).count());
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - batchStart).count();
-    if (!context.quiet)
-        std::printf("%zu of %zu jobs done, %zu failed, %.2f s (%.2f jobs/s)\n", jobs.size() - failed, jobs.size(), failed,
+    if (!context.quiet && !json)
+        std::printf("%zu of %zu jobs %s, %zu failed, %.2f s (%.2f jobs/s)\n", jobs.size() - failed, jobs.size(),
+                    dryRun ? "checked" : "done", failed,
                     seconds, seconds > 0 ? static_cast<double>(jobs.size()) / seconds : 0.0);
     return failed == 0 ? kExitOk : kExitFailed;
 }

@@ -1,8 +1,11 @@
 // vantorel-cli render: a project rendered to a picture file.
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <optional>
+
+#include <unistd.h>
 
 #include "app/AppFolders.h"
 #include "app/VtwinDoc.h"
@@ -33,6 +36,21 @@ struct SInterruptGuard {
     void (*previous)(int) = std::signal(SIGINT, OnInterrupt);
     ~SInterruptGuard() { std::signal(SIGINT, previous); }
 };
+
+// --dry-run: whether the picture could be written where it is named: its
+// folder, or the nearest one that exists (batch makes the rest), writable.
+int CheckOutputFolder(const std::string& output)
+{
+    std::filesystem::path folder = std::filesystem::path(AbsolutePath(output)).parent_path();
+    std::error_code ec;
+    while (!folder.empty() && !std::filesystem::exists(folder, ec) && folder != folder.parent_path())
+        folder = folder.parent_path();
+    if (!std::filesystem::is_directory(folder, ec) || access(folder.c_str(), W_OK) != 0) {
+        PrintError(output + ": the folder " + folder.string() + " can not be written");
+        return kExitFailed;
+    }
+    return kExitOk;
+}
 
 }  // namespace
 
@@ -111,6 +129,7 @@ int RunRender(const SCliContext& context, const std::vector<std::string>& args)
         PrintError(a.positional[0] + ": " + error);
         return rc;
     }
+    if (a.Has("--dry-run")) return CheckOutputFolder(*a.Get("-o"));
     if (g_interrupted) {
         PrintError("the render was cancelled; nothing was written");
         return kExitFailed;

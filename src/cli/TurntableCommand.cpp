@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/AppFolders.h"
 #include "app/VtwinDoc.h"
@@ -122,24 +123,39 @@ int RunTurntable(const SCliContext& context, const std::vector<std::string>& arg
 
     std::unique_ptr<CAnimatedWebp> animation;
     // Frames 0 .. n-1; an animation that bounces comes back through the
-    // middle frames (rendered again rather than kept, so memory stays at one
-    // rendering) so that its loop has no jump.
+    // middle frames so that its loop has no jump. They are kept from the way
+    // out while they fit in kKeptFramesBytes, so coming back costs no
+    // rendering; beyond that they are rendered again.
+    constexpr std::size_t kKeptFramesBytes = std::size_t{1} << 30;
     const bool bounce = !a.Has("--no-bounce") && a.Get("--webp") != nullptr;
     const int steps = bounce ? 2 * frames - 2 : frames;
+    std::vector<CRaster> kept;
+    std::size_t keptBytes = 0;
     for (int step = 0; step < steps; ++step) {
         const int i = step < frames ? step : 2 * frames - 2 - step;
         const int angle = FrameAngle(from, to, i, frames);
-        const SSettingEditResult r = ApplySettingEdit(*doc->GetProduct(), setting + "=" + std::to_string(angle), true);
-        if (!r.ok) {
-            PrintError(path + ": " + r.message);
-            return kExitFailed;
-        }
-        if (!RenderDocument(*doc, true)) return kExitFailed;
-        CSide* z = doc->GetProduct()->FindSidePtr("z");
-        CRaster* picture = z ? z->GetPicture() : nullptr;
-        if (picture == nullptr || !picture->IsValid()) {
-            PrintError(path + ": frame " + std::to_string(i + 1) + " could not be rendered");
-            return kExitFailed;
+        CRaster* picture = nullptr;
+        if (step >= frames && static_cast<std::size_t>(i) < kept.size()) {
+            picture = &kept[static_cast<std::size_t>(i)];
+        } else {
+            const SSettingEditResult r = ApplySettingEdit(*doc->GetProduct(), setting + "=" + std::to_string(angle), true);
+            if (!r.ok) {
+                PrintError(path + ": " + r.message);
+                return kExitFailed;
+            }
+            if (!RenderDocument(*doc, true)) return kExitFailed;
+            CSide* z = doc->GetProduct()->FindSidePtr("z");
+            picture = z ? z->GetPicture() : nullptr;
+            if (picture == nullptr || !picture->IsValid()) {
+                PrintError(path + ": frame " + std::to_string(i + 1) + " could not be rendered");
+                return kExitFailed;
+            }
+            // Kept in order from frame 0, so frame i is kept[i] while all fit.
+            if (bounce && step < frames && kept.size() == static_cast<std::size_t>(i) &&
+                keptBytes + picture->GetDIBSize() <= kKeptFramesBytes) {
+                kept.push_back(*picture);
+                keptBytes += picture->GetDIBSize();
+            }
         }
         if (!pattern.empty() && step < frames) {
             const std::string name = FormatFrameName(pattern, i);

@@ -118,6 +118,12 @@ run batch "$work/jobs/jobs.csv" --template "$t" -j 2 >"$work/out" 2>"$work/err";
 [[ $(grep -c '^\[[0-9]/3\] done' "$work/out") -eq 2 && $(grep -c '^\[[0-9]/3\] FAILED' "$work/out") -eq 1 ]] || { fail "batch progress"; cat "$work/out"; }
 grep -qF "jobs.csv:4: $work/jobs/out/c.png:" "$work/err" && grep -qF "Y Rotation must be between" "$work/err" || { fail "batch failure line"; cat "$work/err"; }
 [[ $(wc -l <"$work/err") -eq 1 ]] || fail "batch failures not one line each"
+# A dry run checks every row, renders and makes nothing; --json: one line a job.
+rm -rf "$work/jobs/out"
+run batch "$work/jobs/jobs.csv" --template "$t" --dry-run --json >"$work/out" 2>"$work/err"; rc=$?
+[[ $rc -eq 1 && ! -e "$work/jobs/out" ]] || fail "dry run exits $rc or made the output folder"
+[[ $(grep -c '^{"job": [0-9], "line": [0-9], .*"ok": true' "$work/out") -eq 2 && $(grep -c '"ok": false, .*Y Rotation' "$work/out") -eq 1 ]] ||
+  { fail "dry run JSON lines"; cat "$work/out"; }
 check "template untouched" run objects "$t" Front
 grep -q '"{title}"' "$work/out" || fail "the batch changed the template"
 printf 'name\nx\n' >"$work/nooutput.csv"
