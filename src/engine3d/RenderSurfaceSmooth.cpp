@@ -23,6 +23,7 @@
 // a pixel apart from the level on which the footprint is one to two texels,
 // so that the reads are never more than a texel apart.
 #include "engine3d/RenderSurface.h"
+#include "engine3d/BilinearRead.h"
 
 #include <algorithm>
 #include <atomic>
@@ -31,32 +32,6 @@
 namespace {
 
 std::atomic<bool> g_interiorShortcut{true};
-
-// Bilinear read of level `t` at face coordinates (u, v), rows from the bottom:
-// texel centres sit at (i + 0.5) / width. Weights in 1/256.
-inline void Bilinear(const CTexture& t, double u, double v, std::uint32_t out[3]) noexcept
-{
-    const double fx = u * t.width - 0.5;
-    const double fy = v * t.height - 0.5;
-    const double flx = std::floor(fx), fly = std::floor(fy);
-    const int wx = static_cast<int>((fx - flx) * 256.0 + 0.5);
-    const int wy = static_cast<int>((fy - fly) * 256.0 + 0.5);
-    int x0 = static_cast<int>(flx), y0 = static_cast<int>(fly);
-    int x1 = x0 + 1, y1 = y0 + 1;
-    x0 = std::clamp(x0, 0, t.width - 1);
-    x1 = std::clamp(x1, 0, t.width - 1);
-    y0 = std::clamp(y0, 0, t.height - 1);
-    y1 = std::clamp(y1, 0, t.height - 1);
-    const std::uint8_t* a = t.At(x0, y0);
-    const std::uint8_t* b = t.At(x1, y0);
-    const std::uint8_t* c = t.At(x0, y1);
-    const std::uint8_t* d = t.At(x1, y1);
-    for (int k = 0; k < 3; ++k) {
-        const int bottom = a[k] * (256 - wx) + b[k] * wx;
-        const int top = c[k] * (256 - wx) + d[k] * wx;
-        out[k] = static_cast<std::uint32_t>((bottom * (256 - wy) + top * wy + 32768) >> 16);
-    }
-}
 
 inline void AvoidWhite(std::uint32_t c[3]) noexcept
 {
@@ -304,22 +279,45 @@ void CRenderSurface::DrawFilteredQuad(const CQuadMapping& map, const CTextureSet
             }
         }
 
-        for (int x = left; x <= right; ++x) {
-            CPixelSamples samples;
-            if (x >= innerLo && x <= innerHi) {
-                std::uint32_t c[3];
-                inside(x, rowA, rowB, rowC, c);
-                if (shadeQ != 256)
-                    for (int k = 0; k < 3; ++k) c[k] = (c[k] * shadeQ + 128) >> 8;
-                const auto n = static_cast<std::uint32_t>(N);
-                samples = CPixelSamples{{c[0] * n, c[1] * n, c[2] * n}, N};
-            } else {
+        // Pixels the outline crosses: every sample of the grid.
+        auto edgePixels = [&](int from, int to) {
+            for (int x = from; x <= to; ++x) {
+                CPixelSamples samples;
                 allSamples(x, rowA, rowB, rowC, samples);
                 if (samples.count == 0) continue;
                 if (shadeQ != 256)
                     for (std::uint32_t& v : samples.sum) v = (v * shadeQ + 128) >> 8;
+                StoreSamples(x, y, samples, N, boxFace, soften);
             }
-            StoreSamples(x, y, samples, N, boxFace, soften);
+        };
+        if (innerLo > innerHi) {
+            edgePixels(left, right);
+            continue;
         }
+        edgePixels(left, innerLo - 1);
+        // Pixels wholly inside: all N samples count, so the pixel is the
+        // colour itself and, with softening, a box face covers it fully.
+        const bool direct = boxFace || !soften;
+        std::uint8_t* p = Pixel(innerLo, y);
+        for (int x = innerLo; x <= innerHi; ++x, p += 3) {
+            std::uint32_t c[3];
+            inside(x, rowA, rowB, rowC, c);
+            if (shadeQ != 256)
+                for (int k = 0; k < 3; ++k) c[k] = (c[k] * shadeQ + 128) >> 8;
+            if (direct) {
+                p[0] = static_cast<std::uint8_t>(c[0]);
+                p[1] = static_cast<std::uint8_t>(c[1]);
+                p[2] = static_cast<std::uint8_t>(c[2]);
+            } else {
+                const auto n = static_cast<std::uint32_t>(N);
+                StoreSamples(x, y, CPixelSamples{{c[0] * n, c[1] * n, c[2] * n}, N}, N, boxFace, soften);
+            }
+        }
+        if (direct && soften) {
+            std::fill(&Coverage(innerLo, y), &Coverage(innerHi, y) + 1, static_cast<std::uint8_t>(N));
+            m_coverageTouched.Add(innerLo, y);
+            m_coverageTouched.Add(innerHi, y);
+        }
+        edgePixels(innerHi + 1, right);
     }
 }
