@@ -373,8 +373,19 @@ void CRenderSurface::DrawTexturedQuad(int x0, int y0, int x1, int y1, int x2, in
                         if (run->count != 0) StoreAverage(p, run->sum, run->count);
                     continue;
                 }
-                for (int x = left; x <= right; ++x, ++run)
-                    if (run->count != 0) StoreSamples(x, y, *run, N, boxFace, soften);
+                // Softened: a box face's fully covered pixels need no partial record.
+                std::uint8_t* p = Pixel(left, y);
+                std::uint8_t* cov = &Coverage(left, y);
+                for (int x = left; x <= right; ++x, ++run, p += 3, ++cov) {
+                    if (run->count >= N && boxFace) {
+                        *cov = static_cast<std::uint8_t>(std::min(run->count, 255));
+                        StoreAverage(p, run->sum, run->count);
+                    } else if (run->count != 0) {
+                        StoreSamples(x, y, *run, N, boxFace, soften);
+                    }
+                }
+                m_coverageTouched.Add(left, y);
+                m_coverageTouched.Add(right, y);
             }
             if (box) {
                 box->Add(std::min(m_scanMinX, m_width - 1), m_scanLow + m_band);
