@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <cmath>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 int ShadowGridSize(int shadowStyle) noexcept
 {
@@ -63,15 +66,58 @@ void AddShadows(CModelMesh& mesh, const CPolygonList& shadowSource, const CEngin
         }
 }
 
-void CShadowBlender::Prepare(int weight) noexcept
+namespace {
+
+#if defined(__SSE2__)
+// Five pixels (15 bytes) per step while at least six remain, so that the
+// 16-byte loads stay inside the row's pixels; byte 15 (the next pixel's
+// first) is written back unchanged. As the weights add up to 255, every
+// product and their sum fit 16 bits. Returns the pixels done.
+int BlendRowWide(const std::uint8_t* layer, std::uint8_t* target, int pixels, int weight) noexcept
 {
-    if (weight == m_weight) return;
-    m_weight = weight;
-    for (int l = 0; l < 256; ++l)
-        for (int t = 0; t < 256; ++t)
-            m_table[static_cast<std::size_t>(l * 256 + t)] =
-                l == t ? static_cast<std::uint8_t>(t)
-                       : static_cast<std::uint8_t>((l * (255 - weight) + t * weight) / 256);
+    const __m128i wl = _mm_set1_epi16(static_cast<short>(255 - weight));
+    const __m128i wt = _mm_set1_epi16(static_cast<short>(weight));
+    const __m128i zero = _mm_setzero_si128(), ones = _mm_set1_epi8(-1);
+    const __m128i firsts = _mm_setr_epi8(-1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, 0);
+    const __m128i lastByte = _mm_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, -1);
+    int done = 0;
+    for (; pixels - done >= 6; done += 5) {
+        const __m128i l = _mm_loadu_si128(reinterpret_cast<const __m128i*>(layer + 3 * done));
+        const __m128i w255 = _mm_cmpeq_epi8(l, ones);
+        if ((_mm_movemask_epi8(w255) & 0x7FFF) == 0x7FFF) continue; // five white pixels: no shadow
+        const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(target + 3 * done));
+        auto mix = [&](__m128i lw, __m128i tw) {
+            return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(lw, wl), _mm_mullo_epi16(tw, wt)), 8);
+        };
+        const __m128i mixed = _mm_packus_epi16(mix(_mm_unpacklo_epi8(l, zero), _mm_unpacklo_epi8(t, zero)),
+                                               mix(_mm_unpackhi_epi8(l, zero), _mm_unpackhi_epi8(t, zero)));
+        // White layer pixels: all three bytes 255, marked on the pixel's
+        // first byte and spread to the other two.
+        __m128i white = _mm_and_si128(firsts, _mm_and_si128(w255, _mm_and_si128(_mm_srli_si128(w255, 1),
+                                                                                 _mm_srli_si128(w255, 2))));
+        white = _mm_or_si128(white, _mm_or_si128(_mm_slli_si128(white, 1), _mm_slli_si128(white, 2)));
+        const __m128i keep = _mm_or_si128(_mm_or_si128(white, lastByte), _mm_cmpeq_epi8(l, t));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 3 * done),
+                         _mm_or_si128(_mm_and_si128(keep, t), _mm_andnot_si128(keep, mixed)));
+    }
+    return done;
+}
+#endif
+
+} // namespace
+
+void CShadowBlender::BlendRow(const std::uint8_t* layer, std::uint8_t* target, int pixels, int weight) noexcept
+{
+    int x = 0;
+#if defined(__SSE2__)
+    x = BlendRowWide(layer, target, pixels, weight);
+#endif
+    for (const std::uint8_t *l = layer + 3 * x, *end = layer + 3 * pixels; l < end; l += 3) {
+        std::uint8_t* t = target + (l - layer);
+        if (l[0] == 255 && l[1] == 255 && l[2] == 255) continue;
+        for (int c = 0; c < 3; ++c)
+            if (l[c] != t[c]) t[c] = static_cast<std::uint8_t>((l[c] * (255 - weight) + t[c] * weight) >> 8);
+    }
 }
 
 bool CShadowBlender::Blend(const CRaster& layer, CRaster& target, int weight, const CBoundingBox& box) noexcept
@@ -79,19 +125,11 @@ bool CShadowBlender::Blend(const CRaster& layer, CRaster& target, int weight, co
     if (!layer.IsValid() || !target.IsValid() || layer.GetBpp() != 24 || target.GetBpp() != 24 ||
         layer.GetWidth() != target.GetWidth() || layer.GetHeight() != target.GetHeight())
         return false;
-    if (weight < 0) weight = 0;
-    if (weight > 255) weight = 255;
+    weight = std::clamp(weight, 0, 255);
     const CBoundingBox b = box.ClippedTo(target.GetWidth(), target.GetHeight());
     if (b.IsEmpty()) return true;
-    Prepare(weight);
-    for (int y = b.bottom; y <= b.top; ++y) {
-        const std::uint8_t* l = layer.GetBits(y) + 3 * b.left;
-        std::uint8_t* t = target.GetBits(y) + 3 * b.left;
-        for (int x = b.left; x <= b.right; ++x, l += 3, t += 3) {
-            if (l[0] == 255 && l[1] == 255 && l[2] == 255) continue;
-            for (int c = 0; c < 3; ++c) t[c] = m_table[static_cast<std::size_t>(l[c] * 256 + t[c])];
-        }
-    }
+    for (int y = b.bottom; y <= b.top; ++y)
+        BlendRow(layer.GetBits(y) + 3 * b.left, target.GetBits(y) + 3 * b.left, b.right - b.left + 1, weight);
     return true;
 }
 

@@ -24,17 +24,14 @@ void AddShadows(CModelMesh& mesh, const CPolygonList& shadowSource, const CEngin
 
 // Blends a drawn shadow layer onto the target inside the box: every channel
 // of a non-white layer pixel that differs from the target becomes
-// (layer * (255 - w) + target * w) / 256. The results are kept in a
-// 256 x 256 table for the current weight.
+// (layer * (255 - w) + target * w) / 256, a row at a time (five pixels per
+// step where the processor has SSE2).
 class CShadowBlender {
 public:
     // False when the pictures are not 24-bit pictures of the same size.
     bool Blend(const CRaster& layer, CRaster& target, int weight, const CBoundingBox& box) noexcept;
-
-private:
-    void Prepare(int weight) noexcept;
-    int m_weight = -1;
-    std::array<std::uint8_t, 256 * 256> m_table{}; // [layer * 256 + target]
+    // One row of `pixels` pixels, weight 0 .. 255.
+    static void BlendRow(const std::uint8_t* layer, std::uint8_t* target, int pixels, int weight) noexcept;
 };
 
 bool BlendShadowLayer(const CRaster& layer, CRaster& target, int weight, const CBoundingBox& box) noexcept;
