@@ -24,6 +24,8 @@
 #include <vector>
 
 class CRaster;
+struct CFaceSetup;
+struct CSampleGrid;
 
 // The area a drawing operation touched, in picture pixels (inclusive).
 struct CBoundingBox {
@@ -162,11 +164,23 @@ private:
     // coverage and softening rules as the nearest-texel path, with bilinear
     // samples from the picture level that fits the on-screen footprint and
     // the colours multiplied by the shade (RenderSurfaceSmooth.cpp).
-    void DrawFilteredQuad(const CQuadMapping& map, const CTextureSet* textures, char faceCode,
-                          const CPolygon3D& polygon, int sampleCount, bool soften) noexcept;
+    void DrawFilteredQuad(const CQuadMapping& map, const CFaceSetup& face, const CTextureSet* textures,
+                          char faceCode, const CPolygon3D& polygon, int sampleCount, bool soften) noexcept;
+    // Faces sampled at the nearest texel, pixel by pixel or, for a plain
+    // face, a run at a time (RenderSurfaceTextured.cpp).
+    void DrawNearestQuad(const CQuadMapping& map, const CFaceSetup& face, int sampleCount, bool soften) noexcept;
+    bool DrawRunSampledQuad(const CQuadMapping& map, const CSampleGrid& grid, const double* offA,
+                            const double* offB, const double* offC, const CTexture& tex, bool boxFace,
+                            bool soften) noexcept;
     // Writes one pixel of a textured face from its samples: the average, or
     // with softening the coverage and partial-pixel bookkeeping.
     void StoreSamples(int x, int y, const CPixelSamples& samples, int N, bool boxFace, bool soften) noexcept;
+    // The scan span of target row y and the numerators of the mapping at x = 0
+    // of that row; false when the row has no span.
+    bool RowSpan(int y, const CQuadMapping& map, int& left, int& right, double& rowA, double& rowB,
+                 double& rowC) const noexcept;
+    // Widens the box with the touched rows and columns of the scan tables.
+    void AddScanBox(CBoundingBox* box) const noexcept;
     bool EnsureRunSamples() noexcept;
     void ResetScan() noexcept;
     void ScanEdge(int x1, int y1, int x2, int y2) noexcept;
