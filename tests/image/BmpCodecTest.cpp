@@ -275,6 +275,8 @@ TEST(BmpDecode, HostileInputsFailWithTheirMessageAndKeepTheTarget)
         {"large picture in a tiny file", InfoHeader(16000, 16000, 24).fill(16, 0), "BMP file is truncated"},
         {"RLE delta past the image", rle8({0, 2, 0, 5, 0, 1}), "BMP RLE data runs past the image"},
         {"RLE delta past the row", rle8({0, 2, 9, 0, 0, 1}), "BMP RLE data runs past the image"},
+        {"RLE delta onto the width", rle8({0, 2, 6, 0, 0, 1}), "BMP RLE data runs past the image"},
+        {"RLE delta onto the height", rle8({0, 2, 0, 3, 0, 1}), "BMP RLE data runs past the image"},
         {"RLE data ends early", rle8({3, 5}), "BMP file is truncated"},
         {"RLE absolute run cut short", rle8({0, 5, 1, 2}), "BMP file is truncated"},
     };

@@ -68,8 +68,8 @@ struct SChannelMask {
 // a run may pass the row end; the pixels beyond the last column (and in rows
 // above the last) are dropped, as common decoders do, and a run never wraps
 // into the next row. The position is kept within width x height so that an
-// endless stream of runs cannot overflow it. Only a delta move beyond the
-// picture is refused: no encoder writes one.
+// endless stream of runs cannot overflow it. Only a delta move that lands outside
+// the picture is refused: no encoder writes one.
 bool DecodeRle(CByteStream& stream, CRaster& image, bool rle4)
 {
     const int width = image.GetWidth();
@@ -128,9 +128,11 @@ bool DecodeRle(CByteStream& stream, CRaster& image, bool rle4)
                 image.SetLastError("BMP file is truncated");
                 return false;
             }
+            // A move must land inside the picture: column width and row
+            // height are already outside it.
             x += delta[0];
             y += delta[1];
-            if (x > width || y > height) {
+            if (x > width || y > height || (delta[0] != 0 && x == width) || (delta[1] != 0 && y == height)) {
                 image.SetLastError("BMP RLE data runs past the image");
                 return false;
             }
