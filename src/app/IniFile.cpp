@@ -5,7 +5,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -253,6 +256,38 @@ std::vector<std::string> CIniDocument::GetSections() const {
 
 // ---- CIniFile -----------------------------------------------------------------
 
+namespace {
+
+// An exclusive advisory lock held for one read-modify-write of a settings
+// file, so that two programs changing one file at once (two renders storing
+// their folder and quality) each keep the other's keys. The lock is taken on
+// the file's folder: the settings file itself is replaced by renaming, and
+// the folder leaves no lock file behind. Where the folder cannot be opened
+// the write goes ahead unlocked and fails on its own.
+class CUpdateLock {
+public:
+    explicit CUpdateLock(const std::string& path)
+    {
+        const std::size_t slash = path.find_last_of('/');
+        const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+        m_Fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        while (m_Fd >= 0 && ::flock(m_Fd, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+    ~CUpdateLock()
+    {
+        if (m_Fd >= 0) ::close(m_Fd);
+    }
+    CUpdateLock(const CUpdateLock&) = delete;
+    CUpdateLock& operator=(const CUpdateLock&) = delete;
+
+private:
+    int m_Fd = -1;
+};
+
+}  // namespace
+
+
 std::string CIniFile::GetString(std::string_view section, std::string_view key,
                                 std::string_view defaultValue) const {
     CIniDocument doc;
@@ -267,6 +302,7 @@ std::int32_t CIniFile::GetInt(std::string_view section, std::string_view key, st
 }
 
 bool CIniFile::Update(const std::function<bool(CIniDocument&)>& edit) const {
+    const CUpdateLock lock(m_Path);
     CIniDocument doc;
     m_LastError.clear();
     if (!doc.Load(m_Path, &m_LastError)) return false;
@@ -283,6 +319,7 @@ bool CIniFile::PutInt(std::string_view section, std::string_view key, std::int32
 }
 
 bool CIniFile::DeleteKey(std::string_view section, std::string_view key) const {
+    const CUpdateLock lock(m_Path);
     CIniDocument doc;
     m_LastError.clear();
     if (!doc.Load(m_Path, &m_LastError)) return false;

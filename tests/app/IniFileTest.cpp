@@ -10,7 +10,9 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -239,4 +241,28 @@ TEST(IniDocument, BatchEditsAndParsing) {
     EXPECT_EQ(doc.ToText(), "[S]\nk = v \nk2=w\n\n[T]\n");
     EXPECT_FALSE(doc.PutString("S", "bad\nkey", "x"));
     EXPECT_EQ(doc.ToText(), "[S]\nk = v \nk2=w\n\n[T]\n");
+}
+
+TEST_F(IniFileTest, TwoProgramsWritingAtOnceKeepEachOthersKeys) {
+    // Four processes each store 40 keys of their own in one file at the same time.
+    constexpr int kWriters = 4, kKeys = 40;
+    std::vector<pid_t> children;
+    for (int w = 0; w < kWriters; ++w) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            CIniFile ini(m_Path);
+            bool ok = true;
+            for (int k = 0; k < kKeys; ++k)
+                ok = ini.PutInt("Render", "W" + std::to_string(w) + "K" + std::to_string(k), k) && ok;
+            ::_exit(ok ? 0 : 1);
+        }
+        children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    EXPECT_EQ(CIniFile(m_Path).GetKeys("Render").size(), static_cast<std::size_t>(kWriters * kKeys));
 }
