@@ -132,3 +132,12 @@ bool CArchiveReader::Skip(std::size_t size) noexcept
     m_pos += size;
     return true;
 }
+
+bool CArchiveReader::Seek(std::size_t pos) noexcept
+{
+    if (pos > m_size)
+        return false;
+    m_truncated = false;
+    m_pos = pos;
+    return true;
+}

@@ -51,6 +51,10 @@ public:
     std::size_t Position() const noexcept { return m_pos; }
     const std::uint8_t* Current() const noexcept { return m_data + m_pos; }
     bool Skip(std::size_t size) noexcept;
+    // Moves to `pos` (at most the size), clearing the truncated flag.
+    bool Seek(std::size_t pos) noexcept;
+    const std::uint8_t* Data() const noexcept { return m_data; }
+    std::size_t Size() const noexcept { return m_size; }
     // True once a read ran into the end of the data (or a bad string prefix).
     bool Truncated() const noexcept { return m_truncated; }
 

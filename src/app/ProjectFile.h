@@ -27,6 +27,15 @@ class CVtwinDoc;
 class SettingStore;
 struct CDocContent;
 
+// What a read met besides the content it returned: draw objects that could
+// not be made, and what damage left out of a file read only in part.
+struct SReadReport {
+    std::size_t skippedObjects = 0;
+    std::vector<std::string> losses;  // "2 objects of face Front", "part of face Left", ...
+    std::size_t damageOffset = 0;     // byte of the first word that differed
+    bool Incomplete() const noexcept { return !losses.empty(); }
+};
+
 class CProjectFile {
 public:
     // Signature words, in file order.
@@ -74,17 +83,31 @@ public:
     // ---- whole documents ------------------------------------------------------------
     // Writes the document's stream. False (with `error`) when an object cannot be written.
     static bool Write(const CVtwinDoc& doc, CArchiveWriter& out, std::string& error);
-    // Reads a stream into `content`. False with `error` for a refused or damaged file.
-    // `warning`, when given, receives a note about objects that had to be left out.
+    // Reads a stream into `content`. False with `error` for a refused or
+    // unreadable file. `report`, when given, receives what was left out.
     static bool Read(CVtwinDoc& doc, const std::uint8_t* data, std::size_t size, CDocContent& content,
-                     std::string& error, std::string* warning = nullptr);
+                     std::string& error, SReadReport* report = nullptr);
+    // The signature and versions at the start of a stream; false with the refusal.
+    static bool ReadHead(CArchiveReader& in, std::string& error);
+    // Messages about a read: objects left out; a file read only in part
+    // (`name` as the user knows it; `openedAsCopy` when it was opened anyway);
+    // a file without a product where one is needed.
+    static std::string SkippedObjectsNote(std::size_t count);
+    static std::string IncompleteMessage(const std::string& name, const SReadReport& report, bool openedAsCopy);
+    static std::string NoProductMessage(const std::string& path);
     // File level: save through a temporary file renamed over `path` (see
-    // WriteFileAtomically); load reads
-    // the file and replaces the document's content only when the read succeeded.
-    // Both show their failure through the document's message sink.
+    // WriteFileAtomically), showing a failure through the document's message
+    // sink; load the bytes of a project file, false with the message to show.
     static bool Save(CVtwinDoc& doc, const std::string& path);
-    static bool Load(CVtwinDoc& doc, const std::string& path);
+    static bool Load(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& message);
+    // Whether `path` is a regular file that begins with the project signature.
+    static bool HoldsProject(const std::string& path);
+    // A whole file of at most 4 GB (undo snapshots).
     static bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error);
+    // Reads the head first and refuses (`refused` set, `error` the message) a
+    // file that is not a readable project before reading the rest in pieces.
+    static bool ReadProjectBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error,
+                                 bool& refused);
 
     // ---- pieces shared with undo snapshots -------------------------------------------
     static void WriteSettings(CArchiveWriter& out, const SettingStore& store);

@@ -5,6 +5,18 @@
 #include "app/RecordFaceObjects.h"
 #include "app/UndoStore.h"
 
+#include <vector>
+
+namespace {
+
+std::string FileNameOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
 CVtwinDoc::CVtwinDoc(FaceObjectsFactory factory, CUndoStore* undo)
     : m_Factory(factory ? factory : &CRecordFaceObjects::Make), m_Undo(undo ? undo : &CUndoStore::Instance())
 {
@@ -21,8 +33,7 @@ void CVtwinDoc::ShowMessage(const std::string& message) const
 void CVtwinDoc::SetPathName(std::string path)
 {
     m_PathName = std::move(path);
-    const std::size_t slash = m_PathName.find_last_of('/');
-    m_Title = slash == std::string::npos ? m_PathName : m_PathName.substr(slash + 1);
+    m_Title = FileNameOf(m_PathName);
     if (m_Title.empty())
         m_Title = "Untitled";
 }
@@ -110,6 +121,7 @@ bool CVtwinDoc::OnNewDocument(CAppFolders* folders)
     m_Undo->Clear();
     ResetDrawingDefaults();
     m_PathName.clear();
+    m_DiskStamp = {};
     m_Title = "Untitled";
     m_Modified = false;
     if (folders)
@@ -120,6 +132,7 @@ bool CVtwinDoc::OnNewDocument(CAppFolders* folders)
 void CVtwinDoc::NewProject(std::unique_ptr<CProduct> product)
 {
     m_PathName.clear();
+    m_DiskStamp = {};
     m_Title = "Untitled";
     DeleteContents();
     m_Undo->Clear();
@@ -137,6 +150,10 @@ void CVtwinDoc::TakeContent(CDocContent content) noexcept
 
 bool CVtwinDoc::SaveProject(const std::string& path)
 {
+    if (!HasProduct()) {
+        ShowMessage(kNothingToSave);
+        return false;
+    }
     if (!CProjectFile::Save(*this, path))
         return false;
     SetPathName(path);
@@ -144,12 +161,44 @@ bool CVtwinDoc::SaveProject(const std::string& path)
     return true;
 }
 
-bool CVtwinDoc::OpenProject(const std::string& path)
+bool CVtwinDoc::OpenProject(const std::string& path, EDamagedFile damaged, bool needProduct)
 {
-    if (!CProjectFile::Load(*this, path))
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    if (!CProjectFile::Load(path, bytes, error)) {
+        ShowMessage(error);
         return false;
-    SetPathName(path);
-    SetModifiedFlag(false);
+    }
+    CDocContent content;
+    SReadReport report;
+    if (!CProjectFile::Read(*this, bytes.data(), bytes.size(), content, error, &report)) {
+        ShowMessage(error);
+        return false;
+    }
+    const bool copy = report.Incomplete() && damaged == EDamagedFile::UntitledCopy;
+    if (report.Incomplete() && !copy) {
+        ShowMessage(CProjectFile::IncompleteMessage(FileNameOf(path), report, false));
+        return false;
+    }
+    if (needProduct && !(content.hasProduct && content.product)) {
+        ShowMessage(CProjectFile::NoProductMessage(path));
+        return false;
+    }
+    m_Undo->Clear();
+    TakeContent(std::move(content));
+    m_DiskStamp = copy ? SFileStamp{} : SFileStamp::Of(path, bytes.data(), bytes.size());
+    if (copy) {
+        // The damaged file is only ever replaced by a name the user picks.
+        m_PathName.clear();
+        m_Title = "Untitled";
+        SetModifiedFlag(true);
+        ShowMessage(CProjectFile::IncompleteMessage(FileNameOf(path), report, true));
+    } else {
+        SetPathName(path);
+        SetModifiedFlag(false);
+    }
+    if (report.skippedObjects)
+        ShowMessage(CProjectFile::SkippedObjectsNote(report.skippedObjects));
     return true;
 }
 
@@ -166,15 +215,16 @@ bool CVtwinDoc::Serialize(CArchiveWriter& out)
 bool CVtwinDoc::Serialize(CArchiveReader& in)
 {
     CDocContent content;
-    std::string error, warning;
-    if (!CProjectFile::Read(*this, in.Current(), in.Remaining(), content, error, &warning)) {
+    std::string error;
+    SReadReport report;
+    if (!CProjectFile::Read(*this, in.Current(), in.Remaining(), content, error, &report)) {
         ShowMessage(error);
         return false;
     }
     in.Skip(in.Remaining());
     m_Undo->Clear();
     TakeContent(std::move(content));
-    if (!warning.empty())
-        ShowMessage(warning);
+    if (report.skippedObjects)
+        ShowMessage(CProjectFile::SkippedObjectsNote(report.skippedObjects));
     return true;
 }

@@ -4,6 +4,7 @@
 // and dialogs stay outside; messages the user must see go to a message sink.
 
 #include "app/FaceObjects.h"
+#include "app/FileStamp.h"
 #include "catalogue/Product.h"
 #include "image/Color.h"
 
@@ -62,8 +63,17 @@ struct CDocContent {
     CDrawingDefaults defaults;
 };
 
+// How OpenProject takes a file that could not be read whole.
+enum class EDamagedFile {
+    Refuse,        // the file is refused, saying what could not be read
+    UntitledCopy,  // what could be read opens as an untitled, modified copy, saying what was left out
+};
+
 class CVtwinDoc {
 public:
+    static constexpr const char* kNothingToSave =
+        "There is nothing to save: this document holds no product. Use File New to start a project.";
+
     // `factory` makes the empty object list of a face (the layout layer's);
     // without one the lists keep their stored records unchanged. `undo` is the
     // undo store to empty on new and open; null means the process-wide one.
@@ -129,11 +139,14 @@ public:
     // ---- project files --------------------------------------------------------------
     // Writes the project to `path` through a temporary file in the same folder;
     // the old file is replaced only when the whole project was written. On
-    // failure a message is shown and the old file is untouched.
+    // failure (a document without a product included) a message is shown and
+    // the old file is untouched.
     bool SaveProject(const std::string& path);
     // Reads the project at `path`. On failure a message is shown and the
-    // document keeps what it held before.
-    bool OpenProject(const std::string& path);
+    // document keeps what it held before. A damaged file is taken as
+    // `damaged` says; with `needProduct` a file without a product is refused.
+    bool OpenProject(const std::string& path, EDamagedFile damaged = EDamagedFile::Refuse,
+                     bool needProduct = false);
 
     // The document's stream itself: writing shows "Out of memory" and fails
     // when an object cannot be written; reading shows its refusal or damage
@@ -141,6 +154,11 @@ public:
     // empties the undo store.
     bool Serialize(CArchiveWriter& out);
     bool Serialize(CArchiveReader& in);
+
+    // The project file as this document last read or wrote it (unknown for
+    // untitled documents); a save to its path checks it first.
+    const SFileStamp& GetDiskStamp() const noexcept { return m_DiskStamp; }
+    void SetDiskStamp(const SFileStamp& stamp) { m_DiskStamp = stamp; }
 
     // Swaps in content read from a file (used by the loader).
     void TakeContent(CDocContent content) noexcept;
@@ -154,4 +172,5 @@ private:
     std::string m_PathName;
     bool m_Modified = false;
     CDocContent m_Content;
+    SFileStamp m_DiskStamp;
 };

@@ -14,6 +14,7 @@
 #include "cli/BarcodePlacement.h"
 #include "cli/CliFaces.h"
 #include "cli/CliSupport.h"
+#include "cli/EditLock.h"
 #include "cli/CommandTable.h"
 #include "cli/Commands.h"
 #include "cli/NamedChoices.h"
@@ -335,8 +336,9 @@ int RunAdd(const SCliContext& context, const std::vector<std::string>& args)
     const std::string& path = a.positional[0];
     const std::string kind = Lower(a.positional[2]);
     const std::vector<std::string> words(a.positional.begin() + 3, a.positional.end());
+    CEditLock lock;
     auto doc = MakeDocument();
-    if (!OpenDocument(*doc, path)) return kExitFailed;
+    if (!OpenDocumentForEdit(*doc, path, a, lock)) return kExitFailed;
     CProduct& product = *doc->GetProduct();
     std::string error;
     SAddContext c{a, *doc, FindFaceKey(product, a.positional[1], error)};

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include <csignal>
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -32,6 +34,38 @@ namespace {
 
 constexpr std::uintmax_t kMaxJobsFileSize = 64u << 20;  // bytes
 
+// The signal that asked the batch to stop (SIGINT, SIGTERM, SIGHUP), or 0.
+volatile std::sig_atomic_t g_StopSignal = 0;
+
+void OnStopSignal(int signal)
+{
+    g_StopSignal = signal;
+}
+
+// Catches the stop signals without restarting the wait, so that the batch
+// wakes up, stops its jobs and cleans up; the old handlers are restored by
+// the destructor.
+class CStopSignals {
+public:
+    CStopSignals()
+    {
+        struct sigaction action {};
+        action.sa_handler = &OnStopSignal;
+        sigemptyset(&action.sa_mask);
+        for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &action, &m_Old[i]);
+    }
+    ~CStopSignals()
+    {
+        for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &m_Old[i], nullptr);
+    }
+    CStopSignals(const CStopSignals&) = delete;
+    CStopSignals& operator=(const CStopSignals&) = delete;
+
+private:
+    static constexpr int kSignals[3] = {SIGINT, SIGTERM, SIGHUP};
+    struct sigaction m_Old[3];
+};
+
 struct SRunning {
     std::size_t job;
     std::string errorFile;
@@ -47,7 +81,7 @@ std::string OwnProgram()
 
 // The command line of one job: this program's render command with the job's overrides.
 std::vector<std::string> JobCommand(const SCliContext& context, const std::string& program, const SBatchJob& job,
-                                    bool dryRun)
+                                    bool dryRun, bool force)
 {
     std::vector<std::string> argv{program};
     if (!context.dataDir.empty()) argv.insert(argv.end(), {"--data-dir", context.dataDir});
@@ -56,6 +90,7 @@ std::vector<std::string> JobCommand(const SCliContext& context, const std::strin
     // Jobs running at once must not rewrite the user settings file together.
     argv.insert(argv.end(), {"render", job.templatePath, "-o", job.output, "--keep-settings"});
     if (dryRun) argv.push_back("--dry-run");
+    if (force) argv.push_back("--force");
     for (const std::string& s : job.overrides.settings) argv.insert(argv.end(), {"--set", s});
     for (const auto& [face, file] : job.overrides.pictures) argv.insert(argv.end(), {"--picture", face + "=" + file});
     for (const auto& [face, data] : job.overrides.barcodes) argv.insert(argv.end(), {"--barcode", face + "=" + data});
@@ -98,6 +133,41 @@ std::string LastErrorLine(const std::string& file)
     return last;
 }
 
+// Whether the folder `parent` made for an output lies inside `outDir` once
+// symbolic links are followed.
+bool InsideFolder(const std::filesystem::path& parent, const std::string& outDir)
+{
+    std::error_code ec;
+    const std::string real = std::filesystem::weakly_canonical(parent, ec).string() + "/";
+    const std::string root = std::filesystem::weakly_canonical(outDir, ec).string() + "/";
+    return !ec && real.compare(0, root.size(), root) == 0;
+}
+
+// Stops the running jobs (asked to cancel first, as Ctrl+C does, then
+// killed) and removes their temporary files.
+void StopJobs(std::map<pid_t, SRunning>& running)
+{
+    for (const auto& [pid, r] : running) kill(pid, SIGINT);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (!running.empty()) {
+        int status = 0;
+        const pid_t pid = waitpid(-1, &status, WNOHANG);
+        if (pid > 0) {
+            if (auto found = running.find(pid); found != running.end()) {
+                std::remove(found->second.errorFile.c_str());
+                running.erase(found);
+            }
+            continue;
+        }
+        if (pid < 0 && errno != EINTR) break;
+        if (std::chrono::steady_clock::now() > deadline)
+            for (const auto& [p, r] : running) kill(p, SIGKILL);
+        usleep(20000);
+    }
+    for (const auto& [pid, r] : running) std::remove(r.errorFile.c_str());
+    running.clear();
+}
+
 }  // namespace
 
 int RunBatch(const SCliContext& context, const std::vector<std::string>& args)
@@ -131,9 +201,13 @@ int RunBatch(const SCliContext& context, const std::vector<std::string>& args)
     std::string folder = std::filesystem::path(AbsolutePath(jobsFile)).parent_path().string();
     if (!folder.empty() && folder.back() != '/') folder += '/';
     const std::string defaultTemplate = a.Get("--template") ? AbsolutePath(*a.Get("--template")) : std::string();
+    SBatchOutputs outputs;
+    outputs.folder = a.Get("--out-dir") ? AbsolutePath(*a.Get("--out-dir")) : folder;
+    if (!outputs.folder.empty() && outputs.folder.back() != '/') outputs.folder += '/';
+    outputs.allowOutside = a.Has("--allow-outside");
     std::vector<SBatchJob> jobs;
     std::string error;
-    if (!ParseBatchJobs(text.str(), folder, defaultTemplate, jobs, error)) {
+    if (!ParseBatchJobs(text.str(), folder, defaultTemplate, jobs, error, outputs)) {
         PrintError(jobsFile + ": " + error);
         return kExitFailed;
     }
@@ -160,18 +234,27 @@ int RunBatch(const SCliContext& context, const std::vector<std::string>& args)
                         JsonString(why).c_str());
         } else {
             std::printf("[%zu/%zu] %s %s (%.2f s)\n", done, jobs.size(), ok ? (dryRun ? "ok" : "done") : "FAILED",
-                        jobs[job].output.c_str(), seconds);
+                        Printable(jobs[job].output).c_str(), seconds);
         }
         std::fflush(stdout);
         if (!ok) PrintError(jobsFile + ":" + std::to_string(jobs[job].line) + ": " + jobs[job].output + ": " + why);
     };
-    while (done < jobs.size()) {
-        while (next < jobs.size() && running.size() < static_cast<std::size_t>(parallel)) {
+    const CStopSignals stopSignals;
+    while (done < jobs.size() && g_StopSignal == 0) {
+        while (next < jobs.size() && running.size() < static_cast<std::size_t>(parallel) && g_StopSignal == 0) {
             const std::size_t job = next++;
+            if (!jobs[job].refusal.empty()) {
+                report(job, false, jobs[job].refusal, 0);
+                continue;
+            }
             const std::filesystem::path parent = std::filesystem::path(jobs[job].output).parent_path();
+            if (!outputs.allowOutside && !InsideFolder(parent, outputs.folder)) {
+                report(job, false, "the output's folder leads out of the output folder (--allow-outside lets it)", 0);
+                continue;
+            }
             if (!parent.empty() && !dryRun) std::filesystem::create_directories(parent, ec);
             std::string errorFile;
-            const pid_t pid = StartJob(JobCommand(context, program, jobs[job], dryRun), errorFile);
+            const pid_t pid = StartJob(JobCommand(context, program, jobs[job], dryRun, a.Has("--force")), errorFile);
             if (pid == 0) {
                 if (!errorFile.empty()) std::remove(errorFile.c_str());
                 report(job, false, "the job could not be started", 0);
@@ -197,6 +280,14 @@ int RunBatch(const SCliContext& context, const std::vector<std::string>& args)
                                       : "the job failed without a message";
         std::remove(r.errorFile.c_str());
         report(r.job, ok, why, std::chrono::duration<double>(std::chrono::steady_clock::now() - r.started).count());
+    }
+    if (g_StopSignal != 0) {
+        const int signal = g_StopSignal;
+        StopJobs(running);
+        PrintError("the batch was stopped by signal " + std::to_string(signal) + " after " + std::to_string(done) +
+                   " of " + std::to_string(jobs.size()) + " jobs");
+        g_StopSignal = 0;
+        return 128 + signal;
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - batchStart).count();
     if (!context.quiet && !json)

@@ -17,6 +17,31 @@ bool IsBlankRow(const std::vector<std::string>& row)
 
 }  // namespace
 
+std::string RefuseBatchOutput(const std::string& output, bool allowOutside)
+{
+    for (char c : output)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return "the output name holds a control character";
+    if (allowOutside) return {};
+    if (!output.empty() && output.front() == '/')
+        return "the output is an absolute path; outputs stay in the output folder (--allow-outside lets them out)";
+    // Lexical depth below the output folder; ".." above it climbs out.
+    int depth = 0;
+    std::size_t start = 0;
+    while (start <= output.size()) {
+        std::size_t end = output.find('/', start);
+        if (end == std::string::npos) end = output.size();
+        const std::string part = output.substr(start, end - start);
+        if (part == "..") {
+            if (--depth < 0)
+                return "the output climbs out of the output folder; outputs stay in it (--allow-outside lets them out)";
+        } else if (!part.empty() && part != ".") {
+            ++depth;
+        }
+        start = end + 1;
+    }
+    return {};
+}
+
 bool SplitCsv(const std::string& text, std::vector<std::vector<std::string>>& rows, std::vector<int>& lines,
               std::string& error)
 {
@@ -74,8 +99,9 @@ bool SplitCsv(const std::string& text, std::vector<std::vector<std::string>>& ro
 }
 
 bool ParseBatchJobs(const std::string& text, const std::string& folder, const std::string& defaultTemplate,
-                    std::vector<SBatchJob>& jobs, std::string& error)
+                    std::vector<SBatchJob>& jobs, std::string& error, const SBatchOutputs& outputs)
 {
+    const std::string& outFolder = outputs.folder.empty() ? folder : outputs.folder;
     jobs.clear();
     std::vector<std::vector<std::string>> rows;
     std::vector<int> lines;
@@ -123,10 +149,16 @@ bool ParseBatchJobs(const std::string& text, const std::string& folder, const st
         SBatchJob job;
         job.line = lines[r];
         job.templatePath = defaultTemplate;
-        for (std::size_t c = 0; c < row.size(); ++c) {
+        for (std::size_t c = 0; c < row.size() && job.refusal.empty(); ++c)
+            if (row[c].size() > kMaxBatchCell)
+                job.refusal = "column " + std::to_string(c + 1) + " (\"" + header[c] + "\"): the cell is larger than 64 KB";
+        for (std::size_t c = 0; c < row.size() && job.refusal.empty(); ++c) {
             const std::string& h = header[c];
             const std::string& v = row[c];
-            if (static_cast<int>(c) == outputColumn) job.output = Resolve(folder, v);
+            if (static_cast<int>(c) == outputColumn) {
+                job.refusal = RefuseBatchOutput(v, outputs.allowOutside);
+                job.output = Resolve(outFolder, v);
+            }
             else if (h == "template") {
                 if (!v.empty()) job.templatePath = Resolve(folder, v);
             } else if (h.rfind("set:", 0) == 0) {
@@ -138,6 +170,10 @@ bool ParseBatchJobs(const std::string& text, const std::string& folder, const st
             } else {
                 job.overrides.variables.emplace_back(h, v);
             }
+        }
+        if (!job.refusal.empty()) {
+            jobs.push_back(std::move(job));
+            continue;
         }
         if (job.output.empty()) {
             error = where + "the job has no output file";

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "app/ProjectFile.h"
 #include "app/VtwinDoc.h"
 #include "cli/CommandTable.h"
 #include "layout/DrawObjectList.h"
@@ -60,6 +61,30 @@ SArgs ParseArgs(const std::vector<std::string>& args, std::string_view commandNa
     return out;
 }
 
+std::string Printable(const std::string& text)
+{
+    std::string out;
+    auto hex = [&](unsigned char c) {
+        char buffer[8];
+        std::snprintf(buffer, sizeof buffer, "\\x%02x", c);
+        out += buffer;
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const unsigned char next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if (c < 0x20 || c == 0x7F) {
+            hex(c);
+        } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {
+            hex(c);
+            hex(next);
+            ++i;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
 void PrintError(const std::string& message)
 {
     // One line per failure: message-box texts with paragraph breaks are joined.
@@ -74,7 +99,7 @@ void PrintError(const std::string& message)
         pendingSpace = false;
         line += c;
     }
-    std::fprintf(stderr, "vantorel-cli: %s\n", line.c_str());
+    std::fprintf(stderr, "vantorel-cli: %s\n", Printable(line).c_str());
 }
 
 bool ParseInt(const std::string& text, const char* label, int minimum, int maximum, int& value, const char* unit)
@@ -99,7 +124,8 @@ bool OpenDocument(CVtwinDoc& doc, const std::string& path)
 {
     // Whatever the document reports from now on concerns this file.
     doc.SetMessageSink([path](const std::string& m) { PrintError(path + ": " + m); });
-    if (!doc.OpenProject(path)) return false;  // the document reported why
+    // A damaged file is refused, never half-read into an edit saved over it.
+    if (!doc.OpenProject(path, EDamagedFile::Refuse)) return false;  // the document reported why
     if (!doc.HasProduct()) {
         PrintError(path + ": the project holds no product");
         return false;
@@ -107,11 +133,29 @@ bool OpenDocument(CVtwinDoc& doc, const std::string& path)
     return true;
 }
 
+bool MayReplaceWithOutput(const std::string& path, bool force)
+{
+    if (force || !CProjectFile::HoldsProject(path))
+        return true;
+    PrintError(path + " is a project file; an output does not replace it (give --force to replace it)");
+    return false;
+}
+
 std::string JsonString(const std::string& text)
 {
     std::string out = "\"";
-    for (char c : text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
         const unsigned char u = static_cast<unsigned char>(c);
+        const unsigned char next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if (u == 0x7F || (u == 0xC2 && next >= 0x80 && next <= 0x9F)) {
+            // DEL and the C1 controls are legal in JSON but commands to a terminal.
+            char buffer[8];
+            std::snprintf(buffer, sizeof buffer, "\\u%04x", u == 0x7F ? u : next);
+            out += buffer;
+            i += u == 0x7F ? 0 : 1;
+            continue;
+        }
         if (c == '"' || c == '\\') {
             out += '\\';
             out += c;

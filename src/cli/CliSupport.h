@@ -31,7 +31,13 @@ struct SArgs {
 // negative number) is an error.
 SArgs ParseArgs(const std::vector<std::string>& args, std::string_view command);
 
-// Prints "vantorel-cli: " + message on stderr, on one line.
+// `text` with every control character (C0, DEL and the UTF-8 forms of C1)
+// written as \xHH, so that text taken from files reaches the terminal as
+// text and never as a terminal command.
+std::string Printable(const std::string& text);
+
+// Prints "vantorel-cli: " + message on stderr, on one line, control
+// characters escaped.
 void PrintError(const std::string& message);
 
 // A whole number field checked like the dialogs check theirs; prints the
@@ -44,6 +50,10 @@ std::unique_ptr<CVtwinDoc> MakeDocument();
 
 // Opens a project that must hold a product; false with the message printed.
 bool OpenDocument(CVtwinDoc& doc, const std::string& path);
+
+// Whether a picture may be written to `path`: a project file there is never
+// replaced by an output unless `force` (the refusal is printed).
+bool MayReplaceWithOutput(const std::string& path, bool force);
 
 // `text` as a JSON string literal, quotes included.
 std::string JsonString(const std::string& text);

@@ -15,6 +15,16 @@ std::vector<SCliOption> WithOverrides(std::vector<SCliOption> options)
     return options;
 }
 
+// The options of the commands that change a project in place.
+std::vector<SCliOption> WithEditLock(std::vector<SCliOption> options)
+{
+    options.push_back({"--wait", nullptr, "SECONDS", "wait so long for another command on the project (default 10)"});
+    options.push_back({"--force", nullptr, nullptr, "change a project the desktop program holds open"});
+    return options;
+}
+
+const SCliOption kForceOutput = {"--force", nullptr, nullptr, "replace a project file with the output"};
+
 std::vector<SCliCommand> BuildCommands()
 {
     return {
@@ -30,16 +40,17 @@ std::vector<SCliCommand> BuildCommands()
           {"--cd-image", nullptr, "NAME", "the CD-ROM's picture (see list cd-images)"},
           {"--cd-position", nullptr, "N", "where the CD-ROM lies"},
           {"--binder-type", nullptr, "N", "0 none, 1 spiral bound, 2 comb bound"},
-          {"--binder-color", nullptr, "C", "the binder's colour"}},
+          {"--binder-color", nullptr, "C", "the binder's colour"},
+          {"--force", nullptr, nullptr, "replace an existing file"}},
          &RunNew},
         {"info", "P.vtp [--json]", "what a project holds: settings with their values, faces with their sizes",
          {{"--json", nullptr, nullptr, "one JSON object"}},
          &RunInfo},
         {"set", "P.vtp NAME=VALUE...", "render settings by their names in the property grid, all or none",
-         {},
+         WithEditLock({}),
          &RunSet},
         {"face", "P.vtp FACE APPEARANCE", "a face's appearance: colour, gradient, texture, pattern or picture",
-         {{"--color", nullptr, "C", "the colour (the first colour of gradients and patterns)"},
+         WithEditLock({{"--color", nullptr, "C", "the colour (the first colour of gradients and patterns)"},
           {"--color2", nullptr, "C", "the second colour"},
           {"--gradient", nullptr, "STYLE", "a gradient, 0..31 (see list gradients)"},
           {"--texture", nullptr, "NAME", "a texture (see list textures)"},
@@ -48,11 +59,11 @@ std::vector<SCliCommand> BuildCommands()
           {"--cell", nullptr, "N", "the pattern's cell size, 1..16"},
           {"--picture", nullptr, "FILE", "a picture file"},
           {"--library", nullptr, "NAME", "a picture of the library (see list library)"},
-          {"--fit", nullptr, "stretch|left|centre|right", "how a picture of another shape fits the face"}},
+          {"--fit", nullptr, "stretch|left|centre|right", "how a picture of another shape fits the face"}}),
          &RunFace},
         {"add", "P.vtp FACE KIND ...", "a draw object: text TEXT, picture FILE, barcode DATA, rect|ellipse|line X1,Y1 X2,Y2,"
                                        " polygon|polyline X,Y X,Y X,Y..., margin SIDE PERCENT",
-         {{"--at", nullptr, "X,Y", "the object's top-left corner (face pixels from the bottom-left, y up)"},
+         WithEditLock({{"--at", nullptr, "X,Y", "the object's top-left corner (face pixels from the bottom-left, y up)"},
           {"--size", nullptr, "N|WxH", "text: the font size; picture, barcode: the box"},
           {"--angle", nullptr, "0|90|180|270", "turned anticlockwise in degrees"},
           {"--unit", nullptr, "px|mm", "positions and sizes in face pixels or millimetres of the product"},
@@ -71,12 +82,12 @@ std::vector<SCliCommand> BuildCommands()
           {"--style", nullptr, "outlined|filled|both", "shapes: outline, fill or both"},
           {"--line-color", nullptr, "C", "shapes: the line colour"},
           {"--fill-color", nullptr, "C", "shapes: the fill colour"},
-          {"--vpercent", nullptr, "P", "margin: the vertical percentage of a corner margin"}},
+          {"--vpercent", nullptr, "P", "margin: the vertical percentage of a corner margin"}}),
          &RunAdd},
         {"objects", "P.vtp FACE [--json]", "a face's objects with their numbers, kinds, boxes and drawn sizes",
          {{"--json", nullptr, nullptr, "one JSON array"}},
          &RunObjects},
-        {"remove", "P.vtp FACE N", "removes object N (as objects numbers them)", {}, &RunRemove},
+        {"remove", "P.vtp FACE N", "removes object N (as objects numbers them)", WithEditLock({}), &RunRemove},
         {"list", "models|textures|patterns|gradients|fonts|floppy-colors|zip-colors|cd-images|library [--json]",
          "the names the other commands accept",
          {{"--json", nullptr, nullptr, "one JSON array"}},
@@ -86,7 +97,8 @@ std::vector<SCliCommand> BuildCommands()
                         {"--threads", nullptr, "N", "drawing threads, 1..64 (default: one per core)"},
                         {"--transparent", nullptr, nullptr, "PNG with the background left out"},
                         {"--keep-settings", nullptr, nullptr, "remember no output folder or quality"},
-                        {"--dry-run", nullptr, nullptr, "check the project, the overrides and the output; render nothing"}}),
+                        {"--dry-run", nullptr, nullptr, "check the project, the overrides and the output; render nothing"},
+                        kForceOutput}),
          &RunRender},
         {"turntable", "P.vtp --frames N [-o FRAME-%03d.png] [--webp OUT.webp] [OPTIONS]",
          "renderings turned step by step, as numbered files and/or an animated WebP",
@@ -98,14 +110,18 @@ std::vector<SCliCommand> BuildCommands()
                         {"--to", nullptr, "B", "the last angle in degrees"},
                         {"--delay", nullptr, "MS", "WebP frame time, 10..10000 milliseconds"},
                         {"--webp-quality", nullptr, "Q", "WebP quality 0..100"},
-                        {"--no-bounce", nullptr, nullptr, "the WebP plays forward only"}}),
+                        {"--no-bounce", nullptr, nullptr, "the WebP plays forward only"},
+                        kForceOutput}),
          &RunTurntable},
-        {"batch", "JOBS.csv [--template P.vtp] [-j N] [--dry-run] [--json]",
+        {"batch", "JOBS.csv [--template P.vtp] [-j N] [--dry-run] [--json] [--out-dir DIR] [--allow-outside]",
          "one rendering per row of a CSV file (columns output, template, set:NAME, picture:FACE, barcode:FACE, {NAME})",
          {{"--template", nullptr, "P.vtp", "the project of rows without a template column"},
           {"--jobs", "-j", "N", "render N jobs at a time, 1..64"},
           {"--dry-run", nullptr, nullptr, "check every row (project, pictures, settings, output) without rendering"},
-          {"--json", nullptr, nullptr, "one JSON line a job on standard output instead of the progress lines"}},
+          {"--json", nullptr, nullptr, "one JSON line a job on standard output instead of the progress lines"},
+          {"--out-dir", nullptr, "DIR", "the folder outputs stay in (default: the jobs file's folder)"},
+          {"--allow-outside", nullptr, nullptr, "let outputs be absolute or climb out of the output folder"},
+          kForceOutput},
          &RunBatch},
         {"setup", "[--installed DIR] [--again]", "prepares the data folder",
          {{"--installed", nullptr, "DIR", "the installed data (default: beside the program)"},

@@ -13,6 +13,7 @@
 #include "catalogue/WizardLists.h"
 #include "cli/CliFaces.h"
 #include "cli/CliSupport.h"
+#include "cli/EditLock.h"
 #include "cli/CommandTable.h"
 #include "cli/Commands.h"
 #include "cli/NamedChoices.h"
@@ -145,8 +146,9 @@ int RunFace(const SCliContext& context, const std::vector<std::string>& args)
     SideAppearanceAnswer answer;
     if (!ReadAnswer(a, *folders, answer)) return kExitUsage;
 
+    CEditLock lock;
     auto doc = MakeDocument();
-    if (!OpenDocument(*doc, path)) return kExitFailed;
+    if (!OpenDocumentForEdit(*doc, path, a, lock)) return kExitFailed;
     CProduct& product = *doc->GetProduct();
     std::string error;
     const std::string key = FindFaceKey(product, a.positional[1], error);

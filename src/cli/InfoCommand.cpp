@@ -110,7 +110,7 @@ int RunInfo(const SCliContext& context, const std::vector<std::string>& args)
             section = info.section;
             std::printf("  [%s]\n", section.c_str());
         }
-        std::printf("    %-16s %s\n", info.label, FormatSettingValue(p, info).c_str());
+        std::printf("    %-16s %s\n", info.label, Printable(FormatSettingValue(p, info)).c_str());
     }
     std::printf("Faces:\n");
     for (const std::string& key : GetEditableFaceKeys(p)) {

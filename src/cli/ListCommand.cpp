@@ -74,8 +74,8 @@ int RunList(const SCliContext& context, const std::vector<std::string>& args)
         return kExitOk;
     }
     for (const SNamedChoice& c : choices) {
-        if (c.note.empty()) std::printf("%s\n", c.name.c_str());
-        else std::printf("%-34s %s\n", c.name.c_str(), c.note.c_str());
+        if (c.note.empty()) std::printf("%s\n", Printable(c.name).c_str());
+        else std::printf("%-34s %s\n", Printable(c.name).c_str(), Printable(c.note).c_str());
     }
     return kExitOk;
 }

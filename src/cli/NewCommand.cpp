@@ -4,6 +4,8 @@
 #include <memory>
 #include <optional>
 
+#include <sys/stat.h>
+
 #include "app/AppFolders.h"
 #include "app/VtwinDoc.h"
 #include "catalogue/Catalogue.h"
@@ -171,6 +173,10 @@ int RunNew(const SCliContext& context, const std::vector<std::string>& args)
     const SArgs a = ParseArgs(args, "new");
     if (!a.error.empty() || a.positional.size() != 1 || !a.Get("-o")) {
         PrintError(a.error.empty() ? CommandUsageLine("new") : a.error);
+        return kExitUsage;
+    }
+    if (struct stat st {}; !a.Has("--force") && ::lstat(a.Get("-o")->c_str(), &st) == 0) {
+        PrintError(*a.Get("-o") + " already exists; it is left as it is (give --force to replace it)");
         return kExitUsage;
     }
     const ModelLookup model = LookUpModel(a.positional[0]);

@@ -7,6 +7,7 @@
 #include "catalogue/Product.h"
 #include "cli/CliFaces.h"
 #include "cli/CliSupport.h"
+#include "cli/EditLock.h"
 #include "cli/CommandTable.h"
 #include "cli/Commands.h"
 #include "layout/DrawBarcode.h"
@@ -65,7 +66,7 @@ int RunObjects(const SCliContext& context, const std::vector<std::string>& args)
                         JsonString(o.GetText()).c_str(), drawnJson.c_str());
         } else {
             std::printf("%3zu  %-9s at %d,%d size %dx%d%s", i + 1, o.GetKindName(), left, top, width, height, drawn.c_str());
-            if (!o.GetText().empty()) std::printf("  \"%s\"", o.GetText().c_str());
+            if (!o.GetText().empty()) std::printf("  \"%s\"", Printable(o.GetText()).c_str());
             std::printf("\n");
         }
     }
@@ -81,8 +82,9 @@ int RunRemove(const SCliContext& context, const std::vector<std::string>& args)
         return kExitUsage;
     }
     const std::string& path = a.positional[0];
+    CEditLock lock;
     auto doc = MakeDocument();
-    if (!OpenDocument(*doc, path)) return kExitFailed;
+    if (!OpenDocumentForEdit(*doc, path, a, lock)) return kExitFailed;
     std::string key;
     CDrawObjectList* list = FindObjects(*doc, path, a.positional[1], key);
     if (list == nullptr) return kExitUsage;

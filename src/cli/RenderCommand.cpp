@@ -112,6 +112,7 @@ int RunRender(const SCliContext& context, const std::vector<std::string>& args)
         PrintError("can not write \"" + *a.Get("-o") + "\": the picture formats are " + kRenderFormatList);
         return kExitUsage;
     }
+    if (!MayReplaceWithOutput(ApplyExtensionRule(*a.Get("-o"), filter), a.Has("--force"))) return kExitUsage;
     const bool transparent = a.Has("--transparent");
     if (transparent && filter != kFilterPNG) {
         PrintError("--transparent needs a PNG file: the other picture formats have no transparency");

@@ -3,6 +3,7 @@
 
 #include "app/VtwinDoc.h"
 #include "cli/CliSupport.h"
+#include "cli/EditLock.h"
 #include "cli/CommandTable.h"
 #include "cli/Commands.h"
 #include "cli/SettingEdit.h"
@@ -14,8 +15,9 @@ int RunSet(const SCliContext& context, const std::vector<std::string>& args)
         PrintError(a.error.empty() ? CommandUsageLine("set") : a.error);
         return kExitUsage;
     }
+    CEditLock lock;
     auto doc = MakeDocument();
-    if (!OpenDocument(*doc, a.positional[0])) return kExitFailed;
+    if (!OpenDocumentForEdit(*doc, a.positional[0], a, lock)) return kExitFailed;
     // All edits or none: the file is written only when every one was accepted.
     unsigned mask = 0;
     for (std::size_t i = 1; i < a.positional.size(); ++i) {

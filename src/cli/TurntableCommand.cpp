@@ -106,6 +106,12 @@ int RunTurntable(const SCliContext& context, const std::vector<std::string>& arg
         PrintError("can not write \"" + pattern + "\": the picture formats are " + kRenderFormatList);
         return kExitUsage;
     }
+    for (int i = 0; !pattern.empty() && i < frames; ++i) {
+        const std::string name = FormatFrameName(pattern, i);
+        if (!MayReplaceWithOutput(ApplyExtensionRule(name, FilterForFileName(name)), a.Has("--force"))) return kExitUsage;
+    }
+    if (const std::string* webp = a.Get("--webp"); webp && !MayReplaceWithOutput(*webp, a.Has("--force")))
+        return kExitUsage;
     SRenderOverrides overrides;
     if (!ReadRenderOverrides(a, overrides)) return kExitUsage;
 

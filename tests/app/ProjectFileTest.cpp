@@ -2,6 +2,7 @@
 // hostile files, and saving that never loses the previous file.
 
 #include "app/ProjectFile.h"
+#include "app/ProjectLockFile.h"
 
 #include "app/FaceObjects.h"
 #include "app/RecordFaceObjects.h"
@@ -15,6 +16,7 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -210,15 +212,18 @@ Bytes Written(const CVtwinDoc& doc)
 }
 
 // Reads `data` into a fresh document; returns whether the load succeeded and the messages.
-bool ReadInto(Doc& d, const Bytes& data, std::string* errorOut = nullptr)
+bool ReadInto(Doc& d, const Bytes& data, std::string* errorOut = nullptr, SReadReport* reportOut = nullptr)
 {
     CDocContent content;
-    std::string error, warning;
-    const bool ok = CProjectFile::Read(d.doc, data.data(), data.size(), content, error, &warning);
+    std::string error;
+    SReadReport report;
+    const bool ok = CProjectFile::Read(d.doc, data.data(), data.size(), content, error, &report);
     if (ok)
         d.doc.TakeContent(std::move(content));
     if (errorOut)
-        *errorOut = ok ? warning : error;
+        *errorOut = !ok ? error : report.skippedObjects ? CProjectFile::SkippedObjectsNote(report.skippedObjects) : "";
+    if (reportOut)
+        *reportOut = report;
     return ok;
 }
 
@@ -430,35 +435,85 @@ TEST(ProjectFileRead, RefusalsLeaveTheDocumentAsItWas)
     }
 }
 
-TEST(ProjectFileRead, MissingMarkersStopQuietly)
+TEST(ProjectFileRead, DamageIsReportedAndTheBlocksAfterItAreRecovered)
 {
-    // The word after the versions is not the defaults marker: a reset document.
-    {
+    // Each file has one word damaged (0xDEADBEEF) at a byte noted while building it.
+    struct Case {
+        const char* what;
         Hand h;
-        h.head().u32(0x12121212).u32(0x777777);
+        std::size_t damageAt;
+        std::vector<std::string> losses;
+        std::size_t objects;  // draw objects read
+        std::size_t sides;    // sides of the product read (0: no product)
+    };
+    auto product = [](Hand& h, int sides) {
+        h.str("BOX").emptySettings().u32(0xCA5A407A).u32(static_cast<std::uint32_t>(sides));
+    };
+    auto side = [](Hand& h, const char* key) {
+        h.u32(0xFEEDBAC7).str(key).u32(0x87654321).emptySettings().u32(0).u32(0).u32(0xFEDCBA90).u32(0x7CABDEEF);
+    };
+    std::vector<Case> cases;
+    {
+        Case c{"defaults begin", {}, 0, {"the drawing defaults"}, 1, 1};
+        c.h.head();
+        c.damageAt = c.h.b.size();
+        c.h.u32(0xDEADBEEF).u32(0x777777).u32(0x54A14145).u32(1).str("F").u32(0x51DE51DE).u32(1);
+        c.h.u32(0x5100EB14).u32(5).raw(ObjectBlock({7})).u32(0xABCDEF47).u32(0xED15ED15).u32(0x956421A7);
+        product(c.h, 1);
+        side(c.h, "F");
+        c.h.u32(0x51484504);
+        cases.push_back(c);
+    }
+    {
+        Case c{"first object of two", {}, 0, {"2 objects of face Front", "the draw objects of 1 more face"}, 0, 2};
+        c.h.head().defaults().u32(0x54A14145).u32(2).str("F").u32(0x51DE51DE).u32(2);
+        c.damageAt = c.h.b.size();
+        c.h.u32(0xDEADBEEF).u32(5).raw(ObjectBlock({7})).u32(0xABCDEF47);
+        c.h.u32(0x5100EB14).u32(5).raw(ObjectBlock({8})).u32(0xABCDEF47).u32(0xED15ED15);
+        c.h.str("G").u32(0x51DE51DE).u32(0).u32(0xED15ED15).u32(0x956421A7);
+        product(c.h, 2);
+        side(c.h, "F");
+        side(c.h, "G");
+        c.h.u32(0x51484504);
+        cases.push_back(c);
+    }
+    {
+        Case c{"settings of a side", {}, 0, {"part of face Front"}, 0, 2};
+        c.h.head().defaults().emptyLayout();
+        product(c.h, 2);
+        c.h.u32(0xFEEDBAC7).str("F").u32(0x87654321);
+        c.damageAt = c.h.b.size();
+        c.h.u32(0xDEADBEEF).u32(0).u32(0).u32(0xFEDCBA90).u32(0x7CABDEEF);
+        side(c.h, "L");
+        c.h.u32(0x51484504);
+        cases.push_back(c);
+    }
+    {
+        Case c{"layout end, no product after it", {}, 0, {}, 0, 0};
+        c.h.head().defaults().u32(0x54A14145).u32(0);
+        c.damageAt = c.h.b.size();
+        c.h.u32(0xDEADBEEF);
+        cases.push_back(c);
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         Doc d;
-        FillProject(d.doc);
+        SReadReport report;
         std::string note;
-        ASSERT_TRUE(ReadInto(d, h.b, &note)) << note;
-        EXPECT_FALSE(d.doc.HasProduct());
-        EXPECT_EQ(d.doc.GetLayoutCount(), 0u);
+        ASSERT_TRUE(ReadInto(d, c.h.b, &note, &report)) << note;
+        EXPECT_EQ(report.losses, c.losses);
+        EXPECT_EQ(report.damageOffset, c.damageAt);
+        std::size_t objects = 0;
+        for (std::size_t i = 0; i < d.doc.GetLayoutCount(); ++i)
+            objects += d.doc.GetLayoutList(i).GetObjectCount();
+        EXPECT_EQ(objects, c.objects);
+        EXPECT_EQ(d.doc.HasProduct() ? d.doc.GetProduct()->GetSideCount() : 0u, c.sides);
         EXPECT_EQ(d.doc.GetDrawingDefaults(), CDrawingDefaults{});
     }
-    // A wrong closing marker of an object ends the layout block: objects read
-    // so far stay, and no product is read although one follows.
-    {
-        Hand h;
-        h.head().defaults(0x123456).u32(0x54A14145).u32(1).str("F").u32(0x51DE51DE).u32(2);
-        h.u32(0x5100EB14).u32(5).raw(ObjectBlock({7})).u32(0xABCDEF47);
-        h.u32(0x5100EB14).u32(5).raw(ObjectBlock({8})).u32(0xDEADBEEF);
-        h.str("BOX").emptySettings().u32(0xCA5A407A).u32(0).u32(0x51484504);
-        Doc d;
-        ASSERT_TRUE(ReadInto(d, h.b));
-        EXPECT_EQ(d.doc.GetDrawingDefaults().fillColour, 0x123456u);
-        ASSERT_EQ(d.doc.GetLayoutCount(), 1u);
-        EXPECT_EQ(d.doc.GetLayoutList(0).GetObjectCount(), 2u);
-        EXPECT_FALSE(d.doc.HasProduct());
-    }
+}
+
+TEST(ProjectFileRead, ObjectsAndSidesOfWholeFiles)
+{
     // An object byte count of 0 is followed by nothing, not even the closing marker.
     {
         Hand h;
@@ -480,18 +535,6 @@ TEST(ProjectFileRead, MissingMarkersStopQuietly)
         EXPECT_EQ(s.GetInt(ModelKey(164)), 72) << "a project without a resolution was made at 72 dpi";
         ASSERT_TRUE(s.LookupInt(ModelKey(191)));
         EXPECT_EQ(*s.LookupInt(ModelKey(191)), 0);
-    }
-    // A side settings block with a wrong marker: the product is discarded.
-    {
-        Hand h;
-        h.head().defaults().emptyLayout().str("BOX").emptySettings().u32(0xCA5A407A).u32(1);
-        h.u32(0xFEEDBAC7).str("F").u32(0x87654321).u32(0xA1141B02);
-        for (int i = 0; i < 3; ++i)
-            h.u32(0x4A74A61C).u32(0).u32(0xCA4C410E);
-        h.u32(0x04A61C11).u32(0).u32(0).u32(0xFEDCBA90).u32(0x7CABDEEF).u32(0x51484504);
-        Doc d;
-        ASSERT_TRUE(ReadInto(d, h.b));
-        EXPECT_FALSE(d.doc.HasProduct());
     }
     // A side that lacks an existing setting reads exactly what the file holds.
     {
@@ -675,4 +718,75 @@ TEST(ProjectFileRead, AnAppearanceTooLargeToBuildIsLeftOutNotRefused)
     EXPECT_EQ(d.doc.GetProduct()->FindSidePtr("F")->GetSettings().GetInt(SideKey(kSideBaseWidth)), 40000);
     ASSERT_NE(d.doc.GetProduct()->FindSidePtr("G")->GetPicture(), nullptr);
     EXPECT_EQ(d.doc.GetProduct()->FindSidePtr("G")->GetPicture()->GetWidth(), 3);
+}
+
+TEST(ProjectFileOpen, DamagedFilesOpenAsUntitledCopiesOrAreRefused)
+{
+    TempFolder folder;
+    const std::string path = folder.Path() + "box.vtp";
+    {
+        Doc a;
+        FillProject(a.doc);
+        ASSERT_TRUE(a.doc.SaveProject(path));
+    }
+    // Damage the word after the versions (16 signature bytes, two versions of 4 + 5 bytes).
+    Bytes bytes = ReadFile(path);
+    bytes[34] ^= 0xFF;
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    const std::string lost = " could not be read completely: the file is damaged at byte 34 (the drawing defaults).";
+
+    Doc refused;
+    EXPECT_FALSE(refused.doc.OpenProject(path, EDamagedFile::Refuse, true));
+    EXPECT_EQ(refused.messages, std::vector<std::string>{"box.vtp" + lost + " The file is left as it is."});
+
+    Doc copy;
+    ASSERT_TRUE(copy.doc.OpenProject(path, EDamagedFile::UntitledCopy, true));
+    EXPECT_EQ(copy.messages,
+              std::vector<std::string>{"box.vtp" + lost + " It is opened as an untitled copy; the file is left as it is."});
+    EXPECT_TRUE(copy.doc.HasProduct());
+    EXPECT_EQ(copy.doc.GetPathName(), "");
+    EXPECT_EQ(copy.doc.GetTitle(), "Untitled");
+    EXPECT_TRUE(copy.doc.IsModified());
+    EXPECT_EQ(ReadFile(path), bytes);
+
+    // A file without a product is refused where one is needed; such a document is never saved.
+    Doc empty;
+    const std::string none = folder.Path() + "none.vtp";
+    CArchiveWriter out;
+    std::string error;
+    ASSERT_TRUE(CProjectFile::Write(empty.doc, out, error));
+    std::ofstream(none, std::ios::binary).write(reinterpret_cast<const char*>(out.Bytes().data()), static_cast<std::streamsize>(out.Bytes().size()));
+    EXPECT_FALSE(empty.doc.OpenProject(none, EDamagedFile::UntitledCopy, true));
+    EXPECT_FALSE(empty.doc.SaveProject(none));
+    EXPECT_EQ(empty.messages, (std::vector<std::string>{none + ": the project holds no product", CVtwinDoc::kNothingToSave}));
+    EXPECT_EQ(ReadFile(none), out.Bytes());
+}
+
+TEST(ProjectLockFile, LiveLocksAreHeldStaleOnesTakenOver)
+{
+    TempFolder folder;
+    const std::string project = folder.Path() + "box.vtp";
+    const std::string lockPath = folder.Path() + ".box.vtp.lock";
+    EXPECT_EQ(CProjectLockFile::PathFor(project), lockPath);
+    auto writeLock = [&](long pid) {
+        std::ofstream(lockPath) << "user=anna\nhost=" << CProjectLockFile::Me().host << "\npid=" << pid << "\ntime=0\n";
+    };
+    SLockOwner holder;
+    writeLock(static_cast<long>(::getppid()));  // a live process of this host
+    CProjectLockFile lock;
+    EXPECT_EQ(lock.Take(project, holder), CProjectLockFile::ETake::Held);
+    EXPECT_EQ(holder.user, "anna");
+    EXPECT_EQ(holder.pid, static_cast<long>(::getppid()));
+
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    writeLock(static_cast<long>(child));  // a process that has ended
+    EXPECT_FALSE(CProjectLockFile::FindHolder(project, holder));
+    ASSERT_EQ(lock.Take(project, holder), CProjectLockFile::ETake::Taken);
+    ASSERT_TRUE(CProjectLockFile::FindHolder(project, holder));
+    EXPECT_EQ(holder.pid, static_cast<long>(::getpid()));
+    lock.Release();
+    EXPECT_EQ(::access(lockPath.c_str(), F_OK), -1);
 }

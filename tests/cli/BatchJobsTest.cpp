@@ -34,7 +34,9 @@ TEST(BatchJobs, ColumnsBecomeOverrides)
         "/abs/b.png,other.vtp,,,,\"Second, with comma\"\n";
     std::vector<SBatchJob> jobs;
     std::string error;
-    ASSERT_TRUE(ParseBatchJobs(text, "/jobs/", "/t/box.vtp", jobs, error)) << error;
+    SBatchOutputs outputs;
+    outputs.allowOutside = true;
+    ASSERT_TRUE(ParseBatchJobs(text, "/jobs/", "/t/box.vtp", jobs, error, outputs)) << error;
     ASSERT_EQ(jobs.size(), 2u);
     EXPECT_EQ(jobs[0].line, 2);
     EXPECT_EQ(jobs[0].output, "/jobs/out/a.png");
@@ -76,6 +78,40 @@ TEST(BatchJobs, BadFilesAreRefusedWithTheLine)
         EXPECT_FALSE(ParseBatchJobs(c.text, "/j/", c.defaultTemplate, jobs, error)) << c.text;
         EXPECT_EQ(error.rfind(c.error, 0), 0u) << c.text << " gave: " << error;
     }
+}
+
+TEST(BatchJobs, OutputsStayInTheOutputFolderRowByRow)
+{
+    const std::string big(kMaxBatchCell + 1, 'x');
+    const struct {
+        std::string output;
+        const char* refusal;  // beginning of it; empty: the row runs
+    } cases[] = {
+        {"a.png", ""},
+        {"sub/../b.png", ""},
+        {"./sub/./c.png", ""},
+        {"/etc/d.png", "the output is an absolute path"},
+        {"../e.png", "the output climbs out of the output folder"},
+        {"sub/../../f.png", "the output climbs out of the output folder"},
+        {"g\x1b]0;x\x07.png", "the output name holds a control character"},
+        {"h.png\",\"" + big, "column 2 (\"title\"): the cell is larger than 64 KB"},
+    };
+    std::string text = "output,title\n";
+    for (const auto& c : cases)
+        text += "\"" + c.output + "\"\n";
+    std::vector<SBatchJob> jobs;
+    std::string error;
+    SBatchOutputs outputs;
+    outputs.folder = "/out/";
+    ASSERT_TRUE(ParseBatchJobs(text, "/j/", "t.vtp", jobs, error, outputs)) << error;
+    ASSERT_EQ(jobs.size(), std::size(cases));
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        EXPECT_EQ(jobs[i].refusal.rfind(cases[i].refusal, 0), 0u) << i << ": " << jobs[i].refusal;
+        EXPECT_EQ(jobs[i].refusal.empty(), *cases[i].refusal == '\0') << i;
+    }
+    EXPECT_EQ(jobs[0].output, "/out/a.png");
+    EXPECT_TRUE(RefuseBatchOutput("/etc/d.png", true).empty());
+    EXPECT_FALSE(RefuseBatchOutput("x\ny.png", true).empty());
 }
 
 TEST(RenderOverrides, VariablesFillTheirPlaceholdersOnly)
