@@ -5,6 +5,7 @@
 #include "catalogue/Setup.h"
 #include "ui/dialogs/SetupDialog.h"
 #include "ui/shell/MainFrame.h"
+#include "ui/shell/RecoveryKeeper.h"
 #include "ui/widgets/DialogPlacement.h"
 #include "ui/shell/SingleInstance.h"
 #include "ui/widgets/MessageBox.h"
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <exception>
@@ -150,6 +152,10 @@ bool CVtwinApplication::InitInstance(const QStringList& arguments, int& exitCode
     if (QScreen* screen = QGuiApplication::primaryScreen())
         m_frame->setGeometry(screen->availableGeometry());
     m_frame->showMaximized();
+    if (CRecoveryKeeper* recovery = m_frame->Recovery())
+        recovery->CatchStopSignals();
+    // Once the window is up: the recovery question needs it behind.
+    QTimer::singleShot(0, m_frame.get(), [frame = m_frame.get()]() { frame->OfferRecovery(); });
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "ui/canvas/FaceCanvas.h"
 #include "ui/dialogs/AboutDialog.h"
+#include "ui/dialogs/RecoverDialog.h"
 #include "ui/dialogs/RenderOutputDialogs.h"
 #include "ui/render/PreviewDock.h"
 #include "ui/grid/PropertyGrid.h"
@@ -16,6 +17,8 @@
 #include "image/Raster.h"
 #include "layout/DrawObjectList.h"
 #include "render/RenderPipeline.h"
+#include "ui/shell/ProjectGuard.h"
+#include "ui/shell/RecoveryKeeper.h"
 #include "ui/shell/RecentFileList.h"
 #include "ui/shell/VtwinView.h"
 #include "ui/widgets/MessageBox.h"
@@ -49,7 +52,8 @@ const char* kProjectFilter = "Vantorel Project Files (*.vtp)";
 }
 
 CMainFrame::CMainFrame(const QString& recentStorage, QWidget* parent)
-    : QMainWindow(parent), m_recent(std::make_unique<CRecentFileList>(recentStorage))
+    : QMainWindow(parent), m_recent(std::make_unique<CRecentFileList>(recentStorage)),
+      m_guard(std::make_unique<CProjectGuard>(this))
 {
     InitIconResources();
     setObjectName(QStringLiteral("mainFrame"));
@@ -108,6 +112,38 @@ CMainFrame::CMainFrame(const QString& recentStorage, QWidget* parent)
 }
 
 CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::SetFolders(const CAppFolders* folders)
+{
+    m_folders = folders;
+    m_recovery.reset();
+    if (folders)
+        m_recovery = std::make_unique<CRecoveryKeeper>(*m_doc, *folders, this);
+}
+
+void CMainFrame::OfferRecovery()
+{
+    if (!m_recovery)
+        return;
+    std::vector<SRecoveryEntry> entries = m_recovery->Store().FindOrphans();
+    if (entries.empty())
+        return;
+    CRecoverDialog dialog(std::move(entries), this);
+    if (dialog.exec() != QDialog::Accepted || !dialog.Chosen() || !SaveModified())
+        return;
+    const SRecoveryEntry entry = *dialog.Chosen();
+    const QString project = QString::fromStdString(entry.projectPath);
+    if (!project.isEmpty() && !m_guard->BeforeOpen(project))
+        return;
+    const bool ok = CRecoveryStore::Recover(*m_doc, entry);
+    m_guard->AfterOpen(ok, ok && !project.isEmpty());
+    if (!ok)
+        return;
+    // It is this program's unsaved work now.
+    m_recovery->WriteNow();
+    CRecoveryStore::Discard(entry);
+    DocumentChanged();
+}
 
 void CMainFrame::ShowStatus(const QString& text)
 {
@@ -263,6 +299,8 @@ void CMainFrame::UpdateTitle()
     QString title = QString::fromStdString(m_doc->GetTitle());
     if (title.isEmpty())
         title = QStringLiteral("Untitled");
+    if (m_guard->IsReadOnly())
+        title += QStringLiteral(" [Read-Only]");
     setWindowTitle(title + (m_doc->IsModified() ? QStringLiteral("* - Vantorel") : QStringLiteral(" - Vantorel")));
 }
 
@@ -298,9 +336,14 @@ bool CMainFrame::SaveModified()
 
 bool CMainFrame::OpenProject(const QString& path)
 {
+    if (!m_guard->BeforeOpen(path))
+        return false;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool ok = m_doc->OpenProject(path.toStdString());
+    // A damaged file opens as an untitled copy (its message says so); one
+    // without a product is refused, as the command-line tool refuses it.
+    const bool ok = m_doc->OpenProject(path.toStdString(), EDamagedFile::UntitledCopy, true);
     QApplication::restoreOverrideCursor();
+    m_guard->AfterOpen(ok, ok && !m_doc->GetPathName().empty());
     if (!ok) {
         // The document keeps what it held; a file that cannot be read leaves the list.
         m_recent->Remove(path);
@@ -308,21 +351,30 @@ bool CMainFrame::OpenProject(const QString& path)
         RebuildRecentMenu();
         return false;
     }
-    m_doc->SetModifiedFlag(false);
-    m_recent->Add(path);
-    m_recent->Save();
-    RebuildRecentMenu();
+    if (!m_doc->GetPathName().empty()) {
+        m_recent->Add(path);
+        m_recent->Save();
+        RebuildRecentMenu();
+    }
     DocumentChanged();
     return true;
 }
 
 bool CMainFrame::SaveProject(const QString& path)
 {
+    switch (m_guard->BeforeSave(*m_doc, path)) {
+    case CProjectGuard::ESave::SaveAs: return OnFileSaveAs();
+    case CProjectGuard::ESave::Stop: return false;
+    case CProjectGuard::ESave::Go: break;
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool ok = m_doc->SaveProject(path.toStdString());
     QApplication::restoreOverrideCursor();
     if (!ok)
         return false;
+    m_guard->AfterSave(path);
+    if (m_recovery)
+        m_recovery->Saved();
     m_doc->SetPathName(path.toStdString());
     m_doc->SetModifiedFlag(false);
     m_recent->Add(path);
@@ -344,6 +396,7 @@ void CMainFrame::OnFileNew()
     CNewDialog dialog(*m_folders, *m_doc, this);
     if (dialog.exec() != QDialog::Accepted)
         return;  // the current project stays as it was
+    m_guard->Release();
     DocumentChanged();
 }
 
@@ -360,14 +413,22 @@ void CMainFrame::OnFileOpen()
 
 bool CMainFrame::OnFileSave()
 {
+    if (!m_doc->HasProduct()) {
+        ShowMessage(this, QString::fromLatin1(CVtwinDoc::kNothingToSave), EMessageIcon::Information);
+        return false;
+    }
     const QString path = QString::fromStdString(m_doc->GetPathName());
-    if (path.isEmpty())
+    if (path.isEmpty() || m_guard->IsReadOnly())
         return OnFileSaveAs();
     return SaveProject(path);
 }
 
 bool CMainFrame::OnFileSaveAs()
 {
+    if (!m_doc->HasProduct()) {
+        ShowMessage(this, QString::fromLatin1(CVtwinDoc::kNothingToSave), EMessageIcon::Information);
+        return false;
+    }
     QString start = QString::fromStdString(m_doc->GetPathName());
     if (start.isEmpty() && m_folders)
         start = QString::fromStdString(m_folders->GetProjectsFolder()) + QString::fromStdString(m_doc->GetTitle());
@@ -432,6 +493,9 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    m_guard->Release();
+    if (m_recovery)
+        m_recovery->Closing();
     event->accept();
 }
 

@@ -23,6 +23,8 @@ class CColorButton;
 class CRecentFileList;
 class CVtwinDoc;
 class CAppFolders;
+class CProjectGuard;
+class CRecoveryKeeper;
 
 // Enable / check state a command's update handler fills in.
 struct CCmdUI {
@@ -43,8 +45,12 @@ public:
 
     CVtwinView* View() const { return m_view; }
     CVtwinDoc* Document() const { return m_doc.get(); }
-    // Folders of the run (for new projects and settings); may be null in tests.
-    void SetFolders(const CAppFolders* folders) { m_folders = folders; }
+    // Folders of the run (for new projects, settings and the recovery of
+    // unsaved work); may be null in tests.
+    void SetFolders(const CAppFolders* folders);
+    CRecoveryKeeper* Recovery() const { return m_recovery.get(); }
+    // Offers the work earlier runs left unsaved ("Recover Unsaved Work").
+    void OfferRecovery();
     const CAppFolders* Folders() const { return m_folders; }
     // Shows what the document holds now: menus, tabs, title, colours.
     void DocumentChanged();
@@ -134,6 +140,8 @@ private:
     QLabel* m_positionLabel = nullptr;
     QProgressBar* m_progress = nullptr;
     std::unique_ptr<CRecentFileList> m_recent;
+    std::unique_ptr<CProjectGuard> m_guard;
+    std::unique_ptr<CRecoveryKeeper> m_recovery;
     std::unique_ptr<CVtwinDoc> m_doc;
     const CAppFolders* m_folders = nullptr;
     bool m_fullMenus = true;

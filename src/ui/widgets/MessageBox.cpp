@@ -2,10 +2,35 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 MessageHook g_messageHook;
 QuestionHook g_questionHook;
+ChoiceHook g_choiceHook;
+}
+
+void SetChoiceHook(ChoiceHook choice)
+{
+    g_choiceHook = std::move(choice);
+}
+
+int AskChoice(QWidget* parent, const QString& text, const QStringList& buttons)
+{
+    if (g_choiceHook)
+        return g_choiceHook(text, buttons);
+    QMessageBox box(parent);
+    box.setWindowTitle(QStringLiteral("Vantorel"));
+    box.setIcon(QMessageBox::Warning);
+    box.setText(text);
+    QList<QAbstractButton*> made;
+    for (int i = 0; i < buttons.size(); ++i)
+        made << box.addButton(buttons[i], i + 1 == buttons.size() ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+    if (!made.isEmpty())
+        box.setEscapeButton(made.last());
+    box.exec();
+    const int chosen = made.indexOf(box.clickedButton());
+    return chosen < 0 ? static_cast<int>(buttons.size()) - 1 : chosen;
 }
 
 void SetMessageHooks(MessageHook message, QuestionHook question)

@@ -18,7 +18,13 @@ void ShowMessage(QWidget* parent, const QString& text, EMessageIcon icon = EMess
 enum class EAnswer { Yes, No, Cancel };
 EAnswer AskQuestion(QWidget* parent, const QString& text, bool withCancel, EAnswer preselected = EAnswer::Yes);
 
+// Asks with buttons of its own: the index of the button chosen; Escape or
+// closing the box answers the last button (the cancelling one).
+int AskChoice(QWidget* parent, const QString& text, const QStringList& buttons);
+
 // Test hook: when set, messages and questions go to these instead of a box.
 using MessageHook = std::function<void(const QString& text, EMessageIcon icon)>;
 using QuestionHook = std::function<EAnswer(const QString& text, bool withCancel)>;
 void SetMessageHooks(MessageHook message, QuestionHook question);
+using ChoiceHook = std::function<int(const QString& text, const QStringList& buttons)>;
+void SetChoiceHook(ChoiceHook choice);

@@ -1,0 +1,161 @@
+// The desktop program and the project files it shares: a damaged file opens
+// as an untitled copy, a project another program holds opens read-only, a
+// save notices a file changed behind its back, and unsaved work of a run
+// that ended is offered back.
+
+#include "UiTestSupport.h"
+
+#include "app/AppFolders.h"
+#include "app/ProjectLockFile.h"
+#include "app/RecoveryStore.h"
+#include "ui/dialogs/RecoverDialog.h"
+#include "ui/shell/RecoveryKeeper.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+class CFileSafetyTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<CMainFrame> m_frame;
+    CTestMessages m_messages;
+    QStringList m_choices;
+    int m_choice = 0;
+    QTemporaryDir m_dir;
+
+    QString Saved(const char* name)
+    {
+        GiveBoxProduct(*m_frame);
+        const QString path = m_dir.filePath(QString::fromLatin1(name));
+        [&] { QVERIFY(m_frame->SaveProject(path)); }();
+        return path;
+    }
+
+private slots:
+    void init()
+    {
+        m_messages = CTestMessages();
+        m_messages.Install();
+        m_choices.clear();
+        SetChoiceHook([this](const QString& text, const QStringList&) {
+            m_choices << text;
+            return m_choice;
+        });
+        m_frame = std::make_unique<CMainFrame>(QString());
+    }
+
+    void cleanup() { m_frame.reset(); }
+
+    void aDamagedProjectOpensAsAnUntitledCopy()
+    {
+        const QString path = Saved("box.vtp");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        file.seek(34);  // the word after the signature and the two versions
+        file.write("\xEF\xBE\xAD\xDE", 4);
+        file.close();
+        const QByteArray before = [&] { QFile f(path); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+        m_frame->Document()->OnNewDocument();
+        QVERIFY(m_frame->OpenProject(path));
+        QCOMPARE(m_messages.messages,
+                 QStringList{QStringLiteral("box.vtp could not be read completely: the file is damaged at byte 34 (the "
+                                            "drawing defaults). It is opened as an untitled copy; the file is left as it is.")});
+        QVERIFY(m_frame->Document()->HasProduct());
+        QCOMPARE(m_frame->windowTitle(), QStringLiteral("Untitled* - Vantorel"));
+        QVERIFY(m_frame->Document()->GetPathName().empty());  // Save asks for a name
+        QFile after(path);
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        QCOMPARE(after.readAll(), before);
+    }
+
+    void aProjectAnotherProgramHoldsOpensReadOnly()
+    {
+        const QString path = Saved("held.vtp");
+        m_frame = std::make_unique<CMainFrame>(QString());  // closes it, giving its lock back
+        const std::string lock = CProjectLockFile::PathFor(path.toStdString());
+        std::ofstream(lock) << "user=anna\nhost=" << CProjectLockFile::Me().host << "\npid=" << ::getppid() << "\ntime=0\n";
+        m_choice = 1;  // Cancel
+        QVERIFY(!m_frame->OpenProject(path));
+        QCOMPARE(m_choices.size(), 1);
+        QVERIFY(m_choices[0].startsWith(QStringLiteral("held.vtp is open in Vantorel by anna on ")));
+        m_choice = 0;  // Open Read-Only
+        QVERIFY(m_frame->OpenProject(path));
+        QCOMPARE(m_frame->windowTitle(), QStringLiteral("held.vtp [Read-Only] - Vantorel"));
+        QVERIFY(QFile::exists(QString::fromStdString(lock)));  // still the other program's
+        ::unlink(lock.c_str());
+    }
+
+    void aSaveNoticesAFileChangedByAnotherProgram()
+    {
+        const QString path = Saved("shared.vtp");
+        QVERIFY(QFile::exists(QString::fromStdString(CProjectLockFile::PathFor(path.toStdString()))));
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::Append));
+            f.write("x");
+        }
+        m_choice = 2;  // Cancel
+        QVERIFY(!m_frame->SaveProject(path));
+        QCOMPARE(m_choices, QStringList{QStringLiteral("shared.vtp was changed by another program since you opened it")});
+        m_choice = 1;  // Overwrite
+        QVERIFY(m_frame->SaveProject(path));
+        QVERIFY(m_frame->SaveProject(path));  // unchanged since: no question
+        QCOMPARE(m_choices.size(), 2);
+    }
+
+    void unsavedWorkOfAnEndedRunIsOfferedBack()
+    {
+        std::string error;
+        auto folders = CAppFolders::Create(m_dir.filePath(QStringLiteral("data")).toStdString(), error);
+        QVERIFY2(folders.has_value(), error.c_str());
+        const QString path = Saved("lost.vtp");
+        // A run that ended without saving: its recovery file and note stay behind.
+        const pid_t child = ::fork();
+        if (child == 0) {
+            CRecoveryStore store(folders->GetInternalFolder());
+            CRecoveryStore::SSnapshot snapshot;
+            std::string why;
+            ::_exit(store.TakeSnapshot(*m_frame->Document(), snapshot) && store.WriteSnapshot(snapshot, why) ? 0 : 1);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        QCOMPARE(WEXITSTATUS(status), 0);
+
+        m_frame = std::make_unique<CMainFrame>(QString());
+        m_frame->SetFolders(&*folders);
+        QTimer::singleShot(0, [] {
+            auto* dialog = qobject_cast<CRecoverDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Recover Unsaved Work"));
+            QCOMPARE(dialog->List()->count(), 1);
+            dialog->RecoverButton()->click();
+        });
+        m_frame->OfferRecovery();
+        QVERIFY(m_frame->Document()->HasProduct());
+        QCOMPARE(QString::fromStdString(m_frame->Document()->GetPathName()), path);
+        QCOMPARE(m_frame->windowTitle(), QStringLiteral("lost.vtp* - Vantorel"));
+        // Offered once: it is this run's unsaved work now, and a save ends it.
+        QVERIFY(m_frame->Recovery()->Store().FindOrphans().empty());
+        QVERIFY(m_frame->SaveProject(path));
+        QVERIFY(!m_frame->Recovery()->Store().HasOwnFile());
+        m_frame.reset();
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    CFileSafetyTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+#include "file_safety.moc"

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Unsaved work survives kill -9: the desktop program writes it to the recovery
+# area every AutosaveSeconds, and the next start offers it in "Recover Unsaved
+# Work". Runs the real program on a virtual display.
+set -u
+gui="$1" cli="$2"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+data="$work/data"
+"$cli" --data-dir "$data" -q new "Software Box" -o "$work/box.vtp" || { echo "FAIL: new"; exit 1; }
+printf '\n[Recovery]\nAutosaveSeconds=1\n' >>"$data/internal/vtprof.ini"
+# A damaged copy opens as an untitled, changed project: unsaved work without any typing.
+cp "$work/box.vtp" "$work/damaged.vtp"
+printf '\xef\xbe\xad\xde' | dd of="$work/damaged.vtp" bs=1 seek=34 conv=notrunc status=none
+export work data gui
+xvfb-run -a -s "-screen 0 1600x1000x24" bash -c '
+  wait_for() { for _ in $(seq 1 100); do eval "$1" && return 0; sleep 0.2; done; return 1; }
+  "$gui" --data-dir "$data" "$work/damaged.vtp" >/dev/null 2>&1 &
+  first=$!
+  wait_for "ls \"$data\"/internal/recovery/recover-*.ini >/dev/null 2>&1" || { echo "FAIL: no recovery file written"; kill -9 $first; exit 1; }
+  kill -9 $first; wait $first 2>/dev/null
+  "$gui" --data-dir "$data" >/dev/null 2>&1 &
+  second=$!
+  ok=0
+  wait_for "xdotool search --name \"^Recover Unsaved Work\$\" >/dev/null 2>&1" && ok=1
+  [[ -n "${VT_SHOT:-}" ]] && { sleep 2; import -window root "$VT_SHOT"; }
+  kill -9 $second; wait $second 2>/dev/null
+  [[ $ok -eq 1 ]] || { echo "FAIL: the next start did not offer the work"; exit 1; }
+  echo "recovery after kill -9 offered"
+'
