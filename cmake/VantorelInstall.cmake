@@ -46,10 +46,35 @@ install(FILES ${VT_DESKTOP_DIR}/${VT_APP_ID}.metainfo.xml DESTINATION ${CMAKE_IN
 install(FILES ${VT_DESKTOP_DIR}/${VT_APP_ID}.mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
         RENAME ${VT_APP_ID}.xml)
 
+# Manual pages and the changelog are installed compressed (gzip -9n: no name
+# or time stamp, so the package is the same from build to build).
+find_program(VT_GZIP gzip REQUIRED)
+set(VT_PACKAGE_DIR ${CMAKE_SOURCE_DIR}/data/package)
+set(VT_COMPRESSED_DIR ${CMAKE_BINARY_DIR}/compressed)
 file(GLOB VT_MAN_PAGES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/docs/man/*.1)
-install(FILES ${VT_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+list(APPEND VT_MAN_PAGES ${CMAKE_SOURCE_DIR}/docs/vantorel-cli.1)
+set(VT_COMPRESSED_MAN_PAGES)
+foreach(page ${VT_MAN_PAGES} ${VT_PACKAGE_DIR}/changelog)
+  get_filename_component(name ${page} NAME)
+  add_custom_command(OUTPUT ${VT_COMPRESSED_DIR}/${name}.gz
+                     COMMAND ${CMAKE_COMMAND} -E make_directory ${VT_COMPRESSED_DIR}
+                     COMMAND sh -c "${VT_GZIP} -9n -c '${page}' > '${VT_COMPRESSED_DIR}/${name}.gz'"
+                     DEPENDS ${page} VERBATIM)
+  list(APPEND VT_COMPRESSED_FILES ${VT_COMPRESSED_DIR}/${name}.gz)
+  if(NOT name STREQUAL "changelog")
+    list(APPEND VT_COMPRESSED_MAN_PAGES ${VT_COMPRESSED_DIR}/${name}.gz)
+  endif()
+endforeach()
+add_custom_target(vt_compressed_docs ALL DEPENDS ${VT_COMPRESSED_FILES})
+install(FILES ${VT_COMPRESSED_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# One documentation folder, share/doc/vantorel, where Help > Contents looks for
+# the manual (FindUserManual) and where Debian keeps a package's copyright
+# and changelog.
+set(VT_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/vantorel)
+install(FILES ${VT_PACKAGE_DIR}/copyright ${VT_COMPRESSED_DIR}/changelog.gz DESTINATION ${VT_DOC_DIR})
 if(EXISTS ${CMAKE_SOURCE_DIR}/docs/manual)
-  install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/manual/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/manual)
+  install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/manual/ DESTINATION ${VT_DOC_DIR}/manual)
 endif()
 
 # Debian package: `cpack -G DEB` in the build folder.

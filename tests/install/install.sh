@@ -21,7 +21,7 @@ id=org.vantorel.Vantorel
 for f in bin/vantorel-cli share/vantorel/data/dmo_box_001.bmp \
          share/applications/$id.desktop share/metainfo/$id.metainfo.xml share/mime/packages/$id.xml \
          share/icons/hicolor/scalable/apps/$id.svg share/icons/hicolor/scalable/mimetypes/application-x-vantorel-project.svg \
-         share/man/man1/vantorel.1 share/man/man1/vantorel-cli.1 share/bash-completion/completions/vantorel-cli; do
+         share/man/man1/vantorel.1.gz share/man/man1/vantorel-cli.1.gz share/doc/vantorel/copyright share/doc/vantorel/changelog.gz share/doc/vantorel/manual/index.html share/bash-completion/completions/vantorel-cli; do
   [[ -s "$prefix/$f" ]] || fail "not installed: $f"
 done
 if [[ -x "$build/src/ui/vantorel" ]]; then

@@ -10,7 +10,10 @@
 #include "image/PictureLoader.h"
 #include "image/Raster.h"
 #include "properties/Appearance.h"
+#include "layout/DrawObjectList.h"
+#include "ui/canvas/LayoutSnapshotRecord.h"
 #include "ui/dialogs/PictureLibraryDialog.h"
+#include "ui/grid/FacePictureRecord.h"
 #include "ui/shell/MainFrame.h"
 #include "ui/shell/VtwinView.h"
 #include "ui/widgets/MessageBox.h"
@@ -119,27 +122,26 @@ bool EditFacePicture(QWidget* parent, CVtwinView* view, CMainFrame* frame, char 
         ShowMessage(parent, QStringLiteral("Out of memory"), EMessageIcon::Warning);
         return false;
     }
-    const bool resized = built->GetWidth() != faceWidth || built->GetHeight() != faceHeight;
-    const CFaceObjects* objects = doc->FindFaceObjects(key);
-    if (resized && objects && objects->GetObjectCount() > 0 &&
-        AskQuestion(parent,
-                    QStringLiteral("The new ") + faceName +
-                        QStringLiteral(" image is a different size from the old one. Changing to the new image "
-                                       "will mean that vector drawing objects will appear in different "
-                                       "positions.\n\nAre you sure you want to do this?"),
-                    false, EAnswer::No) != EAnswer::Yes)
-        return false;
+    // A picture of another resolution becomes the face at that resolution;
+    // the face's objects are scaled with it, so that they keep their place
+    // and size on the product.
     const int baseWidth = std::max(1, built->GetWidth() / magnification);
     const int baseHeight = std::max(1, built->GetHeight() / magnification);
-
-    auto record = CSideSnapshotRecord::Create(*doc, key, "Modify " + faceName.toStdString() + " Image",
-                                              product->GetKindName());
+    const std::string description = "Modify " + faceName.toStdString() + " Image";
+    CDrawObjectList* objects = CLayoutSnapshotRecord::FaceList(*doc, key);
+    auto record = CSideSnapshotRecord::Create(*doc, key, description, product->GetKindName());
     // Without a snapshot (the user was told why) the edit still happens, but
     // cannot be undone; the redo steps no longer fit the face either way.
-    if (record)
+    if (record && objects)
+        doc->GetUndoStore().Push(std::make_unique<CFacePictureRecord>(
+                                     std::move(record), std::make_unique<CLayoutSnapshotRecord>(*doc, key, description)),
+                                 true);
+    else if (record)
         doc->GetUndoStore().Push(std::move(record), true);
     else
         doc->GetUndoStore().ClearRedo();
+    if (objects)
+        objects->ScaleObjects(faceWidth, faceHeight, built->GetWidth(), built->GetHeight());
     side->Reset(kAppearancePicture, baseWidth, baseHeight, 0xFFFFFF, magnification);
     side->GetSettings().SetInt(SideKey(kSideFitMode), *fit);
     side->SetPicture(std::move(built));

@@ -444,7 +444,7 @@ private slots:
 
     // ---- where pictures meet faces ------------------------------------------------
 
-    void facePictureEditorAsksAndCropsThroughTheCoreFitting()
+    void facePictureEditorCropsThroughTheCoreFittingAndScalesTheObjects()
     {
         // A 60 x 40 front face as new projects make them.
         CProduct& product = *m_frame->Document()->GetProduct();
@@ -509,25 +509,31 @@ private slots:
         QCOMPARE(FacePixel(*product.FindSidePtr("F")->GetPicture(), 74, 10), COLORREF(0x0000FF));
         QCOMPARE(FacePixel(*product.FindSidePtr("F")->GetPicture(), 75, 10), COLORREF(0xFF0000));
 
-        // With draw objects on the face a crop that changes its size is
-        // confirmed first; No keeps everything.
+        // A crop that changes the face's resolution scales its draw objects
+        // with it; one undo step brings back the picture and the objects.
         LayoutEdit::AddObject(Front(), CreateMarginObject(1, 150, 100, 50, 10, 0xFF, 0), true);
-        const std::size_t steps = m_frame->Document()->GetUndoStore().GetUndoCount();
-        // 600 x 200 cropped for a 150 x 100 face keeps 300 x 200 pixels.
+        const CDrawObject& band = *Front().GetObject(0);
+        const int box[4] = {band.GetMinX(), band.GetMaxX(), band.GetMinY(), band.GetMaxY()};
+        // 600 x 200 cropped for a 150 x 100 face keeps 300 x 200 pixels: twice the face.
         const QString big = SavePicture(m_dir, QStringLiteral("big.png"), 600, 200, [](int, int) { return kRed; });
         CFitPictureDialog::SetRunner([&](CFitPictureDialog& d) {
             d.SetAnswer(1);
             return true;
         });
         SetFacePictureChooser([big] { return big; });
-        m_messages.answer = EAnswer::No;
-        QVERIFY(!EditFacePicture(m_frame.get(), &View(), m_frame.get(), 'F'));
-        QCOMPARE(m_messages.questions.size(), 1);
-        QVERIFY(m_messages.questions.first().startsWith(
-            QStringLiteral("The new Front image is a different size from the old one.")));
+        QVERIFY(EditFacePicture(m_frame.get(), &View(), m_frame.get(), 'F'));
+        QVERIFY(m_messages.questions.isEmpty());
+        QCOMPARE(product.FindSidePtr("F")->GetPicture()->GetWidth(), 300);
+        const CDrawObject& scaled = *Front().GetObject(0);
+        QCOMPARE(scaled.GetMinX(), 2 * box[0]);
+        QCOMPARE(scaled.GetMaxX(), 2 * box[1]);
+        QCOMPARE(scaled.GetMinY(), 2 * box[2]);
+        QCOMPARE(scaled.GetMaxY(), 2 * box[3]);
+        UndoContext context{*m_frame->Document(), nullptr};
+        m_frame->Document()->GetUndoStore().Undo(context);
         QCOMPARE(product.FindSidePtr("F")->GetPicture()->GetWidth(), 150);
-        QCOMPARE(product.FindSidePtr("F")->GetSettings().GetInt(SideKey(kSideFitMode)), 0);
-        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoCount(), steps);
+        QCOMPARE(Front().GetObject(0)->GetMaxX(), box[1]);
+        QCOMPARE(Front().GetObject(0)->GetMaxY(), box[3]);
     }
 
     void sidePageAsksWithTheFaceSizeOfTheAnswers()
