@@ -82,8 +82,10 @@ set(CPACK_PACKAGE_NAME vantorel)
 set(CPACK_PACKAGE_VENDOR "The Vantorel developers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Product packaging design with photograph-like 3D renderings")
-set(CPACK_PACKAGE_DESCRIPTION "Vantorel designs the packaging of a product (boxes, books, binders, cards, \
-disks) in a vector editor and renders it as a photograph-like 3D picture; vantorel-cli renders in scripts.")
+# Lines of the extended description stay under 80 characters.
+set(CPACK_PACKAGE_DESCRIPTION "Vantorel designs the packaging of a product (boxes, books, binders,
+cards, disks) in a vector editor and renders it as a photograph-like 3D
+picture; vantorel-cli renders in scripts.")
 set(CPACK_PACKAGE_CONTACT "The Vantorel developers <developers@vantorel.org>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -93,4 +95,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # and the fonts the first run and the default texts use.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, fonts-liberation2, fontconfig")
 set(CPACK_STRIP_FILES ON)
+# Folders as Debian wants them (0755), whatever the umask of the build.
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+    WORLD_READ WORLD_EXECUTE)
 include(CPack)
