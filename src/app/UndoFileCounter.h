@@ -1,6 +1,7 @@
 #pragma once
 // Names of the temporary files that hold side snapshots: "_undo%03d.tua" in
-// the internal folder, 25 numbers in rotation. A name is handed out only while
+// the internal folder, numbers in rotation (enough for full undo and redo
+// stacks of side snapshots). A name is handed out only while
 // no live record holds it, so a record's file is never overwritten under it
 // however long the record stays on a stack.
 
@@ -9,7 +10,8 @@
 
 class CUndoFileCounter {
 public:
-    static constexpr int kFileCount = 25;
+    // Both stacks at their deepest (100 each) and a few being made.
+    static constexpr int kFileCount = 205;
 
     // `internalFolder` ends with '/' (or is empty for the current folder).
     explicit CUndoFileCounter(std::string internalFolder = {});
@@ -22,8 +24,8 @@ public:
     // Folder + "_undo%03d.tua".
     std::string FileName(int number) const;
 
-    // Takes the next free number, advancing past it (25 wraps to 0 and sets
-    // the wrapped flag), and marks it held. Empty when all 25 are held.
+    // Takes the next free number, advancing past it (kFileCount wraps to 0 and sets
+    // the wrapped flag), and marks it held. Empty when all are held.
     std::string Acquire();
     // Gives a name back (the record holding it is gone).
     void Release(const std::string& fileName) noexcept;
@@ -31,9 +33,9 @@ public:
     int GetNextNumber() const noexcept { return m_Next; }
     bool HasWrapped() const noexcept { return m_Wrapped; }
 
-    // Start-up: deletes all 25 names.
+    // Start-up: deletes all the names.
     void DeleteAllFiles() const;
-    // Exit: all 25 names when the counter wrapped, else those below the next number.
+    // Exit: all the names when the counter wrapped, else those below the next number.
     void DeleteUsedFiles() const;
 
 private:

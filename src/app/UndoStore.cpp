@@ -1,6 +1,5 @@
 #include "app/UndoStore.h"
 
-#include <cassert>
 
 CUndoStore& CUndoStore::Instance()
 {
@@ -8,18 +7,28 @@ CUndoStore& CUndoStore::Instance()
     return store;
 }
 
-void CUndoStore::PushOnto(Stack& stack, std::size_t& count, std::unique_ptr<CUndoRecord> record)
+void CUndoStore::SetDepth(std::size_t depth)
 {
-    assert(count <= kDepth);
-    if (count < kDepth) {
-        stack[count++] = std::move(record);
-        return;
+    m_Depth = depth < 1 ? 1 : (depth > kMaxDepth ? kMaxDepth : depth);
+    for (Stack* stack : {&m_Undo, &m_Redo})
+        while (stack->size() > m_Depth) {
+            if (stack == &m_Undo)
+                m_BaseId = ++m_LastId;  // the state below is no longer reachable
+            stack->pop_front();
+        }
+    ++m_ChangeCount;
+}
+
+void CUndoStore::PushOnto(Stack& stack, SEntry entry)
+{
+    if (stack.size() >= m_Depth) {
+        // Full: the oldest record falls off. On the undo stack the state
+        // before it can no longer be reached.
+        if (&stack == &m_Undo)
+            m_BaseId = ++m_LastId;
+        stack.pop_front();
     }
-    // Full: the oldest record falls off, the other nine move down.
-    stack[0].reset();
-    for (std::size_t i = 1; i < kDepth; ++i)
-        stack[i - 1] = std::move(stack[i]);
-    stack[kDepth - 1] = std::move(record);
+    stack.push_back(std::move(entry));
 }
 
 void CUndoStore::Push(std::unique_ptr<CUndoRecord> record, bool clearRedo)
@@ -28,66 +37,78 @@ void CUndoStore::Push(std::unique_ptr<CUndoRecord> record, bool clearRedo)
     if (clearRedo)
         ClearRedo();
     if (record)
-        PushOnto(m_Undo, m_UndoCount, std::move(record));
+        PushOnto(m_Undo, SEntry{std::move(record), ++m_LastId});
+    else
+        ForgetStates();
 }
 
-CUndoStore::Result CUndoStore::Step(UndoContext& context, Stack& from, std::size_t& fromCount, Stack& to,
-                                    std::size_t& toCount)
+void CUndoStore::ForgetStates() noexcept
 {
-    if (fromCount == 0)
+    m_BaseId = ++m_LastId;
+    for (Stack* stack : {&m_Undo, &m_Redo})
+        for (SEntry& e : *stack)
+            e.id = ++m_LastId;
+}
+
+CUndoStore::Result CUndoStore::Step(UndoContext& context, Stack& from, Stack& to)
+{
+    if (from.empty())
         return Result{};
     // Take the record off its stack first, so that nothing the record does
     // while applying can reach it through the store.
-    std::unique_ptr<CUndoRecord> top = std::move(from[--fromCount]);
+    SEntry top = std::move(from.back());
+    from.pop_back();
     Result result;
-    result.faceKey = top->GetFaceKey();
-    std::unique_ptr<CUndoRecord> inverse = top->MakeInverse(context);
-    result.updateKind = top->UpdateKind();
-    if (!top->Apply(context)) {
+    result.faceKey = top.record->GetFaceKey();
+    std::unique_ptr<CUndoRecord> inverse = top.record->MakeInverse(context);
+    result.updateKind = top.record->UpdateKind();
+    if (!top.record->Apply(context)) {
         // Nothing was restored (the record told the user why): no step to
         // take back on the other stack, and the record is of no further use.
+        // The state it named can no longer be reached from here.
+        if (&from == &m_Undo && from.empty())
+            m_BaseId = ++m_LastId;
         return Result{};
     }
+    // The inverse names the state the record left: the one undo or redo
+    // brings back by applying it.
     if (inverse)
-        PushOnto(to, toCount, std::move(inverse));
+        PushOnto(to, SEntry{std::move(inverse), top.id});
     return result;
 }
 
 CUndoStore::Result CUndoStore::Undo(UndoContext& context)
 {
     ++m_ChangeCount;
-    return Step(context, m_Undo, m_UndoCount, m_Redo, m_RedoCount);
+    return Step(context, m_Undo, m_Redo);
 }
 
 CUndoStore::Result CUndoStore::Redo(UndoContext& context)
 {
     ++m_ChangeCount;
-    return Step(context, m_Redo, m_RedoCount, m_Undo, m_UndoCount);
+    return Step(context, m_Redo, m_Undo);
 }
 
 std::string CUndoStore::TopUndoDescription() const
 {
-    return m_UndoCount ? m_Undo[m_UndoCount - 1]->GetDescription() : std::string();
+    return m_Undo.empty() ? std::string() : m_Undo.back().record->GetDescription();
 }
 
 std::string CUndoStore::TopRedoDescription() const
 {
-    return m_RedoCount ? m_Redo[m_RedoCount - 1]->GetDescription() : std::string();
+    return m_Redo.empty() ? std::string() : m_Redo.back().record->GetDescription();
 }
 
 void CUndoStore::ClearUndo() noexcept
 {
-    for (auto& r : m_Undo)
-        r.reset();
-    m_UndoCount = 0;
+    m_Undo.clear();
+    m_BaseId = ++m_LastId;
     ++m_ChangeCount;
 }
 
 void CUndoStore::ClearRedo() noexcept
 {
-    for (auto& r : m_Redo)
-        r.reset();
-    m_RedoCount = 0;
+    m_Redo.clear();
     ++m_ChangeCount;
 }
 

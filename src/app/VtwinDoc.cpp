@@ -228,3 +228,15 @@ bool CVtwinDoc::Serialize(CArchiveReader& in)
         ShowMessage(CProjectFile::SkippedObjectsNote(report.skippedObjects));
     return true;
 }
+
+void CVtwinDoc::SetModifiedFlag(bool modified) noexcept
+{
+    m_Modified = modified;
+    if (!modified && m_Undo)
+        m_SavedState = m_Undo->GetStateId();
+}
+
+bool CVtwinDoc::IsAtSavedState() const noexcept
+{
+    return m_Undo && m_Undo->GetStateId() == m_SavedState;
+}

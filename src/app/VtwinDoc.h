@@ -93,7 +93,11 @@ public:
     // Also makes the file's name (without its folder) the title.
     void SetPathName(std::string path);
     bool IsModified() const noexcept { return m_Modified; }
-    void SetModifiedFlag(bool modified = true) noexcept { m_Modified = modified; }
+    // Clearing the flag (saved, opened, new) remembers the undo store's state
+    // as the saved one.
+    void SetModifiedFlag(bool modified = true) noexcept;
+    // Whether undo and redo have led back to the state last saved.
+    bool IsAtSavedState() const noexcept;
     CUndoStore& GetUndoStore() noexcept { return *m_Undo; }
 
     // ---- product ------------------------------------------------------------------
@@ -171,6 +175,7 @@ private:
     std::string m_Title = "Untitled";
     std::string m_PathName;
     bool m_Modified = false;
+    std::uint64_t m_SavedState = 0;  // the undo store's state id when saved
     CDocContent m_Content;
     SFileStamp m_DiskStamp;
 };

@@ -132,6 +132,37 @@ bool CDrawObject::Load(CRecordStream& stream, bool /*shareImages*/, bool withSel
     return !stream.Failed();
 }
 
+void CDrawObject::SaveProperties(CRecordStream& stream) const
+{
+    const std::uint32_t flags = (m_hidden ? 1u : 0u) | (m_locked ? 2u : 0u);
+    if (flags == 0 && m_name.empty())
+        return;
+    stream.WriteU32(kPropertiesTag);
+    stream.WriteU32(1);
+    stream.WriteU32(flags);
+    stream.WriteString(m_name);
+}
+
+bool CDrawObject::LoadProperties(CRecordStream& stream)
+{
+    m_name.clear();
+    m_hidden = m_locked = false;
+    std::uint32_t tag = 0;
+    if (stream.Failed() || !stream.PeekU32(tag) || tag != kPropertiesTag)
+        return !stream.Failed();
+    stream.ReadU32();
+    const std::uint32_t words = stream.ReadU32();
+    if (words < 1 || !stream.HasRoomFor(words, 4))
+        return false;
+    const std::uint32_t flags = stream.ReadU32();
+    for (std::uint32_t i = 1; i < words && !stream.Failed(); ++i)
+        stream.ReadU32();
+    m_name = stream.ReadString();
+    m_hidden = (flags & 1u) != 0;
+    m_locked = (flags & 2u) != 0;
+    return !stream.Failed();
+}
+
 std::unique_ptr<CDrawObject> CDrawObject::Clone(bool textMode, bool withSelection) const
 {
     std::unique_ptr<CDrawObject> copy = CreateDrawObject(GetKindCode());
@@ -141,13 +172,15 @@ std::unique_ptr<CDrawObject> CDrawObject::Clone(bool textMode, bool withSelectio
     if (textMode) {
         CTextRecordStream stream;
         Save(stream, true, withSelection);
+        SaveProperties(stream);
         stream.Rewind();
-        ok = copy->Load(stream, true, withSelection);
+        ok = copy->Load(stream, true, withSelection) && copy->LoadProperties(stream);
     } else {
         CBinaryRecordStream stream;
         Save(stream, false, withSelection);
+        SaveProperties(stream);
         stream.Rewind();
-        ok = copy->Load(stream, false, withSelection);
+        ok = copy->Load(stream, false, withSelection) && copy->LoadProperties(stream);
     }
     if (!ok)
         return nullptr;
@@ -215,6 +248,7 @@ void SaveDrawObject(CRecordStream& stream, const CDrawObject& object, bool share
 {
     stream.WriteString(object.GetKindCode());
     object.Save(stream, shareImages, withSelection);
+    object.SaveProperties(stream);
 }
 
 std::unique_ptr<CDrawObject> LoadDrawObject(CRecordStream& stream, bool shareImages, bool withSelection,
@@ -231,7 +265,7 @@ std::unique_ptr<CDrawObject> LoadDrawObject(CRecordStream& stream, bool shareIma
             *unknownKind = true;
         return nullptr;
     }
-    if (!object->Load(stream, shareImages, withSelection))
+    if (!object->Load(stream, shareImages, withSelection) || !object->LoadProperties(stream))
         return nullptr;
     object->InvalidateCache();
     return object;

@@ -93,6 +93,30 @@ public:
     // Oldest program version that reads this object's record as it is meant.
     virtual std::uint32_t GetOldestReader() const { return kReaderVersionFirst; }
 
+    // ---- Properties of the objects panel ---------------------------------------------
+    // Saved after the kind's record as optional fields (SaveProperties),
+    // only when one differs from its default, so a record without them reads
+    // as before: no name (the kind name is shown), shown, not locked.
+    const std::string& GetName() const { return m_name; }
+    void SetName(std::string name) { m_name = std::move(name); }
+    // The name, or the kind name when it has none.
+    std::string GetDisplayName() const { return m_name.empty() ? std::string(GetKindName()) : m_name; }
+    // A hidden object is neither shown nor rendered nor picked on the canvas.
+    bool IsHidden() const { return m_hidden; }
+    void SetHidden(bool hidden) { m_hidden = hidden; }
+    // A locked object is shown and rendered but not picked or dragged on the canvas.
+    bool IsLocked() const { return m_locked; }
+    void SetLocked(bool locked) { m_locked = locked; }
+    // Whether a click or a band on the canvas may select it.
+    bool IsPickable() const { return !m_hidden && !m_locked; }
+    // The optional fields after the record body: the tag, the number of
+    // words that follow before the name, the flags word (bit 0 hidden, bit 1
+    // locked), then the name. Nothing at all while every property is at its
+    // default. Load passes over words a later version adds.
+    static constexpr std::uint32_t kPropertiesTag = 0x4F424A31u;
+    void SaveProperties(CRecordStream& stream) const;
+    bool LoadProperties(CRecordStream& stream);
+
     // ---- Fields --------------------------------------------------------------------
     std::uint32_t GetSelection() const { return m_selection; }
     void SetSelection(std::uint32_t state) { m_selection = state; }
@@ -143,6 +167,9 @@ protected:
     std::int32_t m_y2 = 0;
     std::uint32_t m_style = kStyleOutlined;
     std::int32_t m_orderKey = 0;  // (index + 1) * 10 in its list; not saved
+    std::string m_name;
+    bool m_hidden = false;
+    bool m_locked = false;
 };
 
 // A quarter turn of an angle in tenths of a degree, kept in [0, 3600).

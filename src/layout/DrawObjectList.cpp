@@ -54,7 +54,8 @@ std::uint32_t CDrawObjectList::GetOldestReader() const
 void CDrawObjectList::RenderToFace(CRaster& face) const
 {
     for (const auto& object : m_objects)
-        object->RenderToFace(face);
+        if (!object->IsHidden())
+            object->RenderToFace(face);
 }
 
 int CDrawObjectList::IndexOf(const CDrawObject* object) const

@@ -38,7 +38,13 @@ ERenderFileResult RunRenderToFile(CRaster& rendering, CRenderOutput& output, con
         }
     }
     std::string message, reason;
-    if (!CRenderOutput::SaveRendering(*picture, name, choice->filter, quality, message, reason)) {
+    bool saved = false;
+    const auto write = [&] { saved = CRenderOutput::SaveRendering(*picture, name, choice->filter, quality, message, reason); };
+    if (dialogs.writeFile)
+        dialogs.writeFile(name, write);
+    else
+        write();
+    if (!saved) {
         if (dialogs.showMessage) dialogs.showMessage(message);
         return ERenderFileResult::Failed;
     }

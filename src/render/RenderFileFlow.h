@@ -31,6 +31,10 @@ struct SRenderFileDialogs {
     // display; nullptr when it was cancelled, or with `why` set when it could
     // not be made.
     std::function<CRaster*(std::string& why)> makeCutOut;
+    // Runs `write` (encoding and writing the file `name`) under the caller's
+    // progress display, off the caller's thread if it likes; when unset it
+    // runs in place.
+    std::function<void(const std::string& name, const std::function<void()>& write)> writeFile;
 };
 
 enum class ERenderFileResult { Saved, Cancelled, Failed };

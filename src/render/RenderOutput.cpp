@@ -20,24 +20,18 @@ const char* const kRenderFormatsIntro =
 std::string GetRenderFormatsExplanation()
 {
     static const char* const kParagraphs[] = {
-        "- PNG format produces lossless (meaning the image will be saved exactly as rendered) images, and is a "
-        "compressed file format so the files are usually quite small. PNG is generally the best option to choose "
-        "if you intend to use your cover image on a web page, within an eBook page, or intend to later (using an "
-        "external painting program) convert your image to a low-color format such as GIF.",
-        "- BMP format also produces lossless images, but is not compressed which means the files created may be "
-        "very large. You should choose BMP if you want to use the cover image as a Splash screen (set using the "
-        "Edit Start Up... feature) in eBook created with Tarvell. BMP files are also useful if you need to load "
-        "your images into programs which do not support the PNG format. If you intend to later (using an external "
-        "painting program) convert your image to a low-color format such as GIF, but your paint program does not "
-        "support PNG, then use BMP.",
-        "- JPEG is a lossy (meaning some fine detail may be lost and minor distortions may appear in the image "
-        "and/or background) compressed format, that was originally designed for storing photographic images. If "
-        "you decide to render into JPEG format, you will be prompted for the JPEG Quality setting (between 0 and "
-        "100). The larger the value that you enter for JPEG Quality, the less fine detail will be lost, but the "
-        "larger the file produced will be.",
-        "- PCX is a lossless format, with some compression. It is principally useful if you need to transfer "
-        "your image into older graphics software which may not support the other formats, but otherwise we "
-        "recommend that you use one of the other formats.",
+        "- PNG keeps every pixel exactly as rendered and compresses it without loss, so the files stay small. "
+        "It is the best choice for web pages, documents and further work in a painting program.",
+        "- BMP also keeps every pixel, but without compression, so the files can be very large. Choose it for "
+        "programs that do not read PNG.",
+        "- JPEG is made for photographs: the files are small, but fine detail may be lost and slight distortions "
+        "may appear. You will be asked for the JPEG Quality (0 to 100): the larger the value, the more detail is "
+        "kept and the larger the file.",
+        "- PCX keeps every pixel with a little compression. It is useful only for older graphics programs that "
+        "read none of the other formats.",
+        "- PNG with a transparent background is the same format with the background left out: only the product, "
+        "its shadows and its reflection remain, ready to be placed over any other picture. It is rendered anew, "
+        "which takes as long as the rendering itself.",
     };
     std::string text;
     for (const char* p : kParagraphs) {

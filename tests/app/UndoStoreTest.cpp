@@ -148,6 +148,7 @@ TEST(UndoStore, ChangeCountMovesWithEveryChangeOfTheStacks)
     // not moved; every push, undo, redo or clear in between moves it, even
     // when the stacks hold as many records as before.
     CUndoStore store;
+    store.SetDepth(10);
     CVtwinDoc doc(nullptr, &store);
     UndoContext ctx{doc};
     Value v;
@@ -178,9 +179,11 @@ TEST(UndoStore, ChangeCountMovesWithEveryChangeOfTheStacks)
     EXPECT_TRUE(moved());
 }
 
-TEST(UndoStore, TenStepsAtMostAndNoRecordLeaks)
+TEST(UndoStore, DepthStepsAtMostAndNoRecordLeaks)
 {
     CUndoStore store;
+    EXPECT_EQ(store.GetDepth(), 100u);
+    store.SetDepth(10);
     CVtwinDoc doc(nullptr, &store);
     UndoContext ctx{doc};
     Value v;
@@ -211,26 +214,62 @@ TEST(UndoStore, TenStepsAtMostAndNoRecordLeaks)
     EXPECT_EQ(store.TopUndoDescription(), "");
 }
 
-TEST(UndoFileCounter, TwentyFiveNamesInRotation)
+TEST(UndoStore, StateIdsLeadBackToTheSavedState)
+{
+    // The document compares the state id with the one of its saved state.
+    CUndoStore store;
+    CVtwinDoc doc(nullptr, &store);
+    UndoContext ctx{doc};
+    Value v;
+    Edit(store, v, 1, "Set 1");
+    Edit(store, v, 2, "Set 2");
+    const std::uint64_t saved = store.GetStateId();
+    store.Undo(ctx);
+    EXPECT_NE(store.GetStateId(), saved);
+    store.Undo(ctx);
+    store.Redo(ctx);
+    store.Redo(ctx);
+    EXPECT_EQ(store.GetStateId(), saved);
+    // Another edit after an undo never leads back, though as many records are held.
+    store.Undo(ctx);
+    Edit(store, v, 3, "Set 3");
+    EXPECT_NE(store.GetStateId(), saved);
+    store.Undo(ctx);
+    store.Redo(ctx);
+    EXPECT_NE(store.GetStateId(), saved);
+    // An edit that could not be recorded forgets every state, the one below the stack too.
+    const std::uint64_t now = store.GetStateId();
+    store.Push(nullptr);
+    EXPECT_NE(store.GetStateId(), now);
+    store.Undo(ctx);
+    store.Undo(ctx);
+    EXPECT_FALSE(store.CanUndo());
+    store.Clear();
+    const std::uint64_t empty = store.GetStateId();
+    store.Push(nullptr);
+    EXPECT_NE(store.GetStateId(), empty);
+}
+
+TEST(UndoFileCounter, NamesInRotation)
 {
     CUndoFileCounter counter("/data/internal/");
     EXPECT_EQ(counter.FileName(0), "/data/internal/_undo000.tua");
-    EXPECT_EQ(counter.FileName(24), "/data/internal/_undo024.tua");
+    EXPECT_EQ(counter.FileName(204), "/data/internal/_undo204.tua");
     std::vector<std::string> names;
-    for (int i = 0; i < 25; ++i) {
+    for (int i = 0; i < CUndoFileCounter::kFileCount; ++i) {
         names.push_back(counter.Acquire());
         counter.Release(names.back());
     }
     EXPECT_EQ(names[7], "/data/internal/_undo007.tua");
     EXPECT_TRUE(counter.HasWrapped());
     EXPECT_EQ(counter.GetNextNumber(), 0);
-    // The 26th name is number 0 again.
+    // The next name is number 0 again.
     EXPECT_EQ(counter.Acquire(), "/data/internal/_undo000.tua");
 
     // A name still held by a live record is skipped.
     CUndoFileCounter held("");
     const std::string first = held.Acquire(); // 000, kept
-    for (int i = 0; i < 24; ++i)
+    for (int i = 1; i < CUndoFileCounter::kFileCount; ++i)
         held.Release(held.Acquire());
     EXPECT_EQ(held.Acquire(), "_undo001.tua");
     EXPECT_EQ(first, "_undo000.tua");
@@ -285,18 +324,19 @@ TEST(SideSnapshot, CaptureUndoRedoAndFileReuse)
     EXPECT_NE(doc.GetProduct()->FindSidePtr("S"), nullptr);
     spine.reset();
 
-    // Files rotate: after 25 snapshots the next one reuses number 0.
+    // Files rotate: after all the names the next snapshot reuses number 0.
     store.Clear();
     CUndoFileCounter fresh(folder.Path());
     std::vector<std::string> names;
-    for (int i = 0; i < 26; ++i) {
+    const int n = CUndoFileCounter::kFileCount;
+    for (int i = 0; i <= n; ++i) {
         auto rec = CSideSnapshotRecord::Create(doc, "F", "Front", "Front", fresh);
         ASSERT_TRUE(rec);
         names.push_back(rec->GetFileName());
         store.Push(std::move(rec));
     }
-    EXPECT_EQ(names[25], folder.Path() + "_undo000.tua");
-    EXPECT_EQ(names[24], folder.Path() + "_undo024.tua");
+    EXPECT_EQ(names[n], folder.Path() + "_undo000.tua");
+    EXPECT_EQ(names[n - 1], folder.Path() + "_undo204.tua");
     store.Clear();
 }
 

@@ -145,6 +145,52 @@ TEST(DrawObjectRecord, StoredRectangleHasTheDocumentedBytes)
     EXPECT_EQ(block, want);
 }
 
+// A name, hidden and locked follow the record as optional fields; a stream
+// of several records (the clipboard's) reads each object's own back.
+TEST(DrawObjectRecord, PanelPropertiesFollowTheRecordOnlyWhenSet)
+{
+    CDrawRect rect;
+    rect.SetCoords(-1, 20, 10, 2);
+    rect.SetName("Sky");
+    rect.SetHidden(true);
+    rect.SetLocked(true);
+    CDrawObjectList list;
+    list.Add(rect.Clone(false, true));
+    std::vector<std::uint8_t> block;
+    ASSERT_TRUE(list.SaveObject(0, block));
+    const std::vector<std::uint8_t> tail = {
+        0x31, 0x4A, 0x42, 0x4F,  // tag 0x4F424A31
+        1, 0, 0, 0,              // one word before the name
+        3, 0, 0, 0,              // hidden | locked
+        3, 0, 0, 0, 'S', 'k', 'y',
+    };
+    ASSERT_EQ(block.size(), 48u + tail.size());
+    EXPECT_EQ(block[0], 48u + tail.size());
+    EXPECT_EQ(std::vector<std::uint8_t>(block.end() - static_cast<long>(tail.size()), block.end()), tail);
+
+    CDrawRect plain;
+    plain.SetCoords(5, 6, 7, 8);
+    for (bool text : {false, true}) {
+        std::unique_ptr<CRecordStream> stream;
+        if (text)
+            stream = std::make_unique<CTextRecordStream>();
+        else
+            stream = std::make_unique<CBinaryRecordStream>();
+        SaveDrawObject(*stream, rect, false, false);
+        SaveDrawObject(*stream, plain, false, false);
+        stream->Rewind();
+        auto a = LoadDrawObject(*stream, false, false);
+        auto b = LoadDrawObject(*stream, false, false);
+        ASSERT_TRUE(a && b);
+        EXPECT_EQ(a->GetName(), "Sky");
+        EXPECT_TRUE(a->IsHidden() && a->IsLocked());
+        EXPECT_EQ(b->GetName(), "");
+        EXPECT_FALSE(b->IsHidden() || b->IsLocked());
+        EXPECT_EQ(b->GetX2(), 7);
+        EXPECT_TRUE(stream->AtEnd());
+    }
+}
+
 TEST(DrawObjectRecord, StoredBarcodeAndPolylineBodies)
 {
     CDrawBarcode barcode;  // as stored before symbols kept light margins

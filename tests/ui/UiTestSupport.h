@@ -13,7 +13,10 @@
 #include "ui/shell/VtwinView.h"
 #include "ui/widgets/MessageBox.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QHash>
+#include <QLabel>
 #include <QStringList>
 #include <QTest>
 #include <memory>
@@ -75,4 +78,47 @@ inline QPoint At(const CFaceCanvas& canvas, int fx, int fy)
 inline CDrawObjectList& FaceList(CMainFrame& frame, const char* key)
 {
     return *dynamic_cast<CDrawObjectList*>(&frame.Document()->GetFaceObjects(key));
+}
+
+// The mnemonic of a menu or control text: the character after a single "&"
+// ("&&" is a plain ampersand); 0 when there is none. Text after a tab is the
+// shortcut.
+inline QChar Mnemonic(const QString& text)
+{
+    const QString label = text.section(QLatin1Char('\t'), 0, 0);
+    for (int i = 0; i + 1 < label.size(); ++i) {
+        if (label[i] != QLatin1Char('&'))
+            continue;
+        if (label[i + 1] == QLatin1Char('&')) {
+            ++i;
+            continue;
+        }
+        return label[i + 1].toLower();
+    }
+    return QChar();
+}
+
+// The buttons and labels `window` shows (as it would when shown) that share
+// a mnemonic, as "a / b".
+inline QStringList MnemonicClashes(QWidget& window)
+{
+    QHash<QChar, QString> seen;
+    QStringList clashes;
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(&window))
+            continue;
+        QString text;
+        if (auto* b = qobject_cast<QAbstractButton*>(w))
+            text = b->text();
+        else if (auto* l = qobject_cast<QLabel*>(w))
+            text = l->buddy() ? l->text() : QString();
+        const QChar m = Mnemonic(text);
+        if (m.isNull())
+            continue;
+        if (seen.contains(m))
+            clashes << seen.value(m) + QStringLiteral(" / ") + text;
+        else
+            seen.insert(m, text);
+    }
+    return clashes;
 }

@@ -219,6 +219,8 @@ void CFaceCanvas::PaintObjects(QPainter& painter)
         const int r = m_mapping.FaceToWindowX(o->GetMaxX());
         const int t = m_mapping.FaceToWindowY(o->GetMaxY());
         const int b = m_mapping.FaceToWindowY(o->GetMinY());
+        if (o->IsHidden())
+            continue;
         const bool outside = r < 0 || l > width() || b < 0 || t > height();
         if (!outside) {
             painter.save();
@@ -229,6 +231,13 @@ void CFaceCanvas::PaintObjects(QPainter& painter)
         if (!o->IsSelected())
             continue;
         const QRect box(QPoint(l, t), QPoint(r, b));
+        if (o->IsLocked()) {
+            // Selected in the objects panel: its box, but nothing to drag.
+            painter.setPen(QPen(Qt::gray, 1, Qt::DashLine));
+            painter.drawRect(box.normalized());
+            painter.setPen(Qt::NoPen);
+            continue;
+        }
         m_handles.push_back({QRect(QPoint(l, t), QPoint(std::max(l, r), std::max(t, b))), o, 0});
         const bool cw = o->CanResizeWidth(), ch = o->CanResizeHeight();
         const QColor fill = o->GetSelection() == kSelectDominant ? QColor(0, 0, 255) : QColor(255, 255, 255);
@@ -419,15 +428,28 @@ void CFaceCanvas::mousePressEvent(QMouseEvent* event)
     if (m_mode == kModeSelect) {
         m_anchor = f;
         m_current = f;
-        const SHandle* h = shift ? nullptr : HitHandle(p);
-        if (!h) {
+        m_cycle = event->modifiers() & Qt::AltModifier;
+        const SHandle* h = shift || m_cycle ? nullptr : HitHandle(p);
+        // A press on an object that is not selected picks the front-most one
+        // there (even over a selected one) and drags it: selecting is no
+        // undo step.
+        CDrawObject* top = shift || m_cycle ? nullptr : LayoutEdit::PickAt(*objects, f, false);
+        if (h && h->handle == 0 && top && !top->IsSelected())
+            h = nullptr;
+        if (!h && top && !top->IsSelected()) {
+            LayoutEdit::SelectOnly(*objects, top);
+            m_view->SelectionChanged();
+            m_dragObject = top;
+            m_dragHandle = 0;
+            m_subTool = 1;
+            m_step = 2;
+        } else if (!h) {
             m_step = 1;
         } else {
             CDrawObject* o = h->object;
-            const bool onlyDominant = o->GetSelection() == kSelectDominant && LayoutEdit::CountSelected(*objects) == 1;
-            if (h->handle != 0 && !onlyDominant) {
-                m_view->RecordLayoutUndo(std::string("Select ") + o->GetKindName());
+            if (h->handle != 0 && !(o->GetSelection() == kSelectDominant && LayoutEdit::CountSelected(*objects) == 1)) {
                 LayoutEdit::SelectOnly(*objects, o);
+                m_view->SelectionChanged();
             }
             m_dragObject = o;
             m_dragHandle = h->handle;
@@ -534,12 +556,15 @@ void CFaceCanvas::FinishSelect(CFacePoint f, bool shift)
         return;
     }
     if (step == 1) {
-        if (shift)
-            f = LayoutEdit::ShiftConstrain(m_anchor, f, false);
-        const std::string description = LayoutEdit::BandDescription(*objects, m_anchor, f, shift, nullptr);
-        if (!description.empty())
-            m_view->RecordLayoutUndo(description);
-        LayoutEdit::ApplyBand(*m_view->CurrentObjects(), m_anchor, f, shift);
+        // A click picks one object (Alt: the next one beneath); a band takes
+        // every object it touches. Neither is an undo step.
+        if (f == m_anchor) {
+            LayoutEdit::ApplyClick(*objects, LayoutEdit::PickAt(*objects, f, m_cycle), shift);
+        } else {
+            if (shift)
+                f = LayoutEdit::ShiftConstrain(m_anchor, f, false);
+            LayoutEdit::ApplyBand(*objects, m_anchor, f, shift);
+        }
         m_view->SelectionChanged();
     } else if (m_dragObject) {
         const int dx = f.x - m_anchor.x, dy = f.y - m_anchor.y;

@@ -104,6 +104,7 @@ private:
     int m_step = 0;            // 0 idle; 1 band; 2 dragging; 3 creating; 4 entering points
     CFacePoint m_anchor;       // press point, face pixels
     CFacePoint m_current;      // current point, face pixels (constrained)
+    bool m_cycle = false;      // Alt held at the press: the click cycles through the objects beneath
     CDrawObject* m_dragObject = nullptr;
     int m_dragHandle = 0;
     std::vector<CFacePoint> m_points;  // polyline in progress

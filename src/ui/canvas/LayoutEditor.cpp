@@ -143,6 +143,8 @@ void BandRect(CFacePoint a, CFacePoint b, int& l, int& t, int& r, int& bt)
 
 bool BandHits(const CDrawObject& o, CFacePoint a, CFacePoint b)
 {
+    if (!o.IsPickable())
+        return false;
     if (a == b)
         return o.HitTest(a.x, a.y);
     int l, t, r, bt;
@@ -188,6 +190,36 @@ void ApplyBand(CDrawObjectList& objects, CFacePoint a, CFacePoint b, bool shift)
         }
     }
     FixDominant(objects);
+}
+
+CDrawObject* PickAt(const CDrawObjectList& objects, CFacePoint p, bool cycle)
+{
+    std::vector<CDrawObject*> under;  // front to back
+    for (std::size_t i = objects.GetObjectCount(); i-- > 0;) {
+        CDrawObject* o = objects.GetObject(i);
+        if (o->IsPickable() && o->HitTest(p.x, p.y))
+            under.push_back(o);
+    }
+    if (under.empty())
+        return nullptr;
+    if (!cycle)
+        return under.front();
+    for (std::size_t i = 0; i < under.size(); ++i)
+        if (under[i]->IsSelected())
+            return under[(i + 1) % under.size()];
+    return under.front();
+}
+
+void ApplyClick(CDrawObjectList& objects, CDrawObject* picked, bool shift)
+{
+    if (!shift) {
+        SelectOnly(objects, picked);
+        return;
+    }
+    if (picked)
+        picked->SetSelection(picked->IsSelected() ? kSelectNone : kSelectOn);
+    FixDominant(objects);
+    objects.MarkSelectionStale();
 }
 
 CFaceBox NormalisedBox(const CDrawObject& o)

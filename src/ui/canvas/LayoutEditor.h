@@ -51,6 +51,14 @@ CFacePoint ShiftConstrain(CFacePoint anchor, CFacePoint point, bool segment);
 std::string BandDescription(const CDrawObjectList& objects, CFacePoint a, CFacePoint b, bool shift, int* hitCount);
 void ApplyBand(CDrawObjectList& objects, CFacePoint a, CFacePoint b, bool shift);
 
+// The object a click at `p` picks: the front-most one under it that may be
+// picked (shown and not locked). With `cycle` (Alt+click) the next such one
+// beneath the front-most selected one under it, wrapping to the front.
+CDrawObject* PickAt(const CDrawObjectList& objects, CFacePoint p, bool cycle);
+// A click's selection: plain, only `picked` (none: nothing); with Shift,
+// `picked` is added or taken away.
+void ApplyClick(CDrawObjectList& objects, CDrawObject* picked, bool shift);
+
 // The box after dragging handle 1..8 by (dx, dy); the object's box is first
 // normalised. The result may be flipped (left > right) when the kind allows
 // a zero minimum.

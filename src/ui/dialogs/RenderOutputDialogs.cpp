@@ -11,6 +11,7 @@
 #include "render/RenderOutput.h"
 #include "render/RenderPipeline.h"
 #include "ui/render/RenderCompleteBar.h"
+#include "ui/render/RenderJob.h"
 #include "ui/render/RenderPage.h"
 #include "ui/shell/MainFrame.h"
 #include "ui/shell/VtwinView.h"
@@ -24,6 +25,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -74,44 +76,26 @@ CRaster* UpToDateRendering(CVtwinView* view)
     return side->GetPicture();
 }
 
-// The project with its background left out. It is rendered from a copy of the
-// product with a pipeline of its own, so the view's rendering and what its
-// cache knows stay as they are; `keep` holds the copy that owns the picture.
-CRaster* RenderCutOut(CVtwinView* view, CMainFrame* frame, std::unique_ptr<CProduct>& keep, std::string& why)
+// The project with its background left out, rendered on a thread of its own
+// from a copy of the document, so the view's rendering and what its cache
+// knows stay as they are; `keep` owns the picture.
+CRaster* RenderCutOut(CVtwinView* view, std::unique_ptr<CRaster>& keep, std::string& why)
 {
     CVtwinDoc* doc = view ? view->Document() : nullptr;
-    const CProduct* product = doc ? doc->GetProduct() : nullptr;
-    if (!product)
+    if (!doc || !doc->GetProduct())
         return nullptr;
-    keep = CloneProduct(*product);
-    if (!keep) {
+    const std::shared_ptr<CRenderJob> job = view->RenderAside(CRenderJob::CreateCutOut(*doc));
+    if (!job) {
         why = "Out of memory";
         return nullptr;
     }
-    CEngineBackend backend;
-    CRenderPipeline pipeline;
-    pipeline.SetBackend(&backend);
-    pipeline.SetTransparent(true);
-    pipeline.SetFaceObjects([doc](std::string_view key) { return doc->FindFaceObjects(key); });
-    pipeline.GetProgress().SetSink([frame](const std::string& status, int percent) {
-        if (frame)
-            frame->SetProgress(percent, Q(status));
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    });
-    pipeline.GetCache().Clear();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool ok = pipeline.Render("y", *keep);
-    QApplication::restoreOverrideCursor();
-    if (frame)
-        frame->SetProgress(-1);
-    CSide* side = keep->FindSidePtr("z");
-    CRaster* picture = side ? side->GetPicture() : nullptr;
-    if (ok && picture && picture->IsValid() && picture->HasAlpha())
-        return picture;
-    if (pipeline.WasCancelled())
+    if (job->WasCancelled())
         return nullptr;
+    keep = job->TakePicture();
+    if (keep && keep->IsValid() && keep->HasAlpha())
+        return keep.get();
     why = "The picture with a transparent background could not be rendered";
-    why += pipeline.GetLastError().empty() ? std::string(".") : ": " + pipeline.GetLastError();
+    why += job->Error().empty() ? std::string(".") : ": " + job->Error();
     return nullptr;
 }
 
@@ -247,10 +231,14 @@ bool CopyRenderingToClipboard(QWidget* parent, const CRaster& rendering)
 }
 
 bool SaveRenderingWithDialogs(QWidget* parent, CRaster& rendering, const CAppFolders* folders, std::string* savedName,
-                              CutOutMaker makeCutOut)
+                              CutOutMaker makeCutOut, BusyRunner runBusy)
 {
     SRenderFileDialogs dialogs;
     dialogs.makeCutOut = std::move(makeCutOut);
+    if (runBusy)
+        dialogs.writeFile = [runBusy](const std::string& name, const std::function<void()>& write) {
+            runBusy(QStringLiteral("Please wait - Saving ") + QFileInfo(Q(name)).fileName(), write);
+        };
     dialogs.explainFormats = [parent](bool& dontExplain) {
         CRenderFormatsDialog dialog(parent);
         const bool ok = Run(dialog) == QDialog::Accepted;
@@ -308,18 +296,20 @@ void RunRenderToFile(CVtwinView* view, CMainFrame* frame)
     CRaster* rendering = UpToDateRendering(view);
     if (!rendering)
         return;
-    std::unique_ptr<CProduct> cutOut;
-    SaveRenderingWithDialogs(view, *rendering, frame ? frame->Folders() : nullptr, nullptr,
-                             [view, frame, &cutOut](std::string& why) { return RenderCutOut(view, frame, cutOut, why); });
+    std::unique_ptr<CRaster> cutOut;
+    SaveRenderingWithDialogs(
+        view, *rendering, frame ? frame->Folders() : nullptr, nullptr,
+        [view, &cutOut](std::string& why) { return RenderCutOut(view, cutOut, why); },
+        [view](const QString& status, std::function<void()> work) { view->RunAside(status, std::move(work)); });
 }
 
-void RunRenderCutOutToClipboard(CVtwinView* view, CMainFrame* frame)
+void RunRenderCutOutToClipboard(CVtwinView* view, CMainFrame*)
 {
     if (!view || !view->Document() || !view->Document()->GetProduct())
         return;
-    std::unique_ptr<CProduct> cutOut;
+    std::unique_ptr<CRaster> cutOut;
     std::string why;
-    if (const CRaster* picture = RenderCutOut(view, frame, cutOut, why))
+    if (const CRaster* picture = RenderCutOut(view, cutOut, why))
         CopyRenderingToClipboard(view, *picture);
     else if (!why.empty())
         ShowMessage(view, Q(why), EMessageIcon::Warning);

@@ -64,9 +64,14 @@ bool CopyRenderingToClipboard(QWidget* parent, const CRaster& rendering);
 // the picture, owned by the maker, or nullptr (cancelled, or `why` set).
 using CutOutMaker = std::function<CRaster*(std::string& why)>;
 
+// Runs a long step (writing the file) away from the user-interface thread
+// while the window waits, `status` in the status bar.
+using BusyRunner = std::function<void(const QString& status, std::function<void()> work)>;
+
 // Steps 2.. of Render To File on an up-to-date rendering; true when saved.
 bool SaveRenderingWithDialogs(QWidget* parent, CRaster& rendering, const CAppFolders* folders,
-                              std::string* savedName = nullptr, CutOutMaker makeCutOut = {});
+                              std::string* savedName = nullptr, CutOutMaker makeCutOut = {},
+                              BusyRunner runBusy = {});
 
 // The whole commands from the view: the rendering is brought up to date
 // first (without the Rendering Complete prompt).

@@ -136,10 +136,8 @@ bool EditFacePicture(QWidget* parent, CVtwinView* view, CMainFrame* frame, char 
         doc->GetUndoStore().Push(std::make_unique<CFacePictureRecord>(
                                      std::move(record), std::make_unique<CLayoutSnapshotRecord>(*doc, key, description)),
                                  true);
-    else if (record)
-        doc->GetUndoStore().Push(std::move(record), true);
     else
-        doc->GetUndoStore().ClearRedo();
+        doc->GetUndoStore().Push(std::move(record), true);  // a null record: an edit that cannot be undone
     if (objects)
         objects->ScaleObjects(faceWidth, faceHeight, built->GetWidth(), built->GetHeight());
     side->Reset(kAppearancePicture, baseWidth, baseHeight, 0xFFFFFF, magnification);

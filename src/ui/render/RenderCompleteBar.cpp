@@ -19,10 +19,13 @@ CRenderCompleteBar::CRenderCompleteBar(QWidget* parent) : QFrame(parent)
     outer->setContentsMargins(8, 6, 8, 6);
     outer->setSpacing(4);
     auto* row = new QHBoxLayout;
-    auto* title = new QLabel(QStringLiteral("<b>Rendering Complete</b>"), this);
-    row->addWidget(title);
-    row->addWidget(new QLabel(QStringLiteral("Would you like to copy the rendered image?"), this));
-    row->addStretch(1);
+    // The question wraps on a narrow window rather than being cut.
+    auto* question = new QLabel(
+        QStringLiteral("<b>Rendering Complete</b>&nbsp;&nbsp; Would you like to copy the rendered image?"), this);
+    question->setObjectName(QStringLiteral("renderCompleteQuestion"));
+    question->setWordWrap(true);
+    question->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    row->addWidget(question, 1);
     m_copy = new QPushButton(QStringLiteral("Yes - &Copy to Clipboard"), this);
     m_save = new QPushButton(QStringLiteral("Yes - Save to &File"), this);
     m_no = new QPushButton(QStringLiteral("&No"), this);

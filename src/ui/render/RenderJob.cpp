@@ -102,6 +102,14 @@ std::unique_ptr<CRenderJob> CRenderJob::CreateDraft(const CVtwinDoc& doc, const 
     return job;
 }
 
+std::unique_ptr<CRenderJob> CRenderJob::CreateCutOut(const CVtwinDoc& doc)
+{
+    std::unique_ptr<CRenderJob> job = Create(doc, CRenderCache(), "y", false);
+    if (job)
+        job->m_cutOut = true;
+    return job;
+}
+
 std::unique_ptr<CRenderJob> CRenderJob::CreateTurnedDraft(const CRenderJob& first, int xRotation, int yRotation)
 {
     std::unique_ptr<CRenderJob> job(new CRenderJob);
@@ -130,6 +138,7 @@ void CRenderJob::Run()
     CRenderPipeline pipeline;
     pipeline.SetBackend(&backend);
     pipeline.SetThreads(m_threads);
+    pipeline.SetTransparent(m_cutOut);
     pipeline.GetCache() = m_before;
     if (m_turn) {
         m_product->GetSettings().SetInt(ModelKey(kSetXRotation), m_xRotation);
@@ -153,6 +162,7 @@ void CRenderJob::Run()
     }
     m_cancelled = pipeline.WasCancelled() || IsCancelRequested();
     m_after = pipeline.GetCache();
+    m_error = pipeline.GetLastError();
     if (m_shared && m_ok && !m_cancelled) {
         const CSide* side = m_product->FindSidePtr("z");
         if (side && side->GetPicture() && side->GetPicture()->IsValid()) {
@@ -174,10 +184,20 @@ const CRaster* CRenderJob::Picture() const noexcept
     return picture && picture->IsValid() ? picture : nullptr;
 }
 
+std::unique_ptr<CRaster> CRenderJob::TakePicture()
+{
+    if (!Picture())
+        return nullptr;
+    if (m_shared)
+        return std::move(m_result);
+    CSide* side = m_product->FindSidePtr(m_change == "x" ? "x" : "z");
+    return side ? side->TakePicture() : nullptr;
+}
+
 void CRenderJob::MoveInto(CVtwinDoc& doc, CRenderCache& cache)
 {
     CProduct* product = doc.GetProduct();
-    if (!product || !m_product || m_draft || !m_ok || m_cancelled)
+    if (!product || !m_product || m_draft || m_cutOut || !m_ok || m_cancelled)
         return;
     // Sides are taken over in the order the copy holds them, so that sides the
     // render added are appended to the document's product in the order a

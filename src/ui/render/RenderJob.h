@@ -41,6 +41,10 @@ public:
     static std::unique_ptr<CRenderJob> CreateDraft(const CVtwinDoc& doc, const CRenderCache& cache,
                                                    const SDraftOptions& options);
 
+    // The project with its background left out (a picture with an alpha
+    // plane), made from nothing prepared; never moved into the document.
+    static std::unique_ptr<CRenderJob> CreateCutOut(const CVtwinDoc& doc);
+
     // The next draft of a drag: shares the copy of `first` (a draft), turned
     // to the given angles. The copy is taken once per drag; the drafts of one
     // drag must run one after another on one thread (one CRenderWorker), which
@@ -59,10 +63,15 @@ public:
     bool IsDraft() const noexcept { return m_draft; }
     bool Succeeded() const noexcept { return m_ok; }
     bool WasCancelled() const noexcept { return m_cancelled; }
+    // The pipeline's reason when the render failed (may be empty).
+    const std::string& Error() const noexcept { return m_error; }
     // The render cache's change count when the copy was taken.
     unsigned long long StartCount() const noexcept { return m_startCount; }
     // The finished picture of the job ("z", or "x" for the layout preview).
     const class CRaster* Picture() const noexcept;
+
+    // Hands the finished picture over (a cut-out's), null when there is none.
+    std::unique_ptr<CRaster> TakePicture();
 
     // Moves the prepared pictures into the document's product and marks their
     // codes up to date in `cache`. Only for a full job whose StartCount still
@@ -91,8 +100,10 @@ private:
     CRenderCache m_before;  // the document's cache when the copy was taken
     CRenderCache m_after;   // the worker's cache when the render ended
     std::string m_change;
+    std::string m_error;
     unsigned long long m_startCount = 0;
     bool m_draft = false;
+    bool m_cutOut = false;
     bool m_ok = false;
     bool m_cancelled = false;
     int m_threads = 0;

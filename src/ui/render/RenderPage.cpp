@@ -41,17 +41,45 @@ void CRenderPage::SetTopBar(QWidget* bar)
     bar->installEventFilter(this);
 }
 
+void CRenderPage::HideTopBarKeepingRoom()
+{
+    if (!m_topBar || m_topBar->isHidden())
+        return;
+    m_keptBarRoom = m_topBar->height();
+    m_topBar->hide();
+}
+
+void CRenderPage::ReleaseTopBarRoom()
+{
+    if (m_keptBarRoom == 0)
+        return;
+    m_keptBarRoom = 0;
+    update();
+}
+
+void CRenderPage::ReturnTopBar()
+{
+    if (m_keptBarRoom > 0)
+        m_topBar->show();
+}
+
 bool CRenderPage::eventFilter(QObject* watched, QEvent* event)
 {
     // The picture moves when the bar comes or goes.
-    if (watched == m_topBar && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+    if (watched == m_topBar && (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
+        if (event->type() == QEvent::Show)
+            m_keptBarRoom = 0;
         update();
+    }
     return QWidget::eventFilter(watched, event);
 }
 
 QRect CRenderPage::PictureArea() const
 {
-    const int top = m_topBar && !m_topBar->isHidden() ? m_topBar->sizeHint().height() : 0;
+    int shown = 0;
+    if (m_topBar && !m_topBar->isHidden())
+        shown = m_topBar->hasHeightForWidth() ? m_topBar->heightForWidth(width()) : m_topBar->sizeHint().height();
+    const int top = std::max(shown, m_keptBarRoom);
     return QRect(0, top, width(), std::max(1, height() - top));
 }
 

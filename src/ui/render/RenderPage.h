@@ -20,6 +20,14 @@ public:
     // A bar across the top (owned by the page); the picture uses the room below it while it is shown.
     void SetTopBar(QWidget* bar);
     QWidget* TopBar() const { return m_topBar; }
+    // Hides the bar but keeps its room until it is shown again or
+    // ReleaseTopBarRoom is called, so the picture does not move meanwhile
+    // (a drag turns the product while the offer was for the picture before).
+    void HideTopBarKeepingRoom();
+    void ReleaseTopBarRoom();
+    // Shows the bar kept hidden by HideTopBarKeepingRoom again (the picture it
+    // offered is shown again).
+    void ReturnTopBar();
     // Where the picture is drawn (window pixels); empty without a picture.
     QRect PictureRect() const;
 
@@ -62,6 +70,7 @@ private:
     QImage m_picture;
     QString m_placeholder;
     QWidget* m_topBar = nullptr;
+    int m_keptBarRoom = 0;  // window pixels kept for the hidden bar
     bool m_turnable = false;
     bool m_pressed = false;
     bool m_turning = false;

@@ -22,6 +22,12 @@ CRenderTurnController::CRenderTurnController(CVtwinView* view, CRenderPage* page
     connect(page, &CRenderPage::turnMoved, this, &CRenderTurnController::OnMoved);
     connect(page, &CRenderPage::turnFinished, this, &CRenderTurnController::OnFinished);
     connect(m_worker, &CRenderWorker::finished, this, &CRenderTurnController::OnDraft);
+    // A rendering that came back without an offer (cancelled, failed, or no
+    // turn made) gives the bar's room back.
+    connect(view, &CVtwinView::renderingDone, this, [this] {
+        if (!m_turning)
+            m_page->ReleaseTopBarRoom();
+    });
 }
 
 CRenderTurnController::~CRenderTurnController() = default;
@@ -58,8 +64,9 @@ void CRenderTurnController::OnStarted()
     m_y0 = m_lastY = s.GetInt(ModelKey(kSetYRotation));
     // A full render still on its way would land between the drafts.
     m_view->CancelRendering();
-    if (QWidget* bar = m_page->TopBar())
-        bar->hide();  // the offer was for the picture being turned away
+    // The offer was for the picture being turned away; its room stays until
+    // the turned rendering offers again, so the picture does not jump.
+    m_page->HideTopBarKeepingRoom();
     // One copy of the document for the whole drag, taken here on the
     // user-interface thread: the drafts differ only in their angles.
     // Drafts of at most kDraftSide pixels on their long side keep up with the
@@ -101,10 +108,13 @@ void CRenderTurnController::OnFinished(QPoint delta)
     m_worker->Cancel();
     m_source.reset();
     const auto [x, y] = Angles(delta);
-    if (x != m_x0 || y != m_y0)
+    if (x != m_x0 || y != m_y0) {
         emit turned(x, y);
-    else
+    } else {
         m_view->RefreshPicture();
+        if (!m_view->IsRendering())
+            m_page->ReturnTopBar();  // back where it was: the offer holds again
+    }
 }
 
 void CRenderTurnController::OnDraft(quint64, const std::shared_ptr<CRenderJob>& job)

@@ -1,6 +1,7 @@
 #include "ui/shell/Application.h"
 
 #include "app/AppFolders.h"
+#include "app/UndoStore.h"
 #include "catalogue/InstalledData.h"
 #include "catalogue/Setup.h"
 #include "ui/dialogs/SetupDialog.h"
@@ -17,6 +18,7 @@
 #include <QTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <exception>
 #include <new>
 
@@ -139,6 +141,8 @@ bool CVtwinApplication::InitInstance(const QStringList& arguments, int& exitCode
     // 7. Undo files left by an earlier run are stale; they and the temporary
     // files of saves that were killed belong to this data folder.
     m_folders->ClaimUndoFiles();
+    CUndoStore::Instance().SetDepth(static_cast<std::size_t>(
+        std::max(1, m_folders->UserSettings().GetInt("GUI", "UndoDepth", static_cast<int>(CUndoStore::kDefaultDepth)))));
     m_folders->RemoveLeftoverSaveFiles();
 
     // 8-10. The main window with the first document.

@@ -3,6 +3,7 @@
 // run, stale undo files, the main window), and a guard that keeps an exception
 // or a failed allocation in an event handler from ending the program.
 
+#include "app/UndoFileCounter.h"
 #include <QApplication>
 #include <QString>
 #include <QStringList>
@@ -55,4 +56,4 @@ private:
 bool RunSetup(const CAppFolders& folders);
 
 // Deletes the undo files numbered 0..count-1 in the internal folder.
-void DeleteUndoFiles(const CAppFolders& folders, int count = 25);
+void DeleteUndoFiles(const CAppFolders& folders, int count = CUndoFileCounter::kFileCount);

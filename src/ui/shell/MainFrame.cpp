@@ -4,6 +4,8 @@
 #include "ui/dialogs/AboutDialog.h"
 #include "ui/dialogs/RecoverDialog.h"
 #include "ui/dialogs/RenderOutputDialogs.h"
+#include "ui/canvas/GeometryBar.h"
+#include "ui/canvas/ObjectsPanel.h"
 #include "ui/render/PreviewDock.h"
 #include "ui/grid/PropertyGrid.h"
 #include "ui/widgets/ColorButton.h"
@@ -82,6 +84,9 @@ CMainFrame::CMainFrame(const QString& recentStorage, QWidget* parent)
     InstallPropertyGrid(m_view, this);
     m_previewDock = new CPreviewDock(m_view, this);
     addDockWidget(Qt::RightDockWidgetArea, m_previewDock);
+    m_objectsPanel = new CObjectsPanel(m_view, this);
+    addDockWidget(Qt::RightDockWidgetArea, m_objectsPanel);
+    m_geometryBar = new CGeometryBar(m_view, this);
     m_recent->Load();
     BuildActions();
     BuildMenus();

@@ -18,6 +18,8 @@ class QMenu;
 class QProgressBar;
 class QToolBar;
 class CVtwinView;
+class CGeometryBar;
+class CObjectsPanel;
 class CPreviewDock;
 class CColorButton;
 class CRecentFileList;
@@ -62,6 +64,8 @@ public:
     CColorButton* LineColorButton() const { return m_lineButton; }
     QProgressBar* ProgressBar() const { return m_progress; }
     CPreviewDock* PreviewDock() const { return m_previewDock; }
+    CObjectsPanel* ObjectsPanel() const { return m_objectsPanel; }
+    CGeometryBar* GeometryBar() const { return m_geometryBar; }
     const CRecentFileList& RecentFiles() const { return *m_recent; }
 
     // Runs a command as if chosen from the menu, after its update handler
@@ -120,6 +124,8 @@ private:
 
     CVtwinView* m_view = nullptr;
     CPreviewDock* m_previewDock = nullptr;
+    CObjectsPanel* m_objectsPanel = nullptr;
+    CGeometryBar* m_geometryBar = nullptr;
     QHash<int, QAction*> m_actions;
     QMenu* m_fileMenu = nullptr;
     QMenu* m_editMenu = nullptr;

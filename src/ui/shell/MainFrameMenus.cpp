@@ -2,6 +2,8 @@
 // shortcuts, the menus, the toolbars and the status bar.
 #include "ui/shell/MainFrame.h"
 
+#include "ui/canvas/GeometryBar.h"
+#include "ui/canvas/ObjectsPanel.h"
 #include "ui/render/PreviewDock.h"
 
 #include "ui/shell/CommandIds.h"
@@ -59,6 +61,9 @@ void CMainFrame::BuildActions()
     AddAction(ID_EDIT_COPY, "&Copy", "Copy the selection and put it on the Clipboard\nCopy", "edit_copy",
               QKeySequence("Ctrl+C"));
     AddAction(ID_EDIT_PASTE, "&Paste", "Insert Clipboard contents\nPaste", "edit_paste", QKeySequence("Ctrl+V"));
+    AddAction(ID_EDIT_PASTE_IN_PLACE, "Paste In Place",
+              "Insert the objects on the Clipboard where they were copied from\nPaste In Place",
+              QString(), QKeySequence("Ctrl+Shift+V"));
     AddAction(ID_EDIT_DELETE, "&Delete", "Delete the selected objects\nDelete", "edit_delete",
               QKeySequence(Qt::Key_Delete));
     AddAction(ID_EDIT_DUPLICATE, "Dupl&icate", "Duplicate the selected objects\nDuplicate", "edit_duplicate");
@@ -97,6 +102,10 @@ void CMainFrame::BuildActions()
               "Place the objects right of the dominant object\nAlign To Right Of");
     AddAction(ID_ALIGN_ABOVE, "&Above", "Place the objects above the dominant object\nAlign Above");
     AddAction(ID_ALIGN_BELOW, "Belo&w", "Place the objects below the dominant object\nAlign Below");
+    AddAction(ID_DISTRIBUTE_HORIZONTAL, "&Distribute Horizontally",
+              "Spread the selected objects evenly from left to right\nDistribute Horizontally");
+    AddAction(ID_DISTRIBUTE_VERTICAL, "Di&stribute Vertically",
+              "Spread the selected objects evenly from top to bottom\nDistribute Vertically");
     AddAction(ID_SAME_WIDTH, "&Width", "Give the objects the dominant object's width\nSame Width", "same_width");
     AddAction(ID_SAME_HEIGHT, "&Height", "Give the objects the dominant object's height\nSame Height",
               "same_height");
@@ -127,47 +136,56 @@ void CMainFrame::BuildActions()
                 {ID_TAB_LAYOUT, "L&ayout"},      {ID_TAB_RENDER, "Re&nder"}};
     for (const auto& t : tabs) {
         const QString name = CVtwinView::TabNameOfCommand(t.id);
-        AddAction(t.id, QString::fromLatin1(t.text), QStringLiteral("Show the %1 tab\n%1").arg(name));
+        AddAction(t.id, QString::fromLatin1(t.text), QStringLiteral("Show the %1 tab\n%1").arg(name), QString(),
+                  t.id == ID_TAB_RENDER ? QKeySequence(Qt::Key_F5) : QKeySequence());
     }
     AddAction(ID_TAB_NEXT, "Ne&xt", "Show the next tab\nNext", QString(), QKeySequence("Ctrl+PgDown"));
     AddAction(ID_TAB_PREVIOUS, "Pre&vious", "Show the previous tab\nPrevious", QString(), QKeySequence("Ctrl+PgUp"));
-    AddAction(ID_ZOOM_FIT, "&Fit To Window", "Fit the face into the window\nFit To Window", "zoom_fit");
+    AddAction(ID_ZOOM_FIT, "&Fit To Window", "Fit the face into the window\nFit To Window", "zoom_fit",
+              QKeySequence("Ctrl+0"));
     AddAction(ID_ZOOM_25, "&25%", "Zoom to 25%\n25%");
     AddAction(ID_ZOOM_50, "&50%", "Zoom to 50%\n50%");
-    AddAction(ID_ZOOM_100, "&100%", "Zoom to 100%\n100%");
+    AddAction(ID_ZOOM_100, "&100%", "Zoom to 100%\n100%", QString(), QKeySequence("Ctrl+1"));
     AddAction(ID_ZOOM_200, "2&00%", "Zoom to 200%\n200%");
     AddAction(ID_ZOOM_400, "&400%", "Zoom to 400%\n400%");
     AddAction(ID_ZOOM_800, "&800%", "Zoom to 800%\n800%");
     AddAction(ID_ZOOM_1600, "1&600%", "Zoom to 1600%\n1600%");
     AddAction(ID_ZOOM_CUSTOM, "&Custom Zoom...", "Zoom to a percentage of your choice\nCustom Zoom");
-    AddAction(ID_ZOOM_IN, "Zoom &In", "Zoom in\nZoom In", "zoom_in", QKeySequence(Qt::Key_Plus));
-    AddAction(ID_ZOOM_OUT, "Zoom &Out", "Zoom out\nZoom Out", "zoom_out", QKeySequence(Qt::Key_Minus));
+    // Ctrl and the key with "+" on it, whether or not Shift is needed for it;
+    // the plain keys as before.
+    AddAction(ID_ZOOM_IN, "Zoom &In", "Zoom in\nZoom In", "zoom_in", QKeySequence("Ctrl++"))
+        ->setShortcuts({QKeySequence("Ctrl++"), QKeySequence("Ctrl+="), QKeySequence(Qt::Key_Plus)});
+    AddAction(ID_ZOOM_OUT, "Zoom &Out", "Zoom out\nZoom Out", "zoom_out", QKeySequence("Ctrl+-"))
+        ->setShortcuts({QKeySequence("Ctrl+-"), QKeySequence(Qt::Key_Minus)});
     // Draw
-    AddAction(ID_TOOL_SELECT, "&Select Objects", "Select, move and resize objects\nSelect Objects", "tool_select");
-    AddAction(ID_TOOL_LINE, "&Line", "Draw a line\nLine", "tool_line");
+    AddAction(ID_TOOL_SELECT, "&Select Objects", "Select, move and resize objects\nSelect Objects", "tool_select",
+              QKeySequence(Qt::Key_V));
+    AddAction(ID_TOOL_LINE, "&Line", "Draw a line\nLine", "tool_line", QKeySequence(Qt::Key_L));
     AddAction(ID_TOOL_RECT, "Outlined &Rectangle", "Draw an outlined rectangle\nOutlined Rectangle",
-              "tool_rect_outline");
+              "tool_rect_outline", QKeySequence(Qt::Key_R));
     AddAction(ID_TOOL_RECT_FILLED, "Filled R&ectangle", "Draw a filled rectangle\nFilled Rectangle",
               "tool_rect_filled");
     AddAction(ID_TOOL_RECT_BOTH, "Outlined Filled Rect&angle",
               "Draw an outlined filled rectangle\nOutlined Filled Rectangle", "tool_rect_both");
     AddAction(ID_TOOL_ELLIPSE, "O&utlined Ellipse", "Draw an outlined ellipse\nOutlined Ellipse",
-              "tool_ellipse_outline");
+              "tool_ellipse_outline", QKeySequence(Qt::Key_E));
     AddAction(ID_TOOL_ELLIPSE_FILLED, "Filled Elli&pse", "Draw a filled ellipse\nFilled Ellipse",
               "tool_ellipse_filled");
     AddAction(ID_TOOL_ELLIPSE_BOTH, "Outline&d Filled Ellipse",
               "Draw an outlined filled ellipse\nOutlined Filled Ellipse", "tool_ellipse_both");
     AddAction(ID_TOOL_POLYGON, "Outlined Poly&gon", "Draw an outlined polygon\nOutlined Polygon",
-              "tool_polygon_outline");
+              "tool_polygon_outline", QKeySequence(Qt::Key_P));
     AddAction(ID_TOOL_POLYGON_FILLED, "Filled P&olygon", "Draw a filled polygon\nFilled Polygon",
               "tool_polygon_filled");
     AddAction(ID_TOOL_POLYGON_BOTH, "Outlined Filled Pol&ygon",
               "Draw an outlined filled polygon\nOutlined Filled Polygon", "tool_polygon_both");
     AddAction(ID_TOOL_POLYLINE, "Polyli&ne", "Draw a polyline\nPolyline", "tool_polyline");
-    AddAction(ID_TOOL_TEXT, "&Text", "Place a text\nText", "tool_text");
-    AddAction(ID_TOOL_PICTURE, "P&icture", "Place a picture from a file\nPicture", "tool_picture");
-    AddAction(ID_TOOL_BARCODE, "&Barcode", "Place a barcode\nBarcode", "tool_barcode");
-    AddAction(ID_MARGIN, "&Margin...", "Add a margin band or corner triangle to the face\nMargin", "margin");
+    AddAction(ID_TOOL_TEXT, "&Text", "Place a text\nText", "tool_text", QKeySequence(Qt::Key_T));
+    AddAction(ID_TOOL_PICTURE, "P&icture", "Place a picture from a file\nPicture", "tool_picture",
+              QKeySequence(Qt::Key_I));
+    AddAction(ID_TOOL_BARCODE, "&Barcode", "Place a barcode\nBarcode", "tool_barcode", QKeySequence(Qt::Key_B));
+    AddAction(ID_MARGIN, "&Margin...", "Add a margin band or corner triangle to the face\nMargin", "margin",
+              QKeySequence(Qt::Key_M));
     // Render
     AddAction(ID_RENDER_TO_CLIPBOARD, "Render To &Clipboard",
               "Render the project and copy the result to the Clipboard\nRender To Clipboard", "render_clipboard");
@@ -217,6 +235,7 @@ void CMainFrame::BuildMenus()
     m_editMenu->addAction(A(ID_EDIT_CUT));
     m_editMenu->addAction(A(ID_EDIT_COPY));
     m_editMenu->addAction(A(ID_EDIT_PASTE));
+    m_editMenu->addAction(A(ID_EDIT_PASTE_IN_PLACE));
     m_editMenu->addAction(A(ID_EDIT_DELETE));
     m_editMenu->addAction(A(ID_EDIT_DUPLICATE));
     m_editMenu->addSeparator();
@@ -235,6 +254,9 @@ void CMainFrame::BuildMenus()
     align->addSeparator();
     for (int id : {ID_ALIGN_TO_LEFT_OF, ID_ALIGN_TO_RIGHT_OF, ID_ALIGN_ABOVE, ID_ALIGN_BELOW})
         align->addAction(A(id));
+    align->addSeparator();
+    align->addAction(A(ID_DISTRIBUTE_HORIZONTAL));
+    align->addAction(A(ID_DISTRIBUTE_VERTICAL));
     QMenu* same = m_editMenu->addMenu(QStringLiteral("&Make Same Size"));
     for (int id : {ID_SAME_WIDTH, ID_SAME_HEIGHT, ID_SAME_SIZE})
         same->addAction(A(id));
@@ -249,6 +271,8 @@ void CMainFrame::BuildMenus()
     for (int id : {ID_VIEW_TOOLBAR, ID_VIEW_EDIT_TOOLBAR, ID_VIEW_DRAW_TOOLBAR, ID_VIEW_STATUS_BAR})
         m_viewMenu->addAction(A(id));
     m_viewMenu->addAction(m_previewDock->toggleViewAction());
+    m_viewMenu->addAction(m_objectsPanel->toggleViewAction());
+    m_viewMenu->addAction(m_geometryBar->toggleViewAction());
     m_viewMenu->addSeparator();
     for (int id : {ID_TAB_FRONT, ID_TAB_SPINE, ID_TAB_LEFT, ID_TAB_RIGHT, ID_TAB_TOP, ID_TAB_BOTTOM,
                    ID_TAB_PAGES_LEFT, ID_TAB_PAGES_RIGHT, ID_TAB_PAGES_TOP, ID_TAB_PAGES_BOTTOM, ID_TAB_CDROM,
@@ -358,6 +382,7 @@ void CMainFrame::BuildToolBars()
     m_drawBar->addWidget(m_fillButton);
     m_drawBar->addWidget(m_lineButton);
     m_drawBar->addAction(A(ID_COLORS));
+    addToolBar(m_geometryBar);
     for (QToolBar* bar : {m_mainBar, m_editBar, m_drawBar})
         bar->setIconSize(QSize(24, 24));
 

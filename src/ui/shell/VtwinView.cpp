@@ -8,6 +8,7 @@
 #include "render/RenderPipeline.h"
 #include "ui/canvas/FaceCanvas.h"
 #include "ui/canvas/FaceLocation.h"
+#include "ui/canvas/LayoutSnapshotRecord.h"
 #include "ui/dialogs/CustomZoomDialog.h"
 #include "ui/render/FlarePositionRecord.h"
 #include "ui/render/RenderPage.h"
@@ -17,6 +18,8 @@
 #include "ui/widgets/RasterImage.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
 #include <QGridLayout>
 #include <QLabel>
 #include <QScrollArea>
@@ -358,6 +361,10 @@ bool CVtwinView::QueryCommand(int id, CCmdUI& ui) const
         ui.text = QString::fromStdString(Undo().GetRedoMenuText());
         return true;
     case ID_EDIT_PASTE: ui.enabled = face && ClipboardHasContent(); return true;
+    case ID_EDIT_PASTE_IN_PLACE:
+        ui.enabled = face && QApplication::clipboard()->mimeData() &&
+                     QApplication::clipboard()->mimeData()->hasFormat(ClipboardMimeType());
+        return true;
     case ID_EDIT_COPY:
     case ID_EDIT_CUT:
     case ID_EDIT_DELETE:
@@ -388,6 +395,8 @@ bool CVtwinView::QueryCommand(int id, CCmdUI& ui) const
     case ID_SAME_WIDTH:
     case ID_SAME_HEIGHT:
     case ID_SAME_SIZE: ui.enabled = selected >= 2; return true;
+    case ID_DISTRIBUTE_HORIZONTAL:
+    case ID_DISTRIBUTE_VERTICAL: ui.enabled = selected >= 3; return true;
     case ID_FILL_COLOR:
     case ID_LINE_COLOR:
     case ID_COLORS:
@@ -479,4 +488,21 @@ void CVtwinView::RunCustomZoom()
     if (dialog.exec() != QDialog::Accepted)
         return;
     SetZoomLevel(dialog.Percent());
+}
+
+std::string CVtwinView::RunObjectCommand(const std::string& description,
+                                        const std::function<std::string(CDrawObjectList&)>& command)
+{
+    CDrawObjectList* objects = CurrentObjects();
+    if (!objects)
+        return "No face is shown.";
+    auto record = std::make_unique<CLayoutSnapshotRecord>(*m_doc, CurrentFaceKey(), description);
+    const std::string refusal = command(*objects);
+    if (!refusal.empty()) {
+        m_frame->ShowStatus(QString::fromStdString(refusal));
+        return refusal;
+    }
+    Undo().Push(std::move(record), true);
+    AfterEdit(false);
+    return {};
 }

@@ -85,6 +85,13 @@ public:
     // button stop the render) until no render is on its way. False when the
     // last render was cancelled or failed.
     bool WaitForRendering();
+    // Renders `job` on a thread of its own (not the tabs' one) and waits as
+    // WaitForRendering does, with its progress in the status bar; the job
+    // comes back made, failed or cancelled (null for a null job).
+    std::shared_ptr<CRenderJob> RenderAside(std::unique_ptr<CRenderJob> job);
+    // Runs `work` (writing a file) on a thread of its own and waits, the
+    // window painting and `status` in the status bar.
+    void RunAside(const QString& status, std::function<void()> work);
     // Stops the render in flight; the tab keeps its older picture.
     void CancelRendering();
     // True while WaitForRendering waits (nothing may replace the document).
@@ -111,6 +118,12 @@ public:
     int IndexOf(const CDrawObject* object);
     // Captures the current face before an edit (template with %s / %m).
     void RecordLayoutUndo(const std::string& templ);
+    // The edit service of the document commands on the current face's
+    // objects: runs `command`; when it changed them, records the undo step
+    // `description` (taken before) and runs the common epilogue. Answers the
+    // command's refusal (empty when done).
+    std::string RunObjectCommand(const std::string& description,
+                                 const std::function<std::string(CDrawObjectList&)>& command);
     // Common epilogue: render data stale, modified, repaint, menus; with
     // `toSelect` the canvas returns to the select tool.
     void AfterEdit(bool toSelect);
@@ -171,13 +184,19 @@ private:
     void RunProperties();
     void DoUndo(bool redo);
     void DoCopy();
-    void DoPaste();
+    // Paste (one step right and down on the face copied from, the same
+    // place relative to the face on another) or Paste In Place (the same
+    // coordinates); both keep the objects inside the face.
+    void DoPaste(bool inPlace);
     bool ClipboardHasContent() const;
     void SetUpRendering();
     void StartRender(const char* code);
     void OnRenderProgress(quint64 id, const QString& status, int percent);
     void OnRenderFinished(quint64 id, const std::shared_ptr<CRenderJob>& job);
     void ShowRenderBusy(bool busy);
+    // Runs the event loop until `busy` turns false, the window painting but
+    // taking no input except Esc and the Cancel button, which call `cancel`.
+    void HoldInputWhile(const std::function<bool()>& busy, std::function<void()> cancel);
 
     CMainFrame* m_frame = nullptr;
     QTabBar* m_tabs = nullptr;
@@ -199,6 +218,7 @@ private:
     bool m_building = false;
     // The render thread of the "Layout" and "Render" tabs and what it is making.
     CRenderWorker* m_worker = nullptr;
+    CRenderWorker* m_asideWorker = nullptr;  // cut-outs for the output commands
     quint64 m_jobId = 0;  // the render whose picture is wanted (0: none)
     std::string m_jobCode;
     unsigned long long m_jobCount = 0;  // the cache's change count it started from

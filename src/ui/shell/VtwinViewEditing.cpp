@@ -10,6 +10,7 @@
 #include "layout/DrawBarcode.h"
 #include "layout/DrawPicture.h"
 #include "layout/DrawText.h"
+#include "layout/ObjectCommands.h"
 #include "layout/RecordStream.h"
 #include "render/RenderPipeline.h"
 #include "ui/canvas/FaceCanvas.h"
@@ -100,6 +101,11 @@ void CVtwinView::MarkModified()
 {
     if (!m_doc)
         return;
+    // A change that pushed no undo record (the colours for new objects)
+    // leaves the undo store at the saved state: undo and redo can then no
+    // longer lead back to it.
+    if (m_doc->IsAtSavedState())
+        Undo().ForgetStates();
     const bool was = m_doc->IsModified();
     m_doc->SetModifiedFlag(true);
     if (!was)
@@ -150,14 +156,6 @@ void CVtwinView::CreateObject(const std::vector<CFacePoint>& points, int subTool
     RecordLayoutUndo(description);
     LayoutEdit::AddObject(*CurrentObjects(), std::move(object), true);
     AfterEdit(false);
-}
-
-QString CVtwinView::ClipboardMimeType() { return QStringLiteral("application/x-Vantorel_2.10"); }
-
-bool CVtwinView::ClipboardHasContent() const
-{
-    const QMimeData* data = QApplication::clipboard()->mimeData();
-    return data && (data->hasFormat(ClipboardMimeType()) || data->hasImage());
 }
 
 QMenu* CVtwinView::BuildContextMenu()
@@ -241,7 +239,11 @@ void CVtwinView::DoUndo(bool redo)
         RefreshCurrentTab();
     if (CDrawObjectList* list = CurrentObjects())
         LayoutEdit::FixDominant(*list);
-    MarkModified();
+    // Back at the state last saved, the title loses its "*" again.
+    const bool was = m_doc->IsModified();
+    m_doc->SetModifiedFlag(!m_doc->IsAtSavedState());
+    if (was != m_doc->IsModified())
+        emit modifiedChanged(m_doc->IsModified());
     // Layout edits and restored face pictures both change what the faces show.
     if (result.updateKind == 0 || result.updateKind == CSideSnapshotRecord::kUpdateKind ||
         result.updateKind == CMultiSideSnapshotRecord::kUpdateKind)
@@ -249,102 +251,6 @@ void CVtwinView::DoUndo(bool redo)
     RefreshPicture();
     m_canvas->update();
     emit commandStateChanged();
-}
-
-void CVtwinView::DoCopy()
-{
-    CDrawObjectList* objects = CurrentObjects();
-    if (!objects || LayoutEdit::CountSelected(*objects) == 0)
-        return;
-    CBinaryRecordStream stream;
-    stream.WriteU32(static_cast<std::uint32_t>(LayoutEdit::CountSelected(*objects)));
-    stream.WriteString(CurrentFaceKey());
-    for (std::size_t i = 0; i < objects->GetObjectCount(); ++i)
-        if (objects->GetObject(i)->IsSelected())
-            SaveDrawObject(stream, *objects->GetObject(i), false, false);
-    std::vector<std::uint8_t> block;
-    if (!stream.Flatten(block)) {
-        ShowMessage(this, QStringLiteral("Out of memory"), EMessageIcon::Error);
-        return;
-    }
-    auto* data = new QMimeData;
-    data->setData(ClipboardMimeType(),
-                  QByteArray(reinterpret_cast<const char*>(block.data()), static_cast<qsizetype>(block.size())));
-    QApplication::clipboard()->setMimeData(data);
-    m_canvas->SetTool(kModeSelect, 0);
-}
-
-void CVtwinView::DoPaste()
-{
-    CDrawObjectList* objects = CurrentObjects();
-    if (!objects)
-        return;
-    const QMimeData* data = QApplication::clipboard()->mimeData();
-    if (!data)
-        return;
-    if (data->hasFormat(ClipboardMimeType())) {
-        const QByteArray bytes = data->data(ClipboardMimeType());
-        CBinaryRecordStream stream;
-        if (!stream.Attach(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                           static_cast<std::size_t>(bytes.size()))) {
-            ShowMessage(this, QStringLiteral("The Clipboard does not hold objects that can be pasted."),
-                        EMessageIcon::Warning);
-            return;
-        }
-        const std::uint32_t count = stream.ReadU32();
-        const std::string source = stream.ReadString();
-        CObjectVector pasted;
-        // Each object takes at least its kind code's length word and the version word.
-        if (!stream.HasRoomFor(count, 8)) {
-            ShowMessage(this, QStringLiteral("The Clipboard does not hold objects that can be pasted."),
-                        EMessageIcon::Warning);
-            return;
-        }
-        for (std::uint32_t i = 0; i < count && !stream.Failed(); ++i) {
-            bool unknown = false;
-            auto o = LoadDrawObject(stream, false, false, &unknown);
-            if (!o) {
-                if (unknown)
-                    continue;
-                break;
-            }
-            o->SetSelection(kSelectOn);
-            pasted.push_back(std::move(o));
-        }
-        if (stream.Failed() || pasted.empty()) {
-            ShowMessage(this, QStringLiteral("The Clipboard does not hold objects that can be pasted."),
-                        EMessageIcon::Warning);
-            return;
-        }
-        RecordLayoutUndo("Paste");
-        objects = CurrentObjects();
-        LayoutEdit::ClearSelection(*objects);
-        LayoutEdit::PlacePasted(*objects, std::move(pasted), m_canvas->Mapping(), source == CurrentFaceKey());
-        AfterEdit(true);
-        return;
-    }
-    if (data->hasImage()) {
-        const QImage image = qvariant_cast<QImage>(data->imageData());
-        auto raster = std::make_shared<CRaster>();
-        if (!QImageToRaster(image, *raster, true)) {
-            ShowMessage(this, QStringLiteral("The picture on the Clipboard can not be pasted."), EMessageIcon::Warning);
-            return;
-        }
-        RecordLayoutUndo("Paste");
-        objects = CurrentObjects();
-        LayoutEdit::ClearSelection(*objects);
-        const CFaceMapping& m = m_canvas->Mapping();
-        // The top-left corner of the visible part of the face: when the face
-        // is centred in the window its edges, not the window's, bound it.
-        const int left = std::clamp(m.faceLeft, 0, std::max(0, m.faceWidth - 1));
-        const int top = std::clamp(m.faceTop, 0, m.faceHeight);
-        std::unique_ptr<CDrawPicture> picture = CDrawPicture::CreateFromImage(std::move(raster), left, top);
-        picture->SetSelection(kSelectDominant);
-        objects->Add(std::move(picture));
-        objects->UpdateOrderKeys();
-        objects->MarkSelectionStale();
-        AfterEdit(true);
-    }
 }
 
 bool CVtwinView::RunEditCommand(int id)
@@ -369,7 +275,8 @@ bool CVtwinView::RunEditCommand(int id)
     case ID_EDIT_UNDO: DoUndo(false); return true;
     case ID_EDIT_REDO: DoUndo(true); return true;
     case ID_EDIT_COPY: DoCopy(); return true;
-    case ID_EDIT_PASTE: DoPaste(); return true;
+    case ID_EDIT_PASTE: DoPaste(false); return true;
+    case ID_EDIT_PASTE_IN_PLACE: DoPaste(true); return true;
     default: break;
     }
     CDrawObjectList* objects = CurrentObjects();
@@ -416,6 +323,13 @@ bool CVtwinView::RunEditCommand(int id)
         const int w = m_canvas->FaceWidth(), h = m_canvas->FaceHeight();
         edit(horizontal ? "Center %s Horizontally" : "Center %s Vertically",
              [&](CObjectVector& o) { LayoutEdit::CenterInImage(o, horizontal, w, h); });
+        return true;
+    }
+    case ID_DISTRIBUTE_HORIZONTAL:
+    case ID_DISTRIBUTE_VERTICAL: {
+        const bool horizontal = id == ID_DISTRIBUTE_HORIZONTAL;
+        RunObjectCommand(horizontal ? "Distribute Horizontally" : "Distribute Vertically",
+                         [horizontal](CDrawObjectList& o) { return ObjectCommands::Distribute(o, horizontal); });
         return true;
     }
     case ID_ALIGN_LEFT: edit("Align Left %s", [id](CObjectVector& o) { LayoutEdit::Align(o, id); }); return true;

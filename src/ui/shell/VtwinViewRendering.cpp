@@ -23,6 +23,8 @@
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QShortcut>
+#include <QThread>
+#include <QTimer>
 #include <QStatusBar>
 #include <QToolButton>
 
@@ -212,30 +214,75 @@ void CVtwinView::OnRenderFinished(quint64 id, const std::shared_ptr<CRenderJob>&
 
 void CVtwinView::CancelRendering()
 {
+    if (m_asideWorker)
+        m_asideWorker->Cancel();
     if (m_jobId == 0)
         return;
     // The job comes back marked cancelled and is reported then.
     m_worker->Cancel();
 }
 
-bool CVtwinView::WaitForRendering()
+void CVtwinView::HoldInputWhile(const std::function<bool()>& busy, std::function<void()> cancel)
 {
-    if (m_jobId == 0)
-        return m_lastRenderOk;
-    CWaitInputFilter filter(m_cancelButton, [this] { CancelRendering(); });
+    CWaitInputFilter filter(m_cancelButton, std::move(cancel));
     qApp->installEventFilter(&filter);
     QApplication::setOverrideCursor(Qt::BusyCursor);
+    const bool wasWaiting = m_waiting;
     m_waiting = true;
-    while (m_jobId != 0) {
-        QEventLoop loop;
-        connect(this, &CVtwinView::renderingDone, &loop, &QEventLoop::quit);
-        if (m_jobId != 0)
-            loop.exec();
-    }
-    m_waiting = false;
+    // Looked at every 20 ms: what ends the wait may be a signal from another
+    // thread that was sent before anybody listened.
+    QEventLoop loop;
+    QTimer tick;
+    connect(&tick, &QTimer::timeout, &loop, [&] {
+        if (!busy())
+            loop.quit();
+    });
+    tick.start(20);
+    if (busy())
+        loop.exec();
+    m_waiting = wasWaiting;
     QApplication::restoreOverrideCursor();
     qApp->removeEventFilter(&filter);
+}
+
+bool CVtwinView::WaitForRendering()
+{
+    if (m_jobId != 0)
+        HoldInputWhile([this] { return m_jobId != 0; }, [this] { CancelRendering(); });
     return m_lastRenderOk;
+}
+
+std::shared_ptr<CRenderJob> CVtwinView::RenderAside(std::unique_ptr<CRenderJob> job)
+{
+    if (!job)
+        return nullptr;
+    if (!m_asideWorker) {
+        m_asideWorker = new CRenderWorker(this);
+        connect(m_asideWorker, &CRenderWorker::progress, this,
+                [this](quint64, const QString& status, int percent) { m_frame->SetProgress(percent, status); });
+    }
+    std::shared_ptr<CRenderJob> back;
+    const auto got = connect(m_asideWorker, &CRenderWorker::finished, this,
+                             [&back](quint64, const std::shared_ptr<CRenderJob>& done) { back = done; });
+    m_asideWorker->Start(std::move(job), true);
+    m_frame->SetProgress(0, QString::fromLatin1(CRenderProgress::kPrefix.data(), CRenderProgress::kPrefix.size()) +
+                                QStringLiteral("Rendering"));
+    ShowRenderBusy(true);
+    HoldInputWhile([&back] { return !back; }, [this] { m_asideWorker->Cancel(); });
+    disconnect(got);
+    ShowRenderBusy(IsRendering());
+    return back;
+}
+
+void CVtwinView::RunAside(const QString& status, std::function<void()> work)
+{
+    std::unique_ptr<QThread> thread(QThread::create(std::move(work)));
+    m_frame->SetProgress(0, status);
+    thread->start();
+    // Writing a file is not stopped half-way: Esc waits for it.
+    HoldInputWhile([&thread] { return !thread->isFinished(); }, [] {});
+    thread->wait();
+    m_frame->SetProgress(IsRendering() ? 0 : -1);
 }
 
 void CVtwinView::RepositionFlare(int px, int py)

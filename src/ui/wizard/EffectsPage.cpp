@@ -54,7 +54,7 @@ public:
         m_softness->setObjectName(QStringLiteral("shadowSoftness"));
         m_softness->setRange(0, 50);
         m_softness->setValue(d.shadowSoftness);
-        form->addRow(QStringLiteral("Shadow Soft&ness"), m_softness);
+        form->addRow(QStringLiteral("Shadow So&ftness"), m_softness);
         m_table = ChoiceCombo(ChoiceList::TablePosition, d.tablePosition, QStringLiteral("tablePosition"), this);
         form->addRow(QStringLiteral("&Table Position"), m_table);
         left->addLayout(form);

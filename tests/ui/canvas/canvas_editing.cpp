@@ -141,19 +141,18 @@ private slots:
         CDrawObject* a = DrawRect(10, 90, 40, 60);
         CDrawObject* b = DrawRect(50, 90, 80, 60);
         CDrawObject* c = DrawRect(120, 40, 150, 10);
+        // Selecting is no undo step, whichever way it is done.
+        const std::size_t depth = CUndoStore::Instance().GetUndoCount();
         Click(5, 5);  // on nothing: clears the selection
-        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Clear Selection"));
         QCOMPARE(int(a->GetSelection() + b->GetSelection() + c->GetSelection()), 0);
 
         DragFace(5, 95, 90, 55);  // a and b
-        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Select Objects"));
         QCOMPARE(a->GetSelection(), kSelectOn);
         QCOMPARE(b->GetSelection(), kSelectDominant);  // the front one
         QCOMPARE(c->GetSelection(), kSelectNone);
 
         Repaint();
         Click(130, 20, Qt::ShiftModifier);  // adds c
-        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Modify Selection"));
         QCOMPARE(c->GetSelection(), kSelectOn);
         QCOMPARE(b->GetSelection(), kSelectDominant);
 
@@ -169,14 +168,9 @@ private slots:
         Click(130, 20);
         QCOMPARE(c->GetSelection(), kSelectDominant);
         QCOMPARE(a->GetSelection(), kSelectOn);
-        // A plain click on the dominant object that is the only one selected
-        // records no selection step.
         Repaint();
         Click(20, 70, Qt::ShiftModifier);
         QCOMPARE(a->GetSelection(), kSelectNone);
-        const std::size_t depth = CUndoStore::Instance().GetUndoCount();
-        Repaint();
-        Click(130, 20);
         QCOMPARE(CUndoStore::Instance().GetUndoCount(), depth);
     }
 
@@ -378,6 +372,7 @@ private slots:
 
     void elevenMovesLeaveTenUndoSteps()
     {
+        CUndoStore::Instance().SetDepth(10);  // the depth is a user setting, 100 unless set
         CDrawObject* r = DrawRect(10, 60, 30, 40);
         r->SetSelection(kSelectDominant);
         Repaint();
@@ -387,6 +382,7 @@ private slots:
             Repaint();
         }
         QCOMPARE(CUndoStore::Instance().GetUndoCount(), std::size_t(10));
+        CUndoStore::Instance().SetDepth(CUndoStore::kDefaultDepth);
         QCOMPARE(m_frame->Action(ID_EDIT_UNDO)->text(), QStringLiteral("&Undo Move Rectangle\tCtrl+Z"));
         QCOMPARE(Front().GetObject(0)->GetMinX(), 10 + 22);
     }

@@ -21,7 +21,10 @@
 #include <QClipboard>
 #include <QFile>
 #include <QMimeData>
+#include <QLabel>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
 
 class CRenderOutputTest : public QObject {
     Q_OBJECT
@@ -80,6 +83,8 @@ private:
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.read(n) : QByteArray();
     }
+
+    SettingStore& Settings() { return m_frame->Document()->GetProduct()->GetSettings(); }
 
     const CRaster& Rendering() { return *m_frame->Document()->GetProduct()->FindSidePtr("z")->GetPicture(); }
 
@@ -214,9 +219,13 @@ private slots:
         QVERIFY(m_messages.messages.isEmpty());
 
         CRenderFormatsDialog dialog;
-        QVERIFY(dialog.Explanation().startsWith(QStringLiteral("- PNG format produces lossless")));
-        // Four paragraphs, one blank line between each (the box shows line feeds).
-        QCOMPARE(dialog.Explanation().count(QStringLiteral("\n\n- ")), 3);
+        // One paragraph per filter of the save dialog, in its order, one blank
+        // line between each (the box shows line feeds).
+        const QStringList paragraphs = dialog.Explanation().split(QStringLiteral("\n\n"));
+        QCOMPARE(paragraphs.size(), RenderFileFilters().size());
+        for (qsizetype i = 0; i < paragraphs.size(); ++i)
+            QVERIFY2(paragraphs[i].startsWith(QStringLiteral("- ") + RenderFileFilters()[i].section(QStringLiteral(" (*"), 0, 0).section(QLatin1Char('('), -1).left(3)),
+                     qPrintable(paragraphs[i]));
     }
 
     void jpegQualityIsCheckedAndRemembered()
@@ -281,6 +290,53 @@ private slots:
         QCOMPARE(cut.size(), QSize(90, 70));
         ExpectCutOutOfTheRendering(cut);
         QVERIFY(BarHidden());
+
+        // Made on a thread of its own: the window waits with the Cancel
+        // button, which stops it; nothing reaches the clipboard.
+        Settings().SetInt(ModelKey(kSetRenderWidth), 3000);
+        Settings().SetInt(ModelKey(kSetRenderHeight), 2400);
+        QApplication::clipboard()->clear();
+        bool cancelShown = false;
+        auto* cancel = m_frame->findChild<QToolButton*>(QStringLiteral("cancelRender"));
+        QTimer::singleShot(0, [&] {
+            cancelShown = !cancel->isHidden();
+            cancel->click();
+        });
+        QVERIFY(m_frame->RunCommand(ID_RENDER_CUT_OUT_TO_CLIPBOARD));
+        QVERIFY(cancelShown);
+        QVERIFY(cancel->isHidden());
+        QVERIFY(QApplication::clipboard()->image().isNull());
+        QCOMPARE(m_messages.messages.size(), 0);
+    }
+
+    // At 1366 x 768 the question is whole; a drag on the picture hides the
+    // offer but keeps its room, so the picture stays where it is.
+    void renderingCompleteBarKeepsThePictureStill()
+    {
+        m_frame->resize(1366, 768);
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        QVERIFY(m_frame->View()->WaitForRendering());
+        auto* bar = m_frame->findChild<CRenderCompleteBar*>();
+        QTRY_VERIFY(!bar->isHidden());
+        CRenderPage* page = m_frame->View()->RenderPage();
+        auto* question = bar->findChild<QLabel*>(QStringLiteral("renderCompleteQuestion"));
+        QTRY_VERIFY(question->height() >= question->heightForWidth(question->width()));
+        QVERIFY(bar->geometry().right() < page->width());
+        const int top = page->PictureRect().top();
+        const QPoint start = page->PictureRect().center();
+        QTest::mousePress(page, Qt::LeftButton, {}, start);
+        QMouseEvent move(QEvent::MouseMove, QPointF(start + QPoint(40, 0)), QPointF(page->mapToGlobal(start)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(page, &move);
+        QVERIFY(page->IsTurning());
+        QVERIFY(bar->isHidden());
+        QCOMPARE(page->PictureRect().top(), top);
+        QTest::mouseRelease(page, Qt::LeftButton, {}, start + QPoint(40, 0));
+        QVERIFY(m_frame->View()->WaitForRendering());
+        QVERIFY(!bar->isHidden());
+        QCOMPARE(page->PictureRect().top(), top);
     }
 
     // The offer after a new rendering is a bar in the Render tab, not a window.

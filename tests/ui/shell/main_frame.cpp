@@ -240,6 +240,17 @@ private slots:
         m_frame->View()->Canvas()->repaint();
         m_frame->RunCommand(ID_NUDGE_UP);
         QVERIFY(m_frame->Document()->IsModified());
+        // Undo back to the saved state takes the "*" away, redo brings it back;
+        // a change no undo step covers (the colour for new objects) keeps it.
+        m_frame->RunCommand(ID_EDIT_UNDO);
+        QCOMPARE(m_frame->windowTitle(), QStringLiteral("box.vtp - Vantorel"));
+        m_frame->RunCommand(ID_EDIT_REDO);
+        QCOMPARE(m_frame->windowTitle(), QStringLiteral("box.vtp* - Vantorel"));
+        m_frame->RunCommand(ID_EDIT_UNDO);
+        m_frame->View()->SetFillColour(0x123456);
+        m_frame->RunCommand(ID_EDIT_REDO);
+        m_frame->RunCommand(ID_EDIT_UNDO);
+        QVERIFY(m_frame->Document()->IsModified());
         m_messages.answer = EAnswer::Cancel;
         QVERIFY(!m_frame->SaveModified());
         QCOMPARE(m_messages.questions.value(0), QStringLiteral("Save changes to box.vtp?"));

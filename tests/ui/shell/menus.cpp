@@ -6,27 +6,11 @@
 
 #include "ui/shell/CommandIds.h"
 
+#include <QAction>
 #include <QMenu>
 #include <QMenuBar>
 
 namespace {
-
-// The mnemonic of a menu text: the character after a single "&" ("&&" is a
-// plain ampersand); 0 when there is none. Text after a tab is the shortcut.
-QChar Mnemonic(const QString& text)
-{
-    const QString label = text.section(QLatin1Char('\t'), 0, 0);
-    for (int i = 0; i + 1 < label.size(); ++i) {
-        if (label[i] != QLatin1Char('&'))
-            continue;
-        if (label[i + 1] == QLatin1Char('&')) {
-            ++i;
-            continue;
-        }
-        return label[i + 1].toLower();
-    }
-    return QChar();
-}
 
 // Entries of `menu` that share a mnemonic, as "menu: a / b"; submenus are
 // checked in turn. Hidden entries cannot be reached and do not count.
@@ -111,6 +95,37 @@ private slots:
             QCOMPARE(clashes, QStringList());
         }
         QCOMPARE(FaceList(*m_frame, "F").GetObjectCount(), std::size_t(2));
+    }
+
+    // The keys a designer uses all day: shown beside their menu entries, no
+    // key on two commands, and a key on the canvas picks the tool.
+    void shortcutsOfToolsZoomAndRender()
+    {
+        QVERIFY(ShowBoxOnFront(m_frame));
+        const struct {
+            int id;
+            const char* key;
+        } keys[] = {{ID_TOOL_SELECT, "V"}, {ID_TOOL_TEXT, "T"},    {ID_TOOL_LINE, "L"},    {ID_TOOL_RECT, "R"},
+                    {ID_TOOL_ELLIPSE, "E"}, {ID_TOOL_POLYGON, "P"}, {ID_TOOL_PICTURE, "I"}, {ID_TOOL_BARCODE, "B"},
+                    {ID_MARGIN, "M"},      {ID_ZOOM_FIT, "Ctrl+0"}, {ID_ZOOM_100, "Ctrl+1"}, {ID_ZOOM_IN, "Ctrl++"},
+                    {ID_ZOOM_OUT, "Ctrl+-"}, {ID_TAB_RENDER, "F5"}};
+        for (const auto& k : keys)
+            QCOMPARE(m_frame->Action(k.id)->shortcut(), QKeySequence(QString::fromLatin1(k.key)));
+        QHash<QKeySequence, QString> owner;
+        for (QAction* a : m_frame->actions())
+            for (const QKeySequence& key : a->shortcuts()) {
+                QVERIFY2(!owner.contains(key), qPrintable(owner.value(key) + QStringLiteral(" / ") + a->text()));
+                owner.insert(key, a->text());
+            }
+        CFaceCanvas& canvas = *m_frame->View()->Canvas();
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+        QTest::keyClick(&canvas, Qt::Key_R);
+        QCOMPARE(canvas.ToolMode(), int(kModeBox));
+        QTest::keyClick(&canvas, Qt::Key_V);
+        QCOMPARE(canvas.ToolMode(), int(kModeSelect));
+        QTest::keyClick(&canvas, Qt::Key_F5);
+        QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Render"));
     }
 
     void mnemonicOfAText()

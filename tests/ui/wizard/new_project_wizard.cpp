@@ -81,6 +81,12 @@ private:
         for (;;) {
             if (captions)
                 *captions << w.Caption();
+            // Every page reached by Alt and a letter: no letter twice.
+            const QStringList clashes = MnemonicClashes(w);
+            if (!clashes.isEmpty()) {
+                qWarning() << w.Caption() << clashes;
+                return false;
+            }
             ChooseFirstPicture(w);
             if (w.CurrentPage()->Title() == QLatin1String("Background Size")) {
                 w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("renderWidth"))->setText(QStringLiteral("120"));
