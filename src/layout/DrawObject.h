@@ -99,8 +99,14 @@ public:
     // as before: no name (the kind name is shown), shown, not locked.
     const std::string& GetName() const { return m_name; }
     void SetName(std::string name) { m_name = std::move(name); }
-    // The name, or the kind name when it has none.
-    std::string GetDisplayName() const { return m_name.empty() ? std::string(GetKindName()) : m_name; }
+    // The name; without one a text or barcode shows its text, any other the kind name.
+    std::string GetDisplayName() const
+    {
+        if (!m_name.empty())
+            return m_name;
+        const std::string text = GetText();
+        return text.empty() ? std::string(GetKindName()) : text;
+    }
     // A hidden object is neither shown nor rendered nor picked on the canvas.
     bool IsHidden() const { return m_hidden; }
     void SetHidden(bool hidden) { m_hidden = hidden; }
