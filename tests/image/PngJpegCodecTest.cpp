@@ -11,6 +11,9 @@
 #include <jpeglib.h>
 
 #include <algorithm>
+#include <array>
+#include <map>
+#include <string>
 #include <csetjmp>
 #include <cstring>
 #include <functional>
@@ -417,5 +420,90 @@ TEST(JpegCodec, BrokenFilesFailAndKeepTheTarget)
         if (c.message != nullptr) EXPECT_STREQ(target.GetLastError(), c.message) << c.what;
         else EXPECT_STRNE(target.GetLastError(), "") << c.what;
         EXPECT_EQ(Rows(target), before) << c.what;
+    }
+}
+
+namespace {
+
+std::uint32_t Be32(const std::uint8_t* p)
+{
+    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | p[3];
+}
+
+// The luma sampling factors and the embedded ICC profile of a JPEG file.
+// Kept out of line: its setjmp must not land inside the caller's loop.
+[[gnu::noinline]] bool ReadJpegHeader(const std::vector<std::uint8_t>& jpg, int& h, int& v,
+                                     std::vector<std::uint8_t>& profile)
+{
+    jpeg_decompress_struct cinfo;
+    STestJpegError err;
+    cinfo.err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = [](j_common_ptr c) { std::longjmp(reinterpret_cast<STestJpegError*>(c->err)->jump, 1); };
+    if (setjmp(err.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, jpg.data(), static_cast<unsigned long>(jpg.size()));
+    jpeg_save_markers(&cinfo, JPEG_APP0 + 2, 0xFFFF);
+    jpeg_read_header(&cinfo, TRUE);
+    h = cinfo.comp_info[0].h_samp_factor;
+    v = cinfo.comp_info[0].v_samp_factor;
+    JOCTET* icc = nullptr;
+    unsigned size = 0;
+    const bool found = jpeg_read_icc_profile(&cinfo, &icc, &size);
+    if (found) profile.assign(icc, icc + size);
+    std::free(icc);
+    jpeg_destroy_decompress(&cinfo);
+    return found;
+}
+
+// The body of the first chunk or marker segment named `tag`, or nullptr.
+const std::uint8_t* After(const std::vector<std::uint8_t>& file, const char* tag)
+{
+    const auto at = std::search(file.begin(), file.end(), tag, tag + std::strlen(tag));
+    return at == file.end() ? nullptr : &*at + std::strlen(tag);
+}
+
+} // namespace
+
+TEST(ColourManagedOutput, PngNamesSrgbJpegEmbedsItsProfileAndKeepsChromaFromQuality90)
+{
+    CRaster image = testutil::RandomPicture(16, 16, 24, 5);
+    const auto png = EncodeOk(image, IMAGE_TYPE_PNG);
+    const std::uint8_t* srgb = After(png, "sRGB");
+    const std::uint8_t* gama = After(png, "gAMA");
+    const std::uint8_t* chrm = After(png, "cHRM");
+    ASSERT_TRUE(srgb && gama && chrm);
+    EXPECT_EQ(srgb[0], 0);                 // perceptual
+    EXPECT_EQ(Be32(gama), 45455u);         // 100000 / 2.2
+    EXPECT_EQ(Be32(chrm), 31270u);         // D65 white x = 0.3127
+    EXPECT_EQ(Be32(chrm + 8), 64000u);     // red x = 0.64
+
+    for (const auto& [quality, lumaSampling] : {std::pair{90, 1}, {89, 2}}) {
+        image.SetJpegQuality(quality);
+        const auto jpg = EncodeOk(image, IMAGE_TYPE_JPEG);
+        int hSampling = 0, vSampling = 0;
+        std::vector<std::uint8_t> profile;
+        ASSERT_TRUE(ReadJpegHeader(jpg, hSampling, vSampling, profile)) << quality;
+        EXPECT_EQ(hSampling, lumaSampling) << quality;
+        EXPECT_EQ(vSampling, lumaSampling) << quality;
+        const std::uint8_t* icc = profile.data();
+        const auto iccSize = static_cast<std::uint32_t>(profile.size());
+        // A display profile in RGB whose red, green and blue colorants add up
+        // to its white point (D50 after chromatic adaptation), in s15.16.
+        ASSERT_GE(iccSize, 132u);
+        EXPECT_EQ(Be32(icc), iccSize);
+        EXPECT_EQ(std::memcmp(icc + 12, "mntrRGB XYZ ", 12), 0);
+        std::map<std::string, const std::uint8_t*> tags;
+        for (std::uint32_t i = 0; i < Be32(icc + 128); ++i) {
+            const std::uint8_t* entry = icc + 132 + 12 * i;
+            tags[std::string(reinterpret_cast<const char*>(entry), 4)] = icc + Be32(entry + 4) + 8;
+        }
+        for (int c = 0; c < 3; ++c) {
+            auto fixed = [&](const char* tag) { return Be32(tags.at(tag) + 4 * c) / 65536.0; };
+            EXPECT_NEAR(fixed("rXYZ") + fixed("gXYZ") + fixed("bXYZ"), fixed("wtpt"), 1e-4);
+            EXPECT_NEAR(fixed("wtpt"), (std::array{0.9642, 1.0, 0.8249})[c], 1e-3);
+        }
     }
 }

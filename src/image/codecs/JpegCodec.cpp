@@ -10,6 +10,7 @@
 #include "image/ExifOrientation.h"
 #include "image/PictureLimits.h"
 #include "image/Raster.h"
+#include "image/SrgbProfile.h"
 
 #include <cstdio> // jpeglib.h needs FILE and size_t first
 
@@ -391,6 +392,9 @@ bool DecodeJpeg(CByteStream& stream, CRaster& image)
 
 namespace {
 
+// Quality from which the colour planes are kept at full resolution.
+constexpr int kFullChromaQuality = 90;
+
 struct SEncodeState {
     jpeg_compress_struct cinfo;
     SJpegError err;
@@ -413,7 +417,14 @@ bool WriteCore(SEncodeState* s, const CRaster* image, bool grey, JSAMPROW greyRo
     s->cinfo.density_unit = 1; // dots per inch
     s->cinfo.X_density = static_cast<UINT16>(std::clamp(image->GetXDPI(), 0, 65535));
     s->cinfo.Y_density = static_cast<UINT16>(std::clamp(image->GetYDPI(), 0, 65535));
+    if (!grey && image->GetJpegQuality() >= kFullChromaQuality) {
+        // 4:4:4: the colour planes keep every pixel, so thin coloured lines
+        // and small coloured text stay clean at the qualities chosen for them.
+        for (int c = 0; c < 3; ++c) s->cinfo.comp_info[c].h_samp_factor = s->cinfo.comp_info[c].v_samp_factor = 1;
+    }
     jpeg_start_compress(&s->cinfo, TRUE);
+    const std::vector<std::uint8_t>& profile = SrgbIccProfile();
+    if (!grey) jpeg_write_icc_profile(&s->cinfo, profile.data(), static_cast<unsigned>(profile.size()));
     while (s->cinfo.next_scanline < s->cinfo.image_height) {
         const int y = height - 1 - static_cast<int>(s->cinfo.next_scanline); // top row first
         JSAMPROW row = nullptr;

@@ -353,6 +353,9 @@ bool WriteCore(png_structp png, png_infop info, SPngContext* ctx, const CRaster*
     if (xppm > 0 && yppm > 0) {
         png_set_pHYs(png, info, xppm, yppm, PNG_RESOLUTION_METER);
     }
+    // The pixels are sRGB: say so, with the gamma and primaries of sRGB for
+    // readers that do not know the sRGB chunk.
+    png_set_sRGB_gAMA_and_cHRM(png, info, PNG_sRGB_INTENT_PERCEPTUAL);
     png_write_info(png, info);
     if (!indexed) {
         png_set_bgr(png);
