@@ -499,6 +499,10 @@ void ApplyNewProjectView(SettingStore& m)
     m.SetInt(ModelKey(kSetShading), 50);
     m.SetInt(ModelKey(kSetTextureFiltering), 1);
     m.SetInt(ModelKey(kSetShadowSoftness), 8);
+    m.SetInt(ModelKey(kSetFraming), kNewProjectFraming);
+    m.SetInt(ModelKey(kSetLighting), 1); // "Studio"
+    m.SetInt(ModelKey(kSetBackdrop), 1); // "Studio Sweep"
+    m.SetInt(ModelKey(kSetShadowStyle), kStudioShadowStyleValue);
 }
 
 bool CreateFromModel(const CAppFolders& folders, const std::string& section, const NewProjectAnswers& answers,

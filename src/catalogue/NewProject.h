@@ -65,6 +65,12 @@ struct NewProjectAnswers {
 // Lists that are empty leave the answer empty.
 void SetFirstListAnswers(const CAppFolders& folders, const std::string& section, NewProjectAnswers& answers);
 
+// Shadow Style "Studio": a contact shadow and a penumbra that widens with height.
+constexpr int kStudioShadowStyleValue = 4;
+
+// Margin around the product and its shadow in new projects, % of the picture's short side.
+constexpr int kNewProjectFraming = 8;
+
 // Magnification of the scratch and alpha pictures of a new project.
 constexpr int kNewProjectScratchMagnification = 2;
 

@@ -32,6 +32,7 @@ CEngineSettings CEngineSettings::FromStore(const SettingStore& store)
     s.detail = i(kSetDetail);
     s.softenEdges = i(kSetSoftenEdges) != 0;
     s.shading = i(kSetShading);
+    s.lighting = i(kSetLighting);
     s.smoothTextures = i(kSetTextureFiltering) == 1;
     s.binderType = i(kSetBinderType);
     s.binderParam1 = i(kSetBinderParam1);

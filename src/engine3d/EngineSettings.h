@@ -28,10 +28,16 @@ struct CEngineSettings {
     int shadowStyle = 3; // 0 cut, 1 good, 2 very good, 3 best
     std::uint32_t lights = 0x100;
     int shadowSoftness = 0; // spread of the soft copies in % of the product's size; 0: 8 units
+    // The shadow copies are laid over white and the picture is multiplied by
+    // the result, so a shadow darkens any ground by the share it darkens
+    // white (cut-outs); otherwise each copy mixes the ground towards the
+    // shadow colour. Set by the caller, not stored.
+    bool multiplyShadows = false;
     // Rendering options
     int detail = 0; // 0 standard (25 samples), 1 enhanced (100 samples)
     bool softenEdges = false;
     int shading = 0;             // % strength of the face lighting; 0: faces keep their artwork colours
+    int lighting = 0;            // studio lighting preset (StudioLighting.h); 0: the light grid's lights, on sRGB values
     bool smoothTextures = false; // filtered picture levels instead of the nearest texel
     // Binder rings
     int binderType = 0;   // 0 none, 1 spiral, 2 comb

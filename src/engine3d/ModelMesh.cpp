@@ -81,6 +81,16 @@ void CModelMesh::ProjectMesh(double f) noexcept
 
 CFitContext CModelMesh::FitToPicture(double S, double ox, double oy) noexcept
 {
+    return Fit(S, S, ox, oy, false);
+}
+
+CFitContext CModelMesh::FitToRectangle(double width, double height, double ox, double oy) noexcept
+{
+    return Fit(width, height, ox, oy, true);
+}
+
+CFitContext CModelMesh::Fit(double Sx, double Sy, double ox, double oy, bool centreBoth) noexcept
+{
     bool any = false;
     double minX = 0, maxX = 0, minY = 0, maxY = 0;
     for (const CPolygonList& l : lists)
@@ -101,14 +111,12 @@ CFitContext CModelMesh::FitToPicture(double S, double ox, double oy) noexcept
     double height = maxY - minY;
     if (width < 1e-7) width = 1e-7;
     if (height < 1e-7) height = 1e-7;
-    const double kx = S / width;
-    const double ky = S / height;
+    const double kx = Sx / width;
+    const double ky = Sy / height;
     const double scale = std::min(kx, ky);
     double offX = 0.0, offY = 0.0;
-    if (kx > ky)
-        offX = (S - scale * width) * 0.5;
-    else
-        offY = (S - scale * height) * 0.5;
+    if (kx > ky || centreBoth) offX = (Sx - scale * width) * 0.5;
+    if (kx <= ky || centreBoth) offY = (Sy - scale * height) * 0.5;
 
     CFitContext fit;
     fit.scale = scale;

@@ -27,6 +27,7 @@ struct CFitContext {
 class CModelMesh {
 public:
     std::vector<CPolygonList> lists;
+    std::size_t contactShadowLists = 0; // lists 1 .. this many are a contact shadow (studio shadows)
 
     std::size_t GetListCount() const noexcept { return lists.size(); }
     std::size_t GetPolygonCount() const noexcept;
@@ -47,4 +48,10 @@ public:
     // (ox, oy): the longer extent fills the square, the other is centred.
     // Returns the fit numbers for the rasteriser.
     CFitContext FitToPicture(double S, double ox, double oy) noexcept;
+    // Fits it into the width x height rectangle with lower-left corner
+    // (ox, oy), centred in both directions.
+    CFitContext FitToRectangle(double width, double height, double ox, double oy) noexcept;
+
+private:
+    CFitContext Fit(double width, double height, double ox, double oy, bool centreBoth) noexcept;
 };

@@ -5,6 +5,7 @@
 #include "engine3d/PolygonDrawer.h"
 #include "engine3d/Reflection.h"
 #include "engine3d/Shadows.h"
+#include "engine3d/StudioShadow.h"
 #include "image/Raster.h"
 
 #include <algorithm>
@@ -64,6 +65,7 @@ void CProductModel::Discard() noexcept
 CFitContext CProductModel::Fit(const CModelArea& area) noexcept
 {
     m_mesh.ProjectMesh(1.0);
+    if (area.width > 0 && area.height > 0) return m_mesh.FitToRectangle(area.width, area.height, area.ox, area.oy);
     return m_mesh.FitToPicture(area.size, area.ox, area.oy);
 }
 
@@ -211,14 +213,39 @@ bool RenderModelPicture(CModelMesh& mesh, const CFitContext& fit, const CModelDe
     }
     const int weight = ShadowWeight(st.shadowStyle);
     CShadowBlender blender;
+    // Multiplied shadows gather over white first (as they would fall on a
+    // white table) and then darken the picture by that share.
+    CRaster shade;
+    const bool multiply = st.multiplyShadows && last >= 1 && st.shadowStyle != kStudioShadowStyle;
+    if (multiply) {
+        if (shade.Create(scratch.GetWidth(), scratch.GetHeight(), 24) == nullptr) {
+            if (error) *error = "Out of memory";
+            return false;
+        }
+        shade.ToWhite();
+    }
+    CBoundingBox shadowBox;
+    const bool studio = st.shadowStyle == kStudioShadowStyle && last >= 1;
+    CShadowAccumulator accumulator;
+    if (studio) accumulator.Create(scratch.GetWidth(), scratch.GetHeight());
+    int copies[2] = {0, 0}; // cast, contact
     for (std::size_t i = last; i >= 1; --i) {
         CBoundingBox box;
         CDrawOptions opt{false, true, false, N, false};
         DrawPolygonList(mesh.lists[i], *layer, opt, &textures, &counter, &box);
-        blender.Blend(alpha, scratch, weight, local(box));
+        if (studio) {
+            const bool contact = i <= mesh.contactShadowLists;
+            accumulator.Add(alpha, local(box), contact);
+            ++copies[contact ? 1 : 0];
+        } else {
+            blender.Blend(alpha, multiply ? shade : scratch, weight, local(box));
+        }
         WhitenBox(alpha, local(box));
+        shadowBox.Add(box);
         counter.Advance();
     }
+    if (studio) accumulator.Apply(scratch, copies[0], copies[1], st.shadowColour);
+    if (multiply && !studio) MultiplyByShade(shade, scratch, local(shadowBox));
     if (soften) picture->ClearSoftening();
     textures.whiteAvoid = false;
     CBoundingBox box;

@@ -52,6 +52,9 @@ struct CModelArea {
     int size = 0;
     int ox = 0;
     int oy = 0;
+    // Above 0: the model is centred in this rectangle at (ox, oy) instead of the square.
+    int width = 0;
+    int height = 0;
 };
 
 using ModelProgress = std::function<void(std::size_t done, std::size_t total)>;

@@ -66,6 +66,7 @@ public:
     int mirrored = 0;   // set on the copies made by Mirror; reverses the back-face test
     char faceCode = 0;  // selects the face picture
     double shade = 1.0; // brightness of the lit face: its picture's colours are multiplied by it
+    bool linearShade = false; // the shade is linear light: the colours are multiplied through the sRGB curve
     std::array<double, 12> inverseMapping{}; // picture-to-texture coefficients, set when drawn
 
     // A face with four corners, in the order top-left, bottom-left,

@@ -25,6 +25,7 @@
 #include "engine3d/RenderSurface.h"
 #include "engine3d/BilinearRead.h"
 #include "engine3d/FaceSetup.h"
+#include "engine3d/StudioLighting.h"
 
 #include <algorithm>
 #include <atomic>
@@ -256,7 +257,11 @@ void CRenderSurface::DrawFilteredQuad(const CQuadMapping& map, const CFaceSetup&
     if (!face.tex && face.isDisc) return;
     const CSmoothFace f(map, face, textures, faceCode, sampleCount);
     const int N = f.N;
-    const std::uint32_t shadeQ = static_cast<std::uint32_t>(std::lround(std::clamp(polygon.shade, 0.0, 1.0) * 256.0));
+    // Studio lighting multiplies in linear light, through a table of the 256 levels.
+    const bool linear = polygon.linearShade && polygon.shade != 1.0;
+    const CLinearShadeTable linearShade = linear ? MakeLinearShadeTable(polygon.shade) : CLinearShadeTable{};
+    const std::uint32_t shadeQ =
+        linear ? 256u : static_cast<std::uint32_t>(std::lround(std::clamp(polygon.shade, 0.0, 1.0) * 256.0));
     if (soften && !EnsureSoftening()) soften = false; // no memory: draw without softening
     const bool direct = face.boxFace || !soften; // interior pixels need no partial-pixel bookkeeping
 
@@ -271,6 +276,10 @@ void CRenderSurface::DrawFilteredQuad(const CQuadMapping& map, const CFaceSetup&
                 if (samples.count == 0) continue;
                 if (shadeQ != 256)
                     for (std::uint32_t& v : samples.sum) v = (v * shadeQ + 128) >> 8;
+                if (linear) { // the mean of the samples, shaded, stands for each of them
+                    const auto n = static_cast<std::uint32_t>(samples.count);
+                    for (std::uint32_t& v : samples.sum) v = linearShade[std::min((v + n / 2) / n, 255u)] * n;
+                }
                 StoreSamples(x, y, samples, N, face.boxFace, soften);
             }
         };
@@ -289,6 +298,8 @@ void CRenderSurface::DrawFilteredQuad(const CQuadMapping& map, const CFaceSetup&
             f.Interior(x, rowA, rowB, rowC, c);
             if (shadeQ != 256)
                 for (int k = 0; k < 3; ++k) c[k] = (c[k] * shadeQ + 128) >> 8;
+            if (linear)
+                for (int k = 0; k < 3; ++k) c[k] = linearShade[c[k] & 0xFF];
             if (direct) {
                 for (int k = 0; k < 3; ++k) p[k] = static_cast<std::uint8_t>(c[k]);
             } else {

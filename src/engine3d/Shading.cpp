@@ -2,6 +2,7 @@
 
 #include "engine3d/EngineSettings.h"
 #include "engine3d/Lighting.h"
+#include "engine3d/StudioLighting.h"
 
 #include <algorithm>
 #include <cmath>
@@ -38,9 +39,22 @@ COLORREF ShadeColour(COLORREF colour, double shade) noexcept
 void ShadeModelList(CPolygonList& list, const CEngineSettings& settings) noexcept
 {
     if (settings.shading <= 0) return;
+    const CLightingPreset* studio = FindLightingPreset(settings.lighting);
+    const double s = std::min(settings.shading, 100) / 100.0;
     for (CPolygon3D& p : list.polygons) {
         if (p.vertices.size() < 3) continue;
         p.ComputePlane();
+        if (studio != nullptr) {
+            const double light = 1.0 - s + s * StudioFaceLight(-p.nx, -p.ny, -p.nz, *studio);
+            if (IsUntexturedCode(p.faceCode)) {
+                p.fillColour = ShadeColourLinear(p.fillColour, light);
+                p.outlineColour = ShadeColourLinear(p.outlineColour, light);
+            } else {
+                p.shade = light;
+                p.linearShade = true;
+            }
+            continue;
+        }
         const double shade = FaceShade(-p.nx, -p.ny, -p.nz, settings.lights, settings.shading);
         if (IsUntexturedCode(p.faceCode)) {
             p.fillColour = ShadeColour(p.fillColour, shade);

@@ -2,6 +2,7 @@
 
 #include "engine3d/EngineSettings.h"
 #include "engine3d/Lighting.h"
+#include "engine3d/StudioShadow.h"
 #include "image/Raster.h"
 
 #include <algorithm>
@@ -28,6 +29,10 @@ int ShadowWeight(int shadowStyle) noexcept
 void AddShadows(CModelMesh& mesh, const CPolygonList& shadowSource, const CEngineSettings& settings)
 {
     if (!settings.shadows) return;
+    if (settings.shadowStyle == kStudioShadowStyle) {
+        AddStudioShadows(mesh, shadowSource, settings);
+        return;
+    }
     const int n = ShadowGridSize(settings.shadowStyle);
     const bool cut = n == 1;
     double offsets[4] = {0, 0, 0, 0};
@@ -131,6 +136,18 @@ bool CShadowBlender::Blend(const CRaster& layer, CRaster& target, int weight, co
     for (int y = b.bottom; y <= b.top; ++y)
         BlendRow(layer.GetBits(y) + 3 * b.left, target.GetBits(y) + 3 * b.left, b.right - b.left + 1, weight);
     return true;
+}
+
+void MultiplyByShade(const CRaster& shade, CRaster& target, const CBoundingBox& box) noexcept
+{
+    const CBoundingBox b = box.ClippedTo(target.GetWidth(), target.GetHeight());
+    if (b.IsEmpty() || shade.GetWidth() != target.GetWidth() || shade.GetHeight() != target.GetHeight()) return;
+    for (int y = b.bottom; y <= b.top; ++y) {
+        const std::uint8_t* s = shade.GetBits(y) + 3 * b.left;
+        std::uint8_t* t = target.GetBits(y) + 3 * b.left;
+        for (int i = 0; i < 3 * (b.right - b.left + 1); ++i)
+            t[i] = static_cast<std::uint8_t>((t[i] * s[i] + 127) / 255);
+    }
 }
 
 bool BlendShadowLayer(const CRaster& layer, CRaster& target, int weight, const CBoundingBox& box) noexcept

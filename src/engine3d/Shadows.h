@@ -35,3 +35,8 @@ public:
 };
 
 bool BlendShadowLayer(const CRaster& layer, CRaster& target, int weight, const CBoundingBox& box) noexcept;
+
+// Multiplies the target inside the box by the shade picture (shadows drawn
+// over white): each channel t becomes (t * s + 127) / 255, so white takes
+// the shade's own value and black stays black.
+void MultiplyByShade(const CRaster& shade, CRaster& target, const CBoundingBox& box) noexcept;

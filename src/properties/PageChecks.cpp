@@ -81,6 +81,9 @@ EffectsPageValues EffectsPageValues::FromStore(const SettingStore& store)
     v.shadowSoftness = store.GetInt(ModelKey(kSetShadowSoftness));
     v.shading = store.GetInt(ModelKey(kSetShading));
     v.textureFiltering = store.GetInt(ModelKey(kSetTextureFiltering));
+    v.framing = store.GetInt(ModelKey(kSetFraming));
+    v.lighting = store.GetInt(ModelKey(kSetLighting));
+    v.backdrop = store.GetInt(ModelKey(kSetBackdrop));
     return v;
 }
 
@@ -99,6 +102,9 @@ unsigned EffectsPageValues::Store(SettingStore& store) const
     update |= store.SetInt(ModelKey(kSetShadowSoftness), std::clamp(shadowSoftness, 0, 50));
     update |= store.SetInt(ModelKey(kSetShading), std::clamp(shading, 0, 100));
     update |= store.SetInt(ModelKey(kSetTextureFiltering), textureFiltering == 1 ? 1 : 0);
+    update |= store.SetInt(ModelKey(kSetFraming), std::clamp(framing, 0, 40));
+    update |= store.SetInt(ModelKey(kSetLighting), std::clamp(lighting, 0, 3));
+    update |= store.SetInt(ModelKey(kSetBackdrop), backdrop == 1 ? 1 : 0);
     return update;
 }
 
@@ -112,7 +118,7 @@ PageLeave LeaveEffectsPage(const EffectsPageValues& controls, EffectsPageValues&
     } else {
         result.lights = kDefaultLight;
         result.shadowColor = 0x808080;
-        result.shadowStyle = 3;
+        result.shadowStyle = 4;
         result.tablePosition = 0;
     }
     if (const CheckResult colour = CheckShadowColor(result.shadowColor, CheckPlace::EffectsPage); !colour.accepted)
@@ -170,7 +176,7 @@ PageLeave LeaveEffects2Page(const Effects2PageControls& c, int renderWidth, int 
     } else {
         v.lensFlareIntensity = 100;
         v.lensFlareColor = 0x00FFFF;
-        v.lensFlareBlending = 1;
+        v.lensFlareBlending = 2;
     }
 
     v.colorEffect = c.colorEffect;

@@ -30,9 +30,9 @@ struct PageLeave {
 // ---- Effects ("Effects": shadows, lights, table, reflection) --------------------
 struct EffectsPageValues {
     bool shadows = true;              // 71
-    std::uint32_t lights = 0x100;     // 81, 25-bit mask, bit x + 5 y
+    std::uint32_t lights = 0x80;      // 81, 25-bit mask, bit x + 5 y: above the front, the shadow falls behind the product
     COLORREF shadowColor = 0x808080;  // 72
-    int shadowStyle = 3;              // 73
+    int shadowStyle = 4;              // 73, "Studio"
     int tablePosition = 0;            // 53, 1 = "Behind (Vertical Table)"
     bool reflection = false;          // 61
     int topFade = 128;                // 62
@@ -41,6 +41,9 @@ struct EffectsPageValues {
     int shadowSoftness = 8;           // 74, % of the product's size
     int shading = 50;                 // 193, %
     int textureFiltering = 1;         // 194, 1 = "Smooth"
+    int framing = 8;                  // 210, % of the picture's short side
+    int lighting = 1;                 // 211, 1 = "Studio"
+    int backdrop = 1;                 // 212, 1 = "Studio Sweep"
 
     static EffectsPageValues FromStore(const SettingStore& store);
     unsigned Store(SettingStore& store) const;
@@ -72,7 +75,7 @@ struct Effects2PageControls {
     bool lensFlare = false;
     int lensFlareIntensity = 100;
     COLORREF lensFlareColor = 0x00FFFF;
-    int lensFlareBlending = 1;
+    int lensFlareBlending = 2; // "Additive": the flare brightens and never dims the picture
 };
 
 struct Effects2PageValues {
@@ -89,7 +92,7 @@ struct Effects2PageValues {
     bool lensFlare = false;       // 31
     int lensFlareIntensity = 100; // 32
     COLORREF lensFlareColor = 0x00FFFF; // 35
-    int lensFlareBlending = 1;    // 36
+    int lensFlareBlending = 2;    // 36, "Additive"
 
     unsigned Store(SettingStore& store) const;
 };

@@ -17,7 +17,7 @@ unsigned ModelPart(std::uint32_t id) noexcept {
     case 1: case 2: case 11: case 13: case 41: case 42: case 43: case 51: case 53: case 61:
     case 71: case 81: case 91: case 92: case 93: case 102: case 111: case 112: case 113:
         return kUpdatePreviewModel | kUpdateRenderModel;
-    case 72: case 73: case 74: case 114: case 191: case 192: case 193: case 194: case 201: case 202:
+    case 72: case 73: case 74: case 114: case 191: case 192: case 193: case 194: case 201: case 202: case 211:
         return kUpdateRenderModel;
     case 94: case 95:
         return kUpdatePreviewModel | kUpdateRenderModel;
@@ -34,7 +34,7 @@ unsigned PicturePart(std::uint32_t id) noexcept {
     switch (id) {
     case 3: case 12: case 14: case 21: case 22: case 23:
         return kUpdateFinish;
-    case 62: case 63: case 64: case 72: case 73: case 74: case 114: case 193: case 194:
+    case 62: case 63: case 64: case 72: case 73: case 74: case 114: case 193: case 194: case 211: case 212:
         return kUpdateScratch;
     case 101:
         return kUpdateCDImage | kUpdateScratch;
@@ -61,12 +61,16 @@ constexpr VN kColorEffectStyle[] = {{"Black and White Negative", 4}, {"Color Neg
                                     {"Emboss", 5}, {"Gray Scale", 2}};
 constexpr VN kLensFlareBlending[] = {{"Additive", 2}, {"Alpha", 1}, {"Subtractive", 3}};
 constexpr VN kTablePosition[] = {{"Beneath (Horizontal Table)", 0}, {"Behind (Vertical Table)", 1}};
-constexpr VN kShadowStyle[] = {{"Cut Shadows", 0}, {"Good", 1}, {"Very Good", 2}, {"Best", 3}};
+constexpr VN kShadowStyle[] = {{"Cut Shadows", 0}, {"Good", 1}, {"Very Good", 2}, {"Best", 3}, {"Studio", 4}};
 // 0 keeps the observer at the fixed distance of setting 93 (projects made
 // before the lens existed); the others are focal lengths in mm on 35 mm film.
 constexpr VN kLens[] = {{"Fixed Distance", 0}, {"24 mm (Wide Angle)", 24}, {"35 mm", 35}, {"50 mm (Normal)", 50},
                         {"85 mm", 85}, {"100 mm (Product)", 100}, {"135 mm", 135}, {"200 mm (Telephoto)", 200}};
 constexpr VN kTextureFiltering[] = {{"Nearest", 0}, {"Smooth", 1}};
+// 0 lights the faces by the shadow lights of the light grid (projects made
+// before the studio presets); the others are the presets of StudioLighting.
+constexpr VN kBackdrop[] = {{"Plain", 0}, {"Studio Sweep", 1}};
+constexpr VN kLighting[] = {{"Shadow Lights", 0}, {"Studio", 1}, {"Soft Window", 2}, {"Dramatic", 3}};
 constexpr VN kBinderType[] = {{"None", 0}, {"Spiral Bound", 1}, {"Comb Bound", 2}};
 constexpr VN kCDPositionBook[] = {{"In Front Of Book", 0}, {"Inside Front Cover", 2}, {"Middle", 3},
                                   {"Inside Back Cover", 4}, {"Behind The Book", 5}};
@@ -89,6 +93,8 @@ constexpr SettingInfo kSettings[] = {
     {193, "Shading", "Rendering Options", "Shading", T::Integer, 50, 0, "", R::Fixed, 0, 100, "%", C::None},
     {194, "Texture Filtering", "Rendering Options", "Texture Filtering", T::Choice, 1, 0, "", R::None, 0, 0, "",
      C::TextureFiltering},
+    {212, "Backdrop", "Rendering Options", "Backdrop", T::Choice, 0, 0, "", R::None, 0, 0, "", C::Backdrop},
+    {211, "Lighting", "Rendering Options", "Lighting", T::Choice, 0, 0, "", R::None, 0, 0, "", C::Lighting},
     {11, "Bevel", "Bevel", "Bevel", T::Boolean, 0, 0, "", R::None, 0, 0, "", C::None},
     {12, "Style", "Bevel", "Bevel Style", T::Choice, 1, 0, "", R::None, 0, 0, "", C::BevelStyle},
     {13, "Size", "Bevel", "Bevel Size", T::Integer, 10, 0, "", R::BorderLimit, 1, 0, "pixels", C::None},
@@ -140,6 +146,7 @@ constexpr SettingInfo kSettings[] = {
      C::None},
     {93, "", "", "", T::Integer, 500, 0, "", R::None, 0, 0, "", C::None},
     {94, "Lens", "Observer Position", "Lens", T::Choice, 100, 0, "", R::None, 0, 0, "", C::Lens},
+    {210, "Framing", "Observer Position", "Framing", T::Integer, 0, 0, "", R::Fixed, 0, 40, "%", C::None},
     {95, "Elevation", "Observer Position", "Camera Elevation", T::Integer, 20, 0, "", R::Fixed, 0, 60, "degrees",
      C::None},
     {61, "Reflection", "Reflection", "Reflection", T::Boolean, 0, 0, "", R::None, 0, 0, "", C::None},
@@ -194,6 +201,10 @@ constexpr std::uint32_t kStartOrder[] = {
     // behaviour from before (unlit faces, nearest texels, the fixed observer
     // distance, a level eye, the fixed shadow spread).
     193, 194, 94, 95, 74,
+    // Start at 0, the behaviour before them (the square fit, faces lit by
+    // the shadow lights, a plain background); new projects set the studio
+    // look (ApplyNewProjectView, the effects page).
+    210, 211, 212,
 };
 
 }  // namespace
@@ -213,6 +224,8 @@ ValueNameList GetValueNames(ChoiceList list) noexcept {
     case ChoiceList::CDPositionBox: return kCDPositionBox;
     case ChoiceList::Lens: return kLens;
     case ChoiceList::TextureFiltering: return kTextureFiltering;
+    case ChoiceList::Lighting: return kLighting;
+    case ChoiceList::Backdrop: return kBackdrop;
     case ChoiceList::ScaleDivisor: return kScaleDivisor;
     case ChoiceList::Multiplier: return kMultiplier;
     case ChoiceList::None: break;

@@ -88,6 +88,9 @@ enum SettingId : std::uint32_t {
     kSetTextureFiltering = 194,  // 0 nearest texel, 1 smooth (filtered picture levels)
     kSetFoldsShown = 201,
     kSetFoldsColor = 202,
+    kSetFraming = 210,
+    kSetBackdrop = 212,          // 1: the background is lit as a studio paper sweep; 0: plain
+    kSetLighting = 211,          // studio lighting preset of the faces, in linear light; 0: the shadow lights on sRGB values           // margin around the product and its shadow, % of the picture's short side; 0: the fixed square
 };
 
 // Update class bits: which prepared data a change makes stale.
@@ -137,6 +140,8 @@ enum class ChoiceList {
     CDPositionBox,
     Lens,
     TextureFiltering,
+    Lighting,
+    Backdrop,
     ScaleDivisor,  // "X 1"=1, "X 1/2"=2 ... "X 1/16"=16 (size pages)
     Multiplier,    // "X 1"=1 .. "X 16"=16 (size pages)
 };

@@ -24,6 +24,23 @@ void GetPageEdgeBaseSize(const CProduct& product, char code, int& width, int& he
     GetFacePixelSize(code, w, h, d, p, width, height);
 }
 
+CModelDescription DescriptionFor(const CProduct& product, const SModelDrawRequest& request)
+{
+    CModelDescription desc = CModelDescription::FromProduct(product);
+    desc.settings.multiplyShadows = request.cutOut;
+    return desc;
+}
+
+CModelArea ToModelArea(const SModelArea& a)
+{
+    CModelArea area{a.side, a.ox, a.oy};
+    if (a.framed) {
+        area.width = a.innerWidth;
+        area.height = a.innerHeight;
+    }
+    return area;
+}
+
 }  // namespace
 
 void CEngineBackend::PreparePageEdge(CProduct& product, char code)
@@ -88,7 +105,7 @@ std::unique_ptr<CModelBands> CEngineBackend::PrepareBands(CProduct& product, con
                                                           int pictureWidth, int pictureHeight)
 {
     m_error.clear();
-    const CModelDescription desc = CModelDescription::FromProduct(product);
+    const CModelDescription desc = DescriptionFor(product, request);
     CTextureSet textures;
     PrepareTextureSet(desc, textures);
     if (request.faces) {
@@ -97,10 +114,7 @@ std::unique_ptr<CModelBands> CEngineBackend::PrepareBands(CProduct& product, con
     // The picture levels of smooth sampling are made once here and shared,
     // read-only, by the bands' copies of the set.
     if (textures.smooth && !textures.BuildLevels()) textures.smooth = false;
-    CModelArea area;
-    area.size = request.area.side;
-    area.ox = request.area.ox;
-    area.oy = request.area.oy;
+    const CModelArea area = ToModelArea(request.area);
     CFitContext fit;
     if (!m_model.Prepare(desc, request.quality, area, fit, &m_error)) return nullptr;
     try {
@@ -116,16 +130,13 @@ bool CEngineBackend::DrawModel(CProduct& product, const SModelDrawRequest& reque
 {
     m_error.clear();
     if (request.target == nullptr || request.alpha == nullptr) return false;
-    const CModelDescription desc = CModelDescription::FromProduct(product);
+    const CModelDescription desc = DescriptionFor(product, request);
     CTextureSet textures;
     PrepareTextureSet(desc, textures);
     if (request.faces) {
         for (char code : GetFaceCodes(desc)) textures.SetPicture(code, request.faces(code));
     }
-    CModelArea area;
-    area.size = request.area.side;
-    area.ox = request.area.ox;
-    area.oy = request.area.oy;
+    const CModelArea area = ToModelArea(request.area);
     ::ModelProgress progress;
     if (request.progress) {
         progress = [&request](std::size_t done, std::size_t total) {

@@ -28,6 +28,7 @@ struct SModelDrawRequest {
     bool quality = true;         // fine tessellation
     FacePictureLookup faces;
     ModelDrawProgress progress;
+    bool cutOut = false;         // drawn for a picture with alpha: shadows darken whatever ground it is laid on
 };
 
 // A model prepared for drawing in bands: DrawBand draws the rows firstRow ..

@@ -18,6 +18,7 @@
 #include "render/ModelArea.h"
 #include "render/PictureScaler.h"
 #include "render/PixelView.h"
+#include "render/BackdropSweep.h"
 #include "render/BandRenderer.h"
 
 namespace {
@@ -99,6 +100,18 @@ SFinishSettings SFinishSettings::FromStore(const SettingStore& s)
     f.blue = i(kSetBlueBalance);
     return f;
 }
+
+namespace {
+
+// The model area of a picture of width x height at magnification k: inside
+// the border or bevel, framed when the product asks for it.
+SModelArea PictureModelArea(const SettingStore& s, const SFinishSettings& f, int width, int height, int k) noexcept
+{
+    const int frame = std::max(f.borders ? f.borderSize : 0, f.bevel ? f.bevelSize : 0);
+    return ComputeModelArea(width, height, k, frame, s.GetInt(ModelKey(kSetFraming)));
+}
+
+} // namespace
 
 int FinishingStart(const SFinishSettings& s) noexcept
 {
@@ -183,8 +196,7 @@ bool CRenderPipeline::Render(std::string_view change, CProduct& product)
             SModelDrawRequest request;
             request.target = preview;
             request.alpha = &alpha;
-            const int frame = std::max(f.borders ? f.borderSize : 0, f.bevel ? f.bevelSize : 0);
-            request.area = ComputeModelArea(size.width, size.height, 1, frame);
+            request.area = PictureModelArea(product.GetSettings(), f, size.width, size.height, 1);
             request.magnification = 1;
             request.quality = false;
             // The preview shows the faces as the user laid them out.
@@ -297,15 +309,15 @@ bool CRenderPipeline::FullRender(CProduct& product)
     if (scratch == nullptr || alpha == nullptr) return false;
     product.GetOrCreateSide("y").GetSettings().SetInt(SideKey(kSideMagnification), size.k);
     if (!PrepareBackground(product, *scratch)) return false;
+    if (settings.GetInt(ModelKey(kSetBackdrop)) == 1) ApplyBackdropSweep(ViewOf(*scratch), 0, sw, sh);
 
     m_progress.SetStep("Rendering Model", 30);
-    const int frame = std::max(f.borders ? f.borderSize : 0, f.bevel ? f.bevelSize : 0);
     if (m_backend) {
         std::map<char, CRaster> burnt;
         SModelDrawRequest request;
         request.target = scratch;
         request.alpha = alpha;
-        request.area = ComputeModelArea(sw, sh, size.k, frame);
+        request.area = PictureModelArea(settings, f, sw, sh, size.k);
         request.magnification = size.k;
         request.quality = true;
         request.faces = MakeFaceLookup(product, burnt);
@@ -402,21 +414,23 @@ bool CRenderPipeline::FullRenderInBands(CProduct& product)
         }
     }
     const CPixelView backgroundView = plain < 0 ? ViewOf(background) : CPixelView();
-    const BandBackground fill = [plain, backgroundView, sh](const CPixelView& band, int firstRow) {
+    const bool sweep = settings.GetInt(ModelKey(kSetBackdrop)) == 1;
+    const BandBackground fill = [plain, backgroundView, sw, sh, sweep](const CPixelView& band, int firstRow) {
         if (plain >= 0)
             FillRows(band, static_cast<std::uint32_t>(plain));
         else
             ScalePictureRows(backgroundView, sh, firstRow, band);
+        if (sweep) ApplyBackdropSweep(band, firstRow, sw, sh);
     };
 
     m_progress.SetStep("Rendering Model", 30);
-    const int frame = std::max(f.borders ? f.borderSize : 0, f.bevel ? f.bevelSize : 0);
     std::map<char, CRaster> burnt;
     SModelDrawRequest request;
-    request.area = ComputeModelArea(sw, sh, size.k, frame);
+    request.area = PictureModelArea(product.GetSettings(), f, sw, sh, size.k);
     request.magnification = size.k;
     request.quality = true;
     request.faces = MakeFaceLookup(product, burnt);
+    request.cutOut = m_transparent;
     const std::unique_ptr<CModelBands> model = m_backend->PrepareBands(product, request, sw, sh);
     if (model == nullptr) return false;
 

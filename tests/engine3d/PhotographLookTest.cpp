@@ -7,6 +7,7 @@
 #include "engine3d/ModelRenderer.h"
 #include "engine3d/RenderSurface.h"
 #include "engine3d/Shading.h"
+#include "engine3d/StudioLighting.h"
 #include "engine3d/TextureSet.h"
 #include "properties/SettingTable.h"
 
@@ -16,6 +17,7 @@
 #include <cmath>
 #include <map>
 #include <set>
+#include <string>
 #include <vector>
 
 using namespace enginetest;
@@ -90,36 +92,54 @@ TEST(PhotographLook, TopShowsAndBottomDoesNotForABoxABookAndABinder)
     }
 }
 
-TEST(PhotographLook, DefaultShadowCoversAnAreaWithASoftFringe)
+TEST(PhotographLook, StudioShadowIsDarkestWhereTheProductStandsAndHasNoBands)
 {
-    CScene lit, unlit;
-    lit.desc = NewProjectDescription("BOX", 190, 260, 60);
-    lit.desc.settings.shading = 0;
-    unlit.desc = lit.desc;
-    unlit.desc.settings.shadows = false;
-    ASSERT_TRUE(lit.Render({}));
-    ASSERT_TRUE(unlit.Render({}));
-    // Shadow pixels: those the shadows changed. Under all 16 copies of "Best"
-    // a white pixel ends near (255 + 128) / 2; under one copy it moves about
-    // 10/256 of the way to the grey of 0x808080, that is by 5 levels.
-    int area = 0, fringe = 0;
-    std::set<int> levels;
-    for (int y = 0; y < 300; ++y)
-        for (int x = 0; x < 300; ++x) {
-            const COLORREF a = Get(*lit.scratch, x, y), b = Get(*unlit.scratch, x, y);
-            if (a == b || b != RGB(255, 255, 255)) continue;
-            ++area;
-            const int level = GetRValue(a);
-            levels.insert(level);
-            if (level > 220) ++fringe; // lighter than the core by more than a few copies
+    CScene scene;
+    scene.desc = NewProjectDescription("BOX", 190, 260, 60);
+    scene.desc.settings.shading = 0;
+    std::map<char, COLORREF> blue;
+    for (char code : std::string("FURDL")) blue[code] = RGB(0, 0, 200);
+    ASSERT_TRUE(scene.Render(blue));
+    // Product pixels are bluish, shadow pixels grey (the shadow colour is grey).
+    constexpr int W = 300, kFar = 1 << 20;
+    std::vector<int> level(W * W, -1), dist(W * W, kFar);
+    for (int y = 0; y < W; ++y)
+        for (int x = 0; x < W; ++x) {
+            const COLORREF c = Get(*scene.scratch, x, y);
+            if (GetBValue(c) > GetRValue(c) + 20) dist[y * W + x] = 0;
+            else if (GetRValue(c) == GetBValue(c) && GetRValue(c) < 255) level[y * W + x] = GetRValue(c);
         }
-    // A shadow of a real area: at least 2% of the picture (a line one pixel
-    // high along the product's width would be well under 1%).
-    EXPECT_GT(area, 300 * 300 / 50);
-    // Soft: many levels between the core and the white of the table, and a
-    // fringe of at least a tenth of the shadow.
-    EXPECT_GE(levels.size(), 8u);
-    EXPECT_GT(fringe, area / 10);
+    // Distance to the product in pixels (city-block, two passes).
+    for (int y = 0; y < W; ++y)
+        for (int x = 0; x < W; ++x) {
+            int& d = dist[y * W + x];
+            if (x > 0) d = std::min(d, dist[y * W + x - 1] + 1);
+            if (y > 0) d = std::min(d, dist[(y - 1) * W + x] + 1);
+        }
+    for (int y = W - 1; y >= 0; --y)
+        for (int x = W - 1; x >= 0; --x) {
+            int& d = dist[y * W + x];
+            if (x < W - 1) d = std::min(d, dist[y * W + x + 1] + 1);
+            if (y < W - 1) d = std::min(d, dist[(y + 1) * W + x] + 1);
+        }
+    int far = 0, count = 0;
+    for (int i = 0; i < W * W; ++i)
+        if (level[i] >= 0) far = std::max(far, dist[i]), ++count;
+    ASSERT_GT(count, 300);
+    int nearMin = 255, farMin = 255, steepest = 0;
+    for (int i = 0; i < W * W; ++i) {
+        if (level[i] < 0) continue;
+        if (dist[i] <= 2) nearMin = std::min(nearMin, level[i]);
+        if (dist[i] >= 0.8 * far) farMin = std::min(farMin, level[i]);
+        // No bands: in the far half of the shadow, where the penumbra is wide,
+        // neighbouring pixels differ by a few levels (stacked copies of a fixed
+        // spread left steps of up to 17 there).
+        if (i % W < W - 1 && level[i + 1] >= 0 && 2 * dist[i] >= far && 2 * dist[i + 1] >= far)
+            steepest = std::max(steepest, std::abs(level[i] - level[i + 1]));
+    }
+    // Darker at the base than anywhere near the far end of the shadow.
+    EXPECT_LT(nearMin + 30, farMin);
+    EXPECT_LE(steepest, 12);
 }
 
 TEST(PhotographLook, ShadingOrdersTheFacesAsTheLightSays)
@@ -152,6 +172,7 @@ TEST(PhotographLook, ShadingOrdersTheFacesAsTheLightSays)
         scene.desc = NewProjectDescription("BOX", 190, 260, 60);
         scene.desc.settings.shadows = false;
         scene.desc.settings.shading = 100;
+        scene.desc.settings.lighting = 0; // the faces lit by the shadow lights
         scene.desc.settings.lights = 1u << ((light.i + 2) + 5 * (light.j + 2)); // bit of the light at (i, j)
         ASSERT_TRUE(scene.Render({{'F', RGB(255, 0, 0)}, {'R', RGB(0, 255, 0)}, {'U', RGB(0, 0, 255)}}));
         // The brightest value of each face's channel among pixels of that face alone.
@@ -234,4 +255,53 @@ TEST(PhotographLook, StripesAtAnAngleHaveNoBeatWithSmoothSampling)
     EXPECT_GT(columnSpread(false), 40.0);
     // Smooth: every column within a few levels of the same grey.
     EXPECT_LT(columnSpread(true), 12.0);
+}
+
+TEST(PhotographLook, StudioLightingIsLambertInLinearLightAndFavoursTheFront)
+{
+    // Box turned 30 degrees (normals as in the test above); each face has 128
+    // in one channel only, so that its pixels are told apart and each channel
+    // is shaded on its own.
+    const double s30 = 0.5, c30 = std::sqrt(3.0) / 2.0;
+    struct SFace {
+        char code;
+        double nx, ny, nz;
+        int channel; // 0 blue, 1 green, 2 red
+    };
+    const SFace faces[] = {{'F', -s30, 0.0, -c30, 2}, {'R', c30, 0.0, -s30, 1}, {'U', 0.0, 1.0, 0.0, 0}};
+    auto decode = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    auto encode = [](double v) { return v <= 0.0031308 ? 12.92 * v : 1.055 * std::pow(v, 1 / 2.4) - 0.055; };
+    for (int preset : {1, 2, 3}) {
+        const CLightingPreset* p = FindLightingPreset(preset);
+        ASSERT_NE(p, nullptr);
+        CScene scene;
+        scene.desc = NewProjectDescription("BOX", 190, 260, 60);
+        scene.desc.settings.shadows = false;
+        scene.desc.settings.shading = 100;
+        scene.desc.settings.lighting = preset;
+        ASSERT_TRUE(scene.Render({{'F', RGB(128, 0, 0)}, {'R', RGB(0, 128, 0)}, {'U', RGB(0, 0, 128)}}));
+        std::map<char, std::map<int, int>> seen; // face -> value -> pixels
+        for (int y = 0; y < 300; ++y)
+            for (int x = 0; x < 300; ++x) {
+                const std::uint8_t* px = scene.scratch->GetBits(y) + 3 * x;
+                for (const SFace& f : faces)
+                    if (px[f.channel] > 0 && px[0] + px[1] + px[2] == px[f.channel]) ++seen[f.code][px[f.channel]];
+            }
+        std::map<char, int> value;
+        for (const SFace& f : faces) {
+            // Lambert: ambient + sum of intensity * max(0, cos) over the lights, at most 1.
+            double light = p->ambient;
+            for (const CStudioLight& l : p->lights) {
+                const double len = std::sqrt(l.x * l.x + l.y * l.y + l.z * l.z);
+                if (len > 0) light += l.intensity * std::max(0.0, (f.nx * l.x + f.ny * l.y + f.nz * l.z) / len);
+            }
+            const int expected = static_cast<int>(std::lround(255 * encode(std::min(light, 1.0) * decode(128 / 255.0))));
+            const auto mode = std::max_element(seen[f.code].begin(), seen[f.code].end(),
+                                               [](auto a, auto b) { return a.second < b.second; });
+            ASSERT_NE(mode, seen[f.code].end()) << preset << " " << f.code;
+            value[f.code] = mode->first;
+            EXPECT_NEAR(mode->first, expected, 3) << "preset " << preset << " face " << f.code;
+        }
+        EXPECT_GT(value['F'], std::min(value['R'], value['U'])) << "preset " << preset << ": the front is the darkest";
+    }
 }

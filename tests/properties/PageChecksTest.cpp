@@ -79,7 +79,7 @@ TEST(EffectsPage, ShadowsOffStoresDefaults)
     EXPECT_FALSE(stored.shadows);
     EXPECT_EQ(stored.lights, 0x100u);
     EXPECT_EQ(stored.shadowColor, 0x808080u);
-    EXPECT_EQ(stored.shadowStyle, 3);
+    EXPECT_EQ(stored.shadowStyle, 4); // "Studio"
     EXPECT_EQ(stored.tablePosition, 0);
     EXPECT_TRUE(stored.reflection);
 }
@@ -216,7 +216,7 @@ TEST(Effects2Page, UntickedGroupsStoreDefaults)
     EXPECT_EQ(v.colorEffectColor, 0x00FF00u);
     EXPECT_EQ(v.lensFlareIntensity, 100);
     EXPECT_EQ(v.lensFlareColor, 0x00FFFFu);
-    EXPECT_EQ(v.lensFlareBlending, 1);
+    EXPECT_EQ(v.lensFlareBlending, 2); // additive: a flare switched on later keeps the picture's brightness
 
     SettingStore store;
     v.Store(store);

@@ -19,10 +19,10 @@ unsigned ExpectedClass(std::uint32_t id) {
     auto between = [&](std::uint32_t lo, std::uint32_t hi) { return id >= lo && id <= hi; };
     if (in({1, 2, 11, 13, 41, 42, 43, 51, 53, 61, 71, 81, 91, 92, 93, 94, 95, 102, 111, 112, 113})) return 193;
     if (between(141, 147) || between(151, 154) || between(161, 163) || between(171, 173)) return 194;
-    if (in({72, 73, 74, 114, 193, 194})) return 130;
+    if (in({72, 73, 74, 114, 193, 194, 211})) return 130;
     if (in({191, 192, 201, 202})) return 129;
     if (in({3, 12, 14, 21, 22, 23}) || between(31, 37) || between(181, 185)) return 4;
-    if (in({62, 63, 64})) return 2;
+    if (in({62, 63, 64, 212})) return 2;
     if (id == 101) return 10;
     if (in({121, 122, 123, 131, 132, 133, 134})) return 18;
     if (id == 155) return 34;
@@ -62,6 +62,8 @@ const std::vector<StartValue> kStart = {
     // Shading, Texture Filtering, Lens, Elevation, Shadow Softness.
     {193, I, 50, 0},       {194, I, 1, 0},        {94, I, 100, 0},    {95, I, 20, 0},
     {74, I, 8, 0},
+    // Framing, Lighting, Backdrop: 0, the look before them.
+    {210, I, 0, 0},        {211, I, 0, 0},        {212, I, 0, 0},
 };
 
 // Chain order of one map after inserting `ids` in order (independent model).
@@ -238,7 +240,7 @@ TEST(SettingTable, ChoiceListsInDisplayOrder) {
     EXPECT_EQ(Names(ChoiceList::LensFlareBlending), (V{"Additive=2", "Alpha=1", "Subtractive=3"}));
     EXPECT_EQ(Names(ChoiceList::TablePosition),
               (V{"Beneath (Horizontal Table)=0", "Behind (Vertical Table)=1"}));
-    EXPECT_EQ(Names(ChoiceList::ShadowStyle), (V{"Cut Shadows=0", "Good=1", "Very Good=2", "Best=3"}));
+    EXPECT_EQ(Names(ChoiceList::ShadowStyle), (V{"Cut Shadows=0", "Good=1", "Very Good=2", "Best=3", "Studio=4"}));
     EXPECT_EQ(Names(ChoiceList::BinderType), (V{"None=0", "Spiral Bound=1", "Comb Bound=2"}));
     EXPECT_EQ(Names(ChoiceList::CDPositionBook),
               (V{"In Front Of Book=0", "Inside Front Cover=2", "Middle=3", "Inside Back Cover=4",

@@ -175,6 +175,9 @@ TEST(BandRender, CutOutOverWhiteIsTheRenderOnWhite)
         std::unique_ptr<CProduct> product = MakeProduct(kind, true);
         ASSERT_NE(product, nullptr) << kind;
         product->GetOrCreateSide("G").GetPicture()->Clear(0xFF);  // a white background
+        // Studio shadows darken what lies below them, the reflection too, in
+        // the opaque picture as in the cut-out.
+        product->GetSettings().SetInt(ModelKey(kSetShadowStyle), 4);
         std::unique_ptr<CProduct> cut = CloneProduct(*product);
         const std::vector<std::uint8_t> onWhite = Rendered(*product, false, 2, 0);
 
@@ -231,4 +234,35 @@ TEST(BandRender, CutOutBorderIsAnOpaqueFrame)
             const RGBQUAD c = z->GetPixelColor(x, y);
             EXPECT_TRUE(c.rgbRed == 200 && c.rgbGreen == 0 && c.rgbBlue == 0) << x << "," << y;
         }
+}
+
+TEST(BandRender, CutOutShadowDarkensADarkGround)
+{
+    // A black box without reflection: laid over a dark ground (47) its
+    // cut-out, shadows included, may darken the ground but never lighten it.
+    for (int style : {3, 4}) {
+        std::unique_ptr<CProduct> product = MakeProduct("BOX", true);
+        product->GetSettings().SetInt(ModelKey(kSetReflection), 0);
+        product->GetSettings().SetInt(ModelKey(kSetShadowStyle), style);
+        for (const char* key : {"F", "L", "R", "U", "D"}) product->GetOrCreateSide(key).GetPicture()->Clear(0);
+        CEngineBackend backend;
+        CRenderPipeline pipeline;
+        pipeline.SetBackend(&backend);
+        pipeline.SetTransparent(true);
+        ASSERT_TRUE(pipeline.Render("y", *product));
+        const CRaster* cut = product->FindSidePtr("z")->GetPicture();
+        const int w = cut->GetWidth();
+        int darkened = 0;
+        for (int y = 0; y < cut->GetHeight(); ++y)
+            for (int x = 0; x < w; ++x) {
+                const int a = cut->AlphaGetPointer()[y * w + x];
+                const std::uint8_t* p = cut->GetBits(y) + 3 * x;
+                for (int c = 0; c < 3; ++c) {
+                    const int over = (p[c] * a + 47 * (255 - a) + 127) / 255;
+                    ASSERT_LE(over, 47) << "style " << style << " at " << x << "," << y << " alpha " << a;
+                    darkened += over < 47;
+                }
+            }
+        EXPECT_GT(darkened, 300) << "style " << style;
+    }
 }

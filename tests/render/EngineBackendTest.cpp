@@ -1,13 +1,17 @@
 // The page-edge pictures the engine back end makes when a side has none.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <utility>
 
+#include "catalogue/NewProject.h"
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"
 #include "image/Raster.h"
 #include "properties/SettingTable.h"
 #include "render/EngineBackend.h"
+#include "render/RenderPipeline.h"
 
 namespace {
 
@@ -50,4 +54,57 @@ TEST(EngineBackendPageEdges, MissingPictureIsMadeAtTheNewProjectFaceScale)
     t.SetInt(ModelKey(kSetRenderHeight), 400);
     backend.PreparePageEdge(*small, 'u');
     EXPECT_EQ(PictureSize(*small, "u"), (std::pair{320, 64}));
+}
+
+namespace {
+
+// A new-project box (190 x 260 x 60 mm) with mid-grey faces at w x h pixels,
+// rendered by the engine at magnification 1 on the white table.
+std::unique_ptr<CProduct> RenderNewBox(int w, int h)
+{
+    std::unique_ptr<CProduct> box = CreateProduct("BOX");
+    SettingStore& s = box->GetSettings();
+    ApplyStartValues(s);
+    ApplyNewProjectView(s);
+    s.SetReal(ModelKey(kSetProductWidth), 190);
+    s.SetReal(ModelKey(kSetProductHeight), 260);
+    s.SetReal(ModelKey(kSetProductDepth), 60);
+    s.SetInt(ModelKey(kSetRenderWidth), w);
+    s.SetInt(ModelKey(kSetRenderHeight), h);
+    s.SetInt(ModelKey(kSetMagnification), 1);
+    s.SetInt(ModelKey(kSetBackdrop), 0); // the plain white table
+    for (const char* face : {"F", "L", "R", "U", "D"}) {
+        auto picture = std::make_unique<CRaster>();
+        picture->Create(16, 16, 24);
+        picture->Clear(128);
+        box->GetOrCreateSide(face).SetPicture(std::move(picture));
+    }
+    CEngineBackend backend;
+    CRenderPipeline pipeline;
+    pipeline.SetBackend(&backend);
+    EXPECT_TRUE(pipeline.Render("y", *box));
+    return box;
+}
+
+} // namespace
+
+TEST(Framing, ProductWithItsShadowIsCentredWithTheMarginAtAnyAspectRatio)
+{
+    for (const auto& [w, h] : {std::pair{300, 300}, {400, 300}}) {
+        const std::unique_ptr<CProduct> box = RenderNewBox(w, h);
+        const CRaster& z = *box->FindSidePtr("z")->GetPicture();
+        // Bounds of every pixel the product or its shadow darkened.
+        int minX = w, maxX = -1, minY = h, maxY = -1;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                if (z.GetPixelColor(x, y).rgbRed < 255 || z.GetPixelColor(x, y).rgbBlue < 255) {
+                    minX = std::min(minX, x), maxX = std::max(maxX, x);
+                    minY = std::min(minY, y), maxY = std::max(maxY, y);
+                }
+        ASSERT_GE(maxX, 0);
+        EXPECT_NEAR((minX + maxX + 1) / 2.0, w / 2.0, 0.02 * w) << w << " x " << h;
+        EXPECT_NEAR((minY + maxY + 1) / 2.0, h / 2.0, 0.02 * h) << w << " x " << h;
+        // The direction that limits the fit keeps 8% of the short side, 24 pixels.
+        EXPECT_NEAR(std::min({minX, w - 1 - maxX, minY, h - 1 - maxY}), 24, 2) << w << " x " << h;
+    }
 }

@@ -177,6 +177,8 @@ std::vector<CGridRow> BuildRenderRows(const CProduct& product)
     add(kSetDetail);
     add(kSetSoftenEdges);
     add(kSetShading);
+    add(kSetLighting);
+    add(kSetBackdrop);
     add(kSetTextureFiltering);
     // The resolution row tells what it means for the print: "13.3 x 13.3 cm at 300 dpi".
     CGridRow resolution = m.Row(kSetResolution);
@@ -252,6 +254,7 @@ std::vector<CGridRow> BuildRenderRows(const CProduct& product)
     add(kSetObserverY);
     add(kSetElevation);
     add(kSetLens);
+    add(kSetFraming);
 
     if (m.Int(kSetTablePosition) == 0) {
         rows.push_back(CGridRow::Head("Reflection"));

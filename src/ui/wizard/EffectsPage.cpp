@@ -14,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 using namespace WizardControls;
@@ -88,6 +89,17 @@ public:
         m_filtering = ChoiceCombo(ChoiceList::TextureFiltering, d.textureFiltering, QStringLiteral("textureFiltering"),
                                   this);
         look->addRow(QStringLiteral("Te&xture Filtering"), m_filtering);
+        m_framing = new QSpinBox(this);
+        m_framing->setObjectName(QStringLiteral("framing"));
+        m_framing->setRange(0, 40);
+        m_framing->setSuffix(QStringLiteral(" %"));
+        m_framing->setValue(d.framing);
+        m_framing->setToolTip(QStringLiteral("Space left around the product and its shadow (0: the older fit)"));
+        look->addRow(QStringLiteral("&Framing"), m_framing);
+        m_lighting = ChoiceCombo(ChoiceList::Lighting, d.lighting, QStringLiteral("lighting"), this);
+        look->addRow(QStringLiteral("&Lighting"), m_lighting);
+        m_backdrop = ChoiceCombo(ChoiceList::Backdrop, d.backdrop, QStringLiteral("backdrop"), this);
+        look->addRow(QStringLiteral("Bac&kdrop"), m_backdrop);
         right->addLayout(look);
         right->addStretch(1);
         layout->addLayout(right);
@@ -115,6 +127,9 @@ public:
         c.shadowSoftness = m_softness->value();
         c.shading = m_shading->value();
         c.textureFiltering = ComboValue(m_filtering);
+        c.framing = m_framing->value();
+        c.lighting = ComboValue(m_lighting);
+        c.backdrop = ComboValue(m_backdrop);
         EffectsPageValues stored;
         if (Refused(this, LeaveEffectsPage(c, stored)))
             return false;
@@ -150,6 +165,9 @@ private:
     QSlider* m_softness = nullptr;
     QSlider* m_shading = nullptr;
     QComboBox* m_filtering = nullptr;
+    QSpinBox* m_framing = nullptr;
+    QComboBox* m_lighting = nullptr;
+    QComboBox* m_backdrop = nullptr;
 };
 
 } // namespace

@@ -43,12 +43,13 @@ private slots:
         // Defaults of a box: bevel, borders, colour effect, lens flare and
         // reflection off; shadows on with their three rows; no binder or CD rows.
         const QStringList expected = {
-            "[Rendering Options]", "Detail", "Soften Edges", "Shading", "Texture Filtering", "Resolution", "[Bevel]",
+            "[Rendering Options]", "Detail", "Soften Edges", "Shading", "Lighting", "Backdrop", "Texture Filtering",
+            "Resolution", "[Bevel]",
             "Bevel", "[Borders]", "Borders",
             "[Color Balance]", "Brightness", "Contrast", "Red", "Green", "Blue", "[Color Effect]", "Color Effect",
             "[Lens Flare]", "Lens Flare", "[Object Positioning]", "Table Position", "Above Table", "X Rotation",
             "Y Rotation", "Z Rotation", "[Object Properties]", "Folds Shown", "[Observer Position]", "X Position",
-            "Y Position", "Elevation", "Lens", "[Reflection]", "Reflection", "[Shadows]", "Shadows", "Lights", "Color",
+            "Y Position", "Elevation", "Lens", "Framing", "[Reflection]", "Reflection", "[Shadows]", "Shadows", "Lights", "Color",
             "Style", "Softness"};
         QCOMPARE(start, expected);
         QCOMPARE(FindLabel(rows, "Color Balance", "Brightness")->value, std::string("100%"));

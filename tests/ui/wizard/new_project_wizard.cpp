@@ -278,7 +278,7 @@ private slots:
                 return false;
             if (m_messages.messages.last() != QStringLiteral("You can not have more than 5 lights turned on."))
                 return false;
-            w.CurrentPage()->findChild<QPushButton*>(QStringLiteral("light_3_1"))->setChecked(false);
+            w.CurrentPage()->findChild<QPushButton*>(QStringLiteral("light_2_1"))->setChecked(false);
             return WalkAll(w);
         }));
         ExpectRendered("CARD");
