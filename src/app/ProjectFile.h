@@ -36,6 +36,10 @@ struct SReadReport {
     bool Incomplete() const noexcept { return !losses.empty(); }
 };
 
+// The reader of pictures kept as SVG or PDF artwork (picture records of
+// version 2), beside the record versions of app/FaceObjects.h.
+constexpr std::uint32_t kReaderVersionVectorArt = 212;
+
 class CProjectFile {
 public:
     // Signature words, in file order.
@@ -52,7 +56,7 @@ public:
     // program added (an unknown number in between is some other program's).
     static constexpr bool IsReadableVersion(std::uint32_t oldest)
     {
-        return oldest <= kOldestReader || oldest == kReaderVersionBarcodeKinds;
+        return oldest <= kOldestReader || oldest == kReaderVersionBarcodeKinds || oldest == kReaderVersionVectorArt;
     }
     // "2.11" for 211.
     static std::string VersionText(std::uint32_t version);

@@ -198,8 +198,10 @@ std::unique_ptr<CDrawObject> MakePicture(const SAddContext& c, const std::string
     int x = 0, y = 0;
     const std::optional<int> angle = ReadAngle(c.args);
     if (!angle || !ReadCorner(c, x, y)) return nullptr;
+    int page = 1;  // of a PDF file
+    if (const std::string* v = c.args.Get("--page"); v && !ParseInt(*v, "Page", 1, 100000, page)) return nullptr;
     std::string message;
-    std::unique_ptr<CDrawPicture> p = CDrawPicture::CreateFromFile(AbsolutePath(file), x, y, message);
+    std::unique_ptr<CDrawPicture> p = CDrawPicture::CreateFromFile(AbsolutePath(file), x, y, message, page);
     if (!p) {
         PrintError(file + ": " + message);
         c.failure = kExitFailed;

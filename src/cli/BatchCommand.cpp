@@ -17,6 +17,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -88,7 +89,11 @@ std::vector<std::string> JobCommand(const SCliContext& context, const std::strin
     argv.push_back("--quiet");
     if (context.assumeYes) argv.push_back("--yes");
     // Jobs running at once must not rewrite the user settings file together.
-    argv.insert(argv.end(), {"render", job.templatePath, "-o", job.output, "--keep-settings"});
+    // An output ending in .pdf or .glb is exported (artwork, 3D model) instead of rendered.
+    const std::string& out = job.output;
+    const std::string tail = out.size() >= 4 ? out.substr(out.size() - 4) : std::string();
+    const bool exported = strcasecmp(tail.c_str(), ".pdf") == 0 || strcasecmp(tail.c_str(), ".glb") == 0;
+    argv.insert(argv.end(), {exported ? "export" : "render", job.templatePath, "-o", job.output, "--keep-settings"});
     if (dryRun) argv.push_back("--dry-run");
     if (force) argv.push_back("--force");
     for (const std::string& s : job.overrides.settings) argv.insert(argv.end(), {"--set", s});

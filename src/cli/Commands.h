@@ -36,6 +36,7 @@ int RunObjects(const SCliContext& context, const std::vector<std::string>& args)
 int RunRemove(const SCliContext& context, const std::vector<std::string>& args);
 int RunTurntable(const SCliContext& context, const std::vector<std::string>& args);
 int RunBatch(const SCliContext& context, const std::vector<std::string>& args);
+int RunExport(const SCliContext& context, const std::vector<std::string>& args);
 
 // The file name of turntable frame `number` from a pattern holding one
 // "%d", "%3d" or "%03d" ("%%" stands for "%"); empty when the pattern is not

@@ -4,8 +4,12 @@
 #include "image/PictureFormats.h"
 #include "image/PictureLimits.h"
 #include "image/Raster.h"
+#include "image/VectorArt.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <memory>
 #include <new>
 
 namespace {
@@ -38,6 +42,20 @@ std::unique_ptr<CRaster> LoadPicture(const std::string& fileName, std::string& m
         // A folder, pipe or device is named as such; it is never read.
         message = notAFile ? error : Format("File %s could not be opened. The File name may be incorrect.", fileName);
         return nullptr;
+    }
+    if (CVectorArt::IsVectorFileName(fileName)) {
+        // Artwork is drawn 2048 pixels on its longer side at least: faces
+        // stretch their picture over the whole face.
+        std::string reason;
+        const std::shared_ptr<const CVectorArt> art = CVectorArt::FromFile(fileName, 1, reason);
+        const double scale = art ? std::max(1.0, 2048.0 / std::max(art->GetWidth(), art->GetHeight())) : 1.0;
+        std::unique_ptr<CRaster> drawn =
+            art ? art->Rasterise(static_cast<int>(std::lround(art->GetWidth() * scale)),
+                                 static_cast<int>(std::lround(art->GetHeight() * scale)))
+                : nullptr;
+        if (!drawn)
+            message = Format("Could not load %s - file may be corrupted.", fileName);
+        return drawn;
     }
     const std::int64_t size = file.Size();
     if (size == 0) {
@@ -75,8 +93,8 @@ std::unique_ptr<CRaster> LoadPicture(const std::string& fileName, std::string& m
 
 const std::vector<std::string>& PictureFilePatterns()
 {
-    static const std::vector<std::string> patterns = {"*.bmp", "*.jpg",  "*.jpeg", "*.png",
-                                                      "*.pcx", "*.tif", "*.tiff"};
+    static const std::vector<std::string> patterns = {"*.bmp", "*.jpg", "*.jpeg", "*.png", "*.pcx",
+                                                      "*.tif", "*.tiff", "*.svg", "*.pdf"};
     return patterns;
 }
 

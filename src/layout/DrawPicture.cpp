@@ -1,7 +1,27 @@
 #include "layout/DrawPicture.h"
 
+#include "app/ProjectFile.h"
 #include "image/PictureLoader.h"
 #include "image/Raster.h"
+#include "image/VectorArt.h"
+
+#include <cmath>
+
+namespace {
+
+// The picture turned by `quarter` quarter turns anticlockwise (900 is the
+// picture turned left, 1800 flipped and mirrored, 2700 turned right).
+bool Turn(CRaster& picture, int quarter)
+{
+    switch (quarter) {
+    case 1: return picture.RotateLeft();
+    case 2: return picture.Flip() && picture.Mirror();
+    case 3: return picture.RotateRight();
+    default: return true;
+    }
+}
+
+}  // namespace
 
 std::unique_ptr<CDrawPicture> CDrawPicture::CreateFromImage(std::shared_ptr<const CRaster> image, int left, int top)
 {
@@ -13,9 +33,24 @@ std::unique_ptr<CDrawPicture> CDrawPicture::CreateFromImage(std::shared_ptr<cons
 }
 
 std::unique_ptr<CDrawPicture> CDrawPicture::CreateFromFile(const std::string& fileName, int left, int top,
-                                                           std::string& message)
+                                                           std::string& message, int page)
 {
     message.clear();
+    if (CVectorArt::IsVectorFileName(fileName)) {
+        std::string reason;
+        std::shared_ptr<const CVectorArt> art = CVectorArt::FromFile(fileName, page, reason);
+        std::unique_ptr<CRaster> raster;
+        if (art)
+            raster = art->Rasterise(static_cast<int>(std::ceil(art->GetWidth())),
+                                    static_cast<int>(std::ceil(art->GetHeight())));
+        if (!raster) {
+            message = "Picture " + fileName + " could not be read" + (reason.empty() ? "." : " (" + reason + ").");
+            return nullptr;
+        }
+        auto picture = CreateFromImage(std::shared_ptr<const CRaster>(std::move(raster)), left, top);
+        picture->SetVectorArt(std::move(art));
+        return picture;
+    }
     // The loader converts to 24 bits and undoes the ".enc." channel order;
     // its own reason is not shown, the Picture tool has one sentence.
     std::string reason;
@@ -27,8 +62,20 @@ std::unique_ptr<CDrawPicture> CDrawPicture::CreateFromFile(const std::string& fi
     return CreateFromImage(std::shared_ptr<const CRaster>(std::move(loaded)), left, top);
 }
 
+void CDrawPicture::SetVectorArt(std::shared_ptr<const CVectorArt> art)
+{
+    m_vector = std::move(art);
+    InvalidateCache();
+}
+
+std::uint32_t CDrawPicture::GetOldestReader() const
+{
+    return m_vector ? kReaderVersionVectorArt : kReaderVersionFirst;
+}
+
 void CDrawPicture::SetImage(std::shared_ptr<const CRaster> image)
 {
+    m_vector.reset();  // a new picture replaces the artwork too
     for (auto& i : m_images)
         i.reset();
     if (image && image->IsValid())
@@ -37,20 +84,13 @@ void CDrawPicture::SetImage(std::shared_ptr<const CRaster> image)
     InvalidateCache();
 }
 
-// 900 is the picture turned left, 1800 flipped and mirrored, 2700 turned right.
 void CDrawPicture::BuildRotations()
 {
     const int q = m_angle / 900;
     if (m_images[q] || !m_images[0])
         return;
     auto turned = std::make_shared<CRaster>();
-    bool ok = false;
-    switch (q) {
-    case 1: ok = turned->Copy(*m_images[0]) && turned->RotateLeft(); break;
-    case 2: ok = turned->Copy(*m_images[0]) && turned->Flip() && turned->Mirror(); break;
-    case 3: ok = turned->Copy(*m_images[0]) && turned->RotateRight(); break;
-    default: break;
-    }
+    const bool ok = q != 0 && turned->Copy(*m_images[0]) && Turn(*turned, q);
     if (ok && turned->IsValid())
         m_images[q] = std::move(turned);
 }
@@ -81,11 +121,19 @@ void CDrawPicture::RotateRight(int cx, int cy)
 // sampling at pixel centres; only the bitmap's stored window is visited.
 void CDrawPicture::DrawContent(CContentBitmap& bitmap) const
 {
-    const std::shared_ptr<const CRaster>& image = GetCurrentImage();
+    std::shared_ptr<const CRaster> image = GetCurrentImage();
+    const long long bw = bitmap.GetFullWidth(), bh = bitmap.GetFullHeight();
+    // Artwork is rasterised at the box's size (upright, then turned).
+    const int q = m_angle / 900;
+    if (m_vector && bw * bh <= CVectorArt::kMaxPixels) {
+        std::shared_ptr<CRaster> art =
+            m_vector->Rasterise(static_cast<int>(q % 2 ? bh : bw), static_cast<int>(q % 2 ? bw : bh));
+        if (art && Turn(*art, q))
+            image = std::move(art);
+    }
     if (!image || !image->IsValid())
         return;
     const long long iw = image->GetWidth(), ih = image->GetHeight();
-    const long long bw = bitmap.GetFullWidth(), bh = bitmap.GetFullHeight();
     if (iw <= 0 || ih <= 0 || bw <= 0 || bh <= 0)
         return;
     // A picture with an alpha plane hands each pixel's alpha on in the top byte.
@@ -107,7 +155,7 @@ void CDrawPicture::DrawContent(CContentBitmap& bitmap) const
 void CDrawPicture::Save(CRecordStream& stream, bool shareImages, bool withSelection) const
 {
     CDrawObject::Save(stream, shareImages, withSelection);
-    stream.WriteU32(1);
+    stream.WriteU32(m_vector ? 2 : 1);
     stream.WriteI32(m_angle);
     stream.WriteColour(m_transparentColour);
     stream.WriteU32(m_transparent ? 1 : 0);
@@ -119,13 +167,21 @@ void CDrawPicture::Save(CRecordStream& stream, bool shareImages, bool withSelect
         if (m_images[0])
             stream.WriteImage(m_images[0].get());
     }
+    if (m_vector) {
+        // The artwork's file as it was read.
+        stream.WriteU32(static_cast<std::uint32_t>(m_vector->GetKind()));
+        stream.WriteU32(static_cast<std::uint32_t>(m_vector->GetPage()));
+        const std::vector<std::uint8_t>& bytes = m_vector->GetBytes();
+        stream.WriteString(std::string(bytes.begin(), bytes.end()));
+    }
 }
 
 bool CDrawPicture::Load(CRecordStream& stream, bool shareImages, bool withSelection)
 {
     if (!CDrawObject::Load(stream, shareImages, withSelection))
         return false;
-    if (stream.ReadU32() != 1)
+    const std::uint32_t version = stream.ReadU32();
+    if (version != 1 && version != 2)
         return false;
     m_angle = NormaliseQuarterAngle(stream.ReadI32());
     m_transparentColour = stream.ReadColour() & 0xFFFFFFu;
@@ -145,6 +201,18 @@ bool CDrawPicture::Load(CRecordStream& stream, bool shareImages, bool withSelect
                 return false;
             m_images[0] = std::move(image);
         }
+    }
+    m_vector.reset();
+    if (version == 2) {
+        const std::uint32_t kind = stream.ReadU32(), page = stream.ReadU32();
+        const std::string bytes = stream.ReadString();
+        if (stream.Failed() || (kind != 1 && kind != 2) || page < 1 || page > 100000)
+            return false;
+        std::string error;
+        m_vector = CVectorArt::Create(std::vector<std::uint8_t>(bytes.begin(), bytes.end()),
+                                      static_cast<EVectorKind>(kind), static_cast<int>(page), error);
+        if (!m_vector)
+            return false;
     }
     if (stream.Failed())
         return false;

@@ -4,6 +4,11 @@
 // face. The picture and its turned versions are shared, reference-counted
 // images: copies made for undo, duplicate and properties share the pixels,
 // and the last reference frees them.
+//
+// A picture made from an SVG file or a PDF page keeps that artwork as well
+// (saved as the file's bytes in a newer record, which older programs refuse):
+// it is rasterised at the box's size whenever it is drawn, so it stays sharp
+// at any size, and print output draws it as vectors.
 
 #include "layout/DrawBitmapObject.h"
 
@@ -11,6 +16,7 @@
 #include <string>
 
 class CRaster;
+class CVectorArt;
 
 class CDrawPicture final : public CDrawBitmapObject {
 public:
@@ -22,8 +28,10 @@ public:
                                                          int top);
     // Reads a picture file for the Picture tool. On failure returns null and
     // sets `message` to "Picture <file> could not be read.".
+    // An SVG file or a PDF file's page `page` (from 1) is kept as artwork,
+    // its box its own size (CSS pixels, points).
     static std::unique_ptr<CDrawPicture> CreateFromFile(const std::string& fileName, int left, int top,
-                                                        std::string& message);
+                                                        std::string& message, int page = 1);
 
     const char* GetKindCode() const override { return "PICTURE"; }
     const char* GetKindName() const override { return "Picture"; }
@@ -37,6 +45,7 @@ public:
     void RotateLeft(int cx, int cy) override;
     void RotateRight(int cx, int cy) override;
     void DrawContent(CContentBitmap& bitmap) const override;
+    std::uint32_t GetOldestReader() const override;
     void Save(CRecordStream& stream, bool shareImages, bool withSelection) const override;
     bool Load(CRecordStream& stream, bool shareImages, bool withSelection) override;
 
@@ -50,6 +59,10 @@ public:
     // The image at angle 0 (i = 0) or turned by i quarter turns anticlockwise.
     const std::shared_ptr<const CRaster>& GetImage(int quarter = 0) const { return m_images[quarter & 3]; }
     const std::shared_ptr<const CRaster>& GetCurrentImage() const { return m_images[m_angle / 900]; }
+    // The artwork the picture was made from (null for a raster picture); the
+    // image is then its rasterisation at its own size.
+    const std::shared_ptr<const CVectorArt>& GetVectorArt() const { return m_vector; }
+    void SetVectorArt(std::shared_ptr<const CVectorArt> art);
     // Makes the current angle's version from the angle-0 image when missing.
     void BuildRotations();
     // Box = the current image's size, keeping the top-left corner.
@@ -57,6 +70,7 @@ public:
 
 private:
     std::shared_ptr<const CRaster> m_images[4];
+    std::shared_ptr<const CVectorArt> m_vector;
     COLORREF m_transparentColour = 0xFFFFFF;
     bool m_transparent = false;
 };

@@ -173,22 +173,28 @@ void Erase(CContentBitmap& bitmap, const CTextMask& mask, int angle, int x, int 
 
 }  // namespace
 
-void CDrawText::DrawContent(CContentBitmap& bitmap) const
+void CDrawText::GetCellOrigin(int& size, int& x, int& y) const
 {
-    if (m_text.empty())
-        return;
-    const int width = bitmap.GetFullWidth(), height = bitmap.GetFullHeight();
-    const int size = CurrentFontHeight();
+    const int width = GetWidth(), height = GetHeight();
+    size = CurrentFontHeight();
     // The text origin sits one pixel in from the box edge, and further in by
     // whatever ink reaches outside the cell on that side.
     const COverhang o = MeasureOverhang(size);
-    int x = 1 + o.left, y = 1 + o.top;
+    x = 1 + o.left, y = 1 + o.top;
     switch (m_angle) {
     case 900: x = 1 + o.top; y = height - 1 - o.left; break;
     case 1800: x = width - 1 - o.left; y = height - 1 - o.top; break;
     case 2700: x = width - 1 - o.top; y = 1 + o.left; break;
     default: break;
     }
+}
+
+void CDrawText::DrawContent(CContentBitmap& bitmap) const
+{
+    if (m_text.empty())
+        return;
+    int size = 0, x = 0, y = 0;
+    GetCellOrigin(size, x, y);
     // Only the cells that can reach the bitmap's stored window are rendered:
     // the window's corners mapped back into cell coordinates (the inverse of
     // ForEachInk's mapping), widened by the one-pixel offsets of the effects.

@@ -102,6 +102,12 @@ public:
     void SetSmooth(bool v) { m_smooth = v; InvalidateCache(); }
 
     CFontRequest GetFontRequest(int height) const;
+    // The font height the content is drawn at and where the text cell's
+    // top-left corner lies in the box (pixels, y down from the box's top-left).
+    // Turned text runs from there as the angle says: cell (u, v) lands on
+    // (x + u, y + v) at 0, (x + v, y - u) at 900, (x - u, y - v) at 1800 and
+    // (x - v, y + u) at 2700.
+    void GetCellOrigin(int& size, int& x, int& y) const;
 
     // The word that opens the optional fields after the first record's
     // fields, and the bits of the first of them.

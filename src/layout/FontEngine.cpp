@@ -110,7 +110,7 @@ struct CFontEngine::Impl {
     // Lays out the line; with a mask renders it, with `ink` measures where
     // it puts ink (each distinct glyph rendered once).
     bool Layout(const CFontRequest& request, const std::string& text, CTextMask* mask, CTextInk* ink, int& width,
-                int& height, const CTextClip* clip = nullptr)
+                int& height, const CTextClip* clip = nullptr, CGlyphRun* run = nullptr)
     {
         width = height = 0;
         const CResolvedFont* r = fonts.Resolve(request.face, request.bold, request.italic);
@@ -207,6 +207,13 @@ struct CFontEngine::Impl {
             GlyphInfo& info = found->second;
             if (!info.ok)
                 continue;
+            if (run && run->glyphs.size() < (1u << 20)) {
+                // The em as the outlines are scaled: x_scale is 16.16 font units to 26.6 pixels.
+                const double em = static_cast<double>(from.face->size->metrics.x_scale) *
+                                  from.face->units_per_EM / 65536.0 / 64.0;
+                run->glyphs.push_back({from.font->file, from.font->index, from.font->synthBold, from.font->synthItalic,
+                                       em, index, static_cast<int>(pen)});
+            }
             if (ink && !info.inkKnown) {
                 info.inkKnown = true;
                 FT_GlyphSlot slot = from.face->glyph;
@@ -268,6 +275,15 @@ struct CFontEngine::Impl {
         }
         width = static_cast<int>(pen);
         height = cellHeight;
+        if (run) {
+            run->advance = width;
+            run->cellHeight = cellHeight;
+            run->ascent = m.ascent;
+            if (request.underline)
+                run->bars.push_back({m.underlineTop, m.underlineThickness});
+            if (request.strikeOut)
+                run->bars.push_back({m.strikeTop, m.strikeThickness});
+        }
         if (ink) {
             if (request.underline)
                 addInk(0, m.underlineTop, width, m.underlineTop + m.underlineThickness);
@@ -414,6 +430,23 @@ bool CFontEngine::RenderText(const CFontRequest& font, const std::string& text, 
         int w = 0, h = 0;
         mask = CTextMask{};
         ok = m_impl->Layout(font, text, &mask, nullptr, w, h, clip);
+        messages = m_impl->fonts.TakePending();
+        sink = m_impl->sink;
+    }
+    Deliver(std::move(sink), std::move(messages));
+    return ok;
+}
+
+bool CFontEngine::LayoutGlyphs(const CFontRequest& font, const std::string& text, CGlyphRun& run)
+{
+    std::vector<std::string> messages;
+    std::function<void(const std::string&)> sink;
+    bool ok = false;
+    {
+        std::lock_guard<std::mutex> lock(m_impl->mutex);
+        int w = 0, h = 0;
+        run = CGlyphRun{};
+        ok = m_impl->Layout(font, text, nullptr, nullptr, w, h, nullptr, &run);
         messages = m_impl->fonts.TakePending();
         sink = m_impl->sink;
     }

@@ -60,6 +60,28 @@ struct CTextInk {
     int left = 0, top = 0, right = 0, bottom = 0;
 };
 
+// A line laid out as glyphs for vector output: each glyph's font file, its
+// index in that font and its pen position (cell pixels from the origin, the
+// same hinted advances the masks use), with the bars the style adds.
+struct CPlacedGlyph {
+    std::string file;
+    int faceIndex = 0;
+    bool synthBold = false, synthItalic = false;
+    double emPixels = 0;  // the font's em in cell pixels
+    unsigned index = 0;
+    int pen = 0;
+};
+struct CGlyphRun {
+    int advance = 0;
+    int cellHeight = 0;
+    int ascent = 0;  // baseline, cell pixels down from the top
+    std::vector<CPlacedGlyph> glyphs;
+    struct Bar {
+        int top = 0, thickness = 0;  // cell pixels
+    };
+    std::vector<Bar> bars;  // underline, strike-out
+};
+
 struct CTextClip {
     int left = 0, top = 0, right = 0, bottom = 0;
 };
@@ -85,6 +107,9 @@ public:
     // no more than the clip, so a huge line costs only what is shown.
     bool RenderText(const CFontRequest& font, const std::string& text, CTextMask& mask,
                     const CTextClip* clip = nullptr);
+
+    // The glyphs of the line with their positions, for drawing it as outlines.
+    bool LayoutGlyphs(const CFontRequest& font, const std::string& text, CGlyphRun& run);
 
     // Receives each fallback message once.
     void SetMessageSink(std::function<void(const std::string&)> sink);

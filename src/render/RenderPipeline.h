@@ -114,14 +114,15 @@ public:
     // benches): lens flare, colour effect, bevel, border, colour balance.
     static void ApplyFinishingEffects(CRaster& rendering, const SFinishSettings& s);
 
+    // Face pictures by face code with their draw objects burnt in; copies are
+    // kept in `burnt` for the length of one render (or one export).
+    FacePictureLookup MakeFaceLookup(CProduct& product, std::map<char, CRaster>& burnt);
+
 private:
     bool FullRender(CProduct& product);
     bool FullRenderInBands(CProduct& product);
     bool Finish(CProduct& product, bool fixedPercentages);
     bool PrepareBackground(CProduct& product, CRaster& scratch);
-    // Face pictures by face code with their draw objects burnt in; copies are
-    // kept in `burnt` for the length of one render.
-    FacePictureLookup MakeFaceLookup(CProduct& product, std::map<char, CRaster>& burnt);
     CRaster* EnsurePicture(CProduct& product, const char* key, int width, int height, bool white);
 
     CRenderBackend* m_backend = nullptr;

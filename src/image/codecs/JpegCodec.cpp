@@ -8,6 +8,7 @@
 
 #include "image/ByteStream.h"
 #include "image/ExifOrientation.h"
+#include "image/IccTransform.h"
 #include "image/PictureLimits.h"
 #include "image/Raster.h"
 #include "image/SrgbProfile.h"
@@ -250,7 +251,8 @@ void InksToBgr(const JSAMPLE* inks, std::uint8_t* bgr, int width, bool inverted)
 }
 
 // `inkRow` holds one line of four samples a pixel when the output is CMYK.
-bool ReadRowsCore(SDecodeState* s, CRaster* image, JSAMPROW inkRow)
+// A profile's transform, when given, converts the inks instead of the plain formula.
+bool ReadRowsCore(SDecodeState* s, CRaster* image, JSAMPROW inkRow, const CIccTransform* colours)
 {
     if (setjmp(s->err.jump)) {
         return false;
@@ -267,7 +269,9 @@ bool ReadRowsCore(SDecodeState* s, CRaster* image, JSAMPROW inkRow)
         std::uint8_t* dest = image->GetBits(height - 1 - static_cast<int>(s->cinfo.output_scanline));
         JSAMPROW row = inkRow != nullptr ? inkRow : dest;
         jpeg_read_scanlines(&s->cinfo, &row, 1);
-        if (inkRow != nullptr) {
+        if (inkRow != nullptr && colours != nullptr) {
+            colours->Apply(inkRow, dest, static_cast<std::size_t>(width));
+        } else if (inkRow != nullptr) {
             InksToBgr(inkRow, dest, width, inverted);
         }
     }
@@ -309,6 +313,8 @@ bool DecodeJpeg(CByteStream& stream, CRaster& image)
     // APP1 segments are kept for their EXIF orientation (each at most 64 KiB,
     // so together never more than the file itself).
     jpeg_save_markers(&s->cinfo, JPEG_APP0 + 1, 0xFFFF);
+    // APP2 segments for an ICC profile (the same bound).
+    jpeg_save_markers(&s->cinfo, JPEG_APP0 + 2, 0xFFFF);
 
     auto failure = [&]() {
         if (s->src.truncated) {
@@ -345,11 +351,22 @@ bool DecodeJpeg(CByteStream& stream, CRaster& image)
     // A photograph's EXIF block says how the camera was held. The saved
     // segments last only until the decompression finishes.
     int orientation = 1;
-    for (jpeg_saved_marker_ptr m = s->cinfo.marker_list; m != nullptr && orientation == 1; m = m->next) {
-        if (m->marker == JPEG_APP0 + 1) {
+    std::vector<std::vector<std::uint8_t>> iccSegments;
+    for (jpeg_saved_marker_ptr m = s->cinfo.marker_list; m != nullptr; m = m->next) {
+        if (m->marker == JPEG_APP0 + 1 && orientation == 1) {
             orientation = ReadExifOrientation(m->data, m->data_length);
+        } else if (m->marker == JPEG_APP0 + 2) {
+            iccSegments.emplace_back(m->data, m->data + m->data_length);
         }
     }
+    const std::vector<std::uint8_t> profile = JoinJpegIccSegments(iccSegments);
+    CIccTransform::Input input = CIccTransform::Input::Bgr;
+    if (s->cinfo.out_color_space == JCS_GRAYSCALE) {
+        input = CIccTransform::Input::Grey;
+    } else if (s->cinfo.out_color_space == JCS_CMYK) {
+        input = s->cinfo.saw_Adobe_marker ? CIccTransform::Input::CmykInverted : CIccTransform::Input::Cmyk;
+    }
+    const std::unique_ptr<CIccTransform> colours = CIccTransform::Create(profile.data(), profile.size(), input);
     const int width = static_cast<int>(s->cinfo.output_width);
     const int height = static_cast<int>(s->cinfo.output_height);
     const int components = s->cinfo.output_components;
@@ -376,7 +393,7 @@ bool DecodeJpeg(CByteStream& stream, CRaster& image)
         image.SetXDPI(s->cinfo.X_density * scale / 100);
         image.SetYDPI(s->cinfo.Y_density * scale / 100);
     }
-    if (!ReadRowsCore(s, &image, inks ? inkRow.data() : nullptr)) {
+    if (!ReadRowsCore(s, &image, inks ? inkRow.data() : nullptr, colours.get())) {
         if (image.GetEscape()) {
             image.SetLastError("Cancelled");
             return false;
@@ -386,6 +403,9 @@ bool DecodeJpeg(CByteStream& stream, CRaster& image)
             return false;
         }
         return failure();
+    }
+    if (colours && !inks) {
+        colours->ApplyToPicture(image);
     }
     return ApplyOrientation(image, orientation);
 }

@@ -9,6 +9,7 @@
 #include "image/codecs/Codecs.h"
 
 #include "image/ByteStream.h"
+#include "image/IccTransform.h"
 #include "image/PictureLimits.h"
 #include "image/Raster.h"
 
@@ -315,6 +316,19 @@ bool DecodePng(CByteStream& stream, CRaster& image)
             for (int x = 0; x < width; ++x) {
                 image.SetPixelIndex(x, height - 1 - i, src[x]);
             }
+        }
+    }
+    // An embedded ICC profile turns the colours (or the palette) into sRGB.
+    png_charp name = nullptr;
+    int compression = 0;
+    png_bytep profile = nullptr;
+    png_uint_32 profileSize = 0;
+    if (png_get_iCCP(png, info, &name, &compression, &profile, &profileSize) != 0) {
+        // Grey with alpha arrives as equal red, green and blue: a grey profile
+        // does not fit it and is left out.
+        const auto input = grey ? CIccTransform::Input::Grey : CIccTransform::Input::Bgr;
+        if (const auto colours = CIccTransform::Create(profile, profileSize, input)) {
+            colours->ApplyToPicture(image);
         }
     }
     return true;

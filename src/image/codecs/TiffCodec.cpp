@@ -16,6 +16,7 @@
 
 #include "image/ByteStream.h"
 #include "image/ExifOrientation.h"
+#include "image/IccTransform.h"
 #include "image/PictureFormats.h"
 #include "image/PictureLimits.h"
 #include "image/Raster.h"
@@ -429,6 +430,16 @@ bool DecodeTiff(CByteStream& stream, CRaster& image)
         const float scale = unit == RESUNIT_CENTIMETER ? 2.54f : 1.0f;
         image.SetXDPI(static_cast<int>(std::clamp(xdpi * scale + 0.5f, 0.0f, 65535.0f)));
         image.SetYDPI(static_cast<int>(std::clamp(ydpi * scale + 0.5f, 0.0f, 65535.0f)));
+    }
+    // An embedded ICC profile turns RGB colours into sRGB.
+    std::uint32_t profileSize = 0;
+    void* profile = nullptr;
+    if (!ownCmyk && photometric == PHOTOMETRIC_RGB &&
+        TIFFGetField(tif.get(), TIFFTAG_ICCPROFILE, &profileSize, &profile) == 1) {
+        if (const auto colours = CIccTransform::Create(static_cast<const std::uint8_t*>(profile), profileSize,
+                                                       CIccTransform::Input::Bgr)) {
+            colours->ApplyToPicture(image);
+        }
     }
     if (!ApplyOrientation(image, orientation)) {
         return false;

@@ -1,0 +1,143 @@
+#include "layout/export/DielineLayer.h"
+
+#include <podofo/podofo.h>
+
+#include <cstdio>
+
+namespace {
+
+using namespace PoDoFo;
+
+void AppendLines(std::string& out, const std::vector<SDielineLine>& lines)
+{
+    char buffer[128];
+    for (const SDielineLine& l : lines) {
+        std::snprintf(buffer, sizeof buffer, "%.3f %.3f m %.3f %.3f l\n", l.x1, l.y1, l.x2, l.y2);
+        out += buffer;
+    }
+    if (!lines.empty())
+        out += "S\n";
+}
+
+// The dictionary that `key` of `dict` holds (directly or through a
+// reference), created empty when missing.
+PdfDictionary& SubDictionary(PdfVecObjects& objects, PdfDictionary& dict, const char* key)
+{
+    PdfObject* value = dict.GetKey(key);
+    if (value && value->IsReference())
+        value = objects.GetObject(value->GetReference());
+    if (!value || !value->IsDictionary()) {
+        dict.AddKey(key, PdfDictionary());
+        value = dict.GetKey(key);
+    }
+    return value->GetDictionary();
+}
+
+PdfObject* NewStream(PdfVecObjects& objects, const std::string& text)
+{
+    PdfObject* stream = objects.CreateObject();
+    stream->GetStream()->Set(text.data(), static_cast<pdf_long>(text.size()));
+    return stream;
+}
+
+}  // namespace
+
+std::string CDielineLayer::MakeContent(const SDielineStrokes& strokes)
+{
+    // Hairlines of a quarter point; folds dashed, as dielines show them.
+    std::string out = "/OC /DielineLayer BDC\nq\n/DielineOverprint gs\n/DielineInk CS 1 SCN\n0.25 w 0 J 0 j\n";
+    out += "[] 0 d\n";
+    AppendLines(out, strokes.cut);
+    out += "[3 2] 0 d\n";
+    AppendLines(out, strokes.fold);
+    out += "[] 0 d\n";
+    AppendLines(out, strokes.marks);
+    out += "Q\nEMC\n";
+    return out;
+}
+
+bool CDielineLayer::AddTo(std::string& pdf, const SDielineStrokes& strokes, std::string& error)
+{
+    PdfError::EnableDebug(false);
+    PdfError::EnableLogging(false);
+    try {
+        PdfMemDocument document;
+        document.LoadFromBuffer(pdf.data(), static_cast<long>(pdf.size()));
+        PdfVecObjects& objects = document.GetObjects();
+        PdfPage* page = document.GetPage(0);
+        if (page == nullptr || page->GetResources() == nullptr) {
+            error = "the page has no resources";
+            return false;
+        }
+
+        PdfObject* group = objects.CreateObject("OCG");
+        group->GetDictionary().AddKey("Name", PdfString("Dieline"));
+        PdfArray groups;
+        groups.push_back(group->Reference());
+        PdfDictionary defaults;
+        defaults.AddKey("Name", PdfString("Default"));
+        defaults.AddKey("Order", groups);
+        defaults.AddKey("ON", groups);
+        PdfDictionary properties;
+        properties.AddKey("OCGs", groups);
+        properties.AddKey("D", defaults);
+        document.GetCatalog()->GetDictionary().AddKey("OCProperties", properties);
+
+        // Separation "Dieline", magenta (0 1 0 0 in CMYK) on composite output.
+        PdfDictionary tint;
+        tint.AddKey("FunctionType", static_cast<pdf_int64>(2));
+        PdfArray domain;
+        domain.push_back(PdfVariant(0.0));
+        domain.push_back(PdfVariant(1.0));
+        tint.AddKey("Domain", domain);
+        PdfArray c0, c1;
+        for (double v : {0.0, 0.0, 0.0, 0.0})
+            c0.push_back(PdfVariant(v));
+        for (double v : {0.0, 1.0, 0.0, 0.0})
+            c1.push_back(PdfVariant(v));
+        tint.AddKey("C0", c0);
+        tint.AddKey("C1", c1);
+        tint.AddKey("N", PdfVariant(1.0));
+        PdfArray separation;
+        separation.push_back(PdfName("Separation"));
+        separation.push_back(PdfName("Dieline"));
+        separation.push_back(PdfName("DeviceCMYK"));
+        separation.push_back(objects.CreateObject(tint)->Reference());
+
+        PdfDictionary overprint;
+        overprint.AddKey("Type", PdfName("ExtGState"));
+        overprint.AddKey("OP", PdfVariant(true));
+        overprint.AddKey("op", PdfVariant(true));
+        overprint.AddKey("OPM", static_cast<pdf_int64>(1));
+
+        PdfDictionary& resources = page->GetResources()->GetDictionary();
+        SubDictionary(objects, resources, "Properties").AddKey("DielineLayer", group->Reference());
+        SubDictionary(objects, resources, "ColorSpace").AddKey("DielineInk", separation);
+        SubDictionary(objects, resources, "ExtGState").AddKey("DielineOverprint", overprint);
+
+        // The page's content is bracketed by q / Q so that whatever state it
+        // leaves does not reach the layer.
+        PdfDictionary& pageDict = page->GetObject()->GetDictionary();
+        PdfArray contents;
+        contents.push_back(NewStream(objects, "q\n")->Reference());
+        if (PdfObject* old = pageDict.GetKey("Contents")) {
+            if (old->IsArray())
+                for (const PdfObject& item : old->GetArray())
+                    contents.push_back(item);
+            else
+                contents.push_back(*old);
+        }
+        contents.push_back(NewStream(objects, "\nQ\n")->Reference());
+        contents.push_back(NewStream(objects, MakeContent(strokes))->Reference());
+        pageDict.AddKey("Contents", contents);
+
+        PdfRefCountedBuffer buffer;
+        PdfOutputDevice device(&buffer);
+        document.Write(&device);
+        pdf.assign(buffer.GetBuffer(), device.GetLength());
+        return true;
+    } catch (const PdfError& e) {
+        error = std::string("the PDF could not be completed (") + PdfError::ErrorMessage(e.GetError()) + ")";
+        return false;
+    }
+}

@@ -1,0 +1,60 @@
+#include "layout/export/DielineNet.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+double Length(const std::vector<SDielineLine>& lines)
+{
+    double sum = 0;
+    for (const SDielineLine& l : lines)
+        sum += std::hypot(l.x2 - l.x1, l.y2 - l.y1);
+    return sum;
+}
+
+// The cross of a box, a book's front and spine, a card: sizes, where the
+// front lies, how many folds, and the cut length (for a convex-cornered
+// cross the outline is as long as the box around it).
+TEST(DielineNetTest, UnfoldsEachKindAroundTheFront)
+{
+    struct SCase {
+        double w, h, d;
+        const char* letters;
+        double netW, netH, frontX, frontY;
+        std::size_t panels, folds;
+        double cut;
+    } cases[] = {
+        {100, 150, 20, "FLRUD", 140, 190, 20, 20, 5, 4, 2 * (140 + 190)},
+        {130, 200, 30, "FS", 160, 200, 30, 0, 2, 1, 2 * 30 + 200 + 2 * 130 + 200},
+        {85, 55, 0, "F", 85, 55, 0, 0, 1, 0, 2 * (85 + 55)},
+    };
+    for (const SCase& c : cases) {
+        const CDielineNet net = CDielineNet::Create(c.w, c.h, c.d, c.letters);
+        SCOPED_TRACE(c.letters);
+        EXPECT_DOUBLE_EQ(net.GetWidth(), c.netW);
+        EXPECT_DOUBLE_EQ(net.GetHeight(), c.netH);
+        ASSERT_EQ(net.GetPanels().size(), c.panels);
+        EXPECT_DOUBLE_EQ(net.GetPanels()[0].trim.x, c.frontX);
+        EXPECT_DOUBLE_EQ(net.GetPanels()[0].trim.y, c.frontY);
+        EXPECT_EQ(net.FoldLines().size(), c.folds);
+        EXPECT_DOUBLE_EQ(Length(net.CutLines()), c.cut);
+    }
+}
+
+// The bleed grows a face on its cut edges only: the left side of a box
+// keeps its fold with the front.
+TEST(DielineNetTest, BleedOnlyPastCutEdges)
+{
+    const CDielineNet net = CDielineNet::Create(100, 150, 20, "FLRUD");
+    const SDielinePanel& left = net.GetPanels()[1];
+    ASSERT_EQ(left.face, 'L');
+    const SDielineRect r = left.WithBleed(3);
+    EXPECT_DOUBLE_EQ(r.x, -3);
+    EXPECT_DOUBLE_EQ(r.y, 17);
+    EXPECT_DOUBLE_EQ(r.width, 23);
+    EXPECT_DOUBLE_EQ(r.height, 156);
+}
+
+}  // namespace
