@@ -19,12 +19,12 @@ xvfb-run -a -s "-screen 0 1600x1000x24" bash -c '
   first=$!
   wait_for "ls \"$data\"/internal/recovery/recover-*.ini >/dev/null 2>&1" || { echo "FAIL: no recovery file written"; kill -9 $first; exit 1; }
   kill -9 $first; wait $first 2>/dev/null
-  "$gui" --data-dir "$data" >/dev/null 2>&1 &
+  "$gui" --data-dir "$data" >/dev/null 2>"$work/second.err" &
   second=$!
   ok=0
   wait_for "xdotool search --name \"^Recover Unsaved Work\$\" >/dev/null 2>&1" && ok=1
   [[ -n "${VT_SHOT:-}" ]] && { sleep 2; import -window root "$VT_SHOT"; }
   kill -9 $second; wait $second 2>/dev/null
-  [[ $ok -eq 1 ]] || { echo "FAIL: the next start did not offer the work"; exit 1; }
+  [[ $ok -eq 1 ]] || { echo "FAIL: the next start did not offer the work"; cat "$work/second.err"; exit 1; }
   echo "recovery after kill -9 offered"
 '
