@@ -3,6 +3,7 @@
 #include "ui/canvas/FaceCanvas.h"
 #include "ui/dialogs/AboutDialog.h"
 #include "ui/dialogs/RecoverDialog.h"
+#include "ui/dialogs/ExportDialogs.h"
 #include "ui/dialogs/RenderOutputDialogs.h"
 #include "ui/canvas/GeometryBar.h"
 #include "ui/canvas/ObjectsPanel.h"
@@ -294,6 +295,8 @@ void CMainFrame::OnCommand(int id)
     case ID_RENDER_TO_CLIPBOARD: RunRenderToClipboard(m_view, this); break;
     case ID_RENDER_TO_FILE: RunRenderToFile(m_view, this); break;
     case ID_RENDER_CUT_OUT_TO_CLIPBOARD: RunRenderCutOutToClipboard(m_view, this); break;
+    case ID_FILE_EXPORT_ARTWORK: RunExportArtwork(m_view, this); break;
+    case ID_FILE_EXPORT_MODEL: RunExportModel(m_view, this); break;
     default: m_view->OnCommand(id); break;
     }
     UpdateCommandUI();

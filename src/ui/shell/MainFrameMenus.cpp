@@ -51,6 +51,10 @@ void CMainFrame::BuildActions()
     AddAction(ID_FILE_OPEN, "&Open...", "Open an existing project\nOpen", "file_open", QKeySequence::Open);
     AddAction(ID_FILE_SAVE, "&Save", "Save the active project\nSave", "file_save", QKeySequence::Save);
     AddAction(ID_FILE_SAVE_AS, "Save &As...", "Save the active project with a new name\nSave As");
+    AddAction(ID_FILE_EXPORT_ARTWORK, "Export Artwork (&PDF)...",
+              "Save the faces laid out flat at true size, with bleed and dieline, as a print PDF\nExport Artwork");
+    AddAction(ID_FILE_EXPORT_MODEL, "Export 3D &Model...",
+              "Save the product as a glTF model for web and AR viewers\nExport 3D Model");
     AddAction(ID_APP_EXIT, "E&xit", "Quit the application; prompts to save the project\nExit");
     // Edit
     AddAction(ID_EDIT_UNDO, "&Undo\tCtrl+Z", "Undo the last action\nUndo", "edit_undo", QKeySequence("Ctrl+Z"));
@@ -211,6 +215,9 @@ void CMainFrame::BuildMenus()
     m_fileMenu->addAction(A(ID_FILE_OPEN));
     m_fileMenu->addAction(A(ID_FILE_SAVE));
     m_fileMenu->addAction(A(ID_FILE_SAVE_AS));
+    m_fileMenu->addSeparator();
+    m_fileMenu->addAction(A(ID_FILE_EXPORT_ARTWORK));
+    m_fileMenu->addAction(A(ID_FILE_EXPORT_MODEL));
     m_recentSeparator = m_fileMenu->addSeparator();
     for (int i = 0; i < CRecentFileList::kSize; ++i) {
         auto* action = new QAction(this);

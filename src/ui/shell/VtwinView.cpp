@@ -403,7 +403,9 @@ bool CVtwinView::QueryCommand(int id, CCmdUI& ui) const
     case ID_MARGIN: ui.enabled = face; return true;
     case ID_RENDER_TO_CLIPBOARD:
     case ID_RENDER_TO_FILE:
-    case ID_RENDER_CUT_OUT_TO_CLIPBOARD: ui.enabled = hasTabs; return true;
+    case ID_RENDER_CUT_OUT_TO_CLIPBOARD:
+    case ID_FILE_EXPORT_ARTWORK:
+    case ID_FILE_EXPORT_MODEL: ui.enabled = hasTabs; return true;
     default: return false;
     }
 }
