@@ -356,10 +356,10 @@ private slots:
         QCOMPARE(QString::fromStdString(b->GetData()), QStringLiteral("ABC"));
         QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Draw Barcode"));
         QCOMPARE(b->GetSelection(), kSelectDominant);
-        // "ABC": 16 * (3 + 2) = 80 modules by 16, grown from the top-left
-        // corner of the dragged box (20, 90).
+        // "ABC": 16 * (3 + 2) = 80 modules and two light margins of 10 by 16,
+        // grown from the top-left corner of the dragged box (20, 90).
         QCOMPARE(b->GetMinX(), 20);
-        QCOMPARE(b->GetMaxX(), 20 + 80);
+        QCOMPARE(b->GetMaxX(), 20 + 80 + 2 * 10);
         QCOMPARE(b->GetMaxY(), 90);
         QCOMPARE(b->GetMinY(), 90 - 16);
 
@@ -548,7 +548,7 @@ private slots:
         DragFace(30, 150, 30, 150);
         CVtwinView::SetObjectDialogRunner(nullptr);
         QCOMPARE(int(Front().GetObjectCount()), 1);
-        QCOMPARE(Front().GetObject(0)->GetMaxX(), 30 + 80);
+        QCOMPARE(Front().GetObject(0)->GetMaxX(), 30 + 80 + 2 * 10);
         Run(ID_TOOL_SELECT);
 
         CVtwinView::SetPropertiesRunner([&](CObjectPropertiesDialog& dialog) {
