@@ -95,7 +95,7 @@ public:
         m_framing->setSuffix(QStringLiteral(" %"));
         m_framing->setValue(d.framing);
         m_framing->setToolTip(QStringLiteral("Space left around the product and its shadow (0: the older fit)"));
-        look->addRow(QStringLiteral("&Framing"), m_framing);
+        look->addRow(QStringLiteral("Fra&ming"), m_framing);
         m_lighting = ChoiceCombo(ChoiceList::Lighting, d.lighting, QStringLiteral("lighting"), this);
         look->addRow(QStringLiteral("&Lighting"), m_lighting);
         m_backdrop = ChoiceCombo(ChoiceList::Backdrop, d.backdrop, QStringLiteral("backdrop"), this);

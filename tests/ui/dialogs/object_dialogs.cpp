@@ -506,8 +506,8 @@ private slots:
         });
         Run(ID_OBJECT_PROPERTIES);
         QVERIFY2(m_failures.isEmpty(), qPrintable(m_failures.join(QLatin1Char('\n'))));
-        // Cancelled: still only the two texts and the selection.
-        QCOMPARE(CUndoStore::Instance().GetUndoCount(), std::size_t(3));
+        // Cancelled: still only the two texts (selecting is no undo step).
+        QCOMPARE(CUndoStore::Instance().GetUndoCount(), std::size_t(2));
         QCOMPARE(Front().GetObject(0)->GetMaxX() - Front().GetObject(0)->GetMinX(), firstWidth);
 
         Run(ID_OBJECT_PROPERTIES);
@@ -575,9 +575,10 @@ private slots:
         QCOMPARE(QString::fromStdString(b->GetText()), QStringLiteral("ABCDEF"));
         QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()),
                  QStringLiteral("Properties Barcode"));
-        // 16 * (6 + 2) = 128 modules: the box grows from its top-left corner.
+        // 16 * (6 + 2) = 128 modules and two light margins of 10: the box
+        // grows from its top-left corner.
         QCOMPARE(b->GetMinX(), 30);
-        QCOMPARE(b->GetMaxX(), 30 + 128);
+        QCOMPARE(b->GetMaxX(), 30 + 128 + 2 * 10);
         QCOMPARE(b->GetMaxY(), 150);
         QCOMPARE(b->GetMinY(), 150 - 16);
     }

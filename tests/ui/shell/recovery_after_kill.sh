@@ -12,7 +12,8 @@ printf '\n[Recovery]\nAutosaveSeconds=1\n' >>"$data/internal/vtprof.ini"
 # A damaged copy opens as an untitled, changed project: unsaved work without any typing.
 cp "$work/box.vtp" "$work/damaged.vtp"
 printf '\xef\xbe\xad\xde' | dd of="$work/damaged.vtp" bs=1 seek=34 conv=notrunc status=none
-export work data gui
+# The program must show real windows on the virtual display, whatever platform the test run chose.
+export work data gui QT_QPA_PLATFORM=xcb
 xvfb-run -a -s "-screen 0 1600x1000x24" bash -c '
   wait_for() { for _ in $(seq 1 100); do eval "$1" && return 0; sleep 0.2; done; return 1; }
   "$gui" --data-dir "$data" "$work/damaged.vtp" >/dev/null 2>&1 &
