@@ -9,11 +9,11 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/InstalledData.h"
 #include "catalogue/Product.h"
-#include "catalogue/Setup.h"
 #include "catalogue/Side.h"
 #include "image/ImageCanvas.h"
 #include "image/Raster.h"
 #include "properties/SettingTable.h"
+#include "TestDataFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -40,24 +40,20 @@ fs::path TempRoot(const char* stem)
     return fs::temp_directory_path() / (std::string(stem) + std::to_string(rd()));
 }
 
-// One data folder set up once, as the first start leaves it, for the whole suite.
+// One data folder set up as the first start leaves it, for the whole suite.
 class FirstListAnswersTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
         s_root = TempRoot("vt_firstlists_");
-        std::string error;
-        s_folders.emplace(*CAppFolders::Create(s_root.string(), error));
-        SetupOptions options;
-        options.installedDataFolder = FindInstalledDataFolder(GetExecutablePath());
-        s_outcome = CSetup(*s_folders, options, SetupListener{}).Run().outcome;
+        s_folders = MakeSetUpDataFolder(s_root, s_error);
     }
     static void TearDownTestSuite()
     {
         s_folders.reset();
         fs::remove_all(s_root);
     }
-    void SetUp() override { ASSERT_EQ(s_outcome, SetupOutcome::Completed); }
+    void SetUp() override { ASSERT_TRUE(s_folders) << s_error; }
 
     static std::string Section(const char* model)
     {
@@ -77,7 +73,7 @@ protected:
 
     static inline fs::path s_root;
     static inline std::optional<CAppFolders> s_folders;
-    static inline SetupOutcome s_outcome = SetupOutcome::Failed;
+    static inline std::string s_error;
 };
 
 } // namespace

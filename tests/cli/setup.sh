@@ -18,6 +18,7 @@ done
 [[ $(ls "$inst" | wc -l) -eq 32 ]] || fail "32 model thumbnails expected, got $(ls "$inst" | wc -l)"
 
 "$cli" --data-dir "$work/data" -q setup --installed "$inst" >"$work/out" 2>"$work/err" || { fail "first setup"; cat "$work/err"; }
+[[ ! -s "$work/err" ]] || { fail "quiet setup printed"; cat "$work/err"; }
 ini="$work/data/internal/vtwin.ini"
 grep -q "^Template=1" "$ini" || fail "Init/Template not recorded"
 [[ -s "$work/data/internal/ecd_b111.png" ]] || fail "no Silver 5 CD-ROM picture"

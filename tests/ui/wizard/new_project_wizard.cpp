@@ -4,11 +4,10 @@
 // with CD-ROM, a binder and a card.
 
 #include "UiTestSupport.h"
+#include "TestDataFolder.h"
 
 #include "app/AppFolders.h"
 #include "catalogue/Catalogue.h"
-#include "catalogue/InstalledData.h"
-#include "catalogue/Setup.h"
 #include "properties/Appearance.h"
 #include "properties/SettingTable.h"
 #include "ui/dialogs/PictureLibraryDialog.h"
@@ -127,14 +126,8 @@ private slots:
     {
         QVERIFY(m_dir.isValid());
         std::string error;
-        m_folders = CAppFolders::Create(m_dir.path().toStdString(), error);
+        m_folders = MakeSetUpDataFolder(m_dir.path().toStdString(), error);
         QVERIFY2(m_folders, error.c_str());
-        SetupOptions options;
-        options.installedDataFolder = FindInstalledDataFolder(GetExecutablePath());
-        QVERIFY2(!options.installedDataFolder.empty(), "installed data not built");
-        CSetup setup(*m_folders, options, SetupListener{});
-        const SetupResult r = setup.Run();
-        QVERIFY2(r.outcome == SetupOutcome::Completed, r.message.c_str());
     }
 
     void init()

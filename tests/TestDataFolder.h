@@ -1,0 +1,40 @@
+#pragma once
+// A set-up data folder for a test. Under ctest the test run sets one up once
+// (the DataFolder fixture, named by VT_TEST_DATA_FOLDER) and each test copies
+// it; run by hand, the test sets its own folder up.
+
+#include "app/AppFolders.h"
+#include "catalogue/InstalledData.h"
+#include "catalogue/Setup.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <system_error>
+
+// Fills the fresh folder `root` and returns its folders; nothing and `error` set on failure.
+inline std::optional<CAppFolders> MakeSetUpDataFolder(const std::filesystem::path& root, std::string& error)
+{
+    const char* prepared = std::getenv("VT_TEST_DATA_FOLDER");
+    std::error_code ec;
+    if (prepared && std::filesystem::is_directory(prepared, ec)) {
+        std::filesystem::copy(prepared, root, std::filesystem::copy_options::recursive, ec);
+        if (ec) {
+            error = "copying " + std::string(prepared) + ": " + ec.message();
+            return std::nullopt;
+        }
+        return CAppFolders::Create(root.string(), error);
+    }
+    std::optional<CAppFolders> folders = CAppFolders::Create(root.string(), error);
+    if (!folders)
+        return std::nullopt;
+    SetupOptions options;
+    options.installedDataFolder = FindInstalledDataFolder(GetExecutablePath());
+    const SetupResult result = CSetup(*folders, options, SetupListener{}).Run();
+    if (result.outcome != SetupOutcome::Completed) {
+        error = "setup: " + result.message;
+        return std::nullopt;
+    }
+    return folders;
+}
