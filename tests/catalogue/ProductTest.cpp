@@ -4,62 +4,72 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 namespace {
 
-struct KindRow {
-    const char* code;
-    const char* kindName;
-    const char* family;
-    std::vector<std::string> faces;
-    const char* letters;
-    // CD-ROM, CD inside, box kind, pages, pages left, binding, depth, corner rounding
-    int caps[8];
-};
-
-const std::vector<KindRow> kKinds = {
-    {"CARD", "Card", "Business Card", {"Front"}, "F", {0, 0, 0, 0, 0, 0, 0, 0}},
-    {"RCARD", "Rounded Card", "Membership Card", {"Front"}, "F", {0, 0, 0, 0, 0, 0, 0, 3}},
-    {"BOX", "Box", "Box", {"Front", "Left", "Right", "Top", "Bottom"}, "FLRUD", {0, 0, 1, 0, 0, 0, 1, 0}},
-    {"BOOK", "Book", "Book", {"Front", "Spine", "Pages (Right)", "Pages (Top)", "Pages (Bottom)"}, "FS",
-     {0, 0, 0, 1, 0, 0, 1, 0}},
-    {"BOXCD", "Box with CD-ROM", "Box", {"Front", "Left", "Right", "Top", "Bottom", "CD-ROM"}, "FLRUD",
-     {1, 1, 1, 0, 0, 0, 1, 0}},
-    {"BOOKCD", "Book with CD-ROM", "Book",
-     {"Front", "Spine", "Pages (Right)", "Pages (Top)", "Pages (Bottom)", "CD-ROM"}, "FS",
-     {1, 1, 0, 1, 0, 0, 1, 0}},
-    {"CD", "CD-ROM", "", {"CD-ROM"}, "", {1, 0, 0, 0, 0, 0, 0, 0}},
-    {"BINDER", "Binder", "Binder", {"Front", "Pages (Left)", "Pages (Right)", "Pages (Top)", "Pages (Bottom)"},
-     "F", {0, 0, 0, 1, 1, 1, 1, 0}},
-    {"BINDERCD", "Binder with CD-ROM", "Binder",
-     {"Front", "Pages (Left)", "Pages (Right)", "Pages (Top)", "Pages (Bottom)", "CD-ROM"}, "F",
-     {1, 1, 0, 1, 1, 1, 1, 0}},
-};
+std::vector<std::string> Faces(const CProduct& p)
+{
+    std::vector<std::string> out;
+    for (int i = 0; i < p.GetFaceCount(); ++i) out.push_back(p.GetFaceName(i));
+    return out;
+}
 
 }  // namespace
 
-TEST(Product, EveryKindAnswersItsTable) {
-    for (const KindRow& row : kKinds) {
-        SCOPED_TRACE(row.code);
-        auto p = CreateProduct(row.code);
-        ASSERT_TRUE(p);
-        EXPECT_STREQ(p->GetKindCode(), row.code);
-        EXPECT_STREQ(p->GetKindName(), row.kindName);
-        EXPECT_STREQ(p->GetFamilyName(), row.family);
-        EXPECT_STREQ(p->GetSideLetters(), row.letters);
-        ASSERT_EQ(p->GetFaceCount(), static_cast<int>(row.faces.size()));
-        for (int i = 0; i < p->GetFaceCount(); ++i) EXPECT_EQ(p->GetFaceName(i), row.faces[i]) << i;
-        const int caps[8] = {p->HasCDROM(),     p->HasCDROMInside(), p->IsBoxKind(), p->HasPages(),
-                             p->HasPagesOnLeft(), p->HasBinding(),   p->HasDepth(),  p->GetCornerRounding()};
-        for (int c = 0; c < 8; ++c) EXPECT_EQ(caps[c], row.caps[c]) << "capability column " << c;
-        EXPECT_EQ(p->HasFolds(), row.caps[6]) << "folds go with depth";
-        EXPECT_EQ(p->UsesBoxCDPositions(), row.caps[2]);
+// The nine kinds: each code makes its kind; each "with CD-ROM" kind is its base
+// kind with the CD-ROM face added last and the disc inside; pages, binding and
+// side letters agree with the faces shown.
+TEST(Product, KindsAndTheirCDROMVariantsAgree) {
+    std::set<std::string> codes;
+    for (const char* code : GetKindCodes()) {
+        auto p = CreateProduct(code);
+        ASSERT_TRUE(p) << code;
+        EXPECT_STREQ(p->GetKindCode(), code);
+        EXPECT_TRUE(codes.insert(code).second) << code;
+        const std::vector<std::string> faces = Faces(*p);
+        auto shows = [&](const std::string& face) { return std::count(faces.begin(), faces.end(), face) == 1; };
+        EXPECT_EQ(shows("Pages (Right)"), bool(p->HasPages())) << code;
+        EXPECT_EQ(shows("Pages (Left)"), bool(p->HasPagesOnLeft())) << code;
+        EXPECT_EQ(shows("CD-ROM"), bool(p->HasCDROM())) << code;
+        EXPECT_TRUE(!p->HasBinding() || p->HasPagesOnLeft()) << code;
+        // Every side letter names a face of the kind.
+        static const std::map<char, std::string> kLetterFace = {
+            {'F', "Front"}, {'L', "Left"}, {'R', "Right"}, {'U', "Top"}, {'D', "Bottom"}, {'S', "Spine"}};
+        for (const char* l = p->GetSideLetters(); *l; ++l) EXPECT_TRUE(shows(kLetterFace.at(*l))) << code << *l;
     }
-    std::vector<std::string> codes(GetKindCodes().begin(), GetKindCodes().end());
-    ASSERT_EQ(codes.size(), kKinds.size());
-    for (std::size_t i = 0; i < codes.size(); ++i) EXPECT_EQ(codes[i], kKinds[i].code);
+    EXPECT_EQ(codes.size(), 9u);
+    for (const std::string base : {"BOX", "BOOK", "BINDER"}) {
+        auto plain = CreateProduct(base.c_str());
+        auto cd = CreateProduct((base + "CD").c_str());
+        ASSERT_TRUE(plain && cd) << base;
+        std::vector<std::string> faces = Faces(*plain);
+        faces.push_back("CD-ROM");
+        EXPECT_EQ(Faces(*cd), faces) << base;
+        EXPECT_EQ(std::string(cd->GetKindName()), std::string(plain->GetKindName()) + " with CD-ROM");
+        EXPECT_STREQ(cd->GetFamilyName(), plain->GetFamilyName());
+        EXPECT_STREQ(cd->GetSideLetters(), plain->GetSideLetters());
+        EXPECT_TRUE(cd->HasCDROM() && cd->HasCDROMInside() && !plain->HasCDROM()) << base;
+        EXPECT_EQ(cd->IsBoxKind(), plain->IsBoxKind());
+        EXPECT_EQ(cd->HasPages(), plain->HasPages());
+        EXPECT_EQ(cd->HasBinding(), plain->HasBinding());
+        EXPECT_EQ(cd->HasDepth(), plain->HasDepth());
+    }
+    // What the kinds' pages and the model builder rely on.
+    EXPECT_EQ(Faces(*CreateProduct("BOX")), (std::vector<std::string>{"Front", "Left", "Right", "Top", "Bottom"}));
+    EXPECT_EQ(Faces(*CreateProduct("BOOK")),
+              (std::vector<std::string>{"Front", "Spine", "Pages (Right)", "Pages (Top)", "Pages (Bottom)"}));
+    EXPECT_EQ(Faces(*CreateProduct("CD")), std::vector<std::string>{"CD-ROM"});
+    EXPECT_TRUE(CreateProduct("BOX")->IsBoxKind() && CreateProduct("BINDER")->HasBinding());
+    EXPECT_FALSE(CreateProduct("CARD")->HasDepth() || CreateProduct("CD")->HasDepth());
+    EXPECT_STREQ(CreateProduct("RCARD")->GetFamilyName(), "Membership Card");
+    EXPECT_STREQ(CreateProduct("CARD")->GetFamilyName(), "Business Card");
+    EXPECT_EQ(CreateProduct("RCARD")->GetCornerRounding(), 3);
+    EXPECT_EQ(CreateProduct("CARD")->GetCornerRounding(), 0);
 }
 
 TEST(Product, FaceIndicesOutsideTheListGiveFront) {

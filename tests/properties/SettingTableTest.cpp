@@ -5,66 +5,18 @@
 
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
-// The update classes written out per class value.
-unsigned ExpectedClass(std::uint32_t id) {
-    auto in = [&](std::initializer_list<std::uint32_t> ids) {
-        for (std::uint32_t i : ids)
-            if (i == id) return true;
-        return false;
-    };
-    auto between = [&](std::uint32_t lo, std::uint32_t hi) { return id >= lo && id <= hi; };
-    if (in({1, 2, 11, 13, 41, 42, 43, 51, 53, 61, 71, 81, 91, 92, 93, 94, 95, 102, 111, 112, 113})) return 193;
-    if (between(141, 147) || between(151, 154) || between(161, 163) || between(171, 173)) return 194;
-    if (in({72, 73, 74, 114, 193, 194, 211})) return 130;
-    if (in({191, 192, 201, 202})) return 129;
-    if (in({3, 12, 14, 21, 22, 23}) || between(31, 37) || between(181, 185)) return 4;
-    if (in({62, 63, 64, 212})) return 2;
-    if (id == 101) return 10;
-    if (in({121, 122, 123, 131, 132, 133, 134})) return 18;
-    if (id == 155) return 34;
-    if (id == 164) return 4;  // the resolution is set on the finished picture
-    return 1;
-}
-
-enum Kind { I, R, X };
-struct StartValue {
-    std::uint32_t id;
-    Kind kind;
-    std::int32_t i;
-    double r;
-};
-
-// The start values in the order a new product receives them.
-const std::vector<StartValue> kStart = {
-    {191, I, 0, 0},        {192, I, 0, 0},        {201, I, 0, 0},     {202, I, 0xFFFFFF, 0},
-    {53, I, 0, 0},         {71, I, 1, 0},         {72, I, 0x808080, 0}, {73, I, 3, 0},
-    {61, I, 0, 0},         {62, I, 128, 0},       {63, I, 255, 0},    {64, I, 1, 0},
-    {141, I, 0, 0},        {142, I, 0, 0},        {143, I, 0, 0},     {144, I, 0, 0},
-    {145, I, 0, 0},        {146, I, 0, 0},        {147, I, 0, 0},     {11, I, 0, 0},
-    {12, I, 1, 0},         {13, I, 10, 0},        {14, I, 0xFFFFFF, 0}, {1, I, 0, 0},
-    {2, I, 1, 0},          {3, I, 0, 0},          {21, I, 0, 0},      {22, I, 1, 0},
-    {23, I, 0x00FF00, 0},  {31, I, 0, 0},         {32, I, 100, 0},    {33, R, 0, 0.8},
-    {34, R, 0, 0.7},       {35, I, 0x00FFFF, 0},  {36, I, 1, 0},      {37, I, 128, 0},
-    {41, I, 10, 0},        {42, I, 25, 0},        {43, I, 15, 0},     {91, I, 0, 0},
-    {92, I, 0, 0},         {93, I, 500, 0},       {51, I, 0, 0},      {81, I, 0x100, 0},
-    {131, I, 10, 0},       {132, I, 10, 0},       {133, I, 80, 0},    {121, I, 0xE0E0E0, 0},
-    {123, I, 0xC0C0C0, 0}, {122, I, 0, 0},        {101, X, 0, 0},     {102, I, 5, 0},
-    {111, I, 0, 0},        {112, I, 50, 0},       {113, I, 70, 0},    {114, I, 0, 0},
-    {155, X, 0, 0},        {151, X, 0, 0},        {152, X, 0, 0},     {153, X, 0, 0},
-    {154, X, 0, 0},        {171, R, 0, 1.0},      {172, R, 0, 1.0},   {173, R, 0, 1.0},
-    {161, I, 400, 0},      {162, I, 400, 0},      {163, I, 4, 0},     {164, I, 300, 0},
-    {181, I, 100, 0},      {182, I, 100, 0},      {183, I, 100, 0},   {184, I, 100, 0},
-    {185, I, 100, 0},
-    // Shading, Texture Filtering, Lens, Elevation, Shadow Softness.
-    {193, I, 50, 0},       {194, I, 1, 0},        {94, I, 100, 0},    {95, I, 20, 0},
-    {74, I, 8, 0},
-    // Framing, Lighting, Backdrop: 0, the look before them.
-    {210, I, 0, 0},        {211, I, 0, 0},        {212, I, 0, 0},
-};
+// The order a new product receives its start values in; stored files keep it.
+const std::vector<std::uint32_t> kStartOrder = {
+    191, 192, 201, 202, 53, 71, 72, 73, 61, 62, 63, 64, 141, 142, 143, 144, 145, 146, 147,
+    11, 12, 13, 14, 1, 2, 3, 21, 22, 23, 31, 32, 33, 34, 35, 36, 37, 41, 42, 43, 91, 92, 93,
+    51, 81, 131, 132, 133, 121, 123, 122, 101, 102, 111, 112, 113, 114, 155, 151, 152, 153, 154,
+    171, 172, 173, 161, 162, 163, 164, 181, 182, 183, 184, 185, 193, 194, 94, 95, 74,
+    210, 211, 212};
 
 // Chain order of one map after inserting `ids` in order (independent model).
 std::vector<std::uint32_t> ChainOrder(const std::vector<std::uint32_t>& ids) {
@@ -87,16 +39,17 @@ std::vector<std::string> Names(ChoiceList list) {
 
 }  // namespace
 
-TEST(UpdateClass, EveryIdMatchesItsClass) {
-    for (std::uint32_t id = 0; id <= 300; ++id) EXPECT_EQ(GetUpdateClass(id), ExpectedClass(id)) << "id " << id;
-    for (std::uint32_t id = 10001; id <= 10015; ++id) EXPECT_EQ(GetUpdateClass(id), 1u) << "side id " << id;
-    EXPECT_EQ(GetUpdateClass(100000), 1u);
-    // The worked examples.
-    EXPECT_EQ(GetUpdateClass(2), 193u);
-    EXPECT_EQ(GetUpdateClass(3), 4u);
-    EXPECT_EQ(GetUpdateClass(72), 130u);
-    EXPECT_EQ(GetUpdateClass(191), 129u);
-    EXPECT_EQ(GetUpdateClass(181), 4u);
+// One setting of each update class: the model bits (64, 128) for what moves
+// the solid, the picture bits for what must be redrawn.
+TEST(UpdateClass, OneSettingOfEachClass) {
+    const std::pair<std::uint32_t, unsigned> examples[] = {
+        {2, 193},   {3, 4},    {72, 130},  {191, 129}, {181, 4},  {62, 2},   {101, 10},
+        {121, 18},  {155, 34}, {141, 194}, {164, 4},   {94, 193}, {74, 130}, {193, 130},
+    };
+    for (const auto& [id, expected] : examples) EXPECT_EQ(GetUpdateClass(id), expected) << "id " << id;
+    // Every other number, and every side setting, redoes the layout alone.
+    for (std::uint32_t id : {0u, 4u, 99u, 300u, 10001u, 10015u, 100000u}) EXPECT_EQ(GetUpdateClass(id), 1u) << id;
+    for (const SettingInfo& info : GetSettingTable()) EXPECT_NE(GetUpdateClass(info.id), 0u) << info.id;
 }
 
 TEST(UpdateClass, FinishOnlyBitBelongsToExactlyTheFinishingEffects) {
@@ -109,34 +62,35 @@ TEST(UpdateClass, FinishOnlyBitBelongsToExactlyTheFinishingEffects) {
 }
 
 TEST(StartValues, OrderAndValuesOfANewStore) {
-    std::vector<std::uint32_t> order(GetStartValueOrder().begin(), GetStartValueOrder().end());
-    std::vector<std::uint32_t> expectedOrder;
-    for (const StartValue& s : kStart) expectedOrder.push_back(s.id);
-    EXPECT_EQ(order, expectedOrder);
+    EXPECT_EQ(std::vector<std::uint32_t>(GetStartValueOrder().begin(), GetStartValueOrder().end()), kStartOrder);
 
+    // Each start value is its row's default, in the map of its type.
     SettingStore store;
     ApplyStartValues(store);
     std::vector<std::uint32_t> ints, reals, texts;
-    for (const StartValue& s : kStart) {
-        const SettingKey key = ModelKey(s.id);
-        switch (s.kind) {
-        case I:
-            ints.push_back(s.id);
-            ASSERT_NE(store.LookupInt(key), nullptr) << s.id;
-            EXPECT_EQ(*store.LookupInt(key), s.i) << "id " << s.id;
-            break;
-        case R:
-            reals.push_back(s.id);
-            ASSERT_NE(store.LookupReal(key), nullptr) << s.id;
-            EXPECT_DOUBLE_EQ(*store.LookupReal(key), s.r) << "id " << s.id;
-            break;
-        case X:
-            texts.push_back(s.id);
-            ASSERT_NE(store.LookupText(key), nullptr) << s.id;
-            EXPECT_EQ(*store.LookupText(key), "") << "id " << s.id;
-            break;
+    for (std::uint32_t id : kStartOrder) {
+        const SettingInfo* info = FindSetting(id);
+        ASSERT_NE(info, nullptr) << id;
+        const SettingKey key = ModelKey(id);
+        if (info->type == SettingType::Real) {
+            reals.push_back(id);
+            ASSERT_NE(store.LookupReal(key), nullptr) << id;
+            EXPECT_DOUBLE_EQ(*store.LookupReal(key), info->defaultReal) << "id " << id;
+        } else if (info->type == SettingType::Text) {
+            texts.push_back(id);
+            ASSERT_NE(store.LookupText(key), nullptr) << id;
+            EXPECT_EQ(*store.LookupText(key), info->defaultText) << "id " << id;
+        } else {
+            ints.push_back(id);
+            ASSERT_NE(store.LookupInt(key), nullptr) << id;
+            EXPECT_EQ(*store.LookupInt(key), info->defaultInt) << "id " << id;
         }
     }
+    // Defaults the design names, in the order of the settings they belong to.
+    EXPECT_EQ(store.GetInt(ModelKey(161)), 400);
+    EXPECT_EQ(store.GetInt(ModelKey(163)), 4);
+    EXPECT_EQ(store.GetInt(ModelKey(81)), 0x100);
+    EXPECT_DOUBLE_EQ(store.GetReal(ModelKey(33)), 0.8);
     EXPECT_EQ(store.Ints().GetCount(), ints.size());
     EXPECT_EQ(store.Reals().GetCount(), reals.size());
     EXPECT_EQ(store.Texts().GetCount(), texts.size());
