@@ -41,84 +41,79 @@ enum : int {
     kOffPaletteInfo = 68,
 };
 
-} // namespace
+// The picture a header describes. Plane layouts: 3 or 4 planes of 8 bits
+// (RGB, a fourth plane ignored); 1..4 planes of 1 bit (bit p of the index in
+// plane p); one plane of packed 1, 2, 4 or 8-bit pixels.
+struct SPcxLayout {
+    int width = 0, height = 0;
+    int bits = 0, planes = 0;
+    int bytesPerLine = 0;
+    bool truecolor = false;  // 8-bit RGB planes
+    bool bitPlanes = false;  // 1-bit planes combined into an index
+    int imageBpp = 0;
+    std::size_t lineBytes = 0;  // every plane of one line
+    std::uint64_t total = 0;    // decoded bytes of the whole picture
+};
 
-bool DecodePcx(CByteStream& stream, CRaster& image)
+bool Fail(CRaster& image, const char* message)
 {
-    std::uint8_t header[kHeaderSize];
-    if (stream.Read(header, 1, kHeaderSize) != kHeaderSize) {
-        image.SetLastError("Can't read PCX image");
+    image.SetLastError(message);
+    return false;
+}
+
+// Checks the header's fields and the stream's length; the messages say what
+// is wrong before anything is allocated.
+bool ReadLayout(const std::uint8_t* header, CByteStream& stream, CRaster& image, SPcxLayout& l)
+{
+    if (header[kOffManufacturer] != kManufacturer)
+        return Fail(image, "Error: Not a PCX file");
+    if (header[kOffEncoding] != 1)
+        return Fail(image, "PCX file has unknown encoding scheme");
+    l.width = ReadLE16(header + kOffXMax) - ReadLE16(header + kOffXMin) + 1;
+    l.height = ReadLE16(header + kOffYMax) - ReadLE16(header + kOffYMin) + 1;
+    l.bits = header[kOffBitsPerPixel];
+    l.planes = header[kOffPlanes];
+    l.bytesPerLine = ReadLE16(header + kOffBytesPerLine);
+    if (l.width <= 0 || l.height <= 0)
+        return Fail(image, "corrupted PCX");
+    if (!CheckPictureSize(l.width, l.height, image))
         return false;
-    }
-    if (header[kOffManufacturer] != kManufacturer) {
-        image.SetLastError("Error: Not a PCX file");
-        return false;
-    }
-    if (header[kOffEncoding] != 1) {
-        image.SetLastError("PCX file has unknown encoding scheme");
-        return false;
-    }
-    const int width = ReadLE16(header + kOffXMax) - ReadLE16(header + kOffXMin) + 1;
-    const int height = ReadLE16(header + kOffYMax) - ReadLE16(header + kOffYMin) + 1;
-    const int bits = header[kOffBitsPerPixel];
-    const int planes = header[kOffPlanes];
-    const int bytesPerLine = ReadLE16(header + kOffBytesPerLine);
-    if (width <= 0 || height <= 0) {
-        image.SetLastError("corrupted PCX");
-        return false;
-    }
-    if (!CheckPictureSize(width, height, image)) {
-        return false;
-    }
-    if (planes > 4) {
-        image.SetLastError("Can't handle image with more than 4 planes");
-        return false;
-    }
-    // Plane layouts: 3 or 4 planes of 8 bits (RGB, a fourth plane ignored);
-    // 1..4 planes of 1 bit (bit p of the index in plane p); one plane of
-    // packed 1, 2, 4 or 8-bit pixels.
-    const bool truecolor = bits == 8 && (planes == 3 || planes == 4);
-    const bool bitPlanes = bits == 1 && planes > 1;
-    if (planes == 0) {
-        image.SetLastError("corrupted PCX");
-        return false;
-    }
-    if (!truecolor && !bitPlanes) {
-        if (bits != 1 && bits != 2 && bits != 4 && bits != 8) {
-            image.SetLastError("Can't handle more than 1 bit per pixel");
-            return false;
-        }
-        if (planes > 1) {
-            image.SetLastError(bits == 8 ? "Can't handle more than 1 bit per pixel"
-                                         : "Can't handle packed pixels with more than 1 plane.");
-            return false;
-        }
+    if (l.planes > 4)
+        return Fail(image, "Can't handle image with more than 4 planes");
+    l.truecolor = l.bits == 8 && (l.planes == 3 || l.planes == 4);
+    l.bitPlanes = l.bits == 1 && l.planes > 1;
+    if (l.planes == 0)
+        return Fail(image, "corrupted PCX");
+    if (!l.truecolor && !l.bitPlanes) {
+        if (l.bits != 1 && l.bits != 2 && l.bits != 4 && l.bits != 8)
+            return Fail(image, "Can't handle more than 1 bit per pixel");
+        if (l.planes > 1)
+            return Fail(image, l.bits == 8 ? "Can't handle more than 1 bit per pixel"
+                                           : "Can't handle packed pixels with more than 1 plane.");
     }
     // Every plane line must hold the pixels of a row.
-    const int bitsPerPlanePixel = truecolor ? 8 : bits;
-    if (static_cast<std::int64_t>(bytesPerLine) * 8 < static_cast<std::int64_t>(width) * bitsPerPlanePixel) {
-        image.SetLastError("corrupted PCX");
-        return false;
-    }
+    const int bitsPerPlanePixel = l.truecolor ? 8 : l.bits;
+    if (static_cast<std::int64_t>(l.bytesPerLine) * 8 < static_cast<std::int64_t>(l.width) * bitsPerPlanePixel)
+        return Fail(image, "corrupted PCX");
     // Several 1-bit planes combine into indices up to 15: a 4-bit picture.
-    const int imageBpp = truecolor ? 24 : (bitPlanes ? 4 : bits);
-    const std::size_t lineBytes = static_cast<std::size_t>(bytesPerLine) * planes;
-    const std::uint64_t total = static_cast<std::uint64_t>(lineBytes) * static_cast<std::uint64_t>(height);
+    l.imageBpp = l.truecolor ? 24 : (l.bitPlanes ? 4 : l.bits);
+    l.lineBytes = static_cast<std::size_t>(l.bytesPerLine) * l.planes;
+    l.total = static_cast<std::uint64_t>(l.lineBytes) * static_cast<std::uint64_t>(l.height);
     // Two bytes of run-length data give at most 63 bytes; a shorter stream
     // cannot hold the picture, so it is refused before anything is allocated.
     const std::int64_t remaining = stream.Remaining();
-    if (stream.Size() >= 0 && total > static_cast<std::uint64_t>(remaining) * 32 + 63) {
-        image.SetLastError("corrupted PCX");
-        return false;
-    }
-    if (total > CRaster::GetAllocationLimit()) {
-        image.SetLastError("Can't allocate memory");
-        return false;
-    }
-    if (image.Create(width, height, imageBpp, IMAGE_TYPE_PCX) == nullptr) {
-        image.SetLastError("Can't allocate memory");
-        return false;
-    }
+    if (stream.Size() >= 0 && l.total > static_cast<std::uint64_t>(remaining) * 32 + 63)
+        return Fail(image, "corrupted PCX");
+    if (l.total > CRaster::GetAllocationLimit())
+        return Fail(image, "Can't allocate memory");
+    return true;
+}
+
+// Creates the picture with the header's resolution and 16-colour palette.
+bool CreatePicture(const std::uint8_t* header, const SPcxLayout& l, CRaster& image)
+{
+    if (image.Create(l.width, l.height, l.imageBpp, IMAGE_TYPE_PCX) == nullptr)
+        return Fail(image, "Can't allocate memory");
     image.SetXDPI(ReadLE16(header + kOffHDpi));
     image.SetYDPI(ReadLE16(header + kOffVDpi));
     for (int i = 0; i < 16 && i < image.GetNumColors(); ++i) {
@@ -128,123 +123,132 @@ bool DecodePcx(CByteStream& stream, CRaster& image)
     // Many writers of black-and-white files leave the header palette empty
     // (all zero); its two equal colours would show the picture as one flat
     // area. Such a picture is read as black (0) and white (1).
-    if (imageBpp == 1 && std::memcmp(header + kOffColorMap, header + kOffColorMap + 3, 3) == 0) {
+    if (l.imageBpp == 1 && std::memcmp(header + kOffColorMap, header + kOffColorMap + 3, 3) == 0) {
         image.SetPaletteColor(0, 0, 0, 0);
         image.SetPaletteColor(1, 255, 255, 255);
     }
+    return true;
+}
 
+// Run-length decoding of the whole picture into `data` (its size the decoded
+// total); runs may cross line ends. The stream is left after the bytes used.
+bool DecodeRuns(CByteStream& stream, CRaster& image, std::vector<std::uint8_t>& data)
+{
+    std::vector<std::uint8_t> chunk(65536);
+    std::size_t chunkLen = 0;
+    std::size_t chunkPos = 0;
+    auto next = [&]() -> int {
+        if (chunkPos == chunkLen) {
+            chunkLen = stream.Read(chunk.data(), 1, chunk.size());
+            chunkPos = 0;
+            if (chunkLen == 0)
+                return -1;
+        }
+        return chunk[chunkPos++];
+    };
+    const std::size_t total = data.size();
+    std::size_t pos = 0;
+    while (pos < total) {
+        if (image.GetEscape())
+            return Fail(image, "Cancelled");
+        const int c = next();
+        if (c < 0)
+            return Fail(image, "corrupted PCX");
+        if (c >= 0xC0) {
+            const std::size_t count = static_cast<std::size_t>(c & 0x3F);
+            if (count > total - pos)
+                return Fail(image, "repeat count spans end of image");
+            const int value = next();
+            if (value < 0)
+                return Fail(image, "corrupted PCX");
+            std::memset(data.data() + pos, value, count);
+            pos += count;
+        } else {
+            data[pos++] = static_cast<std::uint8_t>(c);
+        }
+    }
+    // The stream stands after the bytes consumed, not after the read-ahead.
+    const std::int64_t unread = static_cast<std::int64_t>(chunkLen - chunkPos);
+    if (unread > 0)
+        stream.Seek(-unread, SEEK_CUR);
+    return true;
+}
+
+// The 256-colour palette after the picture data of 8-bit single-plane files.
+bool ReadTrailingPalette(CByteStream& stream, CRaster& image)
+{
+    if (stream.GetC() != kPaletteMarker)
+        return Fail(image, "bad color map signature");
+    std::uint8_t pal[768];
+    if (stream.Read(pal, 1, sizeof(pal)) != sizeof(pal))
+        return Fail(image, "corrupted PCX");
+    for (int i = 0; i < 256; ++i)
+        image.SetPaletteColor(i, pal[i * 3], pal[i * 3 + 1], pal[i * 3 + 2]);
+    return true;
+}
+
+// Stores one decoded line (every plane) as picture row y.
+void StoreLine(const SPcxLayout& l, const std::uint8_t* src, int y, CRaster& image)
+{
+    std::uint8_t* row = image.GetBits(y);
+    if (l.truecolor) {
+        const std::uint8_t* r = src;
+        const std::uint8_t* g = src + l.bytesPerLine;
+        const std::uint8_t* b = src + 2 * l.bytesPerLine;
+        for (int x = 0; x < l.width; ++x) {
+            row[x * 3] = b[x];
+            row[x * 3 + 1] = g[x];
+            row[x * 3 + 2] = r[x];
+        }
+    } else if (l.bitPlanes) {
+        for (int x = 0; x < l.width; ++x) {
+            std::uint8_t index = 0;
+            for (int p = 0; p < l.planes; ++p) {
+                const std::uint8_t byte = src[p * l.bytesPerLine + (x >> 3)];
+                index |= static_cast<std::uint8_t>(((byte >> (7 - (x & 7))) & 1) << p);
+            }
+            image.SetPixelIndex(x, y, index);
+        }
+    } else if (l.bits == 8) {
+        std::memcpy(row, src, static_cast<std::size_t>(l.width));
+    } else {
+        const int perByte = 8 / l.bits;
+        const int mask = (1 << l.bits) - 1;
+        for (int x = 0; x < l.width; ++x) {
+            const std::uint8_t byte = src[x / perByte];
+            const int shift = 8 - l.bits * (x % perByte + 1);
+            image.SetPixelIndex(x, y, static_cast<std::uint8_t>((byte >> shift) & mask));
+        }
+    }
+}
+
+} // namespace
+
+bool DecodePcx(CByteStream& stream, CRaster& image)
+{
+    std::uint8_t header[kHeaderSize];
+    if (stream.Read(header, 1, kHeaderSize) != kHeaderSize)
+        return Fail(image, "Can't read PCX image");
+    SPcxLayout layout;
+    if (!ReadLayout(header, stream, image, layout) || !CreatePicture(header, layout, image))
+        return false;
     std::vector<std::uint8_t> data;
     try {
-        data.resize(static_cast<std::size_t>(total));
+        data.resize(static_cast<std::size_t>(layout.total));
     } catch (const std::bad_alloc&) {
-        image.SetLastError("Can't allocate memory");
+        return Fail(image, "Can't allocate memory");
+    }
+    if (!DecodeRuns(stream, image, data))
         return false;
-    }
-    // Run-length decoding of the whole picture; runs may cross line ends.
-    {
-        std::vector<std::uint8_t> chunk(65536);
-        std::size_t chunkLen = 0;
-        std::size_t chunkPos = 0;
-        auto next = [&]() -> int {
-            if (chunkPos == chunkLen) {
-                chunkLen = stream.Read(chunk.data(), 1, chunk.size());
-                chunkPos = 0;
-                if (chunkLen == 0) {
-                    return -1;
-                }
-            }
-            return chunk[chunkPos++];
-        };
-        std::size_t pos = 0;
-        while (pos < total) {
-            if (image.GetEscape()) {
-                image.SetLastError("Cancelled");
-                return false;
-            }
-            const int c = next();
-            if (c < 0) {
-                image.SetLastError("corrupted PCX");
-                return false;
-            }
-            if (c >= 0xC0) {
-                const std::size_t count = static_cast<std::size_t>(c & 0x3F);
-                if (count > total - pos) {
-                    image.SetLastError("repeat count spans end of image");
-                    return false;
-                }
-                const int value = next();
-                if (value < 0) {
-                    image.SetLastError("corrupted PCX");
-                    return false;
-                }
-                std::memset(data.data() + pos, value, count);
-                pos += count;
-            } else {
-                data[pos++] = static_cast<std::uint8_t>(c);
-            }
-        }
-        // The stream stands after the bytes consumed, not after the read-ahead.
-        const std::int64_t unread = static_cast<std::int64_t>(chunkLen - chunkPos);
-        if (unread > 0) {
-            stream.Seek(-unread, SEEK_CUR);
-        }
-    }
-
-    if (bits == 8 && planes == 1) {
-        const int marker = stream.GetC();
-        if (marker != kPaletteMarker) {
-            image.SetLastError("bad color map signature");
-            return false;
-        }
-        std::uint8_t pal[768];
-        if (stream.Read(pal, 1, sizeof(pal)) != sizeof(pal)) {
-            image.SetLastError("corrupted PCX");
-            return false;
-        }
-        for (int i = 0; i < 256; ++i) {
-            image.SetPaletteColor(i, pal[i * 3], pal[i * 3 + 1], pal[i * 3 + 2]);
-        }
-    }
-
+    if (layout.bits == 8 && layout.planes == 1 && !ReadTrailingPalette(stream, image))
+        return false;
     // Lines run top-down; the picture's rows bottom-up.
-    for (int line = 0; line < height; ++line) {
-        if (image.GetEscape()) {
-            image.SetLastError("Cancelled");
-            return false;
-        }
-        image.SetProgress(static_cast<int>(static_cast<std::int64_t>(line) * 100 / height));
-        const std::uint8_t* src = data.data() + static_cast<std::size_t>(line) * lineBytes;
-        const int y = height - 1 - line;
-        std::uint8_t* row = image.GetBits(y);
-        if (truecolor) {
-            const std::uint8_t* r = src;
-            const std::uint8_t* g = src + bytesPerLine;
-            const std::uint8_t* b = src + 2 * bytesPerLine;
-            for (int x = 0; x < width; ++x) {
-                row[x * 3] = b[x];
-                row[x * 3 + 1] = g[x];
-                row[x * 3 + 2] = r[x];
-            }
-        } else if (bitPlanes) {
-            for (int x = 0; x < width; ++x) {
-                std::uint8_t index = 0;
-                for (int p = 0; p < planes; ++p) {
-                    const std::uint8_t byte = src[p * bytesPerLine + (x >> 3)];
-                    index |= static_cast<std::uint8_t>(((byte >> (7 - (x & 7))) & 1) << p);
-                }
-                image.SetPixelIndex(x, y, index);
-            }
-        } else if (bits == 8) {
-            std::memcpy(row, src, static_cast<std::size_t>(width));
-        } else {
-            const int perByte = 8 / bits;
-            const int mask = (1 << bits) - 1;
-            for (int x = 0; x < width; ++x) {
-                const std::uint8_t byte = src[x / perByte];
-                const int shift = 8 - bits * (x % perByte + 1);
-                image.SetPixelIndex(x, y, static_cast<std::uint8_t>((byte >> shift) & mask));
-            }
-        }
+    for (int line = 0; line < layout.height; ++line) {
+        if (image.GetEscape())
+            return Fail(image, "Cancelled");
+        image.SetProgress(static_cast<int>(static_cast<std::int64_t>(line) * 100 / layout.height));
+        StoreLine(layout, data.data() + static_cast<std::size_t>(line) * layout.lineBytes, layout.height - 1 - line,
+                  image);
     }
     image.SetProgress(100);
     return true;
