@@ -159,58 +159,17 @@ bool ReadRowsCore(png_structp png, png_infop info, png_bytepp rows)
     return true;
 }
 
-} // namespace
-
-bool DecodePng(CByteStream& stream, CRaster& image)
+// Creates the picture the header describes: 24 bits, or the palette or grey
+// depth (2 bits become a 4-bit picture), with its resolution and palette.
+bool CreatePicture(png_structp png, png_infop info, const SPngContext& ctx, CRaster& image)
 {
-    SPngContext ctx;
-    ctx.stream = &stream;
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &ctx, OnPngError, OnPngWarning);
-    if (png == nullptr) {
-        image.SetLastError("Failed to create PNG structure");
-        return false;
-    }
-    png_infop info = png_create_info_struct(png);
-    if (info == nullptr) {
-        png_destroy_read_struct(&png, nullptr, nullptr);
-        image.SetLastError("Failed to initialize PNG info structure");
-        return false;
-    }
-    struct SGuard {
-        png_structp* png;
-        png_infop* info;
-        ~SGuard() { png_destroy_read_struct(png, info, nullptr); }
-    } guard{&png, &info};
-    png_set_read_fn(png, &ctx, OnPngRead);
-#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
-    // Lets the fuzzer reach past the checksums.
-    png_set_crc_action(png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
-#ifdef PNG_IGNORE_ADLER32
-    png_set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
-#endif
-#endif
-
-    auto fail = [&](const char* fallback) {
-        image.SetLastError(ctx.ioError ? "Read Error" : (ctx.error[0] != '\0' ? ctx.error : fallback));
-        return false;
-    };
-    if (!ReadInfoCore(png, info, &ctx, &image)) {
-        if (ctx.tooLarge) {
-            return false; // the refusal is already the last error
-        }
-        if (ctx.tooShort) {
-            image.SetLastError("PNG file is truncated");
-            return false;
-        }
-        return fail("Error reading PNG file");
-    }
     const int width = static_cast<int>(ctx.width);
     const int height = static_cast<int>(ctx.height);
     const bool palette = ctx.colorType == PNG_COLOR_TYPE_PALETTE;
     const bool grey = ctx.colorType == PNG_COLOR_TYPE_GRAY;
     int bpp = 24;
     if (palette || grey) {
-        bpp = ctx.bitDepth > 8 ? 8 : ctx.bitDepth; // 2 bits become a 4-bit picture
+        bpp = ctx.bitDepth > 8 ? 8 : ctx.bitDepth;
     }
     // An alpha channel also needs a row buffer of four bytes a pixel and the alpha plane.
     const bool withAlpha = (ctx.colorType & PNG_COLOR_MASK_ALPHA) != 0;
@@ -250,6 +209,61 @@ bool DecodePng(CByteStream& stream, CRaster& image)
             image.SetGrayPalette();
         }
     }
+    return true;
+}
+
+// The alpha channel of B G R A rows goes to the alpha plane, the colours to the picture.
+void StoreAlphaRows(const std::vector<png_bytep>& rows, CRaster& image)
+{
+    const int width = image.GetWidth();
+    const int height = image.GetHeight();
+    std::uint8_t* alpha = image.AlphaGetPointer();
+    for (int i = 0; i < height; ++i) {
+        const std::uint8_t* src = rows[i];
+        std::uint8_t* dst = image.GetBits(height - 1 - i);
+        std::uint8_t* plane = alpha + static_cast<std::size_t>(height - 1 - i) * width;
+        for (int x = 0; x < width; ++x, src += 4) {
+            dst[3 * x] = src[0];
+            dst[3 * x + 1] = src[1];
+            dst[3 * x + 2] = src[2];
+            plane[x] = src[3];
+        }
+    }
+}
+
+// A palette's transparency entries become the alpha plane.
+void StorePaletteTransparency(png_structp png, png_infop info, const std::vector<png_bytep>& rows, CRaster& image)
+{
+    const int width = image.GetWidth();
+    const int height = image.GetHeight();
+    png_bytep trans = nullptr;
+    int transCount = 0;
+    if (png_get_tRNS(png, info, &trans, &transCount, nullptr) != 0 && trans != nullptr && transCount > 0 &&
+        image.AlphaCreate()) {
+        std::uint8_t* plane = image.AlphaGetPointer();
+        for (int i = 0; i < height; ++i) {
+            const std::uint8_t* src = rows[i];
+            for (int x = 0; x < width; ++x) {
+                plane[static_cast<std::size_t>(height - 1 - i) * width + x] = src[x] < transCount ? trans[src[x]] : 255;
+            }
+        }
+    }
+}
+
+// The error libpng reported (or a read error of the stream), else `fallback`.
+bool FailFromContext(const SPngContext& ctx, CRaster& image, const char* fallback)
+{
+    image.SetLastError(ctx.ioError ? "Read Error" : (ctx.error[0] != '\0' ? ctx.error : fallback));
+    return false;
+}
+
+// Reads the pixels into the created picture (and its alpha plane).
+bool ReadPictureRows(png_structp png, png_infop info, const SPngContext& ctx, CRaster& image)
+{
+    const int width = image.GetWidth();
+    const int height = image.GetHeight();
+    const int bpp = image.GetBpp();
+    const bool withAlpha = (ctx.colorType & PNG_COLOR_MASK_ALPHA) != 0;
 
     // Rows of one byte per pixel (or three for RGB) land straight in the
     // picture's rows, top row last in memory; packed pictures go through a
@@ -279,36 +293,12 @@ bool DecodePng(CByteStream& stream, CRaster& image)
         rows[i] = direct ? image.GetBits(height - 1 - i) : buffer.data() + static_cast<std::size_t>(i) * bufferRow;
     }
     if (!ReadRowsCore(png, info, rows.data())) {
-        return fail("Error reading PNG file");
+        return FailFromContext(ctx, image, "Error reading PNG file");
     }
     if (withAlpha) {
-        std::uint8_t* alpha = image.AlphaGetPointer();
-        for (int i = 0; i < height; ++i) {
-            const std::uint8_t* src = rows[i];
-            std::uint8_t* dst = image.GetBits(height - 1 - i);
-            std::uint8_t* plane = alpha + static_cast<std::size_t>(height - 1 - i) * width;
-            for (int x = 0; x < width; ++x, src += 4) {
-                dst[3 * x] = src[0];
-                dst[3 * x + 1] = src[1];
-                dst[3 * x + 2] = src[2];
-                plane[x] = src[3];
-            }
-        }
-    } else if (palette) {
-        // A palette's transparency entries become the alpha plane.
-        png_bytep trans = nullptr;
-        int transCount = 0;
-        if (png_get_tRNS(png, info, &trans, &transCount, nullptr) != 0 && trans != nullptr && transCount > 0 &&
-            image.AlphaCreate()) {
-            std::uint8_t* plane = image.AlphaGetPointer();
-            for (int i = 0; i < height; ++i) {
-                const std::uint8_t* src = rows[i];
-                for (int x = 0; x < width; ++x) {
-                    plane[static_cast<std::size_t>(height - 1 - i) * width + x] =
-                        src[x] < transCount ? trans[src[x]] : 255;
-                }
-            }
-        }
+        StoreAlphaRows(rows, image);
+    } else if (ctx.colorType == PNG_COLOR_TYPE_PALETTE) {
+        StorePaletteTransparency(png, info, rows, image);
     }
     if (!direct && !withAlpha) {
         for (int i = 0; i < height; ++i) {
@@ -332,6 +322,50 @@ bool DecodePng(CByteStream& stream, CRaster& image)
         }
     }
     return true;
+}
+
+} // namespace
+
+bool DecodePng(CByteStream& stream, CRaster& image)
+{
+    SPngContext ctx;
+    ctx.stream = &stream;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &ctx, OnPngError, OnPngWarning);
+    if (png == nullptr) {
+        image.SetLastError("Failed to create PNG structure");
+        return false;
+    }
+    png_infop info = png_create_info_struct(png);
+    if (info == nullptr) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        image.SetLastError("Failed to initialize PNG info structure");
+        return false;
+    }
+    struct SGuard {
+        png_structp* png;
+        png_infop* info;
+        ~SGuard() { png_destroy_read_struct(png, info, nullptr); }
+    } guard{&png, &info};
+    png_set_read_fn(png, &ctx, OnPngRead);
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+    // Lets the fuzzer reach past the checksums.
+    png_set_crc_action(png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
+#ifdef PNG_IGNORE_ADLER32
+    png_set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+#endif
+#endif
+
+    if (!ReadInfoCore(png, info, &ctx, &image)) {
+        if (ctx.tooLarge) {
+            return false; // the refusal is already the last error
+        }
+        if (ctx.tooShort) {
+            image.SetLastError("PNG file is truncated");
+            return false;
+        }
+        return FailFromContext(ctx, image, "Error reading PNG file");
+    }
+    return CreatePicture(png, info, ctx, image) && ReadPictureRows(png, info, ctx, image);
 }
 
 namespace {
