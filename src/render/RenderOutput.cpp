@@ -52,25 +52,49 @@ void SetPromptFormatNoAsk(const CIniFile* ini, bool noAsk)
     if (ini) ini->PutInt("GUI", "PromptFormatNoAsk", noAsk ? 1 : 0);
 }
 
-int ImageTypeForFilter(int filter) noexcept
+namespace {
+
+// The formats a rendering is saved in, one row each: the dialog filter, the
+// codec's image type, and the extensions (the first is the one appended).
+// kRenderFileFilter and kRenderFormatList above show the same rows.
+struct SRenderFormat {
+    ERenderFilter filter;
+    int imageType;
+    const char* extensions[2];
+};
+
+constexpr SRenderFormat kRenderFormats[] = {
+    {kFilterPNG, IMAGE_TYPE_PNG, {".png", nullptr}},
+    {kFilterBMP, IMAGE_TYPE_BMP, {".bmp", nullptr}},
+    {kFilterJPEG, IMAGE_TYPE_JPEG, {".jpg", ".jpeg"}},
+    {kFilterPCX, IMAGE_TYPE_PCX, {".pcx", nullptr}},
+    {kFilterPNGCutOut, IMAGE_TYPE_PNG, {".png", nullptr}},
+};
+
+// The row of a filter; any unexpected number is PNG.
+const SRenderFormat& FormatOfFilter(int filter) noexcept
 {
-    switch (filter) {
-    case kFilterBMP: return IMAGE_TYPE_BMP;
-    case kFilterJPEG: return IMAGE_TYPE_JPEG;
-    case kFilterPCX: return IMAGE_TYPE_PCX;
-    default: return IMAGE_TYPE_PNG;
-    }
+    for (const SRenderFormat& f : kRenderFormats)
+        if (f.filter == filter)
+            return f;
+    return kRenderFormats[0];
 }
 
-const char* ExtensionForFilter(int filter) noexcept
+// The first row with the extension (lower case, with its dot), or nullptr.
+const SRenderFormat* FormatOfExtension(std::string_view ext) noexcept
 {
-    switch (filter) {
-    case kFilterBMP: return ".bmp";
-    case kFilterJPEG: return ".jpg";
-    case kFilterPCX: return ".pcx";
-    default: return ".png";
-    }
+    for (const SRenderFormat& f : kRenderFormats)
+        for (const char* e : f.extensions)
+            if (e && ext == e)
+                return &f;
+    return nullptr;
 }
+
+}  // namespace
+
+int ImageTypeForFilter(int filter) noexcept { return FormatOfFilter(filter).imageType; }
+
+const char* ExtensionForFilter(int filter) noexcept { return FormatOfFilter(filter).extensions[0]; }
 
 namespace {
 
@@ -91,19 +115,14 @@ std::string LowerExtension(std::string_view name)
 
 int FilterForFileName(std::string_view name) noexcept
 {
-    const std::string ext = LowerExtension(name);
-    if (ext == ".bmp") return kFilterBMP;
-    if (ext == ".jpg" || ext == ".jpeg") return kFilterJPEG;
-    if (ext == ".pcx") return kFilterPCX;
-    return kFilterPNG;
+    const SRenderFormat* f = FormatOfExtension(LowerExtension(name));
+    return f ? f->filter : kFilterPNG;
 }
 
 int FilterForOutputName(std::string_view name) noexcept
 {
-    const std::string ext = LowerExtension(name);
-    if (ext == ".png") return kFilterPNG;
-    const int filter = FilterForFileName(name);
-    return filter == kFilterPNG ? 0 : filter;
+    const SRenderFormat* f = FormatOfExtension(LowerExtension(name));
+    return f ? f->filter : 0;
 }
 
 const char* const kRenderFormatList = ".png, .bmp, .jpg, .jpeg and .pcx";
