@@ -4,6 +4,7 @@
 
 #include "UiTestSupport.h"
 
+#include "app/UndoStore.h"
 #include "ui/shell/CommandIds.h"
 
 class CCanvasFixture : public QObject {
@@ -32,6 +33,18 @@ protected:
         QTest::mouseRelease(&Canvas(), Qt::LeftButton, mods, p);
     }
     void Run(int id) { QVERIFY2(m_frame->RunCommand(id), qPrintable(QString::number(id))); }
+    // Each test starts on a fresh window at 100 % with no messages and no undo steps.
+    bool StartOnFront()
+    {
+        m_messages = CTestMessages();
+        m_messages.Install();
+        CUndoStore::Instance().Clear();
+        if (!ShowBoxOnFront(m_frame))
+            return false;
+        m_frame->RunCommand(ID_ZOOM_100);
+        Repaint();
+        return true;
+    }
     void Repaint()
     {
         Canvas().repaint();

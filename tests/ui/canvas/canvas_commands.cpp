@@ -25,15 +25,7 @@ class CCanvasCommandsTest : public CCanvasFixture {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        m_messages = CTestMessages();
-        m_messages.Install();
-        CUndoStore::Instance().Clear();
-        QVERIFY(ShowBoxOnFront(m_frame));
-        m_frame->RunCommand(ID_ZOOM_100);
-        Repaint();
-    }
+    void init() { QVERIFY(StartOnFront()); }
     void cleanup() { m_frame.reset(); }
 
     void copyAndPasteBetweenFaces()

@@ -20,15 +20,7 @@ class CCanvasEditingTest : public CCanvasFixture {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        m_messages = CTestMessages();
-        m_messages.Install();
-        CUndoStore::Instance().Clear();
-        QVERIFY(ShowBoxOnFront(m_frame));
-        m_frame->RunCommand(ID_ZOOM_100);
-        Repaint();
-    }
+    void init() { QVERIFY(StartOnFront()); }
     void cleanup() { m_frame.reset(); }
 
     void drawsEveryShapeKindWithTheMouse()

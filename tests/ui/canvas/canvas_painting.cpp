@@ -2,7 +2,7 @@
 // of selected objects and the shapes drawn through the canvas painter, which
 // keep to their window rectangles with the right and bottom edges excluded.
 
-#include "UiTestSupport.h"
+#include "CanvasTestFixture.h"
 
 #include "app/UndoStore.h"
 #include "layout/ContentBitmap.h"
@@ -30,15 +30,10 @@ QRect InkBounds(const QImage& image)
 
 } // namespace
 
-class CCanvasPaintingTest : public QObject {
+class CCanvasPaintingTest : public CCanvasFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<CMainFrame> m_frame;
-    CTestMessages m_messages;
-
-    CFaceCanvas& Canvas() { return *m_frame->View()->Canvas(); }
-    CDrawObjectList& Front() { return FaceList(*m_frame, "F"); }
     QImage Grab()
     {
         Canvas().repaint();
@@ -49,11 +44,7 @@ private:
 private slots:
     void init()
     {
-        m_messages = CTestMessages();
-        m_messages.Install();
-        CUndoStore::Instance().Clear();
-        QVERIFY(ShowBoxOnFront(m_frame));
-        m_frame->RunCommand(ID_ZOOM_100);
+        QVERIFY(StartOnFront());
         Grab();
     }
     void cleanup() { m_frame.reset(); }
