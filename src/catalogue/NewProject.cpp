@@ -239,6 +239,227 @@ bool ReadNewProjectModel(const CAppFolders& folders, const std::string& section,
     return true;
 }
 
+namespace {
+
+// A page's refusal as the error of the whole step.
+bool Accepted(const PageLeave& r, std::string& error)
+{
+    if (!r.ok)
+        error = r.message;
+    return r.ok;
+}
+
+// The answers of the size, list and CD position pages, checked as the pages
+// check them; `size` receives the dimensions in mm.
+bool CheckModelAnswers(const ModelEntry& entry, const CProduct& product, const NewProjectAnswers& answers,
+                       SizePageValues& size, std::string& error)
+{
+    const auto pass = [](const std::string&) { return true; }; // the wizard asked already
+    size = SizePageValues{std::abs(entry.width), std::abs(entry.height), std::abs(entry.depth)};
+    const bool sizePage = std::string_view(product.GetFamilyName()).size() > 0 &&
+                          (entry.width < 0 || entry.height < 0 || entry.depth < 0);
+    if (sizePage && answers.size) {
+        SizePageControls c;
+        c.catalogueWidth = entry.width;
+        c.catalogueHeight = entry.height;
+        c.catalogueDepth = entry.depth;
+        c.widthText = std::to_string(answers.size->width);
+        c.heightText = std::to_string(answers.size->height);
+        c.depthText = std::to_string(answers.size->depth);
+        c.binder = product.HasBinding() != 0;
+        c.hasCD = product.HasCDROM() != 0;
+        if (!Accepted(LeaveSizePage(c, pass, size), error))
+            return false;
+    }
+    if (entry.HasSubPicture() && !Accepted(LeaveListPage(!answers.subPicture.empty()), error))
+        return false;
+    if (product.HasCDROM() && !Accepted(LeaveListPage(!answers.cdImage.empty()), error))
+        return false;
+    if (product.HasCDROMInside() && !IsCDPositionOf(product, answers.cdPosition)) {
+        error = "Please select an item.";
+        return false;
+    }
+    return true;
+}
+
+// Rendering size: the background picture's own size when one was chosen (the
+// picture is loaded into `backgroundPicture`), else the answers' size.
+bool ChooseRenderingSize(const CAppFolders& folders, const NewProjectAnswers& answers, int& renderWidth,
+                         int& renderHeight, std::unique_ptr<CRaster>& backgroundPicture, std::string& error)
+{
+    renderWidth = answers.renderWidth;
+    renderHeight = answers.renderHeight;
+    if (answers.background.type != kAppearancePicture) {
+        BackRenderControls c;
+        c.widthText = std::to_string(renderWidth);
+        c.heightText = std::to_string(renderHeight);
+        BackRenderValues v;
+        return Accepted(LeaveBackRenderPage(c, v), error);
+    }
+    if (answers.background.pictureFile.empty()) {
+        error = "Please select a picture.";
+        return false;
+    }
+    if (!LoadPicture(InternalFile(folders, answers.background.pictureFile), backgroundPicture, error))
+        return false;
+    // The final picture takes the background's size; beyond what the
+    // renderer produces the working rasters alone would take gigabytes.
+    if (backgroundPicture->GetWidth() > kMaxRenderSide || backgroundPicture->GetHeight() > kMaxRenderSide) {
+        error = "The background picture is too large. It may be at most " + std::to_string(kMaxRenderSide) +
+                " x " + std::to_string(kMaxRenderSide) + " pixels.";
+        return false;
+    }
+    renderWidth = backgroundPicture->GetWidth();
+    renderHeight = backgroundPicture->GetHeight();
+    return true;
+}
+
+// The answers of the two effects pages and of the pages page.
+bool CheckEffectAnswers(const CProduct& product, const NewProjectAnswers& answers, int renderWidth,
+                        int renderHeight, EffectsPageValues& effects, Effects2PageValues& effects2,
+                        std::string& error)
+{
+    if (!Accepted(LeaveEffectsPage(answers.effects, effects), error))
+        return false;
+    const Effects2PageValues& e = answers.effects2;
+    Effects2PageControls c;
+    c.bevel = e.bevel;
+    c.bevelStyle = e.bevelStyle;
+    c.bevelSizeText = std::to_string(e.bevelSize);
+    c.bevelColor = e.bevelColor;
+    c.borders = e.borders;
+    c.borderSizeText = std::to_string(e.borderSize);
+    c.borderColor = e.borderColor;
+    c.colorEffect = e.colorEffect;
+    c.colorEffectStyle = e.colorEffectStyle;
+    c.colorEffectColor = e.colorEffectColor;
+    c.lensFlare = e.lensFlare;
+    c.lensFlareIntensity = e.lensFlareIntensity;
+    c.lensFlareColor = e.lensFlareColor;
+    c.lensFlareBlending = e.lensFlareBlending;
+    const auto pass = [](const std::string&) { return true; }; // the wizard asked already
+    if (!Accepted(LeaveEffects2Page(c, renderWidth, renderHeight, pass, effects2), error))
+        return false;
+    if (product.HasPages() && !GetPagesTotal(std::to_string(answers.pages.frontCover),
+                                             std::to_string(answers.pages.pages),
+                                             std::to_string(answers.pages.backCover))
+                                   .canGoOn) {
+        error = "The page depth percentages must add up to 100.";
+        return false;
+    }
+    return true;
+}
+
+// The faces the model shows (its side letters): from their appearance pages,
+// or from the chosen sub-picture's data for the faces it provides.
+bool PrepareMainFaces(const CAppFolders& folders, const ModelEntry& entry, CProduct& product,
+                      const NewProjectAnswers& answers, const SizePageValues& size, int p, int k,
+                      const NewProjectProgress& progress, std::string& error)
+{
+    const std::string letters = product.GetSideLetters();
+    for (const FaceName& face : kMainFaces) {
+        const bool page = Contains(letters, face.key) && !Contains(entry.sideProvided, face.key);
+        const bool provided = Contains(letters, face.key) && Contains(entry.sideProvided, face.key) &&
+                              entry.HasSubPicture();
+        if (!page && !provided)
+            continue;
+        Report(progress, std::string("Preparing ") + face.name);
+        int w = 0, h = 0;
+        GetFacePixelSize(face.key, size.width, size.height, size.depth, p, w, h);
+        CSide& side = product.GetOrCreateSide(std::string(1, face.key));
+        if (page) {
+            const auto answer = answers.sides.find(face.key);
+            const SideAppearanceAnswer plain;
+            if (!PrepareSide(folders, side, answer != answers.sides.end() ? answer->second : plain, w, h, k, error))
+                return false;
+        } else {
+            const std::string key = std::string(1, face.key) + "DATA";
+            const std::string data = folders.GetProgramString(answers.subPicture, key);
+            if (!PrepareProvidedSide(folders, side, data, w, h, k, error))
+                return false;
+        }
+    }
+    return true;
+}
+
+// The background: the chosen picture as it is, or its appearance page's picture.
+bool PrepareBackground(const CAppFolders& folders, CProduct& product, const NewProjectAnswers& answers,
+                       std::unique_ptr<CRaster> backgroundPicture, int renderWidth, int renderHeight, int k,
+                       std::string& error)
+{
+    CSide& side = product.GetOrCreateSide("G");
+    if (!backgroundPicture)
+        return PrepareSide(folders, side, answers.background, renderWidth, renderHeight, k, error);
+    side.Reset(kAppearancePicture, renderWidth, renderHeight, 0xFFFFFF, k);
+    side.GetSettings().SetInt(SideKey(kSideFitMode), -1);
+    side.SetPicture(std::move(backgroundPicture));
+    if (!BuildAppearance(side)) {
+        error = "Out of memory";
+        return false;
+    }
+    return true;
+}
+
+// White page-edge faces of the kinds with pages.
+bool PreparePageEdges(CProduct& product, const SizePageValues& size, int p, int k,
+                      const NewProjectProgress& progress, std::string& error)
+{
+    struct Edge {
+        char key;
+        const char* name;
+    };
+    const Edge edges[] = {{'u', "Pages (Top)"}, {'d', "Pages (Bottom)"}, {'r', "Pages (Right)"}, {'l', "Pages (Left)"}};
+    for (const Edge& edge : edges) {
+        if (edge.key == 'l' && !product.HasPagesOnLeft())
+            continue;
+        Report(progress, std::string("Preparing ") + edge.name);
+        int w = 0, h = 0;
+        GetFacePixelSize(edge.key, size.width, size.height, size.depth, p, w, h);
+        if (!PrepareWhiteRaster(product.GetOrCreateSide(std::string(1, edge.key)), w, h, k, error))
+            return false;
+    }
+    return true;
+}
+
+// The working pictures of the renderer at the rendering size; the alpha and
+// scratch pictures at the scratch magnification.
+bool PrepareWorkingPictures(CProduct& product, int renderWidth, int renderHeight, int scratchK,
+                            const NewProjectProgress& progress, std::string& error)
+{
+    struct Working {
+        const char* key;
+        const char* name;
+        int magnification;
+    };
+    const Working working[] = {{"a", "Alpha Data", scratchK},
+                               {"x", "Layout Data", 1},
+                               {"y", "Rendering Scratch Data", scratchK},
+                               {"z", "Rendering Data", 1}};
+    for (const Working& w : working) {
+        Report(progress, std::string("Preparing ") + w.name);
+        if (!PrepareWhiteRaster(product.GetOrCreateSide(w.key), renderWidth, renderHeight, w.magnification, error))
+            return false;
+    }
+    return true;
+}
+
+// The CD-ROM face: the surface picture the setup drew for the chosen disc.
+bool PrepareCDROM(const CAppFolders& folders, CProduct& product, const std::string& cdImage, std::string& error)
+{
+    std::unique_ptr<CRaster> surface;
+    if (!LoadPicture(InternalFile(folders, GetCDSurfaceFileName(cdImage)), surface, error))
+        return false;
+    CSide& side = product.GetOrCreateSide("C");
+    side.Reset(kAppearancePicture, surface->GetWidth(), surface->GetHeight(), 0xFFFFFF, 1);
+    side.GetSettings().SetInt(SideKey(kSideFitMode), -1);
+    side.SetPicture(std::move(surface));
+    return true;
+}
+
+} // namespace
+
+// The steps in the order the first rendering and the stored file rely on:
+// the model settings, then the sides in the order they are created.
 std::unique_ptr<CProduct> BuildProductFromModel(const CAppFolders& folders, const std::string& section,
                                                 const NewProjectAnswers& answers, std::string& error,
                                                 const NewProjectProgress& progress)
@@ -251,117 +472,16 @@ std::unique_ptr<CProduct> BuildProductFromModel(const CAppFolders& folders, cons
         error = "Model not found. Data corrupted?";
         return nullptr;
     }
-    const auto pass = [](const std::string&) { return true; }; // the wizard asked already
-
-    // ---- the answers, checked as the pages check them ----------------------------
-    SizePageValues size{std::abs(entry.width), std::abs(entry.height), std::abs(entry.depth)};
-    const bool sizePage = std::string_view(product->GetFamilyName()).size() > 0 &&
-                          (entry.width < 0 || entry.height < 0 || entry.depth < 0);
-    if (sizePage && answers.size) {
-        SizePageControls c;
-        c.catalogueWidth = entry.width;
-        c.catalogueHeight = entry.height;
-        c.catalogueDepth = entry.depth;
-        c.widthText = std::to_string(answers.size->width);
-        c.heightText = std::to_string(answers.size->height);
-        c.depthText = std::to_string(answers.size->depth);
-        c.binder = product->HasBinding() != 0;
-        c.hasCD = product->HasCDROM() != 0;
-        const PageLeave r = LeaveSizePage(c, pass, size);
-        if (!r.ok) {
-            error = r.message;
-            return nullptr;
-        }
-    }
-    if (entry.HasSubPicture()) {
-        const PageLeave r = LeaveListPage(!answers.subPicture.empty());
-        if (!r.ok) {
-            error = r.message;
-            return nullptr;
-        }
-    }
-    if (product->HasCDROM()) {
-        const PageLeave r = LeaveListPage(!answers.cdImage.empty());
-        if (!r.ok) {
-            error = r.message;
-            return nullptr;
-        }
-    }
-    if (product->HasCDROMInside() && !IsCDPositionOf(*product, answers.cdPosition)) {
-        error = "Please select an item.";
-        return nullptr;
-    }
-
-    // Rendering size: the background picture's own size when one was chosen.
-    int renderWidth = answers.renderWidth;
-    int renderHeight = answers.renderHeight;
+    SizePageValues size;
+    int renderWidth = 0, renderHeight = 0;
     std::unique_ptr<CRaster> backgroundPicture;
-    if (answers.background.type == kAppearancePicture) {
-        if (answers.background.pictureFile.empty()) {
-            error = "Please select a picture.";
-            return nullptr;
-        }
-        if (!LoadPicture(InternalFile(folders, answers.background.pictureFile), backgroundPicture, error))
-            return nullptr;
-        // The final picture takes the background's size; beyond what the
-        // renderer produces the working rasters alone would take gigabytes.
-        if (backgroundPicture->GetWidth() > kMaxRenderSide || backgroundPicture->GetHeight() > kMaxRenderSide) {
-            error = "The background picture is too large. It may be at most " + std::to_string(kMaxRenderSide) +
-                    " x " + std::to_string(kMaxRenderSide) + " pixels.";
-            return nullptr;
-        }
-        renderWidth = backgroundPicture->GetWidth();
-        renderHeight = backgroundPicture->GetHeight();
-    } else {
-        BackRenderControls c;
-        c.widthText = std::to_string(renderWidth);
-        c.heightText = std::to_string(renderHeight);
-        BackRenderValues v;
-        const PageLeave r = LeaveBackRenderPage(c, v);
-        if (!r.ok) {
-            error = r.message;
-            return nullptr;
-        }
-    }
-
     EffectsPageValues effects;
-    if (const PageLeave r = LeaveEffectsPage(answers.effects, effects); !r.ok) {
-        error = r.message;
-        return nullptr;
-    }
     Effects2PageValues effects2;
-    {
-        const Effects2PageValues& e = answers.effects2;
-        Effects2PageControls c;
-        c.bevel = e.bevel;
-        c.bevelStyle = e.bevelStyle;
-        c.bevelSizeText = std::to_string(e.bevelSize);
-        c.bevelColor = e.bevelColor;
-        c.borders = e.borders;
-        c.borderSizeText = std::to_string(e.borderSize);
-        c.borderColor = e.borderColor;
-        c.colorEffect = e.colorEffect;
-        c.colorEffectStyle = e.colorEffectStyle;
-        c.colorEffectColor = e.colorEffectColor;
-        c.lensFlare = e.lensFlare;
-        c.lensFlareIntensity = e.lensFlareIntensity;
-        c.lensFlareColor = e.lensFlareColor;
-        c.lensFlareBlending = e.lensFlareBlending;
-        const PageLeave r = LeaveEffects2Page(c, renderWidth, renderHeight, pass, effects2);
-        if (!r.ok) {
-            error = r.message;
-            return nullptr;
-        }
-    }
-    if (product->HasPages() && !GetPagesTotal(std::to_string(answers.pages.frontCover),
-                                              std::to_string(answers.pages.pages),
-                                              std::to_string(answers.pages.backCover))
-                                    .canGoOn) {
-        error = "The page depth percentages must add up to 100.";
+    if (!CheckModelAnswers(entry, *product, answers, size, error) ||
+        !ChooseRenderingSize(folders, answers, renderWidth, renderHeight, backgroundPicture, error) ||
+        !CheckEffectAnswers(*product, answers, renderWidth, renderHeight, effects, effects2, error))
         return nullptr;
-    }
 
-    // ---- the product ---------------------------------------------------------------
     Report(progress, "Creating new document");
     SettingStore& m = product->GetSettings();
     const int k = 1; // face magnification of new projects
@@ -378,45 +498,12 @@ std::unique_ptr<CProduct> BuildProductFromModel(const CAppFolders& folders, cons
     ApplyNewProjectView(m);
 
     const int p = GetFacePixelsPerMm(size.width, size.height, size.depth, renderWidth, renderHeight);
-    const std::string letters = product->GetSideLetters();
-    for (const FaceName& face : kMainFaces) {
-        const bool page = Contains(letters, face.key) && !Contains(entry.sideProvided, face.key);
-        const bool provided = Contains(letters, face.key) && Contains(entry.sideProvided, face.key) &&
-                              entry.HasSubPicture();
-        if (!page && !provided)
-            continue;
-        Report(progress, std::string("Preparing ") + face.name);
-        int w = 0, h = 0;
-        GetFacePixelSize(face.key, size.width, size.height, size.depth, p, w, h);
-        CSide& side = product->GetOrCreateSide(std::string(1, face.key));
-        if (page) {
-            const auto answer = answers.sides.find(face.key);
-            const SideAppearanceAnswer plain;
-            if (!PrepareSide(folders, side, answer != answers.sides.end() ? answer->second : plain, w, h, k, error))
-                return nullptr;
-        } else {
-            const std::string key = std::string(1, face.key) + "DATA";
-            const std::string data = folders.GetProgramString(answers.subPicture, key);
-            if (!PrepareProvidedSide(folders, side, data, w, h, k, error))
-                return nullptr;
-        }
-    }
+    if (!PrepareMainFaces(folders, entry, *product, answers, size, p, k, progress, error))
+        return nullptr;
     Report(progress, "Preparing Background");
-    {
-        CSide& side = product->GetOrCreateSide("G");
-        if (backgroundPicture) {
-            side.Reset(kAppearancePicture, renderWidth, renderHeight, 0xFFFFFF, k);
-            side.GetSettings().SetInt(SideKey(kSideFitMode), -1);
-            side.SetPicture(std::move(backgroundPicture));
-            if (!BuildAppearance(side)) {
-                error = "Out of memory";
-                return nullptr;
-            }
-        } else if (!PrepareSide(folders, side, answers.background, renderWidth, renderHeight, k, error)) {
-            return nullptr;
-        }
-    }
-
+    if (!PrepareBackground(folders, *product, answers, std::move(backgroundPicture), renderWidth, renderHeight, k,
+                           error))
+        return nullptr;
     if (entry.HasSubPicture()) {
         m.SetText(ModelKey(kSubChosen), answers.subPicture);
         m.SetText(ModelKey(kSubTitle), entry.subTitle);
@@ -424,58 +511,25 @@ std::unique_ptr<CProduct> BuildProductFromModel(const CAppFolders& folders, cons
         m.SetText(ModelKey(kSubPattern), entry.subPattern);
         m.SetText(ModelKey(kSubName), entry.subName);
     }
-
     if (product->HasPages()) {
         answers.pages.Store(m);
-        struct Edge {
-            char key;
-            const char* name;
-        };
-        const Edge edges[] = {{'u', "Pages (Top)"}, {'d', "Pages (Bottom)"}, {'r', "Pages (Right)"}, {'l', "Pages (Left)"}};
-        for (const Edge& edge : edges) {
-            if (edge.key == 'l' && !product->HasPagesOnLeft())
-                continue;
-            Report(progress, std::string("Preparing ") + edge.name);
-            int w = 0, h = 0;
-            GetFacePixelSize(edge.key, size.width, size.height, size.depth, p, w, h);
-            if (!PrepareWhiteRaster(product->GetOrCreateSide(std::string(1, edge.key)), w, h, k, error))
-                return nullptr;
-        }
+        if (!PreparePageEdges(*product, size, p, k, progress, error))
+            return nullptr;
     }
     if (product->HasBinding()) {
         m.SetInt(ModelKey(kBinderType), answers.binderType);
         m.SetInt(ModelKey(kBinderColor), static_cast<std::int32_t>(answers.binderColor & 0xFFFFFF));
     }
-
-    struct Working {
-        const char* key;
-        const char* name;
-        int magnification;
-    };
-    const Working working[] = {{"a", "Alpha Data", scratchK},
-                               {"x", "Layout Data", 1},
-                               {"y", "Rendering Scratch Data", scratchK},
-                               {"z", "Rendering Data", 1}};
-    for (const Working& w : working) {
-        Report(progress, std::string("Preparing ") + w.name);
-        if (!PrepareWhiteRaster(product->GetOrCreateSide(w.key), renderWidth, renderHeight, w.magnification, error))
-            return nullptr;
-    }
-
+    if (!PrepareWorkingPictures(*product, renderWidth, renderHeight, scratchK, progress, error))
+        return nullptr;
     if (product->HasCDROM()) {
         Report(progress, "Preparing CD-ROM");
         m.SetText(ModelKey(kCDImage), answers.cdImage);
-        std::unique_ptr<CRaster> surface;
-        if (!LoadPicture(InternalFile(folders, GetCDSurfaceFileName(answers.cdImage)), surface, error))
+        if (!PrepareCDROM(folders, *product, answers.cdImage, error))
             return nullptr;
-        CSide& side = product->GetOrCreateSide("C");
-        side.Reset(kAppearancePicture, surface->GetWidth(), surface->GetHeight(), 0xFFFFFF, 1);
-        side.GetSettings().SetInt(SideKey(kSideFitMode), -1);
-        side.SetPicture(std::move(surface));
     }
     if (product->HasCDROMInside())
         m.SetInt(ModelKey(kCDPosition), answers.cdPosition);
-
     effects.Store(m);
     effects2.Store(m);
     return product;
