@@ -1,7 +1,9 @@
 #pragma once
 // A set-up data folder for a test. Under ctest the test run sets one up once
 // (the DataFolder fixture, named by VT_TEST_DATA_FOLDER) and each test copies
-// it; run by hand, the test sets its own folder up.
+// it, as hard links where it can: the program replaces a settings file or a
+// picture by renaming a new one over it, so the shared files stay as they
+// were. Run by hand, the test sets its own folder up.
 
 #include "app/AppFolders.h"
 #include "catalogue/InstalledData.h"
@@ -19,7 +21,12 @@ inline std::optional<CAppFolders> MakeSetUpDataFolder(const std::filesystem::pat
     const char* prepared = std::getenv("VT_TEST_DATA_FOLDER");
     std::error_code ec;
     if (prepared && std::filesystem::is_directory(prepared, ec)) {
-        std::filesystem::copy(prepared, root, std::filesystem::copy_options::recursive, ec);
+        using std::filesystem::copy_options;
+        std::filesystem::copy(prepared, root, copy_options::recursive | copy_options::create_hard_links, ec);
+        if (ec) {
+            std::filesystem::remove_all(root, ec);
+            std::filesystem::copy(prepared, root, copy_options::recursive, ec);
+        }
         if (ec) {
             error = "copying " + std::string(prepared) + ": " + ec.message();
             return std::nullopt;

@@ -31,7 +31,8 @@ count() {
 pixel() { "$IM" "$1" -depth 8 -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info:; }
 
 # ---- a complete product from nothing -----------------------------------------------------
-cp -r "$VT_TEST_DATA_FOLDER" "$work/data"  # set up once per test run
+# The data folder set up once per test run, as hard links (files are replaced by renaming, never rewritten).
+cp -al "$VT_TEST_DATA_FOLDER" "$work/data" 2>/dev/null || { rm -rf "$work/data"; cp -r "$VT_TEST_DATA_FOLDER" "$work/data"; }
 p="$work/box.vtp"
 check "new" run -q new "VHS Box" -o "$p"
 "$IM" -size 64x64 xc:'#FF00FF' "$work/magenta.png" || fail "the test picture could not be made"

@@ -22,8 +22,9 @@ refuse() {  # refuse DESCRIPTION EXITCODE MESSAGE COMMAND...: fails with that co
 }
 magic() { head -c "$2" "$1" | od -An -tx1 | tr -d ' \n'; }
 
-# The data folder the test run set up (a new on a fresh folder, see prepare_data_folder.sh).
-cp -r "$VT_TEST_DATA_FOLDER" "$work/data"
+# The data folder the test run set up (a new on a fresh folder, see prepare_data_folder.sh), as
+# hard links: the program replaces files by renaming, never rewrites them.
+cp -al "$VT_TEST_DATA_FOLDER" "$work/data" 2>/dev/null || { rm -rf "$work/data"; cp -r "$VT_TEST_DATA_FOLDER" "$work/data"; }
 p="$work/vhs.vtp"
 check "new VHS Box" run -q new "VHS Box" -o "$p"
 check "info" run info "$p"
