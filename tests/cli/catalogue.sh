@@ -12,6 +12,8 @@ export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan.supp:print_suppressions=0
 fails=0
 fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
 run() { "$cli" --data-dir "$work/data" -q "$@" || fail "$*"; }
+# The data folder set up once per test run, as hard links (files are replaced by renaming, never rewritten).
+cp -al "$VT_TEST_DATA_FOLDER" "$work/data" 2>/dev/null || { rm -rf "$work/data"; cp -r "$VT_TEST_DATA_FOLDER" "$work/data"; }
 # box PICTURE COLOUR: "LEFT TOP RIGHT BOTTOM" of the pixels near COLOUR.
 box() { "$IM" "$1" -fuzz 30% -fill black +opaque "$2" -fill white -opaque "$2" -trim -format '%X %Y %w %h' info: |
         awk '{ printf "%d %d %d %d", $1, $2, $1 + $3, $2 + $4 }'; }
