@@ -316,7 +316,7 @@ bool ReadPictureRows(png_structp png, png_infop info, const SPngContext& ctx, CR
     if (png_get_iCCP(png, info, &name, &compression, &profile, &profileSize) != 0) {
         // Grey with alpha arrives as equal red, green and blue: a grey profile
         // does not fit it and is left out.
-        const auto input = grey ? CIccTransform::Input::Grey : CIccTransform::Input::Bgr;
+        const auto input = ctx.colorType == PNG_COLOR_TYPE_GRAY ? CIccTransform::Input::Grey : CIccTransform::Input::Bgr;
         if (const auto colours = CIccTransform::Create(profile, profileSize, input)) {
             colours->ApplyToPicture(image);
         }
