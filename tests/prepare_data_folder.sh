@@ -13,7 +13,7 @@ rm -rf "$data" "$data.vtp" "$data.err"
 "$cli" --data-dir "$data" new "VHS Box" -o "$data.vtp" >/dev/null 2>"$data.err" || fail "new on a fresh folder"
 grep -q "Setting up CD-ROM Images" "$data.err" || fail "no setup progress"
 grep -q "^Template=1" "$data/internal/vtwin.ini" || fail "new did not set up the data folder"
-"$cli" --data-dir "$data" -q new "VHS Box" -o "$data.vtp" >/dev/null 2>"$data.err" || fail "new once set up"
+"$cli" --data-dir "$data" -q new "VHS Box" -o "$data.vtp" --force >/dev/null 2>"$data.err" || fail "new once set up"
 [[ ! -s "$data.err" ]] || fail "the setup ran again, or --quiet printed"
 # The tests share these files as hard links; the undo files are the only ones
 # the program rewrites in place, so none is left behind.
