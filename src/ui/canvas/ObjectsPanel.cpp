@@ -7,6 +7,7 @@
 
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QScopedValueRollback>
 #include <QTreeWidget>
 
 #include <functional>
@@ -87,6 +88,16 @@ void CObjectsPanel::Refresh()
 {
     if (m_updating || static_cast<CObjectsTree*>(m_tree)->IsEditing())
         return;
+    if (m_inItemChange) {
+        if (!m_refreshPosted) {
+            m_refreshPosted = true;
+            QMetaObject::invokeMethod(this, [this] {
+                m_refreshPosted = false;
+                Refresh();
+            }, Qt::QueuedConnection);
+        }
+        return;
+    }
     m_updating = true;
     m_tree->clear();
     if (CDrawObjectList* objects = Objects(m_view)) {
@@ -118,6 +129,7 @@ void CObjectsPanel::OnItemChanged(QTreeWidgetItem* item, int column)
         return;
     const auto i = static_cast<std::size_t>(index);
     const CDrawObject* o = objects->GetObject(i);
+    const QScopedValueRollback<bool> inItemChange(m_inItemChange, true);
     std::string message;
     if (column == kColumnName) {
         const std::string name = item->text(kColumnName).toStdString();

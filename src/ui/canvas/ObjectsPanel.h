@@ -35,4 +35,8 @@ private:
     CVtwinView* m_view;
     QTreeWidget* m_tree;
     bool m_updating = false;
+    // Inside the tree's own item-changed signal: the rows must outlive it,
+    // so the refresh the edit causes is posted to the event loop.
+    bool m_inItemChange = false;
+    bool m_refreshPosted = false;
 };
