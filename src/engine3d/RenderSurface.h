@@ -26,6 +26,8 @@
 class CRaster;
 struct CFaceSetup;
 struct CSampleGrid;
+struct CSmoothFace;
+struct CFaceShade;
 
 // The area a drawing operation touched, in picture pixels (inclusive).
 struct CBoundingBox {
@@ -166,6 +168,15 @@ private:
     // the colours multiplied by the shade (RenderSurfaceSmooth.cpp).
     void DrawFilteredQuad(const CQuadMapping& map, const CFaceSetup& face, const CTextureSet* textures,
                           char faceCode, const CPolygon3D& polygon, int sampleCount, bool soften) noexcept;
+    // One target row y of such a face, with the numerators of the mapping at x = 0.
+    struct CSmoothRow {
+        int y = 0;
+        double A = 0.0, B = 0.0, C = 0.0;
+    };
+    void DrawSmoothEdge(const CSmoothFace& f, const CFaceShade& shade, const CSmoothRow& row, int from, int to,
+                        bool soften) noexcept;
+    void DrawSmoothInterior(const CSmoothFace& f, const CFaceShade& shade, const CSmoothRow& row, int from, int to,
+                            bool soften) noexcept;
     // Faces sampled at the nearest texel, pixel by pixel or, for a plain
     // face, a run at a time (RenderSurfaceTextured.cpp).
     void DrawNearestQuad(const CQuadMapping& map, const CFaceSetup& face, int sampleCount, bool soften) noexcept;

@@ -25,11 +25,14 @@
 #include "engine3d/RenderSurface.h"
 #include "engine3d/BilinearRead.h"
 #include "engine3d/FaceSetup.h"
+#include "engine3d/InteriorSampler.h"
 #include "engine3d/StudioLighting.h"
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -58,6 +61,8 @@ struct CColumnRange {
     }
 };
 
+} // namespace
+
 // One lit or smoothly sampled face: its mapping and set-up, the sample
 // offsets in the numerators, the picture levels and the interior bounds.
 struct CSmoothFace {
@@ -72,6 +77,8 @@ struct CSmoothFace {
     // a rounded corner: u in [uLo, uHi], v in [vLo, vHi].
     double uLo = 0.0, uHi = 1.0, vLo = 0.0, vHi = 1.0;
     bool shortcut = false;
+    bool vector = false; // interior pixels eight at a time
+    CInteriorSampler sampler;
 
     CSmoothFace(const CQuadMapping& m, const CFaceSetup& f, const CTextureSet* textures, char faceCode,
                 int sampleCount) noexcept
@@ -102,6 +109,8 @@ struct CSmoothFace {
         }
         shortcut = g_interiorShortcut.load(std::memory_order_relaxed) && !face.isDisc && (smooth || !face.tex) &&
                    uLo < uHi && vLo < vHi;
+        vector = shortcut && face.tex &&
+                 sampler.Setup(*face.tex, face.whiteAvoid, map.ax, map.bx, map.cx, map.ay, map.by, map.cy);
     }
 
     // The level a pixel reads from, its footprint taken from the samples:
@@ -242,9 +251,58 @@ struct CSmoothFace {
             innerHi = static_cast<int>(hi);
         }
     }
+
+    // Interior pixels x .. x + n - 1 (n <= CInteriorSampler::kMaxRun) into
+    // bgr: eight at a time where the processor allows, the rest one by one.
+    void InteriorRun(int x, int n, double rowA, double rowB, double rowC, std::uint8_t* bgr) const noexcept
+    {
+        std::uint64_t left = n < 64 ? (std::uint64_t{1} << n) - 1 : ~std::uint64_t{0};
+        if (vector) left = sampler.SampleRun(x, n, rowA, rowB, rowC, bgr);
+        for (; left != 0; left &= left - 1) {
+            const int i = std::countr_zero(left);
+            std::uint32_t c[3];
+            Interior(x + i, rowA, rowB, rowC, c);
+            for (int k = 0; k < 3; ++k) bgr[3 * i + k] = static_cast<std::uint8_t>(c[k]);
+        }
+    }
 };
 
-} // namespace
+// The shade of a lit face: colours times the shade in 1/256, or, with studio
+// lighting, multiplied in linear light through a table of the 256 levels.
+struct CFaceShade {
+    bool linear = false;
+    std::uint32_t shadeQ = 256;
+    CLinearShadeTable table{};
+
+    explicit CFaceShade(const CPolygon3D& polygon) noexcept
+        : linear(polygon.linearShade && polygon.shade != 1.0)
+    {
+        if (linear)
+            table = MakeLinearShadeTable(polygon.shade);
+        else
+            shadeQ = static_cast<std::uint32_t>(std::lround(std::clamp(polygon.shade, 0.0, 1.0) * 256.0));
+    }
+
+    // Blue, green, red bytes, `count` of them.
+    void Apply(std::uint8_t* bytes, int count) const noexcept
+    {
+        if (shadeQ != 256)
+            for (int i = 0; i < count; ++i) bytes[i] = static_cast<std::uint8_t>((bytes[i] * shadeQ + 128) >> 8);
+        if (linear)
+            for (int i = 0; i < count; ++i) bytes[i] = table[bytes[i]];
+    }
+
+    // The sums of a pixel's samples.
+    void Apply(CPixelSamples& samples) const noexcept
+    {
+        if (shadeQ != 256)
+            for (std::uint32_t& v : samples.sum) v = (v * shadeQ + 128) >> 8;
+        if (linear) { // the mean of the samples, shaded, stands for each of them
+            const auto n = static_cast<std::uint32_t>(samples.count);
+            for (std::uint32_t& v : samples.sum) v = table[std::min((v + n / 2) / n, 255u)] * n;
+        }
+    }
+};
 
 void CRenderSurface::SetInteriorShortcut(bool enabled) noexcept
 {
@@ -256,62 +314,64 @@ void CRenderSurface::DrawFilteredQuad(const CQuadMapping& map, const CFaceSetup&
 {
     if (!face.tex && face.isDisc) return;
     const CSmoothFace f(map, face, textures, faceCode, sampleCount);
-    const int N = f.N;
-    // Studio lighting multiplies in linear light, through a table of the 256 levels.
-    const bool linear = polygon.linearShade && polygon.shade != 1.0;
-    const CLinearShadeTable linearShade = linear ? MakeLinearShadeTable(polygon.shade) : CLinearShadeTable{};
-    const std::uint32_t shadeQ =
-        linear ? 256u : static_cast<std::uint32_t>(std::lround(std::clamp(polygon.shade, 0.0, 1.0) * 256.0));
+    const CFaceShade shade(polygon);
     if (soften && !EnsureSoftening()) soften = false; // no memory: draw without softening
-    const bool direct = face.boxFace || !soften; // interior pixels need no partial-pixel bookkeeping
-
     for (int y = m_scanLow; y <= m_scanHigh; ++y) {
+        CSmoothRow row;
         int left, right;
-        double rowA, rowB, rowC;
-        if (!RowSpan(y, map, left, right, rowA, rowB, rowC)) continue;
-        // Pixels the outline crosses: every sample of the grid.
-        auto edgePixels = [&](int from, int to) {
-            for (int x = from; x <= to; ++x) {
-                CPixelSamples samples = f.AllSamples(x, rowA, rowB, rowC);
-                if (samples.count == 0) continue;
-                if (shadeQ != 256)
-                    for (std::uint32_t& v : samples.sum) v = (v * shadeQ + 128) >> 8;
-                if (linear) { // the mean of the samples, shaded, stands for each of them
-                    const auto n = static_cast<std::uint32_t>(samples.count);
-                    for (std::uint32_t& v : samples.sum) v = linearShade[std::min((v + n / 2) / n, 255u)] * n;
-                }
-                StoreSamples(x, y, samples, N, face.boxFace, soften);
-            }
-        };
+        if (!RowSpan(y, map, left, right, row.A, row.B, row.C)) continue;
+        row.y = y;
         int innerLo, innerHi;
-        f.InteriorColumns(left, right, rowA, rowB, rowC, innerLo, innerHi);
+        f.InteriorColumns(left, right, row.A, row.B, row.C, innerLo, innerHi);
         if (innerLo > innerHi) {
-            edgePixels(left, right);
+            DrawSmoothEdge(f, shade, row, left, right, soften);
             continue;
         }
-        edgePixels(left, innerLo - 1);
-        // Pixels wholly inside: all N samples count, so the pixel is the
-        // colour itself and, with softening, a box face covers it fully.
-        std::uint8_t* p = Pixel(innerLo, y);
-        for (int x = innerLo; x <= innerHi; ++x, p += 3) {
-            std::uint32_t c[3];
-            f.Interior(x, rowA, rowB, rowC, c);
-            if (shadeQ != 256)
-                for (int k = 0; k < 3; ++k) c[k] = (c[k] * shadeQ + 128) >> 8;
-            if (linear)
-                for (int k = 0; k < 3; ++k) c[k] = linearShade[c[k] & 0xFF];
-            if (direct) {
-                for (int k = 0; k < 3; ++k) p[k] = static_cast<std::uint8_t>(c[k]);
-            } else {
-                const auto n = static_cast<std::uint32_t>(N);
-                StoreSamples(x, y, CPixelSamples{{c[0] * n, c[1] * n, c[2] * n}, N}, N, face.boxFace, soften);
-            }
+        DrawSmoothEdge(f, shade, row, left, innerLo - 1, soften);
+        DrawSmoothInterior(f, shade, row, innerLo, innerHi, soften);
+        DrawSmoothEdge(f, shade, row, innerHi + 1, right, soften);
+    }
+}
+
+// Pixels the outline crosses: every sample of the grid.
+void CRenderSurface::DrawSmoothEdge(const CSmoothFace& f, const CFaceShade& shade, const CSmoothRow& row, int from,
+                                    int to, bool soften) noexcept
+{
+    for (int x = from; x <= to; ++x) {
+        CPixelSamples samples = f.AllSamples(x, row.A, row.B, row.C);
+        if (samples.count == 0) continue;
+        shade.Apply(samples);
+        StoreSamples(x, row.y, samples, f.N, f.face.boxFace, soften);
+    }
+}
+
+// Pixels wholly inside: all N samples count, so the pixel is the colour
+// itself and, with softening, a box face covers it fully (a run written with
+// its coverage, without partial-pixel bookkeeping).
+void CRenderSurface::DrawSmoothInterior(const CSmoothFace& f, const CFaceShade& shade, const CSmoothRow& row,
+                                        int from, int to, bool soften) noexcept
+{
+    const bool direct = f.face.boxFace || !soften;
+    const int N = f.N;
+    const auto n32 = static_cast<std::uint32_t>(N);
+    alignas(32) std::uint8_t bgr[CInteriorSampler::kBufferBytes];
+    for (int x = from; x <= to; x += CInteriorSampler::kMaxRun) {
+        const int n = std::min(CInteriorSampler::kMaxRun, to - x + 1);
+        f.InteriorRun(x, n, row.A, row.B, row.C, bgr);
+        shade.Apply(bgr, 3 * n);
+        if (direct) {
+            std::memcpy(Pixel(x, row.y), bgr, 3 * static_cast<std::size_t>(n));
+            continue;
         }
-        if (direct && soften) {
-            std::fill(&Coverage(innerLo, y), &Coverage(innerHi, y) + 1, static_cast<std::uint8_t>(N));
-            m_coverageTouched.Add(innerLo, y);
-            m_coverageTouched.Add(innerHi, y);
+        for (int i = 0; i < n; ++i) {
+            const std::uint8_t* c = bgr + 3 * i;
+            StoreSamples(x + i, row.y, CPixelSamples{{c[0] * n32, c[1] * n32, c[2] * n32}, N}, N, f.face.boxFace,
+                         soften);
         }
-        edgePixels(innerHi + 1, right);
+    }
+    if (direct && soften) {
+        std::fill(&Coverage(from, row.y), &Coverage(to, row.y) + 1, static_cast<std::uint8_t>(N));
+        m_coverageTouched.Add(from, row.y);
+        m_coverageTouched.Add(to, row.y);
     }
 }

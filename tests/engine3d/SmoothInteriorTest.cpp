@@ -6,6 +6,7 @@
 // of the grid's reads agree) its colour within rounding.
 #include "EngineTestUtil.h"
 
+#include "engine3d/InteriorSampler.h"
 #include "engine3d/PolygonDrawer.h"
 #include "engine3d/RenderSurface.h"
 #include "engine3d/TextureSet.h"
@@ -183,4 +184,50 @@ TEST(SmoothInterior, IsTakenInsideTheFace)
     for (int y = 0; y < 120; ++y)
         for (int x = 0; x < 120; ++x) differ += Get(*fast, x, y) != Get(*grid, x, y);
     EXPECT_GT(differ, 110 * 110 / 2);
+}
+
+TEST(SmoothInterior, EightAtATimeKeepsEveryByteOfThePixelByPixelRead)
+{
+    // Noise pictures of awkward sizes (one texel, odd widths, rows without
+    // padding), partly white; faces from enlarged to many texels a pixel;
+    // unlit, lit, lit in linear light; with and without softening.
+    const unsigned seed = 424242;
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<double> angle(-1.2, 1.2), pos(-30, 30), size(30, 90);
+    const int sides[][2] = {{1, 1}, {2, 3}, {4, 4}, {7, 5}, {16, 9}, {61, 33}, {256, 128}, {700, 300}};
+    for (int trial = 0; trial < 32; ++trial) {
+        const int tw = sides[trial % 8][0], th = sides[trial % 8][1];
+        auto tex = MakePicture(tw, th, 0);
+        for (int y = 0; y < th; ++y)
+            for (int x = 0; x < tw; ++x) Set(*tex, x, y, rng() % 4 == 0 ? RGB(255, 255, 255) : COLORREF(rng() & 0xFFFFFF));
+        const double w = size(rng), h = size(rng), ay = angle(rng), ax = angle(rng);
+        const double cx = pos(rng), cy = pos(rng), cz = 200 + pos(rng);
+        auto draw = [&](bool eight) {
+            CTurnedFace face(w, h, ay, ax, cx, cy, cz, 120, 'F');
+            face.Face().shade = trial % 3 == 0 ? 1.0 : 0.6;
+            face.Face().linearShade = trial % 3 == 2;
+            auto target = MakePicture(120, 120, RGB(10, 20, 30));
+            auto surface = CRenderSurface::Create(*target);
+            surface->SetFit(face.fit);
+            CTextureSet set;
+            set.SetPicture('F', tex.get());
+            set.smooth = true;
+            set.whiteAvoid = trial % 2 == 1;
+            EXPECT_TRUE(set.BuildLevels());
+            CDrawOptions opt;
+            opt.cull = false;
+            opt.soften = trial % 4 < 2;
+            CInteriorSampler::SetEnabled(eight);
+            surface->ClearSoftening();
+            DrawPolygon(face.Face(), *surface, opt, &set, nullptr);
+            surface->ResolvePartialPixels(opt.sampleCount);
+            CInteriorSampler::SetEnabled(true);
+            return target;
+        };
+        auto eight = draw(true), one = draw(false);
+        for (int y = 0; y < 120; ++y)
+            for (int x = 0; x < 120; ++x)
+                ASSERT_EQ(Get(*eight, x, y), Get(*one, x, y)) << "seed " << seed << " trial " << trial << " pixel "
+                                                              << x << "," << y;
+    }
 }
