@@ -1,5 +1,6 @@
 #include "engine3d/RenderSurface.h"
 #include "engine3d/FaceSetup.h"
+#include "engine3d/PixelRuns.h"
 
 #include "image/LineWalk.h"
 #include "image/Raster.h"
@@ -247,12 +248,7 @@ void CRenderSurface::FillPolygon(int handle, COLORREF fill, const CTextureSet* t
             while (right >= left && !inside(right, y)) --right;
             if (left > right) continue;
         }
-        std::uint8_t* p = Pixel(left, y);
-        for (int x = left; x <= right; ++x, p += 3) {
-            p[0] = b;
-            p[1] = g;
-            p[2] = r;
-        }
+        FillPixelRun(Pixel(left, y), right - left + 1, b, g, r);
     }
 }
 

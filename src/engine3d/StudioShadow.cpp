@@ -2,6 +2,7 @@
 
 #include "engine3d/EngineSettings.h"
 #include "engine3d/Lighting.h"
+#include "engine3d/PixelRuns.h"
 #include "image/Raster.h"
 #include "image/SrgbTables.h"
 
@@ -96,10 +97,8 @@ void CShadowAccumulator::Add(const CRaster& layer, const CBoundingBox& box, bool
     m_box.Add(b);
     std::vector<std::uint16_t>& counts = contact ? m_contact : m_cast;
     for (int y = b.bottom; y <= b.top; ++y) {
-        const std::uint8_t* l = layer.GetBits(y) + 3 * b.left;
         std::uint16_t* c = counts.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) + b.left;
-        for (int x = b.left; x <= b.right; ++x, l += 3, ++c)
-            if ((l[0] & l[1] & l[2]) != 255 && *c < 0xFFFF) ++*c;
+        CountDrawnPixels(layer.GetBits(y) + 3 * b.left, c, b.right - b.left + 1);
     }
 }
 
