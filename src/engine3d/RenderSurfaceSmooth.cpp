@@ -110,7 +110,7 @@ struct CSmoothFace {
         shortcut = g_interiorShortcut.load(std::memory_order_relaxed) && !face.isDisc && (smooth || !face.tex) &&
                    uLo < uHi && vLo < vHi;
         vector = shortcut && face.tex &&
-                 sampler.Setup(*face.tex, face.whiteAvoid, map.ax, map.bx, map.cx, map.ay, map.by, map.cy);
+                 sampler.Setup(*face.tex, levels, face.whiteAvoid, map.ax, map.bx, map.cx, map.ay, map.by, map.cy);
     }
 
     // The level a pixel reads from, its footprint taken from the samples:
