@@ -31,7 +31,7 @@ const CAppFolders* GetDataFolders() { return GetBenchDataFolders("vt_bench_rende
 // above); otherwise the view goes back to the setting table's start values and
 // the look settings to 0: the plain look, nearest texels, of projects saved
 // before them, on which the speed targets were set.
-std::unique_ptr<CProduct> MakeSoftwareBox(int side, int k, bool photograph = false)
+std::unique_ptr<CProduct> MakeSoftwareBox(int side, int k, bool photograph = false, int detail = 0)
 {
     const CAppFolders* folders = GetDataFolders();
     const CatalogueEntry* entry = FindCatalogueModel("box/Software Box");
@@ -52,18 +52,21 @@ std::unique_ptr<CProduct> MakeSoftwareBox(int side, int k, bool photograph = fal
                                  kSetSoftenEdges})
             m.SetInt(ModelKey(id), start.GetInt(ModelKey(id)));
         // 0 is the plain look of a project saved without these.
-        for (std::uint32_t id : {kSetElevation, kSetLens, kSetShading, kSetTextureFiltering, kSetShadowSoftness})
+        for (std::uint32_t id : {kSetElevation, kSetLens, kSetShading, kSetTextureFiltering, kSetShadowSoftness,
+                                 kSetFraming, kSetLighting, kSetBackdrop})
             m.SetInt(ModelKey(id), 0);
+        m.SetInt(ModelKey(kSetShadowStyle), 3);
     }
     m.SetInt(ModelKey(kSetMagnification), k);
+    m.SetInt(ModelKey(kSetDetail), detail);
     return p;
 }
 
 // Arguments: mode (0 reference: whole scratch, one thread; 1 bands; 2 cut-out;
-// 3 bands in the look new projects start with), threads.
+// 3 bands in the look new projects start with), threads, Detail (0 Standard, 1 Enhanced).
 void FullRender1000(benchmark::State& state)
 {
-    auto product = MakeSoftwareBox(1000, 4, state.range(0) == 3);
+    auto product = MakeSoftwareBox(1000, 4, state.range(0) == 3, static_cast<int>(state.range(2)));
     if (!product) {
         state.SkipWithError("model could not be built");
         return;
@@ -110,12 +113,14 @@ void FinishingOnly1000(benchmark::State& state)
 }  // namespace
 
 BENCHMARK(FullRender1000)
-    ->Args({0, 1})
-    ->Args({1, 1})
-    ->Args({1, 2})
-    ->Args({2, 2})
-    ->Args({3, 1})
-    ->ArgNames({"mode", "threads"})
+    ->Args({0, 1, 0})
+    ->Args({1, 1, 0})
+    ->Args({1, 1, 1})
+    ->Args({1, 2, 0})
+    ->Args({2, 2, 0})
+    ->Args({3, 1, 0})
+    ->Args({3, 1, 1})
+    ->ArgNames({"mode", "threads", "detail"})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MeasureProcessCPUTime();

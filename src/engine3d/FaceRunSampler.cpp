@@ -1,4 +1,5 @@
 #include "engine3d/FaceRunSampler.h"
+#include "engine3d/FlatTiles.h"
 
 #include <algorithm>
 #include <atomic>
@@ -95,8 +96,73 @@ bool CFaceRunSampler::HasWideMapping() noexcept
 #endif
 }
 
+void CFaceRunSampler::SetFlatTiles(const CFlatTiles* tiles) noexcept
+{
+    const int side = static_cast<int>(std::lround(std::sqrt(m_count)));
+    m_flat = side * side == m_count && side > 1 ? tiles : nullptr;
+    const int corners[4] = {0, side - 1, m_count - side, m_count - 1};
+    std::copy(corners, corners + 4, m_corners);
+}
+
+// The corners of the pixel's sample grid, mapped as every sample is: inside
+// the face by a margin (so every sample counts; the numerators' denominator
+// keeps its sign, so the grid does not cross the horizon) and their texel
+// columns and rows, widened by a margin, within tiles of one colour.
+bool CFaceRunSampler::OneColourPixel(int x, double rowA, double rowB, double rowC, CPixelSamples& out) const noexcept
+{
+    constexpr double kInside = 1e-9, kTexel = 1e-6;
+    const double pA = m_ax * x + rowA, pB = m_bx * x + rowB, pC = m_cx * x + rowC;
+    double colLo = HUGE_VAL, colHi = -HUGE_VAL, rowLo = HUGE_VAL, rowHi = -HUGE_VAL;
+    int positive = 0;
+    for (int s : m_corners) {
+        const double den = pC + m_offC[s];
+        const double inv = 1.0 / den;
+        const double u = (pB + m_offB[s]) * inv;
+        const double v = 1.0 - (pA + m_offA[s]) * inv;
+        if (!(u >= kInside && u <= 1.0 - kInside && v >= kInside && v <= 1.0 - kInside)) return false;
+        positive += den > 0.0;
+        const double col = m_texW * u + 0.5, row = m_texH * v + 0.5;
+        std::uint32_t colour;
+        if (s == m_corners[0] && !m_flat->IsOneColour(static_cast<int>(col), static_cast<int>(col),
+                                                      static_cast<int>(row), static_cast<int>(row), colour))
+            return false; // the first corner's tile is not one colour
+        colLo = std::min(colLo, col);
+        colHi = std::max(colHi, col);
+        rowLo = std::min(rowLo, row);
+        rowHi = std::max(rowHi, row);
+    }
+    if (positive != 0 && positive != 4) return false;
+    std::uint32_t colour;
+    if (!m_flat->IsOneColour(static_cast<int>(std::max(colLo - kTexel, 0.0)), static_cast<int>(colHi + kTexel),
+                             static_cast<int>(std::max(rowLo - kTexel, 0.0)), static_cast<int>(rowHi + kTexel),
+                             colour))
+        return false;
+    const auto n = static_cast<std::uint32_t>(m_count);
+    out.sum[0] = (colour & 0xFF) * n;
+    out.sum[1] = (colour >> 8 & 0xFF) * n;
+    out.sum[2] = (colour >> 16) * n;
+    out.count = m_count;
+    return true;
+}
+
 void CFaceRunSampler::SampleRun(int left, int right, double rowA, double rowB, double rowC,
                                 CPixelSamples* out) const noexcept
+{
+    if (!m_flat) {
+        SampleRunAnyWay(left, right, rowA, rowB, rowC, out);
+        return;
+    }
+    int from = left; // the first pixel not yet sampled
+    for (int x = left; x <= right; ++x) {
+        if (!OneColourPixel(x, rowA, rowB, rowC, out[x - left])) continue;
+        if (from < x) SampleRunAnyWay(from, x - 1, rowA, rowB, rowC, out + (from - left));
+        from = x + 1;
+    }
+    if (from <= right) SampleRunAnyWay(from, right, rowA, rowB, rowC, out + (from - left));
+}
+
+void CFaceRunSampler::SampleRunAnyWay(int left, int right, double rowA, double rowB, double rowC,
+                                      CPixelSamples* out) const noexcept
 {
     if (m_linear)
         SampleRunLinear(left, right, rowA, rowB, rowC, out);

@@ -20,6 +20,8 @@
 
 #include "engine3d/TextureSet.h"
 
+class CFlatTiles;
+
 #include <cstdint>
 
 // The samples of one pixel: per-channel sums (blue, green, red) of the texels
@@ -49,6 +51,11 @@ public:
     bool SetLinearSteps(const double* dx, const double* dy, double ay, double a0, double by, double b0,
                         double cy, double c0, int left, int right, int bottom, int top) noexcept;
 
+    // The one-colour tiles of the picture (may be null): a pixel whose samples
+    // can only reach texels of one colour takes that colour without being
+    // sampled (see engine3d/FlatTiles.h); the same sums as sampling it.
+    void SetFlatTiles(const CFlatTiles* tiles) noexcept;
+
     // Samples pixels left .. right (out[0] is pixel left) of the row whose
     // numerators at x = 0 are rowA, rowB, rowC; four samples at once where the
     // processor has AVX2.
@@ -73,6 +80,9 @@ public:
     long long GetPixels() const noexcept { return m_pixels; }
 
 private:
+    void SampleRunAnyWay(int left, int right, double rowA, double rowB, double rowC,
+                         CPixelSamples* out) const noexcept;
+    bool OneColourPixel(int x, double rowA, double rowB, double rowC, CPixelSamples& out) const noexcept;
     void SampleRunWide(int left, int right, double rowA, double rowB, double rowC,
                        CPixelSamples* out) const noexcept;
     void SampleRunLinear(int left, int right, double rowA, double rowB, double rowC,
@@ -101,6 +111,8 @@ private:
     double m_ay = 0.0, m_by = 0.0, m_cy = 0.0;
     double m_errCol = 0.0, m_errRow = 0.0;
     double m_reach = 0.0;
+    const CFlatTiles* m_flat = nullptr;
+    int m_corners[4] = {0, 0, 0, 0}; // the grid's corner samples
     mutable long long m_exactPixels = 0;
     mutable long long m_pixels = 0;
 };

@@ -131,6 +131,7 @@ bool CProductModel::Draw(const CModelDescription& desc, bool quality, const CMod
         // Smooth sampling reads the halved levels of the pictures set by now;
         // without memory for them the faces are sampled as before.
         if (textures.smooth && !textures.BuildLevels()) textures.smooth = false;
+        if (!textures.smooth) textures.BuildFlatTiles();
         return RenderModelPicture(m_mesh, fit, desc, textures, scratch, alpha, progress, error);
     } catch (const std::bad_alloc&) {
         Discard();

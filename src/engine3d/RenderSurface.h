@@ -24,6 +24,7 @@
 #include <vector>
 
 class CRaster;
+class CFlatTiles;
 struct CFaceSetup;
 struct CSampleGrid;
 struct CSmoothFace;
@@ -179,10 +180,11 @@ private:
                             bool soften) noexcept;
     // Faces sampled at the nearest texel, pixel by pixel or, for a plain
     // face, a run at a time (RenderSurfaceTextured.cpp).
-    void DrawNearestQuad(const CQuadMapping& map, const CFaceSetup& face, int sampleCount, bool soften) noexcept;
+    void DrawNearestQuad(const CQuadMapping& map, const CFaceSetup& face, const CFlatTiles* flat, int sampleCount,
+                         bool soften) noexcept;
     bool DrawRunSampledQuad(const CQuadMapping& map, const CSampleGrid& grid, const double* offA,
-                            const double* offB, const double* offC, const CTexture& tex, bool boxFace,
-                            bool soften) noexcept;
+                            const double* offB, const double* offC, const CTexture& tex, const CFlatTiles* flat,
+                            bool boxFace, bool soften) noexcept;
     // Writes one pixel of a textured face from its samples: the average, or
     // with softening the coverage and partial-pixel bookkeeping.
     void StoreSamples(int x, int y, const CPixelSamples& samples, int N, bool boxFace, bool soften) noexcept;

@@ -173,21 +173,21 @@ void CRenderSurface::DrawTexturedQuad(int x0, int y0, int x1, int y1, int x2, in
         // shows nothing (a grey square beside the box would look broken).
         return;
     } else if (m_bits != nullptr) { // not a measuring surface
-        DrawNearestQuad(map, face, sampleCount, soften);
+        DrawNearestQuad(map, face, textures ? textures->GetFlatTiles(faceCode) : nullptr, sampleCount, soften);
     }
     AddScanBox(box);
 }
 
-void CRenderSurface::DrawNearestQuad(const CQuadMapping& map, const CFaceSetup& face, int sampleCount,
-                                     bool soften) noexcept
+void CRenderSurface::DrawNearestQuad(const CQuadMapping& map, const CFaceSetup& face, const CFlatTiles* flat,
+                                     int sampleCount, bool soften) noexcept
 {
     const CSampleGrid& grid = GridFor(sampleCount);
     const CSampleOffsets off(grid, map);
     const int N = grid.count;
     const bool plain = face.tex && face.radius == 0.0 && !face.folds && !face.isDisc && !face.whiteAvoid;
     if (soften && !EnsureSoftening()) soften = false; // no memory: draw without softening
-    if (plain && CFaceRunSampler::HasWideMapping() && DrawRunSampledQuad(map, grid, off.a, off.b, off.c, *face.tex,
-                                                                         face.boxFace, soften))
+    if (plain && CFaceRunSampler::HasWideMapping() &&
+        DrawRunSampledQuad(map, grid, off.a, off.b, off.c, *face.tex, flat, face.boxFace, soften))
         return;
     for (int y = m_scanLow; y <= m_scanHigh; ++y) {
         int left, right;
@@ -205,14 +205,15 @@ void CRenderSurface::DrawNearestQuad(const CQuadMapping& map, const CFaceSetup& 
 // avoidance) sampled a run of pixels at a time; false when the run sampler
 // cannot take it (the caller samples pixel by pixel).
 bool CRenderSurface::DrawRunSampledQuad(const CQuadMapping& map, const CSampleGrid& grid, const double* offA,
-                                        const double* offB, const double* offC, const CTexture& tex, bool boxFace,
-                                        bool soften) noexcept
+                                        const double* offB, const double* offC, const CTexture& tex,
+                                        const CFlatTiles* flat, bool boxFace, bool soften) noexcept
 {
     const int N = grid.count;
     CFaceRunSampler sampler;
     if (!sampler.Setup(offA, offB, offC, N, tex, map.ax, map.bx, map.cx) || !EnsureRunSamples()) return false;
     sampler.SetLinearSteps(grid.dx, grid.dy, map.ay, map.a0, map.by, map.b0, map.cy, map.c0, m_scanMinX,
                            std::min(m_scanMaxX, m_width - 1), m_scanLow + m_band, m_scanHigh + m_band);
+    sampler.SetFlatTiles(flat);
     for (int y = m_scanLow; y <= m_scanHigh; ++y) {
         int left, right;
         double rowA, rowB, rowC;

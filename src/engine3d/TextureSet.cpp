@@ -1,4 +1,5 @@
 #include "engine3d/TextureSet.h"
+#include "engine3d/FlatTiles.h"
 
 #include "image/Raster.h"
 
@@ -21,6 +22,7 @@ bool CTextureSet::SetPicture(char code, const CTexture& texture) noexcept
 {
     CTexture& slot = m_pictures[static_cast<unsigned char>(code)];
     m_levels[static_cast<unsigned char>(code)].reset();
+    m_flat[static_cast<unsigned char>(code)].reset();
     if (!texture.IsValid() || texture.stride < 3 * static_cast<std::ptrdiff_t>(texture.width)) {
         slot = CTexture();
         return false;
@@ -81,4 +83,17 @@ bool CTextureSet::BuildLevels() noexcept
         m_levels[i] = std::move(levels);
     }
     return true;
+}
+
+void CTextureSet::BuildFlatTiles() noexcept
+{
+    for (std::size_t i = 0; i < m_pictures.size(); ++i) {
+        m_flat[i].reset();
+        if (!m_pictures[i].IsValid()) continue;
+        try {
+            auto tiles = std::make_shared<CFlatTiles>();
+            if (tiles->Build(m_pictures[i])) m_flat[i] = std::move(tiles);
+        } catch (const std::bad_alloc&) {
+        }
+    }
 }

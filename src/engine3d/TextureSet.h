@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+class CFlatTiles;
 class CRaster;
 
 // A read-only view of a 24-bit picture: rows bottom-up, `stride` bytes apart,
@@ -82,7 +83,18 @@ public:
         return m_levels[static_cast<unsigned char>(code)].get();
     }
 
+    // Finds the one-colour tiles of every picture set so far, for sampling at
+    // the nearest texel; a picture without any (or without memory for them)
+    // has none, and is sampled as before.
+    void BuildFlatTiles() noexcept;
+    // Null when the code has no picture or its picture no one-colour tile.
+    const CFlatTiles* GetFlatTiles(char code) const noexcept
+    {
+        return m_flat[static_cast<unsigned char>(code)].get();
+    }
+
 private:
     std::array<CTexture, 256> m_pictures{};
+    std::array<std::shared_ptr<const CFlatTiles>, 256> m_flat{};
     std::array<std::shared_ptr<const CTextureLevels>, 256> m_levels{};
 };

@@ -114,6 +114,7 @@ std::unique_ptr<CModelBands> CEngineBackend::PrepareBands(CProduct& product, con
     // The picture levels of smooth sampling are made once here and shared,
     // read-only, by the bands' copies of the set.
     if (textures.smooth && !textures.BuildLevels()) textures.smooth = false;
+    if (!textures.smooth) textures.BuildFlatTiles();
     const CModelArea area = ToModelArea(request.area);
     CFitContext fit;
     if (!m_model.Prepare(desc, request.quality, area, fit, &m_error)) return nullptr;

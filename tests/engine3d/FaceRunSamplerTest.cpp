@@ -194,7 +194,13 @@ TEST(FaceRunSampler, RasteriserDrawsTheSamePictureWithAndWithoutIt)
     for (int trial = 0; trial < 16; ++trial) {
         const double w = size(rng), h = size(rng), ay = angle(rng), ax = angle(rng);
         const double cx = pos(rng), cy = pos(rng), cz = 200 + pos(rng);
-        auto tex = RandomTexture(17 + trial * 13, 11 + trial * 7, rng);
+        const int tw = 17 + trial * 13, th = 11 + trial * 7;
+        auto tex = RandomTexture(tw, th, rng);
+        // Parts of one colour (one with an odd texel) for the one-colour tiles.
+        for (int y = 0; y < th; ++y)
+            for (int x = 0; x < tw; ++x)
+                if (x < tw / 2 || y < th / 3) Set(*tex, x, y, x < tw / 2 ? RGB(200, 100, 50) : RGB(5, 6, 7));
+        Set(*tex, tw / 4, th / 2, RGB(1, 2, 3));
         const bool soften = trial % 2 == 1;
         const int samples = trial % 4 >= 2 ? 100 : 25;
         auto draw = [&](bool runs) {
@@ -204,6 +210,7 @@ TEST(FaceRunSampler, RasteriserDrawsTheSamePictureWithAndWithoutIt)
             surface->SetFit(face.fit);
             CTextureSet set;
             set.SetPicture('F', tex.get());
+            set.BuildFlatTiles();
             CDrawOptions opt;
             opt.cull = false;
             opt.soften = soften;
