@@ -235,8 +235,10 @@ bool ReadThroughRgba(TIFF* tif, STiffSource& source, CRaster& image, int& orient
 }
 
 // Interleaved CMYK samples of 8 or 16 bits (further samples ignored), one
-// scanline at a time, converted by the ink formula shared with the JPEG reader.
-bool ReadCmykScanlines(TIFF* tif, STiffSource& source, CRaster& image, int samples, int bits)
+// scanline at a time, converted through the file's ICC profile when it has a
+// usable one, else by the ink formula shared with the JPEG reader.
+bool ReadCmykScanlines(TIFF* tif, STiffSource& source, CRaster& image, int samples, int bits,
+                       const CIccTransform* colours)
 {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
@@ -249,9 +251,10 @@ bool ReadCmykScanlines(TIFF* tif, STiffSource& source, CRaster& image, int sampl
         return false;
     }
     std::unique_ptr<std::uint8_t[]> line(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(lineBytes)]);
+    std::unique_ptr<std::uint8_t[]> inks(new (std::nothrow) std::uint8_t[std::size_t{width} * 4]);
     const int w = static_cast<int>(width);
     const int h = static_cast<int>(height);
-    if (!line || image.Create(w, h, 24, IMAGE_TYPE_TIFF) == nullptr) {
+    if (!line || !inks || image.Create(w, h, 24, IMAGE_TYPE_TIFF) == nullptr) {
         image.SetLastError("Can't allocate memory");
         return false;
     }
@@ -267,7 +270,7 @@ bool ReadCmykScanlines(TIFF* tif, STiffSource& source, CRaster& image, int sampl
         }
         std::uint8_t* dst = image.GetBits(h - 1 - static_cast<int>(row)); // top row first in the file
         for (int x = 0; x < w; ++x, dst += 3) {
-            std::uint8_t ink[4];
+            std::uint8_t* ink = inks.get() + static_cast<std::size_t>(x) * 4;
             for (int c = 0; c < 4; ++c) {
                 const std::size_t at = static_cast<std::size_t>(x) * samples + c;
                 if (bits == 8) {
@@ -278,11 +281,15 @@ bool ReadCmykScanlines(TIFF* tif, STiffSource& source, CRaster& image, int sampl
                     ink[c] = static_cast<std::uint8_t>((v * 255u + 32767u) / 65535u);
                 }
             }
-            const SRgb rgb = CmykToRgb(ink[0], ink[1], ink[2], ink[3]);
-            dst[0] = rgb.b;
-            dst[1] = rgb.g;
-            dst[2] = rgb.r;
+            if (colours == nullptr) {
+                const SRgb rgb = CmykToRgb(ink[0], ink[1], ink[2], ink[3]);
+                dst[0] = rgb.b;
+                dst[1] = rgb.g;
+                dst[2] = rgb.r;
+            }
         }
+        if (colours != nullptr)
+            colours->Apply(inks.get(), image.GetBits(h - 1 - static_cast<int>(row)), width);
     }
     return true;
 }
@@ -410,11 +417,18 @@ bool DecodeTiff(CByteStream& stream, CRaster& image)
     // library's RGBA interface knows only 8); everything else goes through it.
     const bool ownCmyk = photometric == PHOTOMETRIC_SEPARATED && inkSet == INKSET_CMYK && samples >= 4 &&
                          (bits == 8 || bits == 16) && planar == PLANARCONFIG_CONTIG && !TIFFIsTiled(tif.get());
+    // An embedded ICC profile turns the file's colours into sRGB.
+    std::uint32_t profileSize = 0;
+    void* profile = nullptr;
+    const bool hasProfile = TIFFGetField(tif.get(), TIFFTAG_ICCPROFILE, &profileSize, &profile) == 1;
     if (ownCmyk) {
         std::uint16_t tag = ORIENTATION_TOPLEFT;
         TIFFGetFieldDefaulted(tif.get(), TIFFTAG_ORIENTATION, &tag);
         orientation = tag;
-        if (!ReadCmykScanlines(tif.get(), source, image, samples, bits)) {
+        const auto colours = hasProfile ? CIccTransform::Create(static_cast<const std::uint8_t*>(profile),
+                                                                profileSize, CIccTransform::Input::Cmyk)
+                                        : nullptr;
+        if (!ReadCmykScanlines(tif.get(), source, image, samples, bits, colours.get())) {
             return false;
         }
     } else if (!ReadThroughRgba(tif.get(), source, image, orientation)) {
@@ -431,11 +445,7 @@ bool DecodeTiff(CByteStream& stream, CRaster& image)
         image.SetXDPI(static_cast<int>(std::clamp(xdpi * scale + 0.5f, 0.0f, 65535.0f)));
         image.SetYDPI(static_cast<int>(std::clamp(ydpi * scale + 0.5f, 0.0f, 65535.0f)));
     }
-    // An embedded ICC profile turns RGB colours into sRGB.
-    std::uint32_t profileSize = 0;
-    void* profile = nullptr;
-    if (!ownCmyk && photometric == PHOTOMETRIC_RGB &&
-        TIFFGetField(tif.get(), TIFFTAG_ICCPROFILE, &profileSize, &profile) == 1) {
+    if (!ownCmyk && photometric == PHOTOMETRIC_RGB && hasProfile) {
         if (const auto colours = CIccTransform::Create(static_cast<const std::uint8_t*>(profile), profileSize,
                                                        CIccTransform::Input::Bgr)) {
             colours->ApplyToPicture(image);
