@@ -85,8 +85,20 @@ std::string Printable(const std::string& text)
     return out;
 }
 
+namespace {
+std::string g_errorSubject;  // the file of the command running, if any
+}  // namespace
+
+CErrorSubject::CErrorSubject(const std::string& file) : m_previous(g_errorSubject) { g_errorSubject = file; }
+
+CErrorSubject::~CErrorSubject() { g_errorSubject = m_previous; }
+
 void PrintError(const std::string& message)
 {
+    if (!g_errorSubject.empty() && message.find(g_errorSubject) == std::string::npos) {
+        PrintError(g_errorSubject + ": " + message);
+        return;
+    }
     // One line per failure: message-box texts with paragraph breaks are joined.
     std::string line;
     bool pendingSpace = false;

@@ -37,8 +37,21 @@ SArgs ParseArgs(const std::vector<std::string>& args, std::string_view command);
 std::string Printable(const std::string& text);
 
 // Prints "vantorel-cli: " + message on stderr, on one line, control
-// characters escaped.
+// characters escaped; while a CErrorSubject lives, a message that does not
+// name its file yet starts with "FILE: ".
 void PrintError(const std::string& message);
+
+// The file a command works on, named by every error it prints meanwhile.
+class CErrorSubject {
+public:
+    explicit CErrorSubject(const std::string& file);
+    ~CErrorSubject();
+    CErrorSubject(const CErrorSubject&) = delete;
+    CErrorSubject& operator=(const CErrorSubject&) = delete;
+
+private:
+    std::string m_previous;
+};
 
 // A whole number field checked like the dialogs check theirs; prints the
 // refusal and returns false when the text is not in [minimum, maximum].

@@ -54,6 +54,7 @@ int RunExport(const SCliContext& context, const std::vector<std::string>& args)
         PrintError(a.error.empty() ? CommandUsageLine("export") : a.error);
         return kExitUsage;
     }
+    const CErrorSubject subject(a.positional[0]);
     const std::string& out = *a.Get("-o");
     const bool pdf = EndsWith(out, ".pdf"), glb = EndsWith(out, ".glb");
     if (!pdf && !glb) {

@@ -141,6 +141,7 @@ int RunFace(const SCliContext& context, const std::vector<std::string>& args)
         return kExitUsage;
     }
     const std::string& path = a.positional[0];
+    const CErrorSubject subject(path);
     std::optional<CAppFolders> folders = OpenFolders(context);
     if (!folders) return kExitFailed;
     SideAppearanceAnswer answer;

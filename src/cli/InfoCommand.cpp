@@ -87,6 +87,7 @@ int RunInfo(const SCliContext& context, const std::vector<std::string>& args)
         PrintError(a.error.empty() ? CommandUsageLine("info") : a.error);
         return kExitUsage;
     }
+    const CErrorSubject subject(a.positional[0]);
     (void)context;
     auto doc = MakeDocument();
     if (!OpenDocument(*doc, a.positional[0])) return kExitFailed;

@@ -175,6 +175,7 @@ int RunNew(const SCliContext& context, const std::vector<std::string>& args)
         PrintError(a.error.empty() ? CommandUsageLine("new") : a.error);
         return kExitUsage;
     }
+    const CErrorSubject subject(*a.Get("-o"));
     if (struct stat st {}; !a.Has("--force") && ::lstat(a.Get("-o")->c_str(), &st) == 0) {
         PrintError(*a.Get("-o") + " already exists; it is left as it is (give --force to replace it)");
         return kExitUsage;

@@ -82,6 +82,7 @@ int RunRemove(const SCliContext& context, const std::vector<std::string>& args)
         return kExitUsage;
     }
     const std::string& path = a.positional[0];
+    const CErrorSubject subject(path);
     CEditLock lock;
     auto doc = MakeDocument();
     if (!OpenDocumentForEdit(*doc, path, a, lock)) return kExitFailed;

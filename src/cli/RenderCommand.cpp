@@ -99,6 +99,7 @@ int RunRender(const SCliContext& context, const std::vector<std::string>& args)
         PrintError(a.error.empty() ? CommandUsageLine("render") : a.error);
         return kExitUsage;
     }
+    const CErrorSubject subject(a.positional[0]);
     SRenderOverrides overrides;
     if (!ReadRenderOverrides(a, overrides)) return kExitUsage;
     int quality = -1, threads = 0;

@@ -15,6 +15,7 @@ int RunSet(const SCliContext& context, const std::vector<std::string>& args)
         PrintError(a.error.empty() ? CommandUsageLine("set") : a.error);
         return kExitUsage;
     }
+    const CErrorSubject subject(a.positional[0]);
     CEditLock lock;
     auto doc = MakeDocument();
     if (!OpenDocumentForEdit(*doc, a.positional[0], a, lock)) return kExitFailed;

@@ -119,6 +119,7 @@ int RunTurntable(const SCliContext& context, const std::vector<std::string>& arg
     if (!folders) return kExitFailed;
     auto doc = MakeDocument();
     const std::string& path = a.positional[0];
+    const CErrorSubject subject(path);
     if (!OpenDocument(*doc, path)) return kExitFailed;
     if (const int rc = ApplyRenderOverrides(*folders, *doc, overrides, context.assumeYes, error); rc != kExitOk) {
         PrintError(path + ": " + error);
