@@ -40,7 +40,7 @@ std::unique_ptr<CProduct> MakeProduct(bool studio, int k)
     if (!studio) {
         // A project saved before the looks reads 0 for each of them.
         for (std::uint32_t id : {kSetShading, kSetTextureFiltering, kSetLens, kSetElevation, kSetShadowSoftness,
-                                 kSetFraming, kSetLighting, kSetBackdrop})
+                                 kSetFraming, kSetLighting, kSetBackdrop, kSetEdgeRadius})
             s.SetInt(ModelKey(id), 0);
         s.SetInt(ModelKey(kSetShadowStyle), 3);
     }

@@ -491,7 +491,9 @@ std::unique_ptr<CProduct> BuildProductFromModel(const CAppFolders& folders, cons
     Report(progress, "Preparing Dimensions");
     m.SetReal(ModelKey(kWidthMm), size.width);
     m.SetReal(ModelKey(kHeightMm), size.height);
-    m.SetReal(ModelKey(kDepthMm), size.depth);
+    // A card is as thick as card stock (0.76 mm); the catalogue gives it no depth.
+    const bool flatCard = product->GetModelShape() == ModelShape::Card && size.depth <= 0;
+    m.SetReal(ModelKey(kDepthMm), flatCard ? kCardThicknessMm : size.depth);
     m.SetInt(ModelKey(kRenderWidth), renderWidth);
     m.SetInt(ModelKey(kRenderHeight), renderHeight);
     m.SetInt(ModelKey(kMagnification), scratchK);

@@ -71,6 +71,9 @@ constexpr int kStudioShadowStyleValue = 4;
 // Margin around the product and its shadow in new projects, % of the picture's short side.
 constexpr int kNewProjectFraming = 8;
 
+// Thickness of a new card, mm (card stock such as a payment card's).
+constexpr double kCardThicknessMm = 0.76;
+
 // Magnification of the scratch and alpha pictures of a new project.
 constexpr int kNewProjectScratchMagnification = 2;
 

@@ -8,6 +8,7 @@
 // the ring arcs '3', which lie in front of the product.
 #include "engine3d/AngleTable.h"
 #include "engine3d/ModelBuilder.h"
+#include "engine3d/RoundedBox.h"
 
 #include <algorithm>
 #include <cmath>
@@ -56,6 +57,15 @@ void AddArc(CPolygonList& list, const CRingBand& band, int from, int to, double 
 }
 
 } // namespace
+
+double EdgeRadius(const CEngineSettings& settings, const CSolidSize& size) noexcept
+{
+    if (settings.edgeRadius <= 0) return 0.0;
+    // At most 45 % of the thinnest side, so that every face keeps a flat middle.
+    return std::min(static_cast<double>(settings.edgeRadius), 0.45 * std::min({size.W, size.H, size.D}));
+}
+
+int EdgeSteps(bool quality) noexcept { return quality ? 3 : 1; }
 
 double DiscPlaneZ(const CModelDescription& desc) noexcept
 {
@@ -118,13 +128,23 @@ CPolygonList BuildSolidList(const CModelDescription& desc, BuildMode mode, bool 
                                     : FaceCode::kLeft;
     const char right = desc.hasPages ? FaceCode::kPagesRight : FaceCode::kRight;
     const char bottom = desc.hasPages ? FaceCode::kPagesBottom : FaceCode::kBottom;
-    list.Add(CPolygon3D::Quad(V(-w, h, -d), V(-w, -h, -d), V(w, -h, -d), V(w, h, -d), FaceCode::kFront));
-    list.Add(CPolygon3D::Quad(V(-w, h, d), V(-w, h, -d), V(w, h, -d), V(w, h, d), top));
-    list.Add(CPolygon3D::Quad(V(-w, h, d), V(-w, -h, d), V(-w, -h, -d), V(-w, h, -d), left));
-    list.Add(CPolygon3D::Quad(V(w, h, -d), V(w, -h, -d), V(w, -h, d), V(w, h, d), right));
-    list.Add(CPolygon3D::Quad(V(-w, -h, -d), V(-w, -h, d), V(w, -h, d), V(w, -h, -d), bottom));
-    if (mode == BuildMode::Shadow)
-        list.Add(CPolygon3D::Quad(V(w, h, d), V(w, -h, d), V(-w, -h, d), V(-w, h, d), FaceCode::kFront));
+    const CPolygon3D faces[] = {
+        CPolygon3D::Quad(V(-w, h, -d), V(-w, -h, -d), V(w, -h, -d), V(w, h, -d), FaceCode::kFront),
+        CPolygon3D::Quad(V(-w, h, d), V(-w, h, -d), V(w, h, -d), V(w, h, d), top),
+        CPolygon3D::Quad(V(-w, h, d), V(-w, -h, d), V(-w, -h, -d), V(-w, h, -d), left),
+        CPolygon3D::Quad(V(w, h, -d), V(w, -h, -d), V(w, -h, d), V(w, h, d), right),
+        CPolygon3D::Quad(V(-w, -h, -d), V(-w, -h, d), V(w, -h, d), V(w, -h, -d), bottom),
+    };
+    const CPolygon3D back = CPolygon3D::Quad(V(w, h, d), V(w, -h, d), V(-w, -h, d), V(-w, h, d), FaceCode::kFront);
+    const double radius = EdgeRadius(st, s);
+    if (mode == BuildMode::Model && radius > 0.0) {
+        // The back's margins close the rounding where it turns away from the eye.
+        for (const CPolygon3D& face : faces) AddRoundedFace(list, face, radius, EdgeSteps(quality), true);
+        AddRoundedFace(list, back, radius, EdgeSteps(quality), false);
+    } else {
+        for (const CPolygon3D& face : faces) list.Add(face);
+        if (mode == BuildMode::Shadow) list.Add(back);
+    }
 
     // The CD-ROM: centre on the right edge, 62 above the base.
     if (desc.hasCDROM) {

@@ -34,6 +34,8 @@ CEngineSettings CEngineSettings::FromStore(const SettingStore& store)
     s.shading = i(kSetShading);
     s.lighting = i(kSetLighting);
     s.smoothTextures = i(kSetTextureFiltering) == 1;
+    s.edgeRadius = i(kSetEdgeRadius);
+    s.exactOutlines = store.LookupInt(SettingKey(kSetEdgeRadius, 'M')) != nullptr;
     s.binderType = i(kSetBinderType);
     s.binderParam1 = i(kSetBinderParam1);
     s.binderParam2 = i(kSetBinderParam2);

@@ -39,6 +39,11 @@ struct CEngineSettings {
     int shading = 0;             // % strength of the face lighting; 0: faces keep their artwork colours
     int lighting = 0;            // studio lighting preset (StudioLighting.h); 0: the light grid's lights, on sRGB values
     bool smoothTextures = false; // filtered picture levels instead of the nearest texel
+    int edgeRadius = 0;          // mm the box edges are rounded by; 0: sharp edges
+    // Faces are sampled in every pixel their outline touches, not only in the
+    // pixels of the outline scanned between rounded corners, so that no
+    // background shows between two faces. Projects that store an Edge Radius.
+    bool exactOutlines = false;
     // Binder rings
     int binderType = 0;   // 0 none, 1 spiral, 2 comb
     int binderParam1 = 50; // ring height in tenths of a unit

@@ -31,6 +31,11 @@ CPolygonList BuildCardList(const CModelDescription& desc, BuildMode mode, bool q
 // The CD-ROM kind: the disc's square (model) or its rim polygon (shadow).
 CPolygonList BuildDiscList(const CModelDescription& desc, BuildMode mode, bool quality);
 
+// The radius the box edges are rounded by (Edge Radius, at most 45 % of the
+// thinnest side; 0: sharp), and the facets across each half of a rounded edge.
+double EdgeRadius(const CEngineSettings& settings, const CSolidSize& size) noexcept;
+int EdgeSteps(bool quality) noexcept;
+
 // z of the CD-ROM square of a kind with CD-ROM for its CD Position.
 double DiscPlaneZ(const CModelDescription& desc) noexcept;
 

@@ -26,6 +26,8 @@ void PrepareTextureSet(const CModelDescription& desc, CTextureSet& textures)
         textures.faceHeight = 0.0;
     }
     textures.smooth = desc.settings.smoothTextures;
+    textures.exactOutlines = desc.settings.exactOutlines;
+    textures.discShape = desc.settings.exactOutlines; // both belong to the outlines of new projects
     textures.foldsShown = desc.hasFolds && desc.settings.foldsShown;
     textures.foldsColour = desc.settings.foldsColour;
 }

@@ -67,6 +67,10 @@ public:
     char faceCode = 0;  // selects the face picture
     double shade = 1.0; // brightness of the lit face: its picture's colours are multiplied by it
     bool linearShade = false; // the shade is linear light: the colours are multiplied through the sRGB curve
+    // The part of its face picture the polygon shows, as fractions of the
+    // picture's width and height (v from the bottom); the facets of rounded
+    // edges show a strip each, a face the whole picture.
+    double texU0 = 0.0, texU1 = 1.0, texV0 = 0.0, texV1 = 1.0;
     std::array<double, 12> inverseMapping{}; // picture-to-texture coefficients, set when drawn
 
     // A face with four corners, in the order top-left, bottom-left,

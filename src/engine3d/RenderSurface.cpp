@@ -140,6 +140,37 @@ void CRenderSurface::ScanPoint(int x, int y) noexcept
     if (x > m_scanMaxX) m_scanMaxX = x;
 }
 
+// Dilates the scanned region by one pixel: each row spans the union of its
+// own span and its neighbours' spans, one pixel wider each side, and the rows
+// above and below the region join it. The scanned edges run between rounded
+// corners and may pass up to a pixel inside the true outline; the dilated
+// region holds every pixel the true outline touches, and the samples outside
+// the face are dropped by the face shape test.
+void CRenderSurface::WidenScan() noexcept
+{
+    if (m_scanLow > m_scanHigh) return;
+    const int lo = std::max(m_scanLow - 1, 0);
+    const int hi = std::min(m_scanHigh + 1, m_height - 1);
+    auto left = [this](int y) { return y >= 0 && y < m_height ? m_scanLeft[static_cast<std::size_t>(y)] : kNoLeft; };
+    auto right = [this](int y) { return y >= 0 && y < m_height ? m_scanRight[static_cast<std::size_t>(y)] : kNoRight; };
+    int prevL = left(lo - 1), prevR = right(lo - 1); // the unwidened span of the row below
+    for (int y = lo; y <= hi; ++y) {
+        const int curL = left(y), curR = right(y);
+        const int l = std::min({prevL, curL, left(y + 1)});
+        const int r = std::max({prevR, curR, right(y + 1)});
+        if (l <= r) {
+            m_scanLeft[static_cast<std::size_t>(y)] = std::max(l - 1, 0);
+            m_scanRight[static_cast<std::size_t>(y)] = std::min(r + 1, m_width);
+        }
+        prevL = curL;
+        prevR = curR;
+    }
+    m_scanLow = lo;
+    m_scanHigh = hi;
+    m_scanMinX = std::max(m_scanMinX - 1, 0);
+    m_scanMaxX = std::min(m_scanMaxX + 1, m_width);
+}
+
 // Bresenham's integer line walk, both end points included.
 void CRenderSurface::ScanEdge(int x1, int y1, int x2, int y2) noexcept
 {

@@ -198,6 +198,7 @@ private:
     void ResetScan() noexcept;
     void ScanEdge(int x1, int y1, int x2, int y2) noexcept;
     void ScanPoint(int x, int y) noexcept;
+    void WidenScan() noexcept;
     void SetPixel(int x, int y, COLORREF colour) noexcept;
     bool EnsureSoftening() noexcept;
     std::uint8_t& Coverage(int x, int y) noexcept

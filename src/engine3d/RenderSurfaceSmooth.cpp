@@ -68,7 +68,6 @@ struct CColumnRange {
 struct CSmoothFace {
     const CQuadMapping& map;
     const CFaceSetup& face;
-    const CTextureLevels* levels = nullptr;
     bool smooth = false;
     int side = 0, N = 0, topLevel = 0;
     double reach = 0.0; // pixels from the first to the last sample of a row
@@ -80,7 +79,7 @@ struct CSmoothFace {
     bool vector = false; // interior pixels eight at a time
     CInteriorSampler sampler;
 
-    CSmoothFace(const CQuadMapping& m, const CFaceSetup& f, const CTextureSet* textures, char faceCode,
+    CSmoothFace(const CQuadMapping& m, const CFaceSetup& f, const CTextureSet* textures, char /*faceCode*/,
                 int sampleCount) noexcept
         : map(m), face(f)
     {
@@ -94,8 +93,7 @@ struct CSmoothFace {
             offC[s] = map.cx * grid.dx[s] + map.cy * grid.dy[s];
         }
         smooth = textures && textures->smooth && face.tex && !face.isDisc; // the disc keeps its key exact
-        levels = textures && textures->smooth && face.tex ? textures->GetLevels(faceCode) : nullptr;
-        topLevel = levels ? static_cast<int>(levels->levels.size()) - 1 : 0;
+        topLevel = face.levelCount > 0 ? face.levelCount - 1 : 0;
         if (face.folds) {
             uLo = face.foldU;
             uHi = 1.0 - face.foldU;
@@ -110,7 +108,7 @@ struct CSmoothFace {
         shortcut = g_interiorShortcut.load(std::memory_order_relaxed) && !face.isDisc && (smooth || !face.tex) &&
                    uLo < uHi && vLo < vHi;
         vector = shortcut && face.tex &&
-                 sampler.Setup(*face.tex, levels, face.whiteAvoid, map.ax, map.bx, map.cx, map.ay, map.by, map.cy);
+                 sampler.Setup(*face.tex, face.levels, face.whiteAvoid, map.ax, map.bx, map.cx, map.ay, map.by, map.cy);
     }
 
     // The level a pixel reads from, its footprint taken from the samples:
@@ -129,7 +127,7 @@ struct CSmoothFace {
             footprint2 *= 0.25;
             ++L;
         }
-        return &levels->levels[static_cast<std::size_t>(L)];
+        return face.Level(L);
     }
 
     // One sample's colour; false when it does not count (outside the shape,
@@ -212,7 +210,7 @@ struct CSmoothFace {
             footprint2 *= 0.25;
             ++L;
         }
-        const CTexture& level = levels ? levels->levels[static_cast<std::size_t>(L)] : tex;
+        const CTexture& level = *face.Level(L);
         std::uint32_t sum[3] = {2, 2, 2}; // rounds the mean of four
         for (int j = 0; j < 2; ++j)
             for (int i = 0; i < 2; ++i) {

@@ -160,12 +160,13 @@ void CRenderSurface::DrawTexturedQuad(int x0, int y0, int x1, int y1, int x2, in
     ScanEdge(x1, y1, x2, y2);
     ScanEdge(x2, y2, x3, y3);
     ScanEdge(x3, y3, x0, y0);
+    if (textures && textures->exactOutlines) WidenScan();
     if (m_scanLow > m_scanHigh) return;
 
     CQuadMapping map;
     if (!map.Create(polygon, m_fit)) return;
     map.StoreInto(polygon);
-    const CFaceSetup face(textures, faceCode, map.faceWidth, map.faceHeight, polygon.fillColour);
+    const CFaceSetup face(textures, faceCode, map.faceWidth, map.faceHeight, polygon);
     if (m_bits != nullptr && (polygon.shade != 1.0 || (textures && textures->smooth))) {
         DrawFilteredQuad(map, face, textures, faceCode, polygon, sampleCount, soften);
     } else if (!face.tex && face.isDisc) {

@@ -70,6 +70,14 @@ public:
     COLORREF foldsColour = 0xFFFFFF;
     double foldWidth = 0.6;
 
+    // The scan of every face is widened by a pixel all round before it is
+    // sampled, so that a pixel the face's true outline crosses is sampled
+    // even where the scan between its rounded corners passes beside it (two
+    // faces sharing an edge then add up to the whole pixel).
+    bool exactOutlines = false;
+    // The CD-ROM face (code 'C') shows its picture only on the disc: inside
+    // the rim and outside the hole, whatever picture the face has.
+    bool discShape = false;
     // Smooth sampling: faces are sampled bilinearly from the picture level
     // whose texels match the spacing of the sub-samples on screen, instead of
     // the nearest texel of the picture. Needs BuildLevels.

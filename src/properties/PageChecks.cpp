@@ -84,6 +84,7 @@ EffectsPageValues EffectsPageValues::FromStore(const SettingStore& store)
     v.framing = store.GetInt(ModelKey(kSetFraming));
     v.lighting = store.GetInt(ModelKey(kSetLighting));
     v.backdrop = store.GetInt(ModelKey(kSetBackdrop));
+    v.edgeRadius = store.GetInt(ModelKey(kSetEdgeRadius));
     return v;
 }
 
@@ -105,6 +106,7 @@ unsigned EffectsPageValues::Store(SettingStore& store) const
     update |= store.SetInt(ModelKey(kSetFraming), std::clamp(framing, 0, 40));
     update |= store.SetInt(ModelKey(kSetLighting), std::clamp(lighting, 0, 3));
     update |= store.SetInt(ModelKey(kSetBackdrop), backdrop == 1 ? 1 : 0);
+    update |= store.SetInt(ModelKey(kSetEdgeRadius), std::clamp(edgeRadius, 0, 10));
     return update;
 }
 

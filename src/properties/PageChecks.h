@@ -44,6 +44,7 @@ struct EffectsPageValues {
     int framing = 8;                  // 210, % of the picture's short side
     int lighting = 1;                 // 211, 1 = "Studio"
     int backdrop = 1;                 // 212, 1 = "Studio Sweep"
+    int edgeRadius = 2;               // 213, mm
 
     static EffectsPageValues FromStore(const SettingStore& store);
     unsigned Store(SettingStore& store) const;
@@ -143,9 +144,11 @@ struct PagesTotal {
 PagesTotal GetPagesTotal(const std::string& frontCover, const std::string& pages, const std::string& backCover);
 
 struct PagesPageValues {
-    COLORREF paperColor = 0xE0E0E0; // 121
-    bool pageEdges = false;         // 122
-    COLORREF edgeColor = 0xC0C0C0;  // 123
+    // New projects: warm white paper with fine page lines (the start values
+    // of the settings are a grey block without lines).
+    COLORREF paperColor = 0xE6F0F4; // 121, RGB(244, 240, 230)
+    bool pageEdges = true;          // 122
+    COLORREF edgeColor = 0xCCD8DE;  // 123, RGB(222, 216, 204)
     int frontCover = 10;            // 131
     int pages = 80;                 // 133
     int backCover = 10;             // 132

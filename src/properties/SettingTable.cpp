@@ -19,6 +19,8 @@ unsigned ModelPart(std::uint32_t id) noexcept {
         return kUpdatePreviewModel | kUpdateRenderModel;
     case 72: case 73: case 74: case 114: case 191: case 192: case 193: case 194: case 201: case 202: case 211:
         return kUpdateRenderModel;
+    case 213:
+        return kUpdatePreviewModel | kUpdateRenderModel;
     case 94: case 95:
         return kUpdatePreviewModel | kUpdateRenderModel;
     default:
@@ -34,7 +36,7 @@ unsigned PicturePart(std::uint32_t id) noexcept {
     switch (id) {
     case 3: case 12: case 14: case 21: case 22: case 23:
         return kUpdateFinish;
-    case 62: case 63: case 64: case 72: case 73: case 74: case 114: case 193: case 194: case 211: case 212:
+    case 62: case 63: case 64: case 72: case 73: case 74: case 114: case 193: case 194: case 211: case 212: case 213:
         return kUpdateScratch;
     case 101:
         return kUpdateCDImage | kUpdateScratch;
@@ -137,6 +139,7 @@ constexpr SettingInfo kSettings[] = {
      C::None},
     {102, "CD Position", "Object Properties", "CD Position", T::Choice, 5, 0, "", R::None, 0, 0, "",
      C::CDPositionBook},
+    {213, "Edge Radius", "Object Properties", "Edge Radius", T::Integer, 0, 0, "", R::Fixed, 0, 10, "mm", C::None},
     {201, "Folds Shown", "Object Properties", "Folds Shown", T::Boolean, 0, 0, "", R::None, 0, 0, "", C::None},
     {202, "Folds Color", "Object Properties", "Folds Color", T::Colour, 0xFFFFFF, 0, "", R::None, 0, 0, "",
      C::None},
@@ -205,6 +208,9 @@ constexpr std::uint32_t kStartOrder[] = {
     // the shadow lights, a plain background); new projects set the studio
     // look (ApplyNewProjectView, the effects page).
     210, 211, 212,
+    // 213 "Edge Radius" has no start value: a project that lacks it keeps
+    // the sharp edges and the face outlines drawn before it existed, while any
+    // stored value (0 too) draws every pixel a face's outline touches.
 };
 
 }  // namespace

@@ -88,9 +88,10 @@ enum SettingId : std::uint32_t {
     kSetTextureFiltering = 194,  // 0 nearest texel, 1 smooth (filtered picture levels)
     kSetFoldsShown = 201,
     kSetFoldsColor = 202,
-    kSetFraming = 210,
+    kSetFraming = 210,           // margin around the product and its shadow, % of the picture's short side; 0: the fixed square
+    kSetLighting = 211,          // studio lighting preset of the faces, in linear light; 0: the shadow lights on sRGB values
     kSetBackdrop = 212,          // 1: the background is lit as a studio paper sweep; 0: plain
-    kSetLighting = 211,          // studio lighting preset of the faces, in linear light; 0: the shadow lights on sRGB values           // margin around the product and its shadow, % of the picture's short side; 0: the fixed square
+    kSetEdgeRadius = 213,        // mm the box edges are rounded by; 0 sharp. Its presence also closes the seams
 };
 
 // Update class bits: which prepared data a change makes stale.

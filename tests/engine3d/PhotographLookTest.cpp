@@ -305,3 +305,59 @@ TEST(PhotographLook, StudioLightingIsLambertInLinearLightAndFavoursTheFront)
         EXPECT_GT(value['F'], std::min(value['R'], value['U'])) << "preset " << preset << ": the front is the darkest";
     }
 }
+
+TEST(PhotographLook, NoBackgroundBetweenFacesSharpOrRounded)
+{
+    // Faces of 0x65 and 0x72 on white, softened: a pixel between two product
+    // pixels (two columns or two rows away) blends those faces and nothing
+    // else, so it is never lighter than the lighter face. Scanning a face only
+    // between its rounded corners missed pixels its outline crosses, which
+    // then kept part of the white behind.
+    for (int radius : {0, 6}) {
+        CScene scene;
+        scene.desc = NewProjectDescription("BOX", 190, 260, 60);
+        scene.desc.settings.shadows = false;
+        scene.desc.settings.shading = 0;
+        scene.desc.settings.exactOutlines = true;
+        scene.desc.settings.edgeRadius = radius;
+        ASSERT_TRUE(scene.Render({{'F', RGB(0x65, 0x65, 0x65)}, {'R', RGB(0x72, 0x72, 0x72)},
+                                  {'U', RGB(0x72, 0x72, 0x72)}, {'L', RGB(0x65, 0x65, 0x65)},
+                                  {'D', RGB(0x72, 0x72, 0x72)}})); // the bottom's rounding shows from above
+        auto product = [&](int x, int y) { return GetRValue(Get(*scene.scratch, x, y)) <= 0x72; };
+        int inside = 0, light = 0;
+        for (int y = 2; y < 298; ++y)
+            for (int x = 2; x < 298; ++x) {
+                if (!(product(x - 2, y) && product(x + 2, y)) && !(product(x, y - 2) && product(x, y + 2))) continue;
+                ++inside;
+                light += GetRValue(Get(*scene.scratch, x, y)) > 0x72;
+            }
+        EXPECT_GT(inside, 20000) << "radius " << radius;
+        EXPECT_EQ(light, 0) << "radius " << radius;
+    }
+}
+
+TEST(PhotographLook, APictureOnTheCdRomShowsOnlyOnTheDisc)
+{
+    // A square picture on the disc: the disc covers pi (1/4 - h^2) of the
+    // square face (radius 1/2, hole h = 40/693 of the picture), so the share
+    // of the square's pixels that show it is that, and the corners are background.
+    auto redPixels = [](bool disc) {
+        CScene scene;
+        scene.desc = NewProjectDescription("CD", 124, 124, 1);
+        scene.desc.settings.shadows = false;
+        scene.desc.settings.shading = 0;
+        scene.desc.settings.exactOutlines = disc;
+        EXPECT_TRUE(scene.Render({{'C', RGB(255, 0, 0)}}));
+        int n = 0;
+        for (int y = 0; y < 300; ++y)
+            for (int x = 0; x < 300; ++x) {
+                const COLORREF c = Get(*scene.scratch, x, y);
+                n += GetRValue(c) > GetGValue(c) + 127; // more than half covered
+            }
+        return n;
+    };
+    const double h = 40.0 / 693.0, pi = 3.14159265358979;
+    const int square = redPixels(false);
+    ASSERT_GT(square, 10000);
+    EXPECT_NEAR(static_cast<double>(redPixels(true)) / square, pi * (0.25 - h * h), 0.02);
+}

@@ -384,7 +384,7 @@ TEST(PagesPage, TotalMustBeHundred)
     EXPECT_EQ(store.GetInt(ModelKey(131)), 5);
     EXPECT_EQ(store.GetInt(ModelKey(133)), 90);
     EXPECT_EQ(store.GetInt(ModelKey(132)), 5);
-    EXPECT_EQ(store.GetInt(ModelKey(121)), 0xE0E0E0);
+    EXPECT_EQ(store.GetInt(ModelKey(121)), static_cast<int>(p.paperColor));
 }
 
 TEST(ListAndSidePages, NeedAChoice)

@@ -116,6 +116,7 @@ TEST(SettingTable, EveryStoredSettingHasAStartValueAndTableDefaultsAgree) {
     std::set<std::uint32_t> startIds(GetStartValueOrder().begin(), GetStartValueOrder().end());
     EXPECT_EQ(startIds.size(), GetStartValueOrder().size()) << "an id starts twice";
     tableIds.erase(134);
+    tableIds.erase(213); // Edge Radius: a project without it keeps the outlines from before it
     EXPECT_EQ(tableIds, startIds);
     EXPECT_EQ(FindSetting(999), nullptr);
 }

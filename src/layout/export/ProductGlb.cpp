@@ -93,9 +93,11 @@ void AddPolygon(SPart& part, const CPolygon3D& polygon, bool rightHalf)
         SGlbVertex v{};
         ToGltf(polygon.vertices[i], v.position);
         std::copy(normal, normal + 3, v.normal);
-        if (n == 4 && polygon.mapped) {
-            v.uv[0] = rightHalf ? 0.5f + kCorners[i][0] / 2 : kCorners[i][0];
-            v.uv[1] = kCorners[i][1];
+        if (n == 4 && polygon.mapped) { // the polygon's part of the picture (rows from the bottom there)
+            const double u = polygon.texU0 + kCorners[i][0] * (polygon.texU1 - polygon.texU0);
+            const double top = 1.0 - polygon.texV1, bottom = 1.0 - polygon.texV0;
+            v.uv[0] = static_cast<float>(rightHalf ? 0.5 + u / 2 : u);
+            v.uv[1] = static_cast<float>(top + kCorners[i][1] * (bottom - top));
         }
         part.vertices.push_back(v);
     }

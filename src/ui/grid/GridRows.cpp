@@ -230,8 +230,11 @@ std::vector<CGridRow> BuildRenderRows(const CProduct& product)
     const bool cdInside = product.HasCDROMInside() != 0;
     const bool binder = IsBinder(product);
     const bool folds = product.HasFolds() != 0;
-    if (cdInside || binder || folds) {
+    const bool solid = product.GetModelShape() == ModelShape::Solid;
+    if (cdInside || binder || folds || solid) {
         rows.push_back(CGridRow::Head("Object Properties"));
+        if (solid)
+            add(kSetEdgeRadius);
         if (binder) {
             add(kSetBinderType);
             if (m.Int(kSetBinderType) != 0)

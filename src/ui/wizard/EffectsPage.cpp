@@ -100,6 +100,13 @@ public:
         look->addRow(QStringLiteral("&Lighting"), m_lighting);
         m_backdrop = ChoiceCombo(ChoiceList::Backdrop, d.backdrop, QStringLiteral("backdrop"), this);
         look->addRow(QStringLiteral("Bac&kdrop"), m_backdrop);
+        m_edgeRadius = new QSpinBox(this);
+        m_edgeRadius->setObjectName(QStringLiteral("edgeRadius"));
+        m_edgeRadius->setRange(0, 10);
+        m_edgeRadius->setSuffix(QStringLiteral(" mm"));
+        m_edgeRadius->setValue(d.edgeRadius);
+        m_edgeRadius->setToolTip(QStringLiteral("Rounding of the box's edges and corners (0: sharp)"));
+        look->addRow(QStringLiteral("Ed&ge Radius"), m_edgeRadius);
         right->addLayout(look);
         right->addStretch(1);
         layout->addLayout(right);
@@ -130,6 +137,7 @@ public:
         c.framing = m_framing->value();
         c.lighting = ComboValue(m_lighting);
         c.backdrop = ComboValue(m_backdrop);
+        c.edgeRadius = m_edgeRadius->value();
         EffectsPageValues stored;
         if (Refused(this, LeaveEffectsPage(c, stored)))
             return false;
@@ -166,6 +174,7 @@ private:
     QSlider* m_shading = nullptr;
     QComboBox* m_filtering = nullptr;
     QSpinBox* m_framing = nullptr;
+    QSpinBox* m_edgeRadius = nullptr;
     QComboBox* m_lighting = nullptr;
     QComboBox* m_backdrop = nullptr;
 };

@@ -48,7 +48,7 @@ private slots:
             "Bevel", "[Borders]", "Borders",
             "[Color Balance]", "Brightness", "Contrast", "Red", "Green", "Blue", "[Color Effect]", "Color Effect",
             "[Lens Flare]", "Lens Flare", "[Object Positioning]", "Table Position", "Above Table", "X Rotation",
-            "Y Rotation", "Z Rotation", "[Object Properties]", "Folds Shown", "[Observer Position]", "X Position",
+            "Y Rotation", "Z Rotation", "[Object Properties]", "Edge Radius", "Folds Shown", "[Observer Position]", "X Position",
             "Y Position", "Elevation", "Lens", "Framing", "[Reflection]", "Reflection", "[Shadows]", "Shadows", "Lights", "Color",
             "Style", "Softness"};
         QCOMPARE(start, expected);
