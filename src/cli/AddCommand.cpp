@@ -11,7 +11,7 @@
 
 #include "app/VtwinDoc.h"
 #include "catalogue/Product.h"
-#include "cli/BarcodePlacement.h"
+#include "layout/BarcodePlacement.h"
 #include "cli/CliFaces.h"
 #include "cli/CliSupport.h"
 #include "cli/EditLock.h"
@@ -336,6 +336,7 @@ int RunAdd(const SCliContext& context, const std::vector<std::string>& args)
         return kExitUsage;
     }
     const std::string& path = a.positional[0];
+    const CErrorSubject subject(path);
     const std::string kind = Lower(a.positional[2]);
     const std::vector<std::string> words(a.positional.begin() + 3, a.positional.end());
     CEditLock lock;

@@ -3,6 +3,8 @@
 // ("Front", "Pages (Top)", "CD-ROM", "Background") or side keys ("F", "u"),
 // and the sizes that turn millimetres of the product into face pixels.
 
+#include "catalogue/FaceMeasure.h"
+
 #include <string>
 #include <vector>
 
@@ -20,13 +22,6 @@ std::string GetFaceTabName(const std::string& key);
 // The key of the face named `name` (any case); empty with `error` set when the
 // product has no such face.
 std::string FindFaceKey(const CProduct& product, const std::string& name, std::string& error);
-
-// The face picture's size in pixels (0 x 0 when it has none).
-void GetFacePictureSize(const CProduct& product, const std::string& key, int& width, int& height);
-
-// Face pixels per millimetre of the product across the face; 0 for faces
-// without a size in millimetres (the background, the CD-ROM).
-double GetFacePixelsPerMillimetre(const CProduct& product, const std::string& key);
 
 // "X,Y" in face pixels, or in millimetres turned into face pixels (rounded)
 // when `perMm` is positive. False when the text is not two numbers.

@@ -7,6 +7,8 @@
 #include "app/UndoStore.h"
 #include "app/VtwinDoc.h"
 #include "image/Raster.h"
+#include "catalogue/Product.h"
+#include "layout/BarcodePlacement.h"
 #include "layout/DrawBarcode.h"
 #include "layout/DrawPicture.h"
 #include "layout/DrawText.h"
@@ -439,6 +441,9 @@ std::unique_ptr<CDrawObject> CVtwinView::CreateContentObject(const std::vector<C
         code->SetCoords(left, top, right, bottom);
         if (!dialog.Page()->ApplyTo(*code))
             return nullptr;  // the dialog's check refuses such data before OK
+        // Never smaller than what scans in the project's rendering.
+        if (const CProduct* product = m_doc->GetProduct())
+            GrowBarcodeToScan(*product, CurrentFaceKey(), *code);
         return code;
     }
     if (subTool == 14) {

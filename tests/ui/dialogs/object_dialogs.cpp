@@ -7,9 +7,12 @@
 #include "UiTestSupport.h"
 
 #include "app/UndoStore.h"
+#include "app/VtwinDoc.h"
+#include "catalogue/Product.h"
 #include "layout/DrawBarcode.h"
 #include "layout/DrawText.h"
 #include "layout/FontEngine.h"
+#include "properties/SettingTable.h"
 #include "ui/dialogs/DrawBarcodeDialog.h"
 #include "ui/dialogs/DrawTextDialog.h"
 #include "ui/dialogs/ObjectPropertiesDialog.h"
@@ -312,8 +315,24 @@ private slots:
         QCOMPARE(Defaults().size, 255);
     }
 
-    void barcodeRefusesLowerCaseAndGrowsToItsNaturalSize()
+    // A 150 mm wide box drawn at 1200 x 1200: the 300-pixel front has 2
+    // pixels a millimetre, the rendering 0.5 * 1200 / 150 = 4, so a face pixel
+    // is half a rendering pixel and the 3 rendering pixels a module that
+    // scanners need are ceil(3 * 0.5) = 2 face pixels: new barcodes start at
+    // that module, their bars at least a quarter of their length long.
+    void GiveRealSize()
     {
+        SettingStore& s = m_frame->Document()->GetProduct()->GetSettings();
+        s.SetReal(ModelKey(kSetProductWidth), 150.0);
+        s.SetReal(ModelKey(kSetProductHeight), 100.0);
+        s.SetReal(ModelKey(kSetProductDepth), 20.0);
+        s.SetInt(ModelKey(kSetRenderWidth), 1200);
+        s.SetInt(ModelKey(kSetRenderHeight), 1200);
+    }
+
+    void barcodeRefusesLowerCaseAndGrowsToWhatScans()
+    {
+        GiveRealSize();
         int shown = 0;
         CVtwinView::SetObjectDialogRunner([&](QDialog& d) {
             ++shown;
@@ -356,12 +375,13 @@ private slots:
         QCOMPARE(QString::fromStdString(b->GetData()), QStringLiteral("ABC"));
         QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Draw Barcode"));
         QCOMPARE(b->GetSelection(), kSelectDominant);
-        // "ABC": 16 * (3 + 2) = 80 modules and two light margins of 10 by 16,
-        // grown from the top-left corner of the dragged box (20, 90).
+        // "ABC": 16 * (3 + 2) = 80 modules and two light margins of 10, at 2
+        // pixels a module, bars a quarter of that long, grown from the
+        // top-left corner of the dragged box (20, 90).
         QCOMPARE(b->GetMinX(), 20);
-        QCOMPARE(b->GetMaxX(), 20 + 80 + 2 * 10);
+        QCOMPARE(b->GetMaxX(), 20 + 2 * (80 + 2 * 10));
         QCOMPARE(b->GetMaxY(), 90);
-        QCOMPARE(b->GetMinY(), 90 - 16);
+        QCOMPARE(b->GetMinY(), 90 - 2 * (80 + 2 * 10) / 4);
 
         // A box larger than the symbol is kept as dragged.
         DragFace(10, 190, 290, 120);
@@ -377,6 +397,7 @@ private slots:
 
     void barcodeKindChecksTheDigitAndIsOfferedAgain()
     {
+        GiveRealSize();
         int shown = 0;
         CVtwinView::SetObjectDialogRunner([&](QDialog& d) {
             ++shown;
@@ -414,11 +435,12 @@ private slots:
         QVERIFY(b);
         QCOMPARE(b->GetBarcodeKind(), EBarcodeKind::Ean13);
         QCOMPARE(QString::fromStdString(b->GetData()), QStringLiteral("4006381333931"));
-        // 11 + 95 + 7 modules by 69 + 10, grown from the dragged top-left corner.
-        QCOMPARE(b->GetMaxX() - b->GetMinX(), 113);
-        QCOMPARE(b->GetMaxY() - b->GetMinY(), 79);
+        // 11 + 95 + 7 modules by 69 + 10 at 2 pixels a module, grown from the
+        // dragged top-left corner and moved up to stay on the 200-pixel face.
+        QCOMPARE(b->GetMaxX() - b->GetMinX(), 2 * 113);
+        QCOMPARE(b->GetMaxY() - b->GetMinY(), 2 * 79);
         QCOMPARE(b->GetMinX(), 20);
-        QCOMPARE(b->GetMaxY(), 150);
+        QCOMPARE(b->GetMaxY(), 2 * 79);
         DragFace(20, 40, 30, 35);
         QVERIFY2(m_failures.isEmpty(), qPrintable(m_failures.join(QLatin1Char('\n'))));
         QCOMPARE(int(Front().GetObjectCount()), 2);
@@ -544,11 +566,12 @@ private slots:
             PressOk(dialog.Buttons());
             return dialog.result() == QDialog::Accepted;
         });
+        GiveRealSize();
         Run(ID_TOOL_BARCODE);
         DragFace(30, 150, 30, 150);
         CVtwinView::SetObjectDialogRunner(nullptr);
         QCOMPARE(int(Front().GetObjectCount()), 1);
-        QCOMPARE(Front().GetObject(0)->GetMaxX(), 30 + 80 + 2 * 10);
+        QCOMPARE(Front().GetObject(0)->GetMaxX(), 30 + 2 * (80 + 2 * 10));
         Run(ID_TOOL_SELECT);
 
         CVtwinView::SetPropertiesRunner([&](CObjectPropertiesDialog& dialog) {
@@ -565,22 +588,23 @@ private slots:
                   m_messages.messages.join(QLatin1Char('|')));
             Check(dialog.result() != QDialog::Accepted, QStringLiteral("refused"));
             Check(HasFocus(page->Field()), QStringLiteral("focus back in the field"));
-            Retype(page->Field(), QStringLiteral("ABCDEF"));
+            Retype(page->Field(), QStringLiteral("ABCDEFGHIJKL"));
             dialog.accept();
             return dialog.result() == QDialog::Accepted;
         });
         Run(ID_OBJECT_PROPERTIES);
         QVERIFY2(m_failures.isEmpty(), qPrintable(m_failures.join(QLatin1Char('\n'))));
         CDrawObject* b = Front().GetObject(0);
-        QCOMPARE(QString::fromStdString(b->GetText()), QStringLiteral("ABCDEF"));
+        QCOMPARE(QString::fromStdString(b->GetText()), QStringLiteral("ABCDEFGHIJKL"));
         QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()),
                  QStringLiteral("Properties Barcode"));
-        // 16 * (6 + 2) = 128 modules and two light margins of 10: the box
-        // grows from its top-left corner.
+        // 16 * (12 + 2) = 224 modules and two light margins of 10 outgrow the
+        // 200-pixel box: it grows along from its top-left corner and keeps
+        // its 50 pixels across.
         QCOMPARE(b->GetMinX(), 30);
-        QCOMPARE(b->GetMaxX(), 30 + 128 + 2 * 10);
+        QCOMPARE(b->GetMaxX(), 30 + 224 + 2 * 10);
         QCOMPARE(b->GetMaxY(), 150);
-        QCOMPARE(b->GetMinY(), 150 - 16);
+        QCOMPARE(b->GetMinY(), 150 - 50);
     }
 };
 

@@ -1,10 +1,10 @@
-#include "cli/BarcodePlacement.h"
+#include "layout/BarcodePlacement.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "catalogue/Product.h"
-#include "cli/CliFaces.h"
+#include "catalogue/FaceMeasure.h"
 #include "layout/DrawBarcode.h"
 #include "layout/DrawObjectList.h"
 #include "properties/PrintSize.h"
@@ -49,23 +49,36 @@ int GetScanningModule(const CProduct& product, const std::string& key)
     return std::max(1, static_cast<int>(std::ceil(renderPixels * FacePixelsPerRenderPixel(product, key))));
 }
 
+namespace {
+
+// The symbol's size at the scanning module (or the largest module that fits
+// inside the margins), its bars at least a quarter of its length long, as
+// scanners like them.
+void ScanningSize(const CProduct& product, const std::string& key, const CDrawBarcode& code, int faceWidth,
+                  int faceHeight, int margin, int& width, int& height)
+{
+    int naturalWidth = 0, naturalHeight = 0;
+    code.GetNaturalSize(naturalWidth, naturalHeight);
+    const int fits = std::min((faceWidth - 2 * margin) / std::max(1, naturalWidth),
+                              (faceHeight - 2 * margin) / std::max(1, naturalHeight));
+    const int module = std::max(1, std::min(GetScanningModule(product, key), fits));
+    width = naturalWidth * module;
+    height = naturalHeight * module;
+    if (width >= height) height = std::min(std::max(height, width / 4), faceHeight - 2 * margin);
+    else width = std::min(std::max(width, height / 4), faceWidth - 2 * margin);
+}
+
+}  // namespace
+
 void PlaceNewBarcode(const CProduct& product, const std::string& key, const CDrawObjectList& objects,
                      CDrawBarcode& code)
 {
     int faceWidth = 0, faceHeight = 0;
     GetFacePictureSize(product, key, faceWidth, faceHeight);
     const int margin = std::min(faceWidth, faceHeight) / 20;
-    int naturalWidth = 0, naturalHeight = 0;
     code.SetCoords(0, 0, 0, 0);
-    code.GetNaturalSize(naturalWidth, naturalHeight);
-    // The scanning module, or the largest that fits inside the margins.
-    const int fits = std::min((faceWidth - 2 * margin) / std::max(1, naturalWidth),
-                              (faceHeight - 2 * margin) / std::max(1, naturalHeight));
-    const int module = std::max(1, std::min(GetScanningModule(product, key), fits));
-    int width = naturalWidth * module, height = naturalHeight * module;
-    // Bars at least a quarter of the symbol's length long, as scanners like them.
-    if (width >= height) height = std::min(std::max(height, width / 4), faceHeight - 2 * margin);
-    else width = std::min(std::max(width, height / 4), faceWidth - 2 * margin);
+    int width = 0, height = 0;
+    ScanningSize(product, key, code, faceWidth, faceHeight, margin, width, height);
     const int lefts[2] = {faceWidth - margin - width, margin};
     const int bottoms[2] = {margin, faceHeight - margin - height};
     int left = lefts[0], bottom = bottoms[0];
@@ -81,4 +94,22 @@ void PlaceNewBarcode(const CProduct& product, const std::string& key, const CDra
         }
     }
     code.SetBounds(left, bottom + height, left + width, bottom);
+}
+
+void GrowBarcodeToScan(const CProduct& product, const std::string& key, CDrawBarcode& code)
+{
+    int faceWidth = 0, faceHeight = 0;
+    GetFacePictureSize(product, key, faceWidth, faceHeight);
+    if (faceWidth <= 0 || faceHeight <= 0)
+        return;
+    const int left = code.GetMinX(), top = code.GetMaxY();
+    const int boxWidth = code.GetMaxX() - left, boxHeight = top - code.GetMinY();
+    int width = 0, height = 0;
+    ScanningSize(product, key, code, faceWidth, faceHeight, 0, width, height);
+    width = std::min(std::max(width, boxWidth), faceWidth);
+    height = std::min(std::max(height, boxHeight), faceHeight);
+    // From the box's top-left corner, moved back inside the face.
+    const int x = std::clamp(left, 0, faceWidth - width);
+    const int y = std::clamp(top, height, faceHeight);
+    code.SetBounds(x, y, x + width, y - height);
 }

@@ -1,6 +1,6 @@
 #pragma once
-// Where a barcode added without --at and --size goes, and how large it is:
-// a module that still scans in the project's rendering, in a free corner.
+// How large a new barcode is, a module that still scans in the project's
+// rendering, and where one added without a place goes: a free corner.
 
 #include <string>
 
@@ -20,3 +20,8 @@ int GetScanningModule(const CProduct& product, const std::string& key);
 // when none is free.
 void PlaceNewBarcode(const CProduct& product, const std::string& key, const CDrawObjectList& objects,
                      CDrawBarcode& code);
+
+// A barcode drawn by hand: its box grown to at least the scanning size from
+// its top-left corner (a click gives the scanning size), then moved back
+// inside the face where it would leave it.
+void GrowBarcodeToScan(const CProduct& product, const std::string& key, CDrawBarcode& code);
