@@ -99,39 +99,45 @@ bool CFaceRunSampler::HasWideMapping() noexcept
 void CFaceRunSampler::SetFlatTiles(const CFlatTiles* tiles) noexcept
 {
     const int side = static_cast<int>(std::lround(std::sqrt(m_count)));
-    m_flat = side * side == m_count && side > 1 ? tiles : nullptr;
+    m_flat = side * side == m_count && side > 1 && HasWideMapping() ? tiles : nullptr;
     const int corners[4] = {0, side - 1, m_count - side, m_count - 1};
-    std::copy(corners, corners + 4, m_corners);
+    for (int i = 0; i < 4; ++i) {
+        const int s = std::max(corners[i], 0);
+        m_cornerA[i] = m_offA[s];
+        m_cornerB[i] = m_offB[s];
+        m_cornerC[i] = m_offC[s];
+    }
 }
 
-// The corners of the pixel's sample grid, mapped as every sample is: inside
-// the face by a margin (so every sample counts; the numerators' denominator
-// keeps its sign, so the grid does not cross the horizon) and their texel
-// columns and rows, widened by a margin, within tiles of one colour.
-bool CFaceRunSampler::OneColourPixel(int x, double rowA, double rowB, double rowC, CPixelSamples& out) const noexcept
+#if defined(VT_FACE_SAMPLER_AVX2)
+// The corners of the pixel's sample grid, mapped as every sample is, the
+// four at once: inside the face by a margin (so every sample counts; the
+// numerators' denominator keeps its sign, so the grid does not cross the
+// horizon), and their texel columns and rows, widened by a margin, within
+// tiles of one colour. The margins are far wider than any rounding, so the
+// corners need not be mapped in the reference's order of operations.
+__attribute__((target("avx2"))) bool CFaceRunSampler::OneColourPixel(int x, double rowA, double rowB, double rowC,
+                                                                     CPixelSamples& out) const noexcept
 {
     constexpr double kInside = 1e-9, kTexel = 1e-6;
-    const double pA = m_ax * x + rowA, pB = m_bx * x + rowB, pC = m_cx * x + rowC;
-    double colLo = HUGE_VAL, colHi = -HUGE_VAL, rowLo = HUGE_VAL, rowHi = -HUGE_VAL;
-    int positive = 0;
-    for (int s : m_corners) {
-        const double den = pC + m_offC[s];
-        const double inv = 1.0 / den;
-        const double u = (pB + m_offB[s]) * inv;
-        const double v = 1.0 - (pA + m_offA[s]) * inv;
-        if (!(u >= kInside && u <= 1.0 - kInside && v >= kInside && v <= 1.0 - kInside)) return false;
-        positive += den > 0.0;
-        const double col = m_texW * u + 0.5, row = m_texH * v + 0.5;
-        std::uint32_t colour;
-        if (s == m_corners[0] && !m_flat->IsOneColour(static_cast<int>(col), static_cast<int>(col),
-                                                      static_cast<int>(row), static_cast<int>(row), colour))
-            return false; // the first corner's tile is not one colour
-        colLo = std::min(colLo, col);
-        colHi = std::max(colHi, col);
-        rowLo = std::min(rowLo, row);
-        rowHi = std::max(rowHi, row);
-    }
-    if (positive != 0 && positive != 4) return false;
+    const __m256d den = _mm256_add_pd(_mm256_set1_pd(m_cx * x + rowC), _mm256_load_pd(m_cornerC));
+    const __m256d inv = _mm256_div_pd(_mm256_set1_pd(1.0), den);
+    const __m256d u = _mm256_mul_pd(_mm256_add_pd(_mm256_set1_pd(m_bx * x + rowB), _mm256_load_pd(m_cornerB)), inv);
+    const __m256d a = _mm256_mul_pd(_mm256_add_pd(_mm256_set1_pd(m_ax * x + rowA), _mm256_load_pd(m_cornerA)), inv);
+    const __m256d v = _mm256_sub_pd(_mm256_set1_pd(1.0), a);
+    const __m256d lo = _mm256_set1_pd(kInside), hi = _mm256_set1_pd(1.0 - kInside);
+    const __m256d uIn = _mm256_and_pd(_mm256_cmp_pd(u, lo, _CMP_GE_OQ), _mm256_cmp_pd(u, hi, _CMP_LE_OQ));
+    const __m256d vIn = _mm256_and_pd(_mm256_cmp_pd(v, lo, _CMP_GE_OQ), _mm256_cmp_pd(v, hi, _CMP_LE_OQ));
+    const int ahead = _mm256_movemask_pd(_mm256_cmp_pd(den, _mm256_setzero_pd(), _CMP_GT_OQ));
+    if (_mm256_movemask_pd(_mm256_and_pd(uIn, vIn)) != 0xF || (ahead != 0 && ahead != 0xF)) return false;
+    alignas(32) double col[4], row[4];
+    const __m256d half = _mm256_set1_pd(0.5);
+    _mm256_store_pd(col, _mm256_add_pd(_mm256_mul_pd(_mm256_set1_pd(m_texW), u), half));
+    _mm256_store_pd(row, _mm256_add_pd(_mm256_mul_pd(_mm256_set1_pd(m_texH), v), half));
+    const double colLo = std::min(std::min(col[0], col[1]), std::min(col[2], col[3]));
+    const double colHi = std::max(std::max(col[0], col[1]), std::max(col[2], col[3]));
+    const double rowLo = std::min(std::min(row[0], row[1]), std::min(row[2], row[3]));
+    const double rowHi = std::max(std::max(row[0], row[1]), std::max(row[2], row[3]));
     std::uint32_t colour;
     if (!m_flat->IsOneColour(static_cast<int>(std::max(colLo - kTexel, 0.0)), static_cast<int>(colHi + kTexel),
                              static_cast<int>(std::max(rowLo - kTexel, 0.0)), static_cast<int>(rowHi + kTexel),
@@ -144,6 +150,12 @@ bool CFaceRunSampler::OneColourPixel(int x, double rowA, double rowB, double row
     out.count = m_count;
     return true;
 }
+#else
+bool CFaceRunSampler::OneColourPixel(int, double, double, double, CPixelSamples&) const noexcept
+{
+    return false;
+}
+#endif
 
 void CFaceRunSampler::SampleRun(int left, int right, double rowA, double rowB, double rowC,
                                 CPixelSamples* out) const noexcept

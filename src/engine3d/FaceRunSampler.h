@@ -112,7 +112,9 @@ private:
     double m_errCol = 0.0, m_errRow = 0.0;
     double m_reach = 0.0;
     const CFlatTiles* m_flat = nullptr;
-    int m_corners[4] = {0, 0, 0, 0}; // the grid's corner samples
+    alignas(32) double m_cornerA[4] = {}; // the offsets of the grid's corner samples
+    alignas(32) double m_cornerB[4] = {};
+    alignas(32) double m_cornerC[4] = {};
     mutable long long m_exactPixels = 0;
     mutable long long m_pixels = 0;
 };

@@ -16,6 +16,7 @@ std::uint32_t TexelColour(const std::uint8_t* p) noexcept
 bool CFlatTiles::Build(const CTexture& picture) noexcept
 {
     m_tiles.clear();
+    m_whole = kMixed;
     if (!picture.IsValid()) return false;
     const int size = 1 << kShift;
     m_columns = (picture.width + size - 1) >> kShift;
@@ -42,6 +43,8 @@ bool CFlatTiles::Build(const CTexture& picture) noexcept
             any = true;
         }
     if (!any) m_tiles.clear();
+    if (any && std::all_of(m_tiles.begin(), m_tiles.end(), [&](std::uint32_t t) { return t == m_tiles[0]; }))
+        m_whole = m_tiles[0];
     return any;
 }
 
@@ -50,6 +53,10 @@ bool CFlatTiles::IsOneColour(int c0, int c1, int r0, int r1, std::uint32_t& colo
     if (m_tiles.empty() || c0 < 0 || r0 < 0 || c0 > c1 || r0 > r1) return false;
     const int tx0 = c0 >> kShift, tx1 = c1 >> kShift, ty0 = r0 >> kShift, ty1 = r1 >> kShift;
     if (tx1 >= m_columns || ty1 >= m_rows) return false;
+    if (m_whole != kMixed) {
+        colour = m_whole;
+        return true;
+    }
     const std::uint32_t first = m_tiles[static_cast<std::size_t>(ty0) * static_cast<std::size_t>(m_columns) +
                                         static_cast<std::size_t>(tx0)];
     if (first == kMixed) return false;

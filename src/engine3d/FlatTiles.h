@@ -29,4 +29,5 @@ private:
     static constexpr std::uint32_t kMixed = 0xFFFFFFFFu;
     int m_columns = 0, m_rows = 0;
     std::vector<std::uint32_t> m_tiles; // a colour, or kMixed
+    std::uint32_t m_whole = kMixed;     // the colour of a picture of one colour
 };

@@ -199,8 +199,9 @@ TEST(FaceRunSampler, RasteriserDrawsTheSamePictureWithAndWithoutIt)
         // Parts of one colour (one with an odd texel) for the one-colour tiles.
         for (int y = 0; y < th; ++y)
             for (int x = 0; x < tw; ++x)
-                if (x < tw / 2 || y < th / 3) Set(*tex, x, y, x < tw / 2 ? RGB(200, 100, 50) : RGB(5, 6, 7));
-        Set(*tex, tw / 4, th / 2, RGB(1, 2, 3));
+                if (x < tw / 2 || y < th / 3 || trial % 5 == 4)
+                    Set(*tex, x, y, x < tw / 2 && trial % 5 != 4 ? RGB(200, 100, 50) : RGB(5, 6, 7));
+        Set(*tex, tw / 4, th / 2, trial % 5 == 4 ? RGB(5, 6, 7) : RGB(1, 2, 3)); // every fifth: one colour
         const bool soften = trial % 2 == 1;
         const int samples = trial % 4 >= 2 ? 100 : 25;
         auto draw = [&](bool runs) {
