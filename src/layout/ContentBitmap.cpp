@@ -1,5 +1,7 @@
 #include "layout/ContentBitmap.h"
 
+#include "image/Raster.h"
+
 #include <algorithm>
 #include <atomic>
 #include <new>
@@ -101,4 +103,46 @@ void CContentBitmap::Uncover(int x, int y, int coverage, COLORREF key)
     const unsigned a = static_cast<unsigned>(std::min(coverage, 255));
     const unsigned alpha = (AlphaOf(under) * (255u - a) + 127u) / 255u;
     SetPixel(x, y, alpha == 0 ? key : AvoidKey(WithAlpha(under, static_cast<std::uint8_t>(alpha)), key));
+}
+
+void CContentBitmap::ScaleAlpha(std::uint32_t percent, bool transparent, COLORREF key)
+{
+    for (COLORREF& p : m_pixels) {
+        if (transparent && p == key)
+            continue;
+        p = WithAlpha(p, static_cast<std::uint8_t>((AlphaOf(p) * std::min<std::uint32_t>(percent, 100) + 50) / 100));
+    }
+}
+
+namespace {
+
+// Each channel: (over * alpha + under * (255 - alpha)) / 255, rounded.
+COLORREF Blend(COLORREF over, COLORREF under, std::uint8_t alpha)
+{
+    COLORREF out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const unsigned o = (over >> shift) & 0xFF, u = (under >> shift) & 0xFF;
+        out |= static_cast<COLORREF>((o * alpha + u * (255u - alpha) + 127u) / 255u) << shift;
+    }
+    return out;
+}
+
+}  // namespace
+
+void BurnContent(const CContentBitmap& bitmap, CRaster& face, int minX, int maxY, bool transparent, COLORREF key)
+{
+    for (int r = bitmap.GetTop(); r < bitmap.GetTop() + bitmap.GetHeight(); ++r) {
+        for (int c = bitmap.GetLeft(); c < bitmap.GetLeft() + bitmap.GetWidth(); ++c) {
+            const COLORREF px = bitmap.GetPixel(c, r);
+            if (transparent && px == key)
+                continue;
+            const std::uint8_t alpha = CContentBitmap::AlphaOf(px);
+            if (alpha == 255) {
+                face.SetPixelColor(minX + c, maxY - r, px);
+            } else if (alpha != 0 && face.IsInside(minX + c, maxY - r)) {
+                face.SetPixelColor(minX + c, maxY - r,
+                                   Blend(px, RGBQUADtoRGB(face.GetPixelColor(minX + c, maxY - r)), alpha));
+            }
+        }
+    }
 }

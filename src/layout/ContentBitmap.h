@@ -17,6 +17,8 @@
 #include <cstdint>
 #include <vector>
 
+class CRaster;
+
 class CContentBitmap {
 public:
     // A colour with an alpha (0 transparent .. 255 opaque) in its top byte.
@@ -77,6 +79,9 @@ public:
     // Fills left <= x < right, top <= y < bottom, clipped to the window.
     void FillRect(int left, int top, int right, int bottom, COLORREF colour);
     void Fill(COLORREF colour);
+    // Multiplies every pixel's alpha by percent / 100 (a see-through
+    // object); with `transparent`, pixels equal to the key stay as they are.
+    void ScaleAlpha(std::uint32_t percent, bool transparent, COLORREF key);
 
 private:
     int m_fullWidth = 0;
@@ -88,3 +93,8 @@ private:
     std::vector<COLORREF> m_pixels;  // window rows top to bottom
     std::uint64_t m_serial = 0;      // 0 while empty
 };
+
+// Burns content into a 24-bit face picture: the bitmap's column c, row r
+// (from the top) lands on face pixel (minX + c, maxY - r), blended by its
+// alpha; with `transparent`, pixels equal to the key are skipped.
+void BurnContent(const CContentBitmap& bitmap, CRaster& face, int minX, int maxY, bool transparent, COLORREF key);

@@ -30,50 +30,19 @@ const CContentBitmap* CDrawBitmapObject::PrepareContent(int faceWidth, int faceH
             return nullptr;
         m_cache.Fill(GetBackgroundColour());
         DrawContent(m_cache);
+        if (m_opacity < 100)
+            m_cache.ScaleAlpha(m_opacity, IsTransparent(), GetBackgroundColour());
         m_cacheStale = false;
     }
     return &m_cache;
 }
 
-namespace {
-
-// Each channel: (over * alpha + under * (255 - alpha)) / 255, rounded.
-COLORREF Blend(COLORREF over, COLORREF under, std::uint8_t alpha)
-{
-    COLORREF out = 0;
-    for (int shift = 0; shift < 24; shift += 8) {
-        const unsigned o = (over >> shift) & 0xFF, u = (under >> shift) & 0xFF;
-        out |= static_cast<COLORREF>((o * alpha + u * (255u - alpha) + 127u) / 255u) << shift;
-    }
-    return out;
-}
-
-}  // namespace
-
 void CDrawBitmapObject::RenderToFace(CRaster& face) const
 {
     if (!face.IsValid())
         return;
-    const CContentBitmap* bitmap = PrepareContent(face.GetWidth(), face.GetHeight());
-    if (!bitmap)
-        return;
-    const bool transparent = IsTransparent();
-    const COLORREF key = GetBackgroundColour();
-    const int minX = GetMinX(), maxY = GetMaxY();
-    for (int r = bitmap->GetTop(); r < bitmap->GetTop() + bitmap->GetHeight(); ++r) {
-        for (int c = bitmap->GetLeft(); c < bitmap->GetLeft() + bitmap->GetWidth(); ++c) {
-            const COLORREF px = bitmap->GetPixel(c, r);
-            if (transparent && px == key)
-                continue;
-            const std::uint8_t alpha = CContentBitmap::AlphaOf(px);
-            if (alpha == 255) {
-                face.SetPixelColor(minX + c, maxY - r, px);
-            } else if (alpha != 0 && face.IsInside(minX + c, maxY - r)) {
-                face.SetPixelColor(minX + c, maxY - r,
-                                   Blend(px, RGBQUADtoRGB(face.GetPixelColor(minX + c, maxY - r)), alpha));
-            }
-        }
-    }
+    if (const CContentBitmap* bitmap = PrepareContent(face.GetWidth(), face.GetHeight()))
+        BurnContent(*bitmap, face, GetMinX(), GetMaxY(), IsTransparent(), GetBackgroundColour());
 }
 
 void CDrawBitmapObject::Paint(CLayoutPainter& painter, int left, int top, int right, int bottom) const

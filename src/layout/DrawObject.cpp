@@ -2,6 +2,7 @@
 
 #include "layout/LayoutPainter.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 int CDrawObject::GetWidth() const
@@ -132,14 +133,51 @@ bool CDrawObject::Load(CRecordStream& stream, bool /*shareImages*/, bool withSel
     return !stream.Failed();
 }
 
+void CDrawObject::SetLineWidth(int width)
+{
+    m_lineWidth = std::clamp(width, 1, kMaxLineWidth);
+    InvalidateCache();
+}
+
+void CDrawObject::SetDash(std::uint32_t dash)
+{
+    m_dash = dash <= kDashDashDot ? dash : kDashSolid;
+    InvalidateCache();
+}
+
+void CDrawObject::SetCornerRadius(int radius)
+{
+    m_cornerRadius = std::clamp(radius, 0, kDrawMaxSize);
+    InvalidateCache();
+}
+
+void CDrawObject::SetOpacity(std::uint32_t percent)
+{
+    m_opacity = std::min<std::uint32_t>(percent, 100);
+    InvalidateCache();
+}
+
+namespace {
+// Words before the name: the flags, then the four of the look.
+constexpr std::uint32_t kPropertyWordsPlain = 1;
+constexpr std::uint32_t kPropertyWordsLook = 5;
+}  // namespace
+
 void CDrawObject::SaveProperties(CRecordStream& stream) const
 {
     const std::uint32_t flags = (m_hidden ? 1u : 0u) | (m_locked ? 2u : 0u);
-    if (flags == 0 && m_name.empty())
+    const bool look = !HasPlainLook();
+    if (flags == 0 && m_name.empty() && !look)
         return;
     stream.WriteU32(kPropertiesTag);
-    stream.WriteU32(1);
+    stream.WriteU32(look ? kPropertyWordsLook : kPropertyWordsPlain);
     stream.WriteU32(flags);
+    if (look) {
+        stream.WriteI32(m_lineWidth);
+        stream.WriteU32(m_dash);
+        stream.WriteI32(m_cornerRadius);
+        stream.WriteU32(m_opacity);
+    }
     stream.WriteString(m_name);
 }
 
@@ -147,6 +185,10 @@ bool CDrawObject::LoadProperties(CRecordStream& stream)
 {
     m_name.clear();
     m_hidden = m_locked = false;
+    m_lineWidth = 1;
+    m_dash = kDashSolid;
+    m_cornerRadius = 0;
+    m_opacity = 100;
     std::uint32_t tag = 0;
     if (stream.Failed() || !stream.PeekU32(tag) || tag != kPropertiesTag)
         return !stream.Failed();
@@ -155,7 +197,15 @@ bool CDrawObject::LoadProperties(CRecordStream& stream)
     if (words < 1 || !stream.HasRoomFor(words, 4))
         return false;
     const std::uint32_t flags = stream.ReadU32();
-    for (std::uint32_t i = 1; i < words && !stream.Failed(); ++i)
+    std::uint32_t read = kPropertyWordsPlain;
+    if (words >= kPropertyWordsLook) {
+        SetLineWidth(stream.ReadI32());
+        SetDash(stream.ReadU32());
+        SetCornerRadius(stream.ReadI32());
+        SetOpacity(stream.ReadU32());
+        read = kPropertyWordsLook;
+    }
+    for (std::uint32_t i = read; i < words && !stream.Failed(); ++i)
         stream.ReadU32();
     m_name = stream.ReadString();
     m_hidden = (flags & 1u) != 0;

@@ -34,6 +34,14 @@ constexpr std::uint32_t kStyleOutlinedFilled = 2;
 // The largest size a kind allows by default (face pixels).
 constexpr int kDrawMaxSize = 999999;
 
+// Dash styles of lines.
+constexpr std::uint32_t kDashSolid = 0;
+constexpr std::uint32_t kDashDash = 1;
+constexpr std::uint32_t kDashDot = 2;
+constexpr std::uint32_t kDashDashDot = 3;
+// The widest line (face pixels).
+constexpr int kMaxLineWidth = 1000;
+
 class CDrawObject {
 public:
     virtual ~CDrawObject() = default;
@@ -115,10 +123,29 @@ public:
     void SetLocked(bool locked) { m_locked = locked; }
     // Whether a click or a band on the canvas may select it.
     bool IsPickable() const { return !m_hidden && !m_locked; }
+    // ---- Look: line width, dash, corners, opacity ----------------------------------
+    // Shapes draw their lines `width` face pixels wide in a dash style; a
+    // rectangle may round its corners (radius in face pixels); any object
+    // may be see-through (opacity in percent). At their defaults (1, solid,
+    // 0, 100) an object draws exactly as it always did.
+    int GetLineWidth() const { return m_lineWidth; }
+    void SetLineWidth(int width);
+    std::uint32_t GetDash() const { return m_dash; }
+    void SetDash(std::uint32_t dash);
+    int GetCornerRadius() const { return m_cornerRadius; }
+    void SetCornerRadius(int radius);
+    std::uint32_t GetOpacity() const { return m_opacity; }
+    void SetOpacity(std::uint32_t percent);
+    bool HasPlainLook() const
+    {
+        return m_lineWidth == 1 && m_dash == kDashSolid && m_cornerRadius == 0 && m_opacity == 100;
+    }
+
     // The optional fields after the record body: the tag, the number of
     // words that follow before the name, the flags word (bit 0 hidden, bit 1
-    // locked), then the name. Nothing at all while every property is at its
-    // default. Load passes over words a later version adds.
+    // locked), when the look is not plain line width, dash, corner radius
+    // and opacity, then the name. Nothing at all while every property is at
+    // its default. Load passes over words a later version adds.
     static constexpr std::uint32_t kPropertiesTag = 0x4F424A31u;
     void SaveProperties(CRecordStream& stream) const;
     bool LoadProperties(CRecordStream& stream);
@@ -176,6 +203,10 @@ protected:
     std::string m_name;
     bool m_hidden = false;
     bool m_locked = false;
+    int m_lineWidth = 1;
+    std::uint32_t m_dash = kDashSolid;
+    int m_cornerRadius = 0;
+    std::uint32_t m_opacity = 100;
 };
 
 // A quarter turn of an angle in tenths of a degree, kept in [0, 3600).

@@ -5,6 +5,7 @@
 #include "image/Raster.h"
 #include "image/VectorArt.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -119,6 +120,67 @@ void CDrawPicture::RotateRight(int cx, int cy)
 
 // Nearest-neighbour stretch of the current image over the whole bitmap,
 // sampling at pixel centres; only the bitmap's stored window is visited.
+// The box's shares map to the upright image through the angle: the box's
+// left edge is the image's left (0), bottom (900: turned left), right (1800)
+// or top (2700) edge.
+bool CDrawPicture::Crop(double left, double top, double right, double bottom)
+{
+    const std::shared_ptr<const CRaster> image = m_images[0];
+    if (!image || !image->IsValid() || left < 0 || top < 0 || right < 0 || bottom < 0 || left + right >= 100 ||
+        top + bottom >= 100)
+        return false;
+    // Box sides in the order left, top, right, bottom, as image sides.
+    double cut[4] = {left, top, right, bottom};
+    const int q = m_angle / 900;
+    double img[4];  // image left, top, right, bottom
+    for (int side = 0; side < 4; ++side)
+        img[(side + q) % 4] = cut[side];
+    const int iw = image->GetWidth(), ih = image->GetHeight();
+    const int x0 = static_cast<int>(std::lround(iw * img[0] / 100)), x1 = iw - static_cast<int>(std::lround(iw * img[2] / 100));
+    const int t0 = static_cast<int>(std::lround(ih * img[1] / 100)), t1 = ih - static_cast<int>(std::lround(ih * img[3] / 100));
+    if (x1 <= x0 || t1 <= t0)
+        return false;
+    auto out = std::make_shared<CRaster>(x1 - x0, t1 - t0, 24);
+    if (!out->IsValid())
+        return false;
+    const std::uint8_t* alpha = image->AlphaGetPointer();
+    if (alpha && !out->AlphaCreate())
+        return false;
+    // Rows are bottom-up: top row t of the image is row ih - 1 - t.
+    for (int t = t0; t < t1; ++t)
+        for (int x = x0; x < x1; ++x) {
+            const int from = ih - 1 - t, to = (t1 - t0) - 1 - (t - t0);
+            out->SetPixelColor(x - x0, to, RGBQUADtoRGB(image->GetPixelColor(x, from)));
+            if (alpha)
+                out->AlphaGetPointer()[static_cast<std::size_t>(to) * (x1 - x0) + (x - x0)] =
+                    alpha[static_cast<std::size_t>(from) * iw + x];
+        }
+    // The box keeps the part that stays where it was.
+    const double w = GetWidth(), h = GetHeight();
+    const int bl = GetMinX() + static_cast<int>(std::lround(w * left / 100));
+    const int br = GetMaxX() - static_cast<int>(std::lround(w * right / 100));
+    const int bt = GetMaxY() - static_cast<int>(std::lround(h * top / 100));
+    const int bb = GetMinY() + static_cast<int>(std::lround(h * bottom / 100));
+    SetImage(std::move(out));
+    SetBounds(bl, bt, std::max(br, bl + 1), std::min(bb, bt - 1));
+    return true;
+}
+
+void CDrawPicture::ScaleToFit(int faceWidth, int faceHeight)
+{
+    const long long w = GetWidth(), h = GetHeight();
+    if (w <= 0 || h <= 0 || faceWidth <= 0 || faceHeight <= 0)
+        return;
+    if (w > faceWidth || h > faceHeight) {
+        // The larger scale that fits: min(W / w, H / h), in whole pixels.
+        const bool byWidth = w * faceHeight >= h * faceWidth;
+        const long long nw = byWidth ? faceWidth : std::max<long long>(1, w * faceHeight / h);
+        const long long nh = byWidth ? std::max<long long>(1, h * faceWidth / w) : faceHeight;
+        const int left = GetMinX(), top = GetMaxY();
+        SetBounds(left, top, left + static_cast<int>(nw), top - static_cast<int>(nh));
+    }
+}
+
 void CDrawPicture::DrawContent(CContentBitmap& bitmap) const
 {
     std::shared_ptr<const CRaster> image = GetCurrentImage();

@@ -67,6 +67,14 @@ public:
     void BuildRotations();
     // Box = the current image's size, keeping the top-left corner.
     void SetBoxToImage();
+    // Cuts the given percentages off the left, top, right and bottom of the
+    // picture as it is shown (its box, whatever its angle); the part that
+    // stays keeps its place and scale on the face. Artwork becomes its
+    // rasterisation. False (nothing changed) when nothing would remain.
+    bool Crop(double left, double top, double right, double bottom);
+    // Scales the box down, keeping the picture's proportions, to fit within
+    // a face of the given size (its top-left corner stays).
+    void ScaleToFit(int faceWidth, int faceHeight);
 
 private:
     std::shared_ptr<const CRaster> m_images[4];

@@ -4,6 +4,7 @@
 #include "image/Raster.h"
 #include "layout/DrawRect.h"
 #include "layout/LayoutPainter.h"
+#include "layout/StyledShape.h"
 
 #include <algorithm>
 #include <cmath>
@@ -226,6 +227,10 @@ void CDrawPoly::RotateRight(int cx, int cy)
 
 void CDrawPoly::RenderToFace(CRaster& face) const
 {
+    if (!HasPlainLook()) {
+        RenderStyledShape(*this, face);
+        return;
+    }
     if (!face.IsValid() || m_points.empty())
         return;
     if (IsClosed() && IsFilled())
@@ -244,6 +249,10 @@ void CDrawPoly::RenderToFace(CRaster& face) const
 
 void CDrawPoly::Paint(CLayoutPainter& painter, int, int, int, int) const
 {
+    if (!HasPlainLook()) {
+        PaintStyledShape(*this, painter);
+        return;
+    }
     if (m_points.empty())
         return;
     std::vector<CDrawPoint> window;

@@ -3,6 +3,7 @@
 #include "image/ImageCanvas.h"
 #include "image/Raster.h"
 #include "layout/LayoutPainter.h"
+#include "layout/StyledShape.h"
 
 #include <algorithm>
 #include <cmath>
@@ -60,6 +61,10 @@ void RenderSegment(CRaster& face, COLORREF colour, long long x1, long long y1, l
 
 void CDrawRect::Paint(CLayoutPainter& painter, int left, int top, int right, int bottom) const
 {
+    if (!HasPlainLook()) {
+        PaintStyledShape(*this, painter);
+        return;
+    }
     const int w = painter.GetLineWidth();
     if (m_style == kStyleFilled || m_style == kStyleOutlinedFilled)
         painter.FillRect(left, top, right, bottom, m_fillColour);
@@ -73,6 +78,10 @@ void CDrawRect::Paint(CLayoutPainter& painter, int left, int top, int right, int
 
 void CDrawRect::RenderToFace(CRaster& face) const
 {
+    if (!HasPlainLook()) {
+        RenderStyledShape(*this, face);
+        return;
+    }
     if (!face.IsValid())
         return;
     // Clip the box to the picture first (the canvas clips per pixel, but a
@@ -104,6 +113,10 @@ void CDrawRect::RenderToFace(CRaster& face) const
 
 void CDrawLine::Paint(CLayoutPainter& painter, int, int, int, int) const
 {
+    if (!HasPlainLook()) {
+        PaintStyledShape(*this, painter);
+        return;
+    }
     const CDrawPoint a = painter.FaceToWindow({m_x1, m_y1});
     const CDrawPoint b = painter.FaceToWindow({m_x2, m_y2});
     painter.Line(a.x, a.y, b.x, b.y, m_lineColour, painter.GetLineWidth());
@@ -111,6 +124,10 @@ void CDrawLine::Paint(CLayoutPainter& painter, int, int, int, int) const
 
 void CDrawLine::RenderToFace(CRaster& face) const
 {
+    if (!HasPlainLook()) {
+        RenderStyledShape(*this, face);
+        return;
+    }
     RenderSegment(face, m_lineColour, m_x1, m_y1, m_x2, m_y2);
 }
 
@@ -118,6 +135,10 @@ void CDrawLine::RenderToFace(CRaster& face) const
 
 void CDrawEllipse::Paint(CLayoutPainter& painter, int left, int top, int right, int bottom) const
 {
+    if (!HasPlainLook()) {
+        PaintStyledShape(*this, painter);
+        return;
+    }
     const int w = painter.GetLineWidth();
     if (IsFilled())
         painter.Ellipse(left, top, right, bottom, &m_fillColour, &m_fillColour, w);
@@ -133,6 +154,10 @@ void CDrawEllipse::DrawGhost(CLayoutPainter& painter, int left, int top, int rig
 
 void CDrawEllipse::RenderToFace(CRaster& face) const
 {
+    if (!HasPlainLook()) {
+        RenderStyledShape(*this, face);
+        return;
+    }
     if (!face.IsValid())
         return;
     const long long cx = (static_cast<long long>(m_x1) + m_x2) / 2;

@@ -24,20 +24,58 @@ CFontRequest CDrawText::GetFontRequest(int height) const
     return f;
 }
 
+void CDrawText::SetLayout(const CTextLayout& layout)
+{
+    m_layout.align = layout.align <= kAlignJustified ? layout.align : kAlignLeft;
+    m_layout.lineSpacing = std::clamp(layout.lineSpacing, kMinLineSpacing, kMaxLineSpacing);
+    m_layout.letterSpacing = std::clamp(layout.letterSpacing, kMinLetterSpacing, kMaxLetterSpacing);
+    m_layout.wrapWidth = std::clamp(layout.wrapWidth, 0, kDrawMaxSize);
+    InvalidateCache();
+}
+
+CTextBlock CDrawText::LayoutBlock(int size, int wrap) const
+{
+    CTextLayout layout = m_layout;
+    if (wrap >= 0)
+        layout.wrapWidth = wrap;
+    CTextBlock block;
+    block.Build(GetFontRequest(std::clamp(size < 0 ? CurrentFontHeight() : size, 1, CFontEngine::kMaxHeight)), m_text,
+                layout);
+    return block;
+}
+
 CDrawText::COverhang CDrawText::MeasureOverhang(int size) const
 {
     COverhang o;
     if (!m_fitsInk || m_text.empty())
         return o;
     CTextInk ink;
-    if (!CFontEngine::Get().MeasureInk(GetFontRequest(std::clamp(size, 1, CFontEngine::kMaxHeight)), m_text, ink) ||
-        !ink.any)
+    if (!LayoutBlock(std::clamp(size, 1, CFontEngine::kMaxHeight)).MeasureInk(ink) || !ink.any)
         return o;
     o.left = std::max(0, -ink.left);
     o.right = std::max(0, ink.right - ink.advance);
     o.top = std::max(0, -ink.top);
     o.bottom = std::max(0, ink.bottom - ink.cellHeight);
     return o;
+}
+
+long long CDrawText::LargestSizeWithin(long long across) const
+{
+    across = std::max<long long>(across, 1);
+    if (IsOneLine())
+        return across;
+    const long long gaps = std::count(m_text.begin(), m_text.end(), '\n');
+    const auto height = [&](long long size) {
+        return gaps * CTextBlock::Pitch(static_cast<int>(std::min<long long>(size, 1 << 24)), m_layout.lineSpacing) +
+               size;
+    };
+    // The rounded pitch keeps the estimate within a step or two.
+    long long size = std::max<long long>(1, across * 100 / (gaps * m_layout.lineSpacing + 100));
+    while (size > 1 && height(size) > across)
+        --size;
+    while (height(size + 1) <= across)
+        ++size;
+    return size;
 }
 
 // The ink across the line grows with the font, so the font that fits a side
@@ -47,16 +85,37 @@ CDrawText::COverhang CDrawText::MeasureOverhang(int size) const
 std::uint32_t CDrawText::SizeForSide(long long side) const
 {
     const long long plain = std::max<long long>(side - 2, 1);
+    long long size = LargestSizeWithin(plain);
     if (!m_fitsInk)
-        return static_cast<std::uint32_t>(plain);
-    long long size = plain;
+        return static_cast<std::uint32_t>(size);
     for (int step = 0; step < 4 && size > 1; ++step) {
-        const COverhang o = MeasureOverhang(static_cast<int>(std::min<long long>(size, CFontEngine::kMaxHeight)));
-        if (size + o.top + o.bottom <= plain)
+        const int font = static_cast<int>(std::min<long long>(size, CFontEngine::kMaxHeight));
+        const COverhang o = MeasureOverhang(font);
+        const long long across = IsOneLine() ? size : LayoutBlock(font).GetHeight();
+        if (across + o.top + o.bottom <= plain)
             break;
-        size = std::max<long long>(plain - o.top - o.bottom, 1);
+        size = LargestSizeWithin(plain - o.top - o.bottom);
     }
     return static_cast<std::uint32_t>(size);
+}
+
+int CDrawText::WrapForAlong(long long along) const
+{
+    const COverhang o = MeasureOverhang(CurrentFontHeight());
+    return static_cast<int>(std::clamp<long long>(along - 2 - o.left - o.right, 1, kDrawMaxSize));
+}
+
+void CDrawText::WrapAt(int along)
+{
+    m_layout.wrapWidth = WrapForAlong(along);
+    FitToText();
+}
+
+int CDrawText::AcrossForAlong(long long along) const
+{
+    const int wrap = WrapForAlong(along);
+    const COverhang o = MeasureOverhang(CurrentFontHeight());
+    return LayoutBlock(-1, wrap).GetHeight() + o.top + o.bottom + 2;
 }
 
 int CDrawText::CurrentFontHeight() const
@@ -72,8 +131,8 @@ int CDrawText::FontHeightForSide(long long side) const
 void CDrawText::MeasureExtent(int height, int& width, int& extentHeight) const
 {
     const int h = height < 0 ? CurrentFontHeight() : height;
-    int w = 0, eh = 0;
-    CFontEngine::Get().MeasureText(GetFontRequest(std::max(h, 1)), m_text, w, eh);
+    const CTextBlock block = LayoutBlock(std::max(h, 1));
+    int w = block.GetWidth(), eh = block.GetHeight();
     if (IsVertical())
         std::swap(w, eh);
     width = w;
@@ -84,8 +143,11 @@ void CDrawText::MeasureExtent(int height, int& width, int& extentHeight) const
 // s holds a font of s - 2 (see SetBounds); the tied side is the measured
 // length at that font plus 2.
 // A text that fits its ink adds the overhang along the line.
+// A wrapped text ties the side across its lines to the side along them instead.
 int CDrawText::GetWidthForHeight(int height) const
 {
+    if (IsWrapped())
+        return IsVertical() ? AcrossForAlong(height < 0 ? GetHeight() : height) : 0;
     if (IsVertical())
         return 0;
     const int font = height < 0 ? CurrentFontHeight() : FontHeightForSide(height);
@@ -97,6 +159,8 @@ int CDrawText::GetWidthForHeight(int height) const
 
 int CDrawText::GetHeightForWidth(int width) const
 {
+    if (IsWrapped())
+        return IsVertical() ? 0 : AcrossForAlong(width < 0 ? GetWidth() : width);
     if (!IsVertical())
         return 0;
     const int font = width < 0 ? CurrentFontHeight() : FontHeightForSide(width);
@@ -109,7 +173,10 @@ int CDrawText::GetHeightForWidth(int width) const
 void CDrawText::SetBounds(int left, int top, int right, int bottom)
 {
     StoreBounds(left, top, right, bottom);
-    m_size = SizeForSide(IsVertical() ? GetWidth() : GetHeight());
+    if (IsWrapped())
+        m_layout.wrapWidth = WrapForAlong(IsVertical() ? GetHeight() : GetWidth());
+    else
+        m_size = SizeForSide(IsVertical() ? GetWidth() : GetHeight());
     InvalidateCache();
 }
 
@@ -213,7 +280,7 @@ void CDrawText::DrawContent(CContentBitmap& bitmap) const
     clip.top = static_cast<int>(v0 - 1);
     clip.bottom = static_cast<int>(v1 + 2);
     CTextMask mask;
-    if (!CFontEngine::Get().RenderText(GetFontRequest(size), m_text, mask, &clip))
+    if (!LayoutBlock(size).Render(mask, &clip))
         return;
     const COLORREF white = 0xFFFFFF, black = 0x000000, key = GetBackgroundColour();
     // The relief positions of Extrude; Indent swaps the two colours.
@@ -273,10 +340,17 @@ void CDrawText::Save(CRecordStream& stream, bool shareImages, bool withSelection
     // follow, then the option bits. A reader that stops after the face name
     // ignores them (a project file keeps each object in a block of its own).
     const std::uint32_t options = (m_fitsInk ? kOptionFitsInk : 0u) | (m_smooth ? kOptionSmooth : 0u);
-    if (options != 0) {
+    const bool setLines = m_layout != CTextLayout{};
+    if (options != 0 || setLines) {
         stream.WriteU32(kOptionsTag);
-        stream.WriteU32(1);
+        stream.WriteU32(setLines ? kOptionWordsLayout : kOptionWordsPlain);
         stream.WriteU32(options);
+        if (setLines) {
+            stream.WriteU32(m_layout.align);
+            stream.WriteU32(m_layout.lineSpacing);
+            stream.WriteI32(m_layout.letterSpacing);
+            stream.WriteI32(m_layout.wrapWidth);
+        }
     }
 }
 
@@ -309,6 +383,7 @@ bool CDrawText::Load(CRecordStream& stream, bool shareImages, bool withSelection
     // Without the optional fields a text keeps the cell box, as it was made.
     m_fitsInk = false;
     m_smooth = false;
+    m_layout = CTextLayout{};
     std::uint32_t tag = 0;
     if (!stream.Failed() && stream.PeekU32(tag) && tag == kOptionsTag) {
         stream.ReadU32();
@@ -318,8 +393,16 @@ bool CDrawText::Load(CRecordStream& stream, bool shareImages, bool withSelection
         const std::uint32_t options = stream.ReadU32();
         m_fitsInk = (options & kOptionFitsInk) != 0;
         m_smooth = (options & kOptionSmooth) != 0;
+        if (words >= kOptionWordsLayout) {
+            CTextLayout layout;
+            layout.align = stream.ReadU32();
+            layout.lineSpacing = stream.ReadU32();
+            layout.letterSpacing = stream.ReadI32();
+            layout.wrapWidth = stream.ReadI32();
+            SetLayout(layout);
+        }
         // Words a later version adds are passed over.
-        for (std::uint32_t i = 1; i < words && !stream.Failed(); ++i)
+        for (std::uint32_t i = words >= kOptionWordsLayout ? kOptionWordsLayout : 1; i < words && !stream.Failed(); ++i)
             stream.ReadU32();
     }
     InvalidateCache();

@@ -1,8 +1,14 @@
 #pragma once
-// CDrawText: one line of text in a font, size, style and appearance, turned
-// in quarter steps. The font size follows the box (height for horizontal
-// text, width for vertical text, less the one-pixel margin on each side);
-// the other side follows the measured text.
+// CDrawText: a text in a font, size, style and appearance, turned in
+// quarter steps. Its lines (line feeds in the text) are set as a block with
+// an alignment, a line spacing and a letter spacing (see CTextBlock).
+//
+// A point text has no wrap width: its font size follows the box (height for
+// horizontal text, width for vertical text, less the one-pixel margin on
+// each side and the lines' spacing); the other side follows the measured
+// lines. A wrapped text (a box drawn by dragging) keeps its font size: the
+// box side along the lines sets the width they wrap at and the side across
+// them follows the lines the text then takes.
 //
 // The box holds the text's cell (the advances by the font height). A text
 // made by this version also holds its ink: where glyphs reach outside the
@@ -16,6 +22,7 @@
 
 #include "layout/DrawBitmapObject.h"
 #include "layout/FontEngine.h"
+#include "layout/TextBlock.h"
 
 #include <string>
 
@@ -44,8 +51,9 @@ public:
 
     int GetMinWidth() const override { return IsVertical() ? 3 : 1; }
     int GetMinHeight() const override { return IsVertical() ? 1 : 3; }
-    int GetMaxWidth() const override { return IsVertical() ? 257 : kDrawMaxSize; }
-    int GetMaxHeight() const override { return IsVertical() ? kDrawMaxSize : 257; }
+    // One line of at most 255 pixels' font across; a block has no such bound.
+    int GetMaxWidth() const override { return IsVertical() && IsOneLine() ? 257 : kDrawMaxSize; }
+    int GetMaxHeight() const override { return !IsVertical() && IsOneLine() ? 257 : kDrawMaxSize; }
     // The box width a horizontal text gets for a box height (the font is the
     // box height less 2; -1 means the current size); 0 for vertical text.
     int GetWidthForHeight(int height) const override;
@@ -94,6 +102,19 @@ public:
     std::uint32_t GetSize() const { return m_size; }
     void SetSize(std::uint32_t size) { m_size = size < 1 ? 1 : size; InvalidateCache(); }
 
+    // How the lines are set; the wrap width is in face pixels (0: a point
+    // text). Values out of range are brought into it.
+    const CTextLayout& GetLayout() const { return m_layout; }
+    void SetLayout(const CTextLayout& layout);
+    bool IsWrapped() const { return m_layout.wrapWidth > 0; }
+    bool IsOneLine() const { return !IsWrapped() && m_text.find('\n') == std::string::npos; }
+    // Makes the text wrap within a box side of `along` face pixels along its
+    // lines and fits the box to it (the corner the angle names stays).
+    void WrapAt(int along);
+    // The block of lines at font height `size` (-1: the current size), with
+    // the wrap width `wrap` (-1: the text's own).
+    CTextBlock LayoutBlock(int size = -1, int wrap = -1) const;
+
     // Whether the box holds the glyphs' ink (every text made by this
     // version) or only the cell (texts stored before).
     bool GetFitsInk() const { return m_fitsInk; }
@@ -114,11 +135,22 @@ public:
     static constexpr std::uint32_t kOptionsTag = 0x54584F31u;
     static constexpr std::uint32_t kOptionFitsInk = 1u;
     static constexpr std::uint32_t kOptionSmooth = 2u;
+    // Words of the optional fields: the option bits, then (only when the
+    // lines are not set as one left-aligned line) alignment, line spacing,
+    // letter spacing and wrap width.
+    static constexpr std::uint32_t kOptionWordsPlain = 1u;
+    static constexpr std::uint32_t kOptionWordsLayout = 5u;
 
 private:
     // The current size, and the size a side holds, as the font engine takes them.
     int CurrentFontHeight() const;
     int FontHeightForSide(long long side) const;
+    // The largest font whose lines fit `across` pixels across (spacing included).
+    long long LargestSizeWithin(long long across) const;
+    // A wrapped text: the wrap width a box side along the lines gives, and
+    // the box side across them that the lines then take.
+    int WrapForAlong(long long along) const;
+    int AcrossForAlong(long long along) const;
 
     std::string m_text;
     std::uint32_t m_appearance = kTextNormal;
@@ -132,4 +164,5 @@ private:
     std::uint32_t m_size = 12;
     bool m_fitsInk = true;
     bool m_smooth = false;
+    CTextLayout m_layout;
 };

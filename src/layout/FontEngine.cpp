@@ -174,7 +174,18 @@ struct CFontEngine::Impl {
             inkBox.right = std::max(inkBox.right, right);
             inkBox.bottom = std::max(inkBox.bottom, bottom);
         };
-        for (std::uint32_t code : codes) {
+        // Justification spreads spaceExtra over the spaces as evenly as whole
+        // pixels allow: space i of k gets extra (i + 1) / k - extra i / k.
+        const long long spaces = request.spaceExtra != 0 ? std::count(codes.begin(), codes.end(), 0x20u) : 0;
+        long long spaceIndex = 0;
+        for (std::size_t at = 0; at < codes.size(); ++at) {
+            const std::uint32_t code = codes[at];
+            if (at > 0)
+                pen += request.tracking;
+            if (code == 0x20 && spaces > 0) {
+                pen += request.spaceExtra * (spaceIndex + 1) / spaces - request.spaceExtra * spaceIndex / spaces;
+                ++spaceIndex;
+            }
             Source from{face, r};
             FT_UInt index = FT_Get_Char_Index(face, code);
             if (index == 0 && code >= 0x20) {
@@ -273,7 +284,7 @@ struct CFontEngine::Impl {
             if (pen > (1 << 24))
                 break;  // no face is that wide
         }
-        width = static_cast<int>(pen);
+        width = static_cast<int>(std::max<long long>(pen, 0));
         height = cellHeight;
         if (run) {
             run->advance = width;

@@ -28,6 +28,8 @@ struct CFontRequest {
     bool underline = false;
     bool strikeOut = false;
     bool smooth = false;  // 8-bit coverage instead of a one-bit mask
+    int tracking = 0;     // pixels added between neighbouring glyphs (may be negative)
+    int spaceExtra = 0;   // pixels spread over the line's spaces (justified lines)
 };
 
 // A rendered line of text. Cell coordinates: u to the right from the text

@@ -1,6 +1,8 @@
 #include "layout/ObjectCommands.h"
 
 #include "layout/DrawBitmapObject.h"
+#include "layout/DrawPicture.h"
+#include "layout/DrawText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -180,6 +182,27 @@ std::string Distribute(CDrawObjectList& objects, bool horizontal)
         before += size(o);
     }
     return moved ? std::string() : "The objects are already evenly spread.";
+}
+
+void KeepOnFace(CDrawObject& object, int faceWidth, int faceHeight)
+{
+    if (auto* picture = dynamic_cast<CDrawPicture*>(&object))
+        picture->ScaleToFit(faceWidth, faceHeight);
+    if (auto* text = dynamic_cast<CDrawText*>(&object)) {
+        const int along = text->IsVertical() ? faceHeight : faceWidth;
+        // Wrapped between words only: a word wider than the face stays whole.
+        if ((text->IsVertical() ? text->GetHeight() : text->GetWidth()) > along && along > 2 &&
+            !text->LayoutBlock(-1, along - 2).BrokeAWord())
+            text->WrapAt(along);
+    }
+    // Right and bottom edges first, then left and top, which win for an
+    // object larger than the face.
+    int dx = std::min(0, faceWidth - object.GetMaxX());
+    dx = std::max(dx, -object.GetMinX());
+    int dy = std::max(0, -object.GetMinY());
+    dy = std::min(dy, faceHeight - object.GetMaxY());
+    if (dx != 0 || dy != 0)
+        object.Offset(dx, dy);
 }
 
 } // namespace ObjectCommands

@@ -48,4 +48,10 @@ std::string SetAngle(CDrawObjectList& objects, std::size_t index, int degrees);
 // equal, left to right (horizontal) or top to bottom; the outermost two stay.
 std::string Distribute(CDrawObjectList& objects, bool horizontal);
 
+// Brings a new object onto the face: a picture larger than the face is
+// scaled down to fit it and a text longer than the face is wide (or tall,
+// turned) wraps at the face's size between its words first, then the object moves inside;
+// one still larger than the face keeps its left and top edges on the face's.
+void KeepOnFace(CDrawObject& object, int faceWidth, int faceHeight);
+
 } // namespace ObjectCommands

@@ -100,8 +100,21 @@ void PaintText(cairo_t* cr, CGlyphFonts& fonts, const CDrawText& text, int faceH
 {
     int size = 0, x = 0, y = 0;
     text.GetCellOrigin(size, x, y);
-    CGlyphRun run;
-    if (text.GetString().empty() || !CFontEngine::Get().LayoutGlyphs(text.GetFontRequest(size), text.GetString(), run))
+    if (text.GetString().empty())
+        return;
+    // Each line of the block as its own run, placed where the block sets it.
+    struct PlacedRun {
+        CGlyphRun run;
+        int x, y;
+    };
+    std::vector<PlacedRun> runs;
+    const CTextBlock block = text.LayoutBlock(size);
+    for (const CTextLine& line : block.GetLines()) {
+        PlacedRun placed{CGlyphRun{}, line.x, line.y};
+        if (CFontEngine::Get().LayoutGlyphs(block.LineFont(line), line.text, placed.run))
+            runs.push_back(std::move(placed));
+    }
+    if (runs.empty())
         return;
     const double left = text.GetMinX(), top = faceHeight - 1 - text.GetMaxY();
     cairo_save(cr);
@@ -121,15 +134,20 @@ void PaintText(cairo_t* cr, CGlyphFonts& fonts, const CDrawText& text, int faceH
         cairo_matrix_init(&m, xx, yx, xy, yy, left + x + dx, top + y + dy);
         cairo_transform(cr, &m);
         CCairoFacePainter::SetColour(cr, colour);
-        for (const CGlyphRun::Bar& bar : run.bars)
-            cairo_rectangle(cr, 0, bar.top, run.advance, bar.thickness);
-        if (outline) {
-            fonts.AddGlyphPaths(cr, run);
-            cairo_set_line_width(cr, 2);
-            cairo_stroke(cr);
-        } else {
-            cairo_fill(cr);
-            fonts.ShowGlyphs(cr, run);
+        for (const PlacedRun& placed : runs) {
+            cairo_save(cr);
+            cairo_translate(cr, placed.x, placed.y);
+            for (const CGlyphRun::Bar& bar : placed.run.bars)
+                cairo_rectangle(cr, 0, bar.top, placed.run.advance, bar.thickness);
+            if (outline) {
+                fonts.AddGlyphPaths(cr, placed.run);
+                cairo_set_line_width(cr, 2);
+                cairo_stroke(cr);
+            } else {
+                cairo_fill(cr);
+                fonts.ShowGlyphs(cr, placed.run);
+            }
+            cairo_restore(cr);
         }
         cairo_restore(cr);
     };
@@ -214,14 +232,29 @@ void PaintPanel(cairo_t* cr, CGlyphFonts& fonts, const SDielinePanel& panel, con
         CCairoFacePainter painter(cr, w, h);
         for (std::size_t i = 0; i < list->GetObjectCount(); ++i) {
             const CDrawObject* o = list->GetObject(i);
-            if (const auto* text = dynamic_cast<const CDrawText*>(o)) {
-                PaintText(cr, fonts, *text, h);
-            } else if (const auto* pic = dynamic_cast<const CDrawPicture*>(o)) {
-                PaintPicture(cr, *pic, h, sx, options.dpi);
-            } else {
+            if (o->IsHidden())
+                continue;  // as in the face picture
+            const auto* text = dynamic_cast<const CDrawText*>(o);
+            const auto* pic = dynamic_cast<const CDrawPicture*>(o);
+            if (!text && !pic) {
+                // Shapes carry their opacity in what they paint.
                 const CDrawPoint a = painter.FaceToWindow({o->GetMinX(), o->GetMaxY()});
                 const CDrawPoint b = painter.FaceToWindow({o->GetMaxX(), o->GetMinY()});
                 o->Paint(painter, a.x, a.y, b.x, b.y);
+                continue;
+            }
+            // Text and pictures stay vector; a see-through one is laid down
+            // whole, then faded.
+            const bool faded = o->GetOpacity() < 100;
+            if (faded)
+                cairo_push_group(cr);
+            if (text)
+                PaintText(cr, fonts, *text, h);
+            else
+                PaintPicture(cr, *pic, h, sx, options.dpi);
+            if (faded) {
+                cairo_pop_group_to_source(cr);
+                cairo_paint_with_alpha(cr, o->GetOpacity() / 100.0);
             }
         }
     }
