@@ -36,9 +36,14 @@ struct CTextDefaults {
     std::string font;
     std::int32_t size = 48;
     std::int32_t appearance = 0;
-    // Smooth text: offered again for the next text while the program runs;
-    // project files do not store it.
-    bool smooth = false;
+    // Smooth text (on for new texts) and how lines are set (alignment 0
+    // left .. 3 justified, line and letter spacing in percent of the font
+    // size): offered again for the next text while the program runs;
+    // project files do not store them.
+    bool smooth = true;
+    std::uint32_t align = 0;
+    std::uint32_t lineSpacing = 100;
+    std::int32_t letterSpacing = 0;
 
     friend bool operator==(const CTextDefaults&, const CTextDefaults&) = default;
 };

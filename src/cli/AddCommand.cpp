@@ -18,6 +18,7 @@
 #include "cli/CommandTable.h"
 #include "cli/Commands.h"
 #include "cli/NamedChoices.h"
+#include "cli/ObjectLook.h"
 #include "cli/SettingEdit.h"
 #include "layout/BarcodeKind.h"
 #include "layout/DrawBarcode.h"
@@ -25,6 +26,7 @@
 #include "layout/DrawPicture.h"
 #include "layout/DrawText.h"
 #include "layout/Margin.h"
+#include "layout/ObjectCommands.h"
 #include "layout/ShapeFactory.h"
 #include "properties/SettingChecks.h"
 
@@ -100,8 +102,57 @@ std::optional<int> ReadAngle(const SArgs& a)
     return std::nullopt;
 }
 
-std::unique_ptr<CDrawObject> MakeText(const SAddContext& c, const std::string& text)
+// The text as typed on a command line: "\n" starts a new line, "\\" is one backslash.
+std::string UnescapeLines(const std::string& text)
 {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == 'n' || text[i + 1] == '\\')) {
+            out += text[i + 1] == 'n' ? '\n' : '\\';
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// --align, --line-spacing, --letter-spacing and --wrap over the text's own.
+bool ReadTextLayout(const SAddContext& c, CTextLayout& layout)
+{
+    if (const std::string* v = c.args.Get("--align")) {
+        static constexpr const char* kNames[] = {"left", "center", "right", "justify"};
+        const std::string name = Lower(*v) == "centre" ? "center" : Lower(*v) == "justified" ? "justify" : Lower(*v);
+        const auto* found = std::find(std::begin(kNames), std::end(kNames), name);
+        if (found == std::end(kNames)) {
+            PrintError("--align must be left, center, right or justify");
+            return false;
+        }
+        layout.align = static_cast<std::uint32_t>(found - std::begin(kNames));
+    }
+    int value = 0;
+    if (const std::string* v = c.args.Get("--line-spacing")) {
+        if (!ParseInt(*v, "Line spacing", kMinLineSpacing, kMaxLineSpacing, value, "%")) return false;
+        layout.lineSpacing = static_cast<std::uint32_t>(value);
+    }
+    if (const std::string* v = c.args.Get("--letter-spacing")) {
+        if (!ParseInt(*v, "Letter spacing", kMinLetterSpacing, kMaxLetterSpacing, value, "%")) return false;
+        layout.letterSpacing = value;
+    }
+    if (const std::string* v = c.args.Get("--wrap")) {
+        int w = 0, unused = 0;
+        if (!ParseFaceSize(*v + "x1", c.perMm, w, unused) || w < 3 || w > kDrawMaxSize) {
+            PrintError("--wrap: \"" + *v + "\" is no width (" + (c.perMm > 0 ? "millimetres" : "face pixels") + ")");
+            return false;
+        }
+        layout.wrapWidth = w;
+    }
+    return true;
+}
+
+std::unique_ptr<CDrawObject> MakeText(const SAddContext& c, const std::string& typed)
+{
+    const std::string text = UnescapeLines(typed);
     if (text.empty()) {
         PrintError("Please enter some Text.");
         return nullptr;
@@ -159,13 +210,22 @@ std::unique_ptr<CDrawObject> MakeText(const SAddContext& c, const std::string& t
         t->SetAppearance(static_cast<std::uint32_t>(found));
     }
     const std::optional<int> angle = ReadAngle(c.args);
+    CTextLayout layout;
     int x = 0, y = 0;
-    if (!angle || !ReadCorner(c, x, y)) return nullptr;
+    if (!angle || !ReadCorner(c, x, y) || !ReadTextLayout(c, layout)) return nullptr;
     t->SetText(text);
     t->SetAngle(*angle);
-    // As the text tool: the box starts at the corner and grows to the text.
+    const int wrap = layout.wrapWidth;
+    layout.wrapWidth = 0;
+    t->SetLayout(layout);
+    // As the text tool: the box starts at the corner and grows to the text
+    // (a click), or takes the width its lines wrap in (a drag).
     t->SetCoords(x, y, x, y);
-    t->FitToText();
+    if (wrap > 0)
+        t->WrapAt(wrap);
+    else
+        t->FitToText();
+    ObjectCommands::KeepOnFace(*t, c.faceWidth, c.faceHeight);
     // The text tool leaves its choices for the next text.
     d.colour1 = t->GetColour1();
     d.colour2 = t->GetColour2();
@@ -383,6 +443,7 @@ int RunAdd(const SCliContext& context, const std::vector<std::string>& args)
         return kExitUsage;
     }
     if (!object) return c.failure;
+    if (!ApplyObjectLook(a, GetFacePixelsPerMillimetre(product, c.key), *object)) return kExitUsage;
     auto& list = static_cast<CDrawObjectList&>(doc->GetFaceObjects(c.key));
     list.Add(std::move(object));
     list.UpdateOrderKeys();

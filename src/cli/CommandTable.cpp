@@ -23,6 +23,16 @@ std::vector<SCliOption> WithEditLock(std::vector<SCliOption> options)
     return options;
 }
 
+// The look of an object, which add and set-object share.
+std::vector<SCliOption> WithObjectLook(std::vector<SCliOption> options)
+{
+    options.push_back({"--line-width", nullptr, "MM", "shapes: the line width in millimetres"});
+    options.push_back({"--dash", nullptr, "solid|dash|dot|dash-dot", "shapes: the line's dash style"});
+    options.push_back({"--corner-radius", nullptr, "MM", "rectangles: rounded corners, the radius in millimetres"});
+    options.push_back({"--opacity", nullptr, "P", "any object: 0 (invisible) .. 100 (solid, the default) percent"});
+    return options;
+}
+
 const SCliOption kForceOutput = {"--force", nullptr, nullptr, "replace a project file with the output"};
 
 std::vector<SCliCommand> BuildCommands()
@@ -63,7 +73,7 @@ std::vector<SCliCommand> BuildCommands()
          &RunFace},
         {"add", "P.vtp FACE KIND ...", "a draw object: text TEXT, picture FILE, barcode DATA, rect|ellipse|line X1,Y1 X2,Y2,"
                                        " polygon|polyline X,Y X,Y X,Y..., margin SIDE PERCENT",
-         WithEditLock({{"--at", nullptr, "X,Y", "the object's top-left corner (face pixels from the bottom-left, y up)"},
+         WithEditLock(WithObjectLook({{"--at", nullptr, "X,Y", "the object's top-left corner (face pixels from the bottom-left, y up)"},
           {"--size", nullptr, "N|WxH", "text: the font size; picture, barcode: the box"},
           {"--angle", nullptr, "0|90|180|270", "turned anticlockwise in degrees"},
           {"--unit", nullptr, "px|mm", "positions and sizes in face pixels or millimetres of the product"},
@@ -75,6 +85,10 @@ std::vector<SCliCommand> BuildCommands()
           {"--underline", nullptr, nullptr, "text: underlined"},
           {"--strikeout", nullptr, nullptr, "text: struck out"},
           {"--smooth", nullptr, nullptr, "text: smoothed edges"},
+          {"--align", nullptr, "left|center|right|justify", "text: how its lines line up"},
+          {"--line-spacing", nullptr, "P", "text: from line to line in percent of the font size (100)"},
+          {"--letter-spacing", nullptr, "P", "text: added between letters in percent of the font size (0)"},
+          {"--wrap", nullptr, "W", "text: the width its lines wrap at (\\n in the text starts a new line)"},
           {"--color", nullptr, "C", "text, margin: the colour"},
           {"--color2", nullptr, "C", "text: the second colour of its appearance"},
           {"--transparent-white", nullptr, nullptr, "picture: white pixels let the face show through"},
@@ -83,8 +97,16 @@ std::vector<SCliCommand> BuildCommands()
           {"--style", nullptr, "outlined|filled|both", "shapes: outline, fill or both"},
           {"--line-color", nullptr, "C", "shapes: the line colour"},
           {"--fill-color", nullptr, "C", "shapes: the fill colour"},
-          {"--vpercent", nullptr, "P", "margin: the vertical percentage of a corner margin"}}),
+          {"--vpercent", nullptr, "P", "margin: the vertical percentage of a corner margin"}})),
          &RunAdd},
+        {"set-object", "P.vtp FACE N [OPTIONS]", "moves, sizes, turns or restyles object N (as objects numbers them)",
+         WithEditLock(WithObjectLook({{"--x", nullptr, "X", "the left edge (face pixels from the left)"},
+          {"--y", nullptr, "Y", "the top edge (face pixels from the bottom, y up)"},
+          {"--width", nullptr, "W", "the width (a text's width follows its size)"},
+          {"--height", nullptr, "H", "the height"},
+          {"--angle", nullptr, "0|90|180|270", "text, barcode, picture: turned anticlockwise in degrees"},
+          {"--unit", nullptr, "px|mm", "positions and sizes in face pixels or millimetres of the product"}})),
+         &RunSetObject},
         {"objects", "P.vtp FACE [--json]", "a face's objects with their numbers, kinds, boxes and drawn sizes",
          {{"--json", nullptr, nullptr, "one JSON array"}},
          &RunObjects},

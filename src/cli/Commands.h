@@ -34,6 +34,7 @@ int RunFace(const SCliContext& context, const std::vector<std::string>& args);
 int RunAdd(const SCliContext& context, const std::vector<std::string>& args);
 int RunObjects(const SCliContext& context, const std::vector<std::string>& args);
 int RunRemove(const SCliContext& context, const std::vector<std::string>& args);
+int RunSetObject(const SCliContext& context, const std::vector<std::string>& args);
 int RunTurntable(const SCliContext& context, const std::vector<std::string>& args);
 int RunBatch(const SCliContext& context, const std::vector<std::string>& args);
 int RunExport(const SCliContext& context, const std::vector<std::string>& args);

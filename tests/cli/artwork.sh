@@ -171,6 +171,26 @@ cmp -s "$work/plain.png" "$work/smooth.png" && fail "smooth text renders like th
 check "save smooth again" run -q set "$work/smooth.vtp" "Brightness=90"
 [[ "$(options "$work/smooth.vtp")" == "03" ]] || fail "smooth option lost on saving again"
 
+# ---- lines of text, the look of shapes, set-object --------------------------------------
+l="$work/lines.vtp"
+check "new lines" run -q new "Business Card" -o "$l"
+check "two lines" run -q add "$l" Front text 'line 1\nline 2' --align center --line-spacing 120 --letter-spacing 5 \
+  --size 40 --at 20,400
+check "styled rect" run -q add "$l" Front rect 10,10 200,100 --line-width 1 --dash dash --corner-radius 2 --opacity 60
+check "set-object" run -q set-object "$l" Front 2 --x 30 --y 150 --width 100 --height 50
+check "objects of lines" run objects "$l" Front --json
+grep -qF '"text": "line 1\nline 2"' "$work/out" || fail "two lines: $(cat "$work/out")"
+grep -qF '"number": 2, "kind": "Rectangle", "x": 30, "y": 150, "width": 100, "height": 50' "$work/out" ||
+  fail "set-object box: $(cat "$work/out")"
+# The rectangle's look rides in its optional words (tag 31 4A 42 4F, five words); the text's
+# lines in its own (tag 31 4F 58 54, five words).
+od -An -v -tx1 "$l" | tr -d '\n' | grep -q '31 4a 42 4f 05 00 00 00' || fail "look words"
+od -An -v -tx1 "$l" | tr -d '\n' | grep -q '31 4f 58 54 05 00 00 00' || fail "text layout words"
+check "render lines" run -q render "$l" -o "$work/lines.png"
+refuse "dash name" 2 "--dash must be" run add "$l" Front line 1,1 5,5 --dash wavy
+refuse "radius on a line" 2 "--corner-radius goes with rectangles" run add "$l" Front line 1,1 5,5 --corner-radius 1
+refuse "text width" 2 "Text can not be resized" run set-object "$l" Front 1 --width 5
+
 # ---- refusals leave the project as it was ----------------------------------------------
 before="$(md5sum <"$p")"
 refuse "unknown face" 2 "has no face \"Spine\"" run face "$p" Spine --color red

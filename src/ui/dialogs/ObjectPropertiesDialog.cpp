@@ -2,6 +2,7 @@
 
 #include "layout/DrawBarcode.h"
 #include "layout/DrawPicture.h"
+#include "layout/DrawRect.h"
 #include "layout/DrawText.h"
 #include "ui/dialogs/DrawBarcodeDialog.h"
 #include "ui/dialogs/TextPropertyPage.h"
@@ -9,6 +10,9 @@
 #include "ui/widgets/MessageBox.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QSpinBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -20,7 +24,14 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <array>
+#include <cmath>
+
 namespace {
+
+// The dash styles by number.
+constexpr const char* kDashNames[] = {"Solid", "Dash", "Dot", "Dash-Dot"};
 
 CColorButton* MakeColour(QWidget* parent, const char* name, std::uint32_t colour)
 {
@@ -33,8 +44,9 @@ CColorButton* MakeColour(QWidget* parent, const char* name, std::uint32_t colour
 
 } // namespace
 
-CObjectPropertiesDialog::CObjectPropertiesDialog(const std::vector<CDrawObject*>& objects, QWidget* parent)
-    : QDialog(parent), m_objects(objects)
+CObjectPropertiesDialog::CObjectPropertiesDialog(const std::vector<CDrawObject*>& objects, QWidget* parent,
+                                                 double pixelsPerMm)
+    : QDialog(parent), m_objects(objects), m_pixelsPerMm(pixelsPerMm)
 {
     setWindowTitle(QStringLiteral("Properties"));
     auto* layout = new QVBoxLayout(this);
@@ -117,9 +129,31 @@ QWidget* CObjectPropertiesDialog::MakePage(CDrawObject* o)
         CColorButton* c = MakeColour(page, "transparentColour", picture->GetTransparentColour());
         form->addRow(transparent);
         form->addRow(QStringLiteral("&Color"), c);
-        m_apply.push_back([picture, transparent, c]() {
+        // Percentages cut off the left, top, right and bottom as shown.
+        auto* crops = new QWidget(page);
+        auto* cropRow = new QHBoxLayout(crops);
+        cropRow->setContentsMargins(0, 0, 0, 0);
+        std::array<QDoubleSpinBox*, 4> cut{};
+        const char* const cutNames[4] = {"cropLeft", "cropTop", "cropRight", "cropBottom"};
+        for (int i = 0; i < 4; ++i) {
+            cut[i] = new QDoubleSpinBox(crops);
+            cut[i]->setObjectName(QString::fromLatin1(cutNames[i]));
+            cut[i]->setRange(0, 95);
+            cut[i]->setDecimals(1);
+            cut[i]->setSuffix(QStringLiteral(" %"));
+            cut[i]->setToolTip(QStringLiteral("Cut off the %1 side").arg(QString::fromLatin1(cutNames[i] + 4).toLower()));
+            cropRow->addWidget(cut[i]);
+        }
+        form->addRow(QStringLiteral("Cr&op left, top, right, bottom"), crops);
+        m_apply.push_back([this, picture, transparent, c, cut]() {
             picture->SetTransparent(transparent->isChecked());
             picture->SetTransparentColour(c->Color());
+            if (cut[0]->value() + cut[1]->value() + cut[2]->value() + cut[3]->value() > 0 &&
+                !picture->Crop(cut[0]->value(), cut[1]->value(), cut[2]->value(), cut[3]->value())) {
+                ShowMessage(this, QStringLiteral("Nothing of the picture would remain."), EMessageIcon::Warning);
+                cut[0]->setFocus();
+                return false;
+            }
             return true;
         });
     } else if (auto* barcode = dynamic_cast<CDrawBarcode*>(o)) {
@@ -149,10 +183,64 @@ QWidget* CObjectPropertiesDialog::MakePage(CDrawObject* o)
             return true;
         });
     } else {
-        form->addRow(new QLabel(QStringLiteral("This object has no properties to edit."), page));
         m_apply.push_back([]() { return true; });
     }
+    AddLookRows(form, page, o);
     return page;
+}
+
+void CObjectPropertiesDialog::AddLookRows(QFormLayout* form, QWidget* page, CDrawObject* o)
+{
+    // A length field in millimetres of the product, or in face pixels.
+    const double scale = m_pixelsPerMm > 0 ? m_pixelsPerMm : 1.0;
+    const QString unit = m_pixelsPerMm > 0 ? QStringLiteral(" mm") : QStringLiteral(" px");
+    auto length = [&](const char* name, int pixels, int low, int high) {
+        auto* f = new QDoubleSpinBox(page);
+        f->setObjectName(QString::fromLatin1(name));
+        // Enough decimals that every face pixel can be typed.
+        f->setDecimals(m_pixelsPerMm > 0 ? std::clamp(static_cast<int>(std::ceil(std::log10(scale))) + 1, 2, 4) : 0);
+        f->setSingleStep(m_pixelsPerMm > 0 ? 0.1 : 1.0);
+        f->setRange(low / scale, high / scale);
+        f->setSuffix(unit);
+        f->setValue(pixels / scale);
+        return f;
+    };
+    QDoubleSpinBox* width = nullptr;
+    QComboBox* dash = nullptr;
+    QDoubleSpinBox* radius = nullptr;
+    if (o->HasLineColour()) {
+        width = length("lineWidth", o->GetLineWidth(), 1, kMaxLineWidth);
+        form->addRow(QStringLiteral("L&ine width"), width);
+        dash = new QComboBox(page);
+        dash->setObjectName(QStringLiteral("dash"));
+        for (const char* name : kDashNames)
+            dash->addItem(QString::fromLatin1(name));
+        dash->setCurrentIndex(static_cast<int>(o->GetDash()));
+        form->addRow(QStringLiteral("&Dash"), dash);
+    }
+    if (dynamic_cast<CDrawRect*>(o)) {
+        radius = length("cornerRadius", o->GetCornerRadius(), 0, 100000);
+        form->addRow(QStringLiteral("Co&rner radius"), radius);
+    }
+    auto* opacity = new QSpinBox(page);
+    opacity->setObjectName(QStringLiteral("opacity"));
+    opacity->setRange(0, 100);
+    opacity->setSuffix(QStringLiteral(" %"));
+    opacity->setValue(static_cast<int>(o->GetOpacity()));
+    form->addRow(QStringLiteral("O&pacity"), opacity);
+    // One apply per page: the kind's fields first, then the look.
+    m_apply.back() = [kind = std::move(m_apply.back()), o, width, dash, radius, opacity, scale]() {
+        if (!kind())
+            return false;
+        if (width)
+            o->SetLineWidth(std::max(1, static_cast<int>(std::lround(width->value() * scale))));
+        if (dash)
+            o->SetDash(static_cast<std::uint32_t>(std::max(0, dash->currentIndex())));
+        if (radius)
+            o->SetCornerRadius(static_cast<int>(std::lround(radius->value() * scale)));
+        o->SetOpacity(static_cast<std::uint32_t>(opacity->value()));
+        return true;
+    };
 }
 
 int CObjectPropertiesDialog::PageCount() const { return m_pages->count(); }

@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <vector>
 
+class QFormLayout;
 class QStackedWidget;
 class QPushButton;
 
@@ -15,7 +16,10 @@ class CObjectPropertiesDialog : public QDialog {
     Q_OBJECT
 public:
     // `objects` are the clones to edit (not owned; they outlive the dialog).
-    explicit CObjectPropertiesDialog(const std::vector<CDrawObject*>& objects, QWidget* parent = nullptr);
+    // Line widths and corner radii are shown in millimetres when the face's
+    // pixels per millimetre are known (> 0), else in face pixels.
+    explicit CObjectPropertiesDialog(const std::vector<CDrawObject*>& objects, QWidget* parent = nullptr,
+                                     double pixelsPerMm = 0);
 
     int PageCount() const;
     int CurrentPage() const;
@@ -36,6 +40,8 @@ protected:
 
 private:
     QWidget* MakePage(CDrawObject* object);
+    // Line width, dash, corner radius and opacity, as the kind has them.
+    void AddLookRows(QFormLayout* form, QWidget* page, CDrawObject* object);
     void ShowPage(int index);
     bool LeavePage();
     void UpdateButtons();
@@ -47,4 +53,5 @@ private:
     QStackedWidget* m_pages = nullptr;
     QPushButton* m_back = nullptr;
     QPushButton* m_next = nullptr;
+    double m_pixelsPerMm = 0;
 };

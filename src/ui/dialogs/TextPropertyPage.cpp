@@ -3,6 +3,7 @@
 #include "app/VtwinDoc.h"
 #include "layout/DrawText.h"
 #include "layout/FontEngine.h"
+#include "layout/TextBlock.h"
 #include "properties/SettingChecks.h"
 #include "ui/widgets/ColorButton.h"
 #include "ui/widgets/MessageBox.h"
@@ -15,16 +16,19 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QTextCursor>
 
 #include <algorithm>
 
 const char* const CTextPropertyPage::kAppearanceNames[5] = {"Normal", "Bordered", "Extrude", "Indent", "Outline"};
+const char* const CTextPropertyPage::kAlignNames[4] = {"Left", "Center", "Right", "Justified"};
 const int CTextPropertyPage::kListedSizes[16] = {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
 
 namespace {
 
-constexpr int kMaxTextLength = 255;  // characters
 constexpr int kMinSize = 1, kMaxSize = 255;  // face pixels
 
 // The mark beside each face of the face list: two overlapping capital T's,
@@ -72,6 +76,9 @@ CTextValues CTextValues::FromObject(const CDrawText& t)
     v.smooth = t.GetSmooth();
     v.face = t.GetFontFace();
     v.size = t.GetSize();
+    v.align = t.GetLayout().align;
+    v.lineSpacing = t.GetLayout().lineSpacing;
+    v.letterSpacing = t.GetLayout().letterSpacing;
     return v;
 }
 
@@ -89,6 +96,9 @@ CTextValues CTextValues::FromDefaults(const CTextDefaults& d)
     v.face = d.font.empty() ? std::string("Arial") : d.font;
     // A size stored out of range is still shown as it is; OK refuses it.
     v.size = d.size > 0 ? static_cast<std::uint32_t>(d.size) : 12;
+    v.align = d.align;
+    v.lineSpacing = d.lineSpacing;
+    v.letterSpacing = d.letterSpacing;
     return v;
 }
 
@@ -104,6 +114,9 @@ void CTextValues::ToDefaults(CTextDefaults& d) const
     d.font = face;
     d.size = static_cast<std::int32_t>(std::min<std::uint32_t>(size, 0x7FFFFFFF));
     d.appearance = static_cast<std::int32_t>(appearance);
+    d.align = align;
+    d.lineSpacing = lineSpacing;
+    d.letterSpacing = letterSpacing;
 }
 
 void CTextValues::ApplyTo(CDrawText& t) const
@@ -120,6 +133,12 @@ void CTextValues::ApplyTo(CDrawText& t) const
     t.SetSize(size);
     t.SetAppearance(appearance);
     t.SetText(text);
+    // The wrap width belongs to the box, not to the page.
+    CTextLayout layout = t.GetLayout();
+    layout.align = align;
+    layout.lineSpacing = lineSpacing;
+    layout.letterSpacing = letterSpacing;
+    t.SetLayout(layout);
 }
 
 // ---- page ------------------------------------------------------------------------------------
@@ -136,10 +155,20 @@ CTextPropertyPage::CTextPropertyPage(QWidget* parent) : QWidget(parent)
         return l;
     };
 
-    m_text = new QLineEdit(this);
+    m_text = new QPlainTextEdit(this);
     m_text->setObjectName(QStringLiteral("text"));
-    m_text->setMaxLength(kMaxTextLength);
+    m_text->setTabChangesFocus(true);
     m_text->setMinimumWidth(320);
+    m_text->setFixedHeight(m_text->fontMetrics().lineSpacing() * 4 + 12);
+    // The field takes no more than the longest text; what goes beyond is cut.
+    connect(m_text, &QPlainTextEdit::textChanged, this, [this] {
+        if (m_text->toPlainText().size() <= kMaxTextLength)
+            return;
+        QTextCursor cursor = m_text->textCursor();
+        cursor.setPosition(kMaxTextLength);
+        cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    });
     grid->addWidget(label("&Text", m_text), 0, 0);
     grid->addWidget(m_text, 0, 1, 1, 3);
 
@@ -172,6 +201,29 @@ CTextPropertyPage::CTextPropertyPage(QWidget* parent) : QWidget(parent)
         m_appearance->addItem(QString::fromLatin1(name));
     grid->addWidget(label("&Appearance", m_appearance), 2, 0);
     grid->addWidget(m_appearance, 2, 1);
+
+    m_align = new QComboBox(this);
+    m_align->setObjectName(QStringLiteral("align"));
+    for (const char* name : kAlignNames)
+        m_align->addItem(QString::fromLatin1(name));
+    grid->addWidget(label("Alig&nment", m_align), 2, 2);
+    grid->addWidget(m_align, 2, 3);
+
+    auto spin = [this](const char* name, int low, int high) {
+        auto* b = new QSpinBox(this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setRange(low, high);
+        b->setSuffix(QStringLiteral(" %"));
+        return b;
+    };
+    m_lineSpacing = spin("lineSpacing", static_cast<int>(kMinLineSpacing), static_cast<int>(kMaxLineSpacing));
+    m_lineSpacing->setToolTip(QStringLiteral("From one line to the next, in percent of the font size"));
+    m_letterSpacing = spin("letterSpacing", kMinLetterSpacing, kMaxLetterSpacing);
+    m_letterSpacing->setToolTip(QStringLiteral("Added between letters, in percent of the font size"));
+    grid->addWidget(label("&Line spacing", m_lineSpacing), 5, 0);
+    grid->addWidget(m_lineSpacing, 5, 1);
+    grid->addWidget(label("L&etter spacing", m_letterSpacing), 5, 2);
+    grid->addWidget(m_letterSpacing, 5, 3);
 
     auto* styles = new QHBoxLayout;
     auto check = [this, styles](const char* text, const char* name) {
@@ -210,7 +262,7 @@ CTextPropertyPage::CTextPropertyPage(QWidget* parent) : QWidget(parent)
     colours->addStretch(1);
     grid->addLayout(colours, 4, 1, 1, 3);
     grid->setColumnStretch(1, 1);
-    grid->setRowStretch(5, 1);
+    grid->setRowStretch(6, 1);
 
     // The second colour only matters for the border of "Bordered" text.
     connect(m_appearance, &QComboBox::currentIndexChanged, this, &CTextPropertyPage::UpdateEnabled);
@@ -218,7 +270,8 @@ CTextPropertyPage::CTextPropertyPage(QWidget* parent) : QWidget(parent)
     setTabOrder(m_text, m_face);
     setTabOrder(m_face, m_size);
     setTabOrder(m_size, m_appearance);
-    setTabOrder(m_appearance, m_bold);
+    setTabOrder(m_appearance, m_align);
+    setTabOrder(m_align, m_bold);
     setTabOrder(m_bold, m_italic);
     setTabOrder(m_italic, m_underline);
     setTabOrder(m_underline, m_strikeOut);
@@ -226,6 +279,8 @@ CTextPropertyPage::CTextPropertyPage(QWidget* parent) : QWidget(parent)
     setTabOrder(m_smooth, m_colour1);
     setTabOrder(m_colour1, m_swap);
     setTabOrder(m_swap, m_colour2);
+    setTabOrder(m_colour2, m_lineSpacing);
+    setTabOrder(m_lineSpacing, m_letterSpacing);
 
     SetValues(CTextValues());
 }
@@ -271,7 +326,7 @@ void CTextPropertyPage::ShowFaceInItself()
 
 void CTextPropertyPage::SetValues(const CTextValues& v)
 {
-    m_text->setText(QString::fromStdString(v.text));
+    m_text->setPlainText(QString::fromStdString(v.text));
     SelectFace(v.face);
     const int listed = m_size->findText(QString::number(v.size));
     if (listed >= 0)
@@ -279,6 +334,9 @@ void CTextPropertyPage::SetValues(const CTextValues& v)
     else
         m_size->setEditText(QString::number(v.size));
     m_appearance->setCurrentIndex(v.appearance <= 4 ? static_cast<int>(v.appearance) : 0);
+    m_align->setCurrentIndex(v.align <= kAlignJustified ? static_cast<int>(v.align) : 0);
+    m_lineSpacing->setValue(static_cast<int>(v.lineSpacing));
+    m_letterSpacing->setValue(v.letterSpacing);
     m_bold->setChecked(v.bold);
     m_italic->setChecked(v.italic);
     m_underline->setChecked(v.underline);
@@ -307,14 +365,17 @@ CTextValues CTextPropertyPage::Values() const
     const int size = m_size->currentText().trimmed().toInt(&ok);
     v.size = ok && size >= 1 ? static_cast<std::uint32_t>(size) : 12;
     v.appearance = m_appearance->currentIndex() >= 0 ? static_cast<std::uint32_t>(m_appearance->currentIndex()) : 0;
-    v.text = m_text->text().toStdString();
+    v.align = m_align->currentIndex() >= 0 ? static_cast<std::uint32_t>(m_align->currentIndex()) : 0;
+    v.lineSpacing = static_cast<std::uint32_t>(m_lineSpacing->value());
+    v.letterSpacing = m_letterSpacing->value();
+    v.text = m_text->toPlainText().toStdString();
     return v;
 }
 
 bool CTextPropertyPage::Validate()
 {
     m_refused = nullptr;
-    if (m_text->text().isEmpty()) {
+    if (m_text->toPlainText().trimmed().isEmpty()) {
         ShowMessage(this, QStringLiteral("Please enter some Text."), EMessageIcon::Warning);
         m_refused = m_text;
         FocusField();

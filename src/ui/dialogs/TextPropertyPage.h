@@ -1,6 +1,7 @@
 #pragma once
-// The text page: face, size, appearance, style, the two colours and the text
-// of a text object. The "Draw Text" dialog is this page with OK and Cancel;
+// The text page: face, size, appearance, style, the two colours, the text
+// (several lines; Enter starts a new one) and how its lines are set
+// (alignment, line spacing, letter spacing) of a text object. The "Draw Text" dialog is this page with OK and Cancel;
 // the Properties dialog shows the same page for each text it edits.
 
 #include "image/Color.h"
@@ -13,7 +14,8 @@ class CColorButton;
 class CDrawText;
 class QCheckBox;
 class QComboBox;
-class QLineEdit;
+class QPlainTextEdit;
+class QSpinBox;
 class QPushButton;
 struct CTextDefaults;
 
@@ -30,6 +32,9 @@ struct CTextValues {
     bool smooth = false;  // anti-aliased edges
     std::string face = "Arial";
     std::uint32_t size = 12;  // font cell height in face pixels
+    std::uint32_t align = 0;  // kAlignLeft .. kAlignJustified
+    std::uint32_t lineSpacing = 100;  // percent of the font height
+    std::int32_t letterSpacing = 0;   // percent of the font height
 
     static CTextValues FromObject(const CDrawText& text);
     // The document's last-used settings (they hold no text).
@@ -45,6 +50,10 @@ public:
 
     // The five appearance names, by index.
     static const char* const kAppearanceNames[5];
+    // The alignment names, by index.
+    static const char* const kAlignNames[4];
+    // The most characters the text field takes.
+    static constexpr int kMaxTextLength = 2000;
     // The sizes the size list offers, in face pixels.
     static const int kListedSizes[16];
 
@@ -62,10 +71,13 @@ public:
     // The field that takes the focus: the one last refused, else the text.
     void FocusField();
 
-    QLineEdit* TextField() const { return m_text; }
+    QPlainTextEdit* TextField() const { return m_text; }
     QComboBox* FaceCombo() const { return m_face; }
     QComboBox* SizeCombo() const { return m_size; }
     QComboBox* AppearanceCombo() const { return m_appearance; }
+    QComboBox* AlignCombo() const { return m_align; }
+    QSpinBox* LineSpacingField() const { return m_lineSpacing; }
+    QSpinBox* LetterSpacingField() const { return m_letterSpacing; }
     CColorButton* Colour1Button() const { return m_colour1; }
     CColorButton* Colour2Button() const { return m_colour2; }
     QPushButton* SwapButton() const { return m_swap; }
@@ -77,10 +89,13 @@ private:
     void UpdateEnabled();
     void Swap();
 
-    QLineEdit* m_text = nullptr;
+    QPlainTextEdit* m_text = nullptr;
     QComboBox* m_face = nullptr;
     QComboBox* m_size = nullptr;
     QComboBox* m_appearance = nullptr;
+    QComboBox* m_align = nullptr;
+    QSpinBox* m_lineSpacing = nullptr;
+    QSpinBox* m_letterSpacing = nullptr;
     QCheckBox* m_bold = nullptr;
     QCheckBox* m_italic = nullptr;
     QCheckBox* m_underline = nullptr;

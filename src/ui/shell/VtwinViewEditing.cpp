@@ -16,6 +16,7 @@
 #include "layout/RecordStream.h"
 #include "render/RenderPipeline.h"
 #include "ui/canvas/FaceCanvas.h"
+#include "ui/canvas/GeometryBar.h"
 #include "ui/canvas/LayoutSnapshotRecord.h"
 #include "ui/dialogs/ColorsDialog.h"
 #include "ui/dialogs/DrawBarcodeDialog.h"
@@ -395,6 +396,9 @@ void CVtwinView::Nudge(int dx, int dy, const std::string& templ)
 }
 
 namespace {
+// A text tool drag at least this wide (face pixels) draws a box the lines
+// wrap in; anything less is a click that places a point text.
+constexpr int kMinTextBoxDrag = 10;
 CVtwinView::InputPrompt g_inputPrompt;
 CVtwinView::ObjectDialogRunner g_objectDialogRunner;
 }
@@ -424,10 +428,17 @@ std::unique_ptr<CDrawObject> CVtwinView::CreateContentObject(const std::vector<C
         values.ToDefaults(defaults);
         auto text = std::make_unique<CDrawText>();
         values.ApplyTo(*text);
-        // The box starts as the release point; fitting grows it from there
-        // (its top-left corner for unturned text).
-        text->SetCoords(b.x, b.y, b.x, b.y);
-        text->FitToText();
+        if (right - left >= kMinTextBoxDrag) {
+            // A dragged box: the lines wrap at its width, from its top-left corner.
+            text->SetCoords(left, top, left, top);
+            text->WrapAt(right - left);
+        } else {
+            // A click: the box starts as the release point; fitting grows it
+            // from there (its top-left corner for unturned text).
+            text->SetCoords(b.x, b.y, b.x, b.y);
+            text->FitToText();
+        }
+        ObjectCommands::KeepOnFace(*text, m_canvas->FaceWidth(), m_canvas->FaceHeight());
         return text;
     }
     if (subTool == 15) {
@@ -462,11 +473,14 @@ std::unique_ptr<CDrawObject> CVtwinView::CreateContentObject(const std::vector<C
                 folders->PutUserString("Dir", "Open1", QFileInfo(value).absolutePath().toStdString() + "/");
         }
         // The picture comes at its own size with its top-left corner at the
-        // release point; the user stretches it by its handles afterwards.
+        // release point, scaled down and moved to lie inside the face; the
+        // user stretches it by its handles afterwards.
         std::string message;
         std::unique_ptr<CDrawPicture> picture = CDrawPicture::CreateFromFile(value.toStdString(), b.x, b.y, message);
         if (!picture)
             ShowMessage(this, QString::fromStdString(message), EMessageIcon::Warning);
+        else
+            ObjectCommands::KeepOnFace(*picture, m_canvas->FaceWidth(), m_canvas->FaceHeight());
         return picture;
     }
     return nullptr;
@@ -506,7 +520,8 @@ void CVtwinView::RunProperties()
             }
     if (clones.empty())
         return;
-    CObjectPropertiesDialog dialog(pages, this);
+    CObjectPropertiesDialog dialog(pages, this,
+                                   m_frame && m_frame->GeometryBar() ? m_frame->GeometryBar()->PixelsPerMm() : 0.0);
     const bool ok = g_propertiesRunner ? g_propertiesRunner(dialog) : dialog.exec() == QDialog::Accepted;
     if (!ok)
         return;

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -197,7 +198,7 @@ private slots:
             if (!accept)
                 return false;
             if (auto* t = dynamic_cast<CDrawTextDialog*>(&dialog))
-                t->Page()->TextField()->setText(answer);
+                t->Page()->TextField()->setPlainText(answer);
             else if (auto* b = dynamic_cast<CDrawBarcodeDialog*>(&dialog))
                 b->Page()->Field()->setText(answer);
             dialog.accept();

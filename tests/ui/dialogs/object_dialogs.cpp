@@ -17,13 +17,17 @@
 #include "ui/dialogs/DrawTextDialog.h"
 #include "ui/dialogs/ObjectPropertiesDialog.h"
 #include "ui/dialogs/TextPropertyPage.h"
+#include "ui/canvas/GeometryBar.h"
 #include "ui/shell/CommandIds.h"
 #include "ui/widgets/ColorButton.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSpinBox>
 #include <QPushButton>
 
 class CObjectDialogsTest : public QObject {
@@ -66,6 +70,12 @@ private:
         return f && (f == w || w->isAncestorOf(f));
     }
     static void Retype(QLineEdit* field, const QString& text)
+    {
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Delete);
+        QTest::keyClicks(field, text);
+    }
+    static void Retype(QPlainTextEdit* field, const QString& text)
     {
         field->selectAll();
         QTest::keyClick(field, Qt::Key_Delete);
@@ -148,7 +158,6 @@ private slots:
         for (int i = 0; i < page.AppearanceCombo()->count(); ++i)
             appearances << page.AppearanceCombo()->itemText(i);
         QCOMPARE(appearances, (QStringList{"Normal", "Bordered", "Extrude", "Indent", "Outline"}));
-        QCOMPARE(page.TextField()->maxLength(), 255);
     }
 
     void drawsATextAndKeepsItsSettingsForTheNext()
@@ -175,7 +184,7 @@ private slots:
             page->FaceCombo()->setCurrentIndex(page->FaceCombo()->findText(serif));
             Retype(page->SizeCombo()->lineEdit(), QStringLiteral("30"));
             QTest::mouseClick(dialog->findChild<QCheckBox*>(QStringLiteral("bold")), Qt::LeftButton);
-            QTest::mouseClick(dialog->findChild<QCheckBox*>(QStringLiteral("smooth")), Qt::LeftButton);
+            Check(dialog->findChild<QCheckBox*>(QStringLiteral("smooth"))->isChecked(), QStringLiteral("smooth"));
             swapBefore = page->SwapButton()->isEnabled();
             colour2Before = page->Colour2Button()->isEnabled();
             page->AppearanceCombo()->setCurrentIndex(1);  // "Bordered"
@@ -187,7 +196,7 @@ private slots:
             return dialog->result() == QDialog::Accepted;
         });
         Run(ID_TOOL_TEXT);
-        DragFace(20, 150, 40, 120);  // released at (40, 120)
+        DragFace(40, 120, 40, 120);  // a click at (40, 120)
         QVERIFY2(m_failures.isEmpty(), qPrintable(m_failures.join(QLatin1Char('\n'))));
         QVERIFY(!swapBefore);
         QVERIFY(!colour2Before);
@@ -449,6 +458,66 @@ private slots:
         QCOMPARE(c->GetBarcodeKind(), EBarcodeKind::Code39);
     }
 
+    // Enter starts a new line; the lines' alignment and spacings come from
+    // the dialog; a drag makes a box the lines wrap in; the text stays on
+    // the face. The Properties dialog sets a rectangle's look.
+    void textLinesWrappedBoxesAndTheLookOfShapes()
+    {
+        CVtwinView::SetObjectDialogRunner([&](QDialog& d) {
+            auto& dialog = dynamic_cast<CDrawTextDialog&>(d);
+            Check(ShowActive(dialog), QStringLiteral("text dialog shown"));
+            CTextPropertyPage* page = dialog.Page();
+            QTest::keyClicks(page->TextField(), QStringLiteral("line one"));
+            QTest::keyClick(page->TextField(), Qt::Key_Return);
+            QTest::keyClicks(page->TextField(), QStringLiteral("two"));
+            Check(dialog.isVisible(), QStringLiteral("Enter keeps the dialog open"));
+            page->SizeCombo()->setEditText(QStringLiteral("12"));
+            page->AlignCombo()->setCurrentIndex(1);
+            page->LineSpacingField()->setValue(150);
+            PressOk(dialog.Buttons());
+            return dialog.result() == QDialog::Accepted;
+        });
+        Run(ID_TOOL_TEXT);
+        DragFace(290, 150, 290, 150);  // a click near the right edge
+        DragFace(20, 100, 120, 90);    // a box 100 pixels wide
+        CVtwinView::SetObjectDialogRunner(nullptr);
+        QVERIFY2(m_failures.isEmpty(), qPrintable(m_failures.join(QLatin1Char('\n'))));
+        QCOMPARE(int(Front().GetObjectCount()), 2);
+        auto* point = dynamic_cast<CDrawText*>(Front().GetObject(0));
+        auto* box = dynamic_cast<CDrawText*>(Front().GetObject(1));
+        QVERIFY(point && box);
+        QCOMPARE(QString::fromStdString(point->GetString()), QStringLiteral("line one\ntwo"));
+        QCOMPARE(point->GetLayout().align, kAlignCentre);
+        QCOMPARE(point->GetLayout().lineSpacing, 150u);
+        QVERIFY(!point->IsWrapped());
+        QVERIFY(point->GetMaxX() <= 300);  // moved back onto the face
+        QVERIFY(point->GetHeight() > 2 * static_cast<int>(point->GetSize()));
+        QVERIFY(box->IsWrapped());
+        QCOMPARE(box->GetMinX(), 20);
+        QCOMPARE(box->GetMaxY(), 100);
+        QCOMPARE(box->GetWidth(), 100);
+
+        // The look of a rectangle; lengths show in millimetres of the product.
+        const double ppm = m_frame->GeometryBar()->PixelsPerMm(), unit = ppm > 0 ? ppm : 1.0;
+        Run(ID_TOOL_RECT);
+        DragFace(30, 60, 130, 10);
+        Run(ID_TOOL_SELECT);
+        CVtwinView::SetPropertiesRunner([&, unit](CObjectPropertiesDialog& dialog) {
+            QWidget* page = dialog.Page(0);
+            page->findChild<QDoubleSpinBox*>(QStringLiteral("lineWidth"))->setValue(4 / unit);
+            page->findChild<QComboBox*>(QStringLiteral("dash"))->setCurrentIndex(1);
+            page->findChild<QDoubleSpinBox*>(QStringLiteral("cornerRadius"))->setValue(8 / unit);
+            page->findChild<QSpinBox*>(QStringLiteral("opacity"))->setValue(60);
+            return dialog.ApplyPages();
+        });
+        Run(ID_OBJECT_PROPERTIES);
+        const CDrawObject* rect = Front().GetObject(2);
+        QCOMPARE(rect->GetLineWidth(), 4);
+        QCOMPARE(rect->GetDash(), kDashDash);
+        QCOMPARE(rect->GetCornerRadius(), 8);
+        QCOMPARE(rect->GetOpacity(), 60u);
+    }
+
     void propertiesStepsOverTwoTextsAndKeepsARefusedPage()
     {
         DrawText(20, 180, QStringLiteral("First"));
@@ -470,8 +539,8 @@ private slots:
             Check(one && two, QStringLiteral("text pages"));
             if (!one || !two)
                 return false;
-            Check(one->TextField()->text() == QStringLiteral("First"), one->TextField()->text());
-            Check(two->TextField()->text() == QStringLiteral("Second"), two->TextField()->text());
+            Check(one->TextField()->toPlainText() == QStringLiteral("First"), one->TextField()->toPlainText());
+            Check(two->TextField()->toPlainText() == QStringLiteral("Second"), two->TextField()->toPlainText());
             QPushButton* backButton = nullptr;
             QPushButton* nextButton = nullptr;
             for (QPushButton* b : dialog.findChildren<QPushButton*>()) {
