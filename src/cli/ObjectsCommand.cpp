@@ -118,6 +118,7 @@ int RunSetObject(const SCliContext& context, const std::vector<std::string>& arg
         return kExitUsage;
     }
     const std::string& path = a.positional[0];
+    const CErrorSubject subject(path);
     CEditLock lock;
     auto doc = MakeDocument();
     if (!OpenDocumentForEdit(*doc, path, a, lock)) return kExitFailed;
@@ -156,7 +157,7 @@ int RunSetObject(const SCliContext& context, const std::vector<std::string>& arg
         if (refusal == "The object already has this angle.") refusal.clear();
     }
     if (!refusal.empty()) {
-        PrintError(path + ": " + refusal);
+        PrintError(refusal);
         return kExitUsage;
     }
     if (!ApplyObjectLook(a, GetFacePixelsPerMillimetre(*doc->GetProduct(), key), o)) return kExitUsage;
