@@ -131,14 +131,20 @@ void CGeometryBar::Refresh()
     const double s = Scale();
     const int decimals = s > 1.0 ? 2 : 0;
     const int faceHeight = m_view->Canvas() ? m_view->Canvas()->FaceHeight() : 0;
-    const double values[kFieldCount] = {b.minX / s, (faceHeight - b.maxY) / s, (b.maxX - b.minX) / s,
-                                        (b.maxY - b.minY) / s};
+    // An empty selection's box is the sentinel extremes: no arithmetic on it.
+    double values[kFieldCount] = {};
+    if (b.count > 0) {
+        values[kFieldX] = b.minX / s;
+        values[kFieldY] = (faceHeight - b.maxY) / s;
+        values[kFieldWidth] = (b.maxX - b.minX) / s;
+        values[kFieldHeight] = (b.maxY - b.minY) / s;
+    }
     for (int f = 0; f < kFieldCount; ++f) {
         QDoubleSpinBox* box = m_fields[f];
         box->setDecimals(decimals);
         box->setSingleStep(1.0);
         box->setEnabled(b.count == 1 || (b.count > 1 && f < kFieldWidth));
-        box->setValue(b.count > 0 ? values[f] : 0.0);
+        box->setValue(values[f]);
     }
     const auto* bitmap = b.single >= 0 ? dynamic_cast<const CDrawBitmapObject*>(objects->GetObject(b.single)) : nullptr;
     m_angle->setEnabled(bitmap != nullptr);
