@@ -59,7 +59,7 @@ std::vector<SCliCommand> BuildCommands()
         {"set", "P.vtp NAME=VALUE...", "render settings by their names in the property grid, all or none",
          WithEditLock({}),
          &RunSet},
-        {"face", "P.vtp FACE APPEARANCE", "a face's appearance: colour, gradient, texture, pattern or picture",
+        {"face", "P.vtp FACE OPTION...", "a face's appearance: colour, gradient, texture, pattern or picture",
          WithEditLock({{"--color", nullptr, "C", "the colour (the first colour of gradients and patterns)"},
           {"--color2", nullptr, "C", "the second colour"},
           {"--gradient", nullptr, "STYLE", "a gradient, 0..31 (see list gradients)"},
