@@ -279,6 +279,121 @@ bool ReadRowsCore(SDecodeState* s, CRaster* image, JSAMPROW inkRow, const CIccTr
     return true;
 }
 
+// The stream as libjpeg's source, the progress monitor and the memory limit.
+void ConnectSource(SDecodeState* s, CByteStream& stream)
+{
+    s->src.stream = &stream;
+    s->src.pub.init_source = InitSource;
+    s->src.pub.fill_input_buffer = FillInputBuffer;
+    s->src.pub.skip_input_data = SkipInputData;
+    s->src.pub.resync_to_restart = jpeg_resync_to_restart;
+    s->src.pub.term_source = TermSource;
+    s->cinfo.src = &s->src.pub;
+    s->progress.progress_monitor = ProgressMonitor;
+    s->cinfo.progress = &s->progress;
+    s->cinfo.mem->max_memory_to_use = kMemoryLimit;
+}
+
+// The last error of a failed decoding, by what went wrong.
+bool Failure(const SDecodeState* s, CRaster& image)
+{
+    if (s->src.truncated) {
+        image.SetLastError("JPEG file is truncated");
+    } else if (s->err.damaged) {
+        image.SetLastError((std::string("JPEG file is damaged: ") + s->err.message).c_str());
+    } else if (s->headerRead &&
+               (s->err.pub.msg_code == JERR_NO_BACKING_STORE || s->err.pub.msg_code == JERR_OUT_OF_MEMORY)) {
+        image.SetLastError(PictureTooLargeText(s->cinfo.image_width, s->cinfo.image_height, kProgressiveLimit).c_str());
+    } else {
+        image.SetLastError(s->err.message);
+    }
+    return false;
+}
+
+// The declared size decides before anything is allocated for the picture:
+// its limits, the data the rest of the file can hold, the memory of a
+// progressive picture's coefficients.
+bool CheckDeclaredSize(const SDecodeState* s, CByteStream& stream, CRaster& image)
+{
+    if (!CheckPictureSize(s->cinfo.image_width, s->cinfo.image_height, image)) {
+        return false;
+    }
+    const std::int64_t streamSize = stream.Size();
+    if (streamSize >= 0 && LeastDataBytes(s->cinfo) > static_cast<std::uint64_t>(stream.Remaining()) +
+                                                           s->src.pub.bytes_in_buffer) {
+        image.SetLastError("JPEG file is truncated");
+        return false;
+    }
+    if (s->cinfo.progressive_mode && CoefficientBytes(s->cinfo) > static_cast<std::uint64_t>(kMemoryLimit)) {
+        image.SetLastError(PictureTooLargeText(s->cinfo.image_width, s->cinfo.image_height, kProgressiveLimit).c_str());
+        return false;
+    }
+    return true;
+}
+
+// A photograph's EXIF block says how the camera was held (1: upright); APP2
+// segments may carry an ICC profile. The saved segments last only until the
+// decompression finishes.
+int ReadSavedSegments(const jpeg_decompress_struct& cinfo, std::vector<std::uint8_t>& profile)
+{
+    int orientation = 1;
+    std::vector<std::vector<std::uint8_t>> iccSegments;
+    for (jpeg_saved_marker_ptr m = cinfo.marker_list; m != nullptr; m = m->next) {
+        if (m->marker == JPEG_APP0 + 1 && orientation == 1) {
+            orientation = ReadExifOrientation(m->data, m->data_length);
+        } else if (m->marker == JPEG_APP0 + 2) {
+            iccSegments.emplace_back(m->data, m->data + m->data_length);
+        }
+    }
+    profile = JoinJpegIccSegments(iccSegments);
+    return orientation;
+}
+
+// The colour transform of an embedded profile, for the decoder's output colours.
+std::unique_ptr<CIccTransform> MakeColourTransform(const jpeg_decompress_struct& cinfo,
+                                                   const std::vector<std::uint8_t>& profile)
+{
+    CIccTransform::Input input = CIccTransform::Input::Bgr;
+    if (cinfo.out_color_space == JCS_GRAYSCALE) {
+        input = CIccTransform::Input::Grey;
+    } else if (cinfo.out_color_space == JCS_CMYK) {
+        input = cinfo.saw_Adobe_marker ? CIccTransform::Input::CmykInverted : CIccTransform::Input::Cmyk;
+    }
+    return CIccTransform::Create(profile.data(), profile.size(), input);
+}
+
+// Creates the picture: grey (8 bits) or 24 bits, inks converted to 24 bits;
+// with the file's density.
+bool CreatePicture(const jpeg_decompress_struct& cinfo, CRaster& image)
+{
+    const int width = static_cast<int>(cinfo.output_width);
+    const int height = static_cast<int>(cinfo.output_height);
+    const int components = cinfo.output_components;
+    if (components != 1 && components != 3 && !(components == 4 && cinfo.out_color_space == JCS_CMYK)) {
+        image.SetLastError("JPEG: unsupported number of colour components");
+        return false;
+    }
+    const bool inks = components == 4;
+    if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * (inks ? 3 : components) >
+        CRaster::GetAllocationLimit()) {
+        image.SetLastError("Can't allocate memory");
+        return false;
+    }
+    if (image.Create(width, height, inks ? 24 : 8 * components, IMAGE_TYPE_JPEG) == nullptr) {
+        image.SetLastError("Can't allocate memory");
+        return false;
+    }
+    if (components == 1) {
+        image.SetGrayPalette();
+    }
+    if (cinfo.density_unit == 1 || cinfo.density_unit == 2) {
+        const int scale = cinfo.density_unit == 2 ? 254 : 100;
+        image.SetXDPI(cinfo.X_density * scale / 100);
+        image.SetYDPI(cinfo.Y_density * scale / 100);
+    }
+    return true;
+}
+
 } // namespace
 
 bool DecodeJpeg(CByteStream& stream, CRaster& image)
@@ -299,99 +414,27 @@ bool DecodeJpeg(CByteStream& stream, CRaster& image)
         j_decompress_ptr c;
         ~SGuard() { jpeg_destroy_decompress(c); }
     } guard{&s->cinfo};
-
-    s->src.stream = &stream;
-    s->src.pub.init_source = InitSource;
-    s->src.pub.fill_input_buffer = FillInputBuffer;
-    s->src.pub.skip_input_data = SkipInputData;
-    s->src.pub.resync_to_restart = jpeg_resync_to_restart;
-    s->src.pub.term_source = TermSource;
-    s->cinfo.src = &s->src.pub;
-    s->progress.progress_monitor = ProgressMonitor;
-    s->cinfo.progress = &s->progress;
-    s->cinfo.mem->max_memory_to_use = kMemoryLimit;
+    ConnectSource(s, stream);
     // APP1 segments are kept for their EXIF orientation (each at most 64 KiB,
     // so together never more than the file itself).
     jpeg_save_markers(&s->cinfo, JPEG_APP0 + 1, 0xFFFF);
     // APP2 segments for an ICC profile (the same bound).
     jpeg_save_markers(&s->cinfo, JPEG_APP0 + 2, 0xFFFF);
 
-    auto failure = [&]() {
-        if (s->src.truncated) {
-            image.SetLastError("JPEG file is truncated");
-        } else if (s->err.damaged) {
-            image.SetLastError((std::string("JPEG file is damaged: ") + s->err.message).c_str());
-        } else if (s->headerRead && (s->err.pub.msg_code == JERR_NO_BACKING_STORE ||
-                                     s->err.pub.msg_code == JERR_OUT_OF_MEMORY)) {
-            image.SetLastError(
-                PictureTooLargeText(s->cinfo.image_width, s->cinfo.image_height, kProgressiveLimit).c_str());
-        } else {
-            image.SetLastError(s->err.message);
-        }
-        return false;
-    };
     if (!StartDecodeCore(s)) {
-        return failure();
+        return Failure(s, image);
     }
-    // The declared size decides before anything is allocated for the picture.
-    if (!CheckPictureSize(s->cinfo.image_width, s->cinfo.image_height, image)) {
+    if (!CheckDeclaredSize(s, stream, image)) {
         return false;
     }
-    const std::int64_t streamSize = stream.Size();
-    if (streamSize >= 0 && LeastDataBytes(s->cinfo) > static_cast<std::uint64_t>(stream.Remaining()) +
-                                                           s->src.pub.bytes_in_buffer) {
-        image.SetLastError("JPEG file is truncated");
+    std::vector<std::uint8_t> profile;
+    const int orientation = ReadSavedSegments(s->cinfo, profile);
+    const std::unique_ptr<CIccTransform> colours = MakeColourTransform(s->cinfo, profile);
+    // Ink pictures are converted to 24 bits line by line.
+    const bool inks = s->cinfo.output_components == 4;
+    std::vector<JSAMPLE> inkRow(inks ? static_cast<std::size_t>(s->cinfo.output_width) * 4 : 0);
+    if (!CreatePicture(s->cinfo, image)) {
         return false;
-    }
-    if (s->cinfo.progressive_mode && CoefficientBytes(s->cinfo) > static_cast<std::uint64_t>(kMemoryLimit)) {
-        image.SetLastError(
-            PictureTooLargeText(s->cinfo.image_width, s->cinfo.image_height, kProgressiveLimit).c_str());
-        return false;
-    }
-    // A photograph's EXIF block says how the camera was held. The saved
-    // segments last only until the decompression finishes.
-    int orientation = 1;
-    std::vector<std::vector<std::uint8_t>> iccSegments;
-    for (jpeg_saved_marker_ptr m = s->cinfo.marker_list; m != nullptr; m = m->next) {
-        if (m->marker == JPEG_APP0 + 1 && orientation == 1) {
-            orientation = ReadExifOrientation(m->data, m->data_length);
-        } else if (m->marker == JPEG_APP0 + 2) {
-            iccSegments.emplace_back(m->data, m->data + m->data_length);
-        }
-    }
-    const std::vector<std::uint8_t> profile = JoinJpegIccSegments(iccSegments);
-    CIccTransform::Input input = CIccTransform::Input::Bgr;
-    if (s->cinfo.out_color_space == JCS_GRAYSCALE) {
-        input = CIccTransform::Input::Grey;
-    } else if (s->cinfo.out_color_space == JCS_CMYK) {
-        input = s->cinfo.saw_Adobe_marker ? CIccTransform::Input::CmykInverted : CIccTransform::Input::Cmyk;
-    }
-    const std::unique_ptr<CIccTransform> colours = CIccTransform::Create(profile.data(), profile.size(), input);
-    const int width = static_cast<int>(s->cinfo.output_width);
-    const int height = static_cast<int>(s->cinfo.output_height);
-    const int components = s->cinfo.output_components;
-    if (components != 1 && components != 3 && !(components == 4 && s->cinfo.out_color_space == JCS_CMYK)) {
-        image.SetLastError("JPEG: unsupported number of colour components");
-        return false;
-    }
-    const bool inks = components == 4; // converted to 24 bits line by line
-    std::vector<JSAMPLE> inkRow(inks ? static_cast<std::size_t>(width) * 4 : 0);
-    if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * (inks ? 3 : components) >
-        CRaster::GetAllocationLimit()) {
-        image.SetLastError("Can't allocate memory");
-        return false;
-    }
-    if (image.Create(width, height, inks ? 24 : 8 * components, IMAGE_TYPE_JPEG) == nullptr) {
-        image.SetLastError("Can't allocate memory");
-        return false;
-    }
-    if (components == 1) {
-        image.SetGrayPalette();
-    }
-    if (s->cinfo.density_unit == 1 || s->cinfo.density_unit == 2) {
-        const int scale = s->cinfo.density_unit == 2 ? 254 : 100;
-        image.SetXDPI(s->cinfo.X_density * scale / 100);
-        image.SetYDPI(s->cinfo.Y_density * scale / 100);
     }
     if (!ReadRowsCore(s, &image, inks ? inkRow.data() : nullptr, colours.get())) {
         if (image.GetEscape()) {
@@ -402,7 +445,7 @@ bool DecodeJpeg(CByteStream& stream, CRaster& image)
             image.SetLastError("JPEG file has too many scans");
             return false;
         }
-        return failure();
+        return Failure(s, image);
     }
     if (colours && !inks) {
         colours->ApplyToPicture(image);
