@@ -7,53 +7,8 @@
 
 namespace {
 
-constexpr bool InRange(std::uint32_t id, std::uint32_t lo, std::uint32_t hi) noexcept {
-    return id >= lo && id <= hi;
-}
-
-// Bits 64 and 128: the cached models depend on the setting.
-unsigned ModelPart(std::uint32_t id) noexcept {
-    switch (id) {
-    case 1: case 2: case 11: case 13: case 41: case 42: case 43: case 51: case 53: case 61:
-    case 71: case 81: case 91: case 92: case 93: case 102: case 111: case 112: case 113:
-        return kUpdatePreviewModel | kUpdateRenderModel;
-    case 72: case 73: case 74: case 114: case 191: case 192: case 193: case 194: case 201: case 202: case 211:
-        return kUpdateRenderModel;
-    case 213:
-        return kUpdatePreviewModel | kUpdateRenderModel;
-    case 94: case 95:
-        return kUpdatePreviewModel | kUpdateRenderModel;
-    default:
-        break;
-    }
-    if (InRange(id, 141, 147) || InRange(id, 151, 154) || InRange(id, 161, 163) || InRange(id, 171, 173))
-        return kUpdatePreviewModel | kUpdateRenderModel;
-    return 0;
-}
-
-// Bits 1, 2, 4, 8, 16, 32: which pictures must be redone.
-unsigned PicturePart(std::uint32_t id) noexcept {
-    switch (id) {
-    case 3: case 12: case 14: case 21: case 22: case 23:
-        return kUpdateFinish;
-    case 62: case 63: case 64: case 72: case 73: case 74: case 114: case 193: case 194: case 211: case 212: case 213:
-        return kUpdateScratch;
-    case 101:
-        return kUpdateCDImage | kUpdateScratch;
-    case 164: // only the finished picture carries the resolution
-        return kUpdateFinish;
-    case 121: case 122: case 123: case 131: case 132: case 133: case 134:
-        return kUpdatePageEdges | kUpdateScratch;
-    case 155:
-        return kUpdateBackground | kUpdateScratch;
-    default:
-        break;
-    }
-    if (InRange(id, 31, 37) || InRange(id, 181, 185)) return kUpdateFinish;
-    if (InRange(id, 141, 147) || InRange(id, 151, 154) || InRange(id, 161, 163) || InRange(id, 171, 173))
-        return kUpdateScratch;
-    return kUpdateLayout;
-}
+// Both cached models (preview and render) depend on the setting.
+constexpr unsigned kModels = kUpdatePreviewModel | kUpdateRenderModel;
 
 using VN = SettingValueName;
 
@@ -88,111 +43,144 @@ using R = RangeKind;
 using C = ChoiceList;
 
 // id, label, section, edit label, type, int default, real default, text default,
-// range kind, minimum, maximum, unit, choice list
+// range kind, minimum, maximum, unit, choice list, update class (what a change
+// makes stale: the model bits for what moves the solid, the picture bits for
+// what must be redrawn)
 constexpr SettingInfo kSettings[] = {
-    {192, "Detail", "Rendering Options", "Detail", T::Choice, 0, 0, "", R::None, 0, 0, "", C::Detail},
-    {191, "Soften Edges", "Rendering Options", "Soften Edges", T::Boolean, 0, 0, "", R::None, 0, 0, "", C::None},
-    {193, "Shading", "Rendering Options", "Shading", T::Integer, 50, 0, "", R::Fixed, 0, 100, "%", C::None},
+    {192, "Detail", "Rendering Options", "Detail", T::Choice, 0, 0, "", R::None, 0, 0, "",
+     C::Detail, kUpdateRenderModel | kUpdateLayout},
+    {191, "Soften Edges", "Rendering Options", "Soften Edges", T::Boolean, 0, 0, "", R::None, 0, 0, "",
+     C::None, kUpdateRenderModel | kUpdateLayout},
+    {193, "Shading", "Rendering Options", "Shading", T::Integer, 50, 0, "", R::Fixed, 0, 100, "%",
+     C::None, kUpdateRenderModel | kUpdateScratch},
     {194, "Texture Filtering", "Rendering Options", "Texture Filtering", T::Choice, 1, 0, "", R::None, 0, 0, "",
-     C::TextureFiltering},
-    {212, "Backdrop", "Rendering Options", "Backdrop", T::Choice, 0, 0, "", R::None, 0, 0, "", C::Backdrop},
-    {211, "Lighting", "Rendering Options", "Lighting", T::Choice, 0, 0, "", R::None, 0, 0, "", C::Lighting},
-    {11, "Bevel", "Bevel", "Bevel", T::Boolean, 0, 0, "", R::None, 0, 0, "", C::None},
-    {12, "Style", "Bevel", "Bevel Style", T::Choice, 1, 0, "", R::None, 0, 0, "", C::BevelStyle},
-    {13, "Size", "Bevel", "Bevel Size", T::Integer, 10, 0, "", R::BorderLimit, 1, 0, "pixels", C::None},
-    {14, "Color", "Bevel", "Bevel Color", T::Colour, 0xFFFFFF, 0, "", R::None, 0, 0, "", C::None},
-    {1, "Borders", "Borders", "Borders", T::Boolean, 0, 0, "", R::None, 0, 0, "", C::None},
-    {2, "Size", "Borders", "Border Size", T::Integer, 1, 0, "", R::BorderLimit, 1, 0, "pixels", C::None},
-    {3, "Color", "Borders", "Border Color", T::Colour, 0x000000, 0, "", R::None, 0, 0, "", C::None},
-    {181, "Brightness", "Color Balance", "Brightness", T::Integer, 100, 0, "", R::Fixed, 50, 150, "%", C::None},
-    {182, "Contrast", "Color Balance", "Contrast", T::Integer, 100, 0, "", R::Fixed, 50, 150, "%", C::None},
-    {183, "Red", "Color Balance", "Red Color Balance", T::Integer, 100, 0, "", R::Fixed, 50, 150, "%", C::None},
-    {184, "Green", "Color Balance", "Green Color Balance", T::Integer, 100, 0, "", R::Fixed, 50, 150, "%", C::None},
-    {185, "Blue", "Color Balance", "Blue Color Balance", T::Integer, 100, 0, "", R::Fixed, 50, 150, "%", C::None},
-    {21, "Color Effect", "Color Effect", "Color Effect", T::Boolean, 0, 0, "", R::None, 0, 0, "", C::None},
+     C::TextureFiltering, kUpdateRenderModel | kUpdateScratch},
+    {212, "Backdrop", "Rendering Options", "Backdrop", T::Choice, 0, 0, "", R::None, 0, 0, "",
+     C::Backdrop, kUpdateScratch},
+    {211, "Lighting", "Rendering Options", "Lighting", T::Choice, 0, 0, "", R::None, 0, 0, "",
+     C::Lighting, kUpdateRenderModel | kUpdateScratch},
+    {11, "Bevel", "Bevel", "Bevel", T::Boolean, 0, 0, "", R::None, 0, 0, "", C::None, kModels | kUpdateLayout},
+    {12, "Style", "Bevel", "Bevel Style", T::Choice, 1, 0, "", R::None, 0, 0, "", C::BevelStyle, kUpdateFinish},
+    {13, "Size", "Bevel", "Bevel Size", T::Integer, 10, 0, "", R::BorderLimit, 1, 0, "pixels",
+     C::None, kModels | kUpdateLayout},
+    {14, "Color", "Bevel", "Bevel Color", T::Colour, 0xFFFFFF, 0, "", R::None, 0, 0, "", C::None, kUpdateFinish},
+    {1, "Borders", "Borders", "Borders", T::Boolean, 0, 0, "", R::None, 0, 0, "", C::None, kModels | kUpdateLayout},
+    {2, "Size", "Borders", "Border Size", T::Integer, 1, 0, "", R::BorderLimit, 1, 0, "pixels",
+     C::None, kModels | kUpdateLayout},
+    {3, "Color", "Borders", "Border Color", T::Colour, 0x000000, 0, "", R::None, 0, 0, "", C::None, kUpdateFinish},
+    {181, "Brightness", "Color Balance", "Brightness", T::Integer, 100, 0, "", R::Fixed, 50, 150, "%",
+     C::None, kUpdateFinish},
+    {182, "Contrast", "Color Balance", "Contrast", T::Integer, 100, 0, "", R::Fixed, 50, 150, "%",
+     C::None, kUpdateFinish},
+    {183, "Red", "Color Balance", "Red Color Balance", T::Integer, 100, 0, "", R::Fixed, 50, 150, "%",
+     C::None, kUpdateFinish},
+    {184, "Green", "Color Balance", "Green Color Balance", T::Integer, 100, 0, "", R::Fixed, 50, 150, "%",
+     C::None, kUpdateFinish},
+    {185, "Blue", "Color Balance", "Blue Color Balance", T::Integer, 100, 0, "", R::Fixed, 50, 150, "%",
+     C::None, kUpdateFinish},
+    {21, "Color Effect", "Color Effect", "Color Effect", T::Boolean, 0, 0, "", R::None, 0, 0, "",
+     C::None, kUpdateFinish},
     {22, "Effect Style", "Color Effect", "Color Effect Style", T::Choice, 1, 0, "", R::None, 0, 0, "",
-     C::ColorEffectStyle},
-    {23, "Color", "Color Effect", "Color Effect Color", T::Colour, 0x00FF00, 0, "", R::None, 0, 0, "", C::None},
-    {31, "Lens Flare", "Lens Flare", "Lens Flare", T::Boolean, 0, 0, "", R::None, 0, 0, "", C::None},
+     C::ColorEffectStyle, kUpdateFinish},
+    {23, "Color", "Color Effect", "Color Effect Color", T::Colour, 0x00FF00, 0, "", R::None, 0, 0, "",
+     C::None, kUpdateFinish},
+    {31, "Lens Flare", "Lens Flare", "Lens Flare", T::Boolean, 0, 0, "", R::None, 0, 0, "", C::None, kUpdateFinish},
     {32, "Intensity", "Lens Flare", "Lens Flare Intensity", T::Integer, 100, 0, "", R::Fixed, 50, 200, "%",
-     C::None},
-    {33, "", "", "", T::Real, 0, 0.8, "", R::None, 0, 0, "", C::None},
-    {34, "", "", "", T::Real, 0, 0.7, "", R::None, 0, 0, "", C::None},
-    {35, "Color", "Lens Flare", "Lens Flare Color", T::Colour, 0x00FFFF, 0, "", R::None, 0, 0, "", C::None},
+     C::None, kUpdateFinish},
+    {33, "", "", "", T::Real, 0, 0.8, "", R::None, 0, 0, "", C::None, kUpdateFinish},
+    {34, "", "", "", T::Real, 0, 0.7, "", R::None, 0, 0, "", C::None, kUpdateFinish},
+    {35, "Color", "Lens Flare", "Lens Flare Color", T::Colour, 0x00FFFF, 0, "", R::None, 0, 0, "",
+     C::None, kUpdateFinish},
     {36, "Blending", "Lens Flare", "Lens Flare Blending", T::Choice, 1, 0, "", R::None, 0, 0, "",
-     C::LensFlareBlending},
-    {37, "Alpha Mix", "Lens Flare", "Lens Flare Alpha Mix", T::Integer, 128, 0, "", R::Fixed, 1, 255, "", C::None},
+     C::LensFlareBlending, kUpdateFinish},
+    {37, "Alpha Mix", "Lens Flare", "Lens Flare Alpha Mix", T::Integer, 128, 0, "", R::Fixed, 1, 255, "",
+     C::None, kUpdateFinish},
     {53, "Table Position", "Object Positioning", "Table Position", T::Choice, 0, 0, "", R::None, 0, 0, "",
-     C::TablePosition},
-    {51, "Above Table", "Object Positioning", "Above Table", T::Integer, 0, 0, "", R::Fixed, 0, 100, "", C::None},
+     C::TablePosition, kModels | kUpdateLayout},
+    {51, "Above Table", "Object Positioning", "Above Table", T::Integer, 0, 0, "", R::Fixed, 0, 100, "",
+     C::None, kModels | kUpdateLayout},
     {41, "X Rotation", "Object Positioning", "X Rotation", T::Integer, 10, 0, "", R::Fixed, -60, 60, "degrees",
-     C::None},
+     C::None, kModels | kUpdateLayout},
     {42, "Y Rotation", "Object Positioning", "Y Rotation", T::Integer, 25, 0, "", R::Fixed, -60, 60, "degrees",
-     C::None},
+     C::None, kModels | kUpdateLayout},
     {43, "Z Rotation", "Object Positioning", "Z Rotation", T::Integer, 15, 0, "", R::Fixed, -60, 60, "degrees",
-     C::None},
+     C::None, kModels | kUpdateLayout},
     {111, "Binder Type", "Object Properties", "Binder Type", T::Choice, 0, 0, "", R::None, 0, 0, "",
-     C::BinderType},
-    {112, "", "", "", T::Integer, 50, 0, "", R::None, 0, 0, "", C::None},
-    {113, "", "", "", T::Integer, 70, 0, "", R::None, 0, 0, "", C::None},
+     C::BinderType, kModels | kUpdateLayout},
+    {112, "", "", "", T::Integer, 50, 0, "", R::None, 0, 0, "", C::None, kModels | kUpdateLayout},
+    {113, "", "", "", T::Integer, 70, 0, "", R::None, 0, 0, "", C::None, kModels | kUpdateLayout},
     {114, "Binder Color", "Object Properties", "Binder Color", T::Colour, 0x000000, 0, "", R::None, 0, 0, "",
-     C::None},
+     C::None, kUpdateRenderModel | kUpdateScratch},
     {102, "CD Position", "Object Properties", "CD Position", T::Choice, 5, 0, "", R::None, 0, 0, "",
-     C::CDPositionBook},
-    {213, "Edge Radius", "Object Properties", "Edge Radius", T::Integer, 0, 0, "", R::Fixed, 0, 10, "mm", C::None},
-    {201, "Folds Shown", "Object Properties", "Folds Shown", T::Boolean, 0, 0, "", R::None, 0, 0, "", C::None},
+     C::CDPositionBook, kModels | kUpdateLayout},
+    {213, "Edge Radius", "Object Properties", "Edge Radius", T::Integer, 0, 0, "", R::Fixed, 0, 10, "mm",
+     C::None, kModels | kUpdateScratch},
+    {201, "Folds Shown", "Object Properties", "Folds Shown", T::Boolean, 0, 0, "", R::None, 0, 0, "",
+     C::None, kUpdateRenderModel | kUpdateLayout},
     {202, "Folds Color", "Object Properties", "Folds Color", T::Colour, 0xFFFFFF, 0, "", R::None, 0, 0, "",
-     C::None},
+     C::None, kUpdateRenderModel | kUpdateLayout},
     {91, "X Position", "Observer Position", "Observer X Position", T::Integer, 0, 0, "", R::Fixed, -100, 100, "",
-     C::None},
+     C::None, kModels | kUpdateLayout},
     {92, "Y Position", "Observer Position", "Observer Y Position", T::Integer, 0, 0, "", R::Fixed, 0, 100, "",
-     C::None},
-    {93, "", "", "", T::Integer, 500, 0, "", R::None, 0, 0, "", C::None},
-    {94, "Lens", "Observer Position", "Lens", T::Choice, 100, 0, "", R::None, 0, 0, "", C::Lens},
-    {210, "Framing", "Observer Position", "Framing", T::Integer, 0, 0, "", R::Fixed, 0, 40, "%", C::None},
+     C::None, kModels | kUpdateLayout},
+    {93, "", "", "", T::Integer, 500, 0, "", R::None, 0, 0, "", C::None, kModels | kUpdateLayout},
+    {94, "Lens", "Observer Position", "Lens", T::Choice, 100, 0, "", R::None, 0, 0, "",
+     C::Lens, kModels | kUpdateLayout},
+    {210, "Framing", "Observer Position", "Framing", T::Integer, 0, 0, "", R::Fixed, 0, 40, "%",
+     C::None, kUpdateLayout},
     {95, "Elevation", "Observer Position", "Camera Elevation", T::Integer, 20, 0, "", R::Fixed, 0, 60, "degrees",
-     C::None},
-    {61, "Reflection", "Reflection", "Reflection", T::Boolean, 0, 0, "", R::None, 0, 0, "", C::None},
-    {62, "Top Fade", "Reflection", "Reflection Top Fade", T::Integer, 128, 0, "", R::Fixed, 1, 255, "", C::None},
+     C::None, kModels | kUpdateLayout},
+    {61, "Reflection", "Reflection", "Reflection", T::Boolean, 0, 0, "", R::None, 0, 0, "",
+     C::None, kModels | kUpdateLayout},
+    {62, "Top Fade", "Reflection", "Reflection Top Fade", T::Integer, 128, 0, "", R::Fixed, 1, 255, "",
+     C::None, kUpdateScratch},
     {63, "Bottom Fade", "Reflection", "Reflection Bottom Fade", T::Integer, 255, 0, "", R::Fixed, 1, 255, "",
-     C::None},
-    {64, "Ripple", "Reflection", "Reflection Ripple", T::Boolean, 1, 0, "", R::None, 0, 0, "", C::None},
-    {71, "Shadows", "Shadows", "Shadows", T::Boolean, 1, 0, "", R::None, 0, 0, "", C::None},
-    {81, "Lights", "Shadows", "Lights", T::Lights, 0x100, 0, "", R::None, 0, 0, "", C::None},
-    {72, "Color", "Shadows", "Shadow Color", T::Colour, 0x808080, 0, "", R::None, 0, 0, "", C::None},
-    {73, "Style", "Shadows", "Shadow Style", T::Choice, 3, 0, "", R::None, 0, 0, "", C::ShadowStyle},
-    {74, "Softness", "Shadows", "Shadow Softness", T::Integer, 8, 0, "", R::Fixed, 0, 50, "%", C::None},
+     C::None, kUpdateScratch},
+    {64, "Ripple", "Reflection", "Reflection Ripple", T::Boolean, 1, 0, "", R::None, 0, 0, "", C::None, kUpdateScratch},
+    {71, "Shadows", "Shadows", "Shadows", T::Boolean, 1, 0, "", R::None, 0, 0, "", C::None, kModels | kUpdateLayout},
+    {81, "Lights", "Shadows", "Lights", T::Lights, 0x100, 0, "", R::None, 0, 0, "", C::None, kModels | kUpdateLayout},
+    {72, "Color", "Shadows", "Shadow Color", T::Colour, 0x808080, 0, "", R::None, 0, 0, "",
+     C::None, kUpdateRenderModel | kUpdateScratch},
+    {73, "Style", "Shadows", "Shadow Style", T::Choice, 3, 0, "", R::None, 0, 0, "",
+     C::ShadowStyle, kUpdateRenderModel | kUpdateScratch},
+    {74, "Softness", "Shadows", "Shadow Softness", T::Integer, 8, 0, "", R::Fixed, 0, 50, "%",
+     C::None, kUpdateRenderModel | kUpdateScratch},
     {121, "Paper Color", "Page Settings", "Pages' Paper Color", T::Colour, 0xE0E0E0, 0, "", R::None, 0, 0, "",
-     C::None},
-    {122, "Page Edges", "Page Settings", "Page Edges", T::Boolean, 0, 0, "", R::None, 0, 0, "", C::None},
+     C::None, kUpdatePageEdges | kUpdateScratch},
+    {122, "Page Edges", "Page Settings", "Page Edges", T::Boolean, 0, 0, "", R::None, 0, 0, "",
+     C::None, kUpdatePageEdges | kUpdateScratch},
     {123, "Edge Color", "Page Settings", "Page Edge Color", T::Colour, 0xC0C0C0, 0, "", R::None, 0, 0, "",
-     C::None},
-    {131, "Page Depth %", "Page Settings", "Front Cover", T::Integer, 10, 0, "", R::None, 0, 0, "%", C::None},
-    {132, "Page Depth %", "Page Settings", "Back Cover", T::Integer, 10, 0, "", R::None, 0, 0, "%", C::None},
-    {133, "Page Depth %", "Page Settings", "Pages", T::Integer, 80, 0, "", R::None, 0, 0, "%", C::None},
+     C::None, kUpdatePageEdges | kUpdateScratch},
+    {131, "Page Depth %", "Page Settings", "Front Cover", T::Integer, 10, 0, "", R::None, 0, 0, "%",
+     C::None, kUpdatePageEdges | kUpdateScratch},
+    {132, "Page Depth %", "Page Settings", "Back Cover", T::Integer, 10, 0, "", R::None, 0, 0, "%",
+     C::None, kUpdatePageEdges | kUpdateScratch},
+    {133, "Page Depth %", "Page Settings", "Pages", T::Integer, 80, 0, "", R::None, 0, 0, "%",
+     C::None, kUpdatePageEdges | kUpdateScratch},
     {134, "Page Depth %", "Page Settings", "Page Depth Percentages", T::None, 0, 0, "", R::None, 0, 0, "",
-     C::None},
-    {101, "Image", "CD-ROM", "CD-ROM Image", T::Text, 0, 0, "", R::None, 0, 0, "", C::None},
-    {141, "", "", "", T::Integer, 0, 0, "", R::None, 0, 0, "", C::None},
-    {142, "", "", "", T::Integer, 0, 0, "", R::None, 0, 0, "", C::None},
-    {143, "", "", "", T::Integer, 0, 0, "", R::None, 0, 0, "", C::None},
-    {144, "", "", "", T::Integer, 0, 0, "", R::None, 0, 0, "", C::None},
-    {145, "", "", "", T::Integer, 0, 0, "", R::None, 0, 0, "", C::None},
-    {146, "", "", "", T::Integer, 0, 0, "", R::None, 0, 0, "", C::None},
-    {147, "", "", "", T::Integer, 0, 0, "", R::None, 0, 0, "", C::None},
-    {151, "", "", "", T::Text, 0, 0, "", R::None, 0, 0, "", C::None},
-    {152, "", "", "", T::Text, 0, 0, "", R::None, 0, 0, "", C::None},
-    {153, "", "", "", T::Text, 0, 0, "", R::None, 0, 0, "", C::None},
-    {154, "", "", "", T::Text, 0, 0, "", R::None, 0, 0, "", C::None},
-    {155, "", "", "", T::Text, 0, 0, "", R::None, 0, 0, "", C::None},
-    {161, "", "", "", T::Integer, 400, 0, "", R::None, 0, 0, "", C::None},
-    {162, "", "", "", T::Integer, 400, 0, "", R::None, 0, 0, "", C::None},
-    {163, "", "", "", T::Integer, 4, 0, "", R::None, 0, 0, "", C::None},
+     C::None, kUpdatePageEdges | kUpdateScratch},
+    {101, "Image", "CD-ROM", "CD-ROM Image", T::Text, 0, 0, "", R::None, 0, 0, "",
+     C::None, kUpdateCDImage | kUpdateScratch},
+    {141, "", "", "", T::Integer, 0, 0, "", R::None, 0, 0, "", C::None, kModels | kUpdateScratch},
+    {142, "", "", "", T::Integer, 0, 0, "", R::None, 0, 0, "", C::None, kModels | kUpdateScratch},
+    {143, "", "", "", T::Integer, 0, 0, "", R::None, 0, 0, "", C::None, kModels | kUpdateScratch},
+    {144, "", "", "", T::Integer, 0, 0, "", R::None, 0, 0, "", C::None, kModels | kUpdateScratch},
+    {145, "", "", "", T::Integer, 0, 0, "", R::None, 0, 0, "", C::None, kModels | kUpdateScratch},
+    {146, "", "", "", T::Integer, 0, 0, "", R::None, 0, 0, "", C::None, kModels | kUpdateScratch},
+    {147, "", "", "", T::Integer, 0, 0, "", R::None, 0, 0, "", C::None, kModels | kUpdateScratch},
+    {151, "", "", "", T::Text, 0, 0, "", R::None, 0, 0, "", C::None, kModels | kUpdateScratch},
+    {152, "", "", "", T::Text, 0, 0, "", R::None, 0, 0, "", C::None, kModels | kUpdateScratch},
+    {153, "", "", "", T::Text, 0, 0, "", R::None, 0, 0, "", C::None, kModels | kUpdateScratch},
+    {154, "", "", "", T::Text, 0, 0, "", R::None, 0, 0, "", C::None, kModels | kUpdateScratch},
+    {155, "", "", "", T::Text, 0, 0, "", R::None, 0, 0, "", C::None, kUpdateBackground | kUpdateScratch},
+    {161, "", "", "", T::Integer, 400, 0, "", R::None, 0, 0, "", C::None, kModels | kUpdateScratch},
+    {162, "", "", "", T::Integer, 400, 0, "", R::None, 0, 0, "", C::None, kModels | kUpdateScratch},
+    {163, "", "", "", T::Integer, 4, 0, "", R::None, 0, 0, "", C::None, kModels | kUpdateScratch},
     {164, "Resolution", "Rendering Options", "Resolution", T::Integer, 300, 0, "", R::Fixed, kMinResolution,
-     kMaxResolution, "dpi", C::None},
-    {171, "", "", "", T::Real, 0, 1.0, "", R::None, 0, 0, "", C::None},
-    {172, "", "", "", T::Real, 0, 1.0, "", R::None, 0, 0, "", C::None},
-    {173, "", "", "", T::Real, 0, 1.0, "", R::None, 0, 0, "", C::None},
+     kMaxResolution, "dpi", C::None, kUpdateFinish},
+    {171, "", "", "", T::Real, 0, 1.0, "", R::None, 0, 0, "", C::None, kModels | kUpdateScratch},
+    {172, "", "", "", T::Real, 0, 1.0, "", R::None, 0, 0, "", C::None, kModels | kUpdateScratch},
+    {173, "", "", "", T::Real, 0, 1.0, "", R::None, 0, 0, "", C::None, kModels | kUpdateScratch},
 };
 
 constexpr std::uint32_t kStartOrder[] = {
@@ -215,7 +203,11 @@ constexpr std::uint32_t kStartOrder[] = {
 
 }  // namespace
 
-unsigned GetUpdateClass(std::uint32_t id) noexcept { return ModelPart(id) | PicturePart(id); }
+unsigned GetUpdateClass(std::uint32_t id) noexcept
+{
+    const SettingInfo* info = FindSetting(id);
+    return info ? info->updateClass : kUpdateLayout;
+}
 
 ValueNameList GetValueNames(ChoiceList list) noexcept {
     switch (list) {

@@ -106,7 +106,7 @@ enum UpdateBits : unsigned {
     kUpdateRenderModel = 128,  // cached render model
 };
 
-// Update class of a setting id (any id; ids without an entry get class 1).
+// Update class of a setting id: its row's column; ids without a row get class 1.
 unsigned GetUpdateClass(std::uint32_t id) noexcept;
 
 enum class SettingType {
@@ -169,6 +169,7 @@ struct SettingInfo {
     std::int32_t maximum;
     const char* unit;          // "pixels", "degrees", "%" or ""
     ChoiceList choices;        // Choice settings; CD Position uses the book list here
+    unsigned updateClass;      // UpdateBits a change of the setting makes stale
 };
 
 // Every 'M' setting, in the order the settings table lists them.
