@@ -56,7 +56,7 @@ bool CProjectFile::KeepsFirstPixels(std::string_view key) noexcept
 
 bool CProjectFile::StoresFirstPicture(std::int32_t appearanceType) noexcept
 {
-    return appearanceType != 1 && appearanceType != 2 && appearanceType != 4;
+    return !IsDrawnFromSettings(appearanceType);
 }
 
 CProjectFile::ReadResult CProjectFile::ReadSettings(CArchiveReader& in, SettingStore& store, std::string& error)

@@ -3,6 +3,7 @@
 // raster, keyed by a one-character string in the product's side list. A side
 // owns its appearance settings (category 'S') and up to two pictures.
 
+#include "properties/AppearanceKinds.h"
 #include "properties/SettingStore.h"
 
 #include <cstdint>
@@ -13,7 +14,7 @@ class CRaster;
 
 // Side appearance settings (category 'S').
 enum SideSettingId : std::uint32_t {
-    kSideAppearance = 10001,    // 0 picture, 1 colour, 2 gradient, 3 texture, 4 pattern
+    kSideAppearance = 10001,    // the appearance kind (properties/Appearance.h)
     kSidePattern = 10002,       // pattern number
     kSideGradientStyle = 10003,
     kSideColor1 = 10004,
@@ -26,14 +27,6 @@ enum SideSettingId : std::uint32_t {
     kSideMagnification = 10013,
     kSideBaseWidth = 10014,     // pixels
     kSideBaseHeight = 10015,    // pixels
-};
-
-enum SideAppearance : std::int32_t {
-    kAppearancePicture = 0,
-    kAppearanceColor = 1,
-    kAppearanceGradient = 2,
-    kAppearanceTexture = 3,
-    kAppearancePattern = 4,
 };
 
 // Display name of a side key: "Front", "Pages (Top)", "Alpha Data", ...;

@@ -11,13 +11,18 @@
 #include "cli/Commands.h"
 #include "cli/SettingEdit.h"
 #include "image/Raster.h"
+#include "properties/Appearance.h"
 #include "properties/PrintSize.h"
 #include "properties/SettingTable.h"
 #include "render/RenderPipeline.h"
 
 namespace {
 
-constexpr const char* kAppearanceNames[] = {"picture", "colour", "gradient", "texture", "pattern"};
+const char* AppearanceName(int type)
+{
+    const AppearanceKind* kind = FindAppearanceKind(type);
+    return kind ? kind->name : "?";
+}
 
 // Whether the grid lists a setting for this kind of product at all (the
 // kind-specific settings follow the product's capabilities).
@@ -70,7 +75,7 @@ int PrintInfoJson(const CVtwinDoc& doc)
         const CFaceObjects* objects = doc.FindFaceObjects(key);
         std::printf("%s\n    {\"name\": %s, \"key\": %s, \"appearance\": %s, \"width\": %d, \"height\": %d, \"objects\": %zu}",
                     first ? "" : ",", JsonString(GetFaceTabName(key)).c_str(), JsonString(key).c_str(),
-                    JsonString(type >= 0 && type <= 4 ? kAppearanceNames[type] : "?").c_str(), w, h,
+                    JsonString(AppearanceName(type)).c_str(), w, h,
                     objects ? objects->GetObjectCount() : 0);
         first = false;
     }
@@ -120,7 +125,7 @@ int RunInfo(const SCliContext& context, const std::vector<std::string>& args)
         const int type = p.FindSidePtr(key)->GetSettings().GetInt(SideKey(kSideAppearance));
         const CFaceObjects* objects = doc->FindFaceObjects(key);
         std::printf("  %-14s %-9s %5d x %-5d %zu object(s)\n", GetFaceTabName(key).c_str(),
-                    type >= 0 && type <= 4 ? kAppearanceNames[type] : "?", w, h, objects ? objects->GetObjectCount() : 0);
+                    AppearanceName(type), w, h, objects ? objects->GetObjectCount() : 0);
     }
     return kExitOk;
 }

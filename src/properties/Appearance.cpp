@@ -343,12 +343,61 @@ std::unique_ptr<CRaster> FitPicture(const CRaster& source, int faceWidth, int fa
     return out;
 }
 
+namespace {
+
+COLORREF Colour1(const SettingStore& s) noexcept
+{
+    return static_cast<COLORREF>(s.GetInt(SideKey(kColour1Id))) & 0xFFFFFF;
+}
+
+COLORREF Colour2(const SettingStore& s) noexcept
+{
+    return static_cast<COLORREF>(s.GetInt(SideKey(kColour2Id))) & 0xFFFFFF;
+}
+
+void PaintColour(CRaster& out, const SettingStore& s, const CRaster*)
+{
+    for (int y = 0; y < out.GetHeight(); ++y)
+        out.HorizontalLine(0, out.GetWidth() - 1, y, Colour1(s));
+}
+
+void PaintGradientKind(CRaster& out, const SettingStore& s, const CRaster*)
+{
+    PaintGradient(out, s.GetInt(SideKey(kGradientId)), Colour1(s), Colour2(s));
+}
+
+void PaintTextureKind(CRaster& out, const SettingStore& s, const CRaster* texture)
+{
+    if (texture)
+        PaintTexture(out, *texture,
+                     GetTextureBlockSize(s.GetInt(SideKey(kDivisorId)), s.GetInt(SideKey(kMagnificationId))));
+}
+
+void PaintPatternKind(CRaster& out, const SettingStore& s, const CRaster*)
+{
+    // The cell in base pixels times the magnification, at least one pixel.
+    const std::int64_t cell =
+        static_cast<std::int64_t>(s.GetInt(SideKey(kCellId))) * s.GetInt(SideKey(kMagnificationId));
+    const int c = static_cast<int>(std::clamp<std::int64_t>(cell, 1, std::numeric_limits<int>::max()));
+    PaintPattern(out, s.GetInt(SideKey(kPatternId)), c, Colour1(s), Colour2(s));
+}
+
+constexpr AppearanceKind kAppearanceKinds[] = {
+    {kAppearancePicture, "picture", nullptr, false},
+    {kAppearanceColor, "colour", &PaintColour, false},
+    {kAppearanceGradient, "gradient", &PaintGradientKind, false},
+    {kAppearanceTexture, "texture", &PaintTextureKind, true},
+    {kAppearancePattern, "pattern", &PaintPatternKind, false},
+};
+
+} // namespace
+
 bool BuildAppearance(const SettingStore& settings, std::unique_ptr<CRaster>& picture, const CRaster* texture)
 {
     const int type = settings.GetInt(SideKey(kTypeId));
     int width = 0, height = 0;
     const bool sized = GetAppearanceSize(settings, width, height);
-    if (type == 0) {
+    if (type == kAppearancePicture) {
         if (!picture || !picture->IsValid())
             return true;  // no picture chosen yet
         const int fit = settings.GetInt(SideKey(kFitId));
@@ -369,30 +418,27 @@ bool BuildAppearance(const SettingStore& settings, std::unique_ptr<CRaster>& pic
     // A type without a painter (or a pattern that does not exist) leaves the
     // picture white rather than with undefined bytes.
     out->Clear(0xFF);
-    const COLORREF c1 = static_cast<COLORREF>(settings.GetInt(SideKey(kColour1Id))) & 0xFFFFFF;
-    const COLORREF c2 = static_cast<COLORREF>(settings.GetInt(SideKey(kColour2Id))) & 0xFFFFFF;
-    const int k = settings.GetInt(SideKey(kMagnificationId));
-    switch (type) {
-    case 1:
-        for (int y = 0; y < height; ++y)
-            out->HorizontalLine(0, width - 1, y, c1);
-        break;
-    case 2:
-        PaintGradient(*out, settings.GetInt(SideKey(kGradientId)), c1, c2);
-        break;
-    case 3:
-        if (texture)
-            PaintTexture(*out, *texture, GetTextureBlockSize(settings.GetInt(SideKey(kDivisorId)), k));
-        break;
-    case 4: {
-        const std::int64_t cell = static_cast<std::int64_t>(settings.GetInt(SideKey(kCellId))) * k;
-        const int c = static_cast<int>(std::clamp<std::int64_t>(cell, 1, std::numeric_limits<int>::max()));
-        PaintPattern(*out, settings.GetInt(SideKey(kPatternId)), c, c1, c2);
-        break;
-    }
-    default:
-        break;
-    }
+    if (const AppearanceKind* kind = FindAppearanceKind(type); kind && kind->paint)
+        kind->paint(*out, settings, texture);
     picture = std::move(out);
     return true;
+}
+
+std::span<const AppearanceKind> GetAppearanceKinds() noexcept
+{
+    return kAppearanceKinds;
+}
+
+const AppearanceKind* FindAppearanceKind(std::int32_t type) noexcept
+{
+    for (const AppearanceKind& kind : kAppearanceKinds)
+        if (kind.type == type)
+            return &kind;
+    return nullptr;
+}
+
+bool IsDrawnFromSettings(std::int32_t type) noexcept
+{
+    const AppearanceKind* kind = FindAppearanceKind(type);
+    return kind && kind->paint && !kind->usesTexture;
 }

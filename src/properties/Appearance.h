@@ -13,6 +13,7 @@
 //   10009 pattern cell size in base pixels, 10010 picture fitting choice
 
 #include "image/Color.h"
+#include "properties/AppearanceKinds.h"
 #include "properties/SettingStore.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "ui/wizard/SidePage.h"
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "catalogue/Product.h"
 #include "catalogue/WizardLists.h"
 #include "catalogue/WizardPages.h"
@@ -126,7 +126,7 @@ public:
     bool Leave(NewProjectAnswers& answers) override
     {
         const QString file = m_file->text().trimmed();
-        const bool texture = m_style->currentData().toInt() == kAppearanceTextureType;
+        const bool texture = m_style->currentData().toInt() == kAppearanceTexture;
         if (file.isEmpty() && Refused(this, LeaveSidePage(m_style->currentText().toStdString(),
                                                            !ChosenKey(m_textures).isEmpty()))) {
             m_textures->setFocus();
@@ -178,8 +178,6 @@ public:
     }
 
 private:
-    static constexpr int kAppearanceTextureType = 3;
-
     // Asks how the chosen picture is fitted to the face at the size the
     // answers give it: -1 when it fits, no value when the user cancelled or
     // the picture cannot be read.
