@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "catalogue/InstalledData.h"
 #include "catalogue/Setup.h"
 

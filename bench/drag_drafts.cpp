@@ -13,7 +13,7 @@
 #include <string>
 
 #include "BenchDataFolders.h"
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/InstalledData.h"
 #include "catalogue/NewProject.h"

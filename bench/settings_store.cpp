@@ -2,7 +2,7 @@
 // (which fills in every start value), and of the uncached INI access that the
 // first-run setup and the dialogs go through.
 
-#include "app/IniFile.h"
+#include "ground/IniFile.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/Product.h"
 #include "properties/SettingStore.h"

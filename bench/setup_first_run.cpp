@@ -1,6 +1,6 @@
 // Time of the first-run setup: the whole run into an empty data folder, a
 // second run that finds every picture complete, and the single generators.
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/MediaPictures.h"
 #include "catalogue/Setup.h"

@@ -1,14 +1,27 @@
 # Warnings for our own code only.
 set(VT_WARNINGS -Wall -Wextra -Werror)
 
+# The folders of src/ that are layers (and the programs on top of them), for
+# the include check of vt_add_layer; commas separate them.
+set(VT_LAYER_FOLDERS "image,properties,ground,catalogue,app,engine3d,render,layout,cli,ui")
+
 # vt_add_layer(NAME "DIR[;DIR...]" DEPS...)
 # Globs the .cpp files of the folders into one static library. A folder with no
 # sources yet becomes an interface library, so that the tree builds while it grows.
+# The layer may include headers only from its own folders and those of the
+# layers it depends on (directly or through them); a build step checks every
+# include and refuses one that reaches into any other layer folder.
 function(vt_add_layer name dirs)
   set(sources)
+  set(checked)
+  set(folders)
   foreach(dir IN LISTS dirs)
     file(GLOB_RECURSE found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+    file(GLOB_RECURSE headers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.h)
     list(APPEND sources ${found})
+    list(APPEND checked ${found} ${headers})
+    string(REGEX REPLACE "^src/" "" folder ${dir})
+    list(APPEND folders ${folder})
   endforeach()
   if(sources)
     add_library(${name} STATIC ${sources})
@@ -20,6 +33,28 @@ function(vt_add_layer name dirs)
     target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR}/src)
     target_link_libraries(${name} INTERFACE ${ARGN})
   endif()
+
+  # The folders this layer may use: its own and those its layers may use.
+  set(allowed ${folders})
+  foreach(dep IN LISTS ARGN)
+    get_property(dep_allowed GLOBAL PROPERTY VT_LAYER_ALLOWED_${dep})
+    list(APPEND allowed ${dep_allowed})
+  endforeach()
+  list(REMOVE_DUPLICATES allowed)
+  set_property(GLOBAL PROPERTY VT_LAYER_ALLOWED_${name} ${allowed})
+  string(REPLACE ";" "," dirs_arg "${folders}")
+  string(REPLACE ";" "," allowed_arg "${allowed}")
+  set(stamp ${CMAKE_BINARY_DIR}/layers/${name}.checked)
+  add_custom_command(
+    OUTPUT ${stamp}
+    COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR}/src -DDIRS=${dirs_arg}
+            -DALLOWED=${allowed_arg} -DKNOWN=${VT_LAYER_FOLDERS} -DSTAMP=${stamp}
+            -P ${CMAKE_SOURCE_DIR}/cmake/CheckLayerIncludes.cmake
+    DEPENDS ${checked} ${CMAKE_SOURCE_DIR}/cmake/CheckLayerIncludes.cmake
+    COMMENT "Checking the includes of ${name}"
+    VERBATIM)
+  add_custom_target(${name}_includes DEPENDS ${stamp})
+  add_dependencies(${name} ${name}_includes)
 endfunction()
 
 # vt_add_test_folder(NAME DIR LIBS... [PROPERTIES ctest properties...])

@@ -6,8 +6,8 @@
 // the thumbnails and CD position pictures are rendered by the 3D engine.
 //
 // usage: vt_generate_data OUTPUT_FOLDER
-#include "app/AppFolders.h"
-#include "app/IniFile.h"
+#include "ground/AppFolders.h"
+#include "ground/IniFile.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/MediaPictures.h"
 #include "catalogue/NewProject.h"

@@ -4,7 +4,7 @@
 // faces and object counts. With the layout layer's lists installed, every
 // face's objects are also drawn onto a small face picture.
 
-#include "app/Archive.h"
+#include "ground/Archive.h"
 #include "app/FaceObjects.h"
 #include "app/ProjectFile.h"
 #include "app/UndoStore.h"

@@ -2,7 +2,7 @@
 // crash, and whatever a put accepts must read back exactly, also after the
 // text has been written out and parsed again.
 
-#include "app/IniFile.h"
+#include "ground/IniFile.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -5,7 +5,7 @@
 // picture by renaming a new one over it, so the shared files stay as they
 // were. Run by hand, the test sets its own folder up.
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "catalogue/InstalledData.h"
 #include "catalogue/Setup.h"
 

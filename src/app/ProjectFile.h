@@ -11,7 +11,7 @@
 // do not fit the file and pictures too large to hold make the read fail with
 // a message instead.
 
-#include "app/Archive.h"
+#include "ground/Archive.h"
 #include "app/FaceObjects.h"
 
 #include <cstddef>

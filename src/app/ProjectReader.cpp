@@ -1,7 +1,7 @@
 #include "app/ProjectReader.h"
 
 #include "app/PixelCoder.h"
-#include "app/SideAppearance.h"
+#include "catalogue/SideAppearance.h"
 #include "properties/Appearance.h"
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"

@@ -9,7 +9,7 @@
 // settings and the next side after a damaged one. Running out of data, sizes
 // that do not fit and pictures too large to hold fail the whole read instead.
 
-#include "app/Archive.h"
+#include "ground/Archive.h"
 #include "app/ProjectFile.h"
 #include "app/VtwinDoc.h"
 

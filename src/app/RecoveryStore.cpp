@@ -1,6 +1,6 @@
 #include "app/RecoveryStore.h"
 
-#include "app/IniFile.h"
+#include "ground/IniFile.h"
 #include "app/ProjectFile.h"
 #include "app/ProjectLockFile.h"
 #include "app/VtwinDoc.h"

@@ -3,7 +3,7 @@
 // temporary undo file rather than in memory: one side, or the background with
 // the four working pictures together.
 
-#include "app/UndoFileCounter.h"
+#include "ground/UndoFileCounter.h"
 #include "app/UndoRecord.h"
 
 #include <memory>

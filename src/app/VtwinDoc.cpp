@@ -1,6 +1,6 @@
 #include "app/VtwinDoc.h"
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "app/ProjectFile.h"
 #include "app/RecordFaceObjects.h"
 #include "app/UndoStore.h"

@@ -1,6 +1,6 @@
 #include "catalogue/Catalogue.h"
 
-#include "app/IniFile.h"
+#include "ground/IniFile.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,8 +1,7 @@
 #include "catalogue/NewProject.h"
 
-#include "app/AppFolders.h"
-#include "app/SideAppearance.h"
-#include "app/VtwinDoc.h"
+#include "ground/AppFolders.h"
+#include "catalogue/SideAppearance.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"
@@ -559,19 +558,6 @@ void ApplyNewProjectView(SettingStore& m)
     m.SetInt(ModelKey(kSetLighting), 1); // "Studio"
     m.SetInt(ModelKey(kSetBackdrop), 1); // "Studio Sweep"
     m.SetInt(ModelKey(kSetShadowStyle), kStudioShadowStyleValue);
-}
-
-bool CreateFromModel(const CAppFolders& folders, const std::string& section, const NewProjectAnswers& answers,
-                     CVtwinDoc& doc, std::string& error, const NewProjectProgress& progress)
-{
-    std::unique_ptr<CProduct> product = BuildProductFromModel(folders, section, answers, error, progress);
-    if (!product)
-        return false;
-    Report(progress, "Setting as document");
-    doc.NewProject(std::move(product));
-    doc.SetModifiedFlag(true);
-    Report(progress, "Done");
-    return true;
 }
 
 bool PrepareSideAppearance(const CAppFolders& folders, CSide& side, const SideAppearanceAnswer& answer,

@@ -1,9 +1,9 @@
 #pragma once
 // New project from a catalogue model: takes the answers of the new-project
 // wizard as one value and builds the complete product (model settings, every
-// side with its appearance picture, the page edges and the working rasters),
-// then hands it to the document. The desktop wizard and the command line both
-// call it; nothing here opens a window.
+// side with its appearance picture, the page edges and the working rasters);
+// app/NewDocument.h hands it to the document. The desktop wizard and the
+// command line both call it; nothing here opens a window.
 
 #include "image/Color.h"
 #include "properties/PageChecks.h"
@@ -17,7 +17,6 @@
 
 class CAppFolders;
 class CProduct;
-class CVtwinDoc;
 struct ModelEntry;
 
 // One appearance page ("Front's Appearance", ..., "Background's Appearance").
@@ -96,12 +95,6 @@ bool ReadNewProjectModel(const CAppFolders& folders, const std::string& section,
 std::unique_ptr<CProduct> BuildProductFromModel(const CAppFolders& folders, const std::string& section,
                                                 const NewProjectAnswers& answers, std::string& error,
                                                 const NewProjectProgress& progress = nullptr);
-
-// The whole new-project step: builds the product and, only when that worked,
-// resets the document to hold it (modified, draw objects and undo cleared).
-// On failure the document is unchanged and `error` holds the message.
-bool CreateFromModel(const CAppFolders& folders, const std::string& section, const NewProjectAnswers& answers,
-                     CVtwinDoc& doc, std::string& error, const NewProjectProgress& progress = nullptr);
 
 // Face pictures are drawn at a whole number of pixels per millimetre:
 // p = ceil(2 * max(render width, render height) / max(W, H, D)), limited to

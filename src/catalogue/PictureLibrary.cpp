@@ -1,6 +1,6 @@
 #include "catalogue/PictureLibrary.h"
 
-#include "app/IniFile.h"
+#include "ground/IniFile.h"
 #include "image/SafeFile.h"
 
 #include <cctype>

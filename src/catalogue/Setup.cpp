@@ -1,7 +1,7 @@
 #include "catalogue/Setup.h"
 
-#include "app/AppFolders.h"
-#include "app/IniFile.h"
+#include "ground/AppFolders.h"
+#include "ground/IniFile.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/MediaPictures.h"
 #include "catalogue/NamedColors.h"

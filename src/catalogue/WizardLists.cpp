@@ -1,6 +1,6 @@
 #include "catalogue/WizardLists.h"
 
-#include "app/IniFile.h"
+#include "ground/IniFile.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/Product.h"
 #include "properties/SettingTable.h"

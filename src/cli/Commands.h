@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "cli/CliSupport.h"
 
 class CProduct;

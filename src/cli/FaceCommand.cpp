@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "app/VtwinDoc.h"
 #include "catalogue/NewProject.h"
 #include "catalogue/Product.h"

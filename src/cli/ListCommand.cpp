@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/ModelNames.h"
 #include "cli/CliSupport.h"

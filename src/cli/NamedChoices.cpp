@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <map>
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/InstalledData.h"
 #include "catalogue/PictureLibrary.h"

@@ -6,7 +6,7 @@
 
 #include <sys/stat.h>
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "app/VtwinDoc.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/ModelNames.h"

@@ -7,7 +7,7 @@
 
 #include <unistd.h>
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "app/VtwinDoc.h"
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"

@@ -1,6 +1,6 @@
 #include "cli/SetupCommand.h"
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "catalogue/InstalledData.h"
 #include "catalogue/Setup.h"
 #include "cli/CommandTable.h"

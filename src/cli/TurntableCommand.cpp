@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "app/VtwinDoc.h"
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <unistd.h>
 
-#include "app/IniFile.h"
+#include "ground/IniFile.h"
 #include "image/Raster.h"
 
 const char* const kRenderToFileTitle = "Render To File";

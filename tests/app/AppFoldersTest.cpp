@@ -1,4 +1,4 @@
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 
 #include <gtest/gtest.h>
 

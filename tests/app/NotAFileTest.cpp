@@ -1,7 +1,7 @@
 // Every loader given a folder, a named pipe or a device instead of a file
 // answers at once with "<path> is not a file." and changes nothing.
 
-#include "app/IniFile.h"
+#include "ground/IniFile.h"
 #include "app/UndoStore.h"
 #include "app/VtwinDoc.h"
 #include "catalogue/PictureLibrary.h"

@@ -2,7 +2,7 @@
 // sequences of edits, undos and redos.
 
 #include "app/SideSnapshotRecord.h"
-#include "app/UndoFileCounter.h"
+#include "ground/UndoFileCounter.h"
 #include "app/UndoStore.h"
 #include "app/VtwinDoc.h"
 #include "catalogue/Product.h"

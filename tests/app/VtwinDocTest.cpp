@@ -2,7 +2,7 @@
 
 #include "app/VtwinDoc.h"
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "app/RecordFaceObjects.h"
 #include "app/UndoStore.h"
 #include "catalogue/Product.h"

@@ -4,8 +4,8 @@
 // edges, disc and media pictures at the new-project face scale.
 #include "catalogue/NewProject.h"
 
-#include "app/AppFolders.h"
-#include "app/IniFile.h"
+#include "ground/AppFolders.h"
+#include "ground/IniFile.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/InstalledData.h"
 #include "catalogue/Product.h"

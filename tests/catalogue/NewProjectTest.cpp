@@ -1,8 +1,9 @@
 // New project from a catalogue model: which answers are read, what the
 // product holds afterwards, and that a refused model leaves the document alone.
+#include "app/NewDocument.h"
 #include "catalogue/NewProject.h"
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "app/UndoStore.h"
 #include "app/VtwinDoc.h"
 #include "catalogue/Catalogue.h"

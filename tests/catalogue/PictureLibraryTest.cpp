@@ -3,7 +3,7 @@
 // remembered state of the dialog's tree.
 #include "catalogue/PictureLibrary.h"
 
-#include "app/IniFile.h"
+#include "ground/IniFile.h"
 
 #include <gtest/gtest.h>
 

@@ -3,11 +3,11 @@
 // and the progress it reports.
 #include "catalogue/Setup.h"
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/NamedColors.h"
 #include "catalogue/PictureLibrary.h"
-#include "app/IniFile.h"
+#include "ground/IniFile.h"
 #include "image/Raster.h"
 #include "image/SafeFile.h"
 

@@ -2,7 +2,7 @@
 // their names, sub-pictures, and the CD position pictures of each kind.
 #include "catalogue/WizardLists.h"
 
-#include "app/IniFile.h"
+#include "ground/IniFile.h"
 #include "catalogue/Product.h"
 
 #include <gtest/gtest.h>

@@ -378,7 +378,7 @@ TEST(DrawObjectFactory, KnowsTheEightKindCodes)
     EXPECT_FALSE(rect->IsOutlined());
 }
 
-#include "app/Archive.h"
+#include "ground/Archive.h"
 #include "app/ProjectFile.h"
 #include "app/UndoStore.h"
 #include "app/VtwinDoc.h"

@@ -1,7 +1,7 @@
 // Retail barcodes: check digits and data checks, the EAN/UPC character sets,
 // the Code 128 table and encoder, symbol layout in the box, and records
 // that keep old files and older programs safe.
-#include "app/Archive.h"
+#include "ground/Archive.h"
 #include "app/ProjectFile.h"
 #include "app/UndoStore.h"
 #include "app/VtwinDoc.h"

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <vector>
 
-#include "app/IniFile.h"
+#include "ground/IniFile.h"
 #include "image/Raster.h"
 #include "render/RenderFileFlow.h"
 #include "render/RenderOutput.h"

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/IniFile.h"
+#include "ground/IniFile.h"
 #include "image/Raster.h"
 #include "render/RenderOutput.h"
 

@@ -1,6 +1,6 @@
 #include "ui/dialogs/ExportDialogs.h"
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "app/VtwinDoc.h"
 #include "catalogue/Product.h"
 #include "layout/export/ArtworkPdf.h"

@@ -1,7 +1,7 @@
 #include "ui/dialogs/PictureLibraryDialog.h"
 
-#include "app/AppFolders.h"
-#include "app/IniFile.h"
+#include "ground/AppFolders.h"
+#include "ground/IniFile.h"
 #include "catalogue/InstalledData.h"
 #include "image/PictureFormats.h"
 #include "image/PictureLoader.h"

@@ -1,6 +1,6 @@
 #include "ui/dialogs/RenderOutputDialogs.h"
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "app/VtwinDoc.h"
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"

@@ -1,6 +1,6 @@
 #include "ui/dialogs/SetupDialog.h"
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -1,7 +1,7 @@
 #include "ui/grid/FacePictureEditor.h"
 
-#include "app/AppFolders.h"
-#include "app/SideAppearance.h"
+#include "ground/AppFolders.h"
+#include "catalogue/SideAppearance.h"
 #include "app/SideSnapshotRecord.h"
 #include "app/UndoStore.h"
 #include "app/VtwinDoc.h"

@@ -1,6 +1,6 @@
 #include "ui/grid/PropertyGrid.h"
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "app/VtwinDoc.h"
 #include "catalogue/Product.h"
 #include "catalogue/WizardLists.h"

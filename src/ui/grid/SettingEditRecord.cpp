@@ -1,6 +1,6 @@
 #include "ui/grid/SettingEditRecord.h"
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "app/UndoStore.h"
 #include "app/VtwinDoc.h"
 #include "catalogue/NewProject.h"

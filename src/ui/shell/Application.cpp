@@ -1,6 +1,6 @@
 #include "ui/shell/Application.h"
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "app/UndoStore.h"
 #include "catalogue/InstalledData.h"
 #include "catalogue/Setup.h"

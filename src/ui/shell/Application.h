@@ -3,7 +3,7 @@
 // run, stale undo files, the main window), and a guard that keeps an exception
 // or a failed allocation in an event handler from ending the program.
 
-#include "app/UndoFileCounter.h"
+#include "ground/UndoFileCounter.h"
 #include <QApplication>
 #include <QString>
 #include <QStringList>

@@ -13,7 +13,7 @@
 #include "ui/widgets/RasterImage.h"
 #include "ui/wizard/NewDialog.h"
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "app/VtwinDoc.h"
 #include "catalogue/InstalledData.h"
 #include "catalogue/Side.h"

@@ -1,6 +1,6 @@
 #include "ui/shell/RecoveryKeeper.h"
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "app/VtwinDoc.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "ui/shell/VtwinView.h"
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "app/UndoStore.h"
 #include "app/VtwinDoc.h"
 #include "image/Raster.h"

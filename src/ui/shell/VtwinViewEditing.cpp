@@ -2,7 +2,7 @@
 // commands and the dialogs that make or change draw objects.
 #include "ui/shell/VtwinView.h"
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "app/SideSnapshotRecord.h"
 #include "app/UndoStore.h"
 #include "app/VtwinDoc.h"

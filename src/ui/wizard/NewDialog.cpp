@@ -1,6 +1,7 @@
 #include "ui/wizard/NewDialog.h"
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
+#include "app/NewDocument.h"
 #include "app/VtwinDoc.h"
 #include "catalogue/Product.h"
 #include "catalogue/WizardLists.h"

@@ -1,6 +1,6 @@
 #include "ui/wizard/NewProjectWizard.h"
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "catalogue/Product.h"
 #include "catalogue/WizardLists.h"
 #include "catalogue/WizardPages.h"

@@ -4,7 +4,7 @@
 
 #include "UiTestSupport.h"
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "catalogue/InstalledData.h"
 #include "catalogue/Setup.h"
 #include "ui/dialogs/SetupDialog.h"

@@ -4,14 +4,14 @@
 
 #include "GridTestFixture.h"
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "app/UndoStore.h"
 #include "catalogue/NewProject.h"
 #include "properties/SettingTable.h"
 #include "render/RenderCache.h"
 #include "render/RenderPipeline.h"
-#include "app/SideAppearance.h"
-#include "app/UndoFileCounter.h"
+#include "catalogue/SideAppearance.h"
+#include "ground/UndoFileCounter.h"
 #include "ui/dialogs/RenderOutputDialogs.h"
 #include "ui/grid/FacePictureEditor.h"
 #include "ui/grid/GridEditors.h"

@@ -4,7 +4,7 @@
 
 #include "UiTestSupport.h"
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "image/PictureLoader.h"
 #include "properties/SettingTable.h"
 #include "render/RenderOutput.h"

@@ -5,7 +5,7 @@
 
 #include "UiTestSupport.h"
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "app/ProjectLockFile.h"
 #include "app/RecoveryStore.h"
 #include "ui/dialogs/RecoverDialog.h"

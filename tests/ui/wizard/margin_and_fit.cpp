@@ -6,9 +6,9 @@
 
 #include "UiTestSupport.h"
 
-#include "app/AppFolders.h"
-#include "app/SideAppearance.h"
-#include "app/UndoFileCounter.h"
+#include "ground/AppFolders.h"
+#include "catalogue/SideAppearance.h"
+#include "ground/UndoFileCounter.h"
 #include "app/UndoStore.h"
 #include "layout/DrawPoly.h"
 #include "layout/Margin.h"

@@ -6,7 +6,7 @@
 #include "UiTestSupport.h"
 #include "TestDataFolder.h"
 
-#include "app/AppFolders.h"
+#include "ground/AppFolders.h"
 #include "catalogue/Catalogue.h"
 #include "properties/Appearance.h"
 #include "properties/SettingTable.h"

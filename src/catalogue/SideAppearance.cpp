@@ -1,4 +1,4 @@
-#include "app/SideAppearance.h"
+#include "catalogue/SideAppearance.h"
 
 #include "catalogue/Side.h"
 #include "image/Raster.h"

@@ -1,4 +1,4 @@
-#include "app/Archive.h"
+#include "ground/Archive.h"
 
 #include <cstring>
 

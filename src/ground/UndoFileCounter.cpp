@@ -1,4 +1,4 @@
-#include "app/UndoFileCounter.h"
+#include "ground/UndoFileCounter.h"
 
 #include <cstdio>
 

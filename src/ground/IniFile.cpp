@@ -1,4 +1,4 @@
-#include "app/IniFile.h"
+#include "ground/IniFile.h"
 
 #include "image/SafeFile.h"
 

@@ -4,8 +4,8 @@
 // ~/.local/share/vantorel) and passed to whoever needs it. Every folder path
 // ends with '/'. Creating the value creates every missing folder.
 
-#include "app/IniFile.h"
-#include "app/UndoFileCounter.h"
+#include "ground/IniFile.h"
+#include "ground/UndoFileCounter.h"
 #include "properties/UserPrompts.h"
 
 #include <cstdint>
