@@ -65,6 +65,8 @@ inline bool ShowBoxOnFront(std::unique_ptr<CMainFrame>& frame, int w = 200, int 
     if (!QTest::qWaitForWindowExposed(frame.get()))
         return false;
     GiveBoxProduct(*frame, w, h);
+    // Tests place objects to the pixel; the one that checks snapping turns it on.
+    frame->View()->Canvas()->SetSnapping(false);
     return frame->View()->SelectTab(QStringLiteral("Front"));
 }
 

@@ -1,5 +1,7 @@
 #include "ui/canvas/FaceCanvas.h"
 
+#include "ui/canvas/CanvasOverlay.h"
+
 #include "ui/canvas/QtLayoutPainter.h"
 #include "ui/shell/CommandIds.h"
 #include "ui/shell/VtwinView.h"
@@ -162,6 +164,7 @@ void CFaceCanvas::resizeEvent(QResizeEvent* event)
 void CFaceCanvas::paintEvent(QPaintEvent*)
 {
     UpdateMapping();
+    emit mappingPainted();
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Dark));
     if (m_picture.isNull())
@@ -178,7 +181,54 @@ void CFaceCanvas::paintEvent(QPaintEvent*)
     painter.setPen(QColor(60, 60, 60));
     painter.drawRect(target.adjusted(-1, -1, 0, 0));
     PaintObjects(painter);
+    PaintPrintLines(painter, m_mapping, m_ppm, m_bleedMm, m_safeMm);
+    PaintGuides(painter, m_mapping, Guides(), m_guidePreview ? &*m_guidePreview : nullptr);
     PaintFeedback(painter);
+}
+
+const std::vector<CGuide>& CFaceCanvas::Guides() const
+{
+    static const std::vector<CGuide> none;
+    const auto found = m_guides.find(m_faceName);
+    return found == m_guides.end() ? none : found->second;
+}
+
+void CFaceCanvas::AddGuide(const CGuide& guide)
+{
+    m_guides[m_faceName].push_back(guide);
+    update();
+}
+
+void CFaceCanvas::ClearGuides()
+{
+    m_guides.erase(m_faceName);
+    update();
+}
+
+void CFaceCanvas::ShowGuidePreview(bool on, const CGuide& guide)
+{
+    m_guidePreview = on ? std::optional<CGuide>(guide) : std::nullopt;
+    update();
+}
+
+void CFaceCanvas::SetPrintLines(double pixelsPerMm, double bleedMm, double safeMm)
+{
+    m_ppm = pixelsPerMm;
+    m_bleedMm = bleedMm;
+    m_safeMm = safeMm;
+    update();
+}
+
+// Snapping waits until the pointer has moved a few screen pixels, so a
+// click that selects never moves what it picks.
+CFacePoint CFaceCanvas::Snap(CFacePoint f) const
+{
+    const double scale = Scale();
+    const int moved = std::max(std::abs(f.x - m_anchor.x), std::abs(f.y - m_anchor.y));
+    if (!m_snap || (m_step != 2 && m_step != 3) || moved * scale < 3)
+        return f;
+    const int tolerance = std::max(1, static_cast<int>(std::lround(6 / scale)));
+    return SnapDrag(m_snapTargets, m_step == 2 ? m_dragObject : nullptr, m_dragHandle, m_anchor, f, tolerance);
 }
 
 QPoint CFaceCanvas::HandlePoint(const QRect& r, int h)
@@ -456,6 +506,7 @@ void CFaceCanvas::mousePressEvent(QMouseEvent* event)
             m_subTool = 1;
             m_step = 2;
         }
+        m_snapTargets = CollectSnapTargets(*objects, FaceWidth(), FaceHeight(), Guides());
         update();
         return;
     }
@@ -471,8 +522,10 @@ void CFaceCanvas::mousePressEvent(QMouseEvent* event)
         update();
         return;
     }
-    m_anchor = f;
-    m_current = f;
+    m_snapTargets = CollectSnapTargets(*objects, FaceWidth(), FaceHeight(), Guides());
+    m_anchor = m_snap ? SnapDrag(m_snapTargets, nullptr, 0, f, f, std::max(1, static_cast<int>(std::lround(6 / Scale()))))
+                      : f;
+    m_current = m_anchor;
     m_step = 3;
     update();
 }
@@ -489,7 +542,7 @@ void CFaceCanvas::mouseMoveEvent(QMouseEvent* event)
     }
     if (shift && (m_step == 1 || m_step == 3 || m_step == 4))
         f = LayoutEdit::ShiftConstrain(m_anchor, f, m_mode == kModeSegment || m_mode == kModePoints);
-    m_current = f;
+    m_current = Snap(f);
     if (m_step == 4 && !m_points.empty())
         m_points.back() = f;
     update();
@@ -508,7 +561,7 @@ void CFaceCanvas::mouseReleaseEvent(QMouseEvent* event)
     }
     if (event->button() != Qt::LeftButton || m_step == 0)
         return;
-    CFacePoint f = ToFace(p);
+    CFacePoint f = Snap(ToFace(p));
     if (m_step == 1 || m_step == 2) {
         FinishSelect(f, shift);
     } else if (m_step == 3) {

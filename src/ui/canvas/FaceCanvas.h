@@ -8,11 +8,13 @@
 #include "ui/canvas/ZoomState.h"
 
 #include "ui/canvas/LayoutEditor.h"
+#include "ui/canvas/Snapping.h"
 
 #include <QImage>
 #include <QRect>
 #include <QPoint>
 #include <QWidget>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -66,8 +68,23 @@ public:
     // Window points of an object's handles 1..8.
     static QPoint HandlePoint(const QRect& box, int handle);
 
+    // Guides of the face shown (face pixels), laid from the rulers and kept
+    // per face while the program runs; the preview follows a ruler drag.
+    const std::vector<CGuide>& Guides() const;
+    void AddGuide(const CGuide& guide);
+    void ClearGuides();
+    void ShowGuidePreview(bool on, const CGuide& guide);
+    // Snapping of moves, resizes and new objects (View > Snap).
+    void SetSnapping(bool on) { m_snap = on; }
+    bool IsSnapping() const { return m_snap; }
+    // The bleed and safe lines: face pixels per millimetre (0: none) and
+    // the distances in millimetres.
+    void SetPrintLines(double pixelsPerMm, double bleedMm, double safeMm);
+
 signals:
     void mousePositionChanged(int fx, int fy, bool onFace);
+    // Each paint, after the mapping is brought up to date (the rulers follow it).
+    void mappingPainted();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -98,6 +115,8 @@ private:
     void UpdateCursor(QPoint p);
     void FinishSelect(CFacePoint release, bool shift);
     void FinishCreate(CFacePoint release, bool shift);
+    // The point a move, resize or new object comes to rest at.
+    CFacePoint Snap(CFacePoint f) const;
 
     int m_mode = kModeSelect;
     int m_subTool = 0;
@@ -109,4 +128,9 @@ private:
     int m_dragHandle = 0;
     std::vector<CFacePoint> m_points;  // polyline in progress
     std::vector<SHandle> m_handles;
+    std::map<std::string, std::vector<CGuide>> m_guides;  // by face name
+    std::optional<CGuide> m_guidePreview;
+    bool m_snap = true;
+    CSnapTargets m_snapTargets;  // collected when a drag starts
+    double m_ppm = 0, m_bleedMm = 0, m_safeMm = 0;
 };

@@ -109,6 +109,8 @@ private:
                        const QKeySequence& key = QKeySequence());
     void BuildActions();
     void BuildMenus();
+    // View > Rulers, Snap, Clear Guides (remembered in [GUI] Rulers, Snap).
+    void AddGuideActions();
     void BuildToolBars();
     void BuildStatusBar();
     void RebuildRecentMenu();

@@ -2,6 +2,8 @@
 // shortcuts, the menus, the toolbars and the status bar.
 #include "ui/shell/MainFrame.h"
 
+#include "ground/AppFolders.h"
+#include "ui/canvas/FaceCanvas.h"
 #include "ui/canvas/GeometryBar.h"
 #include "ui/canvas/ObjectsPanel.h"
 #include "ui/render/PreviewDock.h"
@@ -280,6 +282,7 @@ void CMainFrame::BuildMenus()
     m_viewMenu->addAction(m_previewDock->toggleViewAction());
     m_viewMenu->addAction(m_objectsPanel->toggleViewAction());
     m_viewMenu->addAction(m_geometryBar->toggleViewAction());
+    AddGuideActions();
     m_viewMenu->addSeparator();
     for (int id : {ID_TAB_FRONT, ID_TAB_SPINE, ID_TAB_LEFT, ID_TAB_RIGHT, ID_TAB_TOP, ID_TAB_BOTTOM,
                    ID_TAB_PAGES_LEFT, ID_TAB_PAGES_RIGHT, ID_TAB_PAGES_TOP, ID_TAB_PAGES_BOTTOM, ID_TAB_CDROM,
@@ -423,4 +426,25 @@ void CMainFrame::BuildStatusBar()
     m_zoomLabel->setObjectName(QStringLiteral("zoomLabel"));
     m_zoomLabel->setMinimumWidth(60);
     bar->addPermanentWidget(m_zoomLabel);
+}
+
+void CMainFrame::AddGuideActions()
+{
+    const auto toggle = [this](const char* text, const char* name, const char* key, auto apply) {
+        auto* action = m_viewMenu->addAction(QString::fromLatin1(text));
+        action->setObjectName(QString::fromLatin1(name));
+        action->setCheckable(true);
+        action->setChecked(!Folders() || Folders()->GetUserInt("GUI", key, 1) != 0);
+        apply(action->isChecked());
+        connect(action, &QAction::toggled, this, [this, key, apply](bool on) {
+            apply(on);
+            if (Folders())
+                Folders()->PutUserInt("GUI", key, on ? 1 : 0);
+        });
+    };
+    toggle("Rulers", "rulersAction", "Rulers", [this](bool on) { m_view->ShowRulers(on); });
+    toggle("Snap", "snapAction", "Snap", [this](bool on) { m_view->Canvas()->SetSnapping(on); });
+    auto* clear = m_viewMenu->addAction(QStringLiteral("Clear Guides"));
+    clear->setObjectName(QStringLiteral("clearGuidesAction"));
+    connect(clear, &QAction::triggered, this, [this] { m_view->Canvas()->ClearGuides(); });
 }

@@ -8,7 +8,9 @@
 #include "render/RenderPipeline.h"
 #include "ui/canvas/FaceCanvas.h"
 #include "ui/canvas/FaceLocation.h"
+#include "ui/canvas/GeometryBar.h"
 #include "ui/canvas/LayoutSnapshotRecord.h"
+#include "ui/canvas/Ruler.h"
 #include "ui/dialogs/CustomZoomDialog.h"
 #include "ui/render/FlarePositionRecord.h"
 #include "ui/render/RenderPage.h"
@@ -117,9 +119,17 @@ CVtwinView::CVtwinView(CMainFrame* frame, QWidget* parent) : QWidget(parent), m_
     m_hbar = new QScrollBar(Qt::Horizontal, m_canvasPage);
     m_vbar = new QScrollBar(Qt::Vertical, m_canvasPage);
     m_canvas = new CFaceCanvas(this, m_hbar, m_vbar, m_canvasPage);
-    grid->addWidget(m_canvas, 0, 0);
-    grid->addWidget(m_vbar, 0, 1);
-    grid->addWidget(m_hbar, 1, 0);
+    m_topRuler = new CRuler(Qt::Horizontal, m_canvas, m_canvasPage);
+    m_leftRuler = new CRuler(Qt::Vertical, m_canvas, m_canvasPage);
+    connect(m_canvas, &CFaceCanvas::mappingPainted, m_topRuler, qOverload<>(&QWidget::update));
+    connect(m_canvas, &CFaceCanvas::mappingPainted, m_leftRuler, qOverload<>(&QWidget::update));
+    grid->addWidget(m_topRuler, 0, 1);
+    grid->addWidget(m_leftRuler, 1, 0);
+    grid->addWidget(m_canvas, 1, 1);
+    grid->addWidget(m_vbar, 1, 2);
+    grid->addWidget(m_hbar, 2, 1);
+    grid->setRowStretch(1, 1);
+    grid->setColumnStretch(1, 1);
     m_hbar->hide();
     m_vbar->hide();
     m_pages->addWidget(m_canvasPage);
@@ -239,6 +249,24 @@ bool CVtwinView::SelectTab(int index)
     return true;
 }
 
+// The rulers and the print lines count in the face's millimetres; the
+// bleed and safe distances are the user's ([GUI] BleedMm, SafeMm).
+void CVtwinView::UpdateRulers()
+{
+    const double ppm = m_frame && m_frame->GeometryBar() ? m_frame->GeometryBar()->PixelsPerMm() : 0.0;
+    m_topRuler->SetPixelsPerMm(ppm);
+    m_leftRuler->SetPixelsPerMm(ppm);
+    const CAppFolders* folders = m_frame ? m_frame->Folders() : nullptr;
+    m_canvas->SetPrintLines(ppm, folders ? folders->GetUserInt("GUI", "BleedMm", 3) : 3,
+                            folders ? folders->GetUserInt("GUI", "SafeMm", 5) : 5);
+}
+
+void CVtwinView::ShowRulers(bool on)
+{
+    m_topRuler->setVisible(on);
+    m_leftRuler->setVisible(on);
+}
+
 bool CVtwinView::IsFaceTabShown() const
 {
     const QString name = CurrentTabName();
@@ -253,6 +281,7 @@ void CVtwinView::OnTabChanged(int index)
     if (IsFaceTabShown()) {
         const QImage picture = m_facePicture ? m_facePicture(name) : QImage();
         m_canvas->SetFace(name.toStdString(), picture);
+        UpdateRulers();
         m_pages->setCurrentIndex(kPageCanvas);
         m_canvas->setFocus();
     } else if (name == QLatin1String("Layout")) {

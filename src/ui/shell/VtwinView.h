@@ -30,6 +30,7 @@ class QStackedWidget;
 class QTabBar;
 class CFaceCanvas;
 class CMainFrame;
+class CRuler;
 class CVtwinDoc;
 class CUndoStore;
 struct CCmdUI;
@@ -56,6 +57,9 @@ public:
     void RefreshCurrentTab();
     // True when the current tab names a face (not "Layout" nor "Render").
     bool IsFaceTabShown() const;
+    // The rulers' and print lines' millimetres for the face shown; the rulers shown or not.
+    void UpdateRulers();
+    void ShowRulers(bool on);
 
     // Command routing from the frame: true when this view knows the command.
     bool QueryCommand(int id, CCmdUI& ui) const;
@@ -199,6 +203,8 @@ private:
     void HoldInputWhile(const std::function<bool()>& busy, std::function<void()> cancel);
 
     CMainFrame* m_frame = nullptr;
+    CRuler* m_topRuler = nullptr;
+    CRuler* m_leftRuler = nullptr;
     QTabBar* m_tabs = nullptr;
     QStackedWidget* m_pages = nullptr;
     QWidget* m_canvasPage = nullptr;
