@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# vantorel-cli setup: a first run fills the data folder and records it, a second
+# vantorel-cli setup: a run finishes the data folder and records it, a second
 # run returns at once, a run without the installed thumbnails fails and says why.
+# (A whole first run is the DataFolder fixture's and SetupRunTest's; here the
+# test run's set-up folder loses its record and two pictures, as after an
+# interrupted first run, and setup makes what is missing.)
 set -u
 cli="$1"
 work="$(mktemp -d)"
@@ -17,9 +20,12 @@ mkdir -p "$inst"
 done
 [[ $(ls "$inst" | wc -l) -eq 32 ]] || fail "32 model thumbnails expected, got $(ls "$inst" | wc -l)"
 
+cp -al "$VT_TEST_DATA_FOLDER" "$work/data" 2>/dev/null || { rm -rf "$work/data"; cp -r "$VT_TEST_DATA_FOLDER" "$work/data"; }
+ini="$work/data/internal/vtwin.ini"
+sed -i 's/^Template=1/Template=0/' "$ini"  # sed writes a new file: the shared one stays
+rm "$work/data/internal/ecd_b111.png" "$work/data/internal/dzp_001.bmp"
 "$cli" --data-dir "$work/data" -q setup --installed "$inst" >"$work/out" 2>"$work/err" || { fail "first setup"; cat "$work/err"; }
 [[ ! -s "$work/err" ]] || { fail "quiet setup printed"; cat "$work/err"; }
-ini="$work/data/internal/vtwin.ini"
 grep -q "^Template=1" "$ini" || fail "Init/Template not recorded"
 [[ -s "$work/data/internal/ecd_b111.png" ]] || fail "no Silver 5 CD-ROM picture"
 [[ -s "$work/data/internal/dzp_001.bmp" ]] || fail "no zip disk thumbnail"

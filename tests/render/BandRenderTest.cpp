@@ -8,6 +8,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "catalogue/Product.h"
@@ -101,6 +102,9 @@ TEST(BandRender, BandsAndThreadsGiveTheWholePictureOnEveryKind)
 {
     for (const char* kind : GetKindCodes()) {
         for (bool plain : {false, true}) {
+            // The plain background takes its own path, the same for every kind.
+            if (plain && std::string_view(kind) != "BOX")
+                continue;
             const std::unique_ptr<CProduct> product = MakeProduct(kind, plain);
             ASSERT_NE(product, nullptr) << kind;
             const std::vector<std::uint8_t> whole = Rendered(*product, true, 1, 0);
