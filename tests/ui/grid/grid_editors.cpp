@@ -33,20 +33,6 @@ private slots:
         QCOMPARE(Settings().GetInt(ModelKey(kSetBevelSize)), 10);
         QVERIFY(!m_frame->Document()->GetUndoStore().CanUndo());
 
-        const struct {
-            const char* text;
-            const char* message;
-        } bad[] = {{"", "Bevel Size is blank."}, {"1O", "Bevel Size contains invalid characters."},
-                   {"0", "Bevel Size must be between 1 and 25 pixels."}};
-        for (const auto& b : bad) {
-            m_messages.messages.clear();
-            Answer([&b](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetText(QString::fromLatin1(b.text)); });
-            m_grid->EditRow(m_grid->FindRow("Size", "Bevel"));
-            QVERIFY(!m_lastClosed);
-            QCOMPARE(m_messages.messages.value(0), QString::fromLatin1(b.message));
-            QCOMPARE(Settings().GetInt(ModelKey(kSetBevelSize)), 10);
-        }
-
         // 25 is M itself and is taken.
         Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetText(QStringLiteral(" 25 ")); });
         m_grid->EditRow(m_grid->FindRow("Size", "Bevel"));

@@ -1,6 +1,6 @@
-// Render To File in each of the four formats with the explanation, the save
-// dialog's answer and the JPEG quality; the remembered choices; Render To
-// Clipboard; the Rendering Complete prompt and when it stays away.
+// Render To File wired to the view's rendering, the explanation and the JPEG
+// quality dialogs; Render To Clipboard; the cut-outs; the Rendering Complete
+// bar and when it stays away. The flow's rules are the core's.
 
 #include "UiTestSupport.h"
 
@@ -37,7 +37,7 @@ private:
 
     // What the dialogs were asked and how they answer.
     int m_formatsShown = 0, m_qualityShown = 0, m_chooserCalls = 0;
-    bool m_formatsOk = true, m_tickFormats = false;
+    bool m_tickFormats = false;
     QStringList m_qualityTexts;  // typed one after another; empty: OK as shown
     std::optional<std::pair<QString, int>> m_save;
     QString m_chooserFolder;
@@ -49,7 +49,7 @@ private:
                 if (auto* f = qobject_cast<CRenderFormatsDialog*>(&d)) {
                     ++m_formatsShown;
                     f->CheckBox()->setChecked(m_tickFormats);
-                    return m_formatsOk ? QDialog::Accepted : QDialog::Rejected;
+                    return QDialog::Accepted;
                 }
                 if (auto* q = qobject_cast<CJpegQualityDialog*>(&d)) {
                     ++m_qualityShown;
@@ -119,7 +119,6 @@ private slots:
         m_messages = CTestMessages{};
         m_messages.Install();
         m_formatsShown = m_qualityShown = m_chooserCalls = 0;
-        m_formatsOk = true;
         m_tickFormats = false;
         m_qualityTexts.clear();
         m_save.reset();
@@ -142,40 +141,23 @@ private slots:
         SetMessageHooks(nullptr, nullptr);
     }
 
-    void everyFormatIsWrittenWithItsExtension()
+    // The formats, the extension rule and the remembered folder are the
+    // core's (RenderOutputTest, RenderFileFlowTest); here the command saves
+    // the view's own rendering and the next save starts in its folder.
+    void renderToFileSavesTheRenderingAndRemembersTheFolder()
     {
-        const struct {
-            int filter;
-            const char* typed;
-            const char* written;
-            QByteArray magic;
-        } cases[] = {{1, "cover", "cover.png", QByteArray("\x89PNG", 4)},
-                     {2, "cover", "cover.bmp", QByteArray("BM")},
-                     {3, "cover", "cover.jpg", QByteArray("\xFF\xD8", 2)},
-                     {4, "cover", "cover.pcx", QByteArray("\x0A", 1)},
-                     // A name with its own extension keeps it, in the chosen format.
-                     {3, "cover.v1", "cover.v1", QByteArray("\xFF\xD8", 2)}};
-        for (const auto& c : cases) {
-            m_save = std::make_pair(Path(c.typed), c.filter);
-            QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
-            const QString written = Path(c.written);
-            QVERIFY2(QFile::exists(written), c.written);
-            QCOMPARE(Head(written, c.magic.size()), c.magic);
-            std::string message;
-            const std::unique_ptr<CRaster> back = LoadPicture(written.toStdString(), message);
-            QVERIFY2(back, message.c_str());
-            QCOMPARE(back->GetWidth(), 90);
-            QCOMPARE(back->GetHeight(), 70);
-            if (c.filter != 3) {
-                // Lossless formats give the rendering back byte for byte.
-                const CRaster& r = Rendering();
-                for (int y = 0; y < 70; ++y)
-                    QVERIFY(std::memcmp(back->GetBits(y), r.GetBits(y), 90 * 3) == 0);
-            }
-        }
-        QCOMPARE(m_qualityShown, 2);  // only for the JPEG saves
+        m_save = std::make_pair(Path("cover"), 1);
+        QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
+        QCOMPARE(Head(Path("cover.png"), 4), QByteArray("\x89PNG", 4));
+        std::string message;
+        const std::unique_ptr<CRaster> back = LoadPicture(Path("cover.png").toStdString(), message);
+        QVERIFY2(back, message.c_str());
+        QCOMPARE(back->GetWidth(), 90);
+        QCOMPARE(back->GetHeight(), 70);
+        for (int y = 0; y < 70; ++y)
+            QVERIFY(std::memcmp(back->GetBits(y), Rendering().GetBits(y), 90 * 3) == 0);
+        QCOMPARE(m_qualityShown, 0);
         QVERIFY(m_messages.messages.isEmpty());
-        // The folder is remembered and offered next time.
         m_save.reset();
         QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
         QCOMPARE(QDir(m_chooserFolder).absolutePath(), QDir(m_dir.path()).absolutePath());
@@ -194,29 +176,17 @@ private slots:
                  QDir(QString::fromStdString(m_folders->GetRenderFolder())).absolutePath());
     }
 
-    void explanationUntilTickedAndCancel()
+    // Asking and ticking are the core's flow (RenderFileFlowTest); here the
+    // dialog's tick reaches the user settings and its text.
+    void explanationUntilTicked()
     {
         m_save = std::make_pair(Path("a"), 1);
-        QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
-        QCOMPARE(m_formatsShown, 1);
-        QCOMPARE(GetPromptFormatNoAsk(&m_folders->UserSettings()), 0);
         m_tickFormats = true;
         QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
-        QCOMPARE(m_formatsShown, 2);
+        QCOMPARE(m_formatsShown, 1);
         QCOMPARE(GetPromptFormatNoAsk(&m_folders->UserSettings()), 1);
-        // Ticked: the save dialog comes at once.
         QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
-        QCOMPARE(m_formatsShown, 2);
-        QCOMPARE(m_chooserCalls, 3);
-
-        // Cancelling the explanation ends the command without a file or message.
-        SetPromptFormatNoAsk(&m_folders->UserSettings(), false);
-        m_formatsOk = false;
-        m_save = std::make_pair(Path("never"), 2);
-        QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
-        QCOMPARE(m_chooserCalls, 3);
-        QVERIFY(!QFile::exists(Path("never.bmp")));
-        QVERIFY(m_messages.messages.isEmpty());
+        QCOMPARE(m_formatsShown, 1);
 
         CRenderFormatsDialog dialog;
         // One paragraph per filter of the save dialog, in its order, one blank
