@@ -3,12 +3,17 @@
 // a folder of the system's temporary folder, once per run of a benchmark.
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "ground/AppFolders.h"
+#include "catalogue/Catalogue.h"
 #include "catalogue/InstalledData.h"
+#include "catalogue/NewProject.h"
+#include "catalogue/Product.h"
 #include "catalogue/Setup.h"
+#include "properties/SettingTable.h"
 
 // Null when the folder cannot be made or set up. `name` is the folder's name.
 inline const CAppFolders* GetBenchDataFolders(const char* name)
@@ -24,4 +29,22 @@ inline const CAppFolders* GetBenchDataFolders(const char* name)
         return f;
     }();
     return folders ? &*folders : nullptr;
+}
+
+// The catalogue model `model` ("box/Software Box") as a new project makes it
+// from the first answers of its lists, `side` x `side` pixels at magnification
+// `k`; null when the folder or the model is missing or the product cannot be built.
+inline std::unique_ptr<CProduct> MakeBenchProduct(const CAppFolders* folders, const char* model, int side, int k)
+{
+    const CatalogueEntry* entry = FindCatalogueModel(model);
+    if (!folders || !entry) return nullptr;
+    const std::string section = GetCatalogueSectionName(*entry);
+    NewProjectAnswers answers;
+    answers.renderWidth = side;
+    answers.renderHeight = side;
+    SetFirstListAnswers(*folders, section, answers);
+    std::string error;
+    std::unique_ptr<CProduct> p = BuildProductFromModel(*folders, section, answers, error);
+    if (p) p->GetSettings().SetInt(ModelKey(kSetMagnification), k);
+    return p;
 }

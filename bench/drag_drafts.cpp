@@ -30,18 +30,7 @@ const CAppFolders* GetDataFolders() { return GetBenchDataFolders("vt_bench_drag_
 
 std::unique_ptr<CProduct> MakeSoftwareBox()
 {
-    const CAppFolders* folders = GetDataFolders();
-    const CatalogueEntry* entry = FindCatalogueModel("box/Software Box");
-    if (!folders || !entry) return nullptr;
-    const std::string section = GetCatalogueSectionName(*entry);
-    NewProjectAnswers answers;
-    answers.renderWidth = 1000;
-    answers.renderHeight = 1000;
-    SetFirstListAnswers(*folders, section, answers);
-    std::string error;
-    std::unique_ptr<CProduct> p = BuildProductFromModel(*folders, section, answers, error);
-    if (p) p->GetSettings().SetInt(ModelKey(kSetMagnification), 4);
-    return p;
+    return MakeBenchProduct(GetDataFolders(), "box/Software Box", 1000, 4);
 }
 
 // Argument: the side of the square the picture is shown in (window pixels).

@@ -29,18 +29,8 @@ const CAppFolders* GetDataFolders() { return GetBenchDataFolders("vt_bench_rende
 
 std::unique_ptr<CProduct> MakeProduct(int model, int k, int detail)
 {
-    const CAppFolders* folders = GetDataFolders();
-    const CatalogueEntry* entry = FindCatalogueModel(kModels[model]);
-    if (!folders || !entry) return nullptr;
-    const std::string section = GetCatalogueSectionName(*entry);
-    NewProjectAnswers answers;
-    answers.renderWidth = 400;
-    answers.renderHeight = 400;
-    SetFirstListAnswers(*folders, section, answers);
-    std::string error;
-    std::unique_ptr<CProduct> p = BuildProductFromModel(*folders, section, answers, error);
+    std::unique_ptr<CProduct> p = MakeBenchProduct(GetDataFolders(), kModels[model], 400, k);
     if (!p) return nullptr;
-    p->GetSettings().SetInt(ModelKey(kSetMagnification), k);
     SettingStore& s = p->GetSettings();
     for (std::uint32_t id : {kSetBorders, kSetBevel, kSetColorEffect, kSetLensFlare}) s.SetInt(ModelKey(id), 1);
     s.SetInt(ModelKey(kSetBorderSize), 4);

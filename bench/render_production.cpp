@@ -33,16 +33,7 @@ const CAppFolders* GetDataFolders() { return GetBenchDataFolders("vt_bench_rende
 // before them, on which the speed targets were set.
 std::unique_ptr<CProduct> MakeSoftwareBox(int side, int k, bool photograph = false, int detail = 0)
 {
-    const CAppFolders* folders = GetDataFolders();
-    const CatalogueEntry* entry = FindCatalogueModel("box/Software Box");
-    if (!folders || !entry) return nullptr;
-    const std::string section = GetCatalogueSectionName(*entry);
-    NewProjectAnswers answers;
-    answers.renderWidth = side;
-    answers.renderHeight = side;
-    SetFirstListAnswers(*folders, section, answers);
-    std::string error;
-    std::unique_ptr<CProduct> p = BuildProductFromModel(*folders, section, answers, error);
+    std::unique_ptr<CProduct> p = MakeBenchProduct(GetDataFolders(), "box/Software Box", side, k);
     if (!p) return nullptr;
     SettingStore& m = p->GetSettings();
     if (!photograph) {
@@ -57,7 +48,6 @@ std::unique_ptr<CProduct> MakeSoftwareBox(int side, int k, bool photograph = fal
             m.SetInt(ModelKey(id), 0);
         m.SetInt(ModelKey(kSetShadowStyle), 3);
     }
-    m.SetInt(ModelKey(kSetMagnification), k);
     m.SetInt(ModelKey(kSetDetail), detail);
     return p;
 }

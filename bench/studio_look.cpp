@@ -24,19 +24,10 @@ namespace {
 
 std::unique_ptr<CProduct> MakeProduct(bool studio, int k)
 {
-    const CAppFolders* folders = GetBenchDataFolders("vt_bench_studio_look");
-    const CatalogueEntry* entry = FindCatalogueModel("box/Software Box");
-    if (!folders || !entry) return nullptr;
-    const std::string section = GetCatalogueSectionName(*entry);
-    NewProjectAnswers answers;
-    answers.renderWidth = 1000;
-    answers.renderHeight = 1000;
-    SetFirstListAnswers(*folders, section, answers);
-    std::string error;
-    std::unique_ptr<CProduct> p = BuildProductFromModel(*folders, section, answers, error);
+    std::unique_ptr<CProduct> p =
+        MakeBenchProduct(GetBenchDataFolders("vt_bench_studio_look"), "box/Software Box", 1000, k);
     if (!p) return nullptr;
     SettingStore& s = p->GetSettings();
-    s.SetInt(ModelKey(kSetMagnification), k);
     if (!studio) {
         // A project saved before the looks reads 0 for each of them.
         for (std::uint32_t id : {kSetShading, kSetTextureFiltering, kSetLens, kSetElevation, kSetShadowSoftness,

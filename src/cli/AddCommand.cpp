@@ -54,19 +54,6 @@ struct SAddContext {
     mutable int failure = kExitUsage;
 };
 
-bool ReadColour(const SArgs& a, const char* option, COLORREF& colour)
-{
-    const std::string* v = a.Get(option);
-    if (v == nullptr) return true;
-    unsigned c = 0;
-    if (!ParseColour(*v, c)) {
-        PrintError(std::string(option) + ": \"" + *v + "\" is no colour (#RRGGBB, R,G,B or a colour name)");
-        return false;
-    }
-    colour = c;
-    return true;
-}
-
 bool ReadPoint(const SAddContext& c, const std::string& text, int& x, int& y)
 {
     if (!ParseFacePoint(text, c.perMm, x, y) || x < -kDrawMaxSize || x > kDrawMaxSize || y < -kDrawMaxSize ||

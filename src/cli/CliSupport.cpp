@@ -8,6 +8,7 @@
 #include "cli/CommandTable.h"
 #include "layout/DrawObjectList.h"
 #include "properties/SettingChecks.h"
+#include "cli/SettingEdit.h"
 
 const std::string* SArgs::Get(const std::string& name) const
 {
@@ -122,6 +123,19 @@ bool ParseInt(const std::string& text, const char* label, int minimum, int maxim
         return false;
     }
     value = r.value;
+    return true;
+}
+
+bool ReadColour(const SArgs& a, const char* option, std::uint32_t& colour)
+{
+    const std::string* v = a.Get(option);
+    if (v == nullptr) return true;
+    unsigned c = 0;
+    if (!ParseColour(*v, c)) {
+        PrintError(std::string(option) + ": \"" + *v + "\" is no colour (#RRGGBB, R,G,B or a colour name)");
+        return false;
+    }
+    colour = c;
     return true;
 }
 

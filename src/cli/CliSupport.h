@@ -2,6 +2,7 @@
 // Helpers shared by the commands of vantorel-cli: option parsing, number
 // fields, error lines and opening projects.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -57,6 +58,11 @@ private:
 // refusal and returns false when the text is not in [minimum, maximum].
 bool ParseInt(const std::string& text, const char* label, int minimum, int maximum, int& value,
               const char* unit = "");
+
+// The colour of `option` (#RRGGBB, R,G,B or a colour name) into `colour`, which
+// keeps its value when the option is absent; prints the refusal and returns
+// false when the text is no colour.
+bool ReadColour(const SArgs& a, const char* option, std::uint32_t& colour);
 
 // A document whose messages go to stderr as error lines.
 std::unique_ptr<CVtwinDoc> MakeDocument();

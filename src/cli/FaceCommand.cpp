@@ -22,19 +22,6 @@
 
 namespace {
 
-bool ReadColour(const SArgs& a, const char* option, COLORREF& colour)
-{
-    const std::string* v = a.Get(option);
-    if (v == nullptr) return true;
-    unsigned c = 0;
-    if (!ParseColour(*v, c)) {
-        PrintError(std::string(option) + ": \"" + *v + "\" is no colour (#RRGGBB, R,G,B or a colour name)");
-        return false;
-    }
-    colour = c;
-    return true;
-}
-
 // --scale: the texture divisor as "1/4", "X 1/4" or "4".
 std::optional<int> ParseScale(std::string text)
 {

@@ -1,6 +1,7 @@
 #include "image/PictureLoader.h"
 
 #include "image/ByteStream.h"
+#include "image/PictureCodecs.h"
 #include "image/PictureFormats.h"
 #include "image/PictureLimits.h"
 #include "image/Raster.h"
@@ -93,8 +94,16 @@ std::unique_ptr<CRaster> LoadPicture(const std::string& fileName, std::string& m
 
 const std::vector<std::string>& PictureFilePatterns()
 {
-    static const std::vector<std::string> patterns = {"*.bmp", "*.jpg", "*.jpeg", "*.png", "*.pcx",
-                                                      "*.tif", "*.tiff", "*.svg", "*.pdf"};
+    static const std::vector<std::string> patterns = [] {
+        std::vector<std::string> list;
+        for (const SPictureCodec& codec : GetPictureCodecs())
+            for (const char* extension : codec.extensions)
+                if (extension)
+                    list.push_back(std::string("*") + extension);
+        // Artwork, drawn by CVectorArt.
+        list.insert(list.end(), {"*.svg", "*.pdf"});
+        return list;
+    }();
     return patterns;
 }
 

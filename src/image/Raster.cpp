@@ -36,10 +36,7 @@ CRaster::CRaster(int width, int height, int bpp, int imageType) : m_type(imageTy
 
 CRaster::CRaster(const CRaster& other)
 {
-    CopyInfo(other);
-    if (other.IsValid()) {
-        Copy(other, true, true, true);
-    }
+    *this = other;
 }
 
 CRaster& CRaster::operator=(const CRaster& other)
@@ -57,7 +54,7 @@ CRaster& CRaster::operator=(const CRaster& other)
 
 CRaster::CRaster(CRaster&& other) noexcept
 {
-    Transfer(other);
+    *this = std::move(other);
 }
 
 CRaster& CRaster::operator=(CRaster&& other) noexcept

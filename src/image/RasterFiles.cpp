@@ -3,9 +3,8 @@
 #include "image/Raster.h"
 
 #include "image/ByteStream.h"
-#include "image/PictureFormats.h"
+#include "image/PictureCodecs.h"
 #include "image/PictureLimits.h"
-#include "image/codecs/Codecs.h"
 #include "image/SafeFile.h"
 
 #include <cstdio>
@@ -13,31 +12,17 @@
 
 namespace {
 
-using DecodeFn = bool (*)(CByteStream&, CRaster&);
-
-DecodeFn DecoderFor(int imageType)
-{
-    switch (imageType) {
-    case IMAGE_TYPE_BMP: return DecodeBmp;
-    case IMAGE_TYPE_JPEG: return DecodeJpeg;
-    case IMAGE_TYPE_PNG: return DecodePng;
-    case IMAGE_TYPE_PCX: return DecodePcx;
-    case IMAGE_TYPE_TIFF: return DecodeTiff;
-    default: return nullptr;
-    }
-}
-
 // Decodes into a fresh picture that inherits the target's settings (escape
 // flag, background, JPEG quality) but none of its pixels.
-bool TryDecode(CRaster& target, CByteStream& stream, int imageType, CRaster& out)
+bool TryDecode(CRaster& target, CByteStream& stream, const SPictureCodec& codec, CRaster& out)
 {
+    const int imageType = codec.imageType;
     out = CRaster(imageType);
     out.SetEscape(target.GetEscape());
     out.SetBackgroundColor(target.GetBackgroundColor());
     out.SetJpegQuality(target.GetJpegQuality());
     out.SetAlphaMax(target.GetAlphaMax());
-    DecodeFn decode = DecoderFor(imageType);
-    if (decode == nullptr || !decode(stream, out)) {
+    if (!codec.read(stream, out)) {
         return false;
     }
     out.SetType(imageType);
@@ -50,11 +35,12 @@ bool CRaster::Decode(CByteStream& stream, int imageType)
 {
     CRaster fresh;
     if (imageType != IMAGE_TYPE_UNKNOWN) {
-        if (DecoderFor(imageType) == nullptr) {
+        const SPictureCodec* codec = FindPictureCodec(imageType);
+        if (codec == nullptr) {
             SetLastError("Decode: Unknown or wrong format");
             return false;
         }
-        if (!TryDecode(*this, stream, imageType, fresh)) {
+        if (!TryDecode(*this, stream, *codec, fresh)) {
             SetLastError(fresh.GetLastError());
             return false;
         }
@@ -63,11 +49,11 @@ bool CRaster::Decode(CByteStream& stream, int imageType)
         return true;
     }
     const std::int64_t start = stream.Tell();
-    for (const int type : {IMAGE_TYPE_BMP, IMAGE_TYPE_JPEG, IMAGE_TYPE_PNG, IMAGE_TYPE_PCX, IMAGE_TYPE_TIFF}) {
+    for (const SPictureCodec& codec : GetPictureCodecs()) {
         if (!stream.Seek(start, SEEK_SET)) {
             break;
         }
-        if (TryDecode(*this, stream, type, fresh)) {
+        if (TryDecode(*this, stream, codec, fresh)) {
             fresh.SetLastError("");
             Transfer(fresh);
             return true;
@@ -107,13 +93,12 @@ bool CRaster::Load(const char* fileName, int imageType)
 
 bool CRaster::Encode(CByteStream& stream, int imageType)
 {
-    switch (imageType) {
-    case IMAGE_TYPE_BMP: return EncodeBmp(stream, *this);
-    case IMAGE_TYPE_JPEG: return EncodeJpeg(stream, *this);
-    case IMAGE_TYPE_PNG: return EncodePng(stream, *this);
-    case IMAGE_TYPE_PCX: return EncodePcx(stream, *this);
-    default: SetLastError("Encode: Unknown format"); return false;
+    const SPictureCodec* codec = FindPictureCodec(imageType);
+    if (codec == nullptr || codec->write == nullptr) {
+        SetLastError("Encode: Unknown format");
+        return false;
     }
+    return codec->write(stream, *this);
 }
 
 // The picture is encoded in memory first and then written through

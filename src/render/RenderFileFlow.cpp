@@ -1,5 +1,6 @@
 #include "render/RenderFileFlow.h"
 
+#include "image/PictureCodecs.h"
 #include "image/Raster.h"
 #include "render/RenderOutput.h"
 
@@ -18,7 +19,8 @@ ERenderFileResult RunRenderToFile(CRaster& rendering, CRenderOutput& output, con
 
     const std::string name = ApplyExtensionRule(choice->fileName, choice->filter);
     int quality = output.GetJpegQuality();
-    if (ImageTypeForFilter(choice->filter) == IMAGE_TYPE_JPEG) {
+    const SPictureCodec* codec = FindPictureCodec(ImageTypeForFilter(choice->filter));
+    if (codec && (codec->options & kCodecQuality)) {
         if (!dialogs.chooseJpegQuality) return ERenderFileResult::Cancelled;
         const std::optional<int> q = dialogs.chooseJpegQuality(quality);
         if (!q) return ERenderFileResult::Cancelled;

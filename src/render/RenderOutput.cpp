@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "ground/IniFile.h"
+#include "image/PictureCodecs.h"
 #include "image/Raster.h"
 
 const char* const kRenderToFileTitle = "Render To File";
@@ -54,21 +55,23 @@ void SetPromptFormatNoAsk(const CIniFile* ini, bool noAsk)
 
 namespace {
 
-// The formats a rendering is saved in, one row each: the dialog filter, the
-// codec's image type, and the extensions (the first is the one appended).
-// kRenderFileFilter and kRenderFormatList above show the same rows.
+// The formats a rendering is saved in, one row each: the dialog filter and
+// the codec's image type, whose row of the codec table gives the extensions
+// (the first is the one appended). kRenderFileFilter and kRenderFormatList
+// above show the same rows.
 struct SRenderFormat {
     ERenderFilter filter;
     int imageType;
-    const char* extensions[2];
+
+    const SPictureCodec& Codec() const noexcept { return *FindPictureCodec(imageType); }
 };
 
 constexpr SRenderFormat kRenderFormats[] = {
-    {kFilterPNG, IMAGE_TYPE_PNG, {".png", nullptr}},
-    {kFilterBMP, IMAGE_TYPE_BMP, {".bmp", nullptr}},
-    {kFilterJPEG, IMAGE_TYPE_JPEG, {".jpg", ".jpeg"}},
-    {kFilterPCX, IMAGE_TYPE_PCX, {".pcx", nullptr}},
-    {kFilterPNGCutOut, IMAGE_TYPE_PNG, {".png", nullptr}},
+    {kFilterPNG, IMAGE_TYPE_PNG},
+    {kFilterBMP, IMAGE_TYPE_BMP},
+    {kFilterJPEG, IMAGE_TYPE_JPEG},
+    {kFilterPCX, IMAGE_TYPE_PCX},
+    {kFilterPNGCutOut, IMAGE_TYPE_PNG},
 };
 
 // The row of a filter; any unexpected number is PNG.
@@ -83,10 +86,10 @@ const SRenderFormat& FormatOfFilter(int filter) noexcept
 // The first row with the extension (lower case, with its dot), or nullptr.
 const SRenderFormat* FormatOfExtension(std::string_view ext) noexcept
 {
+    const SPictureCodec* codec = FindPictureCodecByExtension(ext);
     for (const SRenderFormat& f : kRenderFormats)
-        for (const char* e : f.extensions)
-            if (e && ext == e)
-                return &f;
+        if (codec && f.imageType == codec->imageType)
+            return &f;
     return nullptr;
 }
 
@@ -94,7 +97,7 @@ const SRenderFormat* FormatOfExtension(std::string_view ext) noexcept
 
 int ImageTypeForFilter(int filter) noexcept { return FormatOfFilter(filter).imageType; }
 
-const char* ExtensionForFilter(int filter) noexcept { return FormatOfFilter(filter).extensions[0]; }
+const char* ExtensionForFilter(int filter) noexcept { return FormatOfFilter(filter).Codec().extensions[0]; }
 
 namespace {
 

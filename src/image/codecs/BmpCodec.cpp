@@ -165,33 +165,10 @@ bool SkipBytes(CByteStream& stream, std::int64_t count)
     return stream.Seek(count, SEEK_CUR);
 }
 
-} // namespace
-
-bool DecodeBmp(CByteStream& stream, CRaster& image)
-{
-    const std::int64_t start = stream.Tell();
-    if (start < 0) {
-        image.SetLastError("Error reading BMP info");
-        return false;
-    }
-    // 1. File header, or a bare DIB.
-    std::uint8_t fileHeader[14];
-    std::uint32_t bitsOffset = 0;
-    const bool haveFileHeader = stream.Read(fileHeader, 1, 14) == 14 && ReadLE16(fileHeader) == kBmSignature;
-    if (haveFileHeader) {
-        bitsOffset = ReadLE32(fileHeader + 10);
-    } else if (!stream.Seek(start, SEEK_SET)) {
-        image.SetLastError("Error reading BMP info");
-        return false;
-    }
-
-    // 2. Info header: 12-byte OS/2 core header or a 40-byte (or longer) info header.
-    std::uint8_t info[40] = {};
-    if (stream.Read(info, 1, 4) != 4) {
-        image.SetLastError("Error reading BMP info");
-        return false;
-    }
-    const std::uint32_t headerSize = ReadLE32(info);
+// What the headers of a bitmap say.
+struct SBmpLayout {
+    std::int64_t start = 0;        // stream position of the file (or bare DIB)
+    std::uint32_t bitsOffset = 0;  // from the file header; 0 for a bare DIB
     std::int64_t width = 0;
     std::int64_t height = 0;
     int bitCount = 0;
@@ -200,200 +177,274 @@ bool DecodeBmp(CByteStream& stream, CRaster& image)
     std::int32_t yppm = 0;
     std::uint32_t colorsUsed = 0;
     bool os2 = false;
-    std::int64_t headerExtra = 0; // bytes of a longer info header still to skip
+    bool topDown = false;
+    std::int64_t headerExtra = 0;  // bytes of a longer info header still to skip
+    std::uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
+
+    bool Palettized() const noexcept { return bitCount <= 8; }
+    bool Rle() const noexcept { return compression == kBiRle8 || compression == kBiRle4; }
+};
+
+bool Refuse(CRaster& image, const char* message)
+{
+    image.SetLastError(message);
+    return false;
+}
+
+// The 14-byte file header, or a bare DIB (the stream goes back to its start).
+bool ReadFileHeader(CByteStream& stream, SBmpLayout& b, CRaster& image)
+{
+    b.start = stream.Tell();
+    if (b.start < 0) {
+        return Refuse(image, "Error reading BMP info");
+    }
+    std::uint8_t fileHeader[14];
+    const bool haveFileHeader = stream.Read(fileHeader, 1, 14) == 14 && ReadLE16(fileHeader) == kBmSignature;
+    if (haveFileHeader) {
+        b.bitsOffset = ReadLE32(fileHeader + 10);
+    } else if (!stream.Seek(b.start, SEEK_SET)) {
+        return Refuse(image, "Error reading BMP info");
+    }
+    return true;
+}
+
+// The 12-byte OS/2 core header or a 40-byte (or longer) info header.
+bool ReadInfoHeader(CByteStream& stream, SBmpLayout& b, CRaster& image)
+{
+    std::uint8_t info[40] = {};
+    if (stream.Read(info, 1, 4) != 4) {
+        return Refuse(image, "Error reading BMP info");
+    }
+    const std::uint32_t headerSize = ReadLE32(info);
     if (headerSize == 12) {
         if (stream.Read(info + 4, 1, 8) != 8) {
-            image.SetLastError("Error reading BMP info");
-            return false;
+            return Refuse(image, "Error reading BMP info");
         }
-        os2 = true;
-        width = ReadLE16(info + 4);
-        height = static_cast<std::int16_t>(ReadLE16(info + 6));
-        bitCount = ReadLE16(info + 10);
-    } else if (headerSize == 40 || headerSize == 52 || headerSize == 56 || headerSize == 64 ||
-               headerSize == 108 || headerSize == 124) {
-        if (stream.Read(info + 4, 1, 36) != 36) {
-            image.SetLastError("Error reading BMP info");
-            return false;
-        }
-        width = static_cast<std::int32_t>(ReadLE32(info + 4));
-        height = static_cast<std::int32_t>(ReadLE32(info + 8));
-        bitCount = ReadLE16(info + 14);
-        compression = ReadLE32(info + 16);
-        xppm = static_cast<std::int32_t>(ReadLE32(info + 24));
-        yppm = static_cast<std::int32_t>(ReadLE32(info + 28));
-        colorsUsed = ReadLE32(info + 32);
-        headerExtra = static_cast<std::int64_t>(headerSize) - 40;
-    } else {
-        image.SetLastError("Error reading BMP info");
-        return false;
+        b.os2 = true;
+        b.width = ReadLE16(info + 4);
+        b.height = static_cast<std::int16_t>(ReadLE16(info + 6));
+        b.bitCount = ReadLE16(info + 10);
+        return true;
     }
+    if (headerSize != 40 && headerSize != 52 && headerSize != 56 && headerSize != 64 && headerSize != 108 &&
+        headerSize != 124) {
+        return Refuse(image, "Error reading BMP info");
+    }
+    if (stream.Read(info + 4, 1, 36) != 36) {
+        return Refuse(image, "Error reading BMP info");
+    }
+    b.width = static_cast<std::int32_t>(ReadLE32(info + 4));
+    b.height = static_cast<std::int32_t>(ReadLE32(info + 8));
+    b.bitCount = ReadLE16(info + 14);
+    b.compression = ReadLE32(info + 16);
+    b.xppm = static_cast<std::int32_t>(ReadLE32(info + 24));
+    b.yppm = static_cast<std::int32_t>(ReadLE32(info + 28));
+    b.colorsUsed = ReadLE32(info + 32);
+    b.headerExtra = static_cast<std::int64_t>(headerSize) - 40;
+    return true;
+}
 
-    // 3. A negative height stores the rows top-down.
-    const bool topDown = height < 0;
-    if (topDown) {
-        height = -height;
+// The size (a negative height stores the rows top-down), the bit count and
+// the compression that goes with it.
+bool CheckFormat(SBmpLayout& b, CRaster& image)
+{
+    b.topDown = b.height < 0;
+    if (b.topDown) {
+        b.height = -b.height;
     }
-    if (width <= 0 || height <= 0) {
-        image.SetLastError("Error reading BMP info");
+    if (b.width <= 0 || b.height <= 0) {
+        return Refuse(image, "Error reading BMP info");
+    }
+    if (!CheckPictureSize(b.width, b.height, image)) {
         return false;
     }
-    if (!CheckPictureSize(width, height, image)) {
-        return false;
+    const int bits = b.bitCount;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) {
+        return Refuse(image, "compression type not supported");
     }
-    if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32) {
-        image.SetLastError("compression type not supported");
-        return false;
-    }
-    const bool palettized = bitCount <= 8;
-    if (palettized) {
-        const bool ok = compression == kBiRgb || (bitCount == 8 && compression == kBiRle8) ||
-                        (bitCount == 4 && compression == kBiRle4);
+    if (b.Palettized()) {
+        const bool ok = b.compression == kBiRgb || (bits == 8 && b.compression == kBiRle8) ||
+                        (bits == 4 && b.compression == kBiRle4);
         if (!ok) {
-            image.SetLastError("unknown compression");
-            return false;
+            return Refuse(image, "unknown compression");
         }
-    } else if (bitCount == 24 ? compression != kBiRgb : (compression != kBiRgb && compression != kBiBitfields)) {
-        image.SetLastError("unknown compression");
-        return false;
+    } else if (bits == 24 ? b.compression != kBiRgb : (b.compression != kBiRgb && b.compression != kBiBitfields)) {
+        return Refuse(image, "unknown compression");
     }
+    return true;
+}
 
-    // Bitfield masks follow a 40-byte header (or are the first fields beyond it).
-    std::uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
-    if (bitCount == 32) {
-        masks[0] = 0x00FF0000;
-        masks[1] = 0x0000FF00;
-        masks[2] = 0x000000FF;
+// Bitfield masks follow a 40-byte header (or are the first fields beyond it);
+// the rest of a longer header is skipped.
+bool ReadMasks(CByteStream& stream, SBmpLayout& b, CRaster& image)
+{
+    if (b.bitCount == 32) {
+        b.masks[0] = 0x00FF0000;
+        b.masks[1] = 0x0000FF00;
+        b.masks[2] = 0x000000FF;
     }
-    if (compression == kBiBitfields) {
+    if (b.compression == kBiBitfields) {
         std::uint8_t raw[12];
         if (stream.Read(raw, 1, 12) != 12) {
-            image.SetLastError("Error reading BMP info");
-            return false;
+            return Refuse(image, "Error reading BMP info");
         }
-        masks[0] = ReadLE32(raw);
-        masks[1] = ReadLE32(raw + 4);
-        masks[2] = ReadLE32(raw + 8);
-        headerExtra -= 12;
+        b.masks[0] = ReadLE32(raw);
+        b.masks[1] = ReadLE32(raw + 4);
+        b.masks[2] = ReadLE32(raw + 8);
+        b.headerExtra -= 12;
     }
-    if (!SkipBytes(stream, headerExtra)) {
-        image.SetLastError("Error reading BMP info");
-        return false;
+    if (!SkipBytes(stream, b.headerExtra)) {
+        return Refuse(image, "Error reading BMP info");
     }
+    return true;
+}
 
-    // Uncompressed rows must all be present; refusing early also keeps a tiny
-    // file from asking for a huge picture.
-    const std::int64_t fileRowBytes = CRaster::EffWidthFor(width, bitCount);
-    const bool rle = compression == kBiRle8 || compression == kBiRle4;
-    // Run-length data can end the picture early (end of bitmap) or skip over
-    // it (delta moves), so it has no exact floor; but an encoder that codes
-    // every pixel writes two bytes per run of at most 255 pixels and two per
-    // row (about 127 pixels per byte at best). A file that claims more than 32
-    // times that, 4096 pixels per byte of data, is refused rather than made into
-    // a huge blank picture.
+// Uncompressed rows must all be present; refusing early also keeps a tiny
+// file from asking for a huge picture. Run-length data can end the picture
+// early (end of bitmap) or skip over it (delta moves), so it has no exact
+// floor; but an encoder that codes every pixel writes two bytes per run of at
+// most 255 pixels and two per row (about 127 pixels per byte at best). A file
+// that claims more than 32 times that, 4096 pixels per byte of data, is
+// refused rather than made into a huge blank picture.
+bool CheckDataSize(CByteStream& stream, const SBmpLayout& b, CRaster& image)
+{
     constexpr std::int64_t kMaxRlePixelsPerByte = 4096;
     const std::int64_t size = stream.Size();
-    const std::int64_t dataStart = bitsOffset != 0 ? start + bitsOffset : stream.Tell();
-    if (size >= 0) {
-        const std::int64_t data = size - dataStart;
-        const bool shortRows = !rle && fileRowBytes * height > data;
-        const bool shortRuns = rle && width * height > (data + 2) * kMaxRlePixelsPerByte;
-        if (dataStart > size || shortRows || shortRuns) {
-            image.SetLastError("BMP file is truncated");
-            return false;
+    if (size < 0) {
+        return true;
+    }
+    const std::int64_t dataStart = b.bitsOffset != 0 ? b.start + b.bitsOffset : stream.Tell();
+    const std::int64_t data = size - dataStart;
+    const bool shortRows = !b.Rle() && CRaster::EffWidthFor(b.width, b.bitCount) * b.height > data;
+    const bool shortRuns = b.Rle() && b.width * b.height > (data + 2) * kMaxRlePixelsPerByte;
+    if (dataStart > size || shortRows || shortRuns) {
+        return Refuse(image, "BMP file is truncated");
+    }
+    return true;
+}
+
+bool CreatePicture(const SBmpLayout& b, CRaster& image)
+{
+    if (image.Create(static_cast<int>(b.width), static_cast<int>(b.height), b.bitCount, IMAGE_TYPE_BMP) ==
+        nullptr) {
+        return Refuse(image, "Can't allocate memory");
+    }
+    image.SetXDPI(PelsPerMeterToDpi(b.xppm));
+    image.SetYDPI(PelsPerMeterToDpi(b.yppm));
+    return true;
+}
+
+// The palette of a 1/4/8-bit picture: the colours used, or all 2^bits.
+bool ReadPalette(CByteStream& stream, const SBmpLayout& b, CRaster& image)
+{
+    if (!b.Palettized()) {
+        return true;
+    }
+    const int entrySize = b.os2 ? 3 : 4;
+    const std::uint32_t maxColors = 1u << b.bitCount;
+    const std::uint32_t count = b.colorsUsed == 0 ? maxColors : b.colorsUsed;
+    if (count > maxColors) {
+        return Refuse(image, "BMP palette has more colours than the bit count allows");
+    }
+    std::uint8_t raw[256 * 4];
+    const std::size_t bytes = static_cast<std::size_t>(count) * entrySize;
+    if (stream.Read(raw, 1, bytes) != bytes) {
+        return Refuse(image, "BMP file is truncated");
+    }
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::uint8_t* e = raw + i * entrySize;
+        image.SetPaletteColor(static_cast<int>(i), RGBQUAD{e[0], e[1], e[2], 0});
+    }
+    return true;
+}
+
+// To the bits, where the file header says they are; a bare DIB's optional
+// palette of a true-colour picture is skipped.
+bool SeekToBits(CByteStream& stream, const SBmpLayout& b, CRaster& image)
+{
+    if (b.bitsOffset != 0) {
+        const std::int64_t size = stream.Size();
+        if ((size >= 0 && b.start + b.bitsOffset > size) || !stream.Seek(b.start + b.bitsOffset, SEEK_SET)) {
+            return Refuse(image, "BMP file is truncated");
+        }
+    } else if (!b.Palettized() && b.colorsUsed != 0 && !b.os2) {
+        if (!SkipBytes(stream, static_cast<std::int64_t>(b.colorsUsed) * 4)) {
+            return Refuse(image, "BMP file is truncated");
         }
     }
+    return true;
+}
 
-    // 4. The picture.
-    if (image.Create(static_cast<int>(width), static_cast<int>(height), bitCount, IMAGE_TYPE_BMP) == nullptr) {
-        image.SetLastError("Can't allocate memory");
+// Reads every row through `readRow(y)`, with progress and cancelling.
+template <typename ReadRow>
+bool ReadRows(CRaster& image, ReadRow&& readRow)
+{
+    const int h = image.GetHeight();
+    for (int y = 0; y < h; ++y) {
+        if (image.GetEscape()) {
+            return Refuse(image, "Cancelled");
+        }
+        image.SetProgress(static_cast<int>(static_cast<std::int64_t>(y) * 100 / h));
+        if (!readRow(y)) {
+            return Refuse(image, "BMP file is truncated");
+        }
+    }
+    return true;
+}
+
+// Rows stored as the picture holds them (1/4/8/24 bits).
+bool ReadStoredRows(CByteStream& stream, CRaster& image)
+{
+    const std::size_t rowBytes = static_cast<std::size_t>(image.GetEffWidth());
+    return ReadRows(image, [&](int y) { return stream.Read(image.GetBits(y), 1, rowBytes) == rowBytes; });
+}
+
+// 16- and 32-bit rows, each pixel's channels taken out through the masks.
+bool ReadMaskedRows(CByteStream& stream, const SBmpLayout& b, CRaster& image)
+{
+    const SChannelMask red(b.masks[0]);
+    const SChannelMask green(b.masks[1]);
+    const SChannelMask blue(b.masks[2]);
+    const std::size_t rowBytes = static_cast<std::size_t>(CRaster::EffWidthFor(b.width, b.bitCount));
+    const int w = image.GetWidth();
+    std::vector<std::uint8_t> row(rowBytes);
+    return ReadRows(image, [&](int y) {
+        if (stream.Read(row.data(), 1, rowBytes) != rowBytes) {
+            return false;
+        }
+        std::uint8_t* d = image.GetBits(y);
+        for (int x = 0; x < w; ++x, d += 3) {
+            const std::uint32_t v = b.bitCount == 16 ? ReadLE16(row.data() + x * 2) : ReadLE32(row.data() + x * 4);
+            d[0] = blue.Extract(v);
+            d[1] = green.Extract(v);
+            d[2] = red.Extract(v);
+        }
+        return true;
+    });
+}
+
+bool ReadPixels(CByteStream& stream, const SBmpLayout& b, CRaster& image)
+{
+    if (b.Rle()) {
+        return DecodeRle(stream, image, b.compression == kBiRle4);
+    }
+    if (b.bitCount <= 8 || b.bitCount == 24) {
+        return ReadStoredRows(stream, image);
+    }
+    return ReadMaskedRows(stream, b, image);
+}
+
+} // namespace
+
+bool DecodeBmp(CByteStream& stream, CRaster& image)
+{
+    SBmpLayout b;
+    if (!ReadFileHeader(stream, b, image) || !ReadInfoHeader(stream, b, image) || !CheckFormat(b, image) ||
+        !ReadMasks(stream, b, image) || !CheckDataSize(stream, b, image) || !CreatePicture(b, image) ||
+        !ReadPalette(stream, b, image) || !SeekToBits(stream, b, image) || !ReadPixels(stream, b, image)) {
         return false;
     }
-    image.SetXDPI(PelsPerMeterToDpi(xppm));
-    image.SetYDPI(PelsPerMeterToDpi(yppm));
-
-    // 5. Palette: the colours used, or all 2^bits.
-    const int entrySize = os2 ? 3 : 4;
-    if (palettized) {
-        const std::uint32_t maxColors = 1u << bitCount;
-        const std::uint32_t count = colorsUsed == 0 ? maxColors : colorsUsed;
-        if (count > maxColors) {
-            image.SetLastError("BMP palette has more colours than the bit count allows");
-            return false;
-        }
-        std::uint8_t raw[256 * 4];
-        const std::size_t bytes = static_cast<std::size_t>(count) * entrySize;
-        if (stream.Read(raw, 1, bytes) != bytes) {
-            image.SetLastError("BMP file is truncated");
-            return false;
-        }
-        for (std::uint32_t i = 0; i < count; ++i) {
-            const std::uint8_t* e = raw + i * entrySize;
-            image.SetPaletteColor(static_cast<int>(i), RGBQUAD{e[0], e[1], e[2], 0});
-        }
-    }
-
-    // 6. The bits, where the file header says they are.
-    if (bitsOffset != 0) {
-        const std::int64_t size = stream.Size();
-        if ((size >= 0 && start + bitsOffset > size) || !stream.Seek(start + bitsOffset, SEEK_SET)) {
-            image.SetLastError("BMP file is truncated");
-            return false;
-        }
-    } else if (!palettized && colorsUsed != 0 && !os2) {
-        // An optional palette of a true-colour picture: skip it.
-        if (!SkipBytes(stream, static_cast<std::int64_t>(colorsUsed) * 4)) {
-            image.SetLastError("BMP file is truncated");
-            return false;
-        }
-    }
-
-    // 7. Pixel rows.
-    const int h = static_cast<int>(height);
-    const int w = static_cast<int>(width);
-    if (rle) {
-        if (!DecodeRle(stream, image, compression == kBiRle4)) {
-            return false;
-        }
-    } else if (bitCount <= 8 || bitCount == 24) {
-        const std::size_t rowBytes = static_cast<std::size_t>(image.GetEffWidth());
-        for (int y = 0; y < h; ++y) {
-            if (image.GetEscape()) {
-                image.SetLastError("Cancelled");
-                return false;
-            }
-            image.SetProgress(static_cast<int>(static_cast<std::int64_t>(y) * 100 / h));
-            if (stream.Read(image.GetBits(y), 1, rowBytes) != rowBytes) {
-                image.SetLastError("BMP file is truncated");
-                return false;
-            }
-        }
-    } else {
-        const SChannelMask red(masks[0]);
-        const SChannelMask green(masks[1]);
-        const SChannelMask blue(masks[2]);
-        const std::size_t rowBytes = static_cast<std::size_t>(fileRowBytes);
-        std::vector<std::uint8_t> row(rowBytes);
-        for (int y = 0; y < h; ++y) {
-            if (image.GetEscape()) {
-                image.SetLastError("Cancelled");
-                return false;
-            }
-            image.SetProgress(static_cast<int>(static_cast<std::int64_t>(y) * 100 / h));
-            if (stream.Read(row.data(), 1, rowBytes) != rowBytes) {
-                image.SetLastError("BMP file is truncated");
-                return false;
-            }
-            std::uint8_t* d = image.GetBits(y);
-            for (int x = 0; x < w; ++x, d += 3) {
-                const std::uint32_t v = bitCount == 16 ? ReadLE16(row.data() + x * 2) : ReadLE32(row.data() + x * 4);
-                d[0] = blue.Extract(v);
-                d[1] = green.Extract(v);
-                d[2] = red.Extract(v);
-            }
-        }
-    }
-    if (topDown) {
+    if (b.topDown) {
         image.Flip();
     }
     image.SetProgress(100);
