@@ -34,6 +34,7 @@ CEngineSettings CEngineSettings::FromStore(const SettingStore& store)
     s.shading = i(kSetShading);
     s.lighting = i(kSetLighting);
     s.smoothTextures = i(kSetTextureFiltering) == 1;
+    s.finish = i(kSetFinish);
     s.edgeRadius = i(kSetEdgeRadius);
     s.exactOutlines = store.LookupInt(SettingKey(kSetEdgeRadius, 'M')) != nullptr;
     s.binderType = i(kSetBinderType);

@@ -67,6 +67,7 @@ public:
     char faceCode = 0;  // selects the face picture
     double shade = 1.0; // brightness of the lit face: its picture's colours are multiplied by it
     bool linearShade = false; // the shade is linear light: the colours are multiplied through the sRGB curve
+    double specular = 0.0;    // linear light the surface reflects, added after the shade (linear shade only)
     // The part of its face picture the polygon shows, as fractions of the
     // picture's width and height (v from the bottom); the facets of rounded
     // edges show a strip each, a face the whole picture.

@@ -273,10 +273,10 @@ struct CFaceShade {
     CLinearShadeTable table{};
 
     explicit CFaceShade(const CPolygon3D& polygon) noexcept
-        : linear(polygon.linearShade && polygon.shade != 1.0)
+        : linear(polygon.linearShade && (polygon.shade != 1.0 || polygon.specular != 0.0))
     {
         if (linear)
-            table = MakeLinearShadeTable(polygon.shade);
+            table = MakeLinearShadeTable(polygon.shade, polygon.specular);
         else
             shadeQ = static_cast<std::uint32_t>(std::lround(std::clamp(polygon.shade, 0.0, 1.0) * 256.0));
     }

@@ -41,16 +41,21 @@ void ShadeModelList(CPolygonList& list, const CEngineSettings& settings) noexcep
     if (settings.shading <= 0) return;
     const CLightingPreset* studio = FindLightingPreset(settings.lighting);
     const double s = std::min(settings.shading, 100) / 100.0;
+    // Towards the eye in table space: in front of the table, looking down by the elevation.
+    const double e = std::clamp(settings.elevation, 0, 89) * 3.14159265358979323846 / 180.0;
+    const double vy = std::sin(e), vz = -std::cos(e);
     for (CPolygon3D& p : list.polygons) {
         if (p.vertices.size() < 3) continue;
         p.ComputePlane();
         if (studio != nullptr) {
             const double light = 1.0 - s + s * StudioFaceLight(-p.nx, -p.ny, -p.nz, *studio);
+            const double specular = s * FinishSpecular(-p.nx, -p.ny, -p.nz, 0.0, vy, vz, *studio, settings.finish);
             if (IsUntexturedCode(p.faceCode)) {
-                p.fillColour = ShadeColourLinear(p.fillColour, light);
-                p.outlineColour = ShadeColourLinear(p.outlineColour, light);
+                p.fillColour = ShadeColourLinear(p.fillColour, light, specular);
+                p.outlineColour = ShadeColourLinear(p.outlineColour, light, specular);
             } else {
                 p.shade = light;
+                p.specular = specular;
                 p.linearShade = true;
             }
             continue;

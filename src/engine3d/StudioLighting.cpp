@@ -57,17 +57,61 @@ double StudioFaceLight(double nx, double ny, double nz, const CLightingPreset& p
     return std::min(light, 1.0);
 }
 
-CLinearShadeTable MakeLinearShadeTable(double light) noexcept
+namespace {
+
+struct CFinish {
+    int value;
+    double f0;       // reflectance seen straight on
+    double lobe;     // weight of the soft boxes' reflections
+    double exponent; // Blinn-Phong exponent: the smaller, the broader the highlight
+    double studio;   // light of the studio around the soft boxes
+};
+
+// Satin: a faint broad sheen; Gloss: clear soft-box highlights; Shrink-Wrap:
+// film over the box, highlights and a sheen over everything.
+constexpr CFinish kFinishes[] = {
+    {1, 0.04, 0.35, 6.0, 0.10},
+    {2, 0.04, 0.90, 24.0, 0.35},
+    {3, 0.05, 1.10, 48.0, 0.80},
+};
+
+} // namespace
+
+double FinishSpecular(double nx, double ny, double nz, double vx, double vy, double vz,
+                      const CLightingPreset& preset, int finish) noexcept
+{
+    const CFinish* f = nullptr;
+    for (const CFinish& k : kFinishes)
+        if (k.value == finish) f = &k;
+    const double nl = std::sqrt(nx * nx + ny * ny + nz * nz), vl = std::sqrt(vx * vx + vy * vy + vz * vz);
+    if (f == nullptr || !(nl > 0.0) || !(vl > 0.0)) return 0.0;
+    nx /= nl, ny /= nl, nz /= nl, vx /= vl, vy /= vl, vz /= vl;
+    const double nv = nx * vx + ny * vy + nz * vz;
+    if (nv <= 0.0) return 0.0;
+    const double fresnel = f->f0 + (1.0 - f->f0) * std::pow(1.0 - nv, 5.0);
+    double lobes = 0.0;
+    for (const CStudioLight& l : preset.lights) {
+        const double ll = std::sqrt(l.x * l.x + l.y * l.y + l.z * l.z);
+        if (!(ll > 0.0) || l.intensity <= 0.0) continue;
+        const double hx = l.x / ll + vx, hy = l.y / ll + vy, hz = l.z / ll + vz; // half vector
+        const double hl = std::sqrt(hx * hx + hy * hy + hz * hz);
+        if (!(hl > 0.0)) continue;
+        lobes += l.intensity * std::pow(std::max(0.0, (nx * hx + ny * hy + nz * hz) / hl), f->exponent);
+    }
+    return fresnel * (f->lobe * lobes + f->studio);
+}
+
+CLinearShadeTable MakeLinearShadeTable(double light, double specular) noexcept
 {
     const std::array<double, 256>& decode = DecodeTable();
     CLinearShadeTable table{};
-    for (std::size_t v = 0; v < 256; ++v) table[v] = Encode(light * decode[v]);
+    for (std::size_t v = 0; v < 256; ++v) table[v] = Encode(light * decode[v] + specular);
     return table;
 }
 
-COLORREF ShadeColourLinear(COLORREF colour, double light) noexcept
+COLORREF ShadeColourLinear(COLORREF colour, double light, double specular) noexcept
 {
     const std::array<double, 256>& decode = DecodeTable();
-    auto channel = [&](unsigned c) { return Encode(light * decode[c & 0xFF]); };
+    auto channel = [&](unsigned c) { return Encode(light * decode[c & 0xFF] + specular); };
     return RGB(channel(GetRValue(colour)), channel(GetGValue(colour)), channel(GetBValue(colour)));
 }

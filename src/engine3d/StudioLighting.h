@@ -30,10 +30,19 @@ const CLightingPreset* FindLightingPreset(int value) noexcept;
 // ambient + sum of intensity * max(0, n . l) over the lights, at most 1.
 double StudioFaceLight(double nx, double ny, double nz, const CLightingPreset& preset) noexcept;
 
-// 256 stored levels multiplied by `light` in linear light: level v becomes
-// the sRGB encoding of light * decode(v), rounded.
-using CLinearShadeTable = std::array<std::uint8_t, 256>;
-CLinearShadeTable MakeLinearShadeTable(double light) noexcept;
+// Linear light a surface of a "Finish" reflects towards the eye: the studio's
+// soft boxes (the preset's lights) seen in it as broad Blinn-Phong lobes, and
+// the bright studio around them, each weighted by Schlick's Fresnel term
+// F = F0 + (1 - F0) (1 - n.v)^5, so that faces seen at a grazing angle shine
+// more. (nx, ny, nz) is the outward normal, (vx, vy, vz) the direction
+// towards the eye; finish 0 ("Matte") or an unknown value reflects nothing.
+double FinishSpecular(double nx, double ny, double nz, double vx, double vy, double vz,
+                      const CLightingPreset& preset, int finish) noexcept;
 
-// A colour multiplied by `light` in linear light.
-COLORREF ShadeColourLinear(COLORREF colour, double light) noexcept;
+// 256 stored levels multiplied by `light` in linear light, plus `specular`:
+// level v becomes the sRGB encoding of light * decode(v) + specular, rounded.
+using CLinearShadeTable = std::array<std::uint8_t, 256>;
+CLinearShadeTable MakeLinearShadeTable(double light, double specular = 0.0) noexcept;
+
+// A colour multiplied by `light` in linear light, plus `specular`.
+COLORREF ShadeColourLinear(COLORREF colour, double light, double specular = 0.0) noexcept;

@@ -85,6 +85,7 @@ EffectsPageValues EffectsPageValues::FromStore(const SettingStore& store)
     v.lighting = store.GetInt(ModelKey(kSetLighting));
     v.backdrop = store.GetInt(ModelKey(kSetBackdrop));
     v.edgeRadius = store.GetInt(ModelKey(kSetEdgeRadius));
+    v.finish = store.GetInt(ModelKey(kSetFinish));
     return v;
 }
 
@@ -107,6 +108,7 @@ unsigned EffectsPageValues::Store(SettingStore& store) const
     update |= store.SetInt(ModelKey(kSetLighting), std::clamp(lighting, 0, 3));
     update |= store.SetInt(ModelKey(kSetBackdrop), backdrop == 1 ? 1 : 0);
     update |= store.SetInt(ModelKey(kSetEdgeRadius), std::clamp(edgeRadius, 0, 10));
+    update |= store.SetInt(ModelKey(kSetFinish), std::clamp(finish, 0, 3));
     return update;
 }
 

@@ -45,6 +45,7 @@ struct EffectsPageValues {
     int lighting = 1;                 // 211, 1 = "Studio"
     int backdrop = 1;                 // 212, 1 = "Studio Sweep"
     int edgeRadius = 2;               // 213, mm
+    int finish = 1;                   // 214, 1 = "Satin"
 
     static EffectsPageValues FromStore(const SettingStore& store);
     unsigned Store(SettingStore& store) const;

@@ -27,6 +27,7 @@ constexpr VN kTextureFiltering[] = {{"Nearest", 0}, {"Smooth", 1}};
 // 0 lights the faces by the shadow lights of the light grid (projects made
 // before the studio presets); the others are the presets of StudioLighting.
 constexpr VN kBackdrop[] = {{"Plain", 0}, {"Studio Sweep", 1}};
+constexpr VN kFinish[] = {{"Matte", 0}, {"Satin", 1}, {"Gloss", 2}, {"Shrink-Wrap", 3}};
 constexpr VN kLighting[] = {{"Shadow Lights", 0}, {"Studio", 1}, {"Soft Window", 2}, {"Dramatic", 3}};
 constexpr VN kBinderType[] = {{"None", 0}, {"Spiral Bound", 1}, {"Comb Bound", 2}};
 constexpr VN kCDPositionBook[] = {{"In Front Of Book", 0}, {"Inside Front Cover", 2}, {"Middle", 3},
@@ -59,6 +60,8 @@ constexpr SettingInfo kSettings[] = {
      C::Backdrop, kUpdateScratch},
     {211, "Lighting", "Rendering Options", "Lighting", T::Choice, 0, 0, "", R::None, 0, 0, "",
      C::Lighting, kUpdateRenderModel | kUpdateScratch},
+    {214, "Finish", "Rendering Options", "Finish", T::Choice, 0, 0, "", R::None, 0, 0, "",
+     C::Finish, kUpdateRenderModel | kUpdateScratch},
     {11, "Bevel", "Bevel", "Bevel", T::Boolean, 0, 0, "", R::None, 0, 0, "", C::None, kModels | kUpdateLayout},
     {12, "Style", "Bevel", "Bevel Style", T::Choice, 1, 0, "", R::None, 0, 0, "", C::BevelStyle, kUpdateFinish},
     {13, "Size", "Bevel", "Bevel Size", T::Integer, 10, 0, "", R::BorderLimit, 1, 0, "pixels",
@@ -195,7 +198,7 @@ constexpr std::uint32_t kStartOrder[] = {
     // Start at 0, the behaviour before them (the square fit, faces lit by
     // the shadow lights, a plain background); new projects set the studio
     // look (ApplyNewProjectView, the effects page).
-    210, 211, 212,
+    210, 211, 212, 214,
     // 213 "Edge Radius" has no start value: a project that lacks it keeps
     // the sharp edges and the face outlines drawn before it existed, while any
     // stored value (0 too) draws every pixel a face's outline touches.
@@ -224,6 +227,7 @@ ValueNameList GetValueNames(ChoiceList list) noexcept {
     case ChoiceList::TextureFiltering: return kTextureFiltering;
     case ChoiceList::Lighting: return kLighting;
     case ChoiceList::Backdrop: return kBackdrop;
+    case ChoiceList::Finish: return kFinish;
     case ChoiceList::ScaleDivisor: return kScaleDivisor;
     case ChoiceList::Multiplier: return kMultiplier;
     case ChoiceList::None: break;

@@ -261,7 +261,8 @@ TEST(PhotographLook, StudioLightingIsLambertInLinearLightAndFavoursTheFront)
 {
     // Box turned 30 degrees (normals as in the test above); each face has 128
     // in one channel only, so that its pixels are told apart and each channel
-    // is shaded on its own.
+    // is shaded on its own. A finish adds the same linear light to every
+    // channel, so a face's other two channels stay equal.
     const double s30 = 0.5, c30 = std::sqrt(3.0) / 2.0;
     struct SFace {
         char code;
@@ -271,39 +272,67 @@ TEST(PhotographLook, StudioLightingIsLambertInLinearLightAndFavoursTheFront)
     const SFace faces[] = {{'F', -s30, 0.0, -c30, 2}, {'R', c30, 0.0, -s30, 1}, {'U', 0.0, 1.0, 0.0, 0}};
     auto decode = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
     auto encode = [](double v) { return v <= 0.0031308 ? 12.92 * v : 1.055 * std::pow(v, 1 / 2.4) - 0.055; };
-    for (int preset : {1, 2, 3}) {
-        const CLightingPreset* p = FindLightingPreset(preset);
-        ASSERT_NE(p, nullptr);
-        CScene scene;
-        scene.desc = NewProjectDescription("BOX", 190, 260, 60);
-        scene.desc.settings.shadows = false;
-        scene.desc.settings.shading = 100;
-        scene.desc.settings.lighting = preset;
-        ASSERT_TRUE(scene.Render({{'F', RGB(128, 0, 0)}, {'R', RGB(0, 128, 0)}, {'U', RGB(0, 0, 128)}}));
-        std::map<char, std::map<int, int>> seen; // face -> value -> pixels
-        for (int y = 0; y < 300; ++y)
-            for (int x = 0; x < 300; ++x) {
-                const std::uint8_t* px = scene.scratch->GetBits(y) + 3 * x;
-                for (const SFace& f : faces)
-                    if (px[f.channel] > 0 && px[0] + px[1] + px[2] == px[f.channel]) ++seen[f.code][px[f.channel]];
+    const double e = 20 * std::acos(-1.0) / 180; // towards the eye: the new-project camera looks down 20 degrees
+    for (int preset : {1, 2, 3})
+        for (int finish : {0, 2}) {
+            const CLightingPreset* p = FindLightingPreset(preset);
+            ASSERT_NE(p, nullptr);
+            CScene scene;
+            scene.desc = NewProjectDescription("BOX", 190, 260, 60);
+            scene.desc.settings.shadows = false;
+            scene.desc.settings.shading = 100;
+            scene.desc.settings.lighting = preset;
+            scene.desc.settings.finish = finish;
+            ASSERT_TRUE(scene.Render({{'F', RGB(128, 0, 0)}, {'R', RGB(0, 128, 0)}, {'U', RGB(0, 0, 128)}}));
+            std::map<char, std::map<int, int>> seen; // face -> value -> pixels
+            for (int y = 0; y < 300; ++y)
+                for (int x = 0; x < 300; ++x) {
+                    const std::uint8_t* px = scene.scratch->GetBits(y) + 3 * x;
+                    for (const SFace& f : faces) {
+                        const int a = px[(f.channel + 1) % 3], b = px[(f.channel + 2) % 3];
+                        if (a == b && px[f.channel] > a) ++seen[f.code][px[f.channel]];
+                    }
+                }
+            std::map<char, int> value;
+            for (const SFace& f : faces) {
+                // Lambert: ambient + sum of intensity * max(0, cos) over the lights, at most 1.
+                double light = p->ambient;
+                for (const CStudioLight& l : p->lights) {
+                    const double len = std::sqrt(l.x * l.x + l.y * l.y + l.z * l.z);
+                    if (len > 0) light += l.intensity * std::max(0.0, (f.nx * l.x + f.ny * l.y + f.nz * l.z) / len);
+                }
+                const double gloss = FinishSpecular(f.nx, f.ny, f.nz, 0, std::sin(e), -std::cos(e), *p, finish);
+                const double linear = std::min(light, 1.0) * decode(128 / 255.0) + gloss;
+                const int expected = static_cast<int>(std::lround(255 * encode(std::min(linear, 1.0))));
+                const auto mode = std::max_element(seen[f.code].begin(), seen[f.code].end(),
+                                                   [](auto a, auto b) { return a.second < b.second; });
+                ASSERT_NE(mode, seen[f.code].end()) << preset << " " << f.code;
+                value[f.code] = mode->first;
+                EXPECT_NEAR(mode->first, expected, 3) << "preset " << preset << " finish " << finish << " face " << f.code;
             }
-        std::map<char, int> value;
-        for (const SFace& f : faces) {
-            // Lambert: ambient + sum of intensity * max(0, cos) over the lights, at most 1.
-            double light = p->ambient;
-            for (const CStudioLight& l : p->lights) {
-                const double len = std::sqrt(l.x * l.x + l.y * l.y + l.z * l.z);
-                if (len > 0) light += l.intensity * std::max(0.0, (f.nx * l.x + f.ny * l.y + f.nz * l.z) / len);
-            }
-            const int expected = static_cast<int>(std::lround(255 * encode(std::min(light, 1.0) * decode(128 / 255.0))));
-            const auto mode = std::max_element(seen[f.code].begin(), seen[f.code].end(),
-                                               [](auto a, auto b) { return a.second < b.second; });
-            ASSERT_NE(mode, seen[f.code].end()) << preset << " " << f.code;
-            value[f.code] = mode->first;
-            EXPECT_NEAR(mode->first, expected, 3) << "preset " << preset << " face " << f.code;
+            EXPECT_GT(value['F'], std::min(value['R'], value['U'])) << "preset " << preset << ": the front is the darkest";
         }
-        EXPECT_GT(value['F'], std::min(value['R'], value['U'])) << "preset " << preset << ": the front is the darkest";
-    }
+}
+
+TEST(PhotographLook, AGlossySurfaceMirrorsTheKeyLightAndAMatteOneNothing)
+{
+    // The normal halfway between the key light and the eye mirrors the key
+    // light into the eye; turned 30 degrees further it mirrors beside it.
+    const CLightingPreset& p = *FindLightingPreset(1);
+    const double e = 20 * std::acos(-1.0) / 180, v[3] = {0, std::sin(e), -std::cos(e)};
+    const CStudioLight& k = p.lights[0];
+    const double kl = std::sqrt(k.x * k.x + k.y * k.y + k.z * k.z);
+    double h[3] = {k.x / kl + v[0], k.y / kl + v[1], k.z / kl + v[2]};
+    const double hl = std::sqrt(h[0] * h[0] + h[1] * h[1] + h[2] * h[2]);
+    for (double& c : h) c /= hl;
+    const double a = 30 * std::acos(-1.0) / 180; // about the y axis
+    const double t[3] = {std::cos(a) * h[0] + std::sin(a) * h[2], h[1], -std::sin(a) * h[0] + std::cos(a) * h[2]};
+    auto spec = [&](const double* n, int finish) { return FinishSpecular(n[0], n[1], n[2], v[0], v[1], v[2], p, finish); };
+    EXPECT_EQ(spec(h, 0), 0.0);
+    EXPECT_EQ(spec(t, 0), 0.0);
+    EXPECT_GT(spec(h, 1), 0.0);
+    EXPECT_GT(spec(h, 2), spec(h, 1));
+    EXPECT_GT(spec(h, 2), 2 * spec(t, 2));
 }
 
 TEST(PhotographLook, NoBackgroundBetweenFacesSharpOrRounded)

@@ -178,6 +178,7 @@ std::vector<CGridRow> BuildRenderRows(const CProduct& product)
     add(kSetSoftenEdges);
     add(kSetShading);
     add(kSetLighting);
+    add(kSetFinish);
     add(kSetBackdrop);
     add(kSetTextureFiltering);
     // The resolution row tells what it means for the print: "13.3 x 13.3 cm at 300 dpi".

@@ -100,6 +100,8 @@ public:
         look->addRow(QStringLiteral("&Lighting"), m_lighting);
         m_backdrop = ChoiceCombo(ChoiceList::Backdrop, d.backdrop, QStringLiteral("backdrop"), this);
         look->addRow(QStringLiteral("Bac&kdrop"), m_backdrop);
+        m_finish = ChoiceCombo(ChoiceList::Finish, d.finish, QStringLiteral("finish"), this);
+        look->addRow(QStringLiteral("S&urface Finish"), m_finish);
         m_edgeRadius = new QSpinBox(this);
         m_edgeRadius->setObjectName(QStringLiteral("edgeRadius"));
         m_edgeRadius->setRange(0, 10);
@@ -138,6 +140,7 @@ public:
         c.lighting = ComboValue(m_lighting);
         c.backdrop = ComboValue(m_backdrop);
         c.edgeRadius = m_edgeRadius->value();
+        c.finish = ComboValue(m_finish);
         EffectsPageValues stored;
         if (Refused(this, LeaveEffectsPage(c, stored)))
             return false;
@@ -175,6 +178,7 @@ private:
     QComboBox* m_filtering = nullptr;
     QSpinBox* m_framing = nullptr;
     QSpinBox* m_edgeRadius = nullptr;
+    QComboBox* m_finish = nullptr;
     QComboBox* m_lighting = nullptr;
     QComboBox* m_backdrop = nullptr;
 };
