@@ -20,6 +20,8 @@ refuse() {  # refuse DESCRIPTION EXITCODE MESSAGE COMMAND...: that code, that me
   [[ $(wc -l <"$work/err") -eq 1 ]] || { fail "$what: more than one line"; cat "$work/err"; }
 }
 count() { run objects "$1" Front | wc -l; }
+# The data folder the test run set up, as hard links (the program replaces files by renaming).
+cp -al "$VT_TEST_DATA_FOLDER" "$work/data" 2>/dev/null || { rm -rf "$work/data"; cp -r "$VT_TEST_DATA_FOLDER" "$work/data"; }
 
 p="$work/box.vtp"
 check "new" run -q new "Software Box" -o "$p"

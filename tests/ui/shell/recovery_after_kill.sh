@@ -7,8 +7,12 @@ gui="$1" cli="$2"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 data="$work/data"
+# The data folder the test run set up, as hard links (the program replaces files by renaming);
+# the settings file is written anew here, so the shared one stays as it is.
+cp -al "$VT_TEST_DATA_FOLDER" "$data" 2>/dev/null || { rm -rf "$data"; cp -r "$VT_TEST_DATA_FOLDER" "$data"; }
 "$cli" --data-dir "$data" -q new "Software Box" -o "$work/box.vtp" || { echo "FAIL: new"; exit 1; }
-printf '\n[Recovery]\nAutosaveSeconds=1\n' >>"$data/internal/vtprof.ini"
+{ cat "$data/internal/vtprof.ini" 2>/dev/null; printf '\n[Recovery]\nAutosaveSeconds=1\n'; } >"$work/vtprof.ini"
+mv "$work/vtprof.ini" "$data/internal/vtprof.ini"
 # A damaged copy opens as an untitled, changed project: unsaved work without any typing.
 cp "$work/box.vtp" "$work/damaged.vtp"
 printf '\xef\xbe\xad\xde' | dd of="$work/damaged.vtp" bs=1 seek=34 conv=notrunc status=none
