@@ -11,6 +11,7 @@
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"
 #include "image/Raster.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +23,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
 #include <fstream>
 #include <random>
 #include <string>
@@ -78,39 +78,6 @@ struct Hand {
             u32(0x4A74A61C).u32(0).u32(0xCA4C410E);
         return u32(0x04A61C11);
     }
-};
-
-class TempFolder {
-public:
-    TempFolder()
-    {
-        char pattern[] = "/tmp/vt_project_XXXXXX";
-        const char* made = ::mkdtemp(pattern);
-        EXPECT_NE(made, nullptr);
-        m_Path = made ? made : "/tmp";
-        m_Path += '/';
-    }
-    ~TempFolder()
-    {
-        ::chmod(m_Path.c_str(), 0700);
-        std::string cmd = "rm -rf '" + m_Path + "'";
-        [[maybe_unused]] int rc = std::system(cmd.c_str());
-    }
-    const std::string& Path() const { return m_Path; }
-    std::vector<std::string> Entries() const
-    {
-        std::vector<std::string> names;
-        if (DIR* d = ::opendir(m_Path.c_str())) {
-            while (dirent* e = ::readdir(d))
-                if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
-                    names.push_back(e->d_name);
-            ::closedir(d);
-        }
-        return names;
-    }
-
-private:
-    std::string m_Path;
 };
 
 Bytes ReadFile(const std::string& path)
@@ -416,7 +383,7 @@ TEST(ProjectFileRead, RefusalsLeaveTheDocumentAsItWas)
         {"unknown kind", unknownKind.b, "This project holds a product of an unknown kind (\"TEAPOT\")."},
         {"rows cut short", cutRows.b, CProjectFile::kDamaged},
     };
-    TempFolder folder;
+    CTempFolder folder;
     for (const Case& c : cases) {
         Doc d;
         FillProject(d.doc);
@@ -590,7 +557,7 @@ TEST(ProjectFileRead, EveryTruncationFailsCleanlyOrStopsQuietly)
 
 TEST(ProjectFileSave, FailedSaveLeavesTheOldFileUntouched)
 {
-    TempFolder folder;
+    CTempFolder folder;
     const std::string path = folder.Path() + "box.vtp";
     Doc d;
     FillProject(d.doc);
@@ -677,7 +644,7 @@ TEST(ProjectFileRead, OpeningEmptiesTheUndoStore)
         std::unique_ptr<CUndoRecord> MakeInverse(UndoContext&) override { return std::make_unique<CNothing>(); }
         int UpdateKind() const override { return 0; }
     };
-    TempFolder folder;
+    CTempFolder folder;
     Doc a;
     FillProject(a.doc);
     ASSERT_TRUE(a.doc.SaveProject(folder.Path() + "p.vtp"));
@@ -722,7 +689,7 @@ TEST(ProjectFileRead, AnAppearanceTooLargeToBuildIsLeftOutNotRefused)
 
 TEST(ProjectFileOpen, DamagedFilesOpenAsUntitledCopiesOrAreRefused)
 {
-    TempFolder folder;
+    CTempFolder folder;
     const std::string path = folder.Path() + "box.vtp";
     {
         Doc a;
@@ -764,7 +731,7 @@ TEST(ProjectFileOpen, DamagedFilesOpenAsUntitledCopiesOrAreRefused)
 
 TEST(ProjectLockFile, LiveLocksAreHeldStaleOnesTakenOver)
 {
-    TempFolder folder;
+    CTempFolder folder;
     const std::string project = folder.Path() + "box.vtp";
     const std::string lockPath = folder.Path() + ".box.vtp.lock";
     EXPECT_EQ(CProjectLockFile::PathFor(project), lockPath);

@@ -8,6 +8,7 @@
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"
 #include "image/Raster.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -63,26 +64,6 @@ void Edit(CUndoStore& store, Value& v, int newValue, const std::string& what, in
     store.Push(std::make_unique<CValueRecord>(v, v.value, what, live));
     v.value = newValue;
 }
-
-class TempFolder {
-public:
-    TempFolder()
-    {
-        char pattern[] = "/tmp/vt_undo_XXXXXX";
-        const char* made = ::mkdtemp(pattern);
-        EXPECT_NE(made, nullptr);
-        m_Path = std::string(made ? made : "/tmp") + "/";
-    }
-    ~TempFolder()
-    {
-        std::string cmd = "rm -rf '" + m_Path + "'";
-        [[maybe_unused]] int rc = std::system(cmd.c_str());
-    }
-    const std::string& Path() const { return m_Path; }
-
-private:
-    std::string m_Path;
-};
 
 bool Exists(const std::string& path)
 {
@@ -277,7 +258,7 @@ TEST(UndoFileCounter, NamesInRotation)
 
 TEST(SideSnapshot, CaptureUndoRedoAndFileReuse)
 {
-    TempFolder folder;
+    CTempFolder folder;
     CUndoFileCounter counter(folder.Path());
     CUndoStore store;
     CVtwinDoc doc(nullptr, &store);
@@ -344,7 +325,7 @@ TEST(SideSnapshot, ALiveRecordKeepsItsFileThroughLongUndoRedoCycles)
 {
     // The oldest record stays on the stack while undo and redo at the top
     // take many new names; its file must never be overwritten.
-    TempFolder folder;
+    CTempFolder folder;
     CUndoFileCounter counter(folder.Path());
     CUndoStore store;
     CVtwinDoc doc(nullptr, &store);
@@ -370,7 +351,7 @@ TEST(SideSnapshot, ALiveRecordKeepsItsFileThroughLongUndoRedoCycles)
 
 TEST(SideSnapshot, MultiSideCapturesBackgroundAndWorkingPictures)
 {
-    TempFolder folder;
+    CTempFolder folder;
     CUndoFileCounter counter(folder.Path());
     CUndoStore store;
     CVtwinDoc doc(nullptr, &store);
@@ -421,7 +402,7 @@ TEST(SideSnapshot, UnwritableFolderGivesTheDiskMessageAndNoRecord)
 
 TEST(UndoFileCounter, ExitDeletesTheNamesUsed)
 {
-    TempFolder folder;
+    CTempFolder folder;
     CUndoFileCounter counter(folder.Path());
     for (int n = 0; n < 25; ++n)
         std::fclose(std::fopen(counter.FileName(n).c_str(), "wb"));
@@ -441,7 +422,7 @@ TEST(UndoFileCounter, ExitDeletesTheNamesUsed)
 
 TEST(SideSnapshot, AnUnreadableRecordChangesNothingAndLeavesNoRedoStep)
 {
-    TempFolder folder;
+    CTempFolder folder;
     CUndoFileCounter counter(folder.Path());
     CUndoStore store;
     CVtwinDoc doc(nullptr, &store);

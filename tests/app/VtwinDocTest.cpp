@@ -6,11 +6,10 @@
 #include "app/RecordFaceObjects.h"
 #include "app/UndoStore.h"
 #include "catalogue/Product.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <unistd.h>
 
 namespace {
 
@@ -33,10 +32,9 @@ std::unique_ptr<CFaceObjects> CountingFactory()
 
 TEST(VtwinDoc, StartUpDocumentIsEmptyWithNewDocumentDefaults)
 {
-    char pattern[] = "/tmp/vt_doc_XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    CTempFolder folder;
     std::string error;
-    auto folders = CAppFolders::Create(pattern, error);
+    auto folders = CAppFolders::Create(folder.Path(), error);
     ASSERT_TRUE(folders) << error;
 
     CUndoStore store;
@@ -61,8 +59,6 @@ TEST(VtwinDoc, StartUpDocumentIsEmptyWithNewDocumentDefaults)
     EXPECT_EQ(d.text.bold + d.text.italic + d.text.strikeOut + d.text.underline + d.text.appearance, 0);
     EXPECT_EQ(d.text.font, "");
     EXPECT_EQ(d.text.size, 48);
-    std::string cmd = std::string("rm -rf '") + pattern + "'";
-    [[maybe_unused]] int rc = std::system(cmd.c_str());
 }
 
 TEST(VtwinDoc, ProductsTabsAndNewProjects)
