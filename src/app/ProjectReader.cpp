@@ -140,7 +140,7 @@ Read CProjectReader::Settings(SettingStore& store)
     return Marker(CProjectFile::kSettingsEnd);
 }
 
-Read CProjectReader::Picture(std::unique_ptr<CRaster>& picture)
+Read CProjectReader::Picture(std::unique_ptr<CRaster>& picture, bool make)
 {
     picture.reset();
     if (Read r = Marker(CProjectFile::kPictureBegin); r != Read::Ok)
@@ -159,6 +159,8 @@ Read CProjectReader::Picture(std::unique_ptr<CRaster>& picture)
         // Every coded row takes at least one byte.
         if (flag != 0 && height > m_In.Remaining())
             return Damaged();
+        if (!make && flag == 0)
+            return Marker(CProjectFile::kPictureEnd);
         auto raster = std::make_unique<CRaster>();
         if (!raster->Create(static_cast<int>(width), static_cast<int>(height), 24))
             return Fail(CProjectFile::kOutOfMemory);
@@ -178,7 +180,7 @@ Read CProjectReader::Picture(std::unique_ptr<CRaster>& picture)
     return Marker(CProjectFile::kPictureEnd);
 }
 
-Read CProjectReader::SideBlock(CSide& side)
+Read CProjectReader::SideBlock(CSide& side, bool working)
 {
     side.TakePicture();
     side.TakeSecondPicture();
@@ -192,7 +194,7 @@ Read CProjectReader::SideBlock(CSide& side)
     Read r = Read::Ok;
     if (hasFirst) {
         std::unique_ptr<CRaster> first;
-        r = Picture(first);
+        r = Picture(first, !working);
         side.SetPicture(std::move(first));
     }
     if (r == Read::Ok && hasSecond) {
@@ -202,7 +204,7 @@ Read CProjectReader::SideBlock(CSide& side)
     }
     if (r == Read::Ok)
         r = Marker(CProjectFile::kSideBlockEnd);
-    if (r != Read::Failed && !hasFirst)
+    if (r != Read::Failed && !hasFirst && !working)
         RebuildAppearance(side);
     return r;
 }
@@ -414,7 +416,7 @@ Read CProjectReader::Sides(CProduct& product)
             if (!m_In.ReadString(key))
                 return Damaged();
             auto side = std::make_unique<CSide>();
-            r = SideBlock(*side);
+            r = SideBlock(*side, IsWorkingSide(key));
             product.AddSide(key, std::move(side));
             whole = r == Read::Ok;
             if (whole)

@@ -36,9 +36,11 @@ public:
     Read Fail(std::string message);
 
     Read Settings(SettingStore& store);
-    Read Picture(std::unique_ptr<CRaster>& picture);
-    // Settings and pictures of `side` are replaced.
-    Read SideBlock(CSide& side);
+    // `make` false reads the block and makes no picture.
+    Read Picture(std::unique_ptr<CRaster>& picture, bool make = true);
+    // Settings and pictures of `side` are replaced. A working side (`working`)
+    // keeps its settings only: its pictures are made by the render that uses them.
+    Read SideBlock(CSide& side, bool working = false);
     // Drawing defaults; a damaged block leaves `defaults` as they were and
     // moves on to the layout block when one follows.
     Read Defaults(CDrawingDefaults& defaults);

@@ -420,10 +420,10 @@ bool PreparePageEdges(CProduct& product, const SizePageValues& size, int p, int 
     return true;
 }
 
-// The working pictures of the renderer at the rendering size; the alpha and
+// The working sides of the renderer at the rendering size; the alpha and
 // scratch pictures at the scratch magnification.
-bool PrepareWorkingPictures(CProduct& product, int renderWidth, int renderHeight, int scratchK,
-                            const NewProjectProgress& progress, std::string& error)
+void PrepareWorkingSides(CProduct& product, int renderWidth, int renderHeight, int scratchK,
+                         const NewProjectProgress& progress)
 {
     struct Working {
         const char* key;
@@ -434,12 +434,12 @@ bool PrepareWorkingPictures(CProduct& product, int renderWidth, int renderHeight
                                {"x", "Layout Data", 1},
                                {"y", "Rendering Scratch Data", scratchK},
                                {"z", "Rendering Data", 1}};
+    // Only their settings: a render makes each picture when it first needs it
+    // (at print sizes "a" and "y" alone would take gigabytes).
     for (const Working& w : working) {
         Report(progress, std::string("Preparing ") + w.name);
-        if (!PrepareWhiteRaster(product.GetOrCreateSide(w.key), renderWidth, renderHeight, w.magnification, error))
-            return false;
+        product.GetOrCreateSide(w.key).Reset(kAppearanceColor, renderWidth, renderHeight, 0xFFFFFF, w.magnification);
     }
-    return true;
 }
 
 // The CD-ROM face: the surface picture the setup drew for the chosen disc.
@@ -521,8 +521,7 @@ std::unique_ptr<CProduct> BuildProductFromModel(const CAppFolders& folders, cons
         m.SetInt(ModelKey(kBinderType), answers.binderType);
         m.SetInt(ModelKey(kBinderColor), static_cast<std::int32_t>(answers.binderColor & 0xFFFFFF));
     }
-    if (!PrepareWorkingPictures(*product, renderWidth, renderHeight, scratchK, progress, error))
-        return nullptr;
+    PrepareWorkingSides(*product, renderWidth, renderHeight, scratchK, progress);
     if (product->HasCDROM()) {
         Report(progress, "Preparing CD-ROM");
         m.SetText(ModelKey(kCDImage), answers.cdImage);

@@ -17,6 +17,11 @@ const char* GetSideName(std::string_view key) noexcept {
     return "";
 }
 
+bool IsWorkingSide(std::string_view key) noexcept
+{
+    return key == "a" || key == "x" || key == "y" || key == "z";
+}
+
 CSide::CSide() { ApplyDefaultSettings(m_Settings); }
 
 CSide::~CSide() = default;

@@ -33,6 +33,10 @@ enum SideSettingId : std::uint32_t {
 // empty for a key that names no side.
 const char* GetSideName(std::string_view key) noexcept;
 
+// The render's working pictures "a", "x", "y" and "z": made at the size a
+// render needs when it first uses them, never stored with their pixels.
+bool IsWorkingSide(std::string_view key) noexcept;
+
 class CSide {
 public:
     CSide();  // default settings, no pictures

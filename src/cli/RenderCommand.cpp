@@ -67,6 +67,7 @@ bool RenderDocument(CVtwinDoc& doc, bool quiet, int threads, bool transparent)
     pipeline.SetBackend(&backend);
     pipeline.SetThreads(threads);
     pipeline.SetTransparent(transparent);
+    pipeline.SetKeepUnfinished(false);  // rendered once and saved
     pipeline.SetFaceObjects([&doc](std::string_view key) -> const CFaceObjects* { return doc.FindFaceObjects(key); });
     CTerminalProgress bar(quiet ? nullptr : stderr);
     pipeline.GetProgress().SetSink([&bar](const std::string& s, int p) { bar.Update(s, p); });

@@ -474,21 +474,25 @@ void CRenderPipeline::ApplyFinishingEffects(CRaster& rendering, const SFinishSet
     ApplyColorBalance(view, f.brightness, f.contrast, f.red, f.green, f.blue);
 }
 
-bool CRenderPipeline::Finish(CProduct& product, bool fixed)
+CRaster* CRenderPipeline::ScaleIntoRendering(CProduct& product, const SRenderSize& size)
 {
-    const SettingStore& settings = product.GetSettings();
-    const SFinishSettings f = SFinishSettings::FromStore(settings);
-    const SRenderSize size = GetRenderSize(settings);
-    const int e = FinishingStart(f);
-
-    m_progress.SetStep("Scaling", fixed ? 20 : e - 10);
     CSide* scratchSide = product.FindSidePtr("y");
     CRaster* scratch = scratchSide ? scratchSide->GetPicture() : nullptr;
+    if (scratch == nullptr || !scratch->IsValid()) return nullptr;
+    if (!m_keepUnfinished && scratch->GetBpp() == 24 && scratch->GetWidth() == size.width &&
+        scratch->GetHeight() == size.height) {
+        // Scaling at the output size is a copy: the unfinished picture itself
+        // becomes the rendering, with a cut-out's coverage plane.
+        CSide& renderingSide = product.GetOrCreateSide("z");
+        renderingSide.SetPicture(scratchSide->TakePicture());
+        m_cache.MarkStale("y");
+        return renderingSide.GetPicture();
+    }
     CRaster* rendering = EnsurePicture(product, "z", size.width, size.height, false);
-    if (scratch == nullptr || !scratch->IsValid() || rendering == nullptr) return false;
+    if (rendering == nullptr) return nullptr;
     CRaster scratch24;
     if (scratch->GetBpp() != 24) {
-        if (!scratch24.Copy(*scratch) || !scratch24.IncreaseBpp(24)) return false;
+        if (!scratch24.Copy(*scratch) || !scratch24.IncreaseBpp(24)) return nullptr;
         scratch = &scratch24;
     }
     ScalePicture(ViewOf(*scratch), ViewOf(*rendering));
@@ -501,6 +505,19 @@ bool CRenderPipeline::Finish(CProduct& product, bool fixed)
     } else {
         rendering->AlphaDelete();
     }
+    return rendering;
+}
+
+bool CRenderPipeline::Finish(CProduct& product, bool fixed)
+{
+    const SettingStore& settings = product.GetSettings();
+    const SFinishSettings f = SFinishSettings::FromStore(settings);
+    const SRenderSize size = GetRenderSize(settings);
+    const int e = FinishingStart(f);
+
+    m_progress.SetStep("Scaling", fixed ? 20 : e - 10);
+    CRaster* rendering = ScaleIntoRendering(product, size);
+    if (rendering == nullptr) return false;
     const int dpi = GetRenderResolution(settings);
     rendering->SetXDPI(dpi);
     rendering->SetYDPI(dpi);

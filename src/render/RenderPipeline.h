@@ -100,6 +100,11 @@ public:
     // without bands do (the reference the bands are checked against).
     void SetBandRows(int rows) noexcept { m_bandRows = rows; }
     void SetWholeScratch(bool whole) noexcept { m_wholeScratch = whole; }
+    // A render made once and saved (the command-line program) need not keep
+    // the unfinished picture "y" beside the finished "z": false hands it to
+    // "z" for the finishing steps, so a print-size render holds one picture
+    // of the output size instead of two. A finishing change then draws anew.
+    void SetKeepUnfinished(bool keep) noexcept { m_keepUnfinished = keep; }
 
     // Cut-out renders: the background is left out and the finished picture
     // gets an alpha plane (0 where nothing was drawn; edges, shadows and the
@@ -122,6 +127,7 @@ private:
     bool FullRender(CProduct& product);
     bool FullRenderInBands(CProduct& product);
     bool Finish(CProduct& product, bool fixedPercentages);
+    CRaster* ScaleIntoRendering(CProduct& product, const SRenderSize& size);
     bool PrepareBackground(CProduct& product, CRaster& scratch);
     CRaster* EnsurePicture(CProduct& product, const char* key, int width, int height, bool white);
 
@@ -133,6 +139,7 @@ private:
     int m_threads = 0;
     int m_bandRows = 0;
     bool m_wholeScratch = false;
+    bool m_keepUnfinished = true;
     bool m_transparent = false;
     bool m_cancelled = false;
     std::string m_error;

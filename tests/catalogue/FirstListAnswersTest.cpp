@@ -131,9 +131,17 @@ TEST_F(FirstListAnswersTest, FacesAndWorkingPicturesOfABox)
     EXPECT_EQ(PictureSize(*box, "R"), (std::pair{112, 760}));
     EXPECT_EQ(PictureSize(*box, "U"), (std::pair{412, 112}));
     EXPECT_EQ(PictureSize(*box, "D"), (std::pair{412, 112}));
-    for (const char* key : {"G", "x", "z"}) EXPECT_EQ(PictureSize(*box, key), (std::pair{300, 200})) << key;
-    // The scratch and alpha pictures at the new-project magnification 2.
-    for (const char* key : {"a", "y"}) EXPECT_EQ(PictureSize(*box, key), (std::pair{600, 400})) << key;
+    EXPECT_EQ(PictureSize(*box, "G"), (std::pair{300, 200}));
+    // The working sides hold the size, the scratch and alpha pictures the
+    // new-project magnification 2; a render makes their pictures.
+    for (const char* key : {"a", "x", "y", "z"}) {
+        const SettingStore& s = box->FindSidePtr(key)->GetSettings();
+        const int k = std::string(key) == "a" || std::string(key) == "y" ? 2 : 1;
+        EXPECT_EQ((std::pair{s.GetInt(SideKey(kSideBaseWidth)), s.GetInt(SideKey(kSideBaseHeight))}),
+                  (std::pair{300, 200})) << key;
+        EXPECT_EQ(s.GetInt(SideKey(kSideMagnification)), k) << key;
+        EXPECT_EQ(PictureSize(*box, key), (std::pair{0, 0})) << key;
+    }
     EXPECT_EQ(box->FindSide("u"), CProduct::kNotFound); // a box has no pages
     EXPECT_EQ(box->FindSidePtr("C"), nullptr);          // nor a disc
 }
