@@ -101,25 +101,32 @@ bool CRaster::Encode(CByteStream& stream, int imageType)
     return codec->write(stream, *this);
 }
 
-// The picture is encoded in memory first and then written through
-// WriteFileAtomically: a failed save never leaves a half-written file and never
-// destroys the file that was there.
+// The picture is encoded row by row into a temporary file beside the target,
+// which then replaces it (CAtomicFile): a failed save never leaves a
+// half-written file and never destroys the file that was there, and a
+// print-size picture is never held a second time as its encoded bytes.
 bool CRaster::Save(const char* fileName, int imageType)
 {
     if (fileName == nullptr || *fileName == '\0') {
         SetLastError("Can't open file for writing");
         return false;
     }
-    CMemoryStream encoded;
-    if (!Encode(encoded, imageType)) {
-        return false;
-    }
+    CAtomicFile file;
     std::string error;
-    if (!WriteFileAtomically(fileName, encoded.GetBuffer(), static_cast<std::size_t>(encoded.Size()), error)) {
+    if (!file.Open(fileName, error)) {
         SetLastError(("Can't write file: " + error).c_str());
         return false;
     }
-    return true;
+    CFileStream stream(file.Stream());
+    const bool encoded = Encode(stream, imageType);
+    if (!encoded && !stream.Error())
+        return false;  // the encoder's own reason
+    // A write that failed (a full disk) makes the commit fail with its reason.
+    if (!file.Commit(error)) {
+        SetLastError(("Can't write file: " + error).c_str());
+        return false;
+    }
+    return encoded;
 }
 
 bool CRaster::CreateFromDIB(const std::uint8_t* data, std::size_t size)

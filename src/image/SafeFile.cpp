@@ -57,22 +57,6 @@ std::string ReasonFor(int err)
     }
 }
 
-bool WriteAll(int fd, const std::uint8_t* p, std::size_t size, int& err)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, p, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            err = errno;
-            return false;
-        }
-        p += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 bool ProcessRuns(long pid)
 {
     if (pid <= 0 || pid > INT_MAX)
@@ -253,17 +237,44 @@ int RemoveLeftoverSaveFiles(const std::string& folder)
 
 bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size, std::string& error)
 {
+    CAtomicFile file;
+    if (!file.Open(path, error))
+        return false;
+    if (size > 0 && std::fwrite(data, 1, size, file.Stream()) != size) {
+        error = ReasonFor(errno);
+        return false;
+    }
+    return file.Commit(error);
+}
+
+CAtomicFile::~CAtomicFile()
+{
+    Discard();
+}
+
+void CAtomicFile::Discard() noexcept
+{
+    if (m_stream != nullptr) {
+        std::fclose(m_stream);
+        m_stream = nullptr;
+        ::unlink(m_temporary.c_str());
+    }
+}
+
+bool CAtomicFile::Open(const std::string& path, std::string& error)
+{
+    Discard();
     if (path.empty() || path.back() == '/') {
         error = "no file name was given";
         return false;
     }
-    const std::string target = ResolveSaveTarget(path);
-    const std::string folder = FolderOf(target);
-    const std::string prefix = TemporaryPrefix(NameOf(target));
+    m_target = ResolveSaveTarget(path);
+    const std::string folder = FolderOf(m_target);
+    const std::string prefix = TemporaryPrefix(NameOf(m_target));
 
     // What is being replaced decides the new file's mode and owner.
     struct stat old {};
-    const bool exists = ::stat(target.c_str(), &old) == 0;
+    const bool exists = ::stat(m_target.c_str(), &old) == 0;
     if (exists) {
         if (!S_ISREG(old.st_mode)) {
             error = "it is not a file";
@@ -271,15 +282,15 @@ bool WriteFileAtomically(const std::string& path, const void* data, std::size_t 
         }
         // Root may write anything, so the mode bits are asked as well.
         if ((old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
-            (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES)) {
+            (::faccessat(AT_FDCWD, m_target.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES)) {
             error = "the file is read-only";
             return false;
         }
     }
     RemoveLeftovers(folder, prefix);
 
-    std::string temporary = folder + prefix + std::to_string(static_cast<long>(::getpid())) + "-XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
+    m_temporary = folder + prefix + std::to_string(static_cast<long>(::getpid())) + "-XXXXXX";
+    const int fd = ::mkstemp(m_temporary.data());
     if (fd < 0) {
         error = ReasonFor(errno);
         return false;
@@ -298,24 +309,40 @@ bool WriteFileAtomically(const std::string& path, const void* data, std::size_t 
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    int err = 0;
-    if (::fchmod(fd, mode) != 0)
+    if (::fchmod(fd, mode) != 0 || (m_stream = ::fdopen(fd, "wb")) == nullptr) {
+        error = ReasonFor(errno);
+        ::close(fd);
+        ::unlink(m_temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool CAtomicFile::Commit(std::string& error)
+{
+    if (m_stream == nullptr) {
+        error = "the file was not opened";
+        return false;
+    }
+    // A write that failed before (a full disk) left its reason in errno.
+    int err = std::ferror(m_stream) ? (errno != 0 ? errno : EIO) : 0;
+    errno = 0;
+    if (!err && std::fflush(m_stream) != 0)
+        err = errno != 0 ? errno : EIO;
+    if (!err && ::fsync(::fileno(m_stream)) != 0)
         err = errno;
-    if (!err)
-        WriteAll(fd, static_cast<const std::uint8_t*>(data), size, err);
-    if (!err && ::fsync(fd) != 0)
+    if (std::fclose(m_stream) != 0 && !err)
         err = errno;
-    if (::close(fd) != 0 && !err)
-        err = errno;
-    if (!err && ::rename(temporary.c_str(), target.c_str()) != 0)
+    m_stream = nullptr;
+    if (!err && ::rename(m_temporary.c_str(), m_target.c_str()) != 0)
         err = errno;
     if (err) {
-        ::unlink(temporary.c_str());
+        ::unlink(m_temporary.c_str());
         error = ReasonFor(err);
         return false;
     }
     // Make the rename itself durable; a folder that cannot be synced is not an error.
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir = ::open(FolderOf(m_target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);

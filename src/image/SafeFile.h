@@ -40,6 +40,28 @@ bool ReadRegularFile(const std::string& path, std::size_t limit, std::vector<std
 // temporary file remains.
 bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size, std::string& error);
 
+// The same replacement written piece by piece, for files too large to hold
+// in memory first: Open makes the temporary file, the caller writes through
+// Stream(), and Commit puts it in place of the target. A file not committed
+// is removed (by the destructor), the target untouched. Reasons as above.
+class CAtomicFile {
+public:
+    CAtomicFile() = default;
+    ~CAtomicFile();
+    CAtomicFile(const CAtomicFile&) = delete;
+    CAtomicFile& operator=(const CAtomicFile&) = delete;
+
+    bool Open(const std::string& path, std::string& error);
+    std::FILE* Stream() const noexcept { return m_stream; }
+    bool Commit(std::string& error);
+
+private:
+    void Discard() noexcept;
+
+    std::FILE* m_stream = nullptr;
+    std::string m_target, m_temporary;
+};
+
 // The file a save of `path` replaces: symbolic links followed to the end of
 // their chain (a link to a missing file gives that missing file's path).
 std::string ResolveSaveTarget(const std::string& path);
