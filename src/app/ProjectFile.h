@@ -72,6 +72,9 @@ public:
     static constexpr std::uint32_t kSideBegin = 0xFEEDBAC7u, kSideEnd = 0x7CABDEEFu;
     static constexpr std::uint32_t kSideBlockBegin = 0x87654321u, kSideBlockEnd = 0xFEDCBA90u;
     static constexpr std::uint32_t kPictureBegin = 0x12345678u, kPictureEnd = 0x90ABCDEFu;
+    // After a side's pictures (files of version kReaderVersionVectorArt): the
+    // vector artwork its first picture is drawn from, in place of its pixels.
+    static constexpr std::uint32_t kSideArtBegin = 0x56415254u, kSideArtEnd = 0x54524156u;
 
     static constexpr const char* kNotAProject = "This file is not a Vantorel project.";
     static constexpr const char* kDamaged = "This project file is damaged or incomplete.";

@@ -6,6 +6,7 @@
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"
 #include "image/PictureLimits.h"
+#include "image/VectorArt.h"
 #include "image/Raster.h"
 #include "properties/SettingStore.h"
 #include "properties/SettingTable.h"
@@ -202,11 +203,55 @@ Read CProjectReader::SideBlock(CSide& side, bool working)
         r = Picture(second);
         side.SetSecondPicture(std::move(second));
     }
+    if (r == Read::Ok && hasFirst && NextIs(CProjectFile::kSideArtBegin))
+        r = SideArt(side);
     if (r == Read::Ok)
         r = Marker(CProjectFile::kSideBlockEnd);
     if (r != Read::Failed && !hasFirst && !working)
         RebuildAppearance(side);
     return r;
+}
+
+bool CProjectReader::NextIs(std::uint32_t marker) const
+{
+    if (m_In.Remaining() < 4)
+        return false;
+    const std::uint8_t* p = m_In.Current();
+    const std::uint32_t word = static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+                               static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+    return word == marker;
+}
+
+Read CProjectReader::SideArt(CSide& side)
+{
+    if (Read r = Marker(CProjectFile::kSideArtBegin); r != Read::Ok)
+        return r;
+    std::uint32_t kind, page, size;
+    if (!m_In.ReadU32(kind) || !m_In.ReadU32(page) || !m_In.ReadU32(size) || size > m_In.Remaining() ||
+        size > CVectorArt::kMaxBytes || (kind != 1 && kind != 2) || page < 1 || page > 0x7FFFFFFFu)
+        return Damaged();
+    std::vector<std::uint8_t> bytes(m_In.Current(), m_In.Current() + size);
+    m_In.Skip(size);
+    if (Read r = Marker(CProjectFile::kSideArtEnd); r != Read::Ok)
+        return r;
+    // The stored picture holds only its size: draw it again from the artwork.
+    std::string reason;
+    std::shared_ptr<const CVectorArt> art =
+        CVectorArt::Create(std::move(bytes), static_cast<EVectorKind>(kind), static_cast<int>(page), reason);
+    int faceWidth = 0, faceHeight = 0, width = 0, height = 0;
+    if (!GetAppearanceSize(side.GetSettings(), faceWidth, faceHeight))
+        faceWidth = faceHeight = 0;
+    if (art)
+        GetArtPictureSize(art->GetWidth(), art->GetHeight(), faceWidth, faceHeight, width, height);
+    // Drawn, then fitted: counted twice against the pictures' budget.
+    const std::uint64_t budget = 2 * static_cast<std::uint64_t>(CRaster::EffWidthFor(width, 24)) * height;
+    if (!art || !IsPictureSizeAllowed(width, height) || budget > m_Budget || !DrawSidePicture(side, art) ||
+        !BuildAppearance(side)) {
+        Lose("the artwork of a face (it stays white)");
+        return Read::Ok;
+    }
+    m_Budget -= static_cast<std::size_t>(budget);
+    return Read::Ok;
 }
 
 void CProjectReader::RebuildAppearance(CSide& side)

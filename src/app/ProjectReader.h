@@ -41,6 +41,8 @@ public:
     // Settings and pictures of `side` are replaced. A working side (`working`)
     // keeps its settings only: its pictures are made by the render that uses them.
     Read SideBlock(CSide& side, bool working = false);
+    Read SideArt(CSide& side);
+    bool NextIs(std::uint32_t marker) const;
     // Drawing defaults; a damaged block leaves `defaults` as they were and
     // moves on to the layout block when one follows.
     Read Defaults(CDrawingDefaults& defaults);

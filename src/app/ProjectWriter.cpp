@@ -5,6 +5,7 @@
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"
 #include "image/Raster.h"
+#include "image/VectorArt.h"
 #include "properties/Appearance.h"
 #include "properties/SettingStore.h"
 
@@ -12,6 +13,14 @@
 #include <new>
 
 namespace {
+
+// The artwork a side's picture is stored as, or null (only picture sides keep it).
+const CVectorArt* StoredArt(const CSide& side)
+{
+    if (side.GetSettings().GetInt(SideKey(kSideAppearance)) != kAppearancePicture)
+        return nullptr;
+    return side.GetPictureArt().get();
+}
 
 void WriteLayout(const CVtwinDoc& doc, CArchiveWriter& out, bool& ok)
 {
@@ -105,12 +114,22 @@ void CProjectFile::WriteSideBlock(CArchiveWriter& out, std::string_view key, con
     WriteSettings(out, side.GetSettings());
     const bool hasFirst = StoresFirstPicture(side.GetSettings().GetInt(SideKey(kSideAppearance)));
     const bool hasSecond = side.GetSecondPicture() != nullptr && side.GetSecondPicture()->IsValid();
+    const CVectorArt* art = hasFirst ? StoredArt(side) : nullptr;
     out.WriteU32(hasFirst ? 1 : 0);
     out.WriteU32(hasSecond ? 1 : 0);
     if (hasFirst)
-        WritePicture(out, side.GetPicture(), KeepsFirstPixels(key));
+        WritePicture(out, side.GetPicture(), KeepsFirstPixels(key) && !art);
     if (hasSecond)
         WritePicture(out, side.GetSecondPicture(), true);
+    if (art) {
+        // The picture is drawn again from the artwork when the file is read.
+        out.WriteU32(kSideArtBegin);
+        out.WriteU32(static_cast<std::uint32_t>(art->GetKind()));
+        out.WriteU32(static_cast<std::uint32_t>(art->GetPage()));
+        out.WriteU32(static_cast<std::uint32_t>(art->GetBytes().size()));
+        out.Bytes().insert(out.Bytes().end(), art->GetBytes().begin(), art->GetBytes().end());
+        out.WriteU32(kSideArtEnd);
+    }
     out.WriteU32(kSideBlockEnd);
 }
 
@@ -122,6 +141,10 @@ bool CProjectFile::Write(const CVtwinDoc& doc, CArchiveWriter& out, std::string&
         std::uint32_t oldest = kOldestReader;
         for (std::size_t e = 0; e < doc.GetLayoutCount(); ++e)
             oldest = std::max(oldest, doc.GetLayoutList(e).GetOldestReader());
+        if (const CProduct* product = doc.HasProduct() ? doc.GetProduct() : nullptr)
+            for (std::size_t i = 0; i < product->GetSideCount(); ++i)
+                if (StoredArt(product->GetSide(i)))
+                    oldest = std::max(oldest, kReaderVersionVectorArt);
         if (oldest == kOldestReader) {
             out.WriteU32(kOldestReader);
             out.WriteString(kOldestReaderText);

@@ -106,6 +106,7 @@ bool CSnapshotRecordBase::Apply(UndoContext& context)
         CSide& target = product->GetOrCreateSide(m_SideKeys[i]);
         target.GetSettings() = sides[i]->GetSettings();
         target.SetPicture(sides[i]->TakePicture());
+        target.SetPictureArt(sides[i]->GetPictureArt());
         target.SetSecondPicture(sides[i]->TakeSecondPicture());
     }
     return true;

@@ -7,6 +7,7 @@
 #include "catalogue/Side.h"
 #include "catalogue/WizardLists.h"
 #include "image/Raster.h"
+#include "image/VectorArt.h"
 #include "properties/SettingKey.h"
 #include "properties/SettingTable.h"
 
@@ -108,12 +109,24 @@ bool PrepareSide(const CAppFolders& folders, CSide& side, const SideAppearanceAn
             error = "Please select a picture.";
             return false;
         }
-        std::unique_ptr<CRaster> picture;
-        if (!LoadPicture(InternalFile(folders, a.pictureFile), picture, error))
-            return false;
-        const bool same = SameRatio(picture->GetWidth(), picture->GetHeight(), baseWidth, baseHeight);
+        const std::string path = InternalFile(folders, a.pictureFile);
+        if (CVectorArt::IsVectorFileName(path)) {
+            // Artwork is drawn at the face's resolution and kept as it is.
+            std::string reason;
+            std::shared_ptr<const CVectorArt> art = CVectorArt::FromFile(path, a.picturePage, reason);
+            if (!art || !DrawSidePicture(side, std::move(art))) {
+                error = "Can not load the picture:\n\n" + path + "\n\n" + (reason.empty() ? "Out of memory" : reason);
+                return false;
+            }
+        } else {
+            std::unique_ptr<CRaster> picture;
+            if (!LoadPicture(path, picture, error))
+                return false;
+            side.SetPicture(std::move(picture));
+        }
+        const CRaster& picture = *side.GetPicture();
+        const bool same = SameRatio(picture.GetWidth(), picture.GetHeight(), baseWidth, baseHeight);
         s.SetInt(SideKey(kSideFitMode), same ? -1 : std::clamp(a.fit, 0, 3));
-        side.SetPicture(std::move(picture));
         break;
     }
     default:

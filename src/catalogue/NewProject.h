@@ -30,6 +30,7 @@ struct SideAppearanceAnswer {
     int pattern = 131;            // pattern number, 131 or 144..193
     int patternCell = 1;          // pattern cell size in base pixels
     std::string pictureFile;      // the user's picture (full path)
+    int picturePage = 1;          // the page of a PDF picture, from 1
     int fit = 0;                  // when the picture's ratio differs: 0 stretch, 1 start, 2 middle, 3 end
 };
 

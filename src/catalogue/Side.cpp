@@ -31,10 +31,14 @@ std::unique_ptr<CSide> CSide::Clone() const {
     copy->m_Settings = m_Settings;
     if (m_pPicture) copy->m_pPicture = std::make_unique<CRaster>(*m_pPicture);
     if (m_pSecondPicture) copy->m_pSecondPicture = std::make_unique<CRaster>(*m_pSecondPicture);
+    copy->m_pictureArt = m_pictureArt;  // immutable: shared
     return copy;
 }
 
-void CSide::SetPicture(std::unique_ptr<CRaster> picture) noexcept { m_pPicture = std::move(picture); }
+void CSide::SetPicture(std::unique_ptr<CRaster> picture) noexcept {
+    m_pPicture = std::move(picture);
+    m_pictureArt.reset();
+}
 
 std::unique_ptr<CRaster> CSide::TakePicture() noexcept { return std::move(m_pPicture); }
 
@@ -48,6 +52,7 @@ void CSide::Reset(std::int32_t appearance, std::int32_t baseWidth, std::int32_t 
                   std::int32_t magnification) {
     m_pPicture.reset();
     m_pSecondPicture.reset();
+    m_pictureArt.reset();
     m_Settings.Clear();
     ApplyDefaultSettings(m_Settings);
     m_Settings.SetInt(SideKey(kSideAppearance), appearance);

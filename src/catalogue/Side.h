@@ -1,7 +1,8 @@
 #pragma once
 // One side of a product: a face, a page edge, the background or a working
 // raster, keyed by a one-character string in the product's side list. A side
-// owns its appearance settings (category 'S') and up to two pictures.
+// owns its appearance settings (category 'S') and up to two pictures; a
+// picture drawn from vector artwork keeps the artwork beside it.
 
 #include "properties/AppearanceKinds.h"
 #include "properties/SettingStore.h"
@@ -11,6 +12,7 @@
 #include <string_view>
 
 class CRaster;
+class CVectorArt;
 
 // Side appearance settings (category 'S').
 enum SideSettingId : std::uint32_t {
@@ -53,8 +55,14 @@ public:
     // First picture: the appearance picture, or the working buffer of "a", "x", "y", "z".
     CRaster* GetPicture() noexcept { return m_pPicture.get(); }
     const CRaster* GetPicture() const noexcept { return m_pPicture.get(); }
+    // A new first picture forgets the artwork it was drawn from.
     void SetPicture(std::unique_ptr<CRaster> picture) noexcept;
     std::unique_ptr<CRaster> TakePicture() noexcept;
+    // The vector artwork (SVG, PDF page) the first picture was drawn from, or
+    // null: projects store it in place of the picture's pixels, and print
+    // output draws it as vectors. Set after the picture it belongs to.
+    const std::shared_ptr<const CVectorArt>& GetPictureArt() const noexcept { return m_pictureArt; }
+    void SetPictureArt(std::shared_ptr<const CVectorArt> art) noexcept { m_pictureArt = std::move(art); }
 
     // Second picture (a texture for texture sides), stored unchanged.
     CRaster* GetSecondPicture() noexcept { return m_pSecondPicture.get(); }
@@ -75,4 +83,5 @@ private:
     SettingStore m_Settings;
     std::unique_ptr<CRaster> m_pPicture;
     std::unique_ptr<CRaster> m_pSecondPicture;
+    std::shared_ptr<const CVectorArt> m_pictureArt;
 };

@@ -69,7 +69,8 @@ std::vector<SCliCommand> BuildCommands()
           {"--cell", nullptr, "N", "the pattern's cell size, 1..16"},
           {"--picture", nullptr, "FILE", "a picture file"},
           {"--library", nullptr, "NAME", "a picture of the library (see list library)"},
-          {"--fit", nullptr, "stretch|left|centre|right", "how a picture of another shape fits the face"}}),
+          {"--fit", nullptr, "stretch|left|centre|right", "how a picture of another shape fits the face"},
+          {"--page", nullptr, "N", "the page of a PDF picture, from 1 (SVG and PDF pictures stay sharp in print)"}}),
          &RunFace},
         {"add", "P.vtp FACE KIND ...", "a draw object: text TEXT, picture FILE, barcode DATA, rect|ellipse|line X1,Y1 X2,Y2,"
                                        " polygon|polyline X,Y X,Y X,Y..., margin SIDE PERCENT",

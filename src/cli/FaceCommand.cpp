@@ -101,6 +101,8 @@ bool ReadAnswer(const SArgs& a, const CAppFolders& folders, SideAppearanceAnswer
         } else {
             answer.pictureFile = AbsolutePath(*a.Get("--picture"));
         }
+        if (const std::string* page = a.Get("--page"); page && !ParseInt(*page, "Page", 1, 9999, answer.picturePage))
+            return false;
         if (const std::string* f = a.Get("--fit")) {
             const std::optional<int> fit = ParseFit(*f);
             if (!fit) {
@@ -111,8 +113,8 @@ bool ReadAnswer(const SArgs& a, const CAppFolders& folders, SideAppearanceAnswer
         }
     }
     if ((a.Get("--scale") && answer.type != kAppearanceTexture) || (a.Get("--cell") && answer.type != kAppearancePattern) ||
-        (a.Get("--fit") && answer.type != kAppearancePicture)) {
-        PrintError("--scale goes with --texture, --cell with --pattern, --fit with --picture or --library");
+        ((a.Get("--fit") || a.Get("--page")) && answer.type != kAppearancePicture)) {
+        PrintError("--scale goes with --texture, --cell with --pattern, --fit and --page with --picture or --library");
         return false;
     }
     return true;

@@ -285,6 +285,21 @@ bool PaintPattern(CRaster& picture, int number, int cellSize, COLORREF colour1, 
     return true;
 }
 
+SFitCrop GetFitCrop(std::int64_t sw, std::int64_t sh, int faceWidth, int faceHeight, int fit)
+{
+    SFitCrop crop{sw, sh, 0, 0};
+    if (sw * faceHeight > sh * faceWidth) {
+        crop.width = std::max<std::int64_t>(1, (sh * faceWidth + faceHeight / 2) / faceHeight);
+        const std::int64_t excess = sw - crop.width;
+        crop.x = fit == kFitStart ? 0 : fit == kFitMiddle ? excess / 2 : excess;
+    } else {
+        crop.height = std::max<std::int64_t>(1, (sw * faceHeight + faceWidth / 2) / faceWidth);
+        const std::int64_t excess = sh - crop.height;
+        crop.yTop = fit == kFitStart ? 0 : fit == kFitMiddle ? excess / 2 : excess;
+    }
+    return crop;
+}
+
 std::unique_ptr<CRaster> FitPicture(const CRaster& source, int faceWidth, int faceHeight, int fit)
 {
     if (!source.IsValid())
@@ -316,16 +331,8 @@ std::unique_ptr<CRaster> FitPicture(const CRaster& source, int faceWidth, int fa
         return out;
     }
     // Crop at the source's resolution to the face's ratio.
-    std::int64_t cw = sw, ch = sh, ox = 0, oyTop = 0;
-    if (sw * faceHeight > sh * faceWidth) {
-        cw = std::max<std::int64_t>(1, (sh * faceWidth + faceHeight / 2) / faceHeight);
-        const std::int64_t excess = sw - cw;
-        ox = fit == kFitStart ? 0 : fit == kFitMiddle ? excess / 2 : excess;
-    } else {
-        ch = std::max<std::int64_t>(1, (sw * faceHeight + faceWidth / 2) / faceWidth);
-        const std::int64_t excess = sh - ch;
-        oyTop = fit == kFitStart ? 0 : fit == kFitMiddle ? excess / 2 : excess;
-    }
+    const SFitCrop crop = GetFitCrop(sw, sh, faceWidth, faceHeight, fit);
+    const std::int64_t cw = crop.width, ch = crop.height, ox = crop.x, oyTop = crop.yTop;
     auto out = NewPicture(static_cast<int>(cw), static_cast<int>(ch));
     if (!out)
         return nullptr;

@@ -69,3 +69,9 @@ bool PaintPattern(CRaster& picture, int number, int cellSize, COLORREF colour1, 
 // kFitNone, or a source that already has the face's ratio, gives a plain copy.
 // Null when the source is empty or memory runs out.
 std::unique_ptr<CRaster> FitPicture(const CRaster& source, int faceWidth, int faceHeight, int fit);
+// The part of a sourceWidth x sourceHeight picture that a start, middle or
+// end fit keeps: width x height from (x, yTop), rows counted from the top.
+struct SFitCrop {
+    std::int64_t width = 0, height = 0, x = 0, yTop = 0;
+};
+SFitCrop GetFitCrop(std::int64_t sourceWidth, std::int64_t sourceHeight, int faceWidth, int faceHeight, int fit);

@@ -67,6 +67,16 @@ printf 'output,set:Y Rotation\nb/a.pdf,40\nb/a.glb,40\n' >"$work/jobs.csv"
 mkdir -p "$work/b" && run batch "$work/jobs.csv" --template "$p" >/dev/null || fail "batch export"
 pdfinfo "$work/b/a.pdf" >/dev/null 2>&1 && [[ $(head -c 4 "$work/b/a.glb") == glTF ]] || fail "batch outputs"
 
+# A face picture from an SVG stays vector: the project keeps the file itself
+# (no pixels), reads back, and the PDF prints the artwork's text as text.
+v="$work/vector.vtp"
+printf '<svg xmlns="http://www.w3.org/2000/svg" width="200" height="300"><rect width="200" height="300" fill="#2040a0"/><text x="20" y="40" font-size="30" fill="#fff">Vectorcover</text></svg>' >"$work/art.svg"
+run new "VHS Box" -o "$v" && run face "$v" Front --picture "$work/art.svg" --fit centre || fail "an SVG face picture"
+grep -aq "Vectorcover" "$v" && (($(stat -c %s "$v") < 20000)) || fail "the project does not keep the SVG in place of pixels"
+run face "$v" Top --color blue && run export "$v" -o "$work/vector.pdf" || fail "the project with an SVG face does not read back"
+pdftotext "$work/vector.pdf" - | grep -q Vectorcover || fail "the SVG's text is not text in the PDF"
+run face "$v" Front --color red --page 2 2>/dev/null; [[ $? -eq 2 ]] || fail "--page without a picture was taken"
+
 # Refusals: nothing written.
 for args in "-o $work/x.svg" "-o $work/x.glb --bleed 2" "-o $work/x.pdf --bleed 99" "-o $work/x.glb --texture-size 9"; do
   run export "$p" $args 2>/dev/null; [[ $? -eq 2 ]] || fail "export $args was not refused"

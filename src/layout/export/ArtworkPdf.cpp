@@ -5,6 +5,7 @@
 #include "image/Raster.h"
 #include "image/SafeFile.h"
 #include "image/VectorArt.h"
+#include "catalogue/SideAppearance.h"
 #include "layout/DrawObjectList.h"
 #include "layout/DrawPicture.h"
 #include "layout/DrawText.h"
@@ -209,9 +210,10 @@ void PaintPicture(cairo_t* cr, const CDrawPicture& picture, int faceHeight, doub
 
 // One face: its appearance with the bleed, then its objects, clipped to the
 // face grown by the bleed. User space on entry: millimetres of the net.
-void PaintPanel(cairo_t* cr, CGlyphFonts& fonts, const SDielinePanel& panel, const CRaster& picture,
+void PaintPanel(cairo_t* cr, CGlyphFonts& fonts, const SDielinePanel& panel, const CSide& side,
                 const CFaceObjects* objects, const SArtworkOptions& options)
 {
+    const CRaster& picture = *side.GetPicture();
     const int w = picture.GetWidth(), h = picture.GetHeight();
     const double sx = panel.trim.width / w, sy = panel.trim.height / h;  // mm per face pixel
     const SDielineRect outer = panel.WithBleed(options.bleed);
@@ -228,6 +230,14 @@ void PaintPanel(cairo_t* cr, CGlyphFonts& fonts, const SDielinePanel& panel, con
                          static_cast<int>(std::ceil(bleedMm[2] / sx)), static_cast<int>(std::ceil(bleedMm[3] / sy))};
     PaintImage(cr, RasterToImage(picture, grow, false, 0), -grow[0], -grow[1], w + grow[0] + grow[2],
                h + grow[1] + grow[3], sx, options.dpi);
+    // A picture drawn from artwork is printed from the artwork itself, over
+    // the pixels that carry it into the bleed.
+    if (SArtPlacement art; GetSideArtPlacement(side, art)) {
+        cairo_save(cr);
+        cairo_translate(cr, art.x, art.y);
+        side.GetPictureArt()->Draw(cr, art.width, art.height);
+        cairo_restore(cr);
+    }
     if (const auto* list = dynamic_cast<const CDrawObjectList*>(objects)) {
         CCairoFacePainter painter(cr, w, h);
         for (std::size_t i = 0; i < list->GetObjectCount(); ++i) {
@@ -334,7 +344,7 @@ bool CArtworkPdf::Write(const CProduct& product, const ObjectLookup& objects, co
             const CSide* side = product.FindSidePtr(std::string(1, panel.face));
             const CRaster* picture = side ? side->GetPicture() : nullptr;
             if (picture && picture->IsValid() && picture->GetWidth() > 0 && picture->GetHeight() > 0)
-                PaintPanel(cr, fonts, panel, *picture, objects ? objects(std::string(1, panel.face)) : nullptr,
+                PaintPanel(cr, fonts, panel, *side, objects ? objects(std::string(1, panel.face)) : nullptr,
                            options);
         }
         cairo_destroy(cr);

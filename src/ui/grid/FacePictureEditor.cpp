@@ -9,6 +9,7 @@
 #include "catalogue/Side.h"
 #include "image/PictureLoader.h"
 #include "image/Raster.h"
+#include "image/VectorArt.h"
 #include "properties/Appearance.h"
 #include "layout/DrawObjectList.h"
 #include "ui/canvas/LayoutSnapshotRecord.h"
@@ -143,6 +144,12 @@ bool EditFacePicture(QWidget* parent, CVtwinView* view, CMainFrame* frame, char 
     side->Reset(kAppearancePicture, baseWidth, baseHeight, 0xFFFFFF, magnification);
     side->GetSettings().SetInt(SideKey(kSideFitMode), *fit);
     side->SetPicture(std::move(built));
+    // Artwork (SVG, PDF) is kept with the face: projects store it and print
+    // output draws it as vectors.
+    if (CVectorArt::IsVectorFileName(file.toStdString())) {
+        std::string reason;
+        side->SetPictureArt(CVectorArt::FromFile(file.toStdString(), 1, reason));
+    }
 
     emit view->renderDataStale();
     view->MarkModified();
