@@ -28,7 +28,7 @@ pdffonts "$work/art.pdf" | awk 'NR > 2 && $(NF-4) == "yes" && $(NF-3) == "yes" {
 grep -aEq "/Separation ?/Dieline" "$work/art.pdf" && grep -aq "/Type ?/OCG" -E "$work/art.pdf" ||
   fail "the dieline has no spot colour or layer"
 
-run export "$p" -o "$work/box.glb" --texture-size 256 || fail "export glb"
+run set "$p" Finish=Gloss && run export "$p" -o "$work/box.glb" --texture-size 256 || fail "export glb"
 python3 - "$work/box.glb" 0.103 0.190 0.028 256 <<'PY' || fail "the GLB does not read back"
 import json, struct, sys
 data = open(sys.argv[1], "rb").read()
@@ -56,6 +56,9 @@ for prim in doc["meshes"][0]["primitives"]:
     assert len(idx) % 3 == 0 and max(idx) < acc["count"]
 for k, want in enumerate(map(float, sys.argv[2:5])):
     assert abs(hi[k] - lo[k] - want) < 1e-5, (k, hi[k] - lo[k], want)
+for material in doc["materials"]:
+    want = 0.2 if material["name"].startswith("Face") else 0.3  # gloss faces; the metal parts as before
+    assert abs(material["pbrMetallicRoughness"]["roughnessFactor"] - want) < 1e-6, material
 for image in doc["images"]:
     view = doc["bufferViews"][image["bufferView"]]
     w, h = struct.unpack_from(">II", binary, view["byteOffset"] + 16)

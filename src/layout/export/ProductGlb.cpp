@@ -5,6 +5,7 @@
 #include "engine3d/ModelDescription.h"
 #include "image/Raster.h"
 #include "image/SafeFile.h"
+#include "properties/SettingTable.h"
 #include "layout/export/CairoImages.h"
 #include "layout/export/GlbWriter.h"
 #include "render/EngineBackend.h"
@@ -115,6 +116,14 @@ CPolygonList BuildList(const CModelDescription& desc)
     }
 }
 
+// The roughness of printed faces for each "Finish": matte board, satin
+// varnish, gloss laminate, the shrink-wrap's film.
+float FinishRoughness(int finish)
+{
+    static constexpr float kRoughness[] = {0.7f, 0.45f, 0.2f, 0.08f};
+    return kRoughness[std::clamp(finish, 0, 3)];
+}
+
 }  // namespace
 
 bool CProductGlb::Make(CProduct& product, const ObjectLookup& objects, int textureSize, std::string& glb,
@@ -165,10 +174,11 @@ bool CProductGlb::Make(CProduct& product, const ObjectLookup& objects, int textu
             m.baseColour[1] = ((key.second >> 8) & 0xFF) / 255.0f;
             m.baseColour[2] = ((key.second >> 16) & 0xFF) / 255.0f;
         }
-        // Printed card and board are matt; the disc and the binder's metal shine.
+        // Printed card and board follow the product's finish; the disc and
+        // the binder's metal shine.
         const bool metal = code == 'C' || code == 0;
         m.metallic = metal ? 0.6f : 0.0f;
-        m.roughness = metal ? 0.3f : 0.7f;
+        m.roughness = metal ? 0.3f : FinishRoughness(product.GetSettings().GetInt(ModelKey(kSetFinish)));
         writer.AddPrimitive(part.vertices, part.indices, writer.AddMaterial(m));
     }
     glb = writer.Finish();
