@@ -1,6 +1,7 @@
 #include "cli/SettingEdit.h"
 
 #include <algorithm>
+#include <climits>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -8,10 +9,15 @@
 #include "catalogue/NamedColors.h"
 #include "image/Color.h"
 #include "catalogue/Product.h"
+#include "app/SettingCommand.h"
 #include "properties/SettingChecks.h"
 #include "properties/SettingTable.h"
 
 namespace {
+
+// Whole numbers are read without a range here: the range is the setting's
+// (its message comes with the check).
+constexpr int kAnyNumber = INT_MIN + 1;
 
 std::string Lower(std::string_view s)
 {
@@ -68,26 +74,19 @@ SSettingEditResult ApplyPageDepths(CProduct& product, std::string_view value)
             parts[n] += c;
         }
     }
-    const char* labels[3] = {"Front Cover", "Pages", "Back Cover"};
-    int v[3] = {0, 0, 0};
     if (n != 2) {
         result.message = "Page Depth % wants three numbers, as in 10/80/10 (front cover / pages / back cover).";
         return result;
     }
+    const std::uint32_t ids[3] = {kSetPageDepthFront, kSetPageDepthPages, kSetPageDepthBack};
+    const char* labels[3] = {"Front Cover", "Pages", "Back Cover"};
+    std::vector<CSettingValue> values;
     for (int i = 0; i < 3; ++i) {
-        const IntFieldResult r = ValidateIntField(parts[i], 0, 100, labels[i], "%");
+        const IntFieldResult r = ValidateIntField(parts[i], kAnyNumber, INT_MAX, labels[i]);
         if (!r.ok) return result.message = r.message, result;
-        v[i] = r.value;
+        values.push_back({ModelKey(ids[i]), false, r.value, {}});
     }
-    if (v[0] + v[1] + v[2] != 100) {
-        result.message = "The page depth percentages must add up to 100.";
-        return result;
-    }
-    SettingStore& s = product.GetSettings();
-    result.updateMask = s.SetInt(ModelKey(kSetPageDepthFront), v[0]) | s.SetInt(ModelKey(kSetPageDepthPages), v[1]) |
-                        s.SetInt(ModelKey(kSetPageDepthBack), v[2]);
-    result.ok = true;
-    return result;
+    return SetSettingValues(product, values, {});
 }
 
 // "WxH": the rendering's width and height in pixels.
@@ -100,14 +99,55 @@ SSettingEditResult ApplyRenderSize(CProduct& product, std::string_view value)
         result.message = "Rendering Size wants WIDTHxHEIGHT in pixels, as in 2000x1500.";
         return result;
     }
-    const IntFieldResult w = ValidateIntField(text.substr(0, x), kMinRenderSide, kMaxRenderSide, "Width", "pixels");
+    const IntFieldResult w = ValidateIntField(text.substr(0, x), kAnyNumber, INT_MAX, "Width");
     if (!w.ok) return result.message = w.message, result;
-    const IntFieldResult h = ValidateIntField(text.substr(x + 1), kMinRenderSide, kMaxRenderSide, "Height", "pixels");
+    const IntFieldResult h = ValidateIntField(text.substr(x + 1), kAnyNumber, INT_MAX, "Height");
     if (!h.ok) return result.message = h.message, result;
-    SettingStore& s = product.GetSettings();
-    result.updateMask = s.SetInt(ModelKey(kSetRenderWidth), w.value) | s.SetInt(ModelKey(kSetRenderHeight), h.value);
-    result.ok = true;
-    return result;
+    return SetSettingValues(product,
+                            {{ModelKey(kSetRenderWidth), false, w.value, {}}, {ModelKey(kSetRenderHeight), false, h.value, {}}},
+                            {});
+}
+
+// The number a value's text stands for, as the setting's row reads it: a
+// value name, Yes or No, a colour, a light mask or a whole number with or
+// without its unit. Text that is none of these becomes
+// kUnreadableSettingValue, which the check refuses with the row's message.
+bool ReadSettingValue(const CProduct& product, const SettingInfo& info, const std::string& value, CSettingValue& out,
+                      std::string& error)
+{
+    out = {ModelKey(info.id), false, kUnreadableSettingValue, {}};
+    switch (info.type) {
+    case SettingType::Boolean: ParseYesNo(value, out.number); break;
+    case SettingType::Choice:
+        for (const SettingValueName& vn : GetSettingChoices(product, info))
+            if (Lower(vn.name) == Lower(value) || std::to_string(vn.value) == value) {
+                out.number = vn.value;
+                break;
+            }
+        break;
+    case SettingType::Integer: {
+        const IntFieldResult r = ValidateIntField(WithoutUnit(value, info.unit), kAnyNumber, INT_MAX, DisplayName(info));
+        if (!r.ok) return error = r.message, false;
+        out.number = r.value;
+        break;
+    }
+    case SettingType::Colour:
+        if (unsigned c = 0; ParseColour(value, c)) out.number = static_cast<int>(c);
+        break;
+    case SettingType::Lights: {
+        char* end = nullptr;
+        const long v = std::strtol(value.c_str(), &end, 0);
+        if (!value.empty() && *end == '\0' && v >= 0 && v <= static_cast<long>(kLightMaskAll)) out.number = static_cast<int>(v);
+        break;
+    }
+    case SettingType::Text:
+        out.isText = true;
+        out.text = value;
+        break;
+    case SettingType::Real:
+    case SettingType::None: break;
+    }
+    return true;
 }
 
 }  // namespace
@@ -226,110 +266,10 @@ SSettingEditResult ApplySettingEdit(CProduct& product, std::string_view assignme
         return result;
     }
     const std::string value = Trim(assignment.substr(eq + 1));
-    const std::string label = DisplayName(*info);
-    SettingStore& s = product.GetSettings();
-    const SettingKey key = ModelKey(info->id);
-    int number = 0;
-
-    switch (info->type) {
-    case SettingType::Boolean:
-        if (!ParseYesNo(value, number)) {
-            result.message = label + " must be Yes or No.";
-            return result;
-        }
-        if (info->id == kSetShadows && number == 1) {
-            const CheckResult c = CheckLights(static_cast<unsigned>(s.GetInt(ModelKey(kSetLights))));
-            if (!c.accepted) return result.message = c.message, result;
-        }
-        break;
-    case SettingType::Choice: {
-        ChoiceList list = info->choices;
-        if (info->id == kSetCDPosition && product.UsesBoxCDPositions()) list = ChoiceList::CDPositionBox;
-        bool found = false;
-        for (const SettingValueName& vn : GetValueNames(list)) {
-            if (Lower(vn.name) == Lower(value) || std::to_string(vn.value) == value) {
-                number = vn.value;
-                found = true;
-                break;
-            }
-        }
-        if (!found) {
-            std::string names;
-            for (const SettingValueName& vn : GetValueNames(list)) names += (names.empty() ? "\"" : ", \"") + std::string(vn.name) + "\"";
-            result.message = label + " must be one of " + names + ".";
-            return result;
-        }
-        break;
-    }
-    case SettingType::Integer: {
-        int lo = info->minimum, hi = info->maximum;
-        if (info->range == RangeKind::BorderLimit)
-            hi = GetBorderBevelLimit(s.GetInt(ModelKey(kSetRenderWidth)), s.GetInt(ModelKey(kSetRenderHeight)));
-        if (info->range == RangeKind::None) {
-            lo = -2147483647;
-            hi = 2147483647;
-        }
-        const IntFieldResult r = ValidateIntField(WithoutUnit(value, info->unit), lo, hi, label, info->unit ? info->unit : "");
-        if (!r.ok) return result.message = r.message, result;
-        number = r.value;
-        break;
-    }
-    case SettingType::Colour: {
-        unsigned c = 0;
-        if (!ParseColour(value, c)) {
-            result.message = label + " must be a colour such as #FF8000, 255,128,0 or a colour name.";
-            return result;
-        }
-        number = static_cast<int>(c);
-        if (info->id == kSetColorEffectColor) {
-            const CheckResult check = CheckColorizeColor(c, CheckPlace::Grid, [assumeYes](const std::string&) { return assumeYes; });
-            if (!check.accepted) {
-                result.message = check.message.empty()
-                                     ? "The very dark colour was not set (add --yes to set it anyway)."
-                                     : check.message;
-                return result;
-            }
-        }
-        if (info->id == kSetShadowColor) {
-            const CheckResult check = CheckShadowColor(c, CheckPlace::Grid);
-            if (!check.accepted) return result.message = check.message, result;
-        }
-        break;
-    }
-    case SettingType::Lights: {
-        char* end = nullptr;
-        const long v = std::strtol(value.c_str(), &end, 0);
-        if (value.empty() || *end != '\0' || v < 0 || v > 0x1FFFFFF) {
-            result.message = label + " must be a 25-bit light mask such as 0x100.";
-            return result;
-        }
-        if (s.GetInt(ModelKey(kSetShadows))) {
-            const CheckResult check = CheckLights(static_cast<unsigned>(v));
-            if (!check.accepted) return result.message = check.message, result;
-        }
-        number = static_cast<int>(v);
-        break;
-    }
-    case SettingType::Text:
-        result.updateMask = s.SetText(key, value);
-        result.ok = true;
-        return result;
-    case SettingType::Real:
-    case SettingType::None:
-        result.message = label + " can not be set here.";
-        return result;
-    }
-
-    if (info->id == kSetReflection && number == 1 && s.GetInt(ModelKey(kSetTablePosition)) == 1)
-        result.message = CheckTablePositionChoice(1, true).message;  // stored, but not drawn
-    if (info->id == kSetTablePosition) {
-        const CheckResult check = CheckTablePositionChoice(number, s.GetInt(ModelKey(kSetReflection)) != 0);
-        result.message = check.message;
-    }
-    result.updateMask = s.SetInt(key, number);
-    if ((info->id == kSetBevel || info->id == kSetBevelSize || info->id == kSetBorders || info->id == kSetBorderSize) &&
-        IsBevelCoveredByBorder(s))
-        result.message = kBevelCoveredMessage;
-    result.ok = true;
+    CSettingValue edit;
+    if (!ReadSettingValue(product, *info, value, edit, result.message)) return result;
+    result = SetSettingValues(product, {edit}, [assumeYes](const std::string&) { return assumeYes; });
+    if (!result.ok && result.message.empty())
+        result.message = "The very dark colour was not set (add --yes to set it anyway).";
     return result;
 }

@@ -2,8 +2,11 @@
 // Render-setting edits from the command line: NAME=VALUE where NAME is the
 // setting's grid label (with its section when the label is shared, as in
 // "Bevel Size" or "Bevel/Size") and VALUE a number, a value name, Yes/No or a
-// colour; "Rendering Size=WxH" sets the rendering size in pixels. The same range checks
-// and consistency checks as the property grid.
+// colour; "Rendering Size=WxH" sets the rendering size in pixels. The text is
+// read here; the checks and their messages are the setting command's, as in
+// the property grid.
+
+#include "app/SettingCommand.h"
 
 #include <string>
 #include <string_view>
@@ -12,11 +15,8 @@
 class CProduct;
 struct SettingInfo;
 
-struct SSettingEditResult {
-    bool ok = false;
-    std::string message;             // the refusal, or an information when ok
-    unsigned updateMask = 0;         // OR of the update classes of the change
-};
+// ok, the refusal or an information when ok, and the update mask of the change.
+using SSettingEditResult = SSettingResult;
 
 // The setting a name refers to; nullptr with `error` set when none or several match.
 const SettingInfo* FindSettingByName(std::string_view name, std::string& error);

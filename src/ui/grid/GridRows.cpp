@@ -1,5 +1,6 @@
 #include "ui/grid/GridRows.h"
 
+#include "app/SettingCommand.h"
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"
 #include "properties/PrintSize.h"
@@ -379,12 +380,10 @@ std::string EditLabelOf(std::uint32_t id, const std::string& gridLabel)
 
 std::vector<SettingValueName> ChoicesOf(const CProduct& product, std::uint32_t id)
 {
-    ChoiceList list = ChoiceList::None;
-    if (id == kSetCDPosition)
-        list = product.UsesBoxCDPositions() ? ChoiceList::CDPositionBox : ChoiceList::CDPositionBook;
-    else if (const SettingInfo* info = FindSetting(id))
-        list = info->choices;
-    const ValueNameList names = GetValueNames(list);
+    const SettingInfo* info = FindSetting(id);
+    if (!info)
+        return {};
+    const ValueNameList names = GetSettingChoices(product, *info);
     return {names.begin(), names.end()};
 }
 

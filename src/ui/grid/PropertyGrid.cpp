@@ -12,6 +12,8 @@
 #include "ui/grid/FacePictureEditor.h"
 #include "ui/grid/GridEditors.h"
 #include "ui/grid/GridRowDelegate.h"
+#include "ui/grid/UpdateMask.h"
+#include "app/SettingEditRecord.h"
 #include "ui/shell/MainFrame.h"
 #include "ui/shell/VtwinView.h"
 #include "ui/widgets/MessageBox.h"
@@ -341,9 +343,8 @@ void CPropertyGrid::EditInPlace(const CGridRow& row, int rowIndex)
     }
     case EGridEditor::Number: {
         CInPlaceEditor editor(CInPlaceEditor::EMode::Number, Q(editLabel), this);
-        int minimum = info->minimum, maximum = info->maximum;
-        if (info->range == RangeKind::BorderLimit)
-            maximum = GetBorderBevelLimit(store.GetInt(ModelKey(kSetRenderWidth)), store.GetInt(ModelKey(kSetRenderHeight)));
+        int minimum = 0, maximum = 0;
+        GetSettingRange(product, *info, minimum, maximum);
         editor.SetRange(minimum, maximum, QString::fromLatin1(info->unit));
         editor.SetText(QString::number(current));
         if (!RunEditor(editor, rowIndex))
@@ -364,18 +365,15 @@ void CPropertyGrid::EditInPlace(const CGridRow& row, int rowIndex)
     case EGridEditor::Colour: {
         CInPlaceEditor editor(CInPlaceEditor::EMode::Colour, Q(editLabel), this);
         editor.SetColour(static_cast<std::uint32_t>(current));
-        const std::uint32_t id = row.id;
-        editor.SetColourCheck([this, id](std::uint32_t colour) {
-            CheckResult r;
-            if (id == kSetColorEffectColor)
-                r = CheckColorizeColor(colour, CheckPlace::Grid, [this](const std::string& q) {
-                    return AskQuestion(this, Q(q), false, EAnswer::No) == EAnswer::Yes;
-                });
-            else if (id == kSetShadowColor)
-                r = CheckShadowColor(colour, CheckPlace::Grid);
+        editor.SetColourCheck([this, &product, key = row.Key()](std::uint32_t colour) {
+            const SSettingResult r = CheckSettingValues(product, {{key, false, static_cast<int>(colour), {}}},
+                                                        [this](const std::string& q) {
+                                                            return AskQuestion(this, Q(q), false, EAnswer::No) ==
+                                                                   EAnswer::Yes;
+                                                        });
             if (!r.message.empty())
-                ShowMessage(this, Q(r.message), r.accepted ? EMessageIcon::Information : EMessageIcon::Warning);
-            return r.accepted;
+                ShowMessage(this, Q(r.message), r.ok ? EMessageIcon::Information : EMessageIcon::Warning);
+            return r.ok;
         });
         if (!RunEditor(editor, rowIndex))
             return;
@@ -451,47 +449,31 @@ void CPropertyGrid::CommitEdit(const std::vector<CSettingValue>& values, const s
     CVtwinDoc* doc = Document();
     if (!doc || !doc->GetProduct())
         return;
-    CGridRow row;
-    if (currentRow() >= 0)
-        row = Row(currentRow());
-    const unsigned mask = ApplySettingEdit(*doc, m_view->Undo(), values, undoText);
-    if (mask == 0)
+    // The editors asked their questions already (a colour's in its check).
+    const SSettingResult result =
+        SetSettingValues(*doc, m_view->Undo(), values, undoText, [](const std::string&) { return true; });
+    if (!result.ok) {
+        if (!result.message.empty())
+            ShowMessage(this, Q(result.message), EMessageIcon::Warning);
+        return;
+    }
+    if (result.updateMask == 0)
         return;
     m_view->MarkModified();
-    FollowUp(row, values, mask);
-    ApplyMask(mask);
-    emit edited(mask);
+    FollowUp(values, result.message);
+    ApplyMask(result.updateMask);
+    emit edited(result.updateMask);
 }
 
-void CPropertyGrid::FollowUp(const CGridRow&, const std::vector<CSettingValue>& values, unsigned)
+void CPropertyGrid::FollowUp(const std::vector<CSettingValue>& values, const std::string& information)
 {
-    const SettingStore& store = Document()->GetProduct()->GetSettings();
-    for (const CSettingValue& v : values) {
-        if (v.key.category != 'M')
-            continue;
-        switch (v.key.id) {
-        case kSetBevel:
-        case kSetBevelSize:
-        case kSetBorders:
-        case kSetBorderSize:
-            if (IsBevelCoveredByBorder(store))
-                ShowMessage(this, QString::fromLatin1(kBevelCoveredMessage), EMessageIcon::Information);
-            break;
-        case kSetLensFlare:
-            if (v.number != 0)
-                ShowMessage(this, QStringLiteral("Click on the rendered image if you wish to reposition the primary "
-                                                 "Lens Flare."),
-                            EMessageIcon::Information);
-            break;
-        case kSetTablePosition: {
-            const CheckResult r = CheckTablePositionChoice(v.number, store.GetInt(ModelKey(kSetReflection)) != 0);
-            if (!r.message.empty())
-                ShowMessage(this, Q(r.message), EMessageIcon::Information);
-            break;
-        }
-        default: break;
-        }
-    }
+    if (!information.empty())
+        ShowMessage(this, Q(information), EMessageIcon::Information);
+    for (const CSettingValue& v : values)
+        if (v.key == ModelKey(kSetLensFlare) && v.number != 0)
+            ShowMessage(this, QStringLiteral("Click on the rendered image if you wish to reposition the primary "
+                                             "Lens Flare."),
+                        EMessageIcon::Information);
 }
 
 void CPropertyGrid::ApplyMask(unsigned mask)

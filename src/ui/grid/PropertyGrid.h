@@ -6,7 +6,7 @@
 // and top rows.
 
 #include "ui/grid/GridRows.h"
-#include "ui/grid/SettingEditRecord.h"
+#include "app/SettingCommand.h"
 
 #include <QListWidget>
 #include <functional>
@@ -76,7 +76,7 @@ private:
     void EditPageDepths(int rowIndex);
     void EditCDImage(int rowIndex);
     void EditFaceImage(const CGridRow& row);
-    void FollowUp(const CGridRow& row, const std::vector<CSettingValue>& values, unsigned mask);
+    void FollowUp(const std::vector<CSettingValue>& values, const std::string& information);
     CVtwinDoc* Document() const;
 
     struct SMemory {

@@ -19,7 +19,7 @@
 #include "render/RenderFileFlow.h"
 #include "ui/grid/PropertyGrid.h"
 #include "ui/render/RenderCompleteBar.h"
-#include "ui/grid/SettingEditRecord.h"
+#include "ui/grid/UpdateMask.h"
 #include "ui/render/RenderPage.h"
 
 #include <QComboBox>
