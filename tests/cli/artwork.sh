@@ -3,36 +3,17 @@
 # commands (appearance on every face, a picture made here, a text, a barcode, smooth text),
 # rendered and looked at; the names the commands take; overrides, turntables
 # and batches; and the refusals, one line each with nothing written.
-set -u
-cli="$(realpath "$1")"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-fails=0
-export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-run() { "$cli" --data-dir "$work/data" "$@"; }
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
-check() {  # check DESCRIPTION COMMAND...: the command must succeed
-  local what="$1"; shift
-  if ! "$@" >"$work/out" 2>"$work/err"; then fail "$what"; cat "$work/err"; fi
-}
-refuse() {  # refuse DESCRIPTION EXITCODE MESSAGE COMMAND...
-  local what="$1" code="$2" msg="$3"; shift 3
-  "$@" >"$work/out" 2>"$work/err"; local rc=$?
-  if [[ $rc -ne $code ]]; then fail "$what: exit $rc, expected $code"; cat "$work/err"; return; fi
-  grep -qF -- "$msg" "$work/err" || { fail "$what: message"; cat "$work/err"; }
-  [[ $(wc -l <"$work/err") -eq 1 ]] || { fail "$what: not one line"; cat "$work/err"; }
-}
+. "$(dirname "$0")/support.bash" "$1"
 IM=/usr/bin/convert
 # count PICTURE EXPRESSION: pixels whose r, g, b (0..255) satisfy the awk expression.
 count() {
-  "$IM" "$1" -depth 8 txt:- | awk -F'[(),]' 'NR > 1 { r = $3; g = $4; b = $5; if ('"$2"') n++ } END { print n + 0 }'
+  "$IM" "$1" -depth 8 rgb:- | od -An -v -tu1 -w3 | awk '{ r = $1; g = $2; b = $3; if ('"$2"') n++ } END { print n + 0 }'
 }
 # pixel PICTURE X Y: "r g b" of one pixel (x right, y down).
 pixel() { "$IM" "$1" -depth 8 -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info:; }
 
 # ---- a complete product from nothing -----------------------------------------------------
-# The data folder set up once per test run, as hard links (files are replaced by renaming, never rewritten).
-cp -al "$VT_TEST_DATA_FOLDER" "$work/data" 2>/dev/null || { rm -rf "$work/data"; cp -r "$VT_TEST_DATA_FOLDER" "$work/data"; }
+copy_data_folder
 p="$work/box.vtp"
 check "new" run -q new "VHS Box" -o "$p"
 "$IM" -size 64x64 xc:'#FF00FF' "$work/magenta.png" || fail "the test picture could not be made"
@@ -210,5 +191,4 @@ refuse "remove range" 2 "Object number must be between 1 and 2." run remove "$p"
 refuse "margin percent" 2 "Margin must be between 1 and 99 %." run add "$p" Front margin top 0
 [[ "$(md5sum <"$p")" == "$before" ]] || fail "a refusal changed the project"
 
-[[ $fails -eq 0 ]] && echo "all artwork checks passed"
-exit $((fails > 0))
+finish artwork

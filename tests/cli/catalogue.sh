@@ -2,18 +2,11 @@
 # A six-row catalogue whose front pictures come at other resolutions than the
 # template's: in every rendering the text and the barcode stand where the
 # template's rendering shows them, and every barcode scans.
-set -u
-cli="$1"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/support.bash" "$1"
 IM=/usr/bin/convert
 if [[ ! -x $IM ]] || ! command -v zbarimg >/dev/null; then echo "ImageMagick or zbarimg missing"; exit 77; fi
-export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-fails=0
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
 run() { "$cli" --data-dir "$work/data" -q "$@" || fail "$*"; }
-# The data folder set up once per test run, as hard links (files are replaced by renaming, never rewritten).
-cp -al "$VT_TEST_DATA_FOLDER" "$work/data" 2>/dev/null || { rm -rf "$work/data"; cp -r "$VT_TEST_DATA_FOLDER" "$work/data"; }
+copy_data_folder
 # box PICTURE COLOUR: "LEFT TOP RIGHT BOTTOM" of the pixels near COLOUR.
 box() { "$IM" "$1" -fuzz 30% -fill black +opaque "$2" -fill white -opaque "$2" -trim -format '%X %Y %w %h' info: |
         awk '{ printf "%d %d %d %d", $1, $2, $1 + $3, $2 + $4 }'; }
@@ -47,5 +40,4 @@ for i in $(seq -w 1 06); do
   near "$(box "$png" white)" "$code0" || fail "row $i: barcode at $(box "$png" white), template $code0"
   [[ "$(zbarimg -q --raw "$png" 2>/dev/null)" == "VT-$i" ]] || fail "row $i: the barcode does not scan as VT-$i"
 done
-[[ $fails -eq 0 ]] && echo "catalogue: all checks passed"
-exit $((fails > 0))
+finish catalogue

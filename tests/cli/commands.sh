@@ -1,30 +1,10 @@
 #!/usr/bin/env bash
 # vantorel-cli end to end: new, info, set, render in every format, and the
 # failures (each a one-line message, a non-zero exit, nothing written).
-set -u
-cli="$1"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-fails=0
-# Under the sanitizers, fontconfig's process-lifetime configuration is not a leak of ours.
-export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-run() { "$cli" --data-dir "$work/data" "$@"; }
-check() {  # check DESCRIPTION COMMAND...: the command must succeed
-  local what="$1"; shift
-  if ! "$@" >"$work/out" 2>"$work/err"; then echo "FAIL: $what"; cat "$work/err"; fails=$((fails + 1)); fi
-}
-refuse() {  # refuse DESCRIPTION EXITCODE MESSAGE COMMAND...: fails with that code and message
-  local what="$1" code="$2" msg="$3"; shift 3
-  "$@" >"$work/out" 2>"$work/err"; local rc=$?
-  if [[ $rc -ne $code ]]; then echo "FAIL: $what: exit $rc, expected $code"; cat "$work/err"; fails=$((fails + 1)); return; fi
-  if ! grep -qF -- "$msg" "$work/err"; then echo "FAIL: $what: message"; cat "$work/err"; fails=$((fails + 1)); fi
-  if [[ $(wc -l <"$work/err") -ne 1 ]]; then echo "FAIL: $what: more than one line"; cat "$work/err"; fails=$((fails + 1)); fi
-}
+. "$(dirname "$0")/support.bash" "$1"
 magic() { head -c "$2" "$1" | od -An -tx1 | tr -d ' \n'; }
 
-# The data folder the test run set up (a new on a fresh folder, see prepare_data_folder.sh), as
-# hard links: the program replaces files by renaming, never rewrites them.
-cp -al "$VT_TEST_DATA_FOLDER" "$work/data" 2>/dev/null || { rm -rf "$work/data"; cp -r "$VT_TEST_DATA_FOLDER" "$work/data"; }
+copy_data_folder
 p="$work/vhs.vtp"
 check "new VHS Box" run -q new "VHS Box" -o "$p"
 check "info" run info "$p"
@@ -163,5 +143,4 @@ check "render book with cd" run -q render "$work/book.vtp" -o "$work/book.png"
 check "demo" bash "$(dirname "$0")/../../scripts/demo" "$cli" "$work/demo.png" "$VT_TEST_DATA_FOLDER"
 [[ "$(magic "$work/demo.png" 8)" == "89504e470d0a1a0a" ]] || { echo "FAIL: demo.png is no PNG"; fails=$((fails + 1)); }
 
-[[ $fails -eq 0 ]] && echo "all cli checks passed"
-exit $((fails > 0))
+finish commands

@@ -2,16 +2,9 @@
 # vantorel-cli export: the print PDF (page size from the box's net, bleed and
 # marks; fonts embedded; the dieline's layer and spot colour) and the GLB
 # model (its container and accessors read back, the box's size in metres).
-set -u
-cli="$(realpath "$1")"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-fails=0
-export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+. "$(dirname "$0")/support.bash" "$1"
 run() { "$cli" --data-dir "$work/data" -q "$@"; }
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
-# The data folder the test run set up, as hard links (the program replaces files by renaming).
-cp -al "$VT_TEST_DATA_FOLDER" "$work/data" 2>/dev/null || { rm -rf "$work/data"; cp -r "$VT_TEST_DATA_FOLDER" "$work/data"; }
+copy_data_folder
 
 p="$work/box.vtp"
 run new "VHS Box" -o "$p" && run face "$p" Front --color red && run face "$p" Top --color blue &&
@@ -86,5 +79,4 @@ for args in "-o $work/x.svg" "-o $work/x.glb --bleed 2" "-o $work/x.pdf --bleed 
 done
 ls "$work"/x.* >/dev/null 2>&1 && fail "a refused export wrote a file"
 
-[[ $fails -eq 0 ]] && echo "export: all passed"
-exit $((fails > 0))
+finish export

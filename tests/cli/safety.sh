@@ -3,25 +3,9 @@
 # edits take turns on a shared project and respect the desktop program's
 # lock, damaged files are refused saying what was lost, text from files
 # reaches the terminal escaped, and batch outputs stay in their folder.
-set -u
-cli="$1"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-fails=0
-export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-run() { "$cli" --data-dir "$work/data" "$@"; }
-fail() { echo "FAIL: $1"; fails=$((fails + 1)); }
-check() { local what="$1"; shift; "$@" >"$work/out" 2>"$work/err" || { fail "$what"; cat "$work/err"; }; }
-refuse() {  # refuse DESCRIPTION EXITCODE MESSAGE COMMAND...: that code, that message, one line
-  local what="$1" code="$2" msg="$3"; shift 3
-  "$@" >"$work/out" 2>"$work/err"; local rc=$?
-  [[ $rc -eq $code ]] || { fail "$what: exit $rc, expected $code"; cat "$work/err"; return; }
-  grep -qF -- "$msg" "$work/err" || { fail "$what: message"; cat "$work/err"; }
-  [[ $(wc -l <"$work/err") -eq 1 ]] || { fail "$what: more than one line"; cat "$work/err"; }
-}
+. "$(dirname "$0")/support.bash" "$1"
 count() { run objects "$1" Front | wc -l; }
-# The data folder the test run set up, as hard links (the program replaces files by renaming).
-cp -al "$VT_TEST_DATA_FOLDER" "$work/data" 2>/dev/null || { rm -rf "$work/data"; cp -r "$VT_TEST_DATA_FOLDER" "$work/data"; }
+copy_data_folder
 
 p="$work/box.vtp"
 check "new" run -q new "Software Box" -o "$p"
@@ -86,5 +70,4 @@ sleep 0.5
 pgrep -f "render $work/big.vtp" >/dev/null && fail "renders still run after the batch stopped"
 ls /tmp/vantorel-batch-* 2>/dev/null | sort | comm -13 "$work/tmp-before" - | grep -q . && fail "the stopped batch left temporary files"
 
-[[ $fails -eq 0 ]] && echo "all safety checks passed"
-exit $((fails > 0))
+finish safety

@@ -4,13 +4,7 @@
 # (A whole first run is the DataFolder fixture's and SetupRunTest's; here the
 # test run's set-up folder loses its record and two pictures, as after an
 # interrupted first run, and setup makes what is missing.)
-set -u
-cli="$1"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-fails=0
-export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
+. "$(dirname "$0")/support.bash" "$1"
 
 # Installed data: stand-in thumbnails (more than 100 bytes each) for the 32 models.
 inst="$work/installed"
@@ -20,7 +14,7 @@ mkdir -p "$inst"
 done
 [[ $(ls "$inst" | wc -l) -eq 32 ]] || fail "32 model thumbnails expected, got $(ls "$inst" | wc -l)"
 
-cp -al "$VT_TEST_DATA_FOLDER" "$work/data" 2>/dev/null || { rm -rf "$work/data"; cp -r "$VT_TEST_DATA_FOLDER" "$work/data"; }
+copy_data_folder
 ini="$work/data/internal/vtwin.ini"
 sed -i 's/^Template=1/Template=0/' "$ini"  # sed writes a new file: the shared one stays
 rm "$work/data/internal/ecd_b111.png" "$work/data/internal/dzp_001.bmp"
@@ -41,5 +35,4 @@ grep -q "File not found. Incomplete Installation?" "$work/err" || { fail "missin
 "$cli" --data-dir "$work/data" setup --bogus >"$work/out" 2>"$work/err"
 [[ $? -eq 2 ]] || fail "unknown option must be a usage error"
 
-[[ $fails -eq 0 ]] && echo "setup: all checks passed"
-exit $fails
+finish setup
