@@ -1,5 +1,6 @@
 #include "ui/dialogs/CustomZoomDialog.h"
 
+#include "properties/SettingChecks.h"
 #include "ui/widgets/MessageBox.h"
 
 #include <QDialogButtonBox>
@@ -7,27 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
-
-QString ValidateWholeNumberField(const QString& text, const QString& label, int minimum, int maximum,
-                                 const QString& unit, int& value)
-{
-    const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty())
-        return QStringLiteral("%1 is blank.").arg(label);
-    bool ok = false;
-    const long long parsed = trimmed.toLongLong(&ok);
-    // The text must be exactly the decimal form of its own value: no sign
-    // tricks, leading zeros, spaces inside or trailing letters.
-    if (!ok || QString::number(parsed) != trimmed)
-        return QStringLiteral("%1 contains invalid characters.").arg(label);
-    if (parsed < minimum || parsed > maximum) {
-        if (unit.isEmpty())
-            return QStringLiteral("%1 must be between %2 and %3.").arg(label).arg(minimum).arg(maximum);
-        return QStringLiteral("%1 must be between %2 and %3 %4.").arg(label).arg(minimum).arg(maximum).arg(unit);
-    }
-    value = static_cast<int>(parsed);
-    return {};
-}
 
 CCustomZoomDialog::CCustomZoomDialog(int percent, QWidget* parent) : QDialog(parent), m_percent(percent)
 {
@@ -52,15 +32,13 @@ CCustomZoomDialog::CCustomZoomDialog(int percent, QWidget* parent) : QDialog(par
 
 void CCustomZoomDialog::accept()
 {
-    int value = 0;
-    const QString error = ValidateWholeNumberField(m_field->text(), QStringLiteral("Zoom"), 1, 1600,
-                                                   QStringLiteral("%"), value);
-    if (!error.isEmpty()) {
-        ShowMessage(this, error, EMessageIcon::Warning);
+    const IntFieldResult r = ValidateIntField(m_field->text().toStdString(), 1, 1600, "Zoom", "%");
+    if (!r.ok) {
+        ShowMessage(this, QString::fromStdString(r.message), EMessageIcon::Warning);
         m_field->setFocus();
         m_field->selectAll();
         return;
     }
-    m_percent = value;
+    m_percent = r.value;
     QDialog::accept();
 }

@@ -6,11 +6,6 @@
 
 class QLineEdit;
 
-// Checks the text of a whole-number field. Returns an empty string and sets
-// `value` when the text is valid, else the message to show.
-QString ValidateWholeNumberField(const QString& text, const QString& label, int minimum, int maximum,
-                                 const QString& unit, int& value);
-
 class CCustomZoomDialog : public QDialog {
     Q_OBJECT
 public:

@@ -385,23 +385,6 @@ private slots:
         QVERIFY(!m_frame->Action(ID_EDIT_REDO)->isEnabled());
     }
 
-    void elevenMovesLeaveTenUndoSteps()
-    {
-        CUndoStore::Instance().SetDepth(10);  // the depth is a user setting, 100 unless set
-        CDrawObject* r = DrawRect(10, 60, 30, 40);
-        r->SetSelection(kSelectDominant);
-        Repaint();
-        // Eleven drags of the body, two pixels right each: eleven edits.
-        for (int i = 0; i < 11; ++i) {
-            DragFace(20 + 2 * i, 50, 22 + 2 * i, 50);
-            Repaint();
-        }
-        QCOMPARE(CUndoStore::Instance().GetUndoCount(), std::size_t(10));
-        CUndoStore::Instance().SetDepth(CUndoStore::kDefaultDepth);
-        QCOMPARE(m_frame->Action(ID_EDIT_UNDO)->text(), QStringLiteral("&Undo Move Rectangle\tCtrl+Z"));
-        QCOMPARE(Front().GetObject(0)->GetMinX(), 10 + 22);
-    }
-
     void aRunOfNudgesIsOneUndoStep()
     {
         CDrawObject* a = DrawRect(10, 60, 30, 40);

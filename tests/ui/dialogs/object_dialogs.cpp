@@ -140,24 +140,14 @@ private slots:
         const int other = face->findText(QString::fromStdString(installed.back()));
         face->setCurrentIndex(other);
         QCOMPARE(face->font().family(), QString::fromStdString(installed.back()));
-        // The size list, and a size outside it typed into the field.
+        // A size outside the list shows in the field without joining the list.
         QComboBox* size = page.SizeCombo();
-        QStringList sizes;
-        for (int i = 0; i < size->count(); ++i)
-            sizes << size->itemText(i);
-        QCOMPARE(sizes.join(QLatin1Char(' ')), QStringLiteral("8 9 10 11 12 14 16 18 20 22 24 26 28 36 48 72"));
+        const int sizes = size->count();
         CTextValues v;
         v.size = 30;
         page.SetValues(v);
         QCOMPARE(size->currentText(), QStringLiteral("30"));
-        QCOMPARE(size->count(), 16);
-        v.size = 36;
-        page.SetValues(v);
-        QCOMPARE(size->currentIndex(), 13);
-        QStringList appearances;
-        for (int i = 0; i < page.AppearanceCombo()->count(); ++i)
-            appearances << page.AppearanceCombo()->itemText(i);
-        QCOMPARE(appearances, (QStringList{"Normal", "Bordered", "Extrude", "Indent", "Outline"}));
+        QCOMPARE(size->count(), sizes);
     }
 
     void drawsATextAndKeepsItsSettingsForTheNext()
@@ -268,18 +258,12 @@ private slots:
 
     void emptyTextAndBadSizesAreRefusedWithTheFocusInTheField()
     {
+        // The size rule is the core's (ValidateIntField); here one refusal
+        // keeps the dialog with the size selected, then the largest size.
         struct SSize {
             const char* typed;
             const char* message;  // empty: accepted
-        } sizes[] = {
-            {"", "Size is blank."},
-            {"   ", "Size is blank."},
-            {"12a", "Size contains invalid characters."},
-            {"-5", "Size must be between 1 and 255."},
-            {"0", "Size must be between 1 and 255."},
-            {"256", "Size must be between 1 and 255."},
-            {" 255 ", ""},
-        };
+        } sizes[] = {{"256", "Size must be between 1 and 255."}, {" 255 ", ""}};
         CVtwinView::SetObjectDialogRunner([&](QDialog& d) {
             auto& dialog = dynamic_cast<CDrawTextDialog&>(d);
             Check(ShowActive(dialog), QStringLiteral("shown"));
