@@ -55,9 +55,17 @@ if command -v update-mime-database >/dev/null; then
 fi
 
 # The installed command-line program runs from the prefix and finds its data there.
+# It resumes the test run's set-up data folder (a whole first run is the DataFolder fixture's)
+# with what a setup copies from the installed data taken away: the installed setup must find
+# the thumbnails, textures and picture library beside itself.
 cli="$prefix/bin/vantorel-cli"
 data="$work/data"
+cp -al "$VT_TEST_DATA_FOLDER" "$data" 2>/dev/null || { rm -rf "$data"; cp -r "$VT_TEST_DATA_FOLDER" "$data"; }
+sed -i 's/^Template=1/Template=0/' "$data/internal/vtwin.ini"  # sed writes a new file: the shared one stays
+rm -f "$data"/internal/{dmo,dtx,dck,dcx}_*.bmp "$data/internal/vudarivu.ini"
 "$cli" --data-dir "$data" -q setup >"$work/out" 2>"$work/err" || { fail "installed setup"; cat "$work/err"; }
+[[ -s "$data/internal/dmo_bic_032.bmp" && -s "$data/internal/dtx_paper.bmp" ]] || fail "installed data not copied"
+grep -qs "^Backgrounds=library/Backgrounds/" "$data/internal/vudarivu.ini" || fail "no picture library list"
 if grep -rqs -- "$build" "$data/internal/vudarivu.ini"; then
   fail "the picture library list points into the build folder"
 fi
