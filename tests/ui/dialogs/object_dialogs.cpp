@@ -170,7 +170,22 @@ private slots:
             Check(HasFocus(page->TextField()), QStringLiteral("the text field has the focus"));
             Check(page->FaceCombo()->currentText() == QStringLiteral("Arial"), page->FaceCombo()->currentText());
             Check(page->SizeCombo()->currentText() == QStringLiteral("48"), page->SizeCombo()->currentText());
+            // Refusals (the rules are the core's): the dialog stays, the
+            // focus goes to the refused field, even from another field.
+            page->SizeCombo()->setFocus();
+            PressOk(dialog->Buttons());
+            Check(m_messages.messages == QStringList{QStringLiteral("Please enter some Text.")},
+                  m_messages.messages.join(QLatin1Char('|')));
+            Check(dialog->isVisible() && HasFocus(page->TextField()), QStringLiteral("stays, focus in the text"));
             QTest::keyClicks(page->TextField(), QStringLiteral("Vantorel"));
+            page->SizeCombo()->setEditText(QStringLiteral("256"));
+            PressOk(dialog->Buttons());
+            Check(m_messages.messages.value(1) == QStringLiteral("Size must be between 1 and 255."),
+                  m_messages.messages.join(QLatin1Char('|')));
+            Check(dialog->isVisible() && HasFocus(page->SizeCombo()) &&
+                      page->SizeCombo()->lineEdit()->selectedText() == QStringLiteral("256"),
+                  QStringLiteral("stays, the size selected"));
+            m_messages.messages.clear();
             page->FaceCombo()->setCurrentIndex(page->FaceCombo()->findText(serif));
             Retype(page->SizeCombo()->lineEdit(), QStringLiteral("30"));
             QTest::mouseClick(dialog->findChild<QCheckBox*>(QStringLiteral("bold")), Qt::LeftButton);
@@ -254,58 +269,6 @@ private slots:
         QCOMPARE(seen.appearance, 1u);
         QCOMPARE(seen.colour1, 0x00FFFFu);
         QCOMPARE(seen.colour2, 0x0000FFu);
-    }
-
-    void emptyTextAndBadSizesAreRefusedWithTheFocusInTheField()
-    {
-        // The size rule is the core's (ValidateIntField); here one refusal
-        // keeps the dialog with the size selected, then the largest size.
-        struct SSize {
-            const char* typed;
-            const char* message;  // empty: accepted
-        } sizes[] = {{"256", "Size must be between 1 and 255."}, {" 255 ", ""}};
-        CVtwinView::SetObjectDialogRunner([&](QDialog& d) {
-            auto& dialog = dynamic_cast<CDrawTextDialog&>(d);
-            Check(ShowActive(dialog), QStringLiteral("shown"));
-            CTextPropertyPage* page = dialog.Page();
-            // An empty text: the message, the dialog stays, the focus goes
-            // back to the text even from another field.
-            page->SizeCombo()->setFocus();
-            PressOk(dialog.Buttons());
-            Check(m_messages.messages == QStringList{QStringLiteral("Please enter some Text.")},
-                  m_messages.messages.join(QLatin1Char('|')));
-            Check(dialog.isVisible() && dialog.result() != QDialog::Accepted, QStringLiteral("stays open"));
-            Check(HasFocus(page->TextField()), QStringLiteral("focus in the text field"));
-            QTest::keyClicks(page->TextField(), QStringLiteral("Size"));
-            for (const SSize& s : sizes) {
-                m_messages.messages.clear();
-                page->TextField()->setFocus();
-                page->SizeCombo()->setEditText(QString::fromLatin1(s.typed));
-                PressOk(dialog.Buttons());
-                const QString expected = QString::fromLatin1(s.message);
-                if (expected.isEmpty()) {
-                    Check(m_messages.messages.isEmpty(), QStringLiteral("accepted: ") + s.typed);
-                    Check(dialog.result() == QDialog::Accepted, QStringLiteral("accepted: ") + s.typed);
-                } else {
-                    Check(m_messages.messages == QStringList{expected},
-                          QStringLiteral("%1 -> %2").arg(s.typed, m_messages.messages.join(QLatin1Char('|'))));
-                    Check(dialog.isVisible(), QStringLiteral("stays open: ") + s.typed);
-                    Check(HasFocus(page->SizeCombo()), QStringLiteral("focus in the size field: ") + s.typed);
-                    Check(page->SizeCombo()->lineEdit()->selectedText() == page->SizeCombo()->currentText(),
-                          QStringLiteral("size text selected: ") + s.typed);
-                }
-            }
-            return dialog.result() == QDialog::Accepted;
-        });
-        Run(ID_TOOL_TEXT);
-        DragFace(10, 190, 10, 190);
-        QVERIFY2(m_failures.isEmpty(), qPrintable(m_failures.join(QLatin1Char('\n'))));
-        QCOMPARE(int(Front().GetObjectCount()), 1);
-        auto* t = dynamic_cast<CDrawText*>(Front().GetObject(0));
-        QVERIFY(t);
-        QCOMPARE(t->GetSize(), 255u);
-        QCOMPARE(t->GetMaxY() - t->GetMinY(), 257);  // the largest box height
-        QCOMPARE(Defaults().size, 255);
     }
 
     // A 150 mm wide box drawn at 1200 x 1200: the 300-pixel front has 2

@@ -546,50 +546,33 @@ private slots:
     }
 
     // Each model shows as itself: on every tab no two thumbnails are the same
-    // picture, and no two labels the same name.
-    void newDialogThumbnailsAreDistinct()
+    // picture and no two labels the same name, and every name fits its cell.
+    void newDialogThumbnailsAreDistinctAndTextsNotCut()
     {
         CNewDialog dialog(*m_folders, *m_frame->Document());
-        QStringList same;
-        for (int t = 0; t < dialog.Tabs()->count(); ++t) {
-            dialog.Tabs()->setCurrentIndex(t);
-            QListWidget* list = dialog.List();
-            std::vector<QImage> icons;
-            for (int i = 0; i < list->count(); ++i) {
-                QVERIFY(!list->item(i)->icon().isNull());
-                icons.push_back(list->item(i)->icon().pixmap(QSize(77, 77)).toImage());
-            }
-            for (int i = 0; i < list->count(); ++i)
-                for (int j = i + 1; j < list->count(); ++j) {
-                    if (icons[i] == icons[j])
-                        same << list->item(i)->text() + QStringLiteral(" = ") + list->item(j)->text();
-                    if (list->item(i)->text() == list->item(j)->text())
-                        same << list->item(i)->text();
-                }
-        }
-        QVERIFY2(same.isEmpty(), qPrintable(same.join(QStringLiteral(" | "))));
-    }
-
-    // Every model's text (its name) fits its cell on every tab.
-    void newDialogTextsAreNotCut()
-    {
-        CNewDialog dialog(*m_folders, *m_frame->Document());
-        QStringList cut;
+        QStringList same, cut;
         for (int t = 0; t < dialog.Tabs()->count(); ++t) {
             dialog.Tabs()->setCurrentIndex(t);
             QListWidget* list = dialog.List();
             const QSize cell = list->gridSize();
+            std::vector<QImage> icons;
             for (int i = 0; i < list->count(); ++i) {
+                QVERIFY(!list->item(i)->icon().isNull());
+                icons.push_back(list->item(i)->icon().pixmap(QSize(77, 77)).toImage());
+                const QString name = list->item(i)->text();
                 const QRect text = list->fontMetrics().boundingRect(QRect(0, 0, cell.width() - 8, 1000),
-                                                                    Qt::AlignHCenter | Qt::TextWordWrap,
-                                                                    list->item(i)->text());
+                                                                    Qt::AlignHCenter | Qt::TextWordWrap, name);
                 if (text.height() > cell.height() - 77 - 8)
-                    cut << list->item(i)->text();
-                for (const QString& line : list->item(i)->text().split(QLatin1Char('\n')))
+                    cut << name;
+                for (const QString& line : name.split(QLatin1Char('\n')))
                     if (!line.contains(QLatin1Char(' ')) && list->fontMetrics().horizontalAdvance(line) > cell.width() - 8)
                         cut << line;
+                for (int j = 0; j < i; ++j)
+                    if (icons[i] == icons[j] || name == list->item(j)->text())
+                        same << list->item(j)->text() + QStringLiteral(" = ") + name;
             }
         }
+        QVERIFY2(same.isEmpty(), qPrintable(same.join(QStringLiteral(" | "))));
         QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral(" | "))));
     }
 };
