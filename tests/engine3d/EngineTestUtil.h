@@ -7,6 +7,7 @@
 #include "engine3d/Polygon3D.h"
 #include "image/Raster.h"
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 
@@ -57,5 +58,28 @@ inline CPolygon3D FlatFace(double x0, double y0, double x1, double y1, char code
     f.ComputePlane();
     return f;
 }
+
+// A w x h rectangle turned by the angles ay (about y) and ax (about x),
+// centred at (cx, cy, cz), as a fitted mesh of one face on a side x side picture.
+struct CTurnedFace {
+    CModelMesh mesh;
+    CFitContext fit;
+    CTurnedFace(double w, double h, double ay, double ax, double cx, double cy, double cz, int side, char code = 'F')
+    {
+        auto corner = [&](double x, double y) {
+            double X = x * std::cos(ay), Z = -x * std::sin(ay);
+            double Y = y * std::cos(ax) - Z * std::sin(ax);
+            Z = y * std::sin(ax) + Z * std::cos(ax);
+            return MakeVertex(X + cx, Y + cy, Z + cz);
+        };
+        CPolygonList list;
+        list.Add(CPolygon3D::Quad(corner(-w / 2, h / 2), corner(-w / 2, -h / 2), corner(w / 2, -h / 2),
+                                  corner(w / 2, h / 2), code));
+        mesh.lists.push_back(list);
+        mesh.ProjectMesh(1.0);
+        fit = mesh.FitToPicture(side - 10, 5, 5);
+    }
+    CPolygon3D& Face() { return mesh.lists[0][0]; }
+};
 
 } // namespace enginetest

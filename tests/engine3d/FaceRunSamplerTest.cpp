@@ -29,29 +29,6 @@ std::unique_ptr<CRaster> RandomTexture(int w, int h, std::mt19937& rng)
     return t;
 }
 
-// A w x h rectangle turned by the angles ay (about y) and ax (about x),
-// centred at (cx, cy, cz), as a fitted mesh of one face on a side x side picture.
-struct CTurnedFace {
-    CModelMesh mesh;
-    CFitContext fit;
-    CTurnedFace(double w, double h, double ay, double ax, double cx, double cy, double cz, int side)
-    {
-        auto corner = [&](double x, double y) {
-            double X = x * std::cos(ay), Z = -x * std::sin(ay);
-            double Y = y * std::cos(ax) - Z * std::sin(ax);
-            Z = y * std::sin(ax) + Z * std::cos(ax);
-            return MakeVertex(X + cx, Y + cy, Z + cz);
-        };
-        CPolygonList list;
-        list.Add(CPolygon3D::Quad(corner(-w / 2, h / 2), corner(-w / 2, -h / 2), corner(w / 2, -h / 2),
-                                  corner(w / 2, h / 2), 'F'));
-        mesh.lists.push_back(list);
-        mesh.ProjectMesh(1.0);
-        fit = mesh.FitToPicture(side - 10, 5, 5);
-    }
-    CPolygon3D& Face() { return mesh.lists[0][0]; }
-};
-
 // The sample offsets of the 5 x 5 or 10 x 10 grid, in pixels and folded into
 // the numerators, as the rasteriser makes them.
 struct CGrid {

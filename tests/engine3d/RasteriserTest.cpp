@@ -462,20 +462,9 @@ TEST(Rasteriser, FastSamplerMatchesThePlainReferenceOnRandomFaces)
         // A rectangle turned in space, 300 units in front of the eye.
         const double w = size(rng), h = size(rng), ay = angle(rng), ax = angle(rng);
         const double cx = pos(rng), cy = pos(rng), cz = 300 + pos(rng);
-        auto corner = [&](double x, double y) {
-            double X = x * std::cos(ay), Z = -x * std::sin(ay);
-            double Y = y * std::cos(ax) - Z * std::sin(ax);
-            Z = y * std::sin(ax) + Z * std::cos(ax);
-            return MakeVertex(X + cx, Y + cy, Z + cz);
-        };
-        CModelMesh mesh;
-        CPolygonList list;
-        list.Add(CPolygon3D::Quad(corner(-w / 2, h / 2), corner(-w / 2, -h / 2), corner(w / 2, -h / 2),
-                                  corner(w / 2, h / 2), 'F'));
-        mesh.lists.push_back(list);
-        mesh.ProjectMesh(1.0);
-        const CFitContext fit = mesh.FitToPicture(90, 5, 5);
-        CPolygon3D& face = mesh.lists[0][0];
+        CTurnedFace turned(w, h, ay, ax, cx, cy, cz, 100);
+        const CFitContext& fit = turned.fit;
+        CPolygon3D& face = turned.Face();
         auto target = MakePicture(100, 100, 0xFFFFFF); // texture channels stay below 201
         auto surface = CRenderSurface::Create(*target);
         surface->SetFit(fit);

@@ -22,29 +22,6 @@ using namespace enginetest;
 
 namespace {
 
-// A w x h rectangle turned by the angles ay (about y) and ax (about x),
-// centred at (cx, cy, cz), as a fitted mesh of one face on a side x side picture.
-struct CTurnedFace {
-    CModelMesh mesh;
-    CFitContext fit;
-    CTurnedFace(double w, double h, double ay, double ax, double cx, double cy, double cz, int side, char code)
-    {
-        auto corner = [&](double x, double y) {
-            double X = x * std::cos(ay), Z = -x * std::sin(ay);
-            double Y = y * std::cos(ax) - Z * std::sin(ax);
-            Z = y * std::sin(ax) + Z * std::cos(ax);
-            return MakeVertex(X + cx, Y + cy, Z + cz);
-        };
-        CPolygonList list;
-        list.Add(CPolygon3D::Quad(corner(-w / 2, h / 2), corner(-w / 2, -h / 2), corner(w / 2, -h / 2),
-                                  corner(w / 2, h / 2), code));
-        mesh.lists.push_back(list);
-        mesh.ProjectMesh(1.0);
-        fit = mesh.FitToPicture(side - 10, 5, 5);
-    }
-    CPolygon3D& Face() { return mesh.lists[0][0]; }
-};
-
 // Red rises across the picture, green up it, blue is fixed: linear in u and v,
 // by at most 2 a texel. (The grid and the shortcut may read levels one apart
 // where a face is seen at a slant; near the picture's clamped edge such
