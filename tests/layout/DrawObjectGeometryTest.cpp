@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <utility>
+#include <vector>
+
 namespace {
 
 struct Box {
@@ -84,55 +88,45 @@ TEST(DrawObjectBounds, BarcodeShrunkBelowItsNaturalSizeStopsThere)
     EXPECT_EQ(barcode.GetMaxY(), 100);
 }
 
-TEST(DrawPolyGeometry, ResizeScalesTheNormalisedShape)
+// Each step resizes the shape of the step before to a box (x1, y1, x2, y2):
+// points scale from the normalised shape, truncating toward zero, and a box
+// given the wrong way round mirrors the shape, which further resizes keep.
+TEST(DrawPolyGeometry, ResizeScalesAndMirrorsTheNormalisedShape)
 {
+    using Points = std::vector<CDrawPoint>;
+    const struct {
+        Points start;
+        std::vector<std::pair<std::array<int, 4>, Points>> steps;
+    } cases[] = {
+        // Twice as big at the origin (shape 20 x 20), then to 7: nx * 7 / 20.
+        {{{10, 10}, {20, 30}, {30, 10}},
+         {{{0, 40, 40, 0}, {{0, 0}, {20, 40}, {40, 0}}}, {{0, 7, 7, 0}, {{0, 0}, {3, 7}, {7, 0}}}}},
+        // An "L" dragged by its left handle past the right edge, then resized
+        // as usual: the upright arm stays on the right.
+        {{{0, 20}, {0, 0}, {40, 0}},
+         {{{80, 20, 40, 0}, {{80, 20}, {80, 0}, {40, 0}}}, {{100, 40, 180, 0}, {{180, 40}, {180, 0}, {100, 0}}}}},
+        // Flipped vertically (top below bottom), then resized.
+        {{{0, 0}, {10, 0}, {0, 10}},
+         {{{0, 0, 10, 10}, {{0, 10}, {10, 10}, {0, 0}}}, {{0, 20, 20, 0}, {{0, 20}, {20, 20}, {0, 0}}}}},
+        // A straight shape with no height follows the box's bottom.
+        {{{0, 5}, {10, 5}, {20, 5}}, {{{0, 30, 40, 10}, {{0, 10}, {20, 10}, {40, 10}}}}},
+    };
+    for (const auto& c : cases) {
+        CDrawPolyline poly;
+        poly.SetPoints(c.start);
+        for (const auto& [box, want] : c.steps) {
+            poly.SetBounds(box[0], box[1], box[2], box[3]);
+            EXPECT_EQ(poly.GetPoints(), want) << box[0] << "," << box[1] << "," << box[2] << "," << box[3];
+        }
+    }
     CDrawPolyline poly;
     poly.SetPoints({{10, 10}, {20, 30}, {30, 10}});
     EXPECT_EQ(poly.GetMinX(), 10);
     EXPECT_EQ(poly.GetMaxY(), 30);
-    poly.SetBounds(0, 40, 40, 0);  // twice as big, moved to the origin
+    poly.SetBounds(0, 40, 40, 0);
     ASSERT_TRUE(poly.HasShape());
     EXPECT_EQ(poly.GetShapeWidth(), 20);
     EXPECT_EQ(poly.GetShapeHeight(), 20);
-    const std::vector<CDrawPoint> want = {{0, 0}, {20, 40}, {40, 0}};
-    EXPECT_EQ(poly.GetPoints(), want);
-    // Scaling truncates toward zero: nx * 7 / 20.
-    poly.SetBounds(0, 7, 7, 0);
-    const std::vector<CDrawPoint> small = {{0, 0}, {3, 7}, {7, 0}};
-    EXPECT_EQ(poly.GetPoints(), small);
-}
-
-TEST(DrawPolyGeometry, FlippedPolylineStaysMirroredAfterAFurtherResize)
-{
-    CDrawPolyline poly;
-    // An "L": a long arm to the right along the bottom, a short one up at the left.
-    poly.SetPoints({{0, 20}, {0, 0}, {40, 0}});
-    // Drag the left handle past the right edge: the box arrives flipped.
-    poly.SetBounds(80, 20, 40, 0);
-    const std::vector<CDrawPoint> flipped = {{80, 20}, {80, 0}, {40, 0}};
-    EXPECT_EQ(poly.GetPoints(), flipped);
-    // A further ordinary resize keeps the mirror image: the upright arm on the right.
-    poly.SetBounds(100, 40, 180, 0);
-    const std::vector<CDrawPoint> again = {{180, 40}, {180, 0}, {100, 0}};
-    EXPECT_EQ(poly.GetPoints(), again);
-
-    CDrawPolygon tri;  // vertical flip
-    tri.SetPoints({{0, 0}, {10, 0}, {0, 10}});
-    tri.SetBounds(0, 0, 10, 10);  // top below bottom
-    const std::vector<CDrawPoint> down = {{0, 10}, {10, 10}, {0, 0}};
-    EXPECT_EQ(tri.GetPoints(), down);
-    tri.SetBounds(0, 20, 20, 0);
-    const std::vector<CDrawPoint> downBig = {{0, 20}, {20, 20}, {0, 0}};
-    EXPECT_EQ(tri.GetPoints(), downBig);
-}
-
-TEST(DrawPolyGeometry, StraightShapeWithNoExtentFollowsTheBox)
-{
-    CDrawPolyline flat;
-    flat.SetPoints({{0, 5}, {10, 5}, {20, 5}});
-    flat.SetBounds(0, 30, 40, 10);
-    const std::vector<CDrawPoint> want = {{0, 10}, {20, 10}, {40, 10}};
-    EXPECT_EQ(flat.GetPoints(), want);
 }
 
 TEST(DrawPolyGeometry, RotationsTurnPointsAndShapeAndFourReturn)
