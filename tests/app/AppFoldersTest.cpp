@@ -1,3 +1,4 @@
+#include "TempFolder.h"
 #include "ground/AppFolders.h"
 
 #include <gtest/gtest.h>
@@ -16,17 +17,8 @@ namespace {
 
 class AppFoldersTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string tmpl = (fs::temp_directory_path() / "vt_folders_XXXXXX").string();
-        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-        m_Dir = tmpl;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(m_Dir, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(m_Dir, ec);
-    }
-    std::string m_Dir;
+    CTempFolder m_Temp;
+    const std::string m_Dir = m_Temp.Path().substr(0, m_Temp.Path().size() - 1);  // no trailing slash
 };
 
 struct Dialogue {

@@ -1,3 +1,4 @@
+#include "TempFolder.h"
 #include "ground/IniFile.h"
 
 #include <gtest/gtest.h>
@@ -20,17 +21,7 @@ namespace {
 
 class IniFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string tmpl = (fs::temp_directory_path() / "vt_ini_XXXXXX").string();
-        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-        m_Dir = tmpl;
-        m_Path = m_Dir + "/vtwin.ini";
-    }
-    void TearDown() override {
-        std::error_code ec;
-        ::chmod(m_Dir.c_str(), 0700);
-        fs::remove_all(m_Dir, ec);
-    }
+    CTempFolder m_Temp;
     void WriteRaw(const std::string& text) {
         std::ofstream out(m_Path, std::ios::binary);
         out << text;
@@ -41,7 +32,8 @@ protected:
         ss << in.rdbuf();
         return ss.str();
     }
-    std::string m_Dir, m_Path;
+    const std::string m_Dir = m_Temp.Path().substr(0, m_Temp.Path().size() - 1);  // no trailing slash
+    const std::string m_Path = m_Dir + "/vtwin.ini";
 };
 
 }  // namespace

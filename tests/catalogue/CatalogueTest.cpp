@@ -1,3 +1,4 @@
+#include "TempFolder.h"
 #include "ground/IniFile.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/Product.h"
@@ -17,22 +18,14 @@ namespace {
 
 class CatalogueIniTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string tmpl = (fs::temp_directory_path() / "vt_catalogue_XXXXXX").string();
-        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-        m_Dir = tmpl;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(m_Dir, ec);
-    }
+    CTempFolder m_Temp;
     std::string Raw(const std::string& path) const {
         std::ifstream in(path);
         std::stringstream ss;
         ss << in.rdbuf();
         return ss.str();
     }
-    std::string m_Dir;
+    const std::string m_Dir = m_Temp.Path().substr(0, m_Temp.Path().size() - 1);  // no trailing slash
 };
 
 }  // namespace
