@@ -35,15 +35,21 @@ public:
         return *this;
     }
     CProjectBuilder& fill(std::size_t n, unsigned v) { m_b.insert(m_b.end(), n, static_cast<std::uint8_t>(v)); return *this; }
-    // Signature, versions, drawing defaults and an empty layout.
-    CProjectBuilder& head()
+    CProjectBuilder& raw(const std::vector<std::uint8_t>& more) { m_b.insert(m_b.end(), more.begin(), more.end()); return *this; }
+    // Signature and versions (oldest reader `oldest`, writer text `writer`).
+    CProjectBuilder& signature(std::uint32_t oldest = 200, const std::string& writer = "2.10")
     {
         u32(0x89878820).u32(0x89949220).u32(0xC00E0000).u32(0xFAC10740);
-        u32(200).str("2.00").u32(210).str("2.10");
-        u32(0x15031969).u32(0x0000FF).u32(0xFF0000);
+        return u32(oldest).str("2.00").u32(210).str(writer);
+    }
+    // The drawing defaults block with the new-document values but the fill colour.
+    CProjectBuilder& defaults(std::uint32_t fill = 0x0000FF)
+    {
+        u32(0x15031969).u32(fill).u32(0xFF0000);
         u32(0).u32(0x00FFFF).u32(0).u32(0).u32(0).u32(0).str("").u32(48).u32(0);
         return u32(0x09041940);
     }
+    CProjectBuilder& head() { return signature().defaults(); }
     CProjectBuilder& emptyLayout() { return u32(0x54A14145).u32(0).u32(0x956421A7); }
     CProjectBuilder& emptySettings()
     {
@@ -62,6 +68,7 @@ public:
     }
     CProjectBuilder& endSide() { return u32(0x90ABCDEF).u32(0xFEDCBA90).u32(0x7CABDEEF); }
     const std::vector<std::uint8_t>& get() const { return m_b; }
+    std::size_t size() const { return m_b.size(); }
 
 private:
     std::vector<std::uint8_t> m_b;

@@ -2,6 +2,7 @@
 // hostile files, and saving that never loses the previous file.
 
 #include "app/ProjectFile.h"
+#include "app/HostileProjects.h"
 #include "app/ProjectLockFile.h"
 
 #include "app/FaceObjects.h"
@@ -33,52 +34,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 // Little-endian stream built by hand in the tests.
-struct Hand {
-    Bytes b;
-    Hand& u32(std::uint32_t v)
-    {
-        for (int i = 0; i < 4; ++i)
-            b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-        return *this;
-    }
-    Hand& u8(std::uint8_t v)
-    {
-        b.push_back(v);
-        return *this;
-    }
-    Hand& str(const std::string& s) // short strings only: one length byte
-    {
-        b.push_back(static_cast<std::uint8_t>(s.size()));
-        b.insert(b.end(), s.begin(), s.end());
-        return *this;
-    }
-    Hand& raw(const Bytes& more)
-    {
-        b.insert(b.end(), more.begin(), more.end());
-        return *this;
-    }
-    // Signature, versions (oldest reader `oldest`, writer text `writer`).
-    Hand& head(std::uint32_t oldest = 200, const std::string& writer = "2.10")
-    {
-        u32(0x89878820).u32(0x89949220).u32(0xC00E0000).u32(0xFAC10740);
-        return u32(oldest).str("2.00").u32(210).str(writer);
-    }
-    // Drawing defaults block with the new-document values except the fill colour.
-    Hand& defaults(std::uint32_t fill = 0x0000FF)
-    {
-        u32(0x15031969).u32(fill).u32(0xFF0000);
-        u32(0).u32(0x00FFFF).u32(0).u32(0).u32(0).u32(0).str("").u32(48).u32(0);
-        return u32(0x09041940);
-    }
-    Hand& emptyLayout() { return u32(0x54A14145).u32(0).u32(0x956421A7); }
-    Hand& emptySettings()
-    {
-        u32(0xA1141B01);
-        for (int i = 0; i < 3; ++i)
-            u32(0x4A74A61C).u32(0).u32(0xCA4C410E);
-        return u32(0x04A61C11);
-    }
-};
+using Hand = hostile::CProjectBuilder;
 
 Bytes ReadFile(const std::string& path)
 {
@@ -102,7 +58,7 @@ Bytes ObjectBlock(const Bytes& payload)
 {
     Hand h;
     h.u32(static_cast<std::uint32_t>(4 + payload.size())).raw(payload);
-    return h.b;
+    return h.get();
 }
 
 std::unique_ptr<CRaster> RandomPicture(int w, int h, unsigned seed)
@@ -208,8 +164,8 @@ TEST(ProjectFileWrite, EmptyDocumentMatchesTheHandBuiltStream)
     EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 16), signature);
     // Whole stream: no product, so no product code follows the layout block.
     Hand expected;
-    expected.head().defaults().emptyLayout();
-    EXPECT_EQ(bytes, expected.b);
+    expected.head().emptyLayout();
+    EXPECT_EQ(bytes, expected.get());
 }
 
 TEST(ProjectFileWrite, LayoutBlockAndStringPrefixes)
@@ -220,14 +176,14 @@ TEST(ProjectFileWrite, LayoutBlockAndStringPrefixes)
     d.doc.GetDrawingDefaults().text.font = longFont;
     const Bytes bytes = Written(d.doc);
     Hand expected;
-    expected.head();
+    expected.signature();
     expected.u32(0x15031969).u32(0x0000FF).u32(0xFF0000).u32(0).u32(0x00FFFF).u32(0).u32(0).u32(0).u32(0);
     expected.u8(0xFF).u8(300 & 0xFF).u8(300 >> 8).raw(Bytes(longFont.begin(), longFont.end())); // 0xFF + u16 length
     expected.u32(48).u32(0).u32(0x09041940);
     expected.u32(0x54A14145).u32(1).str("F");
     expected.u32(0x51DE51DE).u32(1).u32(0x5100EB14).u32(6).u32(6).u8(0xAA).u8(0xBB).u32(0xABCDEF47);
     expected.u32(0xED15ED15).u32(0x956421A7);
-    EXPECT_EQ(bytes, expected.b);
+    EXPECT_EQ(bytes, expected.get());
 
     // Strings of 0xFFFE bytes and more take the 32-bit length.
     CArchiveWriter w;
@@ -270,7 +226,7 @@ TEST(ProjectFileWrite, HasFirstPictureRuleAndPixelFlags)
     CProjectFile::WritePicture(pic, &r, false);
     Hand expected;
     expected.u32(0x12345678).u32(0).u32(3).u32(2).u32(0x90ABCDEF);
-    EXPECT_EQ(pic.Bytes(), expected.b);
+    EXPECT_EQ(pic.Bytes(), expected.get());
 }
 
 TEST(ProjectFileRead, RoundTripKeepsEverything)
@@ -336,49 +292,31 @@ TEST(ProjectFileRead, RefusalsLeaveTheDocumentAsItWas)
         Bytes data;
         std::string message;
     };
+    // Lying counts and other too-large pictures are the hostile corpus's
+    // (HostileProjectsTest); here one of each message and the document kept.
     Hand tooNew;
-    tooNew.head(201, "3.05").defaults().emptyLayout();
+    tooNew.signature(201, "3.05").defaults().emptyLayout();
     Hand foreign;
     foreign.u32(0x89878820).u32(0x89949220).u32(0xC00E0001).u32(0xFAC10740);
-    Hand hugeCount;
-    hugeCount.head().defaults().u32(0x54A14145).u32(0xFFFFFFFF);
-    Hand hugeObject;
-    hugeObject.head().defaults().u32(0x54A14145).u32(1).str("F").u32(0x51DE51DE).u32(1).u32(0x5100EB14).u32(0x7FFFFFFF);
     Hand hugePicture;
-    hugePicture.head().defaults().emptyLayout().str("BOX").emptySettings().u32(0xCA5A407A).u32(1);
-    hugePicture.u32(0xFEEDBAC7).str("F").u32(0x87654321).emptySettings().u32(1).u32(0);
-    hugePicture.u32(0x12345678).u32(1).u32(60000).u32(60000);
-    for (int i = 0; i < 80000; ++i)
-        hugePicture.u8(15);
-    Hand hugeBlank = hugePicture;
-    hugeBlank.b.resize(hugeBlank.b.size() - 80000 - 12);
-    hugeBlank.u32(0).u32(40000).u32(40000).u32(0x90ABCDEF);
-    Hand hugeSides;
-    hugeSides.head().defaults().emptyLayout().str("BOX").emptySettings().u32(0xCA5A407A).u32(0x40000000);
+    hugePicture.head().emptyLayout().product(1).sidePicture("F", 1, 60000, 60000).fill(80000, 15);
     Hand unknownKind;
-    unknownKind.head().defaults().emptyLayout().str("TEAPOT").emptySettings();
+    unknownKind.head().emptyLayout().str("TEAPOT").emptySettings();
     Hand cutRows;
-    cutRows.head().defaults().emptyLayout().str("BOX").emptySettings().u32(0xCA5A407A).u32(1);
-    cutRows.u32(0xFEEDBAC7).str("F").u32(0x87654321).emptySettings().u32(1).u32(0);
-    cutRows.u32(0x12345678).u32(1).u32(3).u32(4).u8(14).u8(1).u8(2).u8(3).u8(15);
+    cutRows.head().emptyLayout().product(1).sidePicture("F", 1, 3, 4).u8(14).u8(1).u8(2).u8(3).u8(15);
 
+    const Bytes& head = tooNew.get();
     const Case cases[] = {
-        {"too new", tooNew.b, "This file can only be read by Vantorel version 3.05 or later."},
-        {"foreign", foreign.b, "This file is not a Vantorel project."},
+        {"too new", head, "This file can only be read by Vantorel version 3.05 or later."},
+        {"foreign", foreign.get(), "This file is not a Vantorel project."},
         {"empty file", {}, "This file is not a Vantorel project."},
-        {"short signature", Bytes(tooNew.b.begin(), tooNew.b.begin() + 10), "This file is not a Vantorel project."},
-        {"cut in versions", Bytes(tooNew.b.begin(), tooNew.b.begin() + 22), CProjectFile::kDamaged},
-        {"huge entry count", hugeCount.b, CProjectFile::kDamaged},
-        {"huge object", hugeObject.b, CProjectFile::kDamaged},
-        {"60000 x 60000 picture", hugePicture.b,
+        {"short signature", Bytes(head.begin(), head.begin() + 10), "This file is not a Vantorel project."},
+        {"cut in versions", Bytes(head.begin(), head.begin() + 22), CProjectFile::kDamaged},
+        {"60000 x 60000 picture", hugePicture.get(),
          "This project file holds a picture that is too large: 60000 x 60000 pixels; the largest picture is "
          "16384 x 16384 pixels (268435456 pixels in any shape, at most 65535 wide or high)."},
-        {"40000 x 40000 blank picture", hugeBlank.b,
-         "This project file holds a picture that is too large: 40000 x 40000 pixels; the largest picture is "
-         "16384 x 16384 pixels (268435456 pixels in any shape, at most 65535 wide or high)."},
-        {"huge side count", hugeSides.b, CProjectFile::kDamaged},
-        {"unknown kind", unknownKind.b, "This project holds a product of an unknown kind (\"TEAPOT\")."},
-        {"rows cut short", cutRows.b, CProjectFile::kDamaged},
+        {"unknown kind", unknownKind.get(), "This project holds a product of an unknown kind (\"TEAPOT\")."},
+        {"rows cut short", cutRows.get(), CProjectFile::kDamaged},
     };
     CTempFolder folder;
     for (const Case& c : cases) {
@@ -410,32 +348,29 @@ TEST(ProjectFileRead, DamageIsReportedAndTheBlocksAfterItAreRecovered)
         std::size_t objects;  // draw objects read
         std::size_t sides;    // sides of the product read (0: no product)
     };
-    auto product = [](Hand& h, int sides) {
-        h.str("BOX").emptySettings().u32(0xCA5A407A).u32(static_cast<std::uint32_t>(sides));
-    };
     auto side = [](Hand& h, const char* key) {
         h.u32(0xFEEDBAC7).str(key).u32(0x87654321).emptySettings().u32(0).u32(0).u32(0xFEDCBA90).u32(0x7CABDEEF);
     };
     std::vector<Case> cases;
     {
         Case c{"defaults begin", {}, 0, {"the drawing defaults"}, 1, 1};
-        c.h.head();
-        c.damageAt = c.h.b.size();
+        c.h.signature();
+        c.damageAt = c.h.size();
         c.h.u32(0xDEADBEEF).u32(0x777777).u32(0x54A14145).u32(1).str("F").u32(0x51DE51DE).u32(1);
         c.h.u32(0x5100EB14).u32(5).raw(ObjectBlock({7})).u32(0xABCDEF47).u32(0xED15ED15).u32(0x956421A7);
-        product(c.h, 1);
+        c.h.product(1);
         side(c.h, "F");
         c.h.u32(0x51484504);
         cases.push_back(c);
     }
     {
         Case c{"first object of two", {}, 0, {"2 objects of face Front", "the draw objects of 1 more face"}, 0, 2};
-        c.h.head().defaults().u32(0x54A14145).u32(2).str("F").u32(0x51DE51DE).u32(2);
-        c.damageAt = c.h.b.size();
+        c.h.head().u32(0x54A14145).u32(2).str("F").u32(0x51DE51DE).u32(2);
+        c.damageAt = c.h.size();
         c.h.u32(0xDEADBEEF).u32(5).raw(ObjectBlock({7})).u32(0xABCDEF47);
         c.h.u32(0x5100EB14).u32(5).raw(ObjectBlock({8})).u32(0xABCDEF47).u32(0xED15ED15);
         c.h.str("G").u32(0x51DE51DE).u32(0).u32(0xED15ED15).u32(0x956421A7);
-        product(c.h, 2);
+        c.h.product(2);
         side(c.h, "F");
         side(c.h, "G");
         c.h.u32(0x51484504);
@@ -443,10 +378,10 @@ TEST(ProjectFileRead, DamageIsReportedAndTheBlocksAfterItAreRecovered)
     }
     {
         Case c{"settings of a side", {}, 0, {"part of face Front"}, 0, 2};
-        c.h.head().defaults().emptyLayout();
-        product(c.h, 2);
+        c.h.head().emptyLayout();
+        c.h.product(2);
         c.h.u32(0xFEEDBAC7).str("F").u32(0x87654321);
-        c.damageAt = c.h.b.size();
+        c.damageAt = c.h.size();
         c.h.u32(0xDEADBEEF).u32(0).u32(0).u32(0xFEDCBA90).u32(0x7CABDEEF);
         side(c.h, "L");
         c.h.u32(0x51484504);
@@ -454,8 +389,8 @@ TEST(ProjectFileRead, DamageIsReportedAndTheBlocksAfterItAreRecovered)
     }
     {
         Case c{"layout end, no product after it", {}, 0, {}, 0, 0};
-        c.h.head().defaults().u32(0x54A14145).u32(0);
-        c.damageAt = c.h.b.size();
+        c.h.head().u32(0x54A14145).u32(0);
+        c.damageAt = c.h.size();
         c.h.u32(0xDEADBEEF);
         cases.push_back(c);
     }
@@ -464,7 +399,7 @@ TEST(ProjectFileRead, DamageIsReportedAndTheBlocksAfterItAreRecovered)
         Doc d;
         SReadReport report;
         std::string note;
-        ASSERT_TRUE(ReadInto(d, c.h.b, &note, &report)) << note;
+        ASSERT_TRUE(ReadInto(d, c.h.get(), &note, &report)) << note;
         EXPECT_EQ(report.losses, c.losses);
         EXPECT_EQ(report.damageOffset, c.damageAt);
         std::size_t objects = 0;
@@ -481,13 +416,13 @@ TEST(ProjectFileRead, ObjectsAndSidesOfWholeFiles)
     // An object byte count of 0 is followed by nothing, not even the closing marker.
     {
         Hand h;
-        h.head().defaults().u32(0x54A14145).u32(1).str("G").u32(0x51DE51DE).u32(2);
+        h.head().u32(0x54A14145).u32(1).str("G").u32(0x51DE51DE).u32(2);
         h.u32(0x5100EB14).u32(0);
         h.u32(0x5100EB14).u32(5).raw(ObjectBlock({8})).u32(0xABCDEF47);
         h.u32(0xED15ED15).u32(0x956421A7);
         h.str("CARD").emptySettings().u32(0xCA5A407A).u32(0).u32(0x51484504);
         Doc d;
-        ASSERT_TRUE(ReadInto(d, h.b));
+        ASSERT_TRUE(ReadInto(d, h.get()));
         ASSERT_EQ(d.doc.GetLayoutCount(), 1u);
         EXPECT_EQ(d.doc.GetLayoutList(0).GetObjectCount(), 1u);
         ASSERT_TRUE(d.doc.HasProduct());
@@ -503,11 +438,11 @@ TEST(ProjectFileRead, ObjectsAndSidesOfWholeFiles)
     // A side that lacks an existing setting reads exactly what the file holds.
     {
         Hand h;
-        h.head().defaults().emptyLayout().str("BOX").emptySettings().u32(0xCA5A407A).u32(1);
+        h.head().emptyLayout().str("BOX").emptySettings().u32(0xCA5A407A).u32(1);
         h.u32(0xFEEDBAC7).str("F").u32(0x87654321).emptySettings().u32(0).u32(0).u32(0xFEDCBA90).u32(0x7CABDEEF);
         h.u32(0x51484504);
         Doc d;
-        ASSERT_TRUE(ReadInto(d, h.b));
+        ASSERT_TRUE(ReadInto(d, h.get()));
         ASSERT_TRUE(d.doc.HasProduct());
         const CSide* f = d.doc.GetProduct()->FindSidePtr("F");
         ASSERT_TRUE(f);
@@ -519,13 +454,13 @@ TEST(ProjectFileRead, ObjectsAndSidesOfWholeFiles)
 TEST(ProjectFileRead, MalformedObjectsAreLeftOutWithANote)
 {
     Hand h;
-    h.head().defaults().u32(0x54A14145).u32(1).str("F").u32(0x51DE51DE).u32(2);
+    h.head().u32(0x54A14145).u32(1).str("F").u32(0x51DE51DE).u32(2);
     h.u32(0x5100EB14).u32(6).u32(99).u8(1).u8(2).u32(0xABCDEF47); // size word 99 in a block of 6
     h.u32(0x5100EB14).u32(5).raw(ObjectBlock({8})).u32(0xABCDEF47);
     h.u32(0xED15ED15).u32(0x956421A7);
     Doc d;
     std::string note;
-    ASSERT_TRUE(ReadInto(d, h.b, &note));
+    ASSERT_TRUE(ReadInto(d, h.get(), &note));
     EXPECT_EQ(note, "1 draw object(s) of this project could not be read and were left out.");
     ASSERT_EQ(d.doc.GetLayoutCount(), 1u);
     EXPECT_EQ(d.doc.GetLayoutList(0).GetObjectCount(), 1u);
@@ -662,7 +597,7 @@ TEST(ProjectFileRead, AnAppearanceTooLargeToBuildIsLeftOutNotRefused)
     // A colour side of 40000 x 40000 pixels: its picture is not stored and
     // cannot be rebuilt within the picture budget; the project still opens.
     Hand h;
-    h.head().defaults().emptyLayout().str("BOX").emptySettings().u32(0xCA5A407A).u32(2);
+    h.head().emptyLayout().str("BOX").emptySettings().u32(0xCA5A407A).u32(2);
     for (const char* key : {"F", "G"}) {
         const std::uint32_t size = key[0] == 'F' ? 40000 : 3;
         h.u32(0xFEEDBAC7).str(key).u32(0x87654321).u32(0xA1141B01);
@@ -676,7 +611,7 @@ TEST(ProjectFileRead, AnAppearanceTooLargeToBuildIsLeftOutNotRefused)
     h.u32(0x51484504);
     Doc d;
     std::string note;
-    ASSERT_TRUE(ReadInto(d, h.b, &note)) << note;
+    ASSERT_TRUE(ReadInto(d, h.get(), &note)) << note;
     ASSERT_TRUE(d.doc.HasProduct());
     EXPECT_EQ(d.doc.GetProduct()->FindSidePtr("F")->GetPicture(), nullptr);
     EXPECT_EQ(d.doc.GetProduct()->FindSidePtr("F")->GetSettings().GetInt(SideKey(kSideBaseWidth)), 40000);
