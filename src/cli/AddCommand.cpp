@@ -432,8 +432,7 @@ int RunAdd(const SCliContext& context, const std::vector<std::string>& args)
     if (!object) return c.failure;
     if (!ApplyObjectLook(a, GetFacePixelsPerMillimetre(product, c.key), *object)) return kExitUsage;
     auto& list = static_cast<CDrawObjectList&>(doc->GetFaceObjects(c.key));
-    list.Add(std::move(object));
-    list.UpdateOrderKeys();
+    ObjectCommands::Add(list, std::move(object), false);
     doc->SetModifiedFlag(true);
     if (!doc->SaveProject(path)) return kExitFailed;
     if (!context.quiet)

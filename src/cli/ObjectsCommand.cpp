@@ -30,6 +30,35 @@ CDrawObjectList* FindObjects(CVtwinDoc& doc, const std::string& path, const std:
     return &static_cast<CDrawObjectList&>(doc.GetFaceObjects(key));
 }
 
+// What remove and set-object edit: the project open under its edit lock, the
+// face's objects and the object's index (from its number, 1 = back).
+struct SObjectEdit {
+    CEditLock lock;
+    std::unique_ptr<CVtwinDoc> doc = MakeDocument();
+    std::string key;
+    CDrawObjectList* list = nullptr;
+    std::size_t index = 0;
+};
+
+// Opens PROJECT FACE NUMBER of a remove or set-object for editing; the exit
+// code, with the message printed, when it can not be done.
+int OpenFaceObjectForEdit(const SArgs& a, SObjectEdit& edit)
+{
+    const std::string& path = a.positional[0];
+    if (!OpenDocumentForEdit(*edit.doc, path, a, edit.lock)) return kExitFailed;
+    edit.list = FindObjects(*edit.doc, path, a.positional[1], edit.key);
+    if (edit.list == nullptr) return kExitUsage;
+    if (edit.list->GetObjectCount() == 0) {
+        PrintError(path + ": the " + GetFaceTabName(edit.key) + " face has no objects");
+        return kExitFailed;
+    }
+    int number = 0;
+    if (!ParseInt(a.positional[2], "Object number", 1, static_cast<int>(edit.list->GetObjectCount()), number))
+        return kExitUsage;
+    edit.index = static_cast<std::size_t>(number - 1);
+    return kExitOk;
+}
+
 }  // namespace
 
 int RunObjects(const SCliContext& context, const std::vector<std::string>& args)
@@ -86,25 +115,13 @@ int RunRemove(const SCliContext& context, const std::vector<std::string>& args)
     }
     const std::string& path = a.positional[0];
     const CErrorSubject subject(path);
-    CEditLock lock;
-    auto doc = MakeDocument();
-    if (!OpenDocumentForEdit(*doc, path, a, lock)) return kExitFailed;
-    std::string key;
-    CDrawObjectList* list = FindObjects(*doc, path, a.positional[1], key);
-    if (list == nullptr) return kExitUsage;
-    if (list->GetObjectCount() == 0) {
-        PrintError(path + ": the " + GetFaceTabName(key) + " face has no objects");
-        return kExitFailed;
-    }
-    int number = 0;
-    if (!ParseInt(a.positional[2], "Object number", 1, static_cast<int>(list->GetObjectCount()), number))
-        return kExitUsage;
-    list->Remove(static_cast<std::size_t>(number - 1));
-    list->UpdateOrderKeys();
-    list->MarkSelectionStale();
-    doc->SetModifiedFlag(true);
-    if (!doc->SaveProject(path)) return kExitFailed;
-    if (!context.quiet) std::printf("%s: %s object %d removed\n", path.c_str(), GetFaceTabName(key).c_str(), number);
+    SObjectEdit edit;
+    if (const int code = OpenFaceObjectForEdit(a, edit); code != kExitOk) return code;
+    ObjectCommands::Remove(*edit.list, edit.index);
+    edit.doc->SetModifiedFlag(true);
+    if (!edit.doc->SaveProject(path)) return kExitFailed;
+    if (!context.quiet)
+        std::printf("%s: %s object %zu removed\n", path.c_str(), GetFaceTabName(edit.key).c_str(), edit.index + 1);
     return kExitOk;
 }
 
@@ -119,17 +136,12 @@ int RunSetObject(const SCliContext& context, const std::vector<std::string>& arg
     }
     const std::string& path = a.positional[0];
     const CErrorSubject subject(path);
-    CEditLock lock;
-    auto doc = MakeDocument();
-    if (!OpenDocumentForEdit(*doc, path, a, lock)) return kExitFailed;
-    std::string key;
-    CDrawObjectList* list = FindObjects(*doc, path, a.positional[1], key);
-    if (list == nullptr) return kExitUsage;
-    int number = 0;
-    if (list->GetObjectCount() == 0 ||
-        !ParseInt(a.positional[2], "Object number", 1, static_cast<int>(list->GetObjectCount()), number))
-        return kExitUsage;
-    const std::size_t index = static_cast<std::size_t>(number - 1);
+    SObjectEdit edit;
+    if (const int code = OpenFaceObjectForEdit(a, edit); code != kExitOk) return code;
+    CDrawObjectList* list = edit.list;
+    CVtwinDoc* doc = edit.doc.get();
+    const std::string& key = edit.key;
+    const std::size_t index = edit.index;
     CDrawObject& o = *list->GetObject(index);
     double perMm = 0;
     if (const std::string* unit = a.Get("--unit"); unit && *unit != "px") {
@@ -163,6 +175,6 @@ int RunSetObject(const SCliContext& context, const std::vector<std::string>& arg
     if (!ApplyObjectLook(a, GetFacePixelsPerMillimetre(*doc->GetProduct(), key), o)) return kExitUsage;
     doc->SetModifiedFlag(true);
     if (!doc->SaveProject(path)) return kExitFailed;
-    if (!context.quiet) std::printf("%s: %s object %d changed\n", path.c_str(), GetFaceTabName(key).c_str(), number);
+    if (!context.quiet) std::printf("%s: %s object %zu changed\n", path.c_str(), GetFaceTabName(key).c_str(), index + 1);
     return kExitOk;
 }

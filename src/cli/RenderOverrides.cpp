@@ -13,7 +13,6 @@
 #include "cli/SettingEdit.h"
 #include "layout/DrawBarcode.h"
 #include "layout/DrawObjectList.h"
-#include "layout/DrawText.h"
 #include "properties/Appearance.h"
 
 namespace {
@@ -59,29 +58,6 @@ bool ReadRenderOverrides(const SArgs& args, SRenderOverrides& overrides)
     return true;
 }
 
-std::string FillVariables(const std::string& text, const std::vector<std::pair<std::string, std::string>>& variables)
-{
-    std::string out;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const std::size_t open = text.find('{', i);
-        if (open == std::string::npos) break;
-        const std::size_t close = text.find('}', open + 1);
-        if (close == std::string::npos) break;
-        const std::string name = text.substr(open + 1, close - open - 1);
-        const auto found = std::find_if(variables.begin(), variables.end(), [&](const auto& v) { return v.first == name; });
-        out += text.substr(i, open - i);
-        if (found != variables.end()) {
-            out += found->second;
-            i = close + 1;
-        } else {
-            out += '{';
-            i = open + 1;
-        }
-    }
-    return out + text.substr(std::min(i, text.size()));
-}
-
 int ApplyRenderOverrides(const CAppFolders& folders, CVtwinDoc& doc, const SRenderOverrides& overrides, bool assumeYes,
                           std::string& error)
 {
@@ -117,16 +93,11 @@ int ApplyRenderOverrides(const CAppFolders& folders, CVtwinDoc& doc, const SRend
     for (const std::string& key : GetEditableFaceKeys(product)) {
         auto* list = static_cast<CDrawObjectList*>(doc.FindFaceObjects(key));
         if (list == nullptr) continue;
+        FillTextVariables(*list, overrides.variables);
         const auto data = std::find(barcodeKeys.begin(), barcodeKeys.end(), key);
         bool barcodeFound = false;
         for (std::size_t i = 0; i < list->GetObjectCount(); ++i) {
-            CDrawObject* object = list->GetObject(i);
-            if (auto* text = dynamic_cast<CDrawText*>(object)) {
-                const std::string filled = FillVariables(text->GetString(), overrides.variables);
-                if (filled == text->GetString()) continue;
-                text->SetText(filled);
-                text->FitToText();
-            } else if (auto* code = dynamic_cast<CDrawBarcode*>(object); code && data != barcodeKeys.end()) {
+            if (auto* code = dynamic_cast<CDrawBarcode*>(list->GetObject(i)); code && data != barcodeKeys.end()) {
                 barcodeFound = true;
                 const std::string& wanted = overrides.barcodes[static_cast<std::size_t>(data - barcodeKeys.begin())].second;
                 std::string message;

@@ -4,6 +4,8 @@
 // project, barcode data and face pictures. The project file is never
 // written with them.
 
+#include "layout/TextVariables.h"
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,7 +16,7 @@ struct SArgs;
 
 struct SRenderOverrides {
     std::vector<std::string> settings;                             // "NAME=VALUE", as set takes them
-    std::vector<std::pair<std::string, std::string>> variables;    // NAME -> text for "{NAME}"
+    CTextVariables variables;                                      // NAME -> text for "{NAME}"
     std::vector<std::pair<std::string, std::string>> pictures;     // FACE -> picture file
     std::vector<std::pair<std::string, std::string>> barcodes;     // FACE -> data of its barcodes
 };
@@ -32,6 +34,3 @@ bool ReadRenderOverrides(const SArgs& args, SRenderOverrides& overrides);
 // 1 when a picture can not be read; the document is then unusable.
 int ApplyRenderOverrides(const CAppFolders& folders, CVtwinDoc& doc, const SRenderOverrides& overrides,
                           bool assumeYes, std::string& error);
-
-// `text` with every "{NAME}" of the variables replaced; unknown names stay.
-std::string FillVariables(const std::string& text, const std::vector<std::pair<std::string, std::string>>& variables);

@@ -35,6 +35,39 @@ void Deselect(CDrawObjectList& objects, CDrawObject& o)
 
 } // namespace
 
+CDrawObject* Add(CDrawObjectList& objects, std::unique_ptr<CDrawObject> object, bool select)
+{
+    CDrawObject* added = object.get();
+    if (select) {
+        for (std::size_t i = 0; i < objects.GetObjectCount(); ++i)
+            objects.GetObject(i)->SetSelection(kSelectNone);
+        added->SetSelection(kSelectDominant);
+    }
+    objects.Add(std::move(object));
+    objects.UpdateOrderKeys();
+    objects.MarkSelectionStale();
+    return added;
+}
+
+std::string Remove(CDrawObjectList& objects, std::size_t index)
+{
+    if (!Find(objects, index))
+        return kNoSuchObject;
+    objects.Remove(index);
+    objects.UpdateOrderKeys();
+    objects.MarkSelectionStale();
+    return {};
+}
+
+void RemoveSelected(CDrawObjectList& objects)
+{
+    for (std::size_t i = objects.GetObjectCount(); i-- > 0;)
+        if (objects.GetObject(i)->IsSelected())
+            objects.Remove(i);
+    objects.UpdateOrderKeys();
+    objects.MarkSelectionStale();
+}
+
 std::string Rename(CDrawObjectList& objects, std::size_t index, const std::string& name)
 {
     CDrawObject* o = Find(objects, index);

@@ -9,12 +9,21 @@
 #include "layout/DrawObjectList.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 namespace ObjectCommands {
 
 // Longest name an object keeps (bytes).
 constexpr std::size_t kMaxNameLength = 100;
+
+// Puts a new object in front of the face's others. With `select` it becomes
+// the selection (dominant) and every other object leaves it.
+CDrawObject* Add(CDrawObjectList& objects, std::unique_ptr<CDrawObject> object, bool select);
+// Removes object `index`.
+std::string Remove(CDrawObjectList& objects, std::size_t index);
+// Removes every selected object.
+void RemoveSelected(CDrawObjectList& objects);
 
 // Names object `index`; leading and trailing blanks are dropped, and an
 // empty name shows the kind name again.

@@ -188,6 +188,7 @@ refuse "unknown font" 2 "no font named" run add "$p" Front text "x" --font "No S
 refuse "mm on the background" 2 "has no size in millimetres" run add "$p" Background text "x" --unit mm
 refuse "polygon points" 2 "polygon takes at least 3 points" run add "$p" Front polygon 1,1 2,2
 refuse "remove range" 2 "Object number must be between 1 and 2." run remove "$p" Front 3
+refuse "set-object, no objects" 1 "the Top face has no objects" run set-object "$p" Top 1 --x 5
 refuse "margin percent" 2 "Margin must be between 1 and 99 %." run add "$p" Front margin top 0
 [[ "$(md5sum <"$p")" == "$before" ]] || fail "a refusal changed the project"
 

@@ -77,19 +77,6 @@ void ClearSelection(CDrawObjectList& objects)
     objects.MarkSelectionStale();
 }
 
-CDrawObject* AddObject(CDrawObjectList& objects, std::unique_ptr<CDrawObject> object, bool select)
-{
-    CDrawObject* added = object.get();
-    if (select) {
-        ClearSelection(objects);
-        added->SetSelection(kSelectDominant);
-    }
-    objects.Add(std::move(object));
-    objects.UpdateOrderKeys();
-    objects.MarkSelectionStale();
-    return added;
-}
-
 std::string DescribeUndo(const CDrawObjectList& objects, const std::string& templ)
 {
     std::string t = templ;
@@ -359,15 +346,6 @@ std::unique_ptr<CDrawObject> CreateFromPoints(const std::vector<CFacePoint>& poi
     for (const CFacePoint& p : points)
         list.push_back({p.x, p.y});
     return CreateShapeObject(kind, list, style, lineColour, fillColour);
-}
-
-void DeleteSelected(CDrawObjectList& objects)
-{
-    for (std::size_t i = objects.GetObjectCount(); i-- > 0;)
-        if (objects.GetObject(i)->IsSelected())
-            objects.Remove(i);
-    objects.UpdateOrderKeys();
-    objects.MarkSelectionStale();
 }
 
 void Nudge(CDrawObjectList& objects, int dx, int dy)

@@ -35,7 +35,6 @@ void Renumber(CDrawObjectList& objects);
 void FixDominant(CDrawObjectList& objects);
 void SelectOnly(CDrawObjectList& objects, const CDrawObject* object);
 void ClearSelection(CDrawObjectList& objects);
-CDrawObject* AddObject(CDrawObjectList& objects, std::unique_ptr<CDrawObject> object, bool select);
 
 // Undo description from a template: "%s" names the selection ("Objects" for
 // none or several, else the kind name), "%m" the dominant object.
@@ -75,7 +74,6 @@ std::unique_ptr<CDrawObject> CreateFromPoints(const std::vector<CFacePoint>& poi
 std::string DrawDescription(int subTool);
 
 // Editing commands on the selected objects.
-void DeleteSelected(CDrawObjectList& objects);
 void Nudge(CDrawObjectList& objects, int dx, int dy);
 void Reorder(CDrawObjectList& objects, int delta);
 void AlignEdge(CDrawObject& object, int edge, int value);

@@ -157,7 +157,7 @@ void CVtwinView::CreateObject(const std::vector<CFacePoint>& points, int subTool
     if (!object)
         return;  // cancelled or unreadable: nothing recorded, nothing made
     RecordLayoutUndo(description);
-    LayoutEdit::AddObject(*CurrentObjects(), std::move(object), true);
+    ObjectCommands::Add(*CurrentObjects(), std::move(object), true);
     AfterEdit(false);
 }
 
@@ -294,9 +294,9 @@ bool CVtwinView::RunEditCommand(int id)
     switch (id) {
     case ID_EDIT_CUT:
         DoCopy();
-        edit("Cut %s", [](CObjectVector& o) { LayoutEdit::DeleteSelected(o); });
+        edit("Cut %s", [](CObjectVector& o) { ObjectCommands::RemoveSelected(o); });
         return true;
-    case ID_EDIT_DELETE: edit("Delete %s", [](CObjectVector& o) { LayoutEdit::DeleteSelected(o); }); return true;
+    case ID_EDIT_DELETE: edit("Delete %s", [](CObjectVector& o) { ObjectCommands::RemoveSelected(o); }); return true;
     case ID_EDIT_DUPLICATE:
         edit("Duplicate %s", [this](CObjectVector& o) {
             ::CObjectVector clones;

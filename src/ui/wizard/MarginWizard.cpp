@@ -4,6 +4,7 @@
 #include "image/Raster.h"
 #include "layout/DrawObjectList.h"
 #include "layout/Margin.h"
+#include "layout/ObjectCommands.h"
 #include "ui/canvas/FaceCanvas.h"
 #include "ui/canvas/LayoutEditor.h"
 #include "ui/shell/VtwinView.h"
@@ -336,7 +337,7 @@ bool RunMarginCommand(CVtwinView& view)
     if (!margin)
         return false;
     view.RecordLayoutUndo("Draw Margin");
-    LayoutEdit::AddObject(*view.CurrentObjects(), std::move(margin), true);
+    ObjectCommands::Add(*view.CurrentObjects(), std::move(margin), true);
     view.SetFillColour(colour);
     view.AfterEdit(true);
     return true;

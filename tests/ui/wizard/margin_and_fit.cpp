@@ -12,6 +12,7 @@
 #include "app/UndoStore.h"
 #include "layout/FitPicture.h"
 #include "layout/Margin.h"
+#include "layout/ObjectCommands.h"
 #include "properties/Appearance.h"
 #include "ui/canvas/LayoutEditor.h"
 #include "ui/grid/FacePictureEditor.h"
@@ -411,7 +412,7 @@ private slots:
 
         // A crop that changes the face's resolution scales its draw objects
         // with it; one undo step brings back the picture and the objects.
-        LayoutEdit::AddObject(Front(), CreateMarginObject(1, 150, 100, 50, 10, 0xFF, 0), true);
+        ObjectCommands::Add(Front(), CreateMarginObject(1, 150, 100, 50, 10, 0xFF, 0), true);
         const CDrawObject& band = *Front().GetObject(0);
         const int box[4] = {band.GetMinX(), band.GetMaxX(), band.GetMinY(), band.GetMaxY()};
         // 600 x 200 cropped for a 150 x 100 face keeps 300 x 200 pixels: twice the face.
