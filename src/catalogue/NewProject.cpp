@@ -5,6 +5,7 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"
+#include "catalogue/StudioDisc.h"
 #include "catalogue/WizardLists.h"
 #include "image/Raster.h"
 #include "image/VectorArt.h"
@@ -221,6 +222,24 @@ void GetFacePixelSize(char key, int widthMm, int heightMm, int depthMm, int pixe
 std::string GetCDSurfaceFileName(const std::string& section)
 {
     return "ecd_" + section + ".png";
+}
+
+bool SetCDSurface(const CAppFolders& folders, CProduct& product, const std::string& section, std::string& error)
+{
+    std::unique_ptr<CRaster> surface;
+    if (!LoadPicture(InternalFile(folders, GetCDSurfaceFileName(section)), surface, error) || !surface->IsValid()) {
+        if (error.empty()) error = "The CD-ROM image could not be read.";
+        return false;
+    }
+    // Studio-lit projects show the disc as a photograph does; the gold and
+    // silver surfaces ("a...", "b...") are mirrors of their own tint.
+    if (product.GetSettings().GetInt(ModelKey(kSetLighting)) != 0)
+        MakeStudioDisc(*surface, !section.empty() && (section[0] == 'a' || section[0] == 'b'));
+    CSide& side = product.GetOrCreateSide("C");
+    side.Reset(kAppearancePicture, surface->GetWidth(), surface->GetHeight(), 0xFFFFFF, 1);
+    side.GetSettings().SetInt(SideKey(kSideFitMode), -1);
+    side.SetPicture(std::move(surface));
+    return true;
 }
 
 void SetFirstListAnswers(const CAppFolders& folders, const std::string& section, NewProjectAnswers& answers)
@@ -455,19 +474,6 @@ void PrepareWorkingSides(CProduct& product, int renderWidth, int renderHeight, i
     }
 }
 
-// The CD-ROM face: the surface picture the setup drew for the chosen disc.
-bool PrepareCDROM(const CAppFolders& folders, CProduct& product, const std::string& cdImage, std::string& error)
-{
-    std::unique_ptr<CRaster> surface;
-    if (!LoadPicture(InternalFile(folders, GetCDSurfaceFileName(cdImage)), surface, error))
-        return false;
-    CSide& side = product.GetOrCreateSide("C");
-    side.Reset(kAppearancePicture, surface->GetWidth(), surface->GetHeight(), 0xFFFFFF, 1);
-    side.GetSettings().SetInt(SideKey(kSideFitMode), -1);
-    side.SetPicture(std::move(surface));
-    return true;
-}
-
 } // namespace
 
 // The steps in the order the first rendering and the stored file rely on:
@@ -538,7 +544,7 @@ std::unique_ptr<CProduct> BuildProductFromModel(const CAppFolders& folders, cons
     if (product->HasCDROM()) {
         Report(progress, "Preparing CD-ROM");
         m.SetText(ModelKey(kCDImage), answers.cdImage);
-        if (!PrepareCDROM(folders, *product, answers.cdImage, error))
+        if (!SetCDSurface(folders, *product, answers.cdImage, error))
             return nullptr;
     }
     if (product->HasCDROMInside())

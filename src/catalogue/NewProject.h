@@ -113,6 +113,12 @@ void GetFacePixelSize(char key, int widthMm, int heightMm, int depthMm, int pixe
 // File name of a CD-ROM picture section's surface: "ecd_" + section + ".png".
 std::string GetCDSurfaceFileName(const std::string& section);
 
+// Gives the product's CD-ROM face ("C") the surface picture of a CD-ROM
+// picture section; a studio-lit product (Lighting not 0) shows it as the
+// studio disc (MakeStudioDisc). False with a message when it cannot be read;
+// the face then stays as it was.
+bool SetCDSurface(const CAppFolders& folders, CProduct& product, const std::string& section, std::string& error);
+
 class CSide;
 
 // Gives `side` the appearance of one appearance page's answer at a base size

@@ -35,6 +35,7 @@ CEngineSettings CEngineSettings::FromStore(const SettingStore& store)
     s.lighting = i(kSetLighting);
     s.smoothTextures = i(kSetTextureFiltering) == 1;
     s.finish = i(kSetFinish);
+    s.falloff = i(kSetFalloff);
     s.edgeRadius = i(kSetEdgeRadius);
     s.exactOutlines = store.LookupInt(SettingKey(kSetEdgeRadius, 'M')) != nullptr;
     s.binderType = i(kSetBinderType);

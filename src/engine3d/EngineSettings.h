@@ -39,6 +39,7 @@ struct CEngineSettings {
     int shading = 0;             // % strength of the face lighting; 0: faces keep their artwork colours
     int lighting = 0;            // studio lighting preset (StudioLighting.h); 0: the light grid's lights, on sRGB values
     bool smoothTextures = false; // filtered picture levels instead of the nearest texel
+    int falloff = 0;             // % the key light falls off across the product (ShadeModelList); 0: none
     int finish = 0;              // highlight of the studio lights (FinishSpecular); 0: matte, none
     int edgeRadius = 0;          // mm the box edges are rounded by; 0: sharp edges
     // Faces are sampled in every pixel their outline touches, not only in the

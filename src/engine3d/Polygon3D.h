@@ -68,6 +68,10 @@ public:
     double shade = 1.0; // brightness of the lit face: its picture's colours are multiplied by it
     bool linearShade = false; // the shade is linear light: the colours are multiplied through the sRGB curve
     double specular = 0.0;    // linear light the surface reflects, added after the shade (linear shade only)
+    // Change of the (linear) shade across the polygon: the shade at (u, v) of
+    // its picture part (u left to right, v bottom to top, 0 .. 1) is
+    // shade + shadeU (u - 1/2) + shadeV (v - 1/2). Linear shade only.
+    double shadeU = 0.0, shadeV = 0.0;
     // The part of its face picture the polygon shows, as fractions of the
     // picture's width and height (v from the bottom); the facets of rounded
     // edges show a strip each, a face the whole picture.

@@ -267,37 +267,75 @@ struct CSmoothFace {
 
 // The shade of a lit face: colours times the shade in 1/256, or, with studio
 // lighting, multiplied in linear light through a table of the 256 levels.
+// A face whose light falls off across it has a table for its darkest and one
+// for its brightest corner; a pixel mixes the two by where its light lies
+// between them (the sRGB curve is nearly straight over the few percent a
+// face's light changes, so the mix is within half a level of the exact value).
 struct CFaceShade {
     bool linear = false;
     std::uint32_t shadeQ = 256;
-    CLinearShadeTable table{};
+    CLinearShadeTable table{}, bright{};
+    const CQuadMapping* map = nullptr; // set when the light falls off across the face
+    double low = 0.0, toWeight = 0.0, shade = 0.0, shadeU = 0.0, shadeV = 0.0;
 
-    explicit CFaceShade(const CPolygon3D& polygon) noexcept
-        : linear(polygon.linearShade && (polygon.shade != 1.0 || polygon.specular != 0.0))
+    CFaceShade(const CPolygon3D& polygon, const CQuadMapping& mapping) noexcept
+        : linear(polygon.linearShade &&
+                 (polygon.shade != 1.0 || polygon.specular != 0.0 || polygon.shadeU != 0.0 || polygon.shadeV != 0.0))
     {
-        if (linear)
-            table = MakeLinearShadeTable(polygon.shade, polygon.specular);
-        else
+        if (!linear) {
             shadeQ = static_cast<std::uint32_t>(std::lround(std::clamp(polygon.shade, 0.0, 1.0) * 256.0));
+            return;
+        }
+        const double half = 0.5 * (std::abs(polygon.shadeU) + std::abs(polygon.shadeV));
+        table = MakeLinearShadeTable(polygon.shade - half, polygon.specular);
+        if (!(half > 0.0)) return;
+        bright = MakeLinearShadeTable(polygon.shade + half, polygon.specular);
+        map = &mapping;
+        low = polygon.shade - half, toWeight = 256.0 / (2.0 * half);
+        shade = polygon.shade, shadeU = polygon.shadeU, shadeV = polygon.shadeV;
     }
 
-    // Blue, green, red bytes, `count` of them.
-    void Apply(std::uint8_t* bytes, int count) const noexcept
+    // Weight of the bright table at the centre of pixel (x, y), 0 .. 256.
+    std::uint32_t Weight(int x, int y) const noexcept
+    {
+        double u, v;
+        map->Map(x + 0.5, y + 0.5, u, v);
+        const double light = shade + shadeU * (std::clamp(u, 0.0, 1.0) - 0.5) + shadeV * (std::clamp(v, 0.0, 1.0) - 0.5);
+        return static_cast<std::uint32_t>(std::clamp((light - low) * toWeight, 0.0, 256.0));
+    }
+    std::uint32_t Mix(std::uint32_t v, std::uint32_t w) const noexcept
+    {
+        return (table[v] * (256 - w) + bright[v] * w + 128) >> 8;
+    }
+
+    // Blue, green, red bytes of `count` pixels from (x, y) on.
+    void Apply(std::uint8_t* bytes, int count, int x, int y) const noexcept
     {
         if (shadeQ != 256)
-            for (int i = 0; i < count; ++i) bytes[i] = static_cast<std::uint8_t>((bytes[i] * shadeQ + 128) >> 8);
-        if (linear)
-            for (int i = 0; i < count; ++i) bytes[i] = table[bytes[i]];
+            for (int i = 0; i < 3 * count; ++i) bytes[i] = static_cast<std::uint8_t>((bytes[i] * shadeQ + 128) >> 8);
+        if (!linear) return;
+        if (map == nullptr) {
+            for (int i = 0; i < 3 * count; ++i) bytes[i] = table[bytes[i]];
+            return;
+        }
+        for (int i = 0; i < count; ++i) {
+            const std::uint32_t w = Weight(x + i, y);
+            for (int k = 0; k < 3; ++k) bytes[3 * i + k] = static_cast<std::uint8_t>(Mix(bytes[3 * i + k], w));
+        }
     }
 
-    // The sums of a pixel's samples.
-    void Apply(CPixelSamples& samples) const noexcept
+    // The sums of the samples of pixel (x, y).
+    void Apply(CPixelSamples& samples, int x, int y) const noexcept
     {
         if (shadeQ != 256)
             for (std::uint32_t& v : samples.sum) v = (v * shadeQ + 128) >> 8;
         if (linear) { // the mean of the samples, shaded, stands for each of them
             const auto n = static_cast<std::uint32_t>(samples.count);
-            for (std::uint32_t& v : samples.sum) v = table[std::min((v + n / 2) / n, 255u)] * n;
+            const std::uint32_t w = map != nullptr ? Weight(x, y) : 0;
+            for (std::uint32_t& v : samples.sum) {
+                const std::uint32_t mean = std::min((v + n / 2) / n, 255u);
+                v = (map != nullptr ? Mix(mean, w) : table[mean]) * n;
+            }
         }
     }
 };
@@ -312,7 +350,7 @@ void CRenderSurface::DrawFilteredQuad(const CQuadMapping& map, const CFaceSetup&
 {
     if (!face.tex && face.isDisc) return;
     const CSmoothFace f(map, face, textures, faceCode, sampleCount);
-    const CFaceShade shade(polygon);
+    const CFaceShade shade(polygon, map);
     if (soften && !EnsureSoftening()) soften = false; // no memory: draw without softening
     for (int y = m_scanLow; y <= m_scanHigh; ++y) {
         CSmoothRow row;
@@ -338,7 +376,7 @@ void CRenderSurface::DrawSmoothEdge(const CSmoothFace& f, const CFaceShade& shad
     for (int x = from; x <= to; ++x) {
         CPixelSamples samples = f.AllSamples(x, row.A, row.B, row.C);
         if (samples.count == 0) continue;
-        shade.Apply(samples);
+        shade.Apply(samples, x, row.y);
         StoreSamples(x, row.y, samples, f.N, f.face.boxFace, soften);
     }
 }
@@ -356,7 +394,7 @@ void CRenderSurface::DrawSmoothInterior(const CSmoothFace& f, const CFaceShade& 
     for (int x = from; x <= to; x += CInteriorSampler::kMaxRun) {
         const int n = std::min(CInteriorSampler::kMaxRun, to - x + 1);
         f.InteriorRun(x, n, row.A, row.B, row.C, bgr);
-        shade.Apply(bgr, 3 * n);
+        shade.Apply(bgr, n, x, row.y);
         if (direct) {
             std::memcpy(Pixel(x, row.y), bgr, 3 * static_cast<std::size_t>(n));
             continue;

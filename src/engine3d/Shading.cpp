@@ -36,6 +36,70 @@ COLORREF ShadeColour(COLORREF colour, double shade) noexcept
     return RGB(channel(GetRValue(colour)), channel(GetGValue(colour)), channel(GetBValue(colour)));
 }
 
+namespace {
+
+struct CPoint {
+    double x = 0.0, y = 0.0, z = 0.0;
+};
+
+CPoint PolygonCentre(const CPolygon3D& p) noexcept
+{
+    CPoint c;
+    for (const CVertex3D& v : p.vertices) c.x += v.x, c.y += v.y, c.z += v.z;
+    const double n = static_cast<double>(p.vertices.size());
+    return {c.x / n, c.y / n, c.z / n};
+}
+
+// The key light is a soft box at a finite distance: a point of the product
+// nearer to it receives more light. To first order the light changes by
+//   f(P) = 1 + k ((P - C) . l) / R
+// with l the direction towards the key light, C the centre of the product's
+// bounding box, R half its diagonal and k the fall-off (0 .. 0.4): the corner
+// nearest the key is lit k more than the centre, the farthest k less.
+struct CFalloff {
+    CPoint centre, key; // key: towards the key light, divided by R
+    double k = 0.0;
+
+    static CFalloff Of(const CPolygonList& list, const CLightingPreset& preset, int percent) noexcept
+    {
+        CFalloff f;
+        const CStudioLight& l = preset.lights[0];
+        const double ll = std::sqrt(l.x * l.x + l.y * l.y + l.z * l.z);
+        if (percent <= 0 || !(ll > 0.0)) return f;
+        CPoint lo{1e300, 1e300, 1e300}, hi{-1e300, -1e300, -1e300};
+        for (const CPolygon3D& p : list.polygons)
+            for (const CVertex3D& v : p.vertices) {
+                lo = {std::min(lo.x, v.x), std::min(lo.y, v.y), std::min(lo.z, v.z)};
+                hi = {std::max(hi.x, v.x), std::max(hi.y, v.y), std::max(hi.z, v.z)};
+            }
+        const double R = 0.5 * std::sqrt((hi.x - lo.x) * (hi.x - lo.x) + (hi.y - lo.y) * (hi.y - lo.y) +
+                                         (hi.z - lo.z) * (hi.z - lo.z));
+        if (!(R > 0.0)) return f;
+        f.centre = {(lo.x + hi.x) / 2, (lo.y + hi.y) / 2, (lo.z + hi.z) / 2};
+        f.key = {l.x / (ll * R), l.y / (ll * R), l.z / (ll * R)};
+        f.k = std::min(percent, 40) / 100.0;
+        return f;
+    }
+    double At(const CPoint& p) const noexcept
+    {
+        return 1.0 + k * ((p.x - centre.x) * key.x + (p.y - centre.y) * key.y + (p.z - centre.z) * key.z);
+    }
+    // The change of `lit` * f across a face: along u from its bottom-left
+    // corner (1) to its bottom-right (2), along v from there to its top-left (0).
+    void Slopes(CPolygon3D& p, double lit) const noexcept
+    {
+        if (k == 0.0 || p.vertices.size() < 4) return;
+        const CVertex3D &c0 = p.vertices[0], &c1 = p.vertices[1], &c2 = p.vertices[2];
+        auto along = [&](const CVertex3D& a, const CVertex3D& b) {
+            return lit * k * ((b.x - a.x) * key.x + (b.y - a.y) * key.y + (b.z - a.z) * key.z);
+        };
+        p.shadeU = along(c1, c2);
+        p.shadeV = along(c1, c0);
+    }
+};
+
+} // namespace
+
 void ShadeModelList(CPolygonList& list, const CEngineSettings& settings) noexcept
 {
     if (settings.shading <= 0) return;
@@ -44,11 +108,13 @@ void ShadeModelList(CPolygonList& list, const CEngineSettings& settings) noexcep
     // Towards the eye in table space: in front of the table, looking down by the elevation.
     const double e = std::clamp(settings.elevation, 0, 89) * 3.14159265358979323846 / 180.0;
     const double vy = std::sin(e), vz = -std::cos(e);
+    const CFalloff falloff = studio != nullptr ? CFalloff::Of(list, *studio, settings.falloff) : CFalloff{};
     for (CPolygon3D& p : list.polygons) {
         if (p.vertices.size() < 3) continue;
         p.ComputePlane();
         if (studio != nullptr) {
-            const double light = 1.0 - s + s * StudioFaceLight(-p.nx, -p.ny, -p.nz, *studio);
+            const double lit = s * StudioFaceLight(-p.nx, -p.ny, -p.nz, *studio);
+            const double light = 1.0 - s + lit * falloff.At(PolygonCentre(p));
             const double specular = s * FinishSpecular(-p.nx, -p.ny, -p.nz, 0.0, vy, vz, *studio, settings.finish);
             if (IsUntexturedCode(p.faceCode)) {
                 p.fillColour = ShadeColourLinear(p.fillColour, light, specular);
@@ -56,6 +122,7 @@ void ShadeModelList(CPolygonList& list, const CEngineSettings& settings) noexcep
             } else {
                 p.shade = light;
                 p.specular = specular;
+                falloff.Slopes(p, lit);
                 p.linearShade = true;
             }
             continue;

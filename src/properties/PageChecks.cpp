@@ -86,6 +86,7 @@ EffectsPageValues EffectsPageValues::FromStore(const SettingStore& store)
     v.backdrop = store.GetInt(ModelKey(kSetBackdrop));
     v.edgeRadius = store.GetInt(ModelKey(kSetEdgeRadius));
     v.finish = store.GetInt(ModelKey(kSetFinish));
+    v.falloff = store.GetInt(ModelKey(kSetFalloff));
     return v;
 }
 
@@ -109,6 +110,7 @@ unsigned EffectsPageValues::Store(SettingStore& store) const
     update |= store.SetInt(ModelKey(kSetBackdrop), backdrop == 1 ? 1 : 0);
     update |= store.SetInt(ModelKey(kSetEdgeRadius), std::clamp(edgeRadius, 0, 10));
     update |= store.SetInt(ModelKey(kSetFinish), std::clamp(finish, 0, 3));
+    update |= store.SetInt(ModelKey(kSetFalloff), std::clamp(falloff, 0, 40));
     return update;
 }
 

@@ -46,6 +46,7 @@ struct EffectsPageValues {
     int backdrop = 1;                 // 212, 1 = "Studio Sweep"
     int edgeRadius = 2;               // 213, mm
     int finish = 1;                   // 214, 1 = "Satin"
+    int falloff = 15;                 // 215, %
 
     static EffectsPageValues FromStore(const SettingStore& store);
     unsigned Store(SettingStore& store) const;

@@ -91,6 +91,7 @@ enum SettingId : std::uint32_t {
     kSetFraming = 210,           // margin around the product and its shadow, % of the picture's short side; 0: the fixed square
     kSetLighting = 211,          // studio lighting preset of the faces, in linear light; 0: the shadow lights on sRGB values
     kSetBackdrop = 212,          // 1: the background is lit as a studio paper sweep; 0: plain
+    kSetFalloff = 215,           // % the key light falls off across the product, in linear light; 0: even faces
     kSetFinish = 214,            // surface: 0 matte (no highlight), 1 satin, 2 gloss, 3 shrink-wrap
     kSetEdgeRadius = 213,        // mm the box edges are rounded by; 0 sharp. Its presence also closes the seams
 };

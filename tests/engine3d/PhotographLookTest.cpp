@@ -390,3 +390,29 @@ TEST(PhotographLook, APictureOnTheCdRomShowsOnlyOnTheDisc)
     ASSERT_GT(square, 10000);
     EXPECT_NEAR(static_cast<double>(redPixels(true)) / square, pi * (0.25 - h * h), 0.02);
 }
+
+TEST(PhotographLook, TheKeyLightFallsOffAcrossTheFront)
+{
+    // The key light of "Studio" shines from the upper left front, so the
+    // front's top-left corner is nearer to it than its bottom-right corner.
+    for (int falloff : {0, 30}) {
+        CScene scene;
+        scene.desc = NewProjectDescription("BOX", 190, 260, 60);
+        scene.desc.settings.shadows = false;
+        scene.desc.settings.shading = 100;
+        scene.desc.settings.lighting = 1;
+        scene.desc.settings.falloff = falloff;
+        ASSERT_TRUE(scene.Render({{'F', RGB(128, 0, 0)}, {'R', RGB(0, 128, 0)}, {'U', RGB(0, 0, 128)}}));
+        // The front's pixels with the smallest and the largest x - y (y up).
+        int topLeft = 0, bottomRight = 0, lo = 1 << 20, hi = -(1 << 20);
+        for (int y = 0; y < 300; ++y)
+            for (int x = 0; x < 300; ++x) {
+                const std::uint8_t* px = scene.scratch->GetBits(y) + 3 * x;
+                if (px[0] != 0 || px[1] != 0 || px[2] == 0) continue;
+                if (x - y < lo) lo = x - y, topLeft = px[2];
+                if (x - y > hi) hi = x - y, bottomRight = px[2];
+            }
+        if (falloff == 0) EXPECT_NEAR(topLeft, bottomRight, 1);
+        else EXPECT_GT(topLeft, bottomRight + 8);
+    }
+}

@@ -180,6 +180,7 @@ std::vector<CGridRow> BuildRenderRows(const CProduct& product)
     add(kSetShading);
     add(kSetLighting);
     add(kSetFinish);
+    add(kSetFalloff);
     add(kSetBackdrop);
     add(kSetTextureFiltering);
     // The resolution row tells what it means for the print: "13.3 x 13.3 cm at 300 dpi".

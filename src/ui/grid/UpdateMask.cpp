@@ -15,22 +15,9 @@ bool ApplyUpdateMask(CProduct& product, CRenderCache& cache, unsigned mask, cons
     bool ok = true;
     if ((mask & kUpdateCDImage) && product.HasCDROM() && folders) {
         const std::string section = product.GetSettings().GetText(ModelKey(kSetCDImage));
-        if (!section.empty()) {
-            std::string message;
-            std::unique_ptr<CRaster> surface =
-                LoadPicture(folders->GetInternalFolder() + GetCDSurfaceFileName(section), message);
-            if (surface && surface->IsValid()) {
-                CSide& side = product.GetOrCreateSide("C");
-                const int w = surface->GetWidth(), h = surface->GetHeight();
-                side.Reset(kAppearancePicture, w, h, 0xFFFFFF, 1);
-                side.GetSettings().SetInt(SideKey(kSideFitMode), -1);
-                side.SetPicture(std::move(surface));
-            } else {
-                // The old picture stays; the user learns why the face did not change.
-                error = message.empty() ? "The CD-ROM image could not be read." : message;
-                ok = false;
-            }
-        }
+        // On failure the old picture stays; the user learns why the face did not change.
+        if (!section.empty() && !SetCDSurface(*folders, product, section, error))
+            ok = false;
     }
     if (mask & kUpdatePageEdges) {
         cache.MarkStale("r");

@@ -102,6 +102,13 @@ public:
         look->addRow(QStringLiteral("Bac&kdrop"), m_backdrop);
         m_finish = ChoiceCombo(ChoiceList::Finish, d.finish, QStringLiteral("finish"), this);
         look->addRow(QStringLiteral("S&urface Finish"), m_finish);
+        m_falloff = new QSpinBox(this);
+        m_falloff->setObjectName(QStringLiteral("falloff"));
+        m_falloff->setRange(0, 40);
+        m_falloff->setSuffix(QStringLiteral(" %"));
+        m_falloff->setValue(d.falloff);
+        m_falloff->setToolTip(QStringLiteral("How much the key light dims across the product (0: even faces)"));
+        look->addRow(QStringLiteral("Light Fall-&off"), m_falloff);
         m_edgeRadius = new QSpinBox(this);
         m_edgeRadius->setObjectName(QStringLiteral("edgeRadius"));
         m_edgeRadius->setRange(0, 10);
@@ -141,6 +148,7 @@ public:
         c.backdrop = ComboValue(m_backdrop);
         c.edgeRadius = m_edgeRadius->value();
         c.finish = ComboValue(m_finish);
+        c.falloff = m_falloff->value();
         EffectsPageValues stored;
         if (Refused(this, LeaveEffectsPage(c, stored)))
             return false;
@@ -179,6 +187,7 @@ private:
     QSpinBox* m_framing = nullptr;
     QSpinBox* m_edgeRadius = nullptr;
     QComboBox* m_finish = nullptr;
+    QSpinBox* m_falloff = nullptr;
     QComboBox* m_lighting = nullptr;
     QComboBox* m_backdrop = nullptr;
 };

@@ -43,7 +43,7 @@ private slots:
         // Defaults of a box: bevel, borders, colour effect, lens flare and
         // reflection off; shadows on with their three rows; no binder or CD rows.
         const QStringList expected = {
-            "[Rendering Options]", "Detail", "Soften Edges", "Shading", "Lighting", "Finish", "Backdrop", "Texture Filtering",
+            "[Rendering Options]", "Detail", "Soften Edges", "Shading", "Lighting", "Finish", "Light Fall-off", "Backdrop", "Texture Filtering",
             "Resolution", "[Bevel]",
             "Bevel", "[Borders]", "Borders",
             "[Color Balance]", "Brightness", "Contrast", "Red", "Green", "Blue", "[Color Effect]", "Color Effect",
