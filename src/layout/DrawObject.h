@@ -107,13 +107,15 @@ public:
     // as before: no name (the kind name is shown), shown, not locked.
     const std::string& GetName() const { return m_name; }
     void SetName(std::string name) { m_name = std::move(name); }
-    // The name; without one a text or barcode shows its text, any other the kind name.
+    // The name; without one a text or barcode shows its text (a text of
+    // several lines its first line), any other the kind name.
     std::string GetDisplayName() const
     {
         if (!m_name.empty())
             return m_name;
         const std::string text = GetText();
-        return text.empty() ? std::string(GetKindName()) : text;
+        const std::string first = text.substr(0, text.find_first_of("\r\n"));
+        return first.empty() ? std::string(GetKindName()) : first;
     }
     // A hidden object is neither shown nor rendered nor picked on the canvas.
     bool IsHidden() const { return m_hidden; }

@@ -97,6 +97,7 @@ TEST(TextLines, BoxFollowsTheLinesAndTheRecordKeepsTheChoices)
     ASSERT_TRUE(back.Load(s, false, false));
     EXPECT_EQ(back.GetLayout(), t.GetLayout());
     EXPECT_EQ(back.GetString(), "AA\nA");
+    EXPECT_EQ(back.GetDisplayName(), "AA");  // one row in the objects panel
     CDrawText plain, layoutDefault;
     plain.SetFitsInk(false);
     layoutDefault.SetFitsInk(false);
