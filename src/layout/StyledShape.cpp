@@ -149,6 +149,19 @@ void DrawShape(cairo_t* cr, const CDrawObject& o, int top)
 
 }  // namespace
 
+void TraceStyledShape(cairo_t* cr, const CDrawObject& o, int top)
+{
+    // Fill and pen are laid down together, then the whole made see-through,
+    // so the border does not show through the fill it overlaps.
+    cairo_save(cr);
+    cairo_push_group(cr);
+    SetPen(cr, o);
+    DrawShape(cr, o, top);
+    cairo_pop_group_to_source(cr);
+    cairo_paint_with_alpha(cr, o.GetOpacity() / 100.0);
+    cairo_restore(cr);
+}
+
 bool DrawStyledShape(const CDrawObject& o, int faceWidth, int faceHeight, CContentBitmap& bitmap, int& left, int& top)
 {
     // The part of the face the shape can reach: its box widened by the pen.
@@ -169,13 +182,7 @@ bool DrawStyledShape(const CDrawObject& o, int faceWidth, int faceHeight, CConte
     }
     cairo_t* cr = cairo_create(surface);
     cairo_translate(cr, -static_cast<double>(x0), 0);
-    // Fill and pen are laid down together, then the whole made see-through,
-    // so the border does not show through the fill it overlaps.
-    cairo_push_group(cr);
-    SetPen(cr, o);
-    DrawShape(cr, o, top);
-    cairo_pop_group_to_source(cr);
-    cairo_paint_with_alpha(cr, o.GetOpacity() / 100.0);
+    TraceStyledShape(cr, o, top);
     cairo_destroy(cr);
     cairo_surface_flush(surface);
     const unsigned char* data = cairo_image_surface_get_data(surface);

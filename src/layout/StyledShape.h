@@ -15,6 +15,7 @@
 class CDrawObject;
 class CLayoutPainter;
 class CRaster;
+typedef struct _cairo cairo_t;
 
 // The shape's pixels on a face of the given size: the bitmap covers face
 // columns left .. left + width - 1 and rows top, top - 1, .. (y up) from its
@@ -23,3 +24,7 @@ bool DrawStyledShape(const CDrawObject& shape, int faceWidth, int faceHeight, CC
                      int& top);
 void RenderStyledShape(const CDrawObject& shape, CRaster& face);
 void PaintStyledShape(const CDrawObject& shape, CLayoutPainter& painter);
+// Lays the shape down through `cr` as paths, faded by its opacity, with
+// (0, 0) the top-left corner of face pixel (0, top) and one unit a face
+// pixel: the print artwork keeps it vector this way.
+void TraceStyledShape(cairo_t* cr, const CDrawObject& shape, int top);

@@ -21,6 +21,12 @@ pdffonts "$work/art.pdf" | awk 'NR > 2 && $(NF-4) == "yes" && $(NF-3) == "yes" {
 grep -aEq "/Separation ?/Dieline" "$work/art.pdf" && grep -aq "/Type ?/OCG" -E "$work/art.pdf" ||
   fail "the dieline has no spot colour or layer"
 
+# A shape with a look of its own stays vector: the PDF holds no more pictures than before.
+run add "$p" Front rect 10,10 200,100 --line-width 2 --dash dash --opacity 60 && run export "$p" -o "$work/styled.pdf" ||
+  fail "export a styled shape"
+[[ $(pdfimages -list "$work/styled.pdf" | wc -l) == $(pdfimages -list "$work/art.pdf" | wc -l) ]] ||
+  fail "a styled shape became a picture in the PDF"
+
 run set "$p" Finish=Gloss && run export "$p" -o "$work/box.glb" --texture-size 256 || fail "export glb"
 python3 - "$work/box.glb" 0.103 0.190 0.028 256 <<'PY' || fail "the GLB does not read back"
 import json, struct, sys

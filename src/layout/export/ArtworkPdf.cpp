@@ -9,6 +9,7 @@
 #include "layout/DrawObjectList.h"
 #include "layout/DrawPicture.h"
 #include "layout/DrawText.h"
+#include "layout/StyledShape.h"
 #include "layout/export/CairoFacePainter.h"
 #include "layout/export/CairoImages.h"
 #include "layout/export/DielineLayer.h"
@@ -246,8 +247,12 @@ void PaintPanel(cairo_t* cr, CGlyphFonts& fonts, const SDielinePanel& panel, con
                 continue;  // as in the face picture
             const auto* text = dynamic_cast<const CDrawText*>(o);
             const auto* pic = dynamic_cast<const CDrawPicture*>(o);
+            if (!text && !pic && !o->HasPlainLook()) {
+                TraceStyledShape(cr, *o, h - 1);  // smooth at any size, as on the face
+                continue;
+            }
             if (!text && !pic) {
-                // Shapes carry their opacity in what they paint.
+                // Plain shapes carry their opacity in what they paint.
                 const CDrawPoint a = painter.FaceToWindow({o->GetMinX(), o->GetMaxY()});
                 const CDrawPoint b = painter.FaceToWindow({o->GetMaxX(), o->GetMinY()});
                 o->Paint(painter, a.x, a.y, b.x, b.y);
