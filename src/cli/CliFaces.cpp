@@ -87,21 +87,3 @@ bool ParseFaceSize(const std::string& text, double perMm, int& width, int& heigh
 {
     return ParsePair(text, "xX", perMm, width, height) && width > 0 && height > 0;
 }
-
-bool SetFaceAppearance(const CAppFolders& folders, CVtwinDoc& doc, const std::string& key,
-                       const SideAppearanceAnswer& answer, std::string& error)
-{
-    CProduct& product = *doc.GetProduct();
-    CSide& side = *product.FindSidePtr(key);
-    const SettingStore& s = side.GetSettings();
-    int oldWidth = 0, oldHeight = 0, newWidth = 0, newHeight = 0;
-    GetFacePictureSize(product, key, oldWidth, oldHeight);
-    if (!PrepareSideAppearance(folders, side, answer, std::max(1, s.GetInt(SideKey(kSideBaseWidth))),
-                               std::max(1, s.GetInt(SideKey(kSideBaseHeight))),
-                               std::max(1, s.GetInt(SideKey(kSideMagnification))), error))
-        return false;
-    GetFacePictureSize(product, key, newWidth, newHeight);
-    if (auto* list = static_cast<CDrawObjectList*>(doc.FindFaceObjects(key)))
-        list->ScaleObjects(oldWidth, oldHeight, newWidth, newHeight);
-    return true;
-}

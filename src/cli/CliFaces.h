@@ -8,10 +8,7 @@
 #include <string>
 #include <vector>
 
-class CAppFolders;
 class CProduct;
-class CVtwinDoc;
-struct SideAppearanceAnswer;
 
 // The side keys of the faces a user edits, in the desktop program's tab order.
 std::vector<std::string> GetEditableFaceKeys(const CProduct& product);
@@ -29,10 +26,3 @@ bool ParseFacePoint(const std::string& text, double perMm, int& x, int& y);
 // "WxH" likewise; both positive.
 bool ParseFaceSize(const std::string& text, double perMm, int& width, int& height);
 
-// Gives the face `key` the appearance `answer` at its stored base size and
-// magnification. A picture is taken at its own resolution; when the face
-// picture changes size, the face's draw objects are scaled with it so that
-// they keep their place and size on the product. False with `error` set when
-// the appearance is refused (the side may then be partly changed).
-bool SetFaceAppearance(const CAppFolders& folders, CVtwinDoc& doc, const std::string& key,
-                       const SideAppearanceAnswer& answer, std::string& error);

@@ -18,6 +18,7 @@
 #include "cli/Commands.h"
 #include "cli/NamedChoices.h"
 #include "cli/SettingEdit.h"
+#include "layout/FaceAppearance.h"
 #include "properties/Appearance.h"
 
 namespace {

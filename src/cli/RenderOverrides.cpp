@@ -11,6 +11,7 @@
 #include "cli/Commands.h"
 #include "cli/NamedChoices.h"
 #include "cli/SettingEdit.h"
+#include "layout/FaceAppearance.h"
 #include "layout/DrawBarcode.h"
 #include "layout/DrawObjectList.h"
 #include "properties/Appearance.h"

@@ -108,6 +108,22 @@ bool IsBevelCoveredByBorder(const SettingStore& store) noexcept {
            store.GetInt(ModelKey(kSetBorderSize)) >= store.GetInt(ModelKey(kSetBevelSize));
 }
 
+RenderSizeResult ValidateRenderSize(std::string_view text) {
+    RenderSizeResult result;
+    const std::size_t x = text.find_first_of("xX");
+    if (x == std::string_view::npos) {
+        result.message = "Rendering Size wants WIDTHxHEIGHT in pixels, as in 2000x1500.";
+        return result;
+    }
+    const IntFieldResult w = ValidateIntField(text.substr(0, x), kMinRenderSide, kMaxRenderSide, "Width", "pixels");
+    const IntFieldResult h = ValidateIntField(text.substr(x + 1), kMinRenderSide, kMaxRenderSide, "Height", "pixels");
+    result.message = !w.ok ? w.message : h.message;
+    result.ok = w.ok && h.ok;
+    result.width = w.value;
+    result.height = h.value;
+    return result;
+}
+
 IntFieldResult ValidateIntField(std::string_view text, int minimum, int maximum, std::string_view label,
                                 std::string_view unit) {
     IntFieldResult result;

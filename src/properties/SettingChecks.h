@@ -63,3 +63,12 @@ struct IntFieldResult {
 // field's label.
 IntFieldResult ValidateIntField(std::string_view text, int minimum, int maximum, std::string_view label,
                                 std::string_view unit = {});
+
+// The rendering size "WxH" (blanks around the numbers allowed): width and
+// height in pixels, each kMinRenderSide..kMaxRenderSide.
+struct RenderSizeResult {
+    bool ok = false;
+    int width = 0, height = 0;
+    std::string message;  // set when !ok
+};
+RenderSizeResult ValidateRenderSize(std::string_view text);

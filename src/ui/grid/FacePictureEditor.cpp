@@ -2,8 +2,6 @@
 
 #include "ground/AppFolders.h"
 #include "catalogue/SideAppearance.h"
-#include "app/SideSnapshotRecord.h"
-#include "app/UndoStore.h"
 #include "app/VtwinDoc.h"
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"
@@ -128,33 +126,19 @@ bool EditFacePicture(QWidget* parent, CVtwinView* view, CMainFrame* frame, char 
     // and size on the product.
     const int baseWidth = std::max(1, built->GetWidth() / magnification);
     const int baseHeight = std::max(1, built->GetHeight() / magnification);
-    const std::string description = "Modify " + faceName.toStdString() + " Image";
     CDrawObjectList* objects = CLayoutSnapshotRecord::FaceList(*doc, key);
-    auto record = CSideSnapshotRecord::Create(*doc, key, description, product->GetKindName());
-    // Without a snapshot (the user was told why) the edit still happens, but
-    // cannot be undone; the redo steps no longer fit the face either way.
-    if (record && objects)
-        doc->GetUndoStore().Push(std::make_unique<CFacePictureRecord>(
-                                     std::move(record), std::make_unique<CLayoutSnapshotRecord>(*doc, key, description)),
-                                 true);
-    else
-        doc->GetUndoStore().Push(std::move(record), true);  // a null record: an edit that cannot be undone
-    if (objects)
-        objects->ScaleObjects(faceWidth, faceHeight, built->GetWidth(), built->GetHeight());
-    side->Reset(kAppearancePicture, baseWidth, baseHeight, 0xFFFFFF, magnification);
-    side->GetSettings().SetInt(SideKey(kSideFitMode), *fit);
-    side->SetPicture(std::move(built));
-    // Artwork (SVG, PDF) is kept with the face: projects store it and print
-    // output draws it as vectors.
-    if (CVectorArt::IsVectorFileName(file.toStdString())) {
-        std::string reason;
-        side->SetPictureArt(CVectorArt::FromFile(file.toStdString(), 1, reason));
-    }
-
-    emit view->renderDataStale();
-    view->MarkModified();
-    // Shows the face again with its new picture.
-    view->SelectTab(view->CurrentTab());
-    emit view->commandStateChanged();
-    return true;
+    return RunFaceChange(*view, key, "Modify " + faceName.toStdString() + " Image", [&] {
+        if (objects)
+            objects->ScaleObjects(faceWidth, faceHeight, built->GetWidth(), built->GetHeight());
+        side->Reset(kAppearancePicture, baseWidth, baseHeight, 0xFFFFFF, magnification);
+        side->GetSettings().SetInt(SideKey(kSideFitMode), *fit);
+        side->SetPicture(std::move(built));
+        // Artwork (SVG, PDF) is kept with the face: projects store it and print
+        // output draws it as vectors.
+        if (CVectorArt::IsVectorFileName(file.toStdString())) {
+            std::string reason;
+            side->SetPictureArt(CVectorArt::FromFile(file.toStdString(), 1, reason));
+        }
+        return true;
+    });
 }

@@ -1,5 +1,12 @@
 #include "ui/grid/FacePictureRecord.h"
 
+#include "app/SideSnapshotRecord.h"
+#include "app/UndoStore.h"
+#include "app/VtwinDoc.h"
+#include "catalogue/Product.h"
+#include "ui/canvas/LayoutSnapshotRecord.h"
+#include "ui/shell/VtwinView.h"
+
 CFacePictureRecord::CFacePictureRecord(std::unique_ptr<CUndoRecord> side, std::unique_ptr<CUndoRecord> objects)
     : CUndoRecord(side->GetFaceKey(), side->GetDescription()), m_side(std::move(side)), m_objects(std::move(objects))
 {
@@ -18,4 +25,29 @@ std::unique_ptr<CUndoRecord> CFacePictureRecord::MakeInverse(UndoContext& contex
     if (!side || !objects)
         return nullptr;
     return std::make_unique<CFacePictureRecord>(std::move(side), std::move(objects));
+}
+
+bool RunFaceChange(CVtwinView& view, const std::string& key, const std::string& description,
+                   const std::function<bool()>& change)
+{
+    CVtwinDoc* doc = view.Document();
+    CProduct* product = doc ? doc->GetProduct() : nullptr;
+    if (!product)
+        return false;
+    auto side = CSideSnapshotRecord::Create(*doc, key, description, product->GetKindName());
+    std::unique_ptr<CUndoRecord> record;
+    if (side && CLayoutSnapshotRecord::FaceList(*doc, key))
+        record = std::make_unique<CFacePictureRecord>(
+            std::move(side), std::make_unique<CLayoutSnapshotRecord>(*doc, key, description));
+    else
+        record = std::move(side);
+    if (!change())
+        return false;
+    // A null record: an edit that cannot be undone.
+    doc->GetUndoStore().Push(std::move(record), true);
+    emit view.renderDataStale();
+    view.MarkModified();
+    view.SelectTab(view.CurrentTab());  // shows the face again with its new picture
+    emit view.commandStateChanged();
+    return true;
 }

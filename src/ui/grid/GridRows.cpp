@@ -183,6 +183,10 @@ std::vector<CGridRow> BuildRenderRows(const CProduct& product)
     add(kSetFalloff);
     add(kSetBackdrop);
     add(kSetTextureFiltering);
+    rows.push_back(CGridRow::Str("Rendering Size",
+                                 std::to_string(m.Int(kSetRenderWidth)) + " x " + std::to_string(m.Int(kSetRenderHeight)) +
+                                     " pixels",
+                                 ModelKey(kRenderSizeRowId)));
     // The resolution row tells what it means for the print: "13.3 x 13.3 cm at 300 dpi".
     CGridRow resolution = m.Row(kSetResolution);
     resolution.value = FormatPrintSize(m.Int(kSetRenderWidth), m.Int(kSetRenderHeight), GetRenderResolution(store));
@@ -398,6 +402,8 @@ EGridEditor EditorOf(const CGridRow& row)
         return EGridEditor::None;
     if (row.id == kSetPageDepthRow)
         return EGridEditor::PageDepths;
+    if (row.id == kRenderSizeRowId)
+        return EGridEditor::RenderSize;
     if (row.id == kSetCDImage)
         return EGridEditor::CDImage;
     const SettingInfo* info = FindSetting(row.id);

@@ -15,6 +15,9 @@ class CProduct;
 // Key id of the face "Image" row that opens the face picture editor; its
 // category is the face letter.
 inline constexpr std::uint32_t kFaceImageRowId = 100000;
+// Key id (category 'M') of the Render tab's "Rendering Size" row: width and
+// height in pixels, edited together as "WxH".
+inline constexpr std::uint32_t kRenderSizeRowId = 100001;
 
 struct CGridRow {
     std::string label;
@@ -75,6 +78,7 @@ enum class EGridEditor {
     PageDepths, // "Page Depth Percentages"
     CDImage,    // the CD-ROM image chooser
     FaceImage,  // the face picture editor
+    RenderSize, // "WxH" in pixels
 };
 EGridEditor EditorOf(const CGridRow& row);
 

@@ -292,6 +292,7 @@ void CPropertyGrid::EditRow(int index)
     case EGridEditor::PageDepths: EditPageDepths(index); break;
     case EGridEditor::CDImage: EditCDImage(index); break;
     case EGridEditor::FaceImage: EditFaceImage(row); break;
+    case EGridEditor::RenderSize: EditRenderSize(index); break;
     default: EditInPlace(row, index); break;
     }
     if (m_frame)
@@ -434,6 +435,23 @@ void CPropertyGrid::EditCDImage(int rowIndex)
         return;
     CommitEdit({{ModelKey(kSetCDImage), true, 0, chooser.ChosenKey().toStdString()}},
                "Set CD-ROM Image to " + chooser.ChosenName().toStdString());
+}
+
+void CPropertyGrid::EditRenderSize(int rowIndex)
+{
+    const SettingStore& store = Document()->GetProduct()->GetSettings();
+    CInPlaceEditor editor(CInPlaceEditor::EMode::Text, QStringLiteral("Rendering Size"), this);
+    editor.SetText(QStringLiteral("%1x%2").arg(store.GetInt(ModelKey(kSetRenderWidth))).arg(
+        store.GetInt(ModelKey(kSetRenderHeight))));
+    if (!RunEditor(editor, rowIndex))
+        return;
+    const RenderSizeResult size = ValidateRenderSize(editor.Text().toStdString());
+    if (!size.ok) {
+        ShowMessage(this, Q(size.message), EMessageIcon::Warning);
+        return;
+    }
+    CommitEdit({{ModelKey(kSetRenderWidth), false, size.width, {}}, {ModelKey(kSetRenderHeight), false, size.height, {}}},
+               "Set Rendering Size to " + std::to_string(size.width) + "x" + std::to_string(size.height));
 }
 
 void CPropertyGrid::EditFaceImage(const CGridRow& row)

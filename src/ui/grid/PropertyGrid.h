@@ -76,6 +76,7 @@ private:
     void EditPageDepths(int rowIndex);
     void EditCDImage(int rowIndex);
     void EditFaceImage(const CGridRow& row);
+    void EditRenderSize(int rowIndex);
     void FollowUp(const std::vector<CSettingValue>& values, const std::string& information);
     CVtwinDoc* Document() const;
 

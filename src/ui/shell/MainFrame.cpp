@@ -174,7 +174,7 @@ void CMainFrame::SetProgress(int percent, const QString& text)
 void CMainFrame::SetFullMenus(bool full)
 {
     m_fullMenus = full;
-    for (QMenu* menu : {m_editMenu, m_drawMenu, m_renderMenu})
+    for (QMenu* menu : {m_editMenu, m_drawMenu, m_faceMenu, m_renderMenu})
         menu->menuAction()->setVisible(full);
     m_editBar->setEnabled(full);
     m_drawBar->setEnabled(full);

@@ -133,6 +133,7 @@ private:
     QMenu* m_editMenu = nullptr;
     QMenu* m_viewMenu = nullptr;
     QMenu* m_drawMenu = nullptr;
+    QMenu* m_faceMenu = nullptr;
     QMenu* m_renderMenu = nullptr;
     QMenu* m_helpMenu = nullptr;
     QMenu* m_zoomMenu = nullptr;

@@ -57,6 +57,8 @@ void CMainFrame::BuildActions()
               "Save the faces laid out flat at true size, with bleed and dieline, as a print PDF\nExport Artwork");
     AddAction(ID_FILE_EXPORT_MODEL, "Export 3D &Model...",
               "Save the product as a glTF model for web and AR viewers\nExport 3D Model");
+    AddAction(ID_FACE_APPEARANCE, "&Appearance...",
+              "Change the colour, gradient, pattern, texture or picture of the face shown\nFace Appearance");
     AddAction(ID_APP_EXIT, "E&xit", "Quit the application; prompts to save the project\nExit");
     // Edit
     AddAction(ID_EDIT_UNDO, "&Undo\tCtrl+Z", "Undo the last action\nUndo", "edit_undo", QKeySequence("Ctrl+Z"));
@@ -317,6 +319,9 @@ void CMainFrame::BuildMenus()
     m_drawMenu->addAction(A(ID_FILL_COLOR));
     m_drawMenu->addAction(A(ID_LINE_COLOR));
 
+    m_faceMenu = bar->addMenu(QStringLiteral("Fa&ce"));
+    m_faceMenu->addAction(A(ID_FACE_APPEARANCE));
+
     m_renderMenu = bar->addMenu(QStringLiteral("&Render"));
     m_renderMenu->addAction(A(ID_RENDER_TO_CLIPBOARD));
     m_renderMenu->addAction(A(ID_RENDER_TO_FILE));
@@ -329,7 +334,8 @@ void CMainFrame::BuildMenus()
 
     // Texts that depend on the state (undo, custom zoom) are refreshed when
     // a menu opens, like the framework's update handlers.
-    for (QMenu* menu : {m_fileMenu, m_editMenu, m_viewMenu, m_drawMenu, m_renderMenu, m_helpMenu, m_zoomMenu})
+    for (QMenu* menu :
+         {m_fileMenu, m_editMenu, m_viewMenu, m_drawMenu, m_faceMenu, m_renderMenu, m_helpMenu, m_zoomMenu})
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
 }
 

@@ -3,6 +3,7 @@
 #include "ground/AppFolders.h"
 #include "app/UndoStore.h"
 #include "app/VtwinDoc.h"
+#include "catalogue/Product.h"
 #include "image/Raster.h"
 #include "render/EngineBackend.h"
 #include "render/RenderPipeline.h"
@@ -11,6 +12,7 @@
 #include "ui/canvas/GeometryBar.h"
 #include "ui/canvas/LayoutSnapshotRecord.h"
 #include "ui/canvas/Ruler.h"
+#include "ui/canvas/ToolCommands.h"
 #include "ui/dialogs/CustomZoomDialog.h"
 #include "ui/render/FlarePositionRecord.h"
 #include "ui/render/RenderPage.h"
@@ -354,6 +356,11 @@ bool CVtwinView::QueryCommand(int id, CCmdUI& ui) const
         ui.enabled = face;
         ui.text = CustomZoomText();
         return true;
+    case ID_FACE_APPEARANCE:
+        // The CD-ROM's surface is its CD image, chosen in the grid.
+        ui.enabled = face && CurrentFaceKey() != "C" && m_doc && m_doc->GetProduct() &&
+                     m_doc->GetProduct()->FindSidePtr(CurrentFaceKey());
+        return true;
     case ID_ZOOM_IN:
     case ID_ZOOM_OUT:
         ui.enabled = face;
@@ -361,21 +368,11 @@ bool CVtwinView::QueryCommand(int id, CCmdUI& ui) const
     default: break;
     }
     // Tools: enabled on a face tab, checked while current.
-    static const struct {
-        int id, mode, sub;
-    } tools[] = {{ID_TOOL_SELECT, 0, 0},        {ID_TOOL_LINE, 1, 2},          {ID_TOOL_ELLIPSE, 3, 3},
-                 {ID_TOOL_ELLIPSE_FILLED, 3, 4}, {ID_TOOL_ELLIPSE_BOTH, 3, 5},  {ID_TOOL_RECT, 2, 6},
-                 {ID_TOOL_RECT_FILLED, 2, 7},    {ID_TOOL_RECT_BOTH, 2, 8},     {ID_TOOL_POLYGON, 4, 9},
-                 {ID_TOOL_POLYGON_FILLED, 4, 10}, {ID_TOOL_POLYGON_BOTH, 4, 11}, {ID_TOOL_POLYLINE, 4, 12},
-                 {ID_TOOL_TEXT, 2, 13},          {ID_TOOL_PICTURE, 2, 14},      {ID_TOOL_BARCODE, 2, 15}};
-    for (const auto& t : tools) {
-        if (t.id == id) {
-            ui.enabled = face;
-            ui.checkable = true;
-            const int sub = m_canvas->SubTool();
-            ui.checked = face && m_canvas->ToolMode() == t.mode && (t.mode == 0 ? true : sub == t.sub);
-            return true;
-        }
+    if (const SToolCommand* t = FindToolCommand(id)) {
+        ui.enabled = face;
+        ui.checkable = true;
+        ui.checked = face && m_canvas->ToolMode() == t->mode && (t->mode == kModeSelect || m_canvas->SubTool() == t->sub);
+        return true;
     }
     auto* self = const_cast<CVtwinView*>(this);
     const CDrawObjectList* objects = face ? self->CurrentObjects() : nullptr;

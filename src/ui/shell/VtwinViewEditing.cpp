@@ -18,9 +18,11 @@
 #include "ui/canvas/FaceCanvas.h"
 #include "ui/canvas/GeometryBar.h"
 #include "ui/canvas/LayoutSnapshotRecord.h"
+#include "ui/canvas/ToolCommands.h"
 #include "ui/dialogs/ColorsDialog.h"
 #include "ui/dialogs/DrawBarcodeDialog.h"
 #include "ui/dialogs/DrawTextDialog.h"
+#include "ui/dialogs/FaceAppearanceDialog.h"
 #include "ui/dialogs/ObjectPropertiesDialog.h"
 #include "ui/render/FlarePositionRecord.h"
 #include "ui/shell/CommandIds.h"
@@ -258,21 +260,17 @@ void CVtwinView::DoUndo(bool redo)
 
 bool CVtwinView::RunEditCommand(int id)
 {
-    static const struct {
-        int id, mode, sub;
-    } tools[] = {{ID_TOOL_SELECT, 0, 0},        {ID_TOOL_LINE, 1, 2},          {ID_TOOL_ELLIPSE, 3, 3},
-                 {ID_TOOL_ELLIPSE_FILLED, 3, 4}, {ID_TOOL_ELLIPSE_BOTH, 3, 5},  {ID_TOOL_RECT, 2, 6},
-                 {ID_TOOL_RECT_FILLED, 2, 7},    {ID_TOOL_RECT_BOTH, 2, 8},     {ID_TOOL_POLYGON, 4, 9},
-                 {ID_TOOL_POLYGON_FILLED, 4, 10}, {ID_TOOL_POLYGON_BOTH, 4, 11}, {ID_TOOL_POLYLINE, 4, 12},
-                 {ID_TOOL_TEXT, 2, 13},          {ID_TOOL_PICTURE, 2, 14},      {ID_TOOL_BARCODE, 2, 15}};
-    for (const auto& t : tools)
-        if (t.id == id) {
-            m_canvas->SetTool(t.mode, t.sub);
-            emit commandStateChanged();
-            return true;
-        }
+    if (const SToolCommand* t = FindToolCommand(id)) {
+        m_canvas->SetTool(t->mode, t->sub);
+        emit commandStateChanged();
+        return true;
+    }
     switch (id) {
     case ID_COLORS: RunColorsDialog(); return true;
+    case ID_FACE_APPEARANCE:
+        if (m_frame)
+            EditFaceAppearance(this, *this, *m_frame);
+        return true;
     case ID_MARGIN: RunMarginCommand(*this); return true;
     case ID_OBJECT_PROPERTIES: RunProperties(); return true;
     case ID_EDIT_UNDO: DoUndo(false); return true;

@@ -123,6 +123,21 @@ public:
 
     void SetPictureFile(const QString& path) { m_file->setText(path); }
 
+    // A made project's face: its present look, and its size for the fit question.
+    void ShowPresent(const SideAppearanceAnswer& a, QSize faceSize)
+    {
+        m_faceSize = faceSize;
+        if (const int style = m_style->findData(a.type); style >= 0)
+            m_style->setCurrentIndex(style);  // a picture face starts from a plain colour
+        m_colour1->SetColor(a.color1);
+        m_colour2->SetColor(a.color2);
+        FillVariants();
+        const int variant = a.type == kAppearancePattern ? a.pattern : a.gradientStyle;
+        m_variant->setCurrentIndex(std::max(0, m_variant->findData(variant)));
+        const int scale = a.type == kAppearanceTexture ? a.textureScale : a.patternCell;
+        m_scale->setCurrentIndex(std::max(0, m_scale->findData(scale)));
+    }
+
     bool Leave(NewProjectAnswers& answers) override
     {
         const QString file = m_file->text().trimmed();
@@ -190,11 +205,13 @@ private:
             m_file->setFocus();
             return std::nullopt;
         }
-        const SizePageValues size = answers.size ? *answers.size : m_catalogueSize;
-        const int p = GetFacePixelsPerMm(size.width, size.height, size.depth, answers.renderWidth,
-                                         answers.renderHeight);
-        int w = 0, h = 0;
-        GetFacePixelSize(m_letter, size.width, size.height, size.depth, p, w, h);
+        int w = m_faceSize.width(), h = m_faceSize.height();
+        if (m_faceSize.isEmpty()) {
+            const SizePageValues size = answers.size ? *answers.size : m_catalogueSize;
+            const int p = GetFacePixelsPerMm(size.width, size.height, size.depth, answers.renderWidth,
+                                             answers.renderHeight);
+            GetFacePixelSize(m_letter, size.width, size.height, size.depth, p, w, h);
+        }
         return AskFitPicture(this, *picture, w, h, QString::fromLatin1(GetSideName(std::string(1, m_letter))),
                              m_productName, m_fit);
     }
@@ -261,6 +278,7 @@ private:
     SizePageValues m_catalogueSize;  // millimetres, when the size page is not shown
     QString m_productName;
     int m_fit = 0;                   // the last fitting answer, offered again
+    QSize m_faceSize;                // a made project's face, in pixels
     QComboBox* m_style = nullptr;
     QComboBox* m_scale = nullptr;
     QComboBox* m_variant = nullptr;
@@ -276,4 +294,12 @@ CWizardPage* CreateSidePage(const QString& title, char letter, const CAppFolders
                             const CProduct& product, QWidget* parent)
 {
     return new CSidePage(title, letter, folders, entry, product, parent);
+}
+
+CWizardPage* CreateFaceAppearancePage(char letter, const CAppFolders& folders, const CProduct& product,
+                                      const SideAppearanceAnswer& present, QSize faceSize, QWidget* parent)
+{
+    auto* page = new CSidePage(QString(), letter, folders, ModelEntry{}, product, parent);
+    page->ShowPresent(present, faceSize);
+    return page;
 }

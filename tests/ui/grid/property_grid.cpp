@@ -23,6 +23,8 @@
 #include "ui/render/RenderPage.h"
 
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QSlider>
@@ -44,7 +46,7 @@ private slots:
         // reflection off; shadows on with their three rows; no binder or CD rows.
         const QStringList expected = {
             "[Rendering Options]", "Detail", "Soften Edges", "Shading", "Lighting", "Finish", "Light Fall-off", "Backdrop", "Texture Filtering",
-            "Resolution", "[Bevel]",
+            "Rendering Size", "Resolution", "[Bevel]",
             "Bevel", "[Borders]", "Borders",
             "[Color Balance]", "Brightness", "Contrast", "Red", "Green", "Blue", "[Color Effect]", "Color Effect",
             "[Lens Flare]", "Lens Flare", "[Object Positioning]", "Table Position", "Above Table", "X Rotation",
@@ -309,6 +311,53 @@ private slots:
         QVERIFY(m_frame->RunCommand(ID_EDIT_UNDO));
         QVERIFY(!m_frame->View()->Pipeline().GetCache().IsUpToDate("y"));
         QCOMPARE(int(Product().FindSidePtr("F")->GetPicture()->GetBits(20)[3 * 30 + 1]), 255);  // white again
+        CUndoFileCounter::Instance().SetFolder({});
+    }
+
+    // After the wizard: the rendering size in the grid ("WxH", refused out
+    // of range), and Face > Appearance, each one undo step.
+    void renderingSizeAndFaceAppearanceAfterTheWizard()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        CUndoFileCounter::Instance().SetFolder(dir.path().toStdString() + "/");
+        std::string error;
+        std::optional<CAppFolders> folders = CAppFolders::Create(dir.path().toStdString(), error);
+        QVERIFY2(folders, error.c_str());
+        m_frame->SetFolders(&*folders);
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        const int row = m_grid->FindRow("Rendering Size", "Rendering Options");
+        for (const char* text : {"30x200", "300 x 200"}) {
+            Answer([text](QDialog& d) { d.findChild<QLineEdit*>()->setText(QString::fromLatin1(text)); });
+            m_grid->EditRow(row);
+        }
+        QCOMPARE(m_messages.messages, QStringList{"Width must be between 50 and 10000 pixels."});
+        QCOMPARE(Settings().GetInt(ModelKey(kSetRenderWidth)), 300);
+        QCOMPARE(Settings().GetInt(ModelKey(kSetRenderHeight)), 200);
+        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(), std::string("&Undo Set Rendering Size to 300x200\tCtrl+Z"));
+
+        // A white 60 x 40 front becomes gradient style 0 of white and black:
+        // colour 2 (black) at the left edge, colour 1 (white) towards the right.
+        CSide& side = Product().GetOrCreateSide("F");
+        side.Reset(kAppearanceColor, 60, 40, 0xFFFFFF, 1);
+        QVERIFY(BuildAppearance(side));
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
+        QTimer::singleShot(0, [] {
+            auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QVERIFY(d);
+            auto* style = d->findChild<QComboBox*>(QStringLiteral("style"));
+            style->setCurrentIndex(style->findText(QStringLiteral("Gradient")));
+            d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        });
+        QVERIFY(m_frame->RunCommand(ID_FACE_APPEARANCE));
+        const CRaster* front = Product().FindSidePtr("F")->GetPicture();
+        QCOMPARE(front->GetWidth(), 60);
+        QCOMPARE(int(front->GetBits(20)[0]), 0);
+        QCOMPARE(int(front->GetBits(20)[3 * 59]), 255 * 59 / 60);
+        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(), std::string("&Undo Modify Front Appearance\tCtrl+Z"));
+        QVERIFY(m_frame->RunCommand(ID_EDIT_UNDO));
+        QCOMPARE(int(Product().FindSidePtr("F")->GetPicture()->GetBits(20)[0]), 255);
+        m_frame->SetFolders(nullptr);
         CUndoFileCounter::Instance().SetFolder({});
     }
 

@@ -66,7 +66,7 @@ private slots:
         QCOMPARE(m_frame->View()->TabNames(), QStringList());
         QCOMPARE(m_frame->windowTitle(), QStringLiteral("Untitled - Vantorel"));
         GiveBoxProduct(*m_frame);
-        QCOMPARE(VisibleMenus(), (QStringList{"&File", "&Edit", "&View", "&Draw", "&Render", "&Help"}));
+        QCOMPARE(VisibleMenus(), (QStringList{"&File", "&Edit", "&View", "&Draw", "Fa&ce", "&Render", "&Help"}));
         QCOMPARE(m_frame->View()->TabNames(),
                  (QStringList{"Front", "Left", "Right", "Top", "Bottom", "Background", "Layout", "Render"}));
         // Face entries of faces a box lacks are not in the View menu.
