@@ -47,6 +47,7 @@ bool SetFaceAppearance(const CAppFolders& folders, CVtwinDoc& doc, const std::st
     GetFacePictureSize(*product, key, oldWidth, oldHeight);
     side->GetSettings() = built.GetSettings();
     side->SetPicture(built.TakePicture());
+    side->SetPictureArt(built.GetPictureArt());  // artwork a picture was drawn from stays with it
     side->SetSecondPicture(built.TakeSecondPicture());
     GetFacePictureSize(*product, key, newWidth, newHeight);
     if (auto* list = static_cast<CDrawObjectList*>(doc.FindFaceObjects(key)))
