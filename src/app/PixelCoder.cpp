@@ -80,6 +80,124 @@ inline std::uint32_t Pack(const std::uint8_t* p) noexcept
 
 inline std::uint8_t Wrap(int v) noexcept { return static_cast<std::uint8_t>(v & 0xFF); }
 
+// The coded bytes and the read position in them.
+struct SCodeReader {
+    const std::uint8_t* data;
+    std::size_t size;
+    std::size_t pos = 0;
+
+    bool Has(std::size_t k) const noexcept { return size - pos >= k; }
+    std::uint8_t Next() noexcept { return data[pos++]; }
+};
+
+// Opcodes 106..111 and 117..128: a colour given in full or in part by the
+// bytes that follow, the other channels at 0 or 255. False when the data ends.
+bool ReadGivenColour(int op, SCodeReader& in, Rgb& c) noexcept
+{
+    if (op >= 106 && op <= 111) {
+        if (!in.Has(1))
+            return false;
+        const std::uint8_t v = in.Next();
+        const std::uint8_t s = op <= 108 ? 255 : 0;
+        const int ch = (op - 106) % 3; // 0 red, 1 green, 2 blue
+        c = Rgb{ch == 0 ? s : v, ch == 1 ? s : v, ch == 2 ? s : v};
+    } else if (op == 116) {
+        c = Rgb{254, 254, 254};
+    } else if (op == 123) {
+        c = Rgb{0, 0, 0};
+    } else if (op == 124) {
+        c = Rgb{255, 255, 255};
+    } else if ((op >= 117 && op <= 119) || (op >= 125 && op <= 127)) {
+        if (!in.Has(1))
+            return false;
+        const std::uint8_t v = in.Next();
+        const std::uint8_t o = op <= 119 ? 255 : 0;
+        const int ch = op <= 119 ? op - 117 : op - 125; // 0 blue, 1 green, 2 red
+        c = Rgb{ch == 2 ? v : o, ch == 1 ? v : o, ch == 0 ? v : o};
+    } else if (op >= 120 && op <= 122) {
+        if (!in.Has(2))
+            return false;
+        const std::uint8_t a = in.data[in.pos], b = in.data[in.pos + 1];
+        in.pos += 2;
+        const int ch = op - 120; // 0 blue, 1 green, 2 red
+        c = Rgb{ch == 2 ? a : b, ch == 1 ? a : b, ch == 0 ? a : b};
+    } else if (op == 128) {
+        if (!in.Has(1))
+            return false;
+        const std::uint8_t v = in.Next();
+        c = Rgb{v, v, v};
+    }
+    return true;
+}
+
+// Opcodes 132..143 and 148..159: the pixel above or to the left, less or
+// plus the packed difference byte that follows.
+bool ReadDifference(int op, SCodeReader& in, const CPlane& plane, int x, int y, Rgb& c) noexcept
+{
+    if (!in.Has(1))
+        return false;
+    const std::uint8_t d = in.Next();
+    const int base = op < 148 ? 132 : 148;
+    const bool fromLeft = op - base >= 6;
+    const int group = (op - base) % 6;
+    const int sign = op < 148 ? -1 : 1;
+    const Rgb ref = fromLeft ? plane.Get(x - 1, y) : plane.Get(x, y - 1);
+    int dr, dg, db;
+    UnpackDiff(group, d, dr, dg, db);
+    c = Rgb{Wrap(ref.r + sign * dr), Wrap(ref.g + sign * dg), Wrap(ref.b + sign * db)};
+    return true;
+}
+
+// Opcodes 164..175: the pixel above or to the left with one or two channels
+// replaced by the bytes that follow.
+bool ReadPartialReplace(int op, SCodeReader& in, const CPlane& plane, int x, int y, Rgb& c) noexcept
+{
+    const bool fromLeft = op >= 170;
+    const int kind = (op - 164) % 6; // rg, rb, gb, r, g, b
+    static constexpr std::uint8_t kMask[6] = {3, 5, 6, 1, 2, 4}; // bit 0 red, 1 green, 2 blue
+    const std::uint8_t mask = kMask[kind];
+    const std::size_t count = (mask & 1) + ((mask >> 1) & 1) + ((mask >> 2) & 1);
+    if (!in.Has(count))
+        return false;
+    c = fromLeft ? plane.Get(x - 1, y) : plane.Get(x, y - 1);
+    if (mask & 1)
+        c.r = in.Next();
+    if (mask & 2)
+        c.g = in.Next();
+    if (mask & 4)
+        c.b = in.Next();
+    return true;
+}
+
+// The colour of one opcode other than the whole-row ones (14, 15), and the
+// run length `n` it fills; an unknown opcode repeats the last colour once.
+// False when the data ends inside the opcode's bytes.
+bool ReadPixelOp(int op, SCodeReader& in, const CPlane& plane, int x, int y, Rgb& c, int& n) noexcept
+{
+    n = 1;
+    if ((op >= 132 && op <= 143) || (op >= 148 && op <= 159))
+        return ReadDifference(op, in, plane, x, y, c);
+    if (op >= 164 && op <= 175)
+        return ReadPartialReplace(op, in, plane, x, y, c);
+    if (op >= 106 && op <= 128)
+        return ReadGivenColour(op, in, c);
+    if (op == 0) {
+        if (!in.Has(3))
+            return false;
+        c = Rgb{in.data[in.pos], in.data[in.pos + 1], in.data[in.pos + 2]};
+        in.pos += 3;
+        return true;
+    }
+    if (op >= 183 && (op & 15) >= 7) {
+        // 183..191, 199..207, 215..223, 231..239, 247..255: the low nibble
+        // runs 7..15 within each group of sixteen.
+        const int group = (op - 183) >> 4; // 0 -> n = 5 ... 4 -> n = 1
+        n = 5 - group;
+        c = plane.Reference((op & 15) - 7, x, y);
+    }
+    return true;
+}
+
 } // namespace
 
 bool CPixelCoder::Decode(const std::uint8_t* data, std::size_t size, std::size_t& used, std::uint8_t* pixels,
@@ -89,108 +207,40 @@ bool CPixelCoder::Decode(const std::uint8_t* data, std::size_t size, std::size_t
     if (width <= 0 || height <= 0)
         return true;
     CPlane plane(pixels, width, height, stride);
-    std::size_t pos = 0;
+    SCodeReader in{data, size};
     Rgb c{};
     for (int y = 0; y < height; ++y) {
         int x = 0;
         while (x < width) {
-            if (pos >= size)
+            if (in.pos >= size)
                 return false;
-            const int op = data[pos++];
-            const auto need = [&](std::size_t k) noexcept { return size - pos >= k; };
-            int n = 1;
-            if (op == 0) {
-                if (!need(3))
+            const int op = in.Next();
+            if (op == 14) { // the whole row in the colour that follows
+                if (!in.Has(3))
                     return false;
-                c = Rgb{data[pos], data[pos + 1], data[pos + 2]};
-                pos += 3;
-            } else if (op == 14) {
-                if (!need(3))
-                    return false;
-                c = Rgb{data[pos], data[pos + 1], data[pos + 2]};
-                pos += 3;
+                c = Rgb{data[in.pos], data[in.pos + 1], data[in.pos + 2]};
+                in.pos += 3;
                 for (int i = 0; i < width; ++i)
                     plane.Put(i, y, c);
                 break;
-            } else if (op == 15) {
+            }
+            if (op == 15) { // the whole row as the row above
                 for (int i = 0; i < width; ++i) {
                     c = plane.Get(i, y - 1);
                     plane.Put(i, y, c);
                 }
                 break;
-            } else if (op >= 106 && op <= 111) {
-                if (!need(1))
-                    return false;
-                const std::uint8_t v = data[pos++];
-                const std::uint8_t s = op <= 108 ? 255 : 0;
-                const int ch = (op - 106) % 3; // 0 red, 1 green, 2 blue
-                c = Rgb{ch == 0 ? s : v, ch == 1 ? s : v, ch == 2 ? s : v};
-            } else if (op == 116) {
-                c = Rgb{254, 254, 254};
-            } else if (op == 123) {
-                c = Rgb{0, 0, 0};
-            } else if (op == 124) {
-                c = Rgb{255, 255, 255};
-            } else if ((op >= 117 && op <= 119) || (op >= 125 && op <= 127)) {
-                if (!need(1))
-                    return false;
-                const std::uint8_t v = data[pos++];
-                const std::uint8_t o = op <= 119 ? 255 : 0;
-                const int ch = op <= 119 ? op - 117 : op - 125; // 0 blue, 1 green, 2 red
-                c = Rgb{ch == 2 ? v : o, ch == 1 ? v : o, ch == 0 ? v : o};
-            } else if (op >= 120 && op <= 122) {
-                if (!need(2))
-                    return false;
-                const std::uint8_t a = data[pos], b = data[pos + 1];
-                pos += 2;
-                const int ch = op - 120; // 0 blue, 1 green, 2 red
-                c = Rgb{ch == 2 ? a : b, ch == 1 ? a : b, ch == 0 ? a : b};
-            } else if (op == 128) {
-                if (!need(1))
-                    return false;
-                const std::uint8_t v = data[pos++];
-                c = Rgb{v, v, v};
-            } else if ((op >= 132 && op <= 143) || (op >= 148 && op <= 159)) {
-                if (!need(1))
-                    return false;
-                const std::uint8_t d = data[pos++];
-                const int base = op < 148 ? 132 : 148;
-                const bool fromLeft = op - base >= 6;
-                const int group = (op - base) % 6;
-                const int sign = op < 148 ? -1 : 1;
-                const Rgb ref = fromLeft ? plane.Get(x - 1, y) : plane.Get(x, y - 1);
-                int dr, dg, db;
-                UnpackDiff(group, d, dr, dg, db);
-                c = Rgb{Wrap(ref.r + sign * dr), Wrap(ref.g + sign * dg), Wrap(ref.b + sign * db)};
-            } else if (op >= 164 && op <= 175) {
-                const bool fromLeft = op >= 170;
-                const int kind = (op - 164) % 6; // rg, rb, gb, r, g, b
-                static constexpr std::uint8_t kMask[6] = {3, 5, 6, 1, 2, 4}; // bit 0 red, 1 green, 2 blue
-                const std::uint8_t mask = kMask[kind];
-                const std::size_t count = (mask & 1) + ((mask >> 1) & 1) + ((mask >> 2) & 1);
-                if (!need(count))
-                    return false;
-                c = fromLeft ? plane.Get(x - 1, y) : plane.Get(x, y - 1);
-                if (mask & 1)
-                    c.r = data[pos++];
-                if (mask & 2)
-                    c.g = data[pos++];
-                if (mask & 4)
-                    c.b = data[pos++];
-            } else if (op >= 183 && (op & 15) >= 7) {
-                // 183..191, 199..207, 215..223, 231..239, 247..255: the low nibble
-                // runs 7..15 within each group of sixteen.
-                const int group = (op - 183) >> 4; // 0 -> n = 5 ... 4 -> n = 1
-                n = 5 - group;
-                c = plane.Reference((op & 15) - 7, x, y);
             }
+            int n = 1;
+            if (!ReadPixelOp(op, in, plane, x, y, c, n))
+                return false;
             const int end = x + n < width ? x + n : width;
             for (int i = x; i < end; ++i)
                 plane.Put(i, y, c);
             x += n;
         }
     }
-    used = pos;
+    used = in.pos;
     return true;
 }
 

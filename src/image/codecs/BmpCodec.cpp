@@ -59,6 +59,72 @@ struct SChannelMask {
     }
 };
 
+// Index of pixel i of a run whose bytes are `bytes` (RLE4: two per byte, high nibble first).
+std::uint8_t RleIndex(const std::uint8_t* bytes, int i, bool rle4) noexcept
+{
+    if (!rle4) {
+        return bytes[i];
+    }
+    const std::uint8_t b = bytes[i / 2];
+    return (i & 1) ? (b & 0x0F) : (b >> 4);
+}
+
+// Where the runs write next, kept within width x height.
+struct SRleCursor {
+    CRaster& image;
+    int width = 0;
+    int height = 0;
+    int x = 0;
+    int y = 0;
+
+    // Writes the pixels of a run that fall inside the row, then advances x
+    // (clamped to the width: everything further right is dropped too).
+    template <class Pixel>
+    void PutRun(int count, Pixel&& pixel)
+    {
+        if (y < height) {
+            const int inside = std::min(count, width - x);
+            for (int i = 0; i < inside; ++i) {
+                image.SetPixelIndex(x + i, y, pixel(i));
+            }
+        }
+        x = std::min(width, x + count);
+    }
+};
+
+// A delta escape: moves by (dx, dy), which must land inside the picture.
+bool ReadRleDelta(CByteStream& stream, SRleCursor& at)
+{
+    std::uint8_t delta[2];
+    if (stream.Read(delta, 1, 2) != 2) {
+        at.image.SetLastError("BMP file is truncated");
+        return false;
+    }
+    // Column width and row height are already outside the picture.
+    at.x += delta[0];
+    at.y += delta[1];
+    if (at.x > at.width || at.y > at.height || (delta[0] != 0 && at.x == at.width) ||
+        (delta[1] != 0 && at.y == at.height)) {
+        at.image.SetLastError("BMP RLE data runs past the image");
+        return false;
+    }
+    return true;
+}
+
+// An absolute run of n pixels, its bytes padded to a 16-bit boundary.
+bool ReadRleAbsolute(CByteStream& stream, SRleCursor& at, int n, bool rle4)
+{
+    std::uint8_t absolute[256];
+    const int bytes = rle4 ? (n + 1) / 2 : n;
+    const int padded = (bytes + 1) & ~1;
+    if (stream.Read(absolute, 1, static_cast<std::size_t>(padded)) != static_cast<std::size_t>(padded)) {
+        at.image.SetLastError("BMP file is truncated");
+        return false;
+    }
+    at.PutRun(n, [&](int i) { return RleIndex(absolute, i, rle4); });
+    return true;
+}
+
 // Run-length decoding of RLE8 (4 == false) and RLE4 data into a palette image.
 // Pairs (count, value) give runs; a 0 count escapes: 0 end of line, 1 end of
 // bitmap, 2 delta (dx, dy), n >= 3 an absolute run of n pixels padded to a
@@ -72,30 +138,7 @@ struct SChannelMask {
 // the picture is refused: no encoder writes one.
 bool DecodeRle(CByteStream& stream, CRaster& image, bool rle4)
 {
-    const int width = image.GetWidth();
-    const int height = image.GetHeight();
-    int x = 0;
-    int y = 0;
-    std::uint8_t absolute[256];
-    // Index of pixel i of a run whose bytes are `bytes` (RLE4: two per byte, high nibble first).
-    auto indexOf = [rle4](const std::uint8_t* bytes, int i) -> std::uint8_t {
-        if (!rle4) {
-            return bytes[i];
-        }
-        const std::uint8_t b = bytes[i / 2];
-        return (i & 1) ? (b & 0x0F) : (b >> 4);
-    };
-    // Writes the pixels of a run that fall inside the row, then advances x
-    // (clamped to the width: everything further right is dropped too).
-    auto putRun = [&](int count, auto&& pixel) {
-        if (y < height) {
-            const int inside = std::min(count, width - x);
-            for (int i = 0; i < inside; ++i) {
-                image.SetPixelIndex(x + i, y, pixel(i));
-            }
-        }
-        x = std::min(width, x + count);
-    };
+    SRleCursor at{image, image.GetWidth(), image.GetHeight()};
     for (;;) {
         if (image.GetEscape()) {
             image.SetLastError("Cancelled");
@@ -103,7 +146,7 @@ bool DecodeRle(CByteStream& stream, CRaster& image, bool rle4)
         }
         std::uint8_t pair[2];
         if (stream.Read(pair, 1, 2) != 2) {
-            if (y >= height) {
+            if (at.y >= at.height) {
                 return true; // every row is complete; the end marker is missing
             }
             image.SetLastError("BMP file is truncated");
@@ -112,43 +155,22 @@ bool DecodeRle(CByteStream& stream, CRaster& image, bool rle4)
         const int count = pair[0];
         if (count > 0) {
             // RLE4 runs alternate the high and the low nibble of the value.
-            putRun(count, [&](int i) { return indexOf(pair + 1, rle4 ? (i & 1) : 0); });
+            at.PutRun(count, [&](int i) { return RleIndex(pair + 1, rle4 ? (i & 1) : 0, rle4); });
             continue;
         }
+        bool ok = true;
         switch (pair[1]) {
         case 0: // end of line
-            x = 0;
-            y = std::min(height, y + 1);
+            at.x = 0;
+            at.y = std::min(at.height, at.y + 1);
             break;
         case 1: // end of bitmap
             return true;
-        case 2: { // delta
-            std::uint8_t delta[2];
-            if (stream.Read(delta, 1, 2) != 2) {
-                image.SetLastError("BMP file is truncated");
-                return false;
-            }
-            // A move must land inside the picture: column width and row
-            // height are already outside it.
-            x += delta[0];
-            y += delta[1];
-            if (x > width || y > height || (delta[0] != 0 && x == width) || (delta[1] != 0 && y == height)) {
-                image.SetLastError("BMP RLE data runs past the image");
-                return false;
-            }
-            break;
+        case 2: ok = ReadRleDelta(stream, at); break;
+        default: ok = ReadRleAbsolute(stream, at, pair[1], rle4); break;
         }
-        default: { // absolute run of n pixels
-            const int n = pair[1];
-            const int bytes = rle4 ? (n + 1) / 2 : n;
-            const int padded = (bytes + 1) & ~1;
-            if (stream.Read(absolute, 1, static_cast<std::size_t>(padded)) != static_cast<std::size_t>(padded)) {
-                image.SetLastError("BMP file is truncated");
-                return false;
-            }
-            putRun(n, [&](int i) { return indexOf(absolute, i); });
-            break;
-        }
+        if (!ok) {
+            return false;
         }
     }
 }

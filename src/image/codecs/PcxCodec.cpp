@@ -276,36 +276,37 @@ void PackLine(const std::uint8_t* line, int count, CMemoryStream& out)
     }
 }
 
-} // namespace
+// How a picture is written: 24-bit as three 8-bit planes (red, green, blue),
+// 8-bit as one plane with the palette at the end, 4-bit as four 1-bit planes,
+// 1-bit as one.
+struct SPcxPlanes {
+    int planes = 1;
+    int dataBytes = 0;    // bytes of pixel data in one plane line
+    int bytesPerLine = 0; // dataBytes padded to an even count
+};
 
-bool EncodePcx(CByteStream& stream, CRaster& image)
+// Fills the header for `image` and gives the plane layout it declares.
+SPcxPlanes WriteHeader(const CRaster& image, std::uint8_t* header)
 {
-    if (!image.IsValid()) {
-        image.SetLastError("cannot write PCX header");
-        return false;
-    }
     const int width = image.GetWidth();
-    const int height = image.GetHeight();
     const int bpp = image.GetBpp();
-    std::uint8_t header[kHeaderSize] = {};
     header[kOffManufacturer] = kManufacturer;
     header[kOffVersion] = 5;
     header[kOffEncoding] = 1;
     WriteLE16(header + kOffXMax, static_cast<std::uint32_t>(width - 1));
-    WriteLE16(header + kOffYMax, static_cast<std::uint32_t>(height - 1));
+    WriteLE16(header + kOffYMax, static_cast<std::uint32_t>(image.GetHeight() - 1));
     WriteLE16(header + kOffHDpi, static_cast<std::uint32_t>(std::clamp(image.GetXDPI(), 0, 65535)));
     WriteLE16(header + kOffVDpi, static_cast<std::uint32_t>(std::clamp(image.GetYDPI(), 0, 65535)));
-    int planes = 1;
-    int dataBytes = 0; // bytes of pixel data in one plane line
+    SPcxPlanes out;
     if (bpp == 24 || bpp == 8) {
         header[kOffBitsPerPixel] = 8;
-        planes = bpp == 24 ? 3 : 1;
+        out.planes = bpp == 24 ? 3 : 1;
         WriteLE16(header + kOffPaletteInfo, bpp == 24 ? 1 : 0);
-        dataBytes = width;
+        out.dataBytes = width;
     } else {
         header[kOffBitsPerPixel] = 1;
-        planes = bpp == 4 ? 4 : 1;
-        dataBytes = (width + 7) / 8;
+        out.planes = bpp == 4 ? 4 : 1;
+        out.dataBytes = (width + 7) / 8;
         // The header palette: the 16 colours of a 4-bit picture, the two
         // colours (normally black and white) of a 1-bit picture.
         for (int i = 0; i < image.GetNumColors() && i < 16; ++i) {
@@ -315,15 +316,22 @@ bool EncodePcx(CByteStream& stream, CRaster& image)
             header[kOffColorMap + i * 3 + 2] = q.rgbBlue;
         }
     }
-    const int bytesPerLine = (dataBytes + 1) & ~1;
-    header[kOffPlanes] = static_cast<std::uint8_t>(planes);
-    WriteLE16(header + kOffBytesPerLine, static_cast<std::uint32_t>(bytesPerLine));
+    out.bytesPerLine = (out.dataBytes + 1) & ~1;
+    header[kOffPlanes] = static_cast<std::uint8_t>(out.planes);
+    WriteLE16(header + kOffBytesPerLine, static_cast<std::uint32_t>(out.bytesPerLine));
+    return out;
+}
 
-    CMemoryStream encoded;
-    std::vector<std::uint8_t> plane(static_cast<std::size_t>(bytesPerLine));
+// Every plane line of the picture, top line first, packed into `encoded`.
+void PackPicture(const CRaster& image, const SPcxPlanes& layout, CMemoryStream& encoded)
+{
+    const int width = image.GetWidth();
+    const int height = image.GetHeight();
+    const int bpp = image.GetBpp();
+    std::vector<std::uint8_t> plane(static_cast<std::size_t>(layout.bytesPerLine));
     auto closeLine = [&]() {
-        PackLine(plane.data(), dataBytes, encoded);
-        if (dataBytes != bytesPerLine) {
+        PackLine(plane.data(), layout.dataBytes, encoded);
+        if (layout.dataBytes != layout.bytesPerLine) {
             encoded.PutC(0); // pads the line to the even bytes-per-line
         }
     };
@@ -351,19 +359,39 @@ bool EncodePcx(CByteStream& stream, CRaster& image)
                 closeLine();
             }
         } else {
-            std::memcpy(plane.data(), row, static_cast<std::size_t>(dataBytes));
+            std::memcpy(plane.data(), row, static_cast<std::size_t>(layout.dataBytes));
             // Bits beyond the width are left as they are in the row padding.
             closeLine();
         }
     }
-    if (bpp == 8) {
-        encoded.PutC(kPaletteMarker);
-        for (int i = 0; i < 256; ++i) {
-            const RGBQUAD q = image.GetPaletteColor(i);
-            encoded.PutC(q.rgbRed);
-            encoded.PutC(q.rgbGreen);
-            encoded.PutC(q.rgbBlue);
-        }
+}
+
+// The marker and 256-entry RGB palette that end an 8-bit file.
+void AppendPalette(const CRaster& image, CMemoryStream& encoded)
+{
+    encoded.PutC(kPaletteMarker);
+    for (int i = 0; i < 256; ++i) {
+        const RGBQUAD q = image.GetPaletteColor(i);
+        encoded.PutC(q.rgbRed);
+        encoded.PutC(q.rgbGreen);
+        encoded.PutC(q.rgbBlue);
+    }
+}
+
+} // namespace
+
+bool EncodePcx(CByteStream& stream, CRaster& image)
+{
+    if (!image.IsValid()) {
+        image.SetLastError("cannot write PCX header");
+        return false;
+    }
+    std::uint8_t header[kHeaderSize] = {};
+    const SPcxPlanes layout = WriteHeader(image, header);
+    CMemoryStream encoded;
+    PackPicture(image, layout, encoded);
+    if (image.GetBpp() == 8) {
+        AppendPalette(image, encoded);
     }
     if (encoded.Error()) {
         image.SetLastError("Can't allocate memory");

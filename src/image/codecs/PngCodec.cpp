@@ -430,6 +430,59 @@ bool WriteCore(png_structp png, png_infop info, SPngContext* ctx, const CRaster*
     return true;
 }
 
+// A copy of `image` in `swapped` with palette entries 0 and `trans` swapped,
+// and the pixels of each index given the other; false when out of memory.
+bool SwapIndexWithFirst(const CRaster& image, int trans, CRaster& swapped)
+{
+    if (!swapped.Copy(image)) {
+        return false;
+    }
+    const RGBQUAD first = swapped.GetPaletteColor(0);
+    swapped.SetPaletteColor(0, swapped.GetPaletteColor(trans));
+    swapped.SetPaletteColor(trans, first);
+    for (int y = 0; y < image.GetHeight(); ++y) {
+        for (int x = 0; x < image.GetWidth(); ++x) {
+            const int i = swapped.GetPixelIndex(x, y);
+            if (i == 0) {
+                swapped.SetPixelIndex(x, y, static_cast<std::uint8_t>(trans));
+            } else if (i == trans) {
+                swapped.SetPixelIndex(x, y, 0);
+            }
+        }
+    }
+    return true;
+}
+
+void CopyPalette(const CRaster& image, png_color* palette)
+{
+    for (int i = 0; i < image.GetNumColors(); ++i) {
+        const RGBQUAD q = image.GetPaletteColor(i);
+        palette[i].red = q.rgbRed;
+        palette[i].green = q.rgbGreen;
+        palette[i].blue = q.rgbBlue;
+    }
+}
+
+// The picture's rows top first in `rows`; for a 24-bit picture with an alpha
+// plane, which is written with its transparency, room for one RGBA row in
+// `alphaRow`. False when out of memory.
+bool PrepareRows(const CRaster& image, bool indexed, std::vector<png_bytep>& rows, std::vector<png_byte>& alphaRow)
+{
+    const int height = image.GetHeight();
+    try {
+        rows.resize(static_cast<std::size_t>(height));
+        if (!indexed && image.HasAlpha()) {
+            alphaRow.resize(4 * static_cast<std::size_t>(image.GetWidth()));
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    for (int i = 0; i < height; ++i) {
+        rows[i] = const_cast<png_bytep>(image.GetBits(height - 1 - i)); // top row first
+    }
+    return true;
+}
+
 } // namespace
 
 bool EncodePng(CByteStream& stream, CRaster& image)
@@ -458,7 +511,6 @@ bool EncodePng(CByteStream& stream, CRaster& image)
     } guard{&png, &info};
     png_set_write_fn(png, &ctx, OnPngWrite, OnPngFlush);
 
-    const int height = image.GetHeight();
     const bool indexed = image.GetBpp() <= 8;
     // A transparent index other than 0 is moved to position 0 (the one entry of
     // the transparency chunk): its palette entry and the pixels are swapped.
@@ -467,51 +519,19 @@ bool EncodePng(CByteStream& stream, CRaster& image)
     const CRaster* source = &image;
     CRaster swapped;
     if (validTrans && trans != 0) {
-        if (!swapped.Copy(image)) {
+        if (!SwapIndexWithFirst(image, trans, swapped)) {
             image.SetLastError("Can't allocate memory");
             return false;
-        }
-        const RGBQUAD first = swapped.GetPaletteColor(0);
-        swapped.SetPaletteColor(0, swapped.GetPaletteColor(trans));
-        swapped.SetPaletteColor(trans, first);
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < image.GetWidth(); ++x) {
-                const int i = swapped.GetPixelIndex(x, y);
-                if (i == 0) {
-                    swapped.SetPixelIndex(x, y, static_cast<std::uint8_t>(trans));
-                } else if (i == trans) {
-                    swapped.SetPixelIndex(x, y, 0);
-                }
-            }
         }
         source = &swapped;
     }
     png_color palette[256] = {};
-    for (int i = 0; i < source->GetNumColors(); ++i) {
-        const RGBQUAD q = source->GetPaletteColor(i);
-        palette[i].red = q.rgbRed;
-        palette[i].green = q.rgbGreen;
-        palette[i].blue = q.rgbBlue;
-    }
+    CopyPalette(*source, palette);
     std::vector<png_bytep> rows;
-    try {
-        rows.resize(static_cast<std::size_t>(height));
-    } catch (const std::bad_alloc&) {
+    std::vector<png_byte> alphaRow;
+    if (!PrepareRows(*source, indexed, rows, alphaRow)) {
         image.SetLastError("Can't allocate memory");
         return false;
-    }
-    for (int i = 0; i < height; ++i) {
-        rows[i] = const_cast<png_bytep>(source->GetBits(height - 1 - i)); // top row first
-    }
-    // A 24-bit picture with an alpha plane is written with its transparency.
-    std::vector<png_byte> alphaRow;
-    if (!indexed && source->HasAlpha()) {
-        try {
-            alphaRow.resize(4 * static_cast<std::size_t>(source->GetWidth()));
-        } catch (const std::bad_alloc&) {
-            image.SetLastError("Can't allocate memory");
-            return false;
-        }
     }
     if (!WriteCore(png, info, &ctx, source, palette, source->GetNumColors(), validTrans ? 0 : -1, rows.data(),
                    alphaRow.empty() ? nullptr : alphaRow.data())) {

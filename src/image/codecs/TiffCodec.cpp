@@ -40,6 +40,13 @@ struct STiffSource {
     char error[256] = {};   // the first error the library reported
 };
 
+// Sets the library's first error as the picture's, or `fallback` when it gave none.
+bool FailWithLibraryError(const STiffSource& source, CRaster& image, const char* fallback)
+{
+    image.SetLastError(source.error[0] != '\0' ? source.error : fallback);
+    return false;
+}
+
 tmsize_t ReadProc(thandle_t handle, void* buffer, tmsize_t size)
 {
     auto* source = static_cast<STiffSource*>(handle);
@@ -135,6 +142,44 @@ std::uint8_t Unpremultiply(std::uint32_t channel, std::uint32_t alpha) noexcept
     return static_cast<std::uint8_t>(std::min<std::uint32_t>(255, (channel * 255 + alpha / 2) / alpha));
 }
 
+// Rows of one band: a strip, or a row of tiles, which the library decodes once each.
+std::uint32_t BandRows(TIFF* tif, std::uint32_t height)
+{
+    std::uint32_t bandRows = height;
+    if (TIFFIsTiled(tif)) {
+        std::uint32_t tileRows = 0;
+        if (TIFFGetField(tif, TIFFTAG_TILELENGTH, &tileRows) == 1 && tileRows > 0) {
+            bandRows = std::min(height, tileRows);
+        }
+    } else {
+        std::uint32_t stripRows = 0;
+        if (TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &stripRows) == 1 && stripRows > 0) {
+            bandRows = std::min(height, stripRows);
+        }
+    }
+    return bandRows;
+}
+
+// One row of the library's ABGR words into 24-bit BGR; with an alpha plane
+// (`plane` not null) the colour is made straight and the alpha stored there.
+void StoreRgbaRow(const std::uint32_t* src, int w, std::uint8_t* dst, std::uint8_t* plane) noexcept
+{
+    for (int x = 0; x < w; ++x, dst += 3) {
+        const std::uint32_t p = src[x];
+        if (plane != nullptr) {
+            const std::uint32_t a = TIFFGetA(p);
+            dst[0] = Unpremultiply(TIFFGetB(p), a);
+            dst[1] = Unpremultiply(TIFFGetG(p), a);
+            dst[2] = Unpremultiply(TIFFGetR(p), a);
+            plane[x] = static_cast<std::uint8_t>(a);
+        } else {
+            dst[0] = static_cast<std::uint8_t>(TIFFGetB(p));
+            dst[1] = static_cast<std::uint8_t>(TIFFGetG(p));
+            dst[2] = static_cast<std::uint8_t>(TIFFGetR(p));
+        }
+    }
+}
+
 // The RGBA interface, band by band. Gives the stored orientation through
 // `orientation` and fills the picture made here.
 bool ReadThroughRgba(TIFF* tif, STiffSource& source, CRaster& image, int& orientation)
@@ -143,10 +188,6 @@ bool ReadThroughRgba(TIFF* tif, STiffSource& source, CRaster& image, int& orient
     std::uint32_t height = 0;
     TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
-    auto fail = [&](const char* fallback) {
-        image.SetLastError(source.error[0] != '\0' ? source.error : fallback);
-        return false;
-    };
     char reason[1024] = {};
     if (TIFFRGBAImageOK(tif, reason) != 1) {
         image.SetLastError(reason[0] != '\0' ? reason : "Unsupported TIFF picture");
@@ -166,19 +207,7 @@ bool ReadThroughRgba(TIFF* tif, STiffSource& source, CRaster& image, int& orient
     rgba.orientation = ORIENTATION_TOPLEFT;
     rgba.req_orientation = ORIENTATION_TOPLEFT;
 
-    // One band is a strip (or a row of tiles): the library decodes each once.
-    std::uint32_t bandRows = height;
-    if (TIFFIsTiled(tif)) {
-        std::uint32_t tileRows = 0;
-        if (TIFFGetField(tif, TIFFTAG_TILELENGTH, &tileRows) == 1 && tileRows > 0) {
-            bandRows = std::min(height, tileRows);
-        }
-    } else {
-        std::uint32_t stripRows = 0;
-        if (TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &stripRows) == 1 && stripRows > 0) {
-            bandRows = std::min(height, stripRows);
-        }
-    }
+    const std::uint32_t bandRows = BandRows(tif, height);
     const std::uint64_t bandPixels = std::uint64_t{width} * bandRows;
     if (bandPixels * 4 > CRaster::GetAllocationLimit()) {
         image.SetLastError("Can't allocate memory");
@@ -208,27 +237,12 @@ bool ReadThroughRgba(TIFF* tif, STiffSource& source, CRaster& image, int& orient
         rgba.row_offset = static_cast<int>(top);
         rgba.col_offset = 0;
         if (TIFFRGBAImageGet(&rgba, band.get(), width, rows) != 1) {
-            return fail("Error reading TIFF file");
+            return FailWithLibraryError(source, image, "Error reading TIFF file");
         }
         for (std::uint32_t r = 0; r < rows; ++r) {
             const int y = h - 1 - static_cast<int>(top + r); // the picture's rows are bottom-up
-            const std::uint32_t* src = band.get() + std::size_t{r} * width;
-            std::uint8_t* dst = image.GetBits(y);
             std::uint8_t* plane = withAlpha ? alphaPlane + static_cast<std::size_t>(y) * width : nullptr;
-            for (int x = 0; x < w; ++x, dst += 3) {
-                const std::uint32_t p = src[x];
-                if (plane != nullptr) {
-                    const std::uint32_t a = TIFFGetA(p);
-                    dst[0] = Unpremultiply(TIFFGetB(p), a);
-                    dst[1] = Unpremultiply(TIFFGetG(p), a);
-                    dst[2] = Unpremultiply(TIFFGetR(p), a);
-                    plane[x] = static_cast<std::uint8_t>(a);
-                } else {
-                    dst[0] = static_cast<std::uint8_t>(TIFFGetB(p));
-                    dst[1] = static_cast<std::uint8_t>(TIFFGetG(p));
-                    dst[2] = static_cast<std::uint8_t>(TIFFGetR(p));
-                }
-            }
+            StoreRgbaRow(band.get() + std::size_t{r} * width, w, image.GetBits(y), plane);
         }
     }
     return true;
@@ -247,8 +261,7 @@ bool ReadCmykScanlines(TIFF* tif, STiffSource& source, CRaster& image, int sampl
     const tmsize_t lineBytes = TIFFScanlineSize(tif);
     const std::uint64_t needed = std::uint64_t{width} * static_cast<std::uint64_t>(samples) * (bits / 8);
     if (lineBytes <= 0 || static_cast<std::uint64_t>(lineBytes) < needed) {
-        image.SetLastError(source.error[0] != '\0' ? source.error : "Error reading TIFF file");
-        return false;
+        return FailWithLibraryError(source, image, "Error reading TIFF file");
     }
     std::unique_ptr<std::uint8_t[]> line(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(lineBytes)]);
     std::unique_ptr<std::uint8_t[]> inks(new (std::nothrow) std::uint8_t[std::size_t{width} * 4]);
@@ -265,8 +278,7 @@ bool ReadCmykScanlines(TIFF* tif, STiffSource& source, CRaster& image, int sampl
         }
         image.SetProgress(static_cast<int>(std::uint64_t{row} * 100 / height));
         if (TIFFReadScanline(tif, line.get(), row, 0) != 1) {
-            image.SetLastError(source.error[0] != '\0' ? source.error : "Error reading TIFF file");
-            return false;
+            return FailWithLibraryError(source, image, "Error reading TIFF file");
         }
         std::uint8_t* dst = image.GetBits(h - 1 - static_cast<int>(row)); // top row first in the file
         for (int x = 0; x < w; ++x, dst += 3) {
@@ -351,11 +363,16 @@ bool HoldsEnoughData(TIFF* tif, std::uint64_t fileSize) noexcept
     return present >= needed / ratio;
 }
 
-} // namespace
+// The library's handle on the stream; the options live as long as it does.
+struct STiffFile {
+    std::unique_ptr<TIFFOpenOptions, SOptionsFree> options;
+    std::unique_ptr<TIFF, STiffCloser> tif;
+};
 
-bool DecodeTiff(CByteStream& stream, CRaster& image)
+// Checks the signature where the stream stands and opens the file there, its
+// errors caught into `source` and its allocations bounded by a picture's.
+bool OpenTiff(CByteStream& stream, STiffSource& source, STiffFile& file, CRaster& image)
 {
-    STiffSource source;
     source.stream = &stream;
     source.start = stream.Tell();
     std::uint8_t head[4];
@@ -364,33 +381,34 @@ bool DecodeTiff(CByteStream& stream, CRaster& image)
         image.SetLastError("Not a TIFF file");
         return false;
     }
-    std::unique_ptr<TIFFOpenOptions, SOptionsFree> options(TIFFOpenOptionsAlloc());
-    if (!options) {
+    file.options.reset(TIFFOpenOptionsAlloc());
+    if (!file.options) {
         image.SetLastError("Can't allocate memory");
         return false;
     }
-    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), OnTiffError, &source);
-    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), OnTiffWarning, &source);
+    TIFFOpenOptionsSetErrorHandlerExtR(file.options.get(), OnTiffError, &source);
+    TIFFOpenOptionsSetWarningHandlerExtR(file.options.get(), OnTiffWarning, &source);
     // No single allocation of the library may exceed what a picture may take.
-    TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), static_cast<tmsize_t>(CRaster::GetAllocationLimit()));
-    auto fail = [&](const char* fallback) {
-        image.SetLastError(source.error[0] != '\0' ? source.error : fallback);
-        return false;
-    };
+    TIFFOpenOptionsSetMaxSingleMemAlloc(file.options.get(), static_cast<tmsize_t>(CRaster::GetAllocationLimit()));
     // "m": no memory mapping, every read goes through the stream.
-    std::unique_ptr<TIFF, STiffCloser> tif(TIFFClientOpenExt("TIFF", "rm", &source, ReadProc, WriteProc, SeekProc,
-                                                             CloseProc, SizeProc, MapProc, UnmapProc,
-                                                             options.get()));
-    if (!tif) {
-        return fail("Error reading TIFF file");
+    file.tif.reset(TIFFClientOpenExt("TIFF", "rm", &source, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc,
+                                     MapProc, UnmapProc, file.options.get()));
+    if (!file.tif) {
+        return FailWithLibraryError(source, image, "Error reading TIFF file");
     }
+    return true;
+}
+
+// The declared size decides before anything is allocated for the picture,
+// and the file must hold data enough for it.
+bool CheckDeclaredSize(TIFF* tif, STiffSource& source, CRaster& image)
+{
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    if (TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width) != 1 ||
-        TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height) != 1 || width == 0 || height == 0) {
-        return fail("Error reading TIFF file");
+    if (TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width) != 1 || TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height) != 1 ||
+        width == 0 || height == 0) {
+        return FailWithLibraryError(source, image, "Error reading TIFF file");
     }
-    // The declared size decides before anything is allocated for the picture.
     if (!CheckPictureSize(width, height, image)) {
         return false;
     }
@@ -398,56 +416,93 @@ bool DecodeTiff(CByteStream& stream, CRaster& image)
         image.SetLastError("Can't allocate memory");
         return false;
     }
-    if (!HoldsEnoughData(tif.get(), SizeProc(&source))) {
+    if (!HoldsEnoughData(tif, SizeProc(&source))) {
         image.SetLastError("TIFF file is truncated");
         return false;
     }
+    return true;
+}
+
+// How the samples are stored, and the embedded ICC profile if any.
+struct STiffKind {
     std::uint16_t photometric = 0;
-    std::uint16_t inkSet = INKSET_CMYK;
     std::uint16_t samples = 1;
     std::uint16_t bits = 1;
-    std::uint16_t planar = PLANARCONFIG_CONTIG;
-    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_PHOTOMETRIC, &photometric);
-    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_INKSET, &inkSet);
-    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_SAMPLESPERPIXEL, &samples);
-    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_BITSPERSAMPLE, &bits);
-    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_PLANARCONFIG, &planar);
-    int orientation = ORIENTATION_TOPLEFT;
-    // Interleaved CMYK in strips is converted here at 8 and 16 bits (the
-    // library's RGBA interface knows only 8); everything else goes through it.
-    const bool ownCmyk = photometric == PHOTOMETRIC_SEPARATED && inkSet == INKSET_CMYK && samples >= 4 &&
-                         (bits == 8 || bits == 16) && planar == PLANARCONFIG_CONTIG && !TIFFIsTiled(tif.get());
-    // An embedded ICC profile turns the file's colours into sRGB.
+    bool ownCmyk = false; // read by ReadCmykScanlines, not the RGBA interface
+    bool hasProfile = false;
     std::uint32_t profileSize = 0;
     void* profile = nullptr;
-    const bool hasProfile = TIFFGetField(tif.get(), TIFFTAG_ICCPROFILE, &profileSize, &profile) == 1;
-    if (ownCmyk) {
-        std::uint16_t tag = ORIENTATION_TOPLEFT;
-        TIFFGetFieldDefaulted(tif.get(), TIFFTAG_ORIENTATION, &tag);
-        orientation = tag;
-        const auto colours = hasProfile ? CIccTransform::Create(static_cast<const std::uint8_t*>(profile),
-                                                                profileSize, CIccTransform::Input::Cmyk)
-                                        : nullptr;
-        if (!ReadCmykScanlines(tif.get(), source, image, samples, bits, colours.get())) {
-            return false;
-        }
-    } else if (!ReadThroughRgba(tif.get(), source, image, orientation)) {
-        return false;
+};
+
+STiffKind ReadKind(TIFF* tif)
+{
+    STiffKind kind;
+    std::uint16_t inkSet = INKSET_CMYK;
+    std::uint16_t planar = PLANARCONFIG_CONTIG;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_PHOTOMETRIC, &kind.photometric);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_INKSET, &inkSet);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &kind.samples);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &kind.bits);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
+    // Interleaved CMYK in strips is converted here at 8 and 16 bits (the
+    // library's RGBA interface knows only 8); everything else goes through it.
+    kind.ownCmyk = kind.photometric == PHOTOMETRIC_SEPARATED && inkSet == INKSET_CMYK && kind.samples >= 4 &&
+                   (kind.bits == 8 || kind.bits == 16) && planar == PLANARCONFIG_CONTIG && !TIFFIsTiled(tif);
+    kind.hasProfile = TIFFGetField(tif, TIFFTAG_ICCPROFILE, &kind.profileSize, &kind.profile) == 1;
+    return kind;
+}
+
+// The pixels, through the CMYK reader or the RGBA interface; gives the
+// stored orientation through `orientation`.
+bool ReadPixels(TIFF* tif, STiffSource& source, const STiffKind& kind, CRaster& image, int& orientation)
+{
+    if (!kind.ownCmyk) {
+        return ReadThroughRgba(tif, source, image, orientation);
     }
+    std::uint16_t tag = ORIENTATION_TOPLEFT;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &tag);
+    orientation = tag;
+    const auto colours = kind.hasProfile
+                             ? CIccTransform::Create(static_cast<const std::uint8_t*>(kind.profile),
+                                                     kind.profileSize, CIccTransform::Input::Cmyk)
+                             : nullptr;
+    return ReadCmykScanlines(tif, source, image, kind.samples, kind.bits, colours.get());
+}
+
+// The resolution tags, in dots per inch, when both are given in inches or centimetres.
+void ReadResolution(TIFF* tif, CRaster& image)
+{
     float xdpi = 0.0f;
     float ydpi = 0.0f;
     std::uint16_t unit = RESUNIT_INCH;
-    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_RESOLUTIONUNIT, &unit);
-    if (TIFFGetField(tif.get(), TIFFTAG_XRESOLUTION, &xdpi) == 1 &&
-        TIFFGetField(tif.get(), TIFFTAG_YRESOLUTION, &ydpi) == 1 && std::isfinite(xdpi) && std::isfinite(ydpi) &&
-        (unit == RESUNIT_INCH || unit == RESUNIT_CENTIMETER)) {
+    TIFFGetFieldDefaulted(tif, TIFFTAG_RESOLUTIONUNIT, &unit);
+    if (TIFFGetField(tif, TIFFTAG_XRESOLUTION, &xdpi) == 1 && TIFFGetField(tif, TIFFTAG_YRESOLUTION, &ydpi) == 1 &&
+        std::isfinite(xdpi) && std::isfinite(ydpi) && (unit == RESUNIT_INCH || unit == RESUNIT_CENTIMETER)) {
         const float scale = unit == RESUNIT_CENTIMETER ? 2.54f : 1.0f;
         image.SetXDPI(static_cast<int>(std::clamp(xdpi * scale + 0.5f, 0.0f, 65535.0f)));
         image.SetYDPI(static_cast<int>(std::clamp(ydpi * scale + 0.5f, 0.0f, 65535.0f)));
     }
-    if (!ownCmyk && photometric == PHOTOMETRIC_RGB && hasProfile) {
-        if (const auto colours = CIccTransform::Create(static_cast<const std::uint8_t*>(profile), profileSize,
-                                                       CIccTransform::Input::Bgr)) {
+}
+
+} // namespace
+
+bool DecodeTiff(CByteStream& stream, CRaster& image)
+{
+    STiffSource source;
+    STiffFile file;
+    if (!OpenTiff(stream, source, file, image) || !CheckDeclaredSize(file.tif.get(), source, image)) {
+        return false;
+    }
+    const STiffKind kind = ReadKind(file.tif.get());
+    int orientation = ORIENTATION_TOPLEFT;
+    if (!ReadPixels(file.tif.get(), source, kind, image, orientation)) {
+        return false;
+    }
+    ReadResolution(file.tif.get(), image);
+    // An embedded ICC profile turns the file's colours into sRGB.
+    if (!kind.ownCmyk && kind.photometric == PHOTOMETRIC_RGB && kind.hasProfile) {
+        if (const auto colours = CIccTransform::Create(static_cast<const std::uint8_t*>(kind.profile),
+                                                       kind.profileSize, CIccTransform::Input::Bgr)) {
             colours->ApplyToPicture(image);
         }
     }
