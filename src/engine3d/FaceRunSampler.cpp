@@ -353,177 +353,244 @@ bool CFaceRunSampler::SetLinearSteps(const double* dx, const double* dy, double 
 #pragma GCC push_options
 #pragma GCC target("avx2,fma")
 #endif
+namespace {
+
+#define VT_STEP inline __attribute__((always_inline))
+
+// The numerators' coefficients and the bounds, as vectors, for mapping four
+// pixel centres at a time in double precision.
+struct SCentreMapping {
+    __m256d ax, bx, cx, ay, by, cy;
+    __m256d texW, texH, negTexH; // picture width - 1, height - 1, -(height - 1)
+    __m256d reach;               // how far a sample lies from its pixel's centre at most
+    __m256d errCol, errRow;      // error bounds in texels
+};
+
+// Four pixel centres: where each lies in texels relative to its texel (fc,
+// fr), that texel (baseCol, baseRow), its texel steps per pixel (columns gx,
+// gy; rows hx, hy) and how far its samples reach with twice the bound.
+struct SCentres {
+    alignas(32) double fc[4], fr[4], reachCol[4], reachRow[4];
+    alignas(32) double gx[4], gy[4], hx[4], hy[4], baseCol[4], baseRow[4];
+};
+
+// What the samples of every pixel of a run share: their offsets from the
+// centre in pixels, the picture and the error bounds.
+struct SStepSamples {
+    const float* dx;
+    const float* dy;
+    int padded8; // samples padded to a multiple of eight
+    int n;       // samples
+    const std::uint8_t* bits;
+    std::int32_t stride; // bytes per picture row
+    std::int32_t lastCol, lastRow;
+    __m256i strideV;
+    __m256 signBit, halfF;
+    __m256 colBound, rowBound; // the error bounds
+    __m256 colLimit, rowLimit; // 0.5 less the bounds
+};
+
+// One pixel's centre (fc, fr) and texel steps per pixel, in single precision.
+struct SPixelSteps {
+    __m256 fCol, fRow, gx, gy, hx, hy;
+};
+
+// Maps the centres of pixels x4 .. x4 + 3 into `c`. Returns bit j set when
+// every sample of pixel x4 + j is inside the face by more than the bound:
+// 0 <= Z - 0.5 < width - 1 over the samples' reach.
+VT_STEP int MapCentres(const SCentreMapping& m, int x4, double rowA, double rowB, double rowC, SCentres& c)
+{
+    const __m256d half = _mm256_set1_pd(0.5), one = _mm256_set1_pd(1.0), zero = _mm256_setzero_pd();
+    const __m256d absMask = _mm256_castsi256_pd(_mm256_set1_epi64x(0x7FFFFFFFFFFFFFFFLL));
+    const __m256d X = _mm256_add_pd(_mm256_set1_pd(static_cast<double>(x4)), _mm256_setr_pd(0.0, 1.0, 2.0, 3.0));
+    const __m256d pA = _mm256_fmadd_pd(m.ax, X, _mm256_set1_pd(rowA));
+    const __m256d pB = _mm256_fmadd_pd(m.bx, X, _mm256_set1_pd(rowB));
+    const __m256d pC = _mm256_fmadd_pd(m.cx, X, _mm256_set1_pd(rowC));
+    const __m256d inv = _mm256_div_pd(one, pC);
+    const __m256d u = _mm256_mul_pd(pB, inv), a = _mm256_mul_pd(pA, inv);
+    const __m256d zCol = _mm256_fmadd_pd(m.texW, u, half);
+    const __m256d zRow = _mm256_fmadd_pd(m.texH, _mm256_sub_pd(one, a), half);
+    const __m256d tw = _mm256_mul_pd(m.texW, inv), th = _mm256_mul_pd(m.negTexH, inv);
+    const __m256d gx = _mm256_mul_pd(tw, _mm256_fnmadd_pd(u, m.cx, m.bx));
+    const __m256d gy = _mm256_mul_pd(tw, _mm256_fnmadd_pd(u, m.cy, m.by));
+    const __m256d hx = _mm256_mul_pd(th, _mm256_fnmadd_pd(a, m.cx, m.ax));
+    const __m256d hy = _mm256_mul_pd(th, _mm256_fnmadd_pd(a, m.cy, m.ay));
+    const __m256d spanCol =
+        _mm256_fmadd_pd(m.reach, _mm256_add_pd(_mm256_and_pd(gx, absMask), _mm256_and_pd(gy, absMask)), m.errCol);
+    const __m256d spanRow =
+        _mm256_fmadd_pd(m.reach, _mm256_add_pd(_mm256_and_pd(hx, absMask), _mm256_and_pd(hy, absMask)), m.errRow);
+    const __m256d colOff = _mm256_sub_pd(zCol, half), rowOff = _mm256_sub_pd(zRow, half);
+    const __m256d inside =
+        _mm256_and_pd(_mm256_and_pd(_mm256_cmp_pd(_mm256_sub_pd(colOff, spanCol), zero, _CMP_GT_OQ),
+                                    _mm256_cmp_pd(_mm256_add_pd(colOff, spanCol), m.texW, _CMP_LT_OQ)),
+                      _mm256_and_pd(_mm256_cmp_pd(_mm256_sub_pd(rowOff, spanRow), zero, _CMP_GT_OQ),
+                                    _mm256_cmp_pd(_mm256_add_pd(rowOff, spanRow), m.texH, _CMP_LT_OQ)));
+    const __m256d baseCol = _mm256_floor_pd(zCol), baseRow = _mm256_floor_pd(zRow);
+    _mm256_store_pd(c.fc, _mm256_sub_pd(zCol, baseCol));
+    _mm256_store_pd(c.fr, _mm256_sub_pd(zRow, baseRow));
+    _mm256_store_pd(c.reachCol, _mm256_add_pd(spanCol, m.errCol));
+    _mm256_store_pd(c.reachRow, _mm256_add_pd(spanRow, m.errRow));
+    _mm256_store_pd(c.gx, gx);
+    _mm256_store_pd(c.gy, gy);
+    _mm256_store_pd(c.hx, hx);
+    _mm256_store_pd(c.hy, hy);
+    _mm256_store_pd(c.baseCol, baseCol);
+    _mm256_store_pd(c.baseRow, baseRow);
+    return _mm256_movemask_pd(inside);
+}
+
+// The texels the samples can reach span at most two by two (columns lowCol,
+// lowCol + 1; rows lowRow, lowRow + 1, relative to the centre's texel
+// col0, row0): each sample only says on which side of the one column edge
+// and the one row edge between them it lies (the outer edges are farther
+// than the bound), and each texel weighs the samples on its side. False when
+// a sample lies within the bound of either edge.
+VT_STEP bool SumFourTexels(const SStepSamples& r, const SPixelSteps& p, double lowCol, double lowRow,
+                           std::int32_t col0, std::int32_t row0, CPixelSamples& out)
+{
+    __m256 nearEdge = _mm256_setzero_ps();
+    const __m256 colEdge = _mm256_set1_ps(static_cast<float>(lowCol + 1.0));
+    const __m256 rowEdge = _mm256_set1_ps(static_cast<float>(lowRow + 1.0));
+    std::uint32_t rightBits = 0, upperBits = 0; // bit s: sample s reads the right column, the upper row
+    for (int s = 0; s < r.padded8; s += 8) {
+        const __m256 dx = _mm256_load_ps(r.dx + s), dy = _mm256_load_ps(r.dy + s);
+        const __m256 dc = _mm256_sub_ps(_mm256_fmadd_ps(p.gy, dy, _mm256_fmadd_ps(p.gx, dx, p.fCol)), colEdge);
+        const __m256 dr = _mm256_sub_ps(_mm256_fmadd_ps(p.hy, dy, _mm256_fmadd_ps(p.hx, dx, p.fRow)), rowEdge);
+        nearEdge = _mm256_or_ps(nearEdge,
+                                _mm256_or_ps(_mm256_cmp_ps(_mm256_andnot_ps(r.signBit, dc), r.colBound, _CMP_LT_OQ),
+                                             _mm256_cmp_ps(_mm256_andnot_ps(r.signBit, dr), r.rowBound, _CMP_LT_OQ)));
+        // Sign clear: at or past the edge (a zero of either sign is near it).
+        rightBits |= static_cast<std::uint32_t>(~_mm256_movemask_ps(dc) & 0xFF) << s;
+        upperBits |= static_cast<std::uint32_t>(~_mm256_movemask_ps(dr) & 0xFF) << s;
+    }
+    if (!_mm256_testz_ps(nearEdge, nearEdge)) return false;
+    const int n = r.n;
+    const std::uint32_t all = n == 32 ? 0xFFFFFFFFu : (1u << n) - 1u;
+    rightBits &= all;
+    upperBits &= all;
+    const int counts[4] = {__builtin_popcount(~rightBits & ~upperBits & all), __builtin_popcount(rightBits & ~upperBits),
+                           __builtin_popcount(~rightBits & upperBits & all), __builtin_popcount(rightBits & upperBits)};
+    // A texel no sample reads may lie outside the picture: it is read
+    // clamped to the picture (without a branch) and weighs 0.
+    const std::int32_t left = col0 + static_cast<std::int32_t>(lowCol);
+    const std::int32_t lower = row0 + static_cast<std::int32_t>(lowRow);
+    const std::ptrdiff_t cols[2] = {3 * static_cast<std::ptrdiff_t>(std::max(left, 0)),
+                                    3 * static_cast<std::ptrdiff_t>(std::min(left + 1, r.lastCol))};
+    const std::ptrdiff_t rows[2] = {static_cast<std::ptrdiff_t>(std::max(lower, 0)) * r.stride,
+                                    static_cast<std::ptrdiff_t>(std::min(lower + 1, r.lastRow)) * r.stride};
+    std::uint32_t sum0 = 0, sum1 = 0, sum2 = 0;
+    for (int k = 0; k < 4; ++k) {
+        const std::uint8_t* t = r.bits + rows[k >> 1] + cols[k & 1];
+        const auto weight = static_cast<std::uint32_t>(counts[k]);
+        sum0 += weight * t[0];
+        sum1 += weight * t[1];
+        sum2 += weight * t[2];
+    }
+    out.sum[0] = sum0;
+    out.sum[1] = sum1;
+    out.sum[2] = sum2;
+    out.count = n;
+    return true;
+}
+
+// Each sample's texel from the centre's plus its steps, eight samples at
+// once. False when a sample lies within the bound of a texel edge:
+// |frac - 0.5| > 0.5 - bound.
+VT_STEP bool SumSteppedSamples(const SStepSamples& r, const SPixelSteps& p, std::int32_t col0, std::int32_t row0,
+                               CPixelSamples& out)
+{
+    alignas(32) std::int32_t offsets[CFaceRunSampler::kMaxSamples + 8];
+    __m256 nearEdge = _mm256_setzero_ps();
+    const __m256i base = _mm256_set1_epi32(row0 * r.stride + 3 * col0);
+    for (int s = 0; s < r.padded8; s += 8) {
+        const __m256 dx = _mm256_load_ps(r.dx + s), dy = _mm256_load_ps(r.dy + s);
+        const __m256 zc = _mm256_fmadd_ps(p.gy, dy, _mm256_fmadd_ps(p.gx, dx, p.fCol));
+        const __m256 zr = _mm256_fmadd_ps(p.hy, dy, _mm256_fmadd_ps(p.hx, dx, p.fRow));
+        const __m256 kc = _mm256_floor_ps(zc), kr = _mm256_floor_ps(zr);
+        const __m256 ec = _mm256_andnot_ps(r.signBit, _mm256_sub_ps(_mm256_sub_ps(zc, kc), r.halfF));
+        const __m256 er = _mm256_andnot_ps(r.signBit, _mm256_sub_ps(_mm256_sub_ps(zr, kr), r.halfF));
+        nearEdge = _mm256_or_ps(nearEdge, _mm256_or_ps(_mm256_cmp_ps(ec, r.colLimit, _CMP_GT_OQ),
+                                                       _mm256_cmp_ps(er, r.rowLimit, _CMP_GT_OQ)));
+        const __m256i col = _mm256_cvtps_epi32(kc), row = _mm256_cvtps_epi32(kr);
+        const __m256i offset = _mm256_add_epi32(
+            base, _mm256_add_epi32(_mm256_mullo_epi32(row, r.strideV), _mm256_add_epi32(col, _mm256_add_epi32(col, col))));
+        _mm256_store_si256(reinterpret_cast<__m256i*>(offsets + s), offset);
+    }
+    if (!_mm256_testz_ps(nearEdge, nearEdge)) return false;
+    std::uint32_t sum0 = 0, sum1 = 0, sum2 = 0;
+    for (int s = 0; s < r.n; ++s) {
+        const std::uint8_t* t = r.bits + offsets[s];
+        sum0 += t[0];
+        sum1 += t[1];
+        sum2 += t[2];
+    }
+    out.sum[0] = sum0;
+    out.sum[1] = sum1;
+    out.sum[2] = sum2;
+    out.count = r.n;
+    return true;
+}
+
+// Samples pixel j of `c` by linear steps: the four-texel count where the
+// samples reach at most two by two texels (with a margin of twice the
+// bound), else each sample's texel. False (out untouched) when the pixel
+// must be mapped exactly.
+VT_STEP bool SampleByLinearSteps(const SStepSamples& r, const SCentres& c, int j, CPixelSamples& out)
+{
+    const double fc = c.fc[j], fr = c.fr[j];
+    SPixelSteps p;
+    p.fCol = _mm256_set1_ps(static_cast<float>(fc));
+    p.fRow = _mm256_set1_ps(static_cast<float>(fr));
+    p.gx = _mm256_set1_ps(static_cast<float>(c.gx[j]));
+    p.gy = _mm256_set1_ps(static_cast<float>(c.gy[j]));
+    p.hx = _mm256_set1_ps(static_cast<float>(c.hx[j]));
+    p.hy = _mm256_set1_ps(static_cast<float>(c.hy[j]));
+    const double lowCol = std::floor(fc - c.reachCol[j]), highCol = std::floor(fc + c.reachCol[j]);
+    const double lowRow = std::floor(fr - c.reachRow[j]), highRow = std::floor(fr + c.reachRow[j]);
+    const auto col0 = static_cast<std::int32_t>(c.baseCol[j]), row0 = static_cast<std::int32_t>(c.baseRow[j]);
+    if (r.n <= 32 && highCol - lowCol <= 1.0 && highRow - lowRow <= 1.0)
+        return SumFourTexels(r, p, lowCol, lowRow, col0, row0, out);
+    return SumSteppedSamples(r, p, col0, row0, out);
+}
+
+#undef VT_STEP
+
+} // namespace
+
 void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double rowB, double rowC,
                                       CPixelSamples* out) const noexcept
 {
-    alignas(32) std::int32_t offsets[kMaxSamples + 8];
-    const __m256 signBit = _mm256_set1_ps(-0.0f);
-    const __m256 colLimit = _mm256_set1_ps(static_cast<float>(0.5 - m_errCol));
-    const __m256 rowLimit = _mm256_set1_ps(static_cast<float>(0.5 - m_errRow));
-    const __m256 halfF = _mm256_set1_ps(0.5f);
-    const __m256 colBound = _mm256_set1_ps(static_cast<float>(m_errCol));
-    const __m256 rowBound = _mm256_set1_ps(static_cast<float>(m_errRow));
-    const __m256i stride = _mm256_set1_epi32(m_stride);
-    const double reach = m_reach;
-    const int n = m_count;
-    const std::int32_t lastCol = static_cast<std::int32_t>(m_texW), lastRow = static_cast<std::int32_t>(m_texH);
+    SStepSamples samples;
+    samples.dx = m_dx;
+    samples.dy = m_dy;
+    samples.padded8 = m_padded8;
+    samples.n = m_count;
+    samples.bits = m_bits;
+    samples.stride = m_stride;
+    samples.lastCol = static_cast<std::int32_t>(m_texW);
+    samples.lastRow = static_cast<std::int32_t>(m_texH);
+    samples.strideV = _mm256_set1_epi32(m_stride);
+    samples.signBit = _mm256_set1_ps(-0.0f);
+    samples.halfF = _mm256_set1_ps(0.5f);
+    samples.colBound = _mm256_set1_ps(static_cast<float>(m_errCol));
+    samples.rowBound = _mm256_set1_ps(static_cast<float>(m_errRow));
+    samples.colLimit = _mm256_set1_ps(static_cast<float>(0.5 - m_errCol));
+    samples.rowLimit = _mm256_set1_ps(static_cast<float>(0.5 - m_errRow));
+    const SCentreMapping mapping{_mm256_set1_pd(m_ax),   _mm256_set1_pd(m_bx),    _mm256_set1_pd(m_cx),
+                                 _mm256_set1_pd(m_ay),   _mm256_set1_pd(m_by),    _mm256_set1_pd(m_cy),
+                                 _mm256_set1_pd(m_texW), _mm256_set1_pd(m_texH),  _mm256_set1_pd(-m_texH),
+                                 _mm256_set1_pd(m_reach), _mm256_set1_pd(m_errCol), _mm256_set1_pd(m_errRow)};
+    SCentres centres;
     long long exact = 0;
-    // The centres of four pixels at a time, in double precision: where each
-    // lies in texels, its texel steps per pixel and how far its samples reach.
-    const __m256d vax = _mm256_set1_pd(m_ax), vbx = _mm256_set1_pd(m_bx), vcx = _mm256_set1_pd(m_cx);
-    const __m256d vay = _mm256_set1_pd(m_ay), vby = _mm256_set1_pd(m_by), vcy = _mm256_set1_pd(m_cy);
-    const __m256d vTexW = _mm256_set1_pd(m_texW), vTexH = _mm256_set1_pd(m_texH);
-    const __m256d vNegTexH = _mm256_set1_pd(-m_texH);
-    const __m256d vHalf = _mm256_set1_pd(0.5), vOne = _mm256_set1_pd(1.0), vZero = _mm256_setzero_pd();
-    const __m256d vReach = _mm256_set1_pd(reach);
-    const __m256d vErrCol = _mm256_set1_pd(m_errCol), vErrRow = _mm256_set1_pd(m_errRow);
-    const __m256d absMask = _mm256_castsi256_pd(_mm256_set1_epi64x(0x7FFFFFFFFFFFFFFFLL));
-    const __m256d steps = _mm256_setr_pd(0.0, 1.0, 2.0, 3.0);
-    alignas(32) double fcs[4], frs[4], reachCols[4], reachRows[4];
-    alignas(32) double gxs[4], gys[4], hxs[4], hys[4], baseCols[4], baseRows[4];
     for (int x4 = left; x4 <= right; x4 += 4) {
-        const __m256d X = _mm256_add_pd(_mm256_set1_pd(static_cast<double>(x4)), steps);
-        const __m256d pA = _mm256_fmadd_pd(vax, X, _mm256_set1_pd(rowA));
-        const __m256d pB = _mm256_fmadd_pd(vbx, X, _mm256_set1_pd(rowB));
-        const __m256d pC = _mm256_fmadd_pd(vcx, X, _mm256_set1_pd(rowC));
-        const __m256d inv = _mm256_div_pd(vOne, pC);
-        const __m256d u = _mm256_mul_pd(pB, inv), a = _mm256_mul_pd(pA, inv);
-        const __m256d zCol = _mm256_fmadd_pd(vTexW, u, vHalf);
-        const __m256d zRow = _mm256_fmadd_pd(vTexH, _mm256_sub_pd(vOne, a), vHalf);
-        const __m256d tw = _mm256_mul_pd(vTexW, inv), th = _mm256_mul_pd(vNegTexH, inv);
-        const __m256d gx = _mm256_mul_pd(tw, _mm256_fnmadd_pd(u, vcx, vbx));
-        const __m256d gy = _mm256_mul_pd(tw, _mm256_fnmadd_pd(u, vcy, vby));
-        const __m256d hx = _mm256_mul_pd(th, _mm256_fnmadd_pd(a, vcx, vax));
-        const __m256d hy = _mm256_mul_pd(th, _mm256_fnmadd_pd(a, vcy, vay));
-        const __m256d spanCol = _mm256_fmadd_pd(
-            vReach, _mm256_add_pd(_mm256_and_pd(gx, absMask), _mm256_and_pd(gy, absMask)), vErrCol);
-        const __m256d spanRow = _mm256_fmadd_pd(
-            vReach, _mm256_add_pd(_mm256_and_pd(hx, absMask), _mm256_and_pd(hy, absMask)), vErrRow);
-        // Every sample inside the face by more than the bound: 0 <= Z - 0.5 < width - 1.
-        const __m256d colOff = _mm256_sub_pd(zCol, vHalf), rowOff = _mm256_sub_pd(zRow, vHalf);
-        const __m256d inside = _mm256_and_pd(
-            _mm256_and_pd(_mm256_cmp_pd(_mm256_sub_pd(colOff, spanCol), vZero, _CMP_GT_OQ),
-                          _mm256_cmp_pd(_mm256_add_pd(colOff, spanCol), vTexW, _CMP_LT_OQ)),
-            _mm256_and_pd(_mm256_cmp_pd(_mm256_sub_pd(rowOff, spanRow), vZero, _CMP_GT_OQ),
-                          _mm256_cmp_pd(_mm256_add_pd(rowOff, spanRow), vTexH, _CMP_LT_OQ)));
-        const int insideBits = _mm256_movemask_pd(inside);
-        const __m256d baseCol = _mm256_floor_pd(zCol), baseRow = _mm256_floor_pd(zRow);
-        _mm256_store_pd(fcs, _mm256_sub_pd(zCol, baseCol));
-        _mm256_store_pd(frs, _mm256_sub_pd(zRow, baseRow));
-        _mm256_store_pd(reachCols, _mm256_add_pd(spanCol, vErrCol));
-        _mm256_store_pd(reachRows, _mm256_add_pd(spanRow, vErrRow));
-        _mm256_store_pd(gxs, gx);
-        _mm256_store_pd(gys, gy);
-        _mm256_store_pd(hxs, hx);
-        _mm256_store_pd(hys, hy);
-        _mm256_store_pd(baseCols, baseCol);
-        _mm256_store_pd(baseRows, baseRow);
+        const int insideBits = MapCentres(mapping, x4, rowA, rowB, rowC, centres);
         const int last = std::min(right, x4 + 3);
-    for (int x = x4, j = 0; x <= last; ++x, ++j, ++out) {
-        if (!(insideBits & (1 << j))) {
-            *out = SamplePixelWide(x, rowA, rowB, rowC);
-            ++exact;
-            continue;
-        }
-        const double fc = fcs[j], fr = frs[j];
-        const __m256 fCol = _mm256_set1_ps(static_cast<float>(fc));
-        const __m256 fRow = _mm256_set1_ps(static_cast<float>(fr));
-        const __m256 gxF = _mm256_set1_ps(static_cast<float>(gxs[j])), gyF = _mm256_set1_ps(static_cast<float>(gys[j]));
-        const __m256 hxF = _mm256_set1_ps(static_cast<float>(hxs[j])), hyF = _mm256_set1_ps(static_cast<float>(hys[j]));
-        // The texels the samples can reach, relative to the centre's, with a
-        // margin of twice the bound: columns lowCol .. highCol, rows lowRow ..
-        // highRow. When that is at most two by two, each sample only says on
-        // which side of the one column edge and the one row edge between
-        // them it lies (the outer edges are farther than the bound).
-        const double reachCol = reachCols[j], reachRow = reachRows[j];
-        const double lowCol = std::floor(fc - reachCol), highCol = std::floor(fc + reachCol);
-        const double lowRow = std::floor(fr - reachRow), highRow = std::floor(fr + reachRow);
-        const bool fourTexels = n <= 32 && highCol - lowCol <= 1.0 && highRow - lowRow <= 1.0;
-        const double baseCol = baseCols[j], baseRow = baseRows[j];
-        const std::int32_t col0 = static_cast<std::int32_t>(baseCol), row0 = static_cast<std::int32_t>(baseRow);
-        __m256 nearEdge = _mm256_setzero_ps();
-        if (fourTexels) {
-            const __m256 colEdge = _mm256_set1_ps(static_cast<float>(lowCol + 1.0));
-            const __m256 rowEdge = _mm256_set1_ps(static_cast<float>(lowRow + 1.0));
-            std::uint32_t rightBits = 0, upperBits = 0; // bit s: sample s reads the right column, the upper row
-            for (int s = 0; s < m_padded8; s += 8) {
-                const __m256 dx = _mm256_load_ps(m_dx + s), dy = _mm256_load_ps(m_dy + s);
-                const __m256 dc = _mm256_sub_ps(_mm256_fmadd_ps(gyF, dy, _mm256_fmadd_ps(gxF, dx, fCol)), colEdge);
-                const __m256 dr = _mm256_sub_ps(_mm256_fmadd_ps(hyF, dy, _mm256_fmadd_ps(hxF, dx, fRow)), rowEdge);
-                nearEdge = _mm256_or_ps(nearEdge,
-                                        _mm256_or_ps(_mm256_cmp_ps(_mm256_andnot_ps(signBit, dc), colBound, _CMP_LT_OQ),
-                                                     _mm256_cmp_ps(_mm256_andnot_ps(signBit, dr), rowBound, _CMP_LT_OQ)));
-                // Sign clear: at or past the edge (a zero of either sign is near it).
-                rightBits |= static_cast<std::uint32_t>(~_mm256_movemask_ps(dc) & 0xFF) << s;
-                upperBits |= static_cast<std::uint32_t>(~_mm256_movemask_ps(dr) & 0xFF) << s;
-            }
-            if (!_mm256_testz_ps(nearEdge, nearEdge)) {
+        for (int x = x4, j = 0; x <= last; ++x, ++j, ++out) {
+            if (!(insideBits & (1 << j)) || !SampleByLinearSteps(samples, centres, j, *out)) {
                 *out = SamplePixelWide(x, rowA, rowB, rowC);
                 ++exact;
-                continue;
             }
-            const std::uint32_t all = n == 32 ? 0xFFFFFFFFu : (1u << n) - 1u;
-            rightBits &= all;
-            upperBits &= all;
-            const int counts[4] = {__builtin_popcount(~rightBits & ~upperBits & all),
-                                   __builtin_popcount(rightBits & ~upperBits),
-                                   __builtin_popcount(~rightBits & upperBits & all),
-                                   __builtin_popcount(rightBits & upperBits)};
-            // A texel no sample reads may lie outside the picture: it is
-            // read clamped to the picture (without a branch) and weighs 0.
-            const std::int32_t c = col0 + static_cast<std::int32_t>(lowCol);
-            const std::int32_t r = row0 + static_cast<std::int32_t>(lowRow);
-            const std::ptrdiff_t cols[2] = {3 * static_cast<std::ptrdiff_t>(std::max(c, 0)),
-                                            3 * static_cast<std::ptrdiff_t>(std::min(c + 1, lastCol))};
-            const std::ptrdiff_t rows[2] = {static_cast<std::ptrdiff_t>(std::max(r, 0)) * m_stride,
-                                            static_cast<std::ptrdiff_t>(std::min(r + 1, lastRow)) * m_stride};
-            std::uint32_t sum0 = 0, sum1 = 0, sum2 = 0;
-            for (int k = 0; k < 4; ++k) {
-                const std::uint8_t* t = m_bits + rows[k >> 1] + cols[k & 1];
-                const auto w = static_cast<std::uint32_t>(counts[k]);
-                sum0 += w * t[0];
-                sum1 += w * t[1];
-                sum2 += w * t[2];
-            }
-            out->sum[0] = sum0;
-            out->sum[1] = sum1;
-            out->sum[2] = sum2;
-            out->count = n;
-            continue;
         }
-        const __m256i base = _mm256_set1_epi32(row0 * m_stride + 3 * col0);
-        for (int s = 0; s < m_padded8; s += 8) {
-            const __m256 dx = _mm256_load_ps(m_dx + s), dy = _mm256_load_ps(m_dy + s);
-            const __m256 zc = _mm256_fmadd_ps(gyF, dy, _mm256_fmadd_ps(gxF, dx, fCol));
-            const __m256 zr = _mm256_fmadd_ps(hyF, dy, _mm256_fmadd_ps(hxF, dx, fRow));
-            const __m256 kc = _mm256_floor_ps(zc), kr = _mm256_floor_ps(zr);
-            // Within the bound of a texel edge: |frac - 0.5| > 0.5 - bound.
-            const __m256 ec = _mm256_andnot_ps(signBit, _mm256_sub_ps(_mm256_sub_ps(zc, kc), halfF));
-            const __m256 er = _mm256_andnot_ps(signBit, _mm256_sub_ps(_mm256_sub_ps(zr, kr), halfF));
-            nearEdge = _mm256_or_ps(nearEdge, _mm256_or_ps(_mm256_cmp_ps(ec, colLimit, _CMP_GT_OQ),
-                                                           _mm256_cmp_ps(er, rowLimit, _CMP_GT_OQ)));
-            const __m256i col = _mm256_cvtps_epi32(kc), row = _mm256_cvtps_epi32(kr);
-            const __m256i offset = _mm256_add_epi32(
-                base, _mm256_add_epi32(_mm256_mullo_epi32(row, stride), _mm256_add_epi32(col, _mm256_add_epi32(col, col))));
-            _mm256_store_si256(reinterpret_cast<__m256i*>(offsets + s), offset);
-        }
-        if (!_mm256_testz_ps(nearEdge, nearEdge)) {
-            *out = SamplePixelWide(x, rowA, rowB, rowC);
-            ++exact;
-            continue;
-        }
-        std::uint32_t sum0 = 0, sum1 = 0, sum2 = 0;
-        for (int s = 0; s < n; ++s) {
-            const std::uint8_t* t = m_bits + offsets[s];
-            sum0 += t[0];
-            sum1 += t[1];
-            sum2 += t[2];
-        }
-        out->sum[0] = sum0;
-        out->sum[1] = sum1;
-        out->sum[2] = sum2;
-        out->count = n;
-    }
     }
     m_exactPixels += exact;
     m_pixels += right - left + 1;

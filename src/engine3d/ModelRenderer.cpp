@@ -155,65 +155,60 @@ void WhitenBox(CRaster& layer, const CBoundingBox& box) noexcept
     }
 }
 
-} // namespace
-
-bool RenderModelPicture(CModelMesh& mesh, const CFitContext& fit, const CModelDescription& desc,
-                        CTextureSet& textures, CRaster& scratch, CRaster& alpha,
-                        const ModelProgress& progress, std::string* error, int firstRow,
-                        int pictureHeight, const CBoundingBox* reflectionBox)
-{
-    if (!scratch.IsValid() || scratch.GetBpp() != 24 || !alpha.IsValid() || alpha.GetBpp() != 24) {
-        if (error) *error = "The rendering pictures are not 24-bit pictures.";
-        return false;
-    }
-    if (scratch.GetWidth() != alpha.GetWidth() || scratch.GetHeight() != alpha.GetHeight()) {
-        if (error) *error = "The alpha picture does not have the size of the rendering picture.";
-        return false;
-    }
-    if (mesh.lists.empty()) return true;
-    std::unique_ptr<CRenderSurface> picture = CRenderSurface::Create(scratch, error);
-    std::unique_ptr<CRenderSurface> layer = CRenderSurface::Create(alpha, error);
-    if (!picture || !layer) return false;
-    picture->SetFit(fit);
-    layer->SetFit(fit);
-    picture->SetBand(firstRow);
-    layer->SetBand(firstRow);
-
-    const CEngineSettings& st = desc.settings;
-    CProgressCounter counter(mesh.GetPolygonCount() + mesh.lists.size(), progress);
-    const bool reflection = st.ReflectionShown() && mesh.lists.size() >= 2;
-    const int N = st.SampleCount();
-    const bool soften = st.softenEdges;
-    const bool ordered = desc.cdPositionTest;
-    std::size_t last = mesh.lists.size() - 1;
+// One drawing of the model's lists into the band of rows from firstRow:
+// the reflection, the shadows, then the product, each a step below.
+struct SModelPass {
+    CModelMesh& mesh;
+    const CEngineSettings& st;
+    CTextureSet& textures;
+    CRaster& scratch;
+    CRaster& alpha;
+    CRenderSurface& picture;
+    CRenderSurface& layer;
+    CProgressCounter& counter;
+    int firstRow = 0;
+    int N = 1;            // samples per pixel
+    bool soften = false;  // soft edges
+    bool ordered = false; // the CD position test
 
     // Boxes are in the whole picture's rows; the layer and the scratch
     // picture hold the rows from firstRow.
-    auto local = [firstRow](CBoundingBox b) {
+    CBoundingBox Local(CBoundingBox b) const noexcept
+    {
         if (!b.IsEmpty()) {
             b.bottom -= firstRow;
             b.top -= firstRow;
         }
         return b;
-    };
-    alpha.ToWhite();
-    if (reflection) {
-        if (soften) layer->ClearSoftening();
-        textures.whiteAvoid = true;
-        CBoundingBox box;
-        CDrawOptions opt{true, true, ordered, N, soften};
-        DrawPolygonList(mesh.lists[last], *layer, opt, &textures, &counter, &box);
-        if (soften) layer->ResolvePartialPixels(N);
-        // The ripple runs along each row from the box's left edge: a band
-        // takes the box of the whole picture so that its rows ripple alike.
-        if (reflectionBox) box = *reflectionBox;
-        BlendReflectionLayer(alpha, scratch, st.topFade, st.bottomFade, st.ripple, local(box), firstRow,
-                             pictureHeight);
-        WhitenBox(alpha, local(box));
-        textures.whiteAvoid = false;
-        counter.Advance();
-        --last;
     }
+
+    void DrawReflection(CPolygonList& list, int pictureHeight, const CBoundingBox* reflectionBox);
+    bool DrawShadows(std::size_t last, std::string* error);
+    void DrawProduct();
+};
+
+// The reflection list, drawn into the layer and blended into the picture.
+void SModelPass::DrawReflection(CPolygonList& list, int pictureHeight, const CBoundingBox* reflectionBox)
+{
+    if (soften) layer.ClearSoftening();
+    textures.whiteAvoid = true;
+    CBoundingBox box;
+    CDrawOptions opt{true, true, ordered, N, soften};
+    DrawPolygonList(list, layer, opt, &textures, &counter, &box);
+    if (soften) layer.ResolvePartialPixels(N);
+    // The ripple runs along each row from the box's left edge: a band
+    // takes the box of the whole picture so that its rows ripple alike.
+    if (reflectionBox) box = *reflectionBox;
+    BlendReflectionLayer(alpha, scratch, st.topFade, st.bottomFade, st.ripple, Local(box), firstRow, pictureHeight);
+    WhitenBox(alpha, Local(box));
+    textures.whiteAvoid = false;
+    counter.Advance();
+}
+
+// The shadow lists last .. 1, each drawn into the layer and blended, or for
+// studio shadows gathered and applied at the end.
+bool SModelPass::DrawShadows(std::size_t last, std::string* error)
+{
     const int weight = ShadowWeight(st.shadowStyle);
     CShadowBlender blender;
     // Multiplied shadows gather over white first (as they would fall on a
@@ -235,26 +230,76 @@ bool RenderModelPicture(CModelMesh& mesh, const CFitContext& fit, const CModelDe
     for (std::size_t i = last; i >= 1; --i) {
         CBoundingBox box;
         CDrawOptions opt{false, true, false, N, false};
-        DrawPolygonList(mesh.lists[i], *layer, opt, &textures, &counter, &box);
+        DrawPolygonList(mesh.lists[i], layer, opt, &textures, &counter, &box);
         if (studio) {
             const bool contact = i <= mesh.contactShadowLists;
-            accumulator.Add(alpha, local(box), contact);
+            accumulator.Add(alpha, Local(box), contact);
             ++copies[contact ? 1 : 0];
         } else {
-            blender.Blend(alpha, multiply ? shade : scratch, weight, local(box));
+            blender.Blend(alpha, multiply ? shade : scratch, weight, Local(box));
         }
-        WhitenBox(alpha, local(box));
+        WhitenBox(alpha, Local(box));
         shadowBox.Add(box);
         counter.Advance();
     }
     if (studio) accumulator.Apply(scratch, copies[0], copies[1], st.shadowColour);
-    if (multiply && !studio) MultiplyByShade(shade, scratch, local(shadowBox));
-    if (soften) picture->ClearSoftening();
+    if (multiply && !studio) MultiplyByShade(shade, scratch, Local(shadowBox));
+    return true;
+}
+
+// The product itself, list 0, into the picture.
+void SModelPass::DrawProduct()
+{
+    if (soften) picture.ClearSoftening();
     textures.whiteAvoid = false;
     CBoundingBox box;
     CDrawOptions opt{true, true, ordered, N, soften};
-    DrawPolygonList(mesh.lists[0], *picture, opt, &textures, &counter, &box);
-    if (soften) picture->ResolvePartialPixels(N);
+    DrawPolygonList(mesh.lists[0], picture, opt, &textures, &counter, &box);
+    if (soften) picture.ResolvePartialPixels(N);
     counter.Advance();
+}
+
+bool CheckRenderPictures(const CRaster& scratch, const CRaster& alpha, std::string* error)
+{
+    if (!scratch.IsValid() || scratch.GetBpp() != 24 || !alpha.IsValid() || alpha.GetBpp() != 24) {
+        if (error) *error = "The rendering pictures are not 24-bit pictures.";
+        return false;
+    }
+    if (scratch.GetWidth() != alpha.GetWidth() || scratch.GetHeight() != alpha.GetHeight()) {
+        if (error) *error = "The alpha picture does not have the size of the rendering picture.";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool RenderModelPicture(CModelMesh& mesh, const CFitContext& fit, const CModelDescription& desc,
+                        CTextureSet& textures, CRaster& scratch, CRaster& alpha,
+                        const ModelProgress& progress, std::string* error, int firstRow,
+                        int pictureHeight, const CBoundingBox* reflectionBox)
+{
+    if (!CheckRenderPictures(scratch, alpha, error)) return false;
+    if (mesh.lists.empty()) return true;
+    std::unique_ptr<CRenderSurface> picture = CRenderSurface::Create(scratch, error);
+    std::unique_ptr<CRenderSurface> layer = CRenderSurface::Create(alpha, error);
+    if (!picture || !layer) return false;
+    picture->SetFit(fit);
+    layer->SetFit(fit);
+    picture->SetBand(firstRow);
+    layer->SetBand(firstRow);
+
+    const CEngineSettings& st = desc.settings;
+    CProgressCounter counter(mesh.GetPolygonCount() + mesh.lists.size(), progress);
+    SModelPass pass{mesh,    st,       textures,        scratch,         alpha,           *picture,
+                    *layer,  counter,  firstRow,        st.SampleCount(), st.softenEdges, desc.cdPositionTest};
+    std::size_t last = mesh.lists.size() - 1;
+    alpha.ToWhite();
+    if (st.ReflectionShown() && mesh.lists.size() >= 2) {
+        pass.DrawReflection(mesh.lists[last], pictureHeight, reflectionBox);
+        --last;
+    }
+    if (!pass.DrawShadows(last, error)) return false;
+    pass.DrawProduct();
     return true;
 }

@@ -108,22 +108,28 @@ void CLensFlare::ComputeElements(int width, int height, int x, int y, std::uint3
     }
 }
 
-void CLensFlare::Paint(int width, int height, std::uint32_t color, int x, int y, double k)
-{
-    m_layer.Reset(width, height);
-    if (width <= 0 || height <= 0) return;
-    SFlareElement el[kElementCount];
-    ComputeElements(width, height, x, y, color, k, el);
-    const double base = 0.05 * (width + height);
+namespace {
 
-    // 1. Glows, discs and the ring. An element adds nothing at d >= 1.1, so
-    // each row only evaluates the elements whose reach (1.1 radii, plus a
-    // pixel of slack) covers it; skipping an element that would add 0 leaves
-    // the sums bit-for-bit the same.
+// The share of an element's colour at distance d (over its radius) from its centre.
+inline double ElementProfile(int profile, double d) noexcept
+{
+    if (profile == 0) return (1.0 - d) * (1.0 - d) * FlareEdge(d);
+    if (profile == 1) return d * FlareEdge(d);
+    const double q = 1.0 - 12.5 * std::fabs(d - 0.92);
+    return q >= 0.0 ? q * q * q * q : 0.0;
+}
+
+// Glows, discs and the ring. An element adds nothing at d >= 1.1, so each
+// row only evaluates the elements whose reach (1.1 radii, plus a pixel of
+// slack) covers it; skipping an element that would add 0 leaves the sums
+// bit-for-bit the same.
+void PaintElements(CFlareLayer& layer, const SFlareElement (&el)[CLensFlare::kElementCount], int width, int height,
+                   double k)
+{
     for (int py = 0; py < height; ++py) {
-        int active[kElementCount];
+        int active[CLensFlare::kElementCount];
         int activeCount = 0;
-        for (int i = 0; i < kElementCount; ++i) {
+        for (int i = 0; i < CLensFlare::kElementCount; ++i) {
             if (el[i].radius <= 0) continue;  // a zero radius covers no pixel
             const double reach = 1.1 * el[i].radius + 1.0;
             if (std::fabs(py - el[i].cy) <= reach) active[activeCount++] = i;
@@ -135,16 +141,7 @@ void CLensFlare::Paint(int width, int height, std::uint32_t color, int x, int y,
                 const SFlareElement& e = el[active[n]];
                 const double ddx = px - e.cx;
                 const double ddy = py - e.cy;
-                const double d = std::sqrt(ddx * ddx + ddy * ddy) / e.radius;
-                double p = 0.0;
-                if (e.profile == 0) {
-                    p = (1.0 - d) * (1.0 - d) * FlareEdge(d);
-                } else if (e.profile == 1) {
-                    p = d * FlareEdge(d);
-                } else {
-                    const double q = 1.0 - 12.5 * std::fabs(d - 0.92);
-                    p = q >= 0.0 ? q * q * q * q : 0.0;
-                }
+                const double p = ElementProfile(e.profile, std::sqrt(ddx * ddx + ddy * ddy) / e.radius);
                 if (p != 0.0) {
                     sr += p * e.strength * e.red * k;
                     sg += p * e.strength * e.green * k;
@@ -152,13 +149,16 @@ void CLensFlare::Paint(int width, int height, std::uint32_t color, int x, int y,
                 }
                 if (sr >= 255.0 && sg >= 255.0 && sb >= 255.0) break;
             }
-            m_layer.Put(px, py, ClampRound(sr), ClampRound(sg), ClampRound(sb));
+            layer.Put(px, py, ClampRound(sr), ClampRound(sg), ClampRound(sb));
         }
     }
+}
 
-    // 2. Rays: 100 directions (a in radians) of pseudo-random lengths, each
-    // drawn as a trail of small splats from the primary flare outwards.
-    const double c0r = el[0].red, c0g = el[0].green, c0b = el[0].blue;
+// Rays: 100 directions (a in radians) of pseudo-random lengths, each drawn
+// as a trail of small splats from the primary flare outwards.
+void PaintRays(CFlareLayer& layer, const SFlareElement& primary, int width, int height, double base, double k)
+{
+    const double c0r = primary.red, c0g = primary.green, c0b = primary.blue;
     for (int a = 0; a < 100; ++a) {
         const double ca = std::cos(static_cast<double>(a));
         const double sa = std::sin(static_cast<double>(a));
@@ -166,7 +166,7 @@ void CLensFlare::Paint(int width, int height, std::uint32_t color, int x, int y,
         for (int j = 1; j <= 7; ++j) sum += (7524200LL + a + (j - 2) * 3762100LL) % 2000;
         const double length = static_cast<double>(sum) * 0.0005 * base * k * 0.5;
         const long long steps = static_cast<long long>(RoundEven(length));
-        double px = el[0].cx, py = el[0].cy;
+        double px = primary.cx, py = primary.cy;
         for (long long s = 0; s < steps; ++s) {
             for (int u = 0; u <= 2; ++u) {
                 for (int v = 0; v <= 2; ++v) {
@@ -176,22 +176,26 @@ void CLensFlare::Paint(int width, int height, std::uint32_t color, int x, int y,
                     const double q = 1.0 - (u * u + v * v) / 4.0;
                     const double w = 0.5 * q * q * q * q;
                     int lr, lg, lb;
-                    m_layer.Get(tx, ty, lr, lg, lb);
-                    m_layer.Put(tx, ty, ClampRound(lr + w * c0r * k * 0.05),
-                                ClampRound(lg + w * c0g * k * 0.05), ClampRound(lb + w * c0b * k * 0.05));
+                    layer.Get(tx, ty, lr, lg, lb);
+                    layer.Put(tx, ty, ClampRound(lr + w * c0r * k * 0.05), ClampRound(lg + w * c0g * k * 0.05),
+                              ClampRound(lb + w * c0b * k * 0.05));
                 }
             }
             px += ca;
             py += sa;
         }
     }
+}
 
-    // 3. Cross glint: two bright bars through the primary flare with a
-    // fainter fringe one pixel wide.
+// Cross glint: two bright bars through the primary flare with a fainter
+// fringe one pixel wide.
+void PaintGlint(CFlareLayer& layer, const SFlareElement& primary, int width, int height, double base, double k)
+{
+    const double c0r = primary.red, c0g = primary.green, c0b = primary.blue;
     const double rr = 0.92 * base * k;
     const double h = base * k * 0.05 + 1.0;
     const double h2 = h + 1.0;
-    const double cx0 = el[0].cx, cy0 = el[0].cy;
+    const double cx0 = primary.cx, cy0 = primary.cy;
     const int x1 = std::max(0, static_cast<int>(RoundEven(cx0 - rr - 2.0)));
     const int x2 = std::min(width - 1, static_cast<int>(RoundEven(cx0 + rr + 2.0)));
     const int y1 = std::max(0, static_cast<int>(RoundEven(cy0 - rr - 2.0)));
@@ -208,11 +212,25 @@ void CLensFlare::Paint(int width, int height, std::uint32_t color, int x, int y,
             else
                 continue;
             int lr, lg, lb;
-            m_layer.Get(px, py, lr, lg, lb);
-            m_layer.Put(px, py, ClampRound(lr + s * 1.5 * c0r * k), ClampRound(lg + s * c0g * k),
-                        ClampRound(lb + s * c0b * k));
+            layer.Get(px, py, lr, lg, lb);
+            layer.Put(px, py, ClampRound(lr + s * 1.5 * c0r * k), ClampRound(lg + s * c0g * k),
+                      ClampRound(lb + s * c0b * k));
         }
     }
+}
+
+}  // namespace
+
+void CLensFlare::Paint(int width, int height, std::uint32_t color, int x, int y, double k)
+{
+    m_layer.Reset(width, height);
+    if (width <= 0 || height <= 0) return;
+    SFlareElement el[kElementCount];
+    ComputeElements(width, height, x, y, color, k, el);
+    const double base = 0.05 * (width + height);
+    PaintElements(m_layer, el, width, height, k);
+    PaintRays(m_layer, el[0], width, height, base, k);
+    PaintGlint(m_layer, el[0], width, height, base, k);
 }
 
 void CLensFlare::Compose(const CPixelView& image, int blending, int alphaMix) const noexcept

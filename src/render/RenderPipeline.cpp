@@ -103,6 +103,49 @@ SFinishSettings SFinishSettings::FromStore(const SettingStore& s)
 
 namespace {
 
+// The background "G" at its own size with its draw objects burnt in, into
+// `background`; `plain` becomes its one colour (0x00BBGGRR) when every pixel
+// is alike, for it is filled instead of scaled (every scaling of it gives
+// that colour), else -1. Without a picture or objects `plain` stays as given.
+// False when out of memory.
+bool PrepareBandBackground(const CProduct& product, const CFaceObjects* objects, int sw, int sh, CRaster& background,
+                       long long& plain)
+{
+    const CSide* side = product.FindSidePtr("G");
+    const CRaster* picture = side ? side->GetPicture() : nullptr;
+    const bool hasObjects = objects != nullptr && objects->GetObjectCount() > 0;
+    if (picture != nullptr && picture->IsValid()) {
+        plain = hasObjects ? -1 : UniformColour(*picture);
+        if (plain < 0) {
+            if (!background.Copy(*picture, true, false, false)) return false;
+            if (background.GetBpp() != 24 && !background.IncreaseBpp(24)) return false;
+            if (hasObjects) objects->RenderToFace(background);
+            plain = UniformColour(background);
+        }
+    } else if (hasObjects) {
+        // Objects on no picture are laid out on the scratch picture itself.
+        if (background.Create(sw, sh, 24) == nullptr) return false;
+        background.ToWhite();
+        objects->RenderToFace(background);
+        plain = -1;
+    }
+    return true;
+}
+
+// What each band starts from: the plain colour or the scaled background,
+// then the backdrop sweep if asked for.
+BandBackground MakeBandFill(long long plain, CRaster& background, int sw, int sh, bool sweep)
+{
+    const CPixelView backgroundView = plain < 0 ? ViewOf(background) : CPixelView();
+    return [plain, backgroundView, sw, sh, sweep](const CPixelView& band, int firstRow) {
+        if (plain >= 0)
+            FillRows(band, static_cast<std::uint32_t>(plain));
+        else
+            ScalePictureRows(backgroundView, sh, firstRow, band);
+        if (sweep) ApplyBackdropSweep(band, firstRow, sw, sh);
+    };
+}
+
 // The model area of a picture of width x height at magnification k: inside
 // the border or bevel, framed when the product asks for it.
 SModelArea PictureModelArea(const SettingStore& s, const SFinishSettings& f, int width, int height, int k) noexcept
@@ -387,41 +430,11 @@ bool CRenderPipeline::FullRenderInBands(CProduct& product)
     if (unfinished == nullptr) return false;
     product.GetOrCreateSide("y").GetSettings().SetInt(SideKey(kSideMagnification), 1);
 
-    // The background at its own size with its draw objects burnt in; a
-    // picture of one colour is filled instead of scaled (every scaling of it
-    // gives that colour).
     CRaster background;
     long long plain = 0xFFFFFF;
-    {
-        const CSide* side = product.FindSidePtr("G");
-        const CRaster* picture = side ? side->GetPicture() : nullptr;
-        const CFaceObjects* objects = m_objects ? m_objects("G") : nullptr;
-        const bool hasObjects = objects != nullptr && objects->GetObjectCount() > 0;
-        if (picture != nullptr && picture->IsValid()) {
-            plain = hasObjects ? -1 : UniformColour(*picture);
-            if (plain < 0) {
-                if (!background.Copy(*picture, true, false, false)) return false;
-                if (background.GetBpp() != 24 && !background.IncreaseBpp(24)) return false;
-                if (hasObjects) objects->RenderToFace(background);
-                plain = UniformColour(background);
-            }
-        } else if (hasObjects) {
-            // Objects on no picture are laid out on the scratch picture itself.
-            if (background.Create(sw, sh, 24) == nullptr) return false;
-            background.ToWhite();
-            objects->RenderToFace(background);
-            plain = -1;
-        }
-    }
-    const CPixelView backgroundView = plain < 0 ? ViewOf(background) : CPixelView();
-    const bool sweep = settings.GetInt(ModelKey(kSetBackdrop)) == 1;
-    const BandBackground fill = [plain, backgroundView, sw, sh, sweep](const CPixelView& band, int firstRow) {
-        if (plain >= 0)
-            FillRows(band, static_cast<std::uint32_t>(plain));
-        else
-            ScalePictureRows(backgroundView, sh, firstRow, band);
-        if (sweep) ApplyBackdropSweep(band, firstRow, sw, sh);
-    };
+    if (!PrepareBandBackground(product, m_objects ? m_objects("G") : nullptr, sw, sh, background, plain)) return false;
+    const BandBackground fill =
+        MakeBandFill(plain, background, sw, sh, settings.GetInt(ModelKey(kSetBackdrop)) == 1);
 
     m_progress.SetStep("Rendering Model", 30);
     std::map<char, CRaster> burnt;
