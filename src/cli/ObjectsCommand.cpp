@@ -165,7 +165,9 @@ int RunSetObject(const SCliContext& context, const std::vector<std::string>& arg
     if (const std::string* angle = a.Get("--angle"); angle && refusal.empty()) {
         int degrees = 0;
         if (!ParseInt(*angle, "Angle", 0, 270, degrees)) return kExitUsage;
-        refusal = ObjectCommands::SetAngle(*list, index, degrees);
+        int faceWidth = 0, faceHeight = 0;
+        GetFacePictureSize(*doc->GetProduct(), key, faceWidth, faceHeight);
+        refusal = ObjectCommands::SetAngle(*list, index, degrees, faceWidth, faceHeight);
         if (refusal == "The object already has this angle.") refusal.clear();
     }
     if (!refusal.empty()) {

@@ -161,7 +161,7 @@ std::string OffsetSelected(CDrawObjectList& objects, int dx, int dy)
     return {};
 }
 
-std::string SetAngle(CDrawObjectList& objects, std::size_t index, int degrees)
+std::string SetAngle(CDrawObjectList& objects, std::size_t index, int degrees, int faceWidth, int faceHeight)
 {
     auto* o = dynamic_cast<CDrawBitmapObject*>(Find(objects, index));
     if (!Find(objects, index))
@@ -173,8 +173,11 @@ std::string SetAngle(CDrawObjectList& objects, std::size_t index, int degrees)
     const int turns = ((degrees * 10 - o->GetAngle()) / 900 + 4) % 4;
     if (turns == 0)
         return "The object already has this angle.";
+    const bool onFace = IsOnFace(*o, faceWidth, faceHeight);
     for (int i = 0; i < turns; ++i)
         RotateDrawObject(*o, true);
+    if (onFace)
+        MoveOntoFace(*o, faceWidth, faceHeight);
     return {};
 }
 
@@ -228,6 +231,11 @@ void KeepOnFace(CDrawObject& object, int faceWidth, int faceHeight)
             !text->LayoutBlock(-1, along - 2).BrokeAWord())
             text->WrapAt(along);
     }
+    MoveOntoFace(object, faceWidth, faceHeight);
+}
+
+void MoveOntoFace(CDrawObject& object, int faceWidth, int faceHeight)
+{
     // Right and bottom edges first, then left and top, which win for an
     // object larger than the face.
     int dx = std::min(0, faceWidth - object.GetMaxX());
@@ -236,6 +244,12 @@ void KeepOnFace(CDrawObject& object, int faceWidth, int faceHeight)
     dy = std::min(dy, faceHeight - object.GetMaxY());
     if (dx != 0 || dy != 0)
         object.Offset(dx, dy);
+}
+
+bool IsOnFace(const CDrawObject& object, int faceWidth, int faceHeight)
+{
+    return object.GetMinX() >= 0 && object.GetMinY() >= 0 && object.GetMaxX() <= faceWidth &&
+           object.GetMaxY() <= faceHeight;
 }
 
 } // namespace ObjectCommands

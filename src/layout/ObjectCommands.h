@@ -50,8 +50,10 @@ std::string SetBox(CDrawObjectList& objects, std::size_t index, const SBoxEdit& 
 // Moves every selected object by (dx, dy) face pixels (y up).
 std::string OffsetSelected(CDrawObjectList& objects, int dx, int dy);
 // Turns a text, barcode or picture to `degrees` (0, 90, 180 or 270,
-// anticlockwise) about the centre of its box.
-std::string SetAngle(CDrawObjectList& objects, std::size_t index, int degrees);
+// anticlockwise) about the centre of its box. An object that lay on the face
+// of faceWidth x faceHeight pixels is moved back onto it when the turn takes
+// it over an edge, as a paste is.
+std::string SetAngle(CDrawObjectList& objects, std::size_t index, int degrees, int faceWidth, int faceHeight);
 
 // Spreads three or more selected objects so that the gaps between them are
 // equal, left to right (horizontal) or top to bottom; the outermost two stay.
@@ -62,5 +64,10 @@ std::string Distribute(CDrawObjectList& objects, bool horizontal);
 // turned) wraps at the face's size between its words first, then the object moves inside;
 // one still larger than the face keeps its left and top edges on the face's.
 void KeepOnFace(CDrawObject& object, int faceWidth, int faceHeight);
+// Moves the object inside the face, keeping its size; one larger than the
+// face keeps its left and top edges on the face's.
+void MoveOntoFace(CDrawObject& object, int faceWidth, int faceHeight);
+// Whether the object's box lies wholly on the face.
+bool IsOnFace(const CDrawObject& object, int faceWidth, int faceHeight);
 
 } // namespace ObjectCommands

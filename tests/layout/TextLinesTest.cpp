@@ -131,3 +131,30 @@ TEST(TextLines, ANewTextLongerThanTheFaceWrapsAndStaysOnIt)
     EXPECT_FALSE(t.IsWrapped());
     EXPECT_EQ(t.GetMinX(), 0);
 }
+
+// A quarter turn about the centre takes a wide text lying low on the face
+// over its bottom edge; the turn brings it back on, as a paste is. A text the
+// designer put across an edge turns where it is.
+TEST(TextLines, ATurnKeepsATextThatLayOnTheFaceOnIt)
+{
+    for (const bool across : {false, true}) {
+        CDrawObjectList list;
+        auto* t = static_cast<CDrawText*>(list.Add(std::make_unique<CDrawText>()));
+        t->SetText("NIGHT HARBOUR");
+        t->SetSize(20);
+        t->SetCoords(40, across ? 210 : 30, 40, across ? 210 : 30);
+        t->FitToText();
+        const int width = t->GetWidth(), height = t->GetHeight();
+        ASSERT_GT(width, 4 * height);
+        const int cy = (t->GetMinY() + t->GetMaxY()) / 2;
+        EXPECT_EQ(ObjectCommands::SetAngle(list, 0, 90, 200, 200), "");
+        EXPECT_EQ(t->GetWidth(), height);
+        EXPECT_EQ(t->GetHeight(), width);
+        if (across) {
+            EXPECT_NEAR((t->GetMinY() + t->GetMaxY()) / 2, cy, 1);  // turned in place
+        } else {
+            EXPECT_EQ(t->GetMinY(), 0);  // lifted by the part the turn took off
+            EXPECT_LE(t->GetMaxY(), 200);
+        }
+    }
+}

@@ -195,7 +195,10 @@ void CGeometryBar::CommitAngle()
         return;
     const auto index = static_cast<std::size_t>(b.single);
     const int degrees = m_angle->value();
-    m_view->RunObjectCommand("Rotate " + objects->GetObject(index)->GetDisplayName(),
-                             [&](CDrawObjectList& list) { return ObjectCommands::SetAngle(list, index, degrees); });
+    const CFaceCanvas* canvas = m_view->Canvas();
+    const int faceWidth = canvas ? canvas->FaceWidth() : 0, faceHeight = canvas ? canvas->FaceHeight() : 0;
+    m_view->RunObjectCommand("Rotate " + objects->GetObject(index)->GetDisplayName(), [&](CDrawObjectList& list) {
+        return ObjectCommands::SetAngle(list, index, degrees, faceWidth, faceHeight);
+    });
     Refresh();
 }

@@ -2,6 +2,7 @@
 
 #include "layout/DrawPoly.h"
 #include "layout/DrawRect.h"
+#include "layout/ObjectCommands.h"
 #include "layout/ShapeFactory.h"
 #include "ui/shell/CommandIds.h"
 
@@ -481,11 +482,12 @@ void SameSize(CDrawObjectList& objects, bool width, bool height)
     }
 }
 
-void Rotate(CDrawObjectList& objects, bool left)
+void Rotate(CDrawObjectList& objects, bool left, int faceWidth, int faceHeight)
 {
     for (CDrawObject* o : Items(objects)) {
         if (!o->IsSelected())
             continue;
+        const bool onFace = ObjectCommands::IsOnFace(*o, faceWidth, faceHeight);
         const int cx = (o->GetX1() + o->GetX2()) / 2;
         const int cy = (o->GetY1() + o->GetY2()) / 2;
         auto turn = [&](int x, int y, int& rx, int& ry) {
@@ -509,6 +511,8 @@ void Rotate(CDrawObjectList& objects, bool left)
         const int ncy = (o->GetY1() + o->GetY2()) / 2;
         if (ncx != cx || ncy != cy)
             o->Offset(cx - ncx, cy - ncy);
+        if (onFace)
+            ObjectCommands::MoveOntoFace(*o, faceWidth, faceHeight);
         o->InvalidateCache();
     }
 }

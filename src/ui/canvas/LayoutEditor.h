@@ -84,7 +84,9 @@ void Align(CDrawObjectList& objects, int commandId);
 // and nothing changed.
 std::string SameSizeRefusal(const CDrawObjectList& objects, bool width, bool height);
 void SameSize(CDrawObjectList& objects, bool width, bool height);
-void Rotate(CDrawObjectList& objects, bool left);
+// Turns each selected object a quarter turn about its centre; one that lay on
+// the face of faceWidth x faceHeight pixels stays on it.
+void Rotate(CDrawObjectList& objects, bool left, int faceWidth, int faceHeight);
 
 // Places pasted or duplicated objects and appends them (front). `offset`
 // moves them one step right and down (and into the visible part when the

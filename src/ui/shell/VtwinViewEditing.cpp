@@ -366,8 +366,13 @@ bool CVtwinView::RunEditCommand(int id)
              [w, h](CObjectVector& o) { LayoutEdit::SameSize(o, w, h); });
         return true;
     }
-    case ID_ROTATE_LEFT: edit("Rotate Left %s", [](CObjectVector& o) { LayoutEdit::Rotate(o, true); }); return true;
-    case ID_ROTATE_RIGHT: edit("Rotate Right %s", [](CObjectVector& o) { LayoutEdit::Rotate(o, false); }); return true;
+    case ID_ROTATE_LEFT:
+    case ID_ROTATE_RIGHT: {
+        const int w = m_canvas->FaceWidth(), h = m_canvas->FaceHeight();
+        edit(id == ID_ROTATE_LEFT ? "Rotate Left %s" : "Rotate Right %s",
+             [id, w, h](CObjectVector& o) { LayoutEdit::Rotate(o, id == ID_ROTATE_LEFT, w, h); });
+        return true;
+    }
     default: return false;
     }
 }

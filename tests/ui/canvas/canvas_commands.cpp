@@ -137,20 +137,20 @@ private slots:
 
     void rotateTurnsTheBoxAboutItsCentre()
     {
-        CDrawObject* r = DrawRect(100, 60, 200, 20);  // 100 x 40, centre (150, 40)
+        CDrawObject* r = DrawRect(100, 70, 160, 50);  // 60 x 20, centre (130, 60): turned, still on the face
         Q_UNUSED(r);
         Run(ID_ROTATE_LEFT);
         CDrawObject* o = Front().GetObject(0);
-        QCOMPARE(o->GetMaxX() - o->GetMinX(), 40);
-        QCOMPARE(o->GetMaxY() - o->GetMinY(), 100);
-        QCOMPARE((o->GetX1() + o->GetX2()) / 2, 150);
-        QCOMPARE((o->GetY1() + o->GetY2()) / 2, 40);
+        QCOMPARE(o->GetMaxX() - o->GetMinX(), 20);
+        QCOMPARE(o->GetMaxY() - o->GetMinY(), 60);
+        QCOMPARE((o->GetX1() + o->GetX2()) / 2, 130);
+        QCOMPARE((o->GetY1() + o->GetY2()) / 2, 60);
         for (int i = 0; i < 3; ++i)
             Run(ID_ROTATE_LEFT);
         QCOMPARE(o->GetMinX(), 100);
-        QCOMPARE(o->GetMaxX(), 200);
-        QCOMPARE(o->GetMinY(), 20);
-        QCOMPARE(o->GetMaxY(), 60);
+        QCOMPARE(o->GetMaxX(), 160);
+        QCOMPARE(o->GetMinY(), 50);
+        QCOMPARE(o->GetMaxY(), 70);
     }
 
     void commandsFollowTheSelection()
