@@ -39,6 +39,9 @@ struct SReadReport {
 // The reader of pictures kept as SVG or PDF artwork (picture records of
 // version 2), beside the record versions of app/FaceObjects.h.
 constexpr std::uint32_t kReaderVersionVectorArt = 212;
+// The reader of products with a printed back face (side "B"): an older
+// program would keep the side but never show or print it.
+constexpr std::uint32_t kReaderVersionBackFace = 213;
 
 class CProjectFile {
 public:
@@ -56,7 +59,8 @@ public:
     // program added (an unknown number in between is some other program's).
     static constexpr bool IsReadableVersion(std::uint32_t oldest)
     {
-        return oldest <= kOldestReader || oldest == kReaderVersionBarcodeKinds || oldest == kReaderVersionVectorArt;
+        return oldest <= kOldestReader || oldest == kReaderVersionBarcodeKinds || oldest == kReaderVersionVectorArt ||
+               oldest == kReaderVersionBackFace;
     }
     // "2.11" for 211.
     static std::string VersionText(std::uint32_t version);

@@ -2,6 +2,7 @@
 
 #include "app/PixelCoder.h"
 #include "app/VtwinDoc.h"
+#include "catalogue/BackFace.h"
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"
 #include "image/Raster.h"
@@ -141,10 +142,13 @@ bool CProjectFile::Write(const CVtwinDoc& doc, CArchiveWriter& out, std::string&
         std::uint32_t oldest = kOldestReader;
         for (std::size_t e = 0; e < doc.GetLayoutCount(); ++e)
             oldest = std::max(oldest, doc.GetLayoutList(e).GetOldestReader());
-        if (const CProduct* product = doc.HasProduct() ? doc.GetProduct() : nullptr)
+        if (const CProduct* product = doc.HasProduct() ? doc.GetProduct() : nullptr) {
             for (std::size_t i = 0; i < product->GetSideCount(); ++i)
                 if (StoredArt(product->GetSide(i)))
                     oldest = std::max(oldest, kReaderVersionVectorArt);
+            if (HasBackFace(*product))
+                oldest = std::max(oldest, kReaderVersionBackFace);
+        }
         if (oldest == kOldestReader) {
             out.WriteU32(kOldestReader);
             out.WriteString(kOldestReaderText);

@@ -4,7 +4,11 @@
 #include "app/ProjectFile.h"
 #include "app/RecordFaceObjects.h"
 #include "app/UndoStore.h"
+#include "catalogue/BackFace.h"
+#include "catalogue/Product.h"
+#include "catalogue/Side.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -87,18 +91,36 @@ std::unique_ptr<CFaceObjects> CVtwinDoc::MakeFaceObjects() const
     return list ? std::move(list) : CRecordFaceObjects::Make();
 }
 
+namespace {
+
+// The kind's faces, with a printed back after the main faces (before the CD-ROM).
+std::vector<std::string> FaceTabNames(const CProduct& product)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < product.GetFaceCount(); ++i)
+        names.emplace_back(product.GetFaceName(i));
+    if (HasBackFace(product)) {
+        const auto cd = std::find(names.begin(), names.end(), "CD-ROM");
+        names.insert(cd, GetSideName(kBackFaceKey));
+    }
+    return names;
+}
+
+}  // namespace
+
 int CVtwinDoc::GetTabCount() const
 {
-    return HasProduct() ? m_Content.product->GetFaceCount() + 3 : 0;
+    return HasProduct() ? static_cast<int>(FaceTabNames(*m_Content.product).size()) + 3 : 0;
 }
 
 std::string CVtwinDoc::GetTabName(int index) const
 {
     if (!HasProduct() || index < 0)
         return {};
-    const int faces = m_Content.product->GetFaceCount();
+    const std::vector<std::string> names = FaceTabNames(*m_Content.product);
+    const int faces = static_cast<int>(names.size());
     if (index < faces)
-        return m_Content.product->GetFaceName(index);
+        return names[static_cast<std::size_t>(index)];
     if (index == faces)
         return "Background";
     if (index == faces + 1)

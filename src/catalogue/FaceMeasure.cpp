@@ -21,10 +21,10 @@ double GetFacePixelsPerMillimetre(const CProduct& product, const std::string& ke
     const SettingStore& s = product.GetSettings();
     const double w = s.GetReal(ModelKey(kSetProductWidth));
     const double d = s.GetReal(ModelKey(kSetProductDepth));
-    // Front W x H; left, right, spine and the side page edges D x H; top,
+    // Front and back W x H; left, right, spine and the side page edges D x H; top,
     // bottom and their page edges W x D: the width across the face.
     double across = 0;
-    if (key == "F" || key == "U" || key == "D" || key == "u" || key == "d") across = w;
+    if (key == "F" || key == "B" || key == "U" || key == "D" || key == "u" || key == "d") across = w;
     else if (key == "L" || key == "R" || key == "S" || key == "l" || key == "r") across = d;
     int pw = 0, ph = 0;
     GetFacePictureSize(product, key, pw, ph);

@@ -2,6 +2,7 @@
 
 #include "ground/AppFolders.h"
 #include "catalogue/SideAppearance.h"
+#include "catalogue/BackFace.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"
@@ -409,6 +410,12 @@ bool PrepareMainFaces(const CAppFolders& folders, const ModelEntry& entry, CProd
             if (!PrepareProvidedSide(folders, side, data, w, h, k, error))
                 return false;
         }
+    }
+    // Boxes and books have a printed back; a disk whose faces come with its
+    // picture has none of its own.
+    if (CanHaveBackFace(product) && entry.sideProvided.empty() && product.FindSidePtr("F") != nullptr) {
+        Report(progress, "Preparing Back");
+        return AddBackFace(product, error);
     }
     return true;
 }

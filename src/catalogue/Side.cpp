@@ -1,20 +1,35 @@
 #include "catalogue/Side.h"
 
+#include "catalogue/FaceKeys.h"
 #include "image/Raster.h"
 
+namespace {
+
+constexpr struct {
+    const char* key;
+    const char* name;
+} kNames[] = {
+    {"F", "Front"},         {"L", "Left"},           {"R", "Right"},         {"U", "Top"},
+    {"D", "Bottom"},        {"S", "Spine"},          {"B", "Back"},          {"G", "Background"},
+    {"u", "Pages (Top)"},   {"d", "Pages (Bottom)"}, {"r", "Pages (Right)"}, {"l", "Pages (Left)"},
+    {"a", "Alpha Data"},    {"x", "Layout Data"},    {"y", "Rendering Scratch Data"}, {"z", "Rendering Data"},
+};
+
+}  // namespace
+
 const char* GetSideName(std::string_view key) noexcept {
-    static constexpr struct {
-        const char* key;
-        const char* name;
-    } kNames[] = {
-        {"F", "Front"},         {"L", "Left"},           {"R", "Right"},         {"U", "Top"},
-        {"D", "Bottom"},        {"S", "Spine"},          {"G", "Background"},    {"u", "Pages (Top)"},
-        {"d", "Pages (Bottom)"}, {"r", "Pages (Right)"}, {"l", "Pages (Left)"},  {"a", "Alpha Data"},
-        {"x", "Layout Data"},   {"y", "Rendering Scratch Data"}, {"z", "Rendering Data"},
-    };
     for (const auto& n : kNames)
         if (key == n.key) return n.name;
     return "";
+}
+
+std::string_view FaceKeyOfName(std::string_view name) noexcept
+{
+    // The CD-ROM's surface is a face of its own, though no appearance side.
+    if (name == "CD-ROM") return "C";
+    for (const auto& n : kNames)
+        if (name == n.name && !IsWorkingSide(n.key)) return n.key;
+    return {};
 }
 
 bool IsWorkingSide(std::string_view key) noexcept

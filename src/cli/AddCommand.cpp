@@ -391,7 +391,8 @@ int RunAdd(const SCliContext& context, const std::vector<std::string>& args)
     if (!OpenDocumentForEdit(*doc, path, a, lock)) return kExitFailed;
     CProduct& product = *doc->GetProduct();
     std::string error;
-    SAddContext c{a, *doc, FindFaceKey(product, a.positional[1], error)};
+    bool backAdded = false;
+    SAddContext c{a, *doc, FindFaceKeyForEdit(product, a.positional[1], backAdded, error)};
     if (c.key.empty()) {
         PrintError(path + ": " + error);
         return kExitUsage;
@@ -436,6 +437,7 @@ int RunAdd(const SCliContext& context, const std::vector<std::string>& args)
     doc->SetModifiedFlag(true);
     if (!doc->SaveProject(path)) return kExitFailed;
     if (!context.quiet)
-        std::printf("%s: %s object %zu added\n", path.c_str(), GetFaceTabName(c.key).c_str(), list.GetObjectCount());
+        std::printf("%s: %s object %zu added%s\n", path.c_str(), GetFaceTabName(c.key).c_str(), list.GetObjectCount(),
+                    backAdded ? " (back face added)" : "");
     return kExitOk;
 }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/VtwinDoc.h"
+#include "catalogue/BackFace.h"
 #include "catalogue/NewProject.h"
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"
@@ -17,7 +18,7 @@
 namespace {
 
 // Tab order of the desktop program; "C" is the CD-ROM's surface.
-constexpr const char* kFaceOrder[] = {"F", "S", "L", "R", "U", "D", "l", "r", "u", "d", "C", "G"};
+constexpr const char* kFaceOrder[] = {"F", "S", "L", "R", "U", "D", "B", "l", "r", "u", "d", "C", "G"};
 
 std::string Lower(const std::string& text)
 {
@@ -76,6 +77,17 @@ std::string FindFaceKey(const CProduct& product, const std::string& name, std::s
     for (const std::string& key : keys) known += (known.empty() ? "" : ", ") + GetFaceTabName(key);
     error = "this " + std::string(product.GetKindName()) + " has no face \"" + name + "\" (faces: " + known + ")";
     return {};
+}
+
+std::string FindFaceKeyForEdit(CProduct& product, const std::string& name, bool& added, std::string& error)
+{
+    added = false;
+    const bool back = name == kBackFaceKey || Lower(name) == Lower(GetSideName(kBackFaceKey));
+    if (back && CanHaveBackFace(product) && !HasBackFace(product)) {
+        if (!AddBackFace(product, error)) return {};
+        added = true;
+    }
+    return FindFaceKey(product, name, error);
 }
 
 bool ParseFacePoint(const std::string& text, double perMm, int& x, int& y)

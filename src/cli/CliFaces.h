@@ -20,6 +20,11 @@ std::string GetFaceTabName(const std::string& key);
 // product has no such face.
 std::string FindFaceKey(const CProduct& product, const std::string& name, std::string& error);
 
+// FindFaceKey for the commands that draw on a face: naming the back ("Back",
+// "B") of a box or book saved without one gives it its back face first
+// (`added` set) rather than refusing.
+std::string FindFaceKeyForEdit(CProduct& product, const std::string& name, bool& added, std::string& error);
+
 // "X,Y" in face pixels, or in millimetres turned into face pixels (rounded)
 // when `perMm` is positive. False when the text is not two numbers.
 bool ParseFacePoint(const std::string& text, double perMm, int& x, int& y);

@@ -142,7 +142,8 @@ int RunFace(const SCliContext& context, const std::vector<std::string>& args)
     if (!OpenDocumentForEdit(*doc, path, a, lock)) return kExitFailed;
     CProduct& product = *doc->GetProduct();
     std::string error;
-    const std::string key = FindFaceKey(product, a.positional[1], error);
+    bool backAdded = false;
+    const std::string key = FindFaceKeyForEdit(product, a.positional[1], backAdded, error);
     if (key.empty()) {
         PrintError(path + ": " + error);
         return kExitUsage;
@@ -153,6 +154,8 @@ int RunFace(const SCliContext& context, const std::vector<std::string>& args)
     }
     doc->SetModifiedFlag(true);
     if (!doc->SaveProject(path)) return kExitFailed;
-    if (!context.quiet) std::printf("%s: %s appearance changed\n", path.c_str(), GetFaceTabName(key).c_str());
+    if (!context.quiet)
+        std::printf("%s: %s appearance changed%s\n", path.c_str(), GetFaceTabName(key).c_str(),
+                    backAdded ? " (back face added)" : "");
     return kExitOk;
 }

@@ -4,7 +4,7 @@
 // Faces have their corners in the order top-left, bottom-left, bottom-right,
 // top-right as seen from outside, so that the face picture stands upright.
 // List order: ring arcs '1' and '2', the five faces (and the back face in the
-// shadow source), the CD-ROM square (or its rim in the shadow source), then
+// shadow source, or a printed back), the CD-ROM square (or its rim in the shadow source), then
 // the ring arcs '3', which lie in front of the product.
 #include "engine3d/AngleTable.h"
 #include "engine3d/ModelBuilder.h"
@@ -16,6 +16,7 @@
 namespace {
 
 constexpr int kMaxRings = 10000; // rings along the height at the finest spacing of 0.1 units
+constexpr COLORREF kUnprintedBack = 0xFFFFFF;
 
 CVertex3D V(double x, double y, double z) { return MakeVertex(x, y, z); }
 
@@ -135,15 +136,30 @@ CPolygonList BuildSolidList(const CModelDescription& desc, BuildMode mode, bool 
         CPolygon3D::Quad(V(w, h, -d), V(w, -h, -d), V(w, -h, d), V(w, h, d), right),
         CPolygon3D::Quad(V(-w, -h, -d), V(-w, -h, d), V(w, -h, d), V(w, -h, -d), bottom),
     };
-    const CPolygon3D back = CPolygon3D::Quad(V(w, h, d), V(w, -h, d), V(-w, -h, d), V(-w, h, d), FaceCode::kFront);
+    // The back carries its own picture on products that have one; on the
+    // others it is unprinted board, seen only when the product is turned
+    // round. The shadow source closes the body with it.
+    const bool printedBack = desc.hasBack && mode == BuildMode::Model;
+    const CPolygon3D back = CPolygon3D::Quad(V(w, h, d), V(w, -h, d), V(-w, -h, d), V(-w, h, d),
+                                             printedBack ? FaceCode::kBack : FaceCode::kFront);
+    CPolygon3D board = back;
+    board.faceCode = FaceCode::kNone;
+    board.mapped = 0;
+    board.fillColour = board.outlineColour = kUnprintedBack;
     const double radius = EdgeRadius(st, s);
     if (mode == BuildMode::Model && radius > 0.0) {
-        // The back's margins close the rounding where it turns away from the eye.
+        // Unprinted, the back's margins keep the look they always had where
+        // the rounding turns away from the eye; its middle is board.
         for (const CPolygon3D& face : faces) AddRoundedFace(list, face, radius, EdgeSteps(quality), true);
-        AddRoundedFace(list, back, radius, EdgeSteps(quality), false);
+        AddRoundedFace(list, back, radius, EdgeSteps(quality), printedBack);
+        if (!printedBack) {
+            CPolygonList middle;
+            AddRoundedFace(middle, board, radius, EdgeSteps(quality), true);
+            if (!middle.polygons.empty()) list.Add(std::move(middle.polygons.front()));
+        }
     } else {
         for (const CPolygon3D& face : faces) list.Add(face);
-        if (mode == BuildMode::Shadow) list.Add(back);
+        list.Add(mode == BuildMode::Model && !printedBack ? board : back);
     }
 
     // The CD-ROM: centre on the right edge, 62 above the base.

@@ -1,11 +1,14 @@
 #include "engine3d/ModelDescription.h"
 
+#include "catalogue/BackFace.h"
+
 CModelDescription CModelDescription::FromProduct(const CProduct& product)
 {
     CModelDescription desc;
     desc.shape = product.GetModelShape();
     desc.hasPages = product.HasPages() != 0;
     desc.pagesOnLeft = product.HasPagesOnLeft() != 0;
+    desc.hasBack = HasBackFace(product);
     desc.hasCDROM = product.HasCDROM() != 0;
     desc.cdPositionTest = product.TestCDPosition() != 0;
     desc.hasBinding = product.HasBinding() != 0;

@@ -9,6 +9,7 @@ struct CModelDescription {
     ModelShape shape = ModelShape::Solid;
     bool hasPages = false;       // top, bottom and right faces are page edges
     bool pagesOnLeft = false;    // left face is a page edge too (binder form)
+    bool hasBack = false;        // the back face carries its own picture (else the model has none)
     bool hasCDROM = false;       // a CD-ROM square is part of the model
     bool cdPositionTest = false; // CD-ROM inside: half disc and ordered drawing
     bool hasBinding = false;     // binder rings apply

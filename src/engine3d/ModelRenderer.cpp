@@ -45,6 +45,7 @@ std::string GetFaceCodes(const CModelDescription& desc)
     codes += desc.hasPages ? 'r' : 'R';
     codes += desc.hasPages ? 'd' : 'D';
     codes += desc.hasPages ? (desc.pagesOnLeft ? 'l' : 'S') : 'L';
+    if (desc.hasBack) codes += FaceCode::kBack;
     if (desc.hasCDROM) codes += 'C';
     return codes;
 }

@@ -25,6 +25,7 @@ constexpr char kBottom = 'D';
 constexpr char kLeft = 'L';
 constexpr char kRight = 'R';
 constexpr char kSpine = 'S';
+constexpr char kBack = 'B';   // the printed back, on products that have one
 constexpr char kPagesTop = 'u';
 constexpr char kPagesBottom = 'd';
 constexpr char kPagesLeft = 'l';
@@ -40,7 +41,7 @@ constexpr bool IsBoxFaceCode(char code) noexcept
 {
     switch (code) {
     case 'u': case 'd': case 'r': case 'l': case 'f': case 's':
-    case 'U': case 'D': case 'R': case 'L': case 'F': case 'S':
+    case 'U': case 'D': case 'R': case 'L': case 'F': case 'S': case 'B':
         return true;
     default:
         return false;

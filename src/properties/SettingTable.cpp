@@ -106,7 +106,8 @@ constexpr SettingInfo kSettings[] = {
      C::None, kModels | kUpdateLayout},
     {41, "X Rotation", "Object Positioning", "X Rotation", T::Integer, 10, 0, "", R::Fixed, -60, 60, "degrees",
      C::None, kModels | kUpdateLayout},
-    {42, "Y Rotation", "Object Positioning", "Y Rotation", T::Integer, 25, 0, "", R::Fixed, -60, 60, "degrees",
+    // A whole turn, so that the back shows.
+    {42, "Y Rotation", "Object Positioning", "Y Rotation", T::Integer, 25, 0, "", R::Fixed, -180, 180, "degrees",
      C::None, kModels | kUpdateLayout},
     {43, "Z Rotation", "Object Positioning", "Z Rotation", T::Integer, 15, 0, "", R::Fixed, -60, 60, "degrees",
      C::None, kModels | kUpdateLayout},

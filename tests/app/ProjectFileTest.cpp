@@ -9,6 +9,7 @@
 #include "app/RecordFaceObjects.h"
 #include "app/UndoStore.h"
 #include "app/VtwinDoc.h"
+#include "catalogue/BackFace.h"
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"
 #include "image/Raster.h"
@@ -227,6 +228,23 @@ TEST(ProjectFileWrite, HasFirstPictureRuleAndPixelFlags)
     Hand expected;
     expected.u32(0x12345678).u32(0).u32(3).u32(2).u32(0x90ABCDEF);
     EXPECT_EQ(pic.Bytes(), expected.get());
+}
+
+// A product with a printed back names the back face's reader, so that an
+// older program refuses it rather than dropping the back unseen; it reads back.
+TEST(ProjectFileWrite, BackFaceNeedsItsReader)
+{
+    Doc a;
+    FillProject(a.doc);
+    const auto oldest = [](const Bytes& b) -> std::uint32_t { return b[16] | b[17] << 8 | b[18] << 16 | b[19] << 24; };
+    EXPECT_EQ(oldest(Written(a.doc)), 200u);
+    std::string error;
+    ASSERT_TRUE(AddBackFace(*a.doc.GetProduct(), error)) << error;
+    const Bytes bytes = Written(a.doc);
+    EXPECT_EQ(oldest(bytes), kReaderVersionBackFace);
+    Doc b;
+    ASSERT_TRUE(ReadInto(b, bytes));
+    EXPECT_TRUE(HasBackFace(*b.doc.GetProduct()));
 }
 
 TEST(ProjectFileRead, RoundTripKeepsEverything)

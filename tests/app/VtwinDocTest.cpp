@@ -5,6 +5,7 @@
 #include "ground/AppFolders.h"
 #include "app/RecordFaceObjects.h"
 #include "app/UndoStore.h"
+#include "catalogue/BackFace.h"
 #include "catalogue/Product.h"
 #include "TempFolder.h"
 
@@ -78,6 +79,17 @@ TEST(VtwinDoc, ProductsTabsAndNewProjects)
     EXPECT_EQ(doc.GetTabName(faces + 2), "Render");
     EXPECT_EQ(doc.GetTabName(faces + 3), "");
     EXPECT_EQ(doc.GetTabName(-1), "");
+    // A printed back follows the main faces, before a CD-ROM.
+    for (const char* code : {"BOX", "BOXCD"}) {
+        CVtwinDoc backed(nullptr, &store);
+        backed.SetProduct(CreateProduct(code));
+        backed.GetProduct()->GetOrCreateSide("F");
+        std::string error;
+        ASSERT_TRUE(AddBackFace(*backed.GetProduct(), error)) << error;
+        EXPECT_EQ(backed.GetTabCount(), backed.GetProduct()->GetFaceCount() + 4);
+        EXPECT_EQ(backed.GetTabName(5), "Back");
+        EXPECT_EQ(backed.GetTabName(6), std::string(code) == "BOX" ? "Background" : "CD-ROM");
+    }
 
     // Cancelling File New means NewProject is never called: everything stays.
     doc.GetFaceObjects("F");

@@ -180,11 +180,13 @@ TEST_F(NewProjectTest, FixedModelKeepsItsSizeAndGetsWorkingRasters)
     EXPECT_EQ(m.GetInt(ModelKey(193)), 50);
     EXPECT_EQ(m.GetInt(ModelKey(194)), 1);
     EXPECT_EQ(m.GetInt(ModelKey(74)), 8);
-    EXPECT_EQ(Keys(*product), (std::vector<std::string>{"F", "L", "R", "U", "D", "G", "a", "x", "y", "z"}));
+    EXPECT_EQ(Keys(*product), (std::vector<std::string>{"F", "L", "R", "U", "D", "B", "G", "a", "x", "y", "z"}));
     // p = ceil(1000 / 190) = 6: front 618 x 1140, left 168 x 1140, top 618 x 168.
     EXPECT_EQ(Picture(*product, "F").GetWidth(), 618);
     EXPECT_EQ(Picture(*product, "F").GetHeight(), 1140);
     EXPECT_EQ(PixelAt(Picture(*product, "F"), 5, 5), 0x112233u);
+    EXPECT_EQ(Picture(*product, "B").GetWidth(), 618);  // the back starts as the front looks
+    EXPECT_EQ(PixelAt(Picture(*product, "B"), 617, 1139), 0x112233u);
     EXPECT_EQ(Picture(*product, "L").GetWidth(), 168);
     EXPECT_EQ(Picture(*product, "U").GetHeight(), 168);
     EXPECT_EQ(PixelAt(Picture(*product, "R"), 0, 0), 0xFFFFFFu); // no answer: white

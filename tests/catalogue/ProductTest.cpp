@@ -1,4 +1,7 @@
+#include "catalogue/BackFace.h"
+#include "catalogue/FaceKeys.h"
 #include "catalogue/Product.h"
+#include "catalogue/SideAppearance.h"
 #include "image/Raster.h"
 #include "properties/SettingTable.h"
 
@@ -228,7 +231,41 @@ TEST(Side, NamesOfTheSideKeys) {
         {"D", "Bottom"},         {"S", "Spine"},          {"G", "Background"},    {"u", "Pages (Top)"},
         {"d", "Pages (Bottom)"}, {"r", "Pages (Right)"},  {"l", "Pages (Left)"},  {"a", "Alpha Data"},
         {"x", "Layout Data"},    {"y", "Rendering Scratch Data"},                  {"z", "Rendering Data"},
+        {"B", "Back"},
     };
-    for (const auto& [key, name] : names) EXPECT_STREQ(GetSideName(key), name) << key;
+    for (const auto& [key, name] : names) {
+        EXPECT_STREQ(GetSideName(key), name) << key;
+        EXPECT_EQ(FaceKeyOfName(name), IsWorkingSide(key) ? "" : key) << name;  // tabs name faces only
+    }
     for (const char* other : {"f", "C", "", "FF", "Z"}) EXPECT_STREQ(GetSideName(other), "") << other;
+    EXPECT_EQ(FaceKeyOfName("CD-ROM"), "C");
+    EXPECT_EQ(FaceKeyOfName("Render"), "");
+}
+
+// Boxes and books gain a back as large as their front and looking like it
+// (a front picture is not repeated); once only; other kinds have none.
+TEST(Side, BackFaceOfBoxesAndBooks) {
+    for (const char* code : GetKindCodes()) {
+        auto p = CreateProduct(code);
+        CSide& front = p->GetOrCreateSide("F");
+        front.Reset(kAppearanceColor, 6, 4, 0x0000FF);
+        ASSERT_TRUE(BuildAppearance(front));
+        std::string error;
+        const bool boxOrBook = p->HasDepth() && !p->HasBinding();
+        ASSERT_EQ(AddBackFace(*p, error), boxOrBook) << code;
+        EXPECT_EQ(HasBackFace(*p), boxOrBook) << code;
+        if (!boxOrBook) continue;
+        const CRaster* back = p->FindSidePtr("B")->GetPicture();
+        ASSERT_TRUE(back && back->GetWidth() == 6 && back->GetHeight() == 4);
+        EXPECT_EQ(RGBQUADtoRGB(back->GetPixelColor(5, 3)), 0x0000FFu);
+        EXPECT_FALSE(AddBackFace(*p, error));
+    }
+    auto box = CreateProduct("BOX");
+    CSide& front = box->GetOrCreateSide("F");
+    front.Reset(kAppearanceColor, 6, 4, 0x0000FF);
+    ASSERT_TRUE(BuildAppearance(front));
+    front.GetSettings().SetInt(SideKey(kSideAppearance), kAppearancePicture);
+    std::string error;
+    ASSERT_TRUE(AddBackFace(*box, error));
+    EXPECT_EQ(RGBQUADtoRGB(box->FindSidePtr("B")->GetPicture()->GetPixelColor(0, 0)), 0xFFFFFFu);
 }

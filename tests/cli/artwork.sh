@@ -69,7 +69,7 @@ check "render with overrides" run -q render "$p" -o "$work/green.png" --set "Y R
 read -r r g b <<<"$(pixel "$work/green.png" 200 200)"
 (( r > 100 && b > 100 && g < 80 )) || fail "front override not rendered: $r $g $b"
 [[ "$(md5sum <"$p")" == "$before" ]] || fail "render overrides changed the project"
-refuse "override out of range" 2 "Y Rotation must be between -60 and 60 degrees." run render "$p" -o "$work/x.png" --set "Y Rotation=61"
+refuse "override out of range" 2 "Y Rotation must be between -180 and 180 degrees." run render "$p" -o "$work/x.png" --set "Y Rotation=181"
 [[ ! -e "$work/x.png" ]] || fail "a refused render wrote a file"
 # A relative output remembers its whole folder.
 (cd "$work" && run -q render box.vtp -o rel.png) || fail "relative render"
@@ -93,7 +93,7 @@ cat >"$work/jobs/jobs.csv" <<CSV
 output,set:Y Rotation,title,barcode:Front
 out/a.png,20,First,A-1
 out/b.png,-20,"Second, with comma",B-2
-out/c.png,61,Bad,C-3
+out/c.png,181,Bad,C-3
 CSV
 run batch "$work/jobs/jobs.csv" --template "$t" -j 2 >"$work/out" 2>"$work/err"; rc=$?
 [[ $rc -eq 1 ]] || fail "batch with a failing job exits $rc"

@@ -10,10 +10,10 @@ p="$work/box.vtp"
 run new "VHS Box" -o "$p" && run face "$p" Front --color red && run face "$p" Top --color blue &&
   run add "$p" Front text "Hello" --size 40 --at 20,300 || fail "the box could not be made"
 
-# VHS Box 103 x 190 x 28 mm unfolds to 28 + 103 + 28 by 28 + 190 + 28; bleed 3 and the
-# marks' 10 on every side.
+# VHS Box 103 x 190 x 28 mm with its back unfolds to 103 + 28 + 103 + 28 by 28 + 190 + 28;
+# bleed 3 and the marks' 10 on every side.
 run export "$p" -o "$work/art.pdf" --bleed 3 --marks || fail "export pdf"
-expected=$(awk 'BEGIN { printf "%.3f x %.3f", (159 + 26) * 72 / 25.4, (246 + 26) * 72 / 25.4 }')
+expected=$(awk 'BEGIN { printf "%.3f x %.3f", (262 + 26) * 72 / 25.4, (246 + 26) * 72 / 25.4 }')
 size=$(pdfinfo "$work/art.pdf" | awk '/^Page size:/ { printf "%.3f x %.3f", $3, $5 }')
 [[ "$size" == "$expected" ]] || fail "page size $size, expected $expected"
 pdffonts "$work/art.pdf" | awk 'NR > 2 && $(NF-4) == "yes" && $(NF-3) == "yes" { ok = 1 } END { exit !ok }' ||
@@ -63,6 +63,16 @@ for image in doc["images"]:
     w, h = struct.unpack_from(">II", binary, view["byteOffset"] + 16)
     assert max(w, h) <= int(sys.argv[5]) and binary[view["byteOffset"] + 1:view["byteOffset"] + 4] == b"PNG"
 PY
+
+grep -aq '"Face B"' "$work/box.glb" || fail "the GLB has no printed back"
+
+# A project saved before the back face gains it when a command names it.
+o="$work/old.vtp"
+cp "$(dirname "$0")/../data/stored/box_vhs_reflection.vtp" "$o" && run export "$o" -o "$work/old1.pdf" &&
+  run add "$o" Back barcode 400638133393 --kind EAN-13 && run export "$o" -o "$work/old2.pdf" ||
+  fail "an older project's back"
+width() { pdfinfo "$1" | awk '/^Page size:/ { printf "%.0f", $3 * 25.4 / 72 }'; }
+[[ $(width "$work/old2.pdf") -eq $(($(width "$work/old1.pdf") + 103)) ]] || fail "the added back is not in the net"
 
 # A batch exports outputs ending in .pdf or .glb, with the job's overrides.
 printf 'output,set:Y Rotation\nb/a.pdf,40\nb/a.glb,40\n' >"$work/jobs.csv"

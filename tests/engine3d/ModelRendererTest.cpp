@@ -83,7 +83,7 @@ TEST(ModelRenderer, DrawsTheVisibleFacesOfABox)
     EXPECT_EQ(hist.count(kTop), 0u);
     EXPECT_TRUE(monotonic);
     EXPECT_EQ(lastDone, lastTotal);
-    EXPECT_EQ(lastTotal, 5u + 1u);
+    EXPECT_EQ(lastTotal, 6u + 1u);  // five faces and the unprinted back
     // Nothing outside the model square.
     for (int y = 0; y < 200; ++y) {
         EXPECT_EQ(Get(*scratch, 3, y), 0xFFFFFFu);

@@ -61,7 +61,7 @@ TEST(SolidModel, CuboidFacesCodesAndCornerOrder)
     const double W = 202, H = 261, D = 50, w = W / 2, h = H / 2, d = D / 2;
     CModelDescription box = BoxDesc(W, H, D);
     CPolygonList model = BuildSolidList(box, BuildMode::Model, true);
-    EXPECT_EQ(Codes(model), "FULRD");
+    EXPECT_EQ(Codes(model), "FULRD0") << "an unprinted back closes the body";
     const CPolygon3D& f = model[0];
     EXPECT_TRUE(Same(f.vertices[0], -w, h, -d)) << "top-left";
     EXPECT_TRUE(Same(f.vertices[1], -w, -h, -d)) << "bottom-left";
@@ -76,12 +76,19 @@ TEST(SolidModel, CuboidFacesCodesAndCornerOrder)
     EXPECT_EQ(Codes(shadow), "FULRDF") << "the back face exists only in the shadow source";
     EXPECT_TRUE(Same(shadow[5].vertices[0], w, h, d));
     EXPECT_TRUE(Same(shadow[5].vertices[3], -w, h, d));
+    // A printed back is the shadow's back face carrying its own picture.
+    box.hasBack = true;
+    const CPolygonList backed = BuildSolidList(box, BuildMode::Model, true);
+    EXPECT_EQ(Codes(backed), "FULRDB");
+    EXPECT_TRUE(Same(backed[5].vertices[0], w, h, d)) << "top-left seen from behind";
+    EXPECT_TRUE(Same(backed[5].vertices[2], -w, -h, d)) << "bottom-right seen from behind";
+    EXPECT_EQ(Codes(BuildSolidList(box, BuildMode::Shadow, true)), "FULRDF");
 
     CModelDescription book = BoxDesc(W, H, D);
     book.hasPages = true;
-    EXPECT_EQ(Codes(BuildSolidList(book, BuildMode::Model, true)), "FuSrd");
+    EXPECT_EQ(Codes(BuildSolidList(book, BuildMode::Model, true)), "FuSrd0");
     book.pagesOnLeft = true;
-    EXPECT_EQ(Codes(BuildSolidList(book, BuildMode::Model, true)), "Fulrd");
+    EXPECT_EQ(Codes(BuildSolidList(book, BuildMode::Model, true)), "Fulrd0");
 }
 
 TEST(SolidModel, EveryFaceIsSeenFromOutside)
@@ -128,16 +135,16 @@ TEST(SolidModel, DiscSquareAndRim)
     const double w = 62, base = -88; // W/2 and -H/2 of the 124 x 176 book
     // Inside: the right half of the disc, from the centre on the right edge.
     CPolygonList inside = BuildSolidList(BookCD(3), BuildMode::Model, true);
-    ASSERT_EQ(Codes(inside), "FuSrdC");
-    const CPolygon3D& sq = inside[5];
+    ASSERT_EQ(Codes(inside), "FuSrd0C");
+    const CPolygon3D& sq = inside[6];
     EXPECT_TRUE(Same(sq.vertices[0], w, base + 124, 0));
     EXPECT_TRUE(Same(sq.vertices[1], w, base, 0));
     EXPECT_TRUE(Same(sq.vertices[2], w + 62, base, 0));
     EXPECT_EQ(sq.mapped, 1);
     // In front: the whole disc, 124 wide, centred on the right edge.
     CPolygonList front = BuildSolidList(BookCD(0), BuildMode::Model, true);
-    EXPECT_DOUBLE_EQ(front[5].vertices[0].x, w - 62);
-    EXPECT_DOUBLE_EQ(front[5].vertices[2].x, w + 62);
+    EXPECT_DOUBLE_EQ(front[6].vertices[0].x, w - 62);
+    EXPECT_DOUBLE_EQ(front[6].vertices[2].x, w + 62);
 
     // Shadow mode: a rim polygon, one point per step, full or half circle.
     struct Case {
@@ -175,9 +182,9 @@ TEST(SolidModel, SpiralRingsCountsAndPositions)
     EXPECT_EQ(std::count(codes.begin(), codes.end(), '2'), 25 * 12);
     EXPECT_EQ(std::count(codes.begin(), codes.end(), '3'), 25 * 12);
     // Order: '1' and '2' arcs, the faces, then the '3' arcs.
-    EXPECT_EQ(codes.substr(25 * 24, 5), "Fulrd");
-    EXPECT_EQ(codes.find('3'), std::size_t(25 * 24 + 5));
-    EXPECT_EQ(codes.find_first_not_of('3', 25 * 24 + 5), std::string::npos);
+    EXPECT_EQ(codes.substr(25 * 24, 6), "Fulrd0");
+    EXPECT_EQ(codes.find('3'), std::size_t(25 * 24 + 6));
+    EXPECT_EQ(codes.find_first_not_of('3', 25 * 24 + 6), std::string::npos);
 
     // The band lies on the circle of radius D/2 sqrt 2 around the spine edge and
     // enters the covers at x = -W/2 + D/2.
@@ -218,7 +225,7 @@ TEST(SolidModel, CombRingsAndNone)
             EXPECT_DOUBLE_EQ(p.vertices[0].y, 148.5);
             EXPECT_DOUBLE_EQ(p.vertices[1].y, -148.5);
         }
-    EXPECT_EQ(Codes(BuildSolidList(Binder(0, 297), BuildMode::Model, true)), "Fulrd");
+    EXPECT_EQ(Codes(BuildSolidList(Binder(0, 297), BuildMode::Model, true)), "Fulrd0");
     // Ring parameters that would never advance still end.
     CModelDescription bad = Binder(1, 297);
     bad.settings.binderParam1 = 0;
@@ -289,7 +296,7 @@ TEST(ModelMesh, ListsInOrderWithShadowsAndReflection)
     box.settings.shadowStyle = 3;
     CModelMesh mesh = BuildModelMesh(box, true);
     ASSERT_EQ(mesh.lists.size(), 1u + 16u + 1u);
-    EXPECT_EQ(Codes(mesh.lists[0]), "FULRD");
+    EXPECT_EQ(Codes(mesh.lists[0]), "FULRD0");
     EXPECT_EQ(Codes(mesh.lists[1]), "000000") << "shadow copies of the closed body";
     EXPECT_EQ(mesh.lists[17][0].mirrored, 1);
     EXPECT_NEAR(mesh.lists[0].LowestY(), 0, 1e-9);
@@ -351,9 +358,9 @@ TEST(ModelMesh, DiscPassFollowsTheRightSide)
         AssignDrawPasses(model);
         AssignDrawPasses(mirror);
         const int want = yRotation > 0 ? 4 : 2;
-        EXPECT_EQ(model[5].faceCode, 'C');
-        EXPECT_EQ(model[5].drawPass, want) << "y rotation " << yRotation;
-        EXPECT_EQ(mirror[5].drawPass, want) << "reflection, y rotation " << yRotation;
+        EXPECT_EQ(model[6].faceCode, 'C');
+        EXPECT_EQ(model[6].drawPass, want) << "y rotation " << yRotation;
+        EXPECT_EQ(mirror[6].drawPass, want) << "reflection, y rotation " << yRotation;
         EXPECT_EQ(model[0].drawPass, 3);
     }
 }

@@ -347,11 +347,11 @@ TEST(DrawBarcodeKinds, ProjectWithANewKindNamesTheVersionThatReadsIt)
 
     // A file naming a reader this program is not (a newer one, or one
     // between the first format and this one) is refused with the writer's version.
-    for (std::uint32_t oldest : {201u, 213u}) {
+    for (std::uint32_t oldest : {201u, 214u}) {
         std::vector<std::uint8_t> future = bytes;
         std::memcpy(future.data() + 16, &oldest, 4);
-        future[21 + 4 + 4 + 1 + 3] = '3';  // writer text "2.11" -> "2.13"
+        future[21 + 4 + 4 + 1 + 3] = '4';  // writer text "2.11" -> "2.14"
         EXPECT_FALSE(CProjectFile::Read(again, future.data(), future.size(), content, error)) << oldest;
-        EXPECT_EQ(error, "This file can only be read by Vantorel version 2.13 or later.");
+        EXPECT_EQ(error, "This file can only be read by Vantorel version 2.14 or later.");
     }
 }

@@ -1,5 +1,6 @@
 #include "layout/export/ArtworkPdf.h"
 
+#include "catalogue/BackFace.h"
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"
 #include "image/Raster.h"
@@ -308,7 +309,8 @@ CDielineNet CArtworkPdf::MakeNet(const CProduct& product)
 {
     const auto& s = product.GetSettings();
     const double depth = product.HasDepth() ? s.GetReal(ModelKey(173)) : 0.0;
-    return CDielineNet::Create(s.GetReal(ModelKey(171)), s.GetReal(ModelKey(172)), depth, product.GetSideLetters());
+    const std::string letters = std::string(product.GetSideLetters()) + (HasBackFace(product) ? kBackFaceKey : "");
+    return CDielineNet::Create(s.GetReal(ModelKey(171)), s.GetReal(ModelKey(172)), depth, letters);
 }
 
 void CArtworkPdf::GetPageSize(const CDielineNet& net, const SArtworkOptions& options, double& width, double& height)

@@ -19,22 +19,34 @@ CDielineNet CDielineNet::Create(double width, double height, double depth, const
     const char leftFace = has('S') ? 'S' : 'L';
     const bool left = deep && (has('L') || has('S')), right = deep && has('R');
     const bool top = deep && has('U'), bottom = deep && has('D');
-    const double fx = left ? depth : 0, fy = top ? depth : 0;
+    // The back hangs from the far edge of the left face (a book's cover:
+    // back, spine, front), or from the right face when there is no left one.
+    const bool back = deep && has('B') && (left || right);
+    const double bx = back && left ? width : 0;
+    const double fx = bx + (left ? depth : 0), fy = top ? depth : 0;
 
     CDielineNet net;
-    net.m_width = fx + width + (right ? depth : 0);
+    net.m_width = fx + width + (right ? depth : 0) + (back && !left ? width : 0);
     net.m_height = fy + height + (bottom ? depth : 0);
     SDielinePanel front{'F', {fx, fy, width, height}};
     front.foldLeft = left, front.foldRight = right, front.foldTop = top, front.foldBottom = bottom;
     net.m_panels.push_back(front);
     if (left) {
-        SDielinePanel p{leftFace, {0, fy, depth, height}};
+        SDielinePanel p{leftFace, {bx, fy, depth, height}};
         p.foldRight = true;
+        p.foldLeft = back;
         net.m_panels.push_back(p);
     }
     if (right) {
         SDielinePanel p{'R', {fx + width, fy, depth, height}};
         p.foldLeft = true;
+        p.foldRight = back && !left;
+        net.m_panels.push_back(p);
+    }
+    if (back) {
+        SDielinePanel p{'B', {left ? 0 : fx + width + depth, fy, width, height}};
+        p.foldRight = left;
+        p.foldLeft = !left;
         net.m_panels.push_back(p);
     }
     if (top) {
@@ -78,11 +90,11 @@ std::vector<SDielineLine> CDielineNet::CutLines() const
 
 std::vector<SDielineLine> CDielineNet::FoldLines() const
 {
-    // Each fold is shared by the front and one other face: the front's edges
-    // name every fold once.
+    // Each fold is shared by the front or the back and one other face: their
+    // edges name every fold once.
     std::vector<SDielineLine> lines;
     for (const SDielinePanel& p : m_panels)
-        if (p.face == 'F')
+        if (p.face == 'F' || p.face == 'B')
             ForEachEdge(p, [&lines](const SDielineLine& l, bool fold) {
                 if (fold)
                     lines.push_back(l);

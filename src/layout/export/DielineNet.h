@@ -2,7 +2,8 @@
 // CDielineNet: the faces of a product unfolded around the front, as they are
 // printed on one sheet and folded into the product: the left side (or the
 // spine) to the left of the front, the right side to its right, the top above
-// and the bottom below, each upright as seen from outside. Each face keeps
+// and the bottom below, and a printed back beyond the left side (or the right
+// one), each upright as seen from outside. Each face keeps
 // the picture orientation the model gives it, so its picture is printed as
 // it is.
 //
@@ -21,7 +22,7 @@ struct SDielineRect {
 struct SDielinePanel {
     char face = 'F';    // face key of the document
     SDielineRect trim;  // where the face is cut and folded
-    // Which edges are folds (shared with the front) and so get no bleed.
+    // Which edges are folds (shared with another face) and so get no bleed.
     bool foldLeft = false, foldRight = false, foldTop = false, foldBottom = false;
     // The trim rectangle grown by `bleed` on the edges that are cut.
     SDielineRect WithBleed(double bleed) const;
@@ -35,8 +36,8 @@ class CDielineNet {
 public:
     // The net of a product of width, height and depth (millimetres) whose
     // faces are the side letters given (as the product kinds name them:
-    // "F" front, "L" left or "S" spine, "R" right, "U" top, "D" bottom;
-    // other letters are not printed). A product without depth is its front.
+    // "F" front, "L" left or "S" spine, "R" right, "U" top, "D" bottom,
+    // "B" back; other letters are not printed). A product without depth is its front.
     static CDielineNet Create(double width, double height, double depth, const std::string& letters);
 
     double GetWidth() const { return m_width; }

@@ -1,22 +1,20 @@
 #include "ui/canvas/FaceLocation.h"
 
+#include "catalogue/FaceKeys.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <cctype>
 
 char FaceCodeOfTab(const QString& name)
 {
-    static const struct {
-        const char* name;
-        char code;
-    } codes[] = {{"Front", 'F'},       {"Left", 'L'},           {"Right", 'R'},          {"Top", 'U'},
-                 {"Bottom", 'D'},      {"Spine", 'S'},          {"Background", 'G'},     {"Pages (Top)", 'u'},
-                 {"Pages (Bottom)", 'd'}, {"Pages (Right)", 'r'}, {"Pages (Left)", 'l'}, {"CD-ROM", 'C'},
-                 {"Layout", 'X'},      {"Render", 'Z'}};
-    for (const auto& c : codes)
-        if (name == QLatin1String(c.name))
-            return c.code;
-    return 0;
+    if (name == QLatin1String("Layout"))
+        return 'X';
+    if (name == QLatin1String("Render"))
+        return 'Z';
+    const std::string text = name.toStdString();
+    const std::string_view key = FaceKeyOfName(text);
+    return key.size() == 1 ? key[0] : 0;
 }
 
 char FaceGroupOfCode(char code)
@@ -25,6 +23,7 @@ char FaceGroupOfCode(char code)
     case 'C': case 'c': return 'C';
     case 'D': case 'd': return 'D';
     case 'F': case 'f': return 'F';
+    case 'B': return 'B';
     case 'L': case 'l': case 'S': case 's': return 'L';
     case 'R': case 'r': return 'R';
     case 'U': case 'u': return 'U';
@@ -68,6 +67,10 @@ QPixmap FaceLocationPicture(char group, qreal dpr)
         p.drawLine(QPointF(8, 10), QPointF(8, 28));  // the left edge: left side or spine
     if (group == 'D')
         p.drawLine(QPointF(8, 28), QPointF(28, 28));
+    if (group == 'B') {  // the back: its hidden edges, seen through the box
+        p.setPen(QPen(mark, 2, Qt::DashLine));
+        p.drawPolyline(QPolygonF({QPointF(16, 3), QPointF(16, 21), QPointF(36, 21)}));
+    }
     if (group == 'C') {
         p.setPen(QPen(edge, 1));
         p.setBrush(QColor(200, 210, 225));

@@ -1,6 +1,7 @@
 #include "ui/grid/GridRows.h"
 
 #include "app/SettingCommand.h"
+#include "catalogue/FaceKeys.h"
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"
 #include "properties/PrintSize.h"
@@ -360,16 +361,8 @@ std::vector<CGridRow> BuildFaceRows(const CProduct& product, char face, const st
 
 char FaceLetterOfTab(const std::string& tabName) noexcept
 {
-    static const struct {
-        const char* name;
-        char key;
-    } keys[] = {{"Front", 'F'},         {"Left", 'L'},           {"Right", 'R'},         {"Top", 'U'},
-                {"Bottom", 'D'},        {"Spine", 'S'},          {"Background", 'G'},    {"Pages (Top)", 'u'},
-                {"Pages (Bottom)", 'd'}, {"Pages (Right)", 'r'}, {"Pages (Left)", 'l'}, {"CD-ROM", 'C'}};
-    for (const auto& k : keys)
-        if (tabName == k.name)
-            return k.key;
-    return 0;
+    const std::string_view key = FaceKeyOfName(tabName);
+    return key.size() == 1 ? key[0] : 0;
 }
 
 std::string EditLabelOf(std::uint32_t id, const std::string& gridLabel)

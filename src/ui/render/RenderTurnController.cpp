@@ -32,10 +32,10 @@ CRenderTurnController::CRenderTurnController(CVtwinView* view, CRenderPage* page
 
 CRenderTurnController::~CRenderTurnController() = default;
 
-int CRenderTurnController::TurnedAngle(int start, int pixels, int span) noexcept
+int CRenderTurnController::TurnedAngle(int start, int pixels, int span, int limit) noexcept
 {
     const double degrees = 120.0 * pixels / std::max(1, span);
-    return std::clamp(start + static_cast<int>(std::lround(degrees)), -60, 60);
+    return std::clamp(start + static_cast<int>(std::lround(degrees)), -limit, limit);
 }
 
 double CRenderTurnController::DraftsPerSecond() const noexcept
@@ -51,7 +51,8 @@ std::pair<int, int> CRenderTurnController::Angles(QPoint delta) const
     // (Y Rotation grows), down tips it towards the viewer (X Rotation grows).
     const QRect shown = m_page->PictureRect();
     const int span = std::max(shown.width(), shown.height());
-    return {TurnedAngle(m_x0, delta.y(), span), TurnedAngle(m_y0, -delta.x(), span)};
+    // The product tips up to 60 degrees and turns all the way round.
+    return {TurnedAngle(m_x0, delta.y(), span, 60), TurnedAngle(m_y0, -delta.x(), span, 180)};
 }
 
 void CRenderTurnController::OnStarted()

@@ -26,9 +26,9 @@ public:
     CRenderTurnController(CVtwinView* view, CRenderPage* page);
     ~CRenderTurnController() override;
 
-    // The rotation (degrees, -60 .. 60) after a drag of `pixels` across a
+    // The rotation (degrees, -limit .. limit) after a drag of `pixels` across a
     // picture `span` pixels wide or high: the whole span turns 120 degrees.
-    static int TurnedAngle(int start, int pixels, int span) noexcept;
+    static int TurnedAngle(int start, int pixels, int span, int limit) noexcept;
 
     bool IsTurning() const noexcept { return m_turning; }
     // Drafts shown during the last drag, and how many a second.

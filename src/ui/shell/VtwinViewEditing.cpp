@@ -7,6 +7,7 @@
 #include "app/UndoStore.h"
 #include "app/VtwinDoc.h"
 #include "image/Raster.h"
+#include "catalogue/FaceKeys.h"
 #include "catalogue/Product.h"
 #include "layout/BarcodePlacement.h"
 #include "layout/DrawBarcode.h"
@@ -40,16 +41,9 @@
 
 std::string CVtwinView::FaceKeyOfTab(const QString& name)
 {
-    static const struct {
-        const char* name;
-        const char* key;
-    } keys[] = {{"Front", "F"},        {"Left", "L"},         {"Right", "R"},          {"Top", "U"},
-                {"Bottom", "D"},       {"Spine", "S"},        {"Background", "G"},     {"Pages (Top)", "u"},
-                {"Pages (Bottom)", "d"}, {"Pages (Right)", "r"}, {"Pages (Left)", "l"}, {"CD-ROM", "C"}};
-    for (const auto& k : keys)
-        if (name == QLatin1String(k.name))
-            return k.key;
-    return name.toStdString();
+    const std::string text = name.toStdString();
+    const std::string_view key = FaceKeyOfName(text);
+    return key.empty() ? text : std::string(key);
 }
 
 std::string CVtwinView::CurrentFaceKey() const

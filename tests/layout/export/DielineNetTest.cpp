@@ -29,6 +29,9 @@ TEST(DielineNetTest, UnfoldsEachKindAroundTheFront)
         {100, 150, 20, "FLRUD", 140, 190, 20, 20, 5, 4, 2 * (140 + 190)},
         {130, 200, 30, "FS", 160, 200, 30, 0, 2, 1, 2 * 30 + 200 + 2 * 130 + 200},
         {85, 55, 0, "F", 85, 55, 0, 0, 1, 0, 2 * (85 + 55)},
+        // The back beyond the left side (or a book's spine): B L F R and B S F.
+        {100, 150, 20, "FLRUDB", 240, 190, 120, 20, 6, 5, 2 * (240 + 190)},
+        {130, 200, 30, "FSB", 290, 200, 160, 0, 3, 2, 2 * (290 + 200)},
     };
     for (const SCase& c : cases) {
         const CDielineNet net = CDielineNet::Create(c.w, c.h, c.d, c.letters);

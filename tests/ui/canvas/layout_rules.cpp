@@ -227,7 +227,7 @@ private slots:
             char group;
         } cases[] = {{"Front", 'F'},       {"Spine", 'L'},  {"Pages (Left)", 'L'}, {"Pages (Top)", 'U'},
                      {"Pages (Bottom)", 'D'}, {"CD-ROM", 'C'}, {"Background", 'G'},   {"Layout", 'X'},
-                     {"Render", 'Z'},      {"Right", 'R'},  {"Pages (Right)", 'R'}};
+                     {"Render", 'Z'},      {"Right", 'R'},  {"Pages (Right)", 'R'}, {"Back", 'B'}};
         for (const auto& c : cases)
             QCOMPARE(FaceGroupOfCode(FaceCodeOfTab(QString::fromLatin1(c.tab))), c.group);
         QCOMPARE(FaceGroupOfCode('y'), 'Z');

@@ -227,7 +227,7 @@ private slots:
         // 80 pixels lowers Y Rotation, up 32 pixels lowers X Rotation.
         const int y = 25 + static_cast<int>(std::lround(120.0 * -80 / span));
         const int x = 10 + static_cast<int>(std::lround(120.0 * -32 / span));
-        QCOMPARE(Settings().GetInt(ModelKey(kSetYRotation)), std::clamp(y, -60, 60));
+        QCOMPARE(Settings().GetInt(ModelKey(kSetYRotation)), std::clamp(y, -180, 180));
         QCOMPARE(Settings().GetInt(ModelKey(kSetXRotation)), std::clamp(x, -60, 60));
         QVERIFY(undo.CanUndo());
         QCOMPARE(QString::fromStdString(undo.TopUndoDescription()), QStringLiteral("Turn Product"));
