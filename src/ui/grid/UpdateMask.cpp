@@ -3,9 +3,6 @@
 #include "ground/AppFolders.h"
 #include "catalogue/NewProject.h"
 #include "catalogue/Product.h"
-#include "catalogue/Side.h"
-#include "image/PictureLoader.h"
-#include "image/Raster.h"
 #include "properties/SettingTable.h"
 #include "render/RenderCache.h"
 
