@@ -67,6 +67,7 @@ std::shared_ptr<const CVectorArt> CVectorArt::Create(std::vector<std::uint8_t> b
         g_bytes_unref(data);
         art->m_document = document;
         const int pages = document ? poppler_document_get_n_pages(document) : 0;
+        art->m_pageCount = std::max(1, pages);
         if (document && (page < 1 || page > pages)) {
             error = "the PDF file has no page " + std::to_string(page) + " (it has " + std::to_string(pages) + ")";
             return nullptr;

@@ -40,6 +40,8 @@ public:
 
     EVectorKind GetKind() const { return m_kind; }
     int GetPage() const { return m_page; }
+    // Pages of the PDF file the artwork comes from (1 for SVG).
+    int GetPageCount() const { return m_pageCount; }
     const std::vector<std::uint8_t>& GetBytes() const { return m_bytes; }
     // The artwork's own size: CSS pixels of an SVG, points of a PDF page.
     double GetWidth() const { return m_width; }
@@ -58,6 +60,7 @@ private:
     std::vector<std::uint8_t> m_bytes;
     EVectorKind m_kind = EVectorKind::Svg;
     int m_page = 1;
+    int m_pageCount = 1;
     double m_width = 0, m_height = 0;
     void* m_svg = nullptr;       // RsvgHandle
     void* m_document = nullptr;  // PopplerDocument

@@ -15,6 +15,7 @@
 #include "ui/grid/FacePictureRecord.h"
 #include "ui/shell/MainFrame.h"
 #include "ui/shell/VtwinView.h"
+#include "ui/widgets/ArtworkPage.h"
 #include "ui/widgets/MessageBox.h"
 #include "ui/widgets/RasterImage.h"
 #include "ui/wizard/FitPictureDialog.h"
@@ -51,6 +52,28 @@ QString AskForPicture(QWidget* parent, const CAppFolders* folders, const QString
                                         folders ? QString::fromStdString(folders->GetImagesFolder()) : QString(),
                                         PictureFileFilter());
 }
+// The chosen file's picture. Artwork (SVG, a PDF page) is drawn at the size
+// the face shows it at, as reading the project draws it again, and kept.
+std::unique_ptr<CRaster> LoadChosenPicture(const std::string& file, int page, int faceWidth, int faceHeight,
+                                           std::shared_ptr<const CVectorArt>& art, std::string& message)
+{
+    if (!CVectorArt::IsVectorFileName(file))
+        return LoadPicture(file, message);
+    std::string reason;
+    art = CVectorArt::FromFile(file, page, reason);
+    std::unique_ptr<CRaster> picture;
+    if (art) {
+        int width = 0, height = 0;
+        GetArtPictureSize(art->GetWidth(), art->GetHeight(), faceWidth, faceHeight, width, height);
+        picture = art->Rasterise(width, height);
+    }
+    if (!picture) {
+        message = "Could not load " + file + " - " + (reason.empty() ? "file may be corrupted." : reason + ".");
+        return nullptr;
+    }
+    picture->AlphaDelete();  // clear parts are white, as on paper
+    return picture;
+}
 } // namespace
 
 void SetFacePictureChooser(FacePictureChooser chooser) { Chooser() = std::move(chooser); }
@@ -74,12 +97,9 @@ bool EditFacePicture(QWidget* parent, CVtwinView* view, CMainFrame* frame, char 
     if (file.isEmpty())
         return false;
 
-    std::string message;
-    std::unique_ptr<CRaster> picture = LoadPicture(file.toStdString(), message);
-    if (!picture) {
-        ShowMessage(parent, QString::fromStdString(message), EMessageIcon::Warning);
+    const std::optional<int> page = AskArtworkPage(parent, file);
+    if (!page)
         return false;
-    }
     const SettingStore& s = side->GetSettings();
     const int magnification = std::max(1, s.GetInt(SideKey(kSideMagnification)));
     // The face's present size is that of the picture it shows (the draw
@@ -90,6 +110,13 @@ bool EditFacePicture(QWidget* parent, CVtwinView* view, CMainFrame* frame, char 
     if (faceWidth <= 0 || faceHeight <= 0) {
         faceWidth = std::max(1, s.GetInt(SideKey(kSideBaseWidth))) * magnification;
         faceHeight = std::max(1, s.GetInt(SideKey(kSideBaseHeight))) * magnification;
+    }
+    std::string message;
+    std::shared_ptr<const CVectorArt> art;
+    std::unique_ptr<CRaster> picture = LoadChosenPicture(file.toStdString(), *page, faceWidth, faceHeight, art, message);
+    if (!picture) {
+        ShowMessage(parent, QString::fromStdString(message), EMessageIcon::Warning);
+        return false;
     }
 
     // A picture of another aspect ratio is stretched or cropped as the user
@@ -135,10 +162,8 @@ bool EditFacePicture(QWidget* parent, CVtwinView* view, CMainFrame* frame, char 
         side->SetPicture(std::move(built));
         // Artwork (SVG, PDF) is kept with the face: projects store it and print
         // output draws it as vectors.
-        if (CVectorArt::IsVectorFileName(file.toStdString())) {
-            std::string reason;
-            side->SetPictureArt(CVectorArt::FromFile(file.toStdString(), 1, reason));
-        }
+        if (art)
+            side->SetPictureArt(std::move(art));
         return true;
     });
 }

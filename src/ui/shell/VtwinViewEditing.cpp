@@ -28,6 +28,7 @@
 #include "ui/render/FlarePositionRecord.h"
 #include "ui/shell/CommandIds.h"
 #include "ui/shell/MainFrame.h"
+#include "ui/widgets/ArtworkPage.h"
 #include "ui/widgets/MessageBox.h"
 #include "ui/widgets/RasterImage.h"
 #include "ui/wizard/MarginWizard.h"
@@ -472,8 +473,12 @@ std::unique_ptr<CDrawObject> CVtwinView::CreateContentObject(const std::vector<C
         // The picture comes at its own size with its top-left corner at the
         // release point, scaled down and moved to lie inside the face; the
         // user stretches it by its handles afterwards.
+        const std::optional<int> page = AskArtworkPage(this, value);
+        if (!page)
+            return nullptr;
         std::string message;
-        std::unique_ptr<CDrawPicture> picture = CDrawPicture::CreateFromFile(value.toStdString(), b.x, b.y, message);
+        std::unique_ptr<CDrawPicture> picture =
+            CDrawPicture::CreateFromFile(value.toStdString(), b.x, b.y, message, *page);
         if (!picture)
             ShowMessage(this, QString::fromStdString(message), EMessageIcon::Warning);
         else

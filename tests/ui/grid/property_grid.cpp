@@ -18,6 +18,9 @@
 #include "ui/grid/GridRows.h"
 #include "render/RenderFileFlow.h"
 #include "ui/grid/PropertyGrid.h"
+#include "ui/widgets/ArtworkPage.h"
+#include "catalogue/Side.h"
+#include "image/VectorArt.h"
 #include "ui/render/RenderCompleteBar.h"
 #include "ui/grid/UpdateMask.h"
 #include "ui/render/RenderPage.h"
@@ -25,6 +28,8 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QSlider>
@@ -311,6 +316,31 @@ private slots:
         QVERIFY(m_frame->RunCommand(ID_EDIT_UNDO));
         QVERIFY(!m_frame->View()->Pipeline().GetCache().IsUpToDate("y"));
         QCOMPARE(int(Product().FindSidePtr("F")->GetPicture()->GetBits(20)[3 * 30 + 1]), 255);  // white again
+
+        // A PDF of two pages: the page the user names becomes the face and is kept as artwork.
+        const QString pdf = dir.filePath(QStringLiteral("two.pdf"));
+        {
+            QPdfWriter writer(pdf);
+            writer.setPageSize(QPageSize(QSizeF(60, 40), QPageSize::Millimeter));
+            writer.setPageMargins(QMarginsF());
+            QPainter painter(&writer);
+            painter.fillRect(QRect(QPoint(), QSize(writer.width(), writer.height())), Qt::red);
+            writer.newPage();
+            painter.fillRect(QRect(QPoint(), QSize(writer.width(), writer.height())), Qt::blue);
+        }
+        int asked = 0;
+        SetArtworkPageHook([&asked](int pages) { asked = pages; return std::optional<int>(2); });
+        SetFacePictureChooser([pdf] { return pdf; });
+        m_grid->EditRow(row);
+        SetFacePictureChooser(nullptr);
+        SetArtworkPageHook(nullptr);
+        QCOMPARE(asked, 2);
+        const CSide* withArt = Product().FindSidePtr("F");
+        QVERIFY(withArt->GetPictureArt());
+        QCOMPARE(withArt->GetPictureArt()->GetPage(), 2);
+        const CRaster* blue = withArt->GetPicture();
+        const std::uint8_t* bpx = blue->GetBits(blue->GetHeight() / 2) + 3 * (blue->GetWidth() / 2);
+        QVERIFY(bpx[0] > 200 && bpx[2] < 50);
         CUndoFileCounter::Instance().SetFolder({});
     }
 
