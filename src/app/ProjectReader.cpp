@@ -238,16 +238,14 @@ Read CProjectReader::SideArt(CSide& side)
     std::string reason;
     std::shared_ptr<const CVectorArt> art =
         CVectorArt::Create(std::move(bytes), static_cast<EVectorKind>(kind), static_cast<int>(page), reason);
-    int faceWidth = 0, faceHeight = 0, width = 0, height = 0;
-    if (!GetAppearanceSize(side.GetSettings(), faceWidth, faceHeight))
-        faceWidth = faceHeight = 0;
+    int width = 0, height = 0;
     if (art)
-        GetArtPictureSize(art->GetWidth(), art->GetHeight(), faceWidth, faceHeight, width, height);
+        GetSideArtSize(side, *art, width, height);
     // Drawn, then fitted: counted twice against the pictures' budget.
     const std::uint64_t budget = 2 * static_cast<std::uint64_t>(CRaster::EffWidthFor(width, 24)) * height;
     if (!art || !IsPictureSizeAllowed(width, height) || budget > m_Budget || !DrawSidePicture(side, art) ||
         !BuildAppearance(side)) {
-        Lose("the artwork of a face (it stays white)");
+        Lose("the artwork of a face (it stays white)" + (reason.empty() ? std::string() : ": " + reason));
         return Read::Ok;
     }
     m_Budget -= static_cast<std::size_t>(budget);

@@ -5,6 +5,7 @@
 #include "catalogue/BackFace.h"
 #include "catalogue/Product.h"
 #include "catalogue/Side.h"
+#include "catalogue/SideAppearance.h"
 #include "image/Raster.h"
 #include "image/VectorArt.h"
 #include "properties/Appearance.h"
@@ -14,14 +15,6 @@
 #include <new>
 
 namespace {
-
-// The artwork a side's picture is stored as, or null (only picture sides keep it).
-const CVectorArt* StoredArt(const CSide& side)
-{
-    if (side.GetSettings().GetInt(SideKey(kSideAppearance)) != kAppearancePicture)
-        return nullptr;
-    return side.GetPictureArt().get();
-}
 
 void WriteLayout(const CVtwinDoc& doc, CArchiveWriter& out, bool& ok)
 {
@@ -115,7 +108,7 @@ void CProjectFile::WriteSideBlock(CArchiveWriter& out, std::string_view key, con
     WriteSettings(out, side.GetSettings());
     const bool hasFirst = StoresFirstPicture(side.GetSettings().GetInt(SideKey(kSideAppearance)));
     const bool hasSecond = side.GetSecondPicture() != nullptr && side.GetSecondPicture()->IsValid();
-    const CVectorArt* art = hasFirst ? StoredArt(side) : nullptr;
+    const CVectorArt* art = hasFirst ? GetKeptPictureArt(side) : nullptr;
     out.WriteU32(hasFirst ? 1 : 0);
     out.WriteU32(hasSecond ? 1 : 0);
     if (hasFirst)
@@ -144,7 +137,7 @@ bool CProjectFile::Write(const CVtwinDoc& doc, CArchiveWriter& out, std::string&
             oldest = std::max(oldest, doc.GetLayoutList(e).GetOldestReader());
         if (const CProduct* product = doc.HasProduct() ? doc.GetProduct() : nullptr) {
             for (std::size_t i = 0; i < product->GetSideCount(); ++i)
-                if (StoredArt(product->GetSide(i)))
+                if (GetKeptPictureArt(product->GetSide(i)))
                     oldest = std::max(oldest, kReaderVersionVectorArt);
             if (HasBackFace(*product))
                 oldest = std::max(oldest, kReaderVersionBackFace);

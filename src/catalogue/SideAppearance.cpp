@@ -11,13 +11,27 @@
 
 bool BuildAppearance(CSide& side)
 {
-    std::shared_ptr<const CVectorArt> art = side.GetPictureArt();
+    std::shared_ptr<const CVectorArt> art = GetKeptPictureArt(side) ? side.GetPictureArt() : nullptr;
     std::unique_ptr<CRaster> picture = side.TakePicture();
     const bool ok = BuildAppearance(side.GetSettings(), picture, side.GetSecondPicture());
     side.SetPicture(std::move(picture));
-    if (side.GetSettings().GetInt(SideKey(kSideAppearance)) == kAppearancePicture)
-        side.SetPictureArt(std::move(art));
+    side.SetPictureArt(std::move(art));
     return ok;
+}
+
+const CVectorArt* GetKeptPictureArt(const CSide& side)
+{
+    if (side.GetSettings().GetInt(SideKey(kSideAppearance)) != kAppearancePicture)
+        return nullptr;
+    return side.GetPictureArt().get();
+}
+
+void GetSideArtSize(const CSide& side, const CVectorArt& art, int& width, int& height)
+{
+    int faceWidth = 0, faceHeight = 0;
+    if (!GetAppearanceSize(side.GetSettings(), faceWidth, faceHeight))
+        faceWidth = faceHeight = 0;
+    GetArtPictureSize(art.GetWidth(), art.GetHeight(), faceWidth, faceHeight, width, height);
 }
 
 void GetArtPictureSize(double artWidth, double artHeight, int faceWidth, int faceHeight, int& width, int& height)
@@ -41,11 +55,8 @@ bool DrawSidePicture(CSide& side, std::shared_ptr<const CVectorArt> art)
 {
     if (!art)
         return false;
-    int faceWidth = 0, faceHeight = 0;
-    if (!GetAppearanceSize(side.GetSettings(), faceWidth, faceHeight))
-        faceWidth = faceHeight = 0;
     int width = 0, height = 0;
-    GetArtPictureSize(art->GetWidth(), art->GetHeight(), faceWidth, faceHeight, width, height);
+    GetSideArtSize(side, *art, width, height);
     std::unique_ptr<CRaster> picture = art->Rasterise(width, height);
     if (!picture)
         return false;
@@ -67,7 +78,7 @@ bool GetSideArtPlacement(const CSide& side, SArtPlacement& placement)
         return true;
     // The picture before the fit; a start, middle or end fit kept a part of it.
     int width = 0, height = 0;
-    GetArtPictureSize(art->GetWidth(), art->GetHeight(), faceWidth, faceHeight, width, height);
+    GetSideArtSize(side, *art, width, height);
     const int fit = side.GetSettings().GetInt(SideKey(kSideFitMode));
     const bool sameRatio = static_cast<std::int64_t>(width) * faceHeight == static_cast<std::int64_t>(height) * faceWidth;
     if (fit != kFitStart && fit != kFitMiddle && fit != kFitEnd)

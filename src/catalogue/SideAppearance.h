@@ -12,11 +12,17 @@ class CVectorArt;
 // The artwork a picture was drawn from stays with the side.
 bool BuildAppearance(CSide& side);
 
+// The artwork a side keeps: only a picture side keeps one (null otherwise).
+const CVectorArt* GetKeptPictureArt(const CSide& side);
+
 // The size artwork of artWidth x artHeight is drawn at for a face of
 // faceWidth x faceHeight pixels: covering the face at its own resolution,
 // the face's very size when the two ratios agree within a pixel; 2048 pixels
 // on the longer side when the face has no size.
 void GetArtPictureSize(double artWidth, double artHeight, int faceWidth, int faceHeight, int& width, int& height);
+
+// The same for the side's face size (none when its settings give none).
+void GetSideArtSize(const CSide& side, const CVectorArt& art, int& width, int& height);
 
 // Draws the artwork as the side's first picture at the size above (before
 // any fit: the caller sets the fit and builds the appearance) and keeps the
