@@ -26,6 +26,15 @@ run add "$p" Front rect 10,10 200,100 --line-width 2 --dash dash --opacity 60 &&
   fail "export a styled shape"
 [[ $(pdfimages -list "$work/styled.pdf" | wc -l) == $(pdfimages -list "$work/art.pdf" | wc -l) ]] ||
   fail "a styled shape became a picture in the PDF"
+# So does a barcode, and it scans from the printed page.
+run add "$p" Front barcode 400638133393 --kind EAN-13 --at 300,60 && run export "$p" -o "$work/code.pdf" ||
+  fail "export a barcode"
+[[ $(pdfimages -list "$work/code.pdf" | wc -l) == $(pdfimages -list "$work/art.pdf" | wc -l) ]] ||
+  fail "a barcode became a picture in the PDF"
+if command -v zbarimg > /dev/null; then
+  pdftoppm -r 300 -png "$work/code.pdf" "$work/code" &&
+    zbarimg -q --raw "$work"/code*.png | grep -qx 4006381333931 || fail "the barcode in the PDF does not scan"
+fi
 
 run set "$p" Finish=Gloss && run export "$p" -o "$work/box.glb" --texture-size 256 || fail "export glb"
 python3 - "$work/box.glb" 0.103 0.190 0.028 256 <<'PY' || fail "the GLB does not read back"
