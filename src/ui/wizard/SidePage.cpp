@@ -11,6 +11,7 @@
 #include "properties/SettingTable.h"
 #include "ui/dialogs/PictureLibraryDialog.h"
 #include "ui/widgets/ColorButton.h"
+#include "ui/widgets/ArtworkPage.h"
 #include "ui/widgets/MessageBox.h"
 #include "ui/widgets/RasterImage.h"
 #include "ui/wizard/FitPictureDialog.h"
@@ -159,6 +160,11 @@ public:
             }
         }
         if (!file.isEmpty() && m_letter != 'G') {
+            // A face drawn from a PDF of several pages takes the page the user names.
+            const std::optional<int> page = AskArtworkPage(this, QString::fromStdString(PicturePath(file)));
+            if (!page)
+                return false;
+            a.picturePage = *page;
             // The background's picture sets the rendering size, so only the
             // faces ask how a picture of other proportions is fitted.
             const std::optional<int> fit = AskFit(file, answers);
