@@ -7,8 +7,7 @@
 #include "layout/DrawObjectList.h"
 #include "layout/ObjectCommands.h"
 #include "properties/SettingTable.h"
-#include "ui/canvas/FaceCanvas.h"
-#include "ui/shell/VtwinView.h"
+#include "ui/shell/EditService.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -50,7 +49,8 @@ SSelectionBox SelectionBox(const CDrawObjectList& objects)
 
 } // namespace
 
-CGeometryBar::CGeometryBar(CVtwinView* view, QWidget* parent) : QToolBar(QStringLiteral("Position Toolbar"), parent), m_view(view)
+CGeometryBar::CGeometryBar(CEditService& edits, QWidget* parent)
+    : QToolBar(QStringLiteral("Position Toolbar"), parent), m_edits(edits)
 {
     setObjectName(QStringLiteral("geometryBar"));
     m_unit = new QComboBox(this);
@@ -89,21 +89,18 @@ CGeometryBar::CGeometryBar(CVtwinView* view, QWidget* parent) : QToolBar(QString
             m_wantMm = index == 0;
         Refresh();
     });
-    connect(view, &CVtwinView::commandStateChanged, this, &CGeometryBar::Refresh);
-    connect(view, &CVtwinView::tabChanged, this, &CGeometryBar::Refresh);
     Refresh();
 }
 
 double CGeometryBar::PixelsPerMm() const
 {
-    const CVtwinDoc* doc = m_view->Document();
+    const CVtwinDoc* doc = m_edits.Document();
     const CProduct* product = doc ? doc->GetProduct() : nullptr;
-    const std::string key = m_view->CurrentFaceKey();
-    const CFaceCanvas* canvas = m_view->Canvas();
+    const std::string key = m_edits.CurrentFaceKey();
     // The faces of the product's own size; the background and the CD-ROM
     // have none of it.
     if (!product || key.size() != 1 || std::string_view("FLRUDSlrud").find(key[0]) == std::string_view::npos ||
-        !canvas || canvas->FaceWidth() <= 0)
+        m_edits.FaceWidth() <= 0)
         return 0.0;
     // The face's size in millimetres, as the new project made its picture.
     const SettingStore& s = product->GetSettings();
@@ -112,7 +109,7 @@ double CGeometryBar::PixelsPerMm() const
     GetFacePixelSize(key[0], mm(kSetProductWidth), mm(kSetProductHeight), mm(kSetProductDepth), 1, wMm, hMm);
     if (mm(kSetProductWidth) <= 0 || mm(kSetProductHeight) <= 0)
         return 0.0;
-    return static_cast<double>(canvas->FaceWidth()) / wMm;
+    return static_cast<double>(m_edits.FaceWidth()) / wMm;
 }
 
 double CGeometryBar::Scale() const
@@ -123,14 +120,14 @@ double CGeometryBar::Scale() const
 
 void CGeometryBar::Refresh()
 {
-    CDrawObjectList* objects = m_view->CurrentObjects();
+    CDrawObjectList* objects = m_edits.CurrentObjects();
     const SSelectionBox b = objects ? SelectionBox(*objects) : SSelectionBox{};
     m_updating = true;
     m_unit->setEnabled(PixelsPerMm() > 0);
     m_unit->setCurrentIndex(PixelsPerMm() > 0 && m_wantMm ? 0 : 1);
     const double s = Scale();
     const int decimals = s > 1.0 ? 2 : 0;
-    const int faceHeight = m_view->Canvas() ? m_view->Canvas()->FaceHeight() : 0;
+    const int faceHeight = m_edits.FaceHeight();
     // An empty selection's box is the sentinel extremes: no arithmetic on it.
     double values[kFieldCount] = {};
     if (b.count > 0) {
@@ -154,14 +151,14 @@ void CGeometryBar::Refresh()
 
 void CGeometryBar::Commit(EField field)
 {
-    CDrawObjectList* objects = m_view->CurrentObjects();
+    CDrawObjectList* objects = m_edits.CurrentObjects();
     if (m_updating || !objects)
         return;
     const SSelectionBox b = SelectionBox(*objects);
     if (b.count == 0)
         return;
     const double s = Scale();
-    const int faceHeight = m_view->Canvas()->FaceHeight();
+    const int faceHeight = m_edits.FaceHeight();
     const auto px = [s](double v) { return static_cast<int>(std::lround(v * s)); };
     const int left = px(m_fields[kFieldX]->value());
     const int top = faceHeight - px(m_fields[kFieldY]->value());
@@ -175,10 +172,10 @@ void CGeometryBar::Commit(EField field)
     const char* what = field == kFieldWidth || field == kFieldHeight ? "Resize " : "Move ";
     if (b.single >= 0) {
         const auto index = static_cast<std::size_t>(b.single);
-        m_view->RunObjectCommand(what + objects->GetObject(index)->GetDisplayName(),
+        m_edits.RunObjectCommand(what + objects->GetObject(index)->GetDisplayName(),
                                  [&](CDrawObjectList& list) { return ObjectCommands::SetBox(list, index, box); });
     } else {
-        m_view->RunObjectCommand("Move Objects", [&](CDrawObjectList& list) {
+        m_edits.RunObjectCommand("Move Objects", [&](CDrawObjectList& list) {
             return ObjectCommands::OffsetSelected(list, box.left - b.minX, box.top - b.maxY);
         });
     }
@@ -187,7 +184,7 @@ void CGeometryBar::Commit(EField field)
 
 void CGeometryBar::CommitAngle()
 {
-    CDrawObjectList* objects = m_view->CurrentObjects();
+    CDrawObjectList* objects = m_edits.CurrentObjects();
     if (m_updating || !objects)
         return;
     const SSelectionBox b = SelectionBox(*objects);
@@ -195,9 +192,8 @@ void CGeometryBar::CommitAngle()
         return;
     const auto index = static_cast<std::size_t>(b.single);
     const int degrees = m_angle->value();
-    const CFaceCanvas* canvas = m_view->Canvas();
-    const int faceWidth = canvas ? canvas->FaceWidth() : 0, faceHeight = canvas ? canvas->FaceHeight() : 0;
-    m_view->RunObjectCommand("Rotate " + objects->GetObject(index)->GetDisplayName(), [&](CDrawObjectList& list) {
+    const int faceWidth = m_edits.FaceWidth(), faceHeight = m_edits.FaceHeight();
+    m_edits.RunObjectCommand("Rotate " + objects->GetObject(index)->GetDisplayName(), [&](CDrawObjectList& list) {
         return ObjectCommands::SetAngle(list, index, degrees, faceWidth, faceHeight);
     });
     Refresh();

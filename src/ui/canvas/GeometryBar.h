@@ -13,12 +13,12 @@ class QComboBox;
 class QDoubleSpinBox;
 class QSpinBox;
 class CDrawObjectList;
-class CVtwinView;
+class CEditService;
 
 class CGeometryBar : public QToolBar {
     Q_OBJECT
 public:
-    CGeometryBar(CVtwinView* view, QWidget* parent = nullptr);
+    CGeometryBar(CEditService& edits, QWidget* parent = nullptr);
 
     enum EField { kFieldX = 0, kFieldY, kFieldWidth, kFieldHeight, kFieldCount };
     QDoubleSpinBox* Field(EField field) const { return m_fields[field]; }
@@ -35,7 +35,7 @@ private:
     void CommitAngle();
     double Scale() const;  // pixels per shown unit
 
-    CVtwinView* m_view;
+    CEditService& m_edits;
     QComboBox* m_unit;
     QDoubleSpinBox* m_fields[kFieldCount];
     QSpinBox* m_angle;

@@ -3,7 +3,7 @@
 #include "layout/DrawObjectList.h"
 #include "layout/ObjectCommands.h"
 #include "ui/canvas/LayoutEditor.h"
-#include "ui/shell/VtwinView.h"
+#include "ui/shell/EditService.h"
 
 #include <QDropEvent>
 #include <QHeaderView>
@@ -37,12 +37,12 @@ protected:
     }
 };
 
-CDrawObjectList* Objects(CVtwinView* view) { return view->CurrentObjects(); }
+CDrawObjectList* Objects(CEditService& edits) { return edits.CurrentObjects(); }
 
 } // namespace
 
-CObjectsPanel::CObjectsPanel(CVtwinView* view, QWidget* parent)
-    : QDockWidget(QStringLiteral("Objects"), parent), m_view(view)
+CObjectsPanel::CObjectsPanel(CEditService& edits, QWidget* parent)
+    : QDockWidget(QStringLiteral("Objects"), parent), m_edits(edits)
 {
     setObjectName(QStringLiteral("objectsPanel"));
     auto* tree = new CObjectsTree;
@@ -66,19 +66,17 @@ CObjectsPanel::CObjectsPanel(CVtwinView* view, QWidget* parent)
     });
     connect(m_tree, &QTreeWidget::itemChanged, this, &CObjectsPanel::OnItemChanged);
     connect(m_tree, &QTreeWidget::itemSelectionChanged, this, &CObjectsPanel::OnSelectionChanged);
-    connect(view, &CVtwinView::commandStateChanged, this, &CObjectsPanel::Refresh);
-    connect(view, &CVtwinView::tabChanged, this, &CObjectsPanel::Refresh);
 }
 
 void CObjectsPanel::MoveRow(int fromRow, int toRow)
 {
     const int n = m_tree->topLevelItemCount();
-    CDrawObjectList* objects = Objects(m_view);
+    CDrawObjectList* objects = Objects(m_edits);
     if (!objects || fromRow == toRow || fromRow < 0 || toRow < 0 || fromRow >= n || toRow >= n)
         return;
     const auto from = static_cast<std::size_t>(n - 1 - fromRow);
     const auto to = static_cast<std::size_t>(n - 1 - toRow);
-    m_view->RunObjectCommand("Reorder " + objects->GetObject(from)->GetDisplayName(),
+    m_edits.RunObjectCommand("Reorder " + objects->GetObject(from)->GetDisplayName(),
                              [&](CDrawObjectList& list) { return ObjectCommands::MoveTo(list, from, to); });
 }
 
@@ -100,7 +98,7 @@ void CObjectsPanel::Refresh()
     }
     m_updating = true;
     m_tree->clear();
-    if (CDrawObjectList* objects = Objects(m_view)) {
+    if (CDrawObjectList* objects = Objects(m_edits)) {
         // Front to back: the last index on top, as a designer reads a stack.
         for (std::size_t i = objects->GetObjectCount(); i-- > 0;) {
             const CDrawObject* o = objects->GetObject(i);
@@ -117,13 +115,13 @@ void CObjectsPanel::Refresh()
                 m_tree->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
         }
     }
-    setEnabled(Objects(m_view) != nullptr);
+    setEnabled(Objects(m_edits) != nullptr);
     m_updating = false;
 }
 
 void CObjectsPanel::OnItemChanged(QTreeWidgetItem* item, int column)
 {
-    CDrawObjectList* objects = Objects(m_view);
+    CDrawObjectList* objects = Objects(m_edits);
     const int index = IndexOfRow(item);
     if (m_updating || !objects || !objects->GetObject(static_cast<std::size_t>(index)))
         return;
@@ -135,16 +133,16 @@ void CObjectsPanel::OnItemChanged(QTreeWidgetItem* item, int column)
         const std::string name = item->text(kColumnName).toStdString();
         if (name == o->GetDisplayName())
             return;
-        message = m_view->RunObjectCommand("Rename " + o->GetDisplayName(), [&](CDrawObjectList& list) {
+        message = m_edits.RunObjectCommand("Rename " + o->GetDisplayName(), [&](CDrawObjectList& list) {
             return ObjectCommands::Rename(list, i, name);
         });
     } else if (column == kColumnShown) {
         const bool hidden = item->checkState(kColumnShown) != Qt::Checked;
-        message = m_view->RunObjectCommand((hidden ? "Hide " : "Show ") + o->GetDisplayName(),
+        message = m_edits.RunObjectCommand((hidden ? "Hide " : "Show ") + o->GetDisplayName(),
                                            [&](CDrawObjectList& list) { return ObjectCommands::SetHidden(list, i, hidden); });
     } else if (column == kColumnLocked) {
         const bool locked = item->checkState(kColumnLocked) == Qt::Checked;
-        message = m_view->RunObjectCommand((locked ? "Lock " : "Unlock ") + o->GetDisplayName(),
+        message = m_edits.RunObjectCommand((locked ? "Lock " : "Unlock ") + o->GetDisplayName(),
                                            [&](CDrawObjectList& list) { return ObjectCommands::SetLocked(list, i, locked); });
     }
     if (!message.empty())
@@ -153,7 +151,7 @@ void CObjectsPanel::OnItemChanged(QTreeWidgetItem* item, int column)
 
 void CObjectsPanel::OnSelectionChanged()
 {
-    CDrawObjectList* objects = Objects(m_view);
+    CDrawObjectList* objects = Objects(m_edits);
     if (m_updating || !objects)
         return;
     // The rows' selection becomes the objects' (no undo step, as on the canvas).
@@ -167,6 +165,6 @@ void CObjectsPanel::OnSelectionChanged()
     }
     LayoutEdit::FixDominant(*objects);
     m_updating = true;
-    m_view->SelectionChanged();
+    m_edits.SelectionChanged();
     m_updating = false;
 }

@@ -9,12 +9,12 @@
 
 class QTreeWidget;
 class QTreeWidgetItem;
-class CVtwinView;
+class CEditService;
 
 class CObjectsPanel : public QDockWidget {
     Q_OBJECT
 public:
-    CObjectsPanel(CVtwinView* view, QWidget* parent = nullptr);
+    CObjectsPanel(CEditService& edits, QWidget* parent = nullptr);
 
     QTreeWidget* Tree() const { return m_tree; }
     // Rebuilds the rows from the current face (nothing while a name is edited).
@@ -32,7 +32,7 @@ private:
     void OnItemChanged(QTreeWidgetItem* item, int column);
     void OnSelectionChanged();
 
-    CVtwinView* m_view;
+    CEditService& m_edits;
     QTreeWidget* m_tree;
     bool m_updating = false;
     // Inside the tree's own item-changed signal: the rows must outlive it,

@@ -85,9 +85,14 @@ CMainFrame::CMainFrame(const QString& recentStorage, QWidget* parent)
     InstallPropertyGrid(m_view, this);
     m_previewDock = new CPreviewDock(m_view, this);
     addDockWidget(Qt::RightDockWidgetArea, m_previewDock);
-    m_objectsPanel = new CObjectsPanel(m_view, this);
+    m_objectsPanel = new CObjectsPanel(*m_view, this);
     addDockWidget(Qt::RightDockWidgetArea, m_objectsPanel);
-    m_geometryBar = new CGeometryBar(m_view, this);
+    m_geometryBar = new CGeometryBar(*m_view, this);
+    // The panels show the face and selection the view shows.
+    connect(m_view, &CVtwinView::commandStateChanged, m_objectsPanel, &CObjectsPanel::Refresh);
+    connect(m_view, &CVtwinView::commandStateChanged, m_geometryBar, &CGeometryBar::Refresh);
+    connect(m_view, &CVtwinView::tabChanged, m_objectsPanel, &CObjectsPanel::Refresh);
+    connect(m_view, &CVtwinView::tabChanged, m_geometryBar, &CGeometryBar::Refresh);
     m_recent->Load();
     BuildActions();
     BuildMenus();

@@ -5,6 +5,7 @@
 
 #include "ui/canvas/LayoutEditor.h"
 #include "ui/canvas/ZoomState.h"
+#include "ui/shell/EditService.h"
 
 #include <QImage>
 #include <QPoint>
@@ -35,7 +36,7 @@ class CVtwinDoc;
 class CUndoStore;
 struct CCmdUI;
 
-class CVtwinView : public QWidget {
+class CVtwinView : public QWidget, public CEditService {
     Q_OBJECT
 public:
     explicit CVtwinView(CMainFrame* frame, QWidget* parent = nullptr);
@@ -112,13 +113,15 @@ public:
 
     // ---- layout editing on the current face ----------------------------------
     // Objects of the current face; null while no face tab is shown.
-    CDrawObjectList* CurrentObjects();
-    std::string CurrentFaceKey() const;
+    CDrawObjectList* CurrentObjects() override;
+    std::string CurrentFaceKey() const override;
+    int FaceWidth() const override;
+    int FaceHeight() const override;
     static std::string FaceKeyOfTab(const QString& name);
     CUndoStore& Undo() const;
     // The document shown (owned by the frame).
     void SetDocument(CVtwinDoc* doc) { m_doc = doc; }
-    CVtwinDoc* Document() const { return m_doc; }
+    CVtwinDoc* Document() const override { return m_doc; }
     int IndexOf(const CDrawObject* object);
     // Captures the current face before an edit (template with %s / %m).
     void RecordLayoutUndo(const std::string& templ);
@@ -127,11 +130,11 @@ public:
     // `description` (taken before) and runs the common epilogue. Answers the
     // command's refusal (empty when done).
     std::string RunObjectCommand(const std::string& description,
-                                 const std::function<std::string(CDrawObjectList&)>& command);
+                                 const std::function<std::string(CDrawObjectList&)>& command) override;
     // Common epilogue: render data stale, modified, repaint, menus; with
     // `toSelect` the canvas returns to the select tool.
     void AfterEdit(bool toSelect);
-    void SelectionChanged();
+    void SelectionChanged() override;
     // Creates the object of a sub-tool from face points and adds it selected.
     void CreateObject(const std::vector<CFacePoint>& points, int subTool);
     void ShowContextMenu(const QPoint& globalPos);

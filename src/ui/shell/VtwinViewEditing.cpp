@@ -52,6 +52,10 @@ std::string CVtwinView::CurrentFaceKey() const
     return IsFaceTabShown() ? FaceKeyOfTab(CurrentTabName()) : std::string();
 }
 
+int CVtwinView::FaceWidth() const { return m_canvas ? m_canvas->FaceWidth() : 0; }
+
+int CVtwinView::FaceHeight() const { return m_canvas ? m_canvas->FaceHeight() : 0; }
+
 CDrawObjectList* CVtwinView::CurrentObjects()
 {
     if (!IsFaceTabShown() || !m_doc)
