@@ -92,20 +92,11 @@ SSettingEditResult ApplyPageDepths(CProduct& product, std::string_view value)
 // "WxH": the rendering's width and height in pixels.
 SSettingEditResult ApplyRenderSize(CProduct& product, std::string_view value)
 {
-    SSettingEditResult result;
-    const std::string text = Trim(value);
-    const std::size_t x = text.find_first_of("xX");
-    if (x == std::string::npos) {
-        result.message = "Rendering Size wants WIDTHxHEIGHT in pixels, as in 2000x1500.";
-        return result;
-    }
-    const IntFieldResult w = ValidateIntField(text.substr(0, x), kAnyNumber, INT_MAX, "Width");
-    if (!w.ok) return result.message = w.message, result;
-    const IntFieldResult h = ValidateIntField(text.substr(x + 1), kAnyNumber, INT_MAX, "Height");
-    if (!h.ok) return result.message = h.message, result;
-    return SetSettingValues(product,
-                            {{ModelKey(kSetRenderWidth), false, w.value, {}}, {ModelKey(kSetRenderHeight), false, h.value, {}}},
-                            {});
+    const RenderSizeResult size = ValidateRenderSize(value);
+    if (!size.ok) return {false, size.message, 0};
+    return SetSettingValues(
+        product, {{ModelKey(kSetRenderWidth), false, size.width, {}}, {ModelKey(kSetRenderHeight), false, size.height, {}}},
+        {});
 }
 
 // The number a value's text stands for, as the setting's row reads it: a
