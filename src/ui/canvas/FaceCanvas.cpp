@@ -1,11 +1,10 @@
 #include "ui/canvas/FaceCanvas.h"
 
 #include "ui/canvas/CanvasOverlay.h"
+#include "ui/canvas/FacePainting.h"
 
-#include "ui/canvas/QtLayoutPainter.h"
 #include "ui/shell/CommandIds.h"
 #include "ui/shell/VtwinView.h"
-#include "ui/widgets/ColorButton.h"
 
 #include <QCursor>
 #include <QKeyEvent>
@@ -180,10 +179,16 @@ void CFaceCanvas::paintEvent(QPaintEvent*)
     painter.drawImage(target, m_picture);
     painter.setPen(QColor(60, 60, 60));
     painter.drawRect(target.adjusted(-1, -1, 0, 0));
-    PaintObjects(painter);
+    m_handles.clear();
+    if (const CDrawObjectList* objects = m_view->CurrentObjects()) {
+        const int zoom = static_cast<int>(std::lround(Scale() * 100.0));
+        m_handles = PaintFaceObjects(painter, m_mapping, *objects, m_picture.size(), size(), zoom);
+    }
     PaintPrintLines(painter, m_mapping, m_ppm, m_bleedMm, m_safeMm);
     PaintGuides(painter, m_mapping, Guides(), m_guidePreview ? &*m_guidePreview : nullptr);
-    PaintFeedback(painter);
+    const SToolFeedback tool{m_step,         m_mode,       m_anchor,   m_current, m_dragObject,
+                             m_dragHandle,   &m_points,    m_view->LineColour()};
+    PaintToolFeedback(painter, m_mapping, tool);
 }
 
 const std::vector<CGuide>& CFaceCanvas::Guides() const
@@ -229,143 +234,6 @@ CFacePoint CFaceCanvas::Snap(CFacePoint f) const
         return f;
     const int tolerance = std::max(1, static_cast<int>(std::lround(6 / scale)));
     return SnapDrag(m_snapTargets, m_step == 2 ? m_dragObject : nullptr, m_dragHandle, m_anchor, f, tolerance);
-}
-
-QPoint CFaceCanvas::HandlePoint(const QRect& r, int h)
-{
-    // The box's corners are the mapped object corners themselves: handles on
-    // the right and bottom sit on those pixels, not one past them.
-    const int l = r.left(), t = r.top(), rr = r.right(), b = r.bottom();
-    const int mx = (l + rr) / 2, my = (t + b) / 2;
-    switch (h) {
-    case 1: return {l, t};
-    case 2: return {mx, t};
-    case 3: return {rr, t};
-    case 4: return {l, my};
-    case 5: return {rr, my};
-    case 6: return {l, b};
-    case 7: return {mx, b};
-    default: return {rr, b};
-    }
-}
-
-void CFaceCanvas::PaintObjects(QPainter& painter)
-{
-    m_handles.clear();
-    CDrawObjectList* objects = m_view->CurrentObjects();
-    if (!objects)
-        return;
-    const int zoom = static_cast<int>(std::lround(Scale() * 100.0));
-    CQtLayoutPainter lp(painter, m_mapping, zoom);
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(Qt::NoPen);
-    // Objects show only on the face, as the rendering shows them; their
-    // handles stay in reach beyond its edge.
-    const QRect face(QPoint(m_mapping.FaceToWindowX(0), m_mapping.FaceToWindowY(m_picture.height())),
-                     QPoint(m_mapping.FaceToWindowX(m_picture.width()) - 1, m_mapping.FaceToWindowY(0) - 1));
-    for (std::size_t index = 0; index < objects->GetObjectCount(); ++index) {
-        CDrawObject* o = objects->GetObject(index);
-        const int l = m_mapping.FaceToWindowX(o->GetMinX());
-        const int r = m_mapping.FaceToWindowX(o->GetMaxX());
-        const int t = m_mapping.FaceToWindowY(o->GetMaxY());
-        const int b = m_mapping.FaceToWindowY(o->GetMinY());
-        if (o->IsHidden())
-            continue;
-        const bool outside = r < 0 || l > width() || b < 0 || t > height();
-        if (!outside) {
-            painter.save();
-            painter.setClipRect(face, Qt::IntersectClip);
-            o->Paint(lp, l, t, r, b);
-            painter.restore();
-        }
-        if (!o->IsSelected())
-            continue;
-        const QRect box(QPoint(l, t), QPoint(r, b));
-        if (o->IsLocked()) {
-            // Selected in the objects panel: its box, but nothing to drag.
-            painter.setPen(QPen(Qt::gray, 1, Qt::DashLine));
-            painter.drawRect(box.normalized());
-            painter.setPen(Qt::NoPen);
-            continue;
-        }
-        m_handles.push_back({QRect(QPoint(l, t), QPoint(std::max(l, r), std::max(t, b))), o, 0});
-        const bool cw = o->CanResizeWidth(), ch = o->CanResizeHeight();
-        const QColor fill = o->GetSelection() == kSelectDominant ? QColor(0, 0, 255) : QColor(255, 255, 255);
-        painter.setPen(QPen(Qt::black, 1));
-        painter.setBrush(fill);
-        for (int h = 1; h <= 8; ++h) {
-            if ((h == 2 || h == 7) && !ch)
-                continue;
-            if ((h == 4 || h == 5) && !cw)
-                continue;
-            const QPoint p = HandlePoint(box, h);
-            // A 7 x 7 square from x - 3 to x + 4 (exclusive); a stroked QRect
-            // covers its width plus the pen's pixel, hence 6.
-            painter.drawRect(QRect(p.x() - 3, p.y() - 3, 6, 6));
-            const int acting = LayoutEdit::AdaptHandle(*o, h);
-            if (acting != 0)
-                m_handles.push_back({QRect(p.x() - 3, p.y() - 3, 7, 7), o, acting});
-        }
-        painter.setBrush(Qt::NoBrush);
-        painter.setPen(Qt::NoPen);
-    }
-}
-
-void CFaceCanvas::PaintFeedback(QPainter& painter)
-{
-    if (m_step == 0)
-        return;
-    const QPoint a(m_mapping.FaceToWindowX(m_anchor.x), m_mapping.FaceToWindowY(m_anchor.y));
-    const QPoint c(m_mapping.FaceToWindowX(m_current.x), m_mapping.FaceToWindowY(m_current.y));
-    // Band and drag outlines: black dashes over a white line, so that they
-    // show on dark and light artwork alike.
-    const QPen under(QColor(255, 255, 255), 1, Qt::SolidLine);
-    const QPen pen(QColor(0, 0, 0), 1, Qt::DashLine);
-    // A stroked QRect covers its width plus the pen's pixel: shrink it so
-    // that the outline ends on the corner pixel itself.
-    auto outline = [&](const QRect& r) {
-        painter.setPen(under);
-        painter.drawRect(r.adjusted(0, 0, -1, -1));
-        painter.setPen(pen);
-        painter.drawRect(r.adjusted(0, 0, -1, -1));
-    };
-    painter.setBrush(Qt::NoBrush);
-    if (m_step == 1) {
-        outline(QRect(a, c).normalized());
-    } else if (m_step == 2 && m_dragObject) {
-        // Outline of where the object goes.
-        CFaceBox b;
-        if (m_dragHandle == 0) {
-            b = LayoutEdit::NormalisedBox(*m_dragObject);
-            const int dx = m_current.x - m_anchor.x, dy = m_current.y - m_anchor.y;
-            b = {b.left + dx, b.top + dy, b.right + dx, b.bottom + dy};
-        } else {
-            b = LayoutEdit::ResizeBox(*m_dragObject, m_dragHandle, m_current.x - m_anchor.x, m_current.y - m_anchor.y);
-        }
-        outline(QRect(QPoint(m_mapping.FaceToWindowX(b.left), m_mapping.FaceToWindowY(b.top)),
-                      QPoint(m_mapping.FaceToWindowX(b.right), m_mapping.FaceToWindowY(b.bottom)))
-                    .normalized());
-    } else if (m_step == 3) {
-        // The outline the new object will have: rectangles span their corner
-        // pixels, ellipses keep inside their box as the painter draws them.
-        const COLORREF colour = m_view->LineColour();
-        const QRect box = QRect(a, c).normalized();
-        painter.setPen(QPen(QColorFromColorRef(colour), 1));
-        if (m_mode == kModeSegment) {
-            painter.drawLine(a, c);
-        } else if (m_mode == kModeEllipse) {
-            CQtLayoutPainter lp(painter, m_mapping, 100);
-            lp.Ellipse(box.left(), box.top(), box.right(), box.bottom(), nullptr, &colour, 1);
-        } else {
-            painter.drawRect(box.adjusted(0, 0, -1, -1));
-        }
-    } else if (m_step == 4 && m_points.size() >= 2) {
-        painter.setPen(QPen(QColorFromColorRef(m_view->LineColour()), 1));
-        QPolygon poly;
-        for (const CFacePoint& p : m_points)
-            poly << QPoint(m_mapping.FaceToWindowX(p.x), m_mapping.FaceToWindowY(p.y));
-        painter.drawPolyline(poly);
-    }
 }
 
 const CFaceCanvas::SHandle* CFaceCanvas::HitHandle(QPoint p) const

@@ -5,6 +5,7 @@
 // buffer that reaches the screen in one transfer).
 
 #include "ui/canvas/FaceMapping.h"
+#include "ui/canvas/FacePainting.h"
 #include "ui/canvas/ZoomState.h"
 
 #include "ui/canvas/LayoutEditor.h"
@@ -57,16 +58,10 @@ public:
     bool IsBusy() const { return m_step != 0; }
 
     // Handle list of the last paint: window rectangles with object and handle.
-    struct SHandle {
-        QRect rect;
-        CDrawObject* object = nullptr;
-        int handle = 0;
-    };
+    using SHandle = SCanvasHandle;
     const std::vector<SHandle>& Handles() const { return m_handles; }
     // Last entry containing the point (handles over bodies, front over back).
     const SHandle* HitHandle(QPoint p) const;
-    // Window points of an object's handles 1..8.
-    static QPoint HandlePoint(const QRect& box, int handle);
 
     // Guides of the face shown (face pixels), laid from the rulers and kept
     // per face while the program runs; the preview follows a ruler drag.
@@ -97,9 +92,6 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-
-    void PaintObjects(QPainter& painter);
-    void PaintFeedback(QPainter& painter);
 
     CVtwinView* m_view = nullptr;
     QScrollBar* m_hbar = nullptr;
