@@ -15,7 +15,7 @@ constexpr int kSize = 1600;
 // A picture with smooth gradients and some noise, like a rendered product.
 CRaster MakePicture()
 {
-    CRaster image(kSize, kSize, 24);
+    CRaster image = CRaster::Make(kSize, kSize, 24).value();
     std::mt19937 rng(1);
     for (int y = 0; y < kSize; ++y) {
         std::uint8_t* p = image.GetBits(y);
@@ -37,7 +37,7 @@ const CRaster& Picture()
 void BM_FastAlpha(benchmark::State& state)
 {
     const CRaster& source = Picture();
-    CRaster dest(kSize, kSize, 24);
+    CRaster dest = CRaster::Make(kSize, kSize, 24).value();
     dest.Clear(90);
     for (auto _ : state) {
         source.FastAlpha(dest, 128, 0, kSize - 1, 0, kSize - 1);
@@ -49,7 +49,7 @@ BENCHMARK(BM_FastAlpha)->Unit(benchmark::kMillisecond);
 
 void BM_HorizontalLine(benchmark::State& state)
 {
-    CRaster image(kSize, kSize, 24);
+    CRaster image = CRaster::Make(kSize, kSize, 24).value();
     const int length = static_cast<int>(state.range(0));
     int y = 0;
     for (auto _ : state) {

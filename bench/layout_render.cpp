@@ -20,7 +20,7 @@ constexpr int kFace = 1600;
 
 CRaster MakeFace()
 {
-    CRaster face(kFace, kFace, 24);
+    CRaster face = CRaster::Make(kFace, kFace, 24).value();
     face.ToWhite();
     return face;
 }
@@ -102,7 +102,7 @@ BENCHMARK(BM_BarcodeRender)->Unit(benchmark::kMicrosecond);
 void BM_PictureRender(benchmark::State& state)
 {
     CRaster face = MakeFace();
-    auto image = std::make_shared<CRaster>(800, 600, 24);
+    auto image = std::make_shared<CRaster>(CRaster::Make(800, 600, 24).value());
     for (int y = 0; y < 600; ++y)
         for (int x = 0; x < 800; ++x)
             image->SetPixelColor(x, y, COLORREF(RGB(x & 255, y & 255, (x ^ y) & 255)));

@@ -26,7 +26,7 @@ constexpr int kSize = 1600;
 
 std::unique_ptr<CRaster> PhotoLike(unsigned seed)
 {
-    auto r = std::make_unique<CRaster>(kSize, kSize, 24);
+    auto r = std::make_unique<CRaster>(CRaster::Make(kSize, kSize, 24).value());
     std::mt19937 rng(seed);
     for (int y = 0; y < kSize; ++y) {
         std::uint8_t* row = r->GetBits(y);
@@ -43,7 +43,7 @@ std::unique_ptr<CRaster> PhotoLike(unsigned seed)
 
 std::unique_ptr<CRaster> FlatArtwork(unsigned seed)
 {
-    auto r = std::make_unique<CRaster>(kSize, kSize, 24);
+    auto r = std::make_unique<CRaster>(CRaster::Make(kSize, kSize, 24).value());
     for (int y = 0; y < kSize; ++y)
         r->HorizontalLine(0, kSize - 1, y, RGB(20, 40, 160));
     std::mt19937 rng(seed);
@@ -123,7 +123,7 @@ void BM_DecodeOnePicture(benchmark::State& state)
     const auto picture = photo ? PhotoLike(7) : FlatArtwork(7);
     std::vector<std::uint8_t> coded;
     CPixelCoder::Encode(picture->GetBits(0), kSize, kSize, static_cast<std::size_t>(picture->GetEffWidth()), coded);
-    CRaster target(kSize, kSize, 24);
+    CRaster target = CRaster::Make(kSize, kSize, 24).value();
     for (auto _ : state) {
         std::size_t used = 0;
         CPixelCoder::Decode(coded.data(), coded.size(), used, target.GetBits(0), kSize, kSize,

@@ -34,7 +34,7 @@ inline int FuzzProjectLoad(const std::uint8_t* data, std::size_t size, FaceObjec
     doc.TakeContent(std::move(content));
 
     if (factory != nullptr) {
-        static CRaster face(40, 30, 24);
+        static CRaster face = CRaster::Make(40, 30, 24).value();
         for (std::size_t i = 0; i < doc.GetLayoutCount(); ++i)
             doc.GetLayoutList(i).RenderToFace(face);
     }

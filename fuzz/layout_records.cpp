@@ -27,7 +27,7 @@ void Exercise(const CDrawObject& object)
         if (copy)
             copy->GetMinWidth();
     }
-    static CRaster face(48, 40, 24);
+    static CRaster face = CRaster::Make(48, 40, 24).value();
     object.RenderToFace(face);
     object.CanResizeTo(true, 50, true, 20);
 }

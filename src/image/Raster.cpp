@@ -29,9 +29,12 @@ std::int32_t DpiToPelsPerMeter(int dpi) noexcept
 
 CRaster::CRaster(int imageType) : m_type(imageType) {}
 
-CRaster::CRaster(int width, int height, int bpp, int imageType) : m_type(imageType)
+std::optional<CRaster> CRaster::Make(int width, int height, int bpp, int imageType)
 {
-    Create(width, height, bpp, imageType);
+    std::optional<CRaster> made(std::in_place, imageType);
+    if (!made->Create(width, height, bpp, imageType))
+        made.reset();
+    return made;
 }
 
 CRaster::CRaster(const CRaster& other)

@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,8 +52,11 @@ public:
     // Largest width or height accepted by Create.
     static constexpr int kMaxDimension = 65535;
 
+    // An empty picture; Create gives it pixels.
     explicit CRaster(int imageType = IMAGE_TYPE_UNKNOWN);
-    CRaster(int width, int height, int bpp, int imageType = IMAGE_TYPE_UNKNOWN);
+    // A picture of the given size (pixel bytes zeroed), or nothing when the size
+    // is not positive, too large, or memory runs out.
+    static std::optional<CRaster> Make(int width, int height, int bpp, int imageType = IMAGE_TYPE_UNKNOWN);
     CRaster(const CRaster& other);            // deep copy with pixels, selection and alpha
     CRaster& operator=(const CRaster& other); // same
     CRaster(CRaster&& other) noexcept;        // transfer

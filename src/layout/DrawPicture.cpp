@@ -140,9 +140,10 @@ bool CDrawPicture::Crop(double left, double top, double right, double bottom)
     const int t0 = static_cast<int>(std::lround(ih * img[1] / 100)), t1 = ih - static_cast<int>(std::lround(ih * img[3] / 100));
     if (x1 <= x0 || t1 <= t0)
         return false;
-    auto out = std::make_shared<CRaster>(x1 - x0, t1 - t0, 24);
-    if (!out->IsValid())
+    auto made = CRaster::Make(x1 - x0, t1 - t0, 24);
+    if (!made)
         return false;
+    auto out = std::make_shared<CRaster>(std::move(*made));
     const std::uint8_t* alpha = image->AlphaGetPointer();
     if (alpha && !out->AlphaCreate())
         return false;

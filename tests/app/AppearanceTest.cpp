@@ -57,7 +57,7 @@ TEST(Appearance, UnusableSizesFailWithoutAPicture)
     const SettingStore bad[] = {Settings(1, 0, 50, 1), Settings(1, 100, -3, 1), Settings(2, 100, 50, 0),
                                 Settings(1, 70000, 10, 1), Settings(4, 1 << 20, 1 << 20, 1 << 10)};
     for (const SettingStore& s : bad) {
-        auto pic = std::make_unique<CRaster>(4, 4, 24);
+        auto pic = std::make_unique<CRaster>(CRaster::Make(4, 4, 24).value());
         EXPECT_FALSE(BuildAppearance(s, pic, nullptr));
         EXPECT_EQ(pic, nullptr);
     }
@@ -74,7 +74,7 @@ TEST(Appearance, TextureDivisorRuleAndTiling)
     EXPECT_EQ(GetTextureBlockSize(8, 1), 1);
 
     // A 3 x 2 texture of distinct colours, top row (10..12), bottom row (20..22).
-    CRaster texture(3, 2, 24);
+    CRaster texture = CRaster::Make(3, 2, 24).value();
     for (int x = 0; x < 3; ++x) {
         texture.SetPixelColor(x, 1, RGB(10 + x, 0, 0));
         texture.SetPixelColor(x, 0, RGB(20 + x, 0, 0));
@@ -114,13 +114,13 @@ TEST(Appearance, GradientShapesFollowTheirFormulas)
     EXPECT_EQ(GetRValue(AtTop(*pic, 3, 0)), (200 * 7 + 100 * 3) / 10);      // 170
 
     // Shape 1 on a picture of height 100: colour 2 in the top row, nearly colour 1 at the bottom.
-    CRaster tall(3, 100, 24);
+    CRaster tall = CRaster::Make(3, 100, 24).value();
     PaintGradient(tall, 1, RGB(250, 40, 0), RGB(10, 240, 100));
     EXPECT_EQ(AtTop(tall, 1, 0), RGB(10, 240, 100));
     EXPECT_EQ(AtTop(tall, 1, 99), RGB((10 * 1 + 250 * 99) / 100, (240 * 1 + 40 * 99) / 100, (100 * 1 + 0) / 100));
 
     // Hand-worked single pixels on a 4 x 2 picture (W = 4, H = 2), a = 240, b = 0.
-    CRaster small(4, 2, 24);
+    CRaster small = CRaster::Make(4, 2, 24).value();
     auto red = [&](int shape, int x, int yTop) {
         PaintGradient(small, shape, RGB(240, 0, 0), RGB(0, 0, 0));
         return GetRValue(AtTop(small, x, yTop));
@@ -194,7 +194,7 @@ TEST(Appearance, PatternTableAndPainting)
 TEST(Appearance, PictureFitting)
 {
     // A 12 x 4 source whose columns carry their x in red and rows their y in green.
-    CRaster wide(12, 4, 24);
+    CRaster wide = CRaster::Make(12, 4, 24).value();
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 12; ++x)
             wide.SetPixelColor(x, y, RGB(static_cast<unsigned>(x), static_cast<unsigned>(y), 0));
@@ -210,7 +210,7 @@ TEST(Appearance, PictureFitting)
         EXPECT_EQ(GetGValue(RGBQUADtoRGB(out->GetPixelColor(0, 3))), 3);
     }
     // A taller source: 4 wide, 12 high, face 1:2 -> crop to 4 x 8; top part = the highest rows.
-    CRaster tall(4, 12, 24);
+    CRaster tall = CRaster::Make(4, 12, 24).value();
     for (int y = 0; y < 12; ++y)
         for (int x = 0; x < 4; ++x)
             tall.SetPixelColor(x, y, RGB(0, static_cast<unsigned>(y), 0));

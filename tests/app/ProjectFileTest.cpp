@@ -64,7 +64,7 @@ Bytes ObjectBlock(const Bytes& payload)
 
 std::unique_ptr<CRaster> RandomPicture(int w, int h, unsigned seed)
 {
-    auto r = std::make_unique<CRaster>(w, h, 24);
+    auto r = std::make_unique<CRaster>(CRaster::Make(w, h, 24).value());
     std::mt19937 rng(seed);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
@@ -102,7 +102,7 @@ void FillProject(CVtwinDoc& doc)
     left.Reset(2, 8, 20, RGB(10, 20, 30));
     left.GetSettings().SetInt(SideKey(kSideColor2), static_cast<std::int32_t>(RGB(200, 100, 0)));
     left.GetSettings().SetInt(SideKey(kSideGradientStyle), 5);
-    left.SetPicture(std::make_unique<CRaster>(8, 20, 24)); // replaced by the rebuild on load
+    left.SetPicture(std::make_unique<CRaster>(CRaster::Make(8, 20, 24).value())); // replaced by the rebuild on load
 
     CSide& top = product->GetOrCreateSide("U");
     top.Reset(3, 30, 8, 0, 2);
@@ -112,7 +112,7 @@ void FillProject(CVtwinDoc& doc)
 
     CSide& bg = product->GetOrCreateSide("G");
     bg.Reset(1, 16, 12, RGB(1, 2, 3));
-    bg.SetPicture(std::make_unique<CRaster>(16, 12, 24));
+    bg.SetPicture(std::make_unique<CRaster>(CRaster::Make(16, 12, 24).value()));
 
     CSide& work = product->GetOrCreateSide("x");
     work.Reset(0, 16, 12, 0xFFFFFF);
@@ -204,7 +204,7 @@ TEST(ProjectFileWrite, HasFirstPictureRuleAndPixelFlags)
     for (int type = 0; type <= 4; ++type) {
         CSide side;
         side.Reset(type, 4, 2, 0);
-        side.SetPicture(std::make_unique<CRaster>(4, 2, 24));
+        side.SetPicture(std::make_unique<CRaster>(CRaster::Make(4, 2, 24).value()));
         CArchiveWriter settingsOnly;
         CProjectFile::WriteSettings(settingsOnly, side.GetSettings());
         CArchiveWriter out;
@@ -222,7 +222,7 @@ TEST(ProjectFileWrite, HasFirstPictureRuleAndPixelFlags)
         EXPECT_EQ(CProjectFile::KeepsFirstPixels(key), !lower) << key;
     }
     CArchiveWriter pic;
-    CRaster r(3, 2, 24);
+    CRaster r = CRaster::Make(3, 2, 24).value();
     r.Clear(0);
     CProjectFile::WritePicture(pic, &r, false);
     Hand expected;

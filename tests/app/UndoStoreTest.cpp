@@ -267,9 +267,9 @@ TEST(SideSnapshot, CaptureUndoRedoAndFileReuse)
     doc.SetProduct(CreateProduct("BOX"));
     CSide& front = doc.GetProduct()->GetOrCreateSide("F");
     front.Reset(1, 4, 3, RGB(10, 20, 30));
-    front.SetPicture(std::make_unique<CRaster>(4, 3, 24));
+    front.SetPicture(std::make_unique<CRaster>(CRaster::Make(4, 3, 24).value()));
     front.GetPicture()->Clear(0x40);
-    front.SetSecondPicture(std::make_unique<CRaster>(2, 2, 24));
+    front.SetSecondPicture(std::make_unique<CRaster>(CRaster::Make(2, 2, 24).value()));
     UndoContext ctx{doc};
 
     // Edit: snapshot, then change the side.
@@ -279,7 +279,7 @@ TEST(SideSnapshot, CaptureUndoRedoAndFileReuse)
     EXPECT_TRUE(Exists(record->GetFileName()));
     store.Push(std::move(record));
     front.Reset(4, 8, 8, RGB(1, 1, 1));
-    front.SetPicture(std::make_unique<CRaster>(8, 8, 24));
+    front.SetPicture(std::make_unique<CRaster>(CRaster::Make(8, 8, 24).value()));
 
     CUndoStore::Result r = store.Undo(ctx);
     EXPECT_EQ(r.faceKey, "F");
@@ -359,7 +359,7 @@ TEST(SideSnapshot, MultiSideCapturesBackgroundAndWorkingPictures)
     CProduct& p = *doc.GetProduct();
     p.GetOrCreateSide("G").Reset(1, 5, 5, RGB(9, 9, 9));
     p.GetOrCreateSide("x").Reset(0, 5, 5, 0);
-    p.FindSidePtr("x")->SetPicture(std::make_unique<CRaster>(6, 7, 24));
+    p.FindSidePtr("x")->SetPicture(std::make_unique<CRaster>(CRaster::Make(6, 7, 24).value()));
     UndoContext ctx{doc};
 
     auto record = CMultiSideSnapshotRecord::Create(doc, "G", "Background", "Background", counter);

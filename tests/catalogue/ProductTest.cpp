@@ -193,8 +193,8 @@ TEST(Product, SideListKeepsInsertionOrderAndExactKeys) {
 
 TEST(Side, ResetDropsPicturesAndRestoresDefaultsFirst) {
     CSide side;
-    side.SetPicture(std::make_unique<CRaster>(4, 3, 24));
-    side.SetSecondPicture(std::make_unique<CRaster>(2, 2, 24));
+    side.SetPicture(std::make_unique<CRaster>(CRaster::Make(4, 3, 24).value()));
+    side.SetSecondPicture(std::make_unique<CRaster>(CRaster::Make(2, 2, 24).value()));
     side.GetSettings().SetInt(SideKey(kSideGradientStyle), 7);
     side.GetSettings().SetInt(SideKey(kSideColor2), 0x123456);
 
@@ -214,7 +214,7 @@ TEST(Side, ResetDropsPicturesAndRestoresDefaultsFirst) {
 TEST(Side, CloneIsDeep) {
     CSide side;
     side.GetSettings().SetInt(SideKey(kSideColor1), 0x0000FF);
-    side.SetPicture(std::make_unique<CRaster>(5, 4, 24));
+    side.SetPicture(std::make_unique<CRaster>(CRaster::Make(5, 4, 24).value()));
     auto copy = side.Clone();
     ASSERT_TRUE(copy->GetPicture());
     EXPECT_NE(copy->GetPicture(), side.GetPicture());

@@ -282,7 +282,7 @@ TEST(BmpDecode, HostileInputsFailWithTheirMessageAndKeepTheTarget)
     };
 
     for (const auto& c : cases) {
-        CRaster target(3, 2, 24);
+        CRaster target = CRaster::Make(3, 2, 24).value();
         target.Clear(0x5A);
         const auto before = Rows(target);
         EXPECT_FALSE(target.Decode(c.data.data(), c.data.size(), IMAGE_TYPE_BMP)) << c.what;
@@ -304,7 +304,7 @@ TEST(BmpDecode, EscapeFlagCancels)
 
 TEST(BmpEncode, FileLayoutIsHeaderInfoPaletteRows)
 {
-    CRaster image(3, 2, 24);
+    CRaster image = CRaster::Make(3, 2, 24).value();
     image.Clear(0);
     image.SetPixelColor(0, 0, RGB(1, 2, 3));
     image.SetPixelColor(2, 1, RGB(4, 5, 6));
@@ -327,7 +327,7 @@ TEST(BmpEncode, FileLayoutIsHeaderInfoPaletteRows)
     EXPECT_EQ(f[54 + 12 + 6], 6);
     EXPECT_EQ(f[54 + 12 + 8], 4);
 
-    CRaster pal(5, 1, 8);
+    CRaster pal = CRaster::Make(5, 1, 8).value();
     CMemoryStream pout;
     ASSERT_TRUE(pal.Encode(pout, IMAGE_TYPE_BMP));
     const std::uint8_t* p = pout.GetBuffer();

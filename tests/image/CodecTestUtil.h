@@ -67,7 +67,7 @@ inline bool SameColours(const CRaster& a, const CRaster& b)
 inline CRaster RandomPicture(int w, int h, int bpp, unsigned seed)
 {
     std::mt19937 rng(seed);
-    CRaster image(w, h, bpp);
+    CRaster image = CRaster::Make(w, h, bpp).value();
     for (int i = 0; i < image.GetNumColors(); ++i)
         image.SetPaletteColor(i, static_cast<std::uint8_t>(rng()), static_cast<std::uint8_t>(rng()), static_cast<std::uint8_t>(rng()));
     for (int y = 0; y < h; ++y)

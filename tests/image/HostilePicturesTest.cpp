@@ -88,7 +88,7 @@ TEST(PictureLimits, SizesAtAndPastTheLimits)
 // checks of how many pixels the data can justify.
 TEST(HostilePictures, HighlyCompressedPicturesStillLoad)
 {
-    CRaster white(4096, 2048, 8);
+    CRaster white = CRaster::Make(4096, 2048, 8).value();
     white.SetGrayPalette();
     std::memset(white.GetBits(0), 255, static_cast<std::size_t>(white.GetEffWidth()) * white.GetHeight());
     for (const int type : {IMAGE_TYPE_PNG, IMAGE_TYPE_JPEG, IMAGE_TYPE_PCX}) {
@@ -101,7 +101,7 @@ TEST(HostilePictures, HighlyCompressedPicturesStillLoad)
         EXPECT_EQ(back.GetWidth(), 4096);
         EXPECT_EQ(back.GetHeight(), 2048);
     }
-    CRaster bilevel(16384, 1024, 1);
+    CRaster bilevel = CRaster::Make(16384, 1024, 1).value();
     std::memset(bilevel.GetBits(0), 0, static_cast<std::size_t>(bilevel.GetEffWidth()) * bilevel.GetHeight());
     CMemoryStream png;
     ASSERT_TRUE(bilevel.Encode(png, IMAGE_TYPE_PNG));

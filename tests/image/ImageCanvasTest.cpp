@@ -17,7 +17,7 @@ using PixelSet = std::set<std::pair<int, int>>;
 
 CRaster Blank(int w, int h)
 {
-    CRaster image(w, h, 24);
+    CRaster image = CRaster::Make(w, h, 24).value();
     image.Clear(0);
     return image;
 }

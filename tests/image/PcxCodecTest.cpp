@@ -36,7 +36,7 @@ std::vector<std::uint8_t> Encoded(CRaster& image)
 
 TEST(PcxEncode, OddWidthTrueColourHasThreePaddedPlaneLines)
 {
-    CRaster image(3, 1, 24);
+    CRaster image = CRaster::Make(3, 1, 24).value();
     image.SetPixelColor(0, 0, RGB(1, 2, 3));
     image.SetPixelColor(1, 0, RGB(4, 5, 6));
     image.SetPixelColor(2, 0, RGB(7, 8, 9));
@@ -60,7 +60,7 @@ TEST(PcxEncode, OddWidthTrueColourHasThreePaddedPlaneLines)
 TEST(PcxEncode, RunLengthPackingAndTopLineFirst)
 {
     // 8-bit, width 72 (even), 2 rows. Top row: 5 x 0x10, one 0xC8, one 0x20, 65 x 0x30.
-    CRaster image(72, 2, 8);
+    CRaster image = CRaster::Make(72, 2, 8).value();
     image.SetGrayPalette();
     for (int x = 0; x < 72; ++x) {
         const int v = x < 5 ? 0x10 : x == 5 ? 0xC8 : x == 6 ? 0x20 : 0x30;
@@ -84,7 +84,7 @@ TEST(PcxEncode, RunLengthPackingAndTopLineFirst)
 TEST(PcxEncode, OneBitLinesArePaddedOnlyWhenTheirByteCountIsOdd)
 {
     for (auto [w, bytes, padded] : {std::tuple{9, 2, 2}, {17, 3, 4}, {8, 1, 2}}) {
-        CRaster image(w, 1, 1);
+        CRaster image = CRaster::Make(w, 1, 1).value();
         image.SetPaletteColor(1, 255, 255, 255);
         for (int x = 0; x < w; ++x) image.SetPixelIndex(x, 0, 0); // all 0 -> bytes below 0xC0
         const auto f = Encoded(image);
@@ -235,7 +235,7 @@ TEST(PcxDecode, HostileInputsFailWithTheirMessageAndKeepTheTarget)
     // The first entry keeps only 100 bytes of the header.
     cases[0].data.resize(100);
     for (const auto& c : cases) {
-        CRaster target(3, 2, 24);
+        CRaster target = CRaster::Make(3, 2, 24).value();
         target.Clear(0x33);
         const auto before = Rows(target);
         EXPECT_FALSE(target.Decode(c.data.data(), c.data.size(), IMAGE_TYPE_PCX)) << c.what;

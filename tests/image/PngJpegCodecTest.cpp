@@ -157,7 +157,7 @@ TEST(PngDecode, BrokenFilesFailAndKeepTheTarget)
     auto notPng = good;
     notPng[1] = 'X';
     for (const auto* data : {&truncated, &badCrc, &notPng}) {
-        CRaster target(2, 2, 24);
+        CRaster target = CRaster::Make(2, 2, 24).value();
         target.Clear(0x44);
         const auto before = Rows(target);
         EXPECT_FALSE(target.Decode(data->data(), data->size(), IMAGE_TYPE_PNG));
@@ -286,7 +286,7 @@ TEST(PngEncode, AlphaPlaneIsWrittenAsRgba)
 
 TEST(JpegCodec, TrueColourRoundTripKeepsChannelOrder)
 {
-    CRaster image(32, 16, 24);
+    CRaster image = CRaster::Make(32, 16, 24).value();
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 32; ++x) image.SetPixelColor(x, y, x < 16 ? RGB(220, 30, 20) : RGB(20, 40, 230));
     image.SetJpegQuality(95);
@@ -320,7 +320,7 @@ TEST(JpegCodec, TrueColourRoundTripKeepsChannelOrder)
 
 TEST(JpegCodec, GreyPicturesUseOneComponentAndColourPalettesAreRefused)
 {
-    CRaster grey(8, 8, 8);
+    CRaster grey = CRaster::Make(8, 8, 8).value();
     grey.SetGrayPalette();
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 8; ++x) grey.SetPixelIndex(x, y, static_cast<std::uint8_t>(y < 4 ? 40 : 200));
@@ -413,7 +413,7 @@ TEST(JpegCodec, BrokenFilesFailAndKeepTheTarget)
         const char* message; // null: any library text
     } cases[] = {{"truncated", &truncated, "JPEG file is truncated"}, {"header only", &header, nullptr}, {"garbage", &garbage, nullptr}};
     for (const auto& c : cases) {
-        CRaster target(2, 2, 24);
+        CRaster target = CRaster::Make(2, 2, 24).value();
         target.Clear(0x21);
         const auto before = Rows(target);
         EXPECT_FALSE(target.Decode(c.data->data(), c.data->size(), IMAGE_TYPE_JPEG)) << c.what;

@@ -32,7 +32,7 @@ TEST(RasterCreate, NormalisesBitCountAndSizesTheRows)
     } cases[] = {{0, 1, 2}, {1, 1, 2}, {2, 4, 16}, {4, 4, 16}, {5, 8, 256}, {8, 8, 256}, {9, 24, 0}, {16, 24, 0},
                  {32, 24, 0}};
     for (const auto& c : cases) {
-        CRaster image(5, 3, c.request);
+        CRaster image = CRaster::Make(5, 3, c.request).value();
         ASSERT_TRUE(image.IsValid()) << c.request;
         EXPECT_EQ(image.GetBpp(), c.bpp) << c.request;
         EXPECT_EQ(image.GetNumColors(), c.colors) << c.request;
@@ -47,15 +47,15 @@ TEST(RasterCreate, NormalisesBitCountAndSizesTheRows)
             EXPECT_EQ(pal[i], RGBQUAD{}) << "palette starts zeroed";
         }
     }
-    EXPECT_EQ(CRaster(3, 1, 24).GetEffWidth(), 12); // 9 bytes padded to 12
-    EXPECT_EQ(CRaster(1, 1, 1).GetEffWidth(), 4);
-    EXPECT_EQ(CRaster(4, 1, 24).GetEffWidth(), 12);
-    EXPECT_EQ(CRaster(33, 1, 1).GetEffWidth(), 8);
+    EXPECT_EQ(CRaster::Make(3, 1, 24).value().GetEffWidth(), 12); // 9 bytes padded to 12
+    EXPECT_EQ(CRaster::Make(1, 1, 1).value().GetEffWidth(), 4);
+    EXPECT_EQ(CRaster::Make(4, 1, 24).value().GetEffWidth(), 12);
+    EXPECT_EQ(CRaster::Make(33, 1, 1).value().GetEffWidth(), 8);
 }
 
 TEST(RasterCreate, HeaderBlockHoldsTheFields)
 {
-    CRaster image(7, 5, 8, IMAGE_TYPE_PCX);
+    CRaster image = CRaster::Make(7, 5, 8, IMAGE_TYPE_PCX).value();
     BITMAPINFOHEADER h;
     std::memcpy(&h, image.GetDIB(), sizeof(h));
     EXPECT_EQ(h.biSize, 40u);
@@ -75,12 +75,13 @@ TEST(RasterCreate, HeaderBlockHoldsTheFields)
 
 TEST(RasterCreate, RefusesImpossibleSizesAndStaysEmpty)
 {
-    CRaster image(4, 4, 24);
+    CRaster image = CRaster::Make(4, 4, 24).value();
     for (auto [w, h] : {std::pair{0, 5}, {5, 0}, {-3, 5}, {5, -1}, {70000, 1}, {1, 70000}, {60000, 60000}}) {
         EXPECT_EQ(image.Create(w, h, 24), nullptr) << w << "x" << h;
         EXPECT_FALSE(image.IsValid());
         EXPECT_EQ(image.GetBits(0), nullptr);
         EXPECT_EQ(image.GetWidth(), 0);
+        EXPECT_FALSE(CRaster::Make(w, h, 24).has_value()) << w << "x" << h;
     }
     // Operations on an empty picture do nothing and report failure.
     EXPECT_FALSE(image.Flip());
@@ -94,7 +95,7 @@ TEST(RasterCreate, RefusesImpossibleSizesAndStaysEmpty)
 
 TEST(RasterPixels, BottomRowFirstInBlueGreenRedOrder)
 {
-    CRaster image(3, 2, 24);
+    CRaster image = CRaster::Make(3, 2, 24).value();
     image.Clear(0);
     image.SetPixelColor(0, 0, RGB(0x11, 0x22, 0x33));
     const std::uint8_t* bottom = image.GetBits(0);
@@ -114,7 +115,7 @@ TEST(RasterPixels, BottomRowFirstInBlueGreenRedOrder)
 
 TEST(RasterPixels, OutsideReadsGiveTheBackgroundAndWritesAreIgnored)
 {
-    CRaster image(4, 3, 24);
+    CRaster image = CRaster::Make(4, 3, 24).value();
     image.Clear(7);
     const auto before = Bytes(image);
     image.SetBackgroundColor(RGB(1, 2, 3));
@@ -126,7 +127,7 @@ TEST(RasterPixels, OutsideReadsGiveTheBackgroundAndWritesAreIgnored)
     EXPECT_EQ(Bytes(image), before);
 
     // A palette picture with a background index reads that entry outside.
-    CRaster pal(4, 4, 8);
+    CRaster pal = CRaster::Make(4, 4, 8).value();
     pal.SetPaletteColor(5, 10, 20, 30);
     EXPECT_EQ(pal.GetPixelColor(-1, 0), (RGBQUAD{})); // background colour: black
     EXPECT_EQ(pal.GetPixelIndex(-1, 0), 0);
@@ -138,7 +139,7 @@ TEST(RasterPixels, OutsideReadsGiveTheBackgroundAndWritesAreIgnored)
 TEST(RasterPixels, PaletteIndicesOfEveryDepth)
 {
     for (int bpp : {1, 4, 8}) {
-        CRaster image(13, 3, bpp);
+        CRaster image = CRaster::Make(13, 3, bpp).value();
         const int colors = image.GetNumColors();
         for (int i = 0; i < colors; ++i) {
             image.SetPaletteColor(i, static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i), 7);
@@ -163,10 +164,10 @@ TEST(RasterPixels, PaletteIndicesOfEveryDepth)
         EXPECT_EQ(Bytes(image), before);
     }
     // Bit order: the leftmost pixel is the most significant bit / nibble.
-    CRaster one(8, 1, 1);
+    CRaster one = CRaster::Make(8, 1, 1).value();
     one.SetPixelIndex(0, 0, 1);
     EXPECT_EQ(one.GetBits(0)[0], 0x80);
-    CRaster four(2, 1, 4);
+    CRaster four = CRaster::Make(2, 1, 4).value();
     four.SetPixelIndex(0, 0, 0xA);
     four.SetPixelIndex(1, 0, 0x3);
     EXPECT_EQ(four.GetBits(0)[0], 0xA3);
@@ -189,7 +190,7 @@ TEST(RasterPixels, HorizontalLineClipsToTheRow)
         {2, 6, 2, 6},
     };
     for (const auto& c : cases) {
-        CRaster image(w, 3, 24);
+        CRaster image = CRaster::Make(w, 3, 24).value();
         image.Clear(0);
         image.HorizontalLine(c.x1, c.x2, 1, RGB(200, 100, 50));
         for (int y = 0; y < 3; ++y) {
@@ -203,7 +204,7 @@ TEST(RasterPixels, HorizontalLineClipsToTheRow)
         EXPECT_EQ(image.GetBits(1)[30], 0);
         EXPECT_EQ(image.GetBits(1)[31], 0);
     }
-    CRaster image(w, 3, 24);
+    CRaster image = CRaster::Make(w, 3, 24).value();
     image.Clear(0);
     const auto before = Bytes(image);
     image.HorizontalLine(0, w - 1, -1, kColorWhite);
@@ -213,7 +214,7 @@ TEST(RasterPixels, HorizontalLineClipsToTheRow)
 
 TEST(RasterStorage, CopiesAreDeepAndTransferEmptiesTheSource)
 {
-    CRaster a(6, 4, 24, IMAGE_TYPE_JPEG);
+    CRaster a = CRaster::Make(6, 4, 24, IMAGE_TYPE_JPEG).value();
     FillPattern(a);
     a.SetJpegQuality(33);
     a.SetXDPI(300);
@@ -234,7 +235,7 @@ TEST(RasterStorage, CopiesAreDeepAndTransferEmptiesTheSource)
     EXPECT_EQ(c.GetWidth(), 6);
     EXPECT_FALSE(c.HasAlpha());
 
-    CRaster pal(3, 3, 8);
+    CRaster pal = CRaster::Make(3, 3, 8).value();
     pal.SetPaletteColor(200, 1, 2, 3);
     CRaster palOnly;
     ASSERT_TRUE(palOnly.Copy(pal, false));
@@ -254,7 +255,7 @@ TEST(RasterStorage, CopiesAreDeepAndTransferEmptiesTheSource)
 
 TEST(RasterStorage, DibBlockRoundTripsThroughTheClipboardFormat)
 {
-    CRaster image(5, 3, 24);
+    CRaster image = CRaster::Make(5, 3, 24).value();
     FillPattern(image);
     const std::vector<std::uint8_t> block = image.CopyToHandle();
     ASSERT_EQ(block.size(), image.GetDIBSize());
@@ -264,7 +265,7 @@ TEST(RasterStorage, DibBlockRoundTripsThroughTheClipboardFormat)
     ASSERT_TRUE(back.CreateFromDIB(block.data(), block.size())) << back.GetLastError();
     EXPECT_EQ(Bytes(back), Bytes(image));
 
-    CRaster pal(9, 2, 4);
+    CRaster pal = CRaster::Make(9, 2, 4).value();
     pal.SetPaletteColor(3, 9, 8, 7);
     pal.SetPixelIndex(8, 1, 3);
     const auto pblock = pal.CopyToHandle();
@@ -279,7 +280,7 @@ TEST(RasterStorage, DibBlockRoundTripsThroughTheClipboardFormat)
 TEST(RasterGeometry, FlipMirrorAndQuarterTurns)
 {
     const int w = 4, h = 2;
-    CRaster image(w, h, 24);
+    CRaster image = CRaster::Make(w, h, 24).value();
     FillPattern(image);
     const CRaster original(image);
 
@@ -320,7 +321,7 @@ TEST(RasterGeometry, FlipMirrorAndQuarterTurns)
 TEST(RasterGeometry, PaletteTurnsKeepIndices)
 {
     for (int bpp : {1, 4, 8}) {
-        CRaster image(11, 5, bpp);
+        CRaster image = CRaster::Make(11, 5, bpp).value();
         const int colors = image.GetNumColors();
         for (int y = 0; y < 5; ++y)
             for (int x = 0; x < 11; ++x)
@@ -340,7 +341,7 @@ TEST(RasterGeometry, PaletteTurnsKeepIndices)
 
 TEST(RasterConversion, IncreaseBitsKeepsColoursAndRefusesDecreases)
 {
-    CRaster pal(7, 3, 8);
+    CRaster pal = CRaster::Make(7, 3, 8).value();
     for (int i = 0; i < 256; ++i) pal.SetPaletteColor(i, static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i / 2), static_cast<std::uint8_t>(255 - i));
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 7; ++x) pal.SetPixelIndex(x, y, static_cast<std::uint8_t>(x * 30 + y));
@@ -365,7 +366,7 @@ TEST(RasterConversion, IncreaseBitsKeepsColoursAndRefusesDecreases)
     EXPECT_EQ(p8.GetBpp(), 8);
 
     // 1 -> 4 -> 8 keeps indices and palette.
-    CRaster mono(10, 2, 1);
+    CRaster mono = CRaster::Make(10, 2, 1).value();
     mono.SetPaletteColor(0, 0, 0, 0);
     mono.SetPaletteColor(1, 255, 255, 255);
     mono.SetPixelIndex(3, 1, 1);
@@ -385,7 +386,7 @@ TEST(RasterConversion, IncreaseBitsKeepsColoursAndRefusesDecreases)
 
 TEST(RasterConversion, FilterConvolvesWithBackgroundOutside)
 {
-    CRaster image(3, 3, 24);
+    CRaster image = CRaster::Make(3, 3, 24).value();
     image.Clear(0);
     image.SetPixelColor(1, 1, RGB(90, 90, 90));
     image.SetBackgroundColor(RGB(9, 9, 9));
@@ -400,14 +401,14 @@ TEST(RasterConversion, FilterConvolvesWithBackgroundOutside)
 
     // Clamping at both ends and the kernel orientation: kernel entry (i, j)
     // weights (x + i - 1, y + j - 1), so entry 7 (i = 1, j = 2) reads the pixel above.
-    CRaster g(3, 3, 24);
+    CRaster g = CRaster::Make(3, 3, 24).value();
     g.Clear(0);
     g.SetPixelColor(1, 2, RGB(100, 0, 0));
     const int up[9] = {0, 0, 0, 0, 0, 0, 0, 3, 0};
     ASSERT_TRUE(g.Filter(up, 3, 0, 0));
     EXPECT_EQ(g.GetPixelColor(1, 1).rgbRed, 255); // 300 clamped
     EXPECT_EQ(g.GetPixelColor(1, 0).rgbRed, 0);
-    CRaster n(2, 2, 24);
+    CRaster n = CRaster::Make(2, 2, 24).value();
     n.Clear(50);
     const int neg[1] = {-1};
     ASSERT_TRUE(n.Filter(neg, 1, 0, 10));
@@ -441,7 +442,7 @@ TEST(RasterAlpha, FastAlphaMatchesTheReferenceBlend)
     std::uniform_int_distribution<int> byte(0, 255);
     for (int round = 0; round < 12; ++round) {
         const int w = 1 + rng() % 40, h = 1 + rng() % 20;
-        CRaster src(w, h, 24), fast(w, h, 24);
+        CRaster src = CRaster::Make(w, h, 24).value(), fast = CRaster::Make(w, h, 24).value();
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
                 // Some white pixels and some equal channels.
@@ -465,7 +466,7 @@ TEST(RasterAlpha, FastAlphaMatchesTheReferenceBlend)
 
 TEST(RasterAlpha, WhiteSourceLeavesDestinationAndHandGoldenValues)
 {
-    CRaster src(2, 1, 24), dst(2, 1, 24);
+    CRaster src = CRaster::Make(2, 1, 24).value(), dst = CRaster::Make(2, 1, 24).value();
     src.SetPixelColor(0, 0, kColorWhite);
     src.SetPixelColor(1, 0, RGB(100, 0, 40));
     dst.SetPixelColor(0, 0, RGB(1, 2, 3));
@@ -482,7 +483,7 @@ TEST(RasterAlpha, WhiteSourceLeavesDestinationAndHandGoldenValues)
 
 TEST(RasterInfo, LastErrorIsLimitedAndToWhiteFillsEveryByte)
 {
-    CRaster image(3, 3, 24);
+    CRaster image = CRaster::Make(3, 3, 24).value();
     image.SetLastError(std::string(600, 'x').c_str());
     EXPECT_EQ(std::strlen(image.GetLastError()), 255u);
     image.ToWhite();

@@ -153,7 +153,7 @@ TEST(RasterFiles, DetectionReturnsToTheRememberedPosition)
         EXPECT_EQ(found.GetType(), type);
     }
 
-    CRaster target(2, 2, 24);
+    CRaster target = CRaster::Make(2, 2, 24).value();
     target.Clear(0x11);
     const std::uint8_t noise[64] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
     EXPECT_FALSE(target.Decode(noise, sizeof(noise)));
@@ -231,7 +231,7 @@ TEST(PictureLoader, GivesTwentyFourBitPicturesAndUndoesTheEncRotation)
 
     // In a ".enc." file the stored (red 1, green 2, blue 3) becomes
     // blue = old red 1, green = old blue 3, red = old green 2.
-    CRaster stored(1, 1, 24);
+    CRaster stored = CRaster::Make(1, 1, 24).value();
     stored.SetPixelColor(0, 0, RGB(1, 2, 3));
     const std::string enc = dir.File("face.enc.bmp");
     ASSERT_TRUE(stored.Save(enc.c_str(), IMAGE_TYPE_BMP));

@@ -326,7 +326,7 @@ TEST(TiffDecode, DamagedFilesFailWithAMessageAndKeepTheTarget)
         {"strip cut short", cut},
     };
     for (const auto& c : cases) {
-        CRaster target(3, 2, 24);
+        CRaster target = CRaster::Make(3, 2, 24).value();
         target.Clear(0x5A);
         const auto before = testutil::Rows(target);
         EXPECT_FALSE(target.Decode(c.data.data(), c.data.size(), IMAGE_TYPE_TIFF)) << c.what;
@@ -339,7 +339,7 @@ TEST(TiffDecode, DamagedFilesFailWithAMessageAndKeepTheTarget)
     EXPECT_STREQ(detected.GetLastError(), "Decode: Unknown or wrong format");
 
     // TIFF is read, never written.
-    CRaster picture(2, 2, 24);
+    CRaster picture = CRaster::Make(2, 2, 24).value();
     CMemoryStream out;
     EXPECT_FALSE(picture.Encode(out, IMAGE_TYPE_TIFF));
     EXPECT_STREQ(picture.GetLastError(), "Encode: Unknown format");

@@ -99,7 +99,7 @@ TEST(BarcodeScan, EveryKindReadsBackAtEveryAngleAndModule)
                 h *= module;
                 const int margin = 12;
                 barcode.SetCoords(margin, margin + h, margin + w, margin);
-                CRaster face(w + 2 * margin, h + 2 * margin, 24);
+                CRaster face = CRaster::Make(w + 2 * margin, h + 2 * margin, 24).value();
                 // Dark artwork around the symbol: its own light margins let it scan.
                 Paint(face, RGB(30, 40, 110));
                 barcode.RenderToFace(face);

@@ -74,7 +74,7 @@ std::vector<std::unique_ptr<CDrawObject>> OneOfEachKind()
     barcode->SetAngle(1800);
     barcode->SetCoords(0, 20, 120, 0);
     all.push_back(std::move(barcode));
-    auto image = std::make_shared<CRaster>(3, 2, 24);
+    auto image = std::make_shared<CRaster>(CRaster::Make(3, 2, 24).value());
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 3; ++x)
             image->SetPixelColor(x, y, COLORREF(RGB(x * 40, y * 90, 7)));
@@ -257,7 +257,7 @@ TEST(DrawObjectRecord, OutlineTextStoresItsColoursSwappedAndReadsThemBack)
 
 TEST(DrawObjectRecord, CloneInTextModeSharesPicturePixelsBinaryModeCopiesThem)
 {
-    auto image = std::make_shared<CRaster>(64, 64, 24);
+    auto image = std::make_shared<CRaster>(CRaster::Make(64, 64, 24).value());
     auto picture = CDrawPicture::CreateFromImage(image, 0, 64);
     std::unique_ptr<CDrawObject> shared = picture->Clone(true, true);
     std::unique_ptr<CDrawObject> copied = picture->Clone(false, true);

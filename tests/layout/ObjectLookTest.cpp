@@ -18,7 +18,7 @@ COLORREF At(const CRaster& face, int x, int y) { return RGBQUADtoRGB(face.GetPix
 
 CRaster WhiteFace(int w, int h)
 {
-    CRaster face(w, h, 24);
+    CRaster face = CRaster::Make(w, h, 24).value();
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             face.SetPixelColor(x, y, 0xFFFFFF);
@@ -109,7 +109,7 @@ TEST(ObjectLook, RecordCarriesTheLookAndAPlainObjectWritesNothingNew)
 
 TEST(ObjectLook, PictureCropsKeepingItsPlaceAndFitsInsideTheFace)
 {
-    auto image = std::make_shared<CRaster>(100, 50, 24);
+    auto image = std::make_shared<CRaster>(CRaster::Make(100, 50, 24).value());
     for (int y = 0; y < 50; ++y)
         for (int x = 0; x < 100; ++x)
             image->SetPixelColor(x, y, x < 50 ? 0x0000FF : 0x00FF00);  // left half red

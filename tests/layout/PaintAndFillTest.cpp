@@ -144,7 +144,7 @@ TEST(PolygonFill, AgreesWithAPointInPolygonReference)
         std::vector<CDrawPoint> pts(static_cast<std::size_t>(count(random)));
         for (CDrawPoint& p : pts)
             p = {coord(random), coord(random)};
-        CRaster face(40, 40, 24);
+        CRaster face = CRaster::Make(40, 40, 24).value();
         face.ToWhite();
         FillFacePolygon(face, 0x000000, pts);
         std::ostringstream polygon;

@@ -78,7 +78,7 @@ COLORREF Expected(const Px& p, COLORREF under)
 
 CRaster Face(int w, int h, COLORREF colour)
 {
-    CRaster face(w, h, 24);
+    CRaster face = CRaster::Make(w, h, 24).value();
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             face.SetPixelColor(x, y, colour);
@@ -198,7 +198,7 @@ TEST(PictureAlpha, AlphaSurvivesRecordsAndTurning)
 
 TEST(PictureAlpha, OpaquePictureRecordHasNoAlphaAndBurnsInAsBefore)
 {
-    auto image = std::make_shared<CRaster>(2, 1, 24);
+    auto image = std::make_shared<CRaster>(CRaster::Make(2, 1, 24).value());
     image->SetPixelColor(0, 0, RGB(1, 2, 3));
     image->SetPixelColor(1, 0, RGB(250, 251, 252));
     auto picture = CDrawPicture::CreateFromImage(image, 0, 0);

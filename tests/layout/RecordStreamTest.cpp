@@ -87,7 +87,7 @@ TEST(BinaryRecordStream, RefusesBadBlocksAndOversizedLengths)
 
 TEST(BinaryRecordStream, ImageItemIsSizeThenPixelsBottomRowFirst)
 {
-    CRaster image(2, 2, 24);
+    CRaster image = CRaster::Make(2, 2, 24).value();
     image.SetPixelColor(0, 0, COLORREF{0x000001});  // bottom-left
     image.SetPixelColor(1, 0, COLORREF{0x000002});
     image.SetPixelColor(0, 1, COLORREF{0x030000});  // top-left
@@ -175,7 +175,7 @@ TEST(TextRecordStream, RejectsNonNumbersAndMissingLines)
 
 TEST(RecordStream, SharedImageHandlesOnlyReachImagesOfTheSameStream)
 {
-    auto image = std::make_shared<const CRaster>(4, 4, 24);
+    auto image = std::make_shared<const CRaster>(CRaster::Make(4, 4, 24).value());
     CTextRecordStream s;
     s.WriteImageHandle(image);
     s.WriteImageHandle(nullptr);

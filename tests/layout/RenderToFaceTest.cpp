@@ -20,7 +20,7 @@ constexpr COLORREF kGrey = 0x808080;
 
 CRaster Face(int w, int h)
 {
-    CRaster face(w, h, 24);
+    CRaster face = CRaster::Make(w, h, 24).value();
     for (int y = 0; y < h; ++y)
         face.HorizontalLine(0, w - 1, y, kGrey);
     return face;
@@ -239,7 +239,7 @@ TEST(RenderToFace, BarcodeABCBarsAtEveryAngle)
 
 TEST(RenderToFace, TransparentPicturePixelsLeaveTheFaceVisible)
 {
-    auto image = std::make_shared<CRaster>(4, 2, 24);
+    auto image = std::make_shared<CRaster>(CRaster::Make(4, 2, 24).value());
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 4; ++x)
             image->SetPixelColor(x, y, (x + y) % 2 ? COLORREF{0xFFFFFF} : COLORREF{0x0000FF});
@@ -269,7 +269,7 @@ TEST(RenderToFace, TransparentPicturePixelsLeaveTheFaceVisible)
 TEST(RenderToFace, PictureTurnedLeftShowsTheImageAnticlockwise)
 {
     // 3 x 2 image; the top-left pixel is marked.
-    auto image = std::make_shared<CRaster>(3, 2, 24);
+    auto image = std::make_shared<CRaster>(CRaster::Make(3, 2, 24).value());
     for (int y = 0; y < 2; ++y)
         image->HorizontalLine(0, 2, y, COLORREF{0x00FF00});
     image->SetPixelColor(0, 1, COLORREF{0x0000FF});
@@ -322,7 +322,7 @@ TEST(PictureFile, InsertedPictureTakesTheImageSizeOrSaysItCouldNotBeRead)
 {
     const std::string dir = ::testing::TempDir();
     const std::string path = dir + "/layout_picture_300x200.bmp";
-    CRaster image(300, 200, 24);
+    CRaster image = CRaster::Make(300, 200, 24).value();
     image.ToWhite();
     image.SetPixelColor(0, 199, COLORREF{0x0000FF});
     ASSERT_TRUE(image.Save(path.c_str(), IMAGE_TYPE_BMP));

@@ -237,7 +237,7 @@ TEST(DrawBarcodeKinds, SymbolIsCentredInWholeModulesWithItsQuietZones)
     // 81 x 65 modules at a module of 2 fit a 170 x 140 box (162 x 130); the
     // symbol starts (170 - 162) / 2 = 4 pixels in, its first bar 7 modules later.
     barcode.SetCoords(0, 139, 170, -1);  // box 170 wide, 140 high, face y 0..139
-    CRaster face(170, 140, 24);
+    CRaster face = CRaster::Make(170, 140, 24).value();
     Paint(face, RGB(20, 30, 90));  // dark artwork under the box
     barcode.RenderToFace(face);
     const auto colour = [&](int x, int yDown) { return RGBQUADtoRGB(face.GetPixelColor(x, 139 - yDown)); };

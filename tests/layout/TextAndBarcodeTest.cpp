@@ -37,7 +37,7 @@ Ink FindInk(const CRaster& face, COLORREF colour)
 
 CRaster WhiteFace(int w, int h)
 {
-    CRaster face(w, h, 24);
+    CRaster face = CRaster::Make(w, h, 24).value();
     face.ToWhite();
     return face;
 }

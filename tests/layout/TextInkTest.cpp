@@ -41,7 +41,7 @@ Found FindColour(const CRaster& face, COLORREF colour)
 
 CRaster FilledFace(int w, int h, COLORREF colour)
 {
-    CRaster face(w, h, 24);
+    CRaster face = CRaster::Make(w, h, 24).value();
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             face.SetPixelColor(x, y, colour);

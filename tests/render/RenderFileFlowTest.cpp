@@ -19,7 +19,7 @@ struct SFlow {
     SFlow()
         : dir(fs::temp_directory_path() /
               ("vt_flow_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()))),
-          ini((dir / "vtprof.ini").string()), output(&ini), picture(16, 12, 24)
+          ini((dir / "vtprof.ini").string()), output(&ini), picture(CRaster::Make(16, 12, 24).value())
     {
         fs::remove_all(dir);
         fs::create_directories(dir);
@@ -136,7 +136,7 @@ TEST(RenderFileFlow, SaveFailureNamesTheFile)
 TEST(RenderFileFlow, TransparentFilterSavesTheCutOutAsPngWithAlpha)
 {
     SFlow f;
-    CRaster cutOut(8, 6, 24);
+    CRaster cutOut = CRaster::Make(8, 6, 24).value();
     cutOut.Clear(255);
     ASSERT_TRUE(cutOut.AlphaCreate());
     int made = 0;

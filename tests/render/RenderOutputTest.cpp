@@ -79,7 +79,7 @@ TEST(RenderOutputSettings, QualityAndFolderAreRemembered)
 TEST(RenderOutputSave, FailureNamesTheFileAndLeavesNothing)
 {
     STempDir dir;
-    CRaster picture(8, 6, 24);
+    CRaster picture = CRaster::Make(8, 6, 24).value();
     picture.Clear(200);
     std::string message, reason;
     const std::string missing = (dir.path / "no-such-folder" / "cover.png").string();
@@ -97,7 +97,7 @@ TEST(RenderOutputSave, FailureNamesTheFileAndLeavesNothing)
 TEST(RenderOutputSave, WritesEveryFormatThatReadsBack)
 {
     STempDir dir;
-    CRaster picture(9, 5, 24);
+    CRaster picture = CRaster::Make(9, 5, 24).value();
     for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 9; ++x) picture.SetPixelColor(x, y, RGB(x * 20, y * 40, 128));
     for (int filter : {kFilterPNG, kFilterBMP, kFilterPCX, kFilterJPEG}) {

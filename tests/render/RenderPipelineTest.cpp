@@ -338,7 +338,7 @@ TEST(RenderPipelineOutput, BackgroundTwiceTheScratchSizeIsBlockAveraged)
 {
     SFixture f("BOX", 10, 10, 1);
     f.AllEffects(false);
-    auto bg = std::make_unique<CRaster>(20, 20, 24);
+    auto bg = std::make_unique<CRaster>(CRaster::Make(20, 20, 24).value());
     for (int y = 0; y < 20; ++y)
         for (int x = 0; x < 20; ++x) bg->SetPixelColor(x, y, RGB((x % 2) * 100, (y % 2) * 50, 9));
     f.product->GetOrCreateSide("G").SetPicture(std::move(bg));
@@ -470,7 +470,7 @@ TEST(RenderPipelineGolden, FinishedPictureOfAPlainBackground)
     s.SetInt(ModelKey(kSetBorderSize), 1);
     s.SetInt(ModelKey(kSetBorderColor), static_cast<std::int32_t>(RGB(9, 8, 7)));
     s.SetInt(ModelKey(kSetBrightness), 120);
-    auto bg = std::make_unique<CRaster>(2 * W, 2 * H, 24);
+    auto bg = std::make_unique<CRaster>(CRaster::Make(2 * W, 2 * H, 24).value());
     for (int y = 0; y < 2 * H; ++y) bg->HorizontalLine(0, 2 * W - 1, y, RGB(100, 150, 200));
     f.product->GetOrCreateSide("G").SetPicture(std::move(bg));
     ASSERT_TRUE(f.pipeline.Render("y", *f.product));
@@ -559,7 +559,7 @@ public:
 TEST(RenderPipelineOutput, FacesCarryTheirDrawObjectsWithoutChangingTheSides)
 {
     SFixture f("BOOK");
-    auto front = std::make_unique<CRaster>(8, 8, 24);
+    auto front = std::make_unique<CRaster>(CRaster::Make(8, 8, 24).value());
     front->ToWhite();
     f.product->GetOrCreateSide("F").SetPicture(std::move(front));
     CDotObjects dot;
