@@ -27,7 +27,7 @@ run add "$p" Front rect 10,10 200,100 --line-width 2 --dash dash --opacity 60 &&
 [[ $(pdfimages -list "$work/styled.pdf" | wc -l) == $(pdfimages -list "$work/art.pdf" | wc -l) ]] ||
   fail "a styled shape became a picture in the PDF"
 # So does a barcode, and it scans from the printed page.
-run add "$p" Front barcode 400638133393 --kind EAN-13 --at 300,60 && run export "$p" -o "$work/code.pdf" ||
+run add "$p" Front barcode 400638133393 --kind EAN-13 --at 100,700 --size 300x150 && run export "$p" -o "$work/code.pdf" ||
   fail "export a barcode"
 [[ $(pdfimages -list "$work/code.pdf" | wc -l) == $(pdfimages -list "$work/art.pdf" | wc -l) ]] ||
   fail "a barcode became a picture in the PDF"
