@@ -9,11 +9,11 @@
 
 #include "ground/AppFolders.h"
 #include "catalogue/Catalogue.h"
-#include "catalogue/InstalledData.h"
+#include "catalogue/setup/InstalledData.h"
 #include "catalogue/NewProject.h"
-#include "catalogue/Product.h"
-#include "catalogue/Setup.h"
-#include "properties/SettingTable.h"
+#include "catalogue/product/Product.h"
+#include "catalogue/setup/Setup.h"
+#include "properties/settings/SettingTable.h"
 
 // Null when the folder cannot be made or set up. `name` is the folder's name.
 inline const CAppFolders* GetBenchDataFolders(const char* name)

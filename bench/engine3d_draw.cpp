@@ -3,10 +3,10 @@
 // Enhanced (100 samples), with and without Soften Edges, each with the run
 // sampler of plain faces and without it (every face sampled one pixel at a
 // time, the reference), and the 16 "Best" shadow copies of the default light.
-#include "engine3d/FaceRunSampler.h"
-#include "engine3d/ModelRenderer.h"
-#include "engine3d/PolygonDrawer.h"
-#include "engine3d/Shadows.h"
+#include "engine3d/sampling/FaceRunSampler.h"
+#include "engine3d/surface/ModelRenderer.h"
+#include "engine3d/surface/PolygonDrawer.h"
+#include "engine3d/light/Shadows.h"
 #include "image/Raster.h"
 
 #include <benchmark/benchmark.h>

@@ -11,10 +11,10 @@
 #include "app/HostileProjects.h"
 #include "image/HostilePictures.h"
 
-#include "app/ProjectFile.h"
-#include "app/UndoStore.h"
+#include "app/project/ProjectFile.h"
+#include "app/undo/UndoStore.h"
 #include "app/VtwinDoc.h"
-#include "image/PictureLoader.h"
+#include "image/picture/PictureLoader.h"
 #include "image/Raster.h"
 
 #include <sys/resource.h>

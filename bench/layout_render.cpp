@@ -2,13 +2,13 @@
 // face, with the content bitmap rebuilt every time (first render after an
 // edit) and reused (later renders).
 #include "image/Raster.h"
-#include "layout/DrawBarcode.h"
-#include "layout/DrawObjectList.h"
-#include "layout/DrawPicture.h"
-#include "layout/DrawPoly.h"
-#include "layout/DrawRect.h"
-#include "layout/DrawText.h"
-#include "layout/FontEngine.h"
+#include "layout/barcode/DrawBarcode.h"
+#include "layout/objects/DrawObjectList.h"
+#include "layout/shapes/DrawPicture.h"
+#include "layout/shapes/DrawPoly.h"
+#include "layout/shapes/DrawRect.h"
+#include "layout/text/DrawText.h"
+#include "layout/text/FontEngine.h"
 
 #include <benchmark/benchmark.h>
 

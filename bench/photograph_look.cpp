@@ -6,7 +6,7 @@
 // change between the two). Target: the look at most 30% slower than plain.
 //
 //   build/release/bench/bench_photograph_look --benchmark_repetitions=3
-#include "engine3d/ModelRenderer.h"
+#include "engine3d/surface/ModelRenderer.h"
 #include "image/Raster.h"
 
 #include <benchmark/benchmark.h>

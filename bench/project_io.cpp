@@ -3,12 +3,12 @@
 // areas of one colour with a few shapes). Reports the file size against the
 // raw 24-bit pixel size.
 
-#include "app/PixelCoder.h"
-#include "app/ProjectFile.h"
-#include "app/UndoStore.h"
+#include "app/project/PixelCoder.h"
+#include "app/project/ProjectFile.h"
+#include "app/undo/UndoStore.h"
 #include "app/VtwinDoc.h"
-#include "catalogue/Product.h"
-#include "catalogue/Side.h"
+#include "catalogue/product/Product.h"
+#include "catalogue/product/Side.h"
 #include "image/Raster.h"
 
 #include <benchmark/benchmark.h>

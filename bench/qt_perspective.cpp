@@ -8,7 +8,7 @@
 // process's (Qt may draw on helper threads).
 //
 //   build/release/bench/bench_qt_perspective
-#include "engine3d/RenderSurface.h"
+#include "engine3d/surface/RenderSurface.h"
 #include "image/Raster.h"
 
 #include <QImage>

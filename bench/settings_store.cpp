@@ -4,9 +4,9 @@
 
 #include "ground/IniFile.h"
 #include "catalogue/Catalogue.h"
-#include "catalogue/Product.h"
-#include "properties/SettingStore.h"
-#include "properties/SettingTable.h"
+#include "catalogue/product/Product.h"
+#include "properties/settings/SettingStore.h"
+#include "properties/settings/SettingTable.h"
 
 #include <benchmark/benchmark.h>
 

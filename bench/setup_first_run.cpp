@@ -2,8 +2,8 @@
 // second run that finds every picture complete, and the single generators.
 #include "ground/AppFolders.h"
 #include "catalogue/Catalogue.h"
-#include "catalogue/MediaPictures.h"
-#include "catalogue/Setup.h"
+#include "catalogue/setup/MediaPictures.h"
+#include "catalogue/setup/Setup.h"
 #include "image/Raster.h"
 
 #include <benchmark/benchmark.h>

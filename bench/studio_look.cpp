@@ -15,8 +15,8 @@
 #include "BenchDataFolders.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/NewProject.h"
-#include "catalogue/Product.h"
-#include "properties/SettingTable.h"
+#include "catalogue/product/Product.h"
+#include "properties/settings/SettingTable.h"
 #include "render/EngineBackend.h"
 #include "render/RenderPipeline.h"
 

@@ -6,8 +6,8 @@
 
 #include "ground/Archive.h"
 #include "app/FaceObjects.h"
-#include "app/ProjectFile.h"
-#include "app/UndoStore.h"
+#include "app/project/ProjectFile.h"
+#include "app/undo/UndoStore.h"
 #include "app/VtwinDoc.h"
 #include "image/Raster.h"
 

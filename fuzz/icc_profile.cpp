@@ -1,7 +1,7 @@
 // Reads arbitrary bytes as an embedded ICC profile for each kind of pixels a
 // picture file can have, and converts a few pixels of each through it.
 
-#include "image/IccTransform.h"
+#include "image/colour/IccTransform.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,7 +2,7 @@
 
 #include "ImageFuzzHarness.h"
 
-#include "image/PictureFormats.h"
+#include "image/picture/PictureFormats.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

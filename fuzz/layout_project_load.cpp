@@ -3,7 +3,7 @@
 // loader and every kind's drawing; writes back what loads.
 
 #include "ProjectFuzzHarness.h"
-#include "layout/DrawObjectList.h"
+#include "layout/objects/DrawObjectList.h"
 
 // fontconfig keeps a few configuration blocks for the whole process
 // without a pointer LeakSanitizer can see.

@@ -6,8 +6,8 @@
 // selection state. Whatever loads is saved, cloned both ways and burnt into
 // a small face.
 #include "image/Raster.h"
-#include "layout/DrawObjectList.h"
-#include "layout/RecordStream.h"
+#include "layout/objects/DrawObjectList.h"
+#include "layout/objects/RecordStream.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Picture library description and list files from arbitrary bytes: the
 // readers must end, stay within the text and never list an entry without a Path.
-#include "catalogue/PictureLibrary.h"
+#include "catalogue/setup/PictureLibrary.h"
 
 #include <cstddef>
 #include <cstdint>

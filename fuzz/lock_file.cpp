@@ -1,7 +1,7 @@
 // Arbitrary bytes as the lock file beside a project: reading and describing
 // its holder must not crash, and the names shown stay printable and short.
 
-#include "app/ProjectLockFile.h"
+#include "app/project/ProjectLockFile.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // rasterises what reads at a small size.
 
 #include "image/Raster.h"
-#include "image/VectorArt.h"
+#include "image/picture/VectorArt.h"
 
 #include <cstddef>
 #include <cstdint>

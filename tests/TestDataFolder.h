@@ -6,8 +6,8 @@
 // were. Run by hand, the test sets its own folder up.
 
 #include "ground/AppFolders.h"
-#include "catalogue/InstalledData.h"
-#include "catalogue/Setup.h"
+#include "catalogue/setup/InstalledData.h"
+#include "catalogue/setup/Setup.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,7 +1,7 @@
 #include "app/NewDocument.h"
 
 #include "app/VtwinDoc.h"
-#include "catalogue/Product.h"
+#include "catalogue/product/Product.h"
 
 #include <memory>
 #include <utility>

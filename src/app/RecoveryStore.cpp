@@ -1,8 +1,8 @@
 #include "app/RecoveryStore.h"
 
 #include "ground/IniFile.h"
-#include "app/ProjectFile.h"
-#include "app/ProjectLockFile.h"
+#include "app/project/ProjectFile.h"
+#include "app/project/ProjectLockFile.h"
 #include "app/VtwinDoc.h"
 #include "image/SafeFile.h"
 

@@ -9,7 +9,7 @@
 // when it was read. Both go through the safe whole-file writer, the note
 // last, so a note always describes a whole recovery file.
 
-#include "app/FileStamp.h"
+#include "app/project/FileStamp.h"
 
 #include <cstdint>
 #include <string>

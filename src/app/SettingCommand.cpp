@@ -1,11 +1,11 @@
 #include "app/SettingCommand.h"
 
-#include "app/SettingEditRecord.h"
-#include "app/UndoStore.h"
+#include "app/undo/SettingEditRecord.h"
+#include "app/undo/UndoStore.h"
 #include "app/VtwinDoc.h"
-#include "catalogue/Product.h"
-#include "properties/SettingChecks.h"
-#include "properties/SettingStore.h"
+#include "catalogue/product/Product.h"
+#include "properties/settings/SettingChecks.h"
+#include "properties/settings/SettingStore.h"
 
 #include <string_view>
 

@@ -7,8 +7,8 @@
 // 100. A change that is accepted is stored; the document form also records
 // it as one undo step.
 
-#include "properties/SettingKey.h"
-#include "properties/SettingTable.h"
+#include "properties/settings/SettingKey.h"
+#include "properties/settings/SettingTable.h"
 #include "properties/UserPrompts.h"
 
 #include <climits>

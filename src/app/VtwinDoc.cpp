@@ -1,12 +1,12 @@
 #include "app/VtwinDoc.h"
 
 #include "ground/AppFolders.h"
-#include "app/ProjectFile.h"
-#include "app/RecordFaceObjects.h"
-#include "app/UndoStore.h"
-#include "catalogue/BackFace.h"
-#include "catalogue/Product.h"
-#include "catalogue/Side.h"
+#include "app/project/ProjectFile.h"
+#include "app/project/RecordFaceObjects.h"
+#include "app/undo/UndoStore.h"
+#include "catalogue/product/BackFace.h"
+#include "catalogue/product/Product.h"
+#include "catalogue/product/Side.h"
 
 #include <algorithm>
 #include <vector>

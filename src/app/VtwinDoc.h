@@ -4,8 +4,8 @@
 // and dialogs stay outside; messages the user must see go to a message sink.
 
 #include "app/FaceObjects.h"
-#include "app/FileStamp.h"
-#include "catalogue/Product.h"
+#include "app/project/FileStamp.h"
+#include "catalogue/product/Product.h"
 #include "image/Color.h"
 
 #include <cstdint>

@@ -1,17 +1,17 @@
 #include "catalogue/NewProject.h"
 
 #include "ground/AppFolders.h"
-#include "catalogue/SideAppearance.h"
-#include "catalogue/BackFace.h"
+#include "catalogue/product/SideAppearance.h"
+#include "catalogue/product/BackFace.h"
 #include "catalogue/Catalogue.h"
-#include "catalogue/Product.h"
-#include "catalogue/Side.h"
-#include "catalogue/StudioDisc.h"
+#include "catalogue/product/Product.h"
+#include "catalogue/product/Side.h"
+#include "catalogue/product/StudioDisc.h"
 #include "catalogue/WizardLists.h"
 #include "image/Raster.h"
-#include "image/VectorArt.h"
-#include "properties/SettingKey.h"
-#include "properties/SettingTable.h"
+#include "image/picture/VectorArt.h"
+#include "properties/settings/SettingKey.h"
+#include "properties/settings/SettingTable.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -2,8 +2,8 @@
 
 #include "ground/IniFile.h"
 #include "catalogue/Catalogue.h"
-#include "catalogue/Product.h"
-#include "properties/SettingTable.h"
+#include "catalogue/product/Product.h"
+#include "properties/settings/SettingTable.h"
 
 #include <algorithm>
 #include <cctype>

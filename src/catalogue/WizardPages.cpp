@@ -1,6 +1,6 @@
 #include "catalogue/WizardPages.h"
 
-#include "catalogue/Product.h"
+#include "catalogue/product/Product.h"
 
 #include <cstdio>
 #include <cstring>

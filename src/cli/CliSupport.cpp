@@ -3,12 +3,12 @@
 #include <cctype>
 #include <cstdio>
 
-#include "app/ProjectFile.h"
+#include "app/project/ProjectFile.h"
 #include "app/VtwinDoc.h"
 #include "cli/CommandTable.h"
-#include "layout/DrawObjectList.h"
-#include "properties/SettingChecks.h"
-#include "cli/SettingEdit.h"
+#include "layout/objects/DrawObjectList.h"
+#include "properties/settings/SettingChecks.h"
+#include "cli/edit/SettingEdit.h"
 
 const std::string* SArgs::Get(const std::string& name) const
 {

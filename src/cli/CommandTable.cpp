@@ -1,6 +1,6 @@
 #include "cli/CommandTable.h"
 
-#include "cli/SetupCommand.h"
+#include "cli/info/SetupCommand.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 
 #include "ground/AppFolders.h"
 #include "catalogue/Catalogue.h"
-#include "catalogue/InstalledData.h"
-#include "catalogue/PictureLibrary.h"
+#include "catalogue/setup/InstalledData.h"
+#include "catalogue/setup/PictureLibrary.h"
 #include "catalogue/WizardLists.h"
-#include "layout/FontEngine.h"
+#include "layout/text/FontEngine.h"
 #include "properties/Appearance.h"
 
 namespace {

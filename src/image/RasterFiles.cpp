@@ -3,8 +3,8 @@
 #include "image/Raster.h"
 
 #include "image/ByteStream.h"
-#include "image/PictureCodecs.h"
-#include "image/PictureLimits.h"
+#include "image/picture/PictureCodecs.h"
+#include "image/picture/PictureLimits.h"
 #include "image/SafeFile.h"
 
 #include <cstdio>

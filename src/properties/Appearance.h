@@ -14,7 +14,7 @@
 
 #include "image/Color.h"
 #include "properties/AppearanceKinds.h"
-#include "properties/SettingStore.h"
+#include "properties/settings/SettingStore.h"
 
 #include <cstdint>
 #include <memory>

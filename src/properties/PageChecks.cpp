@@ -1,7 +1,7 @@
 #include "properties/PageChecks.h"
 
-#include "properties/SettingChecks.h"
-#include "properties/SettingTable.h"
+#include "properties/settings/SettingChecks.h"
+#include "properties/settings/SettingTable.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -6,7 +6,7 @@
 // Questions (Yes/No, No preselected) go through the caller's callback.
 
 #include "image/Color.h"
-#include "properties/SettingStore.h"
+#include "properties/settings/SettingStore.h"
 
 #include <cstdint>
 #include <functional>

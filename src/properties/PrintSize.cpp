@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "properties/SettingStore.h"
-#include "properties/SettingTable.h"
+#include "properties/settings/SettingStore.h"
+#include "properties/settings/SettingTable.h"
 
 int GetRenderResolution(const SettingStore& store) noexcept
 {

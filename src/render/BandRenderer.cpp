@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "image/Raster.h"
-#include "render/PictureScaler.h"
+#include "render/output/PictureScaler.h"
 #include "render/RenderBackend.h"
 
 namespace {

@@ -5,11 +5,11 @@
 #include <new>
 
 #include "catalogue/NewProject.h"
-#include "catalogue/Product.h"
-#include "catalogue/Side.h"
-#include "engine3d/PageEdges.h"
+#include "catalogue/product/Product.h"
+#include "catalogue/product/Side.h"
+#include "engine3d/model/PageEdges.h"
 #include "image/Raster.h"
-#include "properties/SettingTable.h"
+#include "properties/settings/SettingTable.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // The render backend that draws with the 3D engine: the product's solid with
 // its shadow copies and reflection, and the page-edge faces.
 
-#include "engine3d/ModelRenderer.h"
+#include "engine3d/surface/ModelRenderer.h"
 #include "render/RenderBackend.h"
 
 #include <string>

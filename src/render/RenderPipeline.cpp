@@ -7,18 +7,18 @@
 #include <thread>
 
 #include "app/FaceObjects.h"
-#include "catalogue/Product.h"
-#include "catalogue/Side.h"
+#include "catalogue/product/Product.h"
+#include "catalogue/product/Side.h"
 #include "image/Raster.h"
 #include "properties/PrintSize.h"
-#include "properties/SettingStore.h"
-#include "properties/SettingTable.h"
-#include "render/FinishingEffects.h"
-#include "render/LensFlare.h"
+#include "properties/settings/SettingStore.h"
+#include "properties/settings/SettingTable.h"
+#include "render/effects/FinishingEffects.h"
+#include "render/effects/LensFlare.h"
 #include "render/ModelArea.h"
-#include "render/PictureScaler.h"
+#include "render/output/PictureScaler.h"
 #include "render/PixelView.h"
-#include "render/BackdropSweep.h"
+#include "render/effects/BackdropSweep.h"
 #include "render/BandRenderer.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "render/RenderBackend.h"
 #include "image/Raster.h"
 #include "render/RenderCache.h"
-#include "render/RenderProgress.h"
+#include "render/output/RenderProgress.h"
 
 class CFaceObjects;
 class CProduct;

@@ -3,8 +3,8 @@
 
 #include "app/HostileProjects.h"
 
-#include "app/ProjectFile.h"
-#include "app/UndoStore.h"
+#include "app/project/ProjectFile.h"
+#include "app/undo/UndoStore.h"
 #include "app/VtwinDoc.h"
 #include "image/Raster.h"
 

@@ -2,11 +2,11 @@
 // answers at once with "<path> is not a file." and changes nothing.
 
 #include "ground/IniFile.h"
-#include "app/UndoStore.h"
+#include "app/undo/UndoStore.h"
 #include "app/VtwinDoc.h"
-#include "catalogue/PictureLibrary.h"
-#include "catalogue/Product.h"
-#include "image/PictureLoader.h"
+#include "catalogue/setup/PictureLibrary.h"
+#include "catalogue/product/Product.h"
+#include "image/picture/PictureLoader.h"
 #include "image/Raster.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // reference decoder written straight from the opcode table, and round trips of
 // the encoder over random and flat pictures.
 
-#include "app/PixelCoder.h"
+#include "app/project/PixelCoder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,17 +1,17 @@
 // Project files: the byte layout of what we write, refusals, quiet stops,
 // hostile files, and saving that never loses the previous file.
 
-#include "app/ProjectFile.h"
+#include "app/project/ProjectFile.h"
 #include "app/HostileProjects.h"
-#include "app/ProjectLockFile.h"
+#include "app/project/ProjectLockFile.h"
 
 #include "app/FaceObjects.h"
-#include "app/RecordFaceObjects.h"
-#include "app/UndoStore.h"
+#include "app/project/RecordFaceObjects.h"
+#include "app/undo/UndoStore.h"
 #include "app/VtwinDoc.h"
-#include "catalogue/BackFace.h"
-#include "catalogue/Product.h"
-#include "catalogue/Side.h"
+#include "catalogue/product/BackFace.h"
+#include "catalogue/product/Product.h"
+#include "catalogue/product/Side.h"
 #include "image/Raster.h"
 #include "TempFolder.h"
 

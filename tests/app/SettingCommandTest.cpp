@@ -2,10 +2,10 @@
 // whole, and an accepted change as one undo step.
 
 #include "app/SettingCommand.h"
-#include "app/UndoStore.h"
+#include "app/undo/UndoStore.h"
 #include "app/VtwinDoc.h"
-#include "catalogue/Product.h"
-#include "properties/SettingStore.h"
+#include "catalogue/product/Product.h"
+#include "properties/settings/SettingStore.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // A face picture drawn from vector artwork: where the artwork lies after a
 // fit, and the side block that stores the artwork in place of the pixels.
 
-#include "app/ProjectFile.h"
-#include "catalogue/Side.h"
-#include "catalogue/SideAppearance.h"
+#include "app/project/ProjectFile.h"
+#include "catalogue/product/Side.h"
+#include "catalogue/product/SideAppearance.h"
 #include "ground/Archive.h"
 #include "image/Raster.h"
-#include "image/VectorArt.h"
+#include "image/picture/VectorArt.h"
 #include "properties/Appearance.h"
 
 #include <gtest/gtest.h>

@@ -1,12 +1,12 @@
 // Undo store, undo-file names and side snapshots, walked through real
 // sequences of edits, undos and redos.
 
-#include "app/SideSnapshotRecord.h"
+#include "app/undo/SideSnapshotRecord.h"
 #include "ground/UndoFileCounter.h"
-#include "app/UndoStore.h"
+#include "app/undo/UndoStore.h"
 #include "app/VtwinDoc.h"
-#include "catalogue/Product.h"
-#include "catalogue/Side.h"
+#include "catalogue/product/Product.h"
+#include "catalogue/product/Side.h"
 #include "image/Raster.h"
 #include "TempFolder.h"
 

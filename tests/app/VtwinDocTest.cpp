@@ -3,10 +3,10 @@
 #include "app/VtwinDoc.h"
 
 #include "ground/AppFolders.h"
-#include "app/RecordFaceObjects.h"
-#include "app/UndoStore.h"
-#include "catalogue/BackFace.h"
-#include "catalogue/Product.h"
+#include "app/project/RecordFaceObjects.h"
+#include "app/undo/UndoStore.h"
+#include "catalogue/product/BackFace.h"
+#include "catalogue/product/Product.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "TempFolder.h"
 #include "ground/IniFile.h"
 #include "catalogue/Catalogue.h"
-#include "catalogue/Product.h"
+#include "catalogue/product/Product.h"
 
 #include <gtest/gtest.h>
 

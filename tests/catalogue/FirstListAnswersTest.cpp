@@ -7,12 +7,12 @@
 #include "ground/AppFolders.h"
 #include "ground/IniFile.h"
 #include "catalogue/Catalogue.h"
-#include "catalogue/InstalledData.h"
-#include "catalogue/Product.h"
-#include "catalogue/Side.h"
+#include "catalogue/setup/InstalledData.h"
+#include "catalogue/product/Product.h"
+#include "catalogue/product/Side.h"
 #include "image/ImageCanvas.h"
 #include "image/Raster.h"
-#include "properties/SettingTable.h"
+#include "properties/settings/SettingTable.h"
 #include "TestDataFolder.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Reading the picture library: the folder list, each folder's description
 // file with its defaults and its stop at the first missing picture, and the
 // remembered state of the dialog's tree.
-#include "catalogue/PictureLibrary.h"
+#include "catalogue/setup/PictureLibrary.h"
 
 #include "ground/IniFile.h"
 

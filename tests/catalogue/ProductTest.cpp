@@ -1,9 +1,9 @@
-#include "catalogue/BackFace.h"
-#include "catalogue/FaceKeys.h"
-#include "catalogue/Product.h"
-#include "catalogue/SideAppearance.h"
+#include "catalogue/product/BackFace.h"
+#include "catalogue/product/FaceKeys.h"
+#include "catalogue/product/Product.h"
+#include "catalogue/product/SideAppearance.h"
 #include "image/Raster.h"
-#include "properties/SettingTable.h"
+#include "properties/settings/SettingTable.h"
 
 #include <gtest/gtest.h>
 

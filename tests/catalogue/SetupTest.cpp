@@ -1,12 +1,12 @@
 // The first-run setup: the free-space boundary, the pictures and settings it
 // writes, the skip rules for pale colours and for files that already exist,
 // and the progress it reports.
-#include "catalogue/Setup.h"
+#include "catalogue/setup/Setup.h"
 
 #include "ground/AppFolders.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/NamedColors.h"
-#include "catalogue/PictureLibrary.h"
+#include "catalogue/setup/PictureLibrary.h"
 #include "ground/IniFile.h"
 #include "image/Raster.h"
 #include "image/SafeFile.h"

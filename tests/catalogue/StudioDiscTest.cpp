@@ -1,6 +1,6 @@
 // The CD-ROM of studio-lit projects: no black outline, a clear hub, the print kept.
-#include "catalogue/MediaPictures.h"
-#include "catalogue/StudioDisc.h"
+#include "catalogue/setup/MediaPictures.h"
+#include "catalogue/product/StudioDisc.h"
 #include "image/Raster.h"
 
 #include <gtest/gtest.h>

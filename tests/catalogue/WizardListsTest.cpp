@@ -3,7 +3,7 @@
 #include "catalogue/WizardLists.h"
 
 #include "ground/IniFile.h"
-#include "catalogue/Product.h"
+#include "catalogue/product/Product.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "catalogue/Catalogue.h"
-#include "catalogue/Product.h"
+#include "catalogue/product/Product.h"
 #include "catalogue/WizardPages.h"
 
 #include <gtest/gtest.h>

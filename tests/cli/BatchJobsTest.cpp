@@ -1,4 +1,4 @@
-#include "cli/BatchJobs.h"
+#include "cli/output/BatchJobs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The integer bilinear read against the plain double formula, texel by
 // texel, over positions inside, on and beyond the edges of a picture.
-#include "engine3d/BilinearRead.h"
+#include "engine3d/sampling/BilinearRead.h"
 
 #include <gtest/gtest.h>
 

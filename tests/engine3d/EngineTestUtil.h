@@ -3,8 +3,8 @@
 // faces laid out directly in eye space with a unit fit, so that picture
 // position (px, py) looks along the ray (px, py, 1).
 
-#include "engine3d/ModelMesh.h"
-#include "engine3d/Polygon3D.h"
+#include "engine3d/model/ModelMesh.h"
+#include "engine3d/geometry/Polygon3D.h"
 #include "image/Raster.h"
 
 #include <cmath>

@@ -3,10 +3,10 @@
 // the same texel for every sample means the same picture, bit for bit.
 #include "EngineTestUtil.h"
 
-#include "engine3d/FaceRunSampler.h"
-#include "engine3d/PolygonDrawer.h"
-#include "engine3d/RenderSurface.h"
-#include "engine3d/TextureSet.h"
+#include "engine3d/sampling/FaceRunSampler.h"
+#include "engine3d/surface/PolygonDrawer.h"
+#include "engine3d/surface/RenderSurface.h"
+#include "engine3d/sampling/TextureSet.h"
 
 #include <gtest/gtest.h>
 

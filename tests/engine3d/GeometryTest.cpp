@@ -1,10 +1,10 @@
 // Angle tables, matrices, planes, placement on the table, camera, projection
 // and the fit into the picture.
-#include "engine3d/AngleTable.h"
-#include "engine3d/EngineSettings.h"
-#include "engine3d/Matrix3D.h"
-#include "engine3d/ModelMesh.h"
-#include "engine3d/Placement.h"
+#include "engine3d/geometry/AngleTable.h"
+#include "engine3d/surface/EngineSettings.h"
+#include "engine3d/geometry/Matrix3D.h"
+#include "engine3d/model/ModelMesh.h"
+#include "engine3d/geometry/Placement.h"
 
 #include <gtest/gtest.h>
 

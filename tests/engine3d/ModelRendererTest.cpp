@@ -2,7 +2,7 @@
 // reflection, progress, reuse of the built mesh and refusal of bad pictures.
 #include "EngineTestUtil.h"
 
-#include "engine3d/ModelRenderer.h"
+#include "engine3d/surface/ModelRenderer.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // binder form, and refusal of unusable pictures.
 #include "EngineTestUtil.h"
 
-#include "engine3d/PageEdges.h"
+#include "engine3d/model/PageEdges.h"
 
 #include <gtest/gtest.h>
 

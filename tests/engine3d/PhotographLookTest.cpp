@@ -3,13 +3,13 @@
 #include "EngineTestUtil.h"
 
 #include "catalogue/NewProject.h"
-#include "catalogue/Product.h"
-#include "engine3d/ModelRenderer.h"
-#include "engine3d/RenderSurface.h"
-#include "engine3d/Shading.h"
-#include "engine3d/StudioLighting.h"
-#include "engine3d/TextureSet.h"
-#include "properties/SettingTable.h"
+#include "catalogue/product/Product.h"
+#include "engine3d/surface/ModelRenderer.h"
+#include "engine3d/surface/RenderSurface.h"
+#include "engine3d/light/Shading.h"
+#include "engine3d/light/StudioLighting.h"
+#include "engine3d/sampling/TextureSet.h"
+#include "properties/settings/SettingTable.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "engine3d/PixelRuns.h"
+#include "engine3d/sampling/PixelRuns.h"
 
 #include <gtest/gtest.h>
 

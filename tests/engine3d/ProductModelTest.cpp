@@ -1,8 +1,8 @@
 // The solids of the product kinds: faces and their corner order, the shadow
 // source, the CD-ROM square and rim, binder rings, cards and the CD kind.
-#include "engine3d/ModelBuilder.h"
-#include "engine3d/ModelRenderer.h"
-#include "engine3d/PolygonDrawer.h"
+#include "engine3d/model/ModelBuilder.h"
+#include "engine3d/surface/ModelRenderer.h"
+#include "engine3d/surface/PolygonDrawer.h"
 
 #include <gtest/gtest.h>
 

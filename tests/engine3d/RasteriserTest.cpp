@@ -3,9 +3,9 @@
 // fills, ordered passes, and the fast sampler against a plain reference.
 #include "EngineTestUtil.h"
 
-#include "engine3d/PolygonDrawer.h"
-#include "engine3d/RenderSurface.h"
-#include "engine3d/TextureSet.h"
+#include "engine3d/surface/PolygonDrawer.h"
+#include "engine3d/surface/RenderSurface.h"
+#include "engine3d/sampling/TextureSet.h"
 
 #include <gtest/gtest.h>
 

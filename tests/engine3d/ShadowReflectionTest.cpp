@@ -1,10 +1,10 @@
 // Lights, shadow copies and their blending, the reflection and its fades.
 #include "EngineTestUtil.h"
 
-#include "engine3d/EngineSettings.h"
-#include "engine3d/Lighting.h"
-#include "engine3d/Reflection.h"
-#include "engine3d/Shadows.h"
+#include "engine3d/surface/EngineSettings.h"
+#include "engine3d/light/Lighting.h"
+#include "engine3d/light/Reflection.h"
+#include "engine3d/light/Shadows.h"
 
 #include <gtest/gtest.h>
 

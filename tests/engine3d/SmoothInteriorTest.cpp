@@ -6,10 +6,10 @@
 // of the grid's reads agree) its colour within rounding.
 #include "EngineTestUtil.h"
 
-#include "engine3d/InteriorSampler.h"
-#include "engine3d/PolygonDrawer.h"
-#include "engine3d/RenderSurface.h"
-#include "engine3d/TextureSet.h"
+#include "engine3d/sampling/InteriorSampler.h"
+#include "engine3d/surface/PolygonDrawer.h"
+#include "engine3d/surface/RenderSurface.h"
+#include "engine3d/sampling/TextureSet.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "CodecTestUtil.h"
 
-#include "image/ExifOrientation.h"
+#include "image/picture/ExifOrientation.h"
 #include "image/Raster.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 // lie. Each entry names the words its refusal must contain. Used by the codec
 // tests and by the hostile-file benchmark, which times every entry.
 
-#include "image/PictureFormats.h"
+#include "image/picture/PictureFormats.h"
 #include "image/Raster.h"
 
 #include <cstdint>

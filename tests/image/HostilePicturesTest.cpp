@@ -6,8 +6,8 @@
 
 #include "image/CodecTestUtil.h"
 #include "image/ByteStream.h"
-#include "image/PictureLimits.h"
-#include "image/PictureLoader.h"
+#include "image/picture/PictureLimits.h"
+#include "image/picture/PictureLoader.h"
 #include "image/Raster.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // same file with the same profile (skipped where ImageMagick or the print
 // profile is not installed).
 
-#include "image/PictureLoader.h"
+#include "image/picture/PictureLoader.h"
 #include "image/Raster.h"
 
 #include <gtest/gtest.h>

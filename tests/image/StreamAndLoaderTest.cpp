@@ -1,7 +1,7 @@
 #include "CodecTestUtil.h"
 
 #include "image/ByteStream.h"
-#include "image/PictureLoader.h"
+#include "image/picture/PictureLoader.h"
 #include "image/Raster.h"
 
 #include <gtest/gtest.h>

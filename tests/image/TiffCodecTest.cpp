@@ -1,8 +1,8 @@
 #include "CodecTestUtil.h"
 
 #include "image/ByteStream.h"
-#include "image/PictureFormats.h"
-#include "image/PictureLoader.h"
+#include "image/picture/PictureFormats.h"
+#include "image/picture/PictureLoader.h"
 #include "image/Raster.h"
 
 #include <gtest/gtest.h>

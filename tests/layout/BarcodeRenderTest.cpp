@@ -2,12 +2,12 @@
 // is read back by an independent reader (zbarimg) from the finished
 // rendering. Skipped when zbarimg is not installed.
 #include "app/VtwinDoc.h"
-#include "catalogue/Product.h"
-#include "catalogue/Side.h"
+#include "catalogue/product/Product.h"
+#include "catalogue/product/Side.h"
 #include "image/Raster.h"
-#include "layout/DrawBarcode.h"
-#include "layout/DrawObjectList.h"
-#include "properties/SettingTable.h"
+#include "layout/barcode/DrawBarcode.h"
+#include "layout/objects/DrawObjectList.h"
+#include "properties/settings/SettingTable.h"
 #include "render/EngineBackend.h"
 #include "render/RenderPipeline.h"
 

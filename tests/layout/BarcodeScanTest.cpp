@@ -3,8 +3,8 @@
 // artwork, so the quiet zones inside the box are what the reader needs.
 // Skipped when zbarimg is not installed.
 #include "image/Raster.h"
-#include "layout/BarcodeKind.h"
-#include "layout/DrawBarcode.h"
+#include "layout/barcode/BarcodeKind.h"
+#include "layout/barcode/DrawBarcode.h"
 
 #include <gtest/gtest.h>
 

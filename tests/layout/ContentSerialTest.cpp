@@ -1,8 +1,8 @@
 // The content number a screen copy of an object's content is keyed on: it
 // must change whenever the content may have changed and stay put otherwise.
 
-#include "layout/ContentBitmap.h"
-#include "layout/DrawBarcode.h"
+#include "layout/face/ContentBitmap.h"
+#include "layout/barcode/DrawBarcode.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // Box rules, resize checks, polygon resizing through the normalised shape,
 // rotations, offsets and hit tests.
-#include "layout/DrawBarcode.h"
-#include "layout/DrawPicture.h"
-#include "layout/DrawPoly.h"
-#include "layout/DrawRect.h"
-#include "layout/DrawText.h"
+#include "layout/barcode/DrawBarcode.h"
+#include "layout/shapes/DrawPicture.h"
+#include "layout/shapes/DrawPoly.h"
+#include "layout/shapes/DrawRect.h"
+#include "layout/text/DrawText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // Records: round trips of every kind, the exact bytes of a stored object, the
 // swapped colour order of outlined text, unknown kinds and malformed records.
 #include "image/Raster.h"
-#include "layout/DrawBarcode.h"
-#include "layout/DrawObjectList.h"
-#include "layout/DrawPicture.h"
-#include "layout/DrawPoly.h"
-#include "layout/DrawRect.h"
-#include "layout/DrawText.h"
+#include "layout/barcode/DrawBarcode.h"
+#include "layout/objects/DrawObjectList.h"
+#include "layout/shapes/DrawPicture.h"
+#include "layout/shapes/DrawPoly.h"
+#include "layout/shapes/DrawRect.h"
+#include "layout/text/DrawText.h"
 
 #include <gtest/gtest.h>
 
@@ -379,8 +379,8 @@ TEST(DrawObjectFactory, KnowsTheEightKindCodes)
 }
 
 #include "ground/Archive.h"
-#include "app/ProjectFile.h"
-#include "app/UndoStore.h"
+#include "app/project/ProjectFile.h"
+#include "app/undo/UndoStore.h"
 #include "app/VtwinDoc.h"
 
 TEST(DrawObjectProject, LayoutBlockKeepsEveryObjectThroughTheProjectFile)

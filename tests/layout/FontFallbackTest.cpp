@@ -4,7 +4,7 @@
 // warning naming both, and characters the chosen font lacks are drawn from
 // an installed font that has them. The checks open the resolved font files
 // with FreeType themselves.
-#include "layout/FontEngine.h"
+#include "layout/text/FontEngine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The face list of the text dialog: the TrueType families fontconfig knows,
 // checked against a plain per-family look-up done here.
-#include "layout/FontEngine.h"
+#include "layout/text/FontEngine.h"
 
 #include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>

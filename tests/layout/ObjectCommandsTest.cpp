@@ -1,8 +1,8 @@
 // The commands that add, remove and fill objects, walked through one face.
-#include "layout/DrawRect.h"
-#include "layout/DrawText.h"
-#include "layout/ObjectCommands.h"
-#include "layout/TextVariables.h"
+#include "layout/shapes/DrawRect.h"
+#include "layout/text/DrawText.h"
+#include "layout/objects/ObjectCommands.h"
+#include "layout/text/TextVariables.h"
 
 #include <gtest/gtest.h>
 

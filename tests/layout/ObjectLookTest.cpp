@@ -2,10 +2,10 @@
 // burnt into the face, the optional record words that carry them, and the
 // picture crop and fit.
 #include "image/Raster.h"
-#include "layout/DrawPicture.h"
-#include "layout/DrawRect.h"
-#include "layout/ObjectCommands.h"
-#include "layout/RecordStream.h"
+#include "layout/shapes/DrawPicture.h"
+#include "layout/shapes/DrawRect.h"
+#include "layout/objects/ObjectCommands.h"
+#include "layout/objects/RecordStream.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // Screen painting through the painter interface, and the polygon scan fill
 // against a plain point-in-polygon reference on seeded random polygons.
 #include "image/Raster.h"
-#include "layout/ContentBitmap.h"
-#include "layout/DrawBarcode.h"
-#include "layout/DrawPoly.h"
-#include "layout/DrawRect.h"
-#include "layout/DrawText.h"
-#include "layout/LayoutPainter.h"
+#include "layout/face/ContentBitmap.h"
+#include "layout/barcode/DrawBarcode.h"
+#include "layout/shapes/DrawPoly.h"
+#include "layout/shapes/DrawRect.h"
+#include "layout/text/DrawText.h"
+#include "layout/face/LayoutPainter.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 // it survives the record streams, turning and copies, and a picture
 // without alpha is burnt in exactly as before.
 #include "image/Raster.h"
-#include "layout/DrawObjectList.h"
-#include "layout/DrawPicture.h"
-#include "layout/RecordStream.h"
+#include "layout/objects/DrawObjectList.h"
+#include "layout/shapes/DrawPicture.h"
+#include "layout/objects/RecordStream.h"
 
 #include <gtest/gtest.h>
 

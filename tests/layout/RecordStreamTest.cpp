@@ -1,7 +1,7 @@
 // Record streams: the binary encoding byte by byte, the text encoding line by
 // line, and reads that must stop at the end of the data.
 #include "image/Raster.h"
-#include "layout/RecordStream.h"
+#include "layout/objects/RecordStream.h"
 
 #include <gtest/gtest.h>
 

@@ -2,12 +2,12 @@
 // the drawing rules (face pixels, y up; bitmap column c / row r from the top
 // lands on (min x + c, max y - r)).
 #include "image/Raster.h"
-#include "layout/DrawBarcode.h"
-#include "layout/DrawObjectList.h"
-#include "layout/DrawPicture.h"
-#include "layout/DrawPoly.h"
-#include "layout/DrawRect.h"
-#include "layout/Margin.h"
+#include "layout/barcode/DrawBarcode.h"
+#include "layout/objects/DrawObjectList.h"
+#include "layout/shapes/DrawPicture.h"
+#include "layout/shapes/DrawPoly.h"
+#include "layout/shapes/DrawRect.h"
+#include "layout/face/Margin.h"
 
 #include <gtest/gtest.h>
 

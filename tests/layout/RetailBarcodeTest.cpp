@@ -2,15 +2,15 @@
 // the Code 128 table and encoder, symbol layout in the box, and records
 // that keep old files and older programs safe.
 #include "ground/Archive.h"
-#include "app/ProjectFile.h"
-#include "app/UndoStore.h"
+#include "app/project/ProjectFile.h"
+#include "app/undo/UndoStore.h"
 #include "app/VtwinDoc.h"
 #include "image/Raster.h"
-#include "layout/Barcode128.h"
-#include "layout/BarcodeEan.h"
-#include "layout/BarcodeKind.h"
-#include "layout/DrawBarcode.h"
-#include "layout/DrawObjectList.h"
+#include "layout/barcode/Barcode128.h"
+#include "layout/barcode/BarcodeEan.h"
+#include "layout/barcode/BarcodeKind.h"
+#include "layout/barcode/DrawBarcode.h"
+#include "layout/objects/DrawObjectList.h"
 
 #include <gtest/gtest.h>
 

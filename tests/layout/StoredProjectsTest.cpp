@@ -10,10 +10,10 @@
 // project was saved. A change that alters any of these pictures changes the
 // look of every project a user already has.
 #include "app/VtwinDoc.h"
-#include "catalogue/Product.h"
-#include "catalogue/Side.h"
+#include "catalogue/product/Product.h"
+#include "catalogue/product/Side.h"
 #include "image/Raster.h"
-#include "layout/DrawObjectList.h"
+#include "layout/objects/DrawObjectList.h"
 #include "render/EngineBackend.h"
 #include "render/RenderPipeline.h"
 

@@ -1,11 +1,11 @@
 // Text: key colours, size rules, fitting and rendering through the font
 // engine. Barcode: the Code 39 table, natural sizes, data checks.
 #include "image/Raster.h"
-#include "layout/Barcode39.h"
-#include "layout/DrawBarcode.h"
-#include "layout/DrawText.h"
-#include "layout/FitPicture.h"
-#include "layout/FontEngine.h"
+#include "layout/barcode/Barcode39.h"
+#include "layout/barcode/DrawBarcode.h"
+#include "layout/text/DrawText.h"
+#include "layout/face/FitPicture.h"
+#include "layout/text/FontEngine.h"
 
 #include <gtest/gtest.h>
 

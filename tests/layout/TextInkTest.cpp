@@ -3,10 +3,10 @@
 // turns an edge pixel into the key colour; the optional record fields that
 // carry both choices.
 #include "image/Raster.h"
-#include "layout/DrawRect.h"
-#include "layout/DrawText.h"
-#include "layout/FontEngine.h"
-#include "layout/RecordStream.h"
+#include "layout/shapes/DrawRect.h"
+#include "layout/text/DrawText.h"
+#include "layout/text/FontEngine.h"
+#include "layout/objects/RecordStream.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // and what each page stores.
 #include "properties/PageChecks.h"
 
-#include "properties/SettingChecks.h"
+#include "properties/settings/SettingChecks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "properties/PrintSize.h"
-#include "properties/SettingStore.h"
-#include "properties/SettingTable.h"
+#include "properties/settings/SettingStore.h"
+#include "properties/settings/SettingTable.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "properties/SettingChecks.h"
-#include "properties/SettingStore.h"
-#include "properties/SettingTable.h"
+#include "properties/settings/SettingChecks.h"
+#include "properties/settings/SettingStore.h"
+#include "properties/settings/SettingTable.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "properties/SettingStore.h"
-#include "properties/SettingTable.h"
+#include "properties/settings/SettingStore.h"
+#include "properties/settings/SettingTable.h"
 
 #include <gtest/gtest.h>
 

@@ -6,10 +6,10 @@
 #include <utility>
 
 #include "catalogue/NewProject.h"
-#include "catalogue/Product.h"
-#include "catalogue/Side.h"
+#include "catalogue/product/Product.h"
+#include "catalogue/product/Side.h"
 #include "image/Raster.h"
-#include "properties/SettingTable.h"
+#include "properties/settings/SettingTable.h"
 #include "render/EngineBackend.h"
 #include "render/RenderPipeline.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <random>
 
-#include "render/FinishingEffects.h"
+#include "render/effects/FinishingEffects.h"
 #include "render/PixelView.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "render/LensFlare.h"
+#include "render/effects/LensFlare.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <random>
 
-#include "render/LensFlare.h"
+#include "render/effects/LensFlare.h"
 #include "render/PixelView.h"
 
 namespace {

@@ -8,8 +8,8 @@
 
 #include "ground/IniFile.h"
 #include "image/Raster.h"
-#include "render/RenderFileFlow.h"
-#include "render/RenderOutput.h"
+#include "render/output/RenderFileFlow.h"
+#include "render/output/RenderOutput.h"
 
 namespace fs = std::filesystem;
 

@@ -7,7 +7,7 @@
 
 #include "ground/IniFile.h"
 #include "image/Raster.h"
-#include "render/RenderOutput.h"
+#include "render/output/RenderOutput.h"
 
 namespace fs = std::filesystem;
 

@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "app/FaceObjects.h"
-#include "catalogue/Product.h"
-#include "catalogue/Side.h"
+#include "catalogue/product/Product.h"
+#include "catalogue/product/Side.h"
 #include "image/Raster.h"
-#include "properties/SettingTable.h"
+#include "properties/settings/SettingTable.h"
 #include "render/ModelArea.h"
-#include "render/PictureScaler.h"
+#include "render/output/PictureScaler.h"
 #include "render/PixelView.h"
 #include "render/RenderPipeline.h"
 

@@ -3,10 +3,10 @@
 // whose faces are plain white pictures of known sizes, and no modal boxes.
 
 #include "app/VtwinDoc.h"
-#include "catalogue/Product.h"
-#include "catalogue/Side.h"
+#include "catalogue/product/Product.h"
+#include "catalogue/product/Side.h"
 #include "image/Raster.h"
-#include "layout/DrawObjectList.h"
+#include "layout/objects/DrawObjectList.h"
 #include "ui/canvas/FaceCanvas.h"
 #include "ui/shell/CommandIds.h"
 #include "ui/shell/MainFrame.h"

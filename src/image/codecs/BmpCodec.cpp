@@ -8,7 +8,7 @@
 #include "image/codecs/Codecs.h"
 
 #include "image/ByteStream.h"
-#include "image/PictureLimits.h"
+#include "image/picture/PictureLimits.h"
 #include "image/Raster.h"
 
 #include <algorithm>

@@ -7,11 +7,11 @@
 #include "image/codecs/Codecs.h"
 
 #include "image/ByteStream.h"
-#include "image/ExifOrientation.h"
-#include "image/IccTransform.h"
-#include "image/PictureLimits.h"
+#include "image/picture/ExifOrientation.h"
+#include "image/colour/IccTransform.h"
+#include "image/picture/PictureLimits.h"
 #include "image/Raster.h"
-#include "image/SrgbProfile.h"
+#include "image/colour/SrgbProfile.h"
 
 #include <cstdio> // jpeglib.h needs FILE and size_t first
 

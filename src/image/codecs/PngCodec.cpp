@@ -9,8 +9,8 @@
 #include "image/codecs/Codecs.h"
 
 #include "image/ByteStream.h"
-#include "image/IccTransform.h"
-#include "image/PictureLimits.h"
+#include "image/colour/IccTransform.h"
+#include "image/picture/PictureLimits.h"
 #include "image/Raster.h"
 
 #include <png.h>

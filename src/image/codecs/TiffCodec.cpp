@@ -15,10 +15,10 @@
 #include "image/codecs/Codecs.h"
 
 #include "image/ByteStream.h"
-#include "image/ExifOrientation.h"
-#include "image/IccTransform.h"
-#include "image/PictureFormats.h"
-#include "image/PictureLimits.h"
+#include "image/picture/ExifOrientation.h"
+#include "image/colour/IccTransform.h"
+#include "image/picture/PictureFormats.h"
+#include "image/picture/PictureLimits.h"
 #include "image/Raster.h"
 
 #include <tiffio.h>

@@ -1,6 +1,6 @@
 #include "layout/export/CairoFacePainter.h"
 
-#include "layout/ContentBitmap.h"
+#include "layout/face/ContentBitmap.h"
 
 #include <cairo.h>
 

@@ -5,7 +5,7 @@
 // box covers its edge pixels too, so the shapes land on the pixels the face
 // picture burns them into; bitmap content is placed pixel for pixel.
 
-#include "layout/LayoutPainter.h"
+#include "layout/face/LayoutPainter.h"
 
 typedef struct _cairo cairo_t;
 typedef struct _cairo_surface cairo_surface_t;

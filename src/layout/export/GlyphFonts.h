@@ -5,7 +5,7 @@
 // and synthetic style; the synthetic bold and slant of the font engine are
 // asked of cairo in the same way.
 
-#include "layout/FontEngine.h"
+#include "layout/text/FontEngine.h"
 
 #include <map>
 #include <string>

@@ -1,6 +1,6 @@
 #include "ui/canvas/FaceLocation.h"
 
-#include "catalogue/FaceKeys.h"
+#include "catalogue/product/FaceKeys.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -2,11 +2,11 @@
 
 #include "app/VtwinDoc.h"
 #include "catalogue/NewProject.h"
-#include "catalogue/Product.h"
-#include "layout/DrawBitmapObject.h"
-#include "layout/DrawObjectList.h"
-#include "layout/ObjectCommands.h"
-#include "properties/SettingTable.h"
+#include "catalogue/product/Product.h"
+#include "layout/shapes/DrawBitmapObject.h"
+#include "layout/objects/DrawObjectList.h"
+#include "layout/objects/ObjectCommands.h"
+#include "properties/settings/SettingTable.h"
 #include "ui/shell/EditService.h"
 
 #include <QComboBox>

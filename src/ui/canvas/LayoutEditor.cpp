@@ -1,9 +1,9 @@
 #include "ui/canvas/LayoutEditor.h"
 
-#include "layout/DrawPoly.h"
-#include "layout/DrawRect.h"
-#include "layout/ObjectCommands.h"
-#include "layout/ShapeFactory.h"
+#include "layout/shapes/DrawPoly.h"
+#include "layout/shapes/DrawRect.h"
+#include "layout/objects/ObjectCommands.h"
+#include "layout/shapes/ShapeFactory.h"
 #include "ui/shell/CommandIds.h"
 
 #include <algorithm>

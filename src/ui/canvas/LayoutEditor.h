@@ -5,8 +5,8 @@
 // commands (delete, nudge, order, centre, align, same size, rotate, paste
 // placement). Widgets call these; they hold no widget state.
 
-#include "layout/DrawObject.h"
-#include "layout/DrawObjectList.h"
+#include "layout/objects/DrawObject.h"
+#include "layout/objects/DrawObjectList.h"
 #include "ui/canvas/FaceMapping.h"
 
 #include <memory>

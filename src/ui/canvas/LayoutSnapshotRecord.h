@@ -2,7 +2,7 @@
 // Undo record of a layout edit: clones (with selection, sharing picture data)
 // of every object of one face, taken before the edit.
 
-#include "app/UndoRecord.h"
+#include "app/undo/UndoRecord.h"
 #include "ui/canvas/LayoutEditor.h"
 
 class CVtwinDoc;

@@ -1,7 +1,7 @@
 #include "ui/canvas/ObjectsPanel.h"
 
-#include "layout/DrawObjectList.h"
-#include "layout/ObjectCommands.h"
+#include "layout/objects/DrawObjectList.h"
+#include "layout/objects/ObjectCommands.h"
 #include "ui/canvas/LayoutEditor.h"
 #include "ui/shell/EditService.h"
 

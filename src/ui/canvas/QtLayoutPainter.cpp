@@ -1,6 +1,6 @@
 #include "ui/canvas/QtLayoutPainter.h"
 
-#include "layout/ContentBitmap.h"
+#include "layout/face/ContentBitmap.h"
 #include "ui/widgets/ColorButton.h"
 
 #include <QCache>

@@ -3,7 +3,7 @@
 // pixels, the face-to-window mapping of the current paint, and pens and
 // brushes cached by colour and width for the whole paint.
 
-#include "layout/LayoutPainter.h"
+#include "layout/face/LayoutPainter.h"
 #include "ui/canvas/FaceMapping.h"
 
 #include <QBrush>

@@ -1,6 +1,6 @@
 #include "ui/canvas/Snapping.h"
 
-#include "layout/DrawObjectList.h"
+#include "layout/objects/DrawObjectList.h"
 
 #include <cstdlib>
 

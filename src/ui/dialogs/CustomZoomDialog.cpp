@@ -1,6 +1,6 @@
 #include "ui/dialogs/CustomZoomDialog.h"
 
-#include "properties/SettingChecks.h"
+#include "properties/settings/SettingChecks.h"
 #include "ui/widgets/MessageBox.h"
 
 #include <QDialogButtonBox>

@@ -1,6 +1,6 @@
 #include "ui/dialogs/DrawBarcodeDialog.h"
 
-#include "layout/DrawBarcode.h"
+#include "layout/barcode/DrawBarcode.h"
 #include "ui/widgets/MessageBox.h"
 
 #include <QComboBox>

@@ -4,7 +4,7 @@
 // the barcode tool has dragged a box. The Properties dialog shows the same
 // page for each barcode.
 
-#include "layout/BarcodeKind.h"
+#include "layout/barcode/BarcodeKind.h"
 
 #include <QDialog>
 #include <QWidget>

@@ -2,7 +2,7 @@
 
 #include "ground/AppFolders.h"
 #include "app/VtwinDoc.h"
-#include "catalogue/Product.h"
+#include "catalogue/product/Product.h"
 #include "layout/export/ArtworkPdf.h"
 #include "layout/export/ProductGlb.h"
 #include "ui/shell/MainFrame.h"

@@ -1,9 +1,9 @@
 #include "ui/dialogs/ObjectPropertiesDialog.h"
 
-#include "layout/DrawBarcode.h"
-#include "layout/DrawPicture.h"
-#include "layout/DrawRect.h"
-#include "layout/DrawText.h"
+#include "layout/barcode/DrawBarcode.h"
+#include "layout/shapes/DrawPicture.h"
+#include "layout/shapes/DrawRect.h"
+#include "layout/text/DrawText.h"
 #include "ui/dialogs/DrawBarcodeDialog.h"
 #include "ui/dialogs/TextPropertyPage.h"
 #include "ui/widgets/ColorButton.h"

@@ -2,9 +2,9 @@
 
 #include "ground/AppFolders.h"
 #include "ground/IniFile.h"
-#include "catalogue/InstalledData.h"
-#include "image/PictureFormats.h"
-#include "image/PictureLoader.h"
+#include "catalogue/setup/InstalledData.h"
+#include "image/picture/PictureFormats.h"
+#include "image/picture/PictureLoader.h"
 #include "image/Raster.h"
 #include "ui/grid/GridEditors.h"
 #include "ui/widgets/MessageBox.h"

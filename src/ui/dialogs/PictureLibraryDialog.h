@@ -3,7 +3,7 @@
 // selected folder as thumbnails, the entry's information, and the tree's
 // state remembered between runs.
 
-#include "catalogue/PictureLibrary.h"
+#include "catalogue/setup/PictureLibrary.h"
 
 #include <QDialog>
 #include <functional>

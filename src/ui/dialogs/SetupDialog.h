@@ -5,7 +5,7 @@
 // closes with OK (done, or already done before) or Cancel (the setup failed;
 // FailureMessage() says why).
 
-#include "catalogue/Setup.h"
+#include "catalogue/setup/Setup.h"
 
 #include <QDialog>
 #include <QString>

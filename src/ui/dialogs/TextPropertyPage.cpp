@@ -1,10 +1,10 @@
 #include "ui/dialogs/TextPropertyPage.h"
 
 #include "app/VtwinDoc.h"
-#include "layout/DrawText.h"
-#include "layout/FontEngine.h"
-#include "layout/TextBlock.h"
-#include "properties/SettingChecks.h"
+#include "layout/text/DrawText.h"
+#include "layout/text/FontEngine.h"
+#include "layout/text/TextBlock.h"
+#include "properties/settings/SettingChecks.h"
 #include "ui/widgets/ColorButton.h"
 #include "ui/widgets/MessageBox.h"
 

@@ -1,9 +1,9 @@
 #include "ui/grid/FacePictureRecord.h"
 
-#include "app/SideSnapshotRecord.h"
-#include "app/UndoStore.h"
+#include "app/undo/SideSnapshotRecord.h"
+#include "app/undo/UndoStore.h"
 #include "app/VtwinDoc.h"
-#include "catalogue/Product.h"
+#include "catalogue/product/Product.h"
 #include "ui/canvas/LayoutSnapshotRecord.h"
 #include "ui/shell/VtwinView.h"
 

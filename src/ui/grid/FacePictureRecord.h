@@ -3,7 +3,7 @@
 // with it, the face's objects, which were scaled to the new picture's
 // resolution. Undo and redo restore both in one step.
 
-#include "app/UndoRecord.h"
+#include "app/undo/UndoRecord.h"
 
 #include <functional>
 #include <memory>

@@ -1,9 +1,9 @@
 #include "ui/grid/GridEditors.h"
 
-#include "image/PictureLoader.h"
+#include "image/picture/PictureLoader.h"
 #include "image/Raster.h"
 #include "properties/PageChecks.h"
-#include "properties/SettingChecks.h"
+#include "properties/settings/SettingChecks.h"
 #include "ui/widgets/ColorButton.h"
 #include "ui/widgets/MessageBox.h"
 #include "ui/widgets/RasterImage.h"

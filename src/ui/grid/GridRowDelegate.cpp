@@ -1,6 +1,6 @@
 #include "ui/grid/GridRowDelegate.h"
 
-#include "properties/SettingTable.h"
+#include "properties/settings/SettingTable.h"
 
 #include <QFontMetrics>
 #include <QPainter>

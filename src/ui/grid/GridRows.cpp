@@ -1,11 +1,11 @@
 #include "ui/grid/GridRows.h"
 
 #include "app/SettingCommand.h"
-#include "catalogue/FaceKeys.h"
-#include "catalogue/Product.h"
-#include "catalogue/Side.h"
+#include "catalogue/product/FaceKeys.h"
+#include "catalogue/product/Product.h"
+#include "catalogue/product/Side.h"
 #include "properties/PrintSize.h"
-#include "properties/SettingStore.h"
+#include "properties/settings/SettingStore.h"
 
 #include <cstdio>
 

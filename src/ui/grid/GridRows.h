@@ -3,8 +3,8 @@
 // (with their conditions), how each row is stored as one text, and how the
 // values read.
 
-#include "properties/SettingKey.h"
-#include "properties/SettingTable.h"
+#include "properties/settings/SettingKey.h"
+#include "properties/settings/SettingTable.h"
 
 #include <cstdint>
 #include <string>

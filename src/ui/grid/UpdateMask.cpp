@@ -2,8 +2,8 @@
 
 #include "ground/AppFolders.h"
 #include "catalogue/NewProject.h"
-#include "catalogue/Product.h"
-#include "properties/SettingTable.h"
+#include "catalogue/product/Product.h"
+#include "properties/settings/SettingTable.h"
 #include "render/RenderCache.h"
 
 bool ApplyUpdateMask(CProduct& product, CRenderCache& cache, unsigned mask, const CAppFolders* folders,

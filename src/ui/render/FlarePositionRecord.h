@@ -2,7 +2,7 @@
 // Undo record of "Reposition Lens Flare": the two position settings (fractions
 // of the picture's width and height) as they were before the click.
 
-#include "app/UndoRecord.h"
+#include "app/undo/UndoRecord.h"
 
 class CFlarePositionRecord final : public CUndoRecord {
 public:

@@ -1,6 +1,6 @@
 #include "ui/render/RenderCompleteBar.h"
 
-#include "render/RenderFileFlow.h"
+#include "render/output/RenderFileFlow.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

@@ -2,10 +2,10 @@
 
 #include "app/FaceObjects.h"
 #include "app/VtwinDoc.h"
-#include "catalogue/Product.h"
-#include "catalogue/Side.h"
+#include "catalogue/product/Product.h"
+#include "catalogue/product/Side.h"
 #include "image/Raster.h"
-#include "properties/SettingTable.h"
+#include "properties/settings/SettingTable.h"
 #include "render/EngineBackend.h"
 #include "render/RenderPipeline.h"
 

@@ -1,9 +1,9 @@
 #include "ui/render/RenderTurnController.h"
 
 #include "app/VtwinDoc.h"
-#include "catalogue/Product.h"
+#include "catalogue/product/Product.h"
 #include "image/Raster.h"
-#include "properties/SettingTable.h"
+#include "properties/settings/SettingTable.h"
 #include "render/RenderPipeline.h"
 #include "ui/render/RenderJob.h"
 #include "ui/render/RenderPage.h"

@@ -1,9 +1,9 @@
 #include "ui/shell/Application.h"
 
 #include "ground/AppFolders.h"
-#include "app/UndoStore.h"
-#include "catalogue/InstalledData.h"
-#include "catalogue/Setup.h"
+#include "app/undo/UndoStore.h"
+#include "catalogue/setup/InstalledData.h"
+#include "catalogue/setup/Setup.h"
 #include "ui/dialogs/SetupDialog.h"
 #include "ui/shell/MainFrame.h"
 #include "ui/shell/RecoveryKeeper.h"

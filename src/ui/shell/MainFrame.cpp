@@ -15,10 +15,10 @@
 
 #include "ground/AppFolders.h"
 #include "app/VtwinDoc.h"
-#include "catalogue/InstalledData.h"
-#include "catalogue/Side.h"
+#include "catalogue/setup/InstalledData.h"
+#include "catalogue/product/Side.h"
 #include "image/Raster.h"
-#include "layout/DrawObjectList.h"
+#include "layout/objects/DrawObjectList.h"
 #include "render/RenderPipeline.h"
 #include "ui/shell/ProjectGuard.h"
 #include "ui/shell/RecoveryKeeper.h"

@@ -1,6 +1,6 @@
 #include "ui/shell/ProjectGuard.h"
 
-#include "app/ProjectLockFile.h"
+#include "app/project/ProjectLockFile.h"
 #include "app/VtwinDoc.h"
 #include "ui/widgets/MessageBox.h"
 

@@ -1,9 +1,9 @@
 #include "ui/shell/VtwinView.h"
 
 #include "ground/AppFolders.h"
-#include "app/UndoStore.h"
+#include "app/undo/UndoStore.h"
 #include "app/VtwinDoc.h"
-#include "catalogue/Product.h"
+#include "catalogue/product/Product.h"
 #include "image/Raster.h"
 #include "render/EngineBackend.h"
 #include "render/RenderPipeline.h"

@@ -5,8 +5,8 @@
 
 #include "app/VtwinDoc.h"
 #include "image/Raster.h"
-#include "layout/DrawPicture.h"
-#include "layout/RecordStream.h"
+#include "layout/shapes/DrawPicture.h"
+#include "layout/objects/RecordStream.h"
 #include "ui/canvas/FaceCanvas.h"
 #include "ui/canvas/PastePlacement.h"
 #include "ui/widgets/MessageBox.h"

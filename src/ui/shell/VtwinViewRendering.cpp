@@ -4,10 +4,10 @@
 
 #include "ui/shell/VtwinView.h"
 
-#include "app/UndoStore.h"
+#include "app/undo/UndoStore.h"
 #include "app/VtwinDoc.h"
-#include "catalogue/Product.h"
-#include "catalogue/Side.h"
+#include "catalogue/product/Product.h"
+#include "catalogue/product/Side.h"
 #include "image/Raster.h"
 #include "render/EngineBackend.h"
 #include "render/RenderPipeline.h"

@@ -1,6 +1,6 @@
 #include "ui/widgets/ArtworkPage.h"
 
-#include "image/VectorArt.h"
+#include "image/picture/VectorArt.h"
 
 #include <QFileInfo>
 #include <QInputDialog>

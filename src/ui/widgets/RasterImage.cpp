@@ -1,6 +1,6 @@
 #include "ui/widgets/RasterImage.h"
 
-#include "image/PictureFormats.h"
+#include "image/picture/PictureFormats.h"
 #include "image/Raster.h"
 
 #include <QStringList>

@@ -2,11 +2,11 @@
 
 #include "catalogue/WizardLists.h"
 #include "catalogue/WizardPages.h"
-#include "image/PictureLoader.h"
+#include "image/picture/PictureLoader.h"
 #include "image/Raster.h"
 #include "properties/PageChecks.h"
 #include "properties/PrintSize.h"
-#include "properties/SettingTable.h"
+#include "properties/settings/SettingTable.h"
 #include "ui/wizard/WizardControls.h"
 
 #include <QFormLayout>

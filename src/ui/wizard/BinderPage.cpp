@@ -2,7 +2,7 @@
 
 #include "catalogue/WizardLists.h"
 #include "catalogue/WizardPages.h"
-#include "properties/SettingTable.h"
+#include "properties/settings/SettingTable.h"
 #include "ui/widgets/ColorButton.h"
 #include "ui/wizard/WizardControls.h"
 

@@ -5,7 +5,7 @@
 // fitted picture for the selected choice, made by the same fitting routine
 // that builds the face picture.
 
-#include "layout/FitPicture.h"
+#include "layout/face/FitPicture.h"
 
 #include <QDialog>
 #include <QImage>

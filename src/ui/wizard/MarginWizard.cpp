@@ -2,9 +2,9 @@
 
 #include "catalogue/WizardPages.h"
 #include "image/Raster.h"
-#include "layout/DrawObjectList.h"
-#include "layout/Margin.h"
-#include "layout/ObjectCommands.h"
+#include "layout/objects/DrawObjectList.h"
+#include "layout/face/Margin.h"
+#include "layout/objects/ObjectCommands.h"
 #include "ui/canvas/FaceCanvas.h"
 #include "ui/canvas/LayoutEditor.h"
 #include "ui/shell/VtwinView.h"

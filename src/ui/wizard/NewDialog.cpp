@@ -3,7 +3,7 @@
 #include "ground/AppFolders.h"
 #include "app/NewDocument.h"
 #include "app/VtwinDoc.h"
-#include "catalogue/Product.h"
+#include "catalogue/product/Product.h"
 #include "catalogue/WizardLists.h"
 #include "catalogue/WizardPages.h"
 #include "ui/widgets/MessageBox.h"

@@ -1,7 +1,7 @@
 #include "ui/wizard/NewProjectWizard.h"
 
 #include "ground/AppFolders.h"
-#include "catalogue/Product.h"
+#include "catalogue/product/Product.h"
 #include "catalogue/WizardLists.h"
 #include "catalogue/WizardPages.h"
 #include "ui/wizard/BackRenderPage.h"

@@ -1,10 +1,10 @@
 #include "ui/wizard/SizePage.h"
 
-#include "catalogue/Product.h"
+#include "catalogue/product/Product.h"
 #include "catalogue/WizardLists.h"
 #include "catalogue/WizardPages.h"
 #include "properties/PageChecks.h"
-#include "properties/SettingTable.h"
+#include "properties/settings/SettingTable.h"
 #include "ui/wizard/WizardControls.h"
 
 #include <QFormLayout>

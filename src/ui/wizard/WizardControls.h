@@ -3,7 +3,7 @@
 // refusals, colour buttons, choice lists and thumbnail lists.
 
 #include "properties/PageChecks.h"
-#include "properties/SettingTable.h"
+#include "properties/settings/SettingTable.h"
 
 #include <QString>
 #include <cstdint>

@@ -2,12 +2,12 @@
 // record (which names the newer reader it needs) and is drawn from the
 // artwork at the box's size, not stretched from a small raster.
 #include "app/FaceObjects.h"
-#include "app/ProjectFile.h"
+#include "app/project/ProjectFile.h"
 #include "image/Raster.h"
-#include "image/VectorArt.h"
-#include "layout/DrawObjectList.h"
-#include "layout/DrawPicture.h"
-#include "layout/RecordStream.h"
+#include "image/picture/VectorArt.h"
+#include "layout/objects/DrawObjectList.h"
+#include "layout/shapes/DrawPicture.h"
+#include "layout/objects/RecordStream.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 
 #include "UiTestSupport.h"
 
-#include "app/UndoStore.h"
+#include "app/undo/UndoStore.h"
 #include "ui/shell/CommandIds.h"
 
 class CCanvasFixture : public QObject {

@@ -4,7 +4,7 @@
 
 #include "CanvasTestFixture.h"
 
-#include "app/UndoStore.h"
+#include "app/undo/UndoStore.h"
 #include "ui/dialogs/ColorsDialog.h"
 #include "ui/dialogs/DrawBarcodeDialog.h"
 #include "ui/dialogs/DrawTextDialog.h"

@@ -4,9 +4,9 @@
 
 #include "CanvasTestFixture.h"
 
-#include "app/UndoStore.h"
-#include "layout/DrawPoly.h"
-#include "properties/SettingStore.h"
+#include "app/undo/UndoStore.h"
+#include "layout/shapes/DrawPoly.h"
+#include "properties/settings/SettingStore.h"
 #include "ui/canvas/Ruler.h"
 #include "ui/render/RenderPage.h"
 

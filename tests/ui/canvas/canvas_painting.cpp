@@ -4,9 +4,9 @@
 
 #include "CanvasTestFixture.h"
 
-#include "app/UndoStore.h"
-#include "layout/ContentBitmap.h"
-#include "layout/DrawRect.h"
+#include "app/undo/UndoStore.h"
+#include "layout/face/ContentBitmap.h"
+#include "layout/shapes/DrawRect.h"
 #include "ui/canvas/QtLayoutPainter.h"
 #include "ui/shell/CommandIds.h"
 #include "ui/widgets/RasterImage.h"

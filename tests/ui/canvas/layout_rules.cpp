@@ -3,9 +3,9 @@
 // and the paste placement. Expected values are worked out by hand from the
 // rules the comments restate.
 
-#include "layout/DrawObjectList.h"
-#include "layout/DrawRect.h"
-#include "layout/DrawText.h"
+#include "layout/objects/DrawObjectList.h"
+#include "layout/shapes/DrawRect.h"
+#include "layout/text/DrawText.h"
 #include "ui/canvas/FaceLocation.h"
 #include "ui/canvas/FaceMapping.h"
 #include "ui/canvas/LayoutEditor.h"

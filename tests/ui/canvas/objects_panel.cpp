@@ -5,9 +5,9 @@
 
 #include "CanvasTestFixture.h"
 
-#include "app/UndoStore.h"
-#include "properties/SettingStore.h"
-#include "properties/SettingTable.h"
+#include "app/undo/UndoStore.h"
+#include "properties/settings/SettingStore.h"
+#include "properties/settings/SettingTable.h"
 #include "ui/canvas/GeometryBar.h"
 #include "ui/canvas/ObjectsPanel.h"
 

@@ -8,8 +8,8 @@
 #include "TestDataFolder.h"
 
 #include "ground/AppFolders.h"
-#include "catalogue/InstalledData.h"
-#include "catalogue/Setup.h"
+#include "catalogue/setup/InstalledData.h"
+#include "catalogue/setup/Setup.h"
 #include "ui/dialogs/SetupDialog.h"
 #include "ui/shell/Application.h"
 

@@ -4,8 +4,8 @@
 
 #include "UiTestSupport.h"
 
-#include "app/UndoStore.h"
-#include "properties/SettingTable.h"
+#include "app/undo/UndoStore.h"
+#include "properties/settings/SettingTable.h"
 #include "ui/grid/GridRows.h"
 #include "ui/grid/PropertyGrid.h"
 

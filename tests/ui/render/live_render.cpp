@@ -4,8 +4,8 @@
 
 #include "UiTestSupport.h"
 
-#include "app/UndoStore.h"
-#include "properties/SettingTable.h"
+#include "app/undo/UndoStore.h"
+#include "properties/settings/SettingTable.h"
 #include "render/RenderPipeline.h"
 #include "ui/grid/PropertyGrid.h"
 #include "ui/render/PreviewDock.h"

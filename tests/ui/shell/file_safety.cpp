@@ -6,7 +6,7 @@
 #include "UiTestSupport.h"
 
 #include "ground/AppFolders.h"
-#include "app/ProjectLockFile.h"
+#include "app/project/ProjectLockFile.h"
 #include "app/RecoveryStore.h"
 #include "ui/dialogs/RecoverDialog.h"
 #include "ui/shell/RecoveryKeeper.h"

@@ -9,7 +9,7 @@
 
 #include <QLabel>
 
-#include "app/UndoStore.h"
+#include "app/undo/UndoStore.h"
 #include "ui/dialogs/CustomZoomDialog.h"
 #include "ui/render/RenderPage.h"
 #include "ui/shell/Application.h"

@@ -10,7 +10,7 @@
 #include "catalogue/Catalogue.h"
 #include "properties/Appearance.h"
 #include "properties/PrintSize.h"
-#include "properties/SettingTable.h"
+#include "properties/settings/SettingTable.h"
 #include "ui/dialogs/PictureLibraryDialog.h"
 #include "ui/dialogs/RenderOutputDialogs.h"
 #include "ui/grid/PropertyGrid.h"

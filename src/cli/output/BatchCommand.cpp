@@ -1,0 +1,303 @@
+// vantorel-cli batch: many renderings of template projects from a jobs file.
+// Each job runs as a child process of this program (its own render command),
+// so that -j N renders N jobs at once and a failing job stops no other.
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <csignal>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "cli/output/BatchJobs.h"
+#include "cli/CliSupport.h"
+#include "cli/CommandTable.h"
+#include "cli/Commands.h"
+#include "cli/NamedChoices.h"
+#include "cli/info/SetupCommand.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr std::uintmax_t kMaxJobsFileSize = 64u << 20;  // bytes
+
+// The signal that asked the batch to stop (SIGINT, SIGTERM, SIGHUP), or 0.
+volatile std::sig_atomic_t g_StopSignal = 0;
+
+void OnStopSignal(int signal)
+{
+    g_StopSignal = signal;
+}
+
+// Catches the stop signals without restarting the wait, so that the batch
+// wakes up, stops its jobs and cleans up; the old handlers are restored by
+// the destructor.
+class CStopSignals {
+public:
+    CStopSignals()
+    {
+        struct sigaction action {};
+        action.sa_handler = &OnStopSignal;
+        sigemptyset(&action.sa_mask);
+        for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &action, &m_Old[i]);
+    }
+    ~CStopSignals()
+    {
+        for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &m_Old[i], nullptr);
+    }
+    CStopSignals(const CStopSignals&) = delete;
+    CStopSignals& operator=(const CStopSignals&) = delete;
+
+private:
+    static constexpr int kSignals[3] = {SIGINT, SIGTERM, SIGHUP};
+    struct sigaction m_Old[3];
+};
+
+struct SRunning {
+    std::size_t job;
+    std::string errorFile;
+    std::chrono::steady_clock::time_point started;
+};
+
+std::string OwnProgram()
+{
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : self.string();
+}
+
+// The command line of one job: this program's render command with the job's overrides.
+std::vector<std::string> JobCommand(const SCliContext& context, const std::string& program, const SBatchJob& job,
+                                    bool dryRun, bool force)
+{
+    std::vector<std::string> argv{program};
+    if (!context.dataDir.empty()) argv.insert(argv.end(), {"--data-dir", context.dataDir});
+    argv.push_back("--quiet");
+    if (context.assumeYes) argv.push_back("--yes");
+    // Jobs running at once must not rewrite the user settings file together.
+    // An output ending in .pdf or .glb is exported (artwork, 3D model) instead of rendered.
+    const std::string& out = job.output;
+    const std::string tail = out.size() >= 4 ? out.substr(out.size() - 4) : std::string();
+    const bool exported = strcasecmp(tail.c_str(), ".pdf") == 0 || strcasecmp(tail.c_str(), ".glb") == 0;
+    argv.insert(argv.end(), {exported ? "export" : "render", job.templatePath, "-o", job.output, "--keep-settings"});
+    if (dryRun) argv.push_back("--dry-run");
+    if (force) argv.push_back("--force");
+    for (const std::string& s : job.overrides.settings) argv.insert(argv.end(), {"--set", s});
+    for (const auto& [face, file] : job.overrides.pictures) argv.insert(argv.end(), {"--picture", face + "=" + file});
+    for (const auto& [face, data] : job.overrides.barcodes) argv.insert(argv.end(), {"--barcode", face + "=" + data});
+    for (const auto& [name, text] : job.overrides.variables) argv.insert(argv.end(), {"--var", name + "=" + text});
+    return argv;
+}
+
+// Starts one job with its standard error going to a fresh temporary file;
+// 0 when it could not be started.
+pid_t StartJob(const std::vector<std::string>& command, std::string& errorFile)
+{
+    char name[] = "/tmp/vantorel-batch-XXXXXX";
+    const int fd = mkstemp(name);
+    if (fd < 0) return 0;
+    errorFile = name;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fd, STDERR_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addclose(&actions, fd);
+    std::vector<char*> argv;
+    for (const std::string& s : command) argv.push_back(const_cast<char*>(s.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(fd);
+    return rc == 0 ? pid : 0;
+}
+
+// The last line a job wrote on its standard error, without the program's prefix.
+std::string LastErrorLine(const std::string& file)
+{
+    std::ifstream in(file);
+    std::string line, last;
+    while (std::getline(in, line))
+        if (!line.empty()) last = line;
+    const std::string prefix = "vantorel-cli: ";
+    if (last.rfind(prefix, 0) == 0) last = last.substr(prefix.size());
+    return last;
+}
+
+// Whether the folder `parent` made for an output lies inside `outDir` once
+// symbolic links are followed.
+bool InsideFolder(const std::filesystem::path& parent, const std::string& outDir)
+{
+    std::error_code ec;
+    const std::string real = std::filesystem::weakly_canonical(parent, ec).string() + "/";
+    const std::string root = std::filesystem::weakly_canonical(outDir, ec).string() + "/";
+    return !ec && real.compare(0, root.size(), root) == 0;
+}
+
+// Stops the running jobs (asked to cancel first, as Ctrl+C does, then
+// killed) and removes their temporary files.
+void StopJobs(std::map<pid_t, SRunning>& running)
+{
+    for (const auto& [pid, r] : running) kill(pid, SIGINT);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (!running.empty()) {
+        int status = 0;
+        const pid_t pid = waitpid(-1, &status, WNOHANG);
+        if (pid > 0) {
+            if (auto found = running.find(pid); found != running.end()) {
+                std::remove(found->second.errorFile.c_str());
+                running.erase(found);
+            }
+            continue;
+        }
+        if (pid < 0 && errno != EINTR) break;
+        if (std::chrono::steady_clock::now() > deadline)
+            for (const auto& [p, r] : running) kill(p, SIGKILL);
+        usleep(20000);
+    }
+    for (const auto& [pid, r] : running) std::remove(r.errorFile.c_str());
+    running.clear();
+}
+
+}  // namespace
+
+int RunBatch(const SCliContext& context, const std::vector<std::string>& args)
+{
+    const SArgs a = ParseArgs(args, "batch");
+    if (!a.error.empty() || a.positional.size() != 1) {
+        PrintError(a.error.empty() ? CommandUsageLine("batch") : a.error);
+        return kExitUsage;
+    }
+    int parallel = 1;
+    if (const std::string* j = a.Get("--jobs"); j && !ParseInt(*j, "Jobs", 1, 64, parallel))
+        return kExitUsage;
+    const std::string& jobsFile = a.positional[0];
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(jobsFile, ec);
+    if (ec) {
+        PrintError(jobsFile + ": the jobs file can not be read (" + ec.message() + ")");
+        return kExitFailed;
+    }
+    if (size > kMaxJobsFileSize) {
+        PrintError(jobsFile + ": the jobs file is larger than 64 MB");
+        return kExitFailed;
+    }
+    std::ifstream in(jobsFile, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    if (!in) {
+        PrintError(jobsFile + ": the jobs file can not be read");
+        return kExitFailed;
+    }
+    std::string folder = std::filesystem::path(AbsolutePath(jobsFile)).parent_path().string();
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    const std::string defaultTemplate = a.Get("--template") ? AbsolutePath(*a.Get("--template")) : std::string();
+    SBatchOutputs outputs;
+    outputs.folder = a.Get("--out-dir") ? AbsolutePath(*a.Get("--out-dir")) : folder;
+    if (!outputs.folder.empty() && outputs.folder.back() != '/') outputs.folder += '/';
+    outputs.allowOutside = a.Has("--allow-outside");
+    std::vector<SBatchJob> jobs;
+    std::string error;
+    if (!ParseBatchJobs(text.str(), folder, defaultTemplate, jobs, error, outputs)) {
+        PrintError(jobsFile + ": " + error);
+        return kExitFailed;
+    }
+    // A fresh data folder is set up once here, not by every job at the same time.
+    std::optional<CAppFolders> folders = OpenFolders(context);
+    if (!folders) return kExitFailed;
+    const std::string program = OwnProgram();
+    if (program.empty()) {
+        PrintError("the program's own file can not be found to start the jobs");
+        return kExitFailed;
+    }
+
+    // Each job's folder is made first, so that a job fails only for its own reasons.
+    std::map<pid_t, SRunning> running;
+    std::size_t next = 0, done = 0, failed = 0;
+    const auto batchStart = std::chrono::steady_clock::now();
+    const bool dryRun = a.Has("--dry-run"), json = a.Has("--json");
+    auto report = [&](std::size_t job, bool ok, const std::string& why, double seconds) {
+        ++done;
+        if (!ok) ++failed;
+        if (json) {
+            std::printf("{\"job\": %zu, \"line\": %d, \"output\": %s, \"ok\": %s, \"seconds\": %.2f, \"error\": %s}\n",
+                        job + 1, jobs[job].line, JsonString(jobs[job].output).c_str(), ok ? "true" : "false", seconds,
+                        JsonString(why).c_str());
+        } else {
+            std::printf("[%zu/%zu] %s %s (%.2f s)\n", done, jobs.size(), ok ? (dryRun ? "ok" : "done") : "FAILED",
+                        Printable(jobs[job].output).c_str(), seconds);
+        }
+        std::fflush(stdout);
+        if (!ok) PrintError(jobsFile + ":" + std::to_string(jobs[job].line) + ": " + jobs[job].output + ": " + why);
+    };
+    const CStopSignals stopSignals;
+    while (done < jobs.size() && g_StopSignal == 0) {
+        while (next < jobs.size() && running.size() < static_cast<std::size_t>(parallel) && g_StopSignal == 0) {
+            const std::size_t job = next++;
+            if (!jobs[job].refusal.empty()) {
+                report(job, false, jobs[job].refusal, 0);
+                continue;
+            }
+            const std::filesystem::path parent = std::filesystem::path(jobs[job].output).parent_path();
+            if (!outputs.allowOutside && !InsideFolder(parent, outputs.folder)) {
+                report(job, false, "the output's folder leads out of the output folder (--allow-outside lets it)", 0);
+                continue;
+            }
+            if (!parent.empty() && !dryRun) std::filesystem::create_directories(parent, ec);
+            std::string errorFile;
+            const pid_t pid = StartJob(JobCommand(context, program, jobs[job], dryRun, a.Has("--force")), errorFile);
+            if (pid == 0) {
+                if (!errorFile.empty()) std::remove(errorFile.c_str());
+                report(job, false, "the job could not be started", 0);
+                continue;
+            }
+            running[pid] = SRunning{job, errorFile, std::chrono::steady_clock::now()};
+        }
+        if (running.empty()) continue;
+        int status = 0;
+        const pid_t pid = waitpid(-1, &status, 0);
+        if (pid < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        const auto found = running.find(pid);
+        if (found == running.end()) continue;
+        const SRunning r = found->second;
+        running.erase(found);
+        const bool ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        std::string why = ok ? std::string() : LastErrorLine(r.errorFile);
+        if (!ok && why.empty())
+            why = WIFSIGNALED(status) ? "the job was stopped by signal " + std::to_string(WTERMSIG(status))
+                                      : "the job failed without a message";
+        std::remove(r.errorFile.c_str());
+        report(r.job, ok, why, std::chrono::duration<double>(std::chrono::steady_clock::now() - r.started).count());
+    }
+    if (g_StopSignal != 0) {
+        const int signal = g_StopSignal;
+        StopJobs(running);
+        PrintError("the batch was stopped by signal " + std::to_string(signal) + " after " + std::to_string(done) +
+                   " of " + std::to_string(jobs.size()) + " jobs");
+        g_StopSignal = 0;
+        return 128 + signal;
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - batchStart).count();
+    if (!context.quiet && !json)
+        std::printf("%zu of %zu jobs %s, %zu failed, %.2f s (%.2f jobs/s)\n", jobs.size() - failed, jobs.size(),
+                    dryRun ? "checked" : "done", failed,
+                    seconds, seconds > 0 ? static_cast<double>(jobs.size()) / seconds : 0.0);
+    return failed == 0 ? kExitOk : kExitFailed;
+}

@@ -1,0 +1,312 @@
+#include "engine3d/sampling/InteriorSampler.h"
+
+#include <atomic>
+#include <climits>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define VT_INTERIOR_AVX2 1
+#endif
+
+namespace {
+std::atomic<bool> g_enabled{true};
+} // namespace
+
+void CInteriorSampler::SetEnabled(bool enabled) noexcept
+{
+    g_enabled.store(enabled, std::memory_order_relaxed);
+}
+
+bool CInteriorSampler::Setup(const CTexture& picture, const CTextureLevels* levels, bool whiteAvoid, double ax, double bx, double cx, double ay,
+                             double by, double cy) noexcept
+{
+#if defined(VT_INTERIOR_AVX2)
+    static const bool has = __builtin_cpu_supports("avx2");
+    if (!has || !g_enabled.load(std::memory_order_relaxed) || !picture.IsValid()) return false;
+    // Every texel offset, and four bytes from it, must fit in 32 bits.
+    auto addressable = [](const CTexture& t) {
+        const long long end = static_cast<long long>(t.height - 1) * t.stride + 3LL * t.width + 4;
+        return t.stride > 0 && t.stride <= INT_MAX && end <= INT_MAX;
+    };
+    if (!addressable(picture)) return false;
+    if (levels)
+        for (const CTexture& level : levels->levels)
+            if (!addressable(level)) return false;
+    m_tex = picture;
+    m_levels = levels;
+    m_whiteAvoid = whiteAvoid;
+    m_ax = ax;
+    m_bx = bx;
+    m_cx = cx;
+    m_ay = ay;
+    m_by = by;
+    m_cy = cy;
+    return true;
+#else
+    (void)picture, (void)levels, (void)whiteAvoid, (void)ax, (void)bx, (void)cx, (void)ay, (void)by, (void)cy;
+    return false;
+#endif
+}
+
+#if defined(VT_INTERIOR_AVX2)
+// AVX2 only, not FMA: the compiler cannot fuse a product and a sum into one
+// rounding, so each double is rounded as in the one-pixel read.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
+#pragma GCC push_options
+#pragma GCC target("avx2")
+#endif
+namespace {
+
+struct CRowSteps {
+    __m256d ax, bx, cx, ay, by, cy, W, H;
+};
+
+// Four pixels' centres: the face position, its derivatives along the row
+// and down the picture, and the squared footprint in texels along each.
+struct CCentres {
+    __m256d u, v, dux, duy, dvx, dvy, alongX, alongY;
+};
+
+// (d * d * size * size), left to right.
+inline __m256d Square(__m256d d, __m256d size) noexcept
+{
+    return _mm256_mul_pd(_mm256_mul_pd(_mm256_mul_pd(d, d), size), size);
+}
+
+CCentres MapFour(const CRowSteps& s, __m256d xs, __m256d rowA, __m256d rowB, __m256d rowC) noexcept
+{
+    const __m256d one = _mm256_set1_pd(1.0);
+    const __m256d A = _mm256_add_pd(_mm256_mul_pd(s.ax, xs), rowA);
+    const __m256d B = _mm256_add_pd(_mm256_mul_pd(s.bx, xs), rowB);
+    const __m256d C = _mm256_add_pd(_mm256_mul_pd(s.cx, xs), rowC);
+    const __m256d inv = _mm256_div_pd(one, C);
+    CCentres c;
+    const __m256d a = _mm256_mul_pd(A, inv);
+    c.u = _mm256_mul_pd(B, inv);
+    c.v = _mm256_sub_pd(one, a);
+    // d(B / C)/dx = (bx - u cx) / C; v = 1 - A / C likewise.
+    c.dux = _mm256_mul_pd(_mm256_sub_pd(s.bx, _mm256_mul_pd(c.u, s.cx)), inv);
+    c.duy = _mm256_mul_pd(_mm256_sub_pd(s.by, _mm256_mul_pd(c.u, s.cy)), inv);
+    c.dvx = _mm256_mul_pd(_mm256_sub_pd(_mm256_mul_pd(a, s.cx), s.ax), inv);
+    c.dvy = _mm256_mul_pd(_mm256_sub_pd(_mm256_mul_pd(a, s.cy), s.ay), inv);
+    c.alongX = _mm256_add_pd(Square(c.dux, s.W), Square(c.dvx, s.H));
+    c.alongY = _mm256_add_pd(Square(c.duy, s.W), Square(c.dvy, s.H));
+    return c;
+}
+
+// The floor of a position in texels limited to [-1, size] (not a number: -1),
+// and its weight: (f - floor f) * 256 + 0.5, truncated.
+inline void TexelAndWeight(__m256d f, __m256d size, __m128i& index, __m128i& weight) noexcept
+{
+    f = _mm256_min_pd(_mm256_max_pd(f, _mm256_set1_pd(-1.0)), size); // max takes -1 for not a number
+    const __m256d fl = _mm256_floor_pd(f);
+    index = _mm256_cvttpd_epi32(fl);
+    const __m256d w = _mm256_add_pd(_mm256_mul_pd(_mm256_sub_pd(f, fl), _mm256_set1_pd(256.0)),
+                                    _mm256_set1_pd(0.5));
+    weight = _mm256_cvttpd_epi32(w);
+}
+
+inline __m256i Join(__m128i lo, __m128i hi) noexcept
+{
+    return _mm256_inserti128_si256(_mm256_castsi128_si256(lo), hi, 1);
+}
+
+inline __m256 Channel(__m256i texels, int shift) noexcept
+{
+    return _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(texels, shift), _mm256_set1_epi32(0xFF)));
+}
+
+// Four bytes at each offset row + column (0 where `skip` is set).
+inline __m256i Gather(const int* bits, __m256i row, __m256i column, __m256i skip) noexcept
+{
+    return _mm256_i32gather_epi32(bits, _mm256_andnot_si256(skip, _mm256_add_epi32(row, column)), 1);
+}
+
+// One picture level as the reads need it.
+struct CLevelView {
+    const int* bits;
+    __m256d W, H;
+    __m256i lastCol, lastRow, stride, lastTexel;
+    explicit CLevelView(const CTexture& t) noexcept
+        : bits(reinterpret_cast<const int*>(t.bits)), W(_mm256_set1_pd(t.width)), H(_mm256_set1_pd(t.height)),
+          lastCol(_mm256_set1_epi32(t.width - 1)), lastRow(_mm256_set1_epi32(t.height - 1)),
+          stride(_mm256_set1_epi32(static_cast<int>(t.stride))),
+          lastTexel(_mm256_set1_epi32(static_cast<int>((t.height - 1) * t.stride) + 3 * (t.width - 1)))
+    {
+    }
+};
+
+// Bilinear reads of eight positions (u and v of four, then of four more):
+// blue | green << 8 | red << 16, pure white made 0xFEFEFE with `whiteAvoid`.
+// The farthest texel read is the top right one; where that is the picture's
+// last texel, whose four-byte read could pass the end, the lane reads offset
+// 0 instead and is set in `atEnd`.
+__m256i ReadEight(const CLevelView& t, __m256d uLo, __m256d uHi, __m256d vLo, __m256d vHi, bool whiteAvoid,
+                  __m256i& atEnd) noexcept
+{
+    const __m256d half = _mm256_set1_pd(0.5);
+    __m128i ix[2], iy[2], wx[2], wy[2];
+    TexelAndWeight(_mm256_sub_pd(_mm256_mul_pd(uLo, t.W), half), t.W, ix[0], wx[0]);
+    TexelAndWeight(_mm256_sub_pd(_mm256_mul_pd(uHi, t.W), half), t.W, ix[1], wx[1]);
+    TexelAndWeight(_mm256_sub_pd(_mm256_mul_pd(vLo, t.H), half), t.H, iy[0], wy[0]);
+    TexelAndWeight(_mm256_sub_pd(_mm256_mul_pd(vHi, t.H), half), t.H, iy[1], wy[1]);
+    const __m256i col = Join(ix[0], ix[1]), row = Join(iy[0], iy[1]);
+    // Columns and rows of the four texels, clamped to the picture as in the one-pixel read.
+    const __m256i zero = _mm256_setzero_si256(), one = _mm256_set1_epi32(1), three = _mm256_set1_epi32(3);
+    const __m256i x0 = _mm256_mullo_epi32(_mm256_max_epi32(_mm256_min_epi32(col, t.lastCol), zero), three);
+    const __m256i x1 = _mm256_mullo_epi32(_mm256_min_epi32(_mm256_add_epi32(col, one), t.lastCol), three);
+    const __m256i r0 = _mm256_mullo_epi32(_mm256_max_epi32(_mm256_min_epi32(row, t.lastRow), zero), t.stride);
+    const __m256i r1 = _mm256_mullo_epi32(_mm256_min_epi32(_mm256_add_epi32(row, one), t.lastRow), t.stride);
+    atEnd = _mm256_cmpeq_epi32(_mm256_add_epi32(r1, x1), t.lastTexel);
+    const __m256i a = Gather(t.bits, r0, x0, atEnd), b = Gather(t.bits, r0, x1, atEnd);
+    const __m256i c = Gather(t.bits, r1, x0, atEnd), d = Gather(t.bits, r1, x1, atEnd);
+    const __m256 f256 = _mm256_set1_ps(256.0f);
+    const __m256 fx = _mm256_cvtepi32_ps(Join(wx[0], wx[1])), fy = _mm256_cvtepi32_ps(Join(wy[0], wy[1]));
+    const __m256 gx = _mm256_sub_ps(f256, fx), gy = _mm256_sub_ps(f256, fy);
+    const __m256 wa = _mm256_mul_ps(gx, gy), wb = _mm256_mul_ps(fx, gy);
+    const __m256 wc = _mm256_mul_ps(gx, fy), wd = _mm256_mul_ps(fx, fy);
+    __m256i pixel = zero;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        __m256 sum = _mm256_add_ps(_mm256_mul_ps(Channel(a, shift), wa), _mm256_mul_ps(Channel(b, shift), wb));
+        sum = _mm256_add_ps(sum, _mm256_mul_ps(Channel(c, shift), wc));
+        sum = _mm256_add_ps(sum, _mm256_mul_ps(Channel(d, shift), wd));
+        sum = _mm256_mul_ps(_mm256_add_ps(sum, _mm256_set1_ps(32768.0f)), _mm256_set1_ps(1.0f / 65536.0f));
+        pixel = _mm256_or_si256(pixel, _mm256_slli_epi32(_mm256_cvttps_epi32(sum), shift));
+    }
+    if (whiteAvoid)
+        pixel = _mm256_blendv_epi8(pixel, _mm256_set1_epi32(0xFEFEFE),
+                                   _mm256_cmpeq_epi32(pixel, _mm256_set1_epi32(0xFFFFFF)));
+    return pixel;
+}
+
+// The pixels whose footprint is at most a texel along both directions.
+inline int WithinTexel(const CCentres& c) noexcept
+{
+    const __m256d one = _mm256_set1_pd(1.0);
+    return _mm256_movemask_pd(
+        _mm256_and_pd(_mm256_cmp_pd(c.alongX, one, _CMP_LE_OQ), _mm256_cmp_pd(c.alongY, one, _CMP_LE_OQ)));
+}
+
+inline int LaneBits(__m256i mask) noexcept
+{
+    return _mm256_movemask_ps(_mm256_castsi256_ps(mask));
+}
+
+// The level whose texels the footprint spans one to two of: the squared
+// footprint (the larger of the two) quartered while above 4, at most
+// `top` times. Its index when every lane of `lanes` takes the same; -1 otherwise.
+int CommonLevel(const CCentres& lo, const CCentres& hi, int lanes, int top) noexcept
+{
+    // max(alongY, alongX) takes alongX when either is not a number, as the one-pixel read does.
+    __m256d f[2] = {_mm256_max_pd(lo.alongY, lo.alongX), _mm256_max_pd(hi.alongY, hi.alongX)};
+    int steps[2][4] = {};
+    for (int h = 0; h < 2; ++h)
+        for (int L = 0; L < top; ++L) {
+            const __m256d over = _mm256_cmp_pd(f[h], _mm256_set1_pd(4.0), _CMP_GT_OQ);
+            const int bits = _mm256_movemask_pd(over);
+            if (bits == 0) break;
+            f[h] = _mm256_blendv_pd(f[h], _mm256_mul_pd(f[h], _mm256_set1_pd(0.25)), over);
+            for (int i = 0; i < 4; ++i) steps[h][i] += (bits >> i) & 1;
+        }
+    int level = -1;
+    for (int i = 0; i < 8; ++i) {
+        if (!(lanes >> i & 1)) continue;
+        const int L = steps[i / 4][i % 4];
+        if (level >= 0 && L != level) return -1;
+        level = L;
+    }
+    return level;
+}
+
+// p + dpx dx + dpy dy, left to right.
+inline __m256d Apart(__m256d p, __m256d dpx, __m256d dpy, __m256d dx, __m256d dy) noexcept
+{
+    return _mm256_add_pd(_mm256_add_pd(p, _mm256_mul_pd(dpx, dx)), _mm256_mul_pd(dpy, dy));
+}
+
+// The mean of four reads half a pixel apart on the level: at u + dux dx + duy dy,
+// v + dvx dx + dvy dy for dx, dy = -1/4, +1/4, each channel (sum + 2) / 4.
+__m256i ReadFourApart(const CLevelView& t, const CCentres& lo, const CCentres& hi, bool whiteAvoid,
+                      __m256i& atEnd) noexcept
+{
+    __m256i sum[3] = {_mm256_set1_epi32(2), _mm256_set1_epi32(2), _mm256_set1_epi32(2)};
+    atEnd = _mm256_setzero_si256();
+    for (double dy : {-0.25, 0.25})
+        for (double dx : {-0.25, 0.25}) {
+            const __m256d vdx = _mm256_set1_pd(dx), vdy = _mm256_set1_pd(dy);
+            __m256i end;
+            const __m256i pixel = ReadEight(t, Apart(lo.u, lo.dux, lo.duy, vdx, vdy), Apart(hi.u, hi.dux, hi.duy, vdx, vdy),
+                                            Apart(lo.v, lo.dvx, lo.dvy, vdx, vdy), Apart(hi.v, hi.dvx, hi.dvy, vdx, vdy),
+                                            whiteAvoid, end);
+            atEnd = _mm256_or_si256(atEnd, end);
+            for (int k = 0; k < 3; ++k)
+                sum[k] = _mm256_add_epi32(sum[k], _mm256_and_si256(_mm256_srli_epi32(pixel, 8 * k),
+                                                                    _mm256_set1_epi32(0xFF)));
+        }
+    __m256i pixel = _mm256_srli_epi32(sum[0], 2);
+    pixel = _mm256_or_si256(pixel, _mm256_slli_epi32(_mm256_srli_epi32(sum[1], 2), 8));
+    return _mm256_or_si256(pixel, _mm256_slli_epi32(_mm256_srli_epi32(sum[2], 2), 16));
+}
+
+// Eight packed pixels as 24 bytes (and 4 more that the next step overwrites).
+inline void StoreEight(__m256i pixel, std::uint8_t* bgr) noexcept
+{
+    const __m256i pack = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, //
+                                          0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    const __m256i packed = _mm256_shuffle_epi8(pixel, pack);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(bgr), _mm256_castsi256_si128(packed));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(bgr + 12), _mm256_extracti128_si256(packed, 1));
+}
+
+} // namespace
+
+std::uint64_t CInteriorSampler::SampleRun(int x, int n, double rowA, double rowB, double rowC,
+                                          std::uint8_t* bgr) const noexcept
+{
+    const CRowSteps steps{_mm256_set1_pd(m_ax), _mm256_set1_pd(m_bx), _mm256_set1_pd(m_cx),
+                          _mm256_set1_pd(m_ay), _mm256_set1_pd(m_by), _mm256_set1_pd(m_cy),
+                          _mm256_set1_pd(m_tex.width), _mm256_set1_pd(m_tex.height)};
+    const __m256d vA = _mm256_set1_pd(rowA), vB = _mm256_set1_pd(rowB), vC = _mm256_set1_pd(rowC);
+    const CLevelView picture(m_tex);
+    const int top = m_levels ? static_cast<int>(m_levels->levels.size()) - 1 : 0;
+    std::uint64_t left = 0;
+    for (int i = 0; i < n; i += 8, bgr += 24) {
+        const __m256d xs = _mm256_add_pd(_mm256_set1_pd(x + i), _mm256_setr_pd(0, 1, 2, 3));
+        const CCentres lo = MapFour(steps, xs, vA, vB, vC);
+        const CCentres hi = MapFour(steps, _mm256_add_pd(xs, _mm256_set1_pd(4.0)), vA, vB, vC);
+        const int oneRead = WithinTexel(lo) | WithinTexel(hi) << 4;
+        int done = 0;
+        __m256i pixel = _mm256_setzero_si256(), atEnd;
+        if (oneRead != 0) { // a footprint of at most a texel: one read of the picture
+            pixel = ReadEight(picture, lo.u, hi.u, lo.v, hi.v, m_whiteAvoid, atEnd);
+            done = oneRead & ~LaneBits(atEnd);
+        }
+        const int fourReads = ~oneRead & 0xFF;
+        const int level = fourReads != 0 ? CommonLevel(lo, hi, fourReads, top) : -1;
+        if (level >= 0) { // four reads from the level of one to two texels
+            const CLevelView view(m_levels ? m_levels->levels[static_cast<std::size_t>(level)] : m_tex);
+            const __m256i mean = ReadFourApart(view, lo, hi, m_whiteAvoid, atEnd);
+            const int taken = fourReads & ~LaneBits(atEnd);
+            const __m256i lanes = _mm256_setr_epi32(1, 2, 4, 8, 16, 32, 64, 128);
+            const __m256i pick = _mm256_cmpeq_epi32(_mm256_and_si256(_mm256_set1_epi32(taken), lanes), lanes);
+            pixel = _mm256_blendv_epi8(pixel, mean, pick);
+            done |= taken;
+        }
+        StoreEight(pixel, bgr);
+        left |= static_cast<std::uint64_t>(~done & 0xFF) << i;
+    }
+    return n < 64 ? left & ((std::uint64_t{1} << n) - 1) : left;
+}
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
+#pragma GCC pop_options
+#endif
+#else
+std::uint64_t CInteriorSampler::SampleRun(int, int n, double, double, double, std::uint8_t*) const noexcept
+{
+    return n < 64 ? (std::uint64_t{1} << n) - 1 : ~std::uint64_t{0};
+}
+#endif

@@ -1,0 +1,51 @@
+#pragma once
+// CInteriorSampler: pixels wholly inside a smooth face, eight at a time.
+//
+// For pixel x of a picture row the numerators of the face's inverse mapping
+// are A = ax * x + rowA, B = bx * x + rowB, C = cx * x + rowC; the pixel's
+// centre lies at u = B / C, v = 1 - A / C and its footprint in texels comes
+// from the derivatives of (u, v) there. Where the footprint is at most one
+// texel across, the pixel is one bilinear read of the picture at (u, v), with
+// weights in 1/256 (engine3d/BilinearRead.h); where it is larger, the mean of
+// four such reads half a pixel apart on the picture level where it spans one
+// to two texels, when the eight pixels of a step share that level. This class does exactly those
+// double operations in that order (no fused multiply-add), so each pixel
+// takes the same texels and weights as the one-pixel read; the blend of the
+// four texels, sum of texel * weight over 65536 with every product and sum an
+// integer below 2^24, is exact in single precision. Pixels of a step whose
+// levels differ, and those reading a level's last texel (whose four-byte read
+// could pass the end of the picture), are left to the caller.
+
+#include "engine3d/sampling/TextureSet.h"
+
+#include <cstdint>
+
+class CInteriorSampler {
+public:
+    static constexpr int kMaxRun = 64; // pixels per SampleRun
+    // Bytes a SampleRun of up to kMaxRun pixels may write.
+    static constexpr int kBufferBytes = 3 * (kMaxRun + 8) + 4;
+
+    // Takes the face picture, its levels (may be null) and the per-pixel steps of the numerators along
+    // a row (ax, bx, cx) and down the picture (ay, by, cy). False when the
+    // processor cannot run it, it is switched off, or the picture is too large
+    // for 32-bit offsets: the caller then reads every pixel itself.
+    bool Setup(const CTexture& picture, const CTextureLevels* levels, bool whiteAvoid, double ax, double bx, double cx, double ay, double by,
+               double cy) noexcept;
+
+    // Pixels x .. x + n - 1 (n <= kMaxRun) of the row whose numerators at
+    // x = 0 are rowA, rowB, rowC: blue, green, red of each pixel into bgr
+    // (kBufferBytes long). Bit i of the result is set for pixel x + i when it
+    // was left to the caller.
+    std::uint64_t SampleRun(int x, int n, double rowA, double rowB, double rowC, std::uint8_t* bgr) const noexcept;
+
+    // Process-wide switch (on by default), for the tests' reference drawings
+    // and the benchmarks.
+    static void SetEnabled(bool enabled) noexcept;
+
+private:
+    CTexture m_tex;
+    const CTextureLevels* m_levels = nullptr;
+    bool m_whiteAvoid = false;
+    double m_ax = 0, m_bx = 0, m_cx = 0, m_ay = 0, m_by = 0, m_cy = 0;
+};

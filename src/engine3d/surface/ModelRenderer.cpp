@@ -1,0 +1,306 @@
+#include "engine3d/surface/ModelRenderer.h"
+
+#include "engine3d/model/ModelBuilder.h"
+#include "engine3d/geometry/Placement.h"
+#include "engine3d/surface/PolygonDrawer.h"
+#include "engine3d/light/Reflection.h"
+#include "engine3d/light/Shadows.h"
+#include "engine3d/light/StudioShadow.h"
+#include "image/Raster.h"
+
+#include <algorithm>
+#include <new>
+
+void PrepareTextureSet(const CModelDescription& desc, CTextureSet& textures)
+{
+    textures.cdHalf = desc.cdPositionTest;
+    textures.whiteAvoid = false;
+    if (desc.cornerRounding > 0) {
+        const CSolidSize s = SafeSize(desc.settings);
+        textures.cornerRadius = desc.cornerRounding;
+        textures.faceWidth = s.W;
+        textures.faceHeight = s.H;
+    } else {
+        textures.cornerRadius = 0.0;
+        textures.faceWidth = 0.0;
+        textures.faceHeight = 0.0;
+    }
+    textures.smooth = desc.settings.smoothTextures;
+    textures.exactOutlines = desc.settings.exactOutlines;
+    textures.discShape = desc.settings.exactOutlines; // both belong to the outlines of new projects
+    textures.foldsShown = desc.hasFolds && desc.settings.foldsShown;
+    textures.foldsColour = desc.settings.foldsColour;
+}
+
+std::string GetFaceCodes(const CModelDescription& desc)
+{
+    switch (desc.shape) {
+    case ModelShape::Card: return "F";
+    case ModelShape::Disc: return "C";
+    case ModelShape::Solid:
+    default: break;
+    }
+    std::string codes = "F";
+    codes += desc.hasPages ? 'u' : 'U';
+    codes += desc.hasPages ? 'r' : 'R';
+    codes += desc.hasPages ? 'd' : 'D';
+    codes += desc.hasPages ? (desc.pagesOnLeft ? 'l' : 'S') : 'L';
+    if (desc.hasBack) codes += FaceCode::kBack;
+    if (desc.hasCDROM) codes += 'C';
+    return codes;
+}
+
+void CProductModel::Build(const CModelDescription& desc, bool quality)
+{
+    m_mesh = BuildModelMesh(desc, quality);
+    PositionCamera(m_mesh, desc.settings);
+    m_desc = desc;
+    m_quality = quality;
+    m_built = true;
+}
+
+void CProductModel::Discard() noexcept
+{
+    m_mesh.lists.clear();
+    m_built = false;
+}
+
+CFitContext CProductModel::Fit(const CModelArea& area) noexcept
+{
+    m_mesh.ProjectMesh(1.0);
+    if (area.width > 0 && area.height > 0) return m_mesh.FitToRectangle(area.width, area.height, area.ox, area.oy);
+    return m_mesh.FitToPicture(area.size, area.ox, area.oy);
+}
+
+bool CProductModel::Prepare(const CModelDescription& desc, bool quality, const CModelArea& area,
+                            CFitContext& fit, std::string* error)
+{
+    if (area.size < 1) {
+        if (error) *error = "The model area of the picture is empty.";
+        return false;
+    }
+    try {
+        if (!m_built || m_quality != quality || !(m_desc == desc)) Build(desc, quality);
+        fit = Fit(area);
+        return true;
+    } catch (const std::bad_alloc&) {
+        Discard();
+        if (error) *error = "Out of memory";
+        return false;
+    }
+}
+
+CModelBandDrawer::CModelBandDrawer(const CModelMesh& mesh, const CFitContext& fit, const CModelDescription& desc,
+                                   const CTextureSet& textures, int pictureWidth, int pictureHeight)
+    : m_mesh(mesh), m_fit(fit), m_desc(desc), m_textures(textures), m_height(pictureHeight)
+{
+    // The reflection's box over the whole picture, measured once.
+    const CEngineSettings& st = desc.settings;
+    if (!st.ReflectionShown() || m_mesh.lists.size() < 2) return;
+    std::unique_ptr<CRenderSurface> measure = CRenderSurface::CreateMeasuring(pictureWidth, pictureHeight);
+    if (!measure) return;
+    measure->SetFit(fit);
+    CModelMesh copy = m_mesh;
+    CTextureSet set = m_textures;
+    set.whiteAvoid = true;
+    CDrawOptions opt{true, true, desc.cdPositionTest, st.SampleCount(), st.softenEdges};
+    DrawPolygonList(copy.lists.back(), *measure, opt, &set, nullptr, &m_reflectionBox);
+}
+
+bool CModelBandDrawer::DrawBand(CRaster& scratch, CRaster& alpha, int firstRow, std::string* error) const
+{
+    try {
+        CModelMesh mesh = m_mesh;
+        CTextureSet textures = m_textures;
+        return RenderModelPicture(mesh, m_fit, m_desc, textures, scratch, alpha, ModelProgress(), error, firstRow,
+                                  m_height, &m_reflectionBox);
+    } catch (const std::bad_alloc&) {
+        if (error) *error = "Out of memory";
+        return false;
+    }
+}
+
+bool CProductModel::Draw(const CModelDescription& desc, bool quality, const CModelArea& area,
+                         CTextureSet& textures, CRaster& scratch, CRaster& alpha,
+                         const ModelProgress& progress, std::string* error)
+{
+    if (area.size < 1) {
+        if (error) *error = "The model area of the picture is empty.";
+        return false;
+    }
+    try {
+        if (!m_built || m_quality != quality || !(m_desc == desc)) Build(desc, quality);
+        const CFitContext fit = Fit(area);
+        // Smooth sampling reads the halved levels of the pictures set by now;
+        // without memory for them the faces are sampled as before.
+        if (textures.smooth && !textures.BuildLevels()) textures.smooth = false;
+        if (!textures.smooth) textures.BuildFlatTiles();
+        return RenderModelPicture(m_mesh, fit, desc, textures, scratch, alpha, progress, error);
+    } catch (const std::bad_alloc&) {
+        Discard();
+        if (error) *error = "Out of memory";
+        return false;
+    }
+}
+
+namespace {
+
+// Whitens the part of the layer that a list was drawn into.
+void WhitenBox(CRaster& layer, const CBoundingBox& box) noexcept
+{
+    const CBoundingBox b = box.ClippedTo(layer.GetWidth(), layer.GetHeight());
+    if (b.IsEmpty()) return;
+    for (int y = b.bottom; y <= b.top; ++y) {
+        std::uint8_t* row = layer.GetBits(y) + 3 * b.left;
+        std::fill(row, row + 3 * (b.right - b.left + 1), std::uint8_t(255));
+    }
+}
+
+// One drawing of the model's lists into the band of rows from firstRow:
+// the reflection, the shadows, then the product, each a step below.
+struct SModelPass {
+    CModelMesh& mesh;
+    const CEngineSettings& st;
+    CTextureSet& textures;
+    CRaster& scratch;
+    CRaster& alpha;
+    CRenderSurface& picture;
+    CRenderSurface& layer;
+    CProgressCounter& counter;
+    int firstRow = 0;
+    int N = 1;            // samples per pixel
+    bool soften = false;  // soft edges
+    bool ordered = false; // the CD position test
+
+    // Boxes are in the whole picture's rows; the layer and the scratch
+    // picture hold the rows from firstRow.
+    CBoundingBox Local(CBoundingBox b) const noexcept
+    {
+        if (!b.IsEmpty()) {
+            b.bottom -= firstRow;
+            b.top -= firstRow;
+        }
+        return b;
+    }
+
+    void DrawReflection(CPolygonList& list, int pictureHeight, const CBoundingBox* reflectionBox);
+    bool DrawShadows(std::size_t last, std::string* error);
+    void DrawProduct();
+};
+
+// The reflection list, drawn into the layer and blended into the picture.
+void SModelPass::DrawReflection(CPolygonList& list, int pictureHeight, const CBoundingBox* reflectionBox)
+{
+    if (soften) layer.ClearSoftening();
+    textures.whiteAvoid = true;
+    CBoundingBox box;
+    CDrawOptions opt{true, true, ordered, N, soften};
+    DrawPolygonList(list, layer, opt, &textures, &counter, &box);
+    if (soften) layer.ResolvePartialPixels(N);
+    // The ripple runs along each row from the box's left edge: a band
+    // takes the box of the whole picture so that its rows ripple alike.
+    if (reflectionBox) box = *reflectionBox;
+    BlendReflectionLayer(alpha, scratch, st.topFade, st.bottomFade, st.ripple, Local(box), firstRow, pictureHeight);
+    WhitenBox(alpha, Local(box));
+    textures.whiteAvoid = false;
+    counter.Advance();
+}
+
+// The shadow lists last .. 1, each drawn into the layer and blended, or for
+// studio shadows gathered and applied at the end.
+bool SModelPass::DrawShadows(std::size_t last, std::string* error)
+{
+    const int weight = ShadowWeight(st.shadowStyle);
+    CShadowBlender blender;
+    // Multiplied shadows gather over white first (as they would fall on a
+    // white table) and then darken the picture by that share.
+    CRaster shade;
+    const bool multiply = st.multiplyShadows && last >= 1 && st.shadowStyle != kStudioShadowStyle;
+    if (multiply) {
+        if (shade.Create(scratch.GetWidth(), scratch.GetHeight(), 24) == nullptr) {
+            if (error) *error = "Out of memory";
+            return false;
+        }
+        shade.ToWhite();
+    }
+    CBoundingBox shadowBox;
+    const bool studio = st.shadowStyle == kStudioShadowStyle && last >= 1;
+    CShadowAccumulator accumulator;
+    if (studio) accumulator.Create(scratch.GetWidth(), scratch.GetHeight());
+    int copies[2] = {0, 0}; // cast, contact
+    for (std::size_t i = last; i >= 1; --i) {
+        CBoundingBox box;
+        CDrawOptions opt{false, true, false, N, false};
+        DrawPolygonList(mesh.lists[i], layer, opt, &textures, &counter, &box);
+        if (studio) {
+            const bool contact = i <= mesh.contactShadowLists;
+            accumulator.Add(alpha, Local(box), contact);
+            ++copies[contact ? 1 : 0];
+        } else {
+            blender.Blend(alpha, multiply ? shade : scratch, weight, Local(box));
+        }
+        WhitenBox(alpha, Local(box));
+        shadowBox.Add(box);
+        counter.Advance();
+    }
+    if (studio) accumulator.Apply(scratch, copies[0], copies[1], st.shadowColour);
+    if (multiply && !studio) MultiplyByShade(shade, scratch, Local(shadowBox));
+    return true;
+}
+
+// The product itself, list 0, into the picture.
+void SModelPass::DrawProduct()
+{
+    if (soften) picture.ClearSoftening();
+    textures.whiteAvoid = false;
+    CBoundingBox box;
+    CDrawOptions opt{true, true, ordered, N, soften};
+    DrawPolygonList(mesh.lists[0], picture, opt, &textures, &counter, &box);
+    if (soften) picture.ResolvePartialPixels(N);
+    counter.Advance();
+}
+
+bool CheckRenderPictures(const CRaster& scratch, const CRaster& alpha, std::string* error)
+{
+    if (!scratch.IsValid() || scratch.GetBpp() != 24 || !alpha.IsValid() || alpha.GetBpp() != 24) {
+        if (error) *error = "The rendering pictures are not 24-bit pictures.";
+        return false;
+    }
+    if (scratch.GetWidth() != alpha.GetWidth() || scratch.GetHeight() != alpha.GetHeight()) {
+        if (error) *error = "The alpha picture does not have the size of the rendering picture.";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool RenderModelPicture(CModelMesh& mesh, const CFitContext& fit, const CModelDescription& desc,
+                        CTextureSet& textures, CRaster& scratch, CRaster& alpha,
+                        const ModelProgress& progress, std::string* error, int firstRow,
+                        int pictureHeight, const CBoundingBox* reflectionBox)
+{
+    if (!CheckRenderPictures(scratch, alpha, error)) return false;
+    if (mesh.lists.empty()) return true;
+    std::unique_ptr<CRenderSurface> picture = CRenderSurface::Create(scratch, error);
+    std::unique_ptr<CRenderSurface> layer = CRenderSurface::Create(alpha, error);
+    if (!picture || !layer) return false;
+    picture->SetFit(fit);
+    layer->SetFit(fit);
+    picture->SetBand(firstRow);
+    layer->SetBand(firstRow);
+
+    const CEngineSettings& st = desc.settings;
+    CProgressCounter counter(mesh.GetPolygonCount() + mesh.lists.size(), progress);
+    SModelPass pass{mesh,    st,       textures,        scratch,         alpha,           *picture,
+                    *layer,  counter,  firstRow,        st.SampleCount(), st.softenEdges, desc.cdPositionTest};
+    std::size_t last = mesh.lists.size() - 1;
+    alpha.ToWhite();
+    if (st.ReflectionShown() && mesh.lists.size() >= 2) {
+        pass.DrawReflection(mesh.lists[last], pictureHeight, reflectionBox);
+        --last;
+    }
+    if (!pass.DrawShadows(last, error)) return false;
+    pass.DrawProduct();
+    return true;
+}

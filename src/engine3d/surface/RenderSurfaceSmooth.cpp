@@ -1,0 +1,413 @@
+// Lit and smoothly sampled faces of CRenderSurface.
+//
+// Smooth sampling: a pixel covers some number of texels of the face picture
+// (its footprint); when that is more than about one texel, detail finer than
+// the pixel beats against the pixel grid (moire), however many sub-samples
+// the pixel averages. The picture level whose texels are about as large as
+// the footprint (each level halves the picture, averaging 2 x 2 texels) is
+// therefore chosen per pixel from the positions of the pixel's own first,
+// last-in-row and last-in-column samples, and every sample is read
+// bilinearly from the four texels around it, so that the picture also stays
+// smooth where it is enlarged.
+//
+// Pixels wholly inside the face: the sub-sample grid only matters where the
+// face's outline, a fold band or a rounded corner crosses the pixel. Along a
+// picture row u = B / C and v = 1 - A / C with A, B, C linear in x, so each
+// of "0 <= u < 1", "0 <= v < 1" and "in front of the eye" is a linear
+// condition on x for a sample, and the columns where the four corner samples
+// of the grid (and with them, the face's shape being convex, every sample)
+// lie inside are one interval, narrowed by a pixel on each side against
+// rounding. There the pixel is read from the derivatives of (u, v) at its
+// centre, one division per pixel: a footprint of at most one texel takes one
+// bilinear read of the picture itself; a larger one four bilinear reads half
+// a pixel apart from the level on which the footprint is one to two texels,
+// so that the reads are never more than a texel apart.
+#include "engine3d/surface/RenderSurface.h"
+#include "engine3d/sampling/BilinearRead.h"
+#include "engine3d/sampling/FaceSetup.h"
+#include "engine3d/sampling/InteriorSampler.h"
+#include "engine3d/light/StudioLighting.h"
+
+#include <algorithm>
+#include <atomic>
+#include <bit>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+std::atomic<bool> g_interiorShortcut{true};
+
+inline void AvoidWhite(std::uint32_t c[3]) noexcept
+{
+    if (c[0] == 0xFF && c[1] == 0xFF && c[2] == 0xFF) c[0] = c[1] = c[2] = 0xFE;
+}
+
+// The columns of a picture row that meet linear conditions alpha * x + beta >= 0.
+struct CColumnRange {
+    double lo = -HUGE_VAL;
+    double hi = HUGE_VAL;
+
+    void Keep(double alpha, double beta) noexcept
+    {
+        if (alpha > 0.0 || alpha < 0.0) {
+            const double bound = -beta / alpha;
+            if (!(bound == bound)) hi = -HUGE_VAL; // not a number: no column
+            else if (alpha > 0.0) lo = std::max(lo, bound);
+            else hi = std::min(hi, bound);
+        } else if (!(alpha == 0.0 && beta >= 0.0)) {
+            hi = -HUGE_VAL; // no column (or not a number)
+        }
+    }
+};
+
+} // namespace
+
+// One lit or smoothly sampled face: its mapping and set-up, the sample
+// offsets in the numerators, the picture levels and the interior bounds.
+struct CSmoothFace {
+    const CQuadMapping& map;
+    const CFaceSetup& face;
+    bool smooth = false;
+    int side = 0, N = 0, topLevel = 0;
+    double reach = 0.0; // pixels from the first to the last sample of a row
+    double offA[100] = {}, offB[100] = {}, offC[100] = {};
+    // The part of the face where no sample meets the outline, a fold band or
+    // a rounded corner: u in [uLo, uHi], v in [vLo, vHi].
+    double uLo = 0.0, uHi = 1.0, vLo = 0.0, vHi = 1.0;
+    bool shortcut = false;
+    bool vector = false; // interior pixels eight at a time
+    CInteriorSampler sampler;
+
+    CSmoothFace(const CQuadMapping& m, const CFaceSetup& f, const CTextureSet* textures, char /*faceCode*/,
+                int sampleCount) noexcept
+        : map(m), face(f)
+    {
+        const CSampleGrid& grid = GridFor(sampleCount);
+        side = grid.side;
+        N = grid.count;
+        reach = (side - 1) * grid.step;
+        for (int s = 0; s < N; ++s) {
+            offA[s] = map.ax * grid.dx[s] + map.ay * grid.dy[s];
+            offB[s] = map.bx * grid.dx[s] + map.by * grid.dy[s];
+            offC[s] = map.cx * grid.dx[s] + map.cy * grid.dy[s];
+        }
+        smooth = textures && textures->smooth && face.tex && !face.isDisc; // the disc keeps its key exact
+        topLevel = face.levelCount > 0 ? face.levelCount - 1 : 0;
+        if (face.folds) {
+            uLo = face.foldU;
+            uHi = 1.0 - face.foldU;
+            vLo = face.foldV;
+            vHi = 1.0 - face.foldV;
+        }
+        if (face.radius != 0.0) { // the band between the corners' columns
+            const double r = face.faceW > 0.0 ? face.radius / face.faceW : 1.0;
+            uLo = std::max(uLo, r);
+            uHi = std::min(uHi, 1.0 - r);
+        }
+        shortcut = g_interiorShortcut.load(std::memory_order_relaxed) && !face.isDisc && (smooth || !face.tex) &&
+                   uLo < uHi && vLo < vHi;
+        vector = shortcut && face.tex &&
+                 sampler.Setup(*face.tex, face.levels, face.whiteAvoid, map.ax, map.bx, map.cx, map.ay, map.by, map.cy);
+    }
+
+    // The level a pixel reads from, its footprint taken from the samples:
+    // the first and the last sample of its first row and column lie `reach`
+    // pixels apart. Level round(log2 footprint): each level halves the
+    // footprint; stop once it is below sqrt 2 texels.
+    const CTexture* LevelOf(const double* us, const double* vs) const noexcept
+    {
+        if (!smooth || topLevel <= 0) return face.tex;
+        const double W = face.tex->width, H = face.tex->height;
+        const double ax = (us[side - 1] - us[0]) * W, ay = (vs[side - 1] - vs[0]) * H;
+        const double bx = (us[N - side] - us[0]) * W, by = (vs[N - side] - vs[0]) * H;
+        double footprint2 = std::max(ax * ax + ay * ay, bx * bx + by * by) / (reach * reach);
+        int L = 0;
+        while (footprint2 > 2.0 && L < topLevel) {
+            footprint2 *= 0.25;
+            ++L;
+        }
+        return face.Level(L);
+    }
+
+    // One sample's colour; false when it does not count (outside the shape,
+    // or a transparent texel of the CD-ROM).
+    bool Sample(const CTexture* level, double u, double v, std::uint32_t c[3]) const noexcept
+    {
+        if (!(u >= 0.0 && u < 1.0 && v >= 0.0 && v < 1.0) || !face.InCorners(u, v)) return false;
+        if (face.InFold(u, v)) {
+            c[0] = GetBValue(face.foldColour);
+            c[1] = GetGValue(face.foldColour);
+            c[2] = GetRValue(face.foldColour);
+        } else if (!face.tex) {
+            c[0] = face.fill[0];
+            c[1] = face.fill[1];
+            c[2] = face.fill[2];
+        } else if (smooth) {
+            Bilinear(*level, u, v, c);
+            if (face.whiteAvoid) AvoidWhite(c);
+        } else {
+            const CTexture& t = *face.tex;
+            const double uu = face.cdHalf ? 0.5 + 0.5 * u : u;
+            const std::uint8_t* p = t.At(static_cast<int>((t.width - 1) * uu + 0.5),
+                                         static_cast<int>((t.height - 1) * v + 0.5));
+            if (face.isDisc && p[0] == 0xFE && p[1] == 0xFE && p[2] == 0xFE) return false; // transparent
+            c[0] = p[0];
+            c[1] = p[1];
+            c[2] = p[2];
+            if (face.whiteAvoid) AvoidWhite(c);
+        }
+        return true;
+    }
+
+    // Every sample of the grid: the outline, fold and corner tests per sample.
+    CPixelSamples AllSamples(int x, double rowA, double rowB, double rowC) const noexcept
+    {
+        double us[100], vs[100];
+        const double pA = map.ax * x + rowA;
+        const double pB = map.bx * x + rowB;
+        const double pC = map.cx * x + rowC;
+        for (int s = 0; s < N; ++s) {
+            const double inv = 1.0 / (pC + offC[s]);
+            us[s] = (pB + offB[s]) * inv;
+            vs[s] = 1.0 - (pA + offA[s]) * inv;
+        }
+        const CTexture* level = LevelOf(us, vs);
+        CPixelSamples out;
+        for (int s = 0; s < N; ++s) {
+            std::uint32_t c[3];
+            if (!Sample(level, us[s], vs[s], c)) continue;
+            for (int k = 0; k < 3; ++k) out.sum[k] += c[k];
+            ++out.count;
+        }
+        return out;
+    }
+
+    // A pixel wholly inside: its colour from the centre and the derivatives
+    // there (see the top of the file).
+    void Interior(int x, double rowA, double rowB, double rowC, std::uint32_t c[3]) const noexcept
+    {
+        if (!face.tex) {
+            for (int k = 0; k < 3; ++k) c[k] = face.fill[k];
+            return;
+        }
+        const CTexture& tex = *face.tex;
+        const double A = map.ax * x + rowA, B = map.bx * x + rowB, C = map.cx * x + rowC;
+        const double inv = 1.0 / C;
+        const double u = B * inv, a = A * inv, v = 1.0 - a;
+        // d(B / C)/dx = (bx - u cx) / C; v = 1 - A / C likewise.
+        const double dux = (map.bx - u * map.cx) * inv, duy = (map.by - u * map.cy) * inv;
+        const double dvx = (a * map.cx - map.ax) * inv, dvy = (a * map.cy - map.ay) * inv;
+        const double W = tex.width, H = tex.height;
+        double footprint2 = std::max(dux * dux * W * W + dvx * dvx * H * H, duy * duy * W * W + dvy * dvy * H * H);
+        if (footprint2 <= 1.0) {
+            Bilinear(tex, u, v, c);
+            if (face.whiteAvoid) AvoidWhite(c);
+            return;
+        }
+        int L = 0;
+        while (footprint2 > 4.0 && L < topLevel) { // one to two texels on level L
+            footprint2 *= 0.25;
+            ++L;
+        }
+        const CTexture& level = *face.Level(L);
+        std::uint32_t sum[3] = {2, 2, 2}; // rounds the mean of four
+        for (int j = 0; j < 2; ++j)
+            for (int i = 0; i < 2; ++i) {
+                const double dx = i == 0 ? -0.25 : 0.25, dy = j == 0 ? -0.25 : 0.25;
+                std::uint32_t s[3];
+                Bilinear(level, u + dux * dx + duy * dy, v + dvx * dx + dvy * dy, s);
+                if (face.whiteAvoid) AvoidWhite(s);
+                for (int k = 0; k < 3; ++k) sum[k] += s[k];
+            }
+        for (int k = 0; k < 3; ++k) c[k] = sum[k] >> 2;
+    }
+
+    // The columns of a row whose four corner samples lie inside, less a pixel
+    // each side; innerLo > innerHi when there are none.
+    void InteriorColumns(int left, int right, double rowA, double rowB, double rowC, int& innerLo,
+                         int& innerHi) const noexcept
+    {
+        innerLo = right + 1;
+        innerHi = right;
+        if (!shortcut) return;
+        const double midC = map.cx * (0.5 * (left + right)) + rowC;
+        const double sg = midC > 0.0 ? 1.0 : -1.0;
+        CColumnRange range;
+        for (int k : {0, side - 1, N - side, N - 1}) {
+            const double cA = rowA + offA[k], cB = rowB + offB[k], cC = rowC + offC[k];
+            range.Keep(sg * map.cx, sg * cC);                                               // in front
+            range.Keep(sg * (map.bx - uLo * map.cx), sg * (cB - uLo * cC));                 // u >= uLo
+            range.Keep(sg * (uHi * map.cx - map.bx), sg * (uHi * cC - cB));                 // u <= uHi
+            range.Keep(sg * ((1.0 - vLo) * map.cx - map.ax), sg * ((1.0 - vLo) * cC - cA)); // v >= vLo
+            range.Keep(sg * (map.ax - (1.0 - vHi) * map.cx), sg * (cA - (1.0 - vHi) * cC)); // v <= vHi
+        }
+        const double lo = std::max(std::ceil(range.lo) + 1.0, static_cast<double>(left));
+        const double hi = std::min(std::floor(range.hi) - 1.0, static_cast<double>(right));
+        if (midC != 0.0 && lo <= hi) {
+            innerLo = static_cast<int>(lo);
+            innerHi = static_cast<int>(hi);
+        }
+    }
+
+    // Interior pixels x .. x + n - 1 (n <= CInteriorSampler::kMaxRun) into
+    // bgr: eight at a time where the processor allows, the rest one by one.
+    void InteriorRun(int x, int n, double rowA, double rowB, double rowC, std::uint8_t* bgr) const noexcept
+    {
+        std::uint64_t left = n < 64 ? (std::uint64_t{1} << n) - 1 : ~std::uint64_t{0};
+        if (vector) left = sampler.SampleRun(x, n, rowA, rowB, rowC, bgr);
+        for (; left != 0; left &= left - 1) {
+            const int i = std::countr_zero(left);
+            std::uint32_t c[3];
+            Interior(x + i, rowA, rowB, rowC, c);
+            for (int k = 0; k < 3; ++k) bgr[3 * i + k] = static_cast<std::uint8_t>(c[k]);
+        }
+    }
+};
+
+// The shade of a lit face: colours times the shade in 1/256, or, with studio
+// lighting, multiplied in linear light through a table of the 256 levels.
+// A face whose light falls off across it has a table for its darkest and one
+// for its brightest corner; a pixel mixes the two by where its light lies
+// between them (the sRGB curve is nearly straight over the few percent a
+// face's light changes, so the mix is within half a level of the exact value).
+struct CFaceShade {
+    bool linear = false;
+    std::uint32_t shadeQ = 256;
+    CLinearShadeTable table{}, bright{};
+    const CQuadMapping* map = nullptr; // set when the light falls off across the face
+    double low = 0.0, toWeight = 0.0, shade = 0.0, shadeU = 0.0, shadeV = 0.0;
+
+    CFaceShade(const CPolygon3D& polygon, const CQuadMapping& mapping) noexcept
+        : linear(polygon.linearShade &&
+                 (polygon.shade != 1.0 || polygon.specular != 0.0 || polygon.shadeU != 0.0 || polygon.shadeV != 0.0))
+    {
+        if (!linear) {
+            shadeQ = static_cast<std::uint32_t>(std::lround(std::clamp(polygon.shade, 0.0, 1.0) * 256.0));
+            return;
+        }
+        const double half = 0.5 * (std::abs(polygon.shadeU) + std::abs(polygon.shadeV));
+        table = MakeLinearShadeTable(polygon.shade - half, polygon.specular);
+        if (!(half > 0.0)) return;
+        bright = MakeLinearShadeTable(polygon.shade + half, polygon.specular);
+        map = &mapping;
+        low = polygon.shade - half, toWeight = 256.0 / (2.0 * half);
+        shade = polygon.shade, shadeU = polygon.shadeU, shadeV = polygon.shadeV;
+    }
+
+    // Weight of the bright table at the centre of pixel (x, y), 0 .. 256.
+    std::uint32_t Weight(int x, int y) const noexcept
+    {
+        double u, v;
+        map->Map(x + 0.5, y + 0.5, u, v);
+        const double light = shade + shadeU * (std::clamp(u, 0.0, 1.0) - 0.5) + shadeV * (std::clamp(v, 0.0, 1.0) - 0.5);
+        return static_cast<std::uint32_t>(std::clamp((light - low) * toWeight, 0.0, 256.0));
+    }
+    std::uint32_t Mix(std::uint32_t v, std::uint32_t w) const noexcept
+    {
+        return (table[v] * (256 - w) + bright[v] * w + 128) >> 8;
+    }
+
+    // Blue, green, red bytes of `count` pixels from (x, y) on.
+    void Apply(std::uint8_t* bytes, int count, int x, int y) const noexcept
+    {
+        if (shadeQ != 256)
+            for (int i = 0; i < 3 * count; ++i) bytes[i] = static_cast<std::uint8_t>((bytes[i] * shadeQ + 128) >> 8);
+        if (!linear) return;
+        if (map == nullptr) {
+            for (int i = 0; i < 3 * count; ++i) bytes[i] = table[bytes[i]];
+            return;
+        }
+        for (int i = 0; i < count; ++i) {
+            const std::uint32_t w = Weight(x + i, y);
+            for (int k = 0; k < 3; ++k) bytes[3 * i + k] = static_cast<std::uint8_t>(Mix(bytes[3 * i + k], w));
+        }
+    }
+
+    // The sums of the samples of pixel (x, y).
+    void Apply(CPixelSamples& samples, int x, int y) const noexcept
+    {
+        if (shadeQ != 256)
+            for (std::uint32_t& v : samples.sum) v = (v * shadeQ + 128) >> 8;
+        if (linear) { // the mean of the samples, shaded, stands for each of them
+            const auto n = static_cast<std::uint32_t>(samples.count);
+            const std::uint32_t w = map != nullptr ? Weight(x, y) : 0;
+            for (std::uint32_t& v : samples.sum) {
+                const std::uint32_t mean = std::min((v + n / 2) / n, 255u);
+                v = (map != nullptr ? Mix(mean, w) : table[mean]) * n;
+            }
+        }
+    }
+};
+
+void CRenderSurface::SetInteriorShortcut(bool enabled) noexcept
+{
+    g_interiorShortcut.store(enabled, std::memory_order_relaxed);
+}
+
+void CRenderSurface::DrawFilteredQuad(const CQuadMapping& map, const CFaceSetup& face, const CTextureSet* textures,
+                                      char faceCode, const CPolygon3D& polygon, int sampleCount, bool soften) noexcept
+{
+    if (!face.tex && face.isDisc) return;
+    const CSmoothFace f(map, face, textures, faceCode, sampleCount);
+    const CFaceShade shade(polygon, map);
+    if (soften && !EnsureSoftening()) soften = false; // no memory: draw without softening
+    for (int y = m_scanLow; y <= m_scanHigh; ++y) {
+        CSmoothRow row;
+        int left, right;
+        if (!RowSpan(y, map, left, right, row.A, row.B, row.C)) continue;
+        row.y = y;
+        int innerLo, innerHi;
+        f.InteriorColumns(left, right, row.A, row.B, row.C, innerLo, innerHi);
+        if (innerLo > innerHi) {
+            DrawSmoothEdge(f, shade, row, left, right, soften);
+            continue;
+        }
+        DrawSmoothEdge(f, shade, row, left, innerLo - 1, soften);
+        DrawSmoothInterior(f, shade, row, innerLo, innerHi, soften);
+        DrawSmoothEdge(f, shade, row, innerHi + 1, right, soften);
+    }
+}
+
+// Pixels the outline crosses: every sample of the grid.
+void CRenderSurface::DrawSmoothEdge(const CSmoothFace& f, const CFaceShade& shade, const CSmoothRow& row, int from,
+                                    int to, bool soften) noexcept
+{
+    for (int x = from; x <= to; ++x) {
+        CPixelSamples samples = f.AllSamples(x, row.A, row.B, row.C);
+        if (samples.count == 0) continue;
+        shade.Apply(samples, x, row.y);
+        StoreSamples(x, row.y, samples, f.N, f.face.boxFace, soften);
+    }
+}
+
+// Pixels wholly inside: all N samples count, so the pixel is the colour
+// itself and, with softening, a box face covers it fully (a run written with
+// its coverage, without partial-pixel bookkeeping).
+void CRenderSurface::DrawSmoothInterior(const CSmoothFace& f, const CFaceShade& shade, const CSmoothRow& row,
+                                        int from, int to, bool soften) noexcept
+{
+    const bool direct = f.face.boxFace || !soften;
+    const int N = f.N;
+    const auto n32 = static_cast<std::uint32_t>(N);
+    alignas(32) std::uint8_t bgr[CInteriorSampler::kBufferBytes];
+    for (int x = from; x <= to; x += CInteriorSampler::kMaxRun) {
+        const int n = std::min(CInteriorSampler::kMaxRun, to - x + 1);
+        f.InteriorRun(x, n, row.A, row.B, row.C, bgr);
+        shade.Apply(bgr, n, x, row.y);
+        if (direct) {
+            std::memcpy(Pixel(x, row.y), bgr, 3 * static_cast<std::size_t>(n));
+            continue;
+        }
+        for (int i = 0; i < n; ++i) {
+            const std::uint8_t* c = bgr + 3 * i;
+            StoreSamples(x + i, row.y, CPixelSamples{{c[0] * n32, c[1] * n32, c[2] * n32}, N}, N, f.face.boxFace,
+                         soften);
+        }
+    }
+    if (direct && soften) {
+        std::fill(&Coverage(from, row.y), &Coverage(to, row.y) + 1, static_cast<std::uint8_t>(N));
+        m_coverageTouched.Add(from, row.y);
+        m_coverageTouched.Add(to, row.y);
+    }
+}

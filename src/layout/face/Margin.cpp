@@ -1,0 +1,37 @@
+#include "layout/face/Margin.h"
+
+#include "layout/shapes/DrawPoly.h"
+#include "layout/shapes/DrawRect.h"
+
+std::unique_ptr<CDrawObject> CreateMarginObject(int type, int faceWidth, int faceHeight, int hPercent,
+                                                int vPercent, COLORREF marginColour, COLORREF lineColour)
+{
+    if (type < 0 || type >= kMarginTypeCount || faceWidth <= 0 || faceHeight <= 0)
+        return nullptr;
+    const int W = faceWidth, H = faceHeight;
+    const int h = static_cast<int>(static_cast<long long>(W) * hPercent / 100);
+    const int v = static_cast<int>(static_cast<long long>(H) * vPercent / 100);
+    std::unique_ptr<CDrawObject> object;
+    if (type < 4) {
+        object = std::make_unique<CDrawRect>();
+        switch (type) {
+        case 0: object->SetCoords(0, H - 1, W - 1, H - v - 1); break;
+        case 1: object->SetCoords(0, 0, W - 1, v); break;
+        case 2: object->SetCoords(0, 0, h, H - 1); break;
+        default: object->SetCoords(W - 1, 0, W - h - 1, H - 1); break;
+        }
+    } else {
+        auto polygon = std::make_unique<CDrawPolygon>();
+        switch (type) {
+        case 4: polygon->SetPoints({{0, H - 1}, {h, H - 1}, {0, H - v - 1}}); break;
+        case 5: polygon->SetPoints({{W - 1, H - 1}, {W - h - 1, H - 1}, {W - 1, H - v - 1}}); break;
+        case 6: polygon->SetPoints({{0, 0}, {h, 0}, {0, v}}); break;
+        default: polygon->SetPoints({{W - 1, 0}, {W - 1, v}, {W - h - 1, 0}}); break;
+        }
+        object = std::move(polygon);
+    }
+    object->SetStyle(kStyleFilled);
+    object->SetFillColour(marginColour);
+    object->SetLineColour(lineColour);
+    return object;
+}
