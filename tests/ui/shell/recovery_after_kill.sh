@@ -19,7 +19,7 @@ printf '\xef\xbe\xad\xde' | dd of="$work/damaged.vtp" bs=1 seek=34 conv=notrunc 
 # The program must show real windows on the virtual display, whatever platform the test run chose.
 export work data gui QT_QPA_PLATFORM=xcb
 xvfb-run -a -s "-screen 0 1600x1000x24" bash -c '
-  wait_for() { for _ in $(seq 1 100); do eval "$1" && return 0; sleep 0.2; done; return 1; }
+  wait_for() { for _ in $(seq 1 300); do eval "$1" && return 0; sleep 0.2; done; return 1; }  # up to 60 s: a loaded machine starts the program slowly
   "$gui" --data-dir "$data" "$work/damaged.vtp" >/dev/null 2>&1 &
   first=$!
   wait_for "ls \"$data\"/internal/recovery/recover-*.ini >/dev/null 2>&1" || { echo "FAIL: no recovery file written"; kill -9 $first; exit 1; }
