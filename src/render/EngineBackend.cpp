@@ -112,9 +112,12 @@ std::unique_ptr<CModelBands> CEngineBackend::PrepareBands(CProduct& product, con
         for (char code : GetFaceCodes(desc)) textures.SetPicture(code, request.faces(code));
     }
     // The picture levels of smooth sampling are made once here and shared,
-    // read-only, by the bands' copies of the set.
+    // read-only, by the bands' copies of the set (and by later renders of the
+    // same faces).
+    if (m_facesUnchanged) textures.TakeBuiltFrom(m_lastTextures);
     if (textures.smooth && !textures.BuildLevels()) textures.smooth = false;
     if (!textures.smooth) textures.BuildFlatTiles();
+    if (m_facesUnchanged) m_lastTextures = textures;
     const CModelArea area = ToModelArea(request.area);
     CFitContext fit;
     if (!m_model.Prepare(desc, request.quality, area, fit, &m_error)) return nullptr;

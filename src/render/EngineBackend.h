@@ -19,9 +19,15 @@ public:
     // The built mesh is reused between renders; drop it whenever a setting or
     // dimension that shapes the model changed.
     void DiscardModel() noexcept { m_model.Discard(); }
+    // The caller's promise that the face pictures handed to PrepareBands stay
+    // the same pictures with the same pixels from one render to the next (the
+    // drafts of one drag): their levels and one-colour tiles are made once.
+    void SetFacesUnchanged(bool unchanged) noexcept { m_facesUnchanged = unchanged; }
     const std::string& GetLastError() const noexcept { return m_error; }
 
 private:
     CProductModel m_model;
+    bool m_facesUnchanged = false;
+    CTextureSet m_lastTextures;  // of the last render, when the faces do not change
     std::string m_error;
 };

@@ -437,7 +437,8 @@ bool CRenderPipeline::FullRenderInBands(CProduct& product)
         MakeBandFill(plain, background, sw, sh, settings.GetInt(ModelKey(kSetBackdrop)) == 1);
 
     m_progress.SetStep("Rendering Model", 30);
-    std::map<char, CRaster> burnt;
+    std::map<char, CRaster> ownFaces;
+    std::map<char, CRaster>& burnt = m_keptFaces ? *m_keptFaces : ownFaces;
     SModelDrawRequest request;
     request.area = PictureModelArea(product.GetSettings(), f, sw, sh, size.k);
     request.magnification = size.k;

@@ -105,6 +105,10 @@ public:
     // "z" for the finishing steps, so a print-size render holds one picture
     // of the output size instead of two. A finishing change then draws anew.
     void SetKeepUnfinished(bool keep) noexcept { m_keepUnfinished = keep; }
+    // Faces burnt with their draw objects are kept in `faces` from one render
+    // to the next, for renders whose faces and draw objects do not change
+    // (the drafts of one drag). Null (the default): made anew each render.
+    void SetKeptFaces(std::map<char, CRaster>* faces) noexcept { m_keptFaces = faces; }
 
     // Cut-out renders: the background is left out and the finished picture
     // gets an alpha plane (0 where nothing was drawn; edges, shadows and the
@@ -140,6 +144,7 @@ private:
     int m_bandRows = 0;
     bool m_wholeScratch = false;
     bool m_keepUnfinished = true;
+    std::map<char, CRaster>* m_keptFaces = nullptr;
     bool m_transparent = false;
     bool m_cancelled = false;
     std::string m_error;

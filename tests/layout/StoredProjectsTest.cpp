@@ -13,6 +13,7 @@
 #include "catalogue/product/Product.h"
 #include "catalogue/product/Side.h"
 #include "image/Raster.h"
+#include "properties/settings/SettingTable.h"
 #include "layout/objects/DrawObjectList.h"
 #include "render/EngineBackend.h"
 #include "render/RenderPipeline.h"
@@ -23,6 +24,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -113,5 +115,34 @@ TEST(StoredProjects, RenderAsWhenTheyWereSaved)
         char text[32];
         std::snprintf(text, sizeof text, "%016" PRIx64, hash);
         EXPECT_EQ(hash, r.hash) << r.project << " now renders as " << text;
+    }
+}
+
+// The drafts of one drag share a backend (texture levels and one-colour tiles
+// made once) and the faces burnt with their draw objects; turned on, they
+// must draw what a fresh render of the same angle draws.
+TEST(StoredProjects, DraftsOfOneDragDrawAsFreshRenders)
+{
+    for (const char* name : {"studio_box_software.vtp", "mixed_box_nearest_lit.vtp"}) {
+        CVtwinDoc doc(&CreateDrawObjectList);
+        ASSERT_TRUE(doc.OpenProject(kStored + name)) << name;
+        CProduct& product = *doc.GetProduct();
+        auto render = [&](CEngineBackend& backend, std::map<char, CRaster>* kept, int yRotation) {
+            product.GetSettings().SetInt(ModelKey(kSetYRotation), yRotation);
+            CRenderPipeline pipeline;
+            pipeline.SetBackend(&backend);
+            pipeline.SetKeptFaces(kept);
+            pipeline.SetFaceObjects(
+                [&doc](std::string_view key) -> const CFaceObjects* { return doc.FindFaceObjects(key); });
+            EXPECT_TRUE(pipeline.Render("z", product)) << name;
+            return HashPicture(*product.FindSidePtr("z")->GetPicture());
+        };
+        CEngineBackend drag;
+        drag.SetFacesUnchanged(true);
+        std::map<char, CRaster> faces;
+        render(drag, &faces, -20);
+        const std::uint64_t turned = render(drag, &faces, 35);
+        CEngineBackend fresh;
+        EXPECT_EQ(turned, render(fresh, nullptr, 35)) << name;
     }
 }

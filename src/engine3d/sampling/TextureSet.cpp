@@ -23,6 +23,7 @@ bool CTextureSet::SetPicture(char code, const CTexture& texture) noexcept
     CTexture& slot = m_pictures[static_cast<unsigned char>(code)];
     m_levels[static_cast<unsigned char>(code)].reset();
     m_flat[static_cast<unsigned char>(code)].reset();
+    m_flatBuilt[static_cast<unsigned char>(code)] = false;
     if (!texture.IsValid() || texture.stride < 3 * static_cast<std::ptrdiff_t>(texture.width)) {
         slot = CTexture();
         return false;
@@ -72,7 +73,7 @@ bool CTextureLevels::Build(const CTexture& picture) noexcept
 bool CTextureSet::BuildLevels() noexcept
 {
     for (std::size_t i = 0; i < m_pictures.size(); ++i) {
-        if (!m_pictures[i].IsValid()) continue;
+        if (!m_pictures[i].IsValid() || m_levels[i]) continue;
         std::shared_ptr<CTextureLevels> levels;
         try {
             levels = std::make_shared<CTextureLevels>();
@@ -88,12 +89,27 @@ bool CTextureSet::BuildLevels() noexcept
 void CTextureSet::BuildFlatTiles() noexcept
 {
     for (std::size_t i = 0; i < m_pictures.size(); ++i) {
-        m_flat[i].reset();
-        if (!m_pictures[i].IsValid()) continue;
+        if (!m_pictures[i].IsValid() || m_flatBuilt[i]) continue;
+        m_flatBuilt[i] = true;
         try {
             auto tiles = std::make_shared<CFlatTiles>();
             if (tiles->Build(m_pictures[i])) m_flat[i] = std::move(tiles);
         } catch (const std::bad_alloc&) {
+        }
+    }
+}
+
+void CTextureSet::TakeBuiltFrom(const CTextureSet& earlier) noexcept
+{
+    for (std::size_t i = 0; i < m_pictures.size(); ++i) {
+        const CTexture& a = m_pictures[i];
+        const CTexture& b = earlier.m_pictures[i];
+        if (!a.IsValid() || a.bits != b.bits || a.width != b.width || a.height != b.height || a.stride != b.stride)
+            continue;
+        if (!m_levels[i]) m_levels[i] = earlier.m_levels[i];
+        if (!m_flatBuilt[i]) {
+            m_flat[i] = earlier.m_flat[i];
+            m_flatBuilt[i] = earlier.m_flatBuilt[i];
         }
     }
 }

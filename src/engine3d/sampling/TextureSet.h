@@ -95,6 +95,11 @@ public:
     // the nearest texel; a picture without any (or without memory for them)
     // has none, and is sampled as before.
     void BuildFlatTiles() noexcept;
+    // Takes the levels and one-colour tiles `earlier` built for the same
+    // pictures (the same pixels at the same place), so that the builds above
+    // make only the others. The caller vouches that those pixels have not
+    // changed since (the drafts of one drag).
+    void TakeBuiltFrom(const CTextureSet& earlier) noexcept;
     // Null when the code has no picture or its picture no one-colour tile.
     const CFlatTiles* GetFlatTiles(char code) const noexcept
     {
@@ -105,4 +110,5 @@ private:
     std::array<CTexture, 256> m_pictures{};
     std::array<std::shared_ptr<const CFlatTiles>, 256> m_flat{};
     std::array<std::shared_ptr<const CTextureLevels>, 256> m_levels{};
+    std::array<bool, 256> m_flatBuilt{};  // tiles looked for (a picture may have none)
 };

@@ -12,6 +12,11 @@
 #include <algorithm>
 #include <new>
 
+struct CRenderJob::SDragState {
+    CEngineBackend backend;
+    std::map<char, CRaster> faces;
+};
+
 namespace {
 
 // The codes a job can bring up to date, and the sides each one fills.
@@ -84,6 +89,8 @@ std::unique_ptr<CRenderJob> CRenderJob::CreateDraft(const CVtwinDoc& doc, const 
     if (!job)
         return nullptr;
     job->m_draft = true;
+    job->m_drag = std::make_shared<SDragState>();
+    job->m_drag->backend.SetFacesUnchanged(true);
     SettingStore& s = job->m_product->GetSettings();
     const SRenderSize size = GetRenderSize(s);
     if (options.width > 0 && options.height > 0) {
@@ -110,7 +117,8 @@ std::unique_ptr<CRenderJob> CRenderJob::CreateCutOut(const CVtwinDoc& doc)
     return job;
 }
 
-std::unique_ptr<CRenderJob> CRenderJob::CreateTurnedDraft(const CRenderJob& first, int xRotation, int yRotation)
+std::unique_ptr<CRenderJob> CRenderJob::CreateTurnedDraft(const CRenderJob& first, int xRotation, int yRotation,
+                                                         int magnification)
 {
     std::unique_ptr<CRenderJob> job(new CRenderJob);
     job->m_product = first.m_product;
@@ -123,6 +131,8 @@ std::unique_ptr<CRenderJob> CRenderJob::CreateTurnedDraft(const CRenderJob& firs
     job->m_turn = true;
     job->m_xRotation = xRotation;
     job->m_yRotation = yRotation;
+    job->m_magnification = magnification;
+    job->m_drag = first.m_drag;
     return job;
 }
 
@@ -134,15 +144,24 @@ void CRenderJob::Run()
     }
     // Its own backend and pipeline: nothing of the user-interface thread's
     // render state is touched.
-    CEngineBackend backend;
+    // The drafts of a drag share one backend (texture levels made once) and
+    // the faces burnt with their draw objects: only the angles change.
+    CEngineBackend ownBackend;
+    const bool drag = m_shared && m_drag;
+    CEngineBackend& backend = drag ? m_drag->backend : ownBackend;
     CRenderPipeline pipeline;
     pipeline.SetBackend(&backend);
+    if (drag) {
+        pipeline.SetKeptFaces(&m_drag->faces);
+        pipeline.SetKeepUnfinished(false);
+    }
     pipeline.SetThreads(m_threads);
     pipeline.SetTransparent(m_cutOut);
     pipeline.GetCache() = m_before;
     if (m_turn) {
         m_product->GetSettings().SetInt(ModelKey(kSetXRotation), m_xRotation);
         m_product->GetSettings().SetInt(ModelKey(kSetYRotation), m_yRotation);
+        m_product->GetSettings().SetInt(ModelKey(kSetMagnification), m_magnification);
     }
     pipeline.SetFaceObjects([this](std::string_view key) -> const CFaceObjects* {
         for (const auto& [k, list] : *m_objects)
@@ -164,12 +183,10 @@ void CRenderJob::Run()
     m_after = pipeline.GetCache();
     m_error = pipeline.GetLastError();
     if (m_shared && m_ok && !m_cancelled) {
-        const CSide* side = m_product->FindSidePtr("z");
-        if (side && side->GetPicture() && side->GetPicture()->IsValid()) {
-            m_result = std::make_unique<CRaster>();
-            if (!m_result->Copy(*side->GetPicture()))
-                m_result.reset();
-        }
+        // The next draft makes its own picture: this one is taken along.
+        CSide* side = m_product->FindSidePtr("z");
+        if (side && side->GetPicture() && side->GetPicture()->IsValid())
+            m_result = side->TakePicture();
     }
 }
 

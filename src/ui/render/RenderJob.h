@@ -49,7 +49,9 @@ public:
     // to the given angles. The copy is taken once per drag; the drafts of one
     // drag must run one after another on one thread (one CRenderWorker), which
     // alone touches the shared copy.
-    static std::unique_ptr<CRenderJob> CreateTurnedDraft(const CRenderJob& first, int xRotation, int yRotation);
+    // `magnification` 2 makes the refined draft shown while the mouse rests.
+    static std::unique_ptr<CRenderJob> CreateTurnedDraft(const CRenderJob& first, int xRotation, int yRotation,
+                                                         int magnification = 1);
 
     ~CRenderJob();
 
@@ -90,6 +92,10 @@ private:
                                               bool draft);
 
     using ObjectLists = std::vector<std::pair<std::string, std::unique_ptr<CFaceObjects>>>;
+    struct SDragState;
+    // What the drafts of one drag keep from one to the next: the backend with
+    // its texture levels and the faces burnt with their draw objects.
+    std::shared_ptr<SDragState> m_drag;
     std::shared_ptr<CProduct> m_product;
     std::shared_ptr<ObjectLists> m_objects;
     // A draft of a shared copy keeps its own picture (the next draft draws into the copy).
@@ -97,6 +103,7 @@ private:
     bool m_shared = false;
     bool m_turn = false;  // set the rotation on the worker thread before drawing
     int m_xRotation = 0, m_yRotation = 0;
+    int m_magnification = 1;
     CRenderCache m_before;  // the document's cache when the copy was taken
     CRenderCache m_after;   // the worker's cache when the render ended
     std::string m_change;

@@ -22,6 +22,9 @@ CRenderTurnController::CRenderTurnController(CVtwinView* view, CRenderPage* page
     connect(page, &CRenderPage::turnMoved, this, &CRenderTurnController::OnMoved);
     connect(page, &CRenderPage::turnFinished, this, &CRenderTurnController::OnFinished);
     connect(m_worker, &CRenderWorker::finished, this, &CRenderTurnController::OnDraft);
+    m_rest.setSingleShot(true);
+    m_rest.setInterval(kRestMs);
+    connect(&m_rest, &QTimer::timeout, this, &CRenderTurnController::OnRested);
     // A rendering that came back without an offer (cancelled, failed, or no
     // turn made) gives the bar's room back.
     connect(view, &CVtwinView::renderingDone, this, [this] {
@@ -70,12 +73,12 @@ void CRenderTurnController::OnStarted()
     m_page->HideTopBarKeepingRoom();
     // One copy of the document for the whole drag, taken here on the
     // user-interface thread: the drafts differ only in their angles.
-    // Drafts of at most kDraftSide pixels on their long side keep up with the
-    // mouse on two cores; the page scales them up to the picture's place.
+    // Drafts at the size the picture is shown (at most kDraftWidth x
+    // kDraftHeight, which the page scales up to the picture's place).
     SDraftOptions options;
     const QRect area = m_page->PictureRect();
-    const int side = std::max(area.width(), area.height());
-    const double scale = side > kDraftSide ? static_cast<double>(kDraftSide) / side : 1.0;
+    const double scale = std::min({1.0, static_cast<double>(kDraftWidth) / std::max(1, area.width()),
+                                   static_cast<double>(kDraftHeight) / std::max(1, area.height())});
     options.width = std::max(50, static_cast<int>(area.width() * scale));
     options.height = std::max(50, static_cast<int>(area.height() * scale));
     m_source = CRenderJob::CreateDraft(*doc, m_view->Pipeline().GetCache(), options);
@@ -99,6 +102,15 @@ void CRenderTurnController::OnMoved(QPoint delta)
     m_lastY = y;
     if (std::unique_ptr<CRenderJob> job = CRenderJob::CreateTurnedDraft(*m_source, x, y))
         m_worker->Start(std::move(job), false);
+    m_rest.start();
+}
+
+void CRenderTurnController::OnRested()
+{
+    if (!m_turning || !m_source)
+        return;
+    if (std::unique_ptr<CRenderJob> job = CRenderJob::CreateTurnedDraft(*m_source, m_lastX, m_lastY, 2))
+        m_worker->Start(std::move(job), false);
 }
 
 void CRenderTurnController::OnFinished(QPoint delta)
@@ -106,6 +118,7 @@ void CRenderTurnController::OnFinished(QPoint delta)
     if (!m_turning)
         return;
     m_turning = false;
+    m_rest.stop();
     m_worker->Cancel();
     m_source.reset();
     const auto [x, y] = Angles(delta);

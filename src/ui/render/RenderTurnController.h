@@ -1,14 +1,17 @@
 #pragma once
 // Turning the product with the mouse on the Render tab. While the left button
-// drags, quick drafts (magnification 1, Standard detail, the picture's shape
-// at most kDraftSide pixels long, scaled to the view) follow the mouse on a
-// render thread of their own: each finished draft is shown, drafts overtaken by the mouse are skipped. On
-// release the new X and Y Rotation are handed on as one edit, which makes
-// the full rendering.
+// drags, quick drafts (magnification 1, Standard detail, at the size the
+// picture is shown up to kDraftWidth x kDraftHeight) follow the mouse on a
+// render thread of their own: each finished draft is shown, drafts overtaken
+// by the mouse are skipped, and the drafts of one drag keep the texture levels
+// and burnt faces of the first. When the mouse rests, the last draft is drawn
+// again at magnification 2 (clean outlines). On release the new X and Y
+// Rotation are handed on as one edit, which makes the full rendering.
 
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPoint>
+#include <QTimer>
 
 #include <memory>
 
@@ -20,8 +23,11 @@ class CVtwinView;
 class CRenderTurnController : public QObject {
     Q_OBJECT
 public:
-    // The long side of a draft: about 18 drafts a second on two cores.
-    static constexpr int kDraftSide = 400;
+    // Drafts at the size the picture is shown, at most this (window pixels).
+    static constexpr int kDraftWidth = 800, kDraftHeight = 600;
+    // The mouse resting this long (ms) during a drag refines the last draft
+    // (magnification 2: clean outlines).
+    static constexpr int kRestMs = 150;
 
     CRenderTurnController(CVtwinView* view, CRenderPage* page);
     ~CRenderTurnController() override;
@@ -44,6 +50,7 @@ private:
     void OnMoved(QPoint delta);
     void OnFinished(QPoint delta);
     void OnDraft(quint64 id, const std::shared_ptr<CRenderJob>& job);
+    void OnRested();
     std::pair<int, int> Angles(QPoint delta) const;
 
     CVtwinView* m_view;
@@ -54,6 +61,7 @@ private:
     bool m_turning = false;
     int m_x0 = 0, m_y0 = 0;        // rotation when the drag began
     int m_lastX = 0, m_lastY = 0;  // rotation of the last draft asked for
+    QTimer m_rest;
     QElapsedTimer m_clock;
     qint64 m_firstMs = -1, m_lastMs = -1;
     int m_frames = 0;
