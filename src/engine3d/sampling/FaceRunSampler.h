@@ -53,7 +53,7 @@ public:
 
     // The one-colour tiles of the picture (may be null): a pixel whose samples
     // can only reach texels of one colour takes that colour without being
-    // sampled (see engine3d/FlatTiles.h); the same sums as sampling it.
+    // sampled (see engine3d/sampling/FlatTiles.h); the same sums as sampling it.
     void SetFlatTiles(const CFlatTiles* tiles) noexcept;
 
     // Samples pixels left .. right (out[0] is pixel left) of the row whose

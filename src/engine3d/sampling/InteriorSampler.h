@@ -6,7 +6,7 @@
 // centre lies at u = B / C, v = 1 - A / C and its footprint in texels comes
 // from the derivatives of (u, v) there. Where the footprint is at most one
 // texel across, the pixel is one bilinear read of the picture at (u, v), with
-// weights in 1/256 (engine3d/BilinearRead.h); where it is larger, the mean of
+// weights in 1/256 (engine3d/sampling/BilinearRead.h); where it is larger, the mean of
 // four such reads half a pixel apart on the picture level where it spans one
 // to two texels, when the eight pixels of a step share that level. This class does exactly those
 // double operations in that order (no fused multiply-add), so each pixel

@@ -28,7 +28,7 @@
 // Soften Edges the model and the reflection are resolved after drawing.
 //
 // The page-edge pictures ('u', 'd', 'r', 'l') of kinds with pages are
-// painted beforehand with PaintPageEdge (engine3d/PageEdges.h).
+// painted beforehand with PaintPageEdge (engine3d/model/PageEdges.h).
 //
 // Progress: the callback gets (steps done, total) after every polygon and
 // after every list; total is the polygon count of the mesh plus its list count.
