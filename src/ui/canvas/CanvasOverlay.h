@@ -5,8 +5,8 @@
 // face's edge, where printed artwork runs on past the cut; the safe line
 // inside it, within which text is clear of the cut).
 
-#include "ui/canvas/FaceMapping.h"
-#include "ui/canvas/Snapping.h"
+#include "layout/edit/FaceMapping.h"
+#include "layout/edit/Snapping.h"
 
 #include <vector>
 

@@ -4,12 +4,12 @@
 // current tool. Painting is double-buffered (Qt widgets paint into a back
 // buffer that reaches the screen in one transfer).
 
-#include "ui/canvas/FaceMapping.h"
+#include "layout/edit/FaceMapping.h"
 #include "ui/canvas/FacePainting.h"
-#include "ui/canvas/ZoomState.h"
+#include "layout/edit/ZoomState.h"
 
-#include "ui/canvas/LayoutEditor.h"
-#include "ui/canvas/Snapping.h"
+#include "layout/edit/LayoutEdit.h"
+#include "layout/edit/Snapping.h"
 
 #include <QImage>
 #include <QRect>

@@ -2,8 +2,8 @@
 // The face canvas's painting over the face picture: the draw objects with the
 // handles of the selected ones, and the outline a tool shows while it works.
 
-#include "ui/canvas/FaceMapping.h"
-#include "ui/canvas/LayoutEditor.h"
+#include "layout/edit/FaceMapping.h"
+#include "layout/edit/LayoutEdit.h"
 
 #include <QPoint>
 #include <QRect>

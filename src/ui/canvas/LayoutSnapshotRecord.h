@@ -3,7 +3,7 @@
 // of every object of one face, taken before the edit.
 
 #include "app/undo/UndoRecord.h"
-#include "ui/canvas/LayoutEditor.h"
+#include "layout/edit/LayoutEdit.h"
 
 class CVtwinDoc;
 

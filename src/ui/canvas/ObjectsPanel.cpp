@@ -2,7 +2,7 @@
 
 #include "layout/objects/DrawObjectList.h"
 #include "layout/objects/ObjectCommands.h"
-#include "ui/canvas/LayoutEditor.h"
+#include "layout/edit/LayoutEdit.h"
 #include "ui/shell/EditService.h"
 
 #include <QDropEvent>

@@ -4,7 +4,7 @@
 // brushes cached by colour and width for the whole paint.
 
 #include "layout/face/LayoutPainter.h"
-#include "ui/canvas/FaceMapping.h"
+#include "layout/edit/FaceMapping.h"
 
 #include <QBrush>
 #include <QHash>

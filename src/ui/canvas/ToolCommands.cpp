@@ -19,3 +19,20 @@ const SToolCommand* FindToolCommand(int id)
             return &t;
     return nullptr;
 }
+
+void AlignByCommand(CDrawObjectList& objects, int id)
+{
+    using A = LayoutEdit::EAlign;
+    static constexpr struct {
+        int id;
+        A align;
+    } kAligns[] = {
+        {ID_ALIGN_LEFT, A::Left},          {ID_ALIGN_HCENTER, A::HCenter},        {ID_ALIGN_RIGHT, A::Right},
+        {ID_ALIGN_TOP, A::Top},            {ID_ALIGN_VCENTER, A::VCenter},        {ID_ALIGN_BOTTOM, A::Bottom},
+        {ID_ALIGN_TO_LEFT_OF, A::ToLeftOf}, {ID_ALIGN_TO_RIGHT_OF, A::ToRightOf}, {ID_ALIGN_ABOVE, A::Above},
+        {ID_ALIGN_BELOW, A::Below},
+    };
+    for (const auto& a : kAligns)
+        if (a.id == id)
+            LayoutEdit::Align(objects, a.align);
+}

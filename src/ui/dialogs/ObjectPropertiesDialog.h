@@ -3,7 +3,7 @@
 // stepped with "< &Back" and "&Next >". The copies are edited; the caller
 // puts them in place of the originals on OK.
 
-#include "ui/canvas/LayoutEditor.h"
+#include "layout/edit/LayoutEdit.h"
 
 #include <QDialog>
 #include <vector>

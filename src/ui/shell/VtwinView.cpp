@@ -295,7 +295,7 @@ void CVtwinView::OnTabChanged(int index)
     } else {
         m_pages->setCurrentIndex(kPageEmpty);
     }
-    m_location->setPixmap(FaceLocationPicture(FaceGroupOfCode(FaceCodeOfTab(name)), devicePixelRatioF()));
+    m_location->setPixmap(FaceLocationPicture(FaceGroupOfCode(FaceCodeOfTab(name.toStdString())), devicePixelRatioF()));
     m_location->setToolTip(name);
     emit tabChanged(name);
     emit commandStateChanged();

@@ -3,8 +3,8 @@
 // "Layout" and "Render". A face tab shows the face canvas; beside the tabs is
 // the place of the property grid.
 
-#include "ui/canvas/LayoutEditor.h"
-#include "ui/canvas/ZoomState.h"
+#include "layout/edit/LayoutEdit.h"
+#include "layout/edit/ZoomState.h"
 #include "ui/shell/EditService.h"
 
 #include <QImage>

@@ -8,7 +8,7 @@
 #include "layout/shapes/DrawPicture.h"
 #include "layout/objects/RecordStream.h"
 #include "ui/canvas/FaceCanvas.h"
-#include "ui/canvas/PastePlacement.h"
+#include "layout/edit/PastePlacement.h"
 #include "ui/widgets/MessageBox.h"
 #include "ui/widgets/RasterImage.h"
 

@@ -332,24 +332,24 @@ bool CVtwinView::RunEditCommand(int id)
                          [horizontal](CDrawObjectList& o) { return ObjectCommands::Distribute(o, horizontal); });
         return true;
     }
-    case ID_ALIGN_LEFT: edit("Align Left %s", [id](CObjectVector& o) { LayoutEdit::Align(o, id); }); return true;
+    case ID_ALIGN_LEFT: edit("Align Left %s", [id](CObjectVector& o) { AlignByCommand(o, id); }); return true;
     case ID_ALIGN_HCENTER:
-        edit("Align Horizontal Center %s", [id](CObjectVector& o) { LayoutEdit::Align(o, id); });
+        edit("Align Horizontal Center %s", [id](CObjectVector& o) { AlignByCommand(o, id); });
         return true;
-    case ID_ALIGN_RIGHT: edit("Align Right %s", [id](CObjectVector& o) { LayoutEdit::Align(o, id); }); return true;
-    case ID_ALIGN_TOP: edit("Align Top %s", [id](CObjectVector& o) { LayoutEdit::Align(o, id); }); return true;
+    case ID_ALIGN_RIGHT: edit("Align Right %s", [id](CObjectVector& o) { AlignByCommand(o, id); }); return true;
+    case ID_ALIGN_TOP: edit("Align Top %s", [id](CObjectVector& o) { AlignByCommand(o, id); }); return true;
     case ID_ALIGN_VCENTER:
-        edit("Align Vertical Center %s", [id](CObjectVector& o) { LayoutEdit::Align(o, id); });
+        edit("Align Vertical Center %s", [id](CObjectVector& o) { AlignByCommand(o, id); });
         return true;
-    case ID_ALIGN_BOTTOM: edit("Align Bottom %s", [id](CObjectVector& o) { LayoutEdit::Align(o, id); }); return true;
+    case ID_ALIGN_BOTTOM: edit("Align Bottom %s", [id](CObjectVector& o) { AlignByCommand(o, id); }); return true;
     case ID_ALIGN_TO_LEFT_OF:
-        edit("Align To Left Of %m", [id](CObjectVector& o) { LayoutEdit::Align(o, id); });
+        edit("Align To Left Of %m", [id](CObjectVector& o) { AlignByCommand(o, id); });
         return true;
     case ID_ALIGN_TO_RIGHT_OF:
-        edit("Align To Right Of %m", [id](CObjectVector& o) { LayoutEdit::Align(o, id); });
+        edit("Align To Right Of %m", [id](CObjectVector& o) { AlignByCommand(o, id); });
         return true;
-    case ID_ALIGN_ABOVE: edit("Align Above %m", [id](CObjectVector& o) { LayoutEdit::Align(o, id); }); return true;
-    case ID_ALIGN_BELOW: edit("Align Below %m", [id](CObjectVector& o) { LayoutEdit::Align(o, id); }); return true;
+    case ID_ALIGN_ABOVE: edit("Align Above %m", [id](CObjectVector& o) { AlignByCommand(o, id); }); return true;
+    case ID_ALIGN_BELOW: edit("Align Below %m", [id](CObjectVector& o) { AlignByCommand(o, id); }); return true;
     case ID_SAME_WIDTH:
     case ID_SAME_HEIGHT:
     case ID_SAME_SIZE: {

@@ -6,7 +6,7 @@
 #include "layout/face/Margin.h"
 #include "layout/objects/ObjectCommands.h"
 #include "ui/canvas/FaceCanvas.h"
-#include "ui/canvas/LayoutEditor.h"
+#include "layout/edit/LayoutEdit.h"
 #include "ui/shell/VtwinView.h"
 #include "ui/widgets/ColorButton.h"
 #include "ui/widgets/RasterImage.h"

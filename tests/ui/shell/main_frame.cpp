@@ -137,18 +137,7 @@ private slots:
         QVERIFY(m_frame->Action(ID_ZOOM_FIT)->isChecked());
         m_frame->RunCommand(ID_TAB_FRONT);
         QVERIFY(m_frame->Action(ID_ZOOM_400)->isChecked());
-        // A custom zoom of 2000 % keeps 2000 % on Zoom In; 300 % gives 400 %.
-        CZoomEntry& e = m_frame->View()->ZoomMap().Get("Front");
-        e.fit = 0;
-        e.zoom = 20000;
-        m_frame->RunCommand(ID_ZOOM_IN);
-        QCOMPARE(e.Percent(), 2000);
-        e.zoom = 3000;
-        m_frame->RunCommand(ID_ZOOM_IN);
-        QCOMPARE(e.Percent(), 400);
-        e.zoom = 100;
-        m_frame->RunCommand(ID_ZOOM_OUT);
-        QCOMPARE(e.Percent(), 10);
+        // The steps from other zooms: ZoomState.StepsFollowTheLevelsAndNewFacesFit.
     }
 
     void aFittedZoomFollowsTheWindowSize()

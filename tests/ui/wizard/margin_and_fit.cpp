@@ -14,7 +14,7 @@
 #include "layout/face/Margin.h"
 #include "layout/objects/ObjectCommands.h"
 #include "properties/Appearance.h"
-#include "ui/canvas/LayoutEditor.h"
+#include "layout/edit/LayoutEdit.h"
 #include "ui/grid/FacePictureEditor.h"
 #include "ui/shell/CommandIds.h"
 #include "ui/widgets/ColorButton.h"

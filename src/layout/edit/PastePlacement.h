@@ -3,7 +3,7 @@
 // the face they were copied from (its left and top edges scaled to this
 // face), and always inside the face, so that a paste is never lost off it.
 
-#include "ui/canvas/LayoutEditor.h"
+#include "layout/edit/LayoutEdit.h"
 
 namespace PastePlacement {
 

@@ -3,11 +3,11 @@
 // front): selection with the dominant object, rubber band, the resize rule,
 // the Shift constraint, creating objects from points, and the editing
 // commands (delete, nudge, order, centre, align, same size, rotate, paste
-// placement). Widgets call these; they hold no widget state.
+// placement). The canvas and the view call these; they hold no widget state.
 
 #include "layout/objects/DrawObject.h"
 #include "layout/objects/DrawObjectList.h"
-#include "ui/canvas/FaceMapping.h"
+#include "layout/edit/FaceMapping.h"
 
 #include <memory>
 #include <string>
@@ -78,8 +78,12 @@ void Nudge(CDrawObjectList& objects, int dx, int dy);
 void Reorder(CDrawObjectList& objects, int delta);
 void AlignEdge(CDrawObject& object, int edge, int value);
 void CenterInImage(CDrawObjectList& objects, bool horizontal, int faceWidth, int faceHeight);
-// Align command by its number; nothing when no object is dominant.
-void Align(CDrawObjectList& objects, int commandId);
+// Where Align puts the selection: an edge or centre of each selected object
+// on the same one of the dominant object; ToLeftOf, ToRightOf, Above and
+// Below put it beside the dominant, a pixel apart.
+enum class EAlign { Left, HCenter, Right, Top, VCenter, Bottom, ToLeftOf, ToRightOf, Above, Below };
+// Nothing when no object is dominant.
+void Align(CDrawObjectList& objects, EAlign align);
 // Empty string on success (objects changed); otherwise the refusal message
 // and nothing changed.
 std::string SameSizeRefusal(const CDrawObjectList& objects, bool width, bool height);

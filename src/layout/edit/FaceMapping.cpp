@@ -1,4 +1,4 @@
-#include "ui/canvas/FaceMapping.h"
+#include "layout/edit/FaceMapping.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "ui/canvas/Snapping.h"
+#include "layout/edit/Snapping.h"
 
 #include "layout/objects/DrawObjectList.h"
 

@@ -1,4 +1,4 @@
-#include "ui/canvas/PastePlacement.h"
+#include "layout/edit/PastePlacement.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,10 +1,9 @@
-#include "ui/canvas/LayoutEditor.h"
+#include "layout/edit/LayoutEdit.h"
 
 #include "layout/shapes/DrawPoly.h"
 #include "layout/shapes/DrawRect.h"
 #include "layout/objects/ObjectCommands.h"
 #include "layout/shapes/ShapeFactory.h"
-#include "ui/shell/CommandIds.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -419,28 +418,23 @@ void CenterInImage(CDrawObjectList& objects, bool horizontal, int faceWidth, int
             AlignEdge(*o, horizontal ? 1 : 4, horizontal ? faceWidth / 2 : faceHeight / 2);
 }
 
-void Align(CDrawObjectList& objects, int id)
+void Align(CDrawObjectList& objects, EAlign align)
 {
     const CDrawObject* d = Dominant(objects);
     if (!d)
         return;
-    int edge = 0, value = 0;
-    switch (id) {
-    case ID_ALIGN_LEFT: edge = 0; value = d->GetMinX(); break;
-    case ID_ALIGN_HCENTER: edge = 1; value = (d->GetX1() + d->GetX2()) / 2; break;
-    case ID_ALIGN_RIGHT: edge = 2; value = d->GetMaxX(); break;
-    case ID_ALIGN_TOP: edge = 3; value = d->GetMaxY(); break;
-    case ID_ALIGN_VCENTER: edge = 4; value = (d->GetY1() + d->GetY2()) / 2; break;
-    case ID_ALIGN_BOTTOM: edge = 5; value = d->GetMinY(); break;
-    case ID_ALIGN_TO_LEFT_OF: edge = 2; value = d->GetMinX() - 1; break;
-    case ID_ALIGN_TO_RIGHT_OF: edge = 0; value = d->GetMaxX() + 1; break;
-    case ID_ALIGN_ABOVE: edge = 5; value = d->GetMaxY() + 1; break;
-    case ID_ALIGN_BELOW: edge = 3; value = d->GetMinY() - 1; break;
-    default: return;
-    }
+    // The edge of the others that moves (as AlignEdge numbers it) and where to.
+    struct SRule {
+        int edge, value;
+    };
+    const int centreX = (d->GetX1() + d->GetX2()) / 2, centreY = (d->GetY1() + d->GetY2()) / 2;
+    const SRule rules[] = {{0, d->GetMinX()},     {1, centreX},          {2, d->GetMaxX()},     {3, d->GetMaxY()},
+                           {4, centreY},          {5, d->GetMinY()},     {2, d->GetMinX() - 1}, {0, d->GetMaxX() + 1},
+                           {5, d->GetMaxY() + 1}, {3, d->GetMinY() - 1}};
+    const SRule rule = rules[static_cast<int>(align)];
     for (CDrawObject* o : Items(objects))
         if (o->IsSelected() && o != d)
-            AlignEdge(*o, edge, value);
+            AlignEdge(*o, rule.edge, rule.value);
 }
 
 std::string SameSizeRefusal(const CDrawObjectList& objects, bool width, bool height)
@@ -490,23 +484,8 @@ void Rotate(CDrawObjectList& objects, bool left, int faceWidth, int faceHeight)
         const bool onFace = ObjectCommands::IsOnFace(*o, faceWidth, faceHeight);
         const int cx = (o->GetX1() + o->GetX2()) / 2;
         const int cy = (o->GetY1() + o->GetY2()) / 2;
-        auto turn = [&](int x, int y, int& rx, int& ry) {
-            if (left) {
-                rx = cx - (y - cy);
-                ry = cy + (x - cx);
-            } else {
-                rx = cx + (y - cy);
-                ry = cy - (x - cx);
-            }
-        };
-        int ax, ay, bx, by;
-        turn(o->GetX1(), o->GetY1(), ax, ay);
-        turn(o->GetX2(), o->GetY2(), bx, by);
-        o->SetCoords(ax, ay, bx, by);
-        if (left)
-            o->RotateLeft(cx, cy);
-        else
-            o->RotateRight(cx, cy);
+        RotateDrawObject(*o, left);
+        // The rounded centre can move by a pixel: put it back.
         const int ncx = (o->GetX1() + o->GetX2()) / 2;
         const int ncy = (o->GetY1() + o->GetY2()) / 2;
         if (ncx != cx || ncy != cy)

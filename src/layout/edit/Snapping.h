@@ -4,7 +4,7 @@
 // and centre, the guides and the edges and centres of the other objects
 // when they pass within a few screen pixels of them. Face pixels throughout.
 
-#include "ui/canvas/FaceMapping.h"
+#include "layout/edit/FaceMapping.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "ui/canvas/ZoomState.h"
+#include "layout/edit/ZoomState.h"
 
 CZoomEntry& CZoomMap::Get(const std::string& face)
 {
