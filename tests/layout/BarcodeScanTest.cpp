@@ -6,6 +6,8 @@
 #include "layout/barcode/BarcodeKind.h"
 #include "layout/barcode/DrawBarcode.h"
 
+#include "FaceTestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -17,13 +19,6 @@
 #include <vector>
 
 namespace {
-
-void Paint(CRaster& face, COLORREF colour)
-{
-    for (int y = 0; y < face.GetHeight(); ++y)
-        for (int x = 0; x < face.GetWidth(); ++x)
-            face.SetPixelColor(x, y, colour);
-}
 
 bool HaveReader() { return std::system("command -v zbarimg >/dev/null 2>&1") == 0; }
 
@@ -99,9 +94,8 @@ TEST(BarcodeScan, EveryKindReadsBackAtEveryAngleAndModule)
                 h *= module;
                 const int margin = 12;
                 barcode.SetCoords(margin, margin + h, margin + w, margin);
-                CRaster face = CRaster::Make(w + 2 * margin, h + 2 * margin, 24).value();
                 // Dark artwork around the symbol: its own light margins let it scan.
-                Paint(face, RGB(30, 40, 110));
+                CRaster face = FilledFace(w + 2 * margin, h + 2 * margin, RGB(30, 40, 110));
                 barcode.RenderToFace(face);
                 const std::string path = testing::TempDir() + "vt_scan_" + std::to_string(getpid()) + "_" +
                                          std::to_string(made.size()) + ".png";

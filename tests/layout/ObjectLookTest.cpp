@@ -7,23 +7,14 @@
 #include "layout/objects/ObjectCommands.h"
 #include "layout/objects/RecordStream.h"
 
+#include "FaceTestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <memory>
 
 namespace {
-
-COLORREF At(const CRaster& face, int x, int y) { return RGBQUADtoRGB(face.GetPixelColor(x, y)); }
-
-CRaster WhiteFace(int w, int h)
-{
-    CRaster face = CRaster::Make(w, h, 24).value();
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            face.SetPixelColor(x, y, 0xFFFFFF);
-    return face;
-}
 
 std::unique_ptr<CDrawRect> Rect(std::uint32_t style)
 {
@@ -43,7 +34,7 @@ TEST(ObjectLook, WideLinesCornersAndOpacityReachTheFace)
     // bottom edge are red, row 14 is not.
     auto wide = Rect(kStyleOutlined);
     wide->SetLineWidth(4);
-    CRaster face = WhiteFace(60, 50);
+    CRaster face = FilledFace(60, 50);
     wide->RenderToFace(face);
     for (int y = 10; y <= 13; ++y)
         EXPECT_EQ(At(face, 30, y), 0x0000FFu) << y;
@@ -52,7 +43,7 @@ TEST(ObjectLook, WideLinesCornersAndOpacityReachTheFace)
     // Half opacity: red over white is (255, 127.5, 127.5) per channel.
     auto faded = Rect(kStyleOutlined);
     faded->SetOpacity(50);
-    face = WhiteFace(60, 50);
+    face = FilledFace(60, 50);
     faded->RenderToFace(face);
     const COLORREF half = At(face, 30, 10);
     EXPECT_EQ(half & 0xFF, 0xFFu);
@@ -62,7 +53,7 @@ TEST(ObjectLook, WideLinesCornersAndOpacityReachTheFace)
     // A radius of 10 leaves the filled box's corner pixel bare, not its middle.
     auto round = Rect(kStyleFilled);
     round->SetCornerRadius(10);
-    face = WhiteFace(60, 50);
+    face = FilledFace(60, 50);
     round->RenderToFace(face);
     EXPECT_EQ(At(face, 10, 10), 0xFFFFFFu);
     EXPECT_EQ(At(face, 30, 25), 0xFF0000u);
@@ -70,7 +61,7 @@ TEST(ObjectLook, WideLinesCornersAndOpacityReachTheFace)
     // A dashed edge: some of its pixels red, some white.
     auto dashed = Rect(kStyleOutlined);
     dashed->SetDash(kDashDash);
-    face = WhiteFace(60, 50);
+    face = FilledFace(60, 50);
     dashed->RenderToFace(face);
     int red = 0;
     for (int x = 12; x < 48; ++x)

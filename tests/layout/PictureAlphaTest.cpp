@@ -7,6 +7,8 @@
 #include "layout/shapes/DrawPicture.h"
 #include "layout/objects/RecordStream.h"
 
+#include "FaceTestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <png.h>
@@ -76,17 +78,6 @@ COLORREF Expected(const Px& p, COLORREF under)
     return ch(p.r, 0) | ch(p.g, 8) | ch(p.b, 16);
 }
 
-CRaster Face(int w, int h, COLORREF colour)
-{
-    CRaster face = CRaster::Make(w, h, 24).value();
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            face.SetPixelColor(x, y, colour);
-    return face;
-}
-
-COLORREF At(const CRaster& face, int x, int y) { return RGBQUADtoRGB(face.GetPixelColor(x, y)); }
-
 // A 4 x 2 picture: full, three-quarter, half, faint and no cover.
 const std::vector<std::vector<Px>> kPixels = {
     {{200, 10, 30, 255}, {0, 0, 255, 192}, {255, 255, 255, 128}, {90, 200, 40, 1}},
@@ -116,7 +107,7 @@ TEST(PictureAlpha, AlphaPngOverAColouredFaceIsTheAlphaBlend)
     std::remove(path.c_str());
     ASSERT_TRUE(picture) << message;
     const COLORREF under = RGB(40, 160, 90);
-    CRaster face = Face(10, 8, under);
+    CRaster face = FilledFace(10, 8, under);
     picture->RenderToFace(face);
     // Box top-left at (3, 5): picture row r lands on face y = 5 - r.
     for (int r = 0; r < 2; ++r)
@@ -135,7 +126,7 @@ TEST(PictureAlpha, KeyColourStillSkipsItsPixelsBesideTheAlpha)
     picture->SetTransparentColour(RGB(250, 128, 5));  // the opaque last pixel of row 1
     picture->SetTransparent(true);
     const COLORREF under = RGB(7, 7, 7);
-    CRaster face = Face(4, 2, under);
+    CRaster face = FilledFace(4, 2, under);
     picture->RenderToFace(face);
     EXPECT_EQ(At(face, 3, 0), under);                          // key: skipped
     EXPECT_EQ(At(face, 0, 1), RGB(200, 10, 30));               // opaque: copied
@@ -152,7 +143,7 @@ TEST(PictureAlpha, PaletteTransparencyEntriesBecomeAlpha)
     std::remove(path.c_str());
     ASSERT_TRUE(picture) << message;
     const COLORREF under = RGB(100, 100, 100);
-    CRaster face = Face(3, 1, under);
+    CRaster face = FilledFace(3, 1, under);
     picture->RenderToFace(face);
     EXPECT_EQ(At(face, 0, 0), under);
     EXPECT_EQ(At(face, 1, 0), Expected({0, 255, 0, 100}, under));
@@ -176,7 +167,7 @@ TEST(PictureAlpha, AlphaSurvivesRecordsAndTurning)
     std::unique_ptr<CDrawObject> back = LoadDrawObject(in, false, true);
     ASSERT_TRUE(back);
     const COLORREF under = RGB(0, 90, 200);
-    CRaster a = Face(4, 4, under), b = Face(4, 4, under);
+    CRaster a = FilledFace(4, 4, under), b = FilledFace(4, 4, under);
     picture->RenderToFace(a);
     back->RenderToFace(b);
     for (int y = 0; y < 4; ++y)
@@ -189,7 +180,7 @@ TEST(PictureAlpha, AlphaSurvivesRecordsAndTurning)
     ASSERT_TRUE(turned);
     turned->RotateLeft(0, 0);
     turned->SetBoxToImage();
-    CRaster t = Face(4, 4, under);
+    CRaster t = FilledFace(4, 4, under);
     turned->RenderToFace(t);
     for (int r = 0; r < 2; ++r)
         for (int c = 0; c < 4; ++c)
@@ -209,7 +200,7 @@ TEST(PictureAlpha, OpaquePictureRecordHasNoAlphaAndBurnsInAsBefore)
     // Last two pixels as stored: 0x00BBGGRR, top byte 0.
     EXPECT_EQ(block[block.size() - 1], 0);
     EXPECT_EQ(block[block.size() - 5], 0);
-    CRaster face = Face(2, 1, RGB(9, 9, 9));
+    CRaster face = FilledFace(2, 1, RGB(9, 9, 9));
     picture->RenderToFace(face);
     EXPECT_EQ(At(face, 0, 0), RGB(1, 2, 3));
     EXPECT_EQ(At(face, 1, 0), RGB(250, 251, 252));

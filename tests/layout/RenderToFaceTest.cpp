@@ -9,6 +9,8 @@
 #include "layout/shapes/DrawRect.h"
 #include "layout/face/Margin.h"
 
+#include "FaceTestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -17,25 +19,6 @@
 namespace {
 
 constexpr COLORREF kGrey = 0x808080;
-
-CRaster Face(int w, int h)
-{
-    CRaster face = CRaster::Make(w, h, 24).value();
-    for (int y = 0; y < h; ++y)
-        face.HorizontalLine(0, w - 1, y, kGrey);
-    return face;
-}
-
-COLORREF At(const CRaster& face, int x, int y) { return RGBQUADtoRGB(face.GetPixelColor(x, y)); }
-
-int Count(const CRaster& face, COLORREF c)
-{
-    int n = 0;
-    for (int y = 0; y < face.GetHeight(); ++y)
-        for (int x = 0; x < face.GetWidth(); ++x)
-            n += At(face, x, y) == c;
-    return n;
-}
 
 // Code 39 modules of "*ABC*" built from the symbology's structure rather than
 // a table: the bars of every character follow the two-of-five sequence of the
@@ -69,53 +52,53 @@ std::string Modules(const std::string& encoded)
 
 TEST(RenderToFace, RectangleFillAndBorderFollowTheStyle)
 {
-    CRaster face = Face(20, 20);
+    CRaster face = FilledFace(20, 20, kGrey);
     CDrawRect rect;
     rect.SetCoords(2, 12, 8, 4);  // x 2..8, y 4..12 inclusive
     rect.SetLineColour(0x0000FF);
     rect.SetFillColour(0x00FF00);
     rect.SetStyle(kStyleFilled);
     rect.RenderToFace(face);
-    EXPECT_EQ(Count(face, 0x00FF00), 7 * 9);
-    EXPECT_EQ(Count(face, 0x0000FF), 0);  // no border with style 1
+    EXPECT_EQ(FindInk(face, 0x00FF00).count, 7 * 9);
+    EXPECT_EQ(FindInk(face, 0x0000FF).count, 0);  // no border with style 1
     EXPECT_EQ(At(face, 2, 4), 0x00FF00u);
     EXPECT_EQ(At(face, 8, 12), 0x00FF00u);
     EXPECT_EQ(At(face, 9, 12), kGrey);
 
     rect.SetStyle(kStyleOutlinedFilled);
     rect.RenderToFace(face);
-    EXPECT_EQ(Count(face, 0x0000FF), 2 * 7 + 2 * 7);  // the box's edge pixels
-    EXPECT_EQ(Count(face, 0x00FF00), 5 * 7);
+    EXPECT_EQ(FindInk(face, 0x0000FF).count, 2 * 7 + 2 * 7);  // the box's edge pixels
+    EXPECT_EQ(FindInk(face, 0x00FF00).count, 5 * 7);
     EXPECT_EQ(At(face, 2, 8), 0x0000FFu);
     EXPECT_EQ(At(face, 3, 8), 0x00FF00u);
 
-    CRaster outline = Face(20, 20);
+    CRaster outline = FilledFace(20, 20, kGrey);
     rect.SetStyle(kStyleOutlined);
     rect.RenderToFace(outline);
-    EXPECT_EQ(Count(outline, 0x0000FF), 28);
+    EXPECT_EQ(FindInk(outline, 0x0000FF).count, 28);
     EXPECT_EQ(At(outline, 5, 8), kGrey);
 }
 
 TEST(RenderToFace, LinesIncludeBothEndsAndSurviveHugeCoordinates)
 {
-    CRaster face = Face(10, 10);
+    CRaster face = FilledFace(10, 10, kGrey);
     CDrawLine line;
     line.SetLineColour(0xFF0000);
     line.SetCoords(1, 1, 4, 4);
     line.RenderToFace(face);
     for (int i = 1; i <= 4; ++i)
         EXPECT_EQ(At(face, i, i), 0xFF0000u);
-    EXPECT_EQ(Count(face, 0xFF0000), 4);
+    EXPECT_EQ(FindInk(face, 0xFF0000).count, 4);
 
-    CRaster dot = Face(10, 10);
+    CRaster dot = FilledFace(10, 10, kGrey);
     line.SetCoords(3, 7, 3, 7);
     line.RenderToFace(dot);
-    EXPECT_EQ(Count(dot, 0xFF0000), 1);
+    EXPECT_EQ(FindInk(dot, 0xFF0000).count, 1);
     EXPECT_EQ(At(dot, 3, 7), 0xFF0000u);
 
     // A stored line of absurd length is clipped, not walked: the visible part is
     // the diagonal through the face.
-    CRaster big = Face(10, 10);
+    CRaster big = FilledFace(10, 10, kGrey);
     line.SetCoords(-2000000000, -2000000000, 2000000000, 2000000000);
     line.RenderToFace(big);
     for (int i = 0; i < 10; ++i)
@@ -124,7 +107,7 @@ TEST(RenderToFace, LinesIncludeBothEndsAndSurviveHugeCoordinates)
 
 TEST(RenderToFace, FilledPolygonCoversConcaveShapesByTheEvenOddRule)
 {
-    CRaster face = Face(30, 30);
+    CRaster face = FilledFace(30, 30, kGrey);
     CDrawPolygon u;
     // A "U": the notch between x 10 and 20 above y 10 stays empty.
     u.SetPoints({{0, 0}, {29, 0}, {29, 29}, {20, 29}, {20, 10}, {10, 10}, {10, 29}, {0, 29}});
@@ -149,9 +132,9 @@ TEST(RenderToFace, MarginBandsAndTrianglesAtTheirPixels)
     EXPECT_EQ(band->GetWidth(), 299);
     EXPECT_TRUE(band->IsFilled());
     EXPECT_FALSE(band->IsOutlined());
-    CRaster face = Face(300, 500);
+    CRaster face = FilledFace(300, 500, kGrey);
     band->RenderToFace(face);
-    EXPECT_EQ(Count(face, 0x0000FF), 300 * 51);
+    EXPECT_EQ(FindInk(face, 0x0000FF).count, 300 * 51);
     EXPECT_EQ(At(face, 299, 50), 0x0000FFu);
     EXPECT_EQ(At(face, 0, 51), kGrey);
 
@@ -186,14 +169,14 @@ TEST(RenderToFace, MarginBandsAndTrianglesAtTheirPixels)
         auto o = CreateMarginObject(t.type, 200, 100, 10, 30, 0x0000FF, 0);
         ASSERT_TRUE(o);
         EXPECT_STREQ(o->GetKindCode(), "POLYGON");
-        CRaster f = Face(200, 100);
+        CRaster f = FilledFace(200, 100, kGrey);
         o->RenderToFace(f);
         EXPECT_EQ(At(f, t.corner.x, t.corner.y), 0x0000FFu) << t.type;
         EXPECT_EQ(At(f, t.alongX.x, t.alongX.y), 0x0000FFu) << t.type;
         EXPECT_EQ(At(f, t.alongY.x, t.alongY.y), 0x0000FFu) << t.type;
         EXPECT_EQ(At(f, t.outside.x, t.outside.y), kGrey) << t.type;
         // Area close to h * v / 2 plus the edge pixels.
-        const int n = Count(f, 0x0000FF);
+        const int n = FindInk(f, 0x0000FF).count;
         EXPECT_GT(n, 20 * 30 / 2) << t.type;
         EXPECT_LT(n, 20 * 30 / 2 + 20 + 30 + 40) << t.type;
     }
@@ -216,7 +199,7 @@ TEST(RenderToFace, BarcodeABCBarsAtEveryAngle)
             barcode.SetCoords(10, 30 + length, 10 + 16, 30);
         else
             barcode.SetCoords(10, 30 + 16, 10 + length, 30);
-        CRaster face = Face(300, 300);
+        CRaster face = FilledFace(300, 300, kGrey);
         barcode.RenderToFace(face);
         // Position p along the symbol's direction, measured from its starting edge.
         for (int p = 0; p < length; ++p) {
@@ -249,20 +232,20 @@ TEST(RenderToFace, TransparentPicturePixelsLeaveTheFaceVisible)
     EXPECT_EQ(picture->GetX2(), 7);
     EXPECT_EQ(picture->GetY2(), 4);
 
-    CRaster opaque = Face(10, 10);
+    CRaster opaque = FilledFace(10, 10, kGrey);
     picture->RenderToFace(opaque);
     // Bitmap row 0 (image top row, y = 1) lands on face row 6, row 1 on 5.
     for (int c = 0; c < 4; ++c) {
         EXPECT_EQ(At(opaque, 3 + c, 6), (c + 1) % 2 ? 0xFFFFFFu : 0x0000FFu) << c;
         EXPECT_EQ(At(opaque, 3 + c, 5), c % 2 ? 0xFFFFFFu : 0x0000FFu) << c;
     }
-    EXPECT_EQ(Count(opaque, 0xFFFFFF), 4);
+    EXPECT_EQ(FindInk(opaque, 0xFFFFFF).count, 4);
 
     picture->SetTransparent(true);  // transparent colour white
-    CRaster see = Face(10, 10);
+    CRaster see = FilledFace(10, 10, kGrey);
     picture->RenderToFace(see);
-    EXPECT_EQ(Count(see, 0xFFFFFF), 0);
-    EXPECT_EQ(Count(see, 0x0000FF), 4);
+    EXPECT_EQ(FindInk(see, 0xFFFFFF).count, 0);
+    EXPECT_EQ(FindInk(see, 0x0000FF).count, 4);
     EXPECT_EQ(At(see, 3, 6), kGrey);
 }
 
@@ -281,12 +264,12 @@ TEST(RenderToFace, PictureTurnedLeftShowsTheImageAnticlockwise)
     ASSERT_TRUE(picture->GetCurrentImage());
     EXPECT_EQ(picture->GetCurrentImage()->GetWidth(), 2);
     // Turned anticlockwise, the old top-left corner becomes the bottom-left.
-    CRaster face = Face(20, 20);
+    CRaster face = FilledFace(20, 20, kGrey);
     picture->RenderToFace(face);
     const int minX = picture->GetMinX(), minY = picture->GetMinY();
     EXPECT_EQ(At(face, minX, minY + 1), 0x0000FFu);
-    EXPECT_EQ(Count(face, 0x0000FF), 1);
-    EXPECT_EQ(Count(face, 0x00FF00), 5);
+    EXPECT_EQ(FindInk(face, 0x0000FF).count, 1);
+    EXPECT_EQ(FindInk(face, 0x00FF00).count, 5);
 }
 
 TEST(RenderToFace, ListDrawsInOrderAndHugeBoxesCostNothingOffTheFace)
@@ -306,16 +289,16 @@ TEST(RenderToFace, ListDrawsInOrderAndHugeBoxesCostNothingOffTheFace)
     huge->SetData("X");
     huge->SetCoords(-900000, 900000, 900000, -900000);
     list.Add(std::move(huge));
-    CRaster face = Face(10, 10);
+    CRaster face = FilledFace(10, 10, kGrey);
     list.RenderToFace(face);
     // The huge barcode covers everything with its symbol's middle.
-    EXPECT_EQ(Count(face, 0x0000FF) + Count(face, 0x00FF00), 0);
+    EXPECT_EQ(FindInk(face, 0x0000FF).count + FindInk(face, 0x00FF00).count, 0);
 
     list.Remove(2);
-    CRaster again = Face(10, 10);
+    CRaster again = FilledFace(10, 10, kGrey);
     list.RenderToFace(again);
-    EXPECT_EQ(Count(again, 0x00FF00), 50);
-    EXPECT_EQ(Count(again, 0x0000FF), 50);
+    EXPECT_EQ(FindInk(again, 0x00FF00).count, 50);
+    EXPECT_EQ(FindInk(again, 0x0000FF).count, 50);
 }
 
 TEST(PictureFile, InsertedPictureTakesTheImageSizeOrSaysItCouldNotBeRead)

@@ -12,6 +12,8 @@
 #include "layout/barcode/DrawBarcode.h"
 #include "layout/objects/DrawObjectList.h"
 
+#include "FaceTestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,13 +22,6 @@
 #include <string>
 
 namespace {
-
-void Paint(CRaster& face, COLORREF colour)
-{
-    for (int y = 0; y < face.GetHeight(); ++y)
-        for (int x = 0; x < face.GetWidth(); ++x)
-            face.SetPixelColor(x, y, colour);
-}
 
 std::string Complete(EBarcodeKind kind, const std::string& data)
 {
@@ -237,10 +232,9 @@ TEST(DrawBarcodeKinds, SymbolIsCentredInWholeModulesWithItsQuietZones)
     // 81 x 65 modules at a module of 2 fit a 170 x 140 box (162 x 130); the
     // symbol starts (170 - 162) / 2 = 4 pixels in, its first bar 7 modules later.
     barcode.SetCoords(0, 139, 170, -1);  // box 170 wide, 140 high, face y 0..139
-    CRaster face = CRaster::Make(170, 140, 24).value();
-    Paint(face, RGB(20, 30, 90));  // dark artwork under the box
+    CRaster face = FilledFace(170, 140, RGB(20, 30, 90));  // dark artwork under the box
     barcode.RenderToFace(face);
-    const auto colour = [&](int x, int yDown) { return RGBQUADtoRGB(face.GetPixelColor(x, 139 - yDown)); };
+    const auto colour = [&](int x, int yDown) { return At(face, x, 139 - yDown); };
     for (int x = 0; x < 4 + 14; ++x)
         EXPECT_EQ(colour(x, 10), 0xFFFFFFu) << x;  // margin and quiet zone are white
     EXPECT_EQ(colour(18, 10), 0x000000u);      // start guard: 2 pixels of bar

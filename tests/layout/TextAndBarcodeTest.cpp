@@ -7,42 +7,12 @@
 #include "layout/face/FitPicture.h"
 #include "layout/text/FontEngine.h"
 
+#include "FaceTestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
-
-namespace {
-
-COLORREF At(const CRaster& face, int x, int y) { return RGBQUADtoRGB(face.GetPixelColor(x, y)); }
-
-struct Ink {
-    int minX = 1 << 30, maxX = -1, minY = 1 << 30, maxY = -1, count = 0;
-};
-
-Ink FindInk(const CRaster& face, COLORREF colour)
-{
-    Ink ink;
-    for (int y = 0; y < face.GetHeight(); ++y)
-        for (int x = 0; x < face.GetWidth(); ++x)
-            if (At(face, x, y) == colour) {
-                ink.minX = std::min(ink.minX, x);
-                ink.maxX = std::max(ink.maxX, x);
-                ink.minY = std::min(ink.minY, y);
-                ink.maxY = std::max(ink.maxY, y);
-                ++ink.count;
-            }
-    return ink;
-}
-
-CRaster WhiteFace(int w, int h)
-{
-    CRaster face = CRaster::Make(w, h, 24).value();
-    face.ToWhite();
-    return face;
-}
-
-}  // namespace
 
 TEST(TextKeyColour, AvoidsBothTextColours)
 {
@@ -165,13 +135,13 @@ TEST(TextRender, BoxIsOnePixelLargerThanTheGlyphExtentOnEverySide)
         text.SetAngle(angle);
         text.SetCoords(150, 150, 150, 150);
         text.FitToText();
-        CRaster face = WhiteFace(300, 300);
+        CRaster face = FilledFace(300, 300);
         text.RenderToFace(face);
-        const Ink ink = FindInk(face, 0x0000FF);
+        const SInk ink = FindInk(face, 0x0000FF);
         ASSERT_GT(ink.count, 0) << angle;
         // No key colour reaches the face.
         EXPECT_EQ(FindInk(face, text.GetBackgroundColour()).count, 0) << angle;
-        // Ink stays inside the box less its one-pixel margin.
+        // SInk stays inside the box less its one-pixel margin.
         EXPECT_GE(ink.minX, text.GetMinX() + 1) << angle;
         EXPECT_LE(ink.maxX, text.GetMaxX() - 1) << angle;
         EXPECT_GE(ink.minY, text.GetMinY() + 1) << angle;
@@ -194,12 +164,12 @@ TEST(TextRender, OutlineLeavesTheInteriorAndBorderedAddsTheSecondColour)
     text.SetColour2(0x00FF00);
     text.SetCoords(10, 100, 10, 100);
     text.FitToText();
-    CRaster normal = WhiteFace(120, 120);
+    CRaster normal = FilledFace(120, 120);
     text.RenderToFace(normal);
     const int glyph = FindInk(normal, 0x0000FF).count;
 
     text.SetAppearance(kTextOutline);
-    CRaster outline = WhiteFace(120, 120);
+    CRaster outline = FilledFace(120, 120);
     text.RenderToFace(outline);
     const int ring = FindInk(outline, 0x0000FF).count;
     EXPECT_GT(ring, 0);
@@ -208,13 +178,13 @@ TEST(TextRender, OutlineLeavesTheInteriorAndBorderedAddsTheSecondColour)
     EXPECT_LT(ring, glyph);
 
     text.SetAppearance(kTextBordered);
-    CRaster bordered = WhiteFace(120, 120);
+    CRaster bordered = FilledFace(120, 120);
     text.RenderToFace(bordered);
     EXPECT_EQ(FindInk(bordered, 0x0000FF).count, glyph);
     EXPECT_GT(FindInk(bordered, 0x00FF00).count, 0);
 
     text.SetAppearance(kTextExtrude);
-    CRaster extrude = WhiteFace(120, 120);
+    CRaster extrude = FilledFace(120, 120);
     text.RenderToFace(extrude);
     EXPECT_GT(FindInk(extrude, 0x000000).count, 0);  // the dark side of the relief
 }

@@ -8,6 +8,8 @@
 #include "layout/text/FontEngine.h"
 #include "layout/objects/RecordStream.h"
 
+#include "FaceTestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,36 +19,6 @@
 #include <utility>
 
 namespace {
-
-COLORREF At(const CRaster& face, int x, int y) { return RGBQUADtoRGB(face.GetPixelColor(x, y)); }
-
-struct Found {
-    int minX = 1 << 30, maxX = -1, minY = 1 << 30, maxY = -1, count = 0;
-};
-
-Found FindColour(const CRaster& face, COLORREF colour)
-{
-    Found f;
-    for (int y = 0; y < face.GetHeight(); ++y)
-        for (int x = 0; x < face.GetWidth(); ++x)
-            if (At(face, x, y) == colour) {
-                f.minX = std::min(f.minX, x);
-                f.maxX = std::max(f.maxX, x);
-                f.minY = std::min(f.minY, y);
-                f.maxY = std::max(f.maxY, y);
-                ++f.count;
-            }
-    return f;
-}
-
-CRaster FilledFace(int w, int h, COLORREF colour)
-{
-    CRaster face = CRaster::Make(w, h, 24).value();
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            face.SetPixelColor(x, y, colour);
-    return face;
-}
 
 // The whole line rendered by the font engine without a clip: the glyph
 // outlines' own pixels, wherever they fall.
@@ -110,7 +82,7 @@ TEST(TextInkBox, ItalicTextKeepsEveryInkPixelAtEveryAngle)
         text.FitToText();
         CRaster face = FilledFace(400, 400, 0xFFFFFF);
         text.RenderToFace(face);
-        const Found ink = FindColour(face, 0x0000FF);
+        const SInk ink = FindInk(face, 0x0000FF);
         EXPECT_EQ(ink.count, inkPixels) << angle;
         // The box covers face columns min x .. max x - 1 and rows min y + 1
         // .. max y; the ink stays one pixel inside that on every side.
@@ -139,7 +111,7 @@ TEST(TextInkBox, ItalicTextKeepsEveryInkPixelAtEveryAngle)
     cell.FitToText();
     CRaster face = FilledFace(400, 400, 0xFFFFFF);
     cell.RenderToFace(face);
-    EXPECT_LT(FindColour(face, 0x0000FF).count, inkPixels);
+    EXPECT_LT(FindInk(face, 0x0000FF).count, inkPixels);
 }
 
 // Above 512-pixel cells the ink is measured on the outlines, not on a
@@ -185,8 +157,8 @@ TEST(TextInkBox, BorderedRingShowsOnEverySide)
         text.FitToText();
         CRaster face = FilledFace(400, 400, 0xFFFFFF);
         text.RenderToFace(face);
-        const Found glyphs = FindColour(face, 0x0000FF);
-        const Found border = FindColour(face, 0x00FF00);
+        const SInk glyphs = FindInk(face, 0x0000FF);
+        const SInk border = FindInk(face, 0x00FF00);
         EXPECT_EQ(glyphs.count, static_cast<int>(ink.size())) << angle;
         EXPECT_EQ(border.count, static_cast<int>(ring.size())) << angle;
         // The ring goes one pixel beyond the glyphs on all four sides and
@@ -216,7 +188,7 @@ TEST(TextInkBox, ResizingKeepsTheInkAndPlainTextKeepsTheCellRule)
     EXPECT_GT(o.left + o.right, 0);
     CRaster face = FilledFace(400, 400, 0xFFFFFF);
     text.RenderToFace(face);
-    EXPECT_EQ(FindColour(face, 0x0000FF).count, static_cast<int>(InkCells(WholeLine(text)).size()));
+    EXPECT_EQ(FindInk(face, 0x0000FF).count, static_cast<int>(InkCells(WholeLine(text)).size()));
 
     // Upright capitals stay inside their cell: the box is the extent plus one
     // pixel on each side, as for a text stored before.

@@ -1,0 +1,37 @@
+#pragma once
+// Face pictures for the tests that burn objects into one: a face of one
+// colour, the colour of a pixel, and where a colour lies on the face.
+
+#include "image/Raster.h"
+
+#include <algorithm>
+
+inline COLORREF At(const CRaster& face, int x, int y) { return RGBQUADtoRGB(face.GetPixelColor(x, y)); }
+
+inline CRaster FilledFace(int w, int h, COLORREF colour = 0xFFFFFF)
+{
+    CRaster face = CRaster::Make(w, h, 24).value();
+    for (int y = 0; y < h; ++y)
+        face.HorizontalLine(0, w - 1, y, colour);
+    return face;
+}
+
+// The pixels of one colour: their bounds and count.
+struct SInk {
+    int minX = 1 << 30, maxX = -1, minY = 1 << 30, maxY = -1, count = 0;
+};
+
+inline SInk FindInk(const CRaster& face, COLORREF colour)
+{
+    SInk ink;
+    for (int y = 0; y < face.GetHeight(); ++y)
+        for (int x = 0; x < face.GetWidth(); ++x)
+            if (At(face, x, y) == colour) {
+                ink.minX = std::min(ink.minX, x);
+                ink.maxX = std::max(ink.maxX, x);
+                ink.minY = std::min(ink.minY, y);
+                ink.maxY = std::max(ink.maxY, y);
+                ++ink.count;
+            }
+    return ink;
+}
