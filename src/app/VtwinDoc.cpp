@@ -145,7 +145,7 @@ bool CVtwinDoc::OnNewDocument(CAppFolders* folders)
     m_PathName.clear();
     m_DiskStamp = {};
     m_Title = "Untitled";
-    m_Modified = false;
+    SetModifiedFlag(false);
     if (folders)
         folders->ClearStartUpFlag();
     return true;
@@ -161,7 +161,8 @@ void CVtwinDoc::NewProject(std::unique_ptr<CProduct> product)
     ResetDrawingDefaults();
     m_Content.product = std::move(product);
     m_Content.hasProduct = m_Content.product != nullptr;
-    m_Modified = false;
+    // Undoing every later edit leads back to this state: not modified.
+    SetModifiedFlag(false);
 }
 
 void CVtwinDoc::TakeContent(CDocContent content) noexcept
