@@ -259,6 +259,13 @@ TEST(Side, BackFaceOfBoxesAndBooks) {
         ASSERT_TRUE(back && back->GetWidth() == 6 && back->GetHeight() == 4);
         EXPECT_EQ(RGBQUADtoRGB(back->GetPixelColor(5, 3)), 0x0000FFu);
         EXPECT_FALSE(AddBackFace(*p, error));
+        // Taken out again (undo), the same side with its picture; the others keep their order.
+        p->GetOrCreateSide("G");
+        const std::unique_ptr<CSide> taken = TakeBackFace(*p);
+        ASSERT_TRUE(taken && taken->GetPicture() == back) << code;
+        EXPECT_FALSE(HasBackFace(*p));
+        ASSERT_EQ(p->GetSideCount(), 2u);
+        EXPECT_EQ(p->GetSideKey(0) + p->GetSideKey(1), "FG");
     }
     auto box = CreateProduct("BOX");
     CSide& front = box->GetOrCreateSide("F");

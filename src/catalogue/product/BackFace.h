@@ -5,7 +5,9 @@
 // adds one.
 
 class CProduct;
+class CSide;
 
+#include <memory>
 #include <string>
 
 inline constexpr char kBackFaceKey[] = "B";
@@ -20,3 +22,8 @@ bool HasBackFace(const CProduct& product) noexcept;
 // picture is not repeated, that back starts white). False with `error` when
 // the product cannot have one, already has one, or memory runs out.
 bool AddBackFace(CProduct& product, std::string& error);
+
+// Takes the back face out of the product and gives it to the caller (null
+// when the product has none); the other sides keep their order. Undoing
+// Add Back Face puts the same side back with AddSide.
+std::unique_ptr<CSide> TakeBackFace(CProduct& product);

@@ -99,7 +99,7 @@ double CGeometryBar::PixelsPerMm() const
     const std::string key = m_edits.CurrentFaceKey();
     // The faces of the product's own size; the background and the CD-ROM
     // have none of it.
-    if (!product || key.size() != 1 || std::string_view("FLRUDSlrud").find(key[0]) == std::string_view::npos ||
+    if (!product || key.size() != 1 || std::string_view("FLRUDSBlrud").find(key[0]) == std::string_view::npos ||
         m_edits.FaceWidth() <= 0)
         return 0.0;
     // The face's size in millimetres, as the new project made its picture.

@@ -101,6 +101,8 @@ CMainFrame::CMainFrame(const QString& recentStorage, QWidget* parent)
     RebuildRecentMenu();
     connect(m_view, &CVtwinView::commandStateChanged, this, &CMainFrame::UpdateCommandUI);
     connect(m_view, &CVtwinView::modifiedChanged, this, &CMainFrame::UpdateTitle);
+    // A side added or taken away (Add Back Face, its undo) changes the View menu's tab entries.
+    connect(m_view, &CVtwinView::tabsRebuilt, this, [this] { SetFullMenus(m_doc->HasProduct()); });
     // Paste follows what the clipboard holds, whoever put it there.
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::UpdateCommandUI);
     connect(m_view->Canvas(), &CFaceCanvas::mousePositionChanged, this, [this](int x, int y, bool on) {
@@ -185,7 +187,7 @@ void CMainFrame::SetFullMenus(bool full)
     m_drawBar->setEnabled(full);
     // Face entries of faces the product lacks are removed from the View menu.
     const QStringList tabs = m_view->TabNames();
-    for (int id : {ID_TAB_FRONT, ID_TAB_SPINE, ID_TAB_LEFT, ID_TAB_RIGHT, ID_TAB_TOP, ID_TAB_BOTTOM,
+    for (int id : {ID_TAB_FRONT, ID_TAB_SPINE, ID_TAB_LEFT, ID_TAB_RIGHT, ID_TAB_TOP, ID_TAB_BOTTOM, ID_TAB_BACK,
                    ID_TAB_PAGES_LEFT, ID_TAB_PAGES_RIGHT, ID_TAB_PAGES_TOP, ID_TAB_PAGES_BOTTOM, ID_TAB_CDROM,
                    ID_TAB_BACKGROUND, ID_TAB_LAYOUT, ID_TAB_RENDER})
         m_actions.value(id)->setVisible(full && tabs.contains(CVtwinView::TabNameOfCommand(id)));
@@ -319,13 +321,9 @@ void CMainFrame::UpdateTitle()
 
 void CMainFrame::DocumentChanged()
 {
-    QStringList tabs;
-    if (m_doc->HasProduct())
-        for (int i = 0; i < m_doc->GetTabCount(); ++i)
-            tabs << QString::fromStdString(m_doc->GetTabName(i));
     m_view->ZoomMap().Clear();
     m_view->ResetRenderData();
-    m_view->BuildTabs(tabs);
+    m_view->BuildTabs(m_view->DocumentTabs());
     SetFullMenus(m_doc->HasProduct());
     m_fillButton->SetColor(m_doc->GetDrawingDefaults().fillColour);
     m_lineButton->SetColor(m_doc->GetDrawingDefaults().lineColour);

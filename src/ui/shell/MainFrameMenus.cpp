@@ -59,6 +59,8 @@ void CMainFrame::BuildActions()
               "Save the product as a glTF model for web and AR viewers\nExport 3D Model");
     AddAction(ID_FACE_APPEARANCE, "&Appearance...",
               "Change the colour, gradient, pattern, texture or picture of the face shown\nFace Appearance");
+    AddAction(ID_FACE_ADD_BACK, "Add &Back Face",
+              "Give the product a printed back face, starting with the front's look\nAdd Back Face");
     AddAction(ID_APP_EXIT, "E&xit", "Quit the application; prompts to save the project\nExit");
     // Edit
     AddAction(ID_EDIT_UNDO, "&Undo\tCtrl+Z", "Undo the last action\nUndo", "edit_undo", QKeySequence("Ctrl+Z"));
@@ -138,6 +140,7 @@ void CMainFrame::BuildActions()
     } tabs[] = {{ID_TAB_FRONT, "&Front"},        {ID_TAB_SPINE, "&Spine"},
                 {ID_TAB_LEFT, "&Left"},          {ID_TAB_RIGHT, "&Right"},
                 {ID_TAB_TOP, "&Top"},            {ID_TAB_BOTTOM, "&Bottom"},
+                {ID_TAB_BACK, "Bac&k"},
                 {ID_TAB_PAGES_LEFT, "&Pages (Left)"},    {ID_TAB_PAGES_RIGHT, "Pages (Rig&ht)"},
                 {ID_TAB_PAGES_TOP, "Pages (T&op)"},      {ID_TAB_PAGES_BOTTOM, "Pages (Botto&m)"},
                 {ID_TAB_CDROM, "&CD-ROM"},       {ID_TAB_BACKGROUND, "Back&ground"},
@@ -286,7 +289,7 @@ void CMainFrame::BuildMenus()
     m_viewMenu->addAction(m_geometryBar->toggleViewAction());
     AddGuideActions();
     m_viewMenu->addSeparator();
-    for (int id : {ID_TAB_FRONT, ID_TAB_SPINE, ID_TAB_LEFT, ID_TAB_RIGHT, ID_TAB_TOP, ID_TAB_BOTTOM,
+    for (int id : {ID_TAB_FRONT, ID_TAB_SPINE, ID_TAB_LEFT, ID_TAB_RIGHT, ID_TAB_TOP, ID_TAB_BOTTOM, ID_TAB_BACK,
                    ID_TAB_PAGES_LEFT, ID_TAB_PAGES_RIGHT, ID_TAB_PAGES_TOP, ID_TAB_PAGES_BOTTOM, ID_TAB_CDROM,
                    ID_TAB_BACKGROUND, ID_TAB_LAYOUT, ID_TAB_RENDER})
         m_viewMenu->addAction(A(id));
@@ -321,6 +324,7 @@ void CMainFrame::BuildMenus()
 
     m_faceMenu = bar->addMenu(QStringLiteral("Fa&ce"));
     m_faceMenu->addAction(A(ID_FACE_APPEARANCE));
+    m_faceMenu->addAction(A(ID_FACE_ADD_BACK));
 
     m_renderMenu = bar->addMenu(QStringLiteral("&Render"));
     m_renderMenu->addAction(A(ID_RENDER_TO_CLIPBOARD));

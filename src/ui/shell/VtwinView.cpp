@@ -3,6 +3,7 @@
 #include "ground/AppFolders.h"
 #include "app/undo/UndoStore.h"
 #include "app/VtwinDoc.h"
+#include "catalogue/product/BackFace.h"
 #include "catalogue/product/Product.h"
 #include "image/Raster.h"
 #include "render/EngineBackend.h"
@@ -22,6 +23,7 @@
 #include "ui/widgets/RasterImage.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QClipboard>
 #include <QMimeData>
 #include <QGridLayout>
@@ -51,6 +53,7 @@ const STabCommand kTabCommands[] = {
     {ID_TAB_RIGHT, "Right"},
     {ID_TAB_TOP, "Top"},
     {ID_TAB_BOTTOM, "Bottom"},
+    {ID_TAB_BACK, "Back"},
     {ID_TAB_CDROM, "CD-ROM"},
     {ID_TAB_BACKGROUND, "Background"},
     {ID_TAB_LAYOUT, "Layout"},
@@ -192,7 +195,23 @@ QString CVtwinView::TabNameOfCommand(int id)
     return {};
 }
 
-void CVtwinView::BuildTabs(const QStringList& names)
+QStringList CVtwinView::DocumentTabs() const
+{
+    QStringList tabs;
+    if (m_doc && m_doc->HasProduct())
+        for (int i = 0; i < m_doc->GetTabCount(); ++i)
+            tabs << QString::fromStdString(m_doc->GetTabName(i));
+    return tabs;
+}
+
+void CVtwinView::RebuildTabs(const QString& show)
+{
+    ResetRenderData(true);
+    BuildTabs(DocumentTabs(), show);
+    emit tabsRebuilt();
+}
+
+void CVtwinView::BuildTabs(const QStringList& names, const QString& show)
 {
     m_building = true;
     while (m_tabs->count() > 0)
@@ -203,6 +222,8 @@ void CVtwinView::BuildTabs(const QStringList& names)
     // had without tabs; give it the height its tabs need.
     m_tabs->setMinimumHeight(names.isEmpty() ? 0 : m_tabs->sizeHint().height());
     m_tabs->updateGeometry();
+    const int start = std::max(0, static_cast<int>(names.indexOf(show)));
+    m_tabs->setCurrentIndex(start);
     m_building = false;
     m_propertySlot->setVisible(!names.isEmpty());
     if (names.isEmpty()) {
@@ -212,8 +233,7 @@ void CVtwinView::BuildTabs(const QStringList& names)
         emit commandStateChanged();
         return;
     }
-    m_tabs->setCurrentIndex(0);
-    OnTabChanged(0);
+    OnTabChanged(start);
 }
 
 QStringList CVtwinView::TabNames() const
@@ -365,6 +385,11 @@ bool CVtwinView::QueryCommand(int id, CCmdUI& ui) const
     case ID_ZOOM_OUT:
         ui.enabled = face;
         return true;
+    case ID_FACE_ADD_BACK: {
+        const CProduct* product = m_doc ? m_doc->GetProduct() : nullptr;
+        ui.enabled = product && CanHaveBackFace(*product) && !HasBackFace(*product);
+        return true;
+    }
     default: break;
     }
     // Tools: enabled on a face tab, checked while current.

@@ -46,9 +46,15 @@ public:
     using FacePictureSource = std::function<QImage(const QString& face)>;
     void SetFacePictureSource(FacePictureSource source) { m_facePicture = std::move(source); }
 
-    // Deletes all tabs, inserts the given ones, selects tab 0 and runs the
-    // tab-change step. An empty list shows the empty view.
-    void BuildTabs(const QStringList& names);
+    // Deletes all tabs, inserts the given ones, selects the one named `show`
+    // (else tab 0) and runs the tab-change step. An empty list shows the
+    // empty view.
+    void BuildTabs(const QStringList& names, const QString& show = QString());
+    // The document's tabs: its faces, "Background", "Layout" and "Render".
+    QStringList DocumentTabs() const;
+    // Builds the tabs again after the product gained or lost a side, staying
+    // on the tab named `show` when it is still there.
+    void RebuildTabs(const QString& show);
     QStringList TabNames() const;
     int CurrentTab() const;
     QString CurrentTabName() const;
@@ -174,6 +180,8 @@ signals:
     // A drag on the Render tab turned the product to these angles (degrees);
     // the property grid makes it one edit.
     void turnRequested(int xRotation, int yRotation);
+    // The tabs were built again for the document's sides.
+    void tabsRebuilt();
 
 private:
     void OnTabChanged(int index);
@@ -188,6 +196,8 @@ private:
     // is one undo step (the one its first nudge recorded).
     void Nudge(int dx, int dy, const std::string& templ);
     void RunColorsDialog();
+    // Face > Add Back Face: one undo step; the new tab is shown.
+    void RunAddBackFace();
     void RunProperties();
     void DoUndo(bool redo);
     void DoCopy();

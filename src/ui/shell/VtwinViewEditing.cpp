@@ -3,6 +3,7 @@
 #include "ui/shell/VtwinView.h"
 
 #include "ground/AppFolders.h"
+#include "app/undo/BackFaceRecord.h"
 #include "app/undo/SideSnapshotRecord.h"
 #include "app/undo/UndoStore.h"
 #include "app/VtwinDoc.h"
@@ -226,6 +227,8 @@ void CVtwinView::DoUndo(bool redo)
     const std::string& face = result.faceKey;
     if (face.empty())
         return;
+    if (result.updateKind == CBackFaceRecord::kUpdateKind)
+        RebuildTabs(CurrentTabName());
     if (result.updateKind == CFlarePositionRecord::kUpdateFinish)
         m_pipeline->GetCache().MarkStale("z");
     const QString before = CurrentTabName();
@@ -250,7 +253,7 @@ void CVtwinView::DoUndo(bool redo)
         emit modifiedChanged(m_doc->IsModified());
     // Layout edits and restored face pictures both change what the faces show.
     if (result.updateKind == 0 || result.updateKind == CSideSnapshotRecord::kUpdateKind ||
-        result.updateKind == CMultiSideSnapshotRecord::kUpdateKind)
+        result.updateKind == CMultiSideSnapshotRecord::kUpdateKind || result.updateKind == CBackFaceRecord::kUpdateKind)
         emit renderDataStale();
     RefreshPicture();
     m_canvas->update();
@@ -270,6 +273,7 @@ bool CVtwinView::RunEditCommand(int id)
         if (m_frame)
             EditFaceAppearance(this, *this, *m_frame);
         return true;
+    case ID_FACE_ADD_BACK: RunAddBackFace(); return true;
     case ID_MARGIN: RunMarginCommand(*this); return true;
     case ID_OBJECT_PROPERTIES: RunProperties(); return true;
     case ID_EDIT_UNDO: DoUndo(false); return true;
@@ -490,6 +494,21 @@ std::unique_ptr<CDrawObject> CVtwinView::CreateContentObject(const std::vector<C
         return picture;
     }
     return nullptr;
+}
+
+void CVtwinView::RunAddBackFace()
+{
+    if (!m_doc)
+        return;
+    std::string error;
+    if (!AddBackFaceStep(*m_doc, Undo(), error)) {
+        ShowMessage(this, QString::fromStdString(error), EMessageIcon::Warning);
+        return;
+    }
+    MarkModified();
+    RebuildTabs(QStringLiteral("Back"));
+    emit renderDataStale();
+    emit commandStateChanged();
 }
 
 void CVtwinView::RunColorsDialog()

@@ -114,6 +114,26 @@ private slots:
         QVERIFY(m_frame->Action(ID_ZOOM_IN)->isEnabled());
     }
 
+    // A box made before backs existed gains one as one undo step: its tab and
+    // View entry come and go with undo and redo, the title shows the change.
+    void addBackFaceIsOneUndoStep()
+    {
+        GiveBoxProduct(*m_frame);
+        const QStringList without = m_frame->View()->TabNames();
+        QVERIFY(m_frame->RunCommand(ID_FACE_ADD_BACK));
+        QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Back"));
+        QVERIFY(m_frame->Action(ID_TAB_BACK)->isVisible() && !m_frame->Action(ID_FACE_ADD_BACK)->isEnabled());
+        QVERIFY(m_frame->windowTitle().contains(QLatin1Char('*')));
+        QCOMPARE(m_frame->Document()->GetProduct()->FindSidePtr("B")->GetPicture()->GetWidth(), 200);
+        QVERIFY(m_frame->RunCommand(ID_EDIT_UNDO));
+        QCOMPARE(m_frame->View()->TabNames(), without);
+        QVERIFY(!m_frame->Action(ID_TAB_BACK)->isVisible() && m_frame->Action(ID_FACE_ADD_BACK)->isEnabled());
+        QVERIFY(!m_frame->windowTitle().contains(QLatin1Char('*')));
+        QVERIFY(m_frame->RunCommand(ID_EDIT_REDO));
+        QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Back"));
+        QCOMPARE(m_frame->View()->TabNames().size(), without.size() + 1);
+    }
+
     void zoomLevelsAndTheCustomZoomText()
     {
         GiveBoxProduct(*m_frame);

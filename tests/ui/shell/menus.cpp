@@ -66,7 +66,7 @@ private slots:
         QCOMPARE(Clashes(), QStringList());
         // Every tab entry at once, as a product with all faces would show them.
         for (int id : {ID_TAB_FRONT, ID_TAB_SPINE, ID_TAB_PAGES_LEFT, ID_TAB_PAGES_RIGHT, ID_TAB_PAGES_TOP,
-                       ID_TAB_PAGES_BOTTOM, ID_TAB_LEFT, ID_TAB_RIGHT, ID_TAB_TOP, ID_TAB_BOTTOM, ID_TAB_CDROM,
+                       ID_TAB_PAGES_BOTTOM, ID_TAB_LEFT, ID_TAB_RIGHT, ID_TAB_TOP, ID_TAB_BOTTOM, ID_TAB_BACK, ID_TAB_CDROM,
                        ID_TAB_BACKGROUND, ID_TAB_LAYOUT, ID_TAB_RENDER})
             m_frame->Action(id)->setVisible(true);
         QCOMPARE(Clashes(), QStringList());
