@@ -98,4 +98,11 @@ TEST(BarcodePlacement, ADrawnBarcodeGrowsToWhatScans)
                   (std::array{c.grownLeft, c.grownTop, c.grownRight, c.grownBottom}))
             << c.data;
     }
+    // New data longer than its 200-pixel box: 16 * (12 + 2) + 2 * 10 = 244
+    // modules grow it along from its top-left corner; its height stays.
+    CDrawBarcode code;
+    code.SetCoords(30, 150, 230, 100);
+    ASSERT_TRUE(code.SetBarcode(EBarcodeKind::Code39, "ABCDEFGHIJKL"));
+    code.FitToBarcode();
+    EXPECT_EQ((std::array{code.GetMinX(), code.GetMaxY(), code.GetMaxX(), code.GetMinY()}), (std::array{30, 150, 274, 100}));
 }
