@@ -256,21 +256,30 @@ TEST(UndoFileCounter, NamesInRotation)
     EXPECT_EQ(first, "_undo000.tua");
 }
 
-TEST(SideSnapshot, CaptureUndoRedoAndFileReuse)
-{
+// A box document with its own undo store, its undo files in a temporary
+// folder and its messages collected.
+class SideSnapshot : public testing::Test {
+protected:
+    SideSnapshot()
+    {
+        doc.SetMessageSink([this](const std::string& m) { messages.push_back(m); });
+        doc.SetProduct(CreateProduct("BOX"));
+    }
     CTempFolder folder;
-    CUndoFileCounter counter(folder.Path());
+    CUndoFileCounter counter{folder.Path()};
     CUndoStore store;
-    CVtwinDoc doc(nullptr, &store);
+    CVtwinDoc doc{nullptr, &store};
     std::vector<std::string> messages;
-    doc.SetMessageSink([&](const std::string& m) { messages.push_back(m); });
-    doc.SetProduct(CreateProduct("BOX"));
+    UndoContext ctx{doc};
+};
+
+TEST_F(SideSnapshot, CaptureUndoRedoAndFileReuse)
+{
     CSide& front = doc.GetProduct()->GetOrCreateSide("F");
     front.Reset(1, 4, 3, RGB(10, 20, 30));
     front.SetPicture(std::make_unique<CRaster>(CRaster::Make(4, 3, 24).value()));
     front.GetPicture()->Clear(0x40);
     front.SetSecondPicture(std::make_unique<CRaster>(CRaster::Make(2, 2, 24).value()));
-    UndoContext ctx{doc};
 
     // Edit: snapshot, then change the side.
     auto record = CSideSnapshotRecord::Create(doc, "F", "Front Appearance", "Front", counter);
@@ -321,17 +330,11 @@ TEST(SideSnapshot, CaptureUndoRedoAndFileReuse)
     store.Clear();
 }
 
-TEST(SideSnapshot, ALiveRecordKeepsItsFileThroughLongUndoRedoCycles)
+TEST_F(SideSnapshot, ALiveRecordKeepsItsFileThroughLongUndoRedoCycles)
 {
     // The oldest record stays on the stack while undo and redo at the top
     // take many new names; its file must never be overwritten.
-    CTempFolder folder;
-    CUndoFileCounter counter(folder.Path());
-    CUndoStore store;
-    CVtwinDoc doc(nullptr, &store);
-    doc.SetProduct(CreateProduct("BOX"));
     CSide& side = doc.GetProduct()->GetOrCreateSide("F");
-    UndoContext ctx{doc};
 
     side.Reset(1, 2, 2, RGB(1, 0, 0));
     store.Push(CSideSnapshotRecord::Create(doc, "F", "One", "Front", counter));
@@ -349,18 +352,13 @@ TEST(SideSnapshot, ALiveRecordKeepsItsFileThroughLongUndoRedoCycles)
     EXPECT_EQ(side.GetSettings().GetInt(SideKey(kSideColor1)), static_cast<std::int32_t>(RGB(1, 0, 0)));
 }
 
-TEST(SideSnapshot, MultiSideCapturesBackgroundAndWorkingPictures)
+TEST_F(SideSnapshot, MultiSideCapturesBackgroundAndWorkingPictures)
 {
-    CTempFolder folder;
-    CUndoFileCounter counter(folder.Path());
-    CUndoStore store;
-    CVtwinDoc doc(nullptr, &store);
     doc.SetProduct(CreateProduct("BOOK"));
     CProduct& p = *doc.GetProduct();
     p.GetOrCreateSide("G").Reset(1, 5, 5, RGB(9, 9, 9));
     p.GetOrCreateSide("x").Reset(0, 5, 5, 0);
     p.FindSidePtr("x")->SetPicture(std::make_unique<CRaster>(CRaster::Make(6, 7, 24).value()));
-    UndoContext ctx{doc};
 
     auto record = CMultiSideSnapshotRecord::Create(doc, "G", "Background", "Background", counter);
     ASSERT_TRUE(record);
@@ -378,26 +376,20 @@ TEST(SideSnapshot, MultiSideCapturesBackgroundAndWorkingPictures)
     EXPECT_EQ(p.FindSidePtr("x")->GetPicture()->GetHeight(), 7);
 }
 
-TEST(SideSnapshot, UnwritableFolderGivesTheDiskMessageAndNoRecord)
+TEST_F(SideSnapshot, UnwritableFolderGivesTheDiskMessageAndNoRecord)
 {
-    CUndoFileCounter counter("/nonexistent/vantorel/internal/");
-    CUndoStore store;
-    CVtwinDoc doc(nullptr, &store);
-    std::vector<std::string> messages;
-    doc.SetMessageSink([&](const std::string& m) { messages.push_back(m); });
-    doc.SetProduct(CreateProduct("BOX"));
-    auto record = CSideSnapshotRecord::Create(doc, "F", "Front", "Front", counter);
-    EXPECT_EQ(record, nullptr);
+    CUndoFileCounter unwritable("/nonexistent/vantorel/internal/");
+    EXPECT_EQ(CSideSnapshotRecord::Create(doc, "F", "Front", "Front", unwritable), nullptr);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], "Can't save Front information to drive /nonexistent/vantorel/internal.\n\n"
                            "Check free disk space on drive /nonexistent/vantorel/internal.\n\n"
                            "This step cannot be undone.");
     // The name it took is free again.
-    EXPECT_EQ(counter.GetNextNumber(), 1);
+    EXPECT_EQ(unwritable.GetNextNumber(), 1);
 
     // Without a product there is nothing to capture, and no message.
     CVtwinDoc empty(nullptr, &store);
-    EXPECT_EQ(CSideSnapshotRecord::Create(empty, "F", "Front", "Front", counter), nullptr);
+    EXPECT_EQ(CSideSnapshotRecord::Create(empty, "F", "Front", "Front", unwritable), nullptr);
 }
 
 TEST(UndoFileCounter, ExitDeletesTheNamesUsed)
@@ -420,17 +412,9 @@ TEST(UndoFileCounter, ExitDeletesTheNamesUsed)
     EXPECT_TRUE(Exists(counter.FileName(5)));
 }
 
-TEST(SideSnapshot, AnUnreadableRecordChangesNothingAndLeavesNoRedoStep)
+TEST_F(SideSnapshot, AnUnreadableRecordChangesNothingAndLeavesNoRedoStep)
 {
-    CTempFolder folder;
-    CUndoFileCounter counter(folder.Path());
-    CUndoStore store;
-    CVtwinDoc doc(nullptr, &store);
-    std::vector<std::string> messages;
-    doc.SetMessageSink([&](const std::string& m) { messages.push_back(m); });
-    doc.SetProduct(CreateProduct("BOX"));
     CSide& side = doc.GetProduct()->GetOrCreateSide("F");
-    UndoContext ctx{doc};
 
     // Two edits: colour 1 -> 2 -> 3, each after its snapshot.
     side.Reset(1, 2, 2, RGB(1, 0, 0));
