@@ -1,0 +1,454 @@
+// The ways of CFaceRunSampler that map several samples at once where the
+// processor has AVX2: exactly, four samples per instruction, and by linear
+// steps. They stay in one file: the run by linear steps falls back to the
+// exact mapping of a pixel, and the compiler keeps the run's vectors in
+// registers across that call only when it sees the callee.
+#include "engine3d/sampling/FaceRunSampler.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define VT_FACE_SAMPLER_AVX2 1
+#endif
+
+#if defined(VT_FACE_SAMPLER_AVX2)
+// Four samples per instruction. The target adds AVX2 only, not FMA, so the
+// compiler cannot fuse a product and a sum into one rounding: each value is
+// rounded as in the reference. The texel offset of a sample outside the face
+// is set to -1, and only counted samples read the picture. Kept out of line
+// and given the pixel rather than its numerators: its callers may be compiled
+// with FMA, which would round those differently.
+__attribute__((target("avx2"), noinline)) CPixelSamples CFaceRunSampler::SamplePixelWide(int x, double rowA,
+                                                                                        double rowB,
+                                                                                        double rowC) const noexcept
+{
+    const double pA = m_ax * x + rowA, pB = m_bx * x + rowB, pC = m_cx * x + rowC;
+    const __m256d zero = _mm256_setzero_pd();
+    const __m256d one = _mm256_set1_pd(1.0);
+    const __m256d half = _mm256_set1_pd(0.5);
+    const __m256d tw = _mm256_set1_pd(m_texW);
+    const __m256d th = _mm256_set1_pd(m_texH);
+    const __m128i stride = _mm_set1_epi32(m_stride);
+    const __m128i none = _mm_set1_epi32(-1);
+    // Picks the low 32 bits of each 64-bit lane (the compare masks).
+    const __m256i lowHalves = _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6);
+    alignas(16) std::int32_t offsets[kMaxSamples + 4];
+    const std::uint8_t* const bits = m_bits;
+    const int n = m_count;
+    const __m256d vA = _mm256_set1_pd(pA);
+    const __m256d vB = _mm256_set1_pd(pB);
+    const __m256d vC = _mm256_set1_pd(pC);
+    __m256d allInside = _mm256_castsi256_pd(_mm256_set1_epi32(-1));
+    for (int s = 0; s < m_padded; s += 4) {
+        const __m256d inv = _mm256_div_pd(one, _mm256_add_pd(vC, _mm256_load_pd(m_offC + s)));
+        const __m256d u = _mm256_mul_pd(_mm256_add_pd(vB, _mm256_load_pd(m_offB + s)), inv);
+        const __m256d v = _mm256_sub_pd(one, _mm256_mul_pd(_mm256_add_pd(vA, _mm256_load_pd(m_offA + s)), inv));
+        const __m256d inside =
+            _mm256_and_pd(_mm256_and_pd(_mm256_cmp_pd(u, zero, _CMP_GE_OQ), _mm256_cmp_pd(u, one, _CMP_LT_OQ)),
+                          _mm256_and_pd(_mm256_cmp_pd(v, zero, _CMP_GE_OQ), _mm256_cmp_pd(v, one, _CMP_LT_OQ)));
+        allInside = _mm256_and_pd(allInside, inside);
+        const __m128i col = _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_mul_pd(tw, u), half));
+        const __m128i row = _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_mul_pd(th, v), half));
+        const __m128i offset =
+            _mm_add_epi32(_mm_mullo_epi32(row, stride), _mm_add_epi32(col, _mm_add_epi32(col, col)));
+        const __m128i mask =
+            _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(_mm256_castpd_si256(inside), lowHalves));
+        _mm_store_si128(reinterpret_cast<__m128i*>(offsets + s), _mm_blendv_epi8(none, offset, mask));
+    }
+    CPixelSamples out;
+    std::uint32_t sum0 = 0, sum1 = 0, sum2 = 0;
+    int count = 0;
+    // The padding lanes copy the last sample, so all lanes inside means
+    // every sample counts.
+    if (_mm256_movemask_pd(allInside) == 0xF) {
+        for (int s = 0; s < n; ++s) {
+            const std::uint8_t* t = bits + offsets[s];
+            sum0 += t[0];
+            sum1 += t[1];
+            sum2 += t[2];
+        }
+        count = n;
+    } else {
+        for (int s = 0; s < n; ++s) {
+            const std::int32_t o = offsets[s];
+            if (o < 0) continue;
+            const std::uint8_t* t = bits + o;
+            sum0 += t[0];
+            sum1 += t[1];
+            sum2 += t[2];
+            ++count;
+        }
+    }
+    out.sum[0] = sum0;
+    out.sum[1] = sum1;
+    out.sum[2] = sum2;
+    out.count = count;
+    return out;
+}
+
+__attribute__((target("avx2"))) void CFaceRunSampler::SampleRunWide(int left, int right, double rowA,
+                                                                   double rowB, double rowC,
+                                                                   CPixelSamples* out) const noexcept
+{
+    for (int x = left; x <= right; ++x, ++out)
+        *out = SamplePixelWide(x, rowA, rowB, rowC);
+    m_exactPixels += right - left + 1;
+    m_pixels += right - left + 1;
+}
+
+#else
+void CFaceRunSampler::SampleRunWide(int left, int right, double rowA, double rowB, double rowC,
+                                    CPixelSamples* out) const noexcept
+{
+    SampleRunReference(left, right, rowA, rowB, rowC, out);
+}
+#endif
+
+#if defined(VT_FACE_SAMPLER_AVX2)
+// Linear steps.
+//
+// Near a pixel centre p the mapping is nearly linear: with t = c.d / C(p) and
+// beta = b.d / C(p) for a sample offset d, u(p + d) = u(p) + grad u . d + R
+// where R = t (t u(p) - beta) / (1 + t), tiny because a sample lies under half
+// a pixel from the centre while C changes little over a pixel. So a pixel
+// needs one division for its centre and its gradient; each sample's column
+// and row, in texels (Z = (width - 1) u + 0.5), is then the centre's plus two
+// products, computed in single precision relative to the centre's texel.
+// The texel chosen is floor(Z). The exact mapping's Z (SampleRunReference's)
+// and this one differ by at most the error bound: the reference's own
+// rounding, this one's, R and the single-precision steps (worked out per face
+// in SetLinearSteps, then doubled). A pixel is sampled this way only when
+// every sample is inside the face by more than the bound and no sample's Z
+// lies within the bound of a texel edge; then both ways pick the same texels
+// and the same samples count. Any other pixel is mapped exactly.
+bool CFaceRunSampler::SetLinearSteps(const double* dx, const double* dy, double ay, double a0, double by,
+                                     double b0, double cy, double c0, int left, int right, int bottom,
+                                     int top) noexcept
+{
+    m_linear = false;
+    if (m_count == 0 || m_texW < 1.0 || m_texH < 1.0 || left > right || bottom > top) return false;
+    double reach = 0.0;
+    for (int s = 0; s < m_count; ++s) reach = std::max({reach, std::fabs(dx[s]), std::fabs(dy[s])});
+    // C over the pixels (with the samples' reach): the smallest |C| sits at a corner
+    // of the box, and C must keep its sign.
+    const double xs[2] = {left - 1.0, right + 1.0}, ys[2] = {bottom - 1.0, top + 1.0};
+    double cMin = INFINITY;
+    int positive = 0;
+    for (double x : xs)
+        for (double y : ys) {
+            const double c = m_cx * x + cy * y + c0;
+            cMin = std::min(cMin, std::fabs(c));
+            positive += c > 0.0;
+        }
+    if (!(cMin > 0.0) || (positive != 0 && positive != 4) || !std::isfinite(cMin)) return false;
+    // Largest magnitude of the terms summed into each numerator.
+    const double xMax = std::max(std::fabs(xs[0]), std::fabs(xs[1]));
+    const double yMax = std::max(std::fabs(ys[0]), std::fabs(ys[1]));
+    auto magnitude = [&](double kx, double ky, double k0) {
+        return std::fabs(kx) * (xMax + reach) + std::fabs(ky) * (yMax + reach) + std::fabs(k0);
+    };
+    const double mA = magnitude(m_ax, ay, a0), mB = magnitude(m_bx, by, b0), mC = magnitude(m_cx, cy, c0);
+    constexpr double eps = 1.0 / 9007199254740992.0; // 2^-53
+    // Rounding of either double evaluation of u (or a = 1 - v) where |u| <= 2:
+    // eight roundings of terms up to mB into B (likewise C), then 1 / C and
+    // the product.
+    const double roundU = 8 * eps * (mB + 2 * mC) / cMin + 8 * eps;
+    const double roundA = 8 * eps * (mA + 2 * mC) / cMin + 8 * eps;
+    // Remainder of the linear step: |t| <= T, |beta| <= reach (|b_x| + |b_y|) / cMin.
+    const double T = reach * (std::fabs(m_cx) + std::fabs(cy)) / cMin;
+    if (!(T < 0.25)) return false;
+    const double remU = T * (2 * T + reach * (std::fabs(m_bx) + std::fabs(by)) / cMin) / (1 - T);
+    const double remA = T * (2 * T + reach * (std::fabs(m_ax) + std::fabs(ay)) / cMin) / (1 - T);
+    // Single precision: |Z - floor(centre)| stays below 2 + reach * (|g_x| + |g_y|), with
+    // the gradient (b - u c) / C bounded for |u| <= 2.
+    const double gCol = m_texW * (std::fabs(m_bx) + std::fabs(by) + 2 * (std::fabs(m_cx) + std::fabs(cy))) / cMin;
+    const double gRow = m_texH * (std::fabs(m_ax) + std::fabs(ay) + 2 * (std::fabs(m_cx) + std::fabs(cy))) / cMin;
+    constexpr double feps = 1.0 / 16777216.0; // 2^-24
+    const double floatCol = 6 * feps * (3 + reach * gCol);
+    const double floatRow = 6 * feps * (3 + reach * gRow);
+    m_errCol = 2 * (m_texW * (2 * roundU + remU) + 4 * eps * (m_texW + 1) + floatCol) + 1e-6;
+    m_errRow = 2 * (m_texH * (2 * roundA + remA) + 4 * eps * (m_texH + 1) + floatRow) + 1e-6;
+    if (!(m_errCol < 0.01 && m_errRow < 0.01) || reach * gCol > 1e5 || reach * gRow > 1e5) return false;
+    m_padded8 = (m_count + 7) & ~7;
+    for (int s = 0; s < m_padded8; ++s) {
+        const int k = std::min(s, m_count - 1);
+        m_dx[s] = static_cast<float>(dx[k]);
+        m_dy[s] = static_cast<float>(dy[k]);
+    }
+    m_ay = ay;
+    m_by = by;
+    m_cy = cy;
+    m_reach = reach;
+    m_linear = HasLinearSteps();
+    return m_linear;
+}
+
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2,fma"))), apply_to = function)
+#else
+#pragma GCC push_options
+#pragma GCC target("avx2,fma")
+#endif
+namespace {
+
+#define VT_STEP inline __attribute__((always_inline))
+
+// The numerators' coefficients and the bounds, as vectors, for mapping four
+// pixel centres at a time in double precision.
+struct SCentreMapping {
+    __m256d ax, bx, cx, ay, by, cy;
+    __m256d texW, texH, negTexH; // picture width - 1, height - 1, -(height - 1)
+    __m256d reach;               // how far a sample lies from its pixel's centre at most
+    __m256d errCol, errRow;      // error bounds in texels
+};
+
+// Four pixel centres: where each lies in texels relative to its texel (fc,
+// fr), that texel (baseCol, baseRow), its texel steps per pixel (columns gx,
+// gy; rows hx, hy) and how far its samples reach with twice the bound.
+struct SCentres {
+    alignas(32) double fc[4], fr[4], reachCol[4], reachRow[4];
+    alignas(32) double gx[4], gy[4], hx[4], hy[4], baseCol[4], baseRow[4];
+};
+
+// What the samples of every pixel of a run share: their offsets from the
+// centre in pixels, the picture and the error bounds.
+struct SStepSamples {
+    const float* dx;
+    const float* dy;
+    int padded8; // samples padded to a multiple of eight
+    int n;       // samples
+    const std::uint8_t* bits;
+    std::int32_t stride; // bytes per picture row
+    std::int32_t lastCol, lastRow;
+    __m256i strideV;
+    __m256 signBit, halfF;
+    __m256 colBound, rowBound; // the error bounds
+    __m256 colLimit, rowLimit; // 0.5 less the bounds
+};
+
+// One pixel's centre (fc, fr) and texel steps per pixel, in single precision.
+struct SPixelSteps {
+    __m256 fCol, fRow, gx, gy, hx, hy;
+};
+
+// Maps the centres of pixels x4 .. x4 + 3 into `c`. Returns bit j set when
+// every sample of pixel x4 + j is inside the face by more than the bound:
+// 0 <= Z - 0.5 < width - 1 over the samples' reach.
+VT_STEP int MapCentres(const SCentreMapping& m, int x4, double rowA, double rowB, double rowC, SCentres& c)
+{
+    const __m256d half = _mm256_set1_pd(0.5), one = _mm256_set1_pd(1.0), zero = _mm256_setzero_pd();
+    const __m256d absMask = _mm256_castsi256_pd(_mm256_set1_epi64x(0x7FFFFFFFFFFFFFFFLL));
+    const __m256d X = _mm256_add_pd(_mm256_set1_pd(static_cast<double>(x4)), _mm256_setr_pd(0.0, 1.0, 2.0, 3.0));
+    const __m256d pA = _mm256_fmadd_pd(m.ax, X, _mm256_set1_pd(rowA));
+    const __m256d pB = _mm256_fmadd_pd(m.bx, X, _mm256_set1_pd(rowB));
+    const __m256d pC = _mm256_fmadd_pd(m.cx, X, _mm256_set1_pd(rowC));
+    const __m256d inv = _mm256_div_pd(one, pC);
+    const __m256d u = _mm256_mul_pd(pB, inv), a = _mm256_mul_pd(pA, inv);
+    const __m256d zCol = _mm256_fmadd_pd(m.texW, u, half);
+    const __m256d zRow = _mm256_fmadd_pd(m.texH, _mm256_sub_pd(one, a), half);
+    const __m256d tw = _mm256_mul_pd(m.texW, inv), th = _mm256_mul_pd(m.negTexH, inv);
+    const __m256d gx = _mm256_mul_pd(tw, _mm256_fnmadd_pd(u, m.cx, m.bx));
+    const __m256d gy = _mm256_mul_pd(tw, _mm256_fnmadd_pd(u, m.cy, m.by));
+    const __m256d hx = _mm256_mul_pd(th, _mm256_fnmadd_pd(a, m.cx, m.ax));
+    const __m256d hy = _mm256_mul_pd(th, _mm256_fnmadd_pd(a, m.cy, m.ay));
+    const __m256d spanCol =
+        _mm256_fmadd_pd(m.reach, _mm256_add_pd(_mm256_and_pd(gx, absMask), _mm256_and_pd(gy, absMask)), m.errCol);
+    const __m256d spanRow =
+        _mm256_fmadd_pd(m.reach, _mm256_add_pd(_mm256_and_pd(hx, absMask), _mm256_and_pd(hy, absMask)), m.errRow);
+    const __m256d colOff = _mm256_sub_pd(zCol, half), rowOff = _mm256_sub_pd(zRow, half);
+    const __m256d inside =
+        _mm256_and_pd(_mm256_and_pd(_mm256_cmp_pd(_mm256_sub_pd(colOff, spanCol), zero, _CMP_GT_OQ),
+                                    _mm256_cmp_pd(_mm256_add_pd(colOff, spanCol), m.texW, _CMP_LT_OQ)),
+                      _mm256_and_pd(_mm256_cmp_pd(_mm256_sub_pd(rowOff, spanRow), zero, _CMP_GT_OQ),
+                                    _mm256_cmp_pd(_mm256_add_pd(rowOff, spanRow), m.texH, _CMP_LT_OQ)));
+    const __m256d baseCol = _mm256_floor_pd(zCol), baseRow = _mm256_floor_pd(zRow);
+    _mm256_store_pd(c.fc, _mm256_sub_pd(zCol, baseCol));
+    _mm256_store_pd(c.fr, _mm256_sub_pd(zRow, baseRow));
+    _mm256_store_pd(c.reachCol, _mm256_add_pd(spanCol, m.errCol));
+    _mm256_store_pd(c.reachRow, _mm256_add_pd(spanRow, m.errRow));
+    _mm256_store_pd(c.gx, gx);
+    _mm256_store_pd(c.gy, gy);
+    _mm256_store_pd(c.hx, hx);
+    _mm256_store_pd(c.hy, hy);
+    _mm256_store_pd(c.baseCol, baseCol);
+    _mm256_store_pd(c.baseRow, baseRow);
+    return _mm256_movemask_pd(inside);
+}
+
+// The texels the samples can reach span at most two by two (columns lowCol,
+// lowCol + 1; rows lowRow, lowRow + 1, relative to the centre's texel
+// col0, row0): each sample only says on which side of the one column edge
+// and the one row edge between them it lies (the outer edges are farther
+// than the bound), and each texel weighs the samples on its side. False when
+// a sample lies within the bound of either edge.
+VT_STEP bool SumFourTexels(const SStepSamples& r, const SPixelSteps& p, double lowCol, double lowRow,
+                           std::int32_t col0, std::int32_t row0, CPixelSamples& out)
+{
+    __m256 nearEdge = _mm256_setzero_ps();
+    const __m256 colEdge = _mm256_set1_ps(static_cast<float>(lowCol + 1.0));
+    const __m256 rowEdge = _mm256_set1_ps(static_cast<float>(lowRow + 1.0));
+    std::uint32_t rightBits = 0, upperBits = 0; // bit s: sample s reads the right column, the upper row
+    for (int s = 0; s < r.padded8; s += 8) {
+        const __m256 dx = _mm256_load_ps(r.dx + s), dy = _mm256_load_ps(r.dy + s);
+        const __m256 dc = _mm256_sub_ps(_mm256_fmadd_ps(p.gy, dy, _mm256_fmadd_ps(p.gx, dx, p.fCol)), colEdge);
+        const __m256 dr = _mm256_sub_ps(_mm256_fmadd_ps(p.hy, dy, _mm256_fmadd_ps(p.hx, dx, p.fRow)), rowEdge);
+        nearEdge = _mm256_or_ps(nearEdge,
+                                _mm256_or_ps(_mm256_cmp_ps(_mm256_andnot_ps(r.signBit, dc), r.colBound, _CMP_LT_OQ),
+                                             _mm256_cmp_ps(_mm256_andnot_ps(r.signBit, dr), r.rowBound, _CMP_LT_OQ)));
+        // Sign clear: at or past the edge (a zero of either sign is near it).
+        rightBits |= static_cast<std::uint32_t>(~_mm256_movemask_ps(dc) & 0xFF) << s;
+        upperBits |= static_cast<std::uint32_t>(~_mm256_movemask_ps(dr) & 0xFF) << s;
+    }
+    if (!_mm256_testz_ps(nearEdge, nearEdge)) return false;
+    const int n = r.n;
+    const std::uint32_t all = n == 32 ? 0xFFFFFFFFu : (1u << n) - 1u;
+    rightBits &= all;
+    upperBits &= all;
+    const int counts[4] = {__builtin_popcount(~rightBits & ~upperBits & all), __builtin_popcount(rightBits & ~upperBits),
+                           __builtin_popcount(~rightBits & upperBits & all), __builtin_popcount(rightBits & upperBits)};
+    // A texel no sample reads may lie outside the picture: it is read
+    // clamped to the picture (without a branch) and weighs 0.
+    const std::int32_t left = col0 + static_cast<std::int32_t>(lowCol);
+    const std::int32_t lower = row0 + static_cast<std::int32_t>(lowRow);
+    const std::ptrdiff_t cols[2] = {3 * static_cast<std::ptrdiff_t>(std::max(left, 0)),
+                                    3 * static_cast<std::ptrdiff_t>(std::min(left + 1, r.lastCol))};
+    const std::ptrdiff_t rows[2] = {static_cast<std::ptrdiff_t>(std::max(lower, 0)) * r.stride,
+                                    static_cast<std::ptrdiff_t>(std::min(lower + 1, r.lastRow)) * r.stride};
+    std::uint32_t sum0 = 0, sum1 = 0, sum2 = 0;
+    for (int k = 0; k < 4; ++k) {
+        const std::uint8_t* t = r.bits + rows[k >> 1] + cols[k & 1];
+        const auto weight = static_cast<std::uint32_t>(counts[k]);
+        sum0 += weight * t[0];
+        sum1 += weight * t[1];
+        sum2 += weight * t[2];
+    }
+    out.sum[0] = sum0;
+    out.sum[1] = sum1;
+    out.sum[2] = sum2;
+    out.count = n;
+    return true;
+}
+
+// Each sample's texel from the centre's plus its steps, eight samples at
+// once. False when a sample lies within the bound of a texel edge:
+// |frac - 0.5| > 0.5 - bound.
+VT_STEP bool SumSteppedSamples(const SStepSamples& r, const SPixelSteps& p, std::int32_t col0, std::int32_t row0,
+                               CPixelSamples& out)
+{
+    alignas(32) std::int32_t offsets[CFaceRunSampler::kMaxSamples + 8];
+    __m256 nearEdge = _mm256_setzero_ps();
+    const __m256i base = _mm256_set1_epi32(row0 * r.stride + 3 * col0);
+    for (int s = 0; s < r.padded8; s += 8) {
+        const __m256 dx = _mm256_load_ps(r.dx + s), dy = _mm256_load_ps(r.dy + s);
+        const __m256 zc = _mm256_fmadd_ps(p.gy, dy, _mm256_fmadd_ps(p.gx, dx, p.fCol));
+        const __m256 zr = _mm256_fmadd_ps(p.hy, dy, _mm256_fmadd_ps(p.hx, dx, p.fRow));
+        const __m256 kc = _mm256_floor_ps(zc), kr = _mm256_floor_ps(zr);
+        const __m256 ec = _mm256_andnot_ps(r.signBit, _mm256_sub_ps(_mm256_sub_ps(zc, kc), r.halfF));
+        const __m256 er = _mm256_andnot_ps(r.signBit, _mm256_sub_ps(_mm256_sub_ps(zr, kr), r.halfF));
+        nearEdge = _mm256_or_ps(nearEdge, _mm256_or_ps(_mm256_cmp_ps(ec, r.colLimit, _CMP_GT_OQ),
+                                                       _mm256_cmp_ps(er, r.rowLimit, _CMP_GT_OQ)));
+        const __m256i col = _mm256_cvtps_epi32(kc), row = _mm256_cvtps_epi32(kr);
+        const __m256i offset = _mm256_add_epi32(
+            base, _mm256_add_epi32(_mm256_mullo_epi32(row, r.strideV), _mm256_add_epi32(col, _mm256_add_epi32(col, col))));
+        _mm256_store_si256(reinterpret_cast<__m256i*>(offsets + s), offset);
+    }
+    if (!_mm256_testz_ps(nearEdge, nearEdge)) return false;
+    std::uint32_t sum0 = 0, sum1 = 0, sum2 = 0;
+    for (int s = 0; s < r.n; ++s) {
+        const std::uint8_t* t = r.bits + offsets[s];
+        sum0 += t[0];
+        sum1 += t[1];
+        sum2 += t[2];
+    }
+    out.sum[0] = sum0;
+    out.sum[1] = sum1;
+    out.sum[2] = sum2;
+    out.count = r.n;
+    return true;
+}
+
+// Samples pixel j of `c` by linear steps: the four-texel count where the
+// samples reach at most two by two texels (with a margin of twice the
+// bound), else each sample's texel. False (out untouched) when the pixel
+// must be mapped exactly.
+VT_STEP bool SampleByLinearSteps(const SStepSamples& r, const SCentres& c, int j, CPixelSamples& out)
+{
+    const double fc = c.fc[j], fr = c.fr[j];
+    SPixelSteps p;
+    p.fCol = _mm256_set1_ps(static_cast<float>(fc));
+    p.fRow = _mm256_set1_ps(static_cast<float>(fr));
+    p.gx = _mm256_set1_ps(static_cast<float>(c.gx[j]));
+    p.gy = _mm256_set1_ps(static_cast<float>(c.gy[j]));
+    p.hx = _mm256_set1_ps(static_cast<float>(c.hx[j]));
+    p.hy = _mm256_set1_ps(static_cast<float>(c.hy[j]));
+    const double lowCol = std::floor(fc - c.reachCol[j]), highCol = std::floor(fc + c.reachCol[j]);
+    const double lowRow = std::floor(fr - c.reachRow[j]), highRow = std::floor(fr + c.reachRow[j]);
+    const auto col0 = static_cast<std::int32_t>(c.baseCol[j]), row0 = static_cast<std::int32_t>(c.baseRow[j]);
+    if (r.n <= 32 && highCol - lowCol <= 1.0 && highRow - lowRow <= 1.0)
+        return SumFourTexels(r, p, lowCol, lowRow, col0, row0, out);
+    return SumSteppedSamples(r, p, col0, row0, out);
+}
+
+#undef VT_STEP
+
+} // namespace
+
+void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double rowB, double rowC,
+                                      CPixelSamples* out) const noexcept
+{
+    SStepSamples samples;
+    samples.dx = m_dx;
+    samples.dy = m_dy;
+    samples.padded8 = m_padded8;
+    samples.n = m_count;
+    samples.bits = m_bits;
+    samples.stride = m_stride;
+    samples.lastCol = static_cast<std::int32_t>(m_texW);
+    samples.lastRow = static_cast<std::int32_t>(m_texH);
+    samples.strideV = _mm256_set1_epi32(m_stride);
+    samples.signBit = _mm256_set1_ps(-0.0f);
+    samples.halfF = _mm256_set1_ps(0.5f);
+    samples.colBound = _mm256_set1_ps(static_cast<float>(m_errCol));
+    samples.rowBound = _mm256_set1_ps(static_cast<float>(m_errRow));
+    samples.colLimit = _mm256_set1_ps(static_cast<float>(0.5 - m_errCol));
+    samples.rowLimit = _mm256_set1_ps(static_cast<float>(0.5 - m_errRow));
+    const SCentreMapping mapping{_mm256_set1_pd(m_ax),   _mm256_set1_pd(m_bx),    _mm256_set1_pd(m_cx),
+                                 _mm256_set1_pd(m_ay),   _mm256_set1_pd(m_by),    _mm256_set1_pd(m_cy),
+                                 _mm256_set1_pd(m_texW), _mm256_set1_pd(m_texH),  _mm256_set1_pd(-m_texH),
+                                 _mm256_set1_pd(m_reach), _mm256_set1_pd(m_errCol), _mm256_set1_pd(m_errRow)};
+    SCentres centres;
+    long long exact = 0;
+    for (int x4 = left; x4 <= right; x4 += 4) {
+        const int insideBits = MapCentres(mapping, x4, rowA, rowB, rowC, centres);
+        const int last = std::min(right, x4 + 3);
+        for (int x = x4, j = 0; x <= last; ++x, ++j, ++out) {
+            if (!(insideBits & (1 << j)) || !SampleByLinearSteps(samples, centres, j, *out)) {
+                *out = SamplePixelWide(x, rowA, rowB, rowC);
+                ++exact;
+            }
+        }
+    }
+    m_exactPixels += exact;
+    m_pixels += right - left + 1;
+}
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
+#pragma GCC pop_options
+#endif
+#else
+void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double rowB, double rowC,
+                                      CPixelSamples* out) const noexcept
+{
+    SampleRunReference(left, right, rowA, rowB, rowC, out);
+}
+
+bool CFaceRunSampler::SetLinearSteps(const double*, const double*, double, double, double, double, double,
+                                     double, int, int, int, int) noexcept
+{
+    return false;
+}
+#endif
