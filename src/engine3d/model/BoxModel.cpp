@@ -97,33 +97,59 @@ std::vector<double> RingPositions(const CModelDescription& desc)
     return rings;
 }
 
-CPolygonList BuildSolidList(const CModelDescription& desc, BuildMode mode, bool quality)
+namespace {
+
+// The binder's rings around the spine edge (axis through x = -W/2, z = 0):
+// none unless the product has a binding of ring type 1 or 2.
+struct CRings {
+    int type = 0;
+    CRingBand band;
+    std::vector<double> bottoms; // the height at which each ring starts
+    double height = 0.0;         // of one ring
+};
+
+CRings PlanRings(const CModelDescription& desc, BuildMode mode, bool quality)
 {
     const CEngineSettings& st = desc.settings;
     const CSolidSize s = SafeSize(st);
-    const double w = s.W / 2, h = s.H / 2, d = s.D / 2;
-    CPolygonList list;
-
-    // Binder rings around the spine edge (axis through x = -W/2, z = 0).
-    const bool rings = desc.hasBinding && (st.binderType == 1 || st.binderType == 2);
-    CRingBand band;
-    band.axisX = -w;
-    band.radius = d * 1.414213562;
-    band.colour = st.binderColour;
-    band.mode = mode;
-    band.step = RingStep(quality);
-    std::vector<double> ringY;
-    const double ringH = std::max(st.binderParam1, 1) / 10.0;
-    if (rings) {
-        ringY = RingPositions(desc);
-        for (double y : ringY) {
-            AddArc(list, band, 45, 135, y, y + ringH, FaceCode::kRing1);
-            if (st.binderType == 1) AddArc(list, band, 135, 225, y, y + ringH, FaceCode::kRing2);
-        }
-        if (st.binderType == 2) AddArc(list, band, 135, 225, -h, h, FaceCode::kRing2);
+    CRings rings;
+    rings.band.axisX = -s.W / 2;
+    rings.band.radius = s.D / 2 * 1.414213562;
+    rings.band.colour = st.binderColour;
+    rings.band.mode = mode;
+    rings.band.step = RingStep(quality);
+    rings.height = std::max(st.binderParam1, 1) / 10.0;
+    if (desc.hasBinding && (st.binderType == 1 || st.binderType == 2)) {
+        rings.type = st.binderType;
+        rings.bottoms = RingPositions(desc);
     }
+    return rings;
+}
 
-    // The cuboid.
+// The arcs behind the product ('1', and '2' that runs over the spine): type 1
+// has separate rings, type 2 one band the whole height of the spine.
+void AddRingsBehind(CPolygonList& list, const CRings& rings, double halfHeight)
+{
+    if (rings.type == 0) return;
+    for (double y : rings.bottoms) {
+        AddArc(list, rings.band, 45, 135, y, y + rings.height, FaceCode::kRing1);
+        if (rings.type == 1) AddArc(list, rings.band, 135, 225, y, y + rings.height, FaceCode::kRing2);
+    }
+    if (rings.type == 2) AddArc(list, rings.band, 135, 225, -halfHeight, halfHeight, FaceCode::kRing2);
+}
+
+// The arcs '3', in front of the product.
+void AddRingsInFront(CPolygonList& list, const CRings& rings)
+{
+    if (rings.type == 0) return;
+    for (double y : rings.bottoms) AddArc(list, rings.band, 225, 315, y, y + rings.height, FaceCode::kRing3);
+}
+
+// The five faces and the back, rounded at the edges when the settings ask.
+void AddCuboid(CPolygonList& list, const CModelDescription& desc, BuildMode mode, bool quality)
+{
+    const CSolidSize s = SafeSize(desc.settings);
+    const double w = s.W / 2, h = s.H / 2, d = s.D / 2;
     const char top = desc.hasPages ? FaceCode::kPagesTop : FaceCode::kTop;
     const char left = desc.hasPages ? (desc.pagesOnLeft ? FaceCode::kPagesLeft : FaceCode::kSpine)
                                     : FaceCode::kLeft;
@@ -146,7 +172,7 @@ CPolygonList BuildSolidList(const CModelDescription& desc, BuildMode mode, bool 
     board.faceCode = FaceCode::kNone;
     board.mapped = 0;
     board.fillColour = board.outlineColour = kUnprintedBack;
-    const double radius = EdgeRadius(st, s);
+    const double radius = EdgeRadius(desc.settings, s);
     if (mode == BuildMode::Model && radius > 0.0) {
         // Unprinted, the back's margins keep the look they always had where
         // the rounding turns away from the eye; its middle is board.
@@ -161,31 +187,43 @@ CPolygonList BuildSolidList(const CModelDescription& desc, BuildMode mode, bool 
         for (const CPolygon3D& face : faces) list.Add(face);
         list.Add(mode == BuildMode::Model && !printedBack ? board : back);
     }
+}
 
-    // The CD-ROM: centre on the right edge, 62 above the base.
-    if (desc.hasCDROM) {
-        constexpr double R = kDiscRadius;
-        const double cx = w, cy = R - h;
-        const double z = DiscPlaneZ(desc);
-        const bool inFront = st.cdPosition == 0;
-        if (mode == BuildMode::Model) {
-            const double x0 = inFront ? cx - R : cx;
-            const double x1 = cx + R;
-            list.Add(CPolygon3D::Quad(V(x0, cy + R, z), V(x0, cy - R, z), V(x1, cy - R, z),
-                                      V(x1, cy + R, z), FaceCode::kDisc));
-        } else {
-            CPolygon3D rim;
-            rim.mapped = 0;
-            const int from = inFront ? -180 : -90;
-            const int to = inFront ? 180 : 90;
-            const int step = DiscStep(quality);
-            for (int a = from; a <= to; a += step)
-                rim.vertices.push_back(V(cx + R * CosDeg(a), cy + R * SinDeg(a), z));
-            list.Add(std::move(rim));
-        }
+// The CD-ROM: centre on the right edge, 62 above the base; its square in the
+// model, its rim in the shadow source.
+void AddDisc(CPolygonList& list, const CModelDescription& desc, BuildMode mode, bool quality)
+{
+    const CSolidSize s = SafeSize(desc.settings);
+    constexpr double R = kDiscRadius;
+    const double cx = s.W / 2, cy = R - s.H / 2;
+    const double z = DiscPlaneZ(desc);
+    const bool inFront = desc.settings.cdPosition == 0;
+    if (mode == BuildMode::Model) {
+        const double x0 = inFront ? cx - R : cx;
+        const double x1 = cx + R;
+        list.Add(CPolygon3D::Quad(V(x0, cy + R, z), V(x0, cy - R, z), V(x1, cy - R, z),
+                                  V(x1, cy + R, z), FaceCode::kDisc));
+    } else {
+        CPolygon3D rim;
+        rim.mapped = 0;
+        const int from = inFront ? -180 : -90;
+        const int to = inFront ? 180 : 90;
+        const int step = DiscStep(quality);
+        for (int a = from; a <= to; a += step)
+            rim.vertices.push_back(V(cx + R * CosDeg(a), cy + R * SinDeg(a), z));
+        list.Add(std::move(rim));
     }
+}
 
-    if (rings)
-        for (double y : ringY) AddArc(list, band, 225, 315, y, y + ringH, FaceCode::kRing3);
+} // namespace
+
+CPolygonList BuildSolidList(const CModelDescription& desc, BuildMode mode, bool quality)
+{
+    CPolygonList list;
+    const CRings rings = PlanRings(desc, mode, quality);
+    AddRingsBehind(list, rings, SafeSize(desc.settings).H / 2);
+    AddCuboid(list, desc, mode, quality);
+    if (desc.hasCDROM) AddDisc(list, desc, mode, quality);
+    AddRingsInFront(list, rings);
     return list;
 }
