@@ -76,12 +76,70 @@ inline void PutPixel(std::uint8_t* p, COLORREF c) noexcept
     p[2] = GetRValue(c);
 }
 
+// Shapes 8 to 13: the blend follows whichever of two linear ramps is larger,
+// which splits the picture along a diagonal (8-11 from a corner, 12-13 from the
+// centre); the result is (a p + b q) / (W H) with p + q = W H.
+std::int64_t SplitChannel(int shape, std::int64_t a, std::int64_t b, std::int64_t x, std::int64_t y, std::int64_t W,
+                          std::int64_t H) noexcept
+{
+    std::int64_t p, q;
+    switch (shape) {
+    case 8:
+        if (W * y > x * H) { p = W * y; q = W * (H - y); }
+        else { p = x * H; q = (W - x) * H; }
+        break;
+    case 9: {
+        const std::int64_t xr = W - x;
+        if (W * y > xr * H) { p = W * y; q = W * (H - y); }
+        else { p = xr * H; q = x * H; }
+        break;
+    }
+    case 10:
+        if (W * (H - y) > x * H) { p = W * (H - y); q = W * y; }
+        else { p = x * H; q = (W - x) * H; }
+        break;
+    case 11: {
+        const std::int64_t xr = W - x;
+        if (W * (H - y) <= xr * H) { p = xr * H; q = x * H; }
+        else { p = W * (H - y); q = W * y; }
+        break;
+    }
+    case 12: {
+        const std::int64_t dx = std::llabs(2 * x - W), dy = std::llabs(2 * y - H);
+        if (W * (H - dy) > H * (W - dx)) { p = W * (H - dy); q = W * dy; }
+        else { p = H * (W - dx); q = H * dx; }
+        break;
+    }
+    default: { // 13
+        const std::int64_t dx = std::llabs(2 * x - W), dy = std::llabs(2 * y - H);
+        if (W * dy <= H * dx) { p = H * dx; q = H * (W - dx); }
+        else { p = W * dy; q = W * (H - dy); }
+        break;
+    }
+    }
+    return (a * p + b * q) / (W * H);
+}
+
+// Shapes 14 (A at the centre) and 15 (A at the corners): a round blend by the
+// distance from the centre, in doubles, rounded to the nearest.
+std::int64_t RoundChannel(int shape, std::int64_t a, std::int64_t b, std::int64_t x, std::int64_t y, std::int64_t W,
+                          std::int64_t H) noexcept
+{
+    double fx = static_cast<double>(W - std::llabs(2 * x - W)) / static_cast<double>(W);
+    double fy = static_cast<double>(H - std::llabs(2 * y - H)) / static_cast<double>(H);
+    if (shape == 15) {
+        fx = 1.0 - fx;
+        fy = 1.0 - fy;
+    }
+    const double r = std::min(1.0, std::sqrt(fx * fx + fy * fy));
+    return std::llround(static_cast<double>(a) * r + static_cast<double>(b) * (1.0 - r));
+}
+
 // One channel of gradient shape `shape` at (x, y), y counted from the top row.
 // a is the channel of the first colour A, b of the second colour B.
 std::int64_t GradientChannel(int shape, std::int64_t a, std::int64_t b, std::int64_t x, std::int64_t y,
                              std::int64_t W, std::int64_t H) noexcept
 {
-    const std::int64_t WH = W * H;
     switch (shape) {
     case 1:
         return (b * (H - y) + a * y) / H;
@@ -105,57 +163,16 @@ std::int64_t GradientChannel(int shape, std::int64_t a, std::int64_t b, std::int
         const std::int64_t S = W + H, d = std::llabs(2 * ((H - y) + x) - S);
         return (a * (S - d) + b * d) / S;
     }
-    case 8: {
-        std::int64_t p, q;
-        if (W * y > x * H) { p = W * y; q = W * (H - y); }
-        else { p = x * H; q = (W - x) * H; }
-        return (a * p + b * q) / WH;
-    }
-    case 9: {
-        const std::int64_t xr = W - x;
-        std::int64_t p, q;
-        if (W * y > xr * H) { p = W * y; q = W * (H - y); }
-        else { p = xr * H; q = x * H; }
-        return (a * p + b * q) / WH;
-    }
-    case 10: {
-        std::int64_t p, q;
-        if (W * (H - y) > x * H) { p = W * (H - y); q = W * y; }
-        else { p = x * H; q = (W - x) * H; }
-        return (a * p + b * q) / WH;
-    }
-    case 11: {
-        const std::int64_t xr = W - x;
-        std::int64_t p, q;
-        if (W * (H - y) <= xr * H) { p = xr * H; q = x * H; }
-        else { p = W * (H - y); q = W * y; }
-        return (a * p + b * q) / WH;
-    }
-    case 12: {
-        const std::int64_t dx = std::llabs(2 * x - W), dy = std::llabs(2 * y - H);
-        std::int64_t p, q;
-        if (W * (H - dy) > H * (W - dx)) { p = W * (H - dy); q = W * dy; }
-        else { p = H * (W - dx); q = H * dx; }
-        return (a * p + b * q) / WH;
-    }
-    case 13: {
-        const std::int64_t dx = std::llabs(2 * x - W), dy = std::llabs(2 * y - H);
-        std::int64_t p, q;
-        if (W * dy <= H * dx) { p = H * dx; q = H * (W - dx); }
-        else { p = W * dy; q = W * (H - dy); }
-        return (a * p + b * q) / WH;
-    }
+    case 8:
+    case 9:
+    case 10:
+    case 11:
+    case 12:
+    case 13:
+        return SplitChannel(shape, a, b, x, y, W, H);
     case 14:
-    case 15: {
-        double fx = static_cast<double>(W - std::llabs(2 * x - W)) / static_cast<double>(W);
-        double fy = static_cast<double>(H - std::llabs(2 * y - H)) / static_cast<double>(H);
-        if (shape == 15) {
-            fx = 1.0 - fx;
-            fy = 1.0 - fy;
-        }
-        const double r = std::min(1.0, std::sqrt(fx * fx + fy * fy));
-        return std::llround(static_cast<double>(a) * r + static_cast<double>(b) * (1.0 - r));
-    }
+    case 15:
+        return RoundChannel(shape, a, b, x, y, W, H);
     default:
         return (b * (W - x) + a * x) / W;
     }
