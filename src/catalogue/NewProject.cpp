@@ -10,6 +10,7 @@
 #include "catalogue/WizardLists.h"
 #include "image/Raster.h"
 #include "image/picture/VectorArt.h"
+#include "properties/AppearanceKinds.h"
 #include "properties/settings/SettingKey.h"
 #include "properties/settings/SettingTable.h"
 
@@ -73,7 +74,7 @@ bool SameRatio(int w1, int h1, int w2, int h2)
 bool PrepareSide(const CAppFolders& folders, CSide& side, const SideAppearanceAnswer& a, int baseWidth,
                  int baseHeight, int k, std::string& error)
 {
-    if (a.type < 0 || a.type > 4) {
+    if (FindAppearanceKind(a.type) == nullptr) {
         error = "Unknown appearance style.";
         return false;
     }

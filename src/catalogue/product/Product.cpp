@@ -4,6 +4,7 @@
 #include "properties/settings/SettingTable.h"
 
 #include <array>
+#include <iterator>
 #include <cassert>
 #include <new>
 
@@ -87,7 +88,31 @@ constexpr const char* kBinderFaces[] = {"Front", "Pages (Left)", "Pages (Right)"
 constexpr const char* kBinderCDFaces[] = {"Front", "Pages (Left)", "Pages (Right)", "Pages (Top)",
                                           "Pages (Bottom)", "CD-ROM"};
 
-constexpr const char* kKindCodes[] = {"CARD", "RCARD", "BOX", "BOOK", "BOXCD", "BOOKCD", "CD", "BINDER", "BINDERCD"};
+template <class Kind>
+std::unique_ptr<CProduct> MakeKind() {
+    return std::make_unique<Kind>();
+}
+
+// The product kinds, one row each: the code a project file stores and how
+// the kind is made. The order is the one GetKindCodes lists.
+struct SProductKindRow {
+    const char* code;
+    std::unique_ptr<CProduct> (*make)();
+};
+
+constexpr SProductKindRow kProductKinds[] = {
+    {"CARD", &MakeKind<CCardProduct>},     {"RCARD", &MakeKind<CRoundedCardProduct>},
+    {"BOX", &MakeKind<CBoxProduct>},       {"BOOK", &MakeKind<CBookProduct>},
+    {"BOXCD", &MakeKind<CBoxCDProduct>},   {"BOOKCD", &MakeKind<CBookCDProduct>},
+    {"CD", &MakeKind<CCDProduct>},         {"BINDER", &MakeKind<CBinderProduct>},
+    {"BINDERCD", &MakeKind<CBinderCDProduct>},
+};
+
+constexpr auto kKindCodes = [] {
+    std::array<const char*, std::size(kProductKinds)> codes{};
+    for (std::size_t i = 0; i < codes.size(); ++i) codes[i] = kProductKinds[i].code;
+    return codes;
+}();
 
 }  // namespace
 
@@ -106,15 +131,8 @@ int CBinderCDProduct::TestCDPosition() const {
 }
 
 std::unique_ptr<CProduct> CreateProduct(std::string_view code) {
-    if (code == "CARD") return std::make_unique<CCardProduct>();
-    if (code == "RCARD") return std::make_unique<CRoundedCardProduct>();
-    if (code == "BOX") return std::make_unique<CBoxProduct>();
-    if (code == "BOOK") return std::make_unique<CBookProduct>();
-    if (code == "BOXCD") return std::make_unique<CBoxCDProduct>();
-    if (code == "BOOKCD") return std::make_unique<CBookCDProduct>();
-    if (code == "CD") return std::make_unique<CCDProduct>();
-    if (code == "BINDER") return std::make_unique<CBinderProduct>();
-    if (code == "BINDERCD") return std::make_unique<CBinderCDProduct>();
+    for (const SProductKindRow& kind : kProductKinds)
+        if (code == kind.code) return kind.make();
     return nullptr;
 }
 

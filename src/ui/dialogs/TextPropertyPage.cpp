@@ -4,6 +4,7 @@
 #include "layout/text/DrawText.h"
 #include "layout/text/FontEngine.h"
 #include "layout/text/TextBlock.h"
+#include "layout/text/TextAppearanceNames.h"
 #include "properties/settings/SettingChecks.h"
 #include "ui/widgets/ColorButton.h"
 #include "ui/widgets/MessageBox.h"
@@ -23,7 +24,6 @@
 
 #include <algorithm>
 
-const char* const CTextPropertyPage::kAppearanceNames[5] = {"Normal", "Bordered", "Extrude", "Indent", "Outline"};
 const char* const CTextPropertyPage::kAlignNames[4] = {"Left", "Center", "Right", "Justified"};
 const int CTextPropertyPage::kListedSizes[16] = {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
 
@@ -197,7 +197,7 @@ CTextPropertyPage::CTextPropertyPage(QWidget* parent) : QWidget(parent)
 
     m_appearance = new QComboBox(this);
     m_appearance->setObjectName(QStringLiteral("appearance"));
-    for (const char* name : kAppearanceNames)
+    for (const char* name : kTextAppearanceNames)
         m_appearance->addItem(QString::fromLatin1(name));
     grid->addWidget(label("&Appearance", m_appearance), 2, 0);
     grid->addWidget(m_appearance, 2, 1);

@@ -48,8 +48,6 @@ class CTextPropertyPage : public QWidget {
 public:
     explicit CTextPropertyPage(QWidget* parent = nullptr);
 
-    // The five appearance names, by index.
-    static const char* const kAppearanceNames[5];
     // The alignment names, by index.
     static const char* const kAlignNames[4];
     // The most characters the text field takes.

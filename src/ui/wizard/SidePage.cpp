@@ -37,7 +37,10 @@ namespace {
 constexpr struct {
     const char* name;
     int type;
-} kSideStyles[] = {{"Texture", 3}, {"Pattern", 4}, {"Gradient", 2}, {"Color", 1}};
+} kSideStyles[] = {{"Texture", kAppearanceTexture},
+                   {"Pattern", kAppearancePattern},
+                   {"Gradient", kAppearanceGradient},
+                   {"Color", kAppearanceColor}};
 
 class CSidePage final : public CWizardPage {
 public:
@@ -177,17 +180,17 @@ public:
         a.color2 = m_colour2->Color();
         if (!file.isEmpty()) {
             // A picture chosen by name wins over the style.
-            a.type = 0;
+            a.type = kAppearancePicture;
             a.pictureFile = file.toStdString();
         } else {
             a.type = m_style->currentData().toInt();
             if (texture) {
                 a.textureFile = ChosenKey(m_textures).toStdString();
                 a.textureScale = m_scale->currentData().toInt();
-            } else if (a.type == 4) {
+            } else if (a.type == kAppearancePattern) {
                 a.pattern = m_variant->currentData().toInt();
                 a.patternCell = m_scale->currentData().toInt();
-            } else if (a.type == 2) {
+            } else if (a.type == kAppearanceGradient) {
                 a.gradientStyle = m_variant->currentData().toInt();
             }
         }
@@ -231,16 +234,18 @@ private:
     void UpdateStyle()
     {
         const int type = m_style->currentData().toInt();
+        const bool texture = type == kAppearanceTexture, pattern = type == kAppearancePattern;
+        const bool twoColours = type == kAppearanceGradient || pattern;
         m_scale->clear();
-        const ChoiceList list = type == 3 ? ChoiceList::ScaleDivisor : ChoiceList::Multiplier;
+        const ChoiceList list = texture ? ChoiceList::ScaleDivisor : ChoiceList::Multiplier;
         for (const SettingValueName& v : GetValueNames(list))
             m_scale->addItem(QString::fromLatin1(v.name), v.value);
-        m_scale->setEnabled(type == 3 || type == 4);
-        m_variant->setVisible(type == 2 || type == 4);
-        m_variant->setToolTip(type == 4 ? QStringLiteral("Pattern") : QStringLiteral("Gradient"));
+        m_scale->setEnabled(texture || pattern);
+        m_variant->setVisible(twoColours);
+        m_variant->setToolTip(pattern ? QStringLiteral("Pattern") : QStringLiteral("Gradient"));
         FillVariants();
-        m_colour2->setEnabled(type == 2 || type == 4);
-        m_textures->setEnabled(type == 3);
+        m_colour2->setEnabled(twoColours);
+        m_textures->setEnabled(texture);
     }
 
     // The pattern or gradient list, each entry drawn in the two colours; the
@@ -248,7 +253,7 @@ private:
     void FillVariants()
     {
         const int type = m_style->currentData().toInt();
-        if (type != 2 && type != 4)
+        if (type != kAppearanceGradient && type != kAppearancePattern)
             return;
         const bool samelist = m_variantType == type;
         const int chosen = samelist ? m_variant->currentIndex() : 0;
@@ -258,7 +263,7 @@ private:
         CRaster sample;
         if (!sample.Create(kVariantIcon, kVariantIcon, 24))
             return;
-        if (type == 4) {
+        if (type == kAppearancePattern) {
             // The program's pattern bitmaps: 131 and 144 .. 193.
             for (int number = 131; number <= 193; ++number) {
                 if (!PaintPattern(sample, number, 2, c1, c2))
