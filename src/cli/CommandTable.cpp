@@ -33,9 +33,42 @@ std::vector<SCliOption> WithObjectLook(std::vector<SCliOption> options)
     return options;
 }
 
+// The options of add, besides the object's look and the edit lock.
+std::vector<SCliOption> AddOptions()
+{
+    return {
+        {"--at", nullptr, "X,Y", "the object's top-left corner (face pixels from the bottom-left, y up)"},
+        {"--size", nullptr, "N|WxH", "text: the font size; picture, barcode: the box"},
+        {"--angle", nullptr, "0|90|180|270", "turned anticlockwise in degrees"},
+        {"--unit", nullptr, "px|mm", "positions and sizes in face pixels or millimetres of the product"},
+        {"--font", nullptr, "F", "text: the font (see list fonts)"},
+        {"--appearance", nullptr, "A", "text: Normal, Bordered, Extrude, Indent or Outline"},
+        {"--bold", nullptr, nullptr, "text: bold"},
+        {"--italic", nullptr, nullptr, "text: italic"},
+        {"--regular", nullptr, nullptr, "text: neither bold nor italic, whatever the drawing defaults say"},
+        {"--underline", nullptr, nullptr, "text: underlined"},
+        {"--strikeout", nullptr, nullptr, "text: struck out"},
+        {"--smooth", nullptr, nullptr, "text: smoothed edges"},
+        {"--align", nullptr, "left|center|right|justify", "text: how its lines line up"},
+        {"--line-spacing", nullptr, "P", "text: from line to line in percent of the font size (100)"},
+        {"--letter-spacing", nullptr, "P", "text: added between letters in percent of the font size (0)"},
+        {"--wrap", nullptr, "W", "text: the width its lines wrap at (\\n in the text starts a new line)"},
+        {"--color", nullptr, "C", "text, margin: the colour"},
+        {"--color2", nullptr, "C", "text: the second colour of its appearance"},
+        {"--transparent-white", nullptr, nullptr, "picture: white pixels let the face show through"},
+        {"--page", nullptr, "N", "picture: the page of a PDF file, from 1 (SVG and PDF stay sharp at any size)"},
+        {"--kind", nullptr, "K", "barcode: \"Code 39\", EAN-13, EAN-8, UPC-A or \"Code 128\""},
+        {"--style", nullptr, "outlined|filled|both", "shapes: outline, fill or both"},
+        {"--line-color", nullptr, "C", "shapes: the line colour"},
+        {"--fill-color", nullptr, "C", "shapes: the fill colour"},
+        {"--vpercent", nullptr, "P", "margin: the vertical percentage of a corner margin"},
+    };
+}
+
 const SCliOption kForceOutput = {"--force", nullptr, nullptr, "replace a project file with the output"};
 
-std::vector<SCliCommand> BuildCommands()
+// The commands that make, read and change projects, in the order the help lists them.
+std::vector<SCliCommand> ProjectCommands()
 {
     return {
         {"new", "MODEL -o P.vtp [OPTIONS]", "a new project from a catalogue model (see list models)",
@@ -74,31 +107,7 @@ std::vector<SCliCommand> BuildCommands()
          &RunFace},
         {"add", "P.vtp FACE KIND ...", "a draw object: text TEXT, picture FILE, barcode DATA, rect|ellipse|line X1,Y1 X2,Y2,"
                                        " polygon|polyline X,Y X,Y X,Y..., margin SIDE PERCENT",
-         WithEditLock(WithObjectLook({{"--at", nullptr, "X,Y", "the object's top-left corner (face pixels from the bottom-left, y up)"},
-          {"--size", nullptr, "N|WxH", "text: the font size; picture, barcode: the box"},
-          {"--angle", nullptr, "0|90|180|270", "turned anticlockwise in degrees"},
-          {"--unit", nullptr, "px|mm", "positions and sizes in face pixels or millimetres of the product"},
-          {"--font", nullptr, "F", "text: the font (see list fonts)"},
-          {"--appearance", nullptr, "A", "text: Normal, Bordered, Extrude, Indent or Outline"},
-          {"--bold", nullptr, nullptr, "text: bold"},
-          {"--italic", nullptr, nullptr, "text: italic"},
-          {"--regular", nullptr, nullptr, "text: neither bold nor italic, whatever the drawing defaults say"},
-          {"--underline", nullptr, nullptr, "text: underlined"},
-          {"--strikeout", nullptr, nullptr, "text: struck out"},
-          {"--smooth", nullptr, nullptr, "text: smoothed edges"},
-          {"--align", nullptr, "left|center|right|justify", "text: how its lines line up"},
-          {"--line-spacing", nullptr, "P", "text: from line to line in percent of the font size (100)"},
-          {"--letter-spacing", nullptr, "P", "text: added between letters in percent of the font size (0)"},
-          {"--wrap", nullptr, "W", "text: the width its lines wrap at (\\n in the text starts a new line)"},
-          {"--color", nullptr, "C", "text, margin: the colour"},
-          {"--color2", nullptr, "C", "text: the second colour of its appearance"},
-          {"--transparent-white", nullptr, nullptr, "picture: white pixels let the face show through"},
-          {"--page", nullptr, "N", "picture: the page of a PDF file, from 1 (SVG and PDF stay sharp at any size)"},
-          {"--kind", nullptr, "K", "barcode: \"Code 39\", EAN-13, EAN-8, UPC-A or \"Code 128\""},
-          {"--style", nullptr, "outlined|filled|both", "shapes: outline, fill or both"},
-          {"--line-color", nullptr, "C", "shapes: the line colour"},
-          {"--fill-color", nullptr, "C", "shapes: the fill colour"},
-          {"--vpercent", nullptr, "P", "margin: the vertical percentage of a corner margin"}})),
+         WithEditLock(WithObjectLook(AddOptions())),
          &RunAdd},
         {"set-object", "P.vtp FACE N [OPTIONS]", "moves, sizes, turns or restyles object N (as objects numbers them)",
          WithEditLock(WithObjectLook({{"--x", nullptr, "X", "the left edge (face pixels from the left)"},
@@ -116,6 +125,13 @@ std::vector<SCliCommand> BuildCommands()
          "the names the other commands accept",
          {{"--json", nullptr, nullptr, "one JSON array"}},
          &RunList},
+    };
+}
+
+// The commands that write renderings and exports, and the data folder's setup.
+std::vector<SCliCommand> OutputCommands()
+{
+    return {
         {"render", "P.vtp -o OUT.png|.bmp|.jpg|.pcx [OPTIONS]", "renders the project to a picture file",
          WithOverrides({{"-o", nullptr, "OUT", "the picture to write; its extension names the format"},
                         {"--threads", nullptr, "N", "drawing threads, 1..64 (default: one per core)"},
@@ -166,6 +182,13 @@ std::vector<SCliCommand> BuildCommands()
           {"--again", nullptr, nullptr, "run it even when it has completed before"}},
          &RunSetup},
     };
+}
+
+std::vector<SCliCommand> BuildCommands()
+{
+    std::vector<SCliCommand> commands = ProjectCommands();
+    for (SCliCommand& command : OutputCommands()) commands.push_back(std::move(command));
+    return commands;
 }
 
 }  // namespace

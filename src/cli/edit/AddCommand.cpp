@@ -25,6 +25,7 @@
 #include "layout/objects/DrawObjectList.h"
 #include "layout/shapes/DrawPicture.h"
 #include "layout/text/DrawText.h"
+#include "layout/text/TextAppearanceNames.h"
 #include "layout/face/Margin.h"
 #include "layout/objects/ObjectCommands.h"
 #include "layout/shapes/ShapeFactory.h"
@@ -34,7 +35,6 @@ namespace {
 
 constexpr const char* kMarginTypes[kMarginTypeCount] = {"top",     "bottom",    "left",        "right",
                                                         "top-left", "top-right", "bottom-left", "bottom-right"};
-constexpr const char* kTextAppearances[5] = {"Normal", "Bordered", "Extrude", "Indent", "Outline"};
 
 std::string Lower(const std::string& text)
 {
@@ -137,6 +137,93 @@ bool ReadTextLayout(const SAddContext& c, CTextLayout& layout)
     return true;
 }
 
+// A text in the look of the drawing defaults (the text tool's last choices)
+// with the command line's switches.
+std::unique_ptr<CDrawText> TextFromDefaults(const CTextDefaults& d, const SArgs& args)
+{
+    auto t = std::make_unique<CDrawText>();
+    t->SetColour1(d.colour1 & 0xFFFFFF);
+    t->SetColour2(d.colour2 & 0xFFFFFF);
+    t->SetFontFace(d.font.empty() ? std::string("Arial") : d.font);
+    const bool known = d.appearance >= 0 && d.appearance <= static_cast<std::int32_t>(kTextOutline);
+    t->SetAppearance(known ? static_cast<std::uint32_t>(d.appearance) : kTextNormal);
+    t->SetSize(d.size > 0 && d.size <= 255 ? static_cast<std::uint32_t>(d.size) : 12);
+    t->SetBold(args.Has("--bold") || (d.bold != 0 && !args.Has("--regular")));
+    t->SetItalic(args.Has("--italic") || (d.italic != 0 && !args.Has("--regular")));
+    t->SetUnderline(args.Has("--underline"));
+    t->SetStrikeOut(args.Has("--strikeout"));
+    t->SetSmooth(args.Has("--smooth"));
+    return t;
+}
+
+// --size: the letter height in points, or in millimetres on the product when
+// the face has a print size.
+bool ReadTextSize(const SAddContext& c, CDrawText& t)
+{
+    const std::string* s = c.args.Get("--size");
+    if (s == nullptr) return true;
+    int size = 0;
+    std::string text = *s;
+    if (c.perMm > 0) {
+        // Millimetres: the letter height on the product, in face pixels.
+        char* end = nullptr;
+        const double mm = std::strtod(s->c_str(), &end);
+        if (end == s->c_str() || *end != '\0' || !(mm > 0) || mm > 1000) {
+            PrintError("Size contains invalid characters.");
+            return false;
+        }
+        text = std::to_string(std::max(1L, std::lround(mm * c.perMm)));
+    }
+    if (!ParseInt(text, "Size", 1, 255, size)) return false;
+    t.SetSize(static_cast<std::uint32_t>(size));
+    return true;
+}
+
+// --color, --color2, --font, --size and --appearance over the defaults.
+bool ReadTextLook(const SAddContext& c, CDrawText& t)
+{
+    COLORREF c1 = t.GetColour1(), c2 = t.GetColour2();
+    if (!ReadColour(c.args, "--color", c1) || !ReadColour(c.args, "--color2", c2)) return false;
+    t.SetColour1(c1);
+    t.SetColour2(c2);
+    if (const std::string* f = c.args.Get("--font")) {
+        std::string error;
+        const std::vector<SNamedChoice> fonts = ListFontChoices();
+        const SNamedChoice* font = FindChoice(fonts, *f, "font", "fonts", error);
+        if (font == nullptr) {
+            PrintError(error);
+            return false;
+        }
+        t.SetFontFace(font->value);
+    }
+    if (!ReadTextSize(c, t)) return false;
+    if (const std::string* ap = c.args.Get("--appearance")) {
+        int found = -1;
+        for (std::size_t i = 0; i < std::size(kTextAppearanceNames); ++i)
+            if (Lower(*ap) == Lower(kTextAppearanceNames[i])) found = static_cast<int>(i);
+        if (found < 0) {
+            PrintError("--appearance must be Normal, Bordered, Extrude, Indent or Outline");
+            return false;
+        }
+        t.SetAppearance(static_cast<std::uint32_t>(found));
+    }
+    return true;
+}
+
+// The text tool leaves its choices for the next text.
+void KeepTextDefaults(const CDrawText& t, CTextDefaults& d)
+{
+    d.colour1 = t.GetColour1();
+    d.colour2 = t.GetColour2();
+    d.bold = t.GetBold() ? 1 : 0;
+    d.italic = t.GetItalic() ? 1 : 0;
+    d.underline = t.GetUnderline() ? 1 : 0;
+    d.strikeOut = t.GetStrikeOut() ? 1 : 0;
+    d.font = t.GetFontFace();
+    d.size = static_cast<std::int32_t>(t.GetSize());
+    d.appearance = static_cast<std::int32_t>(t.GetAppearance());
+}
+
 std::unique_ptr<CDrawObject> MakeText(const SAddContext& c, const std::string& typed)
 {
     const std::string text = UnescapeLines(typed);
@@ -145,57 +232,8 @@ std::unique_ptr<CDrawObject> MakeText(const SAddContext& c, const std::string& t
         return nullptr;
     }
     CTextDefaults& d = c.doc.GetDrawingDefaults().text;
-    auto t = std::make_unique<CDrawText>();
-    t->SetColour1(d.colour1 & 0xFFFFFF);
-    t->SetColour2(d.colour2 & 0xFFFFFF);
-    t->SetFontFace(d.font.empty() ? std::string("Arial") : d.font);
-    t->SetAppearance(d.appearance >= 0 && d.appearance <= 4 ? static_cast<std::uint32_t>(d.appearance) : 0);
-    t->SetSize(d.size > 0 && d.size <= 255 ? static_cast<std::uint32_t>(d.size) : 12);
-    t->SetBold(c.args.Has("--bold") || (d.bold != 0 && !c.args.Has("--regular")));
-    t->SetItalic(c.args.Has("--italic") || (d.italic != 0 && !c.args.Has("--regular")));
-    t->SetUnderline(c.args.Has("--underline"));
-    t->SetStrikeOut(c.args.Has("--strikeout"));
-    t->SetSmooth(c.args.Has("--smooth"));
-    COLORREF c1 = t->GetColour1(), c2 = t->GetColour2();
-    if (!ReadColour(c.args, "--color", c1) || !ReadColour(c.args, "--color2", c2)) return nullptr;
-    t->SetColour1(c1);
-    t->SetColour2(c2);
-    if (const std::string* f = c.args.Get("--font")) {
-        std::string error;
-        const std::vector<SNamedChoice> fonts = ListFontChoices();
-        const SNamedChoice* font = FindChoice(fonts, *f, "font", "fonts", error);
-        if (font == nullptr) {
-            PrintError(error);
-            return nullptr;
-        }
-        t->SetFontFace(font->value);
-    }
-    if (const std::string* s = c.args.Get("--size")) {
-        int size = 0;
-        std::string text2 = *s;
-        if (c.perMm > 0) {
-            // Millimetres: the letter height on the product, in face pixels.
-            char* end = nullptr;
-            const double mm = std::strtod(s->c_str(), &end);
-            if (end == s->c_str() || *end != '\0' || !(mm > 0) || mm > 1000) {
-                PrintError("Size contains invalid characters.");
-                return nullptr;
-            }
-            text2 = std::to_string(std::max(1L, std::lround(mm * c.perMm)));
-        }
-        if (!ParseInt(text2, "Size", 1, 255, size)) return nullptr;
-        t->SetSize(static_cast<std::uint32_t>(size));
-    }
-    if (const std::string* ap = c.args.Get("--appearance")) {
-        int found = -1;
-        for (int i = 0; i < 5; ++i)
-            if (Lower(*ap) == Lower(kTextAppearances[i])) found = i;
-        if (found < 0) {
-            PrintError("--appearance must be Normal, Bordered, Extrude, Indent or Outline");
-            return nullptr;
-        }
-        t->SetAppearance(static_cast<std::uint32_t>(found));
-    }
+    std::unique_ptr<CDrawText> t = TextFromDefaults(d, c.args);
+    if (!ReadTextLook(c, *t)) return nullptr;
     const std::optional<int> angle = ReadAngle(c.args);
     CTextLayout layout;
     int x = 0, y = 0;
@@ -213,16 +251,7 @@ std::unique_ptr<CDrawObject> MakeText(const SAddContext& c, const std::string& t
     else
         t->FitToText();
     ObjectCommands::KeepOnFace(*t, c.faceWidth, c.faceHeight);
-    // The text tool leaves its choices for the next text.
-    d.colour1 = t->GetColour1();
-    d.colour2 = t->GetColour2();
-    d.bold = t->GetBold() ? 1 : 0;
-    d.italic = t->GetItalic() ? 1 : 0;
-    d.underline = t->GetUnderline() ? 1 : 0;
-    d.strikeOut = t->GetStrikeOut() ? 1 : 0;
-    d.font = t->GetFontFace();
-    d.size = static_cast<std::int32_t>(t->GetSize());
-    d.appearance = static_cast<std::int32_t>(t->GetAppearance());
+    KeepTextDefaults(*t, d);
     return t;
 }
 

@@ -11,6 +11,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <csignal>
@@ -173,6 +174,148 @@ void StopJobs(std::map<pid_t, SRunning>& running)
     running.clear();
 }
 
+// Reads the jobs file whole, refusing one larger than kMaxJobsFileSize.
+// False after the message.
+bool ReadJobsFile(const std::string& jobsFile, std::string& text)
+{
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(jobsFile, ec);
+    if (ec) {
+        PrintError(jobsFile + ": the jobs file can not be read (" + ec.message() + ")");
+        return false;
+    }
+    if (size > kMaxJobsFileSize) {
+        PrintError(jobsFile + ": the jobs file is larger than 64 MB");
+        return false;
+    }
+    std::ifstream in(jobsFile, std::ios::binary);
+    std::stringstream read;
+    read << in.rdbuf();
+    if (!in) {
+        PrintError(jobsFile + ": the jobs file can not be read");
+        return false;
+    }
+    text = read.str();
+    return true;
+}
+
+// The jobs of one batch as they run, at most `parallel` at once: which are
+// running, how many are done and failed, and the line reported for each.
+class CBatchRun {
+public:
+    CBatchRun(const SCliContext& context, const SArgs& a, const std::string& jobsFile, std::vector<SBatchJob> jobs,
+              SBatchOutputs outputs)
+        : m_context(context), m_jobsFile(jobsFile), m_jobs(std::move(jobs)), m_outputs(std::move(outputs)),
+          m_dryRun(a.Has("--dry-run")), m_json(a.Has("--json")), m_force(a.Has("--force"))
+    {
+    }
+
+    // Runs every job, or until a stop signal; the exit code.
+    int Run(const std::string& program, int parallel)
+    {
+        const auto batchStart = std::chrono::steady_clock::now();
+        const CStopSignals stopSignals;
+        while (m_done < m_jobs.size() && g_StopSignal == 0) {
+            StartJobs(program, parallel);
+            if (m_running.empty()) continue;
+            if (!WaitForOne()) break;
+        }
+        if (g_StopSignal != 0) return Stop();
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - batchStart).count();
+        if (!m_context.quiet && !m_json)
+            std::printf("%zu of %zu jobs %s, %zu failed, %.2f s (%.2f jobs/s)\n", m_jobs.size() - m_failed,
+                        m_jobs.size(), m_dryRun ? "checked" : "done", m_failed, seconds,
+                        seconds > 0 ? static_cast<double>(m_jobs.size()) / seconds : 0.0);
+        return m_failed == 0 ? kExitOk : kExitFailed;
+    }
+
+private:
+    // Starts jobs until `parallel` run. Each job's folder is made first, so
+    // that a job fails only for its own reasons.
+    void StartJobs(const std::string& program, int parallel)
+    {
+        while (m_next < m_jobs.size() && m_running.size() < static_cast<std::size_t>(parallel) && g_StopSignal == 0) {
+            const std::size_t job = m_next++;
+            if (!m_jobs[job].refusal.empty()) {
+                Report(job, false, m_jobs[job].refusal, 0);
+                continue;
+            }
+            const std::filesystem::path parent = std::filesystem::path(m_jobs[job].output).parent_path();
+            if (!m_outputs.allowOutside && !InsideFolder(parent, m_outputs.folder)) {
+                Report(job, false, "the output's folder leads out of the output folder (--allow-outside lets it)", 0);
+                continue;
+            }
+            std::error_code ec;
+            if (!parent.empty() && !m_dryRun) std::filesystem::create_directories(parent, ec);
+            std::string errorFile;
+            const pid_t pid = StartJob(JobCommand(m_context, program, m_jobs[job], m_dryRun, m_force), errorFile);
+            if (pid == 0) {
+                if (!errorFile.empty()) std::remove(errorFile.c_str());
+                Report(job, false, "the job could not be started", 0);
+                continue;
+            }
+            m_running[pid] = SRunning{job, errorFile, std::chrono::steady_clock::now()};
+        }
+    }
+
+    // Waits for a job to end and reports it; false when there is nothing to
+    // wait for any more.
+    bool WaitForOne()
+    {
+        int status = 0;
+        const pid_t pid = waitpid(-1, &status, 0);
+        if (pid < 0) return errno == EINTR;
+        const auto found = m_running.find(pid);
+        if (found == m_running.end()) return true;
+        const SRunning r = found->second;
+        m_running.erase(found);
+        const bool ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        std::string why = ok ? std::string() : LastErrorLine(r.errorFile);
+        if (!ok && why.empty())
+            why = WIFSIGNALED(status) ? "the job was stopped by signal " + std::to_string(WTERMSIG(status))
+                                      : "the job failed without a message";
+        std::remove(r.errorFile.c_str());
+        Report(r.job, ok, why, std::chrono::duration<double>(std::chrono::steady_clock::now() - r.started).count());
+        return true;
+    }
+
+    void Report(std::size_t job, bool ok, const std::string& why, double seconds)
+    {
+        ++m_done;
+        if (!ok) ++m_failed;
+        const SBatchJob& j = m_jobs[job];
+        if (m_json) {
+            std::printf("{\"job\": %zu, \"line\": %d, \"output\": %s, \"ok\": %s, \"seconds\": %.2f, \"error\": %s}\n",
+                        job + 1, j.line, JsonString(j.output).c_str(), ok ? "true" : "false", seconds,
+                        JsonString(why).c_str());
+        } else {
+            std::printf("[%zu/%zu] %s %s (%.2f s)\n", m_done, m_jobs.size(), ok ? (m_dryRun ? "ok" : "done") : "FAILED",
+                        Printable(j.output).c_str(), seconds);
+        }
+        std::fflush(stdout);
+        if (!ok) PrintError(m_jobsFile + ":" + std::to_string(j.line) + ": " + j.output + ": " + why);
+    }
+
+    // After a stop signal: stops the running jobs; the exit code 128 + signal.
+    int Stop()
+    {
+        const int signal = g_StopSignal;
+        StopJobs(m_running);
+        PrintError("the batch was stopped by signal " + std::to_string(signal) + " after " + std::to_string(m_done) +
+                   " of " + std::to_string(m_jobs.size()) + " jobs");
+        g_StopSignal = 0;
+        return 128 + signal;
+    }
+
+    const SCliContext& m_context;
+    const std::string& m_jobsFile;
+    std::vector<SBatchJob> m_jobs;
+    SBatchOutputs m_outputs;
+    const bool m_dryRun, m_json, m_force;
+    std::map<pid_t, SRunning> m_running;
+    std::size_t m_next = 0, m_done = 0, m_failed = 0;
+};
+
 }  // namespace
 
 int RunBatch(const SCliContext& context, const std::vector<std::string>& args)
@@ -186,23 +329,8 @@ int RunBatch(const SCliContext& context, const std::vector<std::string>& args)
     if (const std::string* j = a.Get("--jobs"); j && !ParseInt(*j, "Jobs", 1, 64, parallel))
         return kExitUsage;
     const std::string& jobsFile = a.positional[0];
-    std::error_code ec;
-    const std::uintmax_t size = std::filesystem::file_size(jobsFile, ec);
-    if (ec) {
-        PrintError(jobsFile + ": the jobs file can not be read (" + ec.message() + ")");
-        return kExitFailed;
-    }
-    if (size > kMaxJobsFileSize) {
-        PrintError(jobsFile + ": the jobs file is larger than 64 MB");
-        return kExitFailed;
-    }
-    std::ifstream in(jobsFile, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    if (!in) {
-        PrintError(jobsFile + ": the jobs file can not be read");
-        return kExitFailed;
-    }
+    std::string text;
+    if (!ReadJobsFile(jobsFile, text)) return kExitFailed;
     std::string folder = std::filesystem::path(AbsolutePath(jobsFile)).parent_path().string();
     if (!folder.empty() && folder.back() != '/') folder += '/';
     const std::string defaultTemplate = a.Get("--template") ? AbsolutePath(*a.Get("--template")) : std::string();
@@ -212,7 +340,7 @@ int RunBatch(const SCliContext& context, const std::vector<std::string>& args)
     outputs.allowOutside = a.Has("--allow-outside");
     std::vector<SBatchJob> jobs;
     std::string error;
-    if (!ParseBatchJobs(text.str(), folder, defaultTemplate, jobs, error, outputs)) {
+    if (!ParseBatchJobs(text, folder, defaultTemplate, jobs, error, outputs)) {
         PrintError(jobsFile + ": " + error);
         return kExitFailed;
     }
@@ -224,80 +352,5 @@ int RunBatch(const SCliContext& context, const std::vector<std::string>& args)
         PrintError("the program's own file can not be found to start the jobs");
         return kExitFailed;
     }
-
-    // Each job's folder is made first, so that a job fails only for its own reasons.
-    std::map<pid_t, SRunning> running;
-    std::size_t next = 0, done = 0, failed = 0;
-    const auto batchStart = std::chrono::steady_clock::now();
-    const bool dryRun = a.Has("--dry-run"), json = a.Has("--json");
-    auto report = [&](std::size_t job, bool ok, const std::string& why, double seconds) {
-        ++done;
-        if (!ok) ++failed;
-        if (json) {
-            std::printf("{\"job\": %zu, \"line\": %d, \"output\": %s, \"ok\": %s, \"seconds\": %.2f, \"error\": %s}\n",
-                        job + 1, jobs[job].line, JsonString(jobs[job].output).c_str(), ok ? "true" : "false", seconds,
-                        JsonString(why).c_str());
-        } else {
-            std::printf("[%zu/%zu] %s %s (%.2f s)\n", done, jobs.size(), ok ? (dryRun ? "ok" : "done") : "FAILED",
-                        Printable(jobs[job].output).c_str(), seconds);
-        }
-        std::fflush(stdout);
-        if (!ok) PrintError(jobsFile + ":" + std::to_string(jobs[job].line) + ": " + jobs[job].output + ": " + why);
-    };
-    const CStopSignals stopSignals;
-    while (done < jobs.size() && g_StopSignal == 0) {
-        while (next < jobs.size() && running.size() < static_cast<std::size_t>(parallel) && g_StopSignal == 0) {
-            const std::size_t job = next++;
-            if (!jobs[job].refusal.empty()) {
-                report(job, false, jobs[job].refusal, 0);
-                continue;
-            }
-            const std::filesystem::path parent = std::filesystem::path(jobs[job].output).parent_path();
-            if (!outputs.allowOutside && !InsideFolder(parent, outputs.folder)) {
-                report(job, false, "the output's folder leads out of the output folder (--allow-outside lets it)", 0);
-                continue;
-            }
-            if (!parent.empty() && !dryRun) std::filesystem::create_directories(parent, ec);
-            std::string errorFile;
-            const pid_t pid = StartJob(JobCommand(context, program, jobs[job], dryRun, a.Has("--force")), errorFile);
-            if (pid == 0) {
-                if (!errorFile.empty()) std::remove(errorFile.c_str());
-                report(job, false, "the job could not be started", 0);
-                continue;
-            }
-            running[pid] = SRunning{job, errorFile, std::chrono::steady_clock::now()};
-        }
-        if (running.empty()) continue;
-        int status = 0;
-        const pid_t pid = waitpid(-1, &status, 0);
-        if (pid < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
-        const auto found = running.find(pid);
-        if (found == running.end()) continue;
-        const SRunning r = found->second;
-        running.erase(found);
-        const bool ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        std::string why = ok ? std::string() : LastErrorLine(r.errorFile);
-        if (!ok && why.empty())
-            why = WIFSIGNALED(status) ? "the job was stopped by signal " + std::to_string(WTERMSIG(status))
-                                      : "the job failed without a message";
-        std::remove(r.errorFile.c_str());
-        report(r.job, ok, why, std::chrono::duration<double>(std::chrono::steady_clock::now() - r.started).count());
-    }
-    if (g_StopSignal != 0) {
-        const int signal = g_StopSignal;
-        StopJobs(running);
-        PrintError("the batch was stopped by signal " + std::to_string(signal) + " after " + std::to_string(done) +
-                   " of " + std::to_string(jobs.size()) + " jobs");
-        g_StopSignal = 0;
-        return 128 + signal;
-    }
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - batchStart).count();
-    if (!context.quiet && !json)
-        std::printf("%zu of %zu jobs %s, %zu failed, %.2f s (%.2f jobs/s)\n", jobs.size() - failed, jobs.size(),
-                    dryRun ? "checked" : "done", failed,
-                    seconds, seconds > 0 ? static_cast<double>(jobs.size()) / seconds : 0.0);
-    return failed == 0 ? kExitOk : kExitFailed;
+    return CBatchRun(context, a, jobsFile, std::move(jobs), std::move(outputs)).Run(program, parallel);
 }

@@ -98,6 +98,78 @@ bool SplitCsv(const std::string& text, std::vector<std::vector<std::string>>& ro
     return true;
 }
 
+namespace {
+
+// The column names of the first row, given once each; the output column's
+// index, or -1 after the message.
+int CheckHeader(const std::vector<std::string>& header, int line, std::string& error)
+{
+    int outputColumn = -1;
+    const std::string where = "line " + std::to_string(line) + ": ";
+    for (std::size_t c = 0; c < header.size(); ++c) {
+        const std::string& h = header[c];
+        if (h == "output") {
+            outputColumn = static_cast<int>(c);
+        } else if (h.empty()) {
+            error = where + "column " + std::to_string(c + 1) + " has no name";
+            return -1;
+        } else if (h.find(':') != std::string::npos && h.rfind("set:", 0) != 0 && h.rfind("picture:", 0) != 0 &&
+                   h.rfind("barcode:", 0) != 0) {
+            error = where + "unknown column \"" + h + "\" (set:NAME, picture:FACE, barcode:FACE or a text variable)";
+            return -1;
+        }
+        for (std::size_t d = 0; d < c; ++d)
+            if (header[d] == h) {
+                error = where + "column \"" + h + "\" is given twice";
+                return -1;
+            }
+    }
+    if (outputColumn < 0) error = where + "the jobs file has no \"output\" column";
+    return outputColumn;
+}
+
+// Where the files a job names are found and written.
+struct SJobFolders {
+    const std::string& folder;       // the jobs file's, for templates and pictures
+    const std::string& outFolder;    // for outputs
+    const std::string& defaultTemplate;
+    bool allowOutside;
+};
+
+// One row's job; a refusal of the job itself (a cell too large, an output
+// outside the folder) is kept in job.refusal.
+SBatchJob ReadJobRow(const std::vector<std::string>& header, const std::vector<std::string>& row, int outputColumn,
+                     const SJobFolders& f)
+{
+    SBatchJob job;
+    job.templatePath = f.defaultTemplate;
+    for (std::size_t c = 0; c < row.size() && job.refusal.empty(); ++c)
+        if (row[c].size() > kMaxBatchCell)
+            job.refusal = "column " + std::to_string(c + 1) + " (\"" + header[c] + "\"): the cell is larger than 64 KB";
+    for (std::size_t c = 0; c < row.size() && job.refusal.empty(); ++c) {
+        const std::string& h = header[c];
+        const std::string& v = row[c];
+        if (static_cast<int>(c) == outputColumn) {
+            job.refusal = RefuseBatchOutput(v, f.allowOutside);
+            job.output = Resolve(f.outFolder, v);
+        }
+        else if (h == "template") {
+            if (!v.empty()) job.templatePath = Resolve(f.folder, v);
+        } else if (h.rfind("set:", 0) == 0) {
+            if (!v.empty()) job.overrides.settings.push_back(h.substr(4) + "=" + v);
+        } else if (h.rfind("picture:", 0) == 0) {
+            if (!v.empty()) job.overrides.pictures.emplace_back(h.substr(8), Resolve(f.folder, v));
+        } else if (h.rfind("barcode:", 0) == 0) {
+            if (!v.empty()) job.overrides.barcodes.emplace_back(h.substr(8), v);
+        } else {
+            job.overrides.variables.emplace_back(h, v);
+        }
+    }
+    return job;
+}
+
+}  // namespace
+
 bool ParseBatchJobs(const std::string& text, const std::string& folder, const std::string& defaultTemplate,
                     std::vector<SBatchJob>& jobs, std::string& error, const SBatchOutputs& outputs)
 {
@@ -113,30 +185,9 @@ bool ParseBatchJobs(const std::string& text, const std::string& folder, const st
         return false;
     }
     const std::vector<std::string>& header = rows[first];
-    int outputColumn = -1;
-    for (std::size_t c = 0; c < header.size(); ++c) {
-        const std::string& h = header[c];
-        const std::string where = "line " + std::to_string(lines[first]) + ": ";
-        if (h == "output") {
-            outputColumn = static_cast<int>(c);
-        } else if (h.empty()) {
-            error = where + "column " + std::to_string(c + 1) + " has no name";
-            return false;
-        } else if (h.find(':') != std::string::npos && h.rfind("set:", 0) != 0 && h.rfind("picture:", 0) != 0 &&
-                   h.rfind("barcode:", 0) != 0) {
-            error = where + "unknown column \"" + h + "\" (set:NAME, picture:FACE, barcode:FACE or a text variable)";
-            return false;
-        }
-        for (std::size_t d = 0; d < c; ++d)
-            if (header[d] == h) {
-                error = where + "column \"" + h + "\" is given twice";
-                return false;
-            }
-    }
-    if (outputColumn < 0) {
-        error = "line " + std::to_string(lines[first]) + ": the jobs file has no \"output\" column";
-        return false;
-    }
+    const int outputColumn = CheckHeader(header, lines[first], error);
+    if (outputColumn < 0) return false;
+    const SJobFolders folders{folder, outFolder, defaultTemplate, outputs.allowOutside};
     for (std::size_t r = first + 1; r < rows.size(); ++r) {
         const std::vector<std::string>& row = rows[r];
         if (IsBlankRow(row)) continue;
@@ -146,40 +197,13 @@ bool ParseBatchJobs(const std::string& text, const std::string& folder, const st
                     std::to_string(header.size()) + " columns";
             return false;
         }
-        SBatchJob job;
+        SBatchJob job = ReadJobRow(header, row, outputColumn, folders);
         job.line = lines[r];
-        job.templatePath = defaultTemplate;
-        for (std::size_t c = 0; c < row.size() && job.refusal.empty(); ++c)
-            if (row[c].size() > kMaxBatchCell)
-                job.refusal = "column " + std::to_string(c + 1) + " (\"" + header[c] + "\"): the cell is larger than 64 KB";
-        for (std::size_t c = 0; c < row.size() && job.refusal.empty(); ++c) {
-            const std::string& h = header[c];
-            const std::string& v = row[c];
-            if (static_cast<int>(c) == outputColumn) {
-                job.refusal = RefuseBatchOutput(v, outputs.allowOutside);
-                job.output = Resolve(outFolder, v);
-            }
-            else if (h == "template") {
-                if (!v.empty()) job.templatePath = Resolve(folder, v);
-            } else if (h.rfind("set:", 0) == 0) {
-                if (!v.empty()) job.overrides.settings.push_back(h.substr(4) + "=" + v);
-            } else if (h.rfind("picture:", 0) == 0) {
-                if (!v.empty()) job.overrides.pictures.emplace_back(h.substr(8), Resolve(folder, v));
-            } else if (h.rfind("barcode:", 0) == 0) {
-                if (!v.empty()) job.overrides.barcodes.emplace_back(h.substr(8), v);
-            } else {
-                job.overrides.variables.emplace_back(h, v);
-            }
-        }
-        if (!job.refusal.empty()) {
-            jobs.push_back(std::move(job));
-            continue;
-        }
-        if (job.output.empty()) {
+        if (job.refusal.empty() && job.output.empty()) {
             error = where + "the job has no output file";
             return false;
         }
-        if (job.templatePath.empty()) {
+        if (job.refusal.empty() && job.templatePath.empty()) {
             error = where + "the job names no template (a \"template\" column or --template)";
             return false;
         }

@@ -64,6 +64,159 @@ std::string FormatFrameName(const std::string& pattern, int number)
     return conversions == 1 ? out : std::string();
 }
 
+namespace {
+
+// What the command line asks for, checked.
+struct STurntable {
+    int frames = 0, delay = 80, webpQuality = 80, quality = -1;
+    std::string setting;           // "X Rotation", "Y Rotation" or "Z Rotation"
+    int from = 0, to = 0;          // degrees
+    std::string pattern;           // -o, the frame file names; empty for none
+    const std::string* webp = nullptr;
+    bool bounce = false;           // the animation comes back through the middle frames
+};
+
+// The numbers, the axis and its range (the whole range the setting allows,
+// unless narrowed). kExitOk, or the exit code after the message.
+int ReadTurntableNumbers(const SArgs& a, STurntable& t)
+{
+    if (!ParseInt(*a.Get("--frames"), "Frames", 2, 360, t.frames)) return kExitUsage;
+    if (const std::string* v = a.Get("--delay"); v && !ParseInt(*v, "Delay", 10, 10000, t.delay, "milliseconds"))
+        return kExitUsage;
+    if (const std::string* v = a.Get("--webp-quality"); v && !ParseInt(*v, "WebP Quality", 0, 100, t.webpQuality))
+        return kExitUsage;
+    if (const std::string* v = a.Get("--quality"); v && !ParseInt(*v, "JPEG Quality", 0, 100, t.quality))
+        return kExitUsage;
+    const std::string axis = a.Get("--axis") ? *a.Get("--axis") : "y";
+    if (axis != "x" && axis != "y" && axis != "z") {
+        PrintError("--axis must be x, y or z");
+        return kExitUsage;
+    }
+    t.setting = std::string(1, static_cast<char>(axis[0] - 'a' + 'A')) + " Rotation";
+    std::string error;
+    const SettingInfo* info = FindSettingByName(t.setting, error);
+    if (info == nullptr) {
+        PrintError(error);
+        return kExitFailed;
+    }
+    t.from = info->minimum;
+    t.to = info->maximum;
+    if (const std::string* v = a.Get("--from");
+        v && !ParseInt(*v, t.setting.c_str(), info->minimum, info->maximum, t.from, "degrees"))
+        return kExitUsage;
+    if (const std::string* v = a.Get("--to");
+        v && !ParseInt(*v, t.setting.c_str(), info->minimum, info->maximum, t.to, "degrees"))
+        return kExitUsage;
+    return kExitOk;
+}
+
+// The frame names and the animation: writable formats, and files that may be
+// replaced. False after the message.
+bool CheckTurntableOutputs(const SArgs& a, STurntable& t)
+{
+    t.pattern = a.Get("-o") ? *a.Get("-o") : std::string();
+    if (!t.pattern.empty() && FormatFrameName(t.pattern, 0).empty()) {
+        PrintError("-o wants a file name with one frame number in it, as in frame-%03d.png");
+        return false;
+    }
+    if (!t.pattern.empty() && FilterForOutputName(FormatFrameName(t.pattern, 0)) == 0) {
+        PrintError("can not write \"" + t.pattern + "\": the picture formats are " + kRenderFormatList);
+        return false;
+    }
+    for (int i = 0; !t.pattern.empty() && i < t.frames; ++i) {
+        const std::string name = FormatFrameName(t.pattern, i);
+        if (!MayReplaceWithOutput(ApplyExtensionRule(name, FilterForFileName(name)), a.Has("--force"))) return false;
+    }
+    t.webp = a.Get("--webp");
+    if (t.webp && !MayReplaceWithOutput(*t.webp, a.Has("--force"))) return false;
+    t.bounce = !a.Has("--no-bounce") && t.webp != nullptr;
+    return true;
+}
+
+// Renders frame i of the document turned to `angle`: the picture, or nullptr
+// after the message.
+CRaster* RenderFrame(CVtwinDoc& doc, const std::string& path, const STurntable& t, int i, int angle)
+{
+    const SSettingEditResult r = ApplySettingEdit(*doc.GetProduct(), t.setting + "=" + std::to_string(angle), true);
+    if (!r.ok) {
+        PrintError(path + ": " + r.message);
+        return nullptr;
+    }
+    if (!RenderDocument(doc, true)) return nullptr;
+    CSide* z = doc.GetProduct()->FindSidePtr("z");
+    CRaster* picture = z ? z->GetPicture() : nullptr;
+    if (picture == nullptr || !picture->IsValid()) {
+        PrintError(path + ": frame " + std::to_string(i + 1) + " could not be rendered");
+        return nullptr;
+    }
+    return picture;
+}
+
+// Writes frame i under its name from the pattern, making its folder.
+bool SaveFrame(CRaster& picture, const STurntable& t, int i)
+{
+    const std::string name = FormatFrameName(t.pattern, i);
+    if (const std::filesystem::path parent = std::filesystem::path(name).parent_path(); !parent.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(parent, ec);  // a failure shows when the frame is written
+    }
+    const int filter = FilterForFileName(name);
+    std::string message, reason;
+    if (!CRenderOutput::SaveRendering(picture, ApplyExtensionRule(name, filter), filter, t.quality, message, reason)) {
+        PrintError(reason.empty() ? message : message + " (" + reason + ")");
+        return false;
+    }
+    return true;
+}
+
+// Frames 0 .. n-1; an animation that bounces comes back through the middle
+// frames so that its loop has no jump. They are kept from the way out while
+// they fit in kKeptFramesBytes, so coming back costs no rendering; beyond
+// that they are rendered again.
+int RenderFrames(const SCliContext& context, CVtwinDoc& doc, const std::string& path, const STurntable& t)
+{
+    constexpr std::size_t kKeptFramesBytes = std::size_t{1} << 30;
+    std::unique_ptr<CAnimatedWebp> animation;
+    const int steps = t.bounce ? 2 * t.frames - 2 : t.frames;
+    std::vector<CRaster> kept;
+    std::size_t keptBytes = 0;
+    for (int step = 0; step < steps; ++step) {
+        const int i = step < t.frames ? step : 2 * t.frames - 2 - step;
+        const int angle = FrameAngle(t.from, t.to, i, t.frames);
+        CRaster* picture = nullptr;
+        if (step >= t.frames && static_cast<std::size_t>(i) < kept.size()) {
+            picture = &kept[static_cast<std::size_t>(i)];
+        } else {
+            picture = RenderFrame(doc, path, t, i, angle);
+            if (picture == nullptr) return kExitFailed;
+            // Kept in order from frame 0, so frame i is kept[i] while all fit.
+            if (t.bounce && step < t.frames && kept.size() == static_cast<std::size_t>(i) &&
+                keptBytes + picture->GetDIBSize() <= kKeptFramesBytes) {
+                kept.push_back(*picture);
+                keptBytes += picture->GetDIBSize();
+            }
+        }
+        if (!t.pattern.empty() && step < t.frames && !SaveFrame(*picture, t, i)) return kExitFailed;
+        if (t.webp) {
+            if (!animation)
+                animation = std::make_unique<CAnimatedWebp>(picture->GetWidth(), picture->GetHeight(), t.webpQuality);
+            if (!animation->AddFrame(*picture, t.delay)) {
+                PrintError(*t.webp + ": " + animation->GetError());
+                return kExitFailed;
+            }
+        }
+        if (!context.quiet)
+            std::fprintf(stderr, "frame %d/%d: %s %d degrees\n", step + 1, steps, t.setting.c_str(), angle);
+    }
+    if (animation && !animation->Write(*t.webp)) {
+        PrintError(*t.webp + ": " + animation->GetError());
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
 int RunTurntable(const SCliContext& context, const std::vector<std::string>& args)
 {
     const SArgs a = ParseArgs(args, "turntable");
@@ -71,47 +224,9 @@ int RunTurntable(const SCliContext& context, const std::vector<std::string>& arg
         PrintError(a.error.empty() ? CommandUsageLine("turntable") : a.error);
         return kExitUsage;
     }
-    int frames = 0, delay = 80, webpQuality = 80, quality = -1;
-    if (!ParseInt(*a.Get("--frames"), "Frames", 2, 360, frames)) return kExitUsage;
-    if (const std::string* v = a.Get("--delay"); v && !ParseInt(*v, "Delay", 10, 10000, delay, "milliseconds"))
-        return kExitUsage;
-    if (const std::string* v = a.Get("--webp-quality"); v && !ParseInt(*v, "WebP Quality", 0, 100, webpQuality))
-        return kExitUsage;
-    if (const std::string* v = a.Get("--quality"); v && !ParseInt(*v, "JPEG Quality", 0, 100, quality))
-        return kExitUsage;
-    const std::string axis = a.Get("--axis") ? *a.Get("--axis") : "y";
-    if (axis != "x" && axis != "y" && axis != "z") {
-        PrintError("--axis must be x, y or z");
-        return kExitUsage;
-    }
-    const std::string setting = std::string(1, static_cast<char>(axis[0] - 'a' + 'A')) + " Rotation";
-    std::string error;
-    const SettingInfo* info = FindSettingByName(setting, error);
-    if (info == nullptr) {
-        PrintError(error);
-        return kExitFailed;
-    }
-    // The whole range the setting allows, unless narrowed.
-    int from = info->minimum, to = info->maximum;
-    if (const std::string* v = a.Get("--from"); v && !ParseInt(*v, setting.c_str(), info->minimum, info->maximum, from, "degrees"))
-        return kExitUsage;
-    if (const std::string* v = a.Get("--to"); v && !ParseInt(*v, setting.c_str(), info->minimum, info->maximum, to, "degrees"))
-        return kExitUsage;
-    const std::string pattern = a.Get("-o") ? *a.Get("-o") : std::string();
-    if (!pattern.empty() && FormatFrameName(pattern, 0).empty()) {
-        PrintError("-o wants a file name with one frame number in it, as in frame-%03d.png");
-        return kExitUsage;
-    }
-    if (!pattern.empty() && FilterForOutputName(FormatFrameName(pattern, 0)) == 0) {
-        PrintError("can not write \"" + pattern + "\": the picture formats are " + kRenderFormatList);
-        return kExitUsage;
-    }
-    for (int i = 0; !pattern.empty() && i < frames; ++i) {
-        const std::string name = FormatFrameName(pattern, i);
-        if (!MayReplaceWithOutput(ApplyExtensionRule(name, FilterForFileName(name)), a.Has("--force"))) return kExitUsage;
-    }
-    if (const std::string* webp = a.Get("--webp"); webp && !MayReplaceWithOutput(*webp, a.Has("--force")))
-        return kExitUsage;
+    STurntable t;
+    if (const int rc = ReadTurntableNumbers(a, t); rc != kExitOk) return rc;
+    if (!CheckTurntableOutputs(a, t)) return kExitUsage;
     SRenderOverrides overrides;
     if (!ReadRenderOverrides(a, overrides)) return kExitUsage;
 
@@ -121,75 +236,13 @@ int RunTurntable(const SCliContext& context, const std::vector<std::string>& arg
     const std::string& path = a.positional[0];
     const CErrorSubject subject(path);
     if (!OpenDocument(*doc, path)) return kExitFailed;
+    std::string error;
     if (const int rc = ApplyRenderOverrides(*folders, *doc, overrides, context.assumeYes, error); rc != kExitOk) {
         PrintError(path + ": " + error);
         return rc;
     }
-    CRenderOutput output(&folders->UserSettings());
-    if (quality < 0) quality = output.GetJpegQuality();
-
-    std::unique_ptr<CAnimatedWebp> animation;
-    // Frames 0 .. n-1; an animation that bounces comes back through the
-    // middle frames so that its loop has no jump. They are kept from the way
-    // out while they fit in kKeptFramesBytes, so coming back costs no
-    // rendering; beyond that they are rendered again.
-    constexpr std::size_t kKeptFramesBytes = std::size_t{1} << 30;
-    const bool bounce = !a.Has("--no-bounce") && a.Get("--webp") != nullptr;
-    const int steps = bounce ? 2 * frames - 2 : frames;
-    std::vector<CRaster> kept;
-    std::size_t keptBytes = 0;
-    for (int step = 0; step < steps; ++step) {
-        const int i = step < frames ? step : 2 * frames - 2 - step;
-        const int angle = FrameAngle(from, to, i, frames);
-        CRaster* picture = nullptr;
-        if (step >= frames && static_cast<std::size_t>(i) < kept.size()) {
-            picture = &kept[static_cast<std::size_t>(i)];
-        } else {
-            const SSettingEditResult r = ApplySettingEdit(*doc->GetProduct(), setting + "=" + std::to_string(angle), true);
-            if (!r.ok) {
-                PrintError(path + ": " + r.message);
-                return kExitFailed;
-            }
-            if (!RenderDocument(*doc, true)) return kExitFailed;
-            CSide* z = doc->GetProduct()->FindSidePtr("z");
-            picture = z ? z->GetPicture() : nullptr;
-            if (picture == nullptr || !picture->IsValid()) {
-                PrintError(path + ": frame " + std::to_string(i + 1) + " could not be rendered");
-                return kExitFailed;
-            }
-            // Kept in order from frame 0, so frame i is kept[i] while all fit.
-            if (bounce && step < frames && kept.size() == static_cast<std::size_t>(i) &&
-                keptBytes + picture->GetDIBSize() <= kKeptFramesBytes) {
-                kept.push_back(*picture);
-                keptBytes += picture->GetDIBSize();
-            }
-        }
-        if (!pattern.empty() && step < frames) {
-            const std::string name = FormatFrameName(pattern, i);
-            if (const std::filesystem::path parent = std::filesystem::path(name).parent_path(); !parent.empty()) {
-                std::error_code ec;
-                std::filesystem::create_directories(parent, ec);  // a failure shows when the frame is written
-            }
-            const int filter = FilterForFileName(name);
-            std::string message, reason;
-            if (!CRenderOutput::SaveRendering(*picture, ApplyExtensionRule(name, filter), filter, quality, message, reason)) {
-                PrintError(reason.empty() ? message : message + " (" + reason + ")");
-                return kExitFailed;
-            }
-        }
-        if (a.Get("--webp")) {
-            if (!animation) animation = std::make_unique<CAnimatedWebp>(picture->GetWidth(), picture->GetHeight(), webpQuality);
-            if (!animation->AddFrame(*picture, delay)) {
-                PrintError(*a.Get("--webp") + ": " + animation->GetError());
-                return kExitFailed;
-            }
-        }
-        if (!context.quiet) std::fprintf(stderr, "frame %d/%d: %s %d degrees\n", step + 1, steps, setting.c_str(), angle);
-    }
-    if (animation && !animation->Write(*a.Get("--webp"))) {
-        PrintError(*a.Get("--webp") + ": " + animation->GetError());
-        return kExitFailed;
-    }
-    if (!context.quiet) std::printf("Rendered %d frames\n", frames);
+    if (t.quality < 0) t.quality = CRenderOutput(&folders->UserSettings()).GetJpegQuality();
+    if (const int rc = RenderFrames(context, *doc, path, t); rc != kExitOk) return rc;
+    if (!context.quiet) std::printf("Rendered %d frames\n", t.frames);
     return kExitOk;
 }
