@@ -5,36 +5,17 @@ set(VT_WARNINGS -Wall -Wextra -Werror)
 # the include check of vt_add_layer; commas separate them.
 set(VT_LAYER_FOLDERS "image,properties,ground,catalogue,app,engine3d,render,layout,cli,ui")
 
-# vt_add_layer(NAME "DIR[;DIR...]" DEPS...)
-# Globs the .cpp files of the folders into one static library. A folder with no
-# sources yet becomes an interface library, so that the tree builds while it grows.
-# The layer may include headers only from its own folders and those of the
-# layers it depends on (directly or through them); a build step checks every
-# include and refuses one that reaches into any other layer folder.
-function(vt_add_layer name dirs)
-  set(sources)
+# vt_check_layer_includes(NAME "FOLDER[;FOLDER...]" DEPS...)
+# The include check of a layer or a program on top of them: its folders may
+# include headers only from themselves and the folders of the layers DEPS
+# (directly or through them); a build step refuses any other layer folder.
+function(vt_check_layer_includes name folders)
   set(checked)
-  set(folders)
-  foreach(dir IN LISTS dirs)
-    file(GLOB_RECURSE found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
-    file(GLOB_RECURSE headers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.h)
-    list(APPEND sources ${found})
-    list(APPEND checked ${found} ${headers})
-    string(REGEX REPLACE "^src/" "" folder ${dir})
-    list(APPEND folders ${folder})
+  foreach(folder IN LISTS folders)
+    file(GLOB_RECURSE found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${folder}/*.cpp ${CMAKE_SOURCE_DIR}/src/${folder}/*.h)
+    list(APPEND checked ${found})
   endforeach()
-  if(sources)
-    add_library(${name} STATIC ${sources})
-    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
-    target_compile_options(${name} PRIVATE ${VT_WARNINGS})
-    target_link_libraries(${name} PUBLIC ${ARGN})
-  else()
-    add_library(${name} INTERFACE)
-    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR}/src)
-    target_link_libraries(${name} INTERFACE ${ARGN})
-  endif()
-
-  # The folders this layer may use: its own and those its layers may use.
+  # The folders it may use: its own and those its layers may use.
   set(allowed ${folders})
   foreach(dep IN LISTS ARGN)
     get_property(dep_allowed GLOBAL PROPERTY VT_LAYER_ALLOWED_${dep})
@@ -55,6 +36,35 @@ function(vt_add_layer name dirs)
     VERBATIM)
   add_custom_target(${name}_includes DEPENDS ${stamp})
   add_dependencies(${name} ${name}_includes)
+endfunction()
+
+# vt_add_layer(NAME "DIR[;DIR...]" DEPS...)
+# Globs the .cpp files of the folders into one static library. A folder with no
+# sources yet becomes an interface library, so that the tree builds while it grows.
+# The layer may include headers only from its own folders and those of the
+# layers it depends on (directly or through them); a build step checks every
+# include and refuses one that reaches into any other layer folder.
+function(vt_add_layer name dirs)
+  set(sources)
+  set(folders)
+  foreach(dir IN LISTS dirs)
+    file(GLOB_RECURSE found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+    list(APPEND sources ${found})
+    string(REGEX REPLACE "^src/" "" folder ${dir})
+    list(APPEND folders ${folder})
+  endforeach()
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+    target_compile_options(${name} PRIVATE ${VT_WARNINGS})
+    target_link_libraries(${name} PUBLIC ${ARGN})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(${name} INTERFACE ${ARGN})
+  endif()
+
+  vt_check_layer_includes(${name} "${folders}" ${ARGN})
 endfunction()
 
 # vt_add_test_folder(NAME DIR LIBS... [PROPERTIES ctest properties...])
