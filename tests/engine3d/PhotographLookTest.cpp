@@ -38,6 +38,13 @@ CModelDescription NewProjectDescription(const char* kind, double w, double h, do
 
 // Renders a description with one plain picture per face code; returns the scratch picture.
 struct CScene {
+    // A product of `kind` shaded `shading` percent, without shadows unless asked.
+    CScene(const char* kind, double w, double h, double d, int shading, bool shadows = false)
+        : desc(NewProjectDescription(kind, w, h, d))
+    {
+        desc.settings.shading = shading;
+        desc.settings.shadows = shadows;
+    }
     CModelDescription desc;
     std::map<char, std::unique_ptr<CRaster>> faces;
     std::unique_ptr<CRaster> scratch = MakePicture(300, 300, RGB(255, 255, 255));
@@ -80,12 +87,9 @@ TEST(PhotographLook, TopShowsAndBottomDoesNotForABoxABookAndABinder)
                            {"BINDER", 260, 300, 60, 'u', 'd'}};
     constexpr COLORREF kTopColour = RGB(0, 200, 0), kBottomColour = RGB(0, 0, 200);
     for (const SKind& k : kinds) {
-        CScene scene;
-        scene.desc = NewProjectDescription(k.code, k.w, k.h, k.d);
         // Unlit and nearest, so that every pixel inside a face has its exact colour.
-        scene.desc.settings.shading = 0;
+        CScene scene(k.code, k.w, k.h, k.d, 0);
         scene.desc.settings.smoothTextures = false;
-        scene.desc.settings.shadows = false;
         ASSERT_TRUE(scene.Render({{k.top, kTopColour}, {k.bottom, kBottomColour}})) << k.code;
         EXPECT_GT(scene.Count(kTopColour), 200) << k.code << ": the top face does not show";
         EXPECT_EQ(scene.Count(kBottomColour), 0) << k.code << ": the bottom face shows";
@@ -94,9 +98,7 @@ TEST(PhotographLook, TopShowsAndBottomDoesNotForABoxABookAndABinder)
 
 TEST(PhotographLook, StudioShadowIsDarkestWhereTheProductStandsAndHasNoBands)
 {
-    CScene scene;
-    scene.desc = NewProjectDescription("BOX", 190, 260, 60);
-    scene.desc.settings.shading = 0;
+    CScene scene("BOX", 190, 260, 60, 0, true);
     std::map<char, COLORREF> blue;
     for (char code : std::string("FURDL")) blue[code] = RGB(0, 0, 200);
     ASSERT_TRUE(scene.Render(blue));
@@ -168,10 +170,7 @@ TEST(PhotographLook, ShadingOrdersTheFacesAsTheLightSays)
         ASSERT_NE(expected[0].first, expected[1].first);
         ASSERT_NE(expected[1].first, expected[2].first);
 
-        CScene scene;
-        scene.desc = NewProjectDescription("BOX", 190, 260, 60);
-        scene.desc.settings.shadows = false;
-        scene.desc.settings.shading = 100;
+        CScene scene("BOX", 190, 260, 60, 100);
         scene.desc.settings.lighting = 0; // the faces lit by the shadow lights
         scene.desc.settings.lights = 1u << ((light.i + 2) + 5 * (light.j + 2)); // bit of the light at (i, j)
         ASSERT_TRUE(scene.Render({{'F', RGB(255, 0, 0)}, {'R', RGB(0, 255, 0)}, {'U', RGB(0, 0, 255)}}));
@@ -277,10 +276,7 @@ TEST(PhotographLook, StudioLightingIsLambertInLinearLightAndFavoursTheFront)
         for (int finish : {0, 2}) {
             const CLightingPreset* p = FindLightingPreset(preset);
             ASSERT_NE(p, nullptr);
-            CScene scene;
-            scene.desc = NewProjectDescription("BOX", 190, 260, 60);
-            scene.desc.settings.shadows = false;
-            scene.desc.settings.shading = 100;
+            CScene scene("BOX", 190, 260, 60, 100);
             scene.desc.settings.lighting = preset;
             scene.desc.settings.finish = finish;
             ASSERT_TRUE(scene.Render({{'F', RGB(128, 0, 0)}, {'R', RGB(0, 128, 0)}, {'U', RGB(0, 0, 128)}}));
@@ -343,10 +339,7 @@ TEST(PhotographLook, NoBackgroundBetweenFacesSharpOrRounded)
     // between its rounded corners missed pixels its outline crosses, which
     // then kept part of the white behind.
     for (int radius : {0, 6}) {
-        CScene scene;
-        scene.desc = NewProjectDescription("BOX", 190, 260, 60);
-        scene.desc.settings.shadows = false;
-        scene.desc.settings.shading = 0;
+        CScene scene("BOX", 190, 260, 60, 0);
         scene.desc.settings.exactOutlines = true;
         scene.desc.settings.edgeRadius = radius;
         ASSERT_TRUE(scene.Render({{'F', RGB(0x65, 0x65, 0x65)}, {'R', RGB(0x72, 0x72, 0x72)},
@@ -371,10 +364,7 @@ TEST(PhotographLook, APictureOnTheCdRomShowsOnlyOnTheDisc)
     // square face (radius 1/2, hole h = 40/693 of the picture), so the share
     // of the square's pixels that show it is that, and the corners are background.
     auto redPixels = [](bool disc) {
-        CScene scene;
-        scene.desc = NewProjectDescription("CD", 124, 124, 1);
-        scene.desc.settings.shadows = false;
-        scene.desc.settings.shading = 0;
+        CScene scene("CD", 124, 124, 1, 0);
         scene.desc.settings.exactOutlines = disc;
         EXPECT_TRUE(scene.Render({{'C', RGB(255, 0, 0)}}));
         int n = 0;
@@ -396,10 +386,7 @@ TEST(PhotographLook, TheKeyLightFallsOffAcrossTheFront)
     // The key light of "Studio" shines from the upper left front, so the
     // front's top-left corner is nearer to it than its bottom-right corner.
     for (int falloff : {0, 30}) {
-        CScene scene;
-        scene.desc = NewProjectDescription("BOX", 190, 260, 60);
-        scene.desc.settings.shadows = false;
-        scene.desc.settings.shading = 100;
+        CScene scene("BOX", 190, 260, 60, 100);
         scene.desc.settings.lighting = 1;
         scene.desc.settings.falloff = falloff;
         ASSERT_TRUE(scene.Render({{'F', RGB(128, 0, 0)}, {'R', RGB(0, 128, 0)}, {'U', RGB(0, 0, 128)}}));
