@@ -290,7 +290,9 @@ VT_STEP bool SumFourTexels(const SStepSamples& r, const SPixelSteps& p, double l
     __m256 nearEdge = _mm256_setzero_ps();
     const __m256 colEdge = _mm256_set1_ps(static_cast<float>(lowCol + 1.0));
     const __m256 rowEdge = _mm256_set1_ps(static_cast<float>(lowRow + 1.0));
-    std::uint32_t rightBits = 0, upperBits = 0; // bit s: sample s reads the right column, the upper row
+    // Samples on each texel's side of the two edges: lower left, lower right, upper left, upper right.
+    int counts[4] = {0, 0, 0, 0};
+    const int n = r.n;
     for (int s = 0; s < r.padded8; s += 8) {
         const __m256 dx = _mm256_load_ps(r.dx + s), dy = _mm256_load_ps(r.dy + s);
         const __m256 dc = _mm256_sub_ps(_mm256_fmadd_ps(p.gy, dy, _mm256_fmadd_ps(p.gx, dx, p.fCol)), colEdge);
@@ -298,17 +300,17 @@ VT_STEP bool SumFourTexels(const SStepSamples& r, const SPixelSteps& p, double l
         nearEdge = _mm256_or_ps(nearEdge,
                                 _mm256_or_ps(_mm256_cmp_ps(_mm256_andnot_ps(r.signBit, dc), r.colBound, _CMP_LT_OQ),
                                              _mm256_cmp_ps(_mm256_andnot_ps(r.signBit, dr), r.rowBound, _CMP_LT_OQ)));
+        // Bit k: sample s + k is one of the n (the others pad the last eight).
+        const unsigned counted = n - s >= 8 ? 0xFFu : (1u << (n - s)) - 1u;
         // Sign clear: at or past the edge (a zero of either sign is near it).
-        rightBits |= static_cast<std::uint32_t>(~_mm256_movemask_ps(dc) & 0xFF) << s;
-        upperBits |= static_cast<std::uint32_t>(~_mm256_movemask_ps(dr) & 0xFF) << s;
+        const unsigned right = ~static_cast<unsigned>(_mm256_movemask_ps(dc)) & counted;
+        const unsigned upper = ~static_cast<unsigned>(_mm256_movemask_ps(dr)) & counted;
+        counts[0] += __builtin_popcount(~right & ~upper & counted);
+        counts[1] += __builtin_popcount(right & ~upper);
+        counts[2] += __builtin_popcount(~right & upper);
+        counts[3] += __builtin_popcount(right & upper);
     }
     if (!_mm256_testz_ps(nearEdge, nearEdge)) return false;
-    const int n = r.n;
-    const std::uint32_t all = n == 32 ? 0xFFFFFFFFu : (1u << n) - 1u;
-    rightBits &= all;
-    upperBits &= all;
-    const int counts[4] = {__builtin_popcount(~rightBits & ~upperBits & all), __builtin_popcount(rightBits & ~upperBits),
-                           __builtin_popcount(~rightBits & upperBits & all), __builtin_popcount(rightBits & upperBits)};
     // A texel no sample reads may lie outside the picture: it is read
     // clamped to the picture (without a branch) and weighs 0.
     const std::int32_t left = col0 + static_cast<std::int32_t>(lowCol);
@@ -387,7 +389,7 @@ VT_STEP bool SampleByLinearSteps(const SStepSamples& r, const SCentres& c, int j
     const double lowCol = std::floor(fc - c.reachCol[j]), highCol = std::floor(fc + c.reachCol[j]);
     const double lowRow = std::floor(fr - c.reachRow[j]), highRow = std::floor(fr + c.reachRow[j]);
     const auto col0 = static_cast<std::int32_t>(c.baseCol[j]), row0 = static_cast<std::int32_t>(c.baseRow[j]);
-    if (r.n <= 32 && highCol - lowCol <= 1.0 && highRow - lowRow <= 1.0)
+    if (highCol - lowCol <= 1.0 && highRow - lowRow <= 1.0)
         return SumFourTexels(r, p, lowCol, lowRow, col0, row0, out);
     return SumSteppedSamples(r, p, col0, row0, out);
 }
