@@ -93,6 +93,8 @@ CMainFrame::CMainFrame(const QString& recentStorage, QWidget* parent)
     connect(m_view, &CVtwinView::commandStateChanged, m_geometryBar, &CGeometryBar::Refresh);
     connect(m_view, &CVtwinView::tabChanged, m_objectsPanel, &CObjectsPanel::Refresh);
     connect(m_view, &CVtwinView::tabChanged, m_geometryBar, &CGeometryBar::Refresh);
+    m_view->AddCommands(m_commands);
+    AddFrameCommands();
     m_recent->Load();
     BuildActions();
     BuildMenus();
@@ -187,9 +189,7 @@ void CMainFrame::SetFullMenus(bool full)
     m_drawBar->setEnabled(full);
     // Face entries of faces the product lacks are removed from the View menu.
     const QStringList tabs = m_view->TabNames();
-    for (int id : {ID_TAB_FRONT, ID_TAB_SPINE, ID_TAB_LEFT, ID_TAB_RIGHT, ID_TAB_TOP, ID_TAB_BOTTOM, ID_TAB_BACK,
-                   ID_TAB_PAGES_LEFT, ID_TAB_PAGES_RIGHT, ID_TAB_PAGES_TOP, ID_TAB_PAGES_BOTTOM, ID_TAB_CDROM,
-                   ID_TAB_BACKGROUND, ID_TAB_LAYOUT, ID_TAB_RENDER})
+    for (int id : CVtwinView::TabCommands())
         m_actions.value(id)->setVisible(full && tabs.contains(CVtwinView::TabNameOfCommand(id)));
     UpdateCommandUI();
 }
@@ -213,35 +213,7 @@ void CMainFrame::RebuildRecentMenu()
 void CMainFrame::UpdateOne(int id, QAction* action)
 {
     CCmdUI ui;
-    switch (id) {
-    case ID_VIEW_TOOLBAR:
-        ui.checkable = true;
-        ui.checked = m_mainBar && m_mainBar->isVisibleTo(this);
-        break;
-    case ID_VIEW_EDIT_TOOLBAR:
-        ui.checkable = true;
-        ui.checked = m_editBar && m_editBar->isVisibleTo(this);
-        break;
-    case ID_VIEW_DRAW_TOOLBAR:
-        ui.checkable = true;
-        ui.checked = m_drawBar && m_drawBar->isVisibleTo(this);
-        break;
-    case ID_VIEW_STATUS_BAR:
-        ui.checkable = true;
-        ui.checked = statusBar()->isVisibleTo(this);
-        break;
-    case ID_FILE_NEW:
-    case ID_FILE_OPEN:
-    case ID_FILE_SAVE:
-    case ID_FILE_SAVE_AS:
-    case ID_APP_EXIT:
-    case ID_APP_ABOUT:
-    case ID_HELP_FINDER: break;
-    default:
-        if (!m_view->QueryCommand(id, ui))
-            ui.enabled = false;
-        break;
-    }
+    m_commands.Query(id, ui);
     action->setCheckable(ui.checkable);
     if (ui.checkable)
         action->setChecked(ui.checked);
@@ -285,28 +257,53 @@ bool CMainFrame::RunCommand(int id)
 
 void CMainFrame::OnCommand(int id)
 {
-    switch (id) {
-    case ID_FILE_NEW: OnFileNew(); break;
-    case ID_FILE_OPEN: OnFileOpen(); break;
-    case ID_FILE_SAVE: OnFileSave(); break;
-    case ID_FILE_SAVE_AS: OnFileSaveAs(); break;
-    case ID_APP_EXIT: close(); break;
-    case ID_APP_ABOUT: OnAbout(); break;
-    case ID_HELP_FINDER: OnHelpContents(); break;
-    case ID_VIEW_TOOLBAR: m_mainBar->setVisible(!m_mainBar->isVisibleTo(this)); break;
-    case ID_VIEW_EDIT_TOOLBAR: m_editBar->setVisible(!m_editBar->isVisibleTo(this)); break;
-    case ID_VIEW_DRAW_TOOLBAR: m_drawBar->setVisible(!m_drawBar->isVisibleTo(this)); break;
-    case ID_VIEW_STATUS_BAR: statusBar()->setVisible(!statusBar()->isVisibleTo(this)); break;
-    case ID_FILL_COLOR: m_fillButton->ShowPalette(); break;
-    case ID_LINE_COLOR: m_lineButton->ShowPalette(); break;
-    case ID_RENDER_TO_CLIPBOARD: RunRenderToClipboard(m_view, this); break;
-    case ID_RENDER_TO_FILE: RunRenderToFile(m_view, this); break;
-    case ID_RENDER_CUT_OUT_TO_CLIPBOARD: RunRenderCutOutToClipboard(m_view, this); break;
-    case ID_FILE_EXPORT_ARTWORK: RunExportArtwork(m_view, this); break;
-    case ID_FILE_EXPORT_MODEL: RunExportModel(m_view, this); break;
-    default: m_view->OnCommand(id); break;
-    }
+    m_commands.Run(id);
     UpdateCommandUI();
+}
+
+void CMainFrame::AddFrameCommands()
+{
+    CCommandTable& t = m_commands;
+    t.Add(ID_FILE_NEW, {}, [this] { OnFileNew(); });
+    t.Add(ID_FILE_OPEN, {}, [this] { OnFileOpen(); });
+    t.Add(ID_FILE_SAVE, {}, [this] { OnFileSave(); });
+    t.Add(ID_FILE_SAVE_AS, {}, [this] { OnFileSaveAs(); });
+    t.Add(ID_APP_EXIT, {}, [this] { close(); });
+    t.Add(ID_APP_ABOUT, {}, [this] { OnAbout(); });
+    t.Add(ID_HELP_FINDER, {}, [this] { OnHelpContents(); });
+    // The View menu's bar entries: checked while the bar shows, a click
+    // shows or hides it.
+    const struct {
+        int id;
+        std::function<QWidget*()> bar;
+    } bars[] = {{ID_VIEW_TOOLBAR, [this] { return m_mainBar; }},
+                {ID_VIEW_EDIT_TOOLBAR, [this] { return m_editBar; }},
+                {ID_VIEW_DRAW_TOOLBAR, [this] { return m_drawBar; }},
+                {ID_VIEW_STATUS_BAR, [this] { return statusBar(); }}};
+    for (const auto& b : bars)
+        t.Add(
+            b.id,
+            [this, bar = b.bar](CCmdUI& ui) {
+                ui.checkable = true;
+                ui.checked = bar() && bar()->isVisibleTo(this);
+            },
+            [this, bar = b.bar] { bar()->setVisible(!bar()->isVisibleTo(this)); });
+    const auto onFace = [this](CCmdUI& ui) { ui.enabled = m_view->IsFaceTabShown(); };
+    t.Add(ID_FILL_COLOR, onFace, [this] { m_fillButton->ShowPalette(); });
+    t.Add(ID_LINE_COLOR, onFace, [this] { m_lineButton->ShowPalette(); });
+    // The outputs of the whole product.
+    const struct {
+        int id;
+        void (*run)(CVtwinView*, CMainFrame*);
+    } outputs[] = {{ID_RENDER_TO_CLIPBOARD, &RunRenderToClipboard},
+                   {ID_RENDER_TO_FILE, &RunRenderToFile},
+                   {ID_RENDER_CUT_OUT_TO_CLIPBOARD, &RunRenderCutOutToClipboard},
+                   {ID_FILE_EXPORT_ARTWORK, &RunExportArtwork},
+                   {ID_FILE_EXPORT_MODEL, &RunExportModel}};
+    for (const auto& o : outputs)
+        t.Add(
+            o.id, [this](CCmdUI& ui) { ui.enabled = !m_view->TabNames().isEmpty(); },
+            [this, run = o.run] { run(m_view, this); });
 }
 
 void CMainFrame::UpdateTitle()

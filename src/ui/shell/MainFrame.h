@@ -2,9 +2,11 @@
 // The main window: menus, the "Main Toolbar", "Edit Toolbar" and "Draw Toolbar",
 // the status bar with its progress bar, recent files, drag and drop of project
 // files, and the file commands. Commands are actions keyed by their command
-// number; the view handles the ones that concern the document.
+// number; one table holds what each does and when it is enabled, the view
+// adding the ones that concern the document.
 
 #include "ui/shell/CommandIds.h"
+#include "ui/shell/CommandTable.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -27,14 +29,6 @@ class CVtwinDoc;
 class CAppFolders;
 class CProjectGuard;
 class CRecoveryKeeper;
-
-// Enable / check state a command's update handler fills in.
-struct CCmdUI {
-    bool enabled = true;
-    bool checked = false;
-    bool checkable = false;
-    QString text;  // when non-empty, the new menu text
-};
 
 class QUrl;
 
@@ -68,10 +62,10 @@ public:
     CGeometryBar* GeometryBar() const { return m_geometryBar; }
     const CRecentFileList& RecentFiles() const { return *m_recent; }
 
-    // Runs a command as if chosen from the menu, after its update handler
-    // agreed; false when the command is disabled.
+    // Runs a command as if chosen from the menu, after its state agreed;
+    // false when the command is disabled.
     bool RunCommand(int id);
-    // Re-runs every update handler (enable, check, texts).
+    // Updates every action from its command's state (enable, check, texts).
     void UpdateCommandUI();
 
     // Opens the user manual in the browser; tests replace it to see the page asked for.
@@ -114,6 +108,8 @@ private:
     void BuildToolBars();
     void BuildStatusBar();
     void RebuildRecentMenu();
+    // The window's own commands: files, bars, colours of new objects, outputs.
+    void AddFrameCommands();
     void OnCommand(int id);
     void UpdateOne(int id, QAction* action);
 
@@ -124,6 +120,7 @@ private:
     void OnAbout();
     void OnHelpContents();
 
+    CCommandTable m_commands;
     CVtwinView* m_view = nullptr;
     CPreviewDock* m_previewDock = nullptr;
     CObjectsPanel* m_objectsPanel = nullptr;

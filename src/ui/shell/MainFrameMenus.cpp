@@ -289,9 +289,7 @@ void CMainFrame::BuildMenus()
     m_viewMenu->addAction(m_geometryBar->toggleViewAction());
     AddGuideActions();
     m_viewMenu->addSeparator();
-    for (int id : {ID_TAB_FRONT, ID_TAB_SPINE, ID_TAB_LEFT, ID_TAB_RIGHT, ID_TAB_TOP, ID_TAB_BOTTOM, ID_TAB_BACK,
-                   ID_TAB_PAGES_LEFT, ID_TAB_PAGES_RIGHT, ID_TAB_PAGES_TOP, ID_TAB_PAGES_BOTTOM, ID_TAB_CDROM,
-                   ID_TAB_BACKGROUND, ID_TAB_LAYOUT, ID_TAB_RENDER})
+    for (int id : CVtwinView::TabCommands())
         m_viewMenu->addAction(A(id));
     m_viewMenu->addSeparator();
     m_viewMenu->addAction(A(ID_TAB_NEXT));

@@ -3,7 +3,6 @@
 #include "ground/AppFolders.h"
 #include "app/undo/UndoStore.h"
 #include "app/VtwinDoc.h"
-#include "catalogue/product/BackFace.h"
 #include "catalogue/product/Product.h"
 #include "image/Raster.h"
 #include "render/EngineBackend.h"
@@ -13,19 +12,14 @@
 #include "ui/canvas/GeometryBar.h"
 #include "ui/canvas/LayoutSnapshotRecord.h"
 #include "ui/canvas/Ruler.h"
-#include "ui/canvas/ToolCommands.h"
 #include "ui/dialogs/CustomZoomDialog.h"
-#include "ui/render/FlarePositionRecord.h"
 #include "ui/render/RenderPage.h"
-#include "ui/shell/CommandIds.h"
 #include "ui/shell/MainFrame.h"
 #include "ui/widgets/MessageBox.h"
 #include "ui/widgets/RasterImage.h"
 
 #include <QApplication>
 #include <algorithm>
-#include <QClipboard>
-#include <QMimeData>
 #include <QGridLayout>
 #include <QLabel>
 #include <QScrollArea>
@@ -36,39 +30,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-struct STabCommand {
-    int id;
-    const char* name;
-};
-
-const STabCommand kTabCommands[] = {
-    {ID_TAB_FRONT, "Front"},
-    {ID_TAB_SPINE, "Spine"},
-    {ID_TAB_PAGES_LEFT, "Pages (Left)"},
-    {ID_TAB_PAGES_RIGHT, "Pages (Right)"},
-    {ID_TAB_PAGES_TOP, "Pages (Top)"},
-    {ID_TAB_PAGES_BOTTOM, "Pages (Bottom)"},
-    {ID_TAB_LEFT, "Left"},
-    {ID_TAB_RIGHT, "Right"},
-    {ID_TAB_TOP, "Top"},
-    {ID_TAB_BOTTOM, "Bottom"},
-    {ID_TAB_BACK, "Back"},
-    {ID_TAB_CDROM, "CD-ROM"},
-    {ID_TAB_BACKGROUND, "Background"},
-    {ID_TAB_LAYOUT, "Layout"},
-    {ID_TAB_RENDER, "Render"},
-};
-
-struct SZoomCommand {
-    int id;
-    int percent;
-};
-
-const SZoomCommand kZoomCommands[] = {
-    {ID_ZOOM_25, 25},   {ID_ZOOM_50, 50},   {ID_ZOOM_100, 100},   {ID_ZOOM_200, 200},
-    {ID_ZOOM_400, 400}, {ID_ZOOM_800, 800}, {ID_ZOOM_1600, 1600},
-};
 
 enum EPage { kPageEmpty, kPageCanvas, kPageLayout, kPageRender };
 
@@ -185,14 +146,6 @@ CVtwinView::CVtwinView(CMainFrame* frame, QWidget* parent) : QWidget(parent), m_
     connect(m_tabs, &QTabBar::currentChanged, this, &CVtwinView::OnTabChanged);
     m_pages->setCurrentIndex(kPageEmpty);
     m_propertySlot->setVisible(false);
-}
-
-QString CVtwinView::TabNameOfCommand(int id)
-{
-    for (const auto& t : kTabCommands)
-        if (t.id == id)
-            return QString::fromLatin1(t.name);
-    return {};
 }
 
 QStringList CVtwinView::DocumentTabs() const
@@ -335,161 +288,6 @@ QString CVtwinView::CustomZoomText() const
     if (percent == 0)
         return QStringLiteral("&Custom Zoom...");
     return QStringLiteral("&Custom Zoom (%1%)...").arg(percent);
-}
-
-bool CVtwinView::QueryCommand(int id, CCmdUI& ui) const
-{
-    const bool hasTabs = m_tabs->count() > 0;
-    const QString tabName = TabNameOfCommand(id);
-    if (!tabName.isEmpty()) {
-        ui.enabled = hasTabs;
-        ui.checkable = true;
-        ui.checked = hasTabs && CurrentTabName() == tabName;
-        return true;
-    }
-    switch (id) {
-    case ID_TAB_NEXT:
-        ui.enabled = hasTabs && CurrentTab() < m_tabs->count() - 1;
-        return true;
-    case ID_TAB_PREVIOUS:
-        ui.enabled = hasTabs && CurrentTab() > 0;
-        return true;
-    default: break;
-    }
-    const bool face = IsFaceTabShown();
-    const CZoomEntry* entry = face ? m_zoom.Find(CurrentTabName().toStdString()) : nullptr;
-    for (const auto& z : kZoomCommands) {
-        if (z.id == id) {
-            ui.enabled = face;
-            ui.checkable = true;
-            ui.checked = entry && entry->fit == 0 && entry->Percent() == z.percent;
-            return true;
-        }
-    }
-    switch (id) {
-    case ID_ZOOM_FIT:
-        ui.enabled = face;
-        ui.checkable = true;
-        ui.checked = entry && entry->fit == 1;
-        return true;
-    case ID_ZOOM_CUSTOM:
-        ui.enabled = face;
-        ui.text = CustomZoomText();
-        return true;
-    case ID_FACE_APPEARANCE:
-        // The CD-ROM's surface is its CD image, chosen in the grid.
-        ui.enabled = face && CurrentFaceKey() != "C" && m_doc && m_doc->GetProduct() &&
-                     m_doc->GetProduct()->FindSidePtr(CurrentFaceKey());
-        return true;
-    case ID_ZOOM_IN:
-    case ID_ZOOM_OUT:
-        ui.enabled = face;
-        return true;
-    case ID_FACE_ADD_BACK: {
-        const CProduct* product = m_doc ? m_doc->GetProduct() : nullptr;
-        ui.enabled = product && CanHaveBackFace(*product) && !HasBackFace(*product);
-        return true;
-    }
-    default: break;
-    }
-    // Tools: enabled on a face tab, checked while current.
-    if (const SToolCommand* t = FindToolCommand(id)) {
-        ui.enabled = face;
-        ui.checkable = true;
-        ui.checked = face && m_canvas->ToolMode() == t->mode && (t->mode == kModeSelect || m_canvas->SubTool() == t->sub);
-        return true;
-    }
-    auto* self = const_cast<CVtwinView*>(this);
-    const CDrawObjectList* objects = face ? self->CurrentObjects() : nullptr;
-    const int selected = objects ? LayoutEdit::CountSelected(*objects) : 0;
-    switch (id) {
-    case ID_EDIT_UNDO:
-        ui.enabled = hasTabs && Undo().CanUndo();
-        ui.text = QString::fromStdString(Undo().GetUndoMenuText());
-        return true;
-    case ID_EDIT_REDO:
-        ui.enabled = hasTabs && Undo().CanRedo();
-        ui.text = QString::fromStdString(Undo().GetRedoMenuText());
-        return true;
-    case ID_EDIT_PASTE: ui.enabled = face && ClipboardHasContent(); return true;
-    case ID_EDIT_PASTE_IN_PLACE:
-        ui.enabled = face && QApplication::clipboard()->mimeData() &&
-                     QApplication::clipboard()->mimeData()->hasFormat(ClipboardMimeType());
-        return true;
-    case ID_EDIT_COPY:
-    case ID_EDIT_CUT:
-    case ID_EDIT_DELETE:
-    case ID_EDIT_DUPLICATE:
-    case ID_NUDGE_UP:
-    case ID_NUDGE_DOWN:
-    case ID_NUDGE_LEFT:
-    case ID_NUDGE_RIGHT:
-    case ID_ORDER_SEND_TO_BACK:
-    case ID_ORDER_BRING_TO_FRONT:
-    case ID_ORDER_BRING_FORWARD:
-    case ID_ORDER_SEND_BACKWARD:
-    case ID_CENTER_HORIZONTAL:
-    case ID_CENTER_VERTICAL:
-    case ID_ROTATE_LEFT:
-    case ID_ROTATE_RIGHT:
-    case ID_OBJECT_PROPERTIES: ui.enabled = selected >= 1; return true;
-    case ID_ALIGN_LEFT:
-    case ID_ALIGN_HCENTER:
-    case ID_ALIGN_RIGHT:
-    case ID_ALIGN_TOP:
-    case ID_ALIGN_VCENTER:
-    case ID_ALIGN_BOTTOM:
-    case ID_ALIGN_TO_LEFT_OF:
-    case ID_ALIGN_TO_RIGHT_OF:
-    case ID_ALIGN_ABOVE:
-    case ID_ALIGN_BELOW:
-    case ID_SAME_WIDTH:
-    case ID_SAME_HEIGHT:
-    case ID_SAME_SIZE: ui.enabled = selected >= 2; return true;
-    case ID_DISTRIBUTE_HORIZONTAL:
-    case ID_DISTRIBUTE_VERTICAL: ui.enabled = selected >= 3; return true;
-    case ID_FILL_COLOR:
-    case ID_LINE_COLOR:
-    case ID_COLORS:
-    case ID_MARGIN: ui.enabled = face; return true;
-    case ID_RENDER_TO_CLIPBOARD:
-    case ID_RENDER_TO_FILE:
-    case ID_RENDER_CUT_OUT_TO_CLIPBOARD:
-    case ID_FILE_EXPORT_ARTWORK:
-    case ID_FILE_EXPORT_MODEL: ui.enabled = hasTabs; return true;
-    default: return false;
-    }
-}
-
-bool CVtwinView::OnCommand(int id)
-{
-    const QString tabName = TabNameOfCommand(id);
-    if (!tabName.isEmpty()) {
-        SelectTab(tabName);
-        return true;
-    }
-    switch (id) {
-    case ID_TAB_NEXT:
-        if (CurrentTab() < m_tabs->count() - 1)
-            SelectTab(CurrentTab() + 1);
-        return true;
-    case ID_TAB_PREVIOUS:
-        if (CurrentTab() > 0)
-            SelectTab(CurrentTab() - 1);
-        return true;
-    case ID_ZOOM_FIT: SetFit(); return true;
-    case ID_ZOOM_CUSTOM: RunCustomZoom(); return true;
-    case ID_ZOOM_IN: StepZoom(true); return true;
-    case ID_ZOOM_OUT: StepZoom(false); return true;
-    default: break;
-    }
-    for (const auto& z : kZoomCommands) {
-        if (z.id == id) {
-            SetZoomLevel(z.percent);
-            return true;
-        }
-    }
-    return RunEditCommand(id);
 }
 
 void CVtwinView::SetZoomLevel(int percent)

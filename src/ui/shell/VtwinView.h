@@ -5,6 +5,7 @@
 
 #include "layout/edit/LayoutEdit.h"
 #include "layout/edit/ZoomState.h"
+#include "ui/shell/CommandTable.h"
 #include "ui/shell/EditService.h"
 
 #include <QImage>
@@ -34,7 +35,6 @@ class CMainFrame;
 class CRuler;
 class CVtwinDoc;
 class CUndoStore;
-struct CCmdUI;
 
 class CVtwinView : public QWidget, public CEditService {
     Q_OBJECT
@@ -68,8 +68,10 @@ public:
     void UpdateRulers();
     void ShowRulers(bool on);
 
-    // Command routing from the frame: true when this view knows the command.
-    bool QueryCommand(int id, CCmdUI& ui) const;
+    // Adds the view's commands (tabs, zoom, tools, edits) to `table`, the
+    // window's one table of menu commands.
+    void AddCommands(CCommandTable& table);
+    // Runs command `id` of that table (the canvas's keys); false when none has that number.
     bool OnCommand(int id);
 
     CZoomMap& ZoomMap() { return m_zoom; }
@@ -85,6 +87,8 @@ public:
 
     // Face name of a tab command number; empty when the id is no tab command.
     static QString TabNameOfCommand(int id);
+    // The tab commands in the order of the View menu.
+    static QList<int> TabCommands();
 
     // Brings the picture of the "Layout" or "Render" tab up to date and shows
     // it: a stale picture is made on the render thread and shown when it comes
@@ -189,7 +193,21 @@ private:
     void SetFit();
     void StepZoom(bool in, std::optional<QPoint> anchor = std::nullopt);
     void RunCustomZoom();
-    bool RunEditCommand(int id);
+    void AddTabCommands(CCommandTable& table);
+    void AddZoomCommands(CCommandTable& table);
+    void AddToolCommands(CCommandTable& table);
+    void AddEditCommands(CCommandTable& table);
+    void AddSelectionCommands(CCommandTable& table);
+    // Command states: enabled on a face tab; enabled with at least `atLeast` objects selected.
+    CCommandTable::StateFn OnFace();
+    CCommandTable::StateFn Selecting(int atLeast);
+    int SelectedCount();
+    // Records the undo step `templ` (see LayoutEdit::DescribeUndo), changes
+    // the current face's objects and returns the canvas to the select tool.
+    void EditSelection(const std::string& templ, const std::function<void(CDrawObjectList&)>& change);
+    void Duplicate();
+    // Make Same Size, or its refusal.
+    void MakeSameSize(bool width, bool height, const std::string& description);
     std::unique_ptr<CDrawObject> CreateContentObject(const std::vector<CFacePoint>& points, int subTool);
     // Moves the selected objects by (dx, dy) face pixels. A run of nudges of
     // the same objects on the same face, with nothing else done in between,
@@ -216,6 +234,7 @@ private:
     void HoldInputWhile(const std::function<bool()>& busy, std::function<void()> cancel);
 
     CMainFrame* m_frame = nullptr;
+    CCommandTable* m_commands = nullptr;
     CRuler* m_topRuler = nullptr;
     CRuler* m_leftRuler = nullptr;
     QTabBar* m_tabs = nullptr;

@@ -20,11 +20,9 @@
 #include "ui/canvas/FaceCanvas.h"
 #include "ui/canvas/GeometryBar.h"
 #include "ui/canvas/LayoutSnapshotRecord.h"
-#include "ui/canvas/ToolCommands.h"
 #include "ui/dialogs/ColorsDialog.h"
 #include "ui/dialogs/DrawBarcodeDialog.h"
 #include "ui/dialogs/DrawTextDialog.h"
-#include "ui/dialogs/FaceAppearanceDialog.h"
 #include "ui/dialogs/ObjectPropertiesDialog.h"
 #include "ui/render/FlarePositionRecord.h"
 #include "ui/shell/CommandIds.h"
@@ -32,7 +30,6 @@
 #include "ui/widgets/ArtworkPage.h"
 #include "ui/widgets/MessageBox.h"
 #include "ui/widgets/RasterImage.h"
-#include "ui/wizard/MarginWizard.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -260,124 +257,40 @@ void CVtwinView::DoUndo(bool redo)
     emit commandStateChanged();
 }
 
-bool CVtwinView::RunEditCommand(int id)
+void CVtwinView::EditSelection(const std::string& templ, const std::function<void(CDrawObjectList&)>& change)
 {
-    if (const SToolCommand* t = FindToolCommand(id)) {
-        m_canvas->SetTool(t->mode, t->sub);
-        emit commandStateChanged();
-        return true;
-    }
-    switch (id) {
-    case ID_COLORS: RunColorsDialog(); return true;
-    case ID_FACE_APPEARANCE:
-        if (m_frame)
-            EditFaceAppearance(this, *this, *m_frame);
-        return true;
-    case ID_FACE_ADD_BACK: RunAddBackFace(); return true;
-    case ID_MARGIN: RunMarginCommand(*this); return true;
-    case ID_OBJECT_PROPERTIES: RunProperties(); return true;
-    case ID_EDIT_UNDO: DoUndo(false); return true;
-    case ID_EDIT_REDO: DoUndo(true); return true;
-    case ID_EDIT_COPY: DoCopy(); return true;
-    case ID_EDIT_PASTE: DoPaste(false); return true;
-    case ID_EDIT_PASTE_IN_PLACE: DoPaste(true); return true;
-    default: break;
-    }
+    if (!CurrentObjects())
+        return;
+    RecordLayoutUndo(templ);
+    change(*CurrentObjects());
+    AfterEdit(true);
+}
+
+void CVtwinView::Duplicate()
+{
+    EditSelection("Duplicate %s", [this](CDrawObjectList& o) {
+        CObjectVector clones;
+        for (std::size_t i = 0; i < o.GetObjectCount(); ++i)
+            if (o.GetObject(i)->IsSelected())
+                if (auto c = o.GetObject(i)->Clone(true, true))
+                    clones.push_back(std::move(c));
+        LayoutEdit::ClearSelection(o);
+        LayoutEdit::PlacePasted(o, std::move(clones), m_canvas->Mapping(), true);
+    });
+}
+
+void CVtwinView::MakeSameSize(bool width, bool height, const std::string& description)
+{
     CDrawObjectList* objects = CurrentObjects();
     if (!objects)
-        return false;
-    auto edit = [&](const std::string& templ, auto&& change) {
-        RecordLayoutUndo(templ);
-        change(*CurrentObjects());
-        AfterEdit(true);
-    };
-    using CObjectVector = CDrawObjectList;
-    switch (id) {
-    case ID_EDIT_CUT:
-        DoCopy();
-        edit("Cut %s", [](CObjectVector& o) { ObjectCommands::RemoveSelected(o); });
-        return true;
-    case ID_EDIT_DELETE: edit("Delete %s", [](CObjectVector& o) { ObjectCommands::RemoveSelected(o); }); return true;
-    case ID_EDIT_DUPLICATE:
-        edit("Duplicate %s", [this](CObjectVector& o) {
-            ::CObjectVector clones;
-            for (std::size_t i = 0; i < o.GetObjectCount(); ++i)
-                if (o.GetObject(i)->IsSelected())
-                    if (auto c = o.GetObject(i)->Clone(true, true))
-                        clones.push_back(std::move(c));
-            LayoutEdit::ClearSelection(o);
-            LayoutEdit::PlacePasted(o, std::move(clones), m_canvas->Mapping(), true);
-        });
-        return true;
-    case ID_NUDGE_UP: Nudge(0, 1, "Nudge Up %s"); return true;
-    case ID_NUDGE_DOWN: Nudge(0, -1, "Nudge Down %s"); return true;
-    case ID_NUDGE_LEFT: Nudge(-1, 0, "Nudge Left %s"); return true;
-    case ID_NUDGE_RIGHT: Nudge(1, 0, "Nudge Right %s"); return true;
-    case ID_ORDER_BRING_FORWARD: edit("Bring Forward", [](CObjectVector& o) { LayoutEdit::Reorder(o, 11); }); return true;
-    case ID_ORDER_SEND_BACKWARD: edit("Send Backward", [](CObjectVector& o) { LayoutEdit::Reorder(o, -11); }); return true;
-    case ID_ORDER_BRING_TO_FRONT:
-        edit("Bring To Front", [](CObjectVector& o) { LayoutEdit::Reorder(o, 9999999); });
-        return true;
-    case ID_ORDER_SEND_TO_BACK:
-        edit("Send To Back", [](CObjectVector& o) { LayoutEdit::Reorder(o, -9999999); });
-        return true;
-    case ID_CENTER_HORIZONTAL:
-    case ID_CENTER_VERTICAL: {
-        const bool horizontal = id == ID_CENTER_HORIZONTAL;
-        const int w = m_canvas->FaceWidth(), h = m_canvas->FaceHeight();
-        edit(horizontal ? "Center %s Horizontally" : "Center %s Vertically",
-             [&](CObjectVector& o) { LayoutEdit::CenterInImage(o, horizontal, w, h); });
-        return true;
+        return;
+    const std::string refusal = LayoutEdit::SameSizeRefusal(*objects, width, height);
+    if (!refusal.empty()) {
+        m_canvas->update();
+        ShowMessage(this, QString::fromStdString(refusal), EMessageIcon::Warning);
+        return;
     }
-    case ID_DISTRIBUTE_HORIZONTAL:
-    case ID_DISTRIBUTE_VERTICAL: {
-        const bool horizontal = id == ID_DISTRIBUTE_HORIZONTAL;
-        RunObjectCommand(horizontal ? "Distribute Horizontally" : "Distribute Vertically",
-                         [horizontal](CDrawObjectList& o) { return ObjectCommands::Distribute(o, horizontal); });
-        return true;
-    }
-    case ID_ALIGN_LEFT: edit("Align Left %s", [id](CObjectVector& o) { AlignByCommand(o, id); }); return true;
-    case ID_ALIGN_HCENTER:
-        edit("Align Horizontal Center %s", [id](CObjectVector& o) { AlignByCommand(o, id); });
-        return true;
-    case ID_ALIGN_RIGHT: edit("Align Right %s", [id](CObjectVector& o) { AlignByCommand(o, id); }); return true;
-    case ID_ALIGN_TOP: edit("Align Top %s", [id](CObjectVector& o) { AlignByCommand(o, id); }); return true;
-    case ID_ALIGN_VCENTER:
-        edit("Align Vertical Center %s", [id](CObjectVector& o) { AlignByCommand(o, id); });
-        return true;
-    case ID_ALIGN_BOTTOM: edit("Align Bottom %s", [id](CObjectVector& o) { AlignByCommand(o, id); }); return true;
-    case ID_ALIGN_TO_LEFT_OF:
-        edit("Align To Left Of %m", [id](CObjectVector& o) { AlignByCommand(o, id); });
-        return true;
-    case ID_ALIGN_TO_RIGHT_OF:
-        edit("Align To Right Of %m", [id](CObjectVector& o) { AlignByCommand(o, id); });
-        return true;
-    case ID_ALIGN_ABOVE: edit("Align Above %m", [id](CObjectVector& o) { AlignByCommand(o, id); }); return true;
-    case ID_ALIGN_BELOW: edit("Align Below %m", [id](CObjectVector& o) { AlignByCommand(o, id); }); return true;
-    case ID_SAME_WIDTH:
-    case ID_SAME_HEIGHT:
-    case ID_SAME_SIZE: {
-        const bool w = id != ID_SAME_HEIGHT, h = id != ID_SAME_WIDTH;
-        const std::string refusal = LayoutEdit::SameSizeRefusal(*objects, w, h);
-        if (!refusal.empty()) {
-            m_canvas->update();
-            ShowMessage(this, QString::fromStdString(refusal), EMessageIcon::Warning);
-            return true;
-        }
-        edit(id == ID_SAME_WIDTH ? "Make Same Size Width"
-                                 : (id == ID_SAME_HEIGHT ? "Make Same Size Height" : "Make Same Size Both"),
-             [w, h](CObjectVector& o) { LayoutEdit::SameSize(o, w, h); });
-        return true;
-    }
-    case ID_ROTATE_LEFT:
-    case ID_ROTATE_RIGHT: {
-        const int w = m_canvas->FaceWidth(), h = m_canvas->FaceHeight();
-        edit(id == ID_ROTATE_LEFT ? "Rotate Left %s" : "Rotate Right %s",
-             [id, w, h](CObjectVector& o) { LayoutEdit::Rotate(o, id == ID_ROTATE_LEFT, w, h); });
-        return true;
-    }
-    default: return false;
-    }
+    EditSelection(description, [width, height](CDrawObjectList& o) { LayoutEdit::SameSize(o, width, height); });
 }
 
 void CVtwinView::Nudge(int dx, int dy, const std::string& templ)
