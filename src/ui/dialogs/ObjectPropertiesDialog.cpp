@@ -78,44 +78,7 @@ QWidget* CObjectPropertiesDialog::MakePage(CDrawObject* o)
     auto* page = new QGroupBox(QString::fromLatin1(o->GetKindName()), m_pages);
     auto* form = new QFormLayout(page);
     if (o->HasStyle()) {
-        auto* styles = new QWidget(page);
-        auto* sl = new QHBoxLayout(styles);
-        sl->setContentsMargins(0, 0, 0, 0);
-        QRadioButton* radios[3] = {new QRadioButton(QStringLiteral("Outlined"), styles),
-                                   new QRadioButton(QStringLiteral("Filled"), styles),
-                                   new QRadioButton(QStringLiteral("Outlined Filled"), styles)};
-        for (int i = 0; i < 3; ++i) {
-            radios[i]->setObjectName(QStringLiteral("style%1").arg(i));
-            sl->addWidget(radios[i]);
-        }
-        radios[std::min<std::uint32_t>(o->GetStyle(), 2)]->setChecked(true);
-        form->addRow(QStringLiteral("Fill &Style"), styles);
-        CColorButton* c1 = MakeColour(page, "colour1", o->GetLineColour());
-        CColorButton* c2 = MakeColour(page, "colour2", o->GetFillColour());
-        auto* swap = new QPushButton(QStringLiteral("<- S&wap ->"), page);
-        connect(swap, &QPushButton::clicked, page, [c1, c2]() { CColorButton::SwapColors(*c1, *c2); });
-        auto* colours = new QWidget(page);
-        auto* cl = new QHBoxLayout(colours);
-        cl->setContentsMargins(0, 0, 0, 0);
-        // A label shows its "&" as a mnemonic only when it leads somewhere.
-        auto* l1 = new QLabel(QStringLiteral("Color &1"), colours);
-        l1->setBuddy(c1);
-        auto* l2 = new QLabel(QStringLiteral("Color &2"), colours);
-        l2->setBuddy(c2);
-        cl->addWidget(l1);
-        cl->addWidget(c1);
-        cl->addWidget(swap);
-        cl->addWidget(l2);
-        cl->addWidget(c2);
-        form->addRow(colours);
-        m_apply.push_back([o, radios, c1, c2]() {
-            for (std::uint32_t i = 0; i < 3; ++i)
-                if (radios[i]->isChecked())
-                    o->SetStyle(i);
-            o->SetLineColour(c1->Color());
-            o->SetFillColour(c2->Color());
-            return true;
-        });
+        AddStyleRows(form, page, o);
     } else if (o->HasLineColour()) {
         CColorButton* c = MakeColour(page, "lineColour", o->GetLineColour());
         form->addRow(QStringLiteral("&Line Color"), c);
@@ -124,69 +87,128 @@ QWidget* CObjectPropertiesDialog::MakePage(CDrawObject* o)
             return true;
         });
     } else if (auto* picture = dynamic_cast<CDrawPicture*>(o)) {
-        auto* transparent = new QCheckBox(QStringLiteral("&Transparent"), page);
-        transparent->setChecked(picture->IsTransparent());
-        CColorButton* c = MakeColour(page, "transparentColour", picture->GetTransparentColour());
-        form->addRow(transparent);
-        form->addRow(QStringLiteral("&Color"), c);
-        // Percentages cut off the left, top, right and bottom as shown.
-        auto* crops = new QWidget(page);
-        auto* cropRow = new QHBoxLayout(crops);
-        cropRow->setContentsMargins(0, 0, 0, 0);
-        std::array<QDoubleSpinBox*, 4> cut{};
-        const char* const cutNames[4] = {"cropLeft", "cropTop", "cropRight", "cropBottom"};
-        for (int i = 0; i < 4; ++i) {
-            cut[i] = new QDoubleSpinBox(crops);
-            cut[i]->setObjectName(QString::fromLatin1(cutNames[i]));
-            cut[i]->setRange(0, 95);
-            cut[i]->setDecimals(1);
-            cut[i]->setSuffix(QStringLiteral(" %"));
-            cut[i]->setToolTip(QStringLiteral("Cut off the %1 side").arg(QString::fromLatin1(cutNames[i] + 4).toLower()));
-            cropRow->addWidget(cut[i]);
-        }
-        form->addRow(QStringLiteral("Cr&op left, top, right, bottom"), crops);
-        m_apply.push_back([this, picture, transparent, c, cut]() {
-            picture->SetTransparent(transparent->isChecked());
-            picture->SetTransparentColour(c->Color());
-            if (cut[0]->value() + cut[1]->value() + cut[2]->value() + cut[3]->value() > 0 &&
-                !picture->Crop(cut[0]->value(), cut[1]->value(), cut[2]->value(), cut[3]->value())) {
-                ShowMessage(this, QStringLiteral("Nothing of the picture would remain."), EMessageIcon::Warning);
-                cut[0]->setFocus();
-                return false;
-            }
-            return true;
-        });
+        AddPictureRows(form, page, picture);
     } else if (auto* barcode = dynamic_cast<CDrawBarcode*>(o)) {
-        auto* editor = new CBarcodePropertyPage(page);
-        editor->SetKind(barcode->GetBarcodeKind());
-        editor->SetData(barcode->GetData());
-        form->addRow(editor);
-        m_focus.back() = [editor]() { editor->FocusField(); };
-        m_validate.back() = [editor]() { return editor->Validate(); };
-        m_apply.push_back([this, barcode, editor]() {
-            if (editor->ApplyTo(*barcode))
-                return true;
-            ShowMessage(this, QStringLiteral("Barcode includes invalid characters."), EMessageIcon::Warning);
-            editor->FocusField();
-            return false;
-        });
+        AddBarcodeRows(form, page, barcode);
     } else if (auto* text = dynamic_cast<CDrawText*>(o)) {
-        auto* editor = new CTextPropertyPage(page);
-        editor->SetValues(CTextValues::FromObject(*text));
-        form->addRow(editor);
-        m_focus.back() = [editor]() { editor->FocusField(); };
-        m_validate.back() = [editor]() { return editor->Validate(); };
-        m_apply.push_back([text, editor]() {
-            editor->Values().ApplyTo(*text);
-            // The box follows the text: a new text or size changes its extent.
-            text->FitToText();
-            return true;
-        });
+        AddTextRows(form, page, text);
     } else {
         m_apply.push_back([]() { return true; });
     }
     AddLookRows(form, page, o);
     return page;
+}
+
+// Outlined, filled or both, with the line and fill colours.
+void CObjectPropertiesDialog::AddStyleRows(QFormLayout* form, QWidget* page, CDrawObject* o)
+{
+    auto* styles = new QWidget(page);
+    auto* sl = new QHBoxLayout(styles);
+    sl->setContentsMargins(0, 0, 0, 0);
+    QRadioButton* radios[3] = {new QRadioButton(QStringLiteral("Outlined"), styles),
+                               new QRadioButton(QStringLiteral("Filled"), styles),
+                               new QRadioButton(QStringLiteral("Outlined Filled"), styles)};
+    for (int i = 0; i < 3; ++i) {
+        radios[i]->setObjectName(QStringLiteral("style%1").arg(i));
+        sl->addWidget(radios[i]);
+    }
+    radios[std::min<std::uint32_t>(o->GetStyle(), 2)]->setChecked(true);
+    form->addRow(QStringLiteral("Fill &Style"), styles);
+    CColorButton* c1 = MakeColour(page, "colour1", o->GetLineColour());
+    CColorButton* c2 = MakeColour(page, "colour2", o->GetFillColour());
+    auto* swap = new QPushButton(QStringLiteral("<- S&wap ->"), page);
+    connect(swap, &QPushButton::clicked, page, [c1, c2]() { CColorButton::SwapColors(*c1, *c2); });
+    auto* colours = new QWidget(page);
+    auto* cl = new QHBoxLayout(colours);
+    cl->setContentsMargins(0, 0, 0, 0);
+    // A label shows its "&" as a mnemonic only when it leads somewhere.
+    auto* l1 = new QLabel(QStringLiteral("Color &1"), colours);
+    l1->setBuddy(c1);
+    auto* l2 = new QLabel(QStringLiteral("Color &2"), colours);
+    l2->setBuddy(c2);
+    cl->addWidget(l1);
+    cl->addWidget(c1);
+    cl->addWidget(swap);
+    cl->addWidget(l2);
+    cl->addWidget(c2);
+    form->addRow(colours);
+    m_apply.push_back([o, radios, c1, c2]() {
+        for (std::uint32_t i = 0; i < 3; ++i)
+            if (radios[i]->isChecked())
+                o->SetStyle(i);
+        o->SetLineColour(c1->Color());
+        o->SetFillColour(c2->Color());
+        return true;
+    });
+}
+
+// Transparency, its colour and the crop.
+void CObjectPropertiesDialog::AddPictureRows(QFormLayout* form, QWidget* page, CDrawPicture* picture)
+{
+    auto* transparent = new QCheckBox(QStringLiteral("&Transparent"), page);
+    transparent->setChecked(picture->IsTransparent());
+    CColorButton* c = MakeColour(page, "transparentColour", picture->GetTransparentColour());
+    form->addRow(transparent);
+    form->addRow(QStringLiteral("&Color"), c);
+    // Percentages cut off the left, top, right and bottom as shown.
+    auto* crops = new QWidget(page);
+    auto* cropRow = new QHBoxLayout(crops);
+    cropRow->setContentsMargins(0, 0, 0, 0);
+    std::array<QDoubleSpinBox*, 4> cut{};
+    const char* const cutNames[4] = {"cropLeft", "cropTop", "cropRight", "cropBottom"};
+    for (int i = 0; i < 4; ++i) {
+        cut[i] = new QDoubleSpinBox(crops);
+        cut[i]->setObjectName(QString::fromLatin1(cutNames[i]));
+        cut[i]->setRange(0, 95);
+        cut[i]->setDecimals(1);
+        cut[i]->setSuffix(QStringLiteral(" %"));
+        cut[i]->setToolTip(QStringLiteral("Cut off the %1 side").arg(QString::fromLatin1(cutNames[i] + 4).toLower()));
+        cropRow->addWidget(cut[i]);
+    }
+    form->addRow(QStringLiteral("Cr&op left, top, right, bottom"), crops);
+    m_apply.push_back([this, picture, transparent, c, cut]() {
+        picture->SetTransparent(transparent->isChecked());
+        picture->SetTransparentColour(c->Color());
+        if (cut[0]->value() + cut[1]->value() + cut[2]->value() + cut[3]->value() > 0 &&
+            !picture->Crop(cut[0]->value(), cut[1]->value(), cut[2]->value(), cut[3]->value())) {
+            ShowMessage(this, QStringLiteral("Nothing of the picture would remain."), EMessageIcon::Warning);
+            cut[0]->setFocus();
+            return false;
+        }
+        return true;
+    });
+}
+
+void CObjectPropertiesDialog::AddBarcodeRows(QFormLayout* form, QWidget* page, CDrawBarcode* barcode)
+{
+    auto* editor = new CBarcodePropertyPage(page);
+    editor->SetKind(barcode->GetBarcodeKind());
+    editor->SetData(barcode->GetData());
+    form->addRow(editor);
+    m_focus.back() = [editor]() { editor->FocusField(); };
+    m_validate.back() = [editor]() { return editor->Validate(); };
+    m_apply.push_back([this, barcode, editor]() {
+        if (editor->ApplyTo(*barcode))
+            return true;
+        ShowMessage(this, QStringLiteral("Barcode includes invalid characters."), EMessageIcon::Warning);
+        editor->FocusField();
+        return false;
+    });
+}
+
+void CObjectPropertiesDialog::AddTextRows(QFormLayout* form, QWidget* page, CDrawText* text)
+{
+    auto* editor = new CTextPropertyPage(page);
+    editor->SetValues(CTextValues::FromObject(*text));
+    form->addRow(editor);
+    m_focus.back() = [editor]() { editor->FocusField(); };
+    m_validate.back() = [editor]() { return editor->Validate(); };
+    m_apply.push_back([text, editor]() {
+        editor->Values().ApplyTo(*text);
+        // The box follows the text: a new text or size changes its extent.
+        text->FitToText();
+        return true;
+    });
 }
 
 void CObjectPropertiesDialog::AddLookRows(QFormLayout* form, QWidget* page, CDrawObject* o)

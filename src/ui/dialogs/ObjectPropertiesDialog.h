@@ -8,6 +8,9 @@
 #include <QDialog>
 #include <vector>
 
+class CDrawBarcode;
+class CDrawPicture;
+class CDrawText;
 class QFormLayout;
 class QStackedWidget;
 class QPushButton;
@@ -40,6 +43,11 @@ protected:
 
 private:
     QWidget* MakePage(CDrawObject* object);
+    // The rows of each kind, with what OK writes back.
+    void AddStyleRows(QFormLayout* form, QWidget* page, CDrawObject* object);
+    void AddPictureRows(QFormLayout* form, QWidget* page, CDrawPicture* picture);
+    void AddBarcodeRows(QFormLayout* form, QWidget* page, CDrawBarcode* barcode);
+    void AddTextRows(QFormLayout* form, QWidget* page, CDrawText* text);
     // Line width, dash, corner radius and opacity, as the kind has them.
     void AddLookRows(QFormLayout* form, QWidget* page, CDrawObject* object);
     void ShowPage(int index);

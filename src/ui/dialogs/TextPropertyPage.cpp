@@ -23,6 +23,7 @@
 #include <QTextCursor>
 
 #include <algorithm>
+#include <iterator>
 
 const char* const CTextPropertyPage::kAlignNames[4] = {"Left", "Center", "Right", "Justified"};
 const int CTextPropertyPage::kListedSizes[16] = {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
@@ -148,13 +149,29 @@ CTextPropertyPage::CTextPropertyPage(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("TextPropertyPage"));
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
+    AddTextRow(grid);
+    AddFontRows(grid);
+    AddSpacingRow(grid);
+    AddStyleRow(grid);
+    AddColourRow(grid);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(6, 1);
 
-    auto label = [this](const char* text, QWidget* buddy) {
-        auto* l = new QLabel(QString::fromLatin1(text), this);
-        l->setBuddy(buddy);
-        return l;
-    };
+    // The second colour only matters for the border of "Bordered" text.
+    connect(m_appearance, &QComboBox::currentIndexChanged, this, &CTextPropertyPage::UpdateEnabled);
+    SetTabOrder();
+    SetValues(CTextValues());
+}
 
+QLabel* CTextPropertyPage::BuddyLabel(const char* text, QWidget* buddy)
+{
+    auto* l = new QLabel(QString::fromLatin1(text), this);
+    l->setBuddy(buddy);
+    return l;
+}
+
+void CTextPropertyPage::AddTextRow(QGridLayout* grid)
+{
     m_text = new QPlainTextEdit(this);
     m_text->setObjectName(QStringLiteral("text"));
     m_text->setTabChangesFocus(true);
@@ -169,9 +186,12 @@ CTextPropertyPage::CTextPropertyPage(QWidget* parent) : QWidget(parent)
         cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
         cursor.removeSelectedText();
     });
-    grid->addWidget(label("&Text", m_text), 0, 0);
+    grid->addWidget(BuddyLabel("&Text", m_text), 0, 0);
     grid->addWidget(m_text, 0, 1, 1, 3);
+}
 
+void CTextPropertyPage::AddFontRows(QGridLayout* grid)
+{
     m_face = new QComboBox(this);
     m_face->setObjectName(QStringLiteral("face"));
     m_face->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -180,7 +200,7 @@ CTextPropertyPage::CTextPropertyPage(QWidget* parent) : QWidget(parent)
     FillFaces();
     // The closed list shows the chosen face in itself, as the open list does.
     connect(m_face, qOverload<int>(&QComboBox::currentIndexChanged), this, [this] { ShowFaceInItself(); });
-    grid->addWidget(label("&Face", m_face), 1, 0);
+    grid->addWidget(BuddyLabel("&Face", m_face), 1, 0);
     grid->addWidget(m_face, 1, 1);
 
     m_size = new QComboBox(this);
@@ -192,23 +212,26 @@ CTextPropertyPage::CTextPropertyPage(QWidget* parent) : QWidget(parent)
     m_size->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     for (int s : kListedSizes)
         m_size->addItem(QString::number(s));
-    grid->addWidget(label("Si&ze", m_size), 1, 2);
+    grid->addWidget(BuddyLabel("Si&ze", m_size), 1, 2);
     grid->addWidget(m_size, 1, 3);
 
     m_appearance = new QComboBox(this);
     m_appearance->setObjectName(QStringLiteral("appearance"));
     for (const char* name : kTextAppearanceNames)
         m_appearance->addItem(QString::fromLatin1(name));
-    grid->addWidget(label("&Appearance", m_appearance), 2, 0);
+    grid->addWidget(BuddyLabel("&Appearance", m_appearance), 2, 0);
     grid->addWidget(m_appearance, 2, 1);
 
     m_align = new QComboBox(this);
     m_align->setObjectName(QStringLiteral("align"));
     for (const char* name : kAlignNames)
         m_align->addItem(QString::fromLatin1(name));
-    grid->addWidget(label("Alig&nment", m_align), 2, 2);
+    grid->addWidget(BuddyLabel("Alig&nment", m_align), 2, 2);
     grid->addWidget(m_align, 2, 3);
+}
 
+void CTextPropertyPage::AddSpacingRow(QGridLayout* grid)
+{
     auto spin = [this](const char* name, int low, int high) {
         auto* b = new QSpinBox(this);
         b->setObjectName(QString::fromLatin1(name));
@@ -220,11 +243,14 @@ CTextPropertyPage::CTextPropertyPage(QWidget* parent) : QWidget(parent)
     m_lineSpacing->setToolTip(QStringLiteral("From one line to the next, in percent of the font size"));
     m_letterSpacing = spin("letterSpacing", kMinLetterSpacing, kMaxLetterSpacing);
     m_letterSpacing->setToolTip(QStringLiteral("Added between letters, in percent of the font size"));
-    grid->addWidget(label("&Line spacing", m_lineSpacing), 5, 0);
+    grid->addWidget(BuddyLabel("&Line spacing", m_lineSpacing), 5, 0);
     grid->addWidget(m_lineSpacing, 5, 1);
-    grid->addWidget(label("L&etter spacing", m_letterSpacing), 5, 2);
+    grid->addWidget(BuddyLabel("L&etter spacing", m_letterSpacing), 5, 2);
     grid->addWidget(m_letterSpacing, 5, 3);
+}
 
+void CTextPropertyPage::AddStyleRow(QGridLayout* grid)
+{
     auto* styles = new QHBoxLayout;
     auto check = [this, styles](const char* text, const char* name) {
         auto* c = new QCheckBox(QString::fromLatin1(text), this);
@@ -240,9 +266,12 @@ CTextPropertyPage::CTextPropertyPage(QWidget* parent) : QWidget(parent)
     m_smooth->setToolTip(QStringLiteral("Soft, anti-aliased letter edges"));
     styles->addStretch(1);
     grid->addLayout(styles, 3, 1, 1, 3);
+}
 
-    // The colour buttons carry their own labels, so a disabled one greys
-    // its label too.
+// The colour buttons carry their own labels, so a disabled one greys its
+// label too.
+void CTextPropertyPage::AddColourRow(QGridLayout* grid)
+{
     auto makeColour = [this](const char* text, const char* name) {
         auto* b = new CColorButton(QIcon(QStringLiteral(":/icons/colors.svg")), QString::fromLatin1(text), this);
         b->setObjectName(QString::fromLatin1(name));
@@ -261,28 +290,16 @@ CTextPropertyPage::CTextPropertyPage(QWidget* parent) : QWidget(parent)
     colours->addWidget(m_colour2);
     colours->addStretch(1);
     grid->addLayout(colours, 4, 1, 1, 3);
-    grid->setColumnStretch(1, 1);
-    grid->setRowStretch(6, 1);
+}
 
-    // The second colour only matters for the border of "Bordered" text.
-    connect(m_appearance, &QComboBox::currentIndexChanged, this, &CTextPropertyPage::UpdateEnabled);
-
-    setTabOrder(m_text, m_face);
-    setTabOrder(m_face, m_size);
-    setTabOrder(m_size, m_appearance);
-    setTabOrder(m_appearance, m_align);
-    setTabOrder(m_align, m_bold);
-    setTabOrder(m_bold, m_italic);
-    setTabOrder(m_italic, m_underline);
-    setTabOrder(m_underline, m_strikeOut);
-    setTabOrder(m_strikeOut, m_smooth);
-    setTabOrder(m_smooth, m_colour1);
-    setTabOrder(m_colour1, m_swap);
-    setTabOrder(m_swap, m_colour2);
-    setTabOrder(m_colour2, m_lineSpacing);
-    setTabOrder(m_lineSpacing, m_letterSpacing);
-
-    SetValues(CTextValues());
+// Down the page as it reads, the spacing fields last.
+void CTextPropertyPage::SetTabOrder()
+{
+    QWidget* const order[] = {m_text,      m_face,   m_size,      m_appearance, m_align,
+                              m_bold,      m_italic, m_underline, m_strikeOut,  m_smooth,
+                              m_colour1,   m_swap,   m_colour2,   m_lineSpacing, m_letterSpacing};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 void CTextPropertyPage::FillFaces()

@@ -14,6 +14,8 @@ class CColorButton;
 class CDrawText;
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
+class QLabel;
 class QPlainTextEdit;
 class QSpinBox;
 class QPushButton;
@@ -81,6 +83,13 @@ public:
     QPushButton* SwapButton() const { return m_swap; }
 
 private:
+    QLabel* BuddyLabel(const char* text, QWidget* buddy);
+    void AddTextRow(QGridLayout* grid);
+    void AddFontRows(QGridLayout* grid);
+    void AddSpacingRow(QGridLayout* grid);
+    void AddStyleRow(QGridLayout* grid);
+    void AddColourRow(QGridLayout* grid);
+    void SetTabOrder();
     void FillFaces();
     void SelectFace(const std::string& face);
     void ShowFaceInItself();
