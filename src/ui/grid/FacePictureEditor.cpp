@@ -74,6 +74,39 @@ std::unique_ptr<CRaster> LoadChosenPicture(const std::string& file, int page, in
     picture->AlphaDelete();  // clear parts are white, as on paper
     return picture;
 }
+// The face's present size is that of the picture it shows (the draw
+// objects are placed on it); a face without one takes its stored size.
+void PresentFaceSize(const CSide& side, int& faceWidth, int& faceHeight)
+{
+    const SettingStore& s = side.GetSettings();
+    const int magnification = std::max(1, s.GetInt(SideKey(kSideMagnification)));
+    const CRaster* shown = side.GetPicture();
+    faceWidth = shown && shown->IsValid() ? shown->GetWidth() : 0;
+    faceHeight = shown && shown->IsValid() ? shown->GetHeight() : 0;
+    if (faceWidth <= 0 || faceHeight <= 0) {
+        faceWidth = std::max(1, s.GetInt(SideKey(kSideBaseWidth))) * magnification;
+        faceHeight = std::max(1, s.GetInt(SideKey(kSideBaseHeight))) * magnification;
+    }
+}
+
+// The face picture made of the chosen one as `fit` says; null when there is
+// no memory for it.
+std::unique_ptr<CRaster> FitChosenPicture(const CRaster& picture, int faceWidth, int faceHeight, int fit)
+{
+    if (fit != kFitNone) {
+        // Stretching gives the face's size; keeping a part crops the picture
+        // at its own resolution to the face's proportions.
+        return FitPicture(picture, faceWidth, faceHeight, fit);
+    }
+    // The same proportions: the picture is scaled over the face, so the
+    // face keeps its size and the draw objects stay where they are.
+    const QImage scaled =
+        RasterToQImage(picture).scaled(faceWidth, faceHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    auto built = std::make_unique<CRaster>();
+    if (scaled.isNull() || !QImageToRaster(scaled, *built))
+        built.reset();
+    return built;
+}
 } // namespace
 
 void SetFacePictureChooser(FacePictureChooser chooser) { Chooser() = std::move(chooser); }
@@ -102,15 +135,8 @@ bool EditFacePicture(QWidget* parent, CVtwinView* view, CMainFrame* frame, char 
         return false;
     const SettingStore& s = side->GetSettings();
     const int magnification = std::max(1, s.GetInt(SideKey(kSideMagnification)));
-    // The face's present size is that of the picture it shows (the draw
-    // objects are placed on it); a face without one takes its stored size.
-    const CRaster* shown = side->GetPicture();
-    int faceWidth = shown && shown->IsValid() ? shown->GetWidth() : 0;
-    int faceHeight = shown && shown->IsValid() ? shown->GetHeight() : 0;
-    if (faceWidth <= 0 || faceHeight <= 0) {
-        faceWidth = std::max(1, s.GetInt(SideKey(kSideBaseWidth))) * magnification;
-        faceHeight = std::max(1, s.GetInt(SideKey(kSideBaseHeight))) * magnification;
-    }
+    int faceWidth = 0, faceHeight = 0;
+    PresentFaceSize(*side, faceWidth, faceHeight);
     std::string message;
     std::shared_ptr<const CVectorArt> art;
     std::unique_ptr<CRaster> picture = LoadChosenPicture(file.toStdString(), *page, faceWidth, faceHeight, art, message);
@@ -128,21 +154,8 @@ bool EditFacePicture(QWidget* parent, CVtwinView* view, CMainFrame* frame, char 
     if (!fit)
         return false;  // cancelled: the face stays as it was
 
-    std::unique_ptr<CRaster> built;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    if (*fit == kFitNone) {
-        // The same proportions: the picture is scaled over the face, so the
-        // face keeps its size and the draw objects stay where they are.
-        const QImage scaled = RasterToQImage(*picture).scaled(faceWidth, faceHeight, Qt::IgnoreAspectRatio,
-                                                              Qt::SmoothTransformation);
-        built = std::make_unique<CRaster>();
-        if (scaled.isNull() || !QImageToRaster(scaled, *built))
-            built.reset();
-    } else {
-        // Stretching gives the face's size; keeping a part crops the picture
-        // at its own resolution to the face's proportions.
-        built = FitPicture(*picture, faceWidth, faceHeight, *fit);
-    }
+    std::unique_ptr<CRaster> built = FitChosenPicture(*picture, faceWidth, faceHeight, *fit);
     QApplication::restoreOverrideCursor();
     if (!built || !built->IsValid()) {
         ShowMessage(parent, QStringLiteral("Out of memory"), EMessageIcon::Warning);

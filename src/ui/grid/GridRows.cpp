@@ -167,86 +167,96 @@ CGridRow CGridRow::Color(std::string label, std::uint32_t colour, SettingKey key
 
 // ---- the render view ----------------------------------------------------------------
 
-std::vector<CGridRow> BuildRenderRows(const CProduct& product)
-{
-    const SettingStore& store = product.GetSettings();
-    const CRowMaker m{store};
+namespace {
+
+// The render view's rows, section by section; a setting's own rows follow it
+// only while it is on.
+struct CRenderRows {
+    const CRowMaker& m;
     std::vector<CGridRow> rows;
-    auto add = [&](std::uint32_t id) { rows.push_back(m.Row(id)); };
-    auto on = [&](std::uint32_t id) { return m.Int(id) != 0; };
 
-    rows.push_back(CGridRow::Head("Rendering Options"));
-    add(kSetDetail);
-    add(kSetSoftenEdges);
-    add(kSetShading);
-    add(kSetLighting);
-    add(kSetFinish);
-    add(kSetFalloff);
-    add(kSetBackdrop);
-    add(kSetTextureFiltering);
-    rows.push_back(CGridRow::Str("Rendering Size",
-                                 std::to_string(m.Int(kSetRenderWidth)) + " x " + std::to_string(m.Int(kSetRenderHeight)) +
-                                     " pixels",
-                                 ModelKey(kRenderSizeRowId)));
-    // The resolution row tells what it means for the print: "13.3 x 13.3 cm at 300 dpi".
-    CGridRow resolution = m.Row(kSetResolution);
-    resolution.value = FormatPrintSize(m.Int(kSetRenderWidth), m.Int(kSetRenderHeight), GetRenderResolution(store));
-    rows.push_back(std::move(resolution));
+    void Add(std::uint32_t id) { rows.push_back(m.Row(id)); }
+    void Head(const char* title) { rows.push_back(CGridRow::Head(title)); }
+    bool On(std::uint32_t id) const { return m.Int(id) != 0; }
 
-    rows.push_back(CGridRow::Head("Bevel"));
-    add(kSetBevel);
-    if (on(kSetBevel)) {
-        add(kSetBevelStyle);
-        add(kSetBevelSize);
-        if (m.Int(kSetBevelStyle) == 3)
-            add(kSetBevelColor);
+    void AddRenderingOptions(const SettingStore& store)
+    {
+        Head("Rendering Options");
+        for (std::uint32_t id : {kSetDetail, kSetSoftenEdges, kSetShading, kSetLighting, kSetFinish, kSetFalloff,
+                                 kSetBackdrop, kSetTextureFiltering})
+            Add(id);
+        rows.push_back(CGridRow::Str("Rendering Size",
+                                     std::to_string(m.Int(kSetRenderWidth)) + " x " +
+                                         std::to_string(m.Int(kSetRenderHeight)) + " pixels",
+                                     ModelKey(kRenderSizeRowId)));
+        // The resolution row tells what it means for the print: "13.3 x 13.3 cm at 300 dpi".
+        CGridRow resolution = m.Row(kSetResolution);
+        resolution.value = FormatPrintSize(m.Int(kSetRenderWidth), m.Int(kSetRenderHeight), GetRenderResolution(store));
+        rows.push_back(std::move(resolution));
     }
 
-    rows.push_back(CGridRow::Head("Borders"));
-    add(kSetBorders);
-    if (on(kSetBorders)) {
-        add(kSetBorderSize);
-        add(kSetBorderColor);
+    void AddFinishing()
+    {
+        Head("Bevel");
+        Add(kSetBevel);
+        if (On(kSetBevel)) {
+            Add(kSetBevelStyle);
+            Add(kSetBevelSize);
+            if (m.Int(kSetBevelStyle) == 3)
+                Add(kSetBevelColor);
+        }
+        Head("Borders");
+        Add(kSetBorders);
+        if (On(kSetBorders)) {
+            Add(kSetBorderSize);
+            Add(kSetBorderColor);
+        }
     }
 
-    rows.push_back(CGridRow::Head("Color Balance"));
-    for (std::uint32_t id : {kSetBrightness, kSetContrast, kSetRedBalance, kSetGreenBalance, kSetBlueBalance})
-        rows.push_back(CGridRow::Str(m.Label(id), FormatPercent(m.Int(id)), ModelKey(id)));
-
-    rows.push_back(CGridRow::Head("Color Effect"));
-    add(kSetColorEffect);
-    if (on(kSetColorEffect)) {
-        add(kSetColorEffectStyle);
-        if (m.Int(kSetColorEffectStyle) == 1)
-            add(kSetColorEffectColor);
+    void AddColour()
+    {
+        Head("Color Balance");
+        for (std::uint32_t id : {kSetBrightness, kSetContrast, kSetRedBalance, kSetGreenBalance, kSetBlueBalance})
+            rows.push_back(CGridRow::Str(m.Label(id), FormatPercent(m.Int(id)), ModelKey(id)));
+        Head("Color Effect");
+        Add(kSetColorEffect);
+        if (On(kSetColorEffect)) {
+            Add(kSetColorEffectStyle);
+            if (m.Int(kSetColorEffectStyle) == 1)
+                Add(kSetColorEffectColor);
+        }
     }
 
-    rows.push_back(CGridRow::Head("Lens Flare"));
-    add(kSetLensFlare);
-    if (on(kSetLensFlare)) {
-        add(kSetLensFlareIntensity);
-        add(kSetLensFlareColor);
-        add(kSetLensFlareBlending);
-        if (m.Int(kSetLensFlareBlending) == 1)
-            add(kSetLensFlareAlphaMix);
+    void AddLensFlare()
+    {
+        Head("Lens Flare");
+        Add(kSetLensFlare);
+        if (On(kSetLensFlare)) {
+            Add(kSetLensFlareIntensity);
+            Add(kSetLensFlareColor);
+            Add(kSetLensFlareBlending);
+            if (m.Int(kSetLensFlareBlending) == 1)
+                Add(kSetLensFlareAlphaMix);
+        }
     }
 
-    rows.push_back(CGridRow::Head("Object Positioning"));
-    for (std::uint32_t id : {kSetTablePosition, kSetAboveTable, kSetXRotation, kSetYRotation, kSetZRotation})
-        add(id);
-
-    const bool cdInside = product.HasCDROMInside() != 0;
-    const bool binder = IsBinder(product);
-    const bool folds = product.HasFolds() != 0;
-    const bool solid = product.GetModelShape() == ModelShape::Solid;
-    if (cdInside || binder || folds || solid) {
-        rows.push_back(CGridRow::Head("Object Properties"));
+    // The rows of the product's own parts (rounded edges, binder, CD-ROM,
+    // folds); none for a product without them.
+    void AddObjectProperties(const CProduct& product)
+    {
+        const bool cdInside = product.HasCDROMInside() != 0;
+        const bool binder = IsBinder(product);
+        const bool folds = product.HasFolds() != 0;
+        const bool solid = product.GetModelShape() == ModelShape::Solid;
+        if (!cdInside && !binder && !folds && !solid)
+            return;
+        Head("Object Properties");
         if (solid)
-            add(kSetEdgeRadius);
+            Add(kSetEdgeRadius);
         if (binder) {
-            add(kSetBinderType);
+            Add(kSetBinderType);
             if (m.Int(kSetBinderType) != 0)
-                add(kSetBinderColor);
+                Add(kSetBinderColor);
         }
         if (cdInside) {
             const ChoiceList list = product.UsesBoxCDPositions() ? ChoiceList::CDPositionBox : ChoiceList::CDPositionBook;
@@ -254,39 +264,55 @@ std::vector<CGridRow> BuildRenderRows(const CProduct& product)
                                          ModelKey(kSetCDPosition)));
         }
         if (folds) {
-            add(kSetFoldsShown);
-            if (on(kSetFoldsShown))
-                add(kSetFoldsColor);
+            Add(kSetFoldsShown);
+            if (On(kSetFoldsShown))
+                Add(kSetFoldsColor);
         }
     }
 
-    rows.push_back(CGridRow::Head("Observer Position"));
-    add(kSetObserverX);
-    add(kSetObserverY);
-    add(kSetElevation);
-    add(kSetLens);
-    add(kSetFraming);
-
-    if (m.Int(kSetTablePosition) == 0) {
-        rows.push_back(CGridRow::Head("Reflection"));
-        add(kSetReflection);
-        if (on(kSetReflection)) {
-            add(kSetReflectionTopFade);
-            add(kSetReflectionBottomFade);
-            add(kSetReflectionRipple);
+    void AddReflectionAndShadows()
+    {
+        if (m.Int(kSetTablePosition) == 0) {
+            Head("Reflection");
+            Add(kSetReflection);
+            if (On(kSetReflection)) {
+                Add(kSetReflectionTopFade);
+                Add(kSetReflectionBottomFade);
+                Add(kSetReflectionRipple);
+            }
+        }
+        Head("Shadows");
+        Add(kSetShadows);
+        if (On(kSetShadows)) {
+            Add(kSetLights);
+            Add(kSetShadowColor);
+            Add(kSetShadowStyle);
+            if (m.Int(kSetShadowStyle) != 0)
+                Add(kSetShadowSoftness);
         }
     }
+};
 
-    rows.push_back(CGridRow::Head("Shadows"));
-    add(kSetShadows);
-    if (on(kSetShadows)) {
-        add(kSetLights);
-        add(kSetShadowColor);
-        add(kSetShadowStyle);
-        if (m.Int(kSetShadowStyle) != 0)
-            add(kSetShadowSoftness);
-    }
-    return rows;
+} // namespace
+
+std::vector<CGridRow> BuildRenderRows(const CProduct& product)
+{
+    const SettingStore& store = product.GetSettings();
+    const CRowMaker m{store};
+    CRenderRows r{m, {}};
+    r.AddRenderingOptions(store);
+    r.AddFinishing();
+    r.AddColour();
+    r.AddLensFlare();
+    r.Head("Object Positioning");
+    for (std::uint32_t id : {kSetTablePosition, kSetAboveTable, kSetXRotation, kSetYRotation, kSetZRotation})
+        r.Add(id);
+    r.AddObjectProperties(product);
+    r.Head("Observer Position");
+    for (std::uint32_t id : {kSetObserverX, kSetObserverY, kSetElevation, kSetLens, kSetFraming})
+        r.Add(id);
+    r.AddReflectionAndShadows();
+    return std::move(r.rows);
 }
 
 // ---- face views -----------------------------------------------------------------------

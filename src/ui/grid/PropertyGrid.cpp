@@ -299,6 +299,67 @@ void CPropertyGrid::EditRow(int index)
         m_frame->ShowStatus(QString());
 }
 
+// A choice from the setting's list (Yes and No for a switch); false when
+// the edit was left without one.
+bool CPropertyGrid::EditChoice(const CGridRow& row, int rowIndex, const SettingInfo& info,
+                               const std::string& editLabel, std::vector<CSettingValue>& values,
+                               std::string& undoText)
+{
+    CProduct& product = *Document()->GetProduct();
+    CInPlaceEditor editor(CInPlaceEditor::EMode::Choice, Q(editLabel), this);
+    QStringList names;
+    std::vector<SettingValueName> choices;
+    if (info.type == SettingType::Boolean) {
+        names << QStringLiteral("Yes") << QStringLiteral("No");
+    } else {
+        choices = ChoicesOf(product, row.id);
+        for (const SettingValueName& c : choices)
+            names << QString::fromLatin1(c.name);
+    }
+    editor.SetChoices(names, Q(row.value));
+    if (!RunEditor(editor, rowIndex))
+        return false;
+    const int chosen = editor.ChoiceIndex();
+    if (chosen < 0)
+        return false;
+    if (info.type == SettingType::Boolean) {
+        const bool yes = chosen == 0;
+        values.push_back({row.Key(), false, yes ? 1 : 0, {}});
+        undoText = UndoTextForBool(editLabel, yes);
+    } else {
+        if (chosen >= static_cast<int>(choices.size()))
+            return false;
+        values.push_back({row.Key(), false, choices[chosen].value, {}});
+        undoText = UndoTextForChoice(editLabel, choices[chosen].name);
+    }
+    return true;
+}
+
+// A colour, checked as it is chosen; false when the edit was left.
+bool CPropertyGrid::EditColour(const CGridRow& row, int rowIndex, const std::string& editLabel,
+                               std::vector<CSettingValue>& values, std::string& undoText)
+{
+    CProduct& product = *Document()->GetProduct();
+    const int current = product.GetSettings().GetInt(row.Key());
+    CInPlaceEditor editor(CInPlaceEditor::EMode::Colour, Q(editLabel), this);
+    editor.SetColour(static_cast<std::uint32_t>(current));
+    editor.SetColourCheck([this, &product, key = row.Key()](std::uint32_t colour) {
+        const SSettingResult r = CheckSettingValues(product, {{key, false, static_cast<int>(colour), {}}},
+                                                    [this](const std::string& q) {
+                                                        return AskQuestion(this, Q(q), false, EAnswer::No) ==
+                                                               EAnswer::Yes;
+                                                    });
+        if (!r.message.empty())
+            ShowMessage(this, Q(r.message), r.ok ? EMessageIcon::Information : EMessageIcon::Warning);
+        return r.ok;
+    });
+    if (!RunEditor(editor, rowIndex))
+        return false;
+    values.push_back({row.Key(), false, static_cast<int>(editor.Colour()), {}});
+    undoText = UndoTextForModify(editLabel);
+    return true;
+}
+
 void CPropertyGrid::EditInPlace(const CGridRow& row, int rowIndex)
 {
     CProduct& product = *Document()->GetProduct();
@@ -313,35 +374,10 @@ void CPropertyGrid::EditInPlace(const CGridRow& row, int rowIndex)
     std::string undoText;
 
     switch (kind) {
-    case EGridEditor::Choice: {
-        CInPlaceEditor editor(CInPlaceEditor::EMode::Choice, Q(editLabel), this);
-        QStringList names;
-        std::vector<SettingValueName> choices;
-        if (info->type == SettingType::Boolean) {
-            names << QStringLiteral("Yes") << QStringLiteral("No");
-        } else {
-            choices = ChoicesOf(product, row.id);
-            for (const SettingValueName& c : choices)
-                names << QString::fromLatin1(c.name);
-        }
-        editor.SetChoices(names, Q(row.value));
-        if (!RunEditor(editor, rowIndex))
+    case EGridEditor::Choice:
+        if (!EditChoice(row, rowIndex, *info, editLabel, values, undoText))
             return;
-        const int chosen = editor.ChoiceIndex();
-        if (chosen < 0)
-            return;
-        if (info->type == SettingType::Boolean) {
-            const bool yes = chosen == 0;
-            values.push_back({row.Key(), false, yes ? 1 : 0, {}});
-            undoText = UndoTextForBool(editLabel, yes);
-        } else {
-            if (chosen >= static_cast<int>(choices.size()))
-                return;
-            values.push_back({row.Key(), false, choices[chosen].value, {}});
-            undoText = UndoTextForChoice(editLabel, choices[chosen].name);
-        }
         break;
-    }
     case EGridEditor::Number: {
         CInPlaceEditor editor(CInPlaceEditor::EMode::Number, Q(editLabel), this);
         int minimum = 0, maximum = 0;
@@ -363,25 +399,10 @@ void CPropertyGrid::EditInPlace(const CGridRow& row, int rowIndex)
         undoText = UndoTextForNumber(editLabel, editor.SliderValue(), info->unit);
         break;
     }
-    case EGridEditor::Colour: {
-        CInPlaceEditor editor(CInPlaceEditor::EMode::Colour, Q(editLabel), this);
-        editor.SetColour(static_cast<std::uint32_t>(current));
-        editor.SetColourCheck([this, &product, key = row.Key()](std::uint32_t colour) {
-            const SSettingResult r = CheckSettingValues(product, {{key, false, static_cast<int>(colour), {}}},
-                                                        [this](const std::string& q) {
-                                                            return AskQuestion(this, Q(q), false, EAnswer::No) ==
-                                                                   EAnswer::Yes;
-                                                        });
-            if (!r.message.empty())
-                ShowMessage(this, Q(r.message), r.ok ? EMessageIcon::Information : EMessageIcon::Warning);
-            return r.ok;
-        });
-        if (!RunEditor(editor, rowIndex))
+    case EGridEditor::Colour:
+        if (!EditColour(row, rowIndex, editLabel, values, undoText))
             return;
-        values.push_back({row.Key(), false, static_cast<int>(editor.Colour()), {}});
-        undoText = UndoTextForModify(editLabel);
         break;
-    }
     case EGridEditor::Text: {
         CInPlaceEditor editor(CInPlaceEditor::EMode::Text, Q(editLabel), this);
         editor.SetText(Q(store.GetText(row.Key())));

@@ -72,6 +72,10 @@ protected:
 private:
     bool RunEditor(QDialog& editor, int rowIndex);
     void EditInPlace(const CGridRow& row, int rowIndex);
+    bool EditChoice(const CGridRow& row, int rowIndex, const SettingInfo& info, const std::string& editLabel,
+                    std::vector<CSettingValue>& values, std::string& undoText);
+    bool EditColour(const CGridRow& row, int rowIndex, const std::string& editLabel,
+                    std::vector<CSettingValue>& values, std::string& undoText);
     void EditLights(const CGridRow& row, int rowIndex);
     void EditPageDepths(int rowIndex);
     void EditCDImage(int rowIndex);
