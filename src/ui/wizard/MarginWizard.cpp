@@ -110,8 +110,27 @@ CMarginWizard::CMarginWizard(int faceWidth, int faceHeight, COLORREF colour, QWi
     layout->addWidget(m_caption);
     m_stack = new QStackedWidget(this);
     layout->addWidget(m_stack, 1);
+    AddTypePage(colour);
+    AddSizePage(face);
 
-    // ---- step 1: type and colour ----
+    m_buttons.Create(this, layout);
+    connect(m_buttons.back, &QPushButton::clicked, this, &CMarginWizard::Back);
+    connect(m_buttons.next, &QPushButton::clicked, this, &CMarginWizard::Next);
+    connect(m_buttons.finish, &QPushButton::clicked, this, &CMarginWizard::Finish);
+
+    connect(m_types, &QButtonGroup::idToggled, this, [this](int, bool on) {
+        if (on)
+            UpdateSliders();
+    });
+    connect(m_colour, &CColorButton::colorChosen, this, [this](std::uint32_t) { UpdateArtwork(); });
+    SetType(g_lastType);
+    UpdateArtwork();
+    Show(0);
+}
+
+// Step 1: the margin type and colour.
+void CMarginWizard::AddTypePage(COLORREF colour)
+{
     auto* typePage = new QGroupBox(QStringLiteral("&Select Margin Type and Color"), m_stack);
     typePage->setObjectName(QStringLiteral("typePage"));
     auto* typeGrid = new QGridLayout(typePage);
@@ -140,8 +159,11 @@ CMarginWizard::CMarginWizard(int faceWidth, int faceHeight, COLORREF colour, QWi
     typeGrid->addWidget(m_colour, 2, 0, 1, 2, Qt::AlignLeft);
     typeGrid->setRowStretch(3, 1);
     m_stack->addWidget(typePage);
+}
 
-    // ---- step 2: size ----
+// Step 2: the size, on four sliders around a preview of the face.
+void CMarginWizard::AddSizePage(const QImage& face)
+{
     auto* sizePage = new QGroupBox(QStringLiteral("Margin Size"), m_stack);
     sizePage->setObjectName(QStringLiteral("sizePage"));
     auto* sizeGrid = new QGridLayout(sizePage);
@@ -166,24 +188,11 @@ CMarginWizard::CMarginWizard(int faceWidth, int faceHeight, COLORREF colour, QWi
         m_labels[i] = label;
         connect(s, &QSlider::valueChanged, this, [this](int) { UpdateSliders(); });
     }
-    m_preview = new QLabel(sizePage);
-    m_preview->setObjectName(QStringLiteral("marginPreview"));
-    m_preview->setAlignment(Qt::AlignCenter);
-    // The face preview keeps the face's proportions inside its box.
-    const double scale = std::min(static_cast<double>(kPreviewBoxWidth) / m_faceWidth,
-                                  static_cast<double>(kPreviewBoxHeight) / m_faceHeight);
-    const int pw = std::max(8, static_cast<int>(m_faceWidth * scale));
-    const int ph = std::max(8, static_cast<int>(m_faceHeight * scale));
-    m_preview->setFixedSize(pw, ph);
-    if (!face.isNull()) {
-        const qreal ratio = devicePixelRatioF();
-        m_previewFace = face.scaled(std::max(2, static_cast<int>(pw * ratio)), std::max(2, static_cast<int>(ph * ratio)),
-                                    Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    }
-    m_sliders[kSliderTop]->setFixedWidth(pw + 16);
-    m_sliders[kSliderBottom]->setFixedWidth(pw + 16);
-    m_sliders[kSliderLeft]->setFixedHeight(ph + 16);
-    m_sliders[kSliderRight]->setFixedHeight(ph + 16);
+    const QSize preview = AddPreview(sizePage, face);
+    m_sliders[kSliderTop]->setFixedWidth(preview.width() + 16);
+    m_sliders[kSliderBottom]->setFixedWidth(preview.width() + 16);
+    m_sliders[kSliderLeft]->setFixedHeight(preview.height() + 16);
+    m_sliders[kSliderRight]->setFixedHeight(preview.height() + 16);
     // The sliders lie along the preview's edges, their thumbs where the
     // margin's inner edge is; the percentages stand beside them.
     sizeGrid->addWidget(m_sliders[kSliderTop], 0, 1, Qt::AlignHCenter);
@@ -198,21 +207,25 @@ CMarginWizard::CMarginWizard(int faceWidth, int faceHeight, COLORREF colour, QWi
     sizeGrid->setColumnStretch(4, 1);
     sizeGrid->setRowStretch(4, 1);
     m_stack->addWidget(sizePage);
+}
 
-    // ---- buttons ----
-    m_buttons.Create(this, layout);
-    connect(m_buttons.back, &QPushButton::clicked, this, &CMarginWizard::Back);
-    connect(m_buttons.next, &QPushButton::clicked, this, &CMarginWizard::Next);
-    connect(m_buttons.finish, &QPushButton::clicked, this, &CMarginWizard::Finish);
-
-    connect(m_types, &QButtonGroup::idToggled, this, [this](int, bool on) {
-        if (on)
-            UpdateSliders();
-    });
-    connect(m_colour, &CColorButton::colorChosen, this, [this](std::uint32_t) { UpdateArtwork(); });
-    SetType(g_lastType);
-    UpdateArtwork();
-    Show(0);
+// The face preview keeps the face's proportions inside its box; its size.
+QSize CMarginWizard::AddPreview(QWidget* page, const QImage& face)
+{
+    m_preview = new QLabel(page);
+    m_preview->setObjectName(QStringLiteral("marginPreview"));
+    m_preview->setAlignment(Qt::AlignCenter);
+    const double scale = std::min(static_cast<double>(kPreviewBoxWidth) / m_faceWidth,
+                                  static_cast<double>(kPreviewBoxHeight) / m_faceHeight);
+    const int pw = std::max(8, static_cast<int>(m_faceWidth * scale));
+    const int ph = std::max(8, static_cast<int>(m_faceHeight * scale));
+    m_preview->setFixedSize(pw, ph);
+    if (!face.isNull()) {
+        const qreal ratio = devicePixelRatioF();
+        m_previewFace = face.scaled(std::max(2, static_cast<int>(pw * ratio)), std::max(2, static_cast<int>(ph * ratio)),
+                                    Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    return {pw, ph};
 }
 
 QString CMarginWizard::Caption() const

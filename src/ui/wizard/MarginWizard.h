@@ -67,6 +67,9 @@ public:
     static void SetRunner(Runner runner);
 
 private:
+    void AddTypePage(COLORREF colour);
+    void AddSizePage(const QImage& face);
+    QSize AddPreview(QWidget* page, const QImage& face);
     void Show(int index);
     void UpdateSliders();
     void UpdateArtwork();
