@@ -4,7 +4,7 @@
 #include "catalogue/product/Side.h"
 #include "image/Raster.h"
 #include "layout/barcode/DrawBarcode.h"
-#include "layout/face/BarcodePlacement.h"
+#include "layout/barcode/BarcodePlacement.h"
 #include "layout/shapes/DrawRect.h"
 #include "layout/text/DrawText.h"
 #include "layout/objects/ObjectCommands.h"

@@ -11,7 +11,7 @@
 
 #include "app/VtwinDoc.h"
 #include "catalogue/product/Product.h"
-#include "layout/face/BarcodePlacement.h"
+#include "layout/barcode/BarcodePlacement.h"
 #include "cli/edit/CliFaces.h"
 #include "cli/CliSupport.h"
 #include "cli/edit/EditLock.h"

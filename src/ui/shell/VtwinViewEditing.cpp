@@ -10,7 +10,7 @@
 #include "image/Raster.h"
 #include "catalogue/product/FaceKeys.h"
 #include "catalogue/product/Product.h"
-#include "layout/face/BarcodePlacement.h"
+#include "layout/barcode/BarcodePlacement.h"
 #include "layout/barcode/DrawBarcode.h"
 #include "layout/shapes/DrawPicture.h"
 #include "layout/text/DrawText.h"

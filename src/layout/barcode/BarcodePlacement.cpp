@@ -1,4 +1,4 @@
-#include "layout/face/BarcodePlacement.h"
+#include "layout/barcode/BarcodePlacement.h"
 
 #include <algorithm>
 #include <cmath>
