@@ -7,7 +7,7 @@
 #include "layout/shapes/DrawPicture.h"
 #include "layout/shapes/DrawPoly.h"
 #include "layout/shapes/DrawRect.h"
-#include "layout/face/Margin.h"
+#include "layout/shapes/Margin.h"
 
 #include "FaceTestUtil.h"
 

@@ -26,7 +26,7 @@
 #include "layout/shapes/DrawPicture.h"
 #include "layout/text/DrawText.h"
 #include "layout/text/TextAppearanceNames.h"
-#include "layout/face/Margin.h"
+#include "layout/shapes/Margin.h"
 #include "layout/objects/ObjectCommands.h"
 #include "layout/shapes/ShapeFactory.h"
 #include "properties/settings/SettingChecks.h"

@@ -3,7 +3,7 @@
 #include "catalogue/WizardPages.h"
 #include "image/Raster.h"
 #include "layout/objects/DrawObjectList.h"
-#include "layout/face/Margin.h"
+#include "layout/shapes/Margin.h"
 #include "layout/objects/ObjectCommands.h"
 #include "ui/canvas/FaceCanvas.h"
 #include "layout/edit/LayoutEdit.h"

@@ -11,7 +11,7 @@
 #include "ground/UndoFileCounter.h"
 #include "app/undo/UndoStore.h"
 #include "layout/face/FitPicture.h"
-#include "layout/face/Margin.h"
+#include "layout/shapes/Margin.h"
 #include "layout/objects/ObjectCommands.h"
 #include "properties/Appearance.h"
 #include "layout/edit/LayoutEdit.h"

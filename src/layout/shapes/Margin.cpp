@@ -1,4 +1,4 @@
-#include "layout/face/Margin.h"
+#include "layout/shapes/Margin.h"
 
 #include "layout/shapes/DrawPoly.h"
 #include "layout/shapes/DrawRect.h"
