@@ -490,24 +490,24 @@ void CFaceCanvas::FinishSelect(CFacePoint f, bool shift)
     } else if (m_dragObject) {
         const int dx = f.x - m_anchor.x, dy = f.y - m_anchor.y;
         if (m_dragHandle == 0) {
-            if (dx != 0 || dy != 0) {
-                m_view->RecordLayoutUndo("Move %s");
-                LayoutEdit::Nudge(*m_view->CurrentObjects(), dx, dy);
-                m_view->AfterEdit(false);
-            }
+            if (dx != 0 || dy != 0)
+                m_view->RunObjectCommand(LayoutEdit::DescribeUndo(*objects, "Move %s"),
+                                         [dx, dy](CDrawObjectList& list) {
+                                             LayoutEdit::Nudge(list, dx, dy);
+                                             return std::string();
+                                         });
         } else if (m_dragHandle >= 1 && m_dragHandle <= 8) {
             const CFaceBox old = LayoutEdit::NormalisedBox(*m_dragObject);
             const CFaceBox b = LayoutEdit::ResizeBox(*m_dragObject, m_dragHandle, dx, dy);
-            if (!(b == old)) {
-                // The undo snapshot clones the list; the dragged object itself stays valid.
-                const int index = m_view->IndexOf(m_dragObject);
-                m_view->RecordLayoutUndo("Resize %s");
-                if (index >= 0) {
-                    m_view->CurrentObjects()->GetObject(static_cast<size_t>(index))->SetBounds(b.left, b.top, b.right,
-                                                                                      b.bottom);
-                    m_view->AfterEdit(false);
-                }
-            }
+            // The undo snapshot clones the list; the dragged object itself stays valid.
+            const int index = objects->IndexOf(m_dragObject);
+            if (!(b == old) && index >= 0)
+                m_view->RunObjectCommand(LayoutEdit::DescribeUndo(*objects, "Resize %s"),
+                                         [index, b](CDrawObjectList& list) {
+                                             list.GetObject(static_cast<std::size_t>(index))
+                                                 ->SetBounds(b.left, b.top, b.right, b.bottom);
+                                             return std::string();
+                                         });
         }
     }
     m_dragObject = nullptr;

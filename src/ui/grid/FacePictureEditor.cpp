@@ -10,7 +10,7 @@
 #include "image/picture/VectorArt.h"
 #include "properties/Appearance.h"
 #include "layout/objects/DrawObjectList.h"
-#include "ui/canvas/LayoutSnapshotRecord.h"
+#include "layout/edit/LayoutSnapshotRecord.h"
 #include "ui/dialogs/PictureLibraryDialog.h"
 #include "ui/grid/FacePictureRecord.h"
 #include "ui/shell/MainFrame.h"

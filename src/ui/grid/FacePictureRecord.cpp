@@ -4,7 +4,7 @@
 #include "app/undo/UndoStore.h"
 #include "app/VtwinDoc.h"
 #include "catalogue/product/Product.h"
-#include "ui/canvas/LayoutSnapshotRecord.h"
+#include "layout/edit/LayoutSnapshotRecord.h"
 #include "ui/shell/VtwinView.h"
 
 CFacePictureRecord::CFacePictureRecord(std::unique_ptr<CUndoRecord> side, std::unique_ptr<CUndoRecord> objects)

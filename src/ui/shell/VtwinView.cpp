@@ -10,7 +10,7 @@
 #include "ui/canvas/FaceCanvas.h"
 #include "ui/canvas/FaceLocation.h"
 #include "ui/canvas/GeometryBar.h"
-#include "ui/canvas/LayoutSnapshotRecord.h"
+#include "layout/edit/LayoutSnapshotRecord.h"
 #include "ui/canvas/Ruler.h"
 #include "ui/dialogs/CustomZoomDialog.h"
 #include "ui/render/RenderPage.h"
@@ -347,13 +347,11 @@ std::string CVtwinView::RunObjectCommand(const std::string& description,
     CDrawObjectList* objects = CurrentObjects();
     if (!objects)
         return "No face is shown.";
-    auto record = std::make_unique<CLayoutSnapshotRecord>(*m_doc, CurrentFaceKey(), description);
-    const std::string refusal = command(*objects);
+    const std::string refusal = RunLayoutCommand(*m_doc, Undo(), CurrentFaceKey(), description, command);
     if (!refusal.empty()) {
         m_frame->ShowStatus(QString::fromStdString(refusal));
         return refusal;
     }
-    Undo().Push(std::move(record), true);
     AfterEdit(false);
     return {};
 }

@@ -19,7 +19,7 @@
 #include "render/RenderPipeline.h"
 #include "ui/canvas/FaceCanvas.h"
 #include "ui/canvas/GeometryBar.h"
-#include "ui/canvas/LayoutSnapshotRecord.h"
+#include "layout/edit/LayoutSnapshotRecord.h"
 #include "ui/dialogs/ColorsDialog.h"
 #include "ui/dialogs/DrawBarcodeDialog.h"
 #include "ui/dialogs/DrawTextDialog.h"
@@ -259,10 +259,14 @@ void CVtwinView::DoUndo(bool redo)
 
 void CVtwinView::EditSelection(const std::string& templ, const std::function<void(CDrawObjectList&)>& change)
 {
-    if (!CurrentObjects())
+    const CDrawObjectList* objects = CurrentObjects();
+    if (!objects)
         return;
-    RecordLayoutUndo(templ);
-    change(*CurrentObjects());
+    RunLayoutCommand(*m_doc, Undo(), CurrentFaceKey(), LayoutEdit::DescribeUndo(*objects, templ),
+                     [&change](CDrawObjectList& list) {
+                         change(list);
+                         return std::string();
+                     });
     AfterEdit(true);
 }
 

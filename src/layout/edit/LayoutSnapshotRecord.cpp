@@ -1,6 +1,7 @@
-#include "ui/canvas/LayoutSnapshotRecord.h"
+#include "layout/edit/LayoutSnapshotRecord.h"
 
 #include "app/VtwinDoc.h"
+#include "app/undo/UndoStore.h"
 
 CDrawObjectList* CLayoutSnapshotRecord::FaceList(CVtwinDoc& doc, const std::string& faceKey)
 {
@@ -27,4 +28,18 @@ bool CLayoutSnapshotRecord::Apply(UndoContext& context)
 std::unique_ptr<CUndoRecord> CLayoutSnapshotRecord::MakeInverse(UndoContext& context)
 {
     return std::make_unique<CLayoutSnapshotRecord>(context.document, GetFaceKey(), GetDescription());
+}
+
+std::string RunLayoutCommand(CVtwinDoc& doc, CUndoStore& undo, const std::string& faceKey,
+                             const std::string& description,
+                             const std::function<std::string(CDrawObjectList&)>& command)
+{
+    CDrawObjectList* objects = CLayoutSnapshotRecord::FaceList(doc, faceKey);
+    if (!objects)
+        return "The face has no draw objects.";
+    auto record = std::make_unique<CLayoutSnapshotRecord>(doc, faceKey, description);
+    std::string refusal = command(*objects);
+    if (refusal.empty())
+        undo.Push(std::move(record), true);
+    return refusal;
 }
