@@ -89,8 +89,10 @@ std::unique_ptr<CRenderJob> CRenderJob::CreateDraft(const CVtwinDoc& doc, const 
     if (!job)
         return nullptr;
     job->m_draft = true;
-    job->m_drag = std::make_shared<SDragState>();
-    job->m_drag->backend.SetFacesUnchanged(true);
+    if (options.drag) {
+        job->m_drag = std::make_shared<SDragState>();
+        job->m_drag->backend.SetFacesUnchanged(true);
+    }
     SettingStore& s = job->m_product->GetSettings();
     const SRenderSize size = GetRenderSize(s);
     if (options.width > 0 && options.height > 0) {

@@ -27,6 +27,9 @@ struct SDraftOptions {
     bool turn = false;  // replace the rotation
     int xRotation = 0;  // degrees
     int yRotation = 0;
+    // The first of the drafts of one drag (CreateTurnedDraft): they keep one
+    // backend and the burnt faces from draft to draft.
+    bool drag = false;
 };
 
 class CRenderJob {

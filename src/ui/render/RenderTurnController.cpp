@@ -81,6 +81,7 @@ void CRenderTurnController::OnStarted()
                                    static_cast<double>(kDraftHeight) / std::max(1, area.height())});
     options.width = std::max(50, static_cast<int>(area.width() * scale));
     options.height = std::max(50, static_cast<int>(area.height() * scale));
+    options.drag = true;
     m_source = CRenderJob::CreateDraft(*doc, m_view->Pipeline().GetCache(), options);
     if (!m_source)
         return;
