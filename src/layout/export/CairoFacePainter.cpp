@@ -77,6 +77,12 @@ void CCairoFacePainter::Polygon(const std::vector<CDrawPoint>& points, bool clos
 
 namespace {
 
+// A pixel of the key colour is left out of content drawn with a transparent key.
+bool IsKeyedOut(COLORREF p, bool transparent, COLORREF key)
+{
+    return transparent && (p & 0xFFFFFFu) == (key & 0xFFFFFFu);
+}
+
 // Lays opaque content down as rectangles of one colour each: a run of equal
 // pixels in a row, joined with the same run in the rows below it. Bars of a
 // barcode become one rectangle each, exactly on their pixels, and print sharp
@@ -101,7 +107,7 @@ bool TraceRuns(cairo_t* cr, const CContentBitmap& bitmap, bool transparent, COLO
         next.clear();
         for (int c = 0; r < h && c < w;) {
             const COLORREF p = bitmap.GetPixel(bitmap.GetLeft() + c, bitmap.GetTop() + r);
-            const bool clear = transparent && (p & 0xFFFFFFu) == (key & 0xFFFFFFu);
+            const bool clear = IsKeyedOut(p, transparent, key);
             if (!clear && CContentBitmap::AlphaOf(p) != 255)
                 return false;
             int end = c + 1;
@@ -163,7 +169,7 @@ void CCairoFacePainter::DrawBitmap(const CContentBitmap& bitmap, int left, int t
         auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(r) * stride);
         for (int c = 0; c < bitmap.GetWidth(); ++c) {
             const COLORREF p = bitmap.GetPixel(bitmap.GetLeft() + c, bitmap.GetTop() + r);
-            const bool clear = transparent && (p & 0xFFFFFFu) == (key & 0xFFFFFFu);
+            const bool clear = IsKeyedOut(p, transparent, key);
             const std::uint32_t a = clear ? 0 : CContentBitmap::AlphaOf(p);
             // Premultiplied 0xAARRGGBB.
             const std::uint32_t red = (p & 0xFF) * a / 255, green = ((p >> 8) & 0xFF) * a / 255,
