@@ -4,6 +4,7 @@
 
 #include "app/VtwinDoc.h"
 #include "catalogue/product/Product.h"
+#include "catalogue/product/ProductSettings.h"
 #include "catalogue/product/Side.h"
 #include "cli/edit/CliFaces.h"
 #include "cli/CliSupport.h"
@@ -24,25 +25,15 @@ const char* AppearanceName(int type)
     return kind ? kind->name : "?";
 }
 
-// Whether the grid lists a setting for this kind of product at all (the
-// kind-specific settings follow the product's capabilities).
+// Whether the grid lists a setting for this kind of product at all: the
+// settings of the product's own parts, and the page depths once, on their row.
 bool IsShownFor(const CProduct& p, const SettingInfo& info)
 {
     switch (info.id) {
-    case kSetCDPosition: return p.HasCDROMInside() != 0;
-    case kSetCDImage: return p.HasCDROM() != 0;
-    case kSetBinderType:
-    case kSetBinderColor: return p.HasBinding() != 0;
-    case kSetFoldsShown:
-    case kSetFoldsColor: return p.HasFolds() != 0;
     case kSetPageDepthFront:
     case kSetPageDepthBack:
-    case kSetPageDepthPages: return false;  // shown together on the Page Depth % row
-    case kSetPaperColor:
-    case kSetPageEdges:
-    case kSetPageEdgeColor:
-    case kSetPageDepthRow: return p.HasPages() != 0;
-    default: return true;
+    case kSetPageDepthPages: return false;
+    default: return IsSettingOfProduct(p, info.id);
     }
 }
 

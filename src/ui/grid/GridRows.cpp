@@ -3,6 +3,7 @@
 #include "app/SettingCommand.h"
 #include "catalogue/product/FaceKeys.h"
 #include "catalogue/product/Product.h"
+#include "catalogue/product/ProductSettings.h"
 #include "catalogue/product/Side.h"
 #include "properties/PrintSize.h"
 #include "properties/settings/SettingStore.h"
@@ -244,10 +245,10 @@ struct CRenderRows {
     // folds); none for a product without them.
     void AddObjectProperties(const CProduct& product)
     {
-        const bool cdInside = product.HasCDROMInside() != 0;
-        const bool binder = IsBinder(product);
-        const bool folds = product.HasFolds() != 0;
-        const bool solid = product.GetModelShape() == ModelShape::Solid;
+        const bool cdInside = IsSettingOfProduct(product, kSetCDPosition);
+        const bool binder = IsSettingOfProduct(product, kSetBinderType);
+        const bool folds = IsSettingOfProduct(product, kSetFoldsShown);
+        const bool solid = IsSettingOfProduct(product, kSetEdgeRadius);
         if (!cdInside && !binder && !folds && !solid)
             return;
         Head("Object Properties");
@@ -374,7 +375,7 @@ std::vector<CGridRow> BuildFaceRows(const CProduct& product, char face, const st
     if (face == 'F' || face == 'G' || binderEdge) {
         rows.push_back(CGridRow::Head(std::string(FaceHeadName(face)) + " Image"));
         rows.push_back(CGridRow::Str("Image", "Double Click To Edit", SettingKey(kFaceImageRowId, face)));
-    } else if (product.HasPages()) {
+    } else if (IsSettingOfProduct(product, kSetPageDepthRow)) {
         rows.push_back(CGridRow::Head("Page Settings"));
         rows.push_back(CGridRow::Str("Page Depth %", FormatPageDepths(store), ModelKey(kSetPageDepthRow)));
         rows.push_back(m.Row(kSetPaperColor));
