@@ -33,9 +33,6 @@
 
 namespace {
 
-constexpr const char* kMarginTypes[kMarginTypeCount] = {"top",     "bottom",    "left",        "right",
-                                                        "top-left", "top-right", "bottom-left", "bottom-right"};
-
 std::string Lower(const std::string& text)
 {
     std::string out(text);
@@ -382,9 +379,7 @@ std::unique_ptr<CDrawObject> MakeMargin(const SAddContext& c, const std::vector<
                    " [--vpercent PERCENT] [--color C]");
         return nullptr;
     }
-    int type = -1;
-    for (int i = 0; i < kMarginTypeCount; ++i)
-        if (Lower(words[0]) == kMarginTypes[i]) type = i;
+    const int type = FindMarginType(words[0]);
     if (type < 0) {
         PrintError("no margin type \"" + words[0] + "\" (top, bottom, left, right, top-left, top-right, bottom-left, bottom-right)");
         return nullptr;

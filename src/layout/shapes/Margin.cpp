@@ -3,6 +3,26 @@
 #include "layout/shapes/DrawPoly.h"
 #include "layout/shapes/DrawRect.h"
 
+#include <cctype>
+
+const char* const kMarginTypeNames[kMarginTypeCount] = {"Top",      "Bottom",    "Left",        "Right",
+                                                        "Top Left", "Top Right", "Bottom Left", "Bottom Right"};
+
+int FindMarginType(std::string_view name)
+{
+    for (int type = 0; type < kMarginTypeCount; ++type) {
+        const std::string_view known = kMarginTypeNames[type];
+        if (known.size() != name.size()) continue;
+        bool same = true;
+        for (std::size_t i = 0; i < known.size() && same; ++i) {
+            const auto c = static_cast<unsigned char>(name[i]);
+            same = known[i] == ' ' ? (c == ' ' || c == '-') : std::tolower(c) == std::tolower(known[i]);
+        }
+        if (same) return type;
+    }
+    return -1;
+}
+
 std::unique_ptr<CDrawObject> CreateMarginObject(int type, int faceWidth, int faceHeight, int hPercent,
                                                 int vPercent, COLORREF marginColour, COLORREF lineColour)
 {

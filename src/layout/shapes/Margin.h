@@ -11,8 +11,16 @@
 #include "layout/objects/DrawObject.h"
 
 #include <memory>
+#include <string_view>
 
 constexpr int kMarginTypeCount = 8;
+
+// The types' names as the margin tool shows them ("Top Left").
+extern const char* const kMarginTypeNames[kMarginTypeCount];
+
+// The type a name gives, in any case, with a space or a dash between its
+// words ("top-left"); -1 for no type.
+int FindMarginType(std::string_view name);
 
 // The margin object, filled (style 1) in the margin colour with the given
 // line colour; null for a type outside 0 .. 7 or a face without pixels.

@@ -50,9 +50,6 @@ constexpr SMarginSliders kMarginSliders[kMarginTypeCount] = {
     {CMarginWizard::kSliderBottom, true, CMarginWizard::kSliderRight, true},  // 7 bottom-right corner
 };
 
-const char* const kTypeNames[kMarginTypeCount] = {"Top",      "Bottom",    "Left",        "Right",
-                                                  "Top Left", "Top Right", "Bottom Left", "Bottom Right"};
-
 // Size of the type buttons' artwork and of the size page's face preview
 // (device-independent pixels).
 constexpr int kArtWidth = 56, kArtHeight = 42;
@@ -147,8 +144,8 @@ void CMarginWizard::AddTypePage(COLORREF colour)
                                         "QToolButton:checked { border-color: palette(highlight);"
                                         " background: palette(highlight); }"));
         b->setIconSize(QSize(kArtWidth, kArtHeight));
-        b->setToolTip(QString::fromLatin1(kTypeNames[t]));
-        b->setAccessibleName(QString::fromLatin1(kTypeNames[t]));
+        b->setToolTip(QString::fromLatin1(kMarginTypeNames[t]));
+        b->setAccessibleName(QString::fromLatin1(kMarginTypeNames[t]));
         m_types->addButton(b, t);
         typeGrid->addWidget(b, t / 4, t % 4);
     }
