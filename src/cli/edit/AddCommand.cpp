@@ -410,17 +410,12 @@ int RunAdd(const SCliContext& context, const std::vector<std::string>& args)
     const CErrorSubject subject(path);
     const std::string kind = Lower(a.positional[2]);
     const std::vector<std::string> words(a.positional.begin() + 3, a.positional.end());
-    CEditLock lock;
-    auto doc = MakeDocument();
-    if (!OpenDocumentForEdit(*doc, path, a, lock)) return kExitFailed;
+    SFaceEdit edit;
+    if (const int code = OpenFaceForEdit(a, edit); code != kExitOk) return code;
+    CVtwinDoc* doc = edit.doc.get();
     CProduct& product = *doc->GetProduct();
-    std::string error;
-    bool backAdded = false;
-    SAddContext c{a, *doc, FindFaceKeyForEdit(product, a.positional[1], backAdded, error)};
-    if (c.key.empty()) {
-        PrintError(path + ": " + error);
-        return kExitUsage;
-    }
+    const bool backAdded = edit.backAdded;
+    SAddContext c{a, *doc, edit.key};
     GetFacePictureSize(product, c.key, c.faceWidth, c.faceHeight);
     if (c.faceWidth <= 0) {
         PrintError(path + ": the " + GetFaceTabName(c.key) + " face has no picture to draw on");

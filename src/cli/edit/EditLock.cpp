@@ -1,7 +1,10 @@
 #include "cli/edit/EditLock.h"
 
+#include "app/VtwinDoc.h"
 #include "app/project/ProjectLockFile.h"
 #include "cli/CliSupport.h"
+#include "cli/Commands.h"
+#include "cli/edit/CliFaces.h"
 
 #include <cerrno>
 #include <chrono>
@@ -77,4 +80,18 @@ bool OpenDocumentForEdit(CVtwinDoc& doc, const std::string& path, const SArgs& a
         }
     }
     return lock.Take(path, seconds, a.Has("--force")) && OpenDocument(doc, path);
+}
+
+int OpenFaceForEdit(const SArgs& a, SFaceEdit& edit)
+{
+    const std::string& path = a.positional[0];
+    edit.doc = MakeDocument();
+    if (!OpenDocumentForEdit(*edit.doc, path, a, edit.lock)) return kExitFailed;
+    std::string error;
+    edit.key = FindFaceKeyForEdit(*edit.doc->GetProduct(), a.positional[1], edit.backAdded, error);
+    if (edit.key.empty()) {
+        PrintError(path + ": " + error);
+        return kExitUsage;
+    }
+    return kExitOk;
 }

@@ -7,6 +7,7 @@
 // A project the desktop program holds open (its lock file) is refused unless
 // forced.
 
+#include <memory>
 #include <string>
 
 struct SArgs;
@@ -32,3 +33,17 @@ private:
 // Takes the lock (options --wait SECONDS and --force of `a`) and opens the
 // project, which must hold a product; false with the message printed.
 bool OpenDocumentForEdit(CVtwinDoc& doc, const std::string& path, const SArgs& a, CEditLock& lock);
+
+// A project opened for editing a face under its lock: the face PROJECT FACE
+// (`a.positional[0]`, `[1]`) names, the back face added to a box or book that
+// lacks one when it is named.
+struct SFaceEdit {
+    CEditLock lock;
+    std::unique_ptr<CVtwinDoc> doc;
+    std::string key;
+    bool backAdded = false;
+};
+
+// Opens the face for editing; the exit code with the message printed when it
+// can not be done (kExitOk when it is open).
+int OpenFaceForEdit(const SArgs& a, SFaceEdit& edit);

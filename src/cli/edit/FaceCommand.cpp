@@ -137,17 +137,12 @@ int RunFace(const SCliContext& context, const std::vector<std::string>& args)
     SideAppearanceAnswer answer;
     if (!ReadAnswer(a, *folders, answer)) return kExitUsage;
 
-    CEditLock lock;
-    auto doc = MakeDocument();
-    if (!OpenDocumentForEdit(*doc, path, a, lock)) return kExitFailed;
-    CProduct& product = *doc->GetProduct();
+    SFaceEdit edit;
+    if (const int code = OpenFaceForEdit(a, edit); code != kExitOk) return code;
+    CVtwinDoc* doc = edit.doc.get();
+    const std::string& key = edit.key;
+    const bool backAdded = edit.backAdded;
     std::string error;
-    bool backAdded = false;
-    const std::string key = FindFaceKeyForEdit(product, a.positional[1], backAdded, error);
-    if (key.empty()) {
-        PrintError(path + ": " + error);
-        return kExitUsage;
-    }
     if (!SetFaceAppearance(*folders, *doc, key, answer, error)) {
         PrintError(path + ": " + GetFaceTabName(key) + ": " + error);
         return kExitFailed;  // the file is not written: the face stays as it was
