@@ -52,51 +52,15 @@ TEST(ColorEffect, PerPixelStylesMatchHandValues)
         {6, 0, Rgb(10, 20, 31), Rgb(20, 20, 20)},
         {-3, 0, Rgb(255, 255, 254), Rgb(254, 254, 254)},
     };
-    for (const Case& c : cases) {
-        CPixelBuffer b = Uniform(3, 2, c.in);
-        ApplyColorEffect(b.View(), c.style, c.color);
-        for (int y = 0; y < 2; ++y)
-            for (int x = 0; x < 3; ++x)
-                EXPECT_EQ(b.Get(x, y), c.out) << "style " << c.style << " in " << std::hex << c.in;
-    }
-}
-
-TEST(ColorEffect, CoversTallAndWidePicturesCompletely)
-{
-    for (auto [w, h] : {std::pair{3, 17}, std::pair{17, 3}, std::pair{1, 1}}) {
-        CPixelBuffer b = Uniform(w, h, Rgb(1, 2, 3));
-        ApplyColorEffect(b.View(), 3, 0);
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) ASSERT_EQ(b.Get(x, y), Rgb(254, 253, 252)) << x << "," << y;
-    }
-}
-
-TEST(Emboss, UniformPictureEdgesAndInterior)
-{
-    for (int c : {100, 200}) {
-        const int w = 6, h = 5;
-        CPixelBuffer b = Uniform(w, h, Rgb(c, c, c));
-        ApplyColorEffect(b.View(), 5, 0);
-        const int upperLeftMissing = std::max(127 - c, 0);   // only the subtracted neighbour is inside
-        const int lowerRightMissing = std::min(c + 127, 255); // only the added neighbour is inside
-        for (int y = 0; y < h; ++y) {
-            for (int x = 0; x < w; ++x) {
-                const bool ulInside = x - 1 >= 0 && y + 1 < h;
-                const bool lrInside = x + 1 < w && y - 1 >= 0;
-                int expected = 127;
-                if (!ulInside && lrInside) expected = upperLeftMissing;
-                if (ulInside && !lrInside) expected = lowerRightMissing;
-                ASSERT_EQ(b.Get(x, y), Rgb(expected, expected, expected)) << "c " << c << " at " << x << "," << y;
-            }
+    // Tall, wide and one-pixel pictures: every pixel is reached.
+    for (const Case& c : cases)
+        for (auto [w, h] : {std::pair{3, 17}, std::pair{17, 3}, std::pair{1, 1}}) {
+            CPixelBuffer b = Uniform(w, h, c.in);
+            ApplyColorEffect(b.View(), c.style, c.color);
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x)
+                    ASSERT_EQ(b.Get(x, y), c.out) << "style " << c.style << " in " << std::hex << c.in;
         }
-        // Spot values written out by hand for c = 100.
-        if (c == 100) {
-            EXPECT_EQ(Channel(b.Get(0, 2), 0), 27);   // left column, not bottom: 0 - 100 + 127
-            EXPECT_EQ(Channel(b.Get(5, 2), 0), 227);  // right column, not top: 100 - 0 + 127
-            EXPECT_EQ(Channel(b.Get(0, 0), 0), 127);  // both neighbours outside
-            EXPECT_EQ(Channel(b.Get(2, 2), 0), 127);
-        }
-    }
 }
 
 TEST(Emboss, MatchesReferenceOnRandomPictures)
@@ -120,49 +84,7 @@ TEST(Emboss, MatchesReferenceOnRandomPictures)
     }
 }
 
-TEST(Bevel, ButtonizeAndIndentOneRing)
-{
-    // Grey 100 blended half-way (a = 128): towards 224 gives (100*128 + 224*127) / 255 = 161,
-    // towards 128 gives (100*128 + 128*127) / 255 = 113.
-    const std::uint32_t light = Rgb(161, 161, 161), dark = Rgb(113, 113, 113), grey = Rgb(100, 100, 100);
-    CPixelBuffer b = Uniform(4, 3, grey);
-    ApplyBevel(b.View(), 1, 1, 0);
-    for (int x = 0; x < 4; ++x) {
-        EXPECT_EQ(b.Get(x, 0), dark) << x;   // bottom edge darkened
-        EXPECT_EQ(b.Get(x, 2), light) << x;  // top edge lightened
-    }
-    EXPECT_EQ(b.Get(0, 1), light);  // left
-    EXPECT_EQ(b.Get(3, 1), dark);   // right
-    EXPECT_EQ(b.Get(1, 1), grey);
-    EXPECT_EQ(b.Get(2, 1), grey);
-
-    CPixelBuffer i = Uniform(4, 3, grey);
-    ApplyBevel(i.View(), 2, 1, 0);
-    EXPECT_EQ(i.Get(1, 0), light);
-    EXPECT_EQ(i.Get(1, 2), dark);
-    EXPECT_EQ(i.Get(0, 1), dark);
-    EXPECT_EQ(i.Get(3, 1), light);
-
-    CPixelBuffer unknown = Uniform(4, 3, grey);  // unknown style behaves as Indent
-    ApplyBevel(unknown.View(), 7, 1, 0);
-    EXPECT_EQ(unknown.Bytes(), i.Bytes());
-}
-
-TEST(Bevel, ColorFadeWeightsPerRing)
-{
-    // Size 2 on black with red: ring 0 a = 0 (full colour), ring 1 a = 255 * 1 / 2 = 127,
-    // giving (0 * 127 + 255 * 128) / 255 = 128.
-    CPixelBuffer b = Uniform(6, 6, 0);
-    ApplyBevel(b.View(), 3, 2, Rgb(255, 0, 0));
-    EXPECT_EQ(b.Get(0, 0), Rgb(255, 0, 0));
-    EXPECT_EQ(b.Get(5, 3), Rgb(255, 0, 0));
-    EXPECT_EQ(b.Get(1, 1), Rgb(128, 0, 0));
-    EXPECT_EQ(b.Get(4, 2), Rgb(128, 0, 0));
-    EXPECT_EQ(b.Get(2, 2), 0u);
-    EXPECT_EQ(b.Get(3, 3), 0u);
-}
-
-TEST(Bevel, NonPositiveSizeChangesNothing)
+TEST(Bevel, NonPositiveSizeChangesNothingAndUnknownStylesIndent)
 {
     CPixelBuffer src = RandomPicture(8, 8, 9);
     for (int n : {0, -4}) {
@@ -170,6 +92,10 @@ TEST(Bevel, NonPositiveSizeChangesNothing)
         ApplyBevel(b.View(), 1, n, 0);
         EXPECT_EQ(b.Bytes(), src.Bytes());
     }
+    CPixelBuffer indent = src, unknown = src;
+    ApplyBevel(indent.View(), 2, 3, 0);
+    ApplyBevel(unknown.View(), 7, 3, 0);
+    EXPECT_EQ(unknown.Bytes(), indent.Bytes());
 }
 
 TEST(Bevel, OverlappingRingsMatchLiteralRingLoop)

@@ -127,20 +127,6 @@ TEST(LensFlarePaint, ElementOnlyPixelsFollowTheProfiles)
     EXPECT_GT(checked, 2000);
 }
 
-TEST(LensFlarePaint, RaysAndGlintBrightenAroundThePrimaryFlare)
-{
-    CLensFlare flare;
-    flare.Paint(400, 400, kDefaultColor, 320, 280, 1.0);
-    int r, g, b;
-    // At the primary centre the glow alone gives 229.5 -> 230; rays and the
-    // glint only add, so the centre is saturated further.
-    flare.GetLayer().Get(320, 280, r, g, b);
-    EXPECT_GT(r, 230);
-    EXPECT_GE(r, g);  // the glint adds 1.5 times as much red as green
-    // Blue: the default colour has none, and nothing adds blue.
-    EXPECT_EQ(b, 0);
-}
-
 TEST(LensFlarePaint, ZeroIntensityCreatesNoLayerAndComposeIsANoOp)
 {
     CLensFlare flare;
@@ -152,13 +138,8 @@ TEST(LensFlarePaint, ZeroIntensityCreatesNoLayerAndComposeIsANoOp)
     EXPECT_EQ(pic.Bytes(), src.Bytes());
 }
 
-TEST(LensFlarePaint, DeterministicAndSafeOnTinyPictures)
+TEST(LensFlarePaint, SafeOnTinyPictures)
 {
-    CPixelBuffer a = RandomPicture(120, 90, 11), b = a;
-    ASSERT_TRUE(CLensFlare::Apply(a.View(), 0x3399FF, 0.25, 0.6, 150, kFlareAdditive, 128));
-    ASSERT_TRUE(CLensFlare::Apply(b.View(), 0x3399FF, 0.25, 0.6, 150, kFlareAdditive, 128));
-    EXPECT_EQ(a.Bytes(), b.Bytes());
-
     // One-pixel pictures (halfW = 0) and non-finite stored positions do not crash.
     for (auto [w, h] : {std::pair{1, 1}, std::pair{1, 7}, std::pair{9, 1}}) {
         CPixelBuffer t(w, h, 40);

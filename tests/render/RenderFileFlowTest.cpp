@@ -6,6 +6,7 @@
 #include <fstream>
 #include <vector>
 
+#include "TempFolder.h"
 #include "ground/IniFile.h"
 #include "image/Raster.h"
 #include "render/output/RenderFileFlow.h"
@@ -16,13 +17,8 @@ namespace fs = std::filesystem;
 namespace {
 
 struct SFlow {
-    SFlow()
-        : dir(fs::temp_directory_path() /
-              ("vt_flow_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()))),
-          ini((dir / "vtprof.ini").string()), output(&ini), picture(CRaster::Make(16, 12, 24).value())
+    SFlow() : dir(fs::path(folder.Path()).parent_path()), ini((dir / "vtprof.ini").string()), output(&ini), picture(CRaster::Make(16, 12, 24).value())
     {
-        fs::remove_all(dir);
-        fs::create_directories(dir);
         picture.Clear(90);
         dialogs.explainFormats = [this](bool& dontExplain) {
             calls.push_back("formats");
@@ -40,9 +36,9 @@ struct SFlow {
         };
         dialogs.showMessage = [this](const std::string& m) { messages.push_back(m); };
     }
-    ~SFlow() { fs::remove_all(dir); }
     ERenderFileResult Run() { return RunRenderToFile(picture, output, &ini, dialogs, &saved); }
 
+    CTempFolder folder;
     fs::path dir;
     CIniFile ini;
     CRenderOutput output;
@@ -180,10 +176,8 @@ TEST(RenderFileFlow, TransparentFilterSavesTheCutOutAsPngWithAlpha)
 
 TEST(RenderCompletePrompt, CheckBoxIsStoredAndSuppressionHolds)
 {
-    const fs::path dir = fs::temp_directory_path() / "vt_render_complete";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    const CIniFile ini((dir / "vtprof.ini").string());
+    CTempFolder folder;
+    const CIniFile ini(folder.Path() + "vtprof.ini");
     int shown = 0;
     auto saveTicked = [&](bool& dontAsk) { ++shown; dontAsk = true; return static_cast<int>(kRenderCompleteSave); };
     // Render To File / Clipboard suppress the prompt even when they render.
@@ -193,5 +187,4 @@ TEST(RenderCompletePrompt, CheckBoxIsStoredAndSuppressionHolds)
     EXPECT_EQ(ini.GetInt("GUI", "PromptRenderNoAsk", 0), 1);
     EXPECT_EQ(AskRenderComplete(false, &ini, saveTicked), kRenderCompleteNo);  // not asked again
     EXPECT_EQ(shown, 1);
-    fs::remove_all(dir);
 }

@@ -5,27 +5,12 @@
 #include <filesystem>
 #include <fstream>
 
+#include "TempFolder.h"
 #include "ground/IniFile.h"
 #include "image/Raster.h"
 #include "render/output/RenderOutput.h"
 
 namespace fs = std::filesystem;
-
-namespace {
-
-struct STempDir {
-    STempDir()
-    {
-        path = fs::temp_directory_path() / ("vt_render_out_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~STempDir() { fs::remove_all(path); }
-    fs::path path;
-};
-
-}  // namespace
 
 TEST(RenderOutputNames, FilterTypesAndExtensionRule)
 {
@@ -56,8 +41,9 @@ TEST(RenderOutputNames, FilterTypesAndExtensionRule)
 
 TEST(RenderOutputSettings, QualityAndFolderAreRemembered)
 {
-    STempDir dir;
-    const CIniFile ini((dir.path / "vtprof.ini").string());
+    CTempFolder folder;
+    const fs::path dir = fs::path(folder.Path()).parent_path();
+    const CIniFile ini((dir / "vtprof.ini").string());
     CRenderOutput out(&ini);
     EXPECT_EQ(out.GetJpegQuality(), 100);  // default
     out.SetJpegQuality(0);
@@ -78,30 +64,32 @@ TEST(RenderOutputSettings, QualityAndFolderAreRemembered)
 
 TEST(RenderOutputSave, FailureNamesTheFileAndLeavesNothing)
 {
-    STempDir dir;
+    CTempFolder folder;
+    const fs::path dir = fs::path(folder.Path()).parent_path();
     CRaster picture = CRaster::Make(8, 6, 24).value();
     picture.Clear(200);
     std::string message, reason;
-    const std::string missing = (dir.path / "no-such-folder" / "cover.png").string();
+    const std::string missing = (dir / "no-such-folder" / "cover.png").string();
     EXPECT_FALSE(CRenderOutput::SaveRendering(picture, missing, kFilterPNG, 90, message, reason));
     EXPECT_EQ(message, "Error rendering to " + missing);
     EXPECT_FALSE(fs::exists(missing));
 
     CRaster empty;
-    const std::string target = (dir.path / "empty.png").string();
+    const std::string target = (dir / "empty.png").string();
     EXPECT_FALSE(CRenderOutput::SaveRendering(empty, target, kFilterPNG, 90, message, reason));
     EXPECT_EQ(message, "Error rendering to " + target);
-    EXPECT_TRUE(fs::is_empty(dir.path));
+    EXPECT_TRUE(fs::is_empty(dir));
 }
 
 TEST(RenderOutputSave, WritesEveryFormatThatReadsBack)
 {
-    STempDir dir;
+    CTempFolder folder;
+    const fs::path dir = fs::path(folder.Path()).parent_path();
     CRaster picture = CRaster::Make(9, 5, 24).value();
     for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 9; ++x) picture.SetPixelColor(x, y, RGB(x * 20, y * 40, 128));
     for (int filter : {kFilterPNG, kFilterBMP, kFilterPCX, kFilterJPEG}) {
-        const std::string name = ApplyExtensionRule((dir.path / "cover").string(), filter);
+        const std::string name = ApplyExtensionRule((dir / "cover").string(), filter);
         std::string message, reason;
         const bool ok = CRenderOutput::SaveRendering(picture, name, filter, 100, message, reason);
         if (!ok && reason.find("Unknown format") != std::string::npos) GTEST_SKIP() << "codec not built yet";
@@ -119,6 +107,6 @@ TEST(RenderOutputSave, WritesEveryFormatThatReadsBack)
     }
     // Only the four pictures are left: no temporary files.
     int files = 0;
-    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path)) ++files;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir)) ++files;
     EXPECT_EQ(files, 4);
 }
