@@ -135,29 +135,6 @@ TEST(ModelRenderer, ShadowsDarkenAndReflectionShows)
     EXPECT_FALSE(mirror.textures.whiteAvoid) << "cleared again after the reflection";
 }
 
-TEST(ModelRenderer, SoftenedOutlineBlendsWithTheBackground)
-{
-    CBoxScene scene;
-    scene.desc.settings.softenEdges = true;
-    scene.Prepare();
-    auto scratch = MakePicture(200, 200, 0xFFFFFF);
-    auto alpha = MakePicture(200, 200, 0xFFFFFF);
-    CProductModel model;
-    ASSERT_TRUE(model.Draw(scene.desc, true, CModelArea{180, 10, 10}, scene.textures, *scratch, *alpha,
-                           nullptr, nullptr));
-    // Along the left outline of the front some pixels lie between white and the front colour.
-    int blended = 0;
-    for (int y = 0; y < 200; ++y)
-        for (int x = 0; x < 200; ++x) {
-            const COLORREF c = Get(*scratch, x, y);
-            // (n * white + m * front) / 25: red above 200, green = blue between 30 and 255.
-            if (GetBValue(c) == GetGValue(c) && GetRValue(c) > 200 && GetRValue(c) < 255 &&
-                GetGValue(c) > 30 && GetGValue(c) < 255)
-                ++blended;
-        }
-    EXPECT_GT(blended, 20);
-}
-
 TEST(ModelRenderer, RefusesUnusablePicturesWithoutDrawing)
 {
     CBoxScene scene;
