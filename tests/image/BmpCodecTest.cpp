@@ -335,22 +335,3 @@ TEST(BmpEncode, FileLayoutIsHeaderInfoPaletteRows)
     EXPECT_EQ(offset, 14 + 40 + 256 * 4);
     EXPECT_EQ(pout.Size(), offset + 8);
 }
-
-TEST(BmpEncode, EveryDepthRoundTripsThroughAFile)
-{
-    testutil::TempDir dir;
-    for (int bpp : {1, 4, 8, 24}) {
-        for (int w : {1, 2, 3, 5, 8, 13}) {
-            CRaster image = testutil::RandomPicture(w, 4, bpp, 1000 + bpp * 31 + w);
-            image.SetXDPI(150);
-            const std::string file = dir.File("round.bmp");
-            ASSERT_TRUE(image.Save(file.c_str(), IMAGE_TYPE_BMP)) << image.GetLastError();
-            CRaster back;
-            ASSERT_TRUE(back.Load(file.c_str(), IMAGE_TYPE_UNKNOWN)) << back.GetLastError();
-            EXPECT_EQ(back.GetType(), IMAGE_TYPE_BMP);
-            EXPECT_EQ(back.GetBpp(), bpp);
-            EXPECT_EQ(back.GetXDPI(), 150);
-            EXPECT_TRUE(testutil::SameColours(image, back)) << bpp << " bits, width " << w;
-        }
-    }
-}

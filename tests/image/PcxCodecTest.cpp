@@ -243,24 +243,3 @@ TEST(PcxDecode, HostileInputsFailWithTheirMessageAndKeepTheTarget)
         EXPECT_EQ(Rows(target), before) << c.what;
     }
 }
-
-TEST(PcxEncode, EveryDepthRoundTrips)
-{
-    for (int bpp : {1, 4, 8, 24}) {
-        for (int w : {1, 2, 7, 8, 9, 16, 33}) {
-            CRaster image = testutil::RandomPicture(w, 5, bpp, 500 + bpp * 7 + w);
-            image.SetXDPI(123);
-            image.SetYDPI(45);
-            CMemoryStream out;
-            ASSERT_TRUE(image.Encode(out, IMAGE_TYPE_PCX));
-            CRaster back;
-            ASSERT_TRUE(back.Decode(out.GetBuffer(), static_cast<std::size_t>(out.Size()), IMAGE_TYPE_UNKNOWN))
-                << back.GetLastError();
-            EXPECT_EQ(back.GetType(), IMAGE_TYPE_PCX);
-            EXPECT_EQ(back.GetBpp(), bpp);
-            EXPECT_EQ(back.GetXDPI(), 123);
-            EXPECT_EQ(back.GetYDPI(), 45);
-            EXPECT_TRUE(testutil::SameColours(image, back)) << bpp << " bits, width " << w;
-        }
-    }
-}

@@ -1,4 +1,5 @@
 #include "CodecTestUtil.h"
+#include "JpegTestWriter.h"
 
 #include "image/ByteStream.h"
 #include "image/Raster.h"
@@ -169,20 +170,6 @@ TEST(PngDecode, BrokenFilesFailAndKeepTheTarget)
     EXPECT_STREQ(target.GetLastError(), "Read Error");
 }
 
-TEST(PngEncode, EveryDepthRoundTripsExactly)
-{
-    for (int bpp : {1, 4, 8, 24}) {
-        for (int w : {1, 3, 8, 17}) {
-            CRaster image = testutil::RandomPicture(w, 6, bpp, 77 + bpp + w * 5);
-            const auto file = EncodeOk(image, IMAGE_TYPE_PNG);
-            CRaster back = DecodeOk(file, IMAGE_TYPE_UNKNOWN);
-            EXPECT_EQ(back.GetType(), IMAGE_TYPE_PNG);
-            EXPECT_EQ(back.GetBpp(), bpp);
-            EXPECT_TRUE(SameColours(image, back)) << bpp << " bits, width " << w;
-        }
-    }
-}
-
 TEST(PngEncode, TransparentIndexMovesToPaletteEntryZero)
 {
     CRaster image = testutil::RandomPicture(5, 3, 4, 4242);
@@ -341,43 +328,9 @@ TEST(JpegCodec, GreyPicturesUseOneComponentAndColourPalettesAreRefused)
 
 namespace {
 
-struct STestJpegError {
-    jpeg_error_mgr pub;
-    std::jmp_buf jump;
-};
-
-// An independent JPEG writer with a chosen density unit.
 std::vector<std::uint8_t> MakeJpeg(int unit, int xDensity, int yDensity)
 {
-    jpeg_compress_struct cinfo;
-    STestJpegError err;
-    cinfo.err = jpeg_std_error(&err.pub);
-    err.pub.error_exit = [](j_common_ptr c) { std::longjmp(reinterpret_cast<STestJpegError*>(c->err)->jump, 1); };
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    if (setjmp(err.jump)) {
-        jpeg_destroy_compress(&cinfo);
-        return {};
-    }
-    jpeg_create_compress(&cinfo);
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = 4;
-    cinfo.image_height = 4;
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    cinfo.density_unit = static_cast<UINT8>(unit);
-    cinfo.X_density = static_cast<UINT16>(xDensity);
-    cinfo.Y_density = static_cast<UINT16>(yDensity);
-    jpeg_start_compress(&cinfo, TRUE);
-    unsigned char row[12] = {};
-    JSAMPROW r = row;
-    while (cinfo.next_scanline < 4) jpeg_write_scanlines(&cinfo, &r, 1);
-    jpeg_finish_compress(&cinfo);
-    std::vector<std::uint8_t> out(buffer, buffer + size);
-    jpeg_destroy_compress(&cinfo);
-    std::free(buffer);
-    return out;
+    return WriteJpeg({1, 1, 3, {{0, 0, 0}}}, {.densityUnit = unit, .xDensity = xDensity, .yDensity = yDensity});
 }
 
 } // namespace

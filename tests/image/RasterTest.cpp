@@ -47,30 +47,6 @@ TEST(RasterCreate, NormalisesBitCountAndSizesTheRows)
             EXPECT_EQ(pal[i], RGBQUAD{}) << "palette starts zeroed";
         }
     }
-    EXPECT_EQ(CRaster::Make(3, 1, 24).value().GetEffWidth(), 12); // 9 bytes padded to 12
-    EXPECT_EQ(CRaster::Make(1, 1, 1).value().GetEffWidth(), 4);
-    EXPECT_EQ(CRaster::Make(4, 1, 24).value().GetEffWidth(), 12);
-    EXPECT_EQ(CRaster::Make(33, 1, 1).value().GetEffWidth(), 8);
-}
-
-TEST(RasterCreate, HeaderBlockHoldsTheFields)
-{
-    CRaster image = CRaster::Make(7, 5, 8, IMAGE_TYPE_PCX).value();
-    BITMAPINFOHEADER h;
-    std::memcpy(&h, image.GetDIB(), sizeof(h));
-    EXPECT_EQ(h.biSize, 40u);
-    EXPECT_EQ(h.biWidth, 7);
-    EXPECT_EQ(h.biHeight, 5);
-    EXPECT_EQ(h.biPlanes, 1);
-    EXPECT_EQ(h.biBitCount, 8);
-    EXPECT_EQ(h.biCompression, 0u);
-    EXPECT_EQ(h.biSizeImage, 8u * 5u);
-    // 72 dpi = 72 / 0.0254 = 2834.6 pixels per metre
-    EXPECT_EQ(h.biXPelsPerMeter, 2835);
-    EXPECT_EQ(image.GetType(), IMAGE_TYPE_PCX);
-    EXPECT_EQ(image.GetJpegQuality(), 75);
-    EXPECT_EQ(image.GetTransIndex(), -1);
-    EXPECT_EQ(image.GetXDPI(), 72);
 }
 
 TEST(RasterCreate, RefusesImpossibleSizesAndStaysEmpty)
@@ -462,23 +438,6 @@ TEST(RasterAlpha, FastAlphaMatchesTheReferenceBlend)
             ASSERT_EQ(Bytes(fast), Bytes(slow)) << "seed " << seed << " round " << round << " alpha " << alpha;
         }
     }
-}
-
-TEST(RasterAlpha, WhiteSourceLeavesDestinationAndHandGoldenValues)
-{
-    CRaster src = CRaster::Make(2, 1, 24).value(), dst = CRaster::Make(2, 1, 24).value();
-    src.SetPixelColor(0, 0, kColorWhite);
-    src.SetPixelColor(1, 0, RGB(100, 0, 40));
-    dst.SetPixelColor(0, 0, RGB(1, 2, 3));
-    dst.SetPixelColor(1, 0, RGB(200, 0, 40));
-    for (int alpha : {0, 77, 255}) {
-        CRaster d(dst);
-        src.FastAlpha(d, alpha, 0, 1, 0, 0);
-        EXPECT_EQ(d.GetPixelColor(0, 0), (RGBQUAD{3, 2, 1, 0}));
-    }
-    // alpha 64: red (100 * 191 + 200 * 64) >> 8 = 31900 >> 8 = 124; green and blue are equal: kept.
-    src.FastAlpha(dst, 64, 1, 1, 0, 0);
-    EXPECT_EQ(dst.GetPixelColor(1, 0), (RGBQUAD{40, 0, 124, 0}));
 }
 
 TEST(RasterInfo, LastErrorIsLimitedAndToWhiteFillsEveryByte)
