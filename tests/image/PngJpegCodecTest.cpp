@@ -1,5 +1,6 @@
 #include "CodecTestUtil.h"
 #include "JpegTestWriter.h"
+#include "PngTestWriter.h"
 
 #include "image/ByteStream.h"
 #include "image/Raster.h"
@@ -24,39 +25,6 @@ using testutil::Rows;
 using testutil::SameColours;
 
 namespace {
-
-// ---- An independent PNG writer (libpng used directly) for inputs our encoder never makes.
-
-void AppendToVector(png_structp png, png_bytep data, png_size_t length)
-{
-    auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
-    out->insert(out->end(), data, data + length);
-}
-
-// rows[i] is the i-th stored row (top first), already in the file's sample layout.
-std::vector<std::uint8_t> MakePng(int w, int h, int depth, int colorType, const std::vector<std::vector<std::uint8_t>>& rows,
-                                  bool interlaced = false, const std::vector<png_color>& palette = {})
-{
-    std::vector<std::uint8_t> out;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        ADD_FAILURE() << "test PNG writer failed";
-        return {};
-    }
-    png_set_write_fn(png, &out, AppendToVector, nullptr);
-    png_set_IHDR(png, info, w, h, depth, colorType, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (!palette.empty()) png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
-    png_write_info(png, info);
-    std::vector<png_bytep> pointers;
-    for (const auto& r : rows) pointers.push_back(const_cast<png_bytep>(r.data()));
-    png_write_image(png, pointers.data());
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    return out;
-}
 
 CRaster DecodeOk(const std::vector<std::uint8_t>& data, int type)
 {

@@ -8,59 +8,28 @@
 #include "layout/objects/RecordStream.h"
 
 #include "FaceTestUtil.h"
+#include "image/PngTestWriter.h"
 
 #include <gtest/gtest.h>
 
-#include <png.h>
 #include <unistd.h>
 
 #include <cmath>
-#include <csetjmp>
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
 namespace {
-
-void AppendToVector(png_structp png, png_bytep data, png_size_t length)
-{
-    auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
-    out->insert(out->end(), data, data + length);
-}
 
 // Writes a PNG with libpng directly; rows top first in the file's layout.
 std::string WritePng(const std::string& name, int w, int h, int colorType,
                      const std::vector<std::vector<std::uint8_t>>& rows, const std::vector<png_color>& palette = {},
                      const std::vector<png_byte>& trans = {})
 {
-    std::vector<std::uint8_t> out;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        ADD_FAILURE() << "test PNG writer failed";
-        return {};
-    }
-    png_set_write_fn(png, &out, AppendToVector, nullptr);
-    png_set_IHDR(png, info, w, h, 8, colorType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    if (!palette.empty())
-        png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
-    if (!trans.empty())
-        png_set_tRNS(png, info, trans.data(), static_cast<int>(trans.size()), nullptr);
-    png_write_info(png, info);
-    std::vector<png_bytep> pointers;
-    for (const auto& r : rows)
-        pointers.push_back(const_cast<png_bytep>(r.data()));
-    png_write_image(png, pointers.data());
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
+    const std::vector<std::uint8_t> out = MakePng(w, h, 8, colorType, rows, false, palette, trans);
     const std::string path = testing::TempDir() + "vt_alpha_" + std::to_string(getpid()) + "_" + name + ".png";
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return {};
-    std::fwrite(out.data(), 1, out.size(), f);
-    std::fclose(f);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
     return path;
 }
 
