@@ -230,6 +230,7 @@ TEST(BmpDecode, RunsPastTheRowEndAreClippedNotWrapped)
     EXPECT_EQ(d.GetPixelIndex(2, 0), 3);
 }
 
+// Huge pictures in tiny files are the hostile corpus's (HostilePicturesTest).
 TEST(BmpDecode, HostileInputsFailWithTheirMessageAndKeepTheTarget)
 {
     auto rle8 = [](std::initializer_list<unsigned> data, int w = 6, int h = 3) {
@@ -248,8 +249,6 @@ TEST(BmpDecode, HostileInputsFailWithTheirMessageAndKeepTheTarget)
     // A file header claiming a DIB whose info header stops after 20 bytes.
     Bytes cutInfoHeader = WithFileHeader(InfoHeader(2, 2, 24), 54);
     cutInfoHeader.resize(14 + 20);
-    Bytes tinyFileHugePicture = InfoHeader(30000, 30000, 24);
-    tinyFileHugePicture.fill(16, 0);
     struct {
         const char* what;
         Bytes data;
@@ -271,8 +270,6 @@ TEST(BmpDecode, HostileInputsFailWithTheirMessageAndKeepTheTarget)
         {"palette cut short", shortPalette, "BMP file is truncated"},
         {"rows cut short", shortRows, "BMP file is truncated"},
         {"bits offset past the end", farOffset, "BMP file is truncated"},
-        {"huge picture in a tiny file", tinyFileHugePicture, "Picture is too large: 30000 x 30000 pixels; the largest picture is 16384 x 16384 pixels (268435456 pixels in any shape, at most 65535 wide or high)"},
-        {"large picture in a tiny file", InfoHeader(16000, 16000, 24).fill(16, 0), "BMP file is truncated"},
         {"RLE delta past the image", rle8({0, 2, 0, 5, 0, 1}), "BMP RLE data runs past the image"},
         {"RLE delta past the row", rle8({0, 2, 9, 0, 0, 1}), "BMP RLE data runs past the image"},
         {"RLE delta onto the width", rle8({0, 2, 6, 0, 0, 1}), "BMP RLE data runs past the image"},

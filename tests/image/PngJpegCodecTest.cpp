@@ -86,14 +86,11 @@ TEST(PngDecode, ColourTypesAndDepths)
     CRaster f = DecodeOk(g8, IMAGE_TYPE_PNG);
     EXPECT_EQ(f.GetBpp(), 8);
     EXPECT_EQ(f.GetPixelColor(1, 0), Q(123, 123, 123));
-    auto g16 = MakePng(1, 1, 16, PNG_COLOR_TYPE_GRAY, {{0xC8, 0xE0}}); // 51424 / 257 = 200.09 -> 200
-    EXPECT_EQ(DecodeOk(g16, IMAGE_TYPE_PNG).GetPixelColor(0, 0), Q(200, 200, 200));
-    auto g16up = MakePng(1, 1, 16, PNG_COLOR_TYPE_GRAY, {{0x7F, 0xC0}}); // 32704 / 257 = 127.25 -> 127
-    EXPECT_EQ(DecodeOk(g16up, IMAGE_TYPE_PNG).GetPixelColor(0, 0), Q(127, 127, 127));
-    auto g16half = MakePng(1, 1, 16, PNG_COLOR_TYPE_GRAY, {{0x80, 0x7F}}); // 32895 / 257 = 128.0 -> 128
-    EXPECT_EQ(DecodeOk(g16half, IMAGE_TYPE_PNG).GetPixelColor(0, 0), Q(128, 128, 128));
-    auto g16low = MakePng(1, 1, 16, PNG_COLOR_TYPE_GRAY, {{0x00, 0x81}}); // 129 / 257 = 0.502 -> 1
-    EXPECT_EQ(DecodeOk(g16low, IMAGE_TYPE_PNG).GetPixelColor(0, 0), Q(1, 1, 1));
+    // v / 257 rounded: 51424 -> 200.09, 32704 -> 127.25, 32895 -> 128.0, 129 -> 0.502.
+    for (auto [hi, lo, v] : {std::tuple{0xC8, 0xE0, 200u}, {0x7F, 0xC0, 127u}, {0x80, 0x7F, 128u}, {0x00, 0x81, 1u}}) {
+        const auto g16 = MakePng(1, 1, 16, PNG_COLOR_TYPE_GRAY, {{std::uint8_t(hi), std::uint8_t(lo)}});
+        EXPECT_EQ(DecodeOk(g16, IMAGE_TYPE_PNG).GetPixelColor(0, 0), Q(v, v, v)) << v;
+    }
 
     // 2-bit palette: widened to a 4-bit picture, palette kept.
     auto p2 = MakePng(3, 1, 2, PNG_COLOR_TYPE_PALETTE, {{0x90}}, false, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}); // 10 01 00

@@ -249,29 +249,6 @@ TEST(RenderToFace, TransparentPicturePixelsLeaveTheFaceVisible)
     EXPECT_EQ(At(see, 3, 6), kGrey);
 }
 
-TEST(RenderToFace, PictureTurnedLeftShowsTheImageAnticlockwise)
-{
-    // 3 x 2 image; the top-left pixel is marked.
-    auto image = std::make_shared<CRaster>(CRaster::Make(3, 2, 24).value());
-    for (int y = 0; y < 2; ++y)
-        image->HorizontalLine(0, 2, y, COLORREF{0x00FF00});
-    image->SetPixelColor(0, 1, COLORREF{0x0000FF});
-    auto picture = CDrawPicture::CreateFromImage(image, 0, 10);
-    RotateDrawObject(*picture, true);
-    EXPECT_EQ(picture->GetAngle(), 900);
-    EXPECT_EQ(picture->GetWidth(), 2);
-    EXPECT_EQ(picture->GetHeight(), 3);
-    ASSERT_TRUE(picture->GetCurrentImage());
-    EXPECT_EQ(picture->GetCurrentImage()->GetWidth(), 2);
-    // Turned anticlockwise, the old top-left corner becomes the bottom-left.
-    CRaster face = FilledFace(20, 20, kGrey);
-    picture->RenderToFace(face);
-    const int minX = picture->GetMinX(), minY = picture->GetMinY();
-    EXPECT_EQ(At(face, minX, minY + 1), 0x0000FFu);
-    EXPECT_EQ(FindInk(face, 0x0000FF).count, 1);
-    EXPECT_EQ(FindInk(face, 0x00FF00).count, 5);
-}
-
 TEST(RenderToFace, ListDrawsInOrderAndHugeBoxesCostNothingOffTheFace)
 {
     CDrawObjectList list;
