@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <random>
 
 namespace enginetest {
 
@@ -20,6 +21,16 @@ inline std::unique_ptr<CRaster> MakePicture(int w, int h, COLORREF fill)
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) r->SetPixelColor(x, y, fill);
     return r;
+}
+
+// A picture of random channels 0 .. maxChannel drawn from `rng`.
+inline std::unique_ptr<CRaster> RandomPicture(int w, int h, std::mt19937& rng, int maxChannel = 255)
+{
+    std::uniform_int_distribution<int> c(0, maxChannel);
+    auto t = MakePicture(w, h, 0);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) t->SetPixelColor(x, y, RGB(c(rng), c(rng), c(rng)));
+    return t;
 }
 
 inline COLORREF Get(const CRaster& r, int x, int y)

@@ -20,15 +20,6 @@ using namespace enginetest;
 
 namespace {
 
-std::unique_ptr<CRaster> RandomTexture(int w, int h, std::mt19937& rng)
-{
-    std::uniform_int_distribution<int> c(0, 255);
-    auto t = MakePicture(w, h, 0);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) Set(*t, x, y, RGB(c(rng), c(rng), c(rng)));
-    return t;
-}
-
 // The sample offsets of the 5 x 5 or 10 x 10 grid, in pixels and folded into
 // the numerators, as the rasteriser makes them.
 struct CGrid {
@@ -103,7 +94,7 @@ TEST(FaceRunSampler, RunsMatchTheOneSampleReferenceExactly)
         // Odd sizes (rows padded to four bytes), single rows and columns;
         // pictures smaller than the face and larger.
         const int w = trial % 5 == 0 ? 1 + trial * 13 : texSide(rng);
-        auto tex = RandomTexture(w, trial % 7 == 0 ? 1 : texSide(rng), rng);
+        auto tex = RandomPicture(w, trial % 7 == 0 ? 1 : texSide(rng), rng);
         const int n = trial % 3 == 0 ? 100 : 25;
         CompareRuns(map, *tex, n, -10, side + 9, -10, side + 9,
                     "seed " + std::to_string(seed) + " small trial " + std::to_string(trial), small);
@@ -118,7 +109,7 @@ TEST(FaceRunSampler, RunsMatchTheOneSampleReferenceExactly)
         CTurnedFace face(size(rng), size(rng), angle(rng), angle(rng), pos(rng), pos(rng), 150 + pos(rng), side);
         CQuadMapping map;
         ASSERT_TRUE(map.Create(face.Face(), face.fit));
-        auto tex = RandomTexture(bigSide(rng), bigSide(rng), rng);
+        auto tex = RandomPicture(bigSide(rng), bigSide(rng), rng);
         const int n = trial % 4 == 0 ? 100 : 25;
         CompareRuns(map, *tex, n, 0, side - 1, side / 2 - 8, side / 2 + 8,
                     "seed " + std::to_string(seed) + " large trial " + std::to_string(trial), large);
@@ -149,7 +140,7 @@ TEST(FaceRunSampler, SamplesOnTexelEdgesReadTheExactTexel)
         CPolygon3D face = FlatFace(x0, y0, x0 + w, y0 + h, 'F');
         CQuadMapping map;
         ASSERT_TRUE(map.Create(face, UnitFit()));
-        auto tex = RandomTexture(11 + 10 * (k % 3), 11 + 5 * (k % 4), rng);
+        auto tex = RandomPicture(11 + 10 * (k % 3), 11 + 5 * (k % 4), rng);
         CompareRuns(map, *tex, k % 2 ? 100 : 25, 0, static_cast<int>(x0 + w) + 2, 0, static_cast<int>(y0 + h) + 2,
                     "edge case " + std::to_string(k), result);
         if (HasFatalFailure()) return;
@@ -172,7 +163,7 @@ TEST(FaceRunSampler, RasteriserDrawsTheSamePictureWithAndWithoutIt)
         const double w = size(rng), h = size(rng), ay = angle(rng), ax = angle(rng);
         const double cx = pos(rng), cy = pos(rng), cz = 200 + pos(rng);
         const int tw = 17 + trial * 13, th = 11 + trial * 7;
-        auto tex = RandomTexture(tw, th, rng);
+        auto tex = RandomPicture(tw, th, rng);
         // Parts of one colour (one with an odd texel) for the one-colour tiles.
         for (int y = 0; y < th; ++y)
             for (int x = 0; x < tw; ++x)

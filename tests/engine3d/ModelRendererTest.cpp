@@ -190,9 +190,7 @@ TEST(ModelRenderer, CardSeenStraightOnMapsItsPictureLinearly)
     card.settings.xRotation = card.settings.yRotation = card.settings.zRotation = 0;
     card.settings.shadows = false;
     std::mt19937 rng(5);
-    auto tex = MakePicture(86, 54, 0);
-    for (int y = 0; y < 54; ++y)
-        for (int x = 0; x < 86; ++x) Set(*tex, x, y, RGB(rng() & 0xFF, rng() & 0xFF, rng() & 0xFF));
+    auto tex = RandomPicture(86, 54, rng);
     CTextureSet set;
     PrepareTextureSet(card, set);
     set.SetPicture('F', tex.get());

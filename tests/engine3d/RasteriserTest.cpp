@@ -57,11 +57,7 @@ COLORREF ExpectedAverage(const CRaster& tex, int x, int y, double x0, double y0,
 std::unique_ptr<CRaster> RandomTexture(int w, int h, unsigned seed, int maxChannel = 255)
 {
     std::mt19937 rng(seed);
-    std::uniform_int_distribution<int> c(0, maxChannel);
-    auto t = MakePicture(w, h, 0);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) Set(*t, x, y, RGB(c(rng), c(rng), c(rng)));
-    return t;
+    return RandomPicture(w, h, rng, maxChannel);
 }
 
 } // namespace

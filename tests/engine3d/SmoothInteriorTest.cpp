@@ -137,9 +137,7 @@ TEST(SmoothInterior, IsTakenInsideTheFace)
     // differ, so the pixels where the two drawings differ are the ones that
     // took the shortcut: most of the inside of a face seen straight on.
     std::mt19937 rng(7);
-    auto tex = MakePicture(200, 200, 0);
-    for (int y = 0; y < 200; ++y)
-        for (int x = 0; x < 200; ++x) Set(*tex, x, y, RGB(rng() & 255, rng() & 255, rng() & 255));
+    auto tex = RandomPicture(200, 200, rng);
     auto draw = [&](bool shortcut) {
         CTurnedFace face(80, 80, 0.2, 0.1, 0, 0, 200, 120, 'F');
         auto target = MakePicture(120, 120, RGB(10, 20, 30));
