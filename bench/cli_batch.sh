@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Batch throughput of vantorel-cli: 50 renderings at 400 x 400 pixels of one
 # template (a text and a barcode filled per job, the Y rotation varied),
-# run with -j 1 and with -j 2; prints jobs per second for each.
+# run with -j 1 and with -j 2; prints jobs per second and CPU time a job
+# (the batch and its workers) for each.
 # Usage: bench/cli_batch.sh [PATH-TO-VANTOREL-CLI]   (default: the release build)
 set -euo pipefail
 cli="$(realpath "${1:-build/release/src/cli/vantorel-cli}")"
@@ -19,8 +20,6 @@ vt add "$t" Front barcode "X" --at 40,120
 } >"$work/jobs.csv"
 for j in 1 2; do
   rm -rf "$work/out"
-  start=$(date +%s.%N)
-  vt batch "$work/jobs.csv" --template "$t" -j "$j" >/dev/null
-  end=$(date +%s.%N)
-  awk -v j="$j" -v s="$start" -v e="$end" 'BEGIN { printf "-j %d: 50 jobs in %.2f s, %.2f jobs/s\n", j, e - s, 50 / (e - s) }'
+  /usr/bin/time -f "%e %U %S" -o "$work/time" "$cli" --data-dir "$work/data" --quiet batch "$work/jobs.csv" --template "$t" -j "$j" >/dev/null
+  awk -v j="$j" '{ printf "-j %d: 50 jobs in %.2f s, %.2f jobs/s, %.1f ms CPU a job\n", j, $1, 50 / $1, ($2 + $3) * 20 }' "$work/time"
 done

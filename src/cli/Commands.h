@@ -12,6 +12,7 @@
 #include "cli/CliSupport.h"
 
 class CProduct;
+class CTemplateCache;
 struct CatalogueEntry;
 struct NewProjectAnswers;
 
@@ -19,6 +20,8 @@ struct SCliContext {
     std::string dataDir;  // --data-dir, empty for the default data root
     bool quiet = false;   // --quiet: no progress bar
     bool assumeYes = false;
+    // A batch worker's projects read before (null: every command reads its file).
+    CTemplateCache* templates = nullptr;
 };
 
 constexpr int kExitOk = 0;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/CommandTable.h"
+#include "cli/output/BatchWorkers.h"
 
 #ifndef VT_VERSION
 #define VT_VERSION "unknown"
@@ -62,6 +63,11 @@ SCommandLine SplitCommandLine(const std::vector<std::string>& args, SCliContext&
 int main(int argc, char** argv)
 {
     SCliContext context;
+    // A worker of the batch command: this program started again to run jobs.
+    if (argc > 1 && std::string_view(argv[1]) == kBatchWorkerArg) {
+        const SCommandLine line = SplitCommandLine(std::vector<std::string>(argv + 2, argv + argc), context);
+        return line.error.empty() && line.command.empty() ? RunBatchWorker(context) : kExitUsage;
+    }
     const SCommandLine line = SplitCommandLine(std::vector<std::string>(argv + 1, argv + argc), context);
     if (!line.error.empty()) {
         PrintError(line.error);

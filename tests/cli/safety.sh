@@ -67,7 +67,7 @@ sleep 1
 kill -TERM "$batch"
 wait "$batch"
 sleep 0.5
-pgrep -f "render $work/big.vtp" >/dev/null && fail "renders still run after the batch stopped"
+pgrep -f -- "--batch-worker --data-dir $work/data" >/dev/null && fail "renders still run after the batch stopped"
 ls /tmp/vantorel-batch-* 2>/dev/null | sort | comm -13 "$work/tmp-before" - | grep -q . && fail "the stopped batch left temporary files"
 
 finish safety

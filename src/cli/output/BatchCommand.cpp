@@ -1,13 +1,14 @@
 // vantorel-cli batch: many renderings of template projects from a jobs file.
-// Each job runs as a child process of this program (its own render command),
-// so that -j N renders N jobs at once and a failing job stops no other.
+// The jobs run in worker processes of this program (its own render and export
+// commands, see BatchWorkers.h), so that -j N renders N jobs at once, each
+// worker reads a template once for all its jobs, and a failing job stops no
+// other.
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -16,21 +17,18 @@
 
 #include <csignal>
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <strings.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "cli/output/BatchJobs.h"
+#include "cli/output/BatchWorkers.h"
 #include "cli/CliSupport.h"
 #include "cli/CommandTable.h"
 #include "cli/Commands.h"
 #include "cli/NamedChoices.h"
 #include "cli/info/SetupCommand.h"
 
-extern char** environ;
 
 namespace {
 
@@ -68,12 +66,6 @@ private:
     struct sigaction m_Old[3];
 };
 
-struct SRunning {
-    std::size_t job;
-    std::string errorFile;
-    std::chrono::steady_clock::time_point started;
-};
-
 std::string OwnProgram()
 {
     std::error_code ec;
@@ -81,62 +73,33 @@ std::string OwnProgram()
     return ec ? std::string() : self.string();
 }
 
-// The command line of one job: this program's render command with the job's overrides.
-std::vector<std::string> JobCommand(const SCliContext& context, const std::string& program, const SBatchJob& job,
-                                    bool dryRun, bool force)
+// The words of one job for a worker: the render (or export) command with the job's overrides.
+std::vector<std::string> JobWords(const SBatchJob& job, bool dryRun, bool force)
 {
-    std::vector<std::string> argv{program};
-    if (!context.dataDir.empty()) argv.insert(argv.end(), {"--data-dir", context.dataDir});
-    argv.push_back("--quiet");
-    if (context.assumeYes) argv.push_back("--yes");
-    // Jobs running at once must not rewrite the user settings file together.
     // An output ending in .pdf or .glb is exported (artwork, 3D model) instead of rendered.
     const std::string& out = job.output;
     const std::string tail = out.size() >= 4 ? out.substr(out.size() - 4) : std::string();
     const bool exported = strcasecmp(tail.c_str(), ".pdf") == 0 || strcasecmp(tail.c_str(), ".glb") == 0;
-    argv.insert(argv.end(), {exported ? "export" : "render", job.templatePath, "-o", job.output, "--keep-settings"});
-    if (dryRun) argv.push_back("--dry-run");
-    if (force) argv.push_back("--force");
-    for (const std::string& s : job.overrides.settings) argv.insert(argv.end(), {"--set", s});
-    for (const auto& [face, file] : job.overrides.pictures) argv.insert(argv.end(), {"--picture", face + "=" + file});
-    for (const auto& [face, data] : job.overrides.barcodes) argv.insert(argv.end(), {"--barcode", face + "=" + data});
-    for (const auto& [name, text] : job.overrides.variables) argv.insert(argv.end(), {"--var", name + "=" + text});
-    return argv;
+    // Jobs running at once must not rewrite the user settings file together (--keep-settings).
+    std::vector<std::string> words{exported ? "export" : "render", job.templatePath, "-o", job.output,
+                                   "--keep-settings"};
+    if (dryRun) words.push_back("--dry-run");
+    if (force) words.push_back("--force");
+    for (const std::string& s : job.overrides.settings) words.insert(words.end(), {"--set", s});
+    for (const auto& [face, file] : job.overrides.pictures) words.insert(words.end(), {"--picture", face + "=" + file});
+    for (const auto& [face, data] : job.overrides.barcodes) words.insert(words.end(), {"--barcode", face + "=" + data});
+    for (const auto& [name, text] : job.overrides.variables) words.insert(words.end(), {"--var", name + "=" + text});
+    return words;
 }
 
-// Starts one job with its standard error going to a fresh temporary file;
-// 0 when it could not be started.
-pid_t StartJob(const std::vector<std::string>& command, std::string& errorFile)
+// The worker's command line: this program with the batch's global options.
+std::vector<std::string> WorkerCommand(const SCliContext& context, const std::string& program)
 {
-    char name[] = "/tmp/vantorel-batch-XXXXXX";
-    const int fd = mkstemp(name);
-    if (fd < 0) return 0;
-    errorFile = name;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fd, STDERR_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addclose(&actions, fd);
-    std::vector<char*> argv;
-    for (const std::string& s : command) argv.push_back(const_cast<char*>(s.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(fd);
-    return rc == 0 ? pid : 0;
-}
-
-// The last line a job wrote on its standard error, without the program's prefix.
-std::string LastErrorLine(const std::string& file)
-{
-    std::ifstream in(file);
-    std::string line, last;
-    while (std::getline(in, line))
-        if (!line.empty()) last = line;
-    const std::string prefix = "vantorel-cli: ";
-    if (last.rfind(prefix, 0) == 0) last = last.substr(prefix.size());
-    return last;
+    std::vector<std::string> command{program};
+    if (!context.dataDir.empty()) command.insert(command.end(), {"--data-dir", context.dataDir});
+    command.push_back("--quiet");
+    if (context.assumeYes) command.push_back("--yes");
+    return command;
 }
 
 // Whether the folder `parent` made for an output lies inside `outDir` once
@@ -147,31 +110,6 @@ bool InsideFolder(const std::filesystem::path& parent, const std::string& outDir
     const std::string real = std::filesystem::weakly_canonical(parent, ec).string() + "/";
     const std::string root = std::filesystem::weakly_canonical(outDir, ec).string() + "/";
     return !ec && real.compare(0, root.size(), root) == 0;
-}
-
-// Stops the running jobs (asked to cancel first, as Ctrl+C does, then
-// killed) and removes their temporary files.
-void StopJobs(std::map<pid_t, SRunning>& running)
-{
-    for (const auto& [pid, r] : running) kill(pid, SIGINT);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    while (!running.empty()) {
-        int status = 0;
-        const pid_t pid = waitpid(-1, &status, WNOHANG);
-        if (pid > 0) {
-            if (auto found = running.find(pid); found != running.end()) {
-                std::remove(found->second.errorFile.c_str());
-                running.erase(found);
-            }
-            continue;
-        }
-        if (pid < 0 && errno != EINTR) break;
-        if (std::chrono::steady_clock::now() > deadline)
-            for (const auto& [p, r] : running) kill(p, SIGKILL);
-        usleep(20000);
-    }
-    for (const auto& [pid, r] : running) std::remove(r.errorFile.c_str());
-    running.clear();
 }
 
 // Reads the jobs file whole, refusing one larger than kMaxJobsFileSize.
@@ -215,12 +153,17 @@ public:
     {
         const auto batchStart = std::chrono::steady_clock::now();
         const CStopSignals stopSignals;
+        CBatchWorkers workers(WorkerCommand(m_context, program), parallel);
         while (m_done < m_jobs.size() && g_StopSignal == 0) {
-            StartJobs(program, parallel);
-            if (m_running.empty()) continue;
-            if (!WaitForOne()) break;
+            StartJobs(workers);
+            if (workers.Busy() == 0) continue;
+            if (const std::optional<SBatchJobEnd> end = workers.WaitForOne())
+                Report(end->job, end->ok, end->why, end->seconds);
         }
-        if (g_StopSignal != 0) return Stop();
+        if (g_StopSignal != 0) {
+            workers.Stop();
+            return Stop();
+        }
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - batchStart).count();
         if (!m_context.quiet && !m_json)
             std::printf("%zu of %zu jobs %s, %zu failed, %.2f s (%.2f jobs/s)\n", m_jobs.size() - m_failed,
@@ -230,11 +173,11 @@ public:
     }
 
 private:
-    // Starts jobs until `parallel` run. Each job's folder is made first, so
-    // that a job fails only for its own reasons.
-    void StartJobs(const std::string& program, int parallel)
+    // Hands jobs to the workers until each has one. Each job's folder is made
+    // first, so that a job fails only for its own reasons.
+    void StartJobs(CBatchWorkers& workers)
     {
-        while (m_next < m_jobs.size() && m_running.size() < static_cast<std::size_t>(parallel) && g_StopSignal == 0) {
+        while (m_next < m_jobs.size() && workers.HasRoom() && g_StopSignal == 0) {
             const std::size_t job = m_next++;
             if (!m_jobs[job].refusal.empty()) {
                 Report(job, false, m_jobs[job].refusal, 0);
@@ -247,36 +190,9 @@ private:
             }
             std::error_code ec;
             if (!parent.empty() && !m_dryRun) std::filesystem::create_directories(parent, ec);
-            std::string errorFile;
-            const pid_t pid = StartJob(JobCommand(m_context, program, m_jobs[job], m_dryRun, m_force), errorFile);
-            if (pid == 0) {
-                if (!errorFile.empty()) std::remove(errorFile.c_str());
+            if (!workers.Start(job, JobWords(m_jobs[job], m_dryRun, m_force)))
                 Report(job, false, "the job could not be started", 0);
-                continue;
-            }
-            m_running[pid] = SRunning{job, errorFile, std::chrono::steady_clock::now()};
         }
-    }
-
-    // Waits for a job to end and reports it; false when there is nothing to
-    // wait for any more.
-    bool WaitForOne()
-    {
-        int status = 0;
-        const pid_t pid = waitpid(-1, &status, 0);
-        if (pid < 0) return errno == EINTR;
-        const auto found = m_running.find(pid);
-        if (found == m_running.end()) return true;
-        const SRunning r = found->second;
-        m_running.erase(found);
-        const bool ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        std::string why = ok ? std::string() : LastErrorLine(r.errorFile);
-        if (!ok && why.empty())
-            why = WIFSIGNALED(status) ? "the job was stopped by signal " + std::to_string(WTERMSIG(status))
-                                      : "the job failed without a message";
-        std::remove(r.errorFile.c_str());
-        Report(r.job, ok, why, std::chrono::duration<double>(std::chrono::steady_clock::now() - r.started).count());
-        return true;
     }
 
     void Report(std::size_t job, bool ok, const std::string& why, double seconds)
@@ -300,7 +216,6 @@ private:
     int Stop()
     {
         const int signal = g_StopSignal;
-        StopJobs(m_running);
         PrintError("the batch was stopped by signal " + std::to_string(signal) + " after " + std::to_string(m_done) +
                    " of " + std::to_string(m_jobs.size()) + " jobs");
         g_StopSignal = 0;
@@ -312,7 +227,6 @@ private:
     std::vector<SBatchJob> m_jobs;
     SBatchOutputs m_outputs;
     const bool m_dryRun, m_json, m_force;
-    std::map<pid_t, SRunning> m_running;
     std::size_t m_next = 0, m_done = 0, m_failed = 0;
 };
 

@@ -13,6 +13,7 @@
 #include "cli/CommandTable.h"
 #include "cli/Commands.h"
 #include "cli/output/RenderOverrides.h"
+#include "cli/output/TemplateCache.h"
 #include "layout/export/ArtworkPdf.h"
 #include "layout/export/ProductGlb.h"
 
@@ -86,7 +87,7 @@ int RunExport(const SCliContext& context, const std::vector<std::string>& args)
     if (!folders)
         return kExitFailed;
     auto doc = MakeDocument();
-    if (!OpenDocument(*doc, a.positional[0]))
+    if (!OpenDocument(context, *doc, a.positional[0]))
         return kExitFailed;
     // Overrides change this export only (as they do a render; batch jobs use them).
     std::string error;

@@ -16,6 +16,7 @@
 #include "cli/Commands.h"
 #include "cli/NamedChoices.h"
 #include "cli/output/RenderOverrides.h"
+#include "cli/output/TemplateCache.h"
 #include "cli/TerminalProgress.h"
 #include "image/Raster.h"
 #include "render/EngineBackend.h"
@@ -125,7 +126,7 @@ int RunRender(const SCliContext& context, const std::vector<std::string>& args)
     if (!folders) return kExitFailed;
 
     auto doc = MakeDocument();
-    if (!OpenDocument(*doc, a.positional[0])) return kExitFailed;
+    if (!OpenDocument(context, *doc, a.positional[0])) return kExitFailed;
     // Overrides change this rendering only: the project file is not written.
     std::string error;
     if (const int rc = ApplyRenderOverrides(*folders, *doc, overrides, context.assumeYes, error); rc != kExitOk) {
