@@ -95,12 +95,15 @@ out/a.png,20,First,A-1
 out/b.png,-20,"Second, with comma",B-2
 out/c.png,181,Bad,C-3
 CSV
-run batch "$work/jobs/jobs.csv" --template "$t" -j 2 >"$work/out" 2>"$work/err"; rc=$?
+# One worker renders every row, the later ones from its copy of the template.
+run batch "$work/jobs/jobs.csv" --template "$t" -j 1 >"$work/out" 2>"$work/err"; rc=$?
 [[ $rc -eq 1 ]] || fail "batch with a failing job exits $rc"
 [[ -s "$work/jobs/out/a.png" && -s "$work/jobs/out/b.png" && ! -e "$work/jobs/out/c.png" ]] || fail "batch outputs"
 [[ $(grep -c '^\[[0-9]/3\] done' "$work/out") -eq 2 && $(grep -c '^\[[0-9]/3\] FAILED' "$work/out") -eq 1 ]] || { fail "batch progress"; cat "$work/out"; }
 grep -qF "jobs.csv:4: $work/jobs/out/c.png:" "$work/err" && grep -qF "Y Rotation must be between" "$work/err" || { fail "batch failure line"; cat "$work/err"; }
 [[ $(wc -l <"$work/err") -eq 1 ]] || fail "batch failures not one line each"
+check "row b alone" run -q render "$t" -o "$work/b.png" --set "Y Rotation=-20" --var "title=Second, with comma" --barcode Front=B-2
+cmp -s "$work/b.png" "$work/jobs/out/b.png" || fail "a worker's second job differs from its row rendered alone"
 # A dry run checks every row, renders and makes nothing; --json: one line a job.
 rm -rf "$work/jobs/out"
 run batch "$work/jobs/jobs.csv" --template "$t" --dry-run --json >"$work/out" 2>"$work/err"; rc=$?
