@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QHash>
 #include <QLabel>
+#include <QRect>
 #include <QStringList>
 #include <QTest>
 #include <memory>
@@ -70,12 +71,21 @@ inline bool ShowBoxOnFront(std::unique_ptr<CMainFrame>& frame, int w = 200, int 
     return frame->View()->SelectTab(QStringLiteral("Front"));
 }
 
+// Shows the Render tab and waits for its rendering: true when both succeed.
+inline bool ShowRenderTab(CMainFrame& frame)
+{
+    return frame.View()->SelectTab(QStringLiteral("Render")) && frame.View()->WaitForRendering();
+}
+
 // Window point of a face point on the canvas.
 inline QPoint At(const CFaceCanvas& canvas, int fx, int fy)
 {
     const CFaceMapping& m = canvas.Mapping();
     return {m.FaceToWindowX(fx), m.FaceToWindowY(fy)};
 }
+
+// An object's box from its lowest to its highest corner (face pixels, y up).
+inline QRect Box(const CDrawObject& o) { return QRect(QPoint(o.GetMinX(), o.GetMinY()), QPoint(o.GetMaxX(), o.GetMaxY())); }
 
 inline CDrawObjectList& FaceList(CMainFrame& frame, const char* key)
 {

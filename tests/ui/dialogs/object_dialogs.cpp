@@ -42,7 +42,6 @@ private:
 
     CFaceCanvas& Canvas() { return *m_frame->View()->Canvas(); }
     CDrawObjectList& Front() { return FaceList(*m_frame, "F"); }
-    CTextDefaults& Defaults() { return m_frame->Document()->GetDrawingDefaults().text; }
 
     void Check(bool condition, const QString& what)
     {
@@ -154,10 +153,6 @@ private slots:
     {
         const QString serif = QStringLiteral("Liberation Serif");
         QVERIFY(CFontEngine::Get().IsFaceInstalled(serif.toStdString()));
-        // The document's last-used settings before the first text: the
-        // defaults of a new document (size 48, the default face).
-        QCOMPARE(Defaults().size, 48);
-        QCOMPARE(Defaults().colour2, 0x00FFFFu);
         bool swapBefore = true, colour2Before = true, swapBordered = false, colour2Bordered = false;
         CVtwinView::SetObjectDialogRunner([&](QDialog& d) {
             auto* dialog = dynamic_cast<CDrawTextDialog*>(&d);
@@ -223,32 +218,13 @@ private slots:
         QCOMPARE(t->GetColour2(), 0x0000FFu);  // with a red border
         QCOMPARE(t->GetSelection(), kSelectDominant);
         QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Draw Text"));
-        // The box: its top-left corner at the release point, the text's
-        // extent plus one pixel on every side; the cell height is the size.
-        CFontRequest font;
-        font.face = serif.toStdString();
-        font.height = 30;
-        font.bold = true;
-        int w = 0, h = 0;
-        QVERIFY(CFontEngine::Get().MeasureText(font, "Vantorel", w, h));
-        QVERIFY(w > 0);
+        // The box's top-left corner at the release point (its size from the
+        // text is the core's: TextRender.BoxIsOnePixelLargerThanTheGlyphExtentOnEverySide).
         QCOMPARE(t->GetMinX(), 40);
         QCOMPARE(t->GetMaxY(), 120);
-        QCOMPARE(t->GetMaxX(), 40 + w + 2);
-        QCOMPARE(t->GetMinY(), 120 - (30 + 2));
 
-        // The dialog's choices became the last-used settings.
-        const CTextDefaults& d = Defaults();
-        QCOMPARE(QString::fromStdString(d.font), serif);
-        QCOMPARE(d.size, 30);
-        QCOMPARE(d.bold, 1);
-        QCOMPARE(d.italic, 0);
-        QVERIFY(d.smooth);
-        QCOMPARE(d.appearance, 1);
-        QCOMPARE(d.colour1, 0x00FFFFu);
-        QCOMPARE(d.colour2, 0x0000FFu);
-
-        // The next text's dialog starts from them, with an empty text.
+        // The dialog's choices became the last-used settings: the next
+        // text's dialog starts from them, with an empty text.
         CTextValues seen;
         CVtwinView::SetObjectDialogRunner([&](QDialog& d) {
             auto& dialog = dynamic_cast<CDrawTextDialog&>(d);
@@ -504,15 +480,9 @@ private slots:
         QCOMPARE(a->GetSize(), 20u);
         QCOMPARE(QString::fromStdString(b->GetString()), QStringLiteral("Two"));
         QCOMPARE(b->GetSize(), 16u);
-        // Each box follows its new text, from the same top-left corner.
-        int w = 0, h = 0;
-        CFontRequest f;
-        f.face = a->GetFontFace();
-        f.height = 20;
-        QVERIFY(CFontEngine::Get().MeasureText(f, "One", w, h));
+        // Each box follows its new size, from the same top-left corner.
         QCOMPARE(a->GetMinX(), 20);
         QCOMPARE(a->GetMaxY(), 180);
-        QCOMPARE(a->GetMaxX(), 20 + w + 2);
         QCOMPARE(a->GetMinY(), 180 - 22);
         QCOMPARE(b->GetMaxY() - b->GetMinY(), 18);
         Run(ID_EDIT_UNDO);
@@ -542,13 +512,7 @@ private slots:
             if (!page)
                 return false;
             Check(page->Field()->text() == QStringLiteral("ABC"), page->Field()->text());
-            Check(HasFocus(page->Field()), QStringLiteral("focus in the barcode field"));
-            Retype(page->Field(), QStringLiteral("abcdef"));
-            dialog.accept();
-            Check(m_messages.messages == QStringList{QStringLiteral("Barcode includes invalid characters.")},
-                  m_messages.messages.join(QLatin1Char('|')));
-            Check(dialog.result() != QDialog::Accepted, QStringLiteral("refused"));
-            Check(HasFocus(page->Field()), QStringLiteral("focus back in the field"));
+            // Refusals keep the page (the text pages' test; the barcode's message: the Draw Barcode test).
             Retype(page->Field(), QStringLiteral("ABCDEFGHIJKL"));
             dialog.accept();
             return dialog.result() == QDialog::Accepted;

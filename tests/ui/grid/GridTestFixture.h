@@ -5,12 +5,15 @@
 #include "UiTestSupport.h"
 
 #include "app/undo/UndoStore.h"
+#include "ground/AppFolders.h"
 #include "properties/settings/SettingTable.h"
 #include "ui/grid/GridRows.h"
 #include "ui/grid/PropertyGrid.h"
 
 #include <QDialog>
+#include <QTemporaryDir>
 #include <functional>
+#include <optional>
 
 inline QStringList Labels(const std::vector<CGridRow>& rows)
 {
@@ -40,6 +43,8 @@ protected:
     std::unique_ptr<CMainFrame> m_frame;
     CTestMessages m_messages;
     CPropertyGrid* m_grid = nullptr;
+    std::optional<QTemporaryDir> m_dataDir;
+    std::optional<CAppFolders> m_folders;
 
     CProduct& Product() { return *m_frame->Document()->GetProduct(); }
     SettingStore& Settings() { return Product().GetSettings(); }
@@ -71,10 +76,23 @@ protected:
         m_frame->Document()->GetUndoStore().Clear();
     }
 
+    // Gives the window a data folder of its own (settings, CD pictures), for this test only.
+    bool UseDataFolder()
+    {
+        m_dataDir.emplace();
+        std::string error;
+        m_folders = CAppFolders::Create(m_dataDir->path().toStdString(), error);
+        if (m_folders)
+            m_frame->SetFolders(&*m_folders);
+        return m_folders.has_value();
+    }
+
     void TearDown()
     {
         CPropertyGrid::SetEditorRunner(nullptr);
         m_frame.reset();
+        m_folders.reset();
+        m_dataDir.reset();
         SetMessageHooks(nullptr, nullptr);
     }
 };

@@ -21,8 +21,7 @@ private slots:
     void numberEditorRefusesOutOfRangeAndStaysOpen()
     {
         SetM(Product(), kSetBevel, 1);
-        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
-        m_frame->View()->WaitForRendering();
+        QVERIFY(ShowRenderTab(*m_frame));
         const int row = m_grid->FindRow("Size", "Bevel");
         QVERIFY(row >= 0);
         // M = min(100 / 4, 100 / 4) = 25 for a 100 x 100 rendering.
@@ -47,8 +46,7 @@ private slots:
     // 100 / 300 x 2.54 = 0.85 cm, at 254 dpi exactly 1.0 cm.
     void resolutionIsTypedAndShowsThePrintSize()
     {
-        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
-        m_frame->View()->WaitForRendering();
+        QVERIFY(ShowRenderTab(*m_frame));
         const int row = m_grid->FindRow("Resolution", "Rendering Options");
         QVERIFY(row >= 0);
         QCOMPARE(m_grid->Row(row).value, std::string("0.8 x 0.8 cm at 300 dpi"));
@@ -71,8 +69,7 @@ private slots:
 
     void sliderKeepsTheSign()
     {
-        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
-        m_frame->View()->WaitForRendering();
+        QVERIFY(ShowRenderTab(*m_frame));
         QSignalSpy edited(m_grid, &CPropertyGrid::edited);
         QRect editorRect;
         Answer([&editorRect](QDialog& d) {
@@ -101,8 +98,7 @@ private slots:
     // other render settings, and make the rendering stale (class 130).
     void shadingAndTextureFilteringAreUndoable()
     {
-        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
-        m_frame->View()->WaitForRendering();
+        QVERIFY(ShowRenderTab(*m_frame));
         const int shadingBefore = Settings().GetInt(ModelKey(kSetShading));
         const int filteringBefore = Settings().GetInt(ModelKey(kSetTextureFiltering));
         const int shading = shadingBefore == 80 ? 30 : 80;
@@ -142,8 +138,7 @@ private slots:
 
     void colourChecksKeepTheEditorOpen()
     {
-        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
-        m_frame->View()->WaitForRendering();
+        QVERIFY(ShowRenderTab(*m_frame));
         Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetColour(0xFFFFFF); });
         m_grid->EditRow(m_grid->FindRow("Color", "Shadows"));
         QVERIFY(!m_lastClosed);
@@ -178,8 +173,7 @@ private slots:
     void colourRowsExplainThemselvesInTheirTips()
     {
         SetM(Product(), kSetShadowColor, 0x30CC00);  // red 0, green 204, blue 48
-        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
-        m_frame->View()->WaitForRendering();
+        QVERIFY(ShowRenderTab(*m_frame));
         const int row = m_grid->FindRow("Color", "Shadows");
         QVERIFY(row >= 0);
         QCOMPARE(m_grid->item(row)->toolTip(), QStringLiteral("Color: R=0 G=204 B=48"));
@@ -187,8 +181,7 @@ private slots:
 
     void lightsDialogCountsTheLights()
     {
-        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
-        m_frame->View()->WaitForRendering();
+        QVERIFY(ShowRenderTab(*m_frame));
         Answer([](QDialog& d) {
             auto& l = static_cast<CLightsDialog&>(d);
             for (int c = 0; c < 5; ++c)
@@ -223,8 +216,7 @@ private slots:
         m_frame->resize(1000, 700);
         m_frame->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
-        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
-        m_frame->View()->WaitForRendering();
+        QVERIFY(ShowRenderTab(*m_frame));
         // Messages come up as real modal windows that close themselves.
         SetMessageHooks(
             [this](const QString& t, EMessageIcon) {

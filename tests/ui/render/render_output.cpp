@@ -74,6 +74,16 @@ private:
             });
     }
 
+    // Leaves the Render tab and comes back, with a new rendering when
+    // `stale`; true when the rendering finished.
+    bool ShowRenderTabAgain(bool stale)
+    {
+        if (stale)
+            m_frame->View()->Pipeline().GetCache().MarkStale("z");
+        return m_frame->View()->SelectTab(QStringLiteral("Front")) &&
+               m_frame->View()->SelectTab(QStringLiteral("Render")) && m_frame->View()->WaitForRendering();
+    }
+
     bool BarHidden() const { return m_frame->findChild<CRenderCompleteBar*>()->isHidden(); }
 
     QString Path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
@@ -280,8 +290,7 @@ private slots:
         m_frame->resize(1366, 768);
         m_frame->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
-        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
-        QVERIFY(m_frame->View()->WaitForRendering());
+        QVERIFY(ShowRenderTab(*m_frame));
         auto* bar = m_frame->findChild<CRenderCompleteBar*>();
         QTRY_VERIFY(!bar->isHidden());
         CRenderPage* page = m_frame->View()->RenderPage();
@@ -311,8 +320,7 @@ private slots:
         auto* bar = m_frame->findChild<CRenderCompleteBar*>();
         QVERIFY(bar);
         QVERIFY(bar->isHidden());
-        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
-        QVERIFY(m_frame->View()->WaitForRendering());
+        QVERIFY(ShowRenderTab(*m_frame));
         QVERIFY(!bar->isHidden());
         QVERIFY(!QApplication::activeModalWidget());
         // The picture is shown below the bar, whole.
@@ -327,9 +335,7 @@ private slots:
         bar->Button(kRenderCompleteNo)->click();
         QVERIFY(bar->isHidden());
         QCOMPARE(GetPromptRenderNoAsk(&m_folders->UserSettings()), 0);
-        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
-        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
-        QVERIFY(m_frame->View()->WaitForRendering());
+        QVERIFY(ShowRenderTabAgain(false));
         QVERIFY(bar->isHidden());  // the same picture again
 
         // Render To File from a face tab makes a new rendering without the offer.
@@ -339,16 +345,11 @@ private slots:
         QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
         QVERIFY(QFile::exists(Path("direct.png")));
         QVERIFY(bar->isHidden());
-        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
-        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
-        QVERIFY(m_frame->View()->WaitForRendering());
+        QVERIFY(ShowRenderTabAgain(false));
         QVERIFY(bar->isHidden());  // already made: nothing new to offer
 
         // Copy to Clipboard puts the rendering there.
-        m_frame->View()->Pipeline().GetCache().MarkStale("z");
-        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
-        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
-        QVERIFY(m_frame->View()->WaitForRendering());
+        QVERIFY(ShowRenderTabAgain(true));
         QVERIFY(!bar->isHidden());
         QApplication::clipboard()->clear();
         bar->Button(kRenderCompleteCopy)->click();
@@ -357,11 +358,8 @@ private slots:
 
         // Save to file with "Do not ask again": stored, then Render To File runs.
         m_frame->Document()->GetProduct()->GetSettings().SetInt(ModelKey(kSetBorders), 1);
-        m_frame->View()->Pipeline().GetCache().MarkStale("z");
         m_save = std::make_pair(Path("prompted"), 1);
-        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
-        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
-        QVERIFY(m_frame->View()->WaitForRendering());
+        QVERIFY(ShowRenderTabAgain(true));
         QVERIFY(!bar->isHidden());
         QVERIFY(!bar->CheckBox()->isChecked());
         bar->CheckBox()->setChecked(true);
@@ -371,10 +369,7 @@ private slots:
 
         // Never again.
         m_frame->Document()->GetProduct()->GetSettings().SetInt(ModelKey(kSetBorders), 0);
-        m_frame->View()->Pipeline().GetCache().MarkStale("z");
-        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
-        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
-        QVERIFY(m_frame->View()->WaitForRendering());
+        QVERIFY(ShowRenderTabAgain(true));
         QVERIFY(bar->isHidden());
     }
 };

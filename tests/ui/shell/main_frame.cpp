@@ -87,12 +87,8 @@ private slots:
         QCOMPARE(m_frame->DrawToolBar()->windowTitle(), names[2]);
         for (QToolBar* bar : {m_frame->MainToolBar(), m_frame->EditToolBar(), m_frame->DrawToolBar()})
             for (QAction* a : bar->actions())
-                if (!a->isSeparator() && a->objectName().startsWith(QLatin1String("cmd"))) {
-                    const QPixmap pm = a->icon().pixmap(24, 24);
-                    QVERIFY2(!pm.isNull(), qPrintable(a->text()));
-                    QVERIFY2(!pm.toImage().allGray() || a->icon().availableSizes().isEmpty() || true,
-                             qPrintable(a->text()));
-                }
+                if (!a->isSeparator() && a->objectName().startsWith(QLatin1String("cmd")))
+                    QVERIFY2(!a->icon().pixmap(24, 24).isNull(), qPrintable(a->text()));
     }
 
     void tabCommandsCheckTheCurrentTabAndStepAcross()
@@ -147,8 +143,7 @@ private slots:
         auto* zoomLabel = m_frame->findChild<QLabel*>(QStringLiteral("zoomLabel"));
         QVERIFY(zoomLabel);
         QCOMPARE(zoomLabel->text(), QStringLiteral("400%"));
-        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
-        m_frame->View()->WaitForRendering();
+        QVERIFY(ShowRenderTab(*m_frame));
         QCOMPARE(zoomLabel->text(), QString());
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
         QCOMPARE(zoomLabel->text(), QStringLiteral("400%"));

@@ -75,8 +75,9 @@ private:
     }
 
     // Walks every page with its defaults (first picture of each list, a
-    // small rendering) and finishes.
-    static bool WalkAll(CNewProjectWizard& w, QStringList* captions = nullptr)
+    // small rendering) and finishes; `onPage` may change a page first.
+    using PageHook = std::function<bool(CNewProjectWizard&, const QString& title)>;
+    static bool WalkAll(CNewProjectWizard& w, QStringList* captions = nullptr, const PageHook& onPage = nullptr)
     {
         for (;;) {
             if (captions)
@@ -89,14 +90,29 @@ private:
             }
             ChooseFirstPicture(w);
             if (w.CurrentPage()->Title() == QLatin1String("Background Size")) {
-                w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("renderWidth"))->setText(QStringLiteral("120"));
-                w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("renderHeight"))->setText(QStringLiteral("100"));
+                Field<QLineEdit>(w, "renderWidth")->setText(QStringLiteral("120"));
+                Field<QLineEdit>(w, "renderHeight")->setText(QStringLiteral("100"));
             }
+            if (onPage && !onPage(w, w.CurrentPage()->Title()))
+                return false;
             if (w.CurrentIndex() + 1 == w.PageCount())
                 return w.Finish();
             if (!w.Next())
                 return false;
         }
+    }
+
+    static bool GoTo(CNewProjectWizard& w, const char* title)
+    {
+        while (w.CurrentPage()->Title() != QLatin1String(title))
+            if (!w.Next())
+                return false;
+        return true;
+    }
+
+    template <class T> static T* Field(CNewProjectWizard& w, const char* name)
+    {
+        return w.CurrentPage()->findChild<T*>(QString::fromLatin1(name));
     }
 
     void ExpectRendered(const char* kind)
@@ -107,8 +123,7 @@ private:
         QCOMPARE(product->GetSettings().GetInt(ModelKey(kSetRenderWidth)), 120);
         QCOMPARE(product->GetSettings().GetInt(ModelKey(kSetRenderHeight)), 100);
         m_frame->DocumentChanged();
-        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
-        m_frame->View()->WaitForRendering();
+        QVERIFY(ShowRenderTab(*m_frame));
         const QImage picture = m_frame->View()->RenderPage()->Picture();
         QCOMPARE(picture.size(), QSize(120, 100));
         // Something was drawn on the white background.
@@ -181,30 +196,48 @@ private slots:
         QVERIFY(again.result() != QDialog::Accepted);
     }
 
-    void boxWithCaptions()
+    // The captions count the steps; the effects page's controls start at the
+    // new-project look and what is chosen there becomes the project's.
+    void boxWithCaptionsAndEffects()
     {
-        const CatalogueEntry* entry = EntryOfKind("BOX");
-        QVERIFY(entry);
         QStringList captions;
-        QVERIFY(RunNew(*entry, [&](CNewProjectWizard& w) { return WalkAll(w, &captions); }));
+        bool seen = false;
+        QVERIFY(RunNew(*EntryOfKind("BOX"), [&](CNewProjectWizard& w) {
+            return WalkAll(w, &captions, [&seen](CNewProjectWizard& w, const QString&) {
+                auto* shading = Field<QSlider>(w, "shading");
+                if (!shading)
+                    return true;
+                auto* softness = Field<QSlider>(w, "shadowSoftness");
+                auto* filtering = Field<QComboBox>(w, "textureFiltering");
+                if (!softness || !filtering || shading->value() != 50 || softness->value() != 8 ||
+                    filtering->currentText() != QLatin1String("Smooth"))
+                    return false;
+                shading->setValue(80);
+                softness->setValue(20);
+                filtering->setCurrentIndex(filtering->findText(QStringLiteral("Nearest")));
+                return seen = true;
+            });
+        }));
         // A new project is not modified until the user edits it.
         QVERIFY(!m_frame->Document()->IsModified());
         const int n = captions.size();
         QVERIFY(n >= 4);
         QCOMPARE(captions.last(), QStringLiteral("Step %1 of %1: Special Effects").arg(n));
         QCOMPARE(captions.at(n - 4), QStringLiteral("Step %1 of %2: Background's Appearance").arg(n - 3).arg(n));
+        QVERIFY(seen);
+        const SettingStore& s = m_frame->Document()->GetProduct()->GetSettings();
+        QCOMPARE(s.GetInt(ModelKey(kSetShading)), 80);
+        QCOMPARE(s.GetInt(ModelKey(kSetShadowSoftness)), 20);
+        QCOMPARE(s.GetInt(ModelKey(kSetTextureFiltering)), 0);
         ExpectRendered("BOX");
     }
 
     void bookWithCDROM()
     {
-        const CatalogueEntry* entry = EntryOfKind("BOOKCD");
-        QVERIFY(entry);
         QStringList captions;
-        QVERIFY(RunNew(*entry, [&](CNewProjectWizard& w) { return WalkAll(w, &captions); }));
-        QVERIFY(captions.join('|').contains(QStringLiteral("Select CD-ROM Image")));
-        QVERIFY(captions.join('|').contains(QStringLiteral("Select CD-ROM Position")));
-        QVERIFY(captions.join('|').contains(QStringLiteral("Pages' Appearance")));
+        QVERIFY(RunNew(*EntryOfKind("BOOKCD"), [&](CNewProjectWizard& w) { return WalkAll(w, &captions); }));
+        for (const char* page : {"Select CD-ROM Image", "Select CD-ROM Position", "Pages' Appearance"})
+            QVERIFY2(captions.join('|').contains(QLatin1String(page)), page);
         ExpectRendered("BOOKCD");
         QVERIFY(!m_frame->Document()->GetProduct()->GetSettings().GetText(ModelKey(kSetCDImage)).empty());
         QVERIFY(m_frame->Document()->GetProduct()->FindSidePtr("C"));
@@ -212,21 +245,12 @@ private slots:
 
     void binder()
     {
-        const CatalogueEntry* entry = EntryOfKind("BINDER");
-        QVERIFY(entry);
-        QVERIFY(RunNew(*entry, [&](CNewProjectWizard& w) {
-            for (;;) {
-                if (w.CurrentPage()->Title() == QLatin1String("Binding Style")) {
-                    auto* type = w.CurrentPage()->findChild<QComboBox*>(QStringLiteral("binderType"));
-                    type->setCurrentIndex(type->findText(QStringLiteral("Spiral Bound")));
-                }
-                if (w.CurrentIndex() + 1 == w.PageCount() || w.CurrentPage()->Title() == QLatin1String("Background Size"))
-                    break;
-                ChooseFirstPicture(w);
-                if (!w.Next())
-                    return false;
-            }
-            return WalkAll(w);
+        QVERIFY(RunNew(*EntryOfKind("BINDER"), [&](CNewProjectWizard& w) {
+            return WalkAll(w, nullptr, [](CNewProjectWizard& w, const QString& title) {
+                if (title == QLatin1String("Binding Style"))
+                    Field<QComboBox>(w, "binderType")->setCurrentIndex(Field<QComboBox>(w, "binderType")->findText(QStringLiteral("Spiral Bound")));
+                return true;
+            });
         }));
         ExpectRendered("BINDER");
         QCOMPARE(m_frame->Document()->GetProduct()->GetSettings().GetInt(ModelKey(kSetBinderType)), 1);
@@ -236,72 +260,27 @@ private slots:
     // the refusals are the core's); the light buttons make the lights mask.
     void cardWithPrintSizeAndLights()
     {
-        const CatalogueEntry* entry = EntryOfKind("CARD");
-        QVERIFY(entry);
-        QVERIFY(RunNew(*entry, [&](CNewProjectWizard& w) {
-            while (w.CurrentPage()->Title() != QLatin1String("Shadows and Reflections")) {
-                ChooseFirstPicture(w);
-                if (w.CurrentPage()->Title() == QLatin1String("Background Size")) {
-                    auto* print = w.CurrentPage()->findChild<QLabel*>(QStringLiteral("printSize"));
-                    auto* width = w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("renderWidth"));
-                    width->setText(QStringLiteral("10001"));  // out of range: no print size
+        QVERIFY(RunNew(*EntryOfKind("CARD"), [&](CNewProjectWizard& w) {
+            return WalkAll(w, nullptr, [](CNewProjectWizard& w, const QString& title) {
+                if (title == QLatin1String("Background Size")) {
+                    auto* print = Field<QLabel>(w, "printSize");
+                    Field<QLineEdit>(w, "renderWidth")->setText(QStringLiteral("10001"));  // out of range: no print size
                     if (!print || !print->text().isEmpty())
                         return false;
-                    width->setText(QStringLiteral("120"));
-                    w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("renderHeight"))->setText(QStringLiteral("100"));
-                    if (print->text() != QString::fromStdString(FormatPrintSize(120, 100, 300)))
-                        return false;
+                    Field<QLineEdit>(w, "renderWidth")->setText(QStringLiteral("120"));
+                    return print->text() == QString::fromStdString(FormatPrintSize(120, 100, 300));
                 }
-                if (!w.Next())
-                    return false;
-            }
-            // The bottom row on, the default light off: bits 0 .. 4.
-            for (int c = 0; c < 5; ++c)
-                w.CurrentPage()->findChild<QPushButton*>(QStringLiteral("light_%1_0").arg(c))->setChecked(true);
-            w.CurrentPage()->findChild<QPushButton*>(QStringLiteral("light_2_1"))->setChecked(false);
-            return WalkAll(w);
+                if (title == QLatin1String("Shadows and Reflections")) {
+                    // The bottom row on, the default light off: bits 0 .. 4.
+                    for (int c = 0; c < 5; ++c)
+                        Field<QPushButton>(w, qPrintable(QStringLiteral("light_%1_0").arg(c)))->setChecked(true);
+                    Field<QPushButton>(w, "light_2_1")->setChecked(false);
+                }
+                return true;
+            });
         }));
         ExpectRendered("CARD");
         QCOMPARE(m_frame->Document()->GetProduct()->GetSettings().GetInt(ModelKey(kSetLights)), 0x1F);
-    }
-
-    void effectsPageStoresShadingFilteringAndSoftness()
-    {
-        // The controls start at the new-project look; the values chosen on
-        // the page are the project's, as the page's other settings are.
-        const CatalogueEntry* entry = EntryOfKind("BOX");
-        QVERIFY(entry);
-        bool seen = false;
-        QVERIFY(RunNew(*entry, [&seen](CNewProjectWizard& w) {
-            for (;;) {
-                ChooseFirstPicture(w);
-                if (w.CurrentPage()->Title() == QLatin1String("Background Size")) {
-                    w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("renderWidth"))->setText(QStringLiteral("120"));
-                    w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("renderHeight"))->setText(QStringLiteral("100"));
-                }
-                auto* shading = w.CurrentPage()->findChild<QSlider*>(QStringLiteral("shading"));
-                if (shading) {
-                    auto* softness = w.CurrentPage()->findChild<QSlider*>(QStringLiteral("shadowSoftness"));
-                    auto* filtering = w.CurrentPage()->findChild<QComboBox*>(QStringLiteral("textureFiltering"));
-                    if (!softness || !filtering || shading->value() != 50 || softness->value() != 8 ||
-                        filtering->currentText() != QLatin1String("Smooth"))
-                        return false;
-                    shading->setValue(80);
-                    softness->setValue(20);
-                    filtering->setCurrentIndex(filtering->findText(QStringLiteral("Nearest")));
-                    seen = true;
-                }
-                if (w.CurrentIndex() + 1 == w.PageCount())
-                    return w.Finish();
-                if (!w.Next())
-                    return false;
-            }
-        }));
-        QVERIFY(seen);
-        const SettingStore& s = m_frame->Document()->GetProduct()->GetSettings();
-        QCOMPARE(s.GetInt(ModelKey(kSetShading)), 80);
-        QCOMPARE(s.GetInt(ModelKey(kSetShadowSoftness)), 20);
-        QCOMPARE(s.GetInt(ModelKey(kSetTextureFiltering)), 0);
     }
 
     void cancelledWizardKeepsTheDocument()
@@ -315,13 +294,10 @@ private slots:
 
     void pagesTotalBlocksNext()
     {
-        const CatalogueEntry* entry = EntryOfKind("BOOK");
-        QVERIFY(entry);
         bool checked = false;
-        QVERIFY(!RunNew(*entry, [&](CNewProjectWizard& w) {
-            while (w.CurrentPage()->Title() != QLatin1String("Pages' Appearance"))
-                if (!w.Next())
-                    return false;
+        QVERIFY(!RunNew(*EntryOfKind("BOOK"), [&](CNewProjectWizard& w) {
+            if (!GoTo(w, "Pages' Appearance"))
+                return false;
             auto* pages = w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("depth1"));
             pages->setText(QStringLiteral("70"));
             auto* total = w.CurrentPage()->findChild<QLabel*>(QStringLiteral("total"));
@@ -339,10 +315,8 @@ private slots:
     // A refused size on the last page takes the focus, so the user can retype it.
     void effectSizeRefusalFocusesTheField()
     {
-        const CatalogueEntry* entry = EntryOfKind("CARD");
-        QVERIFY(entry);
         bool bevelFocus = false, borderFocus = false;
-        QVERIFY(!RunNew(*entry, [&](CNewProjectWizard& w) {
+        QVERIFY(!RunNew(*EntryOfKind("CARD"), [&](CNewProjectWizard& w) {
             while (w.CurrentIndex() + 1 < w.PageCount())
                 if (!w.Next())
                     return false;
@@ -417,14 +391,11 @@ private slots:
     // without a bitmap), and the texture names fit their cells.
     void sidePageChoosesRealPatternsAndShowsTextureNames()
     {
-        const CatalogueEntry* entry = EntryOfKind("CARD");
-        QVERIFY(entry);
         int patterns = 0, missing = 0, gradients = 0, clipped = 0, textures = 0;
         int storedPattern = 0;
-        QVERIFY(!RunNew(*entry, [&](CNewProjectWizard& w) {
-            while (w.CurrentPage()->Title() != QLatin1String("Front's Appearance"))
-                if (!w.Next())
-                    return false;
+        QVERIFY(!RunNew(*EntryOfKind("CARD"), [&](CNewProjectWizard& w) {
+            if (!GoTo(w, "Front's Appearance"))
+                return false;
             QWidget* page = w.CurrentPage();
             auto* style = page->findChild<QComboBox*>(QStringLiteral("style"));
             auto* variant = page->findChild<QComboBox*>(QStringLiteral("variant"));
@@ -525,13 +496,10 @@ private slots:
     // closes and its answers would be lost.
     void unreadableBackgroundPictureKeepsThePage()
     {
-        const CatalogueEntry* entry = EntryOfKind("CARD");
-        QVERIFY(entry);
         bool stayed = false, focused = false;
-        QVERIFY(!RunNew(*entry, [&](CNewProjectWizard& w) {
-            while (w.CurrentPage()->Title() != QLatin1String("Background's Appearance"))
-                if (!w.Next())
-                    return false;
+        QVERIFY(!RunNew(*EntryOfKind("CARD"), [&](CNewProjectWizard& w) {
+            if (!GoTo(w, "Background's Appearance"))
+                return false;
             auto* file = w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("pictureFile"));
             file->setText(m_dir.filePath(QStringLiteral("no such picture.png")));
             const int here = w.CurrentIndex();
