@@ -166,17 +166,6 @@ TEST_F(AppFoldersTest, FolderCheckReportsFoldersThatCannotBeCreated) {
     ASSERT_EQ(d.messages.size(), 1u);
     EXPECT_EQ(d.messages[0], "The folder:\n\n" + file + cannot);
     EXPECT_TRUE(d.questions.empty()) << "a file is never offered for creation";
-
-    if (::geteuid() != 0) {
-        const std::string locked = m_Dir + "/locked";
-        fs::create_directory(locked);
-        fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
-        d.messages.clear();
-        EXPECT_FALSE(CheckFolder(locked + "/a/b", d.Ask(), d.Tell()));
-        ASSERT_EQ(d.messages.size(), 1u);
-        EXPECT_EQ(d.messages[0], "The folder:\n\n" + locked + "/a/b" + cannot);
-        fs::permissions(locked, fs::perms::owner_all);
-    }
 }
 
 TEST_F(AppFoldersTest, UndoFilesAndLeftoverSavesBelongToTheDataFolder) {

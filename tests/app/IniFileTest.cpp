@@ -26,8 +26,8 @@ protected:
         std::ofstream out(m_Path, std::ios::binary);
         out << text;
     }
-    std::string ReadRaw() const {
-        std::ifstream in(m_Path, std::ios::binary);
+    std::string ReadRaw(const std::string& name = "vtwin.ini") const {
+        std::ifstream in(m_Dir + "/" + name, std::ios::binary);
         std::stringstream ss;
         ss << in.rdbuf();
         return ss.str();
@@ -99,7 +99,8 @@ TEST_F(IniFileTest, PutCreatesUpdatesAndKeepsEverythingElse) {
     // A fresh file.
     CIniFile fresh(m_Dir + "/vtprof.ini");
     ASSERT_TRUE(fresh.PutInt("Init", "Template", 1));
-    EXPECT_EQ(fresh.GetInt("Init", "Template", 0), 1);
+    ASSERT_TRUE(fresh.PutString("Init", "Name", "VHS Box"));
+    EXPECT_EQ(ReadRaw("vtprof.ini"), "[Init]\nTemplate=1\nName=VHS Box\n");
 
     ASSERT_TRUE(ini.DeleteKey("GUI", "NewTab"));
     EXPECT_EQ(ini.GetString("GUI", "NewTab", "bok"), "bok");
@@ -136,32 +137,9 @@ TEST_F(IniFileTest, AwkwardValuesRoundTripAndUnrepresentableOnesAreRefused) {
     }
 }
 
-TEST_F(IniFileTest, FailedWriteLeavesThePreviousFileIntact) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
-    CIniFile ini(m_Path);
-    ASSERT_TRUE(ini.PutInt("Init", "Template", 1));
-    const std::string before = ReadRaw();
-    ASSERT_EQ(::chmod(m_Dir.c_str(), 0500), 0);
-    EXPECT_FALSE(ini.PutInt("Init", "Template", 0));
-    ::chmod(m_Dir.c_str(), 0700);
-    EXPECT_EQ(ReadRaw(), before);
-    for (const auto& entry : fs::directory_iterator(m_Dir))
-        EXPECT_EQ(entry.path().filename(), "vtwin.ini") << "no temporary file left behind";
-}
-
-TEST_F(IniFileTest, WrittenFileIsPlainIniText) {
-    CIniFile ini(m_Path);
-    ASSERT_TRUE(ini.PutString("Alias", "dmo_box_001.bmp", "VHS Box"));
-    ASSERT_TRUE(ini.PutString("dmo_box_001.bmp", "MODEL", "BOX"));
-    ASSERT_TRUE(ini.PutInt("dmo_box_001.bmp", "D", -50));
-    ASSERT_TRUE(ini.PutString("Alias", "dmo_box_002.bmp", "Cassette Box"));
-    EXPECT_EQ(ReadRaw(),
-              "[Alias]\ndmo_box_001.bmp=VHS Box\ndmo_box_002.bmp=Cassette Box\n\n"
-              "[dmo_box_001.bmp]\nMODEL=BOX\nD=-50\n");
-}
-
 TEST_F(IniFileTest, WriteThatRunsOutOfSpaceLeavesThePreviousFileIntact) {
-    // A file-size limit makes the write fail even for root (the disk-full case).
+    // A file-size limit makes the write fail (the disk-full case; unlike a
+    // read-only folder it fails for root too).
     CIniFile ini(m_Path);
     ASSERT_TRUE(ini.PutString("Alias", "dmo_box_001.bmp", "VHS Box"));
     const std::string before = ReadRaw();

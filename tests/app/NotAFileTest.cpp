@@ -9,13 +9,14 @@
 #include "image/picture/PictureLoader.h"
 #include "image/Raster.h"
 
+#include "TempFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
 #include <chrono>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -27,21 +28,14 @@ class NotAFile : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::random_device rd;
-        m_Root = fs::temp_directory_path() / ("vt-notafile-" + std::to_string(rd()) + std::to_string(rd()));
         fs::create_directories(m_Root / "folder.vtp");
         // Named pipes without a writer: a blocking open of one never returns.
         for (const char* name : {"pipe.vtp", "vtlib.ini"})
             ASSERT_EQ(::mkfifo((m_Root / name).c_str(), 0600), 0);
         m_Paths = {(m_Root / "folder.vtp").string(), (m_Root / "pipe.vtp").string(), "/dev/zero"};
     }
-    void TearDown() override
-    {
-        std::error_code ec;
-        fs::remove_all(m_Root, ec);
-    }
-
-    fs::path m_Root;
+    CTempFolder m_Temp;
+    const fs::path m_Root{m_Temp.Path()};
     std::vector<std::string> m_Paths;
 };
 

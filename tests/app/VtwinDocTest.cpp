@@ -52,14 +52,7 @@ TEST(VtwinDoc, StartUpDocumentIsEmptyWithNewDocumentDefaults)
     EXPECT_EQ(doc.GetTitle(), "Untitled");
     EXPECT_EQ(doc.GetTabCount(), 0);
     EXPECT_EQ(doc.GetTabName(0), "");
-    const CDrawingDefaults& d = doc.GetDrawingDefaults();
-    EXPECT_EQ(d.fillColour, 0x0000FFu);
-    EXPECT_EQ(d.lineColour, 0xFF0000u);
-    EXPECT_EQ(d.text.colour1, 0x000000u);
-    EXPECT_EQ(d.text.colour2, 0x00FFFFu);
-    EXPECT_EQ(d.text.bold + d.text.italic + d.text.strikeOut + d.text.underline + d.text.appearance, 0);
-    EXPECT_EQ(d.text.font, "");
-    EXPECT_EQ(d.text.size, 48);
+    EXPECT_EQ(doc.GetDrawingDefaults(), CDrawingDefaults{});
 }
 
 TEST(VtwinDoc, ProductsTabsAndNewProjects)

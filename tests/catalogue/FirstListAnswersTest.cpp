@@ -15,6 +15,8 @@
 #include "properties/settings/SettingTable.h"
 #include "TestDataFolder.h"
 
+#include "TempFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -94,9 +96,9 @@ TEST_F(FirstListAnswersTest, SilverDiscAndFirstSubPicture)
 
 TEST(FirstListAnswers, WithoutSilverTheFirstDiscAndEmptyListsStayEmpty)
 {
-    const fs::path root = TempRoot("vt_firstlists_plain_");
+    const CTempFolder root;
     std::string error;
-    std::optional<CAppFolders> folders = CAppFolders::Create(root.string(), error);
+    std::optional<CAppFolders> folders = CAppFolders::Create(root.Path(), error);
     ASSERT_TRUE(folders) << error;
     ASSERT_TRUE(WriteModelEntry(folders->ProgramSettings(), MakeModelEntry(*FindCatalogueModel("3.5\" Floppy Disk"))));
     NewProjectAnswers none;
@@ -115,7 +117,6 @@ TEST(FirstListAnswers, WithoutSilverTheFirstDiscAndEmptyListsStayEmpty)
     NewProjectAnswers coloured;
     SetFirstListAnswers(*folders, "dmo_box_001.bmp", coloured);
     EXPECT_EQ(coloured.cdImage, "c001");
-    fs::remove_all(root);
 }
 
 TEST_F(FirstListAnswersTest, FacesAndWorkingPicturesOfABox)

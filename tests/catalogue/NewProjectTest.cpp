@@ -13,11 +13,12 @@
 #include "image/ImageCanvas.h"
 #include "image/Raster.h"
 
+#include "TempFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -43,8 +44,6 @@ class NewProjectTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::random_device rd;
-        m_root = fs::temp_directory_path() / ("vt_newproject_" + std::to_string(rd()));
         std::string error;
         m_folders.emplace(*CAppFolders::Create(m_root.string(), error));
         for (const CatalogueEntry& e : GetCatalogue())
@@ -63,7 +62,6 @@ protected:
         SavePlain(in + "ecd_c000.png", 64, 64, 0xABCDEF, IMAGE_TYPE_PNG);
         SavePlain(in + "dtx_grain.bmp", 8, 8, 0x336699, IMAGE_TYPE_BMP);
     }
-    void TearDown() override { fs::remove_all(m_root); }
 
     // The side keys of a product in list order.
     static std::vector<std::string> Keys(const CProduct& p)
@@ -81,7 +79,8 @@ protected:
         return side && side->GetPicture() ? *side->GetPicture() : none;
     }
 
-    fs::path m_root;
+    CTempFolder m_temp;
+    const fs::path m_root{m_temp.Path()};
     std::optional<CAppFolders> m_folders;
     CUndoStore m_undo;
 };

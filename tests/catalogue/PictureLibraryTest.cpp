@@ -4,12 +4,12 @@
 #include "catalogue/setup/PictureLibrary.h"
 
 #include "ground/IniFile.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -18,14 +18,6 @@ namespace {
 
 class PictureLibraryTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::random_device rd;
-        m_dir = fs::temp_directory_path() / ("vt_library_" + std::to_string(rd()));
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
     std::string Write(const std::string& name, const std::string& text)
     {
         const fs::path p = m_dir / name;
@@ -35,7 +27,8 @@ protected:
     }
     std::string Dir(const std::string& sub = {}) const { return (m_dir / sub).string(); }
 
-    fs::path m_dir;
+    CTempFolder m_temp;
+    const fs::path m_dir{m_temp.Path()};
 };
 
 } // namespace

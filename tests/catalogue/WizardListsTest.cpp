@@ -3,13 +3,13 @@
 #include "catalogue/WizardLists.h"
 
 #include "ground/IniFile.h"
+#include "TempFolder.h"
 #include "catalogue/product/Product.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 
 namespace fs = std::filesystem;
 
@@ -32,9 +32,8 @@ TEST(WizardLists, FilePatterns)
 
 TEST(WizardLists, PicturesOfTheInternalFolder)
 {
-    std::random_device rd;
-    const fs::path dir = fs::temp_directory_path() / ("vt_lists_" + std::to_string(rd()));
-    fs::create_directories(dir);
+    const CTempFolder temp;
+    const fs::path dir = temp.Path();
     for (const char* f : {"dcd_c009.bmp", "dcd_a101.bmp", "ecd_c009.png", "dfl_002.bmp", "dfl_001.bmp", "dzp_001.bmp"})
         std::ofstream(dir / f) << "x";
     fs::create_directories(dir / "dcd_folder.bmp"); // not a file
@@ -55,7 +54,6 @@ TEST(WizardLists, PicturesOfTheInternalFolder)
     EXPECT_EQ(floppies[0].file, "dfl_001.bmp");
     EXPECT_EQ(floppies[0].name, "Aqua 1");
     EXPECT_TRUE(ListFolderFiles((dir / "missing").string(), "*").empty());
-    fs::remove_all(dir);
 }
 
 TEST(WizardLists, CDPositionPicturesFollowTheKind)
