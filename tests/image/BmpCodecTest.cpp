@@ -307,22 +307,13 @@ TEST(BmpEncode, FileLayoutIsHeaderInfoPaletteRows)
     image.SetPixelColor(2, 1, RGB(4, 5, 6));
     CMemoryStream out;
     ASSERT_TRUE(image.Encode(out, IMAGE_TYPE_BMP));
-    const std::uint8_t* f = out.GetBuffer();
-    // rows: 3 * 3 = 9 bytes padded to 12; file = 14 + 40 + 2 * 12 = 78.
-    ASSERT_EQ(out.Size(), 78);
-    EXPECT_EQ(f[0], 'B');
-    EXPECT_EQ(f[1], 'M');
-    EXPECT_EQ(f[2] | f[3] << 8, 78);
-    EXPECT_EQ(f[10], 54); // bits offset
-    EXPECT_EQ(f[14], 40); // info header size
-    EXPECT_EQ(f[14 + 4], 3);
-    EXPECT_EQ(f[14 + 8], 2);
-    EXPECT_EQ(f[14 + 14], 24);
-    EXPECT_EQ(f[54], 3); // bottom row first, blue green red
-    EXPECT_EQ(f[55], 2);
-    EXPECT_EQ(f[56], 1);
-    EXPECT_EQ(f[54 + 12 + 6], 6);
-    EXPECT_EQ(f[54 + 12 + 8], 4);
+    // Rows of 3 * 3 = 9 bytes padded to 12, bottom row first, blue green red;
+    // the file is 14 + 40 + 2 * 12 = 78 bytes, its bits 54 bytes in.
+    const Bytes rows = Bytes().raw({3, 2, 1}).fill(9, 0).fill(6, 0).raw({6, 5, 4}).fill(3, 0);
+    Bytes info = InfoHeader(3, 2, 24, 0, 0, 2835);
+    info[20] = 24; // the size of the bits
+    const std::vector<std::uint8_t> file(out.GetBuffer(), out.GetBuffer() + out.Size()), want = WithFileHeader(info + rows, 54);
+    EXPECT_EQ(file, want); // 72 dpi: 2835 pixels a metre
 
     CRaster pal = CRaster::Make(5, 1, 8).value();
     CMemoryStream pout;
