@@ -47,3 +47,30 @@ TEST(BilinearRead, SameTexelValuesAsTheDoubleFormula)
         }
     }
 }
+
+// Each level's texel is the rounded mean of the 2 x 2 texels of the level
+// below, the last column and row of an odd size taken twice, down to 1 x 1.
+TEST(TextureLevels, EachTexelTheMeanOfTheFourBelow)
+{
+    std::mt19937 rng(11);
+    for (const auto& [w, h] : {std::pair{7, 5}, std::pair{64, 3}, std::pair{1, 6}}) {
+        const int stride = (3 * w + 3) & ~3;
+        std::vector<std::uint8_t> bits(static_cast<std::size_t>(stride * h));
+        for (auto& b : bits) b = static_cast<std::uint8_t>(rng() >> 24);
+        CTextureLevels levels;
+        ASSERT_TRUE(levels.Build(CTexture{bits.data(), w, h, stride}));
+        ASSERT_EQ(levels.levels.back().width * levels.levels.back().height, 1);
+        for (std::size_t L = 1; L < levels.levels.size(); ++L) {
+            const CTexture &from = levels.levels[L - 1], &to = levels.levels[L];
+            ASSERT_EQ(to.width, (from.width + 1) / 2);
+            for (int y = 0; y < to.height; ++y)
+                for (int x = 0; x < to.width; ++x)
+                    for (int k = 0; k < 3; ++k) {
+                        const int x1 = std::min(2 * x + 1, from.width - 1), y1 = std::min(2 * y + 1, from.height - 1);
+                        const int sum = from.At(2 * x, 2 * y)[k] + from.At(x1, 2 * y)[k] + from.At(2 * x, y1)[k] +
+                                        from.At(x1, y1)[k];
+                        ASSERT_EQ(to.At(x, y)[k], (sum + 2) / 4) << w << " x " << h << " level " << L;
+                    }
+        }
+    }
+}
