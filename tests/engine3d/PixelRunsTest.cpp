@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -11,7 +12,8 @@ TEST(PixelRuns, FillAndCountAgreeWithThePlainLoops)
     std::mt19937 rng(seed);
     for (int n = 0; n < 70; ++n) {
         // A row of pixels that are white, nearly white, or anything; counts
-        // anywhere, some at the limit. Only the n pixels after the first may change.
+        // anywhere, some at the limit. Only the n pixels after the first may change,
+        // and those are white afterwards.
         std::vector<std::uint8_t> row(3 * (n + 2));
         for (std::uint8_t& b : row) b = rng() % 3 == 0 ? 254 : 255;
         for (int i = 0; i < n / 4; ++i) row[rng() % row.size()] = static_cast<std::uint8_t>(rng());
@@ -22,8 +24,11 @@ TEST(PixelRuns, FillAndCountAgreeWithThePlainLoops)
             const std::uint8_t* p = &row[3 * x];
             if ((p[0] & p[1] & p[2]) != 255 && expected[x] < 0xFFFF) ++expected[x];
         }
-        CountDrawnPixels(&row[3], &counts[1], n);
+        std::vector<std::uint8_t> whitened(row);
+        std::fill(whitened.begin() + 3, whitened.end() - 3, std::uint8_t{255});
+        TakeDrawnPixels(&row[3], &counts[1], n);
         ASSERT_EQ(counts, expected) << "seed " << seed << " n " << n;
+        ASSERT_EQ(row, whitened) << "seed " << seed << " n " << n;
 
         const std::uint8_t colour[2][3] = {{7, 7, 7}, {1, 2, 3}};
         for (const auto& c : colour) {

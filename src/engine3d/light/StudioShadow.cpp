@@ -90,7 +90,7 @@ bool CShadowAccumulator::Create(int width, int height)
     return true;
 }
 
-void CShadowAccumulator::Add(const CRaster& layer, const CBoundingBox& box, bool contact) noexcept
+void CShadowAccumulator::Add(CRaster& layer, const CBoundingBox& box, bool contact) noexcept
 {
     const CBoundingBox b = box.ClippedTo(std::min(m_width, layer.GetWidth()), std::min(m_height, layer.GetHeight()));
     if (b.IsEmpty()) return;
@@ -98,7 +98,7 @@ void CShadowAccumulator::Add(const CRaster& layer, const CBoundingBox& box, bool
     std::vector<std::uint16_t>& counts = contact ? m_contact : m_cast;
     for (int y = b.bottom; y <= b.top; ++y) {
         std::uint16_t* c = counts.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) + b.left;
-        CountDrawnPixels(layer.GetBits(y) + 3 * b.left, c, b.right - b.left + 1);
+        TakeDrawnPixels(layer.GetBits(y) + 3 * b.left, c, b.right - b.left + 1);
     }
 }
 

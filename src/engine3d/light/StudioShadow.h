@@ -37,8 +37,9 @@ void AddStudioShadows(CModelMesh& mesh, const CPolygonList& shadowSource, const 
 class CShadowAccumulator {
 public:
     bool Create(int width, int height);
-    // Counts the non-white pixels of a drawn layer inside the box.
-    void Add(const CRaster& layer, const CBoundingBox& box, bool contact) noexcept;
+    // Counts the non-white pixels of a drawn layer inside the box and makes
+    // them white again.
+    void Add(CRaster& layer, const CBoundingBox& box, bool contact) noexcept;
     // Darkens the target by the covered shares: a pixel under every cast
     // copy keeps 1 - kCastDepth of its light, under every contact copy
     // 1 - kContactDepth, scaled by how far the shadow colour is from white.

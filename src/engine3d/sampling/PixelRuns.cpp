@@ -30,17 +30,21 @@ void FillPixelRun(std::uint8_t* p, int count, std::uint8_t blue, std::uint8_t gr
 
 namespace {
 
-void CountDrawnPixelsOneByOne(const std::uint8_t* l, std::uint16_t* c, int count) noexcept
+void TakeDrawnPixelsOneByOne(std::uint8_t* l, std::uint16_t* c, int count) noexcept
 {
     for (int x = 0; x < count; ++x, l += 3, ++c)
-        if ((l[0] & l[1] & l[2]) != 255 && *c < 0xFFFF) ++*c;
+        if ((l[0] & l[1] & l[2]) != 255) {
+            if (*c < 0xFFFF) ++*c;
+            l[0] = l[1] = l[2] = 255;
+        }
 }
 
 #if defined(VT_PIXEL_RUNS_SSSE3)
 // Sixteen pixels at a time: the 48 bytes in three registers, each channel
 // gathered from them into one register of sixteen bytes (byte shuffles, 0x80
 // leaving a byte zero), the three channels and-ed; the counts of the pixels
-// whose and is not 255 go up with unsigned saturation, which stops at 0xFFFF.
+// whose and is not 255 go up with unsigned saturation, which stops at 0xFFFF,
+// and a block with any such pixel is made white whole.
 struct CChannelShuffles {
     std::int8_t from[3][3][16]; // [channel][register][byte]
     constexpr CChannelShuffles() : from()
@@ -64,8 +68,8 @@ __attribute__((target("ssse3"))) inline __m128i Gathered(const __m128i bytes[3],
     return out;
 }
 
-__attribute__((target("ssse3"))) void CountDrawnPixelsSixteen(const std::uint8_t* l, std::uint16_t* c,
-                                                               int count) noexcept
+__attribute__((target("ssse3"))) void TakeDrawnPixelsSixteen(std::uint8_t* l, std::uint16_t* c,
+                                                              int count) noexcept
 {
     const __m128i ones = _mm_set1_epi16(1), white = _mm_set1_epi8(-1);
     int x = 0;
@@ -84,21 +88,22 @@ __attribute__((target("ssse3"))) void CountDrawnPixelsSixteen(const std::uint8_t
         auto* lo = reinterpret_cast<__m128i*>(c);
         _mm_storeu_si128(lo, _mm_adds_epu16(_mm_loadu_si128(lo), stepLo));
         _mm_storeu_si128(lo + 1, _mm_adds_epu16(_mm_loadu_si128(lo + 1), stepHi));
+        std::memset(l, 255, 48);
     }
-    CountDrawnPixelsOneByOne(l, c, count - x);
+    TakeDrawnPixelsOneByOne(l, c, count - x);
 }
 #endif
 
 } // namespace
 
-void CountDrawnPixels(const std::uint8_t* layer, std::uint16_t* counts, int count) noexcept
+void TakeDrawnPixels(std::uint8_t* layer, std::uint16_t* counts, int count) noexcept
 {
 #if defined(VT_PIXEL_RUNS_SSSE3)
     static const bool has = __builtin_cpu_supports("ssse3");
     if (has) {
-        CountDrawnPixelsSixteen(layer, counts, count);
+        TakeDrawnPixelsSixteen(layer, counts, count);
         return;
     }
 #endif
-    CountDrawnPixelsOneByOne(layer, counts, count);
+    TakeDrawnPixelsOneByOne(layer, counts, count);
 }

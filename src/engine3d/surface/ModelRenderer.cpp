@@ -234,12 +234,12 @@ bool SModelPass::DrawShadows(std::size_t last, std::string* error)
         DrawPolygonList(mesh.lists[i], layer, opt, &textures, &counter, &box);
         if (studio) {
             const bool contact = i <= mesh.contactShadowLists;
-            accumulator.Add(alpha, Local(box), contact);
+            accumulator.Add(alpha, Local(box), contact); // whitens what it counts
             ++copies[contact ? 1 : 0];
         } else {
             blender.Blend(alpha, multiply ? shade : scratch, weight, Local(box));
+            WhitenBox(alpha, Local(box));
         }
-        WhitenBox(alpha, Local(box));
         shadowBox.Add(box);
         counter.Advance();
     }
