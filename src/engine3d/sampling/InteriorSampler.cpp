@@ -17,21 +17,29 @@ void CInteriorSampler::SetEnabled(bool enabled) noexcept
     g_enabled.store(enabled, std::memory_order_relaxed);
 }
 
+#if defined(VT_INTERIOR_AVX2)
+namespace {
+
+// Every texel offset of the picture, and four bytes from it, fits in 32 bits.
+bool Addressable(const CTexture& t) noexcept
+{
+    const long long end = static_cast<long long>(t.height - 1) * t.stride + 3LL * t.width + 4;
+    return t.stride > 0 && t.stride <= INT_MAX && end <= INT_MAX;
+}
+
+} // namespace
+#endif
+
 bool CInteriorSampler::Setup(const CTexture& picture, const CTextureLevels* levels, bool whiteAvoid, double ax, double bx, double cx, double ay,
                              double by, double cy) noexcept
 {
 #if defined(VT_INTERIOR_AVX2)
     static const bool has = __builtin_cpu_supports("avx2");
     if (!has || !g_enabled.load(std::memory_order_relaxed) || !picture.IsValid()) return false;
-    // Every texel offset, and four bytes from it, must fit in 32 bits.
-    auto addressable = [](const CTexture& t) {
-        const long long end = static_cast<long long>(t.height - 1) * t.stride + 3LL * t.width + 4;
-        return t.stride > 0 && t.stride <= INT_MAX && end <= INT_MAX;
-    };
-    if (!addressable(picture)) return false;
+    if (!Addressable(picture)) return false;
     if (levels)
         for (const CTexture& level : levels->levels)
-            if (!addressable(level)) return false;
+            if (!Addressable(level)) return false;
     m_tex = picture;
     m_levels = levels;
     m_whiteAvoid = whiteAvoid;
@@ -299,6 +307,21 @@ std::uint64_t CInteriorSampler::SampleRun(int x, int n, double rowA, double rowB
     }
     return n < 64 ? left & ((std::uint64_t{1} << n) - 1) : left;
 }
+
+bool CInteriorSampler::ReadPositions(const CTexture& t, const double* us, const double* vs, int n, bool whiteAvoid,
+                                     std::uint32_t* out) noexcept
+{
+    static const bool has = __builtin_cpu_supports("avx2");
+    if (!has || !g_enabled.load(std::memory_order_relaxed) || !t.IsValid() || !Addressable(t)) return false;
+    const CLevelView view(t);
+    for (int i = 0; i < n; i += 8) {
+        __m256i atEnd;
+        const __m256i pixel = ReadEight(view, _mm256_loadu_pd(us + i), _mm256_loadu_pd(us + i + 4),
+                                        _mm256_loadu_pd(vs + i), _mm256_loadu_pd(vs + i + 4), whiteAvoid, atEnd);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_or_si256(pixel, atEnd));
+    }
+    return true;
+}
 #if defined(__clang__)
 #pragma clang attribute pop
 #else
@@ -308,5 +331,10 @@ std::uint64_t CInteriorSampler::SampleRun(int x, int n, double rowA, double rowB
 std::uint64_t CInteriorSampler::SampleRun(int, int n, double, double, double, std::uint8_t*) const noexcept
 {
     return n < 64 ? (std::uint64_t{1} << n) - 1 : ~std::uint64_t{0};
+}
+
+bool CInteriorSampler::ReadPositions(const CTexture&, const double*, const double*, int, bool, std::uint32_t*) noexcept
+{
+    return false;
 }
 #endif

@@ -39,6 +39,16 @@ public:
     // was left to the caller.
     std::uint64_t SampleRun(int x, int n, double rowA, double rowB, double rowC, std::uint8_t* bgr) const noexcept;
 
+    // Bilinear reads (engine3d/sampling/BilinearRead.h) of picture level `t`
+    // at the n positions (us[i], vs[i]), eight at a time: blue | green << 8 |
+    // red << 16 of each into out, pure white made 0xFEFEFE with `whiteAvoid`,
+    // or kNotRead for a position left to the caller. The arrays hold n
+    // rounded up to a multiple of eight. False (nothing read) when the
+    // processor cannot run it, it is switched off, or the level is too large.
+    static constexpr std::uint32_t kNotRead = 0xFFFFFFFFu;
+    static bool ReadPositions(const CTexture& t, const double* us, const double* vs, int n, bool whiteAvoid,
+                              std::uint32_t* out) noexcept;
+
     // Process-wide switch (on by default), for the tests' reference drawings
     // and the benchmarks.
     static void SetEnabled(bool enabled) noexcept;
