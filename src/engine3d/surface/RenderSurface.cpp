@@ -185,7 +185,22 @@ void CRenderSurface::ScanEdge(int x1, int y1, int x2, int y2) noexcept
         for (int y = lo; y <= hi; ++y) ScanPoint(x1, y);
         return;
     }
-    WalkLine(x1, y1, x2, y2, [this](int x, int y) { ScanPoint(x, y); });
+    // The walk visits a run of columns in each row, left to right or right
+    // to left: only the run's two ends can widen the row's span.
+    int runY = y1, runFrom = x1, runTo = x1;
+    auto scanRun = [&] {
+        ScanPoint(runFrom, runY);
+        if (runTo != runFrom) ScanPoint(runTo, runY);
+    };
+    WalkLine(x1, y1, x2, y2, [&](int x, int y) {
+        if (y != runY) {
+            scanRun();
+            runY = y;
+            runFrom = x;
+        }
+        runTo = x;
+    });
+    scanRun();
 }
 
 void CRenderSurface::SetPixel(int x, int y, COLORREF colour) noexcept

@@ -183,7 +183,7 @@ struct CSmoothFace {
         std::uint32_t read[kRoom];
         bool wide = false;
         if (smooth) {
-            for (int s = N; s < kRoom; ++s) us[s] = vs[s] = 0.5;
+            for (int s = N; s % 8 != 0; ++s) us[s] = vs[s] = 0.5;
             wide = CInteriorSampler::ReadPositions(*level, us, vs, N, face.whiteAvoid, read);
         }
         CPixelSamples out;
