@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <random>
 
-#include "image/colour/SrgbTables.h"
-#include "render/effects/BackdropSweep.h"
 #include "render/effects/FinishingEffects.h"
 #include "render/PixelView.h"
 
@@ -191,26 +189,4 @@ TEST(ColorBalance, HandValues)
     CPixelBuffer b = Uniform(2, 2, Rgb(200, 200, 200));
     ApplyColorBalance(b.View(), 100, 100, 50, 100, 150);
     EXPECT_EQ(b.Get(1, 1), Rgb(100, 200, 255));
-}
-
-// The sweep's shortcuts for one-colour rows (a grey encoded once, the right
-// half mirrored, equal rows copied) against the light applied pixel by pixel.
-TEST(BackdropSweep, OneColourRowsMatchThePerPixelLight)
-{
-    const CSrgbTables& t = SrgbTables();
-    struct Case { int w, h, firstRow, pictureW, pictureH; std::uint32_t colour; bool varied; };
-    for (const Case& c : {Case{9, 40, 0, 9, 40, 0xFFFFFF, false}, Case{10, 12, 20, 10, 40, Rgb(244, 239, 228), false},
-                          Case{7, 12, 5, 10, 40, Rgb(90, 30, 200), false}, Case{8, 6, 30, 8, 40, 0, true}}) {
-        CPixelBuffer band = c.varied ? RandomPicture(c.w, c.h, 7) : Uniform(c.w, c.h, c.colour);
-        const CPixelBuffer before = band;
-        ApplyBackdropSweep(band.View(), c.firstRow, c.pictureW, c.pictureH);
-        for (int y = 0; y < c.h; ++y)
-            for (int x = 0; x < c.w; ++x) {
-                const float light = static_cast<float>(SweepRowLight(c.firstRow + y, c.pictureH)) *
-                                    static_cast<float>(SweepColumnLight(x, c.pictureW));
-                for (int ch = 0; ch < 3; ++ch)
-                    ASSERT_EQ(Channel(band.Get(x, y), ch), t.Encode(t.decode[Channel(before.Get(x, y), ch)] * light))
-                        << c.w << " x " << c.h << " at " << x << ", " << y;
-            }
-    }
 }

@@ -1,0 +1,52 @@
+// The backdrop sweep against the light applied pixel by pixel.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+
+#include "image/colour/SrgbTables.h"
+#include "render/PixelView.h"
+#include "render/effects/BackdropSweep.h"
+
+namespace {
+
+constexpr std::uint32_t Rgb(int r, int g, int b)
+{
+    return static_cast<std::uint32_t>(r) | (static_cast<std::uint32_t>(g) << 8) |
+           (static_cast<std::uint32_t>(b) << 16);
+}
+
+int Channel(std::uint32_t c, int ch) { return static_cast<int>((c >> (8 * ch)) & 0xFF); }  // 0 r, 1 g, 2 b
+
+CPixelBuffer Band(int w, int h, std::uint32_t colour, bool varied)
+{
+    std::mt19937 rng(7);
+    CPixelBuffer b(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) b.Set(x, y, varied ? rng() & 0xFFFFFF : colour);
+    return b;
+}
+
+}  // namespace
+
+// The sweep's shortcuts for one-colour rows (a grey encoded once, the right
+// half mirrored, equal rows copied) against the light applied pixel by pixel.
+TEST(BackdropSweep, OneColourRowsMatchThePerPixelLight)
+{
+    const CSrgbTables& t = SrgbTables();
+    struct Case { int w, h, firstRow, pictureW, pictureH; std::uint32_t colour; bool varied; };
+    for (const Case& c : {Case{9, 40, 0, 9, 40, 0xFFFFFF, false}, Case{10, 12, 20, 10, 40, Rgb(244, 239, 228), false},
+                          Case{7, 12, 5, 10, 40, Rgb(90, 30, 200), false}, Case{8, 6, 30, 8, 40, 0, true}}) {
+        CPixelBuffer band = Band(c.w, c.h, c.colour, c.varied);
+        const CPixelBuffer before = band;
+        ApplyBackdropSweep(band.View(), c.firstRow, c.pictureW, c.pictureH);
+        for (int y = 0; y < c.h; ++y)
+            for (int x = 0; x < c.w; ++x) {
+                const float light = static_cast<float>(SweepRowLight(c.firstRow + y, c.pictureH)) *
+                                    static_cast<float>(SweepColumnLight(x, c.pictureW));
+                for (int ch = 0; ch < 3; ++ch)
+                    ASSERT_EQ(Channel(band.Get(x, y), ch), t.Encode(t.decode[Channel(before.Get(x, y), ch)] * light))
+                        << c.w << " x " << c.h << " at " << x << ", " << y;
+            }
+    }
+}
