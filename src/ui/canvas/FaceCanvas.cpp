@@ -4,7 +4,8 @@
 #include "ui/canvas/FacePainting.h"
 
 #include "ui/shell/CommandIds.h"
-#include "ui/shell/VtwinView.h"
+#include "app/VtwinDoc.h"
+#include "ui/shell/EditService.h"
 
 #include <QCursor>
 #include <QKeyEvent>
@@ -15,8 +16,9 @@
 #include <QWheelEvent>
 #include <cmath>
 
-CFaceCanvas::CFaceCanvas(CVtwinView* view, QScrollBar* horizontal, QScrollBar* vertical, QWidget* parent)
-    : QWidget(parent), m_view(view), m_hbar(horizontal), m_vbar(vertical)
+CFaceCanvas::CFaceCanvas(CEditService& edits, CZoomMap& zoom, QScrollBar* horizontal, QScrollBar* vertical,
+                         QWidget* parent)
+    : QWidget(parent), m_edits(edits), m_zoom(zoom), m_hbar(horizontal), m_vbar(vertical)
 {
     setObjectName(QStringLiteral("faceCanvas"));
     setMouseTracking(true);
@@ -45,7 +47,7 @@ double CFaceCanvas::Scale() const
 {
     if (m_faceName.empty() || m_picture.isNull())
         return 0.0;
-    CZoomEntry& entry = m_view->ZoomMap().Get(m_faceName);
+    CZoomEntry& entry = m_zoom.Get(m_faceName);
     if (entry.fit) {
         const double s = std::min(static_cast<double>(width()) / m_picture.width(),
                                   static_cast<double>(height()) / m_picture.height());
@@ -59,14 +61,14 @@ double CFaceCanvas::Scale() const
 
 void CFaceCanvas::UpdateMapping()
 {
-    const CZoomEntry* before = m_faceName.empty() ? nullptr : m_view->ZoomMap().Find(m_faceName);
+    const CZoomEntry* before = m_faceName.empty() ? nullptr : m_zoom.Find(m_faceName);
     const std::uint32_t oldZoom = before ? before->zoom : 0;
     const double s = Scale();
-    if (const CZoomEntry* after = m_faceName.empty() ? nullptr : m_view->ZoomMap().Find(m_faceName);
+    if (const CZoomEntry* after = m_faceName.empty() ? nullptr : m_zoom.Find(m_faceName);
         after && after->fit && after->zoom != oldZoom) {
         // A fitted face changed its zoom with the window's size: the status
         // bar and the Custom Zoom entry show the new one (after this paint).
-        QTimer::singleShot(0, m_view, [view = m_view]() { emit view->commandStateChanged(); });
+        QTimer::singleShot(0, this, [this]() { emit fittedZoomChanged(); });
     }
     if (s <= 0.0) {
         m_mapping = CFaceMapping();
@@ -75,7 +77,7 @@ void CFaceCanvas::UpdateMapping()
         m_vbar->hide();
         return;
     }
-    CZoomEntry& entry = m_view->ZoomMap().Get(m_faceName);
+    CZoomEntry& entry = m_zoom.Get(m_faceName);
     const double fw = m_picture.width(), fh = m_picture.height();
     if (!entry.hasVisible) {
         // First showing at this zoom: the top-left corner of the face.
@@ -116,7 +118,7 @@ void CFaceCanvas::ZoomChanged(double oldScale, std::optional<QPoint> anchor)
 {
     if (m_faceName.empty() || m_picture.isNull())
         return;
-    CZoomEntry& entry = m_view->ZoomMap().Get(m_faceName);
+    CZoomEntry& entry = m_zoom.Get(m_faceName);
     const double s = Scale();
     if (s > 0.0 && oldScale > 0.0 && entry.hasVisible) {
         // The face point at the anchor (window x right, y down; face y up)
@@ -145,7 +147,7 @@ void CFaceCanvas::OnScroll()
     const double s = Scale();
     if (s <= 0.0)
         return;
-    CZoomEntry& entry = m_view->ZoomMap().Get(m_faceName);
+    CZoomEntry& entry = m_zoom.Get(m_faceName);
     if (m_hbar->isVisible())
         entry.visLeft = m_hbar->value() / s;
     if (m_vbar->isVisible())
@@ -180,15 +182,21 @@ void CFaceCanvas::paintEvent(QPaintEvent*)
     painter.setPen(QColor(60, 60, 60));
     painter.drawRect(target.adjusted(-1, -1, 0, 0));
     m_handles.clear();
-    if (const CDrawObjectList* objects = m_view->CurrentObjects()) {
+    if (const CDrawObjectList* objects = m_edits.CurrentObjects()) {
         const int zoom = static_cast<int>(std::lround(Scale() * 100.0));
         m_handles = PaintFaceObjects(painter, m_mapping, *objects, m_picture.size(), size(), zoom);
     }
     PaintPrintLines(painter, m_mapping, m_ppm, m_bleedMm, m_safeMm);
     PaintGuides(painter, m_mapping, Guides(), m_guidePreview ? &*m_guidePreview : nullptr);
     const SToolFeedback tool{m_step,         m_mode,       m_anchor,   m_current, m_dragObject,
-                             m_dragHandle,   &m_points,    m_view->LineColour()};
+                             m_dragHandle,   &m_points,    LineColour()};
     PaintToolFeedback(painter, m_mapping, tool);
+}
+
+COLORREF CFaceCanvas::LineColour() const
+{
+    const CVtwinDoc* doc = m_edits.Document();
+    return doc ? doc->GetDrawingDefaults().lineColour : CDrawingDefaults().lineColour;
 }
 
 const std::vector<CGuide>& CFaceCanvas::Guides() const
@@ -289,10 +297,10 @@ void CFaceCanvas::keyPressEvent(QKeyEvent* event)
                   {Qt::Key_Right, ID_NUDGE_RIGHT}};
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
     if (mods == Qt::NoModifier && m_step == 0) {
-        const CDrawObjectList* objects = m_view->CurrentObjects();
+        const CDrawObjectList* objects = m_edits.CurrentObjects();
         for (const auto& a : arrows)
             if (event->key() == a.key && objects && LayoutEdit::CountSelected(*objects) > 0) {
-                m_view->OnCommand(a.command);
+                emit commandRequested(a.command);
                 event->accept();
                 return;
             }
@@ -334,7 +342,7 @@ void CFaceCanvas::UpdateCursor(QPoint p)
 
 void CFaceCanvas::mousePressEvent(QMouseEvent* event)
 {
-    CDrawObjectList* objects = m_view->CurrentObjects();
+    CDrawObjectList* objects = m_edits.CurrentObjects();
     if (!objects || m_picture.isNull() || event->button() != Qt::LeftButton) {
         QWidget::mousePressEvent(event);
         return;
@@ -356,7 +364,7 @@ void CFaceCanvas::mousePressEvent(QMouseEvent* event)
             h = nullptr;
         if (!h && top && !top->IsSelected()) {
             LayoutEdit::SelectOnly(*objects, top);
-            m_view->SelectionChanged();
+            m_edits.SelectionChanged();
             m_dragObject = top;
             m_dragHandle = 0;
             m_subTool = 1;
@@ -367,7 +375,7 @@ void CFaceCanvas::mousePressEvent(QMouseEvent* event)
             CDrawObject* o = h->object;
             if (h->handle != 0 && !(o->GetSelection() == kSelectDominant && LayoutEdit::CountSelected(*objects) == 1)) {
                 LayoutEdit::SelectOnly(*objects, o);
-                m_view->SelectionChanged();
+                m_edits.SelectionChanged();
             }
             m_dragObject = o;
             m_dragHandle = h->handle;
@@ -421,9 +429,9 @@ void CFaceCanvas::mouseReleaseEvent(QMouseEvent* event)
     const QPoint p = event->position().toPoint();
     const bool shift = event->modifiers() & Qt::ShiftModifier;
     if (event->button() == Qt::RightButton) {
-        if (m_step == 0 && m_view->CurrentObjects()) {
+        if (m_step == 0 && m_edits.CurrentObjects()) {
             SetTool(kModeSelect, 0);
-            m_view->ShowContextMenu(mapToGlobal(p));
+            emit contextMenuRequested(mapToGlobal(p));
         }
         return;
     }
@@ -463,13 +471,13 @@ void CFaceCanvas::mouseDoubleClickEvent(QMouseEvent* event)
     std::vector<CFacePoint> points = std::move(m_points);
     m_points.clear();
     m_step = 0;
-    m_view->CreateObject(points, m_subTool);
+    emit objectDrawn(points, m_subTool);
     update();
 }
 
 void CFaceCanvas::FinishSelect(CFacePoint f, bool shift)
 {
-    CDrawObjectList* objects = m_view->CurrentObjects();
+    CDrawObjectList* objects = m_edits.CurrentObjects();
     const int step = m_step;
     m_step = 0;
     if (!objects) {
@@ -486,12 +494,12 @@ void CFaceCanvas::FinishSelect(CFacePoint f, bool shift)
                 f = LayoutEdit::ShiftConstrain(m_anchor, f, false);
             LayoutEdit::ApplyBand(*objects, m_anchor, f, shift);
         }
-        m_view->SelectionChanged();
+        m_edits.SelectionChanged();
     } else if (m_dragObject) {
         const int dx = f.x - m_anchor.x, dy = f.y - m_anchor.y;
         if (m_dragHandle == 0) {
             if (dx != 0 || dy != 0)
-                m_view->RunObjectCommand(LayoutEdit::DescribeUndo(*objects, "Move %s"),
+                m_edits.RunObjectCommand(LayoutEdit::DescribeUndo(*objects, "Move %s"),
                                          [dx, dy](CDrawObjectList& list) {
                                              LayoutEdit::Nudge(list, dx, dy);
                                              return std::string();
@@ -502,7 +510,7 @@ void CFaceCanvas::FinishSelect(CFacePoint f, bool shift)
             // The undo snapshot clones the list; the dragged object itself stays valid.
             const int index = objects->IndexOf(m_dragObject);
             if (!(b == old) && index >= 0)
-                m_view->RunObjectCommand(LayoutEdit::DescribeUndo(*objects, "Resize %s"),
+                m_edits.RunObjectCommand(LayoutEdit::DescribeUndo(*objects, "Resize %s"),
                                          [index, b](CDrawObjectList& list) {
                                              list.GetObject(static_cast<std::size_t>(index))
                                                  ->SetBounds(b.left, b.top, b.right, b.bottom);
@@ -520,7 +528,7 @@ void CFaceCanvas::FinishCreate(CFacePoint f, bool shift)
     m_step = 0;
     if (shift)
         f = LayoutEdit::ShiftConstrain(m_anchor, f, m_mode == kModeSegment);
-    m_view->CreateObject({m_anchor, f}, m_subTool);
+    emit objectDrawn({m_anchor, f}, m_subTool);
     update();
 }
 
@@ -532,7 +540,7 @@ void CFaceCanvas::wheelEvent(QWheelEvent* event)
         return;
     if (event->modifiers() & Qt::ControlModifier) {
         // The point under the mouse stays where it is.
-        m_view->StepZoomAt(steps > 0, event->position().toPoint());
+        emit zoomStepRequested(steps > 0, event->position().toPoint());
         return;
     }
     QScrollBar* bar = (event->modifiers() & Qt::ShiftModifier) ? m_hbar : m_vbar;

@@ -21,12 +21,15 @@
 #include <vector>
 
 class QScrollBar;
-class CVtwinView;
+class CEditService;
 
 class CFaceCanvas : public QWidget {
     Q_OBJECT
 public:
-    CFaceCanvas(CVtwinView* view, QScrollBar* horizontal, QScrollBar* vertical, QWidget* parent = nullptr);
+    // Shows the objects of the face `edits` shows, at the zooms of `zoom`
+    // (both outlive the canvas); the scroll bars move the face.
+    CFaceCanvas(CEditService& edits, CZoomMap& zoom, QScrollBar* horizontal, QScrollBar* vertical,
+                QWidget* parent = nullptr);
 
     // The face shown: its name (zoom map key) and picture.
     void SetFace(const std::string& name, const QImage& picture);
@@ -80,6 +83,16 @@ signals:
     void mousePositionChanged(int fx, int fy, bool onFace);
     // Each paint, after the mapping is brought up to date (the rulers follow it).
     void mappingPainted();
+    // A fitted face took another zoom with the window's size (after the paint).
+    void fittedZoomChanged();
+    // A key asks for menu command `id` (the arrows nudge the selection).
+    void commandRequested(int id);
+    // A right click on the selection asks for its menu at `globalPos`.
+    void contextMenuRequested(QPoint globalPos);
+    // The tool finished a new object of sub-tool `subTool` through these face points.
+    void objectDrawn(const std::vector<CFacePoint>& points, int subTool);
+    // Ctrl+wheel: zoom in (or out) keeping the face point at `windowPoint` in place.
+    void zoomStepRequested(bool in, QPoint windowPoint);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -93,7 +106,8 @@ protected:
     void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
-    CVtwinView* m_view = nullptr;
+    CEditService& m_edits;
+    CZoomMap& m_zoom;
     QScrollBar* m_hbar = nullptr;
     QScrollBar* m_vbar = nullptr;
     std::string m_faceName;
@@ -109,6 +123,8 @@ private:
     void FinishCreate(CFacePoint release, bool shift);
     // The point a move, resize or new object comes to rest at.
     CFacePoint Snap(CFacePoint f) const;
+    // The document's colour for new lines (the feedback of a drawing tool).
+    COLORREF LineColour() const;
 
     int m_mode = kModeSelect;
     int m_subTool = 0;

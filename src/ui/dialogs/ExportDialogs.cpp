@@ -5,8 +5,7 @@
 #include "catalogue/product/Product.h"
 #include "layout/export/ArtworkPdf.h"
 #include "layout/export/ProductGlb.h"
-#include "ui/shell/MainFrame.h"
-#include "ui/shell/VtwinView.h"
+#include "ui/shell/EditService.h"
 #include "ui/widgets/MessageBox.h"
 
 #include <QApplication>
@@ -52,20 +51,20 @@ QString ChooseFile(QWidget* parent, const CAppFolders* folders, const char* key,
 // Runs `write` under the wait cursor; a failure is shown as the render
 // output shows its own.
 template <typename Write>
-void Export(CVtwinView* view, const QString& name, Write write)
+void Export(QWidget* parent, const QString& name, Write write)
 {
     std::string error;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool ok = write(name.toStdString(), error);
     QApplication::restoreOverrideCursor();
     if (!ok)
-        ShowMessage(view, QStringLiteral("Error exporting to %1 (%2)").arg(name, QString::fromStdString(error)),
+        ShowMessage(parent, QStringLiteral("Error exporting to %1 (%2)").arg(name, QString::fromStdString(error)),
                     EMessageIcon::Error);
 }
 
-CVtwinDoc* DocumentWithProduct(CVtwinView* view)
+CVtwinDoc* DocumentWithProduct(const CEditService& edits)
 {
-    CVtwinDoc* doc = view ? view->Document() : nullptr;
+    CVtwinDoc* doc = edits.Document();
     return doc && doc->GetProduct() ? doc : nullptr;
 }
 
@@ -109,15 +108,15 @@ CExportModelDialog::CExportModelDialog(QWidget* parent) : QDialog(parent)
 
 int CExportModelDialog::TextureSize() const { return m_size->currentData().toInt(); }
 
-void RunExportArtwork(CVtwinView* view, CMainFrame* frame)
+void RunExportArtwork(QWidget* parent, const CEditService& edits)
 {
-    CVtwinDoc* doc = DocumentWithProduct(view);
+    CVtwinDoc* doc = DocumentWithProduct(edits);
     if (!doc)
         return;
-    CExportArtworkDialog options(view);
+    CExportArtworkDialog options(parent);
     if (options.exec() != QDialog::Accepted)
         return;
-    const QString name = ChooseFile(view, frame ? frame->Folders() : nullptr, "Export Artwork",
+    const QString name = ChooseFile(parent, edits.Folders(), "Export Artwork",
                                     QStringLiteral("Export Artwork"), QStringLiteral("PDF Files (*.pdf)"),
                                     QStringLiteral("pdf"));
     if (name.isEmpty())
@@ -126,28 +125,28 @@ void RunExportArtwork(CVtwinView* view, CMainFrame* frame)
     o.bleed = options.Bleed();
     o.marks = options.Marks();
     o.dpi = options.Dpi();
-    Export(view, name, [doc, &o](const std::string& path, std::string& error) {
+    Export(parent, name, [doc, &o](const std::string& path, std::string& error) {
         const CVtwinDoc& d = *doc;
         return CArtworkPdf::Write(*d.GetProduct(), [&d](std::string_view key) { return d.FindFaceObjects(key); },
                                   o, path, error);
     });
 }
 
-void RunExportModel(CVtwinView* view, CMainFrame* frame)
+void RunExportModel(QWidget* parent, const CEditService& edits)
 {
-    CVtwinDoc* doc = DocumentWithProduct(view);
+    CVtwinDoc* doc = DocumentWithProduct(edits);
     if (!doc)
         return;
-    CExportModelDialog options(view);
+    CExportModelDialog options(parent);
     if (options.exec() != QDialog::Accepted)
         return;
-    const QString name = ChooseFile(view, frame ? frame->Folders() : nullptr, "Export 3D Model",
+    const QString name = ChooseFile(parent, edits.Folders(), "Export 3D Model",
                                     QStringLiteral("Export 3D Model"), QStringLiteral("glTF Binary Files (*.glb)"),
                                     QStringLiteral("glb"));
     if (name.isEmpty())
         return;
     const int size = options.TextureSize();
-    Export(view, name, [doc, size](const std::string& path, std::string& error) {
+    Export(parent, name, [doc, size](const std::string& path, std::string& error) {
         const CVtwinDoc& d = *doc;
         // The page edges are prepared on a copy, so the document is not touched.
         const std::unique_ptr<CProduct> product = CloneProduct(*d.GetProduct());

@@ -5,8 +5,7 @@
 
 #include <QDialog>
 
-class CMainFrame;
-class CVtwinView;
+class CEditService;
 class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
@@ -33,5 +32,6 @@ private:
     QComboBox* m_size;
 };
 
-void RunExportArtwork(CVtwinView* view, CMainFrame* frame);
-void RunExportModel(CVtwinView* view, CMainFrame* frame);
+// The whole commands on the document of `edits`, their dialogs over `parent`.
+void RunExportArtwork(QWidget* parent, const CEditService& edits);
+void RunExportModel(QWidget* parent, const CEditService& edits);

@@ -6,8 +6,8 @@
 #include "catalogue/product/Side.h"
 #include "layout/face/FaceAppearance.h"
 #include "ui/grid/FacePictureRecord.h"
-#include "ui/shell/MainFrame.h"
-#include "ui/shell/VtwinView.h"
+#include "ground/AppFolders.h"
+#include "ui/shell/EditService.h"
 #include "ui/widgets/MessageBox.h"
 #include "ui/wizard/SidePage.h"
 
@@ -16,13 +16,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-bool EditFaceAppearance(QWidget* parent, CVtwinView& view, CMainFrame& frame)
+bool EditFaceAppearance(QWidget* parent, CEditService& edits)
 {
-    CVtwinDoc* doc = view.Document();
+    CVtwinDoc* doc = edits.Document();
     CProduct* product = doc ? doc->GetProduct() : nullptr;
-    const std::string key = view.CurrentFaceKey();
+    const std::string key = edits.CurrentFaceKey();
     const CSide* side = product && key.size() == 1 ? product->FindSidePtr(key) : nullptr;
-    if (!side || !frame.Folders())
+    const CAppFolders* folders = edits.Folders();
+    if (!side || !folders)
         return false;
     const QString faceName = QString::fromLatin1(GetSideName(key));
     int width = 0, height = 0;
@@ -32,7 +33,7 @@ bool EditFaceAppearance(QWidget* parent, CVtwinView& view, CMainFrame& frame)
     dialog.setObjectName(QStringLiteral("FaceAppearanceDialog"));
     dialog.setWindowTitle(faceName + QStringLiteral("'s Appearance"));
     auto* layout = new QVBoxLayout(&dialog);
-    CWizardPage* page = CreateFaceAppearancePage(key[0], *frame.Folders(), *product, GetFaceAppearance(*side),
+    CWizardPage* page = CreateFaceAppearancePage(key[0], *folders, *product, GetFaceAppearance(*side),
                                                  QSize(width, height), &dialog);
     layout->addWidget(page, 1);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
@@ -45,8 +46,8 @@ bool EditFaceAppearance(QWidget* parent, CVtwinView& view, CMainFrame& frame)
             return;  // the page told the user why
         const SideAppearanceAnswer& answer = key == "G" ? answers.background : answers.sides[key[0]];
         std::string error;
-        changed = RunFaceChange(view, key, "Modify " + faceName.toStdString() + " Appearance", [&] {
-            return SetFaceAppearance(*frame.Folders(), *doc, key, answer, error);
+        changed = RunFaceChange(edits, key, "Modify " + faceName.toStdString() + " Appearance", [&] {
+            return SetFaceAppearance(*folders, *doc, key, answer, error);
         });
         if (!changed && !error.empty()) {
             ShowMessage(&dialog, QString::fromStdString(error), EMessageIcon::Warning);

@@ -4,9 +4,8 @@
 // face of a made project. The face's objects keep their place on the
 // product; the change is one undo step.
 
-class CMainFrame;
-class CVtwinView;
+class CEditService;
 class QWidget;
 
-// True when the face changed.
-bool EditFaceAppearance(QWidget* parent, CVtwinView& view, CMainFrame& frame);
+// Edits the face `edits` shows; true when the face changed.
+bool EditFaceAppearance(QWidget* parent, CEditService& edits);

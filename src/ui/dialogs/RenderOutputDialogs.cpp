@@ -13,8 +13,8 @@
 #include "ui/render/RenderCompleteBar.h"
 #include "ui/render/RenderJob.h"
 #include "ui/render/RenderPage.h"
-#include "ui/shell/MainFrame.h"
-#include "ui/shell/VtwinView.h"
+#include "ui/render/RenderService.h"
+#include "ui/shell/EditService.h"
 #include "ui/widgets/MessageBox.h"
 #include "ui/widgets/RasterImage.h"
 
@@ -58,19 +58,19 @@ int Run(QDialog& dialog) { return Runner() ? Runner()(dialog) : dialog.exec(); }
 // rendering never offers the Rendering Complete prompt.
 bool g_suppressPrompt = false;
 
-CRaster* UpToDateRendering(CVtwinView* view)
+CRaster* UpToDateRendering(QWidget* parent, CEditService& edits, CRenderService& renders)
 {
-    CVtwinDoc* doc = view ? view->Document() : nullptr;
+    CVtwinDoc* doc = edits.Document();
     CProduct* product = doc ? doc->GetProduct() : nullptr;
     if (!product)
         return nullptr;
     g_suppressPrompt = true;
-    view->SelectTab(QStringLiteral("Render"));
-    view->WaitForRendering();
+    renders.ShowRenderTab();
+    renders.WaitForRendering();
     g_suppressPrompt = false;
     CSide* side = product->FindSidePtr("z");
-    if (!view->Pipeline().GetCache().IsUpToDate("z") || !side || !side->GetPicture() || !side->GetPicture()->IsValid()) {
-        ShowMessage(view, QStringLiteral("The project could not be rendered."), EMessageIcon::Warning);
+    if (!renders.Pipeline().GetCache().IsUpToDate("z") || !side || !side->GetPicture() || !side->GetPicture()->IsValid()) {
+        ShowMessage(parent, QStringLiteral("The project could not be rendered."), EMessageIcon::Warning);
         return nullptr;
     }
     return side->GetPicture();
@@ -79,12 +79,12 @@ CRaster* UpToDateRendering(CVtwinView* view)
 // The project with its background left out, rendered on a thread of its own
 // from a copy of the document, so the view's rendering and what its cache
 // knows stay as they are; `keep` owns the picture.
-CRaster* RenderCutOut(CVtwinView* view, std::unique_ptr<CRaster>& keep, std::string& why)
+CRaster* RenderCutOut(CEditService& edits, CRenderService& renders, std::unique_ptr<CRaster>& keep, std::string& why)
 {
-    CVtwinDoc* doc = view ? view->Document() : nullptr;
+    CVtwinDoc* doc = edits.Document();
     if (!doc || !doc->GetProduct())
         return nullptr;
-    const std::shared_ptr<CRenderJob> job = view->RenderAside(CRenderJob::CreateCutOut(*doc));
+    const std::shared_ptr<CRenderJob> job = renders.RenderAside(CRenderJob::CreateCutOut(*doc));
     if (!job) {
         why = "Out of memory";
         return nullptr;
@@ -282,65 +282,59 @@ bool SaveRenderingWithDialogs(QWidget* parent, CRaster& rendering, const CAppFol
            ERenderFileResult::Saved;
 }
 
-void RunRenderToClipboard(CVtwinView* view, CMainFrame*)
+void RunRenderToClipboard(QWidget* parent, CEditService& edits, CRenderService& renders)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    CRaster* rendering = UpToDateRendering(view);
+    CRaster* rendering = UpToDateRendering(parent, edits, renders);
     QApplication::restoreOverrideCursor();
     if (rendering)
-        CopyRenderingToClipboard(view, *rendering);
+        CopyRenderingToClipboard(parent, *rendering);
 }
 
-void RunRenderToFile(CVtwinView* view, CMainFrame* frame)
+void RunRenderToFile(QWidget* parent, CEditService& edits, CRenderService& renders)
 {
-    CRaster* rendering = UpToDateRendering(view);
+    CRaster* rendering = UpToDateRendering(parent, edits, renders);
     if (!rendering)
         return;
     std::unique_ptr<CRaster> cutOut;
     SaveRenderingWithDialogs(
-        view, *rendering, frame ? frame->Folders() : nullptr, nullptr,
-        [view, &cutOut](std::string& why) { return RenderCutOut(view, cutOut, why); },
-        [view](const QString& status, std::function<void()> work) { view->RunAside(status, std::move(work)); });
+        parent, *rendering, edits.Folders(), nullptr,
+        [&](std::string& why) { return RenderCutOut(edits, renders, cutOut, why); },
+        [&renders](const QString& status, std::function<void()> work) { renders.RunAside(status, std::move(work)); });
 }
 
-void RunRenderCutOutToClipboard(CVtwinView* view, CMainFrame*)
+void RunRenderCutOutToClipboard(QWidget* parent, CEditService& edits, CRenderService& renders)
 {
-    if (!view || !view->Document() || !view->Document()->GetProduct())
+    if (!edits.Document() || !edits.Document()->GetProduct())
         return;
     std::unique_ptr<CRaster> cutOut;
     std::string why;
-    if (const CRaster* picture = RenderCutOut(view, cutOut, why))
-        CopyRenderingToClipboard(view, *picture);
+    if (const CRaster* picture = RenderCutOut(edits, renders, cutOut, why))
+        CopyRenderingToClipboard(parent, *picture);
     else if (!why.empty())
-        ShowMessage(view, Q(why), EMessageIcon::Warning);
+        ShowMessage(parent, Q(why), EMessageIcon::Warning);
 }
 
-void OfferRenderComplete(CVtwinView* view, CMainFrame* frame)
+void OfferRenderComplete(CEditService& edits, CRenderService& renders)
 {
-    const CAppFolders* folders = frame ? frame->Folders() : nullptr;
-    auto* bar = view->RenderPage()->findChild<CRenderCompleteBar*>();
-    if (!bar || g_suppressPrompt || GetPromptRenderNoAsk(folders ? &folders->UserSettings() : nullptr) != 0)
+    const CAppFolders* folders = edits.Folders();
+    auto* bar = renders.RenderPage()->findChild<CRenderCompleteBar*>();
+    if (!bar || g_suppressPrompt || !folders || edits.CurrentTabName() != QLatin1String("Render") ||
+        GetPromptRenderNoAsk(&folders->UserSettings()) != 0)
         return;
     bar->Offer();
 }
 
-void InstallRenderCompletePrompt(CVtwinView* view, CMainFrame* frame)
+void InstallRenderCompletePrompt(QWidget* parent, CEditService& edits, CRenderService& renders)
 {
     auto* bar = new CRenderCompleteBar;
-    view->RenderPage()->SetTopBar(bar);
-    QObject::connect(bar, &CRenderCompleteBar::chosen, view, [view, frame](int choice, bool dontAskAgain) {
-        const CAppFolders* folders = frame->Folders();
+    renders.RenderPage()->SetTopBar(bar);
+    QObject::connect(bar, &CRenderCompleteBar::chosen, parent, [parent, &edits, &renders](int choice, bool dontAskAgain) {
+        const CAppFolders* folders = edits.Folders();
         SetPromptRenderNoAsk(folders ? &folders->UserSettings() : nullptr, dontAskAgain);
         if (choice == kRenderCompleteCopy)
-            RunRenderToClipboard(view, frame);
+            RunRenderToClipboard(parent, edits, renders);
         else if (choice == kRenderCompleteSave)
-            RunRenderToFile(view, frame);
-    });
-    // Offered once for each rendering the Render tab makes; the output
-    // commands make theirs with the offer suppressed.
-    QObject::connect(view, &CVtwinView::renderingMade, view, [view, frame] {
-        if (g_suppressPrompt || !frame->Folders() || view->CurrentTabName() != QLatin1String("Render"))
-            return;
-        OfferRenderComplete(view, frame);
+            RunRenderToFile(parent, edits, renders);
     });
 }

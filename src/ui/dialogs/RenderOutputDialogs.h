@@ -15,9 +15,9 @@ class QCheckBox;
 class QLineEdit;
 class QPlainTextEdit;
 class CAppFolders;
-class CMainFrame;
+class CEditService;
 class CRaster;
-class CVtwinView;
+class CRenderService;
 
 class CRenderFormatsDialog : public QDialog {
     Q_OBJECT
@@ -73,20 +73,21 @@ bool SaveRenderingWithDialogs(QWidget* parent, CRaster& rendering, const CAppFol
                               std::string* savedName = nullptr, CutOutMaker makeCutOut = {},
                               BusyRunner runBusy = {});
 
-// The whole commands from the view: the rendering is brought up to date
-// first (without the Rendering Complete prompt).
-void RunRenderToClipboard(CVtwinView* view, CMainFrame* frame);
-void RunRenderToFile(CVtwinView* view, CMainFrame* frame);
+// The whole commands on the document of `edits`, their dialogs over
+// `parent`: the rendering of `renders` is brought up to date first (without
+// the Rendering Complete prompt).
+void RunRenderToClipboard(QWidget* parent, CEditService& edits, CRenderService& renders);
+void RunRenderToFile(QWidget* parent, CEditService& edits, CRenderService& renders);
 // Renders the project with its background left out and copies the picture
 // with its transparency.
-void RunRenderCutOutToClipboard(CVtwinView* view, CMainFrame* frame);
+void RunRenderCutOutToClipboard(QWidget* parent, CEditService& edits, CRenderService& renders);
 
-// After the Render tab showed a new rendering: the "Rendering Complete" bar
-// at the top of the tab (unless switched off in the settings). Its answer
-// stores "Do not ask again" and runs what the button asks for.
-void OfferRenderComplete(CVtwinView* view, CMainFrame* frame);
+// After the Render tab showed a new rendering it had not shown before: the
+// "Rendering Complete" bar at the top of the tab (unless switched off in the
+// settings, and only with a data folder, so never in bare window tests).
+void OfferRenderComplete(CEditService& edits, CRenderService& renders);
 
-// Puts the bar into the Render tab and offers it whenever the tab shows a
-// rendering it has not shown before (only with a data folder, so never in
-// bare window tests).
-void InstallRenderCompletePrompt(CVtwinView* view, CMainFrame* frame);
+// Puts the bar into the Render tab; its answer stores "Do not ask again" and
+// runs what the button asks for. The window calls OfferRenderComplete for
+// each rendering the tab makes.
+void InstallRenderCompletePrompt(QWidget* parent, CEditService& edits, CRenderService& renders);

@@ -13,8 +13,7 @@
 #include "layout/edit/LayoutSnapshotRecord.h"
 #include "ui/dialogs/PictureLibraryDialog.h"
 #include "ui/grid/FacePictureRecord.h"
-#include "ui/shell/MainFrame.h"
-#include "ui/shell/VtwinView.h"
+#include "ui/shell/EditService.h"
 #include "ui/widgets/ArtworkPage.h"
 #include "ui/widgets/MessageBox.h"
 #include "ui/widgets/RasterImage.h"
@@ -111,9 +110,9 @@ std::unique_ptr<CRaster> FitChosenPicture(const CRaster& picture, int faceWidth,
 
 void SetFacePictureChooser(FacePictureChooser chooser) { Chooser() = std::move(chooser); }
 
-bool EditFacePicture(QWidget* parent, CVtwinView* view, CMainFrame* frame, char face)
+bool EditFacePicture(QWidget* parent, CEditService* edits, char face)
 {
-    CVtwinDoc* doc = view ? view->Document() : nullptr;
+    CVtwinDoc* doc = edits ? edits->Document() : nullptr;
     CProduct* product = doc ? doc->GetProduct() : nullptr;
     if (!product)
         return false;
@@ -122,11 +121,9 @@ bool EditFacePicture(QWidget* parent, CVtwinView* view, CMainFrame* frame, char 
     if (!side)
         return false;
     const QString faceName = QString::fromLatin1(GetSideName(key));
-    if (frame)
-        frame->ShowStatus(QStringLiteral("Editing ") + faceName + QStringLiteral(" Image"));
-    const QString file = AskForPicture(parent, frame ? frame->Folders() : nullptr, faceName);
-    if (frame)
-        frame->ShowStatus(QString());
+    edits->ShowStatus(QStringLiteral("Editing ") + faceName + QStringLiteral(" Image"));
+    const QString file = AskForPicture(parent, edits->Folders(), faceName);
+    edits->ShowStatus(QString());
     if (file.isEmpty())
         return false;
 
@@ -167,7 +164,7 @@ bool EditFacePicture(QWidget* parent, CVtwinView* view, CMainFrame* frame, char 
     const int baseWidth = std::max(1, built->GetWidth() / magnification);
     const int baseHeight = std::max(1, built->GetHeight() / magnification);
     CDrawObjectList* objects = CLayoutSnapshotRecord::FaceList(*doc, key);
-    return RunFaceChange(*view, key, "Modify " + faceName.toStdString() + " Image", [&] {
+    return RunFaceChange(*edits, key, "Modify " + faceName.toStdString() + " Image", [&] {
         if (objects)
             objects->ScaleObjects(faceWidth, faceHeight, built->GetWidth(), built->GetHeight());
         side->Reset(kAppearancePicture, baseWidth, baseHeight, 0xFFFFFF, magnification);

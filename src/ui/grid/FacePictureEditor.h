@@ -8,12 +8,12 @@
 #include <functional>
 
 class QWidget;
-class CMainFrame;
-class CVtwinView;
+class CEditService;
 
 // Tests answer the file question themselves (empty: cancelled).
 using FacePictureChooser = std::function<QString()>;
 void SetFacePictureChooser(FacePictureChooser chooser);
 
-// Runs the editor for face letter `face`; true when the picture changed.
-bool EditFacePicture(QWidget* parent, CVtwinView* view, CMainFrame* frame, char face);
+// Runs the editor for face letter `face` of the document of `edits`; true
+// when the picture changed.
+bool EditFacePicture(QWidget* parent, CEditService* edits, char face);

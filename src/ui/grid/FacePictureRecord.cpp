@@ -5,7 +5,7 @@
 #include "app/VtwinDoc.h"
 #include "catalogue/product/Product.h"
 #include "layout/edit/LayoutSnapshotRecord.h"
-#include "ui/shell/VtwinView.h"
+#include "ui/shell/EditService.h"
 
 CFacePictureRecord::CFacePictureRecord(std::unique_ptr<CUndoRecord> side, std::unique_ptr<CUndoRecord> objects)
     : CUndoRecord(side->GetFaceKey(), side->GetDescription()), m_side(std::move(side)), m_objects(std::move(objects))
@@ -27,10 +27,10 @@ std::unique_ptr<CUndoRecord> CFacePictureRecord::MakeInverse(UndoContext& contex
     return std::make_unique<CFacePictureRecord>(std::move(side), std::move(objects));
 }
 
-bool RunFaceChange(CVtwinView& view, const std::string& key, const std::string& description,
+bool RunFaceChange(CEditService& edits, const std::string& key, const std::string& description,
                    const std::function<bool()>& change)
 {
-    CVtwinDoc* doc = view.Document();
+    CVtwinDoc* doc = edits.Document();
     CProduct* product = doc ? doc->GetProduct() : nullptr;
     if (!product)
         return false;
@@ -45,9 +45,6 @@ bool RunFaceChange(CVtwinView& view, const std::string& key, const std::string& 
         return false;
     // A null record: an edit that cannot be undone.
     doc->GetUndoStore().Push(std::move(record), true);
-    emit view.renderDataStale();
-    view.MarkModified();
-    view.SelectTab(view.CurrentTab());  // shows the face again with its new picture
-    emit view.commandStateChanged();
+    edits.FaceChanged();
     return true;
 }

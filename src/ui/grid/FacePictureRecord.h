@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-class CVtwinView;
+class CEditService;
 
 class CFacePictureRecord final : public CUndoRecord {
 public:
@@ -25,11 +25,11 @@ private:
     std::unique_ptr<CUndoRecord> m_objects;
 };
 
-// Runs `change` on face `key` of the view's document as one undo step named
+// Runs `change` on face `key` of the document of `edits` as one undo step named
 // `description`: the side and the face's objects are captured first, and the
 // step is recorded only when `change` answers true. Then the face is shown
 // again, the document marked modified and the rendering stale. A face that
 // cannot be captured (the user was told why) is still changed, but the change
 // cannot be undone.
-bool RunFaceChange(CVtwinView& view, const std::string& key, const std::string& description,
+bool RunFaceChange(CEditService& edits, const std::string& key, const std::string& description,
                    const std::function<bool()>& change);

@@ -8,14 +8,13 @@
 #include "properties/settings/SettingStore.h"
 #include "properties/settings/SettingTable.h"
 #include "render/RenderPipeline.h"
-#include "ui/dialogs/RenderOutputDialogs.h"
 #include "ui/grid/FacePictureEditor.h"
 #include "ui/grid/GridEditors.h"
 #include "ui/grid/GridRowDelegate.h"
 #include "ui/grid/UpdateMask.h"
 #include "app/undo/SettingEditRecord.h"
-#include "ui/shell/MainFrame.h"
-#include "ui/shell/VtwinView.h"
+#include "ui/render/RenderService.h"
+#include "ui/shell/EditService.h"
 #include "ui/widgets/MessageBox.h"
 
 #include <QApplication>
@@ -49,8 +48,8 @@ std::uint32_t ParseNumber(const std::string& text)
 
 // ---- the grid --------------------------------------------------------------------------
 
-CPropertyGrid::CPropertyGrid(CVtwinView* view, CMainFrame* frame, QWidget* parent)
-    : QListWidget(parent), m_view(view), m_frame(frame)
+CPropertyGrid::CPropertyGrid(CEditService& edits, CRenderService& renders, QWidget* parent)
+    : QListWidget(parent), m_edits(edits), m_renders(renders)
 {
     setObjectName(QStringLiteral("propertyGrid"));
     setItemDelegate(new CGridRowDelegate([this] { return LabelWidth(); }, this));
@@ -66,7 +65,7 @@ CPropertyGrid::~CPropertyGrid() = default;
 
 void CPropertyGrid::SetEditorRunner(EditorRunner runner) { Runner() = std::move(runner); }
 
-CVtwinDoc* CPropertyGrid::Document() const { return m_view ? m_view->Document() : nullptr; }
+CVtwinDoc* CPropertyGrid::Document() const { return m_edits.Document(); }
 
 CGridRow CPropertyGrid::Row(int index) const
 {
@@ -109,7 +108,7 @@ void CPropertyGrid::Rebuild()
 {
     Remember();
     clear();
-    m_tab = m_view ? m_view->CurrentTabName() : QString();
+    m_tab = m_edits.CurrentTabName();
     const CVtwinDoc* doc = Document();
     const CProduct* product = doc ? doc->GetProduct() : nullptr;
     if (!product)
@@ -122,7 +121,7 @@ void CPropertyGrid::Rebuild()
         if (face == 'C') {
             const std::string section = product->GetSettings().GetText(ModelKey(kSetCDImage));
             cdName = section;
-            if (const CAppFolders* folders = m_frame ? m_frame->Folders() : nullptr)
+            if (const CAppFolders* folders = m_edits.Folders())
                 for (const PictureChoice& c : ListCDImageChoices(folders->GetInternalFolder(), folders->ProgramSettings()))
                     if (c.section == section && !c.name.empty())
                         cdName = c.name;
@@ -285,8 +284,8 @@ void CPropertyGrid::EditRow(int index)
     if (editor == EGridEditor::None)
         return;
     const std::string editLabel = EditLabelOf(row.id, row.label);
-    if (m_frame && editor != EGridEditor::FaceImage)
-        m_frame->ShowStatus(QStringLiteral("Editing ") + Q(editLabel));
+    if (editor != EGridEditor::FaceImage)
+        m_edits.ShowStatus(QStringLiteral("Editing ") + Q(editLabel));
     switch (editor) {
     case EGridEditor::Lights: EditLights(row, index); break;
     case EGridEditor::PageDepths: EditPageDepths(index); break;
@@ -295,8 +294,7 @@ void CPropertyGrid::EditRow(int index)
     case EGridEditor::RenderSize: EditRenderSize(index); break;
     default: EditInPlace(row, index); break;
     }
-    if (m_frame)
-        m_frame->ShowStatus(QString());
+    m_edits.ShowStatus(QString());
 }
 
 // A choice from the setting's list (Yes and No for a switch); false when
@@ -443,7 +441,7 @@ void CPropertyGrid::EditPageDepths(int rowIndex)
 
 void CPropertyGrid::EditCDImage(int rowIndex)
 {
-    const CAppFolders* folders = m_frame ? m_frame->Folders() : nullptr;
+    const CAppFolders* folders = m_edits.Folders();
     if (!folders)
         return;
     const SettingStore& store = Document()->GetProduct()->GetSettings();
@@ -477,8 +475,8 @@ void CPropertyGrid::EditRenderSize(int rowIndex)
 
 void CPropertyGrid::EditFaceImage(const CGridRow& row)
 {
-    if (EditFacePicture(this, m_view, m_frame, row.category)) {
-        m_view->RefreshPicture();
+    if (EditFacePicture(this, &m_edits, row.category)) {
+        m_renders.RefreshPicture();
         Rebuild();
     }
 }
@@ -490,7 +488,7 @@ void CPropertyGrid::CommitEdit(const std::vector<CSettingValue>& values, const s
         return;
     // The editors asked their questions already (a colour's in its check).
     const SSettingResult result =
-        SetSettingValues(*doc, m_view->Undo(), values, undoText, [](const std::string&) { return true; });
+        SetSettingValues(*doc, m_edits.Undo(), values, undoText, [](const std::string&) { return true; });
     if (!result.ok) {
         if (!result.message.empty())
             ShowMessage(this, Q(result.message), EMessageIcon::Warning);
@@ -498,10 +496,16 @@ void CPropertyGrid::CommitEdit(const std::vector<CSettingValue>& values, const s
     }
     if (result.updateMask == 0)
         return;
-    m_view->MarkModified();
+    m_edits.MarkModified();
     FollowUp(values, result.message);
     ApplyMask(result.updateMask);
     emit edited(result.updateMask);
+}
+
+void CPropertyGrid::CommitTurn(int xRotation, int yRotation)
+{
+    CommitEdit({{ModelKey(kSetXRotation), false, xRotation, {}}, {ModelKey(kSetYRotation), false, yRotation, {}}},
+               "Turn Product");
 }
 
 void CPropertyGrid::FollowUp(const std::vector<CSettingValue>& values, const std::string& information)
@@ -525,64 +529,52 @@ void CPropertyGrid::ApplyMask(unsigned mask)
     // The view drops its cached model together with every prepared picture;
     // the marks below then name what must be made again.
     if (mask & (kUpdatePreviewModel | kUpdateRenderModel))
-        m_view->ResetRenderData(true);
+        m_renders.ResetRenderData(true);
     std::string error;
-    const bool ok = ApplyUpdateMask(*product, m_view->Pipeline().GetCache(), mask, m_frame ? m_frame->Folders() : nullptr,
-                                    nullptr, error);
+    const bool ok = ApplyUpdateMask(*product, m_renders.Pipeline().GetCache(), mask, m_edits.Folders(), nullptr, error);
     QApplication::restoreOverrideCursor();
     if (!ok)
         ShowMessage(this, Q(error), EMessageIcon::Warning);
     // A reloaded face picture (the CD-ROM image, the background) must replace
     // the one the face tab is showing; a page edge shown on its tab is made
     // again at once rather than at the next rendering.
-    if (m_view->IsFaceTabShown()) {
-        const std::string key = CVtwinView::FaceKeyOfTab(m_view->CurrentTabName());
+    if (const std::string key = m_edits.CurrentFaceKey(); !key.empty()) {
         const bool pageEdge = key == "r" || key == "u" || key == "d" || key == "l";
         if (pageEdge && (mask & kUpdatePageEdges))
-            m_view->Pipeline().Render(key, *product);
+            m_renders.Pipeline().Render(key, *product);
         if ((mask & (kUpdateCDImage | kUpdateBackground)) || (pageEdge && (mask & kUpdatePageEdges)))
-            m_view->RefreshCurrentTab();
+            m_edits.RefreshCurrentTab();
     }
     // The grid shows the edit before the new picture is made: a Rendering
     // Complete prompt may come up over both.
     Rebuild();
-    m_view->RefreshPicture();
-    emit m_view->commandStateChanged();
+    m_renders.RefreshPicture();
+    emit stateChanged();
 }
 
 // ---- installation ------------------------------------------------------------------------
 
-CPropertyGrid* InstallPropertyGrid(CVtwinView* view, CMainFrame* frame)
+CPropertyGrid* InstallPropertyGrid(QWidget* slot, CEditService& edits, CRenderService& renders)
 {
-    QWidget* slot = view->PropertyGridSlot();
-    auto* grid = new CPropertyGrid(view, frame, slot);
+    auto* grid = new CPropertyGrid(edits, renders, slot);
     if (auto* layout = qobject_cast<QBoxLayout*>(slot->layout())) {
         // Replace the trailing stretch of the empty slot by the grid.
         if (layout->count() > 0 && layout->itemAt(layout->count() - 1)->spacerItem())
             delete layout->takeAt(layout->count() - 1);
         layout->addWidget(grid, 1);
     }
-    QObject::connect(view, &CVtwinView::tabChanged, grid, [grid](const QString&) { grid->Rebuild(); });
-    CSettingEditRecord::SetApplyHook([grid, view, frame](CVtwinDoc& doc, unsigned mask) {
-        if (&doc != view->Document() || !doc.GetProduct())
+    CSettingEditRecord::SetApplyHook([grid, &edits, &renders](CVtwinDoc& doc, unsigned mask) {
+        if (&doc != edits.Document() || !doc.GetProduct())
             return;
         if (mask & (kUpdatePreviewModel | kUpdateRenderModel))
-            view->ResetRenderData(true);
+            renders.ResetRenderData(true);
         std::string error;
-        if (!ApplyUpdateMask(*doc.GetProduct(), view->Pipeline().GetCache(), mask, frame ? frame->Folders() : nullptr,
-                             nullptr, error))
+        if (!ApplyUpdateMask(*doc.GetProduct(), renders.Pipeline().GetCache(), mask, edits.Folders(), nullptr, error))
             ShowMessage(grid, Q(error), EMessageIcon::Warning);
         // The undo caller refreshes the picture; the grid shows the restored values.
         grid->Rebuild();
     });
     QObject::connect(grid, &QObject::destroyed, []() { CSettingEditRecord::SetApplyHook(nullptr); });
-    // A drag on the Render tab is one edit of both angles.
-    QObject::connect(view, &CVtwinView::turnRequested, grid, [grid](int x, int y) {
-        grid->CommitEdit({{ModelKey(kSetXRotation), false, x, {}}, {ModelKey(kSetYRotation), false, y, {}}},
-                         "Turn Product");
-    });
-    // The Rendering Complete prompt follows the same tab and edit events.
-    InstallRenderCompletePrompt(view, frame);
     grid->Rebuild();
     return grid;
 }

@@ -13,15 +13,17 @@
 #include <map>
 #include <vector>
 
-class CMainFrame;
-class CVtwinView;
+class CEditService;
+class CRenderService;
 class CVtwinDoc;
 class QDialog;
 
 class CPropertyGrid : public QListWidget {
     Q_OBJECT
 public:
-    CPropertyGrid(CVtwinView* view, CMainFrame* frame, QWidget* parent = nullptr);
+    // Shows and edits the settings of the tab `edits` shows; `renders` makes
+    // the pictures the edits leave stale (both outlive the grid).
+    CPropertyGrid(CEditService& edits, CRenderService& renders, QWidget* parent = nullptr);
     ~CPropertyGrid() override;
 
     // Rebuilds for the current tab, keeping the selected and top rows by content.
@@ -54,11 +56,15 @@ public:
     // Stores already validated values as one undo step and brings the project
     // up to date (follow-up messages, stale data, pictures, grids).
     void CommitEdit(const std::vector<CSettingValue>& values, const std::string& undoText);
+    // A drag on the Render tab turned the product: one edit of both angles (degrees).
+    void CommitTurn(int xRotation, int yRotation);
     // Applies an update mask to the project and refreshes the view.
     void ApplyMask(unsigned mask);
 
 signals:
     void edited(unsigned mask);
+    // An edit was applied: menus and panels read their state again.
+    void stateChanged();
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -92,8 +98,8 @@ private:
     };
     void Remember();
 
-    CVtwinView* m_view;
-    CMainFrame* m_frame;
+    CEditService& m_edits;
+    CRenderService& m_renders;
     QString m_tab;
     std::map<QString, SMemory> m_memory;
     int m_splitPermille = 700;  // label column, thousandths of the row
@@ -101,6 +107,7 @@ private:
     bool NearSplit(int x) const;
 };
 
-// Puts a property grid into the view's grid slot and connects it to tab
-// changes, undo and redo. Returns the grid (owned by the slot).
-CPropertyGrid* InstallPropertyGrid(CVtwinView* view, CMainFrame* frame);
+// Puts a property grid into `slot` (the place beside the view's tabs) and
+// connects it to undo and redo of settings; the window connects it to tab
+// changes and turns of the product. Returns the grid (owned by the slot).
+CPropertyGrid* InstallPropertyGrid(QWidget* slot, CEditService& edits, CRenderService& renders);

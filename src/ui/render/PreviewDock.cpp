@@ -6,14 +6,15 @@
 #include "ui/render/RenderJob.h"
 #include "ui/render/RenderPage.h"
 #include "ui/render/RenderWorker.h"
-#include "ui/shell/VtwinView.h"
+#include "ui/render/RenderService.h"
+#include "ui/shell/EditService.h"
 #include "ui/widgets/RasterImage.h"
 
 #include <QEvent>
 #include <QTimer>
 
-CPreviewDock::CPreviewDock(CVtwinView* view, QWidget* parent)
-    : QDockWidget(QStringLiteral("Preview"), parent), m_view(view), m_page(new CRenderPage(this)),
+CPreviewDock::CPreviewDock(CEditService& edits, CRenderService& renders, QWidget* parent)
+    : QDockWidget(QStringLiteral("Preview"), parent), m_edits(edits), m_renders(renders), m_page(new CRenderPage(this)),
       m_worker(new CRenderWorker(this)), m_timer(new QTimer(this))
 {
     setObjectName(QStringLiteral("previewDock"));
@@ -29,11 +30,6 @@ CPreviewDock::CPreviewDock(CVtwinView* view, QWidget* parent)
     m_timer->setInterval(kDelayMs);
     connect(m_timer, &QTimer::timeout, this, &CPreviewDock::Update);
     connect(m_worker, &CRenderWorker::finished, this, &CPreviewDock::OnDraft);
-    // Every edit marks render data stale (the render cache counts it); these
-    // signals come with edits, tab changes and new documents.
-    connect(view, &CVtwinView::renderDataStale, this, &CPreviewDock::Schedule);
-    connect(view, &CVtwinView::commandStateChanged, this, &CPreviewDock::Schedule);
-    connect(view, &CVtwinView::tabChanged, this, &CPreviewDock::Schedule);
 }
 
 void CPreviewDock::Schedule()
@@ -58,7 +54,7 @@ bool CPreviewDock::eventFilter(QObject* watched, QEvent* event)
 
 void CPreviewDock::Update()
 {
-    CVtwinDoc* doc = m_view->Document();
+    CVtwinDoc* doc = m_edits.Document();
     if (!doc || !doc->GetProduct()) {
         m_worker->Cancel();
         m_jobId = 0;
@@ -66,9 +62,9 @@ void CPreviewDock::Update()
         m_page->SetPicture(QImage());
         return;
     }
-    if (isHidden() || m_view->CurrentTabName() == QLatin1String("Render"))
+    if (isHidden() || m_edits.CurrentTabName() == QLatin1String("Render"))
         return;
-    const CRenderCache& cache = m_view->Pipeline().GetCache();
+    const CRenderCache& cache = m_renders.Pipeline().GetCache();
     const QSize size = m_page->size();
     if (cache.GetChangeCount() == m_shownCount && size == m_shownSize)
         return;

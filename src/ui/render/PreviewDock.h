@@ -13,12 +13,16 @@ class QTimer;
 class CRenderJob;
 class CRenderPage;
 class CRenderWorker;
-class CVtwinView;
+class CEditService;
+class CRenderService;
 
 class CPreviewDock : public QDockWidget {
     Q_OBJECT
 public:
-    CPreviewDock(CVtwinView* view, QWidget* parent = nullptr);
+    // Previews the product of `edits`' document from the render cache of
+    // `renders` (both outlive the dock). The window calls Schedule after
+    // edits, tab changes and new documents.
+    CPreviewDock(CEditService& edits, CRenderService& renders, QWidget* parent = nullptr);
 
     CRenderPage* Page() const { return m_page; }
     // Milliseconds an edit waits for the next before the preview is made.
@@ -34,7 +38,8 @@ private:
     void Update();
     void OnDraft(quint64 id, const std::shared_ptr<CRenderJob>& job);
 
-    CVtwinView* m_view;
+    CEditService& m_edits;
+    CRenderService& m_renders;
     CRenderPage* m_page;
     CRenderWorker* m_worker;
     QTimer* m_timer;

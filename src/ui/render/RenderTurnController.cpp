@@ -8,14 +8,16 @@
 #include "ui/render/RenderJob.h"
 #include "ui/render/RenderPage.h"
 #include "ui/render/RenderWorker.h"
-#include "ui/shell/VtwinView.h"
+#include "ui/render/RenderService.h"
+#include "ui/shell/EditService.h"
 #include "ui/widgets/RasterImage.h"
 
 #include <algorithm>
 #include <cmath>
 
-CRenderTurnController::CRenderTurnController(CVtwinView* view, CRenderPage* page)
-    : QObject(view), m_view(view), m_page(page), m_worker(new CRenderWorker(this))
+CRenderTurnController::CRenderTurnController(CEditService& edits, CRenderService& renders, CRenderPage* page,
+                                             QObject* parent)
+    : QObject(parent), m_edits(edits), m_renders(renders), m_page(page), m_worker(new CRenderWorker(this))
 {
     setObjectName(QStringLiteral("renderTurn"));
     connect(page, &CRenderPage::turnStarted, this, &CRenderTurnController::OnStarted);
@@ -25,12 +27,14 @@ CRenderTurnController::CRenderTurnController(CVtwinView* view, CRenderPage* page
     m_rest.setSingleShot(true);
     m_rest.setInterval(kRestMs);
     connect(&m_rest, &QTimer::timeout, this, &CRenderTurnController::OnRested);
+}
+
+void CRenderTurnController::RenderingDone()
+{
     // A rendering that came back without an offer (cancelled, failed, or no
     // turn made) gives the bar's room back.
-    connect(view, &CVtwinView::renderingDone, this, [this] {
-        if (!m_turning)
-            m_page->ReleaseTopBarRoom();
-    });
+    if (!m_turning)
+        m_page->ReleaseTopBarRoom();
 }
 
 CRenderTurnController::~CRenderTurnController() = default;
@@ -60,14 +64,14 @@ std::pair<int, int> CRenderTurnController::Angles(QPoint delta) const
 
 void CRenderTurnController::OnStarted()
 {
-    CVtwinDoc* doc = m_view->Document();
+    CVtwinDoc* doc = m_edits.Document();
     if (!doc || !doc->GetProduct())
         return;
     const SettingStore& s = doc->GetProduct()->GetSettings();
     m_x0 = m_lastX = s.GetInt(ModelKey(kSetXRotation));
     m_y0 = m_lastY = s.GetInt(ModelKey(kSetYRotation));
     // A full render still on its way would land between the drafts.
-    m_view->CancelRendering();
+    m_renders.CancelRendering();
     // The offer was for the picture being turned away; its room stays until
     // the turned rendering offers again, so the picture does not jump.
     m_page->HideTopBarKeepingRoom();
@@ -82,7 +86,7 @@ void CRenderTurnController::OnStarted()
     options.width = std::max(50, static_cast<int>(area.width() * scale));
     options.height = std::max(50, static_cast<int>(area.height() * scale));
     options.drag = true;
-    m_source = CRenderJob::CreateDraft(*doc, m_view->Pipeline().GetCache(), options);
+    m_source = CRenderJob::CreateDraft(*doc, m_renders.Pipeline().GetCache(), options);
     if (!m_source)
         return;
     m_turning = true;
@@ -93,7 +97,7 @@ void CRenderTurnController::OnStarted()
 
 void CRenderTurnController::OnMoved(QPoint delta)
 {
-    CVtwinDoc* doc = m_view->Document();
+    CVtwinDoc* doc = m_edits.Document();
     if (!m_turning || !doc || !doc->GetProduct())
         return;
     const auto [x, y] = Angles(delta);
@@ -126,8 +130,8 @@ void CRenderTurnController::OnFinished(QPoint delta)
     if (x != m_x0 || y != m_y0) {
         emit turned(x, y);
     } else {
-        m_view->RefreshPicture();
-        if (!m_view->IsRendering())
+        m_renders.RefreshPicture();
+        if (!m_renders.IsRendering())
             m_page->ReturnTopBar();  // back where it was: the offer holds again
     }
 }

@@ -18,7 +18,8 @@
 class CRenderJob;
 class CRenderPage;
 class CRenderWorker;
-class CVtwinView;
+class CEditService;
+class CRenderService;
 
 class CRenderTurnController : public QObject {
     Q_OBJECT
@@ -29,7 +30,9 @@ public:
     // (magnification 2: clean outlines).
     static constexpr int kRestMs = 150;
 
-    CRenderTurnController(CVtwinView* view, CRenderPage* page);
+    // Turns the product of `edits`' document on `page` (the Render tab of
+    // `renders`); both services outlive the controller.
+    CRenderTurnController(CEditService& edits, CRenderService& renders, CRenderPage* page, QObject* parent);
     ~CRenderTurnController() override;
 
     // The rotation (degrees, -limit .. limit) after a drag of `pixels` across a
@@ -40,6 +43,8 @@ public:
     // Drafts shown during the last drag, and how many a second.
     int DraftsShown() const noexcept { return m_frames; }
     double DraftsPerSecond() const noexcept;
+    // A rendering came back (made, failed or cancelled) and none is on its way.
+    void RenderingDone();
 
 signals:
     // The drag ended with another X Rotation or Y Rotation (degrees).
@@ -53,7 +58,8 @@ private:
     void OnRested();
     std::pair<int, int> Angles(QPoint delta) const;
 
-    CVtwinView* m_view;
+    CEditService& m_edits;
+    CRenderService& m_renders;
     CRenderPage* m_page;
     CRenderWorker* m_worker;
     // The copy of the document every draft of this drag is drawn from.

@@ -82,17 +82,7 @@ CMainFrame::CMainFrame(const QString& recentStorage, QWidget* parent)
         return side && side->GetPicture() ? RasterToQImage(*side->GetPicture()) : QImage();
     });
     setCentralWidget(m_view);
-    InstallPropertyGrid(m_view, this);
-    m_previewDock = new CPreviewDock(m_view, this);
-    addDockWidget(Qt::RightDockWidgetArea, m_previewDock);
-    m_objectsPanel = new CObjectsPanel(*m_view, this);
-    addDockWidget(Qt::RightDockWidgetArea, m_objectsPanel);
-    m_geometryBar = new CGeometryBar(*m_view, this);
-    // The panels show the face and selection the view shows.
-    connect(m_view, &CVtwinView::commandStateChanged, m_objectsPanel, &CObjectsPanel::Refresh);
-    connect(m_view, &CVtwinView::commandStateChanged, m_geometryBar, &CGeometryBar::Refresh);
-    connect(m_view, &CVtwinView::tabChanged, m_objectsPanel, &CObjectsPanel::Refresh);
-    connect(m_view, &CVtwinView::tabChanged, m_geometryBar, &CGeometryBar::Refresh);
+    BuildPanels();
     m_view->AddCommands(m_commands);
     AddFrameCommands();
     m_recent->Load();
@@ -294,16 +284,44 @@ void CMainFrame::AddFrameCommands()
     // The outputs of the whole product.
     const struct {
         int id;
-        void (*run)(CVtwinView*, CMainFrame*);
+        void (*run)(QWidget*, CEditService&, CRenderService&);
     } outputs[] = {{ID_RENDER_TO_CLIPBOARD, &RunRenderToClipboard},
                    {ID_RENDER_TO_FILE, &RunRenderToFile},
                    {ID_RENDER_CUT_OUT_TO_CLIPBOARD, &RunRenderCutOutToClipboard},
-                   {ID_FILE_EXPORT_ARTWORK, &RunExportArtwork},
-                   {ID_FILE_EXPORT_MODEL, &RunExportModel}};
+                   {ID_FILE_EXPORT_ARTWORK, [](QWidget* p, CEditService& e, CRenderService&) { RunExportArtwork(p, e); }},
+                   {ID_FILE_EXPORT_MODEL, [](QWidget* p, CEditService& e, CRenderService&) { RunExportModel(p, e); }}};
     for (const auto& o : outputs)
         t.Add(
             o.id, [this](CCmdUI& ui) { ui.enabled = !m_view->TabNames().isEmpty(); },
-            [this, run = o.run] { run(m_view, this); });
+            [this, run = o.run] { run(m_view, *m_view, *m_view); });
+}
+
+void CMainFrame::BuildPanels()
+{
+    // The panels ask the view's edit and render services; they show the
+    // face, selection and settings the view shows.
+    CPropertyGrid* grid = InstallPropertyGrid(m_view->PropertyGridSlot(), *m_view, *m_view);
+    connect(m_view, &CVtwinView::tabChanged, grid, &CPropertyGrid::Rebuild);
+    connect(m_view, &CVtwinView::turnRequested, grid, &CPropertyGrid::CommitTurn);
+    connect(grid, &CPropertyGrid::stateChanged, m_view, &CVtwinView::commandStateChanged);
+    InstallRenderCompletePrompt(m_view, *m_view, *m_view);
+    // Offered once for each rendering the Render tab makes; the output
+    // commands make theirs with the offer suppressed.
+    connect(m_view, &CVtwinView::renderingMade, m_view, [this] { OfferRenderComplete(*m_view, *m_view); });
+    m_previewDock = new CPreviewDock(*m_view, *m_view, this);
+    addDockWidget(Qt::RightDockWidgetArea, m_previewDock);
+    // Every edit marks render data stale (the render cache counts it); these
+    // signals come with edits, tab changes and new documents.
+    for (auto signal : {&CVtwinView::renderDataStale, &CVtwinView::commandStateChanged})
+        connect(m_view, signal, m_previewDock, &CPreviewDock::Schedule);
+    connect(m_view, &CVtwinView::tabChanged, m_previewDock, &CPreviewDock::Schedule);
+    m_objectsPanel = new CObjectsPanel(*m_view, this);
+    addDockWidget(Qt::RightDockWidgetArea, m_objectsPanel);
+    m_geometryBar = new CGeometryBar(*m_view, this);
+    connect(m_view, &CVtwinView::commandStateChanged, m_objectsPanel, &CObjectsPanel::Refresh);
+    connect(m_view, &CVtwinView::commandStateChanged, m_geometryBar, &CGeometryBar::Refresh);
+    connect(m_view, &CVtwinView::tabChanged, m_objectsPanel, &CObjectsPanel::Refresh);
+    connect(m_view, &CVtwinView::tabChanged, m_geometryBar, &CGeometryBar::Refresh);
 }
 
 void CMainFrame::UpdateTitle()

@@ -17,6 +17,7 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QMenuBar;
 class QProgressBar;
 class QToolBar;
 class CVtwinView;
@@ -102,7 +103,23 @@ private:
     QAction* AddAction(int id, const QString& text, const QString& prompt, const QString& icon = QString(),
                        const QKeySequence& key = QKeySequence());
     void BuildActions();
+    // The actions of each part of the menus, with their prompts and shortcuts.
+    void AddFileActions();
+    void AddEditActions();
+    void AddArrangeActions();
+    void AddViewActions();
+    void AddDrawActions();
+    void AddOutputActions();
+    // The property grid, the preview, the objects panel and the position
+    // bar, connected to the view's signals.
+    void BuildPanels();
     void BuildMenus();
+    void BuildFileMenu(QMenuBar* bar);
+    void BuildEditMenu(QMenuBar* bar);
+    // Edit's submenus: Nudge, Ordering, Center in Image, Align, Make Same Size, Rotate.
+    void AddArrangeMenus(QMenu* edit);
+    void BuildViewMenu(QMenuBar* bar);
+    void BuildDrawMenu(QMenuBar* bar);
     // View > Rulers, Snap, Clear Guides (remembered in [GUI] Rulers, Snap).
     void AddGuideActions();
     void BuildToolBars();

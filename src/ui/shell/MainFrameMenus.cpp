@@ -48,7 +48,16 @@ QAction* CMainFrame::AddAction(int id, const QString& text, const QString& promp
 
 void CMainFrame::BuildActions()
 {
-    // File
+    AddFileActions();
+    AddEditActions();
+    AddArrangeActions();
+    AddViewActions();
+    AddDrawActions();
+    AddOutputActions();
+}
+
+void CMainFrame::AddFileActions()
+{
     AddAction(ID_FILE_NEW, "&New...", "Create a new project\nNew", "file_new", QKeySequence::New);
     AddAction(ID_FILE_OPEN, "&Open...", "Open an existing project\nOpen", "file_open", QKeySequence::Open);
     AddAction(ID_FILE_SAVE, "&Save", "Save the active project\nSave", "file_save", QKeySequence::Save);
@@ -62,7 +71,10 @@ void CMainFrame::BuildActions()
     AddAction(ID_FACE_ADD_BACK, "Add &Back Face",
               "Give the product a printed back face, starting with the front's look\nAdd Back Face");
     AddAction(ID_APP_EXIT, "E&xit", "Quit the application; prompts to save the project\nExit");
-    // Edit
+}
+
+void CMainFrame::AddEditActions()
+{
     AddAction(ID_EDIT_UNDO, "&Undo\tCtrl+Z", "Undo the last action\nUndo", "edit_undo", QKeySequence("Ctrl+Z"));
     AddAction(ID_EDIT_REDO, "&Redo\tCtrl+Y", "Redo the previously undone action\nRedo", "edit_redo",
               QKeySequence("Ctrl+Y"));
@@ -77,6 +89,16 @@ void CMainFrame::BuildActions()
     AddAction(ID_EDIT_DELETE, "&Delete", "Delete the selected objects\nDelete", "edit_delete",
               QKeySequence(Qt::Key_Delete));
     AddAction(ID_EDIT_DUPLICATE, "Dupl&icate", "Duplicate the selected objects\nDuplicate", "edit_duplicate");
+    AddAction(ID_OBJECT_PROPERTIES, "Propertie&s...", "Edit the properties of the selected objects\nProperties",
+              "edit_properties", QKeySequence(Qt::Key_F4));
+    AddAction(ID_FILL_COLOR, "&Fill Color", "Choose the fill color of new objects\nFill Color", "color_fill");
+    AddAction(ID_LINE_COLOR, "Line &Color", "Choose the line color of new objects\nLine Color", "color_line");
+    AddAction(ID_COLORS, "Co&lors...", "Choose the line and fill colors of new objects\nColors", "colors");
+}
+
+// Nudge, order, centre, align, distribute, make the same size and rotate the selection.
+void CMainFrame::AddArrangeActions()
+{
     AddAction(ID_NUDGE_UP, "&Up", "Move the selected objects one pixel up\nNudge Up", QString(),
               QKeySequence("Shift+Up"));
     AddAction(ID_NUDGE_DOWN, "&Down", "Move the selected objects one pixel down\nNudge Down", QString(),
@@ -124,12 +146,11 @@ void CMainFrame::BuildActions()
               "rotate_left");
     AddAction(ID_ROTATE_RIGHT, "&Right", "Rotate the selected objects a quarter turn right\nRotate Right",
               "rotate_right");
-    AddAction(ID_OBJECT_PROPERTIES, "Propertie&s...", "Edit the properties of the selected objects\nProperties",
-              "edit_properties", QKeySequence(Qt::Key_F4));
-    AddAction(ID_FILL_COLOR, "&Fill Color", "Choose the fill color of new objects\nFill Color", "color_fill");
-    AddAction(ID_LINE_COLOR, "Line &Color", "Choose the line color of new objects\nLine Color", "color_line");
-    AddAction(ID_COLORS, "Co&lors...", "Choose the line and fill colors of new objects\nColors", "colors");
-    // View
+}
+
+// Bars, tabs and zoom.
+void CMainFrame::AddViewActions()
+{
     AddAction(ID_VIEW_TOOLBAR, "Ma&in Toolbar", "Show or hide the main toolbar\nToggle Main Toolbar");
     AddAction(ID_VIEW_EDIT_TOOLBAR, "&Edit Toolbar", "Show or hide the edit toolbar\nToggle Edit Toolbar");
     AddAction(ID_VIEW_DRAW_TOOLBAR, "&Draw Toolbar", "Show or hide the draw toolbar\nToggle Draw Toolbar");
@@ -168,7 +189,11 @@ void CMainFrame::BuildActions()
         ->setShortcuts({QKeySequence("Ctrl++"), QKeySequence("Ctrl+="), QKeySequence(Qt::Key_Plus)});
     AddAction(ID_ZOOM_OUT, "Zoom &Out", "Zoom out\nZoom Out", "zoom_out", QKeySequence("Ctrl+-"))
         ->setShortcuts({QKeySequence("Ctrl+-"), QKeySequence(Qt::Key_Minus)});
-    // Draw
+}
+
+// The tools of the Draw menu with their one-key shortcuts, and Margin.
+void CMainFrame::AddDrawActions()
+{
     AddAction(ID_TOOL_SELECT, "&Select Objects", "Select, move and resize objects\nSelect Objects", "tool_select",
               QKeySequence(Qt::Key_V));
     AddAction(ID_TOOL_LINE, "&Line", "Draw a line\nLine", "tool_line", QKeySequence(Qt::Key_L));
@@ -197,7 +222,11 @@ void CMainFrame::BuildActions()
     AddAction(ID_TOOL_BARCODE, "&Barcode", "Place a barcode\nBarcode", "tool_barcode", QKeySequence(Qt::Key_B));
     AddAction(ID_MARGIN, "&Margin...", "Add a margin band or corner triangle to the face\nMargin", "margin",
               QKeySequence(Qt::Key_M));
-    // Render
+}
+
+// Render and Help.
+void CMainFrame::AddOutputActions()
+{
     AddAction(ID_RENDER_TO_CLIPBOARD, "Render To &Clipboard",
               "Render the project and copy the result to the Clipboard\nRender To Clipboard", "render_clipboard");
     AddAction(ID_RENDER_TO_FILE, "Render To &File...",
@@ -216,7 +245,35 @@ void CMainFrame::BuildMenus()
 {
     QMenuBar* bar = menuBar();
     auto A = [this](int id) { return m_actions.value(id); };
+    BuildFileMenu(bar);
+    BuildEditMenu(bar);
+    BuildViewMenu(bar);
+    BuildDrawMenu(bar);
 
+    m_faceMenu = bar->addMenu(QStringLiteral("Fa&ce"));
+    m_faceMenu->addAction(A(ID_FACE_APPEARANCE));
+    m_faceMenu->addAction(A(ID_FACE_ADD_BACK));
+
+    m_renderMenu = bar->addMenu(QStringLiteral("&Render"));
+    m_renderMenu->addAction(A(ID_RENDER_TO_CLIPBOARD));
+    m_renderMenu->addAction(A(ID_RENDER_TO_FILE));
+    m_renderMenu->addAction(A(ID_RENDER_CUT_OUT_TO_CLIPBOARD));
+
+    m_helpMenu = bar->addMenu(QStringLiteral("&Help"));
+    m_helpMenu->addAction(A(ID_HELP_FINDER));
+    m_helpMenu->addSeparator();
+    m_helpMenu->addAction(A(ID_APP_ABOUT));
+
+    // Texts that depend on the state (undo, custom zoom) are refreshed when
+    // a menu opens, like the framework's update handlers.
+    for (QMenu* menu :
+         {m_fileMenu, m_editMenu, m_viewMenu, m_drawMenu, m_faceMenu, m_renderMenu, m_helpMenu, m_zoomMenu})
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
+}
+
+void CMainFrame::BuildFileMenu(QMenuBar* bar)
+{
+    auto A = [this](int id) { return m_actions.value(id); };
     m_fileMenu = bar->addMenu(QStringLiteral("&File"));
     m_fileMenu->addAction(A(ID_FILE_NEW));
     m_fileMenu->addAction(A(ID_FILE_OPEN));
@@ -241,7 +298,11 @@ void CMainFrame::BuildMenus()
     }
     m_fileMenu->addSeparator();
     m_fileMenu->addAction(A(ID_APP_EXIT));
+}
 
+void CMainFrame::BuildEditMenu(QMenuBar* bar)
+{
+    auto A = [this](int id) { return m_actions.value(id); };
     m_editMenu = bar->addMenu(QStringLiteral("&Edit"));
     m_editMenu->addAction(A(ID_EDIT_UNDO));
     m_editMenu->addAction(A(ID_EDIT_REDO));
@@ -253,16 +314,25 @@ void CMainFrame::BuildMenus()
     m_editMenu->addAction(A(ID_EDIT_DELETE));
     m_editMenu->addAction(A(ID_EDIT_DUPLICATE));
     m_editMenu->addSeparator();
-    QMenu* nudge = m_editMenu->addMenu(QStringLiteral("&Nudge"));
+    AddArrangeMenus(m_editMenu);
+    m_editMenu->addSeparator();
+    m_editMenu->addAction(A(ID_OBJECT_PROPERTIES));
+    m_editMenu->addAction(A(ID_COLORS));
+}
+
+void CMainFrame::AddArrangeMenus(QMenu* edit)
+{
+    auto A = [this](int id) { return m_actions.value(id); };
+    QMenu* nudge = edit->addMenu(QStringLiteral("&Nudge"));
     for (int id : {ID_NUDGE_UP, ID_NUDGE_DOWN, ID_NUDGE_LEFT, ID_NUDGE_RIGHT})
         nudge->addAction(A(id));
-    QMenu* order = m_editMenu->addMenu(QStringLiteral("&Ordering"));
+    QMenu* order = edit->addMenu(QStringLiteral("&Ordering"));
     for (int id : {ID_ORDER_BRING_TO_FRONT, ID_ORDER_SEND_TO_BACK, ID_ORDER_BRING_FORWARD, ID_ORDER_SEND_BACKWARD})
         order->addAction(A(id));
-    QMenu* center = m_editMenu->addMenu(QStringLiteral("Center in Ima&ge"));
+    QMenu* center = edit->addMenu(QStringLiteral("Center in Ima&ge"));
     center->addAction(A(ID_CENTER_HORIZONTAL));
     center->addAction(A(ID_CENTER_VERTICAL));
-    QMenu* align = m_editMenu->addMenu(QStringLiteral("&Align"));
+    QMenu* align = edit->addMenu(QStringLiteral("&Align"));
     for (int id : {ID_ALIGN_LEFT, ID_ALIGN_HCENTER, ID_ALIGN_RIGHT, ID_ALIGN_TOP, ID_ALIGN_VCENTER, ID_ALIGN_BOTTOM})
         align->addAction(A(id));
     align->addSeparator();
@@ -271,16 +341,17 @@ void CMainFrame::BuildMenus()
     align->addSeparator();
     align->addAction(A(ID_DISTRIBUTE_HORIZONTAL));
     align->addAction(A(ID_DISTRIBUTE_VERTICAL));
-    QMenu* same = m_editMenu->addMenu(QStringLiteral("&Make Same Size"));
+    QMenu* same = edit->addMenu(QStringLiteral("&Make Same Size"));
     for (int id : {ID_SAME_WIDTH, ID_SAME_HEIGHT, ID_SAME_SIZE})
         same->addAction(A(id));
-    QMenu* rotate = m_editMenu->addMenu(QStringLiteral("Rotat&e"));
+    QMenu* rotate = edit->addMenu(QStringLiteral("Rotat&e"));
     rotate->addAction(A(ID_ROTATE_LEFT));
     rotate->addAction(A(ID_ROTATE_RIGHT));
-    m_editMenu->addSeparator();
-    m_editMenu->addAction(A(ID_OBJECT_PROPERTIES));
-    m_editMenu->addAction(A(ID_COLORS));
+}
 
+void CMainFrame::BuildViewMenu(QMenuBar* bar)
+{
+    auto A = [this](int id) { return m_actions.value(id); };
     m_viewMenu = bar->addMenu(QStringLiteral("&View"));
     for (int id : {ID_VIEW_TOOLBAR, ID_VIEW_EDIT_TOOLBAR, ID_VIEW_DRAW_TOOLBAR, ID_VIEW_STATUS_BAR})
         m_viewMenu->addAction(A(id));
@@ -304,7 +375,11 @@ void CMainFrame::BuildMenus()
     m_zoomMenu->addSeparator();
     m_zoomMenu->addAction(A(ID_ZOOM_IN));
     m_zoomMenu->addAction(A(ID_ZOOM_OUT));
+}
 
+void CMainFrame::BuildDrawMenu(QMenuBar* bar)
+{
+    auto A = [this](int id) { return m_actions.value(id); };
     m_drawMenu = bar->addMenu(QStringLiteral("&Draw"));
     m_drawMenu->addAction(A(ID_TOOL_SELECT));
     m_drawMenu->addSeparator();
@@ -319,26 +394,6 @@ void CMainFrame::BuildMenus()
     m_drawMenu->addSeparator();
     m_drawMenu->addAction(A(ID_FILL_COLOR));
     m_drawMenu->addAction(A(ID_LINE_COLOR));
-
-    m_faceMenu = bar->addMenu(QStringLiteral("Fa&ce"));
-    m_faceMenu->addAction(A(ID_FACE_APPEARANCE));
-    m_faceMenu->addAction(A(ID_FACE_ADD_BACK));
-
-    m_renderMenu = bar->addMenu(QStringLiteral("&Render"));
-    m_renderMenu->addAction(A(ID_RENDER_TO_CLIPBOARD));
-    m_renderMenu->addAction(A(ID_RENDER_TO_FILE));
-    m_renderMenu->addAction(A(ID_RENDER_CUT_OUT_TO_CLIPBOARD));
-
-    m_helpMenu = bar->addMenu(QStringLiteral("&Help"));
-    m_helpMenu->addAction(A(ID_HELP_FINDER));
-    m_helpMenu->addSeparator();
-    m_helpMenu->addAction(A(ID_APP_ABOUT));
-
-    // Texts that depend on the state (undo, custom zoom) are refreshed when
-    // a menu opens, like the framework's update handlers.
-    for (QMenu* menu :
-         {m_fileMenu, m_editMenu, m_viewMenu, m_drawMenu, m_faceMenu, m_renderMenu, m_helpMenu, m_zoomMenu})
-        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
 }
 
 void CMainFrame::BuildToolBars()

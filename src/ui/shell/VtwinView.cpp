@@ -54,7 +54,19 @@ CVtwinView::CVtwinView(CMainFrame* frame, QWidget* parent) : QWidget(parent), m_
     outer->setContentsMargins(0, 0, 0, 0);
     m_splitter = new QSplitter(Qt::Horizontal, this);
     outer->addWidget(m_splitter);
+    BuildTabSide();
+    BuildCanvasPage();
+    BuildRenderPages();
+    SetUpPipeline();
+    BuildPropertySlot();
+    connect(m_tabs, &QTabBar::currentChanged, this, &CVtwinView::OnTabChanged);
+    m_pages->setCurrentIndex(kPageEmpty);
+    m_propertySlot->setVisible(false);
+}
 
+// The left of the splitter: the tab row (tabs and the pointer's place) over the pages.
+void CVtwinView::BuildTabSide()
+{
     auto* left = new QWidget(m_splitter);
     auto* leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(4, 4, 0, 4);
@@ -77,14 +89,24 @@ CVtwinView::CVtwinView(CMainFrame* frame, QWidget* parent) : QWidget(parent), m_
     m_emptyLabel->setText(QStringLiteral("Choose File > New to design a product, or open a project."));
     m_emptyLabel->setForegroundRole(QPalette::BrightText);
     m_pages->addWidget(m_emptyLabel);
+}
 
+// The face canvas between its rulers and scroll bars; its requests come back here.
+void CVtwinView::BuildCanvasPage()
+{
     m_canvasPage = new QWidget(m_pages);
     auto* grid = new QGridLayout(m_canvasPage);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(0);
     m_hbar = new QScrollBar(Qt::Horizontal, m_canvasPage);
     m_vbar = new QScrollBar(Qt::Vertical, m_canvasPage);
-    m_canvas = new CFaceCanvas(this, m_hbar, m_vbar, m_canvasPage);
+    m_canvas = new CFaceCanvas(*this, m_zoom, m_hbar, m_vbar, m_canvasPage);
+    connect(m_canvas, &CFaceCanvas::fittedZoomChanged, this, &CVtwinView::commandStateChanged);
+    connect(m_canvas, &CFaceCanvas::commandRequested, this, &CVtwinView::OnCommand);
+    connect(m_canvas, &CFaceCanvas::contextMenuRequested, this, &CVtwinView::ShowContextMenu);
+    connect(m_canvas, &CFaceCanvas::objectDrawn, this, &CVtwinView::CreateObject);
+    connect(m_canvas, &CFaceCanvas::zoomStepRequested, this,
+            [this](bool in, QPoint windowPoint) { StepZoom(in, windowPoint); });
     m_topRuler = new CRuler(Qt::Horizontal, m_canvas, m_canvasPage);
     m_leftRuler = new CRuler(Qt::Vertical, m_canvas, m_canvasPage);
     connect(m_canvas, &CFaceCanvas::mappingPainted, m_topRuler, qOverload<>(&QWidget::update));
@@ -99,7 +121,10 @@ CVtwinView::CVtwinView(CMainFrame* frame, QWidget* parent) : QWidget(parent), m_
     m_hbar->hide();
     m_vbar->hide();
     m_pages->addWidget(m_canvasPage);
+}
 
+void CVtwinView::BuildRenderPages()
+{
     m_layoutPage = new CRenderPage(m_pages);
     m_layoutPage->setObjectName(QStringLiteral("layoutPicture"));
     m_pages->addWidget(m_layoutPage);
@@ -108,7 +133,12 @@ CVtwinView::CVtwinView(CMainFrame* frame, QWidget* parent) : QWidget(parent), m_
     m_pages->addWidget(m_renderPage);
     connect(m_renderPage, &CRenderPage::pictureClicked, this, &CVtwinView::RepositionFlare);
     SetUpRendering();
+}
 
+// The pipeline of the Layout and Render tabs: its engine, the document's
+// objects, its progress in the status bar; edits make its two composites stale.
+void CVtwinView::SetUpPipeline()
+{
     m_backend = std::make_unique<CEngineBackend>();
     m_pipeline = std::make_unique<CRenderPipeline>();
     m_pipeline->SetBackend(m_backend.get());
@@ -124,8 +154,11 @@ CVtwinView::CVtwinView(CMainFrame* frame, QWidget* parent) : QWidget(parent), m_
         m_pipeline->GetCache().MarkStale("y");
         m_pipeline->GetCache().MarkStale("x");
     });
+}
 
-    // The property grid is built by its own module; this is where it goes.
+// The property grid is built by its own module; this is where it goes.
+void CVtwinView::BuildPropertySlot()
+{
     m_propertySlot = new QWidget(m_splitter);
     m_propertySlot->setObjectName(QStringLiteral("propertyGridSlot"));
     m_propertySlot->setMinimumWidth(300);
@@ -142,10 +175,6 @@ CVtwinView::CVtwinView(CMainFrame* frame, QWidget* parent) : QWidget(parent), m_
     m_splitter->setStretchFactor(1, 0);
     // The label column takes 7/10 of the grid: wide enough for "R=255 G=255 B=255".
     m_splitter->setSizes({1000, 440});
-
-    connect(m_tabs, &QTabBar::currentChanged, this, &CVtwinView::OnTabChanged);
-    m_pages->setCurrentIndex(kPageEmpty);
-    m_propertySlot->setVisible(false);
 }
 
 QStringList CVtwinView::DocumentTabs() const
@@ -344,14 +373,5 @@ void CVtwinView::RunCustomZoom()
 std::string CVtwinView::RunObjectCommand(const std::string& description,
                                         const std::function<std::string(CDrawObjectList&)>& command)
 {
-    CDrawObjectList* objects = CurrentObjects();
-    if (!objects)
-        return "No face is shown.";
-    const std::string refusal = RunLayoutCommand(*m_doc, Undo(), CurrentFaceKey(), description, command);
-    if (!refusal.empty()) {
-        m_frame->ShowStatus(QString::fromStdString(refusal));
-        return refusal;
-    }
-    AfterEdit(false);
-    return {};
+    return RunFaceCommand(description, false, command);
 }

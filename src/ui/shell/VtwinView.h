@@ -6,6 +6,7 @@
 #include "layout/edit/LayoutEdit.h"
 #include "layout/edit/ZoomState.h"
 #include "ui/shell/CommandTable.h"
+#include "ui/render/RenderService.h"
 #include "ui/shell/EditService.h"
 
 #include <QImage>
@@ -18,6 +19,7 @@
 #include <string>
 #include <vector>
 
+class QByteArray;
 class QLabel;
 class QMenu;
 class CRenderPage;
@@ -36,7 +38,7 @@ class CRuler;
 class CVtwinDoc;
 class CUndoStore;
 
-class CVtwinView : public QWidget, public CEditService {
+class CVtwinView : public QWidget, public CEditService, public CRenderService {
     Q_OBJECT
 public:
     explicit CVtwinView(CMainFrame* frame, QWidget* parent = nullptr);
@@ -57,11 +59,11 @@ public:
     void RebuildTabs(const QString& show);
     QStringList TabNames() const;
     int CurrentTab() const;
-    QString CurrentTabName() const;
+    QString CurrentTabName() const override;
     bool SelectTab(const QString& name);
     bool SelectTab(int index);
     // Runs the tab-change step again (the face picture or the tab's data changed).
-    void RefreshCurrentTab();
+    void RefreshCurrentTab() override;
     // True when the current tab names a face (not "Layout" nor "Render").
     bool IsFaceTabShown() const;
     // The rulers' and print lines' millimetres for the face shown; the rulers shown or not.
@@ -75,8 +77,6 @@ public:
     bool OnCommand(int id);
 
     CZoomMap& ZoomMap() { return m_zoom; }
-    // Zoom In (or Out) keeping the face point at `windowPoint` of the canvas in place.
-    void StepZoomAt(bool in, QPoint windowPoint) { StepZoom(in, windowPoint); }
     CFaceCanvas* Canvas() const { return m_canvas; }
     // The place for the property grid beside the tabs.
     QWidget* PropertyGridSlot() const { return m_propertySlot; }
@@ -93,33 +93,34 @@ public:
     // Brings the picture of the "Layout" or "Render" tab up to date and shows
     // it: a stale picture is made on the render thread and shown when it comes
     // back; a render in flight for an older state of the document is cancelled.
-    void RefreshPicture();
+    void RefreshPicture() override;
     // True while a render is on its way (started and not yet back).
-    bool IsRendering() const;
+    bool IsRendering() const override;
     // Waits (the window keeps painting; Esc and the status bar's Cancel
     // button stop the render) until no render is on its way. False when the
     // last render was cancelled or failed.
-    bool WaitForRendering();
+    bool WaitForRendering() override;
     // Renders `job` on a thread of its own (not the tabs' one) and waits as
     // WaitForRendering does, with its progress in the status bar; the job
     // comes back made, failed or cancelled (null for a null job).
-    std::shared_ptr<CRenderJob> RenderAside(std::unique_ptr<CRenderJob> job);
+    std::shared_ptr<CRenderJob> RenderAside(std::unique_ptr<CRenderJob> job) override;
     // Runs `work` (writing a file) on a thread of its own and waits, the
     // window painting and `status` in the status bar.
-    void RunAside(const QString& status, std::function<void()> work);
+    void RunAside(const QString& status, std::function<void()> work) override;
     // Stops the render in flight; the tab keeps its older picture.
-    void CancelRendering();
+    void CancelRendering() override;
     // True while WaitForRendering waits (nothing may replace the document).
     bool IsWaitingForRendering() const { return m_waiting; }
-    CRenderPage* RenderPage() const { return m_renderPage; }
+    CRenderPage* RenderPage() const override { return m_renderPage; }
     CRenderPage* LayoutPage() const { return m_layoutPage; }
-    CRenderPipeline& Pipeline() { return *m_pipeline; }
+    CRenderPipeline& Pipeline() override { return *m_pipeline; }
+    void ShowRenderTab() override;
     // A click on the rendering at picture pixel (px, py), y down.
     void RepositionFlare(int px, int py);
     // Forgets every prepared render picture (a new or opened project). With
     // `keepPictures` (an edit) the tabs show the older pictures until the new
     // ones come.
-    void ResetRenderData(bool keepPictures = false);
+    void ResetRenderData(bool keepPictures = false) override;
 
     // ---- layout editing on the current face ----------------------------------
     // Objects of the current face; null while no face tab is shown.
@@ -128,13 +129,12 @@ public:
     int FaceWidth() const override;
     int FaceHeight() const override;
     static std::string FaceKeyOfTab(const QString& name);
-    CUndoStore& Undo() const;
+    CUndoStore& Undo() const override;
+    const CAppFolders* Folders() const override;
     // The document shown (owned by the frame).
     void SetDocument(CVtwinDoc* doc) { m_doc = doc; }
     CVtwinDoc* Document() const override { return m_doc; }
     int IndexOf(const CDrawObject* object);
-    // Captures the current face before an edit (template with %s / %m).
-    void RecordLayoutUndo(const std::string& templ);
     // The edit service of the document commands on the current face's
     // objects: runs `command`; when it changed them, records the undo step
     // `description` (taken before) and runs the common epilogue. Answers the
@@ -145,9 +145,8 @@ public:
     // `toSelect` the canvas returns to the select tool.
     void AfterEdit(bool toSelect);
     void SelectionChanged() override;
-    // Creates the object of a sub-tool from face points and adds it selected.
-    void CreateObject(const std::vector<CFacePoint>& points, int subTool);
-    void ShowContextMenu(const QPoint& globalPos);
+    void FaceChanged() override;
+    void ShowStatus(const QString& text) override;
     QMenu* BuildContextMenu();
 
     // The document's current colours for new objects.
@@ -155,7 +154,7 @@ public:
     COLORREF FillColour() const;
     void SetLineColour(COLORREF c);
     void SetFillColour(COLORREF c);
-    void MarkModified();
+    void MarkModified() override;
 
     // Asks the user for the picture file of a new picture object (sub-tool
     // 14); false when cancelled. Tests install their own answers.
@@ -188,7 +187,18 @@ signals:
     void tabsRebuilt();
 
 private:
+    // The steps of the constructor: the tab row over the pages, the face
+    // canvas with its rulers and scroll bars, the Layout and Render pages,
+    // the render pipeline, and the place of the property grid.
+    void BuildTabSide();
+    void BuildCanvasPage();
+    void BuildRenderPages();
+    void SetUpPipeline();
+    void BuildPropertySlot();
     void OnTabChanged(int index);
+    // Creates the object of a sub-tool from face points and adds it selected.
+    void CreateObject(const std::vector<CFacePoint>& points, int subTool);
+    void ShowContextMenu(QPoint globalPos);
     void SetZoomLevel(int percent);
     void SetFit();
     void StepZoom(bool in, std::optional<QPoint> anchor = std::nullopt);
@@ -202,6 +212,9 @@ private:
     CCommandTable::StateFn OnFace();
     CCommandTable::StateFn Selecting(int atLeast);
     int SelectedCount();
+    // RunObjectCommand; with `toSelect` the canvas returns to the select tool.
+    std::string RunFaceCommand(const std::string& description, bool toSelect,
+                               const std::function<std::string(CDrawObjectList&)>& command);
     // Records the undo step `templ` (see LayoutEdit::DescribeUndo), changes
     // the current face's objects and returns the canvas to the select tool.
     void EditSelection(const std::string& templ, const std::function<void(CDrawObjectList&)>& change);
@@ -209,6 +222,10 @@ private:
     // Make Same Size, or its refusal.
     void MakeSameSize(bool width, bool height, const std::string& description);
     std::unique_ptr<CDrawObject> CreateContentObject(const std::vector<CFacePoint>& points, int subTool);
+    // The objects CreateContentObject makes, each after its dialog (null when cancelled).
+    std::unique_ptr<CDrawObject> CreateText(const CFacePoint& a, const CFacePoint& b);
+    std::unique_ptr<CDrawObject> CreateBarcode(int left, int top, int right, int bottom);
+    std::unique_ptr<CDrawObject> CreatePicture(int subTool, const CFacePoint& at);
     // Moves the selected objects by (dx, dy) face pixels. A run of nudges of
     // the same objects on the same face, with nothing else done in between,
     // is one undo step (the one its first nudge recorded).
@@ -223,6 +240,9 @@ private:
     // place relative to the face on another) or Paste In Place (the same
     // coordinates); both keep the objects inside the face.
     void DoPaste(bool inPlace);
+    // The two kinds of content Paste takes: the program's own objects, a picture.
+    void PasteObjects(const QByteArray& bytes, bool inPlace);
+    void PastePicture(const QImage& image);
     bool ClipboardHasContent() const;
     void SetUpRendering();
     void StartRender(const char* code);

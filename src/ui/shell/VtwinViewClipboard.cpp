@@ -55,86 +55,96 @@ void CVtwinView::DoCopy()
 
 void CVtwinView::DoPaste(bool inPlace)
 {
-    CDrawObjectList* objects = CurrentObjects();
-    if (!objects)
+    if (!CurrentObjects())
         return;
     const QMimeData* data = QApplication::clipboard()->mimeData();
     if (!data)
         return;
-    if (data->hasFormat(ClipboardMimeType())) {
-        const QByteArray bytes = data->data(ClipboardMimeType());
-        CBinaryRecordStream stream;
-        if (!stream.Attach(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                           static_cast<std::size_t>(bytes.size()))) {
-            ShowMessage(this, QStringLiteral("The Clipboard does not hold objects that can be pasted."),
-                        EMessageIcon::Warning);
-            return;
+    if (data->hasFormat(ClipboardMimeType()))
+        PasteObjects(data->data(ClipboardMimeType()), inPlace);
+    else if (data->hasImage())
+        PastePicture(qvariant_cast<QImage>(data->imageData()));
+}
+
+namespace {
+// The objects of a copy, selected, with the face they came from and its size
+// (0 x 0 from copies that did not record it); false when the block is no such copy.
+bool ReadCopiedObjects(const QByteArray& bytes, CObjectVector& objects, std::string& source, int& sourceWidth,
+                       int& sourceHeight)
+{
+    CBinaryRecordStream stream;
+    if (!stream.Attach(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())))
+        return false;
+    const std::uint32_t count = stream.ReadU32();
+    source = stream.ReadString();
+    // Each object takes at least its kind code's length word and the version word.
+    if (!stream.HasRoomFor(count, 8))
+        return false;
+    for (std::uint32_t i = 0; i < count && !stream.Failed(); ++i) {
+        bool unknown = false;
+        auto o = LoadDrawObject(stream, false, false, &unknown);
+        if (!o) {
+            if (unknown)
+                continue;
+            break;
         }
-        const std::uint32_t count = stream.ReadU32();
-        const std::string source = stream.ReadString();
-        CObjectVector pasted;
-        // Each object takes at least its kind code's length word and the version word.
-        if (!stream.HasRoomFor(count, 8)) {
-            ShowMessage(this, QStringLiteral("The Clipboard does not hold objects that can be pasted."),
-                        EMessageIcon::Warning);
-            return;
-        }
-        for (std::uint32_t i = 0; i < count && !stream.Failed(); ++i) {
-            bool unknown = false;
-            auto o = LoadDrawObject(stream, false, false, &unknown);
-            if (!o) {
-                if (unknown)
-                    continue;
-                break;
-            }
-            o->SetSelection(kSelectOn);
-            pasted.push_back(std::move(o));
-        }
-        if (stream.Failed() || pasted.empty()) {
-            ShowMessage(this, QStringLiteral("The Clipboard does not hold objects that can be pasted."),
-                        EMessageIcon::Warning);
-            return;
-        }
-        std::uint32_t tag = 0;
-        int sourceWidth = 0, sourceHeight = 0;
-        if (stream.PeekU32(tag) && tag == PastePlacement::kSourceSizeTag) {
-            stream.ReadU32();
-            sourceWidth = stream.ReadI32();
-            sourceHeight = stream.ReadI32();
-        }
-        const int faceWidth = m_canvas->FaceWidth(), faceHeight = m_canvas->FaceHeight();
-        const bool sameFace = source == CurrentFaceKey();
-        if (!inPlace && !sameFace)
-            PastePlacement::KeepRelativePlace(pasted, sourceWidth, sourceHeight, faceWidth, faceHeight);
-        RecordLayoutUndo(inPlace ? "Paste In Place" : "Paste");
-        objects = CurrentObjects();
-        LayoutEdit::ClearSelection(*objects);
-        const std::size_t pastedCount = pasted.size();
-        LayoutEdit::PlacePasted(*objects, std::move(pasted), m_canvas->Mapping(), sameFace && !inPlace);
-        PastePlacement::ClampInside(*objects, pastedCount, faceWidth, faceHeight);
-        AfterEdit(true);
+        o->SetSelection(kSelectOn);
+        objects.push_back(std::move(o));
+    }
+    if (stream.Failed() || objects.empty())
+        return false;
+    std::uint32_t tag = 0;
+    if (stream.PeekU32(tag) && tag == PastePlacement::kSourceSizeTag) {
+        stream.ReadU32();
+        sourceWidth = stream.ReadI32();
+        sourceHeight = stream.ReadI32();
+    }
+    return true;
+}
+} // namespace
+
+void CVtwinView::PasteObjects(const QByteArray& bytes, bool inPlace)
+{
+    CObjectVector pasted;
+    std::string source;
+    int sourceWidth = 0, sourceHeight = 0;
+    if (!ReadCopiedObjects(bytes, pasted, source, sourceWidth, sourceHeight)) {
+        ShowMessage(this, QStringLiteral("The Clipboard does not hold objects that can be pasted."),
+                    EMessageIcon::Warning);
         return;
     }
-    if (data->hasImage()) {
-        const QImage image = qvariant_cast<QImage>(data->imageData());
-        auto raster = std::make_shared<CRaster>();
-        if (!QImageToRaster(image, *raster, true)) {
-            ShowMessage(this, QStringLiteral("The picture on the Clipboard can not be pasted."), EMessageIcon::Warning);
-            return;
-        }
-        RecordLayoutUndo("Paste");
-        objects = CurrentObjects();
-        LayoutEdit::ClearSelection(*objects);
-        const CFaceMapping& m = m_canvas->Mapping();
-        // The top-left corner of the visible part of the face: when the face
-        // is centred in the window its edges, not the window's, bound it.
-        const int left = std::clamp(m.faceLeft, 0, std::max(0, m.faceWidth - 1));
-        const int top = std::clamp(m.faceTop, 0, m.faceHeight);
+    const int faceWidth = m_canvas->FaceWidth(), faceHeight = m_canvas->FaceHeight();
+    const bool sameFace = source == CurrentFaceKey();
+    if (!inPlace && !sameFace)
+        PastePlacement::KeepRelativePlace(pasted, sourceWidth, sourceHeight, faceWidth, faceHeight);
+    RunFaceCommand(inPlace ? "Paste In Place" : "Paste", true, [&](CDrawObjectList& list) {
+        LayoutEdit::ClearSelection(list);
+        const std::size_t pastedCount = pasted.size();
+        LayoutEdit::PlacePasted(list, std::move(pasted), m_canvas->Mapping(), sameFace && !inPlace);
+        PastePlacement::ClampInside(list, pastedCount, faceWidth, faceHeight);
+        return std::string();
+    });
+}
+
+void CVtwinView::PastePicture(const QImage& image)
+{
+    auto raster = std::make_shared<CRaster>();
+    if (!QImageToRaster(image, *raster, true)) {
+        ShowMessage(this, QStringLiteral("The picture on the Clipboard can not be pasted."), EMessageIcon::Warning);
+        return;
+    }
+    const CFaceMapping& m = m_canvas->Mapping();
+    // The top-left corner of the visible part of the face: when the face
+    // is centred in the window its edges, not the window's, bound it.
+    const int left = std::clamp(m.faceLeft, 0, std::max(0, m.faceWidth - 1));
+    const int top = std::clamp(m.faceTop, 0, m.faceHeight);
+    RunFaceCommand("Paste", true, [&](CDrawObjectList& list) {
+        LayoutEdit::ClearSelection(list);
         std::unique_ptr<CDrawPicture> picture = CDrawPicture::CreateFromImage(std::move(raster), left, top);
         picture->SetSelection(kSelectDominant);
-        objects->Add(std::move(picture));
-        objects->UpdateOrderKeys();
-        objects->MarkSelectionStale();
-        AfterEdit(true);
-    }
+        list.Add(std::move(picture));
+        list.UpdateOrderKeys();
+        list.MarkSelectionStale();
+        return std::string();
+    });
 }

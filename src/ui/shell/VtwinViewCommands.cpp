@@ -244,7 +244,12 @@ void CVtwinView::AddToolCommands(CCommandTable& table)
                 emit commandStateChanged();
             });
     }
-    table.Add(ID_MARGIN, OnFace(), [this] { RunMarginCommand(*this); });
+    table.Add(ID_MARGIN, OnFace(), [this] {
+        if (RunMarginCommand(this, *this, m_canvas->Picture())) {
+            m_canvas->SetTool(kModeSelect, 0);
+            emit commandStateChanged();
+        }
+    });
     table.Add(ID_COLORS, OnFace(), [this] { RunColorsDialog(); });
 }
 
@@ -283,10 +288,7 @@ void CVtwinView::AddEditCommands(CCommandTable& table)
             ui.enabled = IsFaceTabShown() && CurrentFaceKey() != "C" && product &&
                          product->FindSidePtr(CurrentFaceKey());
         },
-        [this] {
-            if (m_frame)
-                EditFaceAppearance(this, *this, *m_frame);
-        });
+        [this] { EditFaceAppearance(this, *this); });
     table.Add(
         ID_FACE_ADD_BACK,
         [this](CCmdUI& ui) {

@@ -72,17 +72,6 @@ int CVtwinView::IndexOf(const CDrawObject* object)
     return objects ? objects->IndexOf(object) : -1;
 }
 
-void CVtwinView::RecordLayoutUndo(const std::string& templ)
-{
-    CDrawObjectList* objects = CurrentObjects();
-    if (!objects)
-        return;
-    Undo().Push(std::make_unique<CLayoutSnapshotRecord>(*m_doc, CurrentFaceKey(),
-                                                        LayoutEdit::DescribeUndo(*objects, templ)),
-                true);
-    emit commandStateChanged();
-}
-
 void CVtwinView::AfterEdit(bool toSelect)
 {
     emit renderDataStale();
@@ -97,6 +86,22 @@ void CVtwinView::SelectionChanged()
 {
     m_canvas->update();
     emit commandStateChanged();
+}
+
+void CVtwinView::FaceChanged()
+{
+    emit renderDataStale();
+    MarkModified();
+    SelectTab(CurrentTab());  // shows the face again with its new picture
+    emit commandStateChanged();
+}
+
+const CAppFolders* CVtwinView::Folders() const { return m_frame ? m_frame->Folders() : nullptr; }
+
+void CVtwinView::ShowStatus(const QString& text)
+{
+    if (m_frame)
+        m_frame->ShowStatus(text);
 }
 
 void CVtwinView::MarkModified()
@@ -153,11 +158,12 @@ void CVtwinView::CreateObject(const std::vector<CFacePoint>& points, int subTool
     } else {
         object = LayoutEdit::CreateFromPoints(points, subTool, LineColour(), FillColour(), description);
     }
-    if (!object)
+    if (!object || !(objects = CurrentObjects()))
         return;  // cancelled or unreadable: nothing recorded, nothing made
-    RecordLayoutUndo(description);
-    ObjectCommands::Add(*CurrentObjects(), std::move(object), true);
-    AfterEdit(false);
+    RunFaceCommand(LayoutEdit::DescribeUndo(*objects, description), false, [&object](CDrawObjectList& list) {
+        ObjectCommands::Add(list, std::move(object), true);
+        return std::string();
+    });
 }
 
 QMenu* CVtwinView::BuildContextMenu()
@@ -203,7 +209,7 @@ QMenu* CVtwinView::BuildContextMenu()
     return menu;
 }
 
-void CVtwinView::ShowContextMenu(const QPoint& globalPos)
+void CVtwinView::ShowContextMenu(QPoint globalPos)
 {
     m_frame->UpdateCommandUI();
     QMenu* menu = BuildContextMenu();
@@ -262,12 +268,24 @@ void CVtwinView::EditSelection(const std::string& templ, const std::function<voi
     const CDrawObjectList* objects = CurrentObjects();
     if (!objects)
         return;
-    RunLayoutCommand(*m_doc, Undo(), CurrentFaceKey(), LayoutEdit::DescribeUndo(*objects, templ),
-                     [&change](CDrawObjectList& list) {
-                         change(list);
-                         return std::string();
-                     });
-    AfterEdit(true);
+    RunFaceCommand(LayoutEdit::DescribeUndo(*objects, templ), true, [&change](CDrawObjectList& list) {
+        change(list);
+        return std::string();
+    });
+}
+
+std::string CVtwinView::RunFaceCommand(const std::string& description, bool toSelect,
+                                       const std::function<std::string(CDrawObjectList&)>& command)
+{
+    if (!CurrentObjects())
+        return "No face is shown.";
+    std::string refusal = RunLayoutCommand(*m_doc, Undo(), CurrentFaceKey(), description, command);
+    if (!refusal.empty()) {
+        ShowStatus(QString::fromStdString(refusal));
+        return refusal;
+    }
+    AfterEdit(toSelect);
+    return refusal;
 }
 
 void CVtwinView::Duplicate()
@@ -311,11 +329,18 @@ void CVtwinView::Nudge(int dx, int dy, const std::string& templ)
     // store has not changed since its last nudge) and the same objects move.
     const bool continues = m_nudgeRun && m_nudgeRun->undoChange == Undo().GetChangeCount() &&
                            m_nudgeRun->face == face && m_nudgeRun->objects == selected;
-    if (!continues)
-        RecordLayoutUndo(templ);
-    LayoutEdit::Nudge(*CurrentObjects(), dx, dy);
+    const auto move = [dx, dy](CDrawObjectList& list) {
+        LayoutEdit::Nudge(list, dx, dy);
+        return std::string();
+    };
+    if (continues) {
+        // The undo step of the run's first nudge restores the objects from before the run.
+        move(*objects);
+        AfterEdit(true);
+    } else {
+        RunFaceCommand(LayoutEdit::DescribeUndo(*objects, templ), true, move);
+    }
     m_nudgeRun = SNudgeRun{Undo().GetChangeCount(), face, std::move(selected)};
-    AfterEdit(true);
 }
 
 namespace {
@@ -329,88 +354,104 @@ CVtwinView::ObjectDialogRunner g_objectDialogRunner;
 void CVtwinView::SetInputPrompt(InputPrompt prompt) { g_inputPrompt = std::move(prompt); }
 void CVtwinView::SetObjectDialogRunner(ObjectDialogRunner runner) { g_objectDialogRunner = std::move(runner); }
 
+namespace {
+bool RunObjectDialog(QDialog& dialog)
+{
+    return g_objectDialogRunner ? g_objectDialogRunner(dialog) : dialog.exec() == QDialog::Accepted;
+}
+} // namespace
+
 std::unique_ptr<CDrawObject> CVtwinView::CreateContentObject(const std::vector<CFacePoint>& points, int subTool)
 {
     if (points.empty() || !m_doc)
         return nullptr;
     const CFacePoint a = points.front(), b = points.back();
-    const int left = std::min(a.x, b.x), right = std::max(a.x, b.x);
-    const int bottom = std::min(a.y, b.y), top = std::max(a.y, b.y);
+    switch (subTool) {
+    case 13: return CreateText(a, b);
+    case 14: return CreatePicture(subTool, b);
+    case 15:
+        return CreateBarcode(std::min(a.x, b.x), std::max(a.y, b.y), std::max(a.x, b.x), std::min(a.y, b.y));
+    default: return nullptr;
+    }
+}
+
+// A text from press `a` to release `b` (face pixels, y up).
+std::unique_ptr<CDrawObject> CVtwinView::CreateText(const CFacePoint& a, const CFacePoint& b)
+{
+    // The dialog starts from the document's last-used text settings and
+    // leaves its choices there for the next text.
+    CTextDefaults& defaults = m_doc->GetDrawingDefaults().text;
+    CDrawTextDialog dialog(CTextValues::FromDefaults(defaults), this);
+    if (!RunObjectDialog(dialog))
+        return nullptr;
+    const CTextValues values = dialog.Values();
+    values.ToDefaults(defaults);
+    auto text = std::make_unique<CDrawText>();
+    values.ApplyTo(*text);
+    const int left = std::min(a.x, b.x), right = std::max(a.x, b.x), top = std::max(a.y, b.y);
+    if (right - left >= kMinTextBoxDrag) {
+        // A dragged box: the lines wrap at its width, from its top-left corner.
+        text->SetCoords(left, top, left, top);
+        text->WrapAt(right - left);
+    } else {
+        // A click: the box starts as the release point; fitting grows it
+        // from there (its top-left corner for unturned text).
+        text->SetCoords(b.x, b.y, b.x, b.y);
+        text->FitToText();
+    }
+    ObjectCommands::KeepOnFace(*text, m_canvas->FaceWidth(), m_canvas->FaceHeight());
+    return text;
+}
+
+std::unique_ptr<CDrawObject> CVtwinView::CreateBarcode(int left, int top, int right, int bottom)
+{
+    // The dialog offers the kind chosen last, as shops print one kind.
+    static EBarcodeKind lastKind = EBarcodeKind::Code39;
+    CDrawBarcodeDialog dialog(std::string(), this, lastKind);
+    if (!RunObjectDialog(dialog))
+        return nullptr;
+    lastKind = dialog.Kind();
+    auto code = std::make_unique<CDrawBarcode>();
+    code->SetCoords(left, top, right, bottom);
+    if (!dialog.Page()->ApplyTo(*code))
+        return nullptr;  // the dialog's check refuses such data before OK
+    // Never smaller than what scans in the project's rendering.
+    if (const CProduct* product = m_doc->GetProduct())
+        GrowBarcodeToScan(*product, CurrentFaceKey(), *code);
+    return code;
+}
+
+// A picture from a file the user picks, its top-left corner at `at`.
+std::unique_ptr<CDrawObject> CVtwinView::CreatePicture(int subTool, const CFacePoint& at)
+{
     QString value;
-    auto run = [](QDialog& dialog) {
-        return g_objectDialogRunner ? g_objectDialogRunner(dialog) : dialog.exec() == QDialog::Accepted;
-    };
-    if (subTool == 13) {
-        // The dialog starts from the document's last-used text settings and
-        // leaves its choices there for the next text.
-        CTextDefaults& defaults = m_doc->GetDrawingDefaults().text;
-        CDrawTextDialog dialog(CTextValues::FromDefaults(defaults), this);
-        if (!run(dialog))
+    if (g_inputPrompt) {
+        if (!g_inputPrompt(subTool, value))
             return nullptr;
-        const CTextValues values = dialog.Values();
-        values.ToDefaults(defaults);
-        auto text = std::make_unique<CDrawText>();
-        values.ApplyTo(*text);
-        if (right - left >= kMinTextBoxDrag) {
-            // A dragged box: the lines wrap at its width, from its top-left corner.
-            text->SetCoords(left, top, left, top);
-            text->WrapAt(right - left);
-        } else {
-            // A click: the box starts as the release point; fitting grows it
-            // from there (its top-left corner for unturned text).
-            text->SetCoords(b.x, b.y, b.x, b.y);
-            text->FitToText();
-        }
-        ObjectCommands::KeepOnFace(*text, m_canvas->FaceWidth(), m_canvas->FaceHeight());
-        return text;
-    }
-    if (subTool == 15) {
-        // The dialog offers the kind chosen last, as shops print one kind.
-        static EBarcodeKind lastKind = EBarcodeKind::Code39;
-        CDrawBarcodeDialog dialog(std::string(), this, lastKind);
-        if (!run(dialog))
+    } else {
+        const CAppFolders* folders = Folders();
+        QString start;
+        if (folders)
+            start = QString::fromStdString(folders->GetUserString("Dir", "Open1", folders->GetImagesFolder()));
+        value = QFileDialog::getOpenFileName(this, QStringLiteral("Open Picture"), start, PictureFileFilter());
+        if (value.isEmpty())
             return nullptr;
-        lastKind = dialog.Kind();
-        auto code = std::make_unique<CDrawBarcode>();
-        code->SetCoords(left, top, right, bottom);
-        if (!dialog.Page()->ApplyTo(*code))
-            return nullptr;  // the dialog's check refuses such data before OK
-        // Never smaller than what scans in the project's rendering.
-        if (const CProduct* product = m_doc->GetProduct())
-            GrowBarcodeToScan(*product, CurrentFaceKey(), *code);
-        return code;
+        if (folders)
+            folders->PutUserString("Dir", "Open1", QFileInfo(value).absolutePath().toStdString() + "/");
     }
-    if (subTool == 14) {
-        if (g_inputPrompt) {
-            if (!g_inputPrompt(subTool, value))
-                return nullptr;
-        } else {
-            QString start;
-            if (const CAppFolders* folders = m_frame->Folders())
-                start = QString::fromStdString(folders->GetUserString("Dir", "Open1", folders->GetImagesFolder()));
-            value = QFileDialog::getOpenFileName(this, QStringLiteral("Open Picture"), start,
-                                                 PictureFileFilter());
-            if (value.isEmpty())
-                return nullptr;
-            if (const CAppFolders* folders = m_frame->Folders())
-                folders->PutUserString("Dir", "Open1", QFileInfo(value).absolutePath().toStdString() + "/");
-        }
-        // The picture comes at its own size with its top-left corner at the
-        // release point, scaled down and moved to lie inside the face; the
-        // user stretches it by its handles afterwards.
-        const std::optional<int> page = AskArtworkPage(this, value);
-        if (!page)
-            return nullptr;
-        std::string message;
-        std::unique_ptr<CDrawPicture> picture =
-            CDrawPicture::CreateFromFile(value.toStdString(), b.x, b.y, message, *page);
-        if (!picture)
-            ShowMessage(this, QString::fromStdString(message), EMessageIcon::Warning);
-        else
-            ObjectCommands::KeepOnFace(*picture, m_canvas->FaceWidth(), m_canvas->FaceHeight());
-        return picture;
-    }
-    return nullptr;
+    // The picture comes at its own size with its top-left corner at the
+    // release point, scaled down and moved to lie inside the face; the
+    // user stretches it by its handles afterwards.
+    const std::optional<int> page = AskArtworkPage(this, value);
+    if (!page)
+        return nullptr;
+    std::string message;
+    std::unique_ptr<CDrawPicture> picture = CDrawPicture::CreateFromFile(value.toStdString(), at.x, at.y, message, *page);
+    if (!picture)
+        ShowMessage(this, QString::fromStdString(message), EMessageIcon::Warning);
+    else
+        ObjectCommands::KeepOnFace(*picture, m_canvas->FaceWidth(), m_canvas->FaceHeight());
+    return picture;
 }
 
 void CVtwinView::RunAddBackFace()
@@ -465,13 +506,13 @@ void CVtwinView::RunProperties()
     CObjectPropertiesDialog dialog(pages, this,
                                    m_frame && m_frame->GeometryBar() ? m_frame->GeometryBar()->PixelsPerMm() : 0.0);
     const bool ok = g_propertiesRunner ? g_propertiesRunner(dialog) : dialog.exec() == QDialog::Accepted;
-    if (!ok)
+    if (!ok || !(objects = CurrentObjects()))
         return;
-    RecordLayoutUndo("Properties %s");
-    objects = CurrentObjects();
-    for (auto& [index, clone] : clones)
-        objects->Replace(index, std::move(clone));
-    objects->UpdateOrderKeys();
-    objects->MarkSelectionStale();
-    AfterEdit(true);
+    RunFaceCommand(LayoutEdit::DescribeUndo(*objects, "Properties %s"), true, [&clones](CDrawObjectList& list) {
+        for (auto& [index, clone] : clones)
+            list.Replace(index, std::move(clone));
+        list.UpdateOrderKeys();
+        list.MarkSelectionStale();
+        return std::string();
+    });
 }

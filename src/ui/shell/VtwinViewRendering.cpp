@@ -72,8 +72,9 @@ private:
 void CVtwinView::SetUpRendering()
 {
     m_renderPage->SetTurnable(true);
-    auto* turn = new CRenderTurnController(this, m_renderPage);
+    auto* turn = new CRenderTurnController(*this, *this, m_renderPage, this);
     connect(turn, &CRenderTurnController::turned, this, &CVtwinView::turnRequested);
+    connect(this, &CVtwinView::renderingDone, turn, &CRenderTurnController::RenderingDone);
     m_worker = new CRenderWorker(this);
     connect(m_worker, &CRenderWorker::progress, this, &CVtwinView::OnRenderProgress);
     connect(m_worker, &CRenderWorker::finished, this, &CVtwinView::OnRenderFinished);
@@ -97,6 +98,8 @@ void CVtwinView::SetUpRendering()
 }
 
 bool CVtwinView::IsRendering() const { return m_jobId != 0; }
+
+void CVtwinView::ShowRenderTab() { SelectTab(QStringLiteral("Render")); }
 
 void CVtwinView::ShowRenderBusy(bool busy)
 {

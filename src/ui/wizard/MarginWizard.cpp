@@ -5,9 +5,9 @@
 #include "layout/objects/DrawObjectList.h"
 #include "layout/shapes/Margin.h"
 #include "layout/objects/ObjectCommands.h"
-#include "ui/canvas/FaceCanvas.h"
+#include "app/VtwinDoc.h"
 #include "layout/edit/LayoutEdit.h"
-#include "ui/shell/VtwinView.h"
+#include "ui/shell/EditService.h"
 #include "ui/widgets/ColorButton.h"
 #include "ui/widgets/RasterImage.h"
 
@@ -330,25 +330,28 @@ void CMarginWizard::UpdateArtwork()
     UpdateSliders();
 }
 
-bool RunMarginCommand(CVtwinView& view)
+bool RunMarginCommand(QWidget* parent, CEditService& edits, const QImage& facePicture)
 {
-    if (!view.IsFaceTabShown() || !view.CurrentObjects() || !view.Canvas())
+    CVtwinDoc* doc = edits.Document();
+    const int w = edits.FaceWidth(), h = edits.FaceHeight();
+    if (!doc || !edits.CurrentObjects() || w <= 0 || h <= 0)
         return false;
-    const int w = view.Canvas()->FaceWidth(), h = view.Canvas()->FaceHeight();
-    if (w <= 0 || h <= 0)
-        return false;
-    CMarginWizard wizard(w, h, view.FillColour(), &view, view.Canvas()->Picture());
+    CDrawingDefaults& defaults = doc->GetDrawingDefaults();
+    CMarginWizard wizard(w, h, defaults.fillColour, parent, facePicture);
     const bool finished = MarginRunner() ? MarginRunner()(wizard) : wizard.exec() == QDialog::Accepted;
     if (!finished)
         return false;
     const COLORREF colour = wizard.Colour();
     std::unique_ptr<CDrawObject> margin = CreateMarginObject(wizard.Type(), w, h, wizard.HorizontalPercent(),
-                                                             wizard.VerticalPercent(), colour, view.LineColour());
+                                                             wizard.VerticalPercent(), colour, defaults.lineColour);
     if (!margin)
         return false;
-    view.RecordLayoutUndo("Draw Margin");
-    ObjectCommands::Add(*view.CurrentObjects(), std::move(margin), true);
-    view.SetFillColour(colour);
-    view.AfterEdit(true);
-    return true;
+    return edits
+        .RunObjectCommand("Draw Margin",
+                          [&](CDrawObjectList& list) {
+                              ObjectCommands::Add(list, std::move(margin), true);
+                              defaults.fillColour = colour & 0xFFFFFF;
+                              return std::string();
+                          })
+        .empty();
 }

@@ -18,7 +18,7 @@ class QPushButton;
 class QSlider;
 class QStackedWidget;
 class CColorButton;
-class CVtwinView;
+class CEditService;
 
 class CMarginWizard : public QDialog {
     Q_OBJECT
@@ -87,7 +87,8 @@ private:
     CWizardButtons m_buttons;
 };
 
-// Runs the Margin command on the view's current face: the wizard, then the
-// margin object added as one undo step "Draw Margin". False when no face is
-// shown or the user cancelled.
-bool RunMarginCommand(CVtwinView& view);
+// Runs the Margin command on the face `edits` shows (its picture
+// `facePicture` in the wizard's preview): the wizard, then the margin object
+// added as one undo step "Draw Margin"; its colour becomes the fill colour of
+// new objects. False when no face is shown or the user cancelled.
+bool RunMarginCommand(QWidget* parent, CEditService& edits, const QImage& facePicture);

@@ -348,7 +348,7 @@ private slots:
 
         // Cancel: nothing changes.
         CFitPictureDialog::SetRunner([](CFitPictureDialog&) { return false; });
-        QVERIFY(!EditFacePicture(m_frame.get(), &View(), m_frame.get(), 'F'));
+        QVERIFY(!EditFacePicture(m_frame.get(), &View(), 'F'));
         QCOMPARE(product.FindSidePtr("F")->GetPicture()->GetWidth(), 60);
         QVERIFY(!m_frame->Document()->GetUndoStore().CanUndo());
 
@@ -360,7 +360,7 @@ private slots:
             d.ChoiceButton(2)->click();
             return true;
         });
-        QVERIFY(EditFacePicture(m_frame.get(), &View(), m_frame.get(), 'F'));
+        QVERIFY(EditFacePicture(m_frame.get(), &View(), 'F'));
         QCOMPARE(title, QStringLiteral("Fit Picture To Front"));
         QCOMPARE(preselected, 0);  // a colour face had no fitting answer yet
         const CSide& after = *product.FindSidePtr("F");
@@ -381,7 +381,7 @@ private slots:
         });
         const QString square = SavePicture(m_dir, QStringLiteral("square.png"), 90, 90, [](int, int) { return kBlue; });
         SetFacePictureChooser([square] { return square; });
-        QVERIFY(EditFacePicture(m_frame.get(), &View(), m_frame.get(), 'F'));
+        QVERIFY(EditFacePicture(m_frame.get(), &View(), 'F'));
         QCOMPARE(preselected, 2);
         QCOMPARE(product.FindSidePtr("F")->GetSettings().GetInt(SideKey(kSideFitMode)), 0);
         QCOMPARE(product.FindSidePtr("F")->GetPicture()->GetWidth(), 150);
@@ -398,7 +398,7 @@ private slots:
             return true;
         });
         SetFacePictureChooser([big] { return big; });
-        QVERIFY(EditFacePicture(m_frame.get(), &View(), m_frame.get(), 'F'));
+        QVERIFY(EditFacePicture(m_frame.get(), &View(), 'F'));
         QVERIFY(m_messages.questions.isEmpty());
         QCOMPARE(product.FindSidePtr("F")->GetPicture()->GetWidth(), 300);
         QCOMPARE(Box(*Front().GetObject(0)), QRect(box.topLeft() * 2, box.bottomRight() * 2));
