@@ -43,16 +43,10 @@ TEST(PcxEncode, OddWidthTrueColourHasThreePaddedPlaneLines)
     image.SetXDPI(96);
     const auto f = Encoded(image);
     ASSERT_EQ(f.size(), 128u + 12u);
-    EXPECT_EQ(f[0], 10); // manufacturer
-    EXPECT_EQ(f[1], 5);  // version
-    EXPECT_EQ(f[2], 1);  // encoding
-    EXPECT_EQ(f[3], 8);  // bits per pixel
-    EXPECT_EQ(f[8], 2);  // Xmax = width - 1
-    EXPECT_EQ(f[10], 0); // Ymax
-    EXPECT_EQ(f[12], 96);
-    EXPECT_EQ(f[65], 3); // planes
-    EXPECT_EQ(f[66], 4); // bytes per line: 3 rounded up to even
-    EXPECT_EQ(f[68], 1); // palette info
+    // Manufacturer, version, encoding, bits per pixel, Xmax = width - 1, Ymax,
+    // resolution, planes, bytes per line (3 rounded up to even), palette info.
+    for (auto [at, value] : {std::pair{0, 10}, {1, 5}, {2, 1}, {3, 8}, {8, 2}, {10, 0}, {12, 96}, {65, 3}, {66, 4}, {68, 1}})
+        EXPECT_EQ(f[at], value) << "byte " << at;
     const std::uint8_t lines[12] = {1, 4, 7, 0, 2, 5, 8, 0, 3, 6, 9, 0}; // red, green, blue planes + pad
     EXPECT_EQ(std::memcmp(f.data() + 128, lines, 12), 0);
 }

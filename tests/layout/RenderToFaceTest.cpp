@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <string>
 
@@ -147,10 +148,8 @@ TEST(RenderToFace, MarginBandsAndTrianglesAtTheirPixels)
     for (const Expect& e : boxes) {
         auto o = CreateMarginObject(e.type, 200, 100, 10, 30, 0x0000FF, 0);
         ASSERT_TRUE(o);
-        EXPECT_EQ(o->GetX1(), e.x1) << e.type;
-        EXPECT_EQ(o->GetY1(), e.y1) << e.type;
-        EXPECT_EQ(o->GetX2(), e.x2) << e.type;
-        EXPECT_EQ(o->GetY2(), e.y2) << e.type;
+        EXPECT_EQ((std::array{o->GetX1(), o->GetY1(), o->GetX2(), o->GetY2()}), (std::array{e.x1, e.y1, e.x2, e.y2}))
+            << e.type;
     }
 
     // Corner triangles: the corner pixel and the two legs' ends are filled, the

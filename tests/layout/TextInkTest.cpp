@@ -369,13 +369,15 @@ TEST(TextRecord, OptionalFieldsCarryTheInkBoxAndSmooth)
     EXPECT_STREQ(third->GetKindCode(), "RECT");
     EXPECT_TRUE(list.AtEnd());
 
+    // An old text's record followed by optional words of our own.
+    const auto withWords = [&](CBinaryRecordStream& out, std::initializer_list<std::uint32_t> words) {
+        old.Save(out, false, false);
+        out.WriteU32(0x54584F31u);
+        for (std::uint32_t w : words)
+            out.WriteU32(w);
+    };
     CBinaryRecordStream later;
-    old.Save(later, false, false);
-    later.WriteU32(0x54584F31u);
-    later.WriteU32(3);  // the option bits and two words of a later version
-    later.WriteU32(2);
-    later.WriteU32(77);
-    later.WriteU32(78);
+    withWords(later, {3, 2, 77, 78});  // the option bits and two words of a later version
     SaveDrawObject(later, rect, false, false);
     later.Rewind();
     CDrawText fromLater;
@@ -394,10 +396,7 @@ TEST(TextRecord, OptionalFieldsCarryTheInkBoxAndSmooth)
     // Damaged optional fields: no words, or more words than the record holds.
     for (std::uint32_t count : {0u, 1000u}) {
         CBinaryRecordStream bad;
-        old.Save(bad, false, false);
-        bad.WriteU32(0x54584F31u);
-        bad.WriteU32(count);
-        bad.WriteU32(1);
+        withWords(bad, {count, 1});
         bad.Rewind();
         CDrawText refused;
         EXPECT_FALSE(refused.Load(bad, false, false)) << count;
