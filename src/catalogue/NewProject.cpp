@@ -8,6 +8,7 @@
 #include "catalogue/product/Side.h"
 #include "catalogue/product/StudioDisc.h"
 #include "catalogue/WizardLists.h"
+#include "catalogue/WizardPages.h"
 #include "image/Raster.h"
 #include "image/picture/VectorArt.h"
 #include "properties/AppearanceKinds.h"
@@ -412,13 +413,17 @@ bool PrepareMainFaces(const CAppFolders& folders, const ModelEntry& entry, CProd
                 return false;
         }
     }
-    // Boxes and books have a printed back; a disk whose faces come with its
-    // picture has none of its own.
-    if (CanHaveBackFace(product) && entry.sideProvided.empty() && product.FindSidePtr("F") != nullptr) {
-        Report(progress, "Preparing Back");
+    // Boxes and books have a printed back: from its page, or (when no page
+    // answered for it) starting as the front looks.
+    if (!NewProjectHasBackFace(product, entry) || product.FindSidePtr("F") == nullptr)
+        return true;
+    Report(progress, "Preparing Back");
+    const auto answer = answers.sides.find(kBackFaceKey[0]);
+    if (answer == answers.sides.end())
         return AddBackFace(product, error);
-    }
-    return true;
+    int w = 0, h = 0;
+    GetFacePixelSize(kBackFaceKey[0], size.width, size.height, size.depth, p, w, h);
+    return PrepareSide(folders, product.GetOrCreateSide(kBackFaceKey), answer->second, w, h, k, error);
 }
 
 // The background: the chosen picture as it is, or its appearance page's picture.

@@ -1,9 +1,14 @@
 #include "catalogue/WizardPages.h"
 
+#include "catalogue/product/BackFace.h"
 #include "catalogue/product/Product.h"
 
 #include <cstdio>
 #include <cstring>
+
+bool NewProjectHasBackFace(const CProduct& product, const ModelEntry& entry) {
+    return CanHaveBackFace(product) && entry.sideProvided.empty();
+}
 
 std::vector<std::string> GetWizardPages(const CProduct& product, const ModelEntry& entry) {
     std::vector<std::string> pages;
@@ -25,6 +30,7 @@ std::vector<std::string> GetWizardPages(const CProduct& product, const ModelEntr
             entry.sideProvided.find(page.letter) == std::string::npos)
             pages.push_back(page.title);
     }
+    if (NewProjectHasBackFace(product, entry)) pages.push_back("Back's Appearance");
     if (product.HasPages()) pages.push_back("Pages' Appearance");
     if (product.HasBinding()) pages.push_back("Binding Style");
     if (product.HasCDROM()) pages.push_back("Select CD-ROM Image");

@@ -9,6 +9,11 @@
 
 class CProduct;
 
+// True when a new project of `entry` built as `product`'s kind gets a printed
+// back (boxes, cases and books; not a disk whose faces come with its picture).
+// The wizard then shows "Back's Appearance" after the other faces.
+bool NewProjectHasBackFace(const CProduct& product, const ModelEntry& entry);
+
 // Page titles for `entry` built as `product`'s kind.
 std::vector<std::string> GetWizardPages(const CProduct& product, const ModelEntry& entry);
 

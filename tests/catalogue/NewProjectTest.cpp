@@ -198,6 +198,12 @@ TEST_F(NewProjectTest, FixedModelKeepsItsSizeAndGetsWorkingRasters)
         EXPECT_EQ(s.GetInt(SideKey(kSideBaseWidth)), 500) << key;
         EXPECT_EQ(s.GetInt(SideKey(kSideBaseHeight)), 300) << key;
     }
+    // A back answered on its own page takes that look, at the front's size.
+    answers.sides['B'].color1 = 0x445566;
+    const auto answered = BuildProductFromModel(*m_folders, "dmo_box_001.bmp", answers, error);
+    ASSERT_TRUE(answered) << error;
+    EXPECT_EQ(Picture(*answered, "B").GetWidth(), 618);
+    EXPECT_EQ(PixelAt(Picture(*answered, "B"), 617, 1139), 0x445566u);
 }
 
 TEST_F(NewProjectTest, EditableDepthAndBinderRules)

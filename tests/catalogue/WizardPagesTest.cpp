@@ -32,7 +32,7 @@ TEST(WizardPages, MediaEntriesGetOnlyTheirPictureChoice) {
 
 TEST(WizardPages, BoxesGetDimensionsOnlyWhenEditable) {
     const Pages boxFaces = {"Front's Appearance", "Left's Appearance", "Right's Appearance", "Top's Appearance",
-                            "Bottom's Appearance"};
+                            "Bottom's Appearance", "Back's Appearance"};
     EXPECT_EQ(PagesOf(1), With(boxFaces)) << "VHS Box: all dimensions fixed";
     Pages software = {"Box Dimensions"};
     software.insert(software.end(), boxFaces.begin(), boxFaces.end());
@@ -54,9 +54,9 @@ TEST(WizardPages, CardsBooksAndBinders) {
     EXPECT_EQ(PagesOf(19), With({"Business Card Dimensions", "Front's Appearance"}));
     EXPECT_EQ(PagesOf(20), With({"Membership Card Dimensions", "Front's Appearance"}));
     EXPECT_EQ(PagesOf(11), With({"Book Dimensions", "Front's Appearance", "Spine's Appearance",
-                                 "Pages' Appearance"}));
+                                 "Back's Appearance", "Pages' Appearance"}));
     EXPECT_EQ(PagesOf(14), With({"Book Dimensions", "Front's Appearance", "Spine's Appearance",
-                                 "Pages' Appearance", "Select CD-ROM Image", "Select CD-ROM Position"}));
+                                 "Back's Appearance", "Pages' Appearance", "Select CD-ROM Image", "Select CD-ROM Position"}));
     EXPECT_EQ(PagesOf(28), With({"Binder Dimensions", "Front's Appearance", "Pages' Appearance", "Binding Style"}));
     EXPECT_EQ(PagesOf(30), With({"Binder Dimensions", "Front's Appearance", "Pages' Appearance", "Binding Style",
                                  "Select CD-ROM Image", "Select CD-ROM Position"}));

@@ -84,7 +84,7 @@ CNewProjectWizard::CNewProjectWizard(const CAppFolders& folders, const ModelEntr
                 char letter;
             } sides[] = {{"Front's Appearance", 'F'},  {"Left's Appearance", 'L'},  {"Right's Appearance", 'R'},
                          {"Top's Appearance", 'U'},    {"Bottom's Appearance", 'D'}, {"Spine's Appearance", 'S'},
-                         {"Background's Appearance", 'G'}};
+                         {"Back's Appearance", 'B'},   {"Background's Appearance", 'G'}};
             for (const auto& s : sides)
                 if (title == s.title)
                     page = CreateSidePage(t, s.letter, folders, entry, product, m_stack);
