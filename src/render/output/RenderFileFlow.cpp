@@ -54,11 +54,7 @@ ERenderFileResult RunRenderToFile(CRaster& rendering, CRenderOutput& output, con
     return ERenderFileResult::Saved;
 }
 
-int AskRenderComplete(bool suppressed, const CIniFile* ini, const std::function<int(bool& dontAskAgain)>& prompt)
+bool IsRenderCompleteOffered(bool suppressed, const CIniFile* ini)
 {
-    if (suppressed || GetPromptRenderNoAsk(ini) != 0 || !prompt) return kRenderCompleteNo;
-    bool dontAsk = false;
-    const int choice = prompt(dontAsk);
-    SetPromptRenderNoAsk(ini, dontAsk);
-    return choice;
+    return !suppressed && GetPromptRenderNoAsk(ini) == 0;
 }

@@ -46,9 +46,8 @@ ERenderFileResult RunRenderToFile(CRaster& rendering, CRenderOutput& output, con
 // The Rendering Complete prompt's buttons.
 enum ERenderCompleteChoice : int { kRenderCompleteCopy = 1, kRenderCompleteNo = 2, kRenderCompleteSave = 1211 };
 
-// After the Render tab rendered a new picture: shows the prompt (through
-// `prompt`, which returns the button and the check box state) unless
-// `suppressed` or "PromptRenderNoAsk" is 1, stores the check box and returns
-// the choice (kRenderCompleteNo when the prompt was not shown).
-int AskRenderComplete(bool suppressed, const CIniFile* userSettings,
-                      const std::function<int(bool& dontAskAgain)>& prompt);
+// After the Render tab rendered a new picture: whether the Rendering Complete
+// prompt is offered. Not while `suppressed` (the output commands render with
+// it suppressed) nor once "PromptRenderNoAsk" is 1 (the prompt's check box,
+// stored with SetPromptRenderNoAsk when it is answered).
+bool IsRenderCompleteOffered(bool suppressed, const CIniFile* userSettings);

@@ -319,8 +319,8 @@ void OfferRenderComplete(CEditService& edits, CRenderService& renders)
 {
     const CAppFolders* folders = edits.Folders();
     auto* bar = renders.RenderPage()->findChild<CRenderCompleteBar*>();
-    if (!bar || g_suppressPrompt || !folders || edits.CurrentTabName() != QLatin1String("Render") ||
-        GetPromptRenderNoAsk(&folders->UserSettings()) != 0)
+    if (!bar || !folders || edits.CurrentTabName() != QLatin1String("Render") ||
+        !IsRenderCompleteOffered(g_suppressPrompt, &folders->UserSettings()))
         return;
     bar->Offer();
 }
