@@ -64,6 +64,8 @@ constexpr SettingInfo kSettings[] = {
      C::Finish, kUpdateRenderModel | kUpdateScratch},
     {215, "Light Fall-off", "Rendering Options", "Light Fall-off", T::Integer, 0, 0, "", R::Fixed, 0, 40, "%",
      C::None, kUpdateRenderModel | kUpdateScratch},
+    {216, "", "", "", T::Boolean, 0, 0, "", R::None, 0, 0, "", C::None,
+     kUpdateRenderModel | kUpdateScratch},
     {11, "Bevel", "Bevel", "Bevel", T::Boolean, 0, 0, "", R::None, 0, 0, "", C::None, kModels | kUpdateLayout},
     {12, "Style", "Bevel", "Bevel Style", T::Choice, 1, 0, "", R::None, 0, 0, "", C::BevelStyle, kUpdateFinish},
     {13, "Size", "Bevel", "Bevel Size", T::Integer, 10, 0, "", R::BorderLimit, 1, 0, "pixels",
@@ -201,7 +203,7 @@ constexpr std::uint32_t kStartOrder[] = {
     // Start at 0, the behaviour before them (the square fit, faces lit by
     // the shadow lights, a plain background); new projects set the studio
     // look (ApplyNewProjectView, the effects page).
-    210, 211, 212, 214, 215,
+    210, 211, 212, 214, 215, 216,
     // 213 "Edge Radius" has no start value: a project that lacks it keeps
     // the sharp edges and the face outlines drawn before it existed, while any
     // stored value (0 too) draws every pixel a face's outline touches.

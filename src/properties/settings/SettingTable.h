@@ -94,6 +94,7 @@ enum SettingId : std::uint32_t {
     kSetFalloff = 215,           // % the key light falls off across the product, in linear light; 0: even faces
     kSetFinish = 214,            // surface: 0 matte (no highlight), 1 satin, 2 gloss, 3 shrink-wrap
     kSetEdgeRadius = 213,        // mm the box edges are rounded by; 0 sharp. Its presence also closes the seams
+    kSetLinearBlending = 216,    // 1: the reflection and the soft edges mix in linear light; 0: on stored levels
 };
 
 // Update class bits: which prepared data a change makes stale.
