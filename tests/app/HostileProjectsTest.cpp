@@ -20,19 +20,8 @@ TEST(HostileProjects, EachIsRefusedWithItsReason)
         std::string error;
         EXPECT_FALSE(CProjectFile::Read(doc, p.bytes.data(), p.bytes.size(), content, error));
         EXPECT_EQ(error.rfind(p.refusal, 0), 0u) << "got: " << error;
-    }
-}
-
-TEST(HostileProjects, TooLargeNamesTheLimit)
-{
-    for (const hostile::SHostileProject& p : hostile::HostileProjects()) {
-        if (p.refusal.find("too large") == std::string::npos)
-            continue;
-        CUndoStore undo;
-        CVtwinDoc doc(nullptr, &undo);
-        CDocContent content;
-        std::string error;
-        EXPECT_FALSE(CProjectFile::Read(doc, p.bytes.data(), p.bytes.size(), content, error));
-        EXPECT_NE(error.find("pixels; the largest picture is 16384 x 16384 pixels"), std::string::npos) << error;
+        if (p.refusal.find("too large") != std::string::npos) {
+            EXPECT_NE(error.find("pixels; the largest picture is 16384 x 16384 pixels"), std::string::npos) << error;
+        }
     }
 }

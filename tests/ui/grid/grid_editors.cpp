@@ -18,29 +18,6 @@ private slots:
     void init() { SetUp(); }
     void cleanup() { TearDown(); }
 
-    void numberEditorRefusesOutOfRangeAndStaysOpen()
-    {
-        SetM(Product(), kSetBevel, 1);
-        QVERIFY(ShowRenderTab(*m_frame));
-        const int row = m_grid->FindRow("Size", "Bevel");
-        QVERIFY(row >= 0);
-        // M = min(100 / 4, 100 / 4) = 25 for a 100 x 100 rendering.
-        Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetText(QStringLiteral("26")); });
-        m_grid->EditRow(row);
-        QVERIFY(!m_lastClosed);
-        QCOMPARE(m_messages.messages.value(0), QStringLiteral("Bevel Size must be between 1 and 25 pixels."));
-        QCOMPARE(Settings().GetInt(ModelKey(kSetBevelSize)), 10);
-        QVERIFY(!m_frame->Document()->GetUndoStore().CanUndo());
-
-        // 25 is M itself and is taken.
-        Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetText(QStringLiteral(" 25 ")); });
-        m_grid->EditRow(m_grid->FindRow("Size", "Bevel"));
-        QVERIFY(m_lastClosed);
-        QCOMPARE(Settings().GetInt(ModelKey(kSetBevelSize)), 25);
-        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(),
-                 std::string("&Undo Set Bevel Size to 25 pixels\tCtrl+Z"));
-    }
-
     // The resolution is typed (a track bar can not pick one of 9591 values)
     // and its row says what it means on paper: 100 pixels at 300 dpi are
     // 100 / 300 x 2.54 = 0.85 cm, at 254 dpi exactly 1.0 cm.
@@ -208,8 +185,8 @@ private slots:
     }
 
     // A refusal shows a modal message; the editor over the row must still be
-    // there afterwards with the user's text, and it must cover the value
-    // column exactly.
+    // there afterwards with the user's text, nothing changed, and it must
+    // cover the value column exactly. The limit itself is taken.
     void shownEditorSurvivesItsRefusalMessage()
     {
         SetM(Product(), kSetBevel, 1);
@@ -254,36 +231,51 @@ private slots:
         QCOMPARE(editorRect.topLeft(), valueLeft);
         QCOMPARE(editorRect.right(), m_grid->viewport()->mapToGlobal(QPoint(viewportWidth - 1, 0)).x());
         QCOMPARE(editorRect.height(), item.height());
+        QCOMPARE(Settings().GetInt(ModelKey(kSetBevelSize)), 10);
+        QVERIFY(!m_frame->Document()->GetUndoStore().CanUndo());
         SetMessageHooks(nullptr, nullptr);
         m_messages.Install();
+
+        // The limit itself, min(100 / 4, 100 / 4) = 25 for the 100 x 100 rendering, is taken.
+        Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetText(QStringLiteral(" 25 ")); });
+        m_grid->EditRow(m_grid->FindRow("Size", "Bevel"));
+        QVERIFY(m_lastClosed);
+        QCOMPARE(Settings().GetInt(ModelKey(kSetBevelSize)), 25);
+        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(),
+                 std::string("&Undo Set Bevel Size to 25 pixels\tCtrl+Z"));
     }
 
-    // A typed letter takes the name it begins and closes the editor; a letter
-    // that begins no name leaves it open.
-    void choiceEditorClosesOnATypedLetter()
+    // A typed letter takes the name it begins and closes the editor (the
+    // name already shown too); a letter that begins no name leaves it open.
+    // Arrow keys move through the names without ending the edit; Enter takes
+    // the one shown.
+    void choiceEditorTakesLettersAndArrows()
     {
         const QStringList names = {QStringLiteral("Buttonize"), QStringLiteral("Color Fade"), QStringLiteral("Indent")};
-        {
+        const struct {
+            QString shown;
+            std::vector<Qt::Key> keys;
+            QString taken;  // empty: still open
+            int index = -1;  // the name shown while still open
+        } cases[] = {{names[0], {Qt::Key_Q}, {}, 0},
+                     {names[0], {Qt::Key_Q, Qt::Key_I}, names[2]},
+                     {names[1], {Qt::Key_C}, names[1]},
+                     {names[0], {Qt::Key_Down, Qt::Key_Down}, {}, 2},
+                     {names[0], {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Return}, names[1]}};
+        for (const auto& c : cases) {
             CInPlaceEditor editor(CInPlaceEditor::EMode::Choice, QStringLiteral("Bevel Style"));
-            editor.SetChoices(names, QStringLiteral("Buttonize"));
+            editor.SetChoices(names, c.shown);
             editor.show();
             QVERIFY(QTest::qWaitForWindowExposed(&editor));
-            QTest::keyClick(editor.findChild<QComboBox*>(), Qt::Key_Q, Qt::NoModifier);
-            QVERIFY(editor.isVisible());
-            QCOMPARE(editor.result(), int(QDialog::Rejected));
-            QTest::keyClick(editor.findChild<QComboBox*>(), Qt::Key_I, Qt::NoModifier);
-            QCOMPARE(editor.result(), int(QDialog::Accepted));
-            QVERIFY(!editor.isVisible());
-            QCOMPARE(editor.Choice(), QStringLiteral("Indent"));
+            for (const Qt::Key key : c.keys)
+                QTest::keyClick(editor.findChild<QComboBox*>(), key, Qt::NoModifier);
+            QCOMPARE(editor.isVisible(), c.taken.isEmpty());
+            QCOMPARE(editor.result(), int(c.taken.isEmpty() ? QDialog::Rejected : QDialog::Accepted));
+            if (c.taken.isEmpty())
+                QCOMPARE(editor.ChoiceIndex(), c.index);
+            else
+                QCOMPARE(editor.Choice(), c.taken);
         }
-        // The letter of the name already shown takes that name.
-        CInPlaceEditor editor(CInPlaceEditor::EMode::Choice, QStringLiteral("Bevel Style"));
-        editor.SetChoices(names, QStringLiteral("Color Fade"));
-        editor.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&editor));
-        QTest::keyClick(editor.findChild<QComboBox*>(), Qt::Key_C, Qt::NoModifier);
-        QCOMPARE(editor.result(), int(QDialog::Accepted));
-        QCOMPARE(editor.Choice(), QStringLiteral("Color Fade"));
     }
 
     // A value wider than its column ends in "..." (its tip gives it whole);
@@ -329,27 +321,6 @@ private slots:
         QCOMPARE(editorRect.left(), viewport->mapToGlobal(QPoint(m_grid->LabelWidth(), 0)).x());
     }
 
-    // Arrow keys on the closed choice list move through the names without
-    // ending the edit; Enter takes the one shown.
-    void choiceEditorStepsWithArrowKeys()
-    {
-        CInPlaceEditor editor(CInPlaceEditor::EMode::Choice, QStringLiteral("Bevel Style"));
-        editor.SetChoices({QStringLiteral("Buttonize"), QStringLiteral("Color Fade"), QStringLiteral("Indent")},
-                          QStringLiteral("Buttonize"));
-        editor.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&editor));
-        auto* combo = editor.findChild<QComboBox*>();
-        QVERIFY(combo);
-        QTest::keyClick(combo, Qt::Key_Down);
-        QTest::keyClick(combo, Qt::Key_Down);
-        QCOMPARE(editor.ChoiceIndex(), 2);
-        QVERIFY(editor.isVisible());
-        QCOMPARE(editor.result(), int(QDialog::Rejected));
-        QTest::keyClick(combo, Qt::Key_Up);
-        QTest::keyClick(combo, Qt::Key_Return);
-        QCOMPARE(editor.result(), int(QDialog::Accepted));
-        QCOMPARE(editor.Choice(), QStringLiteral("Color Fade"));
-    }
 };
 
 QTEST_MAIN(CGridEditorsTest)

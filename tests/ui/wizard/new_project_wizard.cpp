@@ -181,6 +181,32 @@ private slots:
             QVERIFY(!dialog.OkButton()->isEnabled());
             dialog.List()->setCurrentRow(0);
             QVERIFY(dialog.OkButton()->isEnabled());
+            // Each model shows as itself: on every tab no two thumbnails are the
+            // same picture and no two labels the same name, and every name fits its cell.
+            QStringList same, cut;
+            for (int t = 0; t < dialog.Tabs()->count(); ++t) {
+                dialog.Tabs()->setCurrentIndex(t);
+                QListWidget* list = dialog.List();
+                const QSize cell = list->gridSize();
+                std::vector<QImage> icons;
+                for (int i = 0; i < list->count(); ++i) {
+                    QVERIFY(!list->item(i)->icon().isNull());
+                    icons.push_back(list->item(i)->icon().pixmap(QSize(77, 77)).toImage());
+                    const QString name = list->item(i)->text();
+                    const QRect text = list->fontMetrics().boundingRect(QRect(0, 0, cell.width() - 8, 1000),
+                                                                        Qt::AlignHCenter | Qt::TextWordWrap, name);
+                    if (text.height() > cell.height() - 77 - 8)
+                        cut << name;
+                    for (const QString& line : name.split(QLatin1Char('\n')))
+                        if (!line.contains(QLatin1Char(' ')) && list->fontMetrics().horizontalAdvance(line) > cell.width() - 8)
+                            cut << line;
+                    for (int j = 0; j < i; ++j)
+                        if (icons[i] == icons[j] || name == list->item(j)->text())
+                            same << list->item(j)->text() + QStringLiteral(" = ") + name;
+                }
+            }
+            QVERIFY2(same.isEmpty(), qPrintable(same.join(QStringLiteral(" | "))));
+            QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral(" | "))));
             // Another tab is remembered at once and starts the next dialog.
             for (int i = 0; i < dialog.Tabs()->count(); ++i)
                 if (dialog.Tabs()->tabData(i).toString() == QLatin1String("crd"))
@@ -511,37 +537,6 @@ private slots:
         QVERIFY(focused);
         QCOMPARE(m_messages.messages.size(), 1);
         QVERIFY(!m_messages.messages.value(0).isEmpty());
-    }
-
-    // Each model shows as itself: on every tab no two thumbnails are the same
-    // picture and no two labels the same name, and every name fits its cell.
-    void newDialogThumbnailsAreDistinctAndTextsNotCut()
-    {
-        CNewDialog dialog(*m_folders, *m_frame->Document());
-        QStringList same, cut;
-        for (int t = 0; t < dialog.Tabs()->count(); ++t) {
-            dialog.Tabs()->setCurrentIndex(t);
-            QListWidget* list = dialog.List();
-            const QSize cell = list->gridSize();
-            std::vector<QImage> icons;
-            for (int i = 0; i < list->count(); ++i) {
-                QVERIFY(!list->item(i)->icon().isNull());
-                icons.push_back(list->item(i)->icon().pixmap(QSize(77, 77)).toImage());
-                const QString name = list->item(i)->text();
-                const QRect text = list->fontMetrics().boundingRect(QRect(0, 0, cell.width() - 8, 1000),
-                                                                    Qt::AlignHCenter | Qt::TextWordWrap, name);
-                if (text.height() > cell.height() - 77 - 8)
-                    cut << name;
-                for (const QString& line : name.split(QLatin1Char('\n')))
-                    if (!line.contains(QLatin1Char(' ')) && list->fontMetrics().horizontalAdvance(line) > cell.width() - 8)
-                        cut << line;
-                for (int j = 0; j < i; ++j)
-                    if (icons[i] == icons[j] || name == list->item(j)->text())
-                        same << list->item(j)->text() + QStringLiteral(" = ") + name;
-            }
-        }
-        QVERIFY2(same.isEmpty(), qPrintable(same.join(QStringLiteral(" | "))));
-        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral(" | "))));
     }
 };
 
