@@ -157,4 +157,16 @@ TEST(TextLines, ATurnKeepsATextThatLayOnTheFaceOnIt)
             EXPECT_LE(t->GetMaxY(), 200);
         }
     }
+    // On a spine narrower than the text, the turn about the centre would take
+    // it wholly off the face: it is brought back on, its right edge on the face's.
+    CDrawObjectList list;
+    auto* t = static_cast<CDrawText*>(list.Add(std::make_unique<CDrawText>()));
+    t->SetText("NIGHT HARBOUR");
+    t->SetSize(20);
+    t->SetCoords(0, 100, 0, 100);
+    t->FitToText();
+    const int width = t->GetWidth(), height = t->GetHeight();
+    ASSERT_GT(width / 2 - height / 2, 30);  // turned in place it would start right of x = 30
+    EXPECT_EQ(ObjectCommands::SetAngle(list, 0, 90, 30, 200), "");
+    EXPECT_EQ(t->GetMaxX(), 30);
 }

@@ -33,6 +33,12 @@ void Deselect(CDrawObjectList& objects, CDrawObject& o)
     objects.MarkSelectionStale();
 }
 
+// True when some of the object's box lies on the face.
+bool Overlaps(const CDrawObject& o, int faceWidth, int faceHeight)
+{
+    return o.GetMinX() < faceWidth && o.GetMaxX() > 0 && o.GetMinY() < faceHeight && o.GetMaxY() > 0;
+}
+
 } // namespace
 
 CDrawObject* Add(CDrawObjectList& objects, std::unique_ptr<CDrawObject> object, bool select)
@@ -173,10 +179,14 @@ std::string SetAngle(CDrawObjectList& objects, std::size_t index, int degrees, i
     const int turns = ((degrees * 10 - o->GetAngle()) / 900 + 4) % 4;
     if (turns == 0)
         return "The object already has this angle.";
+    // The turn is about the object's centre. One that lay on the face stays
+    // on it; one that showed on it (a text wider than a spine) is not turned
+    // out of sight; one put across an edge turns where it is.
     const bool onFace = IsOnFace(*o, faceWidth, faceHeight);
+    const bool showed = Overlaps(*o, faceWidth, faceHeight);
     for (int i = 0; i < turns; ++i)
         RotateDrawObject(*o, true);
-    if (onFace)
+    if (onFace || (showed && !Overlaps(*o, faceWidth, faceHeight)))
         MoveOntoFace(*o, faceWidth, faceHeight);
     return {};
 }
