@@ -588,6 +588,7 @@ void ApplyNewProjectView(SettingStore& m)
     m.SetInt(ModelKey(kSetFraming), kNewProjectFraming);
     m.SetInt(ModelKey(kSetLighting), 1); // "Studio"
     m.SetInt(ModelKey(kSetBackdrop), 1); // "Studio Sweep"
+    m.SetInt(ModelKey(kSetLinearBlending), 1);
     m.SetInt(ModelKey(kSetShadowStyle), kStudioShadowStyleValue);
 }
 

@@ -2,6 +2,7 @@
 
 #include "engine3d/surface/EngineSettings.h"
 #include "image/Raster.h"
+#include "image/colour/SrgbTables.h"
 
 #include <algorithm>
 
@@ -21,8 +22,9 @@ long long ReflectionWeight(int y, int height, int topFade, int bottomFade) noexc
 }
 
 bool BlendReflectionLayer(const CRaster& layer, CRaster& target, int topFade, int bottomFade,
-                          bool ripple, const CBoundingBox& box, int firstRow, int pictureHeight) noexcept
+                          bool ripple, const CBoundingBox& box, int firstRow, int pictureHeight, bool linear) noexcept
 {
+    const CSrgbTables& srgb = SrgbTables();
     if (!layer.IsValid() || !target.IsValid() || layer.GetBpp() != 24 || target.GetBpp() != 24 ||
         layer.GetWidth() != target.GetWidth() || layer.GetHeight() != target.GetHeight())
         return false;
@@ -38,6 +40,12 @@ bool BlendReflectionLayer(const CRaster& layer, CRaster& target, int topFade, in
             if (ripple) w = std::clamp(w + (((x + py) % 11) - 5) * 100, 0LL, 25500LL);
             if (l[0] == 255 && l[1] == 255 && l[2] == 255) continue;
             const long long wl = 25500 - w;
+            if (linear) {
+                const float keep = static_cast<float>(w) / 25500.0f;
+                for (int c = 0; c < 3; ++c)
+                    t[c] = srgb.Encode(srgb.decode[t[c]] * keep + srgb.decode[l[c]] * (1.0f - keep));
+                continue;
+            }
             for (int c = 0; c < 3; ++c) t[c] = static_cast<std::uint8_t>((t[c] * w + l[c] * wl) / 25500);
         }
     }

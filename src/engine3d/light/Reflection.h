@@ -26,7 +26,9 @@ long long ReflectionWeight(int y, int height, int topFade, int bottomFade) noexc
 
 // With firstRow and pictureHeight the layer and the target are a band of a
 // taller picture (rows firstRow and up of pictureHeight rows): weights and
-// ripple follow the whole picture's rows.
+// ripple follow the whole picture's rows. With `linear` the two mix in
+// linear light: the picture's light times w / 25500 plus the layer's times
+// the rest, encoded to the nearest level.
 bool BlendReflectionLayer(const CRaster& layer, CRaster& target, int topFade, int bottomFade,
                           bool ripple, const CBoundingBox& box,
-                          int firstRow = 0, int pictureHeight = 0) noexcept;
+                          int firstRow = 0, int pictureHeight = 0, bool linear = false) noexcept;

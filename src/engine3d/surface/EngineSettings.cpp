@@ -38,6 +38,7 @@ CEngineSettings CEngineSettings::FromStore(const SettingStore& store)
     s.falloff = i(kSetFalloff);
     s.edgeRadius = i(kSetEdgeRadius);
     s.exactOutlines = store.LookupInt(SettingKey(kSetEdgeRadius, 'M')) != nullptr;
+    s.linearBlending = i(kSetLinearBlending) != 0;
     s.binderType = i(kSetBinderType);
     s.binderParam1 = i(kSetBinderParam1);
     s.binderParam2 = i(kSetBinderParam2);

@@ -46,6 +46,10 @@ struct CEngineSettings {
     // pixels of the outline scanned between rounded corners, so that no
     // background shows between two faces. Projects that store an Edge Radius.
     bool exactOutlines = false;
+    // The reflection's fade and the soft edges' outline pixels mix in linear
+    // light (sRGB decoded and encoded through tables). Projects that store
+    // Linear Blending 1: new projects.
+    bool linearBlending = false;
     // Binder rings
     int binderType = 0;   // 0 none, 1 spiral, 2 comb
     int binderParam1 = 50; // ring height in tenths of a unit

@@ -196,11 +196,12 @@ void SModelPass::DrawReflection(CPolygonList& list, int pictureHeight, const CBo
     CBoundingBox box;
     CDrawOptions opt{true, true, ordered, N, soften};
     DrawPolygonList(list, layer, opt, &textures, &counter, &box);
-    if (soften) layer.ResolvePartialPixels(N);
+    if (soften) layer.ResolvePartialPixels(N, st.linearBlending);
     // The ripple runs along each row from the box's left edge: a band
     // takes the box of the whole picture so that its rows ripple alike.
     if (reflectionBox) box = *reflectionBox;
-    BlendReflectionLayer(alpha, scratch, st.topFade, st.bottomFade, st.ripple, Local(box), firstRow, pictureHeight);
+    BlendReflectionLayer(alpha, scratch, st.topFade, st.bottomFade, st.ripple, Local(box), firstRow, pictureHeight,
+                         st.linearBlending);
     WhitenBox(alpha, Local(box));
     textures.whiteAvoid = false;
     counter.Advance();
@@ -256,7 +257,7 @@ void SModelPass::DrawProduct()
     CBoundingBox box;
     CDrawOptions opt{true, true, ordered, N, soften};
     DrawPolygonList(mesh.lists[0], picture, opt, &textures, &counter, &box);
-    if (soften) picture.ResolvePartialPixels(N);
+    if (soften) picture.ResolvePartialPixels(N, st.linearBlending);
     counter.Advance();
 }
 

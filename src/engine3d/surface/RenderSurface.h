@@ -136,7 +136,9 @@ public:
     // Edge softening state: clear before a list is drawn with softening, resolve
     // after it (sampleCount as used for the list).
     void ClearSoftening() noexcept;
-    void ResolvePartialPixels(int sampleCount) noexcept;
+    // With `linear` an outline pixel mixes its background and the mean of its
+    // samples in linear light, by the share of samples the faces cover.
+    void ResolvePartialPixels(int sampleCount, bool linear = false) noexcept;
 
     // Switches the shortcut for pixels wholly inside a lit or smooth face off
     // (and on again): every pixel then reads every sample of the grid, the

@@ -1,6 +1,7 @@
 // Edge softening of CRenderSurface: the coverage map and the table of partly
 // covered pixels, and their resolution after a list.
 #include "engine3d/surface/RenderSurface.h"
+#include "image/colour/SrgbTables.h"
 
 #include <algorithm>
 #include <new>
@@ -135,8 +136,9 @@ bool CRenderSurface::HasPartialPixel(int x, int y) const noexcept
 // its samples; an outline pixel still showing its recorded background is
 // blended with it, ((N - count) * background + sum) / N; a pixel that
 // something else has been drawn over since keeps that.
-void CRenderSurface::ResolvePartialPixels(int sampleCount) noexcept
+void CRenderSurface::ResolvePartialPixels(int sampleCount, bool linear) noexcept
 {
+    const CSrgbTables& srgb = SrgbTables();
     if (m_partialCount == 0) return;
     const int N = sampleCount > 25 ? 100 : 25;
     auto covered = [&](int x, int y) {
@@ -156,6 +158,12 @@ void CRenderSurface::ResolvePartialPixels(int sampleCount) noexcept
         }
         if (rec.count >= N || interior) {
             for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(rec.sum[c] / rec.count);
+        } else if (p[0] == rec.background[0] && p[1] == rec.background[1] && p[2] == rec.background[2] && linear) {
+            const float share = static_cast<float>(rec.count) / static_cast<float>(N);
+            for (int c = 0; c < 3; ++c) {
+                const std::uint32_t mean = (rec.sum[c] + rec.count / 2) / rec.count;
+                p[c] = srgb.Encode(srgb.decode[rec.background[c]] * (1.0f - share) + srgb.decode[mean] * share);
+            }
         } else if (p[0] == rec.background[0] && p[1] == rec.background[1] && p[2] == rec.background[2]) {
             for (int c = 0; c < 3; ++c)
                 p[c] = static_cast<std::uint8_t>(
