@@ -74,7 +74,8 @@ std::string OwnProgram()
 }
 
 // The words of one job for a worker: the render (or export) command with the job's overrides.
-std::vector<std::string> JobWords(const SBatchJob& job, bool dryRun, bool force)
+// With several workers each render draws on one thread: the workers fill the cores.
+std::vector<std::string> JobWords(const SBatchJob& job, bool dryRun, bool force, bool oneThread)
 {
     // An output ending in .pdf or .glb is exported (artwork, 3D model) instead of rendered.
     const std::string& out = job.output;
@@ -83,6 +84,7 @@ std::vector<std::string> JobWords(const SBatchJob& job, bool dryRun, bool force)
     // Jobs running at once must not rewrite the user settings file together (--keep-settings).
     std::vector<std::string> words{exported ? "export" : "render", job.templatePath, "-o", job.output,
                                    "--keep-settings"};
+    if (oneThread && !exported) words.insert(words.end(), {"--threads", "1"});
     if (dryRun) words.push_back("--dry-run");
     if (force) words.push_back("--force");
     for (const std::string& s : job.overrides.settings) words.insert(words.end(), {"--set", s});
@@ -151,6 +153,7 @@ public:
     // Runs every job, or until a stop signal; the exit code.
     int Run(const std::string& program, int parallel)
     {
+        m_parallel = parallel;
         const auto batchStart = std::chrono::steady_clock::now();
         const CStopSignals stopSignals;
         CBatchWorkers workers(WorkerCommand(m_context, program), parallel);
@@ -190,7 +193,7 @@ private:
             }
             std::error_code ec;
             if (!parent.empty() && !m_dryRun) std::filesystem::create_directories(parent, ec);
-            if (!workers.Start(job, JobWords(m_jobs[job], m_dryRun, m_force)))
+            if (!workers.Start(job, JobWords(m_jobs[job], m_dryRun, m_force, m_parallel > 1)))
                 Report(job, false, "the job could not be started", 0);
         }
     }
@@ -228,6 +231,7 @@ private:
     SBatchOutputs m_outputs;
     const bool m_dryRun, m_json, m_force;
     std::size_t m_next = 0, m_done = 0, m_failed = 0;
+    int m_parallel = 1;
 };
 
 }  // namespace
