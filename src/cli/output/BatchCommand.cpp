@@ -3,7 +3,6 @@
 // commands, see BatchWorkers.h), so that -j N renders N jobs at once, each
 // worker reads a template once for all its jobs, and a failing job stops no
 // other.
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -18,8 +17,6 @@
 #include <csignal>
 
 #include <strings.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "cli/output/BatchJobs.h"
 #include "cli/output/BatchWorkers.h"
