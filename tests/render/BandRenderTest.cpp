@@ -123,12 +123,15 @@ TEST(BandRender, BandsAndThreadsGiveTheWholePictureOnEveryKind)
     }
 }
 
-TEST(BandRender, EnhancedDetailAndCutShadowsToo)
+TEST(BandRender, EnhancedDetailCutShadowsAndLightFallOffToo)
 {
     std::unique_ptr<CProduct> product = MakeProduct("BOXCD", false);
     ASSERT_NE(product, nullptr);
     product->GetSettings().SetInt(ModelKey(kSetDetail), 1);
     product->GetSettings().SetInt(ModelKey(kSetShadowStyle), 0);
+    product->GetSettings().SetInt(ModelKey(kSetLighting), 1);
+    product->GetSettings().SetInt(ModelKey(kSetFalloff), 40);
+    product->GetSettings().SetInt(ModelKey(kSetTextureFiltering), 1);
     const std::vector<std::uint8_t> whole = Rendered(*product, true, 1, 0);
     EXPECT_EQ(FirstDifference(Rendered(*product, false, 2, 3), whole), "");
 }

@@ -308,7 +308,8 @@ struct CFaceShade {
         shade = polygon.shade, shadeU = polygon.shadeU, shadeV = polygon.shadeV;
     }
 
-    // Weight of the bright table at the centre of pixel (x, y), 0 .. 256.
+    // Weight of the bright table at the centre of pixel (x, y) of the whole
+    // picture (not of a band), 0 .. 256.
     std::uint32_t Weight(int x, int y) const noexcept
     {
         double u, v;
@@ -389,7 +390,7 @@ void CRenderSurface::DrawSmoothEdge(const CSmoothFace& f, const CFaceShade& shad
     for (int x = from; x <= to; ++x) {
         CPixelSamples samples = f.AllSamples(x, row.A, row.B, row.C);
         if (samples.count == 0) continue;
-        shade.Apply(samples, x, row.y);
+        shade.Apply(samples, x, row.y + m_band);
         StoreSamples(x, row.y, samples, f.N, f.face.boxFace, soften);
     }
 }
@@ -407,7 +408,7 @@ void CRenderSurface::DrawSmoothInterior(const CSmoothFace& f, const CFaceShade& 
     for (int x = from; x <= to; x += CInteriorSampler::kMaxRun) {
         const int n = std::min(CInteriorSampler::kMaxRun, to - x + 1);
         f.InteriorRun(x, n, row.A, row.B, row.C, bgr);
-        shade.Apply(bgr, n, x, row.y);
+        shade.Apply(bgr, n, x, row.y + m_band);
         if (direct) {
             std::memcpy(Pixel(x, row.y), bgr, 3 * static_cast<std::size_t>(n));
             continue;
