@@ -9,6 +9,7 @@
 
 #include <tiffio.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -374,4 +375,7 @@ TEST(TiffDecode, PictureLoaderReadsTiffFiles)
     EXPECT_EQ(At(*image, 1, 0), (RGBQUAD{0, 255, 0, 0}));
     EXPECT_EQ(At(*image, 0, 1), (RGBQUAD{255, 0, 0, 0}));
     EXPECT_EQ(At(*image, 1, 1), (RGBQUAD{255, 255, 255, 0}));
+    // Offered wherever pictures are chosen (the file dialogs, the picture library).
+    for (const char* pattern : {"*.tif", "*.tiff", "*.bmp", "*.png", "*.jpg", "*.pcx", "*.svg", "*.pdf"})
+        EXPECT_NE(std::ranges::find(PictureFilePatterns(), pattern), PictureFilePatterns().end()) << pattern;
 }
