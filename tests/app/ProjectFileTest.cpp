@@ -23,7 +23,6 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <random>

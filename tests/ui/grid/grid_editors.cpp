@@ -71,48 +71,6 @@ private slots:
         QCOMPARE(m_grid->Row(m_grid->FindRow("X Rotation")).value, std::string("-45"));
     }
 
-    // Shading and Texture Filtering are edited, undone and redone like the
-    // other render settings, and make the rendering stale (class 130).
-    void shadingAndTextureFilteringAreUndoable()
-    {
-        QVERIFY(ShowRenderTab(*m_frame));
-        const int shadingBefore = Settings().GetInt(ModelKey(kSetShading));
-        const int filteringBefore = Settings().GetInt(ModelKey(kSetTextureFiltering));
-        const int shading = shadingBefore == 80 ? 30 : 80;
-        QSignalSpy edited(m_grid, &CPropertyGrid::edited);
-        Answer([shading](QDialog& d) {
-            auto& e = static_cast<CInPlaceEditor&>(d);
-            if (e.Slider())
-                e.SetSliderValue(shading);
-            else
-                e.SetText(QString::number(shading));
-        });
-        m_grid->EditRow(m_grid->FindRow("Shading", "Rendering Options"));
-        QCOMPARE(Settings().GetInt(ModelKey(kSetShading)), shading);
-        QCOMPARE(edited.count(), 1);
-        QCOMPARE(edited.at(0).at(0).toUInt(), 130u);
-        CUndoStore& undo = m_frame->Document()->GetUndoStore();
-        QVERIFY(undo.GetUndoMenuText().find("Set Shading to " + std::to_string(shading)) != std::string::npos);
-
-        // The choice list holds "Nearest" (0) and "Smooth" (1).
-        Answer([filteringBefore](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetChoiceIndex(1 - filteringBefore); });
-        m_grid->EditRow(m_grid->FindRow("Texture Filtering", "Rendering Options"));
-        QCOMPARE(Settings().GetInt(ModelKey(kSetTextureFiltering)), 1 - filteringBefore);
-        QCOMPARE(edited.count(), 2);
-        QCOMPARE(edited.at(1).at(0).toUInt(), 130u);
-        QCOMPARE(undo.GetUndoMenuText(), std::string("&Undo Set Texture Filtering to ") +
-                                             (filteringBefore == 0 ? "Smooth" : "Nearest") + "\tCtrl+Z");
-
-        QVERIFY(m_frame->RunCommand(ID_EDIT_UNDO));
-        QCOMPARE(Settings().GetInt(ModelKey(kSetTextureFiltering)), filteringBefore);
-        QCOMPARE(Settings().GetInt(ModelKey(kSetShading)), shading);
-        QVERIFY(m_frame->RunCommand(ID_EDIT_UNDO));
-        QCOMPARE(Settings().GetInt(ModelKey(kSetShading)), shadingBefore);
-        QVERIFY(m_frame->RunCommand(ID_EDIT_REDO));
-        QCOMPARE(Settings().GetInt(ModelKey(kSetShading)), shading);
-        QCOMPARE(Settings().GetInt(ModelKey(kSetTextureFiltering)), filteringBefore);
-    }
-
     void colourChecksKeepTheEditorOpen()
     {
         QVERIFY(ShowRenderTab(*m_frame));
@@ -320,7 +278,6 @@ private slots:
         m_grid->EditRow(row);
         QCOMPARE(editorRect.left(), viewport->mapToGlobal(QPoint(m_grid->LabelWidth(), 0)).x());
     }
-
 };
 
 QTEST_MAIN(CGridEditorsTest)

@@ -471,14 +471,17 @@ private slots:
         QVERIFY(!asked);
         QCOMPARE(wizard.Answers().sides.at('F').fit, 0);
 
-        // An unreadable picture is reported on the page, which stays.
+        // An unreadable picture is reported on the page, which stays with the
+        // focus in the file name, before the wizard's answers could be lost.
         wizard.Back();
-        wizard.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("pictureFile"))
-            ->setText(m_dir.filePath(QStringLiteral("missing.png")));
+        auto* fileField = wizard.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("pictureFile"));
+        fileField->setText(m_dir.filePath(QStringLiteral("missing.png")));
         m_messages.messages.clear();
+        wizard.show();
         QVERIFY(!wizard.Next());
         QCOMPARE(m_messages.messages.size(), 1);
         QCOMPARE(wizard.CurrentPage()->Title(), QStringLiteral("Front's Appearance"));
+        QCOMPARE(wizard.focusWidget(), fileField);
     }
 };
 

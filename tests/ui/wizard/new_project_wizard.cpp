@@ -496,27 +496,6 @@ private slots:
         QVERIFY(dialog.GenerateLibrary(pics.path()));
         QCOMPARE(dialog.Tree()->topLevelItemCount(), before + 1);
     }
-
-    // An unreadable background picture keeps its page, before the wizard
-    // closes and its answers would be lost.
-    void unreadableBackgroundPictureKeepsThePage()
-    {
-        bool stayed = false, focused = false;
-        QVERIFY(!RunNew(*EntryOfKind("CARD"), [&](CNewProjectWizard& w) {
-            if (!GoTo(w, "Background's Appearance"))
-                return false;
-            auto* file = w.CurrentPage()->findChild<QLineEdit*>(QStringLiteral("pictureFile"));
-            file->setText(m_dir.filePath(QStringLiteral("no such picture.png")));
-            const int here = w.CurrentIndex();
-            stayed = !w.Next() && w.CurrentIndex() == here;
-            focused = w.focusWidget() == file;
-            return false;
-        }));
-        QVERIFY(stayed);
-        QVERIFY(focused);
-        QCOMPARE(m_messages.messages.size(), 1);
-        QVERIFY(!m_messages.messages.value(0).isEmpty());
-    }
 };
 
 QTEST_MAIN(CNewProjectWizardTest)
