@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -51,8 +50,6 @@ TEST_F(AppFoldersTest, CreateMakesEveryFolderAndNamesTheFiles) {
     EXPECT_EQ(folders->GetUserSettingsFile(), root + "/internal/vtprof.ini");
     for (const char* sub : {"internal", "projects", "images", "render"})
         EXPECT_TRUE(fs::is_directory(root + "/" + sub)) << sub;
-    EXPECT_EQ(folders->GetUndoFileName(0), root + "/internal/_undo000.tua");
-    EXPECT_EQ(folders->GetUndoFileName(24), root + "/internal/_undo024.tua");
 
     EXPECT_TRUE(folders->IsStartingUp());
     folders->ClearStartUpFlag();

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <memory>
 
@@ -65,13 +66,9 @@ TEST(Appearance, UnusableSizesFailWithoutAPicture)
 
 TEST(Appearance, TextureDivisorRuleAndTiling)
 {
-    EXPECT_EQ(GetTextureBlockSize(1, 4), 4);
-    EXPECT_EQ(GetTextureBlockSize(2, 4), 2);
-    EXPECT_EQ(GetTextureBlockSize(4, 4), 1);
-    EXPECT_EQ(GetTextureBlockSize(16, 4), 1);
-    EXPECT_EQ(GetTextureBlockSize(2, 8), 4);
-    EXPECT_EQ(GetTextureBlockSize(4, 3), 1); // 4,3 -> 2,1
-    EXPECT_EQ(GetTextureBlockSize(8, 1), 1);
+    // {scale, k, block}; 4 and 3 reduce to 2 and 1.
+    for (const auto& [scale, k, block] : {std::array{1, 4, 4}, {2, 4, 2}, {4, 4, 1}, {16, 4, 1}, {2, 8, 4}, {4, 3, 1}, {8, 1, 1}})
+        EXPECT_EQ(GetTextureBlockSize(scale, k), block) << scale << " " << k;
 
     // A 3 x 2 texture of distinct colours, top row (10..12), bottom row (20..22).
     CRaster texture = CRaster::Make(3, 2, 24).value();

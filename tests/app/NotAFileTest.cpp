@@ -13,8 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <chrono>
 #include <filesystem>
 #include <string>

@@ -20,6 +20,8 @@
 #include <cmath>
 #include <filesystem>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -78,6 +80,22 @@ protected:
         static CRaster none;
         return side && side->GetPicture() ? *side->GetPicture() : none;
     }
+    static std::pair<int, int> Size(const CProduct& p, const char* key)
+    {
+        return {Picture(p, key).GetWidth(), Picture(p, key).GetHeight()};
+    }
+    // Each setting of the product as expected: {id, value} rows.
+    template <class T> static void Expect(const SettingStore& m, std::initializer_list<std::pair<std::uint32_t, T>> rows)
+    {
+        for (const auto& [id, value] : rows) {
+            if constexpr (std::is_same_v<T, double>)
+                EXPECT_EQ(m.GetReal(ModelKey(id)), value) << "setting " << id;
+            else if constexpr (std::is_same_v<T, const char*>)
+                EXPECT_EQ(m.GetText(ModelKey(id)), value) << "setting " << id;
+            else
+                EXPECT_EQ(m.GetInt(ModelKey(id)), value) << "setting " << id;
+        }
+    }
 
     CTempFolder m_temp;
     const fs::path m_root{m_temp.Path()};
@@ -132,14 +150,9 @@ TEST_F(NewProjectTest, FloppyDiskHasFivePagesAndTakesItsFacesFromTheSubPicture)
     EXPECT_TRUE(doc.IsModified());
     const CProduct& p = *doc.GetProduct();
     const SettingStore& m = p.GetSettings();
-    EXPECT_EQ(m.GetReal(ModelKey(171)), 89.0);
-    EXPECT_EQ(m.GetReal(ModelKey(172)), 93.0);
-    EXPECT_EQ(m.GetReal(ModelKey(173)), 3.0);
-    EXPECT_EQ(m.GetText(ModelKey(155)), "dfl_001.bmp");
-    EXPECT_EQ(m.GetText(ModelKey(151)), "Select Floppy Disk Type");
-    EXPECT_EQ(m.GetText(ModelKey(152)), "Please choose the type of &Floppy Disk");
-    EXPECT_EQ(m.GetText(ModelKey(153)), "dfl_*.bmp");
-    EXPECT_EQ(m.GetText(ModelKey(154)), "Floppy Image");
+    Expect<double>(m, {{171, 89.0}, {172, 93.0}, {173, 3.0}});
+    Expect<const char*>(m, {{155, "dfl_001.bmp"}, {151, "Select Floppy Disk Type"}, {152, "Please choose the type of &Floppy Disk"},
+                            {153, "dfl_*.bmp"}, {154, "Floppy Image"}});
     EXPECT_EQ(Keys(p), (std::vector<std::string>{"F", "L", "R", "U", "D", "G", "a", "x", "y", "z"}));
     // Front and top are the pictures, left and right the body colour (aqua).
     EXPECT_EQ(PixelAt(Picture(p, "F"), 10, 10), 0x0000FFu);
@@ -162,27 +175,14 @@ TEST_F(NewProjectTest, FixedModelKeepsItsSizeAndGetsWorkingRasters)
     const auto product = BuildProductFromModel(*m_folders, "dmo_box_001.bmp", answers, error);
     ASSERT_TRUE(product) << error;
     const SettingStore& m = product->GetSettings();
-    EXPECT_EQ(m.GetReal(ModelKey(171)), 103.0);
-    EXPECT_EQ(m.GetReal(ModelKey(172)), 190.0);
-    EXPECT_EQ(m.GetReal(ModelKey(173)), 28.0);
-    EXPECT_EQ(m.GetInt(ModelKey(161)), 500);
-    EXPECT_EQ(m.GetInt(ModelKey(162)), 300);
-    EXPECT_EQ(m.GetInt(ModelKey(163)), 2);
+    Expect<double>(m, {{171, 103.0}, {172, 190.0}, {173, 28.0}});
     // The product-photograph view: upright, turned 30 degrees, seen from 20
     // degrees above through a 100 mm lens, lit, smooth, soft shadows, soft edges.
-    EXPECT_EQ(m.GetInt(ModelKey(41)), 0);
-    EXPECT_EQ(m.GetInt(ModelKey(42)), 30);
-    EXPECT_EQ(m.GetInt(ModelKey(43)), 0);
-    EXPECT_EQ(m.GetInt(ModelKey(95)), 20);
-    EXPECT_EQ(m.GetInt(ModelKey(94)), 100);
-    EXPECT_EQ(m.GetInt(ModelKey(191)), 1);
-    EXPECT_EQ(m.GetInt(ModelKey(193)), 50);
-    EXPECT_EQ(m.GetInt(ModelKey(194)), 1);
-    EXPECT_EQ(m.GetInt(ModelKey(74)), 8);
+    Expect<int>(m, {{161, 500}, {162, 300}, {163, 2}, {41, 0}, {42, 30}, {43, 0}, {95, 20}, {94, 100},
+                    {191, 1}, {193, 50}, {194, 1}, {74, 8}});
     EXPECT_EQ(Keys(*product), (std::vector<std::string>{"F", "L", "R", "U", "D", "B", "G", "a", "x", "y", "z"}));
     // p = ceil(1000 / 190) = 6: front 618 x 1140, left 168 x 1140, top 618 x 168.
-    EXPECT_EQ(Picture(*product, "F").GetWidth(), 618);
-    EXPECT_EQ(Picture(*product, "F").GetHeight(), 1140);
+    EXPECT_EQ(Size(*product, "F"), (std::pair{618, 1140}));
     EXPECT_EQ(PixelAt(Picture(*product, "F"), 5, 5), 0x112233u);
     EXPECT_EQ(Picture(*product, "B").GetWidth(), 618);  // the back starts as the front looks
     EXPECT_EQ(PixelAt(Picture(*product, "B"), 617, 1139), 0x112233u);
@@ -232,10 +232,8 @@ TEST_F(NewProjectTest, EditableDepthAndBinderRules)
     EXPECT_EQ(Keys(*binder),
               (std::vector<std::string>{"F", "G", "u", "d", "r", "l", "a", "x", "y", "z"}));
     // p = ceil(800 / 279) = 3: right edge D x H = 180 x 837, top edge W x D = 300 x 180.
-    EXPECT_EQ(Picture(*binder, "r").GetWidth(), 180);
-    EXPECT_EQ(Picture(*binder, "r").GetHeight(), 837);
-    EXPECT_EQ(Picture(*binder, "u").GetWidth(), 300);
-    EXPECT_EQ(Picture(*binder, "u").GetHeight(), 180);
+    EXPECT_EQ(Size(*binder, "r"), (std::pair{180, 837}));
+    EXPECT_EQ(Size(*binder, "u"), (std::pair{300, 180}));
     EXPECT_EQ(PixelAt(Picture(*binder, "l"), 3, 3), 0xFFFFFFu);
 
     answers.size = SizePageValues{0, 279, 60};
@@ -320,19 +318,11 @@ TEST_F(NewProjectTest, CDAppearanceEffectsAndBackgroundPicture)
     ASSERT_TRUE(p) << error;
     const SettingStore& m = p->GetSettings();
     EXPECT_EQ(m.GetText(ModelKey(101)), "c000");
-    EXPECT_EQ(m.GetInt(ModelKey(102)), 3);
     EXPECT_EQ(PixelAt(Picture(*p, "C"), 32, 32), 0xABCDEFu);
     EXPECT_EQ(PixelAt(Picture(*p, "F"), 0, 0), 0x336699u);
     EXPECT_EQ(PixelAt(Picture(*p, "G"), 0, 0), 0x445566u);
-    // The background picture fixes the rendering size.
-    EXPECT_EQ(m.GetInt(ModelKey(161)), 640);
-    EXPECT_EQ(m.GetInt(ModelKey(162)), 480);
+    // The CD position; the background picture fixes the rendering size;
+    // shadows off: the default light, grey; the border as answered.
+    Expect<int>(m, {{102, 3}, {161, 640}, {162, 480}, {71, 0}, {81, 0x100}, {72, 0x808080}, {1, 1}, {2, 7}, {3, 0x123456}});
     EXPECT_EQ(p->FindSidePtr("z")->GetSettings().GetInt(SideKey(kSideBaseWidth)), 640);
-    // Shadows off: the default light, grey, "Best", table beneath.
-    EXPECT_EQ(m.GetInt(ModelKey(71)), 0);
-    EXPECT_EQ(m.GetInt(ModelKey(81)), 0x100);
-    EXPECT_EQ(m.GetInt(ModelKey(72)), 0x808080);
-    EXPECT_EQ(m.GetInt(ModelKey(1)), 1);
-    EXPECT_EQ(m.GetInt(ModelKey(2)), 7);
-    EXPECT_EQ(m.GetInt(ModelKey(3)), 0x123456);
 }

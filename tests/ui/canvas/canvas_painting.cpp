@@ -28,6 +28,19 @@ QRect InkBounds(const QImage& image)
     return bounds;
 }
 
+// A w x h white picture painted by `draw` through the canvas painter at `zoom` percent.
+template <class F> QImage PaintWith(int w, int h, int zoom, F draw)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    CFaceMapping mapping;
+    mapping.SetEdges(0, h, w, 0, w, h);
+    CQtLayoutPainter painter(p, mapping, zoom);
+    draw(painter);
+    return image;
+}
+
 } // namespace
 
 class CCanvasPaintingTest : public CCanvasFixture {
@@ -173,13 +186,7 @@ private slots:
         const QSize sizes[] = {{20, 10}, {7, 5}, {2, 2}, {33, 17}, {100, 41}};
         for (const QSize size : sizes)
         for (int kind = 0; kind < 3; ++kind) {
-            QImage image(140, 70, QImage::Format_RGB32);
-            image.fill(Qt::white);
-            {
-                QPainter p(&image);
-                CFaceMapping mapping;
-                mapping.SetEdges(0, 70, 140, 0, 140, 70);
-                CQtLayoutPainter painter(p, mapping, 100);
+            const QImage image = PaintWith(140, 70, 100, [&](CQtLayoutPainter& painter) {
                 const int r = 10 + size.width(), b = 10 + size.height();
                 if (kind == 0)
                     painter.Ellipse(10, 10, r, b, nullptr, &black, 1);
@@ -187,22 +194,15 @@ private slots:
                     painter.Ellipse(10, 10, r, b, &black, nullptr, 1);
                 else
                     painter.FillRect(10, 10, r, b, black);
-            }
+            });
             QCOMPARE(InkBounds(image), QRect(10, 10, size.width(), size.height()));
         }
         // A wide outline (zoom 400 %: four pixels) is centred on the same
         // path, so it reaches as far past the left and top edges as past the
         // right and bottom ones, and is not cut off.
-        QImage image(140, 90, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        {
-            QPainter p(&image);
-            CFaceMapping mapping;
-            mapping.SetEdges(0, 90, 140, 0, 140, 90);
-            CQtLayoutPainter painter(p, mapping, 400);
+        const QRect ink = InkBounds(PaintWith(140, 90, 400, [&](CQtLayoutPainter& painter) {
             painter.Ellipse(20, 20, 100, 60, nullptr, &black, 4);
-        }
-        const QRect ink = InkBounds(image);
+        }));
         QVERIFY2(ink.left() < 20 && ink.top() < 20, "the outer half of the pen is missing");
         QCOMPARE(20 - ink.left(), ink.right() - 99);
         QCOMPARE(20 - ink.top(), ink.bottom() - 59);
@@ -215,16 +215,9 @@ private slots:
         CContentBitmap content;
         QVERIFY(content.Create(4, 4, 0, 0, 4, 4));
         auto paint = [&content](bool transparent, COLORREF key) {
-            QImage image(8, 8, QImage::Format_RGB32);
-            image.fill(Qt::white);
-            {
-                QPainter p(&image);
-                CFaceMapping mapping;
-                mapping.SetEdges(0, 8, 8, 0, 8, 8);
-                CQtLayoutPainter painter(p, mapping, 100);
-                painter.DrawBitmap(content, 0, 0, 8, 8, transparent, key);
-            }
-            return image.pixel(3, 3) & 0xFFFFFF;
+            return PaintWith(8, 8, 100, [&](CQtLayoutPainter& painter) {
+                       painter.DrawBitmap(content, 0, 0, 8, 8, transparent, key);
+                   }).pixel(3, 3) & 0xFFFFFF;
         };
         content.Fill(0x0000FF);  // red as a colour reference
         QCOMPARE(paint(false, 0), 0xFF0000u);
