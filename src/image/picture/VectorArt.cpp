@@ -4,6 +4,7 @@
 #include "image/SafeFile.h"
 
 #include <cairo.h>
+#include <dlfcn.h>
 #include <librsvg/rsvg.h>
 #include <poppler.h>
 
@@ -11,6 +12,59 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+
+namespace {
+
+// librsvg and poppler are opened with the first vector picture, not when the
+// program starts: with the libraries they bring (about forty) they took
+// every run of the command-line program some 18 ms of CPU time to load.
+struct SVectorLibraries {
+    decltype(&rsvg_handle_new_from_data) svgNew = nullptr;
+    decltype(&rsvg_handle_get_intrinsic_size_in_pixels) svgSize = nullptr;
+    decltype(&rsvg_handle_get_geometry_for_layer) svgGeometry = nullptr;
+    decltype(&rsvg_handle_render_document) svgRender = nullptr;
+    decltype(&poppler_document_new_from_bytes) pdfNew = nullptr;
+    decltype(&poppler_document_get_n_pages) pdfPages = nullptr;
+    decltype(&poppler_document_get_page) pdfPage = nullptr;
+    decltype(&poppler_page_get_size) pdfSize = nullptr;
+    decltype(&poppler_page_render_for_printing) pdfRender = nullptr;
+    decltype(&g_bytes_new_static) bytesNew = nullptr;
+    decltype(&g_bytes_unref) bytesUnref = nullptr;
+    decltype(&g_error_free) errorFree = nullptr;
+    decltype(&g_object_unref) objectUnref = nullptr;
+    bool loaded = false;
+
+    template <typename F> static bool Find(void* library, const char* name, F& function)
+    {
+        function = library ? reinterpret_cast<F>(dlsym(library, name)) : nullptr;
+        return function != nullptr;
+    }
+
+    SVectorLibraries()
+    {
+        void* svg = dlopen(VT_RSVG_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        void* pdf = dlopen(VT_POPPLER_GLIB_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        loaded = Find(svg, "rsvg_handle_new_from_data", svgNew) &&
+                 Find(svg, "rsvg_handle_get_intrinsic_size_in_pixels", svgSize) &&
+                 Find(svg, "rsvg_handle_get_geometry_for_layer", svgGeometry) &&
+                 Find(svg, "rsvg_handle_render_document", svgRender) &&
+                 Find(pdf, "poppler_document_new_from_bytes", pdfNew) &&
+                 Find(pdf, "poppler_document_get_n_pages", pdfPages) &&
+                 Find(pdf, "poppler_document_get_page", pdfPage) && Find(pdf, "poppler_page_get_size", pdfSize) &&
+                 Find(pdf, "poppler_page_render_for_printing", pdfRender) &&
+                 Find(pdf, "g_bytes_new_static", bytesNew) && Find(pdf, "g_bytes_unref", bytesUnref) &&
+                 Find(pdf, "g_error_free", errorFree) && Find(pdf, "g_object_unref", objectUnref);
+    }
+};
+
+// The libraries, opened on the first call; null when they cannot be.
+const SVectorLibraries* VectorLibraries()
+{
+    static const SVectorLibraries libraries;
+    return libraries.loaded ? &libraries : nullptr;
+}
+
+} // namespace
 
 bool CVectorArt::IsVectorFile(const std::uint8_t* data, std::size_t size)
 {
@@ -45,43 +99,49 @@ std::shared_ptr<const CVectorArt> CVectorArt::Create(std::vector<std::uint8_t> b
         error = "the file is empty or too large";
         return nullptr;
     }
+    const SVectorLibraries* lib = VectorLibraries();
+    if (lib == nullptr) {
+        error = std::string("SVG and PDF pictures cannot be read: ") + VT_RSVG_LIBRARY + " or " +
+                VT_POPPLER_GLIB_LIBRARY + " is missing";
+        return nullptr;
+    }
     std::shared_ptr<CVectorArt> art(new CVectorArt);
     art->m_bytes = std::move(bytes);
     art->m_kind = kind;
     art->m_page = kind == EVectorKind::Pdf ? page : 1;
     GError* gerror = nullptr;
     if (kind == EVectorKind::Svg) {
-        RsvgHandle* handle = rsvg_handle_new_from_data(art->m_bytes.data(), art->m_bytes.size(), &gerror);
+        RsvgHandle* handle = lib->svgNew(art->m_bytes.data(), art->m_bytes.size(), &gerror);
         art->m_svg = handle;
         gdouble w = 0, h = 0;
-        if (handle && !rsvg_handle_get_intrinsic_size_in_pixels(handle, &w, &h)) {
+        if (handle && !lib->svgSize(handle, &w, &h)) {
             // No absolute size: the view box gives the proportions.
             RsvgRectangle ink{}, logical{};
-            if (rsvg_handle_get_geometry_for_layer(handle, nullptr, nullptr, &ink, &logical, nullptr))
+            if (lib->svgGeometry(handle, nullptr, nullptr, &ink, &logical, nullptr))
                 w = logical.width, h = logical.height;
         }
         art->m_width = w, art->m_height = h;
     } else {
-        GBytes* data = g_bytes_new_static(art->m_bytes.data(), art->m_bytes.size());
-        PopplerDocument* document = poppler_document_new_from_bytes(data, nullptr, &gerror);
-        g_bytes_unref(data);
+        GBytes* data = lib->bytesNew(art->m_bytes.data(), art->m_bytes.size());
+        PopplerDocument* document = lib->pdfNew(data, nullptr, &gerror);
+        lib->bytesUnref(data);
         art->m_document = document;
-        const int pages = document ? poppler_document_get_n_pages(document) : 0;
+        const int pages = document ? lib->pdfPages(document) : 0;
         art->m_pageCount = std::max(1, pages);
         if (document && (page < 1 || page > pages)) {
             error = "the PDF file has no page " + std::to_string(page) + " (it has " + std::to_string(pages) + ")";
             return nullptr;
         }
         if (document) {
-            PopplerPage* p = poppler_document_get_page(document, page - 1);
+            PopplerPage* p = lib->pdfPage(document, page - 1);
             art->m_pdfPage = p;
             if (p)
-                poppler_page_get_size(p, &art->m_width, &art->m_height);
+                lib->pdfSize(p, &art->m_width, &art->m_height);
         }
     }
     if (gerror) {
         error = gerror->message ? gerror->message : "the file could not be read";
-        g_error_free(gerror);
+        lib->errorFree(gerror);
     }
     if ((!art->m_svg && !art->m_pdfPage) || !(art->m_width > 0.5) || !(art->m_height > 0.5) ||
         art->m_width > 1e6 || art->m_height > 1e6) {
@@ -108,12 +168,12 @@ std::shared_ptr<const CVectorArt> CVectorArt::FromFile(const std::string& fileNa
 
 CVectorArt::~CVectorArt()
 {
-    if (m_pdfPage)
-        g_object_unref(m_pdfPage);
-    if (m_document)
-        g_object_unref(m_document);
-    if (m_svg)
-        g_object_unref(m_svg);
+    const SVectorLibraries* lib = VectorLibraries(); // loaded, since the artwork was made
+    if (lib == nullptr)
+        return;
+    for (void* object : {m_pdfPage, m_document, m_svg})
+        if (object)
+            lib->objectUnref(object);
 }
 
 void CVectorArt::Draw(cairo_t* cr, double width, double height) const
@@ -124,10 +184,10 @@ void CVectorArt::Draw(cairo_t* cr, double width, double height) const
         // The drawing at its own size, stretched over the box.
         cairo_scale(cr, width / m_width, height / m_height);
         const RsvgRectangle own{0, 0, m_width, m_height};
-        rsvg_handle_render_document(static_cast<RsvgHandle*>(m_svg), cr, &own, nullptr);
+        VectorLibraries()->svgRender(static_cast<RsvgHandle*>(m_svg), cr, &own, nullptr);
     } else if (m_pdfPage) {
         cairo_scale(cr, width / m_width, height / m_height);
-        poppler_page_render_for_printing(static_cast<PopplerPage*>(m_pdfPage), cr);
+        VectorLibraries()->pdfRender(static_cast<PopplerPage*>(m_pdfPage), cr);
     }
     cairo_restore(cr);
 }
