@@ -95,6 +95,8 @@ enum SettingId : std::uint32_t {
     kSetFinish = 214,            // surface: 0 matte (no highlight), 1 satin, 2 gloss, 3 shrink-wrap
     kSetEdgeRadius = 213,        // mm the box edges are rounded by; 0 sharp. Its presence also closes the seams
     kSetLinearBlending = 216,    // 1: the reflection and the soft edges mix in linear light; 0: on stored levels
+    kSetHighlightBand = 217,     // 1: a finish's highlight varies across each face (the soft box's band); 0: even
+    kSetReflectionFraming = 218, // 1: framing centres the product and its shadow, the reflection runs below; 0: counts it
 };
 
 // Update class bits: which prepared data a change makes stale.
