@@ -9,6 +9,7 @@
 
 #include "ground/AppFolders.h"
 #include "catalogue/Catalogue.h"
+#include "catalogue/ModelNames.h"
 #include "catalogue/setup/InstalledData.h"
 #include "catalogue/NewProject.h"
 #include "catalogue/product/Product.h"
@@ -36,7 +37,7 @@ inline const CAppFolders* GetBenchDataFolders(const char* name)
 // `k`; null when the folder or the model is missing or the product cannot be built.
 inline std::unique_ptr<CProduct> MakeBenchProduct(const CAppFolders* folders, const char* model, int side, int k)
 {
-    const CatalogueEntry* entry = FindCatalogueModel(model);
+    const CatalogueEntry* entry = LookUpModel(model).entry;
     if (!folders || !entry) return nullptr;
     const std::string section = GetCatalogueSectionName(*entry);
     NewProjectAnswers answers;

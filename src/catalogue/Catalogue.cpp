@@ -2,9 +2,6 @@
 
 #include "ground/IniFile.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include <cstdio>
 #include <cstdlib>
 
@@ -164,30 +161,4 @@ DimensionField GetDimensionField(int catalogueValue) noexcept {
     if (catalogueValue == 0) return DimensionField{false, false, 0};
     if (catalogueValue < 0) return DimensionField{true, true, -catalogueValue};
     return DimensionField{true, false, catalogueValue};
-}
-
-namespace {
-
-std::string LowerCase(std::string_view s)
-{
-    std::string out(s);
-    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
-
-}  // namespace
-
-const CatalogueEntry* FindCatalogueModel(std::string_view name)
-{
-    const std::string wanted = LowerCase(name);
-    for (const CatalogueEntry& e : GetCatalogue()) {
-        const std::string alias = LowerCase(e.name);
-        const std::string section = LowerCase(GetCatalogueSectionName(e));
-        std::string bare = section;
-        if (bare.size() > 4 && bare.compare(bare.size() - 4, 4, ".bmp") == 0) bare.resize(bare.size() - 4);
-        if (wanted == alias || wanted == LowerCase(GetListName(e.name)) || wanted == LowerCase(GetWizardTitleName(e.name)) ||
-            wanted == section || wanted == bare || wanted == LowerCase(e.prefix) + "/" + LowerCase(GetListName(e.name)))
-            return &e;
-    }
-    return nullptr;
 }

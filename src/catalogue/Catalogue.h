@@ -80,12 +80,6 @@ ModelEntry ReadModelEntry(const CIniDocument& ini, std::string_view section);
 std::string GetWizardTitleName(std::string_view alias);
 std::string GetListName(std::string_view alias);
 
-// The catalogue entry named by display name (whole alias or the part before
-// its "/"), tab prefix and name ("bxc/Software Box"), section name
-// ("dmo_box_001.bmp", with or without ".bmp"), any case; the first match wins;
-// nullptr when none matches.
-const CatalogueEntry* FindCatalogueModel(std::string_view name);
-
 // How the size page shows one dimension.
 struct DimensionField {
     bool visible;  // 0 hides the field and its label

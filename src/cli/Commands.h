@@ -41,6 +41,9 @@ int RunSetObject(const SCliContext& context, const std::vector<std::string>& arg
 int RunTurntable(const SCliContext& context, const std::vector<std::string>& args);
 int RunBatch(const SCliContext& context, const std::vector<std::string>& args);
 int RunExport(const SCliContext& context, const std::vector<std::string>& args);
+// The kind of file `export` writes to `path`, by its ending in any case:
+// 'p' the artwork PDF (.pdf), 'g' the 3D model (.glb), 0 neither.
+char ExportKindOf(const std::string& path) noexcept;
 
 // The file name of turntable frame `number` from a pattern holding one
 // "%d", "%3d" or "%03d" ("%%" stands for "%"); empty when the pattern is not

@@ -75,20 +75,6 @@ TEST(Catalogue, TabsAndSectionNames) {
     EXPECT_EQ(GetCatalogueSectionName("box", 123), "dmo_box_123.bmp");
 }
 
-TEST(Catalogue, LookupByNameSectionAndTab) {
-    const CatalogueEntry* vhs = FindCatalogueModel("VHS Box");
-    ASSERT_NE(vhs, nullptr);
-    EXPECT_EQ(vhs->number, 1);
-    EXPECT_EQ(FindCatalogueModel("vhs box"), vhs);
-    EXPECT_EQ(FindCatalogueModel("dmo_box_001.bmp"), vhs);
-    EXPECT_EQ(FindCatalogueModel("DMO_BOX_001"), vhs);
-    const CatalogueEntry* swcd = FindCatalogueModel("bxc/Software Box");
-    ASSERT_NE(swcd, nullptr);
-    EXPECT_STREQ(swcd->kind, "BOXCD");
-    EXPECT_EQ(FindCatalogueModel("Teapot"), nullptr);
-    EXPECT_EQ(FindCatalogueModel(""), nullptr);
-}
-
 TEST(Catalogue, DisplayNamesAndDimensionFields) {
     EXPECT_EQ(GetWizardTitleName("Red 1/Floppy Disk"), "Red 1 Floppy Disk");
     EXPECT_EQ(GetWizardTitleName("a/b/c"), "a b/c") << "only the first slash";

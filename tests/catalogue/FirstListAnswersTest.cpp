@@ -7,6 +7,7 @@
 #include "ground/AppFolders.h"
 #include "ground/IniFile.h"
 #include "catalogue/Catalogue.h"
+#include "catalogue/ModelNames.h"
 #include "catalogue/setup/InstalledData.h"
 #include "catalogue/product/Product.h"
 #include "catalogue/product/Side.h"
@@ -59,7 +60,7 @@ protected:
 
     static std::string Section(const char* model)
     {
-        const CatalogueEntry* e = FindCatalogueModel(model);
+        const CatalogueEntry* e = LookUpModel(model).entry;
         EXPECT_NE(e, nullptr) << model;
         return e ? GetCatalogueSectionName(*e) : std::string();
     }
@@ -100,9 +101,9 @@ TEST(FirstListAnswers, WithoutSilverTheFirstDiscAndEmptyListsStayEmpty)
     std::string error;
     std::optional<CAppFolders> folders = CAppFolders::Create(root.Path(), error);
     ASSERT_TRUE(folders) << error;
-    ASSERT_TRUE(WriteModelEntry(folders->ProgramSettings(), MakeModelEntry(*FindCatalogueModel("3.5\" Floppy Disk"))));
+    ASSERT_TRUE(WriteModelEntry(folders->ProgramSettings(), MakeModelEntry(*LookUpModel("3.5\" Floppy Disk").entry)));
     NewProjectAnswers none;
-    SetFirstListAnswers(*folders, GetCatalogueSectionName(*FindCatalogueModel("3.5\" Floppy Disk")), none);
+    SetFirstListAnswers(*folders, GetCatalogueSectionName(*LookUpModel("3.5\" Floppy Disk").entry), none);
     EXPECT_EQ(none.cdImage, "");
     EXPECT_EQ(none.subPicture, "");
 

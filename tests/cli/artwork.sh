@@ -184,6 +184,7 @@ refuse "missing pattern" 2 "there is no pattern 140" run face "$p" Top --pattern
 refuse "unreadable picture" 1 "Can not load the picture:" run face "$p" Front --picture "$work/none.png"
 refuse "no colour" 2 "is no colour" run face "$p" Front --color "#12345"
 refuse "empty text" 2 "Please enter some Text." run add "$p" Front text ""
+refuse "blank text" 2 "Please enter some Text." run add "$p" Front text "  \\n "
 refuse "text size" 2 "Size must be between 1 and 255." run add "$p" Front text "x" --size 256
 refuse "bad barcode" 2 "Barcode includes invalid characters." run add "$p" Front barcode "lower"
 refuse "barcode kind" 2 "--kind must be" run add "$p" Front barcode "123" --kind QR

@@ -224,8 +224,8 @@ void KeepTextDefaults(const CDrawText& t, CTextDefaults& d)
 std::unique_ptr<CDrawObject> MakeText(const SAddContext& c, const std::string& typed)
 {
     const std::string text = UnescapeLines(typed);
-    if (text.empty()) {
-        PrintError("Please enter some Text.");
+    if (const char* refused = RefuseBlankText(text)) {
+        PrintError(refused);
         return nullptr;
     }
     CTextDefaults& d = c.doc.GetDrawingDefaults().text;

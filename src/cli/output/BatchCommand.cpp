@@ -16,8 +16,6 @@
 
 #include <csignal>
 
-#include <strings.h>
-
 #include "cli/output/BatchJobs.h"
 #include "cli/output/BatchWorkers.h"
 #include "cli/CliSupport.h"
@@ -75,9 +73,7 @@ std::string OwnProgram()
 std::vector<std::string> JobWords(const SBatchJob& job, bool dryRun, bool force, bool oneThread)
 {
     // An output ending in .pdf or .glb is exported (artwork, 3D model) instead of rendered.
-    const std::string& out = job.output;
-    const std::string tail = out.size() >= 4 ? out.substr(out.size() - 4) : std::string();
-    const bool exported = strcasecmp(tail.c_str(), ".pdf") == 0 || strcasecmp(tail.c_str(), ".glb") == 0;
+    const bool exported = ExportKindOf(job.output) != 0;
     // Jobs running at once must not rewrite the user settings file together (--keep-settings).
     std::vector<std::string> words{exported ? "export" : "render", job.templatePath, "-o", job.output,
                                    "--keep-settings"};

@@ -19,17 +19,6 @@
 
 namespace {
 
-bool EndsWith(const std::string& text, const char* tail)
-{
-    const std::string t(tail);
-    if (text.size() < t.size())
-        return false;
-    for (std::size_t i = 0; i < t.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[text.size() - t.size() + i])) != t[i])
-            return false;
-    return true;
-}
-
 bool ParseMillimetres(const std::string& text, const char* label, double maximum, double& value)
 {
     errno = 0;
@@ -48,6 +37,14 @@ bool ParseMillimetres(const std::string& text, const char* label, double maximum
 
 }  // namespace
 
+char ExportKindOf(const std::string& path) noexcept
+{
+    if (path.size() < 4 || path[path.size() - 4] != '.') return 0;
+    std::string tail = path.substr(path.size() - 3);
+    for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return tail == "pdf" ? 'p' : tail == "glb" ? 'g' : 0;
+}
+
 int RunExport(const SCliContext& context, const std::vector<std::string>& args)
 {
     const SArgs a = ParseArgs(args, "export");
@@ -57,7 +54,8 @@ int RunExport(const SCliContext& context, const std::vector<std::string>& args)
     }
     const CErrorSubject subject(a.positional[0]);
     const std::string& out = *a.Get("-o");
-    const bool pdf = EndsWith(out, ".pdf"), glb = EndsWith(out, ".glb");
+    const char kind = ExportKindOf(out);
+    const bool pdf = kind == 'p', glb = kind == 'g';
     if (!pdf && !glb) {
         PrintError("can not export \"" + out + "\": the export formats are PDF (.pdf) and glTF binary (.glb)");
         return kExitUsage;

@@ -2,6 +2,11 @@
 
 #include <algorithm>
 
+const char* RefuseBlankText(std::string_view text) noexcept
+{
+    return text.find_first_not_of(" \t\n\v\f\r") == std::string_view::npos ? "Please enter some Text." : nullptr;
+}
+
 COLORREF CDrawText::GetBackgroundColour() const
 {
     if (m_colour1 != 0xFF00FF && m_colour2 != 0xFF00FF)

@@ -25,6 +25,7 @@
 #include "layout/text/TextBlock.h"
 
 #include <string>
+#include <string_view>
 
 // Appearances.
 constexpr std::uint32_t kTextNormal = 0;
@@ -32,6 +33,10 @@ constexpr std::uint32_t kTextBordered = 1;
 constexpr std::uint32_t kTextExtrude = 2;
 constexpr std::uint32_t kTextIndent = 3;
 constexpr std::uint32_t kTextOutline = 4;
+
+// A text must show something: the message a text of nothing but blanks
+// (spaces, tabs, line ends) is refused with, or null when it has a mark.
+const char* RefuseBlankText(std::string_view text) noexcept;
 
 class CDrawText final : public CDrawBitmapObject {
 public:

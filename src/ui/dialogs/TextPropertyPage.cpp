@@ -392,8 +392,8 @@ CTextValues CTextPropertyPage::Values() const
 bool CTextPropertyPage::Validate()
 {
     m_refused = nullptr;
-    if (m_text->toPlainText().trimmed().isEmpty()) {
-        ShowMessage(this, QStringLiteral("Please enter some Text."), EMessageIcon::Warning);
+    if (const char* refused = RefuseBlankText(m_text->toPlainText().toStdString())) {
+        ShowMessage(this, QString::fromUtf8(refused), EMessageIcon::Warning);
         m_refused = m_text;
         FocusField();
         return false;
