@@ -143,13 +143,6 @@ EffectsPageEnabling GetEffectsPageEnabling(bool shadows, bool reflection) noexce
 
 // ---- Effects 2 ----------------------------------------------------------------------
 
-int EffectSizeLimit(int renderWidth, int renderHeight) noexcept
-{
-    const int a = renderWidth / 4; // integer division truncates toward zero
-    const int b = renderHeight / 4;
-    return a < b ? a : b;
-}
-
 unsigned Effects2PageValues::Store(SettingStore& store) const
 {
     unsigned update = 0;
@@ -199,7 +192,7 @@ PageLeave LeaveEffects2Page(const Effects2PageControls& c, int renderWidth, int 
         v.colorEffectColor = 0x00FF00;
     }
 
-    const int limit = EffectSizeLimit(renderWidth, renderHeight);
+    const int limit = GetBorderBevelLimit(renderWidth, renderHeight);
     v.bevel = c.bevel;
     if (c.bevel) {
         v.bevelStyle = c.bevelStyle;

@@ -100,9 +100,6 @@ struct Effects2PageValues {
     unsigned Store(SettingStore& store) const;
 };
 
-// M: the upper bound of bevel and border sizes, min(width / 4, height / 4).
-int EffectSizeLimit(int renderWidth, int renderHeight) noexcept;
-
 // Field focus numbers of the Effects 2 page (a refused size takes the focus).
 constexpr int kEffects2FieldBevelSize = 0;
 constexpr int kEffects2FieldBorderSize = 1;

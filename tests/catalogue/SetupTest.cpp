@@ -10,6 +10,7 @@
 #include "ground/IniFile.h"
 #include "image/Raster.h"
 #include "image/SafeFile.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -18,21 +19,12 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-fs::path NewTempDir(const char* stem)
-{
-    std::random_device rd;
-    fs::path dir = fs::temp_directory_path() / (std::string(stem) + std::to_string(rd()));
-    fs::create_directories(dir);
-    return dir;
-}
 
 // An installed-data folder with a stand-in thumbnail for every model entry.
 void MakeInstalledData(const fs::path& dir)
@@ -94,7 +86,8 @@ class SetupRunTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        s_root = NewTempDir("vt_setup_");
+        s_temp = new CTempFolder;
+        s_root = s_temp->Path();
         MakeInstalledData(s_root / "installed");
         std::string error;
         s_folders = new CAppFolders(*CAppFolders::Create((s_root / "data").string(), error));
@@ -115,7 +108,7 @@ protected:
     {
         delete s_folders;
         delete s_recorder;
-        fs::remove_all(s_root);
+        delete s_temp;
     }
     static std::string Internal(const std::string& name) { return s_folders->GetInternalFolder() + name; }
 
@@ -126,6 +119,7 @@ protected:
     void ModelEntriesAndInstalledData();
     void SecondRunSkipsCompletePictures();
 
+    static inline CTempFolder* s_temp = nullptr;
     static inline fs::path s_root;
     static inline CAppFolders* s_folders = nullptr;
     static inline Recorder* s_recorder = nullptr;
@@ -138,7 +132,8 @@ protected:
 
 TEST(SetupFreeSpace, RefusesAtTheBoundary)
 {
-    const fs::path root = NewTempDir("vt_setup_space_");
+    CTempFolder temp;
+    const fs::path root = temp.Path();
     std::string error;
     std::optional<CAppFolders> folders = CAppFolders::Create((root / "data").string(), error);
     ASSERT_TRUE(folders) << error;
@@ -174,7 +169,6 @@ TEST(SetupFreeSpace, RefusesAtTheBoundary)
     ASSERT_EQ(::stat((folders->GetInternalFolder() + "ecd_c000.png").c_str(), &st), 0);
     const std::uint64_t drawn = static_cast<std::uint64_t>(st.st_blocks) * 512;
     EXPECT_EQ(CSetup(*folders, options, {}).GetRequiredFreeBytes(), 21500000 - drawn + 33 * 4096);
-    fs::remove_all(root);
 
     EXPECT_EQ(CSetup::FormatByteCount(14420000), "14,420,000");
     EXPECT_EQ(CSetup::FormatByteCount(999), "999");
@@ -183,9 +177,9 @@ TEST(SetupFreeSpace, RefusesAtTheBoundary)
 
 TEST(SetupFreeSpace, AlreadyDoneReturnsAtOnce)
 {
-    const fs::path root = NewTempDir("vt_setup_done_");
+    CTempFolder temp;
     std::string error;
-    std::optional<CAppFolders> folders = CAppFolders::Create((root / "data").string(), error);
+    std::optional<CAppFolders> folders = CAppFolders::Create(temp.Path() + "data", error);
     ASSERT_TRUE(folders);
     ASSERT_TRUE(folders->PutProgramInt("Init", "Template", 1));
     SetupOptions options;
@@ -196,7 +190,6 @@ TEST(SetupFreeSpace, AlreadyDoneReturnsAtOnce)
     };
     EXPECT_EQ(CSetup(*folders, options, {}).Run().outcome, SetupOutcome::AlreadyDone);
     EXPECT_FALSE(asked);
-    fs::remove_all(root);
 }
 
 TEST(SetupProgressEstimate, ArithmeticAndWording)
@@ -396,9 +389,9 @@ TEST_F(SetupRunTest, FirstRunThenSecondRun)
 
 TEST(SetupFailure, MissingThumbnailStopsWithoutCompleting)
 {
-    const fs::path root = NewTempDir("vt_setup_missing_");
+    CTempFolder temp;
     std::string error;
-    std::optional<CAppFolders> folders = CAppFolders::Create((root / "data").string(), error);
+    std::optional<CAppFolders> folders = CAppFolders::Create(temp.Path() + "data", error);
     ASSERT_TRUE(folders);
     // Pretend the pictures are done so that only the model group works.
     ASSERT_TRUE(fs::exists(folders->GetInternalFolder()));
@@ -410,12 +403,12 @@ TEST(SetupFailure, MissingThumbnailStopsWithoutCompleting)
     EXPECT_EQ(result.message,
               "File not found. Incomplete Installation?\n\n" + folders->GetInternalFolder() + "dmo_box_001.bmp");
     EXPECT_EQ(folders->GetProgramInt("Init", "Template", 0), 0);
-    fs::remove_all(root);
 }
 
 TEST(SetupFailure, UnwritablePictureStopsAndKeepsWhatWasMade)
 {
-    const fs::path root = NewTempDir("vt_setup_write_");
+    CTempFolder temp;
+    const fs::path root = temp.Path();
     MakeInstalledData(root / "installed");
     std::string error;
     std::optional<CAppFolders> folders = CAppFolders::Create((root / "data").string(), error);
@@ -437,5 +430,4 @@ TEST(SetupFailure, UnwritablePictureStopsAndKeepsWhatWasMade)
     EXPECT_EQ(folders->GetProgramString("Alias", "c003"), "");
     EXPECT_EQ(rec.titles, std::vector<std::string>{"Setting up CD-ROM Images"});
     EXPECT_EQ(rec.positions.back(), 6);
-    fs::remove_all(root);
 }

@@ -119,16 +119,10 @@ TEST(EffectsPage, StoreWritesTheNineSettings)
     v.bottomFade = 20;
     v.ripple = false;
     EXPECT_NE(v.Store(store), 0u);
-    EXPECT_EQ(store.GetInt(ModelKey(71)), 1);
-    EXPECT_EQ(store.GetInt(ModelKey(81)), 0x11);
-    EXPECT_EQ(store.GetInt(ModelKey(72)), 0x123456);
-    EXPECT_EQ(store.GetInt(ModelKey(73)), 1);
-    EXPECT_EQ(store.GetInt(ModelKey(53)), 1);
-    EXPECT_EQ(store.GetInt(ModelKey(61)), 0);
-    EXPECT_EQ(store.GetInt(ModelKey(62)), 10);
-    EXPECT_EQ(store.GetInt(ModelKey(63)), 20);
-    ASSERT_NE(store.LookupInt(ModelKey(64)), nullptr);
-    EXPECT_EQ(*store.LookupInt(ModelKey(64)), 0);
+    for (const auto& [id, value] : {std::pair{71, 1}, {81, 0x11}, {72, 0x123456}, {73, 1}, {53, 1}, {61, 0}, {62, 10}, {63, 20}, {64, 0}}) {
+        ASSERT_NE(store.LookupInt(ModelKey(id)), nullptr) << id;
+        EXPECT_EQ(*store.LookupInt(ModelKey(id)), value) << id;
+    }
     const EffectsPageValues back = EffectsPageValues::FromStore(store);
     EXPECT_EQ(back.lights, 0x11u);
     EXPECT_EQ(back.shadowColor, 0x123456u);
@@ -138,8 +132,6 @@ TEST(EffectsPage, StoreWritesTheNineSettings)
 TEST(Effects2Page, BevelAndBorderSizeBound)
 {
     // 400 x 300: M = min(100, 75) = 75.
-    EXPECT_EQ(EffectSizeLimit(400, 300), 75);
-    EXPECT_EQ(EffectSizeLimit(403, 999), 100); // 403 / 4 = 100.75 truncated
     Asker asker;
     Effects2PageControls c;
     c.bevel = true;
@@ -152,6 +144,7 @@ TEST(Effects2Page, BevelAndBorderSizeBound)
     EXPECT_EQ(stored.bevelStyle, 3);
     EXPECT_EQ(stored.bevelColor, 0x112233u);
 
+    // Every refusal of the field's text: ValidateIntField.MessagesInTestOrder.
     struct Case {
         std::string text;
         std::string message;
@@ -159,12 +152,7 @@ TEST(Effects2Page, BevelAndBorderSizeBound)
     const Case cases[] = {
         {"76", "Bevel Size must be between 1 and 75 pixels."},
         {"0", "Bevel Size must be between 1 and 75 pixels."},
-        {"", "Bevel Size is blank."},
-        {"   ", "Bevel Size is blank."},
         {"7a", "Bevel Size contains invalid characters."},
-        {"+7", "Bevel Size contains invalid characters."},
-        {"007", "Bevel Size contains invalid characters."},
-        {"99999999999", "Bevel Size contains invalid characters."},
     };
     for (const Case& bad : cases) {
         Effects2PageValues untouched;
@@ -342,7 +330,6 @@ TEST(SizePage, FieldsAndRanges)
     card.widthText = "86";
     card.heightText = "";
     EXPECT_EQ(LeaveSizePage(card, nullptr, v).message, "Height is blank.");
-
 }
 
 TEST(PagesPage, TotalMustBeHundred)
@@ -401,6 +388,4 @@ TEST(BackRenderPage, RangeAndFixedSize)
     ASSERT_TRUE(LeaveBackRenderPage(c, v).ok);
     EXPECT_EQ(v.width, 640);
     EXPECT_EQ(v.height, 480);
-    EXPECT_STREQ(kBackRenderFixedNote, "These settings can not be edited because they are fixed at the size of the "
-                                       "background image that you chose");
 }

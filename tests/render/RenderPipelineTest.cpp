@@ -3,6 +3,7 @@
 // for the 3D engine.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <random>
 #include <string>
 #include <utility>
@@ -207,21 +208,15 @@ TEST(RenderCacheCascade, ChangeCountMovesWithEveryStaleMark)
 
 TEST(ModelArea, SquareAndMargins)
 {
+    using A = std::array<int, 3>;  // side, ox, oy
+    const auto area = [](const SModelArea& a) { return A{a.side, a.ox, a.oy}; };
     // 1000 x 800, k = 2, no frame: mx = my = min(20, 100 | 80) = 20; inner 980 x 780.
-    SModelArea a = ComputeModelArea(1000, 800, 2, 0);
-    EXPECT_EQ(a.side, 780);
-    EXPECT_EQ(a.ox, 10);
-    EXPECT_EQ(a.oy, 10);
+    EXPECT_EQ(area(ComputeModelArea(1000, 800, 2, 0)), (A{780, 10, 10}));
     // Border 5 with k = 2: inner = 1000 - 20 - 20 = 960 by 800 - 20 - 20 = 760; corner (20, 20).
-    a = ComputeModelArea(1000, 800, 2, 5);
-    EXPECT_EQ(a.side, 760);
-    EXPECT_EQ(a.ox, 20);
-    EXPECT_EQ(a.oy, 20);
-    // Small picture: a tenth is smaller than 10 k. 50 x 70, k 4: mx = 5, my = 7; inner 45 x 63.
-    a = ComputeModelArea(50, 70, 4, 0);
-    EXPECT_EQ(a.side, 45);
-    EXPECT_EQ(a.ox, 2);  // (50 - 45) / 2, half truncated
-    EXPECT_EQ(a.oy, 3);
+    EXPECT_EQ(area(ComputeModelArea(1000, 800, 2, 5)), (A{760, 20, 20}));
+    // Small picture: a tenth is smaller than 10 k. 50 x 70, k 4: mx = 5, my = 7;
+    // inner 45 x 63, corner ((50 - 45) / 2 truncated, 3).
+    EXPECT_EQ(area(ComputeModelArea(50, 70, 4, 0)), (A{45, 2, 3}));
     // A frame wider than the picture leaves nothing to draw into.
     EXPECT_EQ(ComputeModelArea(100, 100, 1, 80).side, 0);
 
@@ -229,9 +224,7 @@ TEST(ModelArea, SquareAndMargins)
     SFixture f("BOX", 500, 400, 2);
     f.AllEffects(false);
     ASSERT_TRUE(f.pipeline.Render("y", *f.product));
-    EXPECT_EQ(f.backend.lastArea.side, 780);
-    EXPECT_EQ(f.backend.lastArea.ox, 10);
-    EXPECT_EQ(f.backend.lastArea.oy, 10);
+    EXPECT_EQ(area(f.backend.lastArea), (A{780, 10, 10}));
     EXPECT_EQ(f.backend.lastK, 2);
 }
 
@@ -338,9 +331,7 @@ TEST(RenderPipelineOutput, HugeStoredSizeIsRefusedWithoutDrawing)
     // Negative or zero stored values are brought into range.
     SFixture h("BOX", -5, 0, -3);
     const SRenderSize s = GetRenderSize(h.product->GetSettings());
-    EXPECT_EQ(s.width, 1);
-    EXPECT_EQ(s.height, 1);
-    EXPECT_EQ(s.k, 1);
+    EXPECT_TRUE(s.width == 1 && s.height == 1 && s.k == 1);
 }
 
 TEST(RenderProgressState, PercentOnlyGrowsAndTextsArePrefixed)
@@ -466,9 +457,7 @@ TEST(RenderPipelineOutput, LayoutPreviewDrawsAtOutputSize)
     EXPECT_EQ(f.backend.draws, 1);
     EXPECT_EQ(f.backend.lastK, 1);
     const CRaster* x = f.product->FindSidePtr("x")->GetPicture();
-    ASSERT_NE(x, nullptr);
-    EXPECT_EQ(x->GetWidth(), 60);
-    EXPECT_EQ(x->GetHeight(), 40);
+    ASSERT_TRUE(x && x->GetWidth() == 60 && x->GetHeight() == 40);
     EXPECT_TRUE(f.pipeline.GetCache().IsUpToDate("x"));
     EXPECT_FALSE(f.pipeline.GetCache().IsUpToDate("y"));
     ASSERT_TRUE(f.pipeline.Render("x", *f.product));
