@@ -8,25 +8,20 @@ copy_data_folder
 p="$work/vhs.vtp"
 check "new VHS Box" run -q new "VHS Box" -o "$p"
 check "info" run info "$p"
-grep -q "^Kind: Box (BOX)" "$work/out" || { echo "FAIL: info kind"; fails=$((fails + 1)); }
-grep -q "^Dimensions: 103 x 190 x 28 mm" "$work/out" || { echo "FAIL: info dimensions"; fails=$((fails + 1)); }
-grep -q "^Rendering: 400 x 400 pixels, magnification 2" "$work/out" || { echo "FAIL: info size"; fails=$((fails + 1)); }
 # New projects print at 300 dpi: 400 / 300 * 2.54 = 3.39 cm.
-grep -q "^Print size: 3.4 x 3.4 cm at 300 dpi" "$work/out" || { echo "FAIL: info print size"; fails=$((fails + 1)); }
+expect "info" "^Kind: Box (BOX)" "^Dimensions: 103 x 190 x 28 mm" "^Rendering: 400 x 400 pixels, magnification 2" \
+  "^Print size: 3.4 x 3.4 cm at 300 dpi"
 
 check "set by label" run -q set "$p" "Bevel=Yes" "Bevel Size=12" "Effect Style=Gray Scale" "Color Effect=Yes" "Borders/Color=#FF8000"
 # Every value as info prints it is taken back, with or without its unit; global options go anywhere.
 check "values as info prints them" run set "$p" "Bevel/Size=12 pixels" "Brightness=100%" "Resolution=300 dpi" "Y Rotation=25 degrees" -q
 [[ ! -s "$work/out" ]] || { echo "FAIL: -q after the command"; fails=$((fails + 1)); }
 check "render --help" run render --help
-grep -q -- "--threads N" "$work/out" || { echo "FAIL: render --help"; fails=$((fails + 1)); }
+expect "render --help" "--threads N"
 head -c 100 /dev/urandom >"$work/junk.vtp"
 refuse "not a project names the file" 1 "$work/junk.vtp: " run info "$work/junk.vtp"
 check "info after set" run info "$p"
-grep -q "Size             12 pixels" "$work/out" || { echo "FAIL: bevel size not stored"; fails=$((fails + 1)); }
-grep -q "Effect Style     Gray Scale" "$work/out" || { echo "FAIL: effect style not stored"; fails=$((fails + 1)); }
-grep -q "Color            #FF8000" "$work/out" || { echo "FAIL: border colour not stored"; fails=$((fails + 1)); }
-grep -q "^  Front " "$work/out" || { echo "FAIL: info names the faces"; fails=$((fails + 1)); }
+expect "info after set" "Size             12 pixels" "Effect Style     Gray Scale" "Color            #FF8000" "^  Front "
 
 # Refused edits leave the project file exactly as it was.
 before="$(md5sum <"$p")"
@@ -39,7 +34,7 @@ refuse "range with the unit" 2 "Brightness must be between 50 and 150 %." run se
 [[ "$(md5sum <"$p")" == "$before" ]] || { echo "FAIL: a refused set changed the file"; fails=$((fails + 1)); }
 
 check "reflection with the vertical table informs" run set "$p" "Table Position=Behind (Vertical Table)" "Reflection=Yes"
-grep -q "Reflections can not be combined with this Table Position, so will not be displayed." "$work/out" || { echo "FAIL: no table information"; fails=$((fails + 1)); }
+expect "table information" "Reflections can not be combined with this Table Position, so will not be displayed."
 check "back to the horizontal table" run -q set "$p" "Table Position=Beneath (Horizontal Table)" "Reflection=No"
 check "page depths together" run -q set "$p" "Page Depth %=20/70/10"
 
@@ -47,9 +42,8 @@ check "page depths together" run -q set "$p" "Page Depth %=20/70/10"
 # the extension, and a name without one is refused.
 check "set resolution and size" run -q set "$p" "Resolution=600" "Rendering Size=240x180"
 check "info resolution" run info "$p"
-grep -q "^Rendering: 240 x 180 pixels" "$work/out" || { echo "FAIL: rendering size not set"; fails=$((fails + 1)); }
 # 240 / 600 * 2.54 = 1.016 and 180 / 600 * 2.54 = 0.762 cm.
-grep -q "^Print size: 1.0 x 0.8 cm at 600 dpi" "$work/out" || { echo "FAIL: print size at 600 dpi"; fails=$((fails + 1)); }
+expect "info resolution" "^Rendering: 240 x 180 pixels" "^Print size: 1.0 x 0.8 cm at 600 dpi"
 refuse "rendering size range" 2 "Width must be between 50 and 10000 pixels." run set "$p" "Rendering Size=10001x900"
 refuse "resolution range" 2 "Resolution must be between 10 and 9600 dpi." run set "$p" "Resolution=0"
 refuse "no extension" 2 "the picture formats are" run render "$p" -o "$work/cover"
@@ -121,10 +115,10 @@ refuse "unknown command" 2 "unknown command" run frobnicate
 # An editable dimension is taken; a book gets its page edges.
 check "new software box 80 deep" run -q new "Software Box" --depth 80 --size 300x200 -o "$work/sw.vtp"
 check "info software box" run info "$work/sw.vtp"
-grep -q "^Dimensions: 202 x 261 x 80 mm" "$work/out" || { echo "FAIL: depth not taken"; fails=$((fails + 1)); }
+expect "depth taken" "^Dimensions: 202 x 261 x 80 mm"
 check "the fixed value itself" run -q new "VHS Box" --width 103 --magnification 3 -o "$work/fixed.vtp"
 check "info magnification" run info "$work/fixed.vtp"
-grep -q "^Rendering: 400 x 400 pixels, magnification 3" "$work/out" || { echo "FAIL: magnification not stored"; fails=$((fails + 1)); }
+expect "magnification stored" "^Rendering: 400 x 400 pixels, magnification 3"
 check "new book with cd" run -q new "bkc/Text Book" -o "$work/book.vtp"
 check "new floppy disk" run -q new "3.5\" Floppy Disk" -o "$work/floppy.vtp"
 check "render floppy disk" run -q render "$work/floppy.vtp" -o "$work/floppy.png"

@@ -20,6 +20,10 @@ refuse() {  # refuse DESCRIPTION EXITCODE MESSAGE COMMAND...: that code, that me
   grep -qF -- "$msg" "$work/err" || { fail "$what: message"; cat "$work/err"; }
   [[ $(wc -l <"$work/err") -eq 1 ]] || { fail "$what: not one line"; cat "$work/err"; }
 }
+expect() {  # expect WHAT PATTERN...: every pattern (grep) is in the last command's output
+  local what="$1" p; shift
+  for p in "$@"; do grep -q -- "$p" "$work/out" || fail "$what: no \"$p\""; done
+}
 # The data folder the test run set up (prepare_data_folder.sh), as hard links: the program
 # replaces files by renaming, never rewrites them.
 copy_data_folder() {
