@@ -110,20 +110,28 @@ void CFaceRunSampler::SetFlatTiles(const CFlatTiles* tiles) noexcept
 }
 
 #if defined(VT_FACE_SAMPLER_AVX2)
-// The corners of the pixel's sample grid, mapped as every sample is, the
-// four at once: inside the face by a margin (so every sample counts; the
-// numerators' denominator keeps its sign, so the grid does not cross the
-// horizon), and their texel columns and rows, widened by a margin, within
-// tiles of one colour. The margins are far wider than any rounding, so the
-// corners need not be mapped in the reference's order of operations.
-__attribute__((target("avx2"))) bool CFaceRunSampler::OneColourPixel(int x, double rowA, double rowB, double rowC,
-                                                                     CPixelSamples& out) const noexcept
+// The corners of the sample grids of pixels x0 .. x1 (the left ones of x0's,
+// the right ones of x1's), mapped as every sample is, the four at once: inside
+// the face by a margin (so every sample counts; the numerators' denominator
+// keeps its sign, so the grids do not cross the horizon), and their texel
+// columns and rows, widened by a margin, within tiles of one colour. Every
+// sample of those pixels lies in the rectangle of the four corners, whose
+// picture on the face is the four-sided shape of theirs (the mapping keeps
+// straight lines), so each reads a texel of that colour. The margins are far
+// wider than any rounding, so the corners need not be mapped in the
+// reference's order of operations.
+__attribute__((target("avx2"))) bool CFaceRunSampler::OneColourSpan(int x0, int x1, double rowA, double rowB,
+                                                                    double rowC, CPixelSamples& out) const noexcept
 {
     constexpr double kInside = 1e-9, kTexel = 1e-6;
-    const __m256d den = _mm256_add_pd(_mm256_set1_pd(m_cx * x + rowC), _mm256_load_pd(m_cornerC));
+    const __m256d xs = _mm256_setr_pd(x0, x1, x0, x1); // corners 0 and 2 lie left, 1 and 3 right
+    const __m256d pC = _mm256_add_pd(_mm256_mul_pd(_mm256_set1_pd(m_cx), xs), _mm256_set1_pd(rowC));
+    const __m256d pB = _mm256_add_pd(_mm256_mul_pd(_mm256_set1_pd(m_bx), xs), _mm256_set1_pd(rowB));
+    const __m256d pA = _mm256_add_pd(_mm256_mul_pd(_mm256_set1_pd(m_ax), xs), _mm256_set1_pd(rowA));
+    const __m256d den = _mm256_add_pd(pC, _mm256_load_pd(m_cornerC));
     const __m256d inv = _mm256_div_pd(_mm256_set1_pd(1.0), den);
-    const __m256d u = _mm256_mul_pd(_mm256_add_pd(_mm256_set1_pd(m_bx * x + rowB), _mm256_load_pd(m_cornerB)), inv);
-    const __m256d a = _mm256_mul_pd(_mm256_add_pd(_mm256_set1_pd(m_ax * x + rowA), _mm256_load_pd(m_cornerA)), inv);
+    const __m256d u = _mm256_mul_pd(_mm256_add_pd(pB, _mm256_load_pd(m_cornerB)), inv);
+    const __m256d a = _mm256_mul_pd(_mm256_add_pd(pA, _mm256_load_pd(m_cornerA)), inv);
     const __m256d v = _mm256_sub_pd(_mm256_set1_pd(1.0), a);
     const __m256d lo = _mm256_set1_pd(kInside), hi = _mm256_set1_pd(1.0 - kInside);
     const __m256d uIn = _mm256_and_pd(_mm256_cmp_pd(u, lo, _CMP_GE_OQ), _mm256_cmp_pd(u, hi, _CMP_LE_OQ));
@@ -151,7 +159,7 @@ __attribute__((target("avx2"))) bool CFaceRunSampler::OneColourPixel(int x, doub
     return true;
 }
 #else
-bool CFaceRunSampler::OneColourPixel(int, double, double, double, CPixelSamples&) const noexcept
+bool CFaceRunSampler::OneColourSpan(int, int, double, double, double, CPixelSamples&) const noexcept
 {
     return false;
 }
@@ -164,11 +172,25 @@ void CFaceRunSampler::SampleRun(int left, int right, double rowA, double rowB, d
         SampleRunAnyWay(left, right, rowA, rowB, rowC, out);
         return;
     }
+    // Spans of pixels that take one colour together: a span twice as long
+    // after each that did, half as long after one that did not, down to a
+    // pixel; a pixel that does not is sampled.
+    constexpr int kLongestSpan = 256;
     int from = left; // the first pixel not yet sampled
-    for (int x = left; x <= right; ++x) {
-        if (!OneColourPixel(x, rowA, rowB, rowC, out[x - left])) continue;
-        if (from < x) SampleRunAnyWay(from, x - 1, rowA, rowB, rowC, out + (from - left));
-        from = x + 1;
+    int span = 1;
+    for (int x = left; x <= right;) {
+        const int last = std::min(right, x + span - 1);
+        CPixelSamples one;
+        if (OneColourSpan(x, last, rowA, rowB, rowC, one)) {
+            if (from < x) SampleRunAnyWay(from, x - 1, rowA, rowB, rowC, out + (from - left));
+            std::fill(out + (x - left), out + (last - left) + 1, one);
+            from = x = last + 1;
+            span = std::min(2 * span, kLongestSpan);
+        } else if (span > 1) {
+            span /= 2;
+        } else {
+            ++x;
+        }
     }
     if (from <= right) SampleRunAnyWay(from, right, rowA, rowB, rowC, out + (from - left));
 }

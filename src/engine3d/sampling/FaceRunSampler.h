@@ -82,7 +82,7 @@ public:
 private:
     void SampleRunAnyWay(int left, int right, double rowA, double rowB, double rowC,
                          CPixelSamples* out) const noexcept;
-    bool OneColourPixel(int x, double rowA, double rowB, double rowC, CPixelSamples& out) const noexcept;
+    bool OneColourSpan(int x0, int x1, double rowA, double rowB, double rowC, CPixelSamples& out) const noexcept;
     void SampleRunWide(int left, int right, double rowA, double rowB, double rowC,
                        CPixelSamples* out) const noexcept;
     void SampleRunLinear(int left, int right, double rowA, double rowB, double rowC,
