@@ -22,6 +22,9 @@ struct SCliContext {
     bool assumeYes = false;
     // A batch worker's projects read before (null: every command reads its file).
     CTemplateCache* templates = nullptr;
+    // The data folder's leftovers of killed saves were removed by this
+    // process already (a batch worker after its first job): not looked for again.
+    bool foldersSwept = false;
 };
 
 constexpr int kExitOk = 0;

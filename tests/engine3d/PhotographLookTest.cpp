@@ -403,3 +403,22 @@ TEST(PhotographLook, TheKeyLightFallsOffAcrossTheFront)
         else EXPECT_GT(topLeft, bottomRight + 8);
     }
 }
+
+TEST(PhotographLook, LinearShadeTablesGiveTheLevelsOfTheSrgbFormula)
+{
+    auto decode = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    auto level = [](double x) {
+        const double v = x <= 0.0031308 ? 12.92 * x : 1.055 * std::pow(x, 1 / 2.4) - 0.055;
+        return static_cast<int>(std::lround(std::clamp(v, 0.0, 1.0) * 255));
+    };
+    for (double light = 0; light < 1.3; light += 0.0173)
+        for (double specular : {0.0, 0.004, 0.25}) {
+            const CLinearShadeTable table = MakeLinearShadeTable(light, specular);
+            for (int v = 0; v < 256; v += 5)
+                ASSERT_EQ(table[static_cast<std::size_t>(v)], level(light * decode(v / 255.0) + specular)) << light << " " << v;
+        }
+    // A white texel (linear 1) under light x is x itself: around each level's edge.
+    for (int k = 1; k < 256; ++k)
+        for (double x = decode((k - 0.5) / 255.0) * (1 - 1e-9); x < decode((k - 0.5) / 255.0) * (1 + 1e-9); x *= 1 + 1e-10)
+            ASSERT_EQ(MakeLinearShadeTable(x, 0.0)[255], level(x)) << k;
+}

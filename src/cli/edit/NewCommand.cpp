@@ -53,7 +53,7 @@ std::optional<CAppFolders> OpenFolders(const SCliContext& context, bool prepare)
         PrintError(error.empty() ? "the data folder could not be prepared" : error);
         return folders;
     }
-    folders->RemoveLeftoverSaveFiles();  // of saves that were killed
+    if (!context.foldersSwept) folders->RemoveLeftoverSaveFiles();  // of saves that were killed
     if (prepare && !EnsureDataSetUp(context, *folders)) return std::nullopt;
     return folders;
 }

@@ -110,6 +110,7 @@ int RunBatchWorker(const SCliContext& context)
                 PrintError("a batch job is a render or an export, not \"" + words[0] + "\"");
             why = capture.LastLine();
         }
+        own.foldersSwept = true;
         const std::string answer = std::to_string(code) + "\t" + why + "\n";
         if (write(3, answer.data(), answer.size()) != static_cast<ssize_t>(answer.size())) return kExitFailed;
     }

@@ -3,7 +3,9 @@
 #include "image/colour/SrgbProfile.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -30,9 +32,39 @@ const std::array<double, 256>& DecodeTable() noexcept
     return table;
 }
 
-std::uint8_t Encode(double linear) noexcept
+std::uint8_t EncodeByFormula(double linear) noexcept
 {
     return static_cast<std::uint8_t>(std::lround(std::clamp(LinearToSrgb(linear), 0.0, 1.0) * 255.0));
+}
+
+// Where each level begins: the smallest linear light the formula above gives
+// that level or more for. Found once, by halving between neighbouring doubles,
+// so that a lookup gives exactly what the formula gives, without its pow.
+const std::array<double, 256>& LevelStarts() noexcept
+{
+    static const std::array<double, 256> starts = [] {
+        std::array<double, 256> t{};
+        t[0] = -HUGE_VAL;
+        for (int k = 1; k < 256; ++k) {
+            // Positive doubles order as their bit patterns do.
+            std::uint64_t below = std::bit_cast<std::uint64_t>(k == 1 ? 0.0 : t[static_cast<std::size_t>(k - 1)]);
+            std::uint64_t at = std::bit_cast<std::uint64_t>(1.0);
+            if (k > 1 && EncodeByFormula(std::bit_cast<double>(below)) >= k) at = below;  // level k - 1 is skipped
+            while (at > below + 1) {
+                const std::uint64_t mid = below + (at - below) / 2;
+                (EncodeByFormula(std::bit_cast<double>(mid)) >= k ? at : below) = mid;
+            }
+            t[static_cast<std::size_t>(k)] = std::bit_cast<double>(at);
+        }
+        return t;
+    }();
+    return starts;
+}
+
+std::uint8_t Encode(double linear) noexcept
+{
+    const std::array<double, 256>& starts = LevelStarts();
+    return static_cast<std::uint8_t>(std::upper_bound(starts.begin() + 1, starts.end(), linear) - starts.begin() - 1);
 }
 
 } // namespace
