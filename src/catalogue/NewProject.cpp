@@ -589,6 +589,8 @@ void ApplyNewProjectView(SettingStore& m)
     m.SetInt(ModelKey(kSetLighting), 1); // "Studio"
     m.SetInt(ModelKey(kSetBackdrop), 1); // "Studio Sweep"
     m.SetInt(ModelKey(kSetLinearBlending), 1);
+    m.SetInt(ModelKey(kSetHighlightBand), 1);
+    m.SetInt(ModelKey(kSetReflectionFraming), 1);
     m.SetInt(ModelKey(kSetShadowStyle), kStudioShadowStyleValue);
 }
 

@@ -73,6 +73,15 @@ public:
     // its picture part (u left to right, v bottom to top, 0 .. 1) is
     // shade + shadeU (u - 1/2) + shadeV (v - 1/2). Linear shade only.
     double shadeU = 0.0, shadeV = 0.0;
+    // A finish's highlight that varies across the polygon, in linear light
+    // added after the shade: at (u, v) it is `specular` + sheenU (u - 1/2) +
+    // sheenV (v - 1/2) + peak * BandProfile(at + atU (u - 1/2) + atV (v - 1/2),
+    // softness) (engine3d/light/HighlightBand.h). Linear shade only.
+    struct CHighlight {
+        double sheenU = 0.0, sheenV = 0.0;
+        double peak = 0.0, at = 0.0, atU = 0.0, atV = 0.0, softness = 1.0;
+        bool Varies() const noexcept { return peak != 0.0 || sheenU != 0.0 || sheenV != 0.0; }
+    } highlight;
     // The part of its face picture the polygon shows, as fractions of the
     // picture's width and height (v from the bottom); the facets of rounded
     // edges show a strip each, a face the whole picture.

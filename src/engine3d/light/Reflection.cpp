@@ -18,7 +18,8 @@ long long ReflectionWeight(int y, int height, int topFade, int bottomFade) noexc
 {
     const long long H = height > 0 ? height : 1;
     const long long lo = topFade, hi = bottomFade;
-    return lo * 100 + ((H - y) * (hi - lo) * 100) / H;
+    // Rows above `height` (a fade that ends below the picture's top) keep the top fade.
+    return std::clamp(lo * 100 + ((H - y) * (hi - lo) * 100) / H, std::min(lo, hi) * 100, std::max(lo, hi) * 100);
 }
 
 bool BlendReflectionLayer(const CRaster& layer, CRaster& target, int topFade, int bottomFade,

@@ -21,7 +21,8 @@ void AddReflection(CModelMesh& mesh, const CPolygonList& modelList, const CEngin
 // pixels are background and are skipped. A top fade above the bottom fade
 // gives the same linear fade from the top value at the top to the bottom
 // value at the bottom.
-// Weight of the picture in row y (units of 25500, before ripple and clamping).
+// Weight of the picture in row y (units of 25500, before ripple and clamping);
+// rows from `height` up (a fade ending below the picture's top) keep the top fade.
 long long ReflectionWeight(int y, int height, int topFade, int bottomFade) noexcept;
 
 // With firstRow and pictureHeight the layer and the target are a band of a

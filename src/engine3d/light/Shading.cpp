@@ -1,6 +1,7 @@
 #include "engine3d/light/Shading.h"
 
 #include "engine3d/surface/EngineSettings.h"
+#include "engine3d/light/HighlightBand.h"
 #include "engine3d/light/Lighting.h"
 #include "engine3d/light/StudioLighting.h"
 
@@ -98,6 +99,18 @@ struct CFalloff {
     }
 };
 
+// The highlight of a face that varies across it (its `highlight` set), as
+// its value at the centre; an untextured polygon takes that one value.
+double BandedHighlight(CPolygon3D& p, const CBandScene& band, int finish, double strength) noexcept
+{
+    SetFaceHighlight(p, band, finish, strength);
+    if (!IsUntexturedCode(p.faceCode)) return p.specular;
+    const double centre = p.specular + p.highlight.peak * BandProfile(p.highlight.at, p.highlight.softness);
+    p.highlight = {};
+    p.specular = 0.0;
+    return centre;
+}
+
 } // namespace
 
 void ShadeModelList(CPolygonList& list, const CEngineSettings& settings) noexcept
@@ -109,13 +122,16 @@ void ShadeModelList(CPolygonList& list, const CEngineSettings& settings) noexcep
     const double e = std::clamp(settings.elevation, 0, 89) * 3.14159265358979323846 / 180.0;
     const double vy = std::sin(e), vz = -std::cos(e);
     const CFalloff falloff = studio != nullptr ? CFalloff::Of(list, *studio, settings.falloff) : CFalloff{};
+    CBandScene band;
+    const bool banded = studio != nullptr && settings.highlightBand && CBandScene::Of(list, settings, band);
     for (CPolygon3D& p : list.polygons) {
         if (p.vertices.size() < 3) continue;
         p.ComputePlane();
         if (studio != nullptr) {
             const double lit = s * StudioFaceLight(-p.nx, -p.ny, -p.nz, *studio);
             const double light = 1.0 - s + lit * falloff.At(PolygonCentre(p));
-            const double specular = s * FinishSpecular(-p.nx, -p.ny, -p.nz, 0.0, vy, vz, *studio, settings.finish);
+            const double specular = banded ? BandedHighlight(p, band, settings.finish, s)
+                                           : s * FinishSpecular(-p.nx, -p.ny, -p.nz, 0.0, vy, vz, *studio, settings.finish);
             if (IsUntexturedCode(p.faceCode)) {
                 p.fillColour = ShadeColourLinear(p.fillColour, light, specular);
                 p.outlineColour = ShadeColourLinear(p.outlineColour, light, specular);

@@ -84,17 +84,18 @@ CFitContext CModelMesh::FitToPicture(double S, double ox, double oy) noexcept
     return Fit(S, S, ox, oy, false);
 }
 
-CFitContext CModelMesh::FitToRectangle(double width, double height, double ox, double oy) noexcept
+CFitContext CModelMesh::FitToRectangle(double width, double height, double ox, double oy,
+                                       std::size_t counted) noexcept
 {
-    return Fit(width, height, ox, oy, true);
+    return Fit(width, height, ox, oy, true, counted);
 }
 
-CFitContext CModelMesh::Fit(double Sx, double Sy, double ox, double oy, bool centreBoth) noexcept
+CFitContext CModelMesh::Fit(double Sx, double Sy, double ox, double oy, bool centreBoth, std::size_t counted) noexcept
 {
     bool any = false;
     double minX = 0, maxX = 0, minY = 0, maxY = 0;
-    for (const CPolygonList& l : lists)
-        for (const CPolygon3D& p : l.polygons)
+    for (std::size_t i = 0; i < std::min(counted, lists.size()); ++i)
+        for (const CPolygon3D& p : lists[i].polygons)
             for (const CVertex3D& v : p.vertices) {
                 if (!any) {
                     minX = maxX = v.sx;

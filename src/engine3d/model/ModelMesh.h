@@ -49,9 +49,12 @@ public:
     // Returns the fit numbers for the rasteriser.
     CFitContext FitToPicture(double S, double ox, double oy) noexcept;
     // Fits it into the width x height rectangle with lower-left corner
-    // (ox, oy), centred in both directions.
-    CFitContext FitToRectangle(double width, double height, double ox, double oy) noexcept;
+    // (ox, oy), centred in both directions. Only the first `counted` lists
+    // are measured (the rest may run out of the rectangle); all are moved.
+    CFitContext FitToRectangle(double width, double height, double ox, double oy,
+                               std::size_t counted = static_cast<std::size_t>(-1)) noexcept;
 
 private:
-    CFitContext Fit(double width, double height, double ox, double oy, bool centreBoth) noexcept;
+    CFitContext Fit(double width, double height, double ox, double oy, bool centreBoth,
+                    std::size_t counted = static_cast<std::size_t>(-1)) noexcept;
 };

@@ -39,6 +39,8 @@ CEngineSettings CEngineSettings::FromStore(const SettingStore& store)
     s.edgeRadius = i(kSetEdgeRadius);
     s.exactOutlines = store.LookupInt(SettingKey(kSetEdgeRadius, 'M')) != nullptr;
     s.linearBlending = i(kSetLinearBlending) != 0;
+    s.highlightBand = i(kSetHighlightBand) != 0;
+    s.reflectionFraming = i(kSetReflectionFraming) != 0;
     s.binderType = i(kSetBinderType);
     s.binderParam1 = i(kSetBinderParam1);
     s.binderParam2 = i(kSetBinderParam2);

@@ -50,6 +50,16 @@ struct CEngineSettings {
     // light (sRGB decoded and encoded through tables). Projects that store
     // Linear Blending 1: new projects.
     bool linearBlending = false;
+    // A finish's highlight varies across each face: the strip soft box's
+    // band and a sheen that rises towards grazing angles (HighlightBand.h);
+    // otherwise each face has one highlight (FinishSpecular). Projects that
+    // store Highlight Band 1: new projects.
+    bool highlightBand = false;
+    // A framed product is centred with its shadow and its reflection runs
+    // below, out of the picture, fading from the product's base; otherwise
+    // the reflection is framed too and fades from the picture's top.
+    // Projects that store Reflection Framing 1: new projects.
+    bool reflectionFraming = false;
     // Binder rings
     int binderType = 0;   // 0 none, 1 spiral, 2 comb
     int binderParam1 = 50; // ring height in tenths of a unit

@@ -9,6 +9,7 @@
 #include "image/Raster.h"
 
 #include <algorithm>
+#include <cmath>
 #include <new>
 
 void PrepareTextureSet(const CModelDescription& desc, CTextureSet& textures)
@@ -68,7 +69,14 @@ void CProductModel::Discard() noexcept
 CFitContext CProductModel::Fit(const CModelArea& area) noexcept
 {
     m_mesh.ProjectMesh(1.0);
-    if (area.width > 0 && area.height > 0) return m_mesh.FitToRectangle(area.width, area.height, area.ox, area.oy);
+    if (area.width > 0 && area.height > 0) {
+        // A photographer frames the product with its shadow and lets its
+        // reflection (the last list) run below it, fading out of the picture.
+        const CEngineSettings& st = m_desc.settings;
+        std::size_t counted = m_mesh.lists.size();
+        if (st.reflectionFraming && st.ReflectionShown() && counted > 1) --counted;
+        return m_mesh.FitToRectangle(area.width, area.height, area.ox, area.oy, counted);
+    }
     return m_mesh.FitToPicture(area.size, area.ox, area.oy);
 }
 
@@ -188,6 +196,15 @@ struct SModelPass {
     void DrawProduct();
 };
 
+// The picture row (y up) just above the lowest point of a fitted list; at least 1.
+int LowestRow(const CPolygonList& list) noexcept
+{
+    double lowest = 1e9;
+    for (const CPolygon3D& p : list.polygons)
+        for (const CVertex3D& v : p.vertices) lowest = std::min(lowest, v.sy);
+    return static_cast<int>(std::clamp(std::ceil(lowest), 1.0, 1e9));
+}
+
 // The reflection list, drawn into the layer and blended into the picture.
 void SModelPass::DrawReflection(CPolygonList& list, int pictureHeight, const CBoundingBox* reflectionBox)
 {
@@ -200,7 +217,11 @@ void SModelPass::DrawReflection(CPolygonList& list, int pictureHeight, const CBo
     // The ripple runs along each row from the box's left edge: a band
     // takes the box of the whole picture so that its rows ripple alike.
     if (reflectionBox) box = *reflectionBox;
-    BlendReflectionLayer(alpha, scratch, st.topFade, st.bottomFade, st.ripple, Local(box), firstRow, pictureHeight,
+    // Framed below the product, the reflection fades from the product's
+    // lowest point (Top Fade) to the picture's bottom (Bottom Fade), not from
+    // the picture's top, where it never reaches.
+    const int fadeHeight = st.reflectionFraming ? LowestRow(mesh.lists[0]) : pictureHeight;
+    BlendReflectionLayer(alpha, scratch, st.topFade, st.bottomFade, st.ripple, Local(box), firstRow, fadeHeight,
                          st.linearBlending);
     WhitenBox(alpha, Local(box));
     textures.whiteAvoid = false;
