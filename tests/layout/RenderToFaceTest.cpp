@@ -49,6 +49,9 @@ std::string Modules(const std::string& encoded)
     return out;
 }
 
+// x1, y1, x2, y2 as stored.
+std::array<int, 4> Coords(const CDrawObject& o) { return {o.GetX1(), o.GetY1(), o.GetX2(), o.GetY2()}; }
+
 }  // namespace
 
 TEST(RenderToFace, RectangleFillAndBorderFollowTheStyle)
@@ -148,8 +151,7 @@ TEST(RenderToFace, MarginBandsAndTrianglesAtTheirPixels)
     for (const Expect& e : boxes) {
         auto o = CreateMarginObject(e.type, 200, 100, 10, 30, 0x0000FF, 0);
         ASSERT_TRUE(o);
-        EXPECT_EQ((std::array{o->GetX1(), o->GetY1(), o->GetX2(), o->GetY2()}), (std::array{e.x1, e.y1, e.x2, e.y2}))
-            << e.type;
+        EXPECT_EQ(Coords(*o), (std::array{e.x1, e.y1, e.x2, e.y2})) << e.type;
     }
 
     // Corner triangles: the corner pixel and the two legs' ends are filled, the
@@ -226,10 +228,7 @@ TEST(RenderToFace, TransparentPicturePixelsLeaveTheFaceVisible)
         for (int x = 0; x < 4; ++x)
             image->SetPixelColor(x, y, (x + y) % 2 ? COLORREF{0xFFFFFF} : COLORREF{0x0000FF});
     auto picture = CDrawPicture::CreateFromImage(image, 3, 6);  // top-left corner (3, 6)
-    EXPECT_EQ(picture->GetX1(), 3);
-    EXPECT_EQ(picture->GetY1(), 6);
-    EXPECT_EQ(picture->GetX2(), 7);
-    EXPECT_EQ(picture->GetY2(), 4);
+    EXPECT_EQ(Coords(*picture), (std::array{3, 6, 7, 4}));
 
     CRaster opaque = FilledFace(10, 10, kGrey);
     picture->RenderToFace(opaque);
@@ -289,10 +288,7 @@ TEST(PictureFile, InsertedPictureTakesTheImageSizeOrSaysItCouldNotBeRead)
     auto picture = CDrawPicture::CreateFromFile(path, 10, 400, message);
     ASSERT_TRUE(picture) << message;
     EXPECT_TRUE(message.empty());
-    EXPECT_EQ(picture->GetX1(), 10);
-    EXPECT_EQ(picture->GetY1(), 400);
-    EXPECT_EQ(picture->GetX2(), 310);
-    EXPECT_EQ(picture->GetY2(), 200);
+    EXPECT_EQ(Coords(*picture), (std::array{10, 400, 310, 200}));
     EXPECT_FALSE(picture->IsTransparent());
     EXPECT_EQ(picture->GetTransparentColour(), 0xFFFFFFu);
     // Turned left it becomes 200 x 300.
