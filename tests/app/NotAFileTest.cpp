@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <chrono>
 #include <filesystem>
 #include <string>
