@@ -412,7 +412,7 @@ TEST(PhotographLook, LinearShadeTablesGiveTheLevelsOfTheSrgbFormula)
         const double v = x <= 0.0031308 ? 12.92 * x : 1.055 * std::pow(x, 1 / 2.4) - 0.055;
         return static_cast<int>(std::lround(std::clamp(v, 0.0, 1.0) * 255));
     };
-    for (double light = 0; light < 1.3; light += 0.0173)
+    for (double light = -0.1; light < 1.3; light += 0.0173)
         for (double specular : {0.0, 0.004, 0.25}) {
             const CLinearShadeTable table = MakeLinearShadeTable(light, specular);
             for (int v = 0; v < 256; v += 5)

@@ -137,7 +137,19 @@ CLinearShadeTable MakeLinearShadeTable(double light, double specular) noexcept
 {
     const std::array<double, 256>& decode = DecodeTable();
     CLinearShadeTable table{};
-    for (std::size_t v = 0; v < 256; ++v) table[v] = Encode(light * decode[v] + specular);
+    if (!(light >= 0.0)) {
+        for (std::size_t v = 0; v < 256; ++v) table[v] = Encode(light * decode[v] + specular);
+        return table;
+    }
+    // The light grows with the level decoded, so each level is found by
+    // walking on from the one before.
+    const std::array<double, 256>& starts = LevelStarts();
+    std::size_t level = Encode(specular);
+    for (std::size_t v = 0; v < 256; ++v) {
+        const double linear = light * decode[v] + specular;
+        while (level < 255 && starts[level + 1] <= linear) ++level;
+        table[v] = static_cast<std::uint8_t>(level);
+    }
     return table;
 }
 
