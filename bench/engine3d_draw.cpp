@@ -4,6 +4,7 @@
 // sampler of plain faces and without it (every face sampled one pixel at a
 // time, the reference), and the 16 "Best" shadow copies of the default light.
 #include "engine3d/sampling/FaceRunSampler.h"
+#include "engine3d/sampling/SampleAverages.h"
 #include "engine3d/surface/ModelRenderer.h"
 #include "engine3d/surface/PolygonDrawer.h"
 #include "engine3d/light/Shadows.h"
@@ -14,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <random>
+#include <vector>
 
 namespace {
 
@@ -111,7 +113,8 @@ BENCHMARK(BM_BestShadows)->ArgNames({"observerY"})->Arg(0)->Arg(50)->Unit(benchm
 
 // Blending alone: a 4000 x 1000 layer, white with a shadow-coloured band
 // over the middle half of each row, onto a picture of random colours, with
-// the "Best" weight. Counter: layer megapixels per CPU second.
+// the "Best" weight, a pixel at a time (the reference, rows:0) and as it
+// is drawn (rows:1). Counter: layer megapixels per CPU second.
 void BM_ShadowBlend(benchmark::State& state)
 {
     constexpr int w = 4000, h = 1000;
@@ -131,11 +134,42 @@ void BM_ShadowBlend(benchmark::State& state)
     box.Add(w - 1, h - 1);
     CShadowBlender blender;
     for (auto _ : state) {
-        blender.Blend(layer, target, ShadowWeight(3), box);
+        if (state.range(0) == 0) // the reference, a pixel at a time
+            for (int y = 0; y < h; ++y)
+                CShadowBlender::BlendRowReference(layer.GetBits(y), target.GetBits(y), w, ShadowWeight(3));
+        else
+            blender.Blend(layer, target, ShadowWeight(3), box);
         benchmark::DoNotOptimize(target.GetBits(0));
     }
     state.counters["Mpx/s"] = benchmark::Counter(w * h * 1e-6, benchmark::Counter::kIsIterationInvariantRate);
 }
-BENCHMARK(BM_ShadowBlend)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShadowBlend)->ArgName("rows")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+// Storing a row's sample averages: 4000 pixels of 25 samples, either runs of
+// 1 to 64 equal pixels (faces of few colours) or every pixel different (a
+// photograph), a pixel at a time (the reference, arg 0) and a row at a time.
+void BM_StoreAverages(benchmark::State& state)
+{
+    constexpr int n = 4000;
+    std::vector<CPixelSamples> run(n);
+    std::mt19937 rng(7);
+    for (int i = 0; i < n;) {
+        CPixelSamples s;
+        for (std::uint32_t& v : s.sum) v = rng() % (25 * 256);
+        s.count = 25;
+        const int length = state.range(0) == 0 ? 1 + static_cast<int>(rng() % 64) : 1;
+        for (int k = 0; k < length && i < n; ++k) run[i++] = s;
+    }
+    std::vector<std::uint8_t> bgr(3 * n);
+    for (auto _ : state) {
+        if (state.range(1) == 0)
+            StoreAveragesReference(run.data(), n, 1, bgr.data());
+        else
+            StoreAverages(run.data(), n, 1, bgr.data());
+        benchmark::DoNotOptimize(bgr.data());
+    }
+    state.counters["Mpx/s"] = benchmark::Counter(n * 1e-6, benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_StoreAverages)->ArgNames({"photo", "rows"})->Args({0, 0})->Args({0, 1})->Args({1, 0})->Args({1, 1});

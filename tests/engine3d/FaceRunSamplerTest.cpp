@@ -4,6 +4,7 @@
 #include "EngineTestUtil.h"
 
 #include "engine3d/sampling/FaceRunSampler.h"
+#include "engine3d/sampling/SampleAverages.h"
 #include "engine3d/surface/PolygonDrawer.h"
 #include "engine3d/surface/RenderSurface.h"
 #include "engine3d/sampling/TextureSet.h"
@@ -196,5 +197,23 @@ TEST(FaceRunSampler, RasteriserDrawsTheSamePictureWithAndWithoutIt)
         for (int y = 0; y < 100; ++y)
             ASSERT_EQ(0, std::memcmp(withRuns->GetBits(y), without->GetBits(y), 300))
                 << "seed " << seed << " trial " << trial << " row " << y;
+    }
+}
+
+TEST(SampleAverages, RowsStoreWhatPixelByPixelStores)
+{
+    std::mt19937 rng(5);
+    std::vector<CPixelSamples> run(300);
+    for (std::size_t i = 0; i < run.size();) { // runs of equal pixels, counts 0 .. 100
+        CPixelSamples s;
+        s.count = static_cast<int>(rng() % 4 == 0 ? rng() % 101 : 25);
+        for (std::uint32_t& v : s.sum) v = rng() % (static_cast<std::uint32_t>(s.count) * 255 + 1);
+        for (std::size_t k = rng() % 9; k-- > 0 && i < run.size();) run[i++] = s;
+    }
+    for (int minCount : {1, 25, 100}) {
+        std::vector<std::uint8_t> rows(3 * run.size(), 7), pixels(rows);
+        StoreAverages(run.data(), static_cast<int>(run.size()), minCount, rows.data());
+        StoreAveragesReference(run.data(), static_cast<int>(run.size()), minCount, pixels.data());
+        EXPECT_EQ(rows, pixels) << "minCount " << minCount;
     }
 }

@@ -117,7 +117,13 @@ void CShadowBlender::BlendRow(const std::uint8_t* layer, std::uint8_t* target, i
 #if defined(__SSE2__)
     x = BlendRowWide(layer, target, pixels, weight);
 #endif
-    for (const std::uint8_t *l = layer + 3 * x, *end = layer + 3 * pixels; l < end; l += 3) {
+    BlendRowReference(layer + 3 * x, target + 3 * x, pixels - x, weight);
+}
+
+void CShadowBlender::BlendRowReference(const std::uint8_t* layer, std::uint8_t* target, int pixels,
+                                       int weight) noexcept
+{
+    for (const std::uint8_t *l = layer, *end = layer + 3 * pixels; l < end; l += 3) {
         std::uint8_t* t = target + (l - layer);
         if (l[0] == 255 && l[1] == 255 && l[2] == 255) continue;
         for (int c = 0; c < 3; ++c)

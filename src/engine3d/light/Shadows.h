@@ -32,6 +32,8 @@ public:
     bool Blend(const CRaster& layer, CRaster& target, int weight, const CBoundingBox& box) noexcept;
     // One row of `pixels` pixels, weight 0 .. 255.
     static void BlendRow(const std::uint8_t* layer, std::uint8_t* target, int pixels, int weight) noexcept;
+    // The same a pixel at a time: the reference of BlendRow.
+    static void BlendRowReference(const std::uint8_t* layer, std::uint8_t* target, int pixels, int weight) noexcept;
 };
 
 bool BlendShadowLayer(const CRaster& layer, CRaster& target, int weight, const CBoundingBox& box) noexcept;

@@ -10,6 +10,7 @@
 // the numerator of b and the denominator).
 #include "engine3d/surface/RenderSurface.h"
 #include "engine3d/sampling/FaceSetup.h"
+#include "engine3d/sampling/SampleAverages.h"
 
 #include <algorithm>
 #include <new>
@@ -18,20 +19,6 @@
 #endif
 
 namespace {
-
-// The average of a pixel's samples; the usual counts divide by a constant,
-// which the compiler turns into a multiplication.
-inline void StoreAverage(std::uint8_t* p, const std::uint32_t* sum, int count) noexcept
-{
-    if (count == 25) {
-        for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(sum[c] / 25u);
-    } else if (count == 100) {
-        for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(sum[c] / 100u);
-    } else {
-        const auto n = static_cast<std::uint32_t>(count);
-        for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(sum[c] / n);
-    }
-}
 
 // The sub-sample offsets in the numerators of the mapping, padded to an even
 // count so that samples are mapped in pairs.
@@ -224,19 +211,17 @@ bool CRenderSurface::DrawRunSampledQuad(const CQuadMapping& map, const CSampleGr
         sampler.SampleRun(left, right, rowA, rowB, rowC, run);
         std::uint8_t* p = Pixel(left, y);
         if (!soften) {
-            for (int x = left; x <= right; ++x, ++run, p += 3)
-                if (run->count != 0) StoreAverage(p, run->sum, run->count);
+            StoreAverages(run, right - left + 1, 1, p);
             continue;
         }
         // Softened: a box face's fully covered pixels need no partial record.
+        if (boxFace) StoreAverages(run, right - left + 1, N, p);
         std::uint8_t* cov = &Coverage(left, y);
-        for (int x = left; x <= right; ++x, ++run, p += 3, ++cov) {
-            if (run->count >= N && boxFace) {
+        for (int x = left; x <= right; ++x, ++run, ++cov) {
+            if (run->count >= N && boxFace)
                 *cov = static_cast<std::uint8_t>(std::min(run->count, 255));
-                StoreAverage(p, run->sum, run->count);
-            } else if (run->count != 0) {
+            else if (run->count != 0)
                 StoreSamples(x, y, *run, N, boxFace, soften);
-            }
         }
         m_coverageTouched.Add(left, y);
         m_coverageTouched.Add(right, y);
