@@ -32,11 +32,11 @@ bool CFlatTiles::Build(const CTexture& picture) noexcept
             const int x0 = tx << kShift, y0 = ty << kShift;
             const int w = std::min(size, picture.width - x0), h = std::min(size, picture.height - y0);
             const std::uint8_t* first = picture.At(x0, y0);
+            // The tile's first row is one colour, and every row is that row.
             bool one = true;
-            for (int y = 0; y < h && one; ++y) {
-                const std::uint8_t* p = picture.At(x0, y0 + y);
-                for (int x = 0; x < w && one; ++x, p += 3) one = std::memcmp(p, first, 3) == 0;
-            }
+            for (int x = 1; x < w && one; ++x) one = std::memcmp(first + 3 * x, first, 3) == 0;
+            for (int y = 1; y < h && one; ++y)
+                one = std::memcmp(picture.At(x0, y0 + y), first, 3 * static_cast<std::size_t>(w)) == 0;
             if (!one) continue;
             m_tiles[static_cast<std::size_t>(ty) * static_cast<std::size_t>(m_columns) + static_cast<std::size_t>(tx)] =
                 TexelColour(first);

@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <new>
+#include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 EScaleMethod ChooseScaleMethod(int srcWidth, int srcHeight, int dstWidth, int dstHeight) noexcept
 {
@@ -45,16 +50,63 @@ private:
     int m_shift = 0;
 };
 
+// The r source rows of one output row added column by column, each channel
+// byte into a 16-bit sum (r <= 257 keeps r * 255 in range), 16 bytes a step
+// where the processor has SSE2.
+void AddRows(const CPixelView& src, int y0, int r, int bytes, std::uint16_t* sums) noexcept
+{
+    std::fill(sums, sums + bytes, std::uint16_t{0});
+    for (int j = 0; j < r; ++j) {
+        const std::uint8_t* p = src.Row(y0 + j);
+        int i = 0;
+#if defined(__SSE2__)
+        const __m128i zero = _mm_setzero_si128();
+        for (; i + 16 <= bytes; i += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+            auto* s = reinterpret_cast<__m128i*>(sums + i);
+            _mm_storeu_si128(s, _mm_add_epi16(_mm_loadu_si128(s), _mm_unpacklo_epi8(v, zero)));
+            _mm_storeu_si128(s + 1, _mm_add_epi16(_mm_loadu_si128(s + 1), _mm_unpackhi_epi8(v, zero)));
+        }
+#endif
+        for (; i < bytes; ++i) sums[i] = static_cast<std::uint16_t>(sums[i] + p[i]);
+    }
+}
+
 void BlockAverage(const CPixelView& src, const CPixelView& dst, int r, int first) noexcept
 {
     const int area = r * r;
     const CExactDivider divide(static_cast<std::uint32_t>(area));
+    auto put = [&divide](std::uint8_t* p, unsigned sb, unsigned sg, unsigned sr) {
+        p[0] = static_cast<std::uint8_t>(divide.Divide(sb));
+        p[1] = static_cast<std::uint8_t>(divide.Divide(sg));
+        p[2] = static_cast<std::uint8_t>(divide.Divide(sr));
+    };
     const int w = dst.GetWidth();
-    // Column sums of one output row, per channel; r <= 65535 / 255 keeps
-    // the sums in range for any picture the container accepts.
+    std::vector<std::uint16_t> columns;
+    if (r <= 257) {
+        try {
+            columns.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(r) * 3);
+        } catch (const std::bad_alloc&) {
+            columns.clear(); // summed block by block below
+        }
+    }
     for (int row = 0; row < dst.GetHeight(); ++row) {
         const int y = first + row;
         std::uint8_t* out = dst.Row(row);
+        if (!columns.empty()) { // the same sums, the rows added first
+            AddRows(src, y * r, r, w * r * 3, columns.data());
+            const std::uint16_t* c = columns.data();
+            for (int x = 0; x < w; ++x) {
+                unsigned sb = 0, sg = 0, sr = 0;
+                for (int i = 0; i < r; ++i, c += 3) {
+                    sb += c[0];
+                    sg += c[1];
+                    sr += c[2];
+                }
+                put(out + 3 * x, sb, sg, sr);
+            }
+            continue;
+        }
         for (int x = 0; x < w; ++x) {
             unsigned sb = 0, sg = 0, sr = 0;
             for (int j = 0; j < r; ++j) {
@@ -65,9 +117,7 @@ void BlockAverage(const CPixelView& src, const CPixelView& dst, int r, int first
                     sr += p[2];
                 }
             }
-            out[3 * x] = static_cast<std::uint8_t>(divide.Divide(sb));
-            out[3 * x + 1] = static_cast<std::uint8_t>(divide.Divide(sg));
-            out[3 * x + 2] = static_cast<std::uint8_t>(divide.Divide(sr));
+            put(out + 3 * x, sb, sg, sr);
         }
     }
 }
