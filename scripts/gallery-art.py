@@ -35,10 +35,13 @@ def landscape(u, v):
              (0.20 + 0.04 * math.sin(5 * u + 2), (30, 35, 60))]
     c = sky
     for top, colour in hills:
-        if v < top:
-            c = mix(colour, (20, 20, 35), (top - v) * 1.5)
+        # The share of the pixel below the hill's edge, so that edges are smooth.
+        cover = min(1.0, max(0.0, (top - v) * (H - 1) + 0.5))
+        if cover > 0:
+            c = mix(c, mix(colour, (20, 20, 35), max(0.0, top - v) * 1.5), cover)
     return c
 
 
+W, H = 600, 800
 out = sys.argv[1]
-write_bmp(out + "/cover.bmp", 300, 400, landscape)
+write_bmp(out + "/cover.bmp", W, H, landscape)
