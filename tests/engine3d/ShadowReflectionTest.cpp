@@ -181,6 +181,11 @@ TEST(Reflection, RippleCarriesAlongTheRow)
     EXPECT_EQ(GetRValue(Get(*target, 1, 399)), 255 * 12531 / 25500);
     EXPECT_EQ(GetRValue(Get(*target, 2, 399)), 255 * 12531 / 25500);
     EXPECT_EQ(GetRValue(Get(*target, 3, 399)), 255 * 12631 / 25500);
+    // Steady: each pixel's weight is the row's 12831 plus its own -200, -100, 0, +100.
+    auto steady = MakePicture(4, 400, RGB(255, 255, 255));
+    ASSERT_TRUE(BlendReflectionLayer(*layer, *steady, 128, 255, true, box, 0, 0, false, true));
+    for (int x = 0; x < 4; ++x)
+        EXPECT_EQ(GetRValue(Get(*steady, x, 399)), 255 * (12831 + (x - 2) * 100) / 25500) << x;
 }
 
 TEST(Reflection, MirroredCopyOnlyOnTheHorizontalTable)

@@ -15,7 +15,7 @@ const std::vector<std::uint32_t> kStartOrder = {
     11, 12, 13, 14, 1, 2, 3, 21, 22, 23, 31, 32, 33, 34, 35, 36, 37, 41, 42, 43, 91, 92, 93,
     51, 81, 131, 132, 133, 121, 123, 122, 101, 102, 111, 112, 113, 114, 155, 151, 152, 153, 154,
     171, 172, 173, 161, 162, 163, 164, 181, 182, 183, 184, 185, 193, 194, 94, 95, 74,
-    210, 211, 212, 214, 215, 216, 217, 218};
+    210, 211, 212, 214, 215, 216, 217, 218, 219};
 
 // Chain order of one map after inserting `ids` in order (independent model).
 std::vector<std::uint32_t> ChainOrder(const std::vector<std::uint32_t>& ids) {

@@ -23,7 +23,8 @@ long long ReflectionWeight(int y, int height, int topFade, int bottomFade) noexc
 }
 
 bool BlendReflectionLayer(const CRaster& layer, CRaster& target, int topFade, int bottomFade,
-                          bool ripple, const CBoundingBox& box, int firstRow, int pictureHeight, bool linear) noexcept
+                          bool ripple, const CBoundingBox& box, int firstRow, int pictureHeight, bool linear,
+                          bool steadyRipple) noexcept
 {
     const CSrgbTables& srgb = SrgbTables();
     if (!layer.IsValid() || !target.IsValid() || layer.GetBpp() != 24 || target.GetBpp() != 24 ||
@@ -33,12 +34,15 @@ bool BlendReflectionLayer(const CRaster& layer, CRaster& target, int topFade, in
     if (b.IsEmpty()) return true;
     for (int y = b.bottom; y <= b.top; ++y) {
         const int py = y + firstRow; // row in the whole picture
-        long long w = ReflectionWeight(py, pictureHeight > 0 ? pictureHeight : target.GetHeight(), topFade, bottomFade);
-        if (!ripple) w = std::clamp(w, 0LL, 25500LL);
+        const long long rowWeight =
+            ReflectionWeight(py, pictureHeight > 0 ? pictureHeight : target.GetHeight(), topFade, bottomFade);
+        long long w = ripple ? rowWeight : std::clamp(rowWeight, 0LL, 25500LL);
         const std::uint8_t* l = layer.GetBits(y) + 3 * b.left;
         std::uint8_t* t = target.GetBits(y) + 3 * b.left;
         for (int x = b.left; x <= b.right; ++x, l += 3, t += 3) {
-            if (ripple) w = std::clamp(w + (((x + py) % 11) - 5) * 100, 0LL, 25500LL);
+            // Carried on, the change swings the weight by up to 1500 and the
+            // clamp lets it drift; steady, it stays within 500 of the row's.
+            if (ripple) w = std::clamp((steadyRipple ? rowWeight : w) + (((x + py) % 11) - 5) * 100, 0LL, 25500LL);
             if (l[0] == 255 && l[1] == 255 && l[2] == 255) continue;
             const long long wl = 25500 - w;
             if (linear) {

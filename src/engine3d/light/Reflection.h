@@ -32,4 +32,5 @@ long long ReflectionWeight(int y, int height, int topFade, int bottomFade) noexc
 // the rest, encoded to the nearest level.
 bool BlendReflectionLayer(const CRaster& layer, CRaster& target, int topFade, int bottomFade,
                           bool ripple, const CBoundingBox& box,
-                          int firstRow = 0, int pictureHeight = 0, bool linear = false) noexcept;
+                          int firstRow = 0, int pictureHeight = 0, bool linear = false,
+                          bool steadyRipple = false) noexcept;

@@ -22,6 +22,7 @@ struct CEngineSettings {
     bool reflection = false;
     int topFade = 128, bottomFade = 255; // 1 .. 255, weight of the picture in 255ths
     bool ripple = true;
+    bool steadyRipple = false;  // each pixel's weight wobbles about its row's instead of carrying the change on
     // Shadows
     bool shadows = true;
     COLORREF shadowColour = 0x808080;

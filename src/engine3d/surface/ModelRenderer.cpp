@@ -222,7 +222,7 @@ void SModelPass::DrawReflection(CPolygonList& list, int pictureHeight, const CBo
     // the picture's top, where it never reaches.
     const int fadeHeight = st.reflectionFraming ? LowestRow(mesh.lists[0]) : pictureHeight;
     BlendReflectionLayer(alpha, scratch, st.topFade, st.bottomFade, st.ripple, Local(box), firstRow, fadeHeight,
-                         st.linearBlending);
+                         st.linearBlending, st.steadyRipple);
     WhitenBox(alpha, Local(box));
     textures.whiteAvoid = false;
     counter.Advance();

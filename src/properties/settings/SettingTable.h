@@ -97,6 +97,7 @@ enum SettingId : std::uint32_t {
     kSetLinearBlending = 216,    // 1: the reflection and the soft edges mix in linear light; 0: on stored levels
     kSetHighlightBand = 217,     // 1: a finish's highlight varies across each face (the soft box's band); 0: even
     kSetReflectionFraming = 218, // 1: framing centres the product and its shadow, the reflection runs below; 0: counts it
+    kSetSteadyRipple = 219,      // 1: the ripple wobbles each pixel's weight about its row's; 0: carried along the row
 };
 
 // Update class bits: which prepared data a change makes stale.
