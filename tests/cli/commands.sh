@@ -85,7 +85,7 @@ if [[ -x /usr/bin/convert ]]; then
 fi
 
 # Ctrl+C cancels a long render and leaves no file behind.
-check "new large" run -q new "VHS Box" --size 3000x3000 --magnification 4 -o "$work/large.vtp"
+check "new large" run -q new "VHS Box" --size 6000x6000 --magnification 4 -o "$work/large.vtp"
 "$cli" --data-dir "$work/data" -q render "$work/large.vtp" -o "$work/large.png" >"$work/out" 2>"$work/err" &
 pid=$!
 sleep 2
