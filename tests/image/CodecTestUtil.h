@@ -1,8 +1,10 @@
 #pragma once
-// Helpers for the codec tests: little-endian byte builders, temporary folders
-// and picture comparison.
+// Helpers for the codec tests: little-endian byte builders, temporary folders,
+// decoding, refusals and picture comparison.
 
 #include "image/Raster.h"
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -51,6 +53,57 @@ inline std::vector<std::uint8_t> Rows(const CRaster& image)
 {
     if (!image.IsValid()) return {};
     return std::vector<std::uint8_t>(image.GetBits(0), image.GetBits(0) + image.GetEffWidth() * image.GetHeight());
+}
+
+// The palette indices of every row, row 0 first.
+inline std::vector<std::vector<int>> Indices(const CRaster& image)
+{
+    std::vector<std::vector<int>> rows(static_cast<std::size_t>(image.GetHeight()));
+    for (int y = 0; y < image.GetHeight(); ++y)
+        for (int x = 0; x < image.GetWidth(); ++x) rows[static_cast<std::size_t>(y)].push_back(image.GetPixelIndex(x, y));
+    return rows;
+}
+
+// The colour of every pixel, row 0 first, left to right.
+inline std::vector<RGBQUAD> Colours(const CRaster& image)
+{
+    std::vector<RGBQUAD> out;
+    for (int y = 0; y < image.GetHeight(); ++y)
+        for (int x = 0; x < image.GetWidth(); ++x) out.push_back(image.GetPixelColor(x, y));
+    return out;
+}
+
+inline RGBQUAD Q(unsigned r, unsigned g, unsigned b)
+{
+    return RGBQUAD{static_cast<std::uint8_t>(b), static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(r), 0};
+}
+
+inline CRaster DecodeOk(const std::vector<std::uint8_t>& data, int type)
+{
+    CRaster image;
+    EXPECT_TRUE(image.Decode(data.data(), data.size(), type)) << image.GetLastError();
+    return image;
+}
+
+// Decoding `data` fails with `message` (exactly, or contained in the error when
+// `exact` is false; any text when null) and leaves the picture it decoded into alone.
+inline void ExpectRefused(const std::vector<std::uint8_t>& data, int type, const std::string& what,
+                          const char* message = nullptr, bool exact = true)
+{
+    CRaster target = CRaster::Make(3, 2, 24).value();
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x) target.SetPixelColor(x, y, static_cast<COLORREF>(0x10305 * (x + 3 * y + 1)));
+    const std::vector<std::uint8_t> before = Rows(target);
+    EXPECT_FALSE(target.Decode(data.data(), data.size(), type)) << what;
+    const std::string error = target.GetLastError();
+    if (!message)
+        EXPECT_NE(error, "") << what;
+    else if (exact)
+        EXPECT_EQ(error, message) << what;
+    else
+        EXPECT_NE(error.find(message), std::string::npos) << what << ": " << error;
+    EXPECT_EQ(target.GetWidth(), 3) << what;
+    EXPECT_EQ(Rows(target), before) << what;
 }
 
 // True when both pictures show the same colour at every pixel.

@@ -7,8 +7,8 @@
 
 #include <cstring>
 
-using testutil::Bytes;
-using testutil::Rows;
+using namespace testutil;
+using Grid = std::vector<std::vector<int>>;
 
 namespace {
 
@@ -102,50 +102,39 @@ TEST(PcxDecode, PlaneLayouts)
     // 3 planes of 8 bits, width 2 (bytes per line 2), one line: R plane, G plane, B plane.
     Bytes rgb = PcxHeader(2, 1, 8, 3, 2);
     rgb.raw({10, 11, 20, 21, 30, 31});
-    CRaster a;
-    ASSERT_TRUE(a.Decode(rgb.data(), rgb.size(), IMAGE_TYPE_PCX)) << a.GetLastError();
+    CRaster a = DecodeOk(rgb, IMAGE_TYPE_PCX);
     EXPECT_EQ(a.GetBpp(), 24);
-    EXPECT_EQ(a.GetPixelColor(0, 0), (RGBQUAD{30, 20, 10, 0}));
-    EXPECT_EQ(a.GetPixelColor(1, 0), (RGBQUAD{31, 21, 11, 0}));
+    EXPECT_EQ(Colours(a), (std::vector{Q(10, 20, 30), Q(11, 21, 31)}));
     EXPECT_EQ(a.GetXDPI(), 300);
     EXPECT_EQ(a.GetYDPI(), 200);
 
     // 4 planes of 8 bits: the fourth is ignored. Two lines: top first.
     Bytes rgba = PcxHeader(1, 2, 8, 4, 2);
     rgba.raw({1, 0, 2, 0, 3, 0, 99, 0}).raw({4, 0, 5, 0, 6, 0, 99, 0});
-    CRaster b;
-    ASSERT_TRUE(b.Decode(rgba.data(), rgba.size(), IMAGE_TYPE_PCX)) << b.GetLastError();
-    EXPECT_EQ(b.GetPixelColor(0, 1), (RGBQUAD{3, 2, 1, 0}));
-    EXPECT_EQ(b.GetPixelColor(0, 0), (RGBQUAD{6, 5, 4, 0}));
+    EXPECT_EQ(Colours(DecodeOk(rgba, IMAGE_TYPE_PCX)), (std::vector{Q(4, 5, 6), Q(1, 2, 3)}));
 
     // 4 planes of 1 bit, width 8: plane p holds bit p of each index.
     Bytes planes = PcxHeader(8, 1, 1, 4, 2);
     planes.raw({0xC1, 0xFF, 0, 0x0F, 0, 0x00, 0, 0x80, 0}); // 0xFF must be coded as a run of 1
-    CRaster c;
-    ASSERT_TRUE(c.Decode(planes.data(), planes.size(), IMAGE_TYPE_PCX));
+    CRaster c = DecodeOk(planes, IMAGE_TYPE_PCX);
     EXPECT_EQ(c.GetBpp(), 4);
-    const int idx[8] = {9, 1, 1, 1, 3, 3, 3, 3};
-    for (int x = 0; x < 8; ++x) EXPECT_EQ(c.GetPixelIndex(x, 0), idx[x]) << x;
+    EXPECT_EQ(Indices(c), (Grid{{9, 1, 1, 1, 3, 3, 3, 3}}));
     // Header palette entry 9: red 144, green 9, blue 246.
     EXPECT_EQ(c.GetPixelColor(0, 0), (RGBQUAD{246, 9, 144, 0}));
 
     // Packed 2-bit pixels in one plane: 00 01 10 11.
     Bytes packed = PcxHeader(4, 1, 2, 1, 2);
     packed.raw({0x1B, 0});
-    CRaster d;
-    ASSERT_TRUE(d.Decode(packed.data(), packed.size(), IMAGE_TYPE_PCX));
-    for (int x = 0; x < 4; ++x) EXPECT_EQ(d.GetPixelIndex(x, 0), x);
+    EXPECT_EQ(Indices(DecodeOk(packed, IMAGE_TYPE_PCX)), (Grid{{0, 1, 2, 3}}));
 
     // 8 bits, one plane, with a run crossing the line end and the 256-colour palette.
     Bytes pal8 = PcxHeader(3, 2, 8, 1, 4);
     pal8.raw({0xC6, 7, 0xC2, 1}).u8(12);
     for (int i = 0; i < 256; ++i) pal8.u8(i).u8(0).u8(255 - i);
-    CRaster e;
-    ASSERT_TRUE(e.Decode(pal8.data(), pal8.size(), IMAGE_TYPE_PCX)) << e.GetLastError();
-    EXPECT_EQ(e.GetPixelIndex(0, 1), 7);
-    EXPECT_EQ(e.GetPixelIndex(1, 0), 7); // the run of 6 ends two bytes into the second line
-    EXPECT_EQ(e.GetPixelIndex(2, 0), 1);
-    EXPECT_EQ(e.GetPixelColor(0, 0), (RGBQUAD{248, 0, 7, 0}));
+    CRaster e = DecodeOk(pal8, IMAGE_TYPE_PCX);
+    // The run of 6 covers the top line and its pad byte and two bytes of the second line.
+    EXPECT_EQ(Indices(e), (Grid{{7, 7, 1}, {7, 7, 7}}));
+    EXPECT_EQ(e.GetPixelColor(0, 0), Q(7, 0, 248));
 }
 
 TEST(PcxDecode, OneBitPictureWithAnEmptyPaletteIsBlackAndWhite)
@@ -159,31 +148,20 @@ TEST(PcxDecode, OneBitPictureWithAnEmptyPaletteIsBlackAndWhite)
         b.raw({0xC1, 0xF0, 0, 0x0F, 0}); // 0xF0 is coded as a run of one
         return b;
     };
-    const RGBQUAD black{0, 0, 0, 0};
-    const RGBQUAD white{255, 255, 255, 0};
-
-    const Bytes empty = mono(0, 0, 0, 0, 0, 0);
-    CRaster a;
-    ASSERT_TRUE(a.Decode(empty.data(), empty.size(), IMAGE_TYPE_PCX)) << a.GetLastError();
+    // Bottom line 0000 1111, top line 1111 0000 in colours 0 and 1.
+    const auto lines = [](RGBQUAD c0, RGBQUAD c1) {
+        std::vector<RGBQUAD> v(4, c0);
+        v.insert(v.end(), 8, c1);
+        v.insert(v.end(), 4, c0);
+        return v;
+    };
+    CRaster a = DecodeOk(mono(0, 0, 0, 0, 0, 0), IMAGE_TYPE_PCX);
     ASSERT_EQ(a.GetBpp(), 1);
-    for (int x = 0; x < 8; ++x) {
-        EXPECT_EQ(a.GetPixelColor(x, 1), x < 4 ? white : black) << x; // top line 1111 0000
-        EXPECT_EQ(a.GetPixelColor(x, 0), x < 4 ? black : white) << x; // bottom line 0000 1111
-    }
-
+    EXPECT_EQ(Colours(a), lines(Q(0, 0, 0), Q(255, 255, 255)));
     // Two equal colours other than black say as little: also black and white.
-    const Bytes grey = mono(9, 9, 9, 9, 9, 9);
-    CRaster b;
-    ASSERT_TRUE(b.Decode(grey.data(), grey.size(), IMAGE_TYPE_PCX));
-    EXPECT_EQ(b.GetPixelColor(0, 1), white);
-    EXPECT_EQ(b.GetPixelColor(0, 0), black);
-
+    EXPECT_EQ(Colours(DecodeOk(mono(9, 9, 9, 9, 9, 9), IMAGE_TYPE_PCX)), lines(Q(0, 0, 0), Q(255, 255, 255)));
     // A real two-colour palette is kept: dark blue and yellow.
-    const Bytes coloured = mono(0, 0, 128, 255, 255, 0);
-    CRaster c;
-    ASSERT_TRUE(c.Decode(coloured.data(), coloured.size(), IMAGE_TYPE_PCX));
-    EXPECT_EQ(c.GetPixelColor(0, 1), (RGBQUAD{0, 255, 255, 0}));
-    EXPECT_EQ(c.GetPixelColor(0, 0), (RGBQUAD{128, 0, 0, 0}));
+    EXPECT_EQ(Colours(DecodeOk(mono(0, 0, 128, 255, 255, 0), IMAGE_TYPE_PCX)), lines(Q(0, 0, 128), Q(255, 255, 0)));
 }
 
 // Huge pictures in tiny files are the hostile corpus's (HostilePicturesTest).
@@ -221,12 +199,5 @@ TEST(PcxDecode, HostileInputsFailWithTheirMessageAndKeepTheTarget)
     };
     // The first entry keeps only 100 bytes of the header.
     cases[0].data.resize(100);
-    for (const auto& c : cases) {
-        CRaster target = CRaster::Make(3, 2, 24).value();
-        target.Clear(0x33);
-        const auto before = Rows(target);
-        EXPECT_FALSE(target.Decode(c.data.data(), c.data.size(), IMAGE_TYPE_PCX)) << c.what;
-        EXPECT_STREQ(target.GetLastError(), c.message) << c.what;
-        EXPECT_EQ(Rows(target), before) << c.what;
-    }
+    for (const auto& c : cases) ExpectRefused(c.data, IMAGE_TYPE_PCX, c.what, c.message);
 }

@@ -105,11 +105,14 @@ Bytes WriteTiff(const STiffSpec& s, const std::vector<std::uint8_t>& data)
     return bytes;
 }
 
-CRaster DecodeOk(const Bytes& file, int type = IMAGE_TYPE_TIFF)
+CRaster DecodeOk(const Bytes& file, int type = IMAGE_TYPE_TIFF) { return testutil::DecodeOk(file, type); }
+
+// One row of grey levels as colours.
+std::vector<RGBQUAD> Greys(std::initializer_list<unsigned> levels)
 {
-    CRaster image;
-    EXPECT_TRUE(image.Decode(file.data(), file.size(), type)) << image.GetLastError();
-    return image;
+    std::vector<RGBQUAD> out;
+    for (unsigned g : levels) out.push_back(testutil::Q(g, g, g));
+    return out;
 }
 
 // Colour of the pixel in column x of row r counted from the top.
@@ -189,29 +192,15 @@ TEST(TiffDecode, SixteenBitGreyAndPaletteSamples)
 
     // 8-bit grey, black is 0.
     STiffSpec grey{.width = 4, .height = 1, .samples = 1, .photometric = PHOTOMETRIC_MINISBLACK};
-    CRaster b = DecodeOk(WriteTiff(grey, {0, 77, 200, 255}));
-    for (int x = 0; x < 4; ++x) {
-        const std::uint8_t g = std::array<std::uint8_t, 4>{0, 77, 200, 255}[x];
-        EXPECT_EQ(At(b, x, 0), (RGBQUAD{g, g, g, 0})) << x;
-    }
+    EXPECT_EQ(testutil::Colours(DecodeOk(WriteTiff(grey, {0, 77, 200, 255}))), Greys({0, 77, 200, 255}));
 
     // 1-bit, white is 0: the byte 1010 0000 gives black white black white white...
     STiffSpec mono{.width = 5, .height = 1, .samples = 1, .bits = 1, .photometric = PHOTOMETRIC_MINISWHITE};
-    CRaster c = DecodeOk(WriteTiff(mono, {0xA0}));
-    const bool black[5] = {true, false, true, false, false};
-    for (int x = 0; x < 5; ++x) {
-        const std::uint8_t g = black[x] ? 0 : 255;
-        EXPECT_EQ(At(c, x, 0), (RGBQUAD{g, g, g, 0})) << x;
-    }
+    EXPECT_EQ(testutil::Colours(DecodeOk(WriteTiff(mono, {0xA0}))), Greys({0, 255, 0, 255, 255}));
 
     // 4-bit grey: level v is v * 17.
     STiffSpec grey4{.width = 4, .height = 1, .samples = 1, .bits = 4, .photometric = PHOTOMETRIC_MINISBLACK};
-    CRaster d = DecodeOk(WriteTiff(grey4, {0x0F, 0x59}));
-    const int levels[4] = {0, 15, 5, 9};
-    for (int x = 0; x < 4; ++x) {
-        const auto g = static_cast<std::uint8_t>(levels[x] * 17);
-        EXPECT_EQ(At(d, x, 0), (RGBQUAD{g, g, g, 0})) << x;
-    }
+    EXPECT_EQ(testutil::Colours(DecodeOk(WriteTiff(grey4, {0x0F, 0x59}))), Greys({0, 15 * 17, 5 * 17, 9 * 17}));
 
     // Palettes: 16-bit colour map entries e * 257 stand for e.
     for (std::uint16_t bits : {4, 8}) {
@@ -326,15 +315,7 @@ TEST(TiffDecode, DamagedFilesFailWithAMessageAndKeepTheTarget)
         {"directory past the end", noDirectory},
         {"strip cut short", cut},
     };
-    for (const auto& c : cases) {
-        CRaster target = CRaster::Make(3, 2, 24).value();
-        target.Clear(0x5A);
-        const auto before = testutil::Rows(target);
-        EXPECT_FALSE(target.Decode(c.data.data(), c.data.size(), IMAGE_TYPE_TIFF)) << c.what;
-        EXPECT_STRNE(target.GetLastError(), "") << c.what;
-        EXPECT_EQ(target.GetWidth(), 3) << c.what;
-        EXPECT_EQ(testutil::Rows(target), before) << c.what;
-    }
+    for (const auto& c : cases) testutil::ExpectRefused(c.data, IMAGE_TYPE_TIFF, c.what);
     CRaster detected;
     EXPECT_FALSE(detected.Decode(cut.data(), cut.size(), IMAGE_TYPE_UNKNOWN));
     EXPECT_STREQ(detected.GetLastError(), "Decode: Unknown or wrong format");

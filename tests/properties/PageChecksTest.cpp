@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -72,12 +73,9 @@ TEST(EffectsPage, ShadowsOffStoresDefaults)
     controls.reflection = true;      // no conflict: the table is stored beneath
     EffectsPageValues stored;
     ASSERT_TRUE(LeaveEffectsPage(controls, stored).ok);
-    EXPECT_FALSE(stored.shadows);
-    EXPECT_EQ(stored.lights, 0x100u);
-    EXPECT_EQ(stored.shadowColor, 0x808080u);
-    EXPECT_EQ(stored.shadowStyle, 4); // "Studio"
-    EXPECT_EQ(stored.tablePosition, 0);
-    EXPECT_TRUE(stored.reflection);
+    // Shadow style 4 is "Studio".
+    EXPECT_EQ(std::tuple(stored.shadows, stored.lights, stored.shadowColor, stored.shadowStyle, stored.tablePosition, stored.reflection),
+              std::tuple(false, 0x100u, 0x808080u, 4, 0, true));
 }
 
 TEST(EffectsPage, ShadowColourAndReflectionTable)
@@ -124,9 +122,7 @@ TEST(EffectsPage, StoreWritesTheNineSettings)
         EXPECT_EQ(*store.LookupInt(ModelKey(id)), value) << id;
     }
     const EffectsPageValues back = EffectsPageValues::FromStore(store);
-    EXPECT_EQ(back.lights, 0x11u);
-    EXPECT_EQ(back.shadowColor, 0x123456u);
-    EXPECT_EQ(back.tablePosition, 1);
+    EXPECT_EQ(std::tuple(back.lights, back.shadowColor, back.tablePosition), std::tuple(0x11u, 0x123456u, 1));
 }
 
 TEST(Effects2Page, BevelAndBorderSizeBound)
@@ -140,9 +136,7 @@ TEST(Effects2Page, BevelAndBorderSizeBound)
     c.bevelSizeText = "75";
     Effects2PageValues stored;
     ASSERT_TRUE(LeaveEffects2Page(c, 400, 300, asker.Fn(), stored).ok);
-    EXPECT_EQ(stored.bevelSize, 75);
-    EXPECT_EQ(stored.bevelStyle, 3);
-    EXPECT_EQ(stored.bevelColor, 0x112233u);
+    EXPECT_EQ(std::tuple(stored.bevelSize, stored.bevelStyle, stored.bevelColor), std::tuple(75, 3, 0x112233u));
 
     // Every refusal of the field's text: ValidateIntField.MessagesInTestOrder.
     struct Case {
@@ -191,23 +185,15 @@ TEST(Effects2Page, UntickedGroupsStoreDefaults)
     c.lensFlareIntensity = 180;
     Effects2PageValues v;
     ASSERT_TRUE(LeaveEffects2Page(c, 400, 400, nullptr, v).ok);
-    EXPECT_EQ(v.bevelStyle, 1);
-    EXPECT_EQ(v.bevelSize, 10);
-    EXPECT_EQ(v.bevelColor, 0xFFFFFFu);
-    EXPECT_EQ(v.borderColor, 0u);
-    EXPECT_EQ(v.borderSize, 1);
-    EXPECT_EQ(v.colorEffectStyle, 2);
-    EXPECT_EQ(v.colorEffectColor, 0x00FF00u);
-    EXPECT_EQ(v.lensFlareIntensity, 100);
-    EXPECT_EQ(v.lensFlareColor, 0x00FFFFu);
+    EXPECT_EQ(std::tuple(v.bevelStyle, v.bevelSize, v.bevelColor, v.borderColor, v.borderSize), std::tuple(1, 10, 0xFFFFFFu, 0u, 1));
+    EXPECT_EQ(std::tuple(v.colorEffectStyle, v.colorEffectColor, v.lensFlareIntensity, v.lensFlareColor),
+              std::tuple(2, 0x00FF00u, 100, 0x00FFFFu));
     EXPECT_EQ(v.lensFlareBlending, 2); // additive: a flare switched on later keeps the picture's brightness
 
     SettingStore store;
     v.Store(store);
-    EXPECT_EQ(store.GetInt(ModelKey(13)), 10);
-    EXPECT_EQ(store.GetInt(ModelKey(22)), 2);
-    EXPECT_EQ(store.GetInt(ModelKey(35)), 0x00FFFF);
-    EXPECT_EQ(store.GetInt(ModelKey(14)), 0xFFFFFF);
+    EXPECT_EQ(std::tuple(store.GetInt(ModelKey(13)), store.GetInt(ModelKey(22)), store.GetInt(ModelKey(35)), store.GetInt(ModelKey(14))),
+              std::tuple(10, 2, 0x00FFFF, 0xFFFFFF));
 }
 
 TEST(Effects2Page, ColorizeChecks)
@@ -266,9 +252,7 @@ TEST(SizePage, BinderDimensions)
     Asker yes;
     yes.reply = true;
     ASSERT_TRUE(LeaveSizePage(c, yes.Fn(), v).ok);
-    EXPECT_EQ(v.width, 100);
-    EXPECT_EQ(v.height, 279);
-    EXPECT_EQ(v.depth, 60);
+    EXPECT_EQ(std::tuple(v.width, v.height, v.depth), std::tuple(100, 279, 60));
 
     // 40 x 60: 40 <= 43 -> refused without a question.
     c.widthText = "40";
@@ -315,9 +299,7 @@ TEST(SizePage, FieldsAndRanges)
     EXPECT_EQ(r.focusField, kSizeFieldDepth);
     c.depthText = "300";
     ASSERT_TRUE(LeaveSizePage(c, nullptr, v).ok);
-    EXPECT_EQ(v.width, 202);
-    EXPECT_EQ(v.height, 261);
-    EXPECT_EQ(v.depth, 300);
+    EXPECT_EQ(std::tuple(v.width, v.height, v.depth), std::tuple(202, 261, 300));
 
     c.minimum = 5;
     c.depthText = "4";
@@ -349,10 +331,8 @@ TEST(PagesPage, TotalMustBeHundred)
     p.pages = 90;
     p.backCover = 5;
     p.Store(store);
-    EXPECT_EQ(store.GetInt(ModelKey(131)), 5);
-    EXPECT_EQ(store.GetInt(ModelKey(133)), 90);
-    EXPECT_EQ(store.GetInt(ModelKey(132)), 5);
-    EXPECT_EQ(store.GetInt(ModelKey(121)), static_cast<int>(p.paperColor));
+    EXPECT_EQ(std::tuple(store.GetInt(ModelKey(131)), store.GetInt(ModelKey(133)), store.GetInt(ModelKey(132)), store.GetInt(ModelKey(121))),
+              std::tuple(5, 90, 5, static_cast<int>(p.paperColor)));
 }
 
 TEST(ListAndSidePages, NeedAChoice)
@@ -377,8 +357,7 @@ TEST(BackRenderPage, RangeAndFixedSize)
     EXPECT_EQ(LeaveBackRenderPage(c, v).message, "Height must be between 50 and 10000 pixels.");
     c.heightText = "10000";  // print sizes: 10000 pixels is 84.7 cm at 300 dpi
     ASSERT_TRUE(LeaveBackRenderPage(c, v).ok);
-    EXPECT_EQ(v.width, 50);
-    EXPECT_EQ(v.height, 10000);
+    EXPECT_EQ(std::pair(v.width, v.height), std::pair(50, 10000));
 
     // Fixed by a background picture: the fields are not read.
     c.fixedByPicture = true;
@@ -386,6 +365,5 @@ TEST(BackRenderPage, RangeAndFixedSize)
     c.pictureWidth = 640;
     c.pictureHeight = 480;
     ASSERT_TRUE(LeaveBackRenderPage(c, v).ok);
-    EXPECT_EQ(v.width, 640);
-    EXPECT_EQ(v.height, 480);
+    EXPECT_EQ(std::pair(v.width, v.height), std::pair(640, 480));
 }

@@ -127,6 +127,7 @@ TEST(RenderFileFlow, SaveFailureNamesTheFile)
     EXPECT_EQ(f.Run(), ERenderFileResult::Failed);
     ASSERT_EQ(f.messages.size(), 1u);
     EXPECT_EQ(f.messages[0], "Error rendering to " + (f.dir / "missing" / "cover.pcx").string());
+    EXPECT_FALSE(fs::exists(f.dir / "missing"));
 }
 
 TEST(RenderFileFlow, TransparentFilterSavesTheCutOutAsPngWithAlpha)
