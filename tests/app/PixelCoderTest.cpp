@@ -212,18 +212,12 @@ TEST(PixelCoderDecode, LiteralFixedAndGreyColours)
         120, 1, 2,       // blue 1, red and green 2
         128, 77,         // grey 77
     };
-    const Picture p = Decode(data, 14, 1);
-    const Px expected[14] = {{10, 20, 30}, {255, 7, 7}, {7, 255, 7}, {7, 7, 255}, {0, 9, 9},
-                             {9, 0, 9},     {9, 9, 0},   {254, 254, 254}, {0, 0, 0}, {255, 255, 255},
-                             {255, 255, 5}, {5, 255, 255}, {2, 2, 1}, {77, 77, 77}};
-    for (int x = 0; x < 14; ++x)
-        EXPECT_EQ(p.at(x, 0), expected[x]) << "pixel " << x;
-
+    EXPECT_EQ(Decode(data, 14, 1).px, (std::vector<Px>{{10, 20, 30}, {255, 7, 7}, {7, 255, 7}, {7, 7, 255}, {0, 9, 9},
+                                                       {9, 0, 9}, {9, 9, 0}, {254, 254, 254}, {0, 0, 0}, {255, 255, 255},
+                                                       {255, 255, 5}, {5, 255, 255}, {2, 2, 1}, {77, 77, 77}}));
     // The other members of the families.
-    const Picture q = Decode({118, 5, 121, 1, 2, 122, 1, 2, 125, 3, 126, 3, 127, 3}, 6, 1);
-    const Px expected2[6] = {{255, 5, 255}, {2, 1, 2}, {1, 2, 2}, {0, 0, 3}, {0, 3, 0}, {3, 0, 0}};
-    for (int x = 0; x < 6; ++x)
-        EXPECT_EQ(q.at(x, 0), expected2[x]) << "pixel " << x;
+    EXPECT_EQ(Decode({118, 5, 121, 1, 2, 122, 1, 2, 125, 3, 126, 3, 127, 3}, 6, 1).px,
+              (std::vector<Px>{{255, 5, 255}, {2, 1, 2}, {1, 2, 2}, {0, 0, 3}, {0, 3, 0}, {3, 0, 0}}));
 
     // Packed differences: above minus 2:3:3, d = 10 011 101 -> 3, 4, 6 less;
     // above plus 0xFF -> 4, 8, 8 more, wrapping.
@@ -257,51 +251,27 @@ TEST(PixelCoderDecode, MatchesThePlainDecoderOnRandomData)
 
 TEST(PixelCoderDecode, RunLengthsRowFillsAndCarriedColour)
 {
+    const Px a{1, 2, 3}, b{4, 5, 6}, c{7, 8, 9}, nine{9, 9, 9}, five{5, 5, 5};
     // Width 12: literal, then 191 (left x5), 199+8 (left x4), 231+8 (left x2) -> 12 pixels.
-    {
-        const Picture p = Decode({0, 1, 2, 3, 191, 207, 239}, 12, 1);
-        for (int x = 0; x < 12; ++x)
-            EXPECT_EQ(p.at(x, 0), (Px{1, 2, 3})) << x;
-    }
+    EXPECT_EQ(Decode({0, 1, 2, 3, 191, 207, 239}, 12, 1).px, std::vector<Px>(12, a));
     // 183 repeats the first pixel of the picture five times; 215+8 the left pixel three times.
-    {
-        const Picture p = Decode({0, 9, 9, 9, 0, 5, 5, 5, 183, 223}, 10, 1);
-        EXPECT_EQ(p.at(1, 0), (Px{5, 5, 5}));
-        for (int x = 2; x < 7; ++x)
-            EXPECT_EQ(p.at(x, 0), (Px{9, 9, 9})) << x;
-        for (int x = 7; x < 10; ++x)
-            EXPECT_EQ(p.at(x, 0), (Px{9, 9, 9})) << x;
-    }
+    EXPECT_EQ(Decode({0, 9, 9, 9, 0, 5, 5, 5, 183, 223}, 10, 1).px,
+              (std::vector<Px>{nine, five, nine, nine, nine, nine, nine, nine, nine, nine}));
     // A run that passes the end of the row is cut there; the next byte starts the next row.
-    {
-        std::size_t used = 0;
-        const Picture p = Decode({0, 1, 1, 1, 191, 0, 2, 2, 2, 191}, 3, 2, &used);
-        EXPECT_EQ(used, 10u);
-        EXPECT_EQ(p.at(2, 0), (Px{1, 1, 1}));
-        EXPECT_EQ(p.at(0, 1), (Px{2, 2, 2}));
-        EXPECT_EQ(p.at(2, 1), (Px{2, 2, 2}));
-    }
+    std::size_t used = 0;
+    const Px one{1, 1, 1}, two{2, 2, 2};
+    EXPECT_EQ(Decode({0, 1, 1, 1, 191, 0, 2, 2, 2, 191}, 3, 2, &used).px, (std::vector<Px>{one, one, one, two, two, two}));
+    EXPECT_EQ(used, 10u);
     // 14 fills the row; 15 copies the row above and leaves the last copied colour
     // current, which an otherwise unused opcode (here 1) writes once.
-    {
-        const Picture p = Decode({0, 1, 2, 3, 0, 4, 5, 6, 15, 14, 7, 8, 9, 1, 2}, 2, 4);
-        EXPECT_EQ(p.at(0, 1), (Px{1, 2, 3}));
-        EXPECT_EQ(p.at(1, 1), (Px{4, 5, 6}));
-        EXPECT_EQ(p.at(0, 2), (Px{7, 8, 9}));
-        EXPECT_EQ(p.at(1, 2), (Px{7, 8, 9}));
-        EXPECT_EQ(p.at(0, 3), (Px{7, 8, 9}));
-        EXPECT_EQ(p.at(1, 3), (Px{7, 8, 9}));
-    }
+    EXPECT_EQ(Decode({0, 1, 2, 3, 0, 4, 5, 6, 15, 14, 7, 8, 9, 1, 2}, 2, 4).px, (std::vector<Px>{a, b, a, b, c, c, c, c}));
 }
 
 TEST(PixelCoderDecode, HostileDataStaysInsideThePicture)
 {
     // References outside the picture read as black; nothing is read past the data.
-    const Picture p = Decode({15}, 3, 1);  // no row above
-    for (int x = 0; x < 3; ++x)
-        EXPECT_EQ(p.at(x, 0), Px{});
-    const Picture q = Decode({183, 1, 255}, 7, 1);  // first pixel referring to itself, then left
-    EXPECT_EQ(q.at(0, 0), Px{});
+    EXPECT_EQ(Decode({15}, 3, 1).px, std::vector<Px>(3));  // no row above
+    EXPECT_EQ(Decode({183, 1, 255}, 7, 1).at(0, 0), Px{});  // first pixel referring to itself, then left
 
     const std::vector<std::vector<std::uint8_t>> truncated = {
         {}, {0, 1, 2}, {14, 1}, {106}, {120, 1}, {164, 1}, {132}, {0, 1, 2, 3}, // last: second row missing
@@ -369,12 +339,9 @@ TEST(PixelCoderEncode, FlatAndRepeatedRowsUseTheRowOpcodes)
     for (Px& p : flat.px)
         p = {40, 80, 120};
     const std::vector<std::uint8_t> coded = Encode(flat, 0);
-    ASSERT_EQ(coded.size(), 4u + 1599u);
-    EXPECT_EQ(coded[0], 14);
-    EXPECT_EQ(coded[1], 40);
-    EXPECT_EQ(coded[2], 80);
-    EXPECT_EQ(coded[3], 120);
-    EXPECT_EQ(coded[4], 15);
+    std::vector<std::uint8_t> expected = {14, 40, 80, 120};
+    expected.resize(4 + 1599, 15);
+    EXPECT_EQ(coded, expected);
     const Picture back = Decode(coded, 1600, 1600);
     EXPECT_EQ(back.at(1599, 1599), (Px{40, 80, 120}));
 
