@@ -12,6 +12,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -102,20 +103,12 @@ TEST_F(CatalogueIniTest, EntriesWrittenAsIniAndReadBack) {
     EXPECT_EQ(ini.GetString("dmo_box_005.bmp", "D"), "-50") << "signed decimal";
     EXPECT_EQ(ini.GetString("dmo_bic_027.bmp", "MODEL"), "") << "no such entry";
 
-    for (const CatalogueEntry& e : GetCatalogue()) {
-        const ModelEntry expected = MakeModelEntry(e);
-        const ModelEntry got = ReadModelEntry(ini, expected.section);
-        EXPECT_EQ(got.name, expected.name);
-        EXPECT_EQ(got.model, expected.model);
-        EXPECT_EQ(got.width, expected.width);
-        EXPECT_EQ(got.height, expected.height);
-        EXPECT_EQ(got.depth, expected.depth);
-        EXPECT_EQ(got.sideProvided, expected.sideProvided);
-        EXPECT_EQ(got.subPattern, expected.subPattern);
-        EXPECT_EQ(got.subTitle, expected.subTitle);
-        EXPECT_EQ(got.subPrompt, expected.subPrompt);
-        EXPECT_EQ(got.subName, expected.subName);
-    }
+    const auto fields = [](const ModelEntry& m) {
+        return std::tuple(m.name, m.model, m.width, m.height, m.depth, m.sideProvided, m.subPattern, m.subTitle,
+                          m.subPrompt, m.subName);
+    };
+    for (const CatalogueEntry& e : GetCatalogue())
+        EXPECT_EQ(fields(ReadModelEntry(ini, MakeModelEntry(e).section)), fields(MakeModelEntry(e))) << e.name;
     // The alias lookup is by the lower-cased section name.
     EXPECT_EQ(ReadModelEntry(ini, "DMO_BOX_001.BMP").name, "VHS Box");
 }
