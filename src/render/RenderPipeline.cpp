@@ -39,11 +39,14 @@ long long UniformColour(const CRaster& picture) noexcept
 {
     if (!picture.IsValid() || picture.GetBpp() != 24) return -1;
     const std::uint8_t* first = picture.GetBits(0);
-    for (int y = 0; y < picture.GetHeight(); ++y) {
-        const std::uint8_t* p = picture.GetBits(y);
-        for (int x = 0; x < picture.GetWidth(); ++x, p += 3)
-            if (p[0] != first[0] || p[1] != first[1] || p[2] != first[2]) return -1;
-    }
+    // The first row is its first pixel repeated, and every row is the first.
+    const std::size_t bytes = 3 * static_cast<std::size_t>(picture.GetWidth());
+    std::size_t same = 3;
+    while (same < bytes && std::memcmp(first, first + same, std::min(same, bytes - same)) == 0)
+        same += std::min(same, bytes - same);
+    if (same < bytes) return -1;
+    for (int y = 1; y < picture.GetHeight(); ++y)
+        if (std::memcmp(picture.GetBits(y), first, bytes) != 0) return -1;
     return (static_cast<long long>(first[0]) << 16) | (first[1] << 8) | first[2];
 }
 

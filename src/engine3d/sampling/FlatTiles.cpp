@@ -11,6 +11,14 @@ std::uint32_t TexelColour(const std::uint8_t* p) noexcept
     return p[0] | static_cast<std::uint32_t>(p[1]) << 8 | static_cast<std::uint32_t>(p[2]) << 16;
 }
 
+// Whether two runs of bytes are alike; the usual whole tile row (24 bytes)
+// is compared inline.
+inline bool SameBytes(const std::uint8_t* a, const std::uint8_t* b, std::size_t bytes) noexcept
+{
+    if (bytes == 24) return std::memcmp(a, b, 24) == 0;
+    return std::memcmp(a, b, bytes) == 0;
+}
+
 } // namespace
 
 bool CFlatTiles::Build(const CTexture& picture) noexcept
@@ -27,16 +35,19 @@ bool CFlatTiles::Build(const CTexture& picture) noexcept
         return false;
     }
     bool any = false;
+    // A tile is one colour when its first row is its first texel repeated
+    // and every later row is its first row: whole rows compared, no texel
+    // at a time.
+    std::uint8_t pattern[3 << kShift];
     for (int ty = 0; ty < m_rows; ++ty)
         for (int tx = 0; tx < m_columns; ++tx) {
             const int x0 = tx << kShift, y0 = ty << kShift;
             const int w = std::min(size, picture.width - x0), h = std::min(size, picture.height - y0);
             const std::uint8_t* first = picture.At(x0, y0);
-            // The tile's first row is one colour, and every row is that row.
-            bool one = true;
-            for (int x = 1; x < w && one; ++x) one = std::memcmp(first + 3 * x, first, 3) == 0;
-            for (int y = 1; y < h && one; ++y)
-                one = std::memcmp(picture.At(x0, y0 + y), first, 3 * static_cast<std::size_t>(w)) == 0;
+            const std::size_t bytes = 3 * static_cast<std::size_t>(w);
+            for (std::size_t i = 0; i < bytes; i += 3) std::memcpy(pattern + i, first, 3);
+            bool one = SameBytes(first, pattern, bytes);
+            for (int y = 1; y < h && one; ++y) one = SameBytes(picture.At(x0, y0 + y), first, bytes);
             if (!one) continue;
             m_tiles[static_cast<std::size_t>(ty) * static_cast<std::size_t>(m_columns) + static_cast<std::size_t>(tx)] =
                 TexelColour(first);
