@@ -4,11 +4,15 @@
 #include "engine3d/surface/EngineSettings.h"
 #include "engine3d/light/Lighting.h"
 #include "engine3d/light/Reflection.h"
+#include "engine3d/light/ShadowSpans.h"
 #include "engine3d/light/Shadows.h"
+#include "engine3d/light/StudioShadow.h"
+#include "engine3d/surface/PolygonDrawer.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <random>
 
 using namespace enginetest;
@@ -243,4 +247,75 @@ TEST(Shadows, BlendMatchesThePlainFormulaOnRandomPictures)
                 ASSERT_EQ(Get(*target, x, y), want) << "seed " << seed << " weight " << weight << " at " << x << "," << y;
             }
     }
+}
+
+// The studio shadow counted from row spans darkens every pixel as the copies
+// drawn one by one into a layer and counted there do: random polygons
+// (overlapping within a copy, outlined, reaching out of the picture) and
+// lines, over the whole picture and over a band of it.
+TEST(Shadows, StudioSpansMatchTheCopiesDrawnIntoALayer)
+{
+    const unsigned seed = 99;
+    std::mt19937 rng(seed);
+    constexpr int W = 61, H = 47, kBandFrom = 13, kBandRows = 20;
+    std::uniform_real_distribution<double> at(-8.0, 68.0);
+    auto vertex = [&] {
+        CVertex3D v = MakeVertex(0, 0, 1);
+        v.sx = at(rng);
+        v.sy = at(rng);
+        return v;
+    };
+    CModelMesh mesh;
+    mesh.lists.emplace_back(); // the product, not a shadow
+    for (int copy = 0; copy < 7; ++copy) {
+        CPolygonList list;
+        for (int i = 0; i < 4; ++i) {
+            CPolygon3D p;
+            const int n = i == 3 ? 2 : 3 + static_cast<int>(rng() % 3);
+            for (int k = 0; k < n; ++k) p.vertices.push_back(vertex());
+            p.fillColour = RGB(60, 60, 60);
+            p.outlined = static_cast<int>(rng() % 2);
+            p.outlineColour = RGB(10, 20, 30);
+            list.Add(p);
+        }
+        list.SetFaceCode(0);
+        mesh.lists.push_back(list);
+    }
+    mesh.contactShadowLists = 3;
+    const COLORREF colour = RGB(40, 50, 70);
+    CTextureSet textures;
+    auto ground = RandomPicture(W, H, rng);
+    for (int band = 0; band < 2; ++band) {
+        const int from = band ? kBandFrom : 0, rows = band ? kBandRows : H;
+        auto drawn = MakePicture(W, rows, 0);
+        for (int y = 0; y < rows; ++y) std::memcpy(drawn->GetBits(y), ground->GetBits(from + y), 3 * W);
+        CRaster spanned(*drawn);
+        auto layer = MakePicture(W, rows, 0xFFFFFF);
+        std::unique_ptr<CRenderSurface> surface = CRenderSurface::Create(*layer);
+        surface->SetBand(from);
+        CShadowAccumulator accumulator;
+        accumulator.Create(W, rows);
+        int copies[2] = {0, 0};
+        for (std::size_t i = 1; i < mesh.lists.size(); ++i) {
+            CBoundingBox box;
+            DrawPolygonList(mesh.lists[i], *surface, CDrawOptions{false, true, false, 25, false}, &textures, nullptr,
+                            &box);
+            box.bottom -= from;
+            box.top -= from;
+            const bool contact = i <= mesh.contactShadowLists;
+            accumulator.Add(*layer, box, contact);
+            ++copies[contact ? 1 : 0];
+        }
+        accumulator.Apply(*drawn, copies[0], copies[1], colour);
+        CShadowSpans spans;
+        ASSERT_TRUE(spans.Build(mesh, mesh.lists.size() - 1, UnitFit(), &textures, W, 0, H, colour));
+        spans.Apply(spanned, from);
+        for (int y = 0; y < rows; ++y)
+            ASSERT_EQ(std::memcmp(drawn->GetBits(y), spanned.GetBits(y), 3 * W), 0)
+                << "seed " << seed << " band " << band << " row " << y;
+    }
+    // A copy filled in white leaves a layer white: the copies are then drawn.
+    mesh.lists[2].SetFillColour(0xFFFFFF);
+    CShadowSpans white;
+    EXPECT_FALSE(white.Build(mesh, mesh.lists.size() - 1, UnitFit(), &textures, W, 0, H, colour));
 }

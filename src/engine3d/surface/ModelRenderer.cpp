@@ -102,8 +102,13 @@ CModelBandDrawer::CModelBandDrawer(const CModelMesh& mesh, const CFitContext& fi
                                    const CTextureSet& textures, int pictureWidth, int pictureHeight)
     : m_mesh(mesh), m_fit(fit), m_desc(desc), m_textures(textures), m_height(pictureHeight)
 {
-    // The reflection's box over the whole picture, measured once.
     const CEngineSettings& st = desc.settings;
+    std::size_t shadowLast = m_mesh.lists.empty() ? 0 : m_mesh.lists.size() - 1;
+    if (st.ReflectionShown() && m_mesh.lists.size() >= 2) --shadowLast;
+    if (st.shadowStyle == kStudioShadowStyle && shadowLast >= 1)
+        m_spans = m_shadowSpans.Build(m_mesh, shadowLast, fit, &m_textures, pictureWidth, 0, pictureHeight,
+                                      st.shadowColour);
+    // The reflection's box over the whole picture, measured once.
     if (!st.ReflectionShown() || m_mesh.lists.size() < 2) return;
     std::unique_ptr<CRenderSurface> measure = CRenderSurface::CreateMeasuring(pictureWidth, pictureHeight);
     if (!measure) return;
@@ -121,7 +126,7 @@ bool CModelBandDrawer::DrawBand(CRaster& scratch, CRaster& alpha, int firstRow, 
         CModelMesh mesh = m_mesh;
         CTextureSet textures = m_textures;
         return RenderModelPicture(mesh, m_fit, m_desc, textures, scratch, alpha, ModelProgress(), error, firstRow,
-                                  m_height, &m_reflectionBox);
+                                  m_height, &m_reflectionBox, m_spans ? &m_shadowSpans : nullptr);
     } catch (const std::bad_alloc&) {
         if (error) *error = "Out of memory";
         return false;
@@ -175,6 +180,7 @@ struct SModelPass {
     CRenderSurface& picture;
     CRenderSurface& layer;
     CProgressCounter& counter;
+    const CShadowSpans* shadowSpans = nullptr; // the studio shadow scanned beforehand, or null
     int firstRow = 0;
     int N = 1;            // samples per pixel
     bool soften = false;  // soft edges
@@ -193,6 +199,7 @@ struct SModelPass {
 
     void DrawReflection(CPolygonList& list, int pictureHeight, const CBoundingBox* reflectionBox);
     bool DrawShadows(std::size_t last, std::string* error);
+    bool ApplyShadowSpans(std::size_t last);
     void DrawProduct();
 };
 
@@ -232,6 +239,7 @@ void SModelPass::DrawReflection(CPolygonList& list, int pictureHeight, const CBo
 // studio shadows gathered and applied at the end.
 bool SModelPass::DrawShadows(std::size_t last, std::string* error)
 {
+    if (st.shadowStyle == kStudioShadowStyle && last >= 1 && ApplyShadowSpans(last)) return true;
     const int weight = ShadowWeight(st.shadowStyle);
     CShadowBlender blender;
     // Multiplied shadows gather over white first (as they would fall on a
@@ -270,6 +278,25 @@ bool SModelPass::DrawShadows(std::size_t last, std::string* error)
     return true;
 }
 
+// The studio shadow from its copies' spans (scanned for this band when not
+// beforehand), with the progress the drawn copies would make; false when
+// the copies must be drawn.
+bool SModelPass::ApplyShadowSpans(std::size_t last)
+{
+    CShadowSpans own;
+    const CShadowSpans* spans = shadowSpans;
+    if (spans == nullptr && own.Build(mesh, last, picture.GetFit(), &textures, scratch.GetWidth(), firstRow,
+                                      scratch.GetHeight(), st.shadowColour))
+        spans = &own;
+    if (spans == nullptr) return false;
+    spans->Apply(scratch, firstRow);
+    for (std::size_t i = last; i >= 1; --i) {
+        for (std::size_t p = 0; p < mesh.lists[i].polygons.size(); ++p) counter.Advance();
+        counter.Advance();
+    }
+    return true;
+}
+
 // The product itself, list 0, into the picture.
 void SModelPass::DrawProduct()
 {
@@ -300,7 +327,7 @@ bool CheckRenderPictures(const CRaster& scratch, const CRaster& alpha, std::stri
 bool RenderModelPicture(CModelMesh& mesh, const CFitContext& fit, const CModelDescription& desc,
                         CTextureSet& textures, CRaster& scratch, CRaster& alpha,
                         const ModelProgress& progress, std::string* error, int firstRow,
-                        int pictureHeight, const CBoundingBox* reflectionBox)
+                        int pictureHeight, const CBoundingBox* reflectionBox, const CShadowSpans* shadowSpans)
 {
     if (!CheckRenderPictures(scratch, alpha, error)) return false;
     if (mesh.lists.empty()) return true;
@@ -315,7 +342,8 @@ bool RenderModelPicture(CModelMesh& mesh, const CFitContext& fit, const CModelDe
     const CEngineSettings& st = desc.settings;
     CProgressCounter counter(mesh.GetPolygonCount() + mesh.lists.size(), progress);
     SModelPass pass{mesh,    st,       textures,        scratch,         alpha,           *picture,
-                    *layer,  counter,  firstRow,        st.SampleCount(), st.softenEdges, desc.cdPositionTest};
+                    *layer,  counter,  shadowSpans,     firstRow,        st.SampleCount(), st.softenEdges,
+                    desc.cdPositionTest};
     std::size_t last = mesh.lists.size() - 1;
     alpha.ToWhite();
     if (st.ReflectionShown() && mesh.lists.size() >= 2) {

@@ -36,6 +36,7 @@
 // The mesh is rebuilt automatically when the CModelDescription (kind answers and
 // settings) or the quality flag differ from those of the kept mesh.
 
+#include "engine3d/light/ShadowSpans.h"
 #include "engine3d/model/ModelMesh.h"
 #include "engine3d/model/ModelDescription.h"
 #include "engine3d/surface/RenderSurface.h"
@@ -116,7 +117,8 @@ private:
 bool RenderModelPicture(CModelMesh& mesh, const CFitContext& fit, const CModelDescription& desc,
                         CTextureSet& textures, CRaster& scratch, CRaster& alpha,
                         const ModelProgress& progress, std::string* error, int firstRow = 0,
-                        int pictureHeight = 0, const CBoundingBox* reflectionBox = nullptr);
+                        int pictureHeight = 0, const CBoundingBox* reflectionBox = nullptr,
+                        const CShadowSpans* shadowSpans = nullptr);
 
 // A fitted model drawn band by band. Every DrawBand works on its own copy of
 // the mesh and the texture set, so bands may be drawn on several threads at
@@ -138,4 +140,8 @@ private:
     CTextureSet m_textures;
     int m_height;
     CBoundingBox m_reflectionBox; // whole-picture rows; empty without reflection
+    // The studio shadow's copies over the whole picture, scanned once; unused
+    // (the bands draw the copies) when they could not be.
+    CShadowSpans m_shadowSpans;
+    bool m_spans = false;
 };

@@ -1,0 +1,316 @@
+#include "engine3d/light/ShadowSpans.h"
+
+#include "engine3d/light/StudioShadow.h"
+#include "engine3d/sampling/FaceSetup.h"
+#include "engine3d/sampling/TextureSet.h"
+#include "image/LineWalk.h"
+#include "image/Raster.h"
+#include "image/colour/SrgbTables.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace {
+
+constexpr int kNoLeft = 9999999;
+constexpr int kNoRight = -9999999;
+
+// A picture coordinate rounded as the polygon drawer rounds it.
+int RoundCoordinate(double v) noexcept
+{
+    constexpr double kLimit = 1 << 24;
+    if (!(v > -kLimit)) return -(1 << 24); // also NaN
+    if (v > kLimit) return 1 << 24;
+    return static_cast<int>(std::lround(v));
+}
+
+bool IsWhite(COLORREF c) noexcept
+{
+    return (c & 0xFFFFFFu) == 0xFFFFFFu;
+}
+
+} // namespace
+
+bool CShadowSpans::Build(const CModelMesh& mesh, std::size_t last, const CFitContext& fit,
+                         const CTextureSet* textures, int width, int firstRow, int rows, COLORREF colour)
+{
+    m_width = std::max(width, 0);
+    m_firstRow = firstRow;
+    m_rows = std::max(rows, 0);
+    m_castCopies = m_contactCopies = 0;
+    m_steps.clear();
+    m_pending.clear();
+    m_rowStart.assign(static_cast<std::size_t>(m_rows) + 1, 0);
+    m_scanLeft.assign(static_cast<std::size_t>(m_rows), kNoLeft);
+    m_scanRight.assign(static_cast<std::size_t>(m_rows), kNoRight);
+    m_scanLow = kNoLeft;
+    m_scanHigh = kNoRight;
+    last = std::min(last, mesh.lists.size() - 1);
+    for (std::size_t i = 1; i <= last; ++i) {
+        for (const CPolygon3D& p : mesh.lists[i].polygons) {
+            const std::size_t n = p.vertices.size();
+            if (n < 2) continue;
+            // What a layer would not count, or what would not be a flat fill.
+            if (n == 4 && !IsUntexturedCode(p.faceCode)) return false;
+            if (n == 2 ? IsWhite(p.outlineColour)
+                       : (p.filled && IsWhite(p.fillColour)) || (p.filled && p.outlined && IsWhite(p.outlineColour)))
+                return false;
+            AddPolygonSpans(p, fit, textures);
+        }
+        const bool contact = i <= mesh.contactShadowLists;
+        TakeCopy(contact);
+        ++(contact ? m_contactCopies : m_castCopies);
+    }
+    GroupSteps();
+    MakeShades(colour);
+    // Only the steps and the shades are kept.
+    for (std::vector<int>* v : {&m_scanLeft, &m_scanRight}) std::vector<int>().swap(*v);
+    for (std::vector<SSpan>* v : {&m_copy, &m_sorted}) std::vector<SSpan>().swap(*v);
+    std::vector<std::uint32_t>().swap(m_rowCount);
+    return true;
+}
+
+void CShadowSpans::ScanPoint(int x, int y) noexcept
+{
+    if (y < 0 || y >= m_rows) return;
+    x = std::clamp(x, 0, m_width);
+    int& l = m_scanLeft[static_cast<std::size_t>(y)];
+    int& r = m_scanRight[static_cast<std::size_t>(y)];
+    if (x < l) l = x;
+    if (x > r) r = x;
+    if (y < m_scanLow) m_scanLow = y;
+    if (y > m_scanHigh) m_scanHigh = y;
+}
+
+// The edge walk of the polygon drawer's scan tables: rows of the band
+// built, both end points included.
+void CShadowSpans::ScanEdge(int x1, int y1, int x2, int y2) noexcept
+{
+    if (y1 == y2) {
+        ScanPoint(x1, y1);
+        ScanPoint(x2, y2);
+        return;
+    }
+    if (x1 == x2) {
+        const int lo = std::max(std::min(y1, y2), 0);
+        const int hi = std::min(std::max(y1, y2), m_rows - 1);
+        for (int y = lo; y <= hi; ++y) ScanPoint(x1, y);
+        return;
+    }
+    int runY = y1, runFrom = x1, runTo = x1;
+    auto scanRun = [&] {
+        ScanPoint(runFrom, runY);
+        if (runTo != runFrom) ScanPoint(runTo, runY);
+    };
+    WalkLine(x1, y1, x2, y2, [&](int x, int y) {
+        if (y != runY) {
+            scanRun();
+            runY = y;
+            runFrom = x;
+        }
+        runTo = x;
+    });
+    scanRun();
+}
+
+// The pixels of a line (band rows), as the drawer sets them.
+void CShadowSpans::AddLine(int x1, int y1, int x2, int y2)
+{
+    if ((x1 < 0 && x2 < 0) || (x1 >= m_width && x2 >= m_width) || (y1 < 0 && y2 < 0) ||
+        (y1 >= m_rows && y2 >= m_rows))
+        return;
+    auto pixel = [this](int x, int y) {
+        if (x >= 0 && y >= 0 && x < m_width && y < m_rows) m_copy.push_back({y, x, x});
+    };
+    if (y1 == y2) {
+        const int lo = std::max(std::min(x1, x2), 0);
+        const int hi = std::min(std::max(x1, x2), m_width - 1);
+        if (lo <= hi && y1 >= 0 && y1 < m_rows) m_copy.push_back({y1, lo, hi});
+        return;
+    }
+    if (x1 == x2) {
+        const int lo = std::max(std::min(y1, y2), 0);
+        const int hi = std::min(std::max(y1, y2), m_rows - 1);
+        for (int y = lo; y <= hi; ++y) pixel(x1, y);
+        return;
+    }
+    WalkLine(x1, y1, x2, y2, pixel);
+}
+
+// One polygon of a copy as the drawer draws an untextured one: its fill
+// (spans of the scan table, trimmed to a rounded face's corners), then its
+// outline when it has one; a two-point polygon is a line.
+void CShadowSpans::AddPolygonSpans(const CPolygon3D& polygon, const CFitContext& fit, const CTextureSet* textures)
+{
+    const std::size_t n = polygon.vertices.size();
+    auto px = [&](std::size_t i) { return RoundCoordinate(polygon.vertices[i].sx); };
+    auto py = [&](std::size_t i) { return RoundCoordinate(polygon.vertices[i].sy) - m_firstRow; };
+    if (n == 2) {
+        AddLine(px(1), py(1), px(0), py(0));
+        return;
+    }
+    if (polygon.filled) {
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::size_t j = (i + 1) % n;
+            ScanEdge(px(i), py(i), px(j), py(j));
+        }
+        const bool rounded = textures && textures->cornerRadius != 0.0 && polygon.mapped && n == 4;
+        CQuadMapping map;
+        if (rounded) map.Create(polygon, fit);
+        const double radius = rounded ? textures->cornerRadius : 0.0;
+        const double faceW = rounded ? textures->faceWidth : 0.0;
+        const double faceH = rounded ? textures->faceHeight : 0.0;
+        auto inside = [&](int x, int y) {
+            double u, v;
+            map.Map(x, y + m_firstRow, u, v);
+            if (!(u >= 0.0 && u <= 1.0 && v >= 0.0 && v <= 1.0)) return false;
+            return CornerAllows(u * faceW, v * faceH, radius, faceW, faceH);
+        };
+        for (int y = m_scanLow; y <= m_scanHigh; ++y) {
+            int& l = m_scanLeft[static_cast<std::size_t>(y)];
+            int& r = m_scanRight[static_cast<std::size_t>(y)];
+            int left = l, right = std::min(r, m_width - 1);
+            l = kNoLeft;
+            r = kNoRight;
+            if (left > right) continue;
+            if (rounded) {
+                while (left <= right && !inside(left, y)) ++left;
+                while (right >= left && !inside(right, y)) --right;
+                if (left > right) continue;
+            }
+            m_copy.push_back({y, left, right});
+        }
+        m_scanLow = kNoLeft;
+        m_scanHigh = kNoRight;
+    }
+    // The drawer outlines a flat fill when it is filled and outlined.
+    if (!polygon.filled || !polygon.outlined) return;
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::size_t j = (i + 1) % n;
+        AddLine(px(i), py(i), px(j), py(j));
+    }
+}
+
+// The copy's spans in order of rows (counted, then placed), along each row
+// in order of their left ends (a row holds a few).
+void CShadowSpans::SortByRow()
+{
+    int low = m_copy.front().row, high = low;
+    for (const SSpan& s : m_copy) {
+        low = std::min(low, s.row);
+        high = std::max(high, s.row);
+    }
+    m_rowCount.assign(static_cast<std::size_t>(high - low) + 2, 0);
+    for (const SSpan& s : m_copy) ++m_rowCount[static_cast<std::size_t>(s.row - low) + 1];
+    for (std::size_t r = 1; r < m_rowCount.size(); ++r) m_rowCount[r] += m_rowCount[r - 1];
+    m_sorted.resize(m_copy.size());
+    for (const SSpan& s : m_copy) m_sorted[m_rowCount[static_cast<std::size_t>(s.row - low)]++] = s;
+    // m_rowCount[r] is now the end of row r: insertion sort within each row.
+    std::size_t begin = 0;
+    for (std::size_t r = 0; r + 1 < m_rowCount.size(); ++r) {
+        const std::size_t end = m_rowCount[r];
+        for (std::size_t i = begin + 1; i < end; ++i) {
+            const SSpan s = m_sorted[i];
+            std::size_t j = i;
+            for (; j > begin && m_sorted[j - 1].left > s.left; --j) m_sorted[j] = m_sorted[j - 1];
+            m_sorted[j] = s;
+        }
+        begin = end;
+    }
+    m_copy.swap(m_sorted);
+}
+
+// The union of the copy's spans along each row: one more copy from its left
+// end on, one fewer after its right end.
+void CShadowSpans::TakeCopy(bool contact)
+{
+    if (m_copy.empty()) return;
+    SortByRow();
+    const std::int16_t cast = contact ? 0 : 1, touch = contact ? 1 : 0;
+    auto emit = [&](const SSpan& s) {
+        m_pending.push_back({s.row, SStep{s.left, cast, touch}});
+        m_pending.push_back({s.row, SStep{s.right + 1, static_cast<std::int16_t>(-cast), static_cast<std::int16_t>(-touch)}});
+    };
+    SSpan run = m_copy.front();
+    for (std::size_t i = 1; i < m_copy.size(); ++i) {
+        const SSpan& s = m_copy[i];
+        if (s.row == run.row && s.left <= run.right + 1) {
+            run.right = std::max(run.right, s.right);
+            continue;
+        }
+        emit(run);
+        run = s;
+    }
+    emit(run);
+    m_copy.clear();
+}
+
+// The pending steps by row (counted, then placed), each row's in order along it.
+void CShadowSpans::GroupSteps()
+{
+    for (const auto& p : m_pending) ++m_rowStart[static_cast<std::size_t>(p.first) + 1];
+    for (std::size_t r = 1; r < m_rowStart.size(); ++r) m_rowStart[r] += m_rowStart[r - 1];
+    m_steps.assign(m_pending.size(), SStep{});
+    std::vector<std::uint32_t> next(m_rowStart.begin(), m_rowStart.end() - 1);
+    for (const auto& p : m_pending) m_steps[next[static_cast<std::size_t>(p.first)]++] = p.second;
+    m_pending.clear();
+    m_pending.shrink_to_fit();
+    for (int r = 0; r < m_rows; ++r)
+        std::sort(m_steps.begin() + m_rowStart[static_cast<std::size_t>(r)],
+                  m_steps.begin() + m_rowStart[static_cast<std::size_t>(r) + 1],
+                  [](const SStep& a, const SStep& b) { return a.x < b.x; });
+}
+
+// What each count of cast and contact copies leaves of a level, per channel.
+void CShadowSpans::MakeShades(COLORREF colour)
+{
+    const CSrgbTables& t = SrgbTables();
+    const float grey = 1.0f - t.decode[128];
+    const std::uint8_t bgr[3] = {GetBValue(colour), GetGValue(colour), GetRValue(colour)};
+    std::array<float, 3> cast{}, contact{};
+    for (int c = 0; c < 3; ++c) {
+        const float away = (1.0f - t.decode[bgr[c]]) / grey;
+        cast[c] = std::min(0.95f, static_cast<float>(kCastDepth) * away) / std::max(m_castCopies, 1);
+        contact[c] = std::min(0.95f, static_cast<float>(kContactDepth) * away) / std::max(m_contactCopies, 1);
+    }
+    const std::size_t m = static_cast<std::size_t>(m_contactCopies) + 1;
+    m_shades.assign((static_cast<std::size_t>(m_castCopies) + 1) * m * 3, 255);
+    for (int i = 0; i <= m_castCopies; ++i)
+        for (int j = 0; j <= m_contactCopies; ++j) {
+            const float n = static_cast<float>(i), k = static_cast<float>(j);
+            std::uint8_t* s = &m_shades[(static_cast<std::size_t>(i) * m + static_cast<std::size_t>(j)) * 3];
+            for (int c = 0; c < 3; ++c) s[c] = t.Encode((1.0f - cast[c] * n) * (1.0f - contact[c] * k));
+        }
+}
+
+void CShadowSpans::Apply(CRaster& target, int firstRow) const
+{
+    const std::size_t m = static_cast<std::size_t>(m_contactCopies) + 1;
+    const int width = std::min(m_width, target.GetWidth());
+    for (int y = 0; y < target.GetHeight(); ++y) {
+        const int r = firstRow + y - m_firstRow;
+        if (r < 0 || r >= m_rows) continue;
+        const std::uint32_t from = m_rowStart[static_cast<std::size_t>(r)], to = m_rowStart[static_cast<std::size_t>(r) + 1];
+        if (from == to) continue;
+        std::uint8_t* row = target.GetBits(y);
+        int n = 0, k = 0;
+        for (std::uint32_t i = from; i < to;) {
+            const int x0 = m_steps[i].x;
+            for (; i < to && m_steps[i].x == x0; ++i) {
+                n += m_steps[i].cast;
+                k += m_steps[i].contact;
+            }
+            const int x1 = std::min(i < to ? m_steps[i].x : width, width);
+            if ((n == 0 && k == 0) || x0 >= x1) continue;
+            const std::uint8_t* s = &m_shades[(static_cast<std::size_t>(n) * m + static_cast<std::size_t>(k)) * 3];
+            const unsigned s0 = s[0], s1 = s[1], s2 = s[2];
+            std::uint8_t* p = row + 3 * static_cast<std::ptrdiff_t>(x0);
+            for (int x = x0; x < x1; ++x, p += 3) {
+                p[0] = static_cast<std::uint8_t>((p[0] * s0 + 127) / 255);
+                p[1] = static_cast<std::uint8_t>((p[1] * s1 + 127) / 255);
+                p[2] = static_cast<std::uint8_t>((p[2] * s2 + 127) / 255);
+            }
+        }
+    }
+}
