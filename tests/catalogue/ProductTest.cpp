@@ -11,6 +11,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -139,34 +140,27 @@ TEST(Product, SideListKeepsInsertionOrderAndExactKeys) {
     p->GetOrCreateSide("u");
     EXPECT_EQ(&p->GetOrCreateSide("F"), &front) << "get-or-create finds the existing side";
     EXPECT_EQ(p->GetSideCount(), 3u);
-    EXPECT_EQ(p->FindSide("F"), 0);
-    EXPECT_EQ(p->FindSide("G"), 1);
-    EXPECT_EQ(p->FindSide("u"), 2);
+    EXPECT_EQ(std::tuple(p->FindSide("F"), p->FindSide("G"), p->FindSide("u")), std::tuple(0, 1, 2));
     EXPECT_EQ(p->FindSide("U"), CProduct::kNotFound) << "keys are case-sensitive";
     EXPECT_EQ(p->FindSide("FG"), CProduct::kNotFound);
     EXPECT_EQ(p->GetSideKey(1), "G");
     EXPECT_EQ(&p->GetSide(1), &background);
 
     // A new side has the default appearance: plain white at magnification 1.
-    EXPECT_EQ(front.GetSettings().GetInt(SideKey(kSideAppearance)), kAppearanceColor);
-    EXPECT_EQ(front.GetSettings().GetInt(SideKey(kSideColor1)), 0xFFFFFF);
-    EXPECT_EQ(front.GetSettings().GetInt(SideKey(kSideMagnification)), 1);
-    EXPECT_EQ(front.GetPicture(), nullptr);
-    EXPECT_EQ(front.GetSecondPicture(), nullptr);
+    const SettingStore& f = front.GetSettings();
+    EXPECT_EQ(std::tuple(f.GetInt(SideKey(kSideAppearance)), f.GetInt(SideKey(kSideColor1)), f.GetInt(SideKey(kSideMagnification))),
+              std::tuple(int(kAppearanceColor), 0xFFFFFF, 1));
+    EXPECT_TRUE(front.GetPicture() == nullptr && front.GetSecondPicture() == nullptr);
 
     auto added = std::make_unique<CSide>();
     CSide* raw = added.get();
     p->AddSide("z", std::move(added));
-    EXPECT_EQ(p->GetSideCount(), 4u);
-    EXPECT_EQ(p->GetSideKey(3), "z");
-    EXPECT_EQ(&p->GetSide(3), raw);
+    EXPECT_EQ(std::tuple(p->GetSideCount(), p->GetSideKey(3), &p->GetSide(3)), std::tuple(4u, "z", raw));
     // Adding under a key already present replaces that side in its place.
     auto replacement = std::make_unique<CSide>();
     CSide* raw2 = replacement.get();
     p->AddSide("G", std::move(replacement));
-    EXPECT_EQ(p->GetSideCount(), 4u);
-    EXPECT_EQ(p->FindSide("G"), 1);
-    EXPECT_EQ(&p->GetSide(1), raw2);
+    EXPECT_EQ(std::tuple(p->GetSideCount(), p->FindSide("G"), &p->GetSide(1)), std::tuple(4u, 1, raw2));
 }
 
 TEST(Side, ResetDropsPicturesAndRestoresDefaultsFirst) {
@@ -177,16 +171,13 @@ TEST(Side, ResetDropsPicturesAndRestoresDefaultsFirst) {
     side.GetSettings().SetInt(SideKey(kSideColor2), 0x123456);
 
     side.Reset(kAppearanceColor, 400, 300, 0xFFFFFF, 4);
-    EXPECT_EQ(side.GetPicture(), nullptr);
-    EXPECT_EQ(side.GetSecondPicture(), nullptr);
+    EXPECT_TRUE(side.GetPicture() == nullptr && side.GetSecondPicture() == nullptr);
     const SettingStore& s = side.GetSettings();
     EXPECT_EQ(s.LookupInt(SideKey(kSideGradientStyle)), nullptr) << "old settings are gone";
-    EXPECT_EQ(s.GetInt(SideKey(kSideColor2)), 0);
-    EXPECT_EQ(s.GetInt(SideKey(kSideAppearance)), 1);
-    EXPECT_EQ(s.GetInt(SideKey(kSideBaseWidth)), 400);
-    EXPECT_EQ(s.GetInt(SideKey(kSideBaseHeight)), 300);
-    EXPECT_EQ(s.GetInt(SideKey(kSideColor1)), 0xFFFFFF);
-    EXPECT_EQ(s.GetInt(SideKey(kSideMagnification)), 4);
+    const auto get = [&s](std::uint32_t id) { return s.GetInt(SideKey(id)); };
+    EXPECT_EQ((std::vector{get(kSideColor2), get(kSideAppearance), get(kSideBaseWidth), get(kSideBaseHeight),
+                           get(kSideColor1), get(kSideMagnification)}),
+              (std::vector{0, 1, 400, 300, 0xFFFFFF, 4}));
 }
 
 TEST(Side, CloneIsDeep) {

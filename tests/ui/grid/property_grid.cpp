@@ -21,7 +21,6 @@
 #include "ui/widgets/ArtworkPage.h"
 #include "catalogue/product/Side.h"
 #include "image/picture/VectorArt.h"
-#include "ui/render/RenderCompleteBar.h"
 #include "ui/grid/UpdateMask.h"
 #include "ui/render/RenderPage.h"
 
@@ -396,26 +395,6 @@ private slots:
         QCOMPARE(m_messages.messages.size(), 0);
         QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("CD-ROM"));
         QCOMPARE(m_frame->View()->Canvas()->Picture().pixel(8, 8), qRgb(255, 0, 0));
-    }
-
-    // An edit on the Render tab shows in the grid at once; its rendering
-    // comes later and brings the Rendering Complete bar back.
-    void renderingCompleteBarFollowsAnEdit()
-    {
-        QVERIFY(UseDataFolder());
-        auto* bar = m_frame->findChild<CRenderCompleteBar*>();
-        QVERIFY(bar);
-        QVERIFY(ShowRenderTab(*m_frame));
-        QVERIFY(!bar->isHidden());
-        bar->Button(kRenderCompleteNo)->click();
-        QVERIFY(bar->isHidden());
-        Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetChoiceIndex(0); });  // Yes
-        m_grid->EditRow(m_grid->FindRow("Bevel", "Bevel"));
-        QCOMPARE(Settings().GetInt(ModelKey(kSetBevel)), 1);
-        QCOMPARE(QString::fromStdString(m_grid->Row(m_grid->FindRow("Bevel", "Bevel")).value), QStringLiteral("Yes"));
-        QVERIFY(m_grid->FindRow("Style", "Bevel") >= 0);
-        QVERIFY(m_frame->View()->WaitForRendering());
-        QVERIFY(!bar->isHidden());
     }
 
     // A page-edge tab shows its page edge as the settings make it before any
