@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 
 namespace fs = std::filesystem;
 
@@ -45,11 +46,8 @@ TEST_F(PictureLibraryTest, ListLinesBecomeFolders)
                                                    "two=/a=b\n"
                                                    "[After]\n"
                                                    "y=/nor/this\n");
-    const std::vector<std::string> folders = ReadLibraryList(list);
-    ASSERT_EQ(folders.size(), 3u);
-    EXPECT_EQ(folders[0], "/pics/");
-    EXPECT_EQ(folders[1], "/more/");
-    EXPECT_EQ(folders[2], "/a=b/"); // the text after the first '=' only
+    // The text after the first '=' only.
+    EXPECT_EQ(ReadLibraryList(list), (std::vector<std::string>{"/pics/", "/more/", "/a=b/"}));
     EXPECT_TRUE(ReadLibraryList(Dir("missing.ini")).empty());
 }
 
@@ -85,18 +83,12 @@ TEST_F(PictureLibraryTest, DefaultsFillMissingKeys)
                            "2.Width=800 pixels\n");
     const std::vector<LibraryEntry> entries = ReadLibraryFolder(Dir("lib"));
     ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0].folder, Dir("lib") + "/");
-    EXPECT_EQ(entries[0].path, "one.jpg");
-    EXPECT_EQ(entries[0].thumb, "t_one.bmp");
-    EXPECT_EQ(entries[0].name, "One");
-    EXPECT_EQ(entries[0].credit, "Studio Default");
-    EXPECT_EQ(entries[0].copyright, "(c) Nobody");
-    EXPECT_EQ(entries[0].width, 640);
-    EXPECT_EQ(entries[0].height, 480);
-    EXPECT_EQ(entries[1].credit, "Own Credit");
-    EXPECT_EQ(entries[1].width, 800);
-    EXPECT_EQ(entries[1].height, 480);
-    EXPECT_EQ(entries[1].name, "");
+    const auto fields = [](const LibraryEntry& e) {
+        return std::tuple(e.folder, e.path, e.thumb, e.name, e.credit, e.copyright, e.width, e.height);
+    };
+    const std::string lib = Dir("lib") + "/";
+    EXPECT_EQ(fields(entries[0]), std::tuple(lib, "one.jpg", "t_one.bmp", "One", "Studio Default", "(c) Nobody", 640, 480));
+    EXPECT_EQ(fields(entries[1]), std::tuple(lib, "two.jpg", "", "", "Own Credit", "(c) Nobody", 800, 480));
 
     EXPECT_EQ(ResolveLibraryFile(entries[0], entries[0].thumb), Dir("lib") + "/t_one.bmp");
     EXPECT_EQ(ResolveLibraryFile(entries[0], "/abs/x.png"), "/abs/x.png");
@@ -150,9 +142,7 @@ TEST_F(PictureLibraryTest, TreeStateIsRemembered)
     EXPECT_FALSE(state.SetExpanded("", true));
 
     const CLibraryTreeState again(user);
-    EXPECT_EQ(again.GetSelection(), "Textures");
-    EXPECT_TRUE(again.IsExpanded("Backgrounds"));
-    EXPECT_FALSE(again.IsExpanded("Textures"));
-    EXPECT_EQ(user.GetInt("DlgLibrary", "Backgrounds", -1), 1);
-    EXPECT_EQ(user.GetInt("DlgLibrary", "Textures", -1), 0);
+    EXPECT_EQ(std::tuple(again.GetSelection(), again.IsExpanded("Backgrounds"), again.IsExpanded("Textures")),
+              std::tuple("Textures", true, false));
+    EXPECT_EQ(std::pair(user.GetInt("DlgLibrary", "Backgrounds", -1), user.GetInt("DlgLibrary", "Textures", -1)), std::pair(1, 0));
 }
