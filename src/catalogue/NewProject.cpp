@@ -592,6 +592,7 @@ void ApplyNewProjectView(SettingStore& m)
     m.SetInt(ModelKey(kSetHighlightBand), 1);
     m.SetInt(ModelKey(kSetReflectionFraming), 1);
     m.SetInt(ModelKey(kSetSteadyRipple), 1);
+    m.SetInt(ModelKey(kSetBlockInterior), 1);
     m.SetInt(ModelKey(kSetShadowStyle), kStudioShadowStyleValue);
 }
 

@@ -1,5 +1,6 @@
 #include "render/EngineBackend.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <new>
@@ -29,6 +30,14 @@ CModelDescription DescriptionFor(const CProduct& product, const SModelDrawReques
     CModelDescription desc = CModelDescription::FromProduct(product);
     desc.settings.multiplyShadows = request.cutOut;
     return desc;
+}
+
+// The sampling options of the model's faces, and the block a face's inside
+// is read per where the settings ask for it.
+void PrepareFaces(const CModelDescription& desc, const SModelDrawRequest& request, CTextureSet& textures)
+{
+    PrepareTextureSet(desc, textures);
+    textures.interiorBlock = desc.settings.blockInterior ? std::max(request.magnification, 1) : 1;
 }
 
 CModelArea ToModelArea(const SModelArea& a)
@@ -107,7 +116,7 @@ std::unique_ptr<CModelBands> CEngineBackend::PrepareBands(CProduct& product, con
     m_error.clear();
     const CModelDescription desc = DescriptionFor(product, request);
     CTextureSet textures;
-    PrepareTextureSet(desc, textures);
+    PrepareFaces(desc, request, textures);
     if (request.faces) {
         for (char code : GetFaceCodes(desc)) textures.SetPicture(code, request.faces(code));
     }
@@ -136,7 +145,7 @@ bool CEngineBackend::DrawModel(CProduct& product, const SModelDrawRequest& reque
     if (request.target == nullptr || request.alpha == nullptr) return false;
     const CModelDescription desc = DescriptionFor(product, request);
     CTextureSet textures;
-    PrepareTextureSet(desc, textures);
+    PrepareFaces(desc, request, textures);
     if (request.faces) {
         for (char code : GetFaceCodes(desc)) textures.SetPicture(code, request.faces(code));
     }

@@ -82,6 +82,11 @@ public:
     // whose texels match the spacing of the sub-samples on screen, instead of
     // the nearest texel of the picture. Needs BuildLevels.
     bool smooth = false;
+    // Above 1: the target is enlarged that many times over the picture it is
+    // reduced to, each output pixel the mean of a block of that side (blocks
+    // start at multiples of it). The insides of lit and smooth faces are then
+    // read and lit once per block, at its centre, and the block filled.
+    int interiorBlock = 1;
     // Makes the levels of every picture set so far; false (and smooth
     // sampling unavailable) when there is no memory for them.
     bool BuildLevels() noexcept;

@@ -61,6 +61,11 @@ struct CEngineSettings {
     // the reflection is framed too and fades from the picture's top.
     // Projects that store Reflection Framing 1: new projects.
     bool reflectionFraming = false;
+    // The insides of lit and smooth faces are read and lit once per output
+    // pixel, its k x k block of the scratch picture filled with the colour
+    // (CTextureSet::interiorBlock); otherwise once per scratch pixel.
+    // Projects that store Block Interior 1: new projects.
+    bool blockInterior = false;
     // Binder rings
     int binderType = 0;   // 0 none, 1 spiral, 2 comb
     int binderParam1 = 50; // ring height in tenths of a unit

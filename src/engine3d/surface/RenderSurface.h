@@ -29,6 +29,7 @@ struct CFaceSetup;
 struct CSampleGrid;
 struct CSmoothFace;
 struct CFaceShade;
+struct CInteriorBlocks;
 
 // The area a drawing operation touched, in picture pixels (inclusive).
 struct CBoundingBox {
@@ -180,6 +181,10 @@ private:
                         bool soften) noexcept;
     void DrawSmoothInterior(const CSmoothFace& f, const CFaceShade& shade, const CSmoothRow& row, int from, int to,
                             bool soften) noexcept;
+    // Pixels from .. to of target row y, whole blocks of a face's inside read
+    // once per block (CTextureSet::interiorBlock).
+    void DrawInteriorBlocks(const CInteriorBlocks& blocks, int y, int from, int to, int N, bool soften) noexcept;
+    bool EnsureBlockColours(int k) noexcept;
     // Faces sampled at the nearest texel, pixel by pixel or, for a plain
     // face, a run at a time (RenderSurfaceTextured.cpp).
     void DrawNearestQuad(const CQuadMapping& map, const CFaceSetup& face, const CFlatTiles* flat, int sampleCount,
@@ -235,4 +240,7 @@ private:
 
     // The samples of one row of a textured face, a pixel each (as wide as the picture).
     std::vector<CPixelSamples> m_runSamples;
+    // The colours of one row of inside blocks (CInteriorBlocks).
+    std::vector<std::uint8_t> m_blockColours;
+    std::vector<std::uint8_t> m_blockPixels;
 };

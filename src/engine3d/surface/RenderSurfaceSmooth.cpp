@@ -22,19 +22,24 @@
 // bilinear read of the picture itself; a larger one four bilinear reads half
 // a pixel apart from the level on which the footprint is one to two texels,
 // so that the reads are never more than a texel apart.
+//
+// Blocks: where the target is an enlargement that is reduced by block means
+// (CTextureSet::interiorBlock), the light of the inside is worked out once
+// per block instead of once per pixel (CInteriorBlocks below).
 #include "engine3d/surface/RenderSurface.h"
 #include "engine3d/sampling/BilinearRead.h"
 #include "engine3d/sampling/FaceSetup.h"
 #include "engine3d/sampling/InteriorSampler.h"
-#include "engine3d/light/HighlightBand.h"
-#include "engine3d/light/StudioLighting.h"
-#include "image/colour/SrgbTables.h"
+#include "engine3d/surface/FaceShade.h"
 
 #include <algorithm>
 #include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <new>
+#include <optional>
+#include <vector>
 
 namespace {
 
@@ -247,7 +252,20 @@ struct CSmoothFace {
         innerHi = right;
         if (!shortcut) return;
         const double midC = map.cx * (0.5 * (left + right)) + rowC;
-        const double sg = midC > 0.0 ? 1.0 : -1.0;
+        double lo, hi;
+        InteriorBounds(rowA, rowB, rowC, midC > 0.0 ? 1.0 : -1.0, lo, hi);
+        lo = std::max(lo, static_cast<double>(left));
+        hi = std::min(hi, static_cast<double>(right));
+        if (midC != 0.0 && lo <= hi) {
+            innerLo = static_cast<int>(lo);
+            innerHi = static_cast<int>(hi);
+        }
+    }
+
+    // The same columns, unbounded (lo > hi when none), for a face on the
+    // side of the eye where sg * C > 0.
+    void InteriorBounds(double rowA, double rowB, double rowC, double sg, double& lo, double& hi) const noexcept
+    {
         CColumnRange range;
         for (int k : {0, side - 1, N - side, N - 1}) {
             const double cA = rowA + offA[k], cB = rowB + offB[k], cC = rowC + offC[k];
@@ -257,12 +275,8 @@ struct CSmoothFace {
             range.Keep(sg * ((1.0 - vLo) * map.cx - map.ax), sg * ((1.0 - vLo) * cC - cA)); // v >= vLo
             range.Keep(sg * (map.ax - (1.0 - vHi) * map.cx), sg * (cA - (1.0 - vHi) * cC)); // v <= vHi
         }
-        const double lo = std::max(std::ceil(range.lo) + 1.0, static_cast<double>(left));
-        const double hi = std::min(std::floor(range.hi) - 1.0, static_cast<double>(right));
-        if (midC != 0.0 && lo <= hi) {
-            innerLo = static_cast<int>(lo);
-            innerHi = static_cast<int>(hi);
-        }
+        lo = std::ceil(range.lo) + 1.0;
+        hi = std::floor(range.hi) - 1.0;
     }
 
     // Interior pixels x .. x + n - 1 (n <= CInteriorSampler::kMaxRun) into
@@ -280,122 +294,119 @@ struct CSmoothFace {
     }
 };
 
-// The shade of a lit face: colours times the shade in 1/256, or, with studio
-// lighting, multiplied in linear light through a table of the 256 levels.
-// A face whose light falls off across it has a table for its darkest and one
-// for its brightest corner; a pixel mixes the two by where its light lies
-// between them (the sRGB curve is nearly straight over the few percent a
-// face's light changes, so the mix is within half a level of the exact value).
-// A face with a highlight band (CPolygon3D::CHighlight) is shaded pixel by
-// pixel: the band adds up to most of white in a few pixels, far beyond what a
-// mix of two tables follows, so each level is decoded, lit, lifted by the
-// highlight and encoded again (CSrgbTables).
-struct CFaceShade {
-    bool linear = false, banded = false;
-    std::uint32_t shadeQ = 256;
-    CLinearShadeTable table{}, bright{};
-    const CQuadMapping* map = nullptr; // set when the light or the highlight changes across the face
-    double low = 0.0, toWeight = 0.0, shade = 0.0, shadeU = 0.0, shadeV = 0.0, specular = 0.0;
-    CPolygon3D::CHighlight highlight;
-    const CSrgbTables* srgb = nullptr;
+// The insides of a face lit once per block of the target
+// (CTextureSet::interiorBlock, side K): block (i, j) holds the pixels K i ..
+// K i + K - 1 of the whole picture's rows K j .. K j + K - 1 and is wholly
+// inside when its corner pixels are (the inner part of the face is convex).
+// Its pixels are read as every inside pixel is (CSmoothFace::InteriorRun);
+// their mean is lit once, at the block's centre K i + K / 2 where the light
+// of a pixel is taken half a pixel on (CFaceShade::LightAt: in block
+// positions the face's mapping scaled by K), and fills the block, which the
+// reduction to the output picture then takes as it is. Lighting is not linear
+// in the stored levels, so the mean lit is not the mean of the pixels lit: a
+// block whose levels spread by more than kSpread in a channel (an edge of
+// text or a bar) is lit pixel by pixel, as before, and filled with the
+// mean of its lit pixels, which the reduction's own mean (truncated) gives.
+struct CInteriorBlocks {
+    static constexpr int kSpread = 12;
+    const int K;
+    const CQuadMapping lightMap;
+    const CFaceShade blockShade;
+    const CFaceShade& pixelShade;
+    const double side;        // the sign of the mapping's denominator over the face
+    int row = -1, first = 0, last = -1; // the block row held and its inside block columns
+    std::vector<std::uint8_t>& colours; // blue, green, red of blocks first .. last
+    std::vector<std::uint8_t>& pixels;  // the K rows of their pixels while they are read
 
-    CFaceShade(const CPolygon3D& polygon, const CQuadMapping& mapping) noexcept
-        : linear(polygon.linearShade && (polygon.shade != 1.0 || polygon.specular != 0.0 || polygon.shadeU != 0.0 ||
-                                         polygon.shadeV != 0.0 || polygon.highlight.Varies())),
-          banded(linear && polygon.highlight.Varies())
+    static CQuadMapping Scaled(const CQuadMapping& m, double k) noexcept
     {
-        if (!linear) {
-            shadeQ = static_cast<std::uint32_t>(std::lround(std::clamp(polygon.shade, 0.0, 1.0) * 256.0));
-            return;
+        CQuadMapping s = m;
+        s.ax = k * m.ax, s.ay = k * m.ay, s.bx = k * m.bx, s.by = k * m.by, s.cx = k * m.cx, s.cy = k * m.cy;
+        return s;
+    }
+    // The sign of the denominator at the mean of the face's corners on the picture.
+    static double SideOf(const CQuadMapping& m, const CPolygon3D& polygon) noexcept
+    {
+        double x = 0.0, y = 0.0;
+        for (int i = 0; i < 4; ++i) x += 0.25 * polygon.vertices[i].sx, y += 0.25 * polygon.vertices[i].sy;
+        const double c = m.cx * x + m.cy * y + m.c0;
+        return c > 0.0 ? 1.0 : c < 0.0 ? -1.0 : 0.0;
+    }
+
+    CInteriorBlocks(int k, const CQuadMapping& map, const CPolygon3D& polygon, const CFaceShade& shade,
+                    std::vector<std::uint8_t>& out, std::vector<std::uint8_t>& work) noexcept
+        : K(k), lightMap(Scaled(map, k)), blockShade(polygon, lightMap), pixelShade(shade), side(SideOf(map, polygon)),
+          colours(out), pixels(work)
+    {
+    }
+
+    // The inside block columns of block row j of a picture `width` pixels
+    // wide, the face `f`.
+    void FindBlocks(int j, int width, const CSmoothFace& f) noexcept
+    {
+        row = j, first = 0, last = -1;
+        double lo = -HUGE_VAL, hi = HUGE_VAL;
+        for (const int y : {K * j, K * j + K - 1}) {
+            double l, h;
+            f.InteriorBounds(f.map.ay * y + f.map.a0, f.map.by * y + f.map.b0, f.map.cy * y + f.map.c0, side, l, h);
+            lo = std::max(lo, l), hi = std::min(hi, h);
         }
-        shade = polygon.shade, shadeU = polygon.shadeU, shadeV = polygon.shadeV;
-        if (banded) {
-            map = &mapping;
-            specular = polygon.specular, highlight = polygon.highlight, srgb = &SrgbTables();
-            return;
+        if (!(lo <= hi) || side == 0.0) return;
+        const double count = width / K;
+        first = static_cast<int>(std::clamp(std::ceil(lo / K), 0.0, count));
+        last = static_cast<int>(std::clamp(std::floor((hi + 1.0) / K) - 1.0, -1.0, count - 1.0));
+    }
+
+    // Reads and lights the inside blocks of block row j.
+    void Read(int j, int width, const CSmoothFace& f) noexcept
+    {
+        FindBlocks(j, width, f);
+        if (first > last) return;
+        const int from = K * first, to = K * last + K - 1;
+        const std::size_t stride = 3 * static_cast<std::size_t>(to - from + 1);
+        for (int r = 0; r < K; ++r) { // runs may write past their end: the next run or row, or the slack, takes it
+            const int y = K * j + r;
+            const double rowA = f.map.ay * y + f.map.a0, rowB = f.map.by * y + f.map.b0, rowC = f.map.cy * y + f.map.c0;
+            for (int x = from; x <= to; x += CInteriorSampler::kMaxRun)
+                f.InteriorRun(x, std::min(CInteriorSampler::kMaxRun, to - x + 1), rowA, rowB, rowC,
+                              &pixels[r * stride + 3 * static_cast<std::size_t>(x - from)]);
         }
-        const double half = 0.5 * (std::abs(polygon.shadeU) + std::abs(polygon.shadeV));
-        table = MakeLinearShadeTable(polygon.shade - half, polygon.specular);
-        if (!(half > 0.0)) return;
-        bright = MakeLinearShadeTable(polygon.shade + half, polygon.specular);
-        map = &mapping;
-        low = polygon.shade - half, toWeight = 256.0 / (2.0 * half);
-    }
-
-    // The light at the centre of pixel (x, y) of the whole picture (not of a
-    // band); (u, v) measured from the face's centre.
-    double LightAt(int x, int y, double& u, double& v) const noexcept
-    {
-        map->Map(x + 0.5, y + 0.5, u, v);
-        u = std::clamp(u, 0.0, 1.0) - 0.5, v = std::clamp(v, 0.0, 1.0) - 0.5;
-        return shade + shadeU * u + shadeV * v;
-    }
-    double HighlightAt(double u, double v) const noexcept
-    {
-        const CPolygon3D::CHighlight& h = highlight;
-        return specular + h.sheenU * u + h.sheenV * v +
-               h.peak * BandProfile(h.at + h.atU * u + h.atV * v, h.softness);
-    }
-    // Weight of the bright table at the centre of pixel (x, y) of the whole
-    // picture, 0 .. 256.
-    std::uint32_t Weight(int x, int y) const noexcept
-    {
-        double u, v;
-        const double light = LightAt(x, y, u, v);
-        return static_cast<std::uint32_t>(std::clamp((light - low) * toWeight, 0.0, 256.0));
-    }
-    std::uint32_t Mix(std::uint32_t v, std::uint32_t w) const noexcept
-    {
-        return (table[v] * (256 - w) + bright[v] * w + 128) >> 8;
-    }
-    // Level v lit by `light` and lifted by `lift`, in linear light.
-    std::uint8_t Lit(std::uint32_t v, float light, float lift) const noexcept
-    {
-        return srgb->Encode(light * srgb->decode[v] + lift);
-    }
-
-    // Blue, green, red bytes of `count` pixels from (x, y) on.
-    void Apply(std::uint8_t* bytes, int count, int x, int y) const noexcept
-    {
-        if (shadeQ != 256)
-            for (int i = 0; i < 3 * count; ++i) bytes[i] = static_cast<std::uint8_t>((bytes[i] * shadeQ + 128) >> 8);
-        if (!linear) return;
-        if (banded) {
-            for (int i = 0; i < count; ++i) {
-                double u, v;
-                const auto light = static_cast<float>(LightAt(x + i, y, u, v));
-                const auto lift = static_cast<float>(HighlightAt(u, v));
-                for (int k = 0; k < 3; ++k) bytes[3 * i + k] = Lit(bytes[3 * i + k], light, lift);
+        const auto area = static_cast<std::uint32_t>(K * K);
+        for (int i = first; i <= last; ++i) {
+            std::uint8_t* block = &pixels[3 * static_cast<std::size_t>(K * (i - first))];
+            std::uint32_t sum[3] = {0, 0, 0}, lo[3] = {255, 255, 255}, hi[3] = {0, 0, 0};
+            for (int r = 0; r < K; ++r)
+                for (int q = 0; q < 3 * K; q += 3)
+                    for (int c = 0; c < 3; ++c) {
+                        const std::uint32_t v = block[r * stride + q + c];
+                        sum[c] += v, lo[c] = std::min(lo[c], v), hi[c] = std::max(hi[c], v);
+                    }
+            std::uint8_t* colour = &colours[3 * static_cast<std::size_t>(i - first)];
+            const bool even = hi[0] - lo[0] <= kSpread && hi[1] - lo[1] <= kSpread && hi[2] - lo[2] <= kSpread;
+            if (even) {
+                for (int c = 0; c < 3; ++c) colour[c] = static_cast<std::uint8_t>((sum[c] + area / 2) / area);
+                blockShade.Apply(colour, 1, i, j);
+                continue;
             }
-            return;
-        }
-        if (map == nullptr) {
-            for (int i = 0; i < 3 * count; ++i) bytes[i] = table[bytes[i]];
-            return;
-        }
-        for (int i = 0; i < count; ++i) {
-            const std::uint32_t w = Weight(x + i, y);
-            for (int k = 0; k < 3; ++k) bytes[3 * i + k] = static_cast<std::uint8_t>(Mix(bytes[3 * i + k], w));
+            sum[0] = sum[1] = sum[2] = 0;
+            for (int r = 0; r < K; ++r) {
+                std::uint8_t* p = block + r * stride;
+                pixelShade.Apply(p, K, K * i, K * j + r);
+                for (int q = 0; q < 3 * K; q += 3)
+                    for (int c = 0; c < 3; ++c) sum[c] += p[q + c];
+            }
+            for (int c = 0; c < 3; ++c) colour[c] = static_cast<std::uint8_t>(sum[c] / area);
         }
     }
 
-    // The sums of the samples of pixel (x, y).
-    void Apply(CPixelSamples& samples, int x, int y) const noexcept
+    // The pixels from .. to of interior columns innerLo .. innerHi of whole
+    // picture row py that whole inside blocks hold; false when none.
+    bool Columns(int py, int innerLo, int innerHi, int width, const CSmoothFace& f, int& from, int& to) noexcept
     {
-        if (shadeQ != 256)
-            for (std::uint32_t& v : samples.sum) v = (v * shadeQ + 128) >> 8;
-        if (!linear) return;
-        // The mean of the samples, shaded, stands for each of them.
-        const auto n = static_cast<std::uint32_t>(samples.count);
-        double u = 0.0, v = 0.0;
-        const auto light = banded ? static_cast<float>(LightAt(x, y, u, v)) : 0.0f;
-        const auto lift = banded ? static_cast<float>(HighlightAt(u, v)) : 0.0f;
-        const std::uint32_t w = map != nullptr && !banded ? Weight(x, y) : 0;
-        for (std::uint32_t& s : samples.sum) {
-            const std::uint32_t mean = std::min((s + n / 2) / n, 255u);
-            const std::uint32_t lit = banded ? Lit(mean, light, lift) : map != nullptr ? Mix(mean, w) : table[mean];
-            s = lit * n;
-        }
+        if (py / K != row) Read(py / K, width, f);
+        from = std::max(K * first, (innerLo + K - 1) / K * K);
+        to = std::min(K * last + K - 1, (innerHi + 1) / K * K - 1);
+        return from <= to;
     }
 };
 
@@ -411,6 +422,10 @@ void CRenderSurface::DrawFilteredQuad(const CQuadMapping& map, const CFaceSetup&
     const CSmoothFace f(map, face, textures, faceCode, sampleCount);
     const CFaceShade shade(polygon, map);
     if (soften && !EnsureSoftening()) soften = false; // no memory: draw without softening
+    std::optional<CInteriorBlocks> blocks;
+    const int K = textures ? textures->interiorBlock : 1;
+    if (K > 1 && f.shortcut && (face.boxFace || !soften) && EnsureBlockColours(K))
+        blocks.emplace(K, map, polygon, shade, m_blockColours, m_blockPixels);
     for (int y = m_scanLow; y <= m_scanHigh; ++y) {
         CSmoothRow row;
         int left, right;
@@ -422,9 +437,42 @@ void CRenderSurface::DrawFilteredQuad(const CQuadMapping& map, const CFaceSetup&
             DrawSmoothEdge(f, shade, row, left, right, soften);
             continue;
         }
+        int from = innerHi + 1, to = innerHi;
+        if (blocks && !blocks->Columns(y + m_band, innerLo, innerHi, m_width, f, from, to))
+            from = innerHi + 1, to = innerHi;
         DrawSmoothEdge(f, shade, row, left, innerLo - 1, soften);
-        DrawSmoothInterior(f, shade, row, innerLo, innerHi, soften);
+        DrawSmoothInterior(f, shade, row, innerLo, from - 1, soften);
+        if (from <= to) DrawInteriorBlocks(*blocks, y, from, to, f.N, soften);
+        DrawSmoothInterior(f, shade, row, to + 1, innerHi, soften);
         DrawSmoothEdge(f, shade, row, innerHi + 1, right, soften);
+    }
+}
+
+bool CRenderSurface::EnsureBlockColours(int k) noexcept
+{
+    try {
+        const std::size_t bytes = 3 * (static_cast<std::size_t>(m_width / k) + 1);
+        if (m_blockColours.size() < bytes) m_blockColours.resize(bytes);
+        const std::size_t pixels = static_cast<std::size_t>(k) * 3 * static_cast<std::size_t>(m_width) +
+                                   CInteriorSampler::kBufferBytes;
+        if (m_blockPixels.size() < pixels) m_blockPixels.resize(pixels);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+// Whole inside blocks: each pixel its block's colour, fully covered.
+void CRenderSurface::DrawInteriorBlocks(const CInteriorBlocks& b, int y, int from, int to, int N, bool soften) noexcept
+{
+    std::uint8_t* p = Pixel(from, y);
+    const std::uint8_t* c = &b.colours[3 * static_cast<std::size_t>(from / b.K - b.first)];
+    for (int x = from; x <= to; x += b.K, c += 3)
+        for (int i = 0; i < b.K; ++i, p += 3) p[0] = c[0], p[1] = c[1], p[2] = c[2];
+    if (soften) {
+        std::fill(&Coverage(from, y), &Coverage(to, y) + 1, static_cast<std::uint8_t>(N));
+        m_coverageTouched.Add(from, y);
+        m_coverageTouched.Add(to, y);
     }
 }
 
@@ -446,6 +494,7 @@ void CRenderSurface::DrawSmoothEdge(const CSmoothFace& f, const CFaceShade& shad
 void CRenderSurface::DrawSmoothInterior(const CSmoothFace& f, const CFaceShade& shade, const CSmoothRow& row,
                                         int from, int to, bool soften) noexcept
 {
+    if (from > to) return;
     const bool direct = f.face.boxFace || !soften;
     const int N = f.N;
     const auto n32 = static_cast<std::uint32_t>(N);

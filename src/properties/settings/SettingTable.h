@@ -98,6 +98,7 @@ enum SettingId : std::uint32_t {
     kSetHighlightBand = 217,     // 1: a finish's highlight varies across each face (the soft box's band); 0: even
     kSetReflectionFraming = 218, // 1: framing centres the product and its shadow, the reflection runs below; 0: counts it
     kSetSteadyRipple = 219,      // 1: the ripple wobbles each pixel's weight about its row's; 0: carried along the row
+    kSetBlockInterior = 220,     // 1: face insides are read and lit once per output pixel (k x k block); 0: per scratch pixel
 };
 
 // Update class bits: which prepared data a change makes stale.

@@ -1,0 +1,132 @@
+#pragma once
+// CFaceShade: the light of one lit face of CRenderSurface, applied to the
+// colours read from its picture (RenderSurfaceSmooth.cpp).
+
+#include "engine3d/geometry/Polygon3D.h"
+#include "engine3d/light/HighlightBand.h"
+#include "engine3d/light/StudioLighting.h"
+#include "engine3d/surface/RenderSurface.h"
+#include "image/colour/SrgbTables.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+// The shade of a lit face: colours times the shade in 1/256, or, with studio
+// lighting, multiplied in linear light through a table of the 256 levels.
+// A face whose light falls off across it has a table for its darkest and one
+// for its brightest corner; a pixel mixes the two by where its light lies
+// between them (the sRGB curve is nearly straight over the few percent a
+// face's light changes, so the mix is within half a level of the exact value).
+// A face with a highlight band (CPolygon3D::CHighlight) is shaded pixel by
+// pixel: the band adds up to most of white in a few pixels, far beyond what a
+// mix of two tables follows, so each level is decoded, lit, lifted by the
+// highlight and encoded again (CSrgbTables).
+struct CFaceShade {
+    bool linear = false, banded = false;
+    std::uint32_t shadeQ = 256;
+    CLinearShadeTable table{}, bright{};
+    const CQuadMapping* map = nullptr; // set when the light or the highlight changes across the face
+    double low = 0.0, toWeight = 0.0, shade = 0.0, shadeU = 0.0, shadeV = 0.0, specular = 0.0;
+    CPolygon3D::CHighlight highlight;
+    const CSrgbTables* srgb = nullptr;
+
+    CFaceShade(const CPolygon3D& polygon, const CQuadMapping& mapping) noexcept
+        : linear(polygon.linearShade && (polygon.shade != 1.0 || polygon.specular != 0.0 || polygon.shadeU != 0.0 ||
+                                         polygon.shadeV != 0.0 || polygon.highlight.Varies())),
+          banded(linear && polygon.highlight.Varies())
+    {
+        if (!linear) {
+            shadeQ = static_cast<std::uint32_t>(std::lround(std::clamp(polygon.shade, 0.0, 1.0) * 256.0));
+            return;
+        }
+        shade = polygon.shade, shadeU = polygon.shadeU, shadeV = polygon.shadeV;
+        if (banded) {
+            map = &mapping;
+            specular = polygon.specular, highlight = polygon.highlight, srgb = &SrgbTables();
+            return;
+        }
+        const double half = 0.5 * (std::abs(polygon.shadeU) + std::abs(polygon.shadeV));
+        table = MakeLinearShadeTable(polygon.shade - half, polygon.specular);
+        if (!(half > 0.0)) return;
+        bright = MakeLinearShadeTable(polygon.shade + half, polygon.specular);
+        map = &mapping;
+        low = polygon.shade - half, toWeight = 256.0 / (2.0 * half);
+    }
+
+    // The light at the centre of pixel (x, y) of the whole picture (not of a
+    // band); (u, v) measured from the face's centre.
+    double LightAt(int x, int y, double& u, double& v) const noexcept
+    {
+        map->Map(x + 0.5, y + 0.5, u, v);
+        u = std::clamp(u, 0.0, 1.0) - 0.5, v = std::clamp(v, 0.0, 1.0) - 0.5;
+        return shade + shadeU * u + shadeV * v;
+    }
+    double HighlightAt(double u, double v) const noexcept
+    {
+        const CPolygon3D::CHighlight& h = highlight;
+        return specular + h.sheenU * u + h.sheenV * v +
+               h.peak * BandProfile(h.at + h.atU * u + h.atV * v, h.softness);
+    }
+    // Weight of the bright table at the centre of pixel (x, y) of the whole
+    // picture, 0 .. 256.
+    std::uint32_t Weight(int x, int y) const noexcept
+    {
+        double u, v;
+        const double light = LightAt(x, y, u, v);
+        return static_cast<std::uint32_t>(std::clamp((light - low) * toWeight, 0.0, 256.0));
+    }
+    std::uint32_t Mix(std::uint32_t v, std::uint32_t w) const noexcept
+    {
+        return (table[v] * (256 - w) + bright[v] * w + 128) >> 8;
+    }
+    // Level v lit by `light` and lifted by `lift`, in linear light.
+    std::uint8_t Lit(std::uint32_t v, float light, float lift) const noexcept
+    {
+        return srgb->Encode(light * srgb->decode[v] + lift);
+    }
+
+    // Blue, green, red bytes of `count` pixels from (x, y) on.
+    void Apply(std::uint8_t* bytes, int count, int x, int y) const noexcept
+    {
+        if (shadeQ != 256)
+            for (int i = 0; i < 3 * count; ++i) bytes[i] = static_cast<std::uint8_t>((bytes[i] * shadeQ + 128) >> 8);
+        if (!linear) return;
+        if (banded) {
+            for (int i = 0; i < count; ++i) {
+                double u, v;
+                const auto light = static_cast<float>(LightAt(x + i, y, u, v));
+                const auto lift = static_cast<float>(HighlightAt(u, v));
+                for (int k = 0; k < 3; ++k) bytes[3 * i + k] = Lit(bytes[3 * i + k], light, lift);
+            }
+            return;
+        }
+        if (map == nullptr) {
+            for (int i = 0; i < 3 * count; ++i) bytes[i] = table[bytes[i]];
+            return;
+        }
+        for (int i = 0; i < count; ++i) {
+            const std::uint32_t w = Weight(x + i, y);
+            for (int k = 0; k < 3; ++k) bytes[3 * i + k] = static_cast<std::uint8_t>(Mix(bytes[3 * i + k], w));
+        }
+    }
+
+    // The sums of the samples of pixel (x, y).
+    void Apply(CPixelSamples& samples, int x, int y) const noexcept
+    {
+        if (shadeQ != 256)
+            for (std::uint32_t& v : samples.sum) v = (v * shadeQ + 128) >> 8;
+        if (!linear) return;
+        // The mean of the samples, shaded, stands for each of them.
+        const auto n = static_cast<std::uint32_t>(samples.count);
+        double u = 0.0, v = 0.0;
+        const auto light = banded ? static_cast<float>(LightAt(x, y, u, v)) : 0.0f;
+        const auto lift = banded ? static_cast<float>(HighlightAt(u, v)) : 0.0f;
+        const std::uint32_t w = map != nullptr && !banded ? Weight(x, y) : 0;
+        for (std::uint32_t& s : samples.sum) {
+            const std::uint32_t mean = std::min((s + n / 2) / n, 255u);
+            const std::uint32_t lit = banded ? Lit(mean, light, lift) : map != nullptr ? Mix(mean, w) : table[mean];
+            s = lit * n;
+        }
+    }
+};
