@@ -1,5 +1,5 @@
-// Render output: format and extension rules, remembered choices, and saving
-// that never leaves a partial file behind.
+// Render output: format and extension rules and remembered choices (saving
+// is the picture's own: RasterFiles, SafeFile and RenderFileFlow tests).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -57,32 +57,4 @@ TEST(RenderOutputSettings, QualityAndFolderAreRemembered)
 
     CRenderOutput none(nullptr);
     EXPECT_EQ(none.GetJpegQuality(), 100);
-}
-
-TEST(RenderOutputSave, WritesEveryFormatThatReadsBack)
-{
-    CTempFolder folder;
-    const fs::path dir = fs::path(folder.Path()).parent_path();
-    CRaster picture = CRaster::Make(9, 5, 24).value();
-    for (int y = 0; y < 5; ++y)
-        for (int x = 0; x < 9; ++x) picture.SetPixelColor(x, y, RGB(x * 20, y * 40, 128));
-    for (int filter : {kFilterPNG, kFilterBMP, kFilterPCX, kFilterJPEG}) {
-        const std::string name = ApplyExtensionRule((dir / "cover").string(), filter);
-        std::string message, reason;
-        ASSERT_TRUE(CRenderOutput::SaveRendering(picture, name, filter, 100, message, reason)) << message << ": " << reason;
-        CRaster back;
-        ASSERT_TRUE(back.Load(name.c_str())) << name << ": " << back.GetLastError();
-        EXPECT_EQ(back.GetWidth(), 9);
-        EXPECT_EQ(back.GetHeight(), 5);
-        if (filter != kFilterJPEG) {  // lossless formats give every pixel back
-            back.IncreaseBpp(24);
-            for (int y = 0; y < 5; ++y)
-                for (int x = 0; x < 9; ++x)
-                    ASSERT_EQ(RGBQUADtoRGB(back.GetPixelColor(x, y)), RGB(x * 20, y * 40, 128)) << name;
-        }
-    }
-    // Only the four pictures are left: no temporary files.
-    int files = 0;
-    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir)) ++files;
-    EXPECT_EQ(files, 4);
 }
