@@ -7,11 +7,35 @@
 
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
+
+// A file's whole content (empty when it cannot be read), and a file written whole.
+inline std::string ReadText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+inline std::vector<std::uint8_t> ReadFile(const std::string& path)
+{
+    const std::string text = ReadText(path);
+    return std::vector<std::uint8_t>(text.begin(), text.end());
+}
+inline void WriteText(const std::string& path, std::string_view text)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc).write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+inline void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes)
+{
+    WriteText(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
 
 class CTempFolder {
 public:

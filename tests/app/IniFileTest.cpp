@@ -19,16 +19,8 @@ namespace {
 class IniFileTest : public ::testing::Test {
 protected:
     CTempFolder m_Temp;
-    void WriteRaw(const std::string& text) {
-        std::ofstream out(m_Path, std::ios::binary);
-        out << text;
-    }
-    std::string ReadRaw(const std::string& name = "vtwin.ini") const {
-        std::ifstream in(m_Dir + "/" + name, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    void WriteRaw(const std::string& text) { WriteText(m_Path, text); }
+    std::string ReadRaw(const std::string& name = "vtwin.ini") const { return ReadText(m_Dir + "/" + name); }
     const std::string m_Dir = m_Temp.Path().substr(0, m_Temp.Path().size() - 1);  // no trailing slash
     const std::string m_Path = m_Dir + "/vtwin.ini";
 };

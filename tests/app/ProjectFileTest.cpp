@@ -35,12 +35,6 @@ using Bytes = std::vector<std::uint8_t>;
 // Little-endian stream built by hand in the tests.
 using Hand = hostile::CProjectBuilder;
 
-Bytes ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 // A document whose messages are collected.
 struct Doc {
     CUndoStore undo;
@@ -342,10 +336,7 @@ TEST(ProjectFileRead, RefusalsLeaveTheDocumentAsItWas)
         d.doc.SetModifiedFlag(false);
         const Bytes before = Written(d.doc);
         const std::string path = folder.Path() + "case.vtp";
-        {
-            std::ofstream out(path, std::ios::binary | std::ios::trunc);
-            out.write(reinterpret_cast<const char*>(c.data.data()), static_cast<std::streamsize>(c.data.size()));
-        }
+        WriteFile(path, c.data);
         EXPECT_FALSE(d.doc.OpenProject(path)) << c.what;
         ASSERT_EQ(d.messages.size(), 1u) << c.what;
         EXPECT_EQ(d.messages[0], c.message) << c.what;
@@ -628,7 +619,7 @@ TEST(ProjectFileOpen, DamagedFilesOpenAsUntitledCopiesOrAreRefused)
     // Damage the word after the versions (16 signature bytes, two versions of 4 + 5 bytes).
     Bytes bytes = ReadFile(path);
     bytes[34] ^= 0xFF;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    WriteFile(path, bytes);
     const std::string lost = " could not be read completely: the file is damaged at byte 34 (the drawing defaults).";
 
     Doc refused;
@@ -651,7 +642,7 @@ TEST(ProjectFileOpen, DamagedFilesOpenAsUntitledCopiesOrAreRefused)
     CArchiveWriter out;
     std::string error;
     ASSERT_TRUE(CProjectFile::Write(empty.doc, out, error));
-    std::ofstream(none, std::ios::binary).write(reinterpret_cast<const char*>(out.Bytes().data()), static_cast<std::streamsize>(out.Bytes().size()));
+    WriteFile(none, out.Bytes());
     EXPECT_FALSE(empty.doc.OpenProject(none, EDamagedFile::UntitledCopy, true));
     EXPECT_FALSE(empty.doc.SaveProject(none));
     EXPECT_EQ(empty.messages, (std::vector<std::string>{none + ": the project holds no product", CVtwinDoc::kNothingToSave}));

@@ -22,12 +22,7 @@ namespace {
 class CatalogueIniTest : public ::testing::Test {
 protected:
     CTempFolder m_Temp;
-    std::string Raw(const std::string& path) const {
-        std::ifstream in(path);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    static std::string Raw(const std::string& path) { return ReadText(path); }
     const std::string m_Dir = m_Temp.Path().substr(0, m_Temp.Path().size() - 1);  // no trailing slash
 };
 

@@ -343,10 +343,7 @@ void SetupRunTest::SecondRunSkipsCompletePictures()
     std::ofstream(Internal("ecd_c005.png"), std::ios::binary | std::ios::trunc) << std::string(50, 'z');
     // Another was cut short after 2000 bytes: large enough to look complete,
     // but it does not decode.
-    const std::string whole = [] {
-        std::ifstream in(Internal("ecd_c007.png"), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }();
+    const std::string whole = ReadText(Internal("ecd_c007.png"));
     ASSERT_GT(whole.size(), 2000u);
     std::ofstream(Internal("ecd_c007.png"), std::ios::binary | std::ios::trunc) << whole.substr(0, 2000);
     // The settings file lost the floppy entries as well.

@@ -3,6 +3,7 @@
 // can justify still load.
 
 #include "image/HostilePictures.h"
+#include "TempFolder.h"
 
 #include "image/CodecTestUtil.h"
 #include "image/ByteStream.h"
@@ -19,12 +20,6 @@ using hostile::HostilePictures;
 using hostile::SHostileFile;
 
 namespace {
-
-void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
 
 } // namespace
 

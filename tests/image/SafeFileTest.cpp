@@ -2,6 +2,7 @@
 // leftovers of killed saves, a full disk, and paths that are not files.
 
 #include "image/SafeFile.h"
+#include "TempFolder.h"
 
 #include "CodecTestUtil.h"
 
@@ -25,19 +26,6 @@ namespace fs = std::filesystem;
 using testutil::TempDir;
 
 namespace {
-
-std::string ReadText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteText(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 bool Save(const std::string& path, const std::string& text, std::string& error)
 {

@@ -1,4 +1,5 @@
 #include "CodecTestUtil.h"
+#include "TempFolder.h"
 
 #include "image/ByteStream.h"
 #include "image/picture/PictureLoader.h"
@@ -13,18 +14,6 @@
 using testutil::TempDir;
 
 namespace {
-
-void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<std::uint8_t> ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
 
 } // namespace
 
