@@ -14,6 +14,7 @@
 #include "catalogue/product/Side.h"
 #include "image/Raster.h"
 #include "TempFolder.h"
+#include "image/CodecTestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -56,23 +57,7 @@ Bytes ObjectBlock(const Bytes& payload)
 
 std::unique_ptr<CRaster> RandomPicture(int w, int h, unsigned seed)
 {
-    auto r = std::make_unique<CRaster>(CRaster::Make(w, h, 24).value());
-    std::mt19937 rng(seed);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            r->SetPixelColor(x, y, static_cast<COLORREF>(rng() & 0xFFFFFF));
-    return r;
-}
-
-bool SamePixels(const CRaster& a, const CRaster& b)
-{
-    if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight())
-        return false;
-    for (int y = 0; y < a.GetHeight(); ++y)
-        for (int x = 0; x < a.GetWidth(); ++x)
-            if (!(a.GetPixelColor(x, y) == b.GetPixelColor(x, y)))
-                return false;
-    return true;
+    return std::make_unique<CRaster>(testutil::RandomPicture(w, h, 24, seed));
 }
 
 // A box with a picture front, a gradient left side, a texture top, a colour
@@ -267,9 +252,9 @@ TEST(ProjectFileRead, RoundTripKeepsEverything)
         EXPECT_TRUE(pb.GetSide(i).GetSettings().SameContent(pa.GetSide(i).GetSettings())) << pa.GetSideKey(i);
     }
     // Stored pictures are pixel-exact.
-    EXPECT_TRUE(SamePixels(*pb.FindSidePtr("F")->GetPicture(), *pa.FindSidePtr("F")->GetPicture()));
-    EXPECT_TRUE(SamePixels(*pb.FindSidePtr("F")->GetSecondPicture(), *pa.FindSidePtr("F")->GetSecondPicture()));
-    EXPECT_TRUE(SamePixels(*pb.FindSidePtr("U")->GetPicture(), *pa.FindSidePtr("U")->GetPicture()));
+    EXPECT_TRUE(testutil::SameColours(*pb.FindSidePtr("F")->GetPicture(), *pa.FindSidePtr("F")->GetPicture()));
+    EXPECT_TRUE(testutil::SameColours(*pb.FindSidePtr("F")->GetSecondPicture(), *pa.FindSidePtr("F")->GetSecondPicture()));
+    EXPECT_TRUE(testutil::SameColours(*pb.FindSidePtr("U")->GetPicture(), *pa.FindSidePtr("U")->GetPicture()));
     // The gradient side was not stored: rebuilt from its settings (shape 5 at
     // the top-left pixel: ((b W + 0) / W + (a H + 0) / H) / 2 per channel).
     const CRaster* left = pb.FindSidePtr("L")->GetPicture();
@@ -292,7 +277,7 @@ TEST(ProjectFileRead, RoundTripKeepsEverything)
     Doc c;
     ASSERT_TRUE(ReadInto(c, Written(b.doc)));
     EXPECT_TRUE(c.doc.GetProduct()->GetSettings().SameContent(pb.GetSettings()));
-    EXPECT_TRUE(SamePixels(*c.doc.GetProduct()->FindSidePtr("U")->GetPicture(), *pa.FindSidePtr("U")->GetPicture()));
+    EXPECT_TRUE(testutil::SameColours(*c.doc.GetProduct()->FindSidePtr("U")->GetPicture(), *pa.FindSidePtr("U")->GetPicture()));
     EXPECT_EQ(Written(c.doc).size(), Written(b.doc).size());
 }
 

@@ -1,5 +1,7 @@
 #include "image/Raster.h"
 
+#include "CodecTestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,10 +10,8 @@
 
 namespace {
 
-std::vector<std::uint8_t> Bytes(const CRaster& image)
-{
-    return std::vector<std::uint8_t>(image.GetBits(0), image.GetBits(0) + image.GetEffWidth() * image.GetHeight());
-}
+// Every byte of the pixel rows.
+std::vector<std::uint8_t> Bytes(const CRaster& image) { return testutil::Rows(image); }
 
 // Fills a 24-bit picture with a pattern whose every pixel differs.
 void FillPattern(CRaster& image)
