@@ -34,12 +34,12 @@ protected:
     }
     void Run(int id) { QVERIFY2(m_frame->RunCommand(id), qPrintable(QString::number(id))); }
     // Each test starts on a fresh window at 100 % with no messages and no undo steps.
-    bool StartOnFront()
+    bool StartOnFront(int w = 200, int h = 100)
     {
         m_messages = CTestMessages();
         m_messages.Install();
         CUndoStore::Instance().Clear();
-        if (!ShowBoxOnFront(m_frame))
+        if (!ShowBoxOnFront(m_frame, w, h))
             return false;
         m_frame->RunCommand(ID_ZOOM_100);
         Repaint();

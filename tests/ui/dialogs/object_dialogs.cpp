@@ -4,7 +4,7 @@
 // the objects made, the last-used text settings, the refusal messages and
 // where the focus goes after a refusal.
 
-#include "UiTestSupport.h"
+#include "canvas/CanvasTestFixture.h"
 
 #include "app/undo/UndoStore.h"
 #include "app/VtwinDoc.h"
@@ -30,31 +30,18 @@
 #include <QSpinBox>
 #include <QPushButton>
 
-class CObjectDialogsTest : public QObject {
+class CObjectDialogsTest : public CCanvasFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<CMainFrame> m_frame;
-    CTestMessages m_messages;
     // Failed checks made inside the dialog runners (where QVERIFY cannot
     // return); each test asserts the list is empty afterwards.
     QStringList m_failures;
-
-    CFaceCanvas& Canvas() { return *m_frame->View()->Canvas(); }
-    CDrawObjectList& Front() { return FaceList(*m_frame, "F"); }
 
     void Check(bool condition, const QString& what)
     {
         if (!condition)
             m_failures << what;
-    }
-    void Run(int id) { QVERIFY2(m_frame->RunCommand(id), qPrintable(QString::number(id))); }
-    void DragFace(int x1, int y1, int x2, int y2)
-    {
-        const QPoint from = At(Canvas(), x1, y1), to = At(Canvas(), x2, y2);
-        QTest::mousePress(&Canvas(), Qt::LeftButton, {}, from);
-        QTest::mouseMove(&Canvas(), to);
-        QTest::mouseRelease(&Canvas(), Qt::LeftButton, {}, to);
     }
     // Shows a dialog as exec() would, so that focus and enabling are real.
     bool ShowActive(QDialog& dialog)
@@ -68,13 +55,7 @@ private:
         QWidget* f = QApplication::focusWidget();
         return f && (f == w || w->isAncestorOf(f));
     }
-    static void Retype(QLineEdit* field, const QString& text)
-    {
-        field->selectAll();
-        QTest::keyClick(field, Qt::Key_Delete);
-        QTest::keyClicks(field, text);
-    }
-    static void Retype(QPlainTextEdit* field, const QString& text)
+    template <class TField> static void Retype(TField* field, const QString& text)
     {
         field->selectAll();
         QTest::keyClick(field, Qt::Key_Delete);
@@ -99,13 +80,8 @@ private:
 private slots:
     void init()
     {
-        m_messages = CTestMessages();
-        m_messages.Install();
         m_failures.clear();
-        CUndoStore::Instance().Clear();
-        QVERIFY(ShowBoxOnFront(m_frame, 300, 200));
-        m_frame->RunCommand(ID_ZOOM_100);
-        QApplication::processEvents();
+        QVERIFY(StartOnFront(300, 200));
     }
     void cleanup()
     {

@@ -4,7 +4,7 @@
 // for a fitting picture, the preselected answer and the preview; and the two
 // places that ask it, the face picture editor and the new-project wizard.
 
-#include "UiTestSupport.h"
+#include "canvas/CanvasTestFixture.h"
 
 #include "ground/AppFolders.h"
 #include "catalogue/product/SideAppearance.h"
@@ -69,15 +69,12 @@ QRgb At(const QImage& image, int x, int y) { return image.pixel(x, y) | 0xFF0000
 
 } // namespace
 
-class CMarginAndFitTest : public QObject {
+class CMarginAndFitTest : public CCanvasFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<CMainFrame> m_frame;
-    CTestMessages m_messages;
     QTemporaryDir m_dir;
 
-    CDrawObjectList& Front() { return FaceList(*m_frame, "F"); }
     CVtwinView& View() { return *m_frame->View(); }
 
     // Runs the Margin command with `drive` answering the wizard.
@@ -103,11 +100,8 @@ private slots:
 
     void init()
     {
-        m_messages = CTestMessages();
-        m_messages.Install();
-        CUndoStore::Instance().Clear();
         CUndoFileCounter::Instance().SetFolder(m_dir.path().toStdString() + "/");
-        QVERIFY(ShowBoxOnFront(m_frame, 300, 500));
+        QVERIFY(StartOnFront(300, 500));
     }
 
     void cleanup()
