@@ -32,6 +32,12 @@ protected:
         QTest::mousePress(&Canvas(), Qt::LeftButton, mods, p);
         QTest::mouseRelease(&Canvas(), Qt::LeftButton, mods, p);
     }
+    // A click, then a double click at the same face point (what ends a polygon).
+    void DoubleClick(int x, int y)
+    {
+        Click(x, y);
+        QTest::mouseDClick(&Canvas(), Qt::LeftButton, {}, At(Canvas(), x, y));
+    }
     void Run(int id) { QVERIFY2(m_frame->RunCommand(id), qPrintable(QString::number(id))); }
     // Each test starts on a fresh window at 100 % with no messages and no undo steps.
     bool StartOnFront(int w = 200, int h = 100)
