@@ -25,11 +25,9 @@ struct Asker {
     }
 };
 
-const char* kNoLight = "You must turn on at least one light if you want Shadows.\n\n"
-                       "Either turn off Shadows or turn on at least one light.";
-const char* kTooMany = "You can not have more than 5 lights turned on.";
-const char* kReflectionTable = "You can not combine Reflection with this Table Position.\n\n"
-                               "Either turn off Reflection or change the Table Position.";
+// The page refuses with the setting checks' own messages (their texts: SettingChecksTest).
+const std::string kNoLight = CheckLights(0).message, kTooMany = CheckLights(0x3F).message;
+const std::string kReflectionTable = CheckReflectionWithTable(true, true, 1).message;
 
 } // namespace
 

@@ -168,9 +168,4 @@ TEST(ValidateIntField, MessagesInTestOrder) {
             EXPECT_EQ(r.value, c.value) << "'" << c.text << "'";
         }
     }
-    // M + 1 for a 400 x 400 picture: M = 100.
-    const int m = GetBorderBevelLimit(400, 400);
-    EXPECT_TRUE(ValidateIntField(std::to_string(m), 1, m, "Border Size", "pixels").ok);
-    EXPECT_EQ(ValidateIntField(std::to_string(m + 1), 1, m, "Border Size", "pixels").message,
-              "Border Size must be between 1 and 100 pixels.");
 }
