@@ -20,6 +20,7 @@
 #include <cmath>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -114,16 +115,14 @@ TEST(FacePixels, RuleArithmetic)
     EXPECT_EQ(GetFacePixelsPerMm(1, 1, 1, 999, 999), 16);
     EXPECT_EQ(GetFacePixelsPerMm(0, 0, 0, 50, 50), 16);
     EXPECT_EQ(GetFacePixelsPerMm(300, 300, 300, 50, 50), 1);
-    int w = 0, h = 0;
-    GetFacePixelSize('R', 103, 190, 28, 5, w, h);
-    EXPECT_EQ(w, 140);
-    EXPECT_EQ(h, 950);
-    GetFacePixelSize('u', 103, 190, 28, 5, w, h);
-    EXPECT_EQ(w, 515);
-    EXPECT_EQ(h, 140);
-    GetFacePixelSize('S', 86, 54, 0, 10, w, h); // no depth: still one pixel
-    EXPECT_EQ(w, 1);
-    EXPECT_EQ(h, 540);
+    const auto size = [](char face, int W, int H, int D, int p) {
+        int w = 0, h = 0;
+        GetFacePixelSize(face, W, H, D, p, w, h);
+        return std::pair{w, h};
+    };
+    EXPECT_EQ(size('R', 103, 190, 28, 5), (std::pair{140, 950}));
+    EXPECT_EQ(size('u', 103, 190, 28, 5), (std::pair{515, 140}));
+    EXPECT_EQ(size('S', 86, 54, 0, 10), (std::pair{1, 540}));  // no depth: still one pixel
 }
 
 TEST_F(NewProjectTest, FloppyDiskHasFivePagesAndTakesItsFacesFromTheSubPicture)
@@ -194,9 +193,8 @@ TEST_F(NewProjectTest, FixedModelKeepsItsSizeAndGetsWorkingRasters)
     // Working sides: white colour sides of the rendering size without pictures.
     for (const char* key : {"G", "a", "x", "y", "z"}) {
         const SettingStore& s = product->FindSidePtr(key)->GetSettings();
-        EXPECT_EQ(s.GetInt(SideKey(kSideAppearance)), 1) << key;
-        EXPECT_EQ(s.GetInt(SideKey(kSideBaseWidth)), 500) << key;
-        EXPECT_EQ(s.GetInt(SideKey(kSideBaseHeight)), 300) << key;
+        EXPECT_EQ(std::tuple(s.GetInt(SideKey(kSideAppearance)), s.GetInt(SideKey(kSideBaseWidth)), s.GetInt(SideKey(kSideBaseHeight))),
+                  std::tuple(1, 500, 300)) << key;
     }
     // A back answered on its own page takes that look, at the front's size.
     answers.sides['B'].color1 = 0x445566;
