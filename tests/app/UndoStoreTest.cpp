@@ -18,6 +18,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -82,8 +84,7 @@ TEST(UndoStore, UndoRedoWalk)
 
     // Nothing to undo: nothing changes, update kind 1, empty face key.
     const CUndoStore::Result none = store.Undo(ctx);
-    EXPECT_EQ(none.faceKey, "");
-    EXPECT_EQ(none.updateKind, 1);
+    EXPECT_EQ(std::pair(none.faceKey, none.updateKind), std::pair(std::string(), 1));
     EXPECT_EQ(store.Redo(ctx).updateKind, 1);
     EXPECT_EQ(store.GetUndoMenuText(), "&Undo\tCtrl+Z");
     EXPECT_EQ(store.GetRedoMenuText(), "&Redo\tCtrl+Y");
@@ -96,30 +97,25 @@ TEST(UndoStore, UndoRedoWalk)
 
     CUndoStore::Result r = store.Undo(ctx);
     EXPECT_EQ(v.value, 2);
-    EXPECT_EQ(r.faceKey, "F");
-    EXPECT_EQ(r.updateKind, 7);
+    EXPECT_EQ(std::pair(r.faceKey, r.updateKind), std::pair(std::string("F"), 7));
     store.Undo(ctx);
     EXPECT_EQ(v.value, 1);
     EXPECT_EQ(store.TopRedoDescription(), "Set 2");
     EXPECT_EQ(store.GetRedoMenuText(), "&Redo Set 2\tCtrl+Y");
     store.Redo(ctx);
-    EXPECT_EQ(v.value, 2);
-    EXPECT_EQ(store.GetUndoCount(), 2u);
-    EXPECT_EQ(store.GetRedoCount(), 1u);
+    EXPECT_EQ(std::tuple(v.value, store.GetUndoCount(), store.GetRedoCount()), std::tuple(2, 2u, 1u));
 
     // A new edit after an undo empties the redo stack; redo is then refused.
     Edit(store, v, 9, "Set 9");
     EXPECT_FALSE(store.CanRedo());
     EXPECT_EQ(store.Redo(ctx).faceKey, "");
     EXPECT_EQ(v.value, 9);
-    store.Undo(ctx);
-    store.Undo(ctx);
-    store.Undo(ctx);
+    for (int i = 0; i < 3; ++i)
+        store.Undo(ctx);
     EXPECT_EQ(v.value, 0);
     EXPECT_FALSE(store.CanUndo());
-    store.Redo(ctx);
-    store.Redo(ctx);
-    store.Redo(ctx);
+    for (int i = 0; i < 3; ++i)
+        store.Redo(ctx);
     EXPECT_EQ(v.value, 9);
 }
 
@@ -291,8 +287,7 @@ TEST_F(SideSnapshot, CaptureUndoAndRedo)
     front.SetPicture(std::make_unique<CRaster>(CRaster::Make(8, 8, 24).value()));
 
     CUndoStore::Result r = store.Undo(ctx);
-    EXPECT_EQ(r.faceKey, "F");
-    EXPECT_EQ(r.updateKind, 2);
+    EXPECT_EQ(std::pair(r.faceKey, r.updateKind), std::pair(std::string("F"), 2));
     // Same side object, old settings; the colour picture is rebuilt from them.
     EXPECT_EQ(doc.GetProduct()->FindSidePtr("F"), &front);
     EXPECT_EQ(front.GetSettings().GetInt(SideKey(kSideAppearance)), 1);
@@ -418,10 +413,8 @@ TEST_F(SideSnapshot, AnUnreadableRecordChangesNothingAndLeavesNoRedoStep)
     std::fclose(f);
 
     const CUndoStore::Result r = store.Undo(ctx);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0], "Can't read Front information back from " + damaged + ".");
-    EXPECT_EQ(r.faceKey, "");
-    EXPECT_EQ(r.updateKind, 1);
+    EXPECT_EQ(messages, std::vector<std::string>{"Can't read Front information back from " + damaged + "."});
+    EXPECT_EQ(std::pair(r.faceKey, r.updateKind), std::pair(std::string(), 1));
     // Nothing changed, so there is nothing to redo; the step is gone.
     EXPECT_EQ(side.GetSettings().GetInt(SideKey(kSideColor1)), static_cast<std::int32_t>(RGB(3, 0, 0)));
     EXPECT_FALSE(store.CanRedo());
