@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -44,16 +45,12 @@ TEST(SideArt, DrawnAtTheFaceResolutionAndPlacedByTheFit)
     // the middle 100 columns are kept from x = 50: blue then red at column 50.
     ASSERT_TRUE(side.GetPictureArt());
     const CRaster& picture = *side.GetPicture();
-    ASSERT_EQ(picture.GetWidth(), 100);
-    ASSERT_EQ(picture.GetHeight(), 100);
+    ASSERT_EQ(std::pair(picture.GetWidth(), picture.GetHeight()), std::pair(100, 100));
     EXPECT_EQ(RGBQUADtoRGB(picture.GetPixelColor(45, 50)), RGB(0, 0, 255));
     EXPECT_EQ(RGBQUADtoRGB(picture.GetPixelColor(55, 50)), RGB(255, 0, 0));
     SArtPlacement at;
     ASSERT_TRUE(GetSideArtPlacement(side, at));
-    EXPECT_DOUBLE_EQ(at.x, -50);
-    EXPECT_DOUBLE_EQ(at.y, 0);
-    EXPECT_DOUBLE_EQ(at.width, 200);
-    EXPECT_DOUBLE_EQ(at.height, 100);
+    EXPECT_EQ(std::tuple(at.x, at.y, at.width, at.height), std::tuple(-50.0, 0.0, 200.0, 100.0));  // whole pixels: exact
     // A new picture forgets the artwork.
     side.SetPicture(std::make_unique<CRaster>(picture));
     EXPECT_FALSE(side.GetPictureArt());
