@@ -22,10 +22,7 @@ Box BoxOf(const CDrawObject& o) { return {o.GetX1(), o.GetY1(), o.GetX2(), o.Get
 
 void ExpectBox(const CDrawObject& o, Box b)
 {
-    EXPECT_EQ(o.GetX1(), b.x1);
-    EXPECT_EQ(o.GetY1(), b.y1);
-    EXPECT_EQ(o.GetX2(), b.x2);
-    EXPECT_EQ(o.GetY2(), b.y2);
+    EXPECT_EQ((std::array{o.GetX1(), o.GetY1(), o.GetX2(), o.GetY2()}), (std::array{b.x1, b.y1, b.x2, b.y2}));
 }
 
 // Normalised box the way the select tool hands it to SetBounds (left,
@@ -81,11 +78,8 @@ TEST(DrawObjectBounds, BarcodeShrunkBelowItsNaturalSizeStopsThere)
     CDrawBarcode barcode;
     ASSERT_TRUE(barcode.SetData("ABC"));
     barcode.SetCoords(0, 100, 200, 0);
-    barcode.SetBounds(0, 100, 30, 95);  // 30 x 5 asked
-    EXPECT_EQ(barcode.GetWidth(), 100);
-    EXPECT_EQ(barcode.GetHeight(), 16);
-    EXPECT_EQ(barcode.GetMinX(), 0);     // angle 0 keeps the top-left corner
-    EXPECT_EQ(barcode.GetMaxY(), 100);
+    barcode.SetBounds(0, 100, 30, 95);  // 30 x 5 asked: 100 x 16, the top-left corner kept at angle 0
+    EXPECT_EQ((std::array{barcode.GetWidth(), barcode.GetHeight(), barcode.GetMinX(), barcode.GetMaxY()}), (std::array{100, 16, 0, 100}));
 }
 
 // Each step resizes the shape of the step before to a box (x1, y1, x2, y2):

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <string>
 
 namespace {
@@ -57,10 +59,8 @@ TEST(TextLines, PlacesLinesByAlignmentSpacingAndWrap)
         SCOPED_TRACE(c.text);
         const CTextBlock b = Block(c.text, 20, c.layout);
         ASSERT_EQ(b.GetLines().size(), static_cast<std::size_t>(c.lines));
-        EXPECT_EQ(b.GetWidth(), c.width);
-        EXPECT_EQ(b.GetHeight(), c.height);
-        EXPECT_EQ(b.GetLines()[1].x, c.secondX);
-        EXPECT_EQ(b.GetLines()[1].y, c.secondY);
+        EXPECT_EQ(std::tuple(b.GetWidth(), b.GetHeight(), b.GetLines()[1].x, b.GetLines()[1].y),
+                  std::tuple(c.width, c.height, c.secondX, c.secondY));
     }
     // Letter spacing of 10 % at 20 pixels adds 2 pixels between the two letters.
     EXPECT_EQ(Block("AB", 20, {kAlignLeft, 100, 10, 0}).GetWidth(), Width("A", 20) + Width("B", 20) + 2);
@@ -68,9 +68,8 @@ TEST(TextLines, PlacesLinesByAlignmentSpacingAndWrap)
     const int wrap = Width("A A", 20) + 6;
     const CTextBlock j = Block("A A A", 20, {kAlignJustified, 100, 0, wrap});
     ASSERT_EQ(j.GetLines().size(), 2u);
-    EXPECT_EQ(j.GetLines()[0].advance, wrap);
-    EXPECT_EQ(j.GetLines()[0].spaceExtra, wrap - Width("A A", 20));
-    EXPECT_EQ(j.GetLines()[1].spaceExtra, 0);
+    EXPECT_EQ(std::tuple(j.GetLines()[0].advance, j.GetLines()[0].spaceExtra, j.GetLines()[1].spaceExtra),
+              std::tuple(wrap, wrap - Width("A A", 20), 0));
 }
 
 TEST(TextLines, BoxFollowsTheLinesAndTheRecordKeepsTheChoices)
