@@ -9,7 +9,6 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/product/Product.h"
 #include "catalogue/product/Side.h"
-#include "catalogue/WizardPages.h"
 #include "image/ImageCanvas.h"
 #include "image/Raster.h"
 
@@ -127,11 +126,7 @@ TEST(FacePixels, RuleArithmetic)
 
 TEST_F(NewProjectTest, FloppyDiskHasFivePagesAndTakesItsFacesFromTheSubPicture)
 {
-    const ModelEntry entry = ReadModelEntry(m_folders->ProgramSettings(), "dmo_med_015.bmp");
-    const std::vector<std::string> pages = GetWizardPages(entry);
-    EXPECT_EQ(pages, (std::vector<std::string>{"Select Floppy Disk Type", "Background's Appearance",
-                                               "Background Size", "Shadows and Reflections", "Special Effects"}));
-
+    // Its five pages: WizardPages.MediaEntriesGetOnlyTheirPictureChoice.
     NewProjectAnswers answers;
     answers.size = SizePageValues{5, 5, 5}; // no size page: ignored
     std::string error;
