@@ -10,6 +10,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <tuple>
 
 namespace fs = std::filesystem;
 
@@ -43,16 +45,12 @@ TEST(WizardLists, PicturesOfTheInternalFolder)
 
     const auto cds = ListCDImageChoices(dir.string(), ini);
     ASSERT_EQ(cds.size(), 2u);
-    EXPECT_EQ(cds[0].file, "dcd_a101.bmp");
-    EXPECT_EQ(cds[0].section, "a101");
-    EXPECT_EQ(cds[0].name, "");
-    EXPECT_EQ(cds[1].section, "c009");
-    EXPECT_EQ(cds[1].name, "Blue");
+    EXPECT_EQ(std::tuple(cds[0].file, cds[0].section, cds[0].name), std::tuple("dcd_a101.bmp", "a101", ""));
+    EXPECT_EQ(std::tuple(cds[1].file, cds[1].section, cds[1].name), std::tuple("dcd_c009.bmp", "c009", "Blue"));
 
     const auto floppies = ListSubPictureChoices(dir.string(), "dfl_*.bmp", ini);
     ASSERT_EQ(floppies.size(), 2u);
-    EXPECT_EQ(floppies[0].file, "dfl_001.bmp");
-    EXPECT_EQ(floppies[0].name, "Aqua 1");
+    EXPECT_EQ(std::tuple(floppies[0].file, floppies[0].name), std::tuple("dfl_001.bmp", "Aqua 1"));
     EXPECT_TRUE(ListFolderFiles((dir / "missing").string(), "*").empty());
 }
 
@@ -63,12 +61,8 @@ TEST(WizardLists, CDPositionPicturesFollowTheKind)
     ASSERT_TRUE(box && book);
     const auto b = GetCDPositionChoices(*box);
     ASSERT_EQ(b.size(), 4u);
-    EXPECT_EQ(b[1].value, 1);
-    EXPECT_STREQ(b[1].name, "Inside Front");
-    EXPECT_EQ(b[1].file, "dcx_001.bmp");
+    EXPECT_EQ(std::tuple(b[1].value, std::string(b[1].name), b[1].file), std::tuple(1, "Inside Front", "dcx_001.bmp"));
     const auto k = GetCDPositionChoices(*book);
     ASSERT_EQ(k.size(), 5u);
-    EXPECT_EQ(k[4].value, 5);
-    EXPECT_STREQ(k[4].name, "Behind The Book");
-    EXPECT_EQ(k[4].file, "dck_005.bmp");
+    EXPECT_EQ(std::tuple(k[4].value, std::string(k[4].name), k[4].file), std::tuple(5, "Behind The Book", "dck_005.bmp"));
 }
