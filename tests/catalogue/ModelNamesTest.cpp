@@ -26,13 +26,9 @@ TEST(ModelNames, EveryModelHasItsOwnName)
 
 TEST(ModelNames, LookUpTakesExactNamesAndUnambiguousBeginnings)
 {
-    EXPECT_EQ(NumberOf(LookUpModel("CD Box")), 3);
-    EXPECT_EQ(NumberOf(LookUpModel("cd box with cd-rom")), 6);
-    EXPECT_EQ(NumberOf(LookUpModel("dmo_bxc_008.bmp")), 8);
-    EXPECT_EQ(NumberOf(LookUpModel("DMO_BXC_008")), 8);
-    EXPECT_EQ(NumberOf(LookUpModel("bkc/Magazine")), 14);
-    EXPECT_EQ(NumberOf(LookUpModel("VHS")), 1);
-    EXPECT_EQ(NumberOf(LookUpModel("Membership")), 10);
+    for (const auto& [name, number] : {std::pair{"CD Box", 3}, {"cd box with cd-rom", 6}, {"dmo_bxc_008.bmp", 8}, {"DMO_BXC_008", 8},
+                                        {"bkc/Magazine", 14}, {"VHS", 1}, {"Membership", 10}})
+        EXPECT_EQ(NumberOf(LookUpModel(name)), number) << name;
 
     const ModelLookup software = LookUpModel("Software");
     EXPECT_EQ(software.entry, nullptr);

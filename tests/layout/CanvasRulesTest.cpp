@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <algorithm>
 
 namespace {
@@ -61,12 +63,8 @@ TEST(FaceMapping, IsIntegerAndTruncatesTowardZero)
     // wx = (fx - 10) * 400 / 200, wy = (fy - 150) * 300 / -150.
     CFaceMapping m;
     m.SetEdges(10, 150, 210, 0, 400, 300);
-    EXPECT_EQ(m.spanX, 200);
-    EXPECT_EQ(m.spanY, -150);
-    EXPECT_EQ(m.FaceToWindowX(10), 0);
-    EXPECT_EQ(m.FaceToWindowX(60), 100);
-    EXPECT_EQ(m.FaceToWindowY(150), 0);
-    EXPECT_EQ(m.FaceToWindowY(0), 300);
+    EXPECT_EQ((std::array{m.spanX, m.spanY, m.FaceToWindowX(10), m.FaceToWindowX(60), m.FaceToWindowY(150), m.FaceToWindowY(0)}),
+              (std::array{200, -150, 0, 100, 0, 300}));
     // fx = wx * 200 / 400 + 10: 3 * 200 / 400 = 1 (truncated) -> 11;
     // fy = wy * -150 / 300 + 150: 3 * -150 / 300 = -1 (toward zero) -> 149.
     EXPECT_EQ(m.WindowToFaceX(3), 11);
@@ -87,10 +85,8 @@ TEST(FaceMapping, CentresASmallFaceAndClampsTheScrolledOne)
 {
     // A 200 x 100 face at 100 % in a 600 x 400 window: offset (200, 150).
     const CFaceMapping m = ComputeFaceMapping(200, 100, 600, 400, 1.0, 0, 0);
-    EXPECT_EQ(m.FaceToWindowX(0), 200);
-    EXPECT_EQ(m.FaceToWindowX(200), 400);
-    EXPECT_EQ(m.FaceToWindowY(100), 150);
-    EXPECT_EQ(m.FaceToWindowY(0), 250);
+    EXPECT_EQ((std::array{m.FaceToWindowX(0), m.FaceToWindowX(200), m.FaceToWindowY(100), m.FaceToWindowY(0)}),
+              (std::array{200, 400, 150, 250}));
     // At 400 % the face (800 wide) scrolls in x only: window 600 shows 150 face pixels.
     bool sx = false, sy = false;
     const CFaceMapping s = ComputeFaceMapping(200, 100, 600, 400, 4.0, 50, 100, &sx, &sy);

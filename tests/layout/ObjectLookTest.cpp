@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <cstdlib>
 #include <memory>
 
@@ -84,10 +86,8 @@ TEST(ObjectLook, RecordCarriesTheLookAndAPlainObjectWritesNothingNew)
     s.Rewind();
     const std::unique_ptr<CDrawObject> back = LoadDrawObject(s, false, false);
     ASSERT_TRUE(back);
-    EXPECT_EQ(back->GetLineWidth(), 3);
-    EXPECT_EQ(back->GetDash(), kDashDot);
-    EXPECT_EQ(back->GetCornerRadius(), 5);
-    EXPECT_EQ(back->GetOpacity(), 70u);
+    EXPECT_EQ(std::tuple(back->GetLineWidth(), back->GetDash(), back->GetCornerRadius(), back->GetOpacity()),
+              std::tuple(3, kDashDot, 5, 70u));
     // Back at the defaults, the record is the one it always was.
     r->SetLineWidth(1);
     r->SetDash(kDashSolid);
