@@ -11,6 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <tuple>
+#include <vector>
+
 namespace {
 
 class CNoteRecord final : public CUndoRecord {
@@ -44,13 +48,9 @@ TEST(VtwinDoc, StartUpDocumentIsEmptyWithNewDocumentDefaults)
     doc.GetFaceObjects("F");
     EXPECT_TRUE(folders->IsStartingUp());
     ASSERT_TRUE(doc.OnNewDocument(&*folders));
-    EXPECT_FALSE(folders->IsStartingUp());
-    EXPECT_FALSE(doc.HasProduct());
-    EXPECT_EQ(doc.GetLayoutCount(), 0u);
-    EXPECT_FALSE(store.CanUndo());
-    EXPECT_EQ(doc.GetTitle(), "Untitled");
-    EXPECT_EQ(doc.GetTabCount(), 0);
-    EXPECT_EQ(doc.GetTabName(0), "");
+    EXPECT_FALSE(folders->IsStartingUp() || doc.HasProduct() || store.CanUndo());
+    EXPECT_EQ(std::tuple(doc.GetLayoutCount(), doc.GetTitle(), doc.GetTabCount(), doc.GetTabName(0)),
+              std::tuple(0u, "Untitled", 0, ""));
     EXPECT_EQ(doc.GetDrawingDefaults(), CDrawingDefaults{});
 }
 
@@ -66,11 +66,9 @@ TEST(VtwinDoc, ProductsTabsAndNewProjects)
     ASSERT_GT(faces, 0);
     EXPECT_EQ(doc.GetTabCount(), faces + 3);
     EXPECT_EQ(doc.GetTabName(0), doc.GetProduct()->GetFaceName(0));
-    EXPECT_EQ(doc.GetTabName(faces), "Background");
-    EXPECT_EQ(doc.GetTabName(faces + 1), "Layout");
-    EXPECT_EQ(doc.GetTabName(faces + 2), "Render");
-    EXPECT_EQ(doc.GetTabName(faces + 3), "");
-    EXPECT_EQ(doc.GetTabName(-1), "");
+    EXPECT_EQ((std::vector{doc.GetTabName(faces), doc.GetTabName(faces + 1), doc.GetTabName(faces + 2), doc.GetTabName(faces + 3),
+                           doc.GetTabName(-1)}),
+              (std::vector<std::string>{"Background", "Layout", "Render", "", ""}));
     // A printed back follows the main faces, before a CD-ROM.
     for (const char* code : {"BOX", "BOXCD"}) {
         CVtwinDoc backed(nullptr, &store);
@@ -91,12 +89,10 @@ TEST(VtwinDoc, ProductsTabsAndNewProjects)
     doc.GetDrawingDefaults().lineColour = 1;
     doc.NewProject(CreateProduct("CD"));
     EXPECT_STREQ(doc.GetProduct()->GetKindCode(), "CD");
-    EXPECT_EQ(doc.GetLayoutCount(), 0u);
     EXPECT_FALSE(store.CanUndo());
     EXPECT_EQ(doc.GetDrawingDefaults(), CDrawingDefaults{});
-    EXPECT_EQ(doc.GetTitle(), "Untitled");
-    EXPECT_EQ(doc.GetPathName(), "");
-    EXPECT_EQ(doc.GetTabName(0), "CD-ROM");
+    EXPECT_EQ(std::tuple(doc.GetLayoutCount(), doc.GetTitle(), doc.GetPathName(), doc.GetTabName(0)),
+              std::tuple(0u, "Untitled", "", "CD-ROM"));
 }
 
 TEST(VtwinDoc, FaceListsComeFromTheFactoryAndAreKeptPerFace)
