@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 using Pairs = std::vector<std::pair<std::string, std::string>>;
@@ -38,21 +40,15 @@ TEST(BatchJobs, ColumnsBecomeOverrides)
     outputs.allowOutside = true;
     ASSERT_TRUE(ParseBatchJobs(text, "/jobs/", "/t/box.vtp", jobs, error, outputs)) << error;
     ASSERT_EQ(jobs.size(), 2u);
-    EXPECT_EQ(jobs[0].line, 2);
-    EXPECT_EQ(jobs[0].output, "/jobs/out/a.png");
-    EXPECT_EQ(jobs[0].templatePath, "/t/box.vtp");
-    EXPECT_EQ(jobs[0].overrides.settings, (std::vector<std::string>{"Y Rotation=30"}));
-    EXPECT_EQ(jobs[0].overrides.pictures, (Pairs{{"Front", "/jobs/art/a.png"}}));
-    EXPECT_EQ(jobs[0].overrides.barcodes, (Pairs{{"Front", "A-1"}}));
-    EXPECT_EQ(jobs[0].overrides.variables, (Pairs{{"title", "First"}}));
+    const auto fields = [](const SBatchJob& j) {
+        return std::tuple(j.line, j.output, j.templatePath, j.overrides.settings, j.overrides.pictures, j.overrides.barcodes,
+                          j.overrides.variables);
+    };
+    EXPECT_EQ(fields(jobs[0]), std::tuple(2, "/jobs/out/a.png", "/t/box.vtp", std::vector<std::string>{"Y Rotation=30"},
+                                          Pairs{{"Front", "/jobs/art/a.png"}}, Pairs{{"Front", "A-1"}}, Pairs{{"title", "First"}}));
     // Empty cells leave the template's parts alone; the blank row is skipped.
-    EXPECT_EQ(jobs[1].line, 4);
-    EXPECT_EQ(jobs[1].output, "/abs/b.png");
-    EXPECT_EQ(jobs[1].templatePath, "/jobs/other.vtp");
-    EXPECT_TRUE(jobs[1].overrides.settings.empty());
-    EXPECT_TRUE(jobs[1].overrides.pictures.empty());
-    EXPECT_TRUE(jobs[1].overrides.barcodes.empty());
-    EXPECT_EQ(jobs[1].overrides.variables, (Pairs{{"title", "Second, with comma"}}));
+    EXPECT_EQ(fields(jobs[1]), std::tuple(4, "/abs/b.png", "/jobs/other.vtp", std::vector<std::string>{}, Pairs{}, Pairs{},
+                                          Pairs{{"title", "Second, with comma"}}));
 }
 
 TEST(BatchJobs, BadFilesAreRefusedWithTheLine)
