@@ -12,6 +12,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <iterator>
+#include <tuple>
+#include <vector>
 #include <string>
 
 TEST(TextKeyColour, AvoidsBothTextColours)
@@ -22,9 +26,7 @@ TEST(TextKeyColour, AvoidsBothTextColours)
     EXPECT_EQ(text.GetBackgroundColour(), 0xFF0000u);
     text.SetColour2(0xFF0000);
     EXPECT_EQ(text.GetBackgroundColour(), 0x0000FFu);
-    EXPECT_TRUE(text.IsTransparent());
-    EXPECT_TRUE(text.IsOutlined());
-    EXPECT_FALSE(text.IsFilled());
+    EXPECT_EQ(std::tuple(text.IsTransparent(), text.IsOutlined(), text.IsFilled()), std::tuple(true, true, false));
     text.SetAppearance(kTextBordered);
     EXPECT_TRUE(text.IsFilled());
     EXPECT_EQ(text.GetLineColour(), 0xFF00FFu);
@@ -113,10 +115,8 @@ TEST(TextSize, BoxFollowsTheFontAndTheMeasuredText)
 
     // Turned by 900 the sides swap their rules.
     text.SetAngle(900);
-    EXPECT_EQ(text.GetMinWidth(), 3);
-    EXPECT_EQ(text.GetMinHeight(), 1);
-    EXPECT_EQ(text.GetMaxWidth(), 257);
-    EXPECT_EQ(text.GetWidthForHeight(50), 0);
+    EXPECT_EQ((std::array{text.GetMinWidth(), text.GetMinHeight(), text.GetMaxWidth(), text.GetWidthForHeight(50)}),
+              (std::array{3, 1, 257, 0}));
     int vw = 0, vh = 0;
     text.MeasureExtent(-1, vw, vh);
     EXPECT_EQ(vw, 60);
@@ -287,20 +287,16 @@ TEST(FitPictureOpening, AspectRatioDecidesTheChoices)
     EXPECT_EQ(same.preselected, -1);
 
     const CFitPictureOpening wide = OpenFitPicture(800, 300, 400, 300, "Front", "DVD Box", -1);
-    EXPECT_FALSE(wide.fits);
-    EXPECT_TRUE(wide.wider);
-    EXPECT_EQ(wide.choices[0], "Use the &Left part of the Picture");
-    EXPECT_EQ(wide.choices[2], "Use the &Right part of the Picture");
-    EXPECT_EQ(wide.preselected, 0);
-    EXPECT_EQ(wide.title, "Fit Picture To Front");
+    const auto choices = [](const CFitPictureOpening& o) { return std::vector<std::string>(std::begin(o.choices), std::end(o.choices)); };
+    EXPECT_EQ(std::tuple(wide.fits, wide.wider, wide.preselected, wide.title), std::tuple(false, true, 0, "Fit Picture To Front"));
+    EXPECT_EQ(choices(wide), (std::vector<std::string>{"Use the &Left part of the Picture", "Use the &Center part of the Picture",
+                                                       "Use the &Right part of the Picture"}));
     EXPECT_EQ(wide.explanation,
               "The Picture is not the same aspect ratio as the Front of the DVD Box. Therefore, in order to use "
               "this Picture, it will either need to be stretched or cropped to match. Please select from:-");
 
     const CFitPictureOpening tall = OpenFitPicture(300, 800, 400, 300, "Spine", "Book", 3);
-    EXPECT_FALSE(tall.wider);
-    EXPECT_EQ(tall.choices[0], "Use the &Top part of the Picture");
-    EXPECT_EQ(tall.choices[1], "Use the &Center part of the Picture");
-    EXPECT_EQ(tall.choices[2], "Use the &Bottom part of the Picture");
-    EXPECT_EQ(tall.preselected, 3);
+    EXPECT_EQ(std::pair(tall.wider, tall.preselected), std::pair(false, 3));
+    EXPECT_EQ(choices(tall), (std::vector<std::string>{"Use the &Top part of the Picture", "Use the &Center part of the Picture",
+                                                       "Use the &Bottom part of the Picture"}));
 }
