@@ -171,6 +171,30 @@ struct CSmoothFace {
         return true;
     }
 
+    // Whether no sample of pixel x can lie on the face: the four corner
+    // samples all beyond one of its edges (u < 0, u >= 1, v < 0 or v >= 1,
+    // linear conditions on the numerators where the denominator keeps its
+    // sign), by a margin far above rounding. The other samples lie between
+    // the corners, so beyond that edge too.
+    bool Misses(int x, double rowA, double rowB, double rowC) const noexcept
+    {
+        const double pA = map.ax * x + rowA, pB = map.bx * x + rowB, pC = map.cx * x + rowC;
+        int beyond[4] = {0, 0, 0, 0};
+        double sign = 0.0;
+        for (int k : {0, side - 1, N - side, N - 1}) {
+            const double a = pA + offA[k], b = pB + offB[k], c = pC + offC[k];
+            const double s = c > 0.0 ? 1.0 : c < 0.0 ? -1.0 : 0.0;
+            if (s == 0.0 || (sign != 0.0 && s != sign)) return false;
+            sign = s;
+            const double margin = 1e-9 * (std::abs(a) + std::abs(b) + std::abs(c));
+            beyond[0] += s * b < -margin;       // u < 0
+            beyond[1] += s * (b - c) > margin;  // u > 1
+            beyond[2] += s * (a - c) > margin;  // v < 0
+            beyond[3] += s * a < -margin;       // v > 1
+        }
+        return beyond[0] == 4 || beyond[1] == 4 || beyond[2] == 4 || beyond[3] == 4;
+    }
+
     // Every sample of the grid: the outline, fold and corner tests per sample.
     // With smooth sampling the samples are read eight at a time beforehand
     // where the processor allows (the same bilinear reads).
@@ -481,6 +505,7 @@ void CRenderSurface::DrawSmoothEdge(const CSmoothFace& f, const CFaceShade& shad
                                     int to, bool soften) noexcept
 {
     for (int x = from; x <= to; ++x) {
+        if (f.Misses(x, row.A, row.B, row.C)) continue;
         CPixelSamples samples = f.AllSamples(x, row.A, row.B, row.C);
         if (samples.count == 0) continue;
         shade.Apply(samples, x, row.y + m_band);
