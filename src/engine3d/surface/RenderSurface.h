@@ -243,4 +243,5 @@ private:
     // The colours of one row of inside blocks (CInteriorBlocks).
     std::vector<std::uint8_t> m_blockColours;
     std::vector<std::uint8_t> m_blockPixels;
+    std::vector<std::uint8_t> m_blockUneven;
 };

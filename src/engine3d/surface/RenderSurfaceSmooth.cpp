@@ -341,6 +341,7 @@ struct CInteriorBlocks {
     int row = -1, first = 0, last = -1; // the block row held and its inside block columns
     std::vector<std::uint8_t>& colours; // blue, green, red of blocks first .. last
     std::vector<std::uint8_t>& pixels;  // the K rows of their pixels while they are read
+    std::vector<std::uint8_t>& uneven;  // 1 for the blocks lit pixel by pixel
 
     static CQuadMapping Scaled(const CQuadMapping& m, double k) noexcept
     {
@@ -358,9 +359,10 @@ struct CInteriorBlocks {
     }
 
     CInteriorBlocks(int k, const CQuadMapping& map, const CPolygon3D& polygon, const CFaceShade& shade,
-                    std::vector<std::uint8_t>& out, std::vector<std::uint8_t>& work) noexcept
+                    std::vector<std::uint8_t>& out, std::vector<std::uint8_t>& work,
+                    std::vector<std::uint8_t>& flags) noexcept
         : K(k), lightMap(Scaled(map, k)), blockShade(polygon, lightMap), pixelShade(shade), side(SideOf(map, polygon)),
-          colours(out), pixels(work)
+          colours(out), pixels(work), uneven(flags)
     {
     }
 
@@ -406,13 +408,16 @@ struct CInteriorBlocks {
                         sum[c] += v, lo[c] = std::min(lo[c], v), hi[c] = std::max(hi[c], v);
                     }
             std::uint8_t* colour = &colours[3 * static_cast<std::size_t>(i - first)];
-            const bool even = hi[0] - lo[0] <= kSpread && hi[1] - lo[1] <= kSpread && hi[2] - lo[2] <= kSpread;
-            if (even) {
-                for (int c = 0; c < 3; ++c) colour[c] = static_cast<std::uint8_t>((sum[c] + area / 2) / area);
-                blockShade.Apply(colour, 1, i, j);
-                continue;
-            }
-            sum[0] = sum[1] = sum[2] = 0;
+            for (int c = 0; c < 3; ++c) colour[c] = static_cast<std::uint8_t>((sum[c] + area / 2) / area);
+            uneven[static_cast<std::size_t>(i - first)] =
+                hi[0] - lo[0] > kSpread || hi[1] - lo[1] > kSpread || hi[2] - lo[2] > kSpread;
+        }
+        blockShade.Apply(colours.data(), last - first + 1, first, j);
+        for (int i = first; i <= last; ++i) {
+            if (!uneven[static_cast<std::size_t>(i - first)]) continue;
+            std::uint8_t* block = &pixels[3 * static_cast<std::size_t>(K * (i - first))];
+            std::uint8_t* colour = &colours[3 * static_cast<std::size_t>(i - first)];
+            std::uint32_t sum[3] = {0, 0, 0};
             for (int r = 0; r < K; ++r) {
                 std::uint8_t* p = block + r * stride;
                 pixelShade.Apply(p, K, K * i, K * j + r);
@@ -449,7 +454,7 @@ void CRenderSurface::DrawFilteredQuad(const CQuadMapping& map, const CFaceSetup&
     std::optional<CInteriorBlocks> blocks;
     const int K = textures ? textures->interiorBlock : 1;
     if (K > 1 && f.shortcut && (face.boxFace || !soften) && EnsureBlockColours(K))
-        blocks.emplace(K, map, polygon, shade, m_blockColours, m_blockPixels);
+        blocks.emplace(K, map, polygon, shade, m_blockColours, m_blockPixels, m_blockUneven);
     for (int y = m_scanLow; y <= m_scanHigh; ++y) {
         CSmoothRow row;
         int left, right;
@@ -477,6 +482,7 @@ bool CRenderSurface::EnsureBlockColours(int k) noexcept
     try {
         const std::size_t bytes = 3 * (static_cast<std::size_t>(m_width / k) + 1);
         if (m_blockColours.size() < bytes) m_blockColours.resize(bytes);
+        if (m_blockUneven.size() < bytes / 3) m_blockUneven.resize(bytes / 3);
         const std::size_t pixels = static_cast<std::size_t>(k) * 3 * static_cast<std::size_t>(m_width) +
                                    CInteriorSampler::kBufferBytes;
         if (m_blockPixels.size() < pixels) m_blockPixels.resize(pixels);
