@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -73,4 +74,18 @@ TEST(TextureLevels, EachTexelTheMeanOfTheFourBelow)
                     }
         }
     }
+}
+
+TEST(TextureLevels, KnowAPictureOfOneColour)
+{
+    // Rows padded with other bytes, which are not texels.
+    std::vector<std::uint8_t> bits(16 * 5, 0x33);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 4; ++x) std::memcpy(&bits[16 * y + 3 * x], "\x10\x20\x30", 3);
+    CTextureLevels levels;
+    ASSERT_TRUE(levels.Build(CTexture{bits.data(), 4, 5, 16}));
+    EXPECT_TRUE(levels.oneColour);
+    bits[16 * 4 + 3 * 3 + 2] = 0x31; // the last texel's red
+    ASSERT_TRUE(levels.Build(CTexture{bits.data(), 4, 5, 16}));
+    EXPECT_FALSE(levels.oneColour);
 }

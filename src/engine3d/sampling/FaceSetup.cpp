@@ -79,6 +79,7 @@ CFaceSetup::CFaceSetup(const CTextureSet* textures, char faceCode, double mapped
     const COLORREF fillColour = polygon.fillColour;
     tex = textures ? textures->GetPicture(faceCode) : nullptr;
     const CTextureLevels* pictureLevels = tex && textures->smooth ? textures->GetLevels(faceCode) : nullptr;
+    oneColour = pictureLevels && pictureLevels->oneColour;
     const bool whole = polygon.texU0 == 0.0 && polygon.texU1 == 1.0 && polygon.texV0 == 0.0 && polygon.texV1 == 1.0;
     if (tex && !whole) {
         TakePart(*tex, pictureLevels, polygon);
@@ -108,4 +109,15 @@ CFaceSetup::CFaceSetup(const CTextureSet* textures, char faceCode, double mapped
     fill[0] = white ? 0xFE : GetBValue(c);
     fill[1] = white ? 0xFE : GetGValue(c);
     fill[2] = white ? 0xFE : GetRValue(c);
+}
+
+void CFaceSetup::TakeOneColour() noexcept
+{
+    if (!tex || !oneColour || isDisc) return;
+    const std::uint8_t* p = tex->At(0, 0);
+    const bool white = p[0] == 0xFF && p[1] == 0xFF && p[2] == 0xFF && whiteAvoid;
+    for (int k = 0; k < 3; ++k) fill[k] = white ? 0xFE : p[k];
+    tex = nullptr;
+    levels = nullptr;
+    levelCount = 0;
 }

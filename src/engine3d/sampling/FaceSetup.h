@@ -72,6 +72,11 @@ struct CFaceSetup {
         return &levels->levels[static_cast<std::size_t>(L)];
     }
 
+    // A picture of one colour (its levels tell) becomes the face's fill
+    // colour, which every read of it gives: the face is then drawn without a
+    // picture. Not for the CD-ROM, which without a picture is not drawn.
+    void TakeOneColour() noexcept;
+
     bool InFold(double u, double v) const noexcept
     {
         return folds && (u < foldU || u > 1.0 - foldU || v < foldV || v > 1.0 - foldV);
@@ -94,6 +99,7 @@ private:
     // Shows a part of the picture: `tex` and the levels become views of it.
     void TakePart(const CTexture& picture, const CTextureLevels* levels, const CPolygon3D& polygon) noexcept;
 
+    bool oneColour = false;     // the picture's levels found it one colour
     CTexture part;              // the polygon's part of the picture
     CTextureLevels partLevels;  // its part of every level (views; the storage stays empty)
 };

@@ -80,6 +80,18 @@ void HalveRow(const std::uint8_t* r0, const std::uint8_t* r1, int fromWidth, std
     }
 }
 
+// Whether every texel is the first: the first row that texel repeated, every
+// other row the first (whole rows compared, stopping at the first difference).
+bool IsOneColour(const CTexture& t) noexcept
+{
+    const std::uint8_t* first = t.At(0, 0);
+    for (int x = 1; x < t.width; ++x)
+        if (std::memcmp(t.At(x, 0), first, 3) != 0) return false;
+    for (int y = 1; y < t.height; ++y)
+        if (std::memcmp(t.At(0, y), first, 3 * static_cast<std::size_t>(t.width)) != 0) return false;
+    return true;
+}
+
 } // namespace
 
 bool CTextureLevels::Build(const CTexture& picture) noexcept
@@ -87,6 +99,7 @@ bool CTextureLevels::Build(const CTexture& picture) noexcept
     levels.clear();
     storage.clear();
     if (!picture.IsValid()) return false;
+    oneColour = IsOneColour(picture);
     try {
         std::vector<std::uint16_t> sums(3 * static_cast<std::size_t>(picture.width) + 4);
         levels.push_back(picture);

@@ -35,6 +35,7 @@ struct CTexture {
 struct CTextureLevels {
     std::vector<CTexture> levels;
     std::vector<std::vector<std::uint8_t>> storage;
+    bool oneColour = false; // every texel of the picture alike (so of every level)
 
     // False when there is no memory for the levels.
     bool Build(const CTexture& picture) noexcept;

@@ -388,6 +388,11 @@ struct CInteriorBlocks {
     {
         FindBlocks(j, width, f);
         if (first > last) return;
+        if (!f.face.tex) { // the fill colour, whatever the pixel
+            for (int i = 0; i < 3 * (last - first + 1); ++i) colours[static_cast<std::size_t>(i)] = f.face.fill[i % 3];
+            blockShade.Apply(colours.data(), last - first + 1, first, j);
+            return;
+        }
         const int from = K * first, to = K * last + K - 1;
         const std::size_t stride = 3 * static_cast<std::size_t>(to - from + 1);
         for (int r = 0; r < K; ++r) { // runs may write past their end: the next run or row, or the slack, takes it

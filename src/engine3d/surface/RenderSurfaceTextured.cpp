@@ -153,9 +153,10 @@ void CRenderSurface::DrawTexturedQuad(int x0, int y0, int x1, int y1, int x2, in
     CQuadMapping map;
     if (!map.Create(polygon, m_fit)) return;
     map.StoreInto(polygon);
-    const CFaceSetup face(textures, faceCode, map.faceWidth, map.faceHeight, polygon);
+    CFaceSetup face(textures, faceCode, map.faceWidth, map.faceHeight, polygon);
     if (m_bits != nullptr && (polygon.shade != 1.0 || polygon.specular != 0.0 || polygon.shadeU != 0.0 || polygon.shadeV != 0.0 ||
                              (textures && textures->smooth))) {
+        face.TakeOneColour();
         DrawFilteredQuad(map, face, textures, faceCode, polygon, sampleCount, soften);
     } else if (!face.tex && face.isDisc) {
         // A face without a picture shows its fill colour; a CD-ROM without one
