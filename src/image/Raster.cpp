@@ -132,6 +132,7 @@ std::uint8_t* CRaster::Create(int width, int height, int bpp, int imageType)
     m_info.biXPelsPerMeter = DpiToPelsPerMeter(m_xdpi);
     m_info.biYPelsPerMeter = DpiToPelsPerMeter(m_ydpi);
     m_effWidth = static_cast<int>(eff);
+    m_rowCapacity = height;
     m_numColors = colors;
     m_bits = m_dib.get() + sizeof(BITMAPINFOHEADER) + colors * 4;
     WriteHeader();
@@ -197,6 +198,15 @@ bool CRaster::Copy(const CRaster& source, bool copyPixels, bool copySelection, b
     return true;
 }
 
+bool CRaster::SetRowsWithin(int height) noexcept
+{
+    if (!m_dib || height <= 0 || height > m_rowCapacity || !m_selection.empty() || !m_alpha.empty()) return false;
+    m_info.biHeight = height;
+    m_info.biSizeImage = static_cast<std::uint32_t>(static_cast<std::size_t>(m_effWidth) * static_cast<std::size_t>(height));
+    WriteHeader();
+    return true;
+}
+
 void CRaster::Transfer(CRaster& other) noexcept
 {
     if (&other == this) {
@@ -205,6 +215,7 @@ void CRaster::Transfer(CRaster& other) noexcept
     m_dib = std::move(other.m_dib);
     m_info = other.m_info;
     m_effWidth = other.m_effWidth;
+    m_rowCapacity = other.m_rowCapacity;
     m_numColors = other.m_numColors;
     m_bits = other.m_bits;
     m_type = other.m_type;
@@ -228,6 +239,7 @@ void CRaster::Destroy() noexcept
     m_dib.reset();
     m_info = BITMAPINFOHEADER{};
     m_effWidth = 0;
+    m_rowCapacity = 0;
     m_numColors = 0;
     m_bits = nullptr;
     m_selection.clear();

@@ -69,6 +69,12 @@ public:
     // the header. Returns the DIB block, or null when the size is not positive,
     // too large, or memory runs out; the picture is then empty.
     std::uint8_t* Create(int width, int height, int bpp, int imageType = IMAGE_TYPE_UNKNOWN);
+    // Makes the picture `height` rows high, keeping its width, depth and pixel
+    // block, when the block was made for at least that many rows (by Create);
+    // the pixels are left as they are. False, changing nothing, otherwise or
+    // when the picture has a selection or alpha plane. (Pictures drawn in
+    // bands of a few heights reuse one block.)
+    bool SetRowsWithin(int height) noexcept;
     // Copies every info field and the geometry; the pixel rows when `copyPixels`
     // (otherwise only the palette), and the selection and alpha planes when asked
     // and present. False when `source` is empty or memory runs out.
@@ -236,6 +242,7 @@ private:
     std::unique_ptr<std::uint8_t, SDibDeleter> m_dib; // header, palette, rows; null when empty
     BITMAPINFOHEADER m_info{};
     int m_effWidth = 0;
+    int m_rowCapacity = 0; // rows the pixel block holds
     int m_numColors = 0;
     std::uint8_t* m_bits = nullptr; // first pixel row inside m_dib
 

@@ -35,6 +35,64 @@ void FillRows(const CPixelView& band, std::uint32_t colour) noexcept
     }
 }
 
+// The pictures a drawing thread draws its bands into: made once a render
+// for the tallest band and cut to each band's rows, and a few of them kept
+// from one render to the next, so that their pages are not asked for (and
+// cleared) anew each time.
+struct SBandPictures {
+    CRaster scratch, alpha;
+
+    // Pictures of `rows` rows, `width` wide, in blocks of `most` rows.
+    bool Fit(int width, int rows, int most)
+    {
+        if (scratch.IsValid() && scratch.GetWidth() == width && scratch.SetRowsWithin(rows) &&
+            alpha.GetWidth() == width && alpha.SetRowsWithin(rows))
+            return true;
+        if (scratch.Create(width, most, 24) == nullptr || alpha.Create(width, most, 24) == nullptr) return false;
+        return scratch.SetRowsWithin(rows) && alpha.SetRowsWithin(rows);
+    }
+};
+
+class CBandPicturePool {
+public:
+    static CBandPicturePool& Get()
+    {
+        static CBandPicturePool pool;
+        return pool;
+    }
+    SBandPictures Take()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_kept.empty()) return SBandPictures();
+        SBandPictures p = std::move(m_kept.back());
+        m_kept.pop_back();
+        return p;
+    }
+    void Give(SBandPictures&& p)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (p.scratch.IsValid() && m_kept.size() < kKept) m_kept.push_back(std::move(p));
+    }
+
+private:
+    static constexpr std::size_t kKept = 4; // about 12 MB each
+    std::mutex m_mutex;
+    std::vector<SBandPictures> m_kept;
+};
+
+// A thread's band pictures, taken from the pool and given back.
+class CThreadBandPictures {
+public:
+    CThreadBandPictures() : m_pictures(CBandPicturePool::Get().Take()) {}
+    ~CThreadBandPictures() { CBandPicturePool::Get().Give(std::move(m_pictures)); }
+    CThreadBandPictures(const CThreadBandPictures&) = delete;
+    CThreadBandPictures& operator=(const CThreadBandPictures&) = delete;
+    SBandPictures& operator*() noexcept { return m_pictures; }
+
+private:
+    SBandPictures m_pictures;
+};
+
 // The state the drawing threads share.
 struct SBandWork {
     const SBandLayout* layout = nullptr;
@@ -60,18 +118,18 @@ struct SBandWork {
 };
 
 // Draws band b into the thread's own pictures and reduces its rows into the output.
-bool DrawOneBand(SBandWork& w, int b, CRaster& scratch, CRaster& alpha, std::string& error)
+bool DrawOneBand(SBandWork& w, int b, SBandPictures& pictures, std::string& error)
 {
+    CRaster& scratch = pictures.scratch;
+    CRaster& alpha = pictures.alpha;
     const SBandLayout& l = *w.layout;
     const int first = b * w.bandRows;                     // first delivered row
     const int last = std::min(l.height, first + w.bandRows);  // one past the last
     const int from = std::max(0, first - kApron), to = std::min(l.height, last + kApron);
     const int rows = to - from;
-    if (!scratch.IsValid() || scratch.GetHeight() != rows) {
-        if (scratch.Create(l.width, rows, 24) == nullptr || alpha.Create(l.width, rows, 24) == nullptr) {
-            error = "Out of memory";
-            return false;
-        }
+    if (!pictures.Fit(l.width, rows, std::min(l.height, w.bandRows + 2 * kApron))) {
+        error = "Out of memory";
+        return false;
     }
     const CPixelView view = ViewOf(scratch);
     // Delivered rows first .. last - 1 become output rows first / k ..
@@ -123,14 +181,14 @@ bool DrawOneBand(SBandWork& w, int b, CRaster& scratch, CRaster& alpha, std::str
 
 void DrawBands(SBandWork& w)
 {
-    CRaster scratch, alpha;
+    CThreadBandPictures pictures;
     try {
         for (;;) {
             if (w.stop) return;
             const int b = w.next.fetch_add(1);
             if (b >= w.count) return;
             std::string error;
-            if (!DrawOneBand(w, b, scratch, alpha, error)) {
+            if (!DrawOneBand(w, b, *pictures, error)) {
                 w.Fail(error);
                 return;
             }
@@ -189,11 +247,11 @@ SBandResult RenderBands(const SBandLayout& layout, const BandBackground& backgro
     };
     if (threads == 1 || w.count == 1) {
         // One thread: band after band here, asking about cancelling between them.
-        CRaster scratch, alpha;
+        CThreadBandPictures pictures;
         try {
             for (int b = 0; b < w.count && !w.stop; ++b) {
                 std::string error;
-                if (!DrawOneBand(w, b, scratch, alpha, error)) {
+                if (!DrawOneBand(w, b, *pictures, error)) {
                     w.Fail(error);
                     break;
                 }
