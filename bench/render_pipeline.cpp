@@ -1,12 +1,14 @@
 // Full renders and finishing-only renders of four catalogue models at 400 x 400
 // with every finishing effect on, at magnification 1 and 4, Detail Standard
-// and Enhanced. Single-threaded.
+// and Enhanced. Single-threaded. ReduceScratch: the k x k block average of a
+// 4000-pixel-wide scratch picture of random pixels into its output rows.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <random>
 #include <string>
 
 #include "BenchDataFolders.h"
@@ -17,7 +19,10 @@
 #include "catalogue/product/Product.h"
 #include "catalogue/setup/Setup.h"
 #include "properties/settings/SettingTable.h"
+#include "image/Raster.h"
 #include "render/EngineBackend.h"
+#include "render/output/PictureScaler.h"
+#include "render/PixelView.h"
 #include "render/RenderPipeline.h"
 
 namespace {
@@ -87,7 +92,23 @@ void Args(benchmark::internal::Benchmark* b)
     b->ArgNames({"model", "k", "detail"})->Unit(benchmark::kMillisecond);
 }
 
+void ReduceScratch(benchmark::State& state)
+{
+    const int k = static_cast<int>(state.range(0)), out = 4000 / k;
+    CRaster scratch, reduced;
+    if (scratch.Create(out * k, 500, 24) == nullptr || reduced.Create(out, 500 / k, 24) == nullptr) {
+        state.SkipWithError("no memory");
+        return;
+    }
+    std::mt19937 rng(7);
+    for (int y = 0; y < scratch.GetHeight(); ++y)
+        for (int x = 0; x < 3 * scratch.GetWidth(); ++x) scratch.GetBits(y)[x] = static_cast<std::uint8_t>(rng());
+    for (auto _ : state) ScalePicture(ViewOf(scratch), ViewOf(reduced));
+    state.SetItemsProcessed(state.iterations() * scratch.GetWidth() * scratch.GetHeight());
+}
+
 }  // namespace
 
+BENCHMARK(ReduceScratch)->ArgName("k")->Arg(2)->Arg(4)->Arg(5)->Unit(benchmark::kMicrosecond);
 BENCHMARK(FullRender)->Apply(Args);
 BENCHMARK(FinishingOnly)->Apply(Args);

@@ -51,29 +51,72 @@ private:
 };
 
 // The r source rows of one output row added column by column, each channel
-// byte into a 16-bit sum (r <= 257 keeps r * 255 in range), 16 bytes a step
-// where the processor has SSE2.
+// byte into a 16-bit sum (r <= 257 keeps r * 255 in range): 16 bytes a step
+// where the processor has SSE2, the r rows added in registers and stored once.
 void AddRows(const CPixelView& src, int y0, int r, int bytes, std::uint16_t* sums) noexcept
 {
-    std::fill(sums, sums + bytes, std::uint16_t{0});
-    for (int j = 0; j < r; ++j) {
-        const std::uint8_t* p = src.Row(y0 + j);
-        int i = 0;
+    const std::uint8_t* rows[257];
+    for (int j = 0; j < r; ++j) rows[j] = src.Row(y0 + j);
+    int i = 0;
 #if defined(__SSE2__)
-        const __m128i zero = _mm_setzero_si128();
-        for (; i + 16 <= bytes; i += 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-            auto* s = reinterpret_cast<__m128i*>(sums + i);
-            _mm_storeu_si128(s, _mm_add_epi16(_mm_loadu_si128(s), _mm_unpacklo_epi8(v, zero)));
-            _mm_storeu_si128(s + 1, _mm_add_epi16(_mm_loadu_si128(s + 1), _mm_unpackhi_epi8(v, zero)));
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= bytes; i += 16) {
+        __m128i lo = zero, hi = zero;
+        for (int j = 0; j < r; ++j) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[j] + i));
+            lo = _mm_add_epi16(lo, _mm_unpacklo_epi8(v, zero));
+            hi = _mm_add_epi16(hi, _mm_unpackhi_epi8(v, zero));
         }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(sums + i), lo);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(sums + i + 8), hi);
+    }
 #endif
-        for (; i < bytes; ++i) sums[i] = static_cast<std::uint16_t>(sums[i] + p[i]);
+    for (; i < bytes; ++i) {
+        unsigned sum = 0;
+        for (int j = 0; j < r; ++j) sum += rows[j][i];
+        sums[i] = static_cast<std::uint16_t>(sum);
+    }
+}
+
+// The sums of r columns (each summed over r rows) of one output row into
+// its w pixels, for a magnification known when compiled: the loops unroll
+// and the division by r * r becomes a shift or a multiplication. The
+// quotients are those of CExactDivider, exact for these sums.
+template <int R>
+void ReduceColumns(const std::uint16_t* c, std::uint8_t* out, int w) noexcept
+{
+    constexpr unsigned area = R * R;
+    for (int x = 0; x < w; ++x, out += 3) {
+        unsigned sb = 0, sg = 0, sr = 0;
+        for (int i = 0; i < R; ++i, c += 3) {
+            sb += c[0];
+            sg += c[1];
+            sr += c[2];
+        }
+        out[0] = static_cast<std::uint8_t>(sb / area);
+        out[1] = static_cast<std::uint8_t>(sg / area);
+        out[2] = static_cast<std::uint8_t>(sr / area);
+    }
+}
+
+using ColumnReducer = void (*)(const std::uint16_t*, std::uint8_t*, int) noexcept;
+
+ColumnReducer ReducerFor(int r) noexcept
+{
+    switch (r) {
+    case 2: return ReduceColumns<2>;
+    case 3: return ReduceColumns<3>;
+    case 4: return ReduceColumns<4>;
+    case 5: return ReduceColumns<5>;
+    case 6: return ReduceColumns<6>;
+    case 8: return ReduceColumns<8>;
+    default: return nullptr;
     }
 }
 
 void BlockAverage(const CPixelView& src, const CPixelView& dst, int r, int first) noexcept
 {
+    const ColumnReducer reduce = ReducerFor(r);
     const int area = r * r;
     const CExactDivider divide(static_cast<std::uint32_t>(area));
     auto put = [&divide](std::uint8_t* p, unsigned sb, unsigned sg, unsigned sr) {
@@ -95,6 +138,10 @@ void BlockAverage(const CPixelView& src, const CPixelView& dst, int r, int first
         std::uint8_t* out = dst.Row(row);
         if (!columns.empty()) { // the same sums, the rows added first
             AddRows(src, y * r, r, w * r * 3, columns.data());
+            if (reduce) {
+                reduce(columns.data(), out, w);
+                continue;
+            }
             const std::uint16_t* c = columns.data();
             for (int x = 0; x < w; ++x) {
                 unsigned sb = 0, sg = 0, sr = 0;
