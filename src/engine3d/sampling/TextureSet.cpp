@@ -103,7 +103,7 @@ bool CTextureLevels::Build(const CTexture& picture) noexcept
     try {
         std::vector<std::uint16_t> sums(3 * static_cast<std::size_t>(picture.width) + 4);
         levels.push_back(picture);
-        while (levels.back().width > 1 || levels.back().height > 1) {
+        while (!oneColour && (levels.back().width > 1 || levels.back().height > 1)) {
             const CTexture& from = levels.back();
             CTexture to;
             to.width = (from.width + 1) / 2;

@@ -35,7 +35,7 @@ struct CTexture {
 struct CTextureLevels {
     std::vector<CTexture> levels;
     std::vector<std::vector<std::uint8_t>> storage;
-    bool oneColour = false; // every texel of the picture alike (so of every level)
+    bool oneColour = false; // every texel of the picture alike: level 0 is the only level made
 
     // False when there is no memory for the levels.
     bool Build(const CTexture& picture) noexcept;

@@ -84,6 +84,7 @@ struct CSmoothFace {
     double uLo = 0.0, uHi = 1.0, vLo = 0.0, vHi = 1.0;
     bool shortcut = false;
     bool vector = false; // interior pixels eight at a time
+    bool plainFill = false; // no picture, no folds, square corners: a sample is the fill colour or off the face
     CInteriorSampler sampler;
 
     CSmoothFace(const CQuadMapping& m, const CFaceSetup& f, const CTextureSet* textures, char /*faceCode*/,
@@ -114,6 +115,7 @@ struct CSmoothFace {
         }
         shortcut = g_interiorShortcut.load(std::memory_order_relaxed) && !face.isDisc && (smooth || !face.tex) &&
                    uLo < uHi && vLo < vHi;
+        plainFill = !face.tex && !face.folds && face.radius == 0.0 && !face.discShape;
         vector = shortcut && face.tex &&
                  sampler.Setup(*face.tex, face.levels, face.whiteAvoid, map.ax, map.bx, map.cx, map.ay, map.by, map.cy);
     }
@@ -210,6 +212,12 @@ struct CSmoothFace {
             us[s] = (pB + offB[s]) * inv;
             vs[s] = 1.0 - (pA + offA[s]) * inv;
         }
+        CPixelSamples out;
+        if (plainFill) { // every sample on the face shows the fill colour
+            for (int s = 0; s < N; ++s) out.count += us[s] >= 0.0 && us[s] < 1.0 && vs[s] >= 0.0 && vs[s] < 1.0;
+            for (int k = 0; k < 3; ++k) out.sum[k] = face.fill[k] * static_cast<std::uint32_t>(out.count);
+            return out;
+        }
         const CTexture* level = LevelOf(us, vs);
         std::uint32_t read[kRoom];
         bool wide = false;
@@ -217,7 +225,6 @@ struct CSmoothFace {
             for (int s = N; s % 8 != 0; ++s) us[s] = vs[s] = 0.5;
             wide = CInteriorSampler::ReadPositions(*level, us, vs, N, face.whiteAvoid, read);
         }
-        CPixelSamples out;
         for (int s = 0; s < N; ++s) {
             std::uint32_t c[3];
             if (!Sample(level, us[s], vs[s], c, wide ? read[s] : CInteriorSampler::kNotRead)) continue;
