@@ -308,6 +308,38 @@ std::uint64_t CInteriorSampler::SampleRun(int x, int n, double rowA, double rowB
     return n < 64 ? left & ((std::uint64_t{1} << n) - 1) : left;
 }
 
+namespace {
+
+__attribute__((target("avx2"))) void MapSamplesFour(double pA, double pB, double pC, const double* offA,
+                                                   const double* offB, const double* offC, int n, double* us,
+                                                   double* vs) noexcept
+{
+    const __m256d one = _mm256_set1_pd(1.0), vA = _mm256_set1_pd(pA), vB = _mm256_set1_pd(pB);
+    const __m256d vC = _mm256_set1_pd(pC);
+    for (int s = 0; s < n; s += 4) {
+        const __m256d inv = _mm256_div_pd(one, _mm256_add_pd(vC, _mm256_loadu_pd(offC + s)));
+        _mm256_storeu_pd(us + s, _mm256_mul_pd(_mm256_add_pd(vB, _mm256_loadu_pd(offB + s)), inv));
+        _mm256_storeu_pd(vs + s, _mm256_sub_pd(one, _mm256_mul_pd(_mm256_add_pd(vA, _mm256_loadu_pd(offA + s)), inv)));
+    }
+}
+
+} // namespace
+
+void CInteriorSampler::MapSamples(double pA, double pB, double pC, const double* offA, const double* offB,
+                                  const double* offC, int n, double* us, double* vs) noexcept
+{
+    static const bool has = __builtin_cpu_supports("avx2");
+    if (has) {
+        MapSamplesFour(pA, pB, pC, offA, offB, offC, n, us, vs);
+        return;
+    }
+    for (int s = 0; s < n; ++s) {
+        const double inv = 1.0 / (pC + offC[s]);
+        us[s] = (pB + offB[s]) * inv;
+        vs[s] = 1.0 - (pA + offA[s]) * inv;
+    }
+}
+
 bool CInteriorSampler::ReadPositions(const CTexture& t, const double* us, const double* vs, int n, bool whiteAvoid,
                                      std::uint32_t* out) noexcept
 {
@@ -336,5 +368,15 @@ std::uint64_t CInteriorSampler::SampleRun(int, int n, double, double, double, st
 bool CInteriorSampler::ReadPositions(const CTexture&, const double*, const double*, int, bool, std::uint32_t*) noexcept
 {
     return false;
+}
+
+void CInteriorSampler::MapSamples(double pA, double pB, double pC, const double* offA, const double* offB,
+                                  const double* offC, int n, double* us, double* vs) noexcept
+{
+    for (int s = 0; s < n; ++s) {
+        const double inv = 1.0 / (pC + offC[s]);
+        us[s] = (pB + offB[s]) * inv;
+        vs[s] = 1.0 - (pA + offA[s]) * inv;
+    }
 }
 #endif

@@ -53,6 +53,14 @@ public:
     // and the benchmarks.
     static void SetEnabled(bool enabled) noexcept;
 
+    // The face positions of n samples of a pixel whose numerators are pA,
+    // pB, pC, the samples' offsets in offA, offB, offC: inv = 1 / (pC +
+    // offC[s]), us[s] = (pB + offB[s]) inv, vs[s] = 1 - (pA + offA[s]) inv,
+    // four at a time where the processor allows (the same roundings). The
+    // arrays hold n rounded up to a multiple of four.
+    static void MapSamples(double pA, double pB, double pC, const double* offA, const double* offB,
+                           const double* offC, int n, double* us, double* vs) noexcept;
+
 private:
     CTexture m_tex;
     const CTextureLevels* m_levels = nullptr;

@@ -78,7 +78,7 @@ struct CSmoothFace {
     bool smooth = false;
     int side = 0, N = 0, topLevel = 0;
     double reach = 0.0; // pixels from the first to the last sample of a row
-    double offA[100] = {}, offB[100] = {}, offC[100] = {};
+    double offA[100] = {}, offB[100] = {}, offC[100] = {}; // the samples' offsets (zero past N)
     // The part of the face where no sample meets the outline, a fold band or
     // a rounded corner: u in [uLo, uHi], v in [vLo, vHi].
     double uLo = 0.0, uHi = 1.0, vLo = 0.0, vHi = 1.0;
@@ -207,11 +207,7 @@ struct CSmoothFace {
         const double pA = map.ax * x + rowA;
         const double pB = map.bx * x + rowB;
         const double pC = map.cx * x + rowC;
-        for (int s = 0; s < N; ++s) {
-            const double inv = 1.0 / (pC + offC[s]);
-            us[s] = (pB + offB[s]) * inv;
-            vs[s] = 1.0 - (pA + offA[s]) * inv;
-        }
+        CInteriorSampler::MapSamples(pA, pB, pC, offA, offB, offC, (N + 3) & ~3, us, vs);
         CPixelSamples out;
         if (plainFill) { // every sample on the face shows the fill colour
             for (int s = 0; s < N; ++s) out.count += us[s] >= 0.0 && us[s] < 1.0 && vs[s] >= 0.0 && vs[s] < 1.0;
