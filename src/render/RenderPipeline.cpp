@@ -141,6 +141,10 @@ BandBackground MakeBandFill(long long plain, CRaster& background, int sw, int sh
 {
     const CPixelView backgroundView = plain < 0 ? ViewOf(background) : CPixelView();
     return [plain, backgroundView, sw, sh, sweep](const CPixelView& band, int firstRow) {
+        if (plain >= 0 && sweep) {
+            FillBackdropSweep(band, firstRow, sw, sh, static_cast<std::uint32_t>(plain));
+            return;
+        }
         if (plain >= 0)
             FillRows(band, static_cast<std::uint32_t>(plain));
         else

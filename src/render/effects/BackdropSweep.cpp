@@ -1,5 +1,6 @@
 #include "render/effects/BackdropSweep.h"
 
+#include "engine3d/sampling/PixelRuns.h"
 #include "image/colour/SrgbTables.h"
 
 #include <algorithm>
@@ -42,27 +43,70 @@ bool IsOneColour(const std::uint8_t* p, int width) noexcept
     return width < 2 || std::memcmp(p, p + 3, 3 * static_cast<std::size_t>(width - 1)) == 0;
 }
 
+// Whether the light only grows from the left edge to the centre (columns
+// 0 .. worked - 1) and the encoding table with it: the levels of a row of
+// one colour then only grow there too, and change in a few steps.
+bool GrowsToTheCentre(const std::vector<float>& columns, int worked) noexcept
+{
+    static const bool encodeGrows = [] {
+        const CSrgbTables& t = SrgbTables();
+        return std::is_sorted(t.encode.begin(), t.encode.end());
+    }();
+    return encodeGrows && std::is_sorted(columns.begin(), columns.begin() + worked);
+}
+
 // A row of one colour under the light row * columns[x]. The light of column x
 // and of column width - 1 - x is the same number (the column light depends on
 // the square of a position mirrored about the centre, exactly), so with
-// `mirrored` only the left half is worked out; a grey is encoded once.
-void SweepOneColourRow(std::uint8_t* p, int width, float row, const std::vector<float>& columns,
-                       bool mirrored) noexcept
+// `mirrored` only the left half is worked out, and there, with `runs` (the
+// levels only grow towards the centre), a run of one level at a time: its
+// end found by doubling steps and halving (each level is worked out as for
+// its own pixel), the run and its mirror image filled. A grey is encoded once.
+void SweepOneColourRow(std::uint8_t* p, int width, float row, const std::vector<float>& columns, bool mirrored,
+                       bool runs) noexcept
 {
     const CSrgbTables& t = SrgbTables();
     const float d[3] = {t.decode[p[0]], t.decode[p[1]], t.decode[p[2]]};
     const bool grey = p[0] == p[1] && p[1] == p[2];
     const int worked = mirrored ? (width + 1) / 2 : width;
-    for (int x = 0; x < worked; ++x) {
+    auto level = [&](int x, std::uint8_t* q) {
         const float light = row * columns[static_cast<std::size_t>(x)];
-        std::uint8_t* q = p + 3 * x;
         if (grey) {
             q[0] = q[1] = q[2] = t.Encode(d[0] * light);
         } else {
             for (int c = 0; c < 3; ++c) q[c] = t.Encode(d[c] * light);
         }
+    };
+    if (!mirrored || !runs) {
+        for (int x = 0; x < worked; ++x) level(x, p + 3 * x);
+        for (int x = worked; x < width; ++x) std::memcpy(p + 3 * x, p + 3 * (width - 1 - x), 3);
+        return;
     }
-    for (int x = worked; x < width; ++x) std::memcpy(p + 3 * x, p + 3 * (width - 1 - x), 3);
+    auto same = [&](int x, const std::uint8_t* v) {
+        std::uint8_t q[3];
+        level(x, q);
+        return q[0] == v[0] && q[1] == v[1] && q[2] == v[2];
+    };
+    for (int x = 0; x < worked;) {
+        std::uint8_t v[3];
+        level(x, v);
+        int lo = x, step = 1; // lo has the level v; find the last that has
+        int hi = x + step;
+        while (hi < worked && same(hi, v)) {
+            lo = hi;
+            step *= 2;
+            hi = x + step;
+        }
+        hi = std::min(hi, worked);
+        while (hi - lo > 1) {
+            const int mid = lo + (hi - lo) / 2;
+            (same(mid, v) ? lo : hi) = mid;
+        }
+        FillPixelRun(p + 3 * x, lo - x + 1, v[0], v[1], v[2]);
+        const int mirrorFrom = std::max(width - 1 - lo, worked);
+        if (mirrorFrom <= width - 1 - x) FillPixelRun(p + 3 * mirrorFrom, width - x - mirrorFrom, v[0], v[1], v[2]);
+        x = lo + 1;
+    }
 }
 
 } // namespace
@@ -76,6 +120,7 @@ void ApplyBackdropSweep(const CPixelView& band, int firstRow, int width, int hei
     const int w = band.GetWidth();
     std::vector<float> columns(static_cast<std::size_t>(w));
     for (int x = 0; x < w; ++x) columns[static_cast<std::size_t>(x)] = static_cast<float>(SweepColumnLight(x, width));
+    const bool runs = w == width && GrowsToTheCentre(columns, (w + 1) / 2);
     const std::uint8_t* done = nullptr; // the last one-colour row worked out, and its colour and light
     std::uint8_t doneColour[3] = {};
     float doneLight = 0.0f;
@@ -88,7 +133,7 @@ void ApplyBackdropSweep(const CPixelView& band, int firstRow, int width, int hei
                 continue;
             }
             std::memcpy(doneColour, p, 3);
-            SweepOneColourRow(p, w, row, columns, w == width);
+            SweepOneColourRow(p, w, row, columns, w == width, runs);
             done = p;
             doneLight = row;
             continue;
@@ -97,5 +142,30 @@ void ApplyBackdropSweep(const CPixelView& band, int firstRow, int width, int hei
             const float light = row * columns[static_cast<std::size_t>(x)];
             for (int c = 0; c < 3; ++c) p[c] = t.Encode(t.decode[p[c]] * light);
         }
+    }
+}
+
+void FillBackdropSweep(const CPixelView& band, int firstRow, int width, int height, std::uint32_t bgr) noexcept
+{
+    const int w = band.GetWidth();
+    if (w <= 0) return;
+    std::vector<float> columns(static_cast<std::size_t>(w));
+    for (int x = 0; x < w; ++x) columns[static_cast<std::size_t>(x)] = static_cast<float>(SweepColumnLight(x, width));
+    const bool runs = w == width && GrowsToTheCentre(columns, (w + 1) / 2);
+    const std::uint8_t* done = nullptr; // the last row worked out, and its light
+    float doneLight = 0.0f;
+    for (int y = 0; y < band.GetHeight(); ++y) {
+        const float row = static_cast<float>(SweepRowLight(firstRow + y, height));
+        std::uint8_t* p = band.Row(y);
+        if (done && row == doneLight) {
+            std::memcpy(p, done, 3 * static_cast<std::size_t>(w));
+            continue;
+        }
+        p[0] = static_cast<std::uint8_t>(bgr >> 16); // the colour the row is worked out from
+        p[1] = static_cast<std::uint8_t>(bgr >> 8);
+        p[2] = static_cast<std::uint8_t>(bgr);
+        SweepOneColourRow(p, w, row, columns, w == width, runs);
+        done = p;
+        doneLight = row;
     }
 }

@@ -8,6 +8,8 @@
 
 #include "render/PixelView.h"
 
+#include <cstdint>
+
 // Light of the sweep at picture row y (0 the bottom row) of a picture of
 // `height` rows: 1 on the table, easing through the curve to kSweepWall and
 // on to kSweepTop at the top row.
@@ -22,3 +24,8 @@ constexpr double kSweepSides = 0.08; // share the left and right edges lose
 // Multiplies the rows of `band` (rows firstRow .. of a width x height
 // picture, bottom row first) by the sweep's light.
 void ApplyBackdropSweep(const CPixelView& band, int firstRow, int width, int height) noexcept;
+
+// The rows of `band` filled with one colour (0x00BBGGRR: blue in the high
+// byte, as a 24-bit pixel's first byte) under the sweep's light: the same
+// pixels as filling them and applying the sweep.
+void FillBackdropSweep(const CPixelView& band, int firstRow, int width, int height, std::uint32_t bgr) noexcept;
