@@ -345,8 +345,14 @@ bool RenderModelPicture(CModelMesh& mesh, const CFitContext& fit, const CModelDe
                     *layer,  counter,  shadowSpans,     firstRow,        st.SampleCount(), st.softenEdges,
                     desc.cdPositionTest};
     std::size_t last = mesh.lists.size() - 1;
-    alpha.ToWhite();
-    if (st.ReflectionShown() && mesh.lists.size() >= 2) {
+    // The working layer is white before a list is drawn into it. A band
+    // drawer's own layer (the one given the shadow spans) is left as it is
+    // when no list is drawn into it: no reflection, no shadows but the spans'.
+    const bool reflection = st.ReflectionShown() && mesh.lists.size() >= 2;
+    const std::size_t shadowLast = reflection ? last - 1 : last;
+    if (shadowSpans == nullptr || reflection || (shadowLast >= 1 && st.shadowStyle != kStudioShadowStyle))
+        alpha.ToWhite();
+    if (reflection) {
         pass.DrawReflection(mesh.lists[last], pictureHeight, reflectionBox);
         --last;
     }
