@@ -80,6 +80,11 @@ struct CFaceShade {
     {
         return (table[v] * (256 - w) + bright[v] * w + 128) >> 8;
     }
+    // LightAt and HighlightAt of pixels x .. x + n - 1 of row y (n <= 64),
+    // as floats: four at a time where the processor has AVX2, with the same
+    // roundings (FaceShade.cpp).
+    void LightRun(int x, int y, int n, float* light, float* lift) const noexcept;
+
     // Level v lit by `light` and lifted by `lift`, in linear light.
     std::uint8_t Lit(std::uint32_t v, float light, float lift) const noexcept
     {
@@ -93,11 +98,13 @@ struct CFaceShade {
             for (int i = 0; i < 3 * count; ++i) bytes[i] = static_cast<std::uint8_t>((bytes[i] * shadeQ + 128) >> 8);
         if (!linear) return;
         if (banded) {
-            for (int i = 0; i < count; ++i) {
-                double u, v;
-                const auto light = static_cast<float>(LightAt(x + i, y, u, v));
-                const auto lift = static_cast<float>(HighlightAt(u, v));
-                for (int k = 0; k < 3; ++k) bytes[3 * i + k] = Lit(bytes[3 * i + k], light, lift);
+            constexpr int kRun = 64;
+            float light[kRun], lift[kRun];
+            for (int done = 0; done < count; done += kRun, bytes += 3 * kRun) {
+                const int n = std::min(kRun, count - done);
+                LightRun(x + done, y, n, light, lift);
+                for (int i = 0; i < n; ++i)
+                    for (int k = 0; k < 3; ++k) bytes[3 * i + k] = Lit(bytes[3 * i + k], light[i], lift[i]);
             }
             return;
         }
