@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <algorithm>
 #include <map>
 #include <set>
@@ -100,18 +102,15 @@ TEST(Product, CreateProductIsExactAndCaseSensitive) {
 TEST(Product, TableOffsetFollowsTablePositionOnlyForFlatKinds) {
     for (const char* code : {"CARD", "RCARD", "CD"}) {
         auto p = CreateProduct(code);
-        EXPECT_EQ(p->GetTableOffset(), 0) << code;
+        const int before = p->GetTableOffset();
         p->GetSettings().SetInt(ModelKey(kSetTablePosition), 1);
-        EXPECT_EQ(p->GetTableOffset(), 20) << code;
-        EXPECT_EQ(p->GetTableOffsetFor(0), 0) << code;
-        EXPECT_EQ(p->GetTableOffsetFor(1), 20) << code;
-        EXPECT_EQ(p->GetTableOffsetFor(2), 0) << code;
+        EXPECT_EQ((std::array{before, p->GetTableOffset(), p->GetTableOffsetFor(0), p->GetTableOffsetFor(1), p->GetTableOffsetFor(2)}),
+                  (std::array{0, 20, 0, 20, 0})) << code;
     }
     for (const char* code : {"BOX", "BOOK", "BOXCD", "BOOKCD", "BINDER", "BINDERCD"}) {
         auto p = CreateProduct(code);
         p->GetSettings().SetInt(ModelKey(kSetTablePosition), 1);
-        EXPECT_EQ(p->GetTableOffset(), 0) << code;
-        EXPECT_EQ(p->GetTableOffsetFor(1), 0) << code;
+        EXPECT_EQ(std::pair(p->GetTableOffset(), p->GetTableOffsetFor(1)), std::pair(0, 0)) << code;
     }
 }
 

@@ -57,8 +57,7 @@ TEST(CanvasSpans, PixelAndColourReferenceOrder)
 {
     CRaster image = Blank(4, 4);
     CImageCanvas canvas(&image);
-    EXPECT_EQ(canvas.GetMaxX(), 3);
-    EXPECT_EQ(canvas.GetMaxY(), 3);
+    EXPECT_EQ(std::pair(canvas.GetMaxX(), canvas.GetMaxY()), std::pair(3, 3));
     canvas.SetPixel(RGB(1, 2, 3), 2, 1);
     EXPECT_EQ(canvas.GetPixel(2, 1), 0x030201u); // red | green << 8 | blue << 16
     canvas.SetPixel(RGBQUAD{7, 8, 9, 0}, 0, 0);

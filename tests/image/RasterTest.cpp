@@ -294,8 +294,9 @@ TEST(RasterConversion, IncreaseBitsKeepsColoursAndRefusesDecreases)
     ASSERT_TRUE(mono.IncreaseBpp(4));
     EXPECT_EQ(mono.GetBpp(), 4);
     ASSERT_TRUE(mono.IncreaseBpp(8));
-    EXPECT_EQ(mono.GetPixelIndex(3, 1), 1);
-    EXPECT_EQ(mono.GetPixelIndex(2, 1), 0);
+    std::vector<std::vector<int>> indices(2, std::vector<int>(10, 0));
+    indices[1][3] = 1;
+    EXPECT_EQ(testutil::Indices(mono), indices);
     EXPECT_EQ(mono.GetPaletteColor(1), (RGBQUAD{255, 255, 255, 0}));
 
     // The escape flag stops the conversion and leaves the picture.
