@@ -170,9 +170,8 @@ TEST(SetupFreeSpace, RefusesAtTheBoundary)
     const std::uint64_t drawn = static_cast<std::uint64_t>(st.st_blocks) * 512;
     EXPECT_EQ(CSetup(*folders, options, {}).GetRequiredFreeBytes(), 21500000 - drawn + 33 * 4096);
 
-    EXPECT_EQ(CSetup::FormatByteCount(14420000), "14,420,000");
-    EXPECT_EQ(CSetup::FormatByteCount(999), "999");
-    EXPECT_EQ(CSetup::FormatByteCount(1000), "1,000");
+    EXPECT_EQ((std::vector{CSetup::FormatByteCount(14420000), CSetup::FormatByteCount(999), CSetup::FormatByteCount(1000)}),
+              (std::vector<std::string>{"14,420,000", "999", "1,000"}));
 }
 
 TEST(SetupFreeSpace, AlreadyDoneReturnsAtOnce)
@@ -196,11 +195,9 @@ TEST(SetupProgressEstimate, ArithmeticAndWording)
 {
     // 1000 ms over 10 timed steps = 100 ms a step; 900 steps left = 90 s.
     EXPECT_EQ(CSetupProgress::RemainingSeconds(1000, 10, 10, 910), 90);
-    EXPECT_EQ(CSetupProgress::FormatRemaining(90), "1 Minute 30 Seconds");
-    EXPECT_EQ(CSetupProgress::FormatRemaining(0), "0 Seconds");
-    EXPECT_EQ(CSetupProgress::FormatRemaining(1), "1 Second");
-    EXPECT_EQ(CSetupProgress::FormatRemaining(60), "1 Minute 0 Seconds");
-    EXPECT_EQ(CSetupProgress::FormatRemaining(121), "2 Minutes 1 Second");
+    for (const auto& [seconds, text] : {std::pair{90, "1 Minute 30 Seconds"}, {0, "0 Seconds"}, {1, "1 Second"},
+                                        {60, "1 Minute 0 Seconds"}, {121, "2 Minutes 1 Second"}})
+        EXPECT_EQ(CSetupProgress::FormatRemaining(seconds), text) << seconds;
 
     // Untimed steps move the bar, shorten the estimate but keep the rate.
     CSetupProgress p(100);
