@@ -18,8 +18,9 @@ cp "$work/box.vtp" "$work/damaged.vtp"
 printf '\xef\xbe\xad\xde' | dd of="$work/damaged.vtp" bs=1 seek=34 conv=notrunc status=none
 # The program must show real windows on the virtual display, whatever platform the test run chose.
 export work data gui QT_QPA_PLATFORM=xcb
-# A display number of its own to start from, so that two runs started at once do not both take :99.
-xvfb-run -a -n $((100 + $$ % 800)) -s "-screen 0 1600x1000x24" bash -c '
+# A display number of its own to start from, so that two runs started at once do not both take :99;
+# -noreset keeps the server up when the killed program, its only client, goes.
+xvfb-run -a -n $((100 + $$ % 800)) -s "-screen 0 1600x1000x24 -noreset" bash -c '
   wait_for() { for _ in $(seq 1 300); do eval "$1" && return 0; sleep 0.2; done; return 1; }  # up to 60 s: a loaded machine starts the program slowly
   "$gui" --data-dir "$data" "$work/damaged.vtp" >/dev/null 2>&1 &
   first=$!
