@@ -417,6 +417,8 @@ struct CInteriorBlocks {
                     }
             std::uint8_t* colour = &colours[3 * static_cast<std::size_t>(i - first)];
             for (int c = 0; c < 3; ++c) colour[c] = static_cast<std::uint8_t>((sum[c] + area / 2) / area);
+            if (f.face.whiteAvoid && colour[0] == 0xFF && colour[1] == 0xFF && colour[2] == 0xFF)
+                colour[0] = colour[1] = colour[2] = 0xFE; // the mean of near-white pixels is not the layer's white
             uneven[static_cast<std::size_t>(i - first)] =
                 hi[0] - lo[0] > kSpread || hi[1] - lo[1] > kSpread || hi[2] - lo[2] > kSpread;
         }
