@@ -63,8 +63,12 @@ void CRecoveryKeeper::WaitForWrite()
 
 void CRecoveryKeeper::OnTimer()
 {
-    if (m_write.valid() && m_write.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
-        return;  // the last write is still going
+    if (m_write.valid()) {
+        if (m_write.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+            return;  // the last write is still going
+        if (!m_write.get())
+            m_lastHash = 0;  // it failed: the same work is written again, not taken as kept
+    }
     if (!m_doc.IsModified() || !m_doc.HasProduct()) {
         if (m_lastHash != 0)
             Saved();

@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <cstdio>
 #include <fstream>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -143,6 +144,29 @@ private slots:
         QVERIFY(m_frame->Recovery()->Store().FindOrphans().empty());
         QVERIFY(m_frame->SaveProject(path));
         QVERIFY(!m_frame->Recovery()->Store().HasOwnFile());
+        m_frame.reset();
+    }
+
+    void aFailedRecoveryWriteIsTriedAgainWithoutANewChange()
+    {
+        std::string error;
+        auto folders = CAppFolders::Create(m_dir.filePath(QStringLiteral("data2")).toStdString(), error);
+        QVERIFY2(folders.has_value(), error.c_str());
+        m_frame->SetFolders(&*folders);
+        GiveBoxProduct(*m_frame);
+        m_frame->Document()->SetModifiedFlag(true);
+        CRecoveryKeeper* keeper = m_frame->Recovery();
+        const auto tick = [keeper] { QMetaObject::invokeMethod(keeper, "OnTimer", Qt::DirectConnection); };
+        // A file where the recovery folder belongs: the write fails.
+        const std::string blocker = folders->GetInternalFolder() + "recovery";
+        std::ofstream(blocker) << "x";
+        tick();
+        QTest::qWait(100);
+        tick();  // collects the failed write
+        QVERIFY(!keeper->Store().HasOwnFile());
+        std::remove(blocker.c_str());
+        // The work is unchanged since, and still not safe: the next ticks write it.
+        QTRY_VERIFY_WITH_TIMEOUT((tick(), keeper->Store().HasOwnFile()), 5000);
         m_frame.reset();
     }
 };
