@@ -1,6 +1,7 @@
 #pragma once
 // Bresenham's integer line walk, shared by every drawer of straight edges.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
@@ -32,4 +33,39 @@ inline void WalkLine(int x1, int y1, int x2, int y2, Visit visit) noexcept
             y += sy;
         }
     }
+}
+
+// The pixels of that line that can widen a row's span of a scan table: both
+// ends of a horizontal line, every row of a vertical one within rows 0 ..
+// rows - 1, and otherwise the two ends of the run of columns the walk visits
+// in each row (left to right or right to left).
+template <typename Visit>
+inline void WalkLineRowEnds(int x1, int y1, int x2, int y2, int rows, Visit visit) noexcept
+{
+    if (y1 == y2) {
+        visit(x1, y1);
+        visit(x2, y2);
+        return;
+    }
+    if (x1 == x2) {
+        const int lo = std::max(std::min(y1, y2), 0), hi = std::min(std::max(y1, y2), rows - 1);
+        for (int y = lo; y <= hi; ++y)
+            visit(x1, y);
+        return;
+    }
+    int runY = y1, runFrom = x1, runTo = x1;
+    auto visitRun = [&] {
+        visit(runFrom, runY);
+        if (runTo != runFrom)
+            visit(runTo, runY);
+    };
+    WalkLine(x1, y1, x2, y2, [&](int x, int y) {
+        if (y != runY) {
+            visitRun();
+            runY = y;
+            runFrom = x;
+        }
+        runTo = x;
+    });
+    visitRun();
 }

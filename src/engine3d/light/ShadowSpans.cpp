@@ -87,31 +87,7 @@ void CShadowSpans::ScanPoint(int x, int y) noexcept
 // built, both end points included.
 void CShadowSpans::ScanEdge(int x1, int y1, int x2, int y2) noexcept
 {
-    if (y1 == y2) {
-        ScanPoint(x1, y1);
-        ScanPoint(x2, y2);
-        return;
-    }
-    if (x1 == x2) {
-        const int lo = std::max(std::min(y1, y2), 0);
-        const int hi = std::min(std::max(y1, y2), m_rows - 1);
-        for (int y = lo; y <= hi; ++y) ScanPoint(x1, y);
-        return;
-    }
-    int runY = y1, runFrom = x1, runTo = x1;
-    auto scanRun = [&] {
-        ScanPoint(runFrom, runY);
-        if (runTo != runFrom) ScanPoint(runTo, runY);
-    };
-    WalkLine(x1, y1, x2, y2, [&](int x, int y) {
-        if (y != runY) {
-            scanRun();
-            runY = y;
-            runFrom = x;
-        }
-        runTo = x;
-    });
-    scanRun();
+    WalkLineRowEnds(x1, y1, x2, y2, m_rows, [this](int x, int y) { ScanPoint(x, y); });
 }
 
 // The pixels of a line (band rows), as the drawer sets them.
@@ -266,14 +242,7 @@ void CShadowSpans::GroupSteps()
 void CShadowSpans::MakeShades(COLORREF colour)
 {
     const CSrgbTables& t = SrgbTables();
-    const float grey = 1.0f - t.decode[128];
-    const std::uint8_t bgr[3] = {GetBValue(colour), GetGValue(colour), GetRValue(colour)};
-    std::array<float, 3> cast{}, contact{};
-    for (int c = 0; c < 3; ++c) {
-        const float away = (1.0f - t.decode[bgr[c]]) / grey;
-        cast[c] = std::min(0.95f, static_cast<float>(kCastDepth) * away) / std::max(m_castCopies, 1);
-        contact[c] = std::min(0.95f, static_cast<float>(kContactDepth) * away) / std::max(m_contactCopies, 1);
-    }
+    const auto [cast, contact] = ShadowShares(colour, m_castCopies, m_contactCopies);
     const std::size_t m = static_cast<std::size_t>(m_contactCopies) + 1;
     m_shades.assign((static_cast<std::size_t>(m_castCopies) + 1) * m * 3, 255);
     for (int i = 0; i <= m_castCopies; ++i)

@@ -102,21 +102,26 @@ void CShadowAccumulator::Add(CRaster& layer, const CBoundingBox& box, bool conta
     }
 }
 
+SShadowShares ShadowShares(COLORREF colour, int castCopies, int contactCopies) noexcept
+{
+    const CSrgbTables& t = SrgbTables();
+    const float grey = 1.0f - t.decode[128];
+    const std::uint8_t bgr[3] = {GetBValue(colour), GetGValue(colour), GetRValue(colour)};
+    SShadowShares s;
+    for (int c = 0; c < 3; ++c) {
+        const float away = (1.0f - t.decode[bgr[c]]) / grey;
+        s.cast[c] = std::min(0.95f, static_cast<float>(kCastDepth) * away) / std::max(castCopies, 1);
+        s.contact[c] = std::min(0.95f, static_cast<float>(kContactDepth) * away) / std::max(contactCopies, 1);
+    }
+    return s;
+}
+
 void CShadowAccumulator::Apply(CRaster& target, int castCopies, int contactCopies, COLORREF colour) const noexcept
 {
     const CBoundingBox b = m_box.ClippedTo(std::min(m_width, target.GetWidth()), std::min(m_height, target.GetHeight()));
     if (b.IsEmpty()) return;
     const CSrgbTables& t = SrgbTables();
-    // Per channel (blue, green, red): the share of light a full shadow takes,
-    // by how far the shadow colour is from white against grey 0x808080.
-    const float grey = 1.0f - t.decode[128];
-    const std::uint8_t bgr[3] = {GetBValue(colour), GetGValue(colour), GetRValue(colour)};
-    std::array<float, 3> cast{}, contact{};
-    for (int c = 0; c < 3; ++c) {
-        const float away = (1.0f - t.decode[bgr[c]]) / grey;
-        cast[c] = std::min(0.95f, static_cast<float>(kCastDepth) * away) / std::max(castCopies, 1);
-        contact[c] = std::min(0.95f, static_cast<float>(kContactDepth) * away) / std::max(contactCopies, 1);
-    }
+    const auto [cast, contact] = ShadowShares(colour, castCopies, contactCopies);
     for (int y = b.bottom; y <= b.top; ++y) {
         std::uint8_t* p = target.GetBits(y) + 3 * b.left;
         const std::size_t row = static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width);

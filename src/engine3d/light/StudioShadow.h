@@ -19,6 +19,7 @@
 #include "engine3d/model/ModelMesh.h"
 #include "engine3d/surface/RenderSurface.h"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -53,3 +54,11 @@ private:
 
 constexpr double kCastDepth = 0.60;    // linear light a full cast shadow takes away (grey 0x808080)
 constexpr double kContactDepth = 0.70; // and a full contact shadow
+
+// Per channel (blue, green, red): the share of linear light one cast copy and
+// one contact copy take, by how far the shadow colour is from white against
+// grey 0x808080, a full shadow taking at most 0.95.
+struct SShadowShares {
+    std::array<float, 3> cast{}, contact{};
+};
+SShadowShares ShadowShares(COLORREF colour, int castCopies, int contactCopies) noexcept;

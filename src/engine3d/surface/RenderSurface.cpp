@@ -174,33 +174,7 @@ void CRenderSurface::WidenScan() noexcept
 // Bresenham's integer line walk, both end points included.
 void CRenderSurface::ScanEdge(int x1, int y1, int x2, int y2) noexcept
 {
-    if (y1 == y2) { // horizontal: the end points say all
-        ScanPoint(x1, y1);
-        ScanPoint(x2, y2);
-        return;
-    }
-    if (x1 == x2) { // vertical: every row between the ends
-        const int lo = std::max(std::min(y1, y2), 0);
-        const int hi = std::min(std::max(y1, y2), m_height - 1);
-        for (int y = lo; y <= hi; ++y) ScanPoint(x1, y);
-        return;
-    }
-    // The walk visits a run of columns in each row, left to right or right
-    // to left: only the run's two ends can widen the row's span.
-    int runY = y1, runFrom = x1, runTo = x1;
-    auto scanRun = [&] {
-        ScanPoint(runFrom, runY);
-        if (runTo != runFrom) ScanPoint(runTo, runY);
-    };
-    WalkLine(x1, y1, x2, y2, [&](int x, int y) {
-        if (y != runY) {
-            scanRun();
-            runY = y;
-            runFrom = x;
-        }
-        runTo = x;
-    });
-    scanRun();
+    WalkLineRowEnds(x1, y1, x2, y2, m_height, [this](int x, int y) { ScanPoint(x, y); });
 }
 
 void CRenderSurface::SetPixel(int x, int y, COLORREF colour) noexcept
