@@ -37,8 +37,12 @@ inline void WalkLine(int x1, int y1, int x2, int y2, Visit visit) noexcept
 
 // The pixels of that line that can widen a row's span of a scan table: both
 // ends of a horizontal line, every row of a vertical one within rows 0 ..
-// rows - 1, and otherwise the two ends of the run of columns the walk visits
-// in each row (left to right or right to left).
+// rows - 1, and otherwise the two ends of the run of columns the walk above
+// visits in each row (left to right or right to left). The run of a row is
+// worked out, not walked: the walk steps along x alone while 2 err > dx, err
+// falling by -dy a step, so a row holds ceil((2 err - dx) / -2dy) such steps
+// before the step that moves to the next row (which moves x as well when
+// 2 err >= dy); the last row runs on to x2.
 template <typename Visit>
 inline void WalkLineRowEnds(int x1, int y1, int x2, int y2, int rows, Visit visit) noexcept
 {
@@ -53,19 +57,30 @@ inline void WalkLineRowEnds(int x1, int y1, int x2, int y2, int rows, Visit visi
             visit(x1, y);
         return;
     }
-    int runY = y1, runFrom = x1, runTo = x1;
-    auto visitRun = [&] {
-        visit(runFrom, runY);
-        if (runTo != runFrom)
-            visit(runTo, runY);
-    };
-    WalkLine(x1, y1, x2, y2, [&](int x, int y) {
-        if (y != runY) {
-            visitRun();
-            runY = y;
-            runFrom = x;
+    const std::int64_t dx = std::llabs(static_cast<std::int64_t>(x2) - x1);
+    const std::int64_t dy = -std::llabs(static_cast<std::int64_t>(y2) - y1);
+    const int sx = x1 < x2 ? 1 : -1;
+    const int sy = y1 < y2 ? 1 : -1;
+    std::int64_t err = dx + dy;
+    std::int64_t x = x1;
+    for (int y = y1;; y += sy) {
+        if (y == y2) {
+            visit(static_cast<int>(x), y);
+            if (x != x2)
+                visit(x2, y);
+            return;
         }
-        runTo = x;
-    });
-    visitRun();
+        if (2 * err > dx) {
+            const std::int64_t k = (2 * err - dx - 2 * dy - 1) / (-2 * dy);
+            visit(static_cast<int>(x), y);
+            x += k * sx;
+            err += k * dy;
+        }
+        visit(static_cast<int>(x), y);
+        if (2 * err >= dy) {
+            err += dy;
+            x += sx;
+        }
+        err += dx;
+    }
 }

@@ -71,23 +71,24 @@ bool CShadowSpans::Build(const CModelMesh& mesh, std::size_t last, const CFitCon
     return true;
 }
 
-void CShadowSpans::ScanPoint(int x, int y) noexcept
-{
-    if (y < 0 || y >= m_rows) return;
-    x = std::clamp(x, 0, m_width);
-    int& l = m_scanLeft[static_cast<std::size_t>(y)];
-    int& r = m_scanRight[static_cast<std::size_t>(y)];
-    if (x < l) l = x;
-    if (x > r) r = x;
-    if (y < m_scanLow) m_scanLow = y;
-    if (y > m_scanHigh) m_scanHigh = y;
-}
-
 // The edge walk of the polygon drawer's scan tables: rows of the band
-// built, both end points included.
+// built, both end points included. The walk visits every row from y1 to y2,
+// so the rows it widens are those of the band between them.
 void CShadowSpans::ScanEdge(int x1, int y1, int x2, int y2) noexcept
 {
-    WalkLineRowEnds(x1, y1, x2, y2, m_rows, [this](int x, int y) { ScanPoint(x, y); });
+    const int low = std::max(std::min(y1, y2), 0), high = std::min(std::max(y1, y2), m_rows - 1);
+    if (low > high) return;
+    m_scanLow = std::min(m_scanLow, low);
+    m_scanHigh = std::max(m_scanHigh, high);
+    int* left = m_scanLeft.data();
+    int* right = m_scanRight.data();
+    const int rows = m_rows, width = m_width;
+    WalkLineRowEnds(x1, y1, x2, y2, rows, [=](int x, int y) {
+        if (y < 0 || y >= rows) return;
+        x = std::clamp(x, 0, width);
+        if (x < left[y]) left[y] = x;
+        if (x > right[y]) right[y] = x;
+    });
 }
 
 // The pixels of a line (band rows), as the drawer sets them.

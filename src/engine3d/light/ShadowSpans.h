@@ -53,7 +53,6 @@ private:
     void AddPolygonSpans(const CPolygon3D& polygon, const CFitContext& fit, const CTextureSet* textures);
     void AddLine(int x1, int y1, int x2, int y2);
     void ScanEdge(int x1, int y1, int x2, int y2) noexcept;
-    void ScanPoint(int x, int y) noexcept;
     void SortByRow();
     void TakeCopy(bool contact);
     void GroupSteps();

@@ -1,0 +1,47 @@
+#include "image/LineWalk.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <utility>
+
+namespace {
+
+using Ends = std::map<int, std::pair<int, int>>; // row -> leftmost, rightmost column
+
+void Widen(Ends& e, int x, int y)
+{
+    auto [it, fresh] = e.try_emplace(y, x, x);
+    if (!fresh) it->second = {std::min(it->second.first, x), std::max(it->second.second, x)};
+}
+
+// The row ends as the pixel walk gives them, and every point the row-end
+// walk reports lying on the pixel walk.
+void ExpectSameRowEnds(int x1, int y1, int x2, int y2)
+{
+    Ends walked, reported;
+    std::map<std::pair<int, int>, bool> pixels;
+    WalkLine(x1, y1, x2, y2, [&](int x, int y) {
+        Widen(walked, x, y);
+        pixels[{x, y}] = true;
+    });
+    WalkLineRowEnds(x1, y1, x2, y2, 1 << 30, [&](int x, int y) {
+        EXPECT_TRUE(pixels.count({x, y})) << x << "," << y;
+        Widen(reported, x, y);
+    });
+    EXPECT_EQ(walked, reported) << x1 << "," << y1 << " -> " << x2 << "," << y2;
+}
+
+} // namespace
+
+TEST(LineWalk, RowEndsAreThoseOfThePixelWalk)
+{
+    for (int x1 = 0; x1 <= 9; ++x1)
+        for (int y1 = 0; y1 <= 9; ++y1)
+            for (int x2 = 0; x2 <= 9; ++x2)
+                for (int y2 = 0; y2 <= 9; ++y2)
+                    ExpectSameRowEnds(x1, y1, x2, y2);
+    ExpectSameRowEnds(3, 2, 1000, 7);
+    ExpectSameRowEnds(1000, 7, -400, 0);
+    ExpectSameRowEnds(-5, 900, 333, 1);
+}
