@@ -40,9 +40,9 @@ inline void WalkLine(int x1, int y1, int x2, int y2, Visit visit) noexcept
 // rows - 1, and otherwise the two ends of the run of columns the walk above
 // visits in each row (left to right or right to left). The run of a row is
 // worked out, not walked: the walk steps along x alone while 2 err > dx, err
-// falling by -dy a step, so a row holds ceil((2 err - dx) / -2dy) such steps
-// before the step that moves to the next row (which moves x as well when
-// 2 err >= dy); the last row runs on to x2.
+// falling by -dy a step, so a row holds the least k with 2 (err + k dy) <= dx
+// such steps before the step that moves to the next row (which moves x as
+// well when 2 err >= dy); the last row runs on to x2.
 template <typename Visit>
 inline void WalkLineRowEnds(int x1, int y1, int x2, int y2, int rows, Visit visit) noexcept
 {
@@ -63,6 +63,7 @@ inline void WalkLineRowEnds(int x1, int y1, int x2, int y2, int rows, Visit visi
     const int sy = y1 < y2 ? 1 : -1;
     std::int64_t err = dx + dy;
     std::int64_t x = x1;
+    std::int64_t k = 1;
     for (int y = y1;; y += sy) {
         if (y == y2) {
             visit(static_cast<int>(x), y);
@@ -71,7 +72,12 @@ inline void WalkLineRowEnds(int x1, int y1, int x2, int y2, int rows, Visit visi
             return;
         }
         if (2 * err > dx) {
-            const std::int64_t k = (2 * err - dx - 2 * dy - 1) / (-2 * dy);
+            // The rows of a line hold runs that differ by at most one step:
+            // the previous row's run, moved to the least k that ends it.
+            while (2 * (err + k * dy) > dx)
+                ++k;
+            while (k > 1 && 2 * (err + (k - 1) * dy) <= dx)
+                --k;
             visit(static_cast<int>(x), y);
             x += k * sx;
             err += k * dy;
