@@ -250,20 +250,22 @@ void CShadowSpans::TakeCopy(bool contact)
     m_copy.clear();
 }
 
-// The pending steps by row (counted, then placed), each row's in order along it.
+// The pending steps by row, each row's in order along it: placed in order
+// of x first (counted, then placed), then by row in that order. Steps at the
+// same x are summed together by Apply, so their order does not matter.
 void CShadowSpans::GroupSteps()
 {
-    for (const auto& p : m_pending) ++m_rowStart[static_cast<std::size_t>(p.first) + 1];
+    std::vector<std::uint32_t> at(static_cast<std::size_t>(m_width) + 2, 0);
+    for (const auto& p : m_pending) ++at[static_cast<std::size_t>(p.second.x) + 1];
+    for (std::size_t x = 1; x < at.size(); ++x) at[x] += at[x - 1];
+    std::vector<std::pair<int, SStep>> byX(m_pending.size());
+    for (const auto& p : m_pending) byX[at[static_cast<std::size_t>(p.second.x)]++] = p;
+    std::vector<std::pair<int, SStep>>().swap(m_pending);
+    for (const auto& p : byX) ++m_rowStart[static_cast<std::size_t>(p.first) + 1];
     for (std::size_t r = 1; r < m_rowStart.size(); ++r) m_rowStart[r] += m_rowStart[r - 1];
-    m_steps.assign(m_pending.size(), SStep{});
+    m_steps.resize(byX.size());
     std::vector<std::uint32_t> next(m_rowStart.begin(), m_rowStart.end() - 1);
-    for (const auto& p : m_pending) m_steps[next[static_cast<std::size_t>(p.first)]++] = p.second;
-    m_pending.clear();
-    m_pending.shrink_to_fit();
-    for (int r = 0; r < m_rows; ++r)
-        std::sort(m_steps.begin() + m_rowStart[static_cast<std::size_t>(r)],
-                  m_steps.begin() + m_rowStart[static_cast<std::size_t>(r) + 1],
-                  [](const SStep& a, const SStep& b) { return a.x < b.x; });
+    for (const auto& p : byX) m_steps[next[static_cast<std::size_t>(p.first)]++] = p.second;
 }
 
 // What each count of cast and contact copies leaves of a level, per channel.
