@@ -269,13 +269,31 @@ TEST(Shadows, StudioSpansMatchTheCopiesDrawnIntoALayer)
     mesh.lists.emplace_back(); // the product, not a shadow
     for (int copy = 0; copy < 7; ++copy) {
         CPolygonList list;
-        for (int i = 0; i < 4; ++i) {
+        // Odd copies one filled polygon: most of their rows hold one run.
+        for (int i = 0; i < (copy % 2 ? 1 : 4); ++i) {
             CPolygon3D p;
             const int n = i == 3 ? 2 : 3 + static_cast<int>(rng() % 3);
             for (int k = 0; k < n; ++k) p.vertices.push_back(vertex());
             p.fillColour = RGB(60, 60, 60);
             p.outlined = static_cast<int>(rng() % 2);
             p.outlineColour = RGB(10, 20, 30);
+            list.Add(p);
+        }
+        list.SetFaceCode(0);
+        mesh.lists.push_back(list);
+    }
+    // Two squares a column apart, then two that touch: two runs a row, or one.
+    for (int gap : {1, 0}) {
+        CPolygonList list;
+        for (int left : {20, 31 + gap}) {
+            CPolygon3D p;
+            for (auto [x, y] : {std::pair{0, 0}, {10, 0}, {10, 30}, {0, 30}}) {
+                CVertex3D v = MakeVertex(0, 0, 1);
+                v.sx = left + x;
+                v.sy = 8 + y;
+                p.vertices.push_back(v);
+            }
+            p.fillColour = RGB(60, 60, 60);
             list.Add(p);
         }
         list.SetFaceCode(0);

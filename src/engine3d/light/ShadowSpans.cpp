@@ -71,8 +71,11 @@ bool CShadowSpans::Build(const CModelMesh& mesh, std::size_t last, const CFitCon
     m_rowStart.assign(static_cast<std::size_t>(m_rows) + 1, 0);
     m_scanLeft.assign(static_cast<std::size_t>(m_rows), kNoLeft);
     m_scanRight.assign(static_cast<std::size_t>(m_rows), kNoRight);
-    m_scanLow = kNoLeft;
-    m_scanHigh = kNoRight;
+    m_unionLeft.assign(static_cast<std::size_t>(m_rows), kNoLeft);
+    m_unionRight.assign(static_cast<std::size_t>(m_rows), kNoRight);
+    m_scanLow = m_unionLow = kNoLeft;
+    m_scanHigh = m_unionHigh = kNoRight;
+    m_unionSplit = false;
     last = std::min(last, mesh.lists.size() - 1);
     for (std::size_t i = 1; i <= last; ++i) {
         for (const CPolygon3D& p : mesh.lists[i].polygons) {
@@ -92,7 +95,7 @@ bool CShadowSpans::Build(const CModelMesh& mesh, std::size_t last, const CFitCon
     GroupSteps();
     MakeShades(colour);
     // Only the steps and the shades are kept.
-    for (std::vector<int>* v : {&m_scanLeft, &m_scanRight}) std::vector<int>().swap(*v);
+    for (std::vector<int>* v : {&m_scanLeft, &m_scanRight, &m_unionLeft, &m_unionRight}) std::vector<int>().swap(*v);
     for (std::vector<SSpan>* v : {&m_copy, &m_sorted}) std::vector<SSpan>().swap(*v);
     std::vector<std::uint32_t>().swap(m_rowCount);
     return true;
@@ -125,12 +128,12 @@ void CShadowSpans::AddLine(int x1, int y1, int x2, int y2)
         (y1 >= m_rows && y2 >= m_rows))
         return;
     auto pixel = [this](int x, int y) {
-        if (x >= 0 && y >= 0 && x < m_width && y < m_rows) m_copy.push_back({y, x, x});
+        if (x >= 0 && y >= 0 && x < m_width && y < m_rows) AddSpan(y, x, x);
     };
     if (y1 == y2) {
         const int lo = std::max(std::min(x1, x2), 0);
         const int hi = std::min(std::max(x1, x2), m_width - 1);
-        if (lo <= hi && y1 >= 0 && y1 < m_rows) m_copy.push_back({y1, lo, hi});
+        if (lo <= hi && y1 >= 0 && y1 < m_rows) AddSpan(y1, lo, hi);
         return;
     }
     if (x1 == x2) {
@@ -183,7 +186,7 @@ void CShadowSpans::AddPolygonSpans(const CPolygon3D& polygon, const CFitContext&
                 while (right >= left && !inside(right, y)) --right;
                 if (left > right) continue;
             }
-            m_copy.push_back({y, left, right});
+            AddSpan(y, left, right);
         }
         m_scanLow = kNoLeft;
         m_scanHigh = kNoRight;
@@ -194,6 +197,27 @@ void CShadowSpans::AddPolygonSpans(const CPolygon3D& polygon, const CFitContext&
         const std::size_t j = (i + 1) % n;
         AddLine(px(i), py(i), px(j), py(j));
     }
+}
+
+// A span of the copy, also joined to the one run its row holds so far when
+// it overlaps or touches it; a row whose spans leave a gap marks the copy
+// split.
+void CShadowSpans::AddSpan(int row, int left, int right)
+{
+    m_copy.push_back({row, left, right});
+    int& l = m_unionLeft[static_cast<std::size_t>(row)];
+    int& r = m_unionRight[static_cast<std::size_t>(row)];
+    if (l > r) {
+        l = left;
+        r = right;
+    } else if (left <= r + 1 && l <= right + 1) {
+        l = std::min(l, left);
+        r = std::max(r, right);
+    } else {
+        m_unionSplit = true;
+    }
+    m_unionLow = std::min(m_unionLow, row);
+    m_unionHigh = std::max(m_unionHigh, row);
 }
 
 // The copy's spans in order of rows (counted, then placed), along each row
@@ -230,12 +254,28 @@ void CShadowSpans::SortByRow()
 void CShadowSpans::TakeCopy(bool contact)
 {
     if (m_copy.empty()) return;
-    SortByRow();
     const std::int16_t cast = contact ? 0 : 1, touch = contact ? 1 : 0;
     auto emit = [&](const SSpan& s) {
         m_pending.push_back({s.row, SStep{s.left, cast, touch}});
         m_pending.push_back({s.row, SStep{s.right + 1, static_cast<std::int16_t>(-cast), static_cast<std::int16_t>(-touch)}});
     };
+    // Each row one run (the usual copy): the runs joined as the spans came.
+    const bool split = m_unionSplit;
+    for (int y = m_unionLow; y <= m_unionHigh; ++y) {
+        int& l = m_unionLeft[static_cast<std::size_t>(y)];
+        int& r = m_unionRight[static_cast<std::size_t>(y)];
+        if (!split && l <= r) emit({y, l, r});
+        l = kNoLeft;
+        r = kNoRight;
+    }
+    m_unionLow = kNoLeft;
+    m_unionHigh = kNoRight;
+    m_unionSplit = false;
+    if (!split) {
+        m_copy.clear();
+        return;
+    }
+    SortByRow();
     SSpan run = m_copy.front();
     for (std::size_t i = 1; i < m_copy.size(); ++i) {
         const SSpan& s = m_copy[i];

@@ -52,6 +52,7 @@ private:
 
     void AddPolygonSpans(const CPolygon3D& polygon, const CFitContext& fit, const CTextureSet* textures);
     void AddLine(int x1, int y1, int x2, int y2);
+    void AddSpan(int row, int left, int right);
     void ScanEdge(int x1, int y1, int x2, int y2) noexcept;
     void SortByRow();
     void TakeCopy(bool contact);
@@ -71,6 +72,10 @@ private:
     std::vector<std::uint32_t> m_rowCount;
     std::vector<int> m_scanLeft, m_scanRight;
     int m_scanLow = 0, m_scanHigh = -1;
+    // Each row's one run of the copy so far, and whether a row has more.
+    std::vector<int> m_unionLeft, m_unionRight;
+    int m_unionLow = 0, m_unionHigh = -1;
+    bool m_unionSplit = false;
     // Every copy's steps, by row once all are in.
     std::vector<std::pair<int, SStep>> m_pending;
 };
