@@ -199,14 +199,20 @@ void CShadowSpans::AddPolygonSpans(const CPolygon3D& polygon, const CFitContext&
     }
 }
 
-// A span of the copy, also joined to the one run its row holds so far when
-// it overlaps or touches it; a row whose spans leave a gap marks the copy
-// split.
+// A span of the copy, joined to the one run its row holds so far when it
+// overlaps or touches it. A row whose spans leave a gap splits the copy: the
+// runs so far and the span become its spans, and the spans after them are
+// kept as they come, for the sorted path.
 void CShadowSpans::AddSpan(int row, int left, int right)
 {
-    m_copy.push_back({row, left, right});
+    if (m_unionSplit) {
+        m_copy.push_back({row, left, right});
+        return;
+    }
     int& l = m_unionLeft[static_cast<std::size_t>(row)];
     int& r = m_unionRight[static_cast<std::size_t>(row)];
+    m_unionLow = std::min(m_unionLow, row);
+    m_unionHigh = std::max(m_unionHigh, row);
     if (l > r) {
         l = left;
         r = right;
@@ -215,9 +221,11 @@ void CShadowSpans::AddSpan(int row, int left, int right)
         r = std::max(r, right);
     } else {
         m_unionSplit = true;
+        for (int y = m_unionLow; y <= m_unionHigh; ++y)
+            if (m_unionLeft[static_cast<std::size_t>(y)] <= m_unionRight[static_cast<std::size_t>(y)])
+                m_copy.push_back({y, m_unionLeft[static_cast<std::size_t>(y)], m_unionRight[static_cast<std::size_t>(y)]});
+        m_copy.push_back({row, left, right});
     }
-    m_unionLow = std::min(m_unionLow, row);
-    m_unionHigh = std::max(m_unionHigh, row);
 }
 
 // The copy's spans in order of rows (counted, then placed), along each row
@@ -253,7 +261,6 @@ void CShadowSpans::SortByRow()
 // end on, one fewer after its right end.
 void CShadowSpans::TakeCopy(bool contact)
 {
-    if (m_copy.empty()) return;
     const std::int16_t cast = contact ? 0 : 1, touch = contact ? 1 : 0;
     auto emit = [&](const SSpan& s) {
         m_pending.push_back({s.row, SStep{s.left, cast, touch}});
@@ -271,10 +278,7 @@ void CShadowSpans::TakeCopy(bool contact)
     m_unionLow = kNoLeft;
     m_unionHigh = kNoRight;
     m_unionSplit = false;
-    if (!split) {
-        m_copy.clear();
-        return;
-    }
+    if (!split) return;
     SortByRow();
     SSpan run = m_copy.front();
     for (std::size_t i = 1; i < m_copy.size(); ++i) {

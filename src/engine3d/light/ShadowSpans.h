@@ -67,7 +67,8 @@ private:
     // copies, at ((n * (contact copies + 1)) + m) * 3.
     std::vector<std::uint8_t> m_shades;
 
-    // The copy being scanned: its spans, and one polygon's scan table.
+    // The copy being scanned: its spans once a row of it has a gap, and one
+    // polygon's scan table.
     std::vector<SSpan> m_copy, m_sorted;
     std::vector<std::uint32_t> m_rowCount;
     std::vector<int> m_scanLeft, m_scanRight;
