@@ -98,18 +98,34 @@ bool CProductModel::Prepare(const CModelDescription& desc, bool quality, const C
     }
 }
 
+namespace {
+
+// Whether the mesh's last list is the reflection, drawn apart from the shadows.
+bool HasReflectionList(const CModelMesh& mesh, const CEngineSettings& st) noexcept
+{
+    return st.ReflectionShown() && mesh.lists.size() >= 2;
+}
+
+// The last of the shadow lists 1 .. n after the product; 0 when there are none.
+std::size_t LastShadowList(const CModelMesh& mesh, const CEngineSettings& st) noexcept
+{
+    if (mesh.lists.empty()) return 0;
+    return mesh.lists.size() - 1 - (HasReflectionList(mesh, st) ? 1 : 0);
+}
+
+} // namespace
+
 CModelBandDrawer::CModelBandDrawer(const CModelMesh& mesh, const CFitContext& fit, const CModelDescription& desc,
                                    const CTextureSet& textures, int pictureWidth, int pictureHeight)
     : m_mesh(mesh), m_fit(fit), m_desc(desc), m_textures(textures), m_height(pictureHeight)
 {
     const CEngineSettings& st = desc.settings;
-    std::size_t shadowLast = m_mesh.lists.empty() ? 0 : m_mesh.lists.size() - 1;
-    if (st.ReflectionShown() && m_mesh.lists.size() >= 2) --shadowLast;
+    const std::size_t shadowLast = LastShadowList(m_mesh, st);
     if (st.shadowStyle == kStudioShadowStyle && shadowLast >= 1)
         m_spans = m_shadowSpans.Build(m_mesh, shadowLast, fit, &m_textures, pictureWidth, 0, pictureHeight,
                                       st.shadowColour);
     // The reflection's box over the whole picture, measured once.
-    if (!st.ReflectionShown() || m_mesh.lists.size() < 2) return;
+    if (!HasReflectionList(m_mesh, st)) return;
     std::unique_ptr<CRenderSurface> measure = CRenderSurface::CreateMeasuring(pictureWidth, pictureHeight);
     if (!measure) return;
     measure->SetFit(fit);
@@ -344,19 +360,15 @@ bool RenderModelPicture(CModelMesh& mesh, const CFitContext& fit, const CModelDe
     SModelPass pass{mesh,    st,       textures,        scratch,         alpha,           *picture,
                     *layer,  counter,  shadowSpans,     firstRow,        st.SampleCount(), st.softenEdges,
                     desc.cdPositionTest};
-    std::size_t last = mesh.lists.size() - 1;
     // The working layer is white before a list is drawn into it. A band
     // drawer's own layer (the one given the shadow spans) is left as it is
     // when no list is drawn into it: no reflection, no shadows but the spans'.
-    const bool reflection = st.ReflectionShown() && mesh.lists.size() >= 2;
-    const std::size_t shadowLast = reflection ? last - 1 : last;
+    const bool reflection = HasReflectionList(mesh, st);
+    const std::size_t shadowLast = LastShadowList(mesh, st);
     if (shadowSpans == nullptr || reflection || (shadowLast >= 1 && st.shadowStyle != kStudioShadowStyle))
         alpha.ToWhite();
-    if (reflection) {
-        pass.DrawReflection(mesh.lists[last], pictureHeight, reflectionBox);
-        --last;
-    }
-    if (!pass.DrawShadows(last, error)) return false;
+    if (reflection) pass.DrawReflection(mesh.lists.back(), pictureHeight, reflectionBox);
+    if (!pass.DrawShadows(shadowLast, error)) return false;
     pass.DrawProduct();
     return true;
 }
