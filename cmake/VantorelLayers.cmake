@@ -39,8 +39,9 @@ function(vt_check_layer_includes name folders)
 endfunction()
 
 # vt_add_layer(NAME "DIR[;DIR...]" DEPS...)
-# Globs the .cpp files of the folders into one static library. A folder with no
-# sources yet becomes an interface library, so that the tree builds while it grows.
+# Globs the .cpp files of the folders (but those of a modules/ folder) into one
+# static library. A folder with no sources yet becomes an interface library, so
+# that the tree builds while it grows.
 # The layer may include headers only from its own folders and those of the
 # layers it depends on (directly or through them); a build step checks every
 # include and refuses one that reaches into any other layer folder.
@@ -49,6 +50,8 @@ function(vt_add_layer name dirs)
   set(folders)
   foreach(dir IN LISTS dirs)
     file(GLOB_RECURSE found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+    # A modules/ folder holds loadable modules, each built on its own.
+    list(FILTER found EXCLUDE REGEX "/modules/")
     list(APPEND sources ${found})
     string(REGEX REPLACE "^src/" "" folder ${dir})
     list(APPEND folders ${folder})

@@ -74,6 +74,11 @@ fi
 "$cli" --data-dir "$data" render "$work/box.vtp" -o "$work/box.png" >"$work/out" 2>"$work/err" ||
   { fail "installed render"; cat "$work/err"; }
 [[ -s "$work/box.png" ]] || fail "installed render wrote no picture"
+# A print PDF opens the dieline module installed beside the program, not the build's.
+LD_DEBUG=files "$cli" --data-dir "$data" export "$work/box.vtp" -o "$work/box.pdf" >"$work/out" 2>"$work/err" ||
+  { fail "installed export"; cat "$work/err"; }
+grep -q "file=$prefix/lib/vantorel/modules/dieline-pdf.so " "$work/err" || fail "the installed dieline module was not opened"
+grep -aq "/Type ?/OCG" -E "$work/box.pdf" || fail "the installed export has no dieline layer"
 
 # A second start with a project hands it to the first, which opens it (and
 # lists it among its recent files) while the second ends at once.

@@ -21,7 +21,8 @@ public:
     // The content stream of the layer (resource names /DielineLayer,
     // /DielineInk and /DielineOverprint).
     static std::string MakeContent(const SDielineStrokes& strokes);
-    // Adds the layer to the PDF in `pdf`; false with `error` set when the
-    // PDF cannot be read or written.
+    // Adds the layer to the PDF in `pdf` through the dieline module (opened
+    // on the first call); false with `error` set when the PDF cannot be read
+    // or written, or the module cannot be opened.
     static bool AddTo(std::string& pdf, const SDielineStrokes& strokes, std::string& error);
 };
