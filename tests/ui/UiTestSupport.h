@@ -14,6 +14,7 @@
 #include "ui/widgets/MessageBox.h"
 
 #include <QAbstractButton>
+#include <QMenu>
 #include <QApplication>
 #include <QHash>
 #include <QLabel>
@@ -133,4 +134,22 @@ inline QStringList MnemonicClashes(QWidget& window)
             seen.insert(m, text);
     }
     return clashes;
+}
+
+// Entries of a menu (and, in turn, its submenus) that share a mnemonic, as
+// "menu: a / b". Hidden entries cannot be reached and do not count.
+inline void FindClashes(const QString& name, const QList<QAction*>& actions, QStringList& clashes)
+{
+    QHash<QChar, QString> seen;
+    for (QAction* a : actions) {
+        if (a->isSeparator() || !a->isVisible())
+            continue;
+        const QChar m = Mnemonic(a->text());
+        if (!m.isNull() && seen.contains(m))
+            clashes << QStringLiteral("%1: %2 / %3").arg(name, seen.value(m), a->text());
+        else if (!m.isNull())
+            seen.insert(m, a->text());
+        if (a->menu())
+            FindClashes(name + QLatin1String(" > ") + a->text(), a->menu()->actions(), clashes);
+    }
 }

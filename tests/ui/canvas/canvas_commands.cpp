@@ -218,6 +218,11 @@ private slots:
         longMenu.insert(7, QStringLiteral("&Make Same Size"));
         longMenu.insert(7, QStringLiteral("&Align"));
         QCOMPARE(titles(two.get()), longMenu);
+        // No two entries of either menu or of their submenus share a letter.
+        QStringList clashes;
+        FindClashes(QStringLiteral("one"), one->actions(), clashes);
+        FindClashes(QStringLiteral("several"), two->actions(), clashes);
+        QCOMPARE(clashes, QStringList());
     }
 
     void colourPaletteDropsFromItsButtonOrAtTheMouse()

@@ -1,6 +1,7 @@
 // The menus as the keyboard reaches them: within every menu (the menu bar,
-// each menu and submenu, the canvas's context menu) no two entries share a
-// mnemonic letter. The letters are read from the menus themselves.
+// each menu and submenu) no two entries share a mnemonic letter (the canvas's
+// context menu: ui.canvas_commands); the letters are read from the menus
+// themselves. The shortcuts of tools, zoom and render.
 
 #include "UiTestSupport.h"
 
@@ -9,30 +10,6 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
-
-namespace {
-
-// Entries of `menu` that share a mnemonic, as "menu: a / b"; submenus are
-// checked in turn. Hidden entries cannot be reached and do not count.
-void FindClashes(const QString& name, const QList<QAction*>& actions, QStringList& clashes)
-{
-    QHash<QChar, QString> seen;
-    for (QAction* a : actions) {
-        if (a->isSeparator() || !a->isVisible())
-            continue;
-        const QChar m = Mnemonic(a->text());
-        if (!m.isNull()) {
-            if (seen.contains(m))
-                clashes << QStringLiteral("%1: %2 / %3").arg(name, seen.value(m), a->text());
-            else
-                seen.insert(m, a->text());
-        }
-        if (a->menu())
-            FindClashes(name + QLatin1String(" > ") + a->text(), a->menu()->actions(), clashes);
-    }
-}
-
-} // namespace
 
 class CMenusTest : public QObject {
     Q_OBJECT
@@ -70,31 +47,6 @@ private slots:
                        ID_TAB_BACKGROUND, ID_TAB_LAYOUT, ID_TAB_RENDER})
             m_frame->Action(id)->setVisible(true);
         QCOMPARE(Clashes(), QStringList());
-    }
-
-    void mnemonicsAreUniqueInTheContextMenu()
-    {
-        QVERIFY(ShowBoxOnFront(m_frame));
-        m_frame->RunCommand(ID_ZOOM_100);
-        CFaceCanvas& canvas = *m_frame->View()->Canvas();
-        // One object, then two: the long menu adds Align and Make Same Size.
-        for (int x : {10, 60}) {
-            m_frame->RunCommand(ID_TOOL_RECT);
-            QTest::mousePress(&canvas, Qt::LeftButton, {}, At(canvas, x, 90));
-            QTest::mouseMove(&canvas, At(canvas, x + 15, 75));
-            QTest::mouseMove(&canvas, At(canvas, x + 30, 60));
-            QTest::mouseRelease(&canvas, Qt::LeftButton, {}, At(canvas, x + 30, 60));
-            m_frame->RunCommand(ID_TOOL_SELECT);
-            if (x == 60)
-                for (std::size_t i = 0; i < FaceList(*m_frame, "F").GetObjectCount(); ++i)
-                    FaceList(*m_frame, "F").GetObject(i)->SetSelection(i == 0 ? kSelectOn : kSelectDominant);
-            std::unique_ptr<QMenu> menu(m_frame->View()->BuildContextMenu());
-            QVERIFY(menu);
-            QStringList clashes;
-            FindClashes(QStringLiteral("context menu"), menu->actions(), clashes);
-            QCOMPARE(clashes, QStringList());
-        }
-        QCOMPARE(FaceList(*m_frame, "F").GetObjectCount(), std::size_t(2));
     }
 
     // The keys a designer uses all day: shown beside their menu entries, no
