@@ -174,24 +174,21 @@ private slots:
         Run(ID_TOOL_TEXT);
         DragFace(40, 120, 40, 120);  // a click at (40, 120)
         QVERIFY2(m_failures.isEmpty(), qPrintable(m_failures.join(QLatin1Char('\n'))));
-        QVERIFY(!swapBefore);
-        QVERIFY(!colour2Before);
-        QVERIFY(swapBordered);
-        QVERIFY(colour2Bordered);
+        // Swap and the second colour only for Bordered.
+        QCOMPARE((QList<bool>{swapBefore, colour2Before, swapBordered, colour2Bordered}),
+                 (QList<bool>{false, false, true, true}));
         QVERIFY(m_messages.messages.isEmpty());
 
         QCOMPARE(int(Front().GetObjectCount()), 1);
         auto* t = dynamic_cast<CDrawText*>(Front().GetObject(0));
         QVERIFY(t);
-        QCOMPARE(QString::fromStdString(t->GetString()), QStringLiteral("Vantorel"));
-        QCOMPARE(QString::fromStdString(t->GetFontFace()), serif);
-        QCOMPARE(t->GetSize(), 30u);
-        QVERIFY(t->GetBold());
-        QVERIFY(!t->GetItalic() && !t->GetUnderline() && !t->GetStrikeOut());
-        QVERIFY(t->GetSmooth());
-        QCOMPARE(t->GetAppearance(), 1u);
-        QCOMPARE(t->GetColour1(), 0x00FFFFu);  // swapped: yellow glyphs
-        QCOMPARE(t->GetColour2(), 0x0000FFu);  // with a red border
+        // Bold and smooth only; swapped colours: yellow glyphs with a red border.
+        using Look = std::tuple<std::string, std::string, std::uint32_t, int, std::uint32_t, COLORREF, COLORREF>;
+        const auto styles = [](bool b, bool i, bool u, bool s, bool sm) { return b | i << 1 | u << 2 | s << 3 | sm << 4; };
+        const Look want{"Vantorel", serif.toStdString(), 30, styles(1, 0, 0, 0, 1), 1, 0x00FFFF, 0x0000FF};
+        QVERIFY(Look(t->GetString(), t->GetFontFace(), t->GetSize(),
+                     styles(t->GetBold(), t->GetItalic(), t->GetUnderline(), t->GetStrikeOut(), t->GetSmooth()),
+                     t->GetAppearance(), t->GetColour1(), t->GetColour2()) == want);
         QCOMPARE(t->GetSelection(), kSelectDominant);
         QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Draw Text"));
         // The box's top-left corner at the release point (its size from the
@@ -213,14 +210,9 @@ private slots:
         QVERIFY2(m_failures.isEmpty(), qPrintable(m_failures.join(QLatin1Char('\n'))));
         QCOMPARE(int(Front().GetObjectCount()), 1);  // cancelled: nothing made
         QCOMPARE(CUndoStore::Instance().GetUndoCount(), std::size_t(1));
-        QVERIFY(seen.text.empty());
-        QCOMPARE(QString::fromStdString(seen.face), serif);
-        QCOMPARE(seen.size, 30u);
-        QVERIFY(seen.bold);
-        QVERIFY(seen.smooth);
-        QCOMPARE(seen.appearance, 1u);
-        QCOMPARE(seen.colour1, 0x00FFFFu);
-        QCOMPARE(seen.colour2, 0x0000FFu);
+        QVERIFY(Look(seen.text, seen.face, seen.size,
+                     styles(seen.bold, seen.italic, seen.underline, seen.strikeOut, seen.smooth), seen.appearance,
+                     seen.colour1, seen.colour2) == Look({}, serif.toStdString(), 30, styles(1, 0, 0, 0, 1), 1, 0x00FFFF, 0x0000FF));
     }
 
     // A 150 mm wide box drawn at 1200 x 1200: the 300-pixel front has 2
@@ -300,6 +292,27 @@ private slots:
         QVERIFY(ean && ean->GetBarcodeKind() == EBarcodeKind::Ean13);
         QCOMPARE(QString::fromStdString(ean->GetData()), QStringLiteral("4006381333931"));
         QCOMPARE(QString::fromStdString(Front().GetObject(2)->GetText()), QStringLiteral("A*B"));
+
+        // The Properties dialog's barcode page (its refusals: the text pages' test).
+        Run(ID_TOOL_SELECT);
+        LayoutEdit::SelectOnly(Front(), Front().GetObject(0));
+        CVtwinView::SetPropertiesRunner([&](CObjectPropertiesDialog& dialog) {
+            Check(ShowActive(dialog), QStringLiteral("shown"));
+            auto* page = dialog.findChild<CBarcodePropertyPage*>();
+            Check(page && page->Field()->text() == QStringLiteral("ABC"), QStringLiteral("barcode page with ABC"));
+            if (!page)
+                return false;
+            Retype(page->Field(), QStringLiteral("ABCDEFGHIJKL"));
+            dialog.accept();
+            return dialog.result() == QDialog::Accepted;
+        });
+        Run(ID_OBJECT_PROPERTIES);
+        QVERIFY2(m_failures.isEmpty(), qPrintable(m_failures.join(QLatin1Char('\n'))));
+        QCOMPARE(QString::fromStdString(Front().GetObject(0)->GetText()), QStringLiteral("ABCDEFGHIJKL"));
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()),
+                 QStringLiteral("Properties Barcode"));
+        // The longer data outgrows the box (BarcodePlacement.ADrawnBarcodeGrowsToWhatScans: 244 modules).
+        QCOMPARE(Front().GetObject(0)->GetMaxX(), 20 + 244);
     }
 
     // Enter starts a new line; the lines' alignment and spacings come from
@@ -463,44 +476,6 @@ private slots:
         QCOMPARE(b->GetMaxY() - b->GetMinY(), 18);
         Run(ID_EDIT_UNDO);
         QCOMPARE(QString::fromStdString(Front().GetObject(0)->GetText()), QStringLiteral("First"));
-    }
-
-    void propertiesBarcodePageChecksAndFits()
-    {
-        CVtwinView::SetObjectDialogRunner([&](QDialog& d) {
-            auto& dialog = dynamic_cast<CDrawBarcodeDialog&>(d);
-            QTest::keyClicks(dialog.Page()->Field(), QStringLiteral("ABC"));
-            PressOk(dialog.Buttons());
-            return dialog.result() == QDialog::Accepted;
-        });
-        GiveRealSize();
-        Run(ID_TOOL_BARCODE);
-        DragFace(30, 150, 30, 150);
-        CVtwinView::SetObjectDialogRunner(nullptr);
-        QCOMPARE(int(Front().GetObjectCount()), 1);
-        QCOMPARE(Front().GetObject(0)->GetMaxX(), 30 + 2 * (80 + 2 * 10));
-        Run(ID_TOOL_SELECT);
-
-        CVtwinView::SetPropertiesRunner([&](CObjectPropertiesDialog& dialog) {
-            Check(ShowActive(dialog), QStringLiteral("shown"));
-            auto* page = dialog.findChild<CBarcodePropertyPage*>();
-            Check(page != nullptr, QStringLiteral("barcode page"));
-            if (!page)
-                return false;
-            Check(page->Field()->text() == QStringLiteral("ABC"), page->Field()->text());
-            // Refusals keep the page (the text pages' test; the barcode's message: the Draw Barcode test).
-            Retype(page->Field(), QStringLiteral("ABCDEFGHIJKL"));
-            dialog.accept();
-            return dialog.result() == QDialog::Accepted;
-        });
-        Run(ID_OBJECT_PROPERTIES);
-        QVERIFY2(m_failures.isEmpty(), qPrintable(m_failures.join(QLatin1Char('\n'))));
-        CDrawObject* b = Front().GetObject(0);
-        QCOMPARE(QString::fromStdString(b->GetText()), QStringLiteral("ABCDEFGHIJKL"));
-        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()),
-                 QStringLiteral("Properties Barcode"));
-        // The longer data outgrows the box (BarcodePlacement.ADrawnBarcodeGrowsToWhatScans).
-        QCOMPARE(b->GetMaxX(), 30 + 244);
     }
 };
 
