@@ -27,33 +27,23 @@ class CObjectsPanelTest : public CCanvasFixture {
 private slots:
     void init()
     {
-        m_messages = CTestMessages();
-        m_messages.Install();
-        QVERIFY(ShowBoxOnFront(m_frame));
+        QVERIFY(StartOnFront());
         Undo().Clear();
-        m_frame->RunCommand(ID_ZOOM_100);
-        Repaint();
     }
     void cleanup() { m_frame.reset(); }
-
-    void clickPicksTheTopObjectAndAltCyclesBeneath()
-    {
-        CDrawObject* back = DrawRect(10, 90, 70, 30);
-        CDrawObject* front = DrawRect(40, 80, 90, 20);
-        Click(5, 5);
-        Click(50, 50);  // both lie here: only the front one
-        QCOMPARE(front->GetSelection(), kSelectDominant);
-        QCOMPARE(back->GetSelection(), kSelectNone);
-        Repaint();
-        Click(50, 50, Qt::AltModifier);  // the cycle itself: LayoutEdit.ClicksAndBandsFollowTheShiftRules
-        QCOMPARE(back->GetSelection(), kSelectDominant);
-        QCOMPARE(front->GetSelection(), kSelectNone);
-    }
 
     void panelRowsNamesBoxesAndOrderAreEdits()
     {
         CDrawObject* back = DrawRect(10, 90, 70, 30);
         CDrawObject* front = DrawRect(40, 80, 90, 20);
+        // Both lie at (50, 50): a click takes the front one, Alt+click the one beneath
+        // (the cycle itself: LayoutEdit.ClicksAndBandsFollowTheShiftRules).
+        Click(5, 5);
+        Click(50, 50);
+        QCOMPARE(std::pair(front->GetSelection(), back->GetSelection()), std::pair(kSelectDominant, kSelectNone));
+        Repaint();
+        Click(50, 50, Qt::AltModifier);
+        QCOMPARE(std::pair(front->GetSelection(), back->GetSelection()), std::pair(kSelectNone, kSelectDominant));
         // Front to back, named by kind until renamed.
         QCOMPARE(Panel().Tree()->topLevelItemCount(), 2);
         QCOMPARE(CObjectsPanel::IndexOfRow(Row(0)), 1);
