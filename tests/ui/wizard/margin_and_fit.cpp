@@ -264,12 +264,13 @@ private slots:
 
     // ---- the "Fit Picture To" dialog ------------------------------------------------
 
-    void fitDialogShowsTheOpeningTextsAndPreselects()
+    void fitDialogShowsTheOpeningTextsPreselectsAndPreviews()
     {
-        // The texts and the preselected answer come from the core's opening step.
-        const auto tall = Painted(100, 400, [](int, int) { return kRed; });
-        const CFitPictureOpening opening = OpenFitPicture(100, 400, 200, 100, "Spine", "Book", 7);
-        CFitPictureDialog dialog(*tall, 200, 100, QStringLiteral("Spine"), QStringLiteral("Book"), 7);
+        // 400 x 100, left half red and right half blue, on a 200 x 100 face. The
+        // texts and the preselected answer come from the core's opening step.
+        const auto wide = Painted(400, 100, [](int x, int) { return x < 200 ? kRed : kBlue; });
+        const CFitPictureOpening opening = OpenFitPicture(400, 100, 200, 100, "Spine", "Book", 7);
+        CFitPictureDialog dialog(*wide, 200, 100, QStringLiteral("Spine"), QStringLiteral("Book"), 7);
         QVERIFY(!dialog.Fits());
         QCOMPARE(dialog.windowTitle(), QString::fromStdString(opening.title));
         QCOMPARE(dialog.Explanation()->text(), QString::fromStdString(opening.explanation));
@@ -278,6 +279,21 @@ private slots:
             QCOMPARE(dialog.ChoiceButton(i)->text(), QString::fromStdString(opening.choices[i - 1]));
         QCOMPARE(dialog.Answer(), opening.preselected);
         QVERIFY(dialog.ChoiceButton(opening.preselected)->isChecked());
+        // The preview follows the choice.
+        dialog.ChoiceButton(0)->click();
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto preview = [&] { return dialog.PreviewPicture(); };
+        QCOMPARE(preview().size(), QSize(200, 100));
+        QCOMPARE(At(preview(), 99, 50), kRed);
+        QCOMPARE(At(preview(), 100, 50), kBlue);
+        const qint64 stretchKey = dialog.Preview()->pixmap().cacheKey();
+        QTest::mouseClick(dialog.ChoiceButton(1), Qt::LeftButton);
+        QCOMPARE(dialog.Answer(), 1);
+        QCOMPARE(At(preview(), 199, 99), kRed);
+        QVERIFY(dialog.Preview()->pixmap().cacheKey() != stretchKey);
+        dialog.ChoiceButton(3)->click();
+        QCOMPARE(At(preview(), 0, 0), kBlue);
     }
 
     void equalProportionsCloseAtOnceWithMinusOne()
@@ -302,26 +318,6 @@ private slots:
         CFitPictureDialog::SetRunner([&](CFitPictureDialog&) { return !(shown = true); });
         QVERIFY(!AskFitPicture(nullptr, *wide, 200, 100, QStringLiteral("Front"), QStringLiteral("Box"), 0));
         QVERIFY(shown);
-    }
-
-    void previewFollowsTheChoice()
-    {
-        // 400 x 100, left half red and right half blue, on a 200 x 100 face.
-        const auto wide = Painted(400, 100, [](int x, int) { return x < 200 ? kRed : kBlue; });
-        CFitPictureDialog dialog(*wide, 200, 100, QStringLiteral("Front"), QStringLiteral("Box"), 0);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        auto preview = [&] { return dialog.PreviewPicture(); };
-        QCOMPARE(preview().size(), QSize(200, 100));
-        QCOMPARE(At(preview(), 99, 50), kRed);
-        QCOMPARE(At(preview(), 100, 50), kBlue);
-        const qint64 stretchKey = dialog.Preview()->pixmap().cacheKey();
-        QTest::mouseClick(dialog.ChoiceButton(1), Qt::LeftButton);
-        QCOMPARE(dialog.Answer(), 1);
-        QCOMPARE(At(preview(), 199, 99), kRed);
-        QVERIFY(dialog.Preview()->pixmap().cacheKey() != stretchKey);
-        dialog.ChoiceButton(3)->click();
-        QCOMPARE(At(preview(), 0, 0), kBlue);
     }
 
     // ---- where pictures meet faces ------------------------------------------------
