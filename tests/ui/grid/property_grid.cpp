@@ -214,37 +214,31 @@ private slots:
 
     void updateMaskMarksWhatIsStale()
     {
-        auto fresh = [] {
-            CRenderCache cache;
-            for (const char* c : {"u", "d", "l", "r", "x", "y", "z"})
-                cache.SetUpToDate(c);
-            return cache;
+        // Per update class: how often the models are discarded, pictures made
+        // stale and pictures left up to date (of u d l r x y z).
+        const struct {
+            unsigned mask;
+            int discarded;
+            const char *stale, *fresh;
+        } cases[] = {
+            {GetUpdateClass(kSetBorderColor), 0, "z", "xy"},  // only the finished picture
+            {GetUpdateClass(kSetXRotation), 1, "xyz", "u"},   // models, layout, scratch and rendering
+            {130, 1, "y", "x"},                               // Shadow Color: not the layout
+            {18, 0, "rud", "l"},                              // Paper Color of a box: no binding edge
         };
-        std::string error;
-        // Border Color: class 4, only the finished picture.
-        CRenderCache cache = fresh();
-        QVERIFY(ApplyUpdateMask(Product(), cache, GetUpdateClass(kSetBorderColor), nullptr, nullptr, error));
-        QVERIFY(!cache.IsUpToDate("z"));
-        QVERIFY(cache.IsUpToDate("y") && cache.IsUpToDate("x"));
-        // X Rotation: both models and layout, scratch and rendering data.
-        cache = fresh();
-        int discarded = 0;
-        QVERIFY(ApplyUpdateMask(Product(), cache, GetUpdateClass(kSetXRotation), nullptr, [&] { ++discarded; }, error));
-        QCOMPARE(discarded, 1);
-        QVERIFY(!cache.IsUpToDate("x") && !cache.IsUpToDate("y") && !cache.IsUpToDate("z"));
-        QVERIFY(cache.IsUpToDate("u"));
-        // Shadow Color (130): render model, scratch and rendering data, not the layout.
-        cache = fresh();
-        discarded = 0;
-        QVERIFY(ApplyUpdateMask(Product(), cache, 130, nullptr, [&] { ++discarded; }, error));
-        QCOMPARE(discarded, 1);
-        QVERIFY(cache.IsUpToDate("x"));
-        QVERIFY(!cache.IsUpToDate("y"));
-        // Paper Color (18) of a box: page edges r, u, d, but not l (no binding).
-        cache = fresh();
-        QVERIFY(ApplyUpdateMask(Product(), cache, 18, nullptr, nullptr, error));
-        QVERIFY(!cache.IsUpToDate("r") && !cache.IsUpToDate("u") && !cache.IsUpToDate("d"));
-        QVERIFY(cache.IsUpToDate("l"));
+        for (const auto& c : cases) {
+            CRenderCache cache;
+            for (const char* code : {"u", "d", "l", "r", "x", "y", "z"})
+                cache.SetUpToDate(code);
+            int discarded = 0;
+            std::string error;
+            QVERIFY(ApplyUpdateMask(Product(), cache, c.mask, nullptr, [&] { ++discarded; }, error));
+            QCOMPARE(discarded, c.discarded);
+            for (const char* code = c.stale; *code; ++code)
+                QVERIFY2(!cache.IsUpToDate(std::string(1, *code)), c.stale);
+            for (const char* code = c.fresh; *code; ++code)
+                QVERIFY2(cache.IsUpToDate(std::string(1, *code)), c.fresh);
+        }
     }
 
     void finishingEditRendersAtOnce()
