@@ -1,5 +1,6 @@
 // Every loader given a folder, a named pipe or a device instead of a file
-// answers at once with "<path> is not a file." and changes nothing.
+// answers "<path> is not a file." and changes nothing (a loader that opened a
+// pipe would wait for a writer for ever: the test's timeout).
 
 #include "ground/IniFile.h"
 #include "app/undo/UndoStore.h"
@@ -15,7 +16,6 @@
 
 #include <sys/stat.h>
 
-#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -39,16 +39,12 @@ protected:
     std::vector<std::string> m_Paths;
 };
 
-using Clock = std::chrono::steady_clock;
-constexpr auto kAtOnce = std::chrono::seconds(2);
-
 } // namespace
 
 TEST_F(NotAFile, ProjectsPicturesSettingsAndLibrariesAnswerAtOnce)
 {
     for (const std::string& path : m_Paths) {
         const std::string expected = path + " is not a file.";
-        const Clock::time_point start = Clock::now();
 
         // The project loader keeps the open document.
         CUndoStore store;
@@ -82,17 +78,13 @@ TEST_F(NotAFile, ProjectsPicturesSettingsAndLibrariesAnswerAtOnce)
         error.clear();
         EXPECT_TRUE(ReadLibraryList(path, {}, &error).empty());
         EXPECT_EQ(error, expected);
-
-        EXPECT_LT(Clock::now() - start, kAtOnce) << path;
     }
     EXPECT_TRUE(fs::is_directory(m_Root / "folder.vtp"));
 
     // A library folder whose description file is a pipe.
     std::string error;
-    const Clock::time_point start = Clock::now();
     EXPECT_TRUE(ReadLibraryFolder(m_Root.string(), &error).empty());
     EXPECT_EQ(error, (m_Root / "vtlib.ini").string() + " is not a file.");
-    EXPECT_LT(Clock::now() - start, kAtOnce);
     // A missing one is simply empty, without a message.
     error.clear();
     EXPECT_TRUE(ReadLibraryFolder((m_Root / "folder.vtp").string(), &error).empty());
