@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 namespace {
 
@@ -29,6 +30,37 @@ CPolygonList BoxCorners(double w, double h, double d)
                                         (i & 4) ? d / 2 : -d / 2));
     l.Add(p);
     return l;
+}
+
+// A mesh of one polygon whose corners are the picture points (sx, sy).
+CModelMesh ScreenMesh(std::initializer_list<std::pair<double, double>> points)
+{
+    CPolygon3D p;
+    for (auto [x, y] : points) {
+        CVertex3D v;
+        v.sx = x;
+        v.sy = y;
+        p.vertices.push_back(v);
+    }
+    CModelMesh mesh;
+    mesh.lists.emplace_back().Add(p);
+    return mesh;
+}
+
+void ExpectNear(double x, double y, double z, double ex, double ey, double ez, const char* what)
+{
+    EXPECT_NEAR(x, ex, 1e-12) << what;
+    EXPECT_NEAR(y, ey, 1e-12) << what;
+    EXPECT_NEAR(z, ez, 1e-12) << what;
+}
+
+// Corner by corner within 1e-12.
+void ExpectSameCorners(const CPolygonList& a, const CPolygonList& b, const char* what)
+{
+    for (std::size_t i = 0; i < a[0].vertices.size(); ++i) {
+        const CVertex3D &u = a[0].vertices[i], &v = b[0].vertices[i];
+        ExpectNear(u.x, u.y, u.z, v.x, v.y, v.z, what);
+    }
 }
 
 } // namespace
@@ -55,19 +87,13 @@ TEST(Matrix3D, RotationsFollowTheRowVectorFormulas)
     const double c = std::cos(std::numbers::pi / 6), s = std::sin(std::numbers::pi / 6);
     double x = 1, y = 2, z = 3;
     CMatrix3D::RotationX(30).Apply(x, y, z);
-    EXPECT_NEAR(x, 1, 1e-12);
-    EXPECT_NEAR(y, c * 2 - s * 3, 1e-12);
-    EXPECT_NEAR(z, s * 2 + c * 3, 1e-12);
+    ExpectNear(x, y, z, 1, c * 2 - s * 3, s * 2 + c * 3, "x");
     x = 1, y = 2, z = 3;
     CMatrix3D::RotationY(30).Apply(x, y, z);
-    EXPECT_NEAR(x, c * 1 + s * 3, 1e-12);
-    EXPECT_NEAR(y, 2, 1e-12);
-    EXPECT_NEAR(z, -s * 1 + c * 3, 1e-12);
+    ExpectNear(x, y, z, c * 1 + s * 3, 2, -s * 1 + c * 3, "y");
     x = 1, y = 2, z = 3;
     CMatrix3D::RotationZ(30).Apply(x, y, z);
-    EXPECT_NEAR(x, c * 1 - s * 2, 1e-12);
-    EXPECT_NEAR(y, s * 1 + c * 2, 1e-12);
-    EXPECT_NEAR(z, 3, 1e-12);
+    ExpectNear(x, y, z, c * 1 - s * 2, s * 1 + c * 2, 3, "z");
     // The translation row is added; the fourth column is ignored.
     CMatrix3D t;
     t.m[3][0] = 5;
@@ -76,9 +102,7 @@ TEST(Matrix3D, RotationsFollowTheRowVectorFormulas)
     t.m[0][3] = 99;
     x = 1, y = 1, z = 1;
     t.Apply(x, y, z);
-    EXPECT_EQ(x, 6);
-    EXPECT_EQ(y, 0);
-    EXPECT_EQ(z, 3);
+    ExpectNear(x, y, z, 6, 0, 3, "translation");
 }
 
 TEST(Polygon3D, PlaneSignTellsWhichSideTheEyeSees)
@@ -88,9 +112,7 @@ TEST(Polygon3D, PlaneSignTellsWhichSideTheEyeSees)
                                     MakeVertex(1, -1, 10), MakeVertex(1, 1, 10), 'F');
     p.ComputePlane();
     // u = p0 - p1 = (0, 2, 0), w = p0 - p2 = (-2, 2, 0), n = u x w = (0, 0, 4), d = 40.
-    EXPECT_DOUBLE_EQ(p.nx, 0);
-    EXPECT_DOUBLE_EQ(p.ny, 0);
-    EXPECT_DOUBLE_EQ(p.nz, 4);
+    ExpectNear(p.nx, p.ny, p.nz, 0, 0, 4, "normal");
     EXPECT_DOUBLE_EQ(p.d, 40);
     EXPECT_FALSE(p.IsBackFacing());
     p.mirrored = 1;
@@ -140,10 +162,7 @@ TEST(PlaceOnTable, RotationsAndTablePositions)
     CPolygonList la = BoxCorners(10, 30, 4), lb = BoxCorners(10, 30, 4);
     PlaceOnTable(la, a, false);
     PlaceOnTable(lb, b, false);
-    for (std::size_t i = 0; i < la[0].vertices.size(); ++i) {
-        EXPECT_NEAR(la[0].vertices[i].x, lb[0].vertices[i].x, 1e-12);
-        EXPECT_NEAR(la[0].vertices[i].z, lb[0].vertices[i].z, 1e-12);
-    }
+    ExpectSameCorners(la, lb, "360 degrees");
 
     // The order is X, then Y, then Z: compare with applying the matrices by hand.
     CEngineSettings r = NoRotation();
@@ -157,11 +176,7 @@ TEST(PlaceOnTable, RotationsAndTablePositions)
     ref.Transform(CMatrix3D::RotationY(-25));
     ref.Transform(CMatrix3D::RotationZ(15));
     ref.Translate(0, -ref.LowestY(), 0);
-    for (std::size_t i = 0; i < lr[0].vertices.size(); ++i) {
-        EXPECT_NEAR(lr[0].vertices[i].x, ref[0].vertices[i].x, 1e-12);
-        EXPECT_NEAR(lr[0].vertices[i].y, ref[0].vertices[i].y, 1e-12);
-        EXPECT_NEAR(lr[0].vertices[i].z, ref[0].vertices[i].z, 1e-12);
-    }
+    ExpectSameCorners(lr, ref, "X, Y, Z");
 }
 
 TEST(PlaceOnTable, DiscRestsOnItsRim)
@@ -230,14 +245,7 @@ TEST(Projection, PinholeAndZeroDepth)
 
 TEST(FitToPicture, LongerExtentFillsTheSquareOtherIsCentred)
 {
-    CModelMesh mesh;
-    CPolygonList l;
-    CPolygon3D p;
-    CVertex3D v;
-    v.sx = -2; v.sy = 1; p.vertices.push_back(v);
-    v.sx = 2;  v.sy = 3; p.vertices.push_back(v);
-    l.Add(p);
-    mesh.lists.push_back(l);
+    CModelMesh mesh = ScreenMesh({{-2, 1}, {2, 3}});
     // width 4, height 2, S 100: scale 25, the height (50) is centred: offY = 25.
     const CFitContext fit = mesh.FitToPicture(100, 10, 20);
     EXPECT_DOUBLE_EQ(fit.scale, 25);
@@ -245,10 +253,7 @@ TEST(FitToPicture, LongerExtentFillsTheSquareOtherIsCentred)
     EXPECT_DOUBLE_EQ(fit.originY, 45);
     const CVertex3D& a = mesh.lists[0][0].vertices[0];
     const CVertex3D& b = mesh.lists[0][0].vertices[1];
-    EXPECT_DOUBLE_EQ(a.sx, 10);
-    EXPECT_DOUBLE_EQ(b.sx, 110);
-    EXPECT_DOUBLE_EQ(a.sy, 45);
-    EXPECT_DOUBLE_EQ(b.sy, 95);
+    EXPECT_EQ(std::vector({a.sx, a.sy, b.sx, b.sy}), std::vector<double>({10, 45, 110, 95}));
     // PictureToModel undoes the fit.
     double qx, qy;
     fit.PictureToModel(b.sx, b.sy, qx, qy);
@@ -259,24 +264,12 @@ TEST(FitToPicture, LongerExtentFillsTheSquareOtherIsCentred)
 TEST(FitToPicture, DegenerateExtents)
 {
     // A vertical line: zero width becomes 1e-7, the height decides the scale.
-    CModelMesh mesh;
-    CPolygonList l;
-    CPolygon3D p;
-    CVertex3D v;
-    v.sx = 5; v.sy = 0; p.vertices.push_back(v);
-    v.sx = 5; v.sy = 10; p.vertices.push_back(v);
-    l.Add(p);
-    mesh.lists.push_back(l);
+    CModelMesh mesh = ScreenMesh({{5, 0}, {5, 10}});
     CFitContext fit = mesh.FitToPicture(200, 0, 0);
     EXPECT_DOUBLE_EQ(fit.scale, 20);
     EXPECT_NEAR(mesh.lists[0][0].vertices[0].sx, 100, 1e-6) << "centred across";
     // A single point: both extents 1e-7.
-    CModelMesh dot;
-    CPolygonList d;
-    CPolygon3D q;
-    v.sx = 3; v.sy = 4; q.vertices.push_back(v);
-    d.Add(q);
-    dot.lists.push_back(d);
+    CModelMesh dot = ScreenMesh({{3, 4}});
     fit = dot.FitToPicture(50, 0, 0);
     EXPECT_TRUE(std::isfinite(fit.scale));
     EXPECT_TRUE(std::isfinite(dot.lists[0][0].vertices[0].sx));

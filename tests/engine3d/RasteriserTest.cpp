@@ -185,25 +185,19 @@ TEST(Rasteriser, RoundedCornersCutTexturesAndFills)
         CPolygon3D face = FlatFace(0.1, 0.1, 40.1, 40.1, textured ? 'F' : 0);
         face.fillColour = RGB(0, 200, 0);
         DrawPolygon(face, *scene.surface, CDrawOptions(), &scene.textures, nullptr);
-        const char* what = textured ? "textured" : "flat fill";
-        // Beyond the arcs: the pixel near each corner of the square stays untouched.
-        EXPECT_EQ(Get(*scene.target, 1, 1), kBackground) << what;
-        EXPECT_EQ(Get(*scene.target, 39, 1), kBackground) << what;
-        EXPECT_EQ(Get(*scene.target, 1, 39), kBackground) << what;
-        EXPECT_EQ(Get(*scene.target, 39, 39), kBackground) << what;
-        // Inside the arc near the corner (3, 3) from the arc centre (8.1, 8.1) is 7.2 away.
-        EXPECT_EQ(Get(*scene.target, 3, 3), RGB(0, 200, 0)) << what;
-        // Along the edges between the corners and in the middle.
-        EXPECT_EQ(Get(*scene.target, 20, 1), RGB(0, 200, 0)) << what;
-        EXPECT_EQ(Get(*scene.target, 1, 20), RGB(0, 200, 0)) << what;
-        EXPECT_EQ(Get(*scene.target, 20, 20), RGB(0, 200, 0)) << what;
+        // Beyond the arcs the pixel near each corner of the square stays untouched; the
+        // face shows inside the arc ((3, 3) is 7.2 from the arc centre (8.1, 8.1)),
+        // along the edges between the corners and in the middle.
+        for (auto [x, y, inside] : {std::tuple{1, 1, false}, {39, 1, false}, {1, 39, false}, {39, 39, false},
+                                    {3, 3, true}, {20, 1, true}, {1, 20, true}, {20, 20, true}})
+            EXPECT_EQ(Get(*scene.target, x, y), inside ? RGB(0, 200, 0) : kBackground)
+                << (textured ? "textured" : "flat fill") << " at " << x << "," << y;
     }
-    // The shape test itself, in face units.
-    EXPECT_TRUE(InsideFaceShape(0.5, 0.5, 3, 86, 54));
-    EXPECT_FALSE(InsideFaceShape(0.1 / 86, 0.1 / 54, 3, 86, 54));
-    EXPECT_TRUE(InsideFaceShape(3.0 / 86, 0.5 / 54, 3, 86, 54)) << "edge of the corner square";
-    EXPECT_FALSE(InsideFaceShape(1.0, 0.5, 0, 86, 54)) << "u = 1 lies outside";
-    EXPECT_TRUE(InsideFaceShape(0.0, 0.0, 0, 86, 54));
+    // The shape test itself, in face units: the corner square's edge (3 / 86) is inside, u = 1 outside.
+    EXPECT_EQ((std::vector{InsideFaceShape(0.5, 0.5, 3, 86, 54), InsideFaceShape(0.1 / 86, 0.1 / 54, 3, 86, 54),
+                           InsideFaceShape(3.0 / 86, 0.5 / 54, 3, 86, 54), InsideFaceShape(1.0, 0.5, 0, 86, 54),
+                           InsideFaceShape(0.0, 0.0, 0, 86, 54)}),
+              (std::vector{true, false, true, false, true}));
 }
 
 TEST(Rasteriser, SofteningBlendsSharedEdgesAndOutlines)
@@ -292,11 +286,9 @@ TEST(Rasteriser, LinesAndFills)
     EXPECT_EQ(Get(*scene.target, 0, 5), RGB(0, 255, 0));
     EXPECT_EQ(Get(*scene.target, 19, 5), RGB(0, 255, 0));
     scene.surface->DrawLine(RGB(0, 0, 255), 0, 0, 9, 18, &box); // Bresenham, steep
-    EXPECT_EQ(Get(*scene.target, 0, 0), RGB(0, 0, 255));
-    EXPECT_EQ(Get(*scene.target, 9, 18), RGB(0, 0, 255));
-    EXPECT_EQ(Get(*scene.target, 5, 10), RGB(0, 0, 255));
-    EXPECT_EQ(box.left, -5);
-    EXPECT_EQ(box.right, 30);
+    for (auto [x, y] : {std::pair{0, 0}, {9, 18}, {5, 10}})
+        EXPECT_EQ(Get(*scene.target, x, y), RGB(0, 0, 255)) << x << "," << y;
+    EXPECT_EQ(std::pair(box.left, box.right), std::pair(-5, 30));
     CBoundingBox none;
     scene.surface->DrawLine(RGB(9, 9, 9), -3, -3, -1, 40, &none); // entirely left
     EXPECT_TRUE(none.IsEmpty());
@@ -311,15 +303,10 @@ TEST(Rasteriser, LinesAndFills)
     fill.surface->FillPolygon(h, RGB(7, 8, 9), nullptr, 0, dummy);
     CBoundingBox fb;
     fill.surface->EndPolygon(h, &fb);
-    EXPECT_EQ(Get(*fill.target, 2, 2), RGB(7, 8, 9));
-    EXPECT_EQ(Get(*fill.target, 12, 2), RGB(7, 8, 9));
-    EXPECT_EQ(Get(*fill.target, 2, 12), RGB(7, 8, 9));
-    EXPECT_EQ(Get(*fill.target, 7, 7), RGB(7, 8, 9));
+    for (auto [x, y] : {std::pair{2, 2}, {12, 2}, {2, 12}, {7, 7}})
+        EXPECT_EQ(Get(*fill.target, x, y), RGB(7, 8, 9)) << x << "," << y;
     EXPECT_EQ(Get(*fill.target, 9, 9), 0u);
-    EXPECT_EQ(fb.left, 2);
-    EXPECT_EQ(fb.right, 12);
-    EXPECT_EQ(fb.bottom, 2);
-    EXPECT_EQ(fb.top, 12);
+    EXPECT_EQ(std::tuple(fb.left, fb.right, fb.bottom, fb.top), std::tuple(2, 12, 2, 12));
 
     // Edges far outside the picture are clamped, never written out of bounds.
     CScene wide(10, 10, 0);
@@ -399,8 +386,7 @@ TEST(Rasteriser, OrderedPassesPutTheDiscBehindOrInFront)
     for (const Case& c : cases) {
         CPolygonList list = make(c.d, c.mirrored);
         AssignDrawPasses(list);
-        EXPECT_EQ(list[0].drawPass, c.pass);
-        EXPECT_EQ(list[2].drawPass, 3);
+        EXPECT_EQ(std::pair(list[0].drawPass, list[2].drawPass), std::pair(c.pass, 3));
         CScene scene;
         scene.textures.SetPicture('C', red.get());
         scene.textures.SetPicture('F', blue.get());
@@ -417,8 +403,7 @@ TEST(Rasteriser, OrderedPassesPutTheDiscBehindOrInFront)
     lone.Add(FlatFace(0, 0, 1, 1, 'C'));
     lone.Add(FlatFace(0, 0, 1, 1, '2'));
     AssignDrawPasses(lone);
-    EXPECT_EQ(lone[0].drawPass, 3);
-    EXPECT_EQ(lone[1].drawPass, 3);
+    EXPECT_EQ(std::pair(lone[0].drawPass, lone[1].drawPass), std::pair(3, 3));
 }
 
 // The plain reading of the inverse mapping, straight from the eye ray.
@@ -535,9 +520,9 @@ TEST(Rasteriser, FoldsDrawTheEdgesOfBoxFaces)
     scene.textures.foldWidth = 2;
     CPolygon3D face = FlatFace(0.1, 0.1, 40.1, 40.1, 'F');
     DrawPolygon(face, *scene.surface, CDrawOptions(), &scene.textures, nullptr);
-    EXPECT_EQ(Get(*scene.target, 1, 20), RGB(250, 250, 0)) << "left edge";
-    EXPECT_EQ(Get(*scene.target, 20, 39), RGB(250, 250, 0)) << "top edge";
-    EXPECT_EQ(Get(*scene.target, 20, 20), RGB(0, 0, 200)) << "inside the face";
+    // The left and top edges, then inside the face.
+    EXPECT_EQ((std::vector{Get(*scene.target, 1, 20), Get(*scene.target, 20, 39), Get(*scene.target, 20, 20)}),
+              (std::vector{RGB(250, 250, 0), RGB(250, 250, 0), RGB(0, 0, 200)}));
     // The CD-ROM is not folded.
     CScene disc;
     disc.textures.SetPicture('C', tex.get());
