@@ -240,7 +240,6 @@ TEST(UndoFileCounter, NamesInRotation)
     EXPECT_EQ(names[7], "/data/internal/_undo007.tua");
     EXPECT_TRUE(counter.HasWrapped());
     EXPECT_EQ(counter.GetNextNumber(), 0);
-    // The next name is number 0 again.
     EXPECT_EQ(counter.Acquire(), "/data/internal/_undo000.tua");
 
     // A name still held by a live record is skipped.
@@ -291,16 +290,14 @@ TEST_F(SideSnapshot, CaptureUndoAndRedo)
     // Same side object, old settings; the colour picture is rebuilt from them.
     EXPECT_EQ(doc.GetProduct()->FindSidePtr("F"), &front);
     EXPECT_EQ(front.GetSettings().GetInt(SideKey(kSideAppearance)), 1);
-    ASSERT_TRUE(front.GetPicture());
-    EXPECT_EQ(front.GetPicture()->GetWidth(), 4);
-    EXPECT_EQ(RGBQUADtoRGB(front.GetPicture()->GetPixelColor(1, 1)), RGB(10, 20, 30));
-    ASSERT_TRUE(front.GetSecondPicture());
-    EXPECT_EQ(front.GetSecondPicture()->GetWidth(), 2);
+    ASSERT_TRUE(front.GetPicture() && front.GetSecondPicture());
+    EXPECT_EQ(std::tuple(front.GetPicture()->GetWidth(), RGBQUADtoRGB(front.GetPicture()->GetPixelColor(1, 1)),
+                         front.GetSecondPicture()->GetWidth()),
+              std::tuple(4, RGB(10, 20, 30), 2));
     // The inverse went to the redo stack in the next file.
     ASSERT_TRUE(store.CanRedo());
     store.Redo(ctx);
-    EXPECT_EQ(front.GetSettings().GetInt(SideKey(kSideAppearance)), 4);
-    EXPECT_EQ(front.GetPicture()->GetWidth(), 8);
+    EXPECT_EQ(std::pair(front.GetSettings().GetInt(SideKey(kSideAppearance)), front.GetPicture()->GetWidth()), std::pair(4, 8));
     EXPECT_TRUE(messages.empty());
 
     // A missing side is created for the capture.
@@ -381,10 +378,8 @@ TEST(UndoFileCounter, ExitDeletesTheNamesUsed)
     counter.DeleteAllFiles();
     for (int n = 0; n < 25; ++n)
         EXPECT_FALSE(Exists(counter.FileName(n)));
-    for (int n = 0; n < 3; ++n) {
-        const std::string name = counter.Acquire();
-        std::fclose(std::fopen(name.c_str(), "wb"));
-    }
+    for (int n = 0; n < 3; ++n)
+        std::fclose(std::fopen(counter.Acquire().c_str(), "wb"));
     std::fclose(std::fopen(counter.FileName(5).c_str(), "wb")); // beyond the counter: not ours
     counter.DeleteUsedFiles();
     EXPECT_FALSE(Exists(counter.FileName(0)));
