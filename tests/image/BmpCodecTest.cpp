@@ -178,7 +178,8 @@ TEST(BmpDecode, RunsPastTheRowEndAreClippedNotWrapped)
     EXPECT_EQ(Indices(DecodeOk(abs4)), (Grid{{1, 2, 3}}));
 }
 
-// Huge pictures in tiny files are the hostile corpus's (HostilePicturesTest).
+// Huge pictures in tiny files, a bits offset past the end and a delta far past
+// the picture are the hostile corpus's (HostilePicturesTest).
 TEST(BmpDecode, HostileInputsFailWithTheirMessageAndKeepTheTarget)
 {
     auto rle8 = [](std::initializer_list<unsigned> data, int w = 6, int h = 3) {
@@ -193,7 +194,6 @@ TEST(BmpDecode, HostileInputsFailWithTheirMessageAndKeepTheTarget)
     shortPalette.fill(8, 1);
     Bytes shortRows = InfoHeader(4, 4, 24);
     shortRows.fill(12 * 3 + 5, 0);
-    Bytes farOffset = WithFileHeader(InfoHeader(1, 1, 24) + Bytes().fill(4, 0), 5000);
     // A file header claiming a DIB whose info header stops after 20 bytes.
     Bytes cutInfoHeader = WithFileHeader(InfoHeader(2, 2, 24), 54);
     cutInfoHeader.resize(14 + 20);
@@ -217,8 +217,6 @@ TEST(BmpDecode, HostileInputsFailWithTheirMessageAndKeepTheTarget)
         {"300 colours for 8 bits", InfoHeader(2, 1, 8, 0, 300).fill(1300, 0), "BMP palette has more colours than the bit count allows"},
         {"palette cut short", shortPalette, "BMP file is truncated"},
         {"rows cut short", shortRows, "BMP file is truncated"},
-        {"bits offset past the end", farOffset, "BMP file is truncated"},
-        {"RLE delta past the image", rle8({0, 2, 0, 5, 0, 1}), "BMP RLE data runs past the image"},
         {"RLE delta past the row", rle8({0, 2, 9, 0, 0, 1}), "BMP RLE data runs past the image"},
         {"RLE delta onto the width", rle8({0, 2, 6, 0, 0, 1}), "BMP RLE data runs past the image"},
         {"RLE delta onto the height", rle8({0, 2, 0, 3, 0, 1}), "BMP RLE data runs past the image"},

@@ -352,10 +352,8 @@ TEST(TiffDecode, PictureLoaderReadsTiffFiles)
     const auto image = LoadPicture(path, message);
     ASSERT_NE(image, nullptr) << message;
     EXPECT_EQ(image->GetBpp(), 24);
-    EXPECT_EQ(At(*image, 0, 0), (RGBQUAD{0, 0, 255, 0}));
-    EXPECT_EQ(At(*image, 1, 0), (RGBQUAD{0, 255, 0, 0}));
-    EXPECT_EQ(At(*image, 0, 1), (RGBQUAD{255, 0, 0, 0}));
-    EXPECT_EQ(At(*image, 1, 1), (RGBQUAD{255, 255, 255, 0}));
+    using testutil::Q; // the bottom row (blue, white) first, then the top row (red, green)
+    EXPECT_EQ(testutil::Colours(*image), (std::vector{Q(0, 0, 255), Q(255, 255, 255), Q(255, 0, 0), Q(0, 255, 0)}));
     // Offered wherever pictures are chosen (the file dialogs, the picture library).
     for (const char* pattern : {"*.tif", "*.tiff", "*.bmp", "*.png", "*.jpg", "*.pcx", "*.svg", "*.pdf"})
         EXPECT_NE(std::ranges::find(PictureFilePatterns(), pattern), PictureFilePatterns().end()) << pattern;
