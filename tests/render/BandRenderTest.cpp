@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
-#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "image/CodecTestUtil.h"
 #include "catalogue/product/Product.h"
 #include "catalogue/product/Side.h"
 #include "image/Raster.h"
@@ -24,12 +24,7 @@ namespace {
 
 std::unique_ptr<CRaster> Noise(int w, int h, unsigned seed)
 {
-    auto picture = std::make_unique<CRaster>();
-    picture->Create(w, h, 24);
-    std::mt19937 rng(seed);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) picture->SetPixelColor(x, y, static_cast<COLORREF>(rng() & 0xFFFFFF));
-    return picture;
+    return std::make_unique<CRaster>(testutil::RandomPicture(w, h, 24, seed));
 }
 
 // A product of `kind` with noisy face pictures, two lights, reflection and

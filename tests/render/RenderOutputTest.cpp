@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
+#include <vector>
 
 #include "TempFolder.h"
 #include "ground/IniFile.h"
@@ -14,12 +14,10 @@ namespace fs = std::filesystem;
 
 TEST(RenderOutputNames, FilterTypesAndExtensionRule)
 {
-    EXPECT_EQ(ImageTypeForFilter(1), IMAGE_TYPE_PNG);
-    EXPECT_EQ(ImageTypeForFilter(2), IMAGE_TYPE_BMP);
-    EXPECT_EQ(ImageTypeForFilter(3), IMAGE_TYPE_JPEG);
-    EXPECT_EQ(ImageTypeForFilter(4), IMAGE_TYPE_PCX);
-    EXPECT_EQ(ImageTypeForFilter(0), IMAGE_TYPE_PNG);   // unexpected index
-    EXPECT_EQ(ImageTypeForFilter(17), IMAGE_TYPE_PNG);
+    // Filters 1 to 4; an unexpected index (0, 17) gives PNG.
+    EXPECT_EQ((std::vector{ImageTypeForFilter(1), ImageTypeForFilter(2), ImageTypeForFilter(3), ImageTypeForFilter(4),
+                           ImageTypeForFilter(0), ImageTypeForFilter(17)}),
+              (std::vector{IMAGE_TYPE_PNG, IMAGE_TYPE_BMP, IMAGE_TYPE_JPEG, IMAGE_TYPE_PCX, IMAGE_TYPE_PNG, IMAGE_TYPE_PNG}));
 
     EXPECT_EQ(ApplyExtensionRule("cover", kFilterJPEG), "cover.jpg");
     EXPECT_EQ(ApplyExtensionRule("cover.v1", kFilterJPEG), "cover.v1");
@@ -28,12 +26,9 @@ TEST(RenderOutputNames, FilterTypesAndExtensionRule)
     EXPECT_EQ(ApplyExtensionRule("x", 99), "x.png");
     EXPECT_EQ(ApplyExtensionRule("pic.", kFilterBMP), "pic.");  // a trailing dot counts as an extension
 
-    EXPECT_EQ(FilterForFileName("a/b/Cover.JPEG"), kFilterJPEG);
-    EXPECT_EQ(FilterForFileName("cover.jpg"), kFilterJPEG);
-    EXPECT_EQ(FilterForFileName("cover.bmp"), kFilterBMP);
-    EXPECT_EQ(FilterForFileName("cover.pcx"), kFilterPCX);
-    EXPECT_EQ(FilterForFileName("cover.v1"), kFilterPNG);
-    EXPECT_EQ(FilterForFileName("my.bmp/cover"), kFilterPNG);
+    EXPECT_EQ((std::vector{FilterForFileName("a/b/Cover.JPEG"), FilterForFileName("cover.jpg"), FilterForFileName("cover.bmp"),
+                           FilterForFileName("cover.pcx"), FilterForFileName("cover.v1"), FilterForFileName("my.bmp/cover")}),
+              (std::vector<int>{kFilterJPEG, kFilterJPEG, kFilterBMP, kFilterPCX, kFilterPNG, kFilterPNG}));
 
     EXPECT_EQ(FolderOfPath("/home/u/render/cover.png"), "/home/u/render/");
     EXPECT_EQ(FolderOfPath("cover.png"), "");
