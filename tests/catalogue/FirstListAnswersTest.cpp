@@ -94,8 +94,7 @@ TEST(FirstListAnswers, WithoutSilverTheFirstDiscAndEmptyListsStayEmpty)
     ASSERT_TRUE(WriteModelEntry(folders->ProgramSettings(), MakeModelEntry(*LookUpModel("3.5\" Floppy Disk").entry)));
     NewProjectAnswers none;
     SetFirstListAnswers(*folders, GetCatalogueSectionName(*LookUpModel("3.5\" Floppy Disk").entry), none);
-    EXPECT_EQ(none.cdImage, "");
-    EXPECT_EQ(none.subPicture, "");
+    EXPECT_EQ(none.cdImage + none.subPicture, "");
 
     CRaster r;
     ASSERT_TRUE(r.Create(8, 8, 24));
@@ -138,10 +137,8 @@ TEST_F(FirstListAnswersTest, BookWithDiscAndBinderPageEdges)
     auto book = Build("bkc/Text Book");
     ASSERT_NE(book, nullptr);
     // 124 x 176 x 50 mm at 400 x 400: p = ceil(800 / 176) = ceil(4.55) = 5.
-    EXPECT_EQ(PictureSize(*book, "F"), (std::pair{620, 880}));
-    EXPECT_EQ(PictureSize(*book, "u"), (std::pair{620, 250}));
-    EXPECT_EQ(PictureSize(*book, "d"), (std::pair{620, 250}));
-    EXPECT_EQ(PictureSize(*book, "r"), (std::pair{250, 880}));
+    EXPECT_EQ((std::vector{PictureSize(*book, "F"), PictureSize(*book, "u"), PictureSize(*book, "d"), PictureSize(*book, "r")}),
+              (std::vector<std::pair<int, int>>{{620, 880}, {620, 250}, {620, 250}, {250, 880}}));
     EXPECT_EQ(book->FindSide("l"), CProduct::kNotFound);
     // The disc is the silver surface the setup drew.
     EXPECT_EQ(book->GetSettings().GetText(ModelKey(kSetCDImage)), "b000");
@@ -152,8 +149,7 @@ TEST_F(FirstListAnswersTest, BookWithDiscAndBinderPageEdges)
     auto binder = Build("A4 Size Binder");
     ASSERT_NE(binder, nullptr);
     // 210 x 296 x 27 mm at 400 x 400: p = ceil(800 / 296) = ceil(2.70) = 3.
-    EXPECT_EQ(PictureSize(*binder, "l"), (std::pair{81, 888}));
-    EXPECT_EQ(PictureSize(*binder, "r"), (std::pair{81, 888}));
+    EXPECT_EQ(std::pair(PictureSize(*binder, "l"), PictureSize(*binder, "r")), std::pair(std::pair{81, 888}, std::pair{81, 888}));
 }
 
 TEST_F(FirstListAnswersTest, MediaModelsGetTheirDrawnFaces)

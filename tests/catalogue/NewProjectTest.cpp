@@ -148,14 +148,13 @@ TEST_F(NewProjectTest, FloppyDiskHasFivePagesAndTakesItsFacesFromTheSubPicture)
     Expect<const char*>(m, {{155, "dfl_001.bmp"}, {151, "Select Floppy Disk Type"}, {152, "Please choose the type of &Floppy Disk"},
                             {153, "dfl_*.bmp"}, {154, "Floppy Image"}});
     EXPECT_EQ(Keys(p), (std::vector<std::string>{"F", "L", "R", "U", "D", "G", "a", "x", "y", "z"}));
-    // Front and top are the pictures, left and right the body colour (aqua).
-    EXPECT_EQ(PixelAt(Picture(p, "F"), 10, 10), 0x0000FFu);
-    EXPECT_EQ(PixelAt(Picture(p, "U"), 1, 1), 0x00FF00u);
-    EXPECT_EQ(PixelAt(Picture(p, "D"), 1, 1), 0xFF0000u);
-    EXPECT_EQ(PixelAt(Picture(p, "L"), 0, 0), 0xFFFF00u);
-    EXPECT_EQ(steps.front(), "Creating new document");
-    EXPECT_EQ(steps[steps.size() - 2], "Setting as document");
-    EXPECT_EQ(steps.back(), "Done");
+    // Front, top and bottom are the pictures, left and right the body colour (aqua).
+    EXPECT_EQ((std::vector{PixelAt(Picture(p, "F"), 10, 10), PixelAt(Picture(p, "U"), 1, 1), PixelAt(Picture(p, "D"), 1, 1),
+                           PixelAt(Picture(p, "L"), 0, 0)}),
+              (std::vector<COLORREF>{0x0000FF, 0x00FF00, 0xFF0000, 0xFFFF00}));
+    ASSERT_GE(steps.size(), 2u);
+    EXPECT_EQ(std::tuple(steps.front(), steps[steps.size() - 2], steps.back()),
+              std::tuple("Creating new document", "Setting as document", "Done"));
 }
 
 TEST_F(NewProjectTest, FixedModelKeepsItsSizeAndGetsWorkingRasters)
@@ -175,16 +174,14 @@ TEST_F(NewProjectTest, FixedModelKeepsItsSizeAndGetsWorkingRasters)
     Expect<int>(m, {{161, 500}, {162, 300}, {163, 2}, {41, 0}, {42, 30}, {43, 0}, {95, 20}, {94, 100},
                     {191, 1}, {193, 50}, {194, 1}, {74, 8}});
     EXPECT_EQ(Keys(*product), (std::vector<std::string>{"F", "L", "R", "U", "D", "B", "G", "a", "x", "y", "z"}));
-    // p = ceil(1000 / 190) = 6: front 618 x 1140, left 168 x 1140, top 618 x 168.
-    EXPECT_EQ(Size(*product, "F"), (std::pair{618, 1140}));
-    EXPECT_EQ(PixelAt(Picture(*product, "F"), 5, 5), 0x112233u);
-    EXPECT_EQ(Picture(*product, "B").GetWidth(), 618);  // the back starts as the front looks
-    EXPECT_EQ(PixelAt(Picture(*product, "B"), 617, 1139), 0x112233u);
-    EXPECT_EQ(Picture(*product, "L").GetWidth(), 168);
-    EXPECT_EQ(Picture(*product, "U").GetHeight(), 168);
-    EXPECT_EQ(PixelAt(Picture(*product, "R"), 0, 0), 0xFFFFFFu); // no answer: white
-    EXPECT_EQ(Picture(*product, "G").GetWidth(), 500);
-    EXPECT_EQ(PixelAt(Picture(*product, "G"), 499, 299), 0xFFFFFFu);
+    // p = ceil(1000 / 190) = 6: front (and the back, which starts as the front
+    // looks) 618 x 1140, left 168 x 1140, top 618 x 168; the background 500 x 300.
+    EXPECT_EQ((std::vector{Size(*product, "F"), Size(*product, "B"), Size(*product, "L"), Size(*product, "U"), Size(*product, "G")}),
+              (std::vector<std::pair<int, int>>{{618, 1140}, {618, 1140}, {168, 1140}, {618, 168}, {500, 300}}));
+    // The front and back in the answered colour; the right (no answer) and the background white.
+    EXPECT_EQ((std::vector{PixelAt(Picture(*product, "F"), 5, 5), PixelAt(Picture(*product, "B"), 617, 1139),
+                           PixelAt(Picture(*product, "R"), 0, 0), PixelAt(Picture(*product, "G"), 499, 299)}),
+              (std::vector<COLORREF>{0x112233, 0x112233, 0xFFFFFF, 0xFFFFFF}));
     // Working sides: white colour sides of the rendering size without pictures.
     for (const char* key : {"G", "a", "x", "y", "z"}) {
         const SettingStore& s = product->FindSidePtr(key)->GetSettings();
@@ -195,8 +192,7 @@ TEST_F(NewProjectTest, FixedModelKeepsItsSizeAndGetsWorkingRasters)
     answers.sides['B'].color1 = 0x445566;
     const auto answered = BuildProductFromModel(*m_folders, "dmo_box_001.bmp", answers, error);
     ASSERT_TRUE(answered) << error;
-    EXPECT_EQ(Picture(*answered, "B").GetWidth(), 618);
-    EXPECT_EQ(PixelAt(Picture(*answered, "B"), 617, 1139), 0x445566u);
+    EXPECT_EQ(std::pair(Picture(*answered, "B").GetWidth(), PixelAt(Picture(*answered, "B"), 617, 1139)), std::pair(618, COLORREF{0x445566}));
 }
 
 TEST_F(NewProjectTest, EditableDepthAndBinderRules)
@@ -206,8 +202,7 @@ TEST_F(NewProjectTest, EditableDepthAndBinderRules)
     std::string error;
     auto box = BuildProductFromModel(*m_folders, "dmo_box_005.bmp", answers, error);
     ASSERT_TRUE(box) << error;
-    EXPECT_EQ(box->GetSettings().GetReal(ModelKey(171)), 202.0);
-    EXPECT_EQ(box->GetSettings().GetReal(ModelKey(173)), 60.0);
+    Expect<double>(box->GetSettings(), {{171, 202.0}, {173, 60.0}});
 
     // Custom binder 40 x 279 x 60: r = 42, 40 <= 43 -> refused.
     answers.size = SizePageValues{40, 279, 60};
@@ -220,13 +215,11 @@ TEST_F(NewProjectTest, EditableDepthAndBinderRules)
     answers.binderColor = 0x0000FF;
     auto binder = BuildProductFromModel(*m_folders, "dmo_bin_027.bmp", answers, error);
     ASSERT_TRUE(binder) << error;
-    EXPECT_EQ(binder->GetSettings().GetInt(ModelKey(111)), 2);
-    EXPECT_EQ(binder->GetSettings().GetInt(ModelKey(114)), 0x0000FF);
+    Expect<int>(binder->GetSettings(), {{111, 2}, {114, 0x0000FF}});
     EXPECT_EQ(Keys(*binder),
               (std::vector<std::string>{"F", "G", "u", "d", "r", "l", "a", "x", "y", "z"}));
     // p = ceil(800 / 279) = 3: right edge D x H = 180 x 837, top edge W x D = 300 x 180.
-    EXPECT_EQ(Size(*binder, "r"), (std::pair{180, 837}));
-    EXPECT_EQ(Size(*binder, "u"), (std::pair{300, 180}));
+    EXPECT_EQ(std::pair(Size(*binder, "r"), Size(*binder, "u")), std::pair(std::pair{180, 837}, std::pair{300, 180}));
     EXPECT_EQ(PixelAt(Picture(*binder, "l"), 3, 3), 0xFFFFFFu);
 
     answers.size = SizePageValues{0, 279, 60};
@@ -311,9 +304,9 @@ TEST_F(NewProjectTest, CDAppearanceEffectsAndBackgroundPicture)
     ASSERT_TRUE(p) << error;
     const SettingStore& m = p->GetSettings();
     EXPECT_EQ(m.GetText(ModelKey(101)), "c000");
-    EXPECT_EQ(PixelAt(Picture(*p, "C"), 32, 32), 0xABCDEFu);
-    EXPECT_EQ(PixelAt(Picture(*p, "F"), 0, 0), 0x336699u);
-    EXPECT_EQ(PixelAt(Picture(*p, "G"), 0, 0), 0x445566u);
+    // The disc, the front's texture and the background picture.
+    EXPECT_EQ((std::vector{PixelAt(Picture(*p, "C"), 32, 32), PixelAt(Picture(*p, "F"), 0, 0), PixelAt(Picture(*p, "G"), 0, 0)}),
+              (std::vector<COLORREF>{0xABCDEF, 0x336699, 0x445566}));
     // The CD position; the background picture fixes the rendering size;
     // shadows off: the default light, grey; the border as answered.
     Expect<int>(m, {{102, 3}, {161, 640}, {162, 480}, {71, 0}, {81, 0x100}, {72, 0x808080}, {1, 1}, {2, 7}, {3, 0x123456}});
