@@ -10,12 +10,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 using testutil::TempDir;
-
-namespace {
-
-} // namespace
 
 TEST(MemoryStream, GrowsInWholeBlocksAndStopsReadsAtTheEnd)
 {
@@ -30,13 +27,10 @@ TEST(MemoryStream, GrowsInWholeBlocksAndStopsReadsAtTheEnd)
     EXPECT_EQ(s.Write(block.data(), 5, 2), 2u);
     EXPECT_EQ(s.Size(), 4106);
     EXPECT_EQ(s.GetCapacity(), 8192u) << "needed 4106: the next multiple above it";
-    CMemoryStream exact;
+    CMemoryStream exact, above;
     exact.Write(block.data(), 1, 4095);
-    EXPECT_EQ(exact.GetCapacity(), 4096u);
-    CMemoryStream above;
-    std::vector<std::uint8_t> whole(4096, 2);
-    above.Write(whole.data(), 1, whole.size());
-    EXPECT_EQ(above.GetCapacity(), 8192u) << "needed exactly 4096: the multiple above it";
+    above.Write(std::vector<std::uint8_t>(4096, 2).data(), 1, 4096);
+    EXPECT_EQ(std::pair(exact.GetCapacity(), above.GetCapacity()), (std::pair<std::size_t, std::size_t>(4096, 8192))) << "needed 4096: the multiple above";
 
     ASSERT_TRUE(s.Seek(-4, SEEK_END));
     std::uint8_t buf[16] = {};
@@ -45,8 +39,7 @@ TEST(MemoryStream, GrowsInWholeBlocksAndStopsReadsAtTheEnd)
     EXPECT_EQ(s.Read(buf, 1, 1), 0u);
     ASSERT_TRUE(s.Seek(0, SEEK_SET));
     EXPECT_EQ(s.Read(buf, 3, 2), 2u);
-    EXPECT_EQ(buf[0], 7);
-    EXPECT_EQ(s.Tell(), 6);
+    EXPECT_EQ(std::pair(int{buf[0]}, s.Tell()), std::pair(7, std::int64_t{6}));
 
     EXPECT_FALSE(s.Seek(-1, SEEK_SET));
     EXPECT_FALSE(s.Seek(-7, SEEK_CUR));
@@ -57,8 +50,7 @@ TEST(MemoryStream, GrowsInWholeBlocksAndStopsReadsAtTheEnd)
     CMemoryStream g;
     ASSERT_TRUE(g.Seek(3, SEEK_SET));
     g.PutC(9);
-    const auto bytes = g.Release();
-    EXPECT_EQ(bytes, (std::vector<std::uint8_t>{0, 0, 0, 9}));
+    EXPECT_EQ(g.Release(), (std::vector<std::uint8_t>{0, 0, 0, 9}));
     EXPECT_EQ(g.Size(), 0);
 
     // Partial trailing items are not counted.
@@ -98,8 +90,7 @@ TEST(FileStream, ReadsWritesAndMeasures)
         EXPECT_FALSE(f.Open(dir.File("missing/x.bin").c_str(), "rb"));
         ASSERT_TRUE(f.Open(path.c_str(), "wb"));
         EXPECT_EQ(f.Write("abcdef", 1, 6), 6u);
-        EXPECT_TRUE(f.PutC('g'));
-        EXPECT_TRUE(f.Flush());
+        EXPECT_TRUE(f.PutC('g') && f.Flush());
         EXPECT_EQ(f.Size(), 7);
     }
     CFileStream f;
@@ -109,9 +100,7 @@ TEST(FileStream, ReadsWritesAndMeasures)
     ASSERT_TRUE(f.Seek(-1, SEEK_END));
     EXPECT_EQ(f.GetC(), 'g');
     EXPECT_EQ(f.GetC(), -1);
-    EXPECT_TRUE(f.Eof());
-    EXPECT_TRUE(f.Close());
-    EXPECT_FALSE(f.IsOpen());
+    EXPECT_TRUE(f.Eof() && f.Close() && !f.IsOpen());
 }
 
 TEST(RasterFiles, DetectionReturnsToTheRememberedPosition)
@@ -160,10 +149,7 @@ TEST(RasterFiles, EveryDepthRoundTripsInEachLosslessFormat)
                 ASSERT_TRUE(back.Decode(out.GetBuffer(), static_cast<std::size_t>(out.Size()), IMAGE_TYPE_UNKNOWN))
                     << back.GetLastError();
                 const std::string what = std::to_string(type) + ": " + std::to_string(bpp) + " bits, width " + std::to_string(w);
-                EXPECT_EQ(back.GetType(), type) << what;
-                EXPECT_EQ(back.GetBpp(), bpp) << what;
-                EXPECT_EQ(back.GetXDPI(), 123) << what;
-                EXPECT_EQ(back.GetYDPI(), 45) << what;
+                EXPECT_EQ(std::tuple(back.GetType(), back.GetBpp(), back.GetXDPI(), back.GetYDPI()), std::tuple(type, bpp, 123, 45)) << what;
                 EXPECT_TRUE(testutil::SameColours(image, back)) << what;
             }
 }
@@ -230,8 +216,7 @@ TEST(PictureLoader, GivesTwentyFourBitPicturesAndUndoesTheEncRotation)
     ASSERT_TRUE(pal.Save(file.c_str(), IMAGE_TYPE_PCX));
     auto image = LoadPicture(file, message);
     ASSERT_NE(image, nullptr) << message;
-    EXPECT_TRUE(message.empty());
-    EXPECT_EQ(image->GetBpp(), 24);
+    EXPECT_EQ(std::pair(message, image->GetBpp()), std::pair(std::string(), 24));
     EXPECT_TRUE(testutil::SameColours(pal, *image));
 
     // In a ".enc." file the stored (red 1, green 2, blue 3) becomes
