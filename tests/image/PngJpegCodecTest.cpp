@@ -19,6 +19,7 @@
 #include <csetjmp>
 #include <cstring>
 #include <functional>
+#include <tuple>
 #include <vector>
 
 using namespace testutil;
@@ -137,11 +138,9 @@ TEST(PngEncode, TransparentIndexMovesToPaletteEntryZero)
     png_bytep alpha = nullptr;
     int ntrans = 0;
     png_get_tRNS(png, info, &alpha, &ntrans, nullptr);
-    EXPECT_EQ(count, 16);
-    EXPECT_EQ(ntrans, 1);
-    EXPECT_EQ(alpha[0], 0);
-    EXPECT_EQ(pal[0].red, image.GetPaletteColor(6).rgbRed);
-    EXPECT_EQ(pal[6].red, image.GetPaletteColor(0).rgbRed);
+    ASSERT_EQ(std::pair(count, ntrans), std::pair(16, 1));
+    EXPECT_EQ(std::tuple(alpha[0], pal[0].red, pal[6].red),
+              std::tuple(0, image.GetPaletteColor(6).rgbRed, image.GetPaletteColor(0).rgbRed));
     png_destroy_read_struct(&png, &info, nullptr);
 
     // Our reader shows the same colours as before.
@@ -165,13 +164,10 @@ TEST(PngEncode, ResolutionGoesIntoThePhysChunkAndComesBack)
         return (std::uint32_t(file[o]) << 24) | (std::uint32_t(file[o + 1]) << 16) | (std::uint32_t(file[o + 2]) << 8) |
                std::uint32_t(file[o + 3]);
     };
-    EXPECT_EQ(be32(i - 8), 9u);
-    EXPECT_EQ(be32(i), 11811u);
-    EXPECT_EQ(be32(i + 4), 5906u);
-    EXPECT_EQ(file[i + 8], 1);
+    EXPECT_EQ(std::tuple(be32(i - 8), be32(i), be32(i + 4), file[i + 8]), std::tuple(9u, 11811u, 5906u, 1));
+    // Read back: 11811 * 0.0254 = 299.9994 and 5906 * 0.0254 = 150.0124.
     const CRaster back = DecodeOk(file, IMAGE_TYPE_PNG);
-    EXPECT_EQ(back.GetXDPI(), 300);  // 11811 * 0.0254 = 299.9994
-    EXPECT_EQ(back.GetYDPI(), 150);  // 5906 * 0.0254 = 150.0124
+    EXPECT_EQ(std::pair(back.GetXDPI(), back.GetYDPI()), std::pair(300, 150));
 }
 
 TEST(PngEncode, AlphaPlaneIsWrittenAsRgba)
@@ -226,8 +222,7 @@ TEST(JpegCodec, TrueColourRoundTripKeepsChannelOrder)
     EXPECT_EQ(back.GetType(), IMAGE_TYPE_JPEG);
     ASSERT_EQ(back.GetBpp(), 24);
     ASSERT_EQ(back.GetWidth(), 32);
-    EXPECT_EQ(back.GetXDPI(), 300);
-    EXPECT_EQ(back.GetYDPI(), 150);
+    EXPECT_EQ(std::pair(back.GetXDPI(), back.GetYDPI()), std::pair(300, 150));
     // Away from the colour edge the pixels are close to the original.
     for (auto [x, y] : {std::pair{3, 3}, {28, 12}, {5, 14}}) {
         const RGBQUAD o = image.GetPixelColor(x, y), b = back.GetPixelColor(x, y);
@@ -270,11 +265,9 @@ TEST(JpegCodec, DensityUnits)
 {
     // Dots per centimetre: 118 * 254 / 100 = 299 (integer arithmetic).
     CRaster cm = DecodeOk(MakeJpeg(2, 118, 40), IMAGE_TYPE_JPEG);
-    EXPECT_EQ(cm.GetXDPI(), 299);
-    EXPECT_EQ(cm.GetYDPI(), 101); // 40 * 254 / 100 = 101.6
+    EXPECT_EQ(std::pair(cm.GetXDPI(), cm.GetYDPI()), std::pair(299, 101)); // 40 * 254 / 100 = 101.6
     CRaster inch = DecodeOk(MakeJpeg(1, 240, 96), IMAGE_TYPE_JPEG);
-    EXPECT_EQ(inch.GetXDPI(), 240);
-    EXPECT_EQ(inch.GetYDPI(), 96);
+    EXPECT_EQ(std::pair(inch.GetXDPI(), inch.GetYDPI()), std::pair(240, 96));
     // No unit: the numbers are only an aspect ratio; the default resolution stays.
     CRaster none = DecodeOk(MakeJpeg(0, 1, 1), IMAGE_TYPE_JPEG);
     EXPECT_EQ(none.GetXDPI(), 72);
@@ -348,10 +341,8 @@ TEST(ColourManagedOutput, PngNamesSrgbJpegEmbedsItsProfileAndKeepsChromaFromQual
     const std::uint8_t* gama = After(png, "gAMA");
     const std::uint8_t* chrm = After(png, "cHRM");
     ASSERT_TRUE(srgb && gama && chrm);
-    EXPECT_EQ(srgb[0], 0);                 // perceptual
-    EXPECT_EQ(Be32(gama), 45455u);         // 100000 / 2.2
-    EXPECT_EQ(Be32(chrm), 31270u);         // D65 white x = 0.3127
-    EXPECT_EQ(Be32(chrm + 8), 64000u);     // red x = 0.64
+    // Perceptual intent; gamma 100000 / 2.2; D65 white x = 0.3127; red x = 0.64.
+    EXPECT_EQ(std::tuple(srgb[0], Be32(gama), Be32(chrm), Be32(chrm + 8)), std::tuple(0, 45455u, 31270u, 64000u));
 
     for (const auto& [quality, lumaSampling] : {std::pair{90, 1}, {89, 2}}) {
         image.SetJpegQuality(quality);
@@ -359,8 +350,7 @@ TEST(ColourManagedOutput, PngNamesSrgbJpegEmbedsItsProfileAndKeepsChromaFromQual
         int hSampling = 0, vSampling = 0;
         std::vector<std::uint8_t> profile;
         ASSERT_TRUE(ReadJpegHeader(jpg, hSampling, vSampling, profile)) << quality;
-        EXPECT_EQ(hSampling, lumaSampling) << quality;
-        EXPECT_EQ(vSampling, lumaSampling) << quality;
+        EXPECT_EQ(std::pair(hSampling, vSampling), std::pair(lumaSampling, lumaSampling)) << quality;
         const std::uint8_t* icc = profile.data();
         const auto iccSize = static_cast<std::uint32_t>(profile.size());
         // A display profile in RGB whose red, green and blue colorants add up

