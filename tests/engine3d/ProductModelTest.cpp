@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -62,20 +64,15 @@ TEST(SolidModel, CuboidFacesCodesAndCornerOrder)
     CModelDescription box = BoxDesc(W, H, D);
     CPolygonList model = BuildSolidList(box, BuildMode::Model, true);
     EXPECT_EQ(Codes(model), "FULRD0") << "an unprinted back closes the body";
-    const CPolygon3D& f = model[0];
-    EXPECT_TRUE(Same(f.vertices[0], -w, h, -d)) << "top-left";
-    EXPECT_TRUE(Same(f.vertices[1], -w, -h, -d)) << "bottom-left";
-    EXPECT_TRUE(Same(f.vertices[2], w, -h, -d)) << "bottom-right";
-    EXPECT_TRUE(Same(f.vertices[3], w, h, -d)) << "top-right";
-    EXPECT_TRUE(Same(model[1].vertices[0], -w, h, d));
-    EXPECT_TRUE(Same(model[2].vertices[2], -w, -h, -d));
-    EXPECT_TRUE(Same(model[3].vertices[2], w, -h, d));
-    EXPECT_TRUE(Same(model[4].vertices[1], -w, -h, d));
+    const CPolygon3D& f = model[0]; // top-left, bottom-left, bottom-right, top-right
+    EXPECT_TRUE(Same(f.vertices[0], -w, h, -d) && Same(f.vertices[1], -w, -h, -d) && Same(f.vertices[2], w, -h, -d) &&
+                Same(f.vertices[3], w, h, -d));
+    EXPECT_TRUE(Same(model[1].vertices[0], -w, h, d) && Same(model[2].vertices[2], -w, -h, -d) &&
+                Same(model[3].vertices[2], w, -h, d) && Same(model[4].vertices[1], -w, -h, d));
 
     CPolygonList shadow = BuildSolidList(box, BuildMode::Shadow, true);
     EXPECT_EQ(Codes(shadow), "FULRDF") << "the back face exists only in the shadow source";
-    EXPECT_TRUE(Same(shadow[5].vertices[0], w, h, d));
-    EXPECT_TRUE(Same(shadow[5].vertices[3], -w, h, d));
+    EXPECT_TRUE(Same(shadow[5].vertices[0], w, h, d) && Same(shadow[5].vertices[3], -w, h, d));
     // A printed back is the shadow's back face carrying its own picture.
     box.hasBack = true;
     const CPolygonList backed = BuildSolidList(box, BuildMode::Model, true);
@@ -137,14 +134,11 @@ TEST(SolidModel, DiscSquareAndRim)
     CPolygonList inside = BuildSolidList(BookCD(3), BuildMode::Model, true);
     ASSERT_EQ(Codes(inside), "FuSrd0C");
     const CPolygon3D& sq = inside[6];
-    EXPECT_TRUE(Same(sq.vertices[0], w, base + 124, 0));
-    EXPECT_TRUE(Same(sq.vertices[1], w, base, 0));
-    EXPECT_TRUE(Same(sq.vertices[2], w + 62, base, 0));
+    EXPECT_TRUE(Same(sq.vertices[0], w, base + 124, 0) && Same(sq.vertices[1], w, base, 0) && Same(sq.vertices[2], w + 62, base, 0));
     EXPECT_EQ(sq.mapped, 1);
     // In front: the whole disc, 124 wide, centred on the right edge.
     CPolygonList front = BuildSolidList(BookCD(0), BuildMode::Model, true);
-    EXPECT_DOUBLE_EQ(front[6].vertices[0].x, w - 62);
-    EXPECT_DOUBLE_EQ(front[6].vertices[2].x, w + 62);
+    EXPECT_EQ(std::pair(front[6].vertices[0].x, front[6].vertices[2].x), std::pair(w - 62, w + 62));
 
     // Shadow mode: a rim polygon, one point per step, full or half circle.
     struct Case {
@@ -178,9 +172,8 @@ TEST(SolidModel, SpiralRingsCountsAndPositions)
     CPolygonList model = BuildSolidList(spiral, BuildMode::Model, true);
     // Per ring: arcs of 90 degrees in steps of 15 = 6 steps, each an outside and an inside quad.
     const std::string codes = Codes(model);
-    EXPECT_EQ(std::count(codes.begin(), codes.end(), '1'), 25 * 12);
-    EXPECT_EQ(std::count(codes.begin(), codes.end(), '2'), 25 * 12);
-    EXPECT_EQ(std::count(codes.begin(), codes.end(), '3'), 25 * 12);
+    EXPECT_EQ(std::tuple(std::ranges::count(codes, '1'), std::ranges::count(codes, '2'), std::ranges::count(codes, '3')),
+              std::tuple(25 * 12, 25 * 12, 25 * 12));
     // Order: '1' and '2' arcs, the faces, then the '3' arcs.
     EXPECT_EQ(codes.substr(25 * 24, 6), "Fulrd0");
     EXPECT_EQ(codes.find('3'), std::size_t(25 * 24 + 6));
@@ -215,11 +208,10 @@ TEST(SolidModel, SpiralRingsCountsAndPositions)
 TEST(SolidModel, CombRingsAndNone)
 {
     CModelDescription comb = Binder(2, 297);
-    const std::string codes = Codes(BuildSolidList(comb, BuildMode::Model, true));
-    EXPECT_EQ(std::count(codes.begin(), codes.end(), '1'), 25 * 12) << "teeth";
-    EXPECT_EQ(std::count(codes.begin(), codes.end(), '3'), 25 * 12);
-    EXPECT_EQ(std::count(codes.begin(), codes.end(), '2'), 12) << "one spine arc";
     CPolygonList l = BuildSolidList(comb, BuildMode::Model, true);
+    const std::string codes = Codes(l); // teeth '1' and '3' on every ring, one spine arc '2'
+    EXPECT_EQ(std::tuple(std::ranges::count(codes, '1'), std::ranges::count(codes, '3'), std::ranges::count(codes, '2')),
+              std::tuple(25 * 12, 25 * 12, 12));
     for (const CPolygon3D& p : l.polygons)
         if (p.faceCode == '2') {
             EXPECT_DOUBLE_EQ(p.vertices[0].y, 148.5);
@@ -243,27 +235,21 @@ TEST(CardAndDisc, Geometry)
     card.settings.depth = 0;
     CPolygonList m = BuildCardList(card, BuildMode::Model, true);
     ASSERT_EQ(Codes(m), "F");
-    EXPECT_TRUE(Same(m[0].vertices[0], -43, 27, 0));
-    EXPECT_TRUE(Same(m[0].vertices[2], 43, -27, 0));
+    EXPECT_TRUE(Same(m[0].vertices[0], -43, 27, 0) && Same(m[0].vertices[2], 43, -27, 0));
     EXPECT_EQ(Codes(BuildCardList(card, BuildMode::Shadow, true)), "F");
 
     card.cornerRounding = 3;
     CTextureSet set;
     PrepareTextureSet(card, set);
-    EXPECT_EQ(set.cornerRadius, 3);
-    EXPECT_EQ(set.faceWidth, 86);
-    EXPECT_EQ(set.faceHeight, 54);
-    EXPECT_EQ(GetFaceCodes(card), "F");
+    EXPECT_EQ(std::tuple(set.cornerRadius, set.faceWidth, set.faceHeight, GetFaceCodes(card)), std::tuple(3, 86, 54, "F"));
 
     CModelDescription cd;
     cd.shape = ModelShape::Disc;
     CPolygonList disc = BuildDiscList(cd, BuildMode::Model, true);
     ASSERT_EQ(Codes(disc), "C");
-    EXPECT_TRUE(Same(disc[0].vertices[0], -62, 62, 0));
-    EXPECT_TRUE(Same(disc[0].vertices[2], 62, -62, 0));
-    CPolygonList rim = BuildDiscList(cd, BuildMode::Shadow, true);
-    EXPECT_EQ(rim[0].vertices.size(), 181u);
-    EXPECT_EQ(BuildDiscList(cd, BuildMode::Shadow, false)[0].vertices.size(), 37u);
+    EXPECT_TRUE(Same(disc[0].vertices[0], -62, 62, 0) && Same(disc[0].vertices[2], 62, -62, 0));
+    const std::size_t fine = BuildDiscList(cd, BuildMode::Shadow, true)[0].vertices.size();
+    EXPECT_EQ(std::tuple(fine, BuildDiscList(cd, BuildMode::Shadow, false)[0].vertices.size()), std::tuple(181u, 37u));
     EXPECT_EQ(GetFaceCodes(cd), "C");
 }
 
@@ -333,11 +319,7 @@ TEST(ModelMesh, HostileDimensionsStayFinite)
     CModelMesh mesh = BuildModelMesh(box, false);
     for (const CPolygonList& l : mesh.lists)
         for (const CPolygon3D& p : l.polygons)
-            for (const CVertex3D& v : p.vertices) {
-                ASSERT_TRUE(std::isfinite(v.x));
-                ASSERT_TRUE(std::isfinite(v.y));
-                ASSERT_TRUE(std::isfinite(v.z));
-            }
+            for (const CVertex3D& v : p.vertices) ASSERT_TRUE(std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z));
 }
 
 TEST(ModelMesh, DiscPassFollowsTheRightSide)
@@ -357,10 +339,8 @@ TEST(ModelMesh, DiscPassFollowsTheRightSide)
         CPolygonList& mirror = pm.GetMesh().lists[1];
         AssignDrawPasses(model);
         AssignDrawPasses(mirror);
-        const int want = yRotation > 0 ? 4 : 2;
+        const int want = yRotation > 0 ? 4 : 2; // the disc, its reflection, then the front
         EXPECT_EQ(model[6].faceCode, 'C');
-        EXPECT_EQ(model[6].drawPass, want) << "y rotation " << yRotation;
-        EXPECT_EQ(mirror[6].drawPass, want) << "reflection, y rotation " << yRotation;
-        EXPECT_EQ(model[0].drawPass, 3);
+        EXPECT_EQ(std::tuple(model[6].drawPass, mirror[6].drawPass, model[0].drawPass), std::tuple(want, want, 3)) << yRotation;
     }
 }
