@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -203,13 +204,19 @@ TEST(FaceRunSampler, RasteriserDrawsTheSamePictureWithAndWithoutIt)
 TEST(SampleAverages, RowsStoreWhatPixelByPixelStores)
 {
     std::mt19937 rng(5);
-    std::vector<CPixelSamples> run(300);
+    std::vector<CPixelSamples> run(600);
     for (std::size_t i = 0; i < run.size();) { // runs of equal pixels, counts 0 .. 100
         CPixelSamples s;
-        s.count = static_cast<int>(rng() % 4 == 0 ? rng() % 101 : 25);
+        s.count = static_cast<int>(rng() % 4 == 0 ? rng() % 101 : rng() % 2 == 0 ? 25 : 100);
         for (std::uint32_t& v : s.sum) v = rng() % (static_cast<std::uint32_t>(s.count) * 255 + 1);
-        for (std::size_t k = rng() % 9; k-- > 0 && i < run.size();) run[i++] = s;
+        for (std::size_t k = rng() % 17; k-- > 0 && i < run.size();) run[i++] = s;
     }
+    for (std::uint32_t count : {25u, 100u}) // then every sum of the usual counts, three a pixel
+        for (std::uint32_t v = 0; v <= 255 * count; v += 3) {
+            CPixelSamples s{{v, std::min(v + 1, 255 * count), std::min(v + 2, 255 * count)},
+                            static_cast<int>(count)};
+            run.push_back(s);
+        }
     for (int minCount : {1, 25, 100}) {
         std::vector<std::uint8_t> rows(3 * run.size(), 7), pixels(rows);
         StoreAverages(run.data(), static_cast<int>(run.size()), minCount, rows.data());
