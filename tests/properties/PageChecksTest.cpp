@@ -40,24 +40,20 @@ TEST(EffectsPage, LightCountLimits)
 
     controls.lights = 0;
     PageLeave r = LeaveEffectsPage(controls, stored);
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.message, kNoLight);
+    EXPECT_EQ(std::pair(r.ok, r.message), std::pair(false, kNoLight));
 
     // Bits 0, 4, 20, 24 (the four corners) and 12 (centre): five lights.
     controls.lights = (1u << 0) | (1u << 4) | (1u << 20) | (1u << 24) | (1u << 12);
     controls.topFade = 99;
     EXPECT_TRUE(LeaveEffectsPage(controls, stored).ok);
-    EXPECT_EQ(stored.lights, controls.lights);
-    EXPECT_EQ(stored.topFade, 99);
+    EXPECT_EQ(std::pair(stored.lights, stored.topFade), std::pair(controls.lights, 99));
 
     // A sixth light is refused and leaves the stored values alone.
     EffectsPageValues six = controls;
     six.lights |= 1u << 7;
     six.topFade = 1;
     r = LeaveEffectsPage(six, stored);
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.message, kTooMany);
-    EXPECT_EQ(stored.topFade, 99);
+    EXPECT_EQ(std::tuple(r.ok, r.message, stored.topFade), std::tuple(false, kTooMany, 99));
 }
 
 TEST(EffectsPage, ShadowsOffStoresDefaults)
@@ -84,21 +80,19 @@ TEST(EffectsPage, ShadowColourAndReflectionTable)
     controls.shadowColor = 0xFFFFFF;
     EffectsPageValues stored;
     PageLeave r = LeaveEffectsPage(controls, stored);
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.message, "Shadows can not be white.\n\nEither turn off Shadows or choose a different Shadow color.");
+    EXPECT_EQ(std::pair(r.ok, r.message),
+              std::pair(false, std::string("Shadows can not be white.\n\nEither turn off Shadows or choose a different Shadow color.")));
     controls.shadowColor = 0xFEFFFF;
     EXPECT_TRUE(LeaveEffectsPage(controls, stored).ok);
 
     controls.reflection = true;
     controls.tablePosition = 1;
     r = LeaveEffectsPage(controls, stored);
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.message, kReflectionTable);
+    EXPECT_EQ(std::pair(r.ok, r.message), std::pair(false, kReflectionTable));
     controls.tablePosition = 0;
     EXPECT_TRUE(LeaveEffectsPage(controls, stored).ok);
 
-    EXPECT_FALSE(GetEffectsPageEnabling(false, true).shadowControls);
-    EXPECT_TRUE(GetEffectsPageEnabling(false, true).reflectionControls);
+    EXPECT_TRUE(!GetEffectsPageEnabling(false, true).shadowControls && GetEffectsPageEnabling(false, true).reflectionControls);
 }
 
 TEST(EffectsPage, StoreWritesTheNineSettings)
@@ -151,10 +145,8 @@ TEST(Effects2Page, BevelAndBorderSizeBound)
         untouched.bevelSize = 42;
         c.bevelSizeText = bad.text;
         const PageLeave r = LeaveEffects2Page(c, 400, 300, asker.Fn(), untouched);
-        EXPECT_FALSE(r.ok) << bad.text;
-        EXPECT_EQ(r.message, bad.message) << bad.text;
-        EXPECT_EQ(untouched.bevelSize, 42) << bad.text;
-        EXPECT_EQ(r.focusField, kEffects2FieldBevelSize) << bad.text;
+        EXPECT_EQ(std::tuple(r.ok, r.message, untouched.bevelSize, r.focusField), std::tuple(false, bad.message, 42, kEffects2FieldBevelSize))
+            << bad.text;
     }
     c.bevelSizeText = " 12 "; // trimmed
     ASSERT_TRUE(LeaveEffects2Page(c, 400, 300, asker.Fn(), stored).ok);
@@ -163,8 +155,7 @@ TEST(Effects2Page, BevelAndBorderSizeBound)
     c.borders = true;
     c.borderSizeText = "76";
     const PageLeave r = LeaveEffects2Page(c, 400, 300, asker.Fn(), stored);
-    EXPECT_EQ(r.message, "Border Size must be between 1 and 75 pixels.");
-    EXPECT_EQ(r.focusField, kEffects2FieldBorderSize);
+    EXPECT_EQ(std::pair(r.message, r.focusField), std::pair(std::string("Border Size must be between 1 and 75 pixels."), kEffects2FieldBorderSize));
     EXPECT_TRUE(asker.asked.empty());
 }
 
@@ -242,11 +233,8 @@ TEST(SizePage, BinderDimensions)
     Asker no;
     SizePageValues v;
     PageLeave r = LeaveSizePage(c, no.Fn(), v);
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.focusField, kSizeFieldWidth);
-    ASSERT_EQ(no.asked.size(), 1u);
-    EXPECT_EQ(no.asked[0], kLarge);
-    EXPECT_EQ(v.width, 0);
+    EXPECT_EQ(std::tuple(r.ok, r.focusField, v.width), std::tuple(false, kSizeFieldWidth, 0));
+    EXPECT_EQ(no.asked, std::vector<std::string>{kLarge});
     Asker yes;
     yes.reply = true;
     ASSERT_TRUE(LeaveSizePage(c, yes.Fn(), v).ok);
@@ -256,8 +244,7 @@ TEST(SizePage, BinderDimensions)
     c.widthText = "40";
     Asker none;
     r = LeaveSizePage(c, none.Fn(), v);
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.message, kRefused);
+    EXPECT_EQ(std::pair(r.ok, r.message), std::pair(false, std::string(kRefused)));
     EXPECT_TRUE(none.asked.empty());
     // 43 is still refused (r + 1), 44 reaches the question.
     c.widthText = "43";
@@ -272,8 +259,7 @@ TEST(SizePage, BinderDimensions)
     c.widthText = "80";
     Asker cd;
     EXPECT_FALSE(LeaveSizePage(c, cd.Fn(), v).ok);
-    ASSERT_EQ(cd.asked.size(), 1u);
-    EXPECT_EQ(cd.asked[0], kOverlap);
+    EXPECT_EQ(cd.asked, std::vector<std::string>{kOverlap});
     // Width 81 leaves 62 and 2 * 27 < 81: no question.
     c.widthText = "81";
     Asker quiet;
@@ -292,9 +278,7 @@ TEST(SizePage, FieldsAndRanges)
     c.depthText = "301";
     SizePageValues v;
     PageLeave r = LeaveSizePage(c, nullptr, v);
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.message, "Depth must be between 1 and 300.");
-    EXPECT_EQ(r.focusField, kSizeFieldDepth);
+    EXPECT_EQ(std::tuple(r.ok, r.message, r.focusField), std::tuple(false, std::string("Depth must be between 1 and 300."), kSizeFieldDepth));
     c.depthText = "300";
     ASSERT_TRUE(LeaveSizePage(c, nullptr, v).ok);
     EXPECT_EQ(std::tuple(v.width, v.height, v.depth), std::tuple(202, 261, 300));
@@ -315,13 +299,11 @@ TEST(SizePage, FieldsAndRanges)
 TEST(PagesPage, TotalMustBeHundred)
 {
     EXPECT_EQ(GetPagesTotal("10", "80", "10").text, "100");
-    EXPECT_TRUE(GetPagesTotal("10", "80", "10").canGoOn);
-    EXPECT_TRUE(GetPagesTotal("0", "100", "0").canGoOn);
+    EXPECT_TRUE(GetPagesTotal("10", "80", "10").canGoOn && GetPagesTotal("0", "100", "0").canGoOn);
     for (const auto& t : {std::vector<std::string>{"10", "80", "11"}, {"", "90", "10"}, {"x", "80", "10"},
                           {"-10", "100", "10"}, {"50", "50", "0 0"}}) {
         const PagesTotal total = GetPagesTotal(t[0], t[1], t[2]);
-        EXPECT_EQ(total.text, "ERROR");
-        EXPECT_FALSE(total.canGoOn);
+        EXPECT_EQ(std::pair(total.text, total.canGoOn), std::pair(std::string("ERROR"), false)) << t[0] << " " << t[1] << " " << t[2];
     }
     SettingStore store;
     PagesPageValues p;
@@ -336,10 +318,8 @@ TEST(PagesPage, TotalMustBeHundred)
 TEST(ListAndSidePages, NeedAChoice)
 {
     EXPECT_EQ(LeaveListPage(false).message, "Please select an item.");
-    EXPECT_TRUE(LeaveListPage(true).ok);
     EXPECT_EQ(LeaveSidePage("Texture", false).message, "Please select a texture.");
-    EXPECT_TRUE(LeaveSidePage("Texture", true).ok);
-    EXPECT_TRUE(LeaveSidePage("Color", false).ok);
+    EXPECT_TRUE(LeaveListPage(true).ok && LeaveSidePage("Texture", true).ok && LeaveSidePage("Color", false).ok);
 }
 
 TEST(BackRenderPage, RangeAndFixedSize)
@@ -347,8 +327,7 @@ TEST(BackRenderPage, RangeAndFixedSize)
     BackRenderControls c;
     BackRenderValues v;
     c.widthText = "49";
-    PageLeave r = LeaveBackRenderPage(c, v);
-    EXPECT_EQ(r.message, "Width must be between 50 and 10000 pixels.");
+    EXPECT_EQ(LeaveBackRenderPage(c, v).message, "Width must be between 50 and 10000 pixels.");
     EXPECT_EQ(v.width, 400);
     c.widthText = "50";
     c.heightText = "10001";

@@ -22,11 +22,9 @@ TEST(PrintSize, ResolutionOfNewAndOfOlderProjects)
 
     SettingStore older; // saved before the setting existed
     EXPECT_EQ(GetRenderResolution(older), 72);
-    older.SetInt(ModelKey(kSetResolution), 600);
-    EXPECT_EQ(GetRenderResolution(older), 600);
-    // A damaged value reads as the old resolution rather than a zero-sized print.
-    older.SetInt(ModelKey(kSetResolution), 0);
-    EXPECT_EQ(GetRenderResolution(older), 72);
-    older.SetInt(ModelKey(kSetResolution), -5);
-    EXPECT_EQ(GetRenderResolution(older), 72);
+    // A damaged value (0, -5) reads as the old resolution rather than a zero-sized print.
+    for (auto [stored, read] : {std::pair{600, 600}, {0, 72}, {-5, 72}}) {
+        older.SetInt(ModelKey(kSetResolution), stored);
+        EXPECT_EQ(GetRenderResolution(older), read) << stored;
+    }
 }

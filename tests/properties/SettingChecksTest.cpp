@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -52,9 +53,8 @@ TEST(ColorizeCheck, BlackRefusedDarkAskedOthersAccepted) {
 
     // One channel at 65, the others at 64 -> silently accepted, whichever channel it is.
     asker.asked.clear();
-    EXPECT_TRUE(CheckColorizeColor(0x404041, CheckPlace::Grid, asker.Callback()).accepted);
-    EXPECT_TRUE(CheckColorizeColor(0x414040, CheckPlace::Grid, asker.Callback()).accepted);
-    EXPECT_TRUE(CheckColorizeColor(0x00FF00, CheckPlace::Grid, asker.Callback()).accepted);
+    for (std::uint32_t colour : {0x404041u, 0x414040u, 0x00FF00u})
+        EXPECT_TRUE(CheckColorizeColor(colour, CheckPlace::Grid, asker.Callback()).accepted) << std::hex << colour;
     EXPECT_TRUE(asker.asked.empty());
 
     // Nobody to answer: No is the default.
@@ -68,9 +68,8 @@ TEST(ShadowCheck, OnlyPureWhiteIsRefused) {
     r = CheckShadowColor(0xFFFFFF, CheckPlace::EffectsPage);
     EXPECT_EQ(r.message,
               "Shadows can not be white.\n\nEither turn off Shadows or choose a different Shadow color.");
-    EXPECT_TRUE(CheckShadowColor(0xFEFFFF, CheckPlace::Grid).accepted);
-    EXPECT_TRUE(CheckShadowColor(0xFFFFFE, CheckPlace::EffectsPage).accepted);
-    EXPECT_TRUE(CheckShadowColor(0x808080, CheckPlace::Grid).accepted);
+    EXPECT_TRUE(CheckShadowColor(0xFEFFFF, CheckPlace::Grid).accepted && CheckShadowColor(0xFFFFFE, CheckPlace::EffectsPage).accepted &&
+                CheckShadowColor(0x808080, CheckPlace::Grid).accepted);
 }
 
 TEST(LightsCheck, OneToFiveLightsAccepted) {
@@ -78,8 +77,7 @@ TEST(LightsCheck, OneToFiveLightsAccepted) {
     EXPECT_EQ(CountLitLights(0x100), 1);
     // The default 0x100 is bit 8: column 3, row 1.
     EXPECT_EQ(LightBit(3, 1), 0x100u);
-    EXPECT_TRUE(IsLightOn(0x100, 3, 1));
-    EXPECT_FALSE(IsLightOn(0x100, 1, 3));
+    EXPECT_TRUE(IsLightOn(0x100, 3, 1) && !IsLightOn(0x100, 1, 3));
     const std::uint32_t corners = LightBit(0, 0) | LightBit(4, 0) | LightBit(0, 4) | LightBit(4, 4);
     EXPECT_EQ(corners, (1u << 0) | (1u << 4) | (1u << 20) | (1u << 24));
     EXPECT_EQ(CountLitLights(0xFE000000u), 0) << "bits above the 5 x 5 grid are not lights";
@@ -102,31 +100,27 @@ TEST(ReflectionChecks, EffectsPageRefusesAndGridInforms) {
     EXPECT_EQ(r.message,
               "You can not combine Reflection with this Table Position.\n\nEither turn off Reflection or change "
               "the Table Position.");
-    EXPECT_TRUE(CheckReflectionWithTable(true, false, 1).accepted);
-    EXPECT_TRUE(CheckReflectionWithTable(false, true, 1).accepted);
-    EXPECT_TRUE(CheckReflectionWithTable(true, true, 0).accepted);
+    EXPECT_TRUE(CheckReflectionWithTable(true, false, 1).accepted && CheckReflectionWithTable(false, true, 1).accepted &&
+                CheckReflectionWithTable(true, true, 0).accepted);
 
     r = CheckTablePositionChoice(1, true);
     EXPECT_TRUE(r.accepted);
     EXPECT_EQ(r.message, "Reflections can not be combined with this Table Position, so will not be displayed.");
-    EXPECT_EQ(CheckTablePositionChoice(1, false).message, "");
-    EXPECT_EQ(CheckTablePositionChoice(0, true).message, "");
+    EXPECT_EQ(CheckTablePositionChoice(1, false).message + CheckTablePositionChoice(0, true).message, "");
 }
 
 TEST(BevelCovered, BorderAtLeastAsWideAsBevel) {
     SettingStore s;
     ApplyStartValues(s);  // bevel 10, border 1, both off
-    EXPECT_FALSE(IsBevelCoveredByBorder(s));
-    s.SetInt(ModelKey(kSetBevel), 1);
-    s.SetInt(ModelKey(kSetBorders), 1);
-    EXPECT_FALSE(IsBevelCoveredByBorder(s));
-    s.SetInt(ModelKey(kSetBorderSize), 10);
-    EXPECT_TRUE(IsBevelCoveredByBorder(s)) << "equal sizes cover the bevel";
-    s.SetInt(ModelKey(kSetBevelSize), 11);
-    EXPECT_FALSE(IsBevelCoveredByBorder(s));
-    s.SetInt(ModelKey(kSetBorderSize), 30);
-    s.SetInt(ModelKey(kSetBevel), 0);
-    EXPECT_FALSE(IsBevelCoveredByBorder(s));
+    // Each step: {setting, value} then whether the bevel is covered; equal sizes cover it.
+    const std::tuple<std::uint32_t, int, bool> steps[] = {{kSetBevel, 0, false},      {kSetBevel, 1, false},
+                                                          {kSetBorders, 1, false},    {kSetBorderSize, 10, true},
+                                                          {kSetBevelSize, 11, false}, {kSetBorderSize, 30, true},
+                                                          {kSetBevel, 0, false}};
+    for (const auto& [id, value, covered] : steps) {
+        s.SetInt(ModelKey(id), value);
+        EXPECT_EQ(IsBevelCoveredByBorder(s), covered) << id << " = " << value;
+    }
     EXPECT_STREQ(kBevelCoveredMessage,
                  "You will not be able to see the Bevel with the new settings, as it is completely covered by the "
                  "Border.");

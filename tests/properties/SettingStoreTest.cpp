@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -33,21 +34,16 @@ std::vector<std::uint32_t> IntOrder(const SettingStore& store) {
 }  // namespace
 
 TEST(SettingKey, PackedFormAndEquality) {
-    EXPECT_EQ(SettingKey(13, 'M').Packed(), 0x4D00000Du);  // 'M' = 0x4D
-    EXPECT_EQ(SettingKey(10001, 'S').Packed(), 0x53002711u);
+    EXPECT_EQ(std::pair(SettingKey(13, 'M').Packed(), SettingKey(10001, 'S').Packed()), std::pair(0x4D00000Du, 0x53002711u)); // 'M' = 0x4D
     EXPECT_EQ(SettingKey(0x1234567, 'M').id, 0x234567u) << "only 24 bits of the id are kept";
     EXPECT_EQ(SettingKey::FromPacked(0x53002711u), SideKey(10001));
-    EXPECT_FALSE(SettingKey(13, 'M') == SettingKey(13, 'S'));
-    EXPECT_FALSE(SettingKey(13, 'M') == SettingKey(14, 'M'));
+    EXPECT_FALSE(SettingKey(13, 'M') == SettingKey(13, 'S') || SettingKey(13, 'M') == SettingKey(14, 'M'));
 }
 
 TEST(SettingStore, MissingKeysReadAsEmptyValuesAndLookupTellsThemApart) {
     SettingStore store;
-    EXPECT_EQ(store.GetInt(ModelKey(2)), 0);
-    EXPECT_EQ(store.GetReal(ModelKey(33)), 0.0);
-    EXPECT_EQ(store.GetText(ModelKey(101)), "");
-    EXPECT_EQ(store.LookupInt(ModelKey(2)), nullptr);
-    EXPECT_TRUE(store.IsEmpty());
+    EXPECT_EQ(std::tuple(store.GetInt(ModelKey(2)), store.GetReal(ModelKey(33)), store.GetText(ModelKey(101))), std::tuple(0, 0.0, ""));
+    EXPECT_TRUE(store.LookupInt(ModelKey(2)) == nullptr && store.IsEmpty());
 
     // Storing the "missing" value on a new key is a change: the key now exists.
     EXPECT_EQ(store.SetInt(ModelKey(2), 0), 193u);
@@ -59,20 +55,16 @@ TEST(SettingStore, MissingKeysReadAsEmptyValuesAndLookupTellsThemApart) {
 
 TEST(SettingStore, SetReturnsUpdateClassOnlyWhenTheValueChanges) {
     SettingStore store;
-    // Border Color: finishing effect only.
-    EXPECT_EQ(store.SetInt(ModelKey(3), 0x00FF00), 4u);
-    EXPECT_EQ(store.SetInt(ModelKey(3), 0x00FF00), 0u);
-    EXPECT_EQ(store.SetInt(ModelKey(3), 0x00FF01), 4u);
+    // Border Color (3): finishing effect only; width (171), disc picture (101), sub-picture (155): their classes.
+    EXPECT_EQ((std::vector{store.SetInt(ModelKey(3), 0x00FF00), store.SetInt(ModelKey(3), 0x00FF00), store.SetInt(ModelKey(3), 0x00FF01)}),
+              (std::vector{4u, 0u, 4u}));
     EXPECT_EQ(store.GetInt(ModelKey(3)), 0x00FF01);
-
-    EXPECT_EQ(store.SetReal(ModelKey(171), 202.0), 194u);
-    EXPECT_EQ(store.SetReal(ModelKey(171), 202.0), 0u);
-    EXPECT_EQ(store.SetReal(ModelKey(171), 202.5), 194u);
-
-    EXPECT_EQ(store.SetText(ModelKey(101), "c000"), 10u);
-    EXPECT_EQ(store.SetText(ModelKey(101), "c000"), 0u);
-    EXPECT_EQ(store.SetText(ModelKey(155), ""), 34u) << "a new key is stored even when empty";
-    EXPECT_EQ(store.SetText(ModelKey(155), ""), 0u);
+    EXPECT_EQ((std::vector{store.SetReal(ModelKey(171), 202.0), store.SetReal(ModelKey(171), 202.0), store.SetReal(ModelKey(171), 202.5)}),
+              (std::vector{194u, 0u, 194u}));
+    // A new text key is stored even when empty.
+    EXPECT_EQ((std::vector{store.SetText(ModelKey(101), "c000"), store.SetText(ModelKey(101), "c000"), store.SetText(ModelKey(155), ""),
+                           store.SetText(ModelKey(155), "")}),
+              (std::vector{10u, 0u, 34u, 0u}));
     EXPECT_EQ(store.GetText(ModelKey(101)), "c000");
 
     // Side settings take the class of their id like any other.
