@@ -46,8 +46,7 @@ TEST(Catalogue, ThirtyTwoEntriesInRunningOrderWithValidKinds) {
                                                          {"bic", " BINDERCD "}, {"med", " BOX CD "}};
     for (const CatalogueEntry& e : entries) {
         const bool custom = std::string_view(e.name).starts_with("Custom Size");
-        EXPECT_EQ(e.width < 0, custom) << e.name;
-        EXPECT_EQ(e.height < 0, custom) << e.name;
+        EXPECT_EQ(std::pair(e.width < 0, e.height < 0), std::pair(custom, custom)) << e.name;
         EXPECT_EQ(e.depth == 0, !CreateProduct(e.kind)->HasDepth()) << e.name;
         EXPECT_NE(tabKinds.at(e.prefix).find(" " + std::string(e.kind) + " "), std::string::npos) << e.name;
         const bool media = e.number == 15 || e.number == 25;
@@ -72,10 +71,10 @@ TEST(Catalogue, TabsAndSectionNames) {
 }
 
 TEST(Catalogue, DisplayNamesAndDimensionFields) {
-    EXPECT_EQ(GetWizardTitleName("Red 1/Floppy Disk"), "Red 1 Floppy Disk");
-    EXPECT_EQ(GetWizardTitleName("a/b/c"), "a b/c") << "only the first slash";
-    EXPECT_EQ(GetListName("Red 1/Floppy Disk"), "Red 1");
-    EXPECT_EQ(GetListName("VHS Box"), "VHS Box");
+    // The title replaces only the first slash; the list name is what stands before it.
+    EXPECT_EQ((std::vector{GetWizardTitleName("Red 1/Floppy Disk"), GetWizardTitleName("a/b/c"), GetListName("Red 1/Floppy Disk"),
+                           GetListName("VHS Box")}),
+              (std::vector<std::string>{"Red 1 Floppy Disk", "a b/c", "Red 1", "VHS Box"}));
 
     // 0: no field; negative: editable, starting at its size; positive: fixed.
     EXPECT_FALSE(GetDimensionField(0).visible);
@@ -89,14 +88,13 @@ TEST_F(CatalogueIniTest, EntriesWrittenAsIniAndReadBack) {
     CIniFile ini(m_Dir + "/vtwin.ini");
     for (const CatalogueEntry& e : GetCatalogue()) ASSERT_TRUE(WriteModelEntry(ini, MakeModelEntry(e)));
 
-    EXPECT_EQ(ini.GetString("Alias", "dmo_box_001.bmp"), "VHS Box");
-    EXPECT_EQ(ini.GetString("Alias", "dmo_med_015.bmp"), "3.5\" Floppy Disk");
-    EXPECT_EQ(ini.GetKeys("Alias").size(), 32u);
+    EXPECT_EQ(std::tuple(ini.GetString("Alias", "dmo_box_001.bmp"), ini.GetString("Alias", "dmo_med_015.bmp"), ini.GetKeys("Alias").size()),
+              std::tuple("VHS Box", "3.5\" Floppy Disk", 32u));
     EXPECT_EQ(ini.GetKeys("dmo_box_005.bmp"), (std::vector<std::string>{"MODEL", "W", "H", "D", "SIDEPROV"}));
     EXPECT_EQ(ini.GetKeys("dmo_med_015.bmp"),
               (std::vector<std::string>{"MODEL", "W", "H", "D", "SIDEPROV", "SUBW", "SUBT", "SUBD", "SUBS"}));
-    EXPECT_EQ(ini.GetString("dmo_box_005.bmp", "D"), "-50") << "signed decimal";
-    EXPECT_EQ(ini.GetString("dmo_bic_027.bmp", "MODEL"), "") << "no such entry";
+    // Signed decimals; no such entry as dmo_bic_027.
+    EXPECT_EQ(std::pair(ini.GetString("dmo_box_005.bmp", "D"), ini.GetString("dmo_bic_027.bmp", "MODEL")), std::pair(std::string("-50"), std::string()));
 
     const auto fields = [](const ModelEntry& m) {
         return std::tuple(m.name, m.model, m.width, m.height, m.depth, m.sideProvided, m.subPattern, m.subTitle,

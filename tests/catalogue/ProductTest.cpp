@@ -117,11 +117,11 @@ TEST(Product, TableOffsetFollowsTablePositionOnlyForFlatKinds) {
 TEST(Product, CDPositionTestFollowsTheSettingForKindsWithTheCDInside) {
     for (const char* code : {"BOXCD", "BOOKCD", "BINDERCD"}) {
         auto p = CreateProduct(code);
-        EXPECT_EQ(p->TestCDPosition(), 1) << code << ": the default position is 5";
+        const int atDefault = p->TestCDPosition(); // the default position is 5
         p->GetSettings().SetInt(ModelKey(kSetCDPosition), 0);
-        EXPECT_EQ(p->TestCDPosition(), 0) << code;
+        const int atZero = p->TestCDPosition();
         p->GetSettings().SetInt(ModelKey(kSetCDPosition), 5);
-        EXPECT_EQ(p->TestCDPosition(), 1) << code;
+        EXPECT_EQ(std::tuple(atDefault, atZero, p->TestCDPosition()), std::tuple(1, 0, 1)) << code;
     }
     for (const char* code : {"CD", "BOX", "BOOK", "CARD", "RCARD", "BINDER"}) {
         auto p = CreateProduct(code);
@@ -132,18 +132,15 @@ TEST(Product, CDPositionTestFollowsTheSettingForKindsWithTheCDInside) {
 
 TEST(Product, SideListKeepsInsertionOrderAndExactKeys) {
     auto p = CreateProduct("BOOK");
-    EXPECT_EQ(p->FindSide("F"), CProduct::kNotFound);
-    EXPECT_EQ(p->FindSidePtr("F"), nullptr);
+    EXPECT_TRUE(p->FindSide("F") == CProduct::kNotFound && p->FindSidePtr("F") == nullptr);
     CSide& front = p->GetOrCreateSide("F");
     CSide& background = p->GetOrCreateSide("G");
     p->GetOrCreateSide("u");
     EXPECT_EQ(&p->GetOrCreateSide("F"), &front) << "get-or-create finds the existing side";
     EXPECT_EQ(p->GetSideCount(), 3u);
     EXPECT_EQ(std::tuple(p->FindSide("F"), p->FindSide("G"), p->FindSide("u")), std::tuple(0, 1, 2));
-    EXPECT_EQ(p->FindSide("U"), CProduct::kNotFound) << "keys are case-sensitive";
-    EXPECT_EQ(p->FindSide("FG"), CProduct::kNotFound);
-    EXPECT_EQ(p->GetSideKey(1), "G");
-    EXPECT_EQ(&p->GetSide(1), &background);
+    EXPECT_TRUE(p->FindSide("U") == CProduct::kNotFound && p->FindSide("FG") == CProduct::kNotFound) << "keys are exact";
+    EXPECT_EQ(std::pair(p->GetSideKey(1), &p->GetSide(1)), std::pair(std::string("G"), &background));
 
     // A new side has the default appearance: plain white at magnification 1.
     const SettingStore& f = front.GetSettings();
@@ -185,9 +182,7 @@ TEST(Side, CloneIsDeep) {
     side.SetPicture(std::make_unique<CRaster>(CRaster::Make(5, 4, 24).value()));
     auto copy = side.Clone();
     ASSERT_TRUE(copy->GetPicture());
-    EXPECT_NE(copy->GetPicture(), side.GetPicture());
-    EXPECT_EQ(copy->GetPicture()->GetWidth(), 5);
-    EXPECT_EQ(copy->GetSecondPicture(), nullptr);
+    EXPECT_TRUE(copy->GetPicture() != side.GetPicture() && copy->GetPicture()->GetWidth() == 5 && copy->GetSecondPicture() == nullptr);
     EXPECT_TRUE(copy->GetSettings().SameContent(side.GetSettings()));
     side.GetSettings().SetInt(SideKey(kSideColor1), 0);
     EXPECT_EQ(copy->GetSettings().GetInt(SideKey(kSideColor1)), 0x0000FF);

@@ -26,8 +26,7 @@ TEST(NamedChoices, ExactThenBeginningThenPart)
     EXPECT_EQ(MatchChoice(c, " 1", candidates), -1);
     EXPECT_EQ(candidates.size(), 3u);
     EXPECT_EQ(MatchChoice(c, "teal", candidates), -1);
-    EXPECT_TRUE(candidates.empty());
-    EXPECT_EQ(MatchChoice(c, "", candidates), -1);
+    EXPECT_TRUE(candidates.empty() && MatchChoice(c, "", candidates) == -1);
 }
 
 TEST(NamedChoices, RefusalsNameTheCandidatesOrTheList)
@@ -45,9 +44,7 @@ TEST(NamedChoices, ProgramListsHaveUniqueNames)
     // 51 patterns: 131 and 144 .. 193; 32 gradients: 16 shapes, each also with the colours exchanged.
     const auto patterns = ListPatternChoices();
     ASSERT_EQ(patterns.size(), 51u);
-    EXPECT_EQ(patterns.front().value, "131");
-    EXPECT_EQ(patterns[1].value, "144");
-    EXPECT_EQ(patterns.back().value, "193");
+    EXPECT_EQ(patterns.front().value + " " + patterns[1].value + " " + patterns.back().value, "131 144 193");
     const auto gradients = ListGradientChoices();
     ASSERT_EQ(gradients.size(), 32u);
     EXPECT_EQ(gradients[16].note, gradients[0].note + ", colours exchanged");
@@ -55,11 +52,9 @@ TEST(NamedChoices, ProgramListsHaveUniqueNames)
 
 TEST(TurntableFrames, FrameNamesTakeOneNumber)
 {
-    EXPECT_EQ(FormatFrameName("shots/frame-%03d.png", 7), "shots/frame-007.png");
-    EXPECT_EQ(FormatFrameName("f%d.png", 12), "f12.png");
-    EXPECT_EQ(FormatFrameName("f%3d.png", 5), "f  5.png");
-    EXPECT_EQ(FormatFrameName("100%%-%02d.png", 3), "100%-03.png");
-    EXPECT_EQ(FormatFrameName("f%04d.png", 12345), "f12345.png");
+    EXPECT_EQ((std::vector{FormatFrameName("shots/frame-%03d.png", 7), FormatFrameName("f%d.png", 12), FormatFrameName("f%3d.png", 5),
+                           FormatFrameName("100%%-%02d.png", 3), FormatFrameName("f%04d.png", 12345)}),
+              (std::vector<std::string>{"shots/frame-007.png", "f12.png", "f  5.png", "100%-03.png", "f12345.png"}));
     for (const char* bad : {"frame.png", "%d-%d.png", "%s.png", "%.png", "f%", "%-3d.png", "%123d.png"})
         EXPECT_EQ(FormatFrameName(bad, 1), "") << bad;
 }
