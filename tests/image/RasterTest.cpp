@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <random>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -34,18 +35,14 @@ TEST(RasterCreate, NormalisesBitCountAndSizesTheRows)
     for (const auto& c : cases) {
         CRaster image = CRaster::Make(5, 3, c.request).value();
         ASSERT_TRUE(image.IsValid()) << c.request;
-        EXPECT_EQ(image.GetBpp(), c.bpp) << c.request;
-        EXPECT_EQ(image.GetNumColors(), c.colors) << c.request;
-        EXPECT_EQ(image.GetPaletteSize(), c.colors * 4);
-        // ((width * bpp) + 31) / 32 * 4 for width 5
-        EXPECT_EQ(image.GetEffWidth(), (5 * c.bpp + 31) / 32 * 4);
-        EXPECT_EQ(image.GetDIBSize(), 40u + c.colors * 4u + image.GetEffWidth() * 3u);
-        // The pixel rows follow the header and the palette in the DIB block.
+        // Rows of ((width * bpp) + 31) / 32 * 4 bytes for width 5; the DIB block is the
+        // header, the palette and the rows, in that order.
+        const int row = (5 * c.bpp + 31) / 32 * 4;
+        EXPECT_EQ(std::tuple(image.GetBpp(), image.GetNumColors(), image.GetPaletteSize(), image.GetEffWidth(), image.GetDIBSize()),
+                  std::tuple(c.bpp, c.colors, c.colors * 4, row, 40u + c.colors * 4u + row * 3u)) << c.request;
         EXPECT_EQ(image.GetBits(0), image.GetDIB() + 40 + c.colors * 4);
         const RGBQUAD* pal = image.GetPalette();
-        for (int i = 0; i < c.colors; ++i) {
-            EXPECT_EQ(pal[i], RGBQUAD{}) << "palette starts zeroed";
-        }
+        EXPECT_EQ(std::vector<RGBQUAD>(pal, pal + c.colors), std::vector<RGBQUAD>(c.colors)) << "palette starts zeroed";
     }
 }
 
@@ -54,16 +51,11 @@ TEST(RasterCreate, RefusesImpossibleSizesAndStaysEmpty)
     CRaster image = CRaster::Make(4, 4, 24).value();
     for (auto [w, h] : {std::pair{0, 5}, {5, 0}, {-3, 5}, {5, -1}, {70000, 1}, {1, 70000}, {60000, 60000}}) {
         EXPECT_EQ(image.Create(w, h, 24), nullptr) << w << "x" << h;
-        EXPECT_FALSE(image.IsValid());
-        EXPECT_EQ(image.GetBits(0), nullptr);
-        EXPECT_EQ(image.GetWidth(), 0);
+        EXPECT_TRUE(!image.IsValid() && image.GetBits(0) == nullptr && image.GetWidth() == 0);
         EXPECT_FALSE(CRaster::Make(w, h, 24).has_value()) << w << "x" << h;
     }
     // Operations on an empty picture do nothing and report failure.
-    EXPECT_FALSE(image.Flip());
-    EXPECT_FALSE(image.Mirror());
-    EXPECT_FALSE(image.IncreaseBpp(24));
-    EXPECT_FALSE(image.RotateLeft());
+    EXPECT_FALSE(image.Flip() || image.Mirror() || image.IncreaseBpp(24) || image.RotateLeft());
     image.SetPixelColor(0, 0, kColorWhite);
     image.HorizontalLine(0, 5, 0, kColorWhite);
     EXPECT_TRUE(image.CopyToHandle().empty());
@@ -85,11 +77,9 @@ TEST(RasterPixels, OutsideReadsGiveTheBackgroundAndWritesAreIgnored)
     // A palette picture with a background index reads that entry outside.
     CRaster pal = CRaster::Make(4, 4, 8).value();
     pal.SetPaletteColor(5, 10, 20, 30);
-    EXPECT_EQ(pal.GetPixelColor(-1, 0), (RGBQUAD{})); // background colour: black
-    EXPECT_EQ(pal.GetPixelIndex(-1, 0), 0);
+    EXPECT_EQ(std::tuple(pal.GetPixelColor(-1, 0), pal.GetPixelIndex(-1, 0)), std::tuple(RGBQUAD{}, 0)); // background colour: black
     pal.SetTransIndex(5);
-    EXPECT_EQ(pal.GetPixelColor(-1, 0), (RGBQUAD{30, 20, 10, 0}));
-    EXPECT_EQ(pal.GetPixelIndex(9, 9), 5);
+    EXPECT_EQ(std::tuple(pal.GetPixelColor(-1, 0), pal.GetPixelIndex(9, 9)), std::tuple(RGBQUAD{30, 20, 10, 0}, 5));
 }
 
 TEST(RasterPixels, PaletteIndicesOfEveryDepth)
@@ -108,9 +98,8 @@ TEST(RasterPixels, PaletteIndicesOfEveryDepth)
         for (int y = 0; y < 3; ++y) {
             for (int x = 0; x < 13; ++x) {
                 const int index = (x * 5 + y) % colors;
-                EXPECT_EQ(image.GetPixelIndex(x, y), index) << bpp;
-                EXPECT_EQ(image.GetPixelColor(x, y).rgbRed, index);
-                EXPECT_EQ(image.GetPixelColor(x, y).rgbGreen, 255 - index);
+                EXPECT_EQ(std::tuple(image.GetPixelIndex(x, y), image.GetPixelColor(x, y).rgbRed, image.GetPixelColor(x, y).rgbGreen),
+                          std::tuple(index, index, 255 - index)) << bpp;
             }
         }
         // 24-bit writers do nothing on palette pictures.
@@ -149,8 +138,7 @@ TEST(RasterPixels, HorizontalLineClipsToTheRow)
             }
         }
         // Row padding beyond the last pixel (30 bytes of 32) stays zero.
-        EXPECT_EQ(image.GetBits(1)[30], 0);
-        EXPECT_EQ(image.GetBits(1)[31], 0);
+        EXPECT_EQ(image.GetBits(1)[30] | image.GetBits(1)[31], 0);
     }
     CRaster image = CRaster::Make(w, 3, 24).value();
     image.Clear(0);
@@ -170,9 +158,7 @@ TEST(RasterStorage, CopiesAreDeepAndTransferEmptiesTheSource)
     a.AlphaGetPointer()[5] = 17;
     CRaster b(a);
     EXPECT_EQ(Bytes(b), Bytes(a));
-    EXPECT_EQ(b.GetJpegQuality(), 33);
-    EXPECT_EQ(b.GetXDPI(), 300);
-    EXPECT_EQ(b.GetType(), IMAGE_TYPE_JPEG);
+    EXPECT_EQ(std::tuple(b.GetJpegQuality(), b.GetXDPI(), b.GetType()), std::tuple(33, 300, IMAGE_TYPE_JPEG));
     ASSERT_TRUE(b.HasAlpha());
     EXPECT_EQ(b.AlphaGetPointer()[5], 17);
     b.SetPixelColor(0, 0, kColorWhite);
@@ -180,8 +166,7 @@ TEST(RasterStorage, CopiesAreDeepAndTransferEmptiesTheSource)
 
     CRaster c;
     ASSERT_TRUE(c.Copy(a, false, false, false));
-    EXPECT_EQ(c.GetWidth(), 6);
-    EXPECT_FALSE(c.HasAlpha());
+    EXPECT_TRUE(c.GetWidth() == 6 && !c.HasAlpha());
 
     CRaster pal = CRaster::Make(3, 3, 8).value();
     pal.SetPaletteColor(200, 1, 2, 3);
@@ -191,11 +176,9 @@ TEST(RasterStorage, CopiesAreDeepAndTransferEmptiesTheSource)
 
     CRaster d;
     d.Transfer(a);
-    EXPECT_FALSE(a.IsValid());
-    EXPECT_EQ(d.GetWidth(), 6);
+    EXPECT_TRUE(!a.IsValid() && d.GetWidth() == 6);
     CRaster e = std::move(d);
-    EXPECT_FALSE(d.IsValid());
-    EXPECT_TRUE(e.IsValid());
+    EXPECT_TRUE(!d.IsValid() && e.IsValid());
     e = e; // self-assignment keeps the picture
     EXPECT_TRUE(e.IsValid());
 }
@@ -206,8 +189,8 @@ TEST(RasterStorage, DibBlockRoundTripsThroughTheClipboardFormat)
     FillPattern(image);
     const std::vector<std::uint8_t> block = image.CopyToHandle();
     ASSERT_EQ(block.size(), image.GetDIBSize());
-    EXPECT_EQ(block[0], 40); // header size
-    EXPECT_EQ(std::memcmp(block.data(), image.GetDIB(), block.size()), 0);
+    EXPECT_EQ(block, std::vector<std::uint8_t>(image.GetDIB(), image.GetDIB() + block.size())); // from the header size 40 on
+    EXPECT_EQ(block[0], 40);
     CRaster back;
     ASSERT_TRUE(back.CreateFromDIB(block.data(), block.size())) << back.GetLastError();
     EXPECT_EQ(Bytes(back), Bytes(image));
@@ -217,8 +200,7 @@ TEST(RasterStorage, DibBlockRoundTripsThroughTheClipboardFormat)
     pal.SetPixelIndex(8, 1, 3);
     const auto pblock = pal.CopyToHandle();
     ASSERT_TRUE(back.CreateFromDIB(pblock.data(), pblock.size()));
-    EXPECT_EQ(back.GetBpp(), 4);
-    EXPECT_EQ(back.GetPixelColor(8, 1), (RGBQUAD{7, 8, 9, 0}));
+    EXPECT_EQ(std::tuple(back.GetBpp(), back.GetPixelColor(8, 1)), std::tuple(4, RGBQUAD{7, 8, 9, 0}));
     // A block cut short is refused and the picture stays.
     EXPECT_FALSE(back.CreateFromDIB(pblock.data(), pblock.size() - 1));
     EXPECT_EQ(back.GetBpp(), 4);
@@ -267,8 +249,7 @@ TEST(RasterConversion, IncreaseBitsKeepsColoursAndRefusesDecreases)
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 7; ++x) pal.SetPixelIndex(x, y, static_cast<std::uint8_t>(x * 30 + y));
     CRaster wide(pal);
-    ASSERT_TRUE(wide.IncreaseBpp(24));
-    EXPECT_EQ(wide.GetBpp(), 24);
+    ASSERT_TRUE(wide.IncreaseBpp(24) && wide.GetBpp() == 24);
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 7; ++x) {
             const int i = x * 30 + y;
@@ -276,24 +257,17 @@ TEST(RasterConversion, IncreaseBitsKeepsColoursAndRefusesDecreases)
         }
     // 8 bits asked of a 24-bit picture: false, unchanged.
     const auto before = Bytes(wide);
-    EXPECT_FALSE(wide.IncreaseBpp(8));
-    EXPECT_FALSE(wide.IncreaseBpp(4));
-    EXPECT_EQ(wide.GetBpp(), 24);
-    EXPECT_EQ(Bytes(wide), before);
-    EXPECT_TRUE(wide.IncreaseBpp(24));
+    EXPECT_FALSE(wide.IncreaseBpp(8) || wide.IncreaseBpp(4));
+    EXPECT_TRUE(wide.GetBpp() == 24 && Bytes(wide) == before && wide.IncreaseBpp(24));
     CRaster p8(pal);
-    EXPECT_TRUE(p8.IncreaseBpp(8));
-    EXPECT_FALSE(p8.IncreaseBpp(4));
-    EXPECT_EQ(p8.GetBpp(), 8);
+    EXPECT_TRUE(p8.IncreaseBpp(8) && !p8.IncreaseBpp(4) && p8.GetBpp() == 8);
 
     // 1 -> 4 -> 8 keeps indices and palette.
     CRaster mono = CRaster::Make(10, 2, 1).value();
     mono.SetPaletteColor(0, 0, 0, 0);
     mono.SetPaletteColor(1, 255, 255, 255);
     mono.SetPixelIndex(3, 1, 1);
-    ASSERT_TRUE(mono.IncreaseBpp(4));
-    EXPECT_EQ(mono.GetBpp(), 4);
-    ASSERT_TRUE(mono.IncreaseBpp(8));
+    ASSERT_TRUE(mono.IncreaseBpp(4) && mono.GetBpp() == 4 && mono.IncreaseBpp(8));
     std::vector<std::vector<int>> indices(2, std::vector<int>(10, 0));
     indices[1][3] = 1;
     EXPECT_EQ(testutil::Indices(mono), indices);
@@ -302,8 +276,7 @@ TEST(RasterConversion, IncreaseBitsKeepsColoursAndRefusesDecreases)
     // The escape flag stops the conversion and leaves the picture.
     CRaster stop(pal);
     stop.SetEscape(1);
-    EXPECT_FALSE(stop.IncreaseBpp(24));
-    EXPECT_EQ(stop.GetBpp(), 8);
+    EXPECT_TRUE(!stop.IncreaseBpp(24) && stop.GetBpp() == 8);
 }
 
 TEST(RasterConversion, FilterConvolvesWithBackgroundOutside)
@@ -315,11 +288,10 @@ TEST(RasterConversion, FilterConvolvesWithBackgroundOutside)
     // Box blur 3x3, divisor 9, offset 1: centre (90 + 0*8) / 9 + 1 = 11;
     // corner (0,0) sees 5 outside pixels of 9 and the centre: (5*9 + 90) / 9 + 1 = 16.
     const int box[9] = {1, 1, 1, 1, 1, 1, 1, 1, 1};
-    ASSERT_TRUE(image.Filter(box, 3, 9, 1));
-    EXPECT_EQ(image.GetPixelColor(1, 1).rgbRed, 11);
-    EXPECT_EQ(image.GetPixelColor(0, 0).rgbRed, 16);
     // Edge (1, 0): 3 outside + centre: (3*9 + 90) / 9 + 1 = 14.
-    EXPECT_EQ(image.GetPixelColor(1, 0).rgbGreen, 14);
+    ASSERT_TRUE(image.Filter(box, 3, 9, 1));
+    EXPECT_EQ(std::tuple(image.GetPixelColor(1, 1).rgbRed, image.GetPixelColor(0, 0).rgbRed, image.GetPixelColor(1, 0).rgbGreen),
+              std::tuple(11, 16, 14));
 
     // Clamping at both ends and the kernel orientation: kernel entry (i, j)
     // weights (x + i - 1, y + j - 1), so entry 7 (i = 1, j = 2) reads the pixel above.
@@ -328,14 +300,12 @@ TEST(RasterConversion, FilterConvolvesWithBackgroundOutside)
     g.SetPixelColor(1, 2, RGB(100, 0, 0));
     const int up[9] = {0, 0, 0, 0, 0, 0, 0, 3, 0};
     ASSERT_TRUE(g.Filter(up, 3, 0, 0));
-    EXPECT_EQ(g.GetPixelColor(1, 1).rgbRed, 255); // 300 clamped
-    EXPECT_EQ(g.GetPixelColor(1, 0).rgbRed, 0);
+    EXPECT_EQ(std::tuple(g.GetPixelColor(1, 1).rgbRed, g.GetPixelColor(1, 0).rgbRed), std::tuple(255, 0)); // 300 clamped
     CRaster n = CRaster::Make(2, 2, 24).value();
     n.Clear(50);
     const int neg[1] = {-1};
     ASSERT_TRUE(n.Filter(neg, 1, 0, 10));
-    EXPECT_EQ(n.GetPixelColor(0, 0).rgbBlue, 0); // -50 + 10 clamped
-    EXPECT_EQ(n.GetProgress(), 100);
+    EXPECT_EQ(std::tuple(int{n.GetPixelColor(0, 0).rgbBlue}, n.GetProgress()), std::tuple(0, 100)); // -50 + 10 clamped
 }
 
 namespace {
