@@ -219,8 +219,7 @@ TEST(Rasteriser, SofteningBlendsSharedEdgesAndOutlines)
     DrawPolygon(fa, *scene.surface, opt, &scene.textures, nullptr);
     DrawPolygon(fb, *scene.surface, opt, &scene.textures, nullptr);
     DrawPolygon(fc, *scene.surface, opt, &scene.textures, nullptr);
-    EXPECT_TRUE(scene.surface->HasPartialPixel(20, 20));
-    EXPECT_EQ(scene.surface->GetCoverage(20, 20), 25);
+    EXPECT_TRUE(scene.surface->HasPartialPixel(20, 20) && scene.surface->GetCoverage(20, 20) == 25);
     EXPECT_EQ(Get(*scene.target, 20, 20), kBackground) << "partial pixels wait for the resolve";
     scene.surface->ResolvePartialPixels(25);
 
@@ -230,8 +229,7 @@ TEST(Rasteriser, SofteningBlendsSharedEdgesAndOutlines)
     };
     EXPECT_EQ(Get(*scene.target, 20, 20), mix(A, 15, B, 10, 25)) << "shared edge: both faces, no background";
     EXPECT_EQ(Get(*scene.target, 60, 20), mix(kBackground, 15, A, 10, 25)) << "outline: (15 B + sum) / 25";
-    EXPECT_EQ(Get(*scene.target, 10, 20), A) << "interior pixel";
-    EXPECT_EQ(Get(*scene.target, 30, 20), B);
+    EXPECT_EQ(std::pair(Get(*scene.target, 10, 20), Get(*scene.target, 30, 20)), std::pair(A, B)) << "interior pixels";
 
     // An outline pixel that something else has been drawn over since is kept.
     CScene over(64, 64, kBackground);
@@ -497,16 +495,13 @@ TEST(Rasteriser, FastSamplerMatchesThePlainReferenceOnRandomFaces)
 
 TEST(Rasteriser, RefusesUnusablePictures)
 {
-    CRaster empty;
+    CRaster empty, palette;
     std::string error;
-    EXPECT_EQ(CRenderSurface::Create(empty, &error), nullptr);
-    EXPECT_FALSE(error.empty());
-    CRaster palette;
+    EXPECT_TRUE(CRenderSurface::Create(empty, &error) == nullptr && !error.empty());
     palette.Create(8, 8, 8);
     EXPECT_EQ(CRenderSurface::Create(palette, &error), nullptr);
     CTextureSet set;
-    EXPECT_FALSE(set.SetPicture('F', &palette));
-    EXPECT_EQ(set.GetPicture('F'), nullptr);
+    EXPECT_TRUE(!set.SetPicture('F', &palette) && set.GetPicture('F') == nullptr);
 }
 
 TEST(Rasteriser, FoldsDrawTheEdgesOfBoxFaces)
@@ -540,6 +535,6 @@ TEST(Rasteriser, FacesWithoutPictures)
     CPolygon3D cd = FlatFace(30.1, 0.1, 50.1, 20.1, 'C');
     DrawPolygon(front, *scene.surface, CDrawOptions(), &scene.textures, nullptr);
     DrawPolygon(cd, *scene.surface, CDrawOptions(), &scene.textures, nullptr);
-    EXPECT_EQ(Get(*scene.target, 10, 10), RGB(90, 80, 70)) << "a face shows its fill colour";
-    EXPECT_EQ(Get(*scene.target, 40, 10), kBackground) << "a CD-ROM without picture is not drawn";
+    // A face shows its fill colour; a CD-ROM without picture is not drawn.
+    EXPECT_EQ(std::pair(Get(*scene.target, 10, 10), Get(*scene.target, 40, 10)), std::pair(RGB(90, 80, 70), kBackground));
 }

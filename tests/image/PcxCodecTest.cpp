@@ -103,10 +103,8 @@ TEST(PcxDecode, PlaneLayouts)
     Bytes rgb = PcxHeader(2, 1, 8, 3, 2);
     rgb.raw({10, 11, 20, 21, 30, 31});
     CRaster a = DecodeOk(rgb, IMAGE_TYPE_PCX);
-    EXPECT_EQ(a.GetBpp(), 24);
+    EXPECT_EQ(std::tuple(a.GetBpp(), a.GetXDPI(), a.GetYDPI()), std::tuple(24, 300, 200));
     EXPECT_EQ(Colours(a), (std::vector{Q(10, 20, 30), Q(11, 21, 31)}));
-    EXPECT_EQ(a.GetXDPI(), 300);
-    EXPECT_EQ(a.GetYDPI(), 200);
 
     // 4 planes of 8 bits: the fourth is ignored. Two lines: top first.
     Bytes rgba = PcxHeader(1, 2, 8, 4, 2);

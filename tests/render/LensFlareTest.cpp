@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <random>
+#include <tuple>
+#include <vector>
 
 #include "render/effects/LensFlare.h"
 #include "render/PixelView.h"
@@ -28,8 +30,7 @@ TEST(LensFlareElements, RingGrowsWithIntensityAndPositionIsClamped)
 {
     SFlareElement e[CLensFlare::kElementCount];
     CLensFlare::ComputeElements(400, 400, 320, 280, kDefaultColor, 2.0, e);
-    EXPECT_EQ(e[6].radius, 80);
-    EXPECT_EQ(e[0].radius, 160);  // other radii do not depend on the intensity
+    EXPECT_EQ(std::pair(e[6].radius, e[0].radius), std::pair(80, 160)); // other radii do not depend on the intensity
     CLensFlare::ComputeElements(300, 100, 0, 0, kDefaultColor, 0.5, e);
     EXPECT_EQ(e[6].radius, 10);   // round(0.05 * 400 * 0.5)
     // An old project's flare far outside the picture: the chain is clamped to the edge.
@@ -42,9 +43,7 @@ TEST(LensFlareElements, RingGrowsWithIntensityAndPositionIsClamped)
 
 TEST(LensFlareElements, EdgeProfile)
 {
-    EXPECT_EQ(FlareEdge(0.0), 1.0);
-    EXPECT_EQ(FlareEdge(0.8999), 1.0);
-    EXPECT_EQ(FlareEdge(1.1), 0.0);
+    EXPECT_EQ((std::vector{FlareEdge(0.0), FlareEdge(0.8999), FlareEdge(1.1)}), (std::vector{1.0, 1.0, 0.0}));
     EXPECT_NEAR(FlareEdge(0.9), 1.0, 1e-12);
     // d = 1.0: t = 0.5 (up to the factor's last bit), 1 - 0.25 / 2 = 0.875.
     EXPECT_NEAR(FlareEdge(1.0), 0.875, 1e-9);
@@ -62,9 +61,7 @@ TEST(LensFlarePaint, ElementOnlyPixelsFollowTheProfiles)
     // glint. Only the glow reaches it: d = 100 / 160, p = 0.375^2 = 0.140625,
     // red = green = 0.140625 * 229.5 = 32.27 -> 32; blue 0 (the colour has none).
     flare.GetLayer().Get(320, 180, r, g, b);
-    EXPECT_EQ(r, 32);
-    EXPECT_EQ(g, 32);
-    EXPECT_EQ(b, 0);
+    EXPECT_EQ(std::tuple(r, g, b), std::tuple(32, 32, 0));
 
     // Independent evaluation of the element sums at pixels away from the rays
     // (longer than 60 pixels from the primary flare) and outside the glint box.
