@@ -86,8 +86,7 @@ TEST(UndoStore, UndoRedoWalk)
     const CUndoStore::Result none = store.Undo(ctx);
     EXPECT_EQ(std::pair(none.faceKey, none.updateKind), std::pair(std::string(), 1));
     EXPECT_EQ(store.Redo(ctx).updateKind, 1);
-    EXPECT_EQ(store.GetUndoMenuText(), "&Undo\tCtrl+Z");
-    EXPECT_EQ(store.GetRedoMenuText(), "&Redo\tCtrl+Y");
+    EXPECT_EQ(std::pair(store.GetUndoMenuText(), store.GetRedoMenuText()), std::pair(std::string("&Undo\tCtrl+Z"), std::string("&Redo\tCtrl+Y")));
 
     Edit(store, v, 1, "Set 1");
     Edit(store, v, 2, "Set 2");
@@ -99,21 +98,17 @@ TEST(UndoStore, UndoRedoWalk)
     EXPECT_EQ(v.value, 2);
     EXPECT_EQ(std::pair(r.faceKey, r.updateKind), std::pair(std::string("F"), 7));
     store.Undo(ctx);
-    EXPECT_EQ(v.value, 1);
-    EXPECT_EQ(store.TopRedoDescription(), "Set 2");
-    EXPECT_EQ(store.GetRedoMenuText(), "&Redo Set 2\tCtrl+Y");
+    EXPECT_EQ(std::tuple(v.value, store.TopRedoDescription(), store.GetRedoMenuText()), std::tuple(1, "Set 2", "&Redo Set 2\tCtrl+Y"));
     store.Redo(ctx);
     EXPECT_EQ(std::tuple(v.value, store.GetUndoCount(), store.GetRedoCount()), std::tuple(2, 2u, 1u));
 
     // A new edit after an undo empties the redo stack; redo is then refused.
     Edit(store, v, 9, "Set 9");
     EXPECT_FALSE(store.CanRedo());
-    EXPECT_EQ(store.Redo(ctx).faceKey, "");
-    EXPECT_EQ(v.value, 9);
+    EXPECT_EQ(std::pair(store.Redo(ctx).faceKey, v.value), std::pair(std::string(), 9));
     for (int i = 0; i < 3; ++i)
         store.Undo(ctx);
-    EXPECT_EQ(v.value, 0);
-    EXPECT_FALSE(store.CanUndo());
+    EXPECT_TRUE(v.value == 0 && !store.CanUndo());
     for (int i = 0; i < 3; ++i)
         store.Redo(ctx);
     EXPECT_EQ(v.value, 9);
@@ -167,28 +162,23 @@ TEST(UndoStore, DepthStepsAtMostAndNoRecordLeaks)
     int live = 0;
     for (int i = 1; i <= 11; ++i)
         Edit(store, v, i, "Edit " + std::to_string(i), &live);
-    EXPECT_EQ(store.GetUndoCount(), 10u);
-    EXPECT_EQ(live, 10);
+    EXPECT_EQ(std::pair(store.GetUndoCount(), live), std::pair(std::size_t{10}, 10));
     int steps = 0;
     while (store.CanUndo()) {
         store.Undo(ctx);
         ++steps;
     }
     // Ten steps back reach the state after the first edit, which is no longer undoable.
-    EXPECT_EQ(steps, 10);
-    EXPECT_EQ(v.value, 1);
-    EXPECT_EQ(store.GetRedoCount(), 10u);
+    EXPECT_EQ(std::tuple(steps, v.value, store.GetRedoCount()), std::tuple(10, 1, 10u));
     // Redo stack capped at ten too: twelve undoable edits, undo them all.
     for (int i = 0; i < 12; ++i)
         Edit(store, v, 100 + i, "More", &live);
     EXPECT_EQ(store.GetRedoCount(), 0u);
     for (int i = 0; i < 12; ++i)
         store.Undo(ctx);
-    EXPECT_EQ(store.GetRedoCount(), 10u);
-    EXPECT_EQ(live, 10);
+    EXPECT_EQ(std::tuple(store.GetRedoCount(), live), std::tuple(10u, 10));
     store.Clear();
-    EXPECT_EQ(live, 0);
-    EXPECT_EQ(store.TopUndoDescription(), "");
+    EXPECT_EQ(std::tuple(live, store.TopUndoDescription()), std::tuple(0, ""));
 }
 
 TEST(UndoStore, StateIdsLeadBackToTheSavedState)
@@ -237,9 +227,7 @@ TEST(UndoFileCounter, NamesInRotation)
         names.push_back(counter.Acquire());
         counter.Release(names.back());
     }
-    EXPECT_EQ(names[7], "/data/internal/_undo007.tua");
-    EXPECT_TRUE(counter.HasWrapped());
-    EXPECT_EQ(counter.GetNextNumber(), 0);
+    EXPECT_EQ(std::tuple(names[7], counter.HasWrapped(), counter.GetNextNumber()), std::tuple("/data/internal/_undo007.tua", true, 0));
     EXPECT_EQ(counter.Acquire(), "/data/internal/_undo000.tua");
 
     // A name still held by a live record is skipped.
@@ -247,8 +235,7 @@ TEST(UndoFileCounter, NamesInRotation)
     const std::string first = held.Acquire(); // 000, kept
     for (int i = 1; i < CUndoFileCounter::kFileCount; ++i)
         held.Release(held.Acquire());
-    EXPECT_EQ(held.Acquire(), "_undo001.tua");
-    EXPECT_EQ(first, "_undo000.tua");
+    EXPECT_EQ(std::pair(held.Acquire(), first), std::pair(std::string("_undo001.tua"), std::string("_undo000.tua")));
 }
 
 // A box document with its own undo store, its undo files in a temporary
@@ -382,9 +369,7 @@ TEST(UndoFileCounter, ExitDeletesTheNamesUsed)
         std::fclose(std::fopen(counter.Acquire().c_str(), "wb"));
     std::fclose(std::fopen(counter.FileName(5).c_str(), "wb")); // beyond the counter: not ours
     counter.DeleteUsedFiles();
-    EXPECT_FALSE(Exists(counter.FileName(0)));
-    EXPECT_FALSE(Exists(counter.FileName(2)));
-    EXPECT_TRUE(Exists(counter.FileName(5)));
+    EXPECT_TRUE(!Exists(counter.FileName(0)) && !Exists(counter.FileName(2)) && Exists(counter.FileName(5)));
 }
 
 TEST_F(SideSnapshot, AnUnreadableRecordChangesNothingAndLeavesNoRedoStep)
@@ -413,8 +398,7 @@ TEST_F(SideSnapshot, AnUnreadableRecordChangesNothingAndLeavesNoRedoStep)
     // Nothing changed, so there is nothing to redo; the step is gone.
     EXPECT_EQ(side.GetSettings().GetInt(SideKey(kSideColor1)), static_cast<std::int32_t>(RGB(3, 0, 0)));
     EXPECT_FALSE(store.CanRedo());
-    EXPECT_EQ(store.GetUndoCount(), 1u);
-    EXPECT_EQ(store.TopUndoDescription(), "One");
+    EXPECT_EQ(std::pair(store.GetUndoCount(), store.TopUndoDescription()), std::pair(std::size_t{1}, std::string("One")));
 
     // The earlier step still undoes, and redoes back to the state it left.
     EXPECT_EQ(store.Undo(ctx).faceKey, "F");

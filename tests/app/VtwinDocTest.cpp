@@ -60,12 +60,10 @@ TEST(VtwinDoc, ProductsTabsAndNewProjects)
     CVtwinDoc doc(nullptr, &store);
     EXPECT_FALSE(doc.IsModified());
     doc.SetProduct(CreateProduct("BOX"));
-    EXPECT_TRUE(doc.IsModified());
-    ASSERT_TRUE(doc.HasProduct());
+    ASSERT_TRUE(doc.IsModified() && doc.HasProduct());
     const int faces = doc.GetProduct()->GetFaceCount();
     ASSERT_GT(faces, 0);
-    EXPECT_EQ(doc.GetTabCount(), faces + 3);
-    EXPECT_EQ(doc.GetTabName(0), doc.GetProduct()->GetFaceName(0));
+    EXPECT_EQ(std::pair(doc.GetTabCount(), doc.GetTabName(0)), std::pair(faces + 3, std::string(doc.GetProduct()->GetFaceName(0))));
     EXPECT_EQ((std::vector{doc.GetTabName(faces), doc.GetTabName(faces + 1), doc.GetTabName(faces + 2), doc.GetTabName(faces + 3),
                            doc.GetTabName(-1)}),
               (std::vector<std::string>{"Background", "Layout", "Render", "", ""}));
@@ -76,9 +74,8 @@ TEST(VtwinDoc, ProductsTabsAndNewProjects)
         backed.GetProduct()->GetOrCreateSide("F");
         std::string error;
         ASSERT_TRUE(AddBackFace(*backed.GetProduct(), error)) << error;
-        EXPECT_EQ(backed.GetTabCount(), backed.GetProduct()->GetFaceCount() + 4);
-        EXPECT_EQ(backed.GetTabName(5), "Back");
-        EXPECT_EQ(backed.GetTabName(6), std::string(code) == "BOX" ? "Background" : "CD-ROM");
+        EXPECT_EQ(std::tuple(backed.GetTabCount(), backed.GetTabName(5), backed.GetTabName(6)),
+                  std::tuple(backed.GetProduct()->GetFaceCount() + 4, "Back", std::string(code) == "BOX" ? "Background" : "CD-ROM"));
     }
 
     // A new project replaces product, objects, history and defaults.
@@ -89,8 +86,7 @@ TEST(VtwinDoc, ProductsTabsAndNewProjects)
     doc.GetDrawingDefaults().lineColour = 1;
     doc.NewProject(CreateProduct("CD"));
     EXPECT_STREQ(doc.GetProduct()->GetKindCode(), "CD");
-    EXPECT_FALSE(store.CanUndo());
-    EXPECT_EQ(doc.GetDrawingDefaults(), CDrawingDefaults{});
+    EXPECT_TRUE(!store.CanUndo() && doc.GetDrawingDefaults() == CDrawingDefaults{});
     EXPECT_EQ(std::tuple(doc.GetLayoutCount(), doc.GetTitle(), doc.GetPathName(), doc.GetTabName(0)),
               std::tuple(0u, "Untitled", "", "CD-ROM"));
 }
@@ -103,11 +99,8 @@ TEST(VtwinDoc, FaceListsComeFromTheFactoryAndAreKeptPerFace)
     CFaceObjects& f = doc.GetFaceObjects("F");
     EXPECT_EQ(&doc.GetFaceObjects("F"), &f);
     doc.GetFaceObjects("G");
-    EXPECT_EQ(g_FactoryCalls, 2);
-    EXPECT_EQ(doc.GetLayoutKey(0), "F");
-    EXPECT_EQ(doc.GetLayoutKey(1), "G");
+    EXPECT_EQ(std::tuple(g_FactoryCalls, doc.GetLayoutKey(0), doc.GetLayoutKey(1)), std::tuple(2, "F", "G"));
     EXPECT_EQ(doc.FindFaceObjects("L"), nullptr);
     doc.ClearDrawObjects();
-    EXPECT_EQ(doc.GetLayoutCount(), 0u);
-    EXPECT_EQ(doc.FindFaceObjects("F"), nullptr);
+    EXPECT_TRUE(doc.GetLayoutCount() == 0u && doc.FindFaceObjects("F") == nullptr);
 }

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -17,10 +19,7 @@ TEST(BatchJobs, CsvCellsFollowTheQuotingRules)
     // inside quotes (so row 3 starts on line 4); CRLF endings; no final newline.
     const std::string text = "a,b,c\r\n\"x,y\",\"say \"\"hi\"\"\",\"two\nlines\"\r\n,,last";
     ASSERT_TRUE(SplitCsv(text, rows, lines, error)) << error;
-    ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0], (std::vector<std::string>{"a", "b", "c"}));
-    EXPECT_EQ(rows[1], (std::vector<std::string>{"x,y", "say \"hi\"", "two\nlines"}));
-    EXPECT_EQ(rows[2], (std::vector<std::string>{"", "", "last"}));
+    EXPECT_EQ(rows, (std::vector<std::vector<std::string>>{{"a", "b", "c"}, {"x,y", "say \"hi\"", "two\nlines"}, {"", "", "last"}}));
     EXPECT_EQ(lines, (std::vector<int>{1, 2, 4}));
 
     EXPECT_FALSE(SplitCsv("a,b\n\"open,c\n", rows, lines, error));
@@ -113,11 +112,9 @@ TEST(BatchJobs, OutputsStayInTheOutputFolderRowByRow)
 TEST(RenderOverrides, VariablesFillTheirPlaceholdersOnly)
 {
     const Pairs vars{{"title", "Moon"}, {"n", "3"}, {"empty", ""}};
-    EXPECT_EQ(FillVariables("{title} vol. {n}", vars), "Moon vol. 3");
-    EXPECT_EQ(FillVariables("{unknown} {title}", vars), "{unknown} Moon");
-    EXPECT_EQ(FillVariables("a{empty}b", vars), "ab");
-    EXPECT_EQ(FillVariables("open { brace {title", vars), "open { brace {title");
-    EXPECT_EQ(FillVariables("{{title}}", vars), "{Moon}");
+    EXPECT_EQ((std::vector{FillVariables("{title} vol. {n}", vars), FillVariables("{unknown} {title}", vars), FillVariables("a{empty}b", vars),
+                           FillVariables("open { brace {title", vars), FillVariables("{{title}}", vars)}),
+              (std::vector<std::string>{"Moon vol. 3", "{unknown} Moon", "ab", "open { brace {title", "{Moon}"}));
     // A value holding braces is not filled again.
     EXPECT_EQ(FillVariables("{a}", {{"a", "{b}"}, {"b", "x"}}), "{b}");
 }
