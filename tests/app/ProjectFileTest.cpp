@@ -27,6 +27,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -136,10 +137,9 @@ TEST(ProjectFileWrite, EmptyDocumentMatchesTheHandBuiltStream)
     d.doc.OnNewDocument();
     const Bytes bytes = Written(d.doc);
     // The 16 signature bytes.
-    const Bytes signature = {0x20, 0x88, 0x87, 0x89, 0x20, 0x92, 0x94, 0x89,
-                             0x00, 0x00, 0x0E, 0xC0, 0x40, 0x07, 0xC1, 0xFA};
     ASSERT_GE(bytes.size(), 16u);
-    EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 16), signature);
+    EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 16),
+              (Bytes{0x20, 0x88, 0x87, 0x89, 0x20, 0x92, 0x94, 0x89, 0x00, 0x00, 0x0E, 0xC0, 0x40, 0x07, 0xC1, 0xFA}));
     // Whole stream: no product, so no product code follows the layout block.
     Hand expected;
     expected.head().emptyLayout();
@@ -170,8 +170,7 @@ TEST(ProjectFileWrite, LayoutBlockAndStringPrefixes)
     EXPECT_EQ(Bytes(w.Bytes().begin(), w.Bytes().begin() + 7), (Bytes{0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0, 0}));
     CArchiveReader r(w.Bytes().data(), w.Bytes().size());
     std::string back;
-    EXPECT_TRUE(r.ReadString(back));
-    EXPECT_EQ(back.size(), 0xFFFEu);
+    EXPECT_TRUE(r.ReadString(back) && back.size() == 0xFFFEu);
 }
 
 TEST(ProjectFileWrite, HasFirstPictureRuleAndPixelFlags)
@@ -190,8 +189,7 @@ TEST(ProjectFileWrite, HasFirstPictureRuleAndPixelFlags)
         CArchiveReader r(out.Bytes().data() + at, out.Bytes().size() - at);
         std::uint32_t hasFirst = 9, hasSecond = 9;
         ASSERT_TRUE(r.ReadU32(hasFirst) && r.ReadU32(hasSecond));
-        EXPECT_EQ(hasFirst, (type == 1 || type == 2 || type == 4) ? 0u : 1u) << "type " << type;
-        EXPECT_EQ(hasSecond, 0u);
+        EXPECT_EQ(std::pair(hasFirst, hasSecond), std::pair((type == 1 || type == 2 || type == 4) ? 0u : 1u, 0u)) << "type " << type;
     }
     // First pictures of sides whose key starts with a, d, l, r, u, x, y or z are stored by size only.
     for (const char* key : {"a", "d", "l", "r", "u", "x", "y", "z", "F", "L", "G", "S", "U", "D", "R"}) {
@@ -232,9 +230,7 @@ TEST(ProjectFileRead, RoundTripKeepsEverything)
 
     Doc b;
     std::string note;
-    ASSERT_TRUE(ReadInto(b, bytes, &note)) << note;
-    EXPECT_TRUE(note.empty());
-    ASSERT_TRUE(b.doc.HasProduct());
+    ASSERT_TRUE(ReadInto(b, bytes, &note) && note.empty() && b.doc.HasProduct()) << note;
     const CProduct& pa = *a.doc.GetProduct();
     const CProduct& pb = *b.doc.GetProduct();
     EXPECT_STREQ(pb.GetKindCode(), "BOX");
@@ -259,16 +255,15 @@ TEST(ProjectFileRead, RoundTripKeepsEverything)
     // the top-left pixel: ((b W + 0) / W + (a H + 0) / H) / 2 per channel).
     const CRaster* left = pb.FindSidePtr("L")->GetPicture();
     ASSERT_TRUE(left);
-    EXPECT_EQ(left->GetWidth(), 8);
-    EXPECT_EQ(RGBQUADtoRGB(left->GetPixelColor(0, 19)), RGB((200 + 10) / 2, (100 + 20) / 2, (0 + 30) / 2));
+    EXPECT_EQ(std::pair(left->GetWidth(), RGBQUADtoRGB(left->GetPixelColor(0, 19))),
+              std::pair(8, RGB((200 + 10) / 2, (100 + 20) / 2, (0 + 30) / 2)));
     // The colour background is rebuilt too.
     EXPECT_EQ(RGBQUADtoRGB(pb.FindSidePtr("G")->GetPicture()->GetPixelColor(5, 5)), RGB(1, 2, 3));
     // A working picture is not made on reading: the render makes it.
     EXPECT_EQ(pb.FindSidePtr("x")->GetPicture(), nullptr);
     // Draw objects come back byte for byte, and the drawing defaults.
     ASSERT_EQ(b.doc.GetLayoutCount(), 2u);
-    EXPECT_EQ(b.doc.GetLayoutKey(0), "F");
-    ASSERT_EQ(b.doc.GetLayoutList(0).GetObjectCount(), 2u);
+    ASSERT_EQ(std::pair(b.doc.GetLayoutKey(0), b.doc.GetLayoutList(0).GetObjectCount()), std::pair(std::string("F"), std::size_t{2}));
     std::vector<std::uint8_t> block;
     ASSERT_TRUE(b.doc.GetLayoutList(0).SaveObject(0, block));
     EXPECT_EQ(block, ObjectBlock({1, 2, 3}));
@@ -323,10 +318,8 @@ TEST(ProjectFileRead, RefusalsLeaveTheDocumentAsItWas)
         const std::string path = folder.Path() + "case.vtp";
         WriteFile(path, c.data);
         EXPECT_FALSE(d.doc.OpenProject(path)) << c.what;
-        ASSERT_EQ(d.messages.size(), 1u) << c.what;
-        EXPECT_EQ(d.messages[0], c.message) << c.what;
-        EXPECT_EQ(Written(d.doc), before) << c.what << ": the document changed";
-        EXPECT_TRUE(d.doc.HasProduct()) << c.what;
+        EXPECT_EQ(d.messages, std::vector<std::string>{c.message}) << c.what;
+        EXPECT_TRUE(Written(d.doc) == before && d.doc.HasProduct()) << c.what << ": the document changed";
     }
 }
 
@@ -393,13 +386,11 @@ TEST(ProjectFileRead, DamageIsReportedAndTheBlocksAfterItAreRecovered)
         SReadReport report;
         std::string note;
         ASSERT_TRUE(ReadInto(d, c.h.get(), &note, &report)) << note;
-        EXPECT_EQ(report.losses, c.losses);
-        EXPECT_EQ(report.damageOffset, c.damageAt);
+        EXPECT_EQ(std::pair(report.losses, report.damageOffset), std::pair(c.losses, c.damageAt));
         std::size_t objects = 0;
         for (std::size_t i = 0; i < d.doc.GetLayoutCount(); ++i)
             objects += d.doc.GetLayoutList(i).GetObjectCount();
-        EXPECT_EQ(objects, c.objects);
-        EXPECT_EQ(d.doc.HasProduct() ? d.doc.GetProduct()->GetSideCount() : 0u, c.sides);
+        EXPECT_EQ(std::pair(objects, d.doc.HasProduct() ? d.doc.GetProduct()->GetSideCount() : 0u), std::pair(c.objects, c.sides));
         EXPECT_EQ(d.doc.GetDrawingDefaults(), CDrawingDefaults{});
     }
 }
@@ -415,10 +406,8 @@ TEST(ProjectFileRead, ObjectsAndSidesOfWholeFiles)
         h.u32(0xED15ED15).u32(0x956421A7);
         h.str("CARD").emptySettings().u32(0xCA5A407A).u32(0).u32(0x51484504);
         Doc d;
-        ASSERT_TRUE(ReadInto(d, h.get()));
-        ASSERT_EQ(d.doc.GetLayoutCount(), 1u);
+        ASSERT_TRUE(ReadInto(d, h.get()) && d.doc.GetLayoutCount() == 1u && d.doc.HasProduct());
         EXPECT_EQ(d.doc.GetLayoutList(0).GetObjectCount(), 1u);
-        ASSERT_TRUE(d.doc.HasProduct());
         EXPECT_STREQ(d.doc.GetProduct()->GetKindCode(), "CARD");
         // Only the five settings older files lack (RoundTripKeepsEverything has their values).
         EXPECT_EQ(d.doc.GetProduct()->GetSettings().Ints().GetCount(), 5u);
@@ -430,12 +419,11 @@ TEST(ProjectFileRead, ObjectsAndSidesOfWholeFiles)
         h.u32(0xFEEDBAC7).str("F").u32(0x87654321).emptySettings().u32(0).u32(0).u32(0xFEDCBA90).u32(0x7CABDEEF);
         h.u32(0x51484504);
         Doc d;
-        ASSERT_TRUE(ReadInto(d, h.get()));
-        ASSERT_TRUE(d.doc.HasProduct());
+        ASSERT_TRUE(ReadInto(d, h.get()) && d.doc.HasProduct());
         const CSide* f = d.doc.GetProduct()->FindSidePtr("F");
         ASSERT_TRUE(f);
-        EXPECT_TRUE(f->GetSettings().IsEmpty());
-        EXPECT_EQ(f->GetPicture(), nullptr); // type 0 without a stored picture: nothing to rebuild
+        // Type 0 without a stored picture: nothing to rebuild.
+        EXPECT_TRUE(f->GetSettings().IsEmpty() && f->GetPicture() == nullptr);
     }
 }
 
@@ -477,8 +465,7 @@ TEST(ProjectFileSave, FailedSaveLeavesTheOldFileUntouched)
     Doc d;
     FillProject(d.doc);
     ASSERT_TRUE(d.doc.SaveProject(path));
-    EXPECT_FALSE(d.doc.IsModified());
-    EXPECT_EQ(d.doc.GetTitle(), "box.vtp");
+    EXPECT_TRUE(!d.doc.IsModified() && d.doc.GetTitle() == "box.vtp");
     const Bytes saved = ReadFile(path);
     ASSERT_FALSE(saved.empty());
 
@@ -494,10 +481,8 @@ TEST(ProjectFileSave, FailedSaveLeavesTheOldFileUntouched)
     d.doc.SetFaceObjects("S", std::make_unique<CFailingObjects>());
     d.doc.SetModifiedFlag();
     EXPECT_FALSE(d.doc.SaveProject(path));
-    ASSERT_EQ(d.messages.size(), 1u);
-    EXPECT_EQ(d.messages[0], "Out of memory");
-    EXPECT_EQ(ReadFile(path), saved);
-    EXPECT_TRUE(d.doc.IsModified());
+    EXPECT_EQ(d.messages, std::vector<std::string>{"Out of memory"});
+    EXPECT_TRUE(ReadFile(path) == saved && d.doc.IsModified());
     d.doc.SetFaceObjects("S", CRecordFaceObjects::Make());
 
     // 2. The disk fills up part-way (a file size limit stands in for a full
@@ -517,8 +502,7 @@ TEST(ProjectFileSave, FailedSaveLeavesTheOldFileUntouched)
         EXPECT_FALSE(ok);
         ASSERT_EQ(d.messages.size(), 2u);
         EXPECT_NE(d.messages[1].find("could not be saved to " + path), std::string::npos) << d.messages[1];
-        EXPECT_EQ(ReadFile(path), saved);
-        EXPECT_EQ(folder.Entries(), std::vector<std::string>{"box.vtp"});
+        EXPECT_TRUE(ReadFile(path) == saved && folder.Entries() == std::vector<std::string>{"box.vtp"});
     }
 
     // 3. A folder that does not exist.
@@ -555,9 +539,7 @@ TEST(ProjectFileRead, OpeningEmptiesTheUndoStore)
     EXPECT_TRUE(d.undo.CanUndo());
     // ...an opened one empties it.
     ASSERT_TRUE(d.doc.OpenProject(folder.Path() + "p.vtp"));
-    EXPECT_FALSE(d.undo.CanUndo());
-    EXPECT_FALSE(d.doc.IsModified());
-    EXPECT_EQ(d.doc.GetPathName(), folder.Path() + "p.vtp");
+    EXPECT_TRUE(!d.undo.CanUndo() && !d.doc.IsModified() && d.doc.GetPathName() == folder.Path() + "p.vtp");
 }
 
 TEST(ProjectFileRead, AnAppearanceTooLargeToBuildIsLeftOutNotRefused)
@@ -579,12 +561,10 @@ TEST(ProjectFileRead, AnAppearanceTooLargeToBuildIsLeftOutNotRefused)
     h.u32(0x51484504);
     Doc d;
     std::string note;
-    ASSERT_TRUE(ReadInto(d, h.get(), &note)) << note;
-    ASSERT_TRUE(d.doc.HasProduct());
-    EXPECT_EQ(d.doc.GetProduct()->FindSidePtr("F")->GetPicture(), nullptr);
-    EXPECT_EQ(d.doc.GetProduct()->FindSidePtr("F")->GetSettings().GetInt(SideKey(kSideBaseWidth)), 40000);
-    ASSERT_NE(d.doc.GetProduct()->FindSidePtr("G")->GetPicture(), nullptr);
-    EXPECT_EQ(d.doc.GetProduct()->FindSidePtr("G")->GetPicture()->GetWidth(), 3);
+    ASSERT_TRUE(ReadInto(d, h.get(), &note) && d.doc.HasProduct()) << note;
+    const CSide &f = *d.doc.GetProduct()->FindSidePtr("F"), &g = *d.doc.GetProduct()->FindSidePtr("G");
+    EXPECT_TRUE(f.GetPicture() == nullptr && f.GetSettings().GetInt(SideKey(kSideBaseWidth)) == 40000);
+    EXPECT_TRUE(g.GetPicture() && g.GetPicture()->GetWidth() == 3);
 }
 
 TEST(ProjectFileOpen, DamagedFilesOpenAsUntitledCopiesOrAreRefused)
@@ -610,10 +590,8 @@ TEST(ProjectFileOpen, DamagedFilesOpenAsUntitledCopiesOrAreRefused)
     ASSERT_TRUE(copy.doc.OpenProject(path, EDamagedFile::UntitledCopy, true));
     EXPECT_EQ(copy.messages,
               std::vector<std::string>{"box.vtp" + lost + " It is opened as an untitled copy; the file is left as it is."});
-    EXPECT_TRUE(copy.doc.HasProduct());
-    EXPECT_EQ(copy.doc.GetPathName(), "");
-    EXPECT_EQ(copy.doc.GetTitle(), "Untitled");
-    EXPECT_TRUE(copy.doc.IsModified());
+    EXPECT_EQ(std::tuple(copy.doc.HasProduct(), copy.doc.GetPathName(), copy.doc.GetTitle(), copy.doc.IsModified()),
+              std::tuple(true, "", "Untitled", true));
     EXPECT_EQ(ReadFile(path), bytes);
 
     // A file without a product is refused where one is needed; such a document is never saved.
@@ -642,8 +620,7 @@ TEST(ProjectLockFile, LiveLocksAreHeldStaleOnesTakenOver)
     writeLock(static_cast<long>(::getppid()));  // a live process of this host
     CProjectLockFile lock;
     EXPECT_EQ(lock.Take(project, holder), CProjectLockFile::ETake::Held);
-    EXPECT_EQ(holder.user, "anna");
-    EXPECT_EQ(holder.pid, static_cast<long>(::getppid()));
+    EXPECT_EQ(std::pair(holder.user, holder.pid), std::pair(std::string("anna"), static_cast<long>(::getppid())));
 
     const pid_t child = ::fork();
     if (child == 0)
