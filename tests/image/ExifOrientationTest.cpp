@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 using testutil::Bytes;
 
 namespace {
@@ -98,9 +100,7 @@ TEST(ExifOrientation, DamagedOrMissingDataReadsAsUpright)
         {"two values", twoValues}, {"no orientation", noTag}, {"empty", Bytes()},
         {"identifier only", Bytes().raw({'E', 'x', 'i', 'f', 0, 0})},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(ReadExifOrientation(c.data.data(), c.data.size()), 1) << c.what;
-    }
+    for (const auto& c : cases) EXPECT_EQ(ReadExifOrientation(c.data.data(), c.data.size()), 1) << c.what;
     EXPECT_EQ(ReadExifOrientation(nullptr, 100), 1);
 }
 
@@ -128,8 +128,7 @@ TEST(ExifOrientation, EachOrientationShowsThePictureAsMeant)
             CRaster shown = stored;
             ASSERT_TRUE(ApplyOrientation(shown, o)) << o;
             const bool transposed = o >= 5;
-            ASSERT_EQ(shown.GetWidth(), transposed ? H : W) << o;
-            ASSERT_EQ(shown.GetHeight(), transposed ? W : H) << o;
+            ASSERT_EQ(std::pair(shown.GetWidth(), shown.GetHeight()), transposed ? std::pair(H, W) : std::pair(W, H)) << o;
             for (int r = 0; r < shown.GetHeight(); ++r) {
                 for (int c = 0; c < shown.GetWidth(); ++c) {
                     const auto [sc, sr] = source(o, c, r, W, H);

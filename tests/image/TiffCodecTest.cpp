@@ -18,6 +18,7 @@
 #include <functional>
 #include <iterator>
 #include <random>
+#include <tuple>
 
 using testutil::Bytes;
 using testutil::TempDir;
@@ -158,11 +159,8 @@ TEST(TiffDecode, RgbInEveryCompressionStripsTilesAndPlanes)
         const auto data = RandomBytes(RowBytes(s) * s.height * (s.planar == PLANARCONFIG_SEPARATE ? 3 : 1), 17);
         const Bytes file = WriteTiff(s, data);
         CRaster image = DecodeOk(file, IMAGE_TYPE_UNKNOWN); // found by detection
-        EXPECT_EQ(image.GetType(), IMAGE_TYPE_TIFF) << v.what;
-        EXPECT_EQ(image.GetBpp(), 24) << v.what;
-        ASSERT_EQ(image.GetWidth(), static_cast<int>(s.width)) << v.what;
-        ASSERT_EQ(image.GetHeight(), static_cast<int>(s.height)) << v.what;
-        EXPECT_FALSE(image.HasAlpha()) << v.what;
+        ASSERT_EQ(std::tuple(image.GetType(), image.GetBpp(), image.GetWidth(), image.GetHeight(), image.HasAlpha()),
+                  std::tuple(IMAGE_TYPE_TIFF, 24, static_cast<int>(s.width), static_cast<int>(s.height), false)) << v.what;
         const std::size_t rowBytes = RowBytes(s);
         for (std::uint32_t r = 0; r < s.height; ++r)
             for (std::uint32_t x = 0; x < s.width; ++x) {
@@ -283,8 +281,7 @@ TEST(TiffDecode, OrientationTagTurnsThePictureUpright)
     STiffSpec s{.width = 3, .height = 2, .orientation = ORIENTATION_RIGHTTOP};
     const auto data = RandomBytes(3 * 3 * 2, 5);
     CRaster image = DecodeOk(WriteTiff(s, data));
-    ASSERT_EQ(image.GetWidth(), 2);
-    ASSERT_EQ(image.GetHeight(), 3);
+    ASSERT_EQ(std::pair(image.GetWidth(), image.GetHeight()), std::pair(2, 3));
     for (int r = 0; r < 3; ++r)
         for (int c = 0; c < 2; ++c) {
             const std::uint8_t* p = &data[(std::size_t(1 - c) * 3 + r) * 3];
