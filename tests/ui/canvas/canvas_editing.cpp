@@ -50,10 +50,8 @@ private slots:
             CDrawObject* o = Front().GetObject(n - 1);
             QCOMPARE(QString(o->GetKindName()), QString(c.kind));
             // Stored exactly as the two points give it, unnormalised.
-            QCOMPARE(o->GetX1(), 10 + n - 1);
-            QCOMPARE(o->GetY1(), 80);
-            QCOMPARE(o->GetX2(), 60 + n - 1);
-            QCOMPARE(o->GetY2(), 20);
+            QCOMPARE(QRect(QPoint(o->GetX1(), o->GetY1()), QPoint(o->GetX2(), o->GetY2())),
+                     QRect(QPoint(10 + n - 1, 80), QPoint(60 + n - 1, 20)));
             if (o->HasStyle())
                 QCOMPARE(o->GetStyle(), c.style);
             QCOMPARE(o->GetSelection(), kSelectDominant);
@@ -63,9 +61,9 @@ private slots:
         }
         // New shapes take the document's colours: line 0xFF0000, fill 0x0000FF;
         // a line takes the line colour for both.
-        QCOMPARE(Front().GetObject(0)->GetLineColour(), COLORREF(0xFF0000));
-        QCOMPARE(Front().GetObject(0)->GetFillColour(), COLORREF(0x0000FF));
-        QCOMPARE(Front().GetObject(6)->GetFillColour(), COLORREF(0xFF0000));
+        QCOMPARE((std::array{Front().GetObject(0)->GetLineColour(), Front().GetObject(0)->GetFillColour(),
+                             Front().GetObject(6)->GetFillColour()}),
+                 (std::array<COLORREF, 3>{0xFF0000, 0x0000FF, 0xFF0000}));
         // Exactly one dominant object: the last one drawn.
         int dominant = 0;
         for (std::size_t i = 0; i < Front().GetObjectCount(); ++i)
@@ -99,11 +97,9 @@ private slots:
         QCOMPARE(int(Front().GetObjectCount()), 1);
         auto* poly = dynamic_cast<CDrawPoly*>(Front().GetObject(0));
         QVERIFY(poly);
-        QCOMPARE(QString(poly->GetKindName()), QStringLiteral("Polygon"));
-        QCOMPARE(poly->GetStyle(), 1u);
+        QCOMPARE(std::pair(QString(poly->GetKindName()), poly->GetStyle()), std::pair(QStringLiteral("Polygon"), 1u));
         QVERIFY(poly->GetPoints() == (std::vector<CDrawPoint>{{10, 10}, {10, 10}, {60, 10}, {60, 50}, {62, 52}}));
-        QCOMPARE(poly->GetMinX(), 10);
-        QCOMPARE(poly->GetMaxY(), 52);
+        QCOMPARE(Box(*poly), QRect(QPoint(10, 10), QPoint(62, 52)));
         QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()),
                  QStringLiteral("Draw Filled Polygon"));
 
@@ -125,15 +121,12 @@ private slots:
         Click(5, 5);  // on nothing: clears the selection
         QCOMPARE(int(a->GetSelection() + b->GetSelection() + c->GetSelection()), 0);
 
-        DragFace(5, 95, 90, 55);  // a and b
-        QCOMPARE(a->GetSelection(), kSelectOn);
-        QCOMPARE(b->GetSelection(), kSelectDominant);  // the front one
-        QCOMPARE(c->GetSelection(), kSelectNone);
-
+        const auto selection = [&] { return std::array{a->GetSelection(), b->GetSelection(), c->GetSelection()}; };
+        DragFace(5, 95, 90, 55);  // a and b, the front one dominant
+        QCOMPARE(selection(), (std::array{kSelectOn, kSelectDominant, kSelectNone}));
         Repaint();
         Click(130, 20, Qt::ShiftModifier);  // adds c
-        QCOMPARE(c->GetSelection(), kSelectOn);
-        QCOMPARE(b->GetSelection(), kSelectDominant);
+        QCOMPARE(selection(), (std::array{kSelectOn, kSelectDominant, kSelectOn}));
 
         QCOMPARE(CUndoStore::Instance().GetUndoCount(), depth);
     }
@@ -142,8 +135,7 @@ private slots:
     {
         CDrawObject* r = DrawRect(20, 80, 60, 40);
         DragFace(40, 60, 50, 50);  // body: moves by (10, -10)
-        QCOMPARE(r->GetMinX(), 30);
-        QCOMPARE(r->GetMinY(), 30);
+        QCOMPARE(Box(*r), QRect(QPoint(30, 30), QPoint(70, 70)));
         QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Move Rectangle"));
         Repaint();
         // Left handle (4, middle-left) at (30, 50) dragged 60 to the right: past
@@ -156,8 +148,7 @@ private slots:
         // Undo twice returns the first box.
         Run(ID_EDIT_UNDO);
         Run(ID_EDIT_UNDO);
-        QCOMPARE(Front().GetObject(0)->GetMinX(), 20);
-        QCOMPARE(Front().GetObject(0)->GetMaxY(), 80);
+        QCOMPARE(Box(*Front().GetObject(0)), QRect(QPoint(20, 40), QPoint(60, 80)));
     }
 
     // A guide dragged from the left ruler; a move that brings the
@@ -257,16 +248,13 @@ private slots:
         DragFace(5, 95, 90, 55);
         Repaint();
         DragFace(20, 80, 30, 70);  // grab a's body, move both by (10, -10)
-        QCOMPARE(a->GetMinX(), 20);
-        QCOMPARE(b->GetMinX(), 60);
-        QCOMPARE(b->GetMaxY(), 80);
+        QCOMPARE(std::pair(Box(*a), Box(*b)), std::pair(QRect(QPoint(20, 50), QPoint(50, 80)), QRect(QPoint(60, 50), QPoint(90, 80))));
         QCOMPARE(m_frame->Action(ID_EDIT_UNDO)->text(), QStringLiteral("&Undo Move Objects\tCtrl+Z"));
         Run(ID_EDIT_UNDO);
-        QCOMPARE(Front().GetObject(0)->GetMinX(), 10);
-        QCOMPARE(Front().GetObject(1)->GetMinX(), 50);
-        // The selection comes back with the objects.
-        QCOMPARE(Front().GetObject(1)->GetSelection(), kSelectDominant);
-        QCOMPARE(Front().GetObject(0)->GetSelection(), kSelectOn);
+        // Both back, and the selection with them.
+        QCOMPARE(std::pair(Front().GetObject(0)->GetMinX(), Front().GetObject(1)->GetMinX()), std::pair(10, 50));
+        QCOMPARE(std::pair(Front().GetObject(0)->GetSelection(), Front().GetObject(1)->GetSelection()),
+                 std::pair(kSelectOn, kSelectDominant));
     }
 
     void renderingShowsItsProgressInTheStatusBar()
@@ -310,8 +298,7 @@ private slots:
         QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()),
                  QStringLiteral("Reposition Lens Flare"));
         Run(ID_EDIT_UNDO);
-        QCOMPARE(s.GetReal(ModelKey(33)), 0.8);
-        QCOMPARE(s.GetReal(ModelKey(34)), 0.7);
+        QCOMPARE(std::pair(s.GetReal(ModelKey(33)), s.GetReal(ModelKey(34))), std::pair(0.8, 0.7));
         // With the flare off a click changes nothing.
         s.SetInt(ModelKey(31), 0);
         QTest::mouseClick(page, Qt::LeftButton, {}, r.center());
@@ -354,8 +341,7 @@ private slots:
             QTest::keyClick(&Canvas(), Qt::Key_Right);
         QTest::keyClick(&Canvas(), Qt::Key_Up);
         Run(ID_NUDGE_UP);
-        QCOMPARE(a->GetMinX(), 10 + 5);
-        QCOMPARE(a->GetMaxY(), 60 + 2);
+        QCOMPARE(std::pair(a->GetMinX(), a->GetMaxY()), std::pair(10 + 5, 60 + 2));
         QCOMPARE(CUndoStore::Instance().GetUndoCount(), steps + 1);
         QCOMPARE(m_frame->Action(ID_EDIT_UNDO)->text(), QStringLiteral("&Undo Nudge Right Rectangle\tCtrl+Z"));
 
@@ -382,8 +368,7 @@ private slots:
         // Undoing the selection, then the first run, puts a back where it was drawn.
         Run(ID_EDIT_UNDO);
         Run(ID_EDIT_UNDO);
-        QCOMPARE(Front().GetObject(0)->GetMinX(), 10);
-        QCOMPARE(Front().GetObject(0)->GetMaxY(), 60);
+        QCOMPARE(std::pair(Front().GetObject(0)->GetMinX(), Front().GetObject(0)->GetMaxY()), std::pair(10, 60));
 
         // Without a selection the arrow keys move nothing and record nothing.
         Repaint();
