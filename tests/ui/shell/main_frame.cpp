@@ -70,13 +70,11 @@ private slots:
         QCOMPARE(m_frame->View()->TabNames(),
                  (QStringList{"Front", "Left", "Right", "Top", "Bottom", "Background", "Layout", "Render"}));
         // Face entries of faces a box lacks are not in the View menu.
-        QVERIFY(!m_frame->Action(ID_TAB_SPINE)->isVisible());
-        QVERIFY(!m_frame->Action(ID_TAB_CDROM)->isVisible());
-        QVERIFY(m_frame->Action(ID_TAB_FRONT)->isVisible());
+        QCOMPARE((std::array{m_frame->Action(ID_TAB_SPINE)->isVisible(), m_frame->Action(ID_TAB_CDROM)->isVisible(),
+                             m_frame->Action(ID_TAB_FRONT)->isVisible()}),
+                 (std::array{false, false, true}));
         // The tab strip is really there.
-        QTabBar* tabs = m_frame->View()->TabBar();
-        QVERIFY(tabs->isVisible());
-        QVERIFY(tabs->height() >= 16);
+        QVERIFY(m_frame->View()->TabBar()->isVisible() && m_frame->View()->TabBar()->height() >= 16);
     }
 
     void everyToolbarButtonHasAnIcon()
@@ -95,9 +93,9 @@ private slots:
         QVERIFY(!m_frame->RunCommand(ID_TAB_PREVIOUS));
         QVERIFY(m_frame->RunCommand(ID_TAB_RENDER));
         QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Render"));
-        QVERIFY(m_frame->Action(ID_TAB_RENDER)->isChecked());
-        QVERIFY(!m_frame->Action(ID_TAB_FRONT)->isChecked());
-        QVERIFY(!m_frame->Action(ID_TAB_NEXT)->isEnabled());
+        QCOMPARE((std::array{m_frame->Action(ID_TAB_RENDER)->isChecked(), m_frame->Action(ID_TAB_FRONT)->isChecked(),
+                             m_frame->Action(ID_TAB_NEXT)->isEnabled()}),
+                 (std::array{true, false, false}));
         QVERIFY(m_frame->RunCommand(ID_TAB_PREVIOUS));
         QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Layout"));
         // No face tab: no zoom.
@@ -130,8 +128,7 @@ private slots:
     {
         GiveBoxProduct(*m_frame);
         m_frame->RunCommand(ID_ZOOM_200);
-        QVERIFY(m_frame->Action(ID_ZOOM_200)->isChecked());
-        QVERIFY(!m_frame->Action(ID_ZOOM_FIT)->isChecked());
+        QVERIFY(m_frame->Action(ID_ZOOM_200)->isChecked() && !m_frame->Action(ID_ZOOM_FIT)->isChecked());
         QCOMPARE(m_frame->Action(ID_ZOOM_CUSTOM)->text(), QStringLiteral("&Custom Zoom (200%)..."));
         m_frame->RunCommand(ID_ZOOM_IN);
         QCOMPARE(m_frame->Action(ID_ZOOM_CUSTOM)->text(), QStringLiteral("&Custom Zoom (400%)..."));
@@ -241,8 +238,7 @@ private slots:
         QVERIFY(m_frame->OpenProject(path));
         CDrawObjectList& front = FaceList(*m_frame, "F");
         QCOMPARE(int(front.GetObjectCount()), 1);
-        QCOMPARE(front.GetObject(0)->GetMinX(), 10);
-        QCOMPARE(front.GetObject(0)->GetMaxY(), 90);
+        QCOMPARE(Box(*front.GetObject(0)), QRect(QPoint(10, 50), QPoint(50, 90)));
         QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Front"));
 
         // A project opened before the window is first shown still gets its tab strip.
@@ -257,11 +253,9 @@ private slots:
 
         // A file that is not a project leaves the document as it was.
         const QString bad = m_dir.filePath(QStringLiteral("bad.vtp"));
-        {
-            QFile f(bad);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("not a project at all");
-        }
+        QFile f(bad);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("not a project at all") > 0);
+        f.close();
         m_messages.messages.clear();
         QVERIFY(!m_frame->OpenProject(bad));
         QCOMPARE(m_messages.messages.size(), 1);
@@ -318,9 +312,7 @@ private slots:
         m_frame->showMinimized();
         QVERIFY(m_frame->isMinimized());
         m_frame->Activate();
-        QVERIFY(!m_frame->isMinimized());
-        QVERIFY(m_frame->isMaximized());
-        QVERIFY(m_frame->isVisible());
+        QVERIFY(!m_frame->isMinimized() && m_frame->isMaximized() && m_frame->isVisible());
     }
 
     void aHandedOverProjectWaitsForTheOpenDialog()
@@ -369,8 +361,7 @@ private slots:
         });
         QVERIFY(m_frame->RunCommand(ID_RENDER_TO_CLIPBOARD));
         disconnect(connection);
-        QVERIFY(asked);
-        QVERIFY(!replacedDuringRender);
+        QVERIFY(asked && !replacedDuringRender);
         QVERIFY(!m_frame->View()->RenderPage()->Picture().isNull());
         QTRY_COMPARE(QString::fromStdString(m_frame->Document()->GetPathName()), path);
 
@@ -415,8 +406,7 @@ private slots:
         auto* app = static_cast<CVtwinApplication*>(QCoreApplication::instance());
         QEvent event(QEvent::User);
         QVERIFY(!app->notify(&thrower, &event));
-        QCOMPARE(m_messages.messages.size(), 1);
-        QVERIFY(m_messages.messages[0].contains(QLatin1String("broken handler")));
+        QVERIFY(m_messages.messages.size() == 1 && m_messages.messages[0].contains(QLatin1String("broken handler")));
         QVERIFY(m_frame->Document()->HasProduct());
     }
 };
