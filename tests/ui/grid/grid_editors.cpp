@@ -53,9 +53,7 @@ private slots:
             editorRect = d.geometry();
             auto& e = static_cast<CInPlaceEditor&>(d);
             // -60 .. 60 runs on a track bar of 0 .. 120.
-            QCOMPARE(e.Slider()->minimum(), 0);
-            QCOMPARE(e.Slider()->maximum(), 120);
-            QCOMPARE(e.SliderValue(), 10);
+            QCOMPARE((std::array{e.Slider()->minimum(), e.Slider()->maximum(), e.SliderValue()}), (std::array{0, 120, 10}));
             e.SetSliderValue(-45);
         });
         const int row = m_grid->FindRow("X Rotation");
@@ -186,9 +184,8 @@ private slots:
         const QRect item = m_grid->visualItemRect(m_grid->item(row));
         const int viewportWidth = m_grid->viewport()->width();
         const QPoint valueLeft = m_grid->viewport()->mapToGlobal(QPoint(viewportWidth * 7 / 10, item.top()));
-        QCOMPARE(editorRect.topLeft(), valueLeft);
-        QCOMPARE(editorRect.right(), m_grid->viewport()->mapToGlobal(QPoint(viewportWidth - 1, 0)).x());
-        QCOMPARE(editorRect.height(), item.height());
+        QCOMPARE(editorRect, QRect(valueLeft, QPoint(m_grid->viewport()->mapToGlobal(QPoint(viewportWidth - 1, 0)).x(),
+                                                     valueLeft.y() + item.height() - 1)));
         QCOMPARE(Settings().GetInt(ModelKey(kSetBevelSize)), 10);
         QVERIFY(!m_frame->Document()->GetUndoStore().CanUndo());
         SetMessageHooks(nullptr, nullptr);

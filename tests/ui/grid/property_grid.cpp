@@ -58,10 +58,10 @@ private slots:
             "Y Position", "Elevation", "Lens", "Framing", "[Reflection]", "Reflection", "[Shadows]", "Shadows", "Lights", "Color",
             "Style", "Softness"};
         QCOMPARE(start, expected);
-        QCOMPARE(FindLabel(rows, "Color Balance", "Brightness")->value, std::string("100%"));
-        QCOMPARE(FindLabel(rows, "Shadows", "Lights")->value, std::string("256"));  // 0x100
-        QCOMPARE(FindLabel(rows, "Shadows", "Color")->value, std::to_string(0x808080));
-        QCOMPARE(FindLabel(rows, "Shadows", "Style")->value, std::string("Best"));
+        const auto value = [&rows](const char* section, const char* label) { return FindLabel(rows, section, label)->value; };
+        // Lights 0x100, shadow colour 0x808080.
+        QVERIFY((std::array{value("Color Balance", "Brightness"), value("Shadows", "Lights"), value("Shadows", "Color"),
+                            value("Shadows", "Style")}) == (std::array<std::string, 4>{"100%", "256", "8421504", "Best"}));
 
         // Bevel on shows Style and Size; Color only for "Color Fade".
         SetM(Product(), kSetBevel, 1);
@@ -117,14 +117,12 @@ private slots:
         // Binders show the face image rows on the spine and left faces.
         const std::vector<CGridRow> spine = BuildFaceRows(*binder, 'S');
         QCOMPARE(Labels(spine), QStringList({"[Spine Image]", "Image"}));
-        QCOMPARE(spine[1].value, std::string("Double Click To Edit"));
-        QCOMPARE(spine[1].id, kFaceImageRowId);
-        QCOMPARE(spine[1].category, 'S');
+        QVERIFY(std::tuple(spine[1].value, spine[1].id, spine[1].category) ==
+                std::tuple(std::string("Double Click To Edit"), kFaceImageRowId, 'S'));
         // Their page edges show the page settings with the three depths.
         const std::vector<CGridRow> edge = BuildFaceRows(*binder, 'r');
         QCOMPARE(Labels(edge), QStringList({"[Page Settings]", "Page Depth %", "Paper Color", "Page Edges"}));
-        QCOMPARE(edge[1].value, std::string("10% / 80% / 10%"));
-        QCOMPARE(edge[1].id, 134u);
+        QVERIFY(std::pair(edge[1].value, edge[1].id) == std::pair(std::string("10% / 80% / 10%"), 134u));
 
         // The CD-ROM face names the chosen image.
         const std::vector<CGridRow> cd = BuildFaceRows(*binder, 'C', "Blue Disc");
@@ -292,9 +290,7 @@ private slots:
         m_grid->EditRow(row);
         SetFacePictureChooser(nullptr);
         const CRaster* front = Product().FindSidePtr("F")->GetPicture();
-        QVERIFY(front);
-        QCOMPARE(front->GetWidth(), 60);
-        QCOMPARE(front->GetHeight(), 40);
+        QVERIFY(front && front->GetWidth() == 60 && front->GetHeight() == 40);
         QCOMPARE(int(front->GetBits(20)[3 * 30 + 1]), 0);  // red, not white (the fitting is the core's)
         QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(), std::string("&Undo Modify Front Image\tCtrl+Z"));
         // The rendering is brought up to date before the undo, which must make it stale again.
@@ -344,8 +340,8 @@ private slots:
             m_grid->EditRow(row);
         }
         QCOMPARE(m_messages.messages, QStringList{"Width must be between 50 and 10000 pixels."});
-        QCOMPARE(Settings().GetInt(ModelKey(kSetRenderWidth)), 300);
-        QCOMPARE(Settings().GetInt(ModelKey(kSetRenderHeight)), 200);
+        QCOMPARE(std::pair(Settings().GetInt(ModelKey(kSetRenderWidth)), Settings().GetInt(ModelKey(kSetRenderHeight))),
+                 std::pair(300, 200));
         QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(), std::string("&Undo Set Rendering Size to 300x200\tCtrl+Z"));
 
         // A white 60 x 40 front becomes gradient style 0 of white and black:

@@ -162,8 +162,7 @@ private slots:
         std::string message;
         const std::unique_ptr<CRaster> back = LoadPicture(Path("cover.png").toStdString(), message);
         QVERIFY2(back, message.c_str());
-        QCOMPARE(back->GetWidth(), 90);
-        QCOMPARE(back->GetHeight(), 70);
+        QCOMPARE(QSize(back->GetWidth(), back->GetHeight()), QSize(90, 70));
         for (int y = 0; y < 70; ++y)
             QVERIFY(std::memcmp(back->GetBits(y), Rendering().GetBits(y), 90 * 3) == 0);
         QCOMPARE(m_qualityShown, 0);
@@ -253,9 +252,7 @@ private slots:
         QVERIFY(m_frame->RunCommand(ID_RENDER_CUT_OUT_TO_CLIPBOARD));
         QCOMPARE(m_messages.messages.size(), 0);
         const QMimeData* data = QApplication::clipboard()->mimeData();
-        QVERIFY(data);
-        QVERIFY(data->hasImage());
-        QVERIFY(data->hasFormat(QStringLiteral("image/png")));
+        QVERIFY(data && data->hasImage() && data->hasFormat(QStringLiteral("image/png")));
         QImage cut;
         QVERIFY(cut.loadFromData(data->data(QStringLiteral("image/png")), "PNG"));
         cut = cut.convertToFormat(QImage::Format_ARGB32);
@@ -277,9 +274,7 @@ private slots:
             cancel->click();
         });
         QVERIFY(m_frame->RunCommand(ID_RENDER_CUT_OUT_TO_CLIPBOARD));
-        QVERIFY(cancelShown);
-        QVERIFY(cancel->isHidden());
-        QVERIFY(QApplication::clipboard()->image().isNull());
+        QVERIFY(cancelShown && cancel->isHidden() && QApplication::clipboard()->image().isNull());
         QCOMPARE(m_messages.messages.size(), 0);
     }
 
@@ -329,9 +324,9 @@ private slots:
         QVERIFY(picture.top() >= bar->sizeHint().height());
         QVERIFY(picture.bottom() < 400 && picture.left() >= 0 && picture.right() < 400);
         QVERIFY(std::abs(picture.width() * 70 - picture.height() * 90) <= 90);
-        QCOMPARE(bar->Button(kRenderCompleteCopy)->text(), QStringLiteral("Yes - &Copy to Clipboard"));
-        QCOMPARE(bar->Button(kRenderCompleteSave)->text(), QStringLiteral("Yes - Save to &File"));
-        QCOMPARE(bar->Button(kRenderCompleteNo)->text(), QStringLiteral("&No"));
+        QCOMPARE((QStringList{bar->Button(kRenderCompleteCopy)->text(), bar->Button(kRenderCompleteSave)->text(),
+                              bar->Button(kRenderCompleteNo)->text()}),
+                 (QStringList{"Yes - &Copy to Clipboard", "Yes - Save to &File", "&No"}));
         bar->Button(kRenderCompleteNo)->click();
         QVERIFY(bar->isHidden());
         QCOMPARE(GetPromptRenderNoAsk(&m_folders->UserSettings()), 0);
