@@ -63,24 +63,20 @@ TEST(RenderToFace, RectangleFillAndBorderFollowTheStyle)
     rect.SetFillColour(0x00FF00);
     rect.SetStyle(kStyleFilled);
     rect.RenderToFace(face);
-    EXPECT_EQ(FindInk(face, 0x00FF00).count, 7 * 9);
-    EXPECT_EQ(FindInk(face, 0x0000FF).count, 0);  // no border with style 1
-    EXPECT_EQ(At(face, 2, 4), 0x00FF00u);
-    EXPECT_EQ(At(face, 8, 12), 0x00FF00u);
-    EXPECT_EQ(At(face, 9, 12), kGrey);
+    // Filled 7 x 9 from corner to corner, no border with style 1.
+    EXPECT_EQ(std::pair(FindInk(face, 0x00FF00).count, FindInk(face, 0x0000FF).count), std::pair(7 * 9, 0));
+    EXPECT_EQ((std::array{At(face, 2, 4), At(face, 8, 12), At(face, 9, 12)}), (std::array<COLORREF, 3>{0x00FF00, 0x00FF00, kGrey}));
 
     rect.SetStyle(kStyleOutlinedFilled);
     rect.RenderToFace(face);
-    EXPECT_EQ(FindInk(face, 0x0000FF).count, 2 * 7 + 2 * 7);  // the box's edge pixels
-    EXPECT_EQ(FindInk(face, 0x00FF00).count, 5 * 7);
-    EXPECT_EQ(At(face, 2, 8), 0x0000FFu);
-    EXPECT_EQ(At(face, 3, 8), 0x00FF00u);
+    // The box's edge pixels border the fill inside them.
+    EXPECT_EQ(std::pair(FindInk(face, 0x0000FF).count, FindInk(face, 0x00FF00).count), std::pair(2 * 7 + 2 * 7, 5 * 7));
+    EXPECT_EQ(std::pair(At(face, 2, 8), At(face, 3, 8)), std::pair(COLORREF(0x0000FF), COLORREF(0x00FF00)));
 
     CRaster outline = FilledFace(20, 20, kGrey);
     rect.SetStyle(kStyleOutlined);
     rect.RenderToFace(outline);
-    EXPECT_EQ(FindInk(outline, 0x0000FF).count, 28);
-    EXPECT_EQ(At(outline, 5, 8), kGrey);
+    EXPECT_EQ(std::pair(FindInk(outline, 0x0000FF).count, At(outline, 5, 8)), std::pair(28, kGrey));
 }
 
 TEST(RenderToFace, LinesIncludeBothEndsAndSurviveHugeCoordinates)
@@ -97,8 +93,7 @@ TEST(RenderToFace, LinesIncludeBothEndsAndSurviveHugeCoordinates)
     CRaster dot = FilledFace(10, 10, kGrey);
     line.SetCoords(3, 7, 3, 7);
     line.RenderToFace(dot);
-    EXPECT_EQ(FindInk(dot, 0xFF0000).count, 1);
-    EXPECT_EQ(At(dot, 3, 7), 0xFF0000u);
+    EXPECT_EQ(std::pair(FindInk(dot, 0xFF0000).count, At(dot, 3, 7)), std::pair(1, COLORREF(0xFF0000)));
 
     // A stored line of absurd length is clipped, not walked: the visible part is
     // the diagonal through the face.
@@ -118,11 +113,9 @@ TEST(RenderToFace, FilledPolygonCoversConcaveShapesByTheEvenOddRule)
     u.SetStyle(kStyleFilled);
     u.SetFillColour(0x00FF00);
     u.RenderToFace(face);
-    EXPECT_EQ(At(face, 5, 20), 0x00FF00u);
-    EXPECT_EQ(At(face, 25, 20), 0x00FF00u);
-    EXPECT_EQ(At(face, 15, 5), 0x00FF00u);
-    EXPECT_EQ(At(face, 15, 20), kGrey);
-    EXPECT_EQ(At(face, 15, 10), 0x00FF00u);  // the notch's floor is an edge
+    // Both arms and the base filled, the notch not; the notch's floor is an edge.
+    EXPECT_EQ((std::array{At(face, 5, 20), At(face, 25, 20), At(face, 15, 5), At(face, 15, 20), At(face, 15, 10)}),
+              (std::array<COLORREF, 5>{0x00FF00, 0x00FF00, 0x00FF00, kGrey, 0x00FF00}));
 }
 
 TEST(RenderToFace, MarginBandsAndTrianglesAtTheirPixels)
@@ -131,16 +124,12 @@ TEST(RenderToFace, MarginBandsAndTrianglesAtTheirPixels)
     // the bottom edge (rows 0 .. 50 inclusive, as every rectangle is drawn).
     auto band = CreateMarginObject(1, 300, 500, 50, 10, 0x0000FF, 0xFF0000);
     ASSERT_TRUE(band);
-    EXPECT_STREQ(band->GetKindCode(), "RECT");
-    EXPECT_EQ(band->GetHeight(), 50);
-    EXPECT_EQ(band->GetWidth(), 299);
-    EXPECT_TRUE(band->IsFilled());
-    EXPECT_FALSE(band->IsOutlined());
+    EXPECT_EQ(std::tuple(std::string(band->GetKindCode()), band->GetWidth(), band->GetHeight(), band->IsFilled(), band->IsOutlined()),
+              std::tuple("RECT", 299, 50, true, false));
     CRaster face = FilledFace(300, 500, kGrey);
     band->RenderToFace(face);
-    EXPECT_EQ(FindInk(face, 0x0000FF).count, 300 * 51);
-    EXPECT_EQ(At(face, 299, 50), 0x0000FFu);
-    EXPECT_EQ(At(face, 0, 51), kGrey);
+    EXPECT_EQ(std::tuple(FindInk(face, 0x0000FF).count, At(face, 299, 50), At(face, 0, 51)),
+              std::tuple(300 * 51, COLORREF(0x0000FF), kGrey));
 
     // The other bands: W = 200, H = 100, h = 20 (10 %), v = 30 (30 %).
     struct Expect {
@@ -172,10 +161,10 @@ TEST(RenderToFace, MarginBandsAndTrianglesAtTheirPixels)
         EXPECT_STREQ(o->GetKindCode(), "POLYGON");
         CRaster f = FilledFace(200, 100, kGrey);
         o->RenderToFace(f);
-        EXPECT_EQ(At(f, t.corner.x, t.corner.y), 0x0000FFu) << t.type;
-        EXPECT_EQ(At(f, t.alongX.x, t.alongX.y), 0x0000FFu) << t.type;
-        EXPECT_EQ(At(f, t.alongY.x, t.alongY.y), 0x0000FFu) << t.type;
-        EXPECT_EQ(At(f, t.outside.x, t.outside.y), kGrey) << t.type;
+        const auto at = [&f](CDrawPoint p) { return At(f, p.x, p.y); };
+        EXPECT_EQ((std::array{at(t.corner), at(t.alongX), at(t.alongY), at(t.outside)}),
+                  (std::array<COLORREF, 4>{0x0000FF, 0x0000FF, 0x0000FF, kGrey}))
+            << t.type;
         // Area close to h * v / 2 plus the edge pixels.
         const int n = FindInk(f, 0x0000FF).count;
         EXPECT_GT(n, 20 * 30 / 2) << t.type;
@@ -242,9 +231,7 @@ TEST(RenderToFace, TransparentPicturePixelsLeaveTheFaceVisible)
     picture->SetTransparent(true);  // transparent colour white
     CRaster see = FilledFace(10, 10, kGrey);
     picture->RenderToFace(see);
-    EXPECT_EQ(FindInk(see, 0xFFFFFF).count, 0);
-    EXPECT_EQ(FindInk(see, 0x0000FF).count, 4);
-    EXPECT_EQ(At(see, 3, 6), kGrey);
+    EXPECT_EQ(std::tuple(FindInk(see, 0xFFFFFF).count, FindInk(see, 0x0000FF).count, At(see, 3, 6)), std::tuple(0, 4, kGrey));
 }
 
 TEST(RenderToFace, ListDrawsInOrderAndHugeBoxesCostNothingOffTheFace)
@@ -272,8 +259,7 @@ TEST(RenderToFace, ListDrawsInOrderAndHugeBoxesCostNothingOffTheFace)
     list.Remove(2);
     CRaster again = FilledFace(10, 10, kGrey);
     list.RenderToFace(again);
-    EXPECT_EQ(FindInk(again, 0x00FF00).count, 50);
-    EXPECT_EQ(FindInk(again, 0x0000FF).count, 50);
+    EXPECT_EQ(std::pair(FindInk(again, 0x00FF00).count, FindInk(again, 0x0000FF).count), std::pair(50, 50));
 }
 
 TEST(PictureFile, InsertedPictureTakesTheImageSizeOrSaysItCouldNotBeRead)
@@ -289,12 +275,10 @@ TEST(PictureFile, InsertedPictureTakesTheImageSizeOrSaysItCouldNotBeRead)
     ASSERT_TRUE(picture) << message;
     EXPECT_TRUE(message.empty());
     EXPECT_EQ(Coords(*picture), (std::array{10, 400, 310, 200}));
-    EXPECT_FALSE(picture->IsTransparent());
-    EXPECT_EQ(picture->GetTransparentColour(), 0xFFFFFFu);
+    EXPECT_EQ(std::pair(picture->IsTransparent(), picture->GetTransparentColour()), std::pair(false, COLORREF(0xFFFFFF)));
     // Turned left it becomes 200 x 300.
     RotateDrawObject(*picture, true);
-    EXPECT_EQ(picture->GetWidth(), 200);
-    EXPECT_EQ(picture->GetHeight(), 300);
+    EXPECT_EQ(std::pair(picture->GetWidth(), picture->GetHeight()), std::pair(200, 300));
     std::remove(path.c_str());
 
     const std::string missing = dir + "/no_such_picture.png";
