@@ -115,12 +115,9 @@ TEST(DrawPolyGeometry, ResizeScalesAndMirrorsTheNormalisedShape)
     }
     CDrawPolyline poly;
     poly.SetPoints({{10, 10}, {20, 30}, {30, 10}});
-    EXPECT_EQ(poly.GetMinX(), 10);
-    EXPECT_EQ(poly.GetMaxY(), 30);
+    EXPECT_EQ(std::pair(poly.GetMinX(), poly.GetMaxY()), std::pair(10, 30));
     poly.SetBounds(0, 40, 40, 0);
-    ASSERT_TRUE(poly.HasShape());
-    EXPECT_EQ(poly.GetShapeWidth(), 20);
-    EXPECT_EQ(poly.GetShapeHeight(), 20);
+    EXPECT_EQ(std::tuple(poly.HasShape(), poly.GetShapeWidth(), poly.GetShapeHeight()), std::tuple(true, 20, 20));
 }
 
 TEST(DrawPolyGeometry, RotationsTurnPointsAndShapeAndFourReturn)
@@ -129,21 +126,18 @@ TEST(DrawPolyGeometry, RotationsTurnPointsAndShapeAndFourReturn)
     poly.SetPoints({{10, 0}, {30, 0}, {30, 10}});
     poly.SetBounds(10, 10, 30, 0);  // builds the shape (20 x 10)
     poly.RotateLeft(0, 0);           // (x, y) -> (-y, x)
-    const std::vector<CDrawPoint> left = {{0, 10}, {0, 30}, {-10, 30}};
-    EXPECT_EQ(poly.GetPoints(), left);
-    EXPECT_EQ(poly.GetShapeWidth(), 10);
-    EXPECT_EQ(poly.GetShapeHeight(), 20);
+    using Points = std::vector<CDrawPoint>;
+    EXPECT_EQ(poly.GetPoints(), (Points{{0, 10}, {0, 30}, {-10, 30}}));
+    EXPECT_EQ(std::pair(poly.GetShapeWidth(), poly.GetShapeHeight()), std::pair(10, 20));
     // Shape (0,0), (20,0), (20,10) turned left about the origin and renormalised.
-    const std::vector<CDrawPoint> shape = {{10, 0}, {10, 20}, {0, 20}};
-    EXPECT_EQ(poly.GetShape(), shape);
+    EXPECT_EQ(poly.GetShape(), (Points{{10, 0}, {10, 20}, {0, 20}}));
     poly.RotateRight(0, 0);
-    const std::vector<CDrawPoint> start = {{10, 0}, {30, 0}, {30, 10}};
+    const Points start = {{10, 0}, {30, 0}, {30, 10}};
     EXPECT_EQ(poly.GetPoints(), start);
     for (int i = 0; i < 4; ++i)
         poly.RotateLeft(5, 7);
     EXPECT_EQ(poly.GetPoints(), start);
-    const std::vector<CDrawPoint> shape0 = {{0, 0}, {20, 0}, {20, 10}};
-    EXPECT_EQ(poly.GetShape(), shape0);
+    EXPECT_EQ(poly.GetShape(), (Points{{0, 0}, {20, 0}, {20, 10}}));
 }
 
 TEST(DrawPolyGeometry, OffsetMovesPointsButNotTheShape)
@@ -152,10 +146,8 @@ TEST(DrawPolyGeometry, OffsetMovesPointsButNotTheShape)
     poly.SetPoints({{0, 0}, {10, 10}});
     poly.SetBounds(0, 10, 10, 0);
     poly.Offset(5, -3);
-    const std::vector<CDrawPoint> moved = {{5, -3}, {15, 7}};
-    EXPECT_EQ(poly.GetPoints(), moved);
-    const std::vector<CDrawPoint> shape = {{0, 0}, {10, 10}};
-    EXPECT_EQ(poly.GetShape(), shape);
+    EXPECT_EQ(poly.GetPoints(), (std::vector<CDrawPoint>{{5, -3}, {15, 7}}));
+    EXPECT_EQ(poly.GetShape(), (std::vector<CDrawPoint>{{0, 0}, {10, 10}}));
     ExpectBox(poly, {5, 7, 15, -3});
 }
 
@@ -175,10 +167,8 @@ TEST(DrawObjectRotation, AngleKindsTurnInQuarterStepsAndFourLeftTurnsReturnToZer
     rect.SetCoords(0, 40, 100, 0);
     const Box start = BoxOf(rect);
     RotateDrawObject(rect, true);
-    EXPECT_EQ(rect.GetWidth(), 40);
-    EXPECT_EQ(rect.GetHeight(), 100);
-    EXPECT_EQ((rect.GetX1() + rect.GetX2()) / 2, 50);
-    EXPECT_EQ((rect.GetY1() + rect.GetY2()) / 2, 20);
+    EXPECT_EQ((std::array{rect.GetWidth(), rect.GetHeight(), (rect.GetX1() + rect.GetX2()) / 2, (rect.GetY1() + rect.GetY2()) / 2}),
+              (std::array{40, 100, 50, 20}));
     for (int i = 0; i < 3; ++i)
         RotateDrawObject(rect, true);
     ExpectBox(rect, start);
@@ -187,18 +177,14 @@ TEST(DrawObjectRotation, AngleKindsTurnInQuarterStepsAndFourLeftTurnsReturnToZer
 TEST(DrawObjectHitTest, HalfOpenBoxesWidenedWhenFlat)
 {
     CDrawRect rect;
-    rect.SetCoords(10, 20, 0, 0);  // unnormalised
-    EXPECT_TRUE(rect.HitTest(0, 0));
-    EXPECT_TRUE(rect.HitTest(9, 19));
-    EXPECT_FALSE(rect.HitTest(10, 5));
-    EXPECT_FALSE(rect.HitTest(5, 20));
+    rect.SetCoords(10, 20, 0, 0);  // unnormalised; x 0..9 and y 0..19 hit
+    EXPECT_EQ((std::array{rect.HitTest(0, 0), rect.HitTest(9, 19), rect.HitTest(10, 5), rect.HitTest(5, 20)}),
+              (std::array{true, true, false, false}));
 
     CDrawLine flat;  // horizontal line: widened by one pixel in y
     flat.SetCoords(0, 5, 10, 5);
-    EXPECT_TRUE(flat.HitTest(3, 5));
-    EXPECT_FALSE(flat.HitTest(3, 6));
-
-    EXPECT_TRUE(rect.HitTestBand(-5, 30, 2, 15));   // overlapping
-    EXPECT_TRUE(rect.HitTestBand(-5, 30, 50, -10));  // band around the box
-    EXPECT_FALSE(rect.HitTestBand(20, 30, 40, 25));
+    EXPECT_EQ(std::pair(flat.HitTest(3, 5), flat.HitTest(3, 6)), std::pair(true, false));
+    // Bands overlapping, around the box, and beside it.
+    EXPECT_EQ((std::array{rect.HitTestBand(-5, 30, 2, 15), rect.HitTestBand(-5, 30, 50, -10), rect.HitTestBand(20, 30, 40, 25)}),
+              (std::array{true, true, false}));
 }
