@@ -148,7 +148,9 @@ TEST(TextInkBox, HugeItalicTextKeepsItsInkToo)
     }
 }
 
-TEST(TextInkBox, ResizingKeepsTheInkAndPlainTextKeepsTheCellRule)
+// (Plain upright text keeps the cell rule, the extent plus a pixel on each
+// side: TextSize.BoxFollowsTheFontAndTheMeasuredText.)
+TEST(TextInkBox, ResizingKeepsTheInk)
 {
     // Dragging the box: the font follows the side less the margins and the
     // ink across the line, the other side follows the line with its ink.
@@ -167,19 +169,6 @@ TEST(TextInkBox, ResizingKeepsTheInkAndPlainTextKeepsTheCellRule)
     CRaster face = FilledFace(400, 400, 0xFFFFFF);
     text.RenderToFace(face);
     EXPECT_EQ(FindInk(face, 0x0000FF).count, static_cast<int>(InkCells(WholeLine(text)).size()));
-
-    // Upright capitals stay inside their cell: the box is the extent plus one
-    // pixel on each side, as for a text stored before.
-    CDrawText plain;
-    plain.SetText("HELLO");
-    plain.SetSize(40);
-    plain.SetCoords(0, 100, 0, 100);
-    plain.FitToText();
-    plain.MeasureExtent(-1, w, h);
-    EXPECT_EQ(plain.GetWidth(), w + 2);
-    EXPECT_EQ(plain.GetHeight(), 42);
-    plain.SetBounds(0, 100, 0 + plain.GetWidthForHeight(62), 38);
-    EXPECT_EQ(plain.GetSize(), 60u);
 }
 
 // Smooth text over a coloured face: every pixel is the face and the text
@@ -243,8 +232,7 @@ TEST(TextSmooth, EdgePixelsBlendByCoverage)
     int sw = 0, sh = 0, mw = 0, mh = 0;
     sharp.MeasureExtent(-1, sw, sh);
     text.MeasureExtent(-1, mw, mh);
-    EXPECT_EQ(sw, mw);
-    EXPECT_EQ(sh, mh);
+    EXPECT_EQ(std::pair(sw, sh), std::pair(mw, mh));
 }
 
 // Colours one step from the key: a mix of them must still never be taken for
@@ -255,7 +243,7 @@ TEST(TextSmooth, CoveredPixelsNeverBecomeTheKeyColour)
     for (std::uint32_t appearance : {kTextNormal, kTextBordered, kTextExtrude, kTextIndent, kTextOutline}) {
         for (int angle : {0, 900}) {
             CDrawText text;
-        MakeItalicFff(text);
+            MakeItalicFff(text);
             text.SetColour1(nearKey1);
             text.SetColour2(nearKey2);
             text.SetAppearance(appearance);
@@ -291,8 +279,8 @@ TEST(TextSmooth, CoveredPixelsNeverBecomeTheKeyColour)
     EXPECT_EQ(bitmap.GetPixel(0, 0), 0xFF01FFu);
     // Coverage over nothing keeps the colour exactly, with the coverage as alpha.
     bitmap.Cover(1, 0, 0x123456, 100, 0xFF00FF);
-    EXPECT_EQ(bitmap.GetPixel(1, 0) & 0xFFFFFFu, 0x123456u);
-    EXPECT_EQ(CContentBitmap::AlphaOf(bitmap.GetPixel(1, 0)), 100);
+    EXPECT_EQ(std::pair(bitmap.GetPixel(1, 0) & 0xFFFFFFu, int(CContentBitmap::AlphaOf(bitmap.GetPixel(1, 0)))),
+              std::pair(0x123456u, 100));
     // Half over half: alpha 100 + 100 (155) / 255 = 160.78, rounded 161; the
     // colour weights 100 * 255 and 100 * 155 mix 0x000000 over 0x123456.
     bitmap.Cover(1, 0, 0x000000, 100, 0xFF00FF);
@@ -320,15 +308,12 @@ TEST(TextRecord, OptionalFieldsCarryTheInkBoxAndSmooth)
     while (!s.AtEnd())
         words.push_back(s.ReadU32());
     ASSERT_GE(words.size(), 3u);
-    EXPECT_EQ(words[words.size() - 3], 0x54584F31u);
-    EXPECT_EQ(words[words.size() - 2], 1u);
-    EXPECT_EQ(words[words.size() - 1], 3u);  // fits ink (1) and smooth (2)
+    // The tag, one word, and the bits fits ink (1) and smooth (2).
+    EXPECT_EQ(std::vector(words.end() - 3, words.end()), (std::vector<std::uint32_t>{0x54584F31u, 1, 3}));
     s.Rewind();
     CDrawText back;
     ASSERT_TRUE(back.Load(s, false, false));
-    EXPECT_TRUE(back.GetFitsInk());
-    EXPECT_TRUE(back.GetSmooth());
-    EXPECT_TRUE(s.AtEnd());
+    EXPECT_EQ(std::tuple(back.GetFitsInk(), back.GetSmooth(), s.AtEnd()), std::tuple(true, true, true));
 
     // A record without them (every text stored before) reads as the cell
     // box without smoothing, and such a text writes the first record only.
@@ -349,8 +334,7 @@ TEST(TextRecord, OptionalFieldsCarryTheInkBoxAndSmooth)
     plain.Rewind();
     CDrawText readOld;
     ASSERT_TRUE(readOld.Load(plain, false, false));
-    EXPECT_FALSE(readOld.GetFitsInk());
-    EXPECT_FALSE(readOld.GetSmooth());
+    EXPECT_EQ(std::pair(readOld.GetFitsInk(), readOld.GetSmooth()), std::pair(false, false));
 
     // In a stream of several objects (the clipboard) the next object follows
     // the optional fields or the face name directly; later words are passed
@@ -387,16 +371,15 @@ TEST(TextRecord, OptionalFieldsCarryTheInkBoxAndSmooth)
     later.Rewind();
     CDrawText fromLater;
     ASSERT_TRUE(fromLater.Load(later, false, false));
-    EXPECT_TRUE(fromLater.GetSmooth());
-    EXPECT_FALSE(fromLater.GetFitsInk());
+    EXPECT_EQ(std::pair(fromLater.GetFitsInk(), fromLater.GetSmooth()), std::pair(false, true));
     auto afterLater = LoadDrawObject(later, false, false);
     ASSERT_TRUE(afterLater);
     EXPECT_STREQ(afterLater->GetKindCode(), "RECT");
 
     auto copy = made.Clone(true, false);
     ASSERT_TRUE(copy);
-    EXPECT_TRUE(static_cast<CDrawText&>(*copy).GetSmooth());
-    EXPECT_TRUE(static_cast<CDrawText&>(*copy).GetFitsInk());
+    const auto& copied = static_cast<CDrawText&>(*copy);
+    EXPECT_EQ(std::pair(copied.GetFitsInk(), copied.GetSmooth()), std::pair(true, true));
 
     // Damaged optional fields: no words, or more words than the record holds.
     for (std::uint32_t count : {0u, 1000u}) {
