@@ -101,10 +101,8 @@ TEST(BarcodeKindNames, ParseTheNamesAndTheirShortForms)
         ASSERT_TRUE(ParseBarcodeKind(GetBarcodeKindName(k), kind));
         EXPECT_EQ(kind, k);
     }
-    ASSERT_TRUE(ParseBarcodeKind("ean13", kind));
-    EXPECT_EQ(kind, EBarcodeKind::Ean13);
-    ASSERT_TRUE(ParseBarcodeKind("UPCA", kind));
-    EXPECT_EQ(kind, EBarcodeKind::UpcA);
+    EXPECT_TRUE(ParseBarcodeKind("ean13", kind) && kind == EBarcodeKind::Ean13);
+    EXPECT_TRUE(ParseBarcodeKind("UPCA", kind) && kind == EBarcodeKind::UpcA);
     EXPECT_FALSE(ParseBarcodeKind("qr", kind));
 }
 
@@ -115,12 +113,9 @@ TEST(BarcodeEan, CharacterSetsFollowTheParityRules)
         const std::string a = CBarcodeEan::SetA(d), b = CBarcodeEan::SetB(d), c = CBarcodeEan::SetC(d);
         ASSERT_EQ(a.size(), 7u);
         // Set A: odd parity, space first, bar last; C: the complement; B: C reversed.
-        EXPECT_EQ(Dark(a) % 2, 1) << d;
-        EXPECT_EQ(Dark(b) % 2, 0) << d;
-        EXPECT_EQ(a.front(), '0');
-        EXPECT_EQ(a.back(), '1');
-        EXPECT_EQ(c.front(), '1');
-        EXPECT_EQ(b.front(), '0');
+        EXPECT_EQ((std::array{Dark(a) % 2, Dark(b) % 2, a.front() - '0', a.back() - '0', c.front() - '0', b.front() - '0'}),
+                  (std::array{1, 0, 0, 1, 1, 0}))
+            << d;
         // Each has exactly two bars: four runs.
         int runs = 1;
         for (std::size_t i = 1; i < 7; ++i)
@@ -208,23 +203,20 @@ TEST(DrawBarcodeKinds, NaturalSizeFollowsTheKindAndTheAngle)
     EXPECT_EQ(barcode.GetData(), "4006381333931");  // stored with its check digit
     int w = 0, h = 0;
     barcode.GetNaturalSize(w, h);
-    EXPECT_EQ(w, 113);
-    EXPECT_EQ(h, 69 + 10);
+    EXPECT_EQ(std::pair(w, h), std::pair(113, 69 + 10));
     barcode.SetAngle(900);
     barcode.GetNaturalSize(w, h);
-    EXPECT_EQ(w, 79);
-    EXPECT_EQ(h, 113);
+    EXPECT_EQ(std::pair(w, h), std::pair(79, 113));
     // A refused change leaves kind and data alone and says why.
     EXPECT_FALSE(barcode.SetBarcode(EBarcodeKind::Ean8, "12345678", &message));
     EXPECT_EQ(message, "The check digit of this EAN-8 number is 0, not 8.");
-    EXPECT_EQ(barcode.GetBarcodeKind(), EBarcodeKind::Ean13);
-    EXPECT_EQ(barcode.GetData(), "4006381333931");
+    EXPECT_EQ(std::pair(barcode.GetBarcodeKind(), barcode.GetData()),
+              std::pair(EBarcodeKind::Ean13, std::string("4006381333931")));
     // Code 128 "AB": 10 quiet + 11 * 4 + 13 + 10 quiet.
     ASSERT_TRUE(barcode.SetBarcode(EBarcodeKind::Code128, "AB"));
     barcode.SetAngle(0);
     barcode.GetNaturalSize(w, h);
-    EXPECT_EQ(w, 10 + 44 + 13 + 10);
-    EXPECT_EQ(h, 40 + 10);
+    EXPECT_EQ(std::pair(w, h), std::pair(10 + 44 + 13 + 10, 40 + 10));
 }
 
 TEST(DrawBarcodeKinds, SymbolIsCentredInWholeModulesWithItsQuietZones)
@@ -239,16 +231,13 @@ TEST(DrawBarcodeKinds, SymbolIsCentredInWholeModulesWithItsQuietZones)
     const auto colour = [&](int x, int yDown) { return At(face, x, 139 - yDown); };
     for (int x = 0; x < 4 + 14; ++x)
         EXPECT_EQ(colour(x, 10), 0xFFFFFFu) << x;  // margin and quiet zone are white
-    EXPECT_EQ(colour(18, 10), 0x000000u);      // start guard: 2 pixels of bar
-    EXPECT_EQ(colour(19, 10), 0x000000u);
-    EXPECT_EQ(colour(20, 10), 0xFFFFFFu);
-    // Normal bars stop 10 modules above the bottom; guards go 5 further.
+    // Start guard: 2 pixels of bar. Normal bars stop 10 modules above the
+    // bottom; guards go 5 further. The first data character (set A '9' =
+    // 0001011) has its first bar at module 3.
     const int barBottom = 140 - 20;
-    EXPECT_EQ(colour(18, barBottom + 9), 0x000000u);
-    EXPECT_EQ(colour(18, barBottom + 10), 0xFFFFFFu);
-    // First data character (set A '9' = 0001011): its first bar is module 3.
-    EXPECT_EQ(colour(24 + 3 * 2, barBottom - 1), 0x000000u);
-    EXPECT_EQ(colour(24 + 3 * 2, barBottom), 0xFFFFFFu);
+    EXPECT_EQ((std::array{colour(18, 10), colour(19, 10), colour(20, 10), colour(18, barBottom + 9), colour(18, barBottom + 10),
+                          colour(24 + 3 * 2, barBottom - 1), colour(24 + 3 * 2, barBottom)}),
+              (std::array<COLORREF, 7>{0, 0, 0xFFFFFF, 0, 0xFFFFFF, 0, 0xFFFFFF}));
 }
 
 TEST(DrawBarcodeKinds, RecordsKeepCode39AsItWasAndNameTheNewKinds)
@@ -276,9 +265,8 @@ TEST(DrawBarcodeKinds, RecordsKeepCode39AsItWasAndNameTheNewKinds)
     ASSERT_TRUE(in.Attach(bytes.data(), bytes.size()));
     CDrawBarcode back;
     ASSERT_TRUE(back.Load(in, false, false));
-    EXPECT_EQ(back.GetBarcodeKind(), EBarcodeKind::UpcA);
-    EXPECT_EQ(back.GetData(), "036000291452");
-    EXPECT_EQ(back.GetAngle(), 2700);
+    EXPECT_EQ(std::tuple(back.GetBarcodeKind(), back.GetData(), back.GetAngle()),
+              std::tuple(EBarcodeKind::UpcA, "036000291452", 2700));
 
     // A kind number this program does not know, or damaged data, is refused.
     for (std::uint32_t kind : {0u, 5u, 77u}) {
