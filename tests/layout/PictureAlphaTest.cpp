@@ -14,6 +14,7 @@
 
 #include <unistd.h>
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -97,9 +98,9 @@ TEST(PictureAlpha, KeyColourStillSkipsItsPixelsBesideTheAlpha)
     const COLORREF under = RGB(7, 7, 7);
     CRaster face = FilledFace(4, 2, under);
     picture->RenderToFace(face);
-    EXPECT_EQ(At(face, 3, 0), under);                          // key: skipped
-    EXPECT_EQ(At(face, 0, 1), RGB(200, 10, 30));               // opaque: copied
-    EXPECT_EQ(At(face, 2, 1), Expected(kPixels[0][2], under)); // half: blended
+    // The key skipped, an opaque pixel copied, the half-covering one blended.
+    EXPECT_EQ((std::array{At(face, 3, 0), At(face, 0, 1), At(face, 2, 1)}),
+              (std::array{under, RGB(200, 10, 30), Expected(kPixels[0][2], under)}));
 }
 
 TEST(PictureAlpha, PaletteTransparencyEntriesBecomeAlpha)
@@ -114,9 +115,8 @@ TEST(PictureAlpha, PaletteTransparencyEntriesBecomeAlpha)
     const COLORREF under = RGB(100, 100, 100);
     CRaster face = FilledFace(3, 1, under);
     picture->RenderToFace(face);
-    EXPECT_EQ(At(face, 0, 0), under);
-    EXPECT_EQ(At(face, 1, 0), Expected({0, 255, 0, 100}, under));
-    EXPECT_EQ(At(face, 2, 0), RGB(0, 0, 255));
+    EXPECT_EQ((std::array{At(face, 0, 0), At(face, 1, 0), At(face, 2, 0)}),
+              (std::array{under, Expected({0, 255, 0, 100}, under), RGB(0, 0, 255)}));
 }
 
 TEST(PictureAlpha, AlphaSurvivesRecordsAndTurning)
@@ -167,10 +167,8 @@ TEST(PictureAlpha, OpaquePictureRecordHasNoAlphaAndBurnsInAsBefore)
     std::vector<std::uint8_t> block;
     ASSERT_TRUE(out.Flatten(block));
     // Last two pixels as stored: 0x00BBGGRR, top byte 0.
-    EXPECT_EQ(block[block.size() - 1], 0);
-    EXPECT_EQ(block[block.size() - 5], 0);
+    EXPECT_TRUE(block[block.size() - 1] == 0 && block[block.size() - 5] == 0);
     CRaster face = FilledFace(2, 1, RGB(9, 9, 9));
     picture->RenderToFace(face);
-    EXPECT_EQ(At(face, 0, 0), RGB(1, 2, 3));
-    EXPECT_EQ(At(face, 1, 0), RGB(250, 251, 252));
+    EXPECT_EQ(std::pair(At(face, 0, 0), At(face, 1, 0)), std::pair(RGB(1, 2, 3), RGB(250, 251, 252)));
 }

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -47,14 +49,13 @@ TEST(BinaryRecordStream, ReadsBackWhatWasWrittenAndStopsAtTheEnd)
 
     CBinaryRecordStream in;
     ASSERT_TRUE(in.Attach(block.data(), block.size()));
-    EXPECT_EQ(in.ReadU32(), 7u);
-    EXPECT_EQ(in.ReadString(), "hello\nworld");
-    EXPECT_EQ(in.ReadI32(), -123456);
-    EXPECT_TRUE(in.AtEnd());
-    EXPECT_FALSE(in.Failed());
-    EXPECT_EQ(in.ReadU32(), 0u);  // past the end
-    EXPECT_TRUE(in.Failed());
-    EXPECT_EQ(in.ReadString(), "");
+    const std::uint32_t u = in.ReadU32();
+    const std::string text = in.ReadString();
+    const std::int32_t i = in.ReadI32();
+    EXPECT_EQ(std::tuple(u, text, i, in.AtEnd(), in.Failed()), std::tuple(7u, "hello\nworld", -123456, true, false));
+    // Past the end: nothing, and the stream has failed.
+    EXPECT_EQ(in.ReadU32(), 0u);
+    EXPECT_TRUE(in.Failed() && in.ReadString().empty());
 }
 
 TEST(BinaryRecordStream, RefusesBadBlocksAndOversizedLengths)
@@ -80,9 +81,8 @@ TEST(BinaryRecordStream, RefusesBadBlocksAndOversizedLengths)
     std::vector<std::uint8_t> sixteen = {20, 0, 0, 0};
     sixteen.resize(20, 0);
     ASSERT_TRUE(in.Attach(sixteen.data(), sixteen.size()));
-    EXPECT_TRUE(in.HasRoomFor(2, 8));
-    EXPECT_FALSE(in.HasRoomFor(3, 8));
-    EXPECT_FALSE(in.HasRoomFor(0xFFFFFFFFull, 4));
+    EXPECT_EQ((std::array{in.HasRoomFor(2, 8), in.HasRoomFor(3, 8), in.HasRoomFor(0xFFFFFFFFull, 4)}),
+              (std::array{true, false, false}));
 }
 
 TEST(BinaryRecordStream, ImageItemIsSizeThenPixelsBottomRowFirst)
@@ -110,10 +110,9 @@ TEST(BinaryRecordStream, ImageItemIsSizeThenPixelsBottomRowFirst)
     ASSERT_TRUE(in.Attach(block.data(), block.size()));
     std::shared_ptr<CRaster> back = in.ReadImage();
     ASSERT_TRUE(back);
-    EXPECT_EQ(back->GetWidth(), 2);
-    EXPECT_EQ(back->GetHeight(), 2);
-    EXPECT_EQ(RGBQUADtoRGB(back->GetPixelColor(0, 1)), 0x030000u);
-    EXPECT_EQ(RGBQUADtoRGB(back->GetPixelColor(1, 0)), 0x000002u);
+    EXPECT_EQ(std::tuple(back->GetWidth(), back->GetHeight(), RGBQUADtoRGB(back->GetPixelColor(0, 1)),
+                         RGBQUADtoRGB(back->GetPixelColor(1, 0))),
+              std::tuple(2, 2, 0x030000u, 0x000002u));
 }
 
 TEST(BinaryRecordStream, ImageItemsThatDoNotFitAreRefused)
@@ -153,13 +152,12 @@ TEST(TextRecordStream, WritesDecimalLinesAndKeepsLineBreaksInStrings)
     EXPECT_EQ(s.GetText().substr(0, 20), "42\n4294967295\nArial\n");
 
     s.Rewind();
-    EXPECT_EQ(s.ReadU32(), 42u);
-    EXPECT_EQ(s.ReadI32(), -1);
-    EXPECT_EQ(s.ReadString(), "Arial");
-    EXPECT_EQ(s.ReadString(), "two\nlines \\ here");
+    const std::uint32_t u = s.ReadU32();
+    const std::int32_t i = s.ReadI32();
+    const std::string face = s.ReadString(), lines = s.ReadString();
+    EXPECT_EQ(std::tuple(u, i, face, lines), std::tuple(42u, -1, "Arial", "two\nlines \\ here"));
     EXPECT_EQ(s.ReadImage(), nullptr);
-    EXPECT_TRUE(s.AtEnd());
-    EXPECT_FALSE(s.Failed());
+    EXPECT_TRUE(s.AtEnd() && !s.Failed());
 }
 
 TEST(TextRecordStream, RejectsNonNumbersAndMissingLines)
@@ -181,13 +179,11 @@ TEST(RecordStream, SharedImageHandlesOnlyReachImagesOfTheSameStream)
     s.WriteImageHandle(nullptr);
     s.WriteImageHandle(image);
     s.Rewind();
-    EXPECT_EQ(s.ReadImageHandle(), image);
-    EXPECT_EQ(s.ReadImageHandle(), nullptr);
-    EXPECT_EQ(s.ReadImageHandle(), image);
+    const auto first = s.ReadImageHandle(), second = s.ReadImageHandle(), third = s.ReadImageHandle();
+    EXPECT_EQ(std::tuple(first, second, third), std::tuple(image, nullptr, image));
     EXPECT_FALSE(s.Failed());
 
     CTextRecordStream other;
     other.Attach("1\n");  // a handle this stream never issued
-    EXPECT_EQ(other.ReadImageHandle(), nullptr);
-    EXPECT_TRUE(other.Failed());
+    EXPECT_TRUE(other.ReadImageHandle() == nullptr && other.Failed());
 }
