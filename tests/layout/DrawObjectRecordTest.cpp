@@ -10,7 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
+#include <sstream>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -182,12 +185,10 @@ TEST(DrawObjectRecord, PanelPropertiesFollowTheRecordOnlyWhenSet)
         auto a = LoadDrawObject(*stream, false, false);
         auto b = LoadDrawObject(*stream, false, false);
         ASSERT_TRUE(a && b);
-        EXPECT_EQ(a->GetName(), "Sky");
-        EXPECT_TRUE(a->IsHidden() && a->IsLocked());
-        EXPECT_EQ(b->GetName(), "");
-        EXPECT_FALSE(b->IsHidden() || b->IsLocked());
-        EXPECT_EQ(b->GetX2(), 7);
-        EXPECT_TRUE(stream->AtEnd());
+        const auto panel = [](const CDrawObject& o) { return std::tuple(o.GetName(), o.IsHidden(), o.IsLocked()); };
+        EXPECT_EQ(panel(*a), std::tuple("Sky", true, true));
+        EXPECT_EQ(panel(*b), std::tuple("", false, false));
+        EXPECT_TRUE(b->GetX2() == 7 && stream->AtEnd());
     }
 }
 
@@ -219,10 +220,8 @@ TEST(DrawObjectRecord, StoredBarcodeAndPolylineBodies)
     ASSERT_TRUE(p.Flatten(block));
     // size, common (1 + line colour + 4 coords = 24 bytes), 1, n = 2, points, has shape 0
     ASSERT_EQ(block.size(), 4u + 24 + 4 + 4 + 16 + 4);
-    EXPECT_EQ(block[28], 1);   // poly version
-    EXPECT_EQ(block[32], 2);   // point count
-    EXPECT_EQ(block[36], 1);   // first x
-    EXPECT_EQ(block[52], 0);   // has shape
+    // The poly version 1, the point count 2, the first x 1, no shape.
+    EXPECT_EQ((std::array{block[28], block[32], block[36], block[52]}), (std::array<std::uint8_t, 4>{1, 2, 1, 0}));
 }
 
 TEST(DrawObjectRecord, OutlineTextStoresItsColoursSwappedAndReadsThemBack)
@@ -235,24 +234,17 @@ TEST(DrawObjectRecord, OutlineTextStoresItsColoursSwappedAndReadsThemBack)
     text.Save(s, false, false);
     // Lines: version, x1, y1, x2, y2, text version, text, appearance, colour, colour
     std::vector<std::string> lines;
-    std::string line;
-    for (char c : s.GetText()) {
-        if (c == '\n') {
-            lines.push_back(line);
-            line.clear();
-        } else {
-            line += c;
-        }
-    }
+    std::istringstream record(s.GetText());
+    for (std::string line; std::getline(record, line);)
+        lines.push_back(line);
     ASSERT_GE(lines.size(), 10u);
-    EXPECT_EQ(lines[7], "4");
-    EXPECT_EQ(lines[8], std::to_string(0x00FF00));  // colour 2 first
-    EXPECT_EQ(lines[9], std::to_string(0x0000FF));
+    // Outline (4), then colour 2 first.
+    EXPECT_EQ(std::vector(lines.begin() + 7, lines.begin() + 10),
+              (std::vector<std::string>{"4", std::to_string(0x00FF00), std::to_string(0x0000FF)}));
     s.Rewind();
     CDrawText back;
     ASSERT_TRUE(back.Load(s, false, false));
-    EXPECT_EQ(back.GetColour1(), 0x0000FFu);
-    EXPECT_EQ(back.GetColour2(), 0x00FF00u);
+    EXPECT_EQ(std::pair(back.GetColour1(), back.GetColour2()), std::pair(0x0000FFu, 0x00FF00u));
 }
 
 TEST(DrawObjectRecord, CloneInTextModeSharesPicturePixelsBinaryModeCopiesThem)
@@ -264,13 +256,11 @@ TEST(DrawObjectRecord, CloneInTextModeSharesPicturePixelsBinaryModeCopiesThem)
     auto* s = dynamic_cast<CDrawPicture*>(shared.get());
     auto* c = dynamic_cast<CDrawPicture*>(copied.get());
     ASSERT_TRUE(s && c);
-    EXPECT_EQ(s->GetImage(0).get(), image.get());
-    EXPECT_NE(c->GetImage(0).get(), image.get());
+    EXPECT_TRUE(s->GetImage(0).get() == image.get() && c->GetImage(0).get() != image.get());
     // Deleting the original keeps the duplicate's picture intact.
     picture.reset();
     image.reset();
-    ASSERT_TRUE(s->GetImage(0));
-    EXPECT_EQ(s->GetImage(0)->GetWidth(), 64);
+    EXPECT_TRUE(s->GetImage(0) && s->GetImage(0)->GetWidth() == 64);
 }
 
 TEST(DrawObjectList, UnknownKindIsSkippedByItsBlockAndMalformedBlocksAreRefused)
@@ -323,8 +313,7 @@ TEST(DrawObjectList, OrderKeysSelectionCountAndDeepCopy)
         EXPECT_EQ(list.GetObject(i)->GetOrderKey(), static_cast<int>((i + 1) * 10));
     EXPECT_EQ(list.GetSelectedCount(), 0u);
     list.SelectOnly(list.GetObject(3));
-    EXPECT_EQ(list.GetSelectedCount(), 1u);
-    EXPECT_EQ(list.GetDominant(), list.GetObject(3));
+    EXPECT_TRUE(list.GetSelectedCount() == 1u && list.GetDominant() == list.GetObject(3));
     list.GetObject(5)->SetSelection(kSelectOn);
     list.MarkSelectionStale();
     EXPECT_EQ(list.GetSelectedCount(), 2u);
@@ -333,8 +322,8 @@ TEST(DrawObjectList, OrderKeysSelectionCountAndDeepCopy)
     EXPECT_EQ(list.GetObject(0)->GetOrderKey(), 10);
     list.GetObject(0)->SetOrderKey(1000);  // send to front by key
     list.SortByOrderKey();
-    EXPECT_STREQ(list.GetObject(6)->GetKindCode(), "LINE");
-    EXPECT_EQ(list.GetObject(6)->GetOrderKey(), 70);
+    EXPECT_EQ(std::pair(std::string(list.GetObject(6)->GetKindCode()), list.GetObject(6)->GetOrderKey()),
+              std::pair(std::string("LINE"), 70));
 
     // The document's copy and the stored blocks keep every object and its selection.
     std::unique_ptr<CFaceObjects> copy = list.Clone();
@@ -395,5 +384,5 @@ TEST(DrawObjectProject, LayoutBlockKeepsEveryObjectThroughTheProjectFile)
         EXPECT_EQ(Fields(*f->GetObject(i), true), Fields(*front.GetObject(i), true)) << i;
     EXPECT_EQ(f->GetDominant(), f->GetObject(2));
     ASSERT_EQ(g->GetObjectCount(), 1u);
-    EXPECT_EQ(g->GetObject(0)->GetX1(), 9);
+    EXPECT_EQ(Fields(*g->GetObject(0), true), Fields(*background.GetObject(0), true));
 }
