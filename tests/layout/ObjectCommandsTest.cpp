@@ -53,8 +53,7 @@ TEST(ObjectCommands, DistributeMakesTheGapsEqual)
         list.Add(std::move(rect));
     }
     EXPECT_EQ(ObjectCommands::Distribute(list, true), "");
-    EXPECT_EQ(list.GetObject(1)->GetMinX(), 50);
-    EXPECT_EQ(list.GetObject(2)->GetMinX(), 100);
+    EXPECT_EQ(std::pair(list.GetObject(1)->GetMinX(), list.GetObject(2)->GetMinX()), std::pair(50, 100));
     EXPECT_EQ(ObjectCommands::Distribute(list, false), "");
     EXPECT_EQ(list.GetObject(1)->GetMaxY(), 60);
     list.GetObject(0)->SetSelection(kSelectNone);
