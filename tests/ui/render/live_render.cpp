@@ -79,8 +79,7 @@ private slots:
         QVERIFY(View().SelectTab(QStringLiteral("Render")));
         // The tab is shown at once; the picture is on its way.
         QCOMPARE(View().CurrentTabName(), QStringLiteral("Render"));
-        QVERIFY(View().IsRendering());
-        QVERIFY(View().RenderPage()->Picture().isNull());
+        QVERIFY(View().IsRendering() && View().RenderPage()->Picture().isNull());
 
         // The edit (a red border, 5 pixels) arrives while the first render runs.
         auto* grid = m_frame->findChild<CPropertyGrid*>();
@@ -99,8 +98,7 @@ private slots:
         const QImage shown = View().RenderPage()->Picture().convertToFormat(QImage::Format_RGB32);
         QCOMPARE(shown.size(), QSize(900, 700));
         // The red border is in it (its width is the render's own tests').
-        QCOMPARE(shown.pixel(0, 0), qRgb(255, 0, 0));
-        QCOMPARE(shown.pixel(899, 699), qRgb(255, 0, 0));
+        QCOMPARE(std::pair(shown.pixel(0, 0), shown.pixel(899, 699)), std::pair(qRgb(255, 0, 0), qRgb(255, 0, 0)));
         // The document holds the same picture, up to date.
         CRenderCache& cache = View().Pipeline().GetCache();
         QVERIFY(cache.IsUpToDate("z") && cache.IsUpToDate("y"));
@@ -145,11 +143,8 @@ private slots:
         QTest::keyClick(View().RenderPage(), Qt::Key_Escape);
         QVERIFY(!View().WaitForRendering());
         QVERIFY(!button->isVisible());
-        auto* status = m_frame->findChild<QLabel*>(QStringLiteral("statusText"));
-        QVERIFY(status);
-        QCOMPARE(status->text(), QStringLiteral("The rendering was cancelled."));
-        QVERIFY(!View().Pipeline().GetCache().IsUpToDate("z"));
-        QVERIFY(View().RenderPage()->Picture().isNull());
+        QCOMPARE(m_frame->findChild<QLabel*>(QStringLiteral("statusText"))->text(), QStringLiteral("The rendering was cancelled."));
+        QVERIFY(!View().Pipeline().GetCache().IsUpToDate("z") && View().RenderPage()->Picture().isNull());
 
         // Showing the tab again renders; the button stops it as well.
         QVERIFY(View().SelectTab(QStringLiteral("Front")));
@@ -210,8 +205,10 @@ private slots:
         }
         QTRY_VERIFY(turn->DraftsShown() >= 1);
         // Drafts only: the document and the undo history are untouched while the mouse moves.
-        QCOMPARE(Settings().GetInt(ModelKey(kSetXRotation)), 10);
-        QCOMPARE(Settings().GetInt(ModelKey(kSetYRotation)), 25);
+        const auto angles = [this] {
+            return std::pair(Settings().GetInt(ModelKey(kSetXRotation)), Settings().GetInt(ModelKey(kSetYRotation)));
+        };
+        QCOMPARE(angles(), std::pair(10, 25));
         QVERIFY(!undo.CanUndo());
         QVERIFY(page->Picture().width() <= shown.width() + 1);
         QTest::mouseRelease(page, Qt::LeftButton, {}, start + QPoint(80, -32));
@@ -221,8 +218,7 @@ private slots:
         // 80 pixels lowers Y Rotation, up 32 pixels lowers X Rotation.
         const int y = 25 + static_cast<int>(std::lround(120.0 * -80 / span));
         const int x = 10 + static_cast<int>(std::lround(120.0 * -32 / span));
-        QCOMPARE(Settings().GetInt(ModelKey(kSetYRotation)), std::clamp(y, -180, 180));
-        QCOMPARE(Settings().GetInt(ModelKey(kSetXRotation)), std::clamp(x, -60, 60));
+        QCOMPARE(angles(), std::pair(std::clamp(x, -60, 60), std::clamp(y, -180, 180)));
         QVERIFY(undo.CanUndo());
         QCOMPARE(QString::fromStdString(undo.TopUndoDescription()), QStringLiteral("Turn Product"));
         QVERIFY(View().WaitForRendering());
@@ -231,8 +227,7 @@ private slots:
 
         // One step back restores both angles, and nothing is left to undo.
         QVERIFY(m_frame->RunCommand(ID_EDIT_UNDO));
-        QCOMPARE(Settings().GetInt(ModelKey(kSetXRotation)), 10);
-        QCOMPARE(Settings().GetInt(ModelKey(kSetYRotation)), 25);
+        QCOMPARE(angles(), std::pair(10, 25));
         QVERIFY(!undo.CanUndo());
 
         // A press and release without moving is a click, not a turn.
@@ -279,8 +274,7 @@ private slots:
         ShowWindow();
         QVERIFY(View().SelectTab(QStringLiteral("Front")));
         CPreviewDock* dock = m_frame->PreviewDock();
-        QVERIFY(dock);
-        QVERIFY(dock->isVisible());
+        QVERIFY(dock && dock->isVisible());
         CRenderPage* page = dock->Page();
         QTRY_VERIFY(!page->Picture().isNull());
         // A draft: the rendering's shape (900 x 700), no larger than the dock.
@@ -307,9 +301,9 @@ private slots:
         QAction* toggle = dock->toggleViewAction();
         QCOMPARE(toggle->text(), QStringLiteral("Previe&w"));
         toggle->trigger();
-        QVERIFY(dock->isHidden());
+        const bool hidden = dock->isHidden();
         toggle->trigger();
-        QVERIFY(dock->isVisible());
+        QVERIFY(hidden && dock->isVisible());
     }
 };
 
