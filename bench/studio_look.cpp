@@ -34,7 +34,7 @@ std::unique_ptr<CProduct> MakeProduct(bool studio, int k)
     if (!studio) {
         // A project saved before the looks reads 0 for each of them.
         for (std::uint32_t id : {kSetShading, kSetTextureFiltering, kSetLens, kSetElevation, kSetShadowSoftness,
-                                 kSetFraming, kSetLighting, kSetBackdrop, kSetEdgeRadius})
+                                 kSetFraming, kSetLighting, kSetBackdrop, kSetEdgeRadius, kSetCoarseEdges})
             s.SetInt(ModelKey(id), 0);
         s.SetInt(ModelKey(kSetShadowStyle), 3);
     }

@@ -593,6 +593,7 @@ void ApplyNewProjectView(SettingStore& m)
     m.SetInt(ModelKey(kSetReflectionFraming), 1);
     m.SetInt(ModelKey(kSetSteadyRipple), 1);
     m.SetInt(ModelKey(kSetBlockInterior), 1);
+    m.SetInt(ModelKey(kSetCoarseEdges), 1);
     m.SetInt(ModelKey(kSetShadowStyle), kStudioShadowStyleValue);
 }
 

@@ -29,6 +29,8 @@ CModelDescription DescriptionFor(const CProduct& product, const SModelDrawReques
 {
     CModelDescription desc = CModelDescription::FromProduct(product);
     desc.settings.multiplyShadows = request.cutOut;
+    // The coarse grid leans on the block average of an enlarged scratch picture.
+    if (request.magnification < 2) desc.settings.coarseEdges = false;
     return desc;
 }
 

@@ -38,7 +38,7 @@ int Nearest(int size, double t) { return static_cast<int>(std::floor((size - 1) 
 COLORREF ExpectedAverage(const CRaster& tex, int x, int y, double x0, double y0, double W,
                          double H, int side)
 {
-    const double first = side == 10 ? -0.45 : -0.4, step = side == 10 ? 0.1 : 0.2;
+    const double step = 1.0 / side, first = -0.5 + 0.5 * step; // the centres of side x side cells
     unsigned sum[3] = {0, 0, 0};
     int n = 0;
     for (int j = 0; j < side; ++j)
@@ -68,14 +68,14 @@ TEST(Rasteriser, FullyCoveredPixelIsTheAverageOfItsSamples)
     // clear of a tie between two texels.
     const double x0 = 0.3137, y0 = 0.2718, W = 40, H = 40;
     auto tex = RandomTexture(30, 23, 7);
-    for (int samples : {25, 100}) {
+    for (int samples : {25, 100, 9}) {
         CScene scene;
         scene.textures.SetPicture('F', tex.get());
         CPolygon3D face = FlatFace(x0, y0, x0 + W, y0 + H, 'F');
         CDrawOptions opt;
         opt.sampleCount = samples;
         DrawPolygon(face, *scene.surface, opt, &scene.textures, nullptr);
-        const int side = samples == 100 ? 10 : 5;
+        const int side = samples == 100 ? 10 : samples == 9 ? 3 : 5;
         for (int y = 2; y < 39; y += 3)
             for (int x = 2; x < 39; x += 5)
                 ASSERT_EQ(Get(*scene.target, x, y), ExpectedAverage(*tex, x, y, x0, y0, W, H, side))
@@ -240,6 +240,19 @@ TEST(Rasteriser, SofteningBlendsSharedEdgesAndOutlines)
     Set(*over.target, 60, 20, RGB(1, 2, 3));
     over.surface->ResolvePartialPixels(25);
     EXPECT_EQ(Get(*over.target, 60, 20), RGB(1, 2, 3));
+
+    // On the 3 x 3 grid pixel 20's samples lie at 19.67, 20.0 (A) and 20.33
+    // (B), pixel 60's at 59.67 on C: 6 and 3 of 9, the resolve's whole being 9.
+    CScene coarse(64, 64, kBackground);
+    coarse.textures.SetPicture('F', ta.get());
+    coarse.textures.SetPicture('R', tb.get());
+    opt.sampleCount = 9;
+    coarse.surface->ClearSoftening();
+    for (CPolygon3D* f : {&fa, &fb, &fc}) DrawPolygon(*f, *coarse.surface, opt, &coarse.textures, nullptr);
+    EXPECT_EQ(coarse.surface->GetCoverage(20, 20), 9);
+    coarse.surface->ResolvePartialPixels(9);
+    EXPECT_EQ(Get(*coarse.target, 20, 20), mix(A, 6, B, 3, 9));
+    EXPECT_EQ(Get(*coarse.target, 60, 20), mix(kBackground, 6, A, 3, 9));
 
     // The CD-ROM face takes over a partial pixel: the record goes, the pixel is its own.
     CScene disc(64, 64, kBackground);

@@ -8,9 +8,10 @@
 
 CSampleGrid::CSampleGrid(int n) noexcept
 {
-    side = n == 100 ? 10 : 5;
-    first = n == 100 ? -0.45 : -0.4;
-    step = n == 100 ? 0.1 : 0.2;
+    // The centres of side x side equal cells of the pixel.
+    side = n == 100 ? 10 : n == 9 ? 3 : 5;
+    first = n == 100 ? -0.45 : n == 9 ? -1.0 / 3.0 : -0.4;
+    step = n == 100 ? 0.1 : n == 9 ? 1.0 / 3.0 : 0.2;
     count = side * side;
     int k = 0;
     for (int j = 0; j < side; ++j)
@@ -24,7 +25,8 @@ const CSampleGrid& GridFor(int sampleCount) noexcept
 {
     static const CSampleGrid grid25(25);
     static const CSampleGrid grid100(100);
-    return sampleCount > 25 ? grid100 : grid25;
+    static const CSampleGrid grid9(9);
+    return sampleCount > 25 ? grid100 : sampleCount <= 9 ? grid9 : grid25;
 }
 
 namespace {

@@ -10,8 +10,9 @@
 
 class CPolygon3D;
 
-// Sub-sample offsets in pixels: 5 x 5 at -0.4 .. +0.4 step 0.2, or 10 x 10
-// at -0.45 .. +0.45 step 0.1 (a sample count above 25).
+// Sub-sample offsets in pixels: 5 x 5 at -0.4 .. +0.4 step 0.2, 10 x 10
+// at -0.45 .. +0.45 step 0.1 (a sample count above 25), or 3 x 3 at -1/3,
+// 0, +1/3 (a count of 9 or less).
 struct CSampleGrid {
     int side = 0;
     int count = 0;

@@ -43,6 +43,7 @@ CEngineSettings CEngineSettings::FromStore(const SettingStore& store)
     s.reflectionFraming = i(kSetReflectionFraming) != 0;
     s.steadyRipple = i(kSetSteadyRipple) != 0;
     s.blockInterior = i(kSetBlockInterior) != 0;
+    s.coarseEdges = i(kSetCoarseEdges) != 0;
     s.binderType = i(kSetBinderType);
     s.binderParam1 = i(kSetBinderParam1);
     s.binderParam2 = i(kSetBinderParam2);

@@ -33,7 +33,7 @@ struct CDrawOptions {
     bool cull = true;      // skip polygons turned away from the eye
     bool textured = true;  // faces sample their pictures
     bool ordered = false;  // CD-ROM draw passes
-    int sampleCount = 25;  // 25 or 100
+    int sampleCount = 25;  // 25, 100 or 9 (GridFor)
     bool soften = false;   // edge softening of box faces
 };
 

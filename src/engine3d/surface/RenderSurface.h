@@ -1,9 +1,9 @@
 #pragma once
 // CRenderSurface: draws polygons into one 24-bit target picture.
 //
-// Textured faces are sampled on a 5 x 5 (25 samples) or 10 x 10 (100 samples)
-// sub-pixel grid through the perspective-correct inverse of their projection;
-// untextured polygons are scan-converted flat fills; two-point polygons are
+// Textured faces are sampled on a 5 x 5 (25 samples), 10 x 10 (100 samples)
+// or 3 x 3 (9 samples) sub-pixel grid through the perspective-correct inverse
+// of their projection; untextured polygons are scan-converted flat fills; two-point polygons are
 // lines. With edge softening, pixels that a box face covers only partly are
 // collected in a partial-pixel table and blended with what lies behind them
 // when the list is resolved, so that faces sharing an edge do not leave a
@@ -121,7 +121,7 @@ public:
     // A line in a colour; both end points widen the box (which may be null).
     virtual void DrawLine(COLORREF colour, int x1, int y1, int x2, int y2, CBoundingBox* box);
     // A mapped four-corner face, corners in picture pixels. `sampleCount` above
-    // 25 selects the 10 x 10 grid, else 5 x 5. A face code without a picture
+    // 25 selects the 10 x 10 grid, 9 or less 3 x 3, else 5 x 5. A face code without a picture
     // samples the polygon's fill colour, except the CD-ROM, which is skipped.
     virtual void DrawTexturedQuad(int x0, int y0, int x1, int y1, int x2, int y2, int x3, int y3,
                                   const CTextureSet* textures, char faceCode, CPolygon3D& polygon,

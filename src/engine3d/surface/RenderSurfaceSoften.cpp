@@ -1,6 +1,7 @@
 // Edge softening of CRenderSurface: the coverage map and the table of partly
 // covered pixels, and their resolution after a list.
 #include "engine3d/surface/RenderSurface.h"
+#include "engine3d/sampling/FaceSetup.h"
 #include "image/colour/SrgbTables.h"
 
 #include <algorithm>
@@ -140,7 +141,7 @@ void CRenderSurface::ResolvePartialPixels(int sampleCount, bool linear) noexcept
 {
     const CSrgbTables& srgb = SrgbTables();
     if (m_partialCount == 0) return;
-    const int N = sampleCount > 25 ? 100 : 25;
+    const int N = GridFor(sampleCount).count;
     auto covered = [&](int x, int y) {
         if (x < 0 || y < 0 || x >= m_width || y >= m_height) return true;
         return GetCoverage(x, y) >= N;

@@ -141,6 +141,7 @@ constexpr SettingInfo kSettings[] = {
     {218, "", "", "", T::Boolean, 0, 0, "", R::None, 0, 0, "", C::None, kUpdateLayout},
     {219, "", "", "", T::Boolean, 0, 0, "", R::None, 0, 0, "", C::None, kUpdateRenderModel | kUpdateScratch},
     {220, "", "", "", T::Boolean, 0, 0, "", R::None, 0, 0, "", C::None, kUpdateRenderModel | kUpdateScratch},
+    {221, "", "", "", T::Boolean, 0, 0, "", R::None, 0, 0, "", C::None, kUpdateRenderModel | kUpdateScratch},
     {95, "Elevation", "Observer Position", "Camera Elevation", T::Integer, 20, 0, "", R::Fixed, 0, 60, "degrees",
      C::None, kModels | kUpdateLayout},
     {61, "Reflection", "Reflection", "Reflection", T::Boolean, 0, 0, "", R::None, 0, 0, "",
@@ -208,7 +209,7 @@ constexpr std::uint32_t kStartOrder[] = {
     // Start at 0, the behaviour before them (the square fit, faces lit by
     // the shadow lights, a plain background); new projects set the studio
     // look (ApplyNewProjectView, the effects page).
-    210, 211, 212, 214, 215, 216, 217, 218, 219, 220,
+    210, 211, 212, 214, 215, 216, 217, 218, 219, 220, 221,
     // 213 "Edge Radius" has no start value: a project that lacks it keeps
     // the sharp edges and the face outlines drawn before it existed, while any
     // stored value (0 too) draws every pixel a face's outline touches.
