@@ -208,8 +208,8 @@ private slots:
         });
         DragFace(20, 60, 20, 60);
         QVERIFY2(m_failures.isEmpty(), qPrintable(m_failures.join(QLatin1Char('\n'))));
-        QCOMPARE(int(Front().GetObjectCount()), 1);  // cancelled: nothing made
-        QCOMPARE(CUndoStore::Instance().GetUndoCount(), std::size_t(1));
+        // Cancelled: nothing made.
+        QVERIFY(Front().GetObjectCount() == 1 && CUndoStore::Instance().GetUndoCount() == 1);
         QVERIFY(Look(seen.text, seen.face, seen.size,
                      styles(seen.bold, seen.italic, seen.underline, seen.strikeOut, seen.smooth), seen.appearance,
                      seen.colour1, seen.colour2) == Look({}, serif.toStdString(), 30, styles(1, 0, 0, 0, 1), 1, 0x00FFFF, 0x0000FF));
@@ -274,13 +274,10 @@ private slots:
         Run(ID_TOOL_BARCODE);
         DragFace(20, 90, 30, 85);  // a 10 x 5 box, smaller than the symbol
         QVERIFY2(m_failures.isEmpty(), qPrintable(m_failures.join(QLatin1Char('\n'))));
-        QCOMPARE(m_messages.messages.size(), 2);
-        QCOMPARE(int(Front().GetObjectCount()), 1);
+        QVERIFY(m_messages.messages.size() == 2 && Front().GetObjectCount() == 1);
         auto* b = dynamic_cast<CDrawBarcode*>(Front().GetObject(0));
-        QVERIFY(b);
-        QCOMPARE(QString::fromStdString(b->GetData()), QStringLiteral("ABC"));
+        QVERIFY(b && b->GetData() == "ABC" && b->GetSelection() == kSelectDominant);
         QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Draw Barcode"));
-        QCOMPARE(b->GetSelection(), kSelectDominant);
         // Grown to the scanning size of the front (BarcodePlacement.ADrawnBarcodeGrowsToWhatScans):
         // "ABC" is 100 modules at 2 pixels a module.
         QCOMPARE(b->GetMaxX(), 20 + 2 * 100);
@@ -290,8 +287,8 @@ private slots:
         QVERIFY2(m_failures.isEmpty(), qPrintable(m_failures.join(QLatin1Char('\n'))));
         auto* ean = dynamic_cast<CDrawBarcode*>(Front().GetObject(1));
         QVERIFY(ean && ean->GetBarcodeKind() == EBarcodeKind::Ean13);
-        QCOMPARE(QString::fromStdString(ean->GetData()), QStringLiteral("4006381333931"));
-        QCOMPARE(QString::fromStdString(Front().GetObject(2)->GetText()), QStringLiteral("A*B"));
+        QCOMPARE(std::pair(ean->GetData(), Front().GetObject(2)->GetText()),
+                 std::pair(std::string("4006381333931"), std::string("A*B")));
 
         // The Properties dialog's barcode page (its refusals: the text pages' test).
         Run(ID_TOOL_SELECT);
@@ -344,15 +341,12 @@ private slots:
         auto* box = dynamic_cast<CDrawText*>(Front().GetObject(1));
         QVERIFY(point && box);
         QCOMPARE(QString::fromStdString(point->GetString()), QStringLiteral("line one\ntwo"));
-        QCOMPARE(point->GetLayout().align, kAlignCentre);
-        QCOMPARE(point->GetLayout().lineSpacing, 150u);
-        QVERIFY(!point->IsWrapped());
-        QVERIFY(point->GetMaxX() <= 300);  // moved back onto the face
-        QVERIFY(point->GetHeight() > 2 * static_cast<int>(point->GetSize()));
-        QVERIFY(box->IsWrapped());
-        QCOMPARE(box->GetMinX(), 20);
-        QCOMPARE(box->GetMaxY(), 100);
-        QCOMPARE(box->GetWidth(), 100);
+        QCOMPARE(std::tuple(point->GetLayout().align, point->GetLayout().lineSpacing, point->IsWrapped()),
+                 std::tuple(kAlignCentre, 150u, false));
+        // Moved back onto the face, two lines high.
+        QVERIFY(point->GetMaxX() <= 300 && point->GetHeight() > 2 * static_cast<int>(point->GetSize()));
+        QCOMPARE(std::tuple(box->IsWrapped(), box->GetMinX(), box->GetMaxY(), box->GetWidth()),
+                 std::tuple(true, 20, 100, 100));
 
         // The look of a rectangle; lengths show in millimetres of the product.
         const double ppm = m_frame->GeometryBar()->PixelsPerMm(), unit = ppm > 0 ? ppm : 1.0;
@@ -369,10 +363,8 @@ private slots:
         });
         Run(ID_OBJECT_PROPERTIES);
         const CDrawObject* rect = Front().GetObject(2);
-        QCOMPARE(rect->GetLineWidth(), 4);
-        QCOMPARE(rect->GetDash(), kDashDash);
-        QCOMPARE(rect->GetCornerRadius(), 8);
-        QCOMPARE(rect->GetOpacity(), 60u);
+        QCOMPARE(std::tuple(rect->GetLineWidth(), rect->GetDash(), rect->GetCornerRadius(), rect->GetOpacity()),
+                 std::tuple(4, kDashDash, 8, 60u));
     }
 
     void propertiesStepsOverTwoTextsAndKeepsARefusedPage()
@@ -465,15 +457,11 @@ private slots:
         auto* a = dynamic_cast<CDrawText*>(Front().GetObject(0));
         auto* b = dynamic_cast<CDrawText*>(Front().GetObject(1));
         QVERIFY(a && b);
-        QCOMPARE(QString::fromStdString(a->GetString()), QStringLiteral("One"));
-        QCOMPARE(a->GetSize(), 20u);
-        QCOMPARE(QString::fromStdString(b->GetString()), QStringLiteral("Two"));
-        QCOMPARE(b->GetSize(), 16u);
+        QCOMPARE(std::tuple(a->GetString(), a->GetSize(), b->GetString(), b->GetSize()),
+                 std::tuple(std::string("One"), 20u, std::string("Two"), 16u));
         // Each box follows its new size, from the same top-left corner.
-        QCOMPARE(a->GetMinX(), 20);
-        QCOMPARE(a->GetMaxY(), 180);
-        QCOMPARE(a->GetMinY(), 180 - 22);
-        QCOMPARE(b->GetMaxY() - b->GetMinY(), 18);
+        QCOMPARE((std::array{a->GetMinX(), a->GetMaxY(), a->GetMinY(), b->GetMaxY() - b->GetMinY()}),
+                 (std::array{20, 180, 180 - 22, 18}));
         Run(ID_EDIT_UNDO);
         QCOMPARE(QString::fromStdString(Front().GetObject(0)->GetText()), QStringLiteral("First"));
     }
