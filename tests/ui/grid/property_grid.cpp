@@ -67,9 +67,8 @@ private slots:
         SetM(Product(), kSetBevel, 1);
         SetM(Product(), kSetBevelSize, 17);
         rows = BuildRenderRows(Product());
-        QVERIFY(FindLabel(rows, "Bevel", "Style"));
+        QVERIFY(FindLabel(rows, "Bevel", "Style") && !FindLabel(rows, "Bevel", "Color"));
         QCOMPARE(FindLabel(rows, "Bevel", "Size")->value, std::string("17"));
-        QVERIFY(!FindLabel(rows, "Bevel", "Color"));
         SetM(Product(), kSetBevelStyle, 3);
         rows = BuildRenderRows(Product());
         QCOMPARE(FindLabel(rows, "Bevel", "Style")->value, std::string("Color Fade"));
@@ -108,12 +107,12 @@ private slots:
         auto binder = CreateProduct("BINDER");
         QVERIFY(binder);
         std::vector<CGridRow> rows = BuildRenderRows(*binder);
-        QVERIFY(FindLabel(rows, "Object Properties", "Binder Type"));
-        QVERIFY(!FindLabel(rows, "Object Properties", "Binder Color"));  // type "None"
+        // Type "None": no colour.
+        QVERIFY(FindLabel(rows, "Object Properties", "Binder Type") && !FindLabel(rows, "Object Properties", "Binder Color"));
         binder->GetSettings().SetInt(ModelKey(kSetBinderType), 2);
         rows = BuildRenderRows(*binder);
-        QCOMPARE(FindLabel(rows, "Object Properties", "Binder Type")->value, std::string("Comb Bound"));
-        QVERIFY(FindLabel(rows, "Object Properties", "Binder Color"));
+        QVERIFY(FindLabel(rows, "Object Properties", "Binder Type")->value == "Comb Bound" &&
+                FindLabel(rows, "Object Properties", "Binder Color"));
         // Binders show the face image rows on the spine and left faces.
         const std::vector<CGridRow> spine = BuildFaceRows(*binder, 'S');
         QCOMPARE(Labels(spine), QStringList({"[Spine Image]", "Image"}));
@@ -144,15 +143,13 @@ private slots:
         QCOMPARE(CGridRow::Head("Bevel").Encode(), std::string("Bevel\n\nH\nHead\n"));
         QCOMPARE(CGridRow::Color("Color", 0x808080, ModelKey(72)).Encode(), std::string("Color\n8421504\nC\nColor\nM72"));
         CGridRow back;
-        QVERIFY(CGridRow::Decode(size.Encode(), back));
-        QVERIFY(back == size);
+        QVERIFY(CGridRow::Decode(size.Encode(), back) && back == size);
         // Damaged texts are refused and leave the row alone.
         const char* bad[] = {"", "a\nb", "a\nb\nTT\nInt\nM1", "a\nb\nT\nInt\nMx", "a\nb\nT\nInt\nM", "a\nb\nT\nInt\nM1\nextra",
                              "a\nb\nT\nInt\nM123456789"};
         for (const char* text : bad) {
             CGridRow untouched = size;
-            QVERIFY2(!CGridRow::Decode(text, untouched), text);
-            QVERIFY(untouched == size);
+            QVERIFY2(!CGridRow::Decode(text, untouched) && untouched == size, text);
         }
     }
 
@@ -161,34 +158,31 @@ private slots:
         QVERIFY(ShowRenderTab(*m_frame));
         QCOMPARE(m_grid->TabName(), QStringLiteral("Render"));
         const int row = m_grid->FindRow("Borders", "Borders");
-        QVERIFY(row >= 0);
-        QVERIFY(m_grid->FindRow("Size", "Borders") < 0);
+        // The setting, and whether the grid shows the border rows.
+        const auto borders = [this] {
+            return std::pair(Settings().GetInt(ModelKey(kSetBorders)), m_grid->FindRow("Size", "Borders") >= 0);
+        };
+        QVERIFY(row >= 0 && borders() == std::pair(0, false));
         QSignalSpy edited(m_grid, &CPropertyGrid::edited);
         Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetChoiceIndex(0); });  // "Yes"
         m_grid->EditRow(row);
-        QCOMPARE(Settings().GetInt(ModelKey(kSetBorders)), 1);
-        QCOMPARE(edited.count(), 1);
-        QCOMPARE(edited.at(0).at(0).toUInt(), 193u);  // class of Borders
+        // Rebuilt: the border rows are there and the edited row stays selected.
+        QCOMPARE(borders(), std::pair(1, true));
+        QVERIFY(edited.count() == 1 && edited.at(0).at(0).toUInt() == 193u);  // class of Borders
         CUndoStore& undo = m_frame->Document()->GetUndoStore();
         QCOMPARE(undo.GetUndoMenuText(), std::string("&Undo Set Borders to Yes\tCtrl+Z"));
-        // Rebuilt: the border rows are there and the edited row stays selected.
-        QVERIFY(m_grid->FindRow("Size", "Borders") >= 0);
-        QCOMPARE(m_grid->currentRow(), m_grid->FindRow("Borders", "Borders"));
-        QVERIFY(m_frame->Document()->IsModified());
+        QVERIFY(m_grid->currentRow() == m_grid->FindRow("Borders", "Borders") && m_frame->Document()->IsModified());
 
         // Choosing the value it already has makes no undo step.
         Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetChoiceIndex(0); });
         m_grid->EditRow(m_grid->FindRow("Borders", "Borders"));
-        QCOMPARE(edited.count(), 1);
-        QCOMPARE(undo.GetUndoMenuText(), std::string("&Undo Set Borders to Yes\tCtrl+Z"));
+        QVERIFY(edited.count() == 1 && undo.GetUndoMenuText() == "&Undo Set Borders to Yes\tCtrl+Z");
 
         // Undo restores the value and the grid loses the border rows again.
         QVERIFY(m_frame->RunCommand(ID_EDIT_UNDO));
-        QCOMPARE(Settings().GetInt(ModelKey(kSetBorders)), 0);
-        QVERIFY(m_grid->FindRow("Size", "Borders") < 0);
+        QCOMPARE(borders(), std::pair(0, false));
         QVERIFY(m_frame->RunCommand(ID_EDIT_REDO));
-        QCOMPARE(Settings().GetInt(ModelKey(kSetBorders)), 1);
-        QVERIFY(m_grid->FindRow("Size", "Borders") >= 0);
+        QCOMPARE(borders(), std::pair(1, true));
     }
 
     void followUpMessages()
@@ -243,15 +237,13 @@ private slots:
     {
         QVERIFY(ShowRenderTab(*m_frame));
         const QImage before = m_frame->View()->RenderPage()->Picture();
-        QVERIFY(!before.isNull());
         QCOMPARE(before.size(), QSize(100, 100));
         Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetChoiceIndex(0); });
         m_grid->EditRow(m_grid->FindRow("Color Effect", "Color Effect"));
         m_frame->View()->WaitForRendering();
         // Colorize to green: the picture on the Render tab changed already.
         const QImage after = m_frame->View()->RenderPage()->Picture();
-        QCOMPARE(after.size(), before.size());
-        QVERIFY(after != before);
+        QVERIFY(after.size() == before.size() && after != before);
         QVERIFY(m_frame->View()->Pipeline().GetCache().IsUpToDate("y"));
     }
 
@@ -319,8 +311,7 @@ private slots:
         SetArtworkPageHook(nullptr);
         QCOMPARE(asked, 2);
         const CSide* withArt = Product().FindSidePtr("F");
-        QVERIFY(withArt->GetPictureArt());
-        QCOMPARE(withArt->GetPictureArt()->GetPage(), 2);
+        QVERIFY(withArt->GetPictureArt() && withArt->GetPictureArt()->GetPage() == 2);
         const CRaster* blue = withArt->GetPicture();
         const std::uint8_t* bpx = blue->GetBits(blue->GetHeight() / 2) + 3 * (blue->GetWidth() / 2);
         QVERIFY(bpx[0] > 200 && bpx[2] < 50);
@@ -382,8 +373,7 @@ private slots:
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("CD-ROM")));
         QCOMPARE(m_frame->View()->Canvas()->Picture().pixel(8, 8), qRgb(255, 255, 255));
         m_grid->CommitEdit({{ModelKey(kSetCDImage), true, 0, "c119"}}, "Set CD-ROM Image to Red");
-        QCOMPARE(m_messages.messages.size(), 0);
-        QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("CD-ROM"));
+        QVERIFY(m_messages.messages.isEmpty() && m_frame->View()->CurrentTabName() == QStringLiteral("CD-ROM"));
         QCOMPARE(m_frame->View()->Canvas()->Picture().pixel(8, 8), qRgb(255, 0, 0));
     }
 
@@ -408,8 +398,7 @@ private slots:
                         return true;
             return false;
         };
-        QVERIFY(shows(qRgb(0, 255, 0)));
-        QVERIFY(!shows(qRgb(255, 0, 0)));
+        QVERIFY(shows(qRgb(0, 255, 0)) && !shows(qRgb(255, 0, 0)));
         m_grid->CommitEdit({{ModelKey(kSetPaperColor), false, 0x0000FF, {}}}, "Modify Pages' Paper Color");
         QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Pages (Right)"));
         QVERIFY(shows(qRgb(255, 0, 0)));
