@@ -25,9 +25,8 @@ private slots:
     {
         QVERIFY(ShowRenderTab(*m_frame));
         const int row = m_grid->FindRow("Resolution", "Rendering Options");
-        QVERIFY(row >= 0);
+        QVERIFY(row >= 0 && EditorOf(m_grid->Row(row)) == EGridEditor::Number);
         QCOMPARE(m_grid->Row(row).value, std::string("0.8 x 0.8 cm at 300 dpi"));
-        QCOMPARE(EditorOf(m_grid->Row(row)), EGridEditor::Number);
 
         QString shown;
         Answer([&shown](QDialog& d) {
@@ -37,8 +36,7 @@ private slots:
         });
         m_grid->EditRow(row);
         QVERIFY(m_lastClosed);
-        QCOMPARE(shown, QStringLiteral("300"));
-        QCOMPARE(Settings().GetInt(ModelKey(kSetResolution)), 254);
+        QCOMPARE(std::pair(shown, Settings().GetInt(ModelKey(kSetResolution))), std::pair(QStringLiteral("300"), 254));
         QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(),
                  std::string("&Undo Set Resolution to 254 dpi\tCtrl+Z"));
         QCOMPARE(m_grid->Row(m_grid->FindRow("Resolution")).value, std::string("1.0 x 1.0 cm at 254 dpi"));
@@ -62,11 +60,11 @@ private slots:
         const QRect item = m_grid->visualItemRect(m_grid->item(row));
         QCOMPARE(editorRect.topLeft(), m_grid->viewport()->mapToGlobal(QPoint(0, item.top())));
         QCOMPARE(editorRect.width(), m_grid->viewport()->width());
-        QCOMPARE(Settings().GetInt(ModelKey(kSetXRotation)), -45);
+        QCOMPARE(std::pair(Settings().GetInt(ModelKey(kSetXRotation)), m_grid->Row(m_grid->FindRow("X Rotation")).value),
+                 std::pair(-45, std::string("-45")));
         QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(),
                  std::string("&Undo Set X Rotation to -45 degrees\tCtrl+Z"));
         QCOMPARE(edited.at(0).at(0).toUInt(), 193u);
-        QCOMPARE(m_grid->Row(m_grid->FindRow("X Rotation")).value, std::string("-45"));
     }
 
     void colourChecksKeepTheEditorOpen()
@@ -74,9 +72,8 @@ private slots:
         QVERIFY(ShowRenderTab(*m_frame));
         Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetColour(0xFFFFFF); });
         m_grid->EditRow(m_grid->FindRow("Color", "Shadows"));
-        QVERIFY(!m_lastClosed);
+        QVERIFY(!m_lastClosed && Settings().GetInt(ModelKey(kSetShadowColor)) == 0x808080);
         QCOMPARE(m_messages.messages.value(0), QStringLiteral("Shadows can not be white."));
-        QCOMPARE(Settings().GetInt(ModelKey(kSetShadowColor)), 0x808080);
 
         // The colour button and its OK button both fit in the editor.
         int editorWidth = 0, needed = 0;
@@ -86,9 +83,8 @@ private slots:
             static_cast<CInPlaceEditor&>(d).SetColour(0xFEFFFF);
         });
         m_grid->EditRow(m_grid->FindRow("Color", "Shadows"));
-        QVERIFY(m_lastClosed);
+        QVERIFY(m_lastClosed && Settings().GetInt(ModelKey(kSetShadowColor)) == 0xFEFFFF);
         QVERIFY2(editorWidth >= needed, qPrintable(QStringLiteral("%1 < %2").arg(editorWidth).arg(needed)));
-        QCOMPARE(Settings().GetInt(ModelKey(kSetShadowColor)), 0xFEFFFF);
         QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(), std::string("&Undo Modify Shadow Color\tCtrl+Z"));
 
         // A very dark colorize colour asks; No keeps the old one.
@@ -97,8 +93,7 @@ private slots:
         m_messages.answer = EAnswer::No;
         Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetColour(0x404040); });
         m_grid->EditRow(m_grid->FindRow("Color", "Color Effect"));
-        QVERIFY(!m_lastClosed);
-        QCOMPARE(m_messages.questions.size(), 1);
+        QVERIFY(!m_lastClosed && m_messages.questions.size() == 1);
         QCOMPARE(Settings().GetInt(ModelKey(kSetColorEffectColor)), 0x00FF00);
     }
 
@@ -122,8 +117,7 @@ private slots:
                     l.SetLight(c, r, false);
         });
         m_grid->EditRow(m_grid->FindRow("Lights"));
-        QVERIFY(!m_lastClosed);
-        QVERIFY(m_messages.messages.value(0).startsWith("You must turn on at least one light"));
+        QVERIFY(!m_lastClosed && m_messages.messages.value(0).startsWith("You must turn on at least one light"));
 
         // The four corners: bits 0, 4, 20 and 24.
         Answer([](QDialog& d) {
@@ -135,8 +129,7 @@ private slots:
             l.SetLight(4, 4, true);
         });
         m_grid->EditRow(m_grid->FindRow("Lights"));
-        QVERIFY(m_lastClosed);
-        QCOMPARE(Settings().GetInt(ModelKey(kSetLights)), int(1u | 1u << 4 | 1u << 20 | 1u << 24));
+        QVERIFY(m_lastClosed && Settings().GetInt(ModelKey(kSetLights)) == int(1u | 1u << 4 | 1u << 20 | 1u << 24));
         QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(), std::string("&Undo Modify Lights\tCtrl+Z"));
     }
 
@@ -178,24 +171,21 @@ private slots:
         const int row = m_grid->FindRow("Size", "Bevel");
         m_grid->EditRow(row);
         QCOMPARE(m_messages.messages.value(0), QStringLiteral("Bevel Size must be between 1 and 25 pixels."));
-        QVERIFY(visibleAfter);
-        QCOMPARE(textAfter, QStringLiteral("0"));
+        QVERIFY(visibleAfter && textAfter == QStringLiteral("0"));
         // The value column starts at 7/10 of the painted row's width.
         const QRect item = m_grid->visualItemRect(m_grid->item(row));
         const int viewportWidth = m_grid->viewport()->width();
         const QPoint valueLeft = m_grid->viewport()->mapToGlobal(QPoint(viewportWidth * 7 / 10, item.top()));
         QCOMPARE(editorRect, QRect(valueLeft, QPoint(m_grid->viewport()->mapToGlobal(QPoint(viewportWidth - 1, 0)).x(),
                                                      valueLeft.y() + item.height() - 1)));
-        QCOMPARE(Settings().GetInt(ModelKey(kSetBevelSize)), 10);
-        QVERIFY(!m_frame->Document()->GetUndoStore().CanUndo());
+        QVERIFY(Settings().GetInt(ModelKey(kSetBevelSize)) == 10 && !m_frame->Document()->GetUndoStore().CanUndo());
         SetMessageHooks(nullptr, nullptr);
         m_messages.Install();
 
         // The limit itself, min(100 / 4, 100 / 4) = 25 for the 100 x 100 rendering, is taken.
         Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetText(QStringLiteral(" 25 ")); });
         m_grid->EditRow(m_grid->FindRow("Size", "Bevel"));
-        QVERIFY(m_lastClosed);
-        QCOMPARE(Settings().GetInt(ModelKey(kSetBevelSize)), 25);
+        QVERIFY(m_lastClosed && Settings().GetInt(ModelKey(kSetBevelSize)) == 25);
         QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(),
                  std::string("&Undo Set Bevel Size to 25 pixels\tCtrl+Z"));
     }
@@ -264,8 +254,8 @@ private slots:
         QTest::mouseMove(viewport, QPoint(width / 5, y));
         QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(width / 5, y));
         QVERIFY2(std::abs(m_grid->SplitPermille() - 200) <= 10, qPrintable(QString::number(m_grid->SplitPermille())));
-        QCOMPARE(m_grid->ShownValue(row), whole);
-        QCOMPARE(m_grid->currentRow(), -1);  // the drag selected nothing
+        // The value whole, and the drag selected nothing.
+        QCOMPARE(std::pair(m_grid->ShownValue(row), m_grid->currentRow()), std::pair(whole, -1));
 
         QRect editorRect;
         Answer([&editorRect](QDialog& d) {
