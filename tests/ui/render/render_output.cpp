@@ -165,8 +165,7 @@ private slots:
         QCOMPARE(QSize(back->GetWidth(), back->GetHeight()), QSize(90, 70));
         for (int y = 0; y < 70; ++y)
             QVERIFY(std::memcmp(back->GetBits(y), Rendering().GetBits(y), 90 * 3) == 0);
-        QCOMPARE(m_qualityShown, 0);
-        QVERIFY(m_messages.messages.isEmpty());
+        QVERIFY(m_qualityShown == 0 && m_messages.messages.isEmpty());
         m_save.reset();
         QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
         QCOMPARE(QDir(m_chooserFolder).absolutePath(), QDir(m_dir.path()).absolutePath());
@@ -192,10 +191,9 @@ private slots:
         m_save = std::make_pair(Path("a"), 1);
         m_tickFormats = true;
         QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
-        QCOMPARE(m_formatsShown, 1);
-        QCOMPARE(GetPromptFormatNoAsk(&m_folders->UserSettings()), 1);
+        QCOMPARE(std::pair(m_formatsShown, GetPromptFormatNoAsk(&m_folders->UserSettings())), std::pair(1, 1));
         QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
-        QCOMPARE(m_formatsShown, 1);
+        QCOMPARE(m_formatsShown, 1);  // not asked again
 
         CRenderFormatsDialog dialog;
         // One paragraph per filter of the save dialog, in its order, one blank
@@ -213,8 +211,7 @@ private slots:
         m_qualityTexts = {QStringLiteral("101"), QStringLiteral("0")};
         QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
         QCOMPARE(m_messages.messages.value(0), QStringLiteral("JPEG Quality must be between 0 and 100."));
-        QVERIFY(QFile::exists(Path("q.jpg")));
-        QCOMPARE(CRenderOutput(&m_folders->UserSettings()).GetJpegQuality(), 0);
+        QVERIFY(QFile::exists(Path("q.jpg")) && CRenderOutput(&m_folders->UserSettings()).GetJpegQuality() == 0);
         // Cancel in the quality dialog: nothing saved.
         m_save = std::make_pair(Path("q2"), 3);
         m_qualityTexts = {QStringLiteral("x")};
@@ -237,11 +234,9 @@ private slots:
     void transparentFilterSavesACutOut()
     {
         m_save = std::make_pair(Path("cut"), int(kFilterPNGCutOut));
-        QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
-        QCOMPARE(m_messages.messages.size(), 0);
+        QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE) && m_messages.messages.isEmpty());
         const QImage cut = QImage(Path("cut.png")).convertToFormat(QImage::Format_ARGB32);
-        QCOMPARE(cut.size(), QSize(90, 70));
-        QCOMPARE(qAlpha(cut.pixel(0, 0)), 0);
+        QCOMPARE(std::pair(cut.size(), qAlpha(cut.pixel(0, 0))), std::pair(QSize(90, 70), 0));
     }
 
     // The cut-out on the clipboard: the plain picture and, beside it, a PNG with the alpha.
@@ -249,8 +244,7 @@ private slots:
     {
         QVERIFY(m_frame->RunCommand(ID_RENDER_TO_CLIPBOARD));  // the opaque picture to compare with
         QApplication::clipboard()->clear();
-        QVERIFY(m_frame->RunCommand(ID_RENDER_CUT_OUT_TO_CLIPBOARD));
-        QCOMPARE(m_messages.messages.size(), 0);
+        QVERIFY(m_frame->RunCommand(ID_RENDER_CUT_OUT_TO_CLIPBOARD) && m_messages.messages.isEmpty());
         const QMimeData* data = QApplication::clipboard()->mimeData();
         QVERIFY(data && data->hasImage() && data->hasFormat(QStringLiteral("image/png")));
         QImage cut;
@@ -259,8 +253,8 @@ private slots:
         QCOMPARE(cut.size(), QSize(90, 70));
         ExpectCutOutOfTheRendering(cut);
         QVERIFY(BarHidden());
-        QVERIFY(m_frame->View()->Pipeline().GetCache().IsUpToDate("z"));  // the view's rendering stays opaque
-        QVERIFY(!Rendering().HasAlpha());
+        // The view's rendering stays, opaque.
+        QVERIFY(m_frame->View()->Pipeline().GetCache().IsUpToDate("z") && !Rendering().HasAlpha());
 
         // Made on a thread of its own: the window waits with the Cancel
         // button, which stops it; nothing reaches the clipboard.
@@ -291,21 +285,18 @@ private slots:
         CRenderPage* page = m_frame->View()->RenderPage();
         auto* question = bar->findChild<QLabel*>(QStringLiteral("renderCompleteQuestion"));
         // The bar needs no more width than the page has: the question wraps.
-        QVERIFY(question->wordWrap());
-        QVERIFY(bar->minimumSizeHint().width() <= page->width());
-        QVERIFY(bar->geometry().right() < page->width());
+        QVERIFY(question->wordWrap() && bar->minimumSizeHint().width() <= page->width() &&
+                bar->geometry().right() < page->width());
         const int top = page->PictureRect().top();
         const QPoint start = page->PictureRect().center();
         QTest::mousePress(page, Qt::LeftButton, {}, start);
         QMouseEvent move(QEvent::MouseMove, QPointF(start + QPoint(40, 0)), QPointF(page->mapToGlobal(start)),
                          Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(page, &move);
-        QVERIFY(page->IsTurning());
-        QVERIFY(bar->isHidden());
+        QVERIFY(page->IsTurning() && bar->isHidden());
         QCOMPARE(page->PictureRect().top(), top);
         QTest::mouseRelease(page, Qt::LeftButton, {}, start + QPoint(40, 0));
-        QVERIFY(m_frame->View()->WaitForRendering());
-        QVERIFY(!bar->isHidden());
+        QVERIFY(m_frame->View()->WaitForRendering() && !bar->isHidden());
         QCOMPARE(page->PictureRect().top(), top);
     }
 
@@ -313,11 +304,9 @@ private slots:
     void renderingCompleteBar()
     {
         auto* bar = m_frame->findChild<CRenderCompleteBar*>();
-        QVERIFY(bar);
-        QVERIFY(bar->isHidden());
+        QVERIFY(bar && bar->isHidden());
         QVERIFY(ShowRenderTab(*m_frame));
-        QVERIFY(!bar->isHidden());
-        QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(!bar->isHidden() && !QApplication::activeModalWidget());
         // The picture is shown below the bar, whole.
         m_frame->View()->RenderPage()->resize(400, 400);
         const QRect picture = m_frame->View()->RenderPage()->PictureRect();
@@ -328,8 +317,7 @@ private slots:
                               bar->Button(kRenderCompleteNo)->text()}),
                  (QStringList{"Yes - &Copy to Clipboard", "Yes - Save to &File", "&No"}));
         bar->Button(kRenderCompleteNo)->click();
-        QVERIFY(bar->isHidden());
-        QCOMPARE(GetPromptRenderNoAsk(&m_folders->UserSettings()), 0);
+        QVERIFY(bar->isHidden() && GetPromptRenderNoAsk(&m_folders->UserSettings()) == 0);
         QVERIFY(ShowRenderTabAgain(false));
         QVERIFY(bar->isHidden());  // the same picture again
 
@@ -338,8 +326,7 @@ private slots:
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
         m_save = std::make_pair(Path("direct"), 1);
         QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
-        QVERIFY(QFile::exists(Path("direct.png")));
-        QVERIFY(bar->isHidden());
+        QVERIFY(QFile::exists(Path("direct.png")) && bar->isHidden());
         QVERIFY(ShowRenderTabAgain(false));
         QVERIFY(bar->isHidden());  // already made: nothing new to offer
 
@@ -348,19 +335,16 @@ private slots:
         QVERIFY(!bar->isHidden());
         QApplication::clipboard()->clear();
         bar->Button(kRenderCompleteCopy)->click();
-        QVERIFY(bar->isHidden());
-        QCOMPARE(QApplication::clipboard()->image().size(), QSize(90, 70));
+        QVERIFY(bar->isHidden() && QApplication::clipboard()->image().size() == QSize(90, 70));
 
         // Save to file with "Do not ask again": stored, then Render To File runs.
         m_frame->Document()->GetProduct()->GetSettings().SetInt(ModelKey(kSetBorders), 1);
         m_save = std::make_pair(Path("prompted"), 1);
         QVERIFY(ShowRenderTabAgain(true));
-        QVERIFY(!bar->isHidden());
-        QVERIFY(!bar->CheckBox()->isChecked());
+        QVERIFY(!bar->isHidden() && !bar->CheckBox()->isChecked());
         bar->CheckBox()->setChecked(true);
         bar->Button(kRenderCompleteSave)->click();
-        QCOMPARE(GetPromptRenderNoAsk(&m_folders->UserSettings()), 1);
-        QVERIFY(QFile::exists(Path("prompted.png")));
+        QVERIFY(GetPromptRenderNoAsk(&m_folders->UserSettings()) == 1 && QFile::exists(Path("prompted.png")));
 
         // Never again.
         m_frame->Document()->GetProduct()->GetSettings().SetInt(ModelKey(kSetBorders), 0);
