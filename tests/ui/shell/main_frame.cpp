@@ -88,8 +88,7 @@ private slots:
     void tabCommandsCheckTheCurrentTabAndStepAcross()
     {
         GiveBoxProduct(*m_frame);
-        QVERIFY(m_frame->Action(ID_TAB_FRONT)->isChecked());
-        QVERIFY(!m_frame->Action(ID_TAB_PREVIOUS)->isEnabled());
+        QVERIFY(m_frame->Action(ID_TAB_FRONT)->isChecked() && !m_frame->Action(ID_TAB_PREVIOUS)->isEnabled());
         QVERIFY(!m_frame->RunCommand(ID_TAB_PREVIOUS));
         QVERIFY(m_frame->RunCommand(ID_TAB_RENDER));
         QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Render"));
@@ -110,15 +109,18 @@ private slots:
     {
         GiveBoxProduct(*m_frame);
         const QStringList without = m_frame->View()->TabNames();
+        // The Back entry shown, the command spent, the title changed.
+        const auto state = [this] {
+            return std::array{m_frame->Action(ID_TAB_BACK)->isVisible(), m_frame->Action(ID_FACE_ADD_BACK)->isEnabled(),
+                              m_frame->windowTitle().contains(QLatin1Char('*'))};
+        };
         QVERIFY(m_frame->RunCommand(ID_FACE_ADD_BACK));
         QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Back"));
-        QVERIFY(m_frame->Action(ID_TAB_BACK)->isVisible() && !m_frame->Action(ID_FACE_ADD_BACK)->isEnabled());
-        QVERIFY(m_frame->windowTitle().contains(QLatin1Char('*')));
+        QCOMPARE(state(), (std::array{true, false, true}));
         QCOMPARE(m_frame->Document()->GetProduct()->FindSidePtr("B")->GetPicture()->GetWidth(), 200);
         QVERIFY(m_frame->RunCommand(ID_EDIT_UNDO));
         QCOMPARE(m_frame->View()->TabNames(), without);
-        QVERIFY(!m_frame->Action(ID_TAB_BACK)->isVisible() && m_frame->Action(ID_FACE_ADD_BACK)->isEnabled());
-        QVERIFY(!m_frame->windowTitle().contains(QLatin1Char('*')));
+        QCOMPARE(state(), (std::array{false, true, false}));
         QVERIFY(m_frame->RunCommand(ID_EDIT_REDO));
         QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Back"));
         QCOMPARE(m_frame->View()->TabNames().size(), without.size() + 1);
@@ -134,8 +136,7 @@ private slots:
         QCOMPARE(m_frame->Action(ID_ZOOM_CUSTOM)->text(), QStringLiteral("&Custom Zoom (400%)..."));
         // The status bar shows the zoom of a face, and none on the Render tab.
         auto* zoomLabel = m_frame->findChild<QLabel*>(QStringLiteral("zoomLabel"));
-        QVERIFY(zoomLabel);
-        QCOMPARE(zoomLabel->text(), QStringLiteral("400%"));
+        QVERIFY(zoomLabel && zoomLabel->text() == QStringLiteral("400%"));
         QVERIFY(ShowRenderTab(*m_frame));
         QCOMPARE(zoomLabel->text(), QString());
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
@@ -171,14 +172,12 @@ private slots:
         dialog.Field()->setText(QStringLiteral("1601"));
         dialog.accept();
         QCOMPARE(m_messages.messages, QStringList{QStringLiteral("Zoom must be between 1 and 1600 %.")});
-        QVERIFY(dialog.result() != QDialog::Accepted);
-        QCOMPARE(dialog.Field()->selectedText(), QStringLiteral("1601"));
+        QVERIFY(dialog.result() != QDialog::Accepted && dialog.Field()->selectedText() == QStringLiteral("1601"));
         CCustomZoomDialog empty(0);
         QCOMPARE(empty.Field()->text(), QString());
         empty.Field()->setText(QStringLiteral(" 1600 "));
         empty.accept();
-        QCOMPARE(empty.result(), int(QDialog::Accepted));
-        QCOMPARE(empty.Percent(), 1600);
+        QCOMPARE(std::pair(empty.result(), empty.Percent()), std::pair(int(QDialog::Accepted), 1600));
     }
 
     void recentFilesKeepFourNewestFirst()
@@ -208,8 +207,7 @@ private slots:
         QVERIFY(m_frame->windowTitle().contains(QLatin1Char('*')));
 
         const QString path = m_dir.filePath(QStringLiteral("box.vtp"));
-        QVERIFY(m_frame->SaveProject(path));
-        QVERIFY(!m_frame->Document()->IsModified());
+        QVERIFY(m_frame->SaveProject(path) && !m_frame->Document()->IsModified());
         QCOMPARE(m_frame->windowTitle(), QStringLiteral("box.vtp - Vantorel"));
         QCOMPARE(m_frame->RecentFiles().Files().value(0), QFileInfo(path).absoluteFilePath());
 
@@ -258,8 +256,7 @@ private slots:
         f.close();
         m_messages.messages.clear();
         QVERIFY(!m_frame->OpenProject(bad));
-        QCOMPARE(m_messages.messages.size(), 1);
-        QCOMPARE(int(FaceList(*m_frame, "F").GetObjectCount()), 1);
+        QVERIFY(m_messages.messages.size() == 1 && FaceList(*m_frame, "F").GetObjectCount() == 1);
         QVERIFY(!m_frame->RecentFiles().Files().contains(QFileInfo(bad).absoluteFilePath()));
     }
 
