@@ -119,9 +119,10 @@ private:
     {
         CProduct* product = m_frame->Document()->GetProduct();
         QVERIFY(product);
-        QCOMPARE(QString::fromLatin1(product->GetKindCode()), QString::fromLatin1(kind));
-        QCOMPARE(product->GetSettings().GetInt(ModelKey(kSetRenderWidth)), 120);
-        QCOMPARE(product->GetSettings().GetInt(ModelKey(kSetRenderHeight)), 100);
+        const SettingStore& s = product->GetSettings();
+        QCOMPARE(std::tuple(QString::fromLatin1(product->GetKindCode()), s.GetInt(ModelKey(kSetRenderWidth)),
+                            s.GetInt(ModelKey(kSetRenderHeight))),
+                 std::tuple(QString::fromLatin1(kind), 120, 100));
         m_frame->DocumentChanged();
         QVERIFY(ShowRenderTab(*m_frame));
         const QImage picture = m_frame->View()->RenderPage()->Picture();
@@ -168,16 +169,15 @@ private slots:
         m_folders->PutUserString("GUI", "NewTab", "box");
         {
             CNewDialog dialog(*m_folders, *m_frame->Document());
-            QCOMPARE(dialog.Tabs()->count(), 8);
-            QCOMPARE(dialog.Tabs()->tabData(dialog.Tabs()->currentIndex()).toString(), QStringLiteral("box"));
+            QCOMPARE(std::pair(dialog.Tabs()->count(), dialog.Tabs()->tabData(dialog.Tabs()->currentIndex()).toString()),
+                     std::pair(8, QStringLiteral("box")));
             QVERIFY(dialog.List()->count() > 0);
             // The model's name as the label, the file it comes from only in
             // the tip; OK waits for a choice.
             const QListWidgetItem* first = dialog.List()->item(0);
-            QVERIFY(!first->text().isEmpty());
-            QVERIFY2(!first->text().contains(QStringLiteral("dmo_")), qPrintable(first->text()));
-            QVERIFY(first->toolTip().contains(first->data(Qt::UserRole).toString()));
-            QVERIFY(first->toolTip().startsWith(first->text()));
+            const QString name = first->text(), tip = first->toolTip();
+            QVERIFY2(!name.isEmpty() && !name.contains(QStringLiteral("dmo_")), qPrintable(name));
+            QVERIFY(tip.startsWith(name) && tip.contains(first->data(Qt::UserRole).toString()));
             QVERIFY(!dialog.OkButton()->isEnabled());
             dialog.List()->setCurrentRow(0);
             QVERIFY(dialog.OkButton()->isEnabled());
@@ -472,12 +472,11 @@ private slots:
         QVERIFY(generate);
         generate->click();
         CPictureLibraryDialog::SetFolderChooser(nullptr);
-        QCOMPARE(dialog.Tree()->topLevelItemCount(), before + 1);
-        QCOMPARE(dialog.Tree()->currentItem()->text(0), QDir(pics.path()).dirName());
+        QCOMPARE(std::pair(dialog.Tree()->topLevelItemCount(), dialog.Tree()->currentItem()->text(0)),
+                 std::pair(before + 1, QDir(pics.path()).dirName()));
         // Name order ignoring case: Alps, then beach; the text file is left out
         // (every format the loader reads is offered: TiffDecode.PictureLoaderReadsTiffFiles).
-        QCOMPARE(dialog.List()->count(), 2);
-        QCOMPARE(dialog.List()->item(0)->text(), QStringLiteral("Alps"));
+        QCOMPARE(std::pair(dialog.List()->count(), dialog.List()->item(0)->text()), std::pair(2, QStringLiteral("Alps")));
         dialog.List()->setCurrentRow(1);
         QCOMPARE(dialog.InfoText(), QStringLiteral("\n\n30 X 20 pixels"));
         // Generating again does not list the folder twice.
