@@ -67,10 +67,9 @@ private slots:
         m_frame->Document()->OnNewDocument();
         // The window asks for the untitled copy (its message, the file left
         // as it is: ProjectFileOpen.DamagedFilesOpenAsUntitledCopiesOrAreRefused).
-        QVERIFY(m_frame->OpenProject(path));
-        QCOMPARE(m_messages.messages.size(), 1);
-        QVERIFY(m_messages.messages[0].endsWith(QStringLiteral("It is opened as an untitled copy; the file is left as it is.")));
-        QVERIFY(m_frame->Document()->HasProduct());
+        QVERIFY(m_frame->OpenProject(path) && m_frame->Document()->HasProduct());
+        QVERIFY(m_messages.messages.size() == 1 &&
+                m_messages.messages[0].endsWith(QStringLiteral("It is opened as an untitled copy; the file is left as it is.")));
         QCOMPARE(m_frame->windowTitle(), QStringLiteral("Untitled* - Vantorel"));
     }
 
@@ -82,8 +81,7 @@ private slots:
         std::ofstream(lock) << "user=anna\nhost=" << CProjectLockFile::Me().host << "\npid=" << ::getppid() << "\ntime=0\n";
         m_choice = 1;  // Cancel
         QVERIFY(!m_frame->OpenProject(path));
-        QCOMPARE(m_choices.size(), 1);
-        QVERIFY(m_choices[0].startsWith(QStringLiteral("held.vtp is open in Vantorel by anna on ")));
+        QVERIFY(m_choices.size() == 1 && m_choices[0].startsWith(QStringLiteral("held.vtp is open in Vantorel by anna on ")));
         m_choice = 0;  // Open Read-Only
         QVERIFY(m_frame->OpenProject(path));
         QCOMPARE(m_frame->windowTitle(), QStringLiteral("held.vtp [Read-Only] - Vantorel"));
@@ -95,17 +93,14 @@ private slots:
     {
         const QString path = Saved("shared.vtp");
         QVERIFY(QFile::exists(QString::fromStdString(CProjectLockFile::PathFor(path.toStdString()))));
-        {
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::Append));
-            f.write("x");
-        }
+        QFile changed(path);
+        QVERIFY(changed.open(QIODevice::Append) && changed.write("x") == 1);
+        changed.close();
         m_choice = 2;  // Cancel
         QVERIFY(!m_frame->SaveProject(path));
         QCOMPARE(m_choices, QStringList{QStringLiteral("shared.vtp was changed by another program since you opened it")});
         m_choice = 1;  // Overwrite
-        QVERIFY(m_frame->SaveProject(path));
-        QVERIFY(m_frame->SaveProject(path));  // unchanged since: no question
+        QVERIFY(m_frame->SaveProject(path) && m_frame->SaveProject(path));  // unchanged since: no question
         QCOMPARE(m_choices.size(), 2);
     }
 
@@ -138,11 +133,10 @@ private slots:
         });
         m_frame->OfferRecovery();
         QVERIFY(m_frame->Document()->HasProduct());
-        QCOMPARE(QString::fromStdString(m_frame->Document()->GetPathName()), path);
-        QCOMPARE(m_frame->windowTitle(), QStringLiteral("lost.vtp* - Vantorel"));
+        QCOMPARE(std::pair(QString::fromStdString(m_frame->Document()->GetPathName()), m_frame->windowTitle()),
+                 std::pair(path, QStringLiteral("lost.vtp* - Vantorel")));
         // Offered once: it is this run's unsaved work now, and a save ends it.
-        QVERIFY(m_frame->Recovery()->Store().FindOrphans().empty());
-        QVERIFY(m_frame->SaveProject(path));
+        QVERIFY(m_frame->Recovery()->Store().FindOrphans().empty() && m_frame->SaveProject(path));
         QVERIFY(!m_frame->Recovery()->Store().HasOwnFile());
         m_frame.reset();
     }
