@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "catalogue/NewProject.h"
 #include "catalogue/product/Product.h"
@@ -22,36 +23,35 @@ std::pair<int, int> PictureSize(const CProduct& product, const char* key)
     return picture ? std::pair{picture->GetWidth(), picture->GetHeight()} : std::pair{0, 0};
 }
 
+// The product's W x H x D millimetres and its rendering size.
+void SetSizes(CProduct& p, double w, double h, double d, int renderW, int renderH)
+{
+    SettingStore& s = p.GetSettings();
+    s.SetReal(ModelKey(kSetProductWidth), w);
+    s.SetReal(ModelKey(kSetProductHeight), h);
+    s.SetReal(ModelKey(kSetProductDepth), d);
+    s.SetInt(ModelKey(kSetRenderWidth), renderW);
+    s.SetInt(ModelKey(kSetRenderHeight), renderH);
+}
+
 }  // namespace
 
 TEST(EngineBackendPageEdges, MissingPictureIsMadeAtTheNewProjectFaceScale)
 {
     std::unique_ptr<CProduct> book = CreateProduct("BINDER");
     ASSERT_NE(book, nullptr);
-    SettingStore& s = book->GetSettings();
-    s.SetReal(ModelKey(kSetProductWidth), 150);
-    s.SetReal(ModelKey(kSetProductHeight), 200);
-    s.SetReal(ModelKey(kSetProductDepth), 30);
-    s.SetInt(ModelKey(kSetRenderWidth), 300);
-    s.SetInt(ModelKey(kSetRenderHeight), 500);
+    SetSizes(*book, 150, 200, 30, 300, 500);
     // ceil(2 * 500 / 200) = 5 pixels per millimetre; top and bottom are
     // W x D, the right and left edges D x H.
     CEngineBackend backend;
     for (char code : {'u', 'd', 'r', 'l'}) backend.PreparePageEdge(*book, code);
-    EXPECT_EQ(PictureSize(*book, "u"), (std::pair{750, 150}));
-    EXPECT_EQ(PictureSize(*book, "d"), (std::pair{750, 150}));
-    EXPECT_EQ(PictureSize(*book, "r"), (std::pair{150, 1000}));
-    EXPECT_EQ(PictureSize(*book, "l"), (std::pair{150, 1000}));
+    EXPECT_EQ((std::vector{PictureSize(*book, "u"), PictureSize(*book, "d"), PictureSize(*book, "r"), PictureSize(*book, "l")}),
+              (std::vector<std::pair<int, int>>{{750, 150}, {750, 150}, {150, 1000}, {150, 1000}}));
 
     // A small product at a large rendering size stays at 16 pixels per mm.
     std::unique_ptr<CProduct> small = CreateProduct("BOOK");
     ASSERT_NE(small, nullptr);
-    SettingStore& t = small->GetSettings();
-    t.SetReal(ModelKey(kSetProductWidth), 20);
-    t.SetReal(ModelKey(kSetProductHeight), 25);
-    t.SetReal(ModelKey(kSetProductDepth), 4);
-    t.SetInt(ModelKey(kSetRenderWidth), 999);
-    t.SetInt(ModelKey(kSetRenderHeight), 400);
+    SetSizes(*small, 20, 25, 4, 999, 400);
     backend.PreparePageEdge(*small, 'u');
     EXPECT_EQ(PictureSize(*small, "u"), (std::pair{320, 64}));
 }
@@ -66,11 +66,7 @@ std::unique_ptr<CProduct> RenderNewBox(int w, int h)
     SettingStore& s = box->GetSettings();
     ApplyStartValues(s);
     ApplyNewProjectView(s);
-    s.SetReal(ModelKey(kSetProductWidth), 190);
-    s.SetReal(ModelKey(kSetProductHeight), 260);
-    s.SetReal(ModelKey(kSetProductDepth), 60);
-    s.SetInt(ModelKey(kSetRenderWidth), w);
-    s.SetInt(ModelKey(kSetRenderHeight), h);
+    SetSizes(*box, 190, 260, 60, w, h);
     s.SetInt(ModelKey(kSetMagnification), 1);
     s.SetInt(ModelKey(kSetBackdrop), 0); // the plain white table
     for (const char* face : {"F", "L", "R", "U", "D"}) {
