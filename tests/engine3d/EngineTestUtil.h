@@ -53,18 +53,22 @@ inline CFitContext UnitFit()
     return CFitContext{};
 }
 
+// A vertex in the plane z = 1 whose picture position (sx, sy) is (x, y).
+inline CVertex3D ScreenVertex(double x, double y)
+{
+    CVertex3D p = MakeVertex(x, y, 1.0);
+    p.sx = x;
+    p.sy = y;
+    return p;
+}
+
 // An upright face in the plane z = 1 from (x0, y0) to (x1, y1), corners
 // top-left, bottom-left, bottom-right, top-right; sx, sy equal x, y, so it
 // covers exactly that rectangle of the picture and u = (px - x0)/(x1 - x0),
 // v = (py - y0)/(y1 - y0).
 inline CPolygon3D FlatFace(double x0, double y0, double x1, double y1, char code)
 {
-    auto v = [](double x, double y) {
-        CVertex3D p = MakeVertex(x, y, 1.0);
-        p.sx = x;
-        p.sy = y;
-        return p;
-    };
+    const auto v = ScreenVertex;
     CPolygon3D f = CPolygon3D::Quad(v(x0, y1), v(x0, y0), v(x1, y0), v(x1, y1), code);
     f.ComputePlane();
     return f;

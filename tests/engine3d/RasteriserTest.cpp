@@ -88,12 +88,7 @@ TEST(Rasteriser, BackFaceCullingOfNormalAndMirroredPolygons)
 {
     auto tex = MakePicture(4, 4, RGB(200, 0, 0));
     // Corners running clockwise as the eye sees them: d < 0.
-    auto v = [](double x, double y) {
-        CVertex3D p = MakeVertex(x, y, 1.0);
-        p.sx = x;
-        p.sy = y;
-        return p;
-    };
+    const auto v = ScreenVertex;
     CPolygon3D away = CPolygon3D::Quad(v(30, 30), v(30, 10), v(10, 10), v(10, 30), 'F');
     away.ComputePlane();
     ASSERT_LT(away.d, 0);
@@ -333,12 +328,7 @@ TEST(Rasteriser, LinesAndFills)
 TEST(Rasteriser, OutlinesOfUntexturedPolygons)
 {
     CScene scene(20, 20, 0);
-    auto v = [](double x, double y) {
-        CVertex3D p = MakeVertex(x, y, 1.0);
-        p.sx = x;
-        p.sy = y;
-        return p;
-    };
+    const auto v = ScreenVertex;
     CPolygon3D tri;
     tri.vertices = {v(2, 2), v(15, 2), v(2, 15)};
     tri.ComputePlane();
