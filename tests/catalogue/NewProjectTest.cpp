@@ -28,11 +28,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-COLORREF PixelAt(const CRaster& r, int x, int y)
-{
-    const RGBQUAD q = r.GetPixelColor(x, y);
-    return RGB(q.rgbRed, q.rgbGreen, q.rgbBlue);
-}
+COLORREF PixelAt(const CRaster& r, int x, int y) { return RGBQUADtoRGB(r.GetPixelColor(x, y)); }
 
 void SavePlain(const std::string& path, int w, int h, COLORREF color, int type)
 {

@@ -75,11 +75,7 @@ int IndependentMediaColourCount()
     return count;
 }
 
-COLORREF PixelAt(const CRaster& r, int x, int y)
-{
-    const RGBQUAD q = r.GetPixelColor(x, y);
-    return RGB(q.rgbRed, q.rgbGreen, q.rgbBlue);
-}
+COLORREF PixelAt(const CRaster& r, int x, int y) { return RGBQUADtoRGB(r.GetPixelColor(x, y)); }
 
 // One complete setup shared by the tests that only look at its results.
 class SetupRunTest : public ::testing::Test {

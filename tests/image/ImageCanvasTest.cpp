@@ -278,8 +278,7 @@ TEST(CanvasPolygon, SpanTableRecordsAndClampsEdges)
     ASSERT_TRUE(canvas.BeginPolygon(12, 10));
     int lo = 0, hi = 0;
     EXPECT_FALSE(canvas.GetSpan(0, lo, hi));
-    EXPECT_EQ(canvas.GetPolygonMinX(), 9999999);
-    EXPECT_EQ(canvas.GetPolygonMaxY(), -9999999);
+    EXPECT_EQ(std::pair(canvas.GetPolygonMinX(), canvas.GetPolygonMaxY()), std::pair(9999999, -9999999));
     // Triangle (0,0) (8,0) (0,8): row y spans 0 .. 8 - y.
     const int xs[3] = {0, 8, 0};
     const int ys[3] = {0, 0, 8};
@@ -289,8 +288,7 @@ TEST(CanvasPolygon, SpanTableRecordsAndClampsEdges)
         EXPECT_TRUE(lo == 0 && hi == 8 - y) << y;
     }
     EXPECT_FALSE(canvas.GetSpan(9, lo, hi));
-    EXPECT_EQ(canvas.GetPolygonMaxX(), 8);
-    EXPECT_EQ(canvas.GetPolygonMaxY(), 8);
+    EXPECT_EQ(std::pair(canvas.GetPolygonMaxX(), canvas.GetPolygonMaxY()), std::pair(8, 8));
     canvas.FillPolygon(kInk);
     EXPECT_EQ(Inked(image), Where(12, 10, [](int x, int y) { return x + y <= 8; }));
 
