@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
