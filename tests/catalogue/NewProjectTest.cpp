@@ -238,32 +238,26 @@ TEST_F(NewProjectTest, RefusedAnswersLeaveTheDocumentAlone)
         NewProjectAnswers answers;
         std::string message;
     };
-    std::vector<Case> cases;
-    cases.push_back({"no_such_section", good, "Model empty. Data corrupted?"});
-    cases.push_back({"broken", good, "Model not found. Data corrupted?"});
-    NewProjectAnswers sixLights = good;
-    sixLights.effects.shadows = true;
-    sixLights.effects.lights = 0x3F;
-    cases.push_back({"dmo_box_002.bmp", sixLights, "You can not have more than 5 lights turned on."});
-    NewProjectAnswers bevel = good;
-    bevel.effects2.bevel = true;
-    bevel.effects2.bevelSize = 101; // 400 / 4 = 100
-    cases.push_back({"dmo_box_002.bmp", bevel, "Bevel Size must be between 1 and 100 pixels."});
-    NewProjectAnswers small = good;
-    small.renderWidth = 49;
-    cases.push_back({"dmo_box_002.bmp", small, "Width must be between 50 and 10000 pixels."});
-    NewProjectAnswers texture = good;
-    texture.sides['F'].type = 3;
-    cases.push_back({"dmo_box_002.bmp", texture, "Please select a texture."});
-    NewProjectAnswers noCD = good;
-    cases.push_back({"dmo_bxc_006.bmp", noCD, "Please select an item."});
-    NewProjectAnswers badPosition = good;
-    badPosition.cdImage = "c000";
-    badPosition.cdPosition = 2; // a book position, not a box one
-    cases.push_back({"dmo_bxc_006.bmp", badPosition, "Please select an item."});
-    NewProjectAnswers pages = good;
-    pages.pages.frontCover = 20;
-    cases.push_back({"dmo_bok_013.bmp", pages, "The page depth percentages must add up to 100."});
+    const auto with = [&](const auto& change) {
+        NewProjectAnswers a = good;
+        change(a);
+        return a;
+    };
+    // Six lights; a bevel beyond 400 / 4 = 100; no texture chosen; no CD-ROM picture;
+    // a book's CD position (2) on a box; pages that do not add up.
+    const Case cases[] = {
+        {"no_such_section", good, "Model empty. Data corrupted?"},
+        {"broken", good, "Model not found. Data corrupted?"},
+        {"dmo_box_002.bmp", with([](auto& a) { a.effects.shadows = true; a.effects.lights = 0x3F; }),
+         "You can not have more than 5 lights turned on."},
+        {"dmo_box_002.bmp", with([](auto& a) { a.effects2.bevel = true; a.effects2.bevelSize = 101; }),
+         "Bevel Size must be between 1 and 100 pixels."},
+        {"dmo_box_002.bmp", with([](auto& a) { a.renderWidth = 49; }), "Width must be between 50 and 10000 pixels."},
+        {"dmo_box_002.bmp", with([](auto& a) { a.sides['F'].type = 3; }), "Please select a texture."},
+        {"dmo_bxc_006.bmp", good, "Please select an item."},
+        {"dmo_bxc_006.bmp", with([](auto& a) { a.cdImage = "c000"; a.cdPosition = 2; }), "Please select an item."},
+        {"dmo_bok_013.bmp", with([](auto& a) { a.pages.frontCover = 20; }), "The page depth percentages must add up to 100."},
+    };
     for (const Case& c : cases) {
         error.clear();
         EXPECT_FALSE(CreateFromModel(*m_folders, c.section, c.answers, doc, error)) << c.section;
@@ -271,9 +265,7 @@ TEST_F(NewProjectTest, RefusedAnswersLeaveTheDocumentAlone)
         EXPECT_EQ(doc.GetProduct(), before) << c.section;
         EXPECT_FALSE(doc.IsModified()) << c.section;
     }
-    NewProjectAnswers missingTexture = good;
-    missingTexture.sides['F'].type = 3;
-    missingTexture.sides['F'].textureFile = "dtx_missing.bmp";
+    const auto missingTexture = with([](auto& a) { a.sides['F'].type = 3; a.sides['F'].textureFile = "dtx_missing.bmp"; });
     EXPECT_FALSE(CreateFromModel(*m_folders, "dmo_box_002.bmp", missingTexture, doc, error));
     EXPECT_NE(error.find("dtx_missing.bmp"), std::string::npos) << error;
     EXPECT_EQ(doc.GetProduct(), before);
