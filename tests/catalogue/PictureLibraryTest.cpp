@@ -134,11 +134,8 @@ TEST_F(PictureLibraryTest, TreeStateIsRemembered)
 {
     const CIniFile user(Dir("vtprof.ini"));
     const CLibraryTreeState state(user);
-    EXPECT_EQ(state.GetSelection(), "");
-    EXPECT_FALSE(state.IsExpanded("Backgrounds"));
-    ASSERT_TRUE(state.SetSelection("Textures"));
-    ASSERT_TRUE(state.SetExpanded("Backgrounds", true));
-    ASSERT_TRUE(state.SetExpanded("Textures", false));
+    EXPECT_TRUE(state.GetSelection().empty() && !state.IsExpanded("Backgrounds"));
+    ASSERT_TRUE(state.SetSelection("Textures") && state.SetExpanded("Backgrounds", true) && state.SetExpanded("Textures", false));
     EXPECT_FALSE(state.SetExpanded("", true));
 
     const CLibraryTreeState again(user);

@@ -214,8 +214,7 @@ TEST(RasterGeometry, TurnIntoADestinationKeepsTheSourceAndTurnsBack)
     FillPattern(source);
     CRaster right;
     ASSERT_TRUE(source.RotateRight(&right));
-    EXPECT_EQ(source.GetWidth(), 4) << "with a destination the source stays";
-    ASSERT_EQ(right.GetWidth(), 2);
+    ASSERT_EQ(std::tuple(source.GetWidth(), right.GetWidth()), std::tuple(4, 2)) << "with a destination the source stays";
     EXPECT_EQ(right.GetPixelColor(0, 3), source.GetPixelColor(0, 0)) << "bottom-left to top-left";
     ASSERT_TRUE(right.RotateLeft());
     EXPECT_EQ(Bytes(right), Bytes(source));

@@ -230,11 +230,8 @@ TEST(SafeFile, ReadingTakesARegularFileWithinItsLimit)
     std::string error;
     bool notAFile = true;
     ASSERT_TRUE(ReadRegularFile(dir.File("data"), 10, bytes, error, &notAFile)) << error;
-    EXPECT_FALSE(notAFile);
-    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "0123456789");
+    EXPECT_EQ(std::pair(notAFile, std::string(bytes.begin(), bytes.end())), std::pair(false, std::string("0123456789")));
     EXPECT_FALSE(ReadRegularFile(dir.File("data"), 9, bytes, error));
-    EXPECT_EQ(error, "the file is too large");
-    EXPECT_TRUE(bytes.empty());
-    EXPECT_FALSE(ReadRegularFile(dir.File("absent"), 9, bytes, error, &notAFile));
-    EXPECT_FALSE(notAFile);
+    EXPECT_EQ(std::pair(error, bytes.empty()), std::pair(std::string("the file is too large"), true));
+    EXPECT_FALSE(ReadRegularFile(dir.File("absent"), 9, bytes, error, &notAFile) || notAFile);
 }
