@@ -14,9 +14,9 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-
 #include <algorithm>
+#include <array>
+#include <tuple>
 
 namespace {
 
@@ -67,18 +67,14 @@ TEST(FaceMapping, IsIntegerAndTruncatesTowardZero)
               (std::array{200, -150, 0, 100, 0, 300}));
     // fx = wx * 200 / 400 + 10: 3 * 200 / 400 = 1 (truncated) -> 11;
     // fy = wy * -150 / 300 + 150: 3 * -150 / 300 = -1 (toward zero) -> 149.
-    EXPECT_EQ(m.WindowToFaceX(3), 11);
-    EXPECT_EQ(m.WindowToFaceY(3), 149);
+    EXPECT_EQ(std::pair(m.WindowToFaceX(3), m.WindowToFaceY(3)), std::pair(11, 149));
     m.faceWidth = 200;
     m.faceHeight = 150;
-    EXPECT_TRUE(m.IsOnFace({0, 0}));
-    EXPECT_FALSE(m.IsOnFace({200, 10}));
-    EXPECT_FALSE(m.IsOnFace({10, 150}));
+    EXPECT_EQ((std::array{m.IsOnFace({0, 0}), m.IsOnFace({200, 10}), m.IsOnFace({10, 150})}), (std::array{true, false, false}));
     // A zero span becomes 100000.
     CFaceMapping z;
     z.SetEdges(5, 5, 5, 5, 100, 100);
-    EXPECT_EQ(z.spanX, 100000);
-    EXPECT_EQ(z.spanY, 100000);
+    EXPECT_EQ(std::pair(z.spanX, z.spanY), std::pair(100000, 100000));
 }
 
 TEST(FaceMapping, CentresASmallFaceAndClampsTheScrolledOne)
@@ -90,10 +86,7 @@ TEST(FaceMapping, CentresASmallFaceAndClampsTheScrolledOne)
     // At 400 % the face (800 wide) scrolls in x only: window 600 shows 150 face pixels.
     bool sx = false, sy = false;
     const CFaceMapping s = ComputeFaceMapping(200, 100, 600, 400, 4.0, 50, 100, &sx, &sy);
-    EXPECT_TRUE(sx);
-    EXPECT_FALSE(sy);
-    EXPECT_EQ(s.faceLeft, 50);
-    EXPECT_EQ(s.faceRight, 200);
+    EXPECT_EQ(std::tuple(sx, sy, s.faceLeft, s.faceRight), std::tuple(true, false, 50, 200));
     // A scroll position beyond the face is brought back to its edge.
     EXPECT_EQ(ComputeFaceMapping(200, 100, 600, 400, 4.0, 1000, 100).faceRight, 200);
 }
@@ -110,8 +103,7 @@ TEST(ZoomState, StepsFollowTheLevelsAndNewFacesFit)
     }
     CZoomMap map;
     EXPECT_FALSE(map.Find("Front"));
-    EXPECT_EQ(map.Get("Front").fit, 1u);
-    EXPECT_EQ(map.Get("Front").zoom, 0u);
+    EXPECT_EQ(std::pair(map.Get("Front").fit, map.Get("Front").zoom), std::pair(1u, 0u));
 }
 
 TEST(LayoutEdit, ShiftConstraint)
@@ -328,9 +320,7 @@ TEST(LayoutEdit, PastedObjectsGoOneStepIntoTheVisiblePart)
         LayoutEdit::ClearSelection(list);
         LayoutEdit::PlacePasted(list, std::move(pasted), m, true);
         const CDrawObject& o = *list.GetObject(list.GetObjectCount() - 1);
-        EXPECT_EQ(o.GetMinX(), c.minX);
-        EXPECT_EQ(o.GetMaxY(), c.maxY);
-        EXPECT_EQ(o.GetSelection(), kSelectDominant);
+        EXPECT_EQ(std::tuple(o.GetMinX(), o.GetMaxY(), o.GetSelection()), std::tuple(c.minX, c.maxY, kSelectDominant));
     }
 }
 
