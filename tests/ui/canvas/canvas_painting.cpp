@@ -84,10 +84,9 @@ private slots:
         }
         QCOMPARE(image.pixel(x, y) & 0xFFFFFF, 0x0000FFu);  // dominant: blue fill
         // The hit area is the same square.
-        const CFaceCanvas::SHandle* hit = Canvas().HitHandle(QPoint(x + 3, y + 3));
-        QVERIFY(hit && hit->handle == 8);
-        hit = Canvas().HitHandle(QPoint(x + 4, y + 4));
-        QVERIFY(!hit || hit->handle != 8);
+        const CFaceCanvas::SHandle* in = Canvas().HitHandle(QPoint(x + 3, y + 3));
+        const CFaceCanvas::SHandle* out = Canvas().HitHandle(QPoint(x + 4, y + 4));
+        QVERIFY(in && in->handle == 8 && (!out || out->handle != 8));
     }
 
     // An object hanging over the face's edge shows only on the face, as the
@@ -142,8 +141,8 @@ private slots:
                 white += c == 0xFFFFFF ? 1 : 0;
                 black += c == 0 ? 1 : 0;
             }
-            QVERIFY2(white > 20, qPrintable(QStringLiteral("%1 white at y %2").arg(white).arg(y)));
-            QVERIFY(black > 20);
+            QVERIFY2(white > 20 && black > 20,
+                     qPrintable(QStringLiteral("%1 white, %2 black at y %3").arg(white).arg(black).arg(y)));
             QCOMPARE(white + black, to.x() - from.x() - 1);
         }
         // The band ends on the mouse's pixel, not one past it.
@@ -203,8 +202,7 @@ private slots:
             painter.Ellipse(20, 20, 100, 60, nullptr, &black, 4);
         }));
         QVERIFY2(ink.left() < 20 && ink.top() < 20, "the outer half of the pen is missing");
-        QCOMPARE(20 - ink.left(), ink.right() - 99);
-        QCOMPARE(20 - ink.top(), ink.bottom() - 59);
+        QCOMPARE(std::pair(20 - ink.left(), 20 - ink.top()), std::pair(ink.right() - 99, ink.bottom() - 59));
     }
 
     void contentCopiesFollowTheContent()
@@ -219,13 +217,13 @@ private slots:
                    }).pixel(3, 3) & 0xFFFFFF;
         };
         content.Fill(0x0000FF);  // red as a colour reference
-        QCOMPARE(paint(false, 0), 0xFF0000u);
-        QCOMPARE(paint(false, 0), 0xFF0000u);
+        const QRgb red1 = paint(false, 0), red2 = paint(false, 0);
         content.Fill(0xFF0000);  // blue
-        QCOMPARE(paint(false, 0), 0x0000FFu);
-        QCOMPARE(paint(true, 0xFF0000), 0xFFFFFFu);  // blue is the key: the white shows
-        QCOMPARE(paint(true, 0x00FF00), 0x0000FFu);
-        QCOMPARE(paint(false, 0), 0x0000FFu);
+        // Blue, then blue as the key (the white shows), another key, and opaque again.
+        const QRgb blue = paint(false, 0), keyed = paint(true, 0xFF0000), other = paint(true, 0x00FF00);
+        const QRgb plain = paint(false, 0);
+        QCOMPARE((std::array{red1, red2, blue, keyed, other, plain}),
+                 (std::array<QRgb, 6>{0xFF0000, 0xFF0000, 0x0000FF, 0xFFFFFF, 0x0000FF, 0x0000FF}));
     }
 
     void translucentPicturesAreFlattenedOnWhite()
