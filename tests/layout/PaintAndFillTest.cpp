@@ -70,8 +70,9 @@ TEST(DrawObjectPaint, ShapesUseTheirColoursAndTheZoomedLineWidth)
     CRecordingPainter at150(150);
     rect.Paint(at150, 0, 0, 10, 20);
     ASSERT_EQ(at150.calls.size(), 5u);
-    EXPECT_EQ(at150.calls[0], "fill 0,0,10,20 c7 w0");
-    EXPECT_EQ(at150.calls[1], "line 0,0,10,0 c9 w1");  // 150 % still draws 1-pixel lines
+    // The fill, then the edges: 150 % still draws 1-pixel lines.
+    EXPECT_EQ(std::vector(at150.calls.begin(), at150.calls.begin() + 2),
+              (std::vector<std::string>{"fill 0,0,10,20 c7 w0", "line 0,0,10,0 c9 w1"}));
 
     CRecordingPainter at250(250);
     rect.SetStyle(kStyleOutlined);
@@ -108,8 +109,9 @@ TEST(DrawObjectPaint, TrackerOutlinesTheBoxAndAddsTheGhost)
     CRecordingPainter p(100);
     ellipse.DrawTracker(p);
     ASSERT_EQ(p.calls.size(), 5u);
-    EXPECT_EQ(p.calls[0], "line 0,60,20,60 c0 w1");  // top edge: face y 20 -> window 60
-    EXPECT_EQ(p.calls[4], "ellipse 0,60,20,100 c0 w1");
+    // The top edge (face y 20 -> window 60) first, the ghost last.
+    EXPECT_EQ(std::pair(p.calls[0], p.calls[4]),
+              std::pair(std::string("line 0,60,20,60 c0 w1"), std::string("ellipse 0,60,20,100 c0 w1")));
     CDrawRect rect;  // no ghost of its own
     CRecordingPainter q(100);
     rect.DrawTracker(q);
