@@ -36,7 +36,7 @@ private:
     CTestMessages m_messages;
 
     // What the dialogs were asked and how they answer.
-    int m_formatsShown = 0, m_qualityShown = 0, m_chooserCalls = 0;
+    int m_formatsShown = 0, m_qualityShown = 0;
     bool m_tickFormats = false;
     QStringList m_qualityTexts;  // typed one after another; empty: OK as shown
     std::optional<std::pair<QString, int>> m_save;
@@ -68,7 +68,6 @@ private:
                 return QDialog::Rejected;
             },
             [this](const QString& folder) {
-                ++m_chooserCalls;
                 m_chooserFolder = folder;
                 return m_save;
             });
@@ -128,7 +127,7 @@ private slots:
         QVERIFY2(m_folders, error.c_str());
         m_messages = CTestMessages{};
         m_messages.Install();
-        m_formatsShown = m_qualityShown = m_chooserCalls = 0;
+        m_formatsShown = m_qualityShown = 0;
         m_tickFormats = false;
         m_qualityTexts.clear();
         m_save.reset();
@@ -153,11 +152,16 @@ private slots:
 
     // The formats, the extension rule and the remembered folder are the
     // core's (RenderOutputTest, RenderFileFlowTest); here the command saves
-    // the view's own rendering and the next save starts in its folder.
+    // the view's own rendering, the first save starts in the data folder's
+    // render folder (not wherever the program was started) and the next one
+    // in the folder of the last.
     void renderToFileSavesTheRenderingAndRemembersTheFolder()
     {
+        m_folders->PutUserString("Dir", "Render To File", "");  // as on a first run
         m_save = std::make_pair(Path("cover"), 1);
         QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
+        QCOMPARE(QDir(m_chooserFolder).absolutePath(),
+                 QDir(QString::fromStdString(m_folders->GetRenderFolder())).absolutePath());
         QCOMPARE(Head(Path("cover.png"), 4), QByteArray("\x89PNG", 4));
         std::string message;
         const std::unique_ptr<CRaster> back = LoadPicture(Path("cover.png").toStdString(), message);
@@ -170,18 +174,6 @@ private slots:
         QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
         QCOMPARE(QDir(m_chooserFolder).absolutePath(), QDir(m_dir.path()).absolutePath());
         QVERIFY(BarHidden());  // the commands never offer the Rendering Complete bar
-    }
-
-    // Before anything was saved the dialog opens in the data folder's render
-    // folder, not wherever the program happened to be started.
-    void firstSaveStartsInTheRenderFolder()
-    {
-        m_folders->PutUserString("Dir", "Render To File", "");  // as on a first run
-        m_save.reset();
-        QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
-        QCOMPARE(m_chooserCalls, 1);
-        QCOMPARE(QDir(m_chooserFolder).absolutePath(),
-                 QDir(QString::fromStdString(m_folders->GetRenderFolder())).absolutePath());
     }
 
     // Asking and ticking are the core's flow (RenderFileFlowTest); here the
