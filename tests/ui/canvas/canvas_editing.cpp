@@ -222,25 +222,6 @@ private slots:
         QCOMPARE(int(Front().GetObjectCount()), 0);
     }
 
-    void statusBarShowsThePositionOnlyOverTheFace()
-    {
-        auto* label = m_frame->findChild<QLabel*>(QStringLiteral("statusPosition"));
-        QVERIFY(label);
-        auto hover = [this](QPoint p) {
-            QMouseEvent move(QEvent::MouseMove, p, Canvas().mapToGlobal(p), Qt::NoButton, Qt::NoButton, {});
-            QApplication::sendEvent(&Canvas(), &move);
-        };
-        hover(At(Canvas(), 40, 30));
-        QCOMPARE(label->text(), QStringLiteral("40, 30"));
-        QEvent leave(QEvent::Leave);
-        QApplication::sendEvent(&Canvas(), &leave);
-        QCOMPARE(label->text(), QString());
-        hover(At(Canvas(), 41, 31));
-        QCOMPARE(label->text(), QStringLiteral("41, 31"));
-        Run(ID_TAB_LAYOUT);
-        QCOMPARE(label->text(), QString());
-    }
-
     void movingTwoObjectsIsOneUndoStep()
     {
         CDrawObject* a = DrawRect(10, 90, 40, 60);
@@ -378,7 +359,9 @@ private slots:
         QCOMPARE(CUndoStore::Instance().GetUndoCount(), before);
     }
 
-    void wheelZoomKeepsThePointUnderTheMouse()
+    // The status bar shows the face point under the mouse, and nothing once
+    // the mouse has left the face or the tab is not a face's.
+    void wheelZoomKeepsThePointUnderTheMouseAndTheStatusBarShowsIt()
     {
         // A face larger than the window scrolls both ways at these zooms.
         QVERIFY(ShowBoxOnFront(m_frame, 3000, 2400));
@@ -387,6 +370,16 @@ private slots:
         auto* label = m_frame->findChild<QLabel*>(QStringLiteral("statusPosition"));
         const QPoint mouse(Canvas().width() / 3, Canvas().height() / 4);
         const CFacePoint before = Canvas().Mapping().WindowToFace(mouse.x(), mouse.y());
+        const auto hover = [this](QPoint p) {
+            QMouseEvent move(QEvent::MouseMove, p, Canvas().mapToGlobal(p), Qt::NoButton, Qt::NoButton, {});
+            QApplication::sendEvent(&Canvas(), &move);
+        };
+        hover(mouse);
+        QCOMPARE(label->text(), QStringLiteral("%1, %2").arg(before.x).arg(before.y));
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(&Canvas(), &leave);
+        QCOMPARE(label->text(), QString());
+        hover(mouse);
         for (bool in : {true, true, false}) {
             QWheelEvent wheel(QPointF(mouse), Canvas().mapToGlobal(QPointF(mouse)), QPoint(), QPoint(0, in ? 120 : -120),
                               Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
@@ -400,6 +393,8 @@ private slots:
             QCOMPARE(label->text(), QStringLiteral("%1, %2").arg(now.x).arg(now.y));
         }
         QCOMPARE(Canvas().Scale(), 2.0);
+        Run(ID_TAB_LAYOUT);
+        QCOMPARE(label->text(), QString());
     }
 
     void zoomInAndOutFromTheCanvas()
