@@ -147,11 +147,8 @@ private slots:
         m_frame->RunCommand(ID_TAB_FRONT);
         QVERIFY(m_frame->Action(ID_ZOOM_400)->isChecked());
         // The steps from other zooms: ZoomState.StepsFollowTheLevelsAndNewFacesFit.
-    }
 
-    void aFittedZoomFollowsTheWindowSize()
-    {
-        GiveBoxProduct(*m_frame, 400, 300);
+        // A fitted zoom follows the window's size, and the menu text with it.
         QVERIFY(m_frame->RunCommand(ID_ZOOM_FIT));
         QApplication::processEvents();
         const CZoomEntry* entry = m_frame->View()->ZoomMap().Find("Front");
@@ -159,7 +156,6 @@ private slots:
         const int before = entry->Percent();
         m_frame->resize(800, 600);
         QTRY_VERIFY(entry->Percent() != before);
-        // The menu text and the status bar follow without another command.
         QTRY_COMPARE(m_frame->Action(ID_ZOOM_CUSTOM)->text(),
                      QStringLiteral("&Custom Zoom (%1%)...").arg(entry->Percent()));
     }
