@@ -114,15 +114,11 @@ private slots:
         Run(ID_ORDER_BRING_TO_FRONT);
         QCOMPARE((std::array{Front().GetObject(0), Front().GetObject(1), Front().GetObject(2)}), (std::array{c, a, b}));
         QCOMPARE(a->GetOrderKey(), 20);
-    }
-
-    // The turn itself: LayoutEdit.RotateTurnsAboutTheCentreAndKeepsOnTheFace.
-    void rotateTurnsTheBoxAboutItsCentre()
-    {
-        DrawRect(100, 70, 160, 50);  // 60 x 20
+        // Rotate turns each of them (the turn itself: LayoutEdit.RotateTurnsAboutTheCentreAndKeepsOnTheFace).
+        const QSize aSize = Box(*a).size(), bSize = Box(*b).size();
         Run(ID_ROTATE_LEFT);
-        QCOMPARE(Front().GetObject(0)->GetMaxY() - Front().GetObject(0)->GetMinY(), 60);
-        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Rotate Left Rectangle"));
+        QCOMPARE(std::pair(Box(*a).size(), Box(*b).size()), std::pair(aSize.transposed(), bSize.transposed()));
+        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Rotate Left Objects"));
     }
 
     void commandsFollowTheSelection()
