@@ -70,19 +70,14 @@ private slots:
             dominant += Front().GetObject(i)->GetSelection() == kSelectDominant;
         QCOMPARE(dominant, 1);
         QVERIFY(m_frame->Document()->IsModified());
-    }
-
-    // Shift reaches the constraint (LayoutEdit.ShiftConstraint) as a box
-    // tool and as a segment tool.
-    void shiftMakesSquaresAndSnapsLines()
-    {
+        // Shift reaches the constraint (LayoutEdit.ShiftConstraint) as a box
+        // tool and as a segment tool.
         Run(ID_TOOL_ELLIPSE);
         DragFace(20, 20, 50, 30, Qt::ShiftModifier);  // d = 30: a circle
-        CDrawObject* e = Front().GetObject(0);
-        QCOMPARE(e->GetY2() - e->GetY1(), 30);
+        QCOMPARE(Front().GetObject(7)->GetY2() - Front().GetObject(7)->GetY1(), 30);
         Run(ID_TOOL_LINE);
         DragFace(100, 50, 140, 60, Qt::ShiftModifier);  // dx 40, dy 10: horizontal
-        QCOMPARE(Front().GetObject(1)->GetY2(), 50);
+        QCOMPARE(Front().GetObject(8)->GetY2(), 50);
     }
 
     void pointEntryCreatesPolygonAndPolyline()
@@ -110,7 +105,7 @@ private slots:
     }
 
     // The band and Shift+click reach the selection rules
-    // (LayoutEdit.ClicksAndBandsFollowTheShiftRules).
+    // (LayoutEdit.ClicksAndBandsFollowTheShiftRules); a drag moves the selection.
     void rubberBandSelectsAndClicksFollowTheShiftRules()
     {
         CDrawObject* a = DrawRect(10, 90, 40, 60);
@@ -127,8 +122,22 @@ private slots:
         Repaint();
         Click(130, 20, Qt::ShiftModifier);  // adds c
         QCOMPARE(selection(), (std::array{kSelectOn, kSelectDominant, kSelectOn}));
-
         QCOMPARE(CUndoStore::Instance().GetUndoCount(), depth);
+
+        // A drag on one of them moves all three as one undo step; undo brings
+        // them back, and the selection with them.
+        Repaint();
+        DragFace(20, 80, 30, 70);  // grab a's body: (10, -10)
+        QCOMPARE((std::array{Box(*a), Box(*b), Box(*c)}),
+                 (std::array{QRect(QPoint(20, 50), QPoint(50, 80)), QRect(QPoint(60, 50), QPoint(90, 80)),
+                             QRect(QPoint(130, 0), QPoint(160, 30))}));
+        QCOMPARE(m_frame->Action(ID_EDIT_UNDO)->text(), QStringLiteral("&Undo Move Objects\tCtrl+Z"));
+        Run(ID_EDIT_UNDO);
+        const auto at = [this](std::size_t i) {
+            return std::pair(Front().GetObject(i)->GetMinX(), Front().GetObject(i)->GetSelection());
+        };
+        QCOMPARE((std::array{at(0), at(1), at(2)}),
+                 (std::array{std::pair(10, kSelectOn), std::pair(50, kSelectDominant), std::pair(120, kSelectOn)}));
     }
 
     void movesAndResizesPastTheOppositeEdge()
@@ -220,22 +229,6 @@ private slots:
         QVERIFY(poly);
         QVERIFY(poly->GetPoints() == (std::vector<CDrawPoint>{{100, 50}, {100, 50}, {150, 60}}));
         QCOMPARE(int(Front().GetObjectCount()), 0);
-    }
-
-    void movingTwoObjectsIsOneUndoStep()
-    {
-        CDrawObject* a = DrawRect(10, 90, 40, 60);
-        CDrawObject* b = DrawRect(50, 90, 80, 60);
-        DragFace(5, 95, 90, 55);
-        Repaint();
-        DragFace(20, 80, 30, 70);  // grab a's body, move both by (10, -10)
-        QCOMPARE(std::pair(Box(*a), Box(*b)), std::pair(QRect(QPoint(20, 50), QPoint(50, 80)), QRect(QPoint(60, 50), QPoint(90, 80))));
-        QCOMPARE(m_frame->Action(ID_EDIT_UNDO)->text(), QStringLiteral("&Undo Move Objects\tCtrl+Z"));
-        Run(ID_EDIT_UNDO);
-        // Both back, and the selection with them.
-        QCOMPARE(std::pair(Front().GetObject(0)->GetMinX(), Front().GetObject(1)->GetMinX()), std::pair(10, 50));
-        QCOMPARE(std::pair(Front().GetObject(0)->GetSelection(), Front().GetObject(1)->GetSelection()),
-                 std::pair(kSelectOn, kSelectDominant));
     }
 
     void renderingShowsItsProgressInTheStatusBar()
