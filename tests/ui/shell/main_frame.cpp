@@ -75,10 +75,7 @@ private slots:
                  (std::array{false, false, true}));
         // The tab strip is really there.
         QVERIFY(m_frame->View()->TabBar()->isVisible() && m_frame->View()->TabBar()->height() >= 16);
-    }
-
-    void everyToolbarButtonHasAnIcon()
-    {
+        // Every toolbar button has an icon.
         for (QToolBar* bar : {m_frame->MainToolBar(), m_frame->EditToolBar(), m_frame->DrawToolBar()})
             for (QAction* a : bar->actions())
                 if (!a->isSeparator() && a->objectName().startsWith(QLatin1String("cmd")))
