@@ -177,15 +177,24 @@ private slots:
     }
 
     // Asking and ticking are the core's flow (RenderFileFlowTest); here the
-    // dialog's tick reaches the user settings and its text.
-    void explanationUntilTicked()
+    // dialog's tick reaches the user settings and its text; the JPEG quality
+    // typed is checked, remembered, or cancelled with nothing saved.
+    void explanationUntilTickedAndTheJpegQuality()
     {
         m_save = std::make_pair(Path("a"), 1);
         m_tickFormats = true;
         QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
         QCOMPARE(std::pair(m_formatsShown, GetPromptFormatNoAsk(&m_folders->UserSettings())), std::pair(1, 1));
+        m_save = std::make_pair(Path("q"), 3);
+        m_qualityTexts = {QStringLiteral("101"), QStringLiteral("0")};
         QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
         QCOMPARE(m_formatsShown, 1);  // not asked again
+        QCOMPARE(m_messages.messages.value(0), QStringLiteral("JPEG Quality must be between 0 and 100."));
+        QVERIFY(QFile::exists(Path("q.jpg")) && CRenderOutput(&m_folders->UserSettings()).GetJpegQuality() == 0);
+        m_save = std::make_pair(Path("q2"), 3);
+        m_qualityTexts = {QStringLiteral("x")};
+        QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
+        QVERIFY(!QFile::exists(Path("q2.jpg")));
 
         CRenderFormatsDialog dialog;
         // One paragraph per filter of the save dialog, in its order, one blank
@@ -195,20 +204,6 @@ private slots:
         for (qsizetype i = 0; i < paragraphs.size(); ++i)
             QVERIFY2(paragraphs[i].startsWith(QStringLiteral("- ") + RenderFileFilters()[i].section(QStringLiteral(" (*"), 0, 0).section(QLatin1Char('('), -1).left(3)),
                      qPrintable(paragraphs[i]));
-    }
-
-    void jpegQualityIsCheckedAndRemembered()
-    {
-        m_save = std::make_pair(Path("q"), 3);
-        m_qualityTexts = {QStringLiteral("101"), QStringLiteral("0")};
-        QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
-        QCOMPARE(m_messages.messages.value(0), QStringLiteral("JPEG Quality must be between 0 and 100."));
-        QVERIFY(QFile::exists(Path("q.jpg")) && CRenderOutput(&m_folders->UserSettings()).GetJpegQuality() == 0);
-        // Cancel in the quality dialog: nothing saved.
-        m_save = std::make_pair(Path("q2"), 3);
-        m_qualityTexts = {QStringLiteral("x")};
-        QVERIFY(m_frame->RunCommand(ID_RENDER_TO_FILE));
-        QVERIFY(!QFile::exists(Path("q2.jpg")));
     }
 
     // Render To Clipboard puts the view's rendering there. The cut-out on the
