@@ -56,7 +56,7 @@ private slots:
         QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Cut Objects"));
     }
 
-    void pastesABitmapAsADominantPicture()
+    void pastesABitmapAsADominantPictureAndRefusesABlockThatLies()
     {
         QImage image(30, 20, QImage::Format_RGB32);
         image.fill(QColor(10, 20, 30));
@@ -69,24 +69,17 @@ private slots:
         QCOMPARE(std::pair(QString(p->GetKindName()), p->GetSelection()), std::pair(QStringLiteral("Picture"), kSelectDominant));
         // Whole face visible: top-left corner of the face, (0, 100).
         QCOMPARE(Box(*p), QRect(QPoint(0, 80), QPoint(30, 100)));
-    }
 
-    void rejectsAClipboardBlockThatLies()
-    {
-        // Size word 16, object count 1000000, an empty face key: the count
-        // cannot fit in what remains.
+        // A clipboard block that lies (size word 12, object count 1000000, an
+        // empty face key: the count cannot fit) is refused with a message and
+        // changes nothing.
         QByteArray block;
-        auto put = [&](quint32 v) {
+        for (const quint32 v : {12u, 1000000u, 0u})
             for (int i = 0; i < 4; ++i)
                 block.append(char((v >> (8 * i)) & 0xFF));
-        };
-        put(12);
-        put(1000000);
-        put(0);
         auto* data = new QMimeData;
         data->setData(CVtwinView::ClipboardMimeType(), block);
         QApplication::clipboard()->setMimeData(data);
-        DrawRect(10, 90, 50, 50);
         const std::size_t depth = CUndoStore::Instance().GetUndoCount();
         Run(ID_EDIT_PASTE);
         QCOMPARE(std::tuple(int(Front().GetObjectCount()), CUndoStore::Instance().GetUndoCount(), m_messages.messages.size()),
@@ -212,7 +205,7 @@ private slots:
         QCOMPARE(clashes, QStringList());
     }
 
-    void colourPaletteDropsFromItsButtonOrAtTheMouse()
+    void colourPaletteAndColourCommands()
     {
         CColorButton* fill = m_frame->FillColorButton();
         QMenu* palette = fill->Palette();
@@ -235,10 +228,8 @@ private slots:
         QVERIFY(!palette->isVisible());
         QCOMPARE(m_frame->View()->FillColour(), COLORREF(0x000000));
         QVERIFY(m_frame->Document()->IsModified());
-    }
 
-    void colourCommandsSetTheDocumentColours()
-    {
+        // The button follows the document's colour; the Colors dialog swaps.
         m_frame->View()->SetFillColour(0x00FF00);
         m_frame->UpdateCommandUI();
         QCOMPARE(m_frame->FillColorButton()->Color(), 0x00FF00u);
