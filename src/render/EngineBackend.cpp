@@ -42,6 +42,15 @@ void PrepareFaces(const CModelDescription& desc, const SModelDrawRequest& reques
     textures.interiorBlock = desc.settings.blockInterior ? std::max(request.magnification, 1) : 1;
 }
 
+void SetFacePictures(const CModelDescription& desc, const SModelDrawRequest& request, CTextureSet& textures)
+{
+    if (!request.faces) return;
+    for (char code : GetFaceCodes(desc)) {
+        textures.SetPicture(code, request.faces(code));
+        if (request.oneColourFaces && request.oneColourFaces(code)) textures.SetPictureOneColour(code);
+    }
+}
+
 CModelArea ToModelArea(const SModelArea& a)
 {
     CModelArea area{a.side, a.ox, a.oy};
@@ -119,9 +128,7 @@ std::unique_ptr<CModelBands> CEngineBackend::PrepareBands(CProduct& product, con
     const CModelDescription desc = DescriptionFor(product, request);
     CTextureSet textures;
     PrepareFaces(desc, request, textures);
-    if (request.faces) {
-        for (char code : GetFaceCodes(desc)) textures.SetPicture(code, request.faces(code));
-    }
+    SetFacePictures(desc, request, textures);
     // The picture levels of smooth sampling are made once here and shared,
     // read-only, by the bands' copies of the set (and by later renders of the
     // same faces).
@@ -148,9 +155,7 @@ bool CEngineBackend::DrawModel(CProduct& product, const SModelDrawRequest& reque
     const CModelDescription desc = DescriptionFor(product, request);
     CTextureSet textures;
     PrepareFaces(desc, request, textures);
-    if (request.faces) {
-        for (char code : GetFaceCodes(desc)) textures.SetPicture(code, request.faces(code));
-    }
+    SetFacePictures(desc, request, textures);
     const CModelArea area = ToModelArea(request.area);
     ::ModelProgress progress;
     if (request.progress) {

@@ -16,6 +16,10 @@ class CRaster;
 // Face picture of a face code ('F', 'L', ..., 'u', 'd', 'l', 'r', 'C'), with
 // the face's draw objects already burnt in; nullptr when the face has none.
 using FacePictureLookup = std::function<const CRaster*(char code)>;
+// Whether the picture of a face code is known to be of one colour (a colour
+// appearance without draw objects), so that nothing need look at its pixels
+// to find that out; false says nothing.
+using FaceOneColourLookup = std::function<bool(char code)>;
 
 // Called as polygons are drawn: `done` of `total`.
 using ModelDrawProgress = std::function<void(long long done, long long total)>;
@@ -27,6 +31,7 @@ struct SModelDrawRequest {
     int magnification = 1;       // k of the target over the output size
     bool quality = true;         // fine tessellation
     FacePictureLookup faces;
+    FaceOneColourLookup oneColourFaces; // may be empty
     ModelDrawProgress progress;
     bool cutOut = false;         // drawn for a picture with alpha: shadows darken whatever ground it is laid on
 };

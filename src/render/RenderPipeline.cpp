@@ -337,6 +337,15 @@ FacePictureLookup CRenderPipeline::MakeFaceLookup(CProduct& product, std::map<ch
     };
 }
 
+FaceOneColourLookup CRenderPipeline::MakeOneColourLookup(const CProduct& product) const
+{
+    return [this, &product](char code) {
+        const CSide* side = product.FindSidePtr(std::string(1, code));
+        const CFaceObjects* objects = m_objects ? m_objects(std::string(1, code)) : nullptr;
+        return side != nullptr && side->IsPictureOneColour() && (objects == nullptr || objects->GetObjectCount() == 0);
+    };
+}
+
 bool CRenderPipeline::FullRender(CProduct& product)
 {
     if (m_backend && m_backend->DrawsBands() && (!m_wholeScratch || m_transparent))
@@ -371,6 +380,7 @@ bool CRenderPipeline::FullRender(CProduct& product)
         request.magnification = size.k;
         request.quality = true;
         request.faces = MakeFaceLookup(product, burnt);
+        request.oneColourFaces = MakeOneColourLookup(product);
         constexpr int start = 30;
         const int end = e - 10;
         request.progress = [this, end](long long done, long long total) {
@@ -451,6 +461,7 @@ bool CRenderPipeline::FullRenderInBands(CProduct& product)
     request.magnification = size.k;
     request.quality = true;
     request.faces = MakeFaceLookup(product, burnt);
+    request.oneColourFaces = MakeOneColourLookup(product);
     request.cutOut = m_transparent;
     const std::unique_ptr<CModelBands> model = m_backend->PrepareBands(product, request, sw, sh);
     if (model == nullptr) return false;

@@ -126,6 +126,9 @@ public:
     // Face pictures by face code with their draw objects burnt in; copies are
     // kept in `burnt` for the length of one render (or one export).
     FacePictureLookup MakeFaceLookup(CProduct& product, std::map<char, CRaster>& burnt);
+    // The faces whose picture MakeFaceLookup gives as it is and whose side
+    // knows it to be of one colour.
+    FaceOneColourLookup MakeOneColourLookup(const CProduct& product) const;
 
 private:
     bool FullRender(CProduct& product);

@@ -188,6 +188,24 @@ TEST(Side, CloneIsDeep) {
     EXPECT_EQ(copy->GetSettings().GetInt(SideKey(kSideColor1)), 0x0000FF);
 }
 
+// A colour's picture is known to be of one colour until it is handed out
+// for change or replaced; a gradient's is not.
+TEST(Side, KnowsAColourPictureIsOfOneColourUntilItMayChange) {
+    CSide side;
+    side.Reset(kAppearanceColor, 6, 4, 0x0000FF);
+    ASSERT_TRUE(BuildAppearance(side));
+    const CSide& seen = side;
+    EXPECT_TRUE(seen.GetPicture() && side.IsPictureOneColour() && side.Clone()->IsPictureOneColour());
+    side.GetPicture();
+    EXPECT_FALSE(side.IsPictureOneColour()) << "a picture handed out for change may be drawn on";
+    ASSERT_TRUE(BuildAppearance(side));
+    side.SetPicture(std::make_unique<CRaster>(CRaster::Make(5, 4, 24).value()));
+    EXPECT_FALSE(side.IsPictureOneColour());
+    side.Reset(kAppearanceGradient, 6, 4, 0x0000FF);
+    ASSERT_TRUE(BuildAppearance(side));
+    EXPECT_FALSE(side.IsPictureOneColour());
+}
+
 TEST(Side, NamesOfTheSideKeys) {
     const std::pair<const char*, const char*> names[] = {
         {"F", "Front"},          {"L", "Left"},           {"R", "Right"},         {"U", "Top"},

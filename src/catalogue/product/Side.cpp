@@ -47,15 +47,20 @@ std::unique_ptr<CSide> CSide::Clone() const {
     if (m_pPicture) copy->m_pPicture = std::make_unique<CRaster>(*m_pPicture);
     if (m_pSecondPicture) copy->m_pSecondPicture = std::make_unique<CRaster>(*m_pSecondPicture);
     copy->m_pictureArt = m_pictureArt;  // immutable: shared
+    copy->m_oneColour = m_oneColour;
     return copy;
 }
 
 void CSide::SetPicture(std::unique_ptr<CRaster> picture) noexcept {
     m_pPicture = std::move(picture);
     m_pictureArt.reset();
+    m_oneColour = false;
 }
 
-std::unique_ptr<CRaster> CSide::TakePicture() noexcept { return std::move(m_pPicture); }
+std::unique_ptr<CRaster> CSide::TakePicture() noexcept {
+    m_oneColour = false;
+    return std::move(m_pPicture);
+}
 
 void CSide::SetSecondPicture(std::unique_ptr<CRaster> picture) noexcept {
     m_pSecondPicture = std::move(picture);
@@ -68,6 +73,7 @@ void CSide::Reset(std::int32_t appearance, std::int32_t baseWidth, std::int32_t 
     m_pPicture.reset();
     m_pSecondPicture.reset();
     m_pictureArt.reset();
+    m_oneColour = false;
     m_Settings.Clear();
     ApplyDefaultSettings(m_Settings);
     m_Settings.SetInt(SideKey(kSideAppearance), appearance);

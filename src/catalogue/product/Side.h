@@ -53,8 +53,18 @@ public:
     const SettingStore& GetSettings() const noexcept { return m_Settings; }
 
     // First picture: the appearance picture, or the working buffer of "a", "x", "y", "z".
-    CRaster* GetPicture() noexcept { return m_pPicture.get(); }
+    // Handing it out for change forgets that it is of one colour (below).
+    CRaster* GetPicture() noexcept
+    {
+        m_oneColour = false;
+        return m_pPicture.get();
+    }
     const CRaster* GetPicture() const noexcept { return m_pPicture.get(); }
+    // Whether every pixel of the first picture is known to be alike: it was
+    // painted so (a colour appearance) and not handed out for change since.
+    // False says nothing.
+    bool IsPictureOneColour() const noexcept { return m_oneColour && m_pPicture; }
+    void SetPictureOneColour() noexcept { m_oneColour = true; }
     // A new first picture forgets the artwork it was drawn from.
     void SetPicture(std::unique_ptr<CRaster> picture) noexcept;
     std::unique_ptr<CRaster> TakePicture() noexcept;
@@ -84,4 +94,5 @@ private:
     std::unique_ptr<CRaster> m_pPicture;
     std::unique_ptr<CRaster> m_pSecondPicture;
     std::shared_ptr<const CVectorArt> m_pictureArt;
+    bool m_oneColour = false;
 };

@@ -16,6 +16,8 @@ bool BuildAppearance(CSide& side)
     const bool ok = BuildAppearance(side.GetSettings(), picture, side.GetSecondPicture());
     side.SetPicture(std::move(picture));
     side.SetPictureArt(std::move(art));
+    // A colour is painted over every pixel of its picture.
+    if (ok && side.GetSettings().GetInt(SideKey(kSideAppearance)) == kAppearanceColor) side.SetPictureOneColour();
     return ok;
 }
 

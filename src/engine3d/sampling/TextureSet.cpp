@@ -30,6 +30,7 @@ bool CTextureSet::SetPicture(char code, const CTexture& texture) noexcept
     m_levels[static_cast<unsigned char>(code)].reset();
     m_flat[static_cast<unsigned char>(code)].reset();
     m_flatBuilt[static_cast<unsigned char>(code)] = false;
+    m_oneColour[static_cast<unsigned char>(code)] = false;
     if (!texture.IsValid() || texture.stride < 3 * static_cast<std::ptrdiff_t>(texture.width)) {
         slot = CTexture();
         return false;
@@ -94,12 +95,12 @@ bool IsOneColour(const CTexture& t) noexcept
 
 } // namespace
 
-bool CTextureLevels::Build(const CTexture& picture) noexcept
+bool CTextureLevels::Build(const CTexture& picture, bool knownOneColour) noexcept
 {
     levels.clear();
     storage.clear();
     if (!picture.IsValid()) return false;
-    oneColour = IsOneColour(picture);
+    oneColour = knownOneColour || IsOneColour(picture);
     try {
         std::vector<std::uint16_t> sums(3 * static_cast<std::size_t>(picture.width) + 4);
         levels.push_back(picture);
@@ -135,7 +136,7 @@ bool CTextureSet::BuildLevels() noexcept
         } catch (const std::bad_alloc&) {
             return false;
         }
-        if (!levels->Build(m_pictures[i])) return false;
+        if (!levels->Build(m_pictures[i], m_oneColour[i])) return false;
         m_levels[i] = std::move(levels);
     }
     return true;

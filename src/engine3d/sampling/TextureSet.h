@@ -37,8 +37,9 @@ struct CTextureLevels {
     std::vector<std::vector<std::uint8_t>> storage;
     bool oneColour = false; // every texel of the picture alike: level 0 is the only level made
 
-    // False when there is no memory for the levels.
-    bool Build(const CTexture& picture) noexcept;
+    // False when there is no memory for the levels. `knownOneColour`: the
+    // caller knows every texel to be alike, which is then not looked at.
+    bool Build(const CTexture& picture, bool knownOneColour = false) noexcept;
 };
 
 class CTextureSet {
@@ -48,6 +49,9 @@ public:
     // else clears the entry. Returns whether the picture was taken.
     bool SetPicture(char code, const CRaster* picture) noexcept;
     bool SetPicture(char code, const CTexture& texture) noexcept;
+    // The caller knows every texel of the picture set for the code to be
+    // alike (until the next SetPicture of the code).
+    void SetPictureOneColour(char code) noexcept { m_oneColour[static_cast<unsigned char>(code)] = true; }
     // Null when the face code has no picture.
     const CTexture* GetPicture(char code) const noexcept
     {
@@ -117,4 +121,5 @@ private:
     std::array<std::shared_ptr<const CFlatTiles>, 256> m_flat{};
     std::array<std::shared_ptr<const CTextureLevels>, 256> m_levels{};
     std::array<bool, 256> m_flatBuilt{};  // tiles looked for (a picture may have none)
+    std::array<bool, 256> m_oneColour{};  // SetPictureOneColour
 };
