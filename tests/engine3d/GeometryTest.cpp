@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -71,14 +72,12 @@ TEST(AngleTables, SignRuleAndPeriod)
     EXPECT_DOUBLE_EQ(SinDeg(30), std::sin(30 * d2r));
     EXPECT_DOUBLE_EQ(SinDeg(-30), -std::sin(30 * d2r));
     EXPECT_DOUBLE_EQ(CosDeg(-30), std::cos(30 * d2r));
-    EXPECT_DOUBLE_EQ(SinDeg(360), 0.0);
-    EXPECT_DOUBLE_EQ(CosDeg(360), 1.0);
+    EXPECT_EQ(std::pair(SinDeg(360), CosDeg(360)), std::pair(0.0, 1.0));
     EXPECT_DOUBLE_EQ(SinDeg(390), SinDeg(30));
     // |a| mod 360 with the sign of a: -390 degrees is the sine of 30 negated.
     EXPECT_DOUBLE_EQ(SinDeg(-390), -std::sin(30 * d2r));
     EXPECT_DOUBLE_EQ(CosDeg(-400), std::cos(40 * d2r));
-    EXPECT_EQ(SafeDivisor(0.0), 1e-10);
-    EXPECT_EQ(SafeDivisor(-2.5), -2.5);
+    EXPECT_EQ(std::pair(SafeDivisor(0.0), SafeDivisor(-2.5)), std::pair(1e-10, -2.5));
     EXPECT_DOUBLE_EQ(RadiansToDegrees(std::numbers::pi / 2), 90.0);
 }
 

@@ -97,17 +97,16 @@ TEST(SolidModel, EveryFaceIsSeenFromOutside)
     CPolygonList model = BuildSolidList(box, BuildMode::Model, true);
     model.Translate(0, 0, 100);
     for (CPolygon3D& p : model.polygons) p.ComputePlane();
-    EXPECT_GT(model[0].d, 0);
-    for (int i = 1; i < 5; ++i) EXPECT_LT(model[static_cast<std::size_t>(i)].d, 0) << Codes(model)[static_cast<std::size_t>(i)];
-    // Seen from far to the upper right, the top and the right show their outsides.
+    // Seen from far to the upper right, the top and the right show their outsides too.
     CPolygonList turned = BuildSolidList(box, BuildMode::Model, true);
     turned.Translate(-200, -200, 100);
     for (CPolygon3D& p : turned.polygons) p.ComputePlane();
-    EXPECT_GT(turned[0].d, 0) << "front";
-    EXPECT_GT(turned[1].d, 0) << "top";
-    EXPECT_LT(turned[2].d, 0) << "left";
-    EXPECT_GT(turned[3].d, 0) << "right";
-    EXPECT_LT(turned[4].d, 0) << "bottom";
+    const auto outside = [](const CPolygonList& l) { // front, top, left, right, bottom
+        std::string seen;
+        for (std::size_t i = 0; i < 5; ++i) seen += l[i].d > 0 ? '+' : l[i].d < 0 ? '-' : '0';
+        return seen;
+    };
+    EXPECT_EQ(std::pair(outside(model), outside(turned)), std::pair(std::string("+----"), std::string("++-+-")));
 }
 
 TEST(SolidModel, DiscPlaneDepthForEachPosition)
@@ -282,9 +281,8 @@ TEST(ModelMesh, ListsInOrderWithShadowsAndReflection)
     box.settings.shadowStyle = 3;
     CModelMesh mesh = BuildModelMesh(box, true);
     ASSERT_EQ(mesh.lists.size(), 1u + 16u + 1u);
-    EXPECT_EQ(Codes(mesh.lists[0]), "FULRD0");
-    EXPECT_EQ(Codes(mesh.lists[1]), "000000") << "shadow copies of the closed body";
-    EXPECT_EQ(mesh.lists[17][0].mirrored, 1);
+    // The model, then shadow copies of the closed body, the mirrored reflection last.
+    EXPECT_EQ(std::tuple(Codes(mesh.lists[0]), Codes(mesh.lists[1]), mesh.lists[17][0].mirrored), std::tuple("FULRD0", "000000", 1));
     EXPECT_NEAR(mesh.lists[0].LowestY(), 0, 1e-9);
 
     CProductModel pm;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -61,9 +62,7 @@ TEST(StartValues, OrderAndValuesOfANewStore) {
     }
     EXPECT_TRUE(store.SameContent(byHand));
     // Defaults the design names, in the order of the settings they belong to.
-    EXPECT_EQ(store.GetInt(ModelKey(161)), 400);
-    EXPECT_EQ(store.GetInt(ModelKey(163)), 4);
-    EXPECT_EQ(store.GetInt(ModelKey(81)), 0x100);
+    EXPECT_EQ(std::tuple(store.GetInt(ModelKey(161)), store.GetInt(ModelKey(163)), store.GetInt(ModelKey(81))), std::tuple(400, 4, 0x100));
     EXPECT_DOUBLE_EQ(store.GetReal(ModelKey(33)), 0.8);
     EXPECT_EQ(store.LookupInt(ModelKey(134)), nullptr) << "the Page Depth row stores nothing";
 
