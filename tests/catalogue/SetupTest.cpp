@@ -170,23 +170,6 @@ TEST(SetupFreeSpace, RefusesAtTheBoundary)
               (std::vector<std::string>{"14,420,000", "999", "1,000"}));
 }
 
-TEST(SetupFreeSpace, AlreadyDoneReturnsAtOnce)
-{
-    CTempFolder temp;
-    std::string error;
-    std::optional<CAppFolders> folders = CAppFolders::Create(temp.Path() + "data", error);
-    ASSERT_TRUE(folders);
-    ASSERT_TRUE(folders->PutProgramInt("Init", "Template", 1));
-    SetupOptions options;
-    bool asked = false;
-    options.freeSpace = [&](const std::string&) {
-        asked = true;
-        return std::optional<std::uint64_t>(0);
-    };
-    EXPECT_EQ(CSetup(*folders, options, {}).Run().outcome, SetupOutcome::AlreadyDone);
-    EXPECT_FALSE(asked);
-}
-
 TEST(SetupProgressEstimate, ArithmeticAndWording)
 {
     // 1000 ms over 10 timed steps = 100 ms a step; 900 steps left = 90 s.
