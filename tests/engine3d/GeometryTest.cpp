@@ -178,30 +178,7 @@ TEST(PlaceOnTable, RotationsAndTablePositions)
     ExpectSameCorners(lr, ref, "X, Y, Z");
 }
 
-TEST(PlaceOnTable, DiscRestsOnItsRim)
-{
-    CEngineSettings s = NoRotation();
-    // Upright disc (all corners share z): the centre is 62 above the lowest point.
-    EXPECT_NEAR(DiscLowestY(s), -62, 1e-12);
-    // Tilted about X by 30 degrees: the rim circle's lowest point is 62 cos 30 below the centre.
-    s.xRotation = 30;
-    EXPECT_NEAR(DiscLowestY(s), -62 * std::cos(std::numbers::pi / 6), 1e-9);
-    // A general tilt: compare with the minimum over a fine sampling of the rotated rim.
-    CEngineSettings g = NoRotation();
-    g.xRotation = 20;
-    g.yRotation = 35;
-    g.zRotation = -40;
-    double lowest = 1e9;
-    for (int i = 0; i < 36000; ++i) {
-        const double a = i * std::numbers::pi / 18000;
-        double x = 62 * std::cos(a), y = 62 * std::sin(a), z = 0;
-        CMatrix3D::RotationX(20).Apply(x, y, z);
-        CMatrix3D::RotationY(35).Apply(x, y, z);
-        CMatrix3D::RotationZ(-40).Apply(x, y, z);
-        lowest = std::min(lowest, y);
-    }
-    EXPECT_NEAR(DiscLowestY(g), lowest, 1e-4);
-}
+// The disc's lowest rim point under a tilt: CardAndDisc.DiscFacingTheViewerRestsOnItsRim.
 
 TEST(Camera, NearestPointAndObserver)
 {
