@@ -109,28 +109,7 @@ TEST(FirstListAnswers, WithoutSilverTheFirstDiscAndEmptyListsStayEmpty)
     EXPECT_EQ(coloured.cdImage, "c001");
 }
 
-TEST_F(FirstListAnswersTest, FacesAndWorkingPicturesOfABox)
-{
-    NewProjectAnswers answers;
-    answers.renderWidth = 300;
-    answers.renderHeight = 200;
-    auto box = Build("VHS Box", answers);
-    ASSERT_NE(box, nullptr);
-    // 103 x 190 x 28 mm; p = ceil(2 * 300 / 190) = ceil(3.16) = 4 pixels per mm (the
-    // other faces' sizes by the same rule: NewProjectTest, FacePixels.RuleArithmetic).
-    EXPECT_EQ(PictureSize(*box, "F"), (std::pair{412, 760}));
-    EXPECT_EQ(PictureSize(*box, "G"), (std::pair{300, 200}));
-    // The scratch and alpha pictures take the new-project magnification 2
-    // (their size: NewProjectTest.FixedModelKeepsItsSizeAndGetsWorkingRasters);
-    // a render makes their pictures.
-    for (const char* key : {"a", "x", "y", "z"}) {
-        const int k = std::string(key) == "a" || std::string(key) == "y" ? 2 : 1;
-        EXPECT_EQ(box->FindSidePtr(key)->GetSettings().GetInt(SideKey(kSideMagnification)), k) << key;
-        EXPECT_EQ(PictureSize(*box, key), (std::pair{0, 0})) << key;
-    }
-    EXPECT_EQ(box->FindSide("u"), CProduct::kNotFound); // a box has no pages
-    EXPECT_EQ(box->FindSidePtr("C"), nullptr);          // nor a disc
-}
+// A box's faces and working sides: NewProjectTest.FixedModelKeepsItsSizeAndGetsWorkingRasters.
 
 TEST_F(FirstListAnswersTest, BookWithDiscAndBinderPageEdges)
 {

@@ -178,11 +178,14 @@ TEST_F(NewProjectTest, FixedModelKeepsItsSizeAndGetsWorkingRasters)
     EXPECT_EQ((std::vector{PixelAt(Picture(*product, "F"), 5, 5), PixelAt(Picture(*product, "B"), 617, 1139),
                            PixelAt(Picture(*product, "R"), 0, 0), PixelAt(Picture(*product, "G"), 499, 299)}),
               (std::vector<COLORREF>{0x112233, 0x112233, 0xFFFFFF, 0xFFFFFF}));
-    // Working sides: white colour sides of the rendering size without pictures.
+    // Working sides: white colour sides of the rendering size; the scratch and alpha
+    // pictures at the new-project magnification 2; a render makes their pictures.
     for (const char* key : {"G", "a", "x", "y", "z"}) {
         const SettingStore& s = product->FindSidePtr(key)->GetSettings();
-        EXPECT_EQ(std::tuple(s.GetInt(SideKey(kSideAppearance)), s.GetInt(SideKey(kSideBaseWidth)), s.GetInt(SideKey(kSideBaseHeight))),
-                  std::tuple(1, 500, 300)) << key;
+        const int k = *key == 'a' || *key == 'y' ? 2 : 1;
+        EXPECT_EQ(std::tuple(s.GetInt(SideKey(kSideAppearance)), s.GetInt(SideKey(kSideBaseWidth)), s.GetInt(SideKey(kSideBaseHeight)),
+                             s.GetInt(SideKey(kSideMagnification)), *key == 'G' || Size(*product, key) == std::pair{0, 0}),
+                  std::tuple(1, 500, 300, k, true)) << key;
     }
     // A back answered on its own page takes that look, at the front's size.
     answers.sides['B'].color1 = 0x445566;
