@@ -93,15 +93,6 @@ TEST_F(AppFoldersTest, DefaultRootFromTheEnvironment) {
         EXPECT_EQ(CAppFolders::GetDefaultDataRoot(data, home), root) << (data ? data : "-") << " " << (home ? home : "-");
 }
 
-TEST_F(AppFoldersTest, CreateReportsAFolderThatCannotBeMade) {
-    const std::string file = m_Dir + "/plainfile";
-    { std::ofstream(file) << "x"; }
-    std::string error;
-    auto folders = CAppFolders::Create(file, error);
-    EXPECT_FALSE(folders);
-    EXPECT_EQ(error, "The folder:\n\n" + file + "/internal/\n\ncan not be created. Please double check.");
-}
-
 TEST_F(AppFoldersTest, FolderCheckRejectsMalformedPaths) {
     const std::vector<std::string> bad = {
         "",          "relative/path", "C:\\folder",  "/a//b",        "/a/./b",       "/a/../b", "/a/.",
