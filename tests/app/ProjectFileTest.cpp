@@ -283,14 +283,12 @@ TEST(ProjectFileRead, RefusalsLeaveTheDocumentAsItWas)
         Bytes data;
         std::string message;
     };
-    // Lying counts and other too-large pictures are the hostile corpus's
-    // (HostileProjectsTest); here one of each message and the document kept.
+    // Lying counts and too-large pictures are the hostile corpus's
+    // (HostileProjects.EachIsRefusedWithItsReason); here one of each other message and the document kept.
     Hand tooNew;
     tooNew.signature(201, "3.05").defaults().emptyLayout();
     Hand foreign;
     foreign.u32(0x89878820).u32(0x89949220).u32(0xC00E0001).u32(0xFAC10740);
-    Hand hugePicture;
-    hugePicture.head().emptyLayout().product(1).sidePicture("F", 1, 60000, 60000).fill(80000, 15);
     Hand unknownKind;
     unknownKind.head().emptyLayout().str("TEAPOT").emptySettings();
     Hand cutRows;
@@ -303,9 +301,6 @@ TEST(ProjectFileRead, RefusalsLeaveTheDocumentAsItWas)
         {"empty file", {}, "This file is not a Vantorel project."},
         {"short signature", Bytes(head.begin(), head.begin() + 10), "This file is not a Vantorel project."},
         {"cut in versions", Bytes(head.begin(), head.begin() + 22), CProjectFile::kDamaged},
-        {"60000 x 60000 picture", hugePicture.get(),
-         "This project file holds a picture that is too large: 60000 x 60000 pixels; the largest picture is "
-         "16384 x 16384 pixels (268435456 pixels in any shape, at most 65535 wide or high)."},
         {"unknown kind", unknownKind.get(), "This project holds a product of an unknown kind (\"TEAPOT\")."},
         {"rows cut short", cutRows.get(), CProjectFile::kDamaged},
     };
