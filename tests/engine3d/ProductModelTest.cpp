@@ -2,7 +2,6 @@
 // source, the CD-ROM square and rim, binder rings, cards and the CD kind.
 #include "engine3d/model/ModelBuilder.h"
 #include "engine3d/surface/ModelRenderer.h"
-#include "engine3d/surface/PolygonDrawer.h"
 
 #include <gtest/gtest.h>
 
@@ -298,27 +297,4 @@ TEST(ModelMesh, HostileDimensionsStayFinite)
     for (const CPolygonList& l : mesh.lists)
         for (const CPolygon3D& p : l.polygons)
             for (const CVertex3D& v : p.vertices) ASSERT_TRUE(std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z));
-}
-
-TEST(ModelMesh, DiscPassFollowsTheRightSide)
-{
-    // Turned to show its right side the box lets the inside CD-ROM be drawn
-    // after the box (pass 4); turned the other way before it (pass 2). The
-    // mirrored reflection decides the same way.
-    for (int yRotation : {25, -25}) {
-        CModelDescription desc = BookCD(3);
-        desc.settings.yRotation = yRotation;
-        desc.settings.reflection = true;
-        desc.settings.shadows = false;
-        CProductModel pm;
-        pm.Build(desc, true);
-        pm.Fit(CModelArea{400, 0, 0});
-        CPolygonList& model = pm.GetMesh().lists[0];
-        CPolygonList& mirror = pm.GetMesh().lists[1];
-        AssignDrawPasses(model);
-        AssignDrawPasses(mirror);
-        const int want = yRotation > 0 ? 4 : 2; // the disc, its reflection, then the front
-        EXPECT_EQ(model[6].faceCode, 'C');
-        EXPECT_EQ(std::tuple(model[6].drawPass, mirror[6].drawPass, model[0].drawPass), std::tuple(want, want, 3)) << yRotation;
-    }
 }
