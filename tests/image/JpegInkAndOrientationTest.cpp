@@ -86,17 +86,7 @@ TEST(JpegInk, CmykAndYcckPicturesFollowTheInkFormula)
     ExpectInks(DecodeOk(WriteJpeg(InkPicture(true), {JCS_CMYK, JCS_YCCK, true})), 2, "Adobe YCCK");
 }
 
-TEST(JpegInk, RgbAndGreyPicturesAreUnchanged)
-{
-    SBlockPicture rgb{2, 1, 3, {{250, 20, 30}, {10, 200, 90}}};
-    CRaster a = DecodeOk(WriteJpeg(rgb, {JCS_RGB, JCS_YCbCr}));
-    EXPECT_NEAR(BlockCentre(a, 0, 0).rgbRed, 250, 2);
-    EXPECT_NEAR(BlockCentre(a, 0, 0).rgbBlue, 30, 2);
-    EXPECT_NEAR(BlockCentre(a, 1, 0).rgbGreen, 200, 2);
-    SBlockPicture grey{1, 1, 1, {{77}}};
-    CRaster b = DecodeOk(WriteJpeg(grey, {JCS_GRAYSCALE, JCS_GRAYSCALE}));
-    EXPECT_EQ(std::pair(b.GetBpp(), int{BlockCentre(b, 0, 0).rgbRed}), std::pair(8, 77));
-}
+// Plain RGB and grey JPEGs: JpegCodec.TrueColourRoundTripKeepsChannelOrder, GreyPicturesUseOneComponent.
 
 // Each orientation's turn is ExifOrientation's own test; here the decoder
 // finds the tag among the APP1 segments and applies it.

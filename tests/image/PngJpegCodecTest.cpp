@@ -273,18 +273,16 @@ TEST(JpegCodec, DensityUnits)
     EXPECT_EQ(none.GetXDPI(), 72);
 }
 
+// Scans cut short are the hostile corpus's ("JPEG file is truncated").
 TEST(JpegCodec, BrokenFilesFailAndKeepTheTarget)
 {
     CRaster source = testutil::RandomPicture(40, 40, 24, 8);
     const auto good = EncodeOk(source, IMAGE_TYPE_JPEG);
-    auto truncated = good;
-    truncated.resize(good.size() * 2 / 3);
     auto header = good;
     header.resize(100);
     std::vector<std::uint8_t> garbage(300, 0x5A);
     garbage[0] = 0xFF;
     garbage[1] = 0xD8;
-    ExpectRefused(truncated, IMAGE_TYPE_JPEG, "truncated", "JPEG file is truncated");
     ExpectRefused(header, IMAGE_TYPE_JPEG, "header only");  // any library text
     ExpectRefused(garbage, IMAGE_TYPE_JPEG, "garbage");
 }
