@@ -315,13 +315,6 @@ TEST(PagesPage, TotalMustBeHundred)
               std::tuple(5, 90, 5, static_cast<int>(p.paperColor)));
 }
 
-TEST(ListAndSidePages, NeedAChoice)
-{
-    EXPECT_EQ(LeaveListPage(false).message, "Please select an item.");
-    EXPECT_EQ(LeaveSidePage("Texture", false).message, "Please select a texture.");
-    EXPECT_TRUE(LeaveListPage(true).ok && LeaveSidePage("Texture", true).ok && LeaveSidePage("Color", false).ok);
-}
-
 TEST(BackRenderPage, RangeAndFixedSize)
 {
     BackRenderControls c;
