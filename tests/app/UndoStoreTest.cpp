@@ -305,10 +305,11 @@ TEST_F(SideSnapshot, ALiveRecordKeepsItsFileThroughLongUndoRedoCycles)
     side.Reset(1, 2, 2, RGB(2, 0, 0));
     store.Push(CSideSnapshotRecord::Create(doc, "F", "Two", "Front", counter));
     side.Reset(1, 2, 2, RGB(3, 0, 0));
-    for (int i = 0; i < 30; ++i) {
+    for (int i = 0; i < 150; ++i) {
         store.Undo(ctx);
         store.Redo(ctx);
     }
+    ASSERT_TRUE(counter.HasWrapped()) << "the names came round to the held one";
     EXPECT_EQ(side.GetSettings().GetInt(SideKey(kSideColor1)), static_cast<std::int32_t>(RGB(3, 0, 0)));
     store.Undo(ctx);
     EXPECT_EQ(side.GetSettings().GetInt(SideKey(kSideColor1)), static_cast<std::int32_t>(RGB(2, 0, 0)));
