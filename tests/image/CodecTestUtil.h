@@ -3,6 +3,7 @@
 // decoding, refusals and picture comparison.
 
 #include "image/Raster.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -131,21 +132,11 @@ inline CRaster RandomPicture(int w, int h, int bpp, unsigned seed)
     return image;
 }
 
-// A fresh folder below the system temporary folder, removed with the object.
-class TempDir {
+// CTempFolder with its path as a std::filesystem::path (ending with a slash) and files named in it.
+class TempDir : public CTempFolder {
 public:
-    TempDir()
-    {
-        std::random_device rd;
-        path_ = std::filesystem::temp_directory_path() / ("vt-image-test-" + std::to_string(rd()) + std::to_string(rd()));
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDir() { std::error_code ec; std::filesystem::remove_all(path_, ec); }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-    const std::filesystem::path& Path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
+    std::string File(const std::string& name) const { return CTempFolder::Path() + name; }
+    std::filesystem::path Path() const { return CTempFolder::Path(); }
 };
 
 } // namespace testutil
