@@ -150,9 +150,9 @@ TEST(FaceRunSampler, SamplesOnTexelEdgesReadTheExactTexel)
     EXPECT_GT(result.pixels, 2000);
     if (CFaceRunSampler::HasLinearSteps()) {
         EXPECT_TRUE(result.linear);
-        // The pixels next to the edges were mapped exactly, the others not.
-        EXPECT_GT(result.exactPixels, result.sampled - result.inner);
-        EXPECT_LT(result.exactPixels, result.sampled);
+        // Samples on or beside the edges were mapped exactly, the others not.
+        EXPECT_GT(result.exactPixels, 0);
+        EXPECT_LT(result.exactPixels, result.sampled - result.inner);
     }
 }
 

@@ -67,6 +67,72 @@ void CFaceRunSampler::SampleRunReference(int left, int right, double rowA, doubl
     }
 }
 
+// The error bounds of linear steps (see "Linear steps" in FaceRunSamplerWide.cpp).
+bool CFaceRunSampler::SetLinearSteps(const double* dx, const double* dy, double ay, double a0, double by,
+                                     double b0, double cy, double c0, int left, int right, int bottom,
+                                     int top) noexcept
+{
+    m_linear = false;
+    if (m_count == 0 || m_texW < 1.0 || m_texH < 1.0 || left > right || bottom > top) return false;
+    double reach = 0.0;
+    for (int s = 0; s < m_count; ++s) reach = std::max({reach, std::fabs(dx[s]), std::fabs(dy[s])});
+    // C over the pixels (with the samples' reach): the smallest |C| sits at a corner
+    // of the box, and C must keep its sign.
+    const double xs[2] = {left - 1.0, right + 1.0}, ys[2] = {bottom - 1.0, top + 1.0};
+    double cMin = INFINITY;
+    int positive = 0;
+    for (double x : xs)
+        for (double y : ys) {
+            const double c = m_cx * x + cy * y + c0;
+            cMin = std::min(cMin, std::fabs(c));
+            positive += c > 0.0;
+        }
+    if (!(cMin > 0.0) || (positive != 0 && positive != 4) || !std::isfinite(cMin)) return false;
+    // Largest magnitude of the terms summed into each numerator.
+    const double xMax = std::max(std::fabs(xs[0]), std::fabs(xs[1]));
+    const double yMax = std::max(std::fabs(ys[0]), std::fabs(ys[1]));
+    auto magnitude = [&](double kx, double ky, double k0) {
+        return std::fabs(kx) * (xMax + reach) + std::fabs(ky) * (yMax + reach) + std::fabs(k0);
+    };
+    const double mA = magnitude(m_ax, ay, a0), mB = magnitude(m_bx, by, b0), mC = magnitude(m_cx, cy, c0);
+    constexpr double eps = 1.0 / 9007199254740992.0; // 2^-53
+    // Rounding of either double evaluation of u (or a = 1 - v) where |u| <= 2:
+    // eight roundings of terms up to mB into B (likewise C), then 1 / C and
+    // the product.
+    const double roundU = 8 * eps * (mB + 2 * mC) / cMin + 8 * eps;
+    const double roundA = 8 * eps * (mA + 2 * mC) / cMin + 8 * eps;
+    // Remainder of the linear step: |t| <= T, |beta| <= reach (|b_x| + |b_y|) / cMin.
+    const double T = reach * (std::fabs(m_cx) + std::fabs(cy)) / cMin;
+    if (!(T < 0.25)) return false;
+    const double remU = T * (2 * T + reach * (std::fabs(m_bx) + std::fabs(by)) / cMin) / (1 - T);
+    const double remA = T * (2 * T + reach * (std::fabs(m_ax) + std::fabs(ay)) / cMin) / (1 - T);
+    // Single precision: |Z - floor(centre)| stays below 2 + reach * (|g_x| + |g_y|), with
+    // the gradient (b - u c) / C bounded for |u| <= 2.
+    const double gCol = m_texW * (std::fabs(m_bx) + std::fabs(by) + 2 * (std::fabs(m_cx) + std::fabs(cy))) / cMin;
+    const double gRow = m_texH * (std::fabs(m_ax) + std::fabs(ay) + 2 * (std::fabs(m_cx) + std::fabs(cy))) / cMin;
+    constexpr double feps = 1.0 / 16777216.0; // 2^-24
+    const double floatCol = 6 * feps * (3 + reach * gCol);
+    const double floatRow = 6 * feps * (3 + reach * gRow);
+    m_errCol = 2 * (m_texW * (2 * roundU + remU) + 4 * eps * (m_texW + 1) + floatCol) + 1e-6;
+    m_errRow = 2 * (m_texH * (2 * roundA + remA) + 4 * eps * (m_texH + 1) + floatRow) + 1e-6;
+    if (!(m_errCol < 0.01 && m_errRow < 0.01) || reach * gCol > 1e5 || reach * gRow > 1e5) return false;
+    m_padded8 = (m_count + 7) & ~7;
+    for (int s = 0; s < m_padded8; ++s) {
+        const int k = std::min(s, m_count - 1);
+        m_dx[s] = static_cast<float>(dx[k]);
+        m_dy[s] = static_cast<float>(dy[k]);
+    }
+    m_ay = ay;
+    m_by = by;
+    m_cy = cy;
+    m_reach = reach;
+    m_linear = HasLinearSteps();
+    // Sample by sample needs the outline's half-integer positions exact in
+    // single precision.
+    m_mixed = m_texW < 1048576.0 && m_texH < 1048576.0;
+    return m_linear;
+}
+
 namespace {
 std::atomic<bool> g_enabled{true};
 } // namespace

@@ -75,7 +75,8 @@ public:
     // the benchmarks compare with. On by default; process-wide.
     static void SetEnabled(bool enabled) noexcept;
 
-    // For tests: pixels of SampleRun calls mapped exactly, and all pixels.
+    // For tests: pixels of SampleRun calls with a sample mapped exactly, and
+    // all pixels.
     long long GetExactPixels() const noexcept { return m_exactPixels; }
     long long GetPixels() const noexcept { return m_pixels; }
 
@@ -88,6 +89,9 @@ private:
     void SampleRunLinear(int left, int right, double rowA, double rowB, double rowC,
                          CPixelSamples* out) const noexcept;
     CPixelSamples SamplePixelWide(int x, double rowA, double rowB, double rowC) const noexcept;
+    // Sample s of pixel x mapped as SampleRunReference maps it: the byte
+    // offset of its texel, or -1 when it lies outside the face.
+    std::int32_t SampleOffsetExactly(int x, double rowA, double rowB, double rowC, int s) const noexcept;
 
     // Offsets padded to a multiple of four with copies of the last one.
     alignas(32) double m_offA[kMaxSamples + 4] = {};
@@ -105,6 +109,7 @@ private:
     // coefficients, the error bounds in texels and how far a sample lies from
     // its pixel's centre at most.
     bool m_linear = false;
+    bool m_mixed = false; // pixels across the outline or a texel edge sampled by steps, sample by sample
     alignas(32) float m_dx[kMaxSamples + 8] = {};
     alignas(32) float m_dy[kMaxSamples + 8] = {};
     int m_padded8 = 0;

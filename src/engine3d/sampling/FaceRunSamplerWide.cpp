@@ -89,6 +89,20 @@ __attribute__((target("avx2"), noinline)) CPixelSamples CFaceRunSampler::SampleP
     return out;
 }
 
+// Scalar, and kept out of line for the same reason as SamplePixelWide.
+__attribute__((noinline)) std::int32_t CFaceRunSampler::SampleOffsetExactly(int x, double rowA, double rowB,
+                                                                           double rowC, int s) const noexcept
+{
+    const double pA = m_ax * x + rowA, pB = m_bx * x + rowB, pC = m_cx * x + rowC;
+    const double inv = 1.0 / (pC + m_offC[s]);
+    const double u = (pB + m_offB[s]) * inv;
+    const double v = 1.0 - (pA + m_offA[s]) * inv;
+    if (!(u >= 0.0 && u < 1.0 && v >= 0.0 && v < 1.0)) return -1;
+    const auto col = static_cast<std::int32_t>(m_texW * u + 0.5);
+    const auto row = static_cast<std::int32_t>(m_texH * v + 0.5);
+    return row * m_stride + 3 * col;
+}
+
 __attribute__((target("avx2"))) void CFaceRunSampler::SampleRunWide(int left, int right, double rowA,
                                                                    double rowB, double rowC,
                                                                    CPixelSamples* out) const noexcept
@@ -123,69 +137,11 @@ void CFaceRunSampler::SampleRunWide(int left, int right, double rowA, double row
 // in SetLinearSteps, then doubled). A pixel is sampled this way only when
 // every sample is inside the face by more than the bound and no sample's Z
 // lies within the bound of a texel edge; then both ways pick the same texels
-// and the same samples count. Any other pixel is mapped exactly.
-bool CFaceRunSampler::SetLinearSteps(const double* dx, const double* dy, double ay, double a0, double by,
-                                     double b0, double cy, double c0, int left, int right, int bottom,
-                                     int top) noexcept
-{
-    m_linear = false;
-    if (m_count == 0 || m_texW < 1.0 || m_texH < 1.0 || left > right || bottom > top) return false;
-    double reach = 0.0;
-    for (int s = 0; s < m_count; ++s) reach = std::max({reach, std::fabs(dx[s]), std::fabs(dy[s])});
-    // C over the pixels (with the samples' reach): the smallest |C| sits at a corner
-    // of the box, and C must keep its sign.
-    const double xs[2] = {left - 1.0, right + 1.0}, ys[2] = {bottom - 1.0, top + 1.0};
-    double cMin = INFINITY;
-    int positive = 0;
-    for (double x : xs)
-        for (double y : ys) {
-            const double c = m_cx * x + cy * y + c0;
-            cMin = std::min(cMin, std::fabs(c));
-            positive += c > 0.0;
-        }
-    if (!(cMin > 0.0) || (positive != 0 && positive != 4) || !std::isfinite(cMin)) return false;
-    // Largest magnitude of the terms summed into each numerator.
-    const double xMax = std::max(std::fabs(xs[0]), std::fabs(xs[1]));
-    const double yMax = std::max(std::fabs(ys[0]), std::fabs(ys[1]));
-    auto magnitude = [&](double kx, double ky, double k0) {
-        return std::fabs(kx) * (xMax + reach) + std::fabs(ky) * (yMax + reach) + std::fabs(k0);
-    };
-    const double mA = magnitude(m_ax, ay, a0), mB = magnitude(m_bx, by, b0), mC = magnitude(m_cx, cy, c0);
-    constexpr double eps = 1.0 / 9007199254740992.0; // 2^-53
-    // Rounding of either double evaluation of u (or a = 1 - v) where |u| <= 2:
-    // eight roundings of terms up to mB into B (likewise C), then 1 / C and
-    // the product.
-    const double roundU = 8 * eps * (mB + 2 * mC) / cMin + 8 * eps;
-    const double roundA = 8 * eps * (mA + 2 * mC) / cMin + 8 * eps;
-    // Remainder of the linear step: |t| <= T, |beta| <= reach (|b_x| + |b_y|) / cMin.
-    const double T = reach * (std::fabs(m_cx) + std::fabs(cy)) / cMin;
-    if (!(T < 0.25)) return false;
-    const double remU = T * (2 * T + reach * (std::fabs(m_bx) + std::fabs(by)) / cMin) / (1 - T);
-    const double remA = T * (2 * T + reach * (std::fabs(m_ax) + std::fabs(ay)) / cMin) / (1 - T);
-    // Single precision: |Z - floor(centre)| stays below 2 + reach * (|g_x| + |g_y|), with
-    // the gradient (b - u c) / C bounded for |u| <= 2.
-    const double gCol = m_texW * (std::fabs(m_bx) + std::fabs(by) + 2 * (std::fabs(m_cx) + std::fabs(cy))) / cMin;
-    const double gRow = m_texH * (std::fabs(m_ax) + std::fabs(ay) + 2 * (std::fabs(m_cx) + std::fabs(cy))) / cMin;
-    constexpr double feps = 1.0 / 16777216.0; // 2^-24
-    const double floatCol = 6 * feps * (3 + reach * gCol);
-    const double floatRow = 6 * feps * (3 + reach * gRow);
-    m_errCol = 2 * (m_texW * (2 * roundU + remU) + 4 * eps * (m_texW + 1) + floatCol) + 1e-6;
-    m_errRow = 2 * (m_texH * (2 * roundA + remA) + 4 * eps * (m_texH + 1) + floatRow) + 1e-6;
-    if (!(m_errCol < 0.01 && m_errRow < 0.01) || reach * gCol > 1e5 || reach * gRow > 1e5) return false;
-    m_padded8 = (m_count + 7) & ~7;
-    for (int s = 0; s < m_padded8; ++s) {
-        const int k = std::min(s, m_count - 1);
-        m_dx[s] = static_cast<float>(dx[k]);
-        m_dy[s] = static_cast<float>(dy[k]);
-    }
-    m_ay = ay;
-    m_by = by;
-    m_cy = cy;
-    m_reach = reach;
-    m_linear = HasLinearSteps();
-    return m_linear;
-}
-
+// and the same samples count. A pixel across the face's outline or a texel
+// edge is taken sample by sample: the samples farther than the bound from
+// both count (or not) and read their texels by the steps, and only the others
+// are mapped exactly. A pixel whose samples reach beyond half the picture
+// around it (where the bound does not hold) is mapped exactly.
 #if defined(__clang__)
 #pragma clang attribute push(__attribute__((target("avx2,fma"))), apply_to = function)
 #else
@@ -236,7 +192,9 @@ struct SPixelSteps {
 
 // Maps the centres of pixels x4 .. x4 + 3 into `c`. Returns bit j set when
 // every sample of pixel x4 + j is inside the face by more than the bound:
-// 0 <= Z - 0.5 < width - 1 over the samples' reach.
+// 0 <= Z - 0.5 < width - 1 over the samples' reach; and bit 4 + j when every
+// sample lies within half the picture of it (-1/2 <= u, v <= 3/2, where the
+// bound holds).
 VT_STEP int MapCentres(const SCentreMapping& m, int x4, double rowA, double rowB, double rowC, SCentres& c)
 {
     const __m256d half = _mm256_set1_pd(0.5), one = _mm256_set1_pd(1.0), zero = _mm256_setzero_pd();
@@ -264,6 +222,14 @@ VT_STEP int MapCentres(const SCentreMapping& m, int x4, double rowA, double rowB
                                     _mm256_cmp_pd(_mm256_add_pd(colOff, spanCol), m.texW, _CMP_LT_OQ)),
                       _mm256_and_pd(_mm256_cmp_pd(_mm256_sub_pd(rowOff, spanRow), zero, _CMP_GT_OQ),
                                     _mm256_cmp_pd(_mm256_add_pd(rowOff, spanRow), m.texH, _CMP_LT_OQ)));
+    const __m256d halfW = _mm256_mul_pd(m.texW, half), halfH = _mm256_mul_pd(m.texH, half);
+    const __m256d lowW = _mm256_sub_pd(zero, halfW), lowH = _mm256_sub_pd(zero, halfH);
+    const __m256d highW = _mm256_add_pd(m.texW, halfW), highH = _mm256_add_pd(m.texH, halfH);
+    const __m256d near =
+        _mm256_and_pd(_mm256_and_pd(_mm256_cmp_pd(_mm256_sub_pd(colOff, spanCol), lowW, _CMP_GT_OQ),
+                                    _mm256_cmp_pd(_mm256_add_pd(colOff, spanCol), highW, _CMP_LT_OQ)),
+                      _mm256_and_pd(_mm256_cmp_pd(_mm256_sub_pd(rowOff, spanRow), lowH, _CMP_GT_OQ),
+                                    _mm256_cmp_pd(_mm256_add_pd(rowOff, spanRow), highH, _CMP_LT_OQ)));
     const __m256d baseCol = _mm256_floor_pd(zCol), baseRow = _mm256_floor_pd(zRow);
     _mm256_store_pd(c.fc, _mm256_sub_pd(zCol, baseCol));
     _mm256_store_pd(c.fr, _mm256_sub_pd(zRow, baseRow));
@@ -275,7 +241,29 @@ VT_STEP int MapCentres(const SCentreMapping& m, int x4, double rowA, double rowB
     _mm256_store_pd(c.hy, hy);
     _mm256_store_pd(c.baseCol, baseCol);
     _mm256_store_pd(c.baseRow, baseRow);
-    return _mm256_movemask_pd(inside);
+    return _mm256_movemask_pd(inside) | _mm256_movemask_pd(near) << 4;
+}
+
+// The texels left .. left + 1, lower .. lower + 1 weighed by the counts of
+// samples on them (lower left, lower right, upper left, upper right) into
+// `out`. A texel no sample reads may lie outside the picture: it is read
+// clamped to the picture (without a branch) and weighs 0.
+VT_STEP void WeighFourTexels(const SStepSamples& r, const int* counts, std::int32_t left, std::int32_t lower,
+                             CPixelSamples& out)
+{
+    const std::ptrdiff_t cols[2] = {3 * static_cast<std::ptrdiff_t>(std::clamp(left, 0, r.lastCol)),
+                                    3 * static_cast<std::ptrdiff_t>(std::clamp(left + 1, 0, r.lastCol))};
+    const std::ptrdiff_t rows[2] = {static_cast<std::ptrdiff_t>(std::clamp(lower, 0, r.lastRow)) * r.stride,
+                                    static_cast<std::ptrdiff_t>(std::clamp(lower + 1, 0, r.lastRow)) * r.stride};
+    std::uint32_t sum0 = 0, sum1 = 0, sum2 = 0;
+    for (int k = 0; k < 4; ++k) {
+        const std::uint8_t* t = r.bits + rows[k >> 1] + cols[k & 1];
+        const auto weight = static_cast<std::uint32_t>(counts[k]);
+        sum0 += weight * t[0];
+        sum1 += weight * t[1];
+        sum2 += weight * t[2];
+    }
+    out = CPixelSamples{{sum0, sum1, sum2}, counts[0] + counts[1] + counts[2] + counts[3]};
 }
 
 // The texels the samples can reach span at most two by two (columns lowCol,
@@ -311,26 +299,8 @@ VT_STEP bool SumFourTexels(const SStepSamples& r, const SPixelSteps& p, double l
         counts[3] += __builtin_popcount(right & upper);
     }
     if (!_mm256_testz_ps(nearEdge, nearEdge)) return false;
-    // A texel no sample reads may lie outside the picture: it is read
-    // clamped to the picture (without a branch) and weighs 0.
-    const std::int32_t left = col0 + static_cast<std::int32_t>(lowCol);
-    const std::int32_t lower = row0 + static_cast<std::int32_t>(lowRow);
-    const std::ptrdiff_t cols[2] = {3 * static_cast<std::ptrdiff_t>(std::max(left, 0)),
-                                    3 * static_cast<std::ptrdiff_t>(std::min(left + 1, r.lastCol))};
-    const std::ptrdiff_t rows[2] = {static_cast<std::ptrdiff_t>(std::max(lower, 0)) * r.stride,
-                                    static_cast<std::ptrdiff_t>(std::min(lower + 1, r.lastRow)) * r.stride};
-    std::uint32_t sum0 = 0, sum1 = 0, sum2 = 0;
-    for (int k = 0; k < 4; ++k) {
-        const std::uint8_t* t = r.bits + rows[k >> 1] + cols[k & 1];
-        const auto weight = static_cast<std::uint32_t>(counts[k]);
-        sum0 += weight * t[0];
-        sum1 += weight * t[1];
-        sum2 += weight * t[2];
-    }
-    out.sum[0] = sum0;
-    out.sum[1] = sum1;
-    out.sum[2] = sum2;
-    out.count = n;
+    WeighFourTexels(r, counts, col0 + static_cast<std::int32_t>(lowCol), row0 + static_cast<std::int32_t>(lowRow),
+                    out);
     return true;
 }
 
@@ -372,26 +342,131 @@ VT_STEP bool SumSteppedSamples(const SStepSamples& r, const SPixelSteps& p, std:
     return true;
 }
 
-// Samples pixel j of `c` by linear steps: the four-texel count where the
-// samples reach at most two by two texels (with a margin of twice the
-// bound), else each sample's texel. False (out untouched) when the pixel
-// must be mapped exactly.
-VT_STEP bool SampleByLinearSteps(const SStepSamples& r, const SCentres& c, int j, CPixelSamples& out)
-{
-    const double fc = c.fc[j], fr = c.fr[j];
+// Pixel j of `c` for linear steps. Map() takes it sample by sample: each
+// sample's texel from the centre's plus its steps, and whether it lies on the
+// face, where the steps are certain (the sample is farther than the bound
+// from a texel edge and from the face's outline, or beyond the outline by
+// more than the bound); the others are left to the exact mapping. The outline
+// in texels relative to the centre's texel is at 0.5 - base and
+// width - 1 + 0.5 - base (half-integers, exact in single precision for
+// pictures under 2^20 texels).
+struct SStepPixel {
     SPixelSteps p;
-    p.fCol = _mm256_set1_ps(static_cast<float>(fc));
-    p.fRow = _mm256_set1_ps(static_cast<float>(fr));
-    p.gx = _mm256_set1_ps(static_cast<float>(c.gx[j]));
-    p.gy = _mm256_set1_ps(static_cast<float>(c.gy[j]));
-    p.hx = _mm256_set1_ps(static_cast<float>(c.hx[j]));
-    p.hy = _mm256_set1_ps(static_cast<float>(c.hy[j]));
-    const double lowCol = std::floor(fc - c.reachCol[j]), highCol = std::floor(fc + c.reachCol[j]);
-    const double lowRow = std::floor(fr - c.reachRow[j]), highRow = std::floor(fr + c.reachRow[j]);
-    const auto col0 = static_cast<std::int32_t>(c.baseCol[j]), row0 = static_cast<std::int32_t>(c.baseRow[j]);
-    if (highCol - lowCol <= 1.0 && highRow - lowRow <= 1.0)
-        return SumFourTexels(r, p, lowCol, lowRow, col0, row0, out);
-    return SumSteppedSamples(r, p, col0, row0, out);
+    __m256 loCol, hiCol, loRow, hiRow, negColBound, negRowBound;
+    std::int32_t col0, row0;
+    // The lower of the two texels the samples reach (with a margin of twice
+    // the bound), when they reach at most two by two texels.
+    double lowCol, lowRow;
+    bool four; // they do
+
+    VT_STEP SStepPixel(const SStepSamples& r, const SCentres& c, int j)
+    {
+        const double fc = c.fc[j], fr = c.fr[j];
+        p.fCol = _mm256_set1_ps(static_cast<float>(fc));
+        p.fRow = _mm256_set1_ps(static_cast<float>(fr));
+        p.gx = _mm256_set1_ps(static_cast<float>(c.gx[j]));
+        p.gy = _mm256_set1_ps(static_cast<float>(c.gy[j]));
+        p.hx = _mm256_set1_ps(static_cast<float>(c.hx[j]));
+        p.hy = _mm256_set1_ps(static_cast<float>(c.hy[j]));
+        const double baseCol = c.baseCol[j], baseRow = c.baseRow[j];
+        loCol = _mm256_set1_ps(static_cast<float>(0.5 - baseCol));
+        hiCol = _mm256_set1_ps(static_cast<float>(r.lastCol + 0.5 - baseCol));
+        loRow = _mm256_set1_ps(static_cast<float>(0.5 - baseRow));
+        hiRow = _mm256_set1_ps(static_cast<float>(r.lastRow + 0.5 - baseRow));
+        negColBound = _mm256_xor_ps(r.colBound, r.signBit);
+        negRowBound = _mm256_xor_ps(r.rowBound, r.signBit);
+        col0 = static_cast<std::int32_t>(baseCol);
+        row0 = static_cast<std::int32_t>(baseRow);
+        lowCol = std::floor(fc - c.reachCol[j]);
+        lowRow = std::floor(fr - c.reachRow[j]);
+        four = std::floor(fc + c.reachCol[j]) - lowCol <= 1.0 && std::floor(fr + c.reachRow[j]) - lowRow <= 1.0;
+    }
+
+    // Samples s .. s + 7: their columns and rows relative to the centre's
+    // texel, and masks of those certainly on the face (not near a texel
+    // edge) and certainly off it.
+    struct SGroup {
+        __m256 zc, zr, on, off;
+    };
+    VT_STEP SGroup Map(const SStepSamples& r, int s) const
+    {
+        const __m256 dx = _mm256_load_ps(r.dx + s), dy = _mm256_load_ps(r.dy + s);
+        SGroup g;
+        g.zc = _mm256_fmadd_ps(p.gy, dy, _mm256_fmadd_ps(p.gx, dx, p.fCol));
+        g.zr = _mm256_fmadd_ps(p.hy, dy, _mm256_fmadd_ps(p.hx, dx, p.fRow));
+        const __m256 fc = _mm256_sub_ps(g.zc, _mm256_floor_ps(g.zc)), fr = _mm256_sub_ps(g.zr, _mm256_floor_ps(g.zr));
+        const __m256 ec = _mm256_andnot_ps(r.signBit, _mm256_sub_ps(fc, r.halfF));
+        const __m256 er = _mm256_andnot_ps(r.signBit, _mm256_sub_ps(fr, r.halfF));
+        const __m256 nearTexelEdge =
+            _mm256_or_ps(_mm256_cmp_ps(ec, r.colLimit, _CMP_GT_OQ), _mm256_cmp_ps(er, r.rowLimit, _CMP_GT_OQ));
+        const __m256 oc = _mm256_sub_ps(g.zc, loCol), ic = _mm256_sub_ps(hiCol, g.zc);
+        const __m256 orow = _mm256_sub_ps(g.zr, loRow), irow = _mm256_sub_ps(hiRow, g.zr);
+        const __m256 inside = _mm256_and_ps(
+            _mm256_and_ps(_mm256_cmp_ps(oc, r.colBound, _CMP_GT_OQ), _mm256_cmp_ps(ic, r.colBound, _CMP_GT_OQ)),
+            _mm256_and_ps(_mm256_cmp_ps(orow, r.rowBound, _CMP_GT_OQ), _mm256_cmp_ps(irow, r.rowBound, _CMP_GT_OQ)));
+        g.off = _mm256_or_ps(
+            _mm256_or_ps(_mm256_cmp_ps(oc, negColBound, _CMP_LT_OQ), _mm256_cmp_ps(ic, negColBound, _CMP_LT_OQ)),
+            _mm256_or_ps(_mm256_cmp_ps(orow, negRowBound, _CMP_LT_OQ), _mm256_cmp_ps(irow, negRowBound, _CMP_LT_OQ)));
+        g.on = _mm256_andnot_ps(nearTexelEdge, inside);
+        return g;
+    }
+};
+
+// Samples pixel `m` by linear steps: the four-texel count where the
+// samples reach at most two by two texels, else each sample's texel. False
+// (out untouched) when the pixel must be mapped exactly.
+VT_STEP bool SampleByLinearSteps(const SStepSamples& r, const SStepPixel& m, CPixelSamples& out)
+{
+    if (m.four) return SumFourTexels(r, m.p, m.lowCol, m.lowRow, m.col0, m.row0, out);
+    return SumSteppedSamples(r, m.p, m.col0, m.row0, out);
+}
+
+// Where the samples reach two by two texels: the samples certainly on the
+// face counted on each texel's side of the column and row edge between them
+// (as SumFourTexels), their texels weighed by the counts into `out`; the
+// uncertain samples a bit each.
+VT_STEP void SumMixedFourTexels(const SStepSamples& r, const SStepPixel& m, std::uint8_t* uncertain,
+                                CPixelSamples& out)
+{
+    const __m256 colEdge = _mm256_set1_ps(static_cast<float>(m.lowCol + 1.0));
+    const __m256 rowEdge = _mm256_set1_ps(static_cast<float>(m.lowRow + 1.0));
+    int counts[4] = {0, 0, 0, 0};
+    for (int s = 0; s < r.padded8; s += 8) {
+        const SStepPixel::SGroup g = m.Map(r, s);
+        const unsigned counted = r.n - s >= 8 ? 0xFFu : (1u << (r.n - s)) - 1u;
+        const unsigned on = static_cast<unsigned>(_mm256_movemask_ps(g.on)) & counted;
+        const unsigned off = static_cast<unsigned>(_mm256_movemask_ps(g.off));
+        uncertain[s >> 3] = static_cast<std::uint8_t>(~(on | off) & counted);
+        const unsigned right = ~static_cast<unsigned>(_mm256_movemask_ps(_mm256_sub_ps(g.zc, colEdge))) & on;
+        const unsigned upper = ~static_cast<unsigned>(_mm256_movemask_ps(_mm256_sub_ps(g.zr, rowEdge))) & on;
+        counts[0] += __builtin_popcount(on & ~right & ~upper);
+        counts[1] += __builtin_popcount(right & ~upper);
+        counts[2] += __builtin_popcount(~right & upper);
+        counts[3] += __builtin_popcount(right & upper);
+    }
+    WeighFourTexels(r, counts, m.col0 + static_cast<std::int32_t>(m.lowCol),
+                    m.row0 + static_cast<std::int32_t>(m.lowRow), out);
+}
+
+// Elsewhere each sample's texel offset (-1 off the face) into `offsets`; the
+// uncertain samples a bit each.
+VT_STEP void MapMixedOffsets(const SStepSamples& r, const SStepPixel& m, std::int32_t* offsets,
+                             std::uint8_t* uncertain)
+{
+    const __m256i base = _mm256_set1_epi32(m.row0 * r.stride + 3 * m.col0);
+    const __m256i none = _mm256_set1_epi32(-1);
+    for (int s = 0; s < r.padded8; s += 8) {
+        const SStepPixel::SGroup g = m.Map(r, s);
+        const unsigned counted = r.n - s >= 8 ? 0xFFu : (1u << (r.n - s)) - 1u;
+        uncertain[s >> 3] =
+            static_cast<std::uint8_t>(~static_cast<unsigned>(_mm256_movemask_ps(_mm256_or_ps(g.on, g.off))) & counted);
+        const __m256i col = _mm256_cvtps_epi32(_mm256_floor_ps(g.zc));
+        const __m256i row = _mm256_cvtps_epi32(_mm256_floor_ps(g.zr));
+        const __m256i col3 = _mm256_add_epi32(col, _mm256_add_epi32(col, col));
+        const __m256i offset = _mm256_add_epi32(base, _mm256_add_epi32(_mm256_mullo_epi32(row, r.strideV), col3));
+        _mm256_store_si256(reinterpret_cast<__m256i*>(offsets + s),
+                           _mm256_blendv_epi8(offset, none, _mm256_castps_si256(g.off)));
+    }
 }
 
 #undef VT_STEP
@@ -421,16 +496,56 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
                                  _mm256_set1_pd(m_ay),   _mm256_set1_pd(m_by),    _mm256_set1_pd(m_cy),
                                  _mm256_set1_pd(m_texW), _mm256_set1_pd(m_texH),  _mm256_set1_pd(-m_texH),
                                  _mm256_set1_pd(m_reach), _mm256_set1_pd(m_errCol), _mm256_set1_pd(m_errRow)};
+    // A pixel sample by sample, the uncertain samples mapped exactly; whether
+    // any was.
+    alignas(32) std::int32_t offsets[kMaxSamples + 8];
+    std::uint8_t uncertain[(kMaxSamples + 7) / 8];
+    const auto sampleMixed = [&](const SStepPixel& m, int x, CPixelSamples& out) {
+        if (m.four)
+            SumMixedFourTexels(samples, m, uncertain, out);
+        else
+            MapMixedOffsets(samples, m, offsets, uncertain);
+        bool any = false;
+        for (int g = 0; g < m_padded8 / 8; ++g)
+            for (unsigned u = uncertain[g]; u != 0; u &= u - 1) {
+                const int s = 8 * g + __builtin_ctz(u);
+                any = true;
+                const std::int32_t o = SampleOffsetExactly(x, rowA, rowB, rowC, s);
+                if (m.four && o >= 0) {
+                    for (int k = 0; k < 3; ++k) out.sum[k] += m_bits[o + k];
+                    ++out.count;
+                }
+                if (!m.four) offsets[s] = o;
+            }
+        if (m.four) return any;
+        std::uint32_t sum0 = 0, sum1 = 0, sum2 = 0;
+        int count = 0;
+        for (int s = 0; s < m_count; ++s) {
+            const std::int32_t o = offsets[s];
+            if (o < 0) continue;
+            const std::uint8_t* t = m_bits + o;
+            sum0 += t[0];
+            sum1 += t[1];
+            sum2 += t[2];
+            ++count;
+        }
+        out = CPixelSamples{{sum0, sum1, sum2}, count};
+        return any;
+    };
     SCentres centres;
     long long exact = 0;
     for (int x4 = left; x4 <= right; x4 += 4) {
-        const int insideBits = MapCentres(mapping, x4, rowA, rowB, rowC, centres);
+        const int bits = MapCentres(mapping, x4, rowA, rowB, rowC, centres);
         const int last = std::min(right, x4 + 3);
         for (int x = x4, j = 0; x <= last; ++x, ++j, ++out) {
-            if (!(insideBits & (1 << j)) || !SampleByLinearSteps(samples, centres, j, *out)) {
+            const SStepPixel m(samples, centres, j);
+            if ((bits & (1 << j)) && SampleByLinearSteps(samples, m, *out)) continue;
+            if (!m_mixed || (bits & (1 << j)) || !(bits & (16 << j))) {
                 *out = SamplePixelWide(x, rowA, rowB, rowC);
                 ++exact;
+                continue;
             }
+            exact += sampleMixed(m, x, *out);
         }
     }
     m_exactPixels += exact;
@@ -446,11 +561,5 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
                                       CPixelSamples* out) const noexcept
 {
     SampleRunReference(left, right, rowA, rowB, rowC, out);
-}
-
-bool CFaceRunSampler::SetLinearSteps(const double*, const double*, double, double, double, double, double,
-                                     double, int, int, int, int) noexcept
-{
-    return false;
 }
 #endif
