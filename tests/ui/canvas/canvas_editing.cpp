@@ -231,38 +231,34 @@ private slots:
         QCOMPARE(int(Front().GetObjectCount()), 0);
     }
 
-    void renderingShowsItsProgressInTheStatusBar()
+    // The rendering's steps reach the progress bar and the status text (their
+    // percentages and texts: RenderProgressState.PercentOnlyGrowsAndTextsArePrefixed);
+    // a click on the rendering moves the lens flare.
+    void renderingShowsItsProgressAndAClickMovesTheLensFlare()
     {
+        SettingStore& s = m_frame->Document()->GetProduct()->GetSettings();
+        s.SetInt(ModelKey(31), 1);
         QProgressBar* bar = m_frame->ProgressBar();
         auto* status = m_frame->findChild<QLabel*>(QStringLiteral("statusText"));
         QVERIFY(status);
         QList<int> values;
         QStringList texts;
-        connect(bar, &QProgressBar::valueChanged, this, [&](int v) {
+        auto progress = connect(bar, &QProgressBar::valueChanged, this, [&](int v) {
             values << v;
             texts << status->text();
             QVERIFY(bar->isVisible());
         });
         Run(ID_TAB_RENDER);
         m_frame->View()->WaitForRendering();
-        QVERIFY(!m_frame->View()->RenderPage()->Picture().isNull());
-        // The steps reach the bar and the status text (their percentages and
-        // texts: RenderProgressState.PercentOnlyGrowsAndTextsArePrefixed).
+        disconnect(progress);
+        CRenderPage* page = m_frame->View()->RenderPage();
+        QVERIFY(!page->Picture().isNull());
         QVERIFY(values.size() >= 3);
         QVERIFY2(texts.first().startsWith(QLatin1String("Please wait - ")), qPrintable(texts.first()));
         // Afterwards the bar is gone and the status bar is idle again.
         QVERIFY(!bar->isVisible());
         QCOMPARE(status->text(), QStringLiteral("Ready"));
-    }
 
-    void clickOnTheRenderingMovesTheLensFlare()
-    {
-        SettingStore& s = m_frame->Document()->GetProduct()->GetSettings();
-        s.SetInt(ModelKey(31), 1);
-        Run(ID_TAB_RENDER);
-        m_frame->View()->WaitForRendering();
-        CRenderPage* page = m_frame->View()->RenderPage();
-        QVERIFY(!page->Picture().isNull());
         const QRect r = page->PictureRect();
         // A quarter in from the left and half way down: (W / 4, H / 2).
         QTest::mouseClick(page, Qt::LeftButton, {}, r.topLeft() + QPoint(r.width() / 4, r.height() / 2));
