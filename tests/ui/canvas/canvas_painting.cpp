@@ -62,7 +62,7 @@ private slots:
     }
     void cleanup() { m_frame.reset(); }
 
-    void handleSquaresAreSevenPixelsWide()
+    void handleSquaresAreSevenPixelsWideAndObjectsAreClippedToTheFace()
     {
         // A white (invisible on the white face) rectangle, selected and
         // dominant: only its handles show.
@@ -87,30 +87,25 @@ private slots:
         const CFaceCanvas::SHandle* in = Canvas().HitHandle(QPoint(x + 3, y + 3));
         const CFaceCanvas::SHandle* out = Canvas().HitHandle(QPoint(x + 4, y + 4));
         QVERIFY(in && in->handle == 8 && (!out || out->handle != 8));
-    }
 
-    // An object hanging over the face's edge shows only on the face, as the
-    // rendering shows it; its handles stay in reach outside.
-    void objectsAreClippedToTheFace()
-    {
-        auto rect = std::make_unique<CDrawRect>();
-        rect->SetStyle(1);
-        rect->SetFillColour(0x0000FF);  // red
-        rect->SetCoords(150, 80, 260, 30);  // the face is 200 pixels wide
-        Front().Add(std::move(rect));
+        // An object hanging over the face's edge shows only on the face, as the
+        // rendering shows it; its handles stay in reach outside.
+        Front().Clear();
+        auto over = std::make_unique<CDrawRect>();
+        over->SetStyle(1);
+        over->SetFillColour(0x0000FF);  // red
+        over->SetCoords(150, 80, 260, 30);  // the face is 200 pixels wide
+        Front().Add(std::move(over));
         Front().UpdateOrderKeys();
-        QImage image = Grab();
-        const CFaceMapping& m = Canvas().Mapping();
-        const QRgb red = qRgb(255, 0, 0);
-        const int y = m.FaceToWindowY(55);
+        QImage clipped = Grab();
+        const int row = m.FaceToWindowY(55);
         // Red up to the face's last column (199), not beyond.
-        const auto redAt = [&](int x) { return image.pixel(m.FaceToWindowX(x), y) == red; };
+        const auto redAt = [&](int fx) { return clipped.pixel(m.FaceToWindowX(fx), row) == qRgb(255, 0, 0); };
         QCOMPARE((std::array{redAt(180), redAt(199), redAt(200), redAt(230)}), (std::array{true, true, false, false}));
-
         // Selected: the handle on its right edge is drawn beyond the face.
         Front().GetObject(0)->SetSelection(kSelectDominant);
-        image = Grab();
-        QVERIFY(IsBlack(image.pixel(m.FaceToWindowX(260) + 3, m.FaceToWindowY(30))));
+        clipped = Grab();
+        QVERIFY(IsBlack(clipped.pixel(m.FaceToWindowX(260) + 3, m.FaceToWindowY(30))));
     }
 
     void rubberBandShowsOnDarkArtwork()
@@ -174,7 +169,7 @@ private slots:
         }
     }
 
-    void shapesKeepInsideTheirWindowRectangle()
+    void shapesKeepInsideTheirWindowRectangleAndCopiesFollowTheContent()
     {
         // The painter's rectangles exclude their right and bottom edges, as
         // window rectangles do: an ellipse in (10, 10)-(30, 20) covers
@@ -203,10 +198,7 @@ private slots:
         }));
         QVERIFY2(ink.left() < 20 && ink.top() < 20, "the outer half of the pen is missing");
         QCOMPARE(std::pair(20 - ink.left(), 20 - ink.top()), std::pair(ink.right() - 99, ink.bottom() - 59));
-    }
 
-    void contentCopiesFollowTheContent()
-    {
         // The painter keeps screen copies of object contents; a changed
         // content or another key colour must never show an old copy.
         CContentBitmap content;
