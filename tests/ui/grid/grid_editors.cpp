@@ -21,7 +21,7 @@ private slots:
     // The resolution is typed (a track bar can not pick one of 9591 values)
     // and its row says what it means on paper: 100 pixels at 300 dpi are
     // 100 / 300 x 2.54 = 0.85 cm, at 254 dpi exactly 1.0 cm.
-    void resolutionIsTypedAndShowsThePrintSize()
+    void resolutionIsTypedAndASliderKeepsTheSign()
     {
         QVERIFY(ShowRenderTab(*m_frame));
         const int row = m_grid->FindRow("Resolution", "Rendering Options");
@@ -40,11 +40,8 @@ private slots:
         QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(),
                  std::string("&Undo Set Resolution to 254 dpi\tCtrl+Z"));
         QCOMPARE(m_grid->Row(m_grid->FindRow("Resolution")).value, std::string("1.0 x 1.0 cm at 254 dpi"));
-    }
 
-    void sliderKeepsTheSign()
-    {
-        QVERIFY(ShowRenderTab(*m_frame));
+        // A slider keeps the sign of a signed range.
         QSignalSpy edited(m_grid, &CPropertyGrid::edited);
         QRect editorRect;
         Answer([&editorRect](QDialog& d) {
@@ -54,10 +51,10 @@ private slots:
             QCOMPARE((std::array{e.Slider()->minimum(), e.Slider()->maximum(), e.SliderValue()}), (std::array{0, 120, 10}));
             e.SetSliderValue(-45);
         });
-        const int row = m_grid->FindRow("X Rotation");
-        m_grid->EditRow(row);
+        const int rotation = m_grid->FindRow("X Rotation");
+        m_grid->EditRow(rotation);
         // The track bar covers the whole row, not just the narrow value column.
-        const QRect item = m_grid->visualItemRect(m_grid->item(row));
+        const QRect item = m_grid->visualItemRect(m_grid->item(rotation));
         QCOMPARE(editorRect.topLeft(), m_grid->viewport()->mapToGlobal(QPoint(0, item.top())));
         QCOMPARE(editorRect.width(), m_grid->viewport()->width());
         QCOMPARE(std::pair(Settings().GetInt(ModelKey(kSetXRotation)), m_grid->Row(m_grid->FindRow("X Rotation")).value),
@@ -67,7 +64,7 @@ private slots:
         QCOMPARE(edited.at(0).at(0).toUInt(), 193u);
     }
 
-    void colourChecksKeepTheEditorOpen()
+    void colourAndLightsChecksKeepTheEditorOpen()
     {
         QVERIFY(ShowRenderTab(*m_frame));
         Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetColour(0xFFFFFF); });
@@ -97,11 +94,9 @@ private slots:
         m_grid->EditRow(m_grid->FindRow("Color", "Color Effect"));
         QVERIFY(!m_lastClosed && m_messages.questions.size() == 1);
         QCOMPARE(Settings().GetInt(ModelKey(kSetColorEffectColor)), 0x00FF00);
-    }
 
-    void lightsDialogCountsTheLights()
-    {
-        QVERIFY(ShowRenderTab(*m_frame));
+        // The lights dialog wants at least one light and makes the lights mask.
+        m_messages.messages.clear();
         Answer([](QDialog& d) {
             auto& l = static_cast<CLightsDialog&>(d);
             for (int c = 0; c < 5; ++c)
