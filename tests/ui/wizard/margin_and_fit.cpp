@@ -115,7 +115,7 @@ private slots:
 
     // ---- the Margin command ----------------------------------------------------------
 
-    void marginCommandSitsAfterTheDrawingToolsAndNeedsAFace()
+    void marginCommandSitsAfterTheDrawingToolsNeedsAFaceAndCancels()
     {
         QAction* margin = m_frame->Action(ID_MARGIN);
         QVERIFY(margin && !margin->icon().pixmap(24, 24).isNull() && !margin->statusTip().isEmpty());
@@ -134,6 +134,23 @@ private slots:
         QCOMPARE(draw->actions().at(inMenu - 1), m_frame->Action(ID_TOOL_BARCODE));
         m_frame->UpdateCommandUI();
         QVERIFY(margin->isEnabled());
+        // Back keeps the choices; Cancel makes nothing.
+        QVERIFY(RunMargin([&](CMarginWizard& w) {
+            w.SetType(6);
+            w.SetColour(0x336699);
+            w.Next();
+            w.Slider(CMarginWizard::kSliderBottom)->setValue(20);
+            w.Back();
+            if (w.Caption() != QLatin1String("Step 1 of 2: Select Margin Type") || w.Type() != 6 ||
+                w.Colour() != COLORREF(0x336699) || w.Finish())
+                return false;
+            w.Next();
+            if (w.Slider(CMarginWizard::kSliderBottom)->value() != 20 || w.HorizontalPercent() != 20)
+                return false;
+            w.reject();
+            return false;
+        }));
+        QVERIFY(Front().GetObjectCount() == 0 && !CUndoStore::Instance().CanUndo() && !m_frame->Document()->IsModified());
         // Not without a face: disabled, and run anyway it asks nothing.
         QVERIFY(ShowRenderTab(*m_frame));
         m_frame->UpdateCommandUI();
@@ -231,26 +248,6 @@ private slots:
             if (c.type == 7)
                 QCOMPARE(labels, QStringLiteral("30% 25% "));  // bottom, right
         }
-    }
-
-    void backKeepsTheChoicesAndCancelMakesNothing()
-    {
-        QVERIFY(RunMargin([&](CMarginWizard& w) {
-            w.SetType(6);
-            w.SetColour(0x336699);
-            w.Next();
-            w.Slider(CMarginWizard::kSliderBottom)->setValue(20);
-            w.Back();
-            if (w.Caption() != QLatin1String("Step 1 of 2: Select Margin Type") || w.Type() != 6 ||
-                w.Colour() != COLORREF(0x336699) || w.Finish())
-                return false;
-            w.Next();
-            if (w.Slider(CMarginWizard::kSliderBottom)->value() != 20 || w.HorizontalPercent() != 20)
-                return false;
-            w.reject();
-            return false;
-        }));
-        QVERIFY(Front().GetObjectCount() == 0 && !CUndoStore::Instance().CanUndo() && !m_frame->Document()->IsModified());
     }
 
     // ---- the "Fit Picture To" dialog ------------------------------------------------
