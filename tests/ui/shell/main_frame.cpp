@@ -294,10 +294,7 @@ private slots:
         // Nobody listens on another key.
         CSingleInstance lonely(key + QStringLiteral("-other"));
         QVERIFY(!lonely.ForwardToRunning({}, 200));
-    }
-
-    void activationRestoresAMinimisedWindowAsItWas()
-    {
+        // The first window, asked to come forward, comes back as it was.
         m_frame->showMaximized();
         m_frame->showMinimized();
         QVERIFY(m_frame->isMinimized());
