@@ -73,7 +73,7 @@ private slots:
         QCOMPARE(m_frame->windowTitle(), QStringLiteral("Untitled* - Vantorel"));
     }
 
-    void aProjectAnotherProgramHoldsOpensReadOnly()
+    void aHeldProjectOpensReadOnlyAndAChangedOneIsNoticed()
     {
         const QString path = Saved("held.vtp");
         m_frame = std::make_unique<CMainFrame>(QString());  // closes it, giving its lock back
@@ -87,20 +87,19 @@ private slots:
         QCOMPARE(m_frame->windowTitle(), QStringLiteral("held.vtp [Read-Only] - Vantorel"));
         QVERIFY(QFile::exists(QString::fromStdString(lock)));  // still the other program's
         ::unlink(lock.c_str());
-    }
 
-    void aSaveNoticesAFileChangedByAnotherProgram()
-    {
-        const QString path = Saved("shared.vtp");
-        QVERIFY(QFile::exists(QString::fromStdString(CProjectLockFile::PathFor(path.toStdString()))));
-        QFile changed(path);
+        // A save notices a file changed behind its back.
+        m_choices.clear();
+        const QString shared = Saved("shared.vtp");
+        QVERIFY(QFile::exists(QString::fromStdString(CProjectLockFile::PathFor(shared.toStdString()))));
+        QFile changed(shared);
         QVERIFY(changed.open(QIODevice::Append) && changed.write("x") == 1);
         changed.close();
         m_choice = 2;  // Cancel
-        QVERIFY(!m_frame->SaveProject(path));
+        QVERIFY(!m_frame->SaveProject(shared));
         QCOMPARE(m_choices, QStringList{QStringLiteral("shared.vtp was changed by another program since you opened it")});
         m_choice = 1;  // Overwrite
-        QVERIFY(m_frame->SaveProject(path) && m_frame->SaveProject(path));  // unchanged since: no question
+        QVERIFY(m_frame->SaveProject(shared) && m_frame->SaveProject(shared));  // unchanged since: no question
         QCOMPARE(m_choices.size(), 2);
     }
 
