@@ -278,11 +278,13 @@ private slots:
     }
 
     // The size page's print size follows the typed pixels (the arithmetic and
-    // the refusals are the core's); the light buttons make the lights mask.
-    void cardWithPrintSizeAndLights()
+    // the refusals are the core's); the light buttons make the lights mask; a
+    // refused size on the last page takes the focus, so the user can retype it.
+    void cardWithPrintSizeLightsAndEffectRefusals()
     {
+        bool bevelFocus = false, borderFocus = false;
         QVERIFY(RunNew(*EntryOfKind("CARD"), [&](CNewProjectWizard& w) {
-            return WalkAll(w, nullptr, [](CNewProjectWizard& w, const QString& title) {
+            return WalkAll(w, nullptr, [&](CNewProjectWizard& w, const QString& title) {
                 if (title == QLatin1String("Background Size")) {
                     auto* print = Field<QLabel>(w, "printSize");
                     Field<QLineEdit>(w, "renderWidth")->setText(QStringLiteral("10001"));  // out of range: no print size
@@ -297,9 +299,31 @@ private slots:
                         Field<QPushButton>(w, qPrintable(QStringLiteral("light_%1_0").arg(c)))->setChecked(true);
                     Field<QPushButton>(w, "light_2_1")->setChecked(false);
                 }
+                if (w.CurrentIndex() + 1 < w.PageCount())
+                    return true;
+                auto* bevelSize = Field<QLineEdit>(w, "bevelSize");
+                auto* borderSize = Field<QLineEdit>(w, "borderSize");
+                Field<QCheckBox>(w, "bevel")->setChecked(true);
+                bevelSize->setText(QStringLiteral("0"));
+                Field<QComboBox>(w, "bevelStyle")->setFocus();  // focus elsewhere first
+                if (w.Finish())
+                    return false;
+                bevelFocus = w.focusWidget() == bevelSize && bevelSize->selectedText() == QLatin1String("0");
+                bevelSize->setText(QStringLiteral("12"));
+                Field<QCheckBox>(w, "borders")->setChecked(true);
+                borderSize->setText(QStringLiteral("abc"));
+                bevelSize->setFocus();
+                if (w.Finish())
+                    return false;
+                borderFocus = w.focusWidget() == borderSize && borderSize->selectedText() == QLatin1String("abc");
+                borderSize->setText(QStringLiteral("4"));
                 return true;
             });
         }));
+        // The bevel's limit for the 120 x 100 rendering: min(120 / 4, 100 / 4) = 25.
+        QCOMPARE(m_messages.messages, (QStringList{QStringLiteral("Bevel Size must be between 1 and 25 pixels."),
+                                                   QStringLiteral("Border Size contains invalid characters.")}));
+        QVERIFY(bevelFocus && borderFocus);
         ExpectRendered("CARD");
         QCOMPARE(m_frame->Document()->GetProduct()->GetSettings().GetInt(ModelKey(kSetLights)), 0x1F);
     }
@@ -326,37 +350,6 @@ private slots:
             return false;  // cancel here
         }));
         QVERIFY(checked && m_frame->Document()->GetProduct() == before);
-    }
-
-    // A refused size on the last page takes the focus, so the user can retype it.
-    void effectSizeRefusalFocusesTheField()
-    {
-        bool bevelFocus = false, borderFocus = false;
-        QVERIFY(!RunNew(*EntryOfKind("CARD"), [&](CNewProjectWizard& w) {
-            while (w.CurrentIndex() + 1 < w.PageCount())
-                if (!w.Next())
-                    return false;
-            QWidget* page = w.CurrentPage();
-            page->findChild<QCheckBox*>(QStringLiteral("bevel"))->setChecked(true);
-            auto* bevelSize = page->findChild<QLineEdit*>(QStringLiteral("bevelSize"));
-            auto* borderSize = page->findChild<QLineEdit*>(QStringLiteral("borderSize"));
-            bevelSize->setText(QStringLiteral("0"));
-            page->findChild<QComboBox*>(QStringLiteral("bevelStyle"))->setFocus();  // focus elsewhere first
-            if (w.Finish())
-                return false;
-            bevelFocus = w.focusWidget() == bevelSize && bevelSize->selectedText() == QLatin1String("0");
-            bevelSize->setText(QStringLiteral("12"));
-            page->findChild<QCheckBox*>(QStringLiteral("borders"))->setChecked(true);
-            borderSize->setText(QStringLiteral("abc"));
-            bevelSize->setFocus();
-            if (w.Finish())
-                return false;
-            borderFocus = w.focusWidget() == borderSize && borderSize->selectedText() == QLatin1String("abc");
-            return false;
-        }));
-        QCOMPARE(m_messages.messages, (QStringList{QStringLiteral("Bevel Size must be between 1 and 100 pixels."),
-                                                   QStringLiteral("Border Size contains invalid characters.")}));
-        QVERIFY(bevelFocus && borderFocus);
     }
 
     // The binder's warning questions come up with No preselected; No keeps
