@@ -140,7 +140,7 @@ private slots:
                  (std::array{std::pair(10, kSelectOn), std::pair(50, kSelectDominant), std::pair(120, kSelectOn)}));
     }
 
-    void movesAndResizesPastTheOppositeEdge()
+    void movesAndResizesPastTheOppositeEdgeAndUndoesOnItsFace()
     {
         CDrawObject* r = DrawRect(20, 80, 60, 40);
         DragFace(40, 60, 50, 50);  // body: moves by (10, -10)
@@ -158,6 +158,24 @@ private slots:
         Run(ID_EDIT_UNDO);
         Run(ID_EDIT_UNDO);
         QCOMPARE(Box(*Front().GetObject(0)), QRect(QPoint(20, 40), QPoint(60, 80)));
+        // Undo and redo go back to the face of their step.
+        m_frame->View()->SelectTab(QStringLiteral("Left"));
+        QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Left"));
+        QCOMPARE(m_frame->Action(ID_EDIT_UNDO)->text(), QStringLiteral("&Undo Draw Rectangle\tCtrl+Z"));
+        Run(ID_EDIT_UNDO);
+        QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Front"));
+        QCOMPARE(int(Front().GetObjectCount()), 0);
+        QCOMPARE(m_frame->Action(ID_EDIT_UNDO)->text(), QStringLiteral("&Undo\tCtrl+Z"));
+        QVERIFY(!m_frame->Action(ID_EDIT_UNDO)->isEnabled());
+        QCOMPARE(m_frame->Action(ID_EDIT_REDO)->text(), QStringLiteral("&Redo Draw Rectangle\tCtrl+Y"));
+        m_frame->View()->SelectTab(QStringLiteral("Top"));
+        Run(ID_EDIT_REDO);
+        QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Front"));
+        QCOMPARE(int(Front().GetObjectCount()), 1);
+        // A new edit empties redo.
+        Run(ID_EDIT_UNDO);
+        DrawRect(100, 90, 120, 70);
+        QVERIFY(!m_frame->Action(ID_EDIT_REDO)->isEnabled());
     }
 
     // A guide dragged from the left ruler; a move that brings the
@@ -273,28 +291,6 @@ private slots:
         s.SetInt(ModelKey(31), 0);
         QTest::mouseClick(page, Qt::LeftButton, {}, r.center());
         QCOMPARE(s.GetReal(ModelKey(33)), 0.8);
-    }
-
-    void undoAndRedoSwitchTabs()
-    {
-        DrawRect(10, 90, 50, 50);
-        m_frame->View()->SelectTab(QStringLiteral("Left"));
-        QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Left"));
-        QCOMPARE(m_frame->Action(ID_EDIT_UNDO)->text(), QStringLiteral("&Undo Draw Rectangle\tCtrl+Z"));
-        Run(ID_EDIT_UNDO);
-        QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Front"));
-        QCOMPARE(int(Front().GetObjectCount()), 0);
-        QCOMPARE(m_frame->Action(ID_EDIT_UNDO)->text(), QStringLiteral("&Undo\tCtrl+Z"));
-        QVERIFY(!m_frame->Action(ID_EDIT_UNDO)->isEnabled());
-        QCOMPARE(m_frame->Action(ID_EDIT_REDO)->text(), QStringLiteral("&Redo Draw Rectangle\tCtrl+Y"));
-        m_frame->View()->SelectTab(QStringLiteral("Top"));
-        Run(ID_EDIT_REDO);
-        QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Front"));
-        QCOMPARE(int(Front().GetObjectCount()), 1);
-        // A new edit empties redo.
-        Run(ID_EDIT_UNDO);
-        DrawRect(100, 90, 120, 70);
-        QVERIFY(!m_frame->Action(ID_EDIT_REDO)->isEnabled());
     }
 
     void aRunOfNudgesIsOneUndoStep()
