@@ -176,7 +176,7 @@ private slots:
 
     // A drag turns the product with drafts while the mouse moves; on release
     // both angles change as one undo step and the full rendering follows.
-    void dragTurnsTheProductAsOneUndoStep()
+    void dragTurnsTheProductAsOneUndoStepAndTheWheelZooms()
     {
         ShowWindow();
         SmallRendering();
@@ -233,15 +233,9 @@ private slots:
         // A press and release without moving is a click, not a turn.
         QTest::mouseClick(page, Qt::LeftButton, {}, start);
         QVERIFY(!undo.CanUndo());
-    }
 
-    // The wheel zooms about the mouse: the picture point under it stays put.
-    void wheelZoomsAboutTheMouse()
-    {
-        ShowWindow();
-        SmallRendering();
-        QVERIFY(ShowRenderTab(*m_frame));
-        CRenderPage* page = View().RenderPage();
+        // The wheel zooms about the mouse: the picture point under it stays put.
+        QVERIFY(View().WaitForRendering());  // the undo's rendering
         const QRect fit = page->PictureRect();
         const QPoint at = fit.topLeft() + QPoint(fit.width() / 4, fit.height() / 3);
         auto wheel = [&](int notches) {
