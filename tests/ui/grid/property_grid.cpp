@@ -153,7 +153,7 @@ private slots:
         }
     }
 
-    void boolEditIsUndoableAndRebuildsTheGrid()
+    void editsAreUndoableRebuildTheGridAndExplainThemselves()
     {
         QVERIFY(ShowRenderTab(*m_frame));
         QCOMPARE(m_grid->TabName(), QStringLiteral("Render"));
@@ -183,11 +183,8 @@ private slots:
         QCOMPARE(borders(), std::pair(0, false));
         QVERIFY(m_frame->RunCommand(ID_EDIT_REDO));
         QCOMPARE(borders(), std::pair(1, true));
-    }
 
-    void followUpMessages()
-    {
-        QVERIFY(ShowRenderTab(*m_frame));
+        // Edits that need a word of explanation say it after the edit.
         SetM(Product(), kSetReflection, 1);
         m_grid->Rebuild();
         Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetChoiceIndex(1); });  // "Behind (Vertical Table)"
