@@ -42,17 +42,6 @@ std::unique_ptr<CRaster> Build(const SettingStore& s, const CRaster* texture = n
 
 } // namespace
 
-TEST(Appearance, ColourSideIsMagnifiedBaseSizeOfOneColour)
-{
-    const auto pic = Build(Settings(1, 100, 50, 4, RGB(12, 34, 56)));
-    ASSERT_TRUE(pic);
-    EXPECT_EQ(std::tuple(pic->GetWidth(), pic->GetHeight(), pic->GetBpp()), std::tuple(400, 200, 24));
-    for (int y = 0; y < 200; y += 7)
-        for (int x = 0; x < 400; x += 13)
-            ASSERT_EQ(RGBQUADtoRGB(pic->GetPixelColor(x, y)), RGB(12, 34, 56)) << x << "," << y;
-    EXPECT_EQ(RGBQUADtoRGB(pic->GetPixelColor(399, 199)), RGB(12, 34, 56));
-}
-
 TEST(Appearance, UnusableSizesFailWithoutAPicture)
 {
     const SettingStore bad[] = {Settings(1, 0, 50, 1), Settings(1, 100, -3, 1), Settings(2, 100, 50, 0),
