@@ -131,23 +131,5 @@ TEST_F(FirstListAnswersTest, BookWithDiscAndBinderPageEdges)
     EXPECT_EQ(std::pair(PictureSize(*binder, "l"), PictureSize(*binder, "r")), std::pair(std::pair{81, 888}, std::pair{81, 888}));
 }
 
-TEST_F(FirstListAnswersTest, MediaModelsGetTheirDrawnFaces)
-{
-    for (const char* model : {"3.5\" Floppy Disk", "zip Disk"}) {
-        auto p = Build(model);
-        ASSERT_NE(p, nullptr);
-        for (const char* key : {"F", "U", "D"}) {
-            const CSide* side = p->FindSidePtr(key);
-            ASSERT_NE(side, nullptr) << model << " " << key;
-            EXPECT_EQ(side->GetSettings().GetInt(SideKey(kSideAppearance)), kAppearancePicture) << model << " " << key;
-            ASSERT_NE(side->GetPicture(), nullptr);
-        }
-        // The front is not a blank face: somewhere it differs from white.
-        const CRaster* front = p->FindSidePtr("F")->GetPicture();
-        bool coloured = false;
-        for (int y = 0; y < front->GetHeight() && !coloured; y += 7)
-            for (int x = 0; x < front->GetWidth() && !coloured; x += 7)
-                coloured = RGBQUADtoRGB(front->GetPixelColor(x, y)) != 0xFFFFFFu;
-        EXPECT_TRUE(coloured) << model;
-    }
-}
+// A media model's faces from its sub-picture: NewProjectTest.FloppyDiskHasFivePagesAndTakesItsFacesFromTheSubPicture;
+// the set-up folder's floppy and zip pictures and entries: SetupRunTest.
