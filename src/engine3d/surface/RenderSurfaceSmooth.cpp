@@ -502,13 +502,19 @@ bool CRenderSurface::EnsureBlockColours(int k) noexcept
     return true;
 }
 
-// Whole inside blocks: each pixel its block's colour, fully covered.
+// Whole inside blocks: each pixel its block's colour, fully covered. Every
+// pixel but the run's last is written as four bytes, the fourth overwritten
+// by the next pixel.
 void CRenderSurface::DrawInteriorBlocks(const CInteriorBlocks& b, int y, int from, int to, int N, bool soften) noexcept
 {
     std::uint8_t* p = Pixel(from, y);
     const std::uint8_t* c = &b.colours[3 * static_cast<std::size_t>(from / b.K - b.first)];
-    for (int x = from; x <= to; x += b.K, c += 3)
-        for (int i = 0; i < b.K; ++i, p += 3) p[0] = c[0], p[1] = c[1], p[2] = c[2];
+    for (int x = from; x <= to; x += b.K, c += 3) {
+        const std::uint32_t four = c[0] | c[1] << 8 | c[2] << 16;
+        const int n = x + b.K > to ? b.K - 1 : b.K; // the run's last pixel is written below
+        for (int i = 0; i < n; ++i, p += 3) std::memcpy(p, &four, 4);
+    }
+    p[0] = c[-3], p[1] = c[-2], p[2] = c[-1];
     if (soften) {
         std::fill(&Coverage(from, y), &Coverage(to, y) + 1, static_cast<std::uint8_t>(N));
         m_coverageTouched.Add(from, y);
