@@ -140,7 +140,7 @@ void CFaceRunSampler::SampleRunWide(int left, int right, double rowA, double row
 // and the same samples count. A pixel across the face's outline or a texel
 // edge is taken sample by sample: the samples farther than the bound from
 // both count (or not) and read their texels by the steps, and only the others
-// are mapped exactly. A pixel whose samples reach beyond half the picture
+// are mapped exactly. A pixel whose samples reach beyond a picture's size
 // around it (where the bound does not hold) is mapped exactly.
 #if defined(__clang__)
 #pragma clang attribute push(__attribute__((target("avx2,fma"))), apply_to = function)
@@ -193,8 +193,8 @@ struct SPixelSteps {
 // Maps the centres of pixels x4 .. x4 + 3 into `c`. Returns bit j set when
 // every sample of pixel x4 + j is inside the face by more than the bound:
 // 0 <= Z - 0.5 < width - 1 over the samples' reach; and bit 4 + j when every
-// sample lies within half the picture of it (-1/2 <= u, v <= 3/2, where the
-// bound holds).
+// sample lies within a picture's size of it (-1 <= u, v <= 2, where the bound
+// holds).
 VT_STEP int MapCentres(const SCentreMapping& m, int x4, double rowA, double rowB, double rowC, SCentres& c)
 {
     const __m256d half = _mm256_set1_pd(0.5), one = _mm256_set1_pd(1.0), zero = _mm256_setzero_pd();
@@ -222,9 +222,8 @@ VT_STEP int MapCentres(const SCentreMapping& m, int x4, double rowA, double rowB
                                     _mm256_cmp_pd(_mm256_add_pd(colOff, spanCol), m.texW, _CMP_LT_OQ)),
                       _mm256_and_pd(_mm256_cmp_pd(_mm256_sub_pd(rowOff, spanRow), zero, _CMP_GT_OQ),
                                     _mm256_cmp_pd(_mm256_add_pd(rowOff, spanRow), m.texH, _CMP_LT_OQ)));
-    const __m256d halfW = _mm256_mul_pd(m.texW, half), halfH = _mm256_mul_pd(m.texH, half);
-    const __m256d lowW = _mm256_sub_pd(zero, halfW), lowH = _mm256_sub_pd(zero, halfH);
-    const __m256d highW = _mm256_add_pd(m.texW, halfW), highH = _mm256_add_pd(m.texH, halfH);
+    const __m256d lowW = _mm256_sub_pd(zero, m.texW), lowH = _mm256_sub_pd(zero, m.texH);
+    const __m256d highW = _mm256_add_pd(m.texW, m.texW), highH = _mm256_add_pd(m.texH, m.texH);
     const __m256d near =
         _mm256_and_pd(_mm256_and_pd(_mm256_cmp_pd(_mm256_sub_pd(colOff, spanCol), lowW, _CMP_GT_OQ),
                                     _mm256_cmp_pd(_mm256_add_pd(colOff, spanCol), highW, _CMP_LT_OQ)),
