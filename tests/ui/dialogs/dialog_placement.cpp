@@ -36,7 +36,7 @@ private slots:
     void cleanup() { m_window.reset(); }
 
     // A narrow dialog with a long title opens over its window, as wide as its title needs.
-    void dialogOpensOverItsWindowWithItsTitleWhole()
+    void dialogsAndMessagesOpenOverTheirWindow()
     {
         QDialog dialog(m_window.get());
         dialog.setWindowTitle(QStringLiteral("Page Depth Percentages"));
@@ -56,12 +56,10 @@ private slots:
         QVERIFY(screen.contains(dialog.frameGeometry()));
         if (screen.contains(m_window->frameGeometry()))
             QVERIFY(Near(Centre(dialog.frameGeometry()), Centre(m_window->frameGeometry())));
-    }
+        dialog.hide();
 
-    // A refusal from a borderless in-place editor opens over the main window,
-    // not over the small editor nor in the screen's corner.
-    void messageFromAnInPlaceEditorOpensOverTheWindow()
-    {
+        // A refusal from a borderless in-place editor opens over the main window,
+        // not over the small editor nor in the screen's corner.
         CInPlaceEditor editor(CInPlaceEditor::EMode::Number, QStringLiteral("Bevel Size"), m_window.get());
         editor.SetRange(1, 25, QStringLiteral("pixels"));
         editor.setGeometry(QRect(m_window->geometry().topLeft() + QPoint(380, 300), QSize(110, 26)));
