@@ -45,6 +45,14 @@ check "ean-13 on the front" run -q add "$p" Front barcode 400638133393 --kind EA
 check "objects with ean" run objects "$p" Front
 grep -q '"4006381333931"' "$work/out" || { fail "EAN-13 check digit"; cat "$work/out"; }
 check "remove ean" run -q remove "$p" Front 3
+# Added without a place to a spine too narrow for it upright (a box made for a 240 x 200
+# rendering has small faces), the symbol stands turned a quarter, inside the face.
+s="$work/spine.vtp"
+check "spine box" run -q new "Software Box" --size 240x200 -o "$s"
+check "ean-13 on the spine" run -q add "$s" Right barcode 400638133393 --kind EAN-13
+read -r fw fh <<<"$(run info "$s" | awk '$1 == "Right" { print $3, $5 }')"
+read -r x y w h <<<"$(run objects "$s" Right --json | sed -E 's/.*"x": (-?[0-9]+), "y": (-?[0-9]+), "width": ([0-9]+), "height": ([0-9]+).*/\1 \2 \3 \4/;t;d')"
+(( w < h && x >= 0 && x + w <= fw && y <= fh && y - h >= 0 )) || fail "spine barcode at $x,$y size ${w}x$h on a ${fw}x$fh face"
 
 check "render" run -q set "$p" "X Rotation=0" "Y Rotation=30" "Z Rotation=0" "Shadows=No" "Reflection=No"
 check "render" run -q render "$p" -o "$work/box.png"

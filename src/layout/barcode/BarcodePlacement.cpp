@@ -68,6 +68,20 @@ void ScanningSize(const CProduct& product, const std::string& key, const CDrawBa
     else width = std::min(std::max(width, height / 4), faceWidth - 2 * margin);
 }
 
+// A symbol that cannot lie across a narrow face (a box's spine) at any
+// module stands on it, turned a quarter, where it fits that way.
+void TurnToFit(CDrawBarcode& code, int faceWidth, int faceHeight, int margin)
+{
+    int width = 0, height = 0;
+    code.GetNaturalSize(width, height);
+    if (code.GetAngle() != 0 || width <= faceWidth - 2 * margin)
+        return;
+    code.SetAngle(900);
+    code.GetNaturalSize(width, height);
+    if (width > faceWidth - 2 * margin || height > faceHeight - 2 * margin)
+        code.SetAngle(0);
+}
+
 }  // namespace
 
 void PlaceNewBarcode(const CProduct& product, const std::string& key, const CDrawObjectList& objects,
@@ -77,6 +91,7 @@ void PlaceNewBarcode(const CProduct& product, const std::string& key, const CDra
     GetFacePictureSize(product, key, faceWidth, faceHeight);
     const int margin = std::min(faceWidth, faceHeight) / 20;
     code.SetCoords(0, 0, 0, 0);
+    TurnToFit(code, faceWidth, faceHeight, margin);
     int width = 0, height = 0;
     ScanningSize(product, key, code, faceWidth, faceHeight, margin, width, height);
     const int lefts[2] = {faceWidth - margin - width, margin};

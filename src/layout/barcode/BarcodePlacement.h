@@ -17,7 +17,8 @@ int GetScanningModule(const CProduct& product, const std::string& key);
 // Sizes `code` to that module (within the face) and moves it into the first
 // corner of the face that no object of `objects` covers, a margin in from
 // the edges: bottom right, bottom left, top right, top left; bottom right
-// when none is free.
+// when none is free. An upright symbol wider than a narrow face is turned a
+// quarter when it fits that way.
 void PlaceNewBarcode(const CProduct& product, const std::string& key, const CDrawObjectList& objects,
                      CDrawBarcode& code);
 
