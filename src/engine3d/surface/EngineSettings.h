@@ -67,11 +67,12 @@ struct CEngineSettings {
     // Projects that store Block Interior 1: new projects.
     bool blockInterior = false;
     // Standard detail with smooth textures samples a pixel on a 3 x 3 grid
-    // instead of 5 x 5: the scratch picture is an enlargement whose k x k
-    // blocks are averaged into the output (the backend clears the flag below
-    // magnification 2), so an output pixel on an outline still takes 9 k^2
-    // samples (36 at 2), and the picture levels filter the texels. Nearest
-    // texels keep 5 x 5, which is all their filtering.
+    // instead of 5 x 5, and Enhanced on 5 x 5 instead of 10 x 10: the scratch
+    // picture is an enlargement whose k x k blocks are averaged into the
+    // output (the backend clears the flag below magnification 2), so an
+    // output pixel on an outline still takes 9 k^2 samples (36 at 2; 100 at 2
+    // with Enhanced), and the picture levels filter the texels. Nearest texels
+    // keep 5 x 5 and 10 x 10, which is all their filtering.
     // Projects that store Coarse Edges 1: new projects.
     bool coarseEdges = false;
     // Binder rings
@@ -94,8 +95,12 @@ struct CEngineSettings {
 
     // Whether the mirrored model is drawn: Reflection on and the horizontal table.
     bool ReflectionShown() const noexcept { return reflection && tablePosition == 0; }
-    // 100 for Detail "Enhanced", else 25, or 9 with coarse edges (above).
-    int SampleCount() const noexcept { return detail == 1 ? 100 : coarseEdges && smoothTextures ? 9 : 25; }
+    // 100 for Detail "Enhanced", else 25; with coarse edges (above) 25 and 9.
+    int SampleCount() const noexcept
+    {
+        const bool coarse = coarseEdges && smoothTextures;
+        return detail == 1 ? (coarse ? 25 : 100) : coarse ? 9 : 25;
+    }
 
     // Reads the model-level settings (category 'M') of a store.
     static CEngineSettings FromStore(const SettingStore& store);

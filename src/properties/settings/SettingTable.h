@@ -99,7 +99,7 @@ enum SettingId : std::uint32_t {
     kSetReflectionFraming = 218, // 1: framing centres the product and its shadow, the reflection runs below; 0: counts it
     kSetSteadyRipple = 219,      // 1: the ripple wobbles each pixel's weight about its row's; 0: carried along the row
     kSetBlockInterior = 220,     // 1: face insides are read and lit once per output pixel (k x k block); 0: per scratch pixel
-    kSetCoarseEdges = 221,       // 1: at magnification 2 and above, outline pixels take 3 x 3 samples; 0: 5 x 5
+    kSetCoarseEdges = 221,       // 1: at magnification 2 and above, outline pixels take 3 x 3 samples (Enhanced 5 x 5); 0: 5 x 5 (10 x 10)
 };
 
 // Update class bits: which prepared data a change makes stale.
