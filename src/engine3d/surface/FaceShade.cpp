@@ -1,5 +1,7 @@
 #include "engine3d/surface/FaceShade.h"
 
+#include <cstring>
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #define VT_FACE_SHADE_AVX2 1
@@ -69,6 +71,29 @@ int LightRunFour(const CFaceShade& s, int x, int y, int n, float* light, float* 
     return i;
 }
 
+// Levels of the run eight at a time (Lit: decode, times the light, plus the
+// lift, to the nearest of the encoding's steps, clamped); the count done.
+int LitRunEight(const CSrgbTables& t, std::uint8_t* levels, int count, const float* light,
+                const float* lift) noexcept
+{
+    const __m256 steps = _mm256_set1_ps(static_cast<float>(CSrgbTables::kSteps)), half = _mm256_set1_ps(0.5f);
+    const __m256i zero = _mm256_setzero_si256(), top = _mm256_set1_epi32(CSrgbTables::kSteps);
+    alignas(32) std::int32_t index[8];
+    int i = 0;
+    for (; i + 8 <= count; i += 8) {
+        std::int64_t eight;
+        std::memcpy(&eight, levels + i, sizeof eight);
+        const __m256i v = _mm256_cvtepu8_epi32(_mm_cvtsi64_si128(eight));
+        const __m256 d = _mm256_i32gather_ps(t.decode.data(), v, 4);
+        const __m256 l = _mm256_add_ps(_mm256_mul_ps(_mm256_loadu_ps(light + i), d), _mm256_loadu_ps(lift + i));
+        __m256i e = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(l, steps), half));
+        e = _mm256_min_epi32(_mm256_max_epi32(e, zero), top);
+        _mm256_store_si256(reinterpret_cast<__m256i*>(index), e);
+        for (int k = 0; k < 8; ++k) levels[i + k] = t.encode[static_cast<std::size_t>(index[k])];
+    }
+    return i;
+}
+
 } // namespace
 #if defined(__clang__)
 #pragma clang attribute pop
@@ -89,4 +114,14 @@ void CFaceShade::LightRun(int x, int y, int n, float* light, float* lift) const 
         light[i] = static_cast<float>(LightAt(x + i, y, u, v));
         lift[i] = static_cast<float>(HighlightAt(u, v));
     }
+}
+
+void CFaceShade::LitRun(std::uint8_t* levels, int count, const float* light, const float* lift) const noexcept
+{
+    int i = 0;
+#if defined(VT_FACE_SHADE_AVX2)
+    static const bool has = __builtin_cpu_supports("avx2");
+    if (has) i = LitRunEight(*srgb, levels, count, light, lift);
+#endif
+    for (; i < count; ++i) levels[i] = Lit(levels[i], light[i], lift[i]);
 }
