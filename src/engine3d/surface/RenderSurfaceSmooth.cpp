@@ -30,6 +30,7 @@
 #include "engine3d/sampling/BilinearRead.h"
 #include "engine3d/sampling/FaceSetup.h"
 #include "engine3d/sampling/InteriorSampler.h"
+#include "engine3d/surface/ColumnRange.h"
 #include "engine3d/surface/FaceShade.h"
 
 #include <algorithm>
@@ -54,24 +55,6 @@ inline void AvoidWhite(std::uint32_t c[3]) noexcept
 {
     if (c[0] == 0xFF && c[1] == 0xFF && c[2] == 0xFF) c[0] = c[1] = c[2] = 0xFE;
 }
-
-// The columns of a picture row that meet linear conditions alpha * x + beta >= 0.
-struct CColumnRange {
-    double lo = -HUGE_VAL;
-    double hi = HUGE_VAL;
-
-    void Keep(double alpha, double beta) noexcept
-    {
-        if (alpha > 0.0 || alpha < 0.0) {
-            const double bound = -beta / alpha;
-            if (!(bound == bound)) hi = -HUGE_VAL; // not a number: no column
-            else if (alpha > 0.0) lo = std::max(lo, bound);
-            else hi = std::min(hi, bound);
-        } else if (!(alpha == 0.0 && beta >= 0.0)) {
-            hi = -HUGE_VAL; // no column (or not a number)
-        }
-    }
-};
 
 // Whether four samples whose numerators are pA + offA[k], pB + offB[k] and
 // pC + offC[k] all lie beyond one edge of the face (CSmoothFace::Misses),
@@ -337,15 +320,22 @@ struct CSmoothFace {
     // side of the eye where sg * C > 0.
     void InteriorBounds(double rowA, double rowB, double rowC, double sg, double& lo, double& hi) const noexcept
     {
-        CColumnRange range;
-        for (int k : {0, side - 1, N - side, N - 1}) {
-            const double cA = rowA + offA[k], cB = rowB + offB[k], cC = rowC + offC[k];
-            range.Keep(sg * map.cx, sg * cC);                                               // in front
-            range.Keep(sg * (map.bx - uLo * map.cx), sg * (cB - uLo * cC));                 // u >= uLo
-            range.Keep(sg * (uHi * map.cx - map.bx), sg * (uHi * cC - cB));                 // u <= uHi
-            range.Keep(sg * ((1.0 - vLo) * map.cx - map.ax), sg * ((1.0 - vLo) * cC - cA)); // v >= vLo
-            range.Keep(sg * (map.ax - (1.0 - vHi) * map.cx), sg * (cA - (1.0 - vHi) * cC)); // v <= vHi
+        const double alpha[5] = {sg * map.cx,                            // in front
+                                 sg * (map.bx - uLo * map.cx),           // u >= uLo
+                                 sg * (uHi * map.cx - map.bx),           // u <= uHi
+                                 sg * ((1.0 - vLo) * map.cx - map.ax),   // v >= vLo
+                                 sg * (map.ax - (1.0 - vHi) * map.cx)};  // v <= vHi
+        double beta[5][4];
+        for (int k = 0; k < 4; ++k) { // the grid's corner samples
+            const double cA = rowA + cornerA[k], cB = rowB + cornerB[k], cC = rowC + cornerC[k];
+            beta[0][k] = sg * cC;
+            beta[1][k] = sg * (cB - uLo * cC);
+            beta[2][k] = sg * (uHi * cC - cB);
+            beta[3][k] = sg * ((1.0 - vLo) * cC - cA);
+            beta[4][k] = sg * (cA - (1.0 - vHi) * cC);
         }
+        CColumnRange range;
+        KeepFour(range, alpha, beta, 5);
         lo = std::ceil(range.lo) + 1.0;
         hi = std::floor(range.hi) - 1.0;
     }
