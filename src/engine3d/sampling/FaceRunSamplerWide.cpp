@@ -539,9 +539,7 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
         for (int x = x4, j = 0; x <= last; ++x, ++j, ++out) {
             const SStepPixel m(samples, centres, j);
             if ((bits & (1 << j)) && SampleByLinearSteps(samples, m, *out)) continue;
-            // An inside pixel whose samples reach two by two texels but lie
-            // near the edge between them is taken sample by sample too.
-            if (!m_mixed || ((bits & (1 << j)) && !m.four) || !(bits & (16 << j))) {
+            if (!m_mixed || (bits & (1 << j)) || !(bits & (16 << j))) {
                 *out = SamplePixelWide(x, rowA, rowB, rowC);
                 ++exact;
                 continue;
