@@ -5,6 +5,8 @@
 // registers across that call only when it sees the callee.
 #include "engine3d/sampling/FaceRunSampler.h"
 
+#include "engine3d/sampling/TargetRegion.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -142,12 +144,7 @@ void CFaceRunSampler::SampleRunWide(int left, int right, double rowA, double row
 // both count (or not) and read their texels by the steps, and only the others
 // are mapped exactly. A pixel whose samples reach beyond a picture's size
 // around it (where the bound does not hold) is mapped exactly.
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2,fma"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2,fma")
-#endif
+VT_TARGET_BEGIN("avx2,fma")
 namespace {
 
 #define VT_STEP inline __attribute__((always_inline))
@@ -550,11 +547,7 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
     m_exactPixels += exact;
     m_pixels += right - left + 1;
 }
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+VT_TARGET_END
 #else
 void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double rowB, double rowC,
                                       CPixelSamples* out) const noexcept

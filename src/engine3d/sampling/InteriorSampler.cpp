@@ -1,5 +1,7 @@
 #include "engine3d/sampling/InteriorSampler.h"
 
+#include "engine3d/sampling/TargetRegion.h"
+
 #include <atomic>
 #include <climits>
 
@@ -59,12 +61,7 @@ bool CInteriorSampler::Setup(const CTexture& picture, const CTextureLevels* leve
 #if defined(VT_INTERIOR_AVX2)
 // AVX2 only, not FMA: the compiler cannot fuse a product and a sum into one
 // rounding, so each double is rounded as in the one-pixel read.
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2")
-#endif
+VT_TARGET_BEGIN("avx2")
 namespace {
 
 struct CRowSteps {
@@ -354,11 +351,7 @@ bool CInteriorSampler::ReadPositions(const CTexture& t, const double* us, const 
     }
     return true;
 }
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+VT_TARGET_END
 #else
 std::uint64_t CInteriorSampler::SampleRun(int, int n, double, double, double, std::uint8_t*) const noexcept
 {

@@ -1,5 +1,7 @@
 #include "engine3d/sampling/SampleAverages.h"
 
+#include "engine3d/sampling/TargetRegion.h"
+
 #include <cstring>
 #if defined(__SSE2__)
 #include <immintrin.h>
@@ -57,12 +59,7 @@ __attribute__((target("ssse3"))) int StoreByFours(const CPixelSamples* run, int 
 } // namespace
 
 #if defined(__SSE2__)
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2")
-#endif
+VT_TARGET_BEGIN("avx2")
 namespace {
 
 // Eight pixels of one usual count (25 or 100), the arithmetic of StoreFour
@@ -132,11 +129,7 @@ int StoreByEights(const CPixelSamples* run, int n, int minCount, std::uint8_t* b
 }
 
 } // namespace
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+VT_TARGET_END
 #endif
 
 void StoreAverages(const CPixelSamples* run, int n, int minCount, std::uint8_t* bgr) noexcept

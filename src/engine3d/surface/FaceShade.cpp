@@ -1,5 +1,7 @@
 #include "engine3d/surface/FaceShade.h"
 
+#include "engine3d/sampling/TargetRegion.h"
+
 #include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -9,12 +11,7 @@
 
 #if defined(VT_FACE_SHADE_AVX2)
 // AVX2 only, not FMA: each product and sum is rounded as in the one-pixel code.
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2")
-#endif
+VT_TARGET_BEGIN("avx2")
 namespace {
 
 inline __m256d mul(double a, __m256d b) noexcept
@@ -95,11 +92,7 @@ int LitRunEight(const CSrgbTables& t, std::uint8_t* levels, int count, const flo
 }
 
 } // namespace
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+VT_TARGET_END
 #endif
 
 void CFaceShade::LightRun(int x, int y, int n, float* light, float* lift) const noexcept
