@@ -97,8 +97,7 @@ struct CSmoothFace {
     int side = 0, N = 0, topLevel = 0;
     double reach = 0.0; // pixels from the first to the last sample of a row
     double offA[100] = {}, offB[100] = {}, offC[100] = {}; // the samples' offsets (zero past N)
-    int corners[4] = {};                                   // the grid's corner samples
-    double cornerA[4] = {}, cornerB[4] = {}, cornerC[4] = {}; // and their offsets
+    double cornerA[4] = {}, cornerB[4] = {}, cornerC[4] = {}; // the offsets of the grid's corner samples
     // The part of the face where no sample meets the outline, a fold band or
     // a rounded corner: u in [uLo, uHi], v in [vLo, vHi].
     double uLo = 0.0, uHi = 1.0, vLo = 0.0, vHi = 1.0;
@@ -115,12 +114,12 @@ struct CSmoothFace {
         side = grid.side;
         N = grid.count;
         reach = (side - 1) * grid.step;
-        corners[0] = 0, corners[1] = side - 1, corners[2] = N - side, corners[3] = N - 1;
         for (int s = 0; s < N; ++s) {
             offA[s] = map.ax * grid.dx[s] + map.ay * grid.dy[s];
             offB[s] = map.bx * grid.dx[s] + map.by * grid.dy[s];
             offC[s] = map.cx * grid.dx[s] + map.cy * grid.dy[s];
         }
+        const int corners[4] = {0, side - 1, N - side, N - 1};
         for (int i = 0; i < 4; ++i)
             cornerA[i] = offA[corners[i]], cornerB[i] = offB[corners[i]], cornerC[i] = offC[corners[i]];
         smooth = textures && textures->smooth && face.tex && !face.isDisc; // the disc keeps its key exact
@@ -210,8 +209,8 @@ struct CSmoothFace {
 #endif
         int beyond[4] = {0, 0, 0, 0};
         double sign = 0.0;
-        for (int k : corners) {
-            const double a = pA + offA[k], b = pB + offB[k], c = pC + offC[k];
+        for (int i = 0; i < 4; ++i) {
+            const double a = pA + cornerA[i], b = pB + cornerB[i], c = pC + cornerC[i];
             const double s = c > 0.0 ? 1.0 : c < 0.0 ? -1.0 : 0.0;
             if (s == 0.0 || (sign != 0.0 && s != sign)) return false;
             sign = s;
