@@ -8,8 +8,7 @@
 //
 // Usage: bench_hostile_files [--limit-gb N]   (address-space cap per child, 0: none)
 
-#include "app/HostileProjects.h"
-#include "image/HostilePictures.h"
+#include "HostileCorpus.h"
 
 #include "app/project/ProjectFile.h"
 #include "app/undo/UndoStore.h"

@@ -1,7 +1,7 @@
 // Hostile project files: each is refused with its reason before the pictures
 // it claims are made.
 
-#include "app/HostileProjects.h"
+#include "HostileCorpus.h"
 
 #include "app/project/ProjectFile.h"
 #include "app/undo/UndoStore.h"
@@ -12,7 +12,9 @@
 
 TEST(HostileProjects, EachIsRefusedWithItsReason)
 {
-    for (const hostile::SHostileProject& p : hostile::HostileProjects()) {
+    const auto projects = hostile::HostileProjects();
+    ASSERT_EQ(projects.size(), 7u) << "tests/data/hostile/index.txt";
+    for (const hostile::SHostileFile& p : projects) {
         SCOPED_TRACE(p.name);
         CUndoStore undo;
         CVtwinDoc doc(nullptr, &undo);

@@ -2,7 +2,7 @@
 // hostile files, and saving that never loses the previous file.
 
 #include "app/project/ProjectFile.h"
-#include "app/HostileProjects.h"
+#include "app/ProjectBuilder.h"
 #include "app/project/ProjectLockFile.h"
 
 #include "app/FaceObjects.h"
@@ -35,7 +35,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 // Little-endian stream built by hand in the tests.
-using Hand = hostile::CProjectBuilder;
+using Hand = testutil::CProjectBuilder;
 
 // A document whose messages are collected.
 struct Doc {

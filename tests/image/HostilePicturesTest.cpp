@@ -2,7 +2,7 @@
 // without leaving anything in the target; files at the edge of what a header
 // can justify still load.
 
-#include "image/HostilePictures.h"
+#include "HostileCorpus.h"
 #include "TempFolder.h"
 
 #include "image/CodecTestUtil.h"
@@ -23,7 +23,9 @@ using hostile::SHostileFile;
 
 TEST(HostilePictures, EachIsRefusedWithItsReasonAndLeavesTheTargetAlone)
 {
-    for (const SHostileFile& f : HostilePictures()) testutil::ExpectRefused(f.bytes, f.type, f.name, f.refusal.c_str(), false);
+    const auto pictures = HostilePictures();
+    ASSERT_EQ(pictures.size(), 33u) << "tests/data/hostile/index.txt";
+    for (const SHostileFile& f : pictures) testutil::ExpectRefused(f.bytes, f.type, f.name, f.refusal.c_str(), false);
 }
 
 TEST(HostilePictures, TooLargeSurvivesDetectionAndReachesTheUser)
@@ -96,13 +98,10 @@ TEST(HostilePictures, HighlyCompressedPicturesStillLoad)
 // 4 x 4096 = 16384 pixels, a 128 x 128 picture and not one row more.
 TEST(HostilePictures, RunLengthDataJustifiesAtMost4096PixelsPerByte)
 {
-    std::vector<std::uint8_t> runs(256 * 4, 0); // palette
-    runs.push_back(0);
-    runs.push_back(1); // end of bitmap
-    const auto square = hostile::Bmp(128, 128, 8, 1, 0, 54 + 1024, runs);
+    const auto square = hostile::ReadHostileFile("bmp_RLE8_128_x_128_ending_at_once.bmp");
+    const auto taller = hostile::ReadHostileFile("bmp_RLE8_128_x_129_ending_at_once.bmp");
     CRaster image;
     EXPECT_TRUE(image.Decode(square.data(), square.size(), IMAGE_TYPE_BMP) && image.GetHeight() == 128) << image.GetLastError();
-    const auto taller = hostile::Bmp(128, 129, 8, 1, 0, 54 + 1024, runs);
     EXPECT_FALSE(image.Decode(taller.data(), taller.size(), IMAGE_TYPE_BMP));
     EXPECT_EQ(std::pair(std::string(image.GetLastError()), image.GetHeight()), std::pair(std::string("BMP file is truncated"), 128));
 }

@@ -1,0 +1,205 @@
+#!/usr/bin/env python3
+"""Writes the hostile files of this folder and index.txt from the formats'
+structures: tiny files that claim huge pictures, chunks that claim gigabytes,
+JPEGs whose data ends early, runaway run-length runs, and counts and offsets
+that lie. Each index line: file, class of attack, words the refusal holds (tabs).
+Run in this folder: python3 make.py"""
+import struct
+import zlib
+
+le16 = lambda v: struct.pack('<H', v)
+le32 = lambda v: struct.pack('<I', v & 0xFFFFFFFF)
+be16 = lambda v: struct.pack('>H', v)
+be32 = lambda v: struct.pack('>I', v)
+TOO_LARGE = 'Picture is too large: '
+index = []
+
+
+# The file is named after the entry, with _ for each space.
+def put(name, kind, data, refusal):
+    name = name.replace(' ', '_')
+    with open(name, 'wb') as f:
+        f.write(data)
+    index.append('%s\t%s\t%s' % (name, kind, refusal))
+
+
+# BMP: 14-byte file header, 40-byte info header (72 dpi), then `after`.
+def bmp(w, h, bits, compression, colours, offset, after=b''):
+    return (le16(0x4D42) + le32(0) + le16(0) + le16(0) + le32(offset) + le32(40) + le32(w) + le32(h)
+            + le16(1) + le16(bits) + le32(compression) + le32(0) + le32(2835) + le32(2835)
+            + le32(colours) + le32(0) + after)
+
+
+# PCX: 128-byte header, then `data`.
+def pcx(x_max, y_max, bits, planes, bytes_per_line, data):
+    head = (bytes([10, 5, 1, bits]) + le16(0) + le16(0) + le16(x_max) + le16(y_max) + le16(72) + le16(72)
+            + bytes(49) + bytes([planes]) + le16(bytes_per_line) + le16(1))
+    return head + bytes(128 - len(head)) + data
+
+
+# PNG: a chunk whose length field says `length`; the CRC only when asked.
+def chunk(kind, data, length=None, crc=True):
+    body = kind.encode() + data
+    return be32(len(data) if length is None else length) + body + (be32(zlib.crc32(body)) if crc else b'')
+
+
+def png(w, h, depth, colour_type, *chunks):
+    ihdr = chunk('IHDR', be32(w) + be32(h) + bytes([depth, colour_type, 0, 0, 0]))
+    return b'\x89PNG\r\n\x1a\n' + ihdr + b''.join(chunks)
+
+
+FEW_IDAT = chunk('IDAT', bytes([0x78, 0x9C, 0x62, 0x60, 0x18, 0x05, 0xA3, 0x60]))
+
+
+# JPEG: quantisation table 0 of all ones; frame `marker` (C0 baseline, C2
+# progressive, CA progressive arithmetic), every component 1 x 1 with table 0;
+# Huffman tables 0 each with the one symbol 0 (a 1-bit code); a scan over all
+# components with spectral range ss..se; then `data`.
+def segment(marker, data):
+    return be16(marker) + be16(len(data) + 2) + data
+
+
+def jpeg(marker, w, h, comps, ss, se, data, huffman=True):
+    out = be16(0xFFD8) + segment(0xFFDB, bytes([0]) + bytes([1]) * 64)
+    out += segment(marker, bytes([8]) + be16(h) + be16(w) + bytes([comps])
+                   + b''.join(bytes([i, 0x11, 0]) for i in range(1, comps + 1)))
+    if huffman:
+        table = bytes([1]) + bytes(15) + bytes([0])
+        out += segment(0xFFC4, bytes([0x00]) + table + bytes([0x10]) + table)
+    out += segment(0xFFDA, bytes([comps]) + b''.join(bytes([i, 0]) for i in range(1, comps + 1)) + bytes([ss, se, 0]))
+    return out + data
+
+
+EOI = be16(0xFFD9)
+
+
+# TIFF: little-endian, one directory of nine entries, one strip of 8-bit RGB
+# holding `data`; the strip may claim more bytes and start anywhere.
+def tiff(w, h, compression, data, strip_bytes=0, strip_offset=0):
+    bits_at = 8 + 2 + 9 * 12 + 4
+    entries = [(256, 4, 1, w), (257, 4, 1, h), (258, 3, 3, bits_at), (259, 3, 1, compression), (262, 3, 1, 2),
+               (273, 4, 1, strip_offset or bits_at + 6), (277, 3, 1, 3), (278, 4, 1, h),
+               (279, 4, 1, strip_bytes or len(data))]
+    out = b'II' + le16(42) + le32(8) + le16(len(entries))
+    out += b''.join(le16(t) + le16(k) + le32(n) + le32(v) for t, k, n, v in entries)
+    return out + le32(0) + le16(8) * 3 + data
+
+
+put('bmp 20000 x 19000.bmp', 'huge size', bmp(20000, 19000, 24, 0, 0, 54), TOO_LARGE + '20000 x 19000 pixels')
+put('bmp 16000 x 16000 without rows.bmp', 'huge size', bmp(16000, 16000, 24, 0, 0, 54, bytes(4)),
+    'BMP file is truncated')
+palette = bytes(256 * 4)
+put('bmp RLE8 16000 x 16000 ending at once.bmp', 'runaway RLE', bmp(16000, 16000, 8, 1, 0, 1078, palette + b'\0\1'),
+    'BMP file is truncated')
+# 255-pixel runs on a 100-pixel row are clipped there; most rows stay unwritten.
+put('bmp RLE8 runs past the row.bmp', 'runaway RLE', bmp(100, 100, 8, 1, 0, 1078, palette + b'\xff\x07' * 64),
+    'BMP file is truncated')
+put('bmp RLE8 delta past the picture.bmp', 'runaway RLE', bmp(300, 300, 8, 1, 0, 1078, palette + b'\0\2\xff\xff' * 64),
+    'BMP RLE data runs past the image')
+put('bmp bits offset past the end.bmp', 'lying counts', bmp(16, 16, 24, 0, 0, 0xFFFFFF00), 'BMP file is truncated')
+put('bmp 2^31 palette colours.bmp', 'lying counts', bmp(16, 16, 8, 0, 0x7FFFFFFF, 54, bytes(2048)),
+    'palette has more colours')
+
+put('pcx 65536 x 65536.pcx', 'huge size', pcx(65535, 65535, 8, 1, 65535, b'\xc1\0'), TOO_LARGE + '65536 x 65536 pixels')
+put('pcx 16000 x 16000 with 4 bytes.pcx', 'huge size', pcx(15999, 15999, 8, 3, 16000, b'\xff\0\xff\0'), 'corrupted PCX')
+put('pcx 65535 bytes per line.pcx', 'lying counts', pcx(0, 59999, 8, 3, 65535, b'\xff\0'), 'corrupted PCX')
+put('pcx run past the picture.pcx', 'runaway RLE', pcx(3, 1, 8, 1, 4, b'\xff\x07\xff\x07'),
+    'repeat count spans end of image')
+
+put('png 20000 x 19000.png', 'huge size', png(20000, 19000, 8, 2, FEW_IDAT), TOO_LARGE + '20000 x 19000 pixels')
+put('png 1-bit 30000 x 30000.png', 'huge size', png(30000, 30000, 1, 0, FEW_IDAT), TOO_LARGE + '30000 x 30000 pixels')
+put('png 2-bit 16000 x 16000 with 8 bytes of data.png', 'huge size', png(16000, 16000, 2, 0, FEW_IDAT),
+    'PNG file is truncated')
+put('png RGB 10000 x 10000 with 8 bytes of data.png', 'huge size', png(10000, 10000, 8, 2, FEW_IDAT),
+    'PNG file is truncated')
+for name, kind, data in [('text chunk', 'tEXt', b'Com\0x'), ('compressed text', 'zTXt', b'C\0\0\x78\x9c'),
+                         ('colour profile', 'iCCP', b'P\0\0\x78\x9c'), ('private chunk', 'vtXx', b'\1\2\3')]:
+    put('png %s claiming 2 GB.png' % name, 'huge chunk', png(16, 16, 8, 2, chunk(kind, data, 0x7FFFFFF0, False)),
+        'Read Error')
+put('png 20000 text chunks and no data.png', 'huge chunk', png(16, 16, 8, 2, chunk('tEXt', b'k\0v') * 20000),
+    'Read Error')
+
+put('jpeg 20000 x 19000.jpg', 'huge size', jpeg(0xFFC0, 20000, 19000, 3, 0, 63, bytes(16)),
+    TOO_LARGE + '20000 x 19000 pixels')
+put('jpeg progressive 18000 x 18000.jpg', 'huge size', jpeg(0xFFC2, 18000, 18000, 3, 0, 0, bytes(16)),
+    TOO_LARGE + '18000 x 18000 pixels')
+put('jpeg baseline 16000 x 16000 cut short.jpg', 'truncated JPEG', jpeg(0xFFC0, 16000, 16000, 1, 0, 63, bytes(64)),
+    'JPEG file is truncated')
+put('jpeg progressive 16000 x 16000 cut short.jpg', 'truncated JPEG', jpeg(0xFFC2, 16000, 16000, 3, 0, 0, bytes(64)),
+    'JPEG file is truncated')
+# 1024 x 1024: 16384 blocks need 2048 bytes at least; the padding after the end
+# marker passes that check, and the scan itself ends at the marker.
+put('jpeg baseline whose scan ends at the end marker.jpg', 'truncated JPEG',
+    jpeg(0xFFC0, 1024, 1024, 1, 0, 63, bytes(8) + EOI + bytes(4096)), 'JPEG file is damaged')
+put('jpeg progressive whose scan ends at the end marker.jpg', 'truncated JPEG',
+    jpeg(0xFFC2, 1024, 1024, 3, 0, 0, bytes(8) + EOI + bytes(8192)), 'JPEG file is damaged')
+put('jpeg baseline without its end marker.jpg', 'truncated JPEG', jpeg(0xFFC0, 64, 64, 1, 0, 63, bytes(32)),
+    'JPEG file is truncated')
+# Arithmetic coding has no floor of bits per block; the coefficients of a
+# progressive 16000 x 16000 three-component picture (1.5 GB) are over the
+# decoder's memory limit.
+put('jpeg arithmetic progressive 16000 x 16000.jpg', 'huge size',
+    jpeg(0xFFCA, 16000, 16000, 3, 0, 0, EOI, huffman=False), TOO_LARGE + '16000 x 16000 pixels')
+
+put('tiff 20000 x 19000.tif', 'huge size', tiff(20000, 19000, 1, bytes(4)), TOO_LARGE + '20000 x 19000 pixels')
+put('tiff LZW 16000 x 16000 with 8 bytes of data.tif', 'huge size', tiff(16000, 16000, 5, b'\x80' + bytes(7)),
+    'TIFF file is truncated')
+put('tiff Deflate 10000 x 10000 with 8 bytes of data.tif', 'huge size', tiff(10000, 10000, 8, b'\x78\x9c' + bytes(6)),
+    'TIFF file is truncated')
+put('tiff strip of 300 MB in a tiny file.tif', 'lying counts', tiff(10000, 10000, 1, b'\1\2\3\4', 300000000),
+    'TIFF file is truncated')
+put('tiff strip offset past the end.tif', 'lying counts', tiff(100, 100, 1, b'\1\2\3\4', 30000, 0xFFFFFF00),
+    'TIFF file is truncated')
+# Run-length data justifies at most 4096 pixels a byte: "end of bitmap" and
+# two bytes of slack justify a 128 x 128 picture and not one row more (not in
+# the index: the first loads).
+for h in (128, 129):
+    with open('bmp_RLE8_128_x_%d_ending_at_once.bmp' % h, 'wb') as f:
+        f.write(bmp(128, h, 8, 1, 0, 1078, palette + b'\0\1'))
+
+
+# Projects: little-endian words, one-byte-length strings.
+def words(*values):
+    return b''.join(le32(v) for v in values)
+
+
+def text(s):
+    return bytes([len(s)]) + s.encode()
+
+
+HEAD = (words(0x89878820, 0x89949220, 0xC00E0000, 0xFAC10740, 200) + text('2.00') + words(210) + text('2.10')
+        + words(0x15031969, 0x0000FF, 0xFF0000, 0, 0x00FFFF, 0, 0, 0, 0) + text('') + words(48, 0, 0x09041940))
+EMPTY_LAYOUT = words(0x54A14145, 0, 0x956421A7)
+EMPTY_SETTINGS = words(0xA1141B01) + words(0x4A74A61C, 0, 0xCA4C410E) * 3 + words(0x04A61C11)
+
+
+def product(sides):
+    return text('BOX') + EMPTY_SETTINGS + words(0xCA5A407A, sides)
+
+
+# A side whose first picture block begins: pixel flag, width, height.
+def side_picture(key, flag, w, h):
+    return words(0xFEEDBAC7) + text(key) + words(0x87654321) + EMPTY_SETTINGS + words(1, 0, 0x12345678, flag, w, h)
+
+
+END_SIDE = words(0x90ABCDEF, 0xFEDCBA90, 0x7CABDEEF)
+DAMAGED = 'This project file is damaged or incomplete.'
+PROJECT_TOO_LARGE = 'This project file holds a picture that is too large: '
+put('project blank pictures 18000 x 18000.vtp', 'huge size',
+    HEAD + EMPTY_LAYOUT + product(4) + b''.join(side_picture(k, 0, 18000, 18000) + END_SIDE for k in 'yaxz')
+    + words(0x51484504), PROJECT_TOO_LARGE + '18000 x 18000 pixels')
+put('project coded picture 20000 x 19000.vtp', 'huge size',
+    HEAD + EMPTY_LAYOUT + product(1) + side_picture('F', 1, 20000, 19000) + bytes([14, 1, 2, 3]),
+    PROJECT_TOO_LARGE + '20000 x 19000 pixels')
+# Rows need one byte each at least: 100 bytes cannot hold 16000 rows.
+put('project coded picture 16000 x 16000 with 100 bytes.vtp', 'huge size',
+    HEAD + EMPTY_LAYOUT + product(1) + side_picture('F', 1, 16000, 16000) + bytes([15]) * 100, DAMAGED)
+put('project 2^30 sides.vtp', 'lying counts', HEAD + EMPTY_LAYOUT + product(0x40000000), DAMAGED)
+put('project object of 4 GB.vtp', 'lying counts',
+    HEAD + words(0x54A14145, 1) + text('F') + words(0x51DE51DE, 1, 0x5100EB14, 0xFFFFFFF0), DAMAGED)
+# A string prefix 0xFF, 0xFFFF, then a 32-bit length of 4 GB.
+put('project product name of 4 GB.vtp', 'lying counts', HEAD + EMPTY_LAYOUT + b'\xff\xff\xff' + le32(0xFFFFFFF0), DAMAGED)
+put('project 2^32 layout entries.vtp', 'lying counts', HEAD + words(0x54A14145, 0xFFFFFFFF), DAMAGED)
+
+with open('index.txt', 'w') as f:
+    f.write('\n'.join(index) + '\n')
