@@ -173,6 +173,23 @@ TEST(RenderToFace, MarginBandsAndTrianglesAtTheirPixels)
     EXPECT_EQ(CreateMarginObject(8, 200, 100, 10, 10, 0, 0), nullptr);
 }
 
+TEST(MarginSliders, FarSidesCountFromTheOtherEnd)
+{
+    // Sliders top, bottom (from the left), left, right (from the top); a
+    // margin on the bottom or the right takes 100 - position.
+    const MarginSliderPositions at = {70, 20, 90, 75};
+    const struct {
+        int type, hSlider, vSlider, h, v;
+    } rows[] = {{0, -1, 2, 0, 90}, {1, -1, 2, 0, 10}, {2, 0, -1, 70, 0}, {3, 0, -1, 30, 0}, {4, 0, 2, 70, 90},
+                {5, 0, 3, 30, 75}, {6, 1, 2, 20, 10}, {7, 1, 3, 80, 25},  {8, -1, -1, 0, 0}};
+    for (const auto& r : rows) {
+        const SMarginSliderUse use = GetMarginSliders(r.type);
+        EXPECT_EQ(std::tuple(use.h, use.v, GetMarginPercents(r.type, at)),
+                  std::tuple(r.hSlider, r.vSlider, std::pair(r.h, r.v)))
+            << "type " << r.type;
+    }
+}
+
 TEST(RenderToFace, BarcodeABCBarsAtEveryAngle)
 {
     const std::string modules = Modules("*ABC*");

@@ -8,6 +8,49 @@
 const char* const kMarginTypeNames[kMarginTypeCount] = {"Top",      "Bottom",    "Left",        "Right",
                                                         "Top Left", "Top Right", "Bottom Left", "Bottom Right"};
 
+namespace {
+
+enum { kTop, kBottom, kLeft, kRight };
+
+// Per type: the slider of each extent and whether it counts from the far end.
+struct SMarginSliders {
+    int h;
+    bool hFar;
+    int v;
+    bool vFar;
+};
+
+constexpr SMarginSliders kMarginSliders[kMarginTypeCount] = {
+    {-1, false, kLeft, false},       // 0 top band
+    {-1, false, kLeft, true},        // 1 bottom band
+    {kTop, false, -1, false},        // 2 left band
+    {kTop, true, -1, false},         // 3 right band
+    {kTop, false, kLeft, false},     // 4 top-left corner
+    {kTop, true, kRight, false},     // 5 top-right corner
+    {kBottom, false, kLeft, true},   // 6 bottom-left corner
+    {kBottom, true, kRight, true},   // 7 bottom-right corner
+};
+
+} // namespace
+
+SMarginSliderUse GetMarginSliders(int type)
+{
+    if (type < 0 || type >= kMarginTypeCount) return {-1, -1};
+    return {kMarginSliders[type].h, kMarginSliders[type].v};
+}
+
+std::pair<int, int> GetMarginPercents(int type, const MarginSliderPositions& positions)
+{
+    if (type < 0 || type >= kMarginTypeCount) return {0, 0};
+    const SMarginSliders& s = kMarginSliders[type];
+    const auto percent = [&positions](int slider, bool far) {
+        if (slider < 0) return 0;
+        const int p = positions[static_cast<std::size_t>(slider)];
+        return far ? 100 - p : p;
+    };
+    return {percent(s.h, s.hFar), percent(s.v, s.vFar)};
+}
+
 int FindMarginType(std::string_view name)
 {
     for (int type = 0; type < kMarginTypeCount; ++type) {

@@ -10,8 +10,10 @@
 #include "image/Color.h"
 #include "layout/objects/DrawObject.h"
 
+#include <array>
 #include <memory>
 #include <string_view>
+#include <utility>
 
 constexpr int kMarginTypeCount = 8;
 
@@ -26,3 +28,22 @@ int FindMarginType(std::string_view name);
 // line colour; null for a type outside 0 .. 7 or a face without pixels.
 std::unique_ptr<CDrawObject> CreateMarginObject(int type, int faceWidth, int faceHeight, int hPercent,
                                                 int vPercent, COLORREF marginColour, COLORREF lineColour);
+
+// The margin tool sets the extents on four sliders along the face's edges,
+// in this order: top, bottom (horizontal, positions from the left), left,
+// right (vertical, positions from the top), 1 .. 99 each; a slider's thumb
+// sits where the margin's inner edge lies.
+constexpr int kMarginSliderCount = 4;
+using MarginSliderPositions = std::array<int, kMarginSliderCount>;
+
+// The sliders a type uses: the one that sets its horizontal extent (h) and
+// the one that sets its vertical extent (v); -1 for an extent it has not.
+struct SMarginSliderUse {
+    int h, v;
+};
+SMarginSliderUse GetMarginSliders(int type);
+
+// The (hPercent, vPercent) the positions give a type: the position itself,
+// or 100 - position where the slider counts from the far edge (a bottom or
+// right margin); 0 for an extent the type has not, or a type outside 0 .. 7.
+std::pair<int, int> GetMarginPercents(int type, const MarginSliderPositions& positions);

@@ -29,26 +29,7 @@ namespace {
 
 const char* const kPageTitles[CMarginWizard::PageCount()] = {"Select Margin Type", "Set Margin Size"};
 
-// Which slider sets each extent of a margin type, and whether it counts from
-// the far end (the percentage is then 100 - position). -1: the type has no
-// such extent. A slider's thumb thus sits where the margin's inner edge lies.
-struct SMarginSliders {
-    int h;
-    bool hFar;
-    int v;
-    bool vFar;
-};
-
-constexpr SMarginSliders kMarginSliders[kMarginTypeCount] = {
-    {-1, false, CMarginWizard::kSliderLeft, false},                           // 0 top band
-    {-1, false, CMarginWizard::kSliderLeft, true},                            // 1 bottom band
-    {CMarginWizard::kSliderTop, false, -1, false},                            // 2 left band
-    {CMarginWizard::kSliderTop, true, -1, false},                             // 3 right band
-    {CMarginWizard::kSliderTop, false, CMarginWizard::kSliderLeft, false},    // 4 top-left corner
-    {CMarginWizard::kSliderTop, true, CMarginWizard::kSliderRight, false},    // 5 top-right corner
-    {CMarginWizard::kSliderBottom, false, CMarginWizard::kSliderLeft, true},  // 6 bottom-left corner
-    {CMarginWizard::kSliderBottom, true, CMarginWizard::kSliderRight, true},  // 7 bottom-right corner
-};
+static_assert(CMarginWizard::kSliderCount == kMarginSliderCount, "the sliders in the core's order");
 
 // Size of the type buttons' artwork and of the size page's face preview
 // (device-independent pixels).
@@ -252,23 +233,17 @@ void CMarginWizard::SetColour(COLORREF colour)
     UpdateArtwork();
 }
 
-int CMarginWizard::HorizontalPercent() const
+MarginSliderPositions CMarginWizard::Positions() const
 {
-    const SMarginSliders& s = kMarginSliders[Type()];
-    if (s.h < 0)
-        return 0;  // the type has no horizontal extent
-    const int p = m_sliders[s.h]->value();
-    return s.hFar ? 100 - p : p;
+    MarginSliderPositions positions{};
+    for (int i = 0; i < kSliderCount; ++i)
+        positions[static_cast<std::size_t>(i)] = m_sliders[i]->value();
+    return positions;
 }
 
-int CMarginWizard::VerticalPercent() const
-{
-    const SMarginSliders& s = kMarginSliders[Type()];
-    if (s.v < 0)
-        return 0;  // the type has no vertical extent
-    const int p = m_sliders[s.v]->value();
-    return s.vFar ? 100 - p : p;
-}
+int CMarginWizard::HorizontalPercent() const { return GetMarginPercents(Type(), Positions()).first; }
+
+int CMarginWizard::VerticalPercent() const { return GetMarginPercents(Type(), Positions()).second; }
 
 void CMarginWizard::Show(int index)
 {
@@ -308,7 +283,7 @@ bool CMarginWizard::Finish()
 
 void CMarginWizard::UpdateSliders()
 {
-    const SMarginSliders& s = kMarginSliders[Type()];
+    const SMarginSliderUse s = GetMarginSliders(Type());
     for (int i = 0; i < kSliderCount; ++i) {
         const bool used = i == s.h || i == s.v;
         m_sliders[i]->setVisible(used);

@@ -6,6 +6,7 @@
 
 #include "ui/wizard/WizardButtons.h"
 #include "image/Color.h"
+#include "layout/shapes/Margin.h"
 
 #include <QDialog>
 #include <QImage>
@@ -71,6 +72,7 @@ private:
     void AddSizePage(const QImage& face);
     QSize AddPreview(QWidget* page, const QImage& face);
     void Show(int index);
+    MarginSliderPositions Positions() const;
     void UpdateSliders();
     void UpdateArtwork();
 

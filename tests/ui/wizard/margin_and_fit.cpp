@@ -1,6 +1,5 @@
 // The margin wizard and the "Fit Picture To" dialog, driven through their
-// real widgets: the slider arithmetic and the margin colours, the
-// far-side sliders, one undo step; the fit dialog's texts, its immediate close
+// real widgets: the sliders and the margin colours, one undo step; the fit dialog's texts, its immediate close
 // for a fitting picture, the preselected answer and the preview; and the two
 // places that ask it, the face picture editor and the new-project wizard.
 
@@ -185,6 +184,10 @@ private slots:
             if (s->minimum() != 1 || s->maximum() != 99 || s->value() != 50)
                 return false;
             s->setValue(90);
+            // Which sliders a type uses and what they give is the core's (MarginSliders); here the wiring.
+            if (VisibleSliders(w) != std::set<int>{CMarginWizard::kSliderLeft} ||
+                w.SliderLabel(CMarginWizard::kSliderLeft)->text() != QLatin1String("10%"))
+                return false;
             return w.Finish();
         }));
         // The band's shape for 10 % is the core's (CreateMarginObject); here its colours.
@@ -203,51 +206,6 @@ private slots:
         QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Draw Margin"));
         QVERIFY(m_frame->RunCommand(ID_EDIT_UNDO));
         QVERIFY(Front().GetObjectCount() == 0 && !CUndoStore::Instance().CanUndo());
-    }
-
-    void farSideSlidersCountFromTheOtherEnd()
-    {
-        // Per type: the sliders shown, the positions set (0: untouched) and the
-        // percentages they give; the shapes of those percentages are the core's.
-        struct SCase {
-            int type;
-            std::set<int> sliders;
-            int top, bottom, left, right;
-            int h, v;  // HorizontalPercent, VerticalPercent (0: the band has no such extent)
-        } cases[] = {
-            {0, {CMarginWizard::kSliderLeft}, 0, 0, 20, 0, 0, 20},     // top band: from the top
-            {1, {CMarginWizard::kSliderLeft}, 0, 0, 90, 0, 0, 10},     // bottom band: 100 - 90
-            {2, {CMarginWizard::kSliderTop}, 30, 0, 0, 0, 30, 0},      // left band
-            {3, {CMarginWizard::kSliderTop}, 80, 0, 0, 0, 20, 0},      // right band: 100 - 80
-            {4, {CMarginWizard::kSliderTop, CMarginWizard::kSliderLeft}, 10, 0, 40, 0, 10, 40},
-            {5, {CMarginWizard::kSliderTop, CMarginWizard::kSliderRight}, 70, 0, 0, 10, 30, 10},
-            {6, {CMarginWizard::kSliderBottom, CMarginWizard::kSliderLeft}, 0, 20, 75, 0, 20, 25},
-            {7, {CMarginWizard::kSliderBottom, CMarginWizard::kSliderRight}, 0, 70, 0, 75, 30, 25},
-        };
-        for (const SCase& c : cases) {
-            Front().Clear();
-            QString labels;
-            int h = 0, v = 0;
-            QVERIFY(RunMargin([&](CMarginWizard& w) {
-                w.SetType(c.type);
-                w.Next();
-                if (VisibleSliders(w) != c.sliders)
-                    return false;
-                const int positions[4] = {c.top, c.bottom, c.left, c.right};
-                for (int i = 0; i < 4; ++i)
-                    if (positions[i])
-                        w.Slider(CMarginWizard::ESlider(i))->setValue(positions[i]);
-                for (int i : c.sliders)
-                    labels += w.SliderLabel(CMarginWizard::ESlider(i))->text() + QLatin1Char(' ');
-                h = w.HorizontalPercent();
-                v = w.VerticalPercent();
-                return w.Finish();
-            }));
-            QCOMPARE(QPoint(h, v), QPoint(c.h, c.v));
-            QCOMPARE(int(Front().GetObjectCount()), 1);
-            if (c.type == 7)
-                QCOMPARE(labels, QStringLiteral("30% 25% "));  // bottom, right
-        }
     }
 
     // ---- the "Fit Picture To" dialog ------------------------------------------------
