@@ -5,12 +5,16 @@
 
 #include "engine3d/model/ModelMesh.h"
 #include "engine3d/geometry/Polygon3D.h"
+#include "engine3d/sampling/TextureSet.h"
+#include "engine3d/surface/PolygonDrawer.h"
+#include "engine3d/surface/RenderSurface.h"
 #include "image/Raster.h"
 
 #include <cmath>
 #include <cstdint>
 #include <memory>
 #include <random>
+#include <vector>
 
 namespace enginetest {
 
@@ -96,5 +100,24 @@ struct CTurnedFace {
     }
     CPolygon3D& Face() { return mesh.lists[0][0]; }
 };
+
+// `face` drawn alone, never culled, into a side x side picture of `background`
+// under `fit`; `coverage`, when given, gets every pixel's coverage before the
+// partly covered pixels are resolved (`linear`: in linear light).
+inline std::unique_ptr<CRaster> DrawAlone(CPolygon3D& face, const CFitContext& fit, int side, const CTextureSet& set,
+                                          CDrawOptions opt, std::vector<int>* coverage = nullptr, bool linear = false,
+                                          COLORREF background = RGB(10, 20, 30))
+{
+    auto target = MakePicture(side, side, background);
+    auto surface = CRenderSurface::Create(*target);
+    surface->SetFit(fit);
+    opt.cull = false;
+    surface->ClearSoftening();
+    DrawPolygon(face, *surface, opt, &set, nullptr);
+    for (int y = 0; coverage && y < side; ++y)
+        for (int x = 0; x < side; ++x) coverage->push_back(surface->GetCoverage(x, y));
+    surface->ResolvePartialPixels(opt.sampleCount, linear);
+    return target;
+}
 
 } // namespace enginetest

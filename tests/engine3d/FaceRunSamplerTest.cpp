@@ -5,9 +5,6 @@
 
 #include "engine3d/sampling/FaceRunSampler.h"
 #include "engine3d/sampling/SampleAverages.h"
-#include "engine3d/surface/PolygonDrawer.h"
-#include "engine3d/surface/RenderSurface.h"
-#include "engine3d/sampling/TextureSet.h"
 
 #include <gtest/gtest.h>
 
@@ -176,20 +173,11 @@ TEST(FaceRunSampler, RasteriserDrawsTheSamePictureWithAndWithoutIt)
         const int samples = trial % 4 >= 2 ? 100 : 25;
         auto draw = [&](bool runs) {
             CTurnedFace face(w, h, ay, ax, cx, cy, cz, 100);
-            auto target = MakePicture(100, 100, RGB(10, 20, 30));
-            auto surface = CRenderSurface::Create(*target);
-            surface->SetFit(face.fit);
             CTextureSet set;
             set.SetPicture('F', tex.get());
             set.BuildFlatTiles();
-            CDrawOptions opt;
-            opt.cull = false;
-            opt.soften = soften;
-            opt.sampleCount = samples;
             CFaceRunSampler::SetEnabled(runs);
-            surface->ClearSoftening();
-            DrawPolygon(face.Face(), *surface, opt, &set, nullptr);
-            surface->ResolvePartialPixels(samples);
+            auto target = DrawAlone(face.Face(), face.fit, 100, set, {.sampleCount = samples, .soften = soften});
             CFaceRunSampler::SetEnabled(true);
             return target;
         };

@@ -447,17 +447,13 @@ TEST(Rasteriser, FastSamplerMatchesThePlainReferenceOnRandomFaces)
         CTurnedFace turned(w, h, ay, ax, cx, cy, cz, 100);
         const CFitContext& fit = turned.fit;
         CPolygon3D& face = turned.Face();
-        auto target = MakePicture(100, 100, 0xFFFFFF); // texture channels stay below 201
-        auto surface = CRenderSurface::Create(*target);
-        surface->SetFit(fit);
         CTextureSet set;
         set.SetPicture('F', tex.get());
         // Odd trials take the general sample loop (white avoidance changes
         // nothing here: the texture has no white).
         set.whiteAvoid = trial % 2 == 1;
-        CDrawOptions opt;
-        opt.cull = false;
-        DrawPolygon(face, *surface, opt, &set, nullptr);
+        // On white: the texture's channels stay below 201.
+        auto target = DrawAlone(face, fit, 100, set, {}, nullptr, false, 0xFFFFFF);
 
         // Check the stored coefficients too.
         CQuadMapping map;

@@ -7,9 +7,6 @@
 #include "EngineTestUtil.h"
 
 #include "engine3d/sampling/InteriorSampler.h"
-#include "engine3d/surface/PolygonDrawer.h"
-#include "engine3d/surface/RenderSurface.h"
-#include "engine3d/sampling/TextureSet.h"
 
 #include <gtest/gtest.h>
 
@@ -64,9 +61,6 @@ TEST(SmoothInterior, KeepsEveryCoverageAndTheColoursOfALinearPicture)
             CTurnedFace face(w, h, ay, ax, cx, cy, cz, kSide, 'F');
             face.Face().shade = shade;
             face.Face().fillColour = RGB(200, 120, 40);
-            auto target = MakePicture(kSide, kSide, RGB(10, 20, 30));
-            auto surface = CRenderSurface::Create(*target);
-            surface->SetFit(face.fit);
             CTextureSet set;
             if (!noPicture) set.SetPicture('F', tex.get());
             set.smooth = true;
@@ -80,17 +74,8 @@ TEST(SmoothInterior, KeepsEveryCoverageAndTheColoursOfALinearPicture)
                 set.faceHeight = h;
             }
             EXPECT_TRUE(set.BuildLevels());
-            CDrawOptions opt;
-            opt.cull = false;
-            opt.soften = soften;
-            opt.sampleCount = samples;
             CRenderSurface::SetInteriorShortcut(shortcut);
-            surface->ClearSoftening();
-            DrawPolygon(face.Face(), *surface, opt, &set, nullptr);
-            coverage.clear();
-            for (int y = 0; y < kSide; ++y)
-                for (int x = 0; x < kSide; ++x) coverage.push_back(surface->GetCoverage(x, y));
-            surface->ResolvePartialPixels(samples);
+            auto target = DrawAlone(face.Face(), face.fit, kSide, set, {.sampleCount = samples, .soften = soften}, &coverage);
             CRenderSurface::SetInteriorShortcut(true);
             return target;
         };
@@ -140,17 +125,12 @@ TEST(SmoothInterior, IsTakenInsideTheFace)
     auto tex = RandomPicture(200, 200, rng);
     auto draw = [&](bool shortcut) {
         CTurnedFace face(80, 80, 0.2, 0.1, 0, 0, 200, 120, 'F');
-        auto target = MakePicture(120, 120, RGB(10, 20, 30));
-        auto surface = CRenderSurface::Create(*target);
-        surface->SetFit(face.fit);
         CTextureSet set;
         set.SetPicture('F', tex.get());
         set.smooth = true;
         EXPECT_TRUE(set.BuildLevels());
-        CDrawOptions opt;
-        opt.cull = false;
         CRenderSurface::SetInteriorShortcut(shortcut);
-        DrawPolygon(face.Face(), *surface, opt, &set, nullptr);
+        auto target = DrawAlone(face.Face(), face.fit, 120, set, {});
         CRenderSurface::SetInteriorShortcut(true);
         return target;
     };
@@ -181,21 +161,13 @@ TEST(SmoothInterior, EightAtATimeKeepsEveryByteOfThePixelByPixelRead)
             CTurnedFace face(w, h, ay, ax, cx, cy, cz, 120, 'F');
             face.Face().shade = trial % 3 == 0 ? 1.0 : 0.6;
             face.Face().linearShade = trial % 3 == 2;
-            auto target = MakePicture(120, 120, RGB(10, 20, 30));
-            auto surface = CRenderSurface::Create(*target);
-            surface->SetFit(face.fit);
             CTextureSet set;
             set.SetPicture('F', tex.get());
             set.smooth = true;
             set.whiteAvoid = trial % 2 == 1;
             EXPECT_TRUE(set.BuildLevels());
-            CDrawOptions opt;
-            opt.cull = false;
-            opt.soften = trial % 4 < 2;
             CInteriorSampler::SetEnabled(eight);
-            surface->ClearSoftening();
-            DrawPolygon(face.Face(), *surface, opt, &set, nullptr);
-            surface->ResolvePartialPixels(opt.sampleCount);
+            auto target = DrawAlone(face.Face(), face.fit, 120, set, {.soften = trial % 4 < 2});
             CInteriorSampler::SetEnabled(true);
             return target;
         };
@@ -218,24 +190,14 @@ std::unique_ptr<CRaster> DrawBlocks(const CRaster& picture, int block, double sh
     face.Face().linearShade = true;
     face.Face().shade = 0.7;
     face.Face().shadeU = shadeU;
-    auto target = MakePicture(side, side, RGB(10, 20, 30));
-    auto surface = CRenderSurface::Create(*target);
-    surface->SetFit(face.fit);
     CTextureSet set;
     set.SetPicture('F', &picture);
     set.smooth = true;
     set.interiorBlock = block;
     EXPECT_TRUE(set.BuildLevels());
-    CDrawOptions opt;
-    opt.cull = false;
-    opt.soften = true;
     CRenderSurface::SetInteriorShortcut(shortcut);
-    surface->ClearSoftening();
-    DrawPolygon(face.Face(), *surface, opt, &set, nullptr);
+    auto target = DrawAlone(face.Face(), face.fit, side, set, {.soften = true}, coverage, true);
     CRenderSurface::SetInteriorShortcut(true);
-    for (int y = 0; coverage && y < side; ++y)
-        for (int x = 0; x < side; ++x) coverage->push_back(surface->GetCoverage(x, y));
-    surface->ResolvePartialPixels(opt.sampleCount, true);
     return target;
 }
 
