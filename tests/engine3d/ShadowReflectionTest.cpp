@@ -11,9 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <tuple>
+#include <vector>
 
 using namespace enginetest;
 
@@ -35,15 +38,13 @@ CPolygonList Post()
 
 TEST(Lighting, MaskBitsAndDirections)
 {
-    EXPECT_TRUE(IsLightOn(0x1, -2, -2)) << "front-left corner";
-    EXPECT_TRUE(IsLightOn(0x1000000, 2, 2)) << "back-right corner";
-    EXPECT_TRUE(IsLightOn(0x100, 1, -1)) << "the default light";
-    EXPECT_FALSE(IsLightOn(0x100, -1, 1));
-    EXPECT_TRUE(IsLightOn(0x1 | 0x10 | 0x100000 | 0x1000000, 2, -2));
-    EXPECT_TRUE(IsLightOn(0x1 | 0x10 | 0x100000 | 0x1000000, -2, 2));
+    // Bit i + 2 + 5 (j + 2): the front-left and back-right corners, the default light, the four corners.
+    const std::uint32_t corners = 0x1 | 0x10 | 0x100000 | 0x1000000;
+    EXPECT_EQ((std::vector{IsLightOn(0x1, -2, -2), IsLightOn(0x1000000, 2, 2), IsLightOn(0x100, 1, -1),
+                           IsLightOn(0x100, -1, 1), IsLightOn(corners, 2, -2), IsLightOn(corners, -2, 2)}),
+              (std::vector{true, true, true, false, true, true}));
     const CLightShear s = LightShear(2, -1);
-    EXPECT_DOUBLE_EQ(s.a, -1.0);
-    EXPECT_DOUBLE_EQ(s.b, 0.5);
+    EXPECT_EQ(std::pair(s.a, s.b), std::pair(-1.0, 0.5));
 }
 
 TEST(Shadows, CopiesPerStyleAndTheirOffsets)
@@ -83,9 +84,7 @@ TEST(Shadows, CopiesPerStyleAndTheirOffsets)
             const CPolygon3D& p = mesh.lists[static_cast<std::size_t>(k * 3 + m)][0];
             EXPECT_NEAR(p.vertices[1].x, 0 + o[k], 1e-12) << "k outer";
             EXPECT_NEAR(p.vertices[1].z, 0 + o[m], 1e-12) << "m inner";
-            EXPECT_EQ(p.vertices[1].y, 0);
-            EXPECT_EQ(p.faceCode, 0);
-            EXPECT_EQ(p.fillColour, RGB(50, 60, 70));
+            EXPECT_EQ(std::tuple(p.vertices[1].y, p.faceCode, p.fillColour), std::tuple(0.0, 0, RGB(50, 60, 70)));
         }
 }
 
@@ -98,9 +97,7 @@ TEST(Shadows, DefaultLightShearsLeftAndAway)
     ASSERT_EQ(mesh.lists.size(), 1u);
     const CVertex3D& top = mesh.lists[0][0].vertices[1];
     // Light i = 1, j = -1: a = -0.5, b = 0.5; the top of the post at height 10.
-    EXPECT_DOUBLE_EQ(top.x, -5);
-    EXPECT_DOUBLE_EQ(top.z, 5);
-    EXPECT_DOUBLE_EQ(top.y, 0);
+    EXPECT_EQ(std::tuple(top.x, top.y, top.z), std::tuple(-5.0, 0.0, 5.0));
 }
 
 TEST(Shadows, VerticalTableProjectsOntoTheWall)
@@ -120,18 +117,15 @@ TEST(Shadows, VerticalTableProjectsOntoTheWall)
     CModelMesh m2;
     AddShadows(m2, Post(), d);
     const CVertex3D& v = m2.lists[0][0].vertices[1]; // (0, 10, 0), t = 22
-    EXPECT_DOUBLE_EQ(v.x, 0 + 22 * -0.5);
-    EXPECT_DOUBLE_EQ(v.y, 10 + 22 * 0.5);
+    EXPECT_EQ(std::pair(v.x, v.y), std::pair(0 + 22 * -0.5, 10 + 22 * 0.5));
 }
 
 TEST(Shadows, BlendWeightsAndMismatchedPictures)
 {
     // Each copy of "Best" (16) moves a pixel about 10/256 of the way: all of
     // them together about halfway, as one copy of "Cut" (128) does.
-    EXPECT_EQ(ShadowWeight(0), 128);
-    EXPECT_EQ(ShadowWeight(1), 215);
-    EXPECT_EQ(ShadowWeight(2), 237);
-    EXPECT_EQ(ShadowWeight(3), 245);
+    EXPECT_EQ((std::array{ShadowWeight(0), ShadowWeight(1), ShadowWeight(2), ShadowWeight(3)}),
+              (std::array{128, 215, 237, 245}));
     int t = 255;
     for (int i = 0; i < 16; ++i) t = (t * 245) / 256;
     EXPECT_NEAR(t, 127, 6);
@@ -181,15 +175,17 @@ TEST(Reflection, RippleCarriesAlongTheRow)
     box.Add(3, 399);
     ASSERT_TRUE(BlendReflectionLayer(*layer, *target, 128, 255, true, box));
     // Row 399 starts at 12831; (x + y) mod 11 = 3, 4, 5, 6 adds -200, -100, 0, +100.
-    EXPECT_EQ(GetRValue(Get(*target, 0, 399)), 255 * 12631 / 25500);
-    EXPECT_EQ(GetRValue(Get(*target, 1, 399)), 255 * 12531 / 25500);
-    EXPECT_EQ(GetRValue(Get(*target, 2, 399)), 255 * 12531 / 25500);
-    EXPECT_EQ(GetRValue(Get(*target, 3, 399)), 255 * 12631 / 25500);
+    const auto row = [](const CRaster& r) {
+        return std::array{GetRValue(Get(r, 0, 399)), GetRValue(Get(r, 1, 399)), GetRValue(Get(r, 2, 399)),
+                          GetRValue(Get(r, 3, 399))};
+    };
+    EXPECT_EQ(row(*target), (std::array<std::uint8_t, 4>{255 * 12631 / 25500, 255 * 12531 / 25500, 255 * 12531 / 25500,
+                                                  255 * 12631 / 25500}));
     // Steady: each pixel's weight is the row's 12831 plus its own -200, -100, 0, +100.
     auto steady = MakePicture(4, 400, RGB(255, 255, 255));
     ASSERT_TRUE(BlendReflectionLayer(*layer, *steady, 128, 255, true, box, 0, 0, false, true));
-    for (int x = 0; x < 4; ++x)
-        EXPECT_EQ(GetRValue(Get(*steady, x, 399)), 255 * (12831 + (x - 2) * 100) / 25500) << x;
+    EXPECT_EQ(row(*steady), (std::array<std::uint8_t, 4>{255 * 12631 / 25500, 255 * 12731 / 25500, 255 * 12831 / 25500,
+                                                  255 * 12931 / 25500}));
 }
 
 TEST(Reflection, MirroredCopyOnlyOnTheHorizontalTable)
@@ -202,9 +198,9 @@ TEST(Reflection, MirroredCopyOnlyOnTheHorizontalTable)
     mesh.lists.push_back(model);
     AddReflection(mesh, model, s);
     ASSERT_EQ(mesh.lists.size(), 2u);
-    EXPECT_DOUBLE_EQ(mesh.lists[1].LowestY(), -15);
-    EXPECT_DOUBLE_EQ(mesh.lists[1][0].vertices[0].y, -5) << "a gap of twice Above Table";
-    EXPECT_EQ(mesh.lists[1][0].mirrored, 1);
+    // A gap of twice Above Table under the table.
+    EXPECT_EQ(std::tuple(mesh.lists[1].LowestY(), mesh.lists[1][0].vertices[0].y, mesh.lists[1][0].mirrored),
+              std::tuple(-15.0, -5.0, 1));
     s.tablePosition = 1;
     CModelMesh wall;
     AddReflection(wall, model, s);
