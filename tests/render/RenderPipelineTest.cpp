@@ -3,6 +3,7 @@
 // for the 3D engine.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <random>
 #include <string>
@@ -241,6 +242,39 @@ TEST(PictureScaling, ChoosesTheMethodAndResamplingKeepsAUniformPicture)
     ScalePicture(small.View(), big.View());
     for (int y = 0; y < 7; ++y)
         for (int x = 0; x < 10; ++x) ASSERT_EQ(big.Get(x, y), 0x123456u);
+}
+
+TEST(PictureScaling, FourfoldEnlargementMixesTheTwoByTwoNearestPixels)
+{
+    // At four times, output pixel x lies at (2x - 3) / 8 source pixels: from
+    // x = 2 on, pixel (x - 2) / 4 with weight 32 + 64 ((x - 2) % 4) in 256ths
+    // on the next, held at the first and last pixel beyond them.
+    const auto taps = [](int x, int n, int& p0, int& p1, int& weight) {
+        p0 = x < 2 ? 0 : std::min((x - 2) / 4, n - 1);
+        weight = x < 2 || p0 == n - 1 ? 0 : 32 + 64 * ((x - 2) % 4);
+        p1 = std::min(p0 + 1, n - 1);
+    };
+    std::mt19937 rng(5);
+    const int w = 10, h = 6; // 120 bytes a row: whole sixteens and a tail
+    CPixelBuffer src(w, h), dst(4 * w, 4 * h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            src.Set(x, y, (x + y) % 7 == 0 ? 0xFFFFFFu : (x * y) % 5 == 1 ? 0u : rng() & 0xFFFFFFu);
+    ScalePicture(src.View(), dst.View());
+    for (int y = 0; y < 4 * h; ++y)
+        for (int x = 0; x < 4 * w; ++x) {
+            int x0, x1, wx, y0, y1, wy;
+            taps(x, w, x0, x1, wx);
+            taps(y, h, y0, y1, wy);
+            std::uint32_t expected = 0;
+            for (int k = 0; k < 3; ++k) {
+                const auto c = [&](int i, int j) { return static_cast<int>(src.Get(i, j) >> (8 * k) & 0xFF); };
+                const int top = c(x0, y0) * (256 - wx) + c(x1, y0) * wx;
+                const int bottom = c(x0, y1) * (256 - wx) + c(x1, y1) * wx;
+                expected |= static_cast<std::uint32_t>((top * (256 - wy) + bottom * wy + 32768) >> 16) << (8 * k);
+            }
+            ASSERT_EQ(dst.Get(x, y), expected) << x << "," << y;
+        }
 }
 
 TEST(PictureScaling, BlockAverageIsTheTruncatedMeanOfEveryBlock)

@@ -169,33 +169,121 @@ void BlockAverage(const CPixelView& src, const CPixelView& dst, int r, int first
     }
 }
 
+// Bilinear resampling at pixel centres, weights in 1/256. Output column x
+// reads source columns x0 and x1 = min(x0 + 1, sw - 1) with weight wx on x1,
+// where fx = clamp((x + 0.5) sw / dw - 0.5, 0, sw - 1), x0 = floor(fx) and
+// wx = floor(256 (fx - x0)); rows likewise (y0, y1, wy). Each channel is
+// (top (256 - wy) + bottom wy + 32768) >> 16, with top = p00 (256 - wx) + p10 wx
+// and bottom the same on row y1.
+struct SSourceTaps {
+    int first = 0, second = 0; // the two source pixels (columns or rows)
+    int weight = 0;            // of the second, in 1/256
+};
+
+SSourceTaps TapsFor(int x, int sourceSize, int destSize) noexcept
+{
+    const double f = std::clamp((x + 0.5) * sourceSize / destSize - 0.5, 0.0, sourceSize - 1.0);
+    SSourceTaps t;
+    t.first = static_cast<int>(f);
+    t.second = std::min(t.first + 1, sourceSize - 1);
+    t.weight = static_cast<int>((f - t.first) * 256.0);
+    return t;
+}
+
+// One pixel at a time: for when the rows below cannot be had.
+void ResamplePixelByPixel(const CPixelView& src, const CPixelView& dst, int dh, int first) noexcept
+{
+    const int sw = src.GetWidth(), sh = src.GetHeight();
+    const int dw = dst.GetWidth();
+    for (int row = 0; row < dst.GetHeight(); ++row) {
+        const SSourceTaps ty = TapsFor(first + row, sh, dh);
+        std::uint8_t* out = dst.Row(row);
+        for (int x = 0; x < dw; ++x) {
+            const SSourceTaps tx = TapsFor(x, sw, dw);
+            const std::uint8_t* p00 = src.At(tx.first, ty.first);
+            const std::uint8_t* p10 = src.At(tx.second, ty.first);
+            const std::uint8_t* p01 = src.At(tx.first, ty.second);
+            const std::uint8_t* p11 = src.At(tx.second, ty.second);
+            for (int c = 0; c < 3; ++c) {
+                const int top = p00[c] * (256 - tx.weight) + p10[c] * tx.weight;
+                const int bottom = p01[c] * (256 - tx.weight) + p11[c] * tx.weight;
+                out[3 * x + c] = static_cast<std::uint8_t>((top * (256 - ty.weight) + bottom * ty.weight + 32768) >> 16);
+            }
+        }
+    }
+}
+
+// The tops (or bottoms) of one source row for every output column, less
+// 32768 so that they fit 16 signed bits: 0 <= top <= 255 * 256.
+void InterpolateRow(const std::uint8_t* source, const SSourceTaps* columns, int dw, std::int16_t* out) noexcept
+{
+    for (int x = 0; x < dw; ++x, out += 3) {
+        const std::uint8_t* p0 = source + 3 * static_cast<std::ptrdiff_t>(columns[x].first);
+        const std::uint8_t* p1 = source + 3 * static_cast<std::ptrdiff_t>(columns[x].second);
+        const int w1 = columns[x].weight, w0 = 256 - w1;
+        for (int c = 0; c < 3; ++c) out[c] = static_cast<std::int16_t>(p0[c] * w0 + p1[c] * w1 - 32768);
+    }
+}
+
+// The channels (top (256 - wy) + bottom wy + 32768) >> 16 of n bytes, from
+// the tops and bottoms less 32768: the sum of the products is then
+// top' (256 - wy) + bottom' wy + 32768 * 256, whose magnitude stays under
+// 2^23, so it is one signed multiply-add of 16-bit pairs.
+void BlendRows(const std::int16_t* top, const std::int16_t* bottom, int wy, std::uint8_t* out, int n) noexcept
+{
+    constexpr int kBias = 32768 * 256 + 32768;
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i weights = _mm_set1_epi32(static_cast<int>(static_cast<unsigned>(wy) << 16 | (256u - wy)));
+    const __m128i bias = _mm_set1_epi32(kBias);
+    auto eight = [&](int at) {
+        const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(top + at));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bottom + at));
+        const __m128i lo = _mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(t, b), weights), bias);
+        const __m128i hi = _mm_add_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(t, b), weights), bias);
+        return _mm_packs_epi32(_mm_srli_epi32(lo, 16), _mm_srli_epi32(hi, 16));
+    };
+    for (; i + 16 <= n; i += 16)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(eight(i), eight(i + 8)));
+#endif
+    for (; i < n; ++i) out[i] = static_cast<std::uint8_t>((top[i] * (256 - wy) + bottom[i] * wy + kBias) >> 16);
+}
+
+// Each source row's tops are worked out once for the output rows that read
+// it (an enlargement reads each row for several), then blended 16 bytes at a
+// time: the same integers as one pixel at a time.
 void Resample(const CPixelView& src, const CPixelView& dst, int dh, int first) noexcept
 {
     const int sw = src.GetWidth(), sh = src.GetHeight();
     const int dw = dst.GetWidth();
-    // Sample at pixel centres; weights in 1/256.
+    const std::size_t bytes = static_cast<std::size_t>(dw) * 3;
+    std::vector<SSourceTaps> columns;
+    std::vector<std::int16_t> rows[2];
+    try {
+        columns.resize(static_cast<std::size_t>(dw));
+        rows[0].resize(bytes);
+        rows[1].resize(bytes);
+    } catch (const std::bad_alloc&) {
+        ResamplePixelByPixel(src, dst, dh, first);
+        return;
+    }
+    for (int x = 0; x < dw; ++x) columns[static_cast<std::size_t>(x)] = TapsFor(x, sw, dw);
+    int held[2] = {-1, -1}; // the source row in each buffer
+    // The buffer holding source row y, filled if neither does, in place of
+    // the one that does not hold row `keep`.
+    auto rowOf = [&](int y, int keep) -> const std::int16_t* {
+        for (int i = 0; i < 2; ++i)
+            if (held[i] == y) return rows[i].data();
+        const int i = held[0] == keep ? 1 : 0;
+        InterpolateRow(src.Row(y), columns.data(), dw, rows[i].data());
+        held[i] = y;
+        return rows[i].data();
+    };
     for (int row = 0; row < dst.GetHeight(); ++row) {
-        const int y = first + row;
-        const double fy = std::clamp((y + 0.5) * sh / dh - 0.5, 0.0, sh - 1.0);
-        const int y0 = static_cast<int>(fy);
-        const int y1 = std::min(y0 + 1, sh - 1);
-        const int wy = static_cast<int>((fy - y0) * 256.0);
-        std::uint8_t* out = dst.Row(row);
-        for (int x = 0; x < dw; ++x) {
-            const double fx = std::clamp((x + 0.5) * sw / dw - 0.5, 0.0, sw - 1.0);
-            const int x0 = static_cast<int>(fx);
-            const int x1 = std::min(x0 + 1, sw - 1);
-            const int wx = static_cast<int>((fx - x0) * 256.0);
-            const std::uint8_t* p00 = src.At(x0, y0);
-            const std::uint8_t* p10 = src.At(x1, y0);
-            const std::uint8_t* p01 = src.At(x0, y1);
-            const std::uint8_t* p11 = src.At(x1, y1);
-            for (int c = 0; c < 3; ++c) {
-                const int top = p00[c] * (256 - wx) + p10[c] * wx;
-                const int bottom = p01[c] * (256 - wx) + p11[c] * wx;
-                out[3 * x + c] = static_cast<std::uint8_t>((top * (256 - wy) + bottom * wy + 32768) >> 16);
-            }
-        }
+        const SSourceTaps ty = TapsFor(first + row, sh, dh);
+        const std::int16_t* top = rowOf(ty.first, ty.second);
+        const std::int16_t* bottom = rowOf(ty.second, ty.first);
+        BlendRows(top, bottom, ty.weight, dst.Row(row), static_cast<int>(bytes));
     }
 }
 
