@@ -35,64 +35,19 @@ std::vector<std::uint8_t> EncodeOk(CRaster& image, int type)
 
 } // namespace
 
-TEST(PngDecode, ColourTypesAndDepths)
+// Colour types, depths and interlacing as another program writes them: ForeignPicturesTest.
+TEST(PngDecode, SixteenBitSamplesAreRoundedToEight)
 {
-    // RGB, 8 bits: rows top first, samples R G B.
-    auto rgb = MakePng(2, 2, 8, PNG_COLOR_TYPE_RGB, {{10, 20, 30, 40, 50, 60}, {70, 80, 90, 100, 110, 120}});
-    CRaster a = DecodeOk(rgb, IMAGE_TYPE_PNG);
-    ASSERT_EQ(a.GetBpp(), 24);  // the first stored row is the top
-    EXPECT_EQ(Colours(a), (std::vector{Q(70, 80, 90), Q(100, 110, 120), Q(10, 20, 30), Q(40, 50, 60)}));
-    EXPECT_EQ(a.GetBits(0)[0], 90); // memory: bottom row, blue first
-
     // 16-bit RGB: each sample v becomes v * 255 / 65535 rounded (= v / 257):
     // 0x12FF = 4863 -> 18.92 -> 19; 0xABCD = 43981 -> 171.13 -> 171;
     // 0xFF01 = 65281 -> 254.01 -> 254 (the high bytes alone would give 18 and 255).
     auto rgb16 = MakePng(1, 1, 16, PNG_COLOR_TYPE_RGB, {{0x12, 0xFF, 0xAB, 0xCD, 0xFF, 0x01}});
     EXPECT_EQ(DecodeOk(rgb16, IMAGE_TYPE_PNG).GetPixelColor(0, 0), Q(19, 171, 254));
-
-    // RGBA and grey + alpha: alpha dropped, grey widened to RGB.
-    auto rgba = MakePng(1, 1, 8, PNG_COLOR_TYPE_RGB_ALPHA, {{1, 2, 3, 0}});
-    CRaster c = DecodeOk(rgba, IMAGE_TYPE_PNG);
-    EXPECT_EQ(c.GetBpp(), 24);
-    EXPECT_EQ(Colours(c), std::vector{Q(1, 2, 3)});
-    CRaster d = DecodeOk(MakePng(2, 1, 8, PNG_COLOR_TYPE_GRAY_ALPHA, {{77, 255, 200, 0}}), IMAGE_TYPE_PNG);
-    EXPECT_EQ(d.GetBpp(), 24);
-    EXPECT_EQ(Colours(d), (std::vector{Q(77, 77, 77), Q(200, 200, 200)}));
-
-    // 2-bit grey: a 4-bit picture with the levels 0, 85, 170, 255.
-    auto g2 = MakePng(4, 1, 2, PNG_COLOR_TYPE_GRAY, {{0x1B}}); // 00 01 10 11
-    CRaster e = DecodeOk(g2, IMAGE_TYPE_PNG);
-    ASSERT_EQ(e.GetBpp(), 4);
-    EXPECT_EQ(Indices(e), (std::vector<std::vector<int>>{{0, 1, 2, 3}}));
-    EXPECT_EQ(Colours(e), (std::vector{Q(0, 0, 0), Q(85, 85, 85), Q(170, 170, 170), Q(255, 255, 255)}));
-    // 8-bit grey: 256-level ramp; 16-bit grey reduced to 8.
-    auto g8 = MakePng(2, 1, 8, PNG_COLOR_TYPE_GRAY, {{0, 123}});
-    CRaster f = DecodeOk(g8, IMAGE_TYPE_PNG);
-    EXPECT_EQ(f.GetBpp(), 8);
-    EXPECT_EQ(Colours(f), (std::vector{Q(0, 0, 0), Q(123, 123, 123)}));
-    // v / 257 rounded: 51424 -> 200.09, 32704 -> 127.25, 32895 -> 128.0, 129 -> 0.502.
+    // Grey, v / 257 rounded: 51424 -> 200.09, 32704 -> 127.25, 32895 -> 128.0, 129 -> 0.502.
     for (auto [hi, lo, v] : {std::tuple{0xC8, 0xE0, 200u}, {0x7F, 0xC0, 127u}, {0x80, 0x7F, 128u}, {0x00, 0x81, 1u}}) {
         const auto g16 = MakePng(1, 1, 16, PNG_COLOR_TYPE_GRAY, {{std::uint8_t(hi), std::uint8_t(lo)}});
         EXPECT_EQ(DecodeOk(g16, IMAGE_TYPE_PNG).GetPixelColor(0, 0), Q(v, v, v)) << v;
     }
-
-    // 2-bit palette: widened to a 4-bit picture, palette kept.
-    auto p2 = MakePng(3, 1, 2, PNG_COLOR_TYPE_PALETTE, {{0x90}}, false, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}); // 10 01 00
-    CRaster g = DecodeOk(p2, IMAGE_TYPE_PNG);
-    ASSERT_EQ(g.GetBpp(), 4);
-    EXPECT_EQ(Colours(g), (std::vector{Q(7, 8, 9), Q(4, 5, 6), Q(1, 2, 3)}));
-}
-
-TEST(PngDecode, InterlacedMatchesProgressiveOrder)
-{
-    const int w = 13, h = 11;
-    std::vector<std::vector<std::uint8_t>> rows(h, std::vector<std::uint8_t>(w * 3));
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w * 3; ++x) rows[y][x] = static_cast<std::uint8_t>(x * 17 + y * 29);
-    CRaster plain = DecodeOk(MakePng(w, h, 8, PNG_COLOR_TYPE_RGB, rows), IMAGE_TYPE_PNG);
-    CRaster inter = DecodeOk(MakePng(w, h, 8, PNG_COLOR_TYPE_RGB, rows, true), IMAGE_TYPE_PNG);
-    EXPECT_EQ(Rows(plain), Rows(inter));
-    EXPECT_EQ(plain.GetPixelColor(4, h - 1 - 3), Q(rows[3][12], rows[3][13], rows[3][14]));
 }
 
 TEST(PngDecode, BrokenFilesFailAndKeepTheTarget)

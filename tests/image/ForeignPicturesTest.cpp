@@ -1,0 +1,46 @@
+// Pictures another program wrote (tests/data/pictures, made by its make.sh
+// with ImageMagick) decode to the pixels that program reads from them, at the
+// depth the picture keeps: palettes of 1, 4 and 8 bits stay (2 bits widen to
+// 4), everything else becomes 24-bit.
+
+#include "image/Raster.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+std::vector<std::uint8_t> ReadData(const std::string& name)
+{
+    std::ifstream in(std::string(VT_TEST_DATA_DIR) + "/pictures/" + name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+} // namespace
+
+TEST(ForeignPictures, DecodeToThePixelsTheirWriterReadsBack)
+{
+    const std::tuple<std::string, int, int> pictures[] = { // name, bits, width
+        {"rgb24.bmp", 24, 5},       {"mono.bmp", 1, 5},       {"palette4.bmp", 4, 5},   {"palette8.bmp", 8, 19},
+        {"rle8.bmp", 8, 19},        {"os2.bmp", 4, 5},        {"argb32.bmp", 24, 5},    {"rgb24.pcx", 24, 5},
+        {"palette8.pcx", 8, 19},    {"rgb24.png", 24, 5},     {"interlaced.png", 24, 19}, {"rgba.png", 24, 5},
+        {"palette2.png", 4, 5},     {"grey2.png", 4, 5},      {"grey8.png", 8, 5},      {"greyalpha.png", 24, 5},
+    };
+    for (const auto& [name, bits, width] : pictures) {
+        const std::vector<std::uint8_t> file = ReadData(name);
+        CRaster image; // found by detection
+        ASSERT_TRUE(image.Decode(file.data(), file.size(), IMAGE_TYPE_UNKNOWN)) << name << ": " << image.GetLastError();
+        std::vector<std::uint8_t> rgb; // row 0 is the bottom row
+        for (int y = image.GetHeight() - 1; y >= 0; --y)
+            for (int x = 0; x < image.GetWidth(); ++x) {
+                const RGBQUAD c = image.GetPixelColor(x, y);
+                rgb.insert(rgb.end(), {c.rgbRed, c.rgbGreen, c.rgbBlue});
+            }
+        EXPECT_EQ(std::tuple(image.GetBpp(), image.GetWidth(), rgb), std::tuple(bits, width, ReadData(name + ".rgb"))) << name;
+    }
+}
