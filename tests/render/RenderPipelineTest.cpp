@@ -19,6 +19,7 @@
 #include "render/output/PictureScaler.h"
 #include "render/PixelView.h"
 #include "render/RenderPipeline.h"
+#include "render/UpdateMask.h"
 
 namespace {
 
@@ -184,6 +185,33 @@ TEST(RenderCacheCascade, StaleCodesRedoOnlyWhatDependsOnThem)
     EXPECT_EQ(f.backend.draws, 2);
     CRenderCache empty;
     EXPECT_FALSE(empty.IsUpToDate("z"));  // never set counts as stale
+}
+
+TEST(RenderCacheCascade, UpdateMaskOfAnEditMarksWhatIsStale)
+{
+    // Per update class: how often the models are discarded and which pictures
+    // (of u d l r x y z) are stale after it.
+    const struct {
+        unsigned mask;
+        int discarded;
+        const char* stale;
+    } cases[] = {
+        {GetUpdateClass(kSetBorderColor), 0, "z"},   // only the finished picture
+        {GetUpdateClass(kSetXRotation), 1, "xyz"},   // models, layout, scratch and rendering
+        {130, 1, "yz"},                              // Shadow Color: not the layout
+        {18, 0, "druyz"},                            // Paper Color of a box: no binding edge
+    };
+    auto box = CreateProduct("BOX");
+    for (const auto& c : cases) {
+        CRenderCache cache;
+        for (const char* code : {"u", "d", "l", "r", "x", "y", "z"}) cache.SetUpToDate(code);
+        int discarded = 0;
+        std::string error, stale;
+        EXPECT_TRUE(ApplyUpdateMask(*box, cache, c.mask, nullptr, [&] { ++discarded; }, error));
+        for (const char* code : {"d", "l", "r", "u", "x", "y", "z"})
+            if (!cache.IsUpToDate(code)) stale += code;
+        EXPECT_EQ(std::pair(discarded, stale), std::pair(c.discarded, std::string(c.stale))) << "mask " << c.mask;
+    }
 }
 
 // A render made elsewhere from a copy is current only while nothing was marked

@@ -3,7 +3,7 @@
 // labels and values elided where the columns are too narrow, colour swatches
 // and the 5 x 5 light pattern.
 
-#include "ui/grid/GridRows.h"
+#include "app/GridRows.h"
 
 #include <QStyledItemDelegate>
 #include <functional>

@@ -11,7 +11,7 @@
 #include "ui/grid/FacePictureEditor.h"
 #include "ui/grid/GridEditors.h"
 #include "ui/grid/GridRowDelegate.h"
-#include "ui/grid/UpdateMask.h"
+#include "render/UpdateMask.h"
 #include "app/undo/SettingEditRecord.h"
 #include "ui/render/RenderService.h"
 #include "ui/shell/EditService.h"

@@ -5,7 +5,7 @@
 // data it makes stale is marked, and the grid is rebuilt keeping its selected
 // and top rows.
 
-#include "ui/grid/GridRows.h"
+#include "app/GridRows.h"
 #include "app/SettingCommand.h"
 
 #include <QListWidget>

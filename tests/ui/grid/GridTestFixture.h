@@ -7,34 +7,13 @@
 #include "app/undo/UndoStore.h"
 #include "ground/AppFolders.h"
 #include "properties/settings/SettingTable.h"
-#include "ui/grid/GridRows.h"
+#include "app/GridRows.h"
 #include "ui/grid/PropertyGrid.h"
 
 #include <QDialog>
 #include <QTemporaryDir>
 #include <functional>
 #include <optional>
-
-inline QStringList Labels(const std::vector<CGridRow>& rows)
-{
-    QStringList out;
-    for (const CGridRow& r : rows)
-        out << (r.IsHead() ? "[" + QString::fromStdString(r.label) + "]" : QString::fromStdString(r.label));
-    return out;
-}
-
-inline const CGridRow* FindLabel(const std::vector<CGridRow>& rows, const std::string& section,
-                                 const std::string& label)
-{
-    std::string head;
-    for (const CGridRow& r : rows) {
-        if (r.IsHead())
-            head = r.label;
-        else if (r.label == label && head == section)
-            return &r;
-    }
-    return nullptr;
-}
 
 inline void SetM(CProduct& p, std::uint32_t id, int value) { p.GetSettings().SetInt(ModelKey(id), value); }
 

@@ -1,6 +1,7 @@
-// The property grid: which rows each view shows and when, the stored form of
-// a row, edits with their undo steps, what an edit makes stale, and
-// rebuilding after undo and tab changes.
+// The property grid: edits with their undo steps and messages, what an edit
+// renders again, and rebuilding after undo and tab changes. Which rows a
+// product brings is the core's (tests/app/GridRowsTest), and what an update
+// class makes stale too (RenderCacheCascade.UpdateMaskOfAnEditMarksWhatIsStale).
 
 #include "GridTestFixture.h"
 
@@ -15,13 +16,12 @@
 #include "ui/dialogs/RenderOutputDialogs.h"
 #include "ui/grid/FacePictureEditor.h"
 #include "ui/grid/GridEditors.h"
-#include "ui/grid/GridRows.h"
+#include "app/GridRows.h"
 #include "render/output/RenderFileFlow.h"
 #include "ui/grid/PropertyGrid.h"
 #include "ui/widgets/ArtworkPage.h"
 #include "catalogue/product/Side.h"
 #include "image/picture/VectorArt.h"
-#include "ui/grid/UpdateMask.h"
 #include "ui/render/RenderPage.h"
 
 #include <QComboBox>
@@ -41,117 +41,6 @@ class CPropertyGridTest : public CGridFixture {
 private slots:
     void init() { SetUp(); }
     void cleanup() { TearDown(); }
-
-    void renderRowsFollowTheSwitches()
-    {
-        std::vector<CGridRow> rows = BuildRenderRows(Product());
-        const QStringList start = Labels(rows);
-        // Defaults of a box: bevel, borders, colour effect, lens flare and
-        // reflection off; shadows on with their three rows; no binder or CD rows.
-        const QStringList expected = {
-            "[Rendering Options]", "Detail", "Soften Edges", "Shading", "Lighting", "Finish", "Light Fall-off", "Backdrop", "Texture Filtering",
-            "Rendering Size", "Resolution", "[Bevel]",
-            "Bevel", "[Borders]", "Borders",
-            "[Color Balance]", "Brightness", "Contrast", "Red", "Green", "Blue", "[Color Effect]", "Color Effect",
-            "[Lens Flare]", "Lens Flare", "[Object Positioning]", "Table Position", "Above Table", "X Rotation",
-            "Y Rotation", "Z Rotation", "[Object Properties]", "Edge Radius", "Folds Shown", "[Observer Position]", "X Position",
-            "Y Position", "Elevation", "Lens", "Framing", "[Reflection]", "Reflection", "[Shadows]", "Shadows", "Lights", "Color",
-            "Style", "Softness"};
-        QCOMPARE(start, expected);
-        const auto value = [&rows](const char* section, const char* label) { return FindLabel(rows, section, label)->value; };
-        // Lights 0x100, shadow colour 0x808080.
-        QVERIFY((std::array{value("Color Balance", "Brightness"), value("Shadows", "Lights"), value("Shadows", "Color"),
-                            value("Shadows", "Style")}) == (std::array<std::string, 4>{"100%", "256", "8421504", "Best"}));
-
-        // Bevel on shows Style and Size; Color only for "Color Fade".
-        SetM(Product(), kSetBevel, 1);
-        SetM(Product(), kSetBevelSize, 17);
-        rows = BuildRenderRows(Product());
-        QVERIFY(FindLabel(rows, "Bevel", "Style") && !FindLabel(rows, "Bevel", "Color"));
-        QCOMPARE(FindLabel(rows, "Bevel", "Size")->value, std::string("17"));
-        SetM(Product(), kSetBevelStyle, 3);
-        rows = BuildRenderRows(Product());
-        QCOMPARE(FindLabel(rows, "Bevel", "Style")->value, std::string("Color Fade"));
-        QCOMPARE(FindLabel(rows, "Bevel", "Color")->kind, 'C');
-        // Off again: the rows go, and come back with their old values.
-        SetM(Product(), kSetBevel, 0);
-        QVERIFY(!FindLabel(BuildRenderRows(Product()), "Bevel", "Size"));
-        SetM(Product(), kSetBevel, 1);
-        QCOMPARE(FindLabel(BuildRenderRows(Product()), "Bevel", "Size")->value, std::string("17"));
-
-        // Lens flare: Alpha Mix only with "Alpha" blending.
-        SetM(Product(), kSetLensFlare, 1);
-        QVERIFY(FindLabel(BuildRenderRows(Product()), "Lens Flare", "Alpha Mix"));
-        SetM(Product(), kSetLensFlareBlending, 2);
-        QVERIFY(!FindLabel(BuildRenderRows(Product()), "Lens Flare", "Alpha Mix"));
-        QCOMPARE(FindLabel(BuildRenderRows(Product()), "Lens Flare", "Blending")->value, std::string("Additive"));
-
-        // The vertical table hides the Reflection section whatever Reflection holds.
-        SetM(Product(), kSetReflection, 1);
-        QVERIFY(FindLabel(BuildRenderRows(Product()), "Reflection", "Ripple"));
-        SetM(Product(), kSetTablePosition, 1);
-        QVERIFY(!Labels(BuildRenderRows(Product())).contains("[Reflection]"));
-
-        // Shadows off: only the switch stays.
-        SetM(Product(), kSetShadows, 0);
-        QVERIFY(!FindLabel(BuildRenderRows(Product()), "Shadows", "Lights"));
-    }
-
-    void productRowsByKind()
-    {
-        // A business card has no folds, no CD-ROM and no binding: no [Object Properties].
-        auto card = CreateProduct("CARD");
-        QVERIFY(card);
-        QVERIFY(!Labels(BuildRenderRows(*card)).contains("[Object Properties]"));
-
-        auto binder = CreateProduct("BINDER");
-        QVERIFY(binder);
-        std::vector<CGridRow> rows = BuildRenderRows(*binder);
-        // Type "None": no colour.
-        QVERIFY(FindLabel(rows, "Object Properties", "Binder Type") && !FindLabel(rows, "Object Properties", "Binder Color"));
-        binder->GetSettings().SetInt(ModelKey(kSetBinderType), 2);
-        rows = BuildRenderRows(*binder);
-        QVERIFY(FindLabel(rows, "Object Properties", "Binder Type")->value == "Comb Bound" &&
-                FindLabel(rows, "Object Properties", "Binder Color"));
-        // Binders show the face image rows on the spine and left faces.
-        const std::vector<CGridRow> spine = BuildFaceRows(*binder, 'S');
-        QCOMPARE(Labels(spine), QStringList({"[Spine Image]", "Image"}));
-        QVERIFY(std::tuple(spine[1].value, spine[1].id, spine[1].category) ==
-                std::tuple(std::string("Double Click To Edit"), kFaceImageRowId, 'S'));
-        // Their page edges show the page settings with the three depths.
-        const std::vector<CGridRow> edge = BuildFaceRows(*binder, 'r');
-        QCOMPARE(Labels(edge), QStringList({"[Page Settings]", "Page Depth %", "Paper Color", "Page Edges"}));
-        QVERIFY(std::pair(edge[1].value, edge[1].id) == std::pair(std::string("10% / 80% / 10%"), 134u));
-
-        // The CD-ROM face names the chosen image.
-        const std::vector<CGridRow> cd = BuildFaceRows(*binder, 'C', "Blue Disc");
-        QCOMPARE(Labels(cd), QStringList({"[CD-ROM]", "Image"}));
-        QCOMPARE(cd[1].value, std::string("Blue Disc"));
-
-        // Box faces: the front leads to its picture editor; the face picture
-        // flag adds the [Image] section.
-        QCOMPARE(Labels(BuildFaceRows(Product(), 'F')), QStringList({"[Front Image]", "Image"}));
-        QCOMPARE(Labels(BuildFaceRows(Product(), 'R')), QStringList());
-        SetM(Product(), 144, 1);
-        QCOMPARE(Labels(BuildFaceRows(Product(), 'R')), QStringList({"[Image]", "Name"}));
-    }
-
-    void rowTextForm()
-    {
-        const CGridRow size = CGridRow::Int("Size", 12, ModelKey(13));
-        QCOMPARE(size.Encode(), std::string("Size\n12\nT\nInt\nM13"));
-        QCOMPARE(CGridRow::Head("Bevel").Encode(), std::string("Bevel\n\nH\nHead\n"));
-        QCOMPARE(CGridRow::Color("Color", 0x808080, ModelKey(72)).Encode(), std::string("Color\n8421504\nC\nColor\nM72"));
-        CGridRow back;
-        QVERIFY(CGridRow::Decode(size.Encode(), back) && back == size);
-        // Damaged texts are refused and leave the row alone.
-        const char* bad[] = {"", "a\nb", "a\nb\nTT\nInt\nM1", "a\nb\nT\nInt\nMx", "a\nb\nT\nInt\nM", "a\nb\nT\nInt\nM1\nextra",
-                             "a\nb\nT\nInt\nM123456789"};
-        for (const char* text : bad) {
-            CGridRow untouched = size;
-            QVERIFY2(!CGridRow::Decode(text, untouched) && untouched == size, text);
-        }
-    }
 
     void editsAreUndoableRebuildTheGridAndExplainThemselves()
     {
@@ -199,35 +88,6 @@ private slots:
         m_grid->EditRow(m_grid->FindRow("Lens Flare", "Lens Flare"));
         QCOMPARE(m_messages.messages.value(0),
                  QStringLiteral("Click on the rendered image if you wish to reposition the primary Lens Flare."));
-    }
-
-    void updateMaskMarksWhatIsStale()
-    {
-        // Per update class: how often the models are discarded, pictures made
-        // stale and pictures left up to date (of u d l r x y z).
-        const struct {
-            unsigned mask;
-            int discarded;
-            const char *stale, *fresh;
-        } cases[] = {
-            {GetUpdateClass(kSetBorderColor), 0, "z", "xy"},  // only the finished picture
-            {GetUpdateClass(kSetXRotation), 1, "xyz", "u"},   // models, layout, scratch and rendering
-            {130, 1, "y", "x"},                               // Shadow Color: not the layout
-            {18, 0, "rud", "l"},                              // Paper Color of a box: no binding edge
-        };
-        for (const auto& c : cases) {
-            CRenderCache cache;
-            for (const char* code : {"u", "d", "l", "r", "x", "y", "z"})
-                cache.SetUpToDate(code);
-            int discarded = 0;
-            std::string error;
-            QVERIFY(ApplyUpdateMask(Product(), cache, c.mask, nullptr, [&] { ++discarded; }, error));
-            QCOMPARE(discarded, c.discarded);
-            for (const char* code = c.stale; *code; ++code)
-                QVERIFY2(!cache.IsUpToDate(std::string(1, *code)), c.stale);
-            for (const char* code = c.fresh; *code; ++code)
-                QVERIFY2(cache.IsUpToDate(std::string(1, *code)), c.fresh);
-        }
     }
 
     void finishingEditRendersAtOnce()

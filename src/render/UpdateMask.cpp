@@ -1,4 +1,4 @@
-#include "ui/grid/UpdateMask.h"
+#include "render/UpdateMask.h"
 
 #include "ground/AppFolders.h"
 #include "catalogue/NewProject.h"

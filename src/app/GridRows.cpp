@@ -1,4 +1,4 @@
-#include "ui/grid/GridRows.h"
+#include "app/GridRows.h"
 
 #include "app/SettingCommand.h"
 #include "catalogue/product/FaceKeys.h"
