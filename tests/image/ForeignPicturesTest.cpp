@@ -4,24 +4,13 @@
 // 4), everything else becomes 24-bit.
 
 #include "image/Raster.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <tuple>
 #include <vector>
-
-namespace {
-
-std::vector<std::uint8_t> ReadData(const std::string& name)
-{
-    std::ifstream in(std::string(VT_TEST_DATA_DIR) + "/pictures/" + name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-} // namespace
 
 TEST(ForeignPictures, DecodeToThePixelsTheirWriterReadsBack)
 {
@@ -32,7 +21,7 @@ TEST(ForeignPictures, DecodeToThePixelsTheirWriterReadsBack)
         {"palette2.png", 4, 5},     {"grey2.png", 4, 5},      {"grey8.png", 8, 5},      {"greyalpha.png", 24, 5},
     };
     for (const auto& [name, bits, width] : pictures) {
-        const std::vector<std::uint8_t> file = ReadData(name);
+        const std::vector<std::uint8_t> file = ReadFile(VT_TEST_DATA_DIR "/pictures/" + name);
         CRaster image; // found by detection
         ASSERT_TRUE(image.Decode(file.data(), file.size(), IMAGE_TYPE_UNKNOWN)) << name << ": " << image.GetLastError();
         std::vector<std::uint8_t> rgb; // row 0 is the bottom row
@@ -41,6 +30,6 @@ TEST(ForeignPictures, DecodeToThePixelsTheirWriterReadsBack)
                 const RGBQUAD c = image.GetPixelColor(x, y);
                 rgb.insert(rgb.end(), {c.rgbRed, c.rgbGreen, c.rgbBlue});
             }
-        EXPECT_EQ(std::tuple(image.GetBpp(), image.GetWidth(), rgb), std::tuple(bits, width, ReadData(name + ".rgb"))) << name;
+        EXPECT_EQ(std::tuple(image.GetBpp(), image.GetWidth(), rgb), std::tuple(bits, width, ReadFile(VT_TEST_DATA_DIR "/pictures/" + name + ".rgb"))) << name;
     }
 }
