@@ -67,6 +67,15 @@ void Edit(CUndoStore& store, Value& v, int newValue, const std::string& what, in
     v.value = newValue;
 }
 
+// A store, the document it belongs to and the number the value tests edit.
+class UndoStore : public ::testing::Test {
+protected:
+    CUndoStore store;
+    CVtwinDoc doc{nullptr, &store};
+    UndoContext ctx{doc};
+    Value v;
+};
+
 bool Exists(const std::string& path)
 {
     struct stat st {};
@@ -75,12 +84,8 @@ bool Exists(const std::string& path)
 
 } // namespace
 
-TEST(UndoStore, UndoRedoWalk)
+TEST_F(UndoStore, UndoRedoWalk)
 {
-    CUndoStore store;
-    CVtwinDoc doc(nullptr, &store);
-    UndoContext ctx{doc};
-    Value v;
 
     // Nothing to undo: nothing changes, update kind 1, empty face key.
     const CUndoStore::Result none = store.Undo(ctx);
@@ -114,16 +119,12 @@ TEST(UndoStore, UndoRedoWalk)
     EXPECT_EQ(v.value, 9);
 }
 
-TEST(UndoStore, ChangeCountMovesWithEveryChangeOfTheStacks)
+TEST_F(UndoStore, ChangeCountMovesWithEveryChangeOfTheStacks)
 {
     // A caller that pushed a record may extend its edit while the count has
     // not moved; every push, undo, redo or clear in between moves it, even
     // when the stacks hold as many records as before.
-    CUndoStore store;
     store.SetDepth(10);
-    CVtwinDoc doc(nullptr, &store);
-    UndoContext ctx{doc};
-    Value v;
     std::uint64_t last = store.GetChangeCount();
     auto moved = [&]() {
         const bool m = store.GetChangeCount() != last;
@@ -151,14 +152,10 @@ TEST(UndoStore, ChangeCountMovesWithEveryChangeOfTheStacks)
     EXPECT_TRUE(moved());
 }
 
-TEST(UndoStore, DepthStepsAtMostAndNoRecordLeaks)
+TEST_F(UndoStore, DepthStepsAtMostAndNoRecordLeaks)
 {
-    CUndoStore store;
     EXPECT_EQ(store.GetDepth(), 100u);
     store.SetDepth(10);
-    CVtwinDoc doc(nullptr, &store);
-    UndoContext ctx{doc};
-    Value v;
     int live = 0;
     for (int i = 1; i <= 11; ++i)
         Edit(store, v, i, "Edit " + std::to_string(i), &live);
@@ -181,13 +178,9 @@ TEST(UndoStore, DepthStepsAtMostAndNoRecordLeaks)
     EXPECT_EQ(std::tuple(live, store.TopUndoDescription()), std::tuple(0, ""));
 }
 
-TEST(UndoStore, StateIdsLeadBackToTheSavedState)
+TEST_F(UndoStore, StateIdsLeadBackToTheSavedState)
 {
     // The document compares the state id with the one of its saved state.
-    CUndoStore store;
-    CVtwinDoc doc(nullptr, &store);
-    UndoContext ctx{doc};
-    Value v;
     Edit(store, v, 1, "Set 1");
     Edit(store, v, 2, "Set 2");
     const std::uint64_t saved = store.GetStateId();
