@@ -164,29 +164,20 @@ TEST(RasterFiles, SaveNeverLeavesAHalfWrittenFile)
 TEST(PictureLoader, RefusalsCarryTheirMessages)
 {
     TempDir dir;
-    std::string message;
-    EXPECT_EQ(LoadPicture("", message), nullptr);
-    EXPECT_EQ(message, "Please enter a File name.");
-
-    const std::string missing = dir.File("missing.bmp");
-    EXPECT_EQ(LoadPicture(missing, message), nullptr);
-    EXPECT_EQ(message, "File " + missing + " could not be opened. The File name may be incorrect.");
-
-    const std::string empty = dir.File("empty.bmp");
-    WriteFile(empty, {});
-    EXPECT_EQ(LoadPicture(empty, message), nullptr);
-    EXPECT_EQ(message, "File " + empty + " appears to be an empty file.");
-
-    // 9 bytes: refused before decoding, even though it starts like a bitmap.
-    const std::string nine = dir.File("nine.bmp");
-    WriteFile(nine, {'B', 'M', 0, 0, 0, 0, 0, 0, 0});
-    EXPECT_EQ(LoadPicture(nine, message), nullptr);
-    EXPECT_EQ(message, "File " + nine + " appears to be too small to be an image file.");
-
-    const std::string junk = dir.File("junk.png");
-    WriteFile(junk, std::vector<std::uint8_t>(10, 0x77));
-    EXPECT_EQ(LoadPicture(junk, message), nullptr);
-    EXPECT_EQ(message, "Could not load " + junk + " - file may be corrupted.");
+    WriteFile(dir.File("empty.bmp"), {});
+    WriteFile(dir.File("nine.bmp"), {'B', 'M', 0, 0, 0, 0, 0, 0, 0}); // refused before decoding, though it starts like a bitmap
+    WriteFile(dir.File("junk.png"), std::vector<std::uint8_t>(10, 0x77));
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "Please enter a File name."},
+        {dir.File("missing.bmp"), "File " + dir.File("missing.bmp") + " could not be opened. The File name may be incorrect."},
+        {dir.File("empty.bmp"), "File " + dir.File("empty.bmp") + " appears to be an empty file."},
+        {dir.File("nine.bmp"), "File " + dir.File("nine.bmp") + " appears to be too small to be an image file."},
+        {dir.File("junk.png"), "Could not load " + dir.File("junk.png") + " - file may be corrupted."},
+    };
+    for (const auto& [path, refusal] : cases) {
+        std::string message;
+        EXPECT_EQ(std::pair(LoadPicture(path, message) == nullptr, message), std::pair(true, refusal)) << path;
+    }
 }
 
 TEST(PictureLoader, GivesTwentyFourBitPicturesAndUndoesTheEncRotation)
