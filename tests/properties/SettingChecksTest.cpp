@@ -31,21 +31,16 @@ const std::string kDark =
 TEST(ColorizeCheck, BlackRefusedDarkAskedOthersAccepted) {
     Asker asker;
     CheckResult r = CheckColorizeColor(0, CheckPlace::Grid, asker.Callback());
-    EXPECT_FALSE(r.accepted);
-    EXPECT_EQ(r.message, "You can not colorize the image to black.");
+    EXPECT_EQ(std::pair(r.accepted, r.message), std::pair(false, std::string("You can not colorize the image to black.")));
     r = CheckColorizeColor(0, CheckPlace::EffectsPage, asker.Callback());
-    EXPECT_FALSE(r.accepted);
-    EXPECT_EQ(r.message,
-              "You can not colorize the image to black.\n\nPlease choose another color, or select an another "
-              "Color Effect instead of Colorize.");
+    EXPECT_EQ(std::pair(r.accepted, r.message),
+              std::pair(false, std::string("You can not colorize the image to black.\n\nPlease choose another color, or select an "
+                                           "another Color Effect instead of Colorize.")));
     EXPECT_TRUE(asker.asked.empty()) << "black is refused without a question";
 
     // 0x404040: every channel 64 -> the very-dark question; No refuses quietly.
     r = CheckColorizeColor(0x404040, CheckPlace::Grid, asker.Callback());
-    EXPECT_FALSE(r.accepted);
-    EXPECT_EQ(r.message, "");
-    ASSERT_EQ(asker.asked.size(), 1u);
-    EXPECT_EQ(asker.asked[0], kDark);
+    EXPECT_EQ(std::tuple(r.accepted, r.message, asker.asked), std::tuple(false, "", std::vector{kDark}));
     asker.answer = true;
     EXPECT_TRUE(CheckColorizeColor(0x404040, CheckPlace::EffectsPage, asker.Callback()).accepted);
     EXPECT_TRUE(CheckColorizeColor(0x000001, CheckPlace::Grid, asker.Callback()).accepted);
@@ -62,12 +57,10 @@ TEST(ColorizeCheck, BlackRefusedDarkAskedOthersAccepted) {
 }
 
 TEST(ShadowCheck, OnlyPureWhiteIsRefused) {
-    CheckResult r = CheckShadowColor(0xFFFFFF, CheckPlace::Grid);
-    EXPECT_FALSE(r.accepted);
-    EXPECT_EQ(r.message, "Shadows can not be white.");
-    r = CheckShadowColor(0xFFFFFF, CheckPlace::EffectsPage);
-    EXPECT_EQ(r.message,
-              "Shadows can not be white.\n\nEither turn off Shadows or choose a different Shadow color.");
+    const CheckResult grid = CheckShadowColor(0xFFFFFF, CheckPlace::Grid), page = CheckShadowColor(0xFFFFFF, CheckPlace::EffectsPage);
+    EXPECT_EQ(std::tuple(grid.accepted, grid.message, page.accepted, page.message),
+              std::tuple(false, "Shadows can not be white.", false,
+                         "Shadows can not be white.\n\nEither turn off Shadows or choose a different Shadow color."));
     EXPECT_TRUE(CheckShadowColor(0xFEFFFF, CheckPlace::Grid).accepted && CheckShadowColor(0xFFFFFE, CheckPlace::EffectsPage).accepted &&
                 CheckShadowColor(0x808080, CheckPlace::Grid).accepted);
 }
@@ -82,30 +75,26 @@ TEST(LightsCheck, OneToFiveLightsAccepted) {
     EXPECT_EQ(corners, (1u << 0) | (1u << 4) | (1u << 20) | (1u << 24));
     EXPECT_EQ(CountLitLights(0xFE000000u), 0) << "bits above the 5 x 5 grid are not lights";
 
-    CheckResult r = CheckLights(0);
-    EXPECT_FALSE(r.accepted);
-    EXPECT_EQ(r.message,
-              "You must turn on at least one light if you want Shadows.\n\nEither turn off Shadows or turn on at "
-              "least one light.");
-    EXPECT_TRUE(CheckLights(0x1F).accepted) << "five lights";
-    r = CheckLights(0x3F);
-    EXPECT_FALSE(r.accepted);
-    EXPECT_EQ(r.message, "You can not have more than 5 lights turned on.");
-    EXPECT_FALSE(CheckLights(0x1FFFFFF).accepted);
+    const CheckResult none = CheckLights(0), six = CheckLights(0x3F);
+    EXPECT_EQ(std::tuple(none.accepted, none.message, six.accepted, six.message),
+              std::tuple(false,
+                         "You must turn on at least one light if you want Shadows.\n\nEither turn off Shadows or turn on at "
+                         "least one light.",
+                         false, "You can not have more than 5 lights turned on."));
+    EXPECT_TRUE(CheckLights(0x1F).accepted && !CheckLights(0x1FFFFFF).accepted) << "five lights, twenty-five";
 }
 
 TEST(ReflectionChecks, EffectsPageRefusesAndGridInforms) {
     CheckResult r = CheckReflectionWithTable(true, true, 1);
-    EXPECT_FALSE(r.accepted);
-    EXPECT_EQ(r.message,
-              "You can not combine Reflection with this Table Position.\n\nEither turn off Reflection or change "
-              "the Table Position.");
+    EXPECT_EQ(std::pair(r.accepted, r.message),
+              std::pair(false, std::string("You can not combine Reflection with this Table Position.\n\nEither turn off "
+                                           "Reflection or change the Table Position.")));
     EXPECT_TRUE(CheckReflectionWithTable(true, false, 1).accepted && CheckReflectionWithTable(false, true, 1).accepted &&
                 CheckReflectionWithTable(true, true, 0).accepted);
 
     r = CheckTablePositionChoice(1, true);
-    EXPECT_TRUE(r.accepted);
-    EXPECT_EQ(r.message, "Reflections can not be combined with this Table Position, so will not be displayed.");
+    EXPECT_EQ(std::pair(r.accepted, r.message),
+              std::pair(true, std::string("Reflections can not be combined with this Table Position, so will not be displayed.")));
     EXPECT_EQ(CheckTablePositionChoice(1, false).message + CheckTablePositionChoice(0, true).message, "");
 }
 
@@ -156,10 +145,6 @@ TEST(ValidateIntField, MessagesInTestOrder) {
     };
     for (const Case& c : cases) {
         const IntFieldResult r = ValidateIntField(c.text, c.lo, c.hi, "Bevel Size", c.unit);
-        EXPECT_EQ(r.ok, c.ok) << "'" << c.text << "'";
-        EXPECT_EQ(r.message, c.message) << "'" << c.text << "'";
-        if (c.ok) {
-            EXPECT_EQ(r.value, c.value) << "'" << c.text << "'";
-        }
+        EXPECT_EQ(std::tuple(r.ok, r.message, r.ok ? r.value : 0), std::tuple(c.ok, std::string(c.message), c.value)) << "'" << c.text << "'";
     }
 }
