@@ -150,6 +150,78 @@ put('tiff strip of 300 MB in a tiny file.tif', 'lying counts', tiff(10000, 10000
     'TIFF file is truncated')
 put('tiff strip offset past the end.tif', 'lying counts', tiff(100, 100, 1, b'\1\2\3\4', 30000, 0xFFFFFF00),
     'TIFF file is truncated')
+# Refusals of each header field and cut-off data, each with its whole message.
+# A bare 40-byte BMP info header (a picture without the file header, as the
+# clipboard holds it; 72 dpi).
+def info(w, h, bits, compression=0, colours=0):
+    return (le32(40) + le32(w) + le32(h) + le16(1) + le16(bits) + le32(compression) + le32(0) + le32(2835) * 2
+            + le32(colours) + le32(0))
+
+
+def with_file_header(dib, offset):
+    return le16(0x4D42) + le32(14 + len(dib)) + le16(0) + le16(0) + le32(offset) + dib
+
+
+def rle8(data):  # 6 x 3, one palette colour
+    return info(6, 3, 8, 1, 1) + bytes(4) + bytes(data)
+
+
+LARGEST = '; the largest picture is 16384 x 16384 pixels (268435456 pixels in any shape, at most 65535 wide or high)'
+for name, kind, data, refusal in [
+        ('5 bytes', 'bad header', bytes([40, 0, 0, 0, 1]), 'Error reading BMP info'),
+        ('header size 30', 'bad header', le32(30) + bytes(60), 'Error reading BMP info'),
+        ('cut info header', 'bad header', with_file_header(info(2, 2, 24), 54)[:34], 'Error reading BMP info'),
+        ('width 0', 'bad header', info(0, 2, 24) + bytes(16), 'Error reading BMP info'),
+        ('height 0', 'bad header', info(2, 0, 24) + bytes(16), 'Error reading BMP info'),
+        ('width 70000', 'huge size', with_file_header(info(70000, 1, 24) + bytes(16), 54),
+         TOO_LARGE + '70000 x 1 pixels' + LARGEST),
+        ('height -2^31', 'huge size', with_file_header(info(1, 0x80000000, 24), 54),
+         TOO_LARGE + '1 x 2147483648 pixels' + LARGEST),
+        ('2 bits', 'bad header', info(2, 2, 2) + bytes(16), 'compression type not supported'),
+        ('0 bits', 'bad header', info(2, 2, 0) + bytes(16), 'compression type not supported'),
+        ('8 bits RLE4', 'bad header', info(2, 2, 8, 2) + bytes(1100), 'unknown compression'),
+        ('24 bits RLE8', 'bad header', info(2, 2, 24, 1) + bytes(16), 'unknown compression'),
+        ('16 bits compression 7', 'bad header', info(2, 2, 16, 7) + bytes(16), 'unknown compression'),
+        ('300 colours for 8 bits', 'lying counts', info(2, 1, 8, 0, 300) + bytes(1300),
+         'BMP palette has more colours than the bit count allows'),
+        ('palette cut short', 'cut short', info(2, 1, 8, 0, 4) + bytes([1]) * 8, 'BMP file is truncated'),
+        ('rows cut short', 'cut short', info(4, 4, 24) + bytes(41), 'BMP file is truncated'),
+        ('RLE8 delta past the row', 'runaway RLE', rle8([0, 2, 9, 0, 0, 1]), 'BMP RLE data runs past the image'),
+        ('RLE8 delta onto the width', 'runaway RLE', rle8([0, 2, 6, 0, 0, 1]), 'BMP RLE data runs past the image'),
+        ('RLE8 delta onto the height', 'runaway RLE', rle8([0, 2, 0, 3, 0, 1]), 'BMP RLE data runs past the image'),
+        ('RLE8 data ends early', 'cut short', rle8([3, 5]), 'BMP file is truncated'),
+        ('RLE8 absolute run cut short', 'cut short', rle8([0, 5, 1, 2]), 'BMP file is truncated')]:
+    put('bmp ' + name + '.bmp', kind, data, refusal)
+
+
+# A PCX header at 300 x 200 dpi whose 16-colour map holds (16 i, i, 255 - i).
+def pcx_header(w, h, bits, planes, bytes_per_line, manufacturer=10, encoding=1):
+    head = (bytes([manufacturer, 5, encoding, bits]) + le16(0) + le16(0) + le16(w - 1) + le16(h - 1) + le16(300)
+            + le16(200) + b''.join(bytes([i * 16, i, 255 - i]) for i in range(16)) + bytes([0, planes])
+            + le16(bytes_per_line) + le16(1))
+    return head + bytes(128 - len(head))
+
+
+reversed_window = bytearray(pcx_header(4, 1, 8, 1, 4) + bytes(4))
+reversed_window[4] = 9  # Xmin 9 > Xmax 3
+for name, kind, data, refusal in [
+        ('header cut short', 'cut short', pcx_header(2, 2, 8, 1, 2)[:100], "Can't read PCX image"),
+        ('manufacturer 11', 'bad header', pcx_header(2, 1, 8, 1, 2, 11) + b'\1\2', 'Error: Not a PCX file'),
+        ('encoding 0', 'bad header', pcx_header(2, 1, 8, 1, 2, 10, 0) + b'\1\2', 'PCX file has unknown encoding scheme'),
+        ('5 planes', 'bad header', pcx_header(2, 1, 1, 5, 2) + bytes(10), "Can't handle image with more than 4 planes"),
+        ('8 bits in 2 planes', 'bad header', pcx_header(2, 1, 8, 2, 2) + bytes(10),
+         "Can't handle more than 1 bit per pixel"),
+        ('4 bits in 2 planes', 'bad header', pcx_header(2, 1, 4, 2, 2) + bytes(10),
+         "Can't handle packed pixels with more than 1 plane."),
+        ('bytes per line too short', 'lying counts', pcx_header(8, 1, 8, 1, 4) + bytes(10), 'corrupted PCX'),
+        ('Xmin beyond Xmax', 'lying counts', bytes(reversed_window), 'corrupted PCX'),
+        ('data ends early', 'cut short', pcx_header(4, 2, 8, 3, 4) + b'\1\2\3', 'corrupted PCX'),
+        ('run value missing', 'cut short', pcx_header(4, 1, 8, 3, 4) + b'\xc4', 'corrupted PCX'),
+        ('palette marker not 12', 'bad header', pcx_header(4, 1, 8, 1, 4) + b'\1\2\3\4\x0d' + bytes(768),
+         'bad color map signature'),
+        ('palette cut short', 'cut short', pcx_header(2, 1, 8, 1, 2) + b'\1\2\x0c' + bytes(100), 'corrupted PCX')]:
+    put('pcx ' + name + '.pcx', kind, data, refusal)
+
 # Run-length data justifies at most 4096 pixels a byte: "end of bitmap" and
 # two bytes of slack justify a 128 x 128 picture and not one row more (not in
 # the index: the first loads).
