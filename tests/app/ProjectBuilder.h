@@ -49,12 +49,6 @@ public:
     }
     // Product kind and settings, then the side list's marker and count.
     CProjectBuilder& product(std::uint32_t sides) { return str("BOX").emptySettings().u32(0xCA5A407A).u32(sides); }
-    // A side whose first picture block begins: pixel flag, width, height.
-    CProjectBuilder& sidePicture(const std::string& key, std::uint32_t flag, std::uint32_t w, std::uint32_t h)
-    {
-        u32(0xFEEDBAC7).str(key).u32(0x87654321).emptySettings().u32(1).u32(0);
-        return u32(0x12345678).u32(flag).u32(w).u32(h);
-    }
     const std::vector<std::uint8_t>& get() const { return m_b; }
     std::size_t size() const { return m_b.size(); }
 

@@ -239,8 +239,13 @@ def text(s):
     return bytes([len(s)]) + s.encode()
 
 
-HEAD = (words(0x89878820, 0x89949220, 0xC00E0000, 0xFAC10740, 200) + text('2.00') + words(210) + text('2.10')
-        + words(0x15031969, 0x0000FF, 0xFF0000, 0, 0x00FFFF, 0, 0, 0, 0) + text('') + words(48, 0, 0x09041940))
+# Signature and versions (the oldest reader that may read the file, the writer's version text).
+def signature(oldest, writer):
+    return words(0x89878820, 0x89949220, 0xC00E0000, 0xFAC10740, oldest) + text('2.00') + words(210) + text(writer)
+
+
+DEFAULTS = words(0x15031969, 0x0000FF, 0xFF0000, 0, 0x00FFFF, 0, 0, 0, 0) + text('') + words(48, 0, 0x09041940)
+HEAD = signature(200, '2.10') + DEFAULTS
 EMPTY_LAYOUT = words(0x54A14145, 0, 0x956421A7)
 EMPTY_SETTINGS = words(0xA1141B01) + words(0x4A74A61C, 0, 0xCA4C410E) * 3 + words(0x04A61C11)
 
@@ -272,6 +277,19 @@ put('project object of 4 GB.vtp', 'lying counts',
 # A string prefix 0xFF, 0xFFFF, then a 32-bit length of 4 GB.
 put('project product name of 4 GB.vtp', 'lying counts', HEAD + EMPTY_LAYOUT + b'\xff\xff\xff' + le32(0xFFFFFFF0), DAMAGED)
 put('project 2^32 layout entries.vtp', 'lying counts', HEAD + words(0x54A14145, 0xFFFFFFFF), DAMAGED)
+
+# Refusals of the file as a whole, with the whole message.
+TOO_NEW = signature(201, '3.05') + DEFAULTS + EMPTY_LAYOUT
+NOT_OURS = 'This file is not a Vantorel project.'
+put('project too new.vtp', 'bad header', TOO_NEW, 'This file can only be read by Vantorel version 3.05 or later.')
+put('project of another program.vtp', 'bad header', words(0x89878820, 0x89949220, 0xC00E0001, 0xFAC10740), NOT_OURS)
+put('project empty.vtp', 'cut short', b'', NOT_OURS)
+put('project short signature.vtp', 'cut short', TOO_NEW[:10], NOT_OURS)
+put('project cut in the versions.vtp', 'cut short', TOO_NEW[:22], DAMAGED)
+put('project of an unknown kind.vtp', 'bad header', HEAD + EMPTY_LAYOUT + text('TEAPOT') + EMPTY_SETTINGS,
+    'This project holds a product of an unknown kind ("TEAPOT").')
+put('project rows cut short.vtp', 'cut short',
+    HEAD + EMPTY_LAYOUT + product(1) + side_picture('F', 1, 3, 4) + bytes([14, 1, 2, 3, 15]), DAMAGED)
 
 with open('index.txt', 'w') as f:
     f.write('\n'.join(index) + '\n')
