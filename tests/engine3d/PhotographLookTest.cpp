@@ -72,6 +72,21 @@ struct CScene {
     }
 };
 
+// Outward normals in table space of the box turned 30 degrees about y
+// (x' = cos a x + sin a z, z' = -sin a x + cos a z): front (0, 0, -1) becomes
+// (-sin 30, 0, -cos 30), right (1, 0, 0) becomes (cos 30, 0, -sin 30).
+struct SFace {
+    char code;
+    double nx, ny, nz;
+    int channel; // 0 blue, 1 green, 2 red: the only non-zero channel of its colour
+};
+const SFace kTurnedFaces[] = {
+    {'F', -0.5, 0.0, -std::sqrt(3.0) / 2.0, 2}, {'R', std::sqrt(3.0) / 2.0, 0.0, -0.5, 1}, {'U', 0.0, 1.0, 0.0, 0}};
+
+// The sRGB curve: level / 255 to linear light and back.
+double Decode(double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); }
+double Encode(double v) { return v <= 0.0031308 ? 12.92 * v : 1.055 * std::pow(v, 1 / 2.4) - 0.055; }
+
 } // namespace
 
 TEST(PhotographLook, TopShowsAndBottomDoesNotForABoxABookAndABinder)
@@ -146,16 +161,6 @@ TEST(PhotographLook, StudioShadowIsDarkestWhereTheProductStandsAndHasNoBands)
 
 TEST(PhotographLook, ShadingOrdersTheFacesAsTheLightSays)
 {
-    // Outward normals in table space of a box turned 30 degrees about y
-    // (x' = cos a x + sin a z, z' = -sin a x + cos a z): front (0, 0, -1)
-    // becomes (-sin 30, 0, -cos 30), right (1, 0, 0) becomes (cos 30, 0, -sin 30).
-    const double s30 = 0.5, c30 = std::sqrt(3.0) / 2.0;
-    struct SFace {
-        char code;
-        double nx, ny, nz;
-        int channel; // 0 blue, 1 green, 2 red: the only non-zero channel of its colour
-    };
-    const SFace faces[] = {{'F', -s30, 0.0, -c30, 2}, {'R', c30, 0.0, -s30, 1}, {'U', 0.0, 1.0, 0.0, 0}};
     struct SLight {
         int i, j;
     };
@@ -164,7 +169,7 @@ TEST(PhotographLook, ShadingOrdersTheFacesAsTheLightSays)
         // direction towards the light (0.5 i, 1, 0.5 j), faces turned away all 0.
         const double lx = 0.5 * light.i, ly = 1.0, lz = 0.5 * light.j;
         std::vector<std::pair<double, char>> expected;
-        for (const SFace& f : faces)
+        for (const SFace& f : kTurnedFaces)
             expected.push_back({std::max(0.0, f.nx * lx + f.ny * ly + f.nz * lz), f.code});
         std::sort(expected.rbegin(), expected.rend());
         ASSERT_NE(expected[0].first, expected[1].first);
@@ -179,7 +184,7 @@ TEST(PhotographLook, ShadingOrdersTheFacesAsTheLightSays)
         for (int y = 0; y < 300; ++y)
             for (int x = 0; x < 300; ++x) {
                 const std::uint8_t* p = scene.scratch->GetBits(y) + 3 * x;
-                for (const SFace& f : faces) {
+                for (const SFace& f : kTurnedFaces) {
                     const int others = p[0] + p[1] + p[2] - p[f.channel];
                     if (others == 0 && p[f.channel] > 0) bright[f.code] = std::max(bright[f.code], int(p[f.channel]));
                 }
@@ -258,19 +263,9 @@ TEST(PhotographLook, StripesAtAnAngleHaveNoBeatWithSmoothSampling)
 
 TEST(PhotographLook, StudioLightingIsLambertInLinearLightAndFavoursTheFront)
 {
-    // Box turned 30 degrees (normals as in the test above); each face has 128
-    // in one channel only, so that its pixels are told apart and each channel
-    // is shaded on its own. A finish adds the same linear light to every
-    // channel, so a face's other two channels stay equal.
-    const double s30 = 0.5, c30 = std::sqrt(3.0) / 2.0;
-    struct SFace {
-        char code;
-        double nx, ny, nz;
-        int channel; // 0 blue, 1 green, 2 red
-    };
-    const SFace faces[] = {{'F', -s30, 0.0, -c30, 2}, {'R', c30, 0.0, -s30, 1}, {'U', 0.0, 1.0, 0.0, 0}};
-    auto decode = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
-    auto encode = [](double v) { return v <= 0.0031308 ? 12.92 * v : 1.055 * std::pow(v, 1 / 2.4) - 0.055; };
+    // Each face has 128 in one channel only, so that its pixels are told
+    // apart and each channel is shaded on its own. A finish adds the same
+    // linear light to every channel, so a face's other two channels stay equal.
     const double e = 20 * std::acos(-1.0) / 180; // towards the eye: the new-project camera looks down 20 degrees
     for (int preset : {1, 2, 3})
         for (int finish : {0, 2}) {
@@ -285,13 +280,13 @@ TEST(PhotographLook, StudioLightingIsLambertInLinearLightAndFavoursTheFront)
             for (int y = 0; y < 300; ++y)
                 for (int x = 0; x < 300; ++x) {
                     const std::uint8_t* px = scene.scratch->GetBits(y) + 3 * x;
-                    for (const SFace& f : faces) {
+                    for (const SFace& f : kTurnedFaces) {
                         const int a = px[(f.channel + 1) % 3], b = px[(f.channel + 2) % 3];
                         if (a == b && px[f.channel] > a) ++seen[f.code][px[f.channel]];
                     }
                 }
             std::map<char, int> value;
-            for (const SFace& f : faces) {
+            for (const SFace& f : kTurnedFaces) {
                 // Lambert: ambient + sum of intensity * max(0, cos) over the lights, at most 1.
                 double light = p->ambient;
                 for (const CStudioLight& l : p->lights) {
@@ -299,8 +294,8 @@ TEST(PhotographLook, StudioLightingIsLambertInLinearLightAndFavoursTheFront)
                     if (len > 0) light += l.intensity * std::max(0.0, (f.nx * l.x + f.ny * l.y + f.nz * l.z) / len);
                 }
                 const double gloss = FinishSpecular(f.nx, f.ny, f.nz, 0, std::sin(e), -std::cos(e), *p, finish);
-                const double linear = std::min(light, 1.0) * decode(128 / 255.0) + gloss;
-                const int expected = static_cast<int>(std::lround(255 * encode(std::min(linear, 1.0))));
+                const double linear = std::min(light, 1.0) * Decode(128 / 255.0) + gloss;
+                const int expected = static_cast<int>(std::lround(255 * Encode(std::min(linear, 1.0))));
                 const auto mode = std::max_element(seen[f.code].begin(), seen[f.code].end(),
                                                    [](auto a, auto b) { return a.second < b.second; });
                 ASSERT_NE(mode, seen[f.code].end()) << preset << " " << f.code;
@@ -407,19 +402,15 @@ TEST(PhotographLook, TheKeyLightFallsOffAcrossTheFront)
 
 TEST(PhotographLook, LinearShadeTablesGiveTheLevelsOfTheSrgbFormula)
 {
-    auto decode = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
-    auto level = [](double x) {
-        const double v = x <= 0.0031308 ? 12.92 * x : 1.055 * std::pow(x, 1 / 2.4) - 0.055;
-        return static_cast<int>(std::lround(std::clamp(v, 0.0, 1.0) * 255));
-    };
+    auto level = [](double x) { return static_cast<int>(std::lround(std::clamp(Encode(x), 0.0, 1.0) * 255)); };
     for (double light = -0.1; light < 1.3; light += 0.0173)
         for (double specular : {0.0, 0.004, 0.25}) {
             const CLinearShadeTable table = MakeLinearShadeTable(light, specular);
             for (int v = 0; v < 256; v += 5)
-                ASSERT_EQ(table[static_cast<std::size_t>(v)], level(light * decode(v / 255.0) + specular)) << light << " " << v;
+                ASSERT_EQ(table[static_cast<std::size_t>(v)], level(light * Decode(v / 255.0) + specular)) << light << " " << v;
         }
     // A white texel (linear 1) under light x is x itself: around each level's edge.
     for (int k = 1; k < 256; ++k)
-        for (double x = decode((k - 0.5) / 255.0) * (1 - 1e-9); x < decode((k - 0.5) / 255.0) * (1 + 1e-9); x *= 1 + 1e-10)
+        for (double x = Decode((k - 0.5) / 255.0) * (1 - 1e-9); x < Decode((k - 0.5) / 255.0) * (1 + 1e-9); x *= 1 + 1e-10)
             ASSERT_EQ(MakeLinearShadeTable(x, 0.0)[255], level(x)) << k;
 }
