@@ -7,9 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <cmath>
 #include <map>
-#include <random>
 
 using namespace enginetest;
 
@@ -174,55 +172,4 @@ TEST(ModelRenderer, FaceCodesPerKind)
     s.settings.foldsShown = true;
     PrepareTextureSet(s, set);
     EXPECT_TRUE(set.foldsShown);
-}
-
-TEST(ModelRenderer, CardSeenStraightOnMapsItsPictureLinearly)
-{
-    // An 86 x 54 card, unrotated, the eye level with it: its projection is the
-    // card scaled by 1/501, fitted into the 173-pixel square at (5, 7). The
-    // width fills the square: picture x = 5 + (X + 43) * 173 / 86; the height
-    // 54 * 173 / 86 is centred: offset (173 - 54 * 173 / 86) / 2 above 7.
-    CModelDescription card;
-    card.shape = ModelShape::Card;
-    card.settings.width = 86;
-    card.settings.height = 54;
-    card.settings.depth = 0;
-    card.settings.xRotation = card.settings.yRotation = card.settings.zRotation = 0;
-    card.settings.shadows = false;
-    std::mt19937 rng(5);
-    auto tex = RandomPicture(86, 54, rng);
-    CTextureSet set;
-    PrepareTextureSet(card, set);
-    set.SetPicture('F', tex.get());
-    auto scratch = MakePicture(190, 190, 0xFFFFFF);
-    auto alpha = MakePicture(190, 190, 0xFFFFFF);
-    CProductModel model;
-    ASSERT_TRUE(model.Draw(card, true, CModelArea{173, 5, 7}, set, *scratch, *alpha, nullptr, nullptr));
-
-    const double S = 173, faceH = 54.0 * S / 86.0, offY = (S - faceH) / 2;
-    auto nearest = [](int size, double t) { return static_cast<int>(std::floor((size - 1) * t + 0.5)); };
-    int checked = 0;
-    for (int y = 0; y < 190; ++y)
-        for (int x = 0; x < 190; ++x) {
-            unsigned sum[3] = {0, 0, 0};
-            int n = 0;
-            for (int j = 0; j < 5; ++j)
-                for (int i = 0; i < 5; ++i) {
-                    const double u = (x - 0.4 + 0.2 * i - 5) / S;
-                    const double v = (y - 0.4 + 0.2 * j - 7 - offY) / faceH;
-                    if (!(u >= 0 && u < 1 && v >= 0 && v < 1)) continue;
-                    const COLORREF c = Get(*tex, nearest(86, u), nearest(54, v));
-                    sum[0] += GetRValue(c);
-                    sum[1] += GetGValue(c);
-                    sum[2] += GetBValue(c);
-                    ++n;
-                }
-            if (n == 25) {
-                ASSERT_EQ(Get(*scratch, x, y), RGB(sum[0] / 25, sum[1] / 25, sum[2] / 25)) << x << "," << y;
-                ++checked;
-            } else if (n == 0) {
-                ASSERT_EQ(Get(*scratch, x, y), 0xFFFFFFu) << x << "," << y;
-            }
-        }
-    EXPECT_GT(checked, 170 * 100);
 }

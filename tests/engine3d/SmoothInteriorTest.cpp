@@ -116,31 +116,6 @@ TEST(SmoothInterior, KeepsEveryCoverageAndTheColoursOfALinearPicture)
     EXPECT_GT(inner, 20000);
 }
 
-TEST(SmoothInterior, IsTakenInsideTheFace)
-{
-    // On a picture of fine noise a read at the centre and the mean of 25 reads
-    // differ, so the pixels where the two drawings differ are the ones that
-    // took the shortcut: most of the inside of a face seen straight on.
-    std::mt19937 rng(7);
-    auto tex = RandomPicture(200, 200, rng);
-    auto draw = [&](bool shortcut) {
-        CTurnedFace face(80, 80, 0.2, 0.1, 0, 0, 200, 120, 'F');
-        CTextureSet set;
-        set.SetPicture('F', tex.get());
-        set.smooth = true;
-        EXPECT_TRUE(set.BuildLevels());
-        CRenderSurface::SetInteriorShortcut(shortcut);
-        auto target = DrawAlone(face.Face(), face.fit, 120, set, {});
-        CRenderSurface::SetInteriorShortcut(true);
-        return target;
-    };
-    auto fast = draw(true), grid = draw(false);
-    int differ = 0;
-    for (int y = 0; y < 120; ++y)
-        for (int x = 0; x < 120; ++x) differ += Get(*fast, x, y) != Get(*grid, x, y);
-    EXPECT_GT(differ, 110 * 110 / 2);
-}
-
 TEST(SmoothInterior, EightAtATimeKeepsEveryByteOfThePixelByPixelRead)
 {
     // Noise pictures of awkward sizes (one texel, odd widths, rows without
