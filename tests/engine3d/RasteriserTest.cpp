@@ -1,5 +1,5 @@
 // The textured polygon rasteriser: culling, sub-sample averaging, CD-ROM
-// transparency, white avoidance, rounded corners, edge softening, lines and
+// transparency, rounded corners, edge softening, lines and
 // fills, ordered passes, and the fast sampler against a plain reference.
 #include "EngineTestUtil.h"
 
@@ -152,19 +152,6 @@ TEST(Rasteriser, DiscPictureIsTransparentWhereItIsFEFEFE)
     CPolygon3D sq = FlatFace(0.1, 0.1, 40.1, 40.1, 'C');
     DrawPolygon(sq, *half.surface, CDrawOptions(), &half.textures, nullptr);
     EXPECT_EQ(Get(*half.target, 3, 20), RGB(0, 0, 250));
-}
-
-TEST(Rasteriser, WhiteAvoidTurnsWhiteArtworkIntoFEFEFE)
-{
-    auto white = MakePicture(8, 8, 0xFFFFFF);
-    for (bool avoid : {false, true}) {
-        CScene scene;
-        scene.textures.SetPicture('F', white.get());
-        scene.textures.whiteAvoid = avoid;
-        CPolygon3D face = FlatFace(0.1, 0.1, 40.1, 40.1, 'F');
-        DrawPolygon(face, *scene.surface, CDrawOptions(), &scene.textures, nullptr);
-        EXPECT_EQ(Get(*scene.target, 20, 20), avoid ? 0xFEFEFEu : 0xFFFFFFu);
-    }
 }
 
 TEST(Rasteriser, RoundedCornersCutTexturesAndFills)
