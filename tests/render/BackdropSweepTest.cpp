@@ -5,18 +5,10 @@
 #include <random>
 
 #include "image/colour/SrgbTables.h"
-#include "render/PixelView.h"
+#include "PixelTestUtil.h"
 #include "render/effects/BackdropSweep.h"
 
 namespace {
-
-constexpr std::uint32_t Rgb(int r, int g, int b)
-{
-    return static_cast<std::uint32_t>(r) | (static_cast<std::uint32_t>(g) << 8) |
-           (static_cast<std::uint32_t>(b) << 16);
-}
-
-int Channel(std::uint32_t c, int ch) { return static_cast<int>((c >> (8 * ch)) & 0xFF); }  // 0 r, 1 g, 2 b
 
 CPixelBuffer Band(int w, int h, std::uint32_t colour, bool varied)
 {

@@ -3,18 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <random>
 
 #include "render/effects/FinishingEffects.h"
-#include "render/PixelView.h"
+#include "PixelTestUtil.h"
 
 namespace {
-
-constexpr std::uint32_t Rgb(int r, int g, int b)
-{
-    return static_cast<std::uint32_t>(r) | (static_cast<std::uint32_t>(g) << 8) |
-           (static_cast<std::uint32_t>(b) << 16);
-}
 
 CPixelBuffer Uniform(int w, int h, std::uint32_t c)
 {
@@ -22,17 +15,6 @@ CPixelBuffer Uniform(int w, int h, std::uint32_t c)
     b.Fill(c);
     return b;
 }
-
-CPixelBuffer RandomPicture(int w, int h, unsigned seed)
-{
-    std::mt19937 rng(seed);
-    CPixelBuffer b(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) b.Set(x, y, rng() & 0xFFFFFF);
-    return b;
-}
-
-int Channel(std::uint32_t c, int ch) { return static_cast<int>((c >> (8 * ch)) & 0xFF); }  // 0 r, 1 g, 2 b
 
 }  // namespace
 

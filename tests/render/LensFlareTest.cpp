@@ -4,27 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 #include <tuple>
 #include <vector>
 
 #include "render/effects/LensFlare.h"
-#include "render/PixelView.h"
-
-namespace {
+#include "PixelTestUtil.h"
 
 constexpr std::uint32_t kDefaultColor = 0x00FFFF;  // red 255, green 255, blue 0
-
-CPixelBuffer RandomPicture(int w, int h, unsigned seed)
-{
-    std::mt19937 rng(seed);
-    CPixelBuffer b(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) b.Set(x, y, rng() & 0xFFFFFF);
-    return b;
-}
-
-}  // namespace
 
 TEST(LensFlareElements, RingGrowsWithIntensityAndPositionIsClamped)
 {

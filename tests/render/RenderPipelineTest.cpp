@@ -25,8 +25,9 @@ namespace {
 
 using Steps = std::vector<std::pair<std::string, int>>;
 
-// Draws a fixed pattern into the model square and reports polygon progress
-// in ten steps; records what it was asked to do.
+// Draws a fixed pattern into the model square (unless `paint` is off) and
+// reports polygon progress in ten steps, or the (done, total) pairs of
+// `reports`; records what it was asked to do.
 class CFakeBackend : public CRenderBackend {
 public:
     void PreparePageEdge(CProduct&, char code) override { edges += code; }
@@ -35,20 +36,21 @@ public:
         ++draws;
         lastArea = r.area;
         lastK = r.magnification;
-        const CRaster* front = r.faces ? r.faces('F') : nullptr;
-        sawFront = front != nullptr;
-        for (int y = r.area.oy; y < r.area.oy + r.area.side; ++y)
+        for (int y = r.area.oy; paint && y < r.area.oy + r.area.side; ++y)
             for (int x = r.area.ox; x < r.area.ox + r.area.side; ++x)
                 r.target->SetPixelColor(x, y, static_cast<COLORREF>(((x * 7) ^ (y * 13)) & 0xFFFFFF));
-        for (int i = 0; i <= 10; ++i)
-            if (r.progress) r.progress(i, 10);
+        if (reports.empty())
+            for (int i = 0; i <= 10; ++i) reports.emplace_back(i, 10);
+        for (auto [d, t] : reports)
+            if (r.progress) r.progress(d, t);
         return true;
     }
     std::string edges;
     int draws = 0;
     SModelArea lastArea;
     int lastK = 0;
-    bool sawFront = false;
+    bool paint = true;
+    std::vector<std::pair<long long, long long>> reports;
 };
 
 struct SFixture {
@@ -413,45 +415,17 @@ TEST(RenderProgressState, PercentOnlyGrowsAndTextsArePrefixed)
     EXPECT_EQ(progress.GetPercent(), 1);
 }
 
-namespace {
-
-// Reports a chosen run of (done, total) pairs while drawing.
-class CSteppingBackend : public CRenderBackend {
-public:
-    void PreparePageEdge(CProduct&, char) override {}
-    bool DrawModel(CProduct&, const SModelDrawRequest& r) override
-    {
-        for (auto [d, t] : reports) r.progress(d, t);
-        return true;
-    }
-    std::vector<std::pair<long long, long long>> reports;
-};
-
-}  // namespace
-
 TEST(RenderProgressState, ModelStepMapsPolygonsOntoItsRange)
 {
     SFixture f;
     f.AllEffects(true);  // model from 30 to 72
-    CSteppingBackend stepping;
     // 5 of 10 -> 30 + 5 * 42 / 10 = 51; 7 of 9 -> 30 + 294 / 9 = 62; a count going
     // back (3 of 10) is ignored; over-counting is held at the end, 72.
-    stepping.reports = {{5, 10}, {7, 9}, {3, 10}, {12, 10}};
-    f.pipeline.SetBackend(&stepping);
+    f.backend.reports = {{5, 10}, {7, 9}, {3, 10}, {12, 10}};
     ASSERT_TRUE(f.pipeline.Render("y", *f.product));
     const std::vector<int> modelPart(f.percents.begin() + 3, f.percents.begin() + 6);
     EXPECT_EQ(modelPart, (std::vector<int>{51, 62, 72}));
 }
-
-namespace {
-
-class CEmptyBackend : public CRenderBackend {
-public:
-    void PreparePageEdge(CProduct&, char) override {}
-    bool DrawModel(CProduct&, const SModelDrawRequest&) override { return true; }
-};
-
-}  // namespace
 
 TEST(RenderPipelineGolden, FinishedPictureOfAPlainBackground)
 {
@@ -464,8 +438,7 @@ TEST(RenderPipelineGolden, FinishedPictureOfAPlainBackground)
     //   brightness: ((100 c + 1) * 120 / 100 - 1) / 100.
     const int W = 12, H = 10;
     SFixture f("BOX", W, H, 2);
-    CEmptyBackend empty;
-    f.pipeline.SetBackend(&empty);
+    f.backend.paint = false;
     SettingStore& s = f.product->GetSettings();
     s.SetInt(ModelKey(kSetBevel), 1);
     s.SetInt(ModelKey(kSetBevelStyle), 1);

@@ -1,0 +1,26 @@
+#pragma once
+// Small helpers of the effect tests: colours of the pixel buffers (red in the
+// low byte) and seeded random pictures.
+
+#include "render/PixelView.h"
+
+#include <cstdint>
+#include <random>
+
+constexpr std::uint32_t Rgb(int r, int g, int b)
+{
+    return static_cast<std::uint32_t>(r) | (static_cast<std::uint32_t>(g) << 8) |
+           (static_cast<std::uint32_t>(b) << 16);
+}
+
+// Channel 0 red, 1 green, 2 blue.
+inline int Channel(std::uint32_t c, int ch) { return static_cast<int>((c >> (8 * ch)) & 0xFF); }
+
+inline CPixelBuffer RandomPicture(int w, int h, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    CPixelBuffer b(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) b.Set(x, y, rng() & 0xFFFFFF);
+    return b;
+}
