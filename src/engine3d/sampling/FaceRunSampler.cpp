@@ -67,7 +67,7 @@ void CFaceRunSampler::SampleRunReference(int left, int right, double rowA, doubl
     }
 }
 
-// The error bounds of linear steps (see "Linear steps" in FaceRunSamplerWide.cpp).
+// The error bounds of linear steps (see engine3d/sampling/LinearSteps.h).
 bool CFaceRunSampler::SetLinearSteps(const double* dx, const double* dy, double ay, double a0, double by,
                                      double b0, double cy, double c0, int left, int right, int bottom,
                                      int top) noexcept

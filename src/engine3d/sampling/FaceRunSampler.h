@@ -15,7 +15,7 @@
 // depend on the processor.
 //
 // Where the processor has AVX2 and FMA, most pixels skip the divisions: see
-// "Linear steps" in FaceRunSamplerWide.cpp. A pixel whose texels that way are not
+// engine3d/sampling/LinearSteps.h. A pixel whose texels that way are not
 // certain to be the ones above is mapped exactly.
 
 #include "engine3d/sampling/TextureSet.h"
