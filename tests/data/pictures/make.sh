@@ -12,7 +12,7 @@ print("P3\n19 11\n255")
 for y in range(11):
     print(" ".join("%d %d %d" % (max(x, 5) * 13, y * 23, (max(x, 5) + y) * 7) for x in range(19)))' >ramp.ppm
 while read -r out source options; do
-  convert "$source" $options "$out"
+  convert "$source" $options -define png:exclude-chunk=date,time +set date:create +set date:modify "$out"
   convert "${out#*:}" -depth 8 "RGB:${out#*:}.rgb"
 done <<'LIST'
 BMP3:rgb24.bmp small.ppm -type TrueColor
@@ -30,7 +30,24 @@ PNG8:palette2.png small.ppm -colors 3 -define png:bit-depth=2
 PNG:grey2.png small.ppm -colorspace Gray -define png:bit-depth=2 -define png:color-type=0
 PNG:grey8.png small.ppm -colorspace Gray -define png:color-type=0
 PNG:greyalpha.png small.ppm -colorspace Gray -alpha set -define png:color-type=4
+TIFF:rgb24.tif ramp.ppm -compress None -define tiff:rows-per-strip=2
+TIFF:onestrip.tif ramp.ppm -compress None
+TIFF:lzw.tif ramp.ppm -compress LZW -define tiff:rows-per-strip=2
+TIFF:rows1.tif ramp.ppm -compress LZW -define tiff:rows-per-strip=1
+TIFF:deflate.tif ramp.ppm -compress Zip -define tiff:rows-per-strip=2
+TIFF:packbits.tif ramp.ppm -compress RLE -define tiff:rows-per-strip=2
+TIFF:planes.tif ramp.ppm -interlace Plane
+TIFF:tiles.tif ramp.ppm -compress Zip -define tiff:tile-geometry=16x16
+TIFF:grey8.tif ramp.ppm -colorspace Gray
+TIFF:grey4.tif ramp.ppm -colorspace Gray -depth 4
+TIFF:miniswhite.tif ramp.ppm -type Bilevel -depth 1 -define quantum:polarity=min-is-white
+TIFF:palette8.tif ramp.ppm -type Palette
+TIFF:palette4.tif ramp.ppm -colors 16 -type Palette -depth 4
 LIST
+# Orientation 6: the stored first row belongs on the right, the first column
+# on top; the pixels are the picture as meant, turned upright by convert.
+convert ramp.ppm -orient RightTop TIFF:orient6.tif
+convert orient6.tif -auto-orient -depth 8 RGB:orient6.tif.rgb
 # One pixel (1, 2, 3) wholly transparent: its colour stays as written.
-convert small.ppm -alpha set -fill 'rgba(1,2,3,0)' -draw 'color 0,0 point' PNG32:rgba.png
+convert small.ppm -alpha set -fill 'rgba(1,2,3,0)' -draw 'color 0,0 point' -define png:exclude-chunk=date,time PNG32:rgba.png
 convert rgba.png -depth 8 RGB:rgba.png.rgb
