@@ -2,6 +2,7 @@
 // orientation, with files written by libjpeg directly.
 
 #include "JpegTestWriter.h"
+#include "TempFolder.h"
 
 #include "image/Raster.h"
 
@@ -63,18 +64,6 @@ void ExpectInks(const CRaster& image, int tolerance, const std::string& what)
     }
 }
 
-// APP1 body: "Exif\0\0", a little-endian TIFF header, one directory with the
-// Orientation tag (0x0112, SHORT, one value).
-std::vector<std::uint8_t> ExifOrientationSegment(unsigned orientation)
-{
-    return {'E', 'x', 'i', 'f', 0, 0,
-            'I', 'I', 42, 0, 8, 0, 0, 0,        // header, directory at 8
-            1, 0,                                // one entry
-            0x12, 0x01, 3, 0, 1, 0, 0, 0,        // tag 0x0112, SHORT, count 1
-            static_cast<std::uint8_t>(orientation), 0, 0, 0,
-            0, 0, 0, 0};                         // no next directory
-}
-
 } // namespace
 
 TEST(JpegInk, CmykAndYcckPicturesFollowTheInkFormula)
@@ -94,15 +83,16 @@ TEST(JpegOrientation, TheExifTagTurnsTheDecodedPictureAndOtherSegmentsDoNot)
 {
     const std::vector<std::vector<std::uint8_t>> colours = {{255, 0, 0}, {0, 0, 255}};  // red, blue
     std::vector<std::uint8_t> xmp = {'h', 't', 't', 'p', ':', '/', '/', 'n', 's', '.', 0, 'x'};
-    std::vector<std::uint8_t> cut = ExifOrientationSegment(6);
-    cut.resize(20);  // the directory entry is cut off
+    // Orientation 6 in a body of its own (tests/data/exif), and cut off in its directory entry.
+    const std::vector<std::uint8_t> six = ReadFile(VT_TEST_DATA_DIR "/exif/good.exif");
+    const std::vector<std::uint8_t> cut(six.begin(), six.begin() + 20);
     // Orientation 6 (stored first row on the right): the 2 x 1 blocks stand
     // one above the other, red on top.
     const struct {
         std::vector<std::uint8_t> app1;
         int blocksWide;
         int secondX, secondY;  // where the blue block shows
-    } cases[] = {{ExifOrientationSegment(6), 1, 0, 1}, {xmp, 2, 1, 0}, {cut, 2, 1, 0}};
+    } cases[] = {{six, 1, 0, 1}, {xmp, 2, 1, 0}, {cut, 2, 1, 0}};
     for (const auto& c : cases) {
         SJpegOptions options{JCS_RGB, JCS_YCbCr};
         options.app1 = c.app1;
