@@ -7,6 +7,7 @@
 
 #include "engine3d/sampling/LinearSteps.h"
 #include "engine3d/sampling/TargetRegion.h"
+#include "engine3d/sampling/TexelSums.h"
 
 #include <algorithm>
 #include <cmath>
@@ -38,13 +39,12 @@ __attribute__((target("avx2"), noinline)) CPixelSamples CFaceRunSampler::SampleP
     const __m128i none = _mm_set1_epi32(-1);
     // Picks the low 32 bits of each 64-bit lane (the compare masks).
     const __m256i lowHalves = _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6);
-    alignas(16) std::int32_t offsets[kMaxSamples + 4];
+    alignas(32) std::int32_t offsets[kMaxSamples + 8];
     const std::uint8_t* const bits = m_bits;
     const int n = m_count;
     const __m256d vA = _mm256_set1_pd(pA);
     const __m256d vB = _mm256_set1_pd(pB);
     const __m256d vC = _mm256_set1_pd(pC);
-    __m256d allInside = _mm256_castsi256_pd(_mm256_set1_epi32(-1));
     for (int s = 0; s < m_padded; s += 4) {
         const __m256d inv = _mm256_div_pd(one, _mm256_add_pd(vC, _mm256_load_pd(m_offC + s)));
         const __m256d u = _mm256_mul_pd(_mm256_add_pd(vB, _mm256_load_pd(m_offB + s)), inv);
@@ -52,7 +52,6 @@ __attribute__((target("avx2"), noinline)) CPixelSamples CFaceRunSampler::SampleP
         const __m256d inside =
             _mm256_and_pd(_mm256_and_pd(_mm256_cmp_pd(u, zero, _CMP_GE_OQ), _mm256_cmp_pd(u, one, _CMP_LT_OQ)),
                           _mm256_and_pd(_mm256_cmp_pd(v, zero, _CMP_GE_OQ), _mm256_cmp_pd(v, one, _CMP_LT_OQ)));
-        allInside = _mm256_and_pd(allInside, inside);
         const __m128i col = _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_mul_pd(tw, u), half));
         const __m128i row = _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_mul_pd(th, v), half));
         const __m128i offset =
@@ -61,35 +60,9 @@ __attribute__((target("avx2"), noinline)) CPixelSamples CFaceRunSampler::SampleP
             _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(_mm256_castpd_si256(inside), lowHalves));
         _mm_store_si128(reinterpret_cast<__m128i*>(offsets + s), _mm_blendv_epi8(none, offset, mask));
     }
-    CPixelSamples out;
-    std::uint32_t sum0 = 0, sum1 = 0, sum2 = 0;
-    int count = 0;
-    // The padding lanes copy the last sample, so all lanes inside means
-    // every sample counts.
-    if (_mm256_movemask_pd(allInside) == 0xF) {
-        for (int s = 0; s < n; ++s) {
-            const std::uint8_t* t = bits + offsets[s];
-            sum0 += t[0];
-            sum1 += t[1];
-            sum2 += t[2];
-        }
-        count = n;
-    } else {
-        for (int s = 0; s < n; ++s) {
-            const std::int32_t o = offsets[s];
-            if (o < 0) continue;
-            const std::uint8_t* t = bits + o;
-            sum0 += t[0];
-            sum1 += t[1];
-            sum2 += t[2];
-            ++count;
-        }
-    }
-    out.sum[0] = sum0;
-    out.sum[1] = sum1;
-    out.sum[2] = sum2;
-    out.count = count;
-    return out;
+    _mm_store_si128(reinterpret_cast<__m128i*>(offsets + m_padded), none); // the eights' last lanes
+    const std::int32_t last = static_cast<std::int32_t>(m_texH) * m_stride + 3 * static_cast<std::int32_t>(m_texW);
+    return SumTexelOffsets(bits, offsets, n, last);
 }
 
 // Scalar, and kept out of line for the same reason as SamplePixelWide.
@@ -156,6 +129,7 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
     // any was.
     alignas(32) std::int32_t offsets[kMaxSamples + 8];
     std::uint8_t uncertain[(kMaxSamples + 7) / 8];
+    const std::int32_t lastTexel = static_cast<std::int32_t>(m_texH) * m_stride + 3 * static_cast<std::int32_t>(m_texW);
     const auto sampleMixed = [&](const SStepPixel& m, int x, CPixelSamples& out) {
         if (m.four)
             SumMixedFourTexels(samples, m, uncertain, out);
@@ -173,19 +147,7 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
                 }
                 if (!m.four) offsets[s] = o;
             }
-        if (m.four) return any;
-        std::uint32_t sum0 = 0, sum1 = 0, sum2 = 0;
-        int count = 0;
-        for (int s = 0; s < m_count; ++s) {
-            const std::int32_t o = offsets[s];
-            if (o < 0) continue;
-            const std::uint8_t* t = m_bits + o;
-            sum0 += t[0];
-            sum1 += t[1];
-            sum2 += t[2];
-            ++count;
-        }
-        out = CPixelSamples{{sum0, sum1, sum2}, count};
+        if (!m.four) out = SumTexelOffsets(m_bits, offsets, m_count, lastTexel);
         return any;
     };
     // Eight pixels at a time: those whose samples all count and reach two
