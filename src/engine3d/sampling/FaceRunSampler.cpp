@@ -126,6 +126,7 @@ bool CFaceRunSampler::SetLinearSteps(const double* dx, const double* dy, double 
     m_by = by;
     m_cy = cy;
     m_reach = reach;
+    m_grid.Take(dx, dy, m_count);
     m_linear = HasLinearSteps();
     // Sample by sample needs the outline's half-integer positions exact in
     // single precision.

@@ -18,6 +18,7 @@
 // engine3d/sampling/LinearSteps.h. A pixel whose texels that way are not
 // certain to be the ones above is mapped exactly.
 
+#include "engine3d/sampling/GridRowCounts.h"
 #include "engine3d/sampling/TextureSet.h"
 
 class CFlatTiles;
@@ -116,6 +117,7 @@ private:
     double m_ay = 0.0, m_by = 0.0, m_cy = 0.0;
     double m_errCol = 0.0, m_errRow = 0.0;
     double m_reach = 0.0;
+    SGridRows m_grid; // the offsets as a grid, for counting outline pixels a sample row at a time
     const CFlatTiles* m_flat = nullptr;
     alignas(32) double m_cornerA[4] = {}; // the offsets of the grid's corner samples
     alignas(32) double m_cornerB[4] = {};

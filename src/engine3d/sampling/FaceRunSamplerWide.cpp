@@ -120,6 +120,9 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
     samples.rowBound = _mm256_set1_ps(static_cast<float>(m_errRow));
     samples.colLimit = _mm256_set1_ps(static_cast<float>(0.5 - m_errCol));
     samples.rowLimit = _mm256_set1_ps(static_cast<float>(0.5 - m_errRow));
+    samples.grid = &m_grid;
+    samples.errCol = m_errCol;
+    samples.errRow = m_errRow;
     const SCentreMapping mapping{_mm256_set1_pd(m_ax),   _mm256_set1_pd(m_bx),    _mm256_set1_pd(m_cx),
                                  _mm256_set1_pd(m_ay),   _mm256_set1_pd(m_by),    _mm256_set1_pd(m_cy),
                                  _mm256_set1_pd(m_texW), _mm256_set1_pd(m_texH),  _mm256_set1_pd(-m_texH),
@@ -129,10 +132,11 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
     // any was.
     alignas(32) std::int32_t offsets[kMaxSamples + 8];
     std::uint8_t uncertain[(kMaxSamples + 7) / 8];
+    static_assert(sizeof uncertain == kGridUncertainBytes);
     const std::int32_t lastTexel = static_cast<std::int32_t>(m_texH) * m_stride + 3 * static_cast<std::int32_t>(m_texW);
-    const auto sampleMixed = [&](const SStepPixel& m, int x, CPixelSamples& out) {
+    const auto sampleMixed = [&](const SStepPixel& m, const SCentres& c, int j, int x, CPixelSamples& out) {
         if (m.four)
-            SumMixedFourTexels(samples, m, uncertain, out);
+            SumMixedFourTexels(samples, m, c, j, uncertain, out);
         else
             MapMixedOffsets(samples, m, offsets, uncertain);
         bool any = false;
@@ -185,7 +189,7 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
                 ++exact;
                 continue;
             }
-            exact += sampleMixed(m, x, *out);
+            exact += sampleMixed(m, c, j, x, *out);
         }
     }
     m_exactPixels += exact;

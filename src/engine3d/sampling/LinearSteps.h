@@ -81,6 +81,8 @@ struct SStepSamples {
     __m256 signBit, halfF;
     __m256 colBound, rowBound; // the error bounds
     __m256 colLimit, rowLimit; // 0.5 less the bounds
+    const SGridRows* grid;     // the samples as a grid (side 0: they are not)
+    double errCol, errRow;     // the bounds in double precision
 };
 
 // One pixel's centre (fc, fr) and texel steps per pixel, in single precision.
@@ -391,13 +393,29 @@ VT_STEP bool SampleByLinearSteps(const SStepSamples& r, const SStepPixel& m, CPi
 // Where the samples reach two by two texels: the samples certainly on the
 // face counted on each texel's side of the column and row edge between them
 // (as SumFourTexels), their texels weighed by the counts into `out`; the
-// uncertain samples a bit each.
-VT_STEP void SumMixedFourTexels(const SStepSamples& r, const SStepPixel& m, std::uint8_t* uncertain,
-                                CPixelSamples& out)
+// uncertain samples a bit each. The 10 x 10 grid (pixel j of `c`) is
+// counted a sample row at a time (GridRowCounts.h); smaller grids, eight
+// samples at a time as before.
+VT_STEP void SumMixedFourTexels(const SStepSamples& r, const SStepPixel& m, const SCentres& c, int j,
+                                std::uint8_t* uncertain, CPixelSamples& out)
 {
+    int counts[4] = {0, 0, 0, 0};
+    const std::int32_t left = m.col0 + static_cast<std::int32_t>(m.lowCol);
+    const std::int32_t lower = m.row0 + static_cast<std::int32_t>(m.lowRow);
+    if (r.grid->side >= 10) {
+        const double bc = c.baseCol[j], br = c.baseRow[j];
+        const SGridPixel p{c.fc[j],        c.fr[j],        c.gx[j],
+                           c.gy[j],        c.hx[j],        c.hy[j],
+                           m.lowCol + 1.0, m.lowRow + 1.0, 0.5 - bc,
+                           r.lastCol + 0.5 - bc,           0.5 - br,
+                           r.lastRow + 0.5 - br,           r.errCol,
+                           r.errRow};
+        CountGridRows(*r.grid, p, counts, uncertain);
+        WeighFourTexels(r, counts, left, lower, out);
+        return;
+    }
     const __m256 colEdge = _mm256_set1_ps(static_cast<float>(m.lowCol + 1.0));
     const __m256 rowEdge = _mm256_set1_ps(static_cast<float>(m.lowRow + 1.0));
-    int counts[4] = {0, 0, 0, 0};
     for (int s = 0; s < r.padded8; s += 8) {
         const SStepPixel::SGroup g = m.Map(r, s);
         const unsigned counted = r.n - s >= 8 ? 0xFFu : (1u << (r.n - s)) - 1u;
@@ -411,8 +429,7 @@ VT_STEP void SumMixedFourTexels(const SStepSamples& r, const SStepPixel& m, std:
         counts[2] += __builtin_popcount(~right & upper);
         counts[3] += __builtin_popcount(right & upper);
     }
-    WeighFourTexels(r, counts, m.col0 + static_cast<std::int32_t>(m.lowCol),
-                    m.row0 + static_cast<std::int32_t>(m.lowRow), out);
+    WeighFourTexels(r, counts, left, lower, out);
 }
 
 // Elsewhere each sample's texel offset (-1 off the face) into `offsets`; the
