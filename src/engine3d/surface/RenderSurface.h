@@ -17,6 +17,7 @@
 #include "engine3d/model/ModelMesh.h"
 #include "engine3d/sampling/TextureSet.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <memory>
@@ -212,6 +213,13 @@ private:
     {
         return m_coverage[static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) +
                           static_cast<std::size_t>(x)];
+    }
+    // Pixels from .. to of row y fully covered by N samples.
+    void CoverRun(int from, int to, int y, int N) noexcept
+    {
+        std::fill(&Coverage(from, y), &Coverage(to, y) + 1, static_cast<std::uint8_t>(N));
+        m_coverageTouched.Add(from, y);
+        m_coverageTouched.Add(to, y);
     }
     CPartialPixel* FindPartial(int x, int y) noexcept;
     CPartialPixel* InsertPartial(int x, int y) noexcept;

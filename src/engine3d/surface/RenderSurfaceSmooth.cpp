@@ -367,6 +367,7 @@ struct CSmoothFace {
 // block whose levels spread by more than kSpread in a channel (an edge of
 // text or a bar) is lit pixel by pixel, as before, and filled with the
 // mean of its lit pixels, which the reduction's own mean (truncated) gives.
+// The block row's pixels are then laid out once, for its K rows to copy.
 struct CInteriorBlocks {
     static constexpr int kSpread = 12;
     const int K;
@@ -376,7 +377,7 @@ struct CInteriorBlocks {
     const double side;        // the sign of the mapping's denominator over the face
     int row = -1, first = 0, last = -1; // the block row held and its inside block columns
     std::vector<std::uint8_t>& colours; // blue, green, red of blocks first .. last
-    std::vector<std::uint8_t>& pixels;  // the K rows of their pixels while they are read
+    std::vector<std::uint8_t>& pixels;  // the K rows of their pixels while they are read, then the row to copy
     std::vector<std::uint8_t>& uneven;  // 1 for the blocks lit pixel by pixel
 
     static CQuadMapping Scaled(const CQuadMapping& m, double k) noexcept
@@ -427,6 +428,7 @@ struct CInteriorBlocks {
         if (!f.face.tex) { // the fill colour, whatever the pixel
             for (int i = 0; i < 3 * (last - first + 1); ++i) colours[static_cast<std::size_t>(i)] = f.face.fill[i % 3];
             blockShade.Apply(colours.data(), last - first + 1, first, j);
+            Fill();
             return;
         }
         const int from = K * first, to = K * last + K - 1;
@@ -468,6 +470,20 @@ struct CInteriorBlocks {
                     for (int c = 0; c < 3; ++c) sum[c] += p[q + c];
             }
             for (int c = 0; c < 3; ++c) colour[c] = static_cast<std::uint8_t>(sum[c] / area);
+        }
+        Fill();
+    }
+
+    // Pixels K first .. K last + K - 1 of the block row, each its block's
+    // colour, from pixels[0] on: four bytes a pixel, the fourth overwritten
+    // by the next or left in the slack.
+    void Fill() noexcept
+    {
+        std::uint8_t* p = pixels.data();
+        for (int i = 0; i <= last - first; ++i) {
+            const std::uint8_t* c = &colours[3 * static_cast<std::size_t>(i)];
+            const std::uint32_t four = c[0] | c[1] << 8 | c[2] << 16;
+            for (int r = 0; r < K; ++r, p += 3) std::memcpy(p, &four, 4);
         }
     }
 
@@ -535,24 +551,13 @@ bool CRenderSurface::EnsureBlockColours(int k) noexcept
     return true;
 }
 
-// Whole inside blocks: each pixel its block's colour, fully covered. Every
-// pixel but the run's last is written as four bytes, the fourth overwritten
-// by the next pixel.
+// Whole inside blocks: each pixel its block's colour (copied from the block
+// row's laid out pixels), fully covered.
 void CRenderSurface::DrawInteriorBlocks(const CInteriorBlocks& b, int y, int from, int to, int N, bool soften) noexcept
 {
-    std::uint8_t* p = Pixel(from, y);
-    const std::uint8_t* c = &b.colours[3 * static_cast<std::size_t>(from / b.K - b.first)];
-    for (int x = from; x <= to; x += b.K, c += 3) {
-        const std::uint32_t four = c[0] | c[1] << 8 | c[2] << 16;
-        const int n = x + b.K > to ? b.K - 1 : b.K; // the run's last pixel is written below
-        for (int i = 0; i < n; ++i, p += 3) std::memcpy(p, &four, 4);
-    }
-    p[0] = c[-3], p[1] = c[-2], p[2] = c[-1];
-    if (soften) {
-        std::fill(&Coverage(from, y), &Coverage(to, y) + 1, static_cast<std::uint8_t>(N));
-        m_coverageTouched.Add(from, y);
-        m_coverageTouched.Add(to, y);
-    }
+    std::memcpy(Pixel(from, y), &b.pixels[3 * static_cast<std::size_t>(from - b.K * b.first)],
+                3 * static_cast<std::size_t>(to - from + 1));
+    if (soften) CoverRun(from, to, y, N);
 }
 
 // Pixels the outline crosses: every sample of the grid.
@@ -593,9 +598,5 @@ void CRenderSurface::DrawSmoothInterior(const CSmoothFace& f, const CFaceShade& 
                          soften);
         }
     }
-    if (direct && soften) {
-        std::fill(&Coverage(from, row.y), &Coverage(to, row.y) + 1, static_cast<std::uint8_t>(N));
-        m_coverageTouched.Add(from, row.y);
-        m_coverageTouched.Add(to, row.y);
-    }
+    if (direct && soften) CoverRun(from, to, row.y, N);
 }
