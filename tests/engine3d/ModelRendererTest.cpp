@@ -1,5 +1,6 @@
-// Whole-model drawing through the entry point: faces, culling, shadows,
-// reflection, progress, reuse of the built mesh and refusal of bad pictures.
+// Whole-model drawing through the entry point: faces, culling, progress,
+// reuse of the built mesh and refusal of bad pictures. Shadows and the
+// reflection through it are held by the stored projects.
 #include "EngineTestUtil.h"
 
 #include "engine3d/surface/ModelRenderer.h"
@@ -93,45 +94,6 @@ TEST(ModelRenderer, DrawsTheVisibleFacesOfABox)
     ASSERT_TRUE(model.Draw(scene.desc, true, CModelArea{180, 10, 10}, scene.textures, *again, *alpha,
                            nullptr, &error));
     EXPECT_EQ(std::memcmp(scratch->GetBits(0), again->GetBits(0), scratch->GetDIBSize() - 40), 0);
-}
-
-TEST(ModelRenderer, ShadowsDarkenAndReflectionShows)
-{
-    CBoxScene scene;
-    scene.desc.settings.shadows = true;
-    scene.desc.settings.shadowStyle = 0;
-    scene.desc.settings.shadowColour = RGB(0, 0, 0);
-    scene.desc.settings.observerY = 100; // above the table, so the shadow is seen
-    scene.desc.settings.aboveTable = 30;
-    scene.Prepare();
-    auto scratch = MakePicture(200, 200, RGB(250, 250, 250));
-    auto alpha = MakePicture(200, 200, 0xFFFFFF);
-    CProductModel model;
-    std::string error;
-    ASSERT_TRUE(model.Draw(scene.desc, false, CModelArea{180, 10, 10}, scene.textures, *scratch, *alpha,
-                           nullptr, &error));
-    // A cut shadow of black over 250: (0 * 127 + 250 * 128) / 256 = 125.
-    const auto hist = Histogram(*scratch);
-    EXPECT_GT(hist.count(RGB(125, 125, 125)) ? hist.at(RGB(125, 125, 125)) : 0, 100);
-
-    CBoxScene mirror;
-    mirror.desc.settings.reflection = true;
-    mirror.desc.settings.ripple = false;
-    mirror.desc.settings.aboveTable = 20;
-    mirror.Prepare();
-    auto pic = MakePicture(200, 200, RGB(250, 250, 250));
-    CProductModel m2;
-    ASSERT_TRUE(m2.Draw(mirror.desc, false, CModelArea{180, 10, 10}, mirror.textures, *pic, *alpha,
-                        nullptr, &error));
-    // The mirrored front is blended towards the front colour below the object.
-    int tinted = 0;
-    for (int y = 10; y < 60; ++y)
-        for (int x = 10; x < 190; ++x) {
-            const COLORREF c = Get(*pic, x, y);
-            if (GetRValue(c) > GetGValue(c) + 20) ++tinted;
-        }
-    EXPECT_GT(tinted, 100);
-    EXPECT_FALSE(mirror.textures.whiteAvoid) << "cleared again after the reflection";
 }
 
 TEST(ModelRenderer, RefusesUnusablePicturesWithoutDrawing)
