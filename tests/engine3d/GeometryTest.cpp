@@ -127,15 +127,12 @@ TEST(Polygon3D, PlaneSignTellsWhichSideTheEyeSees)
 TEST(PolygonList, MirrorExtremesAndCopies)
 {
     CPolygonList l = BoxCorners(2, 4, 6);
-    EXPECT_DOUBLE_EQ(l.LowestY(), -2);
-    EXPECT_DOUBLE_EQ(l.NearestZ(), -3);
-    EXPECT_DOUBLE_EQ(l.FarthestZ(), 3);
+    EXPECT_EQ((std::vector{l.LowestY(), l.NearestZ(), l.FarthestZ()}), (std::vector{-2.0, -3.0, 3.0}));
     CPolygonList copy = l;
     copy.Translate(0, 10, 0);
     EXPECT_DOUBLE_EQ(l.LowestY(), -2) << "copies do not share vertices";
     copy.Mirror();
-    EXPECT_DOUBLE_EQ(copy.LowestY(), -12);
-    EXPECT_EQ(copy[0].mirrored, 1);
+    EXPECT_EQ(std::pair(copy.LowestY(), copy[0].mirrored), std::pair(-12.0, 1));
     copy.Mirror();
     EXPECT_EQ(copy[0].mirrored, 0);
     EXPECT_DOUBLE_EQ(CPolygonList().LowestY(), 0);
@@ -190,9 +187,8 @@ TEST(Camera, NearestPointAndObserver)
     s.observerDistance = 500;
     PositionCamera(mesh, s);
     // Nearest z: -2 -> 1, then + 500.
-    EXPECT_DOUBLE_EQ(mesh.NearestZ(), 501);
-    EXPECT_DOUBLE_EQ(mesh.lists[0][0].vertices[0].x, -5 - 7);
-    EXPECT_DOUBLE_EQ(mesh.lists[0][0].vertices[0].y, -15 - 3);
+    const CVertex3D& corner = mesh.lists[0][0].vertices[0];
+    EXPECT_EQ((std::vector{mesh.NearestZ(), corner.x, corner.y}), (std::vector{501.0, -5.0 - 7, -15.0 - 3}));
 
     // A negative observer distance keeps the nearest point at z = 1 in front of the eye.
     CModelMesh behind;
@@ -211,12 +207,9 @@ TEST(Projection, PinholeAndZeroDepth)
     l.Add(p);
     mesh.lists.push_back(l);
     mesh.ProjectMesh(1.0);
-    const CVertex3D& a = mesh.lists[0][0].vertices[0];
-    EXPECT_DOUBLE_EQ(a.sx, 2);
-    EXPECT_DOUBLE_EQ(a.sy, 3);
-    EXPECT_DOUBLE_EQ(a.z, 2) << "x, y, z stay";
-    const CVertex3D& b = mesh.lists[0][0].vertices[1];
-    EXPECT_DOUBLE_EQ(b.sx, 1e10);
+    // x, y, z stay; a point at depth 0 goes far out.
+    const CVertex3D &a = mesh.lists[0][0].vertices[0], &b = mesh.lists[0][0].vertices[1];
+    EXPECT_EQ((std::vector{a.sx, a.sy, a.z, b.sx}), (std::vector{2.0, 3.0, 2.0, 1e10}));
 }
 
 TEST(FitToPicture, LongerExtentFillsTheSquareOtherIsCentred)
@@ -224,9 +217,7 @@ TEST(FitToPicture, LongerExtentFillsTheSquareOtherIsCentred)
     CModelMesh mesh = ScreenMesh({{-2, 1}, {2, 3}});
     // width 4, height 2, S 100: scale 25, the height (50) is centred: offY = 25.
     const CFitContext fit = mesh.FitToPicture(100, 10, 20);
-    EXPECT_DOUBLE_EQ(fit.scale, 25);
-    EXPECT_DOUBLE_EQ(fit.originX, 10);
-    EXPECT_DOUBLE_EQ(fit.originY, 45);
+    EXPECT_EQ((std::vector{fit.scale, fit.originX, fit.originY}), (std::vector{25.0, 10.0, 45.0}));
     const CVertex3D& a = mesh.lists[0][0].vertices[0];
     const CVertex3D& b = mesh.lists[0][0].vertices[1];
     EXPECT_EQ(std::vector({a.sx, a.sy, b.sx, b.sy}), std::vector<double>({10, 45, 110, 95}));
