@@ -31,40 +31,43 @@ const std::string kReflectionTable = CheckReflectionWithTable(true, true, 1).mes
 
 } // namespace
 
-TEST(EffectsPage, LightCountLimits)
+// Each row leaves the page from its controls into values holding a marker;
+// a refusal leaves them alone, an accepted page stores the controls.
+TEST(EffectsPage, RefusalsKeepTheStoredValues)
 {
-    EffectsPageValues controls;
-    controls.shadows = true;
-    EffectsPageValues stored;
-    stored.topFade = 7; // marker: must survive a refusal
-
-    controls.lights = 0;
-    PageLeave r = LeaveEffectsPage(controls, stored);
-    EXPECT_EQ(std::pair(r.ok, r.message), std::pair(false, kNoLight));
-
     // Bits 0, 4, 20, 24 (the four corners) and 12 (centre): five lights.
-    controls.lights = (1u << 0) | (1u << 4) | (1u << 20) | (1u << 24) | (1u << 12);
-    controls.topFade = 99;
-    EXPECT_TRUE(LeaveEffectsPage(controls, stored).ok);
-    EXPECT_EQ(std::pair(stored.lights, stored.topFade), std::pair(controls.lights, 99));
-
-    // A sixth light is refused and leaves the stored values alone.
-    EffectsPageValues six = controls;
-    six.lights |= 1u << 7;
-    six.topFade = 1;
-    r = LeaveEffectsPage(six, stored);
-    EXPECT_EQ(std::tuple(r.ok, r.message, stored.topFade), std::tuple(false, kTooMany, 99));
+    const std::uint32_t five = (1u << 0) | (1u << 4) | (1u << 20) | (1u << 24) | (1u << 12);
+    const std::string white = "Shadows can not be white.\n\nEither turn off Shadows or choose a different Shadow color.";
+    const struct {
+        const char* what;
+        EffectsPageValues controls;
+        std::string refusal; // empty: accepted
+    } rows[] = {
+        {"no light", {.lights = 0}, kNoLight},
+        {"six lights", {.lights = five | 1u << 7}, kTooMany},
+        {"five lights", {.lights = five, .topFade = 99}, ""},
+        {"white shadow", {.shadowColor = 0xFFFFFF}, white},
+        {"all but white", {.shadowColor = 0xFEFFFF, .topFade = 98}, ""},
+        {"reflection on the vertical table", {.tablePosition = 1, .reflection = true}, kReflectionTable},
+        {"reflection on the table beneath", {.reflection = true, .topFade = 97}, ""},
+    };
+    for (const auto& row : rows) {
+        EffectsPageValues stored{.topFade = 7};
+        const PageLeave r = LeaveEffectsPage(row.controls, stored);
+        const bool ok = row.refusal.empty();
+        EXPECT_EQ(std::tuple(r.ok, r.message, stored.topFade, stored.lights),
+                  std::tuple(ok, row.refusal, ok ? row.controls.topFade : 7, ok ? row.controls.lights : 0x80u))
+            << row.what;
+    }
+    EXPECT_TRUE(!GetEffectsPageEnabling(false, true).shadowControls && GetEffectsPageEnabling(false, true).reflectionControls);
 }
 
 TEST(EffectsPage, ShadowsOffStoresDefaults)
 {
-    EffectsPageValues controls;
-    controls.shadows = false;
-    controls.lights = 0;            // would be refused with Shadows on
-    controls.shadowColor = 0xFFFFFF; // likewise
-    controls.shadowStyle = 0;
-    controls.tablePosition = 1;
-    controls.reflection = true;      // no conflict: the table is stored beneath
+    // No light and a white shadow would be refused with Shadows on; the table
+    // may stay beneath a reflection.
+    const EffectsPageValues controls{.shadows = false, .lights = 0, .shadowColor = 0xFFFFFF, .shadowStyle = 0,
+                                     .tablePosition = 1, .reflection = true};
     EffectsPageValues stored;
     ASSERT_TRUE(LeaveEffectsPage(controls, stored).ok);
     // Shadow style 4 is "Studio".
@@ -72,42 +75,11 @@ TEST(EffectsPage, ShadowsOffStoresDefaults)
               std::tuple(false, 0x100u, 0x808080u, 4, 0, true));
 }
 
-TEST(EffectsPage, ShadowColourAndReflectionTable)
-{
-    EffectsPageValues controls;
-    controls.shadows = true;
-    controls.lights = 0x100;
-    controls.shadowColor = 0xFFFFFF;
-    EffectsPageValues stored;
-    PageLeave r = LeaveEffectsPage(controls, stored);
-    EXPECT_EQ(std::pair(r.ok, r.message),
-              std::pair(false, std::string("Shadows can not be white.\n\nEither turn off Shadows or choose a different Shadow color.")));
-    controls.shadowColor = 0xFEFFFF;
-    EXPECT_TRUE(LeaveEffectsPage(controls, stored).ok);
-
-    controls.reflection = true;
-    controls.tablePosition = 1;
-    r = LeaveEffectsPage(controls, stored);
-    EXPECT_EQ(std::pair(r.ok, r.message), std::pair(false, kReflectionTable));
-    controls.tablePosition = 0;
-    EXPECT_TRUE(LeaveEffectsPage(controls, stored).ok);
-
-    EXPECT_TRUE(!GetEffectsPageEnabling(false, true).shadowControls && GetEffectsPageEnabling(false, true).reflectionControls);
-}
-
 TEST(EffectsPage, StoreWritesTheNineSettings)
 {
     SettingStore store;
-    EffectsPageValues v;
-    v.shadows = true;
-    v.lights = 0x11;
-    v.shadowColor = 0x123456;
-    v.shadowStyle = 1;
-    v.tablePosition = 1;
-    v.reflection = false;
-    v.topFade = 10;
-    v.bottomFade = 20;
-    v.ripple = false;
+    const EffectsPageValues v{.shadows = true, .lights = 0x11, .shadowColor = 0x123456, .shadowStyle = 1, .tablePosition = 1,
+                              .reflection = false, .topFade = 10, .bottomFade = 20, .ripple = false};
     EXPECT_NE(v.Store(store), 0u);
     for (const auto& [id, value] : {std::pair{71, 1}, {81, 0x11}, {72, 0x123456}, {73, 1}, {53, 1}, {61, 0}, {62, 10}, {63, 20}, {64, 0}}) {
         ASSERT_NE(store.LookupInt(ModelKey(id)), nullptr) << id;
@@ -121,11 +93,7 @@ TEST(Effects2Page, BevelAndBorderSizeBound)
 {
     // 400 x 300: M = min(100, 75) = 75.
     Asker asker;
-    Effects2PageControls c;
-    c.bevel = true;
-    c.bevelStyle = 3;
-    c.bevelColor = 0x112233;
-    c.bevelSizeText = "75";
+    Effects2PageControls c{.bevel = true, .bevelStyle = 3, .bevelSizeText = "75", .bevelColor = 0x112233};
     Effects2PageValues stored;
     ASSERT_TRUE(LeaveEffects2Page(c, 400, 300, asker.Fn(), stored).ok);
     EXPECT_EQ(std::tuple(stored.bevelSize, stored.bevelStyle, stored.bevelColor), std::tuple(75, 3, 0x112233u));
@@ -161,17 +129,10 @@ TEST(Effects2Page, BevelAndBorderSizeBound)
 
 TEST(Effects2Page, UntickedGroupsStoreDefaults)
 {
-    Effects2PageControls c;
-    c.bevel = false;
-    c.bevelSizeText = "nonsense"; // not checked while Bevel is off
-    c.bevelStyle = 2;
-    c.borders = false;
-    c.borderSizeText = "";
-    c.borderColor = 0x777777;
-    c.colorEffect = false;
-    c.colorEffectColor = 0; // black is fine while the effect is off
-    c.lensFlare = false;
-    c.lensFlareIntensity = 180;
+    // The size texts are not checked while their groups are off, black is fine while the effect is.
+    const Effects2PageControls c{.bevel = false, .bevelStyle = 2, .bevelSizeText = "nonsense", .borders = false,
+                                 .borderSizeText = "", .borderColor = 0x777777, .colorEffect = false,
+                                 .colorEffectColor = 0, .lensFlare = false, .lensFlareIntensity = 180};
     Effects2PageValues v;
     ASSERT_TRUE(LeaveEffects2Page(c, 400, 400, nullptr, v).ok);
     EXPECT_EQ(std::tuple(v.bevelStyle, v.bevelSize, v.bevelColor, v.borderColor, v.borderSize), std::tuple(1, 10, 0xFFFFFFu, 0u, 1));
@@ -187,9 +148,7 @@ TEST(Effects2Page, UntickedGroupsStoreDefaults)
 
 TEST(Effects2Page, ColorizeChecks)
 {
-    Effects2PageControls c;
-    c.colorEffect = true;
-    c.colorEffectStyle = 1; // Colorize
+    Effects2PageControls c{.colorEffect = true, .colorEffectStyle = 1}; // Colorize
     Effects2PageValues v;
     Asker asker;
 
@@ -220,12 +179,8 @@ TEST(SizePage, BinderDimensions)
                          "possibly out of proportion, as compared to the covers.\n\nDo you really want to do this?";
     const char* kOverlap = "If you do not increase the Width or decrease the Depth, the Binding will overlap with "
                            "the CD-ROM.\n\nDo you really want to do this?";
-    SizePageControls c;
-    c.catalogueWidth = -216;
-    c.catalogueHeight = -279;
-    c.catalogueDepth = -27;
-    c.heightText = "279";
-    c.binder = true;
+    SizePageControls c{.catalogueWidth = -216, .catalogueHeight = -279, .catalogueDepth = -27, .widthText = "", .heightText = "279", .depthText = "",
+                       .binder = true};
 
     // 100 x 60: r = trunc(60 * 0.7071) = 42; 100 > 43, 2 * 60 = 120 >= 100 -> question.
     c.widthText = "100";
@@ -270,12 +225,9 @@ TEST(SizePage, BinderDimensions)
 TEST(SizePage, FieldsAndRanges)
 {
     // Software box: width and height fixed, depth editable.
-    SizePageControls c;
-    c.catalogueWidth = 202;
-    c.catalogueHeight = 261;
-    c.catalogueDepth = -50;
-    c.widthText = "garbage"; // a fixed field is not read
-    c.depthText = "301";
+    // A fixed field is not read.
+    SizePageControls c{.catalogueWidth = 202, .catalogueHeight = 261, .catalogueDepth = -50, .widthText = "garbage", .heightText = "",
+                       .depthText = "301"};
     SizePageValues v;
     PageLeave r = LeaveSizePage(c, nullptr, v);
     EXPECT_EQ(std::tuple(r.ok, r.message, r.focusField), std::tuple(false, std::string("Depth must be between 1 and 300."), kSizeFieldDepth));
@@ -288,11 +240,7 @@ TEST(SizePage, FieldsAndRanges)
     EXPECT_EQ(LeaveSizePage(c, nullptr, v).message, "Depth must be between 5 and 300.");
 
     // A card has no depth field.
-    SizePageControls card;
-    card.catalogueWidth = -86;
-    card.catalogueHeight = -54;
-    card.widthText = "86";
-    card.heightText = "";
+    const SizePageControls card{.catalogueWidth = -86, .catalogueHeight = -54, .widthText = "86", .heightText = "", .depthText = ""};
     EXPECT_EQ(LeaveSizePage(card, nullptr, v).message, "Height is blank.");
 }
 
@@ -306,10 +254,7 @@ TEST(PagesPage, TotalMustBeHundred)
         EXPECT_EQ(std::pair(total.text, total.canGoOn), std::pair(std::string("ERROR"), false)) << t[0] << " " << t[1] << " " << t[2];
     }
     SettingStore store;
-    PagesPageValues p;
-    p.frontCover = 5;
-    p.pages = 90;
-    p.backCover = 5;
+    const PagesPageValues p{.frontCover = 5, .pages = 90, .backCover = 5};
     p.Store(store);
     EXPECT_EQ(std::tuple(store.GetInt(ModelKey(131)), store.GetInt(ModelKey(133)), store.GetInt(ModelKey(132)), store.GetInt(ModelKey(121))),
               std::tuple(5, 90, 5, static_cast<int>(p.paperColor)));
