@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 using namespace enginetest;
@@ -67,67 +68,53 @@ TEST(PageEdges, PageLinesEveryThreeK)
     EXPECT_EQ(std::pair(Get(*target, 12, 0), Get(*target, 13, 0)), std::pair(kEdge, kPaper));
 }
 
-TEST(PageEdges, LeftEdgeBandsRunFromTheFrontEnd)
+// Each edge painted from a coded front (red = x, green = y, blue 1) and
+// spine (blue 2) into its own picture, and the colours at chosen pixels.
+TEST(PageEdges, BandsCornersAndStripsOfEachEdge)
 {
-    // The left face's columns run from the back (x = 0) to the front; the
-    // front cover band sits at the front end and copies the front's first column.
-    auto front = Coded(50, 40, 1);
-    CPageEdgeStyle s = Style();
-    s.frontPercent = 20;
-    s.pagesPercent = 70; // back cover 10
-    auto target = MakePicture(100, 20, 0);
-    ASSERT_TRUE(PaintPageEdge('l', true, *target, front.get(), nullptr, s, nullptr));
-    // From the front end t = 99 - x: covers for t <= 20 (x >= 79) and t >= 90 (x <= 9).
-    EXPECT_EQ((std::vector{Get(*target, 79, 5), Get(*target, 78, 5), Get(*target, 10, 5), Get(*target, 9, 5)}),
-              (std::vector{RGB(0, 10, 1), kPaper, kPaper, RGB(0, 10, 1)}));
-}
-
-TEST(PageEdges, TopInBookFormWithSpineStripAndMitres)
-{
-    // 60 x 100 top face: columns from the spine, rows from the front; a = 10, b = 90.
-    auto front = Coded(30, 20, 1);
-    auto spine = Coded(50, 20, 2);
-    auto target = MakePicture(60, 100, 0);
-    ASSERT_TRUE(PaintPageEdge('u', false, *target, front.get(), spine.get(), Style(), nullptr));
-    const int h = 100;
-    auto spineAt = [&](int y) { return RGB(50 - 1 - y * 50 / h, 19, 2); }; // spine's top row
-    auto frontAt = [&](int x) { return RGB(x * 30 / 60, 19, 1); };        // front's top row
-    // Pages (x > a and a < y < b); the spine strip (x <= a); the front corner (x < y <= a),
-    // where on the mitre diagonal the front cover wins; the back corner (y >= b and
-    // x < h - y); the back and front cover bands.
-    EXPECT_EQ((std::vector{Get(*target, 30, 50), Get(*target, 11, 11), Get(*target, 10, 50), Get(*target, 0, 89), Get(*target, 3, 7),
-                           Get(*target, 7, 7), Get(*target, 8, 3), Get(*target, 5, 94), Get(*target, 6, 94), Get(*target, 40, 95),
-                           Get(*target, 40, 4)}),
-              (std::vector{kPaper, kPaper, spineAt(50), spineAt(89), spineAt(7), frontAt(7), frontAt(8), spineAt(94), frontAt(6),
-                           frontAt(40), frontAt(40)}));
-}
-
-TEST(PageEdges, BottomRowsRunFromTheBack)
-{
-    // The bottom face shows the back of the product in its row 0; with a thick
-    // front cover the front band must lie at the top rows.
-    auto front = Coded(30, 20, 1);
-    auto spine = Coded(50, 20, 2);
-    CPageEdgeStyle s = Style();
-    s.frontPercent = 30;
-    s.pagesPercent = 60; // a = 30, b = 90 over 100 rows
-    auto target = MakePicture(60, 100, 0);
-    ASSERT_TRUE(PaintPageEdge('d', false, *target, front.get(), spine.get(), s, nullptr));
-    // Row y is t = 99 - y from the front. Covers from the front's bottom row.
-    EXPECT_EQ(Get(*target, 40, 75), RGB(40 * 30 / 60, 0, 1)) << "t = 24: front cover";
-    EXPECT_EQ(Get(*target, 40, 65), kPaper) << "t = 34: pages";
-    EXPECT_EQ(Get(*target, 40, 5), RGB(20, 0, 1)) << "t = 94: back cover";
-    EXPECT_EQ(Get(*target, 5, 50), RGB(50 - 1 - 49 * 50 / 100, 0, 2)) << "spine strip from the spine's bottom row";
-}
-
-TEST(PageEdges, BinderFormHasNoSpineStrip)
-{
-    auto front = Coded(30, 20, 1);
-    auto target = MakePicture(60, 100, 0);
-    ASSERT_TRUE(PaintPageEdge('u', true, *target, front.get(), nullptr, Style(true, 1), nullptr));
-    // The pages reach the spine side, their lines parallel to the covers; the covers from the front's top row.
-    EXPECT_EQ((std::vector{Get(*target, 0, 50), Get(*target, 0, 51), Get(*target, 3, 7), Get(*target, 59, 99)}),
-              (std::vector{kPaper, kEdge, RGB(1, 19, 1), RGB(29, 19, 1)}));
+    const auto spineTop = [](int y) { return RGB(50 - 1 - y * 50 / 100, 19, 2); }; // the spine's top row
+    const auto frontTop = [](int x) { return RGB(x * 30 / 60, 19, 1); };           // the front's top row
+    const struct {
+        const char* what;
+        char code;
+        bool binder, spine, lines;
+        int front, pages, w, h;
+        std::vector<std::pair<int, int>> at;
+        std::vector<COLORREF> want;
+    } rows[] = {
+        // The left face's columns run from the back (x = 0) to the front, the
+        // front cover at the front end copying the front's first column:
+        // covers for t = 99 - x <= 20 (x >= 79) and t >= 90 (x <= 9).
+        {"left edge", 'l', true, false, false, 20, 70, 100, 20, {{79, 5}, {78, 5}, {10, 5}, {9, 5}},
+         {RGB(0, 10, 1), kPaper, kPaper, RGB(0, 10, 1)}},
+        // Top face in book form, columns from the spine, rows from the front,
+        // a = 10, b = 90: pages (x > a, a < y < b); the spine strip (x <= a);
+        // the front corner (x < y <= a), where on the mitre the front cover
+        // wins; the back corner (y >= b, x < h - y); the cover bands.
+        {"book top", 'u', false, true, false, 10, 80, 60, 100,
+         {{30, 50}, {11, 11}, {10, 50}, {0, 89}, {3, 7}, {7, 7}, {8, 3}, {5, 94}, {6, 94}, {40, 95}, {40, 4}},
+         {kPaper, kPaper, spineTop(50), spineTop(89), spineTop(7), frontTop(7), frontTop(8), spineTop(94), frontTop(6),
+          frontTop(40), frontTop(40)}},
+        // The bottom shows the back in its row 0: row y is t = 99 - y from the
+        // front (a = 30, b = 90); covers and strip from the bottom rows.
+        {"book bottom", 'd', false, true, false, 30, 60, 60, 100, {{40, 75}, {40, 65}, {40, 5}, {5, 50}},
+         {RGB(40 * 30 / 60, 0, 1), kPaper, RGB(20, 0, 1), RGB(50 - 1 - 49 * 50 / 100, 0, 2)}},
+        // A binder has no spine strip: the pages reach the spine side, their
+        // lines parallel to the covers.
+        {"binder top", 'u', true, false, true, 10, 80, 60, 100, {{0, 50}, {0, 51}, {3, 7}, {59, 99}},
+         {kPaper, kEdge, RGB(1, 19, 1), RGB(29, 19, 1)}},
+    };
+    for (const auto& r : rows) {
+        auto front = Coded(r.code == 'l' ? 50 : 30, r.code == 'l' ? 40 : 20, 1), spine = Coded(50, 20, 2);
+        CPageEdgeStyle s = Style(r.lines);
+        s.frontPercent = r.front;
+        s.pagesPercent = r.pages;
+        auto target = MakePicture(r.w, r.h, 0);
+        ASSERT_TRUE(PaintPageEdge(r.code, r.binder, *target, front.get(), r.spine ? spine.get() : nullptr, s, nullptr));
+        std::vector<COLORREF> got;
+        for (auto [x, y] : r.at) got.push_back(Get(*target, x, y));
+        EXPECT_EQ(got, r.want) << r.what;
+    }
 }
 
 TEST(PageEdges, BadInputIsRefusedAndLeavesTheTarget)
