@@ -81,6 +81,18 @@ std::vector<std::uint8_t> Rendered(const CProduct& original, bool whole, int thr
     return std::vector<std::uint8_t>(z->GetBits(0), z->GetBits(0) + z->GetEffWidth() * z->GetHeight());
 }
 
+// The product rendered as a cut-out (the picture with its coverage as alpha).
+const CRaster& CutOut(CProduct& product, bool keepUnfinished = true)
+{
+    CEngineBackend backend;
+    CRenderPipeline pipeline;
+    pipeline.SetBackend(&backend);
+    pipeline.SetTransparent(true);
+    pipeline.SetKeepUnfinished(keepUnfinished);
+    EXPECT_TRUE(pipeline.Render("y", product)) << backend.GetLastError() << pipeline.GetLastError();
+    return *product.FindSidePtr("z")->GetPicture();
+}
+
 // "" when equal, else where the first difference is (bytes of 90-pixel rows).
 std::string FirstDifference(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b)
 {
@@ -187,13 +199,7 @@ TEST(BandRender, CutOutOverWhiteIsTheRenderOnWhite)
         std::unique_ptr<CProduct> cut = CloneProduct(*product);
         const std::vector<std::uint8_t> onWhite = Rendered(*product, false, 2, 0);
 
-        CEngineBackend backend;
-        CRenderPipeline pipeline;
-        pipeline.SetBackend(&backend);
-        pipeline.SetTransparent(true);
-        pipeline.SetKeepUnfinished(false);  // the coverage goes with the picture
-        ASSERT_TRUE(pipeline.Render("y", *cut)) << kind;
-        CRaster* z = cut->FindSidePtr("z")->GetPicture();
+        const CRaster* z = &CutOut(*cut, false);  // the coverage goes with the picture
         ASSERT_TRUE(z->HasAlpha()) << kind;
         const std::uint8_t* alpha = z->AlphaGetPointer();
         int opaque = 0, partial = 0;
@@ -225,12 +231,7 @@ TEST(BandRender, CutOutBorderIsAnOpaqueFrame)
     s.SetInt(ModelKey(kSetBorders), 1);
     s.SetInt(ModelKey(kSetBorderSize), 3);
     s.SetInt(ModelKey(kSetBorderColor), static_cast<std::int32_t>(RGB(200, 0, 0)));
-    CEngineBackend backend;
-    CRenderPipeline pipeline;
-    pipeline.SetBackend(&backend);
-    pipeline.SetTransparent(true);
-    ASSERT_TRUE(pipeline.Render("y", *product));
-    CRaster* z = product->FindSidePtr("z")->GetPicture();
+    const CRaster* z = &CutOut(*product);
     const std::uint8_t* alpha = z->AlphaGetPointer();
     const int w = z->GetWidth();
     for (int y : {0, 2, 35, 67, 69})
@@ -252,12 +253,7 @@ TEST(BandRender, CutOutShadowDarkensADarkGround)
         product->GetSettings().SetInt(ModelKey(kSetReflection), 0);
         product->GetSettings().SetInt(ModelKey(kSetShadowStyle), style);
         for (const char* key : {"F", "L", "R", "U", "D"}) product->GetOrCreateSide(key).GetPicture()->Clear(0);
-        CEngineBackend backend;
-        CRenderPipeline pipeline;
-        pipeline.SetBackend(&backend);
-        pipeline.SetTransparent(true);
-        ASSERT_TRUE(pipeline.Render("y", *product));
-        const CRaster* cut = product->FindSidePtr("z")->GetPicture();
+        const CRaster* cut = &CutOut(*product);
         const int w = cut->GetWidth();
         int darkened = 0;
         for (int y = 0; y < cut->GetHeight(); ++y)
