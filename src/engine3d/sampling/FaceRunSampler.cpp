@@ -116,6 +116,13 @@ bool CFaceRunSampler::SetLinearSteps(const double* dx, const double* dy, double 
     m_errCol = 2 * (m_texW * (2 * roundU + remU) + 4 * eps * (m_texW + 1) + floatCol) + 1e-6;
     m_errRow = 2 * (m_texH * (2 * roundA + remA) + 4 * eps * (m_texH + 1) + floatRow) + 1e-6;
     if (!(m_errCol < 0.01 && m_errRow < 0.01) || reach * gCol > 1e5 || reach * gRow > 1e5) return false;
+    // The samples must form a grid of side x side, row by row: the steps are
+    // taken a row's part first.
+    const int side = static_cast<int>(std::lround(std::sqrt(m_count)));
+    if (side * side != m_count) return false;
+    for (int s = 0; s < m_count; ++s)
+        if (dx[s] != dx[s % side] || dy[s] != dy[s - s % side]) return false;
+    m_side = side;
     m_padded8 = (m_count + 7) & ~7;
     for (int s = 0; s < m_padded8; ++s) {
         const int k = std::min(s, m_count - 1);

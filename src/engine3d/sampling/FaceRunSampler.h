@@ -48,7 +48,8 @@ public:
     // b and c) and the pixels that will be sampled (left .. right, rows
     // bottom .. top, as passed to SampleRun). Without it every pixel is mapped
     // exactly. Returns whether linear steps are used for this face (not for a
-    // face seen so steeply that their error bound is too wide).
+    // face seen so steeply that their error bound is too wide, nor for
+    // samples that are not a square grid laid out row by row).
     bool SetLinearSteps(const double* dx, const double* dy, double ay, double a0, double by, double b0,
                         double cy, double c0, int left, int right, int bottom, int top) noexcept;
 
@@ -114,6 +115,7 @@ private:
     alignas(32) float m_dx[kMaxSamples + 8] = {};
     alignas(32) float m_dy[kMaxSamples + 8] = {};
     int m_padded8 = 0;
+    int m_side = 0; // the samples form a grid of side x side (dx by column, dy by row)
     double m_ay = 0.0, m_by = 0.0, m_cy = 0.0;
     double m_errCol = 0.0, m_errRow = 0.0;
     double m_reach = 0.0;

@@ -109,6 +109,7 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
     samples.dy = m_dy;
     samples.padded8 = m_padded8;
     samples.n = m_count;
+    samples.side = m_side;
     samples.bits = m_bits;
     samples.stride = m_stride;
     samples.lastCol = static_cast<std::int32_t>(m_texW);

@@ -74,6 +74,7 @@ struct SStepSamples {
     const float* dy;
     int padded8; // samples padded to a multiple of eight
     int n;       // samples
+    int side;    // the samples are side x side, sample j * side + i at (dx[i], dy[j * side])
     const std::uint8_t* bits;
     std::int32_t stride; // bytes per picture row
     std::int32_t lastCol, lastRow;
@@ -173,18 +174,18 @@ VT_STEP int MapCentres(const SCentreMapping& m, int x4, double rowA, double rowB
 VT_STEP void WeighFourTexels(const SStepSamples& r, const int* counts, std::int32_t left, std::int32_t lower,
                              CPixelSamples& out)
 {
-    const std::ptrdiff_t cols[2] = {3 * static_cast<std::ptrdiff_t>(std::clamp(left, 0, r.lastCol)),
-                                    3 * static_cast<std::ptrdiff_t>(std::clamp(left + 1, 0, r.lastCol))};
-    const std::ptrdiff_t rows[2] = {static_cast<std::ptrdiff_t>(std::clamp(lower, 0, r.lastRow)) * r.stride,
-                                    static_cast<std::ptrdiff_t>(std::clamp(lower + 1, 0, r.lastRow)) * r.stride};
-    std::uint32_t sum0 = 0, sum1 = 0, sum2 = 0;
-    for (int k = 0; k < 4; ++k) {
-        const std::uint8_t* t = r.bits + rows[k >> 1] + cols[k & 1];
-        const auto weight = static_cast<std::uint32_t>(counts[k]);
-        sum0 += weight * t[0];
-        sum1 += weight * t[1];
-        sum2 += weight * t[2];
-    }
+    const std::ptrdiff_t col0 = 3 * static_cast<std::ptrdiff_t>(std::clamp(left, 0, r.lastCol));
+    const std::ptrdiff_t col1 = 3 * static_cast<std::ptrdiff_t>(std::clamp(left + 1, 0, r.lastCol));
+    const std::uint8_t* lowerRow = r.bits + static_cast<std::ptrdiff_t>(std::clamp(lower, 0, r.lastRow)) * r.stride;
+    const std::uint8_t* upperRow =
+        r.bits + static_cast<std::ptrdiff_t>(std::clamp(lower + 1, 0, r.lastRow)) * r.stride;
+    // Written out, so that the four texels' addresses stay in registers.
+    const std::uint8_t *t0 = lowerRow + col0, *t1 = lowerRow + col1, *t2 = upperRow + col0, *t3 = upperRow + col1;
+    const auto w0 = static_cast<std::uint32_t>(counts[0]), w1 = static_cast<std::uint32_t>(counts[1]);
+    const auto w2 = static_cast<std::uint32_t>(counts[2]), w3 = static_cast<std::uint32_t>(counts[3]);
+    const std::uint32_t sum0 = w0 * t0[0] + w1 * t1[0] + w2 * t2[0] + w3 * t3[0];
+    const std::uint32_t sum1 = w0 * t0[1] + w1 * t1[1] + w2 * t2[1] + w3 * t3[1];
+    const std::uint32_t sum2 = w0 * t0[2] + w1 * t1[2] + w2 * t2[2] + w3 * t3[2];
     out = CPixelSamples{{sum0, sum1, sum2}, counts[0] + counts[1] + counts[2] + counts[3]};
 }
 
@@ -237,29 +238,43 @@ VT_STEP __m256 EightFloats(const double* a, const double* b)
     return _mm256_set_m128(_mm256_cvtpd_ps(_mm256_load_pd(b)), _mm256_cvtpd_ps(_mm256_load_pd(a)));
 }
 
+// Adds -1 to `left` in each lane where dc has its sign set (short of the
+// column edge), likewise `lower` for dr, and `both` where both have.
+VT_STEP void CountSides(__m256 dc, __m256 dr, __m256i& left, __m256i& lower, __m256i& both)
+{
+    const __m256i l = _mm256_srai_epi32(_mm256_castps_si256(dc), 31);
+    const __m256i d = _mm256_srai_epi32(_mm256_castps_si256(dr), 31);
+    left = _mm256_add_epi32(left, l);
+    lower = _mm256_add_epi32(lower, d);
+    both = _mm256_add_epi32(both, _mm256_and_si256(l, d));
+}
+
 VT_STEP int CountFourTexelsEight(const SStepSamples& r, const SCentres& c0, const SCentres& c1, int* counts)
 {
     const __m256 fCol = EightFloats(c0.fc, c1.fc), fRow = EightFloats(c0.fr, c1.fr);
     const __m256 gx = EightFloats(c0.gx, c1.gx), gy = EightFloats(c0.gy, c1.gy);
     const __m256 hx = EightFloats(c0.hx, c1.hx), hy = EightFloats(c0.hy, c1.hy);
     const __m256 colEdge = EightFloats(c0.colEdge, c1.colEdge), rowEdge = EightFloats(c0.rowEdge, c1.rowEdge);
-    __m256 nearEdge = _mm256_setzero_ps();
     // Minus the samples left of the column edge, below the row edge, and both.
     __m256i left = _mm256_setzero_si256(), lower = _mm256_setzero_si256(), both = _mm256_setzero_si256();
-    for (int s = 0; s < r.n; ++s) {
-        const __m256 dx = _mm256_broadcast_ss(r.dx + s), dy = _mm256_broadcast_ss(r.dy + s);
-        const __m256 dc = _mm256_sub_ps(_mm256_fmadd_ps(gy, dy, _mm256_fmadd_ps(gx, dx, fCol)), colEdge);
-        const __m256 dr = _mm256_sub_ps(_mm256_fmadd_ps(hy, dy, _mm256_fmadd_ps(hx, dx, fRow)), rowEdge);
-        nearEdge = _mm256_or_ps(nearEdge,
-                                _mm256_or_ps(_mm256_cmp_ps(_mm256_andnot_ps(r.signBit, dc), r.colBound, _CMP_LT_OQ),
-                                             _mm256_cmp_ps(_mm256_andnot_ps(r.signBit, dr), r.rowBound, _CMP_LT_OQ)));
-        // Sign set: short of the edge (-1 in the lane).
-        const __m256i l = _mm256_srai_epi32(_mm256_castps_si256(dc), 31);
-        const __m256i d = _mm256_srai_epi32(_mm256_castps_si256(dr), 31);
-        left = _mm256_add_epi32(left, l);
-        lower = _mm256_add_epi32(lower, d);
-        both = _mm256_add_epi32(both, _mm256_and_si256(l, d));
+    // The same three roundings a sample as SumFourTexels', a row's part
+    // first (the bound allows for them in either order); the least distances
+    // from the edges kept.
+    __m256 nearCol = _mm256_set1_ps(1.0f), nearRow = nearCol; // the bounds are below 0.01
+    for (int j = 0; j < r.side; ++j) {
+        const __m256 dy = _mm256_broadcast_ss(r.dy + j * r.side);
+        const __m256 rowC = _mm256_sub_ps(_mm256_fmadd_ps(gy, dy, fCol), colEdge);
+        const __m256 rowR = _mm256_sub_ps(_mm256_fmadd_ps(hy, dy, fRow), rowEdge);
+        for (int i = 0; i < r.side; ++i) {
+            const __m256 dx = _mm256_broadcast_ss(r.dx + i);
+            const __m256 dc = _mm256_fmadd_ps(gx, dx, rowC), dr = _mm256_fmadd_ps(hx, dx, rowR);
+            nearCol = _mm256_min_ps(nearCol, _mm256_andnot_ps(r.signBit, dc));
+            nearRow = _mm256_min_ps(nearRow, _mm256_andnot_ps(r.signBit, dr));
+            CountSides(dc, dr, left, lower, both);
+        }
     }
+    const __m256 nearEdge =
+        _mm256_or_ps(_mm256_cmp_ps(nearCol, r.colBound, _CMP_LT_OQ), _mm256_cmp_ps(nearRow, r.rowBound, _CMP_LT_OQ));
     alignas(32) std::int32_t nLeft[8], nLower[8], nBoth[8];
     _mm256_store_si256(reinterpret_cast<__m256i*>(nLeft), left);
     _mm256_store_si256(reinterpret_cast<__m256i*>(nLower), lower);
