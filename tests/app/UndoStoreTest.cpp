@@ -235,6 +235,22 @@ protected:
         doc.SetMessageSink([this](const std::string& m) { messages.push_back(m); });
         doc.SetProduct(CreateProduct("BOX"));
     }
+    // The front's colour goes 1 -> 2 -> 3 (red levels), each change after its
+    // snapshot; gives the second snapshot's file.
+    std::string TwoEdits()
+    {
+        CSide& side = doc.GetProduct()->GetOrCreateSide("F");
+        side.Reset(1, 2, 2, RGB(1, 0, 0));
+        store.Push(CSideSnapshotRecord::Create(doc, "F", "One", "Front", counter));
+        side.Reset(1, 2, 2, RGB(2, 0, 0));
+        auto second = CSideSnapshotRecord::Create(doc, "F", "Two", "Front", counter);
+        const std::string file = second ? second->GetFileName() : "";
+        store.Push(std::move(second));
+        side.Reset(1, 2, 2, RGB(3, 0, 0));
+        return file;
+    }
+    int FrontRed() { return GetRValue(doc.GetProduct()->FindSidePtr("F")->GetSettings().GetInt(SideKey(kSideColor1))); }
+
     CTempFolder folder;
     CUndoFileCounter counter{folder.Path()};
     CUndoStore store;
@@ -286,23 +302,18 @@ TEST_F(SideSnapshot, ALiveRecordKeepsItsFileThroughLongUndoRedoCycles)
 {
     // The oldest record stays on the stack while undo and redo at the top
     // take many new names; its file must never be overwritten.
-    CSide& side = doc.GetProduct()->GetOrCreateSide("F");
-
-    side.Reset(1, 2, 2, RGB(1, 0, 0));
-    store.Push(CSideSnapshotRecord::Create(doc, "F", "One", "Front", counter));
-    side.Reset(1, 2, 2, RGB(2, 0, 0));
-    store.Push(CSideSnapshotRecord::Create(doc, "F", "Two", "Front", counter));
-    side.Reset(1, 2, 2, RGB(3, 0, 0));
+    ASSERT_NE(TwoEdits(), "");
     for (int i = 0; i < 150; ++i) {
         store.Undo(ctx);
         store.Redo(ctx);
     }
     ASSERT_TRUE(counter.HasWrapped()) << "the names came round to the held one";
-    EXPECT_EQ(side.GetSettings().GetInt(SideKey(kSideColor1)), static_cast<std::int32_t>(RGB(3, 0, 0)));
-    store.Undo(ctx);
-    EXPECT_EQ(side.GetSettings().GetInt(SideKey(kSideColor1)), static_cast<std::int32_t>(RGB(2, 0, 0)));
-    store.Undo(ctx);
-    EXPECT_EQ(side.GetSettings().GetInt(SideKey(kSideColor1)), static_cast<std::int32_t>(RGB(1, 0, 0)));
+    std::vector<int> reds{FrontRed()};
+    for (int i = 0; i < 2; ++i) {
+        store.Undo(ctx);
+        reds.push_back(FrontRed());
+    }
+    EXPECT_EQ(reds, (std::vector{3, 2, 1}));
 }
 
 TEST_F(SideSnapshot, MultiSideCapturesBackgroundAndWorkingPictures)
@@ -363,37 +374,22 @@ TEST(UndoFileCounter, ExitDeletesTheNamesUsed)
 
 TEST_F(SideSnapshot, AnUnreadableRecordChangesNothingAndLeavesNoRedoStep)
 {
-    CSide& side = doc.GetProduct()->GetOrCreateSide("F");
-
-    // Two edits: colour 1 -> 2 -> 3, each after its snapshot.
-    side.Reset(1, 2, 2, RGB(1, 0, 0));
-    store.Push(CSideSnapshotRecord::Create(doc, "F", "One", "Front", counter));
-    side.Reset(1, 2, 2, RGB(2, 0, 0));
-    auto second = CSideSnapshotRecord::Create(doc, "F", "Two", "Front", counter);
-    ASSERT_TRUE(second);
-    const std::string damaged = second->GetFileName();
-    store.Push(std::move(second));
-    side.Reset(1, 2, 2, RGB(3, 0, 0));
-
     // The second snapshot's file is cut short behind the program's back.
-    std::FILE* f = std::fopen(damaged.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fputs("cut", f);
-    std::fclose(f);
+    const std::string damaged = TwoEdits();
+    ASSERT_NE(damaged, "");
+    WriteText(damaged, "cut");
 
     const CUndoStore::Result r = store.Undo(ctx);
     EXPECT_EQ(messages, std::vector<std::string>{"Can't read Front information back from " + damaged + "."});
     EXPECT_EQ(std::pair(r.faceKey, r.updateKind), std::pair(std::string(), 1));
     // Nothing changed, so there is nothing to redo; the step is gone.
-    EXPECT_EQ(side.GetSettings().GetInt(SideKey(kSideColor1)), static_cast<std::int32_t>(RGB(3, 0, 0)));
-    EXPECT_FALSE(store.CanRedo());
-    EXPECT_EQ(std::pair(store.GetUndoCount(), store.TopUndoDescription()), std::pair(std::size_t{1}, std::string("One")));
+    EXPECT_EQ(std::tuple(FrontRed(), store.CanRedo(), store.GetUndoCount(), store.TopUndoDescription()),
+              std::tuple(3, false, std::size_t{1}, std::string("One")));
 
     // The earlier step still undoes, and redoes back to the state it left.
     EXPECT_EQ(store.Undo(ctx).faceKey, "F");
-    EXPECT_EQ(side.GetSettings().GetInt(SideKey(kSideColor1)), static_cast<std::int32_t>(RGB(1, 0, 0)));
+    EXPECT_EQ(FrontRed(), 1);
     ASSERT_TRUE(store.CanRedo());
     store.Redo(ctx);
-    EXPECT_EQ(side.GetSettings().GetInt(SideKey(kSideColor1)), static_cast<std::int32_t>(RGB(3, 0, 0)));
-    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(std::pair(FrontRed(), messages.size()), std::pair(3, std::size_t{1}));
 }
