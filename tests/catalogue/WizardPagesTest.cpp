@@ -23,42 +23,38 @@ Pages PagesOf(int number) { return GetWizardPages(MakeModelEntry(GetCatalogue()[
 
 }  // namespace
 
-TEST(WizardPages, MediaEntriesGetOnlyTheirPictureChoice) {
-    EXPECT_EQ(PagesOf(15), With({"Select Floppy Disk Type"}));
-    EXPECT_EQ(PagesOf(25), With({"Select zip Disk Type"}));
-    EXPECT_EQ(PagesOf(16), With({"Select CD-ROM Image"})) << "CD-ROM: no family name, no dimensions page";
-}
-
-TEST(WizardPages, BoxesGetDimensionsOnlyWhenEditable) {
-    const Pages boxFaces = {"Front's Appearance", "Left's Appearance", "Right's Appearance", "Top's Appearance",
-                            "Bottom's Appearance", "Back's Appearance"};
-    EXPECT_EQ(PagesOf(1), With(boxFaces)) << "VHS Box: all dimensions fixed";
-    Pages software = {"Box Dimensions"};
-    software.insert(software.end(), boxFaces.begin(), boxFaces.end());
-    EXPECT_EQ(PagesOf(5), With(software)) << "Software Box: depth -50";
-    EXPECT_EQ(PagesOf(17), With(software)) << "Custom Size Box";
-
-    Pages softwareCD = software;
-    softwareCD.push_back("Select CD-ROM Image");
-    softwareCD.push_back("Select CD-ROM Position");
-    EXPECT_EQ(PagesOf(8), With(softwareCD));
-    Pages cdBox = boxFaces;
-    cdBox.push_back("Select CD-ROM Image");
-    cdBox.push_back("Select CD-ROM Position");
-    EXPECT_EQ(PagesOf(6), With(cdBox));
-}
-
-TEST(WizardPages, CardsBooksAndBinders) {
-    EXPECT_EQ(PagesOf(9), With({"Front's Appearance"})) << "Business Card: depth 0 does not count";
-    EXPECT_EQ(PagesOf(19), With({"Business Card Dimensions", "Front's Appearance"}));
-    EXPECT_EQ(PagesOf(20), With({"Membership Card Dimensions", "Front's Appearance"}));
-    EXPECT_EQ(PagesOf(11), With({"Book Dimensions", "Front's Appearance", "Spine's Appearance",
-                                 "Back's Appearance", "Pages' Appearance"}));
-    EXPECT_EQ(PagesOf(14), With({"Book Dimensions", "Front's Appearance", "Spine's Appearance",
-                                 "Back's Appearance", "Pages' Appearance", "Select CD-ROM Image", "Select CD-ROM Position"}));
-    EXPECT_EQ(PagesOf(28), With({"Binder Dimensions", "Front's Appearance", "Pages' Appearance", "Binding Style"}));
-    EXPECT_EQ(PagesOf(30), With({"Binder Dimensions", "Front's Appearance", "Pages' Appearance", "Binding Style",
-                                 "Select CD-ROM Image", "Select CD-ROM Position"}));
+// The pages of catalogue entries by number, before the four closing ones:
+// dimensions only when one is editable (a card's depth 0 does not count),
+// a page a face, the CD-ROM pages last; media entries only their picture
+// choice (the CD-ROM: no family name, no dimensions page).
+TEST(WizardPages, OfCatalogueEntries) {
+    const Pages box = {"Front's Appearance", "Left's Appearance",   "Right's Appearance",
+                       "Top's Appearance",   "Bottom's Appearance", "Back's Appearance"};
+    const Pages cd = {"Select CD-ROM Image", "Select CD-ROM Position"};
+    const Pages book = {"Book Dimensions", "Front's Appearance", "Spine's Appearance", "Back's Appearance", "Pages' Appearance"};
+    const Pages binder = {"Binder Dimensions", "Front's Appearance", "Pages' Appearance", "Binding Style"};
+    const auto join = [](Pages a, const Pages& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    const std::pair<int, Pages> rows[] = {
+        {15, {"Select Floppy Disk Type"}},
+        {25, {"Select zip Disk Type"}},
+        {16, {"Select CD-ROM Image"}},
+        {1, box},                                           // VHS Box: all dimensions fixed
+        {5, join({"Box Dimensions"}, box)},                 // Software Box: depth -50
+        {17, join({"Box Dimensions"}, box)},                // Custom Size Box
+        {8, join(join({"Box Dimensions"}, box), cd)},
+        {6, join(box, cd)},
+        {9, {"Front's Appearance"}},                        // Business Card
+        {19, {"Business Card Dimensions", "Front's Appearance"}},
+        {20, {"Membership Card Dimensions", "Front's Appearance"}},
+        {11, book},
+        {14, join(book, cd)},
+        {28, binder},
+        {30, join(binder, cd)},
+    };
+    for (const auto& [number, pages] : rows) EXPECT_EQ(PagesOf(number), With(pages)) << "entry " << number;
 }
 
 TEST(WizardPages, ProvidedSidesAndIncompleteSubChoices) {
