@@ -8,22 +8,8 @@
 #include <cstring>
 
 using namespace testutil;
-using Grid = std::vector<std::vector<int>>;
 
 namespace {
-
-// A 128-byte PCX header.
-Bytes PcxHeader(int w, int h, int bits, int planes, int bytesPerLine, int manufacturer = 10, int encoding = 1)
-{
-    Bytes b;
-    b.u8(manufacturer).u8(5).u8(encoding).u8(bits);
-    b.u16(0).u16(0).u16(w - 1).u16(h - 1); // Xmin Ymin Xmax Ymax
-    b.u16(300).u16(200);                   // resolution
-    for (int i = 0; i < 16; ++i) b.u8(i * 16).u8(i).u8(255 - i); // header palette R G B
-    b.u8(0).u8(planes).u16(bytesPerLine).u16(1);
-    b.fill(128 - b.size(), 0);
-    return b;
-}
 
 std::vector<std::uint8_t> Encoded(CRaster& image)
 {
@@ -97,70 +83,8 @@ TEST(PcxEncode, OneBitLinesArePaddedOnlyWhenTheirByteCountIsOdd)
     }
 }
 
-TEST(PcxDecode, PlaneLayouts)
-{
-    // 3 planes of 8 bits, width 2 (bytes per line 2), one line: R plane, G plane, B plane.
-    Bytes rgb = PcxHeader(2, 1, 8, 3, 2);
-    rgb.raw({10, 11, 20, 21, 30, 31});
-    CRaster a = DecodeOk(rgb, IMAGE_TYPE_PCX);
-    EXPECT_EQ(std::tuple(a.GetBpp(), a.GetXDPI(), a.GetYDPI()), std::tuple(24, 300, 200));
-    EXPECT_EQ(Colours(a), (std::vector{Q(10, 20, 30), Q(11, 21, 31)}));
-
-    // 4 planes of 8 bits: the fourth is ignored. Two lines: top first.
-    Bytes rgba = PcxHeader(1, 2, 8, 4, 2);
-    rgba.raw({1, 0, 2, 0, 3, 0, 99, 0}).raw({4, 0, 5, 0, 6, 0, 99, 0});
-    EXPECT_EQ(Colours(DecodeOk(rgba, IMAGE_TYPE_PCX)), (std::vector{Q(4, 5, 6), Q(1, 2, 3)}));
-
-    // 4 planes of 1 bit, width 8: plane p holds bit p of each index.
-    Bytes planes = PcxHeader(8, 1, 1, 4, 2);
-    planes.raw({0xC1, 0xFF, 0, 0x0F, 0, 0x00, 0, 0x80, 0}); // 0xFF must be coded as a run of 1
-    CRaster c = DecodeOk(planes, IMAGE_TYPE_PCX);
-    EXPECT_EQ(c.GetBpp(), 4);
-    EXPECT_EQ(Indices(c), (Grid{{9, 1, 1, 1, 3, 3, 3, 3}}));
-    // Header palette entry 9: red 144, green 9, blue 246.
-    EXPECT_EQ(c.GetPixelColor(0, 0), (RGBQUAD{246, 9, 144, 0}));
-
-    // Packed 2-bit pixels in one plane: 00 01 10 11.
-    Bytes packed = PcxHeader(4, 1, 2, 1, 2);
-    packed.raw({0x1B, 0});
-    EXPECT_EQ(Indices(DecodeOk(packed, IMAGE_TYPE_PCX)), (Grid{{0, 1, 2, 3}}));
-
-    // 8 bits, one plane, with a run crossing the line end and the 256-colour palette.
-    Bytes pal8 = PcxHeader(3, 2, 8, 1, 4);
-    pal8.raw({0xC6, 7, 0xC2, 1}).u8(12);
-    for (int i = 0; i < 256; ++i) pal8.u8(i).u8(0).u8(255 - i);
-    CRaster e = DecodeOk(pal8, IMAGE_TYPE_PCX);
-    // The run of 6 covers the top line and its pad byte and two bytes of the second line.
-    EXPECT_EQ(Indices(e), (Grid{{7, 7, 1}, {7, 7, 7}}));
-    EXPECT_EQ(e.GetPixelColor(0, 0), Q(7, 0, 248));
-}
-
-TEST(PcxDecode, OneBitPictureWithAnEmptyPaletteIsBlackAndWhite)
-{
-    // 1 bit, one plane, width 8, two lines: 0xF0 on top, 0x0F below.
-    auto mono = [](unsigned r0, unsigned g0, unsigned b0, unsigned r1, unsigned g1, unsigned b1) {
-        Bytes b = PcxHeader(8, 2, 1, 1, 2);
-        for (int i = 16; i < 16 + 48; ++i) b[i] = 0; // an empty header palette
-        b[16] = r0; b[17] = g0; b[18] = b0;
-        b[19] = r1; b[20] = g1; b[21] = b1;
-        b.raw({0xC1, 0xF0, 0, 0x0F, 0}); // 0xF0 is coded as a run of one
-        return b;
-    };
-    // Bottom line 0000 1111, top line 1111 0000 in colours 0 and 1.
-    const auto lines = [](RGBQUAD c0, RGBQUAD c1) {
-        std::vector<RGBQUAD> v(4, c0);
-        v.insert(v.end(), 8, c1);
-        v.insert(v.end(), 4, c0);
-        return v;
-    };
-    CRaster a = DecodeOk(mono(0, 0, 0, 0, 0, 0), IMAGE_TYPE_PCX);
-    ASSERT_EQ(a.GetBpp(), 1);
-    EXPECT_EQ(Colours(a), lines(Q(0, 0, 0), Q(255, 255, 255)));
-    // Two equal colours other than black say as little: also black and white.
-    EXPECT_EQ(Colours(DecodeOk(mono(9, 9, 9, 9, 9, 9), IMAGE_TYPE_PCX)), lines(Q(0, 0, 0), Q(255, 255, 255)));
-    // A real two-colour palette is kept: dark blue and yellow.
-    EXPECT_EQ(Colours(DecodeOk(mono(0, 0, 128, 255, 255, 0), IMAGE_TYPE_PCX)), lines(Q(0, 0, 128), Q(255, 255, 0)));
-}
-
+// Planes of 8 and of 1 bit, packed 2-bit pixels, runs across line ends and
+// 1-bit pictures with empty or equal palettes, built byte by byte:
+// HandMadePicturesTest; as another program writes them: ForeignPicturesTest.
 // Hostile headers and data, each refused with its message and the target kept:
 // the corpus of tests/data/hostile (HostilePicturesTest).

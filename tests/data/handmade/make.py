@@ -1,0 +1,97 @@
+#!/usr/bin/env python3
+"""Writes the hand-made BMP and PCX pictures of this folder, byte by byte from
+the formats' structures (run in this folder). index.txt, written by hand,
+states what each decodes to."""
+import struct
+
+
+def info_header(w, h, bpp, compression=0, colors_used=0, ppm=2835):
+    # 40-byte BITMAPINFOHEADER.
+    return struct.pack('<IiiHHIIiiII', 40, w, h, 1, bpp, compression, 0, ppm, ppm, colors_used, 0)
+
+
+def with_file_header(dib, bits_offset):
+    # 14-byte file header in front of a DIB whose bits start bits_offset bytes into the file.
+    return struct.pack('<HIHHI', 0x4D42, 14 + len(dib), 0, 0, bits_offset) + dib
+
+
+def pcx_header(w, h, bits, planes, bytes_per_line):
+    # 128 bytes: maker 10, version 5, run-length coded; resolution 300 x 200;
+    # the 16-colour header palette entry i is (16 i, i, 255 - i).
+    b = bytes([10, 5, 1, bits]) + struct.pack('<HHHHHH', 0, 0, w - 1, h - 1, 300, 200)
+    b += bytes(v for i in range(16) for v in (i * 16, i, 255 - i))
+    b += bytes([0, planes]) + struct.pack('<HH', bytes_per_line, 1)
+    return b + bytes(128 - len(b))
+
+
+def pcx_mono(c0, c1):
+    # 1 bit, width 8, two lines (0xF0 on top, 0x0F below; 0xF0 coded as a run
+    # of one), the header palette empty but for its first two entries.
+    b = bytearray(pcx_header(8, 2, 1, 1, 2))
+    b[16:64] = bytes(48)
+    b[16:22] = bytes(c0 + c1)
+    return bytes(b) + bytes([0xC1, 0xF0, 0, 0x0F, 0])
+
+
+files = {
+    # 2 x 2, 24 bits, no file header: rows of 6 bytes padded to 8, bottom row
+    # first, pixels B G R; 3937 pixels a metre.
+    'bare24.dib': info_header(2, 2, 24, 0, 0, 3937) + bytes([1, 2, 3, 4, 5, 6, 0xEE, 0xEE, 7, 8, 9, 10, 11, 12, 0xEE, 0xEE]),
+    # Height -3: the rows are stored top first.
+    'topdown24.dib': info_header(1, -3, 24) + bytes([1, 1, 1, 0, 2, 2, 2, 0, 3, 3, 3, 0]),
+    # 8 bits, 3 colours used, then a 6-byte gap before the bits (indices 2 0 1).
+    'offset8.bmp': with_file_header(info_header(3, 1, 8, 0, 3) + bytes([10, 20, 30, 0, 40, 50, 60, 0, 70, 80, 90, 0])
+                                    + bytes([0xAB] * 6) + bytes([2, 0, 1, 0]), 14 + 40 + 12 + 6),
+    # 16 bits with the default 5-5-5 masks; rows of 4 bytes.
+    'rgb555.dib': info_header(2, 1, 16) + struct.pack('<HH', 0x7C00, 0x0210),
+    # 5-6-5 bitfields; 3 pixels in 8 bytes.
+    'rgb565.dib': info_header(3, 1, 16, 3) + struct.pack('<III', 0xF800, 0x07E0, 0x001F)
+                  + struct.pack('<HHHH', 0xF800, 0x07E0, 0x0400, 0),
+    # 32 bits uncompressed: B G R X.
+    'rgb32.dib': info_header(1, 2, 32) + bytes([1, 2, 3, 99, 4, 5, 6, 99]),
+    # 32 bits with red in the lowest byte.
+    'redlow32.bmp': with_file_header(info_header(1, 1, 32, 3) + struct.pack('<III', 0xFF, 0xFF00, 0xFF0000)
+                                     + bytes([10, 20, 30, 40]), 14 + 40 + 12),
+    # RLE8, 6 x 3, a palette of 8 black entries:
+    #   03 05 three pixels of 5 | 00 03 1 2 3 0 absolute run of 3 (padded to even)
+    #   00 00 end of line | 00 02 02 01 delta right 2, up 1 -> (2, 2); row 1 stays 0
+    #   02 07 two pixels of 7 | 00 01 end of bitmap
+    'rle8.dib': info_header(6, 3, 8, 1, 8) + bytes(32)
+                + bytes([3, 5, 0, 3, 1, 2, 3, 0, 0, 0, 0, 2, 2, 1, 2, 7, 0, 1]),
+    # RLE4, 5 x 2: 05 12 five pixels alternating 1 and 2 | 00 00 end of line
+    #   00 03 AB C0 absolute run of 3 nibbles | 02 0F two pixels alternating 0 and F | 00 01
+    'rle4.dib': info_header(5, 2, 4, 2, 16) + bytes(64) + bytes([5, 0x12, 0, 0, 0, 3, 0xAB, 0xC0, 2, 0x0F, 0, 1]),
+    # Top-down RLE8: first line 1 1, second line 0 0.
+    'rle8topdown.dib': info_header(2, -2, 8, 1, 2) + bytes(8) + bytes([2, 1, 0, 0, 2, 0, 0, 1]),
+    # RLE8, 5 x 2, coded at the padded width of 8 pixels: 08 04 eight pixels of 4
+    #   | 00 00 | 00 08 1..8 absolute run of 8 | 00 00 00 01
+    'rle8pastrow.dib': info_header(5, 2, 8, 1, 9) + bytes(36)
+                       + bytes([8, 4, 0, 0, 0, 8, 1, 2, 3, 4, 5, 6, 7, 8, 0, 0, 0, 1]),
+    # A run crossing the row end without an end of line: 07 02 / 02 09 / 00 00 / 03 06 / 00 01
+    'rle8nowrap.dib': info_header(4, 2, 8, 1, 10) + bytes(40) + bytes([7, 2, 2, 9, 0, 0, 3, 6, 0, 1]),
+    # RLE4, 3 x 1 at the padded width of 8 nibbles: 08 5A | 00 00 end of line,
+    # then a run in the row above the picture: 04 33 | 00 01
+    'rle4pastrow.dib': info_header(3, 1, 4, 2, 16) + bytes(64) + bytes([8, 0x5A, 0, 0, 4, 0x33, 0, 1]),
+    # RLE4 absolute run of 7 nibbles 1..7 (4 bytes) in a 3-pixel row.
+    'rle4absolute.dib': info_header(3, 1, 4, 2, 16) + bytes(64) + bytes([0, 7, 0x12, 0x34, 0x56, 0x70, 0, 1]),
+    # 3 planes of 8 bits, width 2 (2 bytes a line), one line: R, G, B planes.
+    'planes3.pcx': pcx_header(2, 1, 8, 3, 2) + bytes([10, 11, 20, 21, 30, 31]),
+    # 4 planes of 8 bits, the fourth ignored; two lines, top first.
+    'planes4.pcx': pcx_header(1, 2, 8, 4, 2) + bytes([1, 0, 2, 0, 3, 0, 99, 0, 4, 0, 5, 0, 6, 0, 99, 0]),
+    # 4 planes of 1 bit, width 8: plane p holds bit p of each index (0xFF coded as a run of one).
+    'bitplanes4.pcx': pcx_header(8, 1, 1, 4, 2) + bytes([0xC1, 0xFF, 0, 0x0F, 0, 0x00, 0, 0x80, 0]),
+    # Packed 2-bit pixels in one plane: 00 01 10 11.
+    'packed2.pcx': pcx_header(4, 1, 2, 1, 2) + bytes([0x1B, 0]),
+    # 8 bits, 3 x 2 (4 bytes a line): a run of six 7s covers the top line, its
+    # pad byte and two bytes of the second line; then two 1s; the 256-colour
+    # palette (marker 12) has entry i = (i, 0, 255 - i).
+    'run8.pcx': pcx_header(3, 2, 8, 1, 4) + bytes([0xC6, 7, 0xC2, 1, 12])
+                + bytes(v for i in range(256) for v in (i, 0, 255 - i)),
+    'monoempty.pcx': pcx_mono((0, 0, 0), (0, 0, 0)),
+    'monoequal.pcx': pcx_mono((9, 9, 9), (9, 9, 9)),
+    'monopalette.pcx': pcx_mono((0, 0, 128), (255, 255, 0)),
+}
+
+for name, data in files.items():
+    with open(name, 'wb') as f:
+        f.write(data)

@@ -1,0 +1,52 @@
+// Pictures built byte by byte (tests/data/handmade, written by its make.py from
+// the formats' structures) decode at the depth, size and resolution their
+// index line states to the colours or palette indices it lists, row 0 (the
+// bottom row) first; the palette of a palette picture has 2 ^ bits entries.
+
+#include "image/Raster.h"
+#include "TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+TEST(HandMadePictures, DecodeToThePixelsTheirIndexStates)
+{
+    const std::string dir = VT_TEST_DATA_DIR "/handmade/";
+    std::ifstream index(dir + "index.txt");
+    int count = 0;
+    for (std::string line; std::getline(index, line);) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::istringstream in(line);
+        std::string name, size, dpi, kind;
+        int bits = 0;
+        in >> name >> bits >> size >> dpi >> kind;
+        const std::vector<std::string> want{std::istream_iterator<std::string>(in), {}};
+        const std::vector<std::uint8_t> file = ReadFile(dir + name);
+        CRaster image;
+        const int type = name.ends_with(".pcx") ? IMAGE_TYPE_PCX : IMAGE_TYPE_BMP;
+        ASSERT_TRUE(image.Decode(file.data(), file.size(), type)) << name << ": " << image.GetLastError();
+        std::vector<std::string> got;
+        for (int y = 0; y < image.GetHeight(); ++y)
+            for (int x = 0; x < image.GetWidth(); ++x) {
+                const RGBQUAD c = image.GetPixelColor(x, y);
+                char rgb[8];
+                std::snprintf(rgb, sizeof rgb, "%02x%02x%02x", c.rgbRed, c.rgbGreen, c.rgbBlue);
+                got.push_back(kind == "idx" ? std::to_string(image.GetPixelIndex(x, y)) : std::string(rgb));
+            }
+        const std::string gotSize = std::to_string(image.GetWidth()) + "x" + std::to_string(image.GetHeight());
+        const std::string gotDpi = dpi == "-" ? dpi : std::to_string(image.GetXDPI()) + "x" + std::to_string(image.GetYDPI());
+        const int colours = image.GetBpp() <= 8 ? 1 << image.GetBpp() : 0;
+        EXPECT_EQ(std::tuple(bits ? image.GetBpp() : 0, gotSize, gotDpi, image.GetNumColors(), got),
+                  std::tuple(bits, size, dpi, colours, want)) << name;
+        ++count;
+    }
+    EXPECT_EQ(count, 24) << dir << "index.txt";
+}
