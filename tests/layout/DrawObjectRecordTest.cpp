@@ -67,6 +67,7 @@ std::vector<std::unique_ptr<CDrawObject>> OneOfEachKind()
     text->SetColour2(0x00FF00);
     text->SetBold(true);
     text->SetUnderline(true);
+    text->SetSmooth(true);  // with the optional fields
     text->SetFontFace("Arial");
     text->SetSize(30);
     text->SetAngle(900);
