@@ -135,9 +135,8 @@ TEST(RenderPipelinePercentages, PageEdgesOfABookArePreparedFirst)
     f.AllEffects(false);
     ASSERT_TRUE(f.pipeline.Render("y", *f.product));
     ASSERT_GE(f.steps.size(), 4u);
-    EXPECT_EQ(f.steps[1], std::make_pair(P + "Preparing top", 4));
-    EXPECT_EQ(f.steps[2], std::make_pair(P + "Preparing bottom", 8));
-    EXPECT_EQ(f.steps[3], std::make_pair(P + "Preparing right", 16));
+    EXPECT_EQ(Steps(f.steps.begin() + 1, f.steps.begin() + 4),
+              (Steps{{P + "Preparing top", 4}, {P + "Preparing bottom", 8}, {P + "Preparing right", 16}}));
     EXPECT_EQ(f.backend.edges, "udr");
 
     SFixture b("BINDER");  // pages on the left: the left edge too
@@ -150,19 +149,16 @@ TEST(RenderCacheCascade, StaleCodesRedoOnlyWhatDependsOnThem)
 {
     SFixture f("BOOK");
     ASSERT_TRUE(f.pipeline.Render("y", *f.product));
-    EXPECT_EQ(f.backend.draws, 1);
     // A second entry with the same code does nothing.
     f.steps.clear();
     ASSERT_TRUE(f.pipeline.Render("y", *f.product));
     ASSERT_TRUE(f.pipeline.Render("z", *f.product));
-    EXPECT_EQ(f.backend.draws, 1);
-    EXPECT_TRUE(f.steps.empty());
+    EXPECT_EQ(std::pair(f.backend.draws, f.steps.size()), std::pair(1, std::size_t(0)));
 
     // The left page edge does not cascade: "y" stays up to date.
     f.pipeline.GetCache().MarkStale("l");
     ASSERT_TRUE(f.pipeline.Render("y", *f.product));
-    EXPECT_EQ(f.backend.draws, 1);
-    EXPECT_FALSE(f.pipeline.GetCache().IsUpToDate("l"));
+    EXPECT_TRUE(f.backend.draws == 1 && !f.pipeline.GetCache().IsUpToDate("l"));
 
     // The right page edge does: the next "y" entry redoes the full render and
     // prepares only the stale edge.
@@ -170,21 +166,18 @@ TEST(RenderCacheCascade, StaleCodesRedoOnlyWhatDependsOnThem)
     f.pipeline.GetCache().MarkStale("r");
     EXPECT_FALSE(f.pipeline.GetCache().IsUpToDate("z"));
     ASSERT_TRUE(f.pipeline.Render("y", *f.product));
-    EXPECT_EQ(f.backend.draws, 2);
-    EXPECT_EQ(f.backend.edges, "r");
+    EXPECT_EQ(std::pair(f.backend.draws, f.backend.edges), std::pair(2, std::string("r")));
     for (const char* c : {"u", "d"}) {
         CRenderCache cache;
         cache.SetUpToDate("y");
         cache.SetUpToDate("z");
         cache.MarkStale(c);
-        EXPECT_FALSE(cache.IsUpToDate("y")) << c;
-        EXPECT_FALSE(cache.IsUpToDate("z")) << c;
+        EXPECT_FALSE(cache.IsUpToDate("y") || cache.IsUpToDate("z")) << c;
     }
     // Page-edge codes on their own prepare only that edge.
     f.backend.edges.clear();
     ASSERT_TRUE(f.pipeline.Render("l", *f.product));
-    EXPECT_EQ(f.backend.edges, "l");
-    EXPECT_EQ(f.backend.draws, 2);
+    EXPECT_EQ(std::pair(f.backend.draws, f.backend.edges), std::pair(2, std::string("l")));
     CRenderCache empty;
     EXPECT_FALSE(empty.IsUpToDate("z"));  // never set counts as stale
 }
@@ -225,16 +218,16 @@ TEST(RenderCacheCascade, ChangeCountMovesWithEveryStaleMark)
     const auto start = cache.GetChangeCount();
     cache.SetUpToDate("y");
     cache.SetUpToDate("z");
-    EXPECT_EQ(cache.GetChangeCount(), start);
+    std::vector<unsigned long long> counts{cache.GetChangeCount() - start};
     cache.MarkStale("z");
-    EXPECT_EQ(cache.GetChangeCount(), start + 1);
+    counts.push_back(cache.GetChangeCount() - start);
     cache.MarkStale("z");  // already stale: still an edit the copy did not see
-    EXPECT_EQ(cache.GetChangeCount(), start + 2);
+    counts.push_back(cache.GetChangeCount() - start);
     cache.Clear();
-    EXPECT_EQ(cache.GetChangeCount(), start + 3);
     CRenderCache copy = cache;
     copy.MarkStale("x");
-    EXPECT_EQ(cache.GetChangeCount(), start + 3);
+    counts.push_back(cache.GetChangeCount() - start);
+    EXPECT_EQ(counts, (std::vector<unsigned long long>{0, 1, 2, 3}));
 }
 
 TEST(ModelArea, SquareAndMargins)
@@ -255,16 +248,14 @@ TEST(ModelArea, SquareAndMargins)
     SFixture f("BOX", 500, 400, 2);
     f.AllEffects(false);
     ASSERT_TRUE(f.pipeline.Render("y", *f.product));
-    EXPECT_EQ(area(f.backend.lastArea), (A{780, 10, 10}));
-    EXPECT_EQ(f.backend.lastK, 2);
+    EXPECT_EQ(std::pair(area(f.backend.lastArea), f.backend.lastK), std::pair(A{780, 10, 10}, 2));
 }
 
 TEST(PictureScaling, ChoosesTheMethodAndResamplingKeepsAUniformPicture)
 {
-    EXPECT_EQ(ChooseScaleMethod(80, 60, 40, 30), EScaleMethod::BlockAverage);
-    EXPECT_EQ(ChooseScaleMethod(40, 30, 40, 30), EScaleMethod::Copy);
-    EXPECT_EQ(ChooseScaleMethod(20, 15, 40, 30), EScaleMethod::Resample);
-    EXPECT_EQ(ChooseScaleMethod(50, 30, 40, 30), EScaleMethod::Resample);
+    EXPECT_EQ((std::array{ChooseScaleMethod(80, 60, 40, 30), ChooseScaleMethod(40, 30, 40, 30),
+                          ChooseScaleMethod(20, 15, 40, 30), ChooseScaleMethod(50, 30, 40, 30)}),
+              (std::array{EScaleMethod::BlockAverage, EScaleMethod::Copy, EScaleMethod::Resample, EScaleMethod::Resample}));
 
     // Enlarging a uniform picture keeps it uniform.
     CPixelBuffer small(3, 2), big(10, 7);
@@ -380,9 +371,8 @@ TEST(RenderPipelineOutput, HugeStoredSizeIsRefusedWithoutDrawing)
     SFixture f("BOX", 10000, 10000, 16);
     f.AllEffects(false);
     EXPECT_FALSE(f.pipeline.Render("y", *f.product));
-    EXPECT_EQ(f.backend.draws, 0);
+    EXPECT_TRUE(f.backend.draws == 0 && !f.pipeline.GetCache().IsUpToDate("y"));
     EXPECT_EQ(GetRenderSize(f.product->GetSettings(), false).k, 1);
-    EXPECT_FALSE(f.pipeline.GetCache().IsUpToDate("y"));
     // Drawn in bands only the drawing time is bounded: 10000 * 6 = 60000
     // columns fit the 65535 a band may have, and 60000 x 60000 is beyond
     // 1.6 billion scratch pixels, which 40000 x 40000 (k = 4) is not.
@@ -390,8 +380,8 @@ TEST(RenderPipelineOutput, HugeStoredSizeIsRefusedWithoutDrawing)
     // 999 x 999 at k = 16 would be 255 million scratch pixels: drawn whole k
     // drops to 6 (999 * 999 * 36 = 35.9 million); in bands it stays.
     SFixture g("BOX", 999, 999, 16);
-    EXPECT_EQ(GetRenderSize(g.product->GetSettings(), false).k, 6);
-    EXPECT_EQ(GetRenderSize(g.product->GetSettings()).k, 16);
+    EXPECT_EQ(std::pair(GetRenderSize(g.product->GetSettings(), false).k, GetRenderSize(g.product->GetSettings()).k),
+              std::pair(6, 16));
     // Negative or zero stored values are brought into range.
     SFixture h("BOX", -5, 0, -3);
     const SRenderSize s = GetRenderSize(h.product->GetSettings());
@@ -489,14 +479,11 @@ TEST(RenderPipelineOutput, LayoutPreviewDrawsAtOutputSize)
 {
     SFixture f("BOX", 60, 40, 3);
     ASSERT_TRUE(f.pipeline.Render("x", *f.product));
-    EXPECT_EQ(f.backend.draws, 1);
-    EXPECT_EQ(f.backend.lastK, 1);
     const CRaster* x = f.product->FindSidePtr("x")->GetPicture();
     ASSERT_TRUE(x && x->GetWidth() == 60 && x->GetHeight() == 40);
-    EXPECT_TRUE(f.pipeline.GetCache().IsUpToDate("x"));
-    EXPECT_FALSE(f.pipeline.GetCache().IsUpToDate("y"));
+    EXPECT_TRUE(f.pipeline.GetCache().IsUpToDate("x") && !f.pipeline.GetCache().IsUpToDate("y"));
     ASSERT_TRUE(f.pipeline.Render("x", *f.product));
-    EXPECT_EQ(f.backend.draws, 1);
+    EXPECT_EQ(std::pair(f.backend.draws, f.backend.lastK), std::pair(1, 1));  // drawn once, at k 1
 }
 
 namespace {
@@ -544,8 +531,8 @@ TEST(RenderPipelineOutput, FacesCarryTheirDrawObjectsWithoutChangingTheSides)
     CFaceProbe probe;
     f.pipeline.SetBackend(&probe);
     ASSERT_TRUE(f.pipeline.Render("y", *f.product));
-    EXPECT_EQ(probe.edgeSaw, RGB(255, 0, 0));   // the page-edge covers see the artwork
-    EXPECT_EQ(probe.modelSaw, RGB(255, 0, 0));  // and so does the model
+    // The page-edge covers see the artwork, and so does the model.
+    EXPECT_EQ(std::pair(probe.edgeSaw, probe.modelSaw), std::pair(RGB(255, 0, 0), RGB(255, 0, 0)));
     // The side keeps its plain appearance picture.
     EXPECT_EQ(RGBQUADtoRGB(f.product->FindSidePtr("F")->GetPicture()->GetPixelColor(1, 1)), 0xFFFFFFu);
     // The layout preview shows the faces with their objects too.
