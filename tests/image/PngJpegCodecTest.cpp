@@ -35,21 +35,8 @@ std::vector<std::uint8_t> EncodeOk(CRaster& image, int type)
 
 } // namespace
 
-// Colour types, depths and interlacing as another program writes them: ForeignPicturesTest.
-TEST(PngDecode, SixteenBitSamplesAreRoundedToEight)
-{
-    // 16-bit RGB: each sample v becomes v * 255 / 65535 rounded (= v / 257):
-    // 0x12FF = 4863 -> 18.92 -> 19; 0xABCD = 43981 -> 171.13 -> 171;
-    // 0xFF01 = 65281 -> 254.01 -> 254 (the high bytes alone would give 18 and 255).
-    auto rgb16 = MakePng(1, 1, 16, PNG_COLOR_TYPE_RGB, {{0x12, 0xFF, 0xAB, 0xCD, 0xFF, 0x01}});
-    EXPECT_EQ(DecodeOk(rgb16, IMAGE_TYPE_PNG).GetPixelColor(0, 0), Q(19, 171, 254));
-    // Grey, v / 257 rounded: 51424 -> 200.09, 32704 -> 127.25, 32895 -> 128.0, 129 -> 0.502.
-    for (auto [hi, lo, v] : {std::tuple{0xC8, 0xE0, 200u}, {0x7F, 0xC0, 127u}, {0x80, 0x7F, 128u}, {0x00, 0x81, 1u}}) {
-        const auto g16 = MakePng(1, 1, 16, PNG_COLOR_TYPE_GRAY, {{std::uint8_t(hi), std::uint8_t(lo)}});
-        EXPECT_EQ(DecodeOk(g16, IMAGE_TYPE_PNG).GetPixelColor(0, 0), Q(v, v, v)) << v;
-    }
-}
-
+// Colour types, depths and interlacing as another program writes them:
+// ForeignPicturesTest; 16-bit samples: HandMadePicturesTest.
 TEST(PngDecode, BrokenFilesFailAndKeepTheTarget)
 {
     auto good = MakePng(8, 8, 8, PNG_COLOR_TYPE_RGB, std::vector<std::vector<std::uint8_t>>(8, std::vector<std::uint8_t>(24, 9)));

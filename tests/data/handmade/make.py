@@ -3,6 +3,7 @@
 the formats' structures (run in this folder). index.txt, written by hand,
 states what each decodes to."""
 import struct
+import zlib
 
 
 def info_header(w, h, bpp, compression=0, colors_used=0, ppm=2835):
@@ -31,6 +32,15 @@ def pcx_mono(c0, c1):
     b[16:64] = bytes(48)
     b[16:22] = bytes(c0 + c1)
     return bytes(b) + bytes([0xC1, 0xF0, 0, 0x0F, 0])
+
+
+def png(w, h, depth, colour_type, rows):
+    # Signature, IHDR, one IDAT of the rows (filter type 0 each), IEND.
+    def chunk(kind, data):
+        return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
+    ihdr = struct.pack('>IIBBBBB', w, h, depth, colour_type, 0, 0, 0)
+    idat = zlib.compress(b''.join(b'\0' + bytes(r) for r in rows))
+    return b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', ihdr) + chunk(b'IDAT', idat) + chunk(b'IEND', b'')
 
 
 files = {
@@ -87,6 +97,10 @@ files = {
     # palette (marker 12) has entry i = (i, 0, 255 - i).
     'run8.pcx': pcx_header(3, 2, 8, 1, 4) + bytes([0xC6, 7, 0xC2, 1, 12])
                 + bytes(v for i in range(256) for v in (i, 0, 255 - i)),
+    # 16-bit RGB, one pixel: 0x12FF 0xABCD 0xFF01.
+    'rgb16.png': png(1, 1, 16, 2, [[0x12, 0xFF, 0xAB, 0xCD, 0xFF, 0x01]]),
+    # 16-bit grey, one row: 0xC8E0 0x7FC0 0x807F 0x0081.
+    'grey16.png': png(4, 1, 16, 0, [[0xC8, 0xE0, 0x7F, 0xC0, 0x80, 0x7F, 0x00, 0x81]]),
     'monoempty.pcx': pcx_mono((0, 0, 0), (0, 0, 0)),
     'monoequal.pcx': pcx_mono((9, 9, 9), (9, 9, 9)),
     'monopalette.pcx': pcx_mono((0, 0, 128), (255, 255, 0)),
