@@ -68,25 +68,35 @@ int LightRunFour(const CFaceShade& s, int x, int y, int n, float* light, float* 
     return i;
 }
 
-// Levels of the run eight at a time (Lit: decode, times the light, plus the
-// lift, to the nearest of the encoding's steps, clamped); the count done.
-int LitRunEight(const CSrgbTables& t, std::uint8_t* levels, int count, const float* light,
-                const float* lift) noexcept
+// Eight levels, each with its light and lift (Lit: decode, times the light,
+// plus the lift, to the nearest of the encoding's steps, clamped).
+inline void LitEight(const CSrgbTables& t, std::uint8_t* levels, __m256 light, __m256 lift) noexcept
 {
     const __m256 steps = _mm256_set1_ps(static_cast<float>(CSrgbTables::kSteps)), half = _mm256_set1_ps(0.5f);
-    const __m256i zero = _mm256_setzero_si256(), top = _mm256_set1_epi32(CSrgbTables::kSteps);
+    std::int64_t eight;
+    std::memcpy(&eight, levels, sizeof eight);
+    const __m256i v = _mm256_cvtepu8_epi32(_mm_cvtsi64_si128(eight));
+    const __m256 d = _mm256_i32gather_ps(t.decode.data(), v, 4);
+    const __m256 l = _mm256_add_ps(_mm256_mul_ps(light, d), lift);
+    __m256i e = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(l, steps), half));
+    e = _mm256_min_epi32(_mm256_max_epi32(e, _mm256_setzero_si256()), _mm256_set1_epi32(CSrgbTables::kSteps));
     alignas(32) std::int32_t index[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(index), e);
+    for (int k = 0; k < 8; ++k) levels[k] = t.encode[static_cast<std::size_t>(index[k])];
+}
+
+// Pixels of the run eight at a time, their 24 levels as three eights, each
+// level given its pixel's light and lift; the count done.
+int LitPixelsEight(const CSrgbTables& t, std::uint8_t* bgr, int count, const float* light,
+                   const float* lift) noexcept
+{
+    const __m256i of[3] = {_mm256_setr_epi32(0, 0, 0, 1, 1, 1, 2, 2), _mm256_setr_epi32(2, 3, 3, 3, 4, 4, 4, 5),
+                           _mm256_setr_epi32(5, 5, 6, 6, 6, 7, 7, 7)};
     int i = 0;
     for (; i + 8 <= count; i += 8) {
-        std::int64_t eight;
-        std::memcpy(&eight, levels + i, sizeof eight);
-        const __m256i v = _mm256_cvtepu8_epi32(_mm_cvtsi64_si128(eight));
-        const __m256 d = _mm256_i32gather_ps(t.decode.data(), v, 4);
-        const __m256 l = _mm256_add_ps(_mm256_mul_ps(_mm256_loadu_ps(light + i), d), _mm256_loadu_ps(lift + i));
-        __m256i e = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(l, steps), half));
-        e = _mm256_min_epi32(_mm256_max_epi32(e, zero), top);
-        _mm256_store_si256(reinterpret_cast<__m256i*>(index), e);
-        for (int k = 0; k < 8; ++k) levels[i + k] = t.encode[static_cast<std::size_t>(index[k])];
+        const __m256 l = _mm256_loadu_ps(light + i), f = _mm256_loadu_ps(lift + i);
+        for (int k = 0; k < 3; ++k)
+            LitEight(t, bgr + 3 * i + 8 * k, _mm256_permutevar8x32_ps(l, of[k]), _mm256_permutevar8x32_ps(f, of[k]));
     }
     return i;
 }
@@ -109,12 +119,13 @@ void CFaceShade::LightRun(int x, int y, int n, float* light, float* lift) const 
     }
 }
 
-void CFaceShade::LitRun(std::uint8_t* levels, int count, const float* light, const float* lift) const noexcept
+void CFaceShade::LitPixels(std::uint8_t* bgr, int count, const float* light, const float* lift) const noexcept
 {
     int i = 0;
 #if defined(VT_FACE_SHADE_AVX2)
     static const bool has = __builtin_cpu_supports("avx2");
-    if (has) i = LitRunEight(*srgb, levels, count, light, lift);
+    if (has) i = LitPixelsEight(*srgb, bgr, count, light, lift);
 #endif
-    for (; i < count; ++i) levels[i] = Lit(levels[i], light[i], lift[i]);
+    for (; i < count; ++i)
+        for (int k = 0; k < 3; ++k) bgr[3 * i + k] = Lit(bgr[3 * i + k], light[i], lift[i]);
 }

@@ -90,10 +90,10 @@ struct CFaceShade {
     {
         return srgb->Encode(light * srgb->decode[v] + lift);
     }
-    // Lit of `count` levels, each with its own light and lift: eight at a
-    // time where the processor has AVX2, with the same roundings
-    // (FaceShade.cpp).
-    void LitRun(std::uint8_t* levels, int count, const float* light, const float* lift) const noexcept;
+    // Lit of the blue, green and red levels of `count` pixels, each pixel
+    // with its own light and lift: eight pixels at a time where the
+    // processor has AVX2, with the same roundings (FaceShade.cpp).
+    void LitPixels(std::uint8_t* bgr, int count, const float* light, const float* lift) const noexcept;
 
     // Blue, green, red bytes of `count` pixels from (x, y) on.
     void Apply(std::uint8_t* bytes, int count, int x, int y) const noexcept
@@ -103,13 +103,11 @@ struct CFaceShade {
         if (!linear) return;
         if (banded) {
             constexpr int kRun = 64;
-            float light[kRun], lift[kRun], light3[3 * kRun], lift3[3 * kRun];
+            float light[kRun], lift[kRun];
             for (int done = 0; done < count; done += kRun, bytes += 3 * kRun) {
                 const int n = std::min(kRun, count - done);
                 LightRun(x + done, y, n, light, lift);
-                for (int i = 0; i < n; ++i)
-                    for (int k = 0; k < 3; ++k) light3[3 * i + k] = light[i], lift3[3 * i + k] = lift[i];
-                LitRun(bytes, 3 * n, light3, lift3);
+                LitPixels(bytes, n, light, lift);
             }
             return;
         }
