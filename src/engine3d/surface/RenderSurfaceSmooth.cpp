@@ -426,7 +426,9 @@ struct CInteriorBlocks {
         FindBlocks(j, width, f);
         if (first > last) return;
         if (!f.face.tex) { // the fill colour, whatever the pixel
-            for (int i = 0; i < 3 * (last - first + 1); ++i) colours[static_cast<std::size_t>(i)] = f.face.fill[i % 3];
+            const std::uint8_t b = f.face.fill[0], g = f.face.fill[1], r = f.face.fill[2];
+            std::uint8_t* c = colours.data();
+            for (int i = 0, n = last - first + 1; i < n; ++i, c += 3) c[0] = b, c[1] = g, c[2] = r;
             blockShade.Apply(colours.data(), last - first + 1, first, j);
             Fill();
             return;
@@ -480,10 +482,10 @@ struct CInteriorBlocks {
     void Fill() noexcept
     {
         std::uint8_t* p = pixels.data();
-        for (int i = 0; i <= last - first; ++i) {
-            const std::uint8_t* c = &colours[3 * static_cast<std::size_t>(i)];
+        const std::uint8_t* c = colours.data();
+        for (int i = 0, n = last - first + 1, k = K; i < n; ++i, c += 3) {
             const std::uint32_t four = c[0] | c[1] << 8 | c[2] << 16;
-            for (int r = 0; r < K; ++r, p += 3) std::memcpy(p, &four, 4);
+            for (int r = 0; r < k; ++r, p += 3) std::memcpy(p, &four, 4);
         }
     }
 
