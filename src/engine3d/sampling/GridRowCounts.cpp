@@ -146,26 +146,35 @@ template <bool ColNegative, bool RowNegative>
 void CountRows(int side, const SDirection& col, const SDirection& row, const SThresholds& tc, const SThresholds& tr,
                int counts[4], std::uint8_t* uncertain) noexcept
 {
-    __m256d sums[4] = {_mm256_setzero_pd(), _mm256_setzero_pd(), _mm256_setzero_pd(), _mm256_setzero_pd()};
+    __m256d sum0 = _mm256_setzero_pd(), sum1 = sum0, sum2 = sum0, sum3 = sum0;
     const SSpans all{_mm256_set1_pd(-1.0), _mm256_set1_pd(side)};
-    for (int k = 0; 4 * k < side; ++k) {
+    const int vectors = (side + 3) / 4;
+#pragma GCC unroll 3
+    for (int k = 0; k < vectors; ++k) {
         const __m256d j = _mm256_add_pd(_mm256_set1_pd(4.0 * k), _mm256_setr_pd(0.0, 1.0, 2.0, 3.0));
         SSpans in = all, maybe = all, cl = all, ch = all, rl = all, rh = all;
         NarrowBy<ColNegative>(col.Base(j), tc, in, maybe, cl, ch);
         NarrowBy<RowNegative>(row.Base(j), tr, in, maybe, rl, rh);
         const __m256d rowsOfGrid = _mm256_cmp_pd(j, _mm256_set1_pd(side), _CMP_LT_OQ);
-        const SSpans quads[4] = {Meet(in, cl, rl), Meet(in, ch, rl), Meet(in, cl, rh), Meet(in, ch, rh)};
-        __m256d certain = _mm256_setzero_pd();
-        for (int q = 0; q < 4; ++q) {
-            const __m256d n = _mm256_and_pd(rowsOfGrid, Count(quads[q]));
-            sums[q] = _mm256_add_pd(sums[q], n);
-            certain = _mm256_add_pd(certain, n);
-        }
+        const SSpans q0 = Meet(in, cl, rl), q1 = Meet(in, ch, rl), q2 = Meet(in, cl, rh), q3 = Meet(in, ch, rh);
+        const __m256d n0 = _mm256_and_pd(rowsOfGrid, Count(q0)), n1 = _mm256_and_pd(rowsOfGrid, Count(q1));
+        const __m256d n2 = _mm256_and_pd(rowsOfGrid, Count(q2)), n3 = _mm256_and_pd(rowsOfGrid, Count(q3));
+        sum0 = _mm256_add_pd(sum0, n0);
+        sum1 = _mm256_add_pd(sum1, n1);
+        sum2 = _mm256_add_pd(sum2, n2);
+        sum3 = _mm256_add_pd(sum3, n3);
+        const __m256d certain = _mm256_add_pd(_mm256_add_pd(n0, n1), _mm256_add_pd(n2, n3));
         const __m256d open = _mm256_sub_pd(_mm256_and_pd(rowsOfGrid, Count(maybe)), certain);
         const auto rows = static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(open, _mm256_setzero_pd(), _CMP_GT_OQ)));
-        if (rows != 0) MarkUncertain(side, k, rows, maybe, quads, uncertain);
+        if (rows != 0) {
+            const SSpans quads[4] = {q0, q1, q2, q3};
+            MarkUncertain(side, k, rows, maybe, quads, uncertain);
+        }
     }
-    for (int q = 0; q < 4; ++q) counts[q] = Sum(sums[q]);
+    counts[0] = Sum(sum0);
+    counts[1] = Sum(sum1);
+    counts[2] = Sum(sum2);
+    counts[3] = Sum(sum3);
 }
 
 #undef VT_ROWS
