@@ -41,15 +41,22 @@ void FillRows(const CPixelView& band, std::uint32_t colour) noexcept
 // cleared) anew each time.
 struct SBandPictures {
     CRaster scratch, alpha;
+    int whiteRows = 0; // the first rows of alpha known white (a band leaves them so)
 
-    // Pictures of `rows` rows, `width` wide, in blocks of `most` rows.
+    // Pictures of `rows` rows, `width` wide, in blocks of `most` rows; the
+    // layer white.
     bool Fit(int width, int rows, int most)
     {
-        if (scratch.IsValid() && scratch.GetWidth() == width && scratch.SetRowsWithin(rows) &&
-            alpha.GetWidth() == width && alpha.SetRowsWithin(rows))
-            return true;
-        if (scratch.Create(width, most, 24) == nullptr || alpha.Create(width, most, 24) == nullptr) return false;
-        return scratch.SetRowsWithin(rows) && alpha.SetRowsWithin(rows);
+        if (!(scratch.IsValid() && scratch.GetWidth() == width && scratch.SetRowsWithin(rows) &&
+              alpha.GetWidth() == width && alpha.SetRowsWithin(rows))) {
+            whiteRows = 0;
+            if (scratch.Create(width, most, 24) == nullptr || alpha.Create(width, most, 24) == nullptr ||
+                !scratch.SetRowsWithin(rows) || !alpha.SetRowsWithin(rows))
+                return false;
+        }
+        if (rows > whiteRows) alpha.ToWhite();
+        whiteRows = std::max(whiteRows, rows);
+        return true;
     }
 };
 
@@ -131,6 +138,15 @@ bool DrawOneBand(SBandWork& w, int b, SBandPictures& pictures, std::string& erro
         error = "Out of memory";
         return false;
     }
+    // A band drawn leaves the layer white again; one that fails may not.
+    const auto drawModel = [&]() {
+        if (w.model == nullptr) return true;
+        const int white = pictures.whiteRows;
+        pictures.whiteRows = 0;
+        if (!w.model->DrawBand(scratch, alpha, from, &error)) return false;
+        pictures.whiteRows = white;
+        return true;
+    };
     const CPixelView view = ViewOf(scratch);
     // Delivered rows first .. last - 1 become output rows first / k ..
     const CPixelView inner(view.Row(first - from), l.width, last - first, view.GetStride());
@@ -138,7 +154,7 @@ bool DrawOneBand(SBandWork& w, int b, SBandPictures& pictures, std::string& erro
                          w.output.GetStride());
     if (l.alpha == nullptr) {
         if (*w.background) (*w.background)(view, from);
-        if (w.model != nullptr && !w.model->DrawBand(scratch, alpha, from, &error)) return false;
+        if (!drawModel()) return false;
         ScalePicture(inner, out);
         return true;
     }
@@ -147,11 +163,11 @@ bool DrawOneBand(SBandWork& w, int b, SBandPictures& pictures, std::string& erro
     // what lies below, and black binder rings over a black background would
     // not be told apart from it.)
     FillRows(view, kCutOutDark);
-    if (w.model != nullptr && !w.model->DrawBand(scratch, alpha, from, &error)) return false;
+    if (!drawModel()) return false;
     ScalePicture(inner, out);
     CPixelBuffer overLight(out.GetWidth(), out.GetHeight());
     FillRows(view, kCutOutLight);
-    if (w.model != nullptr && !w.model->DrawBand(scratch, alpha, from, &error)) return false;
+    if (!drawModel()) return false;
     ScalePicture(inner, overLight.View());
     const CPixelView light = overLight.View();
     for (int y = 0; y < out.GetHeight(); ++y) {

@@ -38,8 +38,9 @@ struct SModelDrawRequest {
 
 // A model prepared for drawing in bands: DrawBand draws the rows firstRow ..
 // firstRow + scratch height - 1 of the scratch picture into `scratch` (which
-// holds the background of those rows), with `alpha` a working layer of the
-// same size. It may be called from several threads at once.
+// holds the background of those rows), with `alpha` a white working layer of
+// the same size, which it leaves white. It may be called from several threads
+// at once.
 class CModelBands {
 public:
     virtual ~CModelBands() = default;

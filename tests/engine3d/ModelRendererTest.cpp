@@ -96,6 +96,27 @@ TEST(ModelRenderer, DrawsTheVisibleFacesOfABox)
     EXPECT_EQ(std::memcmp(scratch->GetBits(0), again->GetBits(0), scratch->GetDIBSize() - 40), 0);
 }
 
+TEST(ModelRenderer, ShadowsAndReflectionLeaveTheLayerWhite)
+{
+    // Each list whitens again what it drew into the working layer, which the
+    // band renderer hands on white from band to band.
+    CBoxScene scene;
+    scene.desc.settings.shadows = true;
+    scene.desc.settings.shadowStyle = 3;
+    scene.desc.settings.observerY = 100;
+    scene.desc.settings.aboveTable = 30;
+    scene.desc.settings.reflection = true;
+    scene.Prepare();
+    auto scratch = MakePicture(200, 200, RGB(250, 250, 250));
+    auto alpha = MakePicture(200, 200, 0xFFFFFF);
+    CProductModel model;
+    std::string error;
+    ASSERT_TRUE(model.Draw(scene.desc, false, CModelArea{180, 10, 10}, scene.textures, *scratch, *alpha,
+                           nullptr, &error));
+    const std::map<COLORREF, int> white{{0xFFFFFF, 200 * 200}};
+    EXPECT_EQ(Histogram(*alpha), white);
+}
+
 TEST(ModelRenderer, RefusesUnusablePicturesWithoutDrawing)
 {
     CBoxScene scene;

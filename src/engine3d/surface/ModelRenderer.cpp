@@ -142,7 +142,7 @@ bool CModelBandDrawer::DrawBand(CRaster& scratch, CRaster& alpha, int firstRow, 
         CModelMesh mesh = m_mesh;
         CTextureSet textures = m_textures;
         return RenderModelPicture(mesh, m_fit, m_desc, textures, scratch, alpha, ModelProgress(), error, firstRow,
-                                  m_height, &m_reflectionBox, m_spans ? &m_shadowSpans : nullptr);
+                                  m_height, &m_reflectionBox, m_spans ? &m_shadowSpans : nullptr, true);
     } catch (const std::bad_alloc&) {
         if (error) *error = "Out of memory";
         return false;
@@ -343,7 +343,8 @@ bool CheckRenderPictures(const CRaster& scratch, const CRaster& alpha, std::stri
 bool RenderModelPicture(CModelMesh& mesh, const CFitContext& fit, const CModelDescription& desc,
                         CTextureSet& textures, CRaster& scratch, CRaster& alpha,
                         const ModelProgress& progress, std::string* error, int firstRow,
-                        int pictureHeight, const CBoundingBox* reflectionBox, const CShadowSpans* shadowSpans)
+                        int pictureHeight, const CBoundingBox* reflectionBox, const CShadowSpans* shadowSpans,
+                        bool alphaWhite)
 {
     if (!CheckRenderPictures(scratch, alpha, error)) return false;
     if (mesh.lists.empty()) return true;
@@ -363,9 +364,12 @@ bool RenderModelPicture(CModelMesh& mesh, const CFitContext& fit, const CModelDe
     // The working layer is white before a list is drawn into it. A band
     // drawer's own layer (the one given the shadow spans) is left as it is
     // when no list is drawn into it: no reflection, no shadows but the spans'.
+    // Each list whitens again the box it drew into, so a layer given white
+    // is left white.
     const bool reflection = HasReflectionList(mesh, st);
     const std::size_t shadowLast = LastShadowList(mesh, st);
-    if (shadowSpans == nullptr || reflection || (shadowLast >= 1 && st.shadowStyle != kStudioShadowStyle))
+    if (!alphaWhite &&
+        (shadowSpans == nullptr || reflection || (shadowLast >= 1 && st.shadowStyle != kStudioShadowStyle)))
         alpha.ToWhite();
     if (reflection) pass.DrawReflection(mesh.lists.back(), pictureHeight, reflectionBox);
     if (!pass.DrawShadows(shadowLast, error)) return false;

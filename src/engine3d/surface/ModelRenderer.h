@@ -113,12 +113,14 @@ private:
 // picture, except that edge softening needs the rows on either side of a row
 // (draw bands overlapping by a row and keep their inner rows), and that the
 // reflection's ripple needs the reflection's box over the whole picture
-// (`reflectionBox`, whole-picture rows).
+// (`reflectionBox`, whole-picture rows). With `alphaWhite` the layer is
+// white already and is not whitened first; it is left white, as every list
+// whitens again what it drew.
 bool RenderModelPicture(CModelMesh& mesh, const CFitContext& fit, const CModelDescription& desc,
                         CTextureSet& textures, CRaster& scratch, CRaster& alpha,
                         const ModelProgress& progress, std::string* error, int firstRow = 0,
                         int pictureHeight = 0, const CBoundingBox* reflectionBox = nullptr,
-                        const CShadowSpans* shadowSpans = nullptr);
+                        const CShadowSpans* shadowSpans = nullptr, bool alphaWhite = false);
 
 // A fitted model drawn band by band. Every DrawBand works on its own copy of
 // the mesh and the texture set, so bands may be drawn on several threads at
@@ -130,7 +132,7 @@ public:
                      const CTextureSet& textures, int pictureWidth, int pictureHeight);
     // Draws the rows firstRow .. firstRow + scratch height - 1 of the picture
     // into scratch (which holds the background of those rows); alpha is a
-    // working layer of the scratch's size.
+    // white working layer of the scratch's size, left white.
     bool DrawBand(CRaster& scratch, CRaster& alpha, int firstRow, std::string* error) const;
 
 private:
