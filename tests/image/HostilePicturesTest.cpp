@@ -24,7 +24,7 @@ using hostile::SHostileFile;
 TEST(HostilePictures, EachIsRefusedWithItsReasonAndLeavesTheTargetAlone)
 {
     const auto pictures = HostilePictures();
-    ASSERT_EQ(pictures.size(), 65u) << "tests/data/hostile/index.txt";
+    ASSERT_EQ(pictures.size(), 73u) << "tests/data/hostile/index.txt";
     for (const SHostileFile& f : pictures) testutil::ExpectRefused(f.bytes, f.type, f.name, f.refusal.c_str(), false);
 }
 

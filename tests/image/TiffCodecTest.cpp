@@ -187,19 +187,10 @@ TEST(TiffDecode, DamagedFilesFailWithAMessageAndKeepTheTarget)
     const Bytes good = WriteTiff({.width = 16, .height = 16, .compression = COMPRESSION_LZW, .rowsPerStrip = 16},
                                  RandomBytes(16 * 16 * 3, 3));
     ASSERT_TRUE(DecodeOk(good).IsValid());
+    // Broken headers and data: the corpus of tests/data/hostile (HostilePicturesTest).
     Bytes cut = good;
     cut.resize(60); // the strip stops early
-    Bytes noDirectory = Bytes().raw({'I', 'I', 42, 0}).u32(0x10000);
-    struct {
-        const char* what;
-        Bytes data;
-    } cases[] = {
-        {"not a TIFF", Bytes().raw({'I', 'I', 41, 0}).fill(40, 0)},
-        {"signature only", Bytes().raw({'M', 'M', 0, 42})},
-        {"directory past the end", noDirectory},
-        {"strip cut short", cut},
-    };
-    for (const auto& c : cases) testutil::ExpectRefused(c.data, IMAGE_TYPE_TIFF, c.what);
+    testutil::ExpectRefused(cut, IMAGE_TYPE_TIFF, "strip cut short");
     CRaster detected;
     EXPECT_FALSE(detected.Decode(cut.data(), cut.size(), IMAGE_TYPE_UNKNOWN));
     EXPECT_STREQ(detected.GetLastError(), "Decode: Unknown or wrong format");

@@ -157,6 +157,20 @@ def info(w, h, bits, compression=0, colours=0):
     return (le32(40) + le32(w) + le32(h) + le16(1) + le16(bits) + le32(compression) + le32(0) + le32(2835) * 2
             + le32(colours) + le32(0))
 
+# Broken headers, refused with any message: a PNG whose header checksum is
+# wrong, one whose signature is not, one cut in its data; TIFFs that are not
+# TIFFs or whose directory lies past the end; a JPEG cut in its tables, and
+# garbage after a JPEG's start marker.
+GOOD_PNG = png(8, 8, 8, 2, chunk('IDAT', zlib.compress(bytes(1 + 8 * 3) * 8)), chunk('IEND', b''))
+put('png whose header checksum is wrong.png', 'broken header', GOOD_PNG[:29] + bytes([GOOD_PNG[29] ^ 0xFF]) + GOOD_PNG[30:], '')
+put('png of another signature.png', 'broken header', GOOD_PNG[:1] + b'X' + GOOD_PNG[2:], '')
+put('png cut in its data.png', 'cut short', GOOD_PNG[:len(GOOD_PNG) // 2], 'Read Error')
+put('tiff of another signature.tif', 'broken header', b'II' + le16(41) + bytes(40), '')
+put('tiff signature only.tif', 'broken header', b'MM' + be16(42), '')
+put('tiff directory past the end.tif', 'broken header', b'II' + le16(42) + le32(0x10000), '')
+put('jpeg cut in its tables.jpg', 'broken header', jpeg(0xFFC0, 40, 40, 3, 0, 63, bytes(64))[:100], '')
+put('jpeg garbage after its start.jpg', 'broken header', be16(0xFFD8) + bytes([0x5A]) * 298, '')
+
 
 def with_file_header(dib, offset):
     return le16(0x4D42) + le32(14 + len(dib)) + le16(0) + le16(0) + le32(offset) + dib
