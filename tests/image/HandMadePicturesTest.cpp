@@ -31,7 +31,10 @@ TEST(HandMadePictures, DecodeToThePixelsTheirIndexStates)
         const std::vector<std::string> want{std::istream_iterator<std::string>(in), {}};
         const std::vector<std::uint8_t> file = ReadFile(dir + name);
         CRaster image;
-        const int type = name.ends_with(".pcx") ? IMAGE_TYPE_PCX : name.ends_with(".png") ? IMAGE_TYPE_PNG : IMAGE_TYPE_BMP;
+        const int type = name.ends_with(".pcx")   ? IMAGE_TYPE_PCX
+                         : name.ends_with(".png") ? IMAGE_TYPE_PNG
+                         : name.ends_with(".jpg") ? IMAGE_TYPE_JPEG
+                                                  : IMAGE_TYPE_BMP;
         ASSERT_TRUE(image.Decode(file.data(), file.size(), type)) << name << ": " << image.GetLastError();
         std::vector<std::string> got;
         for (int y = 0; y < image.GetHeight(); ++y)
@@ -48,5 +51,5 @@ TEST(HandMadePictures, DecodeToThePixelsTheirIndexStates)
                   std::tuple(bits, size, dpi, colours, want)) << name;
         ++count;
     }
-    EXPECT_EQ(count, 26) << dir << "index.txt";
+    EXPECT_EQ(count, 29) << dir << "index.txt";
 }

@@ -180,26 +180,7 @@ TEST(JpegCodec, GreyPicturesUseOneComponent)
     // A colour palette's refusal: RasterFiles.SaveNeverLeavesAHalfWrittenFile.
 }
 
-namespace {
-
-std::vector<std::uint8_t> MakeJpeg(int unit, int xDensity, int yDensity)
-{
-    return WriteJpeg({1, 1, 3, {{0, 0, 0}}}, {.densityUnit = unit, .xDensity = xDensity, .yDensity = yDensity});
-}
-
-} // namespace
-
-TEST(JpegCodec, DensityUnits)
-{
-    // Dots per centimetre: 118 * 254 / 100 = 299 (integer arithmetic).
-    CRaster cm = DecodeOk(MakeJpeg(2, 118, 40), IMAGE_TYPE_JPEG);
-    EXPECT_EQ(std::pair(cm.GetXDPI(), cm.GetYDPI()), std::pair(299, 101)); // 40 * 254 / 100 = 101.6
-    CRaster inch = DecodeOk(MakeJpeg(1, 240, 96), IMAGE_TYPE_JPEG);
-    EXPECT_EQ(std::pair(inch.GetXDPI(), inch.GetYDPI()), std::pair(240, 96));
-    // No unit: the numbers are only an aspect ratio; the default resolution stays.
-    CRaster none = DecodeOk(MakeJpeg(0, 1, 1), IMAGE_TYPE_JPEG);
-    EXPECT_EQ(none.GetXDPI(), 72);
-}
+// JFIF resolutions in each unit: HandMadePicturesTest.
 
 namespace {
 

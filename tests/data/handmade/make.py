@@ -43,6 +43,21 @@ def png(w, h, depth, colour_type, rows):
     return b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', ihdr) + chunk(b'IDAT', idat) + chunk(b'IEND', b'')
 
 
+def jpeg_jfif(units, x_density, y_density):
+    # A 1 x 1 grey baseline JPEG with a JFIF header: quantisation table of all
+    # ones, Huffman tables each of the one symbol 0 (a 1-bit code 0); the one
+    # block is DC difference category 0 then end of block, "00", padded with 1s.
+    def segment(marker, data):
+        return struct.pack('>HH', marker, len(data) + 2) + data
+    table = bytes([1]) + bytes(15) + bytes([0])
+    return (struct.pack('>H', 0xFFD8)
+            + segment(0xFFE0, b'JFIF\0' + bytes([1, 1, units]) + struct.pack('>HH', x_density, y_density) + bytes(2))
+            + segment(0xFFDB, bytes([0]) + bytes([1]) * 64)
+            + segment(0xFFC0, bytes([8]) + struct.pack('>HH', 1, 1) + bytes([1, 1, 0x11, 0]))
+            + segment(0xFFC4, bytes([0x00]) + table + bytes([0x10]) + table)
+            + segment(0xFFDA, bytes([1, 1, 0, 0, 63, 0])) + bytes([0x3F]) + struct.pack('>H', 0xFFD9))
+
+
 files = {
     # 2 x 2, 24 bits, no file header: rows of 6 bytes padded to 8, bottom row
     # first, pixels B G R; 3937 pixels a metre.
@@ -101,6 +116,10 @@ files = {
     'rgb16.png': png(1, 1, 16, 2, [[0x12, 0xFF, 0xAB, 0xCD, 0xFF, 0x01]]),
     # 16-bit grey, one row: 0xC8E0 0x7FC0 0x807F 0x0081.
     'grey16.png': png(4, 1, 16, 0, [[0xC8, 0xE0, 0x7F, 0xC0, 0x80, 0x7F, 0x00, 0x81]]),
+    # JFIF resolutions: dots per centimetre, per inch, and no unit (an aspect ratio only).
+    'dpcm.jpg': jpeg_jfif(2, 118, 40),
+    'dpi.jpg': jpeg_jfif(1, 240, 96),
+    'aspect.jpg': jpeg_jfif(0, 1, 1),
     'monoempty.pcx': pcx_mono((0, 0, 0), (0, 0, 0)),
     'monoequal.pcx': pcx_mono((9, 9, 9), (9, 9, 9)),
     'monopalette.pcx': pcx_mono((0, 0, 128), (255, 255, 0)),
