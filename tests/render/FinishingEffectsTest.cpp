@@ -151,18 +151,16 @@ TEST(ColorBalance, NeutralValuesLeavePictureUntouched)
 
 TEST(ColorBalance, HandValues)
 {
-    // v = (100c + 1) * Br / 100 - 1 in hundredths; then (v * balance / 100) / 100.
-    EXPECT_EQ(ColorBalanceChannel(200, 150, 100, 100), 255);  // 30000 -> 300, clamped
-    EXPECT_EQ(ColorBalanceChannel(200, 50, 100, 100), 99);    // 1000050 / 100 - 1 = 9999
-    EXPECT_EQ(ColorBalanceChannel(200, 100, 100, 50), 100);   // red balance 50
-    EXPECT_EQ(ColorBalanceChannel(0, 50, 100, 100), 0);       // 1 * 50 / 100 - 1 = -1 -> 0
-    // Contrast pivots on mid-grey: 128 stays, 200 moves away from it, 0 clamps.
-    EXPECT_EQ(ColorBalanceChannel(128, 100, 150, 100), 128);
-    EXPECT_EQ(ColorBalanceChannel(128, 100, 50, 100), 128);
-    EXPECT_EQ(ColorBalanceChannel(200, 100, 150, 100), 236);  // (20000-12800)*1.5+12800 = 23600
-    EXPECT_EQ(ColorBalanceChannel(0, 100, 50, 100), 64);      // (0-12800)/2+12800 = 6400
-    EXPECT_EQ(ColorBalanceChannel(0, 100, 150, 100), 0);      // -6400 -> clamped
-    EXPECT_EQ(ColorBalanceChannel(255, 100, 150, 100), 255);
+    // v = (100c + 1) * Br / 100 - 1 in hundredths; then (v * balance / 100) / 100:
+    // 200 at Br 150: 30000 -> 300, clamped; at Br 50: 1000050 / 100 - 1 = 9999; red balance 50;
+    // 0 at Br 50: 1 * 50 / 100 - 1 = -1 -> 0. Contrast pivots on mid-grey: 128 stays; 200 at
+    // 150: (20000 - 12800) * 1.5 + 12800 = 23600; 0 at 50: 6400; 0 at 150: -6400, clamped.
+    const int cases[][5] = {{200, 150, 100, 100, 255}, {200, 50, 100, 100, 99}, {200, 100, 100, 50, 100},
+                            {0, 50, 100, 100, 0},      {128, 100, 150, 100, 128}, {128, 100, 50, 100, 128},
+                            {200, 100, 150, 100, 236}, {0, 100, 50, 100, 64},     {0, 100, 150, 100, 0},
+                            {255, 100, 150, 100, 255}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ColorBalanceChannel(c[0], c[1], c[2], c[3]), c[4]) << c[0] << " " << c[1] << " " << c[2] << " " << c[3];
 
     CPixelBuffer b = Uniform(2, 2, Rgb(200, 200, 200));
     ApplyColorBalance(b.View(), 100, 100, 50, 100, 150);

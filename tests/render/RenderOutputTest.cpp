@@ -19,12 +19,11 @@ TEST(RenderOutputNames, FilterTypesAndExtensionRule)
                            ImageTypeForFilter(0), ImageTypeForFilter(17)}),
               (std::vector{IMAGE_TYPE_PNG, IMAGE_TYPE_BMP, IMAGE_TYPE_JPEG, IMAGE_TYPE_PCX, IMAGE_TYPE_PNG, IMAGE_TYPE_PNG}));
 
-    EXPECT_EQ(ApplyExtensionRule("cover", kFilterJPEG), "cover.jpg");
-    EXPECT_EQ(ApplyExtensionRule("cover.v1", kFilterJPEG), "cover.v1");
-    EXPECT_EQ(ApplyExtensionRule("my.dir/cover", kFilterJPEG), "my.dir/cover.jpg");
-    EXPECT_EQ(ApplyExtensionRule("/a/b.c/d", kFilterPCX), "/a/b.c/d.pcx");
-    EXPECT_EQ(ApplyExtensionRule("x", 99), "x.png");
-    EXPECT_EQ(ApplyExtensionRule("pic.", kFilterBMP), "pic.");  // a trailing dot counts as an extension
+    // A trailing dot counts as an extension.
+    EXPECT_EQ((std::vector{ApplyExtensionRule("cover", kFilterJPEG), ApplyExtensionRule("cover.v1", kFilterJPEG),
+                           ApplyExtensionRule("my.dir/cover", kFilterJPEG), ApplyExtensionRule("/a/b.c/d", kFilterPCX),
+                           ApplyExtensionRule("x", 99), ApplyExtensionRule("pic.", kFilterBMP)}),
+              (std::vector<std::string>{"cover.jpg", "cover.v1", "my.dir/cover.jpg", "/a/b.c/d.pcx", "x.png", "pic."}));
 
     EXPECT_EQ((std::vector{FilterForFileName("a/b/Cover.JPEG"), FilterForFileName("cover.jpg"), FilterForFileName("cover.bmp"),
                            FilterForFileName("cover.pcx"), FilterForFileName("cover.v1"), FilterForFileName("my.bmp/cover")}),

@@ -122,8 +122,7 @@ private slots:
         QCoreApplication::processEvents();
         QVERIFY(!View().Pipeline().GetCache().IsUpToDate("z"));
         QVERIFY(ShowRenderTab(*m_frame));
-        QVERIFY(View().Pipeline().GetCache().IsUpToDate("z"));
-        QVERIFY(!View().RenderPage()->Picture().isNull());
+        QVERIFY(View().Pipeline().GetCache().IsUpToDate("z") && !View().RenderPage()->Picture().isNull());
     }
 
     void escapeAndTheCancelButtonStopTheRender()
@@ -134,21 +133,17 @@ private slots:
         m_frame->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
         auto* button = m_frame->findChild<QToolButton*>(QStringLiteral("cancelRender"));
-        QVERIFY(button);
-        QVERIFY(!button->isVisible());
+        QVERIFY(button && !button->isVisible());
 
         QVERIFY(View().SelectTab(QStringLiteral("Render")));
-        QVERIFY(View().IsRendering());
-        QVERIFY(button->isVisible());
+        QVERIFY(View().IsRendering() && button->isVisible());
         QTest::keyClick(View().RenderPage(), Qt::Key_Escape);
-        QVERIFY(!View().WaitForRendering());
-        QVERIFY(!button->isVisible());
+        QVERIFY(!View().WaitForRendering() && !button->isVisible());
         QCOMPARE(m_frame->findChild<QLabel*>(QStringLiteral("statusText"))->text(), QStringLiteral("The rendering was cancelled."));
         QVERIFY(!View().Pipeline().GetCache().IsUpToDate("z") && View().RenderPage()->Picture().isNull());
 
         // Showing the tab again renders; the button stops it as well.
-        QVERIFY(View().SelectTab(QStringLiteral("Front")));
-        QVERIFY(View().SelectTab(QStringLiteral("Render")));
+        QVERIFY(View().SelectTab(QStringLiteral("Front")) && View().SelectTab(QStringLiteral("Render")));
         QVERIFY(View().IsRendering());
         button->click();
         QVERIFY(!View().WaitForRendering());
@@ -188,9 +183,8 @@ private slots:
         CRenderPage* page = View().RenderPage();
         const QRect shown = page->PictureRect();
         // The rendering fits the page: its shape, as large as the page allows.
-        QVERIFY(page->rect().contains(shown));
-        QVERIFY(shown.width() == page->width() || shown.height() == page->height() ||
-                shown.top() > 0);
+        QVERIFY(page->rect().contains(shown) &&
+                (shown.width() == page->width() || shown.height() == page->height() || shown.top() > 0));
         QVERIFY(std::abs(shown.width() * 700 - shown.height() * 900) <= 900);
         const int span = std::max(shown.width(), shown.height());
         auto* turn = View().findChild<CRenderTurnController*>();
@@ -209,8 +203,7 @@ private slots:
             return std::pair(Settings().GetInt(ModelKey(kSetXRotation)), Settings().GetInt(ModelKey(kSetYRotation)));
         };
         QCOMPARE(angles(), std::pair(10, 25));
-        QVERIFY(!undo.CanUndo());
-        QVERIFY(page->Picture().width() <= shown.width() + 1);
+        QVERIFY(!undo.CanUndo() && page->Picture().width() <= shown.width() + 1);
         QTest::mouseRelease(page, Qt::LeftButton, {}, start + QPoint(80, -32));
         QVERIFY(!page->IsTurning());
 
@@ -219,11 +212,9 @@ private slots:
         const int y = 25 + static_cast<int>(std::lround(120.0 * -80 / span));
         const int x = 10 + static_cast<int>(std::lround(120.0 * -32 / span));
         QCOMPARE(angles(), std::pair(std::clamp(x, -60, 60), std::clamp(y, -180, 180)));
-        QVERIFY(undo.CanUndo());
         QCOMPARE(QString::fromStdString(undo.TopUndoDescription()), QStringLiteral("Turn Product"));
-        QVERIFY(View().WaitForRendering());
+        QVERIFY(View().WaitForRendering() && View().Pipeline().GetCache().IsUpToDate("z"));
         QCOMPARE(page->Picture().size(), QSize(360, 280));
-        QVERIFY(View().Pipeline().GetCache().IsUpToDate("z"));
 
         // One step back restores both angles, and nothing is left to undo.
         QVERIFY(m_frame->RunCommand(ID_EDIT_UNDO));
@@ -253,8 +244,8 @@ private slots:
         QCOMPARE(page->Zoom(), 1.25 * 1.25);
         QVERIFY(std::abs(page->PictureRect().width() - fit.width() * 1.5625) <= 1.0);
         const QPointF after = under();
-        QVERIFY(std::abs(after.x() - before.x()) * fit.width() * 1.5625 <= 1.0);
-        QVERIFY(std::abs(after.y() - before.y()) * fit.height() * 1.5625 <= 1.0);
+        QVERIFY(std::abs(after.x() - before.x()) * fit.width() * 1.5625 <= 1.0 &&
+                std::abs(after.y() - before.y()) * fit.height() * 1.5625 <= 1.0);
         // Out again, and further: never smaller than the fit.
         wheel(-5);
         QCOMPARE(page->Zoom(), 1.0);
