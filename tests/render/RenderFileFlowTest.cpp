@@ -80,35 +80,31 @@ TEST(RenderFileFlow, JpegNamesQualityAndRememberedChoices)
 
 TEST(RenderFileFlow, CancelAnywhereSavesNothingAndSaysNothing)
 {
-    {
+    // Cancelled at the explanation, the save dialog or the quality: nothing
+    // written, said or remembered. Other formats never ask for the quality.
+    using R = ERenderFileResult;
+    const struct {
+        bool explainOk, named;
+        int filter;
+        std::optional<int> quality;
+        R result;
+        std::size_t calls;
+        const char* file;
+    } cases[] = {{false, true, 1, 75, R::Cancelled, 1, "a.png"},
+                 {true, false, 1, 75, R::Cancelled, 2, "a.png"},
+                 {true, true, 3, std::nullopt, R::Cancelled, 3, "a.jpg"},
+                 {true, true, 2, 75, R::Saved, 2, "a.bmp"}};
+    for (const auto& c : cases) {
         SFlow f;
-        f.explainOk = false;
-        f.saveName = (f.dir / "a").string();
-        EXPECT_EQ(f.Run(), ERenderFileResult::Cancelled);
-        EXPECT_EQ(f.calls, (std::vector<std::string>{"formats"}));
-        EXPECT_EQ(f.ini.GetInt("GUI", "PromptFormatNoAsk", 0), 0);  // Cancel stores nothing
-    }
-    {
-        SFlow f;
-        f.saveName.reset();
-        EXPECT_EQ(f.Run(), ERenderFileResult::Cancelled);
-    }
-    {
-        SFlow f;
-        f.saveName = (f.dir / "a").string();
-        f.filter = 3;
-        f.jpegAnswer.reset();
-        EXPECT_EQ(f.Run(), ERenderFileResult::Cancelled);
-        EXPECT_FALSE(fs::exists(f.dir / "a.jpg"));
-        EXPECT_TRUE(f.messages.empty());
-    }
-    {
-        SFlow f;  // other formats never ask for the quality
-        f.saveName = (f.dir / "b").string();
-        f.filter = 2;
-        EXPECT_EQ(f.Run(), ERenderFileResult::Saved);
-        EXPECT_EQ(f.saved, (f.dir / "b.bmp").string());
-        EXPECT_EQ(f.calls.size(), 2u);
+        f.explainOk = c.explainOk;
+        f.saveName = c.named ? std::optional((f.dir / "a").string()) : std::nullopt;
+        f.filter = c.filter;
+        f.jpegAnswer = c.quality;
+        const R result = f.Run();
+        EXPECT_EQ(std::tuple(result, f.calls.size(), fs::exists(f.dir / c.file), f.messages.size(),
+                             f.ini.GetInt("GUI", "PromptFormatNoAsk", 0)),
+                  std::tuple(c.result, c.calls, c.result == R::Saved, std::size_t(0), 0))
+            << c.file;
     }
 }
 
