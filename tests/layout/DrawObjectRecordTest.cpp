@@ -8,6 +8,8 @@
 #include "layout/shapes/DrawRect.h"
 #include "layout/text/DrawText.h"
 
+#include "RecordFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -133,20 +135,7 @@ TEST(DrawObjectRecord, StoredRectangleHasTheDocumentedBytes)
     list.Add(rect.Clone(false, true));
     std::vector<std::uint8_t> block;
     ASSERT_TRUE(list.SaveObject(0, block));
-    const std::vector<std::uint8_t> want = {
-        48, 0, 0, 0,             // block size
-        4, 0, 0, 0, 'R', 'E', 'C', 'T',
-        1, 0, 0, 0,              // common-part version
-        1, 0, 0, 0,              // selection state
-        0xFF, 0, 0, 0,           // line colour
-        0, 0xFF, 0, 0,           // fill colour
-        1, 0, 0, 0,              // style
-        0xFF, 0xFF, 0xFF, 0xFF,  // x1 = -1
-        20, 0, 0, 0,             // y1
-        10, 0, 0, 0,             // x2
-        2, 0, 0, 0,              // y2
-    };
-    EXPECT_EQ(block, want);
+    EXPECT_EQ(block, RecordFile("rect.expected"));
 }
 
 // A name, hidden and locked follow the record as optional fields; a stream
@@ -204,15 +193,7 @@ TEST(DrawObjectRecord, StoredBarcodeAndPolylineBodies)
     barcode.Save(s, false, false);
     std::vector<std::uint8_t> block;
     ASSERT_TRUE(s.Flatten(block));
-    const std::vector<std::uint8_t> want = {
-        37, 0, 0, 0,                           // size
-        1, 0, 0, 0,                            // common version; no selection, no colours
-        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // x1 y1 x2 y2
-        1, 0, 0, 0,                            // barcode version
-        1, 0, 0, 0, 'A',                       // data
-        0x8C, 0x0A, 0, 0,                      // angle 2700
-    };
-    EXPECT_EQ(block, want);
+    EXPECT_EQ(block, RecordFile("barcode_A.expected"));
 
     CDrawPolyline poly;
     poly.SetPoints({{1, 2}, {3, 4}});
@@ -266,41 +247,17 @@ TEST(DrawObjectRecord, CloneInTextModeSharesPicturePixelsBinaryModeCopiesThem)
 
 TEST(DrawObjectList, UnknownKindIsSkippedByItsBlockAndMalformedBlocksAreRefused)
 {
+    // A kind this program does not know is passed over by its block's size.
     CDrawObjectList list;
-    // A kind this program does not know, with a body of its own.
-    const std::vector<std::uint8_t> unknown = {
-        20, 0, 0, 0,                  // size
-        4, 0, 0, 0, 'S', 'T', 'A', 'R',
-        1, 0, 0, 0, 9, 9, 9, 9,       // whatever the kind stores
-    };
+    const std::vector<std::uint8_t> unknown = RecordFile("star.skipped");
     EXPECT_TRUE(list.LoadObject(unknown.data(), unknown.size()));
     EXPECT_EQ(list.GetObjectCount(), 0u);
-
-    const std::vector<std::vector<std::uint8_t>> bad = {
-        {},                                               // nothing
-        {3, 0, 0, 0},                                     // size word disagrees
-        {12, 0, 0, 0, 200, 0, 0, 0, 'R', 'E', 'C', 'T'},  // code length past the block
-        {12, 0, 0, 0, 4, 0, 0, 0, 'R', 'E', 'C', 'T'},    // body missing
-        // polyline claiming 1000000 points in a short block
-        {52, 0, 0, 0, 8, 0, 0, 0, 'P', 'O', 'L', 'Y', 'L', 'I', 'N', 'E',
-         1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-         1, 0, 0, 0, 0x40, 0x42, 0x0F, 0},
-        // common-part version 2
-        {48, 0, 0, 0, 4, 0, 0, 0, 'R', 'E', 'C', 'T', 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-         0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-        // picture whose image claims 100 x 100 pixels
-        {67, 0, 0, 0, 7, 0, 0, 0, 'P', 'I', 'C', 'T', 'U', 'R', 'E',
-         1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // common + selection
-         1, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0,                   // version angle colour flag
-         1, 0, 0, 0, 100, 0, 0, 0, 100, 0, 0, 0},                                    // has image, 100 x 100
-    };
-    for (std::size_t i = 0; i < bad.size(); ++i) {
-        const std::vector<std::uint8_t>& block = bad[i];
-        if (block.size() >= 4) {
-            ASSERT_TRUE(block[0] == block.size() || i == 1) << "case " << i << " has a wrong size word";
-        }
-        EXPECT_FALSE(list.LoadObject(block.data(), block.size())) << "case " << i;
-        EXPECT_EQ(list.GetObjectCount(), 0u) << "case " << i;
+    const std::vector<std::string> refused = RecordFiles("refused_", ".object");
+    EXPECT_EQ(refused.size(), 7u);
+    for (const std::string& name : refused) {
+        const std::vector<std::uint8_t> block = RecordFile(name);
+        EXPECT_FALSE(list.LoadObject(block.data(), block.size())) << name;
+        EXPECT_EQ(list.GetObjectCount(), 0u) << name;
     }
 }
 

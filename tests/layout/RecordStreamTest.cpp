@@ -3,6 +3,8 @@
 #include "image/Raster.h"
 #include "layout/objects/RecordStream.h"
 
+#include "RecordFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -28,15 +30,7 @@ TEST(BinaryRecordStream, EncodesLittleEndianItemsBehindTheBlockSize)
     s.WriteString("AB");
     s.WritePoint({-1, 2});
     const std::vector<std::uint8_t> block = Flat(s);
-    // size word (4) + u32 (4) + string length (4) + "AB" (2) + point (8) = 22
-    const std::vector<std::uint8_t> want = {
-        22, 0, 0, 0,                // total size including this word
-        0x44, 0x33, 0x22, 0x11,     // u32
-        2, 0, 0, 0, 'A', 'B',       // string: byte count, bytes, no terminator
-        0xFF, 0xFF, 0xFF, 0xFF,     // x = -1 as two's complement
-        2, 0, 0, 0,                 // y
-    };
-    EXPECT_EQ(block, want);
+    EXPECT_EQ(block, RecordFile("items.expected"));
 }
 
 TEST(BinaryRecordStream, ReadsBackWhatWasWrittenAndStopsAtTheEnd)
@@ -61,10 +55,11 @@ TEST(BinaryRecordStream, ReadsBackWhatWasWrittenAndStopsAtTheEnd)
 TEST(BinaryRecordStream, RefusesBadBlocksAndOversizedLengths)
 {
     CBinaryRecordStream in;
-    const std::uint8_t tooShort[] = {3, 0, 0};
-    EXPECT_FALSE(in.Attach(tooShort, sizeof tooShort));
-    const std::uint8_t wrongSize[] = {9, 0, 0, 0, 1, 0, 0, 0};  // claims 9, holds 8
-    EXPECT_FALSE(in.Attach(wrongSize, sizeof wrongSize));
+    ASSERT_EQ(RecordFiles("refused_", ".block").size(), 2u);  // three bytes; a size word of 9 on 8
+    for (const std::string& name : RecordFiles("refused_", ".block")) {
+        const std::vector<std::uint8_t> block = RecordFile(name);
+        EXPECT_FALSE(in.Attach(block.data(), block.size())) << name;
+    }
     EXPECT_FALSE(in.Attach(nullptr, 0));
 
     // A string whose byte count runs past the block.
@@ -95,16 +90,7 @@ TEST(BinaryRecordStream, ImageItemIsSizeThenPixelsBottomRowFirst)
     CBinaryRecordStream s;
     s.WriteImage(&image);
     const std::vector<std::uint8_t> block = Flat(s);
-    const std::vector<std::uint8_t> want = {
-        28, 0, 0, 0,  // size 4 + 8 + 16
-        2, 0, 0, 0,   // width
-        2, 0, 0, 0,   // height
-        1, 0, 0, 0,   // (0, 0) as 0x00BBGGRR
-        2, 0, 0, 0,   // (1, 0)
-        0, 0, 3, 0,   // (0, 1)
-        0, 0, 4, 0,   // (1, 1)
-    };
-    EXPECT_EQ(block, want);
+    EXPECT_EQ(block, RecordFile("image_2x2.expected"));
 
     CBinaryRecordStream in;
     ASSERT_TRUE(in.Attach(block.data(), block.size()));
@@ -117,28 +103,18 @@ TEST(BinaryRecordStream, ImageItemIsSizeThenPixelsBottomRowFirst)
 
 TEST(BinaryRecordStream, ImageItemsThatDoNotFitAreRefused)
 {
-    const std::vector<std::vector<std::uint8_t>> bad = {
-        // 1000 x 1000 pixels claimed, none present
-        {12, 0, 0, 0, 0xE8, 3, 0, 0, 0xE8, 3, 0, 0},
-        // width * height overflows 32 bits
-        {12, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1, 0},
-        // zero width but a height: not an empty item
-        {12, 0, 0, 0, 0, 0, 0, 0, 5, 0, 0, 0},
-        // truncated size fields
-        {8, 0, 0, 0, 1, 0, 0, 0},
-    };
-    for (std::size_t i = 0; i < bad.size(); ++i) {
+    // tests/data/records: pixels claimed but missing, a size past 32 bits, a
+    // zero width with a height, size fields cut short; 0 x 0 is the legal empty item.
+    std::vector<std::string> names = RecordFiles("refused_", ".image");
+    EXPECT_EQ(names.size(), 4u);
+    names.push_back("empty.image");
+    for (const std::string& name : names) {
+        const std::vector<std::uint8_t> block = RecordFile(name);
         CBinaryRecordStream in;
-        ASSERT_TRUE(in.Attach(bad[i].data(), bad[i].size())) << "case " << i;
-        EXPECT_EQ(in.ReadImage(), nullptr) << "case " << i;
-        EXPECT_TRUE(in.Failed()) << "case " << i;
+        ASSERT_TRUE(in.Attach(block.data(), block.size())) << name;
+        const bool read = in.ReadImage() != nullptr;
+        EXPECT_EQ(std::pair(read, in.Failed()), std::pair(false, name != "empty.image")) << name;
     }
-    // 0 x 0 is a legal empty item.
-    const std::vector<std::uint8_t> empty = {12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    CBinaryRecordStream in;
-    ASSERT_TRUE(in.Attach(empty.data(), empty.size()));
-    EXPECT_EQ(in.ReadImage(), nullptr);
-    EXPECT_FALSE(in.Failed());
 }
 
 TEST(TextRecordStream, WritesDecimalLinesAndKeepsLineBreaksInStrings)
