@@ -47,6 +47,8 @@ TEST(Product, KindsAndTheirCDROMVariantsAgree) {
         static const std::map<char, std::string> kLetterFace = {
             {'F', "Front"}, {'L', "Left"}, {'R', "Right"}, {'U', "Top"}, {'D', "Bottom"}, {'S', "Spine"}};
         for (const char* l = p->GetSideLetters(); *l; ++l) EXPECT_TRUE(shows(kLetterFace.at(*l))) << code << *l;
+        // Face indices outside the list give the first face.
+        for (int i : {-1, p->GetFaceCount(), 1000}) EXPECT_STREQ(p->GetFaceName(i), p->GetFaceName(0)) << code << i;
     }
     EXPECT_EQ(codes.size(), 9u);
     for (const std::string base : {"BOX", "BOOK", "BINDER"}) {
@@ -64,13 +66,6 @@ TEST(Product, KindsAndTheirCDROMVariantsAgree) {
         EXPECT_EQ(cd->HasPages(), plain->HasPages());
         EXPECT_EQ(cd->HasBinding(), plain->HasBinding());
         EXPECT_EQ(cd->HasDepth(), plain->HasDepth());
-    }
-}
-
-TEST(Product, FaceIndicesOutsideTheListGiveTheFirstFace) {
-    for (const char* code : GetKindCodes()) {
-        auto p = CreateProduct(code);
-        for (int i : {-1, p->GetFaceCount(), 1000}) EXPECT_STREQ(p->GetFaceName(i), p->GetFaceName(0)) << code << i;
     }
 }
 
@@ -99,34 +94,21 @@ TEST(Product, CreateProductIsExactAndCaseSensitive) {
     }
 }
 
-TEST(Product, TableOffsetFollowsTablePositionOnlyForFlatKinds) {
-    for (const char* code : {"CARD", "RCARD", "CD"}) {
+// The table offset follows the table position only for flat kinds; the CD
+// position test follows the setting (default 5) only for kinds with the CD inside.
+TEST(Product, TableOffsetOfFlatKindsAndCDPositionOfKindsWithTheCDInside) {
+    for (const char* code : GetKindCodes()) {
         auto p = CreateProduct(code);
-        const int before = p->GetTableOffset();
+        const std::string kind = code;
+        const bool flat = kind == "CARD" || kind == "RCARD" || kind == "CD", inside = kind.ends_with("CD") && kind != "CD";
+        const int before = p->GetTableOffset(), atDefault = p->TestCDPosition();
         p->GetSettings().SetInt(ModelKey(kSetTablePosition), 1);
-        EXPECT_EQ((std::array{before, p->GetTableOffset(), p->GetTableOffsetFor(0), p->GetTableOffsetFor(1), p->GetTableOffsetFor(2)}),
-                  (std::array{0, 20, 0, 20, 0})) << code;
-    }
-    for (const char* code : {"BOX", "BOOK", "BOXCD", "BOOKCD", "BINDER", "BINDERCD"}) {
-        auto p = CreateProduct(code);
-        p->GetSettings().SetInt(ModelKey(kSetTablePosition), 1);
-        EXPECT_EQ(std::pair(p->GetTableOffset(), p->GetTableOffsetFor(1)), std::pair(0, 0)) << code;
-    }
-}
-
-TEST(Product, CDPositionTestFollowsTheSettingForKindsWithTheCDInside) {
-    for (const char* code : {"BOXCD", "BOOKCD", "BINDERCD"}) {
-        auto p = CreateProduct(code);
-        const int atDefault = p->TestCDPosition(); // the default position is 5
         p->GetSettings().SetInt(ModelKey(kSetCDPosition), 0);
         const int atZero = p->TestCDPosition();
         p->GetSettings().SetInt(ModelKey(kSetCDPosition), 5);
-        EXPECT_EQ(std::tuple(atDefault, atZero, p->TestCDPosition()), std::tuple(1, 0, 1)) << code;
-    }
-    for (const char* code : {"CD", "BOX", "BOOK", "CARD", "RCARD", "BINDER"}) {
-        auto p = CreateProduct(code);
-        p->GetSettings().SetInt(ModelKey(kSetCDPosition), 3);
-        EXPECT_EQ(p->TestCDPosition(), 0) << code;
+        EXPECT_EQ((std::array{before, p->GetTableOffset(), p->GetTableOffsetFor(0), p->GetTableOffsetFor(1), p->GetTableOffsetFor(2)}),
+                  (std::array{0, flat ? 20 : 0, 0, flat ? 20 : 0, 0})) << code;
+        EXPECT_EQ(std::tuple(atDefault, atZero, p->TestCDPosition()), std::tuple(int(inside), 0, int(inside))) << code;
     }
 }
 
