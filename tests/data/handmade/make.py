@@ -58,6 +58,36 @@ def jpeg_jfif(units, x_density, y_density):
             + segment(0xFFDA, bytes([1, 1, 0, 0, 63, 0])) + bytes([0x3F]) + struct.pack('>H', 0xFFD9))
 
 
+def tiff(w, h, bits, samples, photometric, data, compression=1, tile=0):
+    # Little-endian TIFF of contiguous samples (`data` top row first, 16-bit
+    # samples little-endian) in one strip, or in one tile of `tile` pixels a
+    # side (padded with zeros); CMYK (photometric 5) names its ink set.
+    row, pixel = w * samples * bits // 8, samples * bits // 8
+    if tile:  # the rows padded with zeros to the tile's width and height
+        data = b''.join(data[y * row:(y + 1) * row].ljust(tile * pixel, b'\0') for y in range(h)) + bytes(tile * pixel * (tile - h))
+    if compression == 8:
+        data = zlib.compress(data)
+    entries = [(256, 4, 1, w), (257, 4, 1, h), (258, 3, samples, 0), (259, 3, 1, compression),
+               (262, 3, 1, photometric), (277, 3, 1, samples), (284, 3, 1, 1)] + ([(332, 3, 1, 1)] if photometric == 5 else [])
+    if tile:
+        entries += [(322, 4, 1, tile), (323, 4, 1, tile), (324, 4, 1, 0), (325, 4, 1, len(data))]
+    else:
+        entries += [(273, 4, 1, 0), (278, 4, 1, h), (279, 4, 1, len(data))]
+    n = len(entries)
+    bits_at = 8 + 2 + n * 12 + 4  # the bits per sample follow the directory, then the data
+    fill = {258: bits_at, 273: bits_at + 2 * samples, 324: bits_at + 2 * samples}
+    entries = sorted((tag, kind, count, fill.get(tag, value)) for tag, kind, count, value in entries)
+    out = b'II' + struct.pack('<HIH', 42, 8, n)
+    for tag, kind, count, value in entries:
+        out += struct.pack('<HHI', tag, kind, count)
+        out += struct.pack('<HH', value, 0) if kind == 3 and count == 1 else struct.pack('<I', value)
+    return out + struct.pack('<I', 0) + struct.pack('<%dH' % samples, *([bits] * samples)) + data
+
+
+# Inks C M Y K of ten pixels, top row first.
+INKS = [0, 0, 0, 0, 255, 255, 255, 0, 0, 255, 255, 0, 0, 0, 0, 255, 30, 60, 90, 120,
+        200, 100, 50, 25, 12, 240, 128, 64, 255, 0, 0, 128, 1, 2, 3, 254, 77, 77, 77, 77]
+
 files = {
     # 2 x 2, 24 bits, no file header: rows of 6 bytes padded to 8, bottom row
     # first, pixels B G R; 3937 pixels a metre.
@@ -120,6 +150,13 @@ files = {
     'dpcm.jpg': jpeg_jfif(2, 118, 40),
     'dpi.jpg': jpeg_jfif(1, 240, 96),
     'aspect.jpg': jpeg_jfif(0, 1, 1),
+    # 16-bit RGB, 3 x 2, top row first.
+    'rgb16.tif': tiff(3, 2, 16, 3, 2, struct.pack('<18H', 0, 65535, 4863, 32895, 257, 128, 65407, 1000, 60000,
+                                                  12345, 54321, 300, 99, 65280, 32767, 32768, 2, 40000)),
+    # CMYK 5 x 2 in 8 bits, in 16 bits (each ink i as i * 257, Deflate) and in 16-pixel tiles.
+    'cmyk8.tif': tiff(5, 2, 8, 4, 5, bytes(INKS)),
+    'cmyk16.tif': tiff(5, 2, 16, 4, 5, struct.pack('<40H', *[i * 257 for i in INKS]), compression=8),
+    'cmyktiles.tif': tiff(5, 2, 8, 4, 5, bytes(INKS), tile=16),
     'monoempty.pcx': pcx_mono((0, 0, 0), (0, 0, 0)),
     'monoequal.pcx': pcx_mono((9, 9, 9), (9, 9, 9)),
     'monopalette.pcx': pcx_mono((0, 0, 128), (255, 255, 0)),
