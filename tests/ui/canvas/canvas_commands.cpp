@@ -119,8 +119,7 @@ private slots:
         QVERIFY(!m_frame->Action(ID_EDIT_DELETE)->isEnabled());
         DrawRect(10, 90, 40, 60);
         m_frame->UpdateCommandUI();
-        QVERIFY(m_frame->Action(ID_EDIT_DELETE)->isEnabled());
-        QVERIFY(!m_frame->Action(ID_ALIGN_LEFT)->isEnabled());
+        QVERIFY(m_frame->Action(ID_EDIT_DELETE)->isEnabled() && !m_frame->Action(ID_ALIGN_LEFT)->isEnabled());
         QVERIFY(!m_frame->RunCommand(ID_ALIGN_LEFT));
         Run(ID_EDIT_DUPLICATE);
         QCOMPARE(int(Front().GetObjectCount()), 2);

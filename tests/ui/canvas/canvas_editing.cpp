@@ -244,8 +244,7 @@ private slots:
         CDrawObjectList& left = FaceList(*m_frame, "L");
         QCOMPARE(int(left.GetObjectCount()), 1);
         const auto* poly = dynamic_cast<CDrawPoly*>(left.GetObject(0));
-        QVERIFY(poly);
-        QVERIFY(poly->GetPoints() == (std::vector<CDrawPoint>{{100, 50}, {100, 50}, {150, 60}}));
+        QVERIFY(poly && poly->GetPoints() == (std::vector<CDrawPoint>{{100, 50}, {100, 50}, {150, 60}}));
         QCOMPARE(int(Front().GetObjectCount()), 0);
     }
 
@@ -270,8 +269,7 @@ private slots:
         m_frame->View()->WaitForRendering();
         disconnect(progress);
         CRenderPage* page = m_frame->View()->RenderPage();
-        QVERIFY(!page->Picture().isNull());
-        QVERIFY(values.size() >= 3);
+        QVERIFY(!page->Picture().isNull() && values.size() >= 3);
         QVERIFY2(texts.first().startsWith(QLatin1String("Please wait - ")), qPrintable(texts.first()));
         // Afterwards the bar is gone and the status bar is idle again.
         QVERIFY(!bar->isVisible());
@@ -402,8 +400,7 @@ private slots:
         Repaint();
         const int before = c.Mapping().faceLeft;
         QScrollBar* bar = c.parentWidget()->findChild<QScrollBar*>();
-        QVERIFY(bar);
-        QVERIFY(bar->isVisible());
+        QVERIFY(bar && bar->isVisible());
         bar->setValue(bar->value() + 160);
         Repaint();
         QVERIFY(c.Mapping().faceLeft != before);

@@ -265,8 +265,7 @@ private slots:
         // A draft: the rendering's shape (900 x 700), no larger than the dock.
         const QImage first = page->Picture();
         QVERIFY(first.width() <= std::max(50, page->width()) && first.height() <= std::max(50, page->height()));
-        QVERIFY(std::abs(first.width() * 700 - first.height() * 900) <= 900);
-        QVERIFY(first.pixel(0, 0) != qRgb(255, 0, 0));
+        QVERIFY(std::abs(first.width() * 700 - first.height() * 900) <= 900 && first.pixel(0, 0) != qRgb(255, 0, 0));
 
         auto* grid = m_frame->findChild<CPropertyGrid*>();
         QVERIFY(grid);

@@ -199,8 +199,7 @@ private slots:
         QCOMPARE((std::array{View().FillColour(), m_frame->FillColorButton()->Color(), View().LineColour()}),
                  (std::array{chosen, chosen, COLORREF(0x0000FF)}));
         // The common epilogue.
-        QVERIFY(m_frame->Document()->IsModified());
-        QVERIFY(stale.count() >= 1);
+        QVERIFY(m_frame->Document()->IsModified() && stale.count() >= 1);
         QCOMPARE(View().Canvas()->ToolMode(), int(kModeSelect));
         // One undo step that takes the margin away again.
         QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Draw Margin"));
