@@ -151,12 +151,7 @@ TEST(DrawObjectRecord, PanelPropertiesFollowTheRecordOnlyWhenSet)
     list.Add(rect.Clone(false, true));
     std::vector<std::uint8_t> block;
     ASSERT_TRUE(list.SaveObject(0, block));
-    const std::vector<std::uint8_t> tail = {
-        0x31, 0x4A, 0x42, 0x4F,  // tag 0x4F424A31
-        1, 0, 0, 0,              // one word before the name
-        3, 0, 0, 0,              // hidden | locked
-        3, 0, 0, 0, 'S', 'k', 'y',
-    };
+    const std::vector<std::uint8_t> tail = RecordFile("panel_fields.expected");
     ASSERT_EQ(block.size(), 48u + tail.size());
     EXPECT_EQ(block[0], 48u + tail.size());
     EXPECT_EQ(std::vector<std::uint8_t>(block.end() - static_cast<long>(tail.size()), block.end()), tail);

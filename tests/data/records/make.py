@@ -26,6 +26,9 @@ def put(name, data):
 # A rectangle, selected, red line, green fill, then its style (1, filled) before
 # the box (-1, 20) - (10, 2).
 put('rect.expected', block(code('RECT') + w(1, 1, 0x0000FF, 0x00FF00, 1, -1, 20, 10, 2)))
+# The panel fields a named object's record ends with: the tag, one word before
+# the name, the flags hidden (1) | locked (2), then the name "Sky".
+put('panel_fields.expected', w(0x4F424A31, 1, 3) + text('Sky'))
 # A barcode body without selection or colours: version 1, box 0 0 0 0, barcode
 # version 1, data "A", angle 2700; no kind word (the Code 39 of old files).
 put('barcode_A.expected', block(w(1, 0, 0, 0, 0) + w(1) + text('A') + w(2700)))
