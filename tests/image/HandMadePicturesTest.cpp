@@ -39,21 +39,26 @@ TEST(HandMadePictures, DecodeToThePixelsTheirIndexStates)
                          : name.ends_with(".jpg") ? IMAGE_TYPE_JPEG
                          : name.ends_with(".tif") ? IMAGE_TYPE_TIFF
                                                   : IMAGE_TYPE_BMP;
-        const int tolerance = kind.starts_with("rgb~") ? std::stoi(kind.substr(4)) : 0;
+        const bool alpha = kind.starts_with("rgba");
+        const int tolerance = kind.find('~') != std::string::npos ? std::stoi(kind.substr(kind.find('~') + 1)) : 0;
         ASSERT_TRUE(image.Decode(file.data(), file.size(), type)) << name << ": " << image.GetLastError();
         std::vector<std::string> got;
         for (int y = 0; y < image.GetHeight(); ++y)
             for (int x = 0; x < image.GetWidth(); ++x) {
                 const RGBQUAD c = image.GetPixelColor(x, y);
-                char rgb[8];
-                std::snprintf(rgb, sizeof rgb, "%02x%02x%02x", c.rgbRed, c.rgbGreen, c.rgbBlue);
+                const int a = image.HasAlpha() ? image.AlphaGetPointer()[y * image.GetWidth() + x] : -1;
+                char rgb[12];
+                std::snprintf(rgb, sizeof rgb, alpha ? "%02x%02x%02x%02x" : "%02x%02x%02x", c.rgbRed, c.rgbGreen, c.rgbBlue, a);
                 got.push_back(kind == "idx" ? std::to_string(image.GetPixelIndex(x, y)) : std::string(rgb));
-                // Within the tolerance the pixel counts as the stated one.
+                // The stated colour counts within the tolerance, and under alpha 0 whatever it is.
                 const std::size_t i = got.size() - 1;
-                const unsigned long w = i < want.size() ? std::stoul(want[i], nullptr, 16) : 0;
-                if (tolerance && i < want.size() && std::abs(int(w >> 16) - c.rgbRed) <= tolerance &&
-                    std::abs(int(w >> 8 & 255) - c.rgbGreen) <= tolerance && std::abs(int(w & 255) - c.rgbBlue) <= tolerance)
-                    got.back() = want[i];
+                if (i < want.size() && (tolerance || alpha)) {
+                    const unsigned long w = std::stoul(want[i].substr(0, 6), nullptr, 16);
+                    const bool near = std::abs(int(w >> 16) - c.rgbRed) <= tolerance &&
+                                      std::abs(int(w >> 8 & 255) - c.rgbGreen) <= tolerance && std::abs(int(w & 255) - c.rgbBlue) <= tolerance;
+                    if ((!alpha || want[i].substr(6) == got.back().substr(6)) && (near || (alpha && a == 0)))
+                        got.back() = want[i];
+                }
             }
         const std::string gotSize = std::to_string(image.GetWidth()) + "x" + std::to_string(image.GetHeight());
         const std::string gotDpi = dpi == "-" ? dpi : std::to_string(image.GetXDPI()) + "x" + std::to_string(image.GetYDPI());
@@ -62,5 +67,5 @@ TEST(HandMadePictures, DecodeToThePixelsTheirIndexStates)
                   std::tuple(bits, size, dpi, colours, want)) << name;
         ++count;
     }
-    EXPECT_EQ(count, 33) << dir << "index.txt";
+    EXPECT_EQ(count, 34) << dir << "index.txt";
 }

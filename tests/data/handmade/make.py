@@ -58,17 +58,18 @@ def jpeg_jfif(units, x_density, y_density):
             + segment(0xFFDA, bytes([1, 1, 0, 0, 63, 0])) + bytes([0x3F]) + struct.pack('>H', 0xFFD9))
 
 
-def tiff(w, h, bits, samples, photometric, data, compression=1, tile=0):
+def tiff(w, h, bits, samples, photometric, data, compression=1, tile=0, extra=0):
     # Little-endian TIFF of contiguous samples (`data` top row first, 16-bit
     # samples little-endian) in one strip, or in one tile of `tile` pixels a
-    # side (padded with zeros); CMYK (photometric 5) names its ink set.
+    # side (padded with zeros); CMYK (photometric 5) names its ink set; `extra`
+    # names the kind of a fourth sample (2: unassociated alpha).
     row, pixel = w * samples * bits // 8, samples * bits // 8
     if tile:  # the rows padded with zeros to the tile's width and height
         data = b''.join(data[y * row:(y + 1) * row].ljust(tile * pixel, b'\0') for y in range(h)) + bytes(tile * pixel * (tile - h))
     if compression == 8:
         data = zlib.compress(data)
     entries = [(256, 4, 1, w), (257, 4, 1, h), (258, 3, samples, 0), (259, 3, 1, compression),
-               (262, 3, 1, photometric), (277, 3, 1, samples), (284, 3, 1, 1)] + ([(332, 3, 1, 1)] if photometric == 5 else [])
+               (262, 3, 1, photometric), (277, 3, 1, samples), (284, 3, 1, 1)] + ([(332, 3, 1, 1)] if photometric == 5 else []) + ([(338, 3, 1, extra)] if extra else [])
     if tile:
         entries += [(322, 4, 1, tile), (323, 4, 1, tile), (324, 4, 1, 0), (325, 4, 1, len(data))]
     else:
@@ -157,6 +158,8 @@ files = {
     'cmyk8.tif': tiff(5, 2, 8, 4, 5, bytes(INKS)),
     'cmyk16.tif': tiff(5, 2, 16, 4, 5, struct.pack('<40H', *[i * 257 for i in INKS]), compression=8),
     'cmyktiles.tif': tiff(5, 2, 8, 4, 5, bytes(INKS), tile=16),
+    # RGB with unassociated alpha, 4 x 1.
+    'rgba.tif': tiff(4, 1, 8, 4, 2, bytes([200, 100, 50, 255, 10, 250, 130, 128, 90, 91, 92, 200, 7, 8, 9, 0]), extra=2),
     'monoempty.pcx': pcx_mono((0, 0, 0), (0, 0, 0)),
     'monoequal.pcx': pcx_mono((9, 9, 9), (9, 9, 9)),
     'monopalette.pcx': pcx_mono((0, 0, 128), (255, 255, 0)),
