@@ -329,23 +329,6 @@ TEST(PictureScaling, BlockAverageIsTheTruncatedMeanOfEveryBlock)
     }
 }
 
-TEST(RenderPipelineOutput, ScalingAveragesTheScratchPicture)
-{
-    SFixture f("BOX", 40, 30, 2);
-    f.AllEffects(false);
-    ASSERT_TRUE(f.pipeline.Render("y", *f.product));
-    CRaster* y = f.product->FindSidePtr("y")->GetPicture();
-    CRaster* z = f.product->FindSidePtr("z")->GetPicture();
-    ASSERT_TRUE(y->GetWidth() == 80 && y->GetHeight() == 60 && z->GetWidth() == 40 && z->GetHeight() == 30);
-    // One 2 x 2 block inside the model square (red of the stand-in's pattern).
-    int red = 0;
-    for (int j = 0; j < 2; ++j)
-        for (int i = 0; i < 2; ++i) red += y->GetPixelColor(40 + i, 30 + j).rgbRed;
-    EXPECT_EQ(z->GetPixelColor(20, 15).rgbRed, red / 4);
-    // Outside the model square the scratch picture is the (white) background.
-    EXPECT_EQ(RGBQUADtoRGB(y->GetPixelColor(0, 0)), 0xFFFFFFu);
-}
-
 TEST(RenderPipelineOutput, BackgroundTwiceTheScratchSizeIsBlockAveraged)
 {
     SFixture f("BOX", 10, 10, 1);
