@@ -20,6 +20,8 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <tuple>
+#include <vector>
 
 namespace {
 
@@ -138,19 +140,20 @@ TEST(BarcodeEan, CharacterSetsFollowTheParityRules)
 
 TEST(BarcodeEan, PlansHoldQuietZonesAndTheStandardLengths)
 {
+    // Modules along, where the first bar starts (the left quiet zone), where the
+    // last ends, the guard bars (101 at both ends and 01010 in the middle: six)
+    // and the texts.
+    using Layout = std::tuple<int, int, int, int, std::vector<std::string>>;
+    const auto layout = [](const CBarcodePlan& plan) {
+        const CBarcodeBar &first = plan.GetBars().front(), &last = plan.GetBars().back();
+        return Layout(plan.GetAlongModules(), first.start, last.start + last.width, Guards(plan), Texts(plan));
+    };
     CBarcodePlan plan;
     ASSERT_TRUE(CBarcodeEan::MakePlan(EBarcodeKind::Ean13, "4006381333931", plan));
-    EXPECT_EQ(plan.GetAlongModules(), 11 + 95 + 7);
-    EXPECT_EQ(plan.GetBars().front().start, 11);  // left quiet zone
-    EXPECT_EQ(plan.GetBars().back().start + plan.GetBars().back().width, 11 + 95);
-    // Guards: 101 at both ends and 01010 in the middle, six guard bars.
-    EXPECT_EQ(Guards(plan), 6);
-    EXPECT_EQ(Texts(plan), (std::vector<std::string>{"4", "006381", "333931"}));
-
+    EXPECT_EQ(layout(plan), Layout(11 + 95 + 7, 11, 11 + 95, 6, {"4", "006381", "333931"}));
+    // UPC-A: the first and last digits' bars reach down too.
     ASSERT_TRUE(CBarcodeEan::MakePlan(EBarcodeKind::UpcA, "036000291452", plan));
-    EXPECT_EQ(plan.GetAlongModules(), 9 + 95 + 9);
-    EXPECT_EQ(Guards(plan), 6 + 2 + 2);  // first and last digits' bars reach down too
-    EXPECT_EQ(Texts(plan), (std::vector<std::string>{"0", "36000", "29145", "2"}));
+    EXPECT_EQ(layout(plan), Layout(9 + 95 + 9, 9, 9 + 95, 6 + 2 + 2, {"0", "36000", "29145", "2"}));
     EXPECT_TRUE(plan.GetTexts()[0].small);
 
     ASSERT_TRUE(CBarcodeEan::MakePlan(EBarcodeKind::Ean8, "96385074", plan));
