@@ -17,6 +17,8 @@
 
 #include <QTreeWidget>
 
+#include <array>
+
 class CObjectsPanelTest : public CCanvasFixture {
     Q_OBJECT
 
@@ -109,18 +111,16 @@ private slots:
         CDrawObject* r = DrawRect(20, 80, 60, 40);
         CGeometryBar& bar = *m_frame->GeometryBar();
         bar.Refresh();
-        QCOMPARE(bar.PixelsPerMm(), 2.0);
         QCOMPARE(bar.UnitChoice()->currentText(), QStringLiteral("mm"));
-        QCOMPARE(bar.Field(CGeometryBar::kFieldX)->value(), 10.0);
-        QCOMPARE(bar.Field(CGeometryBar::kFieldY)->value(), 10.0);  // (100 - 80) / 2 from the top
-        QCOMPARE(bar.Field(CGeometryBar::kFieldWidth)->value(), 20.0);
+        // x 20 / 2, y (100 - 80) / 2 from the top, width 40 / 2.
+        QCOMPARE((std::array{bar.PixelsPerMm(), bar.Field(CGeometryBar::kFieldX)->value(),
+                             bar.Field(CGeometryBar::kFieldY)->value(), bar.Field(CGeometryBar::kFieldWidth)->value()}),
+                 (std::array{2.0, 10.0, 10.0, 20.0}));
         const std::size_t steps = Undo().GetUndoCount();
         bar.Field(CGeometryBar::kFieldY)->setValue(5.0);
-        QCOMPARE(r->GetMaxY(), 90);
-        QCOMPARE(r->GetMinY(), 50);
+        QCOMPARE(std::pair(r->GetMaxY(), r->GetMinY()), std::pair(90, 50));
         bar.Field(CGeometryBar::kFieldWidth)->setValue(30.5);
-        QCOMPARE(r->GetMinX(), 20);
-        QCOMPARE(r->GetMaxX(), 81);
+        QCOMPARE(std::pair(r->GetMinX(), r->GetMaxX()), std::pair(20, 81));
         bar.Field(CGeometryBar::kFieldX)->setFocus();
         QTest::keyClick(bar.Field(CGeometryBar::kFieldX), Qt::Key_Up);
         QCOMPARE(r->GetMinX(), 22);
@@ -148,13 +148,11 @@ private slots:
         QCOMPARE(int(left.GetObjectCount()), 1);
         // Half of 50 is 25, but 60 wide it would pass the right edge: it
         // keeps the left edge of the face instead.
-        QCOMPARE(left.GetObject(0)->GetMinX(), 0);
-        QCOMPARE(left.GetObject(0)->GetMaxY(), 80);
+        QCOMPARE(std::pair(left.GetObject(0)->GetMinX(), left.GetObject(0)->GetMaxY()), std::pair(0, 80));
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
         Run(ID_EDIT_PASTE_IN_PLACE);
         QCOMPARE(int(Front().GetObjectCount()), 2);
-        QCOMPARE(Front().GetObject(1)->GetMinX(), 100);
-        QCOMPARE(Front().GetObject(1)->GetMaxY(), 80);
+        QCOMPARE(std::pair(Front().GetObject(1)->GetMinX(), Front().GetObject(1)->GetMaxY()), std::pair(100, 80));
         QCOMPARE(QString::fromStdString(Undo().TopUndoDescription()), QStringLiteral("Paste In Place"));
     }
 
