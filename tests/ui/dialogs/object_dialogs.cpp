@@ -193,8 +193,7 @@ private slots:
         QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Draw Text"));
         // The box's top-left corner at the release point (its size from the
         // text is the core's: TextRender.BoxIsOnePixelLargerThanTheGlyphExtentOnEverySide).
-        QCOMPARE(t->GetMinX(), 40);
-        QCOMPARE(t->GetMaxY(), 120);
+        QCOMPARE(std::pair(t->GetMinX(), t->GetMaxY()), std::pair(40, 120));
 
         // The dialog's choices became the last-used settings: the next
         // text's dialog starts from them, with an empty text.
