@@ -91,9 +91,11 @@ private:
     void SampleRunLinear(int left, int right, double rowA, double rowB, double rowC,
                          CPixelSamples* out) const noexcept;
     CPixelSamples SamplePixelWide(int x, double rowA, double rowB, double rowC) const noexcept;
-    // Sample s of pixel x mapped as SampleRunReference maps it: the byte
-    // offset of its texel, or -1 when it lies outside the face.
-    std::int32_t SampleOffsetExactly(int x, double rowA, double rowB, double rowC, int s) const noexcept;
+    // Samples which[0 .. n - 1] of pixel x mapped as SampleRunReference maps
+    // each: the byte offset of its texel into out, or -1 where it lies
+    // outside the face.
+    void SampleOffsetsExactly(int x, double rowA, double rowB, double rowC, const int* which, int n,
+                              std::int32_t* out) const noexcept;
 
     // Offsets padded to a multiple of four with copies of the last one.
     alignas(32) double m_offA[kMaxSamples + 4] = {};

@@ -65,18 +65,42 @@ __attribute__((target("avx2"), noinline)) CPixelSamples CFaceRunSampler::SampleP
     return SumTexelOffsets(bits, offsets, n, last);
 }
 
-// Scalar, and kept out of line for the same reason as SamplePixelWide.
-__attribute__((noinline)) std::int32_t CFaceRunSampler::SampleOffsetExactly(int x, double rowA, double rowB,
-                                                                           double rowC, int s) const noexcept
+// Samples which[0 .. n - 1] of pixel x mapped as SampleRunReference maps
+// each, four at a time by SamplePixelWide's operations: the byte offset of
+// each one's texel into out, or -1 where it lies outside the face. Kept out
+// of line for the same reason as SamplePixelWide.
+__attribute__((target("avx2"), noinline)) void CFaceRunSampler::SampleOffsetsExactly(int x, double rowA, double rowB,
+                                                                                   double rowC, const int* which,
+                                                                                   int n, std::int32_t* out) const noexcept
 {
     const double pA = m_ax * x + rowA, pB = m_bx * x + rowB, pC = m_cx * x + rowC;
-    const double inv = 1.0 / (pC + m_offC[s]);
-    const double u = (pB + m_offB[s]) * inv;
-    const double v = 1.0 - (pA + m_offA[s]) * inv;
-    if (!(u >= 0.0 && u < 1.0 && v >= 0.0 && v < 1.0)) return -1;
-    const auto col = static_cast<std::int32_t>(m_texW * u + 0.5);
-    const auto row = static_cast<std::int32_t>(m_texH * v + 0.5);
-    return row * m_stride + 3 * col;
+    const __m256d zero = _mm256_setzero_pd(), one = _mm256_set1_pd(1.0), half = _mm256_set1_pd(0.5);
+    const __m256d tw = _mm256_set1_pd(m_texW), th = _mm256_set1_pd(m_texH);
+    const __m256d vA = _mm256_set1_pd(pA), vB = _mm256_set1_pd(pB), vC = _mm256_set1_pd(pC);
+    const __m128i stride = _mm_set1_epi32(m_stride), none = _mm_set1_epi32(-1);
+    const __m256i lowHalves = _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6);
+    for (int i = 0; i < n; i += 4) {
+        int k[4];
+        for (int l = 0; l < 4; ++l) k[l] = which[std::min(i + l, n - 1)];
+        const __m256d offA = _mm256_setr_pd(m_offA[k[0]], m_offA[k[1]], m_offA[k[2]], m_offA[k[3]]);
+        const __m256d offB = _mm256_setr_pd(m_offB[k[0]], m_offB[k[1]], m_offB[k[2]], m_offB[k[3]]);
+        const __m256d offC = _mm256_setr_pd(m_offC[k[0]], m_offC[k[1]], m_offC[k[2]], m_offC[k[3]]);
+        const __m256d inv = _mm256_div_pd(one, _mm256_add_pd(vC, offC));
+        const __m256d u = _mm256_mul_pd(_mm256_add_pd(vB, offB), inv);
+        const __m256d v = _mm256_sub_pd(one, _mm256_mul_pd(_mm256_add_pd(vA, offA), inv));
+        const __m256d inside =
+            _mm256_and_pd(_mm256_and_pd(_mm256_cmp_pd(u, zero, _CMP_GE_OQ), _mm256_cmp_pd(u, one, _CMP_LT_OQ)),
+                          _mm256_and_pd(_mm256_cmp_pd(v, zero, _CMP_GE_OQ), _mm256_cmp_pd(v, one, _CMP_LT_OQ)));
+        const __m128i col = _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_mul_pd(tw, u), half));
+        const __m128i row = _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_mul_pd(th, v), half));
+        const __m128i offset =
+            _mm_add_epi32(_mm_mullo_epi32(row, stride), _mm_add_epi32(col, _mm_add_epi32(col, col)));
+        const __m128i mask =
+            _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(_mm256_castpd_si256(inside), lowHalves));
+        alignas(16) std::int32_t four[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(four), _mm_blendv_epi8(none, offset, mask));
+        for (int l = 0; l < 4 && i + l < n; ++l) out[i + l] = four[l];
+    }
 }
 
 __attribute__((target("avx2"))) void CFaceRunSampler::SampleRunWide(int left, int right, double rowA,
@@ -140,18 +164,21 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
             SumMixedFourTexels(samples, m, c, j, uncertain, out);
         else
             MapMixedOffsets(samples, m, offsets, uncertain);
-        bool any = false;
+        int which[kMaxSamples];
+        std::int32_t exactly[kMaxSamples];
+        int n = 0;
         for (int g = 0; g < m_padded8 / 8; ++g)
-            for (unsigned u = uncertain[g]; u != 0; u &= u - 1) {
-                const int s = 8 * g + __builtin_ctz(u);
-                any = true;
-                const std::int32_t o = SampleOffsetExactly(x, rowA, rowB, rowC, s);
-                if (m.four && o >= 0) {
-                    for (int k = 0; k < 3; ++k) out.sum[k] += m_bits[o + k];
-                    ++out.count;
-                }
-                if (!m.four) offsets[s] = o;
+            for (unsigned u = uncertain[g]; u != 0; u &= u - 1) which[n++] = 8 * g + __builtin_ctz(u);
+        if (n > 0) SampleOffsetsExactly(x, rowA, rowB, rowC, which, n, exactly);
+        for (int i = 0; i < n; ++i) {
+            const std::int32_t o = exactly[i];
+            if (m.four && o >= 0) {
+                for (int k = 0; k < 3; ++k) out.sum[k] += m_bits[o + k];
+                ++out.count;
             }
+            if (!m.four) offsets[which[i]] = o;
+        }
+        const bool any = n > 0;
         if (!m.four) out = SumTexelOffsets(m_bits, offsets, m_count, lastTexel);
         return any;
     };
