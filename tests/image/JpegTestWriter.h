@@ -32,7 +32,6 @@ struct SJpegOptions {
     J_COLOR_SPACE stored = JCS_YCbCr;
     bool adobeMarker = true;          // only used for CMYK and YCCK
     std::vector<std::uint8_t> app1{}; // an APP1 segment body to write, if any
-    int densityUnit = 0, xDensity = 1, yDensity = 1; // the JFIF resolution
 };
 
 inline std::vector<std::uint8_t> WriteJpeg(const SBlockPicture& p, const SJpegOptions& o)
@@ -60,9 +59,6 @@ inline std::vector<std::uint8_t> WriteJpeg(const SBlockPicture& p, const SJpegOp
     jpeg_set_colorspace(&cinfo, o.stored);
     if (o.stored == JCS_CMYK || o.stored == JCS_YCCK) cinfo.write_Adobe_marker = o.adobeMarker ? TRUE : FALSE;
     jpeg_set_quality(&cinfo, 100, TRUE);
-    cinfo.density_unit = static_cast<UINT8>(o.densityUnit);
-    cinfo.X_density = static_cast<UINT16>(o.xDensity);
-    cinfo.Y_density = static_cast<UINT16>(o.yDensity);
     jpeg_start_compress(&cinfo, TRUE);
     if (!o.app1.empty())
         jpeg_write_marker(&cinfo, JPEG_APP0 + 1, o.app1.data(), static_cast<unsigned>(o.app1.size()));
