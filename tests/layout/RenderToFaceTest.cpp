@@ -2,6 +2,7 @@
 // the drawing rules (face pixels, y up; bitmap column c / row r from the top
 // lands on (min x + c, max y - r)).
 #include "image/Raster.h"
+#include "layout/barcode/Barcode39.h"
 #include "layout/barcode/DrawBarcode.h"
 #include "layout/objects/DrawObjectList.h"
 #include "layout/shapes/DrawPicture.h"
@@ -21,29 +22,17 @@ namespace {
 
 constexpr COLORREF kGrey = 0x808080;
 
-// Code 39 modules of "*ABC*" built from the symbology's structure rather than
-// a table: the bars of every character follow the two-of-five sequence of the
-// digit columns, the wide space sits in gap 1 (digits), 2 (A-J), 3 (K-T) or 0
-// (U-Z and "-. *"), and one narrow space follows each character.
+// Code 39 modules of `encoded` from the characters' patterns (each held to the
+// symbology's structure by Barcode39.TableMatchesTheSymbologyStructure): nine
+// elements, bar first, a wide one three modules, a narrow space after each character.
 std::string Modules(const std::string& encoded)
 {
-    const char* bars[10] = {"10001", "01001", "11000", "00101", "10100",
-                            "01100", "00011", "10010", "01010", "00110"};
-    const std::string groups[4] = {"UVWXYZ-. *", "1234567890", "ABCDEFGHIJ", "KLMNOPQRST"};
     std::string out;
     for (char ch : encoded) {
-        int column = -1, gap = -1;
-        for (int g = 0; g < 4; ++g)
-            if (groups[g].find(ch) != std::string::npos) {
-                gap = g;
-                column = static_cast<int>(groups[g].find(ch));
-            }
-        EXPECT_GE(column, 0) << ch;
-        for (int e = 0; e < 5; ++e) {
-            out += std::string(bars[column][e] == '1' ? 3 : 1, 'B');
-            if (e < 4)
-                out += std::string(e == gap ? 3 : 1, 'W');
-        }
+        const int pattern = CBarcode39::GetPattern(ch);
+        EXPECT_GE(pattern, 0) << ch;
+        for (int e = 0; e < 9; ++e)
+            out += std::string((pattern >> (8 - e) & 1) ? 3 : 1, e % 2 == 0 ? 'B' : 'W');
         out += 'W';
     }
     return out;
