@@ -18,6 +18,10 @@
 
 namespace enginetest {
 
+// The sRGB curve's own formula: a level / 255 to linear light and back.
+inline double Decode(double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); }
+inline double Encode(double v) { return v <= 0.0031308 ? 12.92 * v : 1.055 * std::pow(v, 1 / 2.4) - 0.055; }
+
 inline std::unique_ptr<CRaster> MakePicture(int w, int h, COLORREF fill)
 {
     auto r = std::make_unique<CRaster>();

@@ -83,10 +83,6 @@ struct SFace {
 const SFace kTurnedFaces[] = {
     {'F', -0.5, 0.0, -std::sqrt(3.0) / 2.0, 2}, {'R', std::sqrt(3.0) / 2.0, 0.0, -0.5, 1}, {'U', 0.0, 1.0, 0.0, 0}};
 
-// The sRGB curve: level / 255 to linear light and back.
-double Decode(double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); }
-double Encode(double v) { return v <= 0.0031308 ? 12.92 * v : 1.055 * std::pow(v, 1 / 2.4) - 0.055; }
-
 } // namespace
 
 TEST(PhotographLook, TopShowsAndBottomDoesNotForABoxABookAndABinder)
