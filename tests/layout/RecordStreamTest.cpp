@@ -63,12 +63,8 @@ TEST(BinaryRecordStream, RefusesBadBlocksAndOversizedLengths)
     EXPECT_FALSE(in.Attach(nullptr, 0));
 
     // A string whose byte count runs past the block.
-    const std::uint8_t longString[] = {
-        12, 0, 0, 0,         // size
-        0xFF, 0xFF, 0, 0,    // string length 65535
-        'a', 'b', 'c', 'd',  // only 4 bytes follow
-    };
-    ASSERT_TRUE(in.Attach(longString, sizeof longString));
+    const std::vector<std::uint8_t> longString = RecordFile("refused_65535_bytes_of_4.string");
+    ASSERT_TRUE(in.Attach(longString.data(), longString.size()));
     EXPECT_EQ(in.ReadString(), "");
     EXPECT_TRUE(in.Failed());
 

@@ -4,7 +4,8 @@ the record layout: every item a little-endian 32-bit word, a string its byte
 count then its bytes (no terminator), a block led by its whole size.
   *.expected  what the program must write, byte for byte;
   refused_*   what it must refuse to read: .object (a draw-object block),
-              .block (a record block), .image (a block holding one image item);
+              .block (a record block), .image (a block holding one image item)
+              or .string (a block holding one string item);
   *.skipped   an object block of an unknown kind, passed over by its size;
   empty.image the legal empty image item.
 Run in this folder: python3 make.py"""
@@ -53,6 +54,8 @@ put('refused_common_part_version_2.object', block(code('RECT') + w(2, 0, 0, 0, 0
 put('refused_picture_of_100_x_100_without_pixels.object',
     block(code('PICTURE') + w(1, 0, 0, 0, 0, 0) + w(1, 0, 0xFFFFFF, 0) + w(1, 100, 100)))
 
+# A string item whose byte count, 65535, runs past the 4 bytes that follow.
+put('refused_65535_bytes_of_4.string', block(w(65535) + b'abcd'))
 put('refused_three_bytes.block', w(3)[:3])
 put('refused_size_9_holding_8.block', w(9, 1))
 put('refused_1000_x_1000_without_pixels.image', block(w(1000, 1000)))
