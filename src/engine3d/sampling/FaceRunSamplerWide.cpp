@@ -19,6 +19,35 @@
 #endif
 
 #if defined(VT_FACE_SAMPLER_AVX2)
+namespace {
+
+// The byte offsets of four samples' texels in a picture of (texW + 1) x
+// (texH + 1) texels, stride bytes a row, from the pixel's numerators pA, pB,
+// pC and the samples' offsets; -1 for a sample outside the face.
+__attribute__((target("avx2"), always_inline)) inline __m128i MapFour(double pA, double pB, double pC,
+                                                                      __m256d offA, __m256d offB, __m256d offC,
+                                                                      double texW, double texH,
+                                                                      std::int32_t stride) noexcept
+{
+    const __m256d zero = _mm256_setzero_pd(), one = _mm256_set1_pd(1.0), half = _mm256_set1_pd(0.5);
+    const __m256d inv = _mm256_div_pd(one, _mm256_add_pd(_mm256_set1_pd(pC), offC));
+    const __m256d u = _mm256_mul_pd(_mm256_add_pd(_mm256_set1_pd(pB), offB), inv);
+    const __m256d v = _mm256_sub_pd(one, _mm256_mul_pd(_mm256_add_pd(_mm256_set1_pd(pA), offA), inv));
+    const __m256d inside =
+        _mm256_and_pd(_mm256_and_pd(_mm256_cmp_pd(u, zero, _CMP_GE_OQ), _mm256_cmp_pd(u, one, _CMP_LT_OQ)),
+                      _mm256_and_pd(_mm256_cmp_pd(v, zero, _CMP_GE_OQ), _mm256_cmp_pd(v, one, _CMP_LT_OQ)));
+    const __m128i col = _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_mul_pd(_mm256_set1_pd(texW), u), half));
+    const __m128i row = _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_mul_pd(_mm256_set1_pd(texH), v), half));
+    const __m128i offset =
+        _mm_add_epi32(_mm_mullo_epi32(row, _mm_set1_epi32(stride)), _mm_add_epi32(col, _mm_add_epi32(col, col)));
+    // The low 32 bits of each 64-bit lane of the compare masks.
+    const __m128i mask = _mm256_castsi256_si128(
+        _mm256_permutevar8x32_epi32(_mm256_castpd_si256(inside), _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6)));
+    return _mm_blendv_epi8(_mm_set1_epi32(-1), offset, mask);
+}
+
+}  // namespace
+
 // Four samples per instruction. The target adds AVX2 only, not FMA, so the
 // compiler cannot fuse a product and a sum into one rounding: each value is
 // rounded as in the reference. The texel offset of a sample outside the face
@@ -30,37 +59,14 @@ __attribute__((target("avx2"), noinline)) CPixelSamples CFaceRunSampler::SampleP
                                                                                         double rowC) const noexcept
 {
     const double pA = m_ax * x + rowA, pB = m_bx * x + rowB, pC = m_cx * x + rowC;
-    const __m256d zero = _mm256_setzero_pd();
-    const __m256d one = _mm256_set1_pd(1.0);
-    const __m256d half = _mm256_set1_pd(0.5);
-    const __m256d tw = _mm256_set1_pd(m_texW);
-    const __m256d th = _mm256_set1_pd(m_texH);
-    const __m128i stride = _mm_set1_epi32(m_stride);
-    const __m128i none = _mm_set1_epi32(-1);
-    // Picks the low 32 bits of each 64-bit lane (the compare masks).
-    const __m256i lowHalves = _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6);
     alignas(32) std::int32_t offsets[kMaxSamples + 8];
     const std::uint8_t* const bits = m_bits;
     const int n = m_count;
-    const __m256d vA = _mm256_set1_pd(pA);
-    const __m256d vB = _mm256_set1_pd(pB);
-    const __m256d vC = _mm256_set1_pd(pC);
-    for (int s = 0; s < m_padded; s += 4) {
-        const __m256d inv = _mm256_div_pd(one, _mm256_add_pd(vC, _mm256_load_pd(m_offC + s)));
-        const __m256d u = _mm256_mul_pd(_mm256_add_pd(vB, _mm256_load_pd(m_offB + s)), inv);
-        const __m256d v = _mm256_sub_pd(one, _mm256_mul_pd(_mm256_add_pd(vA, _mm256_load_pd(m_offA + s)), inv));
-        const __m256d inside =
-            _mm256_and_pd(_mm256_and_pd(_mm256_cmp_pd(u, zero, _CMP_GE_OQ), _mm256_cmp_pd(u, one, _CMP_LT_OQ)),
-                          _mm256_and_pd(_mm256_cmp_pd(v, zero, _CMP_GE_OQ), _mm256_cmp_pd(v, one, _CMP_LT_OQ)));
-        const __m128i col = _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_mul_pd(tw, u), half));
-        const __m128i row = _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_mul_pd(th, v), half));
-        const __m128i offset =
-            _mm_add_epi32(_mm_mullo_epi32(row, stride), _mm_add_epi32(col, _mm_add_epi32(col, col)));
-        const __m128i mask =
-            _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(_mm256_castpd_si256(inside), lowHalves));
-        _mm_store_si128(reinterpret_cast<__m128i*>(offsets + s), _mm_blendv_epi8(none, offset, mask));
-    }
-    _mm_store_si128(reinterpret_cast<__m128i*>(offsets + m_padded), none); // the eights' last lanes
+    for (int s = 0; s < m_padded; s += 4)
+        _mm_store_si128(reinterpret_cast<__m128i*>(offsets + s),
+                        MapFour(pA, pB, pC, _mm256_load_pd(m_offA + s), _mm256_load_pd(m_offB + s),
+                                _mm256_load_pd(m_offC + s), m_texW, m_texH, m_stride));
+    _mm_store_si128(reinterpret_cast<__m128i*>(offsets + m_padded), _mm_set1_epi32(-1)); // the eights' last lanes
     const std::int32_t last = static_cast<std::int32_t>(m_texH) * m_stride + 3 * static_cast<std::int32_t>(m_texW);
     return SumTexelOffsets(bits, offsets, n, last);
 }
@@ -74,31 +80,14 @@ __attribute__((target("avx2"), noinline)) void CFaceRunSampler::SampleOffsetsExa
                                                                                    int n, std::int32_t* out) const noexcept
 {
     const double pA = m_ax * x + rowA, pB = m_bx * x + rowB, pC = m_cx * x + rowC;
-    const __m256d zero = _mm256_setzero_pd(), one = _mm256_set1_pd(1.0), half = _mm256_set1_pd(0.5);
-    const __m256d tw = _mm256_set1_pd(m_texW), th = _mm256_set1_pd(m_texH);
-    const __m256d vA = _mm256_set1_pd(pA), vB = _mm256_set1_pd(pB), vC = _mm256_set1_pd(pC);
-    const __m128i stride = _mm_set1_epi32(m_stride), none = _mm_set1_epi32(-1);
-    const __m256i lowHalves = _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6);
     for (int i = 0; i < n; i += 4) {
         int k[4];
         for (int l = 0; l < 4; ++l) k[l] = which[std::min(i + l, n - 1)];
         const __m256d offA = _mm256_setr_pd(m_offA[k[0]], m_offA[k[1]], m_offA[k[2]], m_offA[k[3]]);
         const __m256d offB = _mm256_setr_pd(m_offB[k[0]], m_offB[k[1]], m_offB[k[2]], m_offB[k[3]]);
         const __m256d offC = _mm256_setr_pd(m_offC[k[0]], m_offC[k[1]], m_offC[k[2]], m_offC[k[3]]);
-        const __m256d inv = _mm256_div_pd(one, _mm256_add_pd(vC, offC));
-        const __m256d u = _mm256_mul_pd(_mm256_add_pd(vB, offB), inv);
-        const __m256d v = _mm256_sub_pd(one, _mm256_mul_pd(_mm256_add_pd(vA, offA), inv));
-        const __m256d inside =
-            _mm256_and_pd(_mm256_and_pd(_mm256_cmp_pd(u, zero, _CMP_GE_OQ), _mm256_cmp_pd(u, one, _CMP_LT_OQ)),
-                          _mm256_and_pd(_mm256_cmp_pd(v, zero, _CMP_GE_OQ), _mm256_cmp_pd(v, one, _CMP_LT_OQ)));
-        const __m128i col = _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_mul_pd(tw, u), half));
-        const __m128i row = _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_mul_pd(th, v), half));
-        const __m128i offset =
-            _mm_add_epi32(_mm_mullo_epi32(row, stride), _mm_add_epi32(col, _mm_add_epi32(col, col)));
-        const __m128i mask =
-            _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(_mm256_castpd_si256(inside), lowHalves));
         alignas(16) std::int32_t four[4];
-        _mm_store_si128(reinterpret_cast<__m128i*>(four), _mm_blendv_epi8(none, offset, mask));
+        _mm_store_si128(reinterpret_cast<__m128i*>(four), MapFour(pA, pB, pC, offA, offB, offC, m_texW, m_texH, m_stride));
         for (int l = 0; l < 4 && i + l < n; ++l) out[i + l] = four[l];
     }
 }
