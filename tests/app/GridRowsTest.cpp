@@ -42,7 +42,8 @@ TEST(GridRows, RenderRowsFollowTheSwitches)
     auto box = CreateProduct("BOX");
     const auto rows = [&box] { return BuildRenderRows(*box); };
     const auto value = [&rows](const char* section, const char* label) {
-        const CGridRow* r = Find(rows(), section, label);
+        const std::vector<CGridRow> all = rows(); // r points into it
+        const CGridRow* r = Find(all, section, label);
         return r ? r->value : std::string("(none)");
     };
     // Defaults of a box: bevel, borders, colour effect, lens flare and
