@@ -249,19 +249,22 @@ private slots:
         QCOMPARE(m_messages.messages.size(), 0);
     }
 
-    // At 1366 x 768 the question is whole; a drag on the picture hides the
-    // offer but keeps its room, so the picture stays where it is.
-    void renderingCompleteBarKeepsThePictureStill()
+    // The offer after a new rendering is a bar in the Render tab, not a window.
+    void renderingCompleteBar()
     {
         m_frame->resize(1366, 768);
         m_frame->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
-        QVERIFY(ShowRenderTab(*m_frame));
         auto* bar = m_frame->findChild<CRenderCompleteBar*>();
+        QVERIFY(bar && bar->isHidden());
+        QVERIFY(ShowRenderTab(*m_frame));
         QTRY_VERIFY(!bar->isHidden());
+        QVERIFY(!QApplication::activeModalWidget());
+        // At 1366 x 768 the question is whole: the bar needs no more width
+        // than the page has, the question wraps. A drag on the picture hides
+        // the offer but keeps its room, so the picture stays where it is.
         CRenderPage* page = m_frame->View()->RenderPage();
         auto* question = bar->findChild<QLabel*>(QStringLiteral("renderCompleteQuestion"));
-        // The bar needs no more width than the page has: the question wraps.
         QVERIFY(question->wordWrap() && bar->minimumSizeHint().width() <= page->width() &&
                 bar->geometry().right() < page->width());
         const int top = page->PictureRect().top();
@@ -275,18 +278,10 @@ private slots:
         QTest::mouseRelease(page, Qt::LeftButton, {}, start + QPoint(40, 0));
         QVERIFY(m_frame->View()->WaitForRendering() && !bar->isHidden());
         QCOMPARE(page->PictureRect().top(), top);
-    }
 
-    // The offer after a new rendering is a bar in the Render tab, not a window.
-    void renderingCompleteBar()
-    {
-        auto* bar = m_frame->findChild<CRenderCompleteBar*>();
-        QVERIFY(bar && bar->isHidden());
-        QVERIFY(ShowRenderTab(*m_frame));
-        QVERIFY(!bar->isHidden() && !QApplication::activeModalWidget());
         // The picture is shown below the bar, whole.
-        m_frame->View()->RenderPage()->resize(400, 400);
-        const QRect picture = m_frame->View()->RenderPage()->PictureRect();
+        page->resize(400, 400);
+        const QRect picture = page->PictureRect();
         QVERIFY(picture.top() >= bar->sizeHint().height());
         QVERIFY(picture.bottom() < 400 && picture.left() >= 0 && picture.right() < 400);
         QVERIFY(std::abs(picture.width() * 70 - picture.height() * 90) <= 90);
