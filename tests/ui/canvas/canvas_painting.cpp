@@ -108,10 +108,30 @@ private slots:
         QVERIFY(IsBlack(clipped.pixel(m.FaceToWindowX(260) + 3, m.FaceToWindowY(30))));
     }
 
-    void rubberBandShowsOnDarkArtwork()
+    void dragFeedbackIsTheShapeAndTheBandShowsOnDarkArtwork()
     {
-        // A black face: the band's outline must still be seen along its
+        // While dragging, the rectangle tool shows the outline from the press
+        // pixel to the mouse pixel inclusive, as the finished rectangle will
+        // paint; the ellipse keeps inside the box, its far edges excluded.
+        QPoint from = At(Canvas(), 20, 80), to = At(Canvas(), 120, 30);
+        const struct {
+            int tool;
+            QRect ink;
+        } cases[] = {{ID_TOOL_RECT, QRect(from, to)}, {ID_TOOL_ELLIPSE, QRect(from, to - QPoint(1, 1))}};
+        for (const auto& c : cases) {
+            QVERIFY(m_frame->RunCommand(c.tool));
+            QTest::mousePress(&Canvas(), Qt::LeftButton, {}, from);
+            QTest::mouseMove(&Canvas(), to);
+            const QImage image = Grab();
+            QTest::mouseRelease(&Canvas(), Qt::LeftButton, {}, to);
+            const QRect face(At(Canvas(), 0, 100), At(Canvas(), 200, 0) - QPoint(1, 1));
+            QCOMPARE(InkBounds(image.copy(face)).translated(face.topLeft()), c.ink);
+            QVERIFY(m_frame->RunCommand(ID_EDIT_DELETE));  // the new object goes again
+        }
+
+        // A black face: the select tool's band must still be seen along its
         // whole length, dashes and gaps alike.
+        QVERIFY(m_frame->RunCommand(ID_TOOL_SELECT));
         auto product = CreateProduct("BOX");
         for (const char* key : {"F", "L", "R", "U", "D", "G"}) {
             auto picture = WhitePicture(200, 100);
@@ -123,7 +143,8 @@ private slots:
         m_frame->View()->SelectTab(QStringLiteral("Front"));
         m_frame->RunCommand(ID_ZOOM_100);
         Grab();
-        const QPoint from = At(Canvas(), 20, 80), to = At(Canvas(), 120, 30);
+        from = At(Canvas(), 20, 80);
+        to = At(Canvas(), 120, 30);
         QTest::mousePress(&Canvas(), Qt::LeftButton, {}, from);
         QTest::mouseMove(&Canvas(), to);
         const QImage image = Grab();
@@ -145,28 +166,6 @@ private slots:
             QCOMPARE(image.pixel(x, to.y() + 1) & 0xFFFFFF, 0u);
         for (int y = from.y(); y <= to.y() + 1; ++y)
             QCOMPARE(image.pixel(to.x() + 1, y) & 0xFFFFFF, 0u);
-    }
-
-    void dragFeedbackIsTheShapeThatWillBeMade()
-    {
-        // While dragging, the rectangle tool shows the outline from the press
-        // pixel to the mouse pixel inclusive, as the finished rectangle will
-        // paint; the ellipse keeps inside the box, its far edges excluded.
-        const QPoint from = At(Canvas(), 20, 80), to = At(Canvas(), 120, 30);
-        const struct {
-            int tool;
-            QRect ink;
-        } cases[] = {{ID_TOOL_RECT, QRect(from, to)}, {ID_TOOL_ELLIPSE, QRect(from, to - QPoint(1, 1))}};
-        for (const auto& c : cases) {
-            QVERIFY(m_frame->RunCommand(c.tool));
-            QTest::mousePress(&Canvas(), Qt::LeftButton, {}, from);
-            QTest::mouseMove(&Canvas(), to);
-            const QImage image = Grab();
-            QTest::mouseRelease(&Canvas(), Qt::LeftButton, {}, to);
-            const QRect face(At(Canvas(), 0, 100), At(Canvas(), 200, 0) - QPoint(1, 1));
-            QCOMPARE(InkBounds(image.copy(face)).translated(face.topLeft()), c.ink);
-            QVERIFY(m_frame->RunCommand(ID_EDIT_DELETE));  // the new object goes again
-        }
     }
 
     void shapesKeepInsideTheirWindowRectangleAndCopiesFollowTheContent()
