@@ -212,7 +212,7 @@ private slots:
     }
 
     // Choosing another CD-ROM image on the CD-ROM tab shows the new disc at once.
-    void cdImageEditShowsTheNewFace()
+    void cdImageAndPaperColourEditsShowOnTheirTabAtOnce()
     {
         QVERIFY(UseDataFolder());
         QImage red(16, 16, QImage::Format_RGB32);
@@ -228,13 +228,10 @@ private slots:
         m_grid->CommitEdit({{ModelKey(kSetCDImage), true, 0, "c119"}}, "Set CD-ROM Image to Red");
         QVERIFY(m_messages.messages.isEmpty() && m_frame->View()->CurrentTabName() == QStringLiteral("CD-ROM"));
         QCOMPARE(m_frame->View()->Canvas()->Picture().pixel(8, 8), qRgb(255, 0, 0));
-    }
 
-    // A page-edge tab shows its page edge as the settings make it before any
-    // rendering, and a Paper Color edit at once, not after the next rendering.
-    void pageEdgeTabShowsThePaperColourAtOnce()
-    {
-        auto product = CreateProduct("BOOK");
+        // A page-edge tab shows its page edge as the settings make it before any
+        // rendering, and a Paper Color edit at once, not after the next rendering.
+        product = CreateProduct("BOOK");
         product->GetSettings().SetInt(ModelKey(kSetPaperColor), 0x00FF00);  // green paper
         for (const char* key : {"F", "S", "G"})
             product->GetOrCreateSide(key).SetPicture(WhitePicture(60, 80));
