@@ -96,6 +96,11 @@ private:
     // outside the face.
     void SampleOffsetsExactly(int x, double rowA, double rowB, double rowC, const int* which, int n,
                               std::int32_t* out) const noexcept;
+    // The byte offset of the picture's last texel (top right).
+    std::int32_t LastTexelOffset() const noexcept
+    {
+        return static_cast<std::int32_t>(m_texH) * m_stride + 3 * static_cast<std::int32_t>(m_texW);
+    }
 
     // Offsets padded to a multiple of four with copies of the last one.
     alignas(32) double m_offA[kMaxSamples + 4] = {};

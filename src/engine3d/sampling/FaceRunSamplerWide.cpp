@@ -67,8 +67,7 @@ __attribute__((target("avx2"), noinline)) CPixelSamples CFaceRunSampler::SampleP
                         MapFour(pA, pB, pC, _mm256_load_pd(m_offA + s), _mm256_load_pd(m_offB + s),
                                 _mm256_load_pd(m_offC + s), m_texW, m_texH, m_stride));
     _mm_store_si128(reinterpret_cast<__m128i*>(offsets + m_padded), _mm_set1_epi32(-1)); // the eights' last lanes
-    const std::int32_t last = static_cast<std::int32_t>(m_texH) * m_stride + 3 * static_cast<std::int32_t>(m_texW);
-    return SumTexelOffsets(bits, offsets, n, last);
+    return SumTexelOffsets(bits, offsets, n, LastTexelOffset());
 }
 
 // Samples which[0 .. n - 1] of pixel x mapped as SampleRunReference maps
@@ -147,7 +146,7 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
     alignas(32) std::int32_t offsets[kMaxSamples + 8];
     std::uint8_t uncertain[(kMaxSamples + 7) / 8];
     static_assert(sizeof uncertain == kGridUncertainBytes);
-    const std::int32_t lastTexel = static_cast<std::int32_t>(m_texH) * m_stride + 3 * static_cast<std::int32_t>(m_texW);
+    const std::int32_t lastTexel = LastTexelOffset();
     const auto sampleMixed = [&](const SStepPixel& m, const SCentres& c, int j, int x, CPixelSamples& out) {
         if (m.four)
             SumMixedFourTexels(samples, m, c, j, uncertain, out);
