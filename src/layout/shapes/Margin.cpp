@@ -10,8 +10,6 @@ const char* const kMarginTypeNames[kMarginTypeCount] = {"Top",      "Bottom",   
 
 namespace {
 
-enum { kTop, kBottom, kLeft, kRight };
-
 // Per type: the slider of each extent and whether it counts from the far end.
 struct SMarginSliders {
     int h;
@@ -21,14 +19,14 @@ struct SMarginSliders {
 };
 
 constexpr SMarginSliders kMarginSliders[kMarginTypeCount] = {
-    {-1, false, kLeft, false},       // 0 top band
-    {-1, false, kLeft, true},        // 1 bottom band
-    {kTop, false, -1, false},        // 2 left band
-    {kTop, true, -1, false},         // 3 right band
-    {kTop, false, kLeft, false},     // 4 top-left corner
-    {kTop, true, kRight, false},     // 5 top-right corner
-    {kBottom, false, kLeft, true},   // 6 bottom-left corner
-    {kBottom, true, kRight, true},   // 7 bottom-right corner
+    {-1, false, kMarginSliderLeft, false},                    // 0 top band
+    {-1, false, kMarginSliderLeft, true},                     // 1 bottom band
+    {kMarginSliderTop, false, -1, false},                     // 2 left band
+    {kMarginSliderTop, true, -1, false},                      // 3 right band
+    {kMarginSliderTop, false, kMarginSliderLeft, false},      // 4 top-left corner
+    {kMarginSliderTop, true, kMarginSliderRight, false},      // 5 top-right corner
+    {kMarginSliderBottom, false, kMarginSliderLeft, true},    // 6 bottom-left corner
+    {kMarginSliderBottom, true, kMarginSliderRight, true},    // 7 bottom-right corner
 };
 
 } // namespace

@@ -33,7 +33,7 @@ std::unique_ptr<CDrawObject> CreateMarginObject(int type, int faceWidth, int fac
 // in this order: top, bottom (horizontal, positions from the left), left,
 // right (vertical, positions from the top), 1 .. 99 each; a slider's thumb
 // sits where the margin's inner edge lies.
-constexpr int kMarginSliderCount = 4;
+enum EMarginSlider { kMarginSliderTop, kMarginSliderBottom, kMarginSliderLeft, kMarginSliderRight, kMarginSliderCount };
 using MarginSliderPositions = std::array<int, kMarginSliderCount>;
 
 // The sliders a type uses: the one that sets its horizontal extent (h) and

@@ -29,10 +29,6 @@ namespace {
 
 const char* const kPageTitles[CMarginWizard::PageCount()] = {"Select Margin Type", "Set Margin Size"};
 
-static_assert(CMarginWizard::kSliderTop == 0 && CMarginWizard::kSliderBottom == 1 && CMarginWizard::kSliderLeft == 2 &&
-                  CMarginWizard::kSliderRight == 3 && CMarginWizard::kSliderCount == kMarginSliderCount,
-              "the sliders in the order GetMarginSliders numbers them");
-
 // Size of the type buttons' artwork and of the size page's face preview
 // (device-independent pixels).
 constexpr int kArtWidth = 56, kArtHeight = 42;

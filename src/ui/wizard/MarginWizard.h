@@ -28,7 +28,13 @@ public:
     // preview (they set the horizontal extent), two vertical ones on its left
     // and right (they set the vertical extent; their position counts from the
     // top down).
-    enum ESlider { kSliderTop, kSliderBottom, kSliderLeft, kSliderRight, kSliderCount };
+    enum ESlider {
+        kSliderTop = kMarginSliderTop,
+        kSliderBottom = kMarginSliderBottom,
+        kSliderLeft = kMarginSliderLeft,
+        kSliderRight = kMarginSliderRight,
+        kSliderCount = kMarginSliderCount
+    };
 
     // faceWidth x faceHeight: the face picture's size in pixels (the preview
     // takes its proportions); `colour` the margin colour to start with;
