@@ -1,39 +1,33 @@
 // The property grid: edits with their undo steps and messages, what an edit
-// renders again, and rebuilding after undo and tab changes. Which rows a
-// product brings is the core's (tests/app/GridRowsTest), and what an update
-// class makes stale too (RenderCacheCascade.UpdateMaskOfAnEditMarksWhatIsStale).
+// renders again, rebuilding after undo and tab changes; its editors: number
+// fields that refuse and stay open, track bars with signed ranges, colour
+// checks, the lights dialog, choice lists driven from the keyboard, and where
+// an editor opens over its row. Which rows a product brings is the core's
+// (tests/app/GridRowsTest), and what an update class makes stale too
+// (RenderCacheCascade.UpdateMaskOfAnEditMarksWhatIsStale).
 
 #include "GridTestFixture.h"
 
-#include "ground/AppFolders.h"
-#include "app/undo/UndoStore.h"
 #include "catalogue/NewProject.h"
-#include "properties/settings/SettingTable.h"
-#include "render/RenderCache.h"
-#include "render/RenderPipeline.h"
+#include "catalogue/product/Side.h"
 #include "catalogue/product/SideAppearance.h"
 #include "ground/UndoFileCounter.h"
-#include "ui/dialogs/RenderOutputDialogs.h"
+#include "image/picture/VectorArt.h"
+#include "render/RenderPipeline.h"
 #include "ui/grid/FacePictureEditor.h"
 #include "ui/grid/GridEditors.h"
-#include "app/GridRows.h"
-#include "render/output/RenderFileFlow.h"
-#include "ui/grid/PropertyGrid.h"
-#include "ui/widgets/ArtworkPage.h"
-#include "catalogue/product/Side.h"
-#include "image/picture/VectorArt.h"
 #include "ui/render/RenderPage.h"
+#include "ui/widgets/ArtworkPage.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSignalSpy>
-#include <QTimer>
-#include <QSlider>
 #include <QPushButton>
-#include <QTemporaryDir>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTimer>
 
 class CPropertyGridTest : public CGridFixture {
     Q_OBJECT
@@ -252,6 +246,241 @@ private slots:
         m_grid->CommitEdit({{ModelKey(kSetPaperColor), false, 0x0000FF, {}}}, "Modify Pages' Paper Color");
         QCOMPARE(m_frame->View()->CurrentTabName(), QStringLiteral("Pages (Right)"));
         QVERIFY(shows(qRgb(255, 0, 0)));
+    }
+
+    // The resolution is typed (a track bar can not pick one of 9591 values)
+    // and its row says what it means on paper: 100 pixels at 300 dpi are
+    // 100 / 300 x 2.54 = 0.85 cm, at 254 dpi exactly 1.0 cm.
+    void resolutionIsTypedAndASliderKeepsTheSign()
+    {
+        QVERIFY(ShowRenderTab(*m_frame));
+        const int row = m_grid->FindRow("Resolution", "Rendering Options");
+        QVERIFY(row >= 0 && EditorOf(m_grid->Row(row)) == EGridEditor::Number);
+        QCOMPARE(m_grid->Row(row).value, std::string("0.8 x 0.8 cm at 300 dpi"));
+
+        QString shown;
+        Answer([&shown](QDialog& d) {
+            auto& e = static_cast<CInPlaceEditor&>(d);
+            shown = e.Text();
+            e.SetText(QStringLiteral("254"));
+        });
+        m_grid->EditRow(row);
+        QVERIFY(m_lastClosed);
+        QCOMPARE(std::pair(shown, Settings().GetInt(ModelKey(kSetResolution))), std::pair(QStringLiteral("300"), 254));
+        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(),
+                 std::string("&Undo Set Resolution to 254 dpi\tCtrl+Z"));
+        QCOMPARE(m_grid->Row(m_grid->FindRow("Resolution")).value, std::string("1.0 x 1.0 cm at 254 dpi"));
+
+        // A slider keeps the sign of a signed range.
+        QSignalSpy edited(m_grid, &CPropertyGrid::edited);
+        QRect editorRect;
+        Answer([&editorRect](QDialog& d) {
+            editorRect = d.geometry();
+            auto& e = static_cast<CInPlaceEditor&>(d);
+            // -60 .. 60 runs on a track bar of 0 .. 120.
+            QCOMPARE((std::array{e.Slider()->minimum(), e.Slider()->maximum(), e.SliderValue()}), (std::array{0, 120, 10}));
+            e.SetSliderValue(-45);
+        });
+        const int rotation = m_grid->FindRow("X Rotation");
+        m_grid->EditRow(rotation);
+        // The track bar covers the whole row, not just the narrow value column.
+        const QRect item = m_grid->visualItemRect(m_grid->item(rotation));
+        QCOMPARE(editorRect.topLeft(), m_grid->viewport()->mapToGlobal(QPoint(0, item.top())));
+        QCOMPARE(editorRect.width(), m_grid->viewport()->width());
+        QCOMPARE(std::pair(Settings().GetInt(ModelKey(kSetXRotation)), m_grid->Row(m_grid->FindRow("X Rotation")).value),
+                 std::pair(-45, std::string("-45")));
+        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(),
+                 std::string("&Undo Set X Rotation to -45 degrees\tCtrl+Z"));
+        QCOMPARE(edited.at(0).at(0).toUInt(), 193u);
+    }
+
+    void colourAndLightsChecksKeepTheEditorOpen()
+    {
+        QVERIFY(ShowRenderTab(*m_frame));
+        Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetColour(0xFFFFFF); });
+        m_grid->EditRow(m_grid->FindRow("Color", "Shadows"));
+        QVERIFY(!m_lastClosed && Settings().GetInt(ModelKey(kSetShadowColor)) == 0x808080);
+        QCOMPARE(m_messages.messages.value(0), QStringLiteral("Shadows can not be white."));
+
+        // The colour button and its OK button both fit in the editor.
+        int editorWidth = 0, needed = 0;
+        Answer([&](QDialog& d) {
+            editorWidth = d.geometry().width();
+            needed = d.minimumSizeHint().width();
+            static_cast<CInPlaceEditor&>(d).SetColour(0xFEFFFF);
+        });
+        m_grid->EditRow(m_grid->FindRow("Color", "Shadows"));
+        QVERIFY(m_lastClosed && Settings().GetInt(ModelKey(kSetShadowColor)) == 0xFEFFFF);
+        QVERIFY2(editorWidth >= needed, qPrintable(QStringLiteral("%1 < %2").arg(editorWidth).arg(needed)));
+        // A narrow grid cuts the colour text; the row's tip gives the three channels whole.
+        QCOMPARE(m_grid->item(m_grid->FindRow("Color", "Shadows"))->toolTip(), QStringLiteral("Color: R=255 G=255 B=254"));
+        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(), std::string("&Undo Modify Shadow Color\tCtrl+Z"));
+
+        // A very dark colorize colour asks; No keeps the old one.
+        SetM(Product(), kSetColorEffect, 1);
+        m_grid->Rebuild();
+        m_messages.answer = EAnswer::No;
+        Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetColour(0x404040); });
+        m_grid->EditRow(m_grid->FindRow("Color", "Color Effect"));
+        QVERIFY(!m_lastClosed && m_messages.questions.size() == 1);
+        QCOMPARE(Settings().GetInt(ModelKey(kSetColorEffectColor)), 0x00FF00);
+
+        // The lights dialog wants at least one light and makes the lights mask.
+        m_messages.messages.clear();
+        Answer([](QDialog& d) {
+            auto& l = static_cast<CLightsDialog&>(d);
+            for (int c = 0; c < 5; ++c)
+                for (int r = 0; r < 5; ++r)
+                    l.SetLight(c, r, false);
+        });
+        m_grid->EditRow(m_grid->FindRow("Lights"));
+        QVERIFY(!m_lastClosed && m_messages.messages.value(0).startsWith("You must turn on at least one light"));
+
+        // The four corners: bits 0, 4, 20 and 24.
+        Answer([](QDialog& d) {
+            auto& l = static_cast<CLightsDialog&>(d);
+            l.SetLight(3, 1, false);
+            l.SetLight(0, 0, true);
+            l.SetLight(4, 0, true);
+            l.SetLight(0, 4, true);
+            l.SetLight(4, 4, true);
+        });
+        m_grid->EditRow(m_grid->FindRow("Lights"));
+        QVERIFY(m_lastClosed && Settings().GetInt(ModelKey(kSetLights)) == int(1u | 1u << 4 | 1u << 20 | 1u << 24));
+        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(), std::string("&Undo Modify Lights\tCtrl+Z"));
+    }
+
+    // A refusal shows a modal message; the editor over the row must still be
+    // there afterwards with the user's text, nothing changed, and it must
+    // cover the value column exactly. The limit itself is taken.
+    void shownEditorSurvivesItsRefusalMessage()
+    {
+        SetM(Product(), kSetBevel, 1);
+        m_frame->resize(1000, 700);
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+        QVERIFY(ShowRenderTab(*m_frame));
+        // Messages come up as real modal windows that close themselves.
+        SetMessageHooks(
+            [this](const QString& t, EMessageIcon) {
+                m_messages.messages << t;
+                QDialog box(QApplication::activeWindow());
+                box.setModal(true);
+                QTimer::singleShot(50, &box, &QDialog::accept);
+                box.exec();
+            },
+            nullptr);
+        bool visibleAfter = false;
+        QString textAfter;
+        QRect editorRect;
+        CPropertyGrid::SetEditorRunner([&](QDialog& d) {
+            auto& e = static_cast<CInPlaceEditor&>(d);
+            e.show();
+            editorRect = e.geometry();
+            e.SetText(QStringLiteral("0"));
+            e.accept();  // refused: 0 is below 1
+            QTest::qWait(20);
+            visibleAfter = e.isVisible();
+            textAfter = e.Text();
+            e.reject();
+            return false;
+        });
+        const int row = m_grid->FindRow("Size", "Bevel");
+        m_grid->EditRow(row);
+        QCOMPARE(m_messages.messages.value(0), QStringLiteral("Bevel Size must be between 1 and 25 pixels."));
+        QVERIFY(visibleAfter && textAfter == QStringLiteral("0"));
+        // The value column starts at 7/10 of the painted row's width.
+        const QRect item = m_grid->visualItemRect(m_grid->item(row));
+        const int viewportWidth = m_grid->viewport()->width();
+        const QPoint valueLeft = m_grid->viewport()->mapToGlobal(QPoint(viewportWidth * 7 / 10, item.top()));
+        QCOMPARE(editorRect, QRect(valueLeft, QPoint(m_grid->viewport()->mapToGlobal(QPoint(viewportWidth - 1, 0)).x(),
+                                                     valueLeft.y() + item.height() - 1)));
+        QVERIFY(Settings().GetInt(ModelKey(kSetBevelSize)) == 10 && !m_frame->Document()->GetUndoStore().CanUndo());
+        SetMessageHooks(nullptr, nullptr);
+        m_messages.Install();
+
+        // The limit itself, min(100 / 4, 100 / 4) = 25 for the 100 x 100 rendering, is taken.
+        Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetText(QStringLiteral(" 25 ")); });
+        m_grid->EditRow(m_grid->FindRow("Size", "Bevel"));
+        QVERIFY(m_lastClosed && Settings().GetInt(ModelKey(kSetBevelSize)) == 25);
+        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(),
+                 std::string("&Undo Set Bevel Size to 25 pixels\tCtrl+Z"));
+    }
+
+    // A typed letter takes the name it begins and closes the editor (the
+    // name already shown too); a letter that begins no name leaves it open.
+    // Arrow keys move through the names without ending the edit; Enter takes
+    // the one shown.
+    void choiceEditorTakesLettersAndArrows()
+    {
+        const QStringList names = {QStringLiteral("Buttonize"), QStringLiteral("Color Fade"), QStringLiteral("Indent")};
+        const struct {
+            QString shown;
+            std::vector<Qt::Key> keys;
+            QString taken;  // empty: still open
+            int index = -1;  // the name shown while still open
+        } cases[] = {{names[0], {Qt::Key_Q}, {}, 0},
+                     {names[0], {Qt::Key_Q, Qt::Key_I}, names[2]},
+                     {names[1], {Qt::Key_C}, names[1]},
+                     {names[0], {Qt::Key_Down, Qt::Key_Down}, {}, 2},
+                     {names[0], {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Return}, names[1]}};
+        for (const auto& c : cases) {
+            CInPlaceEditor editor(CInPlaceEditor::EMode::Choice, QStringLiteral("Bevel Style"));
+            editor.SetChoices(names, c.shown);
+            editor.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&editor));
+            for (const Qt::Key key : c.keys)
+                QTest::keyClick(editor.findChild<QComboBox*>(), key, Qt::NoModifier);
+            QCOMPARE(editor.isVisible(), c.taken.isEmpty());
+            QCOMPARE(editor.result(), int(c.taken.isEmpty() ? QDialog::Rejected : QDialog::Accepted));
+            if (c.taken.isEmpty())
+                QCOMPARE(editor.ChoiceIndex(), c.index);
+            else
+                QCOMPARE(editor.Choice(), c.taken);
+        }
+    }
+
+    // A value wider than its column ends in "..." (its tip gives it whole);
+    // dragging the split between the columns makes room, and the editor
+    // then opens at the new split.
+    void longValuesAreElidedAndTheSplitDrags()
+    {
+        m_frame->resize(1000, 700);
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
+        const int row = m_grid->FindRow("Table Position");
+        QVERIFY(row >= 0);
+        const QString whole = QStringLiteral("Beneath (Horizontal Table)");
+        QCOMPARE(m_grid->item(row)->toolTip(), QStringLiteral("Table Position: ") + whole);
+        QWidget* viewport = m_grid->viewport();
+        const int width = viewport->width();
+        const int needed = QFontMetrics(m_grid->font()).horizontalAdvance(whole) + 6;  // 3-pixel insets
+        QVERIFY2(width / 10 < needed && width * 8 / 10 >= needed, qPrintable(QString::number(width)));
+
+        m_grid->SetSplitPermille(900);
+        QCOMPARE(m_grid->LabelWidth(), width * 900 / 1000);
+        const QString cut = m_grid->ShownValue(row);
+        QVERIFY2(cut.endsWith(QChar(0x2026)), qPrintable(cut));
+        QVERIFY(QFontMetrics(m_grid->font()).horizontalAdvance(cut) <= width - m_grid->LabelWidth() - 6);
+
+        // Drag the split from where it is to a fifth of the width.
+        const int y = m_grid->visualItemRect(m_grid->item(row)).center().y();
+        QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(m_grid->LabelWidth(), y));
+        QTest::mouseMove(viewport, QPoint(width / 2, y));
+        QTest::mouseMove(viewport, QPoint(width / 5, y));
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(width / 5, y));
+        QVERIFY2(std::abs(m_grid->SplitPermille() - 200) <= 10, qPrintable(QString::number(m_grid->SplitPermille())));
+        // The value whole, and the drag selected nothing.
+        QCOMPARE(std::pair(m_grid->ShownValue(row), m_grid->currentRow()), std::pair(whole, -1));
+
+        QRect editorRect;
+        Answer([&editorRect](QDialog& d) {
+            editorRect = d.geometry();
+            d.reject();
+        });
+        m_grid->EditRow(row);
+        QCOMPARE(editorRect.left(), viewport->mapToGlobal(QPoint(m_grid->LabelWidth(), 0)).x());
     }
 };
 
