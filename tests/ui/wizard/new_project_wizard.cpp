@@ -1,20 +1,28 @@
 // File New from the "New" dialog through the model's wizard to a rendered
 // picture: the tabs and their remembered choice, the step captions, page
 // refusals that keep the wizard on its page, and whole runs for a box, a
-// binder with CD-ROM and a card.
+// binder with CD-ROM and a card. The first-run "Initializing" dialog: a
+// refused start for too little free space, a run that ends with the bar full
+// and the setup recorded, and a second start that closes at once (a whole
+// first run is the setup's own test; here a set-up folder has lost its record
+// and a picture, as after an interrupted first run).
 
 #include "UiTestSupport.h"
 #include "TestDataFolder.h"
 
 #include "ground/AppFolders.h"
 #include "catalogue/Catalogue.h"
+#include "catalogue/setup/InstalledData.h"
+#include "catalogue/setup/Setup.h"
 #include "properties/Appearance.h"
 #include "properties/PrintSize.h"
 #include "properties/settings/SettingTable.h"
 #include "ui/dialogs/PictureLibraryDialog.h"
+#include "ui/dialogs/SetupDialog.h"
 #include "ui/dialogs/RenderOutputDialogs.h"
 #include "ui/grid/PropertyGrid.h"
 #include "ui/render/RenderPage.h"
+#include "ui/shell/Application.h"
 #include "ui/wizard/NewDialog.h"
 #include "ui/wizard/NewProjectWizard.h"
 
@@ -27,6 +35,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QProgressBar>
+#include <QRegularExpression>
 #include <QSlider>
 #include <QTimer>
 #include <QPushButton>
@@ -108,6 +118,14 @@ private:
             if (!w.Next())
                 return false;
         return true;
+    }
+
+    static SetupOptions Options(std::uint64_t freeBytes)
+    {
+        SetupOptions options;
+        options.installedDataFolder = FindInstalledDataFolder(GetExecutablePath());
+        options.freeSpace = [freeBytes](const std::string&) { return std::optional<std::uint64_t>(freeBytes); };
+        return options;
     }
 
     template <class T> static T* Field(CNewProjectWizard& w, const char* name)
@@ -468,6 +486,66 @@ private slots:
         // Generating again does not list the folder twice.
         QVERIFY(dialog.GenerateLibrary(pics.path()));
         QCOMPARE(dialog.Tree()->topLevelItemCount(), before + 1);
+    }
+
+    void refusesWithTooLittleFreeSpace()
+    {
+        QTemporaryDir dir;
+        std::string error;
+        auto folders = CAppFolders::Create(dir.path().toStdString(), error);
+        QVERIFY2(folders, error.c_str());
+        // Exactly the amount the setup needs is one byte too few.
+        const std::uint64_t required = CSetup(*folders, Options(0), {}).GetRequiredFreeBytes();
+        CSetupDialog dialog(*folders, Options(required));
+        QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+        QVERIFY(dialog.Outcome() == SetupOutcome::Failed);
+        // The message's wording is the core's (SetupFreeSpace.RefusesAtTheBoundary).
+        QVERIFY(dialog.FailureMessage().contains(QString::fromStdString(CSetup::FormatByteCount(required) + " bytes")));
+        QCOMPARE(folders->GetProgramInt("Init", "Template", 0), 0);
+    }
+
+    void runFillsTheBarAndIsNotRepeated()
+    {
+        QTemporaryDir dir;
+        std::string error;
+        auto folders = MakeSetUpDataFolder((dir.path() + QStringLiteral("/data")).toStdString(), error);
+        QVERIFY2(folders, error.c_str());
+        QVERIFY2(!Options(0).installedDataFolder.empty(), "installed data not built");
+        QVERIFY(folders->PutProgramInt("Init", "Template", 0));
+        QVERIFY(QFile::remove(QString::fromStdString(folders->GetInternalFolder() + "ecd_c000.png")));
+        {
+            CSetupDialog dialog(*folders, Options(CSetup(*folders, Options(0), {}).GetRequiredFreeBytes() + 1));
+            QCOMPARE(dialog.findChild<QProgressBar*>(QStringLiteral("progress"))->maximum(), CSetup::kTotalSteps);
+            QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+            QVERIFY(dialog.Outcome() == SetupOutcome::Completed && dialog.Position() == CSetup::kTotalSteps);
+            // The last group and its last item are still on show when it ends.
+            QCOMPARE(dialog.StepText(), QStringLiteral("Setting up Model data"));
+            QVERIFY2(dialog.DetailText().startsWith(QStringLiteral("Processing: ")), qPrintable(dialog.DetailText()));
+            static const QRegularExpression estimate(QStringLiteral("^((\\d+ Minutes? )?\\d+ Seconds?)?$"));
+            QVERIFY2(estimate.match(dialog.EstimateText()).hasMatch(), qPrintable(dialog.EstimateText()));
+            // The fixed texts of the dialog.
+            QStringList texts;
+            for (QLabel* l : dialog.findChildren<QLabel*>())
+                texts << l->text();
+            for (const char* text : {"Estimated Time Remaining:", "Please Wait",
+                                     "Note: This process may take several minutes, the first time that Vantorel is used on "
+                                     "your computer."})
+                QVERIFY2(texts.contains(QLatin1String(text)), text);
+            QCOMPARE(dialog.windowTitle(), QStringLiteral("Initializing"));
+        }
+        QCOMPARE(folders->GetProgramInt("Init", "Template", 0), 1);
+        QVERIFY(IsCompleteFile(folders->GetInternalFolder() + "ecd_c000.png"));
+
+        // A later start closes at once without showing anything.
+        CSetupDialog again(*folders, Options(0));
+        QCOMPARE(again.exec(), int(QDialog::Accepted));
+        QVERIFY(again.Outcome() == SetupOutcome::AlreadyDone && !again.isVisible());
+        // The start-up helper agrees and says nothing.
+        CTestMessages messages;
+        messages.Install();
+        QVERIFY(RunSetup(*folders));
+        QVERIFY(messages.messages.isEmpty());
+        SetMessageHooks(nullptr, nullptr);
     }
 };
 
