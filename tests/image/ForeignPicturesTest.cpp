@@ -2,13 +2,16 @@
 // with ImageMagick) decode to the pixels that program reads from them (a TIFF
 // turned upright by its orientation tag), at the depth the picture keeps:
 // palettes of 1, 4 and 8 bits stay (2 bits widen to 4), true colour and alpha
-// become 24-bit.
+// become 24-bit. TIFF is read, never written (RasterFiles.SaveNever...).
 
+#include "image/picture/PictureFormats.h"
+#include "image/picture/PictureLoader.h"
 #include "image/Raster.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -38,4 +41,32 @@ TEST(ForeignPictures, DecodeToThePixelsTheirWriterReadsBack)
         EXPECT_EQ(std::tuple(bits ? image.GetBpp() : 0, image.GetWidth(), rgb),
                   std::tuple(bits, width, ReadFile(VT_TEST_DATA_DIR "/pictures/" + name + ".rgb"))) << name;
     }
+}
+
+// One colour in one strip is as far as each compression packs a picture: the
+// check that a file holds enough data for its picture must let these through.
+TEST(ForeignPictures, FlatTiffsInEachCompressionStillLoad)
+{
+    for (const char* name : {"flat_lzw.tif", "flat_deflate.tif", "flat_packbits.tif"}) {
+        const std::vector<std::uint8_t> file = ReadFile(VT_TEST_DATA_DIR "/pictures/" + std::string(name));
+        CRaster image;
+        ASSERT_TRUE(image.Decode(file.data(), file.size(), IMAGE_TYPE_TIFF)) << name << ": " << image.GetLastError();
+        EXPECT_EQ(std::tuple(image.GetWidth(), image.GetHeight(), image.GetPixelColor(1499, 0)),
+                  std::tuple(1500, 1000, RGBQUAD{200, 200, 200, 0})) << name;
+    }
+}
+
+TEST(ForeignPictures, PictureLoaderReadsTiffFilesAndTheDialogsOfferThem)
+{
+    CTempFolder dir;
+    const std::string path = dir.Path() + "artwork.tiff";
+    WriteFile(path, ReadFile(VT_TEST_DATA_DIR "/pictures/packbits.tif"));
+    std::string message;
+    const auto image = LoadPicture(path, message);
+    ASSERT_NE(image, nullptr) << message;
+    const std::vector<std::uint8_t> rgb = ReadFile(VT_TEST_DATA_DIR "/pictures/packbits.tif.rgb"); // top-left pixel first
+    EXPECT_EQ(std::tuple(image->GetBpp(), image->GetWidth(), image->GetPixelColor(0, image->GetHeight() - 1)),
+              std::tuple(24, 19, RGBQUAD{rgb[2], rgb[1], rgb[0], 0}));
+    for (const char* pattern : {"*.tif", "*.tiff", "*.bmp", "*.png", "*.jpg", "*.pcx", "*.svg", "*.pdf"})
+        EXPECT_NE(std::ranges::find(PictureFilePatterns(), pattern), PictureFilePatterns().end()) << pattern;
 }

@@ -2,6 +2,7 @@
 #include "TempFolder.h"
 
 #include "image/ByteStream.h"
+#include "image/picture/PictureFormats.h"
 #include "image/picture/PictureLoader.h"
 #include "image/Raster.h"
 
@@ -145,7 +146,7 @@ TEST(RasterFiles, SaveNeverLeavesAHalfWrittenFile)
     EXPECT_FALSE(colour.Save(path.c_str(), IMAGE_TYPE_JPEG));
     EXPECT_STREQ(colour.GetLastError(), "JPEG can save only RGB or GreyScale images");
     EXPECT_EQ(ReadFile(path), (std::vector<std::uint8_t>{1, 2, 3})) << "the old file is untouched";
-    EXPECT_FALSE(colour.Save(path.c_str(), 7));
+    EXPECT_FALSE(colour.Save(path.c_str(), IMAGE_TYPE_TIFF)); // read, never written
     EXPECT_STREQ(colour.GetLastError(), "Encode: Unknown format");
     EXPECT_FALSE(colour.Save(dir.File("no/such/folder/x.bmp").c_str(), IMAGE_TYPE_BMP));
     CRaster empty;

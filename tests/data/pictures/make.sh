@@ -51,3 +51,9 @@ convert orient6.tif -auto-orient -depth 8 RGB:orient6.tif.rgb
 # One pixel (1, 2, 3) wholly transparent: its colour stays as written.
 convert small.ppm -alpha set -fill 'rgba(1,2,3,0)' -draw 'color 0,0 point' -define png:exclude-chunk=date,time PNG32:rgba.png
 convert rgba.png -depth 8 RGB:rgba.png.rgb
+# One colour (200, 200, 200) over 1500 x 1000 pixels in one strip: as far as
+# each compression packs a picture.
+for c in lzw:LZW deflate:Zip packbits:RLE; do
+  convert -size 1500x1000 'xc:rgb(200,200,200)' -type TrueColor -depth 8 -compress "${c#*:}" \
+    -define tiff:rows-per-strip=1000 "TIFF:flat_${c%:*}.tif"
+done

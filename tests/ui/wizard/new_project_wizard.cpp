@@ -479,7 +479,7 @@ private slots:
         QCOMPARE(std::pair(dialog.Tree()->topLevelItemCount(), dialog.Tree()->currentItem()->text(0)),
                  std::pair(before + 1, QDir(pics.path()).dirName()));
         // Name order ignoring case: Alps, then beach; the text file is left out
-        // (every format the loader reads is offered: TiffDecode.PictureLoaderReadsTiffFiles).
+        // (every format the loader reads is offered: ForeignPictures.PictureLoaderReadsTiffFilesAndTheDialogsOfferThem).
         QCOMPARE(std::pair(dialog.List()->count(), dialog.List()->item(0)->text()), std::pair(2, QStringLiteral("Alps")));
         dialog.List()->setCurrentRow(1);
         QCOMPARE(dialog.InfoText(), QStringLiteral("\n\n30 X 20 pixels"));
