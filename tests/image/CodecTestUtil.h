@@ -2,6 +2,7 @@
 // Helpers for the codec tests: little-endian byte builders, temporary folders,
 // decoding, refusals and picture comparison.
 
+#include "image/ByteStream.h"
 #include "image/Raster.h"
 #include "TempFolder.h"
 
@@ -77,6 +78,13 @@ inline std::vector<RGBQUAD> Colours(const CRaster& image)
 inline RGBQUAD Q(unsigned r, unsigned g, unsigned b)
 {
     return RGBQUAD{static_cast<std::uint8_t>(b), static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(r), 0};
+}
+
+inline std::vector<std::uint8_t> EncodeOk(CRaster& image, int type)
+{
+    CMemoryStream out;
+    EXPECT_TRUE(image.Encode(out, type)) << image.GetLastError();
+    return std::vector<std::uint8_t>(out.GetBuffer(), out.GetBuffer() + out.Size());
 }
 
 inline CRaster DecodeOk(const std::vector<std::uint8_t>& data, int type)

@@ -1,24 +1,13 @@
 #include "CodecTestUtil.h"
 
-#include "image/ByteStream.h"
 #include "image/Raster.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <tuple>
+#include <vector>
 
 using namespace testutil;
-
-namespace {
-
-std::vector<std::uint8_t> Encoded(CRaster& image)
-{
-    CMemoryStream out;
-    EXPECT_TRUE(image.Encode(out, IMAGE_TYPE_PCX)) << image.GetLastError();
-    return std::vector<std::uint8_t>(out.GetBuffer(), out.GetBuffer() + out.Size());
-}
-
-} // namespace
 
 TEST(PcxEncode, OddWidthTrueColourHasThreePaddedPlaneLines)
 {
@@ -27,14 +16,13 @@ TEST(PcxEncode, OddWidthTrueColourHasThreePaddedPlaneLines)
     image.SetPixelColor(1, 0, RGB(4, 5, 6));
     image.SetPixelColor(2, 0, RGB(7, 8, 9));
     image.SetXDPI(96);
-    const auto f = Encoded(image);
-    ASSERT_EQ(f.size(), 128u + 12u);
+    const auto f = EncodeOk(image, IMAGE_TYPE_PCX);
     // Manufacturer, version, encoding, bits per pixel, Xmax = width - 1, Ymax,
     // resolution, planes, bytes per line (3 rounded up to even), palette info.
     for (auto [at, value] : {std::pair{0, 10}, {1, 5}, {2, 1}, {3, 8}, {8, 2}, {10, 0}, {12, 96}, {65, 3}, {66, 4}, {68, 1}})
         EXPECT_EQ(f[at], value) << "byte " << at;
-    const std::uint8_t lines[12] = {1, 4, 7, 0, 2, 5, 8, 0, 3, 6, 9, 0}; // red, green, blue planes + pad
-    EXPECT_EQ(std::memcmp(f.data() + 128, lines, 12), 0);
+    // The red, green and blue plane lines, each with its pad byte.
+    EXPECT_EQ(std::vector(f.begin() + 128, f.end()), (std::vector<std::uint8_t>{1, 4, 7, 0, 2, 5, 8, 0, 3, 6, 9, 0}));
 }
 
 TEST(PcxEncode, RunLengthPackingAndTopLineFirst)
@@ -47,18 +35,14 @@ TEST(PcxEncode, RunLengthPackingAndTopLineFirst)
         image.SetPixelIndex(x, 1, static_cast<std::uint8_t>(v));
         image.SetPixelIndex(x, 0, 0x40);
     }
-    const auto f = Encoded(image);
-    const std::uint8_t top[] = {0xC5, 0x10, 0xC1, 0xC8, 0x20, 0xFF, 0x30, 0xC2, 0x30};
-    const std::uint8_t bottom[] = {0xFF, 0x40, 0xC9, 0x40}; // 63 + 9
-    EXPECT_EQ(f[66], 72);
-    ASSERT_EQ(f.size(), 128u + sizeof(top) + sizeof(bottom) + 1 + 768);
-    EXPECT_EQ(std::memcmp(f.data() + 128, top, sizeof(top)), 0);
-    EXPECT_EQ(std::memcmp(f.data() + 128 + sizeof(top), bottom, sizeof(bottom)), 0);
-    // Palette marker 12, then 256 entries of red, green, blue.
-    const std::size_t pal = 128 + sizeof(top) + sizeof(bottom);
-    EXPECT_EQ(f[pal], 12);
-    EXPECT_EQ(f[pal + 1 + 3 * 200], 200);
-    EXPECT_EQ(f[pal + 1 + 3 * 200 + 2], 200);
+    const auto f = EncodeOk(image, IMAGE_TYPE_PCX);
+    // The top line, then the bottom one (63 + 9), the palette marker 12 and 256
+    // entries of red, green, blue.
+    const std::size_t pal = 128 + 9 + 4;
+    ASSERT_EQ(std::pair(f[66], f.size()), std::pair(std::uint8_t{72}, pal + 1 + 768));
+    EXPECT_EQ(std::vector(f.begin() + 128, f.begin() + pal),
+              (std::vector<std::uint8_t>{0xC5, 0x10, 0xC1, 0xC8, 0x20, 0xFF, 0x30, 0xC2, 0x30, 0xFF, 0x40, 0xC9, 0x40}));
+    EXPECT_EQ(std::tuple(f[pal], f[pal + 1 + 3 * 200], f[pal + 1 + 3 * 200 + 2]), std::tuple(12, 200, 200));
 }
 
 TEST(PcxEncode, OneBitLinesArePaddedOnlyWhenTheirByteCountIsOdd)
@@ -67,19 +51,15 @@ TEST(PcxEncode, OneBitLinesArePaddedOnlyWhenTheirByteCountIsOdd)
         CRaster image = CRaster::Make(w, 1, 1).value();
         image.SetPaletteColor(1, 255, 255, 255);
         for (int x = 0; x < w; ++x) image.SetPixelIndex(x, 0, 0); // all 0 -> bytes below 0xC0
-        const auto f = Encoded(image);
-        EXPECT_EQ(f[3], 1) << w;
-        EXPECT_EQ(f[65], 1) << w;
-        EXPECT_EQ(f[66], padded) << w;
+        const auto f = EncodeOk(image, IMAGE_TYPE_PCX);
+        // Bits per pixel, planes, bytes per line; header colours 0 black, 1 white.
+        EXPECT_EQ(std::tuple(f[3], f[65], f[66], f[16], f[16 + 3]), std::tuple(1, 1, padded, 0, 255)) << w;
         // All-zero data bytes pack into one run (0xC0 | n, 0), a single one stands
         // for itself; then the pad byte.
         std::vector<std::uint8_t> expected = {static_cast<std::uint8_t>(0xC0 | bytes), 0};
         if (bytes == 1) expected = {0};
         if (bytes != padded) expected.push_back(0);
         EXPECT_EQ(std::vector<std::uint8_t>(f.begin() + 128, f.end()), expected) << w;
-        // Header colours: 0 black, 1 white.
-        EXPECT_EQ(f[16 + 3], 255);
-        EXPECT_EQ(f[16], 0);
     }
 }
 
