@@ -1,11 +1,13 @@
 #pragma once
 // A fresh folder below /tmp for one test, removed with the object (its
 // permissions restored first, for tests that make it unwritable). Path() ends
-// with a slash.
+// with a slash. Besides: whole files read and written, and an ended process.
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -35,6 +37,16 @@ inline void WriteText(const std::string& path, std::string_view text)
 inline void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes)
 {
     WriteText(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+// The id of a process that has ended (a child that was waited for).
+inline pid_t EndedProcessId()
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
 }
 
 class CTempFolder {

@@ -6,9 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <sys/wait.h>
 #include <tuple>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -150,10 +148,7 @@ TEST_F(AppFoldersTest, UndoFilesAndLeftoverSavesBelongToTheDataFolder) {
     // working folder of the process is no place for either.
     std::ofstream(internal + "_undo003.tua") << "stale";
     std::ofstream(internal + "_undo024.tua") << "stale";
-    const pid_t child = ::fork();
-    if (child == 0) ::_exit(0);
-    ::waitpid(child, nullptr, 0);
-    const std::string dead = std::to_string(child);
+    const std::string dead = std::to_string(EndedProcessId());
     const std::vector<std::string> leftovers = {internal + ".vtprof.ini.vtsave-" + dead + "-abc123",
                                                 folders->GetProjectsFolder() + ".box.vtp.vtsave-" + dead + "-xyz789",
                                                 folders->GetRenderFolder() + ".shot.png.vtsave-" + dead + "-000000"};

@@ -20,13 +20,11 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
-#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -587,11 +585,7 @@ TEST(ProjectLockFile, LiveLocksAreHeldStaleOnesTakenOver)
     EXPECT_EQ(lock.Take(project, holder), CProjectLockFile::ETake::Held);
     EXPECT_EQ(std::pair(holder.user, holder.pid), std::pair(std::string("anna"), static_cast<long>(::getppid())));
 
-    const pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(0);
-    ::waitpid(child, nullptr, 0);
-    writeLock(static_cast<long>(child));  // a process that has ended
+    writeLock(static_cast<long>(EndedProcessId()));
     EXPECT_FALSE(CProjectLockFile::FindHolder(project, holder));
     ASSERT_EQ(lock.Take(project, holder), CProjectLockFile::ETake::Taken);
     ASSERT_TRUE(CProjectLockFile::FindHolder(project, holder));

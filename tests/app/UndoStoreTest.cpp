@@ -12,11 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -75,12 +71,6 @@ protected:
     UndoContext ctx{doc};
     Value v;
 };
-
-bool Exists(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0;
-}
 
 } // namespace
 
@@ -271,7 +261,7 @@ TEST_F(SideSnapshot, CaptureUndoAndRedo)
     auto record = CSideSnapshotRecord::Create(doc, "F", "Front Appearance", "Front", counter);
     ASSERT_TRUE(record);
     EXPECT_EQ(record->GetFileName(), folder.Path() + "_undo000.tua");
-    EXPECT_TRUE(Exists(record->GetFileName()));
+    EXPECT_TRUE(std::filesystem::exists(record->GetFileName()));
     store.Push(std::move(record));
     front.Reset(4, 8, 8, RGB(1, 1, 1));
     front.SetPicture(std::make_unique<CRaster>(CRaster::Make(8, 8, 24).value()));
@@ -361,15 +351,14 @@ TEST(UndoFileCounter, ExitDeletesTheNamesUsed)
     CTempFolder folder;
     CUndoFileCounter counter(folder.Path());
     for (int n = 0; n < 25; ++n)
-        std::fclose(std::fopen(counter.FileName(n).c_str(), "wb"));
+        WriteText(counter.FileName(n), "");
     counter.DeleteAllFiles();
-    for (int n = 0; n < 25; ++n)
-        EXPECT_FALSE(Exists(counter.FileName(n)));
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{});
     for (int n = 0; n < 3; ++n)
-        std::fclose(std::fopen(counter.Acquire().c_str(), "wb"));
-    std::fclose(std::fopen(counter.FileName(5).c_str(), "wb")); // beyond the counter: not ours
+        WriteText(counter.Acquire(), "");
+    WriteText(counter.FileName(5), ""); // beyond the counter: not ours
     counter.DeleteUsedFiles();
-    EXPECT_TRUE(!Exists(counter.FileName(0)) && !Exists(counter.FileName(2)) && Exists(counter.FileName(5)));
+    EXPECT_TRUE(!std::filesystem::exists(counter.FileName(0)) && !std::filesystem::exists(counter.FileName(2)) && std::filesystem::exists(counter.FileName(5)));
 }
 
 TEST_F(SideSnapshot, AnUnreadableRecordChangesNothingAndLeavesNoRedoStep)

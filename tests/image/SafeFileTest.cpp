@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -16,8 +15,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -48,17 +45,6 @@ std::vector<std::string> OtherNames(const TempDir& dir, const std::vector<std::s
             names.push_back(name);
     }
     return names;
-}
-
-// The id of a process that has ended (a child that was waited for).
-pid_t EndedProcessId()
-{
-    const pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(0);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return child;
 }
 
 } // namespace
