@@ -7,13 +7,10 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 #include <string>
 #include <tuple>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 

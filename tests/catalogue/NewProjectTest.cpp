@@ -16,7 +16,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <filesystem>
 #include <string>
 #include <tuple>

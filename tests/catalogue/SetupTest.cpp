@@ -16,7 +16,6 @@
 
 #include <sys/stat.h>
 
-#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <string>

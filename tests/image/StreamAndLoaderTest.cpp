@@ -10,7 +10,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <tuple>
 
 using testutil::TempDir;
