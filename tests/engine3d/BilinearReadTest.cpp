@@ -1,13 +1,10 @@
 // The integer bilinear read against the plain double formula, texel by
 // texel, over positions inside, on and beyond the edges of a picture.
+#include "EngineTestUtil.h"
+
 #include "engine3d/sampling/BilinearRead.h"
 
-#include <gtest/gtest.h>
-
-#include <cmath>
 #include <cstring>
-#include <random>
-#include <vector>
 
 namespace {
 

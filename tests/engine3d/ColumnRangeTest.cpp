@@ -1,12 +1,11 @@
 // Four samples' conditions at once against the conditions kept one by one:
 // the same columns, also where a condition holds nowhere or a bound is not a
 // number.
+#include "EngineTestUtil.h"
+
 #include "engine3d/surface/ColumnRange.h"
 
-#include <gtest/gtest.h>
-
 #include <limits>
-#include <random>
 
 TEST(ColumnRange, FourAtOnceKeepTheColumnsOfOneByOne)
 {

@@ -1,7 +1,8 @@
 #pragma once
 // Small helpers shared by the engine tests: 24-bit pictures, colours and
 // faces laid out directly in eye space with a unit fit, so that picture
-// position (px, py) looks along the ray (px, py, 1).
+// position (px, py) looks along the ray (px, py, 1). Every engine test
+// includes it first: it brings the test framework and the standard headers.
 
 #include "engine3d/model/ModelMesh.h"
 #include "engine3d/geometry/Polygon3D.h"
@@ -10,10 +11,18 @@
 #include "engine3d/surface/RenderSurface.h"
 #include "image/Raster.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <random>
+#include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace enginetest {

@@ -7,14 +7,7 @@
 #include "engine3d/sampling/FaceRunSampler.h"
 #include "engine3d/sampling/SampleAverages.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cmath>
 #include <cstring>
-#include <random>
-#include <string>
-#include <vector>
 
 using namespace enginetest;
 

@@ -1,17 +1,14 @@
 // Angle tables, matrices, planes, placement on the table, camera, projection
 // and the fit into the picture.
+#include "EngineTestUtil.h"
+
 #include "engine3d/geometry/AngleTable.h"
 #include "engine3d/surface/EngineSettings.h"
 #include "engine3d/geometry/Matrix3D.h"
 #include "engine3d/model/ModelMesh.h"
 #include "engine3d/geometry/Placement.h"
 
-#include <gtest/gtest.h>
-
-#include <cmath>
 #include <numbers>
-#include <utility>
-#include <vector>
 
 namespace {
 

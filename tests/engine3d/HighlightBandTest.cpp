@@ -8,11 +8,6 @@
 #include "engine3d/surface/ModelRenderer.h"
 #include "properties/settings/SettingTable.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cmath>
-
 using namespace enginetest;
 
 namespace {

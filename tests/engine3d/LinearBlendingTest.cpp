@@ -7,10 +7,6 @@
 #include "engine3d/surface/PolygonDrawer.h"
 #include "engine3d/surface/RenderSurface.h"
 
-#include <gtest/gtest.h>
-
-#include <cmath>
-
 using namespace enginetest;
 
 TEST(LinearBlending, ReflectionOfMidGreyAtHalfFadeOverWhite)

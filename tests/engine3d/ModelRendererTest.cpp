@@ -5,11 +5,8 @@
 
 #include "engine3d/surface/ModelRenderer.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <map>
-#include <tuple>
 
 using namespace enginetest;
 

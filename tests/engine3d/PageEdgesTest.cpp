@@ -4,11 +4,6 @@
 
 #include "engine3d/model/PageEdges.h"
 
-#include <gtest/gtest.h>
-
-#include <utility>
-#include <vector>
-
 using namespace enginetest;
 
 namespace {

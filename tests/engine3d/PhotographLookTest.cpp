@@ -11,14 +11,8 @@
 #include "engine3d/sampling/TextureSet.h"
 #include "properties/settings/SettingTable.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cmath>
 #include <map>
 #include <set>
-#include <string>
-#include <vector>
 
 using namespace enginetest;
 

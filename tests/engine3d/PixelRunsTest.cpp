@@ -1,10 +1,6 @@
+#include "EngineTestUtil.h"
+
 #include "engine3d/sampling/PixelRuns.h"
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <random>
-#include <vector>
 
 TEST(PixelRuns, FillAndCountAgreeWithThePlainLoops)
 {

@@ -1,14 +1,9 @@
 // The solids of the product kinds: faces and their corner order, the shadow
 // source, the CD-ROM square and rim, binder rings, cards and the CD kind.
+#include "EngineTestUtil.h"
+
 #include "engine3d/model/ModelBuilder.h"
 #include "engine3d/surface/ModelRenderer.h"
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cmath>
-#include <string>
-#include <tuple>
 
 namespace {
 

@@ -7,11 +7,6 @@
 #include "engine3d/surface/RenderSurface.h"
 #include "engine3d/sampling/TextureSet.h"
 
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <random>
-
 using namespace enginetest;
 
 namespace {

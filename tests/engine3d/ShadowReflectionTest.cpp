@@ -9,14 +9,7 @@
 #include "engine3d/light/StudioShadow.h"
 #include "engine3d/surface/PolygonDrawer.h"
 
-#include <gtest/gtest.h>
-
-#include <array>
-#include <cmath>
 #include <cstring>
-#include <random>
-#include <tuple>
-#include <vector>
 
 using namespace enginetest;
 

@@ -8,13 +8,6 @@
 
 #include "engine3d/sampling/InteriorSampler.h"
 
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <cstdlib>
-#include <random>
-#include <vector>
-
 using namespace enginetest;
 
 namespace {

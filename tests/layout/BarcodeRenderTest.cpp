@@ -1,6 +1,8 @@
 // A retail barcode on the front of a box, rendered head-on as a 3D picture,
 // is read back by an independent reader (zbarimg) from the finished
 // rendering. Skipped when zbarimg is not installed.
+#include "FaceTestUtil.h"
+
 #include "app/VtwinDoc.h"
 #include "catalogue/product/Product.h"
 #include "catalogue/product/Side.h"
@@ -11,13 +13,9 @@
 #include "render/EngineBackend.h"
 #include "render/RenderPipeline.h"
 
-#include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <string>
 
 namespace {
 

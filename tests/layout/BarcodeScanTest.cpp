@@ -8,15 +8,10 @@
 
 #include "FaceTestUtil.h"
 
-#include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <map>
-#include <string>
-#include <vector>
 
 namespace {
 

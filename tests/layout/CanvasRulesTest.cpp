@@ -4,6 +4,8 @@
 // placement and the face groups of the location picture. Expected values are
 // worked out by hand from the rules the comments restate.
 
+#include "FaceTestUtil.h"
+
 #include "layout/edit/FaceGroups.h"
 #include "layout/edit/FaceMapping.h"
 #include "layout/edit/LayoutEdit.h"
@@ -11,12 +13,6 @@
 #include "layout/edit/ZoomState.h"
 #include "layout/shapes/DrawRect.h"
 #include "layout/text/DrawText.h"
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <array>
-#include <tuple>
 
 namespace {
 

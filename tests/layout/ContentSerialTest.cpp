@@ -1,10 +1,10 @@
 // The content number a screen copy of an object's content is keyed on: it
 // must change whenever the content may have changed and stay put otherwise.
 
+#include "FaceTestUtil.h"
+
 #include "layout/face/ContentBitmap.h"
 #include "layout/barcode/DrawBarcode.h"
-
-#include <gtest/gtest.h>
 
 TEST(ContentSerial, ChangesWithTheContentAndTravelsWithCopies)
 {

@@ -1,16 +1,12 @@
 // Box rules, resize checks, polygon resizing through the normalised shape,
 // rotations, offsets and hit tests.
+#include "FaceTestUtil.h"
+
 #include "layout/barcode/DrawBarcode.h"
 #include "layout/shapes/DrawPicture.h"
 #include "layout/shapes/DrawPoly.h"
 #include "layout/shapes/DrawRect.h"
 #include "layout/text/DrawText.h"
-
-#include <gtest/gtest.h>
-
-#include <array>
-#include <utility>
-#include <vector>
 
 namespace {
 

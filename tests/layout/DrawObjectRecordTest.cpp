@@ -1,5 +1,7 @@
 // Records: round trips of every kind, the exact bytes of a stored object, the
 // swapped colour order of outlined text, unknown kinds and malformed records.
+#include "FaceTestUtil.h"
+
 #include "image/Raster.h"
 #include "layout/barcode/DrawBarcode.h"
 #include "layout/objects/DrawObjectList.h"
@@ -10,14 +12,8 @@
 
 #include "RecordFiles.h"
 
-#include <gtest/gtest.h>
-
-#include <array>
 #include <functional>
 #include <sstream>
-#include <tuple>
-#include <string>
-#include <vector>
 
 namespace {
 

@@ -1,10 +1,24 @@
 #pragma once
 // Face pictures for the tests that burn objects into one: a face of one
-// colour, the colour of a pixel, and where a colour lies on the face.
+// colour, the colour of a pixel, and where a colour lies on the face. Every
+// layout test includes it first: it brings the test framework and the
+// standard headers.
 
 #include "image/Raster.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <random>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 inline COLORREF At(const CRaster& face, int x, int y) { return RGBQUADtoRGB(face.GetPixelColor(x, y)); }
 

@@ -4,16 +4,12 @@
 // warning naming both, and characters the chosen font lacks are drawn from
 // an installed font that has them. The checks open the resolved font files
 // with FreeType themselves.
-#include "layout/text/FontEngine.h"
+#include "FaceTestUtil.h"
 
-#include <gtest/gtest.h>
+#include "layout/text/FontEngine.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
-
-#include <cstdlib>
-#include <string>
-#include <vector>
 
 namespace {
 

@@ -1,14 +1,13 @@
 // The face list of the text dialog: the TrueType families fontconfig knows,
 // checked against a plain per-family look-up done here.
+#include "FaceTestUtil.h"
+
 #include "layout/text/FontEngine.h"
 
 #include <fontconfig/fontconfig.h>
-#include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cctype>
 #include <set>
-#include <string>
 
 namespace {
 

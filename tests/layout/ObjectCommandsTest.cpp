@@ -1,5 +1,7 @@
 // The commands that add, remove, fill and spread objects, walked through one
 // face, and the size a barcode drawn by hand grows to.
+#include "FaceTestUtil.h"
+
 #include "catalogue/product/Product.h"
 #include "catalogue/product/Side.h"
 #include "image/Raster.h"
@@ -10,11 +12,6 @@
 #include "layout/objects/ObjectCommands.h"
 #include "layout/text/TextVariables.h"
 #include "properties/settings/SettingTable.h"
-
-#include <gtest/gtest.h>
-
-#include <array>
-#include <memory>
 
 TEST(ObjectCommands, AddRemoveAndFillTextVariables)
 {

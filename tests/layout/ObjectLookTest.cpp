@@ -9,12 +9,6 @@
 
 #include "FaceTestUtil.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <memory>
-#include <tuple>
-
 namespace {
 
 std::unique_ptr<CDrawRect> Rect(std::uint32_t style)

@@ -1,5 +1,7 @@
 // Screen painting through the painter interface, and the polygon scan fill
 // against a plain point-in-polygon reference on seeded random polygons.
+#include "FaceTestUtil.h"
+
 #include "image/Raster.h"
 #include "layout/face/ContentBitmap.h"
 #include "layout/barcode/DrawBarcode.h"
@@ -8,13 +10,7 @@
 #include "layout/text/DrawText.h"
 #include "layout/face/LayoutPainter.h"
 
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <random>
 #include <sstream>
-#include <string>
-#include <vector>
 
 namespace {
 

@@ -10,16 +10,10 @@
 #include "FaceTestUtil.h"
 #include "image/PngTestWriter.h"
 
-#include <gtest/gtest.h>
-
 #include <unistd.h>
 
-#include <array>
-#include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <string>
-#include <vector>
 
 namespace {
 

@@ -1,16 +1,11 @@
 // Record streams: the binary encoding byte by byte, the text encoding line by
 // line, and reads that must stop at the end of the data.
+#include "FaceTestUtil.h"
+
 #include "image/Raster.h"
 #include "layout/objects/RecordStream.h"
 
 #include "RecordFiles.h"
-
-#include <gtest/gtest.h>
-
-#include <array>
-#include <string>
-#include <tuple>
-#include <vector>
 
 namespace {
 

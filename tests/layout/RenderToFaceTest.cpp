@@ -12,11 +12,7 @@
 
 #include "FaceTestUtil.h"
 
-#include <gtest/gtest.h>
-
-#include <array>
 #include <cstdio>
-#include <string>
 
 namespace {
 

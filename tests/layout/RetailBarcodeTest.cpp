@@ -14,14 +14,8 @@
 
 #include "FaceTestUtil.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <cstring>
 #include <set>
-#include <string>
-#include <tuple>
-#include <vector>
 
 namespace {
 

@@ -9,14 +9,7 @@
 
 #include "FaceTestUtil.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <array>
 #include <iterator>
-#include <tuple>
-#include <vector>
-#include <string>
 
 TEST(TextKeyColour, AvoidsBothTextColours)
 {

@@ -10,13 +10,7 @@
 
 #include "FaceTestUtil.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cmath>
 #include <set>
-#include <string>
-#include <utility>
 
 namespace {
 

@@ -1,16 +1,13 @@
 // Texts of several lines: where the lines go (alignment, line spacing,
 // letter spacing, wrapping), how the box follows them, and the optional
 // record words that carry the choices.
+#include "FaceTestUtil.h"
+
 #include "layout/text/DrawText.h"
 #include "layout/text/FontEngine.h"
 #include "layout/objects/ObjectCommands.h"
 #include "layout/objects/RecordStream.h"
 #include "layout/text/TextBlock.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <tuple>
 
 namespace {
 

@@ -1,8 +1,4 @@
 // The backdrop sweep against the light applied pixel by pixel.
-#include <gtest/gtest.h>
-
-#include <cstdint>
-#include <random>
 
 #include "image/colour/SrgbTables.h"
 #include "PixelTestUtil.h"

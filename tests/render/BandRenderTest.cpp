@@ -1,14 +1,10 @@
 // Drawing in bands and on several threads gives the picture of drawing the
 // scratch picture whole on one thread, on every kind of product with
 // shadows, reflection and edge softening; cancelling leaves the data stale.
-#include <gtest/gtest.h>
 
-#include <cstdint>
-#include <cstdlib>
-#include <memory>
-#include <string>
+#include "PixelTestUtil.h"
+
 #include <string_view>
-#include <vector>
 
 #include "image/CodecTestUtil.h"
 #include "catalogue/product/Product.h"

@@ -1,10 +1,6 @@
 // The page-edge pictures the engine back end makes when a side has none.
-#include <gtest/gtest.h>
 
-#include <algorithm>
-#include <memory>
-#include <utility>
-#include <vector>
+#include "PixelTestUtil.h"
 
 #include "catalogue/NewProject.h"
 #include "catalogue/product/Product.h"

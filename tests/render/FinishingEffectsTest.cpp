@@ -1,8 +1,5 @@
 // Finishing effects: hand-computed values from the integer arithmetic of each
 // effect, plus plain reference versions compared on seeded random pictures.
-#include <gtest/gtest.h>
-
-#include <cstdint>
 
 #include "render/effects/FinishingEffects.h"
 #include "PixelTestUtil.h"

@@ -1,11 +1,7 @@
 // The flare painter skips elements row by row; this literal version visits
 // every element at every pixel and must give the same layer, byte for byte.
-#include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
-#include <random>
-#include <vector>
+#include "PixelTestUtil.h"
 
 #include "render/effects/LensFlare.h"
 

@@ -1,10 +1,5 @@
 // Lens flare: element geometry from the element table, a glow value worked
 // out by hand, the three blendings and tiny pictures.
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <tuple>
-#include <vector>
 
 #include "render/effects/LensFlare.h"
 #include "PixelTestUtil.h"

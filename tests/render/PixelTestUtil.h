@@ -1,11 +1,23 @@
 #pragma once
 // Small helpers of the effect tests: colours of the pixel buffers (red in the
-// low byte) and seeded random pictures.
+// low byte) and seeded random pictures. Every render test includes it first:
+// it brings the test framework and the standard headers.
 
 #include "render/PixelView.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <random>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 constexpr std::uint32_t Rgb(int r, int g, int b)
 {

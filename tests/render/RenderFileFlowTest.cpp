@@ -1,11 +1,10 @@
 // Render To File and the Rendering Complete prompt walked through with
 // scripted dialogs.
-#include <gtest/gtest.h>
+
+#include "PixelTestUtil.h"
 
 #include <filesystem>
 #include <fstream>
-#include <tuple>
-#include <vector>
 
 #include "TempFolder.h"
 #include "ground/IniFile.h"

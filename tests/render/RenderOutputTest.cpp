@@ -1,9 +1,9 @@
 // Render output: format and extension rules and remembered choices (saving
 // is the picture's own: RasterFiles, SafeFile and RenderFileFlow tests).
-#include <gtest/gtest.h>
+
+#include "PixelTestUtil.h"
 
 #include <filesystem>
-#include <vector>
 
 #include "TempFolder.h"
 #include "ground/IniFile.h"

@@ -1,14 +1,8 @@
 // Render pipeline: step percentages, the render cache cascade, the model area,
 // background and scaling, and run-to-run identity, with a recording stand-in
 // for the 3D engine.
-#include <gtest/gtest.h>
 
-#include <algorithm>
-#include <array>
-#include <random>
-#include <string>
-#include <utility>
-#include <vector>
+#include "PixelTestUtil.h"
 
 #include "app/FaceObjects.h"
 #include "catalogue/product/Product.h"

@@ -1,10 +1,6 @@
+#include "../FaceTestUtil.h"
+
 #include "layout/export/DielineNet.h"
-
-#include <gtest/gtest.h>
-
-#include <array>
-#include <cmath>
-#include <tuple>
 
 namespace {
 

@@ -1,6 +1,8 @@
 // A picture object made from an SVG file keeps the file's bytes through its
 // record (which names the newer reader it needs) and is drawn from the
 // artwork at the box's size, not stretched from a small raster.
+#include "../FaceTestUtil.h"
+
 #include "app/FaceObjects.h"
 #include "app/project/ProjectFile.h"
 #include "image/Raster.h"
@@ -9,13 +11,10 @@
 #include "layout/shapes/DrawPicture.h"
 #include "layout/objects/RecordStream.h"
 
-#include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
-#include <string>
 
 namespace {
 
