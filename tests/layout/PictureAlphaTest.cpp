@@ -2,30 +2,23 @@
 // entries) reaches the face as the alpha blend, beside the key colour;
 // it survives the record streams, turning and copies, and a picture
 // without alpha is burnt in exactly as before.
+#include "FaceTestUtil.h"
+
 #include "image/Raster.h"
 #include "layout/objects/DrawObjectList.h"
 #include "layout/shapes/DrawPicture.h"
 #include "layout/objects/RecordStream.h"
 
-#include "FaceTestUtil.h"
-#include "image/PngTestWriter.h"
-
-#include <unistd.h>
-
-#include <cstdio>
-#include <fstream>
-
 namespace {
 
-// Writes a PNG with libpng directly; rows top first in the file's layout.
-std::string WritePng(const std::string& name, int w, int h, int colorType,
-                     const std::vector<std::vector<std::uint8_t>>& rows, const std::vector<png_color>& palette = {},
-                     const std::vector<png_byte>& trans = {})
+// A picture of tests/data/alpha (written by its make.py) placed with its
+// top-left corner at (x, y).
+std::unique_ptr<CDrawPicture> AlphaPicture(const char* name, int x, int y)
 {
-    const std::vector<std::uint8_t> out = MakePng(w, h, 8, colorType, rows, false, palette, trans);
-    const std::string path = testing::TempDir() + "vt_alpha_" + std::to_string(getpid()) + "_" + name + ".png";
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
-    return path;
+    std::string message;
+    auto picture = CDrawPicture::CreateFromFile(std::string(VT_TEST_DATA_DIR "/alpha/") + name, x, y, message);
+    EXPECT_TRUE(picture) << message;
+    return picture;
 }
 
 struct Px {
@@ -42,34 +35,18 @@ COLORREF Expected(const Px& p, COLORREF under)
     return ch(p.r, 0) | ch(p.g, 8) | ch(p.b, 16);
 }
 
-// A 4 x 2 picture: full, three-quarter, half, faint and no cover.
+// rgba.png, 4 x 2: full, three-quarter, half, faint and no cover.
 const std::vector<std::vector<Px>> kPixels = {
     {{200, 10, 30, 255}, {0, 0, 255, 192}, {255, 255, 255, 128}, {90, 200, 40, 1}},
     {{10, 20, 30, 0}, {255, 0, 0, 64}, {0, 0, 0, 200}, {250, 128, 5, 255}},
 };
 
-std::string AlphaPng()
-{
-    std::vector<std::vector<std::uint8_t>> rows;
-    for (const auto& line : kPixels) {
-        std::vector<std::uint8_t> row;
-        for (const Px& p : line)
-            for (int v : {p.r, p.g, p.b, p.a})
-                row.push_back(static_cast<std::uint8_t>(v));
-        rows.push_back(row);
-    }
-    return WritePng("rgba", 4, 2, PNG_COLOR_TYPE_RGB_ALPHA, rows);
-}
-
 }  // namespace
 
 TEST(PictureAlpha, AlphaPngOverAColouredFaceIsTheAlphaBlend)
 {
-    const std::string path = AlphaPng();
-    std::string message;
-    auto picture = CDrawPicture::CreateFromFile(path, 3, 5, message);
-    std::remove(path.c_str());
-    ASSERT_TRUE(picture) << message;
+    auto picture = AlphaPicture("rgba.png", 3, 5);
+    ASSERT_TRUE(picture);
     const COLORREF under = RGB(40, 160, 90);
     CRaster face = FilledFace(10, 8, under);
     picture->RenderToFace(face);
@@ -82,11 +59,8 @@ TEST(PictureAlpha, AlphaPngOverAColouredFaceIsTheAlphaBlend)
 
 TEST(PictureAlpha, KeyColourStillSkipsItsPixelsBesideTheAlpha)
 {
-    const std::string path = AlphaPng();
-    std::string message;
-    auto picture = CDrawPicture::CreateFromFile(path, 0, 1, message);
-    std::remove(path.c_str());
-    ASSERT_TRUE(picture) << message;
+    auto picture = AlphaPicture("rgba.png", 0, 1);
+    ASSERT_TRUE(picture);
     picture->SetTransparentColour(RGB(250, 128, 5));  // the opaque last pixel of row 1
     picture->SetTransparent(true);
     const COLORREF under = RGB(7, 7, 7);
@@ -99,13 +73,9 @@ TEST(PictureAlpha, KeyColourStillSkipsItsPixelsBesideTheAlpha)
 
 TEST(PictureAlpha, PaletteTransparencyEntriesBecomeAlpha)
 {
-    const std::vector<png_color> palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
-    const std::vector<png_byte> trans = {0, 100};  // entry 2 has none: opaque
-    const std::string path = WritePng("palette", 3, 1, PNG_COLOR_TYPE_PALETTE, {{0, 1, 2}}, palette, trans);
-    std::string message;
-    auto picture = CDrawPicture::CreateFromFile(path, 0, 0, message);
-    std::remove(path.c_str());
-    ASSERT_TRUE(picture) << message;
+    // Red, green and blue; transparency 0 and 100, the blue entry without one: opaque.
+    auto picture = AlphaPicture("palette.png", 0, 0);
+    ASSERT_TRUE(picture);
     const COLORREF under = RGB(100, 100, 100);
     CRaster face = FilledFace(3, 1, under);
     picture->RenderToFace(face);
@@ -115,11 +85,8 @@ TEST(PictureAlpha, PaletteTransparencyEntriesBecomeAlpha)
 
 TEST(PictureAlpha, AlphaSurvivesRecordsAndTurning)
 {
-    const std::string path = AlphaPng();
-    std::string message;
-    auto picture = CDrawPicture::CreateFromFile(path, 0, 3, message);
-    std::remove(path.c_str());
-    ASSERT_TRUE(picture) << message;
+    auto picture = AlphaPicture("rgba.png", 0, 3);
+    ASSERT_TRUE(picture);
     // Through the binary record (project file, clipboard) and back.
     CBinaryRecordStream out;
     SaveDrawObject(out, *picture, false, true);
