@@ -10,10 +10,8 @@
 #include "catalogue/product/Product.h"
 #include "catalogue/product/Side.h"
 #include "image/Raster.h"
-#include "properties/settings/SettingTable.h"
 #include "render/EngineBackend.h"
 #include "render/output/PictureScaler.h"
-#include "render/PixelView.h"
 #include "render/RenderPipeline.h"
 
 namespace {
@@ -28,27 +26,16 @@ std::unique_ptr<CRaster> Noise(int w, int h, unsigned seed)
 std::unique_ptr<CProduct> MakeProduct(const char* kind, bool plainBackground)
 {
     std::unique_ptr<CProduct> p = CreateProduct(kind);
-    SettingStore& s = p->GetSettings();
-    s.SetReal(ModelKey(kSetProductWidth), 100);
-    s.SetReal(ModelKey(kSetProductHeight), 150);
-    s.SetReal(ModelKey(kSetProductDepth), 30);
-    s.SetInt(ModelKey(kSetRenderWidth), 90);
-    s.SetInt(ModelKey(kSetRenderHeight), 70);
-    s.SetInt(ModelKey(kSetMagnification), 3);
-    s.SetInt(ModelKey(kSetShadows), 1);
-    s.SetInt(ModelKey(kSetLights), static_cast<std::int32_t>(LightBit(3, 1) | LightBit(0, 3)));
-    s.SetInt(ModelKey(kSetReflection), 1);
-    s.SetInt(ModelKey(kSetSoftenEdges), 1);
-    s.SetInt(ModelKey(kSetCDPosition), 0);
-    s.SetInt(ModelKey(kSetBinderType), 1);
+    SetModel(p->GetSettings(), {{kSetProductWidth, 100}, {kSetProductHeight, 150}, {kSetProductDepth, 30},
+                                {kSetRenderWidth, 90}, {kSetRenderHeight, 70}, {kSetMagnification, 3}, {kSetShadows, 1},
+                                {kSetLights, LightBit(3, 1) | LightBit(0, 3)}, {kSetReflection, 1},
+                                {kSetSoftenEdges, 1}, {kSetCDPosition, 0}, {kSetBinderType, 1}});
     unsigned seed = 1;
     for (const char* key : {"F", "L", "R", "U", "D", "S", "u", "d", "r", "l", "C"})
         p->GetOrCreateSide(key).SetPicture(Noise(40, 50, seed++));
     if (plainBackground) {
-        auto g = std::make_unique<CRaster>();
-        g->Create(90, 70, 24);
-        for (int y = 0; y < 70; ++y)
-            for (int x = 0; x < 90; ++x) g->SetPixelColor(x, y, RGB(30, 140, 200));
+        auto g = std::make_unique<CRaster>(CRaster::Make(90, 70, 24).value());
+        for (int y = 0; y < 70; ++y) g->HorizontalLine(0, 89, y, RGB(30, 140, 200));
         p->GetOrCreateSide("G").SetPicture(std::move(g));
     } else {
         p->GetOrCreateSide("G").SetPicture(Noise(90, 70, 99)); // smaller than the scratch: resampled
@@ -130,11 +117,8 @@ TEST(BandRender, EnhancedDetailCutShadowsAndLightFallOffToo)
 {
     std::unique_ptr<CProduct> product = MakeProduct("BOXCD", false);
     ASSERT_NE(product, nullptr);
-    product->GetSettings().SetInt(ModelKey(kSetDetail), 1);
-    product->GetSettings().SetInt(ModelKey(kSetShadowStyle), 0);
-    product->GetSettings().SetInt(ModelKey(kSetLighting), 1);
-    product->GetSettings().SetInt(ModelKey(kSetFalloff), 40);
-    product->GetSettings().SetInt(ModelKey(kSetTextureFiltering), 1);
+    SetModel(product->GetSettings(),
+             {{kSetDetail, 1}, {kSetShadowStyle, 0}, {kSetLighting, 1}, {kSetFalloff, 40}, {kSetTextureFiltering, 1}});
     const std::vector<std::uint8_t> whole = Rendered(*product, true, 1, 0);
     EXPECT_EQ(FirstDifference(Rendered(*product, false, 2, 3), whole), "");
 }
@@ -221,10 +205,7 @@ TEST(BandRender, CutOutOverWhiteIsTheRenderOnWhite)
 TEST(BandRender, CutOutBorderIsAnOpaqueFrame)
 {
     std::unique_ptr<CProduct> product = MakeProduct("BOX", true);
-    SettingStore& s = product->GetSettings();
-    s.SetInt(ModelKey(kSetBorders), 1);
-    s.SetInt(ModelKey(kSetBorderSize), 3);
-    s.SetInt(ModelKey(kSetBorderColor), static_cast<std::int32_t>(RGB(200, 0, 0)));
+    SetModel(product->GetSettings(), {{kSetBorders, 1}, {kSetBorderSize, 3}, {kSetBorderColor, RGB(200, 0, 0)}});
     const CRaster* z = &CutOut(*product);
     const std::uint8_t* alpha = z->AlphaGetPointer();
     const int w = z->GetWidth();
@@ -244,8 +225,7 @@ TEST(BandRender, CutOutShadowDarkensADarkGround)
     // cut-out, shadows included, may darken the ground but never lighten it.
     for (int style : {3, 4}) {
         std::unique_ptr<CProduct> product = MakeProduct("BOX", true);
-        product->GetSettings().SetInt(ModelKey(kSetReflection), 0);
-        product->GetSettings().SetInt(ModelKey(kSetShadowStyle), style);
+        SetModel(product->GetSettings(), {{kSetReflection, 0}, {kSetShadowStyle, style}});
         for (const char* key : {"F", "L", "R", "U", "D"}) product->GetOrCreateSide(key).GetPicture()->Clear(0);
         const CRaster* cut = &CutOut(*product);
         const int w = cut->GetWidth();

@@ -6,7 +6,6 @@
 #include "catalogue/product/Product.h"
 #include "catalogue/product/Side.h"
 #include "image/Raster.h"
-#include "properties/settings/SettingTable.h"
 #include "render/EngineBackend.h"
 #include "render/RenderPipeline.h"
 
@@ -22,12 +21,8 @@ std::pair<int, int> PictureSize(const CProduct& product, const char* key)
 // The product's W x H x D millimetres and its rendering size.
 void SetSizes(CProduct& p, double w, double h, double d, int renderW, int renderH)
 {
-    SettingStore& s = p.GetSettings();
-    s.SetReal(ModelKey(kSetProductWidth), w);
-    s.SetReal(ModelKey(kSetProductHeight), h);
-    s.SetReal(ModelKey(kSetProductDepth), d);
-    s.SetInt(ModelKey(kSetRenderWidth), renderW);
-    s.SetInt(ModelKey(kSetRenderHeight), renderH);
+    SetModel(p.GetSettings(), {{kSetProductWidth, w}, {kSetProductHeight, h}, {kSetProductDepth, d},
+                               {kSetRenderWidth, renderW}, {kSetRenderHeight, renderH}});
 }
 
 }  // namespace
@@ -63,8 +58,7 @@ std::unique_ptr<CProduct> RenderNewBox(int w, int h)
     ApplyStartValues(s);
     ApplyNewProjectView(s);
     SetSizes(*box, 190, 260, 60, w, h);
-    s.SetInt(ModelKey(kSetMagnification), 1);
-    s.SetInt(ModelKey(kSetBackdrop), 0); // the plain white table
+    SetModel(s, {{kSetMagnification, 1}, {kSetBackdrop, 0}}); // the plain white table
     for (const char* face : {"F", "L", "R", "U", "D"}) {
         auto picture = std::make_unique<CRaster>();
         picture->Create(16, 16, 24);

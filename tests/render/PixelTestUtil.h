@@ -1,8 +1,10 @@
 #pragma once
 // Small helpers of the effect tests: colours of the pixel buffers (red in the
-// low byte) and seeded random pictures. Every render test includes it first:
+// low byte), seeded random pictures and model settings stored at once. Every render test includes it first:
 // it brings the test framework and the standard headers.
 
+#include "properties/settings/SettingStore.h"
+#include "properties/settings/SettingTable.h"
 #include "render/PixelView.h"
 
 #include <gtest/gtest.h>
@@ -35,4 +37,15 @@ inline CPixelBuffer RandomPicture(int w, int h, unsigned seed)
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) b.Set(x, y, rng() & 0xFFFFFF);
     return b;
+}
+
+// Stores model settings `id = value`, each as a real or an integer as its
+// entry in the settings table says.
+inline void SetModel(SettingStore& s, std::initializer_list<std::pair<std::uint32_t, double>> values)
+{
+    for (const auto& [id, value] : values)
+        if (FindSetting(id)->type == SettingType::Real)
+            s.SetReal(ModelKey(id), value);
+        else
+            s.SetInt(ModelKey(id), static_cast<std::int32_t>(value));
 }

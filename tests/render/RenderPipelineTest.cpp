@@ -8,10 +8,8 @@
 #include "catalogue/product/Product.h"
 #include "catalogue/product/Side.h"
 #include "image/Raster.h"
-#include "properties/settings/SettingTable.h"
 #include "render/ModelArea.h"
 #include "render/output/PictureScaler.h"
-#include "render/PixelView.h"
 #include "render/RenderPipeline.h"
 #include "render/UpdateMask.h"
 
@@ -51,10 +49,7 @@ struct SFixture {
     explicit SFixture(const char* kind = "BOX", int w = 40, int h = 30, int k = 2)
         : product(CreateProduct(kind))
     {
-        SettingStore& s = product->GetSettings();
-        s.SetInt(ModelKey(kSetRenderWidth), w);
-        s.SetInt(ModelKey(kSetRenderHeight), h);
-        s.SetInt(ModelKey(kSetMagnification), k);
+        SetModel(product->GetSettings(), {{kSetRenderWidth, w}, {kSetRenderHeight, h}, {kSetMagnification, k}});
         pipeline.SetBackend(&backend);
         pipeline.GetProgress().SetSink([this](const std::string& t, int p) {
             if (steps.empty() || steps.back().first != t) steps.emplace_back(t, p);
@@ -406,14 +401,8 @@ TEST(RenderPipelineGolden, FinishedPictureOfAPlainBackground)
     const int W = 12, H = 10;
     SFixture f("BOX", W, H, 2);
     f.backend.paint = false;
-    SettingStore& s = f.product->GetSettings();
-    s.SetInt(ModelKey(kSetBevel), 1);
-    s.SetInt(ModelKey(kSetBevelStyle), 1);
-    s.SetInt(ModelKey(kSetBevelSize), 3);
-    s.SetInt(ModelKey(kSetBorders), 1);
-    s.SetInt(ModelKey(kSetBorderSize), 1);
-    s.SetInt(ModelKey(kSetBorderColor), static_cast<std::int32_t>(RGB(9, 8, 7)));
-    s.SetInt(ModelKey(kSetBrightness), 120);
+    SetModel(f.product->GetSettings(), {{kSetBevel, 1}, {kSetBevelStyle, 1}, {kSetBevelSize, 3}, {kSetBorders, 1},
+                                        {kSetBorderSize, 1}, {kSetBorderColor, RGB(9, 8, 7)}, {kSetBrightness, 120}});
     auto bg = std::make_unique<CRaster>(CRaster::Make(2 * W, 2 * H, 24).value());
     for (int y = 0; y < 2 * H; ++y) bg->HorizontalLine(0, 2 * W - 1, y, RGB(100, 150, 200));
     f.product->GetOrCreateSide("G").SetPicture(std::move(bg));
