@@ -25,8 +25,9 @@
 //
 // Where every sample of a pixel counts and, with twice the bound, all reach
 // one texel, that texel is read once for all. Where they reach two by two
-// texels, eight pixels are counted at once, a pixel to a lane, by the same
-// single-precision operations as one pixel (CountFourTexelsEight).
+// texels, eight pixels are counted at once, a pixel to a lane, a sample row
+// at a time from where each texel edge crosses the row
+// (CountFourTexelsEight).
 
 #include "engine3d/sampling/FaceRunSampler.h"
 #include "engine3d/sampling/TargetRegion.h"
@@ -227,65 +228,132 @@ VT_STEP bool SumFourTexels(const SStepSamples& r, const SPixelSteps& p, double l
     return true;
 }
 
+// Counting by sample rows. For one edge (the column edge, or the row edge)
+// a sample (i, j) of the side x side grid lies at Z - edge = G i - N_j from
+// it, with G = g_x stepX, K = g_y stepY and N_j = edge - f - g_x firstX -
+// g_y firstY - K j (g the pixel's texel steps, f its centre): along a sample
+// row the samples short of the edge are those with G i < N_j, the i below
+// (N_j / G) or above it when G is negative. A row holds a sample within the
+// bound b of the edge when an i of the grid lies in [lo_j, hi_j), the ends
+// (N_j -+ b) / G in order; the i short of both ends are ceil(lo_j) clamped
+// to 0 .. side, the same number for hi_j when no sample lies between them.
+//
+// Why this picks what the one-sample count picks: lo_j and hi_j are
+// lo_0 + j D and hi_0 + j D with D = -K / G, worked out in double precision
+// per pixel and then rounded to single precision, the step fused: three
+// roundings, which move G lo_j by at most 2^-24 (|N_0 -+ b| + |K j| +
+// |N_j -+ b|). The samples reach less than a texel either way from the
+// centre (they reach two texels at most), so |f - edge| < 1 and |g_x firstX|
+// + |g_y firstY| + |K j| stays under 3 reach |g| < 3: the rounding is under
+// 2^-24 * 12 texels, within the allowance the bound keeps for single
+// precision (twice 6 roundings of 3 + reach |g|). So a sample outside
+// [lo_j, hi_j) lies farther than the bound less that allowance from the
+// edge by the steps' exact arithmetic, and farther than the reference's
+// error from it, on the side the reference puts it. 1 / G is kept within
+// 2^100 (a G of 0 or nearly, an edge along the sample rows): a smaller
+// quotient with G's sign keeps lo_j and hi_j on their side of every i of
+// the grid up to 9 * 2^-100 texels, far inside the same margin.
+struct SEdgeRows {
+    __m256 lo, hi, step; // lo_0, hi_0 and D, a pixel to a lane
+    __m256 negative;     // sign bit: G is negative
+};
+
+// The thresholds of four pixels for one edge: centre f, steps per pixel gx,
+// gy, the edge, the bound.
+VT_STEP void EdgeRowsFour(const SGridRows& grid, const double* f, const double* gx, const double* gy,
+                          const double* edge, double bound, __m128& lo, __m128& hi, __m128& step, __m128& sign)
+{
+    const __m256d signBit = _mm256_set1_pd(-0.0);
+    const __m256d px = _mm256_load_pd(gx), py = _mm256_load_pd(gy);
+    const __m256d g = _mm256_mul_pd(px, _mm256_set1_pd(grid.stepX));
+    const __m256d k = _mm256_mul_pd(py, _mm256_set1_pd(grid.stepY));
+    // N_0 = edge - f - gx firstX - gy firstY.
+    const __m256d n0 = _mm256_fnmadd_pd(py, _mm256_set1_pd(grid.firstY),
+                                        _mm256_fnmadd_pd(px, _mm256_set1_pd(grid.firstX),
+                                                         _mm256_sub_pd(_mm256_load_pd(edge), _mm256_load_pd(f))));
+    const __m256d inv = _mm256_or_pd(
+        _mm256_min_pd(_mm256_andnot_pd(signBit, _mm256_div_pd(_mm256_set1_pd(1.0), g)), _mm256_set1_pd(0x1p100)),
+        _mm256_and_pd(signBit, g));
+    const __m256d b = _mm256_set1_pd(bound);
+    const __m256d x0 = _mm256_mul_pd(_mm256_sub_pd(n0, b), inv), x1 = _mm256_mul_pd(_mm256_add_pd(n0, b), inv);
+    lo = _mm256_cvtpd_ps(_mm256_min_pd(x0, x1));
+    hi = _mm256_cvtpd_ps(_mm256_max_pd(x0, x1));
+    step = _mm256_cvtpd_ps(_mm256_mul_pd(_mm256_xor_pd(k, signBit), inv));
+    sign = _mm256_cvtpd_ps(inv);
+}
+
+VT_STEP SEdgeRows EdgeRowsEight(const SGridRows& grid, const SCentres& c0, const SCentres& c1, bool col,
+                                double bound)
+{
+    __m128 lo[2], hi[2], step[2], sign[2];
+    const SCentres* c[2] = {&c0, &c1};
+    for (int h = 0; h < 2; ++h)
+        EdgeRowsFour(grid, col ? c[h]->fc : c[h]->fr, col ? c[h]->gx : c[h]->hx, col ? c[h]->gy : c[h]->hy,
+                     col ? c[h]->colEdge : c[h]->rowEdge, bound, lo[h], hi[h], step[h], sign[h]);
+    SEdgeRows e;
+    e.lo = _mm256_set_m128(lo[1], lo[0]);
+    e.hi = _mm256_set_m128(hi[1], hi[0]);
+    e.step = _mm256_set_m128(step[1], step[0]);
+    e.negative = _mm256_set_m128(sign[1], sign[0]);
+    return e;
+}
+
+// One row of one edge: the samples short of both ends (ceil(lo_j) clamped),
+// and whether a sample lies in [lo_j, hi_j).
+VT_STEP __m256 RowCount(const SEdgeRows& e, __m256 j, __m256 side, __m256& near)
+{
+    const __m256 lo = _mm256_fmadd_ps(j, e.step, e.lo), hi = _mm256_fmadd_ps(j, e.step, e.hi);
+    const __m256 c = _mm256_min_ps(_mm256_max_ps(_mm256_ceil_ps(lo), _mm256_setzero_ps()), side);
+    near = _mm256_or_ps(near, _mm256_cmp_ps(c, _mm256_min_ps(hi, side), _CMP_LT_OQ));
+    return c;
+}
+
 // The samples of eight pixels (those of c0, then c1) that reach at most two
-// by two texels, counted on each texel's side of the two edges between them,
-// each pixel as SumFourTexels counts its samples (the same operations, a
-// pixel to a lane): into counts (lower left, lower right, upper left, upper
-// right, then the next pixel). Returns bit p set when a sample of pixel p lies
-// within the bound of either edge.
-VT_STEP __m256 EightFloats(const double* a, const double* b)
-{
-    return _mm256_set_m128(_mm256_cvtpd_ps(_mm256_load_pd(b)), _mm256_cvtpd_ps(_mm256_load_pd(a)));
-}
-
-// Adds -1 to `left` in each lane where dc has its sign set (short of the
-// column edge), likewise `lower` for dr, and `both` where both have.
-VT_STEP void CountSides(__m256 dc, __m256 dr, __m256i& left, __m256i& lower, __m256i& both)
-{
-    const __m256i l = _mm256_srai_epi32(_mm256_castps_si256(dc), 31);
-    const __m256i d = _mm256_srai_epi32(_mm256_castps_si256(dr), 31);
-    left = _mm256_add_epi32(left, l);
-    lower = _mm256_add_epi32(lower, d);
-    both = _mm256_add_epi32(both, _mm256_and_si256(l, d));
-}
-
+// by two texels, counted on each texel's side of the two edges between them
+// a sample row at a time (above): into counts (lower left, lower right,
+// upper left, upper right, then the next pixel). Returns bit p set when a
+// sample of pixel p may lie within the bound of either edge (every bit
+// when the samples are not a grid of equal steps).
 VT_STEP int CountFourTexelsEight(const SStepSamples& r, const SCentres& c0, const SCentres& c1, int* counts)
 {
-    const __m256 fCol = EightFloats(c0.fc, c1.fc), fRow = EightFloats(c0.fr, c1.fr);
-    const __m256 gx = EightFloats(c0.gx, c1.gx), gy = EightFloats(c0.gy, c1.gy);
-    const __m256 hx = EightFloats(c0.hx, c1.hx), hy = EightFloats(c0.hy, c1.hy);
-    const __m256 colEdge = EightFloats(c0.colEdge, c1.colEdge), rowEdge = EightFloats(c0.rowEdge, c1.rowEdge);
-    // Minus the samples left of the column edge, below the row edge, and both.
-    __m256i left = _mm256_setzero_si256(), lower = _mm256_setzero_si256(), both = _mm256_setzero_si256();
-    // The same three roundings a sample as SumFourTexels', a row's part
-    // first (the bound allows for them in either order); the least distances
-    // from the edges kept.
-    __m256 nearCol = _mm256_set1_ps(1.0f), nearRow = nearCol; // the bounds are below 0.01
-    for (int j = 0; j < r.side; ++j) {
-        const __m256 dy = _mm256_broadcast_ss(r.dy + j * r.side);
-        const __m256 rowC = _mm256_sub_ps(_mm256_fmadd_ps(gy, dy, fCol), colEdge);
-        const __m256 rowR = _mm256_sub_ps(_mm256_fmadd_ps(hy, dy, fRow), rowEdge);
-        for (int i = 0; i < r.side; ++i) {
-            const __m256 dx = _mm256_broadcast_ss(r.dx + i);
-            const __m256 dc = _mm256_fmadd_ps(gx, dx, rowC), dr = _mm256_fmadd_ps(hx, dx, rowR);
-            nearCol = _mm256_min_ps(nearCol, _mm256_andnot_ps(r.signBit, dc));
-            nearRow = _mm256_min_ps(nearRow, _mm256_andnot_ps(r.signBit, dr));
-            CountSides(dc, dr, left, lower, both);
-        }
+    const SGridRows& grid = *r.grid;
+    if (grid.side < 2) return 0xFF;
+    const SEdgeRows col = EdgeRowsEight(grid, c0, c1, true, r.errCol);
+    const SEdgeRows row = EdgeRowsEight(grid, c0, c1, false, r.errRow);
+    const __m256 side = _mm256_set1_ps(static_cast<float>(grid.side));
+    // Per row: the samples short of the column edge, of the row edge, and
+    // the lesser of the two.
+    __m256 sumCol = _mm256_setzero_ps(), sumRow = sumCol, sumLess = sumCol, near = sumCol;
+    for (int j = 0; j < grid.side; ++j) {
+        const __m256 jv = _mm256_set1_ps(static_cast<float>(j));
+        const __m256 cc = RowCount(col, jv, side, near), cr = RowCount(row, jv, side, near);
+        sumCol = _mm256_add_ps(sumCol, cc);
+        sumRow = _mm256_add_ps(sumRow, cr);
+        sumLess = _mm256_add_ps(sumLess, _mm256_min_ps(cc, cr));
     }
-    const __m256 nearEdge =
-        _mm256_or_ps(_mm256_cmp_ps(nearCol, r.colBound, _CMP_LT_OQ), _mm256_cmp_ps(nearRow, r.rowBound, _CMP_LT_OQ));
+    // A negative G counts the samples past the edge instead: left of the
+    // column edge then are all less those, and the lower left ones follow
+    // from the four cases of which side each count starts from.
+    const __m256 all = _mm256_mul_ps(side, side);
+    const __m256 negCol = col.negative, negRow = row.negative;
+    const __m256 left = _mm256_blendv_ps(sumCol, _mm256_sub_ps(all, sumCol), negCol);
+    const __m256 lower = _mm256_blendv_ps(sumRow, _mm256_sub_ps(all, sumRow), negRow);
+    const __m256 colPositive = _mm256_blendv_ps(sumLess, _mm256_sub_ps(sumCol, sumLess), negRow);
+    const __m256 colNegative =
+        _mm256_blendv_ps(_mm256_sub_ps(sumRow, sumLess),
+                         _mm256_add_ps(_mm256_sub_ps(_mm256_sub_ps(all, sumCol), sumRow), sumLess), negRow);
+    const __m256 both = _mm256_blendv_ps(colPositive, colNegative, negCol);
     alignas(32) std::int32_t nLeft[8], nLower[8], nBoth[8];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(nLeft), left);
-    _mm256_store_si256(reinterpret_cast<__m256i*>(nLower), lower);
-    _mm256_store_si256(reinterpret_cast<__m256i*>(nBoth), both);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(nLeft), _mm256_cvtps_epi32(left));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(nLower), _mm256_cvtps_epi32(lower));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(nBoth), _mm256_cvtps_epi32(both));
     for (int p = 0; p < 8; ++p, counts += 4) {
-        counts[0] = -nBoth[p];
-        counts[1] = nBoth[p] - nLower[p];
-        counts[2] = nBoth[p] - nLeft[p];
-        counts[3] = r.n - counts[0] - counts[1] - counts[2];
+        counts[0] = nBoth[p];
+        counts[1] = nLower[p] - nBoth[p];
+        counts[2] = nLeft[p] - nBoth[p];
+        counts[3] = r.n - nLeft[p] - nLower[p] + nBoth[p];
     }
-    return _mm256_movemask_ps(nearEdge);
+    return _mm256_movemask_ps(near);
 }
 
 // Each sample's texel from the centre's plus its steps, eight samples at
