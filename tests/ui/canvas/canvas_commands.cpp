@@ -39,35 +39,45 @@ private slots:
     void init() { QVERIFY(StartOnFront()); }
     void cleanup() { m_frame.reset(); }
 
+    // Copy and paste: on the same face one step right and down, on a face of
+    // another size at the same place relative to the face and inside it
+    // (PastePlacement.KeepsTheRelativePlaceInsideTheFace), Paste In Place where
+    // they were; cut.
     void copyAndPasteBetweenFaces()
     {
-        DrawRect(10, 90, 50, 50);
-        DrawRect(60, 90, 80, 70);
-        DragFace(5, 95, 90, 45);
+        m_frame->Document()->GetProduct()->GetOrCreateSide("L").SetPicture(WhitePicture(50, 50));
+        DrawRect(100, 90, 120, 80);
+        DrawRect(130, 85, 140, 70);
+        DragFace(95, 95, 145, 65);
         Run(ID_EDIT_COPY);
         QVERIFY(QApplication::clipboard()->mimeData()->hasFormat(CVtwinView::ClipboardMimeType()));
         // Same face: one step (5 face pixels at 100 %) right and down.
         Run(ID_EDIT_PASTE);
         QCOMPARE(int(Front().GetObjectCount()), 4);
-        QCOMPARE(std::pair(Front().GetObject(2)->GetMinX(), Front().GetObject(2)->GetMaxY()), std::pair(15, 85));
+        QCOMPARE(std::pair(Front().GetObject(2)->GetMinX(), Front().GetObject(2)->GetMaxY()), std::pair(105, 85));
         // The pasted ones are the selection now, the last dominant.
         QCOMPARE((std::array{Front().GetObject(0)->GetSelection(), Front().GetObject(2)->GetSelection(),
                              Front().GetObject(3)->GetSelection()}),
                  (std::array{kSelectNone, kSelectOn, kSelectDominant}));
-        // Another face keeps the coordinates.
-        m_frame->View()->SelectTab(QStringLiteral("Right"));
+        // The left face, 50 x 50: the group's top, 10 below the top of 100, becomes
+        // 5 below the top of 50 (45); its left edge, 100 of 200, becomes 25 of 50,
+        // but 40 wide the group would pass the right edge, so it comes back to 10.
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Left")));
         Run(ID_EDIT_PASTE);
-        CDrawObjectList& right = FaceList(*m_frame, "R");
-        QCOMPARE(int(right.GetObjectCount()), 2);
-        QCOMPARE(std::pair(right.GetObject(0)->GetMinX(), right.GetObject(0)->GetMaxY()), std::pair(10, 90));
+        CDrawObjectList& left = FaceList(*m_frame, "L");
+        QCOMPARE(std::tuple(int(left.GetObjectCount()), left.GetObject(0)->GetMinX(), left.GetObject(0)->GetMaxY()),
+                 std::tuple(2, 10, 45));
         // Undo removes every pasted object in one step.
         Run(ID_EDIT_UNDO);
-        QCOMPARE(int(right.GetObjectCount()), 0);
-        // Cut on the front face removes the selection and puts it on the clipboard.
-        m_frame->View()->SelectTab(QStringLiteral("Front"));
+        QCOMPARE(int(left.GetObjectCount()), 0);
+        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
+        Run(ID_EDIT_PASTE_IN_PLACE);
+        QCOMPARE(std::pair(Front().GetObject(4)->GetMinX(), Front().GetObject(4)->GetMaxY()), std::pair(100, 90));
+        QCOMPARE(QString::fromStdString(Undo().TopUndoDescription()), QStringLiteral("Paste In Place"));
+        // Cut removes the selection (the two pasted in place) and puts it on the clipboard.
         Run(ID_EDIT_CUT);
-        QCOMPARE(int(Front().GetObjectCount()), 2);
-        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Cut Objects"));
+        QCOMPARE(int(Front().GetObjectCount()), 4);
+        QCOMPARE(QString::fromStdString(Undo().TopUndoDescription()), QStringLiteral("Cut Objects"));
     }
 
     void pastesABitmapAsADominantPictureAndRefusesABlockThatLies()
@@ -388,27 +398,6 @@ private slots:
         QCOMPARE(bar.Field(CGeometryBar::kFieldWidth)->value(), 61.0);
         // A shape has no angle of its own.
         QVERIFY(!bar.AngleField()->isEnabled());
-    }
-
-    // On a face of another size a paste keeps its place relative to the face
-    // and stays inside it; Paste In Place keeps the coordinates.
-    void pasteLandsInsideTheFaceAtItsRelativePlace()
-    {
-        m_frame->Document()->GetProduct()->GetOrCreateSide("L").SetPicture(WhitePicture(50, 100));
-        DrawRect(100, 80, 160, 50);  // left edge at half the front's width, 20 below its top
-        Run(ID_EDIT_COPY);
-        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Left")));
-        Run(ID_EDIT_PASTE);
-        CDrawObjectList& left = FaceList(*m_frame, "L");
-        QCOMPARE(int(left.GetObjectCount()), 1);
-        // Half of 50 is 25, but 60 wide it would pass the right edge: it
-        // keeps the left edge of the face instead.
-        QCOMPARE(std::pair(left.GetObject(0)->GetMinX(), left.GetObject(0)->GetMaxY()), std::pair(0, 80));
-        QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
-        Run(ID_EDIT_PASTE_IN_PLACE);
-        QCOMPARE(int(Front().GetObjectCount()), 2);
-        QCOMPARE(std::pair(Front().GetObject(1)->GetMinX(), Front().GetObject(1)->GetMaxY()), std::pair(100, 80));
-        QCOMPARE(QString::fromStdString(Undo().TopUndoDescription()), QStringLiteral("Paste In Place"));
     }
 
     // The commands reach ObjectCommands::Distribute (ObjectCommands.DistributeMakesTheGapsEqual).
