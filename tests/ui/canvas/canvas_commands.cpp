@@ -110,13 +110,19 @@ private slots:
                  std::tuple(1, depth, qsizetype(1)));
     }
 
-    void orderingAlignAndSameSize()
+    void distributeOrderingAlignAndSameSize()
     {
         CDrawObject* a = DrawRect(10, 90, 40, 60);   // 30 x 30
         CDrawObject* b = DrawRect(50, 80, 100, 70);  // 50 x 10
         CDrawObject* c = DrawRect(120, 50, 130, 20); // 10 x 30, dominant after the band
         DragFace(5, 95, 140, 15);
         QCOMPARE(c->GetSelection(), kSelectDominant);
+        // The distribute commands reach ObjectCommands::Distribute (ObjectCommands.DistributeMakesTheGapsEqual):
+        // 90 of the 120 pixels from a's left to c's right are objects, so each gap is 15.
+        Run(ID_DISTRIBUTE_HORIZONTAL);
+        QCOMPARE(b->GetMinX(), 40 + 15);
+        Run(ID_DISTRIBUTE_VERTICAL);
+        QCOMPARE(QString::fromStdString(Undo().TopUndoDescription()), QStringLiteral("Distribute Vertically"));
         Run(ID_ALIGN_LEFT);
         QCOMPARE((std::array{a->GetMinX(), b->GetMinX(), c->GetMinX()}), (std::array{120, 120, 120}));
         QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Align Left Objects"));
@@ -398,19 +404,6 @@ private slots:
         QCOMPARE(bar.Field(CGeometryBar::kFieldWidth)->value(), 61.0);
         // A shape has no angle of its own.
         QVERIFY(!bar.AngleField()->isEnabled());
-    }
-
-    // The commands reach ObjectCommands::Distribute (ObjectCommands.DistributeMakesTheGapsEqual).
-    void distributeMakesTheGapsEqual()
-    {
-        DrawRect(0, 90, 10, 80);
-        DrawRect(20, 70, 30, 60);
-        DrawRect(100, 30, 120, 20);
-        DragFace(150, 95, 1, 1);  // a band around all three
-        Run(ID_DISTRIBUTE_HORIZONTAL);
-        QCOMPARE(Front().GetObject(1)->GetMinX(), 50);
-        Run(ID_DISTRIBUTE_VERTICAL);
-        QCOMPARE(QString::fromStdString(Undo().TopUndoDescription()), QStringLiteral("Distribute Vertically"));
     }
 };
 
