@@ -72,10 +72,7 @@ TEST_F(AppFoldersTest, SettingsGoToTheTwoFilesAndAreNotCached) {
               std::tuple(1, "med", "none"));
 
     // Someone else edits the file: the next read sees it.
-    {
-        std::ofstream out(folders->GetProgramSettingsFile(), std::ios::trunc);
-        out << "[Init]\nTemplate=0\n";
-    }
+    WriteText(folders->GetProgramSettingsFile(), "[Init]\nTemplate=0\n");
     EXPECT_EQ(folders->GetProgramInt("Init", "Template", 7), 0);
     fs::remove(folders->GetProgramSettingsFile());
     EXPECT_EQ(folders->GetProgramInt("Init", "Template", 7), 7);

@@ -64,24 +64,18 @@ TEST(Appearance, TextureDivisorRuleAndTiling)
         texture.SetPixelColor(x, 1, RGB(10 + x, 0, 0));
         texture.SetPixelColor(x, 0, RGB(20 + x, 0, 0));
     }
+    // Texture scale 4: one texture pixel per picture pixel; scale 1: each covers 4 x 4.
     SettingStore s = Settings(3, 2, 2, 4); // 8 x 8 picture
-    s.SetInt(SideKey(10008), 4);           // one texture pixel per picture pixel
-    auto pic = Build(s, &texture);
-    ASSERT_TRUE(pic);
-    for (int yTop = 0; yTop < 8; ++yTop)
-        for (int x = 0; x < 8; ++x) {
-            const unsigned expected = (yTop % 2 == 0 ? 10u : 20u) + static_cast<unsigned>(x % 3);
-            ASSERT_EQ(AtTop(*pic, x, yTop), RGB(expected, 0, 0)) << x << "," << yTop;
-        }
-
-    s.SetInt(SideKey(10008), 1); // each texture pixel covers 4 x 4
-    pic = Build(s, &texture);
-    ASSERT_TRUE(pic);
-    for (int yTop = 0; yTop < 8; ++yTop)
-        for (int x = 0; x < 8; ++x) {
-            const unsigned expected = (yTop / 4 == 0 ? 10u : 20u) + static_cast<unsigned>((x / 4) % 3);
-            ASSERT_EQ(AtTop(*pic, x, yTop), RGB(expected, 0, 0)) << x << "," << yTop;
-        }
+    for (const auto& [scale, block] : {std::pair{4, 1}, {1, 4}}) {
+        s.SetInt(SideKey(10008), scale);
+        auto pic = Build(s, &texture);
+        ASSERT_TRUE(pic);
+        for (int yTop = 0; yTop < 8; ++yTop)
+            for (int x = 0; x < 8; ++x) {
+                const unsigned expected = (yTop / block % 2 == 0 ? 10u : 20u) + static_cast<unsigned>((x / block) % 3);
+                ASSERT_EQ(AtTop(*pic, x, yTop), RGB(expected, 0, 0)) << scale << ": " << x << "," << yTop;
+            }
+    }
 }
 
 TEST(Appearance, GradientShapesFollowTheirFormulas)

@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -119,11 +118,7 @@ TEST_F(IniFileTest, UnreadableOrOversizedFilesAreNeverOverwritten) {
     fs::remove(m_Path);
 
     // An oversized file reads as defaults and refuses writes.
-    {
-        std::ofstream out(m_Path, std::ios::binary);
-        out << "[Init]\nTemplate=1\n";
-        out << std::string(CIniDocument::kMaxFileBytes, ';');
-    }
+    WriteRaw("[Init]\nTemplate=1\n" + std::string(CIniDocument::kMaxFileBytes, ';'));
     const auto size = fs::file_size(m_Path);
     EXPECT_EQ(ini.GetInt("Init", "Template", 0), 0);
     EXPECT_TRUE(!ini.PutInt("Init", "Template", 2) && fs::file_size(m_Path) == size);

@@ -19,7 +19,6 @@ namespace {
 class CatalogueIniTest : public ::testing::Test {
 protected:
     CTempFolder m_Temp;
-    static std::string Raw(const std::string& path) { return ReadText(path); }
     const std::string m_Dir = m_Temp.Path().substr(0, m_Temp.Path().size() - 1);  // no trailing slash
 };
 
@@ -130,8 +129,8 @@ TEST_F(CatalogueIniTest, WritingAgainOrInOneRewriteGivesTheSameFile) {
     ASSERT_TRUE(WriteCatalogue(one));
     for (int pass = 0; pass < 2; ++pass)
         for (const CatalogueEntry& e : GetCatalogue()) ASSERT_TRUE(WriteModelEntry(each, MakeModelEntry(e)));
-    const std::string once = Raw(m_Dir + "/one.ini");
-    EXPECT_EQ(Raw(m_Dir + "/each.ini"), once);
+    const std::string once = ReadText(m_Dir + "/one.ini");
+    EXPECT_EQ(ReadText(m_Dir + "/each.ini"), once);
     EXPECT_EQ(one.GetSections().size(), 33u) << "Alias and 32 entries";
     EXPECT_NE(once.find("[dmo_box_001.bmp]\nMODEL=BOX\nW=103\nH=190\nD=28\nSIDEPROV=\n"), std::string::npos);
 }

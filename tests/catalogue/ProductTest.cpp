@@ -7,9 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-
 #include <algorithm>
+#include <array>
 #include <map>
 #include <set>
 #include <string>
@@ -62,10 +61,9 @@ TEST(Product, KindsAndTheirCDROMVariantsAgree) {
         EXPECT_STREQ(cd->GetFamilyName(), plain->GetFamilyName());
         EXPECT_STREQ(cd->GetSideLetters(), plain->GetSideLetters());
         EXPECT_TRUE(cd->HasCDROM() && cd->HasCDROMInside() && !plain->HasCDROM()) << base;
-        EXPECT_EQ(cd->IsBoxKind(), plain->IsBoxKind());
-        EXPECT_EQ(cd->HasPages(), plain->HasPages());
-        EXPECT_EQ(cd->HasBinding(), plain->HasBinding());
-        EXPECT_EQ(cd->HasDepth(), plain->HasDepth());
+        EXPECT_EQ(std::tuple(cd->IsBoxKind(), bool(cd->HasPages()), bool(cd->HasBinding()), bool(cd->HasDepth())),
+                  std::tuple(plain->IsBoxKind(), bool(plain->HasPages()), bool(plain->HasBinding()), bool(plain->HasDepth())))
+            << base;
     }
 }
 

@@ -53,8 +53,9 @@ TEST(ExifOrientation, EachOrientationShowsThePictureAsMeant)
         default: return {W - 1 - r, c};        // first row left,   first column bottom
         }
     };
-    const int W = 4, H = 3;
-    for (int bpp : {24, 8}) {
+    // 11 x 5: rows of 1 and 4 bits end inside a byte.
+    const int W = 11, H = 5;
+    for (int bpp : {24, 8, 4, 1}) {
         const CRaster stored = testutil::RandomPicture(W, H, bpp, 1234);
         for (int o = 1; o <= 8; ++o) {
             CRaster shown = stored;
