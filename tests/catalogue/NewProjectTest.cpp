@@ -50,12 +50,9 @@ protected:
         SavePlain(in + "efl_001.png", 356, 372, 0x0000FF, IMAGE_TYPE_PNG);
         SavePlain(in + "efl_001_t.png", 356, 12, 0x00FF00, IMAGE_TYPE_PNG);
         SavePlain(in + "efl_001_b.png", 356, 12, 0xFF0000, IMAGE_TYPE_PNG);
-        const auto& ini = m_folders->ProgramSettings();
-        ASSERT_TRUE(ini.PutString("dfl_001.bmp", "FDATA", "@E:efl_001.png"));
-        ASSERT_TRUE(ini.PutString("dfl_001.bmp", "UDATA", "@E:efl_001_t.png"));
-        ASSERT_TRUE(ini.PutString("dfl_001.bmp", "DDATA", "@E:efl_001_b.png"));
-        ASSERT_TRUE(ini.PutString("dfl_001.bmp", "LDATA", "@C:16776960"));
-        ASSERT_TRUE(ini.PutString("dfl_001.bmp", "RDATA", "@C:16776960"));
+        for (const auto& [key, value] : {std::pair{"FDATA", "@E:efl_001.png"}, {"UDATA", "@E:efl_001_t.png"},
+                                         {"DDATA", "@E:efl_001_b.png"}, {"LDATA", "@C:16776960"}, {"RDATA", "@C:16776960"}})
+            ASSERT_TRUE(m_folders->ProgramSettings().PutString("dfl_001.bmp", key, value));
         SavePlain(in + "ecd_c000.png", 64, 64, 0xABCDEF, IMAGE_TYPE_PNG);
         SavePlain(in + "dtx_grain.bmp", 8, 8, 0x336699, IMAGE_TYPE_BMP);
     }

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <string>
 #include <tuple>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -43,14 +44,13 @@ TEST(WizardLists, PicturesOfTheInternalFolder)
     ASSERT_TRUE(ini.PutString("Alias", "c009", "Blue"));
     ASSERT_TRUE(ini.PutString("Alias", "dfl_001.bmp", "Aqua 1/Floppy Disk"));
 
-    const auto cds = ListCDImageChoices(dir.string(), ini);
-    ASSERT_EQ(cds.size(), 2u);
-    EXPECT_EQ(std::tuple(cds[0].file, cds[0].section, cds[0].name), std::tuple("dcd_a101.bmp", "a101", ""));
-    EXPECT_EQ(std::tuple(cds[1].file, cds[1].section, cds[1].name), std::tuple("dcd_c009.bmp", "c009", "Blue"));
-
-    const auto floppies = ListSubPictureChoices(dir.string(), "dfl_*.bmp", ini);
-    ASSERT_EQ(floppies.size(), 2u);
-    EXPECT_EQ(std::tuple(floppies[0].file, floppies[0].name), std::tuple("dfl_001.bmp", "Aqua 1"));
+    std::vector<std::string> cds, floppies;
+    for (const auto& cd : ListCDImageChoices(dir.string(), ini))
+        cds.push_back(cd.file + " " + cd.section + " " + cd.name);
+    for (const auto& floppy : ListSubPictureChoices(dir.string(), "dfl_*.bmp", ini))
+        floppies.push_back(floppy.file + " " + floppy.name);
+    EXPECT_EQ(cds, (std::vector<std::string>{"dcd_a101.bmp a101 ", "dcd_c009.bmp c009 Blue"}));
+    EXPECT_EQ(floppies, (std::vector<std::string>{"dfl_001.bmp Aqua 1", "dfl_002.bmp "}));
     EXPECT_TRUE(ListFolderFiles((dir / "missing").string(), "*").empty());
 }
 
