@@ -7,6 +7,7 @@
 #include "EngineTestUtil.h"
 
 #include "engine3d/sampling/InteriorSampler.h"
+#include "engine3d/surface/BlockMeans.h"
 
 using namespace enginetest;
 
@@ -217,4 +218,41 @@ TEST(SmoothInterior, BlocksAreLitAtTheirCentreOnlyWhereEverySampleIsInside)
                 }
         }
     EXPECT_GT(lit, 2000);
+}
+
+// Block means against the sums written out pixel by pixel, for block sides
+// the wide path takes (2, 4, 8) and one it leaves to the plain loop (3), over
+// rows long enough to cross its chunks; blocks straddle the spread limit.
+TEST(SmoothInterior, BlockMeansAreThoseOfEveryPixel)
+{
+    std::mt19937 rng(20261208);
+    for (const int K : {2, 3, 4, 8}) {
+        const int count = 300 + K, spread = 12;
+        const std::size_t stride = 3 * static_cast<std::size_t>(K * count) + 5;
+        std::vector<std::uint8_t> px(K * stride), colours(3 * count), uneven(count), truncated(3 * count, 7);
+        for (int i = 0; i < count; ++i) {
+            const int base = static_cast<int>(rng() % 256), reach = static_cast<int>(rng() % 16);
+            for (int r = 0; r < K; ++r)
+                for (int q = 0; q < 3 * K; ++q)
+                    px[r * stride + 3 * K * i + q] = static_cast<std::uint8_t>(std::min(255, base + static_cast<int>(rng() % (reach + 1))));
+        }
+        const CBlockRows rows{px.data(), stride, K, count};
+        BlockMeans(rows, spread, colours.data(), uneven.data());
+        TruncatedBlockMeans(rows, uneven.data(), truncated.data());
+        for (int i = 0; i < count; ++i) {
+            int sum[3] = {}, lo[3] = {255, 255, 255}, hi[3] = {};
+            for (int r = 0; r < K; ++r)
+                for (int q = 0; q < K; ++q)
+                    for (int c = 0; c < 3; ++c) {
+                        const int v = px[r * stride + 3 * (K * i + q) + c];
+                        sum[c] += v, lo[c] = std::min(lo[c], v), hi[c] = std::max(hi[c], v);
+                    }
+            const bool spreads = hi[0] - lo[0] > spread || hi[1] - lo[1] > spread || hi[2] - lo[2] > spread;
+            ASSERT_EQ(uneven[i], spreads ? 1 : 0) << "K " << K << " block " << i;
+            for (int c = 0; c < 3; ++c) {
+                ASSERT_EQ(colours[3 * i + c], (sum[c] + K * K / 2) / (K * K)) << "K " << K << " block " << i;
+                ASSERT_EQ(truncated[3 * i + c], spreads ? sum[c] / (K * K) : 7) << "K " << K << " block " << i;
+            }
+        }
+    }
 }

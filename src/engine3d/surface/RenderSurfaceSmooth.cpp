@@ -30,6 +30,7 @@
 #include "engine3d/sampling/BilinearRead.h"
 #include "engine3d/sampling/FaceSetup.h"
 #include "engine3d/sampling/InteriorSampler.h"
+#include "engine3d/surface/BlockMeans.h"
 #include "engine3d/surface/ColumnRange.h"
 #include "engine3d/surface/FaceShade.h"
 
@@ -442,37 +443,26 @@ struct CInteriorBlocks {
                 f.InteriorRun(x, std::min(CInteriorSampler::kMaxRun, to - x + 1), rowA, rowB, rowC,
                               &pixels[r * stride + 3 * static_cast<std::size_t>(x - from)]);
         }
-        const auto area = static_cast<std::uint32_t>(K * K);
-        for (int i = first; i <= last; ++i) {
-            std::uint8_t* block = &pixels[3 * static_cast<std::size_t>(K * (i - first))];
-            std::uint32_t sum[3] = {0, 0, 0}, lo[3] = {255, 255, 255}, hi[3] = {0, 0, 0};
-            for (int r = 0; r < K; ++r)
-                for (int q = 0; q < 3 * K; q += 3)
-                    for (int c = 0; c < 3; ++c) {
-                        const std::uint32_t v = block[r * stride + q + c];
-                        sum[c] += v, lo[c] = std::min(lo[c], v), hi[c] = std::max(hi[c], v);
-                    }
-            std::uint8_t* colour = &colours[3 * static_cast<std::size_t>(i - first)];
-            for (int c = 0; c < 3; ++c) colour[c] = static_cast<std::uint8_t>((sum[c] + area / 2) / area);
-            if (f.face.whiteAvoid && colour[0] == 0xFF && colour[1] == 0xFF && colour[2] == 0xFF)
-                colour[0] = colour[1] = colour[2] = 0xFE; // the mean of near-white pixels is not the layer's white
-            uneven[static_cast<std::size_t>(i - first)] =
-                hi[0] - lo[0] > kSpread || hi[1] - lo[1] > kSpread || hi[2] - lo[2] > kSpread;
-        }
-        blockShade.Apply(colours.data(), last - first + 1, first, j);
-        for (int i = first; i <= last; ++i) {
-            if (!uneven[static_cast<std::size_t>(i - first)]) continue;
-            std::uint8_t* block = &pixels[3 * static_cast<std::size_t>(K * (i - first))];
-            std::uint8_t* colour = &colours[3 * static_cast<std::size_t>(i - first)];
-            std::uint32_t sum[3] = {0, 0, 0};
-            for (int r = 0; r < K; ++r) {
-                std::uint8_t* p = block + r * stride;
-                pixelShade.Apply(p, K, K * i, K * j + r);
-                for (int q = 0; q < 3 * K; q += 3)
-                    for (int c = 0; c < 3; ++c) sum[c] += p[q + c];
+        const CBlockRows rows{pixels.data(), stride, K, last - first + 1};
+        BlockMeans(rows, kSpread, colours.data(), uneven.data());
+        if (f.face.whiteAvoid)
+            for (std::size_t i = 0; i < 3 * static_cast<std::size_t>(rows.count); i += 3)
+                if (colours[i] == 0xFF && colours[i + 1] == 0xFF && colours[i + 2] == 0xFF)
+                    colours[i] = colours[i + 1] = colours[i + 2] = 0xFE; // the mean of near-white pixels is not the layer's white
+        blockShade.Apply(colours.data(), rows.count, first, j);
+        for (int i = 0; i < rows.count;) { // runs of uneven blocks lit pixel by pixel, one run a row at a time
+            if (!uneven[static_cast<std::size_t>(i)]) {
+                ++i;
+                continue;
             }
-            for (int c = 0; c < 3; ++c) colour[c] = static_cast<std::uint8_t>(sum[c] / area);
+            int end = i + 1;
+            while (end < rows.count && uneven[static_cast<std::size_t>(end)]) ++end;
+            for (int r = 0; r < K; ++r)
+                pixelShade.Apply(&pixels[r * stride + 3 * static_cast<std::size_t>(K * i)], K * (end - i),
+                                 K * (first + i), K * j + r);
+            i = end;
         }
+        TruncatedBlockMeans(rows, uneven.data(), colours.data());
         Fill();
     }
 
