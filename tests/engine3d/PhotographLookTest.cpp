@@ -1,11 +1,13 @@
 // The view a new project starts with: the camera above the table, lit faces,
-// smooth textures and soft shadows at the product's scale.
+// smooth textures and soft shadows at the product's scale; the highlight band
+// of glossy finishes and the framing of a reflected product.
 #include "EngineTestUtil.h"
 
 #include "catalogue/NewProject.h"
 #include "catalogue/product/Product.h"
 #include "engine3d/surface/ModelRenderer.h"
 #include "engine3d/surface/RenderSurface.h"
+#include "engine3d/light/HighlightBand.h"
 #include "engine3d/light/Shading.h"
 #include "engine3d/light/StudioLighting.h"
 #include "engine3d/sampling/TextureSet.h"
@@ -32,11 +34,12 @@ CModelDescription NewProjectDescription(const char* kind, double w, double h, do
 
 // Renders a description with one plain picture per face code; returns the scratch picture.
 struct CScene {
-    // A product of `kind` shaded `shading` percent, without shadows unless asked.
-    CScene(const char* kind, double w, double h, double d, int shading, bool shadows = false)
+    // A product of `kind` shaded `shading` percent (-1: as a new project is),
+    // without shadows unless asked.
+    CScene(const char* kind, double w, double h, double d, int shading = -1, bool shadows = false)
         : desc(NewProjectDescription(kind, w, h, d))
     {
-        desc.settings.shading = shading;
+        if (shading >= 0) desc.settings.shading = shading;
         desc.settings.shadows = shadows;
     }
     CModelDescription desc;
@@ -57,11 +60,16 @@ struct CScene {
         std::string error;
         return model.Draw(desc, true, CModelArea{260, 20, 20}, textures, *scratch, *alpha, {}, &error);
     }
+    // f(x, y, p) for every pixel of the scratch picture, p its blue, green and red.
+    template <class F> void EachPixel(F f) const
+    {
+        for (int y = 0; y < 300; ++y)
+            for (int x = 0; x < 300; ++x) f(x, y, scratch->GetBits(y) + 3 * x);
+    }
     int Count(COLORREF c) const
     {
         int n = 0;
-        for (int y = 0; y < scratch->GetHeight(); ++y)
-            for (int x = 0; x < scratch->GetWidth(); ++x) n += Get(*scratch, x, y) == c;
+        EachPixel([&](int, int, const std::uint8_t* p) { n += RGB(p[2], p[1], p[0]) == c; });
         return n;
     }
 };
@@ -171,14 +179,11 @@ TEST(PhotographLook, ShadingOrdersTheFacesAsTheLightSays)
         ASSERT_TRUE(scene.Render({{'F', RGB(255, 0, 0)}, {'R', RGB(0, 255, 0)}, {'U', RGB(0, 0, 255)}}));
         // The brightest value of each face's channel among pixels of that face alone.
         std::map<char, int> bright;
-        for (int y = 0; y < 300; ++y)
-            for (int x = 0; x < 300; ++x) {
-                const std::uint8_t* p = scene.scratch->GetBits(y) + 3 * x;
-                for (const SFace& f : kTurnedFaces) {
-                    const int others = p[0] + p[1] + p[2] - p[f.channel];
-                    if (others == 0 && p[f.channel] > 0) bright[f.code] = std::max(bright[f.code], int(p[f.channel]));
-                }
-            }
+        scene.EachPixel([&](int, int, const std::uint8_t* p) {
+            for (const SFace& f : kTurnedFaces)
+                if (p[0] + p[1] + p[2] == p[f.channel] && p[f.channel] > 0)
+                    bright[f.code] = std::max(bright[f.code], int(p[f.channel]));
+        });
         EXPECT_GT(bright[expected[0].second], bright[expected[1].second])
             << "light " << light.i << "," << light.j;
         EXPECT_GT(bright[expected[1].second], bright[expected[2].second])
@@ -225,15 +230,9 @@ TEST(PhotographLook, StripesAtAnAngleHaveNoBeatWithSmoothSampling)
         textures.SetPicture('F', stripes.get());
         textures.smooth = smooth;
         EXPECT_TRUE(textures.BuildLevels());
-        surface->DrawTexturedQuad(static_cast<int>(std::lround(face.vertices[0].sx)),
-                                  static_cast<int>(std::lround(face.vertices[0].sy)),
-                                  static_cast<int>(std::lround(face.vertices[1].sx)),
-                                  static_cast<int>(std::lround(face.vertices[1].sy)),
-                                  static_cast<int>(std::lround(face.vertices[2].sx)),
-                                  static_cast<int>(std::lround(face.vertices[2].sy)),
-                                  static_cast<int>(std::lround(face.vertices[3].sx)),
-                                  static_cast<int>(std::lround(face.vertices[3].sy)), &textures, 'F', face,
-                                  nullptr, 25, false);
+        const auto x = [&](int i) { return static_cast<int>(std::lround(face.vertices[i].sx)); };
+        const auto y = [&](int i) { return static_cast<int>(std::lround(face.vertices[i].sy)); };
+        surface->DrawTexturedQuad(x(0), y(0), x(1), y(1), x(2), y(2), x(3), y(3), &textures, 'F', face, nullptr, 25, false);
         // Means of the columns over the rows every column of the face covers
         // (the face spans rows 80 .. 120 at its far edge).
         double lo = 255.0, hi = 0.0;
@@ -267,14 +266,11 @@ TEST(PhotographLook, StudioLightingIsLambertInLinearLightAndFavoursTheFront)
             scene.desc.settings.highlightBand = false; // one highlight per face
             ASSERT_TRUE(scene.Render({{'F', RGB(128, 0, 0)}, {'R', RGB(0, 128, 0)}, {'U', RGB(0, 0, 128)}}));
             std::map<char, std::map<int, int>> seen; // face -> value -> pixels
-            for (int y = 0; y < 300; ++y)
-                for (int x = 0; x < 300; ++x) {
-                    const std::uint8_t* px = scene.scratch->GetBits(y) + 3 * x;
-                    for (const SFace& f : kTurnedFaces) {
-                        const int a = px[(f.channel + 1) % 3], b = px[(f.channel + 2) % 3];
-                        if (a == b && px[f.channel] > a) ++seen[f.code][px[f.channel]];
-                    }
-                }
+            scene.EachPixel([&](int, int, const std::uint8_t* px) {
+                for (const SFace& f : kTurnedFaces)
+                    if (px[(f.channel + 1) % 3] == px[(f.channel + 2) % 3] && px[f.channel] > px[(f.channel + 1) % 3])
+                        ++seen[f.code][px[f.channel]];
+            });
             std::map<char, int> value;
             for (const SFace& f : kTurnedFaces) {
                 // Lambert: ambient + sum of intensity * max(0, cos) over the lights, at most 1.
@@ -354,11 +350,7 @@ TEST(PhotographLook, APictureOnTheCdRomShowsOnlyOnTheDisc)
         scene.desc.settings.exactOutlines = disc;
         EXPECT_TRUE(scene.Render({{'C', RGB(255, 0, 0)}}));
         int n = 0;
-        for (int y = 0; y < 300; ++y)
-            for (int x = 0; x < 300; ++x) {
-                const COLORREF c = Get(*scene.scratch, x, y);
-                n += GetRValue(c) > GetGValue(c) + 127; // more than half covered
-            }
+        scene.EachPixel([&](int, int, const std::uint8_t* p) { n += p[2] > p[1] + 127; }); // more than half covered
         return n;
     };
     const double h = 40.0 / 693.0, pi = 3.14159265358979;
@@ -378,13 +370,11 @@ TEST(PhotographLook, TheKeyLightFallsOffAcrossTheFront)
         ASSERT_TRUE(scene.Render({{'F', RGB(128, 0, 0)}, {'R', RGB(0, 128, 0)}, {'U', RGB(0, 0, 128)}}));
         // The front's pixels with the smallest and the largest x - y (y up).
         int topLeft = 0, bottomRight = 0, lo = 1 << 20, hi = -(1 << 20);
-        for (int y = 0; y < 300; ++y)
-            for (int x = 0; x < 300; ++x) {
-                const std::uint8_t* px = scene.scratch->GetBits(y) + 3 * x;
-                if (px[0] != 0 || px[1] != 0 || px[2] == 0) continue;
-                if (x - y < lo) lo = x - y, topLeft = px[2];
-                if (x - y > hi) hi = x - y, bottomRight = px[2];
-            }
+        scene.EachPixel([&](int x, int y, const std::uint8_t* px) {
+            if (px[0] != 0 || px[1] != 0 || px[2] == 0) return;
+            if (x - y < lo) lo = x - y, topLeft = px[2];
+            if (x - y > hi) hi = x - y, bottomRight = px[2];
+        });
         if (falloff == 0) EXPECT_NEAR(topLeft, bottomRight, 1);
         else EXPECT_GT(topLeft, bottomRight + 8);
     }
@@ -403,4 +393,83 @@ TEST(PhotographLook, LinearShadeTablesGiveTheLevelsOfTheSrgbFormula)
     for (int k = 1; k < 256; ++k)
         for (double x = Decode((k - 0.5) / 255.0) * (1 - 1e-9); x < Decode((k - 0.5) / 255.0) * (1 + 1e-9); x *= 1 + 1e-10)
             ASSERT_EQ(MakeLinearShadeTable(x, 0.0)[255], level(x)) << k;
+}
+
+TEST(HighlightBand, TheBandLiesWhereTheFaceMirrorsTheStripAndMatteHasNone)
+{
+    // A face in the plane z = 0, x from -1 to 1, facing the eye at (0, 1, -10);
+    // the strip stands at x = 1, z = -4. Its mirror image stands at z = 4, and
+    // the line from the eye to it crosses the face at x = 10/14: the band's
+    // centre. The image's half width h shows as h * 10/14 on the face.
+    CBandScene scene;
+    scene.eye[1] = 1.0, scene.eye[2] = -10.0;
+    scene.strip[0] = 1.0, scene.strip[2] = -4.0;
+    scene.halfWidth = 0.3, scene.radiance = 8.0;
+    CPolygon3D face = CPolygon3D::Quad(MakeVertex(-1, 2, 0), MakeVertex(-1, 0, 0), MakeVertex(1, 0, 0),
+                                       MakeVertex(1, 2, 0), 'F');
+    face.ComputePlane();
+    SetFaceHighlight(face, scene, 2, 1.0);
+    const CPolygon3D::CHighlight& h = face.highlight;
+    ASSERT_GT(h.peak, 0.0);
+    const double centreU = 0.5 - h.at / h.atU; // u = (x + 1) / 2
+    EXPECT_NEAR(2.0 * centreU - 1.0, 10.0 / 14.0, 0.02);
+    EXPECT_NEAR(std::abs(h.atU) * (0.3 * 10.0 / 14.0) / 2.0, 1.0, 0.05);
+    EXPECT_NEAR(h.atV, 0.0, 1e-9); // a vertical strip: the band runs up the face
+
+    // Fresnel: the same face seen at a grazing angle has more sheen.
+    CPolygon3D turned = face;
+    const double a = 75 * std::acos(-1.0) / 180;
+    for (CVertex3D& v : turned.vertices) v.z = -v.x * std::sin(a), v.x *= std::cos(a);
+    turned.ComputePlane();
+    SetFaceHighlight(turned, scene, 2, 1.0);
+    EXPECT_GT(turned.specular, 2.0 * face.specular);
+
+    SetFaceHighlight(face, scene, 0, 1.0); // "Matte"
+    EXPECT_EQ(face.specular, 0.0);
+    EXPECT_FALSE(face.highlight.Varies());
+}
+
+TEST(HighlightBand, AGlossyFrontShowsABandAMatteOneNone)
+{
+    // A pure red front: the highlight lifts all channels alike, so its green
+    // channel is the highlight alone (0 where there is none).
+    for (int finish : {0, 2}) {
+        CScene scene("BOX", 190, 260, 60);
+        scene.desc.settings.finish = finish;
+        std::map<char, COLORREF> colours;
+        for (char code : GetFaceCodes(scene.desc)) colours[code] = code == 'F' ? RGB(160, 0, 0) : RGB(0, 0, 160);
+        ASSERT_TRUE(scene.Render(colours));
+        auto front = [&](int x, int y) {
+            const COLORREF c = Get(*scene.scratch, x, y);
+            return GetRValue(c) > GetGValue(c) + 30 && GetGValue(c) == GetBValue(c);
+        };
+        int lo = 255, hi = -1;
+        scene.EachPixel([&](int x, int y, const std::uint8_t* p) {
+            if (x >= 2 && y >= 2 && x < 298 && y < 298 && front(x, y) && front(x - 2, y) && front(x + 2, y) &&
+                front(x, y - 2) && front(x, y + 2))
+                lo = std::min(lo, int(p[1])), hi = std::max(hi, int(p[1]));
+        });
+        ASSERT_GE(hi, 0) << "finish " << finish;
+        if (finish == 0) EXPECT_EQ(hi, 0);
+        else EXPECT_GT(hi, 2 * lo + 40) << lo << " .. " << hi;
+    }
+}
+
+TEST(Framing, AFramedProductWithItsReflectionStaysWhereItIsWithout)
+{
+    // The reflection runs below the product and out of the picture: the
+    // product and its shadow are fitted as without it (then centred, see
+    // the Framing test of the render pipeline).
+    auto fitOf = [](bool reflection, bool reflectionFraming) {
+        CModelDescription desc = NewProjectDescription("BOX", 190, 260, 60);
+        desc.settings.reflection = reflection;
+        desc.settings.reflectionFraming = reflectionFraming;
+        CProductModel model;
+        CFitContext fit;
+        EXPECT_TRUE(model.Prepare(desc, true, CModelArea{260, 20, 20, 260, 200}, fit, nullptr));
+        return fit;
+    };
+    const CFitContext plain = fitOf(false, true), framed = fitOf(true, true), old = fitOf(true, false);
+    EXPECT_EQ(std::tuple(framed.scale, framed.originX, framed.originY), std::tuple(plain.scale, plain.originX, plain.originY));
+    EXPECT_LT(old.scale, 0.9 * plain.scale); // counting the reflection shrank the product
 }
