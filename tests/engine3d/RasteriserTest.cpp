@@ -21,7 +21,15 @@ struct CScene {
         : target(MakePicture(w, h, bg)), surface(CRenderSurface::Create(*target))
     {
         surface->SetFit(UnitFit());
+        surface->ClearSoftening();
     }
+    // Draws `f`, or the upright face of `code` from (x0, y0) to (x1, y1).
+    void Draw(CPolygon3D f, const CDrawOptions& opt = {}) { DrawPolygon(f, *surface, opt, &textures, nullptr); }
+    void Draw(double x0, double y0, double x1, double y1, char code, const CDrawOptions& opt = {})
+    {
+        Draw(FlatFace(x0, y0, x1, y1, code), opt);
+    }
+    COLORREF At(int x, int y) const { return Get(*target, x, y); }
 };
 
 // Nearest texel column / row for face coordinate t in [0, 1).
@@ -66,16 +74,13 @@ TEST(Rasteriser, FullyCoveredPixelIsTheAverageOfItsSamples)
     for (int samples : {25, 100, 9}) {
         CScene scene;
         scene.textures.SetPicture('F', tex.get());
-        CPolygon3D face = FlatFace(x0, y0, x0 + W, y0 + H, 'F');
-        CDrawOptions opt;
-        opt.sampleCount = samples;
-        DrawPolygon(face, *scene.surface, opt, &scene.textures, nullptr);
+        scene.Draw(x0, y0, x0 + W, y0 + H, 'F', {.sampleCount = samples});
         const int side = samples == 100 ? 10 : samples == 9 ? 3 : 5;
         for (int y = 2; y < 39; y += 3)
             for (int x = 2; x < 39; x += 5)
-                ASSERT_EQ(Get(*scene.target, x, y), ExpectedAverage(*tex, x, y, x0, y0, W, H, side))
+                ASSERT_EQ(scene.At(x, y), ExpectedAverage(*tex, x, y, x0, y0, W, H, side))
                     << "pixel " << x << "," << y << " with " << samples << " samples";
-        EXPECT_EQ(Get(*scene.target, 50, 50), kBackground) << "outside the face";
+        EXPECT_EQ(scene.At(50, 50), kBackground) << "outside the face";
     }
 }
 
@@ -103,50 +108,38 @@ TEST(Rasteriser, BackFaceCullingOfNormalAndMirroredPolygons)
     };
     for (Case& c : cases) {
         for (bool textured : {true, false}) {
-            CScene scene;
+            CScene scene, all;
             scene.textures.SetPicture('F', tex.get());
+            all.textures.SetPicture('F', tex.get());
             c.polygon.mirrored = c.mirrored;
             c.polygon.fillColour = RGB(200, 0, 0);
-            CDrawOptions opt;
-            opt.textured = textured; // the fill path is culled as well
-            DrawPolygon(c.polygon, *scene.surface, opt, &scene.textures, nullptr);
-            EXPECT_EQ(Get(*scene.target, 20, 20) == RGB(200, 0, 0), c.drawn)
-                << c.what << (textured ? " (textured)" : " (fill)");
-            // Without culling everything is drawn.
-            CScene all;
-            opt.cull = false;
-            DrawPolygon(c.polygon, *all.surface, opt, &scene.textures, nullptr);
-            EXPECT_EQ(Get(*all.target, 20, 20), RGB(200, 0, 0)) << c.what;
+            scene.Draw(c.polygon, {.textured = textured}); // the fill path is culled as well
+            EXPECT_EQ(scene.At(20, 20) == RGB(200, 0, 0), c.drawn) << c.what << (textured ? " (textured)" : " (fill)");
+            all.Draw(c.polygon, {.cull = false, .textured = textured}); // without culling everything is drawn
+            EXPECT_EQ(all.At(20, 20), RGB(200, 0, 0)) << c.what;
         }
     }
 }
 
 TEST(Rasteriser, DiscPictureIsTransparentWhereItIsFEFEFE)
 {
-    CScene scene;
+    CScene scene, box, half;
     auto disc = MakePicture(20, 20, 0xFEFEFE);
     for (int y = 0; y < 20; ++y)
         for (int x = 10; x < 20; ++x) Set(*disc, x, y, RGB(0, 0, 250));
     scene.textures.SetPicture('C', disc.get());
-    CPolygon3D face = FlatFace(0.1, 0.1, 40.1, 40.1, 'C');
-    DrawPolygon(face, *scene.surface, CDrawOptions(), &scene.textures, nullptr);
-    EXPECT_EQ(Get(*scene.target, 8, 20), kBackground) << "transparent left half shows the box behind";
-    EXPECT_EQ(Get(*scene.target, 32, 20), RGB(0, 0, 250));
-
+    scene.Draw(0.1, 0.1, 40.1, 40.1, 'C');
+    EXPECT_EQ(scene.At(8, 20), kBackground) << "transparent left half shows the box behind";
+    EXPECT_EQ(scene.At(32, 20), RGB(0, 0, 250));
     // The same colour on a box face is ordinary artwork.
-    CScene box;
     box.textures.SetPicture('F', disc.get());
-    CPolygon3D front = FlatFace(0.1, 0.1, 40.1, 40.1, 'F');
-    DrawPolygon(front, *box.surface, CDrawOptions(), &box.textures, nullptr);
-    EXPECT_EQ(Get(*box.target, 8, 20), 0xFEFEFEu);
-
+    box.Draw(0.1, 0.1, 40.1, 40.1, 'F');
+    EXPECT_EQ(box.At(8, 20), 0xFEFEFEu);
     // With the half flag only the right half of the picture is sampled.
-    CScene half;
     half.textures.SetPicture('C', disc.get());
     half.textures.cdHalf = true;
-    CPolygon3D sq = FlatFace(0.1, 0.1, 40.1, 40.1, 'C');
-    DrawPolygon(sq, *half.surface, CDrawOptions(), &half.textures, nullptr);
-    EXPECT_EQ(Get(*half.target, 3, 20), RGB(0, 0, 250));
+    half.Draw(0.1, 0.1, 40.1, 40.1, 'C');
+    EXPECT_EQ(half.At(3, 20), RGB(0, 0, 250));
 }
 
 TEST(Rasteriser, RoundedCornersCutTexturesAndFills)
@@ -161,13 +154,13 @@ TEST(Rasteriser, RoundedCornersCutTexturesAndFills)
         scene.textures.faceHeight = 40;
         CPolygon3D face = FlatFace(0.1, 0.1, 40.1, 40.1, textured ? 'F' : 0);
         face.fillColour = RGB(0, 200, 0);
-        DrawPolygon(face, *scene.surface, CDrawOptions(), &scene.textures, nullptr);
+        scene.Draw(face);
         // Beyond the arcs the pixel near each corner of the square stays untouched; the
         // face shows inside the arc ((3, 3) is 7.2 from the arc centre (8.1, 8.1)),
         // along the edges between the corners and in the middle.
         for (auto [x, y, inside] : {std::tuple{1, 1, false}, {39, 1, false}, {1, 39, false}, {39, 39, false},
                                     {3, 3, true}, {20, 1, true}, {1, 20, true}, {20, 20, true}})
-            EXPECT_EQ(Get(*scene.target, x, y), inside ? RGB(0, 200, 0) : kBackground)
+            EXPECT_EQ(scene.At(x, y), inside ? RGB(0, 200, 0) : kBackground)
                 << (textured ? "textured" : "flat fill") << " at " << x << "," << y;
     }
     // The shape test itself, in face units: the corner square's edge (3 / 86) is inside, u = 1 outside.
@@ -181,69 +174,58 @@ TEST(Rasteriser, SofteningBlendsSharedEdgesAndOutlines)
 {
     const COLORREF A = RGB(200, 100, 50), B = RGB(20, 220, 120);
     auto ta = MakePicture(4, 4, A), tb = MakePicture(4, 4, B);
-    CScene scene(64, 64, kBackground);
+    CScene scene;
     scene.textures.SetPicture('F', ta.get());
     scene.textures.SetPicture('R', tb.get());
-    CDrawOptions opt;
-    opt.soften = true;
+    CDrawOptions opt{.soften = true};
     // Face A from 0.1 to 20.1, face B from 20.1 to 40.1: pixel 20 has samples at
     // 19.6, 19.8, 20.0 on A (15 of 25) and 20.2, 20.4 on B (10 of 25).
     CPolygon3D fa = FlatFace(0.1, 0.1, 20.1, 40.1, 'F');
     CPolygon3D fb = FlatFace(20.1, 0.1, 40.1, 40.1, 'R');
     // Face C alone from 44.1 to 59.9: pixel 60 has samples 59.6, 59.8 on it (10 of 25).
     CPolygon3D fc = FlatFace(44.1, 0.1, 59.9, 40.1, 'F');
-    scene.surface->ClearSoftening();
-    DrawPolygon(fa, *scene.surface, opt, &scene.textures, nullptr);
-    DrawPolygon(fb, *scene.surface, opt, &scene.textures, nullptr);
-    DrawPolygon(fc, *scene.surface, opt, &scene.textures, nullptr);
+    for (CPolygon3D* f : {&fa, &fb, &fc}) scene.Draw(*f, opt);
     EXPECT_TRUE(scene.surface->HasPartialPixel(20, 20) && scene.surface->GetCoverage(20, 20) == 25);
-    EXPECT_EQ(Get(*scene.target, 20, 20), kBackground) << "partial pixels wait for the resolve";
+    EXPECT_EQ(scene.At(20, 20), kBackground) << "partial pixels wait for the resolve";
     scene.surface->ResolvePartialPixels(25);
 
     auto mix = [](COLORREF p, int np, COLORREF q, int nq, int n) {
         return RGB((np * GetRValue(p) + nq * GetRValue(q)) / n, (np * GetGValue(p) + nq * GetGValue(q)) / n,
                    (np * GetBValue(p) + nq * GetBValue(q)) / n);
     };
-    EXPECT_EQ(Get(*scene.target, 20, 20), mix(A, 15, B, 10, 25)) << "shared edge: both faces, no background";
-    EXPECT_EQ(Get(*scene.target, 60, 20), mix(kBackground, 15, A, 10, 25)) << "outline: (15 B + sum) / 25";
-    EXPECT_EQ(std::pair(Get(*scene.target, 10, 20), Get(*scene.target, 30, 20)), std::pair(A, B)) << "interior pixels";
+    EXPECT_EQ(scene.At(20, 20), mix(A, 15, B, 10, 25)) << "shared edge: both faces, no background";
+    EXPECT_EQ(scene.At(60, 20), mix(kBackground, 15, A, 10, 25)) << "outline: (15 B + sum) / 25";
+    EXPECT_EQ(std::pair(scene.At(10, 20), scene.At(30, 20)), std::pair(A, B)) << "interior pixels";
 
     // An outline pixel that something else has been drawn over since is kept.
-    CScene over(64, 64, kBackground);
+    CScene over;
     over.textures.SetPicture('F', ta.get());
-    over.surface->ClearSoftening();
-    CPolygon3D fd = FlatFace(44.1, 0.1, 59.9, 40.1, 'F');
-    DrawPolygon(fd, *over.surface, opt, &over.textures, nullptr);
+    over.Draw(fc, opt);
     Set(*over.target, 60, 20, RGB(1, 2, 3));
     over.surface->ResolvePartialPixels(25);
-    EXPECT_EQ(Get(*over.target, 60, 20), RGB(1, 2, 3));
+    EXPECT_EQ(over.At(60, 20), RGB(1, 2, 3));
 
     // On the 3 x 3 grid pixel 20's samples lie at 19.67, 20.0 (A) and 20.33
     // (B), pixel 60's at 59.67 on C: 6 and 3 of 9, the resolve's whole being 9.
-    CScene coarse(64, 64, kBackground);
+    CScene coarse;
     coarse.textures.SetPicture('F', ta.get());
     coarse.textures.SetPicture('R', tb.get());
     opt.sampleCount = 9;
-    coarse.surface->ClearSoftening();
-    for (CPolygon3D* f : {&fa, &fb, &fc}) DrawPolygon(*f, *coarse.surface, opt, &coarse.textures, nullptr);
+    for (CPolygon3D* f : {&fa, &fb, &fc}) coarse.Draw(*f, opt);
     EXPECT_EQ(coarse.surface->GetCoverage(20, 20), 9);
     coarse.surface->ResolvePartialPixels(9);
-    EXPECT_EQ(Get(*coarse.target, 20, 20), mix(A, 6, B, 3, 9));
-    EXPECT_EQ(Get(*coarse.target, 60, 20), mix(kBackground, 6, A, 3, 9));
+    EXPECT_EQ(std::pair(coarse.At(20, 20), coarse.At(60, 20)), std::pair(mix(A, 6, B, 3, 9), mix(kBackground, 6, A, 3, 9)));
 
     // The CD-ROM face takes over a partial pixel: the record goes, the pixel is its own.
-    CScene disc(64, 64, kBackground);
+    CScene disc;
     auto red = MakePicture(4, 4, RGB(250, 0, 0));
     disc.textures.SetPicture('F', ta.get());
     disc.textures.SetPicture('C', red.get());
-    disc.surface->ClearSoftening();
-    CPolygon3D fe = FlatFace(44.1, 0.1, 59.9, 40.1, 'F');
-    CPolygon3D cd = FlatFace(59.5, 0.1, 63.9, 40.1, 'C');
-    DrawPolygon(fe, *disc.surface, opt, &disc.textures, nullptr);
-    DrawPolygon(cd, *disc.surface, opt, &disc.textures, nullptr);
+    disc.Draw(fc, opt);
+    disc.Draw(59.5, 0.1, 63.9, 40.1, 'C', opt);
     EXPECT_FALSE(disc.surface->HasPartialPixel(60, 20));
     disc.surface->ResolvePartialPixels(25);
-    EXPECT_EQ(Get(*disc.target, 60, 20), RGB(250, 0, 0));
+    EXPECT_EQ(disc.At(60, 20), RGB(250, 0, 0));
 }
 
 TEST(Rasteriser, SofteningReachesPixelsBeyond1023)
@@ -253,15 +235,10 @@ TEST(Rasteriser, SofteningReachesPixelsBeyond1023)
     auto ta = MakePicture(4, 4, A);
     CScene scene(1200, 8, kBackground);
     scene.textures.SetPicture('F', ta.get());
-    CDrawOptions opt;
-    opt.soften = true;
-    scene.surface->ClearSoftening();
-    CPolygon3D f = FlatFace(1100.1, 0.1, 1119.9, 7.9, 'F');
-    DrawPolygon(f, *scene.surface, opt, &scene.textures, nullptr);
+    scene.Draw(1100.1, 0.1, 1119.9, 7.9, 'F', {.soften = true});
     scene.surface->ResolvePartialPixels(25);
     EXPECT_EQ(scene.surface->GetCoverage(1110, 4), 25);
-    EXPECT_EQ(Get(*scene.target, 1120, 4),
-              RGB((15 * 10 + 10 * 200) / 25, (15 * 20 + 10 * 100) / 25, (15 * 30 + 10 * 50) / 25));
+    EXPECT_EQ(scene.At(1120, 4), RGB((15 * 10 + 10 * 200) / 25, (15 * 20 + 10 * 100) / 25, (15 * 30 + 10 * 50) / 25));
 }
 
 TEST(Rasteriser, LinesAndFills)
@@ -494,18 +471,16 @@ TEST(Rasteriser, FoldsDrawTheEdgesOfBoxFaces)
     scene.textures.foldsShown = true;
     scene.textures.foldsColour = RGB(250, 250, 0);
     scene.textures.foldWidth = 2;
-    CPolygon3D face = FlatFace(0.1, 0.1, 40.1, 40.1, 'F');
-    DrawPolygon(face, *scene.surface, CDrawOptions(), &scene.textures, nullptr);
+    scene.Draw(0.1, 0.1, 40.1, 40.1, 'F');
     // The left and top edges, then inside the face.
-    EXPECT_EQ((std::vector{Get(*scene.target, 1, 20), Get(*scene.target, 20, 39), Get(*scene.target, 20, 20)}),
+    EXPECT_EQ((std::vector{scene.At(1, 20), scene.At(20, 39), scene.At(20, 20)}),
               (std::vector{RGB(250, 250, 0), RGB(250, 250, 0), RGB(0, 0, 200)}));
     // The CD-ROM is not folded.
     CScene disc;
     disc.textures.SetPicture('C', tex.get());
     disc.textures.foldsShown = true;
-    CPolygon3D cd = FlatFace(0.1, 0.1, 40.1, 40.1, 'C');
-    DrawPolygon(cd, *disc.surface, CDrawOptions(), &disc.textures, nullptr);
-    EXPECT_EQ(Get(*disc.target, 1, 20), RGB(0, 0, 200));
+    disc.Draw(0.1, 0.1, 40.1, 40.1, 'C');
+    EXPECT_EQ(disc.At(1, 20), RGB(0, 0, 200));
 }
 
 TEST(Rasteriser, FacesWithoutPictures)
@@ -513,9 +488,8 @@ TEST(Rasteriser, FacesWithoutPictures)
     CScene scene;
     CPolygon3D front = FlatFace(0.1, 0.1, 20.1, 20.1, 'F');
     front.fillColour = RGB(90, 80, 70);
-    CPolygon3D cd = FlatFace(30.1, 0.1, 50.1, 20.1, 'C');
-    DrawPolygon(front, *scene.surface, CDrawOptions(), &scene.textures, nullptr);
-    DrawPolygon(cd, *scene.surface, CDrawOptions(), &scene.textures, nullptr);
+    scene.Draw(front);
+    scene.Draw(30.1, 0.1, 50.1, 20.1, 'C');
     // A face shows its fill colour; a CD-ROM without picture is not drawn.
-    EXPECT_EQ(std::pair(Get(*scene.target, 10, 10), Get(*scene.target, 40, 10)), std::pair(RGB(90, 80, 70), kBackground));
+    EXPECT_EQ(std::pair(scene.At(10, 10), scene.At(40, 10)), std::pair(RGB(90, 80, 70), kBackground));
 }
