@@ -35,11 +35,17 @@ struct CBoxScene {
         faces['R'] = MakePicture(10, 52, kRight);
         faces['D'] = MakePicture(40, 10, kBottom);
     }
-    void Prepare()
+    // Draws the box with `model` (the texture set made on the first draw).
+    bool Draw(CProductModel& model, bool quality, CModelArea area, CRaster& scratch, CRaster& alpha,
+              ModelProgress progress = nullptr)
     {
-        PrepareTextureSet(desc, textures);
-        for (auto& [code, pic] : faces) textures.SetPicture(code, pic.get());
+        if (textures.GetPicture('F') == nullptr) {
+            PrepareTextureSet(desc, textures);
+            for (auto& [code, pic] : faces) textures.SetPicture(code, pic.get());
+        }
+        return model.Draw(desc, quality, area, textures, scratch, alpha, progress, &error);
     }
+    std::string error;
 };
 
 std::map<COLORREF, int> Histogram(const CRaster& r)
@@ -55,11 +61,8 @@ std::map<COLORREF, int> Histogram(const CRaster& r)
 TEST(ModelRenderer, DrawsTheVisibleFacesOfABox)
 {
     CBoxScene scene;
-    scene.Prepare();
-    auto scratch = MakePicture(200, 200, 0xFFFFFF);
-    auto alpha = MakePicture(200, 200, 0xFFFFFF);
+    auto scratch = MakePicture(200, 200, 0xFFFFFF), alpha = MakePicture(200, 200, 0xFFFFFF);
     CProductModel model;
-    std::string error;
     std::size_t lastDone = 0, lastTotal = 0, calls = 0;
     bool monotonic = true;
     ModelProgress progress = [&](std::size_t done, std::size_t total) {
@@ -68,9 +71,7 @@ TEST(ModelRenderer, DrawsTheVisibleFacesOfABox)
         lastTotal = total;
         ++calls;
     };
-    ASSERT_TRUE(model.Draw(scene.desc, true, CModelArea{180, 10, 10}, scene.textures, *scratch, *alpha,
-                           progress, &error))
-        << error;
+    ASSERT_TRUE(scene.Draw(model, true, CModelArea{180, 10, 10}, *scratch, *alpha, progress)) << scene.error;
     const auto hist = Histogram(*scratch);
     // Turned by 10, 25 and 15 degrees, seen from the table's height: the front,
     // the right side and the bottom face the eye; the left and the top do not.
@@ -83,8 +84,7 @@ TEST(ModelRenderer, DrawsTheVisibleFacesOfABox)
         EXPECT_TRUE(Get(*scratch, 3, y) == 0xFFFFFFu && Get(*scratch, 196, y) == 0xFFFFFFu) << y;
     // Drawn again (the mesh is reused) the picture is the same.
     auto again = MakePicture(200, 200, 0xFFFFFF);
-    ASSERT_TRUE(model.Draw(scene.desc, true, CModelArea{180, 10, 10}, scene.textures, *again, *alpha,
-                           nullptr, &error));
+    ASSERT_TRUE(scene.Draw(model, true, CModelArea{180, 10, 10}, *again, *alpha));
     EXPECT_EQ(std::memcmp(scratch->GetBits(0), again->GetBits(0), scratch->GetDIBSize() - 40), 0);
 }
 
@@ -98,13 +98,9 @@ TEST(ModelRenderer, ShadowsAndReflectionLeaveTheLayerWhite)
     scene.desc.settings.observerY = 100;
     scene.desc.settings.aboveTable = 30;
     scene.desc.settings.reflection = true;
-    scene.Prepare();
-    auto scratch = MakePicture(200, 200, RGB(250, 250, 250));
-    auto alpha = MakePicture(200, 200, 0xFFFFFF);
+    auto scratch = MakePicture(200, 200, RGB(250, 250, 250)), alpha = MakePicture(200, 200, 0xFFFFFF);
     CProductModel model;
-    std::string error;
-    ASSERT_TRUE(model.Draw(scene.desc, false, CModelArea{180, 10, 10}, scene.textures, *scratch, *alpha,
-                           nullptr, &error));
+    ASSERT_TRUE(scene.Draw(model, false, CModelArea{180, 10, 10}, *scratch, *alpha));
     const std::map<COLORREF, int> white{{0xFFFFFF, 200 * 200}};
     EXPECT_EQ(Histogram(*alpha), white);
 }
@@ -112,19 +108,14 @@ TEST(ModelRenderer, ShadowsAndReflectionLeaveTheLayerWhite)
 TEST(ModelRenderer, RefusesUnusablePicturesWithoutDrawing)
 {
     CBoxScene scene;
-    scene.Prepare();
-    auto scratch = MakePicture(100, 100, RGB(1, 2, 3));
-    auto alpha = MakePicture(50, 100, 0xFFFFFF);
+    auto scratch = MakePicture(100, 100, RGB(1, 2, 3)), alpha = MakePicture(50, 100, 0xFFFFFF);
     CProductModel model;
-    std::string error;
-    EXPECT_FALSE(model.Draw(scene.desc, true, CModelArea{80, 10, 10}, scene.textures, *scratch, *alpha,
-                            nullptr, &error));
-    EXPECT_TRUE(!error.empty() && Histogram(*scratch).size() == 1u) << "scratch untouched";
+    EXPECT_FALSE(scene.Draw(model, true, CModelArea{80, 10, 10}, *scratch, *alpha));
+    EXPECT_TRUE(!scene.error.empty() && Histogram(*scratch).size() == 1u) << "scratch untouched";
     auto goodAlpha = MakePicture(100, 100, 0xFFFFFF);
-    error.clear();
-    EXPECT_FALSE(model.Draw(scene.desc, true, CModelArea{0, 10, 10}, scene.textures, *scratch, *goodAlpha,
-                            nullptr, &error));
-    EXPECT_FALSE(error.empty());
+    scene.error.clear();
+    EXPECT_FALSE(scene.Draw(model, true, CModelArea{0, 10, 10}, *scratch, *goodAlpha));
+    EXPECT_FALSE(scene.error.empty());
 }
 
 // The face codes each kind draws are held by the stored projects of every
