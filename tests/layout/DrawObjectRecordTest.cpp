@@ -95,16 +95,8 @@ TEST(DrawObjectRecord, EveryKindRoundTripsWithAndWithoutSelection)
     for (bool withSelection : {false, true}) {
         for (auto& object : OneOfEachKind()) {
             object->SetSelection(kSelectDominant);
-            // Binary, as the project file and the clipboard store it.
-            CBinaryRecordStream out;
-            SaveDrawObject(out, *object, false, withSelection);
-            std::vector<std::uint8_t> block;
-            ASSERT_TRUE(out.Flatten(block));
-            CBinaryRecordStream in;
-            ASSERT_TRUE(in.Attach(block.data(), block.size()));
-            std::unique_ptr<CDrawObject> back = LoadDrawObject(in, false, withSelection);
+            std::unique_ptr<CDrawObject> back = ReadBack(*object, withSelection);
             ASSERT_TRUE(back) << object->GetKindCode();
-            EXPECT_TRUE(in.AtEnd()) << object->GetKindCode();
             EXPECT_EQ(Fields(*back, withSelection), Fields(*object, withSelection));
             EXPECT_EQ(back->GetSelection(), withSelection ? kSelectDominant : kSelectNone);
 

@@ -5,6 +5,8 @@
 // standard headers.
 
 #include "image/Raster.h"
+#include "layout/objects/DrawObject.h"
+#include "layout/objects/RecordStream.h"
 
 #include <gtest/gtest.h>
 
@@ -48,4 +50,17 @@ inline SInk FindInk(const CRaster& face, COLORREF colour)
                 ++ink.count;
             }
     return ink;
+}
+
+// `object` written as a binary record, as the project file and the clipboard
+// store it, and read back; the read must end at the end of the record.
+inline std::unique_ptr<CDrawObject> ReadBack(const CDrawObject& object, bool withSelection = true)
+{
+    CBinaryRecordStream out, in;
+    SaveDrawObject(out, object, false, withSelection);
+    std::vector<std::uint8_t> block;
+    EXPECT_TRUE(out.Flatten(block) && in.Attach(block.data(), block.size()));
+    std::unique_ptr<CDrawObject> back = LoadDrawObject(in, false, withSelection);
+    EXPECT_TRUE(in.AtEnd()) << object.GetKindCode();
+    return back;
 }

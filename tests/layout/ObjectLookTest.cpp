@@ -72,10 +72,7 @@ TEST(ObjectLook, RecordCarriesTheLookAndAPlainObjectWritesNothingNew)
     r->SetDash(kDashDot);
     r->SetCornerRadius(5);
     r->SetOpacity(70);
-    CBinaryRecordStream s;
-    SaveDrawObject(s, *r, false, false);
-    s.Rewind();
-    const std::unique_ptr<CDrawObject> back = LoadDrawObject(s, false, false);
+    const std::unique_ptr<CDrawObject> back = ReadBack(*r, false);
     ASSERT_TRUE(back);
     EXPECT_EQ(std::tuple(back->GetLineWidth(), back->GetDash(), back->GetCornerRadius(), back->GetOpacity()),
               std::tuple(3, kDashDot, 5, 70u));

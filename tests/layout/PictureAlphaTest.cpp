@@ -88,13 +88,7 @@ TEST(PictureAlpha, AlphaSurvivesRecordsAndTurning)
     auto picture = AlphaPicture("rgba.png", 0, 3);
     ASSERT_TRUE(picture);
     // Through the binary record (project file, clipboard) and back.
-    CBinaryRecordStream out;
-    SaveDrawObject(out, *picture, false, true);
-    std::vector<std::uint8_t> block;
-    ASSERT_TRUE(out.Flatten(block));
-    CBinaryRecordStream in;
-    ASSERT_TRUE(in.Attach(block.data(), block.size()));
-    std::unique_ptr<CDrawObject> back = LoadDrawObject(in, false, true);
+    std::unique_ptr<CDrawObject> back = ReadBack(*picture);
     ASSERT_TRUE(back);
     const COLORREF under = RGB(0, 90, 200);
     CRaster a = FilledFace(4, 4, under), b = FilledFace(4, 4, under);

@@ -33,13 +33,7 @@ TEST(VectorPicture, KeepsItsArtworkAndDrawsAtTheBoxSize)
     EXPECT_EQ(std::pair(picture->GetWidth(), picture->GetOldestReader()), std::pair(10, kReaderVersionVectorArt));
     EXPECT_TRUE(CProjectFile::IsReadableVersion(kReaderVersionVectorArt));
 
-    CBinaryRecordStream out;
-    SaveDrawObject(out, *picture, false, true);
-    std::vector<std::uint8_t> block;
-    ASSERT_TRUE(out.Flatten(block));
-    CBinaryRecordStream in;
-    ASSERT_TRUE(in.Attach(block.data(), block.size()));
-    std::unique_ptr<CDrawObject> back = LoadDrawObject(in, false, true);
+    std::unique_ptr<CDrawObject> back = ReadBack(*picture);
     auto* loaded = dynamic_cast<CDrawPicture*>(back.get());
     ASSERT_TRUE(loaded && loaded->GetVectorArt());
     EXPECT_EQ(std::string(loaded->GetVectorArt()->GetBytes().begin(), loaded->GetVectorArt()->GetBytes().end()), svg);
