@@ -90,8 +90,7 @@ TEST(BarcodeScan, EveryKindReadsBackAtEveryAngleAndModule)
                 const int margin = 12;
                 barcode.SetCoords(margin, margin + h, margin + w, margin);
                 // Dark artwork around the symbol: its own light margins let it scan.
-                CRaster face = FilledFace(w + 2 * margin, h + 2 * margin, RGB(30, 40, 110));
-                barcode.RenderToFace(face);
+                CRaster face = Burnt(barcode, w + 2 * margin, h + 2 * margin, RGB(30, 40, 110));
                 const std::string path = testing::TempDir() + "vt_scan_" + std::to_string(getpid()) + "_" +
                                          std::to_string(made.size()) + ".png";
                 ASSERT_TRUE(face.Save(path.c_str(), IMAGE_TYPE_PNG)) << path;

@@ -32,6 +32,14 @@ inline CRaster FilledFace(int w, int h, COLORREF colour = 0xFFFFFF)
     return face;
 }
 
+// `object` (an object or a list of them) burnt into a w x h face of one colour.
+template <class T> CRaster Burnt(const T& object, int w, int h, COLORREF colour = 0xFFFFFF)
+{
+    CRaster face = FilledFace(w, h, colour);
+    object.RenderToFace(face);
+    return face;
+}
+
 // The pixels of one colour: their bounds and count.
 struct SInk {
     int minX = 1 << 30, maxX = -1, minY = 1 << 30, maxY = -1, count = 0;

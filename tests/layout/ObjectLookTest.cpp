@@ -29,8 +29,7 @@ TEST(ObjectLook, WideLinesCornersAndOpacityReachTheFace)
     // bottom edge are red, row 14 is not.
     auto wide = Rect(kStyleOutlined);
     wide->SetLineWidth(4);
-    CRaster face = FilledFace(60, 50);
-    wide->RenderToFace(face);
+    CRaster face = Burnt(*wide, 60, 50);
     for (int y = 10; y <= 13; ++y)
         EXPECT_EQ(At(face, 30, y), 0x0000FFu) << y;
     EXPECT_EQ(At(face, 30, 14), 0xFFFFFFu);
@@ -38,8 +37,7 @@ TEST(ObjectLook, WideLinesCornersAndOpacityReachTheFace)
     // Half opacity: red over white is (255, 127.5, 127.5) per channel.
     auto faded = Rect(kStyleOutlined);
     faded->SetOpacity(50);
-    face = FilledFace(60, 50);
-    faded->RenderToFace(face);
+    face = Burnt(*faded, 60, 50);
     const COLORREF half = At(face, 30, 10);
     EXPECT_EQ(half & 0xFF, 0xFFu);
     EXPECT_NEAR(static_cast<int>((half >> 8) & 0xFF), 127, 1);
@@ -48,15 +46,13 @@ TEST(ObjectLook, WideLinesCornersAndOpacityReachTheFace)
     // A radius of 10 leaves the filled box's corner pixel bare, not its middle.
     auto round = Rect(kStyleFilled);
     round->SetCornerRadius(10);
-    face = FilledFace(60, 50);
-    round->RenderToFace(face);
+    face = Burnt(*round, 60, 50);
     EXPECT_EQ(std::pair(At(face, 10, 10), At(face, 30, 25)), std::pair(0xFFFFFFu, 0xFF0000u));
 
     // A dashed edge: some of its pixels red, some white.
     auto dashed = Rect(kStyleOutlined);
     dashed->SetDash(kDashDash);
-    face = FilledFace(60, 50);
-    dashed->RenderToFace(face);
+    face = Burnt(*dashed, 60, 50);
     int red = 0;
     for (int x = 12; x < 48; ++x)
         red += At(face, x, 10) == 0x0000FFu ? 1 : 0;

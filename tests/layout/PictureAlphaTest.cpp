@@ -48,8 +48,7 @@ TEST(PictureAlpha, AlphaPngOverAColouredFaceIsTheAlphaBlend)
     auto picture = AlphaPicture("rgba.png", 3, 5);
     ASSERT_TRUE(picture);
     const COLORREF under = RGB(40, 160, 90);
-    CRaster face = FilledFace(10, 8, under);
-    picture->RenderToFace(face);
+    CRaster face = Burnt(*picture, 10, 8, under);
     // Box top-left at (3, 5): picture row r lands on face y = 5 - r.
     for (int r = 0; r < 2; ++r)
         for (int c = 0; c < 4; ++c)
@@ -64,8 +63,7 @@ TEST(PictureAlpha, KeyColourStillSkipsItsPixelsBesideTheAlpha)
     picture->SetTransparentColour(RGB(250, 128, 5));  // the opaque last pixel of row 1
     picture->SetTransparent(true);
     const COLORREF under = RGB(7, 7, 7);
-    CRaster face = FilledFace(4, 2, under);
-    picture->RenderToFace(face);
+    CRaster face = Burnt(*picture, 4, 2, under);
     // The key skipped, an opaque pixel copied, the half-covering one blended.
     EXPECT_EQ((std::array{At(face, 3, 0), At(face, 0, 1), At(face, 2, 1)}),
               (std::array{under, RGB(200, 10, 30), Expected(kPixels[0][2], under)}));
@@ -77,8 +75,7 @@ TEST(PictureAlpha, PaletteTransparencyEntriesBecomeAlpha)
     auto picture = AlphaPicture("palette.png", 0, 0);
     ASSERT_TRUE(picture);
     const COLORREF under = RGB(100, 100, 100);
-    CRaster face = FilledFace(3, 1, under);
-    picture->RenderToFace(face);
+    CRaster face = Burnt(*picture, 3, 1, under);
     EXPECT_EQ((std::array{At(face, 0, 0), At(face, 1, 0), At(face, 2, 0)}),
               (std::array{under, Expected({0, 255, 0, 100}, under), RGB(0, 0, 255)}));
 }
@@ -91,9 +88,7 @@ TEST(PictureAlpha, AlphaSurvivesRecordsAndTurning)
     std::unique_ptr<CDrawObject> back = ReadBack(*picture);
     ASSERT_TRUE(back);
     const COLORREF under = RGB(0, 90, 200);
-    CRaster a = FilledFace(4, 4, under), b = FilledFace(4, 4, under);
-    picture->RenderToFace(a);
-    back->RenderToFace(b);
+    const CRaster a = Burnt(*picture, 4, 4, under), b = Burnt(*back, 4, 4, under);
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x)
             EXPECT_EQ(At(b, x, y), At(a, x, y)) << x << "," << y;
@@ -104,8 +99,7 @@ TEST(PictureAlpha, AlphaSurvivesRecordsAndTurning)
     ASSERT_TRUE(turned);
     turned->RotateLeft(0, 0);
     turned->SetBoxToImage();
-    CRaster t = FilledFace(4, 4, under);
-    turned->RenderToFace(t);
+    CRaster t = Burnt(*turned, 4, 4, under);
     for (int r = 0; r < 2; ++r)
         for (int c = 0; c < 4; ++c)
             EXPECT_EQ(At(t, r, c), Expected(kPixels[r][c], under)) << c << "," << r;
@@ -123,7 +117,6 @@ TEST(PictureAlpha, OpaquePictureRecordHasNoAlphaAndBurnsInAsBefore)
     ASSERT_TRUE(out.Flatten(block));
     // Last two pixels as stored: 0x00BBGGRR, top byte 0.
     EXPECT_TRUE(block[block.size() - 1] == 0 && block[block.size() - 5] == 0);
-    CRaster face = FilledFace(2, 1, RGB(9, 9, 9));
-    picture->RenderToFace(face);
+    CRaster face = Burnt(*picture, 2, 1, RGB(9, 9, 9));
     EXPECT_EQ(std::pair(At(face, 0, 0), At(face, 1, 0)), std::pair(RGB(1, 2, 3), RGB(250, 251, 252)));
 }

@@ -41,13 +41,12 @@ std::array<int, 4> Coords(const CDrawObject& o) { return {o.GetX1(), o.GetY1(), 
 
 TEST(RenderToFace, RectangleFillAndBorderFollowTheStyle)
 {
-    CRaster face = FilledFace(20, 20, kGrey);
     CDrawRect rect;
     rect.SetCoords(2, 12, 8, 4);  // x 2..8, y 4..12 inclusive
     rect.SetLineColour(0x0000FF);
     rect.SetFillColour(0x00FF00);
     rect.SetStyle(kStyleFilled);
-    rect.RenderToFace(face);
+    CRaster face = Burnt(rect, 20, 20, kGrey);
     // Filled 7 x 9 from corner to corner, no border with style 1.
     EXPECT_EQ(std::pair(FindInk(face, 0x00FF00).count, FindInk(face, 0x0000FF).count), std::pair(7 * 9, 0));
     EXPECT_EQ((std::array{At(face, 2, 4), At(face, 8, 12), At(face, 9, 12)}), (std::array<COLORREF, 3>{0x00FF00, 0x00FF00, kGrey}));
@@ -58,46 +57,41 @@ TEST(RenderToFace, RectangleFillAndBorderFollowTheStyle)
     EXPECT_EQ(std::pair(FindInk(face, 0x0000FF).count, FindInk(face, 0x00FF00).count), std::pair(2 * 7 + 2 * 7, 5 * 7));
     EXPECT_EQ(std::pair(At(face, 2, 8), At(face, 3, 8)), std::pair(COLORREF(0x0000FF), COLORREF(0x00FF00)));
 
-    CRaster outline = FilledFace(20, 20, kGrey);
     rect.SetStyle(kStyleOutlined);
-    rect.RenderToFace(outline);
+    const CRaster outline = Burnt(rect, 20, 20, kGrey);
     EXPECT_EQ(std::pair(FindInk(outline, 0x0000FF).count, At(outline, 5, 8)), std::pair(28, kGrey));
 }
 
 TEST(RenderToFace, LinesIncludeBothEndsAndSurviveHugeCoordinates)
 {
-    CRaster face = FilledFace(10, 10, kGrey);
     CDrawLine line;
     line.SetLineColour(0xFF0000);
     line.SetCoords(1, 1, 4, 4);
-    line.RenderToFace(face);
+    const CRaster face = Burnt(line, 10, 10, kGrey);
     for (int i = 1; i <= 4; ++i)
         EXPECT_EQ(At(face, i, i), 0xFF0000u);
     EXPECT_EQ(FindInk(face, 0xFF0000).count, 4);
 
-    CRaster dot = FilledFace(10, 10, kGrey);
     line.SetCoords(3, 7, 3, 7);
-    line.RenderToFace(dot);
+    const CRaster dot = Burnt(line, 10, 10, kGrey);
     EXPECT_EQ(std::pair(FindInk(dot, 0xFF0000).count, At(dot, 3, 7)), std::pair(1, COLORREF(0xFF0000)));
 
     // A stored line of absurd length is clipped, not walked: the visible part is
     // the diagonal through the face.
-    CRaster big = FilledFace(10, 10, kGrey);
     line.SetCoords(-2000000000, -2000000000, 2000000000, 2000000000);
-    line.RenderToFace(big);
+    const CRaster big = Burnt(line, 10, 10, kGrey);
     for (int i = 0; i < 10; ++i)
         EXPECT_EQ(At(big, i, i), 0xFF0000u) << i;
 }
 
 TEST(RenderToFace, FilledPolygonCoversConcaveShapesByTheEvenOddRule)
 {
-    CRaster face = FilledFace(30, 30, kGrey);
     CDrawPolygon u;
     // A "U": the notch between x 10 and 20 above y 10 stays empty.
     u.SetPoints({{0, 0}, {29, 0}, {29, 29}, {20, 29}, {20, 10}, {10, 10}, {10, 29}, {0, 29}});
     u.SetStyle(kStyleFilled);
     u.SetFillColour(0x00FF00);
-    u.RenderToFace(face);
+    const CRaster face = Burnt(u, 30, 30, kGrey);
     // Both arms and the base filled, the notch not; the notch's floor is an edge.
     EXPECT_EQ((std::array{At(face, 5, 20), At(face, 25, 20), At(face, 15, 5), At(face, 15, 20), At(face, 15, 10)}),
               (std::array<COLORREF, 5>{0x00FF00, 0x00FF00, 0x00FF00, kGrey, 0x00FF00}));
@@ -111,8 +105,7 @@ TEST(RenderToFace, MarginBandsAndTrianglesAtTheirPixels)
     ASSERT_TRUE(band);
     EXPECT_EQ(std::tuple(std::string(band->GetKindCode()), band->GetWidth(), band->GetHeight(), band->IsFilled(), band->IsOutlined()),
               std::tuple("RECT", 299, 50, true, false));
-    CRaster face = FilledFace(300, 500, kGrey);
-    band->RenderToFace(face);
+    CRaster face = Burnt(*band, 300, 500, kGrey);
     EXPECT_EQ(std::tuple(FindInk(face, 0x0000FF).count, At(face, 299, 50), At(face, 0, 51)),
               std::tuple(300 * 51, COLORREF(0x0000FF), kGrey));
 
@@ -144,8 +137,7 @@ TEST(RenderToFace, MarginBandsAndTrianglesAtTheirPixels)
         auto o = CreateMarginObject(t.type, 200, 100, 10, 30, 0x0000FF, 0);
         ASSERT_TRUE(o);
         EXPECT_STREQ(o->GetKindCode(), "POLYGON");
-        CRaster f = FilledFace(200, 100, kGrey);
-        o->RenderToFace(f);
+        CRaster f = Burnt(*o, 200, 100, kGrey);
         const auto at = [&f](CDrawPoint p) { return At(f, p.x, p.y); };
         EXPECT_EQ((std::array{at(t.corner), at(t.alongX), at(t.alongY), at(t.outside)}),
                   (std::array<COLORREF, 4>{0x0000FF, 0x0000FF, 0x0000FF, kGrey}))
@@ -191,8 +183,7 @@ TEST(RenderToFace, BarcodeABCBarsAtEveryAngle)
             barcode.SetCoords(10, 30 + length, 10 + 16, 30);
         else
             barcode.SetCoords(10, 30 + 16, 10 + length, 30);
-        CRaster face = FilledFace(300, 300, kGrey);
-        barcode.RenderToFace(face);
+        CRaster face = Burnt(barcode, 300, 300, kGrey);
         // Position p along the symbol's direction, measured from its starting edge.
         for (int p = 0; p < length; ++p) {
             const int k = p - start;
@@ -221,8 +212,7 @@ TEST(RenderToFace, TransparentPicturePixelsLeaveTheFaceVisible)
     auto picture = CDrawPicture::CreateFromImage(image, 3, 6);  // top-left corner (3, 6)
     EXPECT_EQ(Coords(*picture), (std::array{3, 6, 7, 4}));
 
-    CRaster opaque = FilledFace(10, 10, kGrey);
-    picture->RenderToFace(opaque);
+    CRaster opaque = Burnt(*picture, 10, 10, kGrey);
     // Bitmap row 0 (image top row, y = 1) lands on face row 6, row 1 on 5.
     for (int c = 0; c < 4; ++c) {
         EXPECT_EQ(At(opaque, 3 + c, 6), (c + 1) % 2 ? 0xFFFFFFu : 0x0000FFu) << c;
@@ -231,8 +221,7 @@ TEST(RenderToFace, TransparentPicturePixelsLeaveTheFaceVisible)
     EXPECT_EQ(FindInk(opaque, 0xFFFFFF).count, 4);
 
     picture->SetTransparent(true);  // transparent colour white
-    CRaster see = FilledFace(10, 10, kGrey);
-    picture->RenderToFace(see);
+    CRaster see = Burnt(*picture, 10, 10, kGrey);
     EXPECT_EQ(std::tuple(FindInk(see, 0xFFFFFF).count, FindInk(see, 0x0000FF).count, At(see, 3, 6)), std::tuple(0, 4, kGrey));
 }
 
@@ -253,14 +242,12 @@ TEST(RenderToFace, ListDrawsInOrderAndHugeBoxesCostNothingOffTheFace)
     huge->SetData("X");
     huge->SetCoords(-900000, 900000, 900000, -900000);
     list.Add(std::move(huge));
-    CRaster face = FilledFace(10, 10, kGrey);
-    list.RenderToFace(face);
+    CRaster face = Burnt(list, 10, 10, kGrey);
     // The huge barcode covers everything with its symbol's middle.
     EXPECT_EQ(FindInk(face, 0x0000FF).count + FindInk(face, 0x00FF00).count, 0);
 
     list.Remove(2);
-    CRaster again = FilledFace(10, 10, kGrey);
-    list.RenderToFace(again);
+    CRaster again = Burnt(list, 10, 10, kGrey);
     EXPECT_EQ(std::pair(FindInk(again, 0x00FF00).count, FindInk(again, 0x0000FF).count), std::pair(50, 50));
 }
 

@@ -223,8 +223,7 @@ TEST(DrawBarcodeKinds, SymbolIsCentredInWholeModulesWithItsQuietZones)
     // 81 x 65 modules at a module of 2 fit a 170 x 140 box (162 x 130); the
     // symbol starts (170 - 162) / 2 = 4 pixels in, its first bar 7 modules later.
     barcode.SetCoords(0, 139, 170, -1);  // box 170 wide, 140 high, face y 0..139
-    CRaster face = FilledFace(170, 140, RGB(20, 30, 90));  // dark artwork under the box
-    barcode.RenderToFace(face);
+    const CRaster face = Burnt(barcode, 170, 140, RGB(20, 30, 90));  // dark artwork under the box
     const auto colour = [&](int x, int yDown) { return At(face, x, 139 - yDown); };
     for (int x = 0; x < 4 + 14; ++x)
         EXPECT_EQ(colour(x, 10), 0xFFFFFFu) << x;  // margin and quiet zone are white

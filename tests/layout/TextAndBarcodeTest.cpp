@@ -123,8 +123,7 @@ TEST(TextRender, BoxIsOnePixelLargerThanTheGlyphExtentOnEverySide)
         text.SetAngle(angle);
         text.SetCoords(150, 150, 150, 150);
         text.FitToText();
-        CRaster face = FilledFace(300, 300);
-        text.RenderToFace(face);
+        CRaster face = Burnt(text, 300, 300);
         const SInk ink = FindInk(face, 0x0000FF);
         ASSERT_GT(ink.count, 0) << angle;
         // No key colour reaches the face.
@@ -151,13 +150,11 @@ TEST(TextRender, OutlineLeavesTheInteriorAndExtrudeAddsTheDarkSide)
     text.SetColour2(0x00FF00);
     text.SetCoords(10, 100, 10, 100);
     text.FitToText();
-    CRaster normal = FilledFace(120, 120);
-    text.RenderToFace(normal);
+    CRaster normal = Burnt(text, 120, 120);
     const int glyph = FindInk(normal, 0x0000FF).count;
 
     text.SetAppearance(kTextOutline);
-    CRaster outline = FilledFace(120, 120);
-    text.RenderToFace(outline);
+    CRaster outline = Burnt(text, 120, 120);
     const int ring = FindInk(outline, 0x0000FF).count;
     EXPECT_GT(ring, 0);
     EXPECT_EQ(FindInk(outline, text.GetBackgroundColour()).count, 0);
@@ -165,8 +162,7 @@ TEST(TextRender, OutlineLeavesTheInteriorAndExtrudeAddsTheDarkSide)
     EXPECT_LT(ring, glyph);  // the bordered ring: TextInkBox
 
     text.SetAppearance(kTextExtrude);
-    CRaster extrude = FilledFace(120, 120);
-    text.RenderToFace(extrude);
+    CRaster extrude = Burnt(text, 120, 120);
     EXPECT_GT(FindInk(extrude, 0x000000).count, 0);  // the dark side of the relief
 }
 

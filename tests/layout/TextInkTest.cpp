@@ -79,8 +79,7 @@ TEST(TextInkBox, ItalicTextKeepsEveryInkPixelAndItsRingAtEveryAngle)
             text.SetAngle(angle);
             text.SetCoords(200, 200, 200, 200);
             text.FitToText();
-            CRaster face = FilledFace(400, 400, 0xFFFFFF);
-            text.RenderToFace(face);
+            CRaster face = Burnt(text, 400, 400, 0xFFFFFF);
             const SInk glyphs = FindInk(face, 0x0000FF), border = FindInk(face, 0x00FF00);
             EXPECT_EQ(glyphs.count, inkPixels) << angle << " bordered " << bordered;
             if (bordered) {
@@ -113,8 +112,7 @@ TEST(TextInkBox, ItalicTextKeepsEveryInkPixelAndItsRingAtEveryAngle)
     cell.SetFitsInk(false);
     cell.SetCoords(200, 200, 200, 200);
     cell.FitToText();
-    CRaster face = FilledFace(400, 400, 0xFFFFFF);
-    cell.RenderToFace(face);
+    CRaster face = Burnt(cell, 400, 400, 0xFFFFFF);
     EXPECT_LT(FindInk(face, 0x0000FF).count, inkPixels);
 }
 
@@ -131,8 +129,7 @@ TEST(TextInkBox, HugeItalicTextKeepsItsInkToo)
         text.SetCoords(10, 790, 10, 790);
         text.FitToText();
         const int covered = static_cast<int>(InkCells(WholeLine(text)).size());
-        CRaster face = FilledFace(800, 800, 0xFFFFFF);
-        text.RenderToFace(face);
+        CRaster face = Burnt(text, 800, 800, 0xFFFFFF);
         int drawn = 0;
         for (int y = 0; y < face.GetHeight(); ++y)
             for (int x = 0; x < face.GetWidth(); ++x)
@@ -160,8 +157,7 @@ TEST(TextInkBox, ResizingKeepsTheInk)
     text.MeasureExtent(-1, w, h);
     EXPECT_EQ(width, w + o.left + o.right + 2);
     EXPECT_GT(o.left + o.right, 0);
-    CRaster face = FilledFace(400, 400, 0xFFFFFF);
-    text.RenderToFace(face);
+    CRaster face = Burnt(text, 400, 400, 0xFFFFFF);
     EXPECT_EQ(FindInk(face, 0x0000FF).count, static_cast<int>(InkCells(WholeLine(text)).size()));
 }
 
@@ -177,8 +173,7 @@ TEST(TextSmooth, EdgePixelsBlendByCoverage)
     text.SetSmooth(true);
     text.SetCoords(20, 150, 20, 150);
     text.FitToText();
-    CRaster face = FilledFace(200, 200, faceColour);
-    text.RenderToFace(face);
+    CRaster face = Burnt(text, 200, 200, faceColour);
 
     const CTextMask mask = WholeLine(text);
     ASSERT_TRUE(mask.smooth);
