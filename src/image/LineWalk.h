@@ -90,3 +90,60 @@ inline void WalkLineRowEnds(int x1, int y1, int x2, int y2, int rows, Visit visi
         err += dx;
     }
 }
+
+// The row ends of both walks of a segment, the one from (x1, y1) and the one
+// from (x2, y2), together: visit(y, low, high) for each row y of the
+// segment within 0 .. rows - 1, with the least and greatest column either
+// walk visits in it. The two walks differ only where the line passes exactly
+// half-way between two pixels; together they hold the pixels at most half a
+// pixel from the line, measured along the rows when the line is nearer
+// horizontal and along the columns otherwise. So row y1 + t (t = 0 .. dy,
+// towards y2) holds the steps s = 0 .. dx from x1 (towards x2) with
+// |2 t dx - 2 s dy| <= max(dx, dy): s from ceil((2 t dx - max) / 2 dy) to
+// floor((2 t dx + max) / 2 dy), quotients whose numerators grow by 2 dx a
+// row.
+template <typename Visit>
+inline void WalkSegmentRowEnds(int x1, int y1, int x2, int y2, int rows, Visit visit) noexcept
+{
+    if (y1 == y2) {
+        if (y1 >= 0 && y1 < rows) visit(y1, std::min(x1, x2), std::max(x1, x2));
+        return;
+    }
+    const std::int64_t dx = std::llabs(static_cast<std::int64_t>(x2) - x1);
+    const std::int64_t dy = std::llabs(static_cast<std::int64_t>(y2) - y1);
+    const std::int64_t most = std::max(dx, dy), m = 2 * dy;
+    const int sx = x1 < x2 ? 1 : -1;
+    const int sy = y1 < y2 ? 1 : -1;
+    // The rows of the segment within 0 .. rows - 1, as steps t from y1.
+    const std::int64_t toFirst = sy > 0 ? -static_cast<std::int64_t>(y1) : static_cast<std::int64_t>(y1) - (rows - 1);
+    const std::int64_t toLast = sy > 0 ? static_cast<std::int64_t>(rows - 1) - y1 : static_cast<std::int64_t>(y1);
+    const std::int64_t first = std::max<std::int64_t>(toFirst, 0), last = std::min(toLast, dy);
+    if (first > last) return;
+    auto floorDiv = [m](std::int64_t a, std::int64_t& rest) {
+        std::int64_t q = a / m;
+        if (a % m < 0) --q;
+        rest = a - q * m;
+        return q;
+    };
+    std::int64_t restLow = 0, restHigh = 0;
+    std::int64_t low = floorDiv(2 * first * dx - most + m - 1, restLow);
+    std::int64_t high = floorDiv(2 * first * dx + most, restHigh);
+    const std::int64_t growQ = (2 * dx) / m, growR = (2 * dx) % m;
+    for (std::int64_t t = first; t <= last; ++t) {
+        const std::int64_t a = x1 + sx * std::max<std::int64_t>(low, 0);
+        const std::int64_t b = x1 + sx * std::min(high, dx);
+        visit(static_cast<int>(y1 + sy * t), static_cast<int>(std::min(a, b)), static_cast<int>(std::max(a, b)));
+        low += growQ;
+        restLow += growR;
+        if (restLow >= m) {
+            restLow -= m;
+            ++low;
+        }
+        high += growQ;
+        restHigh += growR;
+        if (restHigh >= m) {
+            restHigh -= m;
+            ++high;
+        }
+    }
+}

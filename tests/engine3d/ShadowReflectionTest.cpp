@@ -241,8 +241,8 @@ TEST(Shadows, BlendMatchesThePlainFormulaOnRandomPictures)
 
 // The studio shadow counted from row spans darkens every pixel as the copies
 // drawn one by one into a layer and counted there do: random polygons
-// (overlapping within a copy, outlined, reaching out of the picture) and
-// lines, over the whole picture and over a band of it.
+// (overlapping within a copy, outlined, reaching out of the picture), lines
+// and closed boxes, over the whole picture and over a band of it.
 TEST(Shadows, StudioSpansMatchTheCopiesDrawnIntoALayer)
 {
     const unsigned seed = 99;
@@ -257,7 +257,24 @@ TEST(Shadows, StudioSpansMatchTheCopiesDrawnIntoALayer)
     };
     CModelMesh mesh;
     mesh.lists.emplace_back(); // the product, not a shadow
+    const std::array<CVertex3D, 4> footprint{vertex(), vertex(), vertex(), vertex()};
     for (int copy = 0; copy < 7; ++copy) {
+        // The first cast copies closed boxes on one footprint, their tops
+        // apart: each edge between two faces, the footprint's in every box.
+        for (int box = 0; box < (copy == 3 ? 4 : 0); ++box) {
+            const std::array<CVertex3D, 8> v{footprint[0], footprint[1], footprint[2], footprint[3],
+                                             vertex(), vertex(), vertex(), vertex()};
+            CPolygonList list;
+            for (auto [a, b, c, d] : {std::array{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4}, {1, 2, 6, 5}, {2, 3, 7, 6},
+                                      {3, 0, 4, 7}}) {
+                CPolygon3D p;
+                p.vertices = {v[a], v[b], v[c], v[d]};
+                p.fillColour = RGB(60, 60, 60);
+                list.Add(p);
+            }
+            list.SetFaceCode(0);
+            mesh.lists.push_back(list);
+        }
         CPolygonList list;
         // Odd copies one filled polygon: most of their rows hold one run.
         for (int i = 0; i < (copy % 2 ? 1 : 4); ++i) {
@@ -289,6 +306,21 @@ TEST(Shadows, StudioSpansMatchTheCopiesDrawnIntoALayer)
         list.SetFaceCode(0);
         mesh.lists.push_back(list);
     }
+    // Two quads that share an edge over their first rows only, apart below.
+    CPolygonList apart;
+    for (int side : {-1, 1}) {
+        CPolygon3D p;
+        for (auto [x, y] : {std::pair{0, 8}, {0, 18}, {14, 38}, {10, 38}}) {
+            CVertex3D v = MakeVertex(0, 0, 1);
+            v.sx = 30 + side * x;
+            v.sy = y;
+            p.vertices.push_back(v);
+        }
+        p.fillColour = RGB(60, 60, 60);
+        apart.Add(p);
+    }
+    apart.SetFaceCode(0);
+    mesh.lists.push_back(apart);
     mesh.contactShadowLists = 3;
     const COLORREF colour = RGB(40, 50, 70);
     CTextureSet textures;

@@ -45,3 +45,30 @@ TEST(LineWalk, RowEndsAreThoseOfThePixelWalk)
     ExpectSameRowEnds(1000, 7, -400, 0);
     ExpectSameRowEnds(-5, 900, 333, 1);
 }
+
+// Both walks of a segment together, within rows 0 .. rows - 1: the row ends
+// of the pixel walks from either end, each row reported once.
+TEST(LineWalk, SegmentRowEndsAreThoseOfBothPixelWalks)
+{
+    auto expect = [](int x1, int y1, int x2, int y2, int rows) {
+        Ends walked, reported;
+        auto widen = [&](int x, int y) {
+            if (y >= 0 && y < rows) Widen(walked, x, y);
+        };
+        WalkLine(x1, y1, x2, y2, widen);
+        WalkLine(x2, y2, x1, y1, widen);
+        WalkSegmentRowEnds(x1, y1, x2, y2, rows, [&](int y, int low, int high) {
+            EXPECT_TRUE(reported.try_emplace(y, low, high).second) << "row " << y << " twice";
+        });
+        EXPECT_EQ(walked, reported) << x1 << "," << y1 << " -> " << x2 << "," << y2 << " rows " << rows;
+    };
+    for (int x1 = 0; x1 <= 9; ++x1)
+        for (int y1 = 0; y1 <= 9; ++y1)
+            for (int x2 = 0; x2 <= 9; ++x2)
+                for (int y2 = 0; y2 <= 9; ++y2) expect(x1, y1, x2, y2, 1 << 30);
+    expect(3, 2, 1000, 8, 1 << 30);
+    expect(1000, 7, -400, 0, 1 << 30);
+    expect(-5, 901, 334, 1, 1 << 30);
+    expect(-5, 901, 334, -60, 500); // rows cut at both ends
+    expect(17, 40, 2, -3, 6);
+}

@@ -9,12 +9,15 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 
 namespace {
 
 constexpr int kNoLeft = 9999999;
 constexpr int kNoRight = -9999999;
+// Copies a step can count (its counts are 16-bit).
+constexpr std::size_t kMaxCopies = 32000;
 
 // A picture coordinate rounded as the polygon drawer rounds it.
 int RoundCoordinate(double v) noexcept
@@ -67,7 +70,12 @@ bool CShadowSpans::Build(const CModelMesh& mesh, std::size_t last, const CFitCon
     m_rows = std::max(rows, 0);
     m_castCopies = m_contactCopies = 0;
     m_steps.clear();
-    m_pending.clear();
+    m_copies.clear();
+    m_runs.clear();
+    m_splitRuns.clear();
+    m_kept.clear();
+    m_keptLeft.clear();
+    m_keptRight.clear();
     m_rowStart.assign(static_cast<std::size_t>(m_rows) + 1, 0);
     m_scanLeft.assign(static_cast<std::size_t>(m_rows), kNoLeft);
     m_scanRight.assign(static_cast<std::size_t>(m_rows), kNoRight);
@@ -77,6 +85,7 @@ bool CShadowSpans::Build(const CModelMesh& mesh, std::size_t last, const CFitCon
     m_scanHigh = m_unionHigh = kNoRight;
     m_unionSplit = false;
     last = std::min(last, mesh.lists.size() - 1);
+    if (last > kMaxCopies) return false;
     for (std::size_t i = 1; i <= last; ++i) {
         for (const CPolygon3D& p : mesh.lists[i].polygons) {
             const std::size_t n = p.vertices.size();
@@ -86,8 +95,12 @@ bool CShadowSpans::Build(const CModelMesh& mesh, std::size_t last, const CFitCon
             if (n == 2 ? IsWhite(p.outlineColour)
                        : (p.filled && IsWhite(p.fillColour)) || (p.filled && p.outlined && IsWhite(p.outlineColour)))
                 return false;
-            AddPolygonSpans(p, fit, textures);
         }
+        // The first cast copy keeps its edges: those along the table recur
+        // in every cast copy.
+        if (!AddCopyEdges(mesh.lists[i], textures, i == mesh.contactShadowLists + 1))
+            for (const CPolygon3D& p : mesh.lists[i].polygons)
+                if (p.vertices.size() >= 2) AddPolygonSpans(p, fit, textures);
         const bool contact = i <= mesh.contactShadowLists;
         TakeCopy(contact);
         ++(contact ? m_contactCopies : m_castCopies);
@@ -95,10 +108,90 @@ bool CShadowSpans::Build(const CModelMesh& mesh, std::size_t last, const CFitCon
     GroupSteps();
     MakeShades(colour);
     // Only the steps and the shades are kept.
-    for (std::vector<int>* v : {&m_scanLeft, &m_scanRight, &m_unionLeft, &m_unionRight}) std::vector<int>().swap(*v);
+    for (std::vector<int>* v : {&m_scanLeft, &m_scanRight, &m_unionLeft, &m_unionRight, &m_keptLeft, &m_keptRight})
+        std::vector<int>().swap(*v);
     for (std::vector<SSpan>* v : {&m_copy, &m_sorted}) std::vector<SSpan>().swap(*v);
     std::vector<std::uint32_t>().swap(m_rowCount);
+    std::vector<SRun>().swap(m_runs);
     return true;
+}
+
+// A copy of filled polygons (an outline adds no pixel outside its polygon's
+// span) without rounded corners, whose polygons are joined on every row,
+// as the union of its edges' walks (ShadowEdges.h): each walk widens the
+// copy's one run of the rows it visits. An edge walked already the same way
+// round adds nothing.
+bool CShadowSpans::AddCopyEdges(const CPolygonList& list, const CTextureSet* textures, bool keep)
+{
+    m_edges.clear();
+    int polygons = 0;
+    for (const CPolygon3D& p : list.polygons) {
+        const std::size_t n = p.vertices.size();
+        if (n < 2) continue;
+        if (n == 2 || !p.filled || (textures && textures->cornerRadius != 0.0 && p.mapped && n == 4) ||
+            polygons == kMaxJoinedPolygons || m_edges.size() + n > kMaxJoinedEdges)
+            return false;
+        auto px = [&](std::size_t i) { return RoundCoordinate(p.vertices[i].sx); };
+        auto py = [&](std::size_t i) { return RoundCoordinate(p.vertices[i].sy) - m_firstRow; };
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::size_t j = (i + 1) % n;
+            m_edges.push_back({px(i), py(i), px(j), py(j), polygons});
+        }
+        ++polygons;
+    }
+    if (!RowsJoined(m_edges.data(), m_edges.size(), polygons, m_rows)) return false;
+    // Each segment once: both ways round when the copy walks it both ways
+    // (the usual closed product, each edge between two faces), together.
+    std::uint64_t walked = 0; // kMaxJoinedEdges bits
+    for (std::size_t i = 0; i < m_edges.size(); ++i) {
+        if (walked >> i & 1) continue;
+        SCopyEdge e = m_edges[i];
+        bool both = false;
+        for (std::size_t j = i + 1; j < m_edges.size(); ++j) {
+            const bool reversed = e.Reversed(m_edges[j]);
+            if (reversed || e.SameWay(m_edges[j])) walked |= std::uint64_t{1} << j;
+            both = both || reversed;
+        }
+        if (both && std::pair(e.x2, e.y2) < std::pair(e.x1, e.y1)) e = {e.x2, e.y2, e.x1, e.y1, e.polygon};
+        WalkCopyEdge(e, both, keep);
+    }
+    return true;
+}
+
+// One edge (or both ways of it) into the copy's runs: from a kept edge's rows when the first
+// cast copy had it, else walked (and kept when asked).
+void CShadowSpans::WalkCopyEdge(const SCopyEdge& e, bool both, bool keep)
+{
+    const int low = std::max(std::min(e.y1, e.y2), 0), high = std::min(std::max(e.y1, e.y2), m_rows - 1);
+    if (low > high) return;
+    m_unionLow = std::min(m_unionLow, low);
+    m_unionHigh = std::max(m_unionHigh, high);
+    int* left = m_unionLeft.data();
+    int* right = m_unionRight.data();
+    const SKeptEdge* kept = nullptr;
+    for (const SKeptEdge& k : m_kept)
+        if (k.both == both && k.edge.SameWay(e)) {
+            kept = &k;
+            break;
+        }
+    if (!kept && !keep) {
+        WalkEdgeRows(e, both, m_rows, m_width, left, right, 0);
+        return;
+    }
+    if (!kept) {
+        const std::size_t offset = m_keptLeft.size(), n = static_cast<std::size_t>(high - low) + 1;
+        m_keptLeft.resize(offset + n, kNoLeft);
+        m_keptRight.resize(offset + n, kNoRight);
+        WalkEdgeRows(e, both, m_rows, m_width, m_keptLeft.data() + offset, m_keptRight.data() + offset, low);
+        m_kept.push_back({e, both, low, high, offset});
+        kept = &m_kept.back();
+    }
+    const int* keptLeft = m_keptLeft.data() + kept->offset;
+    const int* keptRight = m_keptRight.data() + kept->offset;
+    for (int y = low; y <= high; ++y) {
+        left[y] = std::min(left[y], keptLeft[y - low]);
+        right[y] = std::max(right[y], keptRight[y - low]);
+    }
 }
 
 // The edge walk of the polygon drawer's scan tables: rows of the band
@@ -110,15 +203,7 @@ void CShadowSpans::ScanEdge(int x1, int y1, int x2, int y2) noexcept
     if (low > high) return;
     m_scanLow = std::min(m_scanLow, low);
     m_scanHigh = std::max(m_scanHigh, high);
-    int* left = m_scanLeft.data();
-    int* right = m_scanRight.data();
-    const int rows = m_rows, width = m_width;
-    WalkLineRowEnds(x1, y1, x2, y2, rows, [=](int x, int y) {
-        if (y < 0 || y >= rows) return;
-        x = std::clamp(x, 0, width);
-        if (x < left[y]) left[y] = x;
-        if (x > right[y]) right[y] = x;
-    });
+    WalkEdgeRows({x1, y1, x2, y2, 0}, false, m_rows, m_width, m_scanLeft.data(), m_scanRight.data(), 0);
 }
 
 // The pixels of a line (band rows), as the drawer sets them.
@@ -257,21 +342,18 @@ void CShadowSpans::SortByRow()
     m_copy.swap(m_sorted);
 }
 
-// The union of the copy's spans along each row: one more copy from its left
-// end on, one fewer after its right end.
+// The copy's runs: one a row as the spans came (the usual copy), else its
+// spans in order along each row, joined where they overlap or touch.
 void CShadowSpans::TakeCopy(bool contact)
 {
-    const std::int16_t cast = contact ? 0 : 1, touch = contact ? 1 : 0;
-    auto emit = [&](const SSpan& s) {
-        m_pending.push_back({s.row, SStep{s.left, cast, touch}});
-        m_pending.push_back({s.row, SStep{s.right + 1, static_cast<std::int16_t>(-cast), static_cast<std::int16_t>(-touch)}});
-    };
-    // Each row one run (the usual copy): the runs joined as the spans came.
     const bool split = m_unionSplit;
+    if (!split && m_unionLow <= m_unionHigh)
+        m_copies.push_back({m_unionLow, m_unionHigh, m_runs.size(), contact});
     for (int y = m_unionLow; y <= m_unionHigh; ++y) {
         int& l = m_unionLeft[static_cast<std::size_t>(y)];
         int& r = m_unionRight[static_cast<std::size_t>(y)];
-        if (!split && l <= r) emit({y, l, r});
+        const int right = std::min(r, m_width - 1);
+        if (!split) m_runs.push_back(l <= right ? SRun{l, right + 1} : SRun{});
         l = kNoLeft;
         r = kNoRight;
     }
@@ -287,29 +369,73 @@ void CShadowSpans::TakeCopy(bool contact)
             run.right = std::max(run.right, s.right);
             continue;
         }
-        emit(run);
+        m_splitRuns.push_back({run, contact});
         run = s;
     }
-    emit(run);
+    m_splitRuns.push_back({run, contact});
     m_copy.clear();
 }
 
-// The pending steps by row, each row's in order along it: placed in order
-// of x first (counted, then placed), then by row in that order. Steps at the
-// same x are summed together by Apply, so their order does not matter.
+// Each row's steps in order along it: every run over the row adds its copy
+// at its left end and takes it away after its right end. The changes are
+// summed per column, the columns changed marked in a bit row, and read back
+// in order, one step a column.
 void CShadowSpans::GroupSteps()
 {
-    std::vector<std::uint32_t> at(static_cast<std::size_t>(m_width) + 2, 0);
-    for (const auto& p : m_pending) ++at[static_cast<std::size_t>(p.second.x) + 1];
-    for (std::size_t x = 1; x < at.size(); ++x) at[x] += at[x - 1];
-    std::vector<std::pair<int, SStep>> byX(m_pending.size());
-    for (const auto& p : m_pending) byX[at[static_cast<std::size_t>(p.second.x)]++] = p;
-    std::vector<std::pair<int, SStep>>().swap(m_pending);
-    for (const auto& p : byX) ++m_rowStart[static_cast<std::size_t>(p.first) + 1];
-    for (std::size_t r = 1; r < m_rowStart.size(); ++r) m_rowStart[r] += m_rowStart[r - 1];
-    m_steps.resize(byX.size());
-    std::vector<std::uint32_t> next(m_rowStart.begin(), m_rowStart.end() - 1);
-    for (const auto& p : byX) m_steps[next[static_cast<std::size_t>(p.first)]++] = p.second;
+    std::sort(m_splitRuns.begin(), m_splitRuns.end(),
+              [](const auto& a, const auto& b) { return a.first.row < b.first.row; });
+    const std::size_t columns = static_cast<std::size_t>(m_width) + 1;
+    std::vector<int> cast(columns, 0), contact(columns, 0);
+    std::vector<std::uint64_t> marked((columns + 63) / 64, 0);
+    std::size_t split = 0;
+    // Two steps a run at most, and only the rows some copy covers.
+    m_steps.clear();
+    m_steps.reserve(2 * (m_runs.size() + m_splitRuns.size()));
+    int first = m_rows, last = -1;
+    for (const SCopy& c : m_copies) {
+        first = std::min(first, c.low);
+        last = std::max(last, c.high);
+    }
+    if (!m_splitRuns.empty()) {
+        first = std::min(first, m_splitRuns.front().first.row);
+        last = std::max(last, m_splitRuns.back().first.row);
+    }
+    for (int y = 0; y < m_rows; ++y) {
+        m_rowStart[static_cast<std::size_t>(y)] = static_cast<std::uint32_t>(m_steps.size());
+        if (y < first || y > last) continue;
+        std::size_t lowWord = marked.size(), highWord = 0;
+        auto add = [&](int left, int end, bool touch) {
+            if (left >= end) return;
+            std::vector<int>& count = touch ? contact : cast;
+            ++count[static_cast<std::size_t>(left)];
+            --count[static_cast<std::size_t>(end)];
+            for (const auto x : {static_cast<std::size_t>(left), static_cast<std::size_t>(end)}) {
+                marked[x / 64] |= std::uint64_t{1} << (x % 64);
+                lowWord = std::min(lowWord, x / 64);
+                highWord = std::max(highWord, x / 64);
+            }
+        };
+        for (const SCopy& c : m_copies)
+            if (y >= c.low && y <= c.high) {
+                const SRun& r = m_runs[c.offset + static_cast<std::size_t>(y - c.low)];
+                add(r.left, r.end, c.contact);
+            }
+        for (; split < m_splitRuns.size() && m_splitRuns[split].first.row == y; ++split) {
+            const SSpan& s = m_splitRuns[split].first;
+            add(s.left, s.right + 1, m_splitRuns[split].second);
+        }
+        for (std::size_t w = lowWord; w <= highWord && w < marked.size(); ++w) {
+            for (std::uint64_t bits = marked[w]; bits != 0; bits &= bits - 1) {
+                const std::size_t x = w * 64 + static_cast<std::size_t>(std::countr_zero(bits));
+                if (cast[x] != 0 || contact[x] != 0)
+                    m_steps.push_back({static_cast<int>(x), static_cast<std::int16_t>(cast[x]),
+                                       static_cast<std::int16_t>(contact[x])});
+                cast[x] = contact[x] = 0;
+            }
+            marked[w] = 0;
+        }
+    }
+    m_rowStart[static_cast<std::size_t>(m_rows)] = static_cast<std::uint32_t>(m_steps.size());
 }
 
 // What each count of cast and contact copies leaves of a level, per channel.

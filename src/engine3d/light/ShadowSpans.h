@@ -7,10 +7,15 @@
 // shadow, for every band. Here each copy is scan-converted once, exactly as
 // the layer would have been filled (the same edge walk, the same spans and
 // lines), into the union of its spans along each row; the rows keep only
-// where the counts of copies over them change. A band then walks those
+// where the counts of copies over them change. A copy whose polygons are
+// chained by shared edges on every row is the union of its edges' walks
+// (ShadowEdges.h): each edge is walked once for both its faces, and the
+// first cast copy keeps its walks for the edges along the table, which every
+// cast copy shares. A band then walks those
 // changes along its rows and darkens the runs between them, as
 // CShadowAccumulator::Apply darkens each counted pixel.
 
+#include "engine3d/light/ShadowEdges.h"
 #include "engine3d/model/ModelMesh.h"
 #include "engine3d/surface/RenderSurface.h"
 #include "image/Color.h"
@@ -49,7 +54,27 @@ private:
         int row = 0; // in the rows built
         int left = 0, right = 0;
     };
+    // A copy whose rows low .. high hold one run each (or none), at
+    // m_runs[offset + row - low]: pixels left .. end - 1.
+    struct SRun {
+        int left = 0, end = 0;
+    };
+    struct SCopy {
+        int low = 0, high = -1;
+        std::size_t offset = 0;
+        bool contact = false;
+    };
+    // The rows an edge of the first cast copy visits, kept for the copies
+    // after it that share the edge (those along the table).
+    struct SKeptEdge {
+        SCopyEdge edge;
+        bool both = false;
+        int low = 0, high = -1;
+        std::size_t offset = 0;
+    };
 
+    bool AddCopyEdges(const CPolygonList& list, const CTextureSet* textures, bool keep);
+    void WalkCopyEdge(const SCopyEdge& edge, bool both, bool keep);
     void AddPolygonSpans(const CPolygon3D& polygon, const CFitContext& fit, const CTextureSet* textures);
     void AddLine(int x1, int y1, int x2, int y2);
     void AddSpan(int row, int left, int right);
@@ -77,6 +102,13 @@ private:
     std::vector<int> m_unionLeft, m_unionRight;
     int m_unionLow = 0, m_unionHigh = -1;
     bool m_unionSplit = false;
-    // Every copy's steps, by row once all are in.
-    std::vector<std::pair<int, SStep>> m_pending;
+    // The copy's edges, and the kept edges' rows.
+    std::vector<SCopyEdge> m_edges;
+    std::vector<SKeptEdge> m_kept;
+    std::vector<int> m_keptLeft, m_keptRight;
+    // Every copy's runs: the copies of one run a row, then the runs of the
+    // others with their rows.
+    std::vector<SCopy> m_copies;
+    std::vector<SRun> m_runs;
+    std::vector<std::pair<SSpan, bool>> m_splitRuns;
 };
