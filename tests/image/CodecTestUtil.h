@@ -1,6 +1,6 @@
 #pragma once
-// Helpers for the codec tests: little-endian byte builders, temporary folders,
-// decoding, refusals and picture comparison.
+// Helpers for the codec tests: temporary folders, encoding, decoding,
+// refusals and picture comparison.
 
 #include "image/ByteStream.h"
 #include "image/Raster.h"
@@ -10,45 +10,11 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <initializer_list>
 #include <random>
 #include <string>
 #include <vector>
 
 namespace testutil {
-
-struct Bytes : std::vector<std::uint8_t> {
-    Bytes& u8(unsigned v) { push_back(static_cast<std::uint8_t>(v)); return *this; }
-    Bytes& u16(unsigned v) { return u8(v & 0xFF).u8((v >> 8) & 0xFF); }
-    Bytes& u32(std::uint32_t v) { return u16(v & 0xFFFF).u16(v >> 16); }
-    Bytes& i32(std::int32_t v) { return u32(static_cast<std::uint32_t>(v)); }
-    Bytes& raw(std::initializer_list<unsigned> list) { for (unsigned v : list) u8(v); return *this; }
-    Bytes& fill(std::size_t n, unsigned v) { insert(end(), n, static_cast<std::uint8_t>(v)); return *this; }
-};
-
-// 40-byte BITMAPINFOHEADER fields.
-inline Bytes InfoHeader(std::int32_t w, std::int32_t h, unsigned bpp, std::uint32_t compression = 0,
-                        std::uint32_t colorsUsed = 0, std::int32_t ppm = 2835)
-{
-    Bytes b;
-    b.u32(40).i32(w).i32(h).u16(1).u16(bpp).u32(compression).u32(0).i32(ppm).i32(ppm).u32(colorsUsed).u32(0);
-    return b;
-}
-
-// 14-byte file header in front of a DIB whose bits start `bitsOffset` bytes into the file.
-inline Bytes WithFileHeader(const Bytes& dib, std::uint32_t bitsOffset)
-{
-    Bytes b;
-    b.u16(0x4D42).u32(static_cast<std::uint32_t>(14 + dib.size())).u16(0).u16(0).u32(bitsOffset);
-    b.insert(b.end(), dib.begin(), dib.end());
-    return b;
-}
-
-inline Bytes operator+(Bytes a, const Bytes& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
 
 // The pixel rows of a picture (all bytes, padding included).
 inline std::vector<std::uint8_t> Rows(const CRaster& image)

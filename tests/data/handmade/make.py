@@ -163,6 +163,11 @@ files = {
     'monoempty.pcx': pcx_mono((0, 0, 0), (0, 0, 0)),
     'monoequal.pcx': pcx_mono((9, 9, 9), (9, 9, 9)),
     'monopalette.pcx': pcx_mono((0, 0, 128), (255, 255, 0)),
+    # What the encoder writes for a 3 x 2 picture, (1, 2, 3) at the bottom left
+    # and (4, 5, 6) at the top right: rows of 9 bytes padded to 12, bottom row
+    # first, blue green red; 24 bytes of bits, 72 dpi (2835 pixels a metre).
+    'written24.bmp': with_file_header(info_header(3, 2, 24)[:20] + struct.pack('<I', 24) + info_header(3, 2, 24)[24:]
+                                      + bytes([3, 2, 1]) + bytes(15) + bytes([6, 5, 4]) + bytes(3), 54),
 }
 
 for name, data in files.items():
