@@ -8,9 +8,11 @@
 #include "image/colour/SrgbTables.h"
 
 #include <algorithm>
+#include <cassert>
 #include <array>
 #include <bit>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -33,31 +35,24 @@ bool IsWhite(COLORREF c) noexcept
     return (c & 0xFFFFFFu) == 0xFFFFFFu;
 }
 
-// Scales the n bytes at p (pixels of blue, green, red) by the shade's
-// levels: byte = (byte * shade + 127) / 255, in 16 bits, where v / 255 is
-// (v + 1 + (v >> 8)) >> 8 for every v up to 255 * 255 + 127. The run goes 48
-// bytes at a time against the shade repeated, in vector registers.
+// Scales the n bytes at p (pixels of blue, green, red) by the levels of
+// shade byte for byte: byte = (byte * shade + 127) / 255, in 16 bits, where
+// v / 255 is (v + 1 + (v >> 8)) >> 8 for every v up to 255 * 255 + 127 (and
+// a shade of 255 keeps the byte). The bytes go 32 at a time, in vector
+// registers.
 inline std::uint8_t Darken(std::uint8_t byte, std::uint16_t shade) noexcept
 {
     const auto v = static_cast<std::uint16_t>(byte * shade + 127);
     return static_cast<std::uint8_t>(static_cast<std::uint16_t>(v + 1 + (v >> 8)) >> 8);
 }
 
-void DarkenRun(std::uint8_t* p, std::size_t n, const std::uint8_t* shade) noexcept
+void DarkenBytes(std::uint8_t* __restrict p, const std::uint8_t* __restrict shade, std::size_t n) noexcept
 {
-    constexpr std::size_t kChunk = 48;
+    constexpr std::size_t kChunk = 32;
     std::size_t i = 0;
-    if (n >= kChunk) { // a short run costs less than the pattern
-        std::array<std::uint16_t, kChunk> pattern;
-        for (std::size_t j = 0; j < kChunk; ++j) pattern[j] = shade[j % 3];
-        for (; i + kChunk <= n; i += kChunk)
-            for (std::size_t j = 0; j < kChunk; ++j) p[i + j] = Darken(p[i + j], pattern[j]);
-    }
-    for (; i < n; i += 3) {
-        p[i] = Darken(p[i], shade[0]);
-        p[i + 1] = Darken(p[i + 1], shade[1]);
-        p[i + 2] = Darken(p[i + 2], shade[2]);
-    }
+    for (; i + kChunk <= n; i += kChunk)
+        for (std::size_t j = 0; j < kChunk; ++j) p[i + j] = Darken(p[i + j], shade[i + j]);
+    for (; i < n; ++i) p[i] = Darken(p[i], shade[i]);
 }
 
 } // namespace
@@ -438,7 +433,8 @@ void CShadowSpans::GroupSteps()
     m_rowStart[static_cast<std::size_t>(m_rows)] = static_cast<std::uint32_t>(m_steps.size());
 }
 
-// What each count of cast and contact copies leaves of a level, per channel.
+// What each count of cast and contact copies leaves of a level, per channel;
+// no copy leaves all of it (255).
 void CShadowSpans::MakeShades(COLORREF colour)
 {
     const CSrgbTables& t = SrgbTables();
@@ -446,34 +442,48 @@ void CShadowSpans::MakeShades(COLORREF colour)
     const std::size_t m = static_cast<std::size_t>(m_contactCopies) + 1;
     m_shades.assign((static_cast<std::size_t>(m_castCopies) + 1) * m * 3, 255);
     for (int i = 0; i <= m_castCopies; ++i)
-        for (int j = 0; j <= m_contactCopies; ++j) {
+        for (int j = i == 0 ? 1 : 0; j <= m_contactCopies; ++j) {
             const float n = static_cast<float>(i), k = static_cast<float>(j);
             std::uint8_t* s = &m_shades[(static_cast<std::size_t>(i) * m + static_cast<std::size_t>(j)) * 3];
             for (int c = 0; c < 3; ++c) s[c] = t.Encode((1.0f - cast[c] * n) * (1.0f - contact[c] * k));
         }
 }
 
+// Each row's runs lay their shades out, three bytes a pixel, from the first
+// step to the last (255, which keeps a level, where no copy lies), and the
+// row is darkened through them at once.
 void CShadowSpans::Apply(CRaster& target, int firstRow) const
 {
     const std::size_t m = static_cast<std::size_t>(m_contactCopies) + 1;
     const int width = std::min(m_width, target.GetWidth());
+    // One pixel more: a pixel's shade is stored as four bytes.
+    std::vector<std::uint8_t> shades(3 * static_cast<std::size_t>(std::max(width, 0)) + 4);
     for (int y = 0; y < target.GetHeight(); ++y) {
         const int r = firstRow + y - m_firstRow;
         if (r < 0 || r >= m_rows) continue;
         const std::uint32_t from = m_rowStart[static_cast<std::size_t>(r)], to = m_rowStart[static_cast<std::size_t>(r) + 1];
         if (from == to) continue;
-        std::uint8_t* row = target.GetBits(y);
+        const int first = std::min(m_steps[from].x, width), end = std::min(m_steps[to - 1].x, width);
+        if (first >= end) continue;
         int n = 0, k = 0;
-        for (std::uint32_t i = from; i < to;) {
-            const int x0 = m_steps[i].x;
-            for (; i < to && m_steps[i].x == x0; ++i) {
-                n += m_steps[i].cast;
-                k += m_steps[i].contact;
-            }
-            const int x1 = std::min(i < to ? m_steps[i].x : width, width);
-            if ((n == 0 && k == 0) || x0 >= x1) continue;
+        for (std::uint32_t i = from; i < to; ++i) {
+            n += m_steps[i].cast;
+            k += m_steps[i].contact;
+            // After the last step no copy is left.
+            const int x0 = std::min(m_steps[i].x, width), x1 = i + 1 < to ? std::min(m_steps[i + 1].x, width) : end;
+            if (x0 >= x1) continue;
             const std::uint8_t* s = &m_shades[(static_cast<std::size_t>(n) * m + static_cast<std::size_t>(k)) * 3];
-            DarkenRun(row + 3 * static_cast<std::ptrdiff_t>(x0), static_cast<std::size_t>(x1 - x0) * 3, s);
+            const std::uint8_t four[4] = {s[0], s[1], s[2], s[0]};
+            std::uint8_t* d = &shades[3 * static_cast<std::size_t>(x0)];
+            // Sixteen pixels one by one, then copies of them.
+            const std::size_t n = static_cast<std::size_t>(x1 - x0), once = std::min<std::size_t>(n, 16);
+            std::size_t x = 0;
+            for (; x < once; ++x) std::memcpy(d + 3 * x, four, 4);
+            for (; x + 16 <= n; x += 16) std::memcpy(d + 3 * x, d, 48);
+            for (; x < n; ++x) std::memcpy(d + 3 * x, four, 4);
         }
+        assert(n == 0 && k == 0);
+        DarkenBytes(target.GetBits(y) + 3 * static_cast<std::ptrdiff_t>(first), &shades[3 * static_cast<std::size_t>(first)],
+                    3 * static_cast<std::size_t>(end - first));
     }
 }
