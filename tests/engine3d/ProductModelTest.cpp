@@ -217,11 +217,8 @@ TEST(SolidModel, CombRingsAndNone)
 
 TEST(CardAndDisc, Geometry)
 {
-    CModelDescription card;
+    CModelDescription card = BoxDesc(86, 54, 0);
     card.shape = ModelShape::Card;
-    card.settings.width = 86;
-    card.settings.height = 54;
-    card.settings.depth = 0;
     CPolygonList m = BuildCardList(card, BuildMode::Model, true);
     ASSERT_EQ(Codes(m), "F");
     EXPECT_TRUE(Same(m[0].vertices[0], -43, 27, 0) && Same(m[0].vertices[2], 43, -27, 0));

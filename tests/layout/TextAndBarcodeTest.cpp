@@ -37,12 +37,10 @@ TEST(TextFont, CellHeightIsTheRequestedSizeAndArialResolves)
         EXPECT_EQ(h, size);
         EXPECT_GT(w, size);  // five letters are wider than one cell is high
     }
-    CFontRequest bold;
-    bold.height = 48;
+    CFontRequest normal, bold;
+    normal.height = bold.height = 48;
     bold.bold = true;
     int plain = 0, heavy = 0, h = 0;
-    CFontRequest normal;
-    normal.height = 48;
     engine.MeasureText(normal, "Wide text", plain, h);
     engine.MeasureText(bold, "Wide text", heavy, h);
     EXPECT_GT(heavy, plain);
