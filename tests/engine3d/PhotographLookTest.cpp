@@ -1,12 +1,12 @@
-// The view a new project starts with: the camera above the table, lit faces,
-// smooth textures and soft shadows at the product's scale; the highlight band
+// The view a new project starts with: the camera above the table, lit faces
+// and soft shadows at the product's scale (its smooth sampling is held by the
+// stored projects of that look and by TextureLevels); the highlight band
 // of glossy finishes and the framing of a reflected product.
 #include "EngineTestUtil.h"
 
 #include "catalogue/NewProject.h"
 #include "catalogue/product/Product.h"
 #include "engine3d/surface/ModelRenderer.h"
-#include "engine3d/surface/RenderSurface.h"
 #include "engine3d/light/HighlightBand.h"
 #include "engine3d/light/Shading.h"
 #include "engine3d/light/StudioLighting.h"
@@ -193,61 +193,6 @@ TEST(PhotographLook, ShadingOrdersTheFacesAsTheLightSays)
         EXPECT_NEAR(FaceShade(lx, ly, lz, scene.desc.settings.lights, 100), 1.0, 1e-12);
         EXPECT_NEAR(FaceShade(-lx, -ly, -lz, scene.desc.settings.lights, 100), kShadingAmbient, 1e-12);
     }
-}
-
-TEST(PhotographLook, StripesAtAnAngleHaveNoBeatWithSmoothSampling)
-{
-    // A face of one-pixel vertical stripes (black, white, ...) in a plane that
-    // recedes to the right: its left edge at depth 2, its right edge at depth 5.
-    // Seen through the picture the stripes get narrower than a pixel towards
-    // the right. Nearest texels then beat against the sample grid: the mean of
-    // a picture column swings between dark and light. Smoothly sampled, every
-    // column is close to the mean grey of the stripes.
-    auto stripes = MakePicture(512, 64, RGB(255, 255, 255));
-    for (int y = 0; y < 64; ++y)
-        for (int x = 0; x < 512; x += 2) Set(*stripes, x, y, RGB(0, 0, 0));
-    auto vertex = [](double x, double y, double z) {
-        CVertex3D v = MakeVertex(x, y, z);
-        v.sx = 100.0 * x / z + 100.0;
-        v.sy = 100.0 * y / z + 100.0;
-        return v;
-    };
-    CPolygon3D face = CPolygon3D::Quad(vertex(-1, 1, 2), vertex(-1, -1, 2), vertex(3, -1, 5), vertex(3, 1, 5), 'F');
-    face.ComputePlane();
-    CFitContext fit; // picture = 100 * projected + 100
-    fit.scale = 100.0;
-    fit.invScale = 0.01;
-    fit.minX = -1.0;
-    fit.minY = -1.0;
-    fit.originX = 0.0;
-    fit.originY = 0.0;
-
-    auto columnSpread = [&](bool smooth) {
-        auto target = MakePicture(200, 200, RGB(255, 0, 0));
-        auto surface = CRenderSurface::Create(*target);
-        surface->SetFit(fit);
-        CTextureSet textures;
-        textures.SetPicture('F', stripes.get());
-        textures.smooth = smooth;
-        EXPECT_TRUE(textures.BuildLevels());
-        const auto x = [&](int i) { return static_cast<int>(std::lround(face.vertices[i].sx)); };
-        const auto y = [&](int i) { return static_cast<int>(std::lround(face.vertices[i].sy)); };
-        surface->DrawTexturedQuad(x(0), y(0), x(1), y(1), x(2), y(2), x(3), y(3), &textures, 'F', face, nullptr, 25, false);
-        // Means of the columns over the rows every column of the face covers
-        // (the face spans rows 80 .. 120 at its far edge).
-        double lo = 255.0, hi = 0.0;
-        for (int x = 60; x <= 155; ++x) {
-            double sum = 0.0;
-            for (int y = 90; y <= 110; ++y) sum += GetGValue(Get(*target, x, y));
-            lo = std::min(lo, sum / 21.0);
-            hi = std::max(hi, sum / 21.0);
-        }
-        return hi - lo;
-    };
-    // Nearest texels: the test sees the beat (otherwise it could not tell).
-    EXPECT_GT(columnSpread(false), 40.0);
-    // Smooth: every column within a few levels of the same grey.
-    EXPECT_LT(columnSpread(true), 12.0);
 }
 
 TEST(PhotographLook, StudioLightingIsLambertInLinearLightAndFavoursTheFront)
