@@ -1,26 +1,62 @@
 #pragma once
 // Shared set-up of the desktop tests: a main window holding a box product
-// whose faces are plain white pictures of known sizes, and no modal boxes.
+// whose faces are plain white pictures of known sizes, and no modal boxes;
+// the program's and Qt's headers that most desktop tests use, listed once.
 
 #include "app/VtwinDoc.h"
+#include "app/undo/UndoStore.h"
 #include "catalogue/product/Product.h"
 #include "catalogue/product/Side.h"
+#include "ground/AppFolders.h"
 #include "image/Raster.h"
 #include "layout/objects/DrawObjectList.h"
+#include "properties/settings/SettingTable.h"
+#include "render/RenderPipeline.h"
 #include "ui/canvas/FaceCanvas.h"
+#include "ui/grid/PropertyGrid.h"
+#include "ui/render/RenderPage.h"
+#include "ui/shell/Application.h"
 #include "ui/shell/CommandIds.h"
 #include "ui/shell/MainFrame.h"
 #include "ui/shell/VtwinView.h"
+#include "ui/widgets/ColorButton.h"
 #include "ui/widgets/MessageBox.h"
+#include "ui/widgets/RasterImage.h"
 
 #include <QAbstractButton>
-#include <QMenu>
 #include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFile>
 #include <QHash>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QRect>
+#include <QSignalSpy>
+#include <QSlider>
 #include <QStringList>
+#include <QTabBar>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QWheelEvent>
 #include <memory>
 
 struct CTestMessages {

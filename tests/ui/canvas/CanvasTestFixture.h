@@ -4,9 +4,6 @@
 
 #include "UiTestSupport.h"
 
-#include "app/undo/UndoStore.h"
-#include "ui/shell/CommandIds.h"
-
 class CCanvasFixture : public QObject {
 protected:
     std::unique_ptr<CMainFrame> m_frame;

@@ -8,25 +8,12 @@
 
 #include "CanvasTestFixture.h"
 
-#include "app/undo/UndoStore.h"
-#include "properties/settings/SettingTable.h"
 #include "ui/canvas/GeometryBar.h"
 #include "ui/canvas/ObjectsPanel.h"
 #include "ui/dialogs/ColorsDialog.h"
 #include "ui/dialogs/ObjectPropertiesDialog.h"
-#include "ui/widgets/ColorButton.h"
 
-#include <QClipboard>
-#include <QComboBox>
 #include <QCursor>
-#include <QDoubleSpinBox>
-#include <QLabel>
-#include <QMenu>
-#include <QMimeData>
-#include <QRadioButton>
-#include <QTemporaryDir>
-#include <QToolButton>
-#include <QTreeWidget>
 
 class CCanvasCommandsTest : public CCanvasFixture {
     Q_OBJECT

@@ -4,16 +4,11 @@
 
 #include "CanvasTestFixture.h"
 
-#include "app/undo/UndoStore.h"
 #include "layout/shapes/DrawPoly.h"
 #include "properties/settings/SettingStore.h"
 #include "ui/canvas/Ruler.h"
-#include "ui/render/RenderPage.h"
 
-#include <QLabel>
-#include <QProgressBar>
 #include <QScrollBar>
-#include <QWheelEvent>
 
 #include <cstdlib>
 

@@ -4,14 +4,9 @@
 
 #include "CanvasTestFixture.h"
 
-#include "app/undo/UndoStore.h"
 #include "layout/face/ContentBitmap.h"
 #include "layout/shapes/DrawRect.h"
 #include "ui/canvas/QtLayoutPainter.h"
-#include "ui/shell/CommandIds.h"
-#include "ui/widgets/RasterImage.h"
-
-#include <QPainter>
 
 namespace {
 

@@ -6,29 +6,17 @@
 
 #include "canvas/CanvasTestFixture.h"
 
-#include "app/undo/UndoStore.h"
-#include "app/VtwinDoc.h"
-#include "catalogue/product/Product.h"
 #include "layout/barcode/DrawBarcode.h"
 #include "layout/text/DrawText.h"
 #include "layout/text/FontEngine.h"
-#include "properties/settings/SettingTable.h"
 #include "ui/dialogs/DrawBarcodeDialog.h"
 #include "ui/dialogs/DrawTextDialog.h"
 #include "ui/dialogs/ObjectPropertiesDialog.h"
 #include "ui/dialogs/TextPropertyPage.h"
 #include "ui/canvas/GeometryBar.h"
-#include "ui/shell/CommandIds.h"
-#include "ui/widgets/ColorButton.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDialogButtonBox>
-#include <QDoubleSpinBox>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSpinBox>
-#include <QPushButton>
 
 class CObjectDialogsTest : public CCanvasFixture {
     Q_OBJECT

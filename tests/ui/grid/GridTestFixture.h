@@ -4,14 +4,8 @@
 
 #include "UiTestSupport.h"
 
-#include "app/undo/UndoStore.h"
-#include "ground/AppFolders.h"
-#include "properties/settings/SettingTable.h"
 #include "app/GridRows.h"
-#include "ui/grid/PropertyGrid.h"
 
-#include <QDialog>
-#include <QTemporaryDir>
 #include <functional>
 #include <optional>
 

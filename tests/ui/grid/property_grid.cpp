@@ -9,25 +9,14 @@
 #include "GridTestFixture.h"
 
 #include "catalogue/NewProject.h"
-#include "catalogue/product/Side.h"
 #include "catalogue/product/SideAppearance.h"
 #include "ground/UndoFileCounter.h"
 #include "image/picture/VectorArt.h"
-#include "render/RenderPipeline.h"
 #include "ui/grid/FacePictureEditor.h"
 #include "ui/grid/GridEditors.h"
-#include "ui/render/RenderPage.h"
 #include "ui/widgets/ArtworkPage.h"
 
-#include <QComboBox>
-#include <QDialogButtonBox>
-#include <QLineEdit>
-#include <QPainter>
 #include <QPdfWriter>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QSlider>
-#include <QTimer>
 
 class CPropertyGridTest : public CGridFixture {
     Q_OBJECT

@@ -4,22 +4,11 @@
 
 #include "UiTestSupport.h"
 
-#include "app/undo/UndoStore.h"
-#include "properties/settings/SettingTable.h"
-#include "render/RenderPipeline.h"
-#include "ui/grid/PropertyGrid.h"
 #include "ui/render/PreviewDock.h"
 #include "ui/render/RenderJob.h"
-#include "ui/render/RenderPage.h"
 #include "ui/render/RenderTurnController.h"
 #include "ui/render/RenderWorker.h"
-#include "ui/widgets/RasterImage.h"
 
-#include <QLabel>
-#include <QProgressBar>
-#include <QSignalSpy>
-#include <QToolButton>
-#include <QWheelEvent>
 #include <QElapsedTimer>
 
 #include <cmath>

@@ -4,27 +4,11 @@
 
 #include "UiTestSupport.h"
 
-#include "ground/AppFolders.h"
 #include "image/picture/PictureLoader.h"
-#include "properties/settings/SettingTable.h"
 #include "render/output/RenderOutput.h"
-#include "render/RenderPipeline.h"
 #include "ui/dialogs/RenderOutputDialogs.h"
-#include "ui/grid/PropertyGrid.h"
 #include "render/output/RenderFileFlow.h"
 #include "ui/render/RenderCompleteBar.h"
-#include "ui/render/RenderPage.h"
-#include "ui/shell/CommandIds.h"
-
-#include <QCheckBox>
-#include <QPushButton>
-#include <QClipboard>
-#include <QFile>
-#include <QMimeData>
-#include <QLabel>
-#include <QTemporaryDir>
-#include <QTimer>
-#include <QToolButton>
 
 class CRenderOutputTest : public QObject {
     Q_OBJECT

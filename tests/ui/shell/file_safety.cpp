@@ -8,23 +8,15 @@
 
 #include "UiTestSupport.h"
 
-#include "ground/AppFolders.h"
 #include "app/project/ProjectLockFile.h"
 #include "app/RecoveryStore.h"
 #include "ui/dialogs/RecoverDialog.h"
-#include "ui/shell/Application.h"
 #include "ui/shell/RecoveryKeeper.h"
 #include "ui/shell/SingleInstance.h"
 
 #include <QDataStream>
-#include <QFile>
 #include <QFileInfo>
-#include <QListWidget>
 #include <QLocalSocket>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTimer>
 
 #include <cstdio>
 #include <fstream>

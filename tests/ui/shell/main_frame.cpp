@@ -4,31 +4,12 @@
 
 #include "UiTestSupport.h"
 
-#include "render/RenderPipeline.h"
-#include "ui/render/RenderWorker.h"
-
-#include <QLabel>
-
-#include "app/undo/UndoStore.h"
 #include "ui/dialogs/CustomZoomDialog.h"
-#include "ui/render/RenderPage.h"
-#include "ui/shell/Application.h"
-#include "ui/shell/CommandIds.h"
+#include "ui/render/RenderWorker.h"
 #include "ui/shell/RecentFileList.h"
 #include "ui/shell/SingleInstance.h"
 
-#include <QDialog>
-#include <QLineEdit>
-#include <QMimeData>
-#include <QProgressBar>
 #include <QDropEvent>
-#include <QUrl>
-#include <QMenuBar>
-#include <QSignalSpy>
-#include <QTabBar>
-#include <QTemporaryDir>
-#include <QTimer>
-#include <QToolBar>
 
 class CMainFrameTest : public QObject {
     Q_OBJECT

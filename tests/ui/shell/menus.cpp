@@ -12,20 +12,11 @@
 
 #include "ui/dialogs/AboutDialog.h"
 #include "ui/grid/GridEditors.h"
-#include "ui/shell/CommandIds.h"
 #include "ui/widgets/DialogPlacement.h"
 
 #include <QAction>
-#include <QDialog>
-#include <QFile>
 #include <QMainWindow>
-#include <QMenu>
-#include <QMenuBar>
-#include <QMessageBox>
 #include <QScreen>
-#include <QTemporaryDir>
-#include <QTimer>
-#include <QUrl>
 
 class CMenusTest : public QObject {
     Q_OBJECT

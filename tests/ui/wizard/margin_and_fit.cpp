@@ -5,33 +5,17 @@
 
 #include "canvas/CanvasTestFixture.h"
 
-#include "ground/AppFolders.h"
 #include "catalogue/product/SideAppearance.h"
 #include "ground/UndoFileCounter.h"
-#include "app/undo/UndoStore.h"
 #include "layout/face/FitPicture.h"
 #include "layout/shapes/Margin.h"
 #include "layout/objects/ObjectCommands.h"
 #include "properties/Appearance.h"
 #include "layout/edit/LayoutEdit.h"
 #include "ui/grid/FacePictureEditor.h"
-#include "ui/shell/CommandIds.h"
-#include "ui/widgets/ColorButton.h"
-#include "ui/widgets/RasterImage.h"
 #include "ui/wizard/FitPictureDialog.h"
 #include "ui/wizard/MarginWizard.h"
 #include "ui/wizard/NewProjectWizard.h"
-
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSignalSpy>
-#include <QSlider>
-#include <QTemporaryDir>
-#include <QToolBar>
 
 #include <functional>
 #include <set>

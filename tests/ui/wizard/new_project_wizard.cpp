@@ -10,38 +10,19 @@
 #include "UiTestSupport.h"
 #include "TestDataFolder.h"
 
-#include "ground/AppFolders.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/setup/InstalledData.h"
 #include "catalogue/setup/Setup.h"
 #include "properties/Appearance.h"
 #include "properties/PrintSize.h"
-#include "properties/settings/SettingTable.h"
 #include "ui/dialogs/PictureLibraryDialog.h"
 #include "ui/dialogs/SetupDialog.h"
 #include "ui/dialogs/RenderOutputDialogs.h"
-#include "ui/grid/PropertyGrid.h"
-#include "ui/render/RenderPage.h"
-#include "ui/shell/Application.h"
 #include "ui/wizard/NewDialog.h"
 #include "ui/wizard/NewProjectWizard.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QDir>
-#include <QFile>
-#include <QTreeWidget>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMessageBox>
-#include <QProgressBar>
 #include <QRegularExpression>
-#include <QSlider>
-#include <QTimer>
-#include <QPushButton>
-#include <QTabBar>
-#include <QTemporaryDir>
 
 namespace {
 
