@@ -74,6 +74,10 @@ struct CTestMessages {
     }
 };
 
+// The undo store's last step: its description, and the Undo entry's text.
+inline QString TopUndo() { return QString::fromStdString(CUndoStore::Instance().TopUndoDescription()); }
+inline std::string UndoMenuText() { return CUndoStore::Instance().GetUndoMenuText(); }
+
 inline std::unique_ptr<CRaster> WhitePicture(int w, int h)
 {
     auto r = std::make_unique<CRaster>();

@@ -60,11 +60,11 @@ private slots:
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Front")));
         Run(ID_EDIT_PASTE_IN_PLACE);
         QCOMPARE(std::pair(Front().GetObject(4)->GetMinX(), Front().GetObject(4)->GetMaxY()), std::pair(100, 90));
-        QCOMPARE(QString::fromStdString(Undo().TopUndoDescription()), QStringLiteral("Paste In Place"));
+        QCOMPARE(TopUndo(), QStringLiteral("Paste In Place"));
         // Cut removes the selection (the two pasted in place) and puts it on the clipboard.
         Run(ID_EDIT_CUT);
         QCOMPARE(int(Front().GetObjectCount()), 4);
-        QCOMPARE(QString::fromStdString(Undo().TopUndoDescription()), QStringLiteral("Cut Objects"));
+        QCOMPARE(TopUndo(), QStringLiteral("Cut Objects"));
     }
 
     void pastesABitmapAsADominantPictureAndRefusesABlockThatLies()
@@ -109,10 +109,10 @@ private slots:
         Run(ID_DISTRIBUTE_HORIZONTAL);
         QCOMPARE(b->GetMinX(), 40 + 15);
         Run(ID_DISTRIBUTE_VERTICAL);
-        QCOMPARE(QString::fromStdString(Undo().TopUndoDescription()), QStringLiteral("Distribute Vertically"));
+        QCOMPARE(TopUndo(), QStringLiteral("Distribute Vertically"));
         Run(ID_ALIGN_LEFT);
         QCOMPARE((std::array{a->GetMinX(), b->GetMinX(), c->GetMinX()}), (std::array{120, 120, 120}));
-        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Align Left Objects"));
+        QCOMPARE(TopUndo(), QStringLiteral("Align Left Objects"));
         Run(ID_ALIGN_TO_LEFT_OF);  // each align kind: LayoutEdit.AlignMovesTheSelectionToTheDominant
         QCOMPARE(a->GetMaxX(), 119);
         Run(ID_SAME_SIZE);
@@ -128,7 +128,7 @@ private slots:
         const QSize aSize = Box(*a).size(), bSize = Box(*b).size();
         Run(ID_ROTATE_LEFT);
         QCOMPARE(std::pair(Box(*a).size(), Box(*b).size()), std::pair(aSize.transposed(), bSize.transposed()));
-        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Rotate Left Objects"));
+        QCOMPARE(TopUndo(), QStringLiteral("Rotate Left Objects"));
     }
 
     void commandsFollowTheSelection()
@@ -182,7 +182,7 @@ private slots:
         DragFace(100, 90, 180, 20);
         p = Front().GetObject(1);
         QCOMPARE(Box(*p), QRect(QPoint(180, 12), QPoint(192, 20)));
-        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Draw Picture"));
+        QCOMPARE(TopUndo(), QStringLiteral("Draw Picture"));
         CVtwinView::SetInputPrompt(nullptr);
     }
 
@@ -285,8 +285,7 @@ private slots:
         });
         Run(ID_OBJECT_PROPERTIES);
         QCOMPARE(Front().GetObject(0)->GetStyle(), 1u);
-        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()),
-                 QStringLiteral("Properties Rectangle"));
+        QCOMPARE(TopUndo(), QStringLiteral("Properties Rectangle"));
         Run(ID_EDIT_UNDO);
         QCOMPARE(Front().GetObject(0)->GetStyle(), 0u);
         CVtwinView::SetPropertiesRunner(nullptr);
@@ -383,7 +382,7 @@ private slots:
         QTest::keyClick(bar.Field(CGeometryBar::kFieldX), Qt::Key_Up);
         QCOMPARE(r->GetMinX(), 22);
         QCOMPARE(Undo().GetUndoCount(), steps + 3);
-        QCOMPARE(QString::fromStdString(Undo().TopUndoDescription()), QStringLiteral("Move Rectangle"));
+        QCOMPARE(TopUndo(), QStringLiteral("Move Rectangle"));
         Run(ID_EDIT_UNDO);
         QCOMPARE(Front().GetObject(0)->GetMinX(), 20);
         // Pixels: the same box in face pixels.

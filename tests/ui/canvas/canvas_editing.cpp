@@ -50,7 +50,7 @@ private slots:
             if (o->HasStyle())
                 QCOMPARE(o->GetStyle(), c.style);
             QCOMPARE(o->GetSelection(), kSelectDominant);
-            QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QString(c.undo));
+            QCOMPARE(TopUndo(), QString(c.undo));
             // The tool stays current for the next object.
             QVERIFY(m_frame->Action(c.tool)->isChecked());
         }
@@ -90,8 +90,7 @@ private slots:
         QCOMPARE(std::pair(QString(poly->GetKindName()), poly->GetStyle()), std::pair(QStringLiteral("Polygon"), 1u));
         QVERIFY(poly->GetPoints() == (std::vector<CDrawPoint>{{10, 10}, {10, 10}, {60, 10}, {60, 50}, {62, 52}}));
         QCOMPARE(Box(*poly), QRect(QPoint(10, 10), QPoint(62, 52)));
-        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()),
-                 QStringLiteral("Draw Filled Polygon"));
+        QCOMPARE(TopUndo(), QStringLiteral("Draw Filled Polygon"));
 
         Run(ID_TOOL_POLYLINE);
         Click(100, 20);
@@ -140,14 +139,14 @@ private slots:
         CDrawObject* r = DrawRect(20, 80, 60, 40);
         DragFace(40, 60, 50, 50);  // body: moves by (10, -10)
         QCOMPARE(Box(*r), QRect(QPoint(30, 30), QPoint(70, 70)));
-        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Move Rectangle"));
+        QCOMPARE(TopUndo(), QStringLiteral("Move Rectangle"));
         Repaint();
         // Left handle (4, middle-left) at (30, 50) dragged 60 to the right: past
         // the right edge at 70, so the box flips (LayoutEdit.ResizeFlipsOrStopsAtTheMinimum).
         const CFaceMapping& m = Canvas().Mapping();
         const QPoint handle(m.FaceToWindowX(30), (m.FaceToWindowY(70) + m.FaceToWindowY(30)) / 2);
         Drag(handle, handle + QPoint(60, 0));
-        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Resize Rectangle"));
+        QCOMPARE(TopUndo(), QStringLiteral("Resize Rectangle"));
         QCOMPARE(r->GetMaxX(), 90);
         // Undo twice returns the first box.
         Run(ID_EDIT_UNDO);
@@ -276,8 +275,7 @@ private slots:
         const double w = page->Picture().width(), h = page->Picture().height();
         QVERIFY(std::abs(s.GetReal(ModelKey(33)) - 0.25) <= 1.0 / w + 1e-9);
         QVERIFY(std::abs(s.GetReal(ModelKey(34)) - 0.5) <= 1.0 / h + 1e-9);
-        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()),
-                 QStringLiteral("Reposition Lens Flare"));
+        QCOMPARE(TopUndo(), QStringLiteral("Reposition Lens Flare"));
         Run(ID_EDIT_UNDO);
         QCOMPARE(std::pair(s.GetReal(ModelKey(33)), s.GetReal(ModelKey(34))), std::pair(0.8, 0.7));
         // With the flare off a click changes nothing.

@@ -176,7 +176,7 @@ private slots:
                      styles(t->GetBold(), t->GetItalic(), t->GetUnderline(), t->GetStrikeOut(), t->GetSmooth()),
                      t->GetAppearance(), t->GetColour1(), t->GetColour2()) == want);
         QCOMPARE(t->GetSelection(), kSelectDominant);
-        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Draw Text"));
+        QCOMPARE(TopUndo(), QStringLiteral("Draw Text"));
         // The box's top-left corner at the release point (its size from the
         // text is the core's: TextRender.BoxIsOnePixelLargerThanTheGlyphExtentOnEverySide).
         QCOMPARE(std::pair(t->GetMinX(), t->GetMaxY()), std::pair(40, 120));
@@ -258,7 +258,7 @@ private slots:
         QVERIFY(m_messages.messages.size() == 2 && Front().GetObjectCount() == 1);
         auto* b = dynamic_cast<CDrawBarcode*>(Front().GetObject(0));
         QVERIFY(b && b->GetData() == "ABC" && b->GetSelection() == kSelectDominant);
-        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Draw Barcode"));
+        QCOMPARE(TopUndo(), QStringLiteral("Draw Barcode"));
         // Grown to the scanning size of the front (BarcodePlacement.ADrawnBarcodeGrowsToWhatScans):
         // "ABC" is 100 modules at 2 pixels a module.
         QCOMPARE(b->GetMaxX(), 20 + 2 * 100);
@@ -287,8 +287,7 @@ private slots:
         Run(ID_OBJECT_PROPERTIES);
         QVERIFY2(m_failures.isEmpty(), qPrintable(m_failures.join(QLatin1Char('\n'))));
         QCOMPARE(QString::fromStdString(Front().GetObject(0)->GetText()), QStringLiteral("ABCDEFGHIJKL"));
-        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()),
-                 QStringLiteral("Properties Barcode"));
+        QCOMPARE(TopUndo(), QStringLiteral("Properties Barcode"));
         // The longer data outgrows the box (BarcodePlacement.ADrawnBarcodeGrowsToWhatScans: 244 modules).
         QCOMPARE(Front().GetObject(0)->GetMaxX(), 20 + 244);
     }
@@ -428,8 +427,7 @@ private slots:
 
         Run(ID_OBJECT_PROPERTIES);
         QVERIFY2(m_failures.isEmpty(), qPrintable(m_failures.join(QLatin1Char('\n'))));
-        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()),
-                 QStringLiteral("Properties Objects"));
+        QCOMPARE(TopUndo(), QStringLiteral("Properties Objects"));
         auto* a = dynamic_cast<CDrawText*>(Front().GetObject(0));
         auto* b = dynamic_cast<CDrawText*>(Front().GetObject(1));
         QVERIFY(a && b);

@@ -107,7 +107,7 @@ private slots:
         const CRaster* front = Product().FindSidePtr("F")->GetPicture();
         QVERIFY(front && front->GetWidth() == 60 && front->GetHeight() == 40);
         QCOMPARE(int(front->GetBits(20)[3 * 30 + 1]), 0);  // red, not white (the fitting is the core's)
-        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(), std::string("&Undo Modify Front Image\tCtrl+Z"));
+        QCOMPARE(UndoMenuText(), std::string("&Undo Modify Front Image\tCtrl+Z"));
         // The rendering is brought up to date before the undo, which must make it stale again.
         QVERIFY(ShowRenderTab(*m_frame));
         QVERIFY(m_frame->View()->Pipeline().GetCache().IsUpToDate("y"));
@@ -156,7 +156,7 @@ private slots:
         QCOMPARE(m_messages.messages, QStringList{"Width must be between 50 and 10000 pixels."});
         QCOMPARE(std::pair(Settings().GetInt(ModelKey(kSetRenderWidth)), Settings().GetInt(ModelKey(kSetRenderHeight))),
                  std::pair(300, 200));
-        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(), std::string("&Undo Set Rendering Size to 300x200\tCtrl+Z"));
+        QCOMPARE(UndoMenuText(), std::string("&Undo Set Rendering Size to 300x200\tCtrl+Z"));
 
         // A white 60 x 40 front becomes gradient style 0 of white and black:
         // colour 2 (black) at the left edge, colour 1 (white) towards the right.
@@ -175,7 +175,7 @@ private slots:
         const CRaster* front = Product().FindSidePtr("F")->GetPicture();
         QCOMPARE(front->GetWidth(), 60);
         QCOMPARE(int(front->GetBits(20)[0]), 0);  // the gradient's shape: Appearance.GradientShapesFollowTheirFormulas
-        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(), std::string("&Undo Modify Front Appearance\tCtrl+Z"));
+        QCOMPARE(UndoMenuText(), std::string("&Undo Modify Front Appearance\tCtrl+Z"));
         QVERIFY(m_frame->RunCommand(ID_EDIT_UNDO));
         QCOMPARE(int(Product().FindSidePtr("F")->GetPicture()->GetBits(20)[0]), 255);
         CUndoFileCounter::Instance().SetFolder({});
@@ -243,8 +243,7 @@ private slots:
         m_grid->EditRow(row);
         QVERIFY(m_lastClosed);
         QCOMPARE(std::pair(shown, Settings().GetInt(ModelKey(kSetResolution))), std::pair(QStringLiteral("300"), 254));
-        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(),
-                 std::string("&Undo Set Resolution to 254 dpi\tCtrl+Z"));
+        QCOMPARE(UndoMenuText(), std::string("&Undo Set Resolution to 254 dpi\tCtrl+Z"));
         QCOMPARE(m_grid->Row(m_grid->FindRow("Resolution")).value, std::string("1.0 x 1.0 cm at 254 dpi"));
 
         // A slider keeps the sign of a signed range.
@@ -265,8 +264,7 @@ private slots:
         QCOMPARE(editorRect.width(), m_grid->viewport()->width());
         QCOMPARE(std::pair(Settings().GetInt(ModelKey(kSetXRotation)), m_grid->Row(m_grid->FindRow("X Rotation")).value),
                  std::pair(-45, std::string("-45")));
-        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(),
-                 std::string("&Undo Set X Rotation to -45 degrees\tCtrl+Z"));
+        QCOMPARE(UndoMenuText(), std::string("&Undo Set X Rotation to -45 degrees\tCtrl+Z"));
         QCOMPARE(edited.at(0).at(0).toUInt(), 193u);
     }
 
@@ -290,7 +288,7 @@ private slots:
         QVERIFY2(editorWidth >= needed, qPrintable(QStringLiteral("%1 < %2").arg(editorWidth).arg(needed)));
         // A narrow grid cuts the colour text; the row's tip gives the three channels whole.
         QCOMPARE(m_grid->item(m_grid->FindRow("Color", "Shadows"))->toolTip(), QStringLiteral("Color: R=255 G=255 B=254"));
-        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(), std::string("&Undo Modify Shadow Color\tCtrl+Z"));
+        QCOMPARE(UndoMenuText(), std::string("&Undo Modify Shadow Color\tCtrl+Z"));
 
         // A very dark colorize colour asks; No keeps the old one.
         SetM(Product(), kSetColorEffect, 1);
@@ -323,7 +321,7 @@ private slots:
         });
         m_grid->EditRow(m_grid->FindRow("Lights"));
         QVERIFY(m_lastClosed && Settings().GetInt(ModelKey(kSetLights)) == int(1u | 1u << 4 | 1u << 20 | 1u << 24));
-        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(), std::string("&Undo Modify Lights\tCtrl+Z"));
+        QCOMPARE(UndoMenuText(), std::string("&Undo Modify Lights\tCtrl+Z"));
     }
 
     // A refusal shows a modal message; the editor over the row must still be
@@ -379,8 +377,7 @@ private slots:
         Answer([](QDialog& d) { static_cast<CInPlaceEditor&>(d).SetText(QStringLiteral(" 25 ")); });
         m_grid->EditRow(m_grid->FindRow("Size", "Bevel"));
         QVERIFY(m_lastClosed && Settings().GetInt(ModelKey(kSetBevelSize)) == 25);
-        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(),
-                 std::string("&Undo Set Bevel Size to 25 pixels\tCtrl+Z"));
+        QCOMPARE(UndoMenuText(), std::string("&Undo Set Bevel Size to 25 pixels\tCtrl+Z"));
     }
 
     // A typed letter takes the name it begins and closes the editor (the

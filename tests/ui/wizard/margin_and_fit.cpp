@@ -184,7 +184,7 @@ private slots:
         QVERIFY(m_frame->Document()->IsModified() && stale.count() >= 1);
         QCOMPARE(View().Canvas()->ToolMode(), int(kModeSelect));
         // One undo step that takes the margin away again.
-        QCOMPARE(QString::fromStdString(CUndoStore::Instance().TopUndoDescription()), QStringLiteral("Draw Margin"));
+        QCOMPARE(TopUndo(), QStringLiteral("Draw Margin"));
         QVERIFY(m_frame->RunCommand(ID_EDIT_UNDO));
         QVERIFY(Front().GetObjectCount() == 0 && !CUndoStore::Instance().CanUndo());
     }
@@ -283,8 +283,7 @@ private slots:
         QCOMPARE((std::array{after.GetPicture()->GetWidth(), after.GetPicture()->GetHeight(),
                              View().Canvas()->FaceWidth()}),
                  (std::array{150, 100, 150}));
-        QCOMPARE(m_frame->Document()->GetUndoStore().GetUndoMenuText(),
-                 std::string("&Undo Modify Front Image\tCtrl+Z"));
+        QCOMPARE(UndoMenuText(), std::string("&Undo Modify Front Image\tCtrl+Z"));
 
         // The next time the previous answer is offered; stretching keeps the face's size.
         CFitPictureDialog::SetRunner([&](CFitPictureDialog& d) {
