@@ -72,6 +72,12 @@ struct CTestMessages {
                             return answer;
                         });
     }
+    // Forgets what was shown and answers No from now on.
+    void Reset()
+    {
+        *this = CTestMessages();
+        Install();
+    }
 };
 
 // The undo store's last step: its description, and the Undo entry's text.

@@ -39,8 +39,7 @@ protected:
     // Each test starts on a fresh window at 100 % with no messages and no undo steps.
     bool StartOnFront(int w = 200, int h = 100)
     {
-        m_messages = CTestMessages();
-        m_messages.Install();
+        m_messages.Reset();
         CUndoStore::Instance().Clear();
         if (!ShowBoxOnFront(m_frame, w, h))
             return false;

@@ -36,8 +36,7 @@ protected:
 
     void SetUp()
     {
-        m_messages = CTestMessages{};
-        m_messages.Install();
+        m_messages.Reset();
         m_frame = std::make_unique<CMainFrame>(QString());
         m_grid = m_frame->findChild<CPropertyGrid*>();
         QVERIFY(m_grid);

@@ -46,8 +46,7 @@ private slots:
 
     void init()
     {
-        m_messages = CTestMessages{};
-        m_messages.Install();
+        m_messages.Reset();
         m_frame = std::make_unique<CMainFrame>(QString());
         GiveBoxProduct(*m_frame, 60, 40);
         // Large enough that the render is still running when the edit comes.

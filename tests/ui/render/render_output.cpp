@@ -109,8 +109,7 @@ private slots:
         std::string error;
         m_folders = CAppFolders::Create(m_dir.filePath(QStringLiteral("data")).toStdString(), error);
         QVERIFY2(m_folders, error.c_str());
-        m_messages = CTestMessages{};
-        m_messages.Install();
+        m_messages.Reset();
         m_formatsShown = m_qualityShown = 0;
         m_tickFormats = false;
         m_qualityTexts.clear();

@@ -66,8 +66,7 @@ private:
 private slots:
     void init()
     {
-        m_messages = CTestMessages();
-        m_messages.Install();
+        m_messages.Reset();
         m_choices.clear();
         SetChoiceHook([this](const QString& text, const QStringList&) {
             m_choices << text;

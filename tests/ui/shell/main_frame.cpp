@@ -31,8 +31,7 @@ private:
 private slots:
     void init()
     {
-        m_messages = CTestMessages();
-        m_messages.Install();
+        m_messages.Reset();
         CUndoStore::Instance().Clear();
         m_frame = std::make_unique<CMainFrame>(m_dir.filePath(QStringLiteral("recent.ini")));
         m_frame->resize(1200, 900);

@@ -38,11 +38,7 @@ private:
 
 private slots:
     void initTestCase() { InstallDialogPlacement(); }
-    void init()
-    {
-        m_messages = CTestMessages();
-        m_messages.Install();
-    }
+    void init() { m_messages.Reset(); }
     void cleanup()
     {
         m_frame.reset();

@@ -146,8 +146,7 @@ private slots:
 
     void init()
     {
-        m_messages = CTestMessages{};
-        m_messages.Install();
+        m_messages.Reset();
         m_frame = std::make_unique<CMainFrame>(QString());
         m_frame->SetFolders(&*m_folders);
         // The Rendering Complete prompt is answered "No".
