@@ -2,14 +2,9 @@
 # Unsaved work survives kill -9: the desktop program writes it to the recovery
 # area every AutosaveSeconds, and the next start offers it in "Recover Unsaved
 # Work". Runs the real program on a virtual display.
-set -u
-gui="$1" cli="$2"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-data="$work/data"
-# The data folder the test run set up, as hard links (the program replaces files by renaming);
-# the settings file is written anew here, so the shared one stays as it is.
-cp -al "$VT_TEST_DATA_FOLDER" "$data" 2>/dev/null || { rm -rf "$data"; cp -r "$VT_TEST_DATA_FOLDER" "$data"; }
+. "$(dirname "$0")/../../cli/support.bash" "$2"
+gui="$1" data="$work/data"
+copy_data_folder  # the settings file is written anew below, so the shared one stays as it is
 "$cli" --data-dir "$data" -q new "Software Box" -o "$work/box.vtp" || { echo "FAIL: new"; exit 1; }
 { cat "$data/internal/vtprof.ini" 2>/dev/null; printf '\n[Recovery]\nAutosaveSeconds=1\n'; } >"$work/vtprof.ini"
 mv "$work/vtprof.ini" "$data/internal/vtprof.ini"
