@@ -1,10 +1,16 @@
-// The integer bilinear read against the plain double formula, texel by
-// texel, over positions inside, on and beyond the edges of a picture.
+// Small fast paths against their plain formulas: the integer bilinear read,
+// texel by texel, over positions inside, on and beyond the edges of a
+// picture; the texture levels; four samples' column conditions at once (also
+// where a condition holds nowhere or a bound is not a number); pixel runs
+// filled and counted.
 #include "EngineTestUtil.h"
 
 #include "engine3d/sampling/BilinearRead.h"
+#include "engine3d/sampling/PixelRuns.h"
+#include "engine3d/surface/ColumnRange.h"
 
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -85,4 +91,63 @@ TEST(TextureLevels, KnowAPictureOfOneColour)
     bits[16 * 4 + 3 * 3 + 2] = 0x31; // the last texel's red
     ASSERT_TRUE(levels.Build(CTexture{bits.data(), 4, 5, 16}));
     EXPECT_FALSE(levels.oneColour);
+}
+
+TEST(ColumnRange, FourAtOnceKeepTheColumnsOfOneByOne)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = HUGE_VAL;
+    const double special[] = {0.0, -0.0, 1e-300, -3.0, nan, inf, -inf};
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> value(-50.0, 50.0);
+    std::uniform_int_distribution<int> pick(0, 40);
+    for (int round = 0; round < 2000; ++round) {
+        double alpha[5], beta[5][4];
+        for (int c = 0; c < 5; ++c) {
+            const int a = pick(random);
+            alpha[c] = a < 7 ? special[a] : value(random);
+            for (double& b : beta[c]) b = pick(random) == 0 ? special[pick(random) % 7] : value(random);
+        }
+        CColumnRange one, four;
+        for (int k = 0; k < 4; ++k)
+            for (int c = 0; c < 5; ++c) one.Keep(alpha[c], beta[c][k]);
+        KeepFour(four, alpha, beta, 5);
+        ASSERT_EQ(one.hi == -inf, four.hi == -inf) << round;
+        if (one.hi == -inf) continue;
+        EXPECT_EQ(one.lo, four.lo) << round;
+        EXPECT_EQ(one.hi, four.hi) << round;
+    }
+}
+
+TEST(PixelRuns, FillAndCountAgreeWithThePlainLoops)
+{
+    const unsigned seed = 31337;
+    std::mt19937 rng(seed);
+    for (int n = 0; n < 70; ++n) {
+        // A row of pixels that are white, nearly white, or anything; counts
+        // anywhere, some at the limit. Only the n pixels after the first may change,
+        // and those are white afterwards.
+        std::vector<std::uint8_t> row(3 * (n + 2));
+        for (std::uint8_t& b : row) b = rng() % 3 == 0 ? 254 : 255;
+        for (int i = 0; i < n / 4; ++i) row[rng() % row.size()] = static_cast<std::uint8_t>(rng());
+        std::vector<std::uint16_t> counts(n + 2), expected(n + 2);
+        for (std::size_t i = 0; i < counts.size(); ++i)
+            counts[i] = expected[i] = static_cast<std::uint16_t>(rng() % 2 ? 0xFFFF - rng() % 2 : rng() % 9);
+        for (int x = 1; x <= n; ++x) {
+            const std::uint8_t* p = &row[3 * x];
+            if ((p[0] & p[1] & p[2]) != 255 && expected[x] < 0xFFFF) ++expected[x];
+        }
+        std::vector<std::uint8_t> whitened(row);
+        std::fill(whitened.begin() + 3, whitened.end() - 3, std::uint8_t{255});
+        TakeDrawnPixels(&row[3], &counts[1], n);
+        ASSERT_EQ(counts, expected) << "seed " << seed << " n " << n;
+        ASSERT_EQ(row, whitened) << "seed " << seed << " n " << n;
+
+        const std::uint8_t colour[2][3] = {{7, 7, 7}, {1, 2, 3}};
+        for (const auto& c : colour) {
+            std::vector<std::uint8_t> fill(row), want(row);
+            for (int i = 3; i < 3 * (n + 1); ++i) want[i] = c[i % 3];
+            FillPixelRun(&fill[3], n, c[0], c[1], c[2]);
+            ASSERT_EQ(fill, want) << "n " << n;
+        }
+    }
 }
