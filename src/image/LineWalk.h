@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <type_traits>
 
 // Visits the pixels of the line from (x1, y1) to (x2, y2), both end points
 // included, calling visit(x, y) once for each. The error term is kept in 64
@@ -129,21 +130,31 @@ inline void WalkSegmentRowEnds(int x1, int y1, int x2, int y2, int rows, Visit v
     std::int64_t low = floorDiv(2 * first * dx - most + m - 1, restLow);
     std::int64_t high = floorDiv(2 * first * dx + most, restHigh);
     const std::int64_t growQ = (2 * dx) / m, growR = (2 * dx) % m;
-    for (std::int64_t t = first; t <= last; ++t) {
-        const std::int64_t a = x1 + sx * std::max<std::int64_t>(low, 0);
-        const std::int64_t b = x1 + sx * std::min(high, dx);
-        visit(static_cast<int>(y1 + sy * t), static_cast<int>(std::min(a, b)), static_cast<int>(std::max(a, b)));
-        low += growQ;
-        restLow += growR;
-        if (restLow >= m) {
-            restLow -= m;
-            ++low;
+    // Left to right or right to left, each its own loop.
+    auto walk = [&](auto sign) {
+        int y = static_cast<int>(y1 + sy * first);
+        for (std::int64_t t = first; t <= last; ++t, y += sy) {
+            const auto from = static_cast<int>(std::max<std::int64_t>(low, 0)), to = static_cast<int>(std::min(high, dx));
+            if constexpr (sign > 0)
+                visit(y, x1 + from, x1 + to);
+            else
+                visit(y, x1 - to, x1 - from);
+            low += growQ;
+            restLow += growR;
+            if (restLow >= m) {
+                restLow -= m;
+                ++low;
+            }
+            high += growQ;
+            restHigh += growR;
+            if (restHigh >= m) {
+                restHigh -= m;
+                ++high;
+            }
         }
-        high += growQ;
-        restHigh += growR;
-        if (restHigh >= m) {
-            restHigh -= m;
-            ++high;
-        }
-    }
+    };
+    if (sx > 0)
+        walk(std::integral_constant<int, 1>{});
+    else
+        walk(std::integral_constant<int, -1>{});
 }

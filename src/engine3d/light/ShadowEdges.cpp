@@ -72,6 +72,15 @@ bool RowsJoined(const SCopyEdge* edges, std::size_t count, int polygons, int row
 
 void WalkEdgeRows(const SCopyEdge& e, bool both, int rows, int width, int* left, int* right, int origin) noexcept
 {
+    if (both && std::min(e.x1, e.x2) >= 0 && std::max(e.x1, e.x2) <= width) { // no column to clamp
+        WalkSegmentRowEnds(e.x1, e.y1, e.x2, e.y2, rows, [=](int y, int low, int high) {
+            int& l = left[y - origin];
+            int& r = right[y - origin];
+            l = std::min(l, low);
+            r = std::max(r, high);
+        });
+        return;
+    }
     if (both) {
         WalkSegmentRowEnds(e.x1, e.y1, e.x2, e.y2, rows, [=](int y, int low, int high) {
             int& l = left[y - origin];

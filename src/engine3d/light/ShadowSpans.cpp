@@ -18,6 +18,8 @@ namespace {
 
 constexpr int kNoLeft = 9999999;
 constexpr int kNoRight = -9999999;
+// A shade's blue, green and red levels repeated: four pixels and one byte.
+constexpr std::size_t kShadeBytes = 16;
 // Copies a step can count (its counts are 16-bit).
 constexpr std::size_t kMaxCopies = 32000;
 
@@ -342,15 +344,19 @@ void CShadowSpans::SortByRow()
 void CShadowSpans::TakeCopy(bool contact)
 {
     const bool split = m_unionSplit;
-    if (!split && m_unionLow <= m_unionHigh)
-        m_copies.push_back({m_unionLow, m_unionHigh, m_runs.size(), contact});
-    for (int y = m_unionLow; y <= m_unionHigh; ++y) {
-        int& l = m_unionLeft[static_cast<std::size_t>(y)];
-        int& r = m_unionRight[static_cast<std::size_t>(y)];
-        const int right = std::min(r, m_width - 1);
-        if (!split) m_runs.push_back(l <= right ? SRun{l, right + 1} : SRun{});
-        l = kNoLeft;
-        r = kNoRight;
+    if (m_unionLow <= m_unionHigh) {
+        const auto low = static_cast<std::size_t>(m_unionLow), high = static_cast<std::size_t>(m_unionHigh);
+        if (!split) {
+            m_copies.push_back({m_unionLow, m_unionHigh, m_runs.size(), contact});
+            m_runs.resize(m_runs.size() + (high - low) + 1);
+            SRun* run = &m_runs[m_runs.size() - (high - low) - 1];
+            for (std::size_t y = low; y <= high; ++y, ++run) {
+                const int l = m_unionLeft[y], right = std::min(m_unionRight[y], m_width - 1);
+                if (l <= right) *run = {l, right + 1};
+            }
+        }
+        std::fill(m_unionLeft.begin() + static_cast<std::ptrdiff_t>(low), m_unionLeft.begin() + static_cast<std::ptrdiff_t>(high) + 1, kNoLeft);
+        std::fill(m_unionRight.begin() + static_cast<std::ptrdiff_t>(low), m_unionRight.begin() + static_cast<std::ptrdiff_t>(high) + 1, kNoRight);
     }
     m_unionLow = kNoLeft;
     m_unionHigh = kNoRight;
@@ -440,12 +446,13 @@ void CShadowSpans::MakeShades(COLORREF colour)
     const CSrgbTables& t = SrgbTables();
     const auto [cast, contact] = ShadowShares(colour, m_castCopies, m_contactCopies);
     const std::size_t m = static_cast<std::size_t>(m_contactCopies) + 1;
-    m_shades.assign((static_cast<std::size_t>(m_castCopies) + 1) * m * 3, 255);
+    m_shades.assign((static_cast<std::size_t>(m_castCopies) + 1) * m * kShadeBytes, 255);
     for (int i = 0; i <= m_castCopies; ++i)
         for (int j = i == 0 ? 1 : 0; j <= m_contactCopies; ++j) {
             const float n = static_cast<float>(i), k = static_cast<float>(j);
-            std::uint8_t* s = &m_shades[(static_cast<std::size_t>(i) * m + static_cast<std::size_t>(j)) * 3];
+            std::uint8_t* s = &m_shades[(static_cast<std::size_t>(i) * m + static_cast<std::size_t>(j)) * kShadeBytes];
             for (int c = 0; c < 3; ++c) s[c] = t.Encode((1.0f - cast[c] * n) * (1.0f - contact[c] * k));
+            for (std::size_t c = 3; c < kShadeBytes; ++c) s[c] = s[c - 3];
         }
 }
 
@@ -456,8 +463,8 @@ void CShadowSpans::Apply(CRaster& target, int firstRow) const
 {
     const std::size_t m = static_cast<std::size_t>(m_contactCopies) + 1;
     const int width = std::min(m_width, target.GetWidth());
-    // One pixel more: a pixel's shade is stored as four bytes.
-    std::vector<std::uint8_t> shades(3 * static_cast<std::size_t>(std::max(width, 0)) + 4);
+    // And the bytes the last store writes past the row.
+    std::vector<std::uint8_t> shades(3 * static_cast<std::size_t>(std::max(width, 0)) + kShadeBytes);
     for (int y = 0; y < target.GetHeight(); ++y) {
         const int r = firstRow + y - m_firstRow;
         if (r < 0 || r >= m_rows) continue;
@@ -472,15 +479,11 @@ void CShadowSpans::Apply(CRaster& target, int firstRow) const
             // After the last step no copy is left.
             const int x0 = std::min(m_steps[i].x, width), x1 = i + 1 < to ? std::min(m_steps[i + 1].x, width) : end;
             if (x0 >= x1) continue;
-            const std::uint8_t* s = &m_shades[(static_cast<std::size_t>(n) * m + static_cast<std::size_t>(k)) * 3];
-            const std::uint8_t four[4] = {s[0], s[1], s[2], s[0]};
+            const std::uint8_t* s = &m_shades[(static_cast<std::size_t>(n) * m + static_cast<std::size_t>(k)) * kShadeBytes];
+            // Four pixels a store; the bytes a store writes past the run
+            // are written again by the runs after it.
             std::uint8_t* d = &shades[3 * static_cast<std::size_t>(x0)];
-            // Sixteen pixels one by one, then copies of them.
-            const std::size_t n = static_cast<std::size_t>(x1 - x0), once = std::min<std::size_t>(n, 16);
-            std::size_t x = 0;
-            for (; x < once; ++x) std::memcpy(d + 3 * x, four, 4);
-            for (; x + 16 <= n; x += 16) std::memcpy(d + 3 * x, d, 48);
-            for (; x < n; ++x) std::memcpy(d + 3 * x, four, 4);
+            for (int x = x0; x < x1; x += 4, d += 12) std::memcpy(d, s, kShadeBytes);
         }
         assert(n == 0 && k == 0);
         DarkenBytes(target.GetBits(y) + 3 * static_cast<std::ptrdiff_t>(first), &shades[3 * static_cast<std::size_t>(first)],

@@ -89,7 +89,7 @@ private:
     std::vector<std::uint32_t> m_rowStart; // steps of row r: m_rowStart[r] .. m_rowStart[r + 1] - 1
     std::vector<SStep> m_steps;
     // Blue, green and red of what a level keeps under n cast and m contact
-    // copies, at ((n * (contact copies + 1)) + m) * 3.
+    // copies, repeated over 16 bytes, at ((n * (contact copies + 1)) + m) * 16.
     std::vector<std::uint8_t> m_shades;
 
     // The copy being scanned: its spans once a row of it has a gap, and one
