@@ -2,6 +2,8 @@
 // A fresh folder below /tmp for one test, removed with the object (its
 // permissions restored first, for tests that make it unwritable). Path() ends
 // with a slash. Besides: whole files read and written, and an ended process.
+// The tests of app, catalogue, properties and image include it first: it
+// brings the test framework and the standard headers they use.
 
 #include <gtest/gtest.h>
 
@@ -9,14 +11,25 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <memory>
+#include <optional>
+#include <random>
+#include <set>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 // A file's whole content (empty when it cannot be read), and a file written whole.

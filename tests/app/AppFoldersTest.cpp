@@ -1,14 +1,6 @@
 #include "TempFolder.h"
 #include "ground/AppFolders.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <tuple>
-#include <vector>
-
 namespace fs = std::filesystem;
 
 namespace {

@@ -1,17 +1,10 @@
 // Face appearance pictures: colour, gradients, textures, patterns and picture
 // fitting, checked against values worked out by hand from the formulas.
 
+#include "TempFolder.h"
 #include "properties/Appearance.h"
 
 #include "image/Raster.h"
-
-#include <gtest/gtest.h>
-
-#include <array>
-#include <cmath>
-#include <memory>
-#include <tuple>
-#include <vector>
 
 namespace {
 

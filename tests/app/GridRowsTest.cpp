@@ -1,17 +1,10 @@
 // The rows beside each tab: which rows a product's values bring, the rows of
 // each kind's faces, and the text form of a row.
 
+#include "TempFolder.h"
 #include "app/GridRows.h"
 #include "catalogue/product/Product.h"
 #include "properties/settings/SettingStore.h"
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <string>
-#include <tuple>
-#include <utility>
-#include <vector>
 
 namespace {
 

@@ -1,15 +1,6 @@
 #include "TempFolder.h"
 #include "ground/IniFile.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <string>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
-
 namespace fs = std::filesystem;
 
 namespace {

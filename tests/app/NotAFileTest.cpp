@@ -2,6 +2,7 @@
 // answers "<path> is not a file." and changes nothing (a loader that opened a
 // pipe would wait for a writer for ever: the test's timeout).
 
+#include "TempFolder.h"
 #include "ground/IniFile.h"
 #include "app/undo/UndoStore.h"
 #include "app/VtwinDoc.h"
@@ -9,16 +10,6 @@
 #include "catalogue/product/Product.h"
 #include "image/picture/PictureLoader.h"
 #include "image/Raster.h"
-
-#include "TempFolder.h"
-
-#include <gtest/gtest.h>
-
-#include <sys/stat.h>
-
-#include <filesystem>
-#include <string>
-#include <vector>
 
 namespace fs = std::filesystem;
 

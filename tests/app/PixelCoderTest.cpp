@@ -2,13 +2,8 @@
 // table (checked against hand-computed colours and compared with the coder on
 // random data), and round trips of the encoder over random and flat pictures.
 
+#include "TempFolder.h"
 #include "app/project/PixelCoder.h"
-
-#include <gtest/gtest.h>
-
-#include <cstdint>
-#include <random>
-#include <vector>
 
 namespace {
 

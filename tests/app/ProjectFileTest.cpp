@@ -1,6 +1,7 @@
 // Project files: the byte layout of what we write, refusals, quiet stops,
 // hostile files, and saving that never loses the previous file.
 
+#include "TempFolder.h"
 #include "app/project/ProjectFile.h"
 #include "HostileCorpus.h"
 #include "app/project/ProjectLockFile.h"
@@ -13,21 +14,12 @@
 #include "catalogue/product/Product.h"
 #include "catalogue/product/Side.h"
 #include "image/Raster.h"
-#include "TempFolder.h"
 #include "image/CodecTestUtil.h"
 
-#include <gtest/gtest.h>
-
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <csignal>
-#include <cstdlib>
-#include <fstream>
 #include <sstream>
-#include <string>
-#include <tuple>
-#include <vector>
 
 namespace {
 

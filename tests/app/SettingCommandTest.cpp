@@ -1,13 +1,12 @@
 // The setting command: each refusal with its message, a change checked as a
 // whole, and an accepted change as one undo step.
 
+#include "TempFolder.h"
 #include "app/SettingCommand.h"
 #include "app/undo/UndoStore.h"
 #include "app/VtwinDoc.h"
 #include "catalogue/product/Product.h"
 #include "properties/settings/SettingStore.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 

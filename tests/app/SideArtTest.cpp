@@ -1,6 +1,7 @@
 // A face picture drawn from vector artwork: where the artwork lies after a
 // fit, and the side block that stores the artwork in place of the pixels.
 
+#include "TempFolder.h"
 #include "app/project/ProjectFile.h"
 #include "catalogue/product/Side.h"
 #include "catalogue/product/SideAppearance.h"
@@ -8,11 +9,6 @@
 #include "image/Raster.h"
 #include "image/picture/VectorArt.h"
 #include "properties/Appearance.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <tuple>
 
 namespace {
 

@@ -1,6 +1,7 @@
 // Undo store, undo-file names and side snapshots, walked through real
 // sequences of edits, undos and redos.
 
+#include "TempFolder.h"
 #include "app/undo/SideSnapshotRecord.h"
 #include "ground/UndoFileCounter.h"
 #include "app/undo/UndoStore.h"
@@ -8,15 +9,6 @@
 #include "catalogue/product/Product.h"
 #include "catalogue/product/Side.h"
 #include "image/Raster.h"
-#include "TempFolder.h"
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <string>
-#include <tuple>
-#include <utility>
-#include <vector>
 
 namespace {
 

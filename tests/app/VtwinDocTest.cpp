@@ -1,5 +1,6 @@
 // The document: new-document state, products, tabs and draw-object lists.
 
+#include "TempFolder.h"
 #include "app/VtwinDoc.h"
 
 #include "ground/AppFolders.h"
@@ -7,13 +8,6 @@
 #include "app/undo/UndoStore.h"
 #include "catalogue/product/BackFace.h"
 #include "catalogue/product/Product.h"
-#include "TempFolder.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <tuple>
-#include <vector>
 
 namespace {
 

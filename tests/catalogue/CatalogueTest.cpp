@@ -3,15 +3,6 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/product/Product.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <map>
-#include <set>
-#include <string>
-#include <tuple>
-
 namespace fs = std::filesystem;
 
 namespace {

@@ -2,6 +2,7 @@
 // benchmarks): the first CD-ROM picture and sub-picture the setup made are
 // taken, and the products of a set-up data folder get their faces, page
 // edges, disc and media pictures at the new-project face scale.
+#include "TempFolder.h"
 #include "catalogue/NewProject.h"
 
 #include "ground/AppFolders.h"
@@ -15,14 +16,6 @@
 #include "image/Raster.h"
 #include "properties/settings/SettingTable.h"
 #include "TestDataFolder.h"
-
-#include "TempFolder.h"
-
-#include <gtest/gtest.h>
-
-#include <optional>
-#include <string>
-#include <utility>
 
 namespace {
 

@@ -1,11 +1,6 @@
+#include "TempFolder.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/ModelNames.h"
-
-#include <gtest/gtest.h>
-
-#include <set>
-#include <string>
-#include <vector>
 
 namespace {
 

@@ -1,5 +1,6 @@
 // New project from a catalogue model: which answers are read, what the
 // product holds afterwards, and that a refused model leaves the document alone.
+#include "TempFolder.h"
 #include "app/NewDocument.h"
 #include "catalogue/NewProject.h"
 
@@ -12,16 +13,7 @@
 #include "image/ImageCanvas.h"
 #include "image/Raster.h"
 
-#include "TempFolder.h"
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <string>
-#include <tuple>
 #include <type_traits>
-#include <utility>
-#include <vector>
 
 namespace fs = std::filesystem;
 

@@ -1,17 +1,10 @@
 // Reading the picture library: the folder list, each folder's description
 // file with its defaults and its stop at the first missing picture, and the
 // remembered state of the dialog's tree.
+#include "TempFolder.h"
 #include "catalogue/setup/PictureLibrary.h"
 
 #include "ground/IniFile.h"
-#include "TempFolder.h"
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <tuple>
 
 namespace fs = std::filesystem;
 

@@ -1,19 +1,10 @@
+#include "TempFolder.h"
 #include "catalogue/product/BackFace.h"
 #include "catalogue/product/FaceKeys.h"
 #include "catalogue/product/Product.h"
 #include "catalogue/product/SideAppearance.h"
 #include "image/Raster.h"
 #include "properties/settings/SettingTable.h"
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <array>
-#include <map>
-#include <set>
-#include <string>
-#include <tuple>
-#include <vector>
 
 namespace {
 

@@ -1,6 +1,7 @@
 // The first-run setup: the free-space boundary, the pictures and settings it
 // writes, the skip rules for pale colours and for files that already exist,
 // and the progress it reports.
+#include "TempFolder.h"
 #include "catalogue/setup/Setup.h"
 
 #include "ground/AppFolders.h"
@@ -10,16 +11,6 @@
 #include "ground/IniFile.h"
 #include "image/Raster.h"
 #include "image/SafeFile.h"
-#include "TempFolder.h"
-
-#include <gtest/gtest.h>
-
-#include <sys/stat.h>
-
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <vector>
 
 namespace fs = std::filesystem;
 

@@ -1,9 +1,8 @@
 // The CD-ROM of studio-lit projects: no black outline, a clear hub, the print kept.
+#include "TempFolder.h"
 #include "catalogue/setup/MediaPictures.h"
 #include "catalogue/product/StudioDisc.h"
 #include "image/Raster.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 

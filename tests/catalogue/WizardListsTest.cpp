@@ -1,18 +1,10 @@
 // The picture lists of the wizard pages: file patterns, CD-ROM pictures with
 // their names, sub-pictures, and the CD position pictures of each kind.
+#include "TempFolder.h"
 #include "catalogue/WizardLists.h"
 
 #include "ground/IniFile.h"
-#include "TempFolder.h"
 #include "catalogue/product/Product.h"
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <tuple>
-#include <vector>
 
 namespace fs = std::filesystem;
 

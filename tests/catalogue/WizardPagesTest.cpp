@@ -1,11 +1,7 @@
+#include "TempFolder.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/product/Product.h"
 #include "catalogue/WizardPages.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 namespace {
 

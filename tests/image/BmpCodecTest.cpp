@@ -1,8 +1,6 @@
+
 #include "CodecTestUtil.h"
-
 #include "image/Raster.h"
-
-#include <gtest/gtest.h>
 
 using namespace testutil;
 

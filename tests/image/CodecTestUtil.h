@@ -1,18 +1,14 @@
 #pragma once
-// Helpers for the codec tests: temporary folders, encoding, decoding,
-// refusals and picture comparison.
+// Helpers for the picture tests: temporary folders, encoding, decoding,
+// refusals and picture comparison. Every test of this folder includes it
+// first: through TempFolder.h it brings the test framework and the standard
+// headers.
 
 #include "image/ByteStream.h"
 #include "image/Raster.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdint>
-#include <filesystem>
-#include <random>
-#include <string>
-#include <vector>
 
 namespace testutil {
 

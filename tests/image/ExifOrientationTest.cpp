@@ -1,14 +1,7 @@
-#include "CodecTestUtil.h"
 
+#include "CodecTestUtil.h"
 #include "image/picture/ExifOrientation.h"
 #include "image/Raster.h"
-
-#include <gtest/gtest.h>
-
-#include <fstream>
-#include <string>
-#include <utility>
-#include <vector>
 
 namespace {
 

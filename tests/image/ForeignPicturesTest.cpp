@@ -4,17 +4,11 @@
 // palettes of 1, 4 and 8 bits stay (2 bits widen to 4), true colour and alpha
 // become 24-bit. TIFF is read, never written (RasterFiles.SaveNever...).
 
+#include "CodecTestUtil.h"
 #include "image/picture/PictureFormats.h"
 #include "image/picture/PictureLoader.h"
 #include "image/Raster.h"
 #include "TempFolder.h"
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <string>
-#include <tuple>
-#include <vector>
 
 TEST(ForeignPictures, DecodeToThePixelsTheirWriterReadsBack)
 {

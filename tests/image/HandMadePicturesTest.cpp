@@ -4,20 +4,13 @@
 // indices it lists, row 0 (the bottom row) first; the palette of a palette
 // picture has 2 ^ bits entries.
 
+#include "CodecTestUtil.h"
 #include "image/picture/PictureFormats.h"
 #include "image/Raster.h"
 #include "TempFolder.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <sstream>
-#include <string>
-#include <tuple>
-#include <vector>
 
 TEST(HandMadePictures, DecodeToThePixelsTheirIndexStates)
 {

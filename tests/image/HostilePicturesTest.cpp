@@ -2,21 +2,14 @@
 // without leaving anything in the target; files at the edge of what a header
 // can justify still load.
 
+#include "CodecTestUtil.h"
 #include "HostileCorpus.h"
 #include "TempFolder.h"
 
-#include "image/CodecTestUtil.h"
 #include "image/ByteStream.h"
 #include "image/picture/PictureLimits.h"
 #include "image/picture/PictureLoader.h"
 #include "image/Raster.h"
-
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <string>
-#include <utility>
-#include <vector>
 
 using hostile::HostilePictures;
 using hostile::SHostileFile;

@@ -2,16 +2,9 @@
 // same file with the same profile (skipped where ImageMagick or the print
 // profile is not installed).
 
+#include "CodecTestUtil.h"
 #include "image/picture/PictureLoader.h"
 #include "image/Raster.h"
-
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <cstdlib>
-#include <filesystem>
-#include <string>
-#include <unistd.h>
 
 namespace {
 

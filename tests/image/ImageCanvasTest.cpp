@@ -1,14 +1,8 @@
+#include "CodecTestUtil.h"
 #include "image/ImageCanvas.h"
 #include "image/Raster.h"
 
-#include <gtest/gtest.h>
-
-#include <cmath>
 #include <functional>
-#include <random>
-#include <set>
-#include <tuple>
-#include <utility>
 
 namespace {
 

@@ -1,17 +1,11 @@
 // CMYK and YCCK JPEGs (plain and Adobe's inverted samples) and EXIF
 // orientation, with files written by libjpeg directly.
 
+#include "CodecTestUtil.h"
 #include "JpegTestWriter.h"
 #include "TempFolder.h"
 
 #include "image/Raster.h"
-
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <string>
-#include <utility>
-#include <vector>
 
 namespace {
 

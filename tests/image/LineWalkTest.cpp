@@ -1,9 +1,5 @@
+#include "CodecTestUtil.h"
 #include "image/LineWalk.h"
-
-#include <gtest/gtest.h>
-
-#include <map>
-#include <utility>
 
 namespace {
 

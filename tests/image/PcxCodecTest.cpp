@@ -1,11 +1,6 @@
+
 #include "CodecTestUtil.h"
-
 #include "image/Raster.h"
-
-#include <gtest/gtest.h>
-
-#include <tuple>
-#include <vector>
 
 using namespace testutil;
 

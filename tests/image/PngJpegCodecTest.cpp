@@ -3,21 +3,12 @@
 
 #include "image/Raster.h"
 
-#include <gtest/gtest.h>
-
 #include <png.h>
 
 #include <cstdio>
 #include <jpeglib.h>
 
-#include <algorithm>
-#include <array>
-#include <map>
-#include <string>
 #include <csetjmp>
-#include <cstring>
-#include <tuple>
-#include <vector>
 
 using namespace testutil;
 

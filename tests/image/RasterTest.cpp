@@ -1,13 +1,5 @@
-#include "image/Raster.h"
-
 #include "CodecTestUtil.h"
-
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <random>
-#include <tuple>
-#include <vector>
+#include "image/Raster.h"
 
 namespace {
 

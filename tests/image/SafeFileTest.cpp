@@ -1,22 +1,12 @@
 // Whole-file saving and reading: links, modes, owners, read-only files,
 // leftovers of killed saves, a full disk, and paths that are not files.
 
+#include "CodecTestUtil.h"
 #include "image/SafeFile.h"
 #include "TempFolder.h"
 
-#include "CodecTestUtil.h"
-
-#include <gtest/gtest.h>
-
 #include <sched.h>
 #include <sys/mount.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <string>
-#include <vector>
 
 namespace fs = std::filesystem;
 using testutil::TempDir;

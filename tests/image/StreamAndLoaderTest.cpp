@@ -6,11 +6,7 @@
 #include "image/picture/PictureLoader.h"
 #include "image/Raster.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
-#include <filesystem>
-#include <tuple>
 
 using testutil::TempDir;
 

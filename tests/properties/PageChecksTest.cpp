@@ -1,14 +1,9 @@
 // Leaving the wizard and property pages: what is refused, with which message,
 // and what each page stores.
+#include "TempFolder.h"
 #include "properties/PageChecks.h"
 
 #include "properties/settings/SettingChecks.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <tuple>
-#include <vector>
 
 namespace {
 

@@ -1,8 +1,7 @@
+#include "TempFolder.h"
 #include "properties/PrintSize.h"
 #include "properties/settings/SettingStore.h"
 #include "properties/settings/SettingTable.h"
-
-#include <gtest/gtest.h>
 
 TEST(PrintSize, CentimetresAtTheResolution)
 {

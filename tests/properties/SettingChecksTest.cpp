@@ -1,12 +1,7 @@
+#include "TempFolder.h"
 #include "properties/settings/SettingChecks.h"
 #include "properties/settings/SettingStore.h"
 #include "properties/settings/SettingTable.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <tuple>
-#include <vector>
 
 namespace {
 

@@ -1,11 +1,6 @@
+#include "TempFolder.h"
 #include "properties/settings/SettingStore.h"
 #include "properties/settings/SettingTable.h"
-
-#include <gtest/gtest.h>
-
-#include <random>
-#include <tuple>
-#include <vector>
 
 namespace {
 

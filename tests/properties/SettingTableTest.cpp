@@ -1,12 +1,6 @@
+#include "TempFolder.h"
 #include "properties/settings/SettingStore.h"
 #include "properties/settings/SettingTable.h"
-
-#include <gtest/gtest.h>
-
-#include <set>
-#include <tuple>
-#include <string>
-#include <vector>
 
 namespace {
 
