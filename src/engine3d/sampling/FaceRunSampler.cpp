@@ -116,6 +116,10 @@ bool CFaceRunSampler::SetLinearSteps(const double* dx, const double* dy, double 
     m_errCol = 2 * (m_texW * (2 * roundU + remU) + 4 * eps * (m_texW + 1) + floatCol) + 1e-6;
     m_errRow = 2 * (m_texH * (2 * roundA + remA) + 4 * eps * (m_texH + 1) + floatRow) + 1e-6;
     if (!(m_errCol < 0.01 && m_errRow < 0.01) || reach * gCol > 1e5 || reach * gRow > 1e5) return false;
+    // Projective steps have no remainder; their single-precision rounding is
+    // under 12 roundings of 2 + reach * |g| (LinearSteps.h).
+    m_projCol = 2 * (m_texW * 2 * roundU + 4 * eps * (m_texW + 1) + 16 * feps * (2 + reach * gCol)) + 1e-6;
+    m_projRow = 2 * (m_texH * 2 * roundA + 4 * eps * (m_texH + 1) + 16 * feps * (2 + reach * gRow)) + 1e-6;
     // The samples must form a grid of side x side, row by row: the steps are
     // taken a row's part first.
     const int side = static_cast<int>(std::lround(std::sqrt(m_count)));

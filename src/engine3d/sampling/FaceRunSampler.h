@@ -125,6 +125,7 @@ private:
     int m_side = 0; // the samples form a grid of side x side (dx by column, dy by row)
     double m_ay = 0.0, m_by = 0.0, m_cy = 0.0;
     double m_errCol = 0.0, m_errRow = 0.0;
+    double m_projCol = 0.0, m_projRow = 0.0; // the bounds of projective steps (no remainder)
     double m_reach = 0.0;
     SGridRows m_grid; // the offsets as a grid, for counting outline pixels a sample row at a time
     const CFlatTiles* m_flat = nullptr;

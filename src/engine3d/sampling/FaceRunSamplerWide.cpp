@@ -133,6 +133,8 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
     samples.rowBound = _mm256_set1_ps(static_cast<float>(m_errRow));
     samples.colLimit = _mm256_set1_ps(static_cast<float>(0.5 - m_errCol));
     samples.rowLimit = _mm256_set1_ps(static_cast<float>(0.5 - m_errRow));
+    samples.colLimitP = _mm256_set1_ps(static_cast<float>(0.5 - m_projCol));
+    samples.rowLimitP = _mm256_set1_ps(static_cast<float>(0.5 - m_projRow));
     samples.grid = &m_grid;
     samples.errCol = m_errCol;
     samples.errRow = m_errRow;
@@ -142,16 +144,25 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
                                  _mm256_set1_pd(m_reach), _mm256_set1_pd(m_errCol), _mm256_set1_pd(m_errRow),
                                  _mm_set1_epi32(m_stride)};
     // A pixel sample by sample, the uncertain samples mapped exactly; whether
-    // any was.
+    // any was. Inside the face (`inside`) by projective steps, else across
+    // the outline or a texel edge by linear steps.
     alignas(32) std::int32_t offsets[kMaxSamples + 8];
     std::uint8_t uncertain[(kMaxSamples + 7) / 8];
     static_assert(sizeof uncertain == kGridUncertainBytes);
     const std::int32_t lastTexel = LastTexelOffset();
-    const auto sampleMixed = [&](const SStepPixel& m, const SCentres& c, int j, int x, CPixelSamples& out) {
-        if (m.four)
+    const auto sampleMixed = [&](const SStepPixel& m, const SCentres& c, int j, int x, bool inside,
+                                 CPixelSamples& out) {
+        const bool four = m.four && !inside;
+        if (inside) {
+            if (!MapProjectedOffsets(samples, m, offsets, uncertain)) {
+                out = SumTexelOffsets(m_bits, offsets, m_count, lastTexel);
+                return false;
+            }
+        } else if (four) {
             SumMixedFourTexels(samples, m, c, j, uncertain, out);
-        else
+        } else {
             MapMixedOffsets(samples, m, offsets, uncertain);
+        }
         int which[kMaxSamples];
         std::int32_t exactly[kMaxSamples];
         int n = 0;
@@ -160,20 +171,21 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
         if (n > 0) SampleOffsetsExactly(x, rowA, rowB, rowC, which, n, exactly);
         for (int i = 0; i < n; ++i) {
             const std::int32_t o = exactly[i];
-            if (m.four && o >= 0) {
+            if (four && o >= 0) {
                 for (int k = 0; k < 3; ++k) out.sum[k] += m_bits[o + k];
                 ++out.count;
             }
-            if (!m.four) offsets[which[i]] = o;
+            if (!four) offsets[which[i]] = o;
         }
         const bool any = n > 0;
-        if (!m.four) out = SumTexelOffsets(m_bits, offsets, m_count, lastTexel);
+        if (!four) out = SumTexelOffsets(m_bits, offsets, m_count, lastTexel);
         return any;
     };
     // Eight pixels at a time: those whose samples all count and reach two
     // by two texels are counted together where there are three or more.
     SCentres centres[2];
     alignas(32) int counts[8 * 4];
+    SKeptRows kept;
     long long exact = 0;
     for (int x8 = left; x8 <= right; x8 += 8) {
         const int bits[2] = {MapCentres(mapping, x8, rowA, rowB, rowC, centres[0]),
@@ -182,8 +194,8 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
         // Kind k of the eight: bit p for pixel x8 + p.
         const auto kind = [&bits](int k) { return (bits[0] >> 4 * k & 0xF) | (bits[1] >> 4 * k & 0xF) << 4; };
         const int together = kind(0) & kind(3) & ~kind(2) & ((2 << (last - x8)) - 1);
-        const int nearEdge =
-            __builtin_popcount(together) >= 3 ? CountFourTexelsEight(samples, centres[0], centres[1], counts) : 0xFF;
+        const int counted = __builtin_popcount(together) >= 3 ? together : 0;
+        const int nearEdge = counted ? CountFourTexelsEight(samples, centres[0], centres[1], counts, kept) : 0;
         for (int x = x8, p = 0; x <= last; ++x, ++p, ++out) {
             const SCentres& c = centres[p >> 2];
             const int j = p & 3, b = bits[p >> 2];
@@ -193,19 +205,42 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
                 *out = CPixelSamples{{n * t[0], n * t[1], n * t[2]}, m_count};
                 continue;
             }
-            if ((together & ~nearEdge) >> p & 1) {
-                WeighFourTexels(samples, counts + 4 * p, static_cast<std::int32_t>(c.baseCol[j] + c.lowCol[j]),
-                                static_cast<std::int32_t>(c.baseRow[j] + c.lowRow[j]), *out);
+            if (counted >> p & 1) {
+                const auto texelCol = static_cast<std::int32_t>(c.baseCol[j] + c.lowCol[j]);
+                const auto texelRow = static_cast<std::int32_t>(c.baseRow[j] + c.lowRow[j]);
+                if (!(nearEdge >> p & 1)) {
+                    WeighFourTexels(samples, counts + 4 * p, texelCol, texelRow, *out);
+                    continue;
+                }
+                // Samples near an edge mapped exactly, the others counted.
+                int four[4], which[kMaxSamples];
+                const int n = CountNearEdges(samples, kept, p, four, which);
+                WeighFourTexels(samples, four, texelCol, texelRow, *out);
+                if (n > 0) {
+                    std::int32_t exactly[kMaxSamples];
+                    SampleOffsetsExactly(x, rowA, rowB, rowC, which, n, exactly);
+                    for (int i = 0; i < n; ++i) {
+                        if (exactly[i] < 0) continue;
+                        for (int k = 0; k < 3; ++k) out->sum[k] += m_bits[exactly[i] + k];
+                        ++out->count;
+                    }
+                    ++exact;
+                }
                 continue;
             }
             const SStepPixel m(samples, c, j);
-            if ((b & (1 << j)) && SampleByLinearSteps(samples, m, *out)) continue;
-            if (!m_mixed || (b & (1 << j)) || !(b & (16 << j))) {
+            const bool inside = b & (1 << j);
+            if (inside && !m.four) {
+                exact += sampleMixed(m, c, j, x, true, *out);
+                continue;
+            }
+            if (inside && SumFourTexels(samples, m.p, m.lowCol, m.lowRow, m.col0, m.row0, *out)) continue;
+            if (!m_mixed || inside || !(b & (16 << j))) {
                 *out = SamplePixelWide(x, rowA, rowB, rowC);
                 ++exact;
                 continue;
             }
-            exact += sampleMixed(m, c, j, x, *out);
+            exact += sampleMixed(m, c, j, x, false, *out);
         }
     }
     m_exactPixels += exact;

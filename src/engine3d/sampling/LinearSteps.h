@@ -27,7 +27,9 @@
 // one texel, that texel is read once for all. Where they reach two by two
 // texels, eight pixels are counted at once, a pixel to a lane, a sample row
 // at a time from where each texel edge crosses the row
-// (CountFourTexelsEight).
+// (CountFourTexelsEight). Where they reach more, each sample is placed by
+// projective steps, which divide per sample and so need a bound of
+// roundings only (MapProjectedOffsets).
 
 #include "engine3d/sampling/FaceRunSampler.h"
 #include "engine3d/sampling/TargetRegion.h"
@@ -60,6 +62,7 @@ struct SCentreMapping {
 struct SCentres {
     alignas(32) double fc[4], fr[4], reachCol[4], reachRow[4];
     alignas(32) double gx[4], gy[4], hx[4], hy[4], baseCol[4], baseRow[4];
+    alignas(32) double tx[4], ty[4]; // C's steps per pixel over C at the centre
     // The lower of the texels the samples reach with twice the bound, from
     // the centre's (lowCol, lowRow), and the edges above them.
     alignas(32) double lowCol[4], lowRow[4], colEdge[4], rowEdge[4];
@@ -83,6 +86,7 @@ struct SStepSamples {
     __m256 signBit, halfF;
     __m256 colBound, rowBound; // the error bounds
     __m256 colLimit, rowLimit; // 0.5 less the bounds
+    __m256 colLimitP, rowLimitP; // 0.5 less the bounds of projective steps
     const SGridRows* grid;     // the samples as a grid (side 0: they are not)
     double errCol, errRow;     // the bounds in double precision
 };
@@ -90,6 +94,7 @@ struct SStepSamples {
 // One pixel's centre (fc, fr) and texel steps per pixel, in single precision.
 struct SPixelSteps {
     __m256 fCol, fRow, gx, gy, hx, hy;
+    __m256 tx, ty; // the denominator's change per pixel over its value
 };
 
 // Maps the centres of pixels x4 .. x4 + 3 into `c`. Returns bit j set when
@@ -142,6 +147,8 @@ VT_STEP int MapCentres(const SCentreMapping& m, int x4, double rowA, double rowB
     _mm256_store_pd(c.gy, gy);
     _mm256_store_pd(c.hx, hx);
     _mm256_store_pd(c.hy, hy);
+    _mm256_store_pd(c.tx, _mm256_mul_pd(m.cx, inv));
+    _mm256_store_pd(c.ty, _mm256_mul_pd(m.cy, inv));
     _mm256_store_pd(c.baseCol, baseCol);
     _mm256_store_pd(c.baseRow, baseRow);
     // As SStepPixel works them out, four at once.
@@ -314,7 +321,15 @@ VT_STEP __m256 RowCount(const SEdgeRows& e, __m256 j, __m256 side, __m256& near)
 // upper left, upper right, then the next pixel). Returns bit p set when a
 // sample of pixel p may lie within the bound of either edge (every bit
 // when the samples are not a grid of equal steps).
-VT_STEP int CountFourTexelsEight(const SStepSamples& r, const SCentres& c0, const SCentres& c1, int* counts)
+// Where a pixel's bit is set, its thresholds go into `kept` for
+// CountNearEdges.
+struct SKeptRows {
+    alignas(32) float colLo[8], colHi[8], colStep[8], colSign[8];
+    alignas(32) float rowLo[8], rowHi[8], rowStep[8], rowSign[8];
+};
+
+VT_STEP int CountFourTexelsEight(const SStepSamples& r, const SCentres& c0, const SCentres& c1, int* counts,
+                                 SKeptRows& kept)
 {
     const SGridRows& grid = *r.grid;
     if (grid.side < 2) return 0xFF;
@@ -353,45 +368,63 @@ VT_STEP int CountFourTexelsEight(const SStepSamples& r, const SCentres& c0, cons
         counts[2] = nLeft[p] - nBoth[p];
         counts[3] = r.n - nLeft[p] - nLower[p] + nBoth[p];
     }
-    return _mm256_movemask_ps(near);
+    const int nearBits = _mm256_movemask_ps(near);
+    if (nearBits != 0) {
+        _mm256_store_ps(kept.colLo, col.lo);
+        _mm256_store_ps(kept.colHi, col.hi);
+        _mm256_store_ps(kept.colStep, col.step);
+        _mm256_store_ps(kept.colSign, col.negative);
+        _mm256_store_ps(kept.rowLo, row.lo);
+        _mm256_store_ps(kept.rowHi, row.hi);
+        _mm256_store_ps(kept.rowStep, row.step);
+        _mm256_store_ps(kept.rowSign, row.negative);
+    }
+    return nearBits;
 }
 
-// Each sample's texel from the centre's plus its steps, eight samples at
-// once. False when a sample lies within the bound of a texel edge:
-// |frac - 0.5| > 0.5 - bound.
-VT_STEP bool SumSteppedSamples(const SStepSamples& r, const SPixelSteps& p, std::int32_t col0, std::int32_t row0,
-                               CPixelSamples& out)
+// Pixel p of CountFourTexelsEight's eight whose bit it set, counted one
+// sample row at a time by the same operations: in each row the samples short
+// of lo_j and those at or past hi_j of both edges are certain and counted
+// into counts (as CountFourTexelsEight's); the others, those in [lo_j, hi_j)
+// of either edge, go into which (sample side * j + i). Returns how many.
+struct SRowSplit {
+    int shortEnd, pastStart; // samples [0, shortEnd) short of lo_j, [pastStart, side) at or past hi_j
+};
+
+VT_STEP SRowSplit SplitRow(float j, float step, float lo, float hi, float side)
 {
-    alignas(32) std::int32_t offsets[CFaceRunSampler::kMaxSamples + 8];
-    __m256 nearEdge = _mm256_setzero_ps();
-    const __m256i base = _mm256_set1_epi32(row0 * r.stride + 3 * col0);
-    for (int s = 0; s < r.padded8; s += 8) {
-        const __m256 dx = _mm256_load_ps(r.dx + s), dy = _mm256_load_ps(r.dy + s);
-        const __m256 zc = _mm256_fmadd_ps(p.gy, dy, _mm256_fmadd_ps(p.gx, dx, p.fCol));
-        const __m256 zr = _mm256_fmadd_ps(p.hy, dy, _mm256_fmadd_ps(p.hx, dx, p.fRow));
-        const __m256 kc = _mm256_floor_ps(zc), kr = _mm256_floor_ps(zr);
-        const __m256 ec = _mm256_andnot_ps(r.signBit, _mm256_sub_ps(_mm256_sub_ps(zc, kc), r.halfF));
-        const __m256 er = _mm256_andnot_ps(r.signBit, _mm256_sub_ps(_mm256_sub_ps(zr, kr), r.halfF));
-        nearEdge = _mm256_or_ps(nearEdge, _mm256_or_ps(_mm256_cmp_ps(ec, r.colLimit, _CMP_GT_OQ),
-                                                       _mm256_cmp_ps(er, r.rowLimit, _CMP_GT_OQ)));
-        const __m256i col = _mm256_cvtps_epi32(kc), row = _mm256_cvtps_epi32(kr);
-        const __m256i offset = _mm256_add_epi32(
-            base, _mm256_add_epi32(_mm256_mullo_epi32(row, r.strideV), _mm256_add_epi32(col, _mm256_add_epi32(col, col))));
-        _mm256_store_si256(reinterpret_cast<__m256i*>(offsets + s), offset);
+    const auto clampCeil = [side](float z) { return std::min(std::max(std::ceil(z), 0.0f), side); };
+    return {static_cast<int>(clampCeil(std::fma(j, step, lo))), static_cast<int>(clampCeil(std::fma(j, step, hi)))};
+}
+
+VT_STEP int CountNearEdges(const SStepSamples& r, const SKeptRows& kept, int p, int* counts, int* which)
+{
+    const int n = r.grid->side;
+    const auto side = static_cast<float>(n);
+    const bool colNegative = std::signbit(kept.colSign[p]), rowNegative = std::signbit(kept.rowSign[p]);
+    counts[0] = counts[1] = counts[2] = counts[3] = 0;
+    int uncertain = 0;
+    const auto overlap = [](int lo0, int hi0, int lo1, int hi1) {
+        return std::max(std::min(hi0, hi1) - std::max(lo0, lo1), 0);
+    };
+    for (int j = 0; j < n; ++j) {
+        const auto jf = static_cast<float>(j);
+        const SRowSplit c = SplitRow(jf, kept.colStep[p], kept.colLo[p], kept.colHi[p], side);
+        const SRowSplit w = SplitRow(jf, kept.rowStep[p], kept.rowLo[p], kept.rowHi[p], side);
+        // Left of the column edge and right of it; below the row edge and above.
+        const int l0 = colNegative ? c.pastStart : 0, l1 = colNegative ? n : c.shortEnd;
+        const int r0 = colNegative ? 0 : c.pastStart, r1 = colNegative ? c.shortEnd : n;
+        const int d0 = rowNegative ? w.pastStart : 0, d1 = rowNegative ? n : w.shortEnd;
+        const int u0 = rowNegative ? 0 : w.pastStart, u1 = rowNegative ? w.shortEnd : n;
+        counts[0] += overlap(l0, l1, d0, d1);
+        counts[1] += overlap(r0, r1, d0, d1);
+        counts[2] += overlap(l0, l1, u0, u1);
+        counts[3] += overlap(r0, r1, u0, u1);
+        for (int i = c.shortEnd; i < c.pastStart; ++i) which[uncertain++] = n * j + i;
+        for (int i = w.shortEnd; i < w.pastStart; ++i)
+            if (i < c.shortEnd || i >= c.pastStart) which[uncertain++] = n * j + i;
     }
-    if (!_mm256_testz_ps(nearEdge, nearEdge)) return false;
-    std::uint32_t sum0 = 0, sum1 = 0, sum2 = 0;
-    for (int s = 0; s < r.n; ++s) {
-        const std::uint8_t* t = r.bits + offsets[s];
-        sum0 += t[0];
-        sum1 += t[1];
-        sum2 += t[2];
-    }
-    out.sum[0] = sum0;
-    out.sum[1] = sum1;
-    out.sum[2] = sum2;
-    out.count = r.n;
-    return true;
+    return uncertain;
 }
 
 // Pixel j of `c` for linear steps. Map() takes it sample by sample: each
@@ -420,6 +453,8 @@ struct SStepPixel {
         p.gy = _mm256_set1_ps(static_cast<float>(c.gy[j]));
         p.hx = _mm256_set1_ps(static_cast<float>(c.hx[j]));
         p.hy = _mm256_set1_ps(static_cast<float>(c.hy[j]));
+        p.tx = _mm256_set1_ps(static_cast<float>(c.tx[j]));
+        p.ty = _mm256_set1_ps(static_cast<float>(c.ty[j]));
         const double baseCol = c.baseCol[j], baseRow = c.baseRow[j];
         loCol = _mm256_set1_ps(static_cast<float>(0.5 - baseCol));
         hiCol = _mm256_set1_ps(static_cast<float>(r.lastCol + 0.5 - baseCol));
@@ -463,15 +498,6 @@ struct SStepPixel {
         return g;
     }
 };
-
-// Samples pixel `m` by linear steps: the four-texel count where the
-// samples reach at most two by two texels, else each sample's texel. False
-// (out untouched) when the pixel must be mapped exactly.
-VT_STEP bool SampleByLinearSteps(const SStepSamples& r, const SStepPixel& m, CPixelSamples& out)
-{
-    if (m.four) return SumFourTexels(r, m.p, m.lowCol, m.lowRow, m.col0, m.row0, out);
-    return SumSteppedSamples(r, m.p, m.col0, m.row0, out);
-}
 
 // Where the samples reach two by two texels: the samples certainly on the
 // face counted on each texel's side of the column and row edge between them
@@ -534,6 +560,46 @@ VT_STEP void MapMixedOffsets(const SStepSamples& r, const SStepPixel& m, std::in
         _mm256_store_si256(reinterpret_cast<__m256i*>(offsets + s),
                            _mm256_blendv_epi8(offset, none, _mm256_castps_si256(g.off)));
     }
+}
+
+// Projective steps. Exactly, a sample at offset d from a pixel's centre p
+// lies at Z(p + d) = Z(p) + (g . d) / (1 + t . d), with g the centre's
+// texel steps per pixel and t = (c_x, c_y) / C(p): with a division per
+// sample there is no remainder, so the bound (SetLinearSteps) need only
+// hold the roundings. In single precision: the numerator and the
+// denominator two fused steps each from operands rounded once, the
+// reciprocal, and the fused product and sum: under 12 roundings of
+// 2 + reach |g| (the denominator stays within 1 -+ T, T < 0.25).
+// Each sample's texel offset of a pixel whose samples are all inside the face
+// into `offsets`, and a bit for each sample within that bound of a texel
+// edge into `uncertain`. Returns whether any was.
+VT_STEP bool MapProjectedOffsets(const SStepSamples& r, const SStepPixel& m, std::int32_t* offsets,
+                                 std::uint8_t* uncertain)
+{
+    const SPixelSteps& p = m.p;
+    const __m256i base = _mm256_set1_epi32(m.row0 * r.stride + 3 * m.col0);
+    const __m256 one = _mm256_set1_ps(1.0f);
+    unsigned any = 0;
+    for (int s = 0; s < r.padded8; s += 8) {
+        const __m256 dx = _mm256_load_ps(r.dx + s), dy = _mm256_load_ps(r.dy + s);
+        const __m256 inv = _mm256_div_ps(one, _mm256_fmadd_ps(p.ty, dy, _mm256_fmadd_ps(p.tx, dx, one)));
+        const __m256 zc = _mm256_fmadd_ps(_mm256_fmadd_ps(p.gy, dy, _mm256_mul_ps(p.gx, dx)), inv, p.fCol);
+        const __m256 zr = _mm256_fmadd_ps(_mm256_fmadd_ps(p.hy, dy, _mm256_mul_ps(p.hx, dx)), inv, p.fRow);
+        const __m256 kc = _mm256_floor_ps(zc), kr = _mm256_floor_ps(zr);
+        const __m256 ec = _mm256_andnot_ps(r.signBit, _mm256_sub_ps(_mm256_sub_ps(zc, kc), r.halfF));
+        const __m256 er = _mm256_andnot_ps(r.signBit, _mm256_sub_ps(_mm256_sub_ps(zr, kr), r.halfF));
+        const __m256 near =
+            _mm256_or_ps(_mm256_cmp_ps(ec, r.colLimitP, _CMP_GT_OQ), _mm256_cmp_ps(er, r.rowLimitP, _CMP_GT_OQ));
+        const unsigned counted = r.n - s >= 8 ? 0xFFu : (1u << (r.n - s)) - 1u;
+        const unsigned bits = static_cast<unsigned>(_mm256_movemask_ps(near)) & counted;
+        uncertain[s >> 3] = static_cast<std::uint8_t>(bits);
+        any |= bits;
+        const __m256i col = _mm256_cvtps_epi32(kc), row = _mm256_cvtps_epi32(kr);
+        const __m256i offset = _mm256_add_epi32(
+            base, _mm256_add_epi32(_mm256_mullo_epi32(row, r.strideV), _mm256_add_epi32(col, _mm256_add_epi32(col, col))));
+        _mm256_store_si256(reinterpret_cast<__m256i*>(offsets + s), offset);
+    }
+    return any != 0;
 }
 
 #undef VT_STEP
