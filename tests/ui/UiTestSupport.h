@@ -102,15 +102,22 @@ inline void GiveBoxProduct(CMainFrame& frame, int w = 200, int h = 100)
     frame.DocumentChanged();
 }
 
+// Shows a window (at `size` when one is given) and waits until it is on the screen.
+inline bool Shown(QWidget& window, QSize size = {})
+{
+    if (size.isValid())
+        window.resize(size);
+    window.show();
+    return QTest::qWaitForWindowExposed(&window);
+}
+
 // A shown 1200 x 900 main window holding the box of GiveBoxProduct with its
 // Front tab current: the canvas tests draw on it with the mouse. False when
 // the window was never exposed or the tab not shown.
 inline bool ShowBoxOnFront(std::unique_ptr<CMainFrame>& frame, int w = 200, int h = 100)
 {
     frame = std::make_unique<CMainFrame>(QString());
-    frame->resize(1200, 900);
-    frame->show();
-    if (!QTest::qWaitForWindowExposed(frame.get()))
+    if (!Shown(*frame, {1200, 900}))
         return false;
     GiveBoxProduct(*frame, w, h);
     // Tests place objects to the pixel; the one that checks snapping turns it on.

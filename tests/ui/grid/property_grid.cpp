@@ -330,9 +330,7 @@ private slots:
     void shownEditorSurvivesItsRefusalMessage()
     {
         SetM(Product(), kSetBevel, 1);
-        m_frame->resize(1000, 700);
-        m_frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+        QVERIFY(Shown(*m_frame, {1000, 700}));
         QVERIFY(ShowRenderTab(*m_frame));
         // Messages come up as real modal windows that close themselves.
         SetMessageHooks(
@@ -400,8 +398,7 @@ private slots:
         for (const auto& c : cases) {
             CInPlaceEditor editor(CInPlaceEditor::EMode::Choice, QStringLiteral("Bevel Style"));
             editor.SetChoices(names, c.shown);
-            editor.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&editor));
+            QVERIFY(Shown(editor));
             for (const Qt::Key key : c.keys)
                 QTest::keyClick(editor.findChild<QComboBox*>(), key, Qt::NoModifier);
             QCOMPARE(editor.isVisible(), c.taken.isEmpty());
@@ -418,9 +415,7 @@ private slots:
     // then opens at the new split.
     void longValuesAreElidedAndTheSplitDrags()
     {
-        m_frame->resize(1000, 700);
-        m_frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+        QVERIFY(Shown(*m_frame, {1000, 700}));
         QVERIFY(m_frame->View()->SelectTab(QStringLiteral("Render")));
         const int row = m_grid->FindRow("Table Position");
         QVERIFY(row >= 0);

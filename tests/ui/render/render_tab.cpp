@@ -70,13 +70,6 @@ private:
         return out;
     }
 
-    void ShowWindow()
-    {
-        m_frame->resize(1000, 800);
-        m_frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
-    }
-
     static void MoveHeld(QWidget* w, QPoint at)
     {
         QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(w->mapToGlobal(at)), Qt::NoButton, Qt::LeftButton,
@@ -237,9 +230,7 @@ private slots:
 
     void escapeAndTheCancelButtonStopTheRender()
     {
-        m_frame->resize(1000, 700);
-        m_frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+        QVERIFY(Shown(*m_frame, {1000, 700}));
         m_frame->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
         auto* button = m_frame->findChild<QToolButton*>(QStringLiteral("cancelRender"));
@@ -269,7 +260,7 @@ private slots:
     // both angles change as one undo step and the full rendering follows.
     void dragTurnsTheProductAsOneUndoStepAndTheWheelZooms()
     {
-        ShowWindow();
+        QVERIFY(Shown(*m_frame, {1000, 800}));
         SetRendering(360, 280, 1);  // the same 9 : 7 shape at a small cost
         Settings().SetInt(ModelKey(kSetXRotation), 10);
         Settings().SetInt(ModelKey(kSetYRotation), 25);
@@ -352,7 +343,7 @@ private slots:
     // it, at the dock's size; the View menu entry hides it.
     void previewFollowsEditsAfterAShortDelay()
     {
-        ShowWindow();
+        QVERIFY(Shown(*m_frame, {1000, 800}));
         QVERIFY(View().SelectTab(QStringLiteral("Front")));
         CPreviewDock* dock = m_frame->PreviewDock();
         QVERIFY(dock && dock->isVisible());
@@ -491,9 +482,7 @@ private slots:
     void renderingCompleteBar()
     {
         QVERIFY(UseFolders());
-        m_frame->resize(1366, 768);
-        m_frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+        QVERIFY(Shown(*m_frame, {1366, 768}));
         auto* bar = m_frame->findChild<CRenderCompleteBar*>();
         QVERIFY(bar && bar->isHidden());
         QVERIFY(ShowRenderTab(*m_frame));

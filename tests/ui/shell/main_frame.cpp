@@ -55,9 +55,7 @@ private slots:
         m_messages.Reset();
         CUndoStore::Instance().Clear();
         m_frame = std::make_unique<CMainFrame>(m_dir.filePath(QStringLiteral("recent.ini")));
-        m_frame->resize(1200, 900);
-        m_frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+        QVERIFY(Shown(*m_frame, {1200, 900}));
     }
     void cleanup() { m_frame.reset(); }
 
@@ -252,9 +250,7 @@ private slots:
         {
             CMainFrame hidden{QString()};
             QVERIFY(hidden.OpenProject(path));
-            hidden.resize(900, 700);
-            hidden.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&hidden));
+            QVERIFY(Shown(hidden, {900, 700}));
             QVERIFY(hidden.View()->TabBar()->height() >= 16);
         }
 
@@ -480,8 +476,7 @@ private slots:
     void aboutBoxRollsItsCredits()
     {
         CAboutDialog about;
-        about.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        QVERIFY(Shown(about));
         QVERIFY(CAboutDialog::Credits().contains(QStringLiteral("The Vantorel developers")));
         const int before = about.ScrollOffset();
         QTRY_VERIFY_WITH_TIMEOUT(about.ScrollOffset() >= before + 5, 5000);
@@ -494,13 +489,10 @@ private slots:
         SetMessageHooks(nullptr, nullptr);  // real message boxes
         QMainWindow window;
         window.setGeometry(60, 40, 500, 360);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(Shown(window));
         QDialog dialog(&window);
         dialog.setWindowTitle(QStringLiteral("Page Depth Percentages"));
-        dialog.resize(120, 90);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(Shown(dialog, {120, 90}));
         QTest::qWait(10);
         QVERIFY(dialog.width() >= TitleWidth(dialog.windowTitle()));
         QVERIFY2(Near(Centre(dialog.frameGeometry()), Centre(window.frameGeometry())),
@@ -521,8 +513,7 @@ private slots:
         CInPlaceEditor editor(CInPlaceEditor::EMode::Number, QStringLiteral("Bevel Size"), &window);
         editor.SetRange(1, 25, QStringLiteral("pixels"));
         editor.setGeometry(QRect(window.geometry().topLeft() + QPoint(380, 300), QSize(110, 26)));
-        editor.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&editor));
+        QVERIFY(Shown(editor));
         QRect box;
         QString text;
         QTimer::singleShot(100, [&] {

@@ -208,8 +208,7 @@ private slots:
         QVERIFY(dialog.ChoiceButton(opening.preselected)->isChecked());
         // The preview follows the choice.
         dialog.ChoiceButton(0)->click();
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(Shown(dialog));
         auto preview = [&] { return dialog.PreviewPicture(); };
         QCOMPARE(std::tuple(preview().size(), At(preview(), 99, 50), At(preview(), 100, 50)),
                  std::tuple(QSize(200, 100), kRed, kBlue));
