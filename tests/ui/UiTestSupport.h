@@ -92,12 +92,16 @@ inline std::unique_ptr<CRaster> WhitePicture(int w, int h)
     return r;
 }
 
-// A box with every face `w` x `h` pixels and a background of the same size.
-inline void GiveBoxProduct(CMainFrame& frame, int w = 200, int h = 100)
+// A box with every face `w` x `h` pixels, white (black when `dark`), and a
+// background of the same size.
+inline void GiveBoxProduct(CMainFrame& frame, int w = 200, int h = 100, bool dark = false)
 {
     auto product = CreateProduct("BOX");
-    for (const char* key : {"F", "L", "R", "U", "D", "G"})
+    for (const char* key : {"F", "L", "R", "U", "D", "G"}) {
         product->GetOrCreateSide(key).SetPicture(WhitePicture(w, h));
+        if (dark)
+            product->GetOrCreateSide(key).GetPicture()->Clear(0);
+    }
     frame.Document()->NewProject(std::move(product));
     frame.DocumentChanged();
 }

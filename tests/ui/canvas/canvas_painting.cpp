@@ -127,14 +127,7 @@ private slots:
         // A black face: the select tool's band must still be seen along its
         // whole length, dashes and gaps alike.
         QVERIFY(m_frame->RunCommand(ID_TOOL_SELECT));
-        auto product = CreateProduct("BOX");
-        for (const char* key : {"F", "L", "R", "U", "D", "G"}) {
-            auto picture = WhitePicture(200, 100);
-            picture->Clear(0);
-            product->GetOrCreateSide(key).SetPicture(std::move(picture));
-        }
-        m_frame->Document()->NewProject(std::move(product));
-        m_frame->DocumentChanged();
+        GiveBoxProduct(*m_frame, 200, 100, true);
         m_frame->View()->SelectTab(QStringLiteral("Front"));
         m_frame->RunCommand(ID_ZOOM_100);
         Grab();
