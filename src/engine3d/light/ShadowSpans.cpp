@@ -404,17 +404,17 @@ void CShadowSpans::GroupSteps()
     for (int y = 0; y < m_rows; ++y) {
         m_rowStart[static_cast<std::size_t>(y)] = static_cast<std::uint32_t>(m_steps.size());
         if (y < first || y > last) continue;
-        std::size_t lowWord = marked.size(), highWord = 0;
+        std::size_t lowest = columns, highest = 0;
         auto add = [&](int left, int end, bool touch) {
             if (left >= end) return;
+            const auto l = static_cast<std::size_t>(left), e = static_cast<std::size_t>(end);
             std::vector<int>& count = touch ? contact : cast;
-            ++count[static_cast<std::size_t>(left)];
-            --count[static_cast<std::size_t>(end)];
-            for (const auto x : {static_cast<std::size_t>(left), static_cast<std::size_t>(end)}) {
-                marked[x / 64] |= std::uint64_t{1} << (x % 64);
-                lowWord = std::min(lowWord, x / 64);
-                highWord = std::max(highWord, x / 64);
-            }
+            ++count[l];
+            --count[e];
+            marked[l / 64] |= std::uint64_t{1} << (l % 64);
+            marked[e / 64] |= std::uint64_t{1} << (e % 64);
+            lowest = std::min(lowest, l);
+            highest = std::max(highest, e);
         };
         for (const SCopy& c : m_copies)
             if (y >= c.low && y <= c.high) {
@@ -425,7 +425,7 @@ void CShadowSpans::GroupSteps()
             const SSpan& s = m_splitRuns[split].first;
             add(s.left, s.right + 1, m_splitRuns[split].second);
         }
-        for (std::size_t w = lowWord; w <= highWord && w < marked.size(); ++w) {
+        for (std::size_t w = lowest / 64; w <= highest / 64 && w < marked.size(); ++w) {
             for (std::uint64_t bits = marked[w]; bits != 0; bits &= bits - 1) {
                 const std::size_t x = w * 64 + static_cast<std::size_t>(std::countr_zero(bits));
                 if (cast[x] != 0 || contact[x] != 0)
