@@ -91,6 +91,42 @@ std::string FirstDifference(const std::vector<std::uint8_t>& a, const std::vecto
            std::to_string(a[i]) + " vs " + std::to_string(b[i]);
 }
 
+std::pair<int, int> PictureSize(const CProduct& product, const char* key)
+{
+    const CSide* side = product.FindSidePtr(key);
+    const CRaster* picture = side ? side->GetPicture() : nullptr;
+    return picture ? std::pair{picture->GetWidth(), picture->GetHeight()} : std::pair{0, 0};
+}
+
+// The product's W x H x D millimetres and its rendering size.
+void SetSizes(CProduct& p, double w, double h, double d, int renderW, int renderH)
+{
+    SetModel(p.GetSettings(), {{kSetProductWidth, w}, {kSetProductHeight, h}, {kSetProductDepth, d},
+                               {kSetRenderWidth, renderW}, {kSetRenderHeight, renderH}});
+}
+
+// A new-project box (190 x 260 x 60 mm) with mid-grey faces at w x h pixels,
+// rendered by the engine at magnification 1 on the white table.
+std::unique_ptr<CProduct> RenderNewBox(int w, int h)
+{
+    std::unique_ptr<CProduct> box = CreateProduct("BOX");
+    SettingStore& s = box->GetSettings();
+    ApplyStartValues(s);
+    ApplyNewProjectView(s);
+    SetSizes(*box, 190, 260, 60, w, h);
+    SetModel(s, {{kSetMagnification, 1}, {kSetBackdrop, 0}}); // the plain white table
+    for (const char* face : {"F", "L", "R", "U", "D"}) {
+        auto picture = std::make_unique<CRaster>();
+        picture->Create(16, 16, 24);
+        picture->Clear(128);
+        box->GetOrCreateSide(face).SetPicture(std::move(picture));
+    }
+    CEngineBackend backend;
+    CRenderPipeline pipeline;
+    pipeline.SetBackend(&backend);
+    EXPECT_TRUE(pipeline.Render("y", *box));
+    return box;
+}
 }  // namespace
 
 TEST(BandRender, BandsAndThreadsGiveTheWholePictureOnEveryKind)
@@ -247,24 +283,6 @@ TEST(BandRender, CutOutShadowDarkensADarkGround)
     }
 }
 
-namespace {
-
-std::pair<int, int> PictureSize(const CProduct& product, const char* key)
-{
-    const CSide* side = product.FindSidePtr(key);
-    const CRaster* picture = side ? side->GetPicture() : nullptr;
-    return picture ? std::pair{picture->GetWidth(), picture->GetHeight()} : std::pair{0, 0};
-}
-
-// The product's W x H x D millimetres and its rendering size.
-void SetSizes(CProduct& p, double w, double h, double d, int renderW, int renderH)
-{
-    SetModel(p.GetSettings(), {{kSetProductWidth, w}, {kSetProductHeight, h}, {kSetProductDepth, d},
-                               {kSetRenderWidth, renderW}, {kSetRenderHeight, renderH}});
-}
-
-}  // namespace
-
 TEST(EngineBackendPageEdges, MissingPictureIsMadeAtTheNewProjectFaceScale)
 {
     std::unique_ptr<CProduct> book = CreateProduct("BINDER");
@@ -284,33 +302,6 @@ TEST(EngineBackendPageEdges, MissingPictureIsMadeAtTheNewProjectFaceScale)
     backend.PreparePageEdge(*small, 'u');
     EXPECT_EQ(PictureSize(*small, "u"), (std::pair{320, 64}));
 }
-
-namespace {
-
-// A new-project box (190 x 260 x 60 mm) with mid-grey faces at w x h pixels,
-// rendered by the engine at magnification 1 on the white table.
-std::unique_ptr<CProduct> RenderNewBox(int w, int h)
-{
-    std::unique_ptr<CProduct> box = CreateProduct("BOX");
-    SettingStore& s = box->GetSettings();
-    ApplyStartValues(s);
-    ApplyNewProjectView(s);
-    SetSizes(*box, 190, 260, 60, w, h);
-    SetModel(s, {{kSetMagnification, 1}, {kSetBackdrop, 0}}); // the plain white table
-    for (const char* face : {"F", "L", "R", "U", "D"}) {
-        auto picture = std::make_unique<CRaster>();
-        picture->Create(16, 16, 24);
-        picture->Clear(128);
-        box->GetOrCreateSide(face).SetPicture(std::move(picture));
-    }
-    CEngineBackend backend;
-    CRenderPipeline pipeline;
-    pipeline.SetBackend(&backend);
-    EXPECT_TRUE(pipeline.Render("y", *box));
-    return box;
-}
-
-} // namespace
 
 TEST(Framing, ProductWithItsShadowIsCentredWithTheMarginAtAnyAspectRatio)
 {

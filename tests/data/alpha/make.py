@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes the PNG pictures with alpha of this folder, chunk by chunk from the
-format's structure (run in this folder). PictureAlphaTest states the pixels
+format's structure (run in this folder). RenderToFaceTest states the pixels
 of each and works out their blends by hand."""
 import struct
 import zlib
