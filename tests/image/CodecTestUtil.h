@@ -28,20 +28,6 @@ inline std::vector<std::vector<int>> Indices(const CRaster& image)
     return rows;
 }
 
-// The colour of every pixel, row 0 first, left to right.
-inline std::vector<RGBQUAD> Colours(const CRaster& image)
-{
-    std::vector<RGBQUAD> out;
-    for (int y = 0; y < image.GetHeight(); ++y)
-        for (int x = 0; x < image.GetWidth(); ++x) out.push_back(image.GetPixelColor(x, y));
-    return out;
-}
-
-inline RGBQUAD Q(unsigned r, unsigned g, unsigned b)
-{
-    return RGBQUAD{static_cast<std::uint8_t>(b), static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(r), 0};
-}
-
 inline std::vector<std::uint8_t> EncodeOk(CRaster& image, int type)
 {
     CMemoryStream out;
