@@ -449,18 +449,17 @@ struct CInteriorBlocks {
             for (std::size_t i = 0; i < 3 * static_cast<std::size_t>(rows.count); i += 3)
                 if (colours[i] == 0xFF && colours[i + 1] == 0xFF && colours[i + 2] == 0xFF)
                     colours[i] = colours[i + 1] = colours[i + 2] = 0xFE; // the mean of near-white pixels is not the layer's white
-        blockShade.Apply(colours.data(), rows.count, first, j);
-        for (int i = 0; i < rows.count;) { // runs of uneven blocks lit pixel by pixel, one run a row at a time
-            if (!uneven[static_cast<std::size_t>(i)]) {
-                ++i;
+        // Runs of even blocks lit at their centres; runs of uneven ones pixel by pixel, a row at a time.
+        for (int i = 0, end; i < rows.count; i = end) {
+            const std::uint8_t kind = uneven[static_cast<std::size_t>(i)];
+            for (end = i + 1; end < rows.count && uneven[static_cast<std::size_t>(end)] == kind;) ++end;
+            if (!kind) {
+                blockShade.Apply(&colours[3 * static_cast<std::size_t>(i)], end - i, first + i, j);
                 continue;
             }
-            int end = i + 1;
-            while (end < rows.count && uneven[static_cast<std::size_t>(end)]) ++end;
             for (int r = 0; r < K; ++r)
                 pixelShade.Apply(&pixels[r * stride + 3 * static_cast<std::size_t>(K * i)], K * (end - i),
                                  K * (first + i), K * j + r);
-            i = end;
         }
         TruncatedBlockMeans(rows, uneven.data(), colours.data());
         Fill();
