@@ -126,6 +126,7 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
     samples.stride = m_stride;
     samples.lastCol = static_cast<std::int32_t>(m_texW);
     samples.lastRow = static_cast<std::int32_t>(m_texH);
+    samples.lastTexel = LastTexelOffset();
     samples.strideV = _mm256_set1_epi32(m_stride);
     samples.signBit = _mm256_set1_ps(-0.0f);
     samples.halfF = _mm256_set1_ps(0.5f);
@@ -184,7 +185,8 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
     // Eight pixels at a time: those whose samples all count and reach two
     // by two texels are counted together where there are three or more.
     SCentres centres[2];
-    alignas(32) int counts[8 * 4];
+    CPixelSamples weighed[8];
+    static_assert(sizeof weighed == 8 * 16);
     SKeptRows kept;
     long long exact = 0;
     for (int x8 = left; x8 <= right; x8 += 8) {
@@ -195,7 +197,7 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
         const auto kind = [&bits](int k) { return (bits[0] >> 4 * k & 0xF) | (bits[1] >> 4 * k & 0xF) << 4; };
         const int together = kind(0) & kind(3) & ~kind(2) & ((2 << (last - x8)) - 1);
         const int counted = __builtin_popcount(together) >= 3 ? together : 0;
-        const int nearEdge = counted ? CountFourTexelsEight(samples, centres[0], centres[1], counts, kept) : 0;
+        const int nearEdge = counted ? CountFourTexelsEight(samples, centres[0], centres[1], weighed, kept) : 0;
         for (int x = x8, p = 0; x <= last; ++x, ++p, ++out) {
             const SCentres& c = centres[p >> 2];
             const int j = p & 3, b = bits[p >> 2];
@@ -209,7 +211,7 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
                 const auto texelCol = static_cast<std::int32_t>(c.baseCol[j] + c.lowCol[j]);
                 const auto texelRow = static_cast<std::int32_t>(c.baseRow[j] + c.lowRow[j]);
                 if (!(nearEdge >> p & 1)) {
-                    WeighFourTexels(samples, counts + 4 * p, texelCol, texelRow, *out);
+                    *out = weighed[p];
                     continue;
                 }
                 // Samples near an edge mapped exactly, the others counted.

@@ -82,6 +82,7 @@ struct SStepSamples {
     const std::uint8_t* bits;
     std::int32_t stride; // bytes per picture row
     std::int32_t lastCol, lastRow;
+    std::int32_t lastTexel; // the byte offset of the picture's last texel
     __m256i strideV;
     __m256 signBit, halfF;
     __m256 colBound, rowBound; // the error bounds
@@ -235,6 +236,55 @@ VT_STEP bool SumFourTexels(const SStepSamples& r, const SPixelSteps& p, double l
     return true;
 }
 
+// WeighFourTexels for the eight pixels of c0 and c1 at once: weights[k]
+// holds each pixel's count for its texel k (lower left, lower right, upper
+// left, upper right), the four texels read by gathers of four bytes. A
+// texel on the picture's last byte is read from the byte before (the four
+// bytes would pass the picture's end), and shifted down.
+VT_STEP __m256i TexelWords(const SStepSamples& r, __m256i offset)
+{
+    const __m256i atEnd = _mm256_cmpeq_epi32(offset, _mm256_set1_epi32(r.lastTexel));
+    const __m256i word = _mm256_i32gather_epi32(reinterpret_cast<const int*>(r.bits), _mm256_add_epi32(offset, atEnd), 1);
+    return _mm256_srlv_epi32(word, _mm256_and_si256(atEnd, _mm256_set1_epi32(8)));
+}
+
+VT_STEP void WeighFourTexelsEight(const SStepSamples& r, const SCentres& c0, const SCentres& c1,
+                                  const __m256i* weights, CPixelSamples* out)
+{
+    const auto texel = [](const double* base, const double* low) {
+        return _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_load_pd(base), _mm256_load_pd(low)));
+    };
+    const __m256i col = _mm256_set_m128i(texel(c1.baseCol, c1.lowCol), texel(c0.baseCol, c0.lowCol));
+    const __m256i row = _mm256_set_m128i(texel(c1.baseRow, c1.lowRow), texel(c0.baseRow, c0.lowRow));
+    const __m256i zero = _mm256_setzero_si256(), one = _mm256_set1_epi32(1);
+    const __m256i lastCol = _mm256_set1_epi32(r.lastCol), lastRow = _mm256_set1_epi32(r.lastRow);
+    const auto clamp = [zero](__m256i v, __m256i hi) { return _mm256_min_epi32(_mm256_max_epi32(v, zero), hi); };
+    const __m256i col0 = clamp(col, lastCol), col1 = clamp(_mm256_add_epi32(col, one), lastCol);
+    const __m256i row0 = _mm256_mullo_epi32(clamp(row, lastRow), r.strideV);
+    const __m256i row1 = _mm256_mullo_epi32(clamp(_mm256_add_epi32(row, one), lastRow), r.strideV);
+    const __m256i x0 = _mm256_add_epi32(col0, _mm256_add_epi32(col0, col0));
+    const __m256i x1 = _mm256_add_epi32(col1, _mm256_add_epi32(col1, col1));
+    const __m256i words[4] = {TexelWords(r, _mm256_add_epi32(row0, x0)), TexelWords(r, _mm256_add_epi32(row0, x1)),
+                              TexelWords(r, _mm256_add_epi32(row1, x0)), TexelWords(r, _mm256_add_epi32(row1, x1))};
+    const __m256i byte = _mm256_set1_epi32(0xFF);
+    __m256i sum[3] = {zero, zero, zero};
+    for (int k = 0; k < 4; ++k)
+        for (int ch = 0; ch < 3; ++ch)
+            sum[ch] = _mm256_add_epi32(
+                sum[ch], _mm256_mullo_epi32(weights[k], _mm256_and_si256(_mm256_srli_epi32(words[k], 8 * ch), byte)));
+    const __m256i count = _mm256_add_epi32(_mm256_add_epi32(weights[0], weights[1]), _mm256_add_epi32(weights[2], weights[3]));
+    // Blue, green, red, count of each pixel side by side.
+    const __m256i bg0 = _mm256_unpacklo_epi32(sum[0], sum[1]), rc0 = _mm256_unpacklo_epi32(sum[2], count);
+    const __m256i bg1 = _mm256_unpackhi_epi32(sum[0], sum[1]), rc1 = _mm256_unpackhi_epi32(sum[2], count);
+    const __m256i p0 = _mm256_unpacklo_epi64(bg0, rc0), p1 = _mm256_unpackhi_epi64(bg0, rc0);
+    const __m256i p2 = _mm256_unpacklo_epi64(bg1, rc1), p3 = _mm256_unpackhi_epi64(bg1, rc1);
+    auto* dst = reinterpret_cast<__m256i*>(out);
+    _mm256_storeu_si256(dst, _mm256_permute2x128_si256(p0, p1, 0x20));
+    _mm256_storeu_si256(dst + 1, _mm256_permute2x128_si256(p2, p3, 0x20));
+    _mm256_storeu_si256(dst + 2, _mm256_permute2x128_si256(p0, p1, 0x31));
+    _mm256_storeu_si256(dst + 3, _mm256_permute2x128_si256(p2, p3, 0x31));
+}
+
 // Counting by sample rows. For one edge (the column edge, or the row edge)
 // a sample (i, j) of the side x side grid lies at Z - edge = G i - N_j from
 // it, with G = g_x stepX, K = g_y stepY and N_j = edge - f - g_x firstX -
@@ -317,8 +367,8 @@ VT_STEP __m256 RowCount(const SEdgeRows& e, __m256 j, __m256 side, __m256& near)
 
 // The samples of eight pixels (those of c0, then c1) that reach at most two
 // by two texels, counted on each texel's side of the two edges between them
-// a sample row at a time (above): into counts (lower left, lower right,
-// upper left, upper right, then the next pixel). Returns bit p set when a
+// a sample row at a time (above), their texels weighed by the counts into
+// weighed[0 .. 7] (WeighFourTexelsEight). Returns bit p set when a
 // sample of pixel p may lie within the bound of either edge (every bit
 // when the samples are not a grid of equal steps).
 // Where a pixel's bit is set, its thresholds go into `kept` for
@@ -328,8 +378,8 @@ struct SKeptRows {
     alignas(32) float rowLo[8], rowHi[8], rowStep[8], rowSign[8];
 };
 
-VT_STEP int CountFourTexelsEight(const SStepSamples& r, const SCentres& c0, const SCentres& c1, int* counts,
-                                 SKeptRows& kept)
+VT_STEP int CountFourTexelsEight(const SStepSamples& r, const SCentres& c0, const SCentres& c1,
+                                 CPixelSamples* weighed, SKeptRows& kept)
 {
     const SGridRows& grid = *r.grid;
     if (grid.side < 2) return 0xFF;
@@ -358,16 +408,12 @@ VT_STEP int CountFourTexelsEight(const SStepSamples& r, const SCentres& c0, cons
         _mm256_blendv_ps(_mm256_sub_ps(sumRow, sumLess),
                          _mm256_add_ps(_mm256_sub_ps(_mm256_sub_ps(all, sumCol), sumRow), sumLess), negRow);
     const __m256 both = _mm256_blendv_ps(colPositive, colNegative, negCol);
-    alignas(32) std::int32_t nLeft[8], nLower[8], nBoth[8];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(nLeft), _mm256_cvtps_epi32(left));
-    _mm256_store_si256(reinterpret_cast<__m256i*>(nLower), _mm256_cvtps_epi32(lower));
-    _mm256_store_si256(reinterpret_cast<__m256i*>(nBoth), _mm256_cvtps_epi32(both));
-    for (int p = 0; p < 8; ++p, counts += 4) {
-        counts[0] = nBoth[p];
-        counts[1] = nLower[p] - nBoth[p];
-        counts[2] = nLeft[p] - nBoth[p];
-        counts[3] = r.n - nLeft[p] - nLower[p] + nBoth[p];
-    }
+    const __m256i nLeft = _mm256_cvtps_epi32(left), nLower = _mm256_cvtps_epi32(lower);
+    const __m256i nBoth = _mm256_cvtps_epi32(both);
+    const __m256i weights[4] = {
+        nBoth, _mm256_sub_epi32(nLower, nBoth), _mm256_sub_epi32(nLeft, nBoth),
+        _mm256_add_epi32(_mm256_sub_epi32(_mm256_set1_epi32(r.n), _mm256_add_epi32(nLeft, nLower)), nBoth)};
+    WeighFourTexelsEight(r, c0, c1, weights, weighed);
     const int nearBits = _mm256_movemask_ps(near);
     if (nearBits != 0) {
         _mm256_store_ps(kept.colLo, col.lo);
