@@ -19,7 +19,7 @@ private slots:
     void init() { QVERIFY(StartOnFront()); }
     void cleanup() { m_frame.reset(); }
 
-    void drawsEveryShapeKindWithTheMouse()
+    void drawsEveryKindWithTheMouse()
     {
         struct SCase {
             int tool;
@@ -73,10 +73,8 @@ private slots:
         Run(ID_TOOL_LINE);
         DragFace(100, 50, 140, 60, Qt::ShiftModifier);  // dx 40, dy 10: horizontal
         QCOMPARE(Front().GetObject(8)->GetY2(), 50);
-    }
 
-    void pointEntryCreatesPolygonAndPolyline()
-    {
+        // Point entry: a polygon and a polyline.
         Run(ID_TOOL_POLYGON_FILLED);
         Click(10, 10);
         Click(60, 10);
@@ -84,18 +82,17 @@ private slots:
         // The double click replaces the third point: its second press
         // appended a point that the double click then finishes.
         DoubleClick(62, 52);
-        QCOMPARE(int(Front().GetObjectCount()), 1);
-        auto* poly = dynamic_cast<CDrawPoly*>(Front().GetObject(0));
+        QCOMPARE(int(Front().GetObjectCount()), 10);
+        auto* poly = dynamic_cast<CDrawPoly*>(Front().GetObject(9));
         QVERIFY(poly);
         QCOMPARE(std::pair(QString(poly->GetKindName()), poly->GetStyle()), std::pair(QStringLiteral("Polygon"), 1u));
         QVERIFY(poly->GetPoints() == (std::vector<CDrawPoint>{{10, 10}, {10, 10}, {60, 10}, {60, 50}, {62, 52}}));
         QCOMPARE(Box(*poly), QRect(QPoint(10, 10), QPoint(62, 52)));
         QCOMPARE(TopUndo(), QStringLiteral("Draw Filled Polygon"));
-
         Run(ID_TOOL_POLYLINE);
         Click(100, 20);
         DoubleClick(150, 60);
-        QCOMPARE(QString(Front().GetObject(1)->GetKindName()), QStringLiteral("Polyline"));
+        QCOMPARE(QString(Front().GetObject(10)->GetKindName()), QStringLiteral("Polyline"));
     }
 
     // The band and Shift+click reach the selection rules
