@@ -14,6 +14,7 @@
 #include "ui/dialogs/ObjectPropertiesDialog.h"
 
 #include <QCursor>
+#include <QSpinBox>
 
 class CCanvasCommandsTest : public CCanvasFixture {
     Q_OBJECT
@@ -279,12 +280,21 @@ private slots:
         colourLabels.sort();
         QCOMPARE(colourLabels, (QStringList{"Color &1>colour1", "Color &2>colour2"}));
         QCOMPARE(Front().GetObject(0)->GetStyle(), 0u);
-        CVtwinView::SetPropertiesRunner([&](CObjectPropertiesDialog& d) {
+        // OK applies the style and the look; lengths show in millimetres of the product when it has a size.
+        const double ppm = m_frame->GeometryBar()->PixelsPerMm(), unit = ppm > 0 ? ppm : 1.0;
+        CVtwinView::SetPropertiesRunner([&, unit](CObjectPropertiesDialog& d) {
+            QWidget* page = d.Page(0);
             d.findChild<QRadioButton*>(QStringLiteral("style1"))->setChecked(true);
+            page->findChild<QDoubleSpinBox*>(QStringLiteral("lineWidth"))->setValue(4 / unit);
+            page->findChild<QComboBox*>(QStringLiteral("dash"))->setCurrentIndex(1);
+            page->findChild<QDoubleSpinBox*>(QStringLiteral("cornerRadius"))->setValue(8 / unit);
+            page->findChild<QSpinBox*>(QStringLiteral("opacity"))->setValue(60);
             return d.ApplyPages();
         });
         Run(ID_OBJECT_PROPERTIES);
-        QCOMPARE(Front().GetObject(0)->GetStyle(), 1u);
+        const CDrawObject* rect = Front().GetObject(0);
+        QCOMPARE(std::tuple(rect->GetStyle(), rect->GetLineWidth(), rect->GetDash(), rect->GetCornerRadius(), rect->GetOpacity()),
+                 std::tuple(1u, 4, kDashDash, 8, 60u));
         QCOMPARE(TopUndo(), QStringLiteral("Properties Rectangle"));
         Run(ID_EDIT_UNDO);
         QCOMPARE(Front().GetObject(0)->GetStyle(), 0u);

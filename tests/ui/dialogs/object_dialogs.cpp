@@ -16,7 +16,6 @@
 #include "ui/canvas/GeometryBar.h"
 
 #include <QPlainTextEdit>
-#include <QSpinBox>
 
 class CObjectDialogsTest : public CCanvasFixture {
     Q_OBJECT
@@ -294,8 +293,8 @@ private slots:
 
     // Enter starts a new line; the lines' alignment and spacings come from
     // the dialog; a drag makes a box the lines wrap in; the text stays on
-    // the face. The Properties dialog sets a rectangle's look.
-    void textLinesWrappedBoxesAndTheLookOfShapes()
+    // the face (a rectangle's look in the Properties dialog: ui.canvas_commands).
+    void textLinesAndWrappedBoxes()
     {
         CVtwinView::SetObjectDialogRunner([&](QDialog& d) {
             auto& dialog = dynamic_cast<CDrawTextDialog&>(d);
@@ -327,24 +326,6 @@ private slots:
         QVERIFY(point->GetMaxX() <= 300 && point->GetHeight() > 2 * static_cast<int>(point->GetSize()));
         QCOMPARE(std::tuple(box->IsWrapped(), box->GetMinX(), box->GetMaxY(), box->GetWidth()),
                  std::tuple(true, 20, 100, 100));
-
-        // The look of a rectangle; lengths show in millimetres of the product.
-        const double ppm = m_frame->GeometryBar()->PixelsPerMm(), unit = ppm > 0 ? ppm : 1.0;
-        Run(ID_TOOL_RECT);
-        DragFace(30, 60, 130, 10);
-        Run(ID_TOOL_SELECT);
-        CVtwinView::SetPropertiesRunner([&, unit](CObjectPropertiesDialog& dialog) {
-            QWidget* page = dialog.Page(0);
-            page->findChild<QDoubleSpinBox*>(QStringLiteral("lineWidth"))->setValue(4 / unit);
-            page->findChild<QComboBox*>(QStringLiteral("dash"))->setCurrentIndex(1);
-            page->findChild<QDoubleSpinBox*>(QStringLiteral("cornerRadius"))->setValue(8 / unit);
-            page->findChild<QSpinBox*>(QStringLiteral("opacity"))->setValue(60);
-            return dialog.ApplyPages();
-        });
-        Run(ID_OBJECT_PROPERTIES);
-        const CDrawObject* rect = Front().GetObject(2);
-        QCOMPARE(std::tuple(rect->GetLineWidth(), rect->GetDash(), rect->GetCornerRadius(), rect->GetOpacity()),
-                 std::tuple(4, kDashDash, 8, 60u));
     }
 
     void propertiesStepsOverTwoTextsAndKeepsARefusedPage()
