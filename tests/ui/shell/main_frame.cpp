@@ -97,7 +97,7 @@ private slots:
         QCOMPARE(Clashes(), QStringList());
     }
 
-    void tabCommandsCheckTheCurrentTabAndStepAcross()
+    void tabCommandsStepAcrossAndAddingABackIsOneUndoStep()
     {
         GiveBoxProduct(*m_frame);
         QVERIFY(m_frame->Action(ID_TAB_FRONT)->isChecked() && !m_frame->Action(ID_TAB_PREVIOUS)->isEnabled());
@@ -113,13 +113,9 @@ private slots:
         QVERIFY(!m_frame->Action(ID_ZOOM_IN)->isEnabled());
         QVERIFY(m_frame->RunCommand(ID_TAB_TOP));
         QVERIFY(m_frame->Action(ID_ZOOM_IN)->isEnabled());
-    }
 
-    // A box made before backs existed gains one as one undo step: its tab and
-    // View entry come and go with undo and redo, the title shows the change.
-    void addBackFaceIsOneUndoStep()
-    {
-        GiveBoxProduct(*m_frame);
+        // A box made before backs existed gains one as one undo step: its tab and
+        // View entry come and go with undo and redo, the title shows the change.
         const QStringList without = m_frame->View()->TabNames();
         // The Back entry shown, the command spent, the title changed.
         const auto state = [this] {
