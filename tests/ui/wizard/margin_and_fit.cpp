@@ -191,7 +191,7 @@ private slots:
 
     // ---- the "Fit Picture To" dialog ------------------------------------------------
 
-    void fitDialogShowsTheOpeningTextsPreselectsAndPreviews()
+    void fitDialogShowsTheOpeningTextsPreselectsPreviewsOrClosesAtOnce()
     {
         // 400 x 100, left half red and right half blue, on a 200 x 100 face. The
         // texts and the preselected answer come from the core's opening step.
@@ -219,23 +219,19 @@ private slots:
         QVERIFY(dialog.Preview()->pixmap().cacheKey() != stretchKey);
         dialog.ChoiceButton(3)->click();
         QCOMPARE(At(preview(), 0, 0), kBlue);
-    }
 
-    void equalProportionsCloseAtOnceWithMinusOne()
-    {
-        // 400 x 200 on a 200 x 100 face: 400 * 100 == 200 * 200.
+        // Equal proportions close at once with -1: 400 x 200 on a 200 x 100 face, 400 * 100 == 200 * 200.
         const auto picture = Painted(400, 200, [](int, int) { return kGreen; });
-        CFitPictureDialog dialog(*picture, 200, 100, QStringLiteral("Front"), QStringLiteral("Box"), 2);
-        QVERIFY(dialog.Fits());
-        QCOMPARE(dialog.exec(), int(QDialog::Accepted));  // returns without showing
-        QVERIFY(!dialog.isVisible() && dialog.Answer() == -1 && !dialog.ChoiceButton(0));
+        CFitPictureDialog fits(*picture, 200, 100, QStringLiteral("Front"), QStringLiteral("Box"), 2);
+        QVERIFY(fits.Fits());
+        QCOMPARE(fits.exec(), int(QDialog::Accepted));  // returns without showing
+        QVERIFY(!fits.isVisible() && fits.Answer() == -1 && !fits.ChoiceButton(0));
         bool shown = false;
         CFitPictureDialog::SetRunner([&](CFitPictureDialog&) { return shown = true; });
         const std::optional<int> answer =
             AskFitPicture(nullptr, *picture, 200, 100, QStringLiteral("Front"), QStringLiteral("Box"), 2);
         QVERIFY(answer == -1 && !shown);
         // A different ratio does reach the dialog; Cancel gives no answer.
-        const auto wide = Painted(300, 100, [](int, int) { return kGreen; });
         CFitPictureDialog::SetRunner([&](CFitPictureDialog&) { return !(shown = true); });
         QVERIFY(!AskFitPicture(nullptr, *wide, 200, 100, QStringLiteral("Front"), QStringLiteral("Box"), 0));
         QVERIFY(shown);
