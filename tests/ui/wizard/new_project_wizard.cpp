@@ -468,23 +468,7 @@ private slots:
         QCOMPARE(dialog.Tree()->topLevelItemCount(), before + 1);
     }
 
-    void refusesWithTooLittleFreeSpace()
-    {
-        QTemporaryDir dir;
-        std::string error;
-        auto folders = CAppFolders::Create(dir.path().toStdString(), error);
-        QVERIFY2(folders, error.c_str());
-        // Exactly the amount the setup needs is one byte too few.
-        const std::uint64_t required = CSetup(*folders, Options(0), {}).GetRequiredFreeBytes();
-        CSetupDialog dialog(*folders, Options(required));
-        QCOMPARE(dialog.exec(), int(QDialog::Rejected));
-        QVERIFY(dialog.Outcome() == SetupOutcome::Failed);
-        // The message's wording is the core's (SetupFreeSpace.RefusesAtTheBoundary).
-        QVERIFY(dialog.FailureMessage().contains(QString::fromStdString(CSetup::FormatByteCount(required) + " bytes")));
-        QCOMPARE(folders->GetProgramInt("Init", "Template", 0), 0);
-    }
-
-    void runFillsTheBarAndIsNotRepeated()
+    void refusesWithTooLittleSpaceThenFillsTheBarOnce()
     {
         QTemporaryDir dir;
         std::string error;
@@ -493,8 +477,18 @@ private slots:
         QVERIFY2(!Options(0).installedDataFolder.empty(), "installed data not built");
         QVERIFY(folders->PutProgramInt("Init", "Template", 0));
         QVERIFY(QFile::remove(QString::fromStdString(folders->GetInternalFolder() + "ecd_c000.png")));
+        // Exactly the amount the setup needs is one byte too few.
+        const std::uint64_t required = CSetup(*folders, Options(0), {}).GetRequiredFreeBytes();
         {
-            CSetupDialog dialog(*folders, Options(CSetup(*folders, Options(0), {}).GetRequiredFreeBytes() + 1));
+            CSetupDialog refused(*folders, Options(required));
+            QCOMPARE(refused.exec(), int(QDialog::Rejected));
+            QVERIFY(refused.Outcome() == SetupOutcome::Failed);
+            // The message's wording is the core's (SetupFreeSpace.RefusesAtTheBoundary).
+            QVERIFY(refused.FailureMessage().contains(QString::fromStdString(CSetup::FormatByteCount(required) + " bytes")));
+            QCOMPARE(folders->GetProgramInt("Init", "Template", 0), 0);
+        }
+        {
+            CSetupDialog dialog(*folders, Options(required + 1));
             QCOMPARE(dialog.findChild<QProgressBar*>(QStringLiteral("progress"))->maximum(), CSetup::kTotalSteps);
             QCOMPARE(dialog.exec(), int(QDialog::Accepted));
             QVERIFY(dialog.Outcome() == SetupOutcome::Completed && dialog.Position() == CSetup::kTotalSteps);
