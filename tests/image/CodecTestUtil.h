@@ -19,15 +19,6 @@ inline std::vector<std::uint8_t> Rows(const CRaster& image)
     return std::vector<std::uint8_t>(image.GetBits(0), image.GetBits(0) + image.GetEffWidth() * image.GetHeight());
 }
 
-// The palette indices of every row, row 0 first.
-inline std::vector<std::vector<int>> Indices(const CRaster& image)
-{
-    std::vector<std::vector<int>> rows(static_cast<std::size_t>(image.GetHeight()));
-    for (int y = 0; y < image.GetHeight(); ++y)
-        for (int x = 0; x < image.GetWidth(); ++x) rows[static_cast<std::size_t>(y)].push_back(image.GetPixelIndex(x, y));
-    return rows;
-}
-
 inline std::vector<std::uint8_t> EncodeOk(CRaster& image, int type)
 {
     CMemoryStream out;
