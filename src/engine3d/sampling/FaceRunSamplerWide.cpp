@@ -5,6 +5,7 @@
 // registers across that call only when it sees the callee.
 #include "engine3d/sampling/FaceRunSampler.h"
 
+#include "engine3d/sampling/FourTexelRows.h"
 #include "engine3d/sampling/LinearSteps.h"
 #include "engine3d/sampling/TargetRegion.h"
 #include "engine3d/sampling/TexelSums.h"
