@@ -77,7 +77,7 @@ private slots:
 
     void cleanup() { m_frame.reset(); }
 
-    void aDamagedProjectOpensAsAnUntitledCopy()
+    void damagedHeldAndChangedProjects()
     {
         const QString path = Saved("box.vtp");
         QFile file(path);
@@ -92,19 +92,17 @@ private slots:
         QVERIFY(m_messages.messages.size() == 1 &&
                 m_messages.messages[0].endsWith(QStringLiteral("It is opened as an untitled copy; the file is left as it is.")));
         QCOMPARE(m_frame->windowTitle(), QStringLiteral("Untitled* - Vantorel"));
-    }
 
-    void aHeldProjectOpensReadOnlyAndAChangedOneIsNoticed()
-    {
-        const QString path = Saved("held.vtp");
+        // A project another program holds opens read-only.
+        const QString path2 = Saved("held.vtp");
         m_frame = std::make_unique<CMainFrame>(QString());  // closes it, giving its lock back
-        const std::string lock = CProjectLockFile::PathFor(path.toStdString());
+        const std::string lock = CProjectLockFile::PathFor(path2.toStdString());
         std::ofstream(lock) << "user=anna\nhost=" << CProjectLockFile::Me().host << "\npid=" << ::getppid() << "\ntime=0\n";
         m_choice = 1;  // Cancel
-        QVERIFY(!m_frame->OpenProject(path));
+        QVERIFY(!m_frame->OpenProject(path2));
         QVERIFY(m_choices.size() == 1 && m_choices[0].startsWith(QStringLiteral("held.vtp is open in Vantorel by anna on ")));
         m_choice = 0;  // Open Read-Only
-        QVERIFY(m_frame->OpenProject(path));
+        QVERIFY(m_frame->OpenProject(path2));
         QCOMPARE(m_frame->windowTitle(), QStringLiteral("held.vtp [Read-Only] - Vantorel"));
         QVERIFY(QFile::exists(QString::fromStdString(lock)));  // still the other program's
         ::unlink(lock.c_str());
