@@ -130,6 +130,15 @@ inline void WalkSegmentRowEnds(int x1, int y1, int x2, int y2, int rows, Visit v
     std::int64_t low = floorDiv(2 * first * dx - most + m - 1, restLow);
     std::int64_t high = floorDiv(2 * first * dx + most, restHigh);
     const std::int64_t growQ = (2 * dx) / m, growR = (2 * dx) % m;
+    // A quotient and its remainder one row on (numerator + 2 dx).
+    auto grow = [&](std::int64_t& q, std::int64_t& rest) {
+        q += growQ;
+        rest += growR;
+        if (rest >= m) {
+            rest -= m;
+            ++q;
+        }
+    };
     // Left to right or right to left, each its own loop.
     auto walk = [&](auto sign) {
         int y = static_cast<int>(y1 + sy * first);
@@ -139,18 +148,8 @@ inline void WalkSegmentRowEnds(int x1, int y1, int x2, int y2, int rows, Visit v
                 visit(y, x1 + from, x1 + to);
             else
                 visit(y, x1 - to, x1 - from);
-            low += growQ;
-            restLow += growR;
-            if (restLow >= m) {
-                restLow -= m;
-                ++low;
-            }
-            high += growQ;
-            restHigh += growR;
-            if (restHigh >= m) {
-                restHigh -= m;
-                ++high;
-            }
+            grow(low, restLow);
+            grow(high, restHigh);
         }
     };
     if (sx > 0)
