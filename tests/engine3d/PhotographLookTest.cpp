@@ -11,8 +11,10 @@
 #include "engine3d/light/Shading.h"
 #include "engine3d/light/StudioLighting.h"
 #include "engine3d/sampling/TextureSet.h"
+#include "engine3d/surface/FaceShade.h"
 #include "properties/settings/SettingTable.h"
 
+#include <bit>
 #include <map>
 #include <set>
 
@@ -397,6 +399,66 @@ TEST(HighlightBand, AGlossyFrontShowsABandAMatteOneNone)
         ASSERT_GE(hi, 0) << "finish " << finish;
         if (finish == 0) EXPECT_EQ(hi, 0);
         else EXPECT_GT(hi, 2 * lo + 40) << lo << " .. " << hi;
+    }
+}
+
+TEST(HighlightBand, RunsGiveThePixelByPixelLightAndLevels)
+{
+    // Faces in perspective with a band, light falling off steeply: every
+    // pixel of random runs, then pixels whose light or lift is moved to
+    // within a few steps of a double from the midpoint of two floats, where
+    // a quicker quotient would round the other way.
+    std::mt19937 rng(20261209);
+    std::uniform_real_distribution<double> c(-1.0, 1.0);
+    for (int trial = 0; trial < 300; ++trial) {
+        CQuadMapping m;
+        m.cx = 2e-3 * c(rng), m.cy = 2e-3 * c(rng), m.c0 = 1.0 + 0.2 * c(rng);
+        m.ax = 1e-3 * c(rng), m.ay = (1.0 + 0.2 * c(rng)) / 200, m.a0 = 0.1 * c(rng);
+        m.bx = (1.0 + 0.2 * c(rng)) / 200, m.by = 1e-3 * c(rng), m.b0 = 0.1 * c(rng);
+        CPolygon3D p;
+        p.linearShade = true;
+        p.shade = 0.3 * c(rng), p.shadeU = 3.0 * c(rng), p.shadeV = 3.0 * c(rng), p.specular = 0.1 * c(rng);
+        p.highlight = {.sheenU = 0.5 * c(rng), .sheenV = 0.5 * c(rng), .peak = 4.0 + c(rng), .at = 1.5 * c(rng),
+                       .atU = 3.0 * c(rng), .atV = c(rng), .softness = trial % 2 ? 0.25 : 0.45};
+        auto check = [&](const CPolygon3D& face, int x, int y, int n) {
+            const CFaceShade s(face, m);
+            ASSERT_TRUE(s.banded);
+            float light[64], lift[64];
+            s.LightRun(x, y, n, light, lift);
+            std::uint8_t bgr[3 * 64], lit[3 * 64];
+            for (int i = 0; i < 3 * n; ++i) bgr[i] = lit[i] = static_cast<std::uint8_t>(rng());
+            s.LitPixels(lit, n, light, lift);
+            for (int i = 0; i < 3 * n; ++i) ASSERT_EQ(lit[i], s.Lit(bgr[i], light[i / 3], lift[i / 3])) << i;
+            for (int i = 0; i < n; ++i) {
+                double u, v;
+                const auto l = static_cast<float>(s.LightAt(x + i, y, u, v));
+                const auto f = static_cast<float>(s.HighlightAt(u, v));
+                ASSERT_EQ(std::bit_cast<std::uint32_t>(light[i]), std::bit_cast<std::uint32_t>(l))
+                    << trial << ": " << x + i << "," << y;
+                ASSERT_EQ(std::bit_cast<std::uint32_t>(lift[i]), std::bit_cast<std::uint32_t>(f))
+                    << trial << ": " << x + i << "," << y;
+            }
+        };
+        for (int row = 0; row < 8; ++row) check(p, static_cast<int>(rng() % 150), static_cast<int>(rng() % 200), 61);
+        // The light (the lift) moved to k double steps from the nearest
+        // midpoint by its constant term; the pixel in each place of a group.
+        auto midpoint = [](double e) {
+            const double f = static_cast<float>(e);
+            const double next = std::nextafter(static_cast<float>(e), e < f ? -HUGE_VALF : HUGE_VALF);
+            return 0.5 * (f + next);
+        };
+        for (int k = -3; k <= 3; ++k) {
+            const int x = static_cast<int>(rng() % 196), y = static_cast<int>(rng() % 200);
+            const CFaceShade s(p, m);
+            double u, v;
+            const double l = s.LightAt(x, y, u, v), f = s.HighlightAt(u, v);
+            CPolygon3D light = p, lift = p;
+            light.shade += midpoint(l) - l;
+            light.shade += k * (light.shade - std::nextafter(light.shade, 0.0));
+            lift.specular += midpoint(f) - f;
+            lift.specular += k * (lift.specular - std::nextafter(lift.specular, 0.0));
+            for (int at = 0; at < 4; ++at) check(light, x - at, y, 4), check(lift, x - at, y, 4);
+        }
     }
 }
 

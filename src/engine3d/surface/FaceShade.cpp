@@ -23,49 +23,111 @@ inline __m256d add(__m256d a, double b) noexcept
     return _mm256_add_pd(a, _mm256_set1_pd(b));
 }
 
-// c < lo ? lo : (hi < c ? hi : c), as std::clamp (not a number stays).
+// c < lo ? lo : (hi < c ? hi : c), as std::clamp (not a number stays):
+// max(a, b) is a > b ? a : b, min(a, b) a < b ? a : b, whatever b is.
 inline __m256d Clamp(__m256d c, __m256d lo, __m256d hi) noexcept
 {
-    c = _mm256_blendv_pd(c, lo, _mm256_cmp_pd(c, lo, _CMP_LT_OQ));
-    return _mm256_blendv_pd(c, hi, _mm256_cmp_pd(hi, c, _CMP_LT_OQ));
+    return _mm256_min_pd(hi, _mm256_max_pd(lo, c));
 }
 
-// The light and the lift of four pixels of a row: each step the one-pixel
-// code takes (LightAt, HighlightAt, BandProfile), in its order, left to right.
-void LightFour(const CFaceShade& s, __m256d px, __m256d py, float* light,
-                                               float* lift) noexcept
+// The products of a row's y in the mapping.
+struct CRowTerms {
+    __m256d a, b, c;
+    CRowTerms(const CQuadMapping& m, double y) noexcept
+        : a(_mm256_set1_pd(m.ay * y)), b(_mm256_set1_pd(m.by * y)), c(_mm256_set1_pd(m.cy * y))
+    {
+    }
+};
+
+// The light and the lift of four pixels of a row. LightFour<false> takes
+// each step the one-pixel code takes (LightAt, HighlightAt, BandProfile), in
+// its order. LightFour<true> takes one reciprocal r = 1 / den where that code
+// divides a's and u's numerators by den, and multiplies by 1 / (2 softness)
+// (toBand) where it divides; every other step is the same. It stores the
+// same floats or, where it cannot show that, nothing, and returns false:
+// - With 2^-1000 <= |den| <= 2^1000 (DenominatorInRange), r = (1 / den)(1 + e),
+//   |e| <= 2^-53, so a quotient Q = A / den comes out within 3.001 2^-53 |Q|
+//   (plus 2^-1074 where it underflows) of the one-pixel code's. Where |Q| > 2
+//   both results, and 1 less each, lie on one side beyond [0, 1] and clamp
+//   alike; elsewhere they differ by at most 2^-50. Clamping never widens a
+//   difference, so u and v differ by at most 2^-48.
+// - Each later step rounds sums and products of u, v (|u|, |v| <= 1/2), the
+//   band and the face's constants, so the light differs by at most
+//   2^-47 L (L = |shade| + |shadeU| + |shadeV|), the band's offset d by
+//   2^-47 D (D = |at| + |atU| + |atV|), its t by T = 2^-45 (1 + softness + D)
+//   / (2 softness), the band by 1.5 T + 2^-49 (its slope is at most 1.5) and
+//   the lift by 2^-47 F + 1.5 |peak| T (F = |specular| + |sheenU| + |sheenV|
+//   + |peak|). lightSlack and liftSlack are twice those (SetSlack).
+// - Rounding to float is monotonic, so when value - slack and value + slack
+//   (each within half its slack of the exact sum) round to the same float,
+//   every number between does, the one-pixel code's value among them. The
+//   rest (those within the slack of the midpoint of two floats: about one
+//   group of four in three thousand) and anything not a number fail.
+template <bool kQuick>
+bool LightFour(const CFaceShade& s, __m256d px, const CRowTerms& row, float* light, float* lift) noexcept
 {
     const CQuadMapping& m = *s.map;
     const CPolygon3D::CHighlight& h = s.highlight;
     const __m256d zero = _mm256_setzero_pd(), one = _mm256_set1_pd(1.0), half = _mm256_set1_pd(0.5);
-    const __m256d den = add(_mm256_add_pd(mul(m.cx, px), mul(m.cy, py)), m.c0);
-    const __m256d a = _mm256_div_pd(add(_mm256_add_pd(mul(m.ax, px), mul(m.ay, py)), m.a0), den);
-    __m256d u = _mm256_div_pd(add(_mm256_add_pd(mul(m.bx, px), mul(m.by, py)), m.b0), den);
+    const __m256d den = add(_mm256_add_pd(mul(m.cx, px), row.c), m.c0);
+    const __m256d aNum = add(_mm256_add_pd(mul(m.ax, px), row.a), m.a0);
+    const __m256d uNum = add(_mm256_add_pd(mul(m.bx, px), row.b), m.b0);
+    __m256d a, u;
+    if constexpr (kQuick) {
+        const __m256d r = _mm256_div_pd(one, den);
+        a = _mm256_mul_pd(aNum, r), u = _mm256_mul_pd(uNum, r);
+    } else {
+        a = _mm256_div_pd(aNum, den), u = _mm256_div_pd(uNum, den);
+    }
     __m256d v = _mm256_sub_pd(one, a);
     u = _mm256_sub_pd(Clamp(u, zero, one), half);
     v = _mm256_sub_pd(Clamp(v, zero, one), half);
     const __m256d l = _mm256_add_pd(add(mul(s.shadeU, u), s.shade), mul(s.shadeV, v));
     const __m256d d = _mm256_add_pd(add(mul(h.atU, u), h.at), mul(h.atV, v));
-    const __m256d absD = _mm256_andnot_pd(_mm256_set1_pd(-0.0), d);
-    const __m256d t = Clamp(_mm256_div_pd(_mm256_sub_pd(_mm256_set1_pd(1.0 + h.softness), absD),
-                                          _mm256_set1_pd(2.0 * h.softness)),
+    const __m256d near = _mm256_sub_pd(_mm256_set1_pd(1.0 + h.softness), _mm256_andnot_pd(_mm256_set1_pd(-0.0), d));
+    const __m256d t = Clamp(kQuick ? mul(s.toBand, near) : _mm256_div_pd(near, _mm256_set1_pd(2.0 * h.softness)),
                             zero, one);
     const __m256d band = _mm256_mul_pd(_mm256_mul_pd(t, t), _mm256_sub_pd(_mm256_set1_pd(3.0), mul(2.0, t)));
     const __m256d f = _mm256_add_pd(_mm256_add_pd(add(mul(h.sheenU, u), s.specular), mul(h.sheenV, v)),
                                     mul(h.peak, band));
+    if constexpr (kQuick) {
+        const __m256d ls = _mm256_set1_pd(s.lightSlack), fs = _mm256_set1_pd(s.liftSlack);
+        const __m128 lightLow = _mm256_cvtpd_ps(_mm256_sub_pd(l, ls)), liftLow = _mm256_cvtpd_ps(_mm256_sub_pd(f, fs));
+        const __m128 same = _mm_and_ps(_mm_cmpeq_ps(lightLow, _mm256_cvtpd_ps(_mm256_add_pd(l, ls))),
+                                       _mm_cmpeq_ps(liftLow, _mm256_cvtpd_ps(_mm256_add_pd(f, fs))));
+        if (_mm_movemask_ps(same) != 0xF) return false;
+        _mm_storeu_ps(light, lightLow);
+        _mm_storeu_ps(lift, liftLow);
+        return true;
+    }
     _mm_storeu_ps(light, _mm256_cvtpd_ps(l));
     _mm_storeu_ps(lift, _mm256_cvtpd_ps(f));
+    return true;
+}
+
+// Whether den lies within 2^-1000 .. 2^1000 and keeps its sign at pixels
+// x .. last of row y. Each rounding is monotonic, so den as computed is
+// monotonic along a row, and lies between its values at the ends.
+bool DenominatorInRange(const CQuadMapping& m, int x, int last, double y) noexcept
+{
+    const double cy = m.cy * y;
+    const double from = m.cx * (x + 0.5) + cy + m.c0, to = m.cx * (last + 0.5) + cy + m.c0;
+    const auto within = [](double d) { return std::abs(d) >= 0x1p-1000 && std::abs(d) <= 0x1p1000; };
+    return within(from) && within(to) && (from > 0.0) == (to > 0.0);
 }
 
 // Pixels x .. of the run four at a time; the count done (a multiple of four).
 int LightRunFour(const CFaceShade& s, int x, int y, int n, float* light, float* lift) noexcept
 {
-    int i = 0;
-    for (; i + 4 <= n; i += 4) {
+    const int count = n & ~3;
+    const CRowTerms row(*s.map, y + 0.5);
+    const bool quick = count > 0 && DenominatorInRange(*s.map, x, x + count - 1, y + 0.5);
+    for (int i = 0; i < count; i += 4) {
         const __m256d px = _mm256_add_pd(_mm256_set1_pd(x + i + 0.5), _mm256_setr_pd(0.0, 1.0, 2.0, 3.0));
-        LightFour(s, px, _mm256_set1_pd(y + 0.5), light + i, lift + i);
+        if (!quick || !LightFour<true>(s, px, row, light + i, lift + i))
+            LightFour<false>(s, px, row, light + i, lift + i);
     }
-    return i;
+    return count;
 }
 
 // Eight levels, each with its light and lift (Lit: decode, times the light,
@@ -128,4 +190,15 @@ void CFaceShade::LitPixels(std::uint8_t* bgr, int count, const float* light, con
 #endif
     for (; i < count; ++i)
         for (int k = 0; k < 3; ++k) bgr[3 * i + k] = Lit(bgr[3 * i + k], light[i], lift[i]);
+}
+
+void CFaceShade::SetSlack() noexcept
+{
+    const CPolygon3D::CHighlight& h = highlight;
+    const double bandError =
+        0x1p-45 * (1.0 + h.softness + std::abs(h.at) + std::abs(h.atU) + std::abs(h.atV)) / (2.0 * h.softness);
+    toBand = 1.0 / (2.0 * h.softness);
+    lightSlack = 0x1p-46 * (std::abs(shade) + std::abs(shadeU) + std::abs(shadeV));
+    liftSlack = 0x1p-46 * (std::abs(specular) + std::abs(h.sheenU) + std::abs(h.sheenV) + std::abs(h.peak)) +
+                3.0 * std::abs(h.peak) * bandError;
 }

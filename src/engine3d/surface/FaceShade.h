@@ -30,6 +30,9 @@ struct CFaceShade {
     double low = 0.0, toWeight = 0.0, shade = 0.0, shadeU = 0.0, shadeV = 0.0, specular = 0.0;
     CPolygon3D::CHighlight highlight;
     const CSrgbTables* srgb = nullptr;
+    // For LightRun's quicker steps (FaceShade.cpp): 1 / (2 softness), and how
+    // far their light and lift may lie from LightAt's and HighlightAt's.
+    double toBand = 0.0, lightSlack = 0.0, liftSlack = 0.0;
 
     CFaceShade(const CPolygon3D& polygon, const CQuadMapping& mapping) noexcept
         : linear(polygon.linearShade && (polygon.shade != 1.0 || polygon.specular != 0.0 || polygon.shadeU != 0.0 ||
@@ -44,6 +47,7 @@ struct CFaceShade {
         if (banded) {
             map = &mapping;
             specular = polygon.specular, highlight = polygon.highlight, srgb = &SrgbTables();
+            SetSlack();
             return;
         }
         const double half = 0.5 * (std::abs(polygon.shadeU) + std::abs(polygon.shadeV));
@@ -81,9 +85,10 @@ struct CFaceShade {
         return (table[v] * (256 - w) + bright[v] * w + 128) >> 8;
     }
     // LightAt and HighlightAt of pixels x .. x + n - 1 of row y (n <= 64),
-    // as floats: four at a time where the processor has AVX2, with the same
-    // roundings (FaceShade.cpp).
+    // as floats: four at a time where the processor has AVX2, the same floats
+    // (FaceShade.cpp).
     void LightRun(int x, int y, int n, float* light, float* lift) const noexcept;
+    void SetSlack() noexcept;
 
     // Level v lit by `light` and lifted by `lift`, in linear light.
     std::uint8_t Lit(std::uint32_t v, float light, float lift) const noexcept
