@@ -2,6 +2,7 @@
 
 #include "engine3d/sampling/TargetRegion.h"
 
+#include <array>
 #include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -130,9 +131,17 @@ int LightRunFour(const CFaceShade& s, int x, int y, int n, float* light, float* 
     return count;
 }
 
+// The encoding's table with three bytes after its end, so that each level
+// can be read as the low byte of four.
+struct CEncodeBytes {
+    alignas(64) std::array<std::uint8_t, CSrgbTables::kSteps + 4> bytes{};
+    explicit CEncodeBytes(const CSrgbTables& t) noexcept { std::copy(t.encode.begin(), t.encode.end(), bytes.begin()); }
+};
+
 // Eight levels, each with its light and lift (Lit: decode, times the light,
 // plus the lift, to the nearest of the encoding's steps, clamped).
-inline void LitEight(const CSrgbTables& t, std::uint8_t* levels, __m256 light, __m256 lift) noexcept
+inline void LitEight(const CSrgbTables& t, const std::uint8_t* encode, std::uint8_t* levels, __m256 light,
+                     __m256 lift) noexcept
 {
     const __m256 steps = _mm256_set1_ps(static_cast<float>(CSrgbTables::kSteps)), half = _mm256_set1_ps(0.5f);
     std::int64_t eight;
@@ -142,9 +151,12 @@ inline void LitEight(const CSrgbTables& t, std::uint8_t* levels, __m256 light, _
     const __m256 l = _mm256_add_ps(_mm256_mul_ps(light, d), lift);
     __m256i e = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(l, steps), half));
     e = _mm256_min_epi32(_mm256_max_epi32(e, _mm256_setzero_si256()), _mm256_set1_epi32(CSrgbTables::kSteps));
-    alignas(32) std::int32_t index[8];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(index), e);
-    for (int k = 0; k < 8; ++k) levels[k] = t.encode[static_cast<std::size_t>(index[k])];
+    const __m256i four = _mm256_i32gather_epi32(reinterpret_cast<const int*>(encode), e, 1);
+    const __m256i low = _mm256_shuffle_epi8(four, _mm256_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+                                                                   -1, -1, 0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1,
+                                                                   -1, -1, -1, -1, -1));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(levels),
+                     _mm_unpacklo_epi32(_mm256_castsi256_si128(low), _mm256_extracti128_si256(low, 1)));
 }
 
 // Pixels of the run eight at a time, their 24 levels as three eights, each
@@ -154,11 +166,13 @@ int LitPixelsEight(const CSrgbTables& t, std::uint8_t* bgr, int count, const flo
 {
     const __m256i of[3] = {_mm256_setr_epi32(0, 0, 0, 1, 1, 1, 2, 2), _mm256_setr_epi32(2, 3, 3, 3, 4, 4, 4, 5),
                            _mm256_setr_epi32(5, 5, 6, 6, 6, 7, 7, 7)};
+    static const CEncodeBytes encode(t);
     int i = 0;
     for (; i + 8 <= count; i += 8) {
         const __m256 l = _mm256_loadu_ps(light + i), f = _mm256_loadu_ps(lift + i);
         for (int k = 0; k < 3; ++k)
-            LitEight(t, bgr + 3 * i + 8 * k, _mm256_permutevar8x32_ps(l, of[k]), _mm256_permutevar8x32_ps(f, of[k]));
+            LitEight(t, encode.bytes.data(), bgr + 3 * i + 8 * k, _mm256_permutevar8x32_ps(l, of[k]),
+                     _mm256_permutevar8x32_ps(f, of[k]));
     }
     return i;
 }
