@@ -1,0 +1,70 @@
+// The light of a lit face with a highlight band, pixel by pixel, as the
+// photograph look applies it to the pixels of uneven blocks: LightRun (the
+// light and the lift of each pixel, from its place on the face) and
+// LitPixels (each level decoded, lit, lifted and encoded again), over rows
+// of 2560 pixels in runs of 64, on a face in perspective.
+//
+//   build/release/bench/bench_face_light --benchmark_repetitions=3
+#include "engine3d/surface/FaceShade.h"
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <vector>
+
+namespace {
+
+constexpr int kRow = 2560, kRun = 64;
+
+struct CLitFace {
+    CQuadMapping map;
+    CPolygon3D face;
+    CLitFace()
+    {
+        map.cx = 1.1e-4, map.cy = -0.4e-4, map.c0 = 1.0;
+        map.ax = 0.2e-5, map.ay = 1.0 / 3000, map.a0 = -0.05;
+        map.bx = 1.0 / 2500, map.by = 0.3e-5, map.b0 = -0.1;
+        face.linearShade = true;
+        face.shade = 0.82, face.shadeU = 0.05, face.shadeV = -0.03, face.specular = 0.04;
+        face.highlight = {
+            .sheenU = 0.01, .sheenV = 0.02, .peak = 0.6, .at = 0.3, .atU = 2.5, .atV = 0.1, .softness = 1.0};
+    }
+};
+
+void BM_LightRun(benchmark::State& state)
+{
+    const CLitFace f;
+    const CFaceShade shade(f.face, f.map);
+    float light[kRun], lift[kRun];
+    int y = 0;
+    for (auto _ : state) {
+        for (int x = 0; x < kRow; x += kRun) {
+            shade.LightRun(x, y, kRun, light, lift);
+            benchmark::DoNotOptimize(light);
+            benchmark::DoNotOptimize(lift);
+        }
+        y = (y + 1) % 3000;
+    }
+    state.SetItemsProcessed(state.iterations() * kRow);
+}
+BENCHMARK(BM_LightRun);
+
+void BM_LitPixels(benchmark::State& state)
+{
+    const CLitFace f;
+    const CFaceShade shade(f.face, f.map);
+    std::vector<float> light(kRow), lift(kRow);
+    for (int x = 0; x < kRow; x += kRun) shade.LightRun(x, 10, kRun, &light[x], &lift[x]);
+    std::vector<std::uint8_t> picture(3 * kRow), row;
+    std::mt19937 rng(1);
+    for (std::uint8_t& b : picture) b = static_cast<std::uint8_t>(rng());
+    for (auto _ : state) {
+        row = picture;
+        for (int x = 0; x < kRow; x += kRun) shade.LitPixels(&row[3 * x], kRun, &light[x], &lift[x]);
+        benchmark::DoNotOptimize(row.data());
+    }
+    state.SetItemsProcessed(state.iterations() * kRow);
+}
+BENCHMARK(BM_LitPixels);
+
+} // namespace
