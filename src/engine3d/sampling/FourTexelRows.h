@@ -30,8 +30,20 @@ VT_STEP __m256i TexelWords(const SStepSamples& r, __m256i offset)
     return _mm256_srlv_epi32(word, _mm256_and_si256(atEnd, _mm256_set1_epi32(8)));
 }
 
+// Eight pixels' sums: blue, green, red and count of pixel p in words 4p ..
+// 4p + 3, left unset until written (an array of CPixelSamples is zeroed first).
+struct SWeighedEight {
+    alignas(32) std::uint32_t words[32];
+
+    VT_STEP CPixelSamples Pixel(int p) const
+    {
+        const std::uint32_t* w = words + 4 * p;
+        return CPixelSamples{{w[0], w[1], w[2]}, static_cast<int>(w[3])};
+    }
+};
+
 VT_STEP void WeighFourTexelsEight(const SStepSamples& r, const SCentres& c0, const SCentres& c1,
-                                  const __m256i* weights, CPixelSamples* out)
+                                  const __m256i* weights, SWeighedEight& out)
 {
     const auto texel = [](const double* base, const double* low) {
         return _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_load_pd(base), _mm256_load_pd(low)));
@@ -60,11 +72,11 @@ VT_STEP void WeighFourTexelsEight(const SStepSamples& r, const SCentres& c0, con
     const __m256i bg1 = _mm256_unpackhi_epi32(sum[0], sum[1]), rc1 = _mm256_unpackhi_epi32(sum[2], count);
     const __m256i p0 = _mm256_unpacklo_epi64(bg0, rc0), p1 = _mm256_unpackhi_epi64(bg0, rc0);
     const __m256i p2 = _mm256_unpacklo_epi64(bg1, rc1), p3 = _mm256_unpackhi_epi64(bg1, rc1);
-    auto* dst = reinterpret_cast<__m256i*>(out);
-    _mm256_storeu_si256(dst, _mm256_permute2x128_si256(p0, p1, 0x20));
-    _mm256_storeu_si256(dst + 1, _mm256_permute2x128_si256(p2, p3, 0x20));
-    _mm256_storeu_si256(dst + 2, _mm256_permute2x128_si256(p0, p1, 0x31));
-    _mm256_storeu_si256(dst + 3, _mm256_permute2x128_si256(p2, p3, 0x31));
+    auto* dst = reinterpret_cast<__m256i*>(out.words);
+    _mm256_store_si256(dst, _mm256_permute2x128_si256(p0, p1, 0x20));
+    _mm256_store_si256(dst + 1, _mm256_permute2x128_si256(p2, p3, 0x20));
+    _mm256_store_si256(dst + 2, _mm256_permute2x128_si256(p0, p1, 0x31));
+    _mm256_store_si256(dst + 3, _mm256_permute2x128_si256(p2, p3, 0x31));
 }
 
 // Counting by sample rows. For one edge (the column edge, or the row edge)
@@ -150,7 +162,7 @@ VT_STEP __m256 RowCount(const SEdgeRows& e, __m256 j, __m256 side, __m256& near)
 // The samples of eight pixels (those of c0, then c1) that reach at most two
 // by two texels, counted on each texel's side of the two edges between them
 // a sample row at a time (above), their texels weighed by the counts into
-// weighed[0 .. 7] (WeighFourTexelsEight). Returns bit p set when a
+// `weighed` (WeighFourTexelsEight). Returns bit p set when a
 // sample of pixel p may lie within the bound of either edge (every bit
 // when the samples are not a grid of equal steps).
 // Where a pixel's bit is set, its thresholds go into `kept` for
@@ -161,7 +173,7 @@ struct SKeptRows {
 };
 
 VT_STEP int CountFourTexelsEight(const SStepSamples& r, const SCentres& c0, const SCentres& c1,
-                                 CPixelSamples* weighed, SKeptRows& kept)
+                                 SWeighedEight& weighed, SKeptRows& kept)
 {
     const SGridRows& grid = *r.grid;
     if (grid.side < 2) return 0xFF;

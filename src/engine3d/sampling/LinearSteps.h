@@ -62,7 +62,7 @@ struct SCentreMapping {
 struct SCentres {
     alignas(32) double fc[4], fr[4], reachCol[4], reachRow[4];
     alignas(32) double gx[4], gy[4], hx[4], hy[4], baseCol[4], baseRow[4];
-    alignas(32) double tx[4], ty[4]; // C's steps per pixel over C at the centre
+    alignas(32) double inv[4]; // 1 / C at the centre
     // The lower of the texels the samples reach with twice the bound, from
     // the centre's (lowCol, lowRow), and the edges above them.
     alignas(32) double lowCol[4], lowRow[4], colEdge[4], rowEdge[4];
@@ -95,7 +95,6 @@ struct SStepSamples {
 // One pixel's centre (fc, fr) and texel steps per pixel, in single precision.
 struct SPixelSteps {
     __m256 fCol, fRow, gx, gy, hx, hy;
-    __m256 tx, ty; // the denominator's change per pixel over its value
 };
 
 // Maps the centres of pixels x4 .. x4 + 3 into `c`. Returns bit j set when
@@ -148,8 +147,7 @@ VT_STEP int MapCentres(const SCentreMapping& m, int x4, double rowA, double rowB
     _mm256_store_pd(c.gy, gy);
     _mm256_store_pd(c.hx, hx);
     _mm256_store_pd(c.hy, hy);
-    _mm256_store_pd(c.tx, _mm256_mul_pd(m.cx, inv));
-    _mm256_store_pd(c.ty, _mm256_mul_pd(m.cy, inv));
+    _mm256_store_pd(c.inv, inv);
     _mm256_store_pd(c.baseCol, baseCol);
     _mm256_store_pd(c.baseRow, baseRow);
     // As SStepPixel works them out, four at once.
@@ -262,8 +260,6 @@ struct SStepPixel {
         p.gy = _mm256_set1_ps(static_cast<float>(c.gy[j]));
         p.hx = _mm256_set1_ps(static_cast<float>(c.hx[j]));
         p.hy = _mm256_set1_ps(static_cast<float>(c.hy[j]));
-        p.tx = _mm256_set1_ps(static_cast<float>(c.tx[j]));
-        p.ty = _mm256_set1_ps(static_cast<float>(c.ty[j]));
         const double baseCol = c.baseCol[j], baseRow = c.baseRow[j];
         loCol = _mm256_set1_ps(static_cast<float>(0.5 - baseCol));
         hiCol = _mm256_set1_ps(static_cast<float>(r.lastCol + 0.5 - baseCol));
@@ -381,17 +377,18 @@ VT_STEP void MapMixedOffsets(const SStepSamples& r, const SStepPixel& m, std::in
 // 2 + reach |g| (the denominator stays within 1 -+ T, T < 0.25).
 // Each sample's texel offset of a pixel whose samples are all inside the face
 // into `offsets`, and a bit for each sample within that bound of a texel
-// edge into `uncertain`. Returns whether any was.
-VT_STEP bool MapProjectedOffsets(const SStepSamples& r, const SStepPixel& m, std::int32_t* offsets,
-                                 std::uint8_t* uncertain)
+// edge into `uncertain`; (tx, ty) is t. Returns whether any was.
+VT_STEP bool MapProjectedOffsets(const SStepSamples& r, const SStepPixel& m, double tx, double ty,
+                                 std::int32_t* offsets, std::uint8_t* uncertain)
 {
     const SPixelSteps& p = m.p;
+    const __m256 tx8 = _mm256_set1_ps(static_cast<float>(tx)), ty8 = _mm256_set1_ps(static_cast<float>(ty));
     const __m256i base = _mm256_set1_epi32(m.row0 * r.stride + 3 * m.col0);
     const __m256 one = _mm256_set1_ps(1.0f);
     unsigned any = 0;
     for (int s = 0; s < r.padded8; s += 8) {
         const __m256 dx = _mm256_load_ps(r.dx + s), dy = _mm256_load_ps(r.dy + s);
-        const __m256 inv = _mm256_div_ps(one, _mm256_fmadd_ps(p.ty, dy, _mm256_fmadd_ps(p.tx, dx, one)));
+        const __m256 inv = _mm256_div_ps(one, _mm256_fmadd_ps(ty8, dy, _mm256_fmadd_ps(tx8, dx, one)));
         const __m256 zc = _mm256_fmadd_ps(_mm256_fmadd_ps(p.gy, dy, _mm256_mul_ps(p.gx, dx)), inv, p.fCol);
         const __m256 zr = _mm256_fmadd_ps(_mm256_fmadd_ps(p.hy, dy, _mm256_mul_ps(p.hx, dx)), inv, p.fRow);
         const __m256 kc = _mm256_floor_ps(zc), kr = _mm256_floor_ps(zr);
