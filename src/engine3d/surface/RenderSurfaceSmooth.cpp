@@ -165,7 +165,7 @@ struct CSmoothFace {
     // One sample's colour; false when it does not count (outside the shape,
     // or a transparent texel of the CD-ROM). `read` is the sample's bilinear
     // read when it was made beforehand (CInteriorSampler::ReadPositions).
-    bool Sample(const CTexture* level, double u, double v, std::uint32_t c[3],
+    [[gnu::always_inline]] bool Sample(const CTexture* level, double u, double v, std::uint32_t c[3],
                 std::uint32_t read = CInteriorSampler::kNotRead) const noexcept
     {
         if (!(u >= 0.0 && u < 1.0 && v >= 0.0 && v < 1.0) || !face.InCorners(u, v)) return false;
@@ -225,8 +225,8 @@ struct CSmoothFace {
     }
 
     // Every sample of the grid: the outline, fold and corner tests per sample.
-    // With smooth sampling the samples are read eight at a time beforehand
-    // where the processor allows (the same bilinear reads).
+    // With smooth sampling whole eights of samples are read eight at a time
+    // beforehand where the processor allows (the same bilinear reads).
     CPixelSamples AllSamples(int x, double rowA, double rowB, double rowC) const noexcept
     {
         constexpr int kRoom = 104; // the most samples, rounded up to eight
@@ -243,14 +243,12 @@ struct CSmoothFace {
         }
         const CTexture* level = LevelOf(us, vs);
         std::uint32_t read[kRoom];
-        bool wide = false;
-        if (smooth) {
-            for (int s = N; s % 8 != 0; ++s) us[s] = vs[s] = 0.5;
-            wide = CInteriorSampler::ReadPositions(*level, us, vs, N, face.whiteAvoid, read);
-        }
+        int readAhead = smooth ? N & ~7 : 0; // whole eights of samples; the rest are read one by one
+        if (readAhead > 0 && !CInteriorSampler::ReadPositions(*level, us, vs, readAhead, face.whiteAvoid, read))
+            readAhead = 0;
         for (int s = 0; s < N; ++s) {
             std::uint32_t c[3];
-            if (!Sample(level, us[s], vs[s], c, wide ? read[s] : CInteriorSampler::kNotRead)) continue;
+            if (!Sample(level, us[s], vs[s], c, s < readAhead ? read[s] : CInteriorSampler::kNotRead)) continue;
             for (int k = 0; k < 3; ++k) out.sum[k] += c[k];
             ++out.count;
         }
