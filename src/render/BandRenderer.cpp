@@ -41,6 +41,7 @@ void FillRows(const CPixelView& band, std::uint32_t colour) noexcept
 // cleared) anew each time.
 struct SBandPictures {
     CRaster scratch, alpha;
+    std::vector<CCoveredRow> covered; // the band's rows' columns the model covers
     int whiteRows = 0; // the first rows of alpha known white (a band leaves them so)
 
     // Pictures of `rows` rows, `width` wide, in blocks of `most` rows; the
@@ -153,7 +154,14 @@ bool DrawOneBand(SBandWork& w, int b, SBandPictures& pictures, std::string& erro
     const CPixelView out(w.output.Row(first / l.k), w.output.GetWidth(), (last - first) / l.k,
                          w.output.GetStride());
     if (l.alpha == nullptr) {
-        if (*w.background) (*w.background)(view, from);
+        if (*w.background) {
+            const CCoveredRow* covered = nullptr;
+            if (w.model != nullptr) {
+                w.model->CoveredRows(from, rows, pictures.covered);
+                covered = pictures.covered.data();
+            }
+            (*w.background)(view, from, covered);
+        }
         if (!drawModel()) return false;
         ScalePicture(inner, out);
         return true;

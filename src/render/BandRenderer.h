@@ -15,6 +15,7 @@
 #include <functional>
 #include <string>
 
+#include "engine3d/surface/CoveredColumns.h"
 #include "render/PixelView.h"
 
 class CModelBands;
@@ -36,8 +37,10 @@ struct SBandLayout {
 };
 
 // Writes the background of the scratch rows firstRow .. firstRow + band
-// height - 1 into `band` (called from the drawing threads at once).
-using BandBackground = std::function<void(const CPixelView& band, int firstRow)>;
+// height - 1 into `band` (called from the drawing threads at once). Where
+// `covered` is not null it gives, for each row of the band, the columns the
+// model will overwrite wholly: the background may be left out there.
+using BandBackground = std::function<void(const CPixelView& band, int firstRow, const CCoveredRow* covered)>;
 
 // Called on the calling thread as bands complete; false cancels the rest.
 using BandProgress = std::function<bool(int done, int total)>;

@@ -114,6 +114,10 @@ public:
     {
         return m_drawer.DrawBand(scratch, alpha, firstRow, error);
     }
+    void CoveredRows(int firstRow, int count, std::vector<CCoveredRow>& rows) const override
+    {
+        m_drawer.CoveredRows(firstRow, count, rows);
+    }
 
 private:
     CModelBandDrawer m_drawer;

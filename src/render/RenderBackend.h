@@ -7,7 +7,9 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "engine3d/surface/CoveredColumns.h"
 #include "render/ModelArea.h"
 
 class CProduct;
@@ -45,6 +47,15 @@ class CModelBands {
 public:
     virtual ~CModelBands() = default;
     virtual bool DrawBand(CRaster& scratch, CRaster& alpha, int firstRow, std::string* error) const = 0;
+    // The columns of scratch rows firstRow .. firstRow + count - 1 that
+    // DrawBand overwrites wholly whatever they held, so that their
+    // background need not be made, into rows[0 .. count - 1]; none known by
+    // default. May be called from several threads at once.
+    virtual void CoveredRows(int firstRow, int count, std::vector<CCoveredRow>& rows) const
+    {
+        (void)firstRow;
+        rows.assign(static_cast<std::size_t>(count > 0 ? count : 0), CCoveredRow());
+    }
 };
 
 class CRenderBackend {

@@ -136,11 +136,12 @@ bool PrepareBandBackground(const CProduct& product, const CFaceObjects* objects,
 }
 
 // What each band starts from: the plain colour or the scaled background,
-// then the backdrop sweep if asked for.
+// then the backdrop sweep if asked for. A picture is scaled and swept only
+// where the model does not cover it; a plain colour is filled everywhere.
 BandBackground MakeBandFill(long long plain, CRaster& background, int sw, int sh, bool sweep)
 {
     const CPixelView backgroundView = plain < 0 ? ViewOf(background) : CPixelView();
-    return [plain, backgroundView, sw, sh, sweep](const CPixelView& band, int firstRow) {
+    return [plain, backgroundView, sw, sh, sweep](const CPixelView& band, int firstRow, const CCoveredRow* covered) {
         if (plain >= 0 && sweep) {
             FillBackdropSweep(band, firstRow, sw, sh, static_cast<std::uint32_t>(plain));
             return;
@@ -148,8 +149,8 @@ BandBackground MakeBandFill(long long plain, CRaster& background, int sw, int sh
         if (plain >= 0)
             FillRows(band, static_cast<std::uint32_t>(plain));
         else
-            ScalePictureRows(backgroundView, sh, firstRow, band);
-        if (sweep) ApplyBackdropSweep(band, firstRow, sw, sh);
+            ScalePictureRows(backgroundView, sh, firstRow, band, covered);
+        if (sweep) ApplyBackdropSweep(band, firstRow, sw, sh, plain < 0 ? covered : nullptr);
     };
 }
 

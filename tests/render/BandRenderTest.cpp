@@ -1,6 +1,7 @@
 // Drawing in bands and on several threads gives the picture of drawing the
 // scratch picture whole on one thread, on every kind of product with
-// shadows, reflection and edge softening; cancelling leaves the data stale.
+// shadows, reflection and edge softening; cancelling leaves the data stale;
+// what lies under the columns the model says it covers never shows.
 // The engine back end's page-edge pictures where a side has none, and the
 // framing of a new-project box.
 
@@ -13,6 +14,7 @@
 #include "catalogue/product/Product.h"
 #include "catalogue/product/Side.h"
 #include "image/Raster.h"
+#include "render/BandRenderer.h"
 #include "render/EngineBackend.h"
 #include "render/output/PictureScaler.h"
 #include "render/RenderPipeline.h"
@@ -157,9 +159,47 @@ TEST(BandRender, EnhancedDetailCutShadowsAndLightFallOffToo)
     std::unique_ptr<CProduct> product = MakeProduct("BOXCD", false);
     ASSERT_NE(product, nullptr);
     SetModel(product->GetSettings(),
-             {{kSetDetail, 1}, {kSetShadowStyle, 0}, {kSetLighting, 1}, {kSetFalloff, 40}, {kSetTextureFiltering, 1}});
+             {{kSetDetail, 1}, {kSetShadowStyle, 0}, {kSetLighting, 1}, {kSetFalloff, 40}, {kSetTextureFiltering, 1},
+              {kSetBackdrop, 1}});
     const std::vector<std::uint8_t> whole = Rendered(*product, true, 1, 0);
     EXPECT_EQ(FirstDifference(Rendered(*product, false, 2, 3), whole), "");
+}
+
+TEST(BandRender, ColumnsTheModelCoversNeverShow)
+{
+    for (const char* kind : GetKindCodes()) {
+        for (bool look : {false, true}) {
+            std::unique_ptr<CProduct> product = MakeProduct(kind, false);
+            if (look) ApplyNewProjectView(product->GetSettings());
+            CEngineBackend backend;
+            CRenderPipeline pipeline;
+            std::map<char, CRaster> burnt;
+            SModelDrawRequest request;
+            request.area = ComputeModelArea(270, 210, 3, 0);
+            request.magnification = 3;
+            request.faces = pipeline.MakeFaceLookup(*product, burnt);
+            const std::unique_ptr<CModelBands> model = backend.PrepareBands(*product, request, 270, 210);
+            ASSERT_NE(model, nullptr) << kind;
+            const std::unique_ptr<CRaster> ground = Noise(270, 210, 5);
+            long long covered = 0;
+            // The ground everywhere, then with `mark` the covered columns painted over.
+            auto render = [&](bool mark) {
+                CPixelBuffer out(90, 70);
+                const BandBackground fill = [&](const CPixelView& band, int firstRow, const CCoveredRow* rows) {
+                    ScalePictureRows(ViewOf(*ground), 210, firstRow, band);
+                    for (int y = 0; mark && y < band.GetHeight(); ++y)
+                        for (int i = 0; i < rows[y].count; ++i) {
+                            covered += rows[y].to[i] - rows[y].from[i] + 1;
+                            std::memset(band.At(rows[y].from[i], y), 0x5A, 3 * std::size_t(rows[y].to[i] - rows[y].from[i] + 1));
+                        }
+                };
+                EXPECT_TRUE(RenderBands(SBandLayout{270, 210, 3, 30, 1}, fill, model.get(), out.View(), nullptr).ok);
+                return out.Bytes();
+            };
+            EXPECT_EQ(render(true), render(false)) << kind << (look ? ", new-project look" : ", plain look");
+            EXPECT_TRUE(covered > 0 || std::string_view(kind) != "BOX") << look; // else the test shows nothing
+        }
+    }
 }
 
 TEST(BandRender, CancelStopsAndLeavesTheDataStale)

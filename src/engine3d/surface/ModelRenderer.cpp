@@ -6,6 +6,7 @@
 #include "engine3d/light/Reflection.h"
 #include "engine3d/light/Shadows.h"
 #include "engine3d/light/StudioShadow.h"
+#include "engine3d/sampling/FaceSetup.h"
 #include "image/Raster.h"
 
 #include <algorithm>
@@ -113,13 +114,30 @@ std::size_t LastShadowList(const CModelMesh& mesh, const CEngineSettings& st) no
     return mesh.lists.size() - 1 - (HasReflectionList(mesh, st) ? 1 : 0);
 }
 
+// The faces of the product (list 0) that store every pixel they wholly cover
+// without reading it, as DrawPolygon draws them: front-facing textured
+// four-corner faces, opaque and without rounded corners or disc shape.
+void AddCoveringFaces(const CPolygonList& product, const CFitContext& fit, const CTextureSet& textures,
+                      CCoveredFaces& covered)
+{
+    for (const CPolygon3D& p : product.polygons) {
+        if (p.vertices.size() != 4 || IsUntexturedCode(p.faceCode) || p.IsBackFacing()) continue;
+        CQuadMapping map;
+        if (!map.Create(p, fit)) continue;
+        const CFaceSetup face(&textures, p.faceCode, map.faceWidth, map.faceHeight, p);
+        if (face.isDisc || face.discShape || face.radius != 0.0) continue;
+        covered.AddFace(p, map);
+    }
+}
+
 } // namespace
 
 CModelBandDrawer::CModelBandDrawer(const CModelMesh& mesh, const CFitContext& fit, const CModelDescription& desc,
                                    const CTextureSet& textures, int pictureWidth, int pictureHeight)
-    : m_mesh(mesh), m_fit(fit), m_desc(desc), m_textures(textures), m_height(pictureHeight)
+    : m_mesh(mesh), m_fit(fit), m_desc(desc), m_textures(textures), m_width(pictureWidth), m_height(pictureHeight)
 {
     const CEngineSettings& st = desc.settings;
+    if (!m_mesh.lists.empty()) AddCoveringFaces(m_mesh.lists[0], fit, m_textures, m_covered);
     const std::size_t shadowLast = LastShadowList(m_mesh, st);
     if (st.shadowStyle == kStudioShadowStyle && shadowLast >= 1)
         m_spans = m_shadowSpans.Build(m_mesh, shadowLast, fit, &m_textures, pictureWidth, 0, pictureHeight,

@@ -37,6 +37,7 @@
 // settings) or the quality flag differ from those of the kept mesh.
 
 #include "engine3d/light/ShadowSpans.h"
+#include "engine3d/surface/CoveredColumns.h"
 #include "engine3d/model/ModelMesh.h"
 #include "engine3d/model/ModelDescription.h"
 #include "engine3d/surface/RenderSurface.h"
@@ -45,6 +46,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
 class CRaster;
 
@@ -134,13 +136,22 @@ public:
     // into scratch (which holds the background of those rows); alpha is a
     // white working layer of the scratch's size, left white.
     bool DrawBand(CRaster& scratch, CRaster& alpha, int firstRow, std::string* error) const;
+    // The columns of picture rows firstRow .. firstRow + count - 1 that
+    // DrawBand overwrites wholly whatever they held (see CoveredColumns.h):
+    // the product's front-facing opaque faces.
+    void CoveredRows(int firstRow, int count, std::vector<CCoveredRow>& rows) const
+    {
+        m_covered.Rows(firstRow, count, m_width, rows);
+    }
 
 private:
     CModelMesh m_mesh;
     CFitContext m_fit;
     CModelDescription m_desc;
     CTextureSet m_textures;
+    int m_width;
     int m_height;
+    CCoveredFaces m_covered;
     CBoundingBox m_reflectionBox; // whole-picture rows; empty without reflection
     // The studio shadow's copies over the whole picture, scanned once; unused
     // (the bands draw the copies) when they could not be.

@@ -61,6 +61,27 @@ bool GrowsToTheCentre(const std::vector<float>& columns, int worked) noexcept
     return encodeGrows && std::is_sorted(columns.begin(), columns.begin() + worked);
 }
 
+// Whether the uncovered columns of a row of `width` pixels are all of one
+// colour; if so, the covered ones are given that colour too, so that the
+// row is one of one colour (each pixel of the sweep depends only on its own
+// colour and column, so the uncovered ones come out as they would have).
+bool MakeOneColour(std::uint8_t* p, int width, const CCoveredRow& covered) noexcept
+{
+    const std::uint8_t* first = nullptr;
+    bool one = true;
+    covered.ForEachUncovered(width, [&](int from, int to) {
+        if (!one) return;
+        if (first == nullptr) first = p + 3 * from;
+        one = std::memcmp(first, p + 3 * from, 3) == 0 && IsOneColour(p + 3 * from, to - from + 1);
+    });
+    if (!one || first == nullptr) return false;
+    std::uint8_t colour[3];
+    std::memcpy(colour, first, 3);
+    for (int i = 0; i < covered.count; ++i)
+        FillPixelRun(p + 3 * covered.from[i], covered.to[i] - covered.from[i] + 1, colour[0], colour[1], colour[2]);
+    return true;
+}
+
 // A row of one colour under the light row * columns[x]. The light of column x
 // and of column width - 1 - x is the same number (the column light depends on
 // the square of a position mirrored about the centre, exactly), so with
@@ -151,7 +172,8 @@ VT_TARGET_END
 // Most grounds are one colour (a plain background): such a row is worked out
 // once per distinct light and copied while the light stays the same (the
 // table part of the sweep, where the light is 1 in every row).
-void ApplyBackdropSweep(const CPixelView& band, int firstRow, int width, int height) noexcept
+void ApplyBackdropSweep(const CPixelView& band, int firstRow, int width, int height,
+                        const CCoveredRow* covered) noexcept
 {
     const CSrgbTables& t = SrgbTables();
     const int w = band.GetWidth();
@@ -168,7 +190,9 @@ void ApplyBackdropSweep(const CPixelView& band, int firstRow, int width, int hei
     for (int y = 0; y < band.GetHeight(); ++y) {
         const float row = static_cast<float>(SweepRowLight(firstRow + y, height));
         std::uint8_t* p = band.Row(y);
-        if (w > 0 && IsOneColour(p, w)) {
+        const CCoveredRow* c = covered != nullptr && covered[y].count > 0 ? &covered[y] : nullptr;
+        if (c != nullptr && MakeOneColour(p, w, *c)) c = nullptr;
+        if (c == nullptr && w > 0 && IsOneColour(p, w)) {
             if (done && row == doneLight && std::memcmp(p, doneColour, 3) == 0) {
                 std::memcpy(p, done, 3 * static_cast<std::size_t>(w));
                 continue;
@@ -183,13 +207,21 @@ void ApplyBackdropSweep(const CPixelView& band, int firstRow, int width, int hei
             bytes.resize(3 * static_cast<std::size_t>(w));
             for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = columns[i / 3];
         }
+        const auto sweep = [&](int from, int to) {
+            const std::size_t at = 3 * static_cast<std::size_t>(from);
+            const int n = 3 * (to - from + 1);
 #if defined(VT_SWEEP_AVX2)
-        if (eights) {
-            SweepBytesEight(p, 3 * w, row, bytes.data(), t);
-            continue;
-        }
+            if (eights) {
+                SweepBytesEight(p + at, n, row, bytes.data() + at, t);
+                return;
+            }
 #endif
-        SweepBytes(p, 3 * w, row, bytes.data(), t);
+            SweepBytes(p + at, n, row, bytes.data() + at, t);
+        };
+        if (c == nullptr)
+            sweep(0, w - 1);
+        else
+            c->ForEachUncovered(w, sweep);
     }
 }
 

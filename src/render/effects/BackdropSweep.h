@@ -6,6 +6,7 @@
 // is multiplied by that light in linear light, so a white background reads
 // as a lit paper sweep and a coloured one keeps its hue.
 
+#include "engine3d/surface/CoveredColumns.h"
 #include "render/PixelView.h"
 
 #include <cstdint>
@@ -22,8 +23,10 @@ constexpr double kSweepTop = 0.70;   // linear light at the top of the picture
 constexpr double kSweepSides = 0.08; // share the left and right edges lose
 
 // Multiplies the rows of `band` (rows firstRow .. of a width x height
-// picture, bottom row first) by the sweep's light.
-void ApplyBackdropSweep(const CPixelView& band, int firstRow, int width, int height) noexcept;
+// picture, bottom row first) by the sweep's light. With `covered` (one entry
+// a band row) the columns it gives are left out: they may hold anything.
+void ApplyBackdropSweep(const CPixelView& band, int firstRow, int width, int height,
+                        const CCoveredRow* covered = nullptr) noexcept;
 
 // The rows of `band` filled with one colour (0x00BBGGRR: blue in the high
 // byte, as a 24-bit pixel's first byte) under the sweep's light: the same

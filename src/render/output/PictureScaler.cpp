@@ -251,8 +251,10 @@ void BlendRows(const std::int16_t* top, const std::int16_t* bottom, int wy, std:
 
 // Each source row's tops are worked out once for the output rows that read
 // it (an enlargement reads each row for several), then blended 16 bytes at a
-// time: the same integers as one pixel at a time.
-void Resample(const CPixelView& src, const CPixelView& dst, int dh, int first) noexcept
+// time: the same integers as one pixel at a time. With `covered`, an output
+// row blends only its uncovered columns, and a source row's tops are worked
+// out only in the columns that some output row reading it leaves uncovered.
+void Resample(const CPixelView& src, const CPixelView& dst, int dh, int first, const CCoveredRow* covered) noexcept
 {
     const int sw = src.GetWidth(), sh = src.GetHeight();
     const int dw = dst.GetWidth();
@@ -270,20 +272,39 @@ void Resample(const CPixelView& src, const CPixelView& dst, int dh, int first) n
     for (int x = 0; x < dw; ++x) columns[static_cast<std::size_t>(x)] = TapsFor(x, sw, dw);
     int held[2] = {-1, -1}; // the source row in each buffer
     // The buffer holding source row y, filled if neither does, in place of
-    // the one that does not hold row `keep`.
-    auto rowOf = [&](int y, int keep) -> const std::int16_t* {
+    // the one that does not hold row `keep`. Output rows read their source
+    // rows in order, so the rows reading a row being filled are `row` and
+    // those after it whose first source row is not past it.
+    auto rowOf = [&](int y, int keep, int row) -> const std::int16_t* {
         for (int i = 0; i < 2; ++i)
             if (held[i] == y) return rows[i].data();
         const int i = held[0] == keep ? 1 : 0;
-        InterpolateRow(src.Row(y), columns.data(), dw, rows[i].data());
+        std::int16_t* out = rows[i].data();
         held[i] = y;
-        return rows[i].data();
+        if (covered == nullptr) {
+            InterpolateRow(src.Row(y), columns.data(), dw, out);
+            return out;
+        }
+        CCoveredRow common = covered[row];
+        for (int r = row + 1; r < dst.GetHeight() && common.count > 0 && TapsFor(first + r, sh, dh).first <= y; ++r)
+            common = CoveredByBoth(common, covered[r]);
+        common.ForEachUncovered(dw, [&](int from, int to) {
+            InterpolateRow(src.Row(y), columns.data() + from, to - from + 1, out + 3 * static_cast<std::ptrdiff_t>(from));
+        });
+        return out;
     };
     for (int row = 0; row < dst.GetHeight(); ++row) {
         const SSourceTaps ty = TapsFor(first + row, sh, dh);
-        const std::int16_t* top = rowOf(ty.first, ty.second);
-        const std::int16_t* bottom = rowOf(ty.second, ty.first);
-        BlendRows(top, bottom, ty.weight, dst.Row(row), static_cast<int>(bytes));
+        const std::int16_t* top = rowOf(ty.first, ty.second, row);
+        const std::int16_t* bottom = rowOf(ty.second, ty.first, row);
+        if (covered == nullptr || covered[row].count == 0) {
+            BlendRows(top, bottom, ty.weight, dst.Row(row), static_cast<int>(bytes));
+            continue;
+        }
+        covered[row].ForEachUncovered(dw, [&](int from, int to) {
+            const std::ptrdiff_t at = 3 * static_cast<std::ptrdiff_t>(from);
+            BlendRows(top + at, bottom + at, ty.weight, dst.Row(row) + at, 3 * (to - from + 1));
+        });
     }
 }
 
@@ -294,19 +315,27 @@ void ScalePicture(const CPixelView& source, const CPixelView& dest) noexcept
     ScalePictureRows(source, dest.GetHeight(), 0, dest);
 }
 
-void ScalePictureRows(const CPixelView& source, int destHeight, int firstRow, const CPixelView& band) noexcept
+void ScalePictureRows(const CPixelView& source, int destHeight, int firstRow, const CPixelView& band,
+                      const CCoveredRow* covered) noexcept
 {
     if (!source.IsValid() || !band.IsValid() || firstRow < 0 || firstRow + band.GetHeight() > destHeight) return;
     switch (ChooseScaleMethod(source.GetWidth(), source.GetHeight(), band.GetWidth(), destHeight)) {
     case EScaleMethod::Copy:
-        for (int y = 0; y < band.GetHeight(); ++y)
-            std::memcpy(band.Row(y), source.Row(firstRow + y), static_cast<std::size_t>(band.GetWidth()) * 3);
+        for (int y = 0; y < band.GetHeight(); ++y) {
+            if (covered == nullptr) {
+                std::memcpy(band.Row(y), source.Row(firstRow + y), static_cast<std::size_t>(band.GetWidth()) * 3);
+                continue;
+            }
+            covered[y].ForEachUncovered(band.GetWidth(), [&](int from, int to) {
+                std::memcpy(band.At(from, y), source.At(from, firstRow + y), 3 * static_cast<std::size_t>(to - from + 1));
+            });
+        }
         break;
     case EScaleMethod::BlockAverage:
         BlockAverage(source, band, source.GetWidth() / band.GetWidth(), firstRow);
         break;
     case EScaleMethod::Resample:
-        Resample(source, band, destHeight, firstRow);
+        Resample(source, band, destHeight, firstRow, covered);
         break;
     }
 }
