@@ -2,7 +2,9 @@
 
 #include "engine3d/sampling/TargetRegion.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <climits>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -59,6 +61,36 @@ bool CInteriorSampler::Setup(const CTexture& picture, const CTextureLevels* leve
 }
 
 #if defined(VT_INTERIOR_AVX2)
+// Along a row the derivatives SampleRun takes are du/dx = K1 / C^2 and
+// dv/dx = K2 / C^2 with K1 = bx rowC - cx rowB and K2 = cx rowA - ax rowC,
+// and du/dy = L1 / C^2, dv/dy = L2 / C^2 with L1 = (by cx - cy bx) x + by rowC
+// - cy rowB and L2 = (ax cy - ay cx) x + cy rowA - ay rowC. With C of one sign
+// over the run, |C| is least and |L1|, |L2| are greatest at its ends, so the
+// squared footprints are bounded there; the bound is kept 2 % below a texel.
+// The steps' roundings are a few units in the last place of the terms they
+// take differences of (at most T = sum |steps| (|x| + 1) + sum |row
+// numerators| each), so a footprint off by 20 T^2 / C^2 ulp: asking T^2 / C^2
+// times the picture's side below 1e9 keeps that under 1e-5 of a texel.
+bool CInteriorSampler::WithinTexelRun(int x, int n, double rowA, double rowB, double rowC) const noexcept
+{
+    const double x0 = x, x1 = x + n - 1;
+    const double c0 = m_cx * x0 + rowC, c1 = m_cx * x1 + rowC;
+    if (!((c0 > 0.0 && c1 > 0.0) || (c0 < 0.0 && c1 < 0.0))) return false;
+    const double cc = std::min(c0 * c0, c1 * c1);
+    const double W2 = static_cast<double>(m_tex.width) * m_tex.width;
+    const double H2 = static_cast<double>(m_tex.height) * m_tex.height;
+    const double k1 = m_bx * rowC - m_cx * rowB, k2 = m_cx * rowA - m_ax * rowC;
+    const auto l1 = [&](double t) { return (m_by * m_cx - m_cy * m_bx) * t + m_by * rowC - m_cy * rowB; };
+    const auto l2 = [&](double t) { return (m_ax * m_cy - m_ay * m_cx) * t + m_cy * rowA - m_ay * rowC; };
+    const double m1 = std::max(std::abs(l1(x0)), std::abs(l1(x1))), m2 = std::max(std::abs(l2(x0)), std::abs(l2(x1)));
+    const double limit = 0.98 * cc * cc;
+    const double T = (std::abs(m_ax) + std::abs(m_bx) + std::abs(m_cx) + std::abs(m_ay) + std::abs(m_by) + std::abs(m_cy)) *
+                         (std::max(std::abs(x0), std::abs(x1)) + 1.0) +
+                     std::abs(rowA) + std::abs(rowB) + std::abs(rowC);
+    return k1 * k1 * W2 + k2 * k2 * H2 <= limit && m1 * m1 * W2 + m2 * m2 * H2 <= limit &&
+           T * T / cc * std::max(m_tex.width, m_tex.height) < 1e9;
+}
+
 // AVX2 only, not FMA: the compiler cannot fuse a product and a sum into one
 // rounding, so each double is rounded as in the one-pixel read.
 VT_TARGET_BEGIN("avx2")
@@ -80,17 +112,25 @@ inline __m256d Square(__m256d d, __m256d size) noexcept
     return _mm256_mul_pd(_mm256_mul_pd(_mm256_mul_pd(d, d), size), size);
 }
 
-CCentres MapFour(const CRowSteps& s, __m256d xs, __m256d rowA, __m256d rowB, __m256d rowC) noexcept
+// Four pixels' centres on the face, u = B / C and v = 1 - a with a = A / C.
+inline void CentreFour(const CRowSteps& s, __m256d xs, __m256d rowA, __m256d rowB, __m256d rowC, __m256d& u,
+                       __m256d& v, __m256d& a, __m256d& inv) noexcept
 {
     const __m256d one = _mm256_set1_pd(1.0);
     const __m256d A = _mm256_add_pd(_mm256_mul_pd(s.ax, xs), rowA);
     const __m256d B = _mm256_add_pd(_mm256_mul_pd(s.bx, xs), rowB);
     const __m256d C = _mm256_add_pd(_mm256_mul_pd(s.cx, xs), rowC);
-    const __m256d inv = _mm256_div_pd(one, C);
+    inv = _mm256_div_pd(one, C);
+    a = _mm256_mul_pd(A, inv);
+    u = _mm256_mul_pd(B, inv);
+    v = _mm256_sub_pd(one, a);
+}
+
+CCentres MapFour(const CRowSteps& s, __m256d xs, __m256d rowA, __m256d rowB, __m256d rowC) noexcept
+{
     CCentres c;
-    const __m256d a = _mm256_mul_pd(A, inv);
-    c.u = _mm256_mul_pd(B, inv);
-    c.v = _mm256_sub_pd(one, a);
+    __m256d a, inv;
+    CentreFour(s, xs, rowA, rowB, rowC, c.u, c.v, a, inv);
     // d(B / C)/dx = (bx - u cx) / C; v = 1 - A / C likewise.
     c.dux = _mm256_mul_pd(_mm256_sub_pd(s.bx, _mm256_mul_pd(c.u, s.cx)), inv);
     c.duy = _mm256_mul_pd(_mm256_sub_pd(s.by, _mm256_mul_pd(c.u, s.cy)), inv);
@@ -275,8 +315,20 @@ std::uint64_t CInteriorSampler::SampleRun(int x, int n, double rowA, double rowB
                           _mm256_set1_pd(m_tex.width), _mm256_set1_pd(m_tex.height)};
     const __m256d vA = _mm256_set1_pd(rowA), vB = _mm256_set1_pd(rowB), vC = _mm256_set1_pd(rowC);
     const CLevelView picture(m_tex);
-    const int top = m_levels ? static_cast<int>(m_levels->levels.size()) - 1 : 0;
     std::uint64_t left = 0;
+    if (WithinTexelRun(x, n, rowA, rowB, rowC)) { // one read of the picture each, no derivatives needed
+        for (int i = 0; i < n; i += 8, bgr += 24) {
+            const __m256d xs = _mm256_add_pd(_mm256_set1_pd(x + i), _mm256_setr_pd(0, 1, 2, 3));
+            __m256d uLo, vLo, uHi, vHi, a, inv;
+            CentreFour(steps, xs, vA, vB, vC, uLo, vLo, a, inv);
+            CentreFour(steps, _mm256_add_pd(xs, _mm256_set1_pd(4.0)), vA, vB, vC, uHi, vHi, a, inv);
+            __m256i atEnd;
+            StoreEight(ReadEight(picture, uLo, uHi, vLo, vHi, m_whiteAvoid, atEnd), bgr);
+            left |= static_cast<std::uint64_t>(LaneBits(atEnd)) << i;
+        }
+        return n < 64 ? left & ((std::uint64_t{1} << n) - 1) : left;
+    }
+    const int top = m_levels ? static_cast<int>(m_levels->levels.size()) - 1 : 0;
     for (int i = 0; i < n; i += 8, bgr += 24) {
         const __m256d xs = _mm256_add_pd(_mm256_set1_pd(x + i), _mm256_setr_pd(0, 1, 2, 3));
         const CCentres lo = MapFour(steps, xs, vA, vB, vC);

@@ -62,6 +62,10 @@ public:
                            const double* offC, int n, double* us, double* vs) noexcept;
 
 private:
+    // Whether every pixel x .. x + n - 1 of the row is sure to have a
+    // footprint of at most a texel along both directions.
+    bool WithinTexelRun(int x, int n, double rowA, double rowB, double rowC) const noexcept;
+
     CTexture m_tex;
     const CTextureLevels* m_levels = nullptr;
     bool m_whiteAvoid = false;
