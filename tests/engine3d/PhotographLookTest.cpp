@@ -448,7 +448,7 @@ TEST(HighlightBand, RunsGiveThePixelByPixelLightAndLevels)
             return 0.5 * (f + next);
         };
         for (int k = -3; k <= 3; ++k) {
-            const int x = static_cast<int>(rng() % 196), y = static_cast<int>(rng() % 200);
+            const int x = 7 + static_cast<int>(rng() % 189), y = static_cast<int>(rng() % 200);
             const CFaceShade s(p, m);
             double u, v;
             const double l = s.LightAt(x, y, u, v), f = s.HighlightAt(u, v);
@@ -457,7 +457,8 @@ TEST(HighlightBand, RunsGiveThePixelByPixelLightAndLevels)
             light.shade += k * (light.shade - std::nextafter(light.shade, 0.0));
             lift.specular += midpoint(f) - f;
             lift.specular += k * (lift.specular - std::nextafter(lift.specular, 0.0));
-            for (int at = 0; at < 4; ++at) check(light, x - at, y, 4), check(lift, x - at, y, 4);
+            for (int n : {4, 8}) // the groups of four and eight
+                for (int at = 0; at < n; ++at) check(light, x - at, y, n), check(lift, x - at, y, n);
         }
     }
 }

@@ -30,8 +30,10 @@ struct CFaceShade {
     double low = 0.0, toWeight = 0.0, shade = 0.0, shadeU = 0.0, shadeV = 0.0, specular = 0.0;
     CPolygon3D::CHighlight highlight;
     const CSrgbTables* srgb = nullptr;
-    // For LightRun's quicker steps (FaceShade.cpp): 1 / (2 softness), and how
-    // far their light and lift may lie from LightAt's and HighlightAt's.
+    // For the quicker steps of LightRun (FaceShade.cpp): whether
+    // they are taken, 1 / (2 softness), and how far their light and lift may
+    // lie from LightAt's and HighlightAt's.
+    bool quick = false;
     double toBand = 0.0, lightSlack = 0.0, liftSlack = 0.0;
 
     CFaceShade(const CPolygon3D& polygon, const CQuadMapping& mapping) noexcept
