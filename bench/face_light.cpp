@@ -2,7 +2,8 @@
 // photograph look applies it to the pixels of uneven blocks: LightRun (the
 // light and the lift of each pixel, from its place on the face) and
 // LitPixels (each level decoded, lit, lifted and encoded again), over rows
-// of 2560 pixels in runs of 64, on a face in perspective.
+// of 2560 pixels in runs of 64, on a face in perspective; and Apply to the
+// sample sums of single pixels, as the pixels the outline crosses take it.
 //
 //   build/release/bench/bench_face_light --benchmark_repetitions=3
 #include "engine3d/surface/FaceShade.h"
@@ -66,5 +67,28 @@ void BM_LitPixels(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kRow);
 }
 BENCHMARK(BM_LitPixels);
+
+void BM_EdgePixels(benchmark::State& state)
+{
+    const CLitFace f;
+    const CFaceShade shade(f.face, f.map);
+    std::vector<CPixelSamples> pixels(kRow);
+    std::mt19937 rng(2);
+    for (CPixelSamples& p : pixels) {
+        p.count = 1 + static_cast<int>(rng() % 25);
+        for (std::uint32_t& s : p.sum) s = static_cast<std::uint32_t>(rng() % 256) * static_cast<std::uint32_t>(p.count);
+    }
+    int y = 0;
+    for (auto _ : state) {
+        for (int x = 0; x < kRow; ++x) {
+            CPixelSamples p = pixels[static_cast<std::size_t>(x)];
+            shade.Apply(p, x, y);
+            benchmark::DoNotOptimize(p);
+        }
+        y = (y + 1) % 3000;
+    }
+    state.SetItemsProcessed(state.iterations() * kRow);
+}
+BENCHMARK(BM_EdgePixels);
 
 } // namespace
