@@ -21,6 +21,7 @@
 #include "properties/settings/SettingTable.h"
 #include "image/Raster.h"
 #include "render/EngineBackend.h"
+#include "render/effects/BackdropSweep.h"
 #include "render/output/PictureScaler.h"
 #include "render/PixelView.h"
 #include "render/RenderPipeline.h"
@@ -107,8 +108,32 @@ void ReduceScratch(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * scratch.GetWidth() * scratch.GetHeight());
 }
 
+// The background of one band of a 4000 x 4000 scratch picture, rows 1500 ..
+// 1999: a 1000 x 1000 picture resampled into it (step 0), or the backdrop
+// sweep over it (step 1).
+void BandBackground(benchmark::State& state)
+{
+    CRaster picture, band;
+    if (picture.Create(1000, 1000, 24) == nullptr || band.Create(4000, 500, 24) == nullptr) {
+        state.SkipWithError("no memory");
+        return;
+    }
+    std::mt19937 rng(7);
+    for (int y = 0; y < picture.GetHeight(); ++y)
+        for (int x = 0; x < 3 * picture.GetWidth(); ++x) picture.GetBits(y)[x] = static_cast<std::uint8_t>(rng());
+    ScalePictureRows(ViewOf(picture), 4000, 1500, ViewOf(band));
+    for (auto _ : state) {
+        if (state.range(0) == 0)
+            ScalePictureRows(ViewOf(picture), 4000, 1500, ViewOf(band));
+        else
+            ApplyBackdropSweep(ViewOf(band), 1500, 4000, 4000);
+    }
+    state.SetItemsProcessed(state.iterations() * band.GetWidth() * band.GetHeight());
+}
+
 }  // namespace
 
+BENCHMARK(BandBackground)->ArgName("step")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(ReduceScratch)->ArgName("k")->Arg(2)->Arg(4)->Arg(5)->Unit(benchmark::kMicrosecond);
 BENCHMARK(FullRender)->Apply(Args);
 BENCHMARK(FinishingOnly)->Apply(Args);

@@ -214,10 +214,42 @@ void ResamplePixelByPixel(const CPixelView& src, const CPixelView& dst, int dh, 
 }
 
 // The tops (or bottoms) of one source row for every output column, less
-// 32768 so that they fit 16 signed bits: 0 <= top <= 255 * 256.
-void InterpolateRow(const std::uint8_t* source, const SSourceTaps* columns, int dw, std::int16_t* out) noexcept
+// 32768 so that they fit 16 signed bits: 0 <= top <= 255 * 256. `safe`
+// leading columns read no source pixel after the row's last but one, so
+// their pixels may be read as four bytes; `out` has room for one more
+// 16-bit value after its end, which may be written.
+void InterpolateRow(const std::uint8_t* source, const SSourceTaps* columns, int dw, int safe, std::int16_t* out) noexcept
 {
-    for (int x = 0; x < dw; ++x, out += 3) {
+    int x = 0;
+#if defined(__SSE2__)
+    // Two columns a step: each one's pixels p0 and p1 as bytes interleaved
+    // (p0 b, p1 b, p0 g, p1 g, ...), widened to 16 bits and multiplied in
+    // pairs by (256 - w, w): p0 (256 - w) + p1 w in 32 bits, then less
+    // 32768 and packed back to 16 bits (no value saturates). The fourth
+    // channel of each is written over by the next column, or falls in the slack.
+    const __m128i zero = _mm_setzero_si128(), bias = _mm_set1_epi32(32768);
+    auto four = [source](int pixel) {
+        std::int32_t v;
+        std::memcpy(&v, source + 3 * static_cast<std::ptrdiff_t>(pixel), 4);
+        return _mm_cvtsi32_si128(v);
+    };
+    auto weights = [](const SSourceTaps& t) { return _mm_set1_epi32(t.weight << 16 | (256 - t.weight)); };
+    for (; x + 2 <= std::min(dw, safe); x += 2, out += 6) {
+        const SSourceTaps& t0 = columns[x];
+        const SSourceTaps& t1 = columns[x + 1];
+        const __m128i first = _mm_unpacklo_epi32(four(t0.first), four(t1.first));
+        const __m128i second = _mm_unpacklo_epi32(four(t0.second), four(t1.second));
+        const __m128i both = _mm_unpacklo_epi8(first, second);
+        const __m128i a = _mm_sub_epi32(_mm_madd_epi16(_mm_unpacklo_epi8(both, zero), weights(t0)), bias);
+        const __m128i b = _mm_sub_epi32(_mm_madd_epi16(_mm_unpackhi_epi8(both, zero), weights(t1)), bias);
+        const __m128i packed = _mm_packs_epi32(a, b);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out), packed);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 3), _mm_srli_si128(packed, 8));
+    }
+#else
+    (void)safe;
+#endif
+    for (; x < dw; ++x, out += 3) {
         const std::uint8_t* p0 = source + 3 * static_cast<std::ptrdiff_t>(columns[x].first);
         const std::uint8_t* p1 = source + 3 * static_cast<std::ptrdiff_t>(columns[x].second);
         const int w1 = columns[x].weight, w0 = 256 - w1;
@@ -263,13 +295,17 @@ void Resample(const CPixelView& src, const CPixelView& dst, int dh, int first, c
     std::vector<std::int16_t> rows[2];
     try {
         columns.resize(static_cast<std::size_t>(dw));
-        rows[0].resize(bytes);
-        rows[1].resize(bytes);
+        rows[0].resize(bytes + 1);
+        rows[1].resize(bytes + 1);
     } catch (const std::bad_alloc&) {
         ResamplePixelByPixel(src, dst, dh, first);
         return;
     }
-    for (int x = 0; x < dw; ++x) columns[static_cast<std::size_t>(x)] = TapsFor(x, sw, dw);
+    int safe = 0; // the columns reading no pixel after the last but one
+    for (int x = 0; x < dw; ++x) {
+        columns[static_cast<std::size_t>(x)] = TapsFor(x, sw, dw);
+        if (columns[static_cast<std::size_t>(x)].second < sw - 1) safe = x + 1;
+    }
     int held[2] = {-1, -1}; // the source row in each buffer
     // The buffer holding source row y, filled if neither does, in place of
     // the one that does not hold row `keep`. Output rows read their source
@@ -282,14 +318,15 @@ void Resample(const CPixelView& src, const CPixelView& dst, int dh, int first, c
         std::int16_t* out = rows[i].data();
         held[i] = y;
         if (covered == nullptr) {
-            InterpolateRow(src.Row(y), columns.data(), dw, out);
+            InterpolateRow(src.Row(y), columns.data(), dw, safe, out);
             return out;
         }
         CCoveredRow common = covered[row];
         for (int r = row + 1; r < dst.GetHeight() && common.count > 0 && TapsFor(first + r, sh, dh).first <= y; ++r)
             common = CoveredByBoth(common, covered[r]);
         common.ForEachUncovered(dw, [&](int from, int to) {
-            InterpolateRow(src.Row(y), columns.data() + from, to - from + 1, out + 3 * static_cast<std::ptrdiff_t>(from));
+            InterpolateRow(src.Row(y), columns.data() + from, to - from + 1, safe - from,
+                           out + 3 * static_cast<std::ptrdiff_t>(from));
         });
         return out;
     };
