@@ -4,65 +4,68 @@
 #include <bit>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#define VT_BLOCK_MEANS_SSE2 1
+#if defined(__x86_64__) || defined(__i386__)
+#include "engine3d/sampling/TargetRegion.h"
+
+#include <immintrin.h>
+#define VT_BLOCK_MEANS_AVX2 1
 #endif
 
 namespace {
 
-// Bytes of a row taken at a time by the wide path, and the bytes past them
-// that its steps across blocks read (at most 15 + 3 K / 2, K <= 8).
+// Bytes of a row taken at a time by the wide path (a multiple of 32), and
+// the bytes past them that its steps across blocks read (at most 31 + 3 K / 2,
+// K <= 8).
 constexpr int kChunkBytes = 1536;
-constexpr int kSlack = 32;
+constexpr int kSlack = 64;
 
-// Sum, least and greatest of channel c of block i, pixel by pixel.
-void ScalarBlock(const CBlockRows& rows, int i, std::uint32_t sum[3], std::uint32_t lo[3], std::uint32_t hi[3])
+// One block's sums, least and greatest levels per channel.
+struct CBlockLevels {
+    std::uint32_t sum[3], lo[3], hi[3];
+};
+
+// Block i pixel by pixel.
+CBlockLevels ScalarBlock(const CBlockRows& rows, int i) noexcept
 {
     const int K = rows.K;
     const std::uint8_t* block = rows.pixels + 3 * static_cast<std::size_t>(K) * static_cast<std::size_t>(i);
-    for (int c = 0; c < 3; ++c) sum[c] = 0, lo[c] = 255, hi[c] = 0;
+    CBlockLevels b{{0, 0, 0}, {255, 255, 255}, {0, 0, 0}};
     for (int r = 0; r < K; ++r)
         for (int q = 0; q < 3 * K; q += 3)
             for (int c = 0; c < 3; ++c) {
                 const std::uint32_t v = block[static_cast<std::size_t>(r) * rows.stride + static_cast<std::size_t>(q + c)];
-                sum[c] += v, lo[c] = std::min(lo[c], v), hi[c] = std::max(hi[c], v);
+                b.sum[c] += v, b.lo[c] = std::min(b.lo[c], v), b.hi[c] = std::max(b.hi[c], v);
             }
+    return b;
 }
 
-#if defined(VT_BLOCK_MEANS_SSE2)
-// The blocks a chunk holds; 0 when the wide path does not serve (K not a
-// power of two, or over 8).
-int ChunkBlocks(int K) noexcept
-{
-    if (!std::has_single_bit(static_cast<unsigned>(K)) || K > 8) return 0;
-    return kChunkBytes / (3 * K);
-}
-
-// One chunk of a block row summed down its K rows: bytes 0 .. n - 1 from p.
+#if defined(VT_BLOCK_MEANS_AVX2)
+VT_TARGET_BEGIN("avx2")
+// One chunk of a block row summed down its K rows: bytes 0 .. n - 1 from p,
+// 32 at a time (16 bits a byte for the sums), the tail byte by byte.
 struct CColumns {
-    alignas(16) std::uint16_t sum[kChunkBytes + kSlack];
-    alignas(16) std::uint8_t lo[kChunkBytes + kSlack];
-    alignas(16) std::uint8_t hi[kChunkBytes + kSlack];
+    alignas(32) std::uint16_t sum[kChunkBytes + kSlack];
+    alignas(32) std::uint8_t lo[kChunkBytes + kSlack];
+    alignas(32) std::uint8_t hi[kChunkBytes + kSlack];
 
     void Take(const std::uint8_t* p, std::size_t stride, int K, int n, bool range) noexcept
     {
-        const __m128i zero = _mm_setzero_si128();
         int e = 0;
-        for (; e + 16 <= n; e += 16) {
-            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + e));
-            __m128i s0 = _mm_unpacklo_epi8(v, zero), s1 = _mm_unpackhi_epi8(v, zero), l = v, h = v;
+        for (; e + 32 <= n; e += 32) {
+            __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + e));
+            __m256i s0 = _mm256_cvtepu8_epi16(_mm256_castsi256_si128(v));
+            __m256i s1 = _mm256_cvtepu8_epi16(_mm256_extracti128_si256(v, 1)), l = v, h = v;
             for (int r = 1; r < K; ++r) {
-                v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + static_cast<std::size_t>(r) * stride + e));
-                s0 = _mm_add_epi16(s0, _mm_unpacklo_epi8(v, zero));
-                s1 = _mm_add_epi16(s1, _mm_unpackhi_epi8(v, zero));
-                if (range) l = _mm_min_epu8(l, v), h = _mm_max_epu8(h, v);
+                v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + static_cast<std::size_t>(r) * stride + e));
+                s0 = _mm256_add_epi16(s0, _mm256_cvtepu8_epi16(_mm256_castsi256_si128(v)));
+                s1 = _mm256_add_epi16(s1, _mm256_cvtepu8_epi16(_mm256_extracti128_si256(v, 1)));
+                if (range) l = _mm256_min_epu8(l, v), h = _mm256_max_epu8(h, v);
             }
-            _mm_store_si128(reinterpret_cast<__m128i*>(sum + e), s0);
-            _mm_store_si128(reinterpret_cast<__m128i*>(sum + e + 8), s1);
+            _mm256_store_si256(reinterpret_cast<__m256i*>(sum + e), s0);
+            _mm256_store_si256(reinterpret_cast<__m256i*>(sum + e + 16), s1);
             if (range) {
-                _mm_store_si128(reinterpret_cast<__m128i*>(lo + e), l);
-                _mm_store_si128(reinterpret_cast<__m128i*>(hi + e), h);
+                _mm256_store_si256(reinterpret_cast<__m256i*>(lo + e), l);
+                _mm256_store_si256(reinterpret_cast<__m256i*>(hi + e), h);
             }
         }
         for (; e < n; ++e) {
@@ -84,89 +87,79 @@ struct CColumns {
     void Across(int K, int n, bool range) noexcept
     {
         for (int d = 3; d < 3 * K; d *= 2) {
-            for (int e = 0; e < n; e += 8) {
-                const __m128i a = _mm_load_si128(reinterpret_cast<const __m128i*>(sum + e));
-                const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sum + e + d));
-                _mm_store_si128(reinterpret_cast<__m128i*>(sum + e), _mm_add_epi16(a, b));
+            for (int e = 0; e < n; e += 16) {
+                const __m256i a = _mm256_load_si256(reinterpret_cast<const __m256i*>(sum + e));
+                const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sum + e + d));
+                _mm256_store_si256(reinterpret_cast<__m256i*>(sum + e), _mm256_add_epi16(a, b));
             }
             if (!range) continue;
-            for (int e = 0; e < n; e += 16) {
-                const __m128i l = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lo + e + d));
-                const __m128i h = _mm_loadu_si128(reinterpret_cast<const __m128i*>(hi + e + d));
-                _mm_store_si128(reinterpret_cast<__m128i*>(lo + e), _mm_min_epu8(_mm_load_si128(reinterpret_cast<const __m128i*>(lo + e)), l));
-                _mm_store_si128(reinterpret_cast<__m128i*>(hi + e), _mm_max_epu8(_mm_load_si128(reinterpret_cast<const __m128i*>(hi + e)), h));
+            for (int e = 0; e < n; e += 32) {
+                const __m256i l = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(lo + e + d));
+                const __m256i h = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(hi + e + d));
+                _mm256_store_si256(reinterpret_cast<__m256i*>(lo + e), _mm256_min_epu8(_mm256_load_si256(reinterpret_cast<const __m256i*>(lo + e)), l));
+                _mm256_store_si256(reinterpret_cast<__m256i*>(hi + e), _mm256_max_epu8(_mm256_load_si256(reinterpret_cast<const __m256i*>(hi + e)), h));
             }
         }
     }
 };
+VT_TARGET_END
 #endif
+
+// Calls each(i, sum, lo, hi, over) for every block i of the row (only those
+// with pick[i] set when `pick` is given): channel c's sum, least and
+// greatest levels at sum[c], lo[c], hi[c] (the last two only worked out with
+// `range`), and over(s) = s / (K K) rounded down. Where the processor has
+// AVX2 and K is a power of two up to 8 the row goes a chunk at a time through
+// CColumns (the division a shift); otherwise block by block.
+template <class Each>
+void EachBlock(const CBlockRows& rows, bool range, const std::uint8_t* pick, Each&& each) noexcept
+{
+    const int K = rows.K;
+#if defined(VT_BLOCK_MEANS_AVX2)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2 && std::has_single_bit(static_cast<unsigned>(K)) && K <= 8) {
+        const int chunk = kChunkBytes / (3 * K), shift = std::countr_zero(static_cast<unsigned>(K * K));
+        const auto over = [shift](std::uint32_t sum) { return sum >> shift; };
+        CColumns columns;
+        for (int i = 0; i < rows.count; i += chunk) {
+            const int blocks = std::min(chunk, rows.count - i), n = 3 * K * blocks;
+            if (pick && std::find(pick + i, pick + i + blocks, std::uint8_t{1}) == pick + i + blocks) continue;
+            columns.Take(rows.pixels + 3 * static_cast<std::size_t>(K) * static_cast<std::size_t>(i), rows.stride, K,
+                         n, range);
+            columns.Across(K, n, range);
+            for (int b = 0, e = 0; b < blocks; ++b, e += 3 * K)
+                if (!pick || pick[i + b]) each(i + b, columns.sum + e, columns.lo + e, columns.hi + e, over);
+        }
+        return;
+    }
+#endif
+    const auto area = static_cast<std::uint32_t>(K * K);
+    const auto over = [area](std::uint32_t sum) { return sum / area; };
+    for (int i = 0; i < rows.count; ++i) {
+        if (pick && !pick[i]) continue;
+        const CBlockLevels b = ScalarBlock(rows, i);
+        each(i, b.sum, b.lo, b.hi, over);
+    }
+}
 
 } // namespace
 
 void BlockMeans(const CBlockRows& rows, int spread, std::uint8_t* colours, std::uint8_t* uneven) noexcept
 {
-    const int K = rows.K;
-    const auto area = static_cast<std::uint32_t>(K * K);
-    int i = 0;
-#if defined(VT_BLOCK_MEANS_SSE2)
-    if (const int chunk = ChunkBlocks(K); chunk > 0) {
-        const int shift = std::countr_zero(area);
-        CColumns columns;
-        for (; i < rows.count; i += chunk) {
-            const int blocks = std::min(chunk, rows.count - i), n = 3 * K * blocks;
-            columns.Take(rows.pixels + 3 * static_cast<std::size_t>(K) * static_cast<std::size_t>(i), rows.stride, K,
-                         n, true);
-            columns.Across(K, n, true);
-            for (int b = 0; b < blocks; ++b) {
-                const int e = 3 * K * b;
-                std::uint8_t* colour = colours + 3 * static_cast<std::size_t>(i + b);
-                bool spreads = false;
-                for (int c = 0; c < 3; ++c) {
-                    colour[c] = static_cast<std::uint8_t>((columns.sum[e + c] + area / 2) >> shift);
-                    spreads |= columns.hi[e + c] - columns.lo[e + c] > spread;
-                }
-                uneven[i + b] = spreads;
-            }
+    const auto half = static_cast<std::uint32_t>(rows.K * rows.K / 2), limit = static_cast<std::uint32_t>(spread);
+    EachBlock(rows, true, nullptr, [colours, uneven, half, limit](int i, const auto* sum, const auto* lo, const auto* hi, auto over) {
+        bool spreads = false;
+        for (int c = 0; c < 3; ++c) {
+            colours[3 * i + c] = static_cast<std::uint8_t>(over(sum[c] + half));
+            spreads |= static_cast<std::uint32_t>(hi[c] - lo[c]) > limit;
         }
-        return;
-    }
-#endif
-    for (; i < rows.count; ++i) {
-        std::uint32_t sum[3], lo[3], hi[3];
-        ScalarBlock(rows, i, sum, lo, hi);
-        for (int c = 0; c < 3; ++c) colours[3 * i + c] = static_cast<std::uint8_t>((sum[c] + area / 2) / area);
-        uneven[i] = hi[0] - lo[0] > static_cast<std::uint32_t>(spread) || hi[1] - lo[1] > static_cast<std::uint32_t>(spread) ||
-                    hi[2] - lo[2] > static_cast<std::uint32_t>(spread);
-    }
+        uneven[i] = spreads;
+    });
 }
 
 void TruncatedBlockMeans(const CBlockRows& rows, const std::uint8_t* pick, std::uint8_t* colours) noexcept
 {
-    const int K = rows.K;
-    const auto area = static_cast<std::uint32_t>(K * K);
-    int i = 0;
-#if defined(VT_BLOCK_MEANS_SSE2)
-    if (const int chunk = ChunkBlocks(K); chunk > 0) {
-        const int shift = std::countr_zero(area);
-        CColumns columns;
-        for (; i < rows.count; i += chunk) {
-            const int blocks = std::min(chunk, rows.count - i), n = 3 * K * blocks;
-            if (std::find(pick + i, pick + i + blocks, std::uint8_t{1}) == pick + i + blocks) continue;
-            columns.Take(rows.pixels + 3 * static_cast<std::size_t>(K) * static_cast<std::size_t>(i), rows.stride, K,
-                         n, false);
-            columns.Across(K, n, false);
-            for (int b = 0; b < blocks; ++b)
-                if (pick[i + b])
-                    for (int c = 0; c < 3; ++c)
-                        colours[3 * (i + b) + c] = static_cast<std::uint8_t>(columns.sum[3 * K * b + c] >> shift);
-        }
-        return;
-    }
-#endif
-    for (; i < rows.count; ++i) {
-        if (!pick[i]) continue;
-        std::uint32_t sum[3], lo[3], hi[3];
-        ScalarBlock(rows, i, sum, lo, hi);
-        for (int c = 0; c < 3; ++c) colours[3 * i + c] = static_cast<std::uint8_t>(sum[c] / area);
-    }
+    EachBlock(rows, false, pick, [colours](int i, const auto* sum, const auto*, const auto*, auto over) {
+        for (int c = 0; c < 3; ++c) colours[3 * i + c] = static_cast<std::uint8_t>(over(sum[c]));
+    });
 }

@@ -5,7 +5,8 @@
 //
 // Each row's bytes are first summed down the K rows (16 bits a byte, with
 // the least and greatest of each), then across the K pixels of each block,
-// 16 or 32 bytes at a time where the processor allows, for K a power of two.
+// 32 bytes at a time where the processor has AVX2, for K a power of two up
+// to 8; other K are taken block by block. One walk over the blocks serves both.
 // Integer sums and least and greatest values do not depend on the order they
 // are taken in, so the means are those of the pixel-by-pixel loop.
 
