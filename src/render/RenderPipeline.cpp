@@ -19,6 +19,7 @@
 #include "render/output/PictureScaler.h"
 #include "render/PixelView.h"
 #include "render/effects/BackdropSweep.h"
+#include "engine3d/sampling/PixelRuns.h"
 #include "render/BandRenderer.h"
 
 namespace {
@@ -50,21 +51,25 @@ long long UniformColour(const CRaster& picture) noexcept
     return (static_cast<long long>(first[0]) << 16) | (first[1] << 8) | first[2];
 }
 
-void FillRows(const CPixelView& band, std::uint32_t bgr) noexcept
+// The rows of `band` in one colour, but for the columns `covered` gives (one
+// entry a row, or null).
+void FillRows(const CPixelView& band, std::uint32_t bgr, const CCoveredRow* covered) noexcept
 {
     const std::uint8_t b = static_cast<std::uint8_t>(bgr >> 16), g = static_cast<std::uint8_t>(bgr >> 8),
                        r = static_cast<std::uint8_t>(bgr);
     for (int y = 0; y < band.GetHeight(); ++y) {
-        std::uint8_t* p = band.Row(y);
-        if (b == g && g == r) {
-            std::memset(p, b, static_cast<std::size_t>(band.GetWidth()) * 3);
-            continue;
-        }
-        for (int x = 0; x < band.GetWidth(); ++x, p += 3) {
-            p[0] = b;
-            p[1] = g;
-            p[2] = r;
-        }
+        const auto fill = [&](int from, int to) {
+            std::uint8_t* p = band.At(from, y);
+            if (b == g && g == r) {
+                std::memset(p, b, static_cast<std::size_t>(to - from + 1) * 3);
+                return;
+            }
+            FillPixelRun(p, to - from + 1, b, g, r);
+        };
+        if (covered == nullptr)
+            fill(0, band.GetWidth() - 1);
+        else
+            covered[y].ForEachUncovered(band.GetWidth(), fill);
     }
 }
 
@@ -136,18 +141,18 @@ bool PrepareBandBackground(const CProduct& product, const CFaceObjects* objects,
 }
 
 // What each band starts from: the plain colour or the scaled background,
-// then the backdrop sweep if asked for. A picture is scaled and swept only
-// where the model does not cover it; a plain colour is filled everywhere.
+// then the backdrop sweep if asked for, each only where the model does not
+// cover the band.
 BandBackground MakeBandFill(long long plain, CRaster& background, int sw, int sh, bool sweep)
 {
     const CPixelView backgroundView = plain < 0 ? ViewOf(background) : CPixelView();
     return [plain, backgroundView, sw, sh, sweep](const CPixelView& band, int firstRow, const CCoveredRow* covered) {
         if (plain >= 0 && sweep) {
-            FillBackdropSweep(band, firstRow, sw, sh, static_cast<std::uint32_t>(plain));
+            FillBackdropSweep(band, firstRow, sw, sh, static_cast<std::uint32_t>(plain), covered);
             return;
         }
         if (plain >= 0)
-            FillRows(band, static_cast<std::uint32_t>(plain));
+            FillRows(band, static_cast<std::uint32_t>(plain), covered);
         else
             ScalePictureRows(backgroundView, sh, firstRow, band, covered);
         if (sweep) ApplyBackdropSweep(band, firstRow, sw, sh, plain < 0 ? covered : nullptr);

@@ -225,7 +225,8 @@ void ApplyBackdropSweep(const CPixelView& band, int firstRow, int width, int hei
     }
 }
 
-void FillBackdropSweep(const CPixelView& band, int firstRow, int width, int height, std::uint32_t bgr) noexcept
+void FillBackdropSweep(const CPixelView& band, int firstRow, int width, int height, std::uint32_t bgr,
+                       const CCoveredRow* covered) noexcept
 {
     const int w = band.GetWidth();
     if (w <= 0) return;
@@ -237,8 +238,14 @@ void FillBackdropSweep(const CPixelView& band, int firstRow, int width, int heig
     for (int y = 0; y < band.GetHeight(); ++y) {
         const float row = static_cast<float>(SweepRowLight(firstRow + y, height));
         std::uint8_t* p = band.Row(y);
-        if (done && row == doneLight) {
-            std::memcpy(p, done, 3 * static_cast<std::size_t>(w));
+        if (done && row == doneLight) { // a copy of the last row worked out, which is whole
+            if (covered == nullptr || covered[y].count == 0) {
+                std::memcpy(p, done, 3 * static_cast<std::size_t>(w));
+                continue;
+            }
+            covered[y].ForEachUncovered(w, [&](int from, int to) {
+                std::memcpy(p + 3 * from, done + 3 * from, 3 * static_cast<std::size_t>(to - from + 1));
+            });
             continue;
         }
         p[0] = static_cast<std::uint8_t>(bgr >> 16); // the colour the row is worked out from

@@ -30,5 +30,7 @@ void ApplyBackdropSweep(const CPixelView& band, int firstRow, int width, int hei
 
 // The rows of `band` filled with one colour (0x00BBGGRR: blue in the high
 // byte, as a 24-bit pixel's first byte) under the sweep's light: the same
-// pixels as filling them and applying the sweep.
-void FillBackdropSweep(const CPixelView& band, int firstRow, int width, int height, std::uint32_t bgr) noexcept;
+// pixels as filling them and applying the sweep. With `covered` (one entry a
+// band row) the columns it gives may be left out.
+void FillBackdropSweep(const CPixelView& band, int firstRow, int width, int height, std::uint32_t bgr,
+                       const CCoveredRow* covered = nullptr) noexcept;

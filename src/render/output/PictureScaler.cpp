@@ -1,6 +1,7 @@
 #include "render/output/PictureScaler.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -81,12 +82,30 @@ void AddRows(const CPixelView& src, int y0, int r, int bytes, std::uint16_t* sum
 // The sums of r columns (each summed over r rows) of one output row into
 // its w pixels, for a magnification known when compiled: the loops unroll
 // and the division by r * r becomes a shift or a multiplication. The
-// quotients are those of CExactDivider, exact for these sums.
+// quotients are those of CExactDivider, exact for these sums. Where r * r
+// is a power of two, every pixel but the last is one vector step: eight
+// sums from each of its r columns on, added (its three channels in the
+// first three; no sum passes 64 * 255), shifted, packed to bytes, and four
+// bytes stored (the fourth is the next pixel's, written after; the last
+// pixel's step would write past the row).
 template <int R>
 void ReduceColumns(const std::uint16_t* c, std::uint8_t* out, int w) noexcept
 {
     constexpr unsigned area = R * R;
-    for (int x = 0; x < w; ++x, out += 3) {
+    int x = 0;
+#if defined(__SSE2__)
+    if constexpr ((area & (area - 1)) == 0) {
+        constexpr int shift = std::countr_zero(area);
+        for (; x + 1 < w; ++x, c += 3 * R, out += 3) {
+            __m128i sum = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c));
+            for (int i = 1; i < R; ++i)
+                sum = _mm_add_epi16(sum, _mm_loadu_si128(reinterpret_cast<const __m128i*>(c + 3 * i)));
+            const std::int32_t four = _mm_cvtsi128_si32(_mm_packus_epi16(_mm_srli_epi16(sum, shift), sum));
+            std::memcpy(out, &four, 4);
+        }
+    }
+#endif
+    for (; x < w; ++x, out += 3) {
         unsigned sb = 0, sg = 0, sr = 0;
         for (int i = 0; i < R; ++i, c += 3) {
             sb += c[0];
