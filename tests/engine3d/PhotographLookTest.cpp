@@ -439,7 +439,8 @@ TEST(HighlightBand, RunsGiveThePixelByPixelLightAndLevels)
                     << trial << ": " << x + i << "," << y;
             }
         };
-        for (int row = 0; row < 8; ++row) check(p, static_cast<int>(rng() % 150), static_cast<int>(rng() % 200), 61);
+        for (int row = 0; row < 8; ++row)
+            check(p, static_cast<int>(rng() % 150), static_cast<int>(rng() % 200), row % 2 ? 61 : 64);
         // The light (the lift) moved to k double steps from the nearest
         // midpoint by its constant term; the pixel in each place of a group.
         auto midpoint = [](double e) {
