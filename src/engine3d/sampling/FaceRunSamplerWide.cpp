@@ -158,10 +158,9 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
                                  CPixelSamples& out) __attribute__((always_inline)) {
         const bool four = m.four && !inside;
         if (inside) {
-            if (!MapProjectedOffsets(samples, m, m_cx * c.inv[j], m_cy * c.inv[j], offsets, uncertain)) {
-                out = SumTexelOffsets(m_bits, offsets, m_count, lastTexel);
-                return false;
-            }
+            const double tx = m_cx * c.inv[j], ty = m_cy * c.inv[j];
+            if (SumProjected(samples, m, tx, ty, out)) return false;
+            MapProjectedOffsets(samples, m, tx, ty, offsets, uncertain);
         } else if (four) {
             SumMixedFourTexels(samples, m, c, j, uncertain, out);
         } else {

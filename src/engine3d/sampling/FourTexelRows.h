@@ -20,16 +20,8 @@ namespace linear_steps {
 
 // WeighFourTexels for the eight pixels of c0 and c1 at once: weights[k]
 // holds each pixel's count for its texel k (lower left, lower right, upper
-// left, upper right), the four texels read by gathers of four bytes. A
-// texel on the picture's last byte is read from the byte before (the four
-// bytes would pass the picture's end), and shifted down.
-VT_STEP __m256i TexelWords(const SStepSamples& r, __m256i offset)
-{
-    const __m256i atEnd = _mm256_cmpeq_epi32(offset, _mm256_set1_epi32(r.lastTexel));
-    const __m256i word = _mm256_i32gather_epi32(reinterpret_cast<const int*>(r.bits), _mm256_add_epi32(offset, atEnd), 1);
-    return _mm256_srlv_epi32(word, _mm256_and_si256(atEnd, _mm256_set1_epi32(8)));
-}
-
+// left, upper right), the four texels read by gathers of four bytes
+// (TexelWords).
 // Eight pixels' sums: blue, green, red and count of pixel p in words 4p ..
 // 4p + 3, left unset until written (an array of CPixelSamples is zeroed first).
 struct SWeighedEight {

@@ -375,37 +375,97 @@ VT_STEP void MapMixedOffsets(const SStepSamples& r, const SStepPixel& m, std::in
 // denominator two fused steps each from operands rounded once, the
 // reciprocal, and the fused product and sum: under 12 roundings of
 // 2 + reach |g| (the denominator stays within 1 -+ T, T < 0.25).
+// Samples s .. s + 7 of a pixel whose samples are all inside the face: their
+// texels' byte offsets, and a mask of those within that bound of a texel edge.
+struct SProjectedGroup {
+    __m256i offset;
+    __m256 near;
+};
+
+VT_STEP SProjectedGroup MapProjectedGroup(const SStepSamples& r, const SPixelSteps& p, __m256 tx, __m256 ty,
+                                          __m256i base, int s)
+{
+    const __m256 one = _mm256_set1_ps(1.0f);
+    const __m256 dx = _mm256_load_ps(r.dx + s), dy = _mm256_load_ps(r.dy + s);
+    const __m256 inv = _mm256_div_ps(one, _mm256_fmadd_ps(ty, dy, _mm256_fmadd_ps(tx, dx, one)));
+    const __m256 zc = _mm256_fmadd_ps(_mm256_fmadd_ps(p.gy, dy, _mm256_mul_ps(p.gx, dx)), inv, p.fCol);
+    const __m256 zr = _mm256_fmadd_ps(_mm256_fmadd_ps(p.hy, dy, _mm256_mul_ps(p.hx, dx)), inv, p.fRow);
+    const __m256 kc = _mm256_floor_ps(zc), kr = _mm256_floor_ps(zr);
+    const __m256 ec = _mm256_andnot_ps(r.signBit, _mm256_sub_ps(_mm256_sub_ps(zc, kc), r.halfF));
+    const __m256 er = _mm256_andnot_ps(r.signBit, _mm256_sub_ps(_mm256_sub_ps(zr, kr), r.halfF));
+    const __m256i col = _mm256_cvtps_epi32(kc), row = _mm256_cvtps_epi32(kr);
+    return {_mm256_add_epi32(base, _mm256_add_epi32(_mm256_mullo_epi32(row, r.strideV),
+                                                    _mm256_add_epi32(col, _mm256_add_epi32(col, col)))),
+            _mm256_or_ps(_mm256_cmp_ps(ec, r.colLimitP, _CMP_GT_OQ), _mm256_cmp_ps(er, r.rowLimitP, _CMP_GT_OQ))};
+}
+
 // Each sample's texel offset of a pixel whose samples are all inside the face
 // into `offsets`, and a bit for each sample within that bound of a texel
 // edge into `uncertain`; (tx, ty) is t. Returns whether any was.
 VT_STEP bool MapProjectedOffsets(const SStepSamples& r, const SStepPixel& m, double tx, double ty,
                                  std::int32_t* offsets, std::uint8_t* uncertain)
 {
-    const SPixelSteps& p = m.p;
     const __m256 tx8 = _mm256_set1_ps(static_cast<float>(tx)), ty8 = _mm256_set1_ps(static_cast<float>(ty));
     const __m256i base = _mm256_set1_epi32(m.row0 * r.stride + 3 * m.col0);
-    const __m256 one = _mm256_set1_ps(1.0f);
     unsigned any = 0;
     for (int s = 0; s < r.padded8; s += 8) {
-        const __m256 dx = _mm256_load_ps(r.dx + s), dy = _mm256_load_ps(r.dy + s);
-        const __m256 inv = _mm256_div_ps(one, _mm256_fmadd_ps(ty8, dy, _mm256_fmadd_ps(tx8, dx, one)));
-        const __m256 zc = _mm256_fmadd_ps(_mm256_fmadd_ps(p.gy, dy, _mm256_mul_ps(p.gx, dx)), inv, p.fCol);
-        const __m256 zr = _mm256_fmadd_ps(_mm256_fmadd_ps(p.hy, dy, _mm256_mul_ps(p.hx, dx)), inv, p.fRow);
-        const __m256 kc = _mm256_floor_ps(zc), kr = _mm256_floor_ps(zr);
-        const __m256 ec = _mm256_andnot_ps(r.signBit, _mm256_sub_ps(_mm256_sub_ps(zc, kc), r.halfF));
-        const __m256 er = _mm256_andnot_ps(r.signBit, _mm256_sub_ps(_mm256_sub_ps(zr, kr), r.halfF));
-        const __m256 near =
-            _mm256_or_ps(_mm256_cmp_ps(ec, r.colLimitP, _CMP_GT_OQ), _mm256_cmp_ps(er, r.rowLimitP, _CMP_GT_OQ));
+        const SProjectedGroup g = MapProjectedGroup(r, m.p, tx8, ty8, base, s);
         const unsigned counted = r.n - s >= 8 ? 0xFFu : (1u << (r.n - s)) - 1u;
-        const unsigned bits = static_cast<unsigned>(_mm256_movemask_ps(near)) & counted;
+        const unsigned bits = static_cast<unsigned>(_mm256_movemask_ps(g.near)) & counted;
         uncertain[s >> 3] = static_cast<std::uint8_t>(bits);
         any |= bits;
-        const __m256i col = _mm256_cvtps_epi32(kc), row = _mm256_cvtps_epi32(kr);
-        const __m256i offset = _mm256_add_epi32(
-            base, _mm256_add_epi32(_mm256_mullo_epi32(row, r.strideV), _mm256_add_epi32(col, _mm256_add_epi32(col, col))));
-        _mm256_store_si256(reinterpret_cast<__m256i*>(offsets + s), offset);
+        _mm256_store_si256(reinterpret_cast<__m256i*>(offsets + s), g.offset);
     }
     return any != 0;
+}
+
+// The four bytes at each texel offset; a texel on the picture's last byte
+// is read from the byte before (the four bytes would pass the picture's
+// end), and shifted down.
+VT_STEP __m256i TexelWords(const SStepSamples& r, __m256i offset)
+{
+    const __m256i atEnd = _mm256_cmpeq_epi32(offset, _mm256_set1_epi32(r.lastTexel));
+    const __m256i word = _mm256_i32gather_epi32(reinterpret_cast<const int*>(r.bits), _mm256_add_epi32(offset, atEnd), 1);
+    return _mm256_srlv_epi32(word, _mm256_and_si256(atEnd, _mm256_set1_epi32(8)));
+}
+
+// The same pixel's texels summed as they are mapped, where no sample lies
+// within the bound of a texel edge (the common case); false otherwise, and
+// then `out` is not set. The same sums as MapProjectedOffsets and
+// SumTexelOffsets. The last eight's padding lanes (copies of the last
+// sample) are left out of the sums.
+VT_STEP bool SumProjected(const SStepSamples& r, const SStepPixel& m, double tx, double ty, CPixelSamples& out)
+{
+    const __m256 tx8 = _mm256_set1_ps(static_cast<float>(tx)), ty8 = _mm256_set1_ps(static_cast<float>(ty));
+    const __m256i base = _mm256_set1_epi32(m.row0 * r.stride + 3 * m.col0);
+    const __m256i byte = _mm256_set1_epi32(0xFF);
+    __m256 near = _mm256_setzero_ps();
+    __m256i blue = _mm256_setzero_si256(), green = blue, red = blue;
+    const int whole = r.n & ~7;
+    const auto add = [&](__m256i v) {
+        blue = _mm256_add_epi32(blue, _mm256_and_si256(v, byte));
+        green = _mm256_add_epi32(green, _mm256_and_si256(_mm256_srli_epi32(v, 8), byte));
+        red = _mm256_add_epi32(red, _mm256_and_si256(_mm256_srli_epi32(v, 16), byte));
+    };
+    for (int s = 0; s < whole; s += 8) {
+        const SProjectedGroup g = MapProjectedGroup(r, m.p, tx8, ty8, base, s);
+        near = _mm256_or_ps(near, g.near);
+        add(TexelWords(r, g.offset));
+    }
+    if (whole < r.n) {
+        const SProjectedGroup g = MapProjectedGroup(r, m.p, tx8, ty8, base, whole);
+        near = _mm256_or_ps(near, g.near);
+        const __m256i lanes = _mm256_cmpgt_epi32(_mm256_set1_epi32(r.n - whole), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+        add(_mm256_and_si256(TexelWords(r, g.offset), lanes));
+    }
+    if (!_mm256_testz_ps(near, near)) return false;
+    const __m256i bg = _mm256_hadd_epi32(blue, green), rz = _mm256_hadd_epi32(red, red);
+    const __m256i all = _mm256_hadd_epi32(bg, rz); // lanes: b g r r of each half
+    const __m128i total = _mm_add_epi32(_mm256_castsi256_si128(all), _mm256_extracti128_si256(all, 1));
+    alignas(16) std::uint32_t t[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(t), total);
+    out = CPixelSamples{{t[0], t[1], t[2]}, r.n};
+    return true;
 }
 
 #undef VT_STEP
