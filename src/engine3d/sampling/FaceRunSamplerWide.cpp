@@ -114,7 +114,7 @@ void CFaceRunSampler::SampleRunWide(int left, int right, double rowA, double row
 // Linear steps: see LinearSteps.h.
 VT_TARGET_BEGIN("avx2,fma")
 void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double rowB, double rowC,
-                                      CPixelSamples* out) const noexcept
+                                      CPixelSamples* run) const noexcept
 {
     using namespace linear_steps;
     SStepSamples samples;
@@ -194,12 +194,26 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
         const int bits[2] = {MapCentres(mapping, x8, rowA, rowB, rowC, centres[0]),
                              MapCentres(mapping, x8 + 4, rowA, rowB, rowC, centres[1])};
         const int last = std::min(right, x8 + 7);
+        CPixelSamples* const outEight = run + (x8 - left);
         // Kind k of the eight: bit p for pixel x8 + p.
         const auto kind = [&bits](int k) { return (bits[0] >> 4 * k & 0xF) | (bits[1] >> 4 * k & 0xF) << 4; };
         const int together = kind(0) & kind(3) & ~kind(2) & ((2 << (last - x8)) - 1);
         const int counted = __builtin_popcount(together) >= 3 ? together : 0;
         const int nearEdge = counted ? CountFourTexelsEight(samples, centres[0], centres[1], weighed, kept) : 0;
-        for (int x = x8, p = 0; x <= last; ++x, ++p, ++out) {
+        // A whole eight takes the weighed sums of every pixel at once (a
+        // pixel's four words are a CPixelSamples); the loop then sets only
+        // the pixels counted otherwise, which overwrite theirs.
+        int done = 0;
+        if (counted != 0 && last == x8 + 7) {
+            static_assert(sizeof(CPixelSamples) == 16 && alignof(CPixelSamples) == 4);
+            const auto* from = reinterpret_cast<const __m256i*>(weighed.words);
+            auto* to = reinterpret_cast<__m256i*>(outEight);
+            for (int q = 0; q < 4; ++q) _mm256_storeu_si256(to + q, _mm256_load_si256(from + q));
+            done = counted & ~nearEdge;
+        }
+        for (int pending = ((2 << (last - x8)) - 1) & ~done; pending != 0; pending &= pending - 1) {
+            const int p = __builtin_ctz(pending), x = x8 + p;
+            CPixelSamples* const out = outEight + p;
             const SCentres& c = centres[p >> 2];
             const int j = p & 3, b = bits[p >> 2];
             if ((b >> j & 0x101) == 0x101) { // every sample counts and reads one texel
@@ -209,12 +223,12 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
                 continue;
             }
             if (counted >> p & 1) {
-                const auto texelCol = static_cast<std::int32_t>(c.baseCol[j] + c.lowCol[j]);
-                const auto texelRow = static_cast<std::int32_t>(c.baseRow[j] + c.lowRow[j]);
                 if (!(nearEdge >> p & 1)) {
                     *out = weighed.Pixel(p);
                     continue;
                 }
+                const auto texelCol = static_cast<std::int32_t>(c.baseCol[j] + c.lowCol[j]);
+                const auto texelRow = static_cast<std::int32_t>(c.baseRow[j] + c.lowRow[j]);
                 // Samples near an edge mapped exactly, the others counted.
                 int four[4], which[kMaxSamples];
                 const int n = CountNearEdges(samples, kept, p, four, which);
