@@ -56,13 +56,14 @@ void CCoveredFaces::AddFace(const CPolygon3D& polygon, const CQuadMapping& map)
     const double o = turn[0] > 0.0 ? 1.0 : -1.0;
     for (const double t : turn)
         if (!(o * t > 0.0)) return;
-    SFace f;
+    SCondition conditions[8];
+    int count = 0;
     // Left of each edge (counter-clockwise outline; mirrored by o otherwise):
     // (x[j] - x[i]) (py - y[i]) - (y[j] - y[i]) (px - x[i]) >= 0.
     for (int i = 0; i < 4; ++i) {
         const int j = (i + 1) % 4;
         const double dx = x[j] - x[i], dy = y[j] - y[i];
-        f.conditions[f.count++] = {-o * dy, o * dx, o * (dy * x[i] - dx * y[i])};
+        conditions[count++] = {-o * dy, o * dx, o * (dy * x[i] - dx * y[i])};
     }
     // 0 <= u = B / C < 1 and 0 <= v = 1 - A / C < 1, with s the sign of C
     // inside: s B >= 0, s (C - B) > 0, s A > 0, s (C - A) >= 0.
@@ -70,15 +71,34 @@ void CCoveredFaces::AddFace(const CPolygon3D& polygon, const CQuadMapping& map)
     const double centre = map.cx * mx + map.cy * my + map.c0;
     if (!(centre > 0.0 || centre < 0.0)) return;
     const double s = centre > 0.0 ? 1.0 : -1.0;
-    f.conditions[f.count++] = {s * map.bx, s * map.by, s * map.b0};
-    f.conditions[f.count++] = {s * (map.cx - map.bx), s * (map.cy - map.by), s * (map.c0 - map.b0)};
-    f.conditions[f.count++] = {s * map.ax, s * map.ay, s * map.a0};
-    f.conditions[f.count++] = {s * (map.cx - map.ax), s * (map.cy - map.ay), s * (map.c0 - map.a0)};
+    conditions[count++] = {s * map.bx, s * map.by, s * map.b0};
+    conditions[count++] = {s * (map.cx - map.bx), s * (map.cy - map.by), s * (map.c0 - map.b0)};
+    conditions[count++] = {s * map.ax, s * map.ay, s * map.a0};
+    conditions[count++] = {s * (map.cx - map.ax), s * (map.cy - map.ay), s * (map.c0 - map.a0)};
+    SFace f;
     f.bottom = std::min({y[0], y[1], y[2], y[3]});
     f.top = std::max({y[0], y[1], y[2], y[3]});
-    for (int i = 0; i < f.count; ++i) {
-        const SCondition& c = f.conditions[i];
-        if (!std::isfinite(c.x) || !std::isfinite(c.y) || !std::isfinite(c.c)) return;
+    // A face too thin for the square about a pixel (the strips of rounded
+    // edges) covers nothing.
+    const double wide = std::max({x[0], x[1], x[2], x[3]}) - std::min({x[0], x[1], x[2], x[3]});
+    if (!(f.top - f.bottom > 2.0 * kCoverMargin && wide > 2.0 * kCoverMargin)) return;
+    // Each condition at its least over the square about (px, py):
+    // c.x px + beta > 0 with beta = c.y py + least, least = c.c - m (|c.x| +
+    // |c.y|) less a share 1e-9 of the terms' size for the roundings; as a
+    // bound on px, -beta / c.x = a py + b with a = -c.y / c.x, b = -least / c.x,
+    // worked out once a face. The bound as computed (a, b, a py and the sum
+    // each rounded once) is off by at most 4 units of the last place of
+    // (|c.y py| + |least|) / |c.x|, which (py below 65536) is under
+    // 2^-49 size / |c.x|: far inside the share, whose least is 1e-9 size / |c.x|.
+    for (int i = 0; i < count; ++i) {
+        const SCondition& c = conditions[i];
+        const double size = std::fabs(c.c) + (std::fabs(c.x) + std::fabs(c.y)) * 65536.0;
+        const double least = c.c - kCoverMargin * (std::fabs(c.x) + std::fabs(c.y)) - 1e-9 * size;
+        SBound& b = f.bounds[f.count++];
+        b.side = c.x > 0.0 ? 1 : c.x < 0.0 ? -1 : 0;
+        b.a = b.side == 0 ? c.y : -c.y / c.x;
+        b.b = b.side == 0 ? least : -least / c.x;
+        if (!std::isfinite(b.a) || !std::isfinite(b.b)) return;
     }
     m_faces.push_back(f);
 }
@@ -93,20 +113,15 @@ void CCoveredFaces::Rows(int firstRow, int count, int width, std::vector<CCovere
         const int lowRow = static_cast<int>(std::clamp(std::ceil(f.bottom + m), first, last + 1.0));
         const int highRow = static_cast<int>(std::clamp(std::floor(f.top - m), first - 1.0, last));
         for (int py = lowRow; py <= highRow; ++py) {
-            // Each condition at its least over the square about (px, py):
-            // c.x px + beta > 0 with beta = c.y py + c.c - m (|c.x| + |c.y|),
-            // less a share of the terms' size for the roundings.
             double lo = 0.0, hi = width - 1.0;
             for (int i = 0; i < f.count && lo <= hi; ++i) {
-                const SCondition& c = f.conditions[i];
-                const double slack = m * (std::fabs(c.x) + std::fabs(c.y));
-                const double size = std::fabs(c.c) + (std::fabs(c.x) + std::fabs(c.y)) * 65536.0;
-                const double beta = c.y * py + c.c - slack - 1e-9 * size;
-                if (c.x > 0.0)
-                    lo = std::max(lo, std::floor(-beta / c.x) + 1.0);
-                else if (c.x < 0.0)
-                    hi = std::min(hi, std::ceil(-beta / c.x) - 1.0);
-                else if (!(beta > 0.0))
+                const SBound& b = f.bounds[i];
+                const double v = b.a * py + b.b;
+                if (b.side > 0)
+                    lo = std::max(lo, std::floor(v) + 1.0);
+                else if (b.side < 0)
+                    hi = std::min(hi, std::ceil(v) - 1.0);
+                else if (!(v > 0.0))
                     hi = -1.0;
             }
             if (lo <= hi) rows[static_cast<std::size_t>(py - firstRow)].Add(static_cast<int>(lo), static_cast<int>(hi));

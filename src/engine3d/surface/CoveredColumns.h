@@ -67,8 +67,15 @@ private:
     struct SCondition {
         double x = 0.0, y = 0.0, c = 0.0;
     };
+    // A condition at its least over the square about a pixel, as a bound on
+    // its column in row py: side 1, px > a py + b; side -1, px < a py + b;
+    // side 0, a py + b > 0 (the condition does not depend on px).
+    struct SBound {
+        double a = 0.0, b = 0.0;
+        int side = 0;
+    };
     struct SFace {
-        SCondition conditions[8];
+        SBound bounds[8];
         int count = 0;
         double bottom = 0.0, top = 0.0; // rows of the outline
     };
