@@ -151,8 +151,9 @@ bool CTextureLevels::Build(const CTexture& picture, bool knownOneColour) noexcep
             to.width = (from.width + 1) / 2;
             to.height = (from.height + 1) / 2;
             to.stride = 3 * static_cast<std::ptrdiff_t>(to.width);
-            storage.emplace_back(static_cast<std::size_t>(to.stride) * static_cast<std::size_t>(to.height));
-            std::uint8_t* out = storage.back().data();
+            storage.push_back(std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(to.stride) *
+                                                                             static_cast<std::size_t>(to.height)));
+            std::uint8_t* out = storage.back().get();
             to.bits = out;
             for (int y = 0; y < to.height; ++y)
                 HalveRow(from.At(0, 2 * y), from.At(0, std::min(2 * y + 1, from.height - 1)), from.width,

@@ -34,7 +34,7 @@ struct CTexture {
 // to 1 x 1. Levels past 0 are owned here.
 struct CTextureLevels {
     std::vector<CTexture> levels;
-    std::vector<std::vector<std::uint8_t>> storage;
+    std::vector<std::unique_ptr<std::uint8_t[]>> storage; // each level's texels, not cleared before they are made
     bool oneColour = false; // every texel of the picture alike: level 0 is the only level made
 
     // False when there is no memory for the levels. `knownOneColour`: the
