@@ -111,30 +111,35 @@ SFinishSettings SFinishSettings::FromStore(const SettingStore& s)
 
 namespace {
 
-// The background "G" at its own size with its draw objects burnt in, into
-// `background`; `plain` becomes its one colour (0x00BBGGRR) when every pixel
-// is alike, for it is filled instead of scaled (every scaling of it gives
-// that colour), else -1. Without a picture or objects `plain` stays as given.
-// False when out of memory.
-bool PrepareBandBackground(const CProduct& product, const CFaceObjects* objects, int sw, int sh, CRaster& background,
-                       long long& plain)
+// The background "G" at its own size with its draw objects burnt in, as
+// `view`: of the picture itself when it is 24-bit and has no objects, else
+// of `background`, made for it. `plain` becomes its one colour (0x00BBGGRR)
+// when every pixel is alike, for it is filled instead of scaled (every
+// scaling of it gives that colour), else -1. Without a picture or objects
+// `plain` stays as given. False when out of memory.
+bool PrepareBandBackground(CProduct& product, const CFaceObjects* objects, int sw, int sh, CRaster& background,
+                           CPixelView& view, long long& plain)
 {
-    const CSide* side = product.FindSidePtr("G");
-    const CRaster* picture = side ? side->GetPicture() : nullptr;
+    CSide* side = product.FindSidePtr("G");
+    CRaster* picture = side ? side->GetPicture() : nullptr;
     const bool hasObjects = objects != nullptr && objects->GetObjectCount() > 0;
     if (picture != nullptr && picture->IsValid()) {
         plain = hasObjects ? -1 : UniformColour(*picture);
-        if (plain < 0) {
+        if (plain < 0 && !hasObjects && picture->GetBpp() == 24) {
+            view = ViewOf(*picture);
+        } else if (plain < 0) {
             if (!background.Copy(*picture, true, false, false)) return false;
             if (background.GetBpp() != 24 && !background.IncreaseBpp(24)) return false;
             if (hasObjects) objects->RenderToFace(background);
             plain = UniformColour(background);
+            view = ViewOf(background);
         }
     } else if (hasObjects) {
         // Objects on no picture are laid out on the scratch picture itself.
         if (background.Create(sw, sh, 24) == nullptr) return false;
         background.ToWhite();
         objects->RenderToFace(background);
+        view = ViewOf(background);
         plain = -1;
     }
     return true;
@@ -143,9 +148,9 @@ bool PrepareBandBackground(const CProduct& product, const CFaceObjects* objects,
 // What each band starts from: the plain colour or the scaled background,
 // then the backdrop sweep if asked for, each only where the model does not
 // cover the band.
-BandBackground MakeBandFill(long long plain, CRaster& background, int sw, int sh, bool sweep)
+BandBackground MakeBandFill(long long plain, const CPixelView& background, int sw, int sh, bool sweep)
 {
-    const CPixelView backgroundView = plain < 0 ? ViewOf(background) : CPixelView();
+    const CPixelView backgroundView = plain < 0 ? background : CPixelView();
     return [plain, backgroundView, sw, sh, sweep](const CPixelView& band, int firstRow, const CCoveredRow* covered) {
         if (plain >= 0 && sweep) {
             FillBackdropSweep(band, firstRow, sw, sh, static_cast<std::uint32_t>(plain), covered);
@@ -454,10 +459,13 @@ bool CRenderPipeline::FullRenderInBands(CProduct& product)
     product.GetOrCreateSide("y").GetSettings().SetInt(SideKey(kSideMagnification), 1);
 
     CRaster background;
+    CPixelView backgroundView;
     long long plain = 0xFFFFFF;
-    if (!PrepareBandBackground(product, m_objects ? m_objects("G") : nullptr, sw, sh, background, plain)) return false;
+    if (!PrepareBandBackground(product, m_objects ? m_objects("G") : nullptr, sw, sh, background, backgroundView,
+                               plain))
+        return false;
     const BandBackground fill =
-        MakeBandFill(plain, background, sw, sh, settings.GetInt(ModelKey(kSetBackdrop)) == 1);
+        MakeBandFill(plain, backgroundView, sw, sh, settings.GetInt(ModelKey(kSetBackdrop)) == 1);
 
     m_progress.SetStep("Rendering Model", 30);
     std::map<char, CRaster> ownFaces;
