@@ -162,36 +162,35 @@ struct CSmoothFace {
         return face.Level(L);
     }
 
-    // One sample's colour; false when it does not count (outside the shape,
-    // or a transparent texel of the CD-ROM). `read` is the sample's bilinear
-    // read when it was made beforehand (CInteriorSampler::ReadPositions).
-    [[gnu::always_inline]] bool Sample(const CTexture* level, double u, double v, std::uint32_t c[3],
-                std::uint32_t read = CInteriorSampler::kNotRead) const noexcept
+    // One sample's colour, blue | green << 8 | red << 16; false when it does
+    // not count (outside the shape, or a transparent texel of the CD-ROM).
+    // `read` is the sample's bilinear read when it was made beforehand
+    // (CInteriorSampler::ReadPositions).
+    [[gnu::always_inline]] bool Sample(const CTexture* level, double u, double v, std::uint32_t& bgr,
+                                       std::uint32_t read = CInteriorSampler::kNotRead) const noexcept
     {
         if (!(u >= 0.0 && u < 1.0 && v >= 0.0 && v < 1.0) || !face.InCorners(u, v)) return false;
+        const auto pack = [](std::uint32_t b, std::uint32_t g, std::uint32_t r) { return b | g << 8 | r << 16; };
+        std::uint32_t c[3];
         if (face.InFold(u, v)) {
-            c[0] = GetBValue(face.foldColour);
-            c[1] = GetGValue(face.foldColour);
-            c[2] = GetRValue(face.foldColour);
+            bgr = pack(GetBValue(face.foldColour), GetGValue(face.foldColour), GetRValue(face.foldColour));
         } else if (!face.tex) {
-            c[0] = face.fill[0];
-            c[1] = face.fill[1];
-            c[2] = face.fill[2];
+            bgr = pack(face.fill[0], face.fill[1], face.fill[2]);
         } else if (smooth && read != CInteriorSampler::kNotRead) {
-            for (int k = 0; k < 3; ++k) c[k] = read >> 8 * k & 0xFF;
+            bgr = read;
         } else if (smooth) {
             Bilinear(*level, u, v, c);
             if (face.whiteAvoid) AvoidWhite(c);
+            bgr = pack(c[0], c[1], c[2]);
         } else {
             const CTexture& t = *face.tex;
             const double uu = face.cdHalf ? 0.5 + 0.5 * u : u;
             const std::uint8_t* p = t.At(static_cast<int>((t.width - 1) * uu + 0.5),
                                          static_cast<int>((t.height - 1) * v + 0.5));
             if (face.isDisc && p[0] == 0xFE && p[1] == 0xFE && p[2] == 0xFE) return false; // transparent
-            c[0] = p[0];
-            c[1] = p[1];
-            c[2] = p[2];
+            c[0] = p[0], c[1] = p[1], c[2] = p[2];
             if (face.whiteAvoid) AvoidWhite(c);
+            bgr = pack(c[0], c[1], c[2]);
         }
         return true;
     }
@@ -246,12 +245,14 @@ struct CSmoothFace {
         int readAhead = smooth ? N & ~7 : 0; // whole eights of samples; the rest are read one by one
         if (readAhead > 0 && !CInteriorSampler::ReadPositions(*level, us, vs, readAhead, face.whiteAvoid, read))
             readAhead = 0;
+        std::uint32_t blue = 0, green = 0, red = 0; // kept out of memory: each sample is one word
         for (int s = 0; s < N; ++s) {
-            std::uint32_t c[3];
-            if (!Sample(level, us[s], vs[s], c, s < readAhead ? read[s] : CInteriorSampler::kNotRead)) continue;
-            for (int k = 0; k < 3; ++k) out.sum[k] += c[k];
+            std::uint32_t bgr;
+            if (!Sample(level, us[s], vs[s], bgr, s < readAhead ? read[s] : CInteriorSampler::kNotRead)) continue;
+            blue += bgr & 0xFF, green += bgr >> 8 & 0xFF, red += bgr >> 16 & 0xFF;
             ++out.count;
         }
+        out.sum[0] = blue, out.sum[1] = green, out.sum[2] = red;
         return out;
     }
 
