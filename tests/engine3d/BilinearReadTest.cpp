@@ -1,12 +1,13 @@
 // Small fast paths against their plain formulas: the integer bilinear read,
 // texel by texel, over positions inside, on and beyond the edges of a
-// picture; the texture levels; four samples' column conditions at once (also
+// picture, one at a time and sixteen at once; the texture levels; four samples' column conditions at once (also
 // where a condition holds nowhere or a bound is not a number); pixel runs
 // filled and counted.
 #include "EngineTestUtil.h"
 
 #include "engine3d/sampling/BilinearRead.h"
 #include "engine3d/sampling/PixelRuns.h"
+#include "engine3d/sampling/WideBilinear.h"
 #include "engine3d/surface/ColumnRange.h"
 
 #include <cstring>
@@ -48,6 +49,44 @@ TEST(BilinearRead, SameTexelValuesAsTheDoubleFormula)
             Bilinear(t, u, v, got);
             ReferenceRead(t, u, v, want);
             ASSERT_TRUE(got[0] == want[0] && got[1] == want[1] && got[2] == want[2]) << w << "x" << h << " at " << u << ", " << v;
+        }
+    }
+}
+
+// Sixteen positions along a run of pixels (sharing two to five texel rows,
+// or not) or scattered, some beyond the picture or not a number, on pictures
+// whose last texel ends the memory: each read is the formula's, or left to
+// the caller.
+TEST(BilinearRead, SixteenAtOnceAsTheDoubleFormula)
+{
+    if (!wide_bilinear::Available()) GTEST_SKIP() << "no AVX-512 byte permutes and dot products";
+    const unsigned seed = 20261209;
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<double> pos(-0.1, 1.1), across(-1.5, 1.5), down(-0.22, 0.22);
+    for (const auto& [w, h] : {std::pair{1, 1}, std::pair{7, 5}, std::pair{64, 3}, std::pair{300, 200}}) {
+        const int stride = 3 * w + (w % 2) * 5;
+        std::vector<std::uint8_t> bits(static_cast<std::size_t>(stride * (h - 1) + 3 * w));
+        for (auto& b : bits) b = rng() % 8 == 0 ? 255 : static_cast<std::uint8_t>(rng() >> 24);
+        const CTexture t{bits.data(), w, h, stride};
+        for (int round = 0; round < 3000; ++round) {
+            double us[16], vs[16];
+            const double u0 = pos(rng), v0 = pos(rng), du = across(rng) / w, dv = down(rng) / h;
+            for (int i = 0; i < 16; ++i) {
+                us[i] = round % 4 == 0 ? pos(rng) : u0 + du * i;
+                vs[i] = round % 4 == 0 ? pos(rng) : v0 + dv * i;
+            }
+            if (round % 97 == 5) vs[round % 16] = std::numeric_limits<double>::quiet_NaN();
+            const bool whiteAvoid = round % 2 == 1;
+            std::uint32_t out[16];
+            const std::uint32_t left = wide_bilinear::ReadSixteen(t, us, vs, whiteAvoid, out);
+            for (int i = 0; i < 16; ++i) {
+                std::uint32_t c[3];
+                ReferenceRead(t, us[i], vs[i], c);
+                if (whiteAvoid && c[0] == 255 && c[1] == 255 && c[2] == 255) c[0] = c[1] = c[2] = 254;
+                const std::uint32_t want = left >> i & 1 ? 0xFFFFFFFFu : c[0] | c[1] << 8 | c[2] << 16;
+                ASSERT_EQ(out[i], want) << "seed " << seed << " " << w << "x" << h << " round " << round << " at "
+                                        << us[i] << ", " << vs[i];
+            }
         }
     }
 }

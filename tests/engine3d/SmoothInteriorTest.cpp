@@ -106,7 +106,7 @@ TEST(SmoothInterior, KeepsEveryCoverageAndTheColoursOfALinearPicture)
     EXPECT_GT(inner, 20000);
 }
 
-TEST(SmoothInterior, EightAtATimeKeepsEveryByteOfThePixelByPixelRead)
+TEST(SmoothInterior, EightOrSixteenAtATimeKeepEveryByteOfThePixelByPixelRead)
 {
     // Noise pictures of awkward sizes (one texel, odd widths, rows without
     // padding), partly white; faces from enlarged to many texels a pixel;
@@ -122,7 +122,7 @@ TEST(SmoothInterior, EightAtATimeKeepsEveryByteOfThePixelByPixelRead)
             for (int x = 0; x < tw; ++x) Set(*tex, x, y, rng() % 4 == 0 ? RGB(255, 255, 255) : COLORREF(rng() & 0xFFFFFF));
         const double w = size(rng), h = size(rng), ay = angle(rng), ax = angle(rng);
         const double cx = pos(rng), cy = pos(rng), cz = 200 + pos(rng);
-        auto draw = [&](bool eight) {
+        auto draw = [&](bool vector, bool wide) {
             CTurnedFace face(w, h, ay, ax, cx, cy, cz, 120, 'F');
             face.Face().shade = trial % 3 == 0 ? 1.0 : 0.6;
             face.Face().linearShade = trial % 3 == 2;
@@ -131,16 +131,19 @@ TEST(SmoothInterior, EightAtATimeKeepsEveryByteOfThePixelByPixelRead)
             set.smooth = true;
             set.whiteAvoid = trial % 2 == 1;
             EXPECT_TRUE(set.BuildLevels());
-            CInteriorSampler::SetEnabled(eight);
+            CInteriorSampler::SetEnabled(vector, wide);
             auto target = DrawAlone(face.Face(), face.fit, 120, set, {.soften = trial % 4 < 2});
             CInteriorSampler::SetEnabled(true);
             return target;
         };
-        auto eight = draw(true), one = draw(false);
+        auto eight = draw(true, false), sixteen = draw(true, true), one = draw(false, false);
         for (int y = 0; y < 120; ++y)
-            for (int x = 0; x < 120; ++x)
+            for (int x = 0; x < 120; ++x) {
                 ASSERT_EQ(Get(*eight, x, y), Get(*one, x, y)) << "seed " << seed << " trial " << trial << " pixel "
                                                               << x << "," << y;
+                ASSERT_EQ(Get(*sixteen, x, y), Get(*one, x, y)) << "sixteen at a time: seed " << seed << " trial "
+                                                                << trial << " pixel " << x << "," << y;
+            }
     }
 }
 

@@ -1,6 +1,7 @@
 #include "engine3d/sampling/InteriorSampler.h"
 
 #include "engine3d/sampling/TargetRegion.h"
+#include "engine3d/sampling/WideBilinear.h"
 
 #include <algorithm>
 #include <atomic>
@@ -14,11 +15,19 @@
 
 namespace {
 std::atomic<bool> g_enabled{true};
+std::atomic<bool> g_wide{true};
+
+// Sixteen reads at a time where the processor allows and they are not switched off.
+bool Wide() noexcept
+{
+    return wide_bilinear::Available() && g_wide.load(std::memory_order_relaxed);
+}
 } // namespace
 
-void CInteriorSampler::SetEnabled(bool enabled) noexcept
+void CInteriorSampler::SetEnabled(bool enabled, bool wide) noexcept
 {
     g_enabled.store(enabled, std::memory_order_relaxed);
+    g_wide.store(wide, std::memory_order_relaxed);
 }
 
 #if defined(VT_INTERIOR_AVX2)
@@ -47,6 +56,7 @@ bool CInteriorSampler::Setup(const CTexture& picture, const CTextureLevels* leve
     m_tex = picture;
     m_levels = levels;
     m_whiteAvoid = whiteAvoid;
+    m_wide = Wide();
     m_ax = ax;
     m_bx = bx;
     m_cx = cx;
@@ -317,6 +327,7 @@ std::uint64_t CInteriorSampler::SampleRun(int x, int n, double rowA, double rowB
     const CLevelView picture(m_tex);
     std::uint64_t left = 0;
     if (WithinTexelRun(x, n, rowA, rowB, rowC)) { // one read of the picture each, no derivatives needed
+        if (m_wide) return wide_bilinear::CentreRun(m_tex, m_whiteAvoid, m_ax, m_bx, m_cx, x, n, rowA, rowB, rowC, bgr);
         for (int i = 0; i < n; i += 8, bgr += 24) {
             const __m256d xs = _mm256_add_pd(_mm256_set1_pd(x + i), _mm256_setr_pd(0, 1, 2, 3));
             __m256d uLo, vLo, uHi, vHi, a, inv;
@@ -395,7 +406,10 @@ bool CInteriorSampler::ReadPositions(const CTexture& t, const double* us, const 
     static const bool has = __builtin_cpu_supports("avx2");
     if (!has || !g_enabled.load(std::memory_order_relaxed) || !t.IsValid() || !Addressable(t)) return false;
     const CLevelView view(t);
-    for (int i = 0; i < n; i += 8) {
+    int i = 0;
+    if (Wide())
+        for (; i + 16 <= n; i += 16) wide_bilinear::ReadSixteen(t, us + i, vs + i, whiteAvoid, out + i);
+    for (; i < n; i += 8) {
         __m256i atEnd;
         const __m256i pixel = ReadEight(view, _mm256_loadu_pd(us + i), _mm256_loadu_pd(us + i + 4),
                                         _mm256_loadu_pd(vs + i), _mm256_loadu_pd(vs + i + 4), whiteAvoid, atEnd);

@@ -1,5 +1,6 @@
 #pragma once
-// CInteriorSampler: pixels wholly inside a smooth face, eight at a time.
+// CInteriorSampler: pixels wholly inside a smooth face, eight at a time (sixteen
+// where the processor has AVX-512: engine3d/sampling/WideBilinear.h).
 //
 // For pixel x of a picture row the numerators of the face's inverse mapping
 // are A = ax * x + rowA, B = bx * x + rowB, C = cx * x + rowC; the pixel's
@@ -49,9 +50,10 @@ public:
     static bool ReadPositions(const CTexture& t, const double* us, const double* vs, int n, bool whiteAvoid,
                               std::uint32_t* out) noexcept;
 
-    // Process-wide switch (on by default), for the tests' reference drawings
-    // and the benchmarks.
-    static void SetEnabled(bool enabled) noexcept;
+    // Process-wide switches (on by default), for the tests' reference drawings
+    // and the benchmarks: `enabled` for all of the above, `wide` for sixteen
+    // reads at a time (engine3d/sampling/WideBilinear.h) where the processor allows.
+    static void SetEnabled(bool enabled, bool wide = true) noexcept;
 
     // The face positions of n samples of a pixel whose numerators are pA,
     // pB, pC, the samples' offsets in offA, offB, offC: inv = 1 / (pC +
@@ -69,5 +71,6 @@ private:
     CTexture m_tex;
     const CTextureLevels* m_levels = nullptr;
     bool m_whiteAvoid = false;
+    bool m_wide = false;
     double m_ax = 0, m_bx = 0, m_cx = 0, m_ay = 0, m_by = 0, m_cy = 0;
 };

@@ -1,0 +1,271 @@
+// Compiled with -ffp-contract=off (CMakeLists.txt): AVX-512 brings fused
+// multiply-add with it, and a product and a sum fused into one rounding would
+// not be the one-pixel read's doubles.
+#include "engine3d/sampling/WideBilinear.h"
+
+#include "engine3d/sampling/TargetRegion.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define VT_WIDE_BILINEAR 1
+#endif
+
+#if defined(VT_WIDE_BILINEAR)
+bool wide_bilinear::Available() noexcept
+{
+    static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512f") &&
+                            __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl") &&
+                            __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vnni");
+    return has;
+}
+
+// GCC 12 takes the undefined start value that the AVX-512 intrinsics pass to
+// their all-lanes forms for a read of an uninitialised variable.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+VT_TARGET_BEGIN("avx2,avx512f,avx512bw,avx512vl,avx512vbmi,avx512vnni")
+namespace {
+
+constexpr __mmask16 kAll16 = 0xFFFF;
+constexpr __mmask64 kAllBytes = ~__mmask64{0};
+// Bytes 0 and 2 of each word pair: a texel pair's channel as two words.
+constexpr __mmask64 kPairBytes = 0x5555555555555555ull;
+
+// One picture level as the reads need it.
+struct CLevel16 {
+    const std::uint8_t* bits;
+    __m512d W, H;
+    __m512i lastCol, lastRow, stride, lastTexel;
+    int rowBytes, rowStride;
+    explicit CLevel16(const CTexture& t) noexcept
+        : bits(t.bits), W(_mm512_set1_pd(t.width)), H(_mm512_set1_pd(t.height)),
+          lastCol(_mm512_set1_epi32(t.width - 1)), lastRow(_mm512_set1_epi32(t.height - 1)),
+          stride(_mm512_set1_epi32(static_cast<int>(t.stride))),
+          lastTexel(_mm512_set1_epi32(static_cast<int>((t.height - 1) * t.stride) + 3 * (t.width - 1))),
+          rowBytes(3 * t.width), rowStride(static_cast<int>(t.stride))
+    {
+    }
+};
+
+// The floor of a position in texels limited to [-1, size] (not a number: -1),
+// and its weight: (f - floor f) * 256 + 0.5, truncated.
+inline void TexelAndWeight(__m512d f, __m512d size, __m256i& index, __m256i& weight) noexcept
+{
+    f = _mm512_min_pd(_mm512_max_pd(f, _mm512_set1_pd(-1.0)), size); // max takes -1 for not a number
+    const __m512d fl = _mm512_roundscale_pd(f, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
+    index = _mm512_cvttpd_epi32(fl);
+    const __m512d w = _mm512_add_pd(_mm512_mul_pd(_mm512_sub_pd(f, fl), _mm512_set1_pd(256.0)),
+                                    _mm512_set1_pd(0.5));
+    weight = _mm512_cvttpd_epi32(w);
+}
+
+inline __m512i Join(__m256i lo, __m256i hi) noexcept
+{
+    return _mm512_inserti64x4(_mm512_castsi256_si512(lo), hi, 1);
+}
+
+inline int FirstLane(__m512i v) noexcept
+{
+    return _mm_cvtsi128_si32(_mm512_castsi512_si128(v));
+}
+
+inline int LastLane(__m512i v) noexcept
+{
+    return _mm_extract_epi32(_mm512_extracti32x4_epi32(v, 3), 3);
+}
+
+inline __m512i Times3(__m512i v) noexcept
+{
+    return _mm512_add_epi32(v, _mm512_add_epi32(v, v));
+}
+
+// (256 - w) | w << 16: a weight pair for the dot products.
+inline __m512i WeightPair(__m512i w) noexcept
+{
+    return _mm512_or_si512(_mm512_sub_epi32(_mm512_set1_epi32(256), w), _mm512_slli_epi32(w, 16));
+}
+
+// The positions' texels: columns in bytes x0, x1 (left, right) and rows y0,
+// y1 (lower, upper) clamped to the picture as in the one-pixel read.
+struct CTexels {
+    __m512i x0, x1, y0, y1;
+};
+
+// Each channel k's texel pairs as words (left, right): top[k] from the lower
+// row, bottom[k] from the upper, picked out of rows R .. R + 4 read whole,
+// where every position's lower row is one of R .. R + 3 (R the lowest) and
+// its texels lie within 64 bytes of the leftmost; false otherwise.
+bool FromRows(const CLevel16& t, const CTexels& p, __m512i top[3], __m512i bottom[3]) noexcept
+{
+    // The leftmost column and the lowest row are at one end in exact
+    // arithmetic; every lane is checked against them all the same.
+    const int R = std::min(FirstLane(p.y0), LastLane(p.y0));
+    const int base = std::min(FirstLane(p.x0), LastLane(p.x0));
+    const __m512i vBase = _mm512_set1_epi32(base), one = _mm512_set1_epi32(1);
+    const __m512i up = _mm512_sub_epi32(p.y0, _mm512_set1_epi32(R)); // 0 .. 3
+    const __mmask16 rows = _mm512_cmple_epu32_mask(up, _mm512_set1_epi32(3));
+    const __mmask16 nextRow = _mm512_cmpeq_epi32_mask(p.y1, _mm512_add_epi32(p.y0, one));
+    const __m512i left = _mm512_sub_epi32(p.x0, vBase), right = _mm512_sub_epi32(p.x1, vBase);
+    const __m512i reach = _mm512_set1_epi32(60); // the farthest texel's four bytes within 64
+    const __mmask16 narrow = _mm512_cmple_epu32_mask(left, reach) & _mm512_cmple_epu32_mask(right, reach);
+    if ((rows & nextRow & narrow) != kAll16) return false;
+    const __mmask16 odd = _mm512_test_epi32_mask(up, one), high = _mm512_test_epi32_mask(up, _mm512_set1_epi32(2));
+    // Bytes base .. of each row up to its end; the rest are not read. Row
+    // R + j is read only where a position's upper row is R + j or beyond
+    // (and so is in the picture).
+    const int inRow = t.rowBytes - base;
+    const __mmask64 bytes = inRow >= 64 ? kAllBytes : (__mmask64{1} << inRow) - 1;
+    const std::uint8_t* at = t.bits + static_cast<std::ptrdiff_t>(R) * t.rowStride + base;
+    const auto rowAt = [&](int j, bool needed) {
+        return needed ? _mm512_maskz_loadu_epi8(bytes, at + j * static_cast<std::ptrdiff_t>(t.rowStride))
+                      : _mm512_setzero_si512();
+    };
+    const __m512i row[5] = {rowAt(0, true), rowAt(1, true), rowAt(2, (odd | high) != 0), rowAt(3, high != 0),
+                            rowAt(4, (odd & high) != 0)};
+    // Byte offsets of the left and right texel in the words of each lane,
+    // 64 on for the positions an odd number of rows up (the second table of
+    // the permutes); those two or three rows up take rows R + 2 on.
+    __m512i index = _mm512_or_si512(left, _mm512_slli_epi32(right, 16));
+    index = _mm512_mask_add_epi32(index, odd, index, _mm512_set1_epi32(0x00400040));
+    for (int k = 0; k < 3; ++k, index = _mm512_add_epi32(index, _mm512_set1_epi32(0x00010001))) {
+        top[k] = _mm512_maskz_permutex2var_epi8(kPairBytes, row[0], index, row[1]);
+        bottom[k] = _mm512_maskz_permutex2var_epi8(kPairBytes, row[1], index, row[2]);
+        if (high == 0) continue;
+        top[k] = _mm512_mask_blend_epi32(high, top[k], _mm512_maskz_permutex2var_epi8(kPairBytes, row[2], index, row[3]));
+        bottom[k] = _mm512_mask_blend_epi32(high, bottom[k],
+                                            _mm512_maskz_permutex2var_epi8(kPairBytes, row[3], index, row[4]));
+    }
+    return true;
+}
+
+// The same pairs from four bytes gathered at each texel; the positions whose
+// upper right texel is the picture's last are left (bits in `notRead`).
+void Gathered(const CLevel16& t, const CTexels& p, __m512i top[3], __m512i bottom[3], __mmask16& notRead) noexcept
+{
+    const __m512i r0 = _mm512_mullo_epi32(p.y0, t.stride), r1 = _mm512_mullo_epi32(p.y1, t.stride);
+    notRead = _mm512_cmpeq_epi32_mask(_mm512_add_epi32(r1, p.x1), t.lastTexel);
+    const __mmask16 take = static_cast<__mmask16>(~notRead);
+    const __m512i zero = _mm512_setzero_si512();
+    const __m512i a = _mm512_mask_i32gather_epi32(zero, take, _mm512_add_epi32(r0, p.x0), t.bits, 1);
+    const __m512i b = _mm512_mask_i32gather_epi32(zero, take, _mm512_add_epi32(r0, p.x1), t.bits, 1);
+    const __m512i c = _mm512_mask_i32gather_epi32(zero, take, _mm512_add_epi32(r1, p.x0), t.bits, 1);
+    const __m512i d = _mm512_mask_i32gather_epi32(zero, take, _mm512_add_epi32(r1, p.x1), t.bits, 1);
+    // Byte k of lane i's word from a (4 i + k) and from b (64 + 4 i + k).
+    __m512i index = _mm512_add_epi32(_mm512_mullo_epi32(_mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15),
+                                                        _mm512_set1_epi32(0x00040004)),
+                                     _mm512_set1_epi32(0x00400000));
+    for (int k = 0; k < 3; ++k, index = _mm512_add_epi32(index, _mm512_set1_epi32(0x00010001))) {
+        top[k] = _mm512_maskz_permutex2var_epi8(kPairBytes, a, index, b);
+        bottom[k] = _mm512_maskz_permutex2var_epi8(kPairBytes, c, index, d);
+    }
+}
+
+// Reads of sixteen positions (u and v of eight, then of eight more).
+[[gnu::always_inline]] inline __m512i ReadLanes(const CLevel16& t, __m512d uLo, __m512d uHi, __m512d vLo, __m512d vHi,
+                                               bool whiteAvoid, __mmask16& notRead) noexcept
+{
+    const __m512d half = _mm512_set1_pd(0.5);
+    __m256i ix[2], iy[2], wx[2], wy[2];
+    TexelAndWeight(_mm512_sub_pd(_mm512_mul_pd(uLo, t.W), half), t.W, ix[0], wx[0]);
+    TexelAndWeight(_mm512_sub_pd(_mm512_mul_pd(uHi, t.W), half), t.W, ix[1], wx[1]);
+    TexelAndWeight(_mm512_sub_pd(_mm512_mul_pd(vLo, t.H), half), t.H, iy[0], wy[0]);
+    TexelAndWeight(_mm512_sub_pd(_mm512_mul_pd(vHi, t.H), half), t.H, iy[1], wy[1]);
+    const __m512i col = Join(ix[0], ix[1]), row = Join(iy[0], iy[1]);
+    const __m512i zero = _mm512_setzero_si512(), one = _mm512_set1_epi32(1);
+    const CTexels p{Times3(_mm512_max_epi32(_mm512_min_epi32(col, t.lastCol), zero)),
+                    Times3(_mm512_min_epi32(_mm512_add_epi32(col, one), t.lastCol)),
+                    _mm512_max_epi32(_mm512_min_epi32(row, t.lastRow), zero),
+                    _mm512_min_epi32(_mm512_add_epi32(row, one), t.lastRow)};
+    __m512i top[3], bottom[3];
+    notRead = 0;
+    if (!FromRows(t, p, top, bottom)) Gathered(t, p, top, bottom, notRead);
+    const __m512i wxPair = WeightPair(Join(wx[0], wx[1])), wyPair = WeightPair(Join(wy[0], wy[1]));
+    const __m512i shift = _mm512_set1_epi32(-32768), round = _mm512_set1_epi32(0x808000);
+    __m512i sum[3];
+    for (int k = 0; k < 3; ++k) {
+        const __m512i lower = _mm512_dpwssd_epi32(shift, top[k], wxPair);
+        const __m512i upper = _mm512_dpwssd_epi32(shift, bottom[k], wxPair);
+        sum[k] = _mm512_dpwssd_epi32(round, _mm512_mask_blend_epi16(0xAAAAAAAA, lower, _mm512_slli_epi32(upper, 16)),
+                                     wyPair);
+    }
+    __m512i pixel = _mm512_or_si512(_mm512_srli_epi32(sum[0], 16),
+                                    _mm512_and_si512(_mm512_srli_epi32(sum[1], 8), _mm512_set1_epi32(0xFF00)));
+    pixel = _mm512_or_si512(pixel, _mm512_and_si512(sum[2], _mm512_set1_epi32(0xFF0000)));
+    if (whiteAvoid)
+        pixel = _mm512_mask_mov_epi32(pixel, _mm512_cmpeq_epi32_mask(pixel, _mm512_set1_epi32(0xFFFFFF)),
+                                      _mm512_set1_epi32(0xFEFEFE));
+    return pixel;
+}
+
+// Eight pixels' centres on the face, u = B / C and v = 1 - A / C.
+inline void CentreEight(__m512d ax, __m512d bx, __m512d cx, __m512d xs, __m512d rowA, __m512d rowB, __m512d rowC,
+                        __m512d& u, __m512d& v) noexcept
+{
+    const __m512d one = _mm512_set1_pd(1.0);
+    const __m512d A = _mm512_add_pd(_mm512_mul_pd(ax, xs), rowA);
+    const __m512d B = _mm512_add_pd(_mm512_mul_pd(bx, xs), rowB);
+    const __m512d C = _mm512_add_pd(_mm512_mul_pd(cx, xs), rowC);
+    const __m512d inv = _mm512_div_pd(one, C);
+    u = _mm512_mul_pd(B, inv);
+    v = _mm512_sub_pd(one, _mm512_mul_pd(A, inv));
+}
+
+} // namespace
+
+std::uint32_t wide_bilinear::ReadSixteen(const CTexture& t, const double* us, const double* vs, bool whiteAvoid,
+                                         std::uint32_t* out) noexcept
+{
+    const CLevel16 level(t);
+    __mmask16 notRead;
+    const __m512i pixel = ReadLanes(level, _mm512_loadu_pd(us), _mm512_loadu_pd(us + 8), _mm512_loadu_pd(vs),
+                                      _mm512_loadu_pd(vs + 8), whiteAvoid, notRead);
+    _mm512_storeu_si512(out, _mm512_mask_mov_epi32(pixel, notRead, _mm512_set1_epi32(-1)));
+    return notRead;
+}
+
+std::uint64_t wide_bilinear::CentreRun(const CTexture& t, bool whiteAvoid, double ax, double bx, double cx, int x,
+                                       int n, double rowA, double rowB, double rowC, std::uint8_t* bgr) noexcept
+{
+    const CLevel16 level(t);
+    const __m512d vax = _mm512_set1_pd(ax), vbx = _mm512_set1_pd(bx), vcx = _mm512_set1_pd(cx);
+    const __m512d vA = _mm512_set1_pd(rowA), vB = _mm512_set1_pd(rowB), vC = _mm512_set1_pd(rowC);
+    const __m512d steps = _mm512_setr_pd(0, 1, 2, 3, 4, 5, 6, 7);
+    // Sixteen pixels' blue, green, red bytes out of their words.
+    const __m512i pack = _mm512_setr_epi32(0x04020100, 0x09080605, 0x0E0D0C0A, 0x14121110, 0x19181615, 0x1E1D1C1A,
+                                           0x24222120, 0x29282625, 0x2E2D2C2A, 0x34323130, 0x39383635, 0x3E3D3C3A, 0,
+                                           0, 0, 0);
+    std::uint64_t left = 0;
+    for (int i = 0; i < n; i += 16, bgr += 48) {
+        __m512d uLo, vLo, uHi, vHi;
+        CentreEight(vax, vbx, vcx, _mm512_add_pd(_mm512_set1_pd(x + i), steps), vA, vB, vC, uLo, vLo);
+        CentreEight(vax, vbx, vcx, _mm512_add_pd(_mm512_set1_pd(x + i + 8), steps), vA, vB, vC, uHi, vHi);
+        __mmask16 notRead;
+        const __m512i pixel = ReadLanes(level, uLo, uHi, vLo, vHi, whiteAvoid, notRead);
+        _mm512_storeu_si512(bgr, _mm512_permutexvar_epi8(pack, pixel));
+        left |= static_cast<std::uint64_t>(notRead) << i;
+    }
+    return n < 64 ? left & ((std::uint64_t{1} << n) - 1) : left;
+}
+VT_TARGET_END
+#pragma GCC diagnostic pop
+#else
+bool wide_bilinear::Available() noexcept
+{
+    return false;
+}
+
+std::uint32_t wide_bilinear::ReadSixteen(const CTexture&, const double*, const double*, bool, std::uint32_t*) noexcept
+{
+    return 0xFFFF;
+}
+
+std::uint64_t wide_bilinear::CentreRun(const CTexture&, bool, double, double, double, int, int n, double, double,
+                                       double, std::uint8_t*) noexcept
+{
+    return n < 64 ? (std::uint64_t{1} << n) - 1 : ~std::uint64_t{0};
+}
+#endif

@@ -1,0 +1,47 @@
+#pragma once
+// Bilinear reads (engine3d/sampling/BilinearRead.h) sixteen at a time, for
+// processors with AVX-512 byte permutes (VBMI) and word dot products (VNNI).
+//
+// Neighbouring positions mostly fall on a few rows of texels within a few
+// texels of each other: where all sixteen do (their lower texel rows among
+// R .. R + 3, their texels within 64 bytes of the leftmost), those rows are
+// read once, 64 bytes each, and every position's texels are picked out of
+// them by byte permutes; otherwise each texel is gathered. The
+// blend is the one-pixel read's integer formula, worked out with word dot
+// products: along the row a (256 - wx) + b wx (at most 65280), and down
+//   (top - 32768)(256 - wy) + (bottom - 32768) wy + 2^23 + 32768
+// = top (256 - wy) + bottom wy + 32768,
+// whose bits 16 .. 23 are the channel, the shifted rows fitting in signed
+// words. The positions' texels and weights come from the same double
+// operations as the one-pixel read, so every byte is that read's.
+//
+// The callers check Available() and that every texel offset of the level fits
+// in 32 bits.
+
+#include "engine3d/sampling/TextureSet.h"
+
+#include <cstdint>
+
+namespace wide_bilinear {
+
+// Whether the processor has what the reads need.
+bool Available() noexcept;
+
+// Reads of level `t` at the positions (us[i], vs[i]), i < 16: blue | green
+// << 8 | red << 16 of each into out, pure white made 0xFEFEFE with
+// `whiteAvoid`. Bit i of the result is set where position i was not read (a
+// gathered read of the level's last texel, whose four bytes could pass the
+// end of the picture); out[i] is then 0xFFFFFFFF.
+std::uint32_t ReadSixteen(const CTexture& t, const double* us, const double* vs, bool whiteAvoid,
+                          std::uint32_t* out) noexcept;
+
+// Pixels x .. x + n - 1 (n <= 64) of a picture row each read once at its
+// centre, u = B / C and v = 1 - A / C for the numerators A = ax x + rowA,
+// B = bx x + rowB, C = cx x + rowC (in that order of operations, as the
+// eight-pixel steps of CInteriorSampler): blue, green, red of each into bgr,
+// which takes 3 n rounded up to 48 bytes and 16 more. Bit i of the result is
+// set where pixel x + i was not read.
+std::uint64_t CentreRun(const CTexture& t, bool whiteAvoid, double ax, double bx, double cx, int x, int n,
+                        double rowA, double rowB, double rowC, std::uint8_t* bgr) noexcept;
+
+} // namespace wide_bilinear
