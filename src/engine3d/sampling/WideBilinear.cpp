@@ -41,12 +41,13 @@ struct CLevel16 {
     __m512d W, H;
     __m512i lastCol, lastRow, stride, lastTexel;
     int rowBytes, rowStride;
+    std::ptrdiff_t end; // the offset past the last texel
     explicit CLevel16(const CTexture& t) noexcept
         : bits(t.bits), W(_mm512_set1_pd(t.width)), H(_mm512_set1_pd(t.height)),
           lastCol(_mm512_set1_epi32(t.width - 1)), lastRow(_mm512_set1_epi32(t.height - 1)),
           stride(_mm512_set1_epi32(static_cast<int>(t.stride))),
           lastTexel(_mm512_set1_epi32(static_cast<int>((t.height - 1) * t.stride) + 3 * (t.width - 1))),
-          rowBytes(3 * t.width), rowStride(static_cast<int>(t.stride))
+          rowBytes(3 * t.width), rowStride(static_cast<int>(t.stride)), end((t.height - 1) * t.stride + 3 * t.width)
     {
     }
 };
@@ -95,11 +96,30 @@ struct CTexels {
     __m512i x0, x1, y0, y1;
 };
 
-// Each channel k's texel pairs as words (left, right): top[k] from the lower
-// row, bottom[k] from the upper, picked out of rows R .. R + 4 read whole,
+// One channel's blend (see the top of WideBilinear.h) from its texel pairs
+// as words (left, right) of the lower row (top) and of the upper (bottom):
+// the channel in bits 16 .. 23.
+[[gnu::always_inline]] inline __m512i BlendChannel(__m512i top, __m512i bottom, __m512i wxPair, __m512i wyPair) noexcept
+{
+    const __m512i shift = _mm512_set1_epi32(-32768);
+    const __m512i lower = _mm512_dpwssd_epi32(shift, top, wxPair), upper = _mm512_dpwssd_epi32(shift, bottom, wxPair);
+    return _mm512_dpwssd_epi32(_mm512_set1_epi32(0x808000),
+                               _mm512_mask_blend_epi16(0xAAAAAAAA, lower, _mm512_slli_epi32(upper, 16)), wyPair);
+}
+
+// Blue | green << 8 | red << 16 from the channels' blends.
+inline __m512i Pack(__m512i blue, __m512i green, __m512i red) noexcept
+{
+    const __m512i pixel = _mm512_or_si512(_mm512_srli_epi32(blue, 16),
+                                          _mm512_and_si512(_mm512_srli_epi32(green, 8), _mm512_set1_epi32(0xFF00)));
+    return _mm512_or_si512(pixel, _mm512_and_si512(red, _mm512_set1_epi32(0xFF0000)));
+}
+
+// The reads with their texel pairs picked out of rows R .. R + 4 read whole,
 // where every position's lower row is one of R .. R + 3 (R the lowest) and
 // its texels lie within 64 bytes of the leftmost; false otherwise.
-bool FromRows(const CLevel16& t, const CTexels& p, __m512i top[3], __m512i bottom[3]) noexcept
+[[gnu::always_inline]] inline bool FromRows(const CLevel16& t, const CTexels& p, __m512i wxPair, __m512i wyPair,
+                                             __m512i& pixel) noexcept
 {
     // The leftmost column and the lowest row are at one end in exact
     // arithmetic; every lane is checked against them all the same.
@@ -114,37 +134,45 @@ bool FromRows(const CLevel16& t, const CTexels& p, __m512i top[3], __m512i botto
     const __mmask16 narrow = _mm512_cmple_epu32_mask(left, reach) & _mm512_cmple_epu32_mask(right, reach);
     if ((rows & nextRow & narrow) != kAll16) return false;
     const __mmask16 odd = _mm512_test_epi32_mask(up, one), high = _mm512_test_epi32_mask(up, _mm512_set1_epi32(2));
-    // Bytes base .. of each row up to its end; the rest are not read. Row
-    // R + j is read only where a position's upper row is R + j or beyond
-    // (and so is in the picture).
+    // 64 bytes from base in each row; near the end of the picture only those
+    // up to the row's end (a masked load, which is slower). Row R + j is read
+    // only where a position's upper row is R + j or beyond (and so is in the
+    // picture).
+    const std::ptrdiff_t from = static_cast<std::ptrdiff_t>(R) * t.rowStride + base;
+    const bool whole = from + 4 * static_cast<std::ptrdiff_t>(t.rowStride) + 64 <= t.end;
     const int inRow = t.rowBytes - base;
     const __mmask64 bytes = inRow >= 64 ? kAllBytes : (__mmask64{1} << inRow) - 1;
-    const std::uint8_t* at = t.bits + static_cast<std::ptrdiff_t>(R) * t.rowStride + base;
     const auto rowAt = [&](int j, bool needed) {
-        return needed ? _mm512_maskz_loadu_epi8(bytes, at + j * static_cast<std::ptrdiff_t>(t.rowStride))
-                      : _mm512_setzero_si512();
+        const std::uint8_t* at = t.bits + from + j * static_cast<std::ptrdiff_t>(t.rowStride);
+        return !needed ? _mm512_setzero_si512() : whole ? _mm512_loadu_si512(at) : _mm512_maskz_loadu_epi8(bytes, at);
     };
-    const __m512i row[5] = {rowAt(0, true), rowAt(1, true), rowAt(2, (odd | high) != 0), rowAt(3, high != 0),
-                            rowAt(4, (odd & high) != 0)};
+    const __m512i row0 = rowAt(0, true), row1 = rowAt(1, true), row2 = rowAt(2, (odd | high) != 0);
+    const __m512i row3 = rowAt(3, high != 0), row4 = rowAt(4, (odd & high) != 0);
     // Byte offsets of the left and right texel in the words of each lane,
     // 64 on for the positions an odd number of rows up (the second table of
-    // the permutes); those two or three rows up take rows R + 2 on.
+    // the permutes); those two or three rows up take rows R + 2 on. Channel
+    // k is k bytes on.
     __m512i index = _mm512_or_si512(left, _mm512_slli_epi32(right, 16));
     index = _mm512_mask_add_epi32(index, odd, index, _mm512_set1_epi32(0x00400040));
-    for (int k = 0; k < 3; ++k, index = _mm512_add_epi32(index, _mm512_set1_epi32(0x00010001))) {
-        top[k] = _mm512_maskz_permutex2var_epi8(kPairBytes, row[0], index, row[1]);
-        bottom[k] = _mm512_maskz_permutex2var_epi8(kPairBytes, row[1], index, row[2]);
-        if (high == 0) continue;
-        top[k] = _mm512_mask_blend_epi32(high, top[k], _mm512_maskz_permutex2var_epi8(kPairBytes, row[2], index, row[3]));
-        bottom[k] = _mm512_mask_blend_epi32(high, bottom[k],
-                                            _mm512_maskz_permutex2var_epi8(kPairBytes, row[3], index, row[4]));
-    }
+    const auto channel = [&](int k) {
+        const __m512i at = _mm512_add_epi32(index, _mm512_set1_epi32(k * 0x00010001));
+        __m512i top = _mm512_maskz_permutex2var_epi8(kPairBytes, row0, at, row1);
+        __m512i bottom = _mm512_maskz_permutex2var_epi8(kPairBytes, row1, at, row2);
+        if (high != 0) {
+            top = _mm512_mask_blend_epi32(high, top, _mm512_maskz_permutex2var_epi8(kPairBytes, row2, at, row3));
+            bottom = _mm512_mask_blend_epi32(high, bottom, _mm512_maskz_permutex2var_epi8(kPairBytes, row3, at, row4));
+        }
+        return BlendChannel(top, bottom, wxPair, wyPair);
+    };
+    pixel = Pack(channel(0), channel(1), channel(2));
     return true;
 }
 
-// The same pairs from four bytes gathered at each texel; the positions whose
-// upper right texel is the picture's last are left (bits in `notRead`).
-void Gathered(const CLevel16& t, const CTexels& p, __m512i top[3], __m512i bottom[3], __mmask16& notRead) noexcept
+// The same reads from four bytes gathered at each texel (kept out of line);
+// the positions whose upper right texel is the picture's last are left (bits
+// in `notRead`).
+[[gnu::noinline]] __m512i Gathered(const CLevel16& t, const CTexels& p, __m512i wxPair, __m512i wyPair,
+                                   __mmask16& notRead) noexcept
 {
     const __m512i r0 = _mm512_mullo_epi32(p.y0, t.stride), r1 = _mm512_mullo_epi32(p.y1, t.stride);
     notRead = _mm512_cmpeq_epi32_mask(_mm512_add_epi32(r1, p.x1), t.lastTexel);
@@ -158,10 +186,11 @@ void Gathered(const CLevel16& t, const CTexels& p, __m512i top[3], __m512i botto
     __m512i index = _mm512_add_epi32(_mm512_mullo_epi32(_mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15),
                                                         _mm512_set1_epi32(0x00040004)),
                                      _mm512_set1_epi32(0x00400000));
-    for (int k = 0; k < 3; ++k, index = _mm512_add_epi32(index, _mm512_set1_epi32(0x00010001))) {
-        top[k] = _mm512_maskz_permutex2var_epi8(kPairBytes, a, index, b);
-        bottom[k] = _mm512_maskz_permutex2var_epi8(kPairBytes, c, index, d);
-    }
+    __m512i sum[3];
+    for (int k = 0; k < 3; ++k, index = _mm512_add_epi32(index, _mm512_set1_epi32(0x00010001)))
+        sum[k] = BlendChannel(_mm512_maskz_permutex2var_epi8(kPairBytes, a, index, b),
+                              _mm512_maskz_permutex2var_epi8(kPairBytes, c, index, d), wxPair, wyPair);
+    return Pack(sum[0], sum[1], sum[2]);
 }
 
 // Reads of sixteen positions (u and v of eight, then of eight more).
@@ -180,21 +209,10 @@ void Gathered(const CLevel16& t, const CTexels& p, __m512i top[3], __m512i botto
                     Times3(_mm512_min_epi32(_mm512_add_epi32(col, one), t.lastCol)),
                     _mm512_max_epi32(_mm512_min_epi32(row, t.lastRow), zero),
                     _mm512_min_epi32(_mm512_add_epi32(row, one), t.lastRow)};
-    __m512i top[3], bottom[3];
-    notRead = 0;
-    if (!FromRows(t, p, top, bottom)) Gathered(t, p, top, bottom, notRead);
     const __m512i wxPair = WeightPair(Join(wx[0], wx[1])), wyPair = WeightPair(Join(wy[0], wy[1]));
-    const __m512i shift = _mm512_set1_epi32(-32768), round = _mm512_set1_epi32(0x808000);
-    __m512i sum[3];
-    for (int k = 0; k < 3; ++k) {
-        const __m512i lower = _mm512_dpwssd_epi32(shift, top[k], wxPair);
-        const __m512i upper = _mm512_dpwssd_epi32(shift, bottom[k], wxPair);
-        sum[k] = _mm512_dpwssd_epi32(round, _mm512_mask_blend_epi16(0xAAAAAAAA, lower, _mm512_slli_epi32(upper, 16)),
-                                     wyPair);
-    }
-    __m512i pixel = _mm512_or_si512(_mm512_srli_epi32(sum[0], 16),
-                                    _mm512_and_si512(_mm512_srli_epi32(sum[1], 8), _mm512_set1_epi32(0xFF00)));
-    pixel = _mm512_or_si512(pixel, _mm512_and_si512(sum[2], _mm512_set1_epi32(0xFF0000)));
+    __m512i pixel;
+    notRead = 0;
+    if (!FromRows(t, p, wxPair, wyPair, pixel)) pixel = Gathered(t, p, wxPair, wyPair, notRead);
     if (whiteAvoid)
         pixel = _mm512_mask_mov_epi32(pixel, _mm512_cmpeq_epi32_mask(pixel, _mm512_set1_epi32(0xFFFFFF)),
                                       _mm512_set1_epi32(0xFEFEFE));
@@ -239,12 +257,14 @@ std::uint64_t wide_bilinear::CentreRun(const CTexture& t, bool whiteAvoid, doubl
                                            0x24222120, 0x29282625, 0x2E2D2C2A, 0x34323130, 0x39383635, 0x3E3D3C3A, 0,
                                            0, 0, 0);
     std::uint64_t left = 0;
-    for (int i = 0; i < n; i += 16, bgr += 48) {
-        __m512d uLo, vLo, uHi, vHi;
-        CentreEight(vax, vbx, vcx, _mm512_add_pd(_mm512_set1_pd(x + i), steps), vA, vB, vC, uLo, vLo);
-        CentreEight(vax, vbx, vcx, _mm512_add_pd(_mm512_set1_pd(x + i + 8), steps), vA, vB, vC, uHi, vHi);
+    // Every centre first, then the reads: the divisions are then off the
+    // path of each read's row loads.
+    __m512d us[8], vs[8];
+    for (int q = 0; q < (n + 15) / 16 * 2; ++q)
+        CentreEight(vax, vbx, vcx, _mm512_add_pd(_mm512_set1_pd(x + 8 * q), steps), vA, vB, vC, us[q], vs[q]);
+    for (int i = 0, q = 0; i < n; i += 16, q += 2, bgr += 48) {
         __mmask16 notRead;
-        const __m512i pixel = ReadLanes(level, uLo, uHi, vLo, vHi, whiteAvoid, notRead);
+        const __m512i pixel = ReadLanes(level, us[q], us[q + 1], vs[q], vs[q + 1], whiteAvoid, notRead);
         _mm512_storeu_si512(bgr, _mm512_permutexvar_epi8(pack, pixel));
         left |= static_cast<std::uint64_t>(notRead) << i;
     }
