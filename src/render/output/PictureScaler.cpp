@@ -9,6 +9,12 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define VT_SCALER_AVX2 1
+#endif
+
+#include "engine3d/sampling/TargetRegion.h"
 
 EScaleMethod ChooseScaleMethod(int srcWidth, int srcHeight, int dstWidth, int dstHeight) noexcept
 {
@@ -280,13 +286,44 @@ void InterpolateRow(const std::uint8_t* source, const SSourceTaps* columns, int 
 // the tops and bottoms less 32768: the sum of the products is then
 // top' (256 - wy) + bottom' wy + 32768 * 256, whose magnitude stays under
 // 2^23, so it is one signed multiply-add of 16-bit pairs.
+constexpr int kBlendBias = 32768 * 256 + 32768;
+
+#if defined(VT_SCALER_AVX2)
+// The first bytes of BlendRows 32 at a time where the processor has AVX2: the
+// same multiply-adds on twice the bytes (the unpacking and packing within
+// each 128-bit half keeps each half's bytes in order; the halves' quarters
+// are put back in order at the end). Returns the bytes done.
+VT_TARGET_BEGIN("avx2")
+int BlendRowsWide(const std::int16_t* top, const std::int16_t* bottom, int wy, std::uint8_t* out, int n) noexcept
+{
+    const __m256i weights = _mm256_set1_epi32(static_cast<int>(static_cast<unsigned>(wy) << 16 | (256u - wy)));
+    const __m256i bias = _mm256_set1_epi32(kBlendBias);
+    auto sixteen = [&](int at) {
+        const __m256i t = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(top + at));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bottom + at));
+        const __m256i lo = _mm256_add_epi32(_mm256_madd_epi16(_mm256_unpacklo_epi16(t, b), weights), bias);
+        const __m256i hi = _mm256_add_epi32(_mm256_madd_epi16(_mm256_unpackhi_epi16(t, b), weights), bias);
+        return _mm256_packs_epi32(_mm256_srli_epi32(lo, 16), _mm256_srli_epi32(hi, 16));
+    };
+    int i = 0;
+    for (; i + 32 <= n; i += 32)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
+                            _mm256_permute4x64_epi64(_mm256_packus_epi16(sixteen(i), sixteen(i + 16)), 0xD8));
+    return i;
+}
+VT_TARGET_END
+#endif
+
 void BlendRows(const std::int16_t* top, const std::int16_t* bottom, int wy, std::uint8_t* out, int n) noexcept
 {
-    constexpr int kBias = 32768 * 256 + 32768;
     int i = 0;
+#if defined(VT_SCALER_AVX2)
+    static const bool wide = __builtin_cpu_supports("avx2");
+    if (wide) i = BlendRowsWide(top, bottom, wy, out, n);
+#endif
 #if defined(__SSE2__)
     const __m128i weights = _mm_set1_epi32(static_cast<int>(static_cast<unsigned>(wy) << 16 | (256u - wy)));
-    const __m128i bias = _mm_set1_epi32(kBias);
+    const __m128i bias = _mm_set1_epi32(kBlendBias);
     auto eight = [&](int at) {
         const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(top + at));
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bottom + at));
@@ -297,7 +334,7 @@ void BlendRows(const std::int16_t* top, const std::int16_t* bottom, int wy, std:
     for (; i + 16 <= n; i += 16)
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(eight(i), eight(i + 8)));
 #endif
-    for (; i < n; ++i) out[i] = static_cast<std::uint8_t>((top[i] * (256 - wy) + bottom[i] * wy + kBias) >> 16);
+    for (; i < n; ++i) out[i] = static_cast<std::uint8_t>((top[i] * (256 - wy) + bottom[i] * wy + kBlendBias) >> 16);
 }
 
 // Each source row's tops are worked out once for the output rows that read
