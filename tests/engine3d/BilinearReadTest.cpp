@@ -100,7 +100,7 @@ TEST(BilinearRead, SixteenAtOnceAsTheDoubleFormula)
 TEST(TextureLevels, EachTexelTheMeanOfTheFourBelow)
 {
     std::mt19937 rng(11);
-    for (const auto& [w, h] : {std::pair{7, 5}, std::pair{64, 3}, std::pair{37, 4}, std::pair{1, 6}}) {
+    for (const auto& [w, h] : {std::pair{7, 5}, std::pair{64, 3}, std::pair{37, 4}, std::pair{85, 2}, std::pair{1, 6}}) {
         const int stride = (3 * w + 3) & ~3;
         std::vector<std::uint8_t> bits(static_cast<std::size_t>(stride * h));
         for (auto& b : bits) b = static_cast<std::uint8_t>(rng() >> 24);
