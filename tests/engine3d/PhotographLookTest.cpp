@@ -425,10 +425,14 @@ TEST(HighlightBand, RunsGiveThePixelByPixelLightAndLevels)
             ASSERT_TRUE(s.banded);
             float light[64], lift[64];
             s.LightRun(x, y, n, light, lift);
-            std::uint8_t bgr[3 * 64], lit[3 * 64];
-            for (int i = 0; i < 3 * n; ++i) bgr[i] = lit[i] = static_cast<std::uint8_t>(rng());
+            std::uint8_t bgr[3 * 64], lit[3 * 64], unlifted[3 * 64];
+            for (int i = 0; i < 3 * n; ++i) bgr[i] = lit[i] = unlifted[i] = static_cast<std::uint8_t>(rng());
             s.LitPixels(lit, n, light, lift);
-            for (int i = 0; i < 3 * n; ++i) ASSERT_EQ(lit[i], s.Lit(bgr[i], light[i / 3], lift[i / 3])) << i;
+            LitPixels(unlifted, n, light, nullptr); // as a lift of zero
+            for (int i = 0; i < 3 * n; ++i) {
+                ASSERT_EQ(lit[i], s.Lit(bgr[i], light[i / 3], lift[i / 3])) << i;
+                ASSERT_EQ(unlifted[i], s.Lit(bgr[i], light[i / 3], 0.0f)) << i;
+            }
             for (int i = 0; i < n; ++i) {
                 double u, v;
                 const auto l = static_cast<float>(s.LightAt(x + i, y, u, v));

@@ -139,7 +139,10 @@ struct CEncodeBytes {
 };
 
 // Eight levels, each with its light and lift (Lit: decode, times the light,
-// plus the lift, to the nearest of the encoding's steps, clamped).
+// plus the lift, to the nearest of the encoding's steps, clamped); without
+// kLift no lift is added (adding a zero lift would change nothing: only a
+// product of -0 becomes +0, and both encode as step 0).
+template <bool kLift>
 inline void LitEight(const CSrgbTables& t, const std::uint8_t* encode, std::uint8_t* levels, __m256 light,
                      __m256 lift) noexcept
 {
@@ -148,7 +151,8 @@ inline void LitEight(const CSrgbTables& t, const std::uint8_t* encode, std::uint
     std::memcpy(&eight, levels, sizeof eight);
     const __m256i v = _mm256_cvtepu8_epi32(_mm_cvtsi64_si128(eight));
     const __m256 d = _mm256_i32gather_ps(t.decode.data(), v, 4);
-    const __m256 l = _mm256_add_ps(_mm256_mul_ps(light, d), lift);
+    __m256 l = _mm256_mul_ps(light, d);
+    if constexpr (kLift) l = _mm256_add_ps(l, lift);
     __m256i e = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(l, steps), half));
     e = _mm256_min_epi32(_mm256_max_epi32(e, _mm256_setzero_si256()), _mm256_set1_epi32(CSrgbTables::kSteps));
     const __m256i four = _mm256_i32gather_epi32(reinterpret_cast<const int*>(encode), e, 1);
@@ -160,7 +164,9 @@ inline void LitEight(const CSrgbTables& t, const std::uint8_t* encode, std::uint
 }
 
 // Pixels of the run eight at a time, their 24 levels as three eights, each
-// level given its pixel's light and lift; the count done.
+// level given its pixel's light and lift (lift null without kLift); the
+// count done.
+template <bool kLift>
 int LitPixelsEight(const CSrgbTables& t, std::uint8_t* bgr, int count, const float* light,
                    const float* lift) noexcept
 {
@@ -169,9 +175,9 @@ int LitPixelsEight(const CSrgbTables& t, std::uint8_t* bgr, int count, const flo
     static const CEncodeBytes encode(t);
     int i = 0;
     for (; i + 8 <= count; i += 8) {
-        const __m256 l = _mm256_loadu_ps(light + i), f = _mm256_loadu_ps(lift + i);
+        const __m256 l = _mm256_loadu_ps(light + i), f = kLift ? _mm256_loadu_ps(lift + i) : _mm256_setzero_ps();
         for (int k = 0; k < 3; ++k)
-            LitEight(t, encode.bytes.data(), bgr + 3 * i + 8 * k, _mm256_permutevar8x32_ps(l, of[k]),
+            LitEight<kLift>(t, encode.bytes.data(), bgr + 3 * i + 8 * k, _mm256_permutevar8x32_ps(l, of[k]),
                      _mm256_permutevar8x32_ps(f, of[k]));
     }
     return i;
@@ -328,8 +334,9 @@ inline __m512i Levels(const CLevelTables& t, __m512i low, __m512i high) noexcept
 
 // The lit levels of 64 levels v (as LitEight), lane 4 L + i of the q-th
 // register of lights and of lifts (of(q, light)) holding those of level
-// 16 L + 4 q + i, the order the bytes of the decoded floats come in.
-template <class Of>
+// 16 L + 4 q + i, the order the bytes of the decoded floats come in (no
+// lift without kLift).
+template <bool kLift, class Of>
 inline __m512i LitSixtyFour(const CLevelTables& t, __m512i v, Of of) noexcept
 {
     const __mmask64 top = _mm512_movepi8_mask(v);
@@ -338,7 +345,8 @@ inline __m512i LitSixtyFour(const CLevelTables& t, __m512i v, Of of) noexcept
     const __m512i lo01 = _mm512_unpacklo_epi8(b0, b1), hi01 = _mm512_unpackhi_epi8(b0, b1);
     const __m512i lo23 = _mm512_unpacklo_epi8(b2, b3), hi23 = _mm512_unpackhi_epi8(b2, b3);
     const auto step = [&](__m512i decoded, int q) {
-        const __m512 l = _mm512_add_ps(_mm512_mul_ps(of(q, true), _mm512_castsi512_ps(decoded)), of(q, false));
+        __m512 l = _mm512_mul_ps(of(q, true), _mm512_castsi512_ps(decoded));
+        if constexpr (kLift) l = _mm512_add_ps(l, of(q, false));
         const __m512 steps = _mm512_set1_ps(static_cast<float>(CSrgbTables::kSteps));
         return _mm512_maskz_cvttps_epi32(0xFFFF, _mm512_add_ps(_mm512_mul_ps(l, steps), _mm512_set1_ps(0.5f)));
     };
@@ -367,6 +375,7 @@ struct CPixelOfLane {
 };
 constexpr CPixelOfLane kPixelOfLane;
 
+template <bool kLift>
 int LitPixelsSixteen(const CSrgbTables& t, std::uint8_t* bgr, int count, const float* light,
                      const float* lift) noexcept
 {
@@ -376,7 +385,7 @@ int LitPixelsSixteen(const CSrgbTables& t, std::uint8_t* bgr, int count, const f
     for (; i + 64 <= count; i += 64) { // 192 levels as three times 64
         __m512 l[4], f[4];
         for (int k = 0; k < 4; ++k)
-            l[k] = _mm512_loadu_ps(light + i + 16 * k), f[k] = _mm512_loadu_ps(lift + i + 16 * k);
+            l[k] = _mm512_loadu_ps(light + i + 16 * k), f[k] = kLift ? _mm512_loadu_ps(lift + i + 16 * k) : l[k];
         for (int j = 0; j < 3; ++j) {
             std::uint8_t* const at = bgr + 3 * i + 64 * j;
             const auto of = [&](int q, bool isLight) {
@@ -384,18 +393,18 @@ int LitPixelsSixteen(const CSrgbTables& t, std::uint8_t* bgr, int count, const f
                 return isLight ? _mm512_permutex2var_ps(l[j], lane, l[j + 1])
                                : _mm512_permutex2var_ps(f[j], lane, f[j + 1]);
             };
-            _mm512_storeu_si512(at, LitSixtyFour(tables, _mm512_loadu_si512(at), of));
+            _mm512_storeu_si512(at, LitSixtyFour<kLift>(tables, _mm512_loadu_si512(at), of));
         }
     }
     const __mmask64 bytes = (std::uint64_t{1} << 48) - 1;
     for (; i + 16 <= count; i += 16) { // 48 levels, the lanes past them any pixel's
         std::uint8_t* const at = bgr + 3 * i;
-        const __m512 l = _mm512_loadu_ps(light + i), f = _mm512_loadu_ps(lift + i);
+        const __m512 l = _mm512_loadu_ps(light + i), f = kLift ? _mm512_loadu_ps(lift + i) : l;
         const auto of = [&](int q, bool isLight) {
             const __m512i lane = _mm512_load_si512(kPixelOfLane.at[0][q]);
             return _mm512_maskz_permutexvar_ps(0xFFFF, lane, isLight ? l : f);
         };
-        _mm512_mask_storeu_epi8(at, bytes, LitSixtyFour(tables, _mm512_maskz_loadu_epi8(bytes, at), of));
+        _mm512_mask_storeu_epi8(at, bytes, LitSixtyFour<kLift>(tables, _mm512_maskz_loadu_epi8(bytes, at), of));
     }
     return i;
 }
@@ -420,18 +429,41 @@ void CFaceShade::LightRun(int x, int y, int n, float* light, float* lift) const 
     }
 }
 
-void CFaceShade::LitPixels(std::uint8_t* bgr, int count, const float* light, const float* lift) const noexcept
+namespace {
+
+template <bool kLift>
+void LitPixelsOf(const CSrgbTables& t, std::uint8_t* bgr, int count, const float* light, const float* lift) noexcept
 {
     int i = 0;
 #if defined(VT_FACE_SHADE_AVX2)
     static const bool has = __builtin_cpu_supports("avx2");
     static const bool hasVbmi = has && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
                                 __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi");
-    if (hasVbmi) i = LitPixelsSixteen(*srgb, bgr, count, light, lift);
-    if (has) i += LitPixelsEight(*srgb, bgr + 3 * i, count - i, light + i, lift + i);
+    if (hasVbmi) i = LitPixelsSixteen<kLift>(t, bgr, count, light, lift);
+    if (has) i += LitPixelsEight<kLift>(t, bgr + 3 * i, count - i, light + i, kLift ? lift + i : nullptr);
 #endif
     for (; i < count; ++i)
-        for (int k = 0; k < 3; ++k) bgr[3 * i + k] = Lit(bgr[3 * i + k], light[i], lift[i]);
+        for (int k = 0; k < 3; ++k) {
+            float l = light[i] * t.decode[bgr[3 * i + k]];
+            if constexpr (kLift) l += lift[i];
+            bgr[3 * i + k] = t.Encode(l);
+        }
+}
+
+} // namespace
+
+void LitPixels(std::uint8_t* bgr, int count, const float* light, const float* lift) noexcept
+{
+    const CSrgbTables& t = SrgbTables();
+    if (lift != nullptr)
+        LitPixelsOf<true>(t, bgr, count, light, lift);
+    else
+        LitPixelsOf<false>(t, bgr, count, light, nullptr);
+}
+
+void CFaceShade::LitPixels(std::uint8_t* bgr, int count, const float* light, const float* lift) const noexcept
+{
+    ::LitPixels(bgr, count, light, lift);
 }
 
 void CFaceShade::SetSlack() noexcept

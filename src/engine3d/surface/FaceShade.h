@@ -12,6 +12,14 @@
 #include <cmath>
 #include <cstdint>
 
+// The blue, green and red levels v of `count` pixels, each pixel lit by its
+// own light and lifted by its own lift, in linear light through SrgbTables():
+// Encode(light * decode[v] + lift), or Encode(light * decode[v]) where lift
+// is null (the same levels as a lift of zero). 64 and then sixteen pixels
+// at a time where the processor has AVX-512 with VBMI, eight where it has
+// AVX2, with the same roundings (FaceShade.cpp).
+void LitPixels(std::uint8_t* bgr, int count, const float* light, const float* lift) noexcept;
+
 // The shade of a lit face: colours times the shade in 1/256, or, with studio
 // lighting, multiplied in linear light through a table of the 256 levels.
 // A face whose light falls off across it has a table for its darkest and one
@@ -98,9 +106,7 @@ struct CFaceShade {
         return srgb->Encode(light * srgb->decode[v] + lift);
     }
     // Lit of the blue, green and red levels of `count` pixels, each pixel
-    // with its own light and lift: 64 and then sixteen pixels at a time
-    // where the processor has AVX-512 with VBMI, eight where it has AVX2,
-    // with the same roundings (FaceShade.cpp).
+    // with its own light and lift (::LitPixels).
     void LitPixels(std::uint8_t* bgr, int count, const float* light, const float* lift) const noexcept;
 
     // Blue, green, red bytes of `count` pixels from (x, y) on.
