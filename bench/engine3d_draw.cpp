@@ -3,7 +3,9 @@
 // Enhanced (100 samples), with and without Soften Edges, each with the run
 // sampler of plain faces and without it (every face sampled one pixel at a
 // time, the reference), and the 16 "Best" shadow copies of the default light.
+#include "engine3d/sampling/BilinearRead.h"
 #include "engine3d/sampling/FaceRunSampler.h"
+#include "engine3d/sampling/FaceSetup.h"
 #include "engine3d/sampling/InteriorSampler.h"
 #include "engine3d/sampling/SampleAverages.h"
 #include "engine3d/surface/BlockMeans.h"
@@ -232,3 +234,46 @@ void BM_InteriorRuns(benchmark::State& state)
     state.counters["Mpx/s"] = benchmark::Counter(1536 * 256 * 1e-6, benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_InteriorRuns)->ArgNames({"wide", "far"})->ArgsProduct({{0, 1}, {0, 1}});
+
+// The samples of pixels the outline crosses: each pixel's grid of 9, 25 or
+// 100 samples mapped to the face and read bilinearly, as many at a time as
+// the processor allows and the rest one by one (CSmoothFace::AllSamples'
+// reads), along 256 rows of 512 pixels of a face slightly turned (the grid
+// then not lined up with the texels).
+void BM_EdgeSamples(benchmark::State& state)
+{
+    const auto picture = Picture(808, 1044, 9);
+    const CTexture t{picture->GetBits(0), 808, 1044, picture->GetBits(1) - picture->GetBits(0)};
+    const double ax = -0.1 / 1044, ay = 0.5 / 1044, a0 = 0.4, bx = 0.5 / 808, by = 0.1 / 808, b0 = 0.01;
+    const double cx = 1e-4, cy = 5e-5, c0 = 1.0;
+    const CSampleGrid& grid = GridFor(static_cast<int>(state.range(0)));
+    const int N = grid.count;
+    alignas(64) double offA[112] = {}, offB[112] = {}, offC[112] = {}, us[112], vs[112];
+    for (int s = 0; s < N; ++s) {
+        offA[s] = ax * grid.dx[s] + ay * grid.dy[s];
+        offB[s] = bx * grid.dx[s] + by * grid.dy[s];
+        offC[s] = cx * grid.dx[s] + cy * grid.dy[s];
+    }
+    alignas(64) std::uint32_t read[112];
+    std::uint32_t sum = 0;
+    for (auto _ : state) {
+        for (int y = 600; y < 856; ++y) {
+            const double rowA = ay * y + a0, rowB = by * y + b0, rowC = cy * y + c0;
+            for (int x = 0; x < 512; ++x) {
+                CInteriorSampler::MapSamples(ax * x + rowA, bx * x + rowB, cx * x + rowC, offA, offB, offC,
+                                             (N + 15) & ~15, us, vs);
+                int s = CInteriorSampler::ReadPositions(t, us, vs, N, false, read);
+                for (; s < N; ++s) {
+                    std::uint32_t c[3];
+                    Bilinear(t, us[s], vs[s], c);
+                    read[s] = c[0] | c[1] << 8 | c[2] << 16;
+                }
+                for (s = 0; s < N; ++s) sum += read[s];
+            }
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    state.counters["Msamples/s"] =
+        benchmark::Counter(512.0 * 256 * N * 1e-6, benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_EdgeSamples)->ArgName("samples")->Arg(9)->Arg(25)->Arg(100)->Unit(benchmark::kMillisecond);

@@ -436,22 +436,24 @@ void CInteriorSampler::MapSamples(double pA, double pB, double pC, const double*
     }
 }
 
-bool CInteriorSampler::ReadPositions(const CTexture& t, const double* us, const double* vs, int n, bool whiteAvoid,
-                                     std::uint32_t* out) noexcept
+int CInteriorSampler::ReadPositions(const CTexture& t, const double* us, const double* vs, int n, bool whiteAvoid,
+                                    std::uint32_t* out) noexcept
 {
     static const bool has = __builtin_cpu_supports("avx2");
-    if (!has || !g_enabled.load(std::memory_order_relaxed) || !t.IsValid() || !Addressable(t)) return false;
+    if (!has || !g_enabled.load(std::memory_order_relaxed) || !t.IsValid() || !Addressable(t)) return 0;
+    if (Wide()) {
+        wide_bilinear::ReadGroups(t, us, vs, n, whiteAvoid, out);
+        return n;
+    }
     const CLevelView view(t);
-    int i = 0;
-    if (Wide())
-        for (; i + 16 <= n; i += 16) wide_bilinear::ReadSixteen(t, us + i, vs + i, whiteAvoid, out + i);
-    for (; i < n; i += 8) {
+    const int whole = n & ~7;
+    for (int i = 0; i < whole; i += 8) {
         __m256i atEnd;
         const __m256i pixel = ReadEight(view, _mm256_loadu_pd(us + i), _mm256_loadu_pd(us + i + 4),
                                         _mm256_loadu_pd(vs + i), _mm256_loadu_pd(vs + i + 4), whiteAvoid, atEnd);
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_or_si256(pixel, atEnd));
     }
-    return true;
+    return whole;
 }
 VT_TARGET_END
 #else
@@ -460,9 +462,9 @@ std::uint64_t CInteriorSampler::SampleRun(int, int n, double, double, double, st
     return n < 64 ? (std::uint64_t{1} << n) - 1 : ~std::uint64_t{0};
 }
 
-bool CInteriorSampler::ReadPositions(const CTexture&, const double*, const double*, int, bool, std::uint32_t*) noexcept
+int CInteriorSampler::ReadPositions(const CTexture&, const double*, const double*, int, bool, std::uint32_t*) noexcept
 {
-    return false;
+    return 0;
 }
 
 void CInteriorSampler::MapSamples(double pA, double pB, double pC, const double* offA, const double* offB,

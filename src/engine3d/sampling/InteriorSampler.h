@@ -41,14 +41,17 @@ public:
     std::uint64_t SampleRun(int x, int n, double rowA, double rowB, double rowC, std::uint8_t* bgr) const noexcept;
 
     // Bilinear reads (engine3d/sampling/BilinearRead.h) of picture level `t`
-    // at the n positions (us[i], vs[i]), eight at a time: blue | green << 8 |
-    // red << 16 of each into out, pure white made 0xFEFEFE with `whiteAvoid`,
-    // or kNotRead for a position left to the caller. The arrays hold n
-    // rounded up to a multiple of eight. False (nothing read) when the
-    // processor cannot run it, it is switched off, or the level is too large.
+    // at the positions (us[i], vs[i]), i < n, sixteen at a time where the
+    // processor allows and eight otherwise: blue | green << 8 | red << 16 of
+    // each into out, pure white made 0xFEFEFE with `whiteAvoid`, or kNotRead
+    // for a position left to the caller. The count read from the first on:
+    // n where sixteen at a time (the arrays then hold n rounded up to a
+    // multiple of sixteen, every position past n a number or not), the whole
+    // eights of n otherwise, 0 (nothing read) when the processor cannot run
+    // it, it is switched off, or the level is too large.
     static constexpr std::uint32_t kNotRead = 0xFFFFFFFFu;
-    static bool ReadPositions(const CTexture& t, const double* us, const double* vs, int n, bool whiteAvoid,
-                              std::uint32_t* out) noexcept;
+    static int ReadPositions(const CTexture& t, const double* us, const double* vs, int n, bool whiteAvoid,
+                             std::uint32_t* out) noexcept;
 
     // Process-wide switches (on by default), for the tests' reference drawings
     // and the benchmarks: `enabled` for all of the above, `wide` for sixteen

@@ -40,6 +40,7 @@ struct CLevel16 {
     const std::uint8_t* bits;
     __m512d W, H;
     __m512i lastCol, lastRow, stride, lastTexel;
+    __mmask16 tall; // every lane where the level has two rows or more
     int rowBytes, rowStride;
     std::ptrdiff_t end; // the offset past the last texel
     explicit CLevel16(const CTexture& t) noexcept
@@ -47,7 +48,7 @@ struct CLevel16 {
           lastCol(_mm512_set1_epi32(t.width - 1)), lastRow(_mm512_set1_epi32(t.height - 1)),
           stride(_mm512_set1_epi32(static_cast<int>(t.stride))),
           lastTexel(_mm512_set1_epi32(static_cast<int>((t.height - 1) * t.stride) + 3 * (t.width - 1))),
-          rowBytes(3 * t.width), rowStride(static_cast<int>(t.stride)), end((t.height - 1) * t.stride + 3 * t.width)
+          tall(t.height >= 2 ? 0xFFFF : 0), rowBytes(3 * t.width), rowStride(static_cast<int>(t.stride)), end((t.height - 1) * t.stride + 3 * t.width)
     {
     }
 };
@@ -117,14 +118,16 @@ inline __m512i Pack(__m512i blue, __m512i green, __m512i red) noexcept
 
 // The reads with their texel pairs picked out of rows R .. R + 4 read whole,
 // where every position's lower row is one of R .. R + 3 (R the lowest) and
-// its texels lie within 64 bytes of the leftmost; false otherwise.
+// its texels lie within 64 bytes of the leftmost; false otherwise. `alongRun`:
+// the positions lie along a line in lane order (a run of pixels), so the
+// leftmost column and the lowest row are at one end in exact arithmetic;
+// every lane is checked against them all the same. Otherwise (a pixel's grid
+// of samples) the least of all lanes.
 [[gnu::always_inline]] inline bool FromRows(const CLevel16& t, const CTexels& p, __m512i wxPair, __m512i wyPair,
-                                             __m512i& pixel) noexcept
+                                             bool alongRun, __m512i& pixel) noexcept
 {
-    // The leftmost column and the lowest row are at one end in exact
-    // arithmetic; every lane is checked against them all the same.
-    const int R = std::min(FirstLane(p.y0), LastLane(p.y0));
-    const int base = std::min(FirstLane(p.x0), LastLane(p.x0));
+    const int R = alongRun ? std::min(FirstLane(p.y0), LastLane(p.y0)) : _mm512_reduce_min_epi32(p.y0);
+    const int base = alongRun ? std::min(FirstLane(p.x0), LastLane(p.x0)) : _mm512_reduce_min_epi32(p.x0);
     const __m512i vBase = _mm512_set1_epi32(base), one = _mm512_set1_epi32(1);
     const __m512i up = _mm512_sub_epi32(p.y0, _mm512_set1_epi32(R)); // 0 .. 3
     const __mmask16 rows = _mm512_cmple_epu32_mask(up, _mm512_set1_epi32(3));
@@ -193,9 +196,10 @@ inline __m512i Pack(__m512i blue, __m512i green, __m512i red) noexcept
     return Pack(sum[0], sum[1], sum[2]);
 }
 
-// Reads of sixteen positions (u and v of eight, then of eight more).
+// Reads of sixteen positions (u and v of eight, then of eight more);
+// `alongRun` as for FromRows.
 [[gnu::always_inline]] inline __m512i ReadLanes(const CLevel16& t, __m512d uLo, __m512d uHi, __m512d vLo, __m512d vHi,
-                                               bool whiteAvoid, __mmask16& notRead) noexcept
+                                               bool whiteAvoid, bool alongRun, __mmask16& notRead) noexcept
 {
     const __m512d half = _mm512_set1_pd(0.5);
     __m256i ix[2], iy[2], wx[2], wy[2];
@@ -205,14 +209,25 @@ inline __m512i Pack(__m512i blue, __m512i green, __m512i red) noexcept
     TexelAndWeight(_mm512_sub_pd(_mm512_mul_pd(vHi, t.H), half), t.H, iy[1], wy[1]);
     const __m512i col = Join(ix[0], ix[1]), row = Join(iy[0], iy[1]);
     const __m512i zero = _mm512_setzero_si512(), one = _mm512_set1_epi32(1);
-    const CTexels p{Times3(_mm512_max_epi32(_mm512_min_epi32(col, t.lastCol), zero)),
-                    Times3(_mm512_min_epi32(_mm512_add_epi32(col, one), t.lastCol)),
-                    _mm512_max_epi32(_mm512_min_epi32(row, t.lastRow), zero),
-                    _mm512_min_epi32(_mm512_add_epi32(row, one), t.lastRow)};
-    const __m512i wxPair = WeightPair(Join(wx[0], wx[1])), wyPair = WeightPair(Join(wy[0], wy[1]));
+    CTexels p{Times3(_mm512_max_epi32(_mm512_min_epi32(col, t.lastCol), zero)),
+              Times3(_mm512_min_epi32(_mm512_add_epi32(col, one), t.lastCol)),
+              _mm512_max_epi32(_mm512_min_epi32(row, t.lastRow), zero),
+              _mm512_min_epi32(_mm512_add_epi32(row, one), t.lastRow)};
+    __m512i wy16 = Join(wy[0], wy[1]);
+    // Beyond the first or last row both texel rows are that row and the
+    // weight does not count: the same read is the row with its neighbour
+    // weighted 0 (below the first) or 256 (above the last), which keeps the
+    // rows one apart for FromRows.
+    const __mmask16 below = _mm512_mask_cmplt_epi32_mask(t.tall, row, zero);
+    const __mmask16 above = _mm512_mask_cmpge_epi32_mask(t.tall, row, t.lastRow);
+    p.y1 = _mm512_mask_mov_epi32(p.y1, below, one);
+    p.y0 = _mm512_mask_sub_epi32(p.y0, above, p.y0, one);
+    wy16 = _mm512_mask_mov_epi32(wy16, below, zero);
+    wy16 = _mm512_mask_mov_epi32(wy16, above, _mm512_set1_epi32(256));
+    const __m512i wxPair = WeightPair(Join(wx[0], wx[1])), wyPair = WeightPair(wy16);
     __m512i pixel;
     notRead = 0;
-    if (!FromRows(t, p, wxPair, wyPair, pixel)) pixel = Gathered(t, p, wxPair, wyPair, notRead);
+    if (!FromRows(t, p, wxPair, wyPair, alongRun, pixel)) pixel = Gathered(t, p, wxPair, wyPair, notRead);
     if (whiteAvoid)
         pixel = _mm512_mask_mov_epi32(pixel, _mm512_cmpeq_epi32_mask(pixel, _mm512_set1_epi32(0xFFFFFF)),
                                       _mm512_set1_epi32(0xFEFEFE));
@@ -240,9 +255,21 @@ std::uint32_t wide_bilinear::ReadSixteen(const CTexture& t, const double* us, co
     const CLevel16 level(t);
     __mmask16 notRead;
     const __m512i pixel = ReadLanes(level, _mm512_loadu_pd(us), _mm512_loadu_pd(us + 8), _mm512_loadu_pd(vs),
-                                      _mm512_loadu_pd(vs + 8), whiteAvoid, notRead);
+                                      _mm512_loadu_pd(vs + 8), whiteAvoid, false, notRead);
     _mm512_storeu_si512(out, _mm512_mask_mov_epi32(pixel, notRead, _mm512_set1_epi32(-1)));
     return notRead;
+}
+
+void wide_bilinear::ReadGroups(const CTexture& t, const double* us, const double* vs, int n, bool whiteAvoid,
+                               std::uint32_t* out) noexcept
+{
+    const CLevel16 level(t);
+    for (int i = 0; i < n; i += 16) {
+        __mmask16 notRead;
+        const __m512i pixel = ReadLanes(level, _mm512_loadu_pd(us + i), _mm512_loadu_pd(us + i + 8),
+                                        _mm512_loadu_pd(vs + i), _mm512_loadu_pd(vs + i + 8), whiteAvoid, false, notRead);
+        _mm512_storeu_si512(out + i, _mm512_mask_mov_epi32(pixel, notRead, _mm512_set1_epi32(-1)));
+    }
 }
 
 std::uint64_t wide_bilinear::CentreRun(const CTexture& t, bool whiteAvoid, double ax, double bx, double cx, int x,
@@ -264,7 +291,7 @@ std::uint64_t wide_bilinear::CentreRun(const CTexture& t, bool whiteAvoid, doubl
         CentreEight(vax, vbx, vcx, _mm512_add_pd(_mm512_set1_pd(x + 8 * q), steps), vA, vB, vC, us[q], vs[q]);
     for (int i = 0, q = 0; i < n; i += 16, q += 2, bgr += 48) {
         __mmask16 notRead;
-        const __m512i pixel = ReadLanes(level, us[q], us[q + 1], vs[q], vs[q + 1], whiteAvoid, notRead);
+        const __m512i pixel = ReadLanes(level, us[q], us[q + 1], vs[q], vs[q + 1], whiteAvoid, true, notRead);
         _mm512_storeu_si512(bgr, _mm512_permutexvar_epi8(pack, pixel));
         left |= static_cast<std::uint64_t>(notRead) << i;
     }
@@ -282,6 +309,8 @@ std::uint32_t wide_bilinear::ReadSixteen(const CTexture&, const double*, const d
 {
     return 0xFFFF;
 }
+
+void wide_bilinear::ReadGroups(const CTexture&, const double*, const double*, int, bool, std::uint32_t*) noexcept {}
 
 std::uint64_t wide_bilinear::CentreRun(const CTexture&, bool, double, double, double, int, int n, double, double,
                                        double, std::uint8_t*) noexcept

@@ -35,6 +35,11 @@ bool Available() noexcept;
 std::uint32_t ReadSixteen(const CTexture& t, const double* us, const double* vs, bool whiteAvoid,
                           std::uint32_t* out) noexcept;
 
+// ReadSixteen's reads of the positions i < n rounded up to a multiple of
+// sixteen, their results not returned (out[i] is 0xFFFFFFFF where not read).
+void ReadGroups(const CTexture& t, const double* us, const double* vs, int n, bool whiteAvoid,
+                std::uint32_t* out) noexcept;
+
 // Pixels x .. x + n - 1 (n <= 64) of a picture row each read once at its
 // centre, u = B / C and v = 1 - A / C for the numerators A = ax x + rowA,
 // B = bx x + rowB, C = cx x + rowC (in that order of operations, as the

@@ -97,7 +97,9 @@ struct CSmoothFace {
     bool smooth = false;
     int side = 0, N = 0, topLevel = 0;
     double reach = 0.0; // pixels from the first to the last sample of a row
-    double offA[100] = {}, offB[100] = {}, offC[100] = {}; // the samples' offsets (zero past N)
+    // The samples' offsets, zero past N up to the most samples rounded up to sixteen.
+    static constexpr int kRoom = 112;
+    double offA[kRoom] = {}, offB[kRoom] = {}, offC[kRoom] = {};
     double cornerA[4] = {}, cornerB[4] = {}, cornerC[4] = {}; // the offsets of the grid's corner samples
     // The part of the face where no sample meets the outline, a fold band or
     // a rounded corner: u in [uLo, uHi], v in [vLo, vHi].
@@ -224,16 +226,17 @@ struct CSmoothFace {
     }
 
     // Every sample of the grid: the outline, fold and corner tests per sample.
-    // With smooth sampling whole eights of samples are read eight at a time
-    // beforehand where the processor allows (the same bilinear reads).
+    // With smooth sampling the samples are read beforehand where the
+    // processor allows (CInteriorSampler::ReadPositions, the same bilinear
+    // reads); sixteen at a time, the positions past N are the pixel's own
+    // (zero offsets), read and not counted.
     CPixelSamples AllSamples(int x, double rowA, double rowB, double rowC) const noexcept
     {
-        constexpr int kRoom = 104; // the most samples, rounded up to eight
         double us[kRoom], vs[kRoom];
         const double pA = map.ax * x + rowA;
         const double pB = map.bx * x + rowB;
         const double pC = map.cx * x + rowC;
-        CInteriorSampler::MapSamples(pA, pB, pC, offA, offB, offC, (N + 3) & ~3, us, vs);
+        CInteriorSampler::MapSamples(pA, pB, pC, offA, offB, offC, smooth ? (N + 15) & ~15 : (N + 3) & ~3, us, vs);
         CPixelSamples out;
         if (plainFill) { // every sample on the face shows the fill colour
             for (int s = 0; s < N; ++s) out.count += us[s] >= 0.0 && us[s] < 1.0 && vs[s] >= 0.0 && vs[s] < 1.0;
@@ -242,9 +245,8 @@ struct CSmoothFace {
         }
         const CTexture* level = LevelOf(us, vs);
         std::uint32_t read[kRoom];
-        int readAhead = smooth ? N & ~7 : 0; // whole eights of samples; the rest are read one by one
-        if (readAhead > 0 && !CInteriorSampler::ReadPositions(*level, us, vs, readAhead, face.whiteAvoid, read))
-            readAhead = 0;
+        // The samples read beforehand; the rest are read one by one.
+        const int readAhead = smooth ? CInteriorSampler::ReadPositions(*level, us, vs, N, face.whiteAvoid, read) : 0;
         std::uint32_t blue = 0, green = 0, red = 0; // kept out of memory: each sample is one word
         for (int s = 0; s < N; ++s) {
             std::uint32_t bgr;
