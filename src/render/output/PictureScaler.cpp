@@ -57,14 +57,70 @@ private:
     int m_shift = 0;
 };
 
+#if defined(VT_SCALER_AVX2)
+// The first bytes of AddRows 32 at a time where the processor has AVX2: each
+// half of 16 bytes widened to sixteen 16-bit lanes in order. Returns the
+// bytes done.
+VT_TARGET_BEGIN("avx2")
+inline __m256i Widened(const std::uint8_t* p) noexcept
+{
+    return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+}
+
+int AddRowsWide(const std::uint8_t* const* rows, int r, int i, int bytes, std::uint16_t* sums) noexcept
+{
+    for (; i + 32 <= bytes; i += 32) {
+        __m256i lo = Widened(rows[0] + i), hi = Widened(rows[0] + i + 16);
+        for (int j = 1; j < r; ++j) {
+            lo = _mm256_add_epi16(lo, Widened(rows[j] + i));
+            hi = _mm256_add_epi16(hi, Widened(rows[j] + i + 16));
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(sums + i), lo);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(sums + i + 16), hi);
+    }
+    return i;
+}
+VT_TARGET_END
+
+// The same, 64 bytes a step where the processor has AVX-512 with byte lanes.
+VT_TARGET_BEGIN("avx2,avx512f,avx512bw")
+inline __m512i WidenedWide(const std::uint8_t* p) noexcept
+{
+    return _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)));
+}
+
+int AddRowsWider(const std::uint8_t* const* rows, int r, int bytes, std::uint16_t* sums) noexcept
+{
+    int i = 0;
+    for (; i + 64 <= bytes; i += 64) {
+        __m512i lo = WidenedWide(rows[0] + i), hi = WidenedWide(rows[0] + i + 32);
+        for (int j = 1; j < r; ++j) {
+            lo = _mm512_add_epi16(lo, WidenedWide(rows[j] + i));
+            hi = _mm512_add_epi16(hi, WidenedWide(rows[j] + i + 32));
+        }
+        _mm512_storeu_si512(sums + i, lo);
+        _mm512_storeu_si512(sums + i + 32, hi);
+    }
+    return i;
+}
+VT_TARGET_END
+#endif
+
 // The r source rows of one output row added column by column, each channel
-// byte into a 16-bit sum (r <= 257 keeps r * 255 in range): 16 bytes a step
-// where the processor has SSE2, the r rows added in registers and stored once.
+// byte into a 16-bit sum (r <= 257 keeps r * 255 in range): 32 bytes a step
+// where the processor has AVX2, then 16 with SSE2, the r rows added in
+// registers and stored once.
 void AddRows(const CPixelView& src, int y0, int r, int bytes, std::uint16_t* sums) noexcept
 {
     const std::uint8_t* rows[257];
     for (int j = 0; j < r; ++j) rows[j] = src.Row(y0 + j);
     int i = 0;
+#if defined(VT_SCALER_AVX2)
+    static const bool wide = __builtin_cpu_supports("avx2");
+    static const bool wider = wide && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+    if (wider && r > 0) i = AddRowsWider(rows, r, bytes, sums);
+    if (wide && r > 0) i = AddRowsWide(rows, r, i, bytes, sums);
+#endif
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
     for (; i + 16 <= bytes; i += 16) {
