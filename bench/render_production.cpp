@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 
+#include <sys/resource.h>
+
 #include "BenchDataFolders.h"
 #include "ground/AppFolders.h"
 #include "catalogue/Catalogue.h"
@@ -24,6 +26,13 @@
 #include "render/RenderPipeline.h"
 
 namespace {
+
+long MinorFaults()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_minflt;
+}
 
 const CAppFolders* GetDataFolders() { return GetBenchDataFolders("vt_bench_render_production"); }
 
@@ -96,11 +105,15 @@ void FullRender1000(benchmark::State& state)
     pipeline.SetThreads(static_cast<int>(state.range(1)));
     // The reference samples every face one pixel at a time, as before the run sampler.
     CFaceRunSampler::SetEnabled(mode != 0);
+    long faults = 0; // minor page faults in the renders
     for (auto _ : state) {
         backend.DiscardModel();
         pipeline.GetCache().Clear();
+        const long before = MinorFaults();
         if (!pipeline.Render("y", *product)) state.SkipWithError("render failed");
+        faults += MinorFaults() - before;
     }
+    state.counters["faults"] = benchmark::Counter(static_cast<double>(faults), benchmark::Counter::kAvgIterations);
     CFaceRunSampler::SetEnabled(true);
     state.SetLabel(mode == 0 ? "reference" : mode == 1 ? "bands" : mode == 2 ? "cut-out" : "photograph");
 }
