@@ -281,7 +281,7 @@ TEST(BackdropSweep, OneColourRowsMatchThePerPixelLight)
     const CSrgbTables& t = SrgbTables();
     struct Case { int w, h, firstRow, pictureW, pictureH; std::uint32_t colour; bool varied; };
     for (const Case& c : {Case{9, 40, 0, 9, 40, 0xFFFFFF, false}, Case{10, 12, 20, 10, 40, Rgb(244, 239, 228), false},
-                          Case{7, 12, 5, 10, 40, Rgb(90, 30, 200), false}, Case{37, 6, 30, 37, 40, 0, true},
+                          Case{7, 12, 5, 10, 40, Rgb(90, 30, 200), false}, Case{150, 6, 30, 150, 40, 0, true},
                           Case{1201, 3, 30, 1201, 40, 0xFFFFFF, false}, Case{1000, 2, 25, 1000, 40, Rgb(244, 239, 228), false}}) {
         CPixelBuffer band = Band(c.w, c.h, c.colour, c.varied);
         const CPixelBuffer before = band;

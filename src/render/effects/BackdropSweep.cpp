@@ -1,7 +1,7 @@
 #include "render/effects/BackdropSweep.h"
 
 #include "engine3d/sampling/PixelRuns.h"
-#include "engine3d/sampling/TargetRegion.h"
+#include "engine3d/surface/FaceShade.h"
 #include "image/colour/SrgbTables.h"
 
 #include <algorithm>
@@ -10,10 +10,6 @@
 #include <cstdint>
 #include <cstring>
 #include <vector>
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#define VT_SWEEP_AVX2 1
-#endif
 
 namespace {
 
@@ -136,37 +132,6 @@ void SweepOneColourRow(std::uint8_t* p, int width, float row, const std::vector<
     }
 }
 
-// The n bytes of a row under the light row * light[i] (light[i] the light of
-// byte i's column): each level decoded, times the light, encoded.
-void SweepBytes(std::uint8_t* p, int n, float row, const float* light, const CSrgbTables& t) noexcept
-{
-    for (int i = 0; i < n; ++i) p[i] = t.Encode(t.decode[p[i]] * (row * light[i]));
-}
-
-#if defined(VT_SWEEP_AVX2)
-// The same, eight bytes at a time: the same float operations (AVX2 without
-// FMA, so none is fused), the table lookups one by one.
-VT_TARGET_BEGIN("avx2")
-void SweepBytesEight(std::uint8_t* p, int n, float row, const float* light, const CSrgbTables& t) noexcept
-{
-    const __m256 vrow = _mm256_set1_ps(row), steps = _mm256_set1_ps(static_cast<float>(CSrgbTables::kSteps));
-    const __m256 half = _mm256_set1_ps(0.5f);
-    const __m256i zero = _mm256_setzero_si256(), top = _mm256_set1_epi32(CSrgbTables::kSteps);
-    alignas(32) std::int32_t index[8];
-    int i = 0;
-    for (; i + 8 <= n; i += 8) {
-        const __m256i levels = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + i)));
-        const __m256 linear = _mm256_i32gather_ps(t.decode.data(), levels, 4);
-        const __m256 l = _mm256_mul_ps(linear, _mm256_mul_ps(vrow, _mm256_loadu_ps(light + i)));
-        const __m256i k = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(l, steps), half));
-        _mm256_store_si256(reinterpret_cast<__m256i*>(index), _mm256_max_epi32(_mm256_min_epi32(k, top), zero));
-        for (int j = 0; j < 8; ++j) p[i + j] = t.encode[static_cast<std::size_t>(index[j])];
-    }
-    SweepBytes(p + i, n - i, row, light + i, t);
-}
-VT_TARGET_END
-#endif
-
 } // namespace
 
 // Most grounds are one colour (a plain background): such a row is worked out
@@ -175,7 +140,6 @@ VT_TARGET_END
 void ApplyBackdropSweep(const CPixelView& band, int firstRow, int width, int height,
                         const CCoveredRow* covered) noexcept
 {
-    const CSrgbTables& t = SrgbTables();
     const int w = band.GetWidth();
     std::vector<float> columns(static_cast<std::size_t>(w));
     for (int x = 0; x < w; ++x) columns[static_cast<std::size_t>(x)] = static_cast<float>(SweepColumnLight(x, width));
@@ -183,10 +147,7 @@ void ApplyBackdropSweep(const CPixelView& band, int firstRow, int width, int hei
     const std::uint8_t* done = nullptr; // the last one-colour row worked out, and its colour and light
     std::uint8_t doneColour[3] = {};
     float doneLight = 0.0f;
-    std::vector<float> bytes; // the light of each byte's column, for rows of more than one colour
-#if defined(VT_SWEEP_AVX2)
-    static const bool eights = __builtin_cpu_supports("avx2");
-#endif
+    std::vector<float> lights; // row * columns[x], for rows of more than one colour
     for (int y = 0; y < band.GetHeight(); ++y) {
         const float row = static_cast<float>(SweepRowLight(firstRow + y, height));
         std::uint8_t* p = band.Row(y);
@@ -203,20 +164,13 @@ void ApplyBackdropSweep(const CPixelView& band, int firstRow, int width, int hei
             doneLight = row;
             continue;
         }
-        if (bytes.empty()) {
-            bytes.resize(3 * static_cast<std::size_t>(w));
-            for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = columns[i / 3];
-        }
+        // Each level decoded, times the light, encoded: the face light's
+        // pixels with no lift, its light the same float product row * column.
+        lights.resize(static_cast<std::size_t>(w));
         const auto sweep = [&](int from, int to) {
-            const std::size_t at = 3 * static_cast<std::size_t>(from);
-            const int n = 3 * (to - from + 1);
-#if defined(VT_SWEEP_AVX2)
-            if (eights) {
-                SweepBytesEight(p + at, n, row, bytes.data() + at, t);
-                return;
-            }
-#endif
-            SweepBytes(p + at, n, row, bytes.data() + at, t);
+            for (std::size_t x = static_cast<std::size_t>(from); x <= static_cast<std::size_t>(to); ++x)
+                lights[x] = row * columns[x];
+            LitPixels(p + 3 * static_cast<std::size_t>(from), to - from + 1, lights.data() + from, nullptr);
         };
         if (c == nullptr)
             sweep(0, w - 1);
