@@ -421,6 +421,11 @@ void CFaceShade::LightRun(int x, int y, int n, float* light, float* lift) const 
     static const bool has512 = has && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl");
     if (has512) i = LightRunEight(*this, x, y, n, light, lift);
     if (has) i += LightRunFour(*this, x + i, y, n - i, light + i, lift + i);
+    if (has && i < n) { // the last one to three pixels as a whole four (any pixel's light is worked out exactly)
+        float l[4], f[4];
+        LightRunFour(*this, x + i, y, 4, l, f);
+        for (int k = 0; i < n; ++i, ++k) light[i] = l[k], lift[i] = f[k];
+    }
 #endif
     for (; i < n; ++i) {
         double u, v;
