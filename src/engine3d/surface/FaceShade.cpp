@@ -241,21 +241,136 @@ bool LightEight(const CFaceShade& s, __m512d px, double y, float* light, float* 
     return true;
 }
 
+// Where u and v need no clamping, the light is l = k0 + kU u + kV v with
+// u = U - 1/2, v = 1/2 - a (U, a the mapping's quotients over den), that is
+// N / den with N = k0 den + kU (uNum - den / 2) + kV (den / 2 - aNum) linear
+// in the pixel's place (CFaceShade::over); so is the band's offset d and the
+// lift without its band. LightEightOver takes each as N r (r = 1 / den, N
+// from its x term and its row's), the band and the lift from there as
+// LightEight does: no quotients, clamps or planes of u and v. Against the
+// exact value of each (e = 2^-53, Q = (A + B + C) / |den| + 1 with A, B, C
+// the sums of the magnitudes of the terms of aNum, uNum and den):
+// - The one-pixel code: den, aNum, uNum within 3.01 e C, A, B; a and U
+//   within 3.01 e (A + C) / |den| + 1.01 e and (B + C) / |den| + 1.01 e
+//   (a, U in [0, 1]); clamping never widens a difference, so u, v are
+//   within 3.01 e Q; its light within 6.03 e L Q (L = |k0| + |kU| + |kV|).
+// - Here: each term of N goes through at most seven roundings, so N lies
+//   within 7.01 e L (A + B + C) (the terms' magnitudes sum to at most that),
+//   and N r within 10.04 e L Q.
+// So the two lights lie within 16.07 e L Q of each other, as do the two
+// band offsets (D for L) and the two lifts without the band (F). The band's
+// t (with 1 / (2 softness) taken as LightEight takes it) differs by at most
+// 1.01 |Delta d| / (2 softness) + 11.3 e (where either is beyond 2, both are
+// beyond 1 on one side and clamp alike), the band by 1.5 times that + 6.02 e,
+// and the lift by at most e (18.1 F Q + |peak| (24.4 D Q / (2 softness) + 27)).
+// Twice these lie within the slack OverRun sets: 2^-47 L Q and 2^-47 F Q +
+// 2^-46 |peak| (D Q / (2 softness) + 1), as LightEight's check needs.
+// OverRun asks that U and 1 - a lie within 2^-20 .. 1 - 2^-20 at both ends
+// of the run, as worked out there (times den: uNum, den - uNum, aNum and
+// den - aNum against 2^-20 |den|, each within 4 e (A + B + C) of its exact
+// value, below 2^-31 |den| where Q < 2^20), so the exact values lie within
+// 0 .. 1, and so at each pixel between (each is monotonic along a row where
+// den keeps its sign), |den| within 2^-100 .. 2^100 there (den is linear along
+// the row: its least magnitude is at an end), Q < 2^20 and each slack within
+// 2^-100 .. 1: nothing overflows, and what underflows adds far less than the
+// slack.
+struct COverRun {
+    double lightSlack, liftSlack;
+    __m512d den, light, offset, lift; // the row's terms
+};
+
+bool OverRun(const CFaceShade& s, int x, int last, double y, COverRun& run) noexcept
+{
+    const CQuadMapping& m = *s.map;
+    const CPolygon3D::CHighlight& h = s.highlight;
+    double low = HUGE_VAL, far = 0.0, side = 0.0;
+    for (const double px : {x + 0.5, last + 0.5}) {
+        const double den = m.cx * px + m.cy * y + m.c0, a = m.ax * px + m.ay * y + m.a0;
+        const double u = m.bx * px + m.by * y + m.b0;
+        if (!(std::abs(den) >= 0x1p-100 && std::abs(den) <= 0x1p100) || side * den < 0.0) return false;
+        const double in = 0x1p-20 * std::abs(den), sign = den > 0.0 ? 1.0 : -1.0;
+        if (!(sign * u >= in && sign * (den - u) >= in && sign * a >= in && sign * (den - a) >= in)) return false;
+        side = den, low = std::min(low, std::abs(den)), far = std::max(far, std::abs(px));
+    }
+    const double ay = std::abs(y);
+    const double size = std::abs(m.ax) * far + std::abs(m.ay) * ay + std::abs(m.a0) + std::abs(m.bx) * far +
+                        std::abs(m.by) * ay + std::abs(m.b0) + std::abs(m.cx) * far + std::abs(m.cy) * ay +
+                        std::abs(m.c0);
+    const double q = size / low + 1.0;
+    const double L = std::abs(s.shade) + std::abs(s.shadeU) + std::abs(s.shadeV);
+    const double D = std::abs(h.at) + std::abs(h.atU) + std::abs(h.atV);
+    const double F = std::abs(s.specular) + std::abs(h.sheenU) + std::abs(h.sheenV);
+    run.lightSlack = 0x1p-47 * L * q;
+    run.liftSlack = 0x1p-47 * F * q + 0x1p-46 * std::abs(h.peak) * (D * q * s.toBand + 1.0);
+    const auto within = [](double slack) { return slack >= 0x1p-100 && slack <= 1.0; };
+    if (!(q < 0x1p20) || !(D * q * s.toBand < 0x1p20) || !within(run.lightSlack) || !within(run.liftSlack))
+        return false;
+    const auto row = [y](const double* c) { return _mm512_set1_pd(c[1] * y + c[2]); };
+    run.den = _mm512_set1_pd(m.cy * y), run.light = row(s.over[0]), run.offset = row(s.over[1]);
+    run.lift = row(s.over[2]);
+    return true;
+}
+
+bool LightEightOver(const CFaceShade& s, __m512d px, const COverRun& run, float* light, float* lift) noexcept
+{
+    const CPolygon3D::CHighlight& h = s.highlight;
+    const __m512d zero = _mm512_setzero_pd(), one = _mm512_set1_pd(1.0);
+    const __m512d r = _mm512_div_pd(one, add(_mm512_add_pd(mul(s.map->cx, px), run.den), s.map->c0));
+    const __m512d l = _mm512_mul_pd(_mm512_add_pd(mul(s.over[0][0], px), run.light), r);
+    const __m512d d = _mm512_mul_pd(_mm512_add_pd(mul(s.over[1][0], px), run.offset), r);
+    const __m512d t = Clamp(mul(s.toBand, _mm512_sub_pd(_mm512_set1_pd(1.0 + h.softness), _mm512_abs_pd(d))), zero,
+                            one);
+    const __m512d band = _mm512_mul_pd(_mm512_mul_pd(t, t), _mm512_sub_pd(_mm512_set1_pd(3.0), mul(2.0, t)));
+    const __m512d f = _mm512_add_pd(_mm512_mul_pd(_mm512_add_pd(mul(s.over[2][0], px), run.lift), r),
+                                    mul(h.peak, band));
+    const __m512d ls = _mm512_set1_pd(run.lightSlack), fs = _mm512_set1_pd(run.liftSlack);
+    const __m256 lightLow = ToFloat(_mm512_sub_pd(l, ls)), liftLow = ToFloat(_mm512_sub_pd(f, fs));
+    const __mmask8 same = _mm256_mask_cmp_ps_mask(_mm256_cmp_ps_mask(lightLow, ToFloat(_mm512_add_pd(l, ls)),
+                                                                     _CMP_EQ_OQ),
+                                                  liftLow, ToFloat(_mm512_add_pd(f, fs)), _CMP_EQ_OQ);
+    if (same != 0xFF) return false;
+    _mm256_storeu_ps(light, lightLow);
+    _mm256_storeu_ps(lift, liftLow);
+    return true;
+}
+
+// The exact steps for a group of eight whose quicker light failed its check.
+void LightEightExactly(const CFaceShade& s, int x, const CRowTerms& row, float* light, float* lift) noexcept
+{
+    for (int k = 0; k < 8; k += 4) {
+        const __m256d px = _mm256_add_pd(_mm256_set1_pd(x + k + 0.5), _mm256_setr_pd(0.0, 1.0, 2.0, 3.0));
+        LightFour<false>(s, px, row, light + k, lift + k);
+    }
+}
+
+// The count pixels (a multiple of eight) from x on by LightEightOver; false
+// where OverRun does not allow it.
+bool LightRunOver(const CFaceShade& s, int x, int y, int count, float* light, float* lift) noexcept
+{
+    COverRun over;
+    if (!OverRun(s, x, x + count - 1, y + 0.5, over)) return false;
+    const CRowTerms row(*s.map, y + 0.5);
+    const __m512d steps = _mm512_setr_pd(0.0, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0);
+    for (int i = 0; i < count; i += 8)
+        if (!LightEightOver(s, _mm512_add_pd(_mm512_set1_pd(x + i + 0.5), steps), over, light + i, lift + i))
+            LightEightExactly(s, x + i, row, light + i, lift + i);
+    return true;
+}
+
 // Pixels x .. of the run eight at a time, where the quicker steps are taken;
-// the count done (a multiple of eight).
+// the count done (a multiple of eight). Runs of at least sixteen where u and
+// v need no clamping by LightEightOver, others by LightEight.
 int LightRunEight(const CFaceShade& s, int x, int y, int n, float* light, float* lift) noexcept
 {
     const int count = n & ~7;
-    if (!s.quick || count == 0 || !DenominatorInRange(*s.map, x, x + count - 1, y + 0.5)) return 0;
+    if (!s.quick || count == 0) return 0;
+    if (count >= 16 && LightRunOver(s, x, y, count, light, lift)) return count;
+    if (!DenominatorInRange(*s.map, x, x + count - 1, y + 0.5)) return 0;
     const CRowTerms row(*s.map, y + 0.5);
     const __m512d steps = _mm512_setr_pd(0.0, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0);
-    for (int i = 0; i < count; i += 8) {
-        if (LightEight(s, _mm512_add_pd(_mm512_set1_pd(x + i + 0.5), steps), y + 0.5, light + i, lift + i)) continue;
-        for (int k = i; k < i + 8; k += 4) {
-            const __m256d px = _mm256_add_pd(_mm256_set1_pd(x + k + 0.5), _mm256_setr_pd(0.0, 1.0, 2.0, 3.0));
-            LightFour<false>(s, px, row, light + k, lift + k);
-        }
-    }
+    for (int i = 0; i < count; i += 8)
+        if (!LightEight(s, _mm512_add_pd(_mm512_set1_pd(x + i + 0.5), steps), y + 0.5, light + i, lift + i))
+            LightEightExactly(s, x + i, row, light + i, lift + i);
     return count;
 }
 
@@ -480,6 +595,16 @@ void CFaceShade::SetSlack() noexcept
     lightSlack = 0x1p-46 * (std::abs(shade) + std::abs(shadeU) + std::abs(shadeV));
     liftSlack = 0x1p-46 * (std::abs(specular) + std::abs(h.sheenU) + std::abs(h.sheenV) + std::abs(h.peak)) +
                 3.0 * std::abs(h.peak) * bandError;
+    // k0 + kU (U - 1/2) + kV (1/2 - a) over den (LightEightOver).
+    const CQuadMapping& m = *map;
+    const auto numerator = [&m](double k0, double kU, double kV, double* c) {
+        c[0] = k0 * m.cx + kU * (m.bx - 0.5 * m.cx) + kV * (0.5 * m.cx - m.ax);
+        c[1] = k0 * m.cy + kU * (m.by - 0.5 * m.cy) + kV * (0.5 * m.cy - m.ay);
+        c[2] = k0 * m.c0 + kU * (m.b0 - 0.5 * m.c0) + kV * (0.5 * m.c0 - m.a0);
+    };
+    numerator(shade, shadeU, shadeV, over[0]);
+    numerator(h.at, h.atU, h.atV, over[1]);
+    numerator(specular, h.sheenU, h.sheenV, over[2]);
     // Slack of at least 2^-100 keeps the two roundings from meeting at a
     // zero of either sign: equal floats are then the same bits.
     quick = lightSlack >= 0x1p-100 && liftSlack >= 0x1p-100 && std::isfinite(lightSlack + liftSlack);

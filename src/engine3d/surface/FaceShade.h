@@ -43,6 +43,10 @@ struct CFaceShade {
     // lie from LightAt's and HighlightAt's.
     bool quick = false;
     double toBand = 0.0, lightSlack = 0.0, liftSlack = 0.0;
+    // The light, the band's offset and the lift without its band, each
+    // k0 + kU u + kV v, as numerators over the mapping's denominator where u
+    // and v need no clamping: their x, y and constant terms (SetSlack).
+    double over[3][3] = {};
 
     CFaceShade(const CPolygon3D& polygon, const CQuadMapping& mapping) noexcept
         : linear(polygon.linearShade && (polygon.shade != 1.0 || polygon.specular != 0.0 || polygon.shadeU != 0.0 ||
@@ -94,7 +98,7 @@ struct CFaceShade {
     {
         return (table[v] * (256 - w) + bright[v] * w + 128) >> 8;
     }
-    // LightAt and HighlightAt of pixels x .. x + n - 1 of row y (n <= 64),
+    // LightAt and HighlightAt of pixels x .. x + n - 1 of row y,
     // as floats: four at a time where the processor has AVX2, the same floats
     // (FaceShade.cpp).
     void LightRun(int x, int y, int n, float* light, float* lift) const noexcept;
@@ -116,7 +120,7 @@ struct CFaceShade {
             for (int i = 0; i < 3 * count; ++i) bytes[i] = static_cast<std::uint8_t>((bytes[i] * shadeQ + 128) >> 8);
         if (!linear) return;
         if (banded) {
-            constexpr int kRun = 64;
+            constexpr int kRun = 256;
             float light[kRun], lift[kRun];
             for (int done = 0; done < count; done += kRun, bytes += 3 * kRun) {
                 const int n = std::min(kRun, count - done);
