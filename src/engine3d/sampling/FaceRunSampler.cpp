@@ -128,7 +128,7 @@ bool CFaceRunSampler::SetLinearSteps(const double* dx, const double* dy, double 
         if (dx[s] != dx[s % side] || dy[s] != dy[s - s % side]) return false;
     m_side = side;
     m_padded8 = (m_count + 7) & ~7;
-    for (int s = 0; s < m_padded8; ++s) {
+    for (int s = 0; s < ((m_count + 15) & ~15); ++s) {
         const int k = std::min(s, m_count - 1);
         m_dx[s] = static_cast<float>(dx[k]);
         m_dy[s] = static_cast<float>(dy[k]);

@@ -119,8 +119,9 @@ private:
     // its pixel's centre at most.
     bool m_linear = false;
     bool m_mixed = false; // pixels across the outline or a texel edge sampled by steps, sample by sample
-    alignas(32) float m_dx[kMaxSamples + 8] = {};
-    alignas(32) float m_dy[kMaxSamples + 8] = {};
+    // Padded to a multiple of sixteen with copies of the last.
+    alignas(32) float m_dx[kMaxSamples + 16] = {};
+    alignas(32) float m_dy[kMaxSamples + 16] = {};
     int m_padded8 = 0;
     int m_side = 0; // the samples form a grid of side x side (dx by column, dy by row)
     double m_ay = 0.0, m_by = 0.0, m_cy = 0.0;

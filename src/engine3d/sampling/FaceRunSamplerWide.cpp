@@ -7,6 +7,7 @@
 
 #include "engine3d/sampling/FourTexelRows.h"
 #include "engine3d/sampling/LinearSteps.h"
+#include "engine3d/sampling/ProjectedSums.h"
 #include "engine3d/sampling/TargetRegion.h"
 #include "engine3d/sampling/TexelSums.h"
 
@@ -151,6 +152,7 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
     // of line, the pixel's steps went through memory (about 4 % more
     // instructions in a render of drawn faces).
     alignas(32) std::int32_t offsets[kMaxSamples + 8];
+    const bool sixteen = projected_sums::Available();
     std::uint8_t uncertain[(kMaxSamples + 7) / 8];
     static_assert(sizeof uncertain == kGridUncertainBytes);
     const std::int32_t lastTexel = LastTexelOffset();
@@ -159,7 +161,8 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
         const bool four = m.four && !inside;
         if (inside) {
             const double tx = m_cx * c.inv[j], ty = m_cy * c.inv[j];
-            if (SumProjected(samples, m, tx, ty, out)) return false;
+            if (sixteen ? projected_sums::SumSixteens(samples, m, tx, ty, out) : SumProjected(samples, m, tx, ty, out))
+                return false;
             MapProjectedOffsets(samples, m, tx, ty, offsets, uncertain);
         } else if (four) {
             SumMixedFourTexels(samples, m, c, j, uncertain, out);

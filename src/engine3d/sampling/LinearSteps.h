@@ -1,6 +1,7 @@
 #pragma once
-// The pieces of CFaceRunSampler::SampleRunLinear (FaceRunSamplerWide.cpp, its
-// one includer), compiled for AVX2 and FMA: the callers check for both.
+// The pieces of CFaceRunSampler::SampleRunLinear (FaceRunSamplerWide.cpp and
+// ProjectedSums.cpp, their includers), compiled for AVX2 and FMA: the callers
+// check for both.
 //
 // Linear steps.
 //
