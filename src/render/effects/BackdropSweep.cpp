@@ -10,6 +10,9 @@
 #include <cstdint>
 #include <cstring>
 #include <vector>
+#if defined(__SSE2__)
+#include <xmmintrin.h>
+#endif
 
 namespace {
 
@@ -168,9 +171,15 @@ void ApplyBackdropSweep(const CPixelView& band, int firstRow, int width, int hei
         // pixels with no lift, its light the same float product row * column.
         lights.resize(static_cast<std::size_t>(w));
         const auto sweep = [&](int from, int to) {
-            for (std::size_t x = static_cast<std::size_t>(from); x <= static_cast<std::size_t>(to); ++x)
-                lights[x] = row * columns[x];
-            LitPixels(p + 3 * static_cast<std::size_t>(from), to - from + 1, lights.data() + from, nullptr);
+            float* const light = lights.data();
+            const float* const column = columns.data();
+            int x = from;
+#if defined(__SSE2__)
+            const __m128 four = _mm_set1_ps(row);
+            for (; x + 4 <= to + 1; x += 4) _mm_storeu_ps(light + x, _mm_mul_ps(four, _mm_loadu_ps(column + x)));
+#endif
+            for (; x <= to; ++x) light[x] = row * column[x];
+            LitPixels(p + 3 * static_cast<std::size_t>(from), to - from + 1, light + from, nullptr);
         };
         if (c == nullptr)
             sweep(0, w - 1);
