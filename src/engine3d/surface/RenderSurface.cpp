@@ -109,7 +109,10 @@ CRenderSurface::CRenderSurface(int width, int height, std::uint8_t* bits, std::p
     m_scanMaxX = kNoRight;
 }
 
-CRenderSurface::~CRenderSurface() = default;
+CRenderSurface::~CRenderSurface()
+{
+    KeepSoftening();
+}
 
 void CRenderSurface::ResetScan() noexcept
 {

@@ -221,6 +221,11 @@ private:
         m_coverageTouched.Add(from, y);
         m_coverageTouched.Add(to, y);
     }
+    // The softening buffers kept on this thread from one surface to the next
+    // (RenderSurfaceSoften.cpp).
+    struct CKeptSoftening;
+    static CKeptSoftening& KeptSoftening() noexcept;
+    void KeepSoftening() noexcept;
     CPartialPixel* FindPartial(int x, int y) noexcept;
     CPartialPixel* InsertPartial(int x, int y) noexcept;
     void RemovePartial(int x, int y) noexcept;

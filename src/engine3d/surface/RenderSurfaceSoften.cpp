@@ -9,15 +9,68 @@
 #include <new>
 
 
+// A band's surface lives for one band, and its coverage map alone is as
+// large as its picture in pixels (2 MB a band at 4000 pixels wide): instead
+// of being made and cleared again for each band, the map and the partial
+// table of a surface that ends go back to its thread, cleared (only the
+// touched box of the map, as after each list), for the next surface to take.
+// Two of each are kept, for the picture's surface and the layer's; buffers
+// larger than a band's are not kept, so a whole picture drawn at once does
+// not leave its map behind.
+struct CRenderSurface::CKeptSoftening {
+    static constexpr std::size_t kMostBytes = std::size_t{4} << 20;
+    std::vector<std::uint8_t> coverage[2];
+    std::vector<CPartialPixel> partial[2];
+};
+
+CRenderSurface::CKeptSoftening& CRenderSurface::KeptSoftening() noexcept
+{
+    thread_local CKeptSoftening kept;
+    return kept;
+}
+
+void CRenderSurface::KeepSoftening() noexcept
+{
+    if (m_coverage.empty() && m_partial.empty()) return;
+    ClearSoftening(); // every byte of the map and every record empty again
+    CKeptSoftening& kept = KeptSoftening();
+    const auto keep = [](auto& buffer, auto& slots) {
+        if (buffer.empty() || buffer.capacity() * sizeof(buffer[0]) > CKeptSoftening::kMostBytes) return;
+        for (auto& slot : slots)
+            if (slot.empty()) {
+                slot.swap(buffer);
+                return;
+            }
+    };
+    keep(m_coverage, kept.coverage);
+    keep(m_partial, kept.partial);
+}
+
 bool CRenderSurface::EnsureSoftening() noexcept
 {
+    CKeptSoftening& kept = KeptSoftening();
+    // A kept buffer holds only zeros (empty records): cut or lengthened to
+    // the size wanted, it is as if made anew.
+    const auto take = [](auto& buffer, auto& slots) {
+        for (auto& slot : slots)
+            if (!slot.empty()) {
+                buffer.swap(slot);
+                return;
+            }
+    };
     try {
-        if (m_coverage.empty())
-            m_coverage.assign(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height), 0);
+        if (m_coverage.empty()) {
+            take(m_coverage, kept.coverage);
+            m_coverage.resize(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height), 0);
+        }
         // About four partly covered pixels a column fit without growing (a
         // band of a studio render holds 2,000 to 12,000 of them); the size
         // changes no picture, as each record resolves its own pixel.
-        if (m_partial.empty()) m_partial.resize(std::bit_ceil(std::max<std::size_t>(4096, 4 * static_cast<std::size_t>(m_width))));
+        if (m_partial.empty()) {
+            take(m_partial, kept.partial);
+            m_partial.resize(std::max(m_partial.size(),
+                                      std::bit_ceil(std::max<std::size_t>(4096, 4 * static_cast<std::size_t>(m_width)))));
+        }
     } catch (const std::bad_alloc&) {
         return false;
     }
