@@ -8,6 +8,8 @@
 #include "PixelTestUtil.h"
 
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "image/CodecTestUtil.h"
 #include "catalogue/NewProject.h"
@@ -236,10 +238,24 @@ TEST(BandRender, ScaledRowsAreTheRowsOfTheWholeScaling)
         for (int first = 0; first < c.h; first += 7) {
             const int rows = std::min(7, c.h - first);
             CPixelBuffer band(c.w, rows);
-            ScalePictureRows(ViewOf(*c.from), c.h, first, band.View());
-            for (int y = 0; y < rows; ++y)
-                for (int x = 0; x < c.w; ++x)
-                    ASSERT_EQ(band.Get(x, y), whole.Get(x, first + y)) << c.w << "x" << c.h << " row " << first + y;
+            // Covered columns (left as they were) at places that cut the
+            // rows' runs of sixteen columns anywhere, different each row.
+            std::vector<CCoveredRow> covered(static_cast<std::size_t>(rows));
+            for (int y = 0; y < rows; ++y) {
+                covered[y].Add(y % 5, y % 5 + 1 + y);
+                covered[y].Add(20 + 3 * y, 37 + y);
+            }
+            for (const CCoveredRow* cover : {static_cast<const CCoveredRow*>(nullptr), std::as_const(covered).data()}) {
+                band.Fill(0x5A5A5A);
+                ScalePictureRows(ViewOf(*c.from), c.h, first, band.View(), cover);
+                for (int y = 0; y < rows; ++y)
+                    for (int x = 0; x < c.w; ++x) {
+                        const bool left = cover && c.from != source.get() && // a block average makes every column
+                                          ((x >= y % 5 && x <= y % 5 + 1 + y) || (x >= 20 + 3 * y && x <= 37 + y));
+                        ASSERT_EQ(band.Get(x, y), left ? 0x5A5A5Au : whole.Get(x, first + y))
+                            << c.w << "x" << c.h << " row " << first + y << (cover ? ", covered" : "");
+                    }
+            }
         }
     }
 }

@@ -294,12 +294,13 @@ void ResamplePixelByPixel(const CPixelView& src, const CPixelView& dst, int dh, 
     }
 }
 
-// The tops (or bottoms) of one source row for every output column, less
+// The tops (or bottoms) of one source row for `dw` output columns, less
 // 32768 so that they fit 16 signed bits: 0 <= top <= 255 * 256. `safe`
 // leading columns read no source pixel after the row's last but one, so
 // their pixels may be read as four bytes; `out` has room for one more
 // 16-bit value after its end, which may be written.
-void InterpolateRow(const std::uint8_t* source, const SSourceTaps* columns, int dw, int safe, std::int16_t* out) noexcept
+void InterpolateColumns(const std::uint8_t* source, const SSourceTaps* columns, int dw, int safe,
+                        std::int16_t* out) noexcept
 {
     int x = 0;
 #if defined(__SSE2__)
@@ -336,6 +337,105 @@ void InterpolateRow(const std::uint8_t* source, const SSourceTaps* columns, int 
         const int w1 = columns[x].weight, w0 = 256 - w1;
         for (int c = 0; c < 3; ++c) out[c] = static_cast<std::int16_t>(p0[c] * w0 + p1[c] * w1 - 32768);
     }
+}
+
+#if defined(VT_SCALER_AVX2)
+// Sixteen output columns (48 channels, three registers of sixteen 16-bit
+// lanes) at a time where the processor has AVX2: each 128-bit half's eight
+// channels read their two levels p0 and p1 from 16 bytes of the source row,
+// loaded once and picked by byte shuffles as 16-bit lanes. The top less
+// 32768 is then (p0 << 8) + (p1 - p0) w + 32768 taken modulo 2^16: the top
+// p0 (256 - w) + p1 w lies in 0 .. 65280, so the 16-bit lane holds it less
+// 32768 exactly, as InterpolateColumns does. The shuffles are worked out
+// once for a resampling; a block whose halves' bytes do not lie within 16
+// bytes of the row (a reduction by more than about 1.2) is not usable.
+struct SWideColumns {
+    alignas(32) std::int8_t first[3][32]{}, second[3][32]{}; // shuffles: p0, p1 (high bytes zero)
+    alignas(32) std::int16_t weight[3][16]{};                 // w of each channel
+    std::int32_t at[3][2]{};                                   // each half's 16 bytes, from the row's start
+    bool usable = false;
+};
+
+SWideColumns WideColumnsFor(const SSourceTaps* columns, int sourceWidth) noexcept
+{
+    SWideColumns b;
+    const int last = 3 * sourceWidth - 16; // the last start of 16 bytes within the row
+    for (int q = 0; q < 3; ++q)
+        for (int h = 0; h < 2; ++h) {
+            const int channel = 16 * q + 8 * h; // of the block
+            int low = 3 * sourceWidth, high = 0;  // the bytes read
+            for (int j = channel; j < channel + 8; ++j) {
+                low = std::min(low, 3 * columns[j / 3].first + j % 3);
+                high = std::max(high, 3 * columns[j / 3].second + j % 3);
+            }
+            const int at = std::min(low, last);
+            if (at < 0 || high >= at + 16) return b;
+            b.at[q][h] = at;
+            for (int j = 0; j < 8; ++j) {
+                const SSourceTaps& t = columns[(channel + j) / 3];
+                const int c = (channel + j) % 3;
+                b.first[q][16 * h + 2 * j] = static_cast<std::int8_t>(3 * t.first + c - at);
+                b.second[q][16 * h + 2 * j] = static_cast<std::int8_t>(3 * t.second + c - at);
+                b.first[q][16 * h + 2 * j + 1] = b.second[q][16 * h + 2 * j + 1] = -128;
+                b.weight[q][8 * h + j] = static_cast<std::int16_t>(t.weight);
+            }
+        }
+    b.usable = true;
+    return b;
+}
+
+VT_TARGET_BEGIN("avx2")
+void InterpolateWide(const std::uint8_t* source, const SWideColumns& b, std::int16_t* out) noexcept
+{
+    const __m256i bias = _mm256_set1_epi16(-32768);
+    for (int q = 0; q < 3; ++q) {
+        const __m256i bytes = _mm256_inserti128_si256(
+            _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(source + b.at[q][0]))),
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + b.at[q][1])), 1);
+        const __m256i p0 = _mm256_shuffle_epi8(bytes, _mm256_load_si256(reinterpret_cast<const __m256i*>(b.first[q])));
+        const __m256i p1 = _mm256_shuffle_epi8(bytes, _mm256_load_si256(reinterpret_cast<const __m256i*>(b.second[q])));
+        const __m256i w = _mm256_load_si256(reinterpret_cast<const __m256i*>(b.weight[q]));
+        const __m256i top = _mm256_add_epi16(_mm256_slli_epi16(p0, 8), _mm256_mullo_epi16(_mm256_sub_epi16(p1, p0), w));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 16 * q), _mm256_xor_si256(top, bias));
+    }
+}
+VT_TARGET_END
+#endif
+
+// The columns of one resampling and, where the processor has AVX2, their
+// blocks of sixteen.
+struct SColumnPlan {
+    std::vector<SSourceTaps> columns;
+    int safe = 0; // the columns reading no pixel after the last but one
+#if defined(VT_SCALER_AVX2)
+    std::vector<SWideColumns> wide; // block b: columns 16 b .. 16 b + 15; empty without AVX2
+#endif
+};
+
+// InterpolateColumns of columns from .. to - 1 of a row (`out` the whole
+// row's): whole blocks of sixteen by InterpolateWide where usable.
+void InterpolateRow(const std::uint8_t* source, const SColumnPlan& plan, int from, int to, std::int16_t* out) noexcept
+{
+    const auto narrow = [&](int a, int b) {
+        if (a < b)
+            InterpolateColumns(source, plan.columns.data() + a, b - a, plan.safe - a, out + 3 * static_cast<std::ptrdiff_t>(a));
+    };
+#if defined(VT_SCALER_AVX2)
+    if (!plan.wide.empty()) {
+        int x = std::min(to, (from + 15) / 16 * 16);
+        narrow(from, x);
+        for (; x + 16 <= to; x += 16) {
+            const SWideColumns& b = plan.wide[static_cast<std::size_t>(x / 16)];
+            if (b.usable)
+                InterpolateWide(source, b, out + 3 * static_cast<std::ptrdiff_t>(x));
+            else
+                narrow(x, x + 16);
+        }
+        narrow(x, to);
+        return;
+    }
+#endif
+    narrow(from, to);
 }
 
 // The channels (top (256 - wy) + bottom wy + 32768) >> 16 of n bytes, from
@@ -403,20 +503,27 @@ void Resample(const CPixelView& src, const CPixelView& dst, int dh, int first, c
     const int sw = src.GetWidth(), sh = src.GetHeight();
     const int dw = dst.GetWidth();
     const std::size_t bytes = static_cast<std::size_t>(dw) * 3;
-    std::vector<SSourceTaps> columns;
+    SColumnPlan plan;
     std::vector<std::int16_t> rows[2];
     try {
-        columns.resize(static_cast<std::size_t>(dw));
+        plan.columns.resize(static_cast<std::size_t>(dw));
         rows[0].resize(bytes + 1);
         rows[1].resize(bytes + 1);
+        for (int x = 0; x < dw; ++x) {
+            plan.columns[static_cast<std::size_t>(x)] = TapsFor(x, sw, dw);
+            if (plan.columns[static_cast<std::size_t>(x)].second < sw - 1) plan.safe = x + 1;
+        }
+#if defined(VT_SCALER_AVX2)
+        static const bool wide = __builtin_cpu_supports("avx2");
+        if (wide && 3 * sw >= 16) {
+            plan.wide.resize(static_cast<std::size_t>(dw / 16));
+            for (std::size_t b = 0; b < plan.wide.size(); ++b)
+                plan.wide[b] = WideColumnsFor(plan.columns.data() + 16 * b, sw);
+        }
+#endif
     } catch (const std::bad_alloc&) {
         ResamplePixelByPixel(src, dst, dh, first);
         return;
-    }
-    int safe = 0; // the columns reading no pixel after the last but one
-    for (int x = 0; x < dw; ++x) {
-        columns[static_cast<std::size_t>(x)] = TapsFor(x, sw, dw);
-        if (columns[static_cast<std::size_t>(x)].second < sw - 1) safe = x + 1;
     }
     int held[2] = {-1, -1}; // the source row in each buffer
     // The buffer holding source row y, filled if neither does, in place of
@@ -430,16 +537,13 @@ void Resample(const CPixelView& src, const CPixelView& dst, int dh, int first, c
         std::int16_t* out = rows[i].data();
         held[i] = y;
         if (covered == nullptr) {
-            InterpolateRow(src.Row(y), columns.data(), dw, safe, out);
+            InterpolateRow(src.Row(y), plan, 0, dw, out);
             return out;
         }
         CCoveredRow common = covered[row];
         for (int r = row + 1; r < dst.GetHeight() && common.count > 0 && TapsFor(first + r, sh, dh).first <= y; ++r)
             common = CoveredByBoth(common, covered[r]);
-        common.ForEachUncovered(dw, [&](int from, int to) {
-            InterpolateRow(src.Row(y), columns.data() + from, to - from + 1, safe - from,
-                           out + 3 * static_cast<std::ptrdiff_t>(from));
-        });
+        common.ForEachUncovered(dw, [&](int from, int to) { InterpolateRow(src.Row(y), plan, from, to + 1, out); });
         return out;
     };
     for (int row = 0; row < dst.GetHeight(); ++row) {
