@@ -297,6 +297,88 @@ std::uint64_t wide_bilinear::CentreRun(const CTexture& t, bool whiteAvoid, doubl
     }
     return n < 64 ? left & ((std::uint64_t{1} << n) - 1) : left;
 }
+
+namespace {
+
+// The four reads' channels summed: blue and red in the words of `evenSum`,
+// green in `oddSum`.
+inline void AddChannels(__m512i pixel, __m512i& evenSum, __m512i& oddSum) noexcept
+{
+    const __m512i bytes = _mm512_set1_epi32(0x00FF00FF);
+    evenSum = _mm512_add_epi32(evenSum, _mm512_and_si512(pixel, bytes));
+    oddSum = _mm512_add_epi32(oddSum, _mm512_and_si512(_mm512_srli_epi32(pixel, 8), bytes));
+}
+
+// (p + dpx dx) + dpy dy.
+inline __m512d Apart(__m512d p, __m512d dpx, __m512d dpy, __m512d dx, __m512d dy) noexcept
+{
+    return _mm512_add_pd(_mm512_add_pd(p, _mm512_mul_pd(dpx, dx)), _mm512_mul_pd(dpy, dy));
+}
+
+// Eight pixels' means of four reads (lanes 0 .. 7; lanes 8 .. 15 hold a
+// part of the sums) and the pixels not read.
+inline __m512i FourReadsEight(const CLevel16& level, const wide_bilinear::CRowMapping& m, __m512d xs, __m512d rowA, __m512d rowB,
+                              __m512d inv, bool whiteAvoid, unsigned& notRead) noexcept
+{
+    const __m512d one = _mm512_set1_pd(1.0);
+    const __m512d A = _mm512_add_pd(_mm512_mul_pd(_mm512_set1_pd(m.ax), xs), rowA);
+    const __m512d B = _mm512_add_pd(_mm512_mul_pd(_mm512_set1_pd(m.bx), xs), rowB);
+    const __m512d a = _mm512_mul_pd(A, inv), u = _mm512_mul_pd(B, inv), v = _mm512_sub_pd(one, a);
+    const __m512d cx = _mm512_set1_pd(m.cx), cy = _mm512_set1_pd(m.cy);
+    const __m512d dux = _mm512_mul_pd(_mm512_sub_pd(_mm512_set1_pd(m.bx), _mm512_mul_pd(u, cx)), inv);
+    const __m512d duy = _mm512_mul_pd(_mm512_sub_pd(_mm512_set1_pd(m.by), _mm512_mul_pd(u, cy)), inv);
+    const __m512d dvx = _mm512_mul_pd(_mm512_sub_pd(_mm512_mul_pd(a, cx), _mm512_set1_pd(m.ax)), inv);
+    const __m512d dvy = _mm512_mul_pd(_mm512_sub_pd(_mm512_mul_pd(a, cy), _mm512_set1_pd(m.ay)), inv);
+    const __m512d left = _mm512_set1_pd(-0.25), right = _mm512_set1_pd(0.25);
+    __m512i evenSum = _mm512_setzero_si512(), oddSum = _mm512_setzero_si512();
+    unsigned missed = 0;
+    for (const __m512d dy : {left, right}) {
+        __mmask16 nr;
+        const __m512i pixel = ReadLanes(level, Apart(u, dux, duy, left, dy), Apart(u, dux, duy, right, dy),
+                                        Apart(v, dvx, dvy, left, dy), Apart(v, dvx, dvy, right, dy), whiteAvoid,
+                                        true, nr);
+        AddChannels(pixel, evenSum, oddSum);
+        missed |= nr;
+    }
+    notRead = (missed | missed >> 8) & 0xFF;
+    // Lanes i and 8 + i are pixel i's reads at dx = -1/4 and +1/4; 2 rounds the mean.
+    const __m512i two = _mm512_set1_epi32(0x00020002);
+    evenSum = _mm512_add_epi32(_mm512_add_epi32(evenSum, _mm512_shuffle_i64x2(evenSum, evenSum, 0x4E)), two);
+    oddSum = _mm512_add_epi32(_mm512_add_epi32(oddSum, _mm512_shuffle_i64x2(oddSum, oddSum, 0x4E)), two);
+    const __m512i bytes = _mm512_set1_epi32(0x00FF00FF);
+    return _mm512_or_si512(_mm512_and_si512(_mm512_srli_epi32(evenSum, 2), bytes),
+                           _mm512_slli_epi32(_mm512_and_si512(_mm512_srli_epi32(oddSum, 2), bytes), 8));
+}
+
+} // namespace
+
+std::uint64_t wide_bilinear::FourReadRun(const CTexture& t, bool whiteAvoid, const CRowMapping& m, int x, int n,
+                                         double rowA, double rowB, double rowC, std::uint8_t* bgr) noexcept
+{
+    const CLevel16 level(t);
+    const __m512d vA = _mm512_set1_pd(rowA), vB = _mm512_set1_pd(rowB), vC = _mm512_set1_pd(rowC);
+    const __m512d steps = _mm512_setr_pd(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m512i pack = _mm512_setr_epi32(0x04020100, 0x09080605, 0x0E0D0C0A, 0x14121110, 0x19181615, 0x1E1D1C1A,
+                                           0x24222120, 0x29282625, 0x2E2D2C2A, 0x34323130, 0x39383635, 0x3E3D3C3A, 0,
+                                           0, 0, 0);
+    // Every division first, off the path of the reads.
+    const int groups = (n + 15) / 16 * 2;
+    __m512d xs[8], inv[8];
+    for (int q = 0; q < groups; ++q) {
+        xs[q] = _mm512_add_pd(_mm512_set1_pd(x + 8 * q), steps);
+        inv[q] = _mm512_div_pd(_mm512_set1_pd(1.0), _mm512_add_pd(_mm512_mul_pd(_mm512_set1_pd(m.cx), xs[q]), vC));
+    }
+    std::uint64_t left = 0;
+    for (int i = 0, q = 0; i < n; i += 16, q += 2, bgr += 48) {
+        unsigned lo, hi;
+        const __m512i first = FourReadsEight(level, m, xs[q], vA, vB, inv[q], whiteAvoid, lo);
+        const __m512i second = FourReadsEight(level, m, xs[q + 1], vA, vB, inv[q + 1], whiteAvoid, hi);
+        const __m512i pixel = _mm512_shuffle_i64x2(first, second, 0x44); // lanes 0 .. 7 of each
+        _mm512_storeu_si512(bgr, _mm512_permutexvar_epi8(pack, pixel));
+        left |= static_cast<std::uint64_t>(lo | hi << 8) << i;
+    }
+    return n < 64 ? left & ((std::uint64_t{1} << n) - 1) : left;
+}
 VT_TARGET_END
 #pragma GCC diagnostic pop
 #else
@@ -311,6 +393,12 @@ std::uint32_t wide_bilinear::ReadSixteen(const CTexture&, const double*, const d
 }
 
 void wide_bilinear::ReadGroups(const CTexture&, const double*, const double*, int, bool, std::uint32_t*) noexcept {}
+
+std::uint64_t wide_bilinear::FourReadRun(const CTexture&, bool, const CRowMapping&, int, int n, double, double, double,
+                                         std::uint8_t*) noexcept
+{
+    return n < 64 ? (std::uint64_t{1} << n) - 1 : ~std::uint64_t{0};
+}
 
 std::uint64_t wide_bilinear::CentreRun(const CTexture&, bool, double, double, double, int, int n, double, double,
                                        double, std::uint8_t*) noexcept

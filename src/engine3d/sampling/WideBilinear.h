@@ -49,4 +49,21 @@ void ReadGroups(const CTexture& t, const double* us, const double* vs, int n, bo
 std::uint64_t CentreRun(const CTexture& t, bool whiteAvoid, double ax, double bx, double cx, int x, int n,
                         double rowA, double rowB, double rowC, std::uint8_t* bgr) noexcept;
 
+// The numerators' steps per pixel along a picture row (ax, bx, cx) and down
+// the picture (ay, by, cy).
+struct CRowMapping {
+    double ax, bx, cx, ay, by, cy;
+};
+
+// Pixels x .. x + n - 1 (n <= 64) of a picture row each the mean of four
+// reads of level `t` half a pixel apart, as CInteriorSampler's eight-pixel
+// steps take them where a pixel's footprint is above a texel: at the centre
+// (u, v) above and the derivatives there, du/dx = (bx - u cx) / C, du/dy =
+// (by - u cy) / C, dv/dx = (a cx - ax) / C, dv/dy = (a cy - ay) / C with
+// a = A / C, the reads at (u + du/dx dx) + du/dy dy, v likewise, for dx, dy =
+// -1/4, +1/4, each channel (sum + 2) / 4. Written and returned as CentreRun;
+// a pixel one of whose reads was not made is not read.
+std::uint64_t FourReadRun(const CTexture& t, bool whiteAvoid, const CRowMapping& m, int x, int n, double rowA,
+                          double rowB, double rowC, std::uint8_t* bgr) noexcept;
+
 } // namespace wide_bilinear
