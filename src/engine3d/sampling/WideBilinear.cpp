@@ -143,6 +143,12 @@ inline __m512i Pack(__m512i blue, __m512i green, __m512i red) noexcept
     // picture).
     const std::ptrdiff_t from = static_cast<std::ptrdiff_t>(R) * t.rowStride + base;
     const bool whole = from + 4 * static_cast<std::ptrdiff_t>(t.rowStride) + 64 <= t.end;
+    if (alongRun) { // the next picture rows read the rows either side of these: fetched ahead
+        const char* at = reinterpret_cast<const char*>(t.bits + from);
+        const std::ptrdiff_t stride = t.rowStride;
+        for (const std::ptrdiff_t ahead : {-stride, -stride + 63, 5 * stride, 5 * stride + 63})
+            _mm_prefetch(at + ahead, _MM_HINT_T0);
+    }
     const int inRow = t.rowBytes - base;
     const __mmask64 bytes = inRow >= 64 ? kAllBytes : (__mmask64{1} << inRow) - 1;
     const auto rowAt = [&](int j, bool needed) {
