@@ -274,8 +274,21 @@ bool LightEight(const CFaceShade& s, __m512d px, double y, float* light, float* 
 // the row: its least magnitude is at an end), Q < 2^20 and each slack within
 // 2^-100 .. 1: nothing overflows, and what underflows adds far less than the
 // slack.
+// Most runs lie wholly off the band or wholly on its top. The band's offset
+// d is N / den too, monotonic along the row; where at both ends it has one
+// sign and |d| >= (1 + softness) + 2^-20 (D + 1 + softness) (as worked out
+// there, N / den, within 2^-29 D of the exact value), every pixel's exact |d| is beyond
+// 1 + softness by more than both codes' errors, so the one-pixel code's t
+// is 0 and its band 0 (the lift is its plane, exactly); where |d| <=
+// (1 + softness) - 2 softness - 2^-20 (D + 1 + softness) at both ends, its
+// t is 1 and its band 1 (the lift is its plane plus the peak). Such runs
+// leave the band out (kOff, kTop), with the same slack: the lifts differ as
+// the planes do, plus the last sum's rounding.
+enum class EBand { kOff, kTop, kAcross };
+
 struct COverRun {
     double lightSlack, liftSlack;
+    EBand band;
     __m512d den, light, offset, lift; // the row's terms
 };
 
@@ -305,24 +318,40 @@ bool OverRun(const CFaceShade& s, int x, int last, double y, COverRun& run) noex
     const auto within = [](double slack) { return slack >= 0x1p-100 && slack <= 1.0; };
     if (!(q < 0x1p20) || !(D * q * s.toBand < 0x1p20) || !within(run.lightSlack) || !within(run.liftSlack))
         return false;
-    const auto row = [y](const double* c) { return _mm512_set1_pd(c[1] * y + c[2]); };
-    run.den = _mm512_set1_pd(m.cy * y), run.light = row(s.over[0]), run.offset = row(s.over[1]);
-    run.lift = row(s.over[2]);
+    const auto row = [y](const double* c) { return c[1] * y + c[2]; };
+    const double offset = row(s.over[1]), outer = 1.0 + h.softness, margin = 0x1p-20 * (D + outer);
+    double d[2];
+    for (int end = 0; end < 2; ++end) {
+        const double px = (end ? last : x) + 0.5;
+        d[end] = (s.over[1][0] * px + offset) / (m.cx * px + m.cy * y + m.c0);
+    }
+    const double nearest = d[0] * d[1] > 0.0 ? std::min(std::abs(d[0]), std::abs(d[1])) : 0.0;
+    const double farthest = std::max(std::abs(d[0]), std::abs(d[1]));
+    run.band = !std::isfinite(d[0] + d[1])                      ? EBand::kAcross
+               : nearest >= outer + margin                      ? EBand::kOff
+               : farthest <= outer - 2.0 * h.softness - margin ? EBand::kTop
+                                                               : EBand::kAcross;
+    run.den = _mm512_set1_pd(m.cy * y), run.light = _mm512_set1_pd(row(s.over[0]));
+    run.offset = _mm512_set1_pd(offset), run.lift = _mm512_set1_pd(row(s.over[2]));
     return true;
 }
 
+template <EBand kBand>
 bool LightEightOver(const CFaceShade& s, __m512d px, const COverRun& run, float* light, float* lift) noexcept
 {
     const CPolygon3D::CHighlight& h = s.highlight;
     const __m512d zero = _mm512_setzero_pd(), one = _mm512_set1_pd(1.0);
     const __m512d r = _mm512_div_pd(one, add(_mm512_add_pd(mul(s.map->cx, px), run.den), s.map->c0));
     const __m512d l = _mm512_mul_pd(_mm512_add_pd(mul(s.over[0][0], px), run.light), r);
-    const __m512d d = _mm512_mul_pd(_mm512_add_pd(mul(s.over[1][0], px), run.offset), r);
-    const __m512d t = Clamp(mul(s.toBand, _mm512_sub_pd(_mm512_set1_pd(1.0 + h.softness), _mm512_abs_pd(d))), zero,
-                            one);
-    const __m512d band = _mm512_mul_pd(_mm512_mul_pd(t, t), _mm512_sub_pd(_mm512_set1_pd(3.0), mul(2.0, t)));
-    const __m512d f = _mm512_add_pd(_mm512_mul_pd(_mm512_add_pd(mul(s.over[2][0], px), run.lift), r),
-                                    mul(h.peak, band));
+    __m512d f = _mm512_mul_pd(_mm512_add_pd(mul(s.over[2][0], px), run.lift), r);
+    if constexpr (kBand == EBand::kTop) f = add(f, h.peak);
+    if constexpr (kBand == EBand::kAcross) {
+        const __m512d d = _mm512_mul_pd(_mm512_add_pd(mul(s.over[1][0], px), run.offset), r);
+        const __m512d t = Clamp(mul(s.toBand, _mm512_sub_pd(_mm512_set1_pd(1.0 + h.softness), _mm512_abs_pd(d))),
+                                zero, one);
+        const __m512d band = _mm512_mul_pd(_mm512_mul_pd(t, t), _mm512_sub_pd(_mm512_set1_pd(3.0), mul(2.0, t)));
+        f = _mm512_add_pd(f, mul(h.peak, band));
+    }
     const __m512d ls = _mm512_set1_pd(run.lightSlack), fs = _mm512_set1_pd(run.liftSlack);
     const __m256 lightLow = ToFloat(_mm512_sub_pd(l, ls)), liftLow = ToFloat(_mm512_sub_pd(f, fs));
     const __mmask8 same = _mm256_mask_cmp_ps_mask(_mm256_cmp_ps_mask(lightLow, ToFloat(_mm512_add_pd(l, ls)),
@@ -345,15 +374,27 @@ void LightEightExactly(const CFaceShade& s, int x, const CRowTerms& row, float* 
 
 // The count pixels (a multiple of eight) from x on by LightEightOver; false
 // where OverRun does not allow it.
+template <EBand kBand>
+void LightRunOver(const CFaceShade& s, int x, int y, int count, const COverRun& over, float* light,
+                  float* lift) noexcept
+{
+    const CRowTerms row(*s.map, y + 0.5);
+    const __m512d steps = _mm512_setr_pd(0.0, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0);
+    for (int i = 0; i < count; i += 8)
+        if (!LightEightOver<kBand>(s, _mm512_add_pd(_mm512_set1_pd(x + i + 0.5), steps), over, light + i, lift + i))
+            LightEightExactly(s, x + i, row, light + i, lift + i);
+}
+
 bool LightRunOver(const CFaceShade& s, int x, int y, int count, float* light, float* lift) noexcept
 {
     COverRun over;
     if (!OverRun(s, x, x + count - 1, y + 0.5, over)) return false;
-    const CRowTerms row(*s.map, y + 0.5);
-    const __m512d steps = _mm512_setr_pd(0.0, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0);
-    for (int i = 0; i < count; i += 8)
-        if (!LightEightOver(s, _mm512_add_pd(_mm512_set1_pd(x + i + 0.5), steps), over, light + i, lift + i))
-            LightEightExactly(s, x + i, row, light + i, lift + i);
+    if (over.band == EBand::kOff)
+        LightRunOver<EBand::kOff>(s, x, y, count, over, light, lift);
+    else if (over.band == EBand::kTop)
+        LightRunOver<EBand::kTop>(s, x, y, count, over, light, lift);
+    else
+        LightRunOver<EBand::kAcross>(s, x, y, count, over, light, lift);
     return true;
 }
 
