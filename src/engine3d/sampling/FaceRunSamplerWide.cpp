@@ -141,6 +141,7 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
     samples.grid = &m_grid;
     samples.errCol = m_errCol;
     samples.errRow = m_errRow;
+    samples.permutes = weighed_eights::Available();
     const SCentreMapping mapping{_mm256_set1_pd(m_ax),   _mm256_set1_pd(m_bx),    _mm256_set1_pd(m_cx),
                                  _mm256_set1_pd(m_ay),   _mm256_set1_pd(m_by),    _mm256_set1_pd(m_cy),
                                  _mm256_set1_pd(m_texW), _mm256_set1_pd(m_texH),  _mm256_set1_pd(-m_texH),
@@ -202,7 +203,8 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
         const auto kind = [&bits](int k) { return (bits[0] >> 4 * k & 0xF) | (bits[1] >> 4 * k & 0xF) << 4; };
         const int together = kind(0) & kind(3) & ~kind(2) & ((2 << (last - x8)) - 1);
         const int counted = __builtin_popcount(together) >= 3 ? together : 0;
-        const int nearEdge = counted ? CountFourTexelsEight(samples, centres[0], centres[1], weighed, kept) : 0;
+        const int nearEdge =
+            counted ? CountFourTexelsEight(samples, centres[0], centres[1], counted, weighed, kept) : 0;
         // A whole eight takes the weighed sums of every pixel at once (a
         // pixel's four words are a CPixelSamples); the loop then sets only
         // the pixels counted otherwise, which overwrite theirs.

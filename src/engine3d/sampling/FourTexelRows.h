@@ -5,6 +5,7 @@
 // FMA: the callers check for both. See LinearSteps.h for the bound.
 
 #include "engine3d/sampling/LinearSteps.h"
+#include "engine3d/sampling/WeighedEights.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,8 +21,10 @@ namespace linear_steps {
 
 // WeighFourTexels for the eight pixels of c0 and c1 at once: weights[k]
 // holds each pixel's count for its texel k (lower left, lower right, upper
-// left, upper right), the four texels read by gathers of four bytes
-// (TexelWords).
+// left, upper right), the four texels picked out of the rows by byte
+// permutes where the processor has them (WeighedEights.h), else read by
+// gathers of four bytes (TexelWords). Only the pixels of `lanes` are sure to
+// be summed.
 // Eight pixels' sums: blue, green, red and count of pixel p in words 4p ..
 // 4p + 3, left unset until written (an array of CPixelSamples is zeroed first).
 struct SWeighedEight {
@@ -35,13 +38,20 @@ struct SWeighedEight {
 };
 
 VT_STEP void WeighFourTexelsEight(const SStepSamples& r, const SCentres& c0, const SCentres& c1,
-                                  const __m256i* weights, SWeighedEight& out)
+                                  const __m256i* weights, int lanes, SWeighedEight& out)
 {
     const auto texel = [](const double* base, const double* low) {
         return _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_load_pd(base), _mm256_load_pd(low)));
     };
     const __m256i col = _mm256_set_m128i(texel(c1.baseCol, c1.lowCol), texel(c0.baseCol, c0.lowCol));
     const __m256i row = _mm256_set_m128i(texel(c1.baseRow, c1.lowRow), texel(c0.baseRow, c0.lowRow));
+    if (r.permutes) {
+        alignas(32) std::int32_t at[16], w[32];
+        _mm256_store_si256(reinterpret_cast<__m256i*>(at), col);
+        _mm256_store_si256(reinterpret_cast<__m256i*>(at + 8), row);
+        for (int k = 0; k < 4; ++k) _mm256_store_si256(reinterpret_cast<__m256i*>(w + 8 * k), weights[k]);
+        if (weighed_eights::Weigh(r, at, at + 8, w, lanes, out)) return;
+    }
     const __m256i zero = _mm256_setzero_si256(), one = _mm256_set1_epi32(1);
     const __m256i lastCol = _mm256_set1_epi32(r.lastCol), lastRow = _mm256_set1_epi32(r.lastRow);
     const auto clamp = [zero](__m256i v, __m256i hi) { return _mm256_min_epi32(_mm256_max_epi32(v, zero), hi); };
@@ -152,7 +162,8 @@ VT_STEP __m256 RowCount(const SEdgeRows& e, __m256 j, __m256 side, __m256& near)
 }
 
 // The samples of eight pixels (those of c0, then c1) that reach at most two
-// by two texels, counted on each texel's side of the two edges between them
+// by two texels (bit p of `lanes` for pixel p; the others' sums are
+// undefined), counted on each texel's side of the two edges between them
 // a sample row at a time (above), their texels weighed by the counts into
 // `weighed` (WeighFourTexelsEight). Returns bit p set when a
 // sample of pixel p may lie within the bound of either edge (every bit
@@ -164,7 +175,7 @@ struct SKeptRows {
     alignas(32) float rowLo[8], rowHi[8], rowStep[8], rowSign[8];
 };
 
-VT_STEP int CountFourTexelsEight(const SStepSamples& r, const SCentres& c0, const SCentres& c1,
+VT_STEP int CountFourTexelsEight(const SStepSamples& r, const SCentres& c0, const SCentres& c1, int lanes,
                                  SWeighedEight& weighed, SKeptRows& kept)
 {
     const SGridRows& grid = *r.grid;
@@ -199,7 +210,7 @@ VT_STEP int CountFourTexelsEight(const SStepSamples& r, const SCentres& c0, cons
     const __m256i weights[4] = {
         nBoth, _mm256_sub_epi32(nLower, nBoth), _mm256_sub_epi32(nLeft, nBoth),
         _mm256_add_epi32(_mm256_sub_epi32(_mm256_set1_epi32(r.n), _mm256_add_epi32(nLeft, nLower)), nBoth)};
-    WeighFourTexelsEight(r, c0, c1, weights, weighed);
+    WeighFourTexelsEight(r, c0, c1, weights, lanes, weighed);
     const int nearBits = _mm256_movemask_ps(near);
     if (nearBits != 0) {
         _mm256_store_ps(kept.colLo, col.lo);

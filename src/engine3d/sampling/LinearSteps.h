@@ -91,6 +91,7 @@ struct SStepSamples {
     __m256 colLimitP, rowLimitP; // 0.5 less the bounds of projective steps
     const SGridRows* grid;     // the samples as a grid (side 0: they are not)
     double errCol, errRow;     // the bounds in double precision
+    bool permutes;             // weighed_eights::Weigh may be used
 };
 
 // One pixel's centre (fc, fr) and texel steps per pixel, in single precision.
