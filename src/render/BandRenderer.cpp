@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine3d/sampling/PixelRuns.h"
 #include "image/Raster.h"
 #include "render/output/PictureScaler.h"
 #include "render/RenderBackend.h"
@@ -27,11 +28,35 @@ constexpr int kCutOutSpan[3] = {0xFF - 0x03, 0xFF - 0x02, 0xFF - 0x01};
 
 void FillRows(const CPixelView& band, std::uint32_t colour) noexcept
 {
-    const std::uint8_t bgr[3] = {static_cast<std::uint8_t>(colour >> 16), static_cast<std::uint8_t>(colour >> 8),
-                                 static_cast<std::uint8_t>(colour)};
-    for (int y = 0; y < band.GetHeight(); ++y) {
-        std::uint8_t* p = band.Row(y);
-        for (int x = 0; x < band.GetWidth(); ++x, p += 3) std::memcpy(p, bgr, 3);
+    for (int y = 0; y < band.GetHeight(); ++y)
+        FillPixelRun(band.Row(y), band.GetWidth(), static_cast<std::uint8_t>(colour >> 16),
+                     static_cast<std::uint8_t>(colour >> 8), static_cast<std::uint8_t>(colour));
+}
+
+// A cut-out's pixel from its colours over the dark background (p, made the
+// cut-out's colour) and over the light one (q), and its cover `a`. A pixel
+// C = cover * F + (1 - cover) * B over background B: the two backgrounds
+// show through by (C2 - C1) / (B2 - B1), the same in every channel but for
+// rounding (the mean is taken), in 255ths. The colour is taken from the
+// drawing over white, where the cut-out is to match: C2 = (cover * F +
+// (255 - cover) * 255) / 255, so F = (255 * C2 - 255 * through) / cover;
+// white where nothing is. A pixel alike over both backgrounds is covered
+// (through 0, F = C2); one that is each background itself is not (through
+// 255): both are common and come out so without the divisions.
+inline void CutOutPixel(std::uint8_t* p, const std::uint8_t* q, std::uint8_t* a) noexcept
+{
+    if (p[0] == q[0] && p[1] == q[1] && p[2] == q[2]) {
+        *a = 255;
+        return;
+    }
+    int through = (q[0] - p[0]) * 255 * 2 / kCutOutSpan[0] + (q[1] - p[1]) * 255 * 2 / kCutOutSpan[1] +
+                  (q[2] - p[2]) * 255 * 2 / kCutOutSpan[2];
+    through = std::clamp((through + 3) / 6, 0, 255);
+    const int cover = 255 - through;
+    *a = static_cast<std::uint8_t>(cover);
+    for (int c = 0; c < 3; ++c) {
+        const int f = cover == 0 ? 255 : (255 * (q[c] - through) + cover / 2) / cover;
+        p[c] = static_cast<std::uint8_t>(std::clamp(f, 0, 255));
     }
 }
 
@@ -42,6 +67,7 @@ void FillRows(const CPixelView& band, std::uint32_t colour) noexcept
 struct SBandPictures {
     CRaster scratch, alpha;
     std::vector<CCoveredRow> covered; // the band's rows' columns the model covers
+    std::vector<std::uint8_t> overLight; // a cut-out's output rows drawn over the light background
     int whiteRows = 0; // the first rows of alpha known white (a band leaves them so)
 
     // Pictures of `rows` rows, `width` wide, in blocks of `most` rows; the
@@ -173,32 +199,19 @@ bool DrawOneBand(SBandWork& w, int b, SBandPictures& pictures, std::string& erro
     FillRows(view, kCutOutDark);
     if (!drawModel()) return false;
     ScalePicture(inner, out);
-    CPixelBuffer overLight(out.GetWidth(), out.GetHeight());
+    const std::size_t lightStride = 3 * static_cast<std::size_t>(out.GetWidth());
+    if (pictures.overLight.size() < lightStride * static_cast<std::size_t>(out.GetHeight()))
+        pictures.overLight.resize(lightStride * static_cast<std::size_t>(out.GetHeight()));
+    const CPixelView light(pictures.overLight.data(), out.GetWidth(), out.GetHeight(),
+                           static_cast<std::ptrdiff_t>(lightStride));
     FillRows(view, kCutOutLight);
     if (!drawModel()) return false;
-    ScalePicture(inner, overLight.View());
-    const CPixelView light = overLight.View();
+    ScalePicture(inner, light);
     for (int y = 0; y < out.GetHeight(); ++y) {
         std::uint8_t* p = out.Row(y);
         const std::uint8_t* q = light.Row(y);
         std::uint8_t* a = l.alpha + static_cast<std::size_t>(first / l.k + y) * static_cast<std::size_t>(out.GetWidth());
-        for (int x = 0; x < out.GetWidth(); ++x, p += 3, q += 3) {
-            // A pixel C = cover * F + (1 - cover) * B over background B: the
-            // two backgrounds show through by (C2 - C1) / (B2 - B1), the same
-            // in every channel but for rounding (the mean is taken), in 255ths.
-            int through = 0;
-            for (int c = 0; c < 3; ++c) through += (q[c] - p[c]) * 255 * 2 / kCutOutSpan[c];
-            through = std::clamp((through + 3) / 6, 0, 255);
-            const int cover = 255 - through;
-            a[x] = static_cast<std::uint8_t>(cover);
-            // The colour is taken from the drawing over white, where the
-            // cut-out is to match: C2 = (cover * F + (255 - cover) * 255) / 255,
-            // so F = (255 * C2 - 255 * through) / cover; white where nothing is.
-            for (int c = 0; c < 3; ++c) {
-                const int f = cover == 0 ? 255 : (255 * (q[c] - through) + cover / 2) / cover;
-                p[c] = static_cast<std::uint8_t>(std::clamp(f, 0, 255));
-            }
-        }
+        for (int x = 0; x < out.GetWidth(); ++x, p += 3, q += 3) CutOutPixel(p, q, a + x);
     }
     return true;
 }
