@@ -203,6 +203,24 @@ void WhitenBox(CRaster& layer, const CBoundingBox& box) noexcept
     }
 }
 
+// The shade picture of multiplied shadows, as large as the band (6 MB at
+// 4000 x 500), kept on its thread from one drawing to the next and white
+// again after each: only the box the shadows were drawn into is whitened,
+// where a picture was made and whitened whole for each band. A picture
+// larger than a band's (a whole print-size picture drawn at once) is not
+// kept; one left unfinished (an exception) is whitened whole when next used.
+struct SKeptShade {
+    static constexpr long long kMostPixels = 4LL << 20;
+    CRaster picture;
+    bool white = false;
+};
+
+SKeptShade& KeptShade() noexcept
+{
+    thread_local SKeptShade kept;
+    return kept;
+}
+
 // One drawing of the model's lists into the band of rows from firstRow:
 // the reflection, the shadows, then the product, each a step below.
 struct SModelPass {
@@ -278,14 +296,20 @@ bool SModelPass::DrawShadows(std::size_t last, std::string* error)
     CShadowBlender blender;
     // Multiplied shadows gather over white first (as they would fall on a
     // white table) and then darken the picture by that share.
-    CRaster shade;
     const bool multiply = st.multiplyShadows && last >= 1 && st.shadowStyle != kStudioShadowStyle;
+    const int w = scratch.GetWidth(), h = scratch.GetHeight();
+    SKeptShade& kept = KeptShade();
+    const bool keep = multiply && static_cast<long long>(w) * h <= SKeptShade::kMostPixels;
+    CRaster own;
+    CRaster& shade = keep ? kept.picture : own;
     if (multiply) {
-        if (shade.Create(scratch.GetWidth(), scratch.GetHeight(), 24) == nullptr) {
+        const bool fits = shade.IsValid() && shade.GetWidth() == w && shade.GetHeight() == h && shade.GetBpp() == 24;
+        if (!fits && shade.Create(w, h, 24) == nullptr) {
             if (error) *error = "Out of memory";
             return false;
         }
-        shade.ToWhite();
+        if (!(fits && keep && kept.white)) shade.ToWhite();
+        if (keep) kept.white = false;
     }
     CBoundingBox shadowBox;
     const bool studio = st.shadowStyle == kStudioShadowStyle && last >= 1;
@@ -309,6 +333,10 @@ bool SModelPass::DrawShadows(std::size_t last, std::string* error)
     }
     if (studio) accumulator.Apply(scratch, copies[0], copies[1], st.shadowColour);
     if (multiply && !studio) MultiplyByShade(shade, scratch, Local(shadowBox));
+    if (keep) {
+        WhitenBox(shade, Local(shadowBox)); // every pixel the shadows were blended into
+        kept.white = true;
+    }
     return true;
 }
 
