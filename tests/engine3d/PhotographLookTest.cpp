@@ -445,6 +445,22 @@ TEST(HighlightBand, RunsGiveThePixelByPixelLightAndLevels)
         };
         for (int row = 0; row < 8; ++row)
             check(p, static_cast<int>(rng() % 150), static_cast<int>(rng() % 200), row % 2 ? 61 : 64);
+        { // pixels of different rows lit together, as a face's edge pixels are, and one at a time
+            const CFaceShade s(p, m);
+            CEdgePixels edges;
+            CPixelSamples each[61];
+            for (CPixelSamples& e : each) {
+                e.count = 1 + static_cast<int>(rng() % 100);
+                for (std::uint32_t& v : e.sum) v = static_cast<std::uint32_t>(rng() % (255 * e.count + 1));
+                edges.Add(static_cast<int>(rng() % 200), static_cast<int>(rng() % 200), e);
+            }
+            int k = 0;
+            edges.Flush(s, 7, [&](int x, int y, const CPixelSamples& lit) {
+                s.Apply(each[k], x, y + 7);
+                for (int c = 0; c < 3; ++c) ASSERT_EQ(lit.sum[c], each[k].sum[c]) << trial << ": " << x << "," << y;
+                ++k;
+            });
+        }
         // The light (the lift) moved to k double steps from the nearest
         // midpoint by its constant term; the pixel in each place of a group.
         auto midpoint = [](double e) {

@@ -211,18 +211,26 @@ inline __m256 ToFloat(__m512d a) noexcept
     return _mm512_maskz_cvtpd_ps(0xFF, a);
 }
 
-bool LightEight(const CFaceShade& s, __m512d px, double y, float* light, float* lift) noexcept
+// The products of each pixel's y in the mapping: one row's, or eight rows'.
+struct CRowsEight {
+    __m512d a, b, c;
+    CRowsEight(const CQuadMapping& m, double y) noexcept
+        : a(_mm512_set1_pd(m.ay * y)), b(_mm512_set1_pd(m.by * y)), c(_mm512_set1_pd(m.cy * y))
+    {
+    }
+    CRowsEight(const CQuadMapping& m, __m512d y) noexcept : a(mul(m.ay, y)), b(mul(m.by, y)), c(mul(m.cy, y)) {}
+};
+
+bool LightEight(const CFaceShade& s, __m512d px, const CRowsEight& rows, float* light, float* lift) noexcept
 {
     const CQuadMapping& m = *s.map;
     const CPolygon3D::CHighlight& h = s.highlight;
     const __m512d zero = _mm512_setzero_pd(), one = _mm512_set1_pd(1.0), half = _mm512_set1_pd(0.5);
-    const __m512d den = add(_mm512_add_pd(mul(m.cx, px), _mm512_set1_pd(m.cy * y)), m.c0);
+    const __m512d den = add(_mm512_add_pd(mul(m.cx, px), rows.c), m.c0);
     const __m512d r = _mm512_div_pd(one, den);
-    const __m512d a = _mm512_mul_pd(add(_mm512_add_pd(mul(m.ax, px), _mm512_set1_pd(m.ay * y)), m.a0), r);
+    const __m512d a = _mm512_mul_pd(add(_mm512_add_pd(mul(m.ax, px), rows.a), m.a0), r);
     const __m512d u =
-        _mm512_sub_pd(Clamp(_mm512_mul_pd(add(_mm512_add_pd(mul(m.bx, px), _mm512_set1_pd(m.by * y)), m.b0), r),
-                            zero, one),
-                      half);
+        _mm512_sub_pd(Clamp(_mm512_mul_pd(add(_mm512_add_pd(mul(m.bx, px), rows.b), m.b0), r), zero, one), half);
     const __m512d v = _mm512_sub_pd(Clamp(_mm512_sub_pd(one, a), zero, one), half);
     const __m512d l = _mm512_add_pd(add(mul(s.shadeU, u), s.shade), mul(s.shadeV, v));
     const __m512d d = _mm512_add_pd(add(mul(h.atU, u), h.at), mul(h.atV, v));
@@ -408,11 +416,37 @@ int LightRunEight(const CFaceShade& s, int x, int y, int n, float* light, float*
     if (count >= 16 && LightRunOver(s, x, y, count, light, lift)) return count;
     if (!DenominatorInRange(*s.map, x, x + count - 1, y + 0.5)) return 0;
     const CRowTerms row(*s.map, y + 0.5);
+    const CRowsEight rows(*s.map, y + 0.5);
     const __m512d steps = _mm512_setr_pd(0.0, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0);
     for (int i = 0; i < count; i += 8)
-        if (!LightEight(s, _mm512_add_pd(_mm512_set1_pd(x + i + 0.5), steps), y + 0.5, light + i, lift + i))
+        if (!LightEight(s, _mm512_add_pd(_mm512_set1_pd(x + i + 0.5), steps), rows, light + i, lift + i))
             LightEightExactly(s, x + i, row, light + i, lift + i);
     return count;
+}
+
+// Pixels (x[i], y[i]) of the whole picture eight at a time by LightEight,
+// each with its own row; the count done. Where a pixel's denominator lies
+// beyond 2^-1000 .. 2^1000 (LightFour's argument asks that of each) or a
+// group fails the check, that group's pixels one at a time.
+int LightPixelsEight(const CFaceShade& s, const int* x, const int* y, int n, float* light, float* lift) noexcept
+{
+    if (!s.quick) return 0;
+    const CQuadMapping& m = *s.map;
+    const __m512d half = _mm512_set1_pd(0.5), least = _mm512_set1_pd(0x1p-1000), most = _mm512_set1_pd(0x1p1000);
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const auto at = [&](const int* p) {
+            const __m256i eight = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i));
+            return _mm512_add_pd(_mm512_maskz_cvtepi32_pd(0xFF, eight), half);
+        };
+        const __m512d px = at(x);
+        const CRowsEight rows(m, at(y));
+        const __m512d den = _mm512_abs_pd(add(_mm512_add_pd(mul(m.cx, px), rows.c), m.c0));
+        const __mmask8 in = _mm512_mask_cmp_pd_mask(_mm512_cmp_pd_mask(den, least, _CMP_GE_OQ), den, most, _CMP_LE_OQ);
+        if (in == 0xFF && LightEight(s, px, rows, light + i, lift + i)) continue;
+        for (int k = i; k < i + 8; ++k) s.LightOne(x[k], y[k], light[k], lift[k]);
+    }
+    return i;
 }
 
 } // namespace
@@ -583,11 +617,26 @@ void CFaceShade::LightRun(int x, int y, int n, float* light, float* lift) const 
         for (int k = 0; i < n; ++i, ++k) light[i] = l[k], lift[i] = f[k];
     }
 #endif
-    for (; i < n; ++i) {
-        double u, v;
-        light[i] = static_cast<float>(LightAt(x + i, y, u, v));
-        lift[i] = static_cast<float>(HighlightAt(u, v));
+    for (; i < n; ++i) LightOne(x + i, y, light[i], lift[i]);
+}
+
+void CFaceShade::Apply(CEdgePixels& pixels, int band) const noexcept
+{
+    if (!banded) {
+        for (int i = 0; i < pixels.count; ++i) Apply(pixels.samples[i], pixels.x[i], pixels.y[i] + band);
+        return;
     }
+    int at[CEdgePixels::kMost];
+    float light[CEdgePixels::kMost], lift[CEdgePixels::kMost];
+    for (int i = 0; i < pixels.count; ++i) at[i] = pixels.y[i] + band;
+    int i = 0;
+#if defined(VT_FACE_SHADE_AVX2)
+    static const bool has512 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512f") &&
+                               __builtin_cpu_supports("avx512vl");
+    if (has512) i = LightPixelsEight(*this, pixels.x, at, pixels.count, light, lift);
+#endif
+    for (; i < pixels.count; ++i) LightOne(pixels.x[i], at[i], light[i], lift[i]);
+    for (i = 0; i < pixels.count; ++i) LitMeans(pixels.samples[i], light[i], lift[i]);
 }
 
 namespace {

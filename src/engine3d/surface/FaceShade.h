@@ -30,6 +30,8 @@ void LitPixels(std::uint8_t* bgr, int count, const float* light, const float* li
 // pixel: the band adds up to most of white in a few pixels, far beyond what a
 // mix of two tables follows, so each level is decoded, lit, lifted by the
 // highlight and encoded again (CSrgbTables).
+struct CEdgePixels;
+
 struct CFaceShade {
     bool linear = false, banded = false;
     std::uint32_t shadeQ = 256;
@@ -145,16 +147,62 @@ struct CFaceShade {
         if (shadeQ != 256)
             for (std::uint32_t& v : samples.sum) v = (v * shadeQ + 128) >> 8;
         if (!linear) return;
+        if (banded) {
+            float light, lift;
+            LightOne(x, y, light, lift);
+            LitMeans(samples, light, lift);
+            return;
+        }
         // The mean of the samples, shaded, stands for each of them.
         const auto n = static_cast<std::uint32_t>(samples.count);
-        double u = 0.0, v = 0.0;
-        const auto light = banded ? static_cast<float>(LightAt(x, y, u, v)) : 0.0f;
-        const auto lift = banded ? static_cast<float>(HighlightAt(u, v)) : 0.0f;
-        const std::uint32_t w = map != nullptr && !banded ? Weight(x, y) : 0;
+        const std::uint32_t w = map != nullptr ? Weight(x, y) : 0;
         for (std::uint32_t& s : samples.sum) {
             const std::uint32_t mean = std::min((s + n / 2) / n, 255u);
-            const std::uint32_t lit = banded ? Lit(mean, light, lift) : map != nullptr ? Mix(mean, w) : table[mean];
-            s = lit * n;
+            s = (map != nullptr ? Mix(mean, w) : table[mean]) * n;
         }
+    }
+    // The same for each pixel held, (x, y + band) of the whole picture: on a
+    // face with a band the light of eight pixels at a time, as LightRun's
+    // (FaceShade.cpp).
+    void Apply(CEdgePixels& pixels, int band) const noexcept;
+
+    // LightAt and HighlightAt of pixel (x, y), as floats.
+    void LightOne(int x, int y, float& light, float& lift) const noexcept
+    {
+        double u, v;
+        light = static_cast<float>(LightAt(x, y, u, v));
+        lift = static_cast<float>(HighlightAt(u, v));
+    }
+    // The mean of the samples, lit, stands for each of them.
+    void LitMeans(CPixelSamples& samples, float light, float lift) const noexcept
+    {
+        const auto n = static_cast<std::uint32_t>(samples.count);
+        for (std::uint32_t& s : samples.sum) s = Lit(std::min((s + n / 2) / n, 255u), light, lift) * n;
+    }
+};
+
+// The pixels the outline of a face crosses, gathered from its rows so that
+// their light is worked out together (CFaceShade::Apply) before they are
+// stored: each pixel of a face is stored once, in any order.
+struct CEdgePixels {
+    static constexpr int kMost = 64;
+    int count = 0;
+    int x[kMost], y[kMost]; // column and row of the band
+    CPixelSamples samples[kMost];
+
+    // Holds pixel (x, y) with its samples; true when full.
+    bool Add(int px, int py, const CPixelSamples& s) noexcept
+    {
+        x[count] = px, y[count] = py, samples[count] = s;
+        return ++count == kMost;
+    }
+    // Lights the pixels held (rows of the band from `band` on in the whole
+    // picture), hands each to store(x, y, samples) and lets them go.
+    template <class Store>
+    void Flush(const CFaceShade& shade, int band, Store&& store) noexcept
+    {
+        shade.Apply(*this, band);
+        for (int i = 0; i < count; ++i) store(x[i], y[i], samples[i]);
+        count = 0;
     }
 };

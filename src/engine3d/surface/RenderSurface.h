@@ -30,6 +30,7 @@ struct CFaceSetup;
 struct CSampleGrid;
 struct CSmoothFace;
 struct CFaceShade;
+struct CEdgePixels;
 struct CInteriorBlocks;
 
 // The area a drawing operation touched, in picture pixels (inclusive).
@@ -178,8 +179,8 @@ private:
         int y = 0;
         double A = 0.0, B = 0.0, C = 0.0;
     };
-    void DrawSmoothEdge(const CSmoothFace& f, const CFaceShade& shade, const CSmoothRow& row, int from, int to,
-                        bool soften) noexcept;
+    void DrawSmoothEdge(const CSmoothFace& f, const CFaceShade& shade, CEdgePixels& edges, const CSmoothRow& row,
+                        int from, int to, bool soften) noexcept;
     void DrawSmoothInterior(const CSmoothFace& f, const CFaceShade& shade, const CSmoothRow& row, int from, int to,
                             bool soften) noexcept;
     // Pixels from .. to of target row y, whole blocks of a face's inside read

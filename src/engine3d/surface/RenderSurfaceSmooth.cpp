@@ -501,6 +501,7 @@ void CRenderSurface::DrawFilteredQuad(const CQuadMapping& map, const CFaceSetup&
     if (!face.tex && face.isDisc) return;
     const CSmoothFace f(map, face, textures, faceCode, sampleCount);
     const CFaceShade shade(polygon, map);
+    CEdgePixels edges;
     if (soften && !EnsureSoftening()) soften = false; // no memory: draw without softening
     std::optional<CInteriorBlocks> blocks;
     const int K = textures ? textures->interiorBlock : 1;
@@ -514,18 +515,21 @@ void CRenderSurface::DrawFilteredQuad(const CQuadMapping& map, const CFaceSetup&
         int innerLo, innerHi;
         f.InteriorColumns(left, right, row.A, row.B, row.C, innerLo, innerHi);
         if (innerLo > innerHi) {
-            DrawSmoothEdge(f, shade, row, left, right, soften);
+            DrawSmoothEdge(f, shade, edges, row, left, right, soften);
             continue;
         }
         int from = innerHi + 1, to = innerHi;
         if (blocks && !blocks->Columns(y + m_band, innerLo, innerHi, m_width, f, from, to))
             from = innerHi + 1, to = innerHi;
-        DrawSmoothEdge(f, shade, row, left, innerLo - 1, soften);
+        DrawSmoothEdge(f, shade, edges, row, left, innerLo - 1, soften);
         DrawSmoothInterior(f, shade, row, innerLo, from - 1, soften);
         if (from <= to) DrawInteriorBlocks(*blocks, y, from, to, f.N, soften);
         DrawSmoothInterior(f, shade, row, to + 1, innerHi, soften);
-        DrawSmoothEdge(f, shade, row, innerHi + 1, right, soften);
+        DrawSmoothEdge(f, shade, edges, row, innerHi + 1, right, soften);
     }
+    edges.Flush(shade, m_band, [&](int x, int y, const CPixelSamples& s) {
+        StoreSamples(x, y, s, f.N, f.face.boxFace, soften);
+    });
 }
 
 bool CRenderSurface::EnsureBlockColours(int k) noexcept
@@ -552,16 +556,19 @@ void CRenderSurface::DrawInteriorBlocks(const CInteriorBlocks& b, int y, int fro
     if (soften) CoverRun(from, to, y, N);
 }
 
-// Pixels the outline crosses: every sample of the grid.
-void CRenderSurface::DrawSmoothEdge(const CSmoothFace& f, const CFaceShade& shade, const CSmoothRow& row, int from,
-                                    int to, bool soften) noexcept
+// Pixels the outline crosses: every sample of the grid. They are lit and
+// stored a few rows later, together (CEdgePixels), and the rest at the end of
+// the face.
+void CRenderSurface::DrawSmoothEdge(const CSmoothFace& f, const CFaceShade& shade, CEdgePixels& edges,
+                                    const CSmoothRow& row, int from, int to, bool soften) noexcept
 {
+    const auto store = [&](int x, int y, const CPixelSamples& s) {
+        StoreSamples(x, y, s, f.N, f.face.boxFace, soften);
+    };
     for (int x = from; x <= to; ++x) {
         if (f.Misses(x, row.A, row.B, row.C)) continue;
-        CPixelSamples samples = f.AllSamples(x, row.A, row.B, row.C);
-        if (samples.count == 0) continue;
-        shade.Apply(samples, x, row.y + m_band);
-        StoreSamples(x, row.y, samples, f.N, f.face.boxFace, soften);
+        const CPixelSamples samples = f.AllSamples(x, row.A, row.B, row.C);
+        if (samples.count != 0 && edges.Add(x, row.y, samples)) edges.Flush(shade, m_band, store);
     }
 }
 
