@@ -82,54 +82,45 @@ bool CInteriorSampler::Setup(const CTexture& picture, const CTextureLevels* leve
 // few units in the last place of the terms they take differences of (at
 // most T = sum |steps| (|x| + 1) + sum |row numerators| each), so a footprint
 // off by 20 T^2 / C^2 ulp: asking T^2 / C^2 times the picture's side below
-// 1e9 keeps that under 1e-5 of a texel, far inside the 2 % the callers keep.
-CInteriorSampler::CRunFootprints CInteriorSampler::RunFootprints(int x, int n, double rowA, double rowB,
-                                                                 double rowC) const noexcept
+// 1e9 keeps that under 1e-5 of a texel, far inside the 2 % kept below.
+//
+// A pixel takes one read where both squared footprints are at most 1, and
+// otherwise four reads from level L where the larger is above 4^L and at
+// most 4^(L + 1) (quartered while above 4, at most `top` times): the same
+// for the run's bounds with 2 % to spare.
+int CInteriorSampler::RunLevel(int x, int n, double rowA, double rowB, double rowC, int top,
+                               bool fourReads) const noexcept
 {
-    CRunFootprints f;
     const double x0 = x, x1 = x + n - 1;
     const double c0 = m_cx * x0 + rowC, c1 = m_cx * x1 + rowC;
-    if (!((c0 > 0.0 && c1 > 0.0) || (c0 < 0.0 && c1 < 0.0))) return f;
-    const double ccLo = std::min(c0 * c0, c1 * c1), ccHi = std::max(c0 * c0, c1 * c1);
+    if (!((c0 > 0.0 && c1 > 0.0) || (c0 < 0.0 && c1 < 0.0))) return kMixed;
+    const double ccLo = std::min(c0 * c0, c1 * c1);
     const double T = (std::abs(m_ax) + std::abs(m_bx) + std::abs(m_cx) + std::abs(m_ay) + std::abs(m_by) + std::abs(m_cy)) *
                          (std::max(std::abs(x0), std::abs(x1)) + 1.0) +
                      std::abs(rowA) + std::abs(rowB) + std::abs(rowC);
-    if (!(T * T / ccLo * std::max(m_tex.width, m_tex.height) < 1e9)) return f;
+    if (!(T * T / ccLo * std::max(m_tex.width, m_tex.height) < 1e9)) return kMixed;
     const double W2 = static_cast<double>(m_tex.width) * m_tex.width;
     const double H2 = static_cast<double>(m_tex.height) * m_tex.height;
     const double k1 = m_bx * rowC - m_cx * rowB, k2 = m_cx * rowA - m_ax * rowC;
     const double s1 = m_by * m_cx - m_cy * m_bx, p1 = m_by * rowC - m_cy * rowB;
     const double s2 = m_ax * m_cy - m_ay * m_cx, p2 = m_cy * rowA - m_ay * rowC;
     const auto q = [&](double t) { return (s1 * t + p1) * (s1 * t + p1) * W2 + (s2 * t + p2) * (s2 * t + p2) * H2; };
-    const double along = k1 * k1 * W2 + k2 * k2 * H2;
+    const double along = k1 * k1 * W2 + k2 * k2 * H2, down = std::max(q(x0), q(x1));
+    const double least = ccLo * ccLo; // C^4 at its least
+    if (along <= 0.98 * least && down <= 0.98 * least) return kOneRead;
+    if (!fourReads) return kMixed;
+    const double ccHi = std::max(c0 * c0, c1 * c1), most = ccHi * ccHi;
     const double curve = s1 * s1 * W2 + s2 * s2 * H2;
-    const double least = curve > 0.0 ? std::clamp(-(s1 * p1 * W2 + s2 * p2 * H2) / curve, x0, x1) : x0;
-    f.loX = along / (ccHi * ccHi), f.hiX = along / (ccLo * ccLo);
-    f.loY = q(least) / (ccHi * ccHi), f.hiY = std::max(q(x0), q(x1)) / (ccLo * ccLo);
-    f.sure = std::isfinite(f.hiX) && std::isfinite(f.hiY);
-    return f;
-}
-
-bool CInteriorSampler::RunWithinTexel(const CRunFootprints& f) noexcept
-{
-    return f.sure && f.hiX <= 0.98 && f.hiY <= 0.98;
-}
-
-// A pixel takes four reads where the larger squared footprint is above 1,
-// from level L where it is above 4^L and at most 4^(L + 1) (quartered while
-// above 4, at most `top` times): the same for the run's least and greatest
-// with 2 % to spare.
-int CInteriorSampler::OneLevel(const CRunFootprints& f, int top) noexcept
-{
-    const double lo = 0.98 * std::max(f.loX, f.loY), hi = 1.02 * std::max(f.hiX, f.hiY);
-    if (!f.sure || !(lo > 1.0)) return -1;
+    const double t = curve > 0.0 ? std::clamp(-(s1 * p1 * W2 + s2 * p2 * H2) / curve, x0, x1) : x0;
+    const double lo = 0.98 * std::max(along, q(t)) / most, hi = 1.02 * std::max(along, down) / least;
+    if (!(lo > 1.0) || !(hi < HUGE_VAL)) return kMixed;
     const auto level = [top](double g) {
         int L = 0;
         for (; g > 4.0 && L < top; ++L) g *= 0.25;
         return L;
     };
     const int L = level(lo);
-    return level(hi) == L ? L : -1;
+    return level(hi) == L ? L : kMixed;
 }
 
 // AVX2 only, not FMA: the compiler cannot fuse a product and a sum into one
@@ -392,9 +383,9 @@ std::uint64_t CInteriorSampler::SampleRun(int x, int n, double rowA, double rowB
     const __m256d vA = _mm256_set1_pd(rowA), vB = _mm256_set1_pd(rowB), vC = _mm256_set1_pd(rowC);
     const CLevelView picture(m_tex);
     std::uint64_t left = 0;
-    const CRunFootprints footprints = RunFootprints(x, n, rowA, rowB, rowC);
     const int top = m_levels ? static_cast<int>(m_levels->levels.size()) - 1 : 0;
-    if (RunWithinTexel(footprints)) { // one read of the picture each, no derivatives needed
+    const int kind = RunLevel(x, n, rowA, rowB, rowC, top, m_wide);
+    if (kind == kOneRead) { // one read of the picture each, no derivatives needed
         if (m_wide) return wide_bilinear::CentreRun(m_tex, m_whiteAvoid, m_ax, m_bx, m_cx, x, n, rowA, rowB, rowC, bgr);
         for (int i = 0; i < n; i += 8, bgr += 24) {
             const __m256d xs = _mm256_add_pd(_mm256_set1_pd(x + i), _mm256_setr_pd(0, 1, 2, 3));
@@ -407,13 +398,10 @@ std::uint64_t CInteriorSampler::SampleRun(int x, int n, double rowA, double rowB
         }
         return n < 64 ? left & ((std::uint64_t{1} << n) - 1) : left;
     }
-    if (m_wide) { // every pixel four reads from one level
-        const int level = OneLevel(footprints, top);
-        if (level >= 0)
-            return wide_bilinear::FourReadRun(m_levels ? m_levels->levels[static_cast<std::size_t>(level)] : m_tex,
-                                              m_whiteAvoid, {m_ax, m_bx, m_cx, m_ay, m_by, m_cy}, x, n, rowA,
-                                              rowB, rowC, bgr);
-    }
+    if (kind >= 0) // every pixel four reads from one level (sixteen at a time only)
+        return wide_bilinear::FourReadRun(m_levels ? m_levels->levels[static_cast<std::size_t>(kind)] : m_tex,
+                                          m_whiteAvoid, {m_ax, m_bx, m_cx, m_ay, m_by, m_cy}, x, n, rowA, rowB,
+                                          rowC, bgr);
     for (int i = 0; i < n; i += 8, bgr += 24) {
         const __m256d xs = _mm256_add_pd(_mm256_set1_pd(x + i), _mm256_setr_pd(0, 1, 2, 3));
         const CCentres lo = MapFour(steps, xs, vA, vB, vC);

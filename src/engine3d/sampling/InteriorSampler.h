@@ -67,20 +67,12 @@ public:
                            const double* offC, int n, double* us, double* vs) noexcept;
 
 private:
-    // Bounds on the squared footprints in texels of pixels x .. x + n - 1 of
-    // the row, along it (alongX) and down the picture (alongY); `sure` when
-    // the pixels' own values are sure to lie within them but for 2 %.
-    struct CRunFootprints {
-        bool sure = false;
-        double loX = 0, hiX = 0, loY = 0, hiY = 0;
-    };
-    CRunFootprints RunFootprints(int x, int n, double rowA, double rowB, double rowC) const noexcept;
-    // Whether every pixel of the run is sure to have a footprint of at most
-    // a texel along both directions.
-    static bool RunWithinTexel(const CRunFootprints& f) noexcept;
-    // The level every pixel of the run is sure to take four reads from (the
-    // footprint above a texel), or -1; `top` is the highest level.
-    static int OneLevel(const CRunFootprints& f, int top) noexcept;
+    // What every pixel x .. x + n - 1 of the row is sure to take: kOneRead
+    // (a footprint of at most a texel along both directions), or with
+    // `fourReads` the level L >= 0 it takes four reads from (the footprint
+    // above a texel); kMixed otherwise. `top` is the highest level.
+    static constexpr int kOneRead = -1, kMixed = -2;
+    int RunLevel(int x, int n, double rowA, double rowB, double rowC, int top, bool fourReads) const noexcept;
 
     CTexture m_tex;
     const CTextureLevels* m_levels = nullptr;
