@@ -1,6 +1,7 @@
 // Small fast paths against their plain formulas: the integer bilinear read,
 // texel by texel, over positions inside, on and beyond the edges of a
-// picture, one at a time and sixteen at once; the texture levels; four samples' column conditions at once (also
+// picture, one at a time and sixteen at once; a pixel's samples summed sixteen
+// at a time; the texture levels; four samples' column conditions at once (also
 // where a condition holds nowhere or a bound is not a number); pixel runs
 // filled and counted.
 #include "EngineTestUtil.h"
@@ -91,6 +92,44 @@ TEST(BilinearRead, SixteenAtOnceAsTheDoubleFormula)
                 ASSERT_EQ(out[i], want) << "seed " << seed << " " << w << "x" << h << " round " << round << " at "
                                         << us[i] << ", " << vs[i];
             }
+        }
+    }
+}
+
+// A pixel's samples summed sixteen at a time: those in the unit square,
+// their read words or in the fold bands the fold's; none where a sample to
+// sum has no read.
+TEST(BilinearRead, SamplesSummedSixteenAtATimeAsOneByOne)
+{
+    if (!wide_bilinear::Available()) GTEST_SKIP() << "no AVX-512 byte permutes and dot products";
+    std::mt19937 rng(20261209);
+    std::uniform_real_distribution<double> pos(-0.2, 1.2);
+    for (int round = 0; round < 600; ++round) {
+        const int n = round % 3 == 0 ? 9 : round % 3 == 1 ? 25 : 100;
+        const bool folds = round % 2 == 0, unread = round % 7 == 3;
+        const double foldU = 0.1, foldV = 0.25;
+        const std::uint32_t foldWord = 0x123456;
+        double us[112], vs[112];
+        std::uint32_t read[112];
+        for (int i = 0; i < 112; ++i) {
+            us[i] = round % 5 == 0 ? 0.5 + 0.01 * i : pos(rng), vs[i] = pos(rng);
+            read[i] = (unread && i == round % n) ? 0xFFFFFFFFu : rng() & 0xFFFFFF;
+        }
+        std::uint32_t want[3] = {0, 0, 0}, got[3];
+        int count = 0, gotCount = -1;
+        bool missing = false;
+        for (int i = 0; i < n; ++i) {
+            if (!(us[i] >= 0.0 && us[i] < 1.0 && vs[i] >= 0.0 && vs[i] < 1.0)) continue;
+            const bool band = folds && (us[i] < foldU || us[i] > 1.0 - foldU || vs[i] < foldV || vs[i] > 1.0 - foldV);
+            const std::uint32_t word = band ? foldWord : read[i];
+            missing |= word == 0xFFFFFFFFu;
+            for (int k = 0; k < 3; ++k) want[k] += word >> 8 * k & 0xFF;
+            ++count;
+        }
+        const bool summed = wide_bilinear::SumInSquare(us, vs, read, n, folds, foldU, foldV, foldWord, got, gotCount);
+        ASSERT_EQ(summed, !missing) << "round " << round;
+        if (summed) {
+            ASSERT_TRUE(gotCount == count && got[0] == want[0] && got[1] == want[1] && got[2] == want[2]) << "round " << round;
         }
     }
 }

@@ -266,6 +266,18 @@ std::uint32_t wide_bilinear::ReadSixteen(const CTexture& t, const double* us, co
     return notRead;
 }
 
+namespace {
+
+// The positions of eight in the unit square: 0 <= u < 1 and 0 <= v < 1.
+inline unsigned InSquare(__m512d u, __m512d v) noexcept
+{
+    const __m512d zero = _mm512_setzero_pd(), one = _mm512_set1_pd(1.0);
+    return _mm512_cmp_pd_mask(u, zero, _CMP_GE_OQ) & _mm512_cmp_pd_mask(u, one, _CMP_LT_OQ) &
+           _mm512_cmp_pd_mask(v, zero, _CMP_GE_OQ) & _mm512_cmp_pd_mask(v, one, _CMP_LT_OQ);
+}
+
+} // namespace
+
 void wide_bilinear::ReadGroups(const CTexture& t, const double* us, const double* vs, int n, bool whiteAvoid,
                                std::uint32_t* out) noexcept
 {
@@ -302,6 +314,43 @@ std::uint64_t wide_bilinear::CentreRun(const CTexture& t, bool whiteAvoid, doubl
         left |= static_cast<std::uint64_t>(notRead) << i;
     }
     return n < 64 ? left & ((std::uint64_t{1} << n) - 1) : left;
+}
+
+bool wide_bilinear::SumInSquare(const double* us, const double* vs, const std::uint32_t* read, int n, bool folds,
+                                double foldU, double foldV, std::uint32_t foldWord, std::uint32_t sum[3],
+                                int& count) noexcept
+{
+    const __m512d uIn = _mm512_set1_pd(foldU), uOut = _mm512_set1_pd(1.0 - foldU);
+    const __m512d vIn = _mm512_set1_pd(foldV), vOut = _mm512_set1_pd(1.0 - foldV);
+    const __m512i byte = _mm512_set1_epi32(0xFF), blueRed = _mm512_set1_epi32(0x00FF00FF);
+    __m512i even = _mm512_setzero_si512(), odd = _mm512_setzero_si512();
+    int inside = 0, folded = 0;
+    for (int i = 0; i < n; i += 16) {
+        unsigned square = 0, band = 0;
+        for (int h = 0; h < 2; ++h) {
+            const __m512d u = _mm512_loadu_pd(us + i + 8 * h), v = _mm512_loadu_pd(vs + i + 8 * h);
+            const unsigned in = InSquare(u, v);
+            const unsigned fold = _mm512_cmp_pd_mask(u, uIn, _CMP_LT_OQ) | _mm512_cmp_pd_mask(u, uOut, _CMP_GT_OQ) |
+                                  _mm512_cmp_pd_mask(v, vIn, _CMP_LT_OQ) | _mm512_cmp_pd_mask(v, vOut, _CMP_GT_OQ);
+            square |= in << 8 * h, band |= fold << 8 * h;
+        }
+        if (n - i < 16) square &= (1u << (n - i)) - 1;
+        band = folds ? band & square : 0;
+        const __mmask16 plain = static_cast<__mmask16>(square & ~band);
+        const __m512i words = _mm512_loadu_si512(read + i);
+        if (_mm512_mask_cmpeq_epi32_mask(plain, words, _mm512_set1_epi32(-1)) != 0) return false;
+        even = _mm512_mask_add_epi32(even, plain, even, _mm512_and_si512(words, blueRed));
+        odd = _mm512_mask_add_epi32(odd, plain, odd, _mm512_and_si512(_mm512_srli_epi32(words, 8), byte));
+        inside += __builtin_popcount(square), folded += __builtin_popcount(band);
+    }
+    // At most 112 samples of 255: blue's sum stays below red's half of the words.
+    const auto f = static_cast<std::uint32_t>(folded);
+    const auto both = static_cast<std::uint32_t>(_mm512_reduce_add_epi32(even));
+    sum[0] = (both & 0xFFFF) + f * (foldWord & 0xFF);
+    sum[1] = static_cast<std::uint32_t>(_mm512_reduce_add_epi32(odd)) + f * (foldWord >> 8 & 0xFF);
+    sum[2] = (both >> 16) + f * (foldWord >> 16 & 0xFF);
+    count = inside;
+    return true;
 }
 
 namespace {
@@ -399,6 +448,12 @@ std::uint32_t wide_bilinear::ReadSixteen(const CTexture&, const double*, const d
 }
 
 void wide_bilinear::ReadGroups(const CTexture&, const double*, const double*, int, bool, std::uint32_t*) noexcept {}
+
+bool wide_bilinear::SumInSquare(const double*, const double*, const std::uint32_t*, int, bool, double, double,
+                                std::uint32_t, std::uint32_t*, int&) noexcept
+{
+    return false;
+}
 
 std::uint64_t wide_bilinear::FourReadRun(const CTexture&, bool, const CRowMapping&, int, int n, double, double, double,
                                          std::uint8_t*) noexcept

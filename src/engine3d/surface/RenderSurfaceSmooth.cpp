@@ -30,6 +30,7 @@
 #include "engine3d/sampling/BilinearRead.h"
 #include "engine3d/sampling/FaceSetup.h"
 #include "engine3d/sampling/InteriorSampler.h"
+#include "engine3d/sampling/WideBilinear.h"
 #include "engine3d/surface/BlockMeans.h"
 #include "engine3d/surface/ColumnRange.h"
 #include "engine3d/surface/FaceShade.h"
@@ -107,6 +108,8 @@ struct CSmoothFace {
     bool shortcut = false;
     bool vector = false; // interior pixels eight at a time
     bool plainFill = false; // no picture, no folds, square corners: a sample is the fill colour or off the face
+    bool sumWide = false;   // smooth, square corners, not the disc: AllSamples sums sixteen at a time
+    std::uint32_t foldWord = 0; // the fold colour, blue | green << 8 | red << 16
     CInteriorSampler sampler;
 
     CSmoothFace(const CQuadMapping& m, const CFaceSetup& f, const CTextureSet* textures, char /*faceCode*/,
@@ -141,6 +144,8 @@ struct CSmoothFace {
         shortcut = g_interiorShortcut.load(std::memory_order_relaxed) && !face.isDisc && (smooth || !face.tex) &&
                    uLo < uHi && vLo < vHi;
         plainFill = !face.tex && !face.folds && face.radius == 0.0 && !face.discShape;
+        sumWide = smooth && face.radius == 0.0 && !face.discShape && wide_bilinear::Available();
+        foldWord = GetBValue(face.foldColour) | GetGValue(face.foldColour) << 8 | GetRValue(face.foldColour) << 16;
         vector = shortcut && face.tex &&
                  sampler.Setup(*face.tex, face.levels, face.whiteAvoid, map.ax, map.bx, map.cx, map.ay, map.by, map.cy);
     }
@@ -247,6 +252,9 @@ struct CSmoothFace {
         std::uint32_t read[kRoom];
         // The samples read beforehand; the rest are read one by one.
         const int readAhead = smooth ? CInteriorSampler::ReadPositions(*level, us, vs, N, face.whiteAvoid, read) : 0;
+        if (readAhead == N && sumWide && // all read, the shape the unit square: the sums sixteen at a time
+            wide_bilinear::SumInSquare(us, vs, read, N, face.folds, face.foldU, face.foldV, foldWord, out.sum, out.count))
+            return out;
         std::uint32_t blue = 0, green = 0, red = 0; // kept out of memory: each sample is one word
         for (int s = 0; s < N; ++s) {
             std::uint32_t bgr;
