@@ -189,7 +189,9 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
         return any;
     };
     // Eight pixels at a time: those whose samples all count and reach two
-    // by two texels are counted together where there are three or more.
+    // by two texels are counted together where there are three or more that
+    // reach more than one texel; those that reach one texel are counted with
+    // them then (all their samples on one side of both edges).
     SCentres centres[2];
     SWeighedEight weighed;
     SKeptRows kept;
@@ -201,8 +203,8 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
         CPixelSamples* const outEight = run + (x8 - left);
         // Kind k of the eight: bit p for pixel x8 + p.
         const auto kind = [&bits](int k) { return (bits[0] >> 4 * k & 0xF) | (bits[1] >> 4 * k & 0xF) << 4; };
-        const int together = kind(0) & kind(3) & ~kind(2) & ((2 << (last - x8)) - 1);
-        const int counted = __builtin_popcount(together) >= 3 ? together : 0;
+        const int four = kind(0) & kind(3) & ((2 << (last - x8)) - 1);
+        const int counted = __builtin_popcount(four & ~kind(2)) >= 3 ? four : 0;
         const int nearEdge =
             counted ? CountFourTexelsEight(samples, centres[0], centres[1], counted, weighed, kept) : 0;
         // A whole eight takes the weighed sums of every pixel at once (a
