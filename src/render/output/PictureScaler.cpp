@@ -405,6 +405,7 @@ VT_TARGET_END
 // The columns of one resampling and, where the processor has AVX2, their
 // blocks of sixteen.
 struct SColumnPlan {
+    int sourceWidth = -1; // the width the columns are worked out for
     std::vector<SSourceTaps> columns;
     int safe = 0; // the columns reading no pixel after the last but one
 #if defined(VT_SCALER_AVX2)
@@ -503,24 +504,32 @@ void Resample(const CPixelView& src, const CPixelView& dst, int dh, int first, c
     const int sw = src.GetWidth(), sh = src.GetHeight();
     const int dw = dst.GetWidth();
     const std::size_t bytes = static_cast<std::size_t>(dw) * 3;
-    SColumnPlan plan;
+    // The plan depends only on the two widths: a picture scaled band by band
+    // keeps its plan on the thread from one band to the next.
+    thread_local SColumnPlan plan;
     std::vector<std::int16_t> rows[2];
     try {
-        plan.columns.resize(static_cast<std::size_t>(dw));
         rows[0].resize(bytes + 1);
         rows[1].resize(bytes + 1);
-        for (int x = 0; x < dw; ++x) {
-            plan.columns[static_cast<std::size_t>(x)] = TapsFor(x, sw, dw);
-            if (plan.columns[static_cast<std::size_t>(x)].second < sw - 1) plan.safe = x + 1;
-        }
+        if (plan.sourceWidth != sw || plan.columns.size() != static_cast<std::size_t>(dw)) {
+            plan.sourceWidth = -1; // until it is whole
+            plan.columns.resize(static_cast<std::size_t>(dw));
+            plan.safe = 0;
+            for (int x = 0; x < dw; ++x) {
+                plan.columns[static_cast<std::size_t>(x)] = TapsFor(x, sw, dw);
+                if (plan.columns[static_cast<std::size_t>(x)].second < sw - 1) plan.safe = x + 1;
+            }
 #if defined(VT_SCALER_AVX2)
-        static const bool wide = __builtin_cpu_supports("avx2");
-        if (wide && 3 * sw >= 16) {
-            plan.wide.resize(static_cast<std::size_t>(dw / 16));
-            for (std::size_t b = 0; b < plan.wide.size(); ++b)
-                plan.wide[b] = WideColumnsFor(plan.columns.data() + 16 * b, sw);
-        }
+            static const bool wide = __builtin_cpu_supports("avx2");
+            plan.wide.clear();
+            if (wide && 3 * sw >= 16) {
+                plan.wide.resize(static_cast<std::size_t>(dw / 16));
+                for (std::size_t b = 0; b < plan.wide.size(); ++b)
+                    plan.wide[b] = WideColumnsFor(plan.columns.data() + 16 * b, sw);
+            }
 #endif
+            plan.sourceWidth = sw;
+        }
     } catch (const std::bad_alloc&) {
         ResamplePixelByPixel(src, dst, dh, first);
         return;
