@@ -62,14 +62,16 @@ void BM_LitPixels(benchmark::State& state)
     std::mt19937 rng(1);
     for (std::uint8_t& b : picture) b = static_cast<std::uint8_t>(rng());
     const bool lifted = state.range(0) != 0; // without: as the backdrop's sweep lights its rows
+    const int run = static_cast<int>(state.range(1)); // 61: runs that end between 64s
     for (auto _ : state) {
         row = picture;
-        for (int x = 0; x < kRow; x += kRun) LitPixels(&row[3 * x], kRun, &light[x], lifted ? &lift[x] : nullptr);
+        for (int x = 0; x + run <= kRow; x += run)
+            LitPixels(&row[3 * x], run, &light[x], lifted ? &lift[x] : nullptr);
         benchmark::DoNotOptimize(row.data());
     }
-    state.SetItemsProcessed(state.iterations() * kRow);
+    state.SetItemsProcessed(state.iterations() * (kRow - kRow % run));
 }
-BENCHMARK(BM_LitPixels)->ArgName("lift")->Arg(1)->Arg(0);
+BENCHMARK(BM_LitPixels)->ArgNames({"lift", "run"})->Args({1, 64})->Args({0, 64})->Args({1, 61});
 
 void BM_EdgePixels(benchmark::State& state)
 {

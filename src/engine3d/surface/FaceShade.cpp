@@ -453,8 +453,8 @@ int LightPixelsEight(const CFaceShade& s, const int* x, const int* y, int n, flo
 VT_TARGET_END
 
 // LitPixels 64 pixels at a time (their 192 levels as three registers of 64),
-// then sixteen (48 levels of a register), where the processor has AVX-512
-// with VBMI, without gathers: each level's decoded float from four planes of
+// the last ones padded to 64, where the processor has AVX-512 with VBMI,
+// without gathers: each level's decoded float from four planes of
 // bytes, and each step's level from tables of 256 bytes, each read by two
 // permutes of 128 and a blend by the index's top bit. A step below 256 reads
 // its level; above, levels rise by at most one at a time, at most twice in
@@ -565,38 +565,48 @@ struct CPixelOfLane {
 };
 constexpr CPixelOfLane kPixelOfLane;
 
+// 64 pixels from bgr on: their 192 levels as three times 64.
 template <bool kLift>
-int LitPixelsSixteen(const CSrgbTables& t, std::uint8_t* bgr, int count, const float* light,
-                     const float* lift) noexcept
+inline void LitSixtyFourPixels(const CLevelTables& tables, std::uint8_t* bgr, const float* light,
+                               const float* lift) noexcept
+{
+    __m512 l[4], f[4];
+    for (int k = 0; k < 4; ++k)
+        l[k] = _mm512_loadu_ps(light + 16 * k), f[k] = kLift ? _mm512_loadu_ps(lift + 16 * k) : l[k];
+    for (int j = 0; j < 3; ++j) {
+        std::uint8_t* const at = bgr + 64 * j;
+        const auto of = [&](int q, bool isLight) {
+            const __m512i lane = _mm512_load_si512(kPixelOfLane.at[j][q]);
+            return isLight ? _mm512_permutex2var_ps(l[j], lane, l[j + 1])
+                           : _mm512_permutex2var_ps(f[j], lane, f[j + 1]);
+        };
+        _mm512_storeu_si512(at, LitSixtyFour<kLift>(tables, _mm512_loadu_si512(at), of));
+    }
+}
+
+// Pixels 64 at a time; the last 4 to 63 as a whole 64 in room of their own
+// (each level lit by its own pixel's light and lift alone, the lanes past
+// them lit for nothing); the count done (the last 0 to 3 are left).
+template <bool kLift>
+int LitPixelsSixtyFour(const CSrgbTables& t, std::uint8_t* bgr, int count, const float* light,
+                       const float* lift) noexcept
 {
     static const CLevelTables tables(t);
     if (!tables.usable) return 0;
     int i = 0;
-    for (; i + 64 <= count; i += 64) { // 192 levels as three times 64
-        __m512 l[4], f[4];
-        for (int k = 0; k < 4; ++k)
-            l[k] = _mm512_loadu_ps(light + i + 16 * k), f[k] = kLift ? _mm512_loadu_ps(lift + i + 16 * k) : l[k];
-        for (int j = 0; j < 3; ++j) {
-            std::uint8_t* const at = bgr + 3 * i + 64 * j;
-            const auto of = [&](int q, bool isLight) {
-                const __m512i lane = _mm512_load_si512(kPixelOfLane.at[j][q]);
-                return isLight ? _mm512_permutex2var_ps(l[j], lane, l[j + 1])
-                               : _mm512_permutex2var_ps(f[j], lane, f[j + 1]);
-            };
-            _mm512_storeu_si512(at, LitSixtyFour<kLift>(tables, _mm512_loadu_si512(at), of));
-        }
-    }
-    const __mmask64 bytes = (std::uint64_t{1} << 48) - 1;
-    for (; i + 16 <= count; i += 16) { // 48 levels, the lanes past them any pixel's
-        std::uint8_t* const at = bgr + 3 * i;
-        const __m512 l = _mm512_loadu_ps(light + i), f = kLift ? _mm512_loadu_ps(lift + i) : l;
-        const auto of = [&](int q, bool isLight) {
-            const __m512i lane = _mm512_load_si512(kPixelOfLane.at[0][q]);
-            return _mm512_maskz_permutexvar_ps(0xFFFF, lane, isLight ? l : f);
-        };
-        _mm512_mask_storeu_epi8(at, bytes, LitSixtyFour<kLift>(tables, _mm512_maskz_loadu_epi8(bytes, at), of));
-    }
-    return i;
+    for (; i + 64 <= count; i += 64)
+        LitSixtyFourPixels<kLift>(tables, bgr + 3 * i, light + i, kLift ? lift + i : nullptr);
+    const int rest = count - i;
+    if (rest < 4) return i;
+    alignas(64) std::uint8_t levels[3 * 64];
+    float l[64], f[64];
+    std::memcpy(levels, bgr + 3 * i, 3 * static_cast<std::size_t>(rest));
+    std::memset(levels + 3 * rest, 0, 3 * static_cast<std::size_t>(64 - rest));
+    std::fill(std::copy(light + i, light + count, l), l + 64, 0.0f);
+    if constexpr (kLift) std::fill(std::copy(lift + i, lift + count, f), f + 64, 0.0f);
+    LitSixtyFourPixels<kLift>(tables, levels, l, kLift ? f : nullptr);
+    std::memcpy(bgr + 3 * i, levels, 3 * static_cast<std::size_t>(rest));
+    return count;
 }
 
 } // namespace
@@ -649,7 +659,7 @@ void LitPixelsOf(const CSrgbTables& t, std::uint8_t* bgr, int count, const float
     static const bool has = __builtin_cpu_supports("avx2");
     static const bool hasVbmi = has && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
                                 __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi");
-    if (hasVbmi) i = LitPixelsSixteen<kLift>(t, bgr, count, light, lift);
+    if (hasVbmi) i = LitPixelsSixtyFour<kLift>(t, bgr, count, light, lift);
     if (has) i += LitPixelsEight<kLift>(t, bgr + 3 * i, count - i, light + i, kLift ? lift + i : nullptr);
 #endif
     for (; i < count; ++i)

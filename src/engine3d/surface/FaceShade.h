@@ -15,9 +15,9 @@
 // The blue, green and red levels v of `count` pixels, each pixel lit by its
 // own light and lifted by its own lift, in linear light through SrgbTables():
 // Encode(light * decode[v] + lift), or Encode(light * decode[v]) where lift
-// is null (the same levels as a lift of zero). 64 and then sixteen pixels
-// at a time where the processor has AVX-512 with VBMI, eight where it has
-// AVX2, with the same roundings (FaceShade.cpp).
+// is null (the same levels as a lift of zero). 64 pixels at a time (the
+// last four or more padded to 64) where the processor has AVX-512 with VBMI,
+// eight where it has AVX2, with the same roundings (FaceShade.cpp).
 void LitPixels(std::uint8_t* bgr, int count, const float* light, const float* lift) noexcept;
 
 // The shade of a lit face: colours times the shade in 1/256, or, with studio
