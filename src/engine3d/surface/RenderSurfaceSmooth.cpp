@@ -108,7 +108,8 @@ struct CSmoothFace {
     bool shortcut = false;
     bool vector = false; // interior pixels eight at a time
     bool plainFill = false; // no picture, no folds, square corners: a sample is the fill colour or off the face
-    bool sumWide = false;   // smooth, square corners, not the disc: AllSamples sums sixteen at a time
+    bool wideReads = false; // smooth, read sixteen samples at a time where the processor allows
+    bool sumWide = false;   // and square corners, not the disc: AllSamples sums sixteen at a time
     std::uint32_t foldWord = 0; // the fold colour, blue | green << 8 | red << 16
     CInteriorSampler sampler;
 
@@ -144,7 +145,8 @@ struct CSmoothFace {
         shortcut = g_interiorShortcut.load(std::memory_order_relaxed) && !face.isDisc && (smooth || !face.tex) &&
                    uLo < uHi && vLo < vHi;
         plainFill = !face.tex && !face.folds && face.radius == 0.0 && !face.discShape;
-        sumWide = smooth && face.radius == 0.0 && !face.discShape && wide_bilinear::Available();
+        wideReads = smooth && wide_bilinear::Available();
+        sumWide = wideReads && face.radius == 0.0 && !face.discShape;
         foldWord = GetBValue(face.foldColour) | GetGValue(face.foldColour) << 8 | GetRValue(face.foldColour) << 16;
         vector = shortcut && face.tex &&
                  sampler.Setup(*face.tex, face.levels, face.whiteAvoid, map.ax, map.bx, map.cx, map.ay, map.by, map.cy);
@@ -241,7 +243,7 @@ struct CSmoothFace {
         const double pA = map.ax * x + rowA;
         const double pB = map.bx * x + rowB;
         const double pC = map.cx * x + rowC;
-        CInteriorSampler::MapSamples(pA, pB, pC, offA, offB, offC, smooth ? (N + 15) & ~15 : (N + 3) & ~3, us, vs);
+        CInteriorSampler::MapSamples(pA, pB, pC, offA, offB, offC, wideReads ? (N + 15) & ~15 : (N + 3) & ~3, us, vs);
         CPixelSamples out;
         if (plainFill) { // every sample on the face shows the fill colour
             for (int s = 0; s < N; ++s) out.count += us[s] >= 0.0 && us[s] < 1.0 && vs[s] >= 0.0 && vs[s] < 1.0;
