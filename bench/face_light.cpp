@@ -4,7 +4,8 @@
 // LitPixels (each level decoded, lit, lifted and encoded again), over rows
 // of 2560 pixels in runs (LightRun: of 256 as Apply takes them, of 64, and
 // of 3 as at the ends of a face's rows), on a face in perspective; and Apply to the
-// sample sums of single pixels, as the pixels the outline crosses take it.
+// sample sums of single pixels and of 64 gathered, as the pixels the outline
+// crosses took and take it.
 //
 //   build/release/bench/bench_face_light --benchmark_repetitions=3
 #include "engine3d/surface/FaceShade.h"
@@ -83,17 +84,25 @@ void BM_EdgePixels(benchmark::State& state)
         p.count = 1 + static_cast<int>(rng() % 25);
         for (std::uint32_t& s : p.sum) s = static_cast<std::uint32_t>(rng() % 256) * static_cast<std::uint32_t>(p.count);
     }
+    const bool gathered = state.range(0) != 0; // 64 at a time from several rows, as DrawSmoothEdge lights them
+    CEdgePixels edges;
     int y = 0;
     for (auto _ : state) {
         for (int x = 0; x < kRow; ++x) {
             CPixelSamples p = pixels[static_cast<std::size_t>(x)];
-            shade.Apply(p, x, y);
-            benchmark::DoNotOptimize(p);
+            if (gathered) {
+                if (edges.Add(x, y, p)) edges.Flush(shade, 0, [](int, int, const CPixelSamples& lit) {
+                    benchmark::DoNotOptimize(lit);
+                });
+            } else {
+                shade.Apply(p, x, y);
+                benchmark::DoNotOptimize(p);
+            }
         }
         y = (y + 1) % 3000;
     }
     state.SetItemsProcessed(state.iterations() * kRow);
 }
-BENCHMARK(BM_EdgePixels);
+BENCHMARK(BM_EdgePixels)->ArgName("gathered")->Arg(0)->Arg(1);
 
 } // namespace
