@@ -646,7 +646,17 @@ void CFaceShade::Apply(CEdgePixels& pixels, int band) const noexcept
     if (has512) i = LightPixelsEight(*this, pixels.x, at, pixels.count, light, lift);
 #endif
     for (; i < pixels.count; ++i) LightOne(pixels.x[i], at[i], light[i], lift[i]);
-    for (i = 0; i < pixels.count; ++i) LitMeans(pixels.samples[i], light[i], lift[i]);
+    // Each pixel's mean stands for its samples: the means lit as a row of pixels.
+    std::uint8_t means[3 * CEdgePixels::kMost];
+    for (i = 0; i < pixels.count; ++i) {
+        const auto n = static_cast<std::uint32_t>(pixels.samples[i].count);
+        for (int c = 0; c < 3; ++c)
+            means[3 * i + c] = static_cast<std::uint8_t>(std::min((pixels.samples[i].sum[c] + n / 2) / n, 255u));
+    }
+    ::LitPixels(means, pixels.count, light, lift);
+    for (i = 0; i < pixels.count; ++i)
+        for (int c = 0; c < 3; ++c)
+            pixels.samples[i].sum[c] = means[3 * i + c] * static_cast<std::uint32_t>(pixels.samples[i].count);
 }
 
 namespace {
