@@ -26,11 +26,20 @@ constexpr int kApron = 1;  // rows drawn beyond a band on either side
 constexpr std::uint32_t kCutOutDark = 0x030201, kCutOutLight = 0xFFFFFF;
 constexpr int kCutOutSpan[3] = {0xFF - 0x03, 0xFF - 0x02, 0xFF - 0x01};
 
-void FillRows(const CPixelView& band, std::uint32_t colour) noexcept
+// With `covered` (one entry a row) the columns the model's faces overwrite
+// whatever lies there are left out.
+void FillRows(const CPixelView& band, std::uint32_t colour, const CCoveredRow* covered = nullptr) noexcept
 {
-    for (int y = 0; y < band.GetHeight(); ++y)
-        FillPixelRun(band.Row(y), band.GetWidth(), static_cast<std::uint8_t>(colour >> 16),
-                     static_cast<std::uint8_t>(colour >> 8), static_cast<std::uint8_t>(colour));
+    for (int y = 0; y < band.GetHeight(); ++y) {
+        const auto fill = [&](int from, int to) {
+            FillPixelRun(band.At(from, y), to - from + 1, static_cast<std::uint8_t>(colour >> 16),
+                         static_cast<std::uint8_t>(colour >> 8), static_cast<std::uint8_t>(colour));
+        };
+        if (covered == nullptr)
+            fill(0, band.GetWidth() - 1);
+        else
+            covered[y].ForEachUncovered(band.GetWidth(), fill);
+    }
 }
 
 // A cut-out's pixel from its colours over the dark background (p, made the
@@ -196,7 +205,12 @@ bool DrawOneBand(SBandWork& w, int b, SBandPictures& pictures, std::string& erro
     // beside them. (Not pure black: edge softening compares colours with
     // what lies below, and black binder rings over a black background would
     // not be told apart from it.)
-    FillRows(view, kCutOutDark);
+    const CCoveredRow* covered = nullptr;
+    if (w.model != nullptr) {
+        w.model->CoveredRows(from, rows, pictures.covered);
+        covered = pictures.covered.data();
+    }
+    FillRows(view, kCutOutDark, covered);
     if (!drawModel()) return false;
     ScalePicture(inner, out);
     const std::size_t lightStride = 3 * static_cast<std::size_t>(out.GetWidth());
@@ -204,7 +218,7 @@ bool DrawOneBand(SBandWork& w, int b, SBandPictures& pictures, std::string& erro
         pictures.overLight.resize(lightStride * static_cast<std::size_t>(out.GetHeight()));
     const CPixelView light(pictures.overLight.data(), out.GetWidth(), out.GetHeight(),
                            static_cast<std::ptrdiff_t>(lightStride));
-    FillRows(view, kCutOutLight);
+    FillRows(view, kCutOutLight, covered);
     if (!drawModel()) return false;
     ScalePicture(inner, light);
     for (int y = 0; y < out.GetHeight(); ++y) {
