@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/CommandTable.h"
+#include "cli/WorkingMemory.h"
 #include "cli/output/BatchWorkers.h"
 
 #ifndef VT_VERSION
@@ -62,6 +63,7 @@ SCommandLine SplitCommandLine(const std::vector<std::string>& args, SCliContext&
 
 int main(int argc, char** argv)
 {
+    PrepareWorkingMemory();
     SCliContext context;
     // A worker of the batch command: this program started again to run jobs.
     if (argc > 1 && std::string_view(argv[1]) == kBatchWorkerArg) {
