@@ -1,6 +1,6 @@
 #pragma once
 // The columns of a picture row whose samples meet linear conditions, for the
-// insides of smoothly sampled faces (RenderSurfaceSmooth.cpp).
+// insides of smoothly sampled faces (SmoothFace.cpp).
 
 #include <algorithm>
 #include <cmath>
