@@ -4,6 +4,7 @@
 // and rows of averages stored as pixel by pixel.
 #include "EngineTestUtil.h"
 
+#include "engine3d/sampling/CountedEights.h"
 #include "engine3d/sampling/FaceRunSampler.h"
 #include "engine3d/sampling/ProjectedSums.h"
 #include "engine3d/sampling/SampleAverages.h"
@@ -106,13 +107,16 @@ TEST(FaceRunSampler, RunsMatchTheOneSampleReferenceExactly)
         ASSERT_TRUE(map.Create(face.Face(), face.fit));
         auto tex = RandomPicture(bigSide(rng), bigSide(rng), rng);
         const int n = trial % 4 == 0 ? 100 : 25;
-        // One trial in three with gathers only, where the processor has byte permutes.
+        // One trial in three with gathers only, where the processor has byte
+        // permutes, and one with permutes but the four-lane centres and counts.
         projected_sums::SetEnabled(trial % 3 != 1);
         weighed_eights::SetEnabled(trial % 3 != 1);
+        counted_eights::SetEnabled(trial % 3 == 0);
         CompareRuns(map, *tex, n, 0, side - 1, side / 2 - 8, side / 2 + 8,
                     "seed " + std::to_string(seed) + " large trial " + std::to_string(trial), large);
         projected_sums::SetEnabled(true);
         weighed_eights::SetEnabled(true);
+        counted_eights::SetEnabled(true);
         if (HasFatalFailure()) return;
     }
     if (CFaceRunSampler::HasLinearSteps()) {

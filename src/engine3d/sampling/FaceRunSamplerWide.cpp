@@ -5,6 +5,7 @@
 // registers across that call only when it sees the callee.
 #include "engine3d/sampling/FaceRunSampler.h"
 
+#include "engine3d/sampling/CountedEights.h"
 #include "engine3d/sampling/FourTexelRows.h"
 #include "engine3d/sampling/LinearSteps.h"
 #include "engine3d/sampling/ProjectedSums.h"
@@ -196,17 +197,26 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
     SWeighedEight weighed;
     SKeptRows kept;
     long long exact = 0;
+    const bool wide = counted_eights::Available(); // eight centres and counts in one pass each
     for (int x8 = left; x8 <= right; x8 += 8) {
-        const int bits[2] = {MapCentres(mapping, x8, rowA, rowB, rowC, centres[0]),
-                             MapCentres(mapping, x8 + 4, rowA, rowB, rowC, centres[1])};
+        int bits[2];
+        if (wide) {
+            counted_eights::Map(mapping, x8, rowA, rowB, rowC, centres, bits);
+        } else {
+            bits[0] = MapCentres(mapping, x8, rowA, rowB, rowC, centres[0]);
+            bits[1] = MapCentres(mapping, x8 + 4, rowA, rowB, rowC, centres[1]);
+        }
         const int last = std::min(right, x8 + 7);
         CPixelSamples* const outEight = run + (x8 - left);
         // Kind k of the eight: bit p for pixel x8 + p.
         const auto kind = [&bits](int k) { return (bits[0] >> 4 * k & 0xF) | (bits[1] >> 4 * k & 0xF) << 4; };
         const int four = kind(0) & kind(3) & ((2 << (last - x8)) - 1);
         const int counted = __builtin_popcount(four & ~kind(2)) >= 3 ? four : 0;
-        const int nearEdge =
-            counted ? CountFourTexelsEight(samples, centres[0], centres[1], counted, weighed, kept) : 0;
+        int nearEdge = 0;
+        if (counted) {
+            nearEdge = wide ? counted_eights::Count(samples, centres[0], centres[1], counted, weighed, kept) : -1;
+            if (nearEdge < 0) nearEdge = CountFourTexelsEight(samples, centres[0], centres[1], counted, weighed, kept);
+        }
         // A whole eight takes the weighed sums of every pixel at once (a
         // pixel's four words are a CPixelSamples); the loop then sets only
         // the pixels counted otherwise, which overwrite theirs.

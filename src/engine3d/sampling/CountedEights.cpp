@@ -1,0 +1,256 @@
+// Compiled with -ffp-contract=off (CMakeLists.txt): where AVX-512 is named
+// the compiler could otherwise fuse a product into a sum, which the
+// four-lane steps do not.
+#include "engine3d/sampling/CountedEights.h"
+
+#include "engine3d/sampling/FourTexelRows.h"
+#include "engine3d/sampling/LinearSteps.h"
+#include "engine3d/sampling/TargetRegion.h"
+#include "engine3d/sampling/WeighedEights.h"
+
+#include <atomic>
+#include <cstdint>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+
+namespace {
+std::atomic<bool> g_enabled{true};
+} // namespace
+
+void counted_eights::SetEnabled(bool enabled) noexcept
+{
+    g_enabled.store(enabled, std::memory_order_relaxed);
+}
+
+bool counted_eights::Available() noexcept
+{
+    static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") &&
+                            __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+                            __builtin_cpu_supports("avx512bw") &&
+                            __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi");
+    return has && g_enabled.load(std::memory_order_relaxed) && weighed_eights::Available();
+}
+
+// GCC 12 takes the undefined start value that the AVX-512 intrinsics pass to
+// their all-lanes forms for a read of an uninitialised variable.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+VT_TARGET_BEGIN("avx2,fma,avx512f,avx512dq,avx512bw,avx512vl,avx512vbmi")
+namespace {
+
+using linear_steps::SCentres;
+
+constexpr int kFloor = _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC;
+constexpr int kCeil = _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC;
+
+// A four-lane broadcast as eight lanes.
+__m512d Wide(__m256d broadcast)
+{
+    return _mm512_broadcastsd_pd(_mm256_castpd256_pd128(broadcast));
+}
+
+// Four values of each of two pixel quarters' arrays as eight lanes.
+__m512d Join(const double* low, const double* high)
+{
+    return _mm512_insertf64x4(_mm512_castpd256_pd512(_mm256_load_pd(low)), _mm256_load_pd(high), 1);
+}
+
+void Split(__m512d v, double* low, double* high)
+{
+    _mm256_store_pd(low, _mm512_castpd512_pd256(v));
+    _mm256_store_pd(high, _mm512_extractf64x4_pd(v, 1));
+}
+
+__m512 Join(__m256 low, __m256 high)
+{
+    const __m512d wide = _mm512_castpd256_pd512(_mm256_castps_pd(low));
+    return _mm512_castpd_ps(_mm512_insertf64x4(wide, _mm256_castps_pd(high), 1));
+}
+
+// linear_steps::EdgeRowsFour for eight pixels: lo, hi, step and the sign of
+// 1 / G, a pixel to a lane.
+struct SEdge {
+    __m256 lo, hi, step, sign;
+};
+
+SEdge EdgeRows(const SGridRows& grid, __m512d f, __m512d gx, __m512d gy, __m512d edge, double bound)
+{
+    const __m512d signBit = _mm512_set1_pd(-0.0);
+    const __m512d g = _mm512_mul_pd(gx, _mm512_set1_pd(grid.stepX));
+    const __m512d k = _mm512_mul_pd(gy, _mm512_set1_pd(grid.stepY));
+    const __m512d n0 = _mm512_fnmadd_pd(gy, _mm512_set1_pd(grid.firstY),
+                                        _mm512_fnmadd_pd(gx, _mm512_set1_pd(grid.firstX), _mm512_sub_pd(edge, f)));
+    const __m512d inv = _mm512_or_pd(
+        _mm512_min_pd(_mm512_andnot_pd(signBit, _mm512_div_pd(_mm512_set1_pd(1.0), g)), _mm512_set1_pd(0x1p100)),
+        _mm512_and_pd(signBit, g));
+    const __m512d b = _mm512_set1_pd(bound);
+    const __m512d x0 = _mm512_mul_pd(_mm512_sub_pd(n0, b), inv), x1 = _mm512_mul_pd(_mm512_add_pd(n0, b), inv);
+    return {_mm512_cvtpd_ps(_mm512_min_pd(x0, x1)), _mm512_cvtpd_ps(_mm512_max_pd(x0, x1)),
+            _mm512_cvtpd_ps(_mm512_mul_pd(_mm512_xor_pd(k, signBit), inv)), _mm512_cvtpd_ps(inv)};
+}
+
+} // namespace
+
+void counted_eights::Map(const linear_steps::SCentreMapping& m, int x8, double rowA, double rowB, double rowC,
+                         SCentres* c, int* bits) noexcept
+{
+    const __m512d half = _mm512_set1_pd(0.5), one = _mm512_set1_pd(1.0), zero = _mm512_setzero_pd();
+    const __m512d ax = Wide(m.ax), bx = Wide(m.bx), cx = Wide(m.cx), ay = Wide(m.ay), by = Wide(m.by),
+                  cy = Wide(m.cy);
+    const __m512d texW = Wide(m.texW), texH = Wide(m.texH), errCol = Wide(m.errCol), errRow = Wide(m.errRow);
+    const __m512d X = _mm512_add_pd(_mm512_set1_pd(static_cast<double>(x8)),
+                                    _mm512_setr_pd(0.0, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0));
+    const __m512d pA = _mm512_fmadd_pd(ax, X, _mm512_set1_pd(rowA));
+    const __m512d pB = _mm512_fmadd_pd(bx, X, _mm512_set1_pd(rowB));
+    const __m512d pC = _mm512_fmadd_pd(cx, X, _mm512_set1_pd(rowC));
+    const __m512d inv = _mm512_div_pd(one, pC);
+    const __m512d u = _mm512_mul_pd(pB, inv), a = _mm512_mul_pd(pA, inv);
+    const __m512d zCol = _mm512_fmadd_pd(texW, u, half);
+    const __m512d zRow = _mm512_fmadd_pd(texH, _mm512_sub_pd(one, a), half);
+    const __m512d tw = _mm512_mul_pd(texW, inv), th = _mm512_mul_pd(Wide(m.negTexH), inv);
+    const __m512d gx = _mm512_mul_pd(tw, _mm512_fnmadd_pd(u, cx, bx));
+    const __m512d gy = _mm512_mul_pd(tw, _mm512_fnmadd_pd(u, cy, by));
+    const __m512d hx = _mm512_mul_pd(th, _mm512_fnmadd_pd(a, cx, ax));
+    const __m512d hy = _mm512_mul_pd(th, _mm512_fnmadd_pd(a, cy, ay));
+    const __m512d reach = Wide(m.reach);
+    const __m512d spanCol = _mm512_fmadd_pd(reach, _mm512_add_pd(_mm512_abs_pd(gx), _mm512_abs_pd(gy)), errCol);
+    const __m512d spanRow = _mm512_fmadd_pd(reach, _mm512_add_pd(_mm512_abs_pd(hx), _mm512_abs_pd(hy)), errRow);
+    const __m512d colOff = _mm512_sub_pd(zCol, half), rowOff = _mm512_sub_pd(zRow, half);
+    const __m512d colLo = _mm512_sub_pd(colOff, spanCol), colHi = _mm512_add_pd(colOff, spanCol);
+    const __m512d rowLo = _mm512_sub_pd(rowOff, spanRow), rowHi = _mm512_add_pd(rowOff, spanRow);
+    const __mmask8 inside = _mm512_cmp_pd_mask(colLo, zero, _CMP_GT_OQ) & _mm512_cmp_pd_mask(colHi, texW, _CMP_LT_OQ) &
+                            _mm512_cmp_pd_mask(rowLo, zero, _CMP_GT_OQ) & _mm512_cmp_pd_mask(rowHi, texH, _CMP_LT_OQ);
+    const __m512d lowW = _mm512_sub_pd(zero, texW), lowH = _mm512_sub_pd(zero, texH);
+    const __m512d highW = _mm512_add_pd(texW, texW), highH = _mm512_add_pd(texH, texH);
+    const __mmask8 near = _mm512_cmp_pd_mask(colLo, lowW, _CMP_GT_OQ) & _mm512_cmp_pd_mask(colHi, highW, _CMP_LT_OQ) &
+                          _mm512_cmp_pd_mask(rowLo, lowH, _CMP_GT_OQ) & _mm512_cmp_pd_mask(rowHi, highH, _CMP_LT_OQ);
+    const __m512d baseCol = _mm512_roundscale_pd(zCol, kFloor), baseRow = _mm512_roundscale_pd(zRow, kFloor);
+    const __m512d fc = _mm512_sub_pd(zCol, baseCol), fr = _mm512_sub_pd(zRow, baseRow);
+    const __m512d reachCol = _mm512_add_pd(spanCol, errCol), reachRow = _mm512_add_pd(spanRow, errRow);
+    Split(fc, c[0].fc, c[1].fc);
+    Split(fr, c[0].fr, c[1].fr);
+    Split(reachCol, c[0].reachCol, c[1].reachCol);
+    Split(reachRow, c[0].reachRow, c[1].reachRow);
+    Split(gx, c[0].gx, c[1].gx);
+    Split(gy, c[0].gy, c[1].gy);
+    Split(hx, c[0].hx, c[1].hx);
+    Split(hy, c[0].hy, c[1].hy);
+    Split(inv, c[0].inv, c[1].inv);
+    Split(baseCol, c[0].baseCol, c[1].baseCol);
+    Split(baseRow, c[0].baseRow, c[1].baseRow);
+    const __m512d lowCol = _mm512_roundscale_pd(_mm512_sub_pd(fc, reachCol), kFloor);
+    const __m512d lowRow = _mm512_roundscale_pd(_mm512_sub_pd(fr, reachRow), kFloor);
+    const __m512d wideCol = _mm512_sub_pd(_mm512_roundscale_pd(_mm512_add_pd(fc, reachCol), kFloor), lowCol);
+    const __m512d wideRow = _mm512_sub_pd(_mm512_roundscale_pd(_mm512_add_pd(fr, reachRow), kFloor), lowRow);
+    const __mmask8 oneTexel =
+        _mm512_cmp_pd_mask(wideCol, zero, _CMP_EQ_OQ) & _mm512_cmp_pd_mask(wideRow, zero, _CMP_EQ_OQ);
+    const __mmask8 fourTexels =
+        _mm512_cmp_pd_mask(wideCol, one, _CMP_LE_OQ) & _mm512_cmp_pd_mask(wideRow, one, _CMP_LE_OQ);
+    Split(lowCol, c[0].lowCol, c[1].lowCol);
+    Split(lowRow, c[0].lowRow, c[1].lowRow);
+    Split(_mm512_add_pd(lowCol, one), c[0].colEdge, c[1].colEdge);
+    Split(_mm512_add_pd(lowRow, one), c[0].rowEdge, c[1].rowEdge);
+    const __m256i col = _mm512_cvttpd_epi32(_mm512_add_pd(baseCol, lowCol));
+    const __m256i row = _mm512_cvttpd_epi32(_mm512_add_pd(baseRow, lowRow));
+    const __m256i offset = _mm256_add_epi32(_mm256_mullo_epi32(row, _mm256_broadcastsi128_si256(m.stride)),
+                                            _mm256_add_epi32(col, _mm256_add_epi32(col, col)));
+    _mm_store_si128(reinterpret_cast<__m128i*>(c[0].oneTexel), _mm256_castsi256_si128(offset));
+    _mm_store_si128(reinterpret_cast<__m128i*>(c[1].oneTexel), _mm256_extracti128_si256(offset, 1));
+    const auto quarter = [&](int h) {
+        const int shift = 4 * h;
+        return (inside >> shift & 0xF) | (near >> shift & 0xF) << 4 | (oneTexel >> shift & 0xF) << 8 |
+               (fourTexels >> shift & 0xF) << 12;
+    };
+    bits[0] = quarter(0);
+    bits[1] = quarter(1);
+}
+
+int counted_eights::Count(const linear_steps::SStepSamples& r, const SCentres& c0, const SCentres& c1, int lanes,
+                          linear_steps::SWeighedEight& weighed, linear_steps::SKeptRows& kept) noexcept
+{
+    const SGridRows& grid = *r.grid;
+    if (grid.side < 2) return -1;
+    const SEdge col = EdgeRows(grid, Join(c0.fc, c1.fc), Join(c0.gx, c1.gx), Join(c0.gy, c1.gy),
+                               Join(c0.colEdge, c1.colEdge), r.errCol);
+    const SEdge row = EdgeRows(grid, Join(c0.fr, c1.fr), Join(c0.hx, c1.hx), Join(c0.hy, c1.hy),
+                               Join(c0.rowEdge, c1.rowEdge), r.errRow);
+    // Lanes 0 .. 7 the column edge, 8 .. 15 the row edge: per row the
+    // samples short of each, and in every lane the lesser of the two.
+    const __m512 lo = Join(col.lo, row.lo), hi = Join(col.hi, row.hi), step = Join(col.step, row.step);
+    const __m512 side = _mm512_set1_ps(static_cast<float>(grid.side)), zero = _mm512_setzero_ps();
+    __m512 sum = zero, sumLess = zero;
+    __mmask16 near = 0;
+    for (int j = 0; j < grid.side; ++j) {
+        const __m512 jv = _mm512_set1_ps(static_cast<float>(j));
+        const __m512 c = _mm512_min_ps(_mm512_max_ps(_mm512_roundscale_ps(_mm512_fmadd_ps(jv, step, lo), kCeil), zero),
+                                       side);
+        near |= _mm512_cmp_ps_mask(c, _mm512_min_ps(_mm512_fmadd_ps(jv, step, hi), side), _CMP_LT_OQ);
+        sum = _mm512_add_ps(sum, c);
+        sumLess = _mm512_add_ps(sumLess, _mm512_min_ps(c, _mm512_shuffle_f32x4(c, c, 0x4E)));
+    }
+    // As CountFourTexelsEight goes on from its sums.
+    const __m256 sumCol = _mm512_castps512_ps256(sum);
+    const __m256 sumRow = _mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(sum), 1));
+    const __m256 less = _mm512_castps512_ps256(sumLess);
+    const __m256 all = _mm256_mul_ps(_mm512_castps512_ps256(side), _mm512_castps512_ps256(side));
+    const __m256 negCol = col.sign, negRow = row.sign;
+    const __m256 left = _mm256_blendv_ps(sumCol, _mm256_sub_ps(all, sumCol), negCol);
+    const __m256 lower = _mm256_blendv_ps(sumRow, _mm256_sub_ps(all, sumRow), negRow);
+    const __m256 colPositive = _mm256_blendv_ps(less, _mm256_sub_ps(sumCol, less), negRow);
+    const __m256 colNegative =
+        _mm256_blendv_ps(_mm256_sub_ps(sumRow, less),
+                         _mm256_add_ps(_mm256_sub_ps(_mm256_sub_ps(all, sumCol), sumRow), less), negRow);
+    const __m256 both = _mm256_blendv_ps(colPositive, colNegative, negCol);
+    const __m256i nLeft = _mm256_cvtps_epi32(left), nLower = _mm256_cvtps_epi32(lower);
+    const __m256i nBoth = _mm256_cvtps_epi32(both);
+    alignas(32) std::int32_t at[16], w[32];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(w), nBoth);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(w + 8), _mm256_sub_epi32(nLower, nBoth));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(w + 16), _mm256_sub_epi32(nLeft, nBoth));
+    _mm256_store_si256(
+        reinterpret_cast<__m256i*>(w + 24),
+        _mm256_add_epi32(_mm256_sub_epi32(_mm256_set1_epi32(r.n), _mm256_add_epi32(nLeft, nLower)), nBoth));
+    // The lower left texels, as WeighFourTexelsEight takes them.
+    const __m512d colAt = _mm512_add_pd(Join(c0.baseCol, c1.baseCol), Join(c0.lowCol, c1.lowCol));
+    const __m512d rowAt = _mm512_add_pd(Join(c0.baseRow, c1.baseRow), Join(c0.lowRow, c1.lowRow));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(at), _mm512_cvttpd_epi32(colAt));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(at + 8), _mm512_cvttpd_epi32(rowAt));
+    if (!weighed_eights::Weigh(r, at, at + 8, w, lanes, weighed)) return -1;
+    const int nearBits = (near | near >> 8) & 0xFF;
+    if (nearBits != 0) {
+        _mm256_store_ps(kept.colLo, col.lo);
+        _mm256_store_ps(kept.colHi, col.hi);
+        _mm256_store_ps(kept.colStep, col.step);
+        _mm256_store_ps(kept.colSign, col.sign);
+        _mm256_store_ps(kept.rowLo, row.lo);
+        _mm256_store_ps(kept.rowHi, row.hi);
+        _mm256_store_ps(kept.rowStep, row.step);
+        _mm256_store_ps(kept.rowSign, row.sign);
+    }
+    return nearBits;
+}
+VT_TARGET_END
+#pragma GCC diagnostic pop
+
+#else
+void counted_eights::SetEnabled(bool) noexcept {}
+
+bool counted_eights::Available() noexcept
+{
+    return false;
+}
+
+void counted_eights::Map(const linear_steps::SCentreMapping&, int, double, double, double, linear_steps::SCentres*,
+                         int*) noexcept
+{
+}
+
+int counted_eights::Count(const linear_steps::SStepSamples&, const linear_steps::SCentres&,
+                          const linear_steps::SCentres&, int, linear_steps::SWeighedEight&,
+                          linear_steps::SKeptRows&) noexcept
+{
+    return -1;
+}
+#endif

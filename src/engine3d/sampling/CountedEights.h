@@ -1,0 +1,40 @@
+#pragma once
+// Eight pixels of CFaceRunSampler::SampleRunLinear at once with AVX-512: the
+// eight centres mapped in one pass of eight double lanes
+// (linear_steps::MapCentres twice), and the pixels whose samples reach two
+// by two texels counted with both texel edges in one register of sixteen
+// float lanes, a sample row a step (linear_steps::CountFourTexelsEight).
+// Every lane does the operations of the four- and eight-lane steps in the
+// same order, each rounded on its own, so the results are those steps' to
+// the bit.
+
+namespace linear_steps {
+struct SCentreMapping;
+struct SCentres;
+struct SStepSamples;
+struct SWeighedEight;
+struct SKeptRows;
+} // namespace linear_steps
+
+namespace counted_eights {
+
+// Whether the processor has what Map and Count need (AVX2, FMA, AVX-512 F,
+// DQ, BW, VL and VBMI) and they are not switched off.
+bool Available() noexcept;
+// Switches them off (and on again), so that the tests reach the four-lane
+// steps too. On by default; process-wide.
+void SetEnabled(bool enabled) noexcept;
+
+// linear_steps::MapCentres for pixels x8 .. x8 + 3 into c[0] and x8 + 4 ..
+// x8 + 7 into c[1]; their bits into bits[0] and bits[1].
+void Map(const linear_steps::SCentreMapping& m, int x8, double rowA, double rowB, double rowC,
+         linear_steps::SCentres* c, int* bits) noexcept;
+
+// linear_steps::CountFourTexelsEight for the eight pixels of c0 and c1 where
+// their texels are weighed by byte permutes (weighed_eights::Weigh); -1 where
+// they cannot be (then nothing is set, and the caller counts the eight the
+// four-lane way).
+int Count(const linear_steps::SStepSamples& r, const linear_steps::SCentres& c0, const linear_steps::SCentres& c1,
+          int lanes, linear_steps::SWeighedEight& weighed, linear_steps::SKeptRows& kept) noexcept;
+
+} // namespace counted_eights
