@@ -328,17 +328,20 @@ void LightEightExactly(const CFaceShade& s, int x, const CRowTerms& row, float* 
     }
 }
 
-// The count pixels (a multiple of eight) from x on by LightEightOver; false
-// where OverRun does not allow it.
+// The count pixels (at least eight) from x on by LightEightOver, eight at a
+// time, the last eight ending at the run's end; false where OverRun does not
+// allow it.
 template <EBand kBand>
 void LightRunOver(const CFaceShade& s, int x, int y, int count, const COverRun& over, float* light,
                   float* lift) noexcept
 {
     const CRowTerms row(*s.map, y + 0.5);
     const __m512d steps = _mm512_setr_pd(0.0, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0);
-    for (int i = 0; i < count; i += 8)
+    for (int next = 0; next < count; next += 8) {
+        const int i = std::min(next, count - 8);
         if (!LightEightOver<kBand>(s, _mm512_add_pd(_mm512_set1_pd(x + i + 0.5), steps), over, light + i, lift + i))
             LightEightExactly(s, x + i, row, light + i, lift + i);
+    }
 }
 
 bool LightRunOver(const CFaceShade& s, int x, int y, int count, float* light, float* lift) noexcept
@@ -354,22 +357,26 @@ bool LightRunOver(const CFaceShade& s, int x, int y, int count, float* light, fl
     return true;
 }
 
-// Pixels x .. of the run eight at a time, where the quicker steps are taken;
-// the count done (a multiple of eight). Runs of at least sixteen where u and
-// v need no clamping by LightEightOver, others by LightEight.
+// The pixels of a run of at least eight, eight at a time, where the quicker
+// steps are taken; the count done (all or none). The last eight ends at the
+// run's end, so it may take again pixels an eight before it took: each
+// pixel's floats are the one-pixel code's however it is grouped. Runs of at
+// least sixteen where u and v need no clamping by LightEightOver, others by
+// LightEight.
 int LightRunEight(const CFaceShade& s, int x, int y, int n, float* light, float* lift) noexcept
 {
-    const int count = n & ~7;
-    if (!s.quick || count == 0) return 0;
-    if (count >= 16 && LightRunOver(s, x, y, count, light, lift)) return count;
-    if (!DenominatorInRange(*s.map, x, x + count - 1, y + 0.5)) return 0;
+    if (!s.quick || n < 8) return 0;
+    if (n >= 16 && LightRunOver(s, x, y, n, light, lift)) return n;
+    if (!DenominatorInRange(*s.map, x, x + n - 1, y + 0.5)) return 0;
     const CRowTerms row(*s.map, y + 0.5);
     const CRowsEight rows(*s.map, y + 0.5);
     const __m512d steps = _mm512_setr_pd(0.0, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0);
-    for (int i = 0; i < count; i += 8)
+    for (int next = 0; next < n; next += 8) {
+        const int i = std::min(next, n - 8);
         if (!LightEight(s, _mm512_add_pd(_mm512_set1_pd(x + i + 0.5), steps), rows, light + i, lift + i))
             LightEightExactly(s, x + i, row, light + i, lift + i);
-    return count;
+    }
+    return n;
 }
 
 // Pixels (x[i], y[i]) of the whole picture eight at a time by LightEight,
