@@ -1,7 +1,8 @@
 #pragma once
 // The colour of a pixel from its samples: each channel's sum divided by the
 // count, truncated. A row of pixels is stored in one call, four pixels of the
-// usual counts at a time where the processor has SSSE3, eight with AVX2.
+// usual counts at a time where the processor has SSSE3, eight with AVX2,
+// sixteen with AVX-512 and byte permutes.
 
 #include "engine3d/sampling/FaceRunSampler.h"
 
