@@ -75,7 +75,7 @@ struct SEdge {
     __m256 lo, hi, step, sign;
 };
 
-SEdge EdgeRows(const SGridRows& grid, __m512d f, __m512d gx, __m512d gy, __m512d edge, double bound)
+inline __attribute__((always_inline)) SEdge EdgeRows(const SGridRows& grid, __m512d f, __m512d gx, __m512d gy, __m512d edge, double bound)
 {
     const __m512d signBit = _mm512_set1_pd(-0.0);
     const __m512d g = _mm512_mul_pd(gx, _mm512_set1_pd(grid.stepX));
@@ -217,7 +217,12 @@ int counted_eights::Count(const linear_steps::SStepSamples& r, const SCentres& c
     const __m512d rowAt = _mm512_add_pd(Join(c0.baseRow, c1.baseRow), Join(c0.lowRow, c1.lowRow));
     _mm256_store_si256(reinterpret_cast<__m256i*>(at), _mm512_cvttpd_epi32(colAt));
     _mm256_store_si256(reinterpret_cast<__m256i*>(at + 8), _mm512_cvttpd_epi32(rowAt));
-    if (!weighed_eights::Weigh(r, at, at + 8, w, lanes, weighed)) return -1;
+    if (!weighed_eights::Weigh(r, at, at + 8, w, lanes, weighed)) {
+        const auto* words = reinterpret_cast<const __m256i*>(w);
+        const __m256i weights[4] = {words[0], words[1], words[2], words[3]};
+        const auto* texels = reinterpret_cast<const __m256i*>(at);
+        linear_steps::GatherFourTexelsEight(r, texels[0], texels[1], weights, weighed);
+    }
     const int nearBits = (near | near >> 8) & 0xFF;
     if (nearBits != 0) {
         _mm256_store_ps(kept.colLo, col.lo);

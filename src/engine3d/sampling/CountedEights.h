@@ -30,10 +30,9 @@ void SetEnabled(bool enabled) noexcept;
 void Map(const linear_steps::SCentreMapping& m, int x8, double rowA, double rowB, double rowC,
          linear_steps::SCentres* c, int* bits) noexcept;
 
-// linear_steps::CountFourTexelsEight for the eight pixels of c0 and c1 where
-// their texels are weighed by byte permutes (weighed_eights::Weigh); -1 where
-// they cannot be (then nothing is set, and the caller counts the eight the
-// four-lane way).
+// linear_steps::CountFourTexelsEight for the eight pixels of c0 and c1;
+// -1 where the samples are not a grid (then nothing is set, and the caller
+// counts the eight the four-lane way).
 int Count(const linear_steps::SStepSamples& r, const linear_steps::SCentres& c0, const linear_steps::SCentres& c1,
           int lanes, linear_steps::SWeighedEight& weighed, linear_steps::SKeptRows& kept) noexcept;
 

@@ -163,8 +163,8 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
         const bool four = m.four && !inside;
         if (inside) {
             const double tx = m_cx * c.inv[j], ty = m_cy * c.inv[j];
-            if (sixteen ? projected_sums::SumSixteens(samples, m, tx, ty, out) : SumProjected(samples, m, tx, ty, out))
-                return false;
+            if (!sixteen && SumProjected(samples, m, tx, ty, out)) return false; // else tried before
+
             MapProjectedOffsets(samples, m, tx, ty, offsets, uncertain);
         } else if (four) {
             SumMixedFourTexels(samples, m, c, j, uncertain, out);
@@ -262,8 +262,12 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
                 }
                 continue;
             }
-            const SStepPixel m(samples, c, j);
             const bool inside = b & (1 << j);
+            // Inside the face, reaching more than two by two texels (bit 12 + j clear).
+            if (inside && !(b >> (12 + j) & 1) && sixteen &&
+                projected_sums::SumSixteens(samples, c, j, m_cx * c.inv[j], m_cy * c.inv[j], *out))
+                continue;
+            const SStepPixel m(samples, c, j);
             if (inside && !m.four) {
                 exact += sampleMixed(m, c, j, x, true, *out);
                 continue;

@@ -37,6 +37,9 @@ struct SWeighedEight {
     }
 };
 
+VT_STEP void GatherFourTexelsEight(const SStepSamples& r, __m256i col, __m256i row, const __m256i* weights,
+                                   SWeighedEight& out);
+
 VT_STEP void WeighFourTexelsEight(const SStepSamples& r, const SCentres& c0, const SCentres& c1,
                                   const __m256i* weights, int lanes, SWeighedEight& out)
 {
@@ -52,6 +55,14 @@ VT_STEP void WeighFourTexelsEight(const SStepSamples& r, const SCentres& c0, con
         for (int k = 0; k < 4; ++k) _mm256_store_si256(reinterpret_cast<__m256i*>(w + 8 * k), weights[k]);
         if (weighed_eights::Weigh(r, at, at + 8, w, lanes, out)) return;
     }
+    GatherFourTexelsEight(r, col, row, weights, out);
+}
+
+// WeighFourTexelsEight by gathers of four bytes, from the eight pixels'
+// lower left texels (col, row).
+VT_STEP void GatherFourTexelsEight(const SStepSamples& r, __m256i col, __m256i row, const __m256i* weights,
+                                   SWeighedEight& out)
+{
     const __m256i zero = _mm256_setzero_si256(), one = _mm256_set1_epi32(1);
     const __m256i lastCol = _mm256_set1_epi32(r.lastCol), lastRow = _mm256_set1_epi32(r.lastRow);
     const auto clamp = [zero](__m256i v, __m256i hi) { return _mm256_min_epi32(_mm256_max_epi32(v, zero), hi); };

@@ -47,15 +47,24 @@ __m512 Wide(__m256 broadcast)
     return _mm512_broadcastss_ps(_mm256_castps256_ps128(broadcast));
 }
 
+// A pixel's value in single precision, as linear_steps::SStepPixel rounds it.
+__m512 Wide(double value)
+{
+    return _mm512_set1_ps(static_cast<float>(value));
+}
+
 } // namespace
 
-bool projected_sums::SumSixteens(const linear_steps::SStepSamples& r, const linear_steps::SStepPixel& m,
+bool projected_sums::SumSixteens(const linear_steps::SStepSamples& r, const linear_steps::SCentres& c, int j,
                                  double tx, double ty, CPixelSamples& out) noexcept
 {
+    // linear_steps::SStepPixel's view of pixel j.
+    const double lowColF = c.lowCol[j], lowRowF = c.lowRow[j];
+    const auto col0 = static_cast<std::int32_t>(c.baseCol[j]), row0 = static_cast<std::int32_t>(c.baseRow[j]);
     // The block: columns and rows from the lowest the pixel's reach allows,
     // as many as the picture has of them.
-    const auto lowCol = static_cast<std::int32_t>(m.lowCol), lowRow = static_cast<std::int32_t>(m.lowRow);
-    const std::int32_t colStart = m.col0 + lowCol, rowStart = m.row0 + lowRow;
+    const auto lowCol = static_cast<std::int32_t>(lowColF), lowRow = static_cast<std::int32_t>(lowRowF);
+    const std::int32_t colStart = col0 + lowCol, rowStart = row0 + lowRow;
     if (colStart < 0 || rowStart < 0) return false;
     const int columns = std::min(kColumns, r.lastCol + 1 - colStart), rows = std::min(kRows, r.lastRow + 1 - rowStart);
     if (columns <= 0 || rows <= 0) return false;
@@ -78,8 +87,8 @@ bool projected_sums::SumSixteens(const linear_steps::SStepSamples& r, const line
 
     const __m512 one = _mm512_set1_ps(1.0f), half = _mm512_set1_ps(0.5f);
     const __m512 tx16 = _mm512_set1_ps(static_cast<float>(tx)), ty16 = _mm512_set1_ps(static_cast<float>(ty));
-    const __m512 fCol = Wide(m.p.fCol), fRow = Wide(m.p.fRow), gx = Wide(m.p.gx), gy = Wide(m.p.gy);
-    const __m512 hx = Wide(m.p.hx), hy = Wide(m.p.hy);
+    const __m512 fCol = Wide(c.fc[j]), fRow = Wide(c.fr[j]), gx = Wide(c.gx[j]), gy = Wide(c.gy[j]);
+    const __m512 hx = Wide(c.hx[j]), hy = Wide(c.hy[j]);
     const __m512 colLimit = Wide(r.colLimitP), rowLimit = Wide(r.rowLimitP);
     const __m512i lowColV = _mm512_set1_epi32(lowCol), lowRowV = _mm512_set1_epi32(lowRow);
     const __m512i columnsV = _mm512_set1_epi32(columns), rowsV = _mm512_set1_epi32(rows);
@@ -132,8 +141,8 @@ bool projected_sums::Available() noexcept
     return false;
 }
 
-bool projected_sums::SumSixteens(const linear_steps::SStepSamples&, const linear_steps::SStepPixel&, double, double,
-                                 CPixelSamples&) noexcept
+bool projected_sums::SumSixteens(const linear_steps::SStepSamples&, const linear_steps::SCentres&, int, double,
+                                 double, CPixelSamples&) noexcept
 {
     return false;
 }

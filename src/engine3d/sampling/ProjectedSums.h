@@ -15,7 +15,7 @@
 
 namespace linear_steps {
 struct SStepSamples;
-struct SStepPixel;
+struct SCentres;
 } // namespace linear_steps
 
 namespace projected_sums {
@@ -27,12 +27,12 @@ bool Available() noexcept;
 // eight-wide sums too. On by default; process-wide.
 void SetEnabled(bool enabled) noexcept;
 
-// The same as linear_steps::SumProjected where it returns true: the pixel's
-// sums into `out`, (tx, ty) being the face's t at its centre. False where a
+// The same as linear_steps::SumProjected where it returns true: the sums of
+// pixel j of `c` into `out`, (tx, ty) being the face's t at its centre. False where a
 // sample lies within the bound of a texel edge, or outside the texels read
 // (then `out` is not set, and the caller maps the pixel another way). The
 // sample offsets must be readable up to a multiple of sixteen.
-bool SumSixteens(const linear_steps::SStepSamples& r, const linear_steps::SStepPixel& m, double tx, double ty,
+bool SumSixteens(const linear_steps::SStepSamples& r, const linear_steps::SCentres& c, int j, double tx, double ty,
                  CPixelSamples& out) noexcept;
 
 } // namespace projected_sums
