@@ -275,8 +275,9 @@ TEST(ColorBalance, HandValues)
 }
 
 // The sweep's shortcuts for one-colour rows (a grey encoded once, the right
-// half mirrored, equal rows copied) against the light applied pixel by pixel.
-TEST(BackdropSweep, OneColourRowsMatchThePerPixelLight)
+// half mirrored, equal rows copied) and its rows of many colours, whole or
+// around covered columns, against the light applied pixel by pixel.
+TEST(BackdropSweep, RowsMatchThePerPixelLight)
 {
     const CSrgbTables& t = SrgbTables();
     struct Case { int w, h, firstRow, pictureW, pictureH; std::uint32_t colour; bool varied; };
@@ -285,7 +286,10 @@ TEST(BackdropSweep, OneColourRowsMatchThePerPixelLight)
                           Case{1201, 3, 30, 1201, 40, 0xFFFFFF, false}, Case{1000, 2, 25, 1000, 40, Rgb(244, 239, 228), false}}) {
         CPixelBuffer band = Band(c.w, c.h, c.colour, c.varied);
         const CPixelBuffer before = band;
-        ApplyBackdropSweep(band.View(), c.firstRow, c.pictureW, c.pictureH);
+        std::vector<CCoveredRow> covered(static_cast<std::size_t>(c.h)); // on odd rows of varied bands
+        const auto isCovered = [&](int x, int y) { return c.varied && y % 2 && x >= 10 + 7 * y && x <= 70 + 9 * y; };
+        for (int y = 1; y < c.h; y += 2) covered[static_cast<std::size_t>(y)].Add(10 + 7 * y, 70 + 9 * y);
+        ApplyBackdropSweep(band.View(), c.firstRow, c.pictureW, c.pictureH, c.varied ? covered.data() : nullptr);
         if (!c.varied) { // filled under the light at once: the same pixels
             CPixelBuffer filled(c.w, c.h);
             FillBackdropSweep(filled.View(), c.firstRow, c.pictureW, c.pictureH, c.colour);
@@ -294,6 +298,7 @@ TEST(BackdropSweep, OneColourRowsMatchThePerPixelLight)
         }
         for (int y = 0; y < c.h; ++y)
             for (int x = 0; x < c.w; ++x) {
+                if (isCovered(x, y)) continue;
                 const float light = static_cast<float>(SweepRowLight(c.firstRow + y, c.pictureH)) *
                                     static_cast<float>(SweepColumnLight(x, c.pictureW));
                 for (int ch = 0; ch < 3; ++ch)

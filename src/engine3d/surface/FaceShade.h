@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 // The blue, green and red levels v of `count` pixels, each pixel lit by its
 // own light and lifted by its own lift, in linear light through SrgbTables():
@@ -19,6 +20,21 @@
 // last four or more padded to 64) where the processor has AVX-512 with VBMI,
 // eight where it has AVX2, with the same roundings (FaceShade.cpp).
 void LitPixels(std::uint8_t* bgr, int count, const float* light, const float* lift) noexcept;
+
+// The lights of rows whose pixel x is lit by row * column[x] (a float
+// product) and not lifted, as the backdrop's sweep lights its rows: LitRow
+// gives the levels LitPixels gives with those lights. Where LitPixels takes
+// 64 pixels at a time, the columns' lights are laid out once in the order
+// its steps read them (LitPixels.cpp).
+class CColumnLights {
+public:
+    CColumnLights(const float* column, int width);
+    // Pixels from .. to of the row whose pixel 0 is at bgr, under the row's light.
+    void LitRow(std::uint8_t* bgr, int from, int to, float row) noexcept;
+
+private:
+    std::vector<float> m_column, m_lanes, m_lights;
+};
 
 // The shade of a lit face: colours times the shade in 1/256, or, with studio
 // lighting, multiplied in linear light through a table of the 256 levels.

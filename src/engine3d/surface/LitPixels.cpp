@@ -149,8 +149,9 @@ inline __m512i Levels(const CLevelTables& t, __m512i low, __m512i high) noexcept
 // The lit levels of 64 levels v (as LitEight), lane 4 L + i of the q-th
 // register of lights and of lifts (of(q, light)) holding those of level
 // 16 L + 4 q + i, the order the bytes of the decoded floats come in (no
-// lift without kLift).
-template <bool kLift, class Of>
+// lift without kLift). With kScaled the lights come times kSteps, and the
+// products are not multiplied by it again.
+template <bool kLift, bool kScaled = false, class Of>
 inline __m512i LitSixtyFour(const CLevelTables& t, __m512i v, Of of) noexcept
 {
     const __mmask64 top = _mm512_movepi8_mask(v);
@@ -161,8 +162,8 @@ inline __m512i LitSixtyFour(const CLevelTables& t, __m512i v, Of of) noexcept
     const auto step = [&](__m512i decoded, int q) {
         __m512 l = _mm512_mul_ps(of(q, true), _mm512_castsi512_ps(decoded));
         if constexpr (kLift) l = _mm512_add_ps(l, of(q, false));
-        const __m512 steps = _mm512_set1_ps(static_cast<float>(CSrgbTables::kSteps));
-        return _mm512_maskz_cvttps_epi32(0xFFFF, _mm512_add_ps(_mm512_mul_ps(l, steps), _mm512_set1_ps(0.5f)));
+        if constexpr (!kScaled) l = _mm512_mul_ps(l, _mm512_set1_ps(static_cast<float>(CSrgbTables::kSteps)));
+        return _mm512_maskz_cvttps_epi32(0xFFFF, _mm512_add_ps(l, _mm512_set1_ps(0.5f)));
     };
     // Below 0 (not a number, beyond the integers) to 0, above kSteps to kSteps.
     const auto clamped = [&](__m512i a, __m512i b) {
@@ -208,14 +209,19 @@ inline void LitSixtyFourPixels(const CLevelTables& tables, std::uint8_t* bgr, co
     }
 }
 
+const CLevelTables& LevelTables() noexcept
+{
+    static const CLevelTables tables(SrgbTables());
+    return tables;
+}
+
 // Pixels 64 at a time; the last 4 to 63 as a whole 64 in room of their own
 // (each level lit by its own pixel's light and lift alone, the lanes past
 // them lit for nothing); the count done (the last 0 to 3 are left).
 template <bool kLift>
-int LitPixelsSixtyFour(const CSrgbTables& t, std::uint8_t* bgr, int count, const float* light,
-                       const float* lift) noexcept
+int LitPixelsSixtyFour(std::uint8_t* bgr, int count, const float* light, const float* lift) noexcept
 {
-    static const CLevelTables tables(t);
+    const CLevelTables& tables = LevelTables();
     if (!tables.usable) return 0;
     int i = 0;
     for (; i + 64 <= count; i += 64)
@@ -233,21 +239,61 @@ int LitPixelsSixtyFour(const CSrgbTables& t, std::uint8_t* bgr, int count, const
     return count;
 }
 
+// Pixels from .. to of a row under the light row * lanes (CColumnLights),
+// by the 64 pixels from each multiple of 64 (those only partly within
+// from .. to in room of their own).
+void LitRowSixtyFours(std::uint8_t* bgr, int from, int to, float row, const float* lanes) noexcept
+{
+    const CLevelTables& tables = LevelTables();
+    const __m512 r = _mm512_set1_ps(row);
+    for (int b = from / 64; b <= to / 64; ++b) {
+        const int x0 = 64 * b, lo = std::max(from, x0), hi = std::min(to, x0 + 63);
+        const bool whole = lo == x0 && hi == x0 + 63;
+        alignas(64) std::uint8_t part[3 * 64];
+        std::uint8_t* const at = whole ? bgr + 3 * x0 : part;
+        const auto bytes = 3 * static_cast<std::size_t>(hi - lo + 1);
+        if (!whole) {
+            std::memset(part, 0, sizeof part);
+            std::memcpy(part + 3 * (lo - x0), bgr + 3 * lo, bytes);
+        }
+        const float* const l = lanes + 192 * static_cast<std::size_t>(b);
+        for (int j = 0; j < 3; ++j) {
+            const auto of = [&](int q, bool) { return _mm512_mul_ps(r, _mm512_loadu_ps(l + 64 * j + 16 * q)); };
+            _mm512_storeu_si512(at + 64 * j,
+                                LitSixtyFour<false, true>(tables, _mm512_loadu_si512(at + 64 * j), of));
+        }
+        if (!whole) std::memcpy(bgr + 3 * lo, part + 3 * (lo - x0), bytes);
+    }
+}
+
 } // namespace
 VT_TARGET_END
 #endif
 
 namespace {
 
+#if defined(VT_LIT_PIXELS_WIDE)
+bool HasAvx2() noexcept
+{
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+
+bool HasSixtyFours() noexcept
+{
+    static const bool has = HasAvx2() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+                            __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi");
+    return has;
+}
+#endif
+
 template <bool kLift>
 void LitPixelsOf(const CSrgbTables& t, std::uint8_t* bgr, int count, const float* light, const float* lift) noexcept
 {
     int i = 0;
 #if defined(VT_LIT_PIXELS_WIDE)
-    static const bool has = __builtin_cpu_supports("avx2");
-    static const bool hasVbmi = has && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
-                                __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi");
-    if (hasVbmi) i = LitPixelsSixtyFour<kLift>(t, bgr, count, light, lift);
+    const bool has = HasAvx2();
+    if (HasSixtyFours()) i = LitPixelsSixtyFour<kLift>(bgr, count, light, lift);
     if (has) i += LitPixelsEight<kLift>(t, bgr + 3 * i, count - i, light + i, kLift ? lift + i : nullptr);
 #endif
     for (; i < count; ++i)
@@ -267,4 +313,47 @@ void LitPixels(std::uint8_t* bgr, int count, const float* light, const float* li
         LitPixelsOf<true>(t, bgr, count, light, lift);
     else
         LitPixelsOf<false>(t, bgr, count, light, nullptr);
+}
+
+// Where the 64 steps are taken, lane k of the 64 levels from level 64 j of
+// the 64 pixels from x0 reads the light of pixel x0 + 16 j + kPixelOfLane.at[j]
+// [k / 16][k % 16]: m_lanes holds those lights (0 past the row's end), times
+// kSteps. Then (with powers of two and magnitudes as below, nothing rounded
+// to a subnormal or beyond the floats) row * (column kSteps) is the light
+// row * column times kSteps exactly, and its product with a decoded level
+// (0 or at least 2^-12) is the product with the light times kSteps exactly:
+// the step LitPixels takes. The magnitudes asked of the columns (2^-40 ..
+// 2^40) and of the row (the same, in LitRow) keep every product within the
+// normal floats.
+CColumnLights::CColumnLights(const float* column, int width) : m_column(column, column + std::max(width, 0))
+{
+#if defined(VT_LIT_PIXELS_WIDE)
+    const auto inRange = [](float c) { return c >= 0x1p-40f && c <= 0x1p40f; };
+    if (!HasSixtyFours() || !LevelTables().usable || !std::all_of(m_column.begin(), m_column.end(), inRange)) return;
+    const int blocks = (width + 63) / 64;
+    m_lanes.assign(192 * static_cast<std::size_t>(blocks), 0.0f);
+    for (int b = 0; b < blocks; ++b)
+        for (int j = 0; j < 3; ++j)
+            for (int k = 0; k < 64; ++k) {
+                const int x = 64 * b + 16 * j + kPixelOfLane.at[j][k / 16][k % 16];
+                if (x < width)
+                    m_lanes[192 * static_cast<std::size_t>(b) + 64 * static_cast<std::size_t>(j) +
+                            static_cast<std::size_t>(k)] = m_column[static_cast<std::size_t>(x)] * CSrgbTables::kSteps;
+            }
+#endif
+}
+
+void CColumnLights::LitRow(std::uint8_t* bgr, int from, int to, float row) noexcept
+{
+    if (from > to) return;
+#if defined(VT_LIT_PIXELS_WIDE)
+    if (!m_lanes.empty() && row >= 0x1p-40f && row <= 0x1p40f) {
+        LitRowSixtyFours(bgr, from, to, row, m_lanes.data());
+        return;
+    }
+#endif
+    m_lights.resize(m_column.size());
+    for (int x = from; x <= to; ++x)
+        m_lights[static_cast<std::size_t>(x)] = row * m_column[static_cast<std::size_t>(x)];
+    LitPixels(bgr + 3 * static_cast<std::size_t>(from), to - from + 1, m_lights.data() + from, nullptr);
 }

@@ -9,10 +9,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <vector>
-#if defined(__SSE2__)
-#include <xmmintrin.h>
-#endif
 
 namespace {
 
@@ -150,7 +148,7 @@ void ApplyBackdropSweep(const CPixelView& band, int firstRow, int width, int hei
     const std::uint8_t* done = nullptr; // the last one-colour row worked out, and its colour and light
     std::uint8_t doneColour[3] = {};
     float doneLight = 0.0f;
-    std::vector<float> lights; // row * columns[x], for rows of more than one colour
+    std::optional<CColumnLights> lights; // for rows of more than one colour
     for (int y = 0; y < band.GetHeight(); ++y) {
         const float row = static_cast<float>(SweepRowLight(firstRow + y, height));
         std::uint8_t* p = band.Row(y);
@@ -168,23 +166,12 @@ void ApplyBackdropSweep(const CPixelView& band, int firstRow, int width, int hei
             continue;
         }
         // Each level decoded, times the light, encoded: the face light's
-        // pixels with no lift, its light the same float product row * column.
-        lights.resize(static_cast<std::size_t>(w));
-        const auto sweep = [&](int from, int to) {
-            float* const light = lights.data();
-            const float* const column = columns.data();
-            int x = from;
-#if defined(__SSE2__)
-            const __m128 four = _mm_set1_ps(row);
-            for (; x + 4 <= to + 1; x += 4) _mm_storeu_ps(light + x, _mm_mul_ps(four, _mm_loadu_ps(column + x)));
-#endif
-            for (; x <= to; ++x) light[x] = row * column[x];
-            LitPixels(p + 3 * static_cast<std::size_t>(from), to - from + 1, light + from, nullptr);
-        };
+        // pixels with no lift, its light the float product row * column.
+        if (!lights) lights.emplace(columns.data(), w);
         if (c == nullptr)
-            sweep(0, w - 1);
+            lights->LitRow(p, 0, w - 1, row);
         else
-            c->ForEachUncovered(w, sweep);
+            c->ForEachUncovered(w, [&](int from, int to) { lights->LitRow(p, from, to, row); });
     }
 }
 
