@@ -103,6 +103,16 @@ std::size_t CRaster::GetAllocationLimit() noexcept
 
 std::uint8_t* CRaster::Create(int width, int height, int bpp, int imageType)
 {
+    return Allocate(width, height, bpp, imageType, true);
+}
+
+std::uint8_t* CRaster::CreateUnset(int width, int height, int bpp, int imageType)
+{
+    return Allocate(width, height, bpp, imageType, false);
+}
+
+std::uint8_t* CRaster::Allocate(int width, int height, int bpp, int imageType, bool zeroed)
+{
     Destroy();
     m_type = imageType;
     if (width <= 0 || height <= 0 || width > kMaxDimension || height > kMaxDimension) {
@@ -118,11 +128,13 @@ std::uint8_t* CRaster::Create(int width, int height, int bpp, int imageType)
         SetLastError("Can't allocate memory");
         return nullptr;
     }
-    std::unique_ptr<std::uint8_t, SDibDeleter> block(static_cast<std::uint8_t*>(std::calloc(total, 1)));
+    std::unique_ptr<std::uint8_t, SDibDeleter> block(
+        static_cast<std::uint8_t*>(zeroed ? std::calloc(total, 1) : std::malloc(total)));
     if (!block) {
         SetLastError("Can't allocate memory");
         return nullptr;
     }
+    if (!zeroed) std::memset(block.get(), 0, total - rows);  // header and palette
     m_dib = std::move(block);
     m_info = BITMAPINFOHEADER{};
     m_info.biWidth = width;

@@ -69,6 +69,10 @@ public:
     // the header. Returns the DIB block, or null when the size is not positive,
     // too large, or memory runs out; the picture is then empty.
     std::uint8_t* Create(int width, int height, int bpp, int imageType = IMAGE_TYPE_UNKNOWN);
+    // As Create, but the pixel rows are left as the allocator gives them (the
+    // palette is still zeroed), for a caller that writes every row byte, the
+    // row ends past the last pixel included: the rows are not cleared first.
+    std::uint8_t* CreateUnset(int width, int height, int bpp, int imageType = IMAGE_TYPE_UNKNOWN);
     // Makes the picture `height` rows high, keeping its width, depth and pixel
     // block, when the block was made for at least that many rows (by Create);
     // the pixels are left as they are. False, changing nothing, otherwise or
@@ -236,6 +240,7 @@ private:
     // The DIB block comes from calloc: the pages of a large picture cost no
     // memory until they are written, so a hostile header that asks for a big
     // picture and then stops is refused cheaply.
+    std::uint8_t* Allocate(int width, int height, int bpp, int imageType, bool zeroed);
     struct SDibDeleter {
         void operator()(std::uint8_t* block) const noexcept;
     };

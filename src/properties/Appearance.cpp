@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -183,12 +184,13 @@ bool ValidSize(int width, int height) noexcept
     return width > 0 && height > 0 && width <= CRaster::kMaxDimension && height <= CRaster::kMaxDimension;
 }
 
-std::unique_ptr<CRaster> NewPicture(int width, int height)
+// `unset`: the rows are left as allocated, for a caller that writes them all.
+std::unique_ptr<CRaster> NewPicture(int width, int height, bool unset = false)
 {
     if (!ValidSize(width, height))
         return nullptr;
     auto picture = std::make_unique<CRaster>();
-    if (!picture->Create(width, height, 24))
+    if ((unset ? picture->CreateUnset(width, height, 24) : picture->Create(width, height, 24)) == nullptr)
         return nullptr;
     return picture;
 }
@@ -379,10 +381,20 @@ COLORREF Colour2(const SettingStore& s) noexcept
     return static_cast<COLORREF>(s.GetInt(SideKey(kColour2Id))) & 0xFFFFFF;
 }
 
+// Writes every byte of the rows: one row is made (the bytes past its last
+// pixel 255, as a white picture has them) and copied to the others.
 void PaintColour(CRaster& out, const SettingStore& s, const CRaster*)
 {
+    const RGBQUAD c = RGBtoRGBQUAD(Colour1(s));
+    const std::size_t bytes = static_cast<std::size_t>(out.GetEffWidth());
+    std::vector<std::uint8_t> row(bytes, 0xFF);
+    for (std::size_t x = 0; x + 3 <= static_cast<std::size_t>(out.GetWidth()) * 3; x += 3) {
+        row[x] = c.rgbBlue;
+        row[x + 1] = c.rgbGreen;
+        row[x + 2] = c.rgbRed;
+    }
     for (int y = 0; y < out.GetHeight(); ++y)
-        out.HorizontalLine(0, out.GetWidth() - 1, y, Colour1(s));
+        std::memcpy(out.GetBits(y), row.data(), bytes);
 }
 
 void PaintGradientKind(CRaster& out, const SettingStore& s, const CRaster*)
@@ -436,12 +448,13 @@ bool BuildAppearance(const SettingStore& settings, std::unique_ptr<CRaster>& pic
     picture.reset();
     if (!sized)
         return false;
-    auto out = NewPicture(width, height);
+    auto out = NewPicture(width, height, true);
     if (!out)
         return false;
     // A type without a painter (or a pattern that does not exist) leaves the
-    // picture white rather than with undefined bytes.
-    out->Clear(0xFF);
+    // picture white rather than with undefined bytes; a colour is written over
+    // every byte.
+    if (type != kAppearanceColor) out->Clear(0xFF);
     if (const AppearanceKind* kind = FindAppearanceKind(type); kind && kind->paint)
         kind->paint(*out, settings, texture);
     picture = std::move(out);

@@ -200,3 +200,16 @@ TEST(Appearance, PictureFitting)
     for (int pass = 0; pass < 2; ++pass)
         EXPECT_TRUE(BuildAppearance(s, pic, nullptr) && pic->GetWidth() == 8) << pass;
 }
+
+TEST(Appearance, ColourWritesEveryRowByte)
+{
+    // Five pixels of three bytes make a 16-byte row: its last byte stays white.
+    auto pic = Build(Settings(1, 5, 3, 1, RGB(10, 20, 30)));
+    ASSERT_TRUE(pic && pic->GetEffWidth() == 16);
+    for (int y = 0; y < 3; ++y) {
+        const std::uint8_t* row = pic->GetBits(y);
+        for (int x = 0; x < 5; ++x)
+            EXPECT_TRUE(row[3 * x] == 30 && row[3 * x + 1] == 20 && row[3 * x + 2] == 10) << x << "," << y;
+        EXPECT_EQ(row[15], 0xFF);
+    }
+}
