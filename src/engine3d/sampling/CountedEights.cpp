@@ -9,6 +9,7 @@
 #include "engine3d/sampling/WeighedEights.h"
 
 #include <atomic>
+#include <cmath>
 #include <cstdint>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -89,6 +90,21 @@ inline __attribute__((always_inline)) SEdge EdgeRows(const SGridRows& grid, __m5
     const __m512d x0 = _mm512_mul_pd(_mm512_sub_pd(n0, b), inv), x1 = _mm512_mul_pd(_mm512_add_pd(n0, b), inv);
     return {_mm512_cvtpd_ps(_mm512_min_pd(x0, x1)), _mm512_cvtpd_ps(_mm512_max_pd(x0, x1)),
             _mm512_cvtpd_ps(_mm512_mul_pd(_mm512_xor_pd(k, signBit), inv)), _mm512_cvtpd_ps(inv)};
+}
+
+// SplitRow for sample rows 0 .. 15 at once (lanes): ceil(j step + end),
+// fused, within 0 .. side.
+__m512i RowEnds(__m512 j, float step, float end, __m512 side)
+{
+    const __m512 z = _mm512_fmadd_ps(j, _mm512_set1_ps(step), _mm512_set1_ps(end));
+    return _mm512_cvttps_epi32(_mm512_min_ps(_mm512_max_ps(_mm512_roundscale_ps(z, kCeil), _mm512_setzero_ps()), side));
+}
+
+// The samples of a row in both ranges [a0, a1) and [b0, b1).
+__m512i Overlap(__m512i a0, __m512i a1, __m512i b0, __m512i b1)
+{
+    return _mm512_max_epi32(_mm512_sub_epi32(_mm512_min_epi32(a1, b1), _mm512_max_epi32(a0, b0)),
+                            _mm512_setzero_si512());
 }
 
 } // namespace
@@ -236,11 +252,53 @@ int counted_eights::Count(const linear_steps::SStepSamples& r, const SCentres& c
     }
     return nearBits;
 }
+int counted_eights::CountNear(const linear_steps::SStepSamples& r, const linear_steps::SKeptRows& kept, int p,
+                              int* counts, int* which) noexcept
+{
+    const int n = r.grid->side;
+    const __m512 side = _mm512_set1_ps(static_cast<float>(n));
+    const __m512 j = _mm512_setr_ps(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const auto rows = static_cast<__mmask16>((1u << n) - 1);
+    // Per row: samples [0, shortEnd) short of lo_j, [pastStart, side) at or past hi_j.
+    const __m512i colShort = RowEnds(j, kept.colStep[p], kept.colLo[p], side);
+    const __m512i colPast = RowEnds(j, kept.colStep[p], kept.colHi[p], side);
+    const __m512i rowShort = RowEnds(j, kept.rowStep[p], kept.rowLo[p], side);
+    const __m512i rowPast = RowEnds(j, kept.rowStep[p], kept.rowHi[p], side);
+    const bool colNegative = std::signbit(kept.colSign[p]), rowNegative = std::signbit(kept.rowSign[p]);
+    const __m512i none = _mm512_setzero_si512(), all = _mm512_set1_epi32(n);
+    // Left of the column edge and right of it; below the row edge and above.
+    const __m512i l0 = colNegative ? colPast : none, l1 = colNegative ? all : colShort;
+    const __m512i r0 = colNegative ? none : colPast, r1 = colNegative ? colShort : all;
+    const __m512i d0 = rowNegative ? rowPast : none, d1 = rowNegative ? all : rowShort;
+    const __m512i u0 = rowNegative ? none : rowPast, u1 = rowNegative ? rowShort : all;
+    counts[0] = _mm512_mask_reduce_add_epi32(rows, Overlap(l0, l1, d0, d1));
+    counts[1] = _mm512_mask_reduce_add_epi32(rows, Overlap(r0, r1, d0, d1));
+    counts[2] = _mm512_mask_reduce_add_epi32(rows, Overlap(l0, l1, u0, u1));
+    counts[3] = _mm512_mask_reduce_add_epi32(rows, Overlap(r0, r1, u0, u1));
+    // The samples between the ends of either edge, a bit each (i of row j).
+    const __m512i one = _mm512_set1_epi32(1);
+    const __m512i between = _mm512_maskz_or_epi32(
+        rows, _mm512_sub_epi32(_mm512_sllv_epi32(one, colPast), _mm512_sllv_epi32(one, colShort)),
+        _mm512_sub_epi32(_mm512_sllv_epi32(one, rowPast), _mm512_sllv_epi32(one, rowShort)));
+    if (_mm512_test_epi32_mask(between, between) == 0) return 0;
+    alignas(64) std::uint32_t bits[16];
+    _mm512_store_si512(bits, between);
+    int uncertain = 0;
+    for (int row = 0; row < n; ++row)
+        for (std::uint32_t b = bits[row]; b != 0; b &= b - 1) which[uncertain++] = n * row + __builtin_ctz(b);
+    return uncertain;
+}
 VT_TARGET_END
 #pragma GCC diagnostic pop
 
 #else
 void counted_eights::SetEnabled(bool) noexcept {}
+
+int counted_eights::CountNear(const linear_steps::SStepSamples&, const linear_steps::SKeptRows&, int, int*,
+                              int*) noexcept
+{
+    return 0;
+}
 
 bool counted_eights::Available() noexcept
 {

@@ -36,4 +36,10 @@ void Map(const linear_steps::SCentreMapping& m, int x8, double rowA, double rowB
 int Count(const linear_steps::SStepSamples& r, const linear_steps::SCentres& c0, const linear_steps::SCentres& c1,
           int lanes, linear_steps::SWeighedEight& weighed, linear_steps::SKeptRows& kept) noexcept;
 
+// linear_steps::CountNearEdges for pixel p of an eight Count set apart (its
+// thresholds in `kept`), the sample rows at once: the same counts, and the
+// same samples in `which`, each row's in order (returns how many).
+int CountNear(const linear_steps::SStepSamples& r, const linear_steps::SKeptRows& kept, int p, int* counts,
+              int* which) noexcept;
+
 } // namespace counted_eights

@@ -248,7 +248,8 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
                 const auto texelRow = static_cast<std::int32_t>(c.baseRow[j] + c.lowRow[j]);
                 // Samples near an edge mapped exactly, the others counted.
                 int four[4], which[kMaxSamples];
-                const int n = CountNearEdges(samples, kept, p, four, which);
+                const int n = wide ? counted_eights::CountNear(samples, kept, p, four, which)
+                                   : CountNearEdges(samples, kept, p, four, which);
                 WeighFourTexels(samples, four, texelCol, texelRow, *out);
                 if (n > 0) {
                     std::int32_t exactly[kMaxSamples];
