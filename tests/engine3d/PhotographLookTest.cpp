@@ -445,6 +445,16 @@ TEST(HighlightBand, RunsGiveThePixelByPixelLightAndLevels)
         };
         for (int row = 0; row < 8; ++row)
             check(p, static_cast<int>(rng() % 150), static_cast<int>(rng() % 200), row % 2 ? 61 : 64);
+        { // four rows at once, as the pixels of uneven blocks, and a row at a time
+            const CFaceShade s(p, m);
+            std::vector<std::uint8_t> rows(4 * 360), each;
+            for (std::uint8_t& b : rows) b = static_cast<std::uint8_t>(rng());
+            each = rows;
+            const int x = 30 + static_cast<int>(rng() % 20), y = 30 + static_cast<int>(rng() % 120);
+            s.ApplyRows(rows.data(), 360, 120, x, y, 4);
+            for (int r = 0; r < 4; ++r) s.Apply(&each[360 * static_cast<std::size_t>(r)], 120, x, y + r);
+            ASSERT_EQ(rows, each) << trial;
+        }
         { // pixels of different rows lit together, as a face's edge pixels are, and one at a time
             const CFaceShade s(p, m);
             CEdgePixels edges;

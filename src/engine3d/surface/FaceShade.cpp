@@ -248,20 +248,27 @@ struct COverRun {
     __m512d den, light, offset, lift; // the row's terms
 };
 
-bool OverRun(const CFaceShade& s, int x, int last, double y, COverRun& run) noexcept
+// OverRun's checks for the pixels x .. last of rows y0 .. y1 (centres) at
+// once: each quantity checked at the ends of a run is linear in the pixel's
+// place, or a quotient of two such over a denominator of one sign, so over a
+// rectangle it is least and greatest at a corner, as it is at an end of a
+// run over a row; the magnitudes bounding the roundings are taken at the
+// farthest row. The rows' own terms are left to RowTerms.
+bool OverRows(const CFaceShade& s, int x, int last, double y0, double y1, COverRun& run) noexcept
 {
     const CQuadMapping& m = *s.map;
     const CPolygon3D::CHighlight& h = s.highlight;
     double low = HUGE_VAL, far = 0.0, side = 0.0;
-    for (const double px : {x + 0.5, last + 0.5}) {
-        const double den = m.cx * px + m.cy * y + m.c0, a = m.ax * px + m.ay * y + m.a0;
-        const double u = m.bx * px + m.by * y + m.b0;
-        if (!(std::abs(den) >= 0x1p-100 && std::abs(den) <= 0x1p100) || side * den < 0.0) return false;
-        const double in = 0x1p-20 * std::abs(den), sign = den > 0.0 ? 1.0 : -1.0;
-        if (!(sign * u >= in && sign * (den - u) >= in && sign * a >= in && sign * (den - a) >= in)) return false;
-        side = den, low = std::min(low, std::abs(den)), far = std::max(far, std::abs(px));
-    }
-    const double ay = std::abs(y);
+    for (const double y : {y0, y1})
+        for (const double px : {x + 0.5, last + 0.5}) {
+            const double den = m.cx * px + m.cy * y + m.c0, a = m.ax * px + m.ay * y + m.a0;
+            const double u = m.bx * px + m.by * y + m.b0;
+            if (!(std::abs(den) >= 0x1p-100 && std::abs(den) <= 0x1p100) || side * den < 0.0) return false;
+            const double in = 0x1p-20 * std::abs(den), sign = den > 0.0 ? 1.0 : -1.0;
+            if (!(sign * u >= in && sign * (den - u) >= in && sign * a >= in && sign * (den - a) >= in)) return false;
+            side = den, low = std::min(low, std::abs(den)), far = std::max(far, std::abs(px));
+        }
+    const double ay = std::max(std::abs(y0), std::abs(y1));
     const double size = std::abs(m.ax) * far + std::abs(m.ay) * ay + std::abs(m.a0) + std::abs(m.bx) * far +
                         std::abs(m.by) * ay + std::abs(m.b0) + std::abs(m.cx) * far + std::abs(m.cy) * ay +
                         std::abs(m.c0);
@@ -274,21 +281,37 @@ bool OverRun(const CFaceShade& s, int x, int last, double y, COverRun& run) noex
     const auto within = [](double slack) { return slack >= 0x1p-100 && slack <= 1.0; };
     if (!(q < 0x1p20) || !(D * q * s.toBand < 0x1p20) || !within(run.lightSlack) || !within(run.liftSlack))
         return false;
-    const auto row = [y](const double* c) { return c[1] * y + c[2]; };
-    const double offset = row(s.over[1]), outer = 1.0 + h.softness, margin = 0x1p-20 * (D + outer);
-    double d[2];
-    for (int end = 0; end < 2; ++end) {
-        const double px = (end ? last : x) + 0.5;
-        d[end] = (s.over[1][0] * px + offset) / (m.cx * px + m.cy * y + m.c0);
+    const double outer = 1.0 + h.softness, margin = 0x1p-20 * (D + outer);
+    double d[4];
+    int k = 0;
+    for (const double y : {y0, y1}) {
+        const double offset = s.over[1][1] * y + s.over[1][2];
+        for (const double px : {x + 0.5, last + 0.5})
+            d[k++] = (s.over[1][0] * px + offset) / (m.cx * px + m.cy * y + m.c0);
     }
-    const double nearest = d[0] * d[1] > 0.0 ? std::min(std::abs(d[0]), std::abs(d[1])) : 0.0;
-    const double farthest = std::max(std::abs(d[0]), std::abs(d[1]));
-    run.band = !std::isfinite(d[0] + d[1])                      ? EBand::kAcross
+    const bool oneSign = (d[0] > 0.0 && d[1] > 0.0 && d[2] > 0.0 && d[3] > 0.0) ||
+                         (d[0] < 0.0 && d[1] < 0.0 && d[2] < 0.0 && d[3] < 0.0);
+    const double nearest = oneSign ? std::min({std::abs(d[0]), std::abs(d[1]), std::abs(d[2]), std::abs(d[3])}) : 0.0;
+    const double farthest = std::max({std::abs(d[0]), std::abs(d[1]), std::abs(d[2]), std::abs(d[3])});
+    run.band = !std::isfinite(d[0] + d[1] + d[2] + d[3])        ? EBand::kAcross
                : nearest >= outer + margin                      ? EBand::kOff
                : farthest <= outer - 2.0 * h.softness - margin ? EBand::kTop
                                                                : EBand::kAcross;
-    run.den = _mm512_set1_pd(m.cy * y), run.light = _mm512_set1_pd(row(s.over[0]));
-    run.offset = _mm512_set1_pd(offset), run.lift = _mm512_set1_pd(row(s.over[2]));
+    return true;
+}
+
+// The terms of row y (its centre) of LightEightOver's numerators.
+void RowTerms(const CFaceShade& s, double y, COverRun& run) noexcept
+{
+    const auto row = [y](const double* c) { return c[1] * y + c[2]; };
+    run.den = _mm512_set1_pd(s.map->cy * y), run.light = _mm512_set1_pd(row(s.over[0]));
+    run.offset = _mm512_set1_pd(row(s.over[1])), run.lift = _mm512_set1_pd(row(s.over[2]));
+}
+
+bool OverRun(const CFaceShade& s, int x, int last, double y, COverRun& run) noexcept
+{
+    if (!OverRows(s, x, last, y, y, run)) return false;
+    RowTerms(s, y, run);
     return true;
 }
 
@@ -344,16 +367,44 @@ void LightRunOver(const CFaceShade& s, int x, int y, int count, const COverRun& 
     }
 }
 
-bool LightRunOver(const CFaceShade& s, int x, int y, int count, float* light, float* lift) noexcept
+void LightRunOver(const CFaceShade& s, int x, int y, int count, const COverRun& over, float* light,
+                  float* lift) noexcept
 {
-    COverRun over;
-    if (!OverRun(s, x, x + count - 1, y + 0.5, over)) return false;
     if (over.band == EBand::kOff)
         LightRunOver<EBand::kOff>(s, x, y, count, over, light, lift);
     else if (over.band == EBand::kTop)
         LightRunOver<EBand::kTop>(s, x, y, count, over, light, lift);
     else
         LightRunOver<EBand::kAcross>(s, x, y, count, over, light, lift);
+}
+
+bool LightRunOver(const CFaceShade& s, int x, int y, int count, float* light, float* lift) noexcept
+{
+    COverRun over;
+    if (!OverRun(s, x, x + count - 1, y + 0.5, over)) return false;
+    LightRunOver(s, x, y, count, over, light, lift);
+    return true;
+}
+
+// CFaceShade::ApplyRows's rows with one OverRows check for them all; false
+// (nothing done) where it does not allow that. Each row is lit in runs of
+// at most 256, none shorter than eight.
+bool LitRowsOver(const CFaceShade& s, std::uint8_t* bytes, std::size_t stride, int count, int x, int y,
+                 int rows) noexcept
+{
+    COverRun over;
+    if (!s.quick || count < 16 || !OverRows(s, x, x + count - 1, y + 0.5, y + rows - 0.5, over)) return false;
+    constexpr int kRun = 256;
+    float light[kRun], lift[kRun];
+    for (int r = 0; r < rows; ++r) {
+        RowTerms(s, y + r + 0.5, over);
+        std::uint8_t* p = bytes + r * stride;
+        for (int done = 0, n; done < count; done += n, p += 3 * n) {
+            n = count - done > kRun ? std::min(kRun, count - done - 8) : count - done;
+            LightRunOver(s, x + done, y + r, n, over, light, lift);
+            LitPixels(p, n, light, lift);
+        }
+    }
     return true;
 }
 
@@ -408,13 +459,31 @@ int LightPixelsEight(const CFaceShade& s, const int* x, const int* y, int n, flo
 VT_TARGET_END
 #endif
 
+#if defined(VT_FACE_SHADE_AVX2)
+namespace {
+bool HasEights() noexcept
+{
+    static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512f") &&
+                            __builtin_cpu_supports("avx512vl");
+    return has;
+}
+} // namespace
+#endif
+
+void CFaceShade::ApplyRows(std::uint8_t* bytes, std::size_t stride, int count, int x, int y, int rows) const noexcept
+{
+#if defined(VT_FACE_SHADE_AVX2)
+    if (banded && HasEights() && LitRowsOver(*this, bytes, stride, count, x, y, rows)) return;
+#endif
+    for (int r = 0; r < rows; ++r) Apply(bytes + r * stride, count, x, y + r);
+}
+
 void CFaceShade::LightRun(int x, int y, int n, float* light, float* lift) const noexcept
 {
     int i = 0;
 #if defined(VT_FACE_SHADE_AVX2)
     static const bool has = __builtin_cpu_supports("avx2");
-    static const bool has512 = has && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl");
-    if (has512) i = LightRunEight(*this, x, y, n, light, lift);
+    if (HasEights()) i = LightRunEight(*this, x, y, n, light, lift);
     if (has) i += LightRunFour(*this, x + i, y, n - i, light + i, lift + i);
     if (has && i < n) { // the last one to three pixels as a whole four (any pixel's light is worked out exactly)
         float l[4], f[4];
@@ -436,9 +505,7 @@ void CFaceShade::Apply(CEdgePixels& pixels, int band) const noexcept
     for (int i = 0; i < pixels.count; ++i) at[i] = pixels.y[i] + band;
     int i = 0;
 #if defined(VT_FACE_SHADE_AVX2)
-    static const bool has512 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512f") &&
-                               __builtin_cpu_supports("avx512vl");
-    if (has512) i = LightPixelsEight(*this, pixels.x, at, pixels.count, light, lift);
+    if (HasEights()) i = LightPixelsEight(*this, pixels.x, at, pixels.count, light, lift);
 #endif
     for (; i < pixels.count; ++i) LightOne(pixels.x[i], at[i], light[i], lift[i]);
     // Each pixel's mean stands for its samples: the means lit as a row of pixels.

@@ -121,9 +121,8 @@ struct CInteriorBlocks {
                 blockShade.Apply(&colours[3 * static_cast<std::size_t>(i)], end - i, first + i, j);
                 continue;
             }
-            for (int r = 0; r < K; ++r)
-                pixelShade.Apply(&pixels[r * stride + 3 * static_cast<std::size_t>(K * i)], K * (end - i),
-                                 K * (first + i), K * j + r);
+            pixelShade.ApplyRows(&pixels[3 * static_cast<std::size_t>(K * i)], stride, K * (end - i), K * (first + i),
+                                 K * j, K);
         }
         TruncatedBlockMeans(rows, uneven.data(), colours.data());
         Fill();
