@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <jpeglib.h>
 
+#include <cmath>
 #include <csetjmp>
 
 using namespace testutil;
@@ -66,6 +67,47 @@ TEST(PngEncode, ResolutionGoesIntoThePhysChunkAndComesBack)
     // Read back: 11811 * 0.0254 = 299.9994 and 5906 * 0.0254 = 150.0124.
     const CRaster back = DecodeOk(file, IMAGE_TYPE_PNG);
     EXPECT_EQ(std::pair(back.GetXDPI(), back.GetYDPI()), std::pair(300, 150));
+}
+
+// A 24-bit picture is written without libpng; the file must be the one libpng
+// writes with the same chunks (its own choice of row filters, deflate's
+// settings for filtered data, a window narrowed for small data, 8192-byte IDAT
+// chunks): noise, ramps and flat stretches, one pixel wide or one row high.
+TEST(PngEncode, TrueColourFileIsTheOneLibpngWrites)
+{
+    const auto libpng = [](CRaster& image) {
+        std::vector<std::uint8_t> file;
+        png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+        png_infop info = png_create_info_struct(png);
+        png_set_write_fn(png, &file, [](png_structp p, png_bytep data, png_size_t n) {
+            auto* f = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(p));
+            f->insert(f->end(), data, data + n);
+        }, nullptr);
+        const int w = image.GetWidth(), h = image.GetHeight();
+        png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                     PNG_FILTER_TYPE_DEFAULT);
+        const auto perMetre = [](int dpi) { return static_cast<png_uint_32>(std::lround(dpi / 0.0254)); };
+        if (image.GetXDPI() > 0 && image.GetYDPI() > 0)
+            png_set_pHYs(png, info, perMetre(image.GetXDPI()), perMetre(image.GetYDPI()), PNG_RESOLUTION_METER);
+        png_set_sRGB_gAMA_and_cHRM(png, info, PNG_sRGB_INTENT_PERCEPTUAL);
+        png_write_info(png, info);
+        png_set_bgr(png);
+        for (int y = h - 1; y >= 0; --y) png_write_row(png, image.GetBits(y));
+        png_write_end(png, info);
+        png_destroy_write_struct(&png, &info);
+        return file;
+    };
+    unsigned seed = 1;
+    for (const auto& [w, h] : {std::pair{1, 1}, {1, 40}, {7, 1}, {5, 3}, {17, 40}, {130, 90}, {700, 30}})
+        for (int kind = 0; kind < 3; ++kind) {
+            CRaster image = testutil::RandomPicture(w, h, 24, ++seed);  // noise
+            for (int y = 0; kind > 0 && y < h; ++y)
+                for (int x = 0; x < 3 * w; ++x)  // a ramp; flat blocks with a little noise
+                    image.GetBits(y)[x] = static_cast<std::uint8_t>(kind == 1 ? 7 * x + 3 * y
+                                                                              : (x / 40 + y / 9) % 3 * 90 + (image.GetBits(y)[x] & 3));
+            if (kind == 2) image.SetXDPI(0);  // no resolution: no pHYs chunk
+            ASSERT_EQ(EncodeOk(image, IMAGE_TYPE_PNG), libpng(image)) << w << " x " << h << ", kind " << kind;
+        }
 }
 
 TEST(PngEncode, AlphaPlaneIsWrittenAsRgba)

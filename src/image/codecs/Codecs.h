@@ -15,6 +15,9 @@ bool DecodePcx(CByteStream& stream, CRaster& image);
 bool EncodePcx(CByteStream& stream, CRaster& image);
 bool DecodePng(CByteStream& stream, CRaster& image);
 bool EncodePng(CByteStream& stream, CRaster& image);
+// A 24-bit picture without alpha as an RGB PNG, the file libpng writes for
+// it; `error` names what failed.
+bool EncodeRgbPng(CByteStream& stream, const CRaster& image, const char*& error);
 bool DecodeJpeg(CByteStream& stream, CRaster& image);
 bool EncodeJpeg(CByteStream& stream, CRaster& image);
 bool DecodeTiff(CByteStream& stream, CRaster& image);

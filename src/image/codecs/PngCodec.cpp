@@ -491,6 +491,12 @@ bool EncodePng(CByteStream& stream, CRaster& image)
         image.SetLastError("Error saving PNG file");
         return false;
     }
+    if (image.GetBpp() == 24 && !image.HasAlpha()) {
+        const char* error = nullptr;
+        if (EncodeRgbPng(stream, image, error)) return true;
+        image.SetLastError(error);
+        return false;
+    }
     SPngContext ctx;
     ctx.stream = &stream;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &ctx, OnPngError, OnPngWarning);
