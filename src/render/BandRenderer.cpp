@@ -80,14 +80,18 @@ struct SBandPictures {
     int whiteRows = 0; // the first rows of alpha known white (a band leaves them so)
 
     // Pictures of `rows` rows, `width` wide, in blocks of `most` rows; the
-    // layer white.
-    bool Fit(int width, int rows, int most)
+    // layer white. New pictures are not cleared first where every byte used
+    // is written before it is read: the layer's rows are made white here, and
+    // the scratch rows when `filled` (each band fills its background where
+    // the model does not draw).
+    bool Fit(int width, int rows, int most, bool filled)
     {
         if (!(scratch.IsValid() && scratch.GetWidth() == width && scratch.SetRowsWithin(rows) &&
               alpha.GetWidth() == width && alpha.SetRowsWithin(rows))) {
             whiteRows = 0;
-            if (scratch.Create(width, most, 24) == nullptr || alpha.Create(width, most, 24) == nullptr ||
-                !scratch.SetRowsWithin(rows) || !alpha.SetRowsWithin(rows))
+            if ((filled ? scratch.CreateUnset(width, most, 24) : scratch.Create(width, most, 24)) == nullptr ||
+                alpha.CreateUnset(width, most, 24) == nullptr || !scratch.SetRowsWithin(rows) ||
+                !alpha.SetRowsWithin(rows))
                 return false;
         }
         if (rows > whiteRows) alpha.ToWhite();
@@ -170,7 +174,7 @@ bool DrawOneBand(SBandWork& w, int b, SBandPictures& pictures, std::string& erro
     const int last = std::min(l.height, first + w.bandRows);  // one past the last
     const int from = std::max(0, first - kApron), to = std::min(l.height, last + kApron);
     const int rows = to - from;
-    if (!pictures.Fit(l.width, rows, std::min(l.height, w.bandRows + 2 * kApron))) {
+    if (!pictures.Fit(l.width, rows, std::min(l.height, w.bandRows + 2 * kApron), *w.background || l.alpha != nullptr)) {
         error = "Out of memory";
         return false;
     }
