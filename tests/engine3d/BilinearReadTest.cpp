@@ -1,7 +1,7 @@
 // Small fast paths against their plain formulas: the integer bilinear read,
 // texel by texel, over positions inside, on and beyond the edges of a
-// picture, one at a time and sixteen at once; a pixel's samples summed sixteen
-// at a time; the texture levels; four samples' column conditions at once (also
+// picture, one at a time and sixteen at once; a pixel's samples read and summed
+// sixteen at a time; the texture levels; four samples' column conditions at once (also
 // where a condition holds nowhere or a bound is not a number); pixel runs
 // filled and counted.
 #include "EngineTestUtil.h"
@@ -96,40 +96,59 @@ TEST(BilinearRead, SixteenAtOnceAsTheDoubleFormula)
     }
 }
 
-// A pixel's samples summed sixteen at a time: those in the unit square,
-// their read words or in the fold bands the fold's; none where a sample to
-// sum has no read.
-TEST(BilinearRead, SamplesSummedSixteenAtATimeAsOneByOne)
+// A pixel's samples read and summed sixteen at a time: those in the unit
+// square, each its read or in the fold bands the fold's. The samples lie on
+// a turned grid up to about a texel and a half across (one sharing of rows
+// for the whole pixel) or, one round in four, anywhere (each sixteen its own
+// rows or gathered). Nothing may be summed only where a sample to sum reads
+// the picture's last texel (a gathered read would pass the end).
+TEST(BilinearRead, SamplesReadAndSummedSixteenAtATimeAsOneByOne)
 {
     if (!wide_bilinear::Available()) GTEST_SKIP() << "no AVX-512 byte permutes and dot products";
-    std::mt19937 rng(20261209);
-    std::uniform_real_distribution<double> pos(-0.2, 1.2);
-    for (int round = 0; round < 600; ++round) {
-        const int n = round % 3 == 0 ? 9 : round % 3 == 1 ? 25 : 100;
-        const bool folds = round % 2 == 0, unread = round % 7 == 3;
-        const double foldU = 0.1, foldV = 0.25;
-        const std::uint32_t foldWord = 0x123456;
-        double us[112], vs[112];
-        std::uint32_t read[112];
-        for (int i = 0; i < 112; ++i) {
-            us[i] = round % 5 == 0 ? 0.5 + 0.01 * i : pos(rng), vs[i] = pos(rng);
-            read[i] = (unread && i == round % n) ? 0xFFFFFFFFu : rng() & 0xFFFFFF;
-        }
-        std::uint32_t want[3] = {0, 0, 0}, got[3];
-        int count = 0, gotCount = -1;
-        bool missing = false;
-        for (int i = 0; i < n; ++i) {
-            if (!(us[i] >= 0.0 && us[i] < 1.0 && vs[i] >= 0.0 && vs[i] < 1.0)) continue;
-            const bool band = folds && (us[i] < foldU || us[i] > 1.0 - foldU || vs[i] < foldV || vs[i] > 1.0 - foldV);
-            const std::uint32_t word = band ? foldWord : read[i];
-            missing |= word == 0xFFFFFFFFu;
-            for (int k = 0; k < 3; ++k) want[k] += word >> 8 * k & 0xFF;
-            ++count;
-        }
-        const bool summed = wide_bilinear::SumInSquare(us, vs, read, n, folds, foldU, foldV, foldWord, got, gotCount);
-        ASSERT_EQ(summed, !missing) << "round " << round;
-        if (summed) {
-            ASSERT_TRUE(gotCount == count && got[0] == want[0] && got[1] == want[1] && got[2] == want[2]) << "round " << round;
+    const unsigned seed = 20261209;
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<double> pos(-0.2, 1.2), unit(0.0, 1.0);
+    for (const auto& [w, h] : {std::pair{1, 1}, std::pair{7, 5}, std::pair{64, 3}, std::pair{300, 200}}) {
+        const int stride = 3 * w + (w % 2) * 5;
+        std::vector<std::uint8_t> bits(static_cast<std::size_t>(stride * (h - 1) + 3 * w));
+        for (auto& b : bits) b = rng() % 8 == 0 ? 255 : static_cast<std::uint8_t>(rng() >> 24);
+        const CTexture t{bits.data(), w, h, stride};
+        for (int round = 0; round < 600; ++round) {
+            const int side = round % 3 == 0 ? 3 : round % 3 == 1 ? 5 : 10, n = side * side;
+            const bool folds = round % 2 == 0, whiteAvoid = round % 5 < 2, scattered = round % 4 == 3;
+            const double foldU = 0.1, foldV = 0.25;
+            const std::uint32_t foldWord = 0x123456;
+            // Grid steps in texels: a footprint of 0.2 to 1.45 texels, turned.
+            const double u0 = pos(rng), v0 = pos(rng), turn = 6.2832 * unit(rng);
+            const double step = (0.2 + 1.25 * unit(rng)) / side;
+            const double su = step * std::cos(turn) / w, sv = step * std::sin(turn) / h;
+            double us[112], vs[112];
+            for (int i = 0; i < 112; ++i) {
+                const int gx = i < n ? i % side : 0, gy = i < n ? i / side : 0;
+                us[i] = scattered && i < n ? pos(rng) : u0 + gx * su - gy * sv * h / w;
+                vs[i] = scattered && i < n ? pos(rng) : v0 + gx * sv + gy * su * w / h;
+            }
+            std::uint32_t want[3] = {0, 0, 0}, got[3];
+            int count = 0, gotCount = -1;
+            bool lastTexel = false;
+            for (int i = 0; i < n; ++i) {
+                if (!(us[i] >= 0.0 && us[i] < 1.0 && vs[i] >= 0.0 && vs[i] < 1.0)) continue;
+                ++count;
+                std::uint32_t c[3] = {foldWord & 0xFF, foldWord >> 8 & 0xFF, foldWord >> 16};
+                if (!folds || !(us[i] < foldU || us[i] > 1.0 - foldU || vs[i] < foldV || vs[i] > 1.0 - foldV)) {
+                    ReferenceRead(t, us[i], vs[i], c);
+                    if (whiteAvoid && c[0] == 255 && c[1] == 255 && c[2] == 255) c[0] = c[1] = c[2] = 254;
+                    lastTexel |= us[i] * w - 0.5 >= w - 2 && (h == 1 || vs[i] * h - 0.5 >= h - 2);
+                }
+                for (int k = 0; k < 3; ++k) want[k] += c[k];
+            }
+            const bool summed = wide_bilinear::SumSamples(t, us, vs, n, whiteAvoid, folds, foldU, foldV, foldWord,
+                                                          got, gotCount);
+            ASSERT_TRUE(summed || lastTexel) << "seed " << seed << " " << w << "x" << h << " round " << round;
+            if (summed) {
+                ASSERT_TRUE(gotCount == count && got[0] == want[0] && got[1] == want[1] && got[2] == want[2])
+                    << "seed " << seed << " " << w << "x" << h << " round " << round;
+            }
         }
     }
 }

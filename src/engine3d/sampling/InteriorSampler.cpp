@@ -482,6 +482,15 @@ int CInteriorSampler::ReadPositions(const CTexture& t, const double* us, const d
     }
     return whole;
 }
+
+bool CInteriorSampler::SumPositions(const CTexture& t, const double* us, const double* vs, int n, bool whiteAvoid,
+                                    bool folds, double foldU, double foldV, std::uint32_t foldWord,
+                                    std::uint32_t sum[3], int& count) noexcept
+{
+    static const bool has = __builtin_cpu_supports("avx2");
+    if (!has || !g_enabled.load(std::memory_order_relaxed) || !t.IsValid() || !Addressable(t) || !Wide()) return false;
+    return wide_bilinear::SumSamples(t, us, vs, n, whiteAvoid, folds, foldU, foldV, foldWord, sum, count);
+}
 VT_TARGET_END
 #else
 std::uint64_t CInteriorSampler::SampleRun(int, int n, double, double, double, std::uint8_t*) const noexcept
@@ -492,6 +501,12 @@ std::uint64_t CInteriorSampler::SampleRun(int, int n, double, double, double, st
 int CInteriorSampler::ReadPositions(const CTexture&, const double*, const double*, int, bool, std::uint32_t*) noexcept
 {
     return 0;
+}
+
+bool CInteriorSampler::SumPositions(const CTexture&, const double*, const double*, int, bool, bool, double, double,
+                                    std::uint32_t, std::uint32_t*, int&) noexcept
+{
+    return false;
 }
 
 void CInteriorSampler::MapSamples(double pA, double pB, double pC, const double* offA, const double* offB,

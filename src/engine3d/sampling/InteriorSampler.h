@@ -53,6 +53,14 @@ public:
     static int ReadPositions(const CTexture& t, const double* us, const double* vs, int n, bool whiteAvoid,
                              std::uint32_t* out) noexcept;
 
+    // The samples i < n of a pixel read as ReadPositions reads them, sixteen
+    // at a time, and summed as wide_bilinear::SumSamples sums them (fold
+    // bands and all); false (nothing summed) where they cannot be read so or
+    // a sample to sum was not read.
+    static bool SumPositions(const CTexture& t, const double* us, const double* vs, int n, bool whiteAvoid,
+                             bool folds, double foldU, double foldV, std::uint32_t foldWord, std::uint32_t sum[3],
+                             int& count) noexcept;
+
     // Process-wide switches (on by default), for the tests' reference drawings
     // and the benchmarks: `enabled` for all of the above, `wide` for sixteen
     // reads at a time (engine3d/sampling/WideBilinear.h) where the processor allows.

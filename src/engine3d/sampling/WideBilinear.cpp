@@ -6,6 +6,7 @@
 #include "engine3d/sampling/TargetRegion.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstddef>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -38,13 +39,13 @@ constexpr __mmask64 kPairBytes = 0x5555555555555555ull;
 // One picture level as the reads need it.
 struct CLevel16 {
     const std::uint8_t* bits;
-    __m512d W, H;
+    __m512d W, H; // 256 times the width and the height
     __m512i lastCol, lastRow, stride, lastTexel;
     __mmask16 tall; // every lane where the level has two rows or more
     int rowBytes, rowStride;
     std::ptrdiff_t end; // the offset past the last texel
     explicit CLevel16(const CTexture& t) noexcept
-        : bits(t.bits), W(_mm512_set1_pd(t.width)), H(_mm512_set1_pd(t.height)),
+        : bits(t.bits), W(_mm512_set1_pd(256.0 * t.width)), H(_mm512_set1_pd(256.0 * t.height)),
           lastCol(_mm512_set1_epi32(t.width - 1)), lastRow(_mm512_set1_epi32(t.height - 1)),
           stride(_mm512_set1_epi32(static_cast<int>(t.stride))),
           lastTexel(_mm512_set1_epi32(static_cast<int>((t.height - 1) * t.stride) + 3 * (t.width - 1))),
@@ -53,16 +54,26 @@ struct CLevel16 {
     }
 };
 
-// The floor of a position in texels limited to [-1, size] (not a number: -1),
-// and its weight: (f - floor f) * 256 + 0.5, truncated.
-inline void TexelAndWeight(__m512d f, __m512d size, __m256i& index, __m256i& weight) noexcept
+// The texel and weight of a position q (u or v) on a side of `size` texels,
+// as the one-pixel read takes them: f = q size - 0.5 limited to [-1, size]
+// (not a number: -1), the texel floor f and the weight (f - floor f) 256 +
+// 0.5, truncated. Worked out here on 256 f, which is exact (a power of two),
+// with `scaled` = 256 size: 256 f = 256 q size - 128 rounds as f does, and
+// for f >= 0, f - floor f being exact, 256 f + 0.5 rounded down is 256 floor
+// f + the weight: one conversion gives the texel (its bits from 8 on) and the
+// weight (its low byte). A weight of 256 comes out as the next texel with
+// weight 0, the same read. For f in [-1, 0) the read rounds f + 1 before it
+// scales it, and the weight may come out one less here; but there both
+// texels are the first (the texel -1 is clamped to 0, and down the picture a
+// lower row of -1 takes the first row at weight 0), so the read is the same.
+inline void TexelAndWeight(__m512d q, __m512d scaled, __m256i& index, __m256i& weight) noexcept
 {
-    f = _mm512_min_pd(_mm512_max_pd(f, _mm512_set1_pd(-1.0)), size); // max takes -1 for not a number
-    const __m512d fl = _mm512_roundscale_pd(f, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
-    index = _mm512_cvttpd_epi32(fl);
-    const __m512d w = _mm512_add_pd(_mm512_mul_pd(_mm512_sub_pd(f, fl), _mm512_set1_pd(256.0)),
-                                    _mm512_set1_pd(0.5));
-    weight = _mm512_cvttpd_epi32(w);
+    __m512d g = _mm512_sub_pd(_mm512_mul_pd(q, scaled), _mm512_set1_pd(128.0));
+    g = _mm512_min_pd(_mm512_max_pd(g, _mm512_set1_pd(-256.0)), scaled); // max takes -256 for not a number
+    const __m256i t = _mm512_cvt_roundpd_epi32(_mm512_add_pd(g, _mm512_set1_pd(0.5)),
+                                               _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
+    index = _mm256_srai_epi32(t, 8);
+    weight = _mm256_and_si256(t, _mm256_set1_epi32(255));
 }
 
 inline __m512i Join(__m256i lo, __m256i hi) noexcept
@@ -116,6 +127,79 @@ inline __m512i Pack(__m512i blue, __m512i green, __m512i red) noexcept
     return _mm512_or_si512(pixel, _mm512_and_si512(red, _mm512_set1_epi32(0xFF0000)));
 }
 
+// Rows R .. R + 4 of the picture, 64 bytes each from one column byte.
+struct CRows {
+    __m512i r0, r1, r2, r3, r4;
+};
+
+// The rows above R + 1 that positions take, as masks of lanes: R + 2 (a lower
+// row one or more up), R + 3 (two or more), R + 4 (three).
+struct CRowsTaken {
+    unsigned second = 0, third = 0, fourth = 0;
+};
+
+// The blends of positions whose texel pairs all lie in `rows` (from column
+// byte base): `left` and `right` the bytes of their texels from base, `up`
+// their lower row less R (0 .. 3). Byte offsets of the left and right texel
+// in the words of each lane, 64 on for the positions an odd number of rows
+// up (the second table of the permutes); those two or three rows up take
+// rows R + 2 on. Channel k is k bytes on.
+[[gnu::always_inline]] inline __m512i Picked(const CRows& rows, __m512i left, __m512i right, __m512i up,
+                                             __m512i wxPair, __m512i wyPair) noexcept
+{
+    const __m512i one = _mm512_set1_epi32(1);
+    const __mmask16 odd = _mm512_test_epi32_mask(up, one), high = _mm512_test_epi32_mask(up, _mm512_set1_epi32(2));
+    __m512i index = _mm512_or_si512(left, _mm512_slli_epi32(right, 16));
+    index = _mm512_mask_add_epi32(index, odd, index, _mm512_set1_epi32(0x00400040));
+    const auto channel = [&](int k) {
+        const __m512i at = _mm512_add_epi32(index, _mm512_set1_epi32(k * 0x00010001));
+        __m512i top = _mm512_maskz_permutex2var_epi8(kPairBytes, rows.r0, at, rows.r1);
+        __m512i bottom = _mm512_maskz_permutex2var_epi8(kPairBytes, rows.r1, at, rows.r2);
+        if (high != 0) {
+            top = _mm512_mask_blend_epi32(high, top, _mm512_maskz_permutex2var_epi8(kPairBytes, rows.r2, at, rows.r3));
+            bottom = _mm512_mask_blend_epi32(high, bottom,
+                                             _mm512_maskz_permutex2var_epi8(kPairBytes, rows.r3, at, rows.r4));
+        }
+        return BlendChannel(top, bottom, wxPair, wyPair);
+    };
+    return Pack(channel(0), channel(1), channel(2));
+}
+
+// Rows R .. R + 4 of the picture, 64 bytes each from column byte `base`;
+// near the end of the picture only those up to the row's end (a masked load,
+// which is slower). Rows above R + 1 are read only where `taken` says a
+// position's upper row is that row or beyond (and so is in the picture).
+[[gnu::always_inline]] inline CRows LoadRows(const CLevel16& t, int R, int base, const CRowsTaken& taken) noexcept
+{
+    const std::ptrdiff_t from = static_cast<std::ptrdiff_t>(R) * t.rowStride + base;
+    const bool whole = from + 4 * static_cast<std::ptrdiff_t>(t.rowStride) + 64 <= t.end;
+    const int inRow = t.rowBytes - base;
+    const __mmask64 bytes = inRow >= 64 ? kAllBytes : (__mmask64{1} << inRow) - 1;
+    const auto rowAt = [&](int j, bool needed) {
+        const std::uint8_t* at = t.bits + from + j * static_cast<std::ptrdiff_t>(t.rowStride);
+        return !needed ? _mm512_setzero_si512() : whole ? _mm512_loadu_si512(at) : _mm512_maskz_loadu_epi8(bytes, at);
+    };
+    return CRows{rowAt(0, true), rowAt(1, true), rowAt(2, taken.second != 0), rowAt(3, taken.third != 0),
+                 rowAt(4, taken.fourth != 0)};
+}
+
+// Whether positions fit the rows R .. R + 4 from column byte base: every
+// lower row one of R .. R + 3 with its upper row the next, both texels
+// within 64 bytes of base. Adds the rows above R + 1 they take to `taken`.
+[[gnu::always_inline]] inline bool Fits(const CTexels& p, int R, int base, CRowsTaken& taken) noexcept
+{
+    const __m512i one = _mm512_set1_epi32(1), vBase = _mm512_set1_epi32(base);
+    const __m512i up = _mm512_sub_epi32(p.y0, _mm512_set1_epi32(R)); // 0 .. 3
+    const __mmask16 rows = _mm512_cmple_epu32_mask(up, _mm512_set1_epi32(3));
+    const __mmask16 nextRow = _mm512_cmpeq_epi32_mask(p.y1, _mm512_add_epi32(p.y0, one));
+    const __m512i reach = _mm512_set1_epi32(60); // the farthest texel's four bytes within 64
+    const __mmask16 narrow = _mm512_cmple_epu32_mask(_mm512_sub_epi32(p.x0, vBase), reach) &
+                             _mm512_cmple_epu32_mask(_mm512_sub_epi32(p.x1, vBase), reach);
+    const __mmask16 odd = _mm512_test_epi32_mask(up, one), high = _mm512_test_epi32_mask(up, _mm512_set1_epi32(2));
+    taken.second |= odd | high, taken.third |= high, taken.fourth |= odd & high;
+    return (rows & nextRow & narrow) == kAll16;
+}
+
 // The reads with their texel pairs picked out of rows R .. R + 4 read whole,
 // where every position's lower row is one of R .. R + 3 (R the lowest) and
 // its texels lie within 64 bytes of the leftmost; false otherwise. `alongRun`:
@@ -128,52 +212,19 @@ inline __m512i Pack(__m512i blue, __m512i green, __m512i red) noexcept
 {
     const int R = alongRun ? std::min(FirstLane(p.y0), LastLane(p.y0)) : _mm512_reduce_min_epi32(p.y0);
     const int base = alongRun ? std::min(FirstLane(p.x0), LastLane(p.x0)) : _mm512_reduce_min_epi32(p.x0);
-    const __m512i vBase = _mm512_set1_epi32(base), one = _mm512_set1_epi32(1);
-    const __m512i up = _mm512_sub_epi32(p.y0, _mm512_set1_epi32(R)); // 0 .. 3
-    const __mmask16 rows = _mm512_cmple_epu32_mask(up, _mm512_set1_epi32(3));
-    const __mmask16 nextRow = _mm512_cmpeq_epi32_mask(p.y1, _mm512_add_epi32(p.y0, one));
-    const __m512i left = _mm512_sub_epi32(p.x0, vBase), right = _mm512_sub_epi32(p.x1, vBase);
-    const __m512i reach = _mm512_set1_epi32(60); // the farthest texel's four bytes within 64
-    const __mmask16 narrow = _mm512_cmple_epu32_mask(left, reach) & _mm512_cmple_epu32_mask(right, reach);
-    if ((rows & nextRow & narrow) != kAll16) return false;
-    const __mmask16 odd = _mm512_test_epi32_mask(up, one), high = _mm512_test_epi32_mask(up, _mm512_set1_epi32(2));
-    // 64 bytes from base in each row; near the end of the picture only those
-    // up to the row's end (a masked load, which is slower). Row R + j is read
-    // only where a position's upper row is R + j or beyond (and so is in the
-    // picture).
-    const std::ptrdiff_t from = static_cast<std::ptrdiff_t>(R) * t.rowStride + base;
-    const bool whole = from + 4 * static_cast<std::ptrdiff_t>(t.rowStride) + 64 <= t.end;
+    CRowsTaken taken;
+    if (!Fits(p, R, base, taken)) return false;
     if (alongRun) { // the next picture rows read the rows either side of these: fetched ahead
-        const char* at = reinterpret_cast<const char*>(t.bits + from);
+        const char* at = reinterpret_cast<const char*>(t.bits + static_cast<std::ptrdiff_t>(R) * t.rowStride + base);
         const std::ptrdiff_t stride = t.rowStride;
-        for (const std::ptrdiff_t ahead : {-stride, -stride + 63, 5 * stride, 5 * stride + 63})
-            _mm_prefetch(at + ahead, _MM_HINT_T0);
+        _mm_prefetch(at - stride, _MM_HINT_T0);
+        _mm_prefetch(at - stride + 63, _MM_HINT_T0);
+        _mm_prefetch(at + 5 * stride, _MM_HINT_T0);
+        _mm_prefetch(at + 5 * stride + 63, _MM_HINT_T0);
     }
-    const int inRow = t.rowBytes - base;
-    const __mmask64 bytes = inRow >= 64 ? kAllBytes : (__mmask64{1} << inRow) - 1;
-    const auto rowAt = [&](int j, bool needed) {
-        const std::uint8_t* at = t.bits + from + j * static_cast<std::ptrdiff_t>(t.rowStride);
-        return !needed ? _mm512_setzero_si512() : whole ? _mm512_loadu_si512(at) : _mm512_maskz_loadu_epi8(bytes, at);
-    };
-    const __m512i row0 = rowAt(0, true), row1 = rowAt(1, true), row2 = rowAt(2, (odd | high) != 0);
-    const __m512i row3 = rowAt(3, high != 0), row4 = rowAt(4, (odd & high) != 0);
-    // Byte offsets of the left and right texel in the words of each lane,
-    // 64 on for the positions an odd number of rows up (the second table of
-    // the permutes); those two or three rows up take rows R + 2 on. Channel
-    // k is k bytes on.
-    __m512i index = _mm512_or_si512(left, _mm512_slli_epi32(right, 16));
-    index = _mm512_mask_add_epi32(index, odd, index, _mm512_set1_epi32(0x00400040));
-    const auto channel = [&](int k) {
-        const __m512i at = _mm512_add_epi32(index, _mm512_set1_epi32(k * 0x00010001));
-        __m512i top = _mm512_maskz_permutex2var_epi8(kPairBytes, row0, at, row1);
-        __m512i bottom = _mm512_maskz_permutex2var_epi8(kPairBytes, row1, at, row2);
-        if (high != 0) {
-            top = _mm512_mask_blend_epi32(high, top, _mm512_maskz_permutex2var_epi8(kPairBytes, row2, at, row3));
-            bottom = _mm512_mask_blend_epi32(high, bottom, _mm512_maskz_permutex2var_epi8(kPairBytes, row3, at, row4));
-        }
-        return BlendChannel(top, bottom, wxPair, wyPair);
-    };
-    pixel = Pack(channel(0), channel(1), channel(2));
+    const __m512i vBase = _mm512_set1_epi32(base);
+    pixel = Picked(LoadRows(t, R, base, taken), _mm512_sub_epi32(p.x0, vBase), _mm512_sub_epi32(p.x1, vBase),
+                   _mm512_sub_epi32(p.y0, _mm512_set1_epi32(R)), wxPair, wyPair);
     return true;
 }
 
@@ -202,23 +253,22 @@ inline __m512i Pack(__m512i blue, __m512i green, __m512i red) noexcept
     return Pack(sum[0], sum[1], sum[2]);
 }
 
-// Reads of sixteen positions (u and v of eight, then of eight more);
-// `alongRun` as for FromRows.
-[[gnu::always_inline]] inline __m512i ReadLanes(const CLevel16& t, __m512d uLo, __m512d uHi, __m512d vLo, __m512d vHi,
-                                               bool whiteAvoid, bool alongRun, __mmask16& notRead) noexcept
+// The texels and weights of sixteen positions (u and v of eight, then of
+// eight more), the same double operations as the one-pixel read.
+[[gnu::always_inline]] inline void TexelsOf(const CLevel16& t, __m512d uLo, __m512d uHi, __m512d vLo, __m512d vHi,
+                                            CTexels& p, __m512i& wxPair, __m512i& wyPair) noexcept
 {
-    const __m512d half = _mm512_set1_pd(0.5);
     __m256i ix[2], iy[2], wx[2], wy[2];
-    TexelAndWeight(_mm512_sub_pd(_mm512_mul_pd(uLo, t.W), half), t.W, ix[0], wx[0]);
-    TexelAndWeight(_mm512_sub_pd(_mm512_mul_pd(uHi, t.W), half), t.W, ix[1], wx[1]);
-    TexelAndWeight(_mm512_sub_pd(_mm512_mul_pd(vLo, t.H), half), t.H, iy[0], wy[0]);
-    TexelAndWeight(_mm512_sub_pd(_mm512_mul_pd(vHi, t.H), half), t.H, iy[1], wy[1]);
+    TexelAndWeight(uLo, t.W, ix[0], wx[0]);
+    TexelAndWeight(uHi, t.W, ix[1], wx[1]);
+    TexelAndWeight(vLo, t.H, iy[0], wy[0]);
+    TexelAndWeight(vHi, t.H, iy[1], wy[1]);
     const __m512i col = Join(ix[0], ix[1]), row = Join(iy[0], iy[1]);
     const __m512i zero = _mm512_setzero_si512(), one = _mm512_set1_epi32(1);
-    CTexels p{Times3(_mm512_max_epi32(_mm512_min_epi32(col, t.lastCol), zero)),
-              Times3(_mm512_min_epi32(_mm512_add_epi32(col, one), t.lastCol)),
-              _mm512_max_epi32(_mm512_min_epi32(row, t.lastRow), zero),
-              _mm512_min_epi32(_mm512_add_epi32(row, one), t.lastRow)};
+    p = CTexels{Times3(_mm512_max_epi32(_mm512_min_epi32(col, t.lastCol), zero)),
+                Times3(_mm512_min_epi32(_mm512_add_epi32(col, one), t.lastCol)),
+                _mm512_max_epi32(_mm512_min_epi32(row, t.lastRow), zero),
+                _mm512_min_epi32(_mm512_add_epi32(row, one), t.lastRow)};
     __m512i wy16 = Join(wy[0], wy[1]);
     // Beyond the first or last row both texel rows are that row and the
     // weight does not count: the same read is the row with its neighbour
@@ -230,14 +280,27 @@ inline __m512i Pack(__m512i blue, __m512i green, __m512i red) noexcept
     p.y0 = _mm512_mask_sub_epi32(p.y0, above, p.y0, one);
     wy16 = _mm512_mask_mov_epi32(wy16, below, zero);
     wy16 = _mm512_mask_mov_epi32(wy16, above, _mm512_set1_epi32(256));
-    const __m512i wxPair = WeightPair(Join(wx[0], wx[1])), wyPair = WeightPair(wy16);
-    __m512i pixel;
+    wxPair = WeightPair(Join(wx[0], wx[1])), wyPair = WeightPair(wy16);
+}
+
+// Pure white made 0xFEFEFE.
+inline __m512i NotWhite(__m512i pixel) noexcept
+{
+    return _mm512_mask_mov_epi32(pixel, _mm512_cmpeq_epi32_mask(pixel, _mm512_set1_epi32(0xFFFFFF)),
+                                 _mm512_set1_epi32(0xFEFEFE));
+}
+
+// Reads of sixteen positions (u and v of eight, then of eight more);
+// `alongRun` as for FromRows.
+[[gnu::always_inline]] inline __m512i ReadLanes(const CLevel16& t, __m512d uLo, __m512d uHi, __m512d vLo, __m512d vHi,
+                                               bool whiteAvoid, bool alongRun, __mmask16& notRead) noexcept
+{
+    CTexels p;
+    __m512i wxPair, wyPair, pixel;
+    TexelsOf(t, uLo, uHi, vLo, vHi, p, wxPair, wyPair);
     notRead = 0;
     if (!FromRows(t, p, wxPair, wyPair, alongRun, pixel)) pixel = Gathered(t, p, wxPair, wyPair, notRead);
-    if (whiteAvoid)
-        pixel = _mm512_mask_mov_epi32(pixel, _mm512_cmpeq_epi32_mask(pixel, _mm512_set1_epi32(0xFFFFFF)),
-                                      _mm512_set1_epi32(0xFEFEFE));
-    return pixel;
+    return whiteAvoid ? NotWhite(pixel) : pixel;
 }
 
 // Eight pixels' centres on the face, u = B / C and v = 1 - A / C.
@@ -316,16 +379,47 @@ std::uint64_t wide_bilinear::CentreRun(const CTexture& t, bool whiteAvoid, doubl
     return n < 64 ? left & ((std::uint64_t{1} << n) - 1) : left;
 }
 
-bool wide_bilinear::SumInSquare(const double* us, const double* vs, const std::uint32_t* read, int n, bool folds,
-                                double foldU, double foldV, std::uint32_t foldWord, std::uint32_t sum[3],
-                                int& count) noexcept
+bool wide_bilinear::SumSamples(const CTexture& t, const double* us, const double* vs, int n, bool whiteAvoid,
+                               bool folds, double foldU, double foldV, std::uint32_t foldWord, std::uint32_t sum[3],
+                               int& count) noexcept
 {
+    constexpr int kGroups = 7; // sixteens of the most samples, 100
+    const int groups = std::min((n + 15) / 16, kGroups);
+    const CLevel16 level(t);
+    // Every position's texels first; where they all fit five rows from the
+    // least row and column, those rows are read once for the whole pixel.
+    CTexels p[kGroups];
+    __m512i wxPair[kGroups], wyPair[kGroups];
+    __m512i leastRow = _mm512_set1_epi32(INT_MAX), leastCol = leastRow;
+    for (int g = 0; g < groups; ++g) {
+        const int i = 16 * g;
+        TexelsOf(level, _mm512_loadu_pd(us + i), _mm512_loadu_pd(us + i + 8), _mm512_loadu_pd(vs + i),
+                 _mm512_loadu_pd(vs + i + 8), p[g], wxPair[g], wyPair[g]);
+        leastRow = _mm512_min_epi32(leastRow, p[g].y0), leastCol = _mm512_min_epi32(leastCol, p[g].x0);
+    }
+    const int R = _mm512_reduce_min_epi32(leastRow), base = _mm512_reduce_min_epi32(leastCol);
+    CRowsTaken taken;
+    bool shared = true;
+    for (int g = 0; g < groups; ++g) shared &= Fits(p[g], R, base, taken);
+    CRows rows{};
+    if (shared) rows = LoadRows(level, R, base, taken);
+    const __m512i vR = _mm512_set1_epi32(R), vBase = _mm512_set1_epi32(base);
+
     const __m512d uIn = _mm512_set1_pd(foldU), uOut = _mm512_set1_pd(1.0 - foldU);
     const __m512d vIn = _mm512_set1_pd(foldV), vOut = _mm512_set1_pd(1.0 - foldV);
     const __m512i byte = _mm512_set1_epi32(0xFF), blueRed = _mm512_set1_epi32(0x00FF00FF);
     __m512i even = _mm512_setzero_si512(), odd = _mm512_setzero_si512();
     int inside = 0, folded = 0;
-    for (int i = 0; i < n; i += 16) {
+    for (int g = 0; g < groups; ++g) {
+        const int i = 16 * g;
+        __m512i words;
+        __mmask16 notRead = 0;
+        if (shared)
+            words = Picked(rows, _mm512_sub_epi32(p[g].x0, vBase), _mm512_sub_epi32(p[g].x1, vBase),
+                           _mm512_sub_epi32(p[g].y0, vR), wxPair[g], wyPair[g]);
+        else if (!FromRows(level, p[g], wxPair[g], wyPair[g], false, words))
+            words = Gathered(level, p[g], wxPair[g], wyPair[g], notRead);
+        if (whiteAvoid) words = NotWhite(words);
         unsigned square = 0, band = 0;
         for (int h = 0; h < 2; ++h) {
             const __m512d u = _mm512_loadu_pd(us + i + 8 * h), v = _mm512_loadu_pd(vs + i + 8 * h);
@@ -337,8 +431,7 @@ bool wide_bilinear::SumInSquare(const double* us, const double* vs, const std::u
         if (n - i < 16) square &= (1u << (n - i)) - 1;
         band = folds ? band & square : 0;
         const __mmask16 plain = static_cast<__mmask16>(square & ~band);
-        const __m512i words = _mm512_loadu_si512(read + i);
-        if (_mm512_mask_cmpeq_epi32_mask(plain, words, _mm512_set1_epi32(-1)) != 0) return false;
+        if ((plain & notRead) != 0) return false;
         even = _mm512_mask_add_epi32(even, plain, even, _mm512_and_si512(words, blueRed));
         odd = _mm512_mask_add_epi32(odd, plain, odd, _mm512_and_si512(_mm512_srli_epi32(words, 8), byte));
         inside += __builtin_popcount(square), folded += __builtin_popcount(band);
@@ -449,8 +542,8 @@ std::uint32_t wide_bilinear::ReadSixteen(const CTexture&, const double*, const d
 
 void wide_bilinear::ReadGroups(const CTexture&, const double*, const double*, int, bool, std::uint32_t*) noexcept {}
 
-bool wide_bilinear::SumInSquare(const double*, const double*, const std::uint32_t*, int, bool, double, double,
-                                std::uint32_t, std::uint32_t*, int&) noexcept
+bool wide_bilinear::SumSamples(const CTexture&, const double*, const double*, int, bool, bool, double, double,
+                               std::uint32_t, std::uint32_t*, int&) noexcept
 {
     return false;
 }

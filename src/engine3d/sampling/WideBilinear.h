@@ -40,15 +40,18 @@ std::uint32_t ReadSixteen(const CTexture& t, const double* us, const double* vs,
 void ReadGroups(const CTexture& t, const double* us, const double* vs, int n, bool whiteAvoid,
                 std::uint32_t* out) noexcept;
 
-// The samples i < n of a pixel whose positions (us[i], vs[i]) lie in the
-// unit square (0 <= u < 1, 0 <= v < 1): their count, and the sums of their
-// blue, green and red, each the word read[i] (blue | green << 8 | red << 16)
-// or, with `folds`, foldWord where the position lies in a fold band (u <
-// foldU, u > 1 - foldU, v < foldV or v > 1 - foldV). The arrays hold n rounded
-// up to a multiple of sixteen. False (nothing summed) where a sample to sum
-// has no read (0xFFFFFFFF).
-bool SumInSquare(const double* us, const double* vs, const std::uint32_t* read, int n, bool folds, double foldU,
-                 double foldV, std::uint32_t foldWord, std::uint32_t sum[3], int& count) noexcept;
+// The samples i < n (n <= 112) of a pixel, read from level `t` at the
+// positions (us[i], vs[i]) as ReadSixteen reads them: of those in the unit
+// square (0 <= u < 1, 0 <= v < 1), the count and the sums of their blue,
+// green and red, each the sample's read or, with `folds`, foldWord (blue |
+// green << 8 | red << 16) where the position lies in a fold band (u < foldU,
+// u > 1 - foldU, v < foldV or v > 1 - foldV). The arrays hold n rounded up
+// to a multiple of sixteen, the positions past n read and not counted.
+// Where all the positions' texels lie in five rows within 64 bytes of the
+// least column, those rows are loaded once for the whole pixel. False
+// (nothing summed) where a sample to sum was not read.
+bool SumSamples(const CTexture& t, const double* us, const double* vs, int n, bool whiteAvoid, bool folds,
+                double foldU, double foldV, std::uint32_t foldWord, std::uint32_t sum[3], int& count) noexcept;
 
 // Pixels x .. x + n - 1 (n <= 64) of a picture row each read once at its
 // centre, u = B / C and v = 1 - A / C for the numerators A = ax x + rowA,

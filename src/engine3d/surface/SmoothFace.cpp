@@ -181,12 +181,13 @@ CPixelSamples CSmoothFace::AllSamples(int x, double rowA, double rowB, double ro
         return out;
     }
     const CTexture* level = LevelOf(us, vs);
+    if (sumWide && // the shape the unit square: read and summed sixteen at a time
+        CInteriorSampler::SumPositions(*level, us, vs, N, face.whiteAvoid, face.folds, face.foldU, face.foldV, foldWord,
+                                       out.sum, out.count))
+        return out;
     std::uint32_t read[kRoom];
     // The samples read beforehand; the rest are read one by one.
     const int readAhead = smooth ? CInteriorSampler::ReadPositions(*level, us, vs, N, face.whiteAvoid, read) : 0;
-    if (readAhead == N && sumWide && // all read, the shape the unit square: the sums sixteen at a time
-        wide_bilinear::SumInSquare(us, vs, read, N, face.folds, face.foldU, face.foldV, foldWord, out.sum, out.count))
-        return out;
     std::uint32_t blue = 0, green = 0, red = 0; // kept out of memory: each sample is one word
     for (int s = 0; s < N; ++s) {
         std::uint32_t bgr;
