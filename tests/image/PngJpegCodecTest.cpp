@@ -1,9 +1,12 @@
 #include "CodecTestUtil.h"
 #include "JpegTestWriter.h"
 
+#include "image/ByteStream.h"
 #include "image/Raster.h"
+#include "image/codecs/Codecs.h"
 
 #include <png.h>
+#include <zlib.h>
 
 #include <cstdio>
 #include <jpeglib.h>
@@ -69,11 +72,13 @@ TEST(PngEncode, ResolutionGoesIntoThePhysChunkAndComesBack)
     EXPECT_EQ(std::pair(back.GetXDPI(), back.GetYDPI()), std::pair(300, 150));
 }
 
-// A 24-bit picture is written without libpng; the file must be the one libpng
-// writes with the same chunks (its own choice of row filters, deflate's
-// settings for filtered data, a window narrowed for small data, 8192-byte IDAT
-// chunks): noise, ramps and flat stretches, one pixel wide or one row high.
-TEST(PngEncode, TrueColourFileIsTheOneLibpngWrites)
+// A 24-bit picture is written without libpng; its file must hold what libpng
+// writes with the same chunks: the same chunks around the pixels and the same
+// filtered rows (libpng's choice of row filter for each), compressed at once
+// for small pictures, and for larger ones (here: a limit of 0 bytes) streamed
+// as libpng streams them, giving libpng's file byte for byte. Noise, ramps and
+// flat stretches, one pixel wide or one row high, with and without a resolution.
+TEST(PngEncode, TrueColourFileHoldsWhatLibpngWrites)
 {
     const auto libpng = [](CRaster& image) {
         std::vector<std::uint8_t> file;
@@ -97,6 +102,21 @@ TEST(PngEncode, TrueColourFileIsTheOneLibpngWrites)
         png_destroy_write_struct(&png, &info);
         return file;
     };
+    // The chunks other than IDAT, and the inflated data of the IDAT chunks.
+    const auto parts = [](const std::vector<std::uint8_t>& file, std::size_t rawBytes) {
+        std::vector<std::uint8_t> others(file.begin(), file.begin() + 8), packed, raw(rawBytes + 1);
+        for (std::size_t at = 8; at + 12 <= file.size();) {
+            const std::size_t length = Be32(&file[at]);
+            const auto chunk = file.begin() + static_cast<std::ptrdiff_t>(at);
+            if (std::equal(chunk + 4, chunk + 8, "IDAT")) packed.insert(packed.end(), chunk + 8, chunk + 8 + length);
+            else others.insert(others.end(), chunk, chunk + 12 + length);
+            at += 12 + length;
+        }
+        uLongf size = raw.size();
+        EXPECT_EQ(uncompress(raw.data(), &size, packed.data(), packed.size()), Z_OK);
+        raw.resize(size);
+        return std::pair(others, raw);
+    };
     unsigned seed = 1;
     for (const auto& [w, h] : {std::pair{1, 1}, {1, 40}, {7, 1}, {5, 3}, {17, 40}, {130, 90}, {700, 30}})
         for (int kind = 0; kind < 3; ++kind) {
@@ -106,7 +126,14 @@ TEST(PngEncode, TrueColourFileIsTheOneLibpngWrites)
                     image.GetBits(y)[x] = static_cast<std::uint8_t>(kind == 1 ? 7 * x + 3 * y
                                                                               : (x / 40 + y / 9) % 3 * 90 + (image.GetBits(y)[x] & 3));
             if (kind == 2) image.SetXDPI(0);  // no resolution: no pHYs chunk
-            ASSERT_EQ(EncodeOk(image, IMAGE_TYPE_PNG), libpng(image)) << w << " x " << h << ", kind " << kind;
+            const std::vector<std::uint8_t> theirs = libpng(image);
+            const std::size_t raw = static_cast<std::size_t>(3 * w + 1) * static_cast<std::size_t>(h);
+            ASSERT_EQ(parts(EncodeOk(image, IMAGE_TYPE_PNG), raw), parts(theirs, raw)) << w << " x " << h << ", " << kind;
+            CMemoryStream streamed;
+            const char* error = nullptr;
+            ASSERT_TRUE(EncodeRgbPng(streamed, image, error, 0));
+            ASSERT_EQ(std::vector<std::uint8_t>(streamed.GetBuffer(), streamed.GetBuffer() + streamed.Size()), theirs)
+                << w << " x " << h << ", kind " << kind;
         }
 }
 

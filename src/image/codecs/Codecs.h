@@ -15,9 +15,13 @@ bool DecodePcx(CByteStream& stream, CRaster& image);
 bool EncodePcx(CByteStream& stream, CRaster& image);
 bool DecodePng(CByteStream& stream, CRaster& image);
 bool EncodePng(CByteStream& stream, CRaster& image);
-// A 24-bit picture without alpha as an RGB PNG, the file libpng writes for
-// it; `error` names what failed.
-bool EncodeRgbPng(CByteStream& stream, const CRaster& image, const char*& error);
+// A 24-bit picture without alpha as an RGB PNG with the filtered rows libpng
+// writes for it; up to `wholeBytes` of them are compressed at once, more are
+// streamed through zlib as libpng does (the file is then libpng's). `error`
+// names what failed.
+constexpr std::uint64_t kPngWholeBytes = 4u << 20;
+bool EncodeRgbPng(CByteStream& stream, const CRaster& image, const char*& error,
+                  std::uint64_t wholeBytes = kPngWholeBytes);
 bool DecodeJpeg(CByteStream& stream, CRaster& image);
 bool EncodeJpeg(CByteStream& stream, CRaster& image);
 bool DecodeTiff(CByteStream& stream, CRaster& image);
