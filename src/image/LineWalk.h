@@ -43,7 +43,10 @@ inline void WalkLine(int x1, int y1, int x2, int y2, Visit visit) noexcept
 // worked out, not walked: the walk steps along x alone while 2 err > dx, err
 // falling by -dy a step, so a row holds the least k with 2 (err + k dy) <= dx
 // such steps before the step that moves to the next row (which moves x as
-// well when 2 err >= dy); the last row runs on to x2.
+// well when 2 err >= dy); the last row runs on to x2. Rows outside 0 ..
+// rows - 1 may be visited or not (a band's edges mostly lie beyond it): a
+// sloping line wholly outside them is not walked, and a walk ends once it
+// has left them behind.
 template <typename Visit>
 inline void WalkLineRowEnds(int x1, int y1, int x2, int y2, int rows, Visit visit) noexcept
 {
@@ -58,6 +61,7 @@ inline void WalkLineRowEnds(int x1, int y1, int x2, int y2, int rows, Visit visi
             visit(x1, y);
         return;
     }
+    if (std::max(y1, y2) < 0 || std::min(y1, y2) >= rows) return;
     const std::int64_t dx = std::llabs(static_cast<std::int64_t>(x2) - x1);
     const std::int64_t dy = -std::llabs(static_cast<std::int64_t>(y2) - y1);
     const int sx = x1 < x2 ? 1 : -1;
@@ -66,6 +70,7 @@ inline void WalkLineRowEnds(int x1, int y1, int x2, int y2, int rows, Visit visi
     std::int64_t x = x1;
     std::int64_t k = 1;
     for (int y = y1;; y += sy) {
+        if (sy > 0 ? y >= rows : y < 0) return;  // every row left lies beyond
         if (y == y2) {
             visit(static_cast<int>(x), y);
             if (x != x2)

@@ -12,20 +12,21 @@ void Widen(Ends& e, int x, int y)
 }
 
 // The row ends as the pixel walk gives them, and every point the row-end
-// walk reports lying on the pixel walk.
-void ExpectSameRowEnds(int x1, int y1, int x2, int y2)
+// walk reports lying on the pixel walk; within rows `from` .. `to` - 1 (the
+// walk told of rows 0 .. rows - 1 when the line is moved up by `from`).
+void ExpectSameRowEnds(int x1, int y1, int x2, int y2, int from = -(1 << 29), int to = 1 << 29)
 {
     Ends walked, reported;
     std::map<std::pair<int, int>, bool> pixels;
     WalkLine(x1, y1, x2, y2, [&](int x, int y) {
-        Widen(walked, x, y);
+        if (y >= from && y < to) Widen(walked, x, y);
         pixels[{x, y}] = true;
     });
-    WalkLineRowEnds(x1, y1, x2, y2, 1 << 30, [&](int x, int y) {
-        EXPECT_TRUE(pixels.count({x, y})) << x << "," << y;
-        Widen(reported, x, y);
+    WalkLineRowEnds(x1, y1 - from, x2, y2 - from, to - from, [&](int x, int y) {
+        EXPECT_TRUE(pixels.count({x, y + from})) << x << "," << y + from;
+        if (y >= 0 && y < to - from) Widen(reported, x, y + from);
     });
-    EXPECT_EQ(walked, reported) << x1 << "," << y1 << " -> " << x2 << "," << y2;
+    EXPECT_EQ(walked, reported) << x1 << "," << y1 << " -> " << x2 << "," << y2 << " in " << from << ".." << to;
 }
 
 } // namespace
@@ -40,6 +41,11 @@ TEST(LineWalk, RowEndsAreThoseOfThePixelWalk)
     ExpectSameRowEnds(3, 2, 1000, 7);
     ExpectSameRowEnds(1000, 7, -400, 0);
     ExpectSameRowEnds(-5, 900, 333, 1);
+    // Bands of rows, lines crossing, starting or ending in them or passing them by.
+    for (const auto& [from, to] : {std::pair{3, 6}, {0, 1}, {-4, 2}, {7, 20}})
+        for (int x1 = 0; x1 <= 9; x1 += 3)
+            for (int y1 = -2; y1 <= 11; ++y1)
+                for (int y2 = -2; y2 <= 11; ++y2) ExpectSameRowEnds(x1, y1, 9 - x1 + y2 % 3, y2, from, to);
 }
 
 // Both walks of a segment together, within rows 0 .. rows - 1: the row ends
