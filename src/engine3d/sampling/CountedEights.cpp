@@ -107,6 +107,27 @@ __m512i Overlap(__m512i a0, __m512i a1, __m512i b0, __m512i b1)
                             _mm512_setzero_si512());
 }
 
+// One edge's thresholds for two sample rows of eight pixels at once.
+struct SRowSteps {
+    __m512 lo, hi, step, side;
+
+    // The samples short of lo_j in the lanes of `rows` (0 elsewhere); where
+    // one lies in [lo_j, hi_j), `near` rises above 0.
+    inline __attribute__((always_inline)) __m512 Count(__m512 j, __mmask16 rows, __m512& near) const
+    {
+        const __m512 c = _mm512_maskz_min_ps(
+            rows, _mm512_max_ps(_mm512_roundscale_ps(_mm512_fmadd_ps(j, step, lo), kCeil), _mm512_setzero_ps()), side);
+        near = _mm512_max_ps(near, _mm512_maskz_sub_ps(rows, _mm512_min_ps(_mm512_fmadd_ps(j, step, hi), side), c));
+        return c;
+    }
+};
+
+// The sum of a register's two halves.
+__m256 Halves(__m512 v)
+{
+    return _mm256_add_ps(_mm512_castps512_ps256(v), _mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(v), 1)));
+}
+
 } // namespace
 
 void counted_eights::Map(const linear_steps::SCentreMapping& m, int x8, double rowA, double rowB, double rowC,
@@ -192,24 +213,27 @@ int counted_eights::Count(const linear_steps::SStepSamples& r, const SCentres& c
                                Join(c0.colEdge, c1.colEdge), r.errCol);
     const SEdge row = EdgeRows(grid, Join(c0.fr, c1.fr), Join(c0.hx, c1.hx), Join(c0.hy, c1.hy),
                                Join(c0.rowEdge, c1.rowEdge), r.errRow);
-    // Lanes 0 .. 7 the column edge, 8 .. 15 the row edge: per row the
-    // samples short of each, and in every lane the lesser of the two.
-    const __m512 lo = Join(col.lo, row.lo), hi = Join(col.hi, row.hi), step = Join(col.step, row.step);
+    // Two sample rows a step: row j in lanes 0 .. 7, row j + 1 in lanes
+    // 8 .. 15 (none past the last row). For each edge the samples short of
+    // it, and the lesser of the two edges' counts; a sample lies in
+    // [lo_j, hi_j) where min(hi_j, side) less the count is above 0 (for
+    // finite values, the same as the count being below it).
     const __m512 side = _mm512_set1_ps(static_cast<float>(grid.side)), zero = _mm512_setzero_ps();
-    __m512 sum = zero, sumLess = zero;
-    __mmask16 near = 0;
-    for (int j = 0; j < grid.side; ++j) {
-        const __m512 jv = _mm512_set1_ps(static_cast<float>(j));
-        const __m512 c = _mm512_min_ps(_mm512_max_ps(_mm512_roundscale_ps(_mm512_fmadd_ps(jv, step, lo), kCeil), zero),
-                                       side);
-        near |= _mm512_cmp_ps_mask(c, _mm512_min_ps(_mm512_fmadd_ps(jv, step, hi), side), _CMP_LT_OQ);
-        sum = _mm512_add_ps(sum, c);
-        sumLess = _mm512_add_ps(sumLess, _mm512_min_ps(c, _mm512_shuffle_f32x4(c, c, 0x4E)));
+    const SRowSteps colRows{Join(col.lo, col.lo), Join(col.hi, col.hi), Join(col.step, col.step), side};
+    const SRowSteps rowRows{Join(row.lo, row.lo), Join(row.hi, row.hi), Join(row.step, row.step), side};
+    __m512 jv = Join(_mm256_setzero_ps(), _mm256_set1_ps(1.0f));
+    __m512 sumC = zero, sumR = zero, sumL = zero, nearC = zero, nearR = zero;
+    for (int j = 0; j < grid.side; j += 2) {
+        const __mmask16 rows = grid.side - j >= 2 ? 0xFFFF : 0x00FF;
+        const __m512 cc = colRows.Count(jv, rows, nearC), cr = rowRows.Count(jv, rows, nearR);
+        sumC = _mm512_add_ps(sumC, cc);
+        sumR = _mm512_add_ps(sumR, cr);
+        sumL = _mm512_add_ps(sumL, _mm512_min_ps(cc, cr));
+        jv = _mm512_add_ps(jv, _mm512_set1_ps(2.0f));
     }
-    // As CountFourTexelsEight goes on from its sums.
-    const __m256 sumCol = _mm512_castps512_ps256(sum);
-    const __m256 sumRow = _mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(sum), 1));
-    const __m256 less = _mm512_castps512_ps256(sumLess);
+    const __mmask16 near = _mm512_cmp_ps_mask(_mm512_max_ps(nearC, nearR), zero, _CMP_GT_OQ);
+    // As CountFourTexelsEight goes on from its sums (integers: any order of adding gives them).
+    const __m256 sumCol = Halves(sumC), sumRow = Halves(sumR), less = Halves(sumL);
     const __m256 all = _mm256_mul_ps(_mm512_castps512_ps256(side), _mm512_castps512_ps256(side));
     const __m256 negCol = col.sign, negRow = row.sign;
     const __m256 left = _mm256_blendv_ps(sumCol, _mm256_sub_ps(all, sumCol), negCol);
