@@ -488,7 +488,7 @@ TEST(HighlightBand, RunsGiveThePixelByPixelLightAndLevels)
             light.shade += k * (light.shade - std::nextafter(light.shade, 0.0));
             lift.specular += midpoint(f) - f;
             lift.specular += k * (lift.specular - std::nextafter(lift.specular, 0.0));
-            for (int n : {4, 8, 16}) // the groups of four and eight, and a run of two eights
+            for (int n : {3, 4, 8, 16}) // a short run, the groups of four and eight, and a run of two eights
                 for (int at = 0; at < n; ++at) check(light, x - at, y, n), check(lift, x - at, y, n);
         }
     }

@@ -386,6 +386,20 @@ bool LightRunOver(const CFaceShade& s, int x, int y, int count, float* light, fl
     return true;
 }
 
+// A run of one to three pixels as the first of a whole eight (LightEight,
+// or the exact steps where its check fails); false where the denominator
+// does not allow it over the eight.
+bool LightShortRun(const CFaceShade& s, int x, int y, int n, float* light, float* lift) noexcept
+{
+    if (!s.quick || !DenominatorInRange(*s.map, x, x + 7, y + 0.5)) return false;
+    float l[8], f[8];
+    const __m512d px = _mm512_add_pd(_mm512_set1_pd(x + 0.5), _mm512_setr_pd(0.0, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0));
+    if (!LightEight(s, px, CRowsEight(*s.map, y + 0.5), l, f)) LightEightExactly(s, x, CRowTerms(*s.map, y + 0.5), l, f);
+    std::copy(l, l + n, light);
+    std::copy(f, f + n, lift);
+    return true;
+}
+
 // CFaceShade::ApplyRows's rows with one OverRows check for them all; false
 // (nothing done) where it does not allow that. Each row is lit in runs of
 // at most 256, none shorter than eight.
@@ -523,6 +537,7 @@ void CFaceShade::LightRun(int x, int y, int n, float* light, float* lift) const 
     int i = 0;
 #if defined(VT_FACE_SHADE_AVX2)
     static const bool has = __builtin_cpu_supports("avx2");
+    if (HasEights() && n < 4 && LightShortRun(*this, x, y, n, light, lift)) return;
     if (HasEights()) i = LightRunEight(*this, x, y, n, light, lift);
     if (has) i += LightRunFour(*this, x + i, y, n - i, light + i, lift + i);
     if (has && i < n) { // the last one to three pixels as a whole four (any pixel's light is worked out exactly)
