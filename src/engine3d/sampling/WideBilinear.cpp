@@ -429,12 +429,13 @@ bool wide_bilinear::SumSamples(const CTexture& t, const double* us, const double
         for (int h = 0; h < 2; ++h) {
             const __m512d u = _mm512_loadu_pd(us + i + 8 * h), v = _mm512_loadu_pd(vs + i + 8 * h);
             const unsigned in = InSquare(u, v);
-            const unsigned fold = _mm512_cmp_pd_mask(u, uIn, _CMP_LT_OQ) | _mm512_cmp_pd_mask(u, uOut, _CMP_GT_OQ) |
-                                  _mm512_cmp_pd_mask(v, vIn, _CMP_LT_OQ) | _mm512_cmp_pd_mask(v, vOut, _CMP_GT_OQ);
+            const unsigned fold = !folds ? 0
+                                  : _mm512_cmp_pd_mask(u, uIn, _CMP_LT_OQ) | _mm512_cmp_pd_mask(u, uOut, _CMP_GT_OQ) |
+                                    _mm512_cmp_pd_mask(v, vIn, _CMP_LT_OQ) | _mm512_cmp_pd_mask(v, vOut, _CMP_GT_OQ);
             square |= in << 8 * h, band |= fold << 8 * h;
         }
         if (n - i < 16) square &= (1u << (n - i)) - 1;
-        band = folds ? band & square : 0;
+        band &= square;
         const __mmask16 plain = static_cast<__mmask16>(square & ~band);
         if ((plain & notRead) != 0) return false;
         even = _mm512_mask_add_epi32(even, plain, even, _mm512_and_si512(words, blueRed));
