@@ -1,6 +1,6 @@
-// A 24-bit picture without alpha written as an RGB PNG through zlib, without
-// libpng: the file holds the chunks libpng writes for such a picture, in its
-// order, and the rows filtered as libpng filters them. libpng tries the five
+// A 24-bit picture without alpha written as an RGB PNG without libpng: the
+// file holds the chunks libpng writes for such a picture, in its order, and
+// the rows filtered as libpng filters them. libpng tries the five
 // row filters on every row one byte at a time and keeps the one whose bytes,
 // read as signed, have the smallest sum of magnitudes (the first of equal
 // ones); here the four filtered rows and their sums are made sixteen bytes a
