@@ -2,6 +2,7 @@
 
 #include "image/Raster.h"
 
+#include <dlfcn.h>
 #include <lcms2.h>
 
 #include <cstring>
@@ -12,12 +13,53 @@ namespace {
 // the loaders report by result, so its messages are dropped.
 void Quiet(cmsContext, cmsUInt32Number, const char*) {}
 
+// littleCMS is opened with the first picture that carries a profile, not
+// when the program starts: loading it cost every run of the command-line
+// program about half a millisecond of CPU time.
+struct SLcms {
+    decltype(&cmsSetLogErrorHandler) setLogErrorHandler = nullptr;
+    decltype(&cmsOpenProfileFromMem) openProfileFromMem = nullptr;
+    decltype(&cmsCreate_sRGBProfile) createSrgbProfile = nullptr;
+    decltype(&cmsGetColorSpace) getColorSpace = nullptr;
+    decltype(&cmsCreateTransform) createTransform = nullptr;
+    decltype(&cmsDeleteTransform) deleteTransform = nullptr;
+    decltype(&cmsDoTransform) doTransform = nullptr;
+    decltype(&cmsCloseProfile) closeProfile = nullptr;
+    bool loaded = false;
+
+    template <typename F> static bool Find(void* library, const char* name, F& function)
+    {
+        function = library ? reinterpret_cast<F>(dlsym(library, name)) : nullptr;
+        return function != nullptr;
+    }
+
+    SLcms()
+    {
+        void* library = dlopen(VT_LCMS2_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        loaded = Find(library, "cmsSetLogErrorHandler", setLogErrorHandler) &&
+                 Find(library, "cmsOpenProfileFromMem", openProfileFromMem) &&
+                 Find(library, "cmsCreate_sRGBProfile", createSrgbProfile) &&
+                 Find(library, "cmsGetColorSpace", getColorSpace) &&
+                 Find(library, "cmsCreateTransform", createTransform) &&
+                 Find(library, "cmsDeleteTransform", deleteTransform) &&
+                 Find(library, "cmsDoTransform", doTransform) && Find(library, "cmsCloseProfile", closeProfile);
+        if (loaded) setLogErrorHandler(Quiet);
+    }
+};
+
+// The library, opened on the first call; null when it cannot be.
+const SLcms* Lcms()
+{
+    static const SLcms library;
+    return library.loaded ? &library : nullptr;
+}
+
 struct SProfile {
     cmsHPROFILE handle;
     ~SProfile()
     {
         if (handle)
-            cmsCloseProfile(handle);
+            Lcms()->closeProfile(handle);
     }
 };
 
@@ -27,13 +69,14 @@ std::unique_ptr<CIccTransform> CIccTransform::Create(const std::uint8_t* profile
 {
     if (profile == nullptr || size < 132 || size > kMaxProfileBytes)  // 128-byte header and a tag count
         return nullptr;
-    static const bool quiet = (cmsSetLogErrorHandler(Quiet), true);
-    (void)quiet;
-    SProfile source{cmsOpenProfileFromMem(profile, static_cast<cmsUInt32Number>(size))};
-    SProfile srgb{cmsCreate_sRGBProfile()};
+    const SLcms* lcms = Lcms();
+    if (lcms == nullptr)
+        return nullptr;
+    SProfile source{lcms->openProfileFromMem(profile, static_cast<cmsUInt32Number>(size))};
+    SProfile srgb{lcms->createSrgbProfile()};
     if (!source.handle || !srgb.handle)
         return nullptr;
-    const cmsColorSpaceSignature space = cmsGetColorSpace(source.handle);
+    const cmsColorSpaceSignature space = lcms->getColorSpace(source.handle);
     cmsUInt32Number format = TYPE_BGR_8;
     switch (input) {
     case Input::Bgr: format = TYPE_BGR_8; break;
@@ -47,7 +90,7 @@ std::unique_ptr<CIccTransform> CIccTransform::Create(const std::uint8_t* profile
     if (!fits)
         return nullptr;
     cmsHTRANSFORM transform =
-        cmsCreateTransform(source.handle, format, srgb.handle, TYPE_BGR_8, INTENT_RELATIVE_COLORIMETRIC, 0);
+        lcms->createTransform(source.handle, format, srgb.handle, TYPE_BGR_8, INTENT_RELATIVE_COLORIMETRIC, 0);
     if (!transform)
         return nullptr;
     std::unique_ptr<CIccTransform> t(new CIccTransform);
@@ -89,7 +132,7 @@ bool CIccTransform::IsIdentity() const
 CIccTransform::~CIccTransform()
 {
     if (m_transform)
-        cmsDeleteTransform(static_cast<cmsHTRANSFORM>(m_transform));
+        Lcms()->deleteTransform(static_cast<cmsHTRANSFORM>(m_transform));
 }
 
 void CIccTransform::Apply(const std::uint8_t* in, std::uint8_t* bgr, std::size_t count) const
@@ -99,8 +142,8 @@ void CIccTransform::Apply(const std::uint8_t* in, std::uint8_t* bgr, std::size_t
     const std::size_t inBytes = m_input == Input::Bgr ? 3 : m_input == Input::Grey ? 1 : 4;
     for (std::size_t done = 0; done < count; done += kChunk) {
         const std::size_t n = count - done < kChunk ? count - done : kChunk;
-        cmsDoTransform(static_cast<cmsHTRANSFORM>(m_transform), in + done * inBytes, bgr + done * 3,
-                       static_cast<cmsUInt32Number>(n));
+        Lcms()->doTransform(static_cast<cmsHTRANSFORM>(m_transform), in + done * inBytes, bgr + done * 3,
+                            static_cast<cmsUInt32Number>(n));
     }
 }
 
