@@ -173,16 +173,20 @@ CCentres MapFour(const CRowSteps& s, __m256d xs, __m256d rowA, __m256d rowB, __m
     return c;
 }
 
-// The floor of a position in texels limited to [-1, size] (not a number: -1),
-// and its weight: (f - floor f) * 256 + 0.5, truncated.
-inline void TexelAndWeight(__m256d f, __m256d size, __m128i& index, __m128i& weight) noexcept
+// The texel and weight of a position q on a side of `size` texels as the
+// one-pixel read takes them (f = q size - 0.5 limited to [-1, size], not a
+// number -1; the texel floor f, the weight (f - floor f) 256 + 0.5
+// truncated), worked out on 256 f with `scaled` = 256 size: one conversion of
+// 256 f + 0.5 rounded down gives texel and weight, as the sixteen-wide reads
+// take them (engine3d/sampling/WideBilinear.cpp, TexelAndWeight, which says
+// why that is the same read).
+inline void TexelAndWeight(__m256d q, __m256d scaled, __m128i& index, __m128i& weight) noexcept
 {
-    f = _mm256_min_pd(_mm256_max_pd(f, _mm256_set1_pd(-1.0)), size); // max takes -1 for not a number
-    const __m256d fl = _mm256_floor_pd(f);
-    index = _mm256_cvttpd_epi32(fl);
-    const __m256d w = _mm256_add_pd(_mm256_mul_pd(_mm256_sub_pd(f, fl), _mm256_set1_pd(256.0)),
-                                    _mm256_set1_pd(0.5));
-    weight = _mm256_cvttpd_epi32(w);
+    __m256d g = _mm256_sub_pd(_mm256_mul_pd(q, scaled), _mm256_set1_pd(128.0));
+    g = _mm256_min_pd(_mm256_max_pd(g, _mm256_set1_pd(-256.0)), scaled); // max takes -256 for not a number
+    const __m128i t = _mm256_cvttpd_epi32(_mm256_floor_pd(_mm256_add_pd(g, _mm256_set1_pd(0.5))));
+    index = _mm_srai_epi32(t, 8);
+    weight = _mm_and_si128(t, _mm_set1_epi32(255));
 }
 
 inline __m256i Join(__m128i lo, __m128i hi) noexcept
@@ -207,7 +211,7 @@ struct CLevelView {
     __m256d W, H;
     __m256i lastCol, lastRow, stride, lastTexel;
     explicit CLevelView(const CTexture& t) noexcept
-        : bits(reinterpret_cast<const int*>(t.bits)), W(_mm256_set1_pd(t.width)), H(_mm256_set1_pd(t.height)),
+        : bits(reinterpret_cast<const int*>(t.bits)), W(_mm256_set1_pd(256.0 * t.width)), H(_mm256_set1_pd(256.0 * t.height)),
           lastCol(_mm256_set1_epi32(t.width - 1)), lastRow(_mm256_set1_epi32(t.height - 1)),
           stride(_mm256_set1_epi32(static_cast<int>(t.stride))),
           lastTexel(_mm256_set1_epi32(static_cast<int>((t.height - 1) * t.stride) + 3 * (t.width - 1)))
@@ -223,12 +227,11 @@ struct CLevelView {
 __m256i ReadEight(const CLevelView& t, __m256d uLo, __m256d uHi, __m256d vLo, __m256d vHi, bool whiteAvoid,
                   __m256i& atEnd) noexcept
 {
-    const __m256d half = _mm256_set1_pd(0.5);
     __m128i ix[2], iy[2], wx[2], wy[2];
-    TexelAndWeight(_mm256_sub_pd(_mm256_mul_pd(uLo, t.W), half), t.W, ix[0], wx[0]);
-    TexelAndWeight(_mm256_sub_pd(_mm256_mul_pd(uHi, t.W), half), t.W, ix[1], wx[1]);
-    TexelAndWeight(_mm256_sub_pd(_mm256_mul_pd(vLo, t.H), half), t.H, iy[0], wy[0]);
-    TexelAndWeight(_mm256_sub_pd(_mm256_mul_pd(vHi, t.H), half), t.H, iy[1], wy[1]);
+    TexelAndWeight(uLo, t.W, ix[0], wx[0]);
+    TexelAndWeight(uHi, t.W, ix[1], wx[1]);
+    TexelAndWeight(vLo, t.H, iy[0], wy[0]);
+    TexelAndWeight(vHi, t.H, iy[1], wy[1]);
     const __m256i col = Join(ix[0], ix[1]), row = Join(iy[0], iy[1]);
     // Columns and rows of the four texels, clamped to the picture as in the one-pixel read.
     const __m256i zero = _mm256_setzero_si256(), one = _mm256_set1_epi32(1), three = _mm256_set1_epi32(3);
