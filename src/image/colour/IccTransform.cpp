@@ -1,5 +1,6 @@
 #include "image/colour/IccTransform.h"
 
+#include "image/LibrarySymbols.h"
 #include "image/Raster.h"
 
 #include <dlfcn.h>
@@ -27,22 +28,16 @@ struct SLcms {
     decltype(&cmsCloseProfile) closeProfile = nullptr;
     bool loaded = false;
 
-    template <typename F> static bool Find(void* library, const char* name, F& function)
-    {
-        function = library ? reinterpret_cast<F>(dlsym(library, name)) : nullptr;
-        return function != nullptr;
-    }
-
     SLcms()
     {
         void* library = dlopen(VT_LCMS2_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-        loaded = Find(library, "cmsSetLogErrorHandler", setLogErrorHandler) &&
-                 Find(library, "cmsOpenProfileFromMem", openProfileFromMem) &&
-                 Find(library, "cmsCreate_sRGBProfile", createSrgbProfile) &&
-                 Find(library, "cmsGetColorSpace", getColorSpace) &&
-                 Find(library, "cmsCreateTransform", createTransform) &&
-                 Find(library, "cmsDeleteTransform", deleteTransform) &&
-                 Find(library, "cmsDoTransform", doTransform) && Find(library, "cmsCloseProfile", closeProfile);
+        loaded = FindSymbol(library, "cmsSetLogErrorHandler", setLogErrorHandler) &&
+                 FindSymbol(library, "cmsOpenProfileFromMem", openProfileFromMem) &&
+                 FindSymbol(library, "cmsCreate_sRGBProfile", createSrgbProfile) &&
+                 FindSymbol(library, "cmsGetColorSpace", getColorSpace) &&
+                 FindSymbol(library, "cmsCreateTransform", createTransform) &&
+                 FindSymbol(library, "cmsDeleteTransform", deleteTransform) &&
+                 FindSymbol(library, "cmsDoTransform", doTransform) && FindSymbol(library, "cmsCloseProfile", closeProfile);
         if (loaded) setLogErrorHandler(Quiet);
     }
 };

@@ -1,5 +1,6 @@
 #include "image/picture/VectorArt.h"
 
+#include "image/LibrarySymbols.h"
 #include "image/Raster.h"
 #include "image/SafeFile.h"
 
@@ -34,26 +35,20 @@ struct SVectorLibraries {
     decltype(&g_object_unref) objectUnref = nullptr;
     bool loaded = false;
 
-    template <typename F> static bool Find(void* library, const char* name, F& function)
-    {
-        function = library ? reinterpret_cast<F>(dlsym(library, name)) : nullptr;
-        return function != nullptr;
-    }
-
     SVectorLibraries()
     {
         void* svg = dlopen(VT_RSVG_LIBRARY, RTLD_NOW | RTLD_LOCAL);
         void* pdf = dlopen(VT_POPPLER_GLIB_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-        loaded = Find(svg, "rsvg_handle_new_from_data", svgNew) &&
-                 Find(svg, "rsvg_handle_get_intrinsic_size_in_pixels", svgSize) &&
-                 Find(svg, "rsvg_handle_get_geometry_for_layer", svgGeometry) &&
-                 Find(svg, "rsvg_handle_render_document", svgRender) &&
-                 Find(pdf, "poppler_document_new_from_bytes", pdfNew) &&
-                 Find(pdf, "poppler_document_get_n_pages", pdfPages) &&
-                 Find(pdf, "poppler_document_get_page", pdfPage) && Find(pdf, "poppler_page_get_size", pdfSize) &&
-                 Find(pdf, "poppler_page_render_for_printing", pdfRender) &&
-                 Find(pdf, "g_bytes_new_static", bytesNew) && Find(pdf, "g_bytes_unref", bytesUnref) &&
-                 Find(pdf, "g_error_free", errorFree) && Find(pdf, "g_object_unref", objectUnref);
+        loaded = FindSymbol(svg, "rsvg_handle_new_from_data", svgNew) &&
+                 FindSymbol(svg, "rsvg_handle_get_intrinsic_size_in_pixels", svgSize) &&
+                 FindSymbol(svg, "rsvg_handle_get_geometry_for_layer", svgGeometry) &&
+                 FindSymbol(svg, "rsvg_handle_render_document", svgRender) &&
+                 FindSymbol(pdf, "poppler_document_new_from_bytes", pdfNew) &&
+                 FindSymbol(pdf, "poppler_document_get_n_pages", pdfPages) &&
+                 FindSymbol(pdf, "poppler_document_get_page", pdfPage) && FindSymbol(pdf, "poppler_page_get_size", pdfSize) &&
+                 FindSymbol(pdf, "poppler_page_render_for_printing", pdfRender) &&
+                 FindSymbol(pdf, "g_bytes_new_static", bytesNew) && FindSymbol(pdf, "g_bytes_unref", bytesUnref) &&
+                 FindSymbol(pdf, "g_error_free", errorFree) && FindSymbol(pdf, "g_object_unref", objectUnref);
     }
 };
 
