@@ -237,9 +237,10 @@ private:
     void CopyInfo(const CRaster& other);
     void WriteHeader() noexcept; // m_info -> DIB block
 
-    // The DIB block comes from calloc: the pages of a large picture cost no
-    // memory until they are written, so a hostile header that asks for a big
-    // picture and then stops is refused cheaply.
+    // Create's DIB block comes from calloc: the pages of a large picture cost
+    // no memory until they are written, so a hostile header that asks for a
+    // big picture and then stops is refused cheaply. CreateUnset's comes from
+    // malloc, for callers that write every row byte at once.
     std::uint8_t* Allocate(int width, int height, int bpp, int imageType, bool zeroed);
     struct SDibDeleter {
         void operator()(std::uint8_t* block) const noexcept;
