@@ -1,10 +1,10 @@
 #include "image/picture/VectorArt.h"
 
+#include "image/CairoLibrary.h"
 #include "image/LibrarySymbols.h"
 #include "image/Raster.h"
 #include "image/SafeFile.h"
 
-#include <cairo.h>
 #include <dlfcn.h>
 #include <librsvg/rsvg.h>
 #include <poppler.h>
@@ -94,6 +94,8 @@ std::shared_ptr<const CVectorArt> CVectorArt::Create(std::vector<std::uint8_t> b
         error = "the file is empty or too large";
         return nullptr;
     }
+    if (OpenCairo(error) == nullptr)
+        return nullptr;
     const SVectorLibraries* lib = VectorLibraries();
     if (lib == nullptr) {
         error = std::string("SVG and PDF pictures cannot be read: ") + VT_RSVG_LIBRARY + " or " +
@@ -174,39 +176,39 @@ CVectorArt::~CVectorArt()
 void CVectorArt::Draw(cairo_t* cr, double width, double height) const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    cairo_save(cr);
+    Cairo().save(cr);
     if (m_svg) {
         // The drawing at its own size, stretched over the box.
-        cairo_scale(cr, width / m_width, height / m_height);
+        Cairo().scale(cr, width / m_width, height / m_height);
         const RsvgRectangle own{0, 0, m_width, m_height};
         VectorLibraries()->svgRender(static_cast<RsvgHandle*>(m_svg), cr, &own, nullptr);
     } else if (m_pdfPage) {
-        cairo_scale(cr, width / m_width, height / m_height);
+        Cairo().scale(cr, width / m_width, height / m_height);
         VectorLibraries()->pdfRender(static_cast<PopplerPage*>(m_pdfPage), cr);
     }
-    cairo_restore(cr);
+    Cairo().restore(cr);
 }
 
 std::unique_ptr<CRaster> CVectorArt::Rasterise(int width, int height) const
 {
     if (width <= 0 || height <= 0 || static_cast<std::int64_t>(width) * height > kMaxPixels)
         return nullptr;
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(surface);
+    cairo_surface_t* surface = Cairo().image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    if (Cairo().surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        Cairo().surface_destroy(surface);
         return nullptr;
     }
-    cairo_t* cr = cairo_create(surface);
+    cairo_t* cr = Cairo().create(surface);
     Draw(cr, width, height);
-    cairo_destroy(cr);
-    cairo_surface_flush(surface);
+    Cairo().destroy(cr);
+    Cairo().surface_flush(surface);
     auto picture = std::make_unique<CRaster>();
     if (picture->Create(width, height, 24) == nullptr || !picture->AlphaCreate()) {
-        cairo_surface_destroy(surface);
+        Cairo().surface_destroy(surface);
         return nullptr;
     }
-    const unsigned char* data = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
+    const unsigned char* data = Cairo().image_surface_get_data(surface);
+    const int stride = Cairo().image_surface_get_stride(surface);
     std::uint8_t* alpha = picture->AlphaGetPointer();
     for (int r = 0; r < height; ++r) {
         const auto* row = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(r) * stride);
@@ -223,6 +225,6 @@ std::unique_ptr<CRaster> CVectorArt::Rasterise(int width, int height) const
             alpha[static_cast<std::size_t>(y) * width + c] = static_cast<std::uint8_t>(a);
         }
     }
-    cairo_surface_destroy(surface);
+    Cairo().surface_destroy(surface);
     return picture;
 }

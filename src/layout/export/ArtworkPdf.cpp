@@ -3,6 +3,7 @@
 #include "catalogue/product/BackFace.h"
 #include "catalogue/product/Product.h"
 #include "catalogue/product/Side.h"
+#include "image/CairoLibrary.h"
 #include "image/Raster.h"
 #include "image/SafeFile.h"
 #include "image/picture/VectorArt.h"
@@ -16,9 +17,6 @@
 #include "layout/export/DielineLayer.h"
 #include "layout/export/GlyphFonts.h"
 
-#include <cairo-pdf.h>
-#include <cairo.h>
-
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -28,16 +26,16 @@ namespace {
 constexpr double kPointsPerMm = 72.0 / 25.4;
 
 struct SSurfaceDeleter {
-    void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
+    void operator()(cairo_surface_t* s) const { Cairo().surface_destroy(s); }
 };
 using SurfacePtr = std::unique_ptr<cairo_surface_t, SSurfaceDeleter>;
 
 SurfacePtr NewImage(cairo_format_t format, int width, int height)
 {
-    SurfacePtr image(cairo_image_surface_create(format, width, height));
-    if (cairo_surface_status(image.get()) != CAIRO_STATUS_SUCCESS)
+    SurfacePtr image(Cairo().image_surface_create(format, width, height));
+    if (Cairo().surface_status(image.get()) != CAIRO_STATUS_SUCCESS)
         return nullptr;
-    cairo_surface_flush(image.get());
+    Cairo().surface_flush(image.get());
     return image;
 }
 
@@ -54,9 +52,9 @@ SurfacePtr RasterToImage(const CRaster& raster, const int grow[4], bool keyed, C
                                 h + grow[1] + grow[3]);
     if (!image || w <= 0 || h <= 0)
         return nullptr;
-    unsigned char* data = cairo_image_surface_get_data(image.get());
-    const int stride = cairo_image_surface_get_stride(image.get());
-    const int iw = cairo_image_surface_get_width(image.get()), ih = cairo_image_surface_get_height(image.get());
+    unsigned char* data = Cairo().image_surface_get_data(image.get());
+    const int stride = Cairo().image_surface_get_stride(image.get());
+    const int iw = Cairo().image_surface_get_width(image.get()), ih = Cairo().image_surface_get_height(image.get());
     for (int r = 0; r < ih; ++r) {
         const int sy = h - 1 - std::clamp(r - grow[1], 0, h - 1);  // picture rows are bottom-up
         auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(r) * stride);
@@ -69,7 +67,7 @@ SurfacePtr RasterToImage(const CRaster& raster, const int grow[4], bool keyed, C
             row[c] = (a << 24) | (q.rgbRed * a / 255 << 16) | (q.rgbGreen * a / 255 << 8) | (q.rgbBlue * a / 255);
         }
     }
-    cairo_surface_mark_dirty(image.get());
+    Cairo().surface_mark_dirty(image.get());
     return image;
 }
 
@@ -87,15 +85,15 @@ void PaintImage(cairo_t* cr, SurfacePtr image, double x, double y, double width,
         if (SurfacePtr resampled{ResampleImage(image.get(), pixels(width), pixels(height))})
             image = std::move(resampled);
     }
-    const int iw = cairo_image_surface_get_width(image.get()), ih = cairo_image_surface_get_height(image.get());
-    cairo_save(cr);
-    cairo_rectangle(cr, x, y, width, height);
-    cairo_clip(cr);
-    cairo_translate(cr, x, y);
-    cairo_scale(cr, width / iw, height / ih);
-    cairo_set_source_surface(cr, image.get(), 0, 0);
-    cairo_paint(cr);
-    cairo_restore(cr);
+    const int iw = Cairo().image_surface_get_width(image.get()), ih = Cairo().image_surface_get_height(image.get());
+    Cairo().save(cr);
+    Cairo().rectangle(cr, x, y, width, height);
+    Cairo().clip(cr);
+    Cairo().translate(cr, x, y);
+    Cairo().scale(cr, width / iw, height / ih);
+    Cairo().set_source_surface(cr, image.get(), 0, 0);
+    Cairo().paint(cr);
+    Cairo().restore(cr);
 }
 
 // A text object as glyph outlines over the pixels its content would take.
@@ -120,9 +118,9 @@ void PaintText(cairo_t* cr, CGlyphFonts& fonts, const CDrawText& text, int faceH
     if (runs.empty())
         return;
     const double left = text.GetMinX(), top = faceHeight - 1 - text.GetMaxY();
-    cairo_save(cr);
-    cairo_rectangle(cr, left, top, text.GetWidth(), text.GetHeight());
-    cairo_clip(cr);
+    Cairo().save(cr);
+    Cairo().rectangle(cr, left, top, text.GetWidth(), text.GetHeight());
+    Cairo().clip(cr);
     // Cell (u, v) to box pixels for the quarter turns (see GetCellOrigin).
     double xx = 1, yx = 0, xy = 0, yy = 1;
     switch (text.GetAngle()) {
@@ -132,27 +130,27 @@ void PaintText(cairo_t* cr, CGlyphFonts& fonts, const CDrawText& text, int faceH
     default: break;
     }
     const auto stamp = [&](int dx, int dy, COLORREF colour, bool outline) {
-        cairo_save(cr);
+        Cairo().save(cr);
         cairo_matrix_t m;
-        cairo_matrix_init(&m, xx, yx, xy, yy, left + x + dx, top + y + dy);
-        cairo_transform(cr, &m);
+        Cairo().matrix_init(&m, xx, yx, xy, yy, left + x + dx, top + y + dy);
+        Cairo().transform(cr, &m);
         CCairoFacePainter::SetColour(cr, colour);
         for (const PlacedRun& placed : runs) {
-            cairo_save(cr);
-            cairo_translate(cr, placed.x, placed.y);
+            Cairo().save(cr);
+            Cairo().translate(cr, placed.x, placed.y);
             for (const CGlyphRun::Bar& bar : placed.run.bars)
-                cairo_rectangle(cr, 0, bar.top, placed.run.advance, bar.thickness);
+                Cairo().rectangle(cr, 0, bar.top, placed.run.advance, bar.thickness);
             if (outline) {
                 fonts.AddGlyphPaths(cr, placed.run);
-                cairo_set_line_width(cr, 2);
-                cairo_stroke(cr);
+                Cairo().set_line_width(cr, 2);
+                Cairo().stroke(cr);
             } else {
-                cairo_fill(cr);
+                Cairo().fill(cr);
                 fonts.ShowGlyphs(cr, placed.run);
             }
-            cairo_restore(cr);
+            Cairo().restore(cr);
         }
-        cairo_restore(cr);
+        Cairo().restore(cr);
     };
     static constexpr int kLight[5][2] = {{-1, -1}, {-1, 0}, {-1, 1}, {0, -1}, {1, -1}};
     static constexpr int kDark[3][2] = {{0, 1}, {1, 0}, {1, 1}};
@@ -175,7 +173,7 @@ void PaintText(cairo_t* cr, CGlyphFonts& fonts, const CDrawText& text, int faceH
     }
     // An outline text is its glyphs' edge, one pixel on each side of it.
     stamp(0, 0, text.GetColour1(), text.GetAppearance() == kTextOutline);
-    cairo_restore(cr);
+    Cairo().restore(cr);
 }
 
 // A picture object from its own pixels, stretched over its box.
@@ -186,19 +184,19 @@ void PaintPicture(cairo_t* cr, const CDrawPicture& picture, int faceHeight, doub
         const double w = picture.GetWidth(), h = picture.GetHeight();
         const double x = picture.GetMinX(), y = faceHeight - 1 - picture.GetMaxY();
         const int q = picture.GetAngle() / 900;
-        cairo_save(cr);
-        cairo_rectangle(cr, x, y, w, h);
-        cairo_clip(cr);
+        Cairo().save(cr);
+        Cairo().rectangle(cr, x, y, w, h);
+        Cairo().clip(cr);
         cairo_matrix_t m;
         switch (q) {
-        case 1: cairo_matrix_init(&m, 0, -1, 1, 0, x, y + h); break;
-        case 2: cairo_matrix_init(&m, -1, 0, 0, -1, x + w, y + h); break;
-        case 3: cairo_matrix_init(&m, 0, 1, -1, 0, x + w, y); break;
-        default: cairo_matrix_init(&m, 1, 0, 0, 1, x, y); break;
+        case 1: Cairo().matrix_init(&m, 0, -1, 1, 0, x, y + h); break;
+        case 2: Cairo().matrix_init(&m, -1, 0, 0, -1, x + w, y + h); break;
+        case 3: Cairo().matrix_init(&m, 0, 1, -1, 0, x + w, y); break;
+        default: Cairo().matrix_init(&m, 1, 0, 0, 1, x, y); break;
         }
-        cairo_transform(cr, &m);
+        Cairo().transform(cr, &m);
         art->Draw(cr, q % 2 ? h : w, q % 2 ? w : h);
-        cairo_restore(cr);
+        Cairo().restore(cr);
         return;
     }
     const std::shared_ptr<const CRaster>& image = picture.GetCurrentImage();
@@ -219,11 +217,11 @@ void PaintPanel(cairo_t* cr, CGlyphFonts& fonts, const SDielinePanel& panel, con
     const int w = picture.GetWidth(), h = picture.GetHeight();
     const double sx = panel.trim.width / w, sy = panel.trim.height / h;  // mm per face pixel
     const SDielineRect outer = panel.WithBleed(options.bleed);
-    cairo_save(cr);
-    cairo_rectangle(cr, outer.x, outer.y, outer.width, outer.height);
-    cairo_clip(cr);
-    cairo_translate(cr, panel.trim.x, panel.trim.y);
-    cairo_scale(cr, sx, sy);
+    Cairo().save(cr);
+    Cairo().rectangle(cr, outer.x, outer.y, outer.width, outer.height);
+    Cairo().clip(cr);
+    Cairo().translate(cr, panel.trim.x, panel.trim.y);
+    Cairo().scale(cr, sx, sy);
     // Face pixels the bleed reaches on each side: left, top, right, bottom.
     const double bleedMm[4] = {panel.trim.x - outer.x, panel.trim.y - outer.y,
                                outer.x + outer.width - panel.trim.x - panel.trim.width,
@@ -235,10 +233,10 @@ void PaintPanel(cairo_t* cr, CGlyphFonts& fonts, const SDielinePanel& panel, con
     // A picture drawn from artwork is printed from the artwork itself, over
     // the pixels that carry it into the bleed.
     if (SArtPlacement art; GetSideArtPlacement(side, art)) {
-        cairo_save(cr);
-        cairo_translate(cr, art.x, art.y);
+        Cairo().save(cr);
+        Cairo().translate(cr, art.x, art.y);
         side.GetPictureArt()->Draw(cr, art.width, art.height);
-        cairo_restore(cr);
+        Cairo().restore(cr);
     }
     if (const auto* list = dynamic_cast<const CDrawObjectList*>(objects)) {
         CCairoFacePainter painter(cr, w, h);
@@ -263,18 +261,18 @@ void PaintPanel(cairo_t* cr, CGlyphFonts& fonts, const SDielinePanel& panel, con
             // whole, then faded.
             const bool faded = o->GetOpacity() < 100;
             if (faded)
-                cairo_push_group(cr);
+                Cairo().push_group(cr);
             if (text)
                 PaintText(cr, fonts, *text, h);
             else
                 PaintPicture(cr, *pic, h, sx, options.dpi);
             if (faded) {
-                cairo_pop_group_to_source(cr);
-                cairo_paint_with_alpha(cr, o->GetOpacity() / 100.0);
+                Cairo().pop_group_to_source(cr);
+                Cairo().paint_with_alpha(cr, o->GetOpacity() / 100.0);
             }
         }
     }
-    cairo_restore(cr);
+    Cairo().restore(cr);
 }
 
 // The marks in the margin: crop marks at the trim box's corners and a mark
@@ -328,6 +326,8 @@ bool CArtworkPdf::Write(const CProduct& product, const ObjectLookup& objects, co
         error = "the bleed or the resolution is out of range";
         return false;
     }
+    if (OpenCairo(error) == nullptr)
+        return false;
     const CDielineNet net = MakeNet(product);
     if (net.GetWidth() <= 0 || net.GetHeight() <= 0 || net.GetWidth() > 10000 || net.GetHeight() > 10000) {
         error = "the product has no faces to print at a printable size";
@@ -338,15 +338,15 @@ bool CArtworkPdf::Write(const CProduct& product, const ObjectLookup& objects, co
     const double origin = (pageWidth - net.GetWidth()) / 2;  // the trim box's corner, mm from the page's
 
     std::string pdf;
-    cairo_surface_t* surface =
-        cairo_pdf_surface_create_for_stream(AppendToString, &pdf, pageWidth * kPointsPerMm, pageHeight * kPointsPerMm);
-    cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_TITLE, "Artwork");
-    cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_CREATOR, "Vantorel");
-    cairo_t* cr = cairo_create(surface);
+    cairo_surface_t* surface = Cairo().pdf_surface_create_for_stream(AppendToString, &pdf, pageWidth * kPointsPerMm,
+                                                                     pageHeight * kPointsPerMm);
+    Cairo().pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_TITLE, "Artwork");
+    Cairo().pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_CREATOR, "Vantorel");
+    cairo_t* cr = Cairo().create(surface);
     {
         CGlyphFonts fonts;
-        cairo_scale(cr, kPointsPerMm, kPointsPerMm);
-        cairo_translate(cr, origin, origin);
+        Cairo().scale(cr, kPointsPerMm, kPointsPerMm);
+        Cairo().translate(cr, origin, origin);
         for (const SDielinePanel& panel : net.GetPanels()) {
             const CSide* side = product.FindSidePtr(std::string(1, panel.face));
             const CRaster* picture = side ? side->GetPicture() : nullptr;
@@ -354,13 +354,13 @@ bool CArtworkPdf::Write(const CProduct& product, const ObjectLookup& objects, co
                 PaintPanel(cr, fonts, panel, *side, objects ? objects(std::string(1, panel.face)) : nullptr,
                            options);
         }
-        cairo_destroy(cr);
-        cairo_surface_finish(surface);
+        Cairo().destroy(cr);
+        Cairo().surface_finish(surface);
     }
-    const cairo_status_t status = cairo_surface_status(surface);
-    cairo_surface_destroy(surface);
+    const cairo_status_t status = Cairo().surface_status(surface);
+    Cairo().surface_destroy(surface);
     if (status != CAIRO_STATUS_SUCCESS) {
-        error = std::string("the artwork could not be drawn (") + cairo_status_to_string(status) + ")";
+        error = std::string("the artwork could not be drawn (") + Cairo().status_to_string(status) + ")";
         return false;
     }
 

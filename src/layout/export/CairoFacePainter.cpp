@@ -1,8 +1,7 @@
 #include "layout/export/CairoFacePainter.h"
 
+#include "image/CairoLibrary.h"
 #include "layout/face/ContentBitmap.h"
-
-#include <cairo.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -10,41 +9,42 @@
 
 void CCairoFacePainter::SetColour(cairo_t* cr, COLORREF colour)
 {
-    cairo_set_source_rgb(cr, (colour & 0xFF) / 255.0, ((colour >> 8) & 0xFF) / 255.0, ((colour >> 16) & 0xFF) / 255.0);
+    Cairo().set_source_rgb(cr, (colour & 0xFF) / 255.0, ((colour >> 8) & 0xFF) / 255.0,
+                           ((colour >> 16) & 0xFF) / 255.0);
 }
 
 void CCairoFacePainter::FillRect(int left, int top, int right, int bottom, COLORREF colour)
 {
     // Both edge pixels are covered, as the face picture fills a box.
     SetColour(m_cr, colour);
-    cairo_rectangle(m_cr, std::min(left, right), std::min(top, bottom), std::abs(right - left) + 1,
+    Cairo().rectangle(m_cr, std::min(left, right), std::min(top, bottom), std::abs(right - left) + 1,
                     std::abs(bottom - top) + 1);
-    cairo_fill(m_cr);
+    Cairo().fill(m_cr);
 }
 
 void CCairoFacePainter::Line(int x1, int y1, int x2, int y2, COLORREF colour, int width)
 {
     SetColour(m_cr, colour);
-    cairo_set_line_width(m_cr, std::max(1, width));
-    cairo_set_line_cap(m_cr, CAIRO_LINE_CAP_SQUARE);
-    cairo_move_to(m_cr, x1 + 0.5, y1 + 0.5);
-    cairo_line_to(m_cr, x2 + 0.5, y2 + 0.5);
-    cairo_stroke(m_cr);
+    Cairo().set_line_width(m_cr, std::max(1, width));
+    Cairo().set_line_cap(m_cr, CAIRO_LINE_CAP_SQUARE);
+    Cairo().move_to(m_cr, x1 + 0.5, y1 + 0.5);
+    Cairo().line_to(m_cr, x2 + 0.5, y2 + 0.5);
+    Cairo().stroke(m_cr);
 }
 
 void CCairoFacePainter::FillAndStroke(const COLORREF* fill, const COLORREF* pen, int width)
 {
     if (fill) {
         SetColour(m_cr, *fill);
-        cairo_fill_preserve(m_cr);
+        Cairo().fill_preserve(m_cr);
     }
     if (pen) {
         SetColour(m_cr, *pen);
-        cairo_set_line_width(m_cr, std::max(1, width));
-        cairo_set_line_join(m_cr, CAIRO_LINE_JOIN_MITER);
-        cairo_stroke_preserve(m_cr);
+        Cairo().set_line_width(m_cr, std::max(1, width));
+        Cairo().set_line_join(m_cr, CAIRO_LINE_JOIN_MITER);
+        Cairo().stroke_preserve(m_cr);
     }
-    cairo_new_path(m_cr);
+    Cairo().new_path(m_cr);
 }
 
 void CCairoFacePainter::Ellipse(int left, int top, int right, int bottom, const COLORREF* fill, const COLORREF* pen,
@@ -54,11 +54,11 @@ void CCairoFacePainter::Ellipse(int left, int top, int right, int bottom, const 
     const double rx = std::abs(right - left) / 2.0, ry = std::abs(bottom - top) / 2.0;
     if (rx <= 0 || ry <= 0)
         return;
-    cairo_save(m_cr);
-    cairo_translate(m_cr, cx, cy);
-    cairo_scale(m_cr, rx, ry);
-    cairo_arc(m_cr, 0, 0, 1, 0, 6.283185307179586);
-    cairo_restore(m_cr);  // the pen keeps its width: the path is already in place
+    Cairo().save(m_cr);
+    Cairo().translate(m_cr, cx, cy);
+    Cairo().scale(m_cr, rx, ry);
+    Cairo().arc(m_cr, 0, 0, 1, 0, 6.283185307179586);
+    Cairo().restore(m_cr);  // the pen keeps its width: the path is already in place
     FillAndStroke(fill, pen, width);
 }
 
@@ -67,11 +67,11 @@ void CCairoFacePainter::Polygon(const std::vector<CDrawPoint>& points, bool clos
 {
     if (points.empty())
         return;
-    cairo_move_to(m_cr, points[0].x + 0.5, points[0].y + 0.5);
+    Cairo().move_to(m_cr, points[0].x + 0.5, points[0].y + 0.5);
     for (std::size_t i = 1; i < points.size(); ++i)
-        cairo_line_to(m_cr, points[i].x + 0.5, points[i].y + 0.5);
+        Cairo().line_to(m_cr, points[i].x + 0.5, points[i].y + 0.5);
     if (closed)
-        cairo_close_path(m_cr);
+        Cairo().close_path(m_cr);
     FillAndStroke(closed ? fill : nullptr, pen, width);
 }
 
@@ -133,8 +133,8 @@ bool TraceRuns(cairo_t* cr, const CContentBitmap& bitmap, bool transparent, COLO
     }
     for (const Box& b : boxes) {
         CCairoFacePainter::SetColour(cr, b.colour);
-        cairo_rectangle(cr, b.x0, b.y0, b.x1 - b.x0, b.y1 - b.y0);
-        cairo_fill(cr);
+        Cairo().rectangle(cr, b.x0, b.y0, b.x1 - b.x0, b.y1 - b.y0);
+        Cairo().fill(cr);
     }
     return true;
 }
@@ -150,21 +150,21 @@ void CCairoFacePainter::DrawBitmap(const CContentBitmap& bitmap, int left, int t
     // GetLeft, GetTop pixels into it.
     const double sx = static_cast<double>(right - left) / bitmap.GetFullWidth();
     const double sy = static_cast<double>(bottom - top) / bitmap.GetFullHeight();
-    cairo_save(m_cr);
-    cairo_translate(m_cr, left + bitmap.GetLeft() * sx, top + bitmap.GetTop() * sy);
-    cairo_scale(m_cr, sx, sy);
+    Cairo().save(m_cr);
+    Cairo().translate(m_cr, left + bitmap.GetLeft() * sx, top + bitmap.GetTop() * sy);
+    Cairo().scale(m_cr, sx, sy);
     const bool traced = TraceRuns(m_cr, bitmap, transparent, key);
-    cairo_restore(m_cr);
+    Cairo().restore(m_cr);
     if (traced)
         return;
-    cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, bitmap.GetWidth(), bitmap.GetHeight());
-    if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(image);
+    cairo_surface_t* image = Cairo().image_surface_create(CAIRO_FORMAT_ARGB32, bitmap.GetWidth(), bitmap.GetHeight());
+    if (Cairo().surface_status(image) != CAIRO_STATUS_SUCCESS) {
+        Cairo().surface_destroy(image);
         return;
     }
-    cairo_surface_flush(image);
-    unsigned char* data = cairo_image_surface_get_data(image);
-    const int stride = cairo_image_surface_get_stride(image);
+    Cairo().surface_flush(image);
+    unsigned char* data = Cairo().image_surface_get_data(image);
+    const int stride = Cairo().image_surface_get_stride(image);
     for (int r = 0; r < bitmap.GetHeight(); ++r) {
         auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(r) * stride);
         for (int c = 0; c < bitmap.GetWidth(); ++c) {
@@ -177,15 +177,15 @@ void CCairoFacePainter::DrawBitmap(const CContentBitmap& bitmap, int left, int t
             row[c] = (a << 24) | (red << 16) | (green << 8) | blue;
         }
     }
-    cairo_surface_mark_dirty(image);
-    cairo_save(m_cr);
-    cairo_translate(m_cr, left + bitmap.GetLeft() * sx, top + bitmap.GetTop() * sy);
-    cairo_scale(m_cr, sx, sy);
-    cairo_set_source_surface(m_cr, image, 0, 0);
+    Cairo().surface_mark_dirty(image);
+    Cairo().save(m_cr);
+    Cairo().translate(m_cr, left + bitmap.GetLeft() * sx, top + bitmap.GetTop() * sy);
+    Cairo().scale(m_cr, sx, sy);
+    Cairo().set_source_surface(m_cr, image, 0, 0);
     // One-bit text stays crisp at any print size.
-    cairo_pattern_set_filter(cairo_get_source(m_cr), CAIRO_FILTER_NEAREST);
-    cairo_rectangle(m_cr, 0, 0, bitmap.GetWidth(), bitmap.GetHeight());
-    cairo_fill(m_cr);
-    cairo_restore(m_cr);
-    cairo_surface_destroy(image);
+    Cairo().pattern_set_filter(Cairo().get_source(m_cr), CAIRO_FILTER_NEAREST);
+    Cairo().rectangle(m_cr, 0, 0, bitmap.GetWidth(), bitmap.GetHeight());
+    Cairo().fill(m_cr);
+    Cairo().restore(m_cr);
+    Cairo().surface_destroy(image);
 }

@@ -1,7 +1,7 @@
 #include "layout/export/GlyphFonts.h"
 
-#include <cairo-ft.h>
-#include <cairo.h>
+#include "image/CairoLibrary.h"
+
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -31,7 +31,7 @@ void CloseFace(void* face) { FT_Done_Face(static_cast<FT_Face>(face)); }
 CGlyphFonts::~CGlyphFonts()
 {
     for (auto& [key, face] : m_faces)
-        cairo_font_face_destroy(face);
+        Cairo().font_face_destroy(face);
 }
 
 cairo_font_face_t* CGlyphFonts::Open(const CPlacedGlyph& glyph)
@@ -44,9 +44,9 @@ cairo_font_face_t* CGlyphFonts::Open(const CPlacedGlyph& glyph)
     FT_Face face = nullptr;
     cairo_font_face_t* font = nullptr;
     if (Library() && FT_New_Face(Library(), glyph.file.c_str(), glyph.faceIndex, &face) == 0) {
-        font = cairo_ft_font_face_create_for_ft_face(face, FT_LOAD_NO_HINTING);
-        if (cairo_font_face_set_user_data(font, &kFaceKey, face, CloseFace) != CAIRO_STATUS_SUCCESS) {
-            cairo_font_face_destroy(font);
+        font = Cairo().ft_font_face_create_for_ft_face(face, FT_LOAD_NO_HINTING);
+        if (Cairo().font_face_set_user_data(font, &kFaceKey, face, CloseFace) != CAIRO_STATUS_SUCCESS) {
+            Cairo().font_face_destroy(font);
             FT_Done_Face(face);
             font = nullptr;
         } else {
@@ -55,7 +55,7 @@ cairo_font_face_t* CGlyphFonts::Open(const CPlacedGlyph& glyph)
                 synth |= CAIRO_FT_SYNTHESIZE_BOLD;
             if (glyph.synthItalic)
                 synth |= CAIRO_FT_SYNTHESIZE_OBLIQUE;
-            cairo_ft_font_face_set_synthesize(font, synth);
+            Cairo().ft_font_face_set_synthesize(font, synth);
         }
     }
     m_faces.emplace(key, font);
@@ -78,12 +78,12 @@ void CGlyphFonts::Draw(cairo_t* cr, const CGlyphRun& run, bool show)
             ++end;
         }
         if (cairo_font_face_t* font = Open(first)) {
-            cairo_set_font_face(cr, font);
-            cairo_set_font_size(cr, first.emPixels);
+            Cairo().set_font_face(cr, font);
+            Cairo().set_font_size(cr, first.emPixels);
             if (show)
-                cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
+                Cairo().show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
             else
-                cairo_glyph_path(cr, glyphs.data(), static_cast<int>(glyphs.size()));
+                Cairo().glyph_path(cr, glyphs.data(), static_cast<int>(glyphs.size()));
         }
         i = end;
     }

@@ -3,6 +3,7 @@
 #include "catalogue/product/Product.h"
 #include "engine3d/model/ModelBuilder.h"
 #include "engine3d/model/ModelDescription.h"
+#include "image/CairoLibrary.h"
 #include "image/Raster.h"
 #include "image/SafeFile.h"
 #include "properties/settings/SettingTable.h"
@@ -10,8 +11,6 @@
 #include "layout/export/GlbWriter.h"
 #include "render/EngineBackend.h"
 #include "render/RenderPipeline.h"
-
-#include <cairo.h>
 
 #include <algorithm>
 #include <cmath>
@@ -26,12 +25,12 @@ constexpr COLORREF kDiscClear = 0xFEFEFE;  // the CD-ROM picture's colour outsid
 std::string PictureToPng(const CRaster& picture, int limit, bool cutClear)
 {
     const int w = picture.GetWidth(), h = picture.GetHeight();
-    cairo_surface_t* full = cairo_image_surface_create(cutClear ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, w, h);
+    cairo_surface_t* full = Cairo().image_surface_create(cutClear ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, w, h);
     std::string png;
-    if (cairo_surface_status(full) == CAIRO_STATUS_SUCCESS) {
-        cairo_surface_flush(full);
-        unsigned char* data = cairo_image_surface_get_data(full);
-        const int stride = cairo_image_surface_get_stride(full);
+    if (Cairo().surface_status(full) == CAIRO_STATUS_SUCCESS) {
+        Cairo().surface_flush(full);
+        unsigned char* data = Cairo().image_surface_get_data(full);
+        const int stride = Cairo().image_surface_get_stride(full);
         for (int r = 0; r < h; ++r) {
             auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(r) * stride);
             for (int c = 0; c < w; ++c) {
@@ -40,17 +39,17 @@ std::string PictureToPng(const CRaster& picture, int limit, bool cutClear)
                 row[c] = clear ? 0u : 0xFF000000u | (q.rgbRed << 16) | (q.rgbGreen << 8) | q.rgbBlue;
             }
         }
-        cairo_surface_mark_dirty(full);
+        Cairo().surface_mark_dirty(full);
         const double scale = std::min(1.0, static_cast<double>(limit) / std::max(w, h));
         const int tw = std::max(1, static_cast<int>(std::lround(w * scale)));
         const int th = std::max(1, static_cast<int>(std::lround(h * scale)));
         cairo_surface_t* out = tw != w || th != h ? ResampleImage(full, tw, th) : full;
-        if (!out || cairo_surface_write_to_png_stream(out, AppendToString, &png) != CAIRO_STATUS_SUCCESS)
+        if (!out || Cairo().surface_write_to_png_stream(out, AppendToString, &png) != CAIRO_STATUS_SUCCESS)
             png.clear();
         if (out && out != full)
-            cairo_surface_destroy(out);
+            Cairo().surface_destroy(out);
     }
-    cairo_surface_destroy(full);
+    Cairo().surface_destroy(full);
     return png;
 }
 
@@ -133,6 +132,8 @@ bool CProductGlb::Make(CProduct& product, const ObjectLookup& objects, int textu
         error = "the texture size is out of range";
         return false;
     }
+    if (OpenCairo(error) == nullptr)  // the face pictures become PNG files through it
+        return false;
     const CModelDescription desc = CModelDescription::FromProduct(product);
     const CPolygonList list = BuildList(desc);
 

@@ -1,11 +1,10 @@
 #include "layout/shapes/StyledShape.h"
 
+#include "image/CairoLibrary.h"
 #include "image/Raster.h"
 #include "layout/shapes/DrawPoly.h"
 #include "layout/shapes/DrawRect.h"
 #include "layout/face/LayoutPainter.h"
-
-#include <cairo.h>
 
 #include <algorithm>
 #include <cmath>
@@ -16,7 +15,7 @@ constexpr double kPi = 3.14159265358979323846;
 
 void SetColour(cairo_t* cr, COLORREF c)
 {
-    cairo_set_source_rgb(cr, (c & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, ((c >> 16) & 0xFF) / 255.0);
+    Cairo().set_source_rgb(cr, (c & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, ((c >> 16) & 0xFF) / 255.0);
 }
 
 // A rectangle with corners rounded by `r` (at most half its shorter side).
@@ -24,27 +23,27 @@ void RoundedRectangle(cairo_t* cr, double l, double t, double r_, double b, doub
 {
     const double r = std::clamp(radius, 0.0, std::min(r_ - l, b - t) / 2);
     if (r <= 0) {
-        cairo_rectangle(cr, l, t, r_ - l, b - t);
+        Cairo().rectangle(cr, l, t, r_ - l, b - t);
         return;
     }
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, r_ - r, t + r, r, -kPi / 2, 0);
-    cairo_arc(cr, r_ - r, b - r, r, 0, kPi / 2);
-    cairo_arc(cr, l + r, b - r, r, kPi / 2, kPi);
-    cairo_arc(cr, l + r, t + r, r, kPi, 3 * kPi / 2);
-    cairo_close_path(cr);
+    Cairo().new_sub_path(cr);
+    Cairo().arc(cr, r_ - r, t + r, r, -kPi / 2, 0);
+    Cairo().arc(cr, r_ - r, b - r, r, 0, kPi / 2);
+    Cairo().arc(cr, l + r, b - r, r, kPi / 2, kPi);
+    Cairo().arc(cr, l + r, t + r, r, kPi, 3 * kPi / 2);
+    Cairo().close_path(cr);
 }
 
 void Ellipse(cairo_t* cr, double cx, double cy, double rx, double ry)
 {
     if (rx <= 0 || ry <= 0)
         return;
-    cairo_save(cr);
-    cairo_translate(cr, cx, cy);
-    cairo_scale(cr, rx, ry);
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, 0, 0, 1, 0, 2 * kPi);
-    cairo_restore(cr);
+    Cairo().save(cr);
+    Cairo().translate(cr, cx, cy);
+    Cairo().scale(cr, rx, ry);
+    Cairo().new_sub_path(cr);
+    Cairo().arc(cr, 0, 0, 1, 0, 2 * kPi);
+    Cairo().restore(cr);
 }
 
 // The pen of the shape's look: its width, its dashes (dashes three widths
@@ -52,28 +51,28 @@ void Ellipse(cairo_t* cr, double cx, double cy, double rx, double ry)
 void SetPen(cairo_t* cr, const CDrawObject& o)
 {
     const double w = o.GetLineWidth();
-    cairo_set_line_width(cr, w);
-    cairo_set_line_join(cr, CAIRO_LINE_JOIN_MITER);
+    Cairo().set_line_width(cr, w);
+    Cairo().set_line_join(cr, CAIRO_LINE_JOIN_MITER);
     // A dot is a dash of next to no length that its round caps make round
     // (cairo leaves a dash of length 0 out of some outlines).
     const double d = w / 64;
     const double dash[] = {3 * w, 2 * w}, dot[] = {d, 2 * w - d}, dashDot[] = {3 * w, 2 * w, d, 2 * w - d};
     switch (o.GetDash()) {
     case kDashDash:
-        cairo_set_dash(cr, dash, 2, 0);
-        cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+        Cairo().set_dash(cr, dash, 2, 0);
+        Cairo().set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
         break;
     case kDashDot:
-        cairo_set_dash(cr, dot, 2, 0);
-        cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+        Cairo().set_dash(cr, dot, 2, 0);
+        Cairo().set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
         break;
     case kDashDashDot:
-        cairo_set_dash(cr, dashDot, 4, 0);
-        cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+        Cairo().set_dash(cr, dashDot, 4, 0);
+        Cairo().set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
         break;
     default:
-        cairo_set_dash(cr, nullptr, 0, 0);
-        cairo_set_line_cap(cr, CAIRO_LINE_CAP_SQUARE);
+        Cairo().set_dash(cr, nullptr, 0, 0);
+        Cairo().set_line_cap(cr, CAIRO_LINE_CAP_SQUARE);
         break;
     }
 }
@@ -91,13 +90,13 @@ void DrawShape(cairo_t* cr, const CDrawObject& o, int top)
         if (fill) {
             RoundedRectangle(cr, l, t, r, b, o.GetCornerRadius());
             SetColour(cr, o.GetFillColour());
-            cairo_fill(cr);
+            Cairo().fill(cr);
         }
         if (stroke) {
             // The border lies along the inside of the box.
             RoundedRectangle(cr, l + half, t + half, r - half, b - half, std::max(0.0, o.GetCornerRadius() - half));
             SetColour(cr, o.GetLineColour());
-            cairo_stroke(cr);
+            Cairo().stroke(cr);
         }
         return;
     }
@@ -109,12 +108,12 @@ void DrawShape(cairo_t* cr, const CDrawObject& o, int top)
         if (fill) {
             Ellipse(cr, X(static_cast<double>(cx)), Y(static_cast<double>(cy)), a + 0.5, b + 0.5);
             SetColour(cr, o.GetFillColour());
-            cairo_fill(cr);
+            Cairo().fill(cr);
         }
         if (stroke) {
             Ellipse(cr, X(static_cast<double>(cx)), Y(static_cast<double>(cy)), a + 0.5 - half, b + 0.5 - half);
             SetColour(cr, o.GetLineColour());
-            cairo_stroke(cr);
+            Cairo().stroke(cr);
         }
         return;
     }
@@ -128,23 +127,23 @@ void DrawShape(cairo_t* cr, const CDrawObject& o, int top)
     }
     if (points.empty())
         return;
-    cairo_move_to(cr, X(points[0].x), Y(points[0].y));
+    Cairo().move_to(cr, X(points[0].x), Y(points[0].y));
     for (std::size_t i = 1; i < points.size(); ++i)
-        cairo_line_to(cr, X(points[i].x), Y(points[i].y));
+        Cairo().line_to(cr, X(points[i].x), Y(points[i].y));
     if (points.size() == 1)
-        cairo_line_to(cr, X(points[0].x), Y(points[0].y));
+        Cairo().line_to(cr, X(points[0].x), Y(points[0].y));
     if (closed)
-        cairo_close_path(cr);
+        Cairo().close_path(cr);
     if (closed && fill) {
-        cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+        Cairo().set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
         SetColour(cr, o.GetFillColour());
-        cairo_fill_preserve(cr);
+        Cairo().fill_preserve(cr);
     }
     if (stroke) {
         SetColour(cr, o.GetLineColour());
-        cairo_stroke(cr);
+        Cairo().stroke(cr);
     }
-    cairo_new_path(cr);
+    Cairo().new_path(cr);
 }
 
 }  // namespace
@@ -153,13 +152,13 @@ void TraceStyledShape(cairo_t* cr, const CDrawObject& o, int top)
 {
     // Fill and pen are laid down together, then the whole made see-through,
     // so the border does not show through the fill it overlaps.
-    cairo_save(cr);
-    cairo_push_group(cr);
+    Cairo().save(cr);
+    Cairo().push_group(cr);
     SetPen(cr, o);
     DrawShape(cr, o, top);
-    cairo_pop_group_to_source(cr);
-    cairo_paint_with_alpha(cr, o.GetOpacity() / 100.0);
-    cairo_restore(cr);
+    Cairo().pop_group_to_source(cr);
+    Cairo().paint_with_alpha(cr, o.GetOpacity() / 100.0);
+    Cairo().restore(cr);
 }
 
 bool DrawStyledShape(const CDrawObject& o, int faceWidth, int faceHeight, CContentBitmap& bitmap, int& left, int& top)
@@ -170,23 +169,24 @@ bool DrawStyledShape(const CDrawObject& o, int faceWidth, int faceHeight, CConte
     const long long x1 = std::min<long long>(faceWidth, static_cast<long long>(o.GetMaxX()) + pad + 1);
     const long long y0 = std::max<long long>(0, o.GetMinY() - pad);
     const long long y1 = std::min<long long>(faceHeight, static_cast<long long>(o.GetMaxY()) + pad + 1);
-    if (x0 >= x1 || y0 >= y1)
+    std::string error;  // told once by OpenCairo: the shape is left out
+    if (x0 >= x1 || y0 >= y1 || OpenCairo(error) == nullptr)
         return false;
     const int w = static_cast<int>(x1 - x0), h = static_cast<int>(y1 - y0);
     left = static_cast<int>(x0);
     top = static_cast<int>(y1 - 1);
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS || !bitmap.Create(w, h, 0, 0, w, h)) {
-        cairo_surface_destroy(surface);
+    cairo_surface_t* surface = Cairo().image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    if (Cairo().surface_status(surface) != CAIRO_STATUS_SUCCESS || !bitmap.Create(w, h, 0, 0, w, h)) {
+        Cairo().surface_destroy(surface);
         return false;
     }
-    cairo_t* cr = cairo_create(surface);
-    cairo_translate(cr, -static_cast<double>(x0), 0);
+    cairo_t* cr = Cairo().create(surface);
+    Cairo().translate(cr, -static_cast<double>(x0), 0);
     TraceStyledShape(cr, o, top);
-    cairo_destroy(cr);
-    cairo_surface_flush(surface);
-    const unsigned char* data = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
+    Cairo().destroy(cr);
+    Cairo().surface_flush(surface);
+    const unsigned char* data = Cairo().image_surface_get_data(surface);
+    const int stride = Cairo().image_surface_get_stride(surface);
     for (int r = 0; r < h; ++r) {
         const auto* row = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(r) * stride);
         for (int c = 0; c < w; ++c) {
@@ -201,7 +201,7 @@ bool DrawStyledShape(const CDrawObject& o, int faceWidth, int faceHeight, CConte
             bitmap.SetPixel(c, r, CContentBitmap::WithAlpha(colour, static_cast<std::uint8_t>(a)));
         }
     }
-    cairo_surface_destroy(surface);
+    Cairo().surface_destroy(surface);
     return true;
 }
 
