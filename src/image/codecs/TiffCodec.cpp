@@ -19,6 +19,7 @@
 #include "image/colour/IccTransform.h"
 #include "image/picture/PictureFormats.h"
 #include "image/picture/PictureLimits.h"
+#include "image/LibrarySymbols.h"
 #include "image/Raster.h"
 
 #include <tiffio.h>
@@ -33,6 +34,45 @@
 #include <new>
 
 namespace {
+
+// libtiff is opened with the first TIFF picture, not linked: loaded at start
+// with the libraries it brings (zstd, LZMA, LERC and JBIG among them) it
+// cost every run of the command-line program about 2 ms of CPU time.
+// The functions read here, one row each, named without their "TIFF" prefix.
+#define VT_TIFF_FUNCTIONS(X)                                                                                       \
+    X(ClientOpenExt) X(Close) X(GetField) X(GetFieldDefaulted) X(GetStrileByteCount) X(GetStrileOffset) X(IsTiled) \
+    X(NumberOfStrips) X(NumberOfTiles) X(OpenOptionsAlloc) X(OpenOptionsFree) X(OpenOptionsSetErrorHandlerExtR)    \
+    X(OpenOptionsSetMaxSingleMemAlloc) X(OpenOptionsSetWarningHandlerExtR) X(RGBAImageBegin) X(RGBAImageEnd)      \
+    X(RGBAImageGet) X(RGBAImageOK) X(ReadScanline) X(ScanlineSize) X(TileSize64) X(VStripSize64)
+
+struct STiffLibrary {
+#define VT_TIFF_MEMBER(name) decltype(&::TIFF##name) name = nullptr;
+    VT_TIFF_FUNCTIONS(VT_TIFF_MEMBER)
+#undef VT_TIFF_MEMBER
+    bool loaded = false;
+
+    STiffLibrary()
+    {
+        void* library = dlopen(VT_TIFF_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        loaded = library != nullptr;
+#define VT_TIFF_FIND(name) loaded = loaded && FindSymbol(library, "TIFF" #name, name);
+        VT_TIFF_FUNCTIONS(VT_TIFF_FIND)
+#undef VT_TIFF_FIND
+    }
+};
+
+// The library, opened on the first call; null when it cannot be.
+const STiffLibrary* OpenTiffLibrary()
+{
+    static const STiffLibrary library;
+    return library.loaded ? &library : nullptr;
+}
+
+// The library's functions, once DecodeTiff has opened it.
+const STiffLibrary& Tiff()
+{
+    return *OpenTiffLibrary();
+}
 
 struct STiffSource {
     CByteStream* stream = nullptr;
@@ -127,10 +167,10 @@ bool HasTiffSignature(const std::uint8_t head[4]) noexcept
 }
 
 struct STiffCloser {
-    void operator()(TIFF* tif) const noexcept { TIFFClose(tif); }
+    void operator()(TIFF* tif) const noexcept { Tiff().Close(tif); }
 };
 struct SOptionsFree {
-    void operator()(TIFFOpenOptions* options) const noexcept { TIFFOpenOptionsFree(options); }
+    void operator()(TIFFOpenOptions* options) const noexcept { Tiff().OpenOptionsFree(options); }
 };
 
 // Straight (not premultiplied) colour from the library's premultiplied one.
@@ -146,14 +186,14 @@ std::uint8_t Unpremultiply(std::uint32_t channel, std::uint32_t alpha) noexcept
 std::uint32_t BandRows(TIFF* tif, std::uint32_t height)
 {
     std::uint32_t bandRows = height;
-    if (TIFFIsTiled(tif)) {
+    if (Tiff().IsTiled(tif)) {
         std::uint32_t tileRows = 0;
-        if (TIFFGetField(tif, TIFFTAG_TILELENGTH, &tileRows) == 1 && tileRows > 0) {
+        if (Tiff().GetField(tif, TIFFTAG_TILELENGTH, &tileRows) == 1 && tileRows > 0) {
             bandRows = std::min(height, tileRows);
         }
     } else {
         std::uint32_t stripRows = 0;
-        if (TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &stripRows) == 1 && stripRows > 0) {
+        if (Tiff().GetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &stripRows) == 1 && stripRows > 0) {
             bandRows = std::min(height, stripRows);
         }
     }
@@ -186,21 +226,21 @@ bool ReadThroughRgba(TIFF* tif, STiffSource& source, CRaster& image, int& orient
 {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
-    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
+    Tiff().GetField(tif, TIFFTAG_IMAGEWIDTH, &width);
+    Tiff().GetField(tif, TIFFTAG_IMAGELENGTH, &height);
     char reason[1024] = {};
-    if (TIFFRGBAImageOK(tif, reason) != 1) {
+    if (Tiff().RGBAImageOK(tif, reason) != 1) {
         image.SetLastError(reason[0] != '\0' ? reason : "Unsupported TIFF picture");
         return false;
     }
     TIFFRGBAImage rgba{};
-    if (TIFFRGBAImageBegin(&rgba, tif, 1, reason) != 1) {
+    if (Tiff().RGBAImageBegin(&rgba, tif, 1, reason) != 1) {
         image.SetLastError(reason[0] != '\0' ? reason : "Unsupported TIFF picture");
         return false;
     }
     struct SRgbaEnd {
         TIFFRGBAImage* rgba;
-        ~SRgbaEnd() { TIFFRGBAImageEnd(rgba); }
+        ~SRgbaEnd() { Tiff().RGBAImageEnd(rgba); }
     } rgbaEnd{&rgba};
     // The rows come as stored, top row first; the orientation is applied below.
     orientation = rgba.orientation;
@@ -236,7 +276,7 @@ bool ReadThroughRgba(TIFF* tif, STiffSource& source, CRaster& image, int& orient
         const std::uint32_t rows = std::min(bandRows, height - top);
         rgba.row_offset = static_cast<int>(top);
         rgba.col_offset = 0;
-        if (TIFFRGBAImageGet(&rgba, band.get(), width, rows) != 1) {
+        if (Tiff().RGBAImageGet(&rgba, band.get(), width, rows) != 1) {
             return FailWithLibraryError(source, image, "Error reading TIFF file");
         }
         for (std::uint32_t r = 0; r < rows; ++r) {
@@ -256,9 +296,9 @@ bool ReadCmykScanlines(TIFF* tif, STiffSource& source, CRaster& image, int sampl
 {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
-    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
-    const tmsize_t lineBytes = TIFFScanlineSize(tif);
+    Tiff().GetField(tif, TIFFTAG_IMAGEWIDTH, &width);
+    Tiff().GetField(tif, TIFFTAG_IMAGELENGTH, &height);
+    const tmsize_t lineBytes = Tiff().ScanlineSize(tif);
     const std::uint64_t needed = std::uint64_t{width} * static_cast<std::uint64_t>(samples) * (bits / 8);
     if (lineBytes <= 0 || static_cast<std::uint64_t>(lineBytes) < needed) {
         return FailWithLibraryError(source, image, "Error reading TIFF file");
@@ -277,7 +317,7 @@ bool ReadCmykScanlines(TIFF* tif, STiffSource& source, CRaster& image, int sampl
             return false;
         }
         image.SetProgress(static_cast<int>(std::uint64_t{row} * 100 / height));
-        if (TIFFReadScanline(tif, line.get(), row, 0) != 1) {
+        if (Tiff().ReadScanline(tif, line.get(), row, 0) != 1) {
             return FailWithLibraryError(source, image, "Error reading TIFF file");
         }
         std::uint8_t* dst = image.GetBits(h - 1 - static_cast<int>(row)); // top row first in the file
@@ -331,31 +371,31 @@ std::uint64_t MostBytesPerByte(std::uint16_t compression) noexcept
 bool HoldsEnoughData(TIFF* tif, std::uint64_t fileSize) noexcept
 {
     std::uint16_t compression = COMPRESSION_NONE;
-    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    Tiff().GetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
     const std::uint64_t ratio = MostBytesPerByte(compression);
     if (ratio == 0) {
         return true;
     }
-    const bool tiled = TIFFIsTiled(tif) != 0;
-    const std::uint32_t count = tiled ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
+    const bool tiled = Tiff().IsTiled(tif) != 0;
+    const std::uint32_t count = tiled ? Tiff().NumberOfTiles(tif) : Tiff().NumberOfStrips(tif);
     std::uint32_t height = 0;
     std::uint16_t samples = 1;
     std::uint16_t planar = PLANARCONFIG_CONTIG;
-    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
-    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
-    TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
+    Tiff().GetField(tif, TIFFTAG_IMAGELENGTH, &height);
+    Tiff().GetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    Tiff().GetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
     // Decoded bytes of the whole picture: every tile is whole; strips cover
     // the rows of each sample plane.
     const std::uint64_t planes = planar == PLANARCONFIG_SEPARATE ? samples : 1;
-    const std::uint64_t needed = tiled ? std::uint64_t{count} * static_cast<std::uint64_t>(TIFFTileSize64(tif))
-                                       : planes * static_cast<std::uint64_t>(TIFFVStripSize64(tif, height));
+    const std::uint64_t needed = tiled ? std::uint64_t{count} * static_cast<std::uint64_t>(Tiff().TileSize64(tif))
+                                       : planes * static_cast<std::uint64_t>(Tiff().VStripSize64(tif, height));
     if (count == 0 || needed == 0) {
         return false;
     }
     std::uint64_t present = 0; // bytes of strip data inside the file
     for (std::uint32_t i = 0; i < count; ++i) {
-        const std::uint64_t offset = TIFFGetStrileOffset(tif, i);
-        const std::uint64_t bytes = TIFFGetStrileByteCount(tif, i);
+        const std::uint64_t offset = Tiff().GetStrileOffset(tif, i);
+        const std::uint64_t bytes = Tiff().GetStrileByteCount(tif, i);
         if (offset < fileSize) {
             present += std::min(bytes, fileSize - offset);
         }
@@ -381,17 +421,21 @@ bool OpenTiff(CByteStream& stream, STiffSource& source, STiffFile& file, CRaster
         image.SetLastError("Not a TIFF file");
         return false;
     }
-    file.options.reset(TIFFOpenOptionsAlloc());
+    if (OpenTiffLibrary() == nullptr) {
+        image.SetLastError("TIFF pictures cannot be read: " VT_TIFF_LIBRARY " is missing");
+        return false;
+    }
+    file.options.reset(Tiff().OpenOptionsAlloc());
     if (!file.options) {
         image.SetLastError("Can't allocate memory");
         return false;
     }
-    TIFFOpenOptionsSetErrorHandlerExtR(file.options.get(), OnTiffError, &source);
-    TIFFOpenOptionsSetWarningHandlerExtR(file.options.get(), OnTiffWarning, &source);
+    Tiff().OpenOptionsSetErrorHandlerExtR(file.options.get(), OnTiffError, &source);
+    Tiff().OpenOptionsSetWarningHandlerExtR(file.options.get(), OnTiffWarning, &source);
     // No single allocation of the library may exceed what a picture may take.
-    TIFFOpenOptionsSetMaxSingleMemAlloc(file.options.get(), static_cast<tmsize_t>(CRaster::GetAllocationLimit()));
+    Tiff().OpenOptionsSetMaxSingleMemAlloc(file.options.get(), static_cast<tmsize_t>(CRaster::GetAllocationLimit()));
     // "m": no memory mapping, every read goes through the stream.
-    file.tif.reset(TIFFClientOpenExt("TIFF", "rm", &source, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc,
+    file.tif.reset(Tiff().ClientOpenExt("TIFF", "rm", &source, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc,
                                      MapProc, UnmapProc, file.options.get()));
     if (!file.tif) {
         return FailWithLibraryError(source, image, "Error reading TIFF file");
@@ -405,7 +449,8 @@ bool CheckDeclaredSize(TIFF* tif, STiffSource& source, CRaster& image)
 {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    if (TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width) != 1 || TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height) != 1 ||
+    if (Tiff().GetField(tif, TIFFTAG_IMAGEWIDTH, &width) != 1 ||
+        Tiff().GetField(tif, TIFFTAG_IMAGELENGTH, &height) != 1 ||
         width == 0 || height == 0) {
         return FailWithLibraryError(source, image, "Error reading TIFF file");
     }
@@ -439,16 +484,16 @@ STiffKind ReadKind(TIFF* tif)
     STiffKind kind;
     std::uint16_t inkSet = INKSET_CMYK;
     std::uint16_t planar = PLANARCONFIG_CONTIG;
-    TIFFGetFieldDefaulted(tif, TIFFTAG_PHOTOMETRIC, &kind.photometric);
-    TIFFGetFieldDefaulted(tif, TIFFTAG_INKSET, &inkSet);
-    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &kind.samples);
-    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &kind.bits);
-    TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
+    Tiff().GetFieldDefaulted(tif, TIFFTAG_PHOTOMETRIC, &kind.photometric);
+    Tiff().GetFieldDefaulted(tif, TIFFTAG_INKSET, &inkSet);
+    Tiff().GetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &kind.samples);
+    Tiff().GetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &kind.bits);
+    Tiff().GetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
     // Interleaved CMYK in strips is converted here at 8 and 16 bits (the
     // library's RGBA interface knows only 8); everything else goes through it.
     kind.ownCmyk = kind.photometric == PHOTOMETRIC_SEPARATED && inkSet == INKSET_CMYK && kind.samples >= 4 &&
-                   (kind.bits == 8 || kind.bits == 16) && planar == PLANARCONFIG_CONTIG && !TIFFIsTiled(tif);
-    kind.hasProfile = TIFFGetField(tif, TIFFTAG_ICCPROFILE, &kind.profileSize, &kind.profile) == 1;
+                   (kind.bits == 8 || kind.bits == 16) && planar == PLANARCONFIG_CONTIG && !Tiff().IsTiled(tif);
+    kind.hasProfile = Tiff().GetField(tif, TIFFTAG_ICCPROFILE, &kind.profileSize, &kind.profile) == 1;
     return kind;
 }
 
@@ -460,7 +505,7 @@ bool ReadPixels(TIFF* tif, STiffSource& source, const STiffKind& kind, CRaster& 
         return ReadThroughRgba(tif, source, image, orientation);
     }
     std::uint16_t tag = ORIENTATION_TOPLEFT;
-    TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &tag);
+    Tiff().GetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &tag);
     orientation = tag;
     const auto colours = kind.hasProfile
                              ? CIccTransform::Create(static_cast<const std::uint8_t*>(kind.profile),
@@ -475,8 +520,9 @@ void ReadResolution(TIFF* tif, CRaster& image)
     float xdpi = 0.0f;
     float ydpi = 0.0f;
     std::uint16_t unit = RESUNIT_INCH;
-    TIFFGetFieldDefaulted(tif, TIFFTAG_RESOLUTIONUNIT, &unit);
-    if (TIFFGetField(tif, TIFFTAG_XRESOLUTION, &xdpi) == 1 && TIFFGetField(tif, TIFFTAG_YRESOLUTION, &ydpi) == 1 &&
+    Tiff().GetFieldDefaulted(tif, TIFFTAG_RESOLUTIONUNIT, &unit);
+    if (Tiff().GetField(tif, TIFFTAG_XRESOLUTION, &xdpi) == 1 &&
+        Tiff().GetField(tif, TIFFTAG_YRESOLUTION, &ydpi) == 1 &&
         std::isfinite(xdpi) && std::isfinite(ydpi) && (unit == RESUNIT_INCH || unit == RESUNIT_CENTIMETER)) {
         const float scale = unit == RESUNIT_CENTIMETER ? 2.54f : 1.0f;
         image.SetXDPI(static_cast<int>(std::clamp(xdpi * scale + 0.5f, 0.0f, 65535.0f)));
