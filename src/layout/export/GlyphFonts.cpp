@@ -1,9 +1,7 @@
 #include "layout/export/GlyphFonts.h"
 
 #include "image/CairoLibrary.h"
-
-#include <ft2build.h>
-#include FT_FREETYPE_H
+#include "layout/text/FontLibraries.h"
 
 #include <mutex>
 #include <vector>
@@ -17,14 +15,14 @@ FT_Library Library()
 {
     static FT_Library library = [] {
         FT_Library l = nullptr;
-        return FT_Init_FreeType(&l) == 0 ? l : nullptr;
+        return OpenFontLibraries() && FreeType().Init_FreeType(&l) == 0 ? l : nullptr;
     }();
     return library;
 }
 
 const cairo_user_data_key_t kFaceKey{};
 
-void CloseFace(void* face) { FT_Done_Face(static_cast<FT_Face>(face)); }
+void CloseFace(void* face) { FreeType().Done_Face(static_cast<FT_Face>(face)); }
 
 }  // namespace
 
@@ -43,11 +41,11 @@ cairo_font_face_t* CGlyphFonts::Open(const CPlacedGlyph& glyph)
     std::lock_guard<std::mutex> lock(mutex);
     FT_Face face = nullptr;
     cairo_font_face_t* font = nullptr;
-    if (Library() && FT_New_Face(Library(), glyph.file.c_str(), glyph.faceIndex, &face) == 0) {
+    if (Library() && FreeType().New_Face(Library(), glyph.file.c_str(), glyph.faceIndex, &face) == 0) {
         font = Cairo().ft_font_face_create_for_ft_face(face, FT_LOAD_NO_HINTING);
         if (Cairo().font_face_set_user_data(font, &kFaceKey, face, CloseFace) != CAIRO_STATUS_SUCCESS) {
             Cairo().font_face_destroy(font);
-            FT_Done_Face(face);
+            FreeType().Done_Face(face);
             font = nullptr;
         } else {
             unsigned synth = 0;

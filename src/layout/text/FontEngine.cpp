@@ -1,14 +1,8 @@
 #include "layout/text/FontEngine.h"
 
+#include "layout/text/FontLibraries.h"
 #include "layout/text/FontResolver.h"
 #include "layout/text/TextCodes.h"
-
-#include <ft2build.h>
-#include FT_FREETYPE_H
-#include FT_BBOX_H
-#include FT_OUTLINE_H
-#include FT_SYNTHESIS_H
-#include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
 #include <cctype>
@@ -40,7 +34,7 @@ struct CFontEngine::Impl {
     bool SetHeight(FT_Face face, int height, Metrics& m)
     {
         long asc = 0, desc = 0;
-        const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+        const auto* os2 = static_cast<const TT_OS2*>(FreeType().Get_Sfnt_Table(face, FT_SFNT_OS2));
         if (os2 && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0) {
             asc = os2->usWinAscent;
             desc = os2->usWinDescent;
@@ -55,7 +49,7 @@ struct CFontEngine::Impl {
         const long cell = asc + desc;
         const FT_F26Dot6 ppem = static_cast<FT_F26Dot6>(
             std::llround(static_cast<double>(height) * 64.0 * face->units_per_EM / static_cast<double>(cell)));
-        if (FT_Set_Char_Size(face, 0, std::max<FT_F26Dot6>(ppem, 1), 72, 72) != 0)
+        if (FreeType().Set_Char_Size(face, 0, std::max<FT_F26Dot6>(ppem, 1), 72, 72) != 0)
             return false;
         m.scale = static_cast<double>(height) / static_cast<double>(cell);
         m.ascent = static_cast<int>(std::lround(asc * m.scale));
@@ -152,12 +146,12 @@ struct CFontEngine::Impl {
         std::map<std::pair<FT_Face, FT_UInt>, GlyphInfo> infos;
         std::set<FT_Face> sized{face};
         const auto load = [&](const Source& from, FT_UInt index) -> bool {
-            if (FT_Load_Glyph(from.face, index, FT_LOAD_TARGET_MONO) != 0)
+            if (FreeType().Load_Glyph(from.face, index, FT_LOAD_TARGET_MONO) != 0)
                 return false;
             if (from.font->synthItalic)
-                FT_GlyphSlot_Oblique(from.face->glyph);
+                FreeType().GlyphSlot_Oblique(from.face->glyph);
             if (from.font->synthBold)
-                FT_GlyphSlot_Embolden(from.face->glyph);
+                FreeType().GlyphSlot_Embolden(from.face->glyph);
             return true;
         };
         CTextInk inkBox;
@@ -187,14 +181,14 @@ struct CFontEngine::Impl {
                 ++spaceIndex;
             }
             Source from{face, r};
-            FT_UInt index = FT_Get_Char_Index(face, code);
+            FT_UInt index = FreeType().Get_Char_Index(face, code);
             if (index == 0 && code >= 0x20) {
                 const CResolvedFont* other = fonts.CharacterFont(code, request.bold, request.italic);
                 FT_Face otherFace = other ? fonts.Face(*other) : nullptr;
                 Metrics unused;
                 if (otherFace && (sized.count(otherFace) || SetHeight(otherFace, cellHeight, unused))) {
                     sized.insert(otherFace);
-                    if (const FT_UInt otherIndex = FT_Get_Char_Index(otherFace, code); otherIndex != 0) {
+                    if (const FT_UInt otherIndex = FreeType().Get_Char_Index(otherFace, code); otherIndex != 0) {
                         from = Source{otherFace, other};
                         index = otherIndex;
                     }
@@ -208,7 +202,7 @@ struct CFontEngine::Impl {
                 if (info.ok) {
                     info.advance = static_cast<int>((from.face->glyph->advance.x + 32) >> 6);
                     if (from.face->glyph->format == FT_GLYPH_FORMAT_OUTLINE)
-                        FT_Outline_Get_CBox(&from.face->glyph->outline, &info.box);
+                        FreeType().Outline_Get_CBox(&from.face->glyph->outline, &info.box);
                     else
                         info.box = FT_BBox{-(1L << 20), -(1L << 20), 1L << 20, 1L << 20};
                 }
@@ -234,7 +228,7 @@ struct CFontEngine::Impl {
                     // just to be measured: the outline's bounds rounded out
                     // hold every pixel the rasteriser can ink.
                     FT_BBox b{};
-                    FT_Outline_Get_BBox(&slot->outline, &b);
+                    FreeType().Outline_Get_BBox(&slot->outline, &b);
                     if (b.xMax > b.xMin && b.yMax > b.yMin) {
                         info.inked = true;
                         info.inkLeft = static_cast<int>(b.xMin >> 6);
@@ -242,7 +236,7 @@ struct CFontEngine::Impl {
                         info.inkTop = -static_cast<int>((b.yMax + 63) >> 6);
                         info.inkBottom = -static_cast<int>(b.yMin >> 6);
                     }
-                } else if (ready && FT_Render_Glyph(slot, renderMode) == 0) {
+                } else if (ready && FreeType().Render_Glyph(slot, renderMode) == 0) {
                     const Glyph g = TakeBitmap(slot, 0, 0);
                     int c0 = g.w, c1 = -1, r0 = g.h, r1 = -1;
                     for (int row = 0; row < g.h; ++row)
@@ -273,7 +267,8 @@ struct CFontEngine::Impl {
             if (visible && !loaded)
                 visible = load(from, index);
             FT_GlyphSlot slot = from.face->glyph;
-            if (visible && FT_Render_Glyph(slot, renderMode) == 0 && slot->bitmap.rows > 0 && slot->bitmap.width > 0) {
+            if (visible && FreeType().Render_Glyph(slot, renderMode) == 0 && slot->bitmap.rows > 0 &&
+                slot->bitmap.width > 0) {
                 Glyph g = TakeBitmap(slot, pen, m.ascent);
                 glyphBytes += g.rows.size();
                 if (glyphBytes > (64u << 20))

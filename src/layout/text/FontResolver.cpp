@@ -1,6 +1,6 @@
 #include "layout/text/FontResolver.h"
 
-#include <fontconfig/fontconfig.h>
+#include "layout/text/FontLibraries.h"
 
 #include <algorithm>
 #include <cctype>
@@ -30,8 +30,8 @@ bool DrawsLetters(FT_Face face)
         return true;
     for (const auto& [code, name, uni] : {std::tuple{'A', "A", "uni0041"}, std::tuple{'a', "a", "uni0061"}}) {
         char glyph[64] = {};
-        const FT_UInt index = FT_Get_Char_Index(face, static_cast<FT_ULong>(code));
-        if (index == 0 || FT_Get_Glyph_Name(face, index, glyph, sizeof glyph) != 0)
+        const FT_UInt index = FreeType().Get_Char_Index(face, static_cast<FT_ULong>(code));
+        if (index == 0 || FreeType().Get_Glyph_Name(face, index, glyph, sizeof glyph) != 0)
             return false;
         if (std::string(glyph) != name && std::string(glyph) != uni)
             return false;
@@ -42,7 +42,7 @@ bool DrawsLetters(FT_Face face)
 bool HasLetters(const FcCharSet* set)
 {
     for (FcChar32 c = 'A'; c <= 'Z'; ++c)
-        if (!FcCharSetHasChar(set, c) || !FcCharSetHasChar(set, c + ('a' - 'A')))
+        if (!Fontconfig().CharSetHasChar(set, c) || !Fontconfig().CharSetHasChar(set, c + ('a' - 'A')))
             return false;
     return true;
 }
@@ -53,15 +53,15 @@ CFontResolver::~CFontResolver()
 {
     for (auto& [key, face] : m_faces)
         if (face)
-            FT_Done_Face(face);
+            FreeType().Done_Face(face);
     if (m_library)
-        FT_Done_FreeType(m_library);
+        FreeType().Done_FreeType(m_library);
 }
 
 bool CFontResolver::Start()
 {
     if (!m_fcReady)
-        m_fcReady = FcInit() == FcTrue;
+        m_fcReady = OpenFontLibraries() && Fontconfig().Init() == FcTrue;
     return m_fcReady;
 }
 
@@ -80,26 +80,27 @@ std::vector<std::string> CFontResolver::TakePending()
 std::vector<std::string> CFontResolver::NamedFamilies(const std::string& name)
 {
     std::vector<std::string> out;
-    FcPattern* p = FcPatternCreate();
+    FcPattern* p = Fontconfig().PatternCreate();
     if (!p)
         return out;
-    FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
-    FcConfigSubstitute(nullptr, p, FcMatchPattern);
+    Fontconfig().PatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
+    Fontconfig().ConfigSubstitute(nullptr, p, FcMatchPattern);
     FcPatternIter it;
-    FcPatternIterStart(p, &it);
-    if (FcPatternFindIter(p, &it, FC_FAMILY)) {
-        const int count = FcPatternIterValueCount(p, &it);
+    Fontconfig().PatternIterStart(p, &it);
+    if (Fontconfig().PatternFindIter(p, &it, FC_FAMILY)) {
+        const int count = Fontconfig().PatternIterValueCount(p, &it);
         for (int i = 0; i < count; ++i) {
             FcValue value;
             FcValueBinding binding = FcValueBindingWeak;
-            if (FcPatternIterGetValue(p, &it, i, &value, &binding) != FcResultMatch || value.type != FcTypeString)
+            if (Fontconfig().PatternIterGetValue(p, &it, i, &value, &binding) != FcResultMatch ||
+                value.type != FcTypeString)
                 continue;
             if (i > 0 && binding == FcValueBindingWeak)
                 break;
             out.emplace_back(reinterpret_cast<const char*>(value.u.s));
         }
     }
-    FcPatternDestroy(p);
+    Fontconfig().PatternDestroy(p);
     return out;
 }
 
@@ -107,48 +108,48 @@ std::vector<std::string> CFontResolver::NamedFamilies(const std::string& name)
 bool CFontResolver::Match(const std::string& name, bool bold, bool italic, CResolvedFont& out, std::string& family,
                           std::uint32_t character)
 {
-    FcPattern* p = FcPatternCreate();
+    FcPattern* p = Fontconfig().PatternCreate();
     if (!p)
         return false;
-    FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
+    Fontconfig().PatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
     if (character) {
-        FcCharSet* wanted = FcCharSetCreate();
+        FcCharSet* wanted = Fontconfig().CharSetCreate();
         if (wanted) {
-            FcCharSetAddChar(wanted, character);
-            FcPatternAddCharSet(p, FC_CHARSET, wanted);
-            FcCharSetDestroy(wanted);
+            Fontconfig().CharSetAddChar(wanted, character);
+            Fontconfig().PatternAddCharSet(p, FC_CHARSET, wanted);
+            Fontconfig().CharSetDestroy(wanted);
         }
     }
-    FcPatternAddInteger(p, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-    FcPatternAddInteger(p, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    FcPatternAddBool(p, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(nullptr, p, FcMatchPattern);
-    FcDefaultSubstitute(p);
+    Fontconfig().PatternAddInteger(p, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    Fontconfig().PatternAddInteger(p, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    Fontconfig().PatternAddBool(p, FC_SCALABLE, FcTrue);
+    Fontconfig().ConfigSubstitute(nullptr, p, FcMatchPattern);
+    Fontconfig().DefaultSubstitute(p);
     FcResult result = FcResultNoMatch;
-    FcPattern* m = FcFontMatch(nullptr, p, &result);
-    FcPatternDestroy(p);
+    FcPattern* m = Fontconfig().FontMatch(nullptr, p, &result);
+    Fontconfig().PatternDestroy(p);
     if (!m)
         return false;
     FcChar8* file = nullptr;
     FcChar8* fam = nullptr;
     int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
-    bool ok = FcPatternGetString(m, FC_FILE, 0, &file) == FcResultMatch;
+    bool ok = Fontconfig().PatternGetString(m, FC_FILE, 0, &file) == FcResultMatch;
     if (ok) {
         out.file = reinterpret_cast<const char*>(file);
-        FcPatternGetInteger(m, FC_INDEX, 0, &index);
-        FcPatternGetInteger(m, FC_WEIGHT, 0, &weight);
-        FcPatternGetInteger(m, FC_SLANT, 0, &slant);
+        Fontconfig().PatternGetInteger(m, FC_INDEX, 0, &index);
+        Fontconfig().PatternGetInteger(m, FC_WEIGHT, 0, &weight);
+        Fontconfig().PatternGetInteger(m, FC_SLANT, 0, &slant);
         out.index = index;
         out.synthBold = bold && weight < FC_WEIGHT_DEMIBOLD;
         out.synthItalic = italic && slant == FC_SLANT_ROMAN;
-        if (FcPatternGetString(m, FC_FAMILY, 0, &fam) == FcResultMatch)
+        if (Fontconfig().PatternGetString(m, FC_FAMILY, 0, &fam) == FcResultMatch)
             family = reinterpret_cast<const char*>(fam);
         FcCharSet* set = nullptr;
-        out.latin = FcPatternGetCharSet(m, FC_CHARSET, 0, &set) != FcResultMatch || HasLetters(set);
+        out.latin = Fontconfig().PatternGetCharSet(m, FC_CHARSET, 0, &set) != FcResultMatch || HasLetters(set);
         if (character)
-            ok = set && FcCharSetHasChar(set, character);
+            ok = set && Fontconfig().CharSetHasChar(set, character);
     }
-    FcPatternDestroy(m);
+    Fontconfig().PatternDestroy(m);
     return ok;
 }
 
@@ -218,6 +219,8 @@ const CResolvedFont* CFontResolver::Resolve(const std::string& face, bool bold, 
 
 const CResolvedFont* CFontResolver::CharacterFont(std::uint32_t code, bool bold, bool italic)
 {
+    if (!Start())
+        return nullptr;
     const auto key = std::make_tuple(code, bold, italic);
     auto it = m_characterFonts.find(key);
     if (it == m_characterFonts.end()) {
@@ -232,7 +235,7 @@ const CResolvedFont* CFontResolver::CharacterFont(std::uint32_t code, bool bold,
 
 FT_Face CFontResolver::Face(const CResolvedFont& font)
 {
-    if (!m_library && FT_Init_FreeType(&m_library) != 0) {
+    if (!m_library && (!Start() || FreeType().Init_FreeType(&m_library) != 0)) {
         m_library = nullptr;
         return nullptr;
     }
@@ -241,10 +244,10 @@ FT_Face CFontResolver::Face(const CResolvedFont& font)
     if (it != m_faces.end())
         return it->second;
     FT_Face face = nullptr;
-    if (FT_New_Face(m_library, font.file.c_str(), font.index, &face) != 0)
+    if (FreeType().New_Face(m_library, font.file.c_str(), font.index, &face) != 0)
         face = nullptr;
     if (face && !FT_IS_SCALABLE(face)) {
-        FT_Done_Face(face);
+        FreeType().Done_Face(face);
         face = nullptr;
     }
     m_faces[key] = face;
@@ -256,19 +259,19 @@ std::vector<std::string> CFontResolver::ListTrueTypeFaces()
     std::vector<std::string> faces;
     if (!Start())
         return faces;
-    FcPattern* pattern = FcPatternCreate();
-    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+    FcPattern* pattern = Fontconfig().PatternCreate();
+    FcObjectSet* objects = Fontconfig().ObjectSetBuild(FC_FAMILY, nullptr);
     if (!pattern || !objects) {
         if (pattern)
-            FcPatternDestroy(pattern);
+            Fontconfig().PatternDestroy(pattern);
         if (objects)
-            FcObjectSetDestroy(objects);
+            Fontconfig().ObjectSetDestroy(objects);
         return faces;
     }
-    FcPatternAddString(pattern, FC_FONTFORMAT, reinterpret_cast<const FcChar8*>("TrueType"));
-    FcFontSet* set = FcFontList(nullptr, pattern, objects);
-    FcObjectSetDestroy(objects);
-    FcPatternDestroy(pattern);
+    Fontconfig().PatternAddString(pattern, FC_FONTFORMAT, reinterpret_cast<const FcChar8*>("TrueType"));
+    FcFontSet* set = Fontconfig().FontList(nullptr, pattern, objects);
+    Fontconfig().ObjectSetDestroy(objects);
+    Fontconfig().PatternDestroy(pattern);
     if (!set)
         return faces;
     for (int i = 0; i < set->nfont; ++i) {
@@ -276,10 +279,10 @@ std::vector<std::string> CFontResolver::ListTrueTypeFaces()
         // family such as "... Condensed"); the first is the one it is matched
         // by, so that is the name listed.
         FcChar8* family = nullptr;
-        if (FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &family) == FcResultMatch && family && *family)
+        if (Fontconfig().PatternGetString(set->fonts[i], FC_FAMILY, 0, &family) == FcResultMatch && family && *family)
             faces.emplace_back(reinterpret_cast<const char*>(family));
     }
-    FcFontSetDestroy(set);
+    Fontconfig().FontSetDestroy(set);
     std::sort(faces.begin(), faces.end(), [](const std::string& a, const std::string& b) {
         const std::string la = Lower(a), lb = Lower(b);
         return la != lb ? la < lb : a < b;
