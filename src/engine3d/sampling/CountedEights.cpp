@@ -205,7 +205,7 @@ void counted_eights::Map(const linear_steps::SCentreMapping& m, int x8, double r
 }
 
 int counted_eights::Count(const linear_steps::SStepSamples& r, const SCentres& c0, const SCentres& c1, int lanes,
-                          linear_steps::SWeighedEight& weighed, linear_steps::SKeptRows& kept) noexcept
+                          std::uint32_t* weighed, linear_steps::SKeptRows& kept) noexcept
 {
     const SGridRows& grid = *r.grid;
     if (grid.side < 2) return -1;
@@ -335,7 +335,7 @@ void counted_eights::Map(const linear_steps::SCentreMapping&, int, double, doubl
 }
 
 int counted_eights::Count(const linear_steps::SStepSamples&, const linear_steps::SCentres&,
-                          const linear_steps::SCentres&, int, linear_steps::SWeighedEight&,
+                          const linear_steps::SCentres&, int, std::uint32_t*,
                           linear_steps::SKeptRows&) noexcept
 {
     return -1;

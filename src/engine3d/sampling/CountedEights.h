@@ -8,11 +8,12 @@
 // same order, each rounded on its own, so the results are those steps' to
 // the bit.
 
+#include <cstdint>
+
 namespace linear_steps {
 struct SCentreMapping;
 struct SCentres;
 struct SStepSamples;
-struct SWeighedEight;
 struct SKeptRows;
 } // namespace linear_steps
 
@@ -30,11 +31,12 @@ void SetEnabled(bool enabled) noexcept;
 void Map(const linear_steps::SCentreMapping& m, int x8, double rowA, double rowB, double rowC,
          linear_steps::SCentres* c, int* bits) noexcept;
 
-// linear_steps::CountFourTexelsEight for the eight pixels of c0 and c1;
-// -1 where the samples are not a grid (then nothing is set, and the caller
+// linear_steps::CountFourTexelsEight for the eight pixels of c0 and c1, the
+// sums into `weighed` (32 words, as weighed_eights::Weigh takes them); -1
+// where the samples are not a grid (then nothing is set, and the caller
 // counts the eight the four-lane way).
 int Count(const linear_steps::SStepSamples& r, const linear_steps::SCentres& c0, const linear_steps::SCentres& c1,
-          int lanes, linear_steps::SWeighedEight& weighed, linear_steps::SKeptRows& kept) noexcept;
+          int lanes, std::uint32_t* weighed, linear_steps::SKeptRows& kept) noexcept;
 
 // linear_steps::CountNearEdges for pixel p of an eight Count set apart (its
 // thresholds in `kept`), the sample rows at once: the same counts, and the

@@ -212,22 +212,18 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
         const auto kind = [&bits](int k) { return (bits[0] >> 4 * k & 0xF) | (bits[1] >> 4 * k & 0xF) << 4; };
         const int four = kind(0) & kind(3) & ((2 << (last - x8)) - 1);
         const int counted = __builtin_popcount(four & ~kind(2)) >= 3 ? four : 0;
+        // A whole eight takes the weighed sums of every pixel straight into
+        // the run (a pixel's four words are a CPixelSamples); the loop then
+        // sets only the pixels counted otherwise, which overwrite theirs.
+        static_assert(sizeof(CPixelSamples) == 16 && alignof(CPixelSamples) == 4);
+        const bool whole = last == x8 + 7;
+        std::uint32_t* const sums = whole ? reinterpret_cast<std::uint32_t*>(outEight) : weighed.words;
         int nearEdge = 0;
         if (counted) {
-            nearEdge = wide ? counted_eights::Count(samples, centres[0], centres[1], counted, weighed, kept) : -1;
-            if (nearEdge < 0) nearEdge = CountFourTexelsEight(samples, centres[0], centres[1], counted, weighed, kept);
+            nearEdge = wide ? counted_eights::Count(samples, centres[0], centres[1], counted, sums, kept) : -1;
+            if (nearEdge < 0) nearEdge = CountFourTexelsEight(samples, centres[0], centres[1], counted, sums, kept);
         }
-        // A whole eight takes the weighed sums of every pixel at once (a
-        // pixel's four words are a CPixelSamples); the loop then sets only
-        // the pixels counted otherwise, which overwrite theirs.
-        int done = 0;
-        if (counted != 0 && last == x8 + 7) {
-            static_assert(sizeof(CPixelSamples) == 16 && alignof(CPixelSamples) == 4);
-            const auto* from = reinterpret_cast<const __m256i*>(weighed.words);
-            auto* to = reinterpret_cast<__m256i*>(outEight);
-            for (int q = 0; q < 4; ++q) _mm256_storeu_si256(to + q, _mm256_load_si256(from + q));
-            done = counted & ~nearEdge;
-        }
+        const int done = whole ? counted & ~nearEdge : 0;
         for (int pending = ((2 << (last - x8)) - 1) & ~done; pending != 0; pending &= pending - 1) {
             const int p = __builtin_ctz(pending), x = x8 + p;
             CPixelSamples* const out = outEight + p;

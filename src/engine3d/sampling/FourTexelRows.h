@@ -24,9 +24,10 @@ namespace linear_steps {
 // left, upper right), the four texels picked out of the rows by byte
 // permutes where the processor has them (WeighedEights.h), else read by
 // gathers of four bytes (TexelWords). Only the pixels of `lanes` are sure to
-// be summed.
-// Eight pixels' sums: blue, green, red and count of pixel p in words 4p ..
-// 4p + 3, left unset until written (an array of CPixelSamples is zeroed first).
+// be summed. The sums go into 32 words (`out`, any alignment): blue, green,
+// red and count of pixel p in words 4p .. 4p + 3, the layout of eight
+// CPixelSamples, so a whole eight's go straight into its run.
+// Eight pixels' sums where they do not go into the run, left unset until written.
 struct SWeighedEight {
     alignas(32) std::uint32_t words[32];
 
@@ -38,10 +39,10 @@ struct SWeighedEight {
 };
 
 VT_STEP void GatherFourTexelsEight(const SStepSamples& r, __m256i col, __m256i row, const __m256i* weights,
-                                   SWeighedEight& out);
+                                   std::uint32_t* out);
 
 VT_STEP void WeighFourTexelsEight(const SStepSamples& r, const SCentres& c0, const SCentres& c1,
-                                  const __m256i* weights, int lanes, SWeighedEight& out)
+                                  const __m256i* weights, int lanes, std::uint32_t* out)
 {
     const auto texel = [](const double* base, const double* low) {
         return _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_load_pd(base), _mm256_load_pd(low)));
@@ -61,7 +62,7 @@ VT_STEP void WeighFourTexelsEight(const SStepSamples& r, const SCentres& c0, con
 // WeighFourTexelsEight by gathers of four bytes, from the eight pixels'
 // lower left texels (col, row).
 VT_STEP void GatherFourTexelsEight(const SStepSamples& r, __m256i col, __m256i row, const __m256i* weights,
-                                   SWeighedEight& out)
+                                   std::uint32_t* out)
 {
     const __m256i zero = _mm256_setzero_si256(), one = _mm256_set1_epi32(1);
     const __m256i lastCol = _mm256_set1_epi32(r.lastCol), lastRow = _mm256_set1_epi32(r.lastRow);
@@ -85,11 +86,11 @@ VT_STEP void GatherFourTexelsEight(const SStepSamples& r, __m256i col, __m256i r
     const __m256i bg1 = _mm256_unpackhi_epi32(sum[0], sum[1]), rc1 = _mm256_unpackhi_epi32(sum[2], count);
     const __m256i p0 = _mm256_unpacklo_epi64(bg0, rc0), p1 = _mm256_unpackhi_epi64(bg0, rc0);
     const __m256i p2 = _mm256_unpacklo_epi64(bg1, rc1), p3 = _mm256_unpackhi_epi64(bg1, rc1);
-    auto* dst = reinterpret_cast<__m256i*>(out.words);
-    _mm256_store_si256(dst, _mm256_permute2x128_si256(p0, p1, 0x20));
-    _mm256_store_si256(dst + 1, _mm256_permute2x128_si256(p2, p3, 0x20));
-    _mm256_store_si256(dst + 2, _mm256_permute2x128_si256(p0, p1, 0x31));
-    _mm256_store_si256(dst + 3, _mm256_permute2x128_si256(p2, p3, 0x31));
+    auto* dst = reinterpret_cast<__m256i*>(out);
+    _mm256_storeu_si256(dst, _mm256_permute2x128_si256(p0, p1, 0x20));
+    _mm256_storeu_si256(dst + 1, _mm256_permute2x128_si256(p2, p3, 0x20));
+    _mm256_storeu_si256(dst + 2, _mm256_permute2x128_si256(p0, p1, 0x31));
+    _mm256_storeu_si256(dst + 3, _mm256_permute2x128_si256(p2, p3, 0x31));
 }
 
 // Counting by sample rows. For one edge (the column edge, or the row edge)
@@ -187,7 +188,7 @@ struct SKeptRows {
 };
 
 VT_STEP int CountFourTexelsEight(const SStepSamples& r, const SCentres& c0, const SCentres& c1, int lanes,
-                                 SWeighedEight& weighed, SKeptRows& kept)
+                                 std::uint32_t* weighed, SKeptRows& kept)
 {
     const SGridRows& grid = *r.grid;
     if (grid.side < 2) return 0xFF;

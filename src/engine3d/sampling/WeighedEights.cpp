@@ -62,7 +62,7 @@ __m128i Interleaved(__m256i a, __m256i b)
 } // namespace
 
 bool weighed_eights::Weigh(const linear_steps::SStepSamples& r, const std::int32_t* colIn, const std::int32_t* rowIn,
-                           const std::int32_t* weights, int lanes, linear_steps::SWeighedEight& out) noexcept
+                           const std::int32_t* weights, int lanes, std::uint32_t* out) noexcept
 {
     // The pixels not looked at take the first one's texels.
     const auto mask = static_cast<__mmask8>(lanes);
@@ -122,7 +122,7 @@ bool weighed_eights::Weigh(const linear_steps::SStepSamples& r, const std::int32
     const __m512i order = _mm512_set_epi16(46, 23, 15, 7, 44, 22, 14, 6, 42, 21, 13, 5, 40, 20, 12, 4, 38, 19, 11, 3,
                                            36, 18, 10, 2, 34, 17, 9, 1, 32, 16, 8, 0);
     const __m512i words = _mm512_permutex2var_epi16(sums, order, _mm512_castsi256_si512(count));
-    auto* to = reinterpret_cast<__m512i*>(out.words);
+    auto* to = reinterpret_cast<__m512i*>(out);
     _mm512_storeu_si512(to, _mm512_cvtepu16_epi32(_mm512_castsi512_si256(words)));
     _mm512_storeu_si512(to + 1, _mm512_cvtepu16_epi32(_mm512_extracti64x4_epi64(words, 1)));
     return true;
@@ -139,7 +139,7 @@ bool weighed_eights::Available() noexcept
 }
 
 bool weighed_eights::Weigh(const linear_steps::SStepSamples&, const std::int32_t*, const std::int32_t*,
-                           const std::int32_t*, int, linear_steps::SWeighedEight&) noexcept
+                           const std::int32_t*, int, std::uint32_t*) noexcept
 {
     return false;
 }

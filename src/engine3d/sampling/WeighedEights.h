@@ -12,7 +12,6 @@
 
 namespace linear_steps {
 struct SStepSamples;
-struct SWeighedEight;
 } // namespace linear_steps
 
 namespace weighed_eights {
@@ -27,11 +26,12 @@ void SetEnabled(bool enabled) noexcept;
 // Pixel p (of eight) reads texel columns col[p], col[p] + 1 and rows row[p],
 // row[p] + 1, each clamped to the picture, weighed by weights[8 k + p] for
 // texel k (lower left, lower right, upper left, upper right; none negative,
-// together at most 100): blue, green, red and the weights' sum of each pixel
-// into `out`. Only the pixels of `lanes` (bit p for pixel p) are looked at;
-// the others' sums are left undefined. False where their texels lie farther
-// apart than the rows read (then `out` is not set).
+// together at most 100): blue, green, red and the weights' sum of pixel p
+// into out[4 p .. 4 p + 3] (32 words, any alignment: a run's CPixelSamples,
+// or an SWeighedEight). Only the pixels of `lanes` (bit p for pixel p) are
+// looked at; the others' sums are left undefined. False where their texels
+// lie farther apart than the rows read (then `out` is not set).
 bool Weigh(const linear_steps::SStepSamples& r, const std::int32_t* col, const std::int32_t* row,
-           const std::int32_t* weights, int lanes, linear_steps::SWeighedEight& out) noexcept;
+           const std::int32_t* weights, int lanes, std::uint32_t* out) noexcept;
 
 } // namespace weighed_eights
