@@ -13,7 +13,8 @@
 // than replaced. The temporary files carry the saving process's id in their
 // name (".NAME.vtsave-PID-XXXXXX"), so that those a killed save left behind
 // are recognised and removed by the next save of that file or by
-// RemoveLeftoverSaveFiles at start-up.
+// RemoveLeftoverSaveFiles at start-up. (A save within seconds of that sweep
+// of its folder, in the same process, does not look again.)
 
 #include <cstddef>
 #include <cstdint>

@@ -151,6 +151,12 @@ TEST(SafeFile, LeftoversOfKilledSavesGoOnTheNextSaveOrAtStartUp)
     for (const std::string& name : kept)
         EXPECT_TRUE(fs::exists(dir.File(name))) << name;
     EXPECT_EQ(ReadText(dir.File("project.vtp")), "saved");
+    // A save right after that sweep does not list the folder again: a
+    // leftover come since waits for the next sweep.
+    WriteText(dir.File(leftovers[0]), "half");
+    ASSERT_TRUE(Save(dir.File("project.vtp"), "again", error)) << error;
+    EXPECT_TRUE(fs::exists(dir.File(leftovers[0])));
+    EXPECT_EQ(RemoveLeftoverSaveFiles(dir.Path().string()), 1);
 }
 
 TEST(SafeFile, AFullDiskSaysSoAndKeepsThePreviousFile)
