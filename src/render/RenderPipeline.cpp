@@ -216,8 +216,8 @@ CRaster* CRenderPipeline::EnsurePicture(CProduct& product, const char* key, int 
     if (picture == nullptr || !picture->IsValid() || picture->GetWidth() != width ||
         picture->GetHeight() != height || picture->GetBpp() != 24) {
         auto fresh = std::make_unique<CRaster>();
-        if (fresh->Create(width, height, 24) == nullptr) return nullptr;
-        fresh->ToWhite();
+        if (fresh->CreateUnset(width, height, 24) == nullptr) return nullptr;
+        fresh->ToWhite();  // every byte, row ends too
         side.SetPicture(std::move(fresh));
         picture = side.GetPicture();
     } else if (white) {

@@ -246,10 +246,15 @@ bool CProjectFile::ReadProjectBytes(const std::string& path, std::vector<std::ui
             bytes.clear();
             return false;
         }
-        bytes.reserve(static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)));
+        const auto size = static_cast<std::size_t>(std::max<off_t>(st.st_size, 0));
+        bytes.reserve(size);
         while (bytes.size() < static_cast<std::size_t>(kMaxFileSize)) {
             const std::size_t before = bytes.size();
-            if (!readSome(kPieceSize))
+            // What the file holds and a page more to find its end (each piece
+            // is cleared first: a whole piece for a project of a few
+            // kilobytes cleared a megabyte); more if it grows meanwhile.
+            const std::size_t left = size > before ? size - before : 0;
+            if (!readSome(std::min(kPieceSize, left + kHeadSize)))
                 return false;
             if (bytes.size() == before)
                 return true;

@@ -26,6 +26,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -299,19 +300,21 @@ private:
     {
         libdeflate_compressor* compressor = libdeflate_alloc_compressor(kWholeLevel);
         if (compressor == nullptr) throw std::bad_alloc();
-        std::vector<std::uint8_t> packed;
+        // Not cleared: the bound is about the picture's size, and the stream
+        // written into it a small part of that for most renders.
+        const std::size_t bound = libdeflate_zlib_compress_bound(compressor, m_data.size());
+        std::unique_ptr<std::uint8_t[]> packed;
         try {
-            packed.resize(libdeflate_zlib_compress_bound(compressor, m_data.size()));
+            packed.reset(new std::uint8_t[bound]);
         } catch (...) {
             libdeflate_free_compressor(compressor);
             throw;
         }
-        const std::size_t size =
-            libdeflate_zlib_compress(compressor, m_data.data(), m_data.size(), packed.data(), packed.size());
+        const std::size_t size = libdeflate_zlib_compress(compressor, m_data.data(), m_data.size(), packed.get(), bound);
         libdeflate_free_compressor(compressor);
         if (size == 0) return false;
         for (std::size_t at = 0; at < size; at += kIdatBytes)
-            if (!m_out.Chunk("IDAT", packed.data() + at, std::min(kIdatBytes, size - at))) return false;
+            if (!m_out.Chunk("IDAT", packed.get() + at, std::min(kIdatBytes, size - at))) return false;
         return true;
     }
 
