@@ -52,12 +52,6 @@ __m512d Wide(__m256d broadcast)
     return _mm512_broadcastsd_pd(_mm256_castpd256_pd128(broadcast));
 }
 
-// Four values of each of two pixel quarters' arrays as eight lanes.
-__m512d Join(const double* low, const double* high)
-{
-    return _mm512_insertf64x4(_mm512_castpd256_pd512(_mm256_load_pd(low)), _mm256_load_pd(high), 1);
-}
-
 void Split(__m512d v, double* low, double* high)
 {
     _mm256_store_pd(low, _mm512_castpd512_pd256(v));
@@ -128,10 +122,16 @@ __m256 Halves(__m512 v)
     return _mm256_add_ps(_mm512_castps512_ps256(v), _mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(v), 1)));
 }
 
-} // namespace
+// linear_steps::MapCentres' values for eight pixels, a pixel to a lane,
+// kept in registers, and its bits as masks (bit p for pixel x8 + p).
+struct SEight {
+    __m512d fc, fr, reachCol, reachRow, gx, gy, hx, hy, inv, baseCol, baseRow, lowCol, lowRow;
+    __m256i oneTexelAt;
+    __mmask8 inside, near, oneTexel, fourTexels;
+};
 
-void counted_eights::Map(const linear_steps::SCentreMapping& m, int x8, double rowA, double rowB, double rowC,
-                         SCentres* c, int* bits) noexcept
+inline __attribute__((always_inline)) SEight MapEight(const linear_steps::SCentreMapping& m, int x8, double rowA,
+                                                      double rowB, double rowC)
 {
     const __m512d half = _mm512_set1_pd(0.5), one = _mm512_set1_pd(1.0), zero = _mm512_setzero_pd();
     const __m512d ax = Wide(m.ax), bx = Wide(m.bx), cx = Wide(m.cx), ay = Wide(m.ay), by = Wide(m.by),
@@ -142,77 +142,85 @@ void counted_eights::Map(const linear_steps::SCentreMapping& m, int x8, double r
     const __m512d pA = _mm512_fmadd_pd(ax, X, _mm512_set1_pd(rowA));
     const __m512d pB = _mm512_fmadd_pd(bx, X, _mm512_set1_pd(rowB));
     const __m512d pC = _mm512_fmadd_pd(cx, X, _mm512_set1_pd(rowC));
-    const __m512d inv = _mm512_div_pd(one, pC);
-    const __m512d u = _mm512_mul_pd(pB, inv), a = _mm512_mul_pd(pA, inv);
+    SEight e;
+    e.inv = _mm512_div_pd(one, pC);
+    const __m512d u = _mm512_mul_pd(pB, e.inv), a = _mm512_mul_pd(pA, e.inv);
     const __m512d zCol = _mm512_fmadd_pd(texW, u, half);
     const __m512d zRow = _mm512_fmadd_pd(texH, _mm512_sub_pd(one, a), half);
-    const __m512d tw = _mm512_mul_pd(texW, inv), th = _mm512_mul_pd(Wide(m.negTexH), inv);
-    const __m512d gx = _mm512_mul_pd(tw, _mm512_fnmadd_pd(u, cx, bx));
-    const __m512d gy = _mm512_mul_pd(tw, _mm512_fnmadd_pd(u, cy, by));
-    const __m512d hx = _mm512_mul_pd(th, _mm512_fnmadd_pd(a, cx, ax));
-    const __m512d hy = _mm512_mul_pd(th, _mm512_fnmadd_pd(a, cy, ay));
+    const __m512d tw = _mm512_mul_pd(texW, e.inv), th = _mm512_mul_pd(Wide(m.negTexH), e.inv);
+    e.gx = _mm512_mul_pd(tw, _mm512_fnmadd_pd(u, cx, bx));
+    e.gy = _mm512_mul_pd(tw, _mm512_fnmadd_pd(u, cy, by));
+    e.hx = _mm512_mul_pd(th, _mm512_fnmadd_pd(a, cx, ax));
+    e.hy = _mm512_mul_pd(th, _mm512_fnmadd_pd(a, cy, ay));
     const __m512d reach = Wide(m.reach);
-    const __m512d spanCol = _mm512_fmadd_pd(reach, _mm512_add_pd(_mm512_abs_pd(gx), _mm512_abs_pd(gy)), errCol);
-    const __m512d spanRow = _mm512_fmadd_pd(reach, _mm512_add_pd(_mm512_abs_pd(hx), _mm512_abs_pd(hy)), errRow);
+    const __m512d spanCol = _mm512_fmadd_pd(reach, _mm512_add_pd(_mm512_abs_pd(e.gx), _mm512_abs_pd(e.gy)), errCol);
+    const __m512d spanRow = _mm512_fmadd_pd(reach, _mm512_add_pd(_mm512_abs_pd(e.hx), _mm512_abs_pd(e.hy)), errRow);
     const __m512d colOff = _mm512_sub_pd(zCol, half), rowOff = _mm512_sub_pd(zRow, half);
     const __m512d colLo = _mm512_sub_pd(colOff, spanCol), colHi = _mm512_add_pd(colOff, spanCol);
     const __m512d rowLo = _mm512_sub_pd(rowOff, spanRow), rowHi = _mm512_add_pd(rowOff, spanRow);
-    const __mmask8 inside = _mm512_cmp_pd_mask(colLo, zero, _CMP_GT_OQ) & _mm512_cmp_pd_mask(colHi, texW, _CMP_LT_OQ) &
-                            _mm512_cmp_pd_mask(rowLo, zero, _CMP_GT_OQ) & _mm512_cmp_pd_mask(rowHi, texH, _CMP_LT_OQ);
+    e.inside = _mm512_cmp_pd_mask(colLo, zero, _CMP_GT_OQ) & _mm512_cmp_pd_mask(colHi, texW, _CMP_LT_OQ) &
+               _mm512_cmp_pd_mask(rowLo, zero, _CMP_GT_OQ) & _mm512_cmp_pd_mask(rowHi, texH, _CMP_LT_OQ);
     const __m512d lowW = _mm512_sub_pd(zero, texW), lowH = _mm512_sub_pd(zero, texH);
     const __m512d highW = _mm512_add_pd(texW, texW), highH = _mm512_add_pd(texH, texH);
-    const __mmask8 near = _mm512_cmp_pd_mask(colLo, lowW, _CMP_GT_OQ) & _mm512_cmp_pd_mask(colHi, highW, _CMP_LT_OQ) &
-                          _mm512_cmp_pd_mask(rowLo, lowH, _CMP_GT_OQ) & _mm512_cmp_pd_mask(rowHi, highH, _CMP_LT_OQ);
-    const __m512d baseCol = _mm512_roundscale_pd(zCol, kFloor), baseRow = _mm512_roundscale_pd(zRow, kFloor);
-    const __m512d fc = _mm512_sub_pd(zCol, baseCol), fr = _mm512_sub_pd(zRow, baseRow);
-    const __m512d reachCol = _mm512_add_pd(spanCol, errCol), reachRow = _mm512_add_pd(spanRow, errRow);
-    Split(fc, c[0].fc, c[1].fc);
-    Split(fr, c[0].fr, c[1].fr);
-    Split(reachCol, c[0].reachCol, c[1].reachCol);
-    Split(reachRow, c[0].reachRow, c[1].reachRow);
-    Split(gx, c[0].gx, c[1].gx);
-    Split(gy, c[0].gy, c[1].gy);
-    Split(hx, c[0].hx, c[1].hx);
-    Split(hy, c[0].hy, c[1].hy);
-    Split(inv, c[0].inv, c[1].inv);
-    Split(baseCol, c[0].baseCol, c[1].baseCol);
-    Split(baseRow, c[0].baseRow, c[1].baseRow);
-    const __m512d lowCol = _mm512_roundscale_pd(_mm512_sub_pd(fc, reachCol), kFloor);
-    const __m512d lowRow = _mm512_roundscale_pd(_mm512_sub_pd(fr, reachRow), kFloor);
-    const __m512d wideCol = _mm512_sub_pd(_mm512_roundscale_pd(_mm512_add_pd(fc, reachCol), kFloor), lowCol);
-    const __m512d wideRow = _mm512_sub_pd(_mm512_roundscale_pd(_mm512_add_pd(fr, reachRow), kFloor), lowRow);
-    const __mmask8 oneTexel =
-        _mm512_cmp_pd_mask(wideCol, zero, _CMP_EQ_OQ) & _mm512_cmp_pd_mask(wideRow, zero, _CMP_EQ_OQ);
-    const __mmask8 fourTexels =
-        _mm512_cmp_pd_mask(wideCol, one, _CMP_LE_OQ) & _mm512_cmp_pd_mask(wideRow, one, _CMP_LE_OQ);
-    Split(lowCol, c[0].lowCol, c[1].lowCol);
-    Split(lowRow, c[0].lowRow, c[1].lowRow);
-    Split(_mm512_add_pd(lowCol, one), c[0].colEdge, c[1].colEdge);
-    Split(_mm512_add_pd(lowRow, one), c[0].rowEdge, c[1].rowEdge);
-    const __m256i col = _mm512_cvttpd_epi32(_mm512_add_pd(baseCol, lowCol));
-    const __m256i row = _mm512_cvttpd_epi32(_mm512_add_pd(baseRow, lowRow));
-    const __m256i offset = _mm256_add_epi32(_mm256_mullo_epi32(row, _mm256_broadcastsi128_si256(m.stride)),
-                                            _mm256_add_epi32(col, _mm256_add_epi32(col, col)));
-    _mm_store_si128(reinterpret_cast<__m128i*>(c[0].oneTexel), _mm256_castsi256_si128(offset));
-    _mm_store_si128(reinterpret_cast<__m128i*>(c[1].oneTexel), _mm256_extracti128_si256(offset, 1));
+    e.near = _mm512_cmp_pd_mask(colLo, lowW, _CMP_GT_OQ) & _mm512_cmp_pd_mask(colHi, highW, _CMP_LT_OQ) &
+             _mm512_cmp_pd_mask(rowLo, lowH, _CMP_GT_OQ) & _mm512_cmp_pd_mask(rowHi, highH, _CMP_LT_OQ);
+    e.baseCol = _mm512_roundscale_pd(zCol, kFloor);
+    e.baseRow = _mm512_roundscale_pd(zRow, kFloor);
+    e.fc = _mm512_sub_pd(zCol, e.baseCol);
+    e.fr = _mm512_sub_pd(zRow, e.baseRow);
+    e.reachCol = _mm512_add_pd(spanCol, errCol);
+    e.reachRow = _mm512_add_pd(spanRow, errRow);
+    e.lowCol = _mm512_roundscale_pd(_mm512_sub_pd(e.fc, e.reachCol), kFloor);
+    e.lowRow = _mm512_roundscale_pd(_mm512_sub_pd(e.fr, e.reachRow), kFloor);
+    const __m512d wideCol = _mm512_sub_pd(_mm512_roundscale_pd(_mm512_add_pd(e.fc, e.reachCol), kFloor), e.lowCol);
+    const __m512d wideRow = _mm512_sub_pd(_mm512_roundscale_pd(_mm512_add_pd(e.fr, e.reachRow), kFloor), e.lowRow);
+    e.oneTexel = _mm512_cmp_pd_mask(wideCol, zero, _CMP_EQ_OQ) & _mm512_cmp_pd_mask(wideRow, zero, _CMP_EQ_OQ);
+    e.fourTexels = _mm512_cmp_pd_mask(wideCol, one, _CMP_LE_OQ) & _mm512_cmp_pd_mask(wideRow, one, _CMP_LE_OQ);
+    const __m256i col = _mm512_cvttpd_epi32(_mm512_add_pd(e.baseCol, e.lowCol));
+    const __m256i row = _mm512_cvttpd_epi32(_mm512_add_pd(e.baseRow, e.lowRow));
+    e.oneTexelAt = _mm256_add_epi32(_mm256_mullo_epi32(row, _mm256_broadcastsi128_si256(m.stride)),
+                                    _mm256_add_epi32(col, _mm256_add_epi32(col, col)));
+    return e;
+}
+
+// The eight's centres into c[0] (pixels x8 .. x8 + 3) and c[1], and their bits.
+inline __attribute__((always_inline)) void StoreEight(const SEight& e, SCentres* c, int* bits)
+{
+    const __m512d one = _mm512_set1_pd(1.0);
+    Split(e.fc, c[0].fc, c[1].fc);
+    Split(e.fr, c[0].fr, c[1].fr);
+    Split(e.reachCol, c[0].reachCol, c[1].reachCol);
+    Split(e.reachRow, c[0].reachRow, c[1].reachRow);
+    Split(e.gx, c[0].gx, c[1].gx);
+    Split(e.gy, c[0].gy, c[1].gy);
+    Split(e.hx, c[0].hx, c[1].hx);
+    Split(e.hy, c[0].hy, c[1].hy);
+    Split(e.inv, c[0].inv, c[1].inv);
+    Split(e.baseCol, c[0].baseCol, c[1].baseCol);
+    Split(e.baseRow, c[0].baseRow, c[1].baseRow);
+    Split(e.lowCol, c[0].lowCol, c[1].lowCol);
+    Split(e.lowRow, c[0].lowRow, c[1].lowRow);
+    Split(_mm512_add_pd(e.lowCol, one), c[0].colEdge, c[1].colEdge);
+    Split(_mm512_add_pd(e.lowRow, one), c[0].rowEdge, c[1].rowEdge);
+    _mm_store_si128(reinterpret_cast<__m128i*>(c[0].oneTexel), _mm256_castsi256_si128(e.oneTexelAt));
+    _mm_store_si128(reinterpret_cast<__m128i*>(c[1].oneTexel), _mm256_extracti128_si256(e.oneTexelAt, 1));
     const auto quarter = [&](int h) {
         const int shift = 4 * h;
-        return (inside >> shift & 0xF) | (near >> shift & 0xF) << 4 | (oneTexel >> shift & 0xF) << 8 |
-               (fourTexels >> shift & 0xF) << 12;
+        return (e.inside >> shift & 0xF) | (e.near >> shift & 0xF) << 4 | (e.oneTexel >> shift & 0xF) << 8 |
+               (e.fourTexels >> shift & 0xF) << 12;
     };
     bits[0] = quarter(0);
     bits[1] = quarter(1);
 }
 
-int counted_eights::Count(const linear_steps::SStepSamples& r, const SCentres& c0, const SCentres& c1, int lanes,
-                          std::uint32_t* weighed, linear_steps::SKeptRows& kept) noexcept
+// linear_steps::CountFourTexelsEight for the pixels of `lanes` of an eight.
+inline __attribute__((always_inline)) int CountEight(const linear_steps::SStepSamples& r, const SEight& e, int lanes,
+                                                     std::uint32_t* weighed, linear_steps::SKeptRows& kept)
 {
     const SGridRows& grid = *r.grid;
-    if (grid.side < 2) return -1;
-    const SEdge col = EdgeRows(grid, Join(c0.fc, c1.fc), Join(c0.gx, c1.gx), Join(c0.gy, c1.gy),
-                               Join(c0.colEdge, c1.colEdge), r.errCol);
-    const SEdge row = EdgeRows(grid, Join(c0.fr, c1.fr), Join(c0.hx, c1.hx), Join(c0.hy, c1.hy),
-                               Join(c0.rowEdge, c1.rowEdge), r.errRow);
+    const __m512d one = _mm512_set1_pd(1.0);
+    const SEdge col = EdgeRows(grid, e.fc, e.gx, e.gy, _mm512_add_pd(e.lowCol, one), r.errCol);
+    const SEdge row = EdgeRows(grid, e.fr, e.hx, e.hy, _mm512_add_pd(e.lowRow, one), r.errRow);
     // Two sample rows a step: row j in lanes 0 .. 7, row j + 1 in lanes
     // 8 .. 15 (none past the last row). For each edge the samples short of
     // it, and the lesser of the two edges' counts; a sample lies in
@@ -253,10 +261,8 @@ int counted_eights::Count(const linear_steps::SStepSamples& r, const SCentres& c
         reinterpret_cast<__m256i*>(w + 24),
         _mm256_add_epi32(_mm256_sub_epi32(_mm256_set1_epi32(r.n), _mm256_add_epi32(nLeft, nLower)), nBoth));
     // The lower left texels, as WeighFourTexelsEight takes them.
-    const __m512d colAt = _mm512_add_pd(Join(c0.baseCol, c1.baseCol), Join(c0.lowCol, c1.lowCol));
-    const __m512d rowAt = _mm512_add_pd(Join(c0.baseRow, c1.baseRow), Join(c0.lowRow, c1.lowRow));
-    _mm256_store_si256(reinterpret_cast<__m256i*>(at), _mm512_cvttpd_epi32(colAt));
-    _mm256_store_si256(reinterpret_cast<__m256i*>(at + 8), _mm512_cvttpd_epi32(rowAt));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(at), _mm512_cvttpd_epi32(_mm512_add_pd(e.baseCol, e.lowCol)));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(at + 8), _mm512_cvttpd_epi32(_mm512_add_pd(e.baseRow, e.lowRow)));
     if (!weighed_eights::Weigh(r, at, at + 8, w, lanes, weighed)) {
         const auto* words = reinterpret_cast<const __m256i*>(w);
         const __m256i weights[4] = {words[0], words[1], words[2], words[3]};
@@ -276,6 +282,23 @@ int counted_eights::Count(const linear_steps::SStepSamples& r, const SCentres& c
     }
     return nearBits;
 }
+
+} // namespace
+
+int counted_eights::MapAndCount(const linear_steps::SCentreMapping& m, const linear_steps::SStepSamples& r, int x8,
+                                int valid, double rowA, double rowB, double rowC, SCentres* c, int* bits,
+                                std::uint32_t* weighed, linear_steps::SKeptRows& kept, int& nearEdge) noexcept
+{
+    const SEight e = MapEight(m, x8, rowA, rowB, rowC);
+    const int four = e.inside & e.fourTexels & valid;
+    const int counted = __builtin_popcount(static_cast<unsigned>(four & ~e.oneTexel)) >= 3 ? four : 0;
+    nearEdge = 0;
+    if (counted != 0) nearEdge = r.grid->side >= 2 ? CountEight(r, e, counted, weighed, kept) : -1;
+    const int done = valid == 0xFF && nearEdge >= 0 ? counted & ~nearEdge : 0;
+    if ((valid & ~done) != 0) StoreEight(e, c, bits);
+    return counted;
+}
+
 int counted_eights::CountNear(const linear_steps::SStepSamples& r, const linear_steps::SKeptRows& kept, int p,
                               int* counts, int* which) noexcept
 {
@@ -329,15 +352,11 @@ bool counted_eights::Available() noexcept
     return false;
 }
 
-void counted_eights::Map(const linear_steps::SCentreMapping&, int, double, double, double, linear_steps::SCentres*,
-                         int*) noexcept
+int counted_eights::MapAndCount(const linear_steps::SCentreMapping&, const linear_steps::SStepSamples&, int, int,
+                                double, double, double, linear_steps::SCentres*, int*, std::uint32_t*,
+                                linear_steps::SKeptRows&, int& nearEdge) noexcept
 {
-}
-
-int counted_eights::Count(const linear_steps::SStepSamples&, const linear_steps::SCentres&,
-                          const linear_steps::SCentres&, int, std::uint32_t*,
-                          linear_steps::SKeptRows&) noexcept
-{
-    return -1;
+    nearEdge = 0;
+    return 0;
 }
 #endif

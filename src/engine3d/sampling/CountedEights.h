@@ -3,7 +3,8 @@
 // eight centres mapped in one pass of eight double lanes
 // (linear_steps::MapCentres twice), and the pixels whose samples reach two
 // by two texels counted with both texel edges in one register of sixteen
-// float lanes, a sample row a step (linear_steps::CountFourTexelsEight).
+// float lanes, a sample row a step (linear_steps::CountFourTexelsEight),
+// in one call that keeps the centres in registers.
 // Every lane does the operations of the four- and eight-lane steps in the
 // same order, each rounded on its own, so the results are those steps' to
 // the bit.
@@ -26,17 +27,21 @@ bool Available() noexcept;
 // steps too. On by default; process-wide.
 void SetEnabled(bool enabled) noexcept;
 
-// linear_steps::MapCentres for pixels x8 .. x8 + 3 into c[0] and x8 + 4 ..
-// x8 + 7 into c[1]; their bits into bits[0] and bits[1].
-void Map(const linear_steps::SCentreMapping& m, int x8, double rowA, double rowB, double rowC,
-         linear_steps::SCentres* c, int* bits) noexcept;
-
-// linear_steps::CountFourTexelsEight for the eight pixels of c0 and c1, the
-// sums into `weighed` (32 words, as weighed_eights::Weigh takes them); -1
-// where the samples are not a grid (then nothing is set, and the caller
-// counts the eight the four-lane way).
-int Count(const linear_steps::SStepSamples& r, const linear_steps::SCentres& c0, const linear_steps::SCentres& c1,
-          int lanes, std::uint32_t* weighed, linear_steps::SKeptRows& kept) noexcept;
+// Eight pixels x8 .. x8 + 7 of a run, those of `valid` sampled (bit p for
+// pixel x8 + p): linear_steps::MapCentres for each four, then where the
+// caller counts the eight (three or more of them reach two by two texels
+// but not one: those that reach at most two by two are counted),
+// linear_steps::CountFourTexelsEight for them, the sums into `weighed` (32
+// words, as weighed_eights::Weigh takes them). Returns the pixels counted;
+// nearEdge takes CountFourTexelsEight's result, or -1 where the samples are
+// not a grid (then nothing is counted, and the caller counts the eight the
+// four-lane way). The centres go into c[0] and c[1] and their bits into
+// bits[0] and bits[1] only where the caller samples a pixel another way:
+// unless the eight is whole (valid 0xFF) and every pixel is counted away
+// from the edges. What Count took from the centres stays in registers.
+int MapAndCount(const linear_steps::SCentreMapping& m, const linear_steps::SStepSamples& r, int x8, int valid,
+                double rowA, double rowB, double rowC, linear_steps::SCentres* c, int* bits, std::uint32_t* weighed,
+                linear_steps::SKeptRows& kept, int& nearEdge) noexcept;
 
 // linear_steps::CountNearEdges for pixel p of an eight Count set apart (its
 // thresholds in `kept`), the sample rows at once: the same counts, and the

@@ -197,34 +197,34 @@ void CFaceRunSampler::SampleRunLinear(int left, int right, double rowA, double r
     SWeighedEight weighed;
     SKeptRows kept;
     long long exact = 0;
-    const bool wide = counted_eights::Available(); // eight centres and counts in one pass each
+    const bool wide = counted_eights::Available(); // eight centres and their counts in one call
     for (int x8 = left; x8 <= right; x8 += 8) {
-        int bits[2];
-        if (wide) {
-            counted_eights::Map(mapping, x8, rowA, rowB, rowC, centres, bits);
-        } else {
-            bits[0] = MapCentres(mapping, x8, rowA, rowB, rowC, centres[0]);
-            bits[1] = MapCentres(mapping, x8 + 4, rowA, rowB, rowC, centres[1]);
-        }
         const int last = std::min(right, x8 + 7);
+        const int valid = (2 << (last - x8)) - 1;
         CPixelSamples* const outEight = run + (x8 - left);
-        // Kind k of the eight: bit p for pixel x8 + p.
-        const auto kind = [&bits](int k) { return (bits[0] >> 4 * k & 0xF) | (bits[1] >> 4 * k & 0xF) << 4; };
-        const int four = kind(0) & kind(3) & ((2 << (last - x8)) - 1);
-        const int counted = __builtin_popcount(four & ~kind(2)) >= 3 ? four : 0;
         // A whole eight takes the weighed sums of every pixel straight into
         // the run (a pixel's four words are a CPixelSamples); the loop then
         // sets only the pixels counted otherwise, which overwrite theirs.
         static_assert(sizeof(CPixelSamples) == 16 && alignof(CPixelSamples) == 4);
         const bool whole = last == x8 + 7;
         std::uint32_t* const sums = whole ? reinterpret_cast<std::uint32_t*>(outEight) : weighed.words;
-        int nearEdge = 0;
-        if (counted) {
-            nearEdge = wide ? counted_eights::Count(samples, centres[0], centres[1], counted, sums, kept) : -1;
-            if (nearEdge < 0) nearEdge = CountFourTexelsEight(samples, centres[0], centres[1], counted, sums, kept);
+        int bits[2];
+        int counted, nearEdge = 0;
+        if (wide) {
+            counted = counted_eights::MapAndCount(mapping, samples, x8, valid, rowA, rowB, rowC, centres, bits, sums,
+                                                  kept, nearEdge);
+        } else {
+            bits[0] = MapCentres(mapping, x8, rowA, rowB, rowC, centres[0]);
+            bits[1] = MapCentres(mapping, x8 + 4, rowA, rowB, rowC, centres[1]);
+            // Kind k of the eight: bit p for pixel x8 + p.
+            const auto kind = [&bits](int k) { return (bits[0] >> 4 * k & 0xF) | (bits[1] >> 4 * k & 0xF) << 4; };
+            const int four = kind(0) & kind(3) & valid;
+            counted = __builtin_popcount(four & ~kind(2)) >= 3 ? four : 0;
+            nearEdge = counted ? -1 : 0;
         }
+        if (nearEdge < 0) nearEdge = CountFourTexelsEight(samples, centres[0], centres[1], counted, sums, kept);
         const int done = whole ? counted & ~nearEdge : 0;
-        for (int pending = ((2 << (last - x8)) - 1) & ~done; pending != 0; pending &= pending - 1) {
+        for (int pending = valid & ~done; pending != 0; pending &= pending - 1) {
             const int p = __builtin_ctz(pending), x = x8 + p;
             CPixelSamples* const out = outEight + p;
             const SCentres& c = centres[p >> 2];
