@@ -5,6 +5,7 @@
 // no objects with destructors; buffers and the picture live in their callers.
 
 #include "image/codecs/Codecs.h"
+#include "image/codecs/CodecLibraries.h"
 
 #include "image/ByteStream.h"
 #include "image/picture/ExifOrientation.h"
@@ -220,7 +221,7 @@ bool StartDecodeCore(SDecodeState* s)
     if (setjmp(s->err.jump)) {
         return false;
     }
-    jpeg_read_header(&s->cinfo, TRUE);
+    Jpeg().read_header(&s->cinfo, TRUE);
     s->headerRead = true;
     if (s->cinfo.jpeg_color_space == JCS_GRAYSCALE) {
         s->cinfo.out_color_space = JCS_GRAYSCALE;
@@ -231,7 +232,7 @@ bool StartDecodeCore(SDecodeState* s)
     } else {
         ERREXIT(&s->cinfo, JERR_CONVERSION_NOTIMPL);
     }
-    jpeg_calc_output_dimensions(&s->cinfo);
+    Jpeg().calc_output_dimensions(&s->cinfo);
     return true;
 }
 
@@ -257,7 +258,7 @@ bool ReadRowsCore(SDecodeState* s, CRaster* image, JSAMPROW inkRow, const CIccTr
     if (setjmp(s->err.jump)) {
         return false;
     }
-    jpeg_start_decompress(&s->cinfo);
+    Jpeg().start_decompress(&s->cinfo);
     const int height = static_cast<int>(s->cinfo.output_height);
     const int width = static_cast<int>(s->cinfo.output_width);
     const bool inverted = s->cinfo.saw_Adobe_marker != 0;
@@ -268,14 +269,14 @@ bool ReadRowsCore(SDecodeState* s, CRaster* image, JSAMPROW inkRow, const CIccTr
         // Lines come top first; the picture's rows are bottom-up.
         std::uint8_t* dest = image->GetBits(height - 1 - static_cast<int>(s->cinfo.output_scanline));
         JSAMPROW row = inkRow != nullptr ? inkRow : dest;
-        jpeg_read_scanlines(&s->cinfo, &row, 1);
+        Jpeg().read_scanlines(&s->cinfo, &row, 1);
         if (inkRow != nullptr && colours != nullptr) {
             colours->Apply(inkRow, dest, static_cast<std::size_t>(width));
         } else if (inkRow != nullptr) {
             InksToBgr(inkRow, dest, width, inverted);
         }
     }
-    jpeg_finish_decompress(&s->cinfo);
+    Jpeg().finish_decompress(&s->cinfo);
     return true;
 }
 
@@ -286,7 +287,7 @@ void ConnectSource(SDecodeState* s, CByteStream& stream)
     s->src.pub.init_source = InitSource;
     s->src.pub.fill_input_buffer = FillInputBuffer;
     s->src.pub.skip_input_data = SkipInputData;
-    s->src.pub.resync_to_restart = jpeg_resync_to_restart;
+    s->src.pub.resync_to_restart = Jpeg().resync_to_restart;
     s->src.pub.term_source = TermSource;
     s->cinfo.src = &s->src.pub;
     s->progress.progress_monitor = ProgressMonitor;
@@ -398,28 +399,32 @@ bool CreatePicture(const jpeg_decompress_struct& cinfo, CRaster& image)
 
 bool DecodeJpeg(CByteStream& stream, CRaster& image)
 {
+    if (!OpenJpeg()) {
+        image.SetLastError("JPEG pictures cannot be read: " VT_JPEG_LIBRARY " is missing");
+        return false;
+    }
     // Large (the source buffer) and used through C pointers only: on the heap.
     auto state = std::make_unique<SDecodeState>();
     SDecodeState* s = state.get();
     std::memset(s, 0, sizeof(*s));
-    s->cinfo.err = jpeg_std_error(&s->err.pub);
+    s->cinfo.err = Jpeg().std_error(&s->err.pub);
     s->err.pub.error_exit = OnJpegErrorExit;
     s->err.pub.emit_message = OnJpegMessage;
     if (setjmp(s->err.jump)) {
         image.SetLastError(s->err.message);
         return false;
     }
-    jpeg_create_decompress(&s->cinfo);
+    Jpeg().CreateDecompress(&s->cinfo, JPEG_LIB_VERSION, sizeof(s->cinfo));
     struct SGuard {
         j_decompress_ptr c;
-        ~SGuard() { jpeg_destroy_decompress(c); }
+        ~SGuard() { Jpeg().destroy_decompress(c); }
     } guard{&s->cinfo};
     ConnectSource(s, stream);
     // APP1 segments are kept for their EXIF orientation (each at most 64 KiB,
     // so together never more than the file itself).
-    jpeg_save_markers(&s->cinfo, JPEG_APP0 + 1, 0xFFFF);
+    Jpeg().save_markers(&s->cinfo, JPEG_APP0 + 1, 0xFFFF);
     // APP2 segments for an ICC profile (the same bound).
-    jpeg_save_markers(&s->cinfo, JPEG_APP0 + 2, 0xFFFF);
+    Jpeg().save_markers(&s->cinfo, JPEG_APP0 + 2, 0xFFFF);
 
     if (!StartDecodeCore(s)) {
         return Failure(s, image);
@@ -475,8 +480,8 @@ bool WriteCore(SEncodeState* s, const CRaster* image, bool grey, JSAMPROW greyRo
     s->cinfo.image_height = static_cast<JDIMENSION>(height);
     s->cinfo.input_components = grey ? 1 : 3;
     s->cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_EXT_BGR;
-    jpeg_set_defaults(&s->cinfo);
-    jpeg_set_quality(&s->cinfo, image->GetJpegQuality(), TRUE);
+    Jpeg().set_defaults(&s->cinfo);
+    Jpeg().set_quality(&s->cinfo, image->GetJpegQuality(), TRUE);
     s->cinfo.density_unit = 1; // dots per inch
     s->cinfo.X_density = static_cast<UINT16>(std::clamp(image->GetXDPI(), 0, 65535));
     s->cinfo.Y_density = static_cast<UINT16>(std::clamp(image->GetYDPI(), 0, 65535));
@@ -485,9 +490,9 @@ bool WriteCore(SEncodeState* s, const CRaster* image, bool grey, JSAMPROW greyRo
         // and small coloured text stay clean at the qualities chosen for them.
         for (int c = 0; c < 3; ++c) s->cinfo.comp_info[c].h_samp_factor = s->cinfo.comp_info[c].v_samp_factor = 1;
     }
-    jpeg_start_compress(&s->cinfo, TRUE);
+    Jpeg().start_compress(&s->cinfo, TRUE);
     const std::vector<std::uint8_t>& profile = SrgbIccProfile();
-    if (!grey) jpeg_write_icc_profile(&s->cinfo, profile.data(), static_cast<unsigned>(profile.size()));
+    if (!grey) Jpeg().write_icc_profile(&s->cinfo, profile.data(), static_cast<unsigned>(profile.size()));
     while (s->cinfo.next_scanline < s->cinfo.image_height) {
         const int y = height - 1 - static_cast<int>(s->cinfo.next_scanline); // top row first
         JSAMPROW row = nullptr;
@@ -499,9 +504,9 @@ bool WriteCore(SEncodeState* s, const CRaster* image, bool grey, JSAMPROW greyRo
         } else {
             row = const_cast<JSAMPROW>(image->GetBits(y));
         }
-        jpeg_write_scanlines(&s->cinfo, &row, 1);
+        Jpeg().write_scanlines(&s->cinfo, &row, 1);
     }
-    jpeg_finish_compress(&s->cinfo);
+    Jpeg().finish_compress(&s->cinfo);
     return true;
 }
 
@@ -518,21 +523,25 @@ bool EncodeJpeg(CByteStream& stream, CRaster& image)
         image.SetLastError("JPEG can save only RGB or GreyScale images");
         return false;
     }
+    if (!OpenJpeg()) {
+        image.SetLastError("JPEG pictures cannot be written: " VT_JPEG_LIBRARY " is missing");
+        return false;
+    }
     std::vector<JSAMPLE> greyRow(grey ? static_cast<std::size_t>(image.GetWidth()) : 0);
     auto state = std::make_unique<SEncodeState>();
     SEncodeState* s = state.get();
     std::memset(s, 0, sizeof(*s));
-    s->cinfo.err = jpeg_std_error(&s->err.pub);
+    s->cinfo.err = Jpeg().std_error(&s->err.pub);
     s->err.pub.error_exit = OnJpegErrorExit;
     s->err.pub.emit_message = OnJpegMessage;
     if (setjmp(s->err.jump)) {
         image.SetLastError(s->err.message);
         return false;
     }
-    jpeg_create_compress(&s->cinfo);
+    Jpeg().CreateCompress(&s->cinfo, JPEG_LIB_VERSION, sizeof(s->cinfo));
     struct SGuard {
         j_compress_ptr c;
-        ~SGuard() { jpeg_destroy_compress(c); }
+        ~SGuard() { Jpeg().destroy_compress(c); }
     } guard{&s->cinfo};
     s->dest.stream = &stream;
     s->dest.pub.init_destination = InitDestination;

@@ -7,13 +7,12 @@
 // destructor; every buffer is allocated by the callers around them.
 
 #include "image/codecs/Codecs.h"
+#include "image/codecs/CodecLibraries.h"
 
 #include "image/ByteStream.h"
 #include "image/colour/IccTransform.h"
 #include "image/picture/PictureLimits.h"
 #include "image/Raster.h"
-
-#include <png.h>
 
 #include <csetjmp>
 #include <cmath>
@@ -65,37 +64,37 @@ void SetContextError(SPngContext* ctx, const char* text)
 
 void OnPngError(png_structp png, png_const_charp message)
 {
-    auto* ctx = static_cast<SPngContext*>(png_get_error_ptr(png));
+    auto* ctx = static_cast<SPngContext*>(Png().get_error_ptr(png));
     SetContextError(ctx, message != nullptr ? message : "PNG error");
-    png_longjmp(png, 1);
+    Png().longjmp(png, 1);
 }
 
 void OnPngWarning(png_structp, png_const_charp) {}
 
 void OnPngRead(png_structp png, png_bytep data, png_size_t length)
 {
-    auto* ctx = static_cast<SPngContext*>(png_get_io_ptr(png));
+    auto* ctx = static_cast<SPngContext*>(Png().get_io_ptr(png));
     if (ctx->stream->Read(data, 1, length) != length) {
         ctx->ioError = true;
-        png_error(png, "Read Error");
+        Png().error(png, "Read Error");
     }
 }
 
 void OnPngWrite(png_structp png, png_bytep data, png_size_t length)
 {
-    auto* ctx = static_cast<SPngContext*>(png_get_io_ptr(png));
+    auto* ctx = static_cast<SPngContext*>(Png().get_io_ptr(png));
     if (ctx->stream->Write(data, 1, length) != length) {
         ctx->ioError = true;
-        png_error(png, "Write Error");
+        Png().error(png, "Write Error");
     }
 }
 
 void OnPngFlush(png_structp png)
 {
-    auto* ctx = static_cast<SPngContext*>(png_get_io_ptr(png));
+    auto* ctx = static_cast<SPngContext*>(Png().get_io_ptr(png));
     if (!ctx->stream->Flush()) {
         ctx->ioError = true;
-        png_error(png, "Flush Error");
+        Png().error(png, "Flush Error");
     }
 }
 
@@ -105,18 +104,18 @@ void OnPngFlush(png_structp png)
 // decoder moves the alpha into the picture's alpha plane.
 bool ReadInfoCore(png_structp png, png_infop info, SPngContext* ctx, CRaster* image)
 {
-    if (setjmp(png_jmpbuf(png))) {
+    if (setjmp(*Png().set_longjmp_fn(png, longjmp, sizeof(jmp_buf)))) {
         return false;
     }
     // libpng's own size limits are opened to its largest, so that the header
     // is read whole and the refusal below can name the size.
-    png_set_user_limits(png, 0x7FFFFFFF, 0x7FFFFFFF);
-    png_set_chunk_malloc_max(png, kChunkMallocMax);
-    png_set_chunk_cache_max(png, kChunkCacheMax);
-    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kIgnoredChunks,
+    Png().set_user_limits(png, 0x7FFFFFFF, 0x7FFFFFFF);
+    Png().set_chunk_malloc_max(png, kChunkMallocMax);
+    Png().set_chunk_cache_max(png, kChunkCacheMax);
+    Png().set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kIgnoredChunks,
                                 static_cast<int>(sizeof(kIgnoredChunks) / 5));
-    png_read_info(png, info);
-    png_get_IHDR(png, info, &ctx->width, &ctx->height, &ctx->bitDepth, &ctx->colorType, &ctx->interlace,
+    Png().read_info(png, info);
+    Png().get_IHDR(png, info, &ctx->width, &ctx->height, &ctx->bitDepth, &ctx->colorType, &ctx->interlace,
                  nullptr, nullptr);
     if (!CheckPictureSize(ctx->width, ctx->height, *image)) {
         ctx->tooLarge = true;
@@ -125,37 +124,37 @@ bool ReadInfoCore(png_structp png, png_infop info, SPngContext* ctx, CRaster* im
     // The stream now stands inside the first image data chunk; what is left of
     // the file must be able to inflate to every pixel.
     const std::uint64_t pixelBits = static_cast<std::uint64_t>(ctx->width) * ctx->height *
-                                    png_get_channels(png, info) * static_cast<std::uint64_t>(ctx->bitDepth);
+                                    Png().get_channels(png, info) * static_cast<std::uint64_t>(ctx->bitDepth);
     if (ctx->stream->Size() >= 0 &&
         pixelBits / 8 > static_cast<std::uint64_t>(ctx->stream->Remaining()) * kMaxInflateRatio) {
         ctx->tooShort = true;
         return false;
     }
     if (ctx->bitDepth == 16) {
-        png_set_scale_16(png); // v * 255 / 65535 rounded, not the high byte alone
+        Png().set_scale_16(png); // v * 255 / 65535 rounded, not the high byte alone
     }
     if (ctx->bitDepth < 8) {
-        png_set_packing(png);
+        Png().set_packing(png);
     }
     if (ctx->colorType == PNG_COLOR_TYPE_GRAY_ALPHA) {
-        png_set_gray_to_rgb(png);
+        Png().set_gray_to_rgb(png);
     }
     if (ctx->colorType == PNG_COLOR_TYPE_RGB || ctx->colorType == PNG_COLOR_TYPE_RGB_ALPHA ||
         ctx->colorType == PNG_COLOR_TYPE_GRAY_ALPHA) {
-        png_set_bgr(png);
+        Png().set_bgr(png);
     }
-    png_set_interlace_handling(png);
-    png_read_update_info(png, info);
+    Png().set_interlace_handling(png);
+    Png().read_update_info(png, info);
     return true;
 }
 
 bool ReadRowsCore(png_structp png, png_infop info, png_bytepp rows)
 {
-    if (setjmp(png_jmpbuf(png))) {
+    if (setjmp(*Png().set_longjmp_fn(png, longjmp, sizeof(jmp_buf)))) {
         return false;
     }
-    png_read_image(png, rows);
-    png_read_end(png, info);
+    Png().read_image(png, rows);
+    Png().read_end(png, info);
     return true;
 }
 
@@ -186,7 +185,7 @@ bool CreatePicture(png_structp png, png_infop info, const SPngContext& ctx, CRas
     }
     png_uint_32 xppm = 0, yppm = 0;
     int unit = 0;
-    if (png_get_pHYs(png, info, &xppm, &yppm, &unit) != 0 && unit == PNG_RESOLUTION_METER && xppm > 0 && yppm > 0 &&
+    if (Png().get_pHYs(png, info, &xppm, &yppm, &unit) != 0 && unit == PNG_RESOLUTION_METER && xppm > 0 && yppm > 0 &&
         xppm < 0x7FFFFFFF && yppm < 0x7FFFFFFF) {
         image.SetXDPI(static_cast<int>(std::lround(xppm * 0.0254)));
         image.SetYDPI(static_cast<int>(std::lround(yppm * 0.0254)));
@@ -194,7 +193,7 @@ bool CreatePicture(png_structp png, png_infop info, const SPngContext& ctx, CRas
     if (palette) {
         png_colorp entries = nullptr;
         int count = 0;
-        if (png_get_PLTE(png, info, &entries, &count) != 0 && entries != nullptr) {
+        if (Png().get_PLTE(png, info, &entries, &count) != 0 && entries != nullptr) {
             for (int i = 0; i < count && i < image.GetNumColors(); ++i) {
                 image.SetPaletteColor(i, entries[i].red, entries[i].green, entries[i].blue);
             }
@@ -238,7 +237,7 @@ void StorePaletteTransparency(png_structp png, png_infop info, const std::vector
     const int height = image.GetHeight();
     png_bytep trans = nullptr;
     int transCount = 0;
-    if (png_get_tRNS(png, info, &trans, &transCount, nullptr) != 0 && trans != nullptr && transCount > 0 &&
+    if (Png().get_tRNS(png, info, &trans, &transCount, nullptr) != 0 && trans != nullptr && transCount > 0 &&
         image.AlphaCreate()) {
         std::uint8_t* plane = image.AlphaGetPointer();
         for (int i = 0; i < height; ++i) {
@@ -283,7 +282,7 @@ bool ReadPictureRows(png_structp png, png_infop info, const SPngContext& ctx, CR
         image.SetLastError("Can't allocate memory");
         return false;
     }
-    const std::size_t rowBytes = png_get_rowbytes(png, info);
+    const std::size_t rowBytes = Png().get_rowbytes(png, info);
     const std::size_t bufferRow = static_cast<std::size_t>(width) * (withAlpha ? 4 : 1);
     if (rowBytes > (direct ? static_cast<std::size_t>(image.GetEffWidth()) : bufferRow)) {
         image.SetLastError("Error reading PNG file");
@@ -313,7 +312,7 @@ bool ReadPictureRows(png_structp png, png_infop info, const SPngContext& ctx, CR
     int compression = 0;
     png_bytep profile = nullptr;
     png_uint_32 profileSize = 0;
-    if (png_get_iCCP(png, info, &name, &compression, &profile, &profileSize) != 0) {
+    if (Png().get_iCCP(png, info, &name, &compression, &profile, &profileSize) != 0) {
         // Grey with alpha arrives as equal red, green and blue: a grey profile
         // does not fit it and is left out.
         const auto input = ctx.colorType == PNG_COLOR_TYPE_GRAY ? CIccTransform::Input::Grey : CIccTransform::Input::Bgr;
@@ -328,30 +327,34 @@ bool ReadPictureRows(png_structp png, png_infop info, const SPngContext& ctx, CR
 
 bool DecodePng(CByteStream& stream, CRaster& image)
 {
+    if (!OpenPng()) {
+        image.SetLastError("PNG pictures cannot be read: " VT_PNG_LIBRARY " is missing");
+        return false;
+    }
     SPngContext ctx;
     ctx.stream = &stream;
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &ctx, OnPngError, OnPngWarning);
+    png_structp png = Png().create_read_struct(PNG_LIBPNG_VER_STRING, &ctx, OnPngError, OnPngWarning);
     if (png == nullptr) {
         image.SetLastError("Failed to create PNG structure");
         return false;
     }
-    png_infop info = png_create_info_struct(png);
+    png_infop info = Png().create_info_struct(png);
     if (info == nullptr) {
-        png_destroy_read_struct(&png, nullptr, nullptr);
+        Png().destroy_read_struct(&png, nullptr, nullptr);
         image.SetLastError("Failed to initialize PNG info structure");
         return false;
     }
     struct SGuard {
         png_structp* png;
         png_infop* info;
-        ~SGuard() { png_destroy_read_struct(png, info, nullptr); }
+        ~SGuard() { Png().destroy_read_struct(png, info, nullptr); }
     } guard{&png, &info};
-    png_set_read_fn(png, &ctx, OnPngRead);
+    Png().set_read_fn(png, &ctx, OnPngRead);
 #ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
     // Lets the fuzzer reach past the checksums.
-    png_set_crc_action(png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
+    Png().set_crc_action(png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
 #ifdef PNG_IGNORE_ADLER32
-    png_set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+    Png().set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
 #endif
 #endif
 
@@ -382,34 +385,34 @@ png_uint_32 PixelsPerMetre(int dpi)
 bool WriteCore(png_structp png, png_infop info, SPngContext* ctx, const CRaster* image, png_colorp palette,
                int paletteCount, int transparent, png_bytepp rows, png_bytep alphaRow)
 {
-    if (setjmp(png_jmpbuf(png))) {
+    if (setjmp(*Png().set_longjmp_fn(png, longjmp, sizeof(jmp_buf)))) {
         return false;
     }
     const bool indexed = image->GetBpp() <= 8;
     const int colourType = indexed ? PNG_COLOR_TYPE_PALETTE : alphaRow ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB;
-    png_set_IHDR(png, info, static_cast<png_uint_32>(image->GetWidth()), static_cast<png_uint_32>(image->GetHeight()),
+    Png().set_IHDR(png, info, static_cast<png_uint_32>(image->GetWidth()), static_cast<png_uint_32>(image->GetHeight()),
                  indexed ? image->GetBpp() : 8, colourType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     if (indexed) {
-        png_set_PLTE(png, info, palette, paletteCount);
+        Png().set_PLTE(png, info, palette, paletteCount);
         if (transparent >= 0) {
             png_byte alpha[1] = {0};
-            png_set_tRNS(png, info, alpha, 1, nullptr);
+            Png().set_tRNS(png, info, alpha, 1, nullptr);
         }
     }
     const png_uint_32 xppm = PixelsPerMetre(image->GetXDPI()), yppm = PixelsPerMetre(image->GetYDPI());
     if (xppm > 0 && yppm > 0) {
-        png_set_pHYs(png, info, xppm, yppm, PNG_RESOLUTION_METER);
+        Png().set_pHYs(png, info, xppm, yppm, PNG_RESOLUTION_METER);
     }
     // The pixels are sRGB: say so, with the gamma and primaries of sRGB for
     // readers that do not know the sRGB chunk.
-    png_set_sRGB_gAMA_and_cHRM(png, info, PNG_sRGB_INTENT_PERCEPTUAL);
-    png_write_info(png, info);
+    Png().set_sRGB_gAMA_and_cHRM(png, info, PNG_sRGB_INTENT_PERCEPTUAL);
+    Png().write_info(png, info);
     if (!indexed) {
-        png_set_bgr(png);
+        Png().set_bgr(png);
     }
     if (alphaRow == nullptr) {
-        png_write_image(png, rows);
+        Png().write_image(png, rows);
     } else {
         const int width = image->GetWidth(), height = image->GetHeight();
         const std::uint8_t* plane = const_cast<CRaster*>(image)->AlphaGetPointer();
@@ -422,10 +425,10 @@ bool WriteCore(png_structp png, png_infop info, SPngContext* ctx, const CRaster*
                 alphaRow[4 * x + 2] = bgr[3 * x + 2];
                 alphaRow[4 * x + 3] = a[x];
             }
-            png_write_row(png, alphaRow);
+            Png().write_row(png, alphaRow);
         }
     }
-    png_write_end(png, info);
+    Png().write_end(png, info);
     (void)ctx;
     return true;
 }
@@ -497,25 +500,29 @@ bool EncodePng(CByteStream& stream, CRaster& image)
         image.SetLastError(error);
         return false;
     }
+    if (!OpenPng()) {
+        image.SetLastError("PNG pictures cannot be written: " VT_PNG_LIBRARY " is missing");
+        return false;
+    }
     SPngContext ctx;
     ctx.stream = &stream;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &ctx, OnPngError, OnPngWarning);
+    png_structp png = Png().create_write_struct(PNG_LIBPNG_VER_STRING, &ctx, OnPngError, OnPngWarning);
     if (png == nullptr) {
         image.SetLastError("Failed to create PNG structure");
         return false;
     }
-    png_infop info = png_create_info_struct(png);
+    png_infop info = Png().create_info_struct(png);
     if (info == nullptr) {
-        png_destroy_write_struct(&png, nullptr);
+        Png().destroy_write_struct(&png, nullptr);
         image.SetLastError("Failed to initialize PNG info structure");
         return false;
     }
     struct SGuard {
         png_structp* png;
         png_infop* info;
-        ~SGuard() { png_destroy_write_struct(png, info); }
+        ~SGuard() { Png().destroy_write_struct(png, info); }
     } guard{&png, &info};
-    png_set_write_fn(png, &ctx, OnPngWrite, OnPngFlush);
+    Png().set_write_fn(png, &ctx, OnPngWrite, OnPngFlush);
 
     const bool indexed = image.GetBpp() <= 8;
     // A transparent index other than 0 is moved to position 0 (the one entry of
