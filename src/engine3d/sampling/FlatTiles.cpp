@@ -37,16 +37,16 @@ bool CFlatTiles::Build(const CTexture& picture) noexcept
     bool any = false;
     // A tile is one colour when its first row is its first texel repeated
     // and every later row is its first row: whole rows compared, no texel
-    // at a time.
-    std::uint8_t pattern[3 << kShift];
+    // at a time. The first row repeats its first texel when each byte
+    // equals the byte three on (byte i is then byte i mod 3): the row
+    // compared with itself a texel on.
     for (int ty = 0; ty < m_rows; ++ty)
         for (int tx = 0; tx < m_columns; ++tx) {
             const int x0 = tx << kShift, y0 = ty << kShift;
             const int w = std::min(size, picture.width - x0), h = std::min(size, picture.height - y0);
             const std::uint8_t* first = picture.At(x0, y0);
             const std::size_t bytes = 3 * static_cast<std::size_t>(w);
-            for (std::size_t i = 0; i < bytes; i += 3) std::memcpy(pattern + i, first, 3);
-            bool one = SameBytes(first, pattern, bytes);
+            bool one = std::memcmp(first, first + 3, bytes - 3) == 0;
             for (int y = 1; y < h && one; ++y) one = SameBytes(picture.At(x0, y0 + y), first, bytes);
             if (!one) continue;
             m_tiles[static_cast<std::size_t>(ty) * static_cast<std::size_t>(m_columns) + static_cast<std::size_t>(tx)] =
