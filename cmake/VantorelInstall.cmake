@@ -98,7 +98,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # the font libraries (opened with the first text) and WebP's (with the first
 # animation).
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, fonts-liberation2, fontconfig, librsvg2-2, libpoppler-glib8, \
-liblcms2-2, libtiff6, libpng16-16, libjpeg62-turbo, libcairo2, libfreetype6, libfontconfig1, libwebp7, libwebpmux3")
+liblcms2-2, libtiff6, libpng16-16, libjpeg62-turbo, zlib1g, libcairo2, libfreetype6, libfontconfig1, libwebp7, libwebpmux3")
 set(CPACK_STRIP_FILES ON)
 # Folders as Debian wants them (0755), whatever the umask of the build.
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE

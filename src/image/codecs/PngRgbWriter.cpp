@@ -13,6 +13,7 @@
 #include "image/codecs/Codecs.h"
 
 #include "image/ByteStream.h"
+#include "image/LibrarySymbols.h"
 #include "image/Raster.h"
 
 #include <libdeflate.h>
@@ -37,6 +38,33 @@ constexpr std::size_t kFront = 16;    // zero bytes before each row buffer (the 
 constexpr std::size_t kIdatBytes = 8192;  // libpng's compression buffer: the size of each full IDAT chunk
 
 enum EFilter { kNone, kSub, kUp, kAverage, kPaeth, kFilters };
+
+// zlib is opened with the first picture streamed through it, not linked: a
+// render of the usual sizes is compressed at once by libdeflate, which also
+// gives the chunks' CRC-32 (the same sums), and loading zlib cost every run
+// of the command-line program some 0.2 ms of CPU time. (deflateInit2 is the
+// header's macro for deflateInit2_ with the header's version and the
+// stream's size.)
+struct SZlib {
+    decltype(&deflateInit2_) init = nullptr;
+    decltype(&deflate) compress = nullptr;
+    decltype(&deflateEnd) end = nullptr;
+    bool loaded = false;
+
+    SZlib()
+    {
+        void* library = dlopen(VT_ZLIB_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        loaded = FindSymbol(library, "deflateInit2_", init) && FindSymbol(library, "deflate", compress) &&
+                 FindSymbol(library, "deflateEnd", end);
+    }
+};
+
+// The library, opened on the first call; null when it cannot be.
+const SZlib* Zlib()
+{
+    static const SZlib library;
+    return library.loaded ? &library : nullptr;
+}
 
 // A filtered byte read as signed: its magnitude.
 inline unsigned Magnitude(std::uint8_t v) noexcept
@@ -178,8 +206,8 @@ public:
         std::uint8_t head[8];
         Put32(head, static_cast<std::uint32_t>(size));
         std::memcpy(head + 4, type, 4);
-        uLong crc = crc32(0, head + 4, 4);
-        if (size > 0) crc = crc32(crc, data, static_cast<uInt>(size));
+        std::uint32_t crc = libdeflate_crc32(0, head + 4, 4);
+        if (size > 0) crc = libdeflate_crc32(crc, data, size);
         std::uint8_t tail[4];
         Put32(tail, static_cast<std::uint32_t>(crc));
         return Bytes(head, 8) && (size == 0 || Bytes(data, size)) && Bytes(tail, 4);
@@ -257,14 +285,16 @@ public:
             m_ready = true;
             return;
         }
-        m_ready = deflateInit2(&m_z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, WindowBits(dataSize), 8,
-                               filtered ? Z_FILTERED : Z_DEFAULT_STRATEGY) == Z_OK;
+        m_zlib = Zlib();
+        m_ready = m_zlib != nullptr &&
+                  m_zlib->init(&m_z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, WindowBits(dataSize), 8,
+                               filtered ? Z_FILTERED : Z_DEFAULT_STRATEGY, ZLIB_VERSION, sizeof(m_z)) == Z_OK;
         m_z.next_out = m_buffer.data();
         m_z.avail_out = kIdatBytes;
     }
     ~CDeflater()
     {
-        if (m_ready && !m_whole) deflateEnd(&m_z);
+        if (m_ready && !m_whole) m_zlib->end(&m_z);
     }
     CDeflater(const CDeflater&) = delete;
     CDeflater& operator=(const CDeflater&) = delete;
@@ -281,7 +311,7 @@ public:
         m_z.next_in = const_cast<Bytef*>(data);
         m_z.avail_in = static_cast<uInt>(size);
         for (;;) {
-            const int rc = deflate(&m_z, finish ? Z_FINISH : Z_NO_FLUSH);
+            const int rc = m_zlib->compress(&m_z, finish ? Z_FINISH : Z_NO_FLUSH);
             if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR) return false;
             if (m_z.avail_out == 0) {
                 if (!Flush(kIdatBytes)) return false;
@@ -351,6 +381,7 @@ private:
     std::uint64_t m_dataSize;
     bool m_whole;
     std::vector<std::uint8_t> m_data;  // the filtered rows, when compressed at once
+    const SZlib* m_zlib = nullptr;  // when streamed
     z_stream m_z{};
     bool m_ready = false;
     bool m_first = true;
@@ -372,7 +403,10 @@ bool EncodeRgbPng(CByteStream& stream, const CRaster& image, const char*& error,
         CRowFilters filters(width, height);
         CDeflater deflater(out, static_cast<std::uint64_t>(rowBytes + 1) * static_cast<std::uint64_t>(height),
                            filters.Filtered(), wholeBytes);
-        if (!deflater.Ready()) return false;
+        if (!deflater.Ready()) {
+            if (Zlib() == nullptr) error = "large PNG pictures cannot be written: " VT_ZLIB_LIBRARY " is missing";
+            return false;
+        }
         // Two rows in RGB order, each after kFront zero bytes; the row above
         // the first is zero.
         std::vector<std::uint8_t> rows[2];
