@@ -293,9 +293,15 @@ int counted_eights::MapAndCount(const linear_steps::SCentreMapping& m, const lin
     const int four = e.inside & e.fourTexels & valid;
     const int counted = __builtin_popcount(static_cast<unsigned>(four & ~e.oneTexel)) >= 3 ? four : 0;
     nearEdge = 0;
-    if (counted != 0) nearEdge = r.grid->side >= 2 ? CountEight(r, e, counted, weighed, kept) : -1;
-    const int done = valid == 0xFF && nearEdge >= 0 ? counted & ~nearEdge : 0;
-    if ((valid & ~done) != 0) StoreEight(e, c, bits);
+    // Stored before counting where a pixel is sampled another way whatever
+    // the count (one not counted, or one past the run's end), so that the
+    // centres need not be kept across it; else only where a counted pixel
+    // lies near an edge (or the eight is not counted by rows).
+    const bool needed = valid != 0xFF || (valid & ~counted) != 0;
+    if (needed) StoreEight(e, c, bits);
+    if (counted == 0) return 0;
+    nearEdge = r.grid->side >= 2 ? CountEight(r, e, counted, weighed, kept) : -1;
+    if (!needed && nearEdge != 0) StoreEight(e, c, bits);
     return counted;
 }
 
