@@ -14,7 +14,7 @@ struct SOpenedCairo {
 
     SOpenedCairo()
     {
-        void* library = dlopen(VT_CAIRO_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        void* library = OpenLibrary(VT_CAIRO_LIBRARY);
         if (library == nullptr) {
             const char* message = dlerror();
             error = std::string(VT_CAIRO_LIBRARY) + " could not be opened";

@@ -1,7 +1,5 @@
 #include "cli/output/AnimatedWebp.h"
 
-#include <dlfcn.h>
-
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -35,8 +33,8 @@ struct SWebp {
 
     SWebp()
     {
-        void* webp = dlopen(VT_WEBP_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-        void* mux = dlopen(VT_WEBPMUX_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        void* webp = OpenLibrary(VT_WEBP_LIBRARY);
+        void* mux = OpenLibrary(VT_WEBPMUX_LIBRARY);
         loaded = FindSymbol(mux, "WebPAnimEncoderOptionsInitInternal", animOptionsInit) &&
                  FindSymbol(mux, "WebPAnimEncoderNewInternal", animNew) &&
                  FindSymbol(mux, "WebPAnimEncoderAdd", animAdd) &&
@@ -53,8 +51,7 @@ struct SWebp {
 // The libraries, opened on the first call; null when they cannot be.
 const SWebp* OpenWebp()
 {
-    static const SWebp libraries;
-    return libraries.loaded ? &libraries : nullptr;
+    return OpenedOnce<SWebp>();
 }
 
 // Their functions, once the encoder has been made.

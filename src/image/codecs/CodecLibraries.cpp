@@ -12,7 +12,7 @@ struct SOpenedPng {
 
     SOpenedPng()
     {
-        void* library = dlopen(VT_PNG_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        void* library = OpenLibrary(VT_PNG_LIBRARY);
         loaded = library != nullptr;
 #define VT_PNG_FIND(name) loaded = loaded && FindSymbol(library, "png_" #name, functions.name);
         VT_PNG_FUNCTIONS(VT_PNG_FIND)
@@ -26,7 +26,7 @@ struct SOpenedJpeg {
 
     SOpenedJpeg()
     {
-        void* library = dlopen(VT_JPEG_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        void* library = OpenLibrary(VT_JPEG_LIBRARY);
         loaded = library != nullptr;
 #define VT_JPEG_FIND(name) loaded = loaded && FindSymbol(library, "jpeg_" #name, functions.name);
         VT_JPEG_FUNCTIONS(VT_JPEG_FIND)
@@ -34,38 +34,26 @@ struct SOpenedJpeg {
     }
 };
 
-const SOpenedPng& OpenedPng()
-{
-    static const SOpenedPng opened;
-    return opened;
-}
-
-const SOpenedJpeg& OpenedJpeg()
-{
-    static const SOpenedJpeg opened;
-    return opened;
-}
-
 }  // namespace
 
 bool OpenPng()
 {
-    return OpenedPng().loaded;
+    return OpenedOnce<SOpenedPng>() != nullptr;
 }
 
 bool OpenJpeg()
 {
-    return OpenedJpeg().loaded;
+    return OpenedOnce<SOpenedJpeg>() != nullptr;
 }
 
 const SPng& Png()
 {
-    assert(OpenedPng().loaded);
-    return OpenedPng().functions;
+    assert(OpenPng());
+    return OpenedOnce<SOpenedPng>()->functions;
 }
 
 const SJpeg& Jpeg()
 {
-    assert(OpenedJpeg().loaded);
-    return OpenedJpeg().functions;
+    assert(OpenJpeg());
+    return OpenedOnce<SOpenedJpeg>()->functions;
 }

@@ -53,7 +53,7 @@ struct SZlib {
 
     SZlib()
     {
-        void* library = dlopen(VT_ZLIB_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        void* library = OpenLibrary(VT_ZLIB_LIBRARY);
         loaded = FindSymbol(library, "deflateInit2_", init) && FindSymbol(library, "deflate", compress) &&
                  FindSymbol(library, "deflateEnd", end);
     }
@@ -62,8 +62,7 @@ struct SZlib {
 // The library, opened on the first call; null when it cannot be.
 const SZlib* Zlib()
 {
-    static const SZlib library;
-    return library.loaded ? &library : nullptr;
+    return OpenedOnce<SZlib>();
 }
 
 // A filtered byte read as signed: its magnitude.

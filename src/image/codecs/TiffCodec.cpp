@@ -53,7 +53,7 @@ struct STiffLibrary {
 
     STiffLibrary()
     {
-        void* library = dlopen(VT_TIFF_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        void* library = OpenLibrary(VT_TIFF_LIBRARY);
         loaded = library != nullptr;
 #define VT_TIFF_FIND(name) loaded = loaded && FindSymbol(library, "TIFF" #name, name);
         VT_TIFF_FUNCTIONS(VT_TIFF_FIND)
@@ -64,8 +64,7 @@ struct STiffLibrary {
 // The library, opened on the first call; null when it cannot be.
 const STiffLibrary* OpenTiffLibrary()
 {
-    static const STiffLibrary library;
-    return library.loaded ? &library : nullptr;
+    return OpenedOnce<STiffLibrary>();
 }
 
 // The library's functions, once DecodeTiff has opened it.

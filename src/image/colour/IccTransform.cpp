@@ -30,7 +30,7 @@ struct SLcms {
 
     SLcms()
     {
-        void* library = dlopen(VT_LCMS2_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        void* library = OpenLibrary(VT_LCMS2_LIBRARY);
         loaded = FindSymbol(library, "cmsSetLogErrorHandler", setLogErrorHandler) &&
                  FindSymbol(library, "cmsOpenProfileFromMem", openProfileFromMem) &&
                  FindSymbol(library, "cmsCreate_sRGBProfile", createSrgbProfile) &&
@@ -45,8 +45,7 @@ struct SLcms {
 // The library, opened on the first call; null when it cannot be.
 const SLcms* Lcms()
 {
-    static const SLcms library;
-    return library.loaded ? &library : nullptr;
+    return OpenedOnce<SLcms>();
 }
 
 struct SProfile {

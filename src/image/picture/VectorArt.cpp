@@ -37,8 +37,8 @@ struct SVectorLibraries {
 
     SVectorLibraries()
     {
-        void* svg = dlopen(VT_RSVG_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-        void* pdf = dlopen(VT_POPPLER_GLIB_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        void* svg = OpenLibrary(VT_RSVG_LIBRARY);
+        void* pdf = OpenLibrary(VT_POPPLER_GLIB_LIBRARY);
         loaded = FindSymbol(svg, "rsvg_handle_new_from_data", svgNew) &&
                  FindSymbol(svg, "rsvg_handle_get_intrinsic_size_in_pixels", svgSize) &&
                  FindSymbol(svg, "rsvg_handle_get_geometry_for_layer", svgGeometry) &&
@@ -55,8 +55,7 @@ struct SVectorLibraries {
 // The libraries, opened on the first call; null when they cannot be.
 const SVectorLibraries* VectorLibraries()
 {
-    static const SVectorLibraries libraries;
-    return libraries.loaded ? &libraries : nullptr;
+    return OpenedOnce<SVectorLibraries>();
 }
 
 } // namespace

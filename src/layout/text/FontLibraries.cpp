@@ -13,8 +13,8 @@ struct SOpenedFonts {
 
     SOpenedFonts()
     {
-        void* ft = dlopen(VT_FREETYPE_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-        void* fc = dlopen(VT_FONTCONFIG_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        void* ft = OpenLibrary(VT_FREETYPE_LIBRARY);
+        void* fc = OpenLibrary(VT_FONTCONFIG_LIBRARY);
         loaded = ft && fc;
 #define VT_FREETYPE_FIND(name) loaded = loaded && FindSymbol(ft, "FT_" #name, freeType.name);
         VT_FREETYPE_FUNCTIONS(VT_FREETYPE_FIND)
@@ -25,27 +25,21 @@ struct SOpenedFonts {
     }
 };
 
-const SOpenedFonts& Opened()
-{
-    static const SOpenedFonts opened;
-    return opened;
-}
-
 }  // namespace
 
 bool OpenFontLibraries()
 {
-    return Opened().loaded;
+    return OpenedOnce<SOpenedFonts>() != nullptr;
 }
 
 const SFreeType& FreeType()
 {
-    assert(Opened().loaded);
-    return Opened().freeType;
+    assert(OpenFontLibraries());
+    return OpenedOnce<SOpenedFonts>()->freeType;
 }
 
 const SFontconfig& Fontconfig()
 {
-    assert(Opened().loaded);
-    return Opened().fontconfig;
+    assert(OpenFontLibraries());
+    return OpenedOnce<SOpenedFonts>()->fontconfig;
 }
