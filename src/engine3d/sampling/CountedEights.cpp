@@ -33,11 +33,7 @@ bool counted_eights::Available() noexcept
     return has && g_enabled.load(std::memory_order_relaxed) && weighed_eights::Available();
 }
 
-// GCC 12 takes the undefined start value that the AVX-512 intrinsics pass to
-// their all-lanes forms for a read of an uninitialised variable.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wuninitialized"
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+VT_UNDEFINED_START_BEGIN
 VT_TARGET_BEGIN("avx2,fma,avx512f,avx512dq,avx512bw,avx512vl,avx512vbmi")
 namespace {
 
@@ -342,7 +338,7 @@ int counted_eights::CountNear(const linear_steps::SStepSamples& r, const linear_
     return uncertain;
 }
 VT_TARGET_END
-#pragma GCC diagnostic pop
+VT_UNDEFINED_START_END
 
 #else
 void counted_eights::SetEnabled(bool) noexcept {}

@@ -31,11 +31,7 @@ bool projected_sums::Available() noexcept
     return has && g_enabled.load(std::memory_order_relaxed);
 }
 
-// GCC 12 takes the undefined start value that the AVX-512 intrinsics pass to
-// their all-lanes forms for a read of an uninitialised variable.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wuninitialized"
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+VT_UNDEFINED_START_BEGIN
 VT_TARGET_BEGIN("avx2,fma,avx512f,avx512bw,avx512vl,avx512vbmi")
 namespace {
 
@@ -131,7 +127,7 @@ bool projected_sums::SumSixteens(const linear_steps::SStepSamples& r, const line
     return true;
 }
 VT_TARGET_END
-#pragma GCC diagnostic pop
+VT_UNDEFINED_START_END
 
 #else
 void projected_sums::SetEnabled(bool) noexcept {}

@@ -99,11 +99,7 @@ constexpr std::array<std::uint8_t, 64> kSixtySides = [] {
     return side;
 }();
 
-// GCC 12 takes the undefined start value that the AVX-512 intrinsics pass to
-// their all-lanes forms for a read of an uninitialised variable.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wuninitialized"
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+VT_UNDEFINED_START_BEGIN
 VT_TARGET_BEGIN("avx512f,avx512bw,avx512vbmi")
 int HalveSixty(const std::uint8_t* r0, const std::uint8_t* r1, int fromWidth, std::uint8_t* out, int toWidth) noexcept
 {
@@ -122,7 +118,7 @@ int HalveSixty(const std::uint8_t* r0, const std::uint8_t* r1, int fromWidth, st
     return x;
 }
 VT_TARGET_END
-#pragma GCC diagnostic pop
+VT_UNDEFINED_START_END
 #endif
 
 // One row of the next level from rows r0 and r1 of a level `fromWidth`

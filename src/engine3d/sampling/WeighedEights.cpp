@@ -28,11 +28,7 @@ bool weighed_eights::Available() noexcept
     return has && g_enabled.load(std::memory_order_relaxed);
 }
 
-// GCC 12 takes the undefined start value that the AVX-512 intrinsics pass to
-// their all-lanes forms for a read of an uninitialised variable.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wuninitialized"
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+VT_UNDEFINED_START_BEGIN
 VT_TARGET_BEGIN("avx2,avx512f,avx512bw,avx512vl,avx512vbmi")
 namespace {
 
@@ -128,7 +124,7 @@ bool weighed_eights::Weigh(const linear_steps::SStepSamples& r, const std::int32
     return true;
 }
 VT_TARGET_END
-#pragma GCC diagnostic pop
+VT_UNDEFINED_START_END
 
 #else
 void weighed_eights::SetEnabled(bool) noexcept {}

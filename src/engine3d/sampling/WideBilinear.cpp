@@ -23,11 +23,7 @@ bool wide_bilinear::Available() noexcept
     return has;
 }
 
-// GCC 12 takes the undefined start value that the AVX-512 intrinsics pass to
-// their all-lanes forms for a read of an uninitialised variable.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wuninitialized"
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+VT_UNDEFINED_START_BEGIN
 VT_TARGET_BEGIN("avx2,avx512f,avx512bw,avx512vl,avx512vbmi,avx512vnni")
 namespace {
 
@@ -559,7 +555,7 @@ std::uint64_t wide_bilinear::FourReadRun(const CTexture& t, bool whiteAvoid, con
     return n < 64 ? left & ((std::uint64_t{1} << n) - 1) : left;
 }
 VT_TARGET_END
-#pragma GCC diagnostic pop
+VT_UNDEFINED_START_END
 #else
 bool wide_bilinear::Available() noexcept
 {
