@@ -495,7 +495,8 @@ inline __m512i FourReadsEight(const CLevel16& level, const wide_bilinear::CRowMa
     const int base = std::min(std::min(FirstLane(p[0].x0), LastLane(p[0].x0)),
                               std::min(FirstLane(p[1].x0), LastLane(p[1].x0)));
     CRowsTaken taken;
-    const bool shared = Fits(p[0], R, base, taken) & Fits(p[1], R, base, taken);
+    bool shared = Fits(p[0], R, base, taken);
+    shared &= Fits(p[1], R, base, taken);  // both record the rows they take
     CRows rows{};
     if (shared) {
         Prefetch(level, R, base);
